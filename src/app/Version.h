@@ -1,0 +1,17 @@
+#pragma once
+// The program's version block. On the original platform these texts came from
+// the executable's version resource; here they are fixed when the program is built.
+
+#include <string>
+#include <string_view>
+
+namespace version {
+
+inline constexpr std::string_view kCompanyName = "Quorwick Ltd";
+inline constexpr std::string_view kProductName = "Brinevane";
+// The settings root uses the short company name, as the settings folder does.
+inline constexpr std::string_view kSettingsCompany = "Quorwick";
+
+std::string ProductVersion();   // "major.minor.patch" of this build
+
+}  // namespace version

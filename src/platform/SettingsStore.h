@@ -1,0 +1,88 @@
+#pragma once
+// The program's settings tree: keys with typed values, kept in one readable
+// text file. It stands where the system registry stood, so it offers what the
+// registry layer above it needs and nothing more.
+//
+// Key paths use backslashes ("Default\\Navigator\\GPS") and, like registry
+// keys and value names, compare without case while keeping the case they were
+// created with.
+//
+// Concurrency: one CSettingsStore per process. Save() takes an exclusive lock
+// on the file, re-reads what other processes saved meanwhile, applies only
+// this process's own changes since its last load or save, and replaces the
+// file atomically (temp file, fsync, rename). Two processes saving in turn
+// therefore lose neither's keys, and a writer killed mid-save leaves the
+// previous file intact.
+
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Type codes are the registry's own, so a value copied as raw bytes with its
+// type keeps its meaning.
+enum class SettingType : std::uint32_t {
+    None = 0,
+    String = 1,   // text, UTF-8
+    Binary = 3,   // raw bytes
+    Dword = 4,    // 32-bit unsigned, little-endian in `data`
+};
+
+struct SettingValue {
+    std::uint32_t type = 0;   // a SettingType, or any other code carried through untouched
+    std::string data;         // raw bytes: text for String, 4 bytes for Dword
+
+    static SettingValue FromString(std::string_view text);
+    static SettingValue FromDword(std::uint32_t value);
+    static SettingValue FromBinary(std::string_view bytes);
+    bool operator==(const SettingValue&) const = default;
+};
+
+enum class LoadStatus {
+    Ok,          // read, or no file yet (an empty tree)
+    SetAside,    // the file was damaged: renamed to `SetAsidePath()`, the tree starts empty
+    Failed,      // could not be read at all (permissions, I/O); the tree is empty, nothing moved
+};
+
+class CSettingsStore {
+public:
+    // $XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf ($HOME/.config when unset).
+    static std::filesystem::path DefaultPath();
+
+    explicit CSettingsStore(std::filesystem::path file);
+
+    LoadStatus Load();
+    bool Save();
+    const std::string& LastError() const;
+    const std::filesystem::path& SetAsidePath() const;
+    const std::filesystem::path& FilePath() const;
+
+    bool KeyExists(std::string_view key) const;
+    bool CreateKey(std::string_view key);                     // creates missing levels
+    std::vector<std::string> SubKeys(std::string_view key) const;     // in creation order
+    std::vector<std::string> ValueNames(std::string_view key) const;  // in creation order
+
+    std::optional<SettingValue> GetValue(std::string_view key, std::string_view name) const;
+    void SetValue(std::string_view key, std::string_view name, SettingValue value);  // creates the key
+    bool DeleteValue(std::string_view key, std::string_view name);
+    bool DeleteTree(std::string_view key);                    // the key, its values and subkeys
+
+    std::optional<std::string> GetString(std::string_view key, std::string_view name) const;
+    std::optional<std::uint32_t> GetDword(std::string_view key, std::string_view name) const;
+    std::optional<std::string> GetBinary(std::string_view key, std::string_view name) const;
+    void SetString(std::string_view key, std::string_view name, std::string_view text);
+    void SetDword(std::string_view key, std::string_view name, std::uint32_t value);
+    void SetBinary(std::string_view key, std::string_view name, std::string_view bytes);
+
+private:
+    struct Impl;
+    std::filesystem::path m_file;
+    // The implementation adds its members here (tree, change journal, mutex).
+};
+
+}  // namespace platform
