@@ -1,0 +1,344 @@
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace platform {
+namespace {
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+bool Fail(std::string* error, std::string text)
+{
+    if (error)
+        *error = std::move(text);
+    return false;
+}
+
+std::string Describe(const char* what, const fs::path& path, const std::error_code& ec)
+{
+    return std::string(what) + " \"" + path.string() + "\": " + ec.message();
+}
+
+}  // namespace
+
+std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name)
+{
+    if (name.empty() || name.find('/') != std::string_view::npos)
+        return std::nullopt;
+    std::error_code ec;
+    if (fs::symlink_status(folder / fs::path(name), ec).type() != fs::file_type::not_found && !ec)
+        return folder / fs::path(name);
+
+    std::optional<fs::path> best;
+    fs::directory_iterator it(folder, ec);
+    if (ec)
+        return std::nullopt;
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec)
+            break;
+        const std::string entry = it->path().filename().string();
+        if (EqualNoCase(entry, name) && (!best || entry < best->filename().string()))
+            best = it->path();
+    }
+    return best;
+}
+
+bool CopyTree(const fs::path& from, const fs::path& to, std::string* error)
+{
+    std::error_code ec;
+    const auto status = fs::symlink_status(from, ec);
+    if (ec || !fs::exists(status))
+        return Fail(error, Describe("Cannot read", from, ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)));
+    const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing |
+                         fs::copy_options::copy_symlinks;
+    if (fs::is_directory(status) && !fs::exists(to, ec)) {
+        fs::create_directories(to, ec);
+        if (ec)
+            return Fail(error, Describe("Cannot create", to, ec));
+    }
+    fs::copy(from, to, options, ec);
+    if (ec)
+        return Fail(error, Describe("Cannot copy to", to, ec));
+    return true;
+}
+
+bool MoveTree(const fs::path& from, const fs::path& to, std::string* error)
+{
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (!ec)
+        return true;
+    if (ec != std::errc::cross_device_link)
+        return Fail(error, Describe("Cannot move to", to, ec));
+
+    // Across file systems: copy, and only drop the source once the copy is whole.
+    const bool existed = fs::exists(to, ec);
+    if (!CopyTree(from, to, error)) {
+        if (!existed)
+            fs::remove_all(to, ec);
+        return false;
+    }
+    return RemoveTree(from, error);
+}
+
+bool RemoveTree(const fs::path& path, std::string* error)
+{
+    std::error_code ec;
+    fs::remove_all(path, ec);
+    if (ec && ec != std::errc::no_such_file_or_directory)
+        return Fail(error, Describe("Cannot remove", path, ec));
+    return true;
+}
+
+// ---------------------------------------------------------------- descriptors
+
+CFileDescriptor& CFileDescriptor::operator=(CFileDescriptor&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_fd = other.Release();
+    }
+    return *this;
+}
+
+CFileDescriptor::~CFileDescriptor() { Close(); }
+
+int CFileDescriptor::Release() { return std::exchange(m_fd, -1); }
+
+void CFileDescriptor::Close()
+{
+    if (m_fd >= 0)
+        ::close(std::exchange(m_fd, -1));
+}
+
+std::optional<TempFile> CreateTempFile(const fs::path& folder, std::string_view prefix,
+                                       std::string* error)
+{
+    std::string pattern = (folder / fs::path(std::string(prefix) + "XXXXXX")).string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (fd < 0) {
+        Fail(error, Describe("Cannot create a temporary file in", folder,
+                             std::error_code(errno, std::generic_category())));
+        return std::nullopt;
+    }
+    return TempFile{fs::path(buffer.data()), CFileDescriptor(fd)};
+}
+
+// ---------------------------------------------------------------- range locks
+
+namespace {
+
+bool FillRange(struct flock& fl, std::uint64_t start, std::uint64_t length)
+{
+    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
+    if (start > kMax || length > kMax || (length != 0 && start > kMax - length + 1))
+        return false;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(start);
+    fl.l_len = static_cast<off_t>(length);
+    fl.l_pid = 0;   // must be zero for open-file-description locks
+    return true;
+}
+
+}  // namespace
+
+CFileRangeLock::CFileRangeLock(CFileRangeLock&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_start(other.m_start), m_length(other.m_length),
+      m_errno(other.m_errno)
+{
+}
+
+CFileRangeLock& CFileRangeLock::operator=(CFileRangeLock&& other) noexcept
+{
+    if (this != &other) {
+        Unlock();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_start = other.m_start;
+        m_length = other.m_length;
+        m_errno = other.m_errno;
+    }
+    return *this;
+}
+
+CFileRangeLock::~CFileRangeLock() { Unlock(); }
+
+bool CFileRangeLock::TryLock(int fd, std::uint64_t start, std::uint64_t length, LockKind kind)
+{
+    return Set(fd, start, length, kind, false);
+}
+
+bool CFileRangeLock::Lock(int fd, std::uint64_t start, std::uint64_t length, LockKind kind)
+{
+    return Set(fd, start, length, kind, true);
+}
+
+bool CFileRangeLock::Set(int fd, std::uint64_t start, std::uint64_t length, LockKind kind, bool wait)
+{
+    Unlock();
+    struct flock fl {};
+    if (!FillRange(fl, start, length)) {
+        m_errno = EINVAL;
+        return false;
+    }
+    fl.l_type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
+    int rc;
+    do {
+        rc = ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        // Both codes mean "held elsewhere"; callers test for one.
+        m_errno = errno == EACCES ? EAGAIN : errno;
+        return false;
+    }
+    m_errno = 0;
+    m_fd = fd;
+    m_start = start;
+    m_length = length;
+    return true;
+}
+
+bool CFileRangeLock::Unlock()
+{
+    if (m_fd < 0)
+        return true;
+    struct flock fl {};
+    FillRange(fl, m_start, m_length);
+    fl.l_type = F_UNLCK;
+    const int rc = ::fcntl(std::exchange(m_fd, -1), F_OFD_SETLK, &fl);
+    m_errno = rc == 0 ? 0 : errno;
+    return rc == 0;
+}
+
+bool CFileRangeLock::WouldConflict(int fd, std::uint64_t start, std::uint64_t length, LockKind kind)
+{
+    struct flock fl {};
+    if (!FillRange(fl, start, length))
+        return false;
+    fl.l_type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
+    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0)
+        return false;
+    return fl.l_type != F_UNLCK;
+}
+
+// ---------------------------------------------------------------- space and memory
+
+std::optional<DiskSpace> GetDiskSpace(const fs::path& anyPathOnVolume)
+{
+    struct statvfs st {};
+    if (::statvfs(anyPathOnVolume.c_str(), &st) != 0)
+        return std::nullopt;
+    const auto unit = static_cast<std::uint64_t>(st.f_frsize ? st.f_frsize : st.f_bsize);
+    return DiskSpace{static_cast<std::uint64_t>(st.f_blocks) * unit,
+                     static_cast<std::uint64_t>(st.f_bavail) * unit};
+}
+
+std::optional<MemoryStatus> ParseMemInfo(std::string_view text)
+{
+    std::optional<std::uint64_t> total, available, swapTotal, swapFree, memFree, buffers, cached;
+    bool bad = false;
+
+    auto trim = [](std::string_view s) {
+        while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+            s.remove_prefix(1);
+        while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+            s.remove_suffix(1);
+        return s;
+    };
+    // "    1234 kB" -> bytes; nothing for a malformed or overflowing figure.
+    auto parseFigure = [&](std::string_view s) -> std::optional<std::uint64_t> {
+        s = trim(s);
+        std::uint64_t value = 0;
+        const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+        if (ec != std::errc() || end == s.data())
+            return std::nullopt;
+        const std::string_view unit = trim(std::string_view(end, s.data() + s.size() - end));
+        std::uint64_t scale = 1;
+        if (unit == "kB" || unit == "KB" || unit == "kb")
+            scale = 1024;
+        else if (!unit.empty())
+            return std::nullopt;
+        if (value > std::numeric_limits<std::uint64_t>::max() / scale)
+            return std::nullopt;
+        return value * scale;
+    };
+
+    while (!text.empty()) {
+        const std::size_t eol = text.find('\n');
+        const std::string_view line = text.substr(0, eol);
+        text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        const std::string_view name = trim(line.substr(0, colon));
+        std::optional<std::uint64_t>* slot = nullptr;
+        if (name == "MemTotal") slot = &total;
+        else if (name == "MemAvailable") slot = &available;
+        else if (name == "SwapTotal") slot = &swapTotal;
+        else if (name == "SwapFree") slot = &swapFree;
+        else if (name == "MemFree") slot = &memFree;
+        else if (name == "Buffers") slot = &buffers;
+        else if (name == "Cached") slot = &cached;
+        if (!slot)
+            continue;
+        *slot = parseFigure(line.substr(colon + 1));
+        if (!*slot)
+            bad = true;
+    }
+    if (bad || !total)
+        return std::nullopt;
+
+    MemoryStatus status;
+    status.totalPhysBytes = *total;
+    if (available) {
+        status.availPhysBytes = *available;
+    } else {
+        const std::uint64_t estimate = memFree.value_or(0) + buffers.value_or(0) + cached.value_or(0);
+        status.availPhysBytes = std::min(estimate, *total);
+    }
+    status.totalSwapBytes = swapTotal.value_or(0);
+    status.freeSwapBytes = std::min(swapFree.value_or(0), status.totalSwapBytes);
+    return status;
+}
+
+std::optional<MemoryStatus> ReadMemoryStatus()
+{
+    std::ifstream in("/proc/meminfo");
+    if (!in)
+        return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return ParseMemInfo(text.str());
+}
+
+fs::path ExecutableFolder()
+{
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : exe.parent_path();
+}
+
+}  // namespace platform

@@ -1,0 +1,152 @@
+#pragma once
+// File-system services the system leans on: names looked up without case,
+// whole folder trees copied, moved and removed, temporary files, byte-range
+// locks shared between processes and stations, and the free space and memory
+// figures the program checks before large jobs.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// ---------------------------------------------------------------- names
+
+// The entry of `folder` whose name equals `name` without regard to case
+// (ASCII letters only, as stored chart and table names are). An exact match
+// wins over a case-folded one; among several case-folded matches the first in
+// name order is taken so the answer does not depend on directory order.
+std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& folder,
+                                                std::string_view name);
+
+// ---------------------------------------------------------------- trees
+// Each returns false and fills `error` (when given) on failure.
+
+// Copies file or folder `from` to `to` (recursively), overwriting files of the
+// same name in an existing destination. Symbolic links are copied as links.
+bool CopyTree(const std::filesystem::path& from, const std::filesystem::path& to,
+              std::string* error = nullptr);
+
+// Moves `from` to `to`: a rename where both lie on one file system, otherwise
+// a copy followed by removal of the source once the copy is whole.
+bool MoveTree(const std::filesystem::path& from, const std::filesystem::path& to,
+              std::string* error = nullptr);
+
+// Removes a file or a folder with all it holds. Removing something that is
+// already absent succeeds.
+bool RemoveTree(const std::filesystem::path& path, std::string* error = nullptr);
+
+// ---------------------------------------------------------------- descriptors
+
+// Owns one file descriptor and closes it when destroyed.
+class CFileDescriptor {
+public:
+    CFileDescriptor() = default;
+    explicit CFileDescriptor(int fd) : m_fd(fd) {}
+    CFileDescriptor(CFileDescriptor&& other) noexcept : m_fd(other.Release()) {}
+    CFileDescriptor& operator=(CFileDescriptor&& other) noexcept;
+    CFileDescriptor(const CFileDescriptor&) = delete;
+    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
+    ~CFileDescriptor();
+
+    int Get() const { return m_fd; }
+    bool IsOpen() const { return m_fd >= 0; }
+    int Release();
+    void Close();
+
+private:
+    int m_fd = -1;
+};
+
+// ---------------------------------------------------------------- temp files
+
+struct TempFile {
+    std::filesystem::path path;
+    CFileDescriptor fd;   // open for reading and writing
+};
+
+// Creates a new, empty file in `folder` named `prefix` followed by six
+// random characters; nothing else can have created the same name.
+std::optional<TempFile> CreateTempFile(const std::filesystem::path& folder, std::string_view prefix,
+                                       std::string* error = nullptr);
+
+// ---------------------------------------------------------------- range locks
+
+enum class LockKind { Shared, Exclusive };
+
+// A byte-range lock held by an open file description, not by the process:
+// another open() of the same file, in this process or another, or on another
+// station sharing the file, sees it and is refused a conflicting range; and
+// closing some other descriptor of the file does not drop it (a process-owned
+// fcntl lock would be lost then). The caller owns the descriptor and must keep
+// it open while the lock is held; the lock is released by Unlock(), by the
+// destructor, or when the last descriptor of that open file is closed.
+//
+// Locks taken through the same open file description merge with each other,
+// as the kernel does for them; use separate open() calls for separate owners.
+class CFileRangeLock {
+public:
+    CFileRangeLock() = default;
+    CFileRangeLock(CFileRangeLock&& other) noexcept;
+    CFileRangeLock& operator=(CFileRangeLock&& other) noexcept;
+    CFileRangeLock(const CFileRangeLock&) = delete;
+    CFileRangeLock& operator=(const CFileRangeLock&) = delete;
+    ~CFileRangeLock();
+
+    // Tries once; false when a conflicting lock is held elsewhere (LastErrno()
+    // is EAGAIN then) or the call failed. A length of 0 reaches to the end of
+    // the file however far it grows. Any lock this object held is released first.
+    bool TryLock(int fd, std::uint64_t start, std::uint64_t length, LockKind kind);
+    // Waits until the range can be locked.
+    bool Lock(int fd, std::uint64_t start, std::uint64_t length, LockKind kind);
+    bool Unlock();
+
+    bool Held() const { return m_fd >= 0; }
+    int LastErrno() const { return m_errno; }
+
+    // Whether a lock of `kind` on the range would conflict with one held
+    // through another open file description.
+    static bool WouldConflict(int fd, std::uint64_t start, std::uint64_t length, LockKind kind);
+
+private:
+    bool Set(int fd, std::uint64_t start, std::uint64_t length, LockKind kind, bool wait);
+
+    int m_fd = -1;
+    std::uint64_t m_start = 0;
+    std::uint64_t m_length = 0;
+    int m_errno = 0;
+};
+
+// ---------------------------------------------------------------- space and memory
+
+struct DiskSpace {
+    std::uint64_t totalBytes = 0;
+    std::uint64_t freeBytes = 0;   // what an ordinary user may still write
+};
+
+std::optional<DiskSpace> GetDiskSpace(const std::filesystem::path& anyPathOnVolume);
+
+struct MemoryStatus {
+    std::uint64_t totalPhysBytes = 0;   // MemTotal
+    std::uint64_t availPhysBytes = 0;   // MemAvailable
+    std::uint64_t totalSwapBytes = 0;   // SwapTotal
+    std::uint64_t freeSwapBytes = 0;    // SwapFree
+    // What a new allocation can still get: available memory plus free swap.
+    std::uint64_t AvailableBytes() const { return availPhysBytes + freeSwapBytes; }
+};
+
+// Parses the text of /proc/meminfo. Missing MemAvailable (kernels before
+// 3.14) is estimated as MemFree + Buffers + Cached. Absent MemTotal, or a
+// figure that is not a number, gives nothing.
+std::optional<MemoryStatus> ParseMemInfo(std::string_view text);
+std::optional<MemoryStatus> ReadMemoryStatus();
+
+// ---------------------------------------------------------------- program
+
+// The folder holding the running program (from /proc/self/exe); empty when
+// it cannot be read.
+std::filesystem::path ExecutableFolder();
+
+}  // namespace platform
