@@ -1,0 +1,115 @@
+// Number text in both directions, always in the C locale.
+#include "app/StringUtils.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <clocale>
+#include <cstdlib>
+#include <locale.h>
+
+namespace {
+
+// The user's locale may use a decimal comma; stored numbers never do.
+locale_t CLocale()
+{
+    static const locale_t loc = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return loc;
+}
+
+int BaseOf(std::string_view text)
+{
+    return text.find_first_of("xX") == std::string_view::npos ? 10 : 16;
+}
+
+// strto* need a terminated string; the views callers pass often are not.
+template <class T, class F>
+T ParseWith(std::string_view text, bool* badText, F&& parse)
+{
+    const std::string s(text);
+    char* end = nullptr;
+    const T value = parse(s.c_str(), &end);
+    if (badText)
+        *badText = end == s.c_str() || *end != '\0';
+    return value;
+}
+
+std::string FixedText(double value, int decimals)
+{
+    // 309 integer digits at most plus sign, point and decimals.
+    char buf[400];
+    if (decimals < 0)
+        decimals = 0;
+    if (decimals > 60)
+        decimals = 60;
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    return std::string(buf, r.ptr);
+}
+
+}  // namespace
+
+std::string LongToString(long value) { return std::to_string(value); }
+std::string IntToString(int value) { return std::to_string(value); }
+std::string ShortToString(short value) { return std::to_string(value); }
+std::string SignedCharToString(signed char value) { return std::to_string(value); }
+std::string ULongToString(unsigned long value) { return std::to_string(value); }
+std::string UShortToString(unsigned short value) { return std::to_string(value); }
+std::string ByteToString(unsigned char value) { return std::to_string(value); }
+
+std::string FormatDouble(double value, int decimals, int width)
+{
+    return PadLeftBlanks(FixedText(value, decimals), width);
+}
+
+std::string FormatDoubleTrimmed(double value)
+{
+    std::string s = FixedText(value, 19);
+    if (s.find('.') == std::string::npos)
+        return s;   // inf, nan
+    while (s.back() == '0')
+        s.pop_back();
+    if (s.back() == '.')
+        s.push_back('0');
+    return s;
+}
+
+long StringToLong(std::string_view text)
+{
+    return ParseWith<long>(text, nullptr, [&](const char* s, char** end) {
+        return std::strtol(s, end, BaseOf(text));
+    });
+}
+
+int StringToInt(std::string_view text)
+{
+    const long v = StringToLong(text);
+    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
+}
+
+long StringToLongChecked(std::string_view text, bool& badText)
+{
+    return ParseWith<long>(text, &badText, [&](const char* s, char** end) {
+        return std::strtol(s, end, BaseOf(text));
+    });
+}
+
+unsigned long StringToULong(std::string_view text, bool* badText)
+{
+    return ParseWith<unsigned long>(text, badText, [&](const char* s, char** end) {
+        return std::strtoul(s, end, BaseOf(text));
+    });
+}
+
+double StringToDouble(std::string_view text)
+{
+    return ParseWith<double>(text, nullptr, [](const char* s, char** end) {
+        return strtod_l(s, end, CLocale());
+    });
+}
+
+double StringToDoubleChecked(std::string_view text, bool& badText)
+{
+    return ParseWith<double>(text, &badText, [](const char* s, char** end) {
+        return strtod_l(s, end, CLocale());
+    });
+}

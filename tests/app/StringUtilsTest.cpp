@@ -1,0 +1,219 @@
+#include "app/StringUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+namespace {
+
+TEST(StringUtils, FieldsKeepEmptiesTokensSkipThem)
+{
+    struct Row { const char* text; int n; const char* field; const char* token; };
+    const Row rows[] = {
+        {"a,,b", 1, "a", "a"},
+        {"a,,b", 2, "", "b"},
+        {"a,,b", 3, "b", ""},
+        {",a", 1, "", "a"},
+        {"a,", 2, "", ""},
+        {"", 1, "", ""},
+        {"a;b c", 3, "c", "c"},   // any character of the set delimits
+        {"abc", 0, "", ""},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(GetField(r.n, r.text, ",; "), r.field) << r.text << " #" << r.n;
+        EXPECT_EQ(GetToken(r.n, r.text, ",; "), r.token) << r.text << " #" << r.n;
+    }
+    EXPECT_EQ(CountTokens(",,a,,b,", ","), 2);
+    EXPECT_EQ(CountTokens("", ","), 0);
+}
+
+TEST(StringUtils, SplitFieldsStopsAtFirstEmptyField)
+{
+    struct Row { const char* text; int count; };
+    const Row rows[] = {{"a,,b", 1}, {"a,b,c", 3}, {",a", 0}, {"a,b,", 2}, {"", 0}};
+    for (const Row& r : rows) {
+        CStringList list{"kept"};
+        EXPECT_EQ(SplitFields(r.text, ",", list), r.count) << r.text;
+        ASSERT_EQ(list.size(), size_t(r.count) + 1) << r.text;
+        EXPECT_EQ(list.front(), "kept");   // appends, never clears
+    }
+}
+
+TEST(StringUtils, CommandLineFindsSwitchWhateverTheDelimiters)
+{
+    struct Row { const char* line; CStringList words; };
+    const Row rows[] = {
+        {"/noworkspace", {"noworkspace"}},
+        {"-NoWorkspace", {"noworkspace"}},
+        {"a,,noworkspace", {"a", "noworkspace"}},
+        {"  chart.b  /NOWORKSPACE ", {"chart.b", "noworkspace"}},
+        {"", {}},
+        {" / - , ", {}},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(SplitCommandLine(r.line), r.words) << r.line;
+}
+
+TEST(StringUtils, FillingNeverCutsAndTrimKeepsLineEnds)
+{
+    EXPECT_EQ(PadLeftZeros("123", 2), "123");
+    EXPECT_EQ(PadLeftZeros("7", 3), "007");
+    EXPECT_EQ(PadRightBlanks("ab", 4), "ab  ");
+    EXPECT_EQ(PadLeftBlanks("ab", -1), "ab");
+    EXPECT_EQ(TrimBlanks(" \t a b\t "), "a b");
+    EXPECT_EQ(TrimRightBlanks("a \r\n"), "a \r\n");
+    EXPECT_EQ(TrimLeftBlanks("\n a"), "\n a");
+}
+
+TEST(StringUtils, MidAndDeleteClampOutOfRangeArguments)
+{
+    EXPECT_EQ(MidString("abcdef", 2, 3), "cde");
+    EXPECT_EQ(MidString("abc", 5, 2), "");
+    EXPECT_EQ(MidString("abc", -3, 2), "ab");
+    EXPECT_EQ(MidString("abc", 1, 99), "bc");
+    std::string s = "abcdef";
+    DeleteChars(s, 1, 2);
+    EXPECT_EQ(s, "adef");
+    DeleteChars(s, 3, 10);
+    EXPECT_EQ(s, "ade");
+    DeleteChars(s, 9, 1);
+    EXPECT_EQ(s, "ade");
+}
+
+TEST(StringUtils, CaseChangesAccentedLettersAndLeavesOtherBytes)
+{
+    EXPECT_EQ(ToUpper("noworkspace é ß ÷"), "NOWORKSPACE É ß ÷");
+    EXPECT_EQ(ToLower("ÀÉÖ × Ω"), "àéö × Ω");
+    CStringList list{"ABC", "Déf"};
+    LowerCaseList(list);
+    EXPECT_EQ(list, (CStringList{"abc", "déf"}));
+}
+
+TEST(StringUtils, BackslashPaths)
+{
+    struct Row { const char* path; const char* name; const char* folder; const char* ext; const char* root; };
+    const Row rows[] = {
+        {"C:\\Charts\\a.b", "a.b", "C:\\Charts", "b", "C:"},
+        {"\\file.txt", "file.txt", "", "txt", ""},
+        {"C:\\v1.2\\readme", "readme", "C:\\v1.2", "", "C:"},
+        {"name", "name", "", "", ""},
+        {"\\\\server\\share\\x\\y.dbf", "y.dbf", "\\\\server\\share\\x", "dbf", "\\\\server\\share"},
+        {"\\\\server", "server", "\\", "", "\\\\server"},
+        {"", "", "", "", ""},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(GetFileNamePart(r.path), r.name) << r.path;
+        EXPECT_EQ(GetFolderPart(r.path), r.folder) << r.path;
+        EXPECT_EQ(GetExtensionPart(r.path), r.ext) << r.path;
+        EXPECT_EQ(GetRootPart(r.path), r.root) << r.path;
+    }
+    EXPECT_EQ(AddBackslash(""), "\\");
+    EXPECT_EQ(AddBackslash("C:\\a\\"), "C:\\a\\");
+    EXPECT_EQ(AddBackslash("C:\\a"), "C:\\a\\");
+    EXPECT_EQ(RemoveBackslash(""), "");
+    EXPECT_EQ(RemoveBackslash("C:\\a\\\\"), "C:\\a\\");
+    EXPECT_EQ(ChangeExtension("C:\\a.old\\f.tst", "log"), "C:\\a.old\\f.log");
+    EXPECT_EQ(ChangeExtension("C:\\a.old\\f", "log"), "C:\\a.old\\f.log");
+    EXPECT_EQ(ChangeExtension("f.tst", ""), "f");
+}
+
+TEST(StringUtils, CompactPathKeepsRootNameAndTrailingFolders)
+{
+    const char* p = "C:\\a\\bb\\ccc\\file.txt";   // 20 characters
+    struct Row { const char* path; int max; const char* out; };
+    const Row rows[] = {
+        {p, 0, ""},
+        {p, 20, p},
+        {p, 19, "C:\\...\\ccc\\file.txt"},
+        {p, 18, "C:\\...\\file.txt"},
+        {p, 15, "C:\\...\\file.txt"},
+        {p, 14, "file.txt"},
+        {p, 8, "file.txt"},
+        {p, 7, "file..."},
+        {p, 3, ""},
+        {"C:\\x\\abc", 2, ""},   // name too short to cut
+        {"\\\\srv\\sh\\dir1\\d2\\n.b", 19, "\\\\srv\\sh\\...\\d2\\n.b"},
+        {"\\\\srv\\sh\\dir1\\d2\\n.b", 18, "\\\\srv\\sh\\...\\n.b"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(CompactPath(r.path, r.max), r.out) << r.path << " max " << r.max;
+}
+
+TEST(StringUtils, IntegerTextChoosesHexByAnyX)
+{
+    struct Row { const char* text; long value; bool bad; };
+    const Row rows[] = {
+        {"0x1F", 31, false},
+        {"1Fx", 31, true},     // base 16 by the x, which is then left over
+        {"ffX", 255, true},
+        {"12 ", 12, true},
+        {" -42", -42, false},
+        {"42", 42, false},
+        {"", 0, true},
+        {"abc", 0, true},
+        {"1F", 1, true},       // no x: decimal, stops at F
+    };
+    for (const Row& r : rows) {
+        bool bad = !r.bad;
+        EXPECT_EQ(StringToLongChecked(r.text, bad), r.value) << r.text;
+        EXPECT_EQ(bad, r.bad) << r.text;
+        EXPECT_EQ(StringToLong(r.text), r.value) << r.text;
+    }
+    bool bad = true;
+    EXPECT_EQ(StringToULong("0xFFFFFFFF", &bad), 0xFFFFFFFFul);
+    EXPECT_FALSE(bad);
+    EXPECT_EQ(StringToInt("99999999999"), 2147483647);
+    EXPECT_EQ(StringToInt("-99999999999"), -2147483647 - 1);
+}
+
+TEST(StringUtils, NumberTextIgnoresTheUserLocale)
+{
+    // A decimal-comma locale must not change stored number text. C.UTF-8 has
+    // a point too, so this holds in any case; the check is that nothing
+    // consults LC_NUMERIC at all when a comma locale is installed.
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old ? old : "C";
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+
+    struct Row { double v; const char* trimmed; };
+    const Row rows[] = {
+        {0.0, "0.0"}, {2.5, "2.5"}, {3.0, "3.0"}, {-0.25, "-0.25"},
+        {1e6, "1000000.0"}, {123.125, "123.125"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(FormatDoubleTrimmed(r.v), r.trimmed);
+    EXPECT_GT(FormatDoubleTrimmed(0.1).size(), 3u);   // inexact values keep their tail
+    EXPECT_EQ(FormatDouble(3.14159, 2, 7), "   3.14");
+    EXPECT_EQ(FormatDouble(-2.5, 0, 1), "-2");         // round half to even, as printf
+    EXPECT_EQ(FormatDouble(12345.6, 1, 3), "12345.6");
+
+    bool bad = true;
+    EXPECT_DOUBLE_EQ(StringToDoubleChecked("51.5", bad), 51.5);
+    EXPECT_FALSE(bad);
+    EXPECT_DOUBLE_EQ(StringToDoubleChecked("51,5", bad), 51.0);
+    EXPECT_TRUE(bad);
+    EXPECT_DOUBLE_EQ(StringToDouble(" -1e3x"), -1000.0);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(StringUtils, StringTableAndErrorException)
+{
+    EXPECT_EQ(LoadResString(4242424), "");
+    SetResStrings({{36000, "Receiving NMEA Sentences via %1"}, {37001, "Network"}});
+    EXPECT_EQ(LoadResString(36000), "Receiving NMEA Sentences via %1");
+    SetResString(37001, "Net");
+    EXPECT_EQ(LoadResString(37001), "Net");
+
+    EXPECT_NO_THROW(ThrowIfTrue(0));
+    EXPECT_NO_THROW(ThrowIfNonZero(0));
+    EXPECT_THROW(ThrowIfTrue(2), bool);
+    EXPECT_THROW(ThrowIfNonZero(0x80000000u), bool);
+    try {
+        ThrowError();
+    } catch (bool b) {
+        EXPECT_TRUE(b);
+    }
+}
+
+}  // namespace
