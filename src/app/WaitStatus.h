@@ -1,0 +1,42 @@
+#pragma once
+// The program-wide wait state around a long operation on the user-interface
+// thread: the hourglass cursor and "Please Wait . . ." in the status bar's
+// message pane. Scopes nest freely; only the outermost one changes and
+// restores anything.
+
+#include <optional>
+#include <string>
+
+namespace app {
+
+// What the wait state needs of the program's windows. The main window
+// installs itself; before it does, only the cursor changes.
+class CWaitHost {
+public:
+    virtual ~CWaitHost() = default;
+    virtual void SetWaitCursor(bool on) = 0;
+    // Absent while the program has no main window with a status bar.
+    virtual std::optional<std::string> StatusText() const = 0;
+    virtual void SetStatusText(const std::string& text) = 0;   // shown at once
+};
+
+inline constexpr const char* kPleaseWaitText = "Please Wait . . .";
+
+class CWaitStatus {
+public:
+    CWaitStatus();
+    ~CWaitStatus();
+    CWaitStatus(const CWaitStatus&) = delete;
+    CWaitStatus& operator=(const CWaitStatus&) = delete;
+
+    // The cursor host (the application) and the status host (the main
+    // window); either may be null.
+    static void SetCursorHost(CWaitHost* host);
+    static void SetStatusHost(CWaitHost* host);
+    static int Depth();
+
+private:
+    std::optional<std::string> m_savedText;
+};
+
+}  // namespace app

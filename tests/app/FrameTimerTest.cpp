@@ -1,0 +1,133 @@
+#include "app/FrameTimer.h"
+#include "app/StationRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "../support/FakeClock.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct FrameTimerTest : ::testing::Test {
+    brine_test::FakeClock clock;
+    app::CFrameTimer timer{clock};
+    int passes = 0, tens = 0, ones = 0;
+    app::CFrameTimer::Jobs jobs{[this] { ++passes; }, [this] { ++tens; }, [this] { ++ones; }};
+
+    void RunFor(std::chrono::milliseconds total)
+    {
+        for (auto t = 0ms; t < total; t += 500ms) {
+            timer.OnTimer(jobs);
+            clock.Advance(500ms);
+        }
+    }
+};
+
+TEST_F(FrameTimerTest, SuspendedUntilStartUpCompletes)
+{
+    EXPECT_FALSE(timer.OnTimer(jobs));
+    EXPECT_EQ(passes, 0);
+    EXPECT_TRUE(timer.SuspendTimer(false));
+    EXPECT_TRUE(timer.OnTimer(jobs));
+    EXPECT_EQ(passes, 1);
+    EXPECT_EQ(ones, 1);
+    EXPECT_EQ(tens, 1);
+}
+
+TEST_F(FrameTimerTest, CadenceOfOneAndTenSeconds)
+{
+    timer.SuspendTimer(false);
+    RunFor(60s);   // 120 passes
+    EXPECT_EQ(passes, 120);
+    EXPECT_EQ(ones, 60);
+    EXPECT_EQ(tens, 6);
+}
+
+TEST_F(FrameTimerTest, WallClockJumpsChangeNothing)
+{
+    timer.SuspendTimer(false);
+    for (int i = 0; i < 120; ++i) {
+        // The wall clock is stepped back an hour and forward a day at random moments.
+        if (i == 7)
+            clock.JumpUtc(-1h);
+        if (i == 50)
+            clock.JumpUtc(24h);
+        timer.OnTimer(jobs);
+        clock.Advance(500ms);
+    }
+    EXPECT_EQ(ones, 60);
+    EXPECT_EQ(tens, 6);
+}
+
+TEST_F(FrameTimerTest, LatePassesDoNotCatchUp)
+{
+    timer.SuspendTimer(false);
+    timer.OnTimer(jobs);
+    clock.Advance(37s);   // the program was stopped in a debugger or a modal loop
+    timer.OnTimer(jobs);
+    EXPECT_EQ(ones, 2);
+    EXPECT_EQ(tens, 2);
+}
+
+TEST_F(FrameTimerTest, ReentryAndFailures)
+{
+    timer.SuspendTimer(false);
+    int inner = 0;
+    app::CFrameTimer::Jobs reentering{nullptr, nullptr, [&] {
+        // A job that pumps messages receives the next timer message: skipped.
+        EXPECT_FALSE(timer.OnTimer(jobs));
+        ++inner;
+    }};
+    EXPECT_TRUE(timer.OnTimer(reentering));
+    EXPECT_EQ(inner, 1);
+    EXPECT_EQ(passes, 0);
+
+    // A throwing job ends the pass, clears the guard and is tried again next time.
+    int attempts = 0;
+    app::CFrameTimer::Jobs failing{nullptr, nullptr, [&] {
+        if (++attempts == 1)
+            throw std::runtime_error("navigator");
+    }};
+    clock.Advance(1s);
+    EXPECT_TRUE(timer.OnTimer(failing));
+    EXPECT_FALSE(timer.IsBusy());
+    clock.Advance(500ms);
+    timer.OnTimer(failing);
+    EXPECT_EQ(attempts, 2);
+}
+
+TEST(StationRecords, FailingHandlerLosesOnlyItsRecord)
+{
+    struct Record {
+        std::uint8_t type;
+        int* liveCount;
+        Record(std::uint8_t t, int* live) : type(t), liveCount(live) { ++*liveCount; }
+        ~Record() { --*liveCount; }
+    };
+    int live = 0;
+    std::vector<std::unique_ptr<Record>> batch;
+    for (std::uint8_t t : {2, 3, 4, 5, 11, 12, 13, 6, 0, 10, 1})
+        batch.push_back(std::make_unique<Record>(t, &live));
+    std::vector<std::pair<app::StationRecordOwner, int>> seen;
+    const int handled = app::DispatchStationRecords(
+        std::move(batch), [](const auto& r) { return r->type; },
+        [&](app::StationRecordOwner owner, const auto& r) {
+            seen.emplace_back(owner, r->type);
+            if (r->type == 4)
+                throw std::runtime_error("route handler");
+        });
+    EXPECT_EQ(live, 0);   // every record freed, the failed one too
+    EXPECT_EQ(handled, 6);
+    using O = app::StationRecordOwner;
+    const std::vector<std::pair<O, int>> expected{{O::Chartpoint, 2}, {O::Route, 3}, {O::Route, 4},
+                                                   {O::Navigator, 5}, {O::Navigator, 12}, {O::Navigator, 6},
+                                                   {O::Navigator, 10}};
+    EXPECT_EQ(seen, expected);
+}
+
+}  // namespace
