@@ -1,0 +1,47 @@
+#include "nmea/NMEAConvert.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace nmea {
+
+CNMEATimeOfDay NmeaTimeToHMS(double value)
+{
+    CNMEATimeOfDay t;
+    if (!std::isfinite(value) || value < 0 || value >= 1e12)
+        return t;
+    const auto whole = static_cast<std::int64_t>(value);
+    const auto hours = whole / 10000;
+    t.minutes = static_cast<int>(whole / 100 % 100);
+    t.seconds = static_cast<int>(whole % 100);
+    t.dayCarry = static_cast<int>(hours / 24);
+    t.hours = static_cast<int>(hours % 24);
+    return t;
+}
+
+CNMEADate NmeaDateToDMY(double value)
+{
+    CNMEADate d;
+    if (!std::isfinite(value) || value < 0 || value >= 1e7)
+        return d;
+    const auto whole = static_cast<std::int64_t>(value);
+    d.day = static_cast<int>(whole / 10000);
+    d.month = static_cast<int>(whole / 100 % 100);
+    const int yy = static_cast<int>(whole % 100);
+    d.year = yy < 70 ? 2000 + yy : 1900 + yy;
+    return d;
+}
+
+double NmeaDegMinToDegrees(double value)
+{
+    const double degrees = std::trunc(value / 100.0);
+    return degrees + (value - degrees * 100.0) / 60.0;
+}
+
+double DegreesToNmeaDegMin(double degrees)
+{
+    const double whole = std::trunc(degrees);
+    return whole * 100.0 + (degrees - whole) * 60.0;
+}
+
+}  // namespace nmea

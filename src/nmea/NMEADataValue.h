@@ -1,0 +1,95 @@
+#pragma once
+// One received instrument datum: a number, text, integer or character, when it
+// was last written, and how long it counts as valid afterwards.
+//
+// Instrument threads write values as sentences are parsed; the user-interface
+// thread polls IsValid and then reads. Each value carries its own mutex, so a
+// reader always sees a field whole, but several values written by one
+// sentence do not change together.
+//
+// Age and validity run on the monotonic clock: setting the wall clock back or
+// forward neither revives stale data nor ages fresh data. The UTC wall-clock
+// stamp is kept beside it for display only.
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Clock.h"
+
+namespace nmea {
+
+// The moment of one write on both clocks. A parser takes it once per sentence
+// so every value of that sentence carries the same stamp.
+struct CNMEAStamp {
+    std::chrono::steady_clock::time_point monotonic;
+    std::chrono::system_clock::time_point utc;
+
+    static CNMEAStamp Now(const platform::CClock& clock)
+    {
+        return {clock.Monotonic(), clock.UtcNow()};
+    }
+};
+
+class CNMEADataValue {
+public:
+    static constexpr std::chrono::seconds kDefaultValidity{5};
+
+    // Stamps with the machine's clock until the owner hands over its own.
+    CNMEADataValue();
+    CNMEADataValue(const CNMEADataValue&) = delete;
+    CNMEADataValue& operator=(const CNMEADataValue&) = delete;
+
+    // Set by the owner before the value is shared between threads; the clock
+    // must outlive the value.
+    void SetClock(const platform::CClock& clock);
+
+    // Each setter changes its own payload field and the shared stamp; the other
+    // three fields keep what they held.
+    void SetDouble(double value);
+    void SetString(std::string_view value);
+    void SetInt(std::int32_t value);
+    void SetByte(std::uint8_t value);
+    void SetDouble(double value, const CNMEAStamp& stamp);
+    void SetString(std::string_view value, const CNMEAStamp& stamp);
+    void SetInt(std::int32_t value, const CNMEAStamp& stamp);
+    void SetByte(std::uint8_t value, const CNMEAStamp& stamp);
+
+    // Getters never test validity: readers that care call IsValid first.
+    double GetDouble() const;
+    std::string GetString() const;
+    std::int32_t GetInt() const;
+    std::uint8_t GetByte() const;
+
+    // True while written and younger than the validity span; an age equal to
+    // the span is stale, so a span of zero is never valid.
+    bool IsValid() const;
+
+    // Empties the value: payload cleared and the stamp marked invalid.
+    void Reset();
+
+    void SetValiditySpan(std::chrono::steady_clock::duration span);
+    std::chrono::steady_clock::duration GetValiditySpan() const;
+
+    // Wall-clock time of the last write, for display; absent while empty.
+    std::optional<std::chrono::system_clock::time_point> GetUtcStamp() const;
+
+private:
+    void Stamp(const CNMEAStamp& stamp);   // caller holds m_lock
+
+    const platform::CClock* m_clock;
+    mutable std::mutex m_lock;
+    bool m_stamped = false;
+    std::chrono::steady_clock::time_point m_monotonic{};
+    std::chrono::system_clock::time_point m_utc{};
+    std::chrono::steady_clock::duration m_validity = kDefaultValidity;
+    double m_number = 0.0;
+    std::string m_text;
+    std::int32_t m_integer = 0;
+    std::uint8_t m_character = 0;
+};
+
+}  // namespace nmea

@@ -1,0 +1,160 @@
+#pragma once
+// One sentence at a time, split into typed field slots, and the parsers that
+// copy chosen slots into the value stores.
+//
+// A field-type string names one letter per comma field after the sentence id:
+// 'C' a character, 'D' a number, 'I' an integer, 'S' a text; any other letter
+// is skipped without reading a field. The k-th letter of a kind fills the k-th
+// slot of that kind, so parsers address "the third number", not positions.
+// Letters beyond a kind's slot count read their field and store nothing.
+//
+// Text slots are views into the message's own copy of the sentence: nothing
+// is allocated per field, and the views hold until the next sentence.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "nmea/NMEADataValue.h"
+#include "nmea/NMEAValueIndex.h"
+
+namespace nmea {
+
+// Where parsed values go. A sentence names its store (position and navigation
+// sentences the GPS store, wind sentences the wind store, own-ship radar data
+// the ARPA store), whichever port it arrived on. A null store drops the values
+// of its sentences: the module that owns them is not running.
+enum class ValueStore : std::uint8_t { GPS, Wind, ARPA };
+
+struct CNMEAStores {
+    CNMEADataValue* gps = nullptr;    // each an array of kValueCount values
+    CNMEADataValue* wind = nullptr;
+    CNMEADataValue* arpa = nullptr;
+};
+
+class CNMEAMessage;
+
+// Parsers of the radar target sentences (TLL, TTM, TLB) belong to the target
+// module, which keeps the targets they create; it plugs in here.
+class CNMEATargetSentenceParser {
+public:
+    virtual ~CNMEATargetSentenceParser() = default;
+    // Called with the message split nowhere yet; clear its valid flag to refuse.
+    virtual void ParseTargetSentence(int sentenceIndex, CNMEAMessage& message) = 0;
+};
+
+class CNMEAMessage {
+public:
+    static constexpr int kCharSlots = 9;
+    static constexpr int kNumberSlots = 20;
+    static constexpr int kIntSlots = 5;
+    static constexpr int kTextSlots = 20;
+    // Items one sentence can write, remembered for monitors and tools.
+    static constexpr int kMaxWritten = 24;
+
+    struct CWritten {
+        ValueStore store;
+        std::uint8_t item;
+    };
+
+    CNMEAMessage();
+    virtual ~CNMEAMessage();
+    CNMEAMessage(const CNMEAMessage&) = delete;
+    CNMEAMessage& operator=(const CNMEAMessage&) = delete;
+
+    // Setup by the owning parser.
+    void SetStores(const CNMEAStores& stores) { m_stores = stores; }
+    const CNMEAStores& Stores() const { return m_stores; }
+    void SetClock(const platform::CClock& clock) { m_clock = &clock; }
+    // The navigator's "Ignore warning flags" option; null counts as off.
+    void SetIgnoreWarningFlags(const std::atomic<bool>* option) { m_ignoreWarningFlags = option; }
+    void SetTargetSentenceParser(CNMEATargetSentenceParser* parser) { m_targetParser = parser; }
+
+    // Takes the sentence from its three-letter id onward (talker removed) and
+    // its position in the dispatcher's table; marks the message valid.
+    void SetSentence(int sentenceIndex, std::string_view text);
+    // Runs the sentence's parser when it has one and the id is followed by a
+    // comma; true when a parser ran (it may still have refused the sentence).
+    virtual bool Parse();
+
+    void Split(std::string_view fieldTypes);
+
+    // Comma field `number` of the sentence (1 is the id itself). Fields end at
+    // ',', '*' or a line end; the checksum after '*' is no field, so numbers
+    // past the data read as empty.
+    std::string_view GetField(int number);
+
+    // Slots, numbered from 1 as the parsers name them ("D2" is Number(2)).
+    std::optional<char> Char(int k) const;
+    std::optional<double> Number(int k) const;
+    std::optional<std::int32_t> Int(int k) const;
+    std::optional<std::string_view> Text(int k) const;
+
+    bool IsValid() const { return m_valid; }
+    void Refuse() { m_valid = false; }
+    int SentenceIndex() const { return m_sentenceIndex; }
+    std::string_view SentenceText() const { return m_sentence; }
+    int NextFieldNumber() const { return m_nextField; }
+    void SetNextFieldNumber(int number) { m_nextField = number; }
+
+    // True when a status letter counts as "A" under the warning-flag rule.
+    bool StatusOk(std::optional<char> status) const;
+
+    // Writes one item into a store and remembers it as written by this sentence.
+    void StoreDouble(ValueStore store, int item, double value);
+    void StoreInt(ValueStore store, int item, std::int32_t value);
+    void StoreByte(ValueStore store, int item, std::uint8_t value);
+    void StoreString(ValueStore store, int item, std::string_view value);
+
+    // What the last sentence wrote, in order.
+    int WrittenCount() const { return m_writtenCount; }
+    const CWritten& Written(int i) const { return m_written[static_cast<std::size_t>(i)]; }
+
+private:
+    CNMEADataValue* Target(ValueStore store, int item);
+    const CNMEAStamp& StampNow();
+
+    template <class T>
+    struct Slot {
+        bool present = false;
+        T value{};
+    };
+
+    std::array<Slot<char>, kCharSlots> m_chars{};
+    std::array<Slot<double>, kNumberSlots> m_numbers{};
+    std::array<Slot<std::int32_t>, kIntSlots> m_ints{};
+    std::array<Slot<std::string_view>, kTextSlots> m_texts{};
+    int m_nextField = 2;
+    std::string m_sentence;
+    int m_sentenceIndex = -1;
+    bool m_valid = false;
+    int m_charsUsed = 0;
+    int m_intsUsed = 0;
+    int m_numbersUsed = 0;
+    int m_textsUsed = 0;
+
+    // Field cursor: where field m_cursorField starts, so reading fields in
+    // order costs one pass over the sentence.
+    int m_cursorField = 1;
+    std::size_t m_cursorPos = 0;
+
+    CNMEAStores m_stores;
+    const platform::CClock* m_clock = nullptr;
+    const std::atomic<bool>* m_ignoreWarningFlags = nullptr;
+    CNMEATargetSentenceParser* m_targetParser = nullptr;
+    std::optional<CNMEAStamp> m_stamp;
+    std::array<CWritten, kMaxWritten> m_written{};
+    int m_writtenCount = 0;
+};
+
+// Number conversions of the splitter, offered for the tests and the tool.
+// A number converts completely or is absent; infinities and NaN are absent.
+std::optional<double> NmeaParseNumber(std::string_view field);
+// Base 10, or base 16 when the text holds an 'x'; leftover text is ignored,
+// out-of-range values are clamped to 32 bits.
+std::int32_t NmeaParseInt(std::string_view field);
+
+}  // namespace nmea

@@ -1,0 +1,610 @@
+// The instrument sentence parsers: one per sentence of the dispatcher's table
+// that has one, each splitting its fields and copying them into the value
+// store of the module that owns the sentence.
+//
+// A parser checks every field it would store before it stores any: a value
+// out of range or a letter that is not one of the letters its field allows
+// refuses the whole sentence, so the store keeps the previous values rather
+// than a mix of old and half-read new ones.
+
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+#include "nmea/NMEAMessage.h"
+#include "nmea/NMEASentenceTable.h"
+
+namespace nmea {
+namespace {
+
+// The writes of one sentence, held back until every field has been checked.
+class CPending {
+public:
+    CPending(CNMEAMessage& message, ValueStore store)
+        : m_message(message), m_store(store)
+    {
+    }
+
+    void Double(int item, std::optional<double> value)
+    {
+        if (value)
+            Add({item, ValueKind::Double, *value, 0, {}});
+    }
+    void Int(int item, std::optional<std::int32_t> value)
+    {
+        if (value)
+            Add({item, ValueKind::Int, 0.0, *value, {}});
+    }
+    // A letter stored as its character code.
+    void Code(int item, std::optional<char> letter)
+    {
+        if (letter)
+            Add({item, ValueKind::Int, 0.0, static_cast<unsigned char>(*letter), {}});
+    }
+    void Byte(int item, std::uint8_t value) { Add({item, ValueKind::Byte, 0.0, value, {}}); }
+    void String(int item, std::string_view value) { Add({item, ValueKind::String, 0.0, 0, value}); }
+
+    void Refuse() { m_refused = true; }
+    bool Refused() const { return m_refused; }
+
+    void Commit()
+    {
+        if (m_refused) {
+            m_message.Refuse();
+            return;
+        }
+        for (int i = 0; i < m_count; ++i) {
+            const Entry& e = m_entries[static_cast<std::size_t>(i)];
+            switch (e.kind) {
+            case ValueKind::Double: m_message.StoreDouble(m_store, e.item, e.number); break;
+            case ValueKind::Int: m_message.StoreInt(m_store, e.item, e.integer); break;
+            case ValueKind::Byte: m_message.StoreByte(m_store, e.item, static_cast<std::uint8_t>(e.integer)); break;
+            case ValueKind::String: m_message.StoreString(m_store, e.item, e.text); break;
+            case ValueKind::None: break;
+            }
+        }
+    }
+
+    // Field checks: each answers the value to store, or nothing when the
+    // field is absent, and refuses the sentence when it is present but wrong.
+
+    // Signed ddmm.mmm, north negative; needs both the number and the letter.
+    std::optional<double> Latitude(std::optional<double> v, std::optional<char> hemisphere)
+    {
+        if (!v || !hemisphere)
+            return std::nullopt;
+        if ((*hemisphere != 'N' && *hemisphere != 'S') || !DegMinInRange(*v, 90))
+            return Bad();
+        return *hemisphere == 'N' ? -*v : *v;
+    }
+    // Signed dddmm.mmm, east negative.
+    std::optional<double> Longitude(std::optional<double> v, std::optional<char> hemisphere)
+    {
+        if (!v || !hemisphere)
+            return std::nullopt;
+        if ((*hemisphere != 'E' && *hemisphere != 'W') || !DegMinInRange(*v, 180))
+            return Bad();
+        return *hemisphere == 'E' ? -*v : *v;
+    }
+    // A UTC time hhmmss.ss (a leap second allowed).
+    std::optional<double> Time(std::optional<double> v)
+    {
+        if (!v)
+            return std::nullopt;
+        const double whole = std::floor(*v);
+        const double seconds = *v - std::floor(whole / 100) * 100;
+        const double minutes = std::fmod(std::floor(whole / 100), 100);
+        if (*v < 0 || whole / 10000 >= 24 || minutes >= 60 || seconds >= 61)
+            return Bad();
+        return v;
+    }
+    // A span hhmmss.ss whose hours may run past a day (time to go).
+    std::optional<double> Span(std::optional<double> v)
+    {
+        if (!v)
+            return std::nullopt;
+        const double whole = std::floor(*v);
+        const double seconds = *v - std::floor(whole / 100) * 100;
+        const double minutes = std::fmod(std::floor(whole / 100), 100);
+        if (*v < 0 || *v >= 1e9 || minutes >= 60 || seconds >= 60)
+            return Bad();
+        return v;
+    }
+    // A date ddmmyy.
+    std::optional<double> Date(std::optional<double> v)
+    {
+        if (!v)
+            return std::nullopt;
+        const double day = std::floor(*v / 10000);
+        const double month = std::fmod(std::floor(*v / 100), 100);
+        if (*v < 0 || *v != std::floor(*v) || day < 1 || day > 31 || month < 1 || month > 12)
+            return Bad();
+        return v;
+    }
+    // A bearing, heading or angle in degrees.
+    std::optional<double> Angle(std::optional<double> v)
+    {
+        if (!v)
+            return std::nullopt;
+        if (*v < 0 || *v > 360)
+            return Bad();
+        return v;
+    }
+    // A heading or course: 359.5 and more is stored as 0.
+    std::optional<double> Course(std::optional<double> v)
+    {
+        v = Angle(v);
+        if (v && *v >= 359.5)
+            return 0.0;
+        return v;
+    }
+    // Speeds, distances, depths, ranges.
+    std::optional<double> NonNegative(std::optional<double> v)
+    {
+        if (!v)
+            return std::nullopt;
+        if (*v < 0)
+            return Bad();
+        return v;
+    }
+    // Magnetic variation, west negative.
+    std::optional<double> Variation(std::optional<double> v, std::optional<char> direction)
+    {
+        if (!v || !direction)
+            return std::nullopt;
+        if ((*direction != 'E' && *direction != 'W') || *v < 0 || *v > 180)
+            return Bad();
+        return *direction == 'W' ? -*v : *v;
+    }
+    // Cross-track error, negative when the steer letter is "L".
+    std::optional<double> CrossTrack(std::optional<double> v, std::optional<char> steer)
+    {
+        if (!v || !steer)
+            return std::nullopt;
+        if ((*steer != 'L' && *steer != 'R') || *v < 0)
+            return Bad();
+        return *steer == 'L' ? -*v : *v;
+    }
+    // A datum offset in minutes with its hemisphere letter, north or east negative.
+    std::optional<double> Offset(std::optional<double> v, std::optional<char> letter, char negative, char positive)
+    {
+        if (!v || !letter)
+            return std::nullopt;
+        if (*letter != negative && *letter != positive)
+            return Bad();
+        return *letter == negative ? -*v : *v;
+    }
+    std::optional<std::int32_t> IntRange(std::optional<std::int32_t> v, int lo, int hi)
+    {
+        if (!v)
+            return std::nullopt;
+        if (*v < lo || *v > hi) {
+            Refuse();
+            return std::nullopt;
+        }
+        return v;
+    }
+
+private:
+    struct Entry {
+        int item = 0;
+        ValueKind kind = ValueKind::None;
+        double number = 0.0;
+        std::int32_t integer = 0;
+        std::string_view text;
+    };
+    static constexpr int kMaxEntries = 24;
+
+    void Add(const Entry& entry)
+    {
+        if (m_count < kMaxEntries)
+            m_entries[static_cast<std::size_t>(m_count++)] = entry;
+    }
+    std::optional<double> Bad()
+    {
+        Refuse();
+        return std::nullopt;
+    }
+    static bool DegMinInRange(double v, double maxDegrees)
+    {
+        const double degrees = std::floor(v / 100);
+        return v >= 0 && degrees <= maxDegrees && v - degrees * 100 < 60 && v <= maxDegrees * 100;
+    }
+
+    CNMEAMessage& m_message;
+    ValueStore m_store;
+    bool m_refused = false;
+    int m_count = 0;
+    std::array<Entry, kMaxEntries> m_entries{};
+};
+
+// A number that needs its letter (unit, reference) present beside it.
+std::optional<double> With(std::optional<double> v, std::optional<char> letter)
+{
+    return letter ? v : std::nullopt;
+}
+
+std::optional<char> CodeWith(std::optional<char> letter, std::optional<double> v)
+{
+    return v ? letter : std::nullopt;
+}
+
+void ParseDBT(CNMEAMessage& m)
+{
+    m.Split("DCDCDC");
+    CPending p(m, ValueStore::GPS);
+    p.Double(item::DepthFeet, p.NonNegative(With(m.Number(1), m.Char(1))));
+    p.Double(item::DepthMetres, p.NonNegative(With(m.Number(2), m.Char(2))));
+    p.Double(item::DepthFathoms, p.NonNegative(With(m.Number(3), m.Char(3))));
+    p.Commit();
+}
+
+void ParseHDM(CNMEAMessage& m)
+{
+    m.Split("DC");
+    CPending p(m, ValueStore::GPS);
+    p.Double(item::HeadingMagnetic, p.Course(With(m.Number(1), m.Char(1))));
+    p.Commit();
+}
+
+void ParseMWD(CNMEAMessage& m)
+{
+    m.Split("DCDCDCDC");
+    CPending p(m, ValueStore::Wind);
+    const auto trueDirection = p.Angle(With(m.Number(1), m.Char(1)));
+    p.Double(item::WindAngle, trueDirection);
+    p.Code(item::WindReference, CodeWith(m.Char(1), trueDirection));
+    const auto magnetic = p.Angle(With(m.Number(2), m.Char(2)));
+    p.Double(item::WindDirectionMagnetic, magnetic);
+    p.Code(item::WindDirectionMagneticUnit, CodeWith(m.Char(2), magnetic));
+    const auto knots = p.NonNegative(With(m.Number(3), m.Char(3)));
+    p.Double(item::WindSpeed, knots);
+    p.Code(item::WindSpeedUnit, CodeWith(m.Char(3), knots));
+    const auto metres = p.NonNegative(With(m.Number(4), m.Char(4)));
+    p.Double(item::WindSpeedMs, metres);
+    p.Code(item::WindSpeedMsUnit, CodeWith(m.Char(4), metres));
+    // The sentence carries no status of its own; readers of the wind store
+    // look at item 15, so it reads as good.
+    p.Code(item::WindStatus, 'A');
+    p.Commit();
+}
+
+void ParseMWV(CNMEAMessage& m)
+{
+    m.Split("DCDCC");
+    CPending p(m, ValueStore::Wind);
+    const auto angle = p.Angle(With(m.Number(1), m.Char(1)));
+    p.Double(item::WindAngle, angle);
+    p.Code(item::WindReference, CodeWith(m.Char(1), angle));
+    const auto speed = p.NonNegative(With(m.Number(2), m.Char(2)));
+    p.Double(item::WindSpeed, speed);
+    p.Code(item::WindSpeedUnit, CodeWith(m.Char(2), speed));
+    p.Code(item::WindStatus, m.Char(3));
+    p.Commit();
+}
+
+void ParseVHW(CNMEAMessage& m)
+{
+    m.Split("DCDCDCDC");
+    CPending p(m, ValueStore::GPS);
+    p.Double(item::HeadingTrue, p.Course(With(m.Number(1), m.Char(1))));
+    p.Double(item::HeadingMagnetic, p.Course(With(m.Number(2), m.Char(2))));
+    p.Double(item::SpeedThroughWaterKnots, p.NonNegative(With(m.Number(3), m.Char(3))));
+    p.Double(item::SpeedThroughWaterKmh, p.NonNegative(With(m.Number(4), m.Char(4))));
+    p.Commit();
+}
+
+void ParseVTG(CNMEAMessage& m)
+{
+    m.Split("DCDCDCDC");
+    CPending p(m, ValueStore::GPS);
+    p.Double(item::CourseOverGroundTrue, p.Course(With(m.Number(1), m.Char(1))));
+    p.Double(item::CourseOverGroundMagnetic, p.Course(With(m.Number(2), m.Char(2))));
+    p.Double(item::SpeedOverGroundKnots, p.NonNegative(With(m.Number(3), m.Char(3))));
+    p.Double(item::SpeedOverGroundKmh, p.NonNegative(With(m.Number(4), m.Char(4))));
+    p.Commit();
+}
+
+// BOD and BWW: two bearings, true and magnetic; the waypoint ids are not kept.
+void ParseBearingPair(CNMEAMessage& m, int trueItem, int magneticItem)
+{
+    m.Split("DCDCSS");
+    CPending p(m, ValueStore::GPS);
+    p.Double(trueItem, p.Angle(With(m.Number(1), m.Char(1))));
+    p.Double(magneticItem, p.Angle(With(m.Number(2), m.Char(2))));
+    p.Commit();
+}
+
+void ParseBOD(CNMEAMessage& m)
+{
+    ParseBearingPair(m, item::BearingOriginToDestinationTrue, item::BearingOriginToDestinationMagnetic);
+}
+
+void ParseBWW(CNMEAMessage& m)
+{
+    ParseBearingPair(m, item::BearingWaypointToWaypointTrue, item::BearingWaypointToWaypointMagnetic);
+}
+
+// BEC, BER, BWC and BWR: time, waypoint position, two bearings and a distance.
+void ParseWaypointBearing(CNMEAMessage& m, int trueItem, int magneticItem, int distanceItem)
+{
+    m.Split("DDCDCDCDCDCS");
+    CPending p(m, ValueStore::GPS);
+    p.Double(item::WaypointTime, p.Time(m.Number(1)));
+    p.Double(item::WaypointLatitude, p.Latitude(m.Number(2), m.Char(1)));
+    p.Double(item::WaypointLongitude, p.Longitude(m.Number(3), m.Char(2)));
+    p.Double(trueItem, p.Angle(With(m.Number(4), m.Char(3))));
+    p.Double(magneticItem, p.Angle(With(m.Number(5), m.Char(4))));
+    p.Double(distanceItem, p.NonNegative(With(m.Number(6), m.Char(5))));
+    p.Commit();
+}
+
+void ParseBEC(CNMEAMessage& m)
+{
+    ParseWaypointBearing(m, item::BearingToWaypointTrueBEC, item::BearingToWaypointMagneticBEC,
+                         item::DistanceToWaypointBEC);
+}
+
+void ParseBER(CNMEAMessage& m)
+{
+    ParseWaypointBearing(m, item::BearingToWaypointTrueBER, item::BearingToWaypointMagneticBER,
+                         item::RangeToWaypoint);
+}
+
+void ParseBWC(CNMEAMessage& m)
+{
+    ParseWaypointBearing(m, item::BearingToWaypointTrueGreatCircle, item::BearingToWaypointMagneticGreatCircle,
+                         item::DistanceToWaypointGreatCircle);
+}
+
+void ParseBWR(CNMEAMessage& m)
+{
+    ParseWaypointBearing(m, item::BearingToWaypointTrueRhumb, item::BearingToWaypointMagneticRhumb,
+                         item::DistanceToWaypointRhumb);
+}
+
+// GDP and GLP: a Loran or Decca position fix.
+void ParseGDP(CNMEAMessage& m)
+{
+    m.Split("DDCDCS");
+    CPending p(m, ValueStore::GPS);
+    p.Double(item::PositionTime, p.Time(m.Number(1)));
+    p.Double(item::LoranLatitude, p.Latitude(m.Number(2), m.Char(1)));
+    p.Double(item::LoranLongitude, p.Longitude(m.Number(3), m.Char(2)));
+    p.Commit();
+}
+
+bool IsNS(std::optional<char> c)
+{
+    return c && (*c == 'N' || *c == 'S');
+}
+
+bool IsEW(std::optional<char> c)
+{
+    return c && (*c == 'E' || *c == 'W');
+}
+
+void ParseGLL(CNMEAMessage& m)
+{
+    m.Split("DCDCDC");
+    CPending p(m, ValueStore::GPS);
+    // The status letter is not examined: GLL positions are kept whatever it says.
+    if (!IsNS(m.Char(1)) || !IsEW(m.Char(2)))
+        p.Refuse();
+    const auto lat = p.Latitude(m.Number(1), m.Char(1));
+    const auto lon = p.Longitude(m.Number(2), m.Char(2));
+    if (lat && lon) {
+        p.Double(item::Latitude, lat);
+        p.Double(item::Longitude, lon);
+    }
+    p.Double(item::PositionTime, p.Time(m.Number(3)));
+    p.Commit();
+}
+
+void ParseRMA(CNMEAMessage& m)
+{
+    m.Split("CDCDCDDDDDC");
+    CPending p(m, ValueStore::GPS);
+    if (!m.StatusOk(m.Char(1)) || !IsNS(m.Char(2)) || !IsEW(m.Char(3))) {
+        p.Refuse();
+        p.Commit();
+        return;
+    }
+    p.Double(item::Latitude, p.Latitude(m.Number(1), m.Char(2)));
+    p.Double(item::Longitude, p.Longitude(m.Number(2), m.Char(3)));
+    p.Double(item::TimeDifferenceA, m.Number(3));
+    p.Double(item::TimeDifferenceB, m.Number(4));
+    p.Double(item::SpeedOverGroundKnots, p.NonNegative(m.Number(5)));
+    p.Double(item::CourseOverGroundTrue, p.Course(m.Number(6)));
+    p.Double(item::MagneticVariation, p.Variation(m.Number(7), m.Char(4)));
+    p.Commit();
+}
+
+void ParseRMB(CNMEAMessage& m)
+{
+    m.Split("CDCSSDCDCDDDC");
+    CPending p(m, ValueStore::GPS);
+    if (!m.StatusOk(m.Char(1))) {
+        p.Refuse();
+        p.Commit();
+        return;
+    }
+    p.Double(item::CrossTrackError, p.CrossTrack(m.Number(1), m.Char(2)));
+    p.Double(item::WaypointLatitude, p.Latitude(m.Number(2), m.Char(3)));
+    p.Double(item::WaypointLongitude, p.Longitude(m.Number(3), m.Char(4)));
+    p.Double(item::RangeToWaypoint, p.NonNegative(m.Number(4)));
+    p.Double(item::BearingToWaypointTrueBER, p.Angle(m.Number(5)));
+    p.Double(item::ClosingVelocity, m.Number(6));   // negative while opening
+    p.Commit();
+}
+
+void ParseRMC(CNMEAMessage& m)
+{
+    m.Split("DCDCDCDDDDC");
+    CPending p(m, ValueStore::GPS);
+    if (!m.StatusOk(m.Char(1)) || !IsNS(m.Char(2)) || !IsEW(m.Char(3)))
+        p.Refuse();
+    if (p.Refused() || !m.Number(2) || !m.Number(3)) {
+        p.Commit();
+        return;
+    }
+    // Time and date go together: a time without its date would pair with
+    // yesterday's date at midnight.
+    const auto time = p.Time(m.Number(1));
+    const auto date = p.Date(m.Number(6));
+    if (time && date) {
+        p.Double(item::PositionTime, time);
+        p.Double(item::Date, date);
+    }
+    p.Double(item::Latitude, p.Latitude(m.Number(2), m.Char(2)));
+    p.Double(item::Longitude, p.Longitude(m.Number(3), m.Char(3)));
+    p.Double(item::SpeedOverGroundKnots, p.NonNegative(m.Number(4)));
+    p.Double(item::CourseOverGroundTrue, p.Course(m.Number(5)));
+    p.Double(item::MagneticVariation, p.Variation(m.Number(7), m.Char(4)));
+    p.Commit();
+}
+
+void ParseXTE(CNMEAMessage& m)
+{
+    m.Split("CCDCC");
+    CPending p(m, ValueStore::GPS);
+    if (!m.StatusOk(m.Char(1)) || !m.StatusOk(m.Char(2))) {
+        p.Refuse();
+        p.Commit();
+        return;
+    }
+    p.Double(item::CrossTrackError, p.CrossTrack(m.Number(1), m.Char(3)));
+    p.Commit();
+}
+
+void ParseZDA(CNMEAMessage& m)
+{
+    m.Split("DIIIII");
+    CPending p(m, ValueStore::GPS);
+    p.Double(item::ZdaTime, p.Time(m.Number(1)));
+    p.Int(item::ZdaDay, p.IntRange(m.Int(1), 1, 31));
+    p.Int(item::ZdaMonth, p.IntRange(m.Int(2), 1, 12));
+    p.Int(item::ZdaYear, p.IntRange(m.Int(3), 1000, 9999));
+    p.Int(item::ZdaZoneHours, p.IntRange(m.Int(4), -13, 13));
+    p.Int(item::ZdaZoneMinutes, p.IntRange(m.Int(5), -59, 59));
+    p.Commit();
+}
+
+void ParseZTG(CNMEAMessage& m)
+{
+    m.Split("DDS");
+    CPending p(m, ValueStore::GPS);
+    const auto time = p.Time(m.Number(1));
+    const auto toGo = p.Span(m.Number(2));
+    if (time && toGo)
+        p.Double(item::TimeToGo, toGo);
+    p.Commit();
+}
+
+// APA and APB are split for the monitor but store nothing.
+void ParseAPA(CNMEAMessage& m)
+{
+    m.Split("CCDCCCCDCS");
+}
+
+void ParseAPB(CNMEAMessage& m)
+{
+    m.Split("CCDCCCCDCSDCDC");
+}
+
+void ParseDTM(CNMEAMessage& m)
+{
+    m.Split("SCDCDCDS");
+    CPending p(m, ValueStore::GPS);
+    // An empty local datum is the "user defined" code.
+    const std::string_view local = m.Text(1).value_or("999");
+    const auto latOffset = p.Offset(m.Number(1), m.Char(2), 'N', 'S');
+    const auto lonOffset = p.Offset(m.Number(2), m.Char(3), 'E', 'W');
+    const auto reference = m.Text(2);
+    if (latOffset && lonOffset && reference) {
+        p.String(item::LocalDatum, local);
+        p.Double(item::DatumLatitudeOffset, latOffset);
+        p.Double(item::DatumLongitudeOffset, lonOffset);
+        p.String(item::ReferenceDatum, *reference);
+    }
+    p.Commit();
+}
+
+void ParseGGA(CNMEAMessage& m)
+{
+    m.Split("DDCDCIIDDCDCDI");
+    CPending p(m, ValueStore::GPS);
+    if (!IsNS(m.Char(1)) || !IsEW(m.Char(2))) {
+        p.Refuse();
+        p.Commit();
+        return;
+    }
+    // Only the time is kept; the position of the fix comes from GLL or RMC,
+    // but a malformed one still refuses the sentence.
+    const auto lat = p.Latitude(m.Number(2), m.Char(1));
+    const auto lon = p.Longitude(m.Number(3), m.Char(2));
+    const auto time = p.Time(m.Number(1));
+    if (lat && lon && time)
+        p.Double(item::PositionTime, time);
+    p.Commit();
+}
+
+void ParseOSD(CNMEAMessage& m)
+{
+    m.Split("DCDCDCDDC");
+    CPending p(m, ValueStore::ARPA);
+    const auto heading = p.Angle(m.Number(1));
+    if (m.Char(1) == 'A')   // no warning-flag rule: the radar's own heading status counts
+        p.Double(item::OwnHeading, heading);
+    p.Double(item::OwnCourse, p.Angle(m.Number(2)));
+    p.Double(item::OwnSpeed, p.NonNegative(m.Number(3)));
+    p.Double(item::OwnSet, p.Angle(m.Number(4)));
+    p.Code(item::OwnHeadingStatus, m.Char(1));
+    p.Code(item::OwnCourseReference, m.Char(2));
+    p.Code(item::OwnSpeedReference, m.Char(3));
+    p.Code(item::OwnSpeedUnit, m.Char(4));
+    p.Commit();
+}
+
+void ParseRSD(CNMEAMessage& m)
+{
+    m.Split("DDDDDDDDDDDCC");
+    CPending p(m, ValueStore::ARPA);
+    // Ranges and bearings alternate: range 1, bearing 1, marker 1, bearing
+    // line 1, the same for origin 2, then the cursor's range and bearing and
+    // the range scale.
+    for (int k = 1; k <= 11; ++k) {
+        const bool bearing = k == 2 || k == 4 || k == 6 || k == 8 || k == 10;
+        p.Double(item::RadarOrigin1Range + k - 1, bearing ? p.Angle(m.Number(k)) : p.NonNegative(m.Number(k)));
+    }
+    p.Code(item::RadarRangeUnit, m.Char(1));
+    p.Code(item::RadarDisplayRotation, m.Char(2));
+    p.Commit();
+}
+
+constexpr std::array<SentenceParseFn, kSentenceIds.size()> kParsers = {
+    ParseDBT, ParseHDM, nullptr,  nullptr,  ParseMWD, ParseMWV, ParseVHW, ParseVTG, nullptr,  nullptr,
+    ParseBOD, ParseBEC, ParseBER, ParseBWC, ParseBWR, ParseBWW, ParseGDP, ParseGDP, ParseGLL, ParseRMA,
+    ParseRMB, ParseRMC, nullptr,  nullptr,  nullptr,  ParseXTE, nullptr,  nullptr,  ParseZDA, ParseZTG,
+    ParseAPA, ParseAPB, ParseDTM, ParseGGA, ParseOSD, ParseRSD, nullptr,  nullptr,  nullptr};
+
+}  // namespace
+
+SentenceParseFn InstrumentSentenceParser(int sentenceIndex)
+{
+    if (sentenceIndex < 0 || sentenceIndex >= static_cast<int>(kParsers.size()))
+        return nullptr;
+    return kParsers[static_cast<std::size_t>(sentenceIndex)];
+}
+
+int NmeaSentenceIndex(std::string_view id)
+{
+    if (id.size() != 3)
+        return -1;
+    for (std::size_t i = 0; i < kSentenceIds.size(); ++i)
+        if (kSentenceIds[i] == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+}  // namespace nmea
