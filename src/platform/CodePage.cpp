@@ -187,4 +187,12 @@ bool IsValidUtf8(std::string_view text)
     return true;
 }
 
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos)
+{
+    if (pos >= text.size())
+        return 0;
+    std::size_t next = pos;
+    return NextChar(text, next) == kInvalid ? 0 : next - pos;
+}
+
 }  // namespace platform

@@ -9,6 +9,7 @@
 // trip. Encoding turns a character the code page lacks, and every malformed
 // UTF-8 sequence, into one '?'.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,9 @@ std::string Utf8ToCp437(std::string_view text);
 // True when `text` is well-formed UTF-8 (no overlong forms, surrogates or
 // code points above U+10FFFF).
 bool IsValidUtf8(std::string_view text);
+
+// Length of the well-formed UTF-8 character starting at `text[pos]`, or 0 when
+// the bytes there are not one.
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
 
 }  // namespace platform

@@ -13,9 +13,32 @@
 // file atomically (temp file, fsync, rename). Two processes saving in turn
 // therefore lose neither's keys, and a writer killed mid-save leaves the
 // previous file intact.
+//
+// The file is UTF-8 text, one entry a line:
+//   # comment                   (also "; comment"; blank lines are skipped)
+//   [Default\Navigator\GPS]     opens a key; every key has its line, parents
+//                               before children, siblings in creation order
+//   Port=str:/dev/ttyUSB0       a String value
+//   Baud=dword:4800             a Dword, in decimal
+//   Mask=bin:00ff10             Binary, two hex digits a byte
+//   Odd=hex(7):0a00             any other type code, or a Dword whose data is
+//                               not 4 bytes, as raw hex
+//   #end                        the last line: a file without it was cut short
+// Values before the first key line belong to the root. "%XX" stands for the
+// byte XX in key names, value names and text; the writer uses it for '%',
+// control characters (so newlines stay on one line), bytes that are not
+// well-formed UTF-8, '[', ']' and '\' in key names, '=' in value names, a
+// value name's leading '[', '#' or ';', and spaces at either end of a name or
+// at the end of a text. Any name and any bytes therefore round-trip; an empty
+// value name (the key's default value) is a line starting with '='.
+//
+// A file that does not read (an unknown line, a bad escape, a missing "#end")
+// is renamed to "<file>.damaged-YYYYmmddTHHMMSS" (UTC) and reported, never
+// emptied in place. Every member is safe to call from any thread.
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -55,6 +78,9 @@ public:
     static std::filesystem::path DefaultPath();
 
     explicit CSettingsStore(std::filesystem::path file);
+    ~CSettingsStore();
+    CSettingsStore(const CSettingsStore&) = delete;
+    CSettingsStore& operator=(const CSettingsStore&) = delete;
 
     LoadStatus Load();
     bool Save();
@@ -71,7 +97,9 @@ public:
     void SetValue(std::string_view key, std::string_view name, SettingValue value);  // creates the key
     bool DeleteValue(std::string_view key, std::string_view name);
     bool DeleteTree(std::string_view key);                    // the key, its values and subkeys
+                                                              // (never the root: false for "")
 
+    // The typed getters give nothing when the value is absent or of another type.
     std::optional<std::string> GetString(std::string_view key, std::string_view name) const;
     std::optional<std::uint32_t> GetDword(std::string_view key, std::string_view name) const;
     std::optional<std::string> GetBinary(std::string_view key, std::string_view name) const;
@@ -82,7 +110,7 @@ public:
 private:
     struct Impl;
     std::filesystem::path m_file;
-    // The implementation adds its members here (tree, change journal, mutex).
+    std::unique_ptr<Impl> m_impl;   // tree, change journal, mutex
 };
 
 }  // namespace platform

@@ -1,0 +1,56 @@
+#pragma once
+// The settings store's in-memory tree and its text form. Internal to the
+// platform library; the rest of the program uses CSettingsStore.
+
+#include "platform/SettingsStore.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace platform::settings {
+
+// Key and value names compare without regard to ASCII case and keep the case
+// they were created with.
+bool SameName(std::string_view a, std::string_view b);
+
+// "A\\B\\\\C\\" -> {"A", "B", "C"}: empty components are skipped, so stray
+// separators do not make nameless keys.
+std::vector<std::string_view> SplitKeyPath(std::string_view path);
+
+struct Key {
+    std::string name;
+    std::vector<std::pair<std::string, SettingValue>> values;   // in creation order
+    std::vector<std::unique_ptr<Key>> children;                  // in creation order
+
+    Key* Child(std::string_view childName) const;
+    Key& ChildOrNew(std::string_view childName);
+    bool RemoveChild(std::string_view childName);
+
+    const SettingValue* Value(std::string_view valueName) const;
+    // Replaces the data of an existing value (keeping its name's case) or appends one.
+    void Set(std::string_view valueName, SettingValue value);
+    bool RemoveValue(std::string_view valueName);
+
+    std::size_t CountKeys() const;
+};
+
+// Walks `path` from `root`; nullptr when a level is missing.
+Key* FindKey(const Key& root, std::string_view path);
+// Walks `path`, creating the levels that are missing.
+Key& CreateKey(Key& root, std::string_view path);
+
+struct ParseError {
+    std::size_t line = 0;   // 1-based; the line after the last for a file that ends early
+    std::string reason;
+};
+
+// Reads the text form into `root` (which should be empty). On failure `root`
+// holds whatever was read before the error and the error says what and where.
+std::optional<ParseError> ParseSettings(std::string_view text, Key& root);
+std::string WriteSettings(const Key& root);
+
+}  // namespace platform::settings
