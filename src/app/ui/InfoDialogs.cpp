@@ -1,0 +1,115 @@
+#include "app/ui/InfoDialogs.h"
+
+#include <QDesktopServices>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/Version.h"
+
+namespace {
+QString FromView(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+}  // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent, const QDateTime& buildTime) : QDialog(parent)
+{
+    setObjectName("AboutBox");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("About BRINEVANE");
+    auto* layout = new QVBoxLayout(this);
+    auto* name = new QLabel(FromView(version::kProductName), this);
+    QFont f = name->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.5);
+    name->setFont(f);
+    layout->addWidget(name);
+    layout->addWidget(new QLabel(LegalCopyright(), this));
+    auto* form = new QFormLayout;
+    auto* ver = new QLabel(QString::fromStdString(version::ProductVersion()), this);
+    ver->setObjectName("Version");
+    form->addRow("Version", ver);
+    auto* date = new QLabel(QLocale().toString(buildTime, QLocale::LongFormat), this);
+    date->setObjectName("ReleaseDate");
+    form->addRow("Release Date", date);
+    layout->addLayout(form);
+    auto* ok = new QPushButton("&OK", this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::close);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+}
+
+QString CAboutDlg::LegalCopyright()
+{
+    return "Copyright \u00A9 " + FromView(version::kCompanyName) + ". All rights reserved.";
+}
+
+CTechSuppDLG::CTechSuppDLG(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("TechnicalSupport");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("How to Get Technical Support");
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel("You can obtain technical support by", this));
+    auto* form = new QFormLayout;
+    form->addRow("Phoning", new QLabel("+44 1632 960 418", this));
+    form->addRow("Faxing", new QLabel("+44 1632 960 419", this));
+    auto* mail = new QLabel(SupportAddress(), this);
+    mail->setObjectName("SupportAddress");
+    form->addRow("E-Mail", mail);
+    layout->addLayout(form);
+    auto* row = new QHBoxLayout;
+    auto* mailButton = new QPushButton("Mail", this);
+    connect(mailButton, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(QUrl(MailLink())); });
+    auto* ok = new QPushButton("&OK", this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::close);
+    row->addStretch();
+    row->addWidget(mailButton);
+    row->addWidget(ok);
+    layout->addLayout(row);
+}
+
+QString CTechSuppDLG::SupportAddress()
+{
+    return "support@quorwick.example";
+}
+
+QString CTechSuppDLG::MailLink()
+{
+    return "mailto:" + SupportAddress();
+}
+
+CWaitDlg::CWaitDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle("Calculating , Please Wait");
+    auto* form = new QFormLayout(this);
+    const char* labels[4] = {"Time iteration No", "Leg No", "Course iteration No", "Time step"};
+    for (int i = 0; i < 4; ++i) {
+        m_values[i] = new QLabel(this);
+        m_values[i]->setMinimumWidth(80);
+        form->addRow(labels[i], m_values[i]);
+    }
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->hide();
+    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
+    form->addRow(cancel);
+}
+
+void CWaitDlg::SetValues(const QString& a, const QString& b, const QString& c, const QString& d)
+{
+    const QString v[4] = {a, b, c, d};
+    for (int i = 0; i < 4; ++i)
+        m_values[i]->setText(v[i]);
+}
+
+QString CWaitDlg::Value(int index) const
+{
+    return index >= 0 && index < 4 ? m_values[index]->text() : QString();
+}

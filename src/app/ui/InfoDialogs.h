@@ -1,0 +1,38 @@
+#pragma once
+// The modeless About box and technical support dialog (each exists at most
+// once: the frame keeps a QPointer that clears itself when the dialog goes),
+// and the progress window of long plan calculations.
+
+#include <QDateTime>
+#include <QDialog>
+
+class QLabel;
+
+class CAboutDlg final : public QDialog {
+    Q_OBJECT
+public:
+    CAboutDlg(QWidget* parent, const QDateTime& buildTime);
+    static QString LegalCopyright();
+};
+
+class CTechSuppDLG final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CTechSuppDLG(QWidget* parent);
+    static QString SupportAddress();
+    // "mailto:" and the address shown.
+    static QString MailLink();
+};
+
+class CWaitDlg final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CWaitDlg(QWidget* parent);
+    // Time iteration, leg, course iteration, time step.
+    void SetValues(const QString& timeIteration, const QString& leg, const QString& courseIteration,
+                   const QString& timeStep);
+    QString Value(int index) const;
+
+private:
+    QLabel* m_values[4] = {};
+};

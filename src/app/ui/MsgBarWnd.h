@@ -1,0 +1,49 @@
+#pragma once
+// The message bar's window: a bar docked at the bottom of the main frame
+// showing the model's active messages, yellow on dark blue, growing and
+// shrinking with them. Its one-second timer drives expiry and sound repeats.
+
+#include <QDockWidget>
+#include <QTimer>
+
+#include "app/MsgBar.h"
+
+class QLabel;
+class QMainWindow;
+
+class CMsgBarWnd final : public QDockWidget, public app::CMsgBarView, public app::CTextMeasurer {
+    Q_OBJECT
+public:
+    CMsgBarWnd(app::CMsgBar& model, QMainWindow* frame);
+    ~CMsgBarWnd() override;
+
+    app::CMsgBar& Model() { return m_model; }
+    // Label colours for the active display palette: the factor dims both
+    // (1.0 by day, 0.75 at dusk, 0.5 at night).
+    void UpdateColours(double dimFactor = 1.0);
+    QString DisplayedText() const;
+
+    // CMsgBarView
+    bool IsBarVisible() const override;
+    void ShowBar() override;
+    void HideBar() override;
+    void RequestLayout() override;
+    void ApplyLayout(const std::string& displayText, int textHeight) override;
+    // CTextMeasurer
+    int TextWidth(std::string_view text) const override;
+    int LineHeight() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    int EdgeWidth() const;
+
+    app::CMsgBar& m_model;
+    QMainWindow* m_frame;
+    QLabel* m_label;
+    QTimer m_timer;
+    bool m_layoutQueued = false;
+};

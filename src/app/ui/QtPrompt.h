@@ -1,0 +1,17 @@
+#pragma once
+// The prompt service of the program: a QMessageBox over the active window.
+
+#include "platform/Prompt.h"
+
+class QWidget;
+
+class CQtPrompt final : public platform::CPrompt {
+public:
+    explicit CQtPrompt(QWidget* parent = nullptr) : m_parent(parent) {}
+    void SetParent(QWidget* parent) { m_parent = parent; }
+    platform::PromptAnswer Ask(std::string_view text, std::string_view caption, platform::PromptIcon icon,
+                               platform::PromptButtons buttons) override;
+
+private:
+    QWidget* m_parent;
+};

@@ -1,0 +1,27 @@
+#include "app/ui/QtWaitHost.h"
+
+#include <QApplication>
+#include <QCursor>
+
+void CQtWaitCursor::SetWaitCursor(bool on)
+{
+    if (on)
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+std::optional<std::string> CQtWaitStatusPane::StatusText() const
+{
+    if (!m_bar)
+        return std::nullopt;
+    return m_bar->PaneText(CXStatusBar::MessagePane).toStdString();
+}
+
+void CQtWaitStatusPane::SetStatusText(const std::string& text)
+{
+    if (!m_bar)
+        return;
+    m_bar->SetPaneText(CXStatusBar::MessagePane, QString::fromStdString(text));
+    m_bar->repaint();   // the user-interface thread stays busy: paint now
+}

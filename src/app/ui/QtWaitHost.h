@@ -1,0 +1,26 @@
+#pragma once
+// The wait state's Qt side: the hourglass as the application's override
+// cursor, and the status bar's message pane.
+
+#include <QPointer>
+
+#include "app/WaitStatus.h"
+#include "app/ui/XStatusBar.h"
+
+class CQtWaitCursor final : public app::CWaitHost {
+public:
+    void SetWaitCursor(bool on) override;
+    std::optional<std::string> StatusText() const override { return std::nullopt; }
+    void SetStatusText(const std::string&) override {}
+};
+
+class CQtWaitStatusPane final : public app::CWaitHost {
+public:
+    explicit CQtWaitStatusPane(CXStatusBar* bar) : m_bar(bar) {}
+    void SetWaitCursor(bool) override {}
+    std::optional<std::string> StatusText() const override;
+    void SetStatusText(const std::string& text) override;
+
+private:
+    QPointer<CXStatusBar> m_bar;
+};

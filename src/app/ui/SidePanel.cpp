@@ -1,0 +1,79 @@
+#include "app/ui/SidePanel.h"
+
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QTextEdit>
+
+CSidePanel::CSidePanel(QWidget* parent) : QDockWidget(parent)
+{
+    setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetClosable);
+    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+}
+
+CSidePanel::~CSidePanel() = default;
+
+bool CSidePanel::Create(unsigned barId, QMainWindow* frame)
+{
+    if (!frame)
+        return false;
+    m_frame = frame;
+    m_barId = barId;
+    setObjectName(QString("SidePanel%1").arg(barId));
+    const QString title = GetTitle();
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Side Panel") : title);
+    frame->addDockWidget(Qt::RightDockWidgetArea, this);
+    InitPanel();
+    return true;
+}
+
+void CSidePanel::InitPanel()
+{
+    hide();
+}
+
+void CSidePanel::SetAlignment(bool right)
+{
+    m_right = right;
+    const Qt::DockWidgetArea area = right ? Qt::RightDockWidgetArea : Qt::LeftDockWidgetArea;
+    if (m_frame && m_frame->dockWidgetArea(this) != area) {
+        const bool visible = !isHidden();
+        m_frame->addDockWidget(area, this);
+        setVisible(visible);
+    }
+}
+
+QWidget* CSidePanel::FindControl(int controlId) const
+{
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->property("controlId").toInt() == controlId && controlId != 0)
+            return w;
+    }
+    return nullptr;
+}
+
+bool CSidePanel::IsEditModified(int controlId) const
+{
+    QWidget* w = FindControl(controlId);
+    if (auto* line = qobject_cast<QLineEdit*>(w))
+        return line->isModified();
+    if (auto* text = qobject_cast<QTextEdit*>(w))
+        return text->document()->isModified();
+    return false;
+}
+
+void CSidePanel::SetEditModified(int controlId, bool modified)
+{
+    QWidget* w = FindControl(controlId);
+    if (auto* line = qobject_cast<QLineEdit*>(w))
+        line->setModified(modified);
+    else if (auto* text = qobject_cast<QTextEdit*>(w))
+        text->document()->setModified(modified);
+}
+
+void CSidePanel::mouseReleaseEvent(QMouseEvent* e)
+{
+    QDockWidget::mouseReleaseEvent(e);
+    if (e->button() == Qt::RightButton)
+        emit contextMenuAt(e->globalPosition().toPoint());
+}

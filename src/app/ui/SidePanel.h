@@ -1,0 +1,65 @@
+#pragma once
+// Base of the docking side panels (chart information, chartpoint, route,
+// monitor, target tracking). The main frame shows one of them at a time and
+// talks to whichever is active through the virtual operations below; each
+// panel belongs to the module that owns its data.
+
+#include <QDockWidget>
+#include <QPoint>
+#include <QString>
+
+class CCommandTable;
+class CChartView;
+class CChartObject;
+class QMainWindow;
+class QMenu;
+
+class CSidePanel : public QDockWidget {
+    Q_OBJECT
+public:
+    explicit CSidePanel(QWidget* parent = nullptr);
+    ~CSidePanel() override;
+
+    // Docks the panel on the frame's right side under `barId` and runs
+    // InitPanel. The frame shows it when it becomes the active panel.
+    bool Create(unsigned barId, QMainWindow* frame);
+    unsigned BarId() const { return m_barId; }
+
+    // The panel interface; the base does nothing, hits nothing, handles nothing.
+    virtual void InitPanel();          // base: hides the panel
+    virtual void DestroyPanel() {}
+    virtual void UpdatePanelControls(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/) {}
+    virtual void OnSysColourChange() {}
+    virtual void OnChartMouseEvent1(QPoint /*clientPoint*/) {}
+    virtual void OnChartMouseEvent2(QPoint /*clientPoint*/) {}
+    virtual CChartObject* HitTest(QPoint /*point*/, CChartView* /*view*/) { return nullptr; }
+    virtual bool ShowProperties(CChartObject* /*object*/) { return false; }
+    virtual CChartObject* HitTestActiveChart(QPoint /*point*/) { return nullptr; }
+    virtual bool DeleteSelected() { return false; }
+    virtual bool ShowContextMenu(QMenu& /*menu*/, bool /*onChart*/) { return false; }
+    virtual QString GetTitle() const { return {}; }   // matched against "OperationalMode"
+    virtual void SaveCurrentItem(QPoint /*clientPoint*/) {}
+    virtual bool GetPanelFlag() const { return true; }
+
+    // Which side the panel docks on: right (true) or left.
+    void SetAlignment(bool right);
+    bool IsRightAligned() const { return m_right; }
+
+    // Edit controls of a panel carry their control id in the "controlId"
+    // property; anything else (a button, a missing id) reports no change.
+    bool IsEditModified(int controlId) const;
+    void SetEditModified(int controlId, bool modified);
+
+signals:
+    void contextMenuAt(QPoint globalPos);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    QWidget* FindControl(int controlId) const;
+
+    QMainWindow* m_frame = nullptr;
+    unsigned m_barId = 0;
+    bool m_right = true;
+};

@@ -1,0 +1,87 @@
+#include "app/ui/XStatusBar.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+
+namespace {
+const char* const kSizingText[4] = {"", "00 00'00.0000N   000 00'00.0000W ", "TARGET TRACKING",
+                                    " 00-00-0000 00:00:00 "};
+}
+
+CXStatusBar::CXStatusBar(QWidget* parent) : QStatusBar(parent)
+{
+    setObjectName("StatusBar");
+    setSizeGripEnabled(true);
+    for (int i = 0; i < 4; ++i) {
+        m_panes[i] = new QLabel(this);
+        m_panes[i]->setObjectName(QString("StatusPane%1").arg(i));
+        if (i == MessagePane) {
+            addWidget(m_panes[i], 1);
+            continue;
+        }
+        m_panes[i]->setFrameShape(QFrame::Panel);
+        m_panes[i]->setFrameShadow(QFrame::Sunken);
+        m_panes[i]->setAlignment(Qt::AlignCenter);
+        const int w = QFontMetrics(m_panes[i]->font()).horizontalAdvance(kSizingText[i]) + 8;
+        m_panes[i]->setMinimumWidth(w);
+        addPermanentWidget(m_panes[i]);
+    }
+}
+
+void CXStatusBar::SetPaneText(int pane, const QString& text)
+{
+    if (pane >= 0 && pane < 4)
+        m_panes[pane]->setText(text);
+}
+
+QString CXStatusBar::PaneText(int pane) const
+{
+    return pane >= 0 && pane < 4 ? m_panes[pane]->text() : QString();
+}
+
+bool CXStatusBar::ShowProgress(const QString& text, int low, int high)
+{
+    HideProgress();   // an unpaired call must not leak the earlier control
+    // The control fills the space between the text and the position pane,
+    // less 10 pixels each side; a long text leaves it no width at all.
+    const int textWidth = QFontMetrics(m_panes[MessagePane]->font()).horizontalAdvance(text);
+    const int right = m_panes[PositionPane]->geometry().left() - 10;
+    const int left = std::min(textWidth + 10, right);
+    m_savedText = m_panes[MessagePane]->text();
+    m_panes[MessagePane]->setText(text);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName("StatusProgress");
+    m_progress->setTextVisible(false);
+    m_progress->setRange(low, high);
+    m_progress->setValue(low);
+    m_progress->setGeometry(left, 2, std::max(0, right - left), height() - 4);
+    m_progress->show();
+    repaint();
+    return true;
+}
+
+void CXStatusBar::StepProgress()
+{
+    if (m_progress)
+        m_progress->setValue(std::min(m_progress->maximum(), m_progress->value() + 1));
+}
+
+void CXStatusBar::HideProgress()
+{
+    if (!m_progress)
+        return;
+    m_panes[MessagePane]->setText(m_savedText);
+    delete m_progress;
+    m_progress = nullptr;
+    repaint();
+}
+
+void CXStatusBar::mouseReleaseEvent(QMouseEvent* e)
+{
+    QStatusBar::mouseReleaseEvent(e);
+    if (e->button() == Qt::RightButton)
+        emit contextMenuAt(e->globalPosition().toPoint());
+}
