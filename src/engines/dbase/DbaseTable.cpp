@@ -1,0 +1,336 @@
+#include "engines/dbase/DbaseTable.h"
+
+#include "engines/dbase/KeyExpression.h"
+#include "engines/dbase/TableFiles.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+namespace dbase {
+
+namespace {
+
+// Lock layout on the data file, far beyond any real data: the append lock at
+// the base, record n at base + n, the table lock over the whole run, and the
+// header lock (held only while the header is rewritten) just below the base.
+constexpr off_t kLockBase = 0x40000000;
+constexpr off_t kLockSpan = 0x3FFFFFFF;
+
+std::string Upper(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return r;
+}
+
+bool HasExtension(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash) && dot + 1 < path.size();
+}
+
+std::string Sibling(const std::string& base, const char* ext)
+{
+    std::string lower = base + "." + ext;
+    if (::access(lower.c_str(), F_OK) == 0)
+        return lower;
+    std::string upper = base + "." + Upper(ext);
+    if (::access(upper.c_str(), F_OK) == 0)
+        return upper;
+    return lower;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ engine
+
+std::unique_ptr<CDbaseTable> CDbaseEngine::Open(const std::string& path)
+{
+    if (path.empty()) {
+        SetError(kErrNoText, 1);
+        return nullptr;
+    }
+    std::unique_ptr<CDbaseTable> table(new CDbaseTable(*this));
+    std::string dbf = HasExtension(path) ? path : Sibling(path, "dbf");
+    if (table->OpenFiles(dbf) != 0)
+        return nullptr;
+    return table;
+}
+
+std::unique_ptr<CDbaseTable> CDbaseEngine::Create(const std::string& path, const std::vector<FieldSpec>& fields,
+                                                  const std::vector<TagSpec>& tags)
+{
+    if (path.empty()) {
+        SetError(kErrNoText, 2);
+        return nullptr;
+    }
+    const std::string base = HasExtension(path) ? path.substr(0, path.find_last_of('.')) : path;
+    if (!WriteEmptyTable(base, fields)) {
+        SetError(kErrCreate, 3);
+        return nullptr;
+    }
+    ::unlink((base + ".mdx").c_str());
+    const bool saveAuto = autoOpenIndex, saveRo = readOnly;
+    autoOpenIndex = false;
+    readOnly = false;
+    auto table = Open(base + ".dbf");
+    autoOpenIndex = saveAuto;
+    readOnly = saveRo;
+    if (!table)
+        return nullptr;
+    for (const TagSpec& t : tags) {
+        if (table->AddTag(t) != 0) {
+            table->Close();
+            table.reset();
+            ::unlink((base + ".dbf").c_str());
+            ::unlink((base + ".dbt").c_str());
+            return nullptr;
+        }
+    }
+    if (!tags.empty() && table->WriteMdx() != 0)
+        return nullptr;
+    return table;
+}
+
+// ------------------------------------------------------------------ table
+
+CDbaseTable::CDbaseTable(CDbaseEngine& engine) : m_engine(&engine) { engine.Register(this); }
+
+CDbaseTable::~CDbaseTable()
+{
+    Close();
+}
+
+int CDbaseTable::Fail(int code, int location) { return m_engine->SetError(code, location); }
+
+int CDbaseTable::OpenFiles(const std::string& dbfPath)
+{
+    m_dbfPath = dbfPath;
+    m_path = dbfPath.substr(0, dbfPath.find_last_of('.'));
+    m_readOnly = m_engine->readOnly;
+    m_fd = ::open(dbfPath.c_str(), (m_readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (m_fd < 0)
+        return Fail(kErrOpen, 10);
+    if (int rc = LoadHeader(); rc != 0)
+        return rc;
+    m_dbtPath = Sibling(m_path, "dbt");
+    m_mdxPath = Sibling(m_path, "mdx");
+    for (auto& f : m_fields) {
+        if (f->Type() == 'M') {
+            m_memoFd = ::open(m_dbtPath.c_str(), (m_readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+            if (m_memoFd < 0)
+                return Fail(kErrMemo, 11);
+            m_memoBlockSize = ReadMemoBlockSize(m_memoFd, m_version);
+            break;
+        }
+    }
+    if (int rc = LoadAll(); rc != 0)
+        return rc;
+    if (m_engine->autoOpenIndex && ::access(m_mdxPath.c_str(), F_OK) == 0) {
+        MdxInfo info;
+        if (ReadMdx(m_mdxPath, info)) {
+            for (const TagSpec& t : info.tags)
+                if (AddTag(t) != 0) {
+                    // A tag we cannot evaluate is dropped; the caller sees it
+                    // missing and may define the tags again.
+                    m_engine->ResetError();
+                }
+            m_indexDirty = info.stamp != m_counter;
+        } else {
+            m_indexDirty = true;  // unreadable: rewritten from the tags the caller sets
+        }
+    }
+    BuildIndexes();
+    m_record.assign(m_recordLength, ' ');
+    m_pendingMemo.assign(m_fields.size(), std::nullopt);
+    m_recNo = 0;
+    m_eof = m_bof = true;
+    return 0;
+}
+
+int CDbaseTable::LoadHeader()
+{
+    DbfHeader h;
+    std::vector<FieldSpec> specs;
+    if (!ReadDbfHeader(m_fd, h, specs))
+        return Fail(kErrData, 20);
+    m_version = h.version;
+    m_headerLength = h.headerLength;
+    m_recordLength = h.recordLength;
+    m_recCount = int32_t(h.recordCount);
+    m_counter = h.counter;
+    m_fields.clear();
+    int offset = 1;
+    for (size_t i = 0; i < specs.size(); ++i) {
+        auto f = std::make_unique<CDbaseField>();
+        f->m_table = this;
+        f->m_spec = specs[i];
+        f->m_number = int(i + 1);
+        f->m_offset = offset;
+        offset += specs[i].width;
+        m_fields.push_back(std::move(f));
+    }
+    if (offset != m_recordLength)
+        return Fail(kErrData, 21);
+    return 0;
+}
+
+int CDbaseTable::LoadAll()
+{
+    // Records past the end of the file (a crash before the data reached it)
+    // are not there; the header count never runs ahead of flushed data, so a
+    // short file only arises from outside damage and is read as far as it goes.
+    const off_t size = ::lseek(m_fd, 0, SEEK_END);
+    const off_t avail = size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0;
+    if (avail < m_recCount)
+        m_recCount = int32_t(avail);
+    m_data.resize(size_t(m_recCount) * m_recordLength);
+    size_t done = 0;
+    while (done < m_data.size()) {
+        const ssize_t n = ::pread(m_fd, m_data.data() + done, m_data.size() - done, m_headerLength + off_t(done));
+        if (n <= 0)
+            return Fail(kErrRead, 30);
+        done += size_t(n);
+    }
+    m_firstDirty = m_lastDirty = 0;
+    m_headerDirty = false;
+    return 0;
+}
+
+int CDbaseTable::Close()
+{
+    if (m_fd < 0)
+        return 0;
+    int rc = 0;
+    if (!m_readOnly) {
+        rc = Flush();
+        if (m_indexDirty && !m_tags.empty()) {
+            // Written only when no other handle holds the table: a writer
+            // elsewhere will write it when it closes.
+            if (m_tableLocked || LockRange(kLockBase, kLockSpan, false) == 0) {
+                const bool took = !m_tableLocked;
+                Refresh();
+                WriteMdx();
+                if (took)
+                    UnlockRange(kLockBase, kLockSpan);
+            }
+        }
+        UnlockRange(kLockBase, kLockSpan);
+    }
+    ::close(m_fd);
+    m_fd = -1;
+    if (m_memoFd >= 0)
+        ::close(m_memoFd);
+    m_memoFd = -1;
+    m_tableLocked = m_appendLocked = false;
+    m_recordLocks.clear();
+    m_engine->Unregister(this);
+    return rc;
+}
+
+// ------------------------------------------------------------------ fields
+
+CDbaseField* CDbaseTable::Field(int number)
+{
+    if (number < 1 || number > int(m_fields.size()))
+        return nullptr;
+    return m_fields[size_t(number - 1)].get();
+}
+
+CDbaseField* CDbaseTable::Field(std::string_view name)
+{
+    std::string n = Upper(name);
+    while (!n.empty() && n.back() == ' ')
+        n.pop_back();
+    for (auto& f : m_fields)
+        if (f->Name() == n)
+            return f.get();
+    return nullptr;
+}
+
+std::vector<FieldSpec> CDbaseTable::FieldSpecs() const
+{
+    std::vector<FieldSpec> r;
+    for (auto& f : m_fields)
+        r.push_back(f->m_spec);
+    return r;
+}
+
+std::string_view CDbaseField::Bytes() const
+{
+    return std::string_view(m_table->m_record.data() + m_offset, size_t(m_spec.width));
+}
+
+std::string CDbaseField::Text() const
+{
+    if (m_spec.type == 'M') {
+        const auto& pending = m_table->m_pendingMemo[size_t(m_number - 1)];
+        if (pending)
+            return *pending;
+        return m_table->ReadMemo(Bytes());
+    }
+    return std::string(Bytes());
+}
+
+double CDbaseField::AsDouble() const { return ParseNumber(Bytes()); }
+
+int CDbaseField::Assign(std::string_view text)
+{
+    CDbaseTable& t = *m_table;
+    if (t.m_readOnly)
+        return t.Fail(kErrWrite, 40);
+    if (!t.m_appending) {
+        if (t.m_recNo < 1 || t.m_recNo > t.m_recCount)
+            return t.Fail(kErrMissing, 41);
+        if (t.m_engine->lockEnforce && !t.m_tableLocked &&
+            std::find(t.m_recordLocks.begin(), t.m_recordLocks.end(), t.m_recNo) == t.m_recordLocks.end()) {
+            if (t.LockRecord(t.m_recNo) != 0)
+                return t.Fail(kErrLockRefused, 42);
+        }
+    }
+    if (m_spec.type == 'M') {
+        t.m_pendingMemo[size_t(m_number - 1)] = std::string(text);
+    } else {
+        char* dst = t.m_record.data() + m_offset;
+        const size_t n = std::min(text.size(), size_t(m_spec.width));
+        std::memcpy(dst, text.data(), n);
+        std::memset(dst + n, ' ', size_t(m_spec.width) - n);
+    }
+    t.m_changed = true;
+    return 0;
+}
+
+int CDbaseField::AssignLong(long long value, int digits, bool zeros)
+{
+    if (digits <= 0)
+        digits = m_spec.width;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, zeros ? "%0*lld" : "%*lld", digits, value);
+    std::string s(buf);
+    if (int(s.size()) > m_spec.width)
+        s.assign(size_t(m_spec.width), '*');
+    else
+        s.insert(0, size_t(m_spec.width) - s.size(), ' ');
+    return Assign(s);
+}
+
+int CDbaseField::AssignDouble(double value, int width, int decimals)
+{
+    if (width <= 0 || width > m_spec.width)
+        width = m_spec.width;
+    std::string s = FormatNumber(value, width, decimals);
+    s.insert(0, size_t(m_spec.width) - s.size(), ' ');
+    return Assign(s);
+}
+
+}  // namespace dbase

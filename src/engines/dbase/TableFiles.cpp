@@ -1,0 +1,463 @@
+#include "engines/dbase/TableFiles.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace dbase {
+
+namespace {
+
+constexpr int kMdxBlock = 1024;    // bytes per index block
+constexpr int kMdxPage = 512;      // index block numbers count 512-byte pages
+constexpr int kMdxTagTable = 544;  // tag table after the file header
+constexpr int kMdxMaxTags = 47;
+constexpr int kFilterOffset = 0x200;  // filter text in the tag header block
+
+void Put16(unsigned char* p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+void Put32(unsigned char* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+uint32_t Get16(const unsigned char* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+uint32_t Get32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+bool WriteAll(int fd, const void* data, size_t size, off_t at)
+{
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, at);
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= size_t(n);
+        at += n;
+    }
+    return true;
+}
+
+bool ReadAll(int fd, void* data, size_t size, off_t at)
+{
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, p, size, at);
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= size_t(n);
+        at += n;
+    }
+    return true;
+}
+
+void PutToday(unsigned char* p)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&now, &tm);
+    p[0] = uint8_t(tm.tm_year);
+    p[1] = uint8_t(tm.tm_mon + 1);
+    p[2] = uint8_t(tm.tm_mday);
+}
+
+std::string BaseName(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos)
+        name.resize(dot);
+    return name;
+}
+
+}  // namespace
+
+bool ValidFieldSpec(const FieldSpec& f)
+{
+    if (f.name.empty() || f.name.size() > 10)
+        return false;
+    for (char c : f.name)
+        if (!(std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) || c == '_'))
+            return false;
+    switch (f.type) {
+    case 'C': return f.width >= 1;
+    case 'N':
+    case 'F': return f.width >= 1 && f.width <= 20 && (f.decimals == 0 || f.decimals + 2 <= f.width);
+    case 'D': return f.width == 8;
+    case 'L': return f.width == 1;
+    case 'M': return f.width == 10;
+    default: return false;
+    }
+}
+
+bool ReadDbfHeader(int fd, DbfHeader& h, std::vector<FieldSpec>& fields)
+{
+    unsigned char head[32];
+    if (!ReadAll(fd, head, 32, 0))
+        return false;
+    h.version = head[0];
+    h.recordCount = Get32(head + 4);
+    h.headerLength = uint16_t(Get16(head + 8));
+    h.recordLength = uint16_t(Get16(head + 10));
+    h.counter = Get32(head + 16);
+    h.hasMdx = head[28] != 0;
+    if (h.headerLength < 33 || h.recordLength < 1)
+        return false;
+    std::vector<unsigned char> desc(h.headerLength - 32u);
+    if (!ReadAll(fd, desc.data(), desc.size(), 32))
+        return false;
+    fields.clear();
+    for (size_t at = 0; at + 32 <= desc.size() && desc[at] != 0x0D; at += 32) {
+        const unsigned char* d = desc.data() + at;
+        FieldSpec f;
+        size_t len = 0;
+        while (len < 11 && d[len] != 0)
+            ++len;
+        f.name.assign(reinterpret_cast<const char*>(d), len);
+        while (!f.name.empty() && f.name.back() == ' ')
+            f.name.pop_back();
+        for (char& c : f.name)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        f.type = char(std::toupper(d[11]));
+        f.width = d[16];
+        f.decimals = d[17];
+        if (f.type == 'C') {  // wide text keeps its high byte in the decimals byte
+            f.width = uint16_t(d[16] | d[17] << 8);
+            f.decimals = 0;
+        }
+        fields.push_back(f);
+    }
+    return !fields.empty();
+}
+
+bool WriteDbfCounts(int fd, uint32_t recordCount, uint32_t counter)
+{
+    unsigned char buf[16];
+    PutToday(buf + 1);
+    Put32(buf + 4, recordCount);
+    if (!WriteAll(fd, buf + 1, 7, 1))
+        return false;
+    Put32(buf, counter);
+    return WriteAll(fd, buf, 4, 16);
+}
+
+bool WriteEmptyTable(const std::string& base, const std::vector<FieldSpec>& fields,
+                     const std::vector<std::string>& indexedFields, bool hasMdx)
+{
+    if (fields.empty() || fields.size() > 255)
+        return false;
+    bool memo = false;
+    uint32_t recordLength = 1;
+    for (const FieldSpec& f : fields) {
+        if (!ValidFieldSpec(f))
+            return false;
+        memo = memo || f.type == 'M';
+        recordLength += f.width;
+    }
+    if (recordLength > 65535)
+        return false;
+    const uint32_t headerLength = 32 + 32 * uint32_t(fields.size()) + 1;
+    std::vector<unsigned char> buf(headerLength + 1, 0);
+    buf[0] = memo ? 0x8B : 0x03;
+    PutToday(&buf[1]);
+    Put16(&buf[8], headerLength);
+    Put16(&buf[10], recordLength);
+    buf[28] = hasMdx ? 1 : 0;
+    buf[29] = 0x03;  // Windows ANSI (code page 1252)
+    for (size_t i = 0; i < fields.size(); ++i) {
+        unsigned char* d = &buf[32 + 32 * i];
+        std::memcpy(d, fields[i].name.data(), fields[i].name.size());
+        d[11] = uint8_t(fields[i].type);
+        d[16] = uint8_t(fields[i].width & 0xFF);
+        d[17] = fields[i].type == 'C' ? uint8_t(fields[i].width >> 8) : uint8_t(fields[i].decimals);
+        d[31] = std::find(indexedFields.begin(), indexedFields.end(), fields[i].name) != indexedFields.end();
+    }
+    buf[headerLength - 1] = 0x0D;
+    buf[headerLength] = 0x1A;
+    const std::string dbf = base + ".dbf";
+    const int fd = ::open(dbf.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = WriteAll(fd, buf.data(), buf.size(), 0);
+    ::close(fd);
+    if (!ok)
+        return false;
+    if (memo)
+        return WriteEmptyMemoFile(base + ".dbt", BaseName(base));
+    return true;
+}
+
+// ------------------------------------------------------------------ memos
+
+bool WriteEmptyMemoFile(const std::string& path, const std::string& tableName)
+{
+    unsigned char head[512] = {};
+    Put32(head, 1);
+    for (size_t i = 0; i < 8 && i < tableName.size(); ++i)
+        head[8 + i] = uint8_t(std::toupper(static_cast<unsigned char>(tableName[i])));
+    head[18] = 0x02;
+    head[19] = 0x01;
+    Put16(head + 20, 512);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = WriteAll(fd, head, sizeof head, 0);
+    ::close(fd);
+    return ok;
+}
+
+int ReadMemoBlockSize(int memoFd, uint8_t version)
+{
+    if (version != 0x8B)
+        return 512;
+    unsigned char head[22];
+    if (!ReadAll(memoFd, head, sizeof head, 0))
+        return 512;
+    const uint32_t size = Get16(head + 20);
+    return size >= 64 && size % 64 == 0 ? int(size) : 512;
+}
+
+uint32_t BlocksFor(size_t textLength, int blockSize) { return uint32_t((textLength + 8 + blockSize - 1) / blockSize); }
+
+std::string ReadMemoText(int memoFd, int blockSize, uint32_t block)
+{
+    if (block == 0 || memoFd < 0)
+        return {};
+    const off_t at = off_t(block) * blockSize;
+    unsigned char head[8];
+    if (!ReadAll(memoFd, head, 8, at))
+        return {};
+    if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {
+        const uint32_t length = Get32(head + 4);
+        if (length < 8 || length > 64u * 1024 * 1024)
+            return {};
+        std::string text(length - 8, '\0');
+        if (!ReadAll(memoFd, text.data(), text.size(), at + 8))
+            return {};
+        return text;
+    }
+    // The older layout: text up to an end-of-file mark.
+    std::string text;
+    char buf[512];
+    off_t pos = at;
+    for (;;) {
+        const ssize_t n = ::pread(memoFd, buf, sizeof buf, pos);
+        if (n <= 0)
+            return text;
+        const void* eom = std::memchr(buf, 0x1A, size_t(n));
+        if (eom) {
+            text.append(buf, size_t(static_cast<const char*>(eom) - buf));
+            return text;
+        }
+        text.append(buf, size_t(n));
+        pos += n;
+        if (text.size() > 64u * 1024 * 1024)
+            return text;
+    }
+}
+
+uint32_t MemoBlocks(int memoFd, int blockSize, uint32_t block)
+{
+    unsigned char head[8];
+    if (block == 0 || !ReadAll(memoFd, head, 8, off_t(block) * blockSize))
+        return 0;
+    if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00)
+        return BlocksFor(Get32(head + 4) - 8, blockSize);
+    return 0;
+}
+
+bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text)
+{
+    const uint32_t blocks = BlocksFor(text.size(), blockSize);
+    std::string buf(size_t(blocks) * blockSize, '\0');
+    buf[0] = char(0xFF);
+    buf[1] = char(0xFF);
+    buf[2] = 0x08;
+    buf[3] = 0x00;
+    Put32(reinterpret_cast<unsigned char*>(buf.data()) + 4, uint32_t(text.size() + 8));
+    std::memcpy(buf.data() + 8, text.data(), text.size());
+    return WriteAll(memoFd, buf.data(), buf.size(), off_t(block) * blockSize);
+}
+
+uint32_t ReadNextFreeBlock(int memoFd)
+{
+    unsigned char head[4];
+    if (!ReadAll(memoFd, head, 4, 0))
+        return 1;
+    const uint32_t next = Get32(head);
+    return next == 0 ? 1 : next;
+}
+
+bool WriteNextFreeBlock(int memoFd, uint32_t block)
+{
+    unsigned char head[4];
+    Put32(head, block);
+    return WriteAll(memoFd, head, 4, 0);
+}
+
+// ------------------------------------------------------------------ index
+
+bool ReadMdx(const std::string& path, MdxInfo& info)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    unsigned char head[kMdxTagTable];
+    bool ok = ReadAll(fd, head, sizeof head, 0) && head[0] == 2 && Get16(head + 22) == kMdxBlock;
+    const uint32_t used = ok ? Get16(head + 28) : 0;
+    ok = ok && used <= kMdxMaxTags;
+    if (ok)
+        info.stamp = Get32(head + 48);
+    for (uint32_t i = 0; ok && i < used; ++i) {
+        unsigned char entry[32];
+        unsigned char tagHead[kMdxBlock];
+        ok = ReadAll(fd, entry, 32, kMdxTagTable + 32 * off_t(i)) &&
+             ReadAll(fd, tagHead, kMdxBlock, off_t(Get32(entry)) * kMdxPage);
+        if (!ok)
+            break;
+        TagSpec t;
+        t.name.assign(reinterpret_cast<const char*>(entry + 4), strnlen(reinterpret_cast<const char*>(entry + 4), 11));
+        t.expression.assign(reinterpret_cast<const char*>(tagHead + 24),
+                            strnlen(reinterpret_cast<const char*>(tagHead + 24), 220));
+        t.filter.assign(reinterpret_cast<const char*>(tagHead + kFilterOffset),
+                        strnlen(reinterpret_cast<const char*>(tagHead + kFilterOffset), 220));
+        t.unique = tagHead[23] != 0;
+        t.descending = (entry[15] & 0x08) != 0;
+        ok = !t.name.empty() && !t.expression.empty();
+        info.tags.push_back(t);
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_t stamp,
+                  const std::vector<MdxTagImage>& tags)
+{
+    if (tags.size() > kMdxMaxTags)
+        return false;
+    // Blocks 0-2 hold the file header and the tag table; each tag then takes
+    // its header block followed by its B-tree, leaves first, root last.
+    std::vector<unsigned char> file(3 * kMdxBlock, 0);
+    auto newBlock = [&file]() {
+        const size_t at = file.size();
+        file.resize(at + kMdxBlock, 0);
+        return uint32_t(at / kMdxPage);
+    };
+    auto blockAt = [&file](uint32_t page) { return file.data() + size_t(page) * kMdxPage; };
+
+    unsigned char* head = file.data();
+    head[0] = 2;
+    PutToday(head + 1);
+    const std::string name = tableName.substr(0, 16);
+    for (size_t i = 0; i < name.size(); ++i)
+        head[4 + i] = uint8_t(std::toupper(static_cast<unsigned char>(name[i])));
+    Put16(head + 20, kMdxBlock / kMdxPage);
+    Put16(head + 22, kMdxBlock);
+    head[24] = 1;
+    head[25] = 48;
+    head[26] = 32;
+    Put16(head + 28, uint32_t(tags.size()));
+    PutToday(head + 44);
+    Put32(head + 48, stamp);
+
+    for (size_t t = 0; t < tags.size(); ++t) {
+        const MdxTagImage& tag = tags[t];
+        const uint32_t headerPage = newBlock();
+        const int itemLength = (tag.keyLength + 4 + 3) / 4 * 4;
+        const int maxKeys = (kMdxBlock - 12) / itemLength;
+
+        // Leaves.
+        struct Child {
+            uint32_t page;
+            std::string lastKey;
+        };
+        std::vector<Child> level;
+        size_t k = 0;
+        do {
+            const uint32_t page = newBlock();
+            const size_t n = std::min(tag.keys.size() - k, size_t(maxKeys));
+            unsigned char* b = blockAt(page);
+            Put32(b, uint32_t(n));
+            for (size_t i = 0; i < n; ++i) {
+                unsigned char* item = b + 8 + i * size_t(itemLength);
+                Put32(item, tag.keys[k + i].second);
+                std::memcpy(item + 4, tag.keys[k + i].first.data(),
+                            std::min(tag.keys[k + i].first.size(), size_t(tag.keyLength)));
+            }
+            level.push_back({page, n ? tag.keys[k + n - 1].first : std::string()});
+            k += n;
+        } while (k < tag.keys.size());
+
+        // Branches: each entry points to a child and carries its last key;
+        // the last child sits in the pointer after the entries.
+        while (level.size() > 1) {
+            std::vector<Child> upper;
+            size_t c = 0;
+            while (c < level.size()) {
+                const size_t n = std::min(level.size() - c, size_t(maxKeys) + 1);
+                const uint32_t page = newBlock();
+                unsigned char* b = blockAt(page);
+                Put32(b, uint32_t(n - 1));
+                for (size_t i = 0; i + 1 < n; ++i) {
+                    unsigned char* item = b + 8 + i * size_t(itemLength);
+                    Put32(item, level[c + i].page);
+                    std::memcpy(item + 4, level[c + i].lastKey.data(),
+                                std::min(level[c + i].lastKey.size(), size_t(tag.keyLength)));
+                }
+                Put32(b + 8 + (n - 1) * size_t(itemLength), level[c + n - 1].page);
+                upper.push_back({page, level[c + n - 1].lastKey});
+                c += n;
+            }
+            level = std::move(upper);
+        }
+
+        unsigned char* th = blockAt(headerPage);
+        Put32(th, level.front().page);
+        th[8] = 0x10;
+        th[9] = uint8_t(tag.keyType);
+        Put16(th + 12, uint32_t(tag.keyLength));
+        Put16(th + 14, uint32_t(maxKeys));
+        Put16(th + 18, uint32_t(itemLength));
+        th[23] = tag.spec.unique ? 0x40 : 0;
+        std::memcpy(th + 24, tag.spec.expression.data(), std::min<size_t>(tag.spec.expression.size(), 219));
+        std::memcpy(th + kFilterOffset, tag.spec.filter.data(), std::min<size_t>(tag.spec.filter.size(), 219));
+
+        unsigned char* entry = file.data() + kMdxTagTable + 32 * t;
+        Put32(entry, headerPage);
+        std::memcpy(entry + 4, tag.spec.name.data(), std::min<size_t>(tag.spec.name.size(), 10));
+        entry[15] = uint8_t(0x10 | (tag.spec.descending ? 0x08 : 0));
+        entry[19] = 0x02;
+        entry[20] = uint8_t(tag.keyType);
+    }
+    const uint32_t pages = uint32_t(file.size() / kMdxPage);
+    for (size_t t = 0; t < tags.size(); ++t)
+        Put32(blockAt(Get32(file.data() + kMdxTagTable + 32 * t)) + 4, pages);
+    Put32(head + 32, pages);
+    Put32(head + 36, pages);
+
+    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, file.data(), file.size(), 0) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(tmp.c_str());
+    return ok;
+}
+
+}  // namespace dbase

@@ -1,0 +1,63 @@
+#pragma once
+// Byte layouts of the three files of a table: the .dbf header and field
+// descriptors, the .dbt memo blocks, and the .mdx production index (header,
+// tag table, tag headers and B-tree blocks). Internal to the engine.
+
+#include "engines/dbase/DbaseEngine.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace dbase {
+
+struct DbfHeader {
+    uint8_t version = 0x03;
+    uint32_t recordCount = 0;
+    uint16_t headerLength = 0;
+    uint16_t recordLength = 0;
+    uint32_t counter = 0;  // our change counter in the multi-user bytes 16-19
+    bool hasMdx = false;
+};
+
+bool ReadDbfHeader(int fd, DbfHeader& header, std::vector<FieldSpec>& fields);
+// Rewrites the 32-byte header's record count, date and change counter.
+bool WriteDbfCounts(int fd, uint32_t recordCount, uint32_t counter);
+// Writes an empty table (and an empty memo file when a memo field exists).
+bool WriteEmptyTable(const std::string& base, const std::vector<FieldSpec>& fields,
+                     const std::vector<std::string>& indexedFields = {}, bool hasMdx = false);
+bool ValidFieldSpec(const FieldSpec& f);
+
+int ReadMemoBlockSize(int memoFd, uint8_t version);
+std::string ReadMemoText(int memoFd, int blockSize, uint32_t block);
+// Number of blocks the memo at `block` occupies; 0 when it cannot be read.
+uint32_t MemoBlocks(int memoFd, int blockSize, uint32_t block);
+// Writes `text` at `block`; false on a write failure.
+bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text);
+uint32_t BlocksFor(size_t textLength, int blockSize);
+uint32_t ReadNextFreeBlock(int memoFd);
+bool WriteNextFreeBlock(int memoFd, uint32_t block);
+bool WriteEmptyMemoFile(const std::string& path, const std::string& tableName);
+
+// One tag as the .mdx stores it, with its keys in walk order (raw key bytes
+// as stored: BCD for numbers, doubles for dates).
+struct MdxTagImage {
+    TagSpec spec;
+    char keyType = 'C';
+    int keyLength = 0;
+    std::vector<std::pair<std::string, uint32_t>> keys;
+};
+
+struct MdxInfo {
+    std::vector<TagSpec> tags;
+    uint32_t stamp = 0;  // the data file's change counter when written
+};
+
+bool ReadMdx(const std::string& path, MdxInfo& info);
+// Writes to a fresh file beside `path` and renames it over, so a reader (or
+// a crash) sees the old index or the new one, never half of each.
+bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_t stamp,
+                  const std::vector<MdxTagImage>& tags);
+
+}  // namespace dbase
