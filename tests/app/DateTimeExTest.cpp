@@ -1,0 +1,410 @@
+#include "app/DateTimeEx.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Sets TZ for one test and puts the old value back.
+class ScopedTz {
+public:
+    explicit ScopedTz(const char* zone)
+    {
+        const char* old = std::getenv("TZ");
+        m_had = old != nullptr;
+        if (m_had)
+            m_old = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTz()
+    {
+        if (m_had)
+            setenv("TZ", m_old.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    bool m_had = false;
+    std::string m_old;
+};
+
+std::string Fields(const CDateTimeEx& v)
+{
+    if (!v.IsValid())
+        return "invalid";
+    const DateFields f = v.GetFields();
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour, f.minute,
+                  f.second);
+    return buf;
+}
+
+// Runs a script with the system's Python (its datetime and zoneinfo are the
+// reference) and returns its output lines.
+std::vector<std::string> RunPython(const std::string& script)
+{
+    const std::string path = testing::TempDir() + "/dates_reference.py";
+    if (FILE* f = std::fopen(path.c_str(), "w")) {
+        std::fputs(script.c_str(), f);
+        std::fclose(f);
+    }
+    std::vector<std::string> lines;
+    FILE* p = popen(("/usr/bin/python3 " + path + " 2>&1").c_str(), "r");
+    if (!p)
+        return lines;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, p)) {
+        std::string line(buf);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        lines.push_back(line);
+    }
+    pclose(p);
+    return lines;
+}
+
+bool HavePythonZoneinfo()
+{
+    const auto out = RunPython("import zoneinfo\nprint('ok')\n");
+    return out.size() == 1 && out[0] == "ok";
+}
+
+TEST(DateTimeEx, NegativeDatesCountTheFractionForward)
+{
+    // -1.25: one day back from 1899-12-30, then six hours forward.
+    CDateTimeEx v(-1.25);
+    EXPECT_EQ(Fields(v), "1899-12-29 06:00:00");
+    EXPECT_DOUBLE_EQ(v.GetLinearDays(), -0.75);
+
+    struct Row { int y, mo, d, h, mi, s; double stored; };
+    const Row rows[] = {
+        {1899, 12, 30, 0, 0, 0, 0.0},
+        {1899, 12, 30, 18, 0, 0, 0.75},
+        {1899, 12, 29, 0, 0, 0, -1.0},
+        {1899, 12, 29, 18, 0, 0, -1.75},
+        {1899, 12, 28, 12, 0, 0, -2.5},
+        {1900, 1, 1, 6, 0, 0, 2.25},
+    };
+    for (const Row& r : rows) {
+        CDateTimeEx t(r.y, r.mo, r.d, r.h, r.mi, r.s);
+        EXPECT_DOUBLE_EQ(t.m_dt, r.stored) << r.y << "-" << r.mo << "-" << r.d;
+        EXPECT_EQ(Fields(CDateTimeEx(r.stored)), Fields(t));
+    }
+    // Ordering and differences follow time, not the raw double.
+    const CDateTimeEx early(1899, 12, 29, 6, 0, 0), late(1899, 12, 29, 18, 0, 0);
+    EXPECT_LT(early, late);
+    EXPECT_EQ((late - early).GetTotalSeconds(), 12 * 3600);
+    EXPECT_EQ(Fields(early + CDateTimeSpanEx(0L, 30, 0, 0)), "1899-12-30 12:00:00");
+}
+
+TEST(DateTimeEx, RangeAndFieldChecks)
+{
+    struct Row { int y, mo, d, h, mi, s; bool ok; };
+    const Row rows[] = {
+        {100, 1, 1, 0, 0, 0, true},   {99, 12, 31, 23, 59, 59, false},
+        {9999, 12, 31, 23, 59, 59, true}, {10000, 1, 1, 0, 0, 0, false},
+        {2000, 2, 29, 0, 0, 0, true}, {1900, 2, 29, 0, 0, 0, false},
+        {2023, 4, 31, 0, 0, 0, false}, {2023, 1, 1, 24, 0, 0, false},
+        {2023, 1, 1, 0, 60, 0, false}, {2023, 0, 1, 0, 0, 0, false},
+    };
+    for (const Row& r : rows) {
+        CDateTimeEx v;
+        EXPECT_EQ(v.SetDateTime(r.y, r.mo, r.d, r.h, r.mi, r.s), r.ok) << r.y << "-" << r.mo << "-" << r.d;
+        EXPECT_EQ(v.IsValid(), r.ok);
+    }
+    const CDateTimeEx last(9999, 12, 31, 23, 59, 59);
+    EXPECT_FALSE((last + CDateTimeSpanEx(1L)).IsValid());
+    const CDateTimeEx first(100, 1, 1, 0, 0, 0);
+    EXPECT_FALSE((first - CDateTimeSpanEx(1L)).IsValid());
+    EXPECT_FALSE(CDateTimeEx(1e300).IsValid());
+
+    CDateTimeEx null;
+    null.SetStatus(CDateTimeEx::null);
+    EXPECT_EQ((null + CDateTimeSpanEx(5L)).GetStatus(), CDateTimeEx::null);
+    EXPECT_EQ((first - null).GetStatus(), CDateTimeSpanEx::null);
+}
+
+TEST(DateTimeEx, StoredFormsRoundTripAndRefuseMalformedText)
+{
+    const CDateTimeEx v(101, 1, 1, 1, 30, 0);
+    EXPECT_EQ(v.ToStorageText(), "01010101 013000");
+    EXPECT_EQ(v.ToStorageDate(), "01010101");
+    EXPECT_EQ(v.ToStorageTime(), "013000");
+    CDateTimeEx back;
+    ASSERT_TRUE(CDateTimeEx::FromStorageText(v.ToStorageText(), back));
+    EXPECT_EQ(back, v);
+
+    CDateTimeEx time;
+    ASSERT_TRUE(CDateTimeEx::FromStorageTime("235959", time));
+    EXPECT_EQ(Fields(time), "1899-12-30 23:59:59");
+
+    const char* bad[] = {"", "2024131 120000", "20240230 120000", "20240101 240000", "20240101-120000",
+                         "20240101 12000", "2024O101 120000", "20240101 120000 "};
+    for (const char* text : bad) {
+        CDateTimeEx out(2000, 1, 1, 0, 0, 0);
+        EXPECT_FALSE(CDateTimeEx::FromStorageText(text, out)) << text;
+        EXPECT_EQ(Fields(out), "2000-01-01 00:00:00") << "left unchanged: " << text;
+    }
+    CDateTimeEx invalid;
+    invalid.SetStatus(CDateTimeEx::invalid);
+    EXPECT_EQ(invalid.ToStorageText(), "");
+}
+
+TEST(DateTimeEx, NthWeekdayOfMonth)
+{
+    struct Row { int y, mo, dow, week; const char* date; };
+    const Row rows[] = {
+        {2000, 10, 0, 1, "2000-10-01 00:00:00"},   // month that begins on a Sunday
+        {2000, 10, 0, 5, "2000-10-29 00:00:00"},
+        {2000, 3, 0, 5, "2000-03-26 00:00:00"},
+        {2024, 2, 4, 5, "2024-02-29 00:00:00"},   // fifth Thursday, leap day
+        {2024, 2, 5, 5, "2024-02-23 00:00:00"},   // only four Fridays: the last
+        {2024, 3, 6, 4, "2024-03-23 00:00:00"},
+        {2024, 3, 7, 1, "invalid"},
+        {2024, 3, 0, 6, "invalid"},
+        {2024, 13, 0, 1, "invalid"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(Fields(CDateTimeEx::NthWeekdayOfMonth(r.y, r.mo, r.dow, r.week)), r.date)
+            << r.y << "/" << r.mo << " dow " << r.dow << " week " << r.week;
+}
+
+TEST(DateTimeEx, LocalePicturesAndText)
+{
+    CDateLocale us;   // the C conventions: %m/%d/%y and %H:%M:%S
+    CDateLocale de;
+    de.dateFormat = "%d.%m.%Y";
+    CDateLocale oneY;
+    oneY.dateFormat = "%-d/%-m/%y";
+    CDateLocale noYear;
+    noYear.dateFormat = "%d-%m";
+    CDateLocale ampm;
+    ampm.timeFormat = "%I:%M:%S %p";
+
+    EXPECT_EQ(CDateTimeEx::GetShortDateFormat(false, us), "MM/dd/yy");
+    EXPECT_EQ(CDateTimeEx::GetShortDateFormat(true, us), "MM/dd/yyyy");
+    EXPECT_EQ(CDateTimeEx::GetShortDateFormat(true, de), "dd.MM.yyyy");
+    EXPECT_EQ(CDateTimeEx::GetShortDateFormat(true, noYear), "dd-MM-yyyy");
+    EXPECT_EQ(CDateTimeEx::GetTimeFormat(true, us), "HH:mm");
+    EXPECT_EQ(CDateTimeEx::GetTimeFormat(true, ampm), "hh:mm tt");
+    EXPECT_EQ(CDateTimeEx::GetDateTimeFormat(true, false, de), "dd.MM.yyyy HH:mm:ss");
+
+    const CDateTimeEx v(2024, 3, 5, 14, 5, 9);
+    EXPECT_EQ(v.FormatTime(true, us), "14:05");
+    EXPECT_EQ(v.FormatTime(false, ampm), "02:05:09 PM");
+    EXPECT_EQ(v.FormatTime(true, ampm), "02:05 PM");
+    EXPECT_EQ(v.FormatDate(false, us), "03/05/24");
+    EXPECT_EQ(v.FormatDate(true, us), "03/05/2024");
+    EXPECT_EQ(v.FormatDateTime(true, true, de), "05.03.2024 14:05");
+    EXPECT_EQ(CDateTimeEx(101, 1, 1, 0, 0, 0).FormatDate(true, de), "01.01.0101");
+
+    CDateTimeEx invalid;
+    invalid.SetStatus(CDateTimeEx::invalid);
+    EXPECT_EQ(invalid.FormatLong(us), "");
+    EXPECT_EQ(invalid.FormatDate(true, us), "");
+}
+
+TEST(DateTimeEx, LongFormKeepsTheDayWhenNoWeekdayLeads)
+{
+    const CDateTimeEx v(1995, 3, 14, 12, 41, 29);   // a Tuesday
+    CDateLocale c;
+    EXPECT_EQ(v.FormatLong(c), "Mar 14 12:41:29 1995");
+
+    CDateLocale weekdayComma;
+    weekdayComma.dateTimeFormat = "%A, %B %d, %Y %H:%M:%S";
+    EXPECT_EQ(v.FormatLong(weekdayComma), "March 14 1995 12:41:29");
+
+    CDateLocale dayFirst;
+    dayFirst.dateTimeFormat = "%d %B %Y %H:%M:%S %Z";
+    EXPECT_EQ(v.FormatLong(dayFirst), "14 March 1995 12:41:29");
+
+    // Whatever the locale, the long text reads back as the same value.
+    for (const CDateLocale* loc : {&c, &weekdayComma, &dayFirst}) {
+        CDateTimeEx back;
+        ASSERT_TRUE(back.Parse(v.FormatLong(*loc), *loc)) << v.FormatLong(*loc);
+        EXPECT_EQ(back, v) << v.FormatLong(*loc);
+    }
+}
+
+TEST(DateTimeEx, ParseReadsLocaleTextAndRefusesNonsense)
+{
+    CDateLocale us;
+    CDateLocale uk;
+    uk.dateFormat = "%d/%m/%Y";
+    struct Row { const CDateLocale* loc; const char* text; const char* fields; };
+    const Row rows[] = {
+        {&us, "Apr 17 2000 10:15:53", "2000-04-17 10:15:53"},
+        {&us, "03/05/24 14:05", "2024-03-05 14:05:00"},
+        {&uk, "03/05/2024 2:05 PM", "2024-05-03 14:05:00"},
+        {&uk, "13/05/2024", "2024-05-13 00:00:00"},
+        {&us, "13/05/2024", "2024-05-13 00:00:00"},   // no 13th month: day first
+        {&us, "2024-03-05 00:00:01", "2024-03-05 00:00:01"},
+        {&us, "12:00 AM", "1899-12-30 00:00:00"},
+        {&us, "Tuesday, March 14, 1995", "1995-03-14 00:00:00"},
+        {&us, "1/1/29", "2029-01-01 00:00:00"},
+        {&us, "1/1/30", "1930-01-01 00:00:00"},
+        {&us, "Jan 1 101", "0101-01-01 00:00:00"},
+        {&us, "", "invalid"},
+        {&us, "hello", "invalid"},
+        {&us, "02/30/2024", "invalid"},
+        {&us, "25:00", "invalid"},
+        {&us, "13:00 PM", "invalid"},
+        {&us, "1/2/3/4", "invalid"},
+        {&us, "12:00 @", "invalid"},
+    };
+    for (const Row& r : rows) {
+        CDateTimeEx v(2000, 1, 1, 0, 0, 0);
+        const bool ok = v.Parse(r.text, *r.loc);
+        EXPECT_EQ(ok, std::string(r.fields) != "invalid") << r.text;
+        EXPECT_EQ(Fields(v), r.fields) << r.text;
+    }
+}
+
+// ---- Against Python's datetime and zoneinfo ------------------------------------------
+
+struct ZoneCase {
+    const char* zone;
+    bool toUtc;       // LocalToUtc when true, UtcToLocal otherwise
+    int y, mo, d, h, mi, s;
+};
+
+// Both yearly changes of a northern and a southern zone, each from both
+// sides, with readings inside the skipped and the repeated hour, plus the
+// sentinel dates (where both zones still keep local mean time).
+const ZoneCase kZoneCases[] = {
+    {"Europe/London", true, 2024, 3, 31, 0, 59, 59},
+    {"Europe/London", true, 2024, 3, 31, 1, 30, 0},    // skipped reading
+    {"Europe/London", true, 2024, 3, 31, 2, 0, 0},
+    {"Europe/London", true, 2024, 10, 27, 0, 59, 59},
+    {"Europe/London", true, 2024, 10, 27, 1, 30, 0},   // repeated reading
+    {"Europe/London", true, 2024, 10, 27, 2, 0, 0},
+    {"Europe/London", true, 2024, 7, 1, 12, 0, 0},
+    {"Europe/London", false, 2024, 3, 31, 0, 59, 59},
+    {"Europe/London", false, 2024, 3, 31, 1, 0, 0},
+    {"Europe/London", false, 2024, 10, 27, 0, 30, 0},
+    {"Europe/London", false, 2024, 10, 27, 1, 30, 0},
+    {"Europe/London", true, 101, 1, 1, 0, 0, 0},
+    {"Europe/London", true, 9998, 12, 31, 23, 59, 59},
+    {"Europe/London", false, 9998, 12, 31, 23, 59, 59},
+    {"Australia/Sydney", true, 2024, 4, 7, 1, 59, 59},
+    {"Australia/Sydney", true, 2024, 4, 7, 2, 30, 0},    // repeated reading
+    {"Australia/Sydney", true, 2024, 4, 7, 3, 0, 0},
+    {"Australia/Sydney", true, 2024, 10, 6, 1, 59, 59},
+    {"Australia/Sydney", true, 2024, 10, 6, 2, 30, 0},   // skipped reading
+    {"Australia/Sydney", true, 2024, 10, 6, 3, 0, 0},
+    {"Australia/Sydney", true, 2024, 1, 15, 12, 0, 0},   // southern summer
+    {"Australia/Sydney", true, 2024, 7, 15, 12, 0, 0},   // southern winter
+    {"Australia/Sydney", false, 2024, 4, 6, 15, 59, 59},
+    {"Australia/Sydney", false, 2024, 4, 6, 16, 0, 0},
+    {"Australia/Sydney", false, 2024, 10, 5, 15, 59, 59},
+    {"Australia/Sydney", false, 2024, 10, 5, 16, 0, 0},
+    {"Australia/Sydney", true, 101, 1, 1, 0, 0, 0},
+    {"Australia/Sydney", true, 9998, 12, 31, 23, 59, 59},
+    {"Australia/Sydney", false, 101, 1, 1, 0, 0, 0},
+};
+
+std::string ReferenceScript()
+{
+    std::ostringstream py;
+    py << "from datetime import datetime, timezone\n"
+          "from zoneinfo import ZoneInfo\n"
+          "cases = [\n";
+    for (const ZoneCase& c : kZoneCases)
+        py << "  ('" << c.zone << "', " << (c.toUtc ? "True" : "False") << ", " << c.y << ", " << c.mo << ", "
+           << c.d << ", " << c.h << ", " << c.mi << ", " << c.s << "),\n";
+    py << "]\n"
+          "for zone, to_utc, *f in cases:\n"
+          "    z = ZoneInfo(zone)\n"
+          "    if to_utc:\n"
+          "        r = datetime(*f, tzinfo=z).astimezone(timezone.utc)\n"
+          "    else:\n"
+          "        r = datetime(*f, tzinfo=timezone.utc).astimezone(z)\n"
+          "    print('%04d-%02d-%02d %02d:%02d:%02d' % (r.year, r.month, r.day, r.hour, r.minute, r.second))\n";
+    return py.str();
+}
+
+TEST(DateTimeEx, LocalAndUtcMatchTheZoneDatabase)
+{
+    if (!HavePythonZoneinfo())
+        GTEST_SKIP() << "/usr/bin/python3 with zoneinfo is needed for the reference";
+    const std::vector<std::string> expected = RunPython(ReferenceScript());
+    ASSERT_EQ(expected.size(), std::size(kZoneCases)) << (expected.empty() ? "" : expected[0]);
+
+    for (size_t i = 0; i < std::size(kZoneCases); ++i) {
+        const ZoneCase& c = kZoneCases[i];
+        ScopedTz tz(c.zone);
+        const CDateTimeEx in(c.y, c.mo, c.d, c.h, c.mi, c.s);
+        const CDateTimeEx out = c.toUtc ? in.LocalToUtc() : in.UtcToLocal();
+        EXPECT_EQ(Fields(out), expected[i]) << c.zone << (c.toUtc ? " local " : " utc ") << Fields(in);
+        if (c.toUtc) {
+            EXPECT_EQ(Fields(in + in.GetUtcBias()), expected[i]);
+        }
+    }
+}
+
+TEST(DateTimeEx, SentinelsAgainstPython)
+{
+    if (!HavePythonZoneinfo())
+        GTEST_SKIP() << "/usr/bin/python3 is needed for the reference";
+    const std::vector<std::string> expected = RunPython(
+        "from datetime import datetime, timedelta\n"
+        "base = datetime(1899, 12, 30)\n"
+        "for d in [datetime(101, 1, 1), datetime(9998, 12, 31, 23, 59, 59), datetime(100, 1, 1),\n"
+        "          datetime(9999, 12, 31, 23, 59, 59)]:\n"
+        "    print(repr((d - base) / timedelta(seconds=1)))\n"
+        "t = datetime(101, 1, 1) + timedelta(hours=1, minutes=30)\n"
+        "print(t.strftime('%H:%M:%S'), (t - datetime(101, 1, 1)).total_seconds())\n");
+    ASSERT_EQ(expected.size(), 5u);
+
+    const CDateTimeEx dates[] = {{101, 1, 1, 0, 0, 0}, {9998, 12, 31, 23, 59, 59}, {100, 1, 1, 0, 0, 0},
+                                 {9999, 12, 31, 23, 59, 59}};
+    for (size_t i = 0; i < 4; ++i) {
+        ASSERT_TRUE(dates[i].IsValid());
+        EXPECT_EQ(std::llround(dates[i].GetLinearDays() * 86400), std::llround(std::stod(expected[i])))
+            << Fields(dates[i]);
+    }
+    // The "no fix yet" sentinel plus an hour and a half gives back exactly that span.
+    const CDateTimeEx noFix(101, 1, 1, 0, 0, 0);
+    const CDateTimeEx later = noFix + CDateTimeSpanEx(0L, 1, 30, 0);
+    EXPECT_EQ(Fields(later), "0101-01-01 01:30:00");
+    const CDateTimeSpanEx back = later - noFix;
+    EXPECT_EQ(std::to_string(back.GetTotalSeconds()) + ".0", expected[4].substr(9));
+    EXPECT_EQ(back.ToStorageText(), "0 01:30:00");
+    EXPECT_LT(later.m_dt, noFix.m_dt);   // stored fraction runs the other way below zero
+}
+
+TEST(DateTimeEx, BiasIsForTheValuesOwnDate)
+{
+    // Summer dates get the daylight bias even while the clock reads winter,
+    // and in the southern hemisphere summer is January.
+    ScopedTz tz("Australia/Sydney");
+    EXPECT_EQ(CDateTimeEx(2024, 1, 15, 12, 0, 0).GetUtcBias().GetTotalSeconds(), -11 * 3600);
+    EXPECT_EQ(CDateTimeEx(2024, 7, 15, 12, 0, 0).GetUtcBias().GetTotalSeconds(), -10 * 3600);
+    ScopedTz fixed("Asia/Kolkata");   // no daylight saving: the zone bias alone
+    EXPECT_EQ(CDateTimeEx(2024, 1, 15, 12, 0, 0).GetUtcBias().GetTotalSeconds(), -(5 * 3600 + 1800));
+    EXPECT_EQ(CDateTimeEx(2024, 7, 15, 12, 0, 0).GetUtcBias().GetTotalSeconds(), -(5 * 3600 + 1800));
+    CDateTimeEx invalid;
+    invalid.SetStatus(CDateTimeEx::invalid);
+    EXPECT_EQ(invalid.LocalToUtc().GetStatus(), CDateTimeEx::invalid);
+}
+
+TEST(DateTimeEx, FromTimeTIsLocal)
+{
+    ScopedTz tz("Australia/Sydney");
+    CDateTimeEx v;
+    v = std::time_t(1704067200);   // 2024-01-01 00:00:00 UTC
+    EXPECT_EQ(Fields(v), "2024-01-01 11:00:00");
+    EXPECT_EQ(Fields(v.LocalToUtc()), "2024-01-01 00:00:00");
+}
+
+}  // namespace

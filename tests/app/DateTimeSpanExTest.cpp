@@ -1,0 +1,108 @@
+#include "app/DateTimeSpanEx.h"
+
+#include "app/DateLocale.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DateTimeSpanEx, ParseReadsSecondsOrDaysAndTime)
+{
+    const CDateLocale c;
+    struct Row { const char* text; bool ok; long long seconds; };
+    const Row rows[] = {
+        {"90", true, 90},
+        {"0x5A", true, 90},
+        {"-90", true, -90},
+        {"1 00:30:00", true, 86400 + 1800},
+        {"1, 00:30:00", true, 86400 + 1800},
+        {"  2   23:59:59 ", true, 2 * 86400 + 86399},
+        {"-0 00:30:00", true, -1800},
+        {"-1 00:30:00", true, -(86400 + 1800)},
+        {"abc", false, 0},
+        {"", false, 0},
+        {"90s", false, 0},
+        {"1 2", false, 0},
+        {"x 00:30:00", false, 0},
+        {"1 25:00:00", false, 0},
+        {"1 00:30:00 junk", false, 0},
+    };
+    for (const Row& r : rows) {
+        CDateTimeSpanEx s(77L);
+        EXPECT_EQ(s.Parse(r.text, c), r.ok) << r.text;
+        EXPECT_EQ(s.GetTotalSeconds(), r.ok ? r.seconds : 77) << r.text;   // a refused text changes nothing
+    }
+}
+
+TEST(DateTimeSpanEx, FormatAndParseReadEachOther)
+{
+    CDateLocale c;
+    CDateLocale ampm;
+    ampm.timeFormat = "%I:%M:%S %p";
+    const long long spans[] = {0, 59, 1800, 86399, 86400, 86400 + 1800, 40 * 86400 + 43200 + 61,
+                               -1800, -(3 * 86400 + 5)};
+    for (const CDateLocale* loc : {&c, &ampm}) {
+        for (long long secs : spans) {
+            const CDateTimeSpanEx s(static_cast<long>(secs));
+            CDateTimeSpanEx back;
+            ASSERT_TRUE(back.Parse(s.Format(*loc), *loc)) << s.Format(*loc);
+            EXPECT_EQ(back.GetTotalSeconds(), secs) << s.Format(*loc);
+        }
+    }
+    EXPECT_EQ(CDateTimeSpanEx(86400L + 1800).Format(c), "1 00:30:00");
+    EXPECT_EQ(CDateTimeSpanEx(86400L + 1800).Format(ampm), "1 12:30:00 AM");
+    EXPECT_EQ(CDateTimeSpanEx(-1800L).Format(c), "-0 00:30:00");
+    CDateTimeSpanEx invalid;
+    invalid.SetStatus(CDateTimeSpanEx::invalid);
+    EXPECT_EQ(invalid.Format(c), "");
+    EXPECT_EQ(invalid.ToStorageText(), "");
+}
+
+TEST(DateTimeSpanEx, StoredFormIsFixedAndStrict)
+{
+    struct Row { long long seconds; const char* text; };
+    const Row rows[] = {
+        {0, "0 00:00:00"}, {90, "0 00:01:30"}, {86400 + 1800, "1 00:30:00"},
+        {-1800, "-0 00:30:00"}, {1000LL * 86400 + 3661, "1000 01:01:01"},
+    };
+    for (const Row& r : rows) {
+        const CDateTimeSpanEx s(static_cast<long>(r.seconds));
+        EXPECT_EQ(s.ToStorageText(), r.text);
+        CDateTimeSpanEx back;
+        ASSERT_TRUE(CDateTimeSpanEx::FromStorageText(r.text, back)) << r.text;
+        EXPECT_EQ(back.GetTotalSeconds(), r.seconds);
+    }
+    const char* bad[] = {"", "90", "1 0:30:00", "1 00:60:00", "1 24:00:00", "a 00:30:00",
+                         " 00:30:00", "1  00:30:00", "1 00:30:00 ", "--1 00:30:00", "1 00-30-00"};
+    for (const char* text : bad) {
+        CDateTimeSpanEx out(5L);
+        EXPECT_FALSE(CDateTimeSpanEx::FromStorageText(text, out)) << text;
+        EXPECT_EQ(out.GetTotalSeconds(), 5);
+    }
+}
+
+TEST(DateTimeSpanEx, ComponentsAndStatusPropagation)
+{
+    const CDateTimeSpanEx s(2L, 25, 61, 3661);   // fields beyond their range carry over
+    EXPECT_EQ(s.GetTotalSeconds(), 2 * 86400 + 25 * 3600 + 61 * 60 + 3661);
+    EXPECT_EQ(s.GetDays(), 3);
+    EXPECT_EQ(s.GetHours(), 3);
+    EXPECT_EQ(s.GetMinutes(), 2);
+    EXPECT_EQ(s.GetSeconds(), 1);
+    const CDateTimeSpanEx neg = -s;
+    EXPECT_EQ(neg.GetDays(), -3);
+    EXPECT_EQ(neg.GetHours(), -3);
+
+    CDateTimeSpanEx sum(10L);
+    sum += CDateTimeSpanEx(20L);
+    EXPECT_EQ(sum.GetTotalSeconds(), 30);
+    CDateTimeSpanEx bad;
+    bad.SetStatus(CDateTimeSpanEx::invalid);
+    sum += bad;
+    EXPECT_EQ(sum.GetStatus(), CDateTimeSpanEx::invalid);
+    CDateTimeSpanEx null;
+    null.SetStatus(CDateTimeSpanEx::null);
+    EXPECT_EQ((CDateTimeSpanEx(1L) + null).GetStatus(), CDateTimeSpanEx::null);
+}
+
+}  // namespace
