@@ -1,0 +1,107 @@
+#include "nmea/NMEADataValue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "FakeClock.h"
+
+using namespace std::chrono_literals;
+using nmea::CNMEADataValue;
+
+namespace {
+
+struct ValueTest : ::testing::Test {
+    brine_test::FakeClock clock;
+    CNMEADataValue value;
+    ValueTest() { value.SetClock(clock); }
+};
+
+TEST_F(ValueTest, FreshValueIsEmptyAndInvalid)
+{
+    EXPECT_FALSE(value.IsValid());
+    EXPECT_EQ(value.GetDouble(), 0.0);
+    EXPECT_EQ(value.GetString(), "");
+    EXPECT_EQ(value.GetInt(), 0);
+    EXPECT_EQ(value.GetByte(), 0);
+    EXPECT_FALSE(value.GetUtcStamp().has_value());
+}
+
+TEST_F(ValueTest, ValidUntilTheAgeReachesTheSpan)
+{
+    value.SetDouble(12.5);
+    EXPECT_TRUE(value.IsValid());
+    clock.Advance(4999ms);
+    EXPECT_TRUE(value.IsValid());
+    clock.Advance(1ms);   // age == span: stale
+    EXPECT_FALSE(value.IsValid());
+    EXPECT_EQ(value.GetDouble(), 12.5);   // stale values still read
+    value.SetDouble(13.0);
+    EXPECT_TRUE(value.IsValid());
+}
+
+TEST_F(ValueTest, ZeroSpanIsNeverValid)
+{
+    value.SetValiditySpan(0s);
+    value.SetInt(3);
+    EXPECT_FALSE(value.IsValid());
+}
+
+TEST_F(ValueTest, WallClockStepsDoNotChangeValidity)
+{
+    value.SetDouble(1.0);
+    clock.JumpUtc(-24h);   // clock set back a day: fresh data stays fresh, not "valid for a day"
+    clock.Advance(6s);
+    EXPECT_FALSE(value.IsValid());
+
+    value.SetDouble(2.0);
+    clock.JumpUtc(48h);    // clock set forward: fresh data does not turn stale
+    EXPECT_TRUE(value.IsValid());
+    // The wall stamp is what the clock said at the write, for display.
+    EXPECT_EQ(value.GetUtcStamp(), clock.UtcNow() - 48h);
+}
+
+TEST_F(ValueTest, PayloadFieldsAreIndependentAndResetClearsAll)
+{
+    value.SetDouble(5030.5);
+    value.SetString("W84");
+    value.SetInt('T');
+    value.SetByte(1);
+    EXPECT_EQ(value.GetDouble(), 5030.5);
+    EXPECT_EQ(value.GetString(), "W84");
+    EXPECT_EQ(value.GetInt(), 'T');
+    EXPECT_EQ(value.GetByte(), 1);
+
+    value.Reset();
+    EXPECT_FALSE(value.IsValid());
+    EXPECT_EQ(value.GetDouble(), 0.0);
+    EXPECT_EQ(value.GetString(), "");
+    EXPECT_EQ(value.GetInt(), 0);
+    EXPECT_EQ(value.GetByte(), 0);
+}
+
+// A reader on another thread sees each text whole, never half of one write.
+TEST(ValueConcurrency, ReaderSeesWholeWrites)
+{
+    CNMEADataValue value;
+    const std::string a(200, 'a');
+    const std::string b(300, 'b');
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (int i = 0; !stop.load(); ++i)
+            value.SetString(i % 2 ? a : b);
+    });
+    int torn = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string s = value.GetString();
+        if (!(s.empty() || s == a || s == b))
+            ++torn;
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(torn, 0);
+}
+
+}  // namespace
