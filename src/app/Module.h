@@ -1,0 +1,103 @@
+#pragma once
+// Base of every functional unit of the program: charting, chartpoints,
+// routes, vessel, navigator and its instruments, tides, chart services.
+//
+// A module is created by the main frame or by another module, initialised
+// once, asked to load and save its settings under the current workspace,
+// asked to update its commands on idle, ticked by the frame's timer, and
+// terminated before it is deleted. Its name is also its settings subkey below
+// the workspace key; a sub-module's name is its owner's name, a backslash and
+// its own word ("Navigator\\GPS"), so its settings nest under its owner's.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/SettingsStore.h"
+
+class CCommandTable;
+class CRegistry;
+
+// Where settings live: the store and the key of the current workspace. The
+// workspace manager is the program's one; tests give their own.
+class CSettingsHome {
+public:
+    virtual ~CSettingsHome() = default;
+    virtual platform::CSettingsStore& GetStore() const = 0;
+    virtual std::string GetRegistryKey() const = 0;
+};
+
+class CModule {
+public:
+    explicit CModule(CSettingsHome& settings) : m_settings(&settings) {}
+    virtual ~CModule() = default;
+    CModule(const CModule&) = delete;
+    CModule& operator=(const CModule&) = delete;
+
+    virtual void SetDataFolder(std::string folder) { m_dataFolder = std::move(folder); }
+    virtual std::string GetDataFolder() const { return m_dataFolder; }
+
+    // Called once by the owner right after construction; false from a module
+    // of the main frame stops the program's start.
+    virtual bool Initialise() { return true; }
+    // Called once before deletion, owners in reverse order of creation.
+    virtual bool Terminate() { return true; }
+    virtual void LoadSettings() {}
+    virtual void SaveSettings() {}
+    // Re-tests an outside resource the module depends on.
+    virtual bool CheckAvailability() { return true; }
+    // Sets the enabled and checked state of the module's panel or toolbar controls.
+    virtual void OnUpdateCmdUI(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/) {}
+    virtual bool OnTimer() { return true; }
+
+    const std::string& GetModuleName() const { return m_moduleName; }
+
+    // The module's key: the workspace key, the module name, then `subkey` when given.
+    std::string GetSettingsKey(std::string_view subkey = {}) const;
+    // Opens `registry` on that key for writing (creating it) or for reading.
+    bool OpenSettings(CRegistry& registry, bool forWrite, std::string_view subkey = {}) const;
+
+    CSettingsHome& Settings() const { return *m_settings; }
+
+protected:
+    void SetModuleName(std::string name) { m_moduleName = std::move(name); }
+    // A sub-module's name: this module's name, a backslash and `word`.
+    std::string SubModuleName(std::string_view word) const;
+
+private:
+    CSettingsHome* m_settings;
+    std::string m_moduleName;
+    std::string m_dataFolder;
+};
+
+// Base of the modules that own a working mode with a side panel or toolbar.
+class CModeModule : public CModule {
+public:
+    using CModule::CModule;
+};
+
+// The modules one owner creates, kept in creation order. Settings load and
+// save in that order; termination and deletion run in reverse.
+class CModuleList {
+public:
+    CModuleList() = default;
+    ~CModuleList();
+    CModuleList(const CModuleList&) = delete;
+    CModuleList& operator=(const CModuleList&) = delete;
+
+    // Initialises the module and keeps it. A module whose initialisation fails
+    // is not kept (it is deleted here) and false is returned.
+    bool Add(std::unique_ptr<CModule> module);
+
+    void LoadSettings();
+    void SaveSettings();
+    // Newest first: each module is terminated, then deleted.
+    void TerminateAll();
+
+    std::size_t size() const { return m_modules.size(); }
+    CModule* operator[](std::size_t i) const { return m_modules[i].get(); }
+
+private:
+    std::vector<std::unique_ptr<CModule>> m_modules;
+};

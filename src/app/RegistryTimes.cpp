@@ -1,0 +1,46 @@
+#include "app/Registry.h"
+
+#include "app/DateTimeEx.h"
+#include "app/DateTimeSpanEx.h"
+
+// Times are kept in their own file so that modules storing no times do not
+// pull the date and time code in.
+
+bool CRegistry::WriteTimeSpan(std::string_view name, const CDateTimeSpanEx& span)
+{
+    // The fixed form, not the locale's: settings outlive a change of locale.
+    return WriteString(name, span.ToStorageText());
+}
+
+bool CRegistry::ReadTimeSpan(std::string_view name, CDateTimeSpanEx& span) const
+{
+    std::string text;
+    if (!ReadText(name, text))
+        return false;
+    // The stored form first; then what older settings or a hand edit hold
+    // (the display form, or a number of seconds).
+    CDateTimeSpanEx parsed;
+    if (!CDateTimeSpanEx::FromStorageText(text, parsed) && !parsed.Parse(text))
+        return false;
+    span = parsed;
+    return true;
+}
+
+bool CRegistry::WriteDateTime(std::string_view name, const CDateTimeEx& when)
+{
+    // "YYYYMMDD HHMMSS": the locale's long form would not read back on a
+    // machine with another language.
+    return WriteString(name, when.ToStorageText());
+}
+
+bool CRegistry::ReadDateTime(std::string_view name, CDateTimeEx& when) const
+{
+    std::string text;
+    if (!ReadText(name, text))
+        return false;
+    CDateTimeEx parsed;
+    if (!CDateTimeEx::FromStorageText(text, parsed) && !parsed.Parse(text))
+        return false;
+    when = parsed;
+    return true;
+}
