@@ -200,6 +200,24 @@ int CDbaseTable::WriteMdx()
     return 0;
 }
 
+int CDbaseTable::Reindex(const std::vector<TagSpec>& tags)
+{
+    if (m_readOnly)
+        return Fail(kErrWrite, 56);
+    if (int rc = Flush(); rc != 0)
+        return rc;
+    m_selected = nullptr;
+    m_tags.clear();
+    for (const TagSpec& t : tags) {
+        if (int rc = AddTag(t); rc != 0) {
+            m_tags.clear();
+            return rc;
+        }
+    }
+    BuildIndexes();
+    return WriteMdx();
+}
+
 int CDbaseTable::FlushIndex()
 {
     if (int rc = Flush(); rc != 0)
@@ -393,15 +411,17 @@ int CDbaseTable::Append()
         if (LockAppend() != 0)
             return Fail(kErrLockRefused, 82);
     }
+    // The new record's buffer waits aside while earlier writes go out and
+    // the count on disk, final under the append lock, is taken afresh.
+    std::vector<char> buffer = m_record;
+    auto memos = m_pendingMemo;
     m_appending = false;
-    const bool hadPending = m_firstDirty || m_headerDirty;
-    if (hadPending) {
+    m_changed = false;
+    std::fill(m_pendingMemo.begin(), m_pendingMemo.end(), std::nullopt);
+    if (m_firstDirty || m_headerDirty) {
         if (int rc = Flush(); rc != 0)
             return rc;
     }
-    // Under the append lock the count on disk is final: take it afresh.
-    std::vector<char> buffer = m_record;
-    auto memos = m_pendingMemo;
     Refresh();
     m_record = std::move(buffer);
     m_pendingMemo = std::move(memos);

@@ -145,6 +145,9 @@ public:
     void Select(CDbaseTag* tag);            // nullptr: record-number order
     CDbaseTag* Selected() const { return m_selected; }
     std::vector<TagSpec> TagSpecs() const;
+    // Replaces the production index's tags with `tags`, builds their keys
+    // from the data and writes the .mdx; for an index found missing or unreadable.
+    int Reindex(const std::vector<TagSpec>& tags);
     // Seeks the first key of the selected tag beginning with `text` (a number
     // or "YYYYMMDD" for numeric and date tags). 0 on a match, kAfter when
     // positioned on the next key, kEof when past the end.

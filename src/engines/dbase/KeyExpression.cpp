@@ -407,7 +407,7 @@ std::string DateOfJulianDay(double jd)
     const long long month = m + 3 - 12 * (m / 10);
     const long long year = 100 * b + d - 4800 + m / 10;
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04lld%02lld%02lld", year, month, day);
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d", int(year % 10000), int(month), int(day));
     return buf;
 }
 
