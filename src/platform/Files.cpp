@@ -65,22 +65,57 @@ std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name
     return best;
 }
 
+namespace {
+
+// Copies one entry that is not a folder: a link as a link, anything else as
+// a regular file's contents, replacing what the destination holds.
+bool CopyEntry(const fs::path& from, const fs::file_status& status, const fs::path& to, std::string* error)
+{
+    std::error_code ec;
+    if (fs::is_symlink(status)) {
+        const fs::path target = fs::read_symlink(from, ec);
+        std::error_code ignored;
+        if (!ec && fs::is_symlink(fs::symlink_status(to, ignored)))
+            fs::remove(to, ec);
+        if (!ec)
+            fs::create_symlink(target, to, ec);
+    } else {
+        fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    }
+    return ec ? Fail(error, Describe("Cannot copy to", to, ec)) : true;
+}
+
+}  // namespace
+
 bool CopyTree(const fs::path& from, const fs::path& to, std::string* error)
 {
     std::error_code ec;
     const auto status = fs::symlink_status(from, ec);
     if (ec || !fs::exists(status))
-        return Fail(error, Describe("Cannot read", from, ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)));
-    const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing |
-                         fs::copy_options::copy_symlinks;
-    if (fs::is_directory(status) && !fs::exists(to, ec)) {
-        fs::create_directories(to, ec);
-        if (ec)
-            return Fail(error, Describe("Cannot create", to, ec));
-    }
-    fs::copy(from, to, options, ec);
+        return Fail(error, Describe("Cannot read", from,
+                                    ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)));
+    if (!fs::is_directory(status))
+        return CopyEntry(from, status, to, error);
+
+    fs::create_directories(to, ec);
     if (ec)
-        return Fail(error, Describe("Cannot copy to", to, ec));
+        return Fail(error, Describe("Cannot create", to, ec));
+    fs::recursive_directory_iterator it(from, ec);
+    for (const fs::recursive_directory_iterator end; !ec && it != end; it.increment(ec)) {
+        const fs::path target = to / it->path().lexically_relative(from);
+        const auto entryStatus = it->symlink_status(ec);
+        if (ec)
+            break;
+        if (fs::is_directory(entryStatus)) {
+            fs::create_directories(target, ec);
+            if (ec)
+                return Fail(error, Describe("Cannot create", target, ec));
+        } else if (!CopyEntry(it->path(), entryStatus, target, error)) {
+            return false;
+        }
+    }
+    if (ec)
+        return Fail(error, Describe("Cannot read", from, ec));
     return true;
 }
 

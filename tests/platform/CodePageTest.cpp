@@ -1,0 +1,156 @@
+#include "platform/CodePage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <optional>
+#include <random>
+
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+std::string AllBytes()
+{
+    std::string bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes += static_cast<char>(b);
+    return bytes;
+}
+
+std::string Utf8Of(char32_t c)
+{
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Output of a Python program, or nothing when Python is not there.
+std::optional<std::string> Python(const std::string& program)
+{
+    const char* python = "/usr/bin/python3";
+    if (::access(python, X_OK) != 0)
+        return std::nullopt;
+    FILE* pipe = ::popen((std::string(python) + " -c '" + program + "'").c_str(), "r");
+    if (!pipe)
+        return std::nullopt;
+    std::string out;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    return ::pclose(pipe) == 0 ? std::optional(out) : std::nullopt;
+}
+
+struct CodePage {
+    const char* name;   // Python's codec
+    std::string (*decode)(std::string_view);
+    std::string (*encode)(std::string_view);
+};
+const CodePage kPages[] = {{"cp1252", Cp1252ToUtf8, Utf8ToCp1252}, {"cp437", Cp437ToUtf8, Utf8ToCp437}};
+
+// Python's codecs, written by others, are the reference for both tables. The
+// five bytes Windows-1252 leaves unassigned decode to the C1 controls of the
+// same number here, so those are the one place the two differ on purpose.
+TEST(CodePage, TablesAgreeWithPythonsCodecs)
+{
+    for (const auto& page : kPages) {
+        SCOPED_TRACE(page.name);
+        const std::string codec = page.name;
+        const auto decoded = Python(
+            "import sys; sys.stdout.buffer.write(\"\".join(bytes([b]).decode(\"" + codec +
+            "\", errors=\"ignore\") or chr(b) for b in range(256)).encode())");
+        if (!decoded)
+            GTEST_SKIP() << "no /usr/bin/python3";
+        EXPECT_EQ(page.decode(AllBytes()), *decoded);
+
+        // Every character of the basic plane and a few beyond, one at a time.
+        const auto encoded = Python(
+            "import sys; s = \"\".join(chr(c) for c in list(range(0xD800)) + list(range(0xE000, 0x10000)) + "
+            "[0x10000, 0x1F600, 0x10FFFF]); sys.stdout.buffer.write(\"\".join(c.encode(\"" + codec +
+            "\", errors=\"replace\").decode(\"latin-1\") if c not in \"\\x81\\x8d\\x8f\\x90\\x9d\" or \"" +
+            codec + "\" != \"cp1252\" else c for c in s).encode(\"latin-1\"))");
+        ASSERT_TRUE(encoded);
+        std::string text;
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            if (c < 0xD800 || c >= 0xE000)
+                text += Utf8Of(c);
+        }
+        text += Utf8Of(0x10000) + Utf8Of(0x1F600) + Utf8Of(0x10FFFF);
+        EXPECT_EQ(page.encode(text), *encoded);
+    }
+}
+
+TEST(CodePage, EveryByteStringSurvivesARoundTrip)
+{
+    std::mt19937 random(7);
+    std::string bytes = AllBytes();
+    for (const auto& page : kPages) {
+        EXPECT_EQ(page.encode(page.decode(bytes)), bytes) << page.name;
+        EXPECT_TRUE(IsValidUtf8(page.decode(bytes))) << page.name;
+        std::shuffle(bytes.begin(), bytes.end(), random);
+        EXPECT_EQ(page.encode(page.decode(bytes)), bytes) << page.name;
+    }
+    EXPECT_EQ(Cp1252ToUtf8("\x80\xe9\x81"), "€é\u0081");
+    EXPECT_EQ(Cp437ToUtf8("\xc9\xcd\xbb\xf8"), "╔═╗°");
+}
+
+// Malformed UTF-8 becomes one '?' per maximal bad piece and never swallows
+// the good character after it.
+TEST(CodePage, MalformedUtf8BecomesQuestionMarks)
+{
+    const struct {
+        const char* name;
+        std::string in;
+        std::string cp1252;
+        bool valid;
+    } cases[] = {
+        {"stray continuation", "a\x80z", "a?z", false},
+        {"invalid lead byte", "\xff\xfe", "??", false},
+        {"overlong slash", "\xc0\xaf", "??", false},
+        {"overlong three-byte", "\xe0\x80\xaf", "???", false},
+        {"surrogate", "\xed\xa0\x80", "???", false},
+        {"beyond U+10FFFF", "\xf4\x90\x80\x80", "????", false},
+        {"cut short at the end", "x\xe2\x82", "x?", false},
+        {"cut short before ASCII", "\xe2\x82z", "?z", false},
+        {"cut short before a good character", "\xe2\xe2\x82\xac", "?\x80", false},
+        {"unmappable but valid", "\xf0\x9f\x98\x80\xe2\x82\xac", "?\x80", true},
+        {"highest code point", "\xf4\x8f\xbf\xbf", "?", true},
+        {"empty", "", "", true},
+        {"NUL kept", std::string("a\0b", 3), std::string("a\0b", 3), true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf8ToCp1252(c.in), c.cp1252) << c.name;
+        EXPECT_EQ(IsValidUtf8(c.in), c.valid) << c.name;
+    }
+
+    // Random bytes: no crash, never more bytes out than in.
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 2000; ++round) {
+        std::string junk(static_cast<std::size_t>(round % 40), '\0');
+        for (char& ch : junk)
+            ch = static_cast<char>(byte(random));
+        EXPECT_LE(Utf8ToCp437(junk).size(), junk.size());
+        EXPECT_LE(Utf8ToCp1252(junk).size(), junk.size());
+    }
+}
+
+}  // namespace
