@@ -1,0 +1,463 @@
+#include "geo/NavMaths.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <limits>
+
+namespace geo {
+
+namespace {
+
+constexpr double kF = kFlattening;
+constexpr double kA = kEquatorialRadiusNm;
+constexpr double kE2 = (2.0 - kF) * kF;
+constexpr double kE4 = kE2 * kE2;
+constexpr double kE6 = kE4 * kE2;
+// Substitute for a zero difference of meridional parts before dividing by it.
+constexpr double kZeroDmp = 1.1920928955078125e-07;
+
+bool Finite(double v) { return std::isfinite(v); }
+
+bool FiniteLatLon(double lat, double lon)
+{
+    return Finite(lat) && Finite(lon) && std::fabs(lat) <= 90.0;
+}
+
+struct RhumbResult {
+    double range = 0;
+    double bearing = 0;
+};
+
+// The rhumb line between two coordinate pairs. With `crossMeridian180` the
+// longitude difference is folded once to the shorter way; without it the
+// difference is taken as it is, however many turns it holds.
+RhumbResult Rhumb(double lat1, double lon1, double lat2, double lon2, bool crossMeridian180)
+{
+    RhumbResult r;
+    double dLat = lat2 - lat1;
+    double dLon = lon2 - lon1;
+    const bool wrapped = crossMeridian180 && WrapLongitudeDifference(&dLon);
+    if (dLat == 0.0) {
+        const bool east = (lon1 < lon2 && !wrapped) || (lon1 >= lon2 && wrapped);
+        r.bearing = east ? 90.0 : 270.0;
+        r.range = std::fabs(DegToRad(dLon) * ParallelRadius(lat1));
+        return r;
+    }
+    double dmp = DiffMeridionalParts(lat1, lat2);
+    if (dmp == 0.0)
+        dmp = kZeroDmp;
+    double b1 = 0, b2 = 0;
+    ReciprocalBearings(dLon * 60.0 / dmp, &b1, &b2);
+    r.bearing = SelectBearing(lat1, lon1, lat2, lon2, dLon, wrapped, b1, b2);
+    r.range = std::fabs(MeridianArcDifference(lat1, lat2) / std::cos(DegToRad(r.bearing)));
+    return r;
+}
+
+// Derivative of MeridianArc with respect to the latitude in radians, from the
+// same series, so that Newton's method converges on the series' own inverse.
+double MeridianArcSlope(double phi)
+{
+    return kA * (1.0 - kE2 / 4.0 - 0.046875 * kE4 - 2.0 * (0.375 * kE2 + 0.09375 * kE4) * std::cos(2 * phi) +
+                 4.0 * 0.05859375 * kE4 * std::cos(4 * phi));
+}
+
+double MeridianArcRad(double phi)
+{
+    return kA * (phi - kE2 * phi / 4.0 - 0.375 * kE2 * std::sin(2 * phi) - 0.046875 * kE4 * phi -
+                 0.09375 * kE4 * std::sin(2 * phi) + 0.05859375 * kE4 * std::sin(4 * phi));
+}
+
+double AngleDifference(double a, double b)
+{
+    const double d = std::fabs(NormaliseAngle360(a) - NormaliseAngle360(b));
+    return d > 180.0 ? 360.0 - d : d;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- numbers
+
+std::int64_t FtoI64(double v)
+{
+    if (!(std::fabs(v) < 9.2e18))
+        return 0;
+    return static_cast<std::int64_t>(v);
+}
+
+double TruncateToZero(double v)
+{
+    return v >= 0 ? std::floor(v) : std::ceil(v);
+}
+
+std::int32_t RoundToInt(double v)
+{
+    if (v == 0.0 || !(std::fabs(v) < 2147483647.0))
+        return 0;
+    const double whole = std::trunc(v);
+    auto result = static_cast<std::int32_t>(whole);
+    if (std::fabs(v - whole) > 0.5)
+        result += v > 0 ? 1 : -1;
+    return result;
+}
+
+void SplitNibbles(std::uint8_t value, std::uint8_t* high, std::uint8_t* low)
+{
+    *high = static_cast<std::uint8_t>(value >> 4);
+    *low = static_cast<std::uint8_t>(value & 15);
+}
+
+bool IsEqualDbl(double a, double b) { return std::fabs(a - b) < 1e-12; }
+bool IsLessDbl(double a, double b) { return a < b && !IsEqualDbl(a, b); }
+bool IsGreaterDbl(double a, double b) { return a > b && !IsEqualDbl(a, b); }
+
+bool IsUnsetOrNotFinite(double v)
+{
+    return !Finite(v) || std::fabs(v) >= kUnsetValue;
+}
+
+// ---------------------------------------------------------------- integer positions
+
+std::int32_t DegreesToMicroDegrees(double degrees)
+{
+    const double micro = degrees * 1e6;
+    if (!(micro == micro))
+        return 0;
+    if (micro >= 2147483647.0)
+        return std::numeric_limits<std::int32_t>::max();
+    if (micro <= -2147483648.0)
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(FtoI64(micro));
+}
+
+IntPoint MakeIntPosition(double first, double second)
+{
+    return {DegreesToMicroDegrees(first), DegreesToMicroDegrees(second)};
+}
+
+IntPoint PositionToIntPosition(const CPosition& p)
+{
+    return MakeIntPosition(p.GetLongitude(), p.GetLatitude());
+}
+
+CPosition IntPositionToPosition(IntPoint p)
+{
+    return CPosition(p.y * 1e-6, p.x * 1e-6, 0.0, -1);
+}
+
+// ---------------------------------------------------------------- angles
+
+double NormaliseAngle360(double a)
+{
+    if (IsUnsetOrNotFinite(a))
+        return a;
+    double r = std::fmod(a, 360.0);
+    if (r < 0)
+        r += 360.0;
+    if (r >= 360.0)   // a tiny negative remainder plus 360 rounds to 360
+        r = 0.0;
+    return r;
+}
+
+double AddAngles(double a, double b) { return NormaliseAngle360(a + b); }
+double SubtractAngles(double a, double b) { return NormaliseAngle360(a - b); }
+
+double NormaliseLongitude(double a)
+{
+    if (a > 180.0)
+        return a - 360.0;
+    if (a < -180.0)
+        return a + 360.0;
+    return a;
+}
+
+bool WrapLongitudeDifference(double* d)
+{
+    const double folded = NormaliseLongitude(*d);
+    const bool changed = folded != *d;
+    *d = folded;
+    return changed;
+}
+
+double FoldLongitude(double a)
+{
+    if (a >= -180.0 && a <= 180.0)
+        return a;
+    if (!Finite(a))
+        return a;
+    double r = std::fmod(a + 180.0, 360.0);
+    if (r < 0)
+        r += 360.0;
+    return r - 180.0;
+}
+
+// ---------------------------------------------------------------- ellipsoid helpers
+
+double MeridionalParts(double latitude)
+{
+    const double phi = DegToRad(std::fabs(latitude));
+    const double s = std::sin(phi);
+    const double s3 = s * s * s;
+    const double series = kE2 * s + kE4 * s3 / 3.0 + kE6 * s3 * s * s / 5.0;
+    return (std::log(std::tan(kPi / 4.0 + phi / 2.0)) - series) * 10800.0 / kPi;
+}
+
+double DiffMeridionalParts(double lat1, double lat2)
+{
+    const double m1 = MeridionalParts(lat1);
+    const double m2 = MeridionalParts(lat2);
+    const bool sameSide = (lat1 >= 0 && lat2 >= 0) || (lat1 <= 0 && lat2 <= 0);
+    const double magnitude = sameSide ? std::fabs(m2 - m1) : m1 + m2;
+    return lat1 < lat2 ? magnitude : -magnitude;
+}
+
+double MeridianArc(double latitude)
+{
+    return MeridianArcRad(DegToRad(std::fabs(latitude)));
+}
+
+double MeridianArcDifference(double lat1, double lat2)
+{
+    const double m1 = MeridianArc(lat1);
+    const double m2 = MeridianArc(lat2);
+    const bool sameSide = (lat1 >= 0 && lat2 >= 0) || (lat1 <= 0 && lat2 <= 0);
+    return sameSide ? m1 - m2 : m1 + m2;
+}
+
+std::optional<double> LatitudeFromMeridianArc(double arc)
+{
+    const double target = std::fabs(arc);
+    const double top = DegToRad(90.0);
+    const double poleArc = MeridianArcRad(top);
+    if (!(target <= poleArc + 1e-6))
+        return std::nullopt;   // beyond the pole, or not a number
+    if (target >= poleArc)
+        return std::copysign(90.0, arc);
+    // Newton's method kept inside a shrinking bracket; the arc grows with the
+    // latitude, so the bracket always holds the root and the loop is bounded.
+    double lo = 0.0, hi = top;
+    double phi = target / poleArc * top;
+    for (int i = 0; i < 60; ++i) {
+        const double f = MeridianArcRad(phi) - target;
+        if (f == 0.0)
+            break;
+        if (f < 0)
+            lo = phi;
+        else
+            hi = phi;
+        double next = phi - f / MeridianArcSlope(phi);
+        if (!(next > lo && next < hi))
+            next = 0.5 * (lo + hi);
+        if (std::fabs(next - phi) < 1e-16)
+            break;
+        phi = next;
+    }
+    return std::copysign(RadToDeg(phi), arc);
+}
+
+double ParallelRadius(double latitude)
+{
+    // The radius of the parallel at a geodetic latitude, a cos(phi) over
+    // sqrt(1 - e^2 sin^2 phi). (The form a b / sqrt(a^2 tan^2 phi + b^2) holds
+    // for a geocentric latitude only; given a geodetic one it makes every
+    // parallel up to a third of a percent too long, 120.6 nm for two degrees
+    // of the equator instead of 120.2.)
+    const double phi = DegToRad(latitude);
+    const double s = std::sin(phi);
+    return kA * std::cos(phi) / std::sqrt(1.0 - kE2 * s * s);
+}
+
+void ReciprocalBearings(double t, double* b1, double* b2)
+{
+    double first = RadToDeg(std::atan(t));
+    if (first < 0)
+        first += 180.0;
+    double second = first + 180.0;
+    if (second == 360.0)
+        second = 0.0;
+    *b1 = first;
+    *b2 = second;
+}
+
+double SelectBearing(double lat1, double lon1, double lat2, double lon2, double dLon,
+                     bool wrapped, double b1, double b2)
+{
+    if (dLon == 0.0)
+        return lat1 < lat2 ? b1 : b2;
+    // A difference of exactly +180 is never a folded one, so the way is east
+    // and b1 (from the tangent of the way east) holds the bearing whichever
+    // latitude is greater.
+    if (dLon == 180.0)
+        return b1;
+    if (lon1 < lon2)
+        return wrapped ? b2 : b1;
+    return wrapped ? b1 : b2;
+}
+
+// ---------------------------------------------------------------- sailings
+
+bool RhumbRangeBearing(const CPosition& from, const CPosition& to, double* range,
+                       double* bearing, bool crossMeridian180)
+{
+    *range = 0.0;
+    *bearing = 0.0;
+    const double lat1 = from.GetLatitude(), lon1 = from.GetLongitude();
+    const double lat2 = to.GetLatitude(), lon2 = to.GetLongitude();
+    if (!FiniteLatLon(lat1, lon1) || !FiniteLatLon(lat2, lon2))
+        return false;
+    // Same place: only the coordinates count, a different datum or altitude
+    // does not make a leg.
+    if (lat1 == lat2 && lon1 == lon2)
+        return true;
+    const RhumbResult r = Rhumb(lat1, lon1, lat2, lon2, crossMeridian180);
+    *range = r.range;
+    *bearing = r.bearing;
+    return true;
+}
+
+bool PositionFromRangeBearing(double lat0, double lon0, double range, double bearing,
+                              double* outLat, double* outLon)
+{
+    *outLat = lat0;
+    *outLon = lon0;
+    const double R = std::fabs(range);
+    if (!(R >= 1e-5 && R <= 99999.9) || !FiniteLatLon(lat0, lon0) || !Finite(bearing))
+        return false;
+
+    const double northing = std::cos(DegToRad(bearing)) * R;
+    // Due east or west, or so close to it that the northing is below a tenth of
+    // a millimetre: a parallel sailing. (Through the general path a northing
+    // that small makes the difference of meridional parts all rounding.)
+    if (bearing == 90.0 || bearing == 270.0 || std::fabs(northing) < 5e-8) {
+        const double radius = ParallelRadius(lat0);
+        if (!(radius > 1e-9))
+            return false;   // at the pole no parallel is left to sail
+        double dLon = RadToDeg(R / radius);
+        if (std::sin(DegToRad(bearing)) < 0)
+            dLon = -dLon;
+        *outLon = FoldLongitude(lon0 + dLon);
+        return true;
+    }
+
+    const double m0 = MeridianArc(lat0);
+    const double candidates[3] = {m0 - northing, m0 + northing, northing - m0};
+    const double tanBearing = std::tan(DegToRad(bearing));
+    bool found = false;
+    double bestBearingErr = 360.0, bestRangeErr = 10000.0, bestLat = lat0, bestLon = lon0;
+    for (const double arc : candidates) {
+        // An arc beyond the pole's has no latitude: that candidate would pass
+        // the pole, where a rhumb line ends.
+        const std::optional<double> lat = LatitudeFromMeridianArc(arc);
+        if (!lat)
+            continue;
+        double dmp = DiffMeridionalParts(lat0, *lat);
+        if (dmp == 0.0)
+            dmp = kZeroDmp;
+        const double lon = tanBearing * dmp * 0.016666666666666666 + lon0;
+        // Check the candidate by the rhumb line back to it, taking the
+        // longitude difference as it stands: a line may run more than half
+        // way round, and folding that would check a different line.
+        const RhumbResult back = (*lat == lat0 && lon == lon0) ? RhumbResult{}
+                                                              : Rhumb(lat0, lon0, *lat, lon, false);
+        double bearingErr = AngleDifference(back.bearing, bearing);
+        if (bearingErr < 1e-7)
+            bearingErr = 0.0;
+        double rangeErr = std::fabs(back.range - R);
+        if (rangeErr < 1e-6)
+            rangeErr = 0.0;
+        if (!found || bearingErr < bestBearingErr ||
+            (bearingErr == bestBearingErr && rangeErr < bestRangeErr)) {
+            found = true;
+            bestBearingErr = bearingErr;
+            bestRangeErr = rangeErr;
+            bestLat = *lat;
+            bestLon = lon;
+        }
+    }
+    // No candidate, or none that sails the asked line (the line would have to
+    // go over the pole): a failure, never a position on some other line.
+    if (!found || bestBearingErr > 1e-6 || bestRangeErr > 1e-6 * R + 1e-6)
+        return false;
+    *outLat = bestLat;
+    *outLon = FoldLongitude(bestLon);
+    return true;
+}
+
+bool PositionAtRangeBearing(const CPosition& from, double range, double bearing, CPosition* out)
+{
+    double lat = 0, lon = 0;
+    const bool ok = PositionFromRangeBearing(from.GetLatitude(), from.GetLongitude(), range,
+                                             NormaliseAngle360(bearing), &lat, &lon);
+    if (!out->Set(lat, lon, from.GetAltitude(), from.GetDatum()))
+        return false;
+    return ok;
+}
+
+bool PositionAtRangeBearingEx(const CPosition& from, double speed, double seconds,
+                              double bearing, CPosition* out)
+{
+    double lat = 0, lon = 0;
+    const bool ok = PositionFromRangeBearing(from.GetLatitude(), from.GetLongitude(),
+                                             SpeedTimeToDistance(speed, seconds), bearing, &lat, &lon);
+    if (!out->Set(lat, lon, from.GetAltitude(), from.GetDatum()))
+        return false;
+    return ok;
+}
+
+bool GreatCircleRangeBearing(const CPosition& from, const CPosition& to, double* range,
+                             double* initialBearing)
+{
+    *range = 0.0;
+    *initialBearing = 0.0;
+    const double lat1 = from.GetLatitude(), lon1 = from.GetLongitude();
+    const double lat2 = to.GetLatitude(), lon2 = to.GetLongitude();
+    if (!FiniteLatLon(lat1, lon1) || !FiniteLatLon(lat2, lon2))
+        return false;
+    if (lat1 == lat2 && lon1 == lon2)
+        return true;
+
+    double dLon = lon2 - lon1;
+    const bool wrapped = WrapLongitudeDifference(&dLon);
+    const double L = DegToRad(dLon);
+    const double beta1 = std::atan((1.0 - kF) * std::tan(DegToRad(lat1)));
+    const double beta2 = std::atan((1.0 - kF) * std::tan(DegToRad(lat2)));
+    const double sb1 = std::sin(beta1), cb1 = std::cos(beta1);
+    const double sb2 = std::sin(beta2), cb2 = std::cos(beta2);
+    const double cosL = std::cos(L);
+
+    // Rounding can push the cosine a hair past 1 for ends a hair apart.
+    const double cosSigma = std::clamp(cb2 * cosL * cb1 + sb2 * sb1, -1.0, 1.0);
+    const double sigma = std::acos(cosSigma);
+    if (sigma == 0.0)
+        return true;   // the same place written two ways (e.g. 180 and -180)
+
+    double b1 = 0, b2 = 0;
+    ReciprocalBearings(std::sin(L) / (std::tan(beta2) * cb1 - cosL * sb1), &b1, &b2);
+    const double bearing = SelectBearing(lat1, lon1, lat2, lon2, dLon, wrapped, b1, b2);
+    *initialBearing = std::isnan(bearing) ? 0.0 : bearing;
+
+    const double sinSigma = std::sin(sigma);
+    const double diff = sb1 - sb2, sum = sb1 + sb2;
+    // Each flattening term vanishes with its numerator; at the antipode the
+    // second denominator is 0 too, and the term's limit there is taken as 0.
+    const double t1 = (1.0 - cosSigma) > 0 ? diff * diff * (sinSigma + sigma) / (1.0 - cosSigma) : 0.0;
+    const double t2 = (1.0 + cosSigma) > 0 ? sum * sum * (sigma - sinSigma) / (1.0 + cosSigma) : 0.0;
+    *range = kA * (sigma - (kF / 4.0) * (t1 + t2));
+    return true;
+}
+
+double ClampDegreeIntercept(double degrees)
+{
+    if (!(degrees > 0.0))
+        return 5.0;   // 0, negative or not a number: the program's default step
+    return std::clamp(degrees, 0.01, 180.0);
+}
+
+double ClampDistanceToRunInterval(double nm)
+{
+    if (!(nm > 0.0) || !Finite(nm))
+        return 10.0;
+    return std::clamp(nm, 0.1, 10000.0);
+}
+
+}  // namespace geo
