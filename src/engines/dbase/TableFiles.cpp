@@ -229,7 +229,9 @@ int ReadMemoBlockSize(int memoFd, uint8_t version)
     return size >= 64 && size % 64 == 0 ? int(size) : 512;
 }
 
-uint32_t BlocksFor(size_t textLength, int blockSize) { return uint32_t((textLength + 8 + blockSize - 1) / blockSize); }
+// The 8-byte block header counts in the stored length; two 0x1F bytes after
+// the text (outside the length) end it for readers that scan for a mark.
+uint32_t BlocksFor(size_t textLength, int blockSize) { return uint32_t((textLength + 10 + blockSize - 1) / blockSize); }
 
 std::string ReadMemoText(int memoFd, int blockSize, uint32_t block)
 {
@@ -288,6 +290,8 @@ bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string&
     buf[3] = 0x00;
     Put32(reinterpret_cast<unsigned char*>(buf.data()) + 4, uint32_t(text.size() + 8));
     std::memcpy(buf.data() + 8, text.data(), text.size());
+    buf[8 + text.size()] = 0x1F;
+    buf[9 + text.size()] = 0x1F;
     return WriteAll(memoFd, buf.data(), buf.size(), off_t(block) * blockSize);
 }
 
