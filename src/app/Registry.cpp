@@ -1,7 +1,7 @@
 #include "app/Registry.h"
 
 #include <charconv>
-#include <cstring>
+#include <cmath>
 
 #include "app/StringUtils.h"
 
@@ -98,6 +98,31 @@ bool ParseWholeInt(std::string_view text, int& value)
         return false;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
+}
+
+// Nineteen decimals keep every value from about 0.001 up exact, but smaller
+// ones lose digits (1e-25 would come back as 0.0). Those get as many decimals
+// as reading back needs, in the same plain form that any reader takes.
+std::string DoubleText(double value)
+{
+    std::string text = FormatDoubleTrimmed(value);
+    if (!std::isfinite(value) || StringToDouble(text) == value)
+        return text;
+    std::array<char, 1700> buf;   // 309 integer digits, a sign, a point and 1280 decimals
+    for (int decimals = 40; decimals <= 1280; decimals *= 2) {
+        const auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value,
+                                             std::chars_format::fixed, decimals);
+        if (ec != std::errc())
+            break;
+        std::string wide(buf.data(), end);
+        while (wide.back() == '0')
+            wide.pop_back();
+        if (wide.back() == '.')
+            wide += '0';
+        if (StringToDouble(wide) == value)
+            return wide;
+    }
+    return text;
 }
 
 }  // namespace
@@ -210,7 +235,7 @@ bool CRegistry::WriteBinary(std::string_view name, const std::vector<std::uint8_
 
 bool CRegistry::WriteDouble(std::string_view name, double value)
 {
-    return WriteString(name, FormatDoubleTrimmed(value));
+    return WriteString(name, DoubleText(value));
 }
 
 bool CRegistry::WriteBool(std::string_view name, bool value)

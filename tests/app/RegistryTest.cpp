@@ -33,6 +33,8 @@ void WriteAll(CRegistry& reg)
     reg.WriteDouble("Negative", -3.25);
     reg.WriteDouble("Two", 2.0);
     reg.WriteDouble("Big", 123456789.125);
+    reg.WriteDouble("Tiny", 1.2345678901234567e-7);
+    reg.WriteDouble("Tinier", -5e-324);
     reg.WriteLong("Long", -2147483647L);
     reg.WriteDWord("DWord", 0xFFFFFFFFu);
     reg.WriteDWord("ByteOf300", 300);
@@ -71,6 +73,10 @@ void CheckAll(const CRegistry& reg)
     EXPECT_EQ(d, -3.25);
     EXPECT_TRUE(reg.ReadDouble("Big", d));
     EXPECT_EQ(d, 123456789.125);
+    EXPECT_TRUE(reg.ReadDouble("Tiny", d));
+    EXPECT_EQ(d, 1.2345678901234567e-7);
+    EXPECT_TRUE(reg.ReadDouble("Tinier", d));
+    EXPECT_EQ(d, -5e-324);
     long l = 0;
     EXPECT_TRUE(reg.ReadLong("Long", l));
     EXPECT_EQ(l, -2147483647L);
@@ -157,6 +163,8 @@ TEST(Registry, TypedValuesRoundTripThroughTheFileAndAFreshProcess)
         for (const auto& [name, text] : stored)
             EXPECT_EQ(store.GetString(kKey, name), text) << name;
         EXPECT_EQ(store.GetValue(kKey, "Byte"), platform::SettingValue::FromDword(200));
+        // Tiny values keep the plain form, with the decimals they need.
+        EXPECT_EQ(store.GetString(kKey, "Tiny").value_or("").rfind("0.0000001234567890123456", 0), 0u);
         ASSERT_TRUE(store.Save()) << store.LastError();
     }
     EXPECT_EQ(RunReadBack(file), 0);
