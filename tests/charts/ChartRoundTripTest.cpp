@@ -1,0 +1,240 @@
+// Charts made by the hcrf writer from pictures, read back through the chart
+// readers: every tile must decode to the picture's palette indexes and the
+// panels must map positions and pixels onto each other.
+
+#include "ChartSetWriter.h"
+#include "ImageIO.h"
+#include "TempFolder.h"
+#include "charts/hcrf/ChartPanel.h"
+#include "charts/hcrf/HCRFHeader.h"
+#include "charts/hcrf/HCRFPalette.h"
+#include "charts/hcrf/HCRFRaster.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <mutex>
+
+using namespace charts::hcrf;
+
+namespace {
+
+struct Loaded {
+    CHCRFHeader header;
+    CodeTable low{}, high{};
+    CTileRaster lowRaster, highRaster;
+};
+
+void LoadChart(const std::filesystem::path& chr, Loaded& chart)
+{
+    const auto hdr = ReadWholeFile(SiblingFile(chr, "hdr"));
+    ASSERT_TRUE(hdr && chart.header.Read(*hdr));
+    const auto pal = ReadWholeFile(SiblingFile(chr, "pal"));
+    ASSERT_TRUE(pal);
+    ASSERT_TRUE(LoadCodeTable(*pal, RasterKind::LowResolution, chart.low));
+    ASSERT_TRUE(LoadCodeTable(*pal, RasterKind::HighResolution, chart.high));
+    const auto& gi = chart.header.generalInfo;
+    std::string error;
+    const auto lor = SiblingFile(chr, "lor");
+    ASSERT_TRUE(chart.lowRaster.Load(lor, IndexFileOf(lor), gi.lowTilesAcross, gi.lowTilesDown, &error)) << error;
+    ASSERT_TRUE(chart.highRaster.Load(chr, IndexFileOf(chr), gi.highTilesAcross, gi.highTilesDown, &error)) << error;
+}
+
+// Tiles that decode to something other than the picture, as "column,row".
+std::vector<std::string> Mismatches(const CTileRaster& raster, const CodeTable& table,
+                                    const hcrftool::IndexedImage& picture)
+{
+    std::vector<std::string> bad;
+    std::mutex lock;
+    std::vector<std::uint8_t> tile(kTilePixels);
+    for (unsigned row = 0; row < raster.TilesDown(); ++row)
+        for (unsigned column = 0; column < raster.TilesAcross(); ++column) {
+            bool same = raster.ReadTile(column, row, table, false, TileBuffer(tile.data(), kTilePixels), lock);
+            for (unsigned y = 0; same && y < kTileSide; ++y)
+                same = std::equal(tile.begin() + y * kTileSide, tile.begin() + (y + 1) * kTileSide,
+                                  picture.pixels.begin() + std::ptrdiff_t((row * kTileSide + y) * picture.width +
+                                                                          column * kTileSide));
+            if (!same)
+                bad.push_back(std::to_string(column) + "," + std::to_string(row));
+        }
+    return bad;
+}
+
+// Random-looking pixels with 200 colours: more colours than the writer has
+// run codes for, and few runs.
+hcrftool::IndexedImage Speckled(unsigned width, unsigned height)
+{
+    hcrftool::IndexedImage image;
+    image.width = width;
+    image.height = height;
+    for (unsigned i = 0; i < 200; ++i)
+        image.palette.push_back({std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7)});
+    std::uint32_t s = 7;
+    for (std::size_t i = 0; i < std::size_t(width) * height; ++i) {
+        s = s * 1103515245u + 12345u;
+        image.pixels.push_back(std::uint8_t((s >> 16) % 200 / ((s >> 12) % 4 == 0 ? 1 : 50)));
+    }
+    return image;
+}
+
+struct Scenario {
+    const char* name;
+    hcrftool::IndexedImage picture;
+    hcrftool::ChartParameters parameters;
+};
+
+std::vector<Scenario> Scenarios()
+{
+    std::vector<Scenario> s;
+    hcrftool::ChartParameters updated;
+    updated.updateTiles = {{1, 1}, {3, 2}, {5, 0}};
+    updated.insets = 2;
+    updated.subPanels = 2;
+    s.push_back({"generated, updates, insets", hcrftool::GeneratePicture(700, 500), updated});
+    hcrftool::ChartParameters exact;
+    exact.lowResolutionRatio = 1;
+    exact.datumShift = false;
+    s.push_back({"one exact tile, ratio 1", hcrftool::GeneratePicture(128, 128, 3), exact});
+    hcrftool::ChartParameters speckled;
+    speckled.lowResolutionRatio = 3;
+    speckled.updateTiles = {{0, 0}};
+    s.push_back({"200 colours, little to compress", Speckled(300, 260), speckled});
+    return s;
+}
+
+}  // namespace
+
+TEST(ChartRoundTrip, EveryTileDecodesToThePicture)
+{
+    for (const Scenario& sc : Scenarios()) {
+        SCOPED_TRACE(sc.name);
+        brine_test::TempFolder folder;
+        hcrftool::WrittenChart written;
+        std::string error;
+        ASSERT_TRUE(hcrftool::WriteChartSet(sc.picture, sc.parameters, folder.Path(), written, error)) << error;
+        Loaded chart;
+        LoadChart(written.chartFile, chart);
+        if (HasFatalFailure())
+            return;
+        EXPECT_EQ(chart.header.generalInfo.LowResolutionRatio(), double(sc.parameters.lowResolutionRatio));
+        EXPECT_TRUE(Mismatches(chart.lowRaster, chart.low, written.lowResolution).empty());
+
+        // The "chr" file holds older tiles where updates apply; merged, the
+        // raster is the picture and its check values the catalogue's.
+        const auto stale = Mismatches(chart.highRaster, chart.high, written.highResolution);
+        EXPECT_EQ(stale.size(), sc.parameters.updateTiles.size());
+        const auto upr = ReadWholeFile(SiblingFile(written.chartFile, "upr"));
+        const auto upi = ReadWholeFile(SiblingFile(written.chartFile, "upi"));
+        ASSERT_TRUE(upr && upi);
+        std::vector<std::string> updatedTiles;
+        ASSERT_TRUE(chart.highRaster.MergeUpdates(*upr, *upi, written.mergedRasterCrc, written.mergedIndexCrc,
+                                                  &updatedTiles, &error))
+            << error;
+        EXPECT_EQ(updatedTiles.size(), sc.parameters.updateTiles.size());
+        EXPECT_TRUE(Mismatches(chart.highRaster, chart.high, written.highResolution).empty());
+        EXPECT_EQ(Crc32(chart.highRaster.Data()), chart.highRaster.ExpectedRasterCheck());
+        EXPECT_EQ(Crc32(chart.highRaster.Index()), chart.highRaster.ExpectedIndexCheck());
+    }
+}
+
+TEST(ChartRoundTrip, UpdatedTilesAreNamedByColumnAndRow)
+{
+    brine_test::TempFolder folder;
+    hcrftool::ChartParameters p;
+    p.updateTiles = {{3, 2}, {1, 1}};
+    hcrftool::WrittenChart written;
+    std::string error;
+    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(600, 400), p, folder.Path(), written, error));
+    Loaded chart;
+    LoadChart(written.chartFile, chart);
+    std::vector<std::string> updated;
+    ASSERT_TRUE(chart.highRaster.MergeUpdates(*ReadWholeFile(SiblingFile(written.chartFile, "upr")),
+                                              *ReadWholeFile(SiblingFile(written.chartFile, "upi")), 1, 2, &updated,
+                                              &error));
+    EXPECT_EQ(updated, (std::vector<std::string>{"001001", "003002"}));
+    EXPECT_EQ(chart.highRaster.ExpectedRasterCheck(), 1u);
+}
+
+TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
+{
+    brine_test::TempFolder folder;
+    hcrftool::ChartParameters p;
+    p.subPanels = 2;
+    p.insets = 1;
+    p.wgs84ShiftLatSec = 2.5;
+    p.wgs84ShiftLonSec = -4.0;
+    const unsigned width = 900, height = 700;
+    hcrftool::WrittenChart written;
+    std::string error;
+    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(width, height), p, folder.Path(), written, error));
+    CPanelLookups lookups;
+    lookups.Load(folder.Path());
+    CPanel main, inset;
+    ASSERT_TRUE(main.Load(written.chartFile, 0, {}, lookups, false, &error)) << error;
+    ASSERT_TRUE(inset.Load(written.chartFile, 1, {}, lookups, false, &error)) << error;
+    ASSERT_EQ(main.SubPanelCount(), 2u);
+    ASSERT_EQ(inset.SubPanelCount(), 1u);
+    EXPECT_EQ(main.Notes().size(), p.notes);
+    const CSubPanel& left = main.SubPanel(0);
+    EXPECT_EQ(left.ProjectionName(), "Mercator");
+    EXPECT_EQ(left.ScaleText(), "1:25000");
+    EXPECT_EQ(left.HorizontalDatumName(), "World Geodetic System 1984");
+    EXPECT_TRUE(left.HasPolynomialDatumShift());
+    EXPECT_NEAR(left.NorthSouthRangeMinutes(), (p.north - p.south) * 60, 0.01);
+
+    for (long y = 0; y <= long(height); y += 70)
+        for (long x = 0; x <= long(width); x += 90) {
+            const CSubPanel& sub = main.SubPanel(x < long(width) / 2 ? 0 : 1);
+            const auto position = sub.PointToPosition({x, y});
+            ASSERT_TRUE(position);
+            // Against the projection the writer drew with, and back again.
+            const auto [lat, lon] = hcrftool::PixelToLatLon(p, width, height, double(x), double(y));
+            EXPECT_NEAR(position->lat, lat, 1.0 / 3600);
+            EXPECT_NEAR(position->lon, lon, 1.0 / 3600);
+            const auto back = sub.PositionToPoint(*position);
+            ASSERT_TRUE(back);
+            EXPECT_LE(std::abs(back->x - x), 1) << x << "," << y;
+            EXPECT_LE(std::abs(back->y - y), 1) << x << "," << y;
+
+            CGeoPoint wgs84, chartDatum;
+            ASSERT_EQ(sub.ShiftToWgs84(*position, wgs84), 0);
+            EXPECT_NEAR((wgs84.lat - position->lat) * 3600, p.wgs84ShiftLatSec, 3.0);
+            EXPECT_NEAR((wgs84.lon - position->lon) * 3600, p.wgs84ShiftLonSec, 3.0);
+            ASSERT_EQ(sub.ShiftToChartDatum(wgs84, chartDatum), 0);
+            EXPECT_NEAR(chartDatum.lat, position->lat, 3.0 / 3600);
+            EXPECT_NEAR(chartDatum.lon, position->lon, 3.0 / 3600);
+        }
+
+    // Which sub-panel and panel hold a point.
+    EXPECT_TRUE(main.SubPanel(0).ContainsPoint({100, 100}));
+    EXPECT_FALSE(main.SubPanel(1).ContainsPoint({100, 100}));
+    EXPECT_TRUE(main.SubPanel(1).ContainsPoint({800, 600}));
+    EXPECT_FALSE(main.ContainsPoint({1200, 100}));
+    EXPECT_TRUE(inset.ContainsPoint({600, 100}));    // inset 1 is the north-east quarter
+    EXPECT_FALSE(inset.ContainsPoint({100, 600}));
+    const auto [lat, lon] = hcrftool::PixelToLatLon(p, width, height, 300, 200);
+    EXPECT_TRUE(main.SubPanel(0).ContainsPosition({lat, lon}, false));
+    EXPECT_FALSE(main.SubPanel(1).ContainsPosition({lat, lon}, false));
+    EXPECT_FALSE(main.ContainsPosition({lat + 1.0, lon}, true));
+
+    // The panel converts through its current sub-panel.
+    EXPECT_EQ(main.SelectSubPanel(1), 0u);
+    EXPECT_EQ(main.SelectSubPanel(7), 1u);
+    EXPECT_EQ(main.CurrentIndex(), 1u);
+    EXPECT_TRUE(main.PositionToPoint({lat, lon}));
+}
+
+TEST(ChartRoundTrip, PicturesFromPngFiles)
+{
+    brine_test::TempFolder folder;
+    const hcrftool::IndexedImage original = hcrftool::GeneratePicture(200, 150, 9);
+    ASSERT_TRUE(hcrftool::WritePalettePng(folder / "in.png", original.width, original.height, original.pixels,
+                                          original.palette));
+    hcrftool::IndexedImage read;
+    std::string error;
+    ASSERT_TRUE(hcrftool::ReadPicture(folder / "in.png", read, error)) << error;
+    ASSERT_EQ(read.width, original.width);
+    ASSERT_EQ(read.height, original.height);
+    for (std::size_t i = 0; i < read.pixels.size(); ++i)
+        ASSERT_EQ(read.palette[read.pixels[i]], original.palette[original.pixels[i]]) << i;
+}
