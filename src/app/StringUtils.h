@@ -35,6 +35,10 @@ void DeleteChars(std::string& text, int index, int count);
 std::string ToUpper(std::string_view text);
 std::string ToLower(std::string_view text);
 void LowerCaseList(CStringList& list);
+// Program text (UTF-8) to OEM bytes (code page 437) and back, for the files
+// that keep OEM text. Characters the code page lacks become '?'.
+std::string AnsiToOem(std::string_view text);
+std::string OemToAnsi(std::string_view bytes);
 unsigned ByteToUInt(std::uint8_t value);
 int DigitValue(char c);   // c - '0', unchecked
 

@@ -90,6 +90,13 @@ TEST(StringUtils, CaseChangesAccentedLettersAndLeavesOtherBytes)
     EXPECT_EQ(list, (CStringList{"abc", "déf"}));
 }
 
+TEST(StringUtils, OemTextRoundTrips)
+{
+    EXPECT_EQ(AnsiToOem("caf\xC3\xA9 \xC2\xB0"), "caf\x82 \xF8");   // é and the degree sign
+    EXPECT_EQ(OemToAnsi("caf\x82 \xF8"), "caf\xC3\xA9 \xC2\xB0");
+    EXPECT_EQ(AnsiToOem("\xE2\x82\xAC"), "?");                    // no euro sign in OEM
+}
+
 TEST(StringUtils, BackslashPaths)
 {
     struct Row { const char* path; const char* name; const char* folder; const char* ext; const char* root; };

@@ -1,0 +1,13 @@
+// OEM conversions of program text.
+#include "app/StringUtils.h"
+#include "platform/CodePage.h"
+
+std::string AnsiToOem(std::string_view text)
+{
+    return platform::Utf8ToCp437(text);
+}
+
+std::string OemToAnsi(std::string_view bytes)
+{
+    return platform::Cp437ToUtf8(bytes);
+}

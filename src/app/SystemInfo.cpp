@@ -1,0 +1,187 @@
+// Desktop facts, version texts, memory figures and display forms.
+#include "app/StringUtils.h"
+#include "app/SystemUtils.h"
+#include "app/Version.h"
+#include "platform/Files.h"
+
+#include <atomic>
+#include <sys/utsname.h>
+
+namespace {
+
+std::atomic<CDesktop*> g_desktop{nullptr};
+
+}  // namespace
+
+// ---- Desktop ----------------------------------------------------------------------
+
+void SetDesktop(CDesktop* desktop)
+{
+    g_desktop.store(desktop);
+}
+
+int GetScreenBitsPerPixel()
+{
+    const CDesktop* d = g_desktop.load();
+    return d ? d->ScreenBitsPerPixel() : 0;
+}
+
+int GetScreenWidth()
+{
+    const CDesktop* d = g_desktop.load();
+    return d ? d->ScreenWidth() : -1;
+}
+
+int GetScreenHeight()
+{
+    const CDesktop* d = g_desktop.load();
+    return d ? d->ScreenHeight() : -1;
+}
+
+bool HasStaticSystemColours()
+{
+    const CDesktop* d = g_desktop.load();
+    return d && d->HasStaticSystemColours();
+}
+
+bool IsPrinterInstalled()
+{
+    const CDesktop* d = g_desktop.load();
+    return d && d->IsPrinterInstalled();
+}
+
+bool IsMousePresent()
+{
+    const CDesktop* d = g_desktop.load();
+    return d && d->IsMousePresent();
+}
+
+bool AreMouseButtonsSwapped()
+{
+    const CDesktop* d = g_desktop.load();
+    return d && d->AreMouseButtonsSwapped();
+}
+
+bool HasWaveDevice()
+{
+    const CDesktop* d = g_desktop.load();
+    return d && d->HasWaveDevice();
+}
+
+bool PlayAlertSound(const std::filesystem::path& file, bool loop)
+{
+    CDesktop* d = g_desktop.load();
+    if (!d || !d->HasWaveDevice())
+        return false;
+    return d->PlaySoundFile(file, loop);
+}
+
+void StopSound()
+{
+    CDesktop* d = g_desktop.load();
+    if (d && d->HasWaveDevice())
+        d->StopSound();
+}
+
+void PumpMessages()
+{
+    if (CDesktop* d = g_desktop.load())
+        d->PumpMessages();
+}
+
+// ---- Program and system ---------------------------------------------------------------
+
+std::string GetFileVersionString(std::string_view name)
+{
+    if (name == "CompanyName")
+        return std::string(version::kCompanyName);
+    if (name == "ProductName")
+        return std::string(version::kProductName);
+    if (name == "ProductVersion" || name == "FileVersion")
+        return version::ProductVersion();
+    return {};
+}
+
+bool IsWindowsNT()
+{
+    return true;
+}
+
+std::string GetOSName()
+{
+    utsname u{};
+    if (::uname(&u) != 0)
+        return "Unknown";
+    return u.sysname;
+}
+
+std::string GetOSVersionString()
+{
+    utsname u{};
+    if (::uname(&u) != 0)
+        return "Unknown";
+    return std::string(u.release) + " " + u.version;
+}
+
+// ---- Memory and disk -----------------------------------------------------------------------
+
+int GetMemoryLoad()
+{
+    const auto m = platform::ReadMemoryStatus();
+    if (!m || m->totalPhysBytes == 0)
+        return 0;
+    const std::uint64_t used = m->totalPhysBytes > m->availPhysBytes ? m->totalPhysBytes - m->availPhysBytes : 0;
+    return static_cast<int>(used * 100 / m->totalPhysBytes);
+}
+
+std::uint64_t GetTotalMemory()
+{
+    const auto m = platform::ReadMemoryStatus();
+    return m ? m->totalPhysBytes + m->totalSwapBytes : 0;
+}
+
+std::uint64_t GetAvailableMemory()
+{
+    const auto m = platform::ReadMemoryStatus();
+    return m ? m->AvailableBytes() : 0;
+}
+
+bool GetDiskFreeSpaceOf(const std::filesystem::path& path, std::uint64_t& total, std::uint64_t& free)
+{
+    if (path.empty())
+        return false;
+    // A folder that is yet to be created lies on its nearest existing ancestor's volume.
+    const std::filesystem::path existing = GetExistingAncestor(path);
+    const auto space = platform::GetDiskSpace(existing.empty() ? path : existing);
+    if (!space)
+        return false;
+    total = space->totalBytes;
+    free = space->freeBytes;
+    return true;
+}
+
+std::uint64_t GetDiskFreeBytes(const std::filesystem::path& path)
+{
+    std::uint64_t total = 0, free = 0;
+    return GetDiskFreeSpaceOf(path, total, free) ? free : 0;
+}
+
+std::uint64_t GetDiskFreeMegabytes(const std::filesystem::path& path)
+{
+    return GetDiskFreeBytes(path) >> 20;
+}
+
+// ---- Display forms ------------------------------------------------------------------------------
+
+std::string FormatDistance(double distance)
+{
+    const int decimals = distance >= 100 ? 0 : distance < 10 ? 2 : 1;
+    return FormatDouble(distance, decimals, 1);
+}
+
+std::string FormatBearing(double degrees)
+{
+    if (!(degrees > 0.49 && degrees < 359.5))
+        return "000";
+    return PadLeftZeros(FormatDouble(degrees, 0, 1), 3);
+}
