@@ -11,6 +11,8 @@
 namespace {
 
 constexpr std::string_view kListValue = "Workspace";   // followed by 1, 2, ...
+constexpr std::string_view kRecentValue = "RecentWorkspace";
+constexpr std::size_t kMaxRecent = CWorkspaceManager::kCmdRecentLast - CWorkspaceManager::kCmdRecentFirst + 1;
 constexpr std::string_view kCurrentValue = "CurrentWorkspace";
 constexpr std::string_view kClassName = "ClassName";
 constexpr std::string_view kBars = "Bars";
@@ -25,6 +27,13 @@ bool EqualNoCase(std::string_view a, std::string_view b)
 bool IsMessageBar(const CWindowStateEntry& e)
 {
     return EqualNoCase(e.className, kMessageBarClass);
+}
+
+// A name is one key below the root: empty text or a backslash would point
+// at the root itself or into another workspace.
+bool IsUsableName(std::string_view name)
+{
+    return !name.empty() && name.find('\\') == std::string_view::npos;
 }
 
 std::string JoinKey(std::string_view parent, std::string_view child)
@@ -116,11 +125,11 @@ std::optional<std::string> CWorkspaceManager::GetLastWorkspace() const
     return name;
 }
 
-std::vector<std::string> CWorkspaceManager::GetWorkspaceList() const
+std::vector<std::string> CWorkspaceManager::ReadNames(std::string_view valuePrefix) const
 {
     std::vector<std::string> names;
     for (int i = 1;; ++i) {
-        std::optional<std::string> name = m_store.GetString(m_root, std::string(kListValue) + IntToString(i));
+        std::optional<std::string> name = m_store.GetString(m_root, std::string(valuePrefix) + IntToString(i));
         if (!name)
             break;
         if (!name->empty())
@@ -129,14 +138,27 @@ std::vector<std::string> CWorkspaceManager::GetWorkspaceList() const
     return names;
 }
 
-void CWorkspaceManager::SetWorkspaceList(const std::vector<std::string>& names)
+void CWorkspaceManager::WriteNames(std::string_view valuePrefix, const std::vector<std::string>& names)
 {
     int i = 1;
     for (const std::string& name : names)
-        m_store.SetString(m_root, std::string(kListValue) + IntToString(i++), name);
+        m_store.SetString(m_root, std::string(valuePrefix) + IntToString(i++), name);
     // A shorter list must not leave an old tail that reads back as listed.
-    while (m_store.DeleteValue(m_root, std::string(kListValue) + IntToString(i++))) {
+    while (m_store.DeleteValue(m_root, std::string(valuePrefix) + IntToString(i++))) {
     }
+}
+
+std::vector<std::string> CWorkspaceManager::GetWorkspaceList() const
+{
+    return ReadNames(kListValue);
+}
+
+std::vector<std::string> CWorkspaceManager::GetRecentList() const
+{
+    std::vector<std::string> recent = ReadNames(kRecentValue);
+    if (recent.size() > kMaxRecent)
+        recent.resize(kMaxRecent);
+    return recent;
 }
 
 std::optional<std::string> CWorkspaceManager::FindListed(std::string_view name) const
@@ -151,6 +173,12 @@ void CWorkspaceManager::SetCurrent(std::string name)
 {
     m_current = std::move(name);
     m_store.SetString(m_root, kCurrentValue, m_current);
+    std::vector<std::string> recent = GetRecentList();
+    std::erase_if(recent, [&](const std::string& r) { return EqualNoCase(r, m_current); });
+    recent.insert(recent.begin(), m_current);
+    if (recent.size() > kMaxRecent)
+        recent.resize(kMaxRecent);
+    WriteNames(kRecentValue, recent);
 }
 
 bool CWorkspaceManager::OpenWorkspace(std::string_view name)
@@ -160,7 +188,7 @@ bool CWorkspaceManager::OpenWorkspace(std::string_view name)
         m_frame.CloseWorkspaceWindows();
     }
     bool opened = false;
-    if (std::optional<std::string> listed = FindListed(name); listed && !name.empty()) {
+    if (std::optional<std::string> listed = FindListed(name); listed && IsUsableName(*listed)) {
         SetCurrent(std::move(*listed));
         const CWorkspaceStateNode workspace(m_store, GetRegistryKey());
         if (const std::optional<CWorkspaceStateNode> state = workspace.FindChild(kStateKey)) {
@@ -182,15 +210,15 @@ bool CWorkspaceManager::OpenWorkspace(std::string_view name)
 
 bool CWorkspaceManager::SaveWorkspace(std::string_view name)
 {
-    if (name.empty() || name.find('\\') != std::string_view::npos)
-        return false;   // a backslash would make the name a key path
+    if (!IsUsableName(name))
+        return false;
     std::vector<std::string> names = GetWorkspaceList();
     std::string stored(name);
     if (std::optional<std::string> listed = FindListed(name)) {
         stored = *listed;
     } else {
         names.push_back(stored);
-        SetWorkspaceList(names);
+        WriteNames(kListValue, names);
     }
     SetCurrent(stored);
 
@@ -260,6 +288,10 @@ std::vector<std::string> CWorkspaceManager::RepairWorkspaceStates()
 {
     std::vector<std::string> problems;
     for (const std::string& name : GetWorkspaceList()) {
+        if (!IsUsableName(name)) {
+            problems.push_back("Workspace \"" + name + "\" left as it is: its name is not a single key");
+            continue;
+        }
         const std::string base = WorkspaceKey(name);
         const std::string oldState = JoinKey(base, kOldStateKey);
         const std::string state = JoinKey(base, kStateKey);
@@ -320,4 +352,18 @@ void CWorkspaceManager::RegisterCommands(CCommandTable& commands)
             }
         },
         [this](CCmdUI& ui) { ui.Enable(!m_frame.IsFullScreen()); });
+    commands.Add(
+        this, kCmdRecentFirst, kCmdRecentLast,
+        [this](unsigned id) {
+            const std::vector<std::string> recent = GetRecentList();
+            if (id - kCmdRecentFirst < recent.size())
+                OpenWorkspace(recent[id - kCmdRecentFirst]);
+        },
+        [this](CCmdUI& ui) {
+            const std::vector<std::string> recent = GetRecentList();
+            const std::size_t n = ui.GetID() - kCmdRecentFirst;
+            ui.Enable(n < recent.size());
+            if (n < recent.size())
+                ui.SetText("&" + IntToString(static_cast<int>(n) + 1) + " " + recent[n]);
+        });
 }

@@ -83,6 +83,8 @@ public:
     static constexpr unsigned kCmdOpen = 43008;
     static constexpr unsigned kCmdSave = 43009;
     static constexpr unsigned kCmdSaveAs = 43013;
+    static constexpr unsigned kCmdRecentFirst = 43031;   // up to nine recent workspaces
+    static constexpr unsigned kCmdRecentLast = 43039;
 
     // "Software\\<company>\\<product>", the root every workspace lies under.
     static std::string DefaultRoot();
@@ -98,6 +100,8 @@ public:
     std::optional<std::string> GetLastWorkspace() const;
 
     std::vector<std::string> GetWorkspaceList() const;
+    // Workspaces opened or saved, most recent first, at most nine.
+    std::vector<std::string> GetRecentList() const;
     bool HasWorkspaces() const { return !GetWorkspaceList().empty(); }
 
     // While starting up, opening a workspace leaves the frame's timer, windows
@@ -130,7 +134,8 @@ public:
 
 private:
     std::string WorkspaceKey(std::string_view name) const;
-    void SetWorkspaceList(const std::vector<std::string>& names);
+    std::vector<std::string> ReadNames(std::string_view valuePrefix) const;
+    void WriteNames(std::string_view valuePrefix, const std::vector<std::string>& names);
     std::optional<std::string> FindListed(std::string_view name) const;
     void SetCurrent(std::string name);
 

@@ -55,7 +55,7 @@ TEST(WorkspaceManager, RepairMovesTheOldLayoutAndDropsEveryMessageBarEntry)
     FakeFrame frame;
     CWorkspaceManager wm(store, frame);
     int n = 0;
-    for (const char* name : {"Alpha", "Beta", "Gamma", "Delta"})
+    for (const char* name : {"Alpha", "Beta", "Gamma", "Delta", "Alpha\\WorkState_v1"})
         store.SetString(kRoot, "Workspace" + std::to_string(++n), name);
 
     // Alpha: the old layout, with a value of a type this program never writes.
@@ -77,8 +77,9 @@ TEST(WorkspaceManager, RepairMovesTheOldLayoutAndDropsEveryMessageBarEntry)
     store.SetString(kRoot + "\\Delta\\WorkState_v1_1", "ClassName", "CMsgBar");
 
     const std::vector<std::string> problems = wm.RepairWorkspaceStates();
-    ASSERT_EQ(problems.size(), 1u);
+    ASSERT_EQ(problems.size(), 2u);
     EXPECT_NE(problems[0].find("\"Delta\""), std::string::npos) << problems[0];
+    EXPECT_NE(problems[1].find("not a single key"), std::string::npos) << problems[1];
 
     EXPECT_FALSE(store.KeyExists(alpha + "WorkState_v1"));
     EXPECT_EQ(Snapshot(store, alpha + "WorkState_v1_1"), alphaKept);
@@ -88,7 +89,7 @@ TEST(WorkspaceManager, RepairMovesTheOldLayoutAndDropsEveryMessageBarEntry)
     EXPECT_TRUE(store.KeyExists(kRoot + "\\Delta\\WorkState_v1_1"));
     EXPECT_FALSE(store.KeyExists(kRoot + "\\Gamma"));
 
-    EXPECT_TRUE(wm.RepairWorkspaceStates().size() == 1);   // a second start changes nothing more
+    EXPECT_EQ(wm.RepairWorkspaceStates().size(), 2u);   // a second start changes nothing more
     EXPECT_EQ(Snapshot(store, alpha + "WorkState_v1_1"), alphaKept);
 }
 
@@ -159,6 +160,18 @@ TEST(WorkspaceManager, CommandsFollowTheWorkspaceListAndFullScreenMode)
     EXPECT_EQ(wm.GetCurrentName(), "Harbour");
     EXPECT_TRUE(commands.Update(W::kCmdOpen).enabled);
     EXPECT_TRUE(commands.Update(W::kCmdSave).enabled);
+
+    frame.chosen = "Reef";
+    commands.Execute(W::kCmdSaveAs);
+    EXPECT_EQ(commands.Update(W::kCmdRecentFirst).text, "&1 Reef");
+    EXPECT_EQ(commands.Update(W::kCmdRecentFirst + 1).text, "&2 Harbour");
+    EXPECT_FALSE(commands.Update(W::kCmdRecentFirst + 2).enabled);
+    frame.log.clear();
+    EXPECT_TRUE(commands.Execute(W::kCmdRecentFirst + 1));
+    EXPECT_EQ(wm.GetCurrentName(), "Harbour");
+    EXPECT_EQ(wm.GetRecentList(), (std::vector<std::string>{"Harbour", "Reef"}));
+    EXPECT_FALSE(commands.Execute(W::kCmdRecentLast + 1));
+
     frame.fullScreen = true;
     EXPECT_FALSE(commands.Update(W::kCmdSave).enabled);
     EXPECT_FALSE(commands.Update(W::kCmdSaveAs).enabled);
