@@ -125,6 +125,10 @@ bool CTileRaster::MergeUpdates(ByteView updateRaster, ByteView updateIndex, std:
                                std::string* error)
 {
     const std::size_t tiles = std::size_t(m_tilesAcross) * m_tilesDown;
+    // Like the other rasters, the update raster ends in a check value that no
+    // tile may reach into; whole 8-byte entries stop short of the index's one.
+    if (updateRaster.size() >= kCheckValueSize)
+        updateRaster = updateRaster.first(updateRaster.size() - kCheckValueSize);
     const std::size_t updates = updateIndex.size() / kIndexEntrySize;
     Bytes data;
     data.reserve(m_data.size() + updateRaster.size());
