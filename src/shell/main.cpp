@@ -1,11 +1,15 @@
 // Entry point of the program.
 #include <QApplication>
-#include <QMainWindow>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
+#include <vector>
+
+#include "shell/Brinevane.h"
+#include "shell/MainFrame.h"
 
 namespace {
 
@@ -19,23 +23,47 @@ void ChooseOffscreenWhenHeadless()
     std::fprintf(stderr, "Brinevane: no display found, running on the offscreen platform.\n");
 }
 
+// BRINE_STARTUP_TIMING prints the monotonic time at which the main window
+// was first shown, for a launcher to set against its own start time.
+void ReportShownTime()
+{
+    if (!std::getenv("BRINE_STARTUP_TIMING"))
+        return;
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    std::fprintf(stderr, "Brinevane: main window shown at monotonic %lld.%09ld\n", (long long)ts.tv_sec, ts.tv_nsec);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     ChooseOffscreenWhenHeadless();
-    QApplication app(argc, argv);
+    QApplication qapp(argc, argv);
     QApplication::setApplicationName("Brinevane");
     QApplication::setOrganizationName("Quorwick");
 
-    QMainWindow window;
-    window.setWindowTitle("Brinevane");
-    window.resize(1024, 768);
-    window.show();
+    CBrinevane theApp;
+    if (!theApp.InitApplication())
+        return 0;   // the running instance came to the front
 
-    // BRINE_QUIT_AFTER_MS closes the window after a delay: used by scripted
-    // checks that start the program and expect a clean exit.
-    if (const char* ms = std::getenv("BRINE_QUIT_AFTER_MS"))
-        QTimer::singleShot(std::atoi(ms), &window, &QMainWindow::close);
-    return app.exec();
+    // BRINE_QUIT_AFTER_MS closes the main window after a delay: used by
+    // scripted checks that start the program and expect a clean exit. A
+    // disclaimer still waiting then is declined, which ends the program too.
+    if (const char* ms = std::getenv("BRINE_QUIT_AFTER_MS")) {
+        QTimer::singleShot(std::atoi(ms), &theApp, [&theApp] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+            if (CMainFrame* frame = theApp.MainFrame(); frame && frame->IsCreated())
+                frame->CloseWithoutConfirmation();
+        });
+    }
+    QTimer::singleShot(0, [] { ReportShownTime(); });
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    int rc = 0;
+    if (theApp.InitInstance(args))
+        rc = qapp.exec();
+    theApp.ExitInstance();
+    return rc;
 }

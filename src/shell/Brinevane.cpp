@@ -1,0 +1,165 @@
+#include "shell/Brinevane.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/StringUtils.h"
+#include "app/WaitStatus.h"
+#include "app/ui/Disclaimers.h"
+#include "app/ui/QtAlertSound.h"
+#include "app/ui/QtPrompt.h"
+#include "app/ui/QtWaitHost.h"
+#include "platform/Files.h"
+#include "shell/MainFrame.h"
+#include "shell/SingleInstance.h"
+
+namespace {
+
+constexpr const char* kFailedApplication = "Failed to Initialise application";
+
+QDateTime BuildTime()
+{
+    // __DATE__ is "Mmm dd yyyy" with a blank before a one-digit day.
+    const QString text = QString::fromLatin1(__DATE__ " " __TIME__).simplified();
+    return QLocale::c().toDateTime(text, "MMM d yyyy hh:mm:ss");
+}
+
+}  // namespace
+
+CBrinevane::CBrinevane(platform::CPrompt* prompt) : m_prompt(prompt)
+{
+    if (!m_prompt) {
+        m_ownPrompt = std::make_unique<CQtPrompt>();
+        m_prompt = m_ownPrompt.get();
+    }
+}
+
+CBrinevane::~CBrinevane()
+{
+    ExitInstance();
+}
+
+std::filesystem::path CBrinevane::FindProgramFolder()
+{
+    if (const char* folder = std::getenv("BRINE_PROGRAM_FOLDER"); folder && *folder)
+        return folder;
+    return platform::ExecutableFolder();
+}
+
+std::filesystem::path CBrinevane::GetSystemFolder() const { return m_programFolder / "System"; }
+std::filesystem::path CBrinevane::GetVideoFolder() const { return GetSystemFolder() / "Video"; }
+std::filesystem::path CBrinevane::GetAudioFolder() const { return GetSystemFolder() / "Audio"; }
+std::filesystem::path CBrinevane::GetReportsFolder() const { return GetSystemFolder() / "Reports"; }
+
+bool CBrinevane::InitApplication()
+{
+    m_instance = std::make_unique<CSingleInstance>();
+    if (!m_instance->Acquire())
+        return false;
+    connect(m_instance.get(), &CSingleInstance::raiseRequested, this, [this] {
+        if (m_frame)
+            m_frame->RaiseFromSecondStart();
+        else
+            m_raisePending = true;
+        qInfo("Brinevane: another start asked this window to come to the front.");
+    });
+    return true;
+}
+
+app::CSystemFacts CBrinevane::GatherSystemFacts()
+{
+    app::CSystemFacts facts;
+    if (auto mem = platform::ReadMemoryStatus())
+        facts.availableMemory = mem->AvailableBytes();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        facts.bitsPerPixel = screen->depth();
+        facts.screenWidth = screen->size().width();
+        facts.screenHeight = screen->size().height();
+    }
+    // Every display Qt drives draws in true colour: no palette of fixed entries.
+    facts.paletteHasStaticColours = true;
+    return facts;
+}
+
+bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
+{
+    m_programFolder = FindProgramFolder();
+    m_waitCursor = std::make_unique<CQtWaitCursor>();
+    app::CWaitStatus::SetCursorHost(m_waitCursor.get());
+
+    if (!app::RunStartupChecks(GatherSystemFacts(), *m_prompt))
+        return false;
+
+    std::string line;
+    for (const auto& a : arguments)
+        line += (line.empty() ? "" : " ") + a;
+    for (auto& word : SplitCommandLine(line))
+        m_commandLine.push_back(word);
+
+    m_sound = std::make_unique<CQtAlertSound>();
+    CFrameServices services;
+    services.timerIds = &m_timerIds;
+    services.prompt = m_prompt;
+    services.clock = &m_clock;
+    services.sound = m_sound.get();
+    services.programFolder = m_programFolder;
+    services.audioFolder = GetAudioFolder();
+    services.commandLine = m_commandLine;
+    services.buildTime = BuildTime();
+    services.showDisclaimer = [](QWidget* frame) {
+        CBVDisclaimerDlg dlg(frame);
+        return dlg.exec() == QDialog::Accepted;
+    };
+    m_frame = std::make_unique<CMainFrame>(std::move(services));
+    if (!m_frame->OnCreate()) {
+        m_prompt->Ask(kFailedApplication, "Brinevane", platform::PromptIcon::Stop, platform::PromptButtons::Ok);
+        return false;
+    }
+    if (auto* prompt = dynamic_cast<CQtPrompt*>(m_prompt))
+        prompt->SetParent(m_frame.get());
+    if (m_raisePending)
+        m_frame->RaiseFromSecondStart();
+
+    // Command states and the resource flags follow the user's actions; a
+    // quarter-second pass keeps them current without costing anything.
+    m_idleTimer.setInterval(250);
+    connect(&m_idleTimer, &QTimer::timeout, this, &CBrinevane::OnIdle);
+    m_idleTimer.start();
+
+    return m_frame->CompleteStartUp();
+}
+
+void CBrinevane::OnIdle()
+{
+    const app::CSystemFacts facts = GatherSystemFacts();
+    m_lowMemory = app::IsMemoryLow(facts);
+    std::optional<std::uint64_t> freeBytes;
+    if (auto disk = platform::GetDiskSpace(m_programFolder))
+        freeBytes = disk->freeBytes;
+    m_lowDisk = app::IsDiskLow(freeBytes);
+    if (m_frame) {
+        m_frame->SetResourceFlags(m_lowMemory, m_lowDisk);
+        try {
+            m_frame->UpdateModuleCmdUI(false);
+        } catch (...) {
+        }
+    }
+}
+
+int CBrinevane::ExitInstance()
+{
+    // Every step tolerates what was never made: start-up may have ended early.
+    m_idleTimer.stop();
+    if (m_frame) {
+        m_frame->TearDown();
+        m_frame.reset();
+    }
+    m_commandLine.clear();
+    m_sound.reset();
+    app::CWaitStatus::SetCursorHost(nullptr);
+    m_waitCursor.reset();
+    m_instance.reset();
+    return 0;
+}

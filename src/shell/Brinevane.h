@@ -1,0 +1,74 @@
+#pragma once
+// The application object: one instance per user, the program's folders, the
+// start-up checks, the command line, the main frame, the idle pass and the
+// orderly exit.
+
+#include <QObject>
+#include <QTimer>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/StartupChecks.h"
+#include "app/Timer.h"
+#include "platform/Clock.h"
+
+class CMainFrame;
+class CQtAlertSound;
+class CQtPrompt;
+class CQtWaitCursor;
+class CSingleInstance;
+class QApplication;
+namespace platform { class CPrompt; }
+
+class CBrinevane final : public QObject {
+    Q_OBJECT
+public:
+    // `prompt` may be given by tests; the program uses message boxes.
+    explicit CBrinevane(platform::CPrompt* prompt = nullptr);
+    ~CBrinevane() override;
+
+    // False when another instance runs: it was asked to come to the front.
+    bool InitApplication();
+    // False ends the program before its message loop.
+    bool InitInstance(const std::vector<std::string>& arguments);
+    // Low-memory and low-disk flags, then the frame's command states.
+    void OnIdle();
+    int ExitInstance();
+
+    const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
+    std::filesystem::path GetSystemFolder() const;
+    std::filesystem::path GetVideoFolder() const;
+    std::filesystem::path GetAudioFolder() const;
+    std::filesystem::path GetReportsFolder() const;
+    const std::vector<std::string>& CommandLine() const { return m_commandLine; }
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    bool IsMemoryLow() const { return m_lowMemory; }
+    bool IsDiskLow() const { return m_lowDisk; }
+    CTimer& TimerIds() { return m_timerIds; }
+
+    // What the start-up and idle checks read about this machine.
+    static app::CSystemFacts GatherSystemFacts();
+
+    // Folder the program runs from; BRINE_PROGRAM_FOLDER overrides it.
+    static std::filesystem::path FindProgramFolder();
+
+private:
+    platform::CSystemClock m_clock;
+    std::unique_ptr<CQtPrompt> m_ownPrompt;
+    platform::CPrompt* m_prompt;
+    std::unique_ptr<CQtAlertSound> m_sound;
+    std::unique_ptr<CQtWaitCursor> m_waitCursor;
+    std::unique_ptr<CSingleInstance> m_instance;
+    CTimer m_timerIds;
+    std::unique_ptr<CMainFrame> m_frame;
+    QTimer m_idleTimer;
+    std::filesystem::path m_programFolder;
+    std::vector<std::string> m_commandLine;
+    bool m_lowMemory = false;
+    bool m_lowDisk = false;
+    bool m_raisePending = false;
+};

@@ -1,0 +1,572 @@
+#include "shell/MainFrame.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/CloseSequence.h"
+#include "app/Timer.h"
+#include "app/WaitStatus.h"
+#include "app/ui/FullScreenMode.h"
+#include "app/ui/InfoDialogs.h"
+#include "app/ui/MsgBarWnd.h"
+#include "app/ui/QtWaitHost.h"
+#include "app/ui/SidePanel.h"
+#include "app/ui/XStatusBar.h"
+#include "geo/DatumInfo.h"
+#include "geo/Geomag.h"
+#include "platform/Clock.h"
+#include "platform/Prompt.h"
+#include "shell/MainMenus.h"
+#include "shell/VariationNotices.h"
+
+namespace {
+
+constexpr const char* kFailedMainSystem = "Failed to Initialise main system";
+
+// A small button face for a command that has no picture of its own yet.
+QIcon GlyphIcon(const char* glyph)
+{
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(40, 60, 110));
+    p.setBrush(QColor(225, 232, 245));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 19, 19), 3, 3);
+    QFont f = p.font();
+    f.setPixelSize(9);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(pm.rect(), Qt::AlignCenter, QString::fromLatin1(glyph));
+    return QIcon(pm);
+}
+
+// The focus widget when it is an edit the Edit menu can act on.
+QWidget* FocusEdit()
+{
+    QWidget* w = QApplication::focusWidget();
+    if (!w || !w->isVisible())
+        return nullptr;
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))
+        return w;
+    return nullptr;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CFrameServices services) : m_services(std::move(services)), m_frameTimer(*m_services.clock)
+{
+    setObjectName("MainFrame");
+    setWindowTitle("Brinevane");
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    resize(1024, 768);
+}
+
+CMainFrame::~CMainFrame()
+{
+    TearDown();
+}
+
+bool CMainFrame::Fail()
+{
+    m_services.prompt->Ask(kFailedMainSystem, "Brinevane", platform::PromptIcon::Stop, platform::PromptButtons::Ok);
+    return false;
+}
+
+bool CMainFrame::OnCreate()
+{
+    // The periodic timer: its passes do nothing until start-up completes.
+    m_timerId = m_services.timerIds->AllocateID();
+    if (m_timerId == 0)
+        return Fail();
+    m_timer.setInterval(500);
+    connect(&m_timer, &QTimer::timeout, this, &CMainFrame::OnTimer);
+    m_timer.start();
+
+    // A failed load may leave the rows read before the failure: freed at tear-down.
+    m_datumsLoaded = true;
+    if (!geo::CDatumInfo::LoadTable(m_services.programFolder))
+        return Fail();
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName("MdiArea");
+    m_mdi->setBackground(QColor(96, 110, 128));
+    setCentralWidget(m_mdi);
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
+
+    m_msgBar = std::make_unique<app::CMsgBar>(*m_services.clock, *m_services.sound, m_services.audioFolder);
+    m_fullScreen = std::make_unique<CFullScreenMode>(*this, *m_msgBar);
+
+    for (const auto& make : m_services.moduleFactories) {
+        if (!m_modules.Add(make()))
+            return Fail();
+    }
+
+    // A missing or old magnetic model is reported on the message bar by the
+    // model itself and does not stop the program.
+    m_variationNotices = std::make_unique<CVariationMsgBarNotices>(*m_msgBar);
+    m_geomag = std::make_unique<geo::CGeomag>(m_variationNotices.get());
+    m_geomag->LoadModel(m_services.programFolder);
+
+    m_statusBar = new CXStatusBar(this);
+    setStatusBar(m_statusBar);
+    connect(m_statusBar, &CXStatusBar::contextMenuAt, this, &CMainFrame::ShowToolbarContextMenu);
+    m_waitPane = std::make_unique<CQtWaitStatusPane>(m_statusBar);
+    app::CWaitStatus::SetStatusHost(m_waitPane.get());
+    m_statusBar->SetPaneText(CXStatusBar::MessagePane, "Ready");
+
+    // The modules' own panels join here as their modules land. Until one
+    // does, the side panel is the empty base, so the frame's panel place,
+    // docking and View commands are there from the start.
+    auto* panel = new CSidePanel(this);
+    if (!panel->Create(32791, this))
+        return Fail();
+    connect(panel, &CSidePanel::contextMenuAt, this, &CMainFrame::ShowToolbarContextMenu);
+    panel->setMinimumWidth(220);
+    m_panels.push_back(panel);
+
+    m_msgBarWnd = new CMsgBarWnd(*m_msgBar, this);
+
+    m_msgBar->AddMessage(m_hMsgMemoryLow, "Warning, memory low", 65535, 0, false);
+    m_msgBar->AddMessage(m_hMsgDiskLow, "Warning, disk space low", 65534, 0, false);
+    m_msgBar->AddMessage(m_hMsgLargerScale, "Larger scale RNC available for vessel position", 21000, 0, false);
+
+    RegisterFrameCommands();
+    BuildMenus();
+    BuildToolBars();
+
+    if (!m_activeSidePanel && !m_panels.empty())
+        m_activeSidePanel = m_panels.front();
+    // No workspace is reopened yet, so the frame starts maximised.
+    showMaximized();
+    for (const auto& p : m_panels) {
+        if (p)
+            p->hide();
+    }
+    SetActiveSidePanel(m_activeSidePanel);
+    if (m_activeSidePanel)
+        m_activeSidePanel->show();
+    UpdateClockPane();
+    m_created = true;
+    return true;
+}
+
+bool CMainFrame::CompleteStartUp()
+{
+    UpdateModuleCmdUI(false);
+    if (m_services.showDisclaimer && !m_services.showDisclaimer(this))
+        return false;
+    m_frameTimer.SuspendTimer(false);
+    return true;
+}
+
+void CMainFrame::RegisterFrameCommands()
+{
+    using Cmd = CCmdUI;
+    const void* me = this;
+    m_commands.Add(me, 57665, [this](unsigned) { close(); });
+    m_commands.Add(me, 59392, [this](unsigned) {
+        m_fullScreen->Exit();
+        ShowToolbarContextMenu(QCursor::pos());
+    });
+    m_commands.Add(me, 59393, [this](unsigned) { ToggleStatusBar(); },
+                   [this](Cmd& ui) { ui.SetCheck(m_statusBar && !m_statusBar->isHidden() ? 1 : 0); });
+    m_commands.Add(me, 32791, [this](unsigned) { ToggleSidePanel(); }, [this](Cmd& ui) {
+        ui.Enable(m_activeSidePanel != nullptr);
+        ui.SetCheck(m_activeSidePanel && !m_activeSidePanel->isHidden() ? 1 : 0);
+    });
+    m_commands.Add(me, 43107, [this](unsigned) { m_fullScreen->Toggle(); },
+                   [this](Cmd& ui) { ui.SetCheck(m_fullScreen && m_fullScreen->IsActive() ? 1 : 0); });
+    m_commands.Add(me, 2124, [this](unsigned) { ShowAboutBox(); }, [this](Cmd& ui) { ui.Enable(!m_aboutDlg); });
+    m_commands.Add(me, 32881, [this](unsigned) { ShowTechSupport(); },
+                   [this](Cmd& ui) { ui.Enable(!m_techSupportDlg); });
+    const bool hasHelp = std::filesystem::exists(m_services.programFolder / "Brinevane.pdf");
+    for (unsigned id : {57666u, 57667u})
+        m_commands.Add(me, id, [this](unsigned) { OpenHelp(); }, [hasHelp](Cmd& ui) { ui.Enable(hasHelp); });
+
+    // Window commands act on the MDI children.
+    auto hasChild = [this](Cmd& ui) { ui.Enable(m_mdi && !m_mdi->subWindowList().isEmpty()); };
+    m_commands.Add(me, 2237, [this](unsigned) { m_mdi->closeActiveSubWindow(); }, hasChild);
+    m_commands.Add(me, 2238, [this](unsigned) {
+        app::CWaitStatus wait;
+        m_mdi->closeAllSubWindows();
+    }, hasChild);
+    m_commands.Add(me, 2239, [this](unsigned) { m_mdi->activateNextSubWindow(); }, hasChild);
+    m_commands.Add(me, 2240, [this](unsigned) { m_mdi->activatePreviousSubWindow(); }, hasChild);
+    m_commands.Add(me, 57650, [this](unsigned) { m_mdi->cascadeSubWindows(); }, hasChild);
+    m_commands.Add(me, 57651, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
+    m_commands.Add(me, 57652, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
+
+    // Edit commands go to the edit control with the focus.
+    auto editCommand = [me, this](unsigned id, auto act, bool needsClipboard = false) {
+        m_commands.Add(me, id, [act](unsigned) {
+            if (QWidget* w = FocusEdit())
+                act(w);
+        }, [needsClipboard](Cmd& ui) {
+            ui.Enable(FocusEdit() != nullptr && (!needsClipboard || !QApplication::clipboard()->text().isEmpty()));
+        });
+    };
+    auto invoke = [](const char* slot) {
+        return [slot](QWidget* w) { QMetaObject::invokeMethod(w, slot); };
+    };
+    editCommand(57643, invoke("undo"));
+    editCommand(57635, invoke("cut"));
+    editCommand(57634, invoke("copy"));
+    editCommand(57637, invoke("paste"), true);
+    editCommand(57642, invoke("selectAll"));
+    editCommand(32885, [](QWidget* w) {
+        if (auto* line = qobject_cast<QLineEdit*>(w))
+            line->del();
+        else if (auto* text = qobject_cast<QTextEdit*>(w))
+            text->textCursor().removeSelectedText();
+        else if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
+            plain->textCursor().removeSelectedText();
+    });
+    // A command whose id is a toolbar's shows or hides that toolbar.
+    for (const auto& def : shell::MainToolBars()) {
+        if (def.id == 59392)
+            continue;   // also View > Toolbars, above
+        m_commands.Add(me, def.id, [this](unsigned id) {
+            if (QToolBar* bar = ToolBar(id))
+                bar->setVisible(bar->isHidden());
+        });
+    }
+}
+
+void CMainFrame::BuildMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MenuBar");
+    bar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(bar, &QMenuBar::customContextMenuRequested, this,
+            [this, bar](const QPoint& p) { ShowToolbarContextMenu(bar->mapToGlobal(p)); });
+    for (const shell::TopMenu& top : shell::MainMenus()) {
+        QMenu* menu = bar->addMenu(QString::fromLatin1(top.title));
+        menu->setObjectName(QString("Menu%1").arg(top.buttonId & 0xFF));
+        std::vector<QMenu*> stack{menu};
+        for (const shell::MenuEntry& e : top.entries) {
+            switch (e.kind) {
+            case shell::MenuKind::Separator: stack.back()->addSeparator(); break;
+            case shell::MenuKind::Popup: stack.push_back(stack.back()->addMenu(QString::fromLatin1(e.text))); break;
+            case shell::MenuKind::EndPopup: stack.pop_back(); break;
+            case shell::MenuKind::Item: {
+                QAction* a = stack.back()->addAction(QString::fromLatin1(e.text));
+                a->setData(e.id);
+                a->setCheckable(e.checkable);
+                if (e.keys)
+                    a->setShortcut(QKeySequence(QString::fromLatin1(e.keys)));
+                connect(a, &QAction::triggered, this, [this, id = e.id] { m_commands.Execute(id); });
+                m_actions.emplace(e.id, a);   // the first action of an id is the one toolbars share
+                break;
+            }
+            }
+        }
+        // Command states are current whenever a menu opens.
+        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateModuleCmdUI(true); });
+    }
+}
+
+void CMainFrame::BuildToolBars()
+{
+    for (const shell::ToolBarDef& def : shell::MainToolBars()) {
+        if (def.newRow && !m_toolBars.empty())
+            addToolBarBreak(Qt::TopToolBarArea);
+        QToolBar* bar = addToolBar(QString::fromLatin1(def.title));
+        bar->setObjectName(QString("ToolBar%1").arg(def.id));
+        bar->setIconSize(QSize(20, 20));
+        bar->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(bar, &QToolBar::customContextMenuRequested, this,
+                [this, bar](const QPoint& p) { ShowToolbarContextMenu(bar->mapToGlobal(p)); });
+        for (const shell::ToolBarButton& b : def.buttons) {
+            if (b.id == 0) {
+                bar->addSeparator();
+                continue;
+            }
+            auto found = m_actions.find(b.id);
+            QAction* a = nullptr;
+            if (found != m_actions.end()) {
+                a = found->second;
+            } else {
+                a = new QAction(QString::fromLatin1(b.tip), this);
+                a->setData(b.id);
+                connect(a, &QAction::triggered, this, [this, id = b.id] { m_commands.Execute(id); });
+                m_actions.emplace(b.id, a);
+            }
+            if (a->icon().isNull())
+                a->setIcon(GlyphIcon(b.glyph));
+            a->setToolTip(QString::fromLatin1(b.tip));
+            bar->addAction(a);
+        }
+        m_toolBars.emplace(def.id, bar);
+    }
+}
+
+QAction* CMainFrame::Action(unsigned id) const
+{
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+QToolBar* CMainFrame::ToolBar(unsigned id) const
+{
+    auto it = m_toolBars.find(id);
+    return it == m_toolBars.end() ? nullptr : it->second;
+}
+
+void CMainFrame::SetResourceFlags(bool lowMemory, bool lowDisk)
+{
+    m_lowMemory = lowMemory;
+    m_lowDisk = lowDisk;
+}
+
+void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
+{
+    for (std::size_t i = 0; i < m_modules.size(); ++i)
+        m_modules[i]->OnUpdateCmdUI(m_commands, disableIfNoHandler);
+    for (const auto& p : m_panels) {
+        if (p)
+            p->UpdatePanelControls(m_commands, disableIfNoHandler);
+    }
+    // Menus and toolbars: a command nobody handles yet stays disabled.
+    for (const auto& [id, action] : m_actions) {
+        const CCmdUIState s = m_commands.Update(id, true);
+        action->setEnabled(s.enabled);
+        if (s.check) {
+            action->setCheckable(true);
+            action->setChecked(*s.check == 1);
+        }
+        if (s.text)
+            action->setText(QString::fromStdString(*s.text));
+    }
+}
+
+void CMainFrame::OnTimer()
+{
+    UpdateClockPane();
+    if (!m_frameTimer.IsSuspended())
+        RunTimerJobs();
+}
+
+void CMainFrame::RunTimerJobs()
+{
+    app::CFrameTimer::Jobs jobs;
+    jobs.every10s = [this] {
+        m_msgBar->LockUpdate(false);
+        m_msgBar->SetMessageActive(m_hMsgDiskLow, m_lowDisk ? 1 : 0, false);
+        m_msgBar->SetMessageActive(m_hMsgMemoryLow, m_lowMemory ? 1 : 0, false);
+        if (m_lowDisk || m_lowMemory)
+            m_msgBar->SwitchOn();
+        m_msgBar->LockUpdate(true);
+    };
+    m_frameTimer.OnTimer(jobs);
+}
+
+void CMainFrame::UpdateClockPane()
+{
+    if (m_statusBar)
+        m_statusBar->SetPaneText(CXStatusBar::ClockPane,
+                                 QDateTime::currentDateTime().toString(" dd-MM-yyyy hh:mm:ss "));
+}
+
+void CMainFrame::UpdateLargerScaleMessage(bool a, bool b, bool c)
+{
+    if (m_msgBar)
+        m_msgBar->SetMessageActive(m_hMsgLargerScale, a && b && !c ? 1 : 0, true);
+}
+
+void CMainFrame::SetActiveSidePanel(CSidePanel* panel)
+{
+    if (!panel)
+        return;
+    if (m_fullScreen)
+        m_fullScreen->Exit();
+    bool visible = true;
+    bool right = true;
+    if (m_activeSidePanel) {
+        visible = !m_activeSidePanel->isHidden();
+        right = m_activeSidePanel->IsRightAligned();
+        if (m_activeSidePanel != panel)
+            m_activeSidePanel->hide();
+    }
+    // The new panel takes the old one's side and visibility: only the content changes.
+    m_activeSidePanel = panel;
+    panel->SetAlignment(right);
+    panel->setVisible(visible);
+    UpdateModuleCmdUI(false);
+}
+
+void CMainFrame::ToggleStatusBar()
+{
+    if (m_fullScreen)
+        m_fullScreen->Exit();
+    if (m_statusBar)
+        m_statusBar->setVisible(m_statusBar->isHidden());
+}
+
+void CMainFrame::ToggleSidePanel()
+{
+    if (m_fullScreen)
+        m_fullScreen->Exit();
+    if (m_activeSidePanel)
+        m_activeSidePanel->setVisible(m_activeSidePanel->isHidden());
+}
+
+void CMainFrame::ShowToolbarContextMenu(QPoint globalPos)
+{
+    QMenu menu(this);
+    for (const shell::ToolBarDef& def : shell::MainToolBars()) {
+        QToolBar* bar = ToolBar(def.id);
+        if (!bar)
+            continue;
+        QAction* a = menu.addAction(bar->windowTitle());
+        a->setCheckable(true);
+        a->setChecked(!bar->isHidden());
+        connect(a, &QAction::triggered, bar, [bar] { bar->setVisible(bar->isHidden()); });
+    }
+    menu.addSeparator();
+    QAction* side = menu.addAction("Side Panel");
+    side->setCheckable(true);
+    side->setEnabled(m_activeSidePanel != nullptr);
+    side->setChecked(m_activeSidePanel && !m_activeSidePanel->isHidden());
+    connect(side, &QAction::triggered, this, &CMainFrame::ToggleSidePanel);
+    QAction* status = menu.addAction("Status Bar");
+    status->setCheckable(true);
+    status->setChecked(m_statusBar && !m_statusBar->isHidden());
+    connect(status, &QAction::triggered, this, &CMainFrame::ToggleStatusBar);
+    menu.addSeparator();
+    QAction* customise = menu.addAction("Customise...");
+    customise->setEnabled(m_commands.HasHandler(2210));
+    connect(customise, &QAction::triggered, this, [this] { m_commands.Execute(2210); });
+    menu.exec(globalPos);
+}
+
+void CMainFrame::ShowAboutBox()
+{
+    if (m_aboutDlg)
+        return;
+    m_aboutDlg = new CAboutDlg(this, m_services.buildTime);
+    m_aboutDlg->show();
+}
+
+void CMainFrame::ShowTechSupport()
+{
+    if (m_techSupportDlg)
+        return;
+    m_techSupportDlg = new CTechSuppDLG(this);
+    m_techSupportDlg->show();
+}
+
+void CMainFrame::OpenHelp()
+{
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QString::fromStdString((m_services.programFolder / "Brinevane.pdf").string())));
+}
+
+void CMainFrame::RaiseFromSecondStart()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::CloseWithoutConfirmation()
+{
+    if (RunClose(false)) {
+        m_closing = true;
+        close();
+    }
+}
+
+bool CMainFrame::RunClose(bool confirm)
+{
+    app::CCloseSteps steps;
+    steps.confirmClosedown = confirm;
+    // The route, chartpoint and log databases offer to save here as their
+    // modules land.
+    steps.closeAuxiliaryWindows = [this] {
+        if (m_fullScreen)
+            m_fullScreen->Exit();
+        if (m_aboutDlg)
+            m_aboutDlg->close();
+        if (m_techSupportDlg)
+            m_techSupportDlg->close();
+    };
+    steps.shutDown = [this] {
+        if (m_msgBar)
+            m_msgBar->LockUpdate(false);   // no refresh while things go
+        m_created = false;
+        if (m_mdi) {
+            app::CWaitStatus wait;
+            m_mdi->closeAllSubWindows();
+        }
+        QCoreApplication::sendPostedEvents();
+    };
+    return app::RunCloseSequence(steps, *m_services.prompt, m_frameTimer);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e)
+{
+    if (!m_closing) {
+        if (!RunClose(m_confirmClosedown)) {
+            e->ignore();
+            return;
+        }
+        m_closing = true;
+    }
+    TearDown();
+    e->accept();
+}
+
+void CMainFrame::TearDown()
+{
+    if (m_tornDown)
+        return;
+    m_tornDown = true;
+    m_timer.stop();
+    if (m_msgBar) {
+        m_msgBar->LockUpdate(false);
+        m_msgBar->RemoveMessage(m_hMsgLargerScale, false);
+        m_msgBar->RemoveMessage(m_hMsgMemoryLow, false);
+        m_msgBar->RemoveMessage(m_hMsgDiskLow, false);
+    }
+    for (auto it = m_panels.rbegin(); it != m_panels.rend(); ++it) {
+        if (*it)
+            (*it)->DestroyPanel();
+    }
+    app::CWaitStatus::SetStatusHost(nullptr);
+    m_waitPane.reset();
+    if (m_geomag) {
+        m_geomag->ClearMessages();
+        m_geomag.reset();
+    }
+    m_variationNotices.reset();
+    // Modules newest first, each terminated before it is deleted.
+    m_modules.TerminateAll();
+    delete m_msgBarWnd;   // detaches from the model before the model goes
+    m_msgBarWnd = nullptr;
+    m_fullScreen.reset();
+    m_msgBar.reset();
+    if (m_datumsLoaded) {
+        geo::CDatumInfo::FreeTable();
+        m_datumsLoaded = false;
+    }
+    if (m_timerId != 0) {
+        m_services.timerIds->ReleaseID(m_timerId);
+        m_timerId = 0;
+    }
+}

@@ -1,0 +1,163 @@
+#pragma once
+// The program's main window: the MDI area for chart and list windows, the
+// menu bar, toolbars, status bar, message bar and docking side panels; it
+// creates and owns the modules, drives the periodic timer pass, runs the
+// close sequence and tears everything down in reverse order.
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CommandTable.h"
+#include "app/FrameTimer.h"
+#include "app/Module.h"
+#include "app/MsgBar.h"
+
+class CAboutDlg;
+class CFullScreenMode;
+class CMsgBarWnd;
+class CQtWaitStatusPane;
+class CSidePanel;
+class CTechSuppDLG;
+class CTimer;
+class CVariationMsgBarNotices;
+namespace geo { class CGeomag; }
+class CXStatusBar;
+class QMdiArea;
+class QToolBar;
+
+namespace platform {
+class CClock;
+class CPrompt;
+}
+
+// What the application hands its main frame.
+struct CFrameServices {
+    CTimer* timerIds = nullptr;
+    platform::CPrompt* prompt = nullptr;
+    const platform::CClock* clock = nullptr;
+    app::CAlertSound* sound = nullptr;
+    std::filesystem::path programFolder;
+    std::filesystem::path audioFolder;
+    std::vector<std::string> commandLine;   // lower-case words
+    // The frame's modules in creation order; each is created, kept and
+    // initialised in turn, and the first that fails stops creation.
+    std::vector<std::function<std::unique_ptr<CModule>()>> moduleFactories;
+    // Shows the start-up disclaimer modally over the frame; true when accepted.
+    std::function<bool(QWidget* frame)> showDisclaimer;
+    // The build's date and time, for the About box.
+    QDateTime buildTime;
+};
+
+class CMainFrame final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CFrameServices services);
+    ~CMainFrame() override;
+
+    // Creates everything the frame owns, in order, and shows the frame.
+    // False (after "Failed to Initialise main system") when a step failed;
+    // what was created stays owned and is released by TearDown.
+    bool OnCreate();
+    // The end of start-up: one idle pass, the disclaimer, then the timer runs.
+    bool CompleteStartUp();
+    bool SuspendTimer(bool suspend) { return m_frameTimer.SuspendTimer(suspend); }
+
+    // The application's idle pass: flags computed by the application, then
+    // the modules' and the frame's command states.
+    void SetResourceFlags(bool lowMemory, bool lowDisk);
+    void UpdateModuleCmdUI(bool disableIfNoHandler);
+
+    // One timer pass, as the 500 ms timer runs it.
+    void OnTimer();
+
+    void SetActiveSidePanel(CSidePanel* panel);
+    CSidePanel* ActiveSidePanel() const { return m_activeSidePanel; }
+    void ShowToolbarContextMenu(QPoint globalPos);
+
+    // Closes without the exit question (scripted runs); the other questions
+    // still come.
+    void CloseWithoutConfirmation();
+    // Releases what exists, newest first; safe to call more than once.
+    void TearDown();
+    void RaiseFromSecondStart();
+
+    // Accessors for the program and its tests.
+    CCommandTable& Commands() { return m_commands; }
+    QAction* Action(unsigned id) const;
+    app::CMsgBar* MsgBar() const { return m_msgBar.get(); }
+    CMsgBarWnd* MsgBarWnd() const { return m_msgBarWnd; }
+    CXStatusBar* StatusBar() const { return m_statusBar; }
+    QMdiArea* MdiArea() const { return m_mdi; }
+    CFullScreenMode* FullScreen() const { return m_fullScreen.get(); }
+    QToolBar* ToolBar(unsigned id) const;
+    const CModuleList& Modules() const { return m_modules; }
+    geo::CGeomag* Geomag() const { return m_geomag.get(); }
+    bool IsCreated() const { return m_created; }
+    bool IsTimerSuspended() const { return m_frameTimer.IsSuspended(); }
+    void SetConfirmClosedown(bool on) { m_confirmClosedown = on; }
+    app::MsgHandle MemoryLowMessage() const { return m_hMsgMemoryLow; }
+    app::MsgHandle DiskLowMessage() const { return m_hMsgDiskLow; }
+    app::MsgHandle LargerScaleMessage() const { return m_hMsgLargerScale; }
+    // The navigator's best-chart check switches the larger-scale message.
+    void UpdateLargerScaleMessage(bool a, bool b, bool c);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    bool Fail();
+    void BuildMenus();
+    void BuildToolBars();
+    void RegisterFrameCommands();
+    void UpdateClockPane();
+    void RunTimerJobs();
+    void ShowAboutBox();
+    void ShowTechSupport();
+    void OpenHelp();
+    void ToggleStatusBar();
+    void ToggleSidePanel();
+    bool RunClose(bool confirm);
+
+    CFrameServices m_services;
+    CCommandTable m_commands;
+    std::map<unsigned, QAction*> m_actions;
+    std::map<unsigned, QToolBar*> m_toolBars;
+    QMdiArea* m_mdi = nullptr;
+
+    app::CFrameTimer m_frameTimer;
+    QTimer m_timer;
+    int m_timerId = 0;
+    bool m_datumsLoaded = false;
+
+    std::unique_ptr<app::CMsgBar> m_msgBar;
+    CMsgBarWnd* m_msgBarWnd = nullptr;
+    app::MsgHandle m_hMsgMemoryLow = nullptr;
+    app::MsgHandle m_hMsgDiskLow = nullptr;
+    app::MsgHandle m_hMsgLargerScale = nullptr;
+    CXStatusBar* m_statusBar = nullptr;
+    std::unique_ptr<CQtWaitStatusPane> m_waitPane;
+    std::unique_ptr<CFullScreenMode> m_fullScreen;
+    CModuleList m_modules;
+    std::unique_ptr<CVariationMsgBarNotices> m_variationNotices;
+    std::unique_ptr<geo::CGeomag> m_geomag;
+    std::vector<QPointer<CSidePanel>> m_panels;
+    CSidePanel* m_activeSidePanel = nullptr;
+    QPointer<CAboutDlg> m_aboutDlg;
+    QPointer<CTechSuppDLG> m_techSupportDlg;
+
+    bool m_created = false;
+    bool m_closing = false;
+    bool m_tornDown = false;
+    bool m_confirmClosedown = true;
+    bool m_lowMemory = false;
+    bool m_lowDisk = false;
+};

@@ -1,0 +1,42 @@
+#pragma once
+// The main frame's menus and toolbars as tables of command ids: what each
+// menu holds, with its texts and shortcut keys, and which buttons each
+// toolbar holds. Whether a command is enabled is the command table's answer.
+
+#include <span>
+
+namespace shell {
+
+enum class MenuKind { Item, Separator, Popup, EndPopup };
+
+struct MenuEntry {
+    MenuKind kind;
+    unsigned id;            // command id (Item), 0 otherwise
+    const char* text;       // menu text with its mnemonic
+    const char* keys;       // shortcut in QKeySequence form, or null
+    bool checkable;
+};
+
+struct TopMenu {
+    unsigned buttonId;      // 0x80000000 + the menu's number
+    const char* title;
+    std::span<const MenuEntry> entries;
+};
+
+struct ToolBarButton {
+    unsigned id;            // 0 = separator
+    const char* tip;
+    const char* glyph;      // short text drawn on the button
+};
+
+struct ToolBarDef {
+    unsigned id;
+    const char* title;
+    bool newRow;
+    std::span<const ToolBarButton> buttons;
+};
+
+std::span<const TopMenu> MainMenus();
+std::span<const ToolBarDef> MainToolBars();
+
+}  // namespace shell

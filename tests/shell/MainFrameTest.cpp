@@ -1,0 +1,289 @@
+#include "shell/MainFrame.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include "app/Timer.h"
+#include "app/ui/FullScreenMode.h"
+#include "app/ui/MsgBarWnd.h"
+#include "app/ui/SidePanel.h"
+#include "app/ui/XStatusBar.h"
+#include "geo/DatumInfo.h"
+#include "FakeClock.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+
+using platform::PromptAnswer;
+using namespace std::chrono_literals;
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "shell_MainFrameTest";
+char* g_argv[] = {g_arg0, nullptr};
+QApplication& App()
+{
+    static QApplication app(g_argc, g_argv);
+    return app;
+}
+
+struct SilentSound : app::CAlertSound {
+    bool Play(const std::filesystem::path&) override { return false; }
+    void Beep() override {}
+};
+
+class NoSettings : public CSettingsHome {
+public:
+    NoSettings() : m_store(std::filesystem::temp_directory_path() / "brine-shell-test-unused.conf") {}
+    platform::CSettingsStore& GetStore() const override { return m_store; }
+    std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
+
+private:
+    mutable platform::CSettingsStore m_store;
+};
+
+// A module that records its life in a shared log.
+class LoggingModule : public CModule {
+public:
+    LoggingModule(CSettingsHome& home, std::string name, bool initOk, std::vector<std::string>& log)
+        : CModule(home), m_name(std::move(name)), m_initOk(initOk), m_log(log)
+    {
+        m_log.push_back("create " + m_name);
+    }
+    ~LoggingModule() override { m_log.push_back("delete " + m_name); }
+    bool Initialise() override
+    {
+        m_log.push_back("init " + m_name);
+        return m_initOk;
+    }
+    bool Terminate() override
+    {
+        m_log.push_back("terminate " + m_name);
+        return true;
+    }
+
+private:
+    std::string m_name;
+    bool m_initOk;
+    std::vector<std::string>& m_log;
+};
+
+std::filesystem::path BinDir()
+{
+    const char* dir = std::getenv("BRINE_BIN_DIR");
+    return dir ? dir : std::filesystem::current_path();
+}
+
+struct MainFrameTest : ::testing::Test {
+    brine_test::FakeClock clock;
+    brine_test::ScriptedPrompt prompt;
+    SilentSound sound;
+    CTimer timerIds;
+    NoSettings home;
+    std::vector<std::string> log;
+    bool disclaimerAnswer = true;
+    int disclaimerShown = 0;
+
+    CFrameServices Services(std::filesystem::path folder = BinDir())
+    {
+        App();
+        CFrameServices s;
+        s.timerIds = &timerIds;
+        s.prompt = &prompt;
+        s.clock = &clock;
+        s.sound = &sound;
+        s.programFolder = std::move(folder);
+        s.audioFolder = s.programFolder / "System" / "Audio";
+        s.showDisclaimer = [this](QWidget*) {
+            ++disclaimerShown;
+            return disclaimerAnswer;
+        };
+        return s;
+    }
+    std::function<std::unique_ptr<CModule>()> Module(std::string name, bool ok = true)
+    {
+        return [this, name, ok] { return std::make_unique<LoggingModule>(home, name, ok, log); };
+    }
+};
+
+TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    ASSERT_TRUE(frame.CompleteStartUp());
+    EXPECT_EQ(disclaimerShown, 1);
+    QStringList titles;
+    for (QAction* a : frame.menuBar()->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Chart", "&Navigator", "&Target", "Ch&artpoint",
+                                   "&Route", "V&essel", "T&ools", "&Window", "&Help"}));
+    for (unsigned id : {59392u, 59397u, 59398u, 59399u, 59400u, 59401u, 59402u, 59404u})
+        EXPECT_NE(frame.ToolBar(id), nullptr) << id;
+    EXPECT_GT(geo::CDatumInfo::RowCount(), 0u);
+    EXPECT_TRUE(frame.StatusBar()->PaneText(CXStatusBar::ClockPane).contains(QRegularExpression(
+        R"(^ \d\d-\d\d-\d{4} \d\d:\d\d:\d\d $)")));
+    ASSERT_NE(frame.ActiveSidePanel(), nullptr);
+    EXPECT_FALSE(frame.ActiveSidePanel()->isHidden());
+    EXPECT_TRUE(frame.MsgBarWnd()->isHidden());   // nothing to say yet
+}
+
+TEST_F(MainFrameTest, CommandsWithoutAnOwnerStayDisabled)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    frame.UpdateModuleCmdUI(true);
+    // Commands of modules that are not part of the program yet.
+    for (unsigned id : {57600u, 607u, 2043u, 2217u, 2223u, 2202u, 2185u, 628u, 2248u, 57644u, 2254u})
+        EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
+    for (unsigned id : {57665u, 59393u, 32791u, 43107u, 2124u, 32881u})
+        EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
+    // Window commands follow the MDI children.
+    EXPECT_FALSE(frame.Action(2238)->isEnabled());
+    frame.MdiArea()->addSubWindow(new QWidget)->show();
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(frame.Action(2238)->isEnabled());
+    frame.Commands().Execute(2238);
+    App().processEvents();
+    EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
+    // The About box exists at most once.
+    frame.Commands().Execute(2124);
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_FALSE(frame.Action(2124)->isEnabled());
+}
+
+TEST_F(MainFrameTest, BarCommandsToggleBarsAndFullScreenCollapsesTheMessageBar)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    QToolBar* arpa = frame.ToolBar(59402);
+    frame.Commands().Execute(59402);
+    EXPECT_TRUE(arpa->isHidden());
+    frame.Commands().Execute(59402);
+    EXPECT_FALSE(arpa->isHidden());
+    frame.Commands().Execute(59393);
+    EXPECT_TRUE(frame.StatusBar()->isHidden());
+    frame.Commands().Execute(59393);
+    EXPECT_FALSE(frame.StatusBar()->isHidden());
+    frame.Commands().Execute(32791);
+    EXPECT_TRUE(frame.ActiveSidePanel()->isHidden());
+
+    // Entering with the bar expanded and leaving expands it again; a bar the
+    // user collapsed stays collapsed.
+    app::CMsgBar& bar = *frame.MsgBar();
+    frame.FullScreen()->Enter();
+    EXPECT_TRUE(bar.IsSwitchedOff());
+    frame.FullScreen()->Exit();
+    EXPECT_FALSE(bar.IsSwitchedOff());
+    bar.SwitchOff();
+    frame.Commands().Execute(43107);
+    frame.Commands().Execute(43107);
+    EXPECT_TRUE(bar.IsSwitchedOff());
+}
+
+TEST_F(MainFrameTest, MessageBarShowsAndHidesWithItsMessages)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    frame.UpdateLargerScaleMessage(true, true, false);
+    EXPECT_FALSE(frame.MsgBarWnd()->isHidden());
+    App().processEvents();   // the queued layout pass
+    EXPECT_EQ(frame.MsgBarWnd()->DisplayedText(), "Larger scale RNC available for vessel position");
+    frame.UpdateLargerScaleMessage(true, true, true);
+    EXPECT_TRUE(frame.MsgBarWnd()->isHidden());
+}
+
+TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    frame.SetResourceFlags(false, true);
+    frame.OnTimer();
+    EXPECT_FALSE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));   // still starting
+    ASSERT_TRUE(frame.CompleteStartUp());
+    frame.OnTimer();
+    EXPECT_TRUE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));
+    EXPECT_FALSE(frame.MsgBar()->IsMessageActive(frame.MemoryLowMessage()));
+    // The flags are looked at every 10 s, not every pass.
+    frame.SetResourceFlags(false, false);
+    clock.Advance(9500ms);
+    frame.OnTimer();
+    EXPECT_TRUE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));
+    clock.Advance(500ms);
+    frame.OnTimer();
+    EXPECT_FALSE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));
+}
+
+TEST_F(MainFrameTest, DeclinedDisclaimerEndsStartUpWithTheTimerStill)
+{
+    disclaimerAnswer = false;
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    EXPECT_FALSE(frame.CompleteStartUp());
+    EXPECT_TRUE(frame.IsTimerSuspended());
+}
+
+TEST_F(MainFrameTest, MissingDatumTableFailsOnceAndTearsDownWhatExists)
+{
+    brine_test::TempFolder empty;
+    prompt.Expect(PromptAnswer::Ok, "Failed to Initialise main system");
+    {
+        auto s = Services(empty.Path());
+        s.moduleFactories = {Module("charting")};
+        CMainFrame frame(std::move(s));
+        EXPECT_FALSE(frame.OnCreate());
+        frame.TearDown();
+        frame.TearDown();   // a second tear-down finds nothing left
+    }
+    EXPECT_TRUE(prompt.Done());
+    EXPECT_TRUE(log.empty());                // creation stopped before the modules
+    EXPECT_EQ(timerIds.AllocateID(), 1);     // the frame's timer id came back
+    EXPECT_EQ(geo::CDatumInfo::RowCount(), 0u);
+}
+
+TEST_F(MainFrameTest, FailingModuleStopsCreationAndOnlyEarlierModulesAreReleased)
+{
+    prompt.Expect(PromptAnswer::Ok, "Failed to Initialise main system");
+    {
+        auto s = Services();
+        s.moduleFactories = {Module("charting"), Module("chartpoint", false), Module("route")};
+        CMainFrame frame(std::move(s));
+        EXPECT_FALSE(frame.OnCreate());
+    }
+    EXPECT_TRUE(prompt.Done());
+    const std::vector<std::string> expected{"create charting",  "init charting",     "create chartpoint",
+                                            "init chartpoint",  "delete chartpoint", "terminate charting",
+                                            "delete charting"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
+{
+    auto s = Services();
+    s.moduleFactories = {Module("charting"), Module("chartpoint"), Module("route")};
+    CMainFrame frame(std::move(s));
+    ASSERT_TRUE(frame.OnCreate());
+    ASSERT_TRUE(frame.CompleteStartUp());
+    log.clear();
+
+    prompt.Expect(PromptAnswer::No, "Are you sure you want to exit?");
+    EXPECT_FALSE(frame.close());
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_FALSE(frame.IsTimerSuspended());
+    EXPECT_TRUE(log.empty());
+
+    prompt.Expect(PromptAnswer::Yes, "Are you sure you want to exit?");
+    EXPECT_TRUE(frame.close());
+    EXPECT_TRUE(prompt.Done());
+    const std::vector<std::string> expected{"terminate route",    "delete route",    "terminate chartpoint",
+                                            "delete chartpoint",  "terminate charting", "delete charting"};
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(frame.MsgBar(), nullptr);
+}
+
+}  // namespace
