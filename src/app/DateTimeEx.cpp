@@ -210,6 +210,10 @@ CDateTimeEx CDateTimeEx::FromLinearDays(double linear)
 
 DateFields CDateTimeEx::GetFields() const
 {
+    // Out-of-range doubles (an invalid value's raw content) give 1899-12-30
+    // rather than overflowing the calendar arithmetic.
+    if (!InRange(GetLinearDays()))
+        return DateFields{};
     const std::int64_t secs = RoundedSeconds(GetLinearDays());
     const std::int64_t day = FloorDiv(secs, kSecondsPerDay);
     const std::int64_t sod = secs - day * kSecondsPerDay;

@@ -58,7 +58,14 @@ void CDateTimeSpanEx::SetSeconds(long seconds)
 
 std::int64_t CDateTimeSpanEx::GetTotalSeconds() const
 {
-    return std::llround(m_span * kSecondsPerDay);
+    // Clamped well inside 64 bits so callers may negate and add freely.
+    constexpr double kLimit = 4.0e18;
+    const double secs = m_span * kSecondsPerDay;
+    if (std::isnan(secs))
+        return 0;
+    if (secs >= kLimit || secs <= -kLimit)
+        return secs > 0 ? static_cast<std::int64_t>(kLimit) : -static_cast<std::int64_t>(kLimit);
+    return std::llround(secs);
 }
 
 long CDateTimeSpanEx::GetDays() const

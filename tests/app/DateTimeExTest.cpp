@@ -127,6 +127,8 @@ TEST(DateTimeEx, RangeAndFieldChecks)
     const CDateTimeEx first(100, 1, 1, 0, 0, 0);
     EXPECT_FALSE((first - CDateTimeSpanEx(1L)).IsValid());
     EXPECT_FALSE(CDateTimeEx(1e300).IsValid());
+    EXPECT_EQ(CDateTimeEx(-1e300).GetYear(), 1899);   // no overflow on an invalid value's fields
+    EXPECT_FALSE(CDateTimeEx(std::nan("")).IsValid());
 
     CDateTimeEx null;
     null.SetStatus(CDateTimeEx::null);

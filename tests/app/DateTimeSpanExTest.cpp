@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 TEST(DateTimeSpanEx, ParseReadsSecondsOrDaysAndTime)
@@ -100,6 +102,10 @@ TEST(DateTimeSpanEx, ComponentsAndStatusPropagation)
     bad.SetStatus(CDateTimeSpanEx::invalid);
     sum += bad;
     EXPECT_EQ(sum.GetStatus(), CDateTimeSpanEx::invalid);
+    // Absurd but finite spans still give text rather than overflowing.
+    EXPECT_FALSE(CDateTimeSpanEx::FromDays(-1e300).ToStorageText().empty());
+    EXPECT_FALSE(CDateTimeSpanEx::FromDays(std::nan("")).IsValid());
+
     CDateTimeSpanEx null;
     null.SetStatus(CDateTimeSpanEx::null);
     EXPECT_EQ((CDateTimeSpanEx(1L) + null).GetStatus(), CDateTimeSpanEx::null);
