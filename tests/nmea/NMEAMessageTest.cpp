@@ -41,8 +41,9 @@ TEST(FieldSplitter, NumbersMustConvertCompletely)
         m.SetNextFieldNumber(2);
         m.Split("D");
         EXPECT_EQ(m.Number(1).has_value(), row.present) << row.field;
-        if (row.present)
+        if (row.present) {
             EXPECT_EQ(*m.Number(1), row.value) << row.field;
+        }
     }
 }
 
