@@ -8,6 +8,7 @@
 #include <ctime>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -53,7 +54,7 @@ std::string Fields(const CDateTimeEx& v)
 // reference) and returns its output lines.
 std::vector<std::string> RunPython(const std::string& script)
 {
-    const std::string path = testing::TempDir() + "/dates_reference.py";
+    const std::string path = testing::TempDir() + "/dates_reference_" + std::to_string(getpid()) + ".py";
     if (FILE* f = std::fopen(path.c_str(), "w")) {
         std::fputs(script.c_str(), f);
         std::fclose(f);
@@ -70,6 +71,7 @@ std::vector<std::string> RunPython(const std::string& script)
         lines.push_back(line);
     }
     pclose(p);
+    std::remove(path.c_str());
     return lines;
 }
 
