@@ -29,8 +29,9 @@ char g_arg0[] = "shell_MainFrameTest";
 char* g_argv[] = {g_arg0, nullptr};
 QApplication& App()
 {
-    static QApplication app(g_argc, g_argv);
-    return app;
+    // Never destroyed: Qt's own statics may go first at exit.
+    static auto* app = new QApplication(g_argc, g_argv);
+    return *app;
 }
 
 struct SilentSound : app::CAlertSound {
