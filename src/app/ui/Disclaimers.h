@@ -26,12 +26,12 @@ public:
     void SetResultFlag(bool* accepted) { m_accepted = accepted; }
     // Builds the window's texts (FillTexts first), then shows it.
     void Open();
+    void accept() override;
+    void reject() override;
 
 protected:
     // Derived disclaimers set m_editText and m_staticText here.
     virtual void FillTexts() {}
-    void accept() override;
-    void reject() override;
 
     QString m_editText;
     QString m_staticText;

@@ -1,0 +1,183 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/WaitStatus.h"
+#include "app/ui/Disclaimers.h"
+#include "app/ui/MsgBarWnd.h"
+#include "app/ui/QtWaitHost.h"
+#include "app/ui/SidePanel.h"
+#include "app/ui/XStatusBar.h"
+#include "FakeClock.h"
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "app_ui_AppWindowsTest";
+char* g_argv[] = {g_arg0, nullptr};
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+struct SilentSound : app::CAlertSound {
+    bool Play(const std::filesystem::path&) override { return false; }
+    void Beep() override {}
+};
+
+TEST(MsgBarWnd, GrowsWithWrappedMessagesAndHidesWhenNoneIsActive)
+{
+    App();
+    brine_test::FakeClock clock;
+    SilentSound sound;
+    app::CMsgBar model(clock, sound, "/tmp");
+    QMainWindow frame;
+    frame.resize(400, 300);
+    CMsgBarWnd bar(model, &frame);
+    frame.show();
+    app::MsgHandle a = nullptr, b = nullptr;
+    model.AddMessage(a, "EPFS reception lost.", 100, 1, true);
+    App().processEvents();
+    EXPECT_FALSE(bar.isHidden());
+    EXPECT_EQ(bar.DisplayedText(), "EPFS reception lost.");
+    const int oneLine = bar.widget()->height();
+    model.AddMessage(b, "CAUTION. NMEA not received. Position calculation transferred to DR. "
+                        "CAUTION. NMEA not received. Position calculation transferred to DR.", 200, 1, true);
+    App().processEvents();
+    EXPECT_TRUE(bar.DisplayedText().startsWith("CAUTION."));
+    EXPECT_GT(bar.DisplayedText().count('\n'), 1);   // wrapped at blanks in a 400-pixel bar
+    EXPECT_GT(bar.widget()->height(), 2 * oneLine);
+    model.SetMessageActive(a, 0, true);
+    model.SetMessageActive(b, 0, true);
+    EXPECT_TRUE(bar.isHidden());
+    // Double-clicking collapses the bar to half a line and back.
+    model.SetMessageActive(a, 1, true);
+    App().processEvents();
+    QTest::mouseDClick(bar.widget(), Qt::LeftButton);
+    EXPECT_TRUE(model.IsSwitchedOff());
+    App().processEvents();
+    EXPECT_LT(bar.widget()->height(), oneLine);
+}
+
+TEST(XStatusBar, ProgressRestoresThePaneTextExactly)
+{
+    App();
+    QMainWindow frame;
+    auto* status = new CXStatusBar(&frame);
+    frame.setStatusBar(status);
+    frame.resize(900, 300);
+    frame.show();
+    App().processEvents();
+    status->SetPaneText(CXStatusBar::MessagePane, "Ready");
+    status->ShowProgress("Installing charts", 0, 3);
+    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Installing charts");
+    ASSERT_NE(status->Progress(), nullptr);
+    status->StepProgress();
+    status->StepProgress();
+    EXPECT_EQ(status->Progress()->value(), 2);
+    status->HideProgress();
+    EXPECT_EQ(status->Progress(), nullptr);
+    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Ready");
+    // A text wider than the room leaves the control no width; the text still shows.
+    const QString wide(400, 'W');
+    status->ShowProgress(wide, 0, 10);
+    EXPECT_EQ(status->Progress()->width(), 0);
+    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), wide);
+    status->HideProgress();
+    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Ready");
+}
+
+TEST(WaitStatus, UsesTheStatusBarPane)
+{
+    App();
+    QMainWindow frame;
+    auto* status = new CXStatusBar(&frame);
+    frame.setStatusBar(status);
+    status->SetPaneText(CXStatusBar::MessagePane, "Ready");
+    CQtWaitStatusPane pane(status);
+    CQtWaitCursor cursor;
+    app::CWaitStatus::SetStatusHost(&pane);
+    app::CWaitStatus::SetCursorHost(&cursor);
+    {
+        app::CWaitStatus wait;
+        EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Please Wait . . .");
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Ready");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    app::CWaitStatus::SetStatusHost(nullptr);
+    app::CWaitStatus::SetCursorHost(nullptr);
+}
+
+TEST(SidePanel, BaseStaysHiddenAndHandlesNothing)
+{
+    App();
+    QMainWindow frame;
+    frame.show();
+    CSidePanel panel;
+    ASSERT_TRUE(panel.Create(2007, &frame));
+    EXPECT_TRUE(panel.isHidden());
+    EXPECT_TRUE(panel.GetTitle().isEmpty());
+    EXPECT_EQ(panel.HitTest({1, 1}, nullptr), nullptr);
+    EXPECT_FALSE(panel.ShowProperties(nullptr));
+    EXPECT_FALSE(panel.DeleteSelected());
+    EXPECT_TRUE(panel.IsRightAligned());
+    panel.SetAlignment(false);
+    EXPECT_EQ(frame.dockWidgetArea(&panel), Qt::LeftDockWidgetArea);
+    EXPECT_TRUE(panel.isHidden());   // moving sides keeps the visibility
+
+    auto* host = new QWidget;
+    auto* edit = new QLineEdit(host);
+    edit->setProperty("controlId", 1835);
+    auto* button = new QPushButton(host);
+    button->setProperty("controlId", 1836);
+    panel.setWidget(host);
+    EXPECT_FALSE(panel.IsEditModified(1835));
+    panel.SetEditModified(1835, true);
+    EXPECT_TRUE(panel.IsEditModified(1835));
+    EXPECT_FALSE(panel.IsEditModified(1836));   // a button
+    EXPECT_FALSE(panel.IsEditModified(9999));   // no such control
+}
+
+TEST(Disclaimers, EscapeRefusesTheStartUpDisclaimer)
+{
+    App();
+    CBVDisclaimerDlg dlg;
+    EXPECT_TRUE(dlg.LiabilityText().startsWith("Quorwick Ltd will not accept responsibility"));
+    QTimer::singleShot(0, &dlg, [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); });
+    EXPECT_EQ(dlg.exec(), QDialog::Rejected);
+    CBVDisclaimerDlg accepted;
+    QTimer::singleShot(0, &accepted, [&accepted] {
+        accepted.findChild<QPushButton*>("AcceptButton")->click();
+    });
+    EXPECT_EQ(accepted.exec(), QDialog::Accepted);
+}
+
+TEST(Disclaimers, DecliningClearsTheFlagAcceptingLeavesIt)
+{
+    App();
+    struct Chart : CDisclaimerDlg {
+        void FillTexts() override { m_staticText = "Chart format terms"; }
+    };
+    bool declined = true, accepted = true;
+    auto* d1 = new Chart;
+    d1->SetResultFlag(&declined);
+    d1->Open();
+    d1->reject();
+    auto* d2 = new Chart;
+    d2->SetResultFlag(&accepted);
+    d2->Open();
+    d2->accept();
+    EXPECT_FALSE(declined);
+    EXPECT_TRUE(accepted);
+}
+
+}  // namespace
