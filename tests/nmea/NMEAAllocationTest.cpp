@@ -25,6 +25,9 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 
+// The pointers come from the malloc above; GCC cannot see that pairing.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept
 {
     std::free(p);
@@ -34,6 +37,7 @@ void operator delete(void* p, std::size_t) noexcept
 {
     std::free(p);
 }
+#pragma GCC diagnostic pop
 
 namespace {
 

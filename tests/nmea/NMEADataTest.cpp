@@ -40,18 +40,6 @@ TEST(NMEAData, ResetRestoresEveryField)
     EXPECT_EQ(data.flags[0] + data.flags[1], 0);
 }
 
-TEST(NMEAData, ResetNumbersLeavesTheRestAlone)
-{
-    nmea::CNMEAData data;
-    data.numbers[0] = 4.0;
-    data.furtherNumbers[2] = 5.0;
-    data.changed = 0;
-    data.ResetNumbers();
-    EXPECT_EQ(data.numbers[0], 4.0);
-    EXPECT_EQ(data.furtherNumbers[2], nmea::kNoValue);
-    EXPECT_EQ(data.changed, 1);
-}
-
 TEST(NavData, ResetKeepsTheFirstPosition)
 {
     nmea::CNavData nav;
@@ -66,16 +54,6 @@ TEST(NavData, ResetKeepsTheFirstPosition)
         EXPECT_FALSE(nav.positions[i].IsValid()) << i;
     for (double n : nav.numbers)
         EXPECT_EQ(n, nmea::kNoValue);
-}
-
-TEST(RadarData, ResetClears)
-{
-    nmea::CRadarData radar;
-    radar.numbers = {3.0, 4.0};
-    radar.flag = 1;
-    radar.Reset();
-    EXPECT_EQ(radar.numbers[0] + radar.numbers[1], 0.0);
-    EXPECT_EQ(radar.flag, 0);
 }
 
 }  // namespace
