@@ -19,9 +19,11 @@ constexpr double kZeroDmp = 1.1920928955078125e-07;
 
 bool Finite(double v) { return std::isfinite(v); }
 
+// Coordinates the sailings accept: a latitude on the globe and a longitude at
+// most a turn either way (the unset value and NaN are neither).
 bool FiniteLatLon(double lat, double lon)
 {
-    return Finite(lat) && Finite(lon) && std::fabs(lat) <= 90.0;
+    return std::fabs(lat) <= 90.0 && std::fabs(lon) <= 360.0;
 }
 
 struct RhumbResult {
