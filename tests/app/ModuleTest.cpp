@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/TempFolder.h"
 #include "app/Registry.h"
 
 namespace {
@@ -9,7 +10,8 @@ namespace {
 const std::string kWorkspace = "Software\\Quorwick\\Brinevane\\Default";
 
 struct Home : CSettingsHome {
-    mutable platform::CSettingsStore store{"/nonexistent/never-saved.conf"};
+    brine_test::TempFolder dir;
+    mutable platform::CSettingsStore store{dir / "settings.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override { return kWorkspace; }
 };

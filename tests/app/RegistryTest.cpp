@@ -143,7 +143,8 @@ TEST(Registry, TypedValuesRoundTripThroughTheFileAndAFreshProcess)
 
 TEST(Registry, MalformedOrMistypedValuesKeepTheDefault)
 {
-    CSettingsStore store("/nonexistent/never-saved.conf");
+    brine_test::TempFolder dir;
+    CSettingsStore store(dir / "settings.conf");
     CRegistry reg(store);
     using R = CRegistry;
     EXPECT_FALSE(reg.OpenKeyForRead("Software\\Missing"));
@@ -183,7 +184,8 @@ TEST(Registry, MalformedOrMistypedValuesKeepTheDefault)
 
 TEST(Registry, LooseTextsReadAsOtherWritersLeftThem)
 {
-    CSettingsStore store("/nonexistent/never-saved.conf");
+    brine_test::TempFolder dir;
+    CSettingsStore store(dir / "settings.conf");
     CRegistry reg(store);
     ASSERT_TRUE(reg.OpenKeyForWrite("Software\\Test"));
     for (auto [text, expected] : {std::pair{"True", true}, {"TRUE", true}, {"tRuE", true}, {"Yes", false},
@@ -201,7 +203,8 @@ TEST(Registry, LooseTextsReadAsOtherWritersLeftThem)
 
 TEST(Registry, MoveKeyTreeLeavesAnIdenticalCopyAndNoSource)
 {
-    CSettingsStore store("/nonexistent/never-saved.conf");
+    brine_test::TempFolder dir;
+    CSettingsStore store(dir / "settings.conf");
     const std::string src = "Root\\W\\WorkState_v1", dst = "Root\\W\\WorkState_v1_1";
     store.SetString(src, "ClassName", "CMainFrame");
     store.SetDword(src + "\\Frames\\Frame0", "Flags", 3);
@@ -224,7 +227,8 @@ TEST(Registry, MoveKeyTreeLeavesAnIdenticalCopyAndNoSource)
 
 TEST(Registry, FindKeyWithValueSearchesSubkeysFirstIgnoringCase)
 {
-    CSettingsStore store("/nonexistent/never-saved.conf");
+    brine_test::TempFolder dir;
+    CSettingsStore store(dir / "settings.conf");
     const std::string top = "Root\\State";
     store.SetString(top, "ClassName", "CMsgBar");   // the top key's own values come last
     store.SetDword(top + "\\A", "ClassName", 1);     // not a string: ignored
