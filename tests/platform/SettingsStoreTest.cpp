@@ -9,6 +9,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 using platform::CSettingsStore;
 using platform::LoadStatus;
@@ -408,6 +409,39 @@ TEST_F(SettingsStoreTest, WriterKilledMidSaveLeavesAWholeFile)
     ASSERT_EQ(last.Load(), LoadStatus::Ok);
     ASSERT_TRUE(last.Save());
     EXPECT_TRUE(FilesStartingWith(m_file.parent_path(), "settings.conf.tmp-").empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Threads of one process share one store: edits, reads and saves interleave
+// without losing an edit (run under a thread sanitizer to see races).
+TEST_F(SettingsStoreTest, ThreadsShareOneStore)
+{
+    CSettingsStore store(m_file);
+    constexpr int kThreads = 4, kEdits = 200;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            const std::string key = "T" + std::to_string(t);
+            for (int i = 0; i < kEdits; ++i) {
+                store.SetDword(key, "v" + std::to_string(i), static_cast<std::uint32_t>(i));
+                EXPECT_EQ(store.GetDword(key, "v" + std::to_string(i)), std::uint32_t(i));
+                if (i % 50 == 0) {
+                    EXPECT_TRUE(store.Save());
+                }
+                store.SubKeys("");
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    ASSERT_TRUE(store.Save());
+    CSettingsStore again(m_file);
+    ASSERT_EQ(again.Load(), LoadStatus::Ok);
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(again.ValueNames("T" + std::to_string(t)).size(), std::size_t(kEdits));
 }
 
 }  // namespace
