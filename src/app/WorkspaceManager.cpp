@@ -183,6 +183,16 @@ void CWorkspaceManager::SetCurrent(std::string name)
 
 bool CWorkspaceManager::OpenWorkspace(std::string_view name)
 {
+    // The timer resumes however the open ends, a hook's exception included:
+    // a frame left suspended would never navigate again.
+    struct Resume {
+        CWorkspaceFrame* frame;
+        ~Resume()
+        {
+            if (frame)
+                frame->SuspendTimer(false);
+        }
+    } resume{m_startingUp ? nullptr : &m_frame};
     if (!m_startingUp) {
         m_frame.SuspendTimer(true);
         m_frame.CloseWorkspaceWindows();
@@ -203,8 +213,6 @@ bool CWorkspaceManager::OpenWorkspace(std::string_view name)
         if (!m_startingUp)
             m_frame.RestoreWindows();
     }
-    if (!m_startingUp)
-        m_frame.SuspendTimer(false);
     return opened;
 }
 

@@ -18,7 +18,7 @@ using Log = std::vector<std::string>;
 // The main frame's side of opening and saving, recorded.
 struct FakeFrame : CWorkspaceFrame {
     Log log;
-    bool fullScreen = false;
+    bool fullScreen = false, throwOnRestore = false;
     std::vector<CWindowStateEntry> bars, frames, appliedBars, restoredFrames;
     std::optional<std::string> chosen;
     std::vector<unsigned> destroyed;
@@ -28,7 +28,12 @@ struct FakeFrame : CWorkspaceFrame {
     void LoadWorkspaceState() override { log.push_back("load state"); }
     void SaveWorkspaceState() override { log.push_back("save state"); }
     void UpdateWorkspaceToolBars() override { log.push_back("toolbars"); }
-    void RestoreWindows() override { log.push_back("restore windows"); }
+    void RestoreWindows() override
+    {
+        log.push_back("restore windows");
+        if (throwOnRestore)
+            throw true;   // the program's error exception
+    }
     bool IsFullScreen() const override { return fullScreen; }
     std::vector<CWindowStateEntry> CaptureBarLayout() override { return bars; }
     void ApplyBarLayout(const std::vector<CWindowStateEntry>& b) override { appliedBars = b; log.push_back("bars"); }
@@ -134,6 +139,10 @@ TEST(WorkspaceManager, SaveAndOpenRunTheFrameHooksInOrderAndSkipTheMessageBar)
     frame2.log.clear();
     EXPECT_FALSE(wm2.OpenWorkspace("Nowhere"));   // the timer still resumes
     EXPECT_EQ(frame2.log, (Log{"suspend", "close windows", "resume"}));
+    frame2.log.clear();
+    frame2.throwOnRestore = true;
+    EXPECT_ANY_THROW(wm2.OpenWorkspace("Night Watch"));
+    EXPECT_EQ(frame2.log.back(), "resume");
     EXPECT_EQ(wm2.GetRegistryKey(), kRoot + "\\Night Watch");
 
     // Fewer windows at the next save: the old entries do not linger.
