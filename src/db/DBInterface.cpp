@@ -1,0 +1,741 @@
+#include "db/DBInterface.h"
+
+#include "engines/dbase/DbaseTable.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::unique_ptr<dbase::CDbaseEngine> g_engine;
+uint16_t g_objects = 0;
+
+bool SameNoCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::string WithoutExtension(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    const size_t dot = path.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        return path.substr(0, dot);
+    return path;
+}
+
+const char* const kExtensions[] = {"dbf", "dbt", "mdx"};
+
+}  // namespace
+
+dbase::CDbaseEngine& CDBInterface::SharedEngine()
+{
+    if (!g_engine)
+        g_engine = std::make_unique<dbase::CDbaseEngine>();
+    return *g_engine;
+}
+
+CDBInterface::CDBInterface() : m_fieldList(&SharedEngine()), m_tagList(&SharedEngine())
+{
+    ++g_objects;
+    m_fieldList.Add("UNIQUE", 'N', 8, 0);
+    m_tagList.Add("T_UNIQUE", "UNIQUE", ".NOT. DELETED()", 0, 0);
+}
+
+CDBInterface::~CDBInterface()
+{
+    CloseBase();
+    if (--g_objects == 0 && g_engine) {
+        g_engine->CloseAll();
+        g_engine.reset();
+    }
+}
+
+bool CDBInterface::ClearEngineError()
+{
+    dbase::CDbaseEngine& e = SharedEngine();
+    if (e.ErrorCode() < 0) {
+        e.ResetError();
+        return true;
+    }
+    return false;
+}
+
+std::string CDBInterface::GetEngineVersionText()
+{
+    const std::string v = std::to_string(dbase::kEngineVersion);
+    return v.substr(0, 1) + "." + v.substr(1, 1);
+}
+
+bool CDBInterface::Moved(int rc)
+{
+    if (rc == 0)
+        return true;
+    ClearEngineError();
+    return false;
+}
+
+// ------------------------------------------------------------------ record mapping
+
+bool CDBInterface::LoadRecord()
+{
+    m_id = Field("UNIQUE").AsLong();
+    return true;
+}
+
+bool CDBInterface::StoreRecord()
+{
+    return Field("UNIQUE").AssignLong(m_id, 8, true) == 0;
+}
+
+bool CDBInterface::ResetCache()
+{
+    m_ordinal = -1;
+    m_count = -1;
+    return true;
+}
+
+// ------------------------------------------------------------------ names
+
+void CDBInterface::SetName(const std::string& name) { m_name = WithoutExtension(name); }
+
+void CDBInterface::SetFilePath(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    if (slash == std::string::npos) {
+        SetName(path);
+        SetFolder("");
+        return;
+    }
+    SetName(path.substr(slash + 1));
+    std::string folder = path.substr(0, slash);
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    SetFolder(folder);
+}
+
+std::string CDBInterface::GetFilePath() const
+{
+    if (m_folder.empty())
+        return m_name;
+    return m_folder + "/" + m_name;
+}
+
+// ------------------------------------------------------------------ files
+
+bool CDBInterface::CreateFiles()
+{
+    std::error_code ec;
+    if (!m_folder.empty()) {
+        fs::create_directories(m_folder, ec);
+        if (!fs::is_directory(m_folder))
+            return false;
+    }
+    auto table = SharedEngine().Create(GetFilePath(), m_fieldList.Entries(), m_tagList.Entries());
+    if (!table) {
+        ClearEngineError();
+        return false;
+    }
+    return table->Close() == 0;
+}
+
+bool CDBInterface::Open(bool readOnly, bool recreate) { return OpenBase(readOnly, recreate); }
+
+bool CDBInterface::OpenBase(bool readOnly, bool recreate)
+{
+    if (m_table)
+        return true;
+    m_readOnly = readOnly;
+    const std::string dbf = GetFilePath() + ".dbf";
+    if (fs::exists(dbf) && recreate)
+        DeleteFilesBase();
+    if (!fs::exists(dbf) && !CreateFiles())
+        return false;
+    dbase::CDbaseEngine& e = SharedEngine();
+    e.readOnly = readOnly;
+    m_table = e.Open(GetFilePath());
+    e.readOnly = false;
+    if (!m_table) {
+        ClearEngineError();
+        return false;
+    }
+    // An index that lost tags (missing, unreadable, older) is made again from
+    // the declared tags; its keys always come from the data file.
+    bool complete = true;
+    for (const dbase::TagSpec& t : m_tagList.Entries())
+        complete = complete && m_table->Tag(t.name) != nullptr;
+    if (!complete && !m_readOnly && m_table->Reindex(m_tagList.Entries()) != 0)
+        ClearEngineError();
+    if (m_tagList.Count() > 0 && m_table->TagCount() > 0)
+        SelectTag(m_table->TagAt(0)->Name());
+    ResetCache();
+    return true;
+}
+
+bool CDBInterface::Close() { return CloseBase(); }
+
+bool CDBInterface::CloseBase()
+{
+    if (!m_table)
+        return true;
+    const int rc = m_table->Close();
+    m_table.reset();
+    m_lockHeld = false;
+    ResetCache();
+    if (rc != 0)
+        ClearEngineError();
+    return rc == 0;
+}
+
+bool CDBInterface::DeleteFiles() { return DeleteFilesBase(); }
+
+bool CDBInterface::DeleteFilesBase()
+{
+    if (m_readOnly)
+        return false;
+    bool ok = true;
+    for (const char* ext : kExtensions) {
+        const std::string path = GetFilePath() + "." + ext;
+        std::error_code ec;
+        if (fs::exists(path, ec) || fs::is_symlink(path, ec)) {
+            fs::remove(path, ec);
+            ok = ok && !fs::exists(path, ec);  // a file that survives is a failure
+        }
+    }
+    return ok;
+}
+
+bool CDBInterface::CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly)
+{
+    // Fields go across by name: a table of an older layout keeps each value
+    // in the field it belongs to, whatever order the fields had.
+    std::vector<std::pair<dbase::CDbaseField*, dbase::CDbaseField*>> pairs;
+    for (int i = 1; i <= to.FieldCount(); ++i)
+        if (dbase::CDbaseField* src = from.Field(to.Field(i)->Name()))
+            pairs.emplace_back(src, to.Field(i));
+    for (int rc = from.Top(); rc == 0; rc = from.Skip(1)) {
+        if (liveOnly && from.Deleted())
+            continue;
+        if (to.AppendStart() != 0)
+            return false;
+        for (auto& [src, dst] : pairs) {
+            std::string text = src->Text();
+            if (dst->Type() == 'N' || dst->Type() == 'F') {
+                // A number moves right-aligned into a field of another width.
+                while (!text.empty() && text.front() == ' ')
+                    text.erase(text.begin());
+                while (!text.empty() && text.back() == ' ')
+                    text.pop_back();
+                if (int(text.size()) < dst->Width())
+                    text.insert(0, size_t(dst->Width()) - text.size(), ' ');
+            }
+            if (dst->Assign(text) != 0)
+                return false;
+        }
+        if (to.Append() != 0)
+            return false;
+    }
+    return true;
+}
+
+bool CDBInterface::Rebuild()
+{
+    const std::string base = GetFilePath();
+    if (m_readOnly || !fs::exists(base + ".dbf"))
+        return false;
+    const std::string folder = m_folder.empty() ? std::string(".") : m_folder;
+    const std::string tmp = folder + "/~Tmp";
+    // A "~Tmp" left by an interrupted rebuild may hold the only copy of a
+    // table: never overwrite it.
+    for (const char* ext : kExtensions)
+        if (fs::exists(tmp + "." + ext))
+            return false;
+    CloseBase();
+
+    dbase::CDbaseEngine& e = SharedEngine();
+    e.autoOpenIndex = false;
+    auto old = e.Open(base);
+    e.autoOpenIndex = true;
+    if (!old) {
+        ClearEngineError();
+        return false;
+    }
+    auto fresh = e.Create(tmp, m_fieldList.Entries(), m_tagList.Entries());
+    bool ok = fresh && fresh->Lock() == 0;
+    ok = ok && CopyRecords(*old, *fresh, true);
+    if (fresh) {
+        fresh->Unlock();
+        ok = fresh->Close() == 0 && ok;
+    }
+    old->Close();
+    old.reset();
+    if (!ok) {
+        ClearEngineError();
+        for (const char* ext : kExtensions)
+            std::remove((tmp + "." + ext).c_str());
+        return false;
+    }
+    // Swap: the old files step aside under a fresh name, the new ones take
+    // the table's name, and only then are the old ones removed. A crash at
+    // any point leaves one whole copy under a known name.
+    const std::string aside = folder + "/~Old" + std::to_string(::getpid()) + "_" + m_name;
+    std::vector<std::string> moved;
+    for (const char* ext : kExtensions) {
+        const std::string from = base + "." + ext;
+        if (fs::exists(from)) {
+            if (std::rename(from.c_str(), (aside + "." + ext).c_str()) != 0)
+                ok = false;
+            else
+                moved.push_back(ext);
+        }
+    }
+    for (const char* ext : kExtensions) {
+        const std::string from = tmp + "." + ext;
+        if (ok && fs::exists(from) && std::rename(from.c_str(), (base + "." + ext).c_str()) != 0)
+            ok = false;
+    }
+    if (!ok) {
+        for (const std::string& ext : moved)
+            std::rename((aside + "." + ext).c_str(), (base + "." + ext).c_str());
+        return false;
+    }
+    for (const std::string& ext : moved)
+        std::remove((aside + "." + ext).c_str());
+    // The index was written under the temporary name; write it under ours.
+    auto table = e.Open(base);
+    ok = table && table->Reindex(m_tagList.Entries()) == 0 && table->Close() == 0;
+    if (!ok)
+        ClearEngineError();
+    return ok;
+}
+
+bool CDBInterface::CopyTo(const std::string& path)
+{
+    const std::string target = WithoutExtension(path);
+    if (SameNoCase(target, GetFilePath()))
+        return true;
+    if (!m_table)
+        return false;
+    const fs::path folder = fs::path(target).parent_path();
+    std::error_code ec;
+    if (!folder.empty()) {
+        fs::create_directories(folder, ec);
+        if (!fs::is_directory(folder))
+            return false;
+    }
+    auto copy = SharedEngine().Create(target, m_fieldList.Entries(), m_tagList.Entries());
+    if (!copy) {
+        ClearEngineError();
+        return false;
+    }
+    bool ok = copy->Lock() == 0 && CopyRecords(*m_table, *copy, false);
+    copy->Unlock();
+    ok = copy->Close() == 0 && ok;
+    ResetCache();
+    if (!ok)
+        ClearEngineError();
+    return ok;
+}
+
+bool CDBInterface::MoveTo(const std::string& path)
+{
+    if (m_readOnly)
+        return false;
+    const std::string target = WithoutExtension(path);
+    if (SameNoCase(target, GetFilePath()))
+        return true;
+    if (!CopyTo(target))
+        return false;
+    if (Close() && DeleteFiles()) {
+        SetFilePath(target);
+        Open(false, false);
+    }
+    return true;
+}
+
+bool CDBInterface::Zap()
+{
+    if (m_readOnly)
+        return false;
+    return Close() && DeleteFiles() && Open(false, false);
+}
+
+bool CDBInterface::Pack()
+{
+    ResetCache();
+    if (!m_table)
+        return false;
+    if (m_table->RecordCount() == 0)
+        return true;
+    bool ok = m_table->Pack() == 0 && m_table->MemoCompress() == 0;
+    if (!m_lockHeld)
+        ok = m_table->Unlock() == 0 && ok;
+    if (!ok)
+        ClearEngineError();
+    return ok;
+}
+
+// ------------------------------------------------------------------ writing
+
+long CDBInterface::NextUniqueId()
+{
+    if (!m_table)
+        return 1;
+    const long recNo = m_table->RecNo();
+    const std::string previous = SelectUniqueTag();
+    long id = 1;
+    if (m_table->Bottom() == 0)
+        id = long(Field("UNIQUE").AsDouble()) + 1;
+    else
+        ClearEngineError();
+    SelectTag(previous);
+    if (recNo >= 1 && recNo <= m_table->RecordCount() && m_table->Go(recNo) != 0)
+        ClearEngineError();
+    return id;
+}
+
+bool CDBInterface::AppendNew()
+{
+    if (!m_table || m_readOnly)
+        return false;
+    // The next id is only the next one while nobody else can append: take it
+    // under the table lock, so two stations never hand out the same UNIQUE.
+    const bool took = !m_lockHeld;
+    if (took) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(SharedEngine().lockWaitMs);
+        while (m_table->Lock() != 0) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                ClearEngineError();
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    m_id = NextUniqueId();
+    if (m_table->AppendStart() != 0) {
+        ClearEngineError();
+        if (took)
+            m_table->Unlock();
+        return false;
+    }
+    m_table->Blank();
+    bool ok = StoreRecord() && m_table->Append() == 0;
+    if (took)
+        ok = m_table->Unlock() == 0 && ok;
+    if (!ok) {
+        ClearEngineError();
+        return false;
+    }
+    if (m_count >= 0)
+        ++m_count;
+    m_ordinal = -1;
+    return true;
+}
+
+bool CDBInterface::Update()
+{
+    if (!m_table)
+        return false;
+    if (!StoreRecord()) {
+        ClearEngineError();
+        return false;
+    }
+    return true;
+}
+
+bool CDBInterface::FlushIfOpen()
+{
+    if (!m_table)
+        return false;
+    int rc = m_table->Flush();
+    if (rc == 0 && !m_lockHeld)
+        rc = m_table->Unlock();
+    if (rc != 0) {
+        ClearEngineError();
+        return false;
+    }
+    return true;
+}
+
+bool CDBInterface::DeleteRecord()
+{
+    if (!m_table || !Moved(m_table->Delete()))
+        return false;
+    if (m_count > 0)
+        --m_count;
+    m_ordinal = -1;
+    return true;
+}
+
+bool CDBInterface::DeleteAll()
+{
+    if (!m_table)
+        return false;
+    bool ok = true;
+    for (int rc = m_table->Top(); rc == 0 && ok; rc = m_table->Skip(1))
+        ok = m_table->Delete() == 0;
+    if (!ok)
+        ClearEngineError();
+    ok = FlushIfOpen() && ok;
+    m_count = 0;
+    m_ordinal = -1;
+    return ok;
+}
+
+// ------------------------------------------------------------------ tags
+
+std::string CDBInterface::SelectTag(const std::string& name)
+{
+    const std::string previous = GetTagName();
+    if (m_table)
+        m_table->Select(name.empty() ? nullptr : m_table->Tag(name));
+    m_ordinal = -1;
+    return previous;
+}
+
+std::string CDBInterface::GetTagName() const
+{
+    if (!m_table || !m_table->Selected())
+        return {};
+    return m_table->Selected()->Name();
+}
+
+std::string CDBInterface::SelectUniqueTag() { return SelectTag("T_UNIQUE"); }
+
+// ------------------------------------------------------------------ moves
+
+bool CDBInterface::GoTop()
+{
+    if (!m_table || !Moved(m_table->Top()))
+        return false;
+    LoadRecord();
+    m_ordinal = 1;
+    return true;
+}
+
+bool CDBInterface::SkipForward(long n)
+{
+    if (!m_table || !Moved(m_table->Skip(int32_t(n))))
+        return false;
+    LoadRecord();
+    if (m_ordinal >= 0)
+        m_ordinal += n;
+    return true;
+}
+
+bool CDBInterface::SkipBack(long n)
+{
+    if (!m_table || !Moved(m_table->Skip(int32_t(-n))))
+        return false;
+    LoadRecord();
+    if (m_ordinal >= 0)
+        m_ordinal -= n;
+    return true;
+}
+
+bool CDBInterface::GoBottom()
+{
+    if (!m_table || !Moved(m_table->Bottom()))
+        return false;
+    LoadRecord();
+    m_ordinal = GetRecordCount();
+    return true;
+}
+
+bool CDBInterface::GoRecord(long recNo)
+{
+    if (!m_table || recNo < 1 || recNo > m_table->RecordCount())
+        return false;
+    if (!Moved(m_table->Go(int32_t(recNo))))
+        return false;
+    LoadRecord();
+    m_ordinal = -1;
+    return true;
+}
+
+bool CDBInterface::Seek(const std::string& key)
+{
+    if (!m_table || !Moved(m_table->Seek(key)))
+        return false;
+    LoadRecord();
+    m_ordinal = -1;
+    return true;
+}
+
+bool CDBInterface::SeekNext(const std::string& key)
+{
+    if (!m_table || !Moved(m_table->SeekNext(key)))
+        return false;
+    LoadRecord();
+    m_ordinal = -1;
+    return true;
+}
+
+bool CDBInterface::IsFirst()
+{
+    if (m_ordinal == 1)
+        return true;
+    if (m_ordinal > 1)
+        return false;
+    if (!m_table)
+        return false;
+    if (m_table->Skip(-1) != 0) {
+        ClearEngineError();
+        m_table->Top();
+        return true;
+    }
+    m_table->Skip(1);
+    return false;
+}
+
+bool CDBInterface::IsLast()
+{
+    if (m_ordinal >= 0 && m_count >= 0) {
+        if (m_ordinal == m_count)
+            return true;
+        if (m_ordinal < m_count)
+            return false;
+    }
+    if (!m_table)
+        return false;
+    if (m_table->Skip(1) != 0) {
+        ClearEngineError();
+        m_table->Bottom();
+        return true;
+    }
+    m_table->Skip(-1);
+    return false;
+}
+
+long CDBInterface::GetRecNo() const { return m_table ? m_table->RecNo() : 0; }
+
+long CDBInterface::GetRecordCount()
+{
+    if (!m_table)
+        return 0;
+    if (m_count >= 0)
+        return m_count;
+    const long recNo = m_table->RecNo();
+    dbase::CDbaseTag* tag = m_table->Selected();
+    m_table->Select(nullptr);
+    long count = 0;
+    for (int rc = m_table->Top(); rc == 0; rc = m_table->Skip(1))
+        if (!m_table->Deleted())
+            ++count;
+    m_table->Select(tag);
+    if (recNo >= 1 && recNo <= m_table->RecordCount())
+        m_table->Go(int32_t(recNo));
+    ClearEngineError();
+    m_count = count;
+    return count;
+}
+
+bool CDBInterface::IsEmpty() { return !m_table || GetRecordCount() == 0; }
+
+long CDBInterface::GetOrdinal()
+{
+    if (m_ordinal >= 0)
+        return m_ordinal;
+    if (IsEmpty())
+        return 0;
+    m_ordinal = OrdinalOfRecNo(GetRecNo());
+    return m_ordinal;
+}
+
+long CDBInterface::OrdinalOfRecNo(long recNo)
+{
+    if (IsEmpty())
+        return 0;
+    const long here = m_table->RecNo();
+    long ordinal = 1;
+    bool met = false;
+    for (int rc = m_table->Top(); rc == 0; rc = m_table->Skip(1), ++ordinal) {
+        if (m_table->RecNo() == recNo) {
+            met = true;
+            break;
+        }
+    }
+    if (here >= 1 && here <= m_table->RecordCount())
+        m_table->Go(int32_t(here));
+    ClearEngineError();
+    return met ? ordinal : GetRecordCount() + 1;
+}
+
+long CDBInterface::RecNoAtOrdinal(long n)
+{
+    if (IsEmpty() || n < 1)
+        return 0;
+    const long here = m_table->RecNo();
+    long recNo = 0;
+    if (m_table->Top() == 0 && (n == 1 || m_table->Skip(int32_t(n - 1)) == 0))
+        recNo = m_table->RecNo();
+    if (here >= 1 && here <= m_table->RecordCount())
+        m_table->Go(int32_t(here));
+    ClearEngineError();
+    return recNo;
+}
+
+bool CDBInterface::GoOrdinal(long n)
+{
+    if (n == 1)
+        return GoTop();
+    if (!m_table || n < 1)
+        return false;
+    if (!Moved(m_table->Top()) || !SkipForward(n - 1))
+        return false;
+    m_ordinal = n;
+    return true;
+}
+
+void CDBInterface::PushPosition() { m_positions.emplace_back(GetRecNo(), m_ordinal); }
+
+bool CDBInterface::PopPosition()
+{
+    if (m_positions.empty())
+        return false;
+    const auto [recNo, ordinal] = m_positions.back();
+    m_positions.pop_back();
+    if (!GoRecord(recNo))
+        return false;
+    m_ordinal = ordinal;
+    return true;
+}
+
+// ------------------------------------------------------------------ locks
+
+bool CDBInterface::Lock()
+{
+    if (!m_table || m_table->Lock() != 0) {
+        ClearEngineError();
+        return false;
+    }
+    m_lockHeld = true;
+    return true;
+}
+
+bool CDBInterface::FlushAndUnlock()
+{
+    if (!m_table)
+        return false;
+    if (m_table->Flush() != 0 || m_table->Unlock() != 0) {
+        ClearEngineError();
+        return false;
+    }
+    m_lockHeld = false;
+    return true;
+}
+
+bool CDBInterface::IsLockedElsewhere()
+{
+    if (m_lockHeld || !m_table)
+        return false;
+    return m_table->LockTest() != 0;
+}

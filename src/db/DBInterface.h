@@ -1,0 +1,123 @@
+#pragma once
+// CDBInterface: one dBASE IV table of the system (data, memo and production
+// index files of one name in one folder) over the process's one table engine.
+// Subclasses declare their fields and tags in their constructors and map the
+// current record to their members in LoadRecord and StoreRecord; everything
+// else a table does is done here once.
+//
+// Conventions every table keeps: the first field is "UNIQUE" N(8,0) written
+// with leading zeros, the first tag "T_UNIQUE", and every tag filters
+// ".NOT. DELETED()". Operations return success flags and show nothing; after
+// an engine failure the engine's error code is reset (ClearEngineError).
+
+#include "db/Field4.h"
+#include "db/FieldInfoList.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace dbase {
+class CDbaseEngine;
+class CDbaseTable;
+}
+
+class CDBInterface {
+public:
+    CDBInterface();
+    virtual ~CDBInterface();
+    CDBInterface(const CDBInterface&) = delete;
+    CDBInterface& operator=(const CDBInterface&) = delete;
+
+    // The engine shared by every table object of the process: started by the
+    // first object, stopped (closing what is still open) with the last.
+    static dbase::CDbaseEngine& SharedEngine();
+
+    virtual bool LoadRecord();
+    virtual bool StoreRecord();
+    virtual bool ResetCache();
+    virtual void SetName(const std::string& name);
+    virtual std::string GetName() const { return m_name; }
+    virtual void SetFolder(const std::string& folder) { m_folder = folder; }
+    virtual std::string GetFolder() const { return m_folder; }
+    virtual void SetFilePath(const std::string& path);
+    virtual std::string GetFilePath() const;
+    virtual bool CreateFiles();
+    virtual std::string SelectTag(const std::string& name);
+    virtual std::string GetTagName() const;
+    virtual bool Rebuild();
+    virtual bool Open(bool readOnly = false, bool recreate = false);
+    virtual bool Update();
+    virtual bool AppendNew();
+    virtual bool IsFirst();
+    virtual bool IsLast();
+    virtual bool GoTop();
+    virtual bool SkipForward(long n = 1);
+    virtual bool SkipBack(long n = 1);
+    virtual bool GoBottom();
+    virtual bool GoRecord(long recNo);
+    virtual bool Seek(const std::string& key);
+    virtual bool SeekNext(const std::string& key);
+    virtual bool DeleteRecord();
+    virtual bool DeleteAll();
+    virtual bool Pack();
+    virtual bool Zap();
+    virtual bool DeleteFiles();
+    virtual bool CopyTo(const std::string& path);
+    virtual bool MoveTo(const std::string& path);
+    virtual bool Close();
+    virtual long GetRecNo() const;
+    virtual long RecNoAtOrdinal(long n);
+    virtual long GetOrdinal();
+    virtual long OrdinalOfRecNo(long recNo);
+    virtual bool GoOrdinal(long n);
+    virtual long GetRecordCount();
+    virtual bool IsOpen() const { return m_table != nullptr; }
+    virtual bool IsEmpty();
+    virtual void PushPosition();
+    virtual bool PopPosition();
+    virtual void ClearRecord() {}
+    virtual bool Lock();
+    virtual bool FlushAndUnlock();
+    virtual bool IsLockedElsewhere();
+    virtual bool IsLockHeld() const { return m_lockHeld; }
+
+    long NextUniqueId();
+    std::string SelectUniqueTag();
+    bool FlushIfOpen();
+    static bool ClearEngineError();
+    static std::string GetEngineVersionText();
+
+    long GetId() const { return m_id; }
+    void SetId(long id) { m_id = id; }
+    bool IsReadOnly() const { return m_readOnly; }
+    dbase::CDbaseTable* Table() const { return m_table.get(); }
+    const FieldInfoList& Fields() const { return m_fieldList; }
+    const TagInfoList& Tags() const { return m_tagList; }
+
+protected:
+    Field4 Field(std::string_view name) const { return Field4(m_table.get(), name); }
+
+    FieldInfoList m_fieldList;
+    TagInfoList m_tagList;
+    long m_id = 0;
+    int m_pendingConversion = 0;
+
+private:
+    // The base class's own operations, which Rebuild uses whatever a subclass overrides.
+    bool OpenBase(bool readOnly, bool recreate);
+    bool CloseBase();
+    bool DeleteFilesBase();
+    bool CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly);
+    bool Moved(int rc);
+
+    std::unique_ptr<dbase::CDbaseTable> m_table;
+    std::string m_folder;
+    std::string m_name;
+    bool m_readOnly = false;
+    long m_ordinal = -1;
+    long m_count = -1;
+    std::vector<std::pair<long, long>> m_positions;
+    bool m_lockHeld = false;
+};

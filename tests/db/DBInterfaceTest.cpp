@@ -1,0 +1,371 @@
+#include "db/DBInterface.h"
+
+#include "engines/dbase/DbaseTable.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CTempDir {
+public:
+    CTempDir()
+    {
+        std::string tmpl = (fs::temp_directory_path() / "brine-db-XXXXXX").string();
+        m_path = ::mkdtemp(tmpl.data());
+    }
+    ~CTempDir() { fs::remove_all(m_path); }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    fs::path m_path;
+};
+
+// A small table of the kind the program declares: fields after UNIQUE,
+// a tag per purpose, a memo.
+class CDBTestPoint : public CDBInterface {
+public:
+    CDBTestPoint()
+    {
+        m_fieldList.Add("NAME", 'C', 25, 0);
+        m_fieldList.Add("LAT", 'F', 10, 5);
+        m_fieldList.Add("NOTE", 'M', 10, 0);
+        m_tagList.Add("T_NAME", "NAME", ".NOT. DELETED()");
+    }
+    bool LoadRecord() override
+    {
+        CDBInterface::LoadRecord();
+        name = Field("NAME").Trimmed();
+        lat = Field("LAT").AsDouble();
+        note = Field("NOTE").Trimmed();
+        return true;
+    }
+    bool StoreRecord() override
+    {
+        return CDBInterface::StoreRecord() && Field("NAME").Assign(name) == 0 &&
+               Field("LAT").AssignDouble(lat, 10, 5) == 0 && Field("NOTE").Assign(note) == 0;
+    }
+    bool Add(const std::string& n, double l = 0, const std::string& memo = "")
+    {
+        name = n;
+        lat = l;
+        note = memo;
+        return AppendNew() && FlushIfOpen();
+    }
+    std::string name, note;
+    double lat = 0;
+};
+
+std::vector<std::string> Names(CDBTestPoint& t)
+{
+    std::vector<std::string> r;
+    for (bool ok = t.GoTop(); ok; ok = t.SkipForward())
+        r.push_back(t.name);
+    return r;
+}
+
+}  // namespace
+
+TEST(DBInterface, NextIdSkipsNoGapAfterTheLastIsDeleted)
+{
+    CTempDir dir;
+    CDBTestPoint t;
+    t.SetFilePath(dir / "points");
+    ASSERT_TRUE(t.Open());
+    EXPECT_EQ(t.NextUniqueId(), 1);
+    for (const char* n : {"a", "b", "c"})
+        ASSERT_TRUE(t.Add(n));
+    EXPECT_EQ(t.GetId(), 3);
+    ASSERT_TRUE(t.GoBottom());
+    ASSERT_TRUE(t.DeleteRecord());
+    ASSERT_TRUE(t.FlushIfOpen());
+    EXPECT_EQ(t.NextUniqueId(), 3);
+    EXPECT_EQ(t.GetRecordCount(), 2);
+    EXPECT_EQ(t.OrdinalOfRecNo(3), 3);  // a deleted record is past the end
+    ASSERT_EQ(t.Table()->RecordCount(), 3);
+    EXPECT_FALSE(t.GoRecord(0));
+    EXPECT_FALSE(t.GoRecord(4));
+}
+
+TEST(DBInterface, OpenCreatesRecreatesOrOnlyReads)
+{
+    CTempDir dir;
+    CDBTestPoint t;
+    t.SetFilePath(dir / "sub/folder/points.dbf");
+    EXPECT_EQ(t.GetName(), "points");
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Add("kept"));
+    ASSERT_TRUE(t.Close());
+    ASSERT_TRUE(t.Open(true, true));  // read-only: files untouched
+    EXPECT_TRUE(t.IsReadOnly());
+    EXPECT_EQ(t.GetRecordCount(), 1);
+    EXPECT_FALSE(t.Zap());
+    EXPECT_TRUE(t.IsOpen());
+    EXPECT_FALSE(t.AppendNew());
+    EXPECT_TRUE(t.Open(false, true));  // already open: nothing happens
+    EXPECT_EQ(t.GetRecordCount(), 1);
+    ASSERT_TRUE(t.Close());
+    ASSERT_TRUE(t.Open(false, true));  // recreated empty
+    EXPECT_EQ(t.GetRecordCount(), 0);
+    EXPECT_TRUE(t.IsEmpty());
+    EXPECT_EQ(t.GetTagName(), "T_UNIQUE");
+}
+
+TEST(DBInterface, NavigationKeepsTheOrdinalCacheTrue)
+{
+    CTempDir dir;
+    CDBTestPoint t;
+    t.SetFilePath(dir / "points");
+    ASSERT_TRUE(t.Open());
+    t.name = "unchanged";
+    EXPECT_FALSE(t.GoOrdinal(1));  // empty: fails, members kept
+    EXPECT_EQ(t.name, "unchanged");
+    for (const char* n : {"delta", "alpha", "charlie", "bravo"})
+        ASSERT_TRUE(t.Add(n));
+    EXPECT_EQ(t.SelectTag("T_NAME"), "T_UNIQUE");
+    EXPECT_EQ(Names(t), (std::vector<std::string>{"alpha", "bravo", "charlie", "delta"}));
+    ASSERT_TRUE(t.GoOrdinal(3));
+    EXPECT_EQ(t.name, "charlie");
+    EXPECT_EQ(t.GetOrdinal(), 3);
+    EXPECT_FALSE(t.IsFirst());
+    EXPECT_FALSE(t.IsLast());
+    t.PushPosition();
+    ASSERT_TRUE(t.GoBottom());
+    EXPECT_EQ(t.GetOrdinal(), 4);
+    EXPECT_TRUE(t.IsLast());
+    ASSERT_TRUE(t.PopPosition());
+    EXPECT_EQ(t.name, "charlie");
+    EXPECT_EQ(t.GetOrdinal(), 3);
+    EXPECT_FALSE(t.PopPosition());
+    // Uncached answers come from the table itself.
+    ASSERT_TRUE(t.Seek("bra"));
+    EXPECT_EQ(t.GetOrdinal(), 2);
+    EXPECT_EQ(t.RecNoAtOrdinal(1), 2);
+    EXPECT_EQ(t.GetRecNo(), 4);  // the walk came back
+    ASSERT_TRUE(t.Seek("alpha"));
+    EXPECT_TRUE(t.IsFirst());
+    EXPECT_FALSE(t.Seek("zulu"));
+    EXPECT_EQ(t.name, "alpha");
+    EXPECT_EQ(t.SelectTag("NO_SUCH"), "T_NAME");
+    EXPECT_EQ(t.GetTagName(), "");  // record-number order
+    EXPECT_EQ(Names(t), (std::vector<std::string>{"delta", "alpha", "charlie", "bravo"}));
+    EXPECT_EQ(CDBInterface::GetEngineVersionText(), "6.4");
+}
+
+TEST(DBInterface, FieldTextKeepsFullWidthAndNumbersNeverOverflow)
+{
+    CTempDir dir;
+    class CDBWide : public CDBInterface {
+    public:
+        CDBWide()
+        {
+            m_fieldList.Add("ATTACH1", 'C', 260, 0);
+            m_fieldList.Add("ATTACH2", 'C', 260, 0);
+            m_fieldList.Add("COG", 'F', 6, 2);
+            m_fieldList.Add("ZONE", 'N', 3, 0);
+        }
+        using CDBInterface::Field;
+    } t;
+    t.SetFilePath(dir / "wide");
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.AppendNew());
+    const std::string a(260, 'a'), b = std::string(255, 'b') + "12345";
+    struct Row {
+        const char* field;
+        double value;
+        int width, decimals;
+        const char* stored;
+    } rows[] = {
+        {"COG", 359.99, 6, 2, "359.99"},     {"COG", 1000.5, 6, 2, "******"},
+        {"COG", kUnsetDouble, 6, 2, "-99.99"}, {"COG", -0.004, 6, 2, "  0.00"},
+        {"ZONE", -12, 3, 0, "-12"},          {"ZONE", 1234, 3, 0, "***"},
+        {"ZONE", kUnsetDouble, 3, 0, "***"},
+    };
+    for (const Row& r : rows) {
+        ASSERT_EQ(t.Field(r.field).AssignDouble(r.value, r.width, r.decimals), 0);
+        EXPECT_EQ(t.Field(r.field).Str(), r.stored) << r.field << " " << r.value;
+    }
+    ASSERT_EQ(t.Field("ATTACH1").Assign(a), 0);
+    ASSERT_EQ(t.Field("ATTACH2").Assign(b + "overflow"), 0);
+    const std::string first = t.Field("ATTACH1").Str();
+    const std::string second = t.Field("ATTACH2").Str();
+    EXPECT_EQ(first, a);  // an earlier read is not overwritten by a later one
+    EXPECT_EQ(second, b);
+    ASSERT_EQ(t.Field("ZONE").AssignLong(7, 3, true), 0);
+    EXPECT_EQ(t.Field("ZONE").Str(), "007");
+    // Missing fields and texts raise the engine's codes; the check resets them.
+    EXPECT_EQ(t.Field("NOPE").Assign("x"), dbase::kErrMissing);
+    EXPECT_TRUE(CDBInterface::ClearEngineError());
+    EXPECT_EQ(t.Field("ZONE").Assign(static_cast<const char*>(nullptr)), dbase::kErrNoText);
+    EXPECT_TRUE(CDBInterface::ClearEngineError());
+    EXPECT_FALSE(CDBInterface::ClearEngineError());
+}
+
+TEST(DBInterface, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
+{
+    CTempDir dir;
+    // An older layout: fields in another order, one field the class lacks,
+    // a memo, and one deleted record.
+    {
+        dbase::CDbaseEngine& e = CDBInterface::SharedEngine();
+        auto old = e.Create(dir / "points", {{"UNIQUE", 'N', 8, 0}, {"NOTE", 'M', 10, 0}, {"EXTRA", 'C', 5, 0},
+                                             {"NAME", 'C', 30, 0}, {"LAT", 'N', 12, 5}},
+                            {});
+        ASSERT_NE(old, nullptr);
+        for (int i = 1; i <= 3; ++i) {
+            old->AppendStart();
+            old->Field("UNIQUE")->AssignLong(i, 8, true);
+            old->Field("NOTE")->Assign("note " + std::to_string(i));
+            old->Field("EXTRA")->Assign("xx");
+            old->Field("NAME")->Assign("name " + std::to_string(i));
+            old->Field("LAT")->AssignDouble(-i * 10.5);
+            ASSERT_EQ(old->Append(), 0);
+        }
+        ASSERT_EQ(old->Go(2), 0);
+        ASSERT_EQ(old->Delete(), 0);
+        ASSERT_EQ(old->Close(), 0);
+    }
+    CDBTestPoint t;
+    t.SetFilePath(dir / "points");
+    std::ofstream(dir / "~Tmp.dbf") << "an earlier rebuild's only copy";
+    EXPECT_FALSE(t.Rebuild());
+    EXPECT_TRUE(fs::exists(dir / "points.dbf"));
+    fs::remove(dir / "~Tmp.dbf");
+    ASSERT_TRUE(t.Rebuild());
+    for (const char* ext : {"dbf", "dbt", "mdx"})
+        EXPECT_FALSE(fs::exists(dir / (std::string("~Tmp.") + ext))) << ext;
+    EXPECT_EQ(t.GetFilePath(), dir / "points");
+    ASSERT_TRUE(t.Open());
+    ASSERT_EQ(t.Table()->FieldCount(), 4);
+    EXPECT_EQ(t.GetRecordCount(), 2);
+    ASSERT_TRUE(t.GoTop());
+    EXPECT_EQ(t.GetId(), 1);
+    EXPECT_EQ(t.name, "name 1");
+    EXPECT_DOUBLE_EQ(t.lat, -10.5);
+    EXPECT_EQ(t.note, "note 1");
+    t.SelectTag("T_NAME");
+    ASSERT_TRUE(t.Seek("name 3"));
+    EXPECT_EQ(t.note, "note 3");
+}
+
+TEST(DBInterface, CopyMoveZapAndDeleteFiles)
+{
+    CTempDir dir;
+    CDBTestPoint t;
+    t.SetFilePath(dir / "points");
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Add("one", 1.5, "memo one"));
+    ASSERT_TRUE(t.Add("two", 2.5));
+    EXPECT_TRUE(t.CopyTo(dir / "POINTS.DBF"));  // its own path, any case: nothing to do
+    EXPECT_FALSE(fs::exists(dir / "POINTS.dbf"));
+    ASSERT_TRUE(t.MoveTo(dir / "moved/pts"));
+    EXPECT_FALSE(fs::exists(dir / "points.dbf"));
+    EXPECT_EQ(t.GetFilePath(), dir / "moved/pts");
+    ASSERT_TRUE(t.IsOpen());
+    ASSERT_TRUE(t.GoTop());
+    EXPECT_EQ(t.note, "memo one");
+    ASSERT_TRUE(t.Zap());
+    EXPECT_EQ(t.GetRecordCount(), 0);
+    ASSERT_TRUE(t.Close());
+    // A file that cannot be removed is reported, not passed over.
+    fs::remove(dir / "moved/pts.mdx");
+    fs::create_directory(dir / "moved/pts.mdx");
+    std::ofstream(dir / "moved/pts.mdx/keep") << "x";
+    EXPECT_FALSE(t.DeleteFiles());
+    EXPECT_FALSE(fs::exists(dir / "moved/pts.dbf"));
+}
+
+TEST(DBInterface, PackKeepsLiveRecordsAndMemos)
+{
+    CTempDir dir;
+    CDBTestPoint t;
+    t.SetFilePath(dir / "points");
+    ASSERT_TRUE(t.Open());
+    for (int i = 1; i <= 5; ++i)
+        ASSERT_TRUE(t.Add("p" + std::to_string(i), i, std::string(size_t(i) * 300, char('0' + i))));
+    ASSERT_TRUE(t.GoRecord(2));
+    ASSERT_TRUE(t.DeleteRecord());
+    ASSERT_TRUE(t.GoRecord(4));
+    ASSERT_TRUE(t.DeleteRecord());
+    ASSERT_TRUE(t.FlushIfOpen());
+    ASSERT_TRUE(t.Pack());
+    EXPECT_EQ(t.Table()->RecordCount(), 3);
+    std::vector<std::pair<std::string, size_t>> got;
+    for (bool ok = t.GoTop(); ok; ok = t.SkipForward())
+        got.emplace_back(t.name, t.note.size());
+    EXPECT_EQ(got, (std::vector<std::pair<std::string, size_t>>{{"p1", 300}, {"p3", 900}, {"p5", 1500}}));
+    ASSERT_TRUE(t.DeleteAll());
+    EXPECT_EQ(t.GetRecordCount(), 0);
+    EXPECT_FALSE(t.GoTop());
+}
+
+TEST(DBInterface, TwoStationsAppendingNeverShareAnId)
+{
+    CTempDir dir;
+    {
+        CDBTestPoint t;
+        t.SetFilePath(dir / "points");
+        ASSERT_TRUE(t.Open());
+    }
+    auto station = [&](const char* who) {
+        CDBTestPoint t;
+        t.SetFilePath(dir / "points");
+        if (!t.Open())
+            return 1;
+        for (int i = 0; i < 150; ++i)
+            if (!t.Add(std::string(who) + std::to_string(i)))
+                return 2;
+        return t.Close() ? 0 : 3;
+    };
+    pid_t pids[2];
+    for (int s = 0; s < 2; ++s) {
+        pids[s] = ::fork();
+        if (pids[s] == 0)
+            ::_exit(station(s == 0 ? "a" : "b"));
+    }
+    for (pid_t pid : pids) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_EQ(WEXITSTATUS(status), 0);
+    }
+    CDBTestPoint t;
+    t.SetFilePath(dir / "points");
+    ASSERT_TRUE(t.Open());
+    std::set<long> ids;
+    for (bool ok = t.GoTop(); ok; ok = t.SkipForward())
+        ids.insert(t.GetId());
+    EXPECT_EQ(ids.size(), 300u);
+    EXPECT_EQ(*ids.rbegin(), 300);
+    EXPECT_EQ(t.GetRecordCount(), 300);
+}
+
+TEST(DBInterface, LockIsSeenByAnotherObjectUntilReleased)
+{
+    CTempDir dir;
+    CDBTestPoint a, b;
+    a.SetFilePath(dir / "points");
+    b.SetFilePath(dir / "points");
+    ASSERT_TRUE(a.Open());
+    ASSERT_TRUE(b.Open());
+    EXPECT_FALSE(b.IsLockedElsewhere());
+    ASSERT_TRUE(a.Lock());
+    EXPECT_TRUE(a.IsLockHeld());
+    EXPECT_FALSE(a.IsLockedElsewhere());
+    EXPECT_TRUE(b.IsLockedElsewhere());
+    EXPECT_FALSE(b.Lock());
+    // Several changes under one lock, then one write and release.
+    ASSERT_TRUE(a.Add("x"));
+    ASSERT_TRUE(a.Add("y"));
+    ASSERT_TRUE(a.FlushAndUnlock());
+    EXPECT_FALSE(b.IsLockedElsewhere());
+    EXPECT_EQ(b.GetRecordCount(), 2);
+}
