@@ -97,6 +97,8 @@ std::string GetFileVersionString(std::string_view name)
         return std::string(version::kCompanyName);
     if (name == "ProductName")
         return std::string(version::kProductName);
+    if (name == "LegalCopyright")
+        return std::string(version::kLegalCopyright);
     if (name == "ProductVersion" || name == "FileVersion")
         return version::ProductVersion();
     return {};

@@ -9,6 +9,7 @@ namespace version {
 
 inline constexpr std::string_view kCompanyName = "Quorwick Ltd";
 inline constexpr std::string_view kProductName = "Brinevane";
+inline constexpr std::string_view kLegalCopyright = "Copyright (C) 2026 Quorwick Ltd";
 // The settings root uses the short company name, as the settings folder does.
 inline constexpr std::string_view kSettingsCompany = "Quorwick";
 
