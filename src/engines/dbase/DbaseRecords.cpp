@@ -260,7 +260,7 @@ int CDbaseTable::WriteMemo(const std::string& text, std::string_view oldBlockTex
     if (m_memoFd < 0)
         return Fail(kErrMemo, 60);
     const uint32_t old = uint32_t(ParseNumber(oldBlockText));
-    const uint32_t need = BlocksFor(text.size(), m_memoBlockSize);
+    const uint32_t need = BlocksFor(text.size() + 2, m_memoBlockSize);
     // A new text that fits the old blocks reuses them; otherwise it goes to
     // the end of the file, and the old blocks wait for a memo compress.
     if (old != 0 && MemoBlocks(m_memoFd, m_memoBlockSize, old) >= need) {
@@ -274,7 +274,7 @@ int CDbaseTable::WriteMemo(const std::string& text, std::string_view oldBlockTex
         if (!ok)
             return Fail(kErrWrite, 62);
     }
-    if (!WriteMemoText(m_memoFd, m_memoBlockSize, block, text))
+    if (!WriteMemoText(m_memoFd, m_memoBlockSize, block, text, m_version != 0x8B))
         return Fail(kErrWrite, 63);
     return 0;
 }
@@ -548,10 +548,10 @@ int CDbaseTable::MemoCompress()
                 std::memset(slot, ' ', 10);
                 continue;
             }
-            ok = ok && WriteMemoText(fd, 512, next, text);
+            ok = ok && WriteMemoText(fd, 512, next, text, m_version != 0x8B);
             std::snprintf(buf, sizeof buf, "%10u", next);
             std::memcpy(slot, buf, 10);
-            next += BlocksFor(text.size(), 512);
+            next += BlocksFor(text.size() + 2, 512);
         }
     }
     ok = ok && WriteNextFreeBlock(fd, next) && ::fsync(fd) == 0;

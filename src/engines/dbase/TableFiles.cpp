@@ -280,8 +280,13 @@ uint32_t MemoBlocks(int memoFd, int blockSize, uint32_t block)
     return 0;
 }
 
-bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text)
+bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text, bool olderLayout)
 {
+    if (olderLayout) {  // text and two end-of-file marks, as the older memo files keep it
+        std::string buf = text + "\x1a\x1a";
+        buf.resize((buf.size() + size_t(blockSize) - 1) / size_t(blockSize) * size_t(blockSize), '\0');
+        return WriteAll(memoFd, buf.data(), buf.size(), off_t(block) * blockSize);
+    }
     const uint32_t blocks = BlocksFor(text.size(), blockSize);
     std::string buf(size_t(blocks) * blockSize, '\0');
     buf[0] = char(0xFF);
@@ -448,8 +453,8 @@ bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_
     const uint32_t pages = uint32_t(file.size() / kMdxPage);
     for (size_t t = 0; t < tags.size(); ++t)
         Put32(blockAt(Get32(file.data() + kMdxTagTable + 32 * t)) + 4, pages);
-    Put32(head + 32, pages);
-    Put32(head + 36, pages);
+    Put32(file.data() + 32, pages);  // the buffer has grown: no earlier pointer into it is valid
+    Put32(file.data() + 36, pages);
 
     const std::string tmp = path + ".tmp" + std::to_string(::getpid());
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -33,8 +33,9 @@ int ReadMemoBlockSize(int memoFd, uint8_t version);
 std::string ReadMemoText(int memoFd, int blockSize, uint32_t block);
 // Number of blocks the memo at `block` occupies; 0 when it cannot be read.
 uint32_t MemoBlocks(int memoFd, int blockSize, uint32_t block);
-// Writes `text` at `block`; false on a write failure.
-bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text);
+// Writes `text` at `block` in the dBASE IV layout, or in the older one
+// (dBASE III tables); false on a write failure.
+bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text, bool olderLayout = false);
 uint32_t BlocksFor(size_t textLength, int blockSize);
 uint32_t ReadNextFreeBlock(int memoFd);
 bool WriteNextFreeBlock(int memoFd, uint32_t block);

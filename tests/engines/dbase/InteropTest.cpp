@@ -261,4 +261,18 @@ t.close()
     t->Select(t->Tag("T_NAME"));
     EXPECT_EQ(t->Seek("Be"), 0);
     EXPECT_EQ(t->RecNo(), 2);
+    // Memos we write into its older memo file stay readable to its writer.
+    ASSERT_EQ(t->Field("NOTE")->Assign(std::string(700, 'y')), 0);
+    ASSERT_EQ(t->Go(3), 0);
+    ASSERT_EQ(t->Field("NOTE")->Assign("third"), 0);
+    ASSERT_EQ(t->Close(), 0);
+    const std::string reread = WriteScript(dir, "reread.py", R"(
+import sys, dbf
+t = dbf.Table(sys.argv[1])
+t.open()
+for r in t:
+    print('%s|%d|%s' % (r.name.strip(), len(r.note), r.note[:5]))
+)");
+    EXPECT_EQ(RunCommand("/usr/bin/python3 " + reread + " " + dir / "fromdbf.dbf"),
+              "Alpha|10|first\nBeta|700|yyyyy\nGamma|5|third\n");
 }
