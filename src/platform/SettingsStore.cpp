@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -21,48 +22,12 @@ namespace fs = std::filesystem;
 namespace platform {
 namespace {
 
+using settings::Change;
 using settings::Key;
 
-// One change made through this store since its last load or save. Save()
-// replays these on whatever is on disk then, so changes other processes
-// saved meanwhile survive unless this process changed the same thing.
-struct Change {
-    enum class Kind { CreateKey, SetValue, DeleteValue, DeleteTree } kind;
-    std::string key;
-    std::string name;
-    SettingValue value;
-};
-
-void Apply(Key& root, const Change& change)
-{
-    switch (change.kind) {
-    case Change::Kind::CreateKey:
-        settings::CreateKey(root, change.key);
-        break;
-    case Change::Kind::SetValue:
-        settings::CreateKey(root, change.key).Set(change.name, change.value);
-        break;
-    case Change::Kind::DeleteValue:
-        if (Key* key = settings::FindKey(root, change.key))
-            key->RemoveValue(change.name);
-        break;
-    case Change::Kind::DeleteTree: {
-        auto parts = settings::SplitKeyPath(change.key);
-        if (parts.empty())
-            break;
-        const std::string_view leaf = parts.back();
-        parts.pop_back();
-        Key* parent = &root;
-        for (const auto part : parts) {
-            parent = parent->Child(part);
-            if (!parent)
-                return;
-        }
-        parent->RemoveChild(leaf);
-        break;
-    }
-    }
-}
+// A process that keeps setting the same values and seldom saves would grow
+// its journal without end, so past this many entries the superseded ones go.
+constexpr std::size_t kFirstCompaction = 4096;
 
 std::string ErrnoText(int error) { return std::error_code(error, std::generic_category()).message(); }
 
@@ -159,6 +124,18 @@ fs::path SetAsideName(const fs::path& file)
     return candidate;
 }
 
+// A settings file that is a symbolic link (kept with the user's other
+// configuration elsewhere) is read, locked and replaced where it points, so
+// saving does not turn the link into a plain file.
+fs::path ResolveLinks(const fs::path& file)
+{
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(file, ec)))
+        return file;
+    const fs::path target = fs::weakly_canonical(file, ec);
+    return ec ? file : target;
+}
+
 void RemoveStaleTemps(const fs::path& file)
 {
     // Only the holder of the save lock writes temp files, so any found now
@@ -177,8 +154,18 @@ struct CSettingsStore::Impl {
     mutable std::mutex mutex;
     Key root;
     std::vector<Change> journal;
+    std::size_t compactAt = kFirstCompaction;   // journal length that triggers compaction
     std::string lastError;
     fs::path setAside;
+
+    void Record(Change change)
+    {
+        journal.push_back(std::move(change));
+        if (journal.size() >= compactAt) {
+            settings::CompactJournal(journal);
+            compactAt = std::max(kFirstCompaction, 2 * journal.size());
+        }
+    }
 
     // Renames a damaged file aside and records why. False when even the
     // rename failed; the file then stays where it is, untouched.
@@ -225,6 +212,7 @@ LoadStatus CSettingsStore::Load()
 {
     std::lock_guard guard(m_impl->mutex);
     Impl& d = *m_impl;
+    const fs::path file = ResolveLinks(m_file);
     d.root = Key{};
     d.journal.clear();
     d.lastError.clear();
@@ -232,31 +220,31 @@ LoadStatus CSettingsStore::Load()
 
     // Without a folder there is no file yet, and nothing to lock.
     std::error_code ec;
-    if (!fs::is_directory(m_file.parent_path().empty() ? "." : m_file.parent_path(), ec))
+    if (!fs::is_directory(file.parent_path().empty() ? "." : file.parent_path(), ec))
         return LoadStatus::Ok;
 
     // The lock keeps a saving process from putting a new file in place
     // between reading a damaged one and renaming it aside.
     CSaveLock lock;
     std::string lockError;
-    const bool locked = lock.Acquire(m_file, lockError);
+    const bool locked = lock.Acquire(file, lockError);
 
-    ReadResult read = ReadWholeFile(m_file);
+    ReadResult read = ReadWholeFile(file);
     if (read.state == ReadResult::State::Missing)
         return LoadStatus::Ok;
     if (read.state == ReadResult::State::Failed) {
-        d.lastError = "Cannot read the settings file " + Quoted(m_file) + ": " + ErrnoText(read.error);
+        d.lastError = "Cannot read the settings file " + Quoted(file) + ": " + ErrnoText(read.error);
         return LoadStatus::Failed;
     }
     Key loaded;
     if (const auto damage = settings::ParseSettings(read.text, loaded)) {
         if (!locked) {
-            d.lastError = "The settings file " + Quoted(m_file) + " is damaged at line " +
+            d.lastError = "The settings file " + Quoted(file) + " is damaged at line " +
                           std::to_string(damage->line) + " (" + damage->reason +
                           "), and it was left in place: " + lockError;
             return LoadStatus::Failed;
         }
-        return d.SetAside(m_file, *damage) ? LoadStatus::SetAside : LoadStatus::Failed;
+        return d.SetAside(file, *damage) ? LoadStatus::SetAside : LoadStatus::Failed;
     }
     d.root = std::move(loaded);
     return LoadStatus::Ok;
@@ -267,8 +255,9 @@ bool CSettingsStore::Save()
     std::lock_guard guard(m_impl->mutex);
     Impl& d = *m_impl;
     d.lastError.clear();
+    const fs::path file = ResolveLinks(m_file);
 
-    const fs::path folder = m_file.parent_path().empty() ? fs::path(".") : m_file.parent_path();
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) {
@@ -276,15 +265,15 @@ bool CSettingsStore::Save()
         return false;
     }
     CSaveLock lock;
-    if (!lock.Acquire(m_file, d.lastError))
+    if (!lock.Acquire(file, d.lastError))
         return false;
 
     // Start from what is on disk now, so other processes' saves are kept.
     Key merged;
     const Key* toWrite = &merged;
-    ReadResult read = ReadWholeFile(m_file);
+    ReadResult read = ReadWholeFile(file);
     if (read.state == ReadResult::State::Failed) {
-        d.lastError = "Cannot read the settings file " + Quoted(m_file) +
+        d.lastError = "Cannot read the settings file " + Quoted(file) +
                       " before saving: " + ErrnoText(read.error);
         return false;
     }
@@ -292,21 +281,21 @@ bool CSettingsStore::Save()
         if (const auto damage = settings::ParseSettings(read.text, merged)) {
             // Damaged on disk since we read it: keep it aside and write the
             // whole tree this process knows.
-            if (!d.SetAside(m_file, *damage))
+            if (!d.SetAside(file, *damage))
                 return false;
             toWrite = &d.root;
         }
     }
     if (toWrite == &merged) {
         for (const Change& change : d.journal)
-            Apply(merged, change);
+            settings::Apply(merged, change);
     }
     const std::string text = settings::WriteSettings(*toWrite);
     const std::string asideNote = d.lastError;
 
-    RemoveStaleTemps(m_file);
+    RemoveStaleTemps(file);
     std::string error;
-    auto temp = CreateTempFile(folder, m_file.filename().string() + ".tmp-", &error);
+    auto temp = CreateTempFile(folder, file.filename().string() + ".tmp-", &error);
     if (!temp) {
         d.lastError = error;
         return false;
@@ -326,11 +315,11 @@ bool CSettingsStore::Save()
     // Keep the permissions of the file being replaced; a new one gets the
     // user-only mode the temp file was created with.
     struct stat old {};
-    if (::stat(m_file.c_str(), &old) == 0)
+    if (::stat(file.c_str(), &old) == 0)
         ::fchmod(temp->fd.Get(), old.st_mode & 07777);
     temp->fd.Close();
-    if (::rename(temp->path.c_str(), m_file.c_str()) != 0)
-        return fail("Cannot replace ", m_file);
+    if (::rename(temp->path.c_str(), file.c_str()) != 0)
+        return fail("Cannot replace ", file);
     SyncFolder(folder);
 
     if (toWrite == &merged)
@@ -355,7 +344,7 @@ bool CSettingsStore::CreateKey(std::string_view key)
     if (settings::SplitKeyPath(key).empty())
         return true;   // the root always exists
     settings::CreateKey(m_impl->root, key);
-    m_impl->journal.push_back({Change::Kind::CreateKey, std::string(key), {}, {}});
+    m_impl->Record({Change::Kind::CreateKey, std::string(key), {}, {}});
     return true;
 }
 
@@ -395,7 +384,7 @@ void CSettingsStore::SetValue(std::string_view key, std::string_view name, Setti
 {
     std::lock_guard guard(m_impl->mutex);
     settings::CreateKey(m_impl->root, key).Set(name, value);
-    m_impl->journal.push_back({Change::Kind::SetValue, std::string(key), std::string(name), std::move(value)});
+    m_impl->Record({Change::Kind::SetValue, std::string(key), std::string(name), std::move(value)});
 }
 
 bool CSettingsStore::DeleteValue(std::string_view key, std::string_view name)
@@ -404,7 +393,7 @@ bool CSettingsStore::DeleteValue(std::string_view key, std::string_view name)
     Key* found = settings::FindKey(m_impl->root, key);
     if (!found || !found->RemoveValue(name))
         return false;
-    m_impl->journal.push_back({Change::Kind::DeleteValue, std::string(key), std::string(name), {}});
+    m_impl->Record({Change::Kind::DeleteValue, std::string(key), std::string(name), {}});
     return true;
 }
 
@@ -414,8 +403,8 @@ bool CSettingsStore::DeleteTree(std::string_view key)
     Change change{Change::Kind::DeleteTree, std::string(key), {}, {}};
     if (settings::SplitKeyPath(key).empty() || !settings::FindKey(m_impl->root, key))
         return false;
-    Apply(m_impl->root, change);
-    m_impl->journal.push_back(std::move(change));
+    settings::Apply(m_impl->root, change);
+    m_impl->Record(std::move(change));
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <set>
 
 namespace platform::settings {
 namespace {
@@ -196,6 +197,25 @@ std::optional<std::string> ParseValueData(std::string_view typeAndData, SettingV
     return std::nullopt;
 }
 
+void AppendFolded(std::string& out, std::string_view name)
+{
+    for (const char c : name)
+        out += Fold(c);
+}
+
+// One string per value, equal for every spelling of the same key and name.
+std::string ValueId(const Change& change)
+{
+    std::string key;
+    for (const auto part : SplitKeyPath(change.key)) {
+        key += '\\';
+        AppendFolded(key, part);
+    }
+    std::string id = std::to_string(key.size()) + ':' + key;
+    AppendFolded(id, change.name);
+    return id;
+}
+
 }  // namespace
 
 bool SameName(std::string_view a, std::string_view b)
@@ -303,6 +323,59 @@ Key& CreateKey(Key& root, std::string_view path)
     for (const std::string_view part : SplitKeyPath(path))
         key = &key->ChildOrNew(part);
     return *key;
+}
+
+void Apply(Key& root, const Change& change)
+{
+    switch (change.kind) {
+    case Change::Kind::CreateKey:
+        CreateKey(root, change.key);
+        break;
+    case Change::Kind::SetValue:
+        CreateKey(root, change.key).Set(change.name, change.value);
+        break;
+    case Change::Kind::DeleteValue:
+        if (Key* key = FindKey(root, change.key))
+            key->RemoveValue(change.name);
+        break;
+    case Change::Kind::DeleteTree: {
+        auto parts = SplitKeyPath(change.key);
+        if (parts.empty())
+            break;
+        const std::string_view leaf = parts.back();
+        parts.pop_back();
+        Key* parent = &root;
+        for (const auto part : parts) {
+            parent = parent->Child(part);
+            if (!parent)
+                return;
+        }
+        parent->RemoveChild(leaf);
+        break;
+    }
+    }
+}
+
+void CompactJournal(std::vector<Change>& journal)
+{
+    std::set<std::string> overwritten;
+    std::vector<bool> keep(journal.size(), true);
+    for (std::size_t i = journal.size(); i-- > 0;) {
+        const Change& change = journal[i];
+        if (change.kind != Change::Kind::SetValue)
+            continue;
+        if (!overwritten.insert(ValueId(change)).second)
+            keep[i] = false;
+    }
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < journal.size(); ++i) {
+        if (!keep[i])
+            continue;
+        if (out != i)   // a self-move would leave the entry's strings unspecified
+            journal[out] = std::move(journal[i]);
+        ++out;
+    }
+    journal.resize(out);
 }
 
 std::string WriteSettings(const Key& root)

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,6 +43,24 @@ struct Key {
 Key* FindKey(const Key& root, std::string_view path);
 // Walks `path`, creating the levels that are missing.
 Key& CreateKey(Key& root, std::string_view path);
+
+// One change made through this store since its last load or save. Save()
+// replays these on whatever is on disk then, so changes other processes
+// saved meanwhile survive unless this process changed the same thing.
+struct Change {
+    enum class Kind { CreateKey, SetValue, DeleteValue, DeleteTree } kind;
+    std::string key;
+    std::string name;
+    SettingValue value;
+};
+
+// Carries out one change on a tree.
+void Apply(Key& root, const Change& change);
+
+// Drops every SetValue that a later SetValue of the same value (any
+// spelling of its key and name) overwrites. Replaying what is left on any
+// tree gives the same keys and values as replaying the whole journal.
+void CompactJournal(std::vector<Change>& journal);
 
 struct ParseError {
     std::size_t line = 0;   // 1-based; the line after the last for a file that ends early

@@ -445,3 +445,63 @@ TEST_F(SettingsStoreTest, ThreadsShareOneStore)
 }
 
 }  // namespace
+
+namespace {
+
+// A process that keeps updating the same values for hours before it saves:
+// its journal is compacted along the way, and what it saves is still its
+// last word on each value while another process's keys stay.
+TEST_F(SettingsStoreTest, LongUnsavedRunsSaveTheLastValues)
+{
+    CSettingsStore other(m_file);
+    CSettingsStore busy(m_file);
+    ASSERT_EQ(busy.Load(), LoadStatus::Ok);
+    other.SetString("Other", "k", "o");
+    ASSERT_TRUE(other.Save());
+
+    for (std::uint32_t i = 0; i < 30000; ++i) {
+        busy.SetDword("Nav\\Fix", "Lat", i);
+        busy.SetDword("nav\\FIX", "LON", i + 1);
+        busy.SetDword("Nav\\Fix\\", "Age\\ms", i % 7);
+        busy.SetDword("Nav\\Fix", "Age\\\\ms", 99);   // another name, not a spelling of the one before
+        if (i == 20000)
+            busy.DeleteTree("Nav");
+        if (i == 25000)
+            busy.DeleteValue("Nav\\Fix", "Lat");
+    }
+    ASSERT_TRUE(busy.Save());
+
+    CSettingsStore after(m_file);
+    ASSERT_EQ(after.Load(), LoadStatus::Ok);
+    EXPECT_EQ(after.GetDword("Nav\\Fix", "Lat"), 29999u);
+    EXPECT_EQ(after.GetDword("Nav\\Fix", "Lon"), 30000u);
+    EXPECT_EQ(after.GetDword("Nav\\Fix", "Age\\ms"), 29999u % 7);
+    EXPECT_EQ(after.GetDword("Nav\\Fix", "Age\\\\ms"), 99u);
+    EXPECT_EQ(after.GetString("Other", "k"), "o");
+}
+
+TEST_F(SettingsStoreTest, LinkedSettingsFileStaysALink)
+{
+    const fs::path real = m_dir / "dotfiles" / "brinevane.conf";
+    fs::create_directories(real.parent_path());
+    fs::create_directories(m_file.parent_path());
+    WriteBytes(real, "[A]\nx=dword:1\n#end\n");
+    fs::create_symlink(real, m_file);
+
+    CSettingsStore store(m_file);
+    ASSERT_EQ(store.Load(), LoadStatus::Ok);
+    store.SetDword("A", "y", 2);
+    ASSERT_TRUE(store.Save()) << store.LastError();
+    EXPECT_TRUE(fs::is_symlink(m_file));
+    CSettingsStore again(real);
+    ASSERT_EQ(again.Load(), LoadStatus::Ok);
+    EXPECT_EQ(again.GetDword("A", "y"), 2u);
+
+    // A damaged target is set aside beside the target; the link is left alone.
+    WriteBytes(real, "junk\n");
+    ASSERT_EQ(store.Load(), LoadStatus::SetAside);
+    EXPECT_EQ(store.SetAsidePath().parent_path(), real.parent_path());
+    EXPECT_TRUE(fs::is_symlink(m_file));
+}
+
+}  // namespace
