@@ -1,8 +1,11 @@
 #include "charts/hcrf/ChartPanel.h"
 
+#include "geo/DatumInfo.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 using namespace charts::hcrf;
 
@@ -37,14 +40,14 @@ std::string ToPositions(double e0 = 0) { return Numbers({0, 0, e0, 0, 0, 1, 0, 0
 const std::string kBlank(598, ' ');
 
 std::string FirstRecord(unsigned count, const std::string& units = "1", const std::string& latShift = "0000060",
-                        const std::string& lonShift = "0000120")
+                        const std::string& lonShift = "0000120", const std::string& datum = "WGD")
 {
     std::string r(239, ' ');
     r = Put(r, 1, std::to_string(count));
     r = Put(r, 2, "Harbour plan");
     r = Put(r, 102, "ZZ");
     r = Put(r, 159, "00012500");
-    r = Put(r, 215, "WGS");
+    r = Put(r, 215, datum);
     r = Put(r, 219, units);
     r = Put(r, 222, units);
     r = Put(r, 225, latShift);
@@ -75,14 +78,6 @@ bool ParsePanel(CPanel& panel, const std::string& text, bool enciphered = false)
 
 }  // namespace
 
-TEST(ChartPanel, RoundingGoesHalfTowardZero)
-{
-    const std::pair<double, long> rows[] = {{10.5, 10}, {-10.5, -10}, {10.6, 11}, {-10.6, -11},
-                                            {0.4999, 0}, {2.5, 2},     {-0.5, 0},   {7.0, 7}};
-    for (const auto& [value, expected] : rows)
-        EXPECT_EQ(RoundHalfTowardZero(value), expected) << value;
-}
-
 TEST(ChartPanel, ConversionsAndTheMeridian)
 {
     CPanel panel;
@@ -92,10 +87,13 @@ TEST(ChartPanel, ConversionsAndTheMeridian)
     EXPECT_EQ(sub.ScaleText(), "1:12500");
     EXPECT_EQ(sub.ProjectionName(), "");   // no lookup table: unknown key
     // Positions whose pixels are exact halves round toward zero.
-    EXPECT_EQ(sub.PositionToPoint({10.5 / 3600, -10.5 / 3600}), (CChartPoint{-10, 10}));
-    EXPECT_EQ(sub.PositionToPoint({10.6 / 3600, -10.6 / 3600}), (CChartPoint{-11, 11}));
-    EXPECT_FALSE(sub.PositionToPoint({91, 0}));
-    EXPECT_FALSE(sub.PositionToPoint({0, 180.5}));
+    EXPECT_EQ(sub.PositionToPoint(geo::CPosition(10.5 / 3600, -10.5 / 3600)), (CChartPoint{-10, 10}));
+    EXPECT_EQ(sub.PositionToPoint(geo::CPosition(10.6 / 3600, -10.6 / 3600)), (CChartPoint{-11, 11}));
+    EXPECT_FALSE(sub.PositionToPoint(geo::CPosition(91, 0)));
+    EXPECT_FALSE(sub.PositionToPoint(geo::CPosition(0, 180.5)));
+    geo::CPosition invalid(50, 1);
+    invalid.Invalidate();
+    EXPECT_FALSE(sub.PositionToPoint(invalid));
     // Just past 180 degrees from rounding becomes 180; further out stays.
     struct Row {
         long x;
@@ -104,12 +102,12 @@ TEST(ChartPanel, ConversionsAndTheMeridian)
     for (const Row& r : rows) {
         const auto p = sub.PointToPosition({r.x, 0});
         ASSERT_TRUE(p);
-        EXPECT_NEAR(p->lon, r.lon, 1e-9) << r.x;
+        EXPECT_NEAR(p->GetLongitude(), r.lon, 1e-9) << r.x;
     }
     // Outline: -00100000 is 1 degree 0.0 minutes west; the range is 30 minutes.
     ASSERT_EQ(sub.Outline().size(), 3u);
-    EXPECT_DOUBLE_EQ(sub.Outline()[0].lat, 50.5);
-    EXPECT_DOUBLE_EQ(sub.Outline()[0].lon, -1.0);
+    EXPECT_DOUBLE_EQ(sub.Outline()[0].GetLatitude(), 50.5);
+    EXPECT_DOUBLE_EQ(sub.Outline()[0].GetLongitude(), -1.0);
     EXPECT_NEAR(sub.NorthSouthRangeMinutes(), 30.0, 1e-9);
     EXPECT_EQ(sub.PixelOutline().size(), 3u);
     EXPECT_DOUBLE_EQ(OutlineCoordinate("-5130500"), -(51 + 30.5 / 60));
@@ -137,16 +135,15 @@ TEST(ChartPanel, MissingNumbersDisableOnlyWhatTheyName)
         CPanel panel;
         ASSERT_TRUE(ParsePanel(panel, c.subPanel)) << c.name;
         const CSubPanel& sub = panel.SubPanel(0);
-        EXPECT_EQ(sub.PositionToPoint({1, 1}).has_value(), c.toPoint) << c.name;
+        EXPECT_EQ(sub.PositionToPoint(geo::CPosition(1, 1)).has_value(), c.toPoint) << c.name;
         EXPECT_EQ(sub.PointToPosition({1, 1}).has_value(), c.toPosition) << c.name;
         EXPECT_EQ(sub.HasPolynomialDatumShift(), c.polynomialShift) << c.name;
         EXPECT_EQ(sub.HasDatumShift(), c.shiftValues) << c.name;
-        CGeoPoint out;
-        const CGeoPoint in{50.25, -1.5};
+        geo::CPosition out;
+        const geo::CPosition in(50.25, -1.5);
         EXPECT_EQ(sub.ShiftToWgs84(in, out), c.polynomialShift && c.toPoint ? 0 : 5) << c.name;
         if (!c.polynomialShift) {
-            EXPECT_EQ(out.lat, in.lat) << c.name;
-            EXPECT_EQ(out.lon, in.lon) << c.name;
+            EXPECT_EQ(out, in) << c.name;
         }
     }
     CPanel panel;
@@ -183,9 +180,36 @@ TEST(ChartPanel, PanelFileStructure)
     EXPECT_TRUE(ParsePanel(panel, one, true));
     EXPECT_EQ(panel.SubPanelCount(), 0u);
     EXPECT_EQ(panel.Current(), nullptr);
-    EXPECT_FALSE(panel.PositionToPoint({50.7, -0.5}));
+    EXPECT_FALSE(panel.PositionToPoint(geo::CPosition(50.7, -0.5)));
     EXPECT_FALSE(panel.ContainsPoint({0, 0}));
     // A sub-panel count of 0 loads and converts nothing.
     EXPECT_TRUE(ParsePanel(panel, SubPanel(FirstRecord(0), kToPixels, kBlank, kBlank, kBlank)));
     EXPECT_EQ(panel.SubPanelCount(), 0u);
+}
+
+TEST(ChartPanel, DatumRows)
+{
+    const char* source = std::getenv("BRINE_SOURCE_DIR");
+    ASSERT_TRUE(geo::CDatumInfo::LoadTable(std::filesystem::path(source ? source : "..") / "data"));
+    struct Case {
+        const char* code;
+        bool polynomialShift;
+        const char* name;
+    } cases[] = {
+        {"WGD", false, "WGS 84"},
+        {"OGB", true, "OSGB 36"},
+        {"XYZ", true, "WGS 84"},    // unknown, but shifted to WGS 84 by the chart's own blocks
+        {"XYZ", false, "Unknown"},
+    };
+    for (const Case& c : cases) {
+        CPanel panel;
+        const std::string& shift = c.polynomialShift ? kToPixels : kBlank;
+        ASSERT_TRUE(ParsePanel(panel, SubPanel(FirstRecord(1, "1", "0", "0", c.code), kToPixels, ToPositions(), shift,
+                                               c.polynomialShift ? ToPositions() : kBlank)));
+        const CSubPanel& sub = panel.SubPanel(0);
+        EXPECT_EQ(geo::CDatumInfo::GetName(sub.DatumIndex()), c.name) << c.code;
+        // Positions from chart points carry the chart's datum.
+        EXPECT_EQ(sub.PointToPosition({3600, 3600})->GetDatum(), sub.DatumIndex()) << c.code;
+        EXPECT_EQ(sub.Outline().front().GetDatum(), sub.DatumIndex()) << c.code;
+    }
 }

@@ -9,8 +9,11 @@
 #include "charts/hcrf/HCRFHeader.h"
 #include "charts/hcrf/HCRFPalette.h"
 #include "charts/hcrf/HCRFRaster.h"
+#include "geo/DatumInfo.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include <cmath>
 #include <mutex>
@@ -157,6 +160,8 @@ TEST(ChartRoundTrip, UpdatedTilesAreNamedByColumnAndRow)
 
 TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
 {
+    const char* source = std::getenv("BRINE_SOURCE_DIR");
+    ASSERT_TRUE(geo::CDatumInfo::LoadTable(std::filesystem::path(source ? source : "..") / "data"));
     brine_test::TempFolder folder;
     hcrftool::ChartParameters p;
     p.subPanels = 2;
@@ -178,7 +183,8 @@ TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
     const CSubPanel& left = main.SubPanel(0);
     EXPECT_EQ(left.ProjectionName(), "Mercator");
     EXPECT_EQ(left.ScaleText(), "1:25000");
-    EXPECT_EQ(left.HorizontalDatumName(), "World Geodetic System 1984");
+    EXPECT_EQ(left.HorizontalDatumName(), "Ordnance Survey 1936");
+    EXPECT_EQ(geo::CDatumInfo::GetName(left.DatumIndex()), "OSGB 36");
     EXPECT_TRUE(left.HasPolynomialDatumShift());
     EXPECT_NEAR(left.NorthSouthRangeMinutes(), (p.north - p.south) * 60, 0.01);
 
@@ -189,20 +195,24 @@ TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
             ASSERT_TRUE(position);
             // Against the projection the writer drew with, and back again.
             const auto [lat, lon] = hcrftool::PixelToLatLon(p, width, height, double(x), double(y));
-            EXPECT_NEAR(position->lat, lat, 1.0 / 3600);
-            EXPECT_NEAR(position->lon, lon, 1.0 / 3600);
+            EXPECT_NEAR(position->GetLatitude(), lat, 1.0 / 3600);
+            EXPECT_NEAR(position->GetLongitude(), lon, 1.0 / 3600);
+            EXPECT_EQ(position->GetDatum(), sub.DatumIndex());
             const auto back = sub.PositionToPoint(*position);
             ASSERT_TRUE(back);
             EXPECT_LE(std::abs(back->x - x), 1) << x << "," << y;
             EXPECT_LE(std::abs(back->y - y), 1) << x << "," << y;
 
-            CGeoPoint wgs84, chartDatum;
+            // The shift goes through whole chart points, so it is good to
+            // about a pixel (3 arc seconds here).
+            geo::CPosition wgs84, chartDatum;
             ASSERT_EQ(sub.ShiftToWgs84(*position, wgs84), 0);
-            EXPECT_NEAR((wgs84.lat - position->lat) * 3600, p.wgs84ShiftLatSec, 3.0);
-            EXPECT_NEAR((wgs84.lon - position->lon) * 3600, p.wgs84ShiftLonSec, 3.0);
+            EXPECT_EQ(wgs84.GetDatum(), geo::DatumIndexWGS84());
+            EXPECT_NEAR((wgs84.GetLatitude() - position->GetLatitude()) * 3600, p.wgs84ShiftLatSec, 3.0);
+            EXPECT_NEAR((wgs84.GetLongitude() - position->GetLongitude()) * 3600, p.wgs84ShiftLonSec, 3.0);
             ASSERT_EQ(sub.ShiftToChartDatum(wgs84, chartDatum), 0);
-            EXPECT_NEAR(chartDatum.lat, position->lat, 3.0 / 3600);
-            EXPECT_NEAR(chartDatum.lon, position->lon, 3.0 / 3600);
+            EXPECT_NEAR(chartDatum.GetLatitude(), position->GetLatitude(), 3.0 / 3600);
+            EXPECT_NEAR(chartDatum.GetLongitude(), position->GetLongitude(), 3.0 / 3600);
         }
 
     // Which sub-panel and panel hold a point.
@@ -213,15 +223,17 @@ TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
     EXPECT_TRUE(inset.ContainsPoint({600, 100}));    // inset 1 is the north-east quarter
     EXPECT_FALSE(inset.ContainsPoint({100, 600}));
     const auto [lat, lon] = hcrftool::PixelToLatLon(p, width, height, 300, 200);
-    EXPECT_TRUE(main.SubPanel(0).ContainsPosition({lat, lon}, false));
-    EXPECT_FALSE(main.SubPanel(1).ContainsPosition({lat, lon}, false));
-    EXPECT_FALSE(main.ContainsPosition({lat + 1.0, lon}, true));
+    const auto chartDatum = std::int16_t(left.DatumIndex());
+    EXPECT_TRUE(main.SubPanel(0).ContainsPosition(geo::CPosition(lat, lon, 0, chartDatum)));
+    EXPECT_FALSE(main.SubPanel(1).ContainsPosition(geo::CPosition(lat, lon, 0, chartDatum)));
+    EXPECT_TRUE(main.SubPanel(0).ContainsPosition(geo::CPosition(lat, lon)));   // WGS 84
+    EXPECT_FALSE(main.ContainsPosition(geo::CPosition(lat + 1.0, lon)));
 
     // The panel converts through its current sub-panel.
     EXPECT_EQ(main.SelectSubPanel(1), 0u);
     EXPECT_EQ(main.SelectSubPanel(7), 1u);
     EXPECT_EQ(main.CurrentIndex(), 1u);
-    EXPECT_TRUE(main.PositionToPoint({lat, lon}));
+    EXPECT_TRUE(main.PositionToPoint(geo::CPosition(lat, lon, 0, chartDatum)));
 }
 
 TEST(ChartRoundTrip, PicturesFromPngFiles)

@@ -173,12 +173,12 @@ int DumpChart(const std::filesystem::path& chartFile, const DumpOptions& options
             const std::string q = p + ".sub" + std::to_string(s);
             out << q << ".name " << sp.Name() << "\n" << q << ".projection " << sp.ProjectionCode() << " "
                 << sp.ProjectionName() << "\n" << q << ".scale " << sp.ScaleText() << "\n" << q << ".horizontal_datum "
-                << sp.HorizontalDatumCode() << " " << sp.HorizontalDatumName() << "\n" << q << ".depth "
+                << sp.HorizontalDatumCode() << " " << sp.HorizontalDatumName() << " row " << sp.DatumIndex() << "\n" << q << ".depth "
                 << sp.DepthUnits() << " " << sp.SoundingDatumName() << "\n" << q << ".height " << sp.HeightUnits() << " "
                 << sp.HeightDatumName() << "\n" << q << ".datum_shift " << sp.HasDatumShift() << " polynomial "
                 << sp.HasPolynomialDatumShift() << "\n" << q << ".ns_range_minutes " << sp.NorthSouthRangeMinutes() << "\n";
             for (const auto& v : sp.Outline())
-                out << q << ".outline " << v.lat << " " << v.lon << "\n";
+                out << q << ".outline " << v.GetLatitude() << " " << v.GetLongitude() << "\n";
             for (const auto& v : sp.PixelOutline())
                 out << q << ".pixel_outline " << v.x << " " << v.y << "\n";
         }

@@ -462,7 +462,9 @@ std::string SubPanelRecords(const Geometry& g, unsigned count, const std::string
     Put(first, 2, 100, name);
     Put(first, 102, 2, "ME");
     Put(first, 159, 8, Digits(std::uint64_t(p.scale), 8));
-    Put(first, 215, 3, "WGS");
+    // Charts name WGS 84 "WGD"; a chart drawn on a shifted datum says OSGB 36.
+    const bool shifted = p.datumShift && (p.wgs84ShiftLatSec != 0.0 || p.wgs84ShiftLonSec != 0.0);
+    Put(first, 215, 3, shifted ? "OGB" : "WGD");
     Put(first, 219, 1, "1");
     Put(first, 220, 2, "LA");
     Put(first, 222, 1, "1");
@@ -691,7 +693,7 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
         !WriteFile(folder / "Misc" / "verdat.tab",
                    LookupTable({{"LA", "Lowest Astronomical Tide"}, {"MS", "Mean Sea Level"}}), error) ||
         !WriteFile(folder / "Misc" / "hordat.tab",
-                   LookupTable({{"WGS", "World Geodetic System 1984"}, {"OGB", "Ordnance Survey 1936"}}), error))
+                   LookupTable({{"WGD", "World Geodetic System 1984"}, {"OGB", "Ordnance Survey 1936"}}), error))
         return false;
 
     // Catalogues: Plan.cat first, since Chart.cat holds the plans' offsets.

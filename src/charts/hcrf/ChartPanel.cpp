@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+
+#include "geo/DatumInfo.h"
+#include "geo/NavMaths.h"
 
 namespace charts::hcrf {
 
@@ -33,68 +37,34 @@ std::optional<double> ShiftField(std::string_view record, std::size_t column)
     return FieldDouble(record, column, 7) / 60.0;
 }
 
-bool IsValidPosition(CGeoPoint p)
+bool InsidePixels(const geo::IntPolygon& outline, const geo::IntRect& rect, CChartPoint p)
 {
-    return std::isfinite(p.lat) && std::isfinite(p.lon) && p.lat >= -90.0 && p.lat <= 90.0 &&
-           p.lon >= -180.0 && p.lon <= 180.0;
+    return geo::PointInPolygon(p, outline, &rect);
 }
 
-template <class Point, class X, class Y>
-bool InsidePolygon(const std::vector<Point>& polygon, double px, double py, X x, Y y)
-{
-    if (polygon.size() < 3)
-        return false;
-    double left = x(polygon[0]), right = left, top = y(polygon[0]), bottom = top;
-    for (const auto& v : polygon) {
-        left = std::min(left, double(x(v)));
-        right = std::max(right, double(x(v)));
-        top = std::min(top, double(y(v)));
-        bottom = std::max(bottom, double(y(v)));
-    }
-    if (px < left || px > right || py < top || py > bottom)
-        return false;
-    bool inside = false;
-    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-        const double xi = x(polygon[i]), yi = y(polygon[i]), xj = x(polygon[j]), yj = y(polygon[j]);
-        if ((yi > py) != (yj > py) && px < (xj - xi) * (py - yi) / (yj - yi) + xi)
-            inside = !inside;
-    }
-    return inside;
-}
-
-bool InsidePixels(const std::vector<CChartPoint>& outline, const CPixelRect& rect, CChartPoint p)
-{
-    if (outline.empty() || p.x < rect.left || p.x > rect.right || p.y < rect.top || p.y > rect.bottom)
-        return false;
-    return InsidePolygon(outline, double(p.x), double(p.y), [](const CChartPoint& v) { return double(v.x); },
-                         [](const CChartPoint& v) { return double(v.y); });
-}
-
-bool InsidePositions(const std::vector<CGeoPoint>& outline, CGeoPoint p)
-{
-    return InsidePolygon(outline, p.lon, p.lat, [](const CGeoPoint& v) { return v.lon; },
-                         [](const CGeoPoint& v) { return v.lat; });
-}
-
-CPixelRect Bounds(const std::vector<CChartPoint>& points)
-{
-    CPixelRect r;
-    for (const auto& p : points) {
-        r.left = std::min(r.left, p.x);
-        r.top = std::min(r.top, p.y);
-        r.right = std::max(r.right, p.x);
-        r.bottom = std::max(r.bottom, p.y);
-    }
-    return r;
-}
-
-double RangeMinutes(const std::vector<CGeoPoint>& outline)
+double RangeMinutes(const std::vector<geo::CPosition>& outline)
 {
     if (outline.empty())
         return 0;
-    const auto [lo, hi] = std::minmax_element(outline.begin(), outline.end(),
-                                              [](const CGeoPoint& a, const CGeoPoint& b) { return a.lat < b.lat; });
-    return (hi->lat - lo->lat) * 60.0;
+    const auto [lo, hi] = std::minmax_element(outline.begin(), outline.end(), [](const auto& a, const auto& b) {
+        return a.GetLatitude() < b.GetLatitude();
+    });
+    return (hi->GetLatitude() - lo->GetLatitude()) * 60.0;
+}
+
+geo::IntPolygon MicroDegrees(const std::vector<geo::CPosition>& outline)
+{
+    geo::IntPolygon polygon;
+    geo::AppendPolygonPoints(outline, &polygon);
+    return polygon;
+}
+
+// Chart points are 32-bit; a polynomial fed a far-off position must not wrap.
+std::optional<std::int32_t> ToPixel(double v)
+{
+    if (!(std::fabs(v) < 2147483647.0))
+        return std::nullopt;
+    return geo::RoundToInt(v);
 }
 
 void SetError(std::string* error, std::string text)
@@ -104,17 +74,6 @@ void SetError(std::string* error, std::string text)
 }
 
 }  // namespace
-
-long RoundHalfTowardZero(double value)
-{
-    const double whole = std::trunc(value);
-    const double fraction = value - whole;
-    if (fraction > 0.5)
-        return long(whole) + 1;
-    if (fraction < -0.5)
-        return long(whole) - 1;
-    return long(whole);
-}
 
 double OutlineCoordinate(std::string_view field)
 {
@@ -137,10 +96,10 @@ std::vector<CNoteRecord> ReadNotes(ByteView notesFile)
             std::toupper(static_cast<unsigned char>(type[1])) == 'Z')
             continue;
         CNoteRecord note;
-        note.x1 = long(FieldNumber(r, 0, 5));
-        note.y2 = long(FieldNumber(r, 5, 5));
-        note.x2 = long(FieldNumber(r, 10, 5));
-        note.y1 = long(FieldNumber(r, 15, 5));
+        note.x1 = std::int32_t(FieldNumber(r, 0, 5));
+        note.y2 = std::int32_t(FieldNumber(r, 5, 5));
+        note.x2 = std::int32_t(FieldNumber(r, 10, 5));
+        note.y1 = std::int32_t(FieldNumber(r, 15, 5));
         note.type = std::move(type);
         note.flag = FieldText(r, 22, 1) == "1";
         notes.push_back(std::move(note));
@@ -183,7 +142,7 @@ bool CSubPanel::Parse(const std::vector<std::string_view>& records, const CPanel
     m_name = std::string(Trimmed(FieldText(r, 2, 100)));
     m_projectionCode = std::string(FieldText(r, 102, 2));
     m_projectionName = lookups.projections.Find(m_projectionCode);
-    m_scale = long(std::min<std::uint64_t>(FieldNumber(r, 159, 8), LONG_MAX));
+    m_scale = long(FieldNumber(r, 159, 8));   // eight digits at most
     m_horizontalDatumCode = std::string(FieldText(r, 215, 3));
     m_horizontalDatumName = lookups.horizontalDatums.Find(m_horizontalDatumCode);
     m_depthUnits = UnitText(r, 219);
@@ -198,10 +157,14 @@ bool CSubPanel::Parse(const std::vector<std::string_view>& records, const CPanel
         m_blocks[i].Parse(records[1 + i]);
     m_polynomialShift = m_blocks[2].IsPresent() && m_blocks[3].IsPresent();
 
+    // Outline points are in the chart's datum; the datum table may be loaded
+    // after the chart, so the row is looked up here and again when asked.
+    const std::uint16_t datum = DatumIndex();
     m_outline.clear();
     const std::string_view outline = records[5];
     for (std::size_t at = 0; at + kOutlinePointWidth <= outline.size(); at += kOutlinePointWidth)
-        m_outline.push_back({OutlineCoordinate(outline.substr(at, 8)), OutlineCoordinate(outline.substr(at + 8, 9))});
+        m_outline.emplace_back(OutlineCoordinate(outline.substr(at, 8)), OutlineCoordinate(outline.substr(at + 8, 9)),
+                               0.0, std::int16_t(datum));
     m_nsRangeMinutes = RangeMinutes(m_outline);
 
     m_pixelOutline.clear();
@@ -210,89 +173,106 @@ bool CSubPanel::Parse(const std::vector<std::string_view>& records, const CPanel
     for (std::size_t i = 0; i < m_outline.size(); ++i) {
         if (auto p = ToPoint(m_blocks[0], m_outline[i]))
             m_pixelOutline.push_back(*p);
-        if (i > 0 && std::fabs(m_outline[i].lon - m_outline[i - 1].lon) > 180.0)
+        if (i > 0 && std::fabs(m_outline[i].GetLongitude() - m_outline[i - 1].GetLongitude()) > 180.0)
             crosses180 = true;
     }
-    if (crosses180) {
+    if (crosses180 && m_blocks[0].IsPresent()) {
         // The same outline with its western longitudes carried on past 180
         // degrees east, for the part of the chart beyond the meridian.
         for (const auto& v : m_outline) {
-            const double lon = v.lon < 0 ? v.lon + 360.0 : v.lon;
-            const auto [x, y] = m_blocks[0].Apply(lon * 3600.0, v.lat * 3600.0);
-            m_pixelOutline2.push_back({RoundHalfTowardZero(x), RoundHalfTowardZero(y)});
+            const double lon = v.GetLongitude() < 0 ? v.GetLongitude() + 360.0 : v.GetLongitude();
+            const auto [x, y] = m_blocks[0].Apply(lon * 3600.0, v.GetLatitude() * 3600.0);
+            const auto px = ToPixel(x), py = ToPixel(y);
+            if (px && py)
+                m_pixelOutline2.push_back({*px, *py});
         }
     }
-    m_pixelRect = Bounds(m_pixelOutline);
-    m_pixelRect2 = Bounds(m_pixelOutline2);
+    m_pixelRect = geo::PolygonBounds(m_pixelOutline);
+    m_pixelRect2 = geo::PolygonBounds(m_pixelOutline2);
 
     m_wgs84Outline.clear();
     for (const auto& v : m_outline) {
-        CGeoPoint shifted = v;
+        geo::CPosition shifted(v.GetLatitude(), v.GetLongitude(), 0.0, -1);
         if (m_polynomialShift)
             ShiftToWgs84(v, shifted);
         m_wgs84Outline.push_back(shifted);
     }
+    m_outlineMicro = MicroDegrees(m_outline);
+    m_wgs84OutlineMicro = MicroDegrees(m_wgs84Outline);
     return true;
 }
 
-std::optional<CChartPoint> CSubPanel::ToPoint(const CTransformBlock& block, CGeoPoint position) const
+std::uint16_t CSubPanel::DatumIndex() const
 {
-    if (!block.IsPresent() || !IsValidPosition(position))
-        return std::nullopt;
-    const auto [x, y] = block.Apply(position.lon * 3600.0, position.lat * 3600.0);
-    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 1e15 || std::fabs(y) > 1e15)
-        return std::nullopt;
-    return CChartPoint{RoundHalfTowardZero(x), RoundHalfTowardZero(y)};
+    const std::uint16_t index = geo::CDatumInfo::FindByCode(m_horizontalDatumCode);
+    if (index == geo::DatumIndexFallback() && m_polynomialShift)
+        return geo::DatumIndexWGS84();
+    return index;
 }
 
-std::optional<CGeoPoint> CSubPanel::ToPosition(const CTransformBlock& block, CChartPoint point, bool wrap) const
+std::optional<CChartPoint> CSubPanel::ToPoint(const CTransformBlock& block, const geo::CPosition& position) const
+{
+    if (!block.IsPresent() || !position.IsValid())
+        return std::nullopt;
+    const auto [x, y] = block.Apply(position.GetLongitude() * 3600.0, position.GetLatitude() * 3600.0);
+    const auto px = ToPixel(x), py = ToPixel(y);
+    if (!px || !py)
+        return std::nullopt;
+    return CChartPoint{*px, *py};
+}
+
+std::optional<geo::CPosition> CSubPanel::ToPosition(const CTransformBlock& block, CChartPoint point, bool wrap,
+                                                    std::uint16_t datum) const
 {
     if (!block.IsPresent())
         return std::nullopt;
     const auto [lon3600, lat3600] = block.Apply(double(point.x), double(point.y));
-    CGeoPoint position{lat3600 / 3600.0, lon3600 / 3600.0};
+    double lon = lon3600 / 3600.0;
     if (wrap) {
         // Rounding in the polynomial may carry a chart edge on the meridian a
         // hair past it.
-        if (position.lon < -180.0 && position.lon > -180.001)
-            position.lon = -180.0;
-        else if (position.lon > 180.0 && position.lon < 180.001)
-            position.lon = 180.0;
+        if (lon < -180.0 && lon > -180.001)
+            lon = -180.0;
+        else if (lon > 180.0 && lon < 180.001)
+            lon = 180.0;
     }
+    // A position is made valid only inside the angles' ranges, so a chart
+    // point far off the chart gives an invalid position, never a wrapped one.
+    geo::CPosition position(lat3600 / 3600.0, lon, 0.0, std::int16_t(datum));
     return position;
 }
 
-std::optional<CChartPoint> CSubPanel::PositionToPoint(CGeoPoint position) const
+std::optional<CChartPoint> CSubPanel::PositionToPoint(const geo::CPosition& position) const
 {
     return ToPoint(m_blocks[0], position);
 }
 
-std::optional<CGeoPoint> CSubPanel::PointToPosition(CChartPoint point) const
+std::optional<geo::CPosition> CSubPanel::PointToPosition(CChartPoint point) const
 {
-    return ToPosition(m_blocks[1], point, true);
+    return ToPosition(m_blocks[1], point, true, DatumIndex());
 }
 
-int CSubPanel::ShiftToChartDatum(CGeoPoint in, CGeoPoint& out) const
+int CSubPanel::ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out) const
 {
     out = in;
     if (!m_polynomialShift)
         return 5;
     const auto point = ToPoint(m_blocks[2], in);
-    const auto position = point ? ToPosition(m_blocks[1], *point, true) : std::nullopt;
-    if (!position)
+    const auto position = point ? ToPosition(m_blocks[1], *point, true, DatumIndex()) : std::nullopt;
+    if (!position || !position->IsValid())
         return 5;
     out = *position;
     return 0;
 }
 
-int CSubPanel::ShiftToWgs84(CGeoPoint in, CGeoPoint& out) const
+int CSubPanel::ShiftToWgs84(const geo::CPosition& in, geo::CPosition& out) const
 {
     out = in;
     if (!m_polynomialShift)
         return 5;
     const auto point = ToPoint(m_blocks[0], in);
-    const auto position = point ? ToPosition(m_blocks[3], *point, false) : std::nullopt;
-    if (!position)
+    const auto position = point ? ToPosition(m_blocks[3], *point, false, geo::DatumIndexWGS84()) : std::nullopt;
+    if (!position || !position->IsValid())
         return 5;
     out = *position;
     return 0;
@@ -303,15 +283,18 @@ bool CSubPanel::ContainsPoint(CChartPoint point) const
     return InsidePixels(m_pixelOutline, m_pixelRect, point) || InsidePixels(m_pixelOutline2, m_pixelRect2, point);
 }
 
-bool CSubPanel::ContainsPosition(CGeoPoint position, bool wgs84) const
+bool CSubPanel::ContainsPosition(const geo::CPosition& position) const
 {
-    if (InsidePositions(wgs84 ? m_wgs84Outline : m_outline, position))
+    if (!position.IsValid())
+        return false;
+    const bool wgs84 = geo::ResolveDatum(position.GetDatum()) == geo::DatumIndexWGS84();
+    if (geo::PointInPolygon(geo::PositionToIntPosition(position), wgs84 ? m_wgs84OutlineMicro : m_outlineMicro))
         return true;
     const auto point = ToPoint(m_blocks[wgs84 && m_polynomialShift ? 2 : 0], position);
     return point && ContainsPoint(*point);
 }
 
-bool CPanel::Load(const std::filesystem::path& chartFile, unsigned number, std::vector<CGeoPoint> outline,
+bool CPanel::Load(const std::filesystem::path& chartFile, unsigned number, std::vector<geo::CPosition> outline,
                   const CPanelLookups& lookups, bool enciphered, std::string* error)
 {
     char ext[8];
@@ -332,7 +315,7 @@ bool CPanel::Load(const std::filesystem::path& chartFile, unsigned number, std::
     return Parse(*panel, *notes, number, std::move(outline), lookups, enciphered, error);
 }
 
-bool CPanel::Parse(ByteView panelFile, ByteView notesFile, unsigned number, std::vector<CGeoPoint> outline,
+bool CPanel::Parse(ByteView panelFile, ByteView notesFile, unsigned number, std::vector<geo::CPosition> outline,
                    const CPanelLookups& lookups, bool enciphered, std::string* error)
 {
     m_number = number;
@@ -385,19 +368,19 @@ bool CPanel::ContainsPoint(CChartPoint point) const
     return std::any_of(m_subPanels.begin(), m_subPanels.end(), [&](const CSubPanel& s) { return s.ContainsPoint(point); });
 }
 
-bool CPanel::ContainsPosition(CGeoPoint position, bool wgs84) const
+bool CPanel::ContainsPosition(const geo::CPosition& position) const
 {
     return std::any_of(m_subPanels.begin(), m_subPanels.end(),
-                       [&](const CSubPanel& s) { return s.ContainsPosition(position, wgs84); });
+                       [&](const CSubPanel& s) { return s.ContainsPosition(position); });
 }
 
-std::optional<CChartPoint> CPanel::PositionToPoint(CGeoPoint position) const
+std::optional<CChartPoint> CPanel::PositionToPoint(const geo::CPosition& position) const
 {
     const CSubPanel* s = Current();
     return s ? s->PositionToPoint(position) : std::nullopt;
 }
 
-std::optional<CGeoPoint> CPanel::PointToPosition(CChartPoint point) const
+std::optional<geo::CPosition> CPanel::PointToPosition(CChartPoint point) const
 {
     const CSubPanel* s = Current();
     return s ? s->PointToPosition(point) : std::nullopt;

@@ -1,39 +1,26 @@
 #pragma once
 // Panels of a raster chart: the main panel and its insets, each made of
 // sub-panels that carry their own name, scale, datums, outlines and the
-// polynomial transformations between positions and chart pixels.
-//
-// Positions here are plain latitude/longitude pairs in degrees; the chart
-// document converts them to and from the program's position type.
+// polynomial transformations between positions and chart points (pixels of
+// the high-resolution raster).
 
 #include "charts/hcrf/HCRFFields.h"
 #include "charts/hcrf/PanelLookups.h"
+#include "geo/Clipping.h"
+#include "geo/Position.h"
 
 #include <array>
-#include <climits>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace charts::hcrf {
 
-struct CGeoPoint {
-    double lat = 0;   // degrees, north positive
-    double lon = 0;   // degrees, east positive
-};
-
-struct CChartPoint {
-    long x = 0, y = 0;
-    bool operator==(const CChartPoint&) const = default;
-};
-
-struct CPixelRect {   // an empty outline leaves left/top at the largest value
-    long left = LONG_MAX, top = LONG_MAX, right = LONG_MIN, bottom = LONG_MIN;
-};
+using CChartPoint = geo::IntPoint;
 
 // One record of a notes file: a rectangle in chart points, a type and a flag.
 struct CNoteRecord {
-    long x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     std::string type;
     bool flag = false;
 };
@@ -41,9 +28,6 @@ struct CNoteRecord {
 // Notes after the identifier record, 26 bytes each; type "ZZ" is left out and
 // trailing bytes short of a record are ignored.
 std::vector<CNoteRecord> ReadNotes(ByteView notesFile);
-
-// The nearest integer, an exact half going toward zero (10.5 -> 10).
-long RoundHalfTowardZero(double value);
 
 // A cubic mapping between (longitude, latitude) in arc seconds and chart
 // points, as stored: input origin, output offsets and 10 + 12 coefficients.
@@ -79,19 +63,26 @@ public:
     // Parses the sub-panel's seven records. Fails only when fewer are given.
     bool Parse(const std::vector<std::string_view>& records, const CPanelLookups& lookups);
 
-    // Block 1 (chart datum) or block 3 (WGS 84); nullopt when the block is
-    // missing or the position out of range.
-    std::optional<CChartPoint> PositionToPoint(CGeoPoint position) const;
-    // Block 2; nullopt when the block is missing.
-    std::optional<CGeoPoint> PointToPosition(CChartPoint point) const;
+    // Block 1: a position in the chart's datum to the nearest chart point;
+    // nullopt when the block is missing or the position not valid.
+    std::optional<CChartPoint> PositionToPoint(const geo::CPosition& position) const;
+    // Block 2: a chart point to a position in the chart's datum; nullopt when
+    // the block is missing.
+    std::optional<geo::CPosition> PointToPosition(CChartPoint point) const;
 
     // Datum shifts through the polynomial blocks: 0 when shifted, 5 when a
     // step fails or the sub-panel has no polynomial shift (`out` = `in`).
-    int ShiftToChartDatum(CGeoPoint in, CGeoPoint& out) const;
-    int ShiftToWgs84(CGeoPoint in, CGeoPoint& out) const;
+    int ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out) const;
+    int ShiftToWgs84(const geo::CPosition& in, geo::CPosition& out) const;
 
     bool ContainsPoint(CChartPoint point) const;
-    bool ContainsPosition(CGeoPoint position, bool wgs84) const;
+    // A position in WGS 84 is tested against the WGS 84 outline, any other
+    // against the chart-datum outline; both also through the pixel outline.
+    bool ContainsPosition(const geo::CPosition& position) const;
+
+    // The datum table row of the chart's datum; WGS 84 when the code is
+    // unknown but the sub-panel shifts to WGS 84 by polynomial.
+    std::uint16_t DatumIndex() const;
 
     const std::string& Name() const { return m_name; }
     const std::string& ProjectionCode() const { return m_projectionCode; }
@@ -109,18 +100,19 @@ public:
     bool HasPolynomialDatumShift() const { return m_polynomialShift; }
     bool HasDatumShift() const { return m_datumShiftValues; }
 
-    const std::vector<CGeoPoint>& Outline() const { return m_outline; }
-    const std::vector<CGeoPoint>& Wgs84Outline() const { return m_wgs84Outline; }
-    const std::vector<CChartPoint>& PixelOutline() const { return m_pixelOutline; }
-    const std::vector<CChartPoint>& SecondPixelOutline() const { return m_pixelOutline2; }
-    const CPixelRect& PixelBounds() const { return m_pixelRect; }
+    const std::vector<geo::CPosition>& Outline() const { return m_outline; }
+    const std::vector<geo::CPosition>& Wgs84Outline() const { return m_wgs84Outline; }
+    const geo::IntPolygon& PixelOutline() const { return m_pixelOutline; }
+    const geo::IntPolygon& SecondPixelOutline() const { return m_pixelOutline2; }
+    const geo::IntRect& PixelBounds() const { return m_pixelRect; }
     CChartPoint Origin() const { return {m_pixelRect.left, m_pixelRect.top}; }
     long OutlineHeight() const { return m_pixelOutline.empty() ? 0 : m_pixelRect.bottom - m_pixelRect.top; }
     double NorthSouthRangeMinutes() const { return m_nsRangeMinutes; }
 
 private:
-    std::optional<CChartPoint> ToPoint(const CTransformBlock& block, CGeoPoint position) const;
-    std::optional<CGeoPoint> ToPosition(const CTransformBlock& block, CChartPoint point, bool wrap) const;
+    std::optional<CChartPoint> ToPoint(const CTransformBlock& block, const geo::CPosition& position) const;
+    std::optional<geo::CPosition> ToPosition(const CTransformBlock& block, CChartPoint point, bool wrap,
+                                             std::uint16_t datum) const;
 
     std::string m_name, m_projectionCode, m_projectionName;
     long m_scale = 0;
@@ -130,9 +122,10 @@ private:
     std::array<CTransformBlock, 4> m_blocks;
     bool m_polynomialShift = false;
     bool m_datumShiftValues = false;
-    std::vector<CGeoPoint> m_outline, m_wgs84Outline;
-    std::vector<CChartPoint> m_pixelOutline, m_pixelOutline2;
-    CPixelRect m_pixelRect, m_pixelRect2;
+    std::vector<geo::CPosition> m_outline, m_wgs84Outline;
+    geo::IntPolygon m_outlineMicro, m_wgs84OutlineMicro;   // micro-degrees, for the polygon test
+    geo::IntPolygon m_pixelOutline, m_pixelOutline2;
+    geo::IntRect m_pixelRect, m_pixelRect2;
     double m_nsRangeMinutes = 0;
 };
 
@@ -142,9 +135,9 @@ public:
     // two digits) beside `chartFile`, then parses the sub-panels. `outline` is
     // the panel's outline from the catalogue. An enciphered panel (no decipher
     // stage here) is kept without sub-panels. False with a reason otherwise.
-    bool Load(const std::filesystem::path& chartFile, unsigned number, std::vector<CGeoPoint> outline,
+    bool Load(const std::filesystem::path& chartFile, unsigned number, std::vector<geo::CPosition> outline,
               const CPanelLookups& lookups, bool enciphered, std::string* error);
-    bool Parse(ByteView panelFile, ByteView notesFile, unsigned number, std::vector<CGeoPoint> outline,
+    bool Parse(ByteView panelFile, ByteView notesFile, unsigned number, std::vector<geo::CPosition> outline,
                const CPanelLookups& lookups, bool enciphered, std::string* error);
 
     unsigned Number() const { return m_number; }
@@ -158,11 +151,11 @@ public:
     std::size_t SelectSubPanel(std::size_t i);
 
     bool ContainsPoint(CChartPoint point) const;
-    bool ContainsPosition(CGeoPoint position, bool wgs84) const;
-    std::optional<CChartPoint> PositionToPoint(CGeoPoint position) const;
-    std::optional<CGeoPoint> PointToPosition(CChartPoint point) const;
+    bool ContainsPosition(const geo::CPosition& position) const;
+    std::optional<CChartPoint> PositionToPoint(const geo::CPosition& position) const;
+    std::optional<geo::CPosition> PointToPosition(CChartPoint point) const;
 
-    const std::vector<CGeoPoint>& Outline() const { return m_outline; }
+    const std::vector<geo::CPosition>& Outline() const { return m_outline; }
     double NorthSouthRangeMinutes() const { return m_nsRangeMinutes; }
     const std::string& Text() const { return m_text; }
 
@@ -172,7 +165,7 @@ private:
     std::vector<CNoteRecord> m_notes;
     std::vector<CSubPanel> m_subPanels;
     std::size_t m_current = 0;
-    std::vector<CGeoPoint> m_outline;
+    std::vector<geo::CPosition> m_outline;
     double m_nsRangeMinutes = 0;
 };
 

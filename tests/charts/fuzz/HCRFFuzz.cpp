@@ -59,11 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (panel.Parse(in, in, 0, {}, CPanelLookups{}, false, nullptr)) {
         for (std::size_t i = 0; i < panel.SubPanelCount(); ++i) {
             const CSubPanel& sub = panel.SubPanel(i);
-            CGeoPoint out;
-            sub.ShiftToWgs84({50.5, -1.25}, out);
-            sub.ShiftToChartDatum(out, out);
+            geo::CPosition out;
+            sub.ShiftToWgs84(geo::CPosition(50.5, -1.25), out);
+            sub.ShiftToChartDatum(geo::CPosition(out), out);
             sub.PointToPosition({100, -100});
-            sub.ContainsPosition({50.5, -1.25}, true);
+            sub.ContainsPosition(geo::CPosition(50.5, -1.25));
             sub.ContainsPoint({64, 64});
         }
     }
