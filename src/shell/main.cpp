@@ -24,15 +24,21 @@ void ChooseOffscreenWhenHeadless()
 }
 
 // BRINE_STARTUP_TIMING prints the monotonic time at which the main window
-// was first shown, for a launcher to set against its own start time.
-void ReportShownTime()
-{
-    if (!std::getenv("BRINE_STARTUP_TIMING"))
-        return;
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    std::fprintf(stderr, "Brinevane: main window shown at monotonic %lld.%09ld\n", (long long)ts.tv_sec, ts.tv_nsec);
-}
+// was first painted, for a launcher to set against its own start time.
+class CFirstPaintReporter final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint && watched->objectName() == "MainFrame") {
+            timespec ts{};
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            std::fprintf(stderr, "Brinevane: main window shown at monotonic %lld.%09ld\n", (long long)ts.tv_sec,
+                         ts.tv_nsec);
+            qApp->removeEventFilter(this);
+        }
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -58,7 +64,9 @@ int main(int argc, char* argv[])
                 frame->CloseWithoutConfirmation();
         });
     }
-    QTimer::singleShot(0, [] { ReportShownTime(); });
+    CFirstPaintReporter paintReporter;
+    if (std::getenv("BRINE_STARTUP_TIMING"))
+        qapp.installEventFilter(&paintReporter);
 
     std::vector<std::string> args(argv + 1, argv + argc);
     int rc = 0;
