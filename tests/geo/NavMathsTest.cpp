@@ -54,7 +54,7 @@ std::vector<Pair> TestPairs(int count)
     std::vector<Pair> pairs;
     for (int i = 0; i < count; ++i) {
         Pair p{lat(rng), lon(rng), lat(rng), lon(rng)};
-        switch (i % 6) {
+        switch (i % 7) {
         case 1:   // across the 180-degree meridian
             p.lon1 = 180.0 - std::fabs(small(rng));
             p.lon2 = -180.0 + std::fabs(small(rng));
@@ -72,6 +72,9 @@ std::vector<Pair> TestPairs(int count)
         case 5:   // short legs
             p.lat2 = std::clamp(p.lat1 + small(rng) / 10.0, -89.9, 89.9);
             p.lon2 = NormaliseLongitude(p.lon1 + small(rng) / 10.0);
+            break;
+        case 6:   // a hair off a parallel
+            p.lat2 = std::clamp(p.lat1 + small(rng) * 1e-7, -89.9, 89.9);
             break;
         default:
             break;
@@ -203,6 +206,25 @@ TEST(NavMaths, RhumbEdgeCases)
     RhumbRangeBearing(CPosition(10, 5, 0, 1), CPosition(10, 5, 0, 2), &range, &bearing, true);
     EXPECT_EQ(range, 0.0);
     EXPECT_EQ(bearing, 0.0);
+}
+
+TEST(NavMaths, NearlyEastWestLegs)
+{
+    // Legs a hair off a parallel: the range is a quotient of two vanishing
+    // numbers and the end's longitude a difference of two nearly equal ones.
+    for (double offset : {1e-12, 1e-10, 1e-7, 1e-5, 1e-3, 1e-2}) {
+        double range = 0, bearing = 0, s12 = 0, azi = 0;
+        RhumbRangeBearing(CPosition(45, 0), CPosition(45 + offset, 10), &range, &bearing, true);
+        RefRhumb().Inverse(45, 0, 45 + offset, 10, s12, azi);
+        EXPECT_NEAR(range, s12 / kMetresPerNm, 1e-4) << offset;
+    }
+    for (double bearing : {90.00000001, 90.000001, 90.0001, 90.01, 269.99999, 89.9999}) {
+        double lat = 0, lon = 0, refLat = 0, refLon = 0;
+        ASSERT_TRUE(PositionFromRangeBearing(45, 0, 424.7, bearing, &lat, &lon)) << bearing;
+        RefRhumb().Direct(45, 0, bearing, 424.7 * kMetresPerNm, refLat, refLon);
+        EXPECT_NEAR(lat, refLat, 1e-7) << bearing;
+        EXPECT_NEAR(lon, refLon, 1e-7) << bearing;
+    }
 }
 
 TEST(NavMaths, NumbersAndAngles)
