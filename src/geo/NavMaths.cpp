@@ -368,10 +368,19 @@ bool PositionFromRangeBearing(double lat0, double lon0, double range, double bea
     const double tanBearing = std::tan(DegToRad(bearing));
     bool found = false;
     double bestBearingErr = 360.0, bestRangeErr = 10000.0, bestLat = lat0, bestLon = lon0;
-    for (const double arc : candidates) {
+    std::optional<double> firstLat;
+    for (int i = 0; i < 3; ++i) {
+        const double arc = candidates[i];
         // An arc beyond the pole's has no latitude: that candidate would pass
-        // the pole, where a rhumb line ends.
-        const std::optional<double> lat = LatitudeFromMeridianArc(arc);
+        // the pole, where a rhumb line ends. The third arc is the first one
+        // negated, and so is its latitude.
+        std::optional<double> lat;
+        if (i == 2 && firstLat)
+            lat = -*firstLat;
+        else
+            lat = LatitudeFromMeridianArc(arc);
+        if (i == 0)
+            firstLat = lat;
         if (!lat)
             continue;
         double lon = lon0;
