@@ -99,21 +99,21 @@ TEST(Clipping, IntersectionsAndPolygons)
     const IntPolygon huge{{kMin, kMin}, {kMax, kMin}, {kMax, kMax}, {kMin, kMax}};
     EXPECT_TRUE(PointInPolygon({0, 0}, huge));
 
-    std::vector<IntPoint> pieces;
-    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {10, 10}, {90, 20}, &pieces));
-    EXPECT_EQ(pieces, (std::vector<IntPoint>{{10, 10}, {90, 20}}));
-    pieces.clear();
-    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {150, 50}, {50, 50}, &pieces));
-    EXPECT_EQ(pieces, (std::vector<IntPoint>{{50, 50}, {100, 50}}));
-    pieces.clear();
+    std::vector<IntPoint> stretches;
+    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {10, 10}, {90, 20}, &stretches));
+    EXPECT_EQ(stretches, (std::vector<IntPoint>{{10, 10}, {90, 20}}));
+    stretches.clear();
+    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {150, 50}, {50, 50}, &stretches));
+    EXPECT_EQ(stretches, (std::vector<IntPoint>{{50, 50}, {100, 50}}));
+    stretches.clear();
     // In and out of a concave shape: two stretches, in order along the segment.
     const IntPolygon u{{0, 0}, {30, 0}, {30, 80}, {70, 80}, {70, 0}, {100, 0}, {100, 100}, {0, 100}};
-    EXPECT_TRUE(IntersectSegmentPolygon(u, nullptr, {-10, 50}, {110, 50}, &pieces));
-    EXPECT_EQ(pieces, (std::vector<IntPoint>{{0, 50}, {30, 50}, {70, 50}, {100, 50}}));
-    pieces.clear();
-    EXPECT_FALSE(IntersectSegmentPolygon(square, nullptr, {200, 200}, {300, 300}, &pieces));
-    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {5, 5}, {5, 5}, &pieces));
-    EXPECT_EQ(pieces.size(), 2u);
+    EXPECT_TRUE(IntersectSegmentPolygon(u, nullptr, {-10, 50}, {110, 50}, &stretches));
+    EXPECT_EQ(stretches, (std::vector<IntPoint>{{0, 50}, {30, 50}, {70, 50}, {100, 50}}));
+    stretches.clear();
+    EXPECT_FALSE(IntersectSegmentPolygon(square, nullptr, {200, 200}, {300, 300}, &stretches));
+    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {5, 5}, {5, 5}, &stretches));
+    EXPECT_EQ(stretches.size(), 2u);
 }
 
 TEST(Clipping, PositionsAsMicroDegrees)
