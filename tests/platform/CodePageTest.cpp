@@ -21,27 +21,6 @@ std::string AllBytes()
     return bytes;
 }
 
-std::string Utf8Of(char32_t c)
-{
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
-
 // Output of a Python program, or nothing when Python is not there.
 std::optional<std::string> Python(const std::string& program)
 {
@@ -82,19 +61,15 @@ TEST(CodePage, TablesAgreeWithPythonsCodecs)
         EXPECT_EQ(page.decode(AllBytes()), *decoded);
 
         // Every character of the basic plane and a few beyond, one at a time.
+        const std::string chars = "s = \"\".join(chr(c) for c in list(range(0xD800)) + "
+                                  "list(range(0xE000, 0x10000)) + [0x10000, 0x1F600, 0x10FFFF]); ";
+        const auto text = Python("import sys; " + chars + "sys.stdout.buffer.write(s.encode())");
         const auto encoded = Python(
-            "import sys; s = \"\".join(chr(c) for c in list(range(0xD800)) + list(range(0xE000, 0x10000)) + "
-            "[0x10000, 0x1F600, 0x10FFFF]); sys.stdout.buffer.write(\"\".join(c.encode(\"" + codec +
+            "import sys; " + chars + "sys.stdout.buffer.write(\"\".join(c.encode(\"" + codec +
             "\", errors=\"replace\").decode(\"latin-1\") if c not in \"\\x81\\x8d\\x8f\\x90\\x9d\" or \"" +
             codec + "\" != \"cp1252\" else c for c in s).encode(\"latin-1\"))");
-        ASSERT_TRUE(encoded);
-        std::string text;
-        for (char32_t c = 0; c < 0x10000; ++c) {
-            if (c < 0xD800 || c >= 0xE000)
-                text += Utf8Of(c);
-        }
-        text += Utf8Of(0x10000) + Utf8Of(0x1F600) + Utf8Of(0x10FFFF);
-        EXPECT_EQ(page.encode(text), *encoded);
+        ASSERT_TRUE(text && encoded);
+        EXPECT_EQ(page.encode(*text), *encoded);
     }
 }
 
@@ -139,17 +114,6 @@ TEST(CodePage, MalformedUtf8BecomesQuestionMarks)
     for (const auto& c : cases) {
         EXPECT_EQ(Utf8ToCp1252(c.in), c.cp1252) << c.name;
         EXPECT_EQ(IsValidUtf8(c.in), c.valid) << c.name;
-    }
-
-    // Random bytes: no crash, never more bytes out than in.
-    std::mt19937 random(11);
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (int round = 0; round < 2000; ++round) {
-        std::string junk(static_cast<std::size_t>(round % 40), '\0');
-        for (char& ch : junk)
-            ch = static_cast<char>(byte(random));
-        EXPECT_LE(Utf8ToCp437(junk).size(), junk.size());
-        EXPECT_LE(Utf8ToCp1252(junk).size(), junk.size());
     }
 }
 

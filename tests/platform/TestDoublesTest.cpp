@@ -1,13 +1,11 @@
-// The shared doubles other folders' tests lean on: a script that misses a
-// prompt must fail the test, and the fake wall clock must step alone.
-#include "FakeClock.h"
+// The scripted prompt other folders' tests lean on: a prompt the script
+// did not foresee must fail the test.
 #include "ScriptedPrompt.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 using namespace platform;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -38,19 +36,6 @@ TEST(ScriptedPrompt, UnforeseenPromptsFailTheTest)
     other.Expect(PromptAnswer::Yes, "Save changes");
     EXPECT_NONFATAL_FAILURE(other.Ask("Delete all?", "", PromptIcon::Stop, PromptButtons::YesNo),
                             "Save changes");
-}
-
-TEST(FakeClock, WallClockStepsWithoutTheMonotonicOne)
-{
-    brine_test::FakeClock clock;
-    const auto mono0 = clock.Monotonic();
-    const auto utc0 = clock.UtcNow();
-    clock.Advance(1500ms);
-    EXPECT_EQ(clock.Monotonic() - mono0, 1500ms);
-    EXPECT_EQ(clock.UtcNow() - utc0, 1500ms);
-    clock.JumpUtc(-1h);
-    EXPECT_EQ(clock.Monotonic() - mono0, 1500ms);
-    EXPECT_EQ(clock.UtcNow() - utc0, 1500ms - 1h);
 }
 
 }  // namespace
