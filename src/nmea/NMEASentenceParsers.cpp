@@ -341,13 +341,13 @@ void ParseWaypointBearing(CNMEAMessage& m, int trueItem, int magneticItem, int d
 
 void ParseBEC(CNMEAMessage& m)
 {
-    ParseWaypointBearing(m, item::BearingToWaypointTrueBEC, item::BearingToWaypointMagneticBEC,
-                         item::DistanceToWaypointBEC);
+    ParseWaypointBearing(m, item::BearingToWaypointTrueDeadReckoning, item::BearingToWaypointMagneticDeadReckoning,
+                         item::DistanceToWaypointDeadReckoning);
 }
 
 void ParseBER(CNMEAMessage& m)
 {
-    ParseWaypointBearing(m, item::BearingToWaypointTrueBER, item::BearingToWaypointMagneticBER,
+    ParseWaypointBearing(m, item::BearingToWaypointTrue, item::BearingToWaypointMagnetic,
                          item::RangeToWaypoint);
 }
 
@@ -433,7 +433,7 @@ void ParseRMB(CNMEAMessage& m)
     p.Double(item::WaypointLatitude, p.Latitude(m.Number(2), m.Char(3)));
     p.Double(item::WaypointLongitude, p.Longitude(m.Number(3), m.Char(4)));
     p.Double(item::RangeToWaypoint, p.NonNegative(m.Number(4)));
-    p.Double(item::BearingToWaypointTrueBER, p.Angle(m.Number(5)));
+    p.Double(item::BearingToWaypointTrue, p.Angle(m.Number(5)));
     p.Double(item::ClosingVelocity, m.Number(6));   // negative while opening
     p.Commit();
 }
