@@ -32,6 +32,11 @@
 // at the end of a text. Any name and any bytes therefore round-trip; an empty
 // value name (the key's default value) is a line starting with '='.
 //
+// The lock is an flock() on "<file>.lock" beside the file (the file itself
+// is replaced on every save, so it cannot carry the lock). A writer killed
+// mid-save leaves "<file>.tmp-XXXXXX", which the next save removes. A file
+// that is a symbolic link is replaced where it points.
+//
 // A file that does not read (an unknown line, a bad escape, a missing "#end")
 // is renamed to "<file>.damaged-YYYYmmddTHHMMSS" (UTC) and reported, never
 // emptied in place. Every member is safe to call from any thread.
