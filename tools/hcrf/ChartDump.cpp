@@ -184,6 +184,17 @@ int DumpChart(const std::filesystem::path& chartFile, const DumpOptions& options
         }
     }
 
+    // Catalogue files and lookup tables beside the chart, record by record.
+    const std::filesystem::path folder = chartFile.has_parent_path() ? chartFile.parent_path() : ".";
+    for (const char* name : {"ChartCat/Chart.ptr", "ChartCat/Chart.cat", "ChartCat/Plan.cat", "Misc/projcode.tab",
+                             "Misc/verdat.tab", "Misc/hordat.tab"}) {
+        const auto bytes = ReadWholeFile(folder / name);
+        if (!bytes)
+            continue;
+        for (const auto record : SplitRecords(*bytes, 0))
+            out << name << " " << Printable(record) << "\n";
+    }
+
     if (options.tileColumn >= 0 && !options.png.empty()) {
         const CTileRaster& raster = options.tileLowResolution ? low : high;
         std::vector<std::uint8_t> tile(kTilePixels);
