@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+
+#include <unistd.h>
 
 using namespace charts::hcrf;
 
@@ -200,4 +203,20 @@ TEST(PanelLookups, KeysAndMissingTables)
     EXPECT_EQ(table.Find(""), "");
     table.Load("/nonexistent/projcode.tab");
     EXPECT_EQ(table.Find("ME"), "");
+}
+
+TEST(HCRFFields, FilesOfTheSetAreFoundWithoutCase)
+{
+    // Charts copied from discs often arrive with upper-case names.
+    const auto folder = std::filesystem::temp_directory_path() / ("hcrf-names-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"GB1234.CHR", "GB1234.CHI", "GB1234.Pal"})
+        std::ofstream(folder / name) << "x";
+    const auto chart = folder / "GB1234.CHR";
+    EXPECT_EQ(SiblingFile(chart, "pal").filename(), "GB1234.Pal");
+    EXPECT_EQ(IndexFileOf(chart).filename(), "GB1234.CHI");
+    EXPECT_EQ(SiblingFile(chart, "hdr").filename(), "GB1234.hdr");   // missing: the plain name, which then fails to open
+    EXPECT_FALSE(ReadWholeFile(SiblingFile(chart, "hdr")));
+    EXPECT_EQ(IndexFileOf(folder / "x.lor").filename(), "x.loi");
+    std::filesystem::remove_all(folder);
 }
