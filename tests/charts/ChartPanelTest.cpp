@@ -189,8 +189,9 @@ TEST(ChartPanel, PanelFileStructure)
 
 TEST(ChartPanel, DatumRows)
 {
-    const char* source = std::getenv("BRINE_SOURCE_DIR");
-    ASSERT_TRUE(geo::CDatumInfo::LoadTable(std::filesystem::path(source ? source : "..") / "data"));
+    // "Datums.txt" sits beside the program, in the folder the tests run in.
+    const char* bin = std::getenv("BRINE_BIN_DIR");
+    ASSERT_TRUE(geo::CDatumInfo::LoadTable(bin ? bin : "."));
     struct Case {
         const char* code;
         bool polynomialShift;

@@ -160,8 +160,9 @@ TEST(ChartRoundTrip, UpdatedTilesAreNamedByColumnAndRow)
 
 TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
 {
-    const char* source = std::getenv("BRINE_SOURCE_DIR");
-    ASSERT_TRUE(geo::CDatumInfo::LoadTable(std::filesystem::path(source ? source : "..") / "data"));
+    // "Datums.txt" sits beside the program, in the folder the tests run in.
+    const char* bin = std::getenv("BRINE_BIN_DIR");
+    ASSERT_TRUE(geo::CDatumInfo::LoadTable(bin ? bin : "."));
     brine_test::TempFolder folder;
     hcrftool::ChartParameters p;
     p.subPanels = 2;
