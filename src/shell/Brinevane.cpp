@@ -12,6 +12,7 @@
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
 #include "platform/Files.h"
+#include "platform/SettingsStore.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
 
@@ -98,6 +99,19 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     for (auto& word : SplitCommandLine(line))
         m_commandLine.push_back(word);
 
+    // The settings file: a damaged one is set aside and the program starts on
+    // defaults rather than not at all.
+    m_settings = std::make_unique<platform::CSettingsStore>(platform::CSettingsStore::DefaultPath());
+    switch (m_settings->Load()) {
+    case platform::LoadStatus::Ok: break;
+    case platform::LoadStatus::SetAside:
+        qWarning("Brinevane: damaged settings file set aside as %s", m_settings->SetAsidePath().c_str());
+        break;
+    case platform::LoadStatus::Failed:
+        qWarning("Brinevane: settings file unreadable: %s", m_settings->LastError().c_str());
+        break;
+    }
+
     m_sound = std::make_unique<CQtAlertSound>();
     CFrameServices services;
     services.timerIds = &m_timerIds;
@@ -108,6 +122,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.audioFolder = GetAudioFolder();
     services.commandLine = m_commandLine;
     services.buildTime = BuildTime();
+    services.settings = m_settings.get();
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;
@@ -158,6 +173,7 @@ int CBrinevane::ExitInstance()
     }
     m_commandLine.clear();
     m_sound.reset();
+    m_settings.reset();
     app::CWaitStatus::SetCursorHost(nullptr);
     m_waitCursor.reset();
     m_instance.reset();

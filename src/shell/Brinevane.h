@@ -22,7 +22,10 @@ class CQtPrompt;
 class CQtWaitCursor;
 class CSingleInstance;
 class QApplication;
-namespace platform { class CPrompt; }
+namespace platform {
+class CPrompt;
+class CSettingsStore;
+}
 
 class CBrinevane final : public QObject {
     Q_OBJECT
@@ -64,6 +67,7 @@ private:
     std::unique_ptr<CQtWaitCursor> m_waitCursor;
     std::unique_ptr<CSingleInstance> m_instance;
     CTimer m_timerIds;
+    std::unique_ptr<platform::CSettingsStore> m_settings;
     std::unique_ptr<CMainFrame> m_frame;
     QTimer m_idleTimer;
     std::filesystem::path m_programFolder;

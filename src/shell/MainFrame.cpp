@@ -18,6 +18,8 @@
 #include <QUrl>
 
 #include "app/CloseSequence.h"
+#include "app/Registry.h"
+#include "app/WorkspaceManager.h"
 #include "app/Timer.h"
 #include "app/WaitStatus.h"
 #include "app/ui/FullScreenMode.h"
@@ -30,6 +32,7 @@
 #include "geo/Geomag.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
+#include "shell/FrameWorkspace.h"
 #include "shell/MainMenus.h"
 #include "shell/VariationNotices.h"
 
@@ -146,20 +149,37 @@ bool CMainFrame::OnCreate()
     m_msgBar->AddMessage(m_hMsgLargerScale, "Larger scale RNC available for vessel position", 21000, 0, false);
 
     RegisterFrameCommands();
+    if (m_services.settings) {
+        m_workspaceHooks = std::make_unique<CFrameWorkspace>(*this);
+        m_workspace = std::make_unique<CWorkspaceManager>(*m_services.settings, *m_workspaceHooks);
+        m_workspace->RegisterCommands(m_commands);
+        for (const std::string& problem : m_workspace->RepairWorkspaceStates())
+            qWarning("Brinevane: %s", problem.c_str());
+    }
     BuildMenus();
     BuildToolBars();
 
     if (!m_activeSidePanel && !m_panels.empty())
         m_activeSidePanel = m_panels.front();
-    // No workspace is reopened yet, so the frame starts maximised.
+    const bool reopened = ReopenWorkspace();
+    if (m_workspace)
+        m_workspace->EndStartUp();
     showMaximized();
+    // Panels hide and the active one comes back in its place; without a
+    // workspace it and the status bar are shown, with one they keep the
+    // visibility the workspace gave them.
+    bool anyPanelVisible = false;
     for (const auto& p : m_panels) {
-        if (p)
+        if (p) {
+            anyPanelVisible = anyPanelVisible || !p->isHidden();
             p->hide();
+        }
     }
     SetActiveSidePanel(m_activeSidePanel);
-    if (m_activeSidePanel)
+    if (m_activeSidePanel && (!reopened || anyPanelVisible))
         m_activeSidePanel->show();
+    if (!reopened)
+        m_statusBar->show();
     UpdateClockPane();
     m_created = true;
     return true;
@@ -172,6 +192,78 @@ bool CMainFrame::CompleteStartUp()
         return false;
     m_frameTimer.SuspendTimer(false);
     return true;
+}
+
+bool CMainFrame::ReopenWorkspace()
+{
+    if (!m_workspace)
+        return false;
+    CRegistry registry(*m_services.settings);
+    if (registry.OpenKeyForRead(m_workspace->GetRoot())) {
+        registry.ReadBool("ReloadWorkspace", m_reloadWorkspace);
+        registry.Close();
+    }
+    const auto& words = m_services.commandLine;
+    if (!m_reloadWorkspace || std::find(words.begin(), words.end(), "noworkspace") != words.end())
+        return false;
+    const std::optional<std::string> last = m_workspace->GetLastWorkspace();
+    if (!last || !m_workspace->OpenWorkspace(*last))
+        return false;
+    setWindowTitle("Brinevane");
+    return true;
+}
+
+void CMainFrame::CloseWorkspaceWindows()
+{
+    if (m_fullScreen)
+        m_fullScreen->Exit();
+    if (m_aboutDlg)
+        m_aboutDlg->close();
+    if (m_techSupportDlg)
+        m_techSupportDlg->close();
+}
+
+void CMainFrame::LoadWorkspaceValues()
+{
+    if (m_workspace) {
+        CRegistry registry(*m_services.settings);
+        if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
+            registry.ReadBool("AutoSaveWorkspace", m_autoSaveWorkspace);
+            registry.ReadBool("ConfirmClosedown", m_confirmClosedown);
+            registry.Close();
+        }
+    }
+    m_modules.LoadSettings();
+}
+
+void CMainFrame::SaveWorkspaceValues()
+{
+    if (m_workspace) {
+        CRegistry registry(*m_services.settings);
+        if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
+            registry.WriteBool("AutoSaveWorkspace", m_autoSaveWorkspace);
+            registry.WriteBool("ConfirmClosedown", m_confirmClosedown);
+            registry.Close();
+        }
+    }
+    m_modules.SaveSettings();
+}
+
+void CMainFrame::StoreClosingSettings()
+{
+    if (!m_workspace)
+        return;
+    CRegistry registry(*m_services.settings);
+    if (registry.OpenKeyForWrite(m_workspace->GetRoot())) {
+        registry.WriteBool("ReloadWorkspace", m_reloadWorkspace);
+        registry.Close();
+    }
+    const std::vector<std::string> listed = m_workspace->GetWorkspaceList();
+    const bool named = std::find(listed.begin(), listed.end(), m_workspace->GetCurrentName()) != listed.end();
+    if (named && m_autoSaveWorkspace)
+        m_workspace->SaveWorkspace(m_workspace->GetCurrentName());   // writes the store too
+    else
+        m_services.settings->Save();
 }
 
 void CMainFrame::RegisterFrameCommands()
@@ -269,7 +361,7 @@ void CMainFrame::BuildMenus()
                 a->setCheckable(e.checkable);
                 if (e.keys)
                     a->setShortcut(QKeySequence(QString::fromLatin1(e.keys)));
-                connect(a, &QAction::triggered, this, [this, id = e.id] { m_commands.Execute(id); });
+                connect(a, &QAction::triggered, this, [this, id = e.id] { ExecuteCommand(id); });
                 m_actions.emplace(e.id, a);   // the first action of an id is the one toolbars share
                 break;
             }
@@ -303,7 +395,7 @@ void CMainFrame::BuildToolBars()
             } else {
                 a = new QAction(QString::fromLatin1(b.tip), this);
                 a->setData(b.id);
-                connect(a, &QAction::triggered, this, [this, id = b.id] { m_commands.Execute(id); });
+                connect(a, &QAction::triggered, this, [this, id = b.id] { ExecuteCommand(id); });
                 m_actions.emplace(b.id, a);
             }
             if (a->icon().isNull())
@@ -313,6 +405,12 @@ void CMainFrame::BuildToolBars()
         }
         m_toolBars.emplace(def.id, bar);
     }
+}
+
+void CMainFrame::ExecuteCommand(unsigned id)
+{
+    if (!m_tornDown)
+        m_commands.Execute(id);
 }
 
 QAction* CMainFrame::Action(unsigned id) const
@@ -335,6 +433,10 @@ void CMainFrame::SetResourceFlags(bool lowMemory, bool lowDisk)
 
 void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
 {
+    // After tear-down the handlers' owners are gone; the windows may still
+    // get an idle pass before they are destroyed.
+    if (m_tornDown)
+        return;
     for (std::size_t i = 0; i < m_modules.size(); ++i)
         m_modules[i]->OnUpdateCmdUI(m_commands, disableIfNoHandler);
     for (const auto& p : m_panels) {
@@ -351,6 +453,8 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
         }
         if (s.text)
             action->setText(QString::fromStdString(*s.text));
+        if (id >= CWorkspaceManager::kCmdRecentFirst && id <= CWorkspaceManager::kCmdRecentLast)
+            action->setVisible(s.enabled);   // only the recent workspaces there are
     }
 }
 
@@ -498,18 +602,12 @@ bool CMainFrame::RunClose(bool confirm)
     steps.confirmClosedown = confirm;
     // The route, chartpoint and log databases offer to save here as their
     // modules land.
-    steps.closeAuxiliaryWindows = [this] {
-        if (m_fullScreen)
-            m_fullScreen->Exit();
-        if (m_aboutDlg)
-            m_aboutDlg->close();
-        if (m_techSupportDlg)
-            m_techSupportDlg->close();
-    };
+    steps.closeAuxiliaryWindows = [this] { CloseWorkspaceWindows(); };
     steps.shutDown = [this] {
         if (m_msgBar)
             m_msgBar->LockUpdate(false);   // no refresh while things go
         m_created = false;
+        StoreClosingSettings();
         if (m_mdi) {
             app::CWaitStatus wait;
             m_mdi->closeAllSubWindows();
@@ -557,6 +655,9 @@ void CMainFrame::TearDown()
     m_variationNotices.reset();
     // Modules newest first, each terminated before it is deleted.
     m_modules.TerminateAll();
+    m_commands.Remove(m_workspace.get());
+    m_workspace.reset();
+    m_workspaceHooks.reset();
     delete m_msgBarWnd;   // detaches from the model before the model goes
     m_msgBarWnd = nullptr;
     m_fullScreen.reset();

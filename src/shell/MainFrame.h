@@ -29,6 +29,9 @@ class CSidePanel;
 class CTechSuppDLG;
 class CTimer;
 class CVariationMsgBarNotices;
+class CFrameWorkspace;
+class CWorkspaceManager;
+namespace platform { class CSettingsStore; }
 namespace geo { class CGeomag; }
 class CXStatusBar;
 class QMdiArea;
@@ -55,6 +58,9 @@ struct CFrameServices {
     std::function<bool(QWidget* frame)> showDisclaimer;
     // The build's date and time, for the About box.
     QDateTime buildTime;
+    // Where workspaces and the frame's settings live; without one (tests)
+    // no workspace is opened or saved.
+    platform::CSettingsStore* settings = nullptr;
 };
 
 class CMainFrame final : public QMainWindow {
@@ -99,6 +105,18 @@ public:
     QMdiArea* MdiArea() const { return m_mdi; }
     CFullScreenMode* FullScreen() const { return m_fullScreen.get(); }
     QToolBar* ToolBar(unsigned id) const;
+    const std::map<unsigned, QToolBar*>& ToolBars() const { return m_toolBars; }
+    CWorkspaceManager* Workspace() const { return m_workspace.get(); }
+    bool ReloadWorkspace() const { return m_reloadWorkspace; }
+    bool AutoSaveWorkspace() const { return m_autoSaveWorkspace; }
+    bool ConfirmClosedown() const { return m_confirmClosedown; }
+
+    // Workspace hooks: transient windows closed when a workspace is left, and
+    // the frame's and modules' settings read from and written to the
+    // current workspace.
+    void CloseWorkspaceWindows();
+    void LoadWorkspaceValues();
+    void SaveWorkspaceValues();
     const CModuleList& Modules() const { return m_modules; }
     geo::CGeomag* Geomag() const { return m_geomag.get(); }
     bool IsCreated() const { return m_created; }
@@ -126,6 +144,9 @@ private:
     void ToggleStatusBar();
     void ToggleSidePanel();
     bool RunClose(bool confirm);
+    void ExecuteCommand(unsigned id);
+    bool ReopenWorkspace();
+    void StoreClosingSettings();
 
     CFrameServices m_services;
     CCommandTable m_commands;
@@ -160,4 +181,8 @@ private:
     bool m_confirmClosedown = true;
     bool m_lowMemory = false;
     bool m_lowDisk = false;
+    bool m_reloadWorkspace = true;
+    bool m_autoSaveWorkspace = false;
+    std::unique_ptr<CFrameWorkspace> m_workspaceHooks;
+    std::unique_ptr<CWorkspaceManager> m_workspace;
 };

@@ -20,6 +20,10 @@ constexpr MenuEntry End() { return {MenuKind::EndPopup, 0, nullptr, nullptr, fal
 
 constexpr MenuEntry kFile[] = {
     I(57600, "&New...", "Ctrl+N"), I(57601, "&Open...", "Ctrl+O"), I(57604, "Save &As..."), Sep(),
+    Pop("Wor&kspace"), I(43008, "&Open..."), I(43009, "&Save"), I(43013, "Save &As..."), Sep(),
+    I(43031, "Recent Workspace 1"), I(43032, "Recent Workspace 2"), I(43033, "Recent Workspace 3"),
+    I(43034, "Recent Workspace 4"), I(43035, "Recent Workspace 5"), I(43036, "Recent Workspace 6"),
+    I(43037, "Recent Workspace 7"), I(43038, "Recent Workspace 8"), I(43039, "Recent Workspace 9"), End(), Sep(),
     I(2035, "&Print...", "Ctrl+P"), I(2204, "Print Pre&view"), I(2209, "P&rint Setup..."), Sep(),
     I(57665, "E&xit"),
 };

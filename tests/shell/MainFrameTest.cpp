@@ -9,7 +9,9 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include "app/Registry.h"
 #include "app/Timer.h"
+#include "app/WorkspaceManager.h"
 #include "app/ui/FullScreenMode.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/SidePanel.h"
@@ -285,6 +287,74 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
                                             "delete chartpoint",  "terminate charting", "delete charting"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(frame.MsgBar(), nullptr);
+}
+
+struct WorkspaceTest : MainFrameTest {
+    brine_test::TempFolder folder;
+    std::filesystem::path file = folder.Path() / "settings.conf";
+
+    CFrameServices WithStore(platform::CSettingsStore& store, std::vector<std::string> words = {})
+    {
+        auto s = Services();
+        s.settings = &store;
+        s.commandLine = std::move(words);
+        return s;
+    }
+};
+
+TEST_F(WorkspaceTest, SavedWorkspaceReopensUnlessTheCommandLineSaysNo)
+{
+    {
+        platform::CSettingsStore store(file);
+        CMainFrame frame(WithStore(store));
+        ASSERT_TRUE(frame.OnCreate());
+        EXPECT_TRUE(frame.ReloadWorkspace());
+        frame.ToolBar(59402)->hide();
+        frame.StatusBar()->hide();
+        frame.SetConfirmClosedown(false);
+        ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Bridge"));
+        frame.TearDown();
+    }
+    for (const bool suppressed : {false, true}) {
+        platform::CSettingsStore store(file);
+        ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+        CMainFrame frame(WithStore(store, suppressed ? std::vector<std::string>{"noworkspace"}
+                                                     : std::vector<std::string>{}));
+        ASSERT_TRUE(frame.OnCreate());
+        EXPECT_EQ(frame.ToolBar(59402)->isHidden(), !suppressed) << suppressed;
+        EXPECT_EQ(frame.StatusBar()->isHidden(), !suppressed) << suppressed;
+        EXPECT_EQ(frame.ConfirmClosedown(), suppressed) << suppressed;
+        EXPECT_FALSE(frame.ActiveSidePanel()->isHidden());
+        frame.TearDown();
+    }
+}
+
+TEST_F(WorkspaceTest, CloseStoresReloadWorkspaceAndARefusedReloadIsKept)
+{
+    {
+        platform::CSettingsStore store(file);
+        CMainFrame frame(WithStore(store));
+        ASSERT_TRUE(frame.OnCreate());
+        frame.Workspace()->SaveWorkspace("Passage");
+        frame.CloseWithoutConfirmation();
+    }
+    platform::CSettingsStore reread(file);
+    ASSERT_EQ(reread.Load(), platform::LoadStatus::Ok);
+    CRegistry registry(reread);
+    ASSERT_TRUE(registry.OpenKeyForWrite(CWorkspaceManager::DefaultRoot()));
+    bool reload = false;
+    EXPECT_TRUE(registry.ReadBool("ReloadWorkspace", reload));
+    EXPECT_TRUE(reload);
+    // Switched off, the saved workspace is not reopened.
+    registry.WriteBool("ReloadWorkspace", false);
+    registry.Close();
+    reread.Save();
+    platform::CSettingsStore store(file);
+    store.Load();
+    CMainFrame frame(WithStore(store));
+    ASSERT_TRUE(frame.OnCreate());
+    EXPECT_FALSE(frame.ReloadWorkspace());
+    EXPECT_EQ(frame.Workspace()->GetCurrentName(), CWorkspaceManager::kDefaultWorkspace);
 }
 
 }  // namespace

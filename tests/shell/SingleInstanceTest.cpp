@@ -7,6 +7,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QDateTime>
 #include <gtest/gtest.h>
@@ -92,6 +93,8 @@ TEST(SingleInstance, SecondStartOfTheProgramRaisesTheFirstWindow)
     env.insert("BRINE_INSTANCE_NAME", name);
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("BRINE_QUIT_AFTER_MS", "4000");
+    QTemporaryDir config;   // the programs keep their settings away from the user's
+    env.insert("XDG_CONFIG_HOME", config.path());
     QProcess first;
     first.setProcessEnvironment(env);
     first.start(ProgramPath());

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <time.h>
@@ -28,11 +29,13 @@ TEST(StartupTime, MainWindowShownWithinHalfASecond)
     const char* bin = std::getenv("BRINE_BIN_DIR");
     const QString program = QDir(bin ? bin : ".").filePath("brinevane");
     double best = 1e9;
+    QTemporaryDir config;
     for (int run = 0; run < 3; ++run) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("BRINE_STARTUP_TIMING", "1");
         env.insert("BRINE_QUIT_AFTER_MS", "300");
+        env.insert("XDG_CONFIG_HOME", config.path());
         env.insert("BRINE_INSTANCE_NAME", QString("brine-test-timing-%1-%2").arg(::getpid()).arg(run));
         QProcess p;
         p.setProcessEnvironment(env);

@@ -1,0 +1,122 @@
+#include "shell/FrameWorkspace.h"
+
+#include <QInputDialog>
+#include <QToolBar>
+
+#include "app/Registry.h"
+#include "app/ui/FullScreenMode.h"
+#include "app/ui/SidePanel.h"
+#include "app/ui/XStatusBar.h"
+#include "shell/MainFrame.h"
+
+namespace {
+
+std::string ValueText(const CWindowStateEntry& e, std::string_view name)
+{
+    for (const auto& [n, v] : e.values) {
+        if (n == name && v.type == static_cast<std::uint32_t>(platform::SettingType::String))
+            return v.data;
+    }
+    return {};
+}
+
+CWindowStateEntry BarEntry(const char* className, unsigned id, bool visible)
+{
+    CWindowStateEntry e;
+    e.className = className;
+    e.values.emplace_back("BarID", platform::SettingValue::FromString(std::to_string(id)));
+    e.values.emplace_back("Visible", platform::SettingValue::FromString(visible ? "True" : "False"));
+    return e;
+}
+
+}  // namespace
+
+void CFrameWorkspace::SuspendTimer(bool suspend)
+{
+    m_frame.SuspendTimer(suspend);
+}
+
+void CFrameWorkspace::CloseWorkspaceWindows()
+{
+    m_frame.CloseWorkspaceWindows();
+}
+
+bool CFrameWorkspace::IsFullScreen() const
+{
+    return m_frame.FullScreen() && m_frame.FullScreen()->IsActive();
+}
+
+void CFrameWorkspace::LoadWorkspaceState()
+{
+    m_frame.LoadWorkspaceValues();
+}
+
+void CFrameWorkspace::SaveWorkspaceState()
+{
+    m_frame.SaveWorkspaceValues();
+}
+
+std::vector<CWindowStateEntry> CFrameWorkspace::CaptureBarLayout()
+{
+    std::vector<CWindowStateEntry> bars;
+    for (const auto& [id, bar] : m_frame.ToolBars())
+        bars.push_back(BarEntry("CCustomToolBarEx", id, !bar->isHidden()));
+    if (CXStatusBar* status = m_frame.StatusBar())
+        bars.push_back(BarEntry("CXStatusBar", 0xE801, !status->isHidden()));
+    if (CSidePanel* panel = m_frame.ActiveSidePanel()) {
+        CWindowStateEntry e = BarEntry("CSidePanel", panel->BarId(), !panel->isHidden());
+        e.values.emplace_back("Right", platform::SettingValue::FromString(panel->IsRightAligned() ? "True" : "False"));
+        bars.push_back(std::move(e));
+    }
+    return bars;
+}
+
+void CFrameWorkspace::ApplyBarLayout(const std::vector<CWindowStateEntry>& bars)
+{
+    for (const CWindowStateEntry& e : bars) {
+        const bool visible = ValueText(e, "Visible") != "False";
+        const unsigned id = static_cast<unsigned>(std::strtoul(ValueText(e, "BarID").c_str(), nullptr, 10));
+        if (e.className == "CCustomToolBarEx") {
+            if (QToolBar* bar = m_frame.ToolBar(id))
+                bar->setVisible(visible);
+        } else if (e.className == "CXStatusBar") {
+            if (m_frame.StatusBar())
+                m_frame.StatusBar()->setVisible(visible);
+        } else if (e.className == "CSidePanel") {
+            if (CSidePanel* panel = m_frame.ActiveSidePanel()) {
+                panel->SetAlignment(ValueText(e, "Right") != "False");
+                panel->setVisible(visible);
+            }
+        }
+    }
+}
+
+void CFrameWorkspace::DestroyControlBar(unsigned id)
+{
+    if (QToolBar* bar = m_frame.ToolBar(id))
+        bar->hide();
+}
+
+std::optional<std::string> CFrameWorkspace::ChooseWorkspaceToOpen(const std::vector<std::string>& names)
+{
+    QStringList items;
+    for (const auto& n : names)
+        items << QString::fromStdString(n);
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(&m_frame, "Open Workspace", "Workspace:", items, 0, false, &ok);
+    if (!ok || chosen.isEmpty())
+        return std::nullopt;
+    return chosen.toStdString();
+}
+
+std::optional<std::string> CFrameWorkspace::ChooseWorkspaceSaveName(const std::vector<std::string>& names)
+{
+    bool ok = false;
+    const QString current = names.empty() ? QString() : QString::fromStdString(names.front());
+    const QString name =
+        QInputDialog::getText(&m_frame, "Save Workspace As", "Workspace name:", QLineEdit::Normal, current, &ok)
+            .trimmed();
+    if (!ok || name.isEmpty())
+        return std::nullopt;
+    return name.toStdString();
+}
