@@ -393,7 +393,7 @@ long CDBInterface::NextUniqueId()
     const std::string previous = SelectUniqueTag();
     long id = 1;
     if (m_table->Bottom() == 0)
-        id = long(Field("UNIQUE").AsDouble()) + 1;
+        id = Field("UNIQUE").AsLong() + 1;
     else
         ClearEngineError();
     SelectTag(previous);

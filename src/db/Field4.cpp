@@ -90,4 +90,9 @@ double Field4::AsDouble() const
     return m_field->AsDouble();
 }
 
-long Field4::AsLong() const { return long(std::llround(AsDouble())); }
+long Field4::AsLong() const
+{
+    const double d = AsDouble();
+    // Asterisks and damaged text read as 0; nothing out of range reaches the cast.
+    return std::isfinite(d) && std::fabs(d) < 2e9 ? long(std::llround(d)) : 0;
+}

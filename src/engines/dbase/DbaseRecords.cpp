@@ -246,9 +246,20 @@ int CDbaseTable::LoadRecord(int32_t recNo)
     return 0;
 }
 
+namespace {
+
+// A memo field's block number; 0 (no memo) for anything that is not one.
+uint32_t BlockNumber(std::string_view text)
+{
+    const double d = ParseNumber(text);
+    return d >= 1 && d < 4294967295.0 ? uint32_t(d) : 0;
+}
+
+}  // namespace
+
 std::string CDbaseTable::ReadMemo(std::string_view blockText) const
 {
-    const uint32_t block = uint32_t(ParseNumber(blockText));
+    const uint32_t block = BlockNumber(blockText);
     return ReadMemoText(m_memoFd, m_memoBlockSize, block);
 }
 
@@ -259,7 +270,7 @@ int CDbaseTable::WriteMemo(const std::string& text, std::string_view oldBlockTex
         return 0;
     if (m_memoFd < 0)
         return Fail(kErrMemo, 60);
-    const uint32_t old = uint32_t(ParseNumber(oldBlockText));
+    const uint32_t old = BlockNumber(oldBlockText);
     const uint32_t need = BlocksFor(text.size() + 2, m_memoBlockSize);
     // A new text that fits the old blocks reuses them; otherwise it goes to
     // the end of the file, and the old blocks wait for a memo compress.
@@ -375,7 +386,7 @@ int CDbaseTable::Refresh()
         return 0;
     // Another handle wrote: take the data file's records and counts afresh.
     const uint32_t count = uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
-    m_recCount = int32_t(count);
+    m_recCount = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
     if (int rc = LoadAll(); rc != 0)
         return rc;
     BuildIndexes();

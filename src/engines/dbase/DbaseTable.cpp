@@ -167,7 +167,7 @@ int CDbaseTable::LoadHeader()
     m_version = h.version;
     m_headerLength = h.headerLength;
     m_recordLength = h.recordLength;
-    m_recCount = int32_t(h.recordCount);
+    m_recCount = int32_t(std::min<uint32_t>(h.recordCount, 0x7FFFFFFF));  // LoadAll cuts it to the file
     m_counter = h.counter;
     m_fields.clear();
     int offset = 1;
@@ -192,7 +192,7 @@ int CDbaseTable::LoadAll()
     // short file only arises from outside damage and is read as far as it goes.
     const off_t size = ::lseek(m_fd, 0, SEEK_END);
     const off_t avail = size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0;
-    if (avail < m_recCount)
+    if (m_recCount < 0 || avail < m_recCount)
         m_recCount = int32_t(avail);
     m_data.resize(size_t(m_recCount) * m_recordLength);
     size_t done = 0;
