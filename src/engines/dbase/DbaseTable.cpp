@@ -18,12 +18,6 @@ namespace dbase {
 
 namespace {
 
-// Lock layout on the data file, far beyond any real data: the append lock at
-// the base, record n at base + n, the table lock over the whole run, and the
-// header lock (held only while the header is rewritten) just below the base.
-constexpr off_t kLockBase = 0x40000000;
-constexpr off_t kLockSpan = 0x3FFFFFFF;
-
 std::string Upper(std::string_view s)
 {
     std::string r(s);

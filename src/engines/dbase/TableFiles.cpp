@@ -34,6 +34,8 @@ uint32_t Get32(const unsigned char* p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+}  // namespace
+
 bool WriteAll(int fd, const void* data, size_t size, off_t at)
 {
     const char* p = static_cast<const char*>(data);
@@ -47,6 +49,8 @@ bool WriteAll(int fd, const void* data, size_t size, off_t at)
     }
     return true;
 }
+
+namespace {
 
 bool ReadAll(int fd, void* data, size_t size, off_t at)
 {

@@ -7,10 +7,19 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/types.h>
 #include <utility>
 #include <vector>
 
 namespace dbase {
+
+// Lock layout on the data file, far beyond any real data: the append lock at
+// the base, record n at base + n, the table lock over the whole run, and the
+// header lock (held only while the header is rewritten) just below the base.
+inline constexpr off_t kLockBase = 0x40000000;
+inline constexpr off_t kLockSpan = 0x3FFFFFFF;
+
+bool WriteAll(int fd, const void* data, size_t size, off_t at);
 
 struct DbfHeader {
     uint8_t version = 0x03;
