@@ -96,7 +96,7 @@ TEST(ChartPanel, ConversionsAndTheMeridian)
     EXPECT_FALSE(sub.PositionToPoint(invalid));
     // Just past 180 degrees from rounding becomes 180; further out stays.
     struct Row {
-        long x;
+        std::int32_t x;
         double lon;
     } rows[] = {{648000, 180.0}, {648004, 648005.8 / 3600}, {-648004, -180.0}, {-648008, -648006.2 / 3600}};
     for (const Row& r : rows) {

@@ -192,7 +192,7 @@ TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
     for (long y = 0; y <= long(height); y += 70)
         for (long x = 0; x <= long(width); x += 90) {
             const CSubPanel& sub = main.SubPanel(x < long(width) / 2 ? 0 : 1);
-            const auto position = sub.PointToPosition({x, y});
+            const auto position = sub.PointToPosition({std::int32_t(x), std::int32_t(y)});
             ASSERT_TRUE(position);
             // Against the projection the writer drew with, and back again.
             const auto [lat, lon] = hcrftool::PixelToLatLon(p, width, height, double(x), double(y));
