@@ -10,11 +10,17 @@
 
 #include "app/WaitStatus.h"
 #include "app/ui/Disclaimers.h"
+#include "app/ui/FileDlg.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/QtWaitHost.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
 #include "FakeClock.h"
+#include "TempFolder.h"
+
+#include <QComboBox>
+#include <QTreeWidget>
+#include <fstream>
 
 namespace {
 
@@ -178,6 +184,44 @@ TEST(Disclaimers, DecliningClearsTheFlagAcceptingLeavesIt)
     d2->accept();
     EXPECT_FALSE(declined);
     EXPECT_TRUE(accepted);
+}
+
+class ListDlg : public CFileDlg {
+public:
+    ListDlg() : m_list(new QTreeWidget(this)) { m_list->setColumnCount(2); }
+    QTreeWidget* FileList() const override { return m_list; }
+    int refills = 0;
+
+protected:
+    void RefillList() override { ++refills; }
+
+private:
+    QTreeWidget* m_list;
+};
+
+TEST(FileDlg, ListSelectsTheNamedFileAndFollowsTheFolder)
+{
+    App();
+    brine_test::TempFolder dir;
+    for (const char* f : {"Voyage.log", "bridge.log", "~Voyage.log", "other.txt"})
+        std::ofstream(dir.Path() / f) << "x";
+    ListDlg dlg;
+    dlg.Model().folder = dir.Path();
+    dlg.Model().name = "voyage";
+    dlg.Model().pattern = "log";
+    dlg.Model().extensions = {"log"};
+    QComboBox combo;
+    const QString patterns = dlg.FillTypeCombo("Log (*.log)\nAll files (*.*)", &combo);
+    EXPECT_EQ(patterns, "*.log");
+    EXPECT_EQ(combo.count(), 2);
+    EXPECT_EQ(dlg.FillFileList(patterns), 2);
+    ASSERT_NE(dlg.FileList()->currentItem(), nullptr);
+    EXPECT_EQ(dlg.FileList()->currentItem()->text(0), "Voyage");
+    std::filesystem::remove(dir.Path() / "bridge.log");
+    dlg.RefreshStep();   // step 1: the count changed
+    EXPECT_EQ(dlg.refills, 1);
+    dlg.RefreshStep();   // step 2: the gone file leaves the list
+    EXPECT_EQ(dlg.FileList()->topLevelItemCount(), 1);
 }
 
 }  // namespace
