@@ -112,8 +112,7 @@ int CDbaseTable::FlushRecord()
     char* stored = RecordAt(m_recNo);
     IndexRecord(m_recNo, stored, m_record.data());
     std::memcpy(stored, m_record.data(), m_recordLength);
-    m_firstDirty = m_firstDirty ? std::min(m_firstDirty, m_recNo) : m_recNo;
-    m_lastDirty = std::max(m_lastDirty, m_recNo);
+    m_dirty.insert(m_recNo);
     m_changed = false;
     return 0;
 }
@@ -124,7 +123,7 @@ int CDbaseTable::Flush()
         return Fail(kErrMissing, 70);
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    if (m_firstDirty == 0 && !m_headerDirty)
+    if (m_dirty.empty() && !m_headerDirty)
         return 0;
     if (LockHeader() != 0)
         return Fail(kErrLockRefused, 71);
@@ -133,9 +132,14 @@ int CDbaseTable::Flush()
     const bool read = ReadDbfHeader(m_fd, disk, unused);
     const bool stale = read && disk.counter != m_counter;
     bool ok = true;
-    if (m_firstDirty) {
-        const size_t from = size_t(m_firstDirty - 1) * m_recordLength;
-        const size_t to = size_t(m_lastDirty) * m_recordLength;
+    // Only the records this handle changed are written, in runs of
+    // neighbours: the others may be stale copies of another handle's work.
+    for (auto it = m_dirty.begin(); ok && it != m_dirty.end();) {
+        int32_t first = *it, last = *it;
+        for (++it; it != m_dirty.end() && *it == last + 1; ++it)
+            last = *it;
+        const size_t from = size_t(first - 1) * m_recordLength;
+        const size_t to = size_t(last) * m_recordLength;
         ok = WriteAll(m_fd, m_data.data() + from, to - from, m_headerLength + off_t(from));
     }
     uint32_t count = uint32_t(m_recCount);
@@ -151,7 +155,7 @@ int CDbaseTable::Flush()
     if (!ok)
         return Fail(kErrWrite, 72);
     m_counter = counter;
-    m_firstDirty = m_lastDirty = 0;
+    m_dirty.clear();
     m_headerDirty = false;
     m_countShrunk = false;
     if (stale) {
@@ -164,7 +168,7 @@ int CDbaseTable::Flush()
 
 int CDbaseTable::Refresh()
 {
-    if (m_fd < 0 || m_firstDirty || m_headerDirty || m_appending)
+    if (m_fd < 0 || !m_dirty.empty() || m_headerDirty || m_appending)
         return 0;
     unsigned char head[20];
     if (::pread(m_fd, head, sizeof head, 0) != ssize_t(sizeof head))
@@ -218,7 +222,7 @@ int CDbaseTable::Append()
     m_appending = false;
     m_changed = false;
     std::fill(m_pendingMemo.begin(), m_pendingMemo.end(), std::nullopt);
-    if (m_firstDirty || m_headerDirty) {
+    if (!m_dirty.empty() || m_headerDirty) {
         if (int rc = Flush(); rc != 0)
             return rc;
     }
@@ -232,8 +236,7 @@ int CDbaseTable::Append()
     m_data.insert(m_data.end(), m_record.begin(), m_record.end());
     m_recCount = recNo;
     IndexRecord(recNo, nullptr, RecordAt(recNo));
-    m_firstDirty = m_firstDirty ? m_firstDirty : recNo;
-    m_lastDirty = recNo;
+    m_dirty.insert(recNo);
     m_headerDirty = true;
     m_recNo = recNo;
     m_eof = m_bof = false;
@@ -328,55 +331,64 @@ int CDbaseTable::MemoCompress()
         return Fail(kErrLockRefused, 111);
     if (int rc = Flush(); rc != 0)
         return rc;
-    // The live memos go to a fresh file; the records then point into it.
-    const std::string tmp = m_dbtPath + ".tmp";
-    const size_t slash = m_path.find_last_of('/');
-    bool ok = WriteEmptyMemoFile(tmp, slash == std::string::npos ? m_path : m_path.substr(slash + 1));
-    const int fd = ok ? ::open(tmp.c_str(), O_RDWR | O_CLOEXEC) : -1;
-    ok = fd >= 0;
+    // Memos move down within the same file, lowest block first, each copied
+    // before its record is pointed at the copy; a memo whose new place would
+    // overlap its old one stays put. Whenever the work stops, every record
+    // points at a whole memo, and handles elsewhere keep using the same file.
+    struct Slot {
+        uint32_t block;
+        int32_t recNo;
+        int offset;
+    };
+    std::vector<Slot> slots;
+    for (int32_t r = 1; r <= m_recCount; ++r)
+        for (auto& f : m_fields)
+            if (f->Type() == 'M')
+                slots.push_back({BlockNumber(std::string_view(RecordAt(r) + f->m_offset, 10)), r, f->m_offset});
+    std::sort(slots.begin(), slots.end(), [](const Slot& a, const Slot& b) { return a.block < b.block; });
+    const bool older = m_version != 0x8B;
+    bool ok = true;
     uint32_t next = 1;
-    std::vector<char> data = m_data;
-    for (int32_t r = 1; ok && r <= m_recCount; ++r) {
-        char* rec = data.data() + size_t(r - 1) * m_recordLength;
-        for (auto& f : m_fields) {
-            if (f->Type() != 'M')
-                continue;
-            char* slot = rec + f->m_offset;
-            const std::string text = ReadMemo(std::string_view(slot, 10));
-            char buf[16];
-            if (text.empty()) {
-                std::memset(slot, ' ', 10);
-                continue;
+    for (const Slot& s : slots) {
+        char* field = RecordAt(s.recNo) + s.offset;
+        const std::string text = s.block ? ReadMemoText(m_memoFd, m_memoBlockSize, s.block) : std::string();
+        uint32_t target = 0;
+        if (!text.empty()) {
+            const uint32_t need = BlocksFor(text.size() + 2, m_memoBlockSize);
+            if (s.block < next || s.block - next < need) {
+                target = s.block;  // in place: already low, or the copy would overlap it
+                next = std::max(next, s.block + std::max(need, MemoBlocks(m_memoFd, m_memoBlockSize, s.block)));
+            } else {
+                target = next;
+                ok = WriteMemoText(m_memoFd, m_memoBlockSize, target, text, older);
+                next += need;
             }
-            ok = ok && WriteMemoText(fd, 512, next, text, m_version != 0x8B);
-            std::snprintf(buf, sizeof buf, "%10u", next);
-            std::memcpy(slot, buf, 10);
-            next += BlocksFor(text.size() + 2, 512);
         }
+        if (!ok)
+            break;
+        if (target == s.block && !(text.empty() && s.block))
+            continue;
+        char buf[16];
+        if (target)
+            std::snprintf(buf, sizeof buf, "%10u", target);
+        else
+            std::memset(buf, ' ', 10);
+        std::memcpy(field, buf, 10);
+        ok = WriteAll(m_fd, RecordAt(s.recNo), m_recordLength,
+                      m_headerLength + off_t(s.recNo - 1) * m_recordLength);
+        if (!ok)
+            break;
     }
-    ok = ok && WriteNextFreeBlock(fd, next) && ::fsync(fd) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (ok)
-        ok = ::rename(tmp.c_str(), m_dbtPath.c_str()) == 0;
-    int rc = 0;
-    if (!ok) {
-        ::unlink(tmp.c_str());
+    if (ok && LockHeader() == 0) {
+        ok = WriteNextFreeBlock(m_memoFd, next) && ::ftruncate(m_memoFd, off_t(next) * m_memoBlockSize) == 0;
+        UnlockHeader();
+    }
+    m_headerDirty = true;  // a new change counter tells other handles to reload
+    int rc = Flush();
+    if (!ok)
         rc = Fail(kErrWrite, 112);
-    } else {
-        ::close(m_memoFd);
-        m_memoFd = ::open(m_dbtPath.c_str(), O_RDWR | O_CLOEXEC);
-        m_memoBlockSize = 512;
-        m_data = std::move(data);
-        if (m_recCount > 0) {
-            m_firstDirty = 1;
-            m_lastDirty = m_recCount;
-        }
-        m_headerDirty = true;
-        rc = Flush();
-        if (m_recNo >= 1 && m_recNo <= m_recCount)
-            LoadRecord(m_recNo);
-    }
+    if (m_recNo >= 1 && m_recNo <= m_recCount && !m_changed)
+        LoadRecord(m_recNo);
     if (took)
         Unlock();
     return rc;

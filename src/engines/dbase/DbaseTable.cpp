@@ -196,7 +196,7 @@ int CDbaseTable::LoadAll()
             return Fail(kErrRead, 30);
         done += size_t(n);
     }
-    m_firstDirty = m_lastDirty = 0;
+    m_dirty.clear();
     m_headerDirty = false;
     return 0;
 }

@@ -216,8 +216,7 @@ private:
     std::vector<std::optional<std::string>> m_pendingMemo;  // per field
 
     // writes not yet on disk
-    int32_t m_firstDirty = 0;   // lowest record number written since the last flush
-    int32_t m_lastDirty = 0;
+    std::set<int32_t> m_dirty;  // records changed here since the last flush
     bool m_headerDirty = false;
     bool m_countShrunk = false;  // a pack made the file shorter
     bool m_indexDirty = false;  // the .mdx on disk lags the data

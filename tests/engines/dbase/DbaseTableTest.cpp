@@ -227,10 +227,14 @@ TEST(DbaseTable, PackKeepsLiveRecordsAndTheirMemos)
     t->Field("DATA")->Assign("");  // an emptied memo holds no block
     ASSERT_EQ(t->Flush(), 0);
     const auto before = std::filesystem::file_size(dir / "memos.dbt");
+    auto other = engine.Open(dir / "memos");  // a reader that stays open throughout
+    ASSERT_NE(other, nullptr);
     ASSERT_EQ(t->Pack(), 0);
     ASSERT_EQ(t->MemoCompress(), 0);
     EXPECT_LT(std::filesystem::file_size(dir / "memos.dbt"), before);
     ASSERT_EQ(t->Close(), 0);
+    ASSERT_EQ(other->Go(4), 0);
+    EXPECT_EQ(other->Field("DATA")->Text(), std::string(3600, 'g'));
 
     auto r = engine.Open(dir / "memos");
     ASSERT_NE(r, nullptr);
@@ -267,6 +271,36 @@ TEST(DbaseTable, AnotherHandleSeesFlushedAppendsAndChanges)
     ASSERT_EQ(b->Unlock(), 0);
     ASSERT_EQ(a->Go(1), 0);
     EXPECT_EQ(a->Field("DATA")->Text(), "changed");
+}
+
+TEST(DbaseTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
+{
+    CTempDir dir;
+    CDbaseEngine engine;
+    auto a = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+    ASSERT_NE(a, nullptr);
+    for (int i = 1; i <= 3; ++i)
+        AddMemo(*a, i, i, 0, "");
+    ASSERT_EQ(a->Unlock(), 0);
+    auto b = engine.Open(dir / "memos");
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(a->Go(1), 0);
+    // b changes record 2 while a holds an older copy of it.
+    ASSERT_EQ(b->Go(2), 0);
+    ASSERT_EQ(b->Field("TYPE")->Assign("222"), 0);
+    ASSERT_EQ(b->Unlock(), 0);
+    ASSERT_EQ(a->Field("TYPE")->Assign("111"), 0);
+    ASSERT_EQ(a->Skip(2), 0);
+    ASSERT_EQ(a->Field("TYPE")->Assign("333"), 0);
+    ASSERT_EQ(a->Unlock(), 0);
+    auto c = engine.Open(dir / "memos");
+    ASSERT_NE(c, nullptr);
+    std::string types;
+    for (int r = 1; r <= 3; ++r) {
+        ASSERT_EQ(c->Go(r), 0);
+        types += c->Field("TYPE")->Text();
+    }
+    EXPECT_EQ(types, "111222333");
 }
 
 // ------------------------------------------------------------------ processes
