@@ -40,12 +40,27 @@ public:
     }
 };
 
+// An exception escaping an event handler is dropped with its event and the
+// program carries on, without a message: it must never unwind through Qt.
+class CBrinevaneApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* e) override
+    {
+        try {
+            return QApplication::notify(receiver, e);
+        } catch (...) {
+            return false;
+        }
+    }
+};
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     ChooseOffscreenWhenHeadless();
-    QApplication qapp(argc, argv);
+    CBrinevaneApplication qapp(argc, argv);
     QApplication::setApplicationName("Brinevane");
     QApplication::setOrganizationName("Quorwick");
 

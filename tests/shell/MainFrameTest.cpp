@@ -20,6 +20,7 @@
 #include "FakeClock.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "platform/SettingsStore.h"
 
 using platform::PromptAnswer;
 using namespace std::chrono_literals;
@@ -187,6 +188,32 @@ TEST_F(MainFrameTest, BarCommandsToggleBarsAndFullScreenCollapsesTheMessageBar)
     frame.Commands().Execute(43107);
     frame.Commands().Execute(43107);
     EXPECT_TRUE(bar.IsSwitchedOff());
+}
+
+TEST_F(MainFrameTest, SwitchingPanelsKeepsSideAndVisibility)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    CSidePanel* first = frame.ActiveSidePanel();
+    auto* second = new CSidePanel(&frame);
+    ASSERT_TRUE(second->Create(2012, &frame));
+    auto* third = new CSidePanel(&frame);
+    ASSERT_TRUE(third->Create(2001, &frame));
+
+    first->SetAlignment(false);   // docked left, shown
+    frame.SetActiveSidePanel(second);
+    EXPECT_TRUE(first->isHidden());
+    EXPECT_FALSE(second->isHidden());
+    EXPECT_FALSE(second->IsRightAligned());
+    EXPECT_EQ(frame.dockWidgetArea(second), Qt::LeftDockWidgetArea);
+
+    // From a hidden panel the next one stays hidden, on the same side.
+    frame.Commands().Execute(32791);
+    EXPECT_TRUE(second->isHidden());
+    frame.SetActiveSidePanel(third);
+    EXPECT_TRUE(third->isHidden());
+    EXPECT_EQ(frame.dockWidgetArea(third), Qt::LeftDockWidgetArea);
+    EXPECT_EQ(frame.ActiveSidePanel(), third);
 }
 
 TEST_F(MainFrameTest, MessageBarShowsAndHidesWithItsMessages)
