@@ -213,6 +213,29 @@ bool CMainFrame::ReopenWorkspace()
     return true;
 }
 
+QToolBar* CMainFrame::CreateRangeBearingBar()
+{
+    if (m_rangeBearingBar)
+        return m_rangeBearingBar;
+    auto* bar = new QToolBar("Range & Bearing", this);
+    bar->setObjectName("ToolBar59403");
+    bar->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+    if (QAction* a = Action(615))
+        bar->addAction(a);
+    bar->move(m_ptRangeBearingBar);
+    bar->show();
+    m_rangeBearingBar = bar;
+    return bar;
+}
+
+void CMainFrame::CloseRangeBearingBar()
+{
+    if (!m_rangeBearingBar)
+        return;
+    m_ptRangeBearingBar = m_rangeBearingBar->pos();
+    delete m_rangeBearingBar.data();
+}
+
 void CMainFrame::CloseWorkspaceWindows()
 {
     if (m_fullScreen)
@@ -232,6 +255,11 @@ void CMainFrame::LoadWorkspaceValues()
             registry.ReadBool("ConfirmClosedown", m_confirmClosedown);
             registry.Close();
         }
+        std::pair<int, int> xy;
+        if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\RangeAndBearing") &&
+            registry.ReadIntPair("ScreenPoint", xy))
+            m_ptRangeBearingBar = QPoint(xy.first, xy.second);
+        registry.Close();
     }
     m_modules.LoadSettings();
 }
@@ -243,6 +271,10 @@ void CMainFrame::SaveWorkspaceValues()
         if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
             registry.WriteBool("AutoSaveWorkspace", m_autoSaveWorkspace);
             registry.WriteBool("ConfirmClosedown", m_confirmClosedown);
+            registry.Close();
+        }
+        if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\RangeAndBearing")) {
+            registry.WriteIntPair("ScreenPoint", {m_ptRangeBearingBar.x(), m_ptRangeBearingBar.y()});
             registry.Close();
         }
     }
@@ -607,6 +639,7 @@ bool CMainFrame::RunClose(bool confirm)
         if (m_msgBar)
             m_msgBar->LockUpdate(false);   // no refresh while things go
         m_created = false;
+        CloseRangeBearingBar();
         StoreClosingSettings();
         if (m_mdi) {
             app::CWaitStatus wait;

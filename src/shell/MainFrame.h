@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
+#include <QToolBar>
 #include <QTimer>
 
 #include <filesystem>
@@ -125,6 +126,14 @@ public:
     app::MsgHandle MemoryLowMessage() const { return m_hMsgMemoryLow; }
     app::MsgHandle DiskLowMessage() const { return m_hMsgDiskLow; }
     app::MsgHandle LargerScaleMessage() const { return m_hMsgLargerScale; }
+    // The floating "Range & Bearing" bar the chart view opens in range and
+    // bearing mode; it is kept out of the toolbar list and the workspace's
+    // bar layout, and its place is remembered.
+    QToolBar* CreateRangeBearingBar();
+    QToolBar* RangeBearingBar() const { return m_rangeBearingBar; }
+    QPoint RangeBearingBarPosition() const { return m_ptRangeBearingBar; }
+    void CloseRangeBearingBar();
+
     // The navigator's best-chart check switches the larger-scale message.
     void UpdateLargerScaleMessage(bool a, bool b, bool c);
 
@@ -181,6 +190,8 @@ private:
     bool m_confirmClosedown = true;
     bool m_lowMemory = false;
     bool m_lowDisk = false;
+    QPointer<QToolBar> m_rangeBearingBar;
+    QPoint m_ptRangeBearingBar{10, 10};
     bool m_reloadWorkspace = true;
     bool m_autoSaveWorkspace = false;
     std::unique_ptr<CFrameWorkspace> m_workspaceHooks;

@@ -216,6 +216,22 @@ TEST_F(MainFrameTest, SwitchingPanelsKeepsSideAndVisibility)
     EXPECT_EQ(frame.ActiveSidePanel(), third);
 }
 
+TEST_F(MainFrameTest, RangeBearingBarExistsOnceAndRemembersItsPlace)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    QToolBar* bar = frame.CreateRangeBearingBar();
+    EXPECT_EQ(frame.CreateRangeBearingBar(), bar);
+    EXPECT_EQ(bar->windowTitle(), "Range & Bearing");
+    EXPECT_EQ(frame.ToolBar(59403), nullptr);   // not one of the frame's toolbars
+    bar->move(300, 200);
+    frame.CloseRangeBearingBar();
+    EXPECT_EQ(frame.RangeBearingBar(), nullptr);
+    EXPECT_EQ(frame.RangeBearingBarPosition(), QPoint(300, 200));
+    frame.CloseRangeBearingBar();   // nothing left to close
+    EXPECT_EQ(frame.CreateRangeBearingBar()->pos(), QPoint(300, 200));
+}
+
 TEST_F(MainFrameTest, MessageBarShowsAndHidesWithItsMessages)
 {
     CMainFrame frame(Services());
