@@ -229,13 +229,18 @@ bool CDBInterface::CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to,
         for (auto& [src, dst] : pairs) {
             std::string text = src->Text();
             if (dst->Type() == 'N' || dst->Type() == 'F') {
-                // A number moves right-aligned into a field of another width.
+                // A number keeps its text (leading zeros too) when it fits the
+                // new width; otherwise it is written anew, never cut.
                 while (!text.empty() && text.front() == ' ')
                     text.erase(text.begin());
                 while (!text.empty() && text.back() == ' ')
                     text.pop_back();
-                if (int(text.size()) < dst->Width())
-                    text.insert(0, size_t(dst->Width()) - text.size(), ' ');
+                if (int(text.size()) > dst->Width()) {
+                    if (dst->AssignDouble(src->AsDouble(), dst->Width(), dst->Decimals()) != 0)
+                        return false;
+                    continue;
+                }
+                text.insert(0, size_t(dst->Width()) - text.size(), ' ');
             }
             if (dst->Assign(text) != 0)
                 return false;

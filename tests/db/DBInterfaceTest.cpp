@@ -217,7 +217,7 @@ TEST(DBInterface, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
     {
         dbase::CDbaseEngine& e = CDBInterface::SharedEngine();
         auto old = e.Create(dir / "points", {{"UNIQUE", 'N', 8, 0}, {"NOTE", 'M', 10, 0}, {"EXTRA", 'C', 5, 0},
-                                             {"NAME", 'C', 30, 0}, {"LAT", 'N', 12, 5}},
+                                             {"NAME", 'C', 30, 0}, {"LAT", 'N', 14, 7}},
                             {});
         ASSERT_NE(old, nullptr);
         for (int i = 1; i <= 3; ++i) {
@@ -226,7 +226,7 @@ TEST(DBInterface, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
             old->Field("NOTE")->Assign("note " + std::to_string(i));
             old->Field("EXTRA")->Assign("xx");
             old->Field("NAME")->Assign("name " + std::to_string(i));
-            old->Field("LAT")->AssignDouble(-i * 10.5);
+            old->Field("LAT")->AssignDouble(-i * 10.5 - 0.0000049);  // wider than F(10,5): rounded, not cut
             ASSERT_EQ(old->Append(), 0);
         }
         ASSERT_EQ(old->Go(2), 0);
@@ -250,6 +250,7 @@ TEST(DBInterface, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
     EXPECT_EQ(t.GetId(), 1);
     EXPECT_EQ(t.name, "name 1");
     EXPECT_DOUBLE_EQ(t.lat, -10.5);
+    EXPECT_EQ(t.Table()->Field("UNIQUE")->Text(), "00000001");
     EXPECT_EQ(t.note, "note 1");
     t.SelectTag("T_NAME");
     ASSERT_TRUE(t.Seek("name 3"));

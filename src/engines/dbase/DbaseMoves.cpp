@@ -252,24 +252,26 @@ int CDbaseTable::LockTest()
 {
     if (m_tableLocked)
         return 0;
-    if (int rc = LockRange(kLockBase, kLockSpan, false); rc != 0)
-        return rc;
-    // Release only what the test took: our own record and append locks stay.
-    UnlockRange(kLockBase, kLockSpan);
-    if (m_appendLocked)
-        LockRange(kLockBase, 1, false);
-    for (int32_t r : m_recordLocks)
-        LockRange(kLockBase + r, 1, false);
-    return 0;
+    if (m_fd < 0)
+        return Fail(kErrMissing, 142);
+    // Asks without taking: locks of this handle never conflict with themselves.
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kLockBase;
+    fl.l_len = kLockSpan;
+    if (::fcntl(m_fd, F_OFD_GETLK, &fl) != 0)
+        return Fail(kErrRead, 143);
+    return fl.l_type == F_UNLCK ? 0 : kLocked;
 }
 
 int CDbaseTable::LockRecord(int32_t recNo)
 {
-    if (m_tableLocked || std::find(m_recordLocks.begin(), m_recordLocks.end(), recNo) != m_recordLocks.end())
+    if (m_tableLocked || m_recordLocks.count(recNo))
         return 0;
     if (int rc = LockRange(kLockBase + recNo, 1, true); rc != 0)
         return rc;
-    m_recordLocks.push_back(recNo);
+    m_recordLocks.insert(recNo);
     return 0;
 }
 

@@ -257,7 +257,7 @@ int CDbaseTable::Delete()
         return Fail(kErrMissing, 90);
     if (m_readOnly)
         return Fail(kErrWrite, 91);
-    if (!m_tableLocked && std::find(m_recordLocks.begin(), m_recordLocks.end(), m_recNo) == m_recordLocks.end() &&
+    if (!m_tableLocked && !m_recordLocks.count(m_recNo) &&
         m_engine->lockEnforce && LockRecord(m_recNo) != 0)
         return Fail(kErrLockRefused, 92);
     m_record[0] = '*';

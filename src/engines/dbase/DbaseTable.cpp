@@ -287,7 +287,7 @@ int CDbaseField::Assign(std::string_view text)
         if (t.m_recNo < 1 || t.m_recNo > t.m_recCount)
             return t.Fail(kErrMissing, 41);
         if (t.m_engine->lockEnforce && !t.m_tableLocked &&
-            std::find(t.m_recordLocks.begin(), t.m_recordLocks.end(), t.m_recNo) == t.m_recordLocks.end()) {
+            !t.m_recordLocks.count(t.m_recNo)) {
             if (t.LockRecord(t.m_recNo) != 0)
                 return t.Fail(kErrLockRefused, 42);
         }

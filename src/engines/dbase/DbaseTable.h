@@ -223,7 +223,7 @@ private:
 
     bool m_tableLocked = false;
     bool m_appendLocked = false;
-    std::vector<int32_t> m_recordLocks;
+    std::set<int32_t> m_recordLocks;
     int m_memoBlockSize = 512;
 };
 
