@@ -74,6 +74,8 @@ int CDbaseTable::Skip(int32_t n)
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
+    if (m_recNo < 1 || m_recNo > m_recCount)
+        m_eof = true;  // the record is gone (a pack elsewhere): continue from the end
     if (m_eof) {
         if (n >= 0)
             return kEof;

@@ -303,6 +303,32 @@ TEST(DbaseTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
     EXPECT_EQ(types, "111222333");
 }
 
+TEST(DbaseTable, AHandleSurvivesAPackElsewhere)
+{
+    CTempDir dir;
+    CDbaseEngine engine;
+    auto a = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+    ASSERT_NE(a, nullptr);
+    for (int i = 1; i <= 4; ++i)
+        AddMemo(*a, i, i, 0, "m");
+    ASSERT_EQ(a->Unlock(), 0);
+    ASSERT_EQ(a->Go(4), 0);
+    auto b = engine.Open(dir / "memos");
+    ASSERT_NE(b, nullptr);
+    for (int r = 2; r <= 4; ++r) {
+        ASSERT_EQ(b->Go(r), 0);
+        ASSERT_EQ(b->Delete(), 0);
+    }
+    ASSERT_EQ(b->Pack(), 0);
+    ASSERT_EQ(b->Close(), 0);
+    EXPECT_EQ(a->RecordCount(), 1);
+    EXPECT_EQ(a->Skip(1), kEof);
+    EXPECT_EQ(a->Skip(-1), 0);
+    EXPECT_EQ(a->RecNo(), 1);
+    a->Select(a->Tag("T_ID_TYPE"));
+    EXPECT_EQ(a->Tag("T_ID_TYPE")->KeyCount(), 1u);
+}
+
 // ------------------------------------------------------------------ processes
 
 namespace {
