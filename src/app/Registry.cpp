@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/StringUtils.h"
+#include "platform/Ascii.h"
 
 using platform::SettingType;
 using platform::SettingValue;
@@ -13,18 +14,6 @@ namespace {
 constexpr std::string_view kTrue = "True";
 constexpr std::string_view kFalse = "False";
 constexpr std::array<std::string_view, 3> kPaletteNames = {"Day", "Dusk", "Night"};
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // Key paths built by callers may carry a trailing backslash (the workspace key
 // is joined with AddBackslash) or a doubled one; the store wants neither.
@@ -53,7 +42,7 @@ std::string JoinKey(std::string_view parent, std::string_view child)
 // True when `inner` is `outer` itself or lies anywhere below it.
 bool IsSameOrBelow(std::string_view inner, std::string_view outer)
 {
-    if (inner.size() < outer.size() || !EqualNoCase(inner.substr(0, outer.size()), outer))
+    if (inner.size() < outer.size() || !platform::EqualNoCaseAscii(inner.substr(0, outer.size()), outer))
         return false;
     return inner.size() == outer.size() || inner[outer.size()] == '\\';
 }
@@ -321,7 +310,7 @@ bool CRegistry::ReadBool(std::string_view name, bool& value) const
     std::string text;
     if (!ReadText(name, text))
         return false;
-    value = EqualNoCase(text, kTrue);
+    value = platform::EqualNoCaseAscii(text, kTrue);
     return true;
 }
 
@@ -377,8 +366,8 @@ bool FindInTree(const platform::CSettingsStore& store, const std::string& key, s
         if (!v || v->type != static_cast<std::uint32_t>(SettingType::String))
             continue;
         const bool match = text.empty()
-                               ? EqualNoCase(valueName, name)
-                               : EqualNoCase(v->data, text) && (name.empty() || EqualNoCase(valueName, name));
+                               ? platform::EqualNoCaseAscii(valueName, name)
+                               : platform::EqualNoCaseAscii(v->data, text) && (name.empty() || platform::EqualNoCaseAscii(valueName, name));
         if (match) {
             found = key;
             return true;

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace geo {
 
@@ -320,19 +321,37 @@ double SelectBearing(double lat1, double lon1, double lat2, double lon2, double 
 
 // ---------------------------------------------------------------- sailings
 
+namespace {
+
+struct LegEnds {
+    double lat1, lon1, lat2, lon2;
+};
+
+// The ends of a leg when there is one to work out. An end that is not a
+// finite position gives nothing with *valid false; the same place gives
+// nothing with *valid true, since only the coordinates count: a different
+// datum or altitude does not make a leg.
+std::optional<LegEnds> EndsOfLeg(const CPosition& from, const CPosition& to, bool* valid)
+{
+    const LegEnds e{from.GetLatitude(), from.GetLongitude(), to.GetLatitude(), to.GetLongitude()};
+    *valid = FiniteLatLon(e.lat1, e.lon1) && FiniteLatLon(e.lat2, e.lon2);
+    if (!*valid || (e.lat1 == e.lat2 && e.lon1 == e.lon2))
+        return std::nullopt;
+    return e;
+}
+
+}  // namespace
+
 bool RhumbRangeBearing(const CPosition& from, const CPosition& to, double* range,
                        double* bearing, bool crossMeridian180)
 {
     *range = 0.0;
     *bearing = 0.0;
-    const double lat1 = from.GetLatitude(), lon1 = from.GetLongitude();
-    const double lat2 = to.GetLatitude(), lon2 = to.GetLongitude();
-    if (!FiniteLatLon(lat1, lon1) || !FiniteLatLon(lat2, lon2))
-        return false;
-    // Same place: only the coordinates count, a different datum or altitude
-    // does not make a leg.
-    if (lat1 == lat2 && lon1 == lon2)
-        return true;
+    bool valid = false;
+    const auto ends = EndsOfLeg(from, to, &valid);
+    if (!ends)
+        return valid;
+    const auto [lat1, lon1, lat2, lon2] = *ends;
     const RhumbResult r = Rhumb(lat1, lon1, lat2, lon2, crossMeridian180);
     *range = r.range;
     *bearing = r.bearing;
@@ -450,12 +469,11 @@ bool GreatCircleRangeBearing(const CPosition& from, const CPosition& to, double*
 {
     *range = 0.0;
     *initialBearing = 0.0;
-    const double lat1 = from.GetLatitude(), lon1 = from.GetLongitude();
-    const double lat2 = to.GetLatitude(), lon2 = to.GetLongitude();
-    if (!FiniteLatLon(lat1, lon1) || !FiniteLatLon(lat2, lon2))
-        return false;
-    if (lat1 == lat2 && lon1 == lon2)
-        return true;
+    bool valid = false;
+    const auto ends = EndsOfLeg(from, to, &valid);
+    if (!ends)
+        return valid;
+    const auto [lat1, lon1, lat2, lon2] = *ends;
 
     double dLon = lon2 - lon1;
     const bool wrapped = WrapLongitudeDifference(&dLon);

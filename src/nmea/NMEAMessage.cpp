@@ -5,14 +5,14 @@
 #include <cmath>
 
 #include "nmea/NMEASentenceTable.h"
+#include "platform/Ascii.h"
 
 namespace nmea {
-namespace {
 
-char Upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+using platform::AsciiUpper;
+using platform::HexDigitValue;
+
+namespace {
 
 bool EndsField(char c)
 {
@@ -22,17 +22,6 @@ bool EndsField(char c)
 bool EndsData(char c)
 {
     return c == '*' || c == '\r' || c == '\n';
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -76,7 +65,7 @@ std::int32_t NmeaParseInt(std::string_view field)
     }
     long long value = 0;
     for (; pos < field.size(); ++pos) {
-        const int digit = HexDigit(field[pos]);
+        const int digit = HexDigitValue(field[pos]);
         if (digit < 0 || digit >= base)
             break;
         value = value * base + digit;
@@ -170,7 +159,7 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
             if (m_charsUsed < kCharSlots) {
                 auto& slot = m_chars[static_cast<std::size_t>(m_charsUsed++)];
                 slot.present = !field.empty();
-                slot.value = field.empty() ? '\0' : Upper(field.front());
+                slot.value = field.empty() ? '\0' : AsciiUpper(field.front());
             }
             break;
         case 'D':

@@ -1,27 +1,12 @@
 #include "nmea/NMEAMessageParser.h"
 
 #include "nmea/NMEASentenceTable.h"
+#include "platform/Ascii.h"
 
 namespace nmea {
-namespace {
 
-char Upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
+using platform::AsciiUpper;
+using platform::HexDigitValue;
 
 std::string_view NmeaLineResultText(NMEALineResult result)
 {
@@ -49,7 +34,7 @@ bool NmeaChecksumOk(std::string_view line)
     // and no digits at all read as 0.
     unsigned given = 0;
     for (std::size_t i = star + 1; i < line.size() && i <= star + 2; ++i) {
-        const int digit = HexDigit(line[i]);
+        const int digit = HexDigitValue(line[i]);
         if (digit < 0)
             break;
         given = given * 16 + static_cast<unsigned>(digit);
@@ -84,7 +69,7 @@ bool CNMEAMessageParser::ParseLine(std::string_view line)
 
 bool CNMEAMessageParser::Dispatch(std::string_view line)
 {
-    if (!line.empty() && Upper(line.front()) == 'P') {
+    if (!line.empty() && AsciiUpper(line.front()) == 'P') {
         m_lastResult = NMEALineResult::Proprietary;
         return true;
     }
@@ -92,7 +77,7 @@ bool CNMEAMessageParser::Dispatch(std::string_view line)
     std::array<char, 3> id{};
     const std::size_t idLength = std::min<std::size_t>(3, sentence.size());
     for (std::size_t i = 0; i < idLength; ++i)
-        id[i] = Upper(sentence[i]);
+        id[i] = AsciiUpper(sentence[i]);
     const int index = NmeaSentenceIndex(std::string_view(id.data(), idLength));
     if (index < 0) {
         m_lastResult = NMEALineResult::UnknownSentence;

@@ -224,9 +224,13 @@ std::optional<double> With(std::optional<double> v, std::optional<char> letter)
     return letter ? v : std::nullopt;
 }
 
-std::optional<char> CodeWith(std::optional<char> letter, std::optional<double> v)
+// A value and the letter that came with it: the letter is stored only when
+// the value is.
+void DoubleAndLetter(CPending& p, int valueItem, int letterItem, std::optional<double> v,
+                     std::optional<char> letter)
 {
-    return v ? letter : std::nullopt;
+    p.Double(valueItem, v);
+    p.Code(letterItem, v ? letter : std::nullopt);
 }
 
 void ParseDBT(CNMEAMessage& m)
@@ -251,18 +255,12 @@ void ParseMWD(CNMEAMessage& m)
 {
     m.Split("DCDCDCDC");
     CPending p(m, ValueStore::Wind);
-    const auto trueDirection = p.Angle(With(m.Number(1), m.Char(1)));
-    p.Double(item::WindAngle, trueDirection);
-    p.Code(item::WindReference, CodeWith(m.Char(1), trueDirection));
-    const auto magnetic = p.Angle(With(m.Number(2), m.Char(2)));
-    p.Double(item::WindDirectionMagnetic, magnetic);
-    p.Code(item::WindDirectionMagneticUnit, CodeWith(m.Char(2), magnetic));
-    const auto knots = p.NonNegative(With(m.Number(3), m.Char(3)));
-    p.Double(item::WindSpeed, knots);
-    p.Code(item::WindSpeedUnit, CodeWith(m.Char(3), knots));
-    const auto metres = p.NonNegative(With(m.Number(4), m.Char(4)));
-    p.Double(item::WindSpeedMs, metres);
-    p.Code(item::WindSpeedMsUnit, CodeWith(m.Char(4), metres));
+    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), m.Char(1))), m.Char(1));
+    DoubleAndLetter(p, item::WindDirectionMagnetic, item::WindDirectionMagneticUnit,
+                    p.Angle(With(m.Number(2), m.Char(2))), m.Char(2));
+    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit, p.NonNegative(With(m.Number(3), m.Char(3))), m.Char(3));
+    DoubleAndLetter(p, item::WindSpeedMs, item::WindSpeedMsUnit, p.NonNegative(With(m.Number(4), m.Char(4))),
+                    m.Char(4));
     // The sentence carries no status of its own; readers of the wind store
     // look at item 15, so it reads as good.
     p.Code(item::WindStatus, 'A');
@@ -273,12 +271,8 @@ void ParseMWV(CNMEAMessage& m)
 {
     m.Split("DCDCC");
     CPending p(m, ValueStore::Wind);
-    const auto angle = p.Angle(With(m.Number(1), m.Char(1)));
-    p.Double(item::WindAngle, angle);
-    p.Code(item::WindReference, CodeWith(m.Char(1), angle));
-    const auto speed = p.NonNegative(With(m.Number(2), m.Char(2)));
-    p.Double(item::WindSpeed, speed);
-    p.Code(item::WindSpeedUnit, CodeWith(m.Char(2), speed));
+    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), m.Char(1))), m.Char(1));
+    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit, p.NonNegative(With(m.Number(2), m.Char(2))), m.Char(2));
     p.Code(item::WindStatus, m.Char(3));
     p.Commit();
 }

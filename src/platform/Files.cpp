@@ -1,5 +1,7 @@
 #include "platform/Files.h"
 
+#include "platform/Ascii.h"
+
 #include <fcntl.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -19,15 +21,6 @@ namespace fs = std::filesystem;
 
 namespace platform {
 namespace {
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
-}
 
 bool Fail(std::string* error, std::string text)
 {
@@ -59,7 +52,7 @@ std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name
         if (ec)
             break;
         const std::string entry = it->path().filename().string();
-        if (EqualNoCase(entry, name) && (!best || entry < best->filename().string()))
+        if (EqualNoCaseAscii(entry, name) && (!best || entry < best->filename().string()))
             best = it->path();
     }
     return best;

@@ -1,5 +1,6 @@
 #include "platform/SettingsTree.h"
 
+#include "platform/Ascii.h"
 #include "platform/CodePage.h"
 
 #include <algorithm>
@@ -9,8 +10,6 @@
 
 namespace platform::settings {
 namespace {
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 constexpr std::string_view kEndMarker = "#end";
 constexpr char kHex[] = "0123456789abcdef";
@@ -55,17 +54,6 @@ void AppendEscaped(std::string& out, std::string_view s, Field field)
     }
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::string> Unescape(std::string_view s)
 {
     std::string out;
@@ -77,8 +65,8 @@ std::optional<std::string> Unescape(std::string_view s)
         }
         if (i + 2 >= s.size())
             return std::nullopt;
-        const int hi = HexDigit(s[i + 1]);
-        const int lo = HexDigit(s[i + 2]);
+        const int hi = HexDigitValue(s[i + 1]);
+        const int lo = HexDigitValue(s[i + 2]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         out += static_cast<char>(hi * 16 + lo);
@@ -103,8 +91,8 @@ std::optional<std::string> ParseHex(std::string_view s)
     std::string out;
     out.reserve(s.size() / 2);
     for (std::size_t i = 0; i < s.size(); i += 2) {
-        const int hi = HexDigit(s[i]);
-        const int lo = HexDigit(s[i + 1]);
+        const int hi = HexDigitValue(s[i]);
+        const int lo = HexDigitValue(s[i + 1]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         out += static_cast<char>(hi * 16 + lo);
@@ -200,7 +188,7 @@ std::optional<std::string> ParseValueData(std::string_view typeAndData, SettingV
 void AppendFolded(std::string& out, std::string_view name)
 {
     for (const char c : name)
-        out += Fold(c);
+        out += AsciiLower(c);
 }
 
 // One string per value, equal for every spelling of the same key and name.
@@ -220,8 +208,7 @@ std::string ValueId(const Change& change)
 
 bool SameName(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
+    return EqualNoCaseAscii(a, b);
 }
 
 std::vector<std::string_view> SplitKeyPath(std::string_view path)

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "TempFolder.h"
 #include "geo/Geomag.h"
 
 using geo::CGeomag;
@@ -43,20 +44,6 @@ struct FakeNotices : geo::CVariationNotices {
     void ShowUnavailable() override { ++unavailable; }
     void ShowOutOfDate() override { ++outOfDate; }
     void Clear() override { ++cleared; }
-};
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char name[] = "/tmp/brine-geomag-XXXXXX";
-        m_path = ::mkdtemp(name);
-    }
-    ~TempFolder() { std::filesystem::remove_all(m_path); }
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
 };
 
 // A model with only g(1,0), h(1,1) and the yearly change of h(1,1). At 0N 0E
@@ -142,7 +129,7 @@ TEST(Geomag, ModelFileOfTheCurrentEpoch)
 
 TEST(Geomag, ExtrapolatesFromTheFilesOwnEpoch)
 {
-    TempFolder folder;
+    brine_test::TempFolder folder;
     // h(1,1) grows by 500 nT a year from 0 in 2020. 1 January 2026 is 2026 +
     // 1/365 by the program's day count, so h(1,1) is 500 x (6 + 1/365) then;
     // carried forward from 2025 instead it would be a sixth of that.
@@ -157,7 +144,7 @@ TEST(Geomag, ExtrapolatesFromTheFilesOwnEpoch)
 
 TEST(Geomag, NoticesAndFailures)
 {
-    TempFolder folder;
+    brine_test::TempFolder folder;
     {   // No model file: unavailable, and the zero field has no declination.
         FakeNotices notices;
         CGeomag model(&notices, [] { return 2026; });
@@ -211,16 +198,9 @@ TEST(Geomag, PolesAndBadInputsGiveNumbers)
     EXPECT_EQ(model.GetVariation(year_month_day{year{2025}, month{2}, day{30}}, CPosition(0, 0)), 0.0);
 }
 
-TEST(Geomag, DecimalYear)
-{
-    EXPECT_DOUBLE_EQ(CGeomag::DecimalYear(2000, 3, 1), 2000 + 61.0 / 366.0);
-    EXPECT_DOUBLE_EQ(CGeomag::DecimalYear(1900, 3, 1), 1900 + 60.0 / 365.0);   // 1900 is no leap year
-    EXPECT_DOUBLE_EQ(CGeomag::DecimalYear(2000, 2, 1), 2000 + 32.0 / 365.0);   // before the leap day
-}
-
 TEST(Geomag, VariationText)
 {
-    TempFolder folder;
+    brine_test::TempFolder folder;
     const struct { double declination; const char* text; } rows[] = {
         {-3.5, " 3\u00B030.0'W"},
         {12.25, "12\u00B015.0'E"},

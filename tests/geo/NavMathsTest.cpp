@@ -18,6 +18,7 @@
 #include <GeographicLib/Rhumb.hpp>
 
 #include <cmath>
+#include <ostream>
 #include <random>
 
 #include "geo/NavMaths.h"
@@ -43,6 +44,10 @@ double BearingDiff(double a, double b)
 
 struct Pair {
     double lat1, lon1, lat2, lon2;
+    friend std::ostream& operator<<(std::ostream& out, const Pair& p)
+    {
+        return out << p.lat1 << "," << p.lon1 << " -> " << p.lat2 << "," << p.lon2;
+    }
 };
 
 // Random pairs in every quadrant, across the 180-degree meridian, along
@@ -97,12 +102,11 @@ TEST(NavMaths, RhumbAgreesWithGeographicLib)
         RefRhumb().Inverse(p.lat1, p.lon1, p.lat2, p.lon2, s12, azi);
         const double refRange = s12 / kMetresPerNm;
         const double rangeErr = std::fabs(range - refRange);
-        EXPECT_LE(rangeErr, 1e-4 + 1e-7 * refRange)
-            << p.lat1 << "," << p.lon1 << " -> " << p.lat2 << "," << p.lon2;
+        EXPECT_LE(rangeErr, 1e-4 + 1e-7 * refRange) << p;
         worstRange = std::max(worstRange, rangeErr);
         if (refRange > 1e-3) {
             const double bErr = BearingDiff(bearing, azi);
-            EXPECT_LE(bErr, 1e-6) << p.lat1 << "," << p.lon1 << " -> " << p.lat2 << "," << p.lon2;
+            EXPECT_LE(bErr, 1e-6) << p;
             worstBearing = std::max(worstBearing, bErr);
         }
     }
@@ -138,11 +142,9 @@ TEST(NavMaths, GreatCircleAgreesWithGeographicLib)
             if (arc >= band.maxArcDeg)
                 continue;
             // Legs under a mile are limited by the arc cosine's resolution instead.
-            EXPECT_LE(std::fabs(range - refRange), band.rangeRel * refRange + 1e-4)
-                << p.lat1 << "," << p.lon1 << " -> " << p.lat2 << "," << p.lon2;
+            EXPECT_LE(std::fabs(range - refRange), band.rangeRel * refRange + 1e-4) << p;
             if (refRange > 0.1 && std::fabs(p.lat1) < 89.0) {   // at the pole every bearing is south
-                EXPECT_LE(BearingDiff(bearing, azi1), band.bearingDeg)
-                    << p.lat1 << "," << p.lon1 << " -> " << p.lat2 << "," << p.lon2;
+                EXPECT_LE(BearingDiff(bearing, azi1), band.bearingDeg) << p;
             }
             break;
         }

@@ -48,17 +48,6 @@ TEST(Position, CopiesKeepTheValidFlag)
     EXPECT_FALSE(target.IsValid());
 }
 
-TEST(Position, EqualityCountsEveryField)
-{
-    const CPosition a(1.0, 2.0, 0.0, 0);
-    EXPECT_NE(a, CPosition(1.0, 2.0, 0.0, 1));
-    EXPECT_NE(a, CPosition(1.0, 2.0, 0.5, 0));
-    CPosition invalid = a;
-    invalid.Invalidate();
-    EXPECT_NE(a, invalid);
-    EXPECT_EQ(a, CPosition(1.0, 2.0, 0.0, 0));
-}
-
 TEST(Position, OffsetOutOfRangeLeavesThatAxis)
 {
     CPosition p(89.5, 179.5);

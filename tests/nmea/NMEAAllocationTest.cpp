@@ -5,12 +5,12 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "FakeClock.h"
+#include "NMEATestLines.h"
 #include "nmea/NMEAMessageParser.h"
 
 namespace {
@@ -44,14 +44,9 @@ namespace {
 TEST(Allocation, ParsingCapturesAllocatesNothingOnceWarm)
 {
     std::vector<std::string> lines;
-    const char* source = std::getenv("BRINE_SOURCE_DIR");
     for (int n = 1; n <= 8; ++n) {
-        const std::string path =
-            std::string(source != nullptr ? source : ".") + "/tests/data/nmea/capture-0" + std::to_string(n) + ".nmea";
-        std::ifstream in(path, std::ios::binary);
-        std::string line;
-        while (std::getline(in, line))
-            lines.push_back(line);
+        const auto capture = nmea_test::ReadLines(nmea_test::CaptureDir() + "capture-0" + std::to_string(n) + ".nmea");
+        lines.insert(lines.end(), capture.begin(), capture.end());
     }
     ASSERT_GT(lines.size(), 4000u);
 

@@ -28,36 +28,19 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "FakeClock.h"
+#include "NMEATestLines.h"
 #include "nmea/NMEAConvert.h"
 
 namespace item = nmea::item;
+using nmea_test::CaptureDir;
+using nmea_test::ReadLines;
 
 namespace {
-
-std::string CaptureDir()
-{
-    const char* source = std::getenv("BRINE_SOURCE_DIR");
-    return std::string(source != nullptr ? source : ".") + "/tests/data/nmea/";
-}
-
-std::vector<std::string> ReadLines(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        while (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 std::optional<double> JsonNumber(const std::string& json, const std::string& key)
 {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "nmea/NMEASentenceTable.h"
 
@@ -10,12 +11,18 @@ using nmea::CNMEAMessage;
 
 namespace {
 
+// Splits the fields after the sentence id by their one-letter types.
+void Split(CNMEAMessage& m, int sentence, std::string_view text, std::string_view types)
+{
+    m.SetSentence(sentence, text);
+    m.SetNextFieldNumber(2);
+    m.Split(types);
+}
+
 TEST(FieldSplitter, EmptyFieldsLeaveTheirSlotAbsent)
 {
     CNMEAMessage m;
-    m.SetSentence(nmea::sentence::DBT, "DBT,0036.4,f,,M,0006.0,F*2A\r\n");
-    m.SetNextFieldNumber(2);
-    m.Split("DCDCDC");
+    Split(m, nmea::sentence::DBT, "DBT,0036.4,f,,M,0006.0,F*2A\r\n", "DCDCDC");
     EXPECT_EQ(m.Number(1), 36.4);
     EXPECT_FALSE(m.Number(2).has_value());
     EXPECT_EQ(m.Number(3), 6.0);
@@ -37,9 +44,7 @@ TEST(FieldSplitter, NumbersMustConvertCompletely)
     };
     for (const Row& row : rows) {
         CNMEAMessage m;
-        m.SetSentence(nmea::sentence::HDM, std::string("HDM,") + row.field + ",M");
-        m.SetNextFieldNumber(2);
-        m.Split("D");
+        Split(m, nmea::sentence::HDM, std::string("HDM,") + row.field + ",M", "D");
         EXPECT_EQ(m.Number(1).has_value(), row.present) << row.field;
         if (row.present) {
             EXPECT_EQ(*m.Number(1), row.value) << row.field;
@@ -64,9 +69,7 @@ TEST(FieldSplitter, IntegersReadDecimalOrHexAndClamp)
 TEST(FieldSplitter, FieldsStopAtTheChecksum)
 {
     CNMEAMessage m;
-    m.SetSentence(nmea::sentence::GLL, "GLL,4916.45,N,12311.12,W*31\r\n");
-    m.SetNextFieldNumber(2);
-    m.Split("DCDCDS");
+    Split(m, nmea::sentence::GLL, "GLL,4916.45,N,12311.12,W*31\r\n", "DCDCDS");
     EXPECT_EQ(m.Number(2), 12311.12);
     EXPECT_FALSE(m.Number(3).has_value());
     EXPECT_FALSE(m.Text(1).has_value());
@@ -82,9 +85,7 @@ TEST(FieldSplitter, ExtraLettersAreCappedAtTheSlotsThatExist)
     std::string text = "APB";
     for (int i = 0; i < 40; ++i)
         text += ",A";
-    m.SetSentence(nmea::sentence::APB, text);
-    m.SetNextFieldNumber(2);
-    m.Split(std::string(30, 'C') + std::string(30, 'I') + "XYZ" + std::string(30, 'S'));
+    Split(m, nmea::sentence::APB, text, std::string(30, 'C') + std::string(30, 'I') + "XYZ" + std::string(30, 'S'));
     for (int k = 1; k <= CNMEAMessage::kCharSlots; ++k)
         EXPECT_EQ(m.Char(k), 'A');
     EXPECT_FALSE(m.Char(CNMEAMessage::kCharSlots + 1).has_value());
@@ -96,9 +97,7 @@ TEST(FieldSplitter, ExtraLettersAreCappedAtTheSlotsThatExist)
 TEST(FieldSplitter, ASecondSplitClearsSlotsTheFirstFilled)
 {
     CNMEAMessage m;
-    m.SetSentence(nmea::sentence::VTG, "VTG,1,T,2,M,3,N,4,K");
-    m.SetNextFieldNumber(2);
-    m.Split("DCDCDCDC");
+    Split(m, nmea::sentence::VTG, "VTG,1,T,2,M,3,N,4,K", "DCDCDCDC");
     m.SetNextFieldNumber(2);
     m.Split("D");
     EXPECT_EQ(m.Number(1), 1.0);

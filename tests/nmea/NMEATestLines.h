@@ -1,9 +1,12 @@
 #pragma once
-// Builds sentences with a correct checksum for the tests.
+// Sentences with a correct checksum, and the lines of the real captures.
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nmea_test {
 
@@ -15,6 +18,26 @@ inline std::string WithChecksum(std::string_view body)
     char digits[3];
     std::snprintf(digits, sizeof digits, "%02X", sum);
     return "$" + std::string(body) + "*" + digits;
+}
+
+inline std::string CaptureDir()
+{
+    const char* source = std::getenv("BRINE_SOURCE_DIR");
+    return std::string(source != nullptr ? source : ".") + "/tests/data/nmea/";
+}
+
+// The lines of a file without their line ends; none when it is missing.
+inline std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 }  // namespace nmea_test

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <algorithm>
 #include <optional>
-#include <random>
 
 #include <unistd.h>
 
@@ -73,18 +71,12 @@ TEST(CodePage, TablesAgreeWithPythonsCodecs)
     }
 }
 
-TEST(CodePage, EveryByteStringSurvivesARoundTrip)
+TEST(CodePage, EveryByteSurvivesARoundTrip)
 {
-    std::mt19937 random(7);
-    std::string bytes = AllBytes();
     for (const auto& page : kPages) {
-        EXPECT_EQ(page.encode(page.decode(bytes)), bytes) << page.name;
-        EXPECT_TRUE(IsValidUtf8(page.decode(bytes))) << page.name;
-        std::shuffle(bytes.begin(), bytes.end(), random);
-        EXPECT_EQ(page.encode(page.decode(bytes)), bytes) << page.name;
+        EXPECT_EQ(page.encode(page.decode(AllBytes())), AllBytes()) << page.name;
+        EXPECT_TRUE(IsValidUtf8(page.decode(AllBytes()))) << page.name;
     }
-    EXPECT_EQ(Cp1252ToUtf8("\x80\xe9\x81"), "€é\u0081");
-    EXPECT_EQ(Cp437ToUtf8("\xc9\xcd\xbb\xf8"), "╔═╗°");
 }
 
 // Malformed UTF-8 becomes one '?' per maximal bad piece and never swallows

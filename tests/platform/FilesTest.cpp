@@ -205,18 +205,8 @@ TEST_F(RangeLockTest, AnotherProcessSeesTheLockOnlyWhereRangesConflict)
     EXPECT_TRUE(OtherProcessCanLock(100, 50, LockKind::Exclusive));
 }
 
-TEST_F(RangeLockTest, SurvivesClosingAnotherDescriptorOfTheFile)
-{
-    CFileRangeLock lock;
-    ASSERT_TRUE(lock.TryLock(m_fd.Get(), 0, 10, LockKind::Exclusive));
-    {
-        // A process-owned lock would be dropped right here.
-        CFileDescriptor other(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
-        ASSERT_TRUE(other.IsOpen());
-    }
-    EXPECT_FALSE(OtherProcessCanLock(0, 10, LockKind::Shared));
-}
-
+// Locks belong to the open file, not to the process: two opens in one
+// process conflict, and closing one descriptor drops no other's lock.
 TEST_F(RangeLockTest, SeparateOpensInOneProcessConflictAndDestructorReleases)
 {
     CFileDescriptor second(::open(m_file.c_str(), O_RDWR | O_CLOEXEC));
@@ -229,7 +219,6 @@ TEST_F(RangeLockTest, SeparateOpensInOneProcessConflictAndDestructorReleases)
         EXPECT_FALSE(other.Held());
         EXPECT_TRUE(CFileRangeLock::WouldConflict(second.Get(), 0, 1, LockKind::Shared));
         EXPECT_FALSE(CFileRangeLock::WouldConflict(second.Get(), 10, 1, LockKind::Exclusive));
-
     }
     EXPECT_FALSE(CFileRangeLock::WouldConflict(second.Get(), 0, 10, LockKind::Exclusive));
 
@@ -264,25 +253,19 @@ TEST_F(RangeLockTest, LockWaitsUntilTheHolderLetsGo)
 
 TEST(MemoryStatus, ParsesMeminfoIn64Bits)
 {
-    const std::string big =
-        "MemTotal:       67108864 kB\nMemFree:         1000000 kB\nMemAvailable:   50331648 kB\n"
-        "Buffers:          2000 kB\nCached:          300000 kB\nSwapCached: 0 kB\n"
-        "SwapTotal:       8388608 kB\nSwapFree:        8388000 kB\nHugePages_Total:       0\n";
-    const auto status = ParseMemInfo(big);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(status->totalPhysBytes, 64ULL << 30);
-    EXPECT_EQ(status->availPhysBytes, 48ULL << 30);
-    EXPECT_EQ(status->totalSwapBytes, 8ULL << 30);
-    EXPECT_EQ(status->AvailableBytes(), (48ULL << 30) + 8388000ULL * 1024);
-
+    constexpr std::uint64_t kB = 1024, GiB = 1ULL << 30;
     const struct {
         const char* name;
         std::string text;
         std::optional<std::uint64_t> total, avail;
+        std::uint64_t swapTotal = 0, swapFree = 0;
     } cases[] = {
-        {"old kernel without MemAvailable", "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 20 kB\nCached: 30 kB\n", 1024000, 150 * 1024},
-        {"no swap lines, CRLF, tabs", "MemTotal:\t2048 kB\r\nMemAvailable:\t1024 kB\r\n", 2048 * 1024, 1024 * 1024},
-        {"no final newline", "MemAvailable: 1 kB\nMemTotal: 2 kB", 2048, 1024},
+        {"figures past 32 bits", "MemTotal:       67108864 kB\nMemFree:         1000000 kB\nMemAvailable:   50331648 kB\n"
+         "Cached: 300000 kB\nSwapTotal:       8388608 kB\nSwapFree:        8388000 kB\nHugePages_Total:       0\n",
+         64 * GiB, 48 * GiB, 8 * GiB, 8388000 * kB},
+        {"old kernel without MemAvailable", "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 20 kB\nCached: 30 kB\n", 1000 * kB, 150 * kB},
+        {"no swap lines, CRLF, tabs", "MemTotal:\t2048 kB\r\nMemAvailable:\t1024 kB\r\n", 2048 * kB, 1024 * kB},
+        {"no final newline", "MemAvailable: 1 kB\nMemTotal: 2 kB", 2 * kB, 1 * kB},
         {"missing MemTotal", "MemAvailable: 1 kB\n", std::nullopt, std::nullopt},
         {"figure not a number", "MemTotal: lots kB\n", std::nullopt, std::nullopt},
         {"unknown unit", "MemTotal: 12 MB\n", std::nullopt, std::nullopt},
@@ -294,37 +277,28 @@ TEST(MemoryStatus, ParsesMeminfoIn64Bits)
         ASSERT_EQ(parsed.has_value(), c.total.has_value()) << c.name;
         if (parsed) {
             EXPECT_EQ(parsed->totalPhysBytes, *c.total) << c.name;
-            EXPECT_EQ(parsed->availPhysBytes, *c.avail) << c.name;
-            EXPECT_EQ(parsed->freeSwapBytes, 0u) << c.name;
+            EXPECT_EQ(parsed->AvailableBytes(), *c.avail + c.swapFree) << c.name;
+            EXPECT_EQ(parsed->totalSwapBytes, c.swapTotal) << c.name;
         }
     }
 }
 
-TEST(MemoryStatus, ThisMachinesFiguresAreSane)
+// The live figures of this machine, its disk and this program's own folder.
+TEST(ThisMachine, FiguresAreSaneAndMissingPathsRefused)
 {
-    const auto status = ReadMemoryStatus();
-    ASSERT_TRUE(status);
-    EXPECT_GT(status->totalPhysBytes, 64ULL << 20);
-    EXPECT_LE(status->availPhysBytes, status->totalPhysBytes);
-    EXPECT_LE(status->freeSwapBytes, status->totalSwapBytes);
-    EXPECT_GE(status->AvailableBytes(), status->availPhysBytes);
-}
+    const auto memory = ReadMemoryStatus();
+    ASSERT_TRUE(memory);
+    EXPECT_GT(memory->totalPhysBytes, 64ULL << 20);
+    EXPECT_LE(memory->availPhysBytes, memory->totalPhysBytes);
 
-TEST(DiskSpace, FiguresAreSaneAndMissingPathsRefused)
-{
     brine_test::TempFolder dir;
     const auto space = GetDiskSpace(dir.Path());
     ASSERT_TRUE(space);
     EXPECT_GT(space->totalBytes, 0u);
     EXPECT_LE(space->freeBytes, space->totalBytes);
     EXPECT_FALSE(GetDiskSpace(dir / "no" / "such"));
-}
 
-TEST(ExecutableFolder, IsWhereThisTestProgramLives)
-{
-    const fs::path folder = ExecutableFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_TRUE(fs::exists(folder / "platform_FilesTest"));
+    EXPECT_TRUE(fs::exists(ExecutableFolder() / "platform_FilesTest"));
 }
 
 }  // namespace

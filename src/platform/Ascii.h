@@ -1,0 +1,39 @@
+#pragma once
+
+// ASCII-only character helpers shared by the settings store, file lookups and
+// the NMEA reader. They ignore the locale on purpose: names, keys and
+// sentences compare the same on every machine, and bytes above 0x7F are
+// never folded.
+
+#include <string_view>
+
+namespace platform {
+
+constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The value of a hexadecimal digit of either case, or -1 for any other byte.
+constexpr int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Equal but for the case of ASCII letters.
+constexpr bool EqualNoCaseAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace platform
