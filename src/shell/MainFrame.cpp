@@ -401,6 +401,8 @@ void CMainFrame::BuildMenus()
         }
         // Command states are current whenever a menu opens.
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateModuleCmdUI(true); });
+        if (top.buttonId == 0x80000000u + 73)
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
     }
 }
 
@@ -443,6 +445,34 @@ void CMainFrame::ExecuteCommand(unsigned id)
 {
     if (!m_tornDown)
         m_commands.Execute(id);
+}
+
+void CMainFrame::FillWindowList(QMenu* menu)
+{
+    // The open windows follow the Window menu's commands, numbered, the
+    // active one checked; rebuilt each time so titles are always current.
+    for (QAction* a : menu->actions()) {
+        if (a->property("windowEntry").toBool())
+            delete a;
+    }
+    const QList<QMdiSubWindow*> windows = m_mdi ? m_mdi->subWindowList() : QList<QMdiSubWindow*>();
+    if (windows.isEmpty())
+        return;
+    QAction* sep = menu->addSeparator();
+    sep->setProperty("windowEntry", true);
+    int n = 0;
+    for (QMdiSubWindow* w : windows) {
+        if (++n > 9)
+            break;
+        QAction* a = menu->addAction(QString("&%1 %2").arg(n).arg(w->windowTitle()));
+        a->setProperty("windowEntry", true);
+        a->setCheckable(true);
+        a->setChecked(w == m_mdi->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, w = QPointer<QMdiSubWindow>(w)] {
+            if (w)
+                m_mdi->setActiveSubWindow(w);
+        });
+    }
 }
 
 QAction* CMainFrame::Action(unsigned id) const

@@ -36,6 +36,7 @@ namespace platform { class CSettingsStore; }
 namespace geo { class CGeomag; }
 class CXStatusBar;
 class QMdiArea;
+class QMenu;
 class QToolBar;
 
 namespace platform {
@@ -144,6 +145,7 @@ private:
     bool Fail();
     void BuildMenus();
     void BuildToolBars();
+    void FillWindowList(QMenu* menu);
     void RegisterFrameCommands();
     void UpdateClockPane();
     void RunTimerJobs();

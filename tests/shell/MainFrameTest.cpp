@@ -12,6 +12,7 @@
 #include "app/Registry.h"
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
+#include "app/ui/DocumentEx.h"
 #include "app/ui/FullScreenMode.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/SidePanel.h"
@@ -230,6 +231,32 @@ TEST_F(MainFrameTest, RangeBearingBarExistsOnceAndRemembersItsPlace)
     EXPECT_EQ(frame.RangeBearingBarPosition(), QPoint(300, 200));
     frame.CloseRangeBearingBar();   // nothing left to close
     EXPECT_EQ(frame.CreateRangeBearingBar()->pos(), QPoint(300, 200));
+}
+
+TEST_F(MainFrameTest, WindowMenuListsTheOpenWindowsWithCurrentTitles)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    CDocumentEx doc;
+    QMdiSubWindow* log = frame.MdiArea()->addSubWindow(new QWidget);
+    QObject::connect(&doc, &CDocumentEx::titleChanged, log, &QWidget::setWindowTitle);
+    EXPECT_TRUE(doc.SetTitle("Log"));
+    EXPECT_FALSE(doc.SetTitle("Log"));   // the same title again changes nothing
+    log->show();
+    frame.MdiArea()->addSubWindow(new QWidget)->setWindowTitle("Route database");
+    frame.MdiArea()->subWindowList().back()->show();
+    frame.MdiArea()->setActiveSubWindow(log);
+    doc.SetTitle("Voyage log");
+    QMenu* window = frame.menuBar()->findChild<QMenu*>("Menu73");
+    ASSERT_NE(window, nullptr);
+    emit window->aboutToShow();
+    emit window->aboutToShow();   // rebuilt, not appended twice
+    QStringList entries;
+    for (QAction* a : window->actions()) {
+        if (a->property("windowEntry").toBool() && !a->isSeparator())
+            entries << a->text() + (a->isChecked() ? " *" : "");
+    }
+    EXPECT_EQ(entries, (QStringList{"&1 Voyage log *", "&2 Route database"}));
 }
 
 TEST_F(MainFrameTest, MessageBarShowsAndHidesWithItsMessages)

@@ -1,0 +1,22 @@
+#pragma once
+// Base of the list, report, log and sentence-dump documents. Its title is
+// what the document's windows and the Window menu show; setting the title it
+// already has changes nothing and tells nobody.
+
+#include <QObject>
+#include <QString>
+
+class CDocumentEx : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    const QString& GetTitle() const { return m_title; }
+    // True when the title changed (and titleChanged was sent).
+    bool SetTitle(const QString& title);
+
+signals:
+    void titleChanged(const QString& title);
+
+private:
+    QString m_title;
+};
