@@ -90,8 +90,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     m_waitCursor = std::make_unique<CQtWaitCursor>();
     app::CWaitStatus::SetCursorHost(m_waitCursor.get());
 
-    if (!app::RunStartupChecks(GatherSystemFacts(), *m_prompt))
+    if (!app::RunStartupChecks(GatherSystemFacts(), *m_prompt)) {
+        m_startFailed = true;
         return false;
+    }
 
     std::string line;
     for (const auto& a : arguments)
@@ -130,6 +132,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     m_frame = std::make_unique<CMainFrame>(std::move(services));
     if (!m_frame->OnCreate()) {
         m_prompt->Ask(kFailedApplication, "Brinevane", platform::PromptIcon::Stop, platform::PromptButtons::Ok);
+        m_startFailed = true;
         return false;
     }
     if (auto* prompt = dynamic_cast<CQtPrompt*>(m_prompt))

@@ -42,6 +42,10 @@ public:
     void OnIdle();
     int ExitInstance();
 
+    // True when start-up ended on a failed check or creation, as opposed to
+    // the user declining the disclaimer: the program's exit code tells them apart.
+    bool StartFailed() const { return m_startFailed; }
+
     const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
     std::filesystem::path GetSystemFolder() const;
     std::filesystem::path GetVideoFolder() const;
@@ -75,4 +79,5 @@ private:
     bool m_lowMemory = false;
     bool m_lowDisk = false;
     bool m_raisePending = false;
+    bool m_startFailed = false;
 };

@@ -71,13 +71,18 @@ int main(int argc, char* argv[])
     // BRINE_QUIT_AFTER_MS closes the main window after a delay: used by
     // scripted checks that start the program and expect a clean exit. A
     // disclaimer still waiting then is declined, which ends the program too.
+    // Every half second after that, a message box still waiting is closed
+    // too, so a scripted run never hangs on a question.
+    QTimer quitTimer;
     if (const char* ms = std::getenv("BRINE_QUIT_AFTER_MS")) {
-        QTimer::singleShot(std::atoi(ms), &theApp, [&theApp] {
+        QObject::connect(&quitTimer, &QTimer::timeout, &theApp, [&theApp, &quitTimer] {
+            quitTimer.setInterval(500);
             if (QWidget* modal = QApplication::activeModalWidget())
                 modal->close();
             if (CMainFrame* frame = theApp.MainFrame(); frame && frame->IsCreated())
                 frame->CloseWithoutConfirmation();
         });
+        quitTimer.start(std::atoi(ms));
     }
     CFirstPaintReporter paintReporter;
     if (std::getenv("BRINE_STARTUP_TIMING"))
@@ -87,6 +92,8 @@ int main(int argc, char* argv[])
     int rc = 0;
     if (theApp.InitInstance(args))
         rc = qapp.exec();
+    else if (theApp.StartFailed())
+        rc = 1;
     theApp.ExitInstance();
     return rc;
 }
