@@ -1,6 +1,7 @@
 // Folders, files, temporary files, drives and serial-port presence.
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
+#include "platform/Ascii.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -97,7 +98,8 @@ std::string UnescapeMountField(std::string_view s)
 {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1]))) {
+        const auto octal = [&](std::size_t k) { return s[k] >= '0' && s[k] <= '7'; };
+        if (s[i] == '\\' && i + 3 < s.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
             out += static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0'));
             i += 3;
         } else {
@@ -130,9 +132,9 @@ std::string UnescapeUdevName(std::string_view s)
 {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' && std::isxdigit(static_cast<unsigned char>(s[i + 2])) &&
-            std::isxdigit(static_cast<unsigned char>(s[i + 3]))) {
-            out += static_cast<char>(std::stoi(std::string(s.substr(i + 2, 2)), nullptr, 16));
+        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' && platform::HexDigitValue(s[i + 2]) >= 0 &&
+            platform::HexDigitValue(s[i + 3]) >= 0) {
+            out += static_cast<char>(platform::HexDigitValue(s[i + 2]) * 16 + platform::HexDigitValue(s[i + 3]));
             i += 3;
         } else {
             out += s[i];

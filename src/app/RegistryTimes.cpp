@@ -6,6 +6,23 @@
 // Times are kept in their own file so that modules storing no times do not
 // pull the date and time code in.
 
+namespace {
+
+// The stored form first; then what older settings or a hand edit hold (the
+// display form, or for a span a number of seconds). Text that reads as
+// neither leaves `out` alone.
+template <class T>
+bool StoredOrDisplayed(const std::string& text, T& out)
+{
+    T parsed;
+    if (!T::FromStorageText(text, parsed) && !parsed.Parse(text))
+        return false;
+    out = parsed;
+    return true;
+}
+
+}  // namespace
+
 bool CRegistry::WriteTimeSpan(std::string_view name, const CDateTimeSpanEx& span)
 {
     // The fixed form, not the locale's: settings outlive a change of locale.
@@ -15,15 +32,7 @@ bool CRegistry::WriteTimeSpan(std::string_view name, const CDateTimeSpanEx& span
 bool CRegistry::ReadTimeSpan(std::string_view name, CDateTimeSpanEx& span) const
 {
     std::string text;
-    if (!ReadText(name, text))
-        return false;
-    // The stored form first; then what older settings or a hand edit hold
-    // (the display form, or a number of seconds).
-    CDateTimeSpanEx parsed;
-    if (!CDateTimeSpanEx::FromStorageText(text, parsed) && !parsed.Parse(text))
-        return false;
-    span = parsed;
-    return true;
+    return ReadText(name, text) && StoredOrDisplayed(text, span);
 }
 
 bool CRegistry::WriteDateTime(std::string_view name, const CDateTimeEx& when)
@@ -36,11 +45,5 @@ bool CRegistry::WriteDateTime(std::string_view name, const CDateTimeEx& when)
 bool CRegistry::ReadDateTime(std::string_view name, CDateTimeEx& when) const
 {
     std::string text;
-    if (!ReadText(name, text))
-        return false;
-    CDateTimeEx parsed;
-    if (!CDateTimeEx::FromStorageText(text, parsed) && !parsed.Parse(text))
-        return false;
-    when = parsed;
-    return true;
+    return ReadText(name, text) && StoredOrDisplayed(text, when);
 }

@@ -75,9 +75,8 @@ std::string FormatDoubleTrimmed(double value)
 
 long StringToLong(std::string_view text)
 {
-    return ParseWith<long>(text, nullptr, [&](const char* s, char** end) {
-        return std::strtol(s, end, BaseOf(text));
-    });
+    bool badText = false;
+    return StringToLongChecked(text, badText);
 }
 
 int StringToInt(std::string_view text)
@@ -102,9 +101,8 @@ unsigned long StringToULong(std::string_view text, bool* badText)
 
 double StringToDouble(std::string_view text)
 {
-    return ParseWith<double>(text, nullptr, [](const char* s, char** end) {
-        return strtod_l(s, end, CLocale());
-    });
+    bool badText = false;
+    return StringToDoubleChecked(text, badText);
 }
 
 double StringToDoubleChecked(std::string_view text, bool& badText)

@@ -94,15 +94,3 @@ TEST(Module, TreeOfModulesKeepsSettingsUnderNestedKeysInFrameOrder)
                         "term Route", "term Route\\Plan", "term Chartpoint", "term Chart"}));
     EXPECT_EQ(frame.size(), 0u);
 }
-
-TEST(Module, BaseModuleSucceedsAndStoresNothing)
-{
-    Home home;
-    CModeModule plain(home);
-    EXPECT_TRUE(plain.Initialise() && plain.CheckAvailability() && plain.OnTimer());
-    plain.SaveSettings();
-    plain.LoadSettings();
-    EXPECT_TRUE(plain.Terminate());
-    EXPECT_FALSE(home.store.KeyExists("Software"));
-    EXPECT_EQ(plain.GetSettingsKey("OverlayProperties"), kWorkspace + "\\OverlayProperties");
-}

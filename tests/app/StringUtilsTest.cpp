@@ -204,23 +204,4 @@ TEST(StringUtils, NumberTextIgnoresTheUserLocale)
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
-TEST(StringUtils, StringTableAndErrorException)
-{
-    EXPECT_EQ(LoadResString(4242424), "");
-    SetResStrings({{36000, "Receiving NMEA Sentences via %1"}, {37001, "Network"}});
-    EXPECT_EQ(LoadResString(36000), "Receiving NMEA Sentences via %1");
-    SetResString(37001, "Net");
-    EXPECT_EQ(LoadResString(37001), "Net");
-
-    EXPECT_NO_THROW(ThrowIfTrue(0));
-    EXPECT_NO_THROW(ThrowIfNonZero(0));
-    EXPECT_THROW(ThrowIfTrue(2), bool);
-    EXPECT_THROW(ThrowIfNonZero(0x80000000u), bool);
-    try {
-        ThrowError();
-    } catch (bool b) {
-        EXPECT_TRUE(b);
-    }
-}
-
 }  // namespace

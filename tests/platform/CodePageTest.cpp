@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <optional>
+#include "PythonScript.h"
 
-#include <unistd.h>
+#include <optional>
 
 using namespace platform;
 
@@ -17,23 +16,6 @@ std::string AllBytes()
     for (int b = 0; b < 256; ++b)
         bytes += static_cast<char>(b);
     return bytes;
-}
-
-// Output of a Python program, or nothing when Python is not there.
-std::optional<std::string> Python(const std::string& program)
-{
-    const char* python = "/usr/bin/python3";
-    if (::access(python, X_OK) != 0)
-        return std::nullopt;
-    FILE* pipe = ::popen((std::string(python) + " -c '" + program + "'").c_str(), "r");
-    if (!pipe)
-        return std::nullopt;
-    std::string out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    return ::pclose(pipe) == 0 ? std::optional(out) : std::nullopt;
 }
 
 struct CodePage {
@@ -51,7 +33,7 @@ TEST(CodePage, TablesAgreeWithPythonsCodecs)
     for (const auto& page : kPages) {
         SCOPED_TRACE(page.name);
         const std::string codec = page.name;
-        const auto decoded = Python(
+        const auto decoded = brine_test::RunPython(
             "import sys; sys.stdout.buffer.write(\"\".join(bytes([b]).decode(\"" + codec +
             "\", errors=\"ignore\") or chr(b) for b in range(256)).encode())");
         if (!decoded)
@@ -61,8 +43,8 @@ TEST(CodePage, TablesAgreeWithPythonsCodecs)
         // Every character of the basic plane and a few beyond, one at a time.
         const std::string chars = "s = \"\".join(chr(c) for c in list(range(0xD800)) + "
                                   "list(range(0xE000, 0x10000)) + [0x10000, 0x1F600, 0x10FFFF]); ";
-        const auto text = Python("import sys; " + chars + "sys.stdout.buffer.write(s.encode())");
-        const auto encoded = Python(
+        const auto text = brine_test::RunPython("import sys; " + chars + "sys.stdout.buffer.write(s.encode())");
+        const auto encoded = brine_test::RunPython(
             "import sys; " + chars + "sys.stdout.buffer.write(\"\".join(c.encode(\"" + codec +
             "\", errors=\"replace\").decode(\"latin-1\") if c not in \"\\x81\\x8d\\x8f\\x90\\x9d\" or \"" +
             codec + "\" != \"cp1252\" else c for c in s).encode(\"latin-1\"))");
