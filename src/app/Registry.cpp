@@ -6,6 +6,7 @@
 #include "app/StringUtils.h"
 #include "platform/Ascii.h"
 
+using platform::EqualNoCaseAscii;
 using platform::SettingType;
 using platform::SettingValue;
 
@@ -42,7 +43,7 @@ std::string JoinKey(std::string_view parent, std::string_view child)
 // True when `inner` is `outer` itself or lies anywhere below it.
 bool IsSameOrBelow(std::string_view inner, std::string_view outer)
 {
-    if (inner.size() < outer.size() || !platform::EqualNoCaseAscii(inner.substr(0, outer.size()), outer))
+    if (inner.size() < outer.size() || !EqualNoCaseAscii(inner.substr(0, outer.size()), outer))
         return false;
     return inner.size() == outer.size() || inner[outer.size()] == '\\';
 }
@@ -310,7 +311,7 @@ bool CRegistry::ReadBool(std::string_view name, bool& value) const
     std::string text;
     if (!ReadText(name, text))
         return false;
-    value = platform::EqualNoCaseAscii(text, kTrue);
+    value = EqualNoCaseAscii(text, kTrue);
     return true;
 }
 
@@ -365,9 +366,8 @@ bool FindInTree(const platform::CSettingsStore& store, const std::string& key, s
         const std::optional<SettingValue> v = store.GetValue(key, valueName);
         if (!v || v->type != static_cast<std::uint32_t>(SettingType::String))
             continue;
-        const bool match = text.empty()
-                               ? platform::EqualNoCaseAscii(valueName, name)
-                               : platform::EqualNoCaseAscii(v->data, text) && (name.empty() || platform::EqualNoCaseAscii(valueName, name));
+        const bool nameMatches = name.empty() || EqualNoCaseAscii(valueName, name);
+        const bool match = text.empty() ? EqualNoCaseAscii(valueName, name) : EqualNoCaseAscii(v->data, text) && nameMatches;
         if (match) {
             found = key;
             return true;

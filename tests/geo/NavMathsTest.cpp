@@ -190,20 +190,19 @@ TEST(NavMaths, GreatCircleEdgeCases)
 
 TEST(NavMaths, RhumbEdgeCases)
 {
+    // Legs across the 180-degree meridian, along meridians and parallels are
+    // held against GeographicLib above; these are the choices it does not make.
     double range = 0, bearing = 0;
-    // Due east across the 180-degree meridian: two degrees of the equator.
-    RhumbRangeBearing(CPosition(0, 179), CPosition(0, -179), &range, &bearing, true);
-    EXPECT_EQ(bearing, 90.0);
-    EXPECT_NEAR(range, 120.22, 0.01);
+    // Told not to cross the 180-degree meridian, the leg goes the long way west.
     RhumbRangeBearing(CPosition(0, 179), CPosition(0, -179), &range, &bearing, false);
     EXPECT_EQ(bearing, 270.0);
+    double s12 = 0, azi = 0;
+    RefRhumb().Inverse(0, 179, 0, -179, s12, azi);   // the short way: 2 of the 358 degrees
+    EXPECT_NEAR(range, 179 * s12 / kMetresPerNm, 1e-3);
     // Exactly 180 degrees of longitude apart, heading south-east, not north-west.
     RhumbRangeBearing(CPosition(20, -90), CPosition(10, 90), &range, &bearing, true);
     EXPECT_GT(bearing, 90.0);
     EXPECT_LT(bearing, 180.0);
-    RhumbRangeBearing(CPosition(10, 5), CPosition(-10, 5), &range, &bearing, true);
-    EXPECT_EQ(bearing, 180.0);
-    EXPECT_NEAR(range, 2.0 * MeridianArc(10.0), 1e-9);
     // Same place under another datum: no leg.
     RhumbRangeBearing(CPosition(10, 5, 0, 1), CPosition(10, 5, 0, 2), &range, &bearing, true);
     EXPECT_EQ(range, 0.0);

@@ -27,7 +27,8 @@ double Microseconds(F&& f)
     for (int run = 0; run < 3 && best >= 100.0; ++run) {
         const auto start = std::chrono::steady_clock::now();
         f();
-        best = std::min(best, std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
     }
     return best;
 }

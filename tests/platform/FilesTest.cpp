@@ -260,10 +260,12 @@ TEST(MemoryStatus, ParsesMeminfoIn64Bits)
         std::optional<std::uint64_t> total, avail;
         std::uint64_t swapTotal = 0, swapFree = 0;
     } cases[] = {
-        {"figures past 32 bits", "MemTotal:       67108864 kB\nMemFree:         1000000 kB\nMemAvailable:   50331648 kB\n"
-         "Cached: 300000 kB\nSwapTotal:       8388608 kB\nSwapFree:        8388000 kB\nHugePages_Total:       0\n",
+        {"figures past 32 bits",
+         "MemTotal:       67108864 kB\nMemFree:         1000000 kB\nMemAvailable:   50331648 kB\n"
+         "SwapTotal:       8388608 kB\nSwapFree:        8388000 kB\nHugePages_Total:       0\n",
          64 * GiB, 48 * GiB, 8 * GiB, 8388000 * kB},
-        {"old kernel without MemAvailable", "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 20 kB\nCached: 30 kB\n", 1000 * kB, 150 * kB},
+        {"old kernel without MemAvailable", "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 20 kB\nCached: 30 kB\n",
+         1000 * kB, 150 * kB},
         {"no swap lines, CRLF, tabs", "MemTotal:\t2048 kB\r\nMemAvailable:\t1024 kB\r\n", 2048 * kB, 1024 * kB},
         {"no final newline", "MemAvailable: 1 kB\nMemTotal: 2 kB", 2 * kB, 1 * kB},
         {"missing MemTotal", "MemAvailable: 1 kB\n", std::nullopt, std::nullopt},
