@@ -277,26 +277,29 @@ void ParseMWV(CNMEAMessage& m)
     p.Commit();
 }
 
-void ParseVHW(CNMEAMessage& m)
+// VHW and VTG share a layout: a true and a magnetic direction, then the
+// speed in knots and in km/h, each followed by its unit letter.
+void ParseDirectionsAndSpeeds(CNMEAMessage& m, int trueItem, int magneticItem, int knotsItem, int kmhItem)
 {
     m.Split("DCDCDCDC");
     CPending p(m, ValueStore::GPS);
-    p.Double(item::HeadingTrue, p.Course(With(m.Number(1), m.Char(1))));
-    p.Double(item::HeadingMagnetic, p.Course(With(m.Number(2), m.Char(2))));
-    p.Double(item::SpeedThroughWaterKnots, p.NonNegative(With(m.Number(3), m.Char(3))));
-    p.Double(item::SpeedThroughWaterKmh, p.NonNegative(With(m.Number(4), m.Char(4))));
+    p.Double(trueItem, p.Course(With(m.Number(1), m.Char(1))));
+    p.Double(magneticItem, p.Course(With(m.Number(2), m.Char(2))));
+    p.Double(knotsItem, p.NonNegative(With(m.Number(3), m.Char(3))));
+    p.Double(kmhItem, p.NonNegative(With(m.Number(4), m.Char(4))));
     p.Commit();
+}
+
+void ParseVHW(CNMEAMessage& m)
+{
+    ParseDirectionsAndSpeeds(m, item::HeadingTrue, item::HeadingMagnetic, item::SpeedThroughWaterKnots,
+                             item::SpeedThroughWaterKmh);
 }
 
 void ParseVTG(CNMEAMessage& m)
 {
-    m.Split("DCDCDCDC");
-    CPending p(m, ValueStore::GPS);
-    p.Double(item::CourseOverGroundTrue, p.Course(With(m.Number(1), m.Char(1))));
-    p.Double(item::CourseOverGroundMagnetic, p.Course(With(m.Number(2), m.Char(2))));
-    p.Double(item::SpeedOverGroundKnots, p.NonNegative(With(m.Number(3), m.Char(3))));
-    p.Double(item::SpeedOverGroundKmh, p.NonNegative(With(m.Number(4), m.Char(4))));
-    p.Commit();
+    ParseDirectionsAndSpeeds(m, item::CourseOverGroundTrue, item::CourseOverGroundMagnetic, item::SpeedOverGroundKnots,
+                             item::SpeedOverGroundKmh);
 }
 
 // BOD and BWW: two bearings, true and magnetic; the waypoint ids are not kept.
