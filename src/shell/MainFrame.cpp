@@ -25,6 +25,9 @@
 #include "app/ui/FullScreenMode.h"
 #include "app/ui/InfoDialogs.h"
 #include "app/ui/MsgBarWnd.h"
+#include "app/ui/Document.h"
+#include "app/ui/ObjectIds.h"
+#include "app/ui/PostedMessagePump.h"
 #include "app/ui/QtWaitHost.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
@@ -77,6 +80,8 @@ CMainFrame::CMainFrame(CFrameServices services) : m_services(std::move(services)
     setWindowTitle("Brinevane");
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1024, 768);
+    m_pump = std::make_unique<CPostedMessagePump>(
+        m_posted, [this](const app::CPostedMessage& msg) { OnPostedMessage(msg); }, this);
 }
 
 CMainFrame::~CMainFrame()
@@ -554,6 +559,73 @@ void CMainFrame::UpdateLargerScaleMessage(bool a, bool b, bool c)
         m_msgBar->SetMessageActive(m_hMsgLargerScale, a && b && !c ? 1 : 0, true);
 }
 
+void CMainFrame::OnPostedMessage(const app::CPostedMessage& msg)
+{
+    if (m_tornDown)
+        return;
+    switch (msg.id) {
+    case app::kMsgChartpointChanged:
+        // The chartpoint panel shows the current chartpoint again once the
+        // chartpoint module is part of the program; nothing listens yet.
+        break;
+    case app::kMsgWaypointListChanged:
+        // Likewise the route module's waypoint list window.
+        break;
+    case app::kMsgChartWindowClosed:
+        OnChartWindowClosed(msg.wParam);
+        break;
+    case app::kMsgModelessSheet:
+        OnModelessSheetNotify(msg.wParam != 0, static_cast<std::uint64_t>(msg.lParam));
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::AddDocument(CDocument* doc)
+{
+    std::erase_if(m_documents, [](const QPointer<CDocument>& d) { return d.isNull(); });
+    if (doc && std::find(m_documents.begin(), m_documents.end(), doc) == m_documents.end())
+        m_documents.emplace_back(doc);
+}
+
+void CMainFrame::OnChartWindowClosed(std::uint64_t docId)
+{
+    // A chart window posts this for each close and print-preview close, so
+    // two can name the same document; only the first finds it open. An
+    // identity that names nothing (a document already gone) is ignored.
+    CDocument* doc = CObjectIds::Find<CDocument>(docId);
+    const auto it = std::find(m_documents.begin(), m_documents.end(), doc);
+    if (!doc || it == m_documents.end() || doc->IsClosed())
+        return;
+    m_documents.erase(it);
+    doc->OnCloseDocument();
+    // Bringing the next chart frame forward is the charting module's, which
+    // joins the frame with its own work.
+}
+
+void CMainFrame::OnModelessSheetNotify(bool add, std::uint64_t sheetId)
+{
+    // Destroyed sheets leave the list whether or not they said so; a sheet
+    // destroyed before its message arrived is never listed.
+    std::erase_if(m_listSheets, [](const QPointer<QWidget>& s) { return s.isNull(); });
+    QWidget* sheet = CObjectIds::Find<QWidget>(sheetId);
+    const auto it = std::find(m_listSheets.begin(), m_listSheets.end(), sheet);
+    if (!add && it != m_listSheets.end())
+        m_listSheets.erase(it);
+    else if (add && sheet && it == m_listSheets.end())
+        m_listSheets.emplace_back(sheet);
+}
+
+std::vector<QWidget*> CMainFrame::ModelessSheets()
+{
+    std::erase_if(m_listSheets, [](const QPointer<QWidget>& s) { return s.isNull(); });
+    std::vector<QWidget*> sheets;
+    for (const auto& s : m_listSheets)
+        sheets.push_back(s.data());
+    return sheets;
+}
+
 void CMainFrame::SetActiveSidePanel(CSidePanel* panel)
 {
     if (!panel)
@@ -699,6 +771,7 @@ void CMainFrame::TearDown()
         return;
     m_tornDown = true;
     m_timer.stop();
+    m_posted.Close();
     if (m_msgBar) {
         m_msgBar->LockUpdate(false);
         m_msgBar->RemoveMessage(m_hMsgLargerScale, false);

@@ -21,8 +21,11 @@
 #include "app/FrameTimer.h"
 #include "app/Module.h"
 #include "app/MsgBar.h"
+#include "app/PostedMessageQueue.h"
 
 class CAboutDlg;
+class CDocument;
+class CPostedMessagePump;
 class CFullScreenMode;
 class CMsgBarWnd;
 class CQtWaitStatusPane;
@@ -138,6 +141,14 @@ public:
     // The navigator's best-chart check switches the larger-scale message.
     void UpdateLargerScaleMessage(bool a, bool b, bool c);
 
+    // The frame's messages (0x501 to 0x504): any thread posts here, the frame
+    // handles them on its own thread.
+    app::CPostedMessageQueue& PostedMessages() { return m_posted; }
+    // Open documents the frame may be asked to close by identity.
+    void AddDocument(CDocument* doc);
+    // The modeless option sheets open now, each once, in the order they came.
+    std::vector<QWidget*> ModelessSheets();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
 
@@ -158,6 +169,9 @@ private:
     void ExecuteCommand(unsigned id);
     bool ReopenWorkspace();
     void StoreClosingSettings();
+    void OnPostedMessage(const app::CPostedMessage& msg);
+    void OnChartWindowClosed(std::uint64_t docId);
+    void OnModelessSheetNotify(bool add, std::uint64_t sheetId);
 
     CFrameServices m_services;
     CCommandTable m_commands;
@@ -198,4 +212,8 @@ private:
     bool m_autoSaveWorkspace = false;
     std::unique_ptr<CFrameWorkspace> m_workspaceHooks;
     std::unique_ptr<CWorkspaceManager> m_workspace;
+    std::vector<QPointer<CDocument>> m_documents;
+    std::vector<QPointer<QWidget>> m_listSheets;
+    app::CPostedMessageQueue m_posted;
+    std::unique_ptr<CPostedMessagePump> m_pump;   // after the queue: detaches before it goes
 };

@@ -7,12 +7,14 @@
 #include <QToolBar>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <thread>
 #include <gtest/gtest.h>
 
 #include "app/Registry.h"
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/DocumentEx.h"
+#include "app/ui/ObjectIds.h"
 #include "app/ui/FullScreenMode.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/SidePanel.h"
@@ -357,6 +359,79 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
                                             "delete chartpoint",  "terminate charting", "delete charting"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(frame.MsgBar(), nullptr);
+}
+
+// A document that counts how often it is really closed.
+class CountingDoc : public CDocumentEx {
+public:
+    explicit CountingDoc(int& closes) : m_closes(closes) {}
+    void OnCloseDocument() override
+    {
+        ++m_closes;
+        CDocumentEx::OnCloseDocument();
+    }
+
+private:
+    int& m_closes;
+};
+
+TEST_F(MainFrameTest, ChartWindowClosedClosesTheNamedDocumentOnce)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    int closesA = 0;
+    int closesB = 0;
+    QPointer<CDocument> a = new CountingDoc(closesA);
+    QPointer<CDocument> b = new CountingDoc(closesB);
+    frame.AddDocument(a);
+    frame.AddDocument(b);
+    const std::uint64_t idA = a->DocumentId();
+    // Posted from a worker: the frame wakes up and handles both on its thread.
+    std::thread([&] {
+        frame.PostedMessages().Post(app::kMsgChartWindowClosed, idA);
+        frame.PostedMessages().Post(app::kMsgChartWindowClosed, idA);
+        frame.PostedMessages().Post(app::kMsgChartWindowClosed, idA + 1000);   // names nothing
+    }).join();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::sendPostedEvents();   // delivery, then the deferred delete
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(closesA, 1);
+    EXPECT_TRUE(a.isNull());
+    EXPECT_EQ(closesB, 0);
+    // A document the frame was never given is not the frame's to close.
+    int closesC = 0;
+    CountingDoc c(closesC);
+    frame.PostedMessages().Post(app::kMsgChartWindowClosed, c.DocumentId());
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(closesC, 0);
+    // After tear-down nothing more is taken.
+    frame.TearDown();
+    EXPECT_FALSE(frame.PostedMessages().Post(app::kMsgChartWindowClosed, b->DocumentId()));
+    delete b.data();
+}
+
+TEST_F(MainFrameTest, ModelessSheetsAreListedOnceAndLeaveWhenDestroyed)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    auto* one = new QWidget(&frame);
+    auto* two = new QWidget(&frame);
+    auto* gone = new QWidget(&frame);
+    auto post = [&](QWidget* sheet, bool add) {
+        frame.PostedMessages().Post(app::kMsgModelessSheet, add ? 1 : 0, std::int64_t(CObjectIds::Of(sheet)));
+    };
+    post(one, true);
+    post(two, true);
+    post(one, true);
+    post(gone, true);
+    delete gone;   // destroyed before its message arrives
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(frame.ModelessSheets(), (std::vector<QWidget*>{one, two}));
+    post(one, false);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(frame.ModelessSheets(), (std::vector<QWidget*>{two}));
+    delete two;   // without saying so
+    EXPECT_TRUE(frame.ModelessSheets().empty());
 }
 
 struct WorkspaceTest : MainFrameTest {

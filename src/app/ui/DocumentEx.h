@@ -3,13 +3,14 @@
 // what the document's windows and the Window menu show; setting the title it
 // already has changes nothing and tells nobody.
 
-#include <QObject>
 #include <QString>
 
-class CDocumentEx : public QObject {
+#include "app/ui/Document.h"
+
+class CDocumentEx : public CDocument {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    using CDocument::CDocument;
     const QString& GetTitle() const { return m_title; }
     // True when the title changed (and titleChanged was sent).
     bool SetTitle(const QString& title);
