@@ -29,11 +29,46 @@ with open(ppm, "wb") as f:
     f.write(b"P6\n# test picture\n%d %d\n255\n" % (width, height))
     f.write(bytes(v for p in pixels for v in p))
 
-out = os.path.join(work, "chart")
-made = subprocess.run([hcrf, "make", "--out", out, "--image", ppm, "--name", "PY01",
-                       "--update", "1,0", "--insets", "1"], capture_output=True, text=True)
-assert made.returncode == 0, made.stderr
-chart = made.stdout.strip()
+
+# The same picture as an RGB PNG made here with zlib, its rows cycling through
+# the five PNG filters so the tool's reader undoes each of them.
+def paeth(a, b, c):
+    p = a + b - c
+    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+    return a if pa <= pb and pa <= pc else b if pb <= pc else c
+
+
+def chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", binascii.crc32(kind + body) & 0xFFFFFFFF)
+
+
+raw, prior = b"", bytes(width * 3)
+for y in range(height):
+    row = bytes(v for p in pixels[y * width:(y + 1) * width] for v in p)
+    kind = y % 5
+    out = bytearray([kind])
+    for i, v in enumerate(row):
+        a = row[i - 3] if i >= 3 else 0
+        b = prior[i]
+        c = prior[i - 3] if i >= 3 else 0
+        out.append((v - (0, a, b, (a + b) // 2, paeth(a, b, c))[kind]) & 0xFF)
+    raw += bytes(out)
+    prior = row
+png_in = os.path.join(work, "in.png")
+with open(png_in, "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+charts = {}
+for source, out in ((ppm, "chart"), (png_in, "chart-png")):
+    made = subprocess.run([hcrf, "make", "--out", os.path.join(work, out), "--image", source, "--name", "PY01",
+                           "--update", "1,0", "--insets", "1"], capture_output=True, text=True)
+    assert made.returncode == 0, made.stderr
+    charts[source] = made.stdout.strip()
+chart = charts[ppm]
+# Both pictures give the same chart, byte for byte.
+for ext in ("chr", "lor", "pal"):
+    assert open(chart[:-3] + ext, "rb").read() == open(charts[png_in][:-3] + ext, "rb").read(), ext
 
 png = os.path.join(work, "tile.png")
 dump = subprocess.run([hcrf, "dump", chart, "--tile", "1,1", "--png", png], capture_output=True, text=True)
@@ -42,11 +77,14 @@ lines = dump.stdout.splitlines()
 assert "high.tiles_decoded 6 failed 0" in lines, dump.stdout
 assert "update.tile 001000" in lines, dump.stdout
 
-# Stored check values against zlib over the same bytes.
-for ext in ("chr", "chi", "lor", "loi"):
+# Check values, stored and as the readers compute them, against zlib over the same bytes.
+for ext, line in (("lor", "low.raster_bytes"), ("loi", "low.index_bytes"), ("chr", "high.raster_bytes"),
+                  ("chi", "high.index_bytes")):
     data = open(chart[:-3] + ext, "rb").read()
-    stored = struct.unpack("<I", data[-4:])[0]
-    assert binascii.crc32(data[:-4]) & 0xFFFFFFFF == stored, ext
+    crc = binascii.crc32(data[:-4]) & 0xFFFFFFFF
+    assert struct.unpack("<I", data[-4:])[0] == crc, ext
+    words = next(l for l in lines if l.startswith(line + " ")).split()
+    assert int(words[words.index("computed_crc") + 1], 16) == crc, (ext, words)
 
 # The PNG: chunk check values, then the tile's colours against the picture.
 blob = open(png, "rb").read()

@@ -112,25 +112,20 @@ int DumpChart(const std::filesystem::path& chartFile, const DumpOptions& options
 
     CTileRaster low, high;
     const auto lor = SiblingFile(chartFile, "lor");
-    if (!low.Load(lor, IndexFileOf(lor), gi.lowTilesAcross, gi.lowTilesDown, &error)) {
-        out << "error: low-resolution raster: " << error << "\n";
-        status = 1;
-    } else {
-        out << "low.raster_bytes " << low.Data().size() << " stored_crc " << Hex(low.ExpectedRasterCheck())
-            << " computed_crc " << Hex(Crc32(low.Data())) << "\nlow.index_bytes " << low.Index().size()
-            << " stored_crc " << Hex(low.ExpectedIndexCheck()) << " computed_crc " << Hex(Crc32(low.Index())) << "\n";
-        DumpIndex(out, "low", low.Index(), low.TilesAcross(), options.tiles);
-        status |= DecodeAll(out, "low", low, lowTable);
-    }
-    if (!high.Load(chartFile, IndexFileOf(chartFile), gi.highTilesAcross, gi.highTilesDown, &error)) {
-        out << "error: high-resolution raster: " << error << "\n";
-        status = 1;
-    } else {
-        out << "high.raster_bytes " << high.Data().size() << " stored_crc " << Hex(high.ExpectedRasterCheck())
-            << " computed_crc " << Hex(Crc32(high.Data())) << "\nhigh.index_bytes " << high.Index().size()
-            << " stored_crc " << Hex(high.ExpectedIndexCheck()) << " computed_crc " << Hex(Crc32(high.Index())) << "\n";
-        DumpIndex(out, "high", high.Index(), high.TilesAcross(), options.tiles);
-        status |= DecodeAll(out, "high", high, highTable);
+    for (const auto& [name, raster, file, table, across, down] :
+         {std::tuple{"low", &low, lor, &lowTable, unsigned(gi.lowTilesAcross), unsigned(gi.lowTilesDown)},
+          std::tuple{"high", &high, chartFile, &highTable, unsigned(gi.highTilesAcross), unsigned(gi.highTilesDown)}}) {
+        if (!raster->Load(file, IndexFileOf(file), across, down, &error)) {
+            out << "error: " << name << "-resolution raster: " << error << "\n";
+            status = 1;
+            continue;
+        }
+        out << name << ".raster_bytes " << raster->Data().size() << " stored_crc " << Hex(raster->ExpectedRasterCheck())
+            << " computed_crc " << Hex(Crc32(raster->Data())) << "\n" << name << ".index_bytes " << raster->Index().size()
+            << " stored_crc " << Hex(raster->ExpectedIndexCheck()) << " computed_crc " << Hex(Crc32(raster->Index()))
+            << "\n";
+        DumpIndex(out, name, raster->Index(), raster->TilesAcross(), options.tiles);
+        status |= DecodeAll(out, name, *raster, *table);
     }
     const auto upi = ReadWholeFile(SiblingFile(chartFile, "upi"));
     const auto upr = ReadWholeFile(SiblingFile(chartFile, "upr"));

@@ -1,11 +1,11 @@
 #include "charts/hcrf/HCRFFields.h"
 
-#include <algorithm>
+#include "platform/Files.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <limits>
-#include <system_error>
 
 namespace charts::hcrf {
 
@@ -105,34 +105,16 @@ std::optional<Bytes> ReadWholeFile(const std::filesystem::path& path)
     return bytes;
 }
 
-namespace {
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-}  // namespace
-
 std::filesystem::path SiblingFile(const std::filesystem::path& chartPath, std::string_view extension)
 {
-    std::filesystem::path exact = chartPath;
-    exact.replace_extension(std::string(".") + std::string(extension));
-    std::error_code ec;
-    if (std::filesystem::exists(exact, ec))
-        return exact;
+    std::filesystem::path path = chartPath;
+    path.replace_extension(std::string(".") + std::string(extension));
     // Files copied from discs often carry upper-case names; the chart's files
     // are looked up without case as the system compares them.
     const std::filesystem::path folder = chartPath.has_parent_path() ? chartPath.parent_path() : ".";
-    const std::string wanted = exact.filename().string();
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        if (EqualNoCase(entry.path().filename().string(), wanted))
-            return entry.path();
-    }
-    return exact;
+    if (const auto found = platform::FindNoCase(folder, path.filename().string()))
+        path.replace_filename(found->filename());
+    return path;
 }
 
 std::filesystem::path IndexFileOf(const std::filesystem::path& rasterPath)

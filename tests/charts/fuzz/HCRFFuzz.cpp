@@ -26,10 +26,8 @@ CodeTable EveryOperation()
     for (unsigned c = 0; c < 256; ++c) {
         std::uint8_t* e = t.data() + c * kCodeEntrySize;
         e[0] = std::uint8_t(c % 9);   // 0 and 8 are invalid
-        e[1] = std::uint8_t(c);
-        e[2] = std::uint8_t(c * 7);
-        e[3] = std::uint8_t(c * 13);
-        e[4] = std::uint8_t(c * 3);
+        for (unsigned k = 1; k < kCodeEntrySize; ++k)
+            e[k] = std::uint8_t(c * (2 * k + 1));
     }
     return t;
 }
