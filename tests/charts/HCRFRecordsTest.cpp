@@ -244,17 +244,26 @@ TEST(ChartPanel, ConversionsAndTheMeridian)
 
 TEST(ChartPanel, MissingNumbersDisableOnlyWhatTheyName)
 {
+    // "Datums.txt" sits beside the program, in the folder the tests run in.
+    const char* bin = std::getenv("BRINE_BIN_DIR");
+    ASSERT_TRUE(geo::CDatumInfo::LoadTable(bin ? bin : "."));
+    // An unknown datum code counts as WGS 84 when the chart's own blocks shift to it.
+    const std::string unknown = FirstRecord(1, "1", "0000060", "0000120", "XYZ");
     const struct {
         const char* name;
         std::string subPanel;
         bool toPoint, toPosition, polynomialShift, shiftValues;
+        const char* datum;
     } cases[] = {
-        {"everything", SubPanel(FirstRecord(1)), true, true, true, true},
-        {"no block 1", SubPanel(FirstRecord(1), kBlank), false, true, true, true},
-        {"no block 2", SubPanel(FirstRecord(1), kToPixels, kBlank), true, false, true, true},
-        {"no block 4", SubPanel(FirstRecord(1), kToPixels, ToPositions(), kToPixels, kBlank), true, true, false, true},
-        {"latitude shift 9999999", SubPanel(FirstRecord(1, "1", "9999999")), true, true, true, false},
-        {"longitude shift 9999999", SubPanel(FirstRecord(1, "1", "0000001", "9999999")), true, true, true, false},
+        {"everything", SubPanel(FirstRecord(1)), true, true, true, true, "WGS 84"},
+        {"unknown datum", SubPanel(unknown), true, true, true, true, "WGS 84"},
+        {"no block 1", SubPanel(FirstRecord(1), kBlank), false, true, true, true, "WGS 84"},
+        {"no block 2", SubPanel(FirstRecord(1), kToPixels, kBlank), true, false, true, true, "WGS 84"},
+        {"no block 4, unknown datum", SubPanel(unknown, kToPixels, ToPositions(), kToPixels, kBlank), true, true, false,
+         true, "Unknown"},
+        {"latitude shift 9999999", SubPanel(FirstRecord(1, "1", "9999999")), true, true, true, false, "WGS 84"},
+        {"longitude shift 9999999", SubPanel(FirstRecord(1, "1", "0000001", "9999999")), true, true, true, false,
+         "WGS 84"},
     };
     for (const auto& c : cases) {
         CPanel panel;
@@ -272,6 +281,12 @@ TEST(ChartPanel, MissingNumbersDisableOnlyWhatTheyName)
         }
         if (c.shiftValues) {
             EXPECT_EQ(std::pair(*sub.LatitudeShift(), *sub.LongitudeShift()), std::pair(1.0, 2.0)) << c.name;
+        }
+        // Positions from chart points and the outline carry the chart's datum.
+        EXPECT_EQ(geo::CDatumInfo::GetName(sub.DatumIndex()), c.datum) << c.name;
+        EXPECT_EQ(sub.Outline().front().GetDatum(), sub.DatumIndex()) << c.name;
+        if (c.toPosition) {
+            EXPECT_EQ(sub.PointToPosition({3600, 3600})->GetDatum(), sub.DatumIndex()) << c.name;
         }
     }
     // Unit digits beyond 1-5 name no unit.
@@ -301,31 +316,4 @@ TEST(ChartPanel, PanelFileStructure)
     EXPECT_FALSE(panel.ContainsPoint({0, 0}));
     EXPECT_TRUE(ParsePanel(panel, SubPanel(FirstRecord(0))));   // a count of 0 loads nothing
     EXPECT_EQ(panel.SubPanelCount(), 0u);
-}
-
-TEST(ChartPanel, DatumRows)
-{
-    // "Datums.txt" sits beside the program, in the folder the tests run in.
-    const char* bin = std::getenv("BRINE_BIN_DIR");
-    ASSERT_TRUE(geo::CDatumInfo::LoadTable(bin ? bin : "."));
-    const struct {
-        const char* code;
-        bool polynomialShift;
-        const char* name;
-    } cases[] = {
-        {"WGD", false, "WGS 84"},
-        {"OGB", true, "OSGB 36"},
-        {"XYZ", true, "WGS 84"},   // unknown, but shifted to WGS 84 by the chart's own blocks
-        {"XYZ", false, "Unknown"},
-    };
-    for (const auto& c : cases) {
-        CPanel panel;
-        const std::string& b3 = c.polynomialShift ? kToPixels : kBlank;
-        ASSERT_TRUE(ParsePanel(panel, SubPanel(FirstRecord(1, "1", "0", "0", c.code), kToPixels, ToPositions(), b3, b3)));
-        const CSubPanel& sub = panel.SubPanel(0);
-        EXPECT_EQ(geo::CDatumInfo::GetName(sub.DatumIndex()), c.name) << c.code;
-        // Positions from chart points carry the chart's datum.
-        EXPECT_EQ(sub.PointToPosition({3600, 3600})->GetDatum(), sub.DatumIndex()) << c.code;
-        EXPECT_EQ(sub.Outline().front().GetDatum(), sub.DatumIndex()) << c.code;
-    }
 }
