@@ -4,18 +4,12 @@
 
 #include <vector>
 
+#include "../support/FakeClock.h"
+
 using namespace std::chrono_literals;
+using brine_test::FakeClock;
 
 namespace {
-
-class FakeClock : public platform::CClock {
-public:
-    std::chrono::steady_clock::time_point mono{std::chrono::hours(1000)};
-    std::chrono::system_clock::time_point wall{std::chrono::sys_days{std::chrono::year{2026} / 6 / 1}};
-    std::chrono::steady_clock::time_point Monotonic() const override { return mono; }
-    std::chrono::system_clock::time_point UtcNow() const override { return wall; }
-    void Advance(std::chrono::seconds s) { mono += s; wall += s; }
-};
 
 class FakeSound : public app::CAlertSound {
 public:
@@ -225,8 +219,8 @@ TEST_F(MsgBarTest, SoundPlaysAtFirstTickThenEveryInterval)
     EXPECT_EQ(sound.played.size(), 2u);
     // The schedule runs on the monotonic clock: a wall clock set back a day
     // neither silences nor repeats the alarm.
-    clock.wall -= std::chrono::hours(24);
-    clock.mono += 1s;
+    clock.JumpUtc(-24h);
+    clock.Advance(1s);
     bar.OnTimer();
     EXPECT_EQ(sound.played.size(), 2u);
     // A sound that cannot be played beeps instead, on the same schedule.

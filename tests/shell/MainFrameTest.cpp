@@ -168,15 +168,12 @@ TEST_F(MainFrameTest, BarCommandsToggleBarsAndFullScreenCollapsesTheMessageBar)
 {
     CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
-    QToolBar* arpa = frame.ToolBar(59402);
-    frame.Commands().Execute(59402);
-    EXPECT_TRUE(arpa->isHidden());
-    frame.Commands().Execute(59402);
-    EXPECT_FALSE(arpa->isHidden());
-    frame.Commands().Execute(59393);
-    EXPECT_TRUE(frame.StatusBar()->isHidden());
-    frame.Commands().Execute(59393);
-    EXPECT_FALSE(frame.StatusBar()->isHidden());
+    for (auto [id, bar] : {std::pair<unsigned, QWidget*>{59402, frame.ToolBar(59402)}, {59393, frame.StatusBar()}}) {
+        frame.Commands().Execute(id);
+        EXPECT_TRUE(bar->isHidden()) << id;
+        frame.Commands().Execute(id);
+        EXPECT_FALSE(bar->isHidden()) << id;
+    }
     frame.Commands().Execute(32791);
     EXPECT_TRUE(frame.ActiveSidePanel()->isHidden());
 
@@ -261,18 +258,6 @@ TEST_F(MainFrameTest, WindowMenuListsTheOpenWindowsWithCurrentTitles)
     EXPECT_EQ(entries, (QStringList{"&1 Voyage log *", "&2 Route database"}));
 }
 
-TEST_F(MainFrameTest, MessageBarShowsAndHidesWithItsMessages)
-{
-    CMainFrame frame(Services());
-    ASSERT_TRUE(frame.OnCreate());
-    frame.UpdateLargerScaleMessage(true, true, false);
-    EXPECT_FALSE(frame.MsgBarWnd()->isHidden());
-    App().processEvents();   // the queued layout pass
-    EXPECT_EQ(frame.MsgBarWnd()->DisplayedText(), "Larger scale RNC available for vessel position");
-    frame.UpdateLargerScaleMessage(true, true, true);
-    EXPECT_TRUE(frame.MsgBarWnd()->isHidden());
-}
-
 TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
 {
     CMainFrame frame(Services());
@@ -284,6 +269,7 @@ TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
     frame.OnTimer();
     EXPECT_TRUE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));
     EXPECT_FALSE(frame.MsgBar()->IsMessageActive(frame.MemoryLowMessage()));
+    EXPECT_FALSE(frame.MsgBarWnd()->isHidden());
     // The flags are looked at every 10 s, not every pass.
     frame.SetResourceFlags(false, false);
     clock.Advance(9500ms);
@@ -292,6 +278,7 @@ TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
     clock.Advance(500ms);
     frame.OnTimer();
     EXPECT_FALSE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));
+    EXPECT_TRUE(frame.MsgBarWnd()->isHidden());
 }
 
 TEST_F(MainFrameTest, DeclinedDisclaimerEndsStartUpWithTheTimerStill)
@@ -362,52 +349,39 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
 }
 
 // A document that counts how often it is really closed.
-class CountingDoc : public CDocumentEx {
-public:
-    explicit CountingDoc(int& closes) : m_closes(closes) {}
+struct CountingDoc : CDocumentEx {
+    int* closes;
+    explicit CountingDoc(int* count) : closes(count) {}
     void OnCloseDocument() override
     {
-        ++m_closes;
+        ++*closes;
         CDocumentEx::OnCloseDocument();
     }
-
-private:
-    int& m_closes;
 };
 
 TEST_F(MainFrameTest, ChartWindowClosedClosesTheNamedDocumentOnce)
 {
     CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
-    int closesA = 0;
-    int closesB = 0;
-    QPointer<CDocument> a = new CountingDoc(closesA);
-    QPointer<CDocument> b = new CountingDoc(closesB);
+    int closesA = 0, others = 0;
+    auto* a = new CountingDoc(&closesA);
+    CountingDoc b(&others), stranger(&others);   // b stays open; the frame was never given stranger
     frame.AddDocument(a);
-    frame.AddDocument(b);
-    const std::uint64_t idA = a->DocumentId();
-    // Posted from a worker: the frame wakes up and handles both on its thread.
+    frame.AddDocument(&b);
+    QPointer<CDocument> watchA = a;
+    const std::uint64_t ids[] = {a->DocumentId(), a->DocumentId(), a->DocumentId() + 1000, stranger.DocumentId()};
+    // Posted from a worker: the frame wakes up and handles them on its own thread.
     std::thread([&] {
-        frame.PostedMessages().Post(app::kMsgChartWindowClosed, idA);
-        frame.PostedMessages().Post(app::kMsgChartWindowClosed, idA);
-        frame.PostedMessages().Post(app::kMsgChartWindowClosed, idA + 1000);   // names nothing
+        for (std::uint64_t id : ids)
+            frame.PostedMessages().Post(app::kMsgChartWindowClosed, id);
     }).join();
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::sendPostedEvents();   // delivery, then the deferred delete
+    QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(closesA, 1);
-    EXPECT_TRUE(a.isNull());
-    EXPECT_EQ(closesB, 0);
-    // A document the frame was never given is not the frame's to close.
-    int closesC = 0;
-    CountingDoc c(closesC);
-    frame.PostedMessages().Post(app::kMsgChartWindowClosed, c.DocumentId());
-    QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(closesC, 0);
-    // After tear-down nothing more is taken.
-    frame.TearDown();
-    EXPECT_FALSE(frame.PostedMessages().Post(app::kMsgChartWindowClosed, b->DocumentId()));
-    delete b.data();
+    EXPECT_TRUE(watchA.isNull());
+    EXPECT_EQ(others, 0);
+    frame.TearDown();   // nothing is taken after tear-down
+    EXPECT_FALSE(frame.PostedMessages().Post(app::kMsgChartWindowClosed, b.DocumentId()));
 }
 
 TEST_F(MainFrameTest, ModelessSheetsAreListedOnceAndLeaveWhenDestroyed)

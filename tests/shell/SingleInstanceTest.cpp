@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QDateTime>
@@ -35,42 +34,6 @@ QString ProgramPath()
 {
     const char* bin = std::getenv("BRINE_BIN_DIR");
     return QDir(bin ? bin : ".").filePath("brinevane");
-}
-
-// Run by the test below in a second process: the second start of the same name.
-TEST(SingleInstanceChild, SecondStartEnds)
-{
-    const QByteArray name = qgetenv("BRINE_SI_CHILD");
-    if (name.isEmpty())
-        GTEST_SKIP() << "only run as the second process";
-    App();
-    CSingleInstance second{QString::fromUtf8(name)};
-    EXPECT_FALSE(second.Acquire());
-    EXPECT_FALSE(second.IsPrimary());
-}
-
-TEST(SingleInstance, SecondProcessEndsAndRaisesTheFirst)
-{
-    App();
-    const QString name = UniqueName("pair");
-    CSingleInstance first{name};
-    ASSERT_TRUE(first.Acquire());
-    QSignalSpy raised(&first, &CSingleInstance::raiseRequested);
-
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("BRINE_SI_CHILD", name);
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=SingleInstanceChild.SecondStartEnds"});
-    ASSERT_TRUE(child.waitForStarted(5000));
-    QElapsedTimer t;
-    t.start();
-    while (child.state() != QProcess::NotRunning && t.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
-    EXPECT_TRUE(raised.count() == 1 || raised.wait(5000));
-    EXPECT_EQ(raised.count(), 1);
 }
 
 TEST(SingleInstance, SocketLeftByACrashedProgramIsReplaced)
@@ -122,7 +85,8 @@ TEST(SingleInstance, SecondStartOfTheProgramRaisesTheFirstWindow)
     ASSERT_TRUE(first.waitForFinished(20000));
     EXPECT_EQ(first.exitCode(), 0);
     const QString log = QString::fromUtf8(first.readAllStandardError());
-    EXPECT_TRUE(log.contains("another start asked this window to come to the front")) << log.toStdString();
+    // Once: the probe above connected without asking.
+    EXPECT_EQ(log.count("another start asked this window to come to the front"), 1) << log.toStdString();
 }
 
 }  // namespace
