@@ -5,25 +5,11 @@
 #include <cctype>
 #include <string>
 
-namespace {
-
-std::string ListName(std::string_view name)
-{
-    std::string n(name.substr(0, 10));
-    for (char& c : n)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    while (!n.empty() && n.back() == ' ')
-        n.pop_back();
-    return n;
-}
-
-}  // namespace
-
 int FieldInfoList::Add(std::string_view name, char type, int width, int decimals)
 {
     if (!m_engine)
         return -1;
-    dbase::FieldSpec f{ListName(name), char(std::toupper(static_cast<unsigned char>(type))), uint16_t(width),
+    dbase::FieldSpec f{dbase::StoredName(name), char(std::toupper(static_cast<unsigned char>(type))), uint16_t(width),
                        uint16_t(decimals)};
     const bool widthOk = width >= 1 && width <= 65535 && decimals >= 0 && decimals <= 255;
     const bool typeOk = f.type == 'C' || f.type == 'N' || f.type == 'F' || f.type == 'D' || f.type == 'L' ||
@@ -52,7 +38,7 @@ int TagInfoList::Add(std::string_view name, std::string_view expression, std::st
 {
     if (!m_engine)
         return -1;
-    dbase::TagSpec t{ListName(name), std::string(expression), std::string(filter), unique != 0, descending != 0};
+    dbase::TagSpec t{dbase::StoredName(name), std::string(expression), std::string(filter), unique != 0, descending != 0};
     if (t.name.empty() || t.expression.empty()) {
         m_engine->SetError(dbase::kErrTag, 202);
         return -1;

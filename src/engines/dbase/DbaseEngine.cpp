@@ -3,8 +3,19 @@
 #include "engines/dbase/DbaseTable.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace dbase {
+
+std::string StoredName(std::string_view name)
+{
+    std::string n(name.substr(0, 10));
+    for (char& c : n)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    while (!n.empty() && n.back() == ' ')
+        n.pop_back();
+    return n;
+}
 
 CDbaseEngine::CDbaseEngine() = default;
 

@@ -61,6 +61,10 @@ struct TagSpec {
     bool descending = false;
 };
 
+// A field or tag name as the files hold it: cut to 10 characters, upper
+// case, without trailing blanks.
+std::string StoredName(std::string_view name);
+
 class CDbaseTable;
 
 class CDbaseEngine {

@@ -14,20 +14,6 @@
 
 namespace dbase {
 
-namespace {
-
-std::string CutName(std::string_view name)
-{
-    std::string n(name.substr(0, 10));
-    for (char& c : n)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    while (!n.empty() && n.back() == ' ')
-        n.pop_back();
-    return n;
-}
-
-}  // namespace
-
 // ------------------------------------------------------------------ tags
 
 int CDbaseTag::KeyLength() const { return m_keyType == 'C' ? m_charLength : m_keyType == 'N' ? 12 : 8; }
@@ -51,7 +37,7 @@ std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
 int CDbaseTable::AddTag(const TagSpec& given)
 {
     TagSpec spec = given;
-    spec.name = CutName(spec.name);
+    spec.name = StoredName(spec.name);
     if (spec.name.empty() || Tag(spec.name) || m_tags.size() >= 47)
         return Fail(kErrTag, 50);
     std::vector<FieldSlot> slots;
@@ -119,7 +105,7 @@ void CDbaseTable::IndexRecord(int32_t recNo, const char* oldImage, const char* n
 
 CDbaseTag* CDbaseTable::Tag(std::string_view name)
 {
-    const std::string n = CutName(name);
+    const std::string n = StoredName(name);
     for (auto& t : m_tags)
         if (t->Name() == n)
             return t.get();

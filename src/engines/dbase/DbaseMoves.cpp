@@ -193,15 +193,25 @@ int CDbaseTable::SeekNext(std::string_view text)
 
 // ------------------------------------------------------------------ locks
 
+namespace {
+
+struct flock Range(short type, off_t start, off_t len)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = start;
+    fl.l_len = len;
+    return fl;
+}
+
+}  // namespace
+
 int CDbaseTable::LockRange(off_t start, off_t len, bool wait)
 {
     if (m_fd < 0)
         return Fail(kErrMissing, 140);
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = start;
-    fl.l_len = len;
+    struct flock fl = Range(F_WRLCK, start, len);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait ? m_engine->lockWaitMs : 0);
     for (;;) {
         if (::fcntl(m_fd, F_OFD_SETLK, &fl) == 0)
@@ -218,11 +228,7 @@ int CDbaseTable::UnlockRange(off_t start, off_t len)
 {
     if (m_fd < 0)
         return 0;
-    struct flock fl {};
-    fl.l_type = F_UNLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = start;
-    fl.l_len = len;
+    struct flock fl = Range(F_UNLCK, start, len);
     return ::fcntl(m_fd, F_OFD_SETLK, &fl) == 0 ? 0 : Fail(kErrWrite, 141);
 }
 
@@ -257,11 +263,7 @@ int CDbaseTable::LockTest()
     if (m_fd < 0)
         return Fail(kErrMissing, 142);
     // Asks without taking: locks of this handle never conflict with themselves.
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = kLockBase;
-    fl.l_len = kLockSpan;
+    struct flock fl = Range(F_WRLCK, kLockBase, kLockSpan);
     if (::fcntl(m_fd, F_OFD_GETLK, &fl) != 0)
         return Fail(kErrRead, 143);
     return fl.l_type == F_UNLCK ? 0 : kLocked;

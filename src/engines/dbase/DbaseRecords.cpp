@@ -274,14 +274,23 @@ int CDbaseTable::Recall()
     return 0;
 }
 
-int CDbaseTable::Pack()
+int CDbaseTable::BeginRewrite(int location, bool& took)
 {
     if (m_readOnly)
-        return Fail(kErrWrite, 100);
-    const bool took = !m_tableLocked;
+        return Fail(kErrWrite, location);
+    took = !m_tableLocked;
     if (took && Lock() != 0)
-        return Fail(kErrLockRefused, 101);
-    if (int rc = Flush(); rc != 0)
+        return Fail(kErrLockRefused, location + 1);
+    const int rc = Flush();
+    if (rc != 0 && took)
+        Unlock();   // a failed flush must not leave the table locked
+    return rc;
+}
+
+int CDbaseTable::Pack()
+{
+    bool took = false;
+    if (int rc = BeginRewrite(100, took); rc != 0)
         return rc;
     std::vector<char> kept;
     kept.reserve(m_data.size());
@@ -324,12 +333,8 @@ int CDbaseTable::MemoCompress()
 {
     if (m_memoFd < 0)
         return 0;
-    if (m_readOnly)
-        return Fail(kErrWrite, 110);
-    const bool took = !m_tableLocked;
-    if (took && Lock() != 0)
-        return Fail(kErrLockRefused, 111);
-    if (int rc = Flush(); rc != 0)
+    bool took = false;
+    if (int rc = BeginRewrite(110, took); rc != 0)
         return rc;
     // Memos move down within the same file, lowest block first, each copied
     // before its record is pointed at the copy; a memo whose new place would

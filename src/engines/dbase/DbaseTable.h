@@ -187,6 +187,10 @@ private:
     int WriteMemo(const std::string& text, std::string_view oldBlockText, uint32_t& block);
     int LockRange(off_t start, off_t len, bool wait);
     int UnlockRange(off_t start, off_t len);
+    // Before a pack or memo compress: refuses a read-only table, takes the
+    // table lock unless held (`took`) and flushes; the lock is given back
+    // when the flush fails.
+    int BeginRewrite(int location, bool& took);
     int LockHeader();
     void UnlockHeader();
     int SetPositionAfterMove(std::set<CDbaseTag::Entry>::const_iterator it);

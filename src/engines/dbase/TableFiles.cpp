@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -36,11 +37,17 @@ uint32_t Get32(const unsigned char* p)
 
 }  // namespace
 
-bool WriteAll(int fd, const void* data, size_t size, off_t at)
+namespace {
+
+// Moves the whole range with pread or pwrite, continuing after short
+// transfers and interrupted calls; false on an error or an early end of file.
+template <class Transfer, class Pointer>
+bool WholeRange(Transfer transfer, int fd, Pointer p, size_t size, off_t at)
 {
-    const char* p = static_cast<const char*>(data);
     while (size > 0) {
-        const ssize_t n = ::pwrite(fd, p, size, at);
+        const ssize_t n = transfer(fd, p, size, at);
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
             return false;
         p += n;
@@ -49,22 +56,20 @@ bool WriteAll(int fd, const void* data, size_t size, off_t at)
     }
     return true;
 }
-
-namespace {
 
 bool ReadAll(int fd, void* data, size_t size, off_t at)
 {
-    char* p = static_cast<char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, p, size, at);
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= size_t(n);
-        at += n;
-    }
-    return true;
+    return WholeRange(::pread, fd, static_cast<char*>(data), size, at);
 }
+
+}  // namespace
+
+bool WriteAll(int fd, const void* data, size_t size, off_t at)
+{
+    return WholeRange(::pwrite, fd, static_cast<const char*>(data), size, at);
+}
+
+namespace {
 
 void PutToday(unsigned char* p)
 {

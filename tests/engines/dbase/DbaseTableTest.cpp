@@ -1,12 +1,15 @@
 #include "engines/dbase/DbaseTable.h"
 #include "engines/dbase/KeyExpression.h"
 
-#include "TempDir.h"
+#include "ChildProcess.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +31,16 @@ void AddMemo(CDbaseTable& t, int id, int master, int type, const std::string& te
     t.Field("DATA")->Assign(text);
     ASSERT_EQ(t.Append(), 0);
 }
+
+// A table of the chartpoint kind (memo and two filtered tags) in a fresh folder.
+class MemoTable : public ::testing::Test {
+protected:
+    std::unique_ptr<CDbaseTable> Create() { return engine.Create(path, kMemoFields, kMemoTags); }
+
+    brine_test::TempFolder dir;
+    const std::string path = dir / "memos";
+    CDbaseEngine engine;
+};
 
 std::vector<int> WalkIds(CDbaseTable& t)
 {
@@ -90,7 +103,7 @@ TEST(KeyExpression, RefusesWhatItCannotEvaluate)
 
 TEST(DbaseTable, EveryFieldTypeSurvivesReopen)
 {
-    CTempDir dir;
+    brine_test::TempFolder dir;
     CDbaseEngine engine;
     std::vector<FieldSpec> fields = {{"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 25, 0}, {"WIDE", 'C', 260, 0},
                                      {"LAT", 'F', 10, 5},   {"DATE", 'D', 8, 0},  {"OK", 'L', 1, 0},
@@ -127,7 +140,7 @@ TEST(DbaseTable, EveryFieldTypeSurvivesReopen)
 
 TEST(DbaseTable, CreateRefusesBadDescriptions)
 {
-    CTempDir dir;
+    brine_test::TempFolder dir;
     CDbaseEngine engine;
     EXPECT_EQ(engine.Create(dir / "a", {{"TOOLONGNAME1", 'C', 5, 0}}, {}), nullptr);
     EXPECT_EQ(engine.Create(dir / "b", {{"N", 'N', 30, 0}}, {}), nullptr);
@@ -142,11 +155,9 @@ TEST(DbaseTable, CreateRefusesBadDescriptions)
     EXPECT_EQ(t->TagAt(0)->Name(), "T_A_VERY_L");
 }
 
-TEST(DbaseTable, SeekByPrefixOnTextNumberAndCompoundKeys)
+TEST_F(MemoTable, SeekByPrefixOnTextNumberAndCompoundKeys)
 {
-    CTempDir dir;
-    CDbaseEngine engine;
-    auto t = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+    auto t = Create();
     ASSERT_NE(t, nullptr);
     AddMemo(*t, 1, 12, 0, "a");
     AddMemo(*t, 2, 7, 1, "b");
@@ -174,11 +185,9 @@ TEST(DbaseTable, SeekByPrefixOnTextNumberAndCompoundKeys)
     EXPECT_LT(t->Seek("1"), 0);
 }
 
-TEST(DbaseTable, SkipFollowsAChangedKeyAndStepsOverADeletedRecord)
+TEST_F(MemoTable, SkipFollowsAChangedKeyAndStepsOverADeletedRecord)
 {
-    CTempDir dir;
-    CDbaseEngine engine;
-    auto t = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+    auto t = Create();
     ASSERT_NE(t, nullptr);
     for (int i = 1; i <= 5; ++i)
         AddMemo(*t, i, i * 10, 0, "");
@@ -211,11 +220,9 @@ TEST(DbaseTable, SkipFollowsAChangedKeyAndStepsOverADeletedRecord)
     EXPECT_EQ(t->Field("UNIQUE")->AsDouble(), 1);
 }
 
-TEST(DbaseTable, PackKeepsLiveRecordsAndTheirMemos)
+TEST_F(MemoTable, PackKeepsLiveRecordsAndTheirMemos)
 {
-    CTempDir dir;
-    CDbaseEngine engine;
-    auto t = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+    auto t = Create();
     ASSERT_NE(t, nullptr);
     for (int i = 1; i <= 6; ++i)
         AddMemo(*t, i, i, 0, std::string(size_t(600 * i), char('a' + i)));
@@ -227,7 +234,7 @@ TEST(DbaseTable, PackKeepsLiveRecordsAndTheirMemos)
     t->Field("DATA")->Assign("");  // an emptied memo holds no block
     ASSERT_EQ(t->Flush(), 0);
     const auto before = std::filesystem::file_size(dir / "memos.dbt");
-    auto other = engine.Open(dir / "memos");  // a reader that stays open throughout
+    auto other = engine.Open(path);  // a reader that stays open throughout
     ASSERT_NE(other, nullptr);
     ASSERT_EQ(t->Pack(), 0);
     ASSERT_EQ(t->MemoCompress(), 0);
@@ -236,7 +243,7 @@ TEST(DbaseTable, PackKeepsLiveRecordsAndTheirMemos)
     ASSERT_EQ(other->Go(4), 0);
     EXPECT_EQ(other->Field("DATA")->Text(), std::string(3600, 'g'));
 
-    auto r = engine.Open(dir / "memos");
+    auto r = engine.Open(path);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->RecordCount(), 4);
     std::vector<std::pair<int, size_t>> got;
@@ -247,16 +254,14 @@ TEST(DbaseTable, PackKeepsLiveRecordsAndTheirMemos)
     EXPECT_EQ(r->Field("DATA")->Text(), std::string(2400, 'e'));
 }
 
-TEST(DbaseTable, AnotherHandleSeesFlushedAppendsAndChanges)
+TEST_F(MemoTable, AnotherHandleSeesFlushedAppendsAndChanges)
 {
-    CTempDir dir;
-    CDbaseEngine engine;
     engine.lockWaitMs = 20;
-    auto a = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+    auto a = Create();
     ASSERT_NE(a, nullptr);
     AddMemo(*a, 1, 1, 0, "one");
     ASSERT_EQ(a->Unlock(), 0);
-    auto b = engine.Open(dir / "memos");
+    auto b = engine.Open(path);
     ASSERT_NE(b, nullptr);
     b->Select(b->Tag("T_UNIQUE"));
     AddMemo(*a, 2, 2, 0, "two");
@@ -273,16 +278,14 @@ TEST(DbaseTable, AnotherHandleSeesFlushedAppendsAndChanges)
     EXPECT_EQ(a->Field("DATA")->Text(), "changed");
 }
 
-TEST(DbaseTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
+TEST_F(MemoTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
 {
-    CTempDir dir;
-    CDbaseEngine engine;
-    auto a = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+    auto a = Create();
     ASSERT_NE(a, nullptr);
     for (int i = 1; i <= 3; ++i)
         AddMemo(*a, i, i, 0, "");
     ASSERT_EQ(a->Unlock(), 0);
-    auto b = engine.Open(dir / "memos");
+    auto b = engine.Open(path);
     ASSERT_NE(b, nullptr);
     ASSERT_EQ(a->Go(1), 0);
     // b changes record 2 while a holds an older copy of it.
@@ -293,7 +296,7 @@ TEST(DbaseTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
     ASSERT_EQ(a->Skip(2), 0);
     ASSERT_EQ(a->Field("TYPE")->Assign("333"), 0);
     ASSERT_EQ(a->Unlock(), 0);
-    auto c = engine.Open(dir / "memos");
+    auto c = engine.Open(path);
     ASSERT_NE(c, nullptr);
     std::string types;
     for (int r = 1; r <= 3; ++r) {
@@ -303,17 +306,15 @@ TEST(DbaseTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
     EXPECT_EQ(types, "111222333");
 }
 
-TEST(DbaseTable, AHandleSurvivesAPackElsewhere)
+TEST_F(MemoTable, AHandleSurvivesAPackElsewhere)
 {
-    CTempDir dir;
-    CDbaseEngine engine;
-    auto a = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+    auto a = Create();
     ASSERT_NE(a, nullptr);
     for (int i = 1; i <= 4; ++i)
         AddMemo(*a, i, i, 0, "m");
     ASSERT_EQ(a->Unlock(), 0);
     ASSERT_EQ(a->Go(4), 0);
-    auto b = engine.Open(dir / "memos");
+    auto b = engine.Open(path);
     ASSERT_NE(b, nullptr);
     for (int r = 2; r <= 4; ++r) {
         ASSERT_EQ(b->Go(r), 0);
@@ -333,74 +334,69 @@ TEST(DbaseTable, AHandleSurvivesAPackElsewhere)
 
 namespace {
 
-// Runs `body` in a child process and returns its exit code.
-template <class F>
-int InChild(F body)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        int code = 1;
-        {
-            code = body();
-        }
-        ::_exit(code);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 int ChildSeesLock(const std::string& path)
 {
-    return InChild([&] {
+    return brine_test::WaitChild(brine_test::ForkChild([&] {
         CDbaseEngine e;
         auto t = e.Open(path);
         return t && t->LockTest() == kLocked ? 0 : 1;
-    });
+    }));
 }
 
 }  // namespace
 
-TEST(DbaseTable, LocksAreSeenByAnotherProcessAndBelongToTheirHandle)
+TEST_F(MemoTable, LocksAreSeenByAnotherProcessAndBelongToTheirHandle)
 {
-    CTempDir dir;
-    CDbaseEngine engine;
     {
-        auto t = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+        auto t = Create();
         ASSERT_NE(t, nullptr);
     }
-    auto a = engine.Open(dir / "memos");
-    auto b = engine.Open(dir / "memos");
+    auto a = engine.Open(path);
+    auto b = engine.Open(path);
     ASSERT_TRUE(a && b);
-    EXPECT_EQ(ChildSeesLock(dir / "memos"), 1);
+    EXPECT_EQ(ChildSeesLock(path), 1);
     ASSERT_EQ(a->Lock(), 0);
     EXPECT_EQ(b->Lock(), kLocked);  // a second handle in this process is another user
-    EXPECT_EQ(ChildSeesLock(dir / "memos"), 0);
+    EXPECT_EQ(ChildSeesLock(path), 0);
     ASSERT_EQ(b->Close(), 0);  // closing another handle keeps a's lock
-    EXPECT_EQ(ChildSeesLock(dir / "memos"), 0);
+    EXPECT_EQ(ChildSeesLock(path), 0);
     ASSERT_EQ(a->Unlock(), 0);
-    EXPECT_EQ(ChildSeesLock(dir / "memos"), 1);
+    EXPECT_EQ(ChildSeesLock(path), 1);
 
     // A record lock held here refuses the table lock to another process.
     ASSERT_EQ(a->Top(), kEof);
     AddMemo(*a, 1, 1, 0, "x");
     ASSERT_EQ(a->Flush(), 0);
     ASSERT_EQ(a->Field("DATA")->Assign("y"), 0);  // locks record 1
-    EXPECT_EQ(ChildSeesLock(dir / "memos"), 0);
+    EXPECT_EQ(ChildSeesLock(path), 0);
 }
 
-TEST(DbaseTable, KilledWriterLosesNoFlushedRecordAndIndexesAgree)
+TEST_F(MemoTable, APackWhoseFlushFailsGivesTheTableLockBack)
 {
-    CTempDir dir;
-    const std::string path = dir / "memos";
-    {
-        CDbaseEngine engine;
-        ASSERT_NE(engine.Create(path, kMemoFields, kMemoTags), nullptr);
-    }
+    auto t = Create();
+    ASSERT_NE(t, nullptr);
+    AddMemo(*t, 1, 1, 0, "short");
+    ASSERT_EQ(t->Unlock(), 0);
+    // In a child whose files may not grow, a longer memo cannot be stored, so
+    // the pack fails in its flush; its table lock must not stay behind.
+    EXPECT_EQ(brine_test::WaitChild(brine_test::ForkChild([&] {
+                  ::signal(SIGXFSZ, SIG_IGN);
+                  const rlimit limit{rlim_t(std::filesystem::file_size(path + ".dbt")), RLIM_INFINITY};
+                  if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || t->Go(1) != 0 ||
+                      t->Field("DATA")->Assign(std::string(4000, 'z')) != 0 || t->Pack() >= 0)
+                      return 1;
+                  auto other = engine.Open(path);
+                  return other && other->LockTest() == 0 && !t->HoldsTableLock() ? 0 : 2;
+              })),
+              0);
+}
+
+TEST_F(MemoTable, KilledWriterLosesNoFlushedRecordAndIndexesAgree)
+{
+    ASSERT_NE(Create(), nullptr);
     int pipeFds[2];
     ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    const pid_t pid = brine_test::ForkChild([&] {
         ::close(pipeFds[0]);
         CDbaseEngine e;
         auto t = e.Open(path);
@@ -411,14 +407,14 @@ TEST(DbaseTable, KilledWriterLosesNoFlushedRecordAndIndexesAgree)
             t->Field("TYPE")->AssignLong(i % 10, 3, true);
             t->Field("DATA")->Assign("memo " + std::to_string(i));
             if (t->Append() != 0 || t->Unlock() != 0)
-                ::_exit(2);
+                return 2;
             if (i % 50 == 0)
                 t->FlushIndex();  // the index is rewritten now and then, so a kill may tear it
             if (::write(pipeFds[1], &i, sizeof i) != sizeof i)
-                ::_exit(3);
+                return 3;
         }
-        ::_exit(1);
-    }
+        return 1;
+    });
     ::close(pipeFds[1]);
     int flushed = 0, n = 0;
     while (flushed < 400 && ::read(pipeFds[0], &n, sizeof n) == sizeof n)
@@ -429,7 +425,6 @@ TEST(DbaseTable, KilledWriterLosesNoFlushedRecordAndIndexesAgree)
         flushed = n;
     ::close(pipeFds[0]);
 
-    CDbaseEngine engine;
     auto t = engine.Open(path);
     ASSERT_NE(t, nullptr);
     const int count = t->RecordCount();
@@ -447,12 +442,10 @@ TEST(DbaseTable, KilledWriterLosesNoFlushedRecordAndIndexesAgree)
     EXPECT_EQ(t->Field("UNIQUE")->AsDouble(), 42);
 }
 
-TEST(DbaseTable, DamagedIndexFileIsRebuiltFromTheData)
+TEST_F(MemoTable, DamagedIndexFileIsRebuiltFromTheData)
 {
-    CTempDir dir;
-    CDbaseEngine engine;
     {
-        auto t = engine.Create(dir / "memos", kMemoFields, kMemoTags);
+        auto t = Create();
         ASSERT_NE(t, nullptr);
         for (int i = 1; i <= 30; ++i)
             AddMemo(*t, i, 31 - i, 0, "");
@@ -464,7 +457,7 @@ TEST(DbaseTable, DamagedIndexFileIsRebuiltFromTheData)
         const std::string junk(1024, '\x7f');
         f.write(junk.data(), std::streamsize(junk.size()));
     }
-    auto t = engine.Open(dir / "memos");
+    auto t = engine.Open(path);
     ASSERT_NE(t, nullptr);
     t->Select(t->Tag("T_ID_TYPE"));
     ASSERT_EQ(t->Seek("       1"), 0);
@@ -472,7 +465,7 @@ TEST(DbaseTable, DamagedIndexFileIsRebuiltFromTheData)
     // A file that is not an index at all: the table still opens, without tags.
     t->Close();
     std::ofstream(dir / "memos.mdx", std::ios::trunc) << "garbage";
-    auto u = engine.Open(dir / "memos");
+    auto u = engine.Open(path);
     ASSERT_NE(u, nullptr);
     EXPECT_EQ(u->TagCount(), 0);
     EXPECT_EQ(u->RecordCount(), 30);

@@ -1,11 +1,11 @@
 // dbtool as scripts call it: dump, tags and seek on a table of ours.
 #include "engines/dbase/DbaseTable.h"
 
-#include "TempDir.h"
+#include "Command.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 using namespace dbase;
@@ -15,24 +15,15 @@ namespace {
 std::string Tool(const std::string& args, int* exitCode = nullptr)
 {
     const char* bin = std::getenv("BRINE_BIN_DIR");
-    const std::string command = std::string(bin ? bin : ".") + "/dbtool " + args;
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    while (p && (n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    const int status = p ? ::pclose(p) : -1;
-    if (exitCode)
-        *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+    return RunCommand(std::string(bin ? bin : ".") + "/dbtool " + args, exitCode);
 }
 
 }  // namespace
 
 TEST(Dbtool, DumpsTagsAndSeeks)
 {
-    CTempDir dir;
+    brine_test::TempFolder dir;
+    const std::string log = (dir / "log.dbf").string();
     {
         CDbaseEngine engine;
         auto t = engine.Create(dir / "log", {{"UNIQUE", 'N', 8, 0}, {"DATE", 'D', 8, 0}, {"TIME", 'C', 6, 0},
@@ -51,7 +42,7 @@ TEST(Dbtool, DumpsTagsAndSeeks)
         }
         ASSERT_EQ(t->Delete(), 0);
     }
-    EXPECT_EQ(Tool("dump " + dir / "log.dbf"),
+    EXPECT_EQ(Tool("dump " + log),
               "{\"fields\":[{\"name\":\"UNIQUE\",\"type\":\"N\",\"width\":8,\"decimals\":0},"
               "{\"name\":\"DATE\",\"type\":\"D\",\"width\":8,\"decimals\":0},"
               "{\"name\":\"TIME\",\"type\":\"C\",\"width\":6,\"decimals\":0},"
@@ -60,15 +51,15 @@ TEST(Dbtool, DumpsTagsAndSeeks)
               "\"NOTE\":\"line\\n\\\"two\\\" caf\xc3\xa9\"}\n"
               "{\"recno\":2,\"deleted\":false,\"UNIQUE\":\"00000002\",\"DATE\":\"20231231\",\"TIME\":\"235959\",\"NOTE\":\"\"}\n"
               "{\"recno\":3,\"deleted\":true,\"UNIQUE\":\"00000003\",\"DATE\":\"20240102\",\"TIME\":\"080000\",\"NOTE\":\"gone\"}\n");
-    EXPECT_EQ(Tool("tags " + dir / "log.dbf"),
+    EXPECT_EQ(Tool("tags " + log),
               "TAG T_UNIQUE KEY UNIQUE FILTER .NOT. DELETED() TYPE N KEYS 2\n  1|1\n  2|2\n"
               "TAG T_DT_TM KEY DTOS( DATE ) + TIME FILTER .NOT. DELETED() TYPE C KEYS 2\n"
               "  20231231235959|2\n  20240102120000|1\n");
     int code = -1;
-    EXPECT_EQ(Tool("seek " + dir / "log.dbf T_DT_TM 2024", &code).substr(0, 12), "{\"recno\":1,\"");
+    EXPECT_EQ(Tool("seek " + log + " T_DT_TM 2024", &code).substr(0, 12), "{\"recno\":1,\"");
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(Tool("seek " + dir / "log.dbf T_DT_TM 2025", &code), "not found\n");
+    EXPECT_EQ(Tool("seek " + log + " T_DT_TM 2025", &code), "not found\n");
     EXPECT_EQ(code, 1);
-    Tool("seek " + dir / "log.dbf T_NONE 1", &code);
+    Tool("seek " + log + " T_NONE 1", &code);
     EXPECT_EQ(code, 2);
 }

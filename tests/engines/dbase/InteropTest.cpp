@@ -3,7 +3,8 @@
 #include "engines/dbase/DbaseTable.h"
 #include "engines/dbase/KeyExpression.h"
 
-#include "TempDir.h"
+#include "Command.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,23 +16,7 @@ using namespace dbase;
 
 namespace {
 
-std::string RunCommand(const std::string& command)
-{
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p)
-        return out;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    const int status = ::pclose(p);
-    if (status != 0)
-        out += "\n<exit " + std::to_string(status) + ">";
-    return out;
-}
-
-std::string WriteScript(const CTempDir& dir, const std::string& name, const std::string& text)
+std::string WriteScript(const brine_test::TempFolder& dir, const std::string& name, const std::string& text)
 {
     const std::string path = dir / name;
     std::ofstream(path) << text;
@@ -113,7 +98,7 @@ void WriteTable(CDbaseEngine& engine, const std::string& path, const std::vector
 
 TEST(Interop, DbfreadReadsEveryFieldAndMemo)
 {
-    CTempDir dir;
+    brine_test::TempFolder dir;
     CDbaseEngine engine;
     const auto rows = MakeRows();
     WriteTable(engine, dir / "points", rows);
@@ -127,7 +112,7 @@ for rec in t.records:
 for rec in t.deleted:
     print('%d|deleted' % rec['UNIQUE'])
 )");
-    const std::string out = RunCommand("/usr/bin/python3 " + script + " " + dir / "points.dbf");
+    const std::string out = RunCommand("/usr/bin/python3 " + script + " " + (dir / "points.dbf").string());
     std::ostringstream want;
     for (const Row& r : rows) {
         if (r.id == 3 || r.id == 500 || r.id == 1100)
@@ -143,7 +128,7 @@ for rec in t.deleted:
 
 TEST(Interop, XBaseIndexWalksEveryTagInOurOrder)
 {
-    CTempDir dir;
+    brine_test::TempFolder dir;
     CDbaseEngine engine;
     WriteTable(engine, dir / "points", MakeRows());
     // Numeric keys are decoded from their packed-decimal form, dates from
@@ -176,7 +161,7 @@ while (my ($key, $rec) = $index->fetch) {
         std::string want;
         for (const auto& [key, recNo] : tag->Keys())
             want += key + "|" + std::to_string(recNo) + "\n";
-        const std::string out = RunCommand("/usr/bin/perl " + script + " " + dir / "points.mdx " + tag->Name() + " " +
+        const std::string out = RunCommand("/usr/bin/perl " + script + " " + (dir / "points.mdx").string() + " " + tag->Name() + " " +
                                     std::string(1, tag->KeyType()));
         EXPECT_EQ(tag->KeyCount(), 1097u) << tag->Name();
         EXPECT_EQ(out, want) << tag->Name();
@@ -190,7 +175,7 @@ while (my ($key, $rec) = $index->fetch) {
 
 TEST(Interop, PythonDbfReadsOurTableWithoutMemo)
 {
-    CTempDir dir;
+    brine_test::TempFolder dir;
     CDbaseEngine engine;
     {
         auto t = engine.Create(dir / "plain", {{"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 20, 0}, {"COG", 'F', 6, 2},
@@ -214,13 +199,13 @@ t.open()
 for r in t:
     print('%d|%s|%.2f|%s|%s' % (r.unique, r.name.strip(), r.cog, r.date.strftime('%Y%m%d'), bool(r.ok)))
 )");
-    EXPECT_EQ(RunCommand("/usr/bin/python3 " + script + " " + dir / "plain.dbf"),
+    EXPECT_EQ(RunCommand("/usr/bin/python3 " + script + " " + (dir / "plain.dbf").string()),
               "1|Name 1|90.25|20231211|False\n2|Name 2|180.50|20231212|True\n3|Name 3|270.75|20231213|False\n");
 }
 
 TEST(Interop, TablesWrittenByPythonDbfOpenHere)
 {
-    CTempDir dir;
+    brine_test::TempFolder dir;
     // python3-dbf's own dBASE IV writer is marked non-functional, so its
     // dBASE III table with a memo file stands in for outside-written tables.
     const std::string script = WriteScript(dir, "write.py", R"(
@@ -232,7 +217,7 @@ t.append(('Beta', -20.25, datetime.date(1999, 12, 31), False, 'x' * 1500))
 t.append(('Gamma', 0, None, None, ''))
 t.close()
 )");
-    ASSERT_EQ(RunCommand("/usr/bin/python3 " + script + " " + dir / "fromdbf.dbf"), "");
+    ASSERT_EQ(RunCommand("/usr/bin/python3 " + script + " " + (dir / "fromdbf.dbf").string()), "");
     CDbaseEngine engine;
     auto t = engine.Open(dir / "fromdbf");
     ASSERT_NE(t, nullptr);
@@ -273,6 +258,6 @@ t.open()
 for r in t:
     print('%s|%d|%s' % (r.name.strip(), len(r.note), r.note[:5]))
 )");
-    EXPECT_EQ(RunCommand("/usr/bin/python3 " + reread + " " + dir / "fromdbf.dbf"),
+    EXPECT_EQ(RunCommand("/usr/bin/python3 " + reread + " " + (dir / "fromdbf.dbf").string()),
               "Alpha|10|first\nBeta|700|yyyyy\nGamma|5|third\n");
 }
