@@ -260,11 +260,15 @@ TEST_F(MainFrameTest, WindowMenuListsTheOpenWindowsWithCurrentTitles)
 
 TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
 {
+    disclaimerAnswer = false;
     CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     frame.SetResourceFlags(false, true);
+    EXPECT_FALSE(frame.CompleteStartUp());   // a declined disclaimer leaves the timer still
+    EXPECT_TRUE(frame.IsTimerSuspended());
     frame.OnTimer();
-    EXPECT_FALSE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));   // still starting
+    EXPECT_FALSE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));
+    disclaimerAnswer = true;
     ASSERT_TRUE(frame.CompleteStartUp());
     frame.OnTimer();
     EXPECT_TRUE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));
@@ -281,47 +285,40 @@ TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
     EXPECT_TRUE(frame.MsgBarWnd()->isHidden());
 }
 
-TEST_F(MainFrameTest, DeclinedDisclaimerEndsStartUpWithTheTimerStill)
-{
-    disclaimerAnswer = false;
-    CMainFrame frame(Services());
-    ASSERT_TRUE(frame.OnCreate());
-    EXPECT_FALSE(frame.CompleteStartUp());
-    EXPECT_TRUE(frame.IsTimerSuspended());
-}
-
-TEST_F(MainFrameTest, MissingDatumTableFailsOnceAndTearsDownWhatExists)
+TEST_F(MainFrameTest, FailedCreationShowsOneMessageAndReleasesOnlyWhatExists)
 {
     brine_test::TempFolder empty;
-    prompt.Expect(PromptAnswer::Ok, "Failed to Initialise main system");
-    {
-        auto s = Services(empty.Path());
-        s.moduleFactories = {Module("charting")};
-        CMainFrame frame(std::move(s));
-        EXPECT_FALSE(frame.OnCreate());
-        frame.TearDown();
-        frame.TearDown();   // a second tear-down finds nothing left
+    struct Row {
+        const char* name;
+        std::filesystem::path folder;
+        std::vector<bool> modulesOk;
+        std::vector<std::string> log;
+    } rows[] = {
+        // Without "Datums.txt" creation stops before the modules.
+        {"no datum table", empty.Path(), {true}, {}},
+        // The second module fails: the third is never made, the first is
+        // terminated before it is deleted.
+        {"module fails", BinDir(), {true, false, true},
+         {"create m0", "init m0", "create m1", "init m1", "delete m1", "terminate m0", "delete m0"}},
+    };
+    for (const Row& r : rows) {
+        prompt.Expect(PromptAnswer::Ok, "Failed to Initialise main system");
+        log.clear();
+        {
+            auto s = Services(r.folder);
+            for (std::size_t i = 0; i < r.modulesOk.size(); ++i)
+                s.moduleFactories.push_back(Module("m" + std::to_string(i), r.modulesOk[i]));
+            CMainFrame frame(std::move(s));
+            EXPECT_FALSE(frame.OnCreate()) << r.name;
+            frame.TearDown();
+            frame.TearDown();   // a second tear-down finds nothing left
+        }
+        EXPECT_TRUE(prompt.Done()) << r.name;
+        EXPECT_EQ(log, r.log) << r.name;
+        EXPECT_EQ(timerIds.AllocateID(), 1) << r.name;   // the frame's timer id came back
+        timerIds.ReleaseID(1);
+        EXPECT_EQ(geo::CDatumInfo::RowCount(), 0u) << r.name;
     }
-    EXPECT_TRUE(prompt.Done());
-    EXPECT_TRUE(log.empty());                // creation stopped before the modules
-    EXPECT_EQ(timerIds.AllocateID(), 1);     // the frame's timer id came back
-    EXPECT_EQ(geo::CDatumInfo::RowCount(), 0u);
-}
-
-TEST_F(MainFrameTest, FailingModuleStopsCreationAndOnlyEarlierModulesAreReleased)
-{
-    prompt.Expect(PromptAnswer::Ok, "Failed to Initialise main system");
-    {
-        auto s = Services();
-        s.moduleFactories = {Module("charting"), Module("chartpoint", false), Module("route")};
-        CMainFrame frame(std::move(s));
-        EXPECT_FALSE(frame.OnCreate());
-    }
-    EXPECT_TRUE(prompt.Done());
-    const std::vector<std::string> expected{"create charting",  "init charting",     "create chartpoint",
-                                            "init chartpoint",  "delete chartpoint", "terminate charting",
-                                            "delete charting"};
-    EXPECT_EQ(log, expected);
 }
 
 TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
