@@ -18,7 +18,7 @@ struct Frame {
     bool stationMessaging = true;
     bool positionConfirmed = false;
 
-    app::CCloseSteps Steps(brine_test::ScriptedPrompt& prompt, bool confirm)
+    app::CCloseSteps Steps(platform::CPrompt& prompt, bool confirm)
     {
         app::CCloseSteps s;
         s.confirmClosedown = confirm;
@@ -39,6 +39,21 @@ struct Frame {
     }
 };
 
+// Answers from a script; like a message box, it pumps the frame's timer
+// messages while it waits, and counts the passes that did any work.
+struct TickingPrompt : platform::CPrompt {
+    brine_test::ScriptedPrompt script;
+    app::CFrameTimer& timer;
+    int ticks = 0;
+    explicit TickingPrompt(app::CFrameTimer& t) : timer(t) {}
+    PromptAnswer Ask(std::string_view text, std::string_view caption, platform::PromptIcon icon,
+                     platform::PromptButtons buttons) override
+    {
+        timer.OnTimer({[this] { ++ticks; }, nullptr, nullptr});
+        return script.Ask(text, caption, icon, buttons);
+    }
+};
+
 TEST(CloseSequence, CancelAtEachQuestionLeavesEverythingRunning)
 {
     struct Row { const char* name; bool confirm; std::vector<PromptAnswer> answers; std::size_t asked; } rows[] = {
@@ -52,13 +67,14 @@ TEST(CloseSequence, CancelAtEachQuestionLeavesEverythingRunning)
         brine_test::FakeClock clock;
         app::CFrameTimer timer{clock};
         timer.SuspendTimer(false);
-        brine_test::ScriptedPrompt prompt;
+        TickingPrompt prompt{timer};
         for (auto a : r.answers)
-            prompt.Expect(a);
+            prompt.script.Expect(a);
         Frame frame;
         EXPECT_FALSE(app::RunCloseSequence(frame.Steps(prompt, r.confirm), prompt, timer)) << r.name;
-        EXPECT_TRUE(prompt.Done()) << r.name;
-        EXPECT_EQ(prompt.AskedPrompts().size(), r.asked) << r.name;
+        EXPECT_TRUE(prompt.script.Done()) << r.name;
+        EXPECT_EQ(prompt.script.AskedPrompts().size(), r.asked) << r.name;
+        EXPECT_EQ(prompt.ticks, 0) << r.name;   // no timer pass while a question waits
         EXPECT_TRUE(frame.stationMessaging) << r.name;
         EXPECT_FALSE(frame.positionConfirmed) << r.name;
         EXPECT_FALSE(timer.IsSuspended()) << r.name;
@@ -72,8 +88,8 @@ TEST(CloseSequence, AllQuestionsComeBeforeAnyTearDown)
     brine_test::FakeClock clock;
     app::CFrameTimer timer{clock};
     timer.SuspendTimer(false);
-    brine_test::ScriptedPrompt prompt;
-    prompt.Expect(PromptAnswer::Yes, app::kConfirmExitText)
+    TickingPrompt prompt{timer};
+    prompt.script.Expect(PromptAnswer::Yes, app::kConfirmExitText)
         .Expect(PromptAnswer::No, "Route")
         .Expect(PromptAnswer::Yes, "Chartpoint")
         .Expect(PromptAnswer::No, "Log");
@@ -82,29 +98,8 @@ TEST(CloseSequence, AllQuestionsComeBeforeAnyTearDown)
     const std::vector<std::string> expected{"ask Route database", "ask Chartpoint database", "ask Log file", "aux",
                                             "shutdown"};
     EXPECT_EQ(frame.log, expected);
+    EXPECT_EQ(prompt.ticks, 0);
     EXPECT_TRUE(timer.IsSuspended());   // no timer pass runs into a frame being destroyed
-}
-
-TEST(CloseSequence, TimerPassesDuringTheQuestionsDoNothing)
-{
-    brine_test::FakeClock clock;
-    app::CFrameTimer timer{clock};
-    timer.SuspendTimer(false);
-    int ticks = 0;
-    struct TickingPrompt : platform::CPrompt {
-        app::CFrameTimer& timer;
-        int& ticks;
-        TickingPrompt(app::CFrameTimer& t, int& n) : timer(t), ticks(n) {}
-        PromptAnswer Ask(std::string_view, std::string_view, platform::PromptIcon, platform::PromptButtons) override
-        {
-            app::CFrameTimer::Jobs jobs{[&] { ++ticks; }, nullptr, nullptr};
-            timer.OnTimer(jobs);   // a message box pumps the frame's timer messages
-            return PromptAnswer::No;
-        }
-    } prompt{timer, ticks};
-    app::CCloseSteps steps;
-    EXPECT_FALSE(app::RunCloseSequence(steps, prompt, timer));
-    EXPECT_EQ(ticks, 0);
 }
 
 struct RecordingHost : app::CWaitHost {
