@@ -359,11 +359,12 @@ bool CDBInterface::MoveTo(const std::string& path)
         return true;
     if (!CopyTo(target))
         return false;
-    if (Close() && DeleteFiles()) {
-        SetFilePath(target);
-        Open(false, false);
-    }
-    return true;
+    // The copy is whole: the table continues there even when its old files
+    // cannot all be removed, but a move that leaves them behind, or a table
+    // that does not open at its new place, is not reported as done.
+    const bool removed = Close() && DeleteFiles();
+    SetFilePath(target);
+    return Open(false, false) && removed;
 }
 
 bool CDBInterface::Zap()
@@ -526,7 +527,7 @@ bool CDBInterface::GoTop()
     return true;
 }
 
-bool CDBInterface::SkipForward(long n)
+bool CDBInterface::SkipBy(long n)
 {
     if (!m_table || !Moved(m_table->Skip(int32_t(n))))
         return false;
@@ -536,15 +537,9 @@ bool CDBInterface::SkipForward(long n)
     return true;
 }
 
-bool CDBInterface::SkipBack(long n)
-{
-    if (!m_table || !Moved(m_table->Skip(int32_t(-n))))
-        return false;
-    LoadRecord();
-    if (m_ordinal >= 0)
-        m_ordinal -= n;
-    return true;
-}
+bool CDBInterface::SkipForward(long n) { return SkipBy(n); }
+
+bool CDBInterface::SkipBack(long n) { return SkipBy(-n); }
 
 bool CDBInterface::GoBottom()
 {

@@ -65,6 +65,8 @@ public:
     virtual bool Zap();
     virtual bool DeleteFiles();
     virtual bool CopyTo(const std::string& path);
+    // Copies the table to `path` and continues there; false when the copy
+    // fails, the old files survive or the table does not open at the new place.
     virtual bool MoveTo(const std::string& path);
     virtual bool Close();
     virtual long GetRecNo() const;
@@ -111,6 +113,8 @@ private:
     bool DeleteFilesBase();
     bool CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly);
     bool Moved(int rc);
+    // Skips n records (back when negative) and keeps a known ordinal in step.
+    bool SkipBy(long n);
 
     std::unique_ptr<dbase::CDbaseTable> m_table;
     std::string m_folder;

@@ -2,32 +2,18 @@
 
 #include "engines/dbase/DbaseTable.h"
 
+#include "ChildProcess.h"
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class CTempDir {
-public:
-    CTempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "brine-db-XXXXXX").string();
-        m_path = ::mkdtemp(tmpl.data());
-    }
-    ~CTempDir() { fs::remove_all(m_path); }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    fs::path m_path;
-};
 
 // A small table of the kind the program declares: fields after UNIQUE,
 // a tag per purpose, a memo.
@@ -64,6 +50,16 @@ public:
     double lat = 0;
 };
 
+// A point table at "points" in a fresh folder, not yet opened.
+class PointTable : public ::testing::Test {
+protected:
+    PointTable() { t.SetFilePath(path); }
+
+    brine_test::TempFolder dir;
+    const std::string path = dir / "points";
+    CDBTestPoint t;
+};
+
 std::vector<std::string> Names(CDBTestPoint& t)
 {
     std::vector<std::string> r;
@@ -74,11 +70,8 @@ std::vector<std::string> Names(CDBTestPoint& t)
 
 }  // namespace
 
-TEST(DBInterface, NextIdSkipsNoGapAfterTheLastIsDeleted)
+TEST_F(PointTable, NextIdSkipsNoGapAfterTheLastIsDeleted)
 {
-    CTempDir dir;
-    CDBTestPoint t;
-    t.SetFilePath(dir / "points");
     ASSERT_TRUE(t.Open());
     EXPECT_EQ(t.NextUniqueId(), 1);
     for (const char* n : {"a", "b", "c"})
@@ -97,7 +90,7 @@ TEST(DBInterface, NextIdSkipsNoGapAfterTheLastIsDeleted)
 
 TEST(DBInterface, OpenCreatesRecreatesOrOnlyReads)
 {
-    CTempDir dir;
+    brine_test::TempFolder dir;
     CDBTestPoint t;
     t.SetFilePath(dir / "sub/folder/points.dbf");
     EXPECT_EQ(t.GetName(), "points");
@@ -119,11 +112,8 @@ TEST(DBInterface, OpenCreatesRecreatesOrOnlyReads)
     EXPECT_EQ(t.GetTagName(), "T_UNIQUE");
 }
 
-TEST(DBInterface, NavigationKeepsTheOrdinalCacheTrue)
+TEST_F(PointTable, NavigationKeepsTheOrdinalCacheTrue)
 {
-    CTempDir dir;
-    CDBTestPoint t;
-    t.SetFilePath(dir / "points");
     ASSERT_TRUE(t.Open());
     t.name = "unchanged";
     EXPECT_FALSE(t.GoOrdinal(1));  // empty: fails, members kept
@@ -162,7 +152,7 @@ TEST(DBInterface, NavigationKeepsTheOrdinalCacheTrue)
 
 TEST(DBInterface, FieldTextKeepsFullWidthAndNumbersNeverOverflow)
 {
-    CTempDir dir;
+    brine_test::TempFolder dir;
     class CDBWide : public CDBInterface {
     public:
         CDBWide()
@@ -209,14 +199,13 @@ TEST(DBInterface, FieldTextKeepsFullWidthAndNumbersNeverOverflow)
     EXPECT_FALSE(CDBInterface::ClearEngineError());
 }
 
-TEST(DBInterface, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
+TEST_F(PointTable, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
 {
-    CTempDir dir;
     // An older layout: fields in another order, one field the class lacks,
     // a memo, and one deleted record.
     {
         dbase::CDbaseEngine& e = CDBInterface::SharedEngine();
-        auto old = e.Create(dir / "points", {{"UNIQUE", 'N', 8, 0}, {"NOTE", 'M', 10, 0}, {"EXTRA", 'C', 5, 0},
+        auto old = e.Create(path, {{"UNIQUE", 'N', 8, 0}, {"NOTE", 'M', 10, 0}, {"EXTRA", 'C', 5, 0},
                                              {"NAME", 'C', 30, 0}, {"LAT", 'N', 14, 7}},
                             {});
         ASSERT_NE(old, nullptr);
@@ -233,8 +222,6 @@ TEST(DBInterface, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
         ASSERT_EQ(old->Delete(), 0);
         ASSERT_EQ(old->Close(), 0);
     }
-    CDBTestPoint t;
-    t.SetFilePath(dir / "points");
     std::ofstream(dir / "~Tmp.dbf") << "an earlier rebuild's only copy";
     EXPECT_FALSE(t.Rebuild());
     EXPECT_TRUE(fs::exists(dir / "points.dbf"));
@@ -242,7 +229,7 @@ TEST(DBInterface, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
     ASSERT_TRUE(t.Rebuild());
     for (const char* ext : {"dbf", "dbt", "mdx"})
         EXPECT_FALSE(fs::exists(dir / (std::string("~Tmp.") + ext))) << ext;
-    EXPECT_EQ(t.GetFilePath(), dir / "points");
+    EXPECT_EQ(t.GetFilePath(), path);
     ASSERT_TRUE(t.Open());
     ASSERT_EQ(t.Table()->FieldCount(), 4);
     EXPECT_EQ(t.GetRecordCount(), 2);
@@ -257,11 +244,8 @@ TEST(DBInterface, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
     EXPECT_EQ(t.note, "note 3");
 }
 
-TEST(DBInterface, CopyMoveZapAndDeleteFiles)
+TEST_F(PointTable, CopyMoveZapAndDeleteFiles)
 {
-    CTempDir dir;
-    CDBTestPoint t;
-    t.SetFilePath(dir / "points");
     ASSERT_TRUE(t.Open());
     ASSERT_TRUE(t.Add("one", 1.5, "memo one"));
     ASSERT_TRUE(t.Add("two", 2.5));
@@ -269,26 +253,25 @@ TEST(DBInterface, CopyMoveZapAndDeleteFiles)
     EXPECT_FALSE(fs::exists(dir / "POINTS.dbf"));
     ASSERT_TRUE(t.MoveTo(dir / "moved/pts"));
     EXPECT_FALSE(fs::exists(dir / "points.dbf"));
-    EXPECT_EQ(t.GetFilePath(), dir / "moved/pts");
+    // An old file that cannot be removed (a folder in its place) is reported,
+    // not passed over; the table still continues at its copy.
+    fs::remove(dir / "moved/pts.mdx");
+    fs::create_directories(dir / "moved/pts.mdx/keep");
+    EXPECT_FALSE(t.MoveTo(dir / "again/pts"));
+    EXPECT_FALSE(fs::exists(dir / "moved/pts.dbf"));
+    CDBTestPoint old;
+    old.SetFilePath(dir / "moved/pts");
+    EXPECT_FALSE(old.DeleteFiles());
+    EXPECT_EQ(t.GetFilePath(), dir / "again/pts");
     ASSERT_TRUE(t.IsOpen());
     ASSERT_TRUE(t.GoTop());
     EXPECT_EQ(t.note, "memo one");
     ASSERT_TRUE(t.Zap());
     EXPECT_EQ(t.GetRecordCount(), 0);
-    ASSERT_TRUE(t.Close());
-    // A file that cannot be removed is reported, not passed over.
-    fs::remove(dir / "moved/pts.mdx");
-    fs::create_directory(dir / "moved/pts.mdx");
-    std::ofstream(dir / "moved/pts.mdx/keep") << "x";
-    EXPECT_FALSE(t.DeleteFiles());
-    EXPECT_FALSE(fs::exists(dir / "moved/pts.dbf"));
 }
 
-TEST(DBInterface, PackKeepsLiveRecordsAndMemos)
+TEST_F(PointTable, PackKeepsLiveRecordsAndMemos)
 {
-    CTempDir dir;
-    CDBTestPoint t;
-    t.SetFilePath(dir / "points");
     ASSERT_TRUE(t.Open());
     for (int i = 1; i <= 5; ++i)
         ASSERT_TRUE(t.Add("p" + std::to_string(i), i, std::string(size_t(i) * 300, char('0' + i))));
@@ -308,38 +291,24 @@ TEST(DBInterface, PackKeepsLiveRecordsAndMemos)
     EXPECT_FALSE(t.GoTop());
 }
 
-TEST(DBInterface, TwoStationsAppendingNeverShareAnId)
+TEST_F(PointTable, TwoStationsAppendingNeverShareAnId)
 {
-    CTempDir dir;
-    {
-        CDBTestPoint t;
-        t.SetFilePath(dir / "points");
-        ASSERT_TRUE(t.Open());
-    }
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Close());
     auto station = [&](const char* who) {
-        CDBTestPoint t;
-        t.SetFilePath(dir / "points");
-        if (!t.Open())
+        CDBTestPoint s;
+        s.SetFilePath(path);
+        if (!s.Open())
             return 1;
         for (int i = 0; i < 150; ++i)
-            if (!t.Add(std::string(who) + std::to_string(i)))
+            if (!s.Add(std::string(who) + std::to_string(i)))
                 return 2;
-        return t.Close() ? 0 : 3;
+        return s.Close() ? 0 : 3;
     };
-    pid_t pids[2];
-    for (int s = 0; s < 2; ++s) {
-        pids[s] = ::fork();
-        if (pids[s] == 0)
-            ::_exit(station(s == 0 ? "a" : "b"));
-    }
-    for (pid_t pid : pids) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        ASSERT_EQ(WEXITSTATUS(status), 0);
-    }
-    CDBTestPoint t;
-    t.SetFilePath(dir / "points");
+    const pid_t a = brine_test::ForkChild([&] { return station("a"); });
+    const pid_t b = brine_test::ForkChild([&] { return station("b"); });
+    ASSERT_EQ(brine_test::WaitChild(a), 0);
+    ASSERT_EQ(brine_test::WaitChild(b), 0);
     ASSERT_TRUE(t.Open());
     std::set<long> ids;
     for (bool ok = t.GoTop(); ok; ok = t.SkipForward())
@@ -349,12 +318,11 @@ TEST(DBInterface, TwoStationsAppendingNeverShareAnId)
     EXPECT_EQ(t.GetRecordCount(), 300);
 }
 
-TEST(DBInterface, LockIsSeenByAnotherObjectUntilReleased)
+TEST_F(PointTable, LockIsSeenByAnotherObjectUntilReleased)
 {
-    CTempDir dir;
-    CDBTestPoint a, b;
-    a.SetFilePath(dir / "points");
-    b.SetFilePath(dir / "points");
+    CDBTestPoint& a = t;
+    CDBTestPoint b;
+    b.SetFilePath(path);
     ASSERT_TRUE(a.Open());
     ASSERT_TRUE(b.Open());
     EXPECT_FALSE(b.IsLockedElsewhere());
