@@ -68,8 +68,8 @@ int CDbaseTable::WriteMemo(const std::string& text, std::string_view oldBlockTex
     } else {
         if (LockHeader() != 0)
             return Fail(kErrLockRefused, 61);
-        block = ReadNextFreeBlock(m_memoFd);
-        const bool ok = WriteNextFreeBlock(m_memoFd, block + need);
+        block = ReadNextFreeBlock(m_memoFd, m_memoBlockSize);
+        const bool ok = block <= UINT32_MAX - need && WriteNextFreeBlock(m_memoFd, block + need);
         UnlockHeader();
         if (!ok)
             return Fail(kErrWrite, 62);

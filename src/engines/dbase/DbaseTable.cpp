@@ -189,13 +189,8 @@ int CDbaseTable::LoadAll()
     if (m_recCount < 0 || avail < m_recCount)
         m_recCount = int32_t(avail);
     m_data.resize(size_t(m_recCount) * m_recordLength);
-    size_t done = 0;
-    while (done < m_data.size()) {
-        const ssize_t n = ::pread(m_fd, m_data.data() + done, m_data.size() - done, m_headerLength + off_t(done));
-        if (n <= 0)
-            return Fail(kErrRead, 30);
-        done += size_t(n);
-    }
+    if (!ReadAll(m_fd, m_data.data(), m_data.size(), m_headerLength))
+        return Fail(kErrRead, 30);
     m_dirty.clear();
     m_headerDirty = false;
     return 0;

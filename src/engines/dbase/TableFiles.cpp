@@ -18,6 +18,7 @@ constexpr int kMdxPage = 512;      // index block numbers count 512-byte pages
 constexpr int kMdxTagTable = 544;  // tag table after the file header
 constexpr int kMdxMaxTags = 47;
 constexpr int kFilterOffset = 0x200;  // filter text in the tag header block
+constexpr uint32_t kMaxMemoLength = 64u * 1024 * 1024;  // longer memos are taken for damage
 
 void Put16(unsigned char* p, uint32_t v)
 {
@@ -57,12 +58,12 @@ bool WholeRange(Transfer transfer, int fd, Pointer p, size_t size, off_t at)
     return true;
 }
 
+}  // namespace
+
 bool ReadAll(int fd, void* data, size_t size, off_t at)
 {
     return WholeRange(::pread, fd, static_cast<char*>(data), size, at);
 }
-
-}  // namespace
 
 bool WriteAll(int fd, const void* data, size_t size, off_t at)
 {
@@ -252,7 +253,7 @@ std::string ReadMemoText(int memoFd, int blockSize, uint32_t block)
         return {};
     if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {
         const uint32_t length = Get32(head + 4);
-        if (length < 8 || length > 64u * 1024 * 1024)
+        if (length < 8 || length > kMaxMemoLength)
             return {};
         std::string text(length - 8, '\0');
         if (!ReadAll(memoFd, text.data(), text.size(), at + 8))
@@ -274,7 +275,7 @@ std::string ReadMemoText(int memoFd, int blockSize, uint32_t block)
         }
         text.append(buf, size_t(n));
         pos += n;
-        if (text.size() > 64u * 1024 * 1024)
+        if (text.size() > kMaxMemoLength)
             return text;
     }
 }
@@ -284,8 +285,12 @@ uint32_t MemoBlocks(int memoFd, int blockSize, uint32_t block)
     unsigned char head[8];
     if (block == 0 || !ReadAll(memoFd, head, 8, off_t(block) * blockSize))
         return 0;
-    if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00)
-        return BlocksFor(Get32(head + 4) - 8, blockSize);
+    // A damaged length (below its own header, or beyond any memo we read)
+    // counts as unknown, so the blocks are never taken for reuse.
+    const uint32_t length = Get32(head + 4);
+    if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00 && length >= 8 &&
+        length <= kMaxMemoLength)
+        return BlocksFor(length - 8, blockSize);
     return 0;
 }
 
@@ -309,13 +314,15 @@ bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string&
     return WriteAll(memoFd, buf.data(), buf.size(), off_t(block) * blockSize);
 }
 
-uint32_t ReadNextFreeBlock(int memoFd)
+uint32_t ReadNextFreeBlock(int memoFd, int blockSize)
 {
+    // New memos go past every block the file holds, whatever a damaged
+    // header says, so they never land on another record's memo.
     unsigned char head[4];
-    if (!ReadAll(memoFd, head, 4, 0))
-        return 1;
-    const uint32_t next = Get32(head);
-    return next == 0 ? 1 : next;
+    const uint32_t stored = ReadAll(memoFd, head, 4, 0) ? Get32(head) : 0;
+    const off_t size = ::lseek(memoFd, 0, SEEK_END);
+    const uint64_t held = size > 0 ? (uint64_t(size) + uint64_t(blockSize) - 1) / uint64_t(blockSize) : 1;
+    return uint32_t(std::min<uint64_t>(std::max<uint64_t>({stored, held, 1}), UINT32_MAX));
 }
 
 bool WriteNextFreeBlock(int memoFd, uint32_t block)

@@ -19,7 +19,9 @@ namespace dbase {
 inline constexpr off_t kLockBase = 0x40000000;
 inline constexpr off_t kLockSpan = 0x3FFFFFFF;
 
+// The whole range or false (an error, or the file ends first).
 bool WriteAll(int fd, const void* data, size_t size, off_t at);
+bool ReadAll(int fd, void* data, size_t size, off_t at);
 
 struct DbfHeader {
     uint8_t version = 0x03;
@@ -46,7 +48,9 @@ uint32_t MemoBlocks(int memoFd, int blockSize, uint32_t block);
 // (dBASE III tables); false on a write failure.
 bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text, bool olderLayout = false);
 uint32_t BlocksFor(size_t textLength, int blockSize);
-uint32_t ReadNextFreeBlock(int memoFd);
+// The block where a new memo may start: the header's next free block, but
+// never inside the blocks the file already holds.
+uint32_t ReadNextFreeBlock(int memoFd, int blockSize);
 bool WriteNextFreeBlock(int memoFd, uint32_t block);
 bool WriteEmptyMemoFile(const std::string& path, const std::string& tableName);
 

@@ -391,6 +391,34 @@ TEST_F(MemoTable, APackWhoseFlushFailsGivesTheTableLockBack)
               0);
 }
 
+TEST_F(MemoTable, DamagedMemoHeadersNeverLeadToOverwritingAnotherMemo)
+{
+    auto t = Create();
+    ASSERT_NE(t, nullptr);
+    AddMemo(*t, 1, 1, 0, "first");    // block 1
+    AddMemo(*t, 2, 2, 0, "second");   // block 2
+    ASSERT_EQ(t->Flush(), 0);
+    // The first memo's length below its own header, and the file's next free
+    // block pointing back at the first memo.
+    {
+        std::fstream f(path + ".dbt", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(512 + 4);
+        f.write("\x04\0\0\0", 4);
+        f.seekp(0);
+        f.write("\x01\0\0\0", 4);
+    }
+    ASSERT_EQ(t->Go(1), 0);
+    ASSERT_EQ(t->Field("DATA")->Assign(std::string(2000, 'n')), 0);   // must not grow over block 2
+    AddMemo(*t, 3, 3, 0, "third");   // must not start at block 1
+    ASSERT_EQ(t->Flush(), 0);
+    std::string memos;
+    for (int r = 1; r <= 3; ++r) {
+        ASSERT_EQ(t->Go(r), 0);
+        memos += t->Field("DATA")->Text().substr(0, 6) + "|";
+    }
+    EXPECT_EQ(memos, "nnnnnn|second|third|");
+}
+
 TEST_F(MemoTable, KilledWriterLosesNoFlushedRecordAndIndexesAgree)
 {
     ASSERT_NE(Create(), nullptr);
