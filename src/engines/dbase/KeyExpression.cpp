@@ -230,7 +230,7 @@ private:
             if (!count || *count < 1)
                 return nullptr;
             n->kind = Node::Kind::Left;
-            n->length = std::min(int(*count), arg->length);
+            n->length = int(std::min(*count, double(arg->length)));   // compared before any conversion
         } else if (name == "UPPER") {
             if (arg->type != 'C')
                 return nullptr;

@@ -99,6 +99,8 @@ TEST(KeyExpression, RefusesWhatItCannotEvaluate)
     EXPECT_EQ(e->Length(), 19);
     std::string rec = " ABCDEFGHIJ  -4220240131          ";
     EXPECT_EQ(e->EvalText(rec.data()), "     -42ABC20240131");
+    // A count beyond any int (a hostile index file) is cut to the field.
+    EXPECT_EQ(CKeyExpression::Parse("LEFT(NAME, 99999999999999999999)", f)->Length(), 10);
 }
 
 TEST(DbaseTable, EveryFieldTypeSurvivesReopen)
