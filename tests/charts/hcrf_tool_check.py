@@ -66,6 +66,10 @@ for source, out in ((ppm, "chart"), (png_in, "chart-png")):
     assert made.returncode == 0, made.stderr
     charts[source] = made.stdout.strip()
 chart = charts[ppm]
+# An update tile outside the chart is refused, not passed over.
+refused = subprocess.run([hcrf, "make", "--out", os.path.join(work, "bad"), "--image", ppm, "--update", "9,9"],
+                         capture_output=True, text=True)
+assert refused.returncode != 0 and "outside" in refused.stderr, refused
 # Both pictures give the same chart, byte for byte.
 for ext in ("chr", "lor", "pal"):
     assert open(chart[:-3] + ext, "rb").read() == open(charts[png_in][:-3] + ext, "rb").read(), ext

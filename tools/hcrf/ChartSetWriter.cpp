@@ -590,9 +590,13 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
     // colour 0); "upr" and "upi" bring the picture's tiles.
     const EncodedRaster merged = highRaster;
     std::vector<unsigned> updated;
-    for (const auto& [column, row] : p.updateTiles)
-        if (column < written.highTilesAcross && row < written.highTilesDown)
-            updated.push_back(row * written.highTilesAcross + column);
+    for (const auto& [column, row] : p.updateTiles) {
+        if (column >= written.highTilesAcross || row >= written.highTilesDown) {
+            error = "update tile " + std::to_string(column) + "," + std::to_string(row) + " lies outside the chart";
+            return false;
+        }
+        updated.push_back(row * written.highTilesAcross + column);
+    }
     std::sort(updated.begin(), updated.end());
     updated.erase(std::unique(updated.begin(), updated.end()), updated.end());
     Bytes upr, upi;
