@@ -1,40 +1,75 @@
-#include "nmea/NMEAData.h"
+// The time-stamped value: validity on the monotonic clock, whole reads while
+// another thread writes.
+
+#include "nmea/NMEADataValue.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "FakeClock.h"
+
+using namespace std::chrono_literals;
+using nmea::CNMEADataValue;
 
 namespace {
 
-TEST(NMEAData, ResetMarksFurtherNumbersAsNoValue)
+struct ValueTest : ::testing::Test {
+    brine_test::FakeClock clock;
+    CNMEADataValue value;
+    ValueTest() { value.SetClock(clock); }
+};
+
+TEST_F(ValueTest, ValidUntilTheAgeReachesTheSpan)
 {
-    nmea::CNMEAData data;
-    ASSERT_TRUE(data.position.Set(50.5, -1.25, 12.0, 3));
-    data.furtherNumbers.fill(8.0);
-    data.Reset();
-    EXPECT_EQ(data.position, geo::CPosition());
-    // "No value" is the largest finite double, bit for bit, as stored records expect.
-    for (double n : data.furtherNumbers) {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &n, sizeof bits);
-        EXPECT_EQ(bits, 0x7FEFFFFFFFFFFFFFull);
-    }
+    EXPECT_FALSE(value.IsValid());   // never written
+    value.SetDouble(12.5);
+    clock.Advance(4999ms);
+    EXPECT_TRUE(value.IsValid());
+    clock.Advance(1ms);   // age == span: stale, but still readable
+    EXPECT_FALSE(value.IsValid());
+    EXPECT_EQ(value.GetDouble(), 12.5);
+    value.SetDouble(13.0);
+    EXPECT_TRUE(value.IsValid());
+    value.Reset();
+    EXPECT_FALSE(value.IsValid());
+    value.SetValiditySpan(0s);   // a zero span is never valid
+    value.SetInt(3);
+    EXPECT_FALSE(value.IsValid());
 }
 
-TEST(NavData, ResetKeepsTheFirstPosition)
+TEST_F(ValueTest, WallClockStepsDoNotChangeValidity)
 {
-    nmea::CNavData nav;
-    ASSERT_TRUE(nav.positions[0].Set(10.0, 20.0, 0.0, 0xFFFF));
-    ASSERT_TRUE(nav.positions[2].Set(11.0, 21.0, 0.0, 0xFFFF));
-    nav.numbers.fill(1.0);
-    const geo::CPosition own = nav.positions[0];
-    nav.Reset();
-    EXPECT_EQ(nav.positions[0], own);
-    EXPECT_TRUE(nav.positions[0].IsValid());
-    for (std::size_t i = 1; i < nav.positions.size(); ++i)
-        EXPECT_FALSE(nav.positions[i].IsValid()) << i;
-    for (double n : nav.numbers)
-        EXPECT_EQ(n, nmea::kNoValue);
+    value.SetDouble(1.0);
+    clock.JumpUtc(-24h);   // clock set back a day: fresh data stays fresh, not "valid for a day"
+    clock.Advance(6s);
+    EXPECT_FALSE(value.IsValid());
+    value.SetDouble(2.0);
+    clock.JumpUtc(48h);    // clock set forward: fresh data does not turn stale
+    EXPECT_TRUE(value.IsValid());
+    EXPECT_EQ(value.GetUtcStamp(), clock.UtcNow() - 48h);   // the wall stamp of the write, for display
+}
+
+// A reader on another thread sees each text whole, never half of one write.
+TEST(ValueConcurrency, ReaderSeesWholeWrites)
+{
+    CNMEADataValue value;
+    const std::string a(200, 'a'), b(300, 'b');
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (int i = 0; !stop.load(); ++i)
+            value.SetString(i % 2 ? a : b);
+    });
+    int torn = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string s = value.GetString();
+        torn += !(s.empty() || s == a || s == b);
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(torn, 0);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 // chosen by the line's first byte; the splitter also gets arbitrary
 // field-type strings. Seeded with the real captures.
 
+#include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,44 +20,33 @@ namespace {
 void ReadAllSlots(const nmea::CNMEAMessage& m)
 {
     volatile double sink = 0;
-    for (int k = 0; k <= 21; ++k) {
-        sink = sink + m.Char(k).value_or(0) + m.Number(k).value_or(0) + m.Int(k).value_or(0) +
-               static_cast<double>(m.Text(k).value_or("").size());
-    }
+    for (int k = 0; k <= 21; ++k)
+        sink = sink + m.Char(k).value_or(0) + m.Number(k).value_or(0) + m.Int(k).value_or(0) + double(m.Text(k).value_or("").size());
 }
 
 void OneLine(std::string_view line)
 {
     static const platform::CSystemClock clock;
-    static nmea::CNMEAGPSParser gps(clock, 5);
-    static nmea::CNMEAGPSParser wind(clock, 5);
-    static nmea::CNMEAGPSParser arpa(clock, 5);
+    static nmea::CNMEAGPSParser gps(clock, 5), wind(clock, 5), arpa(clock, 5);
     static std::atomic<bool> ignoreWarnings{false};
-    static bool routed = [] {
+    [[maybe_unused]] static const bool routed = [] {
         gps.SetStores({gps.Values(), wind.Values(), arpa.Values()});
         gps.SetIgnoreWarningFlags(&ignoreWarnings);
         return true;
     }();
-    (void)routed;
-
     ignoreWarnings = !line.empty() && (line.back() & 1);
     gps.ParseLine(line);
     gps.Dispatch(line);
-    (void)gps.GetTalker();
-
     if (line.empty())
         return;
+
     const auto selector = static_cast<unsigned char>(line.front());
     const std::string_view rest = line.substr(1);
     nmea::CNMEAMessage& m = gps.Message();
     const int index = selector % static_cast<int>(nmea::kSentenceIds.size());
-    std::string text(nmea::kSentenceIds[static_cast<std::size_t>(index)]);
-    text += ',';
-    text += rest;
-    m.SetSentence(index, text);
+    m.SetSentence(index, std::string(nmea::kSentenceIds[static_cast<std::size_t>(index)]) + "," + std::string(rest));
     m.Parse();
     ReadAllSlots(m);
-
     m.SetNextFieldNumber(selector);
     m.Split(rest.substr(0, 64));
     ReadAllSlots(m);
@@ -70,16 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     // The seeds are whole captures; past their first fifty lines they only
     // repeat themselves, and a capped input keeps the runs fast.
-    constexpr std::size_t kMaxInput = 4096;
-    const std::string_view input(reinterpret_cast<const char*>(data), size < kMaxInput ? size : kMaxInput);
+    const std::string_view input(reinterpret_cast<const char*>(data), size < 4096 ? size : 4096);
     OneLine(input);   // the whole input as one line, however long
-    std::size_t start = 0;
-    while (start < input.size()) {
-        std::size_t end = input.find('\n', start);
-        if (end == std::string_view::npos)
-            end = input.size();
+    for (std::size_t start = 0, end = 0; start < input.size(); start = end + 1) {
+        end = std::min(input.find('\n', start), input.size());
         OneLine(input.substr(start, end - start));
-        start = end + 1;
     }
     return 0;
 }

@@ -1,125 +1,174 @@
+// Sentence intake from line to store: the field splitter, the dispatcher with
+// its checksum rule, and every instrument parser with its sign, status and
+// range rules.
+
 #include "nmea/NMEAMessageParser.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "FakeClock.h"
-#include "NMEATestLines.h"
+#include "nmea/NMEASentenceTable.h"
 
 using nmea::CNMEAGPSParser;
+using nmea::CNMEAMessage;
 using nmea::NMEALineResult;
-using nmea_test::WithChecksum;
+using nmea::ValueKind;
 namespace item = nmea::item;
 
 namespace {
+
+std::string WithChecksum(std::string_view body)
+{
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", sum);
+    return "$" + std::string(body) + "*" + digits;
+}
+
+// Splits the fields after the sentence id by their one-letter types.
+void Split(CNMEAMessage& m, int sentence, std::string_view text, std::string_view types)
+{
+    m.SetSentence(sentence, text);
+    m.SetNextFieldNumber(2);
+    m.Split(types);
+}
+
+// Empty fields leave their slot absent; the checksum after '*' is no field, so
+// a sentence shorter than its type string leaves the missing slots absent.
+TEST(FieldSplitter, EmptyFieldsAndTheChecksumLeaveSlotsAbsent)
+{
+    CNMEAMessage m;
+    Split(m, nmea::sentence::DBT, "DBT,0036.4,f,,M,0006.0,F*2A\r\n", "DCDCDC");
+    EXPECT_EQ(m.Number(1), 36.4);
+    EXPECT_FALSE(m.Number(2).has_value());
+    EXPECT_EQ(m.Number(3), 6.0);
+    EXPECT_EQ(m.Char(1), 'F');   // letters are upper-cased
+
+    Split(m, nmea::sentence::GLL, "GLL,4916.45,N,12311.12,W*31\r\n", "DCDCDS");
+    EXPECT_EQ(m.Number(2), 12311.12);
+    EXPECT_FALSE(m.Number(3).has_value());
+    EXPECT_FALSE(m.Text(1).has_value());
+    EXPECT_EQ(m.GetField(5), "W");
+    EXPECT_EQ(m.GetField(2), "4916.45");   // going back re-reads from the start
+}
+
+TEST(FieldSplitter, NumbersMustConvertCompletely)
+{
+    const std::pair<const char*, std::optional<double>> rows[] = {
+        {"12.5", 12.5}, {"-0.25", -0.25}, {" 7", 7.0},   {"+3.5", 3.5}, {"1.2.3", {}}, {"12.5 ", {}},
+        {"12a", {}},    {"nan", {}},      {"inf", {}},   {"1e999", {}}, {"+", {}},     {"-", {}},
+    };
+    for (const auto& [field, value] : rows) {
+        CNMEAMessage m;
+        Split(m, nmea::sentence::HDM, std::string("HDM,") + field + ",M", "D");
+        EXPECT_EQ(m.Number(1), value) << field;
+    }
+}
+
+TEST(FieldSplitter, IntegersReadDecimalOrHexAndClamp)
+{
+    const std::pair<const char*, long> rows[] = {
+        {"42", 42}, {"-07", -7}, {"0x1F", 31}, {"1fX", 31}, {"12abc", 12}, {"abc", 0},
+        {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483648L},
+    };
+    for (const auto& [text, value] : rows)
+        EXPECT_EQ(nmea::NmeaParseInt(text), value) << text;
+}
+
+// More fields and type letters than slots: the extra ones are dropped, never written past the end.
+TEST(FieldSplitter, ExtraLettersAreCappedAtTheSlotsThatExist)
+{
+    CNMEAMessage m;
+    std::string text = "APB";
+    for (int i = 0; i < 40; ++i)
+        text += ",A";
+    Split(m, nmea::sentence::APB, text, std::string(30, 'C') + std::string(30, 'I') + "XYZ" + std::string(30, 'S'));
+    for (int k = 1; k <= CNMEAMessage::kCharSlots; ++k)
+        EXPECT_EQ(m.Char(k), 'A');
+    EXPECT_FALSE(m.Char(CNMEAMessage::kCharSlots + 1).has_value());
+    EXPECT_FALSE(m.Char(0).has_value());
+    EXPECT_EQ(m.Int(CNMEAMessage::kIntSlots), 0);   // "A" is a present integer field reading 0
+    EXPECT_FALSE(m.Text(1).has_value());             // the 61st field onward is past the end
+
+    // A second split clears the slots the first one filled.
+    Split(m, nmea::sentence::VTG, "VTG,1,T,2,M,3,N,4,K", "DCDCDCDC");
+    m.SetNextFieldNumber(2);
+    m.Split("D");
+    EXPECT_EQ(m.Number(1), 1.0);
+    EXPECT_FALSE(m.Number(2).has_value());
+    EXPECT_FALSE(m.Char(1).has_value());
+}
 
 struct DispatcherTest : ::testing::Test {
     brine_test::FakeClock clock;
     CNMEAGPSParser parser{clock, 5};
 };
 
-const std::string kGll = WithChecksum("GPGLL,5030.50,N,00140.25,E,123519,A");
-
 TEST_F(DispatcherTest, ChecksumRule)
 {
+    const std::string kGll = WithChecksum("GPGLL,5030.50,N,00140.25,E,123519,A");   // checksum 26
     const std::string body = kGll.substr(1, kGll.size() - 4);
-    const std::string digits = kGll.substr(kGll.size() - 2);
-    std::string lower = digits;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    std::string wrong = digits;
-    wrong[1] = wrong[1] == '0' ? '1' : '0';
-
-    struct Row {
-        std::string line;
-        bool accepted;
-    } rows[] = {
+    const std::pair<std::string, bool> rows[] = {
         {kGll, true},
-        {"$" + body + "*" + lower, true},
-        {"$" + body + "*" + wrong, false},
-        {"$" + body, true},                     // no '*': no check
-        {"$" + body + "*" + digits + "\r\n", true},
-        {body + "*" + digits, true},            // a line without '$' is taken as it is
-        {"$" + body + "*", false},              // '*' at the end checks against 0
-        {"$" + body + "*G" + digits, false},    // conversion stops at the first non-hex
+        {"$" + body + "*27", false},
+        {"$" + body, true},                    // no '*': no check
+        {kGll + "\r\n", true},
+        {kGll.substr(1), true},                // a line without '$' is taken as it is
+        {"$" + body + "*", false},             // '*' at the end checks against 0
+        {"$" + body + "*G26", false},          // conversion stops at the first non-hex
         {WithChecksum("gpgll,5030.50,N,00140.25,E,123519,A"), true},   // ids match whatever the case
+        {"$GPHDM,12.0,M,!*B", true},           // one digit is the whole checksum
+        {"$GPHDM,12.0,M,!*b", true},           // hex digits in either case
+        {WithChecksum("GPHDM,13.0,M*junk"), true},   // only the last '*' counts
     };
-    for (const Row& row : rows) {
+    for (const auto& [line, accepted] : rows) {
         CNMEAGPSParser p(clock, 5);
-        EXPECT_EQ(p.ParseLine(row.line), row.accepted) << row.line;
-        EXPECT_EQ(p.Value(item::Latitude).IsValid(), row.accepted) << row.line;
+        EXPECT_EQ(p.ParseLine(line), accepted) << line;
+        EXPECT_EQ(p.LastResult() == NMEALineResult::Parsed, accepted) << line;
+        EXPECT_EQ(p.Value(item::Latitude).IsValid() || p.Value(item::HeadingMagnetic).IsValid(), accepted) << line;
     }
-}
-
-TEST_F(DispatcherTest, SingleDigitAndEarlierStarsInTheChecksum)
-{
-    // Pad the last field until the XOR is below 16, so one digit is the whole checksum.
-    std::string body;
-    unsigned sum = 0;
-    for (char pad = '!'; pad <= '~'; ++pad) {
-        if (pad == '*' || pad == ',')
-            continue;
-        body = std::string("GPHDM,12.0,M,") + pad;
-        sum = 0;
-        for (char c : body)
-            sum ^= static_cast<unsigned char>(c);
-        if (sum < 16)
-            break;
-    }
-    ASSERT_LT(sum, 16u);
-    const char digit = "0123456789ABCDEF"[sum];
-    EXPECT_TRUE(parser.ParseLine("$" + body + "*" + digit));
-    EXPECT_EQ(parser.Value(item::HeadingMagnetic).GetDouble(), 12.0);
-
-    // Only the last '*' counts: an earlier one is part of the XOR.
-    const std::string withStar = WithChecksum("GPHDM,13.0,M*junk");
-    EXPECT_TRUE(parser.ParseLine(withStar));
 }
 
 TEST_F(DispatcherTest, LinesThatAreNotOursAreDroppedWithTrue)
 {
-    struct Row {
-        std::string line;
-        bool result;
-        NMEALineResult why;
-    } rows[] = {
+    const std::tuple<std::string, bool, NMEALineResult> rows[] = {
         {WithChecksum("PABX,1,2"), true, NMEALineResult::Proprietary},
-        {WithChecksum("pgrme,1"), true, NMEALineResult::Proprietary},
         {WithChecksum("GPGSV,3,1,11"), true, NMEALineResult::UnknownSentence},
-        {"$GP", true, NMEALineResult::UnknownSentence},
         {"", true, NMEALineResult::UnknownSentence},
         {WithChecksum("IIMTA,21.5,C"), false, NMEALineResult::NoParser},
         {WithChecksum("GPGLLX,5030.50,N"), false, NMEALineResult::NotDelimited},
-        {WithChecksum("GPGLL"), false, NMEALineResult::NotDelimited},
         {WithChecksum("RATTM,7,1.0,90,T"), false, NMEALineResult::NoParser},   // no target module
         {WithChecksum("GPRMC,1,V"), false, NMEALineResult::Refused},
         {WithChecksum("GPAPB,A,A,0.1,R,N,V,V,011,M,DEST"), true, NMEALineResult::Parsed},
     };
-    for (const Row& row : rows) {
-        EXPECT_EQ(parser.ParseLine(row.line), row.result) << row.line;
-        EXPECT_EQ(parser.LastResult(), row.why) << row.line;
+    parser.ParseLine(WithChecksum("GPGSV,3,1,11"));   // a sentence outside the table names no talker
+    EXPECT_EQ(parser.GetTalker(), "n.a.");
+    for (const auto& [line, result, why] : rows) {
+        EXPECT_EQ(parser.ParseLine(line), result) << line;
+        EXPECT_EQ(parser.LastResult(), why) << line;
     }
     for (int i = 0; i < nmea::kValueCount; ++i)
         EXPECT_FALSE(parser.Value(i).IsValid()) << "item " << i;
-}
-
-TEST_F(DispatcherTest, TalkerIsThatOfTheLastMatchingLine)
-{
-    EXPECT_EQ(parser.GetTalker(), "n.a.");
-    parser.ParseLine(WithChecksum("GPGSV,3,1,11"));   // not in the table
-    EXPECT_EQ(parser.GetTalker(), "n.a.");
-    parser.ParseLine(WithChecksum("IIHDM,45.0,M"));
-    EXPECT_EQ(parser.GetTalker(), "II");
-    parser.ParseLine(WithChecksum("HCHDM,46.0,M"));
+    parser.ParseLine(WithChecksum("HCHDM,46.0,M"));   // the talker is that of the last matching line
     EXPECT_EQ(parser.GetTalker(), "HC");
 }
 
-// Values belong to the store of the sentence's module, whatever port brought it.
+// Values belong to the store of the sentence's module, whatever port brought it,
+// and take the validity span of the parser that wrote them.
 TEST_F(DispatcherTest, SentencesGoToTheStoreOfTheirModule)
 {
-    CNMEAGPSParser wind(clock, 5);
+    CNMEAGPSParser wind(clock, 2);
     CNMEAGPSParser arpa(clock, 5);
     parser.SetStores({parser.Values(), wind.Values(), arpa.Values()});
     EXPECT_TRUE(parser.ParseLine(WithChecksum("WIMWV,214.8,R,0.1,K,A")));
@@ -127,6 +176,10 @@ TEST_F(DispatcherTest, SentencesGoToTheStoreOfTheirModule)
     EXPECT_EQ(wind.Value(item::WindAngle).GetDouble(), 214.8);
     EXPECT_FALSE(parser.Value(item::WindAngle).IsValid());
     EXPECT_EQ(arpa.Value(item::OwnHeading).GetDouble(), 35.1);
+    clock.Advance(std::chrono::milliseconds(1999));
+    EXPECT_TRUE(wind.Value(item::WindAngle).IsValid());
+    clock.Advance(std::chrono::milliseconds(1));
+    EXPECT_FALSE(wind.Value(item::WindAngle).IsValid());
 
     // A module that is not running drops its sentences' values.
     parser.SetStores({parser.Values(), nullptr, nullptr});
@@ -134,14 +187,124 @@ TEST_F(DispatcherTest, SentencesGoToTheStoreOfTheirModule)
     EXPECT_EQ(wind.Value(item::WindAngle).GetDouble(), 214.8);
 }
 
-TEST_F(DispatcherTest, ValuesTakeTheParsersValiditySpan)
+struct Stored { int item; double number; const char* text = nullptr; };   // text for string items
+
+struct Case {
+    const char* body;   // the sentence without '$' and checksum
+    bool accepted;
+    std::vector<Stored> stored;   // exactly the items that hold a value afterwards
+};
+
+// Parses each line in a fresh store and compares every item: listed ones hold
+// their value, all others stay empty.
+void RunCases(const std::vector<Case>& cases, const std::atomic<bool>* ignoreWarnings = nullptr)
 {
-    CNMEAGPSParser shortLived(clock, 2);
-    ASSERT_TRUE(shortLived.ParseLine(kGll));
-    clock.Advance(std::chrono::milliseconds(1999));
-    EXPECT_TRUE(shortLived.Value(item::Latitude).IsValid());
-    clock.Advance(std::chrono::milliseconds(1));
-    EXPECT_FALSE(shortLived.Value(item::Latitude).IsValid());
+    brine_test::FakeClock clock;
+    for (const Case& c : cases) {
+        CNMEAGPSParser parser(clock, 5);
+        parser.SetIgnoreWarningFlags(ignoreWarnings);
+        EXPECT_EQ(parser.ParseLine(WithChecksum(c.body)), c.accepted) << c.body;
+        std::map<int, Stored> expected;
+        for (const Stored& s : c.stored)
+            expected[s.item] = s;
+        for (int item = 0; item < nmea::kValueCount; ++item) {
+            const auto& value = parser.Value(item);
+            const auto it = expected.find(item);
+            ASSERT_EQ(value.IsValid(), it != expected.end()) << c.body << ": item " << item;
+            const ValueKind kind = nmea::NmeaItemInfo(item).kind;
+            if (it == expected.end())
+                continue;
+            if (kind == ValueKind::String)
+                EXPECT_EQ(value.GetString(), it->second.text) << c.body << " item " << item;
+            else
+                EXPECT_DOUBLE_EQ(kind == ValueKind::Double ? value.GetDouble() : kind == ValueKind::Int ? value.GetInt() : value.GetByte(),
+                                 it->second.number) << c.body << " item " << item;
+        }
+    }
+}
+
+TEST(InstrumentParsers, StoreTheirItemsWithSignsAndUnits)
+{
+    RunCases({
+        {"SDDBT,0036.4,f,0011.1,M,0006.0,F", true, {{8, 36.4}, {11, 11.1}, {64, 6.0}}},
+        {"HCHDM,359.7,M", true, {{5, 0.0}}},   // 359.5 and over reads 0
+        {"IIVHW,359.6,T,010.0,M,5.5,N,10.2,K", true, {{69, 0.0}, {5, 10.0}, {1, 5.5}, {70, 10.2}}},
+        {"GPVTG,054.7,T,034.4,M,005.5,N,010.2,K", true, {{49, 54.7}, {50, 34.4}, {51, 5.5}, {71, 10.2}}},
+        {"WIMWV,214.8,R,0.1,K,A", true, {{10, 214.8}, {14, 'R'}, {12, 0.1}, {13, 'K'}, {15, 'A'}}},
+        {"WIMWD,270,T,275,M,10.5,N,5.4,M", true, {{10, 270}, {14, 'T'}, {77, 275}, {76, 'M'}, {12, 10.5}, {13, 'N'}, {79, 5.4}, {78, 'M'}, {15, 'A'}}},
+        {"GPBOD,097.0,T,103.2,M,POINTB,POINTA", true, {{89, 97.0}, {90, 103.2}}},
+        {"GPBWW,097.0,T,103.2,M,POINTB,POINTA", true, {{55, 97.0}, {56, 103.2}}},
+        {"GPBWC,225444,4917.24,N,12309.57,W,051.9,T,031.6,M,001.3,N,004", true, {{80, 225444}, {81, -4917.24}, {82, 12309.57}, {83, 51.9}, {85, 31.6}, {87, 1.3}}},
+        {"GPBWR,225444,4917.24,S,12309.57,E,051.9,T,031.6,M,001.3,N,004", true, {{80, 225444}, {81, 4917.24}, {82, -12309.57}, {84, 51.9}, {86, 31.6}, {88, 1.3}}},
+        {"GPBER,225444,4917.24,N,12309.57,W,051.9,T,031.6,M,001.3,N,004", true, {{80, 225444}, {81, -4917.24}, {82, 12309.57}, {43, 51.9}, {44, 31.6}, {47, 1.3}}},
+        {"GPBEC,081837,3910.080,N,07717.034,W,213.9,T,223.3,M,0.2,N,ABC", true, {{80, 81837}, {81, -3910.08}, {82, 7717.034}, {45, 213.9}, {46, 223.3}, {48, 0.2}}},
+        {"GPGLP,123519,5030.50,N,00140.25,E,", true, {{91, 123519}, {92, -5030.5}, {93, -140.25}}},
+        {"GPGLL,5030.50,N,00140.25,E,123519,A", true, {{58, -5030.5}, {59, -140.25}, {91, 123519}}},
+        {"GPGLL,5030.50,S,00140.25,W,123519,V", true, {{58, 5030.5}, {59, 140.25}, {91, 123519}}},
+        {"GPRMA,A,5030.50,N,00140.25,W,1.5,2.5,10.0,359.9,3.1,E", true, {{58, -5030.5}, {59, 140.25}, {94, 1.5}, {95, 2.5}, {51, 10.0}, {49, 0.0}, {67, 3.1}}},
+        {"GPRMB,A,0.66,L,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V", true, {{54, -0.66}, {81, -4917.24}, {82, 12309.57}, {47, 1.3}, {43, 52.5}, {52, 0.5}}},
+        {"GPRMB,V,0.66,L,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V", false, {}},
+        {"GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", true, {{91, 123519}, {97, 230394}, {58, -4807.038}, {59, -1131.0}, {51, 22.4}, {49, 84.4}, {67, -3.1}}},
+        {"GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", false, {}},
+        {"GPXTE,A,A,0.67,L,N", true, {{54, -0.67}}},
+        {"GPXTE,A,V,0.67,L,N", false, {}},
+        {"GPZDA,201530.00,04,07,2002,-05,00", true, {{149, 201530}, {150, 4}, {151, 7}, {152, 2002}, {153, -5}, {154, 0}}},
+        {"GPZTG,153200.82,041630.00,WPT", true, {{53, 41630}}},
+        {"GPDTM,W84,,0.0,N,0.0,E,0.0,W84", true, {{99, 0, "W84"}, {100, -0.0}, {101, -0.0}, {102, 0, "W84"}}},
+        {"GPDTM,,,0.5,S,1.25,W,0.0,W84", true, {{99, 0, "999"}, {100, 0.5}, {101, 1.25}, {102, 0, "W84"}}},
+        {"GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", true, {{91, 123519}}},
+        {"GPGGA,123519,,,,,0,00,,,M,,M,,", false, {}},
+        {"RAOSD,35.1,V,36.0,T,10.2,W,5.0,1.0,N", true, {{107, 36.0}, {109, 10.2}, {110, 5.0}, {104, 'V'}, {106, 'T'}, {108, 'W'}, {111, 'N'}}},
+        {"RARSD,1,2,3,4,5,6,7,8,9,10,11,N,H", true, {{112, 1}, {113, 2}, {114, 3}, {115, 4}, {116, 5}, {117, 6}, {118, 7}, {119, 8}, {120, 9}, {121, 10}, {122, 11}, {123, 'N'}, {124, 'H'}}},
+    });
+}
+
+// Values outside what the field can hold refuse the whole sentence, and the
+// store keeps what it had.
+TEST(InstrumentParsers, OutOfRangeFieldsRefuseTheSentence)
+{
+    const char* bad[] = {
+        "GPGLL,5060.00,N,00140.25,E,123519,A",     // latitude minutes 60
+        "GPGLL,9100.00,N,00140.25,E,123519,A",     // latitude beyond the pole
+        "GPGLL,-5030.50,N,00140.25,E,123519,A",    // sign belongs in the letter
+        "GPGLL,5030.50,N,18100.00,E,123519,A",     // longitude beyond 180
+        "GPGLL,5030.50,X,00140.25,W,123519,A",     // hemisphere letter
+        "GPGLL,5030.50,N,00140.25,E,246000,A",     // hour 24
+        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,320394,003.1,W",   // day 32
+        "GPRMC,123519,A,4807.038,N,01131.000,E,-1.0,084.4,230394,003.1,W",    // negative speed
+        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,360.5,230394,003.1,W",   // course past 360
+        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,X",   // variation letter
+        "GPRMB,A,0.66,Q,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V",    // steer letter
+        "GPZDA,201530.00,04,07,2002,-05,75",       // zone minutes
+        "SDDBT,-3.0,f,,M,,F",                      // negative depth
+        "GPDTM,W84,,0.5,X,1.25,W,0.0,W84",         // offset letter
+    };
+    brine_test::FakeClock clock;
+    for (const char* body : bad) {
+        CNMEAGPSParser parser(clock, 5);
+        ASSERT_TRUE(parser.ParseLine(WithChecksum("GPGLL,1000.00,N,02000.00,W,010000,A")));
+        ASSERT_TRUE(parser.ParseLine(WithChecksum("GPRMC,010000,A,1000.00,N,02000.00,W,1.0,2.0,010120,1.0,E")));
+        const auto snapshot = [&parser] {
+            std::vector<std::pair<bool, std::optional<std::chrono::system_clock::time_point>>> all;
+            for (int item = 0; item < nmea::kValueCount; ++item)
+                all.emplace_back(parser.Value(item).IsValid(), parser.Value(item).GetUtcStamp());
+            return all;
+        };
+        const auto before = snapshot();
+        clock.Advance(std::chrono::milliseconds(1));   // a write now would carry a new stamp
+        EXPECT_FALSE(parser.ParseLine(WithChecksum(body))) << body;
+        EXPECT_EQ(parser.LastResult(), nmea::NMEALineResult::Refused) << body;
+        EXPECT_TRUE(snapshot() == before) << body;
+    }
+}
+
+TEST(InstrumentParsers, IgnoringWarningFlagsTakesVAsA)
+{
+    std::atomic<bool> ignore{true};
+    RunCases({{"GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", true, {{91, 123519}, {97, 230394}, {58, -4807.038}, {59, -1131.0}, {51, 22.4}, {49, 84.4}, {67, -3.1}}},
+              {"GPXTE,V,V,0.67,R,N", true, {{54, 0.67}}},
+              {"GPRMC,123519,X,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", false, {}}},
+             &ignore);
 }
 
 }  // namespace
