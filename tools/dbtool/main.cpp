@@ -120,7 +120,12 @@ int main(int argc, char** argv)
             return 2;
         }
         table->Select(tag);
-        if (table->Seek(argv[4]) != 0) {
+        const int rc = table->Seek(argv[4]);
+        if (rc < 0) {
+            std::fprintf(stderr, "dbtool: seek failed (error %d)\n", rc);
+            return 2;
+        }
+        if (rc != 0) {
             std::printf("not found\n");
             return 1;
         }
