@@ -160,7 +160,7 @@ TEST(HCRFRaster, UpdateMerge)
 
 TEST(HCRFRaster, CheckValueIsZlibsCrc32)
 {
-    // zlib's published check value, in one go and fed in pieces. The round
+    // zlib's published check value, in one call and continued over two. The round
     // trip holds whole rasters against the writer's zlib values and the tool
     // check against Python's.
     const Bytes bytes = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};

@@ -26,7 +26,7 @@ struct CIndexEntry {
 // Entry `n` of an index; the caller has checked that it lies inside.
 CIndexEntry IndexEntryAt(ByteView index, std::size_t n);
 
-// The standard CRC-32 (zlib's), continued from `crc` for data fed in pieces.
+// The standard CRC-32 (zlib's), continued from `crc` for data fed in several calls.
 std::uint32_t Crc32(ByteView bytes, std::uint32_t crc = 0);
 
 std::uint32_t ReadLE32(const std::uint8_t* p);
