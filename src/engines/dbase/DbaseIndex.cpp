@@ -36,24 +36,24 @@ std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
 
 int CDbaseTable::AddTag(const TagSpec& given)
 {
-    TagSpec spec = given;
-    spec.name = StoredName(spec.name);
-    if (spec.name.empty() || Tag(spec.name) || m_tags.size() >= 47)
+    TagSpec tagDef = given;
+    tagDef.name = StoredName(tagDef.name);
+    if (tagDef.name.empty() || Tag(tagDef.name) || m_tags.size() >= 47)
         return Fail(kErrTag, 50);
     std::vector<FieldSlot> slots;
     for (auto& f : m_fields)
         slots.push_back({f->Name(), f->Type(), f->Width(), f->Decimals(), f->m_offset});
     auto tag = std::make_unique<CDbaseTag>();
-    tag->m_spec = spec;
-    tag->m_expr = CKeyExpression::Parse(spec.expression, slots);
+    tag->m_spec = tagDef;
+    tag->m_expr = CKeyExpression::Parse(tagDef.expression, slots);
     if (!tag->m_expr || tag->m_expr->Type() == 'L')
         return Fail(kErrExpression, 51);
     tag->m_keyType = tag->m_expr->Type();
     tag->m_charLength = tag->m_expr->Length();
     if (tag->m_keyType == 'C' && (tag->m_charLength < 1 || tag->m_charLength > 100))
         return Fail(kErrExpression, 52);
-    if (!spec.filter.empty()) {
-        tag->m_filter = CKeyExpression::Parse(spec.filter, slots);
+    if (!tagDef.filter.empty()) {
+        tag->m_filter = CKeyExpression::Parse(tagDef.filter, slots);
         if (!tag->m_filter || tag->m_filter->Type() != 'L')
             return Fail(kErrExpression, 53);
     }
@@ -139,7 +139,7 @@ int CDbaseTable::WriteMdx()
     std::vector<MdxTagImage> images;
     for (auto& t : m_tags) {
         MdxTagImage img;
-        img.spec = t->m_spec;
+        img.tagDef = t->m_spec;
         img.keyType = t->m_keyType;
         img.keyLength = t->KeyLength();
         img.keys.reserve(t->m_entries.size());

@@ -155,8 +155,8 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
 int CDbaseTable::LoadHeader()
 {
     DbfHeader h;
-    std::vector<FieldSpec> specs;
-    if (!ReadDbfHeader(m_fd, h, specs))
+    std::vector<FieldSpec> fieldDefs;
+    if (!ReadDbfHeader(m_fd, h, fieldDefs))
         return Fail(kErrData, 20);
     m_version = h.version;
     m_headerLength = h.headerLength;
@@ -165,13 +165,13 @@ int CDbaseTable::LoadHeader()
     m_counter = h.counter;
     m_fields.clear();
     int offset = 1;
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < fieldDefs.size(); ++i) {
         auto f = std::make_unique<CDbaseField>();
         f->m_table = this;
-        f->m_spec = specs[i];
+        f->m_spec = fieldDefs[i];
         f->m_number = int(i + 1);
         f->m_offset = offset;
-        offset += specs[i].width;
+        offset += fieldDefs[i].width;
         m_fields.push_back(std::move(f));
     }
     if (offset != m_recordLength)

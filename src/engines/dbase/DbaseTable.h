@@ -173,7 +173,7 @@ private:
     int LoadHeader();
     int LoadAll();
     int ReadMdxTags(const std::string& mdxPath);
-    int AddTag(const TagSpec& spec);
+    int AddTag(const TagSpec& tagDef);
     void BuildIndexes();
     std::optional<std::string> KeyOf(const CDbaseTag& tag, const char* record) const;
     void IndexRecord(int32_t recNo, const char* oldImage, const char* newImage);

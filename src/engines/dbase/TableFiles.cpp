@@ -455,14 +455,14 @@ bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_
         Put16(th + 12, uint32_t(tag.keyLength));
         Put16(th + 14, uint32_t(maxKeys));
         Put16(th + 18, uint32_t(itemLength));
-        th[23] = tag.spec.unique ? 0x40 : 0;
-        std::memcpy(th + 24, tag.spec.expression.data(), std::min<size_t>(tag.spec.expression.size(), 219));
-        std::memcpy(th + kFilterOffset, tag.spec.filter.data(), std::min<size_t>(tag.spec.filter.size(), 219));
+        th[23] = tag.tagDef.unique ? 0x40 : 0;
+        std::memcpy(th + 24, tag.tagDef.expression.data(), std::min<size_t>(tag.tagDef.expression.size(), 219));
+        std::memcpy(th + kFilterOffset, tag.tagDef.filter.data(), std::min<size_t>(tag.tagDef.filter.size(), 219));
 
         unsigned char* entry = file.data() + kMdxTagTable + 32 * t;
         Put32(entry, headerPage);
-        std::memcpy(entry + 4, tag.spec.name.data(), std::min<size_t>(tag.spec.name.size(), 10));
-        entry[15] = uint8_t(0x10 | (tag.spec.descending ? 0x08 : 0));
+        std::memcpy(entry + 4, tag.tagDef.name.data(), std::min<size_t>(tag.tagDef.name.size(), 10));
+        entry[15] = uint8_t(0x10 | (tag.tagDef.descending ? 0x08 : 0));
         entry[19] = 0x02;
         entry[20] = uint8_t(tag.keyType);
     }

@@ -57,7 +57,7 @@ bool WriteEmptyMemoFile(const std::string& path, const std::string& tableName);
 // One tag as the .mdx stores it, with its keys in walk order (raw key bytes
 // as stored: BCD for numbers, doubles for dates).
 struct MdxTagImage {
-    TagSpec spec;
+    TagSpec tagDef;
     char keyType = 'C';
     int keyLength = 0;
     std::vector<std::pair<std::string, uint32_t>> keys;

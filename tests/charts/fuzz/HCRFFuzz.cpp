@@ -1,6 +1,6 @@
 // Feeds one input to every reader of the raster chart files: as a header, a
 // palette, a notes file, a panel file, a lookup table, a compressed tile, and
-// split in two as a raster with its index and as an update. The seeds are the
+// split in two as a raster with its index and as an update. Seed inputs are the
 // files of a chart made by the hcrf tool, so each reader meets its own format.
 
 #include "charts/hcrf/ChartPanel.h"
