@@ -8,10 +8,9 @@ TEST(CommandTable, StateComesFromTheUpdateHandlerElseFromHandlerPresence)
 {
     const auto noop = [](unsigned) {};
     const auto disable = [](CCmdUI& ui) { ui.Enable(false); };
-    struct Row {
-        bool handler, update, disableIfNoHandler, enabled;
-    } rows[] = {{false, false, true, false}, {false, false, false, true}, {true, false, true, true},
-                {true, true, true, false}, {false, true, false, false}};
+    struct Row { bool handler, update, disableIfNoHandler, enabled; };
+    const Row rows[] = {{false, false, true, false}, {false, false, false, true}, {true, false, true, true},
+                        {true, true, true, false},   {false, true, false, false}};
     for (const Row& r : rows) {
         CCommandTable table;
         if (r.handler || r.update)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -13,21 +14,11 @@ TEST(DateTimeSpanEx, ParseReadsSecondsOrDaysAndTime)
     const CDateLocale c;
     struct Row { const char* text; bool ok; long long seconds; };
     const Row rows[] = {
-        {"90", true, 90},
-        {"0x5A", true, 90},
-        {"-90", true, -90},
-        {"1 00:30:00", true, 86400 + 1800},
-        {"1, 00:30:00", true, 86400 + 1800},
-        {"  2   23:59:59 ", true, 2 * 86400 + 86399},
-        {"-0 00:30:00", true, -1800},
-        {"-1 00:30:00", true, -(86400 + 1800)},
-        {"abc", false, 0},
-        {"", false, 0},
-        {"90s", false, 0},
-        {"1 2", false, 0},
-        {"x 00:30:00", false, 0},
-        {"1 25:00:00", false, 0},
-        {"1 00:30:00 junk", false, 0},
+        {"90", true, 90},                   {"0x5A", true, 90},                 {"-90", true, -90},
+        {"1 00:30:00", true, 86400 + 1800}, {"1, 00:30:00", true, 86400 + 1800}, {"  2   23:59:59 ", true, 2 * 86400 + 86399},
+        {"-0 00:30:00", true, -1800},       {"-1 00:30:00", true, -(86400 + 1800)},
+        {"abc", false, 0}, {"", false, 0}, {"90s", false, 0}, {"1 2", false, 0}, {"x 00:30:00", false, 0},
+        {"1 25:00:00", false, 0}, {"1 00:30:00 junk", false, 0},
     };
     for (const Row& r : rows) {
         CDateTimeSpanEx s(77L);
@@ -38,8 +29,7 @@ TEST(DateTimeSpanEx, ParseReadsSecondsOrDaysAndTime)
 
 TEST(DateTimeSpanEx, FormatAndParseReadEachOther)
 {
-    CDateLocale c;
-    CDateLocale ampm;
+    CDateLocale c, ampm;
     ampm.timeFormat = "%I:%M:%S %p";
     const long long spans[] = {0, 59, 1800, 86399, 86400, 86400 + 1800, 40 * 86400 + 43200 + 61,
                                -1800, -(3 * 86400 + 5)};
@@ -62,17 +52,13 @@ TEST(DateTimeSpanEx, FormatAndParseReadEachOther)
 
 TEST(DateTimeSpanEx, StoredFormIsFixedAndStrict)
 {
-    struct Row { long long seconds; const char* text; };
-    const Row rows[] = {
-        {0, "0 00:00:00"}, {90, "0 00:01:30"}, {86400 + 1800, "1 00:30:00"},
-        {-1800, "-0 00:30:00"}, {1000LL * 86400 + 3661, "1000 01:01:01"},
-    };
-    for (const Row& r : rows) {
-        const CDateTimeSpanEx s(static_cast<long>(r.seconds));
-        EXPECT_EQ(s.ToStorageText(), r.text);
+    const std::pair<long, const char*> rows[] = {{0, "0 00:00:00"}, {90, "0 00:01:30"}, {86400 + 1800, "1 00:30:00"},
+                                                 {-1800, "-0 00:30:00"}, {1000L * 86400 + 3661, "1000 01:01:01"}};
+    for (const auto& [seconds, text] : rows) {
+        EXPECT_EQ(CDateTimeSpanEx(seconds).ToStorageText(), text);
         CDateTimeSpanEx back;
-        ASSERT_TRUE(CDateTimeSpanEx::FromStorageText(r.text, back)) << r.text;
-        EXPECT_EQ(back.GetTotalSeconds(), r.seconds);
+        ASSERT_TRUE(CDateTimeSpanEx::FromStorageText(text, back)) << text;
+        EXPECT_EQ(back.GetTotalSeconds(), seconds);
     }
     const char* bad[] = {"", "90", "1 0:30:00", "1 00:60:00", "1 24:00:00", "a 00:30:00",
                          " 00:30:00", "1  00:30:00", "1 00:30:00 ", "--1 00:30:00", "1 00-30-00"};
@@ -87,13 +73,8 @@ TEST(DateTimeSpanEx, ComponentsAndStatusPropagation)
 {
     const CDateTimeSpanEx s(2L, 25, 61, 3661);   // fields beyond their range carry over
     EXPECT_EQ(s.GetTotalSeconds(), 2 * 86400 + 25 * 3600 + 61 * 60 + 3661);
-    EXPECT_EQ(s.GetDays(), 3);
-    EXPECT_EQ(s.GetHours(), 3);
-    EXPECT_EQ(s.GetMinutes(), 2);
-    EXPECT_EQ(s.GetSeconds(), 1);
-    const CDateTimeSpanEx neg = -s;
-    EXPECT_EQ(neg.GetDays(), -3);
-    EXPECT_EQ(neg.GetHours(), -3);
+    EXPECT_EQ((std::vector<long>{s.GetDays(), s.GetHours(), s.GetMinutes(), s.GetSeconds()}), (std::vector<long>{3, 3, 2, 1}));
+    EXPECT_EQ((std::vector<long>{(-s).GetDays(), (-s).GetHours()}), (std::vector<long>{-3, -3}));
 
     CDateTimeSpanEx sum(10L);
     CDateTimeSpanEx bad;

@@ -11,14 +11,8 @@ TEST(StringUtils, FieldsKeepEmptiesTokensSkipThem)
 {
     struct Row { const char* text; int n; const char* field; const char* token; };
     const Row rows[] = {
-        {"a,,b", 1, "a", "a"},
-        {"a,,b", 2, "", "b"},
-        {"a,,b", 3, "b", ""},
-        {",a", 1, "", "a"},
-        {"a,", 2, "", ""},
-        {"", 1, "", ""},
-        {"a;b c", 3, "c", "c"},   // any character of the set delimits
-        {"abc", 0, "", ""},
+        {"a,,b", 1, "a", "a"}, {"a,,b", 2, "", "b"}, {"a,,b", 3, "b", ""}, {",a", 1, "", "a"}, {"a,", 2, "", ""},
+        {"", 1, "", ""},       {"abc", 0, "", ""},   {"a;b c", 3, "c", "c"},   // any character of the set delimits
     };
     for (const Row& r : rows) {
         EXPECT_EQ(GetField(r.n, r.text, ",; "), r.field) << r.text << " #" << r.n;
@@ -30,12 +24,11 @@ TEST(StringUtils, FieldsKeepEmptiesTokensSkipThem)
 
 TEST(StringUtils, SplitFieldsStopsAtFirstEmptyField)
 {
-    struct Row { const char* text; int count; };
-    const Row rows[] = {{"a,,b", 1}, {"a,b,c", 3}, {",a", 0}, {"a,b,", 2}, {"", 0}};
-    for (const Row& r : rows) {
+    const std::pair<const char*, int> rows[] = {{"a,,b", 1}, {"a,b,c", 3}, {",a", 0}, {"a,b,", 2}, {"", 0}};
+    for (const auto& [text, count] : rows) {
         CStringList list{"kept"};
-        EXPECT_EQ(SplitFields(r.text, ",", list), r.count) << r.text;
-        ASSERT_EQ(list.size(), size_t(r.count) + 1) << r.text;
+        EXPECT_EQ(SplitFields(text, ",", list), count) << text;
+        ASSERT_EQ(list.size(), size_t(count) + 1) << text;
         EXPECT_EQ(list.front(), "kept");   // appends, never clears
     }
 }
@@ -55,30 +48,20 @@ TEST(StringUtils, CommandLineFindsSwitchWhateverTheDelimiters)
         EXPECT_EQ(SplitCommandLine(r.line), r.words) << r.line;
 }
 
-TEST(StringUtils, FillingNeverCutsAndTrimKeepsLineEnds)
+TEST(StringUtils, FillingNeverCutsTrimKeepsLineEndsAndCutsClamp)
 {
-    EXPECT_EQ(PadLeftZeros("123", 2), "123");
-    EXPECT_EQ(PadLeftZeros("7", 3), "007");
-    EXPECT_EQ(PadRightBlanks("ab", 4), "ab  ");
-    EXPECT_EQ(PadLeftBlanks("ab", -1), "ab");
-    EXPECT_EQ(TrimBlanks(" \t a b\t "), "a b");
-    EXPECT_EQ(TrimRightBlanks("a \r\n"), "a \r\n");
-    EXPECT_EQ(TrimLeftBlanks("\n a"), "\n a");
-}
-
-TEST(StringUtils, MidAndDeleteClampOutOfRangeArguments)
-{
-    EXPECT_EQ(MidString("abcdef", 2, 3), "cde");
-    EXPECT_EQ(MidString("abc", 5, 2), "");
-    EXPECT_EQ(MidString("abc", -3, 2), "ab");
-    EXPECT_EQ(MidString("abc", 1, 99), "bc");
-    std::string s = "abcdef";
-    DeleteChars(s, 1, 2);
-    EXPECT_EQ(s, "adef");
-    DeleteChars(s, 3, 10);
-    EXPECT_EQ(s, "ade");
-    DeleteChars(s, 9, 1);
-    EXPECT_EQ(s, "ade");
+    std::string deleted = "abcdef";
+    DeleteChars(deleted, 1, 2);
+    DeleteChars(deleted, 3, 10);
+    DeleteChars(deleted, 9, 1);
+    const std::pair<std::string, const char*> rows[] = {
+        {PadLeftZeros("123", 2), "123"},       {PadLeftZeros("7", 3), "007"},          {PadLeftBlanks("ab", -1), "ab"},
+        {TrimBlanks(" \t a b\t "), "a b"},     {TrimRightBlanks("a \r\n"), "a \r\n"}, {TrimLeftBlanks("\n a"), "\n a"},
+        {MidString("abcdef", 2, 3), "cde"},    {MidString("abc", 5, 2), ""},           {MidString("abc", -3, 2), "ab"},
+        {MidString("abc", 1, 99), "bc"},       {deleted, "ade"},
+    };
+    for (const auto& [text, expected] : rows)
+        EXPECT_EQ(text, expected);
 }
 
 TEST(StringUtils, CaseChangesAccentedLettersAndLeavesOtherBytes)
@@ -115,14 +98,14 @@ TEST(StringUtils, BackslashPaths)
         EXPECT_EQ(GetExtensionPart(r.path), r.ext) << r.path;
         EXPECT_EQ(GetRootPart(r.path), r.root) << r.path;
     }
-    EXPECT_EQ(AddBackslash(""), "\\");
-    EXPECT_EQ(AddBackslash("C:\\a\\"), "C:\\a\\");
-    EXPECT_EQ(AddBackslash("C:\\a"), "C:\\a\\");
-    EXPECT_EQ(RemoveBackslash(""), "");
-    EXPECT_EQ(RemoveBackslash("C:\\a\\\\"), "C:\\a\\");
-    EXPECT_EQ(ChangeExtension("C:\\a.old\\f.tst", "log"), "C:\\a.old\\f.log");
-    EXPECT_EQ(ChangeExtension("C:\\a.old\\f", "log"), "C:\\a.old\\f.log");
-    EXPECT_EQ(ChangeExtension("f.tst", ""), "f");
+    const std::pair<std::string, const char*> edits[] = {
+        {AddBackslash(""), "\\"},          {AddBackslash("C:\\a\\"), "C:\\a\\"}, {AddBackslash("C:\\a"), "C:\\a\\"},
+        {RemoveBackslash(""), ""},         {RemoveBackslash("C:\\a\\\\"), "C:\\a\\"},
+        {ChangeExtension("C:\\a.old\\f.tst", "log"), "C:\\a.old\\f.log"}, {ChangeExtension("C:\\a.old\\f", "log"), "C:\\a.old\\f.log"},
+        {ChangeExtension("f.tst", ""), "f"},
+    };
+    for (const auto& [text, expected] : edits)
+        EXPECT_EQ(text, expected);
 }
 
 TEST(StringUtils, CompactPathKeepsRootNameAndTrailingFolders)
@@ -130,18 +113,9 @@ TEST(StringUtils, CompactPathKeepsRootNameAndTrailingFolders)
     const char* p = "C:\\a\\bb\\ccc\\file.txt";   // 20 characters
     struct Row { const char* path; int max; const char* out; };
     const Row rows[] = {
-        {p, 0, ""},
-        {p, 20, p},
-        {p, 19, "C:\\...\\ccc\\file.txt"},
-        {p, 18, "C:\\...\\file.txt"},
-        {p, 15, "C:\\...\\file.txt"},
-        {p, 14, "file.txt"},
-        {p, 8, "file.txt"},
-        {p, 7, "file..."},
-        {p, 3, ""},
+        {p, 0, ""}, {p, 20, p}, {p, 19, "C:\\...\\ccc\\file.txt"}, {p, 18, "C:\\...\\file.txt"}, {p, 14, "file.txt"}, {p, 7, "file..."},
         {"C:\\x\\abc", 2, ""},   // name too short to cut
-        {"\\\\srv\\sh\\dir1\\d2\\n.b", 19, "\\\\srv\\sh\\...\\d2\\n.b"},
-        {"\\\\srv\\sh\\dir1\\d2\\n.b", 18, "\\\\srv\\sh\\...\\n.b"},
+        {"\\\\srv\\sh\\dir1\\d2\\n.b", 19, "\\\\srv\\sh\\...\\d2\\n.b"}, {"\\\\srv\\sh\\dir1\\d2\\n.b", 18, "\\\\srv\\sh\\...\\n.b"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(CompactPath(r.path, r.max), r.out) << r.path << " max " << r.max;
@@ -151,15 +125,9 @@ TEST(StringUtils, IntegerTextChoosesHexByAnyX)
 {
     struct Row { const char* text; long value; bool bad; };
     const Row rows[] = {
-        {"0x1F", 31, false},
-        {"1Fx", 31, true},     // base 16 by the x, which is then left over
-        {"ffX", 255, true},
-        {"12 ", 12, true},
-        {" -42", -42, false},
-        {"42", 42, false},
-        {"", 0, true},
-        {"abc", 0, true},
-        {"1F", 1, true},       // no x: decimal, stops at F
+        {"0x1F", 31, false}, {"1Fx", 31, true},   // base 16 by the x, which is then left over
+        {"ffX", 255, true},  {"12 ", 12, true}, {" -42", -42, false}, {"42", 42, false}, {"", 0, true}, {"abc", 0, true},
+        {"1F", 1, true},     // no x: decimal, stops at F
     };
     for (const Row& r : rows) {
         bool bad = !r.bad;
@@ -183,13 +151,10 @@ TEST(StringUtils, NumberTextIgnoresTheUserLocale)
     const std::string saved = old ? old : "C";
     std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
 
-    struct Row { double v; const char* trimmed; };
-    const Row rows[] = {
-        {0.0, "0.0"}, {2.5, "2.5"}, {3.0, "3.0"}, {-0.25, "-0.25"},
-        {1e6, "1000000.0"}, {123.125, "123.125"},
-    };
-    for (const Row& r : rows)
-        EXPECT_EQ(FormatDoubleTrimmed(r.v), r.trimmed);
+    const std::pair<double, const char*> rows[] = {{0.0, "0.0"}, {2.5, "2.5"},         {3.0, "3.0"},
+                                                   {-0.25, "-0.25"}, {1e6, "1000000.0"}, {123.125, "123.125"}};
+    for (const auto& [v, trimmed] : rows)
+        EXPECT_EQ(FormatDoubleTrimmed(v), trimmed);
     EXPECT_GT(FormatDoubleTrimmed(0.1).size(), 3u);   // inexact values keep their tail
     EXPECT_EQ(FormatDouble(3.14159, 2, 7), "   3.14");
     EXPECT_EQ(FormatDouble(-2.5, 0, 1), "-2");         // round half to even, as printf
