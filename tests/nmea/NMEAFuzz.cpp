@@ -59,7 +59,7 @@ void OneLine(std::string_view line)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // The seeds are whole captures; past their first fifty lines they only
+    // Seed inputs are whole captures; past their first fifty lines they only
     // repeat themselves, and a capped input keeps the runs fast.
     const std::string_view input(reinterpret_cast<const char*>(data), size < 4096 ? size : 4096);
     OneLine(input);   // the whole input as one line, however long
