@@ -32,17 +32,15 @@ struct FakeNotices : geo::CVariationNotices {
 void WriteModel(const std::filesystem::path& file, int epoch, double h11, double svH11, const std::string& brokenLine = {})
 {
     std::ofstream out(file);
+    out << "test model                    " << epoch << "\n";   // title in 30 columns, then the epoch
     char line[80];
-    std::snprintf(line, sizeof line, "%-30s%4d", "test model", epoch);
-    out << line << "\n";
-    for (int n = 1; n <= 10; ++n) {
+    for (int n = 1; n <= 10; ++n)
         for (int m = 0; m <= n; ++m) {
             const bool h = n == 1 && m == 1;
             std::snprintf(line, sizeof line, "%2d%2d%8.1f%8.2f%8.2f%8.2f", m, n, n == 1 && m == 0 ? -30000.0 : 0.0,
                           h ? h11 : 0.0, 0.0, h ? svH11 : 0.0);
             out << (n == 3 && m == 1 && !brokenLine.empty() ? brokenLine : line) << "\n";
         }
-    }
 }
 
 }  // namespace
@@ -69,17 +67,15 @@ TEST(Geomag, ShippedModelsMatchIgrfDeclinations)
 
 // The 2020 model carried forward to 1 January 2025 agrees with the 2025
 // model there: a mis-ordered coefficient or a wrong column in either file
-// shows up here. The file of a year is that of its five-year epoch.
+// shows up here.
 TEST(Geomag, ConsecutiveModelsMeetAtTheEpoch)
 {
-    CGeomag older(nullptr, [] { return 2020; }), newer(nullptr, [] { return 2025; });
-    ASSERT_TRUE(older.LoadModel(kBinDir) && newer.LoadModel(kBinDir));
+    CGeomag m2020(nullptr, [] { return 2020; }), m2025(nullptr, [] { return 2025; });
+    ASSERT_TRUE(m2020.LoadModel(kBinDir) && m2025.LoadModel(kBinDir));
     const year_month_day when{year{2025}, month{1}, day{1}};
     for (double lat = -80; lat <= 80; lat += 20)
         for (double lon = -180; lon < 180; lon += 45)
-            EXPECT_NEAR(older.GetVariation(when, CPosition(lat, lon)), newer.GetVariation(when, CPosition(lat, lon)), 0.02) << lat << " " << lon;
-    for (const auto& [now, file] : {std::pair{2025, "igrf2025.dat"}, {2029, "igrf2025.dat"}, {2030, "igrf2030.dat"}})
-        EXPECT_EQ(CGeomag::ModelFileName(now), file);
+            EXPECT_NEAR(m2020.GetVariation(when, CPosition(lat, lon)), m2025.GetVariation(when, CPosition(lat, lon)), 0.02) << lat << "," << lon;
 }
 
 TEST(Geomag, ExtrapolatesFromTheFilesOwnEpoch)
@@ -125,10 +121,8 @@ TEST(Geomag, PolesBadInputsAndText)
     CGeomag model(nullptr, [] { return 2025; });
     ASSERT_TRUE(model.LoadModel(kBinDir));
     const year_month_day when{year{2025}, month{6}, day{1}};
-    for (double lat : {90.0, -90.0, 89.9995, -89.9995}) {
-        const double v = model.GetVariation(when, CPosition(lat, 30.0));
-        EXPECT_TRUE(std::isfinite(v) && std::fabs(v) <= 180.0) << lat;
-    }
+    for (double lat : {90.0, -90.0, 89.9995, -89.9995})
+        EXPECT_LE(std::fabs(model.GetVariation(when, CPosition(lat, 30.0))), 180.0) << lat;   // a number, not NaN
     EXPECT_EQ(model.GetVariation(when, CPosition(std::nan(""), 0.0)), 0.0);
     EXPECT_EQ(model.GetVariation(year_month_day{year{2025}, month{2}, day{30}}, CPosition(0, 0)), 0.0);
 

@@ -54,8 +54,7 @@ TEST(Position, DisplayTextNeverReadsSixty)
         {12.0 + 59.999 / 60.0, 1.0 + 59.0 / 60.0 + 59.9999 / 3600.0, {2, true}, "12\u00B059'59.94N", "002\u00B000'00.00E"},
         {89.99999999, 179.999999999, {1, true}, "90\u00B000'00.0N", "180\u00B000'00.0E"},
     };
-    for (const auto& r : rows) {
-        EXPECT_EQ(CPosition(r.lat, r.lon).FormatLatitude(r.format), r.latText) << r.lat;
-        EXPECT_EQ(CPosition(r.lat, r.lon).FormatLongitude(r.format), r.lonText) << r.lon;
-    }
+    for (const auto& r : rows)
+        EXPECT_EQ(CPosition(r.lat, r.lon).FormatLatitude(r.format) + " " + CPosition(r.lat, r.lon).FormatLongitude(r.format),
+                  std::string(r.latText) + " " + r.lonText);
 }

@@ -45,7 +45,7 @@ TEST(CodePage, TablesAgreeWithPythonsCodecs)
     }
 }
 
-// Malformed UTF-8 becomes one '?' per maximal bad piece and never swallows
+// Malformed UTF-8 becomes one '?' per maximal bad sequence and never swallows
 // the good character after it.
 TEST(CodePage, MalformedUtf8BecomesQuestionMarks)
 {
