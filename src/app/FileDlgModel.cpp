@@ -1,4 +1,6 @@
 #include "app/FileDlgModel.h"
+#include "app/SystemUtils.h"
+#include "platform/Ascii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,18 +8,6 @@
 namespace app {
 
 namespace {
-
-char Lower(char c)
-{
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
-}
 
 std::vector<std::string_view> Split(std::string_view text, char at)
 {
@@ -35,25 +25,7 @@ std::vector<std::string_view> Split(std::string_view text, char at)
 
 bool MatchesPattern(std::string_view name, std::string_view pattern)
 {
-    // Iterative glob with one backtrack point: linear in practice, no recursion.
-    std::size_t n = 0, p = 0, star = std::string_view::npos, mark = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            mark = n;
-        } else if (star != std::string_view::npos) {
-            p = star + 1;
-            n = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
+    return MatchFileMask(name, pattern);
 }
 
 bool CFileDlgModel::IsValidFileName(std::string_view candidate) const
@@ -126,7 +98,7 @@ std::vector<CFileListEntry> CFileDlgModel::ListFiles(std::string_view patterns,
             if (file.empty() || file.front() == '~' || !it->is_regular_file(ec) || !MatchesPattern(file, pat))
                 continue;
             CFileListEntry e{ShownName(it->path()), it->last_write_time(ec)};
-            if (selected && !*selected && EqualNoCase(e.shownName, name))
+            if (selected && !*selected && platform::EqualNoCaseAscii(e.shownName, name))
                 *selected = list.size();
             list.push_back(std::move(e));
         }
@@ -145,7 +117,7 @@ std::vector<std::filesystem::directory_entry> CFileDlgModel::ExtensionFiles() co
             continue;
         const std::string ext = it->path().extension().string();
         for (const std::string& wanted : extensions) {
-            if (ext.size() > 1 && EqualNoCase(std::string_view(ext).substr(1), wanted)) {
+            if (ext.size() > 1 && platform::EqualNoCaseAscii(std::string_view(ext).substr(1), wanted)) {
                 files.push_back(*it);
                 break;
             }
@@ -179,7 +151,7 @@ CFileDlgModel::RefreshAction CFileDlgModel::RefreshStep(std::vector<CFileListEnt
         for (const auto& f : ExtensionFiles()) {
             const std::string shown = ShownName(f.path());
             const bool listed = std::any_of(list.begin(), list.end(),
-                                            [&](const CFileListEntry& e) { return EqualNoCase(e.shownName, shown); });
+                                            [&](const CFileListEntry& e) { return platform::EqualNoCaseAscii(e.shownName, shown); });
             if (!listed) {
                 std::error_code ec;
                 list.push_back({shown, f.last_write_time(ec)});

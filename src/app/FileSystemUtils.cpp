@@ -25,32 +25,6 @@ char Fold(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
-// Wildcard match as the system's file masks work: '*' any run, '?' any one
-// character, case ignored; "*.*" matches names without a dot too.
-bool MatchMask(std::string_view name, std::string_view mask)
-{
-    if (mask == "*.*" || mask == "*")
-        return true;
-    size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == '?' || Fold(mask[m]) == Fold(name[n]))) {
-            ++n;
-            ++m;
-        } else if (m < mask.size() && mask[m] == '*') {
-            starM = m++;
-            starN = n;
-        } else if (starM != std::string_view::npos) {
-            m = starM + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
-}
-
 bool HasWildcards(const fs::path& p)
 {
     return p.filename().string().find_first_of("*?") != std::string::npos;
@@ -151,6 +125,33 @@ std::mt19937_64& Random()
 
 }  // namespace
 
+// Wildcard match as the system's file masks work: '*' any run, '?' any one
+// character, case ignored; "*.*" matches names without a dot too.
+bool MatchFileMask(std::string_view name, std::string_view mask)
+{
+    if (mask == "*.*" || mask == "*")
+        return true;
+    size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && (mask[m] == '?' || Fold(mask[m]) == Fold(name[n]))) {
+            ++n;
+            ++m;
+        } else if (m < mask.size() && mask[m] == '*') {
+            starM = m++;
+            starN = n;
+        } else if (starM != std::string_view::npos) {
+            m = starM + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}
+
+
 // ---- Drives and network folders ------------------------------------------------------------
 
 bool IsNetworkDrive(const fs::path& path)
@@ -246,7 +247,7 @@ bool FileExists(const fs::path& path)
         return !path.empty() && fs::exists(fs::symlink_status(path, ec));
     const std::string mask = path.filename().string();
     for (const auto& entry : fs::directory_iterator(FolderOf(path), ec))
-        if (MatchMask(entry.path().filename().string(), mask))
+        if (MatchFileMask(entry.path().filename().string(), mask))
             return true;
     return false;
 }
@@ -314,7 +315,7 @@ bool DeleteFilesByMask(const fs::path& maskPath)
     std::vector<fs::path> doomed;
     for (const auto& entry : fs::directory_iterator(FolderOf(maskPath), ec)) {
         std::error_code e2;
-        if (entry.is_regular_file(e2) && MatchMask(entry.path().filename().string(), mask))
+        if (entry.is_regular_file(e2) && MatchFileMask(entry.path().filename().string(), mask))
             doomed.push_back(entry.path());
     }
     for (const fs::path& p : doomed) {
@@ -429,7 +430,7 @@ std::uint64_t GetFolderSize(const fs::path& folder, std::string_view mask, bool 
         std::error_code e2;
         const fs::file_status st = entry.symlink_status(e2);
         if (fs::is_regular_file(st)) {
-            if (MatchMask(entry.path().filename().string(), mask))
+            if (MatchFileMask(entry.path().filename().string(), mask))
                 total += entry.file_size(e2);
         } else if (recursive && fs::is_directory(st)) {
             total += GetFolderSize(entry.path(), "*.*", true);

@@ -102,6 +102,9 @@ bool CreateFolderPath(const std::filesystem::path& path);
 std::filesystem::path GetExistingAncestor(const std::filesystem::path& path);
 // True for an empty path and for one whose nearest existing folder cannot be written.
 bool IsReadOnlyPath(const std::filesystem::path& path);
+// Wildcard match of a file name: '*' any run, '?' any one character, case ignored;
+// "*.*" matches names without a dot too, as the system's file masks do.
+bool MatchFileMask(std::string_view name, std::string_view mask);
 // Deletes the files (never folders) matching the wildcard name; true when all went.
 bool DeleteFilesByMask(const std::filesystem::path& maskPath);
 bool RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
