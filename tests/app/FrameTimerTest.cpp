@@ -20,42 +20,20 @@ struct FrameTimerTest : ::testing::Test {
     app::CFrameTimer::Jobs jobs{[this] { ++passes; }, [this] { ++tens; }, [this] { ++ones; }};
 };
 
-TEST_F(FrameTimerTest, SuspendedUntilStartUpCompletes)
+TEST_F(FrameTimerTest, CadenceHoldsAcrossWallClockJumpsAndLatePassesDoNotCatchUp)
 {
-    EXPECT_FALSE(timer.OnTimer(jobs));
-    EXPECT_EQ(passes, 0);
+    EXPECT_FALSE(timer.OnTimer(jobs));   // suspended until start-up completes
     EXPECT_TRUE(timer.SuspendTimer(false));
-    EXPECT_TRUE(timer.OnTimer(jobs));
-    EXPECT_EQ(passes, 1);
-    EXPECT_EQ(ones, 1);
-    EXPECT_EQ(tens, 1);
-}
-
-TEST_F(FrameTimerTest, CadenceHoldsAcrossWallClockJumps)
-{
-    timer.SuspendTimer(false);
     for (int i = 0; i < 120; ++i) {
         // The wall clock is stepped back an hour and forward a day mid-run.
-        if (i == 7)
-            clock.JumpUtc(-1h);
-        if (i == 50)
-            clock.JumpUtc(24h);
-        timer.OnTimer(jobs);
+        clock.JumpUtc(i == 7 ? -1h : i == 50 ? 24h : 0h);
+        EXPECT_TRUE(timer.OnTimer(jobs));
         clock.Advance(500ms);
     }
-    EXPECT_EQ(passes, 120);
-    EXPECT_EQ(ones, 60);
-    EXPECT_EQ(tens, 6);
-}
-
-TEST_F(FrameTimerTest, LatePassesDoNotCatchUp)
-{
-    timer.SuspendTimer(false);
-    timer.OnTimer(jobs);
+    EXPECT_EQ(std::tuple(passes, ones, tens), std::tuple(120, 60, 6));
     clock.Advance(37s);   // the program was stopped in a debugger or a modal loop
     timer.OnTimer(jobs);
-    EXPECT_EQ(ones, 2);
-    EXPECT_EQ(tens, 2);
+    EXPECT_EQ(std::tuple(passes, ones, tens), std::tuple(121, 61, 7));
 }
 
 TEST_F(FrameTimerTest, ReentryAndFailures)
@@ -68,9 +46,7 @@ TEST_F(FrameTimerTest, ReentryAndFailures)
         ++inner;
     }};
     EXPECT_TRUE(timer.OnTimer(reentering));
-    EXPECT_EQ(inner, 1);
-    EXPECT_EQ(passes, 0);
-
+    EXPECT_EQ(std::pair(inner, passes), std::pair(1, 0));
     // A throwing job ends the pass, clears the guard and is tried again next time.
     int attempts = 0;
     app::CFrameTimer::Jobs failing{nullptr, nullptr, [&] {
@@ -89,29 +65,27 @@ TEST(StationRecords, FailingHandlerLosesOnlyItsRecord)
 {
     struct Record {
         std::uint8_t type;
-        int* liveCount;
-        Record(std::uint8_t t, int* live) : type(t), liveCount(live) { ++*liveCount; }
-        ~Record() { --*liveCount; }
+        int* live;
+        Record(std::uint8_t t, int* l) : type(t), live(l) { ++*live; }
+        ~Record() { --*live; }
     };
     int live = 0;
     std::vector<std::unique_ptr<Record>> batch;
     for (std::uint8_t t : {2, 3, 4, 5, 11, 12, 13, 6, 0, 10, 1})
         batch.push_back(std::make_unique<Record>(t, &live));
-    std::vector<std::pair<app::StationRecordOwner, int>> seen;
+    using O = app::StationRecordOwner;
+    std::vector<std::pair<O, int>> seen;
     const int handled = app::DispatchStationRecords(
         std::move(batch), [](const auto& r) { return r->type; },
-        [&](app::StationRecordOwner owner, const auto& r) {
+        [&](O owner, const auto& r) {
             seen.emplace_back(owner, r->type);
             if (r->type == 4)
                 throw std::runtime_error("route handler");
         });
     EXPECT_EQ(live, 0);   // every record freed, the failed one too
     EXPECT_EQ(handled, 6);
-    using O = app::StationRecordOwner;
-    const std::vector<std::pair<O, int>> expected{{O::Chartpoint, 2}, {O::Route, 3}, {O::Route, 4},
-                                                   {O::Navigator, 5}, {O::Navigator, 12}, {O::Navigator, 6},
-                                                   {O::Navigator, 10}};
-    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(seen, (std::vector<std::pair<O, int>>{{O::Chartpoint, 2}, {O::Route, 3}, {O::Route, 4}, {O::Navigator, 5},
+                                                     {O::Navigator, 12}, {O::Navigator, 6}, {O::Navigator, 10}}));
 }
 
 }  // namespace

@@ -23,22 +23,14 @@ TEST(StartupChecks, ScreenBufferEstimate)
         EXPECT_EQ(app::ScreenBufferEstimate(r.bpp, r.w, r.h), r.expected) << r.bpp << " " << r.w << "x" << r.h;
 }
 
-struct CheckRow {
-    const char* name;
-    app::CSystemFacts facts;
-    bool starts;
-    const char* message;   // null: no prompt
-    PromptIcon icon;
-};
-
 TEST(StartupChecks, EachCheckGivesItsMessageAndOutcome)
 {
     constexpr std::uint64_t GB = 1ull << 30;
-    const CheckRow rows[] = {
+    // Rows: facts (memory, bits per pixel, static colours, width, height), starts, message or none, its icon.
+    const struct { const char* name; app::CSystemFacts facts; bool starts; const char* message; PromptIcon icon; } rows[] = {
         {"plenty", {8 * GB, 24, true, 1920, 1080}, true, nullptr, PromptIcon::None},
         {"exactly enough", {11'324'620 + 3'000'000, 16, true, 1024, 768}, true, nullptr, PromptIcon::None},
-        {"one byte short", {11'324'620 + 3'000'000 - 1, 16, true, 1024, 768}, false,
-         app::kNotEnoughMemoryText, PromptIcon::Stop},
+        {"one byte short", {11'324'620 + 3'000'000 - 1, 16, true, 1024, 768}, false, app::kNotEnoughMemoryText, PromptIcon::Stop},
         // Counted in 32 bits, 4 GB + 16 MB would wrap to 16 MB and refuse to start.
         {"more than 4 GB", {4 * GB + 16'000'000, 32, true, 1920, 1200}, true, nullptr, PromptIcon::None},
         {"4 bits per pixel", {8 * GB, 4, true, 1024, 768}, false, app::kUnsupportedModeText, PromptIcon::Stop},
@@ -54,11 +46,9 @@ TEST(StartupChecks, EachCheckGivesItsMessageAndOutcome)
             prompt.Expect(PromptAnswer::Ok);
         EXPECT_EQ(app::RunStartupChecks(r.facts, prompt), r.starts) << r.name;
         ASSERT_TRUE(prompt.Done()) << r.name;
-        if (r.message) {
-            ASSERT_EQ(prompt.AskedPrompts().size(), 1u) << r.name;
-            EXPECT_EQ(prompt.AskedPrompts()[0].text, r.message) << r.name;
-            EXPECT_EQ(prompt.AskedPrompts()[0].icon, r.icon) << r.name;
-        }
+        ASSERT_EQ(prompt.AskedPrompts().size(), r.message ? 1u : 0u) << r.name;
+        const auto& asked = prompt.AskedPrompts();
+        EXPECT_TRUE(!r.message || (asked[0].text == r.message && asked[0].icon == r.icon)) << r.name;
     }
 }
 
@@ -69,10 +59,8 @@ TEST(StartupChecks, IdleFlags)
     facts.availableMemory -= 1;
     EXPECT_TRUE(app::IsMemoryLow(facts));
     constexpr std::uint64_t MB = 1024 * 1024;
-    EXPECT_TRUE(app::IsDiskLow(19 * MB));
     EXPECT_TRUE(app::IsDiskLow(20 * MB - 1));
-    EXPECT_FALSE(app::IsDiskLow(20 * MB));
-    EXPECT_FALSE(app::IsDiskLow(std::nullopt));
+    EXPECT_FALSE(app::IsDiskLow(20 * MB) || app::IsDiskLow(std::nullopt));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
-#include <QLineEdit>
 #include <QRegularExpression>
 #include <thread>
 #include <gtest/gtest.h>
@@ -35,8 +34,7 @@ char g_arg0[] = "shell_MainFrameTest";
 char* g_argv[] = {g_arg0, nullptr};
 QApplication& App()
 {
-    // Never destroyed: Qt's own statics may go first at exit.
-    static auto* app = new QApplication(g_argc, g_argv);
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: Qt's own statics may go first at exit
     return *app;
 }
 
@@ -45,40 +43,22 @@ struct SilentSound : app::CAlertSound {
     void Beep() override {}
 };
 
-class NoSettings : public CSettingsHome {
-public:
-    NoSettings() : m_store(std::filesystem::temp_directory_path() / "brine-shell-test-unused.conf") {}
-    platform::CSettingsStore& GetStore() const override { return m_store; }
+struct NoSettings : CSettingsHome {
+    mutable platform::CSettingsStore store{std::filesystem::temp_directory_path() / "brine-shell-test-unused.conf"};
+    platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
-
-private:
-    mutable platform::CSettingsStore m_store;
 };
 
 // A module that records its life in a shared log.
-class LoggingModule : public CModule {
-public:
-    LoggingModule(CSettingsHome& home, std::string name, bool initOk, std::vector<std::string>& log)
-        : CModule(home), m_name(std::move(name)), m_initOk(initOk), m_log(log)
-    {
-        m_log.push_back("create " + m_name);
-    }
-    ~LoggingModule() override { m_log.push_back("delete " + m_name); }
-    bool Initialise() override
-    {
-        m_log.push_back("init " + m_name);
-        return m_initOk;
-    }
-    bool Terminate() override
-    {
-        m_log.push_back("terminate " + m_name);
-        return true;
-    }
-
-private:
-    std::string m_name;
-    bool m_initOk;
-    std::vector<std::string>& m_log;
+struct LoggingModule : CModule {
+    LoggingModule(CSettingsHome& home, std::string n, bool ok, std::vector<std::string>& log)
+        : CModule(home), name(std::move(n)), initOk(ok), log(log) { log.push_back("create " + name); }
+    ~LoggingModule() override { log.push_back("delete " + name); }
+    bool Initialise() override { log.push_back("init " + name); return initOk; }
+    bool Terminate() override { log.push_back("terminate " + name); return true; }
+    std::string name;
+    bool initOk;
+    std::vector<std::string>& log;
 };
 
 std::filesystem::path BinDir()
@@ -101,16 +81,10 @@ struct MainFrameTest : ::testing::Test {
     {
         App();
         CFrameServices s;
-        s.timerIds = &timerIds;
-        s.prompt = &prompt;
-        s.clock = &clock;
-        s.sound = &sound;
-        s.programFolder = std::move(folder);
-        s.audioFolder = s.programFolder / "System" / "Audio";
-        s.showDisclaimer = [this](QWidget*) {
-            ++disclaimerShown;
-            return disclaimerAnswer;
-        };
+        std::tie(s.timerIds, s.prompt, s.clock, s.sound) = std::tuple(&timerIds, &prompt, &clock, &sound);
+        s.programFolder = folder;
+        s.audioFolder = folder / "System" / "Audio";
+        s.showDisclaimer = [this](QWidget*) { ++disclaimerShown; return disclaimerAnswer; };
         return s;
     }
     std::function<std::unique_ptr<CModule>()> Module(std::string name, bool ok = true)
@@ -133,52 +107,32 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
     for (unsigned id : {59392u, 59397u, 59398u, 59399u, 59400u, 59401u, 59402u, 59404u})
         EXPECT_NE(frame.ToolBar(id), nullptr) << id;
     EXPECT_GT(geo::CDatumInfo::RowCount(), 0u);
-    EXPECT_TRUE(frame.StatusBar()->PaneText(CXStatusBar::ClockPane).contains(QRegularExpression(
-        R"(^ \d\d-\d\d-\d{4} \d\d:\d\d:\d\d $)")));
+    const QRegularExpression clock(R"(^ \d\d-\d\d-\d{4} \d\d:\d\d:\d\d $)");
+    EXPECT_TRUE(frame.StatusBar()->PaneText(CXStatusBar::ClockPane).contains(clock));
     ASSERT_NE(frame.ActiveSidePanel(), nullptr);
     EXPECT_FALSE(frame.ActiveSidePanel()->isHidden());
     EXPECT_TRUE(frame.MsgBarWnd()->isHidden());   // nothing to say yet
 }
 
-TEST_F(MainFrameTest, CommandsWithoutAnOwnerStayDisabled)
+TEST_F(MainFrameTest, CommandsPanelsAndBars)
 {
     CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     frame.UpdateModuleCmdUI(true);
-    // Commands of modules that are not part of the program yet.
-    for (unsigned id : {57600u, 607u, 2043u, 2217u, 2223u, 2202u, 2185u, 628u, 2248u, 57644u, 2254u})
+    // Commands of modules that are not part of the program yet, then the frame's own.
+    for (unsigned id : {57600u, 607u, 2043u, 2217u, 2223u, 2202u, 2185u, 628u, 2248u, 57644u, 2254u, 2238u})
         EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
     for (unsigned id : {57665u, 59393u, 32791u, 43107u, 2124u, 32881u})
         EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
     // Window commands follow the MDI children.
-    EXPECT_FALSE(frame.Action(2238)->isEnabled());
     frame.MdiArea()->addSubWindow(new QWidget)->show();
     frame.UpdateModuleCmdUI(true);
     EXPECT_TRUE(frame.Action(2238)->isEnabled());
     frame.Commands().Execute(2238);
     App().processEvents();
     EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
-    // The About box exists at most once.
-    frame.Commands().Execute(2124);
-    frame.UpdateModuleCmdUI(true);
-    EXPECT_FALSE(frame.Action(2124)->isEnabled());
-}
 
-TEST_F(MainFrameTest, BarCommandsToggleBarsAndFullScreenCollapsesTheMessageBar)
-{
-    CMainFrame frame(Services());
-    ASSERT_TRUE(frame.OnCreate());
-    for (auto [id, bar] : {std::pair<unsigned, QWidget*>{59402, frame.ToolBar(59402)}, {59393, frame.StatusBar()}}) {
-        frame.Commands().Execute(id);
-        EXPECT_TRUE(bar->isHidden()) << id;
-        frame.Commands().Execute(id);
-        EXPECT_FALSE(bar->isHidden()) << id;
-    }
-    frame.Commands().Execute(32791);
-    EXPECT_TRUE(frame.ActiveSidePanel()->isHidden());
-
-    // Entering with the bar expanded and leaving expands it again; a bar the
-    // user collapsed stays collapsed.
+    // Full screen collapses an expanded message bar and expands it again; one the user collapsed stays so.
     app::CMsgBar& bar = *frame.MsgBar();
     frame.FullScreen()->Enter();
     EXPECT_TRUE(bar.IsSwitchedOff());
@@ -188,46 +142,27 @@ TEST_F(MainFrameTest, BarCommandsToggleBarsAndFullScreenCollapsesTheMessageBar)
     frame.Commands().Execute(43107);
     frame.Commands().Execute(43107);
     EXPECT_TRUE(bar.IsSwitchedOff());
-}
 
-TEST_F(MainFrameTest, SwitchingPanelsKeepsSideAndVisibility)
-{
-    CMainFrame frame(Services());
-    ASSERT_TRUE(frame.OnCreate());
     CSidePanel* first = frame.ActiveSidePanel();
     auto* second = new CSidePanel(&frame);
-    ASSERT_TRUE(second->Create(2012, &frame));
     auto* third = new CSidePanel(&frame);
-    ASSERT_TRUE(third->Create(2001, &frame));
-
+    ASSERT_TRUE(second->Create(2012, &frame) && third->Create(2001, &frame));
     first->SetAlignment(false);   // docked left, shown
     frame.SetActiveSidePanel(second);
-    EXPECT_TRUE(first->isHidden());
-    EXPECT_FALSE(second->isHidden());
-    EXPECT_FALSE(second->IsRightAligned());
-    EXPECT_EQ(frame.dockWidgetArea(second), Qt::LeftDockWidgetArea);
-
+    EXPECT_TRUE(first->isHidden() && !second->isHidden() && !second->IsRightAligned());
     // From a hidden panel the next one stays hidden, on the same side.
     frame.Commands().Execute(32791);
     EXPECT_TRUE(second->isHidden());
     frame.SetActiveSidePanel(third);
     EXPECT_TRUE(third->isHidden());
     EXPECT_EQ(frame.dockWidgetArea(third), Qt::LeftDockWidgetArea);
-    EXPECT_EQ(frame.ActiveSidePanel(), third);
-}
 
-TEST_F(MainFrameTest, RangeBearingBarExistsOnceAndRemembersItsPlace)
-{
-    CMainFrame frame(Services());
-    ASSERT_TRUE(frame.OnCreate());
-    QToolBar* bar = frame.CreateRangeBearingBar();
-    EXPECT_EQ(frame.CreateRangeBearingBar(), bar);
-    EXPECT_EQ(bar->windowTitle(), "Range & Bearing");
-    EXPECT_EQ(frame.ToolBar(59403), nullptr);   // not one of the frame's toolbars
-    bar->move(300, 200);
+    // One range and bearing bar at a time, reopened where it was.
+    QToolBar* rangeBearing = frame.CreateRangeBearingBar();
+    EXPECT_EQ(frame.CreateRangeBearingBar(), rangeBearing);
+    rangeBearing->move(300, 200);
     frame.CloseRangeBearingBar();
     EXPECT_EQ(frame.RangeBearingBar(), nullptr);
-    EXPECT_EQ(frame.RangeBearingBarPosition(), QPoint(300, 200));
     frame.CloseRangeBearingBar();   // nothing left to close
     EXPECT_EQ(frame.CreateRangeBearingBar()->pos(), QPoint(300, 200));
 }
@@ -251,10 +186,9 @@ TEST_F(MainFrameTest, WindowMenuListsTheOpenWindowsWithCurrentTitles)
     emit window->aboutToShow();
     emit window->aboutToShow();   // rebuilt, not appended twice
     QStringList entries;
-    for (QAction* a : window->actions()) {
+    for (QAction* a : window->actions())
         if (a->property("windowEntry").toBool() && !a->isSeparator())
             entries << a->text() + (a->isChecked() ? " *" : "");
-    }
     EXPECT_EQ(entries, (QStringList{"&1 Voyage log *", "&2 Route database"}));
 }
 
@@ -276,32 +210,25 @@ TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
     EXPECT_FALSE(frame.MsgBarWnd()->isHidden());
     // The flags are looked at every 10 s, not every pass.
     frame.SetResourceFlags(false, false);
-    clock.Advance(9500ms);
-    frame.OnTimer();
-    EXPECT_TRUE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));
-    clock.Advance(500ms);
-    frame.OnTimer();
-    EXPECT_FALSE(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()));
+    for (auto [step, active] : {std::pair{9500ms, true}, {500ms, false}}) {
+        clock.Advance(step);
+        frame.OnTimer();
+        EXPECT_EQ(frame.MsgBar()->IsMessageActive(frame.DiskLowMessage()), active);
+    }
     EXPECT_TRUE(frame.MsgBarWnd()->isHidden());
 }
 
 TEST_F(MainFrameTest, FailedCreationShowsOneMessageAndReleasesOnlyWhatExists)
 {
     brine_test::TempFolder empty;
-    struct Row {
-        const char* name;
-        std::filesystem::path folder;
-        std::vector<bool> modulesOk;
-        std::vector<std::string> log;
-    } rows[] = {
-        // Without "Datums.txt" creation stops before the modules.
-        {"no datum table", empty.Path(), {true}, {}},
-        // The second module fails: the third is never made, the first is
-        // terminated before it is deleted.
-        {"module fails", BinDir(), {true, false, true},
-         {"create m0", "init m0", "create m1", "init m1", "delete m1", "terminate m0", "delete m0"}},
+    // Without "Datums.txt" creation stops before the modules. When the second module fails the third is never
+    // made and the first is terminated before it is deleted.
+    const struct { std::filesystem::path folder; std::vector<bool> modulesOk; std::vector<std::string> log; } rows[] = {
+        {empty.Path(), {true}, {}},
+        {BinDir(), {true, false, true}, {"create m0", "init m0", "create m1", "init m1", "delete m1", "terminate m0", "delete m0"}},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.folder);
         prompt.Expect(PromptAnswer::Ok, "Failed to Initialise main system");
         log.clear();
         {
@@ -309,15 +236,15 @@ TEST_F(MainFrameTest, FailedCreationShowsOneMessageAndReleasesOnlyWhatExists)
             for (std::size_t i = 0; i < r.modulesOk.size(); ++i)
                 s.moduleFactories.push_back(Module("m" + std::to_string(i), r.modulesOk[i]));
             CMainFrame frame(std::move(s));
-            EXPECT_FALSE(frame.OnCreate()) << r.name;
+            EXPECT_FALSE(frame.OnCreate());
             frame.TearDown();
             frame.TearDown();   // a second tear-down finds nothing left
         }
-        EXPECT_TRUE(prompt.Done()) << r.name;
-        EXPECT_EQ(log, r.log) << r.name;
-        EXPECT_EQ(timerIds.AllocateID(), 1) << r.name;   // the frame's timer id came back
+        EXPECT_TRUE(prompt.Done());
+        EXPECT_EQ(log, r.log);
+        EXPECT_EQ(timerIds.AllocateID(), 1);   // the frame's timer id came back
         timerIds.ReleaseID(1);
-        EXPECT_EQ(geo::CDatumInfo::RowCount(), 0u) << r.name;
+        EXPECT_EQ(geo::CDatumInfo::RowCount(), 0u);
     }
 }
 
@@ -329,19 +256,14 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
     ASSERT_TRUE(frame.OnCreate());
     ASSERT_TRUE(frame.CompleteStartUp());
     log.clear();
-
     prompt.Expect(PromptAnswer::No, "Are you sure you want to exit?");
     EXPECT_FALSE(frame.close());
-    EXPECT_TRUE(frame.isVisible());
-    EXPECT_FALSE(frame.IsTimerSuspended());
-    EXPECT_TRUE(log.empty());
-
+    EXPECT_TRUE(frame.isVisible() && !frame.IsTimerSuspended() && log.empty());
     prompt.Expect(PromptAnswer::Yes, "Are you sure you want to exit?");
     EXPECT_TRUE(frame.close());
     EXPECT_TRUE(prompt.Done());
-    const std::vector<std::string> expected{"terminate route",    "delete route",    "terminate chartpoint",
-                                            "delete chartpoint",  "terminate charting", "delete charting"};
-    EXPECT_EQ(log, expected);
+    EXPECT_EQ(log, (std::vector<std::string>{"terminate route", "delete route", "terminate chartpoint",
+                                             "delete chartpoint", "terminate charting", "delete charting"}));
     EXPECT_EQ(frame.MsgBar(), nullptr);
 }
 
@@ -349,14 +271,10 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
 struct CountingDoc : CDocumentEx {
     int* closes;
     explicit CountingDoc(int* count) : closes(count) {}
-    void OnCloseDocument() override
-    {
-        ++*closes;
-        CDocumentEx::OnCloseDocument();
-    }
+    void OnCloseDocument() override { ++*closes; CDocumentEx::OnCloseDocument(); }
 };
 
-TEST_F(MainFrameTest, ChartWindowClosedClosesTheNamedDocumentOnce)
+TEST_F(MainFrameTest, PostedMessagesCloseTheNamedChartOnceAndListSheets)
 {
     CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
@@ -374,27 +292,17 @@ TEST_F(MainFrameTest, ChartWindowClosedClosesTheNamedDocumentOnce)
     }).join();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(closesA, 1);
-    EXPECT_TRUE(watchA.isNull());
-    EXPECT_EQ(others, 0);
-    frame.TearDown();   // nothing is taken after tear-down
-    EXPECT_FALSE(frame.PostedMessages().Post(app::kMsgChartWindowClosed, b.DocumentId()));
-}
+    EXPECT_TRUE(closesA == 1 && watchA.isNull() && others == 0) << closesA << " " << others;
 
-TEST_F(MainFrameTest, ModelessSheetsAreListedOnceAndLeaveWhenDestroyed)
-{
-    CMainFrame frame(Services());
-    ASSERT_TRUE(frame.OnCreate());
+    // Modeless sheets are listed once each and leave when destroyed.
     auto* one = new QWidget(&frame);
     auto* two = new QWidget(&frame);
     auto* gone = new QWidget(&frame);
-    auto post = [&](QWidget* sheet, bool add) {
+    const auto post = [&](QWidget* sheet, bool add) {
         frame.PostedMessages().Post(app::kMsgModelessSheet, add ? 1 : 0, std::int64_t(CObjectIds::Of(sheet)));
     };
-    post(one, true);
-    post(two, true);
-    post(one, true);
-    post(gone, true);
+    for (QWidget* sheet : {one, two, one, gone})
+        post(sheet, true);
     delete gone;   // destroyed before its message arrives
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(frame.ModelessSheets(), (std::vector<QWidget*>{one, two}));
@@ -403,74 +311,56 @@ TEST_F(MainFrameTest, ModelessSheetsAreListedOnceAndLeaveWhenDestroyed)
     EXPECT_EQ(frame.ModelessSheets(), (std::vector<QWidget*>{two}));
     delete two;   // without saying so
     EXPECT_TRUE(frame.ModelessSheets().empty());
+    frame.TearDown();   // nothing is taken after tear-down
+    EXPECT_FALSE(frame.PostedMessages().Post(app::kMsgChartWindowClosed, b.DocumentId()));
 }
 
-struct WorkspaceTest : MainFrameTest {
+TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysNo)
+{
     brine_test::TempFolder folder;
-    std::filesystem::path file = folder.Path() / "settings.conf";
-
-    CFrameServices WithStore(platform::CSettingsStore& store, std::vector<std::string> words = {})
-    {
+    const auto file = folder.Path() / "settings.conf";
+    const auto services = [&](platform::CSettingsStore& store, std::vector<std::string> words) {
         auto s = Services();
         s.settings = &store;
         s.commandLine = std::move(words);
         return s;
-    }
-};
-
-TEST_F(WorkspaceTest, SavedWorkspaceReopensUnlessTheCommandLineSaysNo)
-{
+    };
     {
         platform::CSettingsStore store(file);
-        CMainFrame frame(WithStore(store));
+        CMainFrame frame(services(store, {}));
         ASSERT_TRUE(frame.OnCreate());
-        EXPECT_TRUE(frame.ReloadWorkspace());
         frame.ToolBar(59402)->hide();
         frame.StatusBar()->hide();
         frame.SetConfirmClosedown(false);
         ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Bridge"));
-        frame.TearDown();
-    }
-    for (const bool suppressed : {false, true}) {
-        platform::CSettingsStore store(file);
-        ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
-        CMainFrame frame(WithStore(store, suppressed ? std::vector<std::string>{"noworkspace"}
-                                                     : std::vector<std::string>{}));
-        ASSERT_TRUE(frame.OnCreate());
-        EXPECT_EQ(frame.ToolBar(59402)->isHidden(), !suppressed) << suppressed;
-        EXPECT_EQ(frame.StatusBar()->isHidden(), !suppressed) << suppressed;
-        EXPECT_EQ(frame.ConfirmClosedown(), suppressed) << suppressed;
-        EXPECT_FALSE(frame.ActiveSidePanel()->isHidden());
-        frame.TearDown();
-    }
-}
-
-TEST_F(WorkspaceTest, CloseStoresReloadWorkspaceAndARefusedReloadIsKept)
-{
-    {
-        platform::CSettingsStore store(file);
-        CMainFrame frame(WithStore(store));
-        ASSERT_TRUE(frame.OnCreate());
-        frame.Workspace()->SaveWorkspace("Passage");
         frame.CloseWithoutConfirmation();
     }
-    platform::CSettingsStore reread(file);
-    ASSERT_EQ(reread.Load(), platform::LoadStatus::Ok);
-    CRegistry registry(reread);
-    ASSERT_TRUE(registry.OpenKeyForWrite(CWorkspaceManager::DefaultRoot()));
-    bool reload = false;
-    EXPECT_TRUE(registry.ReadBool("ReloadWorkspace", reload));
-    EXPECT_TRUE(reload);
-    // Switched off, the saved workspace is not reopened.
-    registry.WriteBool("ReloadWorkspace", false);
-    registry.Close();
-    reread.Save();
-    platform::CSettingsStore store(file);
-    store.Load();
-    CMainFrame frame(WithStore(store));
-    ASSERT_TRUE(frame.OnCreate());
-    EXPECT_FALSE(frame.ReloadWorkspace());
-    EXPECT_EQ(frame.Workspace()->GetCurrentName(), CWorkspaceManager::kDefaultWorkspace);
+    // Reopened: the toolbar and status bar hidden and the frame's setting as saved, or all as at first.
+    const auto reopen = [&](std::vector<std::string> words) {
+        platform::CSettingsStore store(file);
+        EXPECT_EQ(store.Load(), platform::LoadStatus::Ok);
+        CMainFrame frame(services(store, std::move(words)));
+        EXPECT_TRUE(frame.OnCreate());
+        const auto seen =
+            std::tuple(frame.ToolBar(59402)->isHidden(), frame.StatusBar()->isHidden(), frame.ConfirmClosedown());
+        frame.TearDown();
+        return seen;
+    };
+    EXPECT_EQ(reopen({}), std::tuple(true, true, false));
+    EXPECT_EQ(reopen({"noworkspace"}), std::tuple(false, false, true));
+    {
+        // The close stored ReloadWorkspace; switched off, the saved workspace is not reopened.
+        platform::CSettingsStore store(file);
+        ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+        CRegistry registry(store);
+        ASSERT_TRUE(registry.OpenKeyForWrite(CWorkspaceManager::DefaultRoot()));
+        bool reload = false;
+        EXPECT_TRUE(registry.ReadBool("ReloadWorkspace", reload) && reload);
+        registry.WriteBool("ReloadWorkspace", false);
+        registry.Close();
+        store.Save();
+    }
+    EXPECT_EQ(reopen({}), std::tuple(false, false, true));
 }
 
 }  // namespace

@@ -1,26 +1,23 @@
 #include <QApplication>
-#include <QKeyEvent>
-#include <QLineEdit>
+#include <QComboBox>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "app/WaitStatus.h"
 #include "app/ui/Disclaimers.h"
 #include "app/ui/FileDlg.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/QtWaitHost.h"
-#include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
 #include "FakeClock.h"
 #include "TempFolder.h"
-
-#include <QComboBox>
-#include <QTreeWidget>
-#include <fstream>
 
 namespace {
 
@@ -54,8 +51,8 @@ TEST(MsgBarWnd, GrowsWithWrappedMessagesAndHidesWhenNoneIsActive)
     EXPECT_FALSE(bar.isHidden());
     EXPECT_EQ(bar.DisplayedText(), "EPFS reception lost.");
     const int oneLine = bar.widget()->height();
-    model.AddMessage(b, "CAUTION. NMEA not received. Position calculation transferred to DR. "
-                        "CAUTION. NMEA not received. Position calculation transferred to DR.", 200, 1, true);
+    const std::string caution = "CAUTION. NMEA not received. Position calculation transferred to DR. ";
+    model.AddMessage(b, caution + caution, 200, 1, true);
     App().processEvents();
     EXPECT_TRUE(bar.DisplayedText().startsWith("CAUTION."));
     EXPECT_GT(bar.DisplayedText().count('\n'), 1);   // wrapped at blanks in a 400-pixel bar
@@ -63,7 +60,7 @@ TEST(MsgBarWnd, GrowsWithWrappedMessagesAndHidesWhenNoneIsActive)
     model.SetMessageActive(a, 0, true);
     model.SetMessageActive(b, 0, true);
     EXPECT_TRUE(bar.isHidden());
-    // Double-clicking collapses the bar to half a line and back.
+    // Double-clicking collapses the bar to half a line.
     model.SetMessageActive(a, 1, true);
     App().processEvents();
     QTest::mouseDClick(bar.widget(), Qt::LeftButton);
@@ -72,7 +69,7 @@ TEST(MsgBarWnd, GrowsWithWrappedMessagesAndHidesWhenNoneIsActive)
     EXPECT_LT(bar.widget()->height(), oneLine);
 }
 
-TEST(XStatusBar, ProgressRestoresThePaneTextExactly)
+TEST(XStatusBar, ProgressAndWaitStateRestoreThePaneTextExactly)
 {
     App();
     QMainWindow frame;
@@ -81,72 +78,33 @@ TEST(XStatusBar, ProgressRestoresThePaneTextExactly)
     frame.resize(900, 300);
     frame.show();
     App().processEvents();
+    const auto pane = [&] { return status->PaneText(CXStatusBar::MessagePane); };
     status->SetPaneText(CXStatusBar::MessagePane, "Ready");
     status->ShowProgress("Installing charts", 0, 3);
-    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Installing charts");
-    ASSERT_NE(status->Progress(), nullptr);
+    EXPECT_EQ(pane(), "Installing charts");
     status->StepProgress();
     status->StepProgress();
     EXPECT_EQ(status->Progress()->value(), 2);
     status->HideProgress();
     EXPECT_EQ(status->Progress(), nullptr);
-    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Ready");
-    // A text wider than the room leaves the control no width; the text still shows.
-    const QString wide(400, 'W');
-    status->ShowProgress(wide, 0, 10);
-    EXPECT_EQ(status->Progress()->width(), 0);
-    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), wide);
-    status->HideProgress();
-    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Ready");
-}
+    EXPECT_EQ(pane(), "Ready");
 
-TEST(WaitStatus, UsesTheStatusBarPane)
-{
-    App();
-    QMainWindow frame;
-    auto* status = new CXStatusBar(&frame);
-    frame.setStatusBar(status);
-    status->SetPaneText(CXStatusBar::MessagePane, "Ready");
-    CQtWaitStatusPane pane(status);
+    CQtWaitStatusPane waitPane(status);
     CQtWaitCursor cursor;
-    app::CWaitStatus::SetStatusHost(&pane);
+    app::CWaitStatus::SetStatusHost(&waitPane);
     app::CWaitStatus::SetCursorHost(&cursor);
     {
-        app::CWaitStatus wait;
-        EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Please Wait . . .");
+        app::CWaitStatus wait, nested;
+        EXPECT_EQ(app::CWaitStatus::Depth(), 2);
+        EXPECT_EQ(pane(), "Please Wait . . .");
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     }
-    EXPECT_EQ(status->PaneText(CXStatusBar::MessagePane), "Ready");
+    EXPECT_EQ(pane(), "Ready");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     app::CWaitStatus::SetStatusHost(nullptr);
     app::CWaitStatus::SetCursorHost(nullptr);
-}
-
-TEST(SidePanel, BaseStaysHiddenOnEitherSideAndFindsItsEdits)
-{
-    App();
-    QMainWindow frame;
-    frame.show();
-    CSidePanel panel;
-    ASSERT_TRUE(panel.Create(2007, &frame));
-    EXPECT_TRUE(panel.isHidden());
-    EXPECT_TRUE(panel.IsRightAligned());
-    panel.SetAlignment(false);
-    EXPECT_EQ(frame.dockWidgetArea(&panel), Qt::LeftDockWidgetArea);
-    EXPECT_TRUE(panel.isHidden());   // moving sides keeps the visibility
-
-    auto* host = new QWidget;
-    auto* edit = new QLineEdit(host);
-    edit->setProperty("controlId", 1835);
-    auto* button = new QPushButton(host);
-    button->setProperty("controlId", 1836);
-    panel.setWidget(host);
-    EXPECT_FALSE(panel.IsEditModified(1835));
-    panel.SetEditModified(1835, true);
-    EXPECT_TRUE(panel.IsEditModified(1835));
-    EXPECT_FALSE(panel.IsEditModified(1836));   // a button
-    EXPECT_FALSE(panel.IsEditModified(9999));   // no such control
+    EXPECT_EQ(app::CWaitStatus::Depth(), 0);
 }
 
 TEST(Disclaimers, RefusalAndAcceptance)
@@ -178,17 +136,11 @@ TEST(Disclaimers, RefusalAndAcceptance)
     }
 }
 
-class ListDlg : public CFileDlg {
-public:
-    ListDlg() : m_list(new QTreeWidget(this)) { m_list->setColumnCount(2); }
-    QTreeWidget* FileList() const override { return m_list; }
+struct ListDlg : CFileDlg {
+    QTreeWidget* list = new QTreeWidget(this);
     int refills = 0;
-
-protected:
+    QTreeWidget* FileList() const override { return list; }
     void RefillList() override { ++refills; }
-
-private:
-    QTreeWidget* m_list;
 };
 
 TEST(FileDlg, ListSelectsTheNamedFileAndFollowsTheFolder)
@@ -198,6 +150,7 @@ TEST(FileDlg, ListSelectsTheNamedFileAndFollowsTheFolder)
     for (const char* f : {"Voyage.log", "bridge.log", "~Voyage.log", "other.txt"})
         std::ofstream(dir.Path() / f) << "x";
     ListDlg dlg;
+    dlg.list->setColumnCount(2);
     dlg.Model().folder = dir.Path();
     dlg.Model().name = "voyage";
     dlg.Model().pattern = "log";
@@ -207,13 +160,13 @@ TEST(FileDlg, ListSelectsTheNamedFileAndFollowsTheFolder)
     EXPECT_EQ(patterns, "*.log");
     EXPECT_EQ(combo.count(), 2);
     EXPECT_EQ(dlg.FillFileList(patterns), 2);
-    ASSERT_NE(dlg.FileList()->currentItem(), nullptr);
-    EXPECT_EQ(dlg.FileList()->currentItem()->text(0), "Voyage");
+    ASSERT_NE(dlg.list->currentItem(), nullptr);
+    EXPECT_EQ(dlg.list->currentItem()->text(0), "Voyage");
     std::filesystem::remove(dir.Path() / "bridge.log");
     dlg.RefreshStep();   // step 1: the count changed
     EXPECT_EQ(dlg.refills, 1);
     dlg.RefreshStep();   // step 2: the gone file leaves the list
-    EXPECT_EQ(dlg.FileList()->topLevelItemCount(), 1);
+    EXPECT_EQ(dlg.list->topLevelItemCount(), 1);
 }
 
 }  // namespace
