@@ -1,0 +1,240 @@
+#!/bin/bash
+# Drives the real program window on a virtual X server with the mouse and the
+# keyboard, as a user would, and checks what each step does:
+#   1. a mouse click on the start-up disclaimer's accept button accepts it;
+#   2. the mouse opens Help, then About Brinevane... (an About window shows);
+#   3. Escape closes the About window;
+#   4. File > Exit by keyboard asks first, and No keeps the program running;
+#   5. File > Exit by keyboard, answered Yes with Return, ends it with code 0.
+#
+# Usage: real_window_check.sh [path/to/brinevane]
+# Run without a display of its own, it starts one with xvfb-run. Exit code 77
+# (skipped) when xvfb-run or xdotool is not installed.
+
+set -u
+
+PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
+SKIP=77
+STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}   # deadline for any one thing to appear or go
+
+# ---------------------------------------------------------------------------
+# Outer run: bring up the virtual display and run this script again inside it.
+if [ -z "${BRINE_XWIN_INNER:-}" ]; then
+    for tool in xvfb-run xdotool xauth; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit $SKIP
+        fi
+    done
+    if [ ! -x "$PROGRAM" ]; then
+        echo "FAIL: program not found: $PROGRAM" >&2
+        exit 1
+    fi
+    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-xwin-outer.XXXXXX") || exit 1
+    trap 'rm -rf "$marker_dir"' EXIT
+    # xvfb-run -a can lose a race for a display number to another xvfb-run
+    # started at the same moment; the server then fails to start and our
+    # inner run never begins. Only that case is tried again.
+    for attempt in 1 2 3; do
+        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
+            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$PROGRAM"
+        rc=$?
+        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
+            exit $rc
+        fi
+        echo "virtual display did not start (attempt $attempt), trying again"
+        sleep "0.$((RANDOM % 9 + 1))"
+    done
+fi
+
+# ---------------------------------------------------------------------------
+# Inner run, on the virtual display.
+: > "$BRINE_XWIN_STARTED"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/brine-xwin.XXXXXX") || exit 1
+mkdir -p "$work/config" "$work/runtime"
+chmod 700 "$work/runtime"
+PID=""
+cleanup() {
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
+        kill "$PID" 2>/dev/null
+        sleep 0.5
+        kill -9 "$PID" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "--- windows on the display:" >&2
+    for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+        echo "  $w '$(xdotool getwindowname "$w" 2>/dev/null)' $(xdotool getwindowgeometry --shell "$w" 2>/dev/null | tr '\n' ' ')" >&2
+    done
+    echo "--- program output:" >&2
+    cat "$work/program.log" >&2 2>/dev/null
+    exit 1
+}
+
+step() { echo "== $*"; }
+
+# Poll until the named shell function succeeds, the program dies, or the
+# deadline passes. The function's output is left in $FOUND.
+FOUND=""
+wait_for() {
+    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
+    while :; do
+        if FOUND=$($check); then
+            return 0
+        fi
+        if ! kill -0 "$PID" 2>/dev/null; then
+            fail "program ended while waiting for: $what"
+        fi
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            fail "not within $STEP_SECONDS s: $what"
+        fi
+        sleep 0.05
+    done
+}
+
+# Visible windows of the program (top-level windows, dialogs and menus).
+program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
+
+# The first visible window whose title is exactly $1.
+window_named() {
+    local w
+    for w in $(program_windows); do
+        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# Visible program windows other than those given.
+other_windows() {
+    local w x found=1
+    for w in $(program_windows); do
+        for x in "$@"; do
+            [ "$w" = "$x" ] && continue 2
+        done
+        echo "$w"
+        found=0
+    done
+    return $found
+}
+
+is_gone() { ! program_windows | grep -qx "$1"; }
+
+# Reads a window's root position and size into X, Y, WIDTH, HEIGHT.
+geometry() {
+    local g
+    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
+    eval "$g"
+}
+
+click_at() {
+    xdotool mousemove --sync "$1" "$2" || fail "cannot move the mouse to $1,$2"
+    xdotool click 1 || fail "cannot click at $1,$2"
+}
+
+focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
+
+# ---------------------------------------------------------------------------
+export XDG_CONFIG_HOME="$work/config"
+export XDG_RUNTIME_DIR="$work/runtime"
+export BRINE_INSTANCE_NAME="brine-xwin-$$-$RANDOM"
+unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
+
+"$PROGRAM" > "$work/program.log" 2>&1 &
+PID=$!
+
+step "start-up: the disclaimer shows; a mouse click on its accept button accepts it"
+dlg_visible() { window_named "DISCLAIMER"; }
+wait_for "the DISCLAIMER window" dlg_visible
+DLG=$FOUND
+geometry "$DLG"
+# The accept button sits centred at the foot of the dialog.
+click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 24))
+dlg_gone() { is_gone "$DLG"; }
+wait_for "the disclaimer to close after the click" dlg_gone
+main_visible() { window_named "Brinevane"; }
+wait_for "the main window 'Brinevane'" main_visible
+MAIN=$FOUND
+geometry "$MAIN"
+MAIN_X=$X MAIN_Y=$Y
+echo "   main window $MAIN at $MAIN_X,$MAIN_Y, ${WIDTH}x$HEIGHT"
+
+step "mouse: Help, About Brinevane... opens the About window"
+# Where Help sits on the menu bar depends on the fonts; the keyboard opens its
+# menu once to find out, and the menu drops from the item's left edge, just
+# below the bar.
+menu_open() { other_windows "$MAIN"; }
+menus_closed() { ! other_windows "$MAIN" >/dev/null; }
+focus "$MAIN"
+xdotool key alt+h
+wait_for "the Help menu opened by Alt+H" menu_open
+geometry "$(echo "$FOUND" | head -1)"
+HELP_X=$((X + 8)) HELP_Y=$(((MAIN_Y + Y) / 2))
+[ "$Y" -gt "$MAIN_Y" ] || fail "the Help menu does not drop below the menu bar (menu y $Y, window y $MAIN_Y)"
+xdotool key Escape
+wait_for "the Help menu to close on Escape" menus_closed
+click_at "$HELP_X" "$HELP_Y"
+wait_for "the Help menu opened by the mouse" menu_open
+MENU=$(echo "$FOUND" | head -1)
+geometry "$MENU"
+# About Brinevane... is the last entry.
+click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 10))
+about_visible() { window_named "About BRINEVANE"; }
+wait_for "the 'About BRINEVANE' window" about_visible
+ABOUT=$FOUND
+menu_gone() { is_gone "$MENU"; }
+wait_for "the Help menu to close after the choice" menu_gone
+
+step "keyboard: Escape closes the About window"
+focus "$ABOUT"
+xdotool key Escape
+about_gone() { is_gone "$ABOUT"; }
+wait_for "the About window to close on Escape" about_gone
+
+# File > Exit by keyboard: Alt+F opens the File menu, X chooses Exit, and a
+# question titled like the main window shows.
+ask_to_exit() {
+    local menu
+    focus "$MAIN"
+    xdotool key alt+f
+    wait_for "the File menu opened by Alt+F" menu_open
+    menu=$(echo "$FOUND" | head -1)
+    xdotool key x
+    question_visible() { other_windows "$MAIN" "$menu"; }
+    wait_for "the question on exit" question_visible
+    QUESTION=$(echo "$FOUND" | head -1)
+    [ "$(xdotool getwindowname "$QUESTION")" = "Brinevane" ] ||
+        fail "the question on exit is titled '$(xdotool getwindowname "$QUESTION")', not 'Brinevane'"
+    focus "$QUESTION"
+}
+
+step "keyboard: Alt+F, X asks before exiting; N keeps the program running"
+ask_to_exit
+xdotool key n
+question_gone() { is_gone "$QUESTION"; }
+wait_for "the question to close on N" question_gone
+sleep 0.5   # give a wrongly accepted exit time to show
+kill -0 "$PID" 2>/dev/null || fail "the program ended although the exit was declined"
+is_gone "$MAIN" && fail "the main window went although the exit was declined"
+
+step "keyboard: Alt+F, X, Return ends the program with exit code 0"
+ask_to_exit
+xdotool key Return
+deadline=$((SECONDS + STEP_SECONDS))
+while kill -0 "$PID" 2>/dev/null; do
+    [ "$SECONDS" -ge "$deadline" ] && fail "the program still runs $STEP_SECONDS s after Yes to exit"
+    sleep 0.05
+done
+wait "$PID"
+rc=$?
+PID=""
+[ "$rc" -eq 0 ] || fail "the program ended with exit code $rc, not 0"
+
+echo "PASS: disclaimer, Help > About, Escape, exit declined and exit accepted all behaved"
