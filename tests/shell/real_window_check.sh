@@ -35,12 +35,14 @@ if [ -z "${BRINE_XWIN_INNER:-}" ]; then
     fi
     marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-xwin-outer.XXXXXX") || exit 1
     trap 'rm -rf "$marker_dir"' EXIT
+    # -noreset: the server must not reset when its last client goes, or a
+    # client connecting at that moment (the window manager) is refused.
     # xvfb-run -a can lose a race for a display number to another xvfb-run
     # started at the same moment; the server then fails to start and our
     # inner run never begins. Only that case is tried again.
     for attempt in 1 2 3; do
         BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
-            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$PROGRAM"
+            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM"
         rc=$?
         if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
             exit $rc
@@ -78,6 +80,10 @@ fail() {
     done
     echo "--- program output:" >&2
     cat "$work/program.log" >&2 2>/dev/null
+    if [ -n "$WM_PID" ]; then
+        echo "--- window manager output:" >&2
+        cat "$work/wm.log" >&2 2>/dev/null
+    fi
     exit 1
 }
 
@@ -94,6 +100,9 @@ wait_for() {
         fi
         if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
             fail "program ended while waiting for: $what"
+        fi
+        if [ -n "$WM_PID" ] && ! kill -0 "$WM_PID" 2>/dev/null; then
+            fail "window manager ended while waiting for: $what"
         fi
         if [ "$SECONDS" -ge "$deadline" ]; then
             fail "not within $STEP_SECONDS s: $what"
