@@ -179,10 +179,10 @@ void BM_Seek(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_Seek_Reference(benchmark::State& state)
+// The reference database with every row, filled in one transaction.
+sqlite3* FilledSqlite(const std::string& file)
 {
-    Paths paths;
-    sqlite3* db = OpenSqlite((paths.dir / "pts.db").string());
+    sqlite3* db = OpenSqlite(file);
     sqlite3_stmt* ins = nullptr;
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_prepare_v2(db, kInsert, -1, &ins, nullptr);
@@ -190,6 +190,13 @@ void BM_Seek_Reference(benchmark::State& state)
         AppendSqlite(ins, MakePoint(i));
     sqlite3_finalize(ins);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    return db;
+}
+
+void BM_Seek_Reference(benchmark::State& state)
+{
+    Paths paths;
+    sqlite3* db = FilledSqlite((paths.dir / "pts.db").string());
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, "SELECT * FROM pt WHERE name >= ? ORDER BY name LIMIT 1", -1, &st, nullptr);
     const auto keys = SeekKeys();
@@ -228,14 +235,7 @@ void BM_Walk(benchmark::State& state)
 void BM_Walk_Reference(benchmark::State& state)
 {
     Paths paths;
-    sqlite3* db = OpenSqlite((paths.dir / "pts.db").string());
-    sqlite3_stmt* ins = nullptr;
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_prepare_v2(db, kInsert, -1, &ins, nullptr);
-    for (int i = 1; i <= kRows; ++i)
-        AppendSqlite(ins, MakePoint(i));
-    sqlite3_finalize(ins);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3* db = FilledSqlite((paths.dir / "pts.db").string());
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, "SELECT * FROM pt ORDER BY name", -1, &st, nullptr);
     for (auto _ : state) {
