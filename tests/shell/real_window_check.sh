@@ -164,7 +164,7 @@ unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
 # Full screen is the window manager's to grant: on a bare X server the
 # program's request changes nothing. evilwm is small and answers it.
 if command -v evilwm >/dev/null 2>&1; then
-    evilwm > "$work/wm.log" 2>&1 &
+    evilwm -fn fixed > "$work/wm.log" 2>&1 &
     WM_PID=$!
     wm_ready() { xdotool get_num_desktops 2>/dev/null; }
     wait_for "the window manager to start" wm_ready
