@@ -280,6 +280,31 @@ TEST_F(MemoTable, AnotherHandleSeesFlushedAppendsAndChanges)
     EXPECT_EQ(a->Field("DATA")->Text(), "changed");
 }
 
+TEST_F(MemoTable, AWalkSeesAnotherHandlesChangeAndAppendAsItGoes)
+{
+    auto a = Create();
+    ASSERT_NE(a, nullptr);
+    for (int i = 1; i <= 3; ++i)
+        AddMemo(*a, i, i, 0, "old");
+    ASSERT_EQ(a->Unlock(), 0);
+    auto b = engine.Open(path);
+    ASSERT_NE(b, nullptr);
+    for (const char* order : {"", "T_UNIQUE"}) {
+        a->Select(a->Tag(order));
+        ASSERT_EQ(a->Top(), 0);
+        ASSERT_EQ(b->Go(2), 0);
+        ASSERT_EQ(b->Field("DATA")->Assign(std::string("new ") + order), 0);
+        AddMemo(*b, int(b->RecordCount()) + 1, 9, 0, order);
+        ASSERT_EQ(b->Unlock(), 0);
+        ASSERT_EQ(a->Skip(1), 0) << order;
+        EXPECT_EQ(a->Field("DATA")->Text(), std::string("new ") + order);
+        std::vector<int> rest;
+        for (int rc = a->Skip(1); rc == 0; rc = a->Skip(1))
+            rest.push_back(int(a->Field("UNIQUE")->AsDouble()));
+        EXPECT_EQ(rest.back(), int(b->RecordCount())) << order;
+    }
+}
+
 TEST_F(MemoTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
 {
     auto a = Create();
