@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/DisplayPalettes.h"
 #include "app/Registry.h"
 #include "app/StringUtils.h"
 #include "app/WaitStatus.h"
@@ -181,7 +182,7 @@ bool CChartDoc::BuildPositionFixOverlays()
     return true;
 }
 
-int CChartDoc::AutoscrollAreaPercent() const
+int CChartDoc::AutoscrollAreaPercent()
 {
     if (m_module && m_module->Services().autoscrollAreaPercent)
         return std::clamp(m_module->Services().autoscrollAreaPercent(), 0, 100);
@@ -206,7 +207,7 @@ bool CChartDoc::IsInAutoscrollArea(const geo::CPosition& position)
     return p.x >= rect.left && p.x < rect.right && p.y >= rect.top && p.y < rect.bottom;
 }
 
-bool CChartDoc::ChartPositionToClientPoints(const geo::CPosition& position, PointList& points) const
+bool CChartDoc::ChartPositionToClientPoints(const geo::CPosition& position, PointList& points)
 {
     const std::size_t before = points.size();
     const bool found = PositionToPoints(position, points);
@@ -215,7 +216,7 @@ bool CChartDoc::ChartPositionToClientPoints(const geo::CPosition& position, Poin
     return found;
 }
 
-bool CChartDoc::GetCentrePosition(geo::CPosition& position) const
+bool CChartDoc::GetCentrePosition(geo::CPosition& position)
 {
     geo::IntRect rect;
     GetVisibleRect(rect);
@@ -231,16 +232,16 @@ bool CChartDoc::CreatePalettes()
     return true;
 }
 
-int CChartDoc::ShiftToPositionDatum(const geo::CPosition& in, geo::CPosition& out) const
+int CChartDoc::ShiftToPositionDatum(const geo::CPosition& in, geo::CPosition& out)
 {
     out = in;
-    return IsPositionOnChart(in) ? kShiftNone : kShiftFailed;
+    return IsPositionOnChart(in) ? kShiftNone : kShiftNotOnChart;
 }
 
-int CChartDoc::ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out) const
+int CChartDoc::ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out)
 {
     out = in;
-    return IsPositionOnChart(in) ? kShiftNone : kShiftFailed;
+    return IsPositionOnChart(in) ? kShiftNone : kShiftNotOnChart;
 }
 
 // ---- Window placement --------------------------------------------------------------------
@@ -348,22 +349,22 @@ void CChartDoc::SetTitle()
         m_window->SetTitle(m_title);
 }
 
-bool CChartDoc::PositionToClientPoints(const geo::CPosition& position, PointList& points) const
+bool CChartDoc::PositionToClientPoints(const geo::CPosition& position, PointList& points)
 {
     points.clear();
     geo::CPosition shifted;
-    if (ShiftToChartDatum(position, shifted) == kShiftFailed)
+    if (ShiftToChartDatum(position, shifted) == kShiftNotOnChart)
         return false;
     ChartPositionToClientPoints(shifted, points);
     return !points.empty();
 }
 
-geo::IntRect CChartDoc::ViewClientRect() const
+geo::IntRect CChartDoc::ViewClientRect()
 {
     return m_window ? m_window->GetClientRect() : geo::IntRect{};
 }
 
-bool CChartDoc::IsClientPointOnChart(geo::IntPoint point) const
+bool CChartDoc::IsClientPointOnChart(geo::IntPoint point)
 {
     const geo::IntRect client = ViewClientRect();
     if (point.x < client.left || point.x >= client.right || point.y < client.top || point.y >= client.bottom)
@@ -373,7 +374,7 @@ bool CChartDoc::IsClientPointOnChart(geo::IntPoint point) const
     return IsChartPointOnChart(chartPoint);
 }
 
-bool CChartDoc::IsPositionVisible(const geo::CPosition& position) const
+bool CChartDoc::IsPositionVisible(const geo::CPosition& position)
 {
     if (!position.IsValid() || !IsPositionOnChart(position))
         return false;
@@ -404,17 +405,8 @@ const ColourTable& CChartDoc::GetPaletteColours(int paletteIndex) const
 
 void CChartDoc::BuildDimmedPalette(ColourTable& out, int percent) const
 {
-    const bool dims = percent > 0 && percent <= 100;
-    const double f = (100 - percent) * 0.01;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const std::uint32_t c = m_colours[kPaletteDay][i];
-        if (!dims) {
-            out[i] = c;
-            continue;
-        }
-        const auto dim = [f](std::uint32_t channel) { return static_cast<std::uint32_t>(channel * f); };
-        out[i] = (dim((c >> 16) & 0xFF) << 16) | (dim((c >> 8) & 0xFF) << 8) | dim(c & 0xFF);
-    }
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = app::ColourToPixel(app::DimColourByPercent(app::PixelToColour(m_colours[kPaletteDay][i]), percent));
 }
 
 void CChartDoc::SetWholeExtent(const geo::CPosition& northWest, const geo::CPosition& southEast)

@@ -20,6 +20,7 @@
 
 #include "app/MsgBar.h"
 #include "geo/Clipping.h"
+#include "chart/ChartGeometry.h"
 #include "chart/PositionFixRuns.h"
 #include "geo/Position.h"
 
@@ -30,12 +31,11 @@ namespace chart {
 class CChartingModule;
 class CChartWindow;
 class CScreenBuffer;
-class CXDC;
 struct CFolioItem;
 
 using PointList = std::vector<geo::IntPoint>;
-// 0x00RRGGBB, which in memory is blue, green, red, 0.
-using ColourTable = std::array<std::uint32_t, 256>;
+// A chart's colours as the buffers draw them (0xFFRRGGBB).
+using ColourTable = CPaletteTable;
 
 enum ChartKind : int { kChartBase = 0, kChartARCS = 1, kChartSeafarer = 2, kChartBlank = 3, kChartLivechart = 4 };
 
@@ -44,17 +44,17 @@ enum DatumShiftStatus : int {
     kShiftNotWGS84 = 1,   // the position is not in WGS 84: passed on unchanged
     kShiftNone = 2,       // no shift data, or the chart datum is the fallback: copied
     kShiftChartWGS84 = 3, // the chart datum is WGS 84: copied
-    kShiftFailed = 4,     // not on the chart
 };
+static_assert(kShiftNotOnChart == 4);
 
 enum DisplayPaletteIndex : int { kPaletteDay = 0, kPaletteDusk = 1, kPaletteNight = 2 };
 
 inline constexpr const char* kUnableToLoadChart = "Unable to load chart";
 
-class CChartDoc {
+class CChartDoc : public CChartGeometry {
 public:
     explicit CChartDoc(CChartingModule* module = nullptr);
-    virtual ~CChartDoc();
+    ~CChartDoc() override;
     CChartDoc(const CChartDoc&) = delete;
     CChartDoc& operator=(const CChartDoc&) = delete;
 
@@ -94,7 +94,7 @@ public:
     virtual bool GetUpdateDate(std::string&) { return false; }
     virtual std::string GetChartTitle() { return {}; }
     virtual void ClientToChartPoint(geo::IntPoint in, geo::IntPoint& out) const { out = in; }
-    virtual void ChartToClientPoint(geo::IntPoint in, geo::IntPoint& out) const { out = in; }
+    void ChartToClientPoint(const geo::IntPoint& in, geo::IntPoint& out) override { out = in; }
     virtual bool OpenChart(const std::string& /*path*/) { return false; }
     virtual int OpenWorldChart(int /*argument*/, bool /*flag*/) { return 0; }
     virtual void OnMouseMove(geo::IntPoint) {}
@@ -134,8 +134,8 @@ public:
     // false when the chart is not loaded or has no figure.
     virtual bool GetResolutionText(std::string& text, double& metresPerPixel);
     // The chart area of the view in chart coordinates; the base leaves it.
-    virtual void GetVisibleRect(geo::IntRect&) const {}
-    virtual bool GetMetresPerPixel(double&) const { return false; }
+    void GetVisibleRect(geo::IntRect&) override {}
+    virtual bool GetMetresPerPixel(double&) { return false; }
     virtual bool IsWorldChart() const { return false; }
     virtual bool IsChartLoaded() const { return m_loaded; }
     virtual bool DrawFolioBoxes(CXDC&) { return false; }
@@ -146,18 +146,18 @@ public:
     // The position lies in the centred autoscroll-area per cent of the
     // visible rectangle.
     virtual bool IsInAutoscrollArea(const geo::CPosition& position);
-    virtual bool PositionToPoint(const geo::CPosition&, geo::IntPoint&) const { return false; }
-    virtual bool PointToPosition(geo::IntPoint, geo::CPosition&) const { return false; }
+    bool PositionToPoint(const geo::CPosition&, geo::IntPoint&) override { return false; }
+    virtual bool PointToPosition(geo::IntPoint, geo::CPosition&) { return false; }
     // Appends every chart point the position is shown at.
-    virtual bool PositionToPoints(const geo::CPosition&, PointList&) const { return false; }
+    virtual bool PositionToPoints(const geo::CPosition&, PointList&) { return false; }
     // PositionToPoints, then every appended point to client coordinates.
-    virtual bool ChartPositionToClientPoints(const geo::CPosition& position, PointList& points) const;
-    virtual bool IsChartPointOnChart(geo::IntPoint) const { return false; }
+    virtual bool ChartPositionToClientPoints(const geo::CPosition& position, PointList& points);
+    virtual bool IsChartPointOnChart(geo::IntPoint) { return false; }
     virtual bool IsPositionOnChart(const geo::CPosition&) const { return false; }
-    virtual bool GetCentrePosition(geo::CPosition& position) const;
+    virtual bool GetCentrePosition(geo::CPosition& position);
     virtual bool CreatePalettes();
-    virtual int ShiftToPositionDatum(const geo::CPosition& in, geo::CPosition& out) const;
-    virtual int ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out) const;
+    virtual int ShiftToPositionDatum(const geo::CPosition& in, geo::CPosition& out);
+    int ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out) override;
     virtual bool HasDatumShift() const { return false; }
     // Placement and centre under the key the caller has opened.
     virtual void RestoreWindowPlacement(CRegistry& registry);
@@ -181,9 +181,9 @@ public:
 
     // Shifts to the chart datum and appends the client points; true when any.
     // `points` is the caller's, emptied first and reused from call to call.
-    bool PositionToClientPoints(const geo::CPosition& position, PointList& points) const;
-    bool IsClientPointOnChart(geo::IntPoint point) const;
-    bool IsPositionVisible(const geo::CPosition& position) const;
+    bool PositionToClientPoints(const geo::CPosition& position, PointList& points);
+    bool IsClientPointOnChart(geo::IntPoint point);
+    bool IsPositionVisible(const geo::CPosition& position);
 
     void PanUp() { PanBy(false, -1, false); }
     void PanDown() { PanBy(false, 1, false); }
@@ -222,9 +222,9 @@ protected:
     void SetReferencePosition(const geo::CPosition& p) { m_referencePosition = p; }
     ColourTable& Colours(int paletteIndex) { return m_colours[paletteIndex < 0 || paletteIndex > 2 ? 0 : paletteIndex]; }
     void SetColourCount(std::uint16_t n) { m_colourCount = n; }
-    geo::IntRect ViewClientRect() const;
+    geo::IntRect ViewClientRect();
     // The autoscroll-area per cent the navigator holds (100 without one).
-    int AutoscrollAreaPercent() const;
+    int AutoscrollAreaPercent();
 
 private:
     void PanBy(bool horizontal, int sign, bool large);

@@ -16,6 +16,10 @@
 #include "chart/ChartModule.h"
 #include "geo/Position.h"
 
+namespace app {
+class CDisplayPalettes;
+}
+
 namespace chart {
 
 class CChartDoc;
@@ -55,6 +59,8 @@ struct CChartingServices {
     std::function<std::vector<geo::CPosition>()> ownVesselFixes;
     // Autoscroll-area per cent held by the navigator.
     std::function<int()> autoscrollAreaPercent;
+    // The program's Day, Dusk and Night palettes; not owned.
+    const app::CDisplayPalettes* palettes = nullptr;
 };
 
 class CChartingModule : public CModeModule {

@@ -49,14 +49,14 @@ public:
     std::string GetScaleText() override { return parts["scale"]; }
     std::string GetChartTitle() override { return parts["title"]; }
     std::uint16_t GetDatumIndex() const override { return datum; }
-    void GetVisibleRect(geo::IntRect& r) const override { r = visible; }
-    bool PositionToPoint(const CPosition& p, IntPoint& pt) const override
+    void GetVisibleRect(geo::IntRect& r) override { r = visible; }
+    bool PositionToPoint(const CPosition& p, IntPoint& pt) override
     {
         pt = {static_cast<int>(p.GetLongitude()), static_cast<int>(p.GetLatitude())};
         return true;
     }
-    bool PointToPosition(IntPoint pt, CPosition& p) const override { return p.Set(pt.y, pt.x, 0, 0xFFFF); }
-    bool IsChartPointOnChart(IntPoint p) const override { return p.x >= 0 && p.x < 100; }
+    bool PointToPosition(IntPoint pt, CPosition& p) override { return p.Set(pt.y, pt.x, 0, 0xFFFF); }
+    bool IsChartPointOnChart(IntPoint p) override { return p.x >= 0 && p.x < 100; }
     bool IsPositionOnChart(const CPosition& p) const override
     {
         return p.GetLongitude() > 0 && p.GetLongitude() < 10;

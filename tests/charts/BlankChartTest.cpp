@@ -29,7 +29,7 @@ public:
         se = m_se;
         return true;
     }
-    void GetVisibleRect(IntRect& r) const override { r = m_rect; }
+    void GetVisibleRect(IntRect& r) override { r = m_rect; }
     bool IsChartLoaded() const override { return true; }
 
 private:
@@ -110,11 +110,11 @@ TEST(VectorChartDoc, GridIntervalsAndRangeText)
         double in, decimal;
     };
     for (const Round& r : {Round{0.3, 0.5}, Round{1, 2}, Round{2, 5}, Round{10, 20}, Round{-7, -10}})
-        EXPECT_DOUBLE_EQ(charts::RoundGridInterval(r.in), r.decimal) << r.in;
-    EXPECT_EQ(charts::RoundGridInterval(1e-9), 0.0);
-    EXPECT_DOUBLE_EQ(charts::RoundGridIntervalMinutes(45), 60);
-    EXPECT_DOUBLE_EQ(charts::RoundGridIntervalMinutes(90), 120);
-    EXPECT_DOUBLE_EQ(charts::RoundGridIntervalMinutes(0.5), 1);
+        EXPECT_DOUBLE_EQ(chart::RoundGridInterval(r.in), r.decimal) << r.in;
+    EXPECT_EQ(chart::RoundGridInterval(1e-9), 0.0);
+    EXPECT_DOUBLE_EQ(chart::RoundGridIntervalMinutes(45), 60);
+    EXPECT_DOUBLE_EQ(chart::RoundGridIntervalMinutes(90), 120);
+    EXPECT_DOUBLE_EQ(chart::RoundGridIntervalMinutes(0.5), 1);
 
     struct Span {
         double span, interval;

@@ -25,6 +25,13 @@ CBlankChartDoc::CBlankChartDoc(chart::CChartingModule* module) : CVectorChartDoc
     SetName("Blank Chart");
 }
 
+int CBlankChartDoc::DrawChart(chart::CXDC& dc)
+{
+    if (Module() && Module()->ChartSettings().drawLatLongGrid)
+        return 1;
+    return DrawGrid(dc) ? 1 : 0;
+}
+
 bool CBlankChartDoc::GetIssueDate(std::string& text)
 {
     text = CDateTimeEx::GetCurrentTime().FormatDate(true);
@@ -104,7 +111,7 @@ bool CBlankChartDoc::SetViewExtent(const geo::CPosition& northWest, const geo::C
     return true;
 }
 
-void CBlankChartDoc::GetVisibleRect(geo::IntRect& rect) const
+void CBlankChartDoc::GetVisibleRect(geo::IntRect& rect)
 {
     const geo::IntRect client = ViewClientRect();
     const double w = static_cast<double>(client.right) - client.left;
@@ -122,7 +129,7 @@ void CBlankChartDoc::GetVisibleRect(geo::IntRect& rect) const
             client.left + static_cast<std::int32_t>(width), client.bottom};
 }
 
-bool CBlankChartDoc::GetMetresPerPixel(double& metres) const
+bool CBlankChartDoc::GetMetresPerPixel(double& metres)
 {
     geo::IntRect visible;
     GetVisibleRect(visible);

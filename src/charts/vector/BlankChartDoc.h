@@ -23,8 +23,8 @@ public:
     std::uint16_t GetDatumIndex() const override;
     std::string GetHorizontalDatum() override;
     bool GetExtent(geo::CPosition& northWest, geo::CPosition& southEast) const override;
-    void GetVisibleRect(geo::IntRect& rect) const override;
-    bool GetMetresPerPixel(double& metres) const override;
+    void GetVisibleRect(geo::IntRect& rect) override;
+    bool GetMetresPerPixel(double& metres) override;
     bool GetResolutionText(std::string& text, double& metresPerPixel) override;
     int OnHScroll(int position) override;
     int OnVScroll(int position) override;
@@ -37,6 +37,9 @@ public:
     bool UsesScrollBars() const override { return true; }
     bool IsWorldChart() const override { return true; }
     bool HasDatumShift() const override { return true; }
+    // The grid is the blank chart's picture; when the grid layer is on, the
+    // view draws it over every chart and the picture leaves it out.
+    int DrawChart(chart::CXDC& dc) override;
 
     // Sets the current extent; false (nothing changed but the corners) when
     // its longitudes are equal.

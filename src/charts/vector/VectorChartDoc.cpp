@@ -13,8 +13,8 @@
 namespace charts {
 
 const std::array<std::uint32_t, 16> CVectorChartDoc::kColours{
-    0x000000, 0x0000FF, 0x008000, 0x3CBED9, 0xFF0000, 0xC800FF, 0xB99653, 0xFFFFFF,
-    0x808080, 0xC5EBF4, 0x00FF00, 0x00FFFF, 0xFF0000, 0x800080, 0xF6C86E, 0xFFFFFF};
+    0xFF000000, 0xFF0000FF, 0xFF008000, 0xFF3CBED9, 0xFFFF0000, 0xFFC800FF, 0xFFB99653, 0xFFFFFFFF,
+    0xFF808080, 0xFFC5EBF4, 0xFF00FF00, 0xFF00FFFF, 0xFFFF0000, 0xFF800080, 0xFFF6C86E, 0xFFFFFFFF};
 
 bool CVectorChartDoc::GetWholeExtent(geo::CPosition& northWest, geo::CPosition& southEast) const
 {
@@ -25,7 +25,7 @@ bool CVectorChartDoc::GetWholeExtent(geo::CPosition& northWest, geo::CPosition& 
 
 // ---- Mapping --------------------------------------------------------------------------
 
-bool CVectorChartDoc::PositionToPoint(const geo::CPosition& position, geo::IntPoint& point) const
+bool CVectorChartDoc::PositionToPoint(const geo::CPosition& position, geo::IntPoint& point)
 {
     point = {0, 0};
     geo::CPosition nw;
@@ -58,7 +58,7 @@ bool CVectorChartDoc::PositionToPoint(const geo::CPosition& position, geo::IntPo
     return true;
 }
 
-bool CVectorChartDoc::PointToPosition(geo::IntPoint point, geo::CPosition& position) const
+bool CVectorChartDoc::PointToPosition(geo::IntPoint point, geo::CPosition& position)
 {
     geo::CPosition nw;
     geo::CPosition se;
@@ -86,7 +86,7 @@ bool CVectorChartDoc::PointToPosition(geo::IntPoint point, geo::CPosition& posit
     return position.Set(lat, lon, 0.0, GetDatumIndex());
 }
 
-bool CVectorChartDoc::PositionToPoints(const geo::CPosition& position, chart::PointList& points) const
+bool CVectorChartDoc::PositionToPoints(const geo::CPosition& position, chart::PointList& points)
 {
     geo::IntPoint p;
     if (PositionToPoint(position, p))
@@ -94,7 +94,7 @@ bool CVectorChartDoc::PositionToPoints(const geo::CPosition& position, chart::Po
     return !points.empty();
 }
 
-bool CVectorChartDoc::IsChartPointOnChart(geo::IntPoint p) const
+bool CVectorChartDoc::IsChartPointOnChart(geo::IntPoint p)
 {
     geo::IntRect r;
     GetVisibleRect(r);
@@ -132,7 +132,7 @@ bool CVectorChartDoc::IsAtMaxZoom()
 
 namespace {
 
-bool ClientCorner(const chart::CChartDoc& doc, bool topLeft, geo::CPosition& p, const geo::IntRect& client)
+bool ClientCorner(chart::CChartDoc& doc, bool topLeft, geo::CPosition& p, const geo::IntRect& client)
 {
     return doc.PointToPosition(topLeft ? geo::IntPoint{client.left, client.top}
                                        : geo::IntPoint{client.right, client.bottom},
@@ -141,7 +141,7 @@ bool ClientCorner(const chart::CChartDoc& doc, bool topLeft, geo::CPosition& p, 
 
 }  // namespace
 
-bool CVectorChartDoc::IsWestEdgeInView() const
+bool CVectorChartDoc::IsWestEdgeInView()
 {
     geo::CPosition p;
     if (!ClientCorner(*this, true, p, ViewClientRect()))
@@ -152,13 +152,13 @@ bool CVectorChartDoc::IsWestEdgeInView() const
     return !(m_crossesDateLine && lon <= WholeSouthEast().GetLongitude());
 }
 
-bool CVectorChartDoc::IsNorthEdgeInView() const
+bool CVectorChartDoc::IsNorthEdgeInView()
 {
     geo::CPosition p;
     return ClientCorner(*this, true, p, ViewClientRect()) && WholeNorthWest().GetLatitude() <= p.GetLatitude();
 }
 
-bool CVectorChartDoc::IsEastEdgeInView() const
+bool CVectorChartDoc::IsEastEdgeInView()
 {
     geo::CPosition p;
     if (!ClientCorner(*this, false, p, ViewClientRect()))
@@ -169,7 +169,7 @@ bool CVectorChartDoc::IsEastEdgeInView() const
     return !(m_crossesDateLine && WholeNorthWest().GetLongitude() <= lon);
 }
 
-bool CVectorChartDoc::IsSouthEdgeInView() const
+bool CVectorChartDoc::IsSouthEdgeInView()
 {
     geo::CPosition p;
     return ClientCorner(*this, false, p, ViewClientRect()) && WholeSouthEast().GetLatitude() >= p.GetLatitude();
@@ -186,7 +186,7 @@ std::string CVectorChartDoc::GetExtentText()
     return FormatDouble(d, decimals, 8) + "nm";
 }
 
-std::vector<CGridLine> CVectorChartDoc::ComputeGridLines() const
+std::vector<CGridLine> CVectorChartDoc::ComputeGridLines()
 {
     CGridInput in;
     if (!GetExtent(in.northWest, in.southEast))

@@ -18,7 +18,7 @@ namespace charts {
 
 class CVectorChartDoc : public chart::CChartDoc {
 public:
-    // The 16 colours of the vector kinds, 0x00RRGGBB.
+    // The 16 colours of the vector kinds as buffer pixels (0xFFRRGGBB).
     static const std::array<std::uint32_t, 16> kColours;
 
     using CChartDoc::CChartDoc;
@@ -28,20 +28,20 @@ public:
     bool CrossesDateLine() const { return m_crossesDateLine; }
     std::string GetOrientationText() const { return "North up"; }
     bool GetWholeExtent(geo::CPosition& northWest, geo::CPosition& southEast) const;
-    bool IsWestEdgeInView() const;
-    bool IsNorthEdgeInView() const;
-    bool IsEastEdgeInView() const;
-    bool IsSouthEdgeInView() const;
+    bool IsWestEdgeInView();
+    bool IsNorthEdgeInView();
+    bool IsEastEdgeInView();
+    bool IsSouthEdgeInView();
 
     void PrepareBuffer(chart::CScreenBuffer& buffer) override;
     bool DrawGrid(chart::CXDC& dc) override;
     bool IsAtMaxZoom() override;
     bool IsAtMinZoom() override { return false; }
     std::string GetExtentText() override;
-    bool PositionToPoint(const geo::CPosition& position, geo::IntPoint& point) const override;
-    bool PointToPosition(geo::IntPoint point, geo::CPosition& position) const override;
-    bool PositionToPoints(const geo::CPosition& position, chart::PointList& points) const override;
-    bool IsChartPointOnChart(geo::IntPoint point) const override;
+    bool PositionToPoint(const geo::CPosition& position, geo::IntPoint& point) override;
+    bool PointToPosition(geo::IntPoint point, geo::CPosition& position) override;
+    bool PositionToPoints(const geo::CPosition& position, chart::PointList& points) override;
+    bool IsChartPointOnChart(geo::IntPoint point) override;
     bool IsPositionOnChart(const geo::CPosition& position) const override;
     void RestoreWindowPlacement(CRegistry& registry) override;
     void SaveWindowPlacement(CRegistry& registry) override;
@@ -51,7 +51,7 @@ public:
     void DrawDragRect(chart::CXDC& dc) override;
 
     // The grid lines over the current extent and visible rectangle.
-    std::vector<CGridLine> ComputeGridLines() const;
+    std::vector<CGridLine> ComputeGridLines();
 
 protected:
     void SetCrossesDateLine(bool on) { m_crossesDateLine = on; }

@@ -3,21 +3,11 @@
 #include <array>
 #include <cmath>
 
+#include "chart/ChartGeometry.h"
+
 namespace charts {
 
 namespace {
-
-// Brings |x| into [1, base] by powers of the base; returns the scaled value
-// and the power.
-std::pair<double, double> Scale(double x, double base)
-{
-    double m = std::fabs(x);
-    while (m > base)
-        m /= base;
-    while (m < 1.0)
-        m *= base;
-    return {m, std::fabs(x) / m};
-}
 
 struct Row {
     double multiplier;
@@ -29,29 +19,11 @@ constexpr std::array<Row, 10> kRows{{{6, 30}, {12, 60}, {20, 100}, {60, 300}, {1
 
 }  // namespace
 
-double RoundGridInterval(double x)
-{
-    if (std::fabs(x) <= 1e-8 || !std::isfinite(x))
-        return 0.0;
-    const auto [m, u] = Scale(x, 10.0);
-    const double r = m < 2 ? 2 * u : m < 5 ? 5 * u : m < 10 ? 10 * u : 20 * u;
-    return std::copysign(r, x);
-}
-
-double RoundGridIntervalMinutes(double x)
-{
-    if (std::fabs(x) <= 1e-8 || !std::isfinite(x))
-        return 0.0;
-    const auto [m, u] = Scale(x, 60.0);
-    const double r = m < 2 ? 2 * u : m < 10 ? 10 * u : m < 30 ? 30 * u : m < 60 ? 60 * u : 120 * u;
-    return std::copysign(r, x);
-}
-
 double GridInterval(double span)
 {
     double interval = 0.0;
     if (span > 5) {
-        interval = RoundGridInterval(span * 0.2);
+        interval = chart::RoundGridInterval(span * 0.2);
     } else {
         const Row* row = &kRows.back();   // the finest row serves every smaller span
         for (const Row& r : kRows) {
@@ -60,7 +32,7 @@ double GridInterval(double span)
                 break;
             }
         }
-        interval = RoundGridIntervalMinutes(span * row->multiplier) / row->divisor;
+        interval = chart::RoundGridIntervalMinutes(span * row->multiplier) / row->divisor;
     }
     if (std::fabs(interval) < 1e-6)
         interval = 1e-6;

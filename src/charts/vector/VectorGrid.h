@@ -14,10 +14,6 @@
 
 namespace charts {
 
-// The next decimal step above |x| (1 -> 2, 2 -> 5, 10 -> 20), sign kept; 0 near 0.
-double RoundGridInterval(double x);
-// The same in steps of sixty (45 -> 60, 90 -> 120, 0.5 -> 1).
-double RoundGridIntervalMinutes(double x);
 // The grid interval in degrees for a span in degrees. Spans too small for
 // the finest table row still get that row's interval, never none.
 double GridInterval(double span);
