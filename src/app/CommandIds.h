@@ -26,6 +26,7 @@ inline constexpr unsigned kWorkspaceOpen = 43008;
 inline constexpr unsigned kWorkspaceSave = 43009;
 inline constexpr unsigned kWorkspaceSaveAs = 43013;
 inline constexpr CommandRange kRecentWorkspaces{43031, 43039};   // up to nine
+inline constexpr CommandRange kRecentFiles{57616, 57619};        // the four recent charts
 
 // Edit
 inline constexpr unsigned kEditUndo = 57643;

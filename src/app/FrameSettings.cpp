@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "app/Registry.h"
 
 namespace app {
@@ -100,6 +104,13 @@ void CFrameSettings::AddRecentFile(const std::string& path)
         it = recentFiles.end() - 1;
     std::rotate(recentFiles.begin(), it, it + 1);
     recentFiles.front() = path;
+}
+
+bool ApplyThreadPriority(std::int32_t priority)
+{
+    const int nice = -5 * std::clamp(priority, -2, 2);
+    const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
+    return ::setpriority(PRIO_PROCESS, tid, nice) == 0;
 }
 
 std::string GetPositionTemplate(std::uint8_t decimalPlaces, bool degMinSec)

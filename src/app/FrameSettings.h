@@ -41,6 +41,11 @@ struct CFrameSettings {
     void AddRecentFile(const std::string& path);
 };
 
+// Sets the calling thread's priority: -2 lowest to 2 highest, 0 normal, as a
+// step of five nice levels each. Raising it needs a privilege most users do
+// not have; then the thread stays as it is. False when nothing changed.
+bool ApplyThreadPriority(std::int32_t priority);
+
 // The width template of the position indicators: "DD°MMN  ddd°mmE", with
 // seconds when asked, and the decimal places inserted before the hemisphere
 // letter. UTF-8.

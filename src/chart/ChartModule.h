@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Module.h"
+#include "chart/ChartDoc.h"
 #include "chart/FolioItem.h"
 
 namespace chart {
@@ -37,6 +38,9 @@ public:
     // Whether this service opens a file of the extension (no dot, any case;
     // empty for a new chart without a file).
     virtual bool OpensExtension(std::string_view /*extension*/) const { return false; }
+    // The path the document opens for a file of this service (a new blank
+    // chart opens without one).
+    virtual std::string PathToOpen(const std::string& path) const { return path; }
     // A new, unopened document of this service's kind.
     virtual std::unique_ptr<CChartDoc> CreateChartDoc(CChartingModule& /*module*/) { return nullptr; }
 };

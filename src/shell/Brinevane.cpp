@@ -13,6 +13,7 @@
 #include "app/ui/QtWaitHost.h"
 #include "platform/Files.h"
 #include "platform/SettingsStore.h"
+#include "shell/ChartingSetup.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
 
@@ -125,6 +126,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.commandLine = m_commandLine;
     services.buildTime = BuildTime();
     services.settings = m_settings.get();
+    services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;

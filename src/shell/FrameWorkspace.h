@@ -21,7 +21,7 @@ public:
     void LoadWorkspaceState() override;
     void SaveWorkspaceState() override;
     void UpdateWorkspaceToolBars() override {}
-    void RestoreWindows() override {}
+    void RestoreWindows() override;
     bool IsFullScreen() const override;
     std::vector<CWindowStateEntry> CaptureBarLayout() override;
     void ApplyBarLayout(const std::vector<CWindowStateEntry>& bars) override;

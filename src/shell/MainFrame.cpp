@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include "app/CloseSequence.h"
+#include "app/SystemUtils.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/WorkspaceManager.h"
@@ -36,6 +37,8 @@
 #include "geo/Geomag.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/ChartFrame.h"
 #include "shell/FrameWorkspace.h"
 #include "shell/MainMenus.h"
 #include "shell/VariationNotices.h"
@@ -117,6 +120,8 @@ bool CMainFrame::OnCreate()
     m_mdi->setObjectName("MdiArea");
     m_mdi->setBackground(QColor(96, 110, 128));
     setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow* w) { ActivateChartFrame(qobject_cast<CChartFrame*>(w)); });
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
 
     m_msgBar = std::make_unique<app::CMsgBar>(*m_services.clock, *m_services.sound, m_services.audioFolder);
@@ -128,6 +133,8 @@ bool CMainFrame::OnCreate()
         if (!m_modules.Add(make()))
             return Fail();
         m_modules[m_modules.size() - 1]->RegisterCommands(m_commands);
+        if (!m_charting)
+            m_charting = dynamic_cast<chart::CChartingModule*>(m_modules[m_modules.size() - 1]);
     }
 
     // A missing or old magnetic model is reported on the message bar by the
@@ -153,6 +160,7 @@ bool CMainFrame::OnCreate()
     m_msgBar->AddMessage(m_hMsgLargerScale, "Larger scale RNC available for vessel position", 21000, 0, false);
 
     RegisterFrameCommands();
+    RegisterChartCommands();
     if (m_services.settings) {
         m_workspaceHooks = std::make_unique<CFrameWorkspace>(*this);
         m_workspace = std::make_unique<CWorkspaceManager>(*m_services.settings, *m_workspaceHooks);
@@ -168,7 +176,12 @@ bool CMainFrame::OnCreate()
     const bool reopened = ReopenWorkspace();
     if (m_workspace)
         m_workspace->EndStartUp();
-    showMaximized();
+    // A restored layout brings its own size and state (maximised or not).
+    if (m_layoutRestored)
+        show();
+    else
+        showMaximized();
+    KeepWindowsOnScreen();
     // Panels hide and the active one comes back in its place; without a
     // workspace it and the status bar are shown, with one they keep the
     // visibility the workspace gave them.
@@ -194,6 +207,11 @@ bool CMainFrame::CompleteStartUp()
     UpdateModuleCmdUI(false);
     if (m_services.showDisclaimer && !m_services.showDisclaimer(this))
         return false;
+    RestoreWindows();
+    // With nothing reopened and no chart installed the program still shows
+    // a chart: the blank world chart.
+    if (m_charting && m_charting->ChartFrames().empty() && m_charting->GetFolio().empty())
+        OpenChart("", false, 0);
     m_frameTimer.SuspendTimer(false);
     return true;
 }
@@ -254,17 +272,16 @@ void CMainFrame::CloseWorkspaceWindows()
 void CMainFrame::LoadWorkspaceValues()
 {
     if (m_workspace) {
-        CRegistry registry(*m_services.settings);
-        if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
-            registry.ReadBool("AutoSaveWorkspace", m_autoSaveWorkspace);
-            registry.ReadBool("ConfirmClosedown", m_confirmClosedown);
-            registry.Close();
+        m_frameSettings.Load(*m_services.settings, m_workspace->GetRegistryKey(), HasWaveDevice());
+        m_autoSaveWorkspace = m_frameSettings.autoSaveWorkspace;
+        m_confirmClosedown = m_frameSettings.confirmClosedown;
+        m_ptRangeBearingBar = QPoint(m_frameSettings.rangeBearingPoint.first, m_frameSettings.rangeBearingPoint.second);
+        app::ApplyThreadPriority(static_cast<std::int32_t>(m_frameSettings.threadPriority));
+        for (CSidePanel* panel : SidePanels()) {
+            if (!m_frameSettings.operationalMode.empty() &&
+                panel->GetTitle().compare(QString::fromStdString(m_frameSettings.operationalMode), Qt::CaseInsensitive) == 0)
+                m_activeSidePanel = panel;
         }
-        std::pair<int, int> xy;
-        if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\RangeAndBearing") &&
-            registry.ReadIntPair("ScreenPoint", xy))
-            m_ptRangeBearingBar = QPoint(xy.first, xy.second);
-        registry.Close();
     }
     m_modules.LoadSettings();
 }
@@ -272,16 +289,12 @@ void CMainFrame::LoadWorkspaceValues()
 void CMainFrame::SaveWorkspaceValues()
 {
     if (m_workspace) {
-        CRegistry registry(*m_services.settings);
-        if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
-            registry.WriteBool("AutoSaveWorkspace", m_autoSaveWorkspace);
-            registry.WriteBool("ConfirmClosedown", m_confirmClosedown);
-            registry.Close();
-        }
-        if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\RangeAndBearing")) {
-            registry.WriteIntPair("ScreenPoint", {m_ptRangeBearingBar.x(), m_ptRangeBearingBar.y()});
-            registry.Close();
-        }
+        m_frameSettings.autoSaveWorkspace = m_autoSaveWorkspace;
+        m_frameSettings.confirmClosedown = m_confirmClosedown;
+        m_frameSettings.rangeBearingPoint = {m_ptRangeBearingBar.x(), m_ptRangeBearingBar.y()};
+        if (m_activeSidePanel)
+            m_frameSettings.operationalMode = m_activeSidePanel->GetTitle().toStdString();
+        m_frameSettings.Save(*m_services.settings, m_workspace->GetRegistryKey());
     }
     m_modules.SaveSettings();
 }
@@ -520,8 +533,8 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
         }
         if (s.text)
             action->setText(QString::fromStdString(*s.text));
-        if (id >= cmd::kRecentWorkspaces.first && id <= cmd::kRecentWorkspaces.last)
-            action->setVisible(s.enabled);   // only the recent workspaces there are
+        if (cmd::kRecentWorkspaces.Contains(id) || cmd::kRecentFiles.Contains(id))
+            action->setVisible(s.enabled);   // only the recent entries there are
     }
 }
 
@@ -603,8 +616,7 @@ void CMainFrame::OnChartWindowClosed(std::uint64_t docId)
         return;
     m_documents.erase(it);
     doc->OnCloseDocument();
-    // Bringing the next chart frame forward is the charting module's, which
-    // joins the frame with its own work.
+    ActivateNextChartFrame();
 }
 
 void CMainFrame::OnModelessSheetNotify(bool add, std::uint64_t sheetId)
@@ -804,6 +816,8 @@ bool CMainFrame::RunClose(bool confirm)
         m_modules.ForEach([](CModule& m) { m.ShutDown(); });
         CloseRangeBearingBar();
         StoreClosingSettings();
+        if (m_charting)
+            m_charting->CloseAllChartDocs();
         if (m_mdi) {
             app::CWaitStatus wait;
             m_mdi->closeAllSubWindows();

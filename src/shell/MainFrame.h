@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/CommandTable.h"
+#include "app/FrameSettings.h"
 #include "app/FrameTimer.h"
 #include "app/Module.h"
 #include "app/MsgBar.h"
@@ -25,6 +26,11 @@
 #include "app/ui/ModuleUi.h"
 
 class CAboutDlg;
+class CChartFrame;
+namespace chart {
+class CChartDoc;
+class CChartingModule;
+}
 class CDocument;
 class CPostedMessagePump;
 class CFullScreenMode;
@@ -156,6 +162,28 @@ public:
     std::vector<COptionPageFactory> OptionPages() const;
     // Open documents the frame may be asked to close by identity.
     void AddDocument(CDocument* doc);
+
+    // ---- Chart windows (MainFrameCharts.cpp) ----
+    chart::CChartingModule* Charting() const { return m_charting; }
+    // Opens a chart file by its kind into a new chart window; a new blank
+    // chart for an empty path. With `replace` the new window takes the
+    // place of the chart window of the same id, which then closes. Null
+    // when nothing opened.
+    chart::CChartDoc* OpenChart(const std::string& path, bool replace, int windowId);
+    // A chart window became active (null: none is).
+    void ActivateChartFrame(CChartFrame* frame);
+    // Reopens what the workspace names: its charts, then the folio.
+    void RestoreWindows();
+    // Where modules keep their settings: the current workspace.
+    CSettingsHome& SettingsHome();
+    const CFrameServices& Services() const { return m_services; }
+    app::CFrameSettings& FrameSettings() { return m_frameSettings; }
+    std::string GetPositionTemplate() const;
+    bool IsLowMemory() const { return m_lowMemory; }
+    // The main window's layout (geometry, toolbars and docks, floating ones
+    // too) as stored bytes, and back; places on no screen come back on one.
+    std::string SaveLayout() const;
+    bool RestoreLayout(const std::string& bytes);
     // The modeless option sheets open now, each once, in the order they came.
     std::vector<QWidget*> ModelessSheets();
 
@@ -184,6 +212,10 @@ private:
     void OnPostedMessage(const app::CPostedMessage& msg);
     void OnChartWindowClosed(std::uint64_t docId);
     void OnModelessSheetNotify(bool add, std::uint64_t sheetId);
+    void RegisterChartCommands();
+    void ActivateNextChartFrame();
+    void UpdatePositionPane();
+    void KeepWindowsOnScreen();
 
     CFrameServices m_services;
     CCommandTable m_commands;
@@ -226,6 +258,10 @@ private:
     std::unique_ptr<CWorkspaceManager> m_workspace;
     std::vector<QPointer<CDocument>> m_documents;
     std::vector<QPointer<QWidget>> m_listSheets;
+    std::unique_ptr<CSettingsHome> m_home;
+    chart::CChartingModule* m_charting = nullptr;
+    app::CFrameSettings m_frameSettings;
+    bool m_layoutRestored = false;
     app::CPostedMessageQueue m_posted;
     std::unique_ptr<CPostedMessagePump> m_pump;   // after the queue: detaches before it goes
 };

@@ -10,6 +10,7 @@ class CBlankChartService : public chart::CChartModule {
 public:
     using CChartModule::CChartModule;
     bool OpensExtension(std::string_view extension) const override;
+    std::string PathToOpen(const std::string& /*path*/) const override { return {}; }
     std::unique_ptr<chart::CChartDoc> CreateChartDoc(chart::CChartingModule& module) override;
 };
 
