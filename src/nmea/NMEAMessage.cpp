@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 
+#include "nmea/NMEAConvert.h"
 #include "nmea/NMEASentenceTable.h"
 #include "platform/Ascii.h"
 
@@ -95,24 +96,32 @@ void CNMEAMessage::SetSentence(int sentenceIndex, std::string_view text)
     m_cursorPos = 0;
     m_stamp.reset();
     m_writtenCount = 0;
+    m_fixLatitude.reset();
+    m_fixLongitude.reset();
+    m_fixTime.reset();
+    m_fixDate.reset();
 }
 
 bool CNMEAMessage::Parse()
 {
     if (m_sentence.size() < 4 || m_sentence[3] != ',')
         return false;
-    if (m_sentenceIndex >= sentence::TLL && m_sentenceIndex <= sentence::TLB) {
+    const SentenceRow* row = NmeaSentenceRow(m_sentenceIndex);
+    if (row == nullptr)
+        return false;
+    if (row->target) {
         if (m_targetParser == nullptr)
             return false;
         m_nextField = 2;
         m_targetParser->ParseTargetSentence(m_sentenceIndex, *this);
         return true;
     }
-    const SentenceParseFn parser = InstrumentSentenceParser(m_sentenceIndex);
-    if (parser == nullptr)
+    if (row->parse == nullptr)
         return false;
     m_nextField = 2;
-    parser(*this);
+    Split(row->fieldTypes);
+    row->parse(*this);
+    CommitFix();
     return true;
 }
 
@@ -258,8 +267,50 @@ const CNMEAStamp& CNMEAMessage::StampNow()
 
 void CNMEAMessage::StoreDouble(ValueStore store, int item, double value)
 {
-    if (CNMEADataValue* v = Target(store, item))
+    if (CNMEADataValue* v = Target(store, item)) {
         v->SetDouble(value, StampNow());
+        NoteFixItem(store, item, value);
+    }
+}
+
+void CNMEAMessage::NoteFixItem(ValueStore store, int item, double value)
+{
+    if (store != ValueStore::GPS)
+        return;
+    switch (item) {
+    case item::Latitude: m_fixLatitude = value; break;
+    case item::Longitude: m_fixLongitude = value; break;
+    case item::PositionTime: m_fixTime = value; break;
+    case item::Date: m_fixDate = value; break;
+    default: break;
+    }
+}
+
+// A sentence that stored a latitude and a longitude writes one whole fix: the
+// position in degrees (the store's north/east-negative numbers turned round),
+// its own time and date, the datum items standing now, and its stamp.
+void CNMEAMessage::CommitFix()
+{
+    if (!m_valid || !m_fixLatitude || !m_fixLongitude || m_stores.gpsFix == nullptr)
+        return;
+    CNMEAFix fix;
+    fix.latitude = -NmeaDegMinToDegrees(*m_fixLatitude);
+    fix.longitude = -NmeaDegMinToDegrees(*m_fixLongitude);
+    fix.utcTime = m_fixTime;
+    fix.date = m_fixDate;
+    const CNMEADataValue* gps = m_stores.gps;
+    if (gps != nullptr && gps[item::LocalDatum].IsValid() && gps[item::DatumLatitudeOffset].IsValid()
+        && gps[item::DatumLongitudeOffset].IsValid() && gps[item::ReferenceDatum].IsValid()) {
+        fix.datum = CNMEAFix::CDatumItems{gps[item::LocalDatum].GetString(),
+                                          gps[item::DatumLatitudeOffset].GetDouble(),
+                                          gps[item::DatumLongitudeOffset].GetDouble(),
+                                          gps[item::ReferenceDatum].GetString()};
+    }
+    const CNMEAStamp& stamp = StampNow();
+    fix.monotonic = stamp.monotonic;
+    fix.utc = stamp.utc;
+    fix.source = FixSource::NMEA;
+    m_stores.gpsFix->Write(std::move(fix));
 }
 
 void CNMEAMessage::StoreInt(ValueStore store, int item, std::int32_t value)

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "nmea/NMEADataValue.h"
+#include "nmea/NMEAFixRecord.h"
 #include "nmea/NMEAValueIndex.h"
 
 namespace nmea {
@@ -33,6 +34,9 @@ struct CNMEAStores {
     CNMEADataValue* gps = nullptr;    // each an array of kValueCount values
     CNMEADataValue* wind = nullptr;
     CNMEADataValue* arpa = nullptr;
+    // The GPS store's fix record: a sentence that writes a position into the
+    // GPS store also writes the whole fix here. Null: no fix record kept.
+    CNMEAFixRecord* gpsFix = nullptr;
 };
 
 class CNMEAMessage;
@@ -116,6 +120,9 @@ public:
 private:
     CNMEADataValue* Target(ValueStore store, int item);
     const CNMEAStamp& StampNow();
+    // Remembers what a sentence writes toward the fix record.
+    void NoteFixItem(ValueStore store, int item, double value);
+    void CommitFix();
 
     template <class T>
     struct Slot {
@@ -146,6 +153,11 @@ private:
     const std::atomic<bool>* m_ignoreWarningFlags = nullptr;
     CNMEATargetSentenceParser* m_targetParser = nullptr;
     std::optional<CNMEAStamp> m_stamp;
+    // The position, time and date this sentence wrote into the GPS store.
+    std::optional<double> m_fixLatitude;
+    std::optional<double> m_fixLongitude;
+    std::optional<double> m_fixTime;
+    std::optional<double> m_fixDate;
     std::array<CWritten, kMaxWritten> m_written{};
     int m_writtenCount = 0;
 };

@@ -51,7 +51,8 @@ CNMEAMessageParser::CNMEAMessageParser(const platform::CClock& clock, std::uint8
         value.SetValiditySpan(std::chrono::seconds(validitySeconds));
     }
     m_message->SetClock(clock);
-    m_message->SetStores({m_values.data(), m_values.data(), m_values.data()});
+    m_fix.SetValiditySpan(std::chrono::seconds(validitySeconds));
+    m_message->SetStores({m_values.data(), m_values.data(), m_values.data(), &m_fix});
 }
 
 CNMEAMessageParser::~CNMEAMessageParser() = default;

@@ -58,6 +58,10 @@ public:
     CNMEADataValue* Values() { return m_values.data(); }
     static constexpr int ValueCount() { return kValueCount; }
 
+    // The fix record of this parser's GPS store (see CNMEAFixRecord).
+    CNMEAFixRecord& FixRecord() { return m_fix; }
+    const CNMEAFixRecord& FixRecord() const { return m_fix; }
+
     CNMEAMessage& Message() { return *m_message; }
     const CNMEAMessage& Message() const { return *m_message; }
     NMEALineResult LastResult() const { return m_lastResult; }
@@ -73,6 +77,7 @@ protected:
 private:
     std::unique_ptr<CNMEAMessage> m_message;
     std::array<CNMEADataValue, kValueCount> m_values;
+    CNMEAFixRecord m_fix;
     std::array<char, 2> m_talker{};
     bool m_hasTalker = false;
     NMEALineResult m_lastResult = NMEALineResult::UnknownSentence;
