@@ -156,6 +156,8 @@ bool CMainFrame::OnCreate()
         m_msgBar->AddMessage(notice, text, 30000, 1, false);
         m_msgBar->SetMessageFlag(notice, true);   // the user clears it from the bar's menu
     }
+    if (!m_notices.empty())
+        m_msgBar->SwitchOn();
 
     RegisterFrameCommands();
     if (m_services.settings) {
