@@ -60,9 +60,11 @@ void CModuleList::SaveSettings()
         m->SaveSettings();
 }
 
-void CModuleList::TerminateAll()
+void CModuleList::TerminateAll(const std::function<void(CModule&)>& before)
 {
     while (!m_modules.empty()) {
+        if (before)
+            before(*m_modules.back());
         m_modules.back()->Terminate();
         m_modules.pop_back();
     }

@@ -5,19 +5,35 @@
 // A module is created by the main frame or by another module, initialised
 // once, asked to load and save its settings under the current workspace,
 // asked to update its commands on idle, ticked by the frame's timer, and
-// terminated before it is deleted. Its name is also its settings subkey below
+// terminated before it is deleted. The frame knows modules only through the
+// hooks below: it walks its module list for their commands, close questions,
+// posted messages, timer work, side panels and option pages, so a new module
+// joins the program without a change to the frame. Its name is also its settings subkey below
 // the workspace key; a sub-module's name is its owner's name, a backslash and
 // its own word ("Navigator\\GPS"), so its settings nest under its owner's.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 
 class CCommandTable;
+class CModuleUi;
 class CRegistry;
+namespace app {
+struct CPostedMessage;
+}
+
+// Which part of the frame's timer pass a module is called for.
+enum class TimerCadence {
+    EveryPass,         // every pass of the frame's timer (twice a second)
+    EverySecond,       // the navigator's cadence
+    EveryTenSeconds,   // slow housekeeping (memory and disk messages)
+};
 
 // Where settings live: the store and the key of the current workspace. The
 // workspace manager is the program's one; tests give their own.
@@ -49,7 +65,33 @@ public:
     virtual bool CheckAvailability() { return true; }
     // Sets the enabled and checked state of the module's panel or toolbar controls.
     virtual void OnUpdateCmdUI(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/) {}
-    virtual bool OnTimer() { return true; }
+
+    // The owner's hooks, each called for every module in creation order.
+    //
+    // Registers the module's menu and toolbar commands, with the module as
+    // their owner; called once after Initialise, and the owner drops them
+    // before Terminate. Commands registered here win over the frame's own.
+    virtual void RegisterCommands(CCommandTable& /*commands*/) {}
+    // Asked when the program closes, before anything is torn down (an offer
+    // to save a temporary database). Cancel stops the close; any other
+    // answer lets it go on.
+    virtual platform::PromptAnswer QueryClose(platform::CPrompt& /*prompt*/)
+    {
+        return platform::PromptAnswer::Ok;
+    }
+    // Closes the windows that belong to one workspace (on close and when
+    // another workspace is opened).
+    virtual void CloseWorkspaceWindows() {}
+    // The close goes ahead: stop work that must not outlive the windows.
+    // Runs before settings are stored; Terminate follows later.
+    virtual void ShutDown() {}
+    // Every message posted to the owner's queue, after the owner's own handling.
+    virtual void OnPostedMessage(const app::CPostedMessage& /*message*/) {}
+    // The module's part of the owner's timer pass.
+    virtual void OnTimer(TimerCadence /*cadence*/) {}
+    // The module's window side (side panels, option pages); null for a
+    // module without windows. See app/ui/ModuleUi.h.
+    virtual CModuleUi* Ui() { return nullptr; }
 
     const std::string& GetModuleName() const { return m_moduleName; }
 
@@ -92,11 +134,19 @@ public:
 
     void LoadSettings();
     void SaveSettings();
-    // Newest first: each module is terminated, then deleted.
-    void TerminateAll();
+    // Newest first: `before` (when given) runs, then the module is
+    // terminated, then deleted.
+    void TerminateAll(const std::function<void(CModule&)>& before = {});
 
     std::size_t size() const { return m_modules.size(); }
     CModule* operator[](std::size_t i) const { return m_modules[i].get(); }
+    // Calls `f` for each module in creation order.
+    template <typename F>
+    void ForEach(F&& f) const
+    {
+        for (const auto& m : m_modules)
+            f(*m);
+    }
 
 private:
     std::vector<std::unique_ptr<CModule>> m_modules;

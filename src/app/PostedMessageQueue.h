@@ -23,6 +23,9 @@ enum FrameMessage : unsigned {
     kMsgWaypointListChanged = 0x502,   // show the current route's waypoint list
     kMsgChartWindowClosed = 0x503,     // wParam: identity of the chart document to close
     kMsgModelessSheet = 0x504,         // wParam: 1 sheet created, 0 destroyed; lParam: its identity
+    // Modules' own messages to themselves through the frame's queue start
+    // here; each module names its ids next to its own code.
+    kMsgModuleFirst = 0x600,
 };
 
 struct CPostedMessage {

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
 #include "app/StringUtils.h"
@@ -12,7 +13,7 @@ namespace {
 
 constexpr std::string_view kListValue = "Workspace";   // followed by 1, 2, ...
 constexpr std::string_view kRecentValue = "RecentWorkspace";
-constexpr std::size_t kMaxRecent = CWorkspaceManager::kCmdRecentLast - CWorkspaceManager::kCmdRecentFirst + 1;
+constexpr std::size_t kMaxRecent = app::cmd::kRecentWorkspaces.Count();
 constexpr std::string_view kCurrentValue = "CurrentWorkspace";
 constexpr std::string_view kClassName = "ClassName";
 constexpr std::string_view kBars = "Bars";
@@ -337,14 +338,14 @@ std::vector<std::string> CWorkspaceManager::RepairWorkspaceStates()
 void CWorkspaceManager::RegisterCommands(CCommandTable& commands)
 {
     commands.Add(
-        this, kCmdOpen,
+        this, app::cmd::kWorkspaceOpen,
         [this](unsigned) {
             if (std::optional<std::string> name = m_frame.ChooseWorkspaceToOpen(GetWorkspaceList()))
                 OpenWorkspace(*name);
         },
         [this](CCmdUI& ui) { ui.Enable(HasWorkspaces()); });
     commands.Add(
-        this, kCmdSave,
+        this, app::cmd::kWorkspaceSave,
         [this](unsigned) {
             const app::CWaitStatus wait;
             SaveWorkspace(m_current);
@@ -352,7 +353,7 @@ void CWorkspaceManager::RegisterCommands(CCommandTable& commands)
         // Save needs a workspace that was opened or saved under its name.
         [this](CCmdUI& ui) { ui.Enable(!m_frame.IsFullScreen() && FindListed(m_current).has_value()); });
     commands.Add(
-        this, kCmdSaveAs,
+        this, app::cmd::kWorkspaceSaveAs,
         [this](unsigned) {
             if (std::optional<std::string> name = m_frame.ChooseWorkspaceSaveName(GetWorkspaceList())) {
                 const app::CWaitStatus wait;
@@ -361,15 +362,15 @@ void CWorkspaceManager::RegisterCommands(CCommandTable& commands)
         },
         [this](CCmdUI& ui) { ui.Enable(!m_frame.IsFullScreen()); });
     commands.Add(
-        this, kCmdRecentFirst, kCmdRecentLast,
+        this, app::cmd::kRecentWorkspaces.first, app::cmd::kRecentWorkspaces.last,
         [this](unsigned id) {
             const std::vector<std::string> recent = GetRecentList();
-            if (id - kCmdRecentFirst < recent.size())
-                OpenWorkspace(recent[id - kCmdRecentFirst]);
+            if (id - app::cmd::kRecentWorkspaces.first < recent.size())
+                OpenWorkspace(recent[id - app::cmd::kRecentWorkspaces.first]);
         },
         [this](CCmdUI& ui) {
             const std::vector<std::string> recent = GetRecentList();
-            const std::size_t n = ui.GetID() - kCmdRecentFirst;
+            const std::size_t n = ui.GetID() - app::cmd::kRecentWorkspaces.first;
             ui.Enable(n < recent.size());
             if (n < recent.size())
                 ui.SetText("&" + IntToString(static_cast<int>(n) + 1) + " " + recent[n]);

@@ -80,11 +80,6 @@ public:
     static constexpr std::string_view kDefaultWorkspace = "Default";
     static constexpr std::string_view kStateKey = "WorkState_v1_1";
     static constexpr std::string_view kOldStateKey = "WorkState_v1";
-    static constexpr unsigned kCmdOpen = 43008;
-    static constexpr unsigned kCmdSave = 43009;
-    static constexpr unsigned kCmdSaveAs = 43013;
-    static constexpr unsigned kCmdRecentFirst = 43031;   // up to nine recent workspaces
-    static constexpr unsigned kCmdRecentLast = 43039;
 
     // "Software\\<company>\\<product>", the root every workspace lies under.
     static std::string DefaultRoot();

@@ -89,12 +89,6 @@ double MeridianArcRad(double phi)
                  0.09375 * kE4 * std::sin(2 * phi) + 0.05859375 * kE4 * std::sin(4 * phi));
 }
 
-double AngleDifference(double a, double b)
-{
-    const double d = std::fabs(NormaliseAngle360(a) - NormaliseAngle360(b));
-    return d > 180.0 ? 360.0 - d : d;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- numbers
@@ -367,79 +361,44 @@ bool PositionFromRangeBearing(double lat0, double lon0, double range, double bea
     if (!(R >= 1e-5 && R <= 99999.9) || !FiniteLatLon(lat0, lon0) || !Finite(bearing))
         return false;
 
+    const double sinB = std::sin(DegToRad(bearing));
     const double northing = std::cos(DegToRad(bearing)) * R;
     // Due east or west, or so close to it that the northing is below a tenth of
-    // a millimetre: a parallel sailing. (Through the general path a northing
-    // that small makes the difference of meridional parts all rounding.)
+    // a millimetre: a parallel sailing.
     if (bearing == 90.0 || bearing == 270.0 || std::fabs(northing) < 5e-8) {
         const double radius = ParallelRadius(lat0);
         if (!(radius > 1e-9))
             return false;   // at the pole no parallel is left to sail
-        double dLon = RadToDeg(R / radius);
-        if (std::sin(DegToRad(bearing)) < 0)
-            dLon = -dLon;
-        *outLon = FoldLongitude(lon0 + dLon);
+        *outLon = FoldLongitude(lon0 + std::copysign(RadToDeg(R / radius), sinB));
         return true;
     }
 
-    const double m0 = MeridianArc(lat0);
-    const double candidates[3] = {m0 - northing, m0 + northing, northing - m0};
-    const double tanBearing = std::tan(DegToRad(bearing));
-    bool found = false;
-    double bestBearingErr = 360.0, bestRangeErr = 10000.0, bestLat = lat0, bestLon = lon0;
-    std::optional<double> firstLat;
-    for (int i = 0; i < 3; ++i) {
-        const double arc = candidates[i];
-        // An arc beyond the pole's has no latitude: that candidate would pass
-        // the pole, where a rhumb line ends. The third arc is the first one
-        // negated, and so is its latitude.
-        std::optional<double> lat;
-        if (i == 2 && firstLat)
-            lat = -*firstLat;
-        else
-            lat = LatitudeFromMeridianArc(arc);
-        if (i == 0)
-            firstLat = lat;
-        if (!lat)
-            continue;
-        double lon = lon0;
-        if (NearParallel(lat0, *lat)) {
-            // Nearly east or west the meridional-parts difference is a
-            // difference of two almost equal numbers; the departure over the
-            // radius of the middle parallel is the same longitude, exactly.
-            lon += RadToDeg(R * std::sin(DegToRad(bearing)) / ParallelRadius(0.5 * (lat0 + *lat)));
-        } else {
-            double dmp = DiffMeridionalParts(lat0, *lat);
-            if (dmp == 0.0)
-                dmp = kZeroDmp;
-            lon += tanBearing * dmp * 0.016666666666666666;
-        }
-        // Check the candidate by the rhumb line back to it, taking the
-        // longitude difference as it stands: a line may run more than half
-        // way round, and folding that would check a different line.
-        const RhumbResult back = (*lat == lat0 && lon == lon0) ? RhumbResult{}
-                                                              : Rhumb(lat0, lon0, *lat, lon, false);
-        double bearingErr = AngleDifference(back.bearing, bearing);
-        if (bearingErr < 1e-7)
-            bearingErr = 0.0;
-        double rangeErr = std::fabs(back.range - R);
-        if (rangeErr < 1e-6)
-            rangeErr = 0.0;
-        if (!found || bearingErr < bestBearingErr ||
-            (bearingErr == bestBearingErr && rangeErr < bestRangeErr)) {
-            found = true;
-            bestBearingErr = bearingErr;
-            bestRangeErr = rangeErr;
-            bestLat = *lat;
-            bestLon = lon;
-        }
-    }
-    // No candidate, or none that sails the asked line (the line would have to
-    // go over the pole): a failure, never a position on some other line.
-    if (!found || bestBearingErr > 1e-6 || bestRangeErr > 1e-6 * R + 1e-6)
+    // The meridian arc from the equator, signed like the latitude: the end's
+    // arc is the start's plus the northing, and a line whose end arc lies
+    // beyond the pole's would have to pass the pole, where a rhumb line ends.
+    const double arc0 = std::copysign(MeridianArc(lat0), lat0);
+    const auto lat = LatitudeFromMeridianArc(arc0 + northing);
+    if (!lat)
         return false;
-    *outLat = bestLat;
-    *outLon = FoldLongitude(bestLon);
+    // Sailing along a meridian: the longitude stays (the cosine of a rounded
+    // 180 degrees leaves a sine of 2e-13, not worth a longitude).
+    const bool alongMeridian = std::fabs(sinB) < 1e-9;
+    double dLon = 0.0;
+    if (alongMeridian) {
+        dLon = 0.0;
+    } else if (std::fabs(*lat) == 90.0 || std::fabs(lat0) == 90.0) {
+        return false;   // a slanting line never reaches or leaves the pole
+    } else if (NearParallel(lat0, *lat)) {
+        // Nearly east or west the meridional-parts difference is a difference
+        // of two almost equal numbers; the departure over the radius of the
+        // middle parallel is the same longitude, and the limit the inverse
+        // (Rhumb) takes for the same legs.
+        dLon = RadToDeg(R * sinB / ParallelRadius(0.5 * (lat0 + *lat)));
+    } else {
+        dLon = std::tan(DegToRad(bearing)) * DiffMeridionalParts(lat0, *lat) / 60.0;
+    }
+    *outLat = *lat;
+    *outLon = FoldLongitude(lon0 + dLon);
     return true;
 }
 
@@ -484,9 +443,11 @@ bool GreatCircleRangeBearing(const CPosition& from, const CPosition& to, double*
     const double sb2 = std::sin(beta2), cb2 = std::cos(beta2);
     const double cosL = std::cos(L);
 
-    // Rounding can push the cosine a hair past 1 for ends a hair apart.
-    const double cosSigma = std::clamp(cb2 * cosL * cb1 + sb2 * sb1, -1.0, 1.0);
-    const double sigma = std::acos(cosSigma);
+    // The arc from the sine and cosine together: the arc cosine alone has no
+    // resolution near 0 (legs under about 5e-5 nm came out as 0) nor near pi.
+    const double sinSigma = std::hypot(cb2 * std::sin(L), cb1 * sb2 - sb1 * cb2 * cosL);
+    const double cosSigma = sb1 * sb2 + cb1 * cb2 * cosL;
+    const double sigma = std::atan2(sinSigma, cosSigma);
     if (sigma == 0.0)
         return true;   // the same place written two ways (e.g. 180 and -180)
 
@@ -495,12 +456,15 @@ bool GreatCircleRangeBearing(const CPosition& from, const CPosition& to, double*
     const double bearing = SelectBearing(lat1, lon1, lat2, lon2, dLon, wrapped, b1, b2);
     *initialBearing = std::isnan(bearing) ? 0.0 : bearing;
 
-    const double sinSigma = std::sin(sigma);
     const double diff = sb1 - sb2, sum = sb1 + sb2;
-    // Each flattening term vanishes with its numerator; at the antipode the
-    // second denominator is 0 too, and the term's limit there is taken as 0.
-    const double t1 = (1.0 - cosSigma) > 0 ? diff * diff * (sinSigma + sigma) / (1.0 - cosSigma) : 0.0;
-    const double t2 = (1.0 + cosSigma) > 0 ? sum * sum * (sigma - sinSigma) / (1.0 + cosSigma) : 0.0;
+    // 1 - cos and 1 + cos as squared half-angle sines and cosines, which keep
+    // their precision where the plain differences cancel. Each flattening term
+    // vanishes with its numerator; at the antipode the second denominator is 0
+    // too, and the term's limit there is taken as 0.
+    const double oneMinusCos = 2.0 * std::pow(std::sin(0.5 * sigma), 2);
+    const double onePlusCos = 2.0 * std::pow(std::cos(0.5 * sigma), 2);
+    const double t1 = oneMinusCos > 0 ? diff * diff * (sinSigma + sigma) / oneMinusCos : 0.0;
+    const double t2 = onePlusCos > 0 ? sum * sum * (sigma - sinSigma) / onePlusCos : 0.0;
     *range = kA * (sigma - (kF / 4.0) * (t1 + t2));
     return true;
 }

@@ -106,18 +106,21 @@ bool CNMEAMessage::Parse()
 {
     if (m_sentence.size() < 4 || m_sentence[3] != ',')
         return false;
-    if (m_sentenceIndex >= sentence::TLL && m_sentenceIndex <= sentence::TLB) {
+    const SentenceRow* row = NmeaSentenceRow(m_sentenceIndex);
+    if (row == nullptr)
+        return false;
+    if (row->target) {
         if (m_targetParser == nullptr)
             return false;
         m_nextField = 2;
         m_targetParser->ParseTargetSentence(m_sentenceIndex, *this);
         return true;
     }
-    const SentenceParseFn parser = InstrumentSentenceParser(m_sentenceIndex);
-    if (parser == nullptr)
+    if (row->parse == nullptr)
         return false;
     m_nextField = 2;
-    parser(*this);
+    Split(row->fieldTypes);
+    row->parse(*this);
     CommitFix();
     return true;
 }

@@ -7,6 +7,7 @@
 // refuses the whole sentence, so the store keeps the previous values rather
 // than a mix of old and half-read new ones.
 
+#include <array>
 #include <cmath>
 #include <optional>
 #include <string_view>
@@ -235,7 +236,6 @@ void DoubleAndLetter(CPending& p, int valueItem, int letterItem, std::optional<d
 
 void ParseDBT(CNMEAMessage& m)
 {
-    m.Split("DCDCDC");
     CPending p(m, ValueStore::GPS);
     p.Double(item::DepthFeet, p.NonNegative(With(m.Number(1), m.Char(1))));
     p.Double(item::DepthMetres, p.NonNegative(With(m.Number(2), m.Char(2))));
@@ -245,7 +245,6 @@ void ParseDBT(CNMEAMessage& m)
 
 void ParseHDM(CNMEAMessage& m)
 {
-    m.Split("DC");
     CPending p(m, ValueStore::GPS);
     p.Double(item::HeadingMagnetic, p.Course(With(m.Number(1), m.Char(1))));
     p.Commit();
@@ -253,7 +252,6 @@ void ParseHDM(CNMEAMessage& m)
 
 void ParseMWD(CNMEAMessage& m)
 {
-    m.Split("DCDCDCDC");
     CPending p(m, ValueStore::Wind);
     DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), m.Char(1))), m.Char(1));
     DoubleAndLetter(p, item::WindDirectionMagnetic, item::WindDirectionMagneticUnit,
@@ -269,7 +267,6 @@ void ParseMWD(CNMEAMessage& m)
 
 void ParseMWV(CNMEAMessage& m)
 {
-    m.Split("DCDCC");
     CPending p(m, ValueStore::Wind);
     DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), m.Char(1))), m.Char(1));
     DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit, p.NonNegative(With(m.Number(2), m.Char(2))), m.Char(2));
@@ -281,7 +278,6 @@ void ParseMWV(CNMEAMessage& m)
 // speed in knots and in km/h, each followed by its unit letter.
 void ParseDirectionsAndSpeeds(CNMEAMessage& m, int trueItem, int magneticItem, int knotsItem, int kmhItem)
 {
-    m.Split("DCDCDCDC");
     CPending p(m, ValueStore::GPS);
     p.Double(trueItem, p.Course(With(m.Number(1), m.Char(1))));
     p.Double(magneticItem, p.Course(With(m.Number(2), m.Char(2))));
@@ -305,7 +301,6 @@ void ParseVTG(CNMEAMessage& m)
 // BOD and BWW: two bearings, true and magnetic; the waypoint ids are not kept.
 void ParseBearingPair(CNMEAMessage& m, int trueItem, int magneticItem)
 {
-    m.Split("DCDCSS");
     CPending p(m, ValueStore::GPS);
     p.Double(trueItem, p.Angle(With(m.Number(1), m.Char(1))));
     p.Double(magneticItem, p.Angle(With(m.Number(2), m.Char(2))));
@@ -325,7 +320,6 @@ void ParseBWW(CNMEAMessage& m)
 // BEC, BER, BWC and BWR: time, waypoint position, two bearings and a distance.
 void ParseWaypointBearing(CNMEAMessage& m, int trueItem, int magneticItem, int distanceItem)
 {
-    m.Split("DDCDCDCDCDCS");
     CPending p(m, ValueStore::GPS);
     p.Double(item::WaypointTime, p.Time(m.Number(1)));
     p.Double(item::WaypointLatitude, p.Latitude(m.Number(2), m.Char(1)));
@@ -363,7 +357,6 @@ void ParseBWR(CNMEAMessage& m)
 // GDP and GLP: a Loran or Decca position fix.
 void ParseGDP(CNMEAMessage& m)
 {
-    m.Split("DDCDCS");
     CPending p(m, ValueStore::GPS);
     p.Double(item::PositionTime, p.Time(m.Number(1)));
     p.Double(item::LoranLatitude, p.Latitude(m.Number(2), m.Char(1)));
@@ -383,7 +376,6 @@ bool IsEW(std::optional<char> c)
 
 void ParseGLL(CNMEAMessage& m)
 {
-    m.Split("DCDCDC");
     CPending p(m, ValueStore::GPS);
     // The status letter is not examined: GLL positions are kept whatever it says.
     if (!IsNS(m.Char(1)) || !IsEW(m.Char(2)))
@@ -400,7 +392,6 @@ void ParseGLL(CNMEAMessage& m)
 
 void ParseRMA(CNMEAMessage& m)
 {
-    m.Split("CDCDCDDDDDC");
     CPending p(m, ValueStore::GPS);
     if (!m.StatusOk(m.Char(1)) || !IsNS(m.Char(2)) || !IsEW(m.Char(3))) {
         p.Refuse();
@@ -419,7 +410,6 @@ void ParseRMA(CNMEAMessage& m)
 
 void ParseRMB(CNMEAMessage& m)
 {
-    m.Split("CDCSSDCDCDDDC");
     CPending p(m, ValueStore::GPS);
     if (!m.StatusOk(m.Char(1))) {
         p.Refuse();
@@ -437,7 +427,6 @@ void ParseRMB(CNMEAMessage& m)
 
 void ParseRMC(CNMEAMessage& m)
 {
-    m.Split("DCDCDCDDDDC");
     CPending p(m, ValueStore::GPS);
     if (!m.StatusOk(m.Char(1)) || !IsNS(m.Char(2)) || !IsEW(m.Char(3)))
         p.Refuse();
@@ -463,7 +452,6 @@ void ParseRMC(CNMEAMessage& m)
 
 void ParseXTE(CNMEAMessage& m)
 {
-    m.Split("CCDCC");
     CPending p(m, ValueStore::GPS);
     if (!m.StatusOk(m.Char(1)) || !m.StatusOk(m.Char(2))) {
         p.Refuse();
@@ -476,7 +464,6 @@ void ParseXTE(CNMEAMessage& m)
 
 void ParseZDA(CNMEAMessage& m)
 {
-    m.Split("DIIIII");
     CPending p(m, ValueStore::GPS);
     p.Double(item::ZdaTime, p.Time(m.Number(1)));
     p.Int(item::ZdaDay, p.IntRange(m.Int(1), 1, 31));
@@ -489,7 +476,6 @@ void ParseZDA(CNMEAMessage& m)
 
 void ParseZTG(CNMEAMessage& m)
 {
-    m.Split("DDS");
     CPending p(m, ValueStore::GPS);
     const auto time = p.Time(m.Number(1));
     const auto toGo = p.Span(m.Number(2));
@@ -499,19 +485,10 @@ void ParseZTG(CNMEAMessage& m)
 }
 
 // APA and APB are split for the monitor but store nothing.
-void ParseAPA(CNMEAMessage& m)
-{
-    m.Split("CCDCCCCDCS");
-}
-
-void ParseAPB(CNMEAMessage& m)
-{
-    m.Split("CCDCCCCDCSDCDC");
-}
+void StoreNothing(CNMEAMessage&) {}
 
 void ParseDTM(CNMEAMessage& m)
 {
-    m.Split("SCDCDCDS");
     CPending p(m, ValueStore::GPS);
     // An empty local datum is the "user defined" code.
     const std::string_view local = m.Text(1).value_or("999");
@@ -529,7 +506,6 @@ void ParseDTM(CNMEAMessage& m)
 
 void ParseGGA(CNMEAMessage& m)
 {
-    m.Split("DDCDCIIDDCDCDI");
     CPending p(m, ValueStore::GPS);
     if (!IsNS(m.Char(1)) || !IsEW(m.Char(2))) {
         p.Refuse();
@@ -548,7 +524,6 @@ void ParseGGA(CNMEAMessage& m)
 
 void ParseOSD(CNMEAMessage& m)
 {
-    m.Split("DCDCDCDDC");
     CPending p(m, ValueStore::ARPA);
     const auto heading = p.Angle(m.Number(1));
     if (m.Char(1) == 'A')   // no warning-flag rule: the radar's own heading status counts
@@ -565,7 +540,6 @@ void ParseOSD(CNMEAMessage& m)
 
 void ParseRSD(CNMEAMessage& m)
 {
-    m.Split("DDDDDDDDDDDCC");
     CPending p(m, ValueStore::ARPA);
     // Ranges and bearings alternate: range 1, bearing 1, marker 1, bearing
     // line 1, the same for origin 2, then the cursor's range and bearing and
@@ -579,27 +553,84 @@ void ParseRSD(CNMEAMessage& m)
     p.Commit();
 }
 
-constexpr std::array<SentenceParseFn, kSentenceIds.size()> kParsers = {
-    ParseDBT, ParseHDM, nullptr,  nullptr,  ParseMWD, ParseMWV, ParseVHW, ParseVTG, nullptr,  nullptr,
-    ParseBOD, ParseBEC, ParseBER, ParseBWC, ParseBWR, ParseBWW, ParseGDP, ParseGDP, ParseGLL, ParseRMA,
-    ParseRMB, ParseRMC, nullptr,  nullptr,  nullptr,  ParseXTE, nullptr,  nullptr,  ParseZDA, ParseZTG,
-    ParseAPA, ParseAPB, ParseDTM, ParseGGA, ParseOSD, ParseRSD, nullptr,  nullptr,  nullptr};
+// Field types are what the splitter reads from field 2 on; the parsers take
+// their numbers and letters from the slots in that order.
+constexpr std::array<SentenceRow, kSentenceCount> kSentences = {{
+    {"DBT", "DCDCDC", ParseDBT},
+    {"HDM", "DC", ParseHDM},
+    {"MTA", "", nullptr},
+    {"MTW", "", nullptr},
+    {"MWD", "DCDCDCDC", ParseMWD},
+    {"MWV", "DCDCC", ParseMWV},
+    {"VHW", "DCDCDCDC", ParseVHW},
+    {"VTG", "DCDCDCDC", ParseVTG},
+    {"VLW", "", nullptr},
+    {"VPW", "", nullptr},
+    {"BOD", "DCDCSS", ParseBOD},
+    {"BEC", "DDCDCDCDCDCS", ParseBEC},
+    {"BER", "DDCDCDCDCDCS", ParseBER},
+    {"BWC", "DDCDCDCDCDCS", ParseBWC},
+    {"BWR", "DDCDCDCDCDCS", ParseBWR},
+    {"BWW", "DCDCSS", ParseBWW},
+    {"GDP", "DDCDCS", ParseGDP},
+    {"GLP", "DDCDCS", ParseGDP},
+    {"GLL", "DCDCDC", ParseGLL},
+    {"RMA", "CDCDCDDDDDC", ParseRMA},
+    {"RMB", "CDCSSDCDCDDDC", ParseRMB},
+    {"RMC", "DCDCDCDDDDC", ParseRMC},
+    {"WCV", "", nullptr},
+    {"WDC", "", nullptr},
+    {"WDR", "", nullptr},
+    {"XTE", "CCDCC", ParseXTE},
+    {"XTR", "", nullptr},
+    {"ZDL", "", nullptr},
+    {"ZDA", "DIIIII", ParseZDA},
+    {"ZTG", "DDS", ParseZTG},
+    {"APA", "CCDCCCCDCS", StoreNothing},
+    {"APB", "CCDCCCCDCSDCDC", StoreNothing},
+    {"DTM", "SCDCDCDS", ParseDTM},
+    {"GGA", "DDCDCIIDDCDCDI", ParseGGA},
+    {"OSD", "DCDCDCDDC", ParseOSD},
+    {"RSD", "DDDDDDDDDDDCC", ParseRSD},
+    {"TLL", "", nullptr, true},
+    {"TTM", "", nullptr, true},
+    {"TLB", "", nullptr, true},
+}};
+
+// The index constants name rows of the table.
+static_assert(kSentences[sentence::DBT].id == "DBT" && kSentences[sentence::VTG].id == "VTG");
+static_assert(kSentences[sentence::BOD].id == "BOD" && kSentences[sentence::RMC].id == "RMC");
+static_assert(kSentences[sentence::XTE].id == "XTE" && kSentences[sentence::ZDA].id == "ZDA");
+static_assert(kSentences[sentence::DTM].id == "DTM" && kSentences[sentence::TLL].id == "TLL");
+static_assert(kSentences[sentence::TLB].id == "TLB");
 
 }  // namespace
 
+const SentenceRow* NmeaSentenceRow(int sentenceIndex)
+{
+    if (sentenceIndex < 0 || sentenceIndex >= static_cast<int>(kSentences.size()))
+        return nullptr;
+    return &kSentences[static_cast<std::size_t>(sentenceIndex)];
+}
+
+std::string_view NmeaSentenceId(int sentenceIndex)
+{
+    const SentenceRow* row = NmeaSentenceRow(sentenceIndex);
+    return row != nullptr ? row->id : std::string_view{};
+}
+
 SentenceParseFn InstrumentSentenceParser(int sentenceIndex)
 {
-    if (sentenceIndex < 0 || sentenceIndex >= static_cast<int>(kParsers.size()))
-        return nullptr;
-    return kParsers[static_cast<std::size_t>(sentenceIndex)];
+    const SentenceRow* row = NmeaSentenceRow(sentenceIndex);
+    return row != nullptr ? row->parse : nullptr;
 }
 
 int NmeaSentenceIndex(std::string_view id)
 {
     if (id.size() != 3)
         return -1;
-    for (std::size_t i = 0; i < kSentenceIds.size(); ++i)
-        if (kSentenceIds[i] == id)
+    for (std::size_t i = 0; i < kSentences.size(); ++i)
+        if (kSentences[i].id == id)
             return static_cast<int>(i);
     return -1;
 }

@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include "app/CloseSequence.h"
+#include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/WorkspaceManager.h"
 #include "app/Timer.h"
@@ -38,6 +39,8 @@
 #include "shell/FrameWorkspace.h"
 #include "shell/MainMenus.h"
 #include "shell/VariationNotices.h"
+
+namespace cmd = app::cmd;
 
 namespace {
 
@@ -119,9 +122,12 @@ bool CMainFrame::OnCreate()
     m_msgBar = std::make_unique<app::CMsgBar>(*m_services.clock, *m_services.sound, m_services.audioFolder);
     m_fullScreen = std::make_unique<CFullScreenMode>(*this, *m_msgBar);
 
+    // Each module's commands go in as it joins, so they answer before the
+    // frame's own registrations of the same ids.
     for (const auto& make : m_services.moduleFactories) {
         if (!m_modules.Add(make()))
             return Fail();
+        m_modules[m_modules.size() - 1]->RegisterCommands(m_commands);
     }
 
     // A missing or old magnetic model is reported on the message bar by the
@@ -137,15 +143,8 @@ bool CMainFrame::OnCreate()
     app::CWaitStatus::SetStatusHost(m_waitPane.get());
     m_statusBar->SetPaneText(CXStatusBar::MessagePane, "Ready");
 
-    // The modules' own panels join here as their modules land. Until one
-    // does, the side panel is the empty base, so the frame's panel place,
-    // docking and View commands are there from the start.
-    auto* panel = new CSidePanel(this);
-    if (!panel->Create(32791, this))
+    if (!CreateSidePanels())
         return Fail();
-    connect(panel, &CSidePanel::contextMenuAt, this, &CMainFrame::ShowToolbarContextMenu);
-    panel->setMinimumWidth(220);
-    m_panels.push_back(panel);
 
     m_msgBarWnd = new CMsgBarWnd(*m_msgBar, this);
 
@@ -225,7 +224,7 @@ QToolBar* CMainFrame::CreateRangeBearingBar()
     auto* bar = new QToolBar("Range & Bearing", this);
     bar->setObjectName("ToolBar59403");
     bar->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
-    if (QAction* a = Action(615))
+    if (QAction* a = Action(cmd::kChartRangeBearing))
         bar->addAction(a);
     bar->move(m_ptRangeBearingBar);
     bar->show();
@@ -245,6 +244,7 @@ void CMainFrame::CloseWorkspaceWindows()
 {
     if (m_fullScreen)
         m_fullScreen->Exit();
+    m_modules.ForEach([](CModule& m) { m.CloseWorkspaceWindows(); });
     if (m_aboutDlg)
         m_aboutDlg->close();
     if (m_techSupportDlg)
@@ -307,38 +307,38 @@ void CMainFrame::RegisterFrameCommands()
 {
     using Cmd = CCmdUI;
     const void* me = this;
-    m_commands.Add(me, 57665, [this](unsigned) { close(); });
-    m_commands.Add(me, 59392, [this](unsigned) {
+    m_commands.Add(me, cmd::kAppExit, [this](unsigned) { close(); });
+    m_commands.Add(me, cmd::kViewToolbars, [this](unsigned) {
         m_fullScreen->Exit();
         ShowToolbarContextMenu(QCursor::pos());
     });
-    m_commands.Add(me, 59393, [this](unsigned) { ToggleStatusBar(); },
+    m_commands.Add(me, cmd::kViewStatusBar, [this](unsigned) { ToggleStatusBar(); },
                    [this](Cmd& ui) { ui.SetCheck(m_statusBar && !m_statusBar->isHidden() ? 1 : 0); });
-    m_commands.Add(me, 32791, [this](unsigned) { ToggleSidePanel(); }, [this](Cmd& ui) {
+    m_commands.Add(me, cmd::kViewSidePanel, [this](unsigned) { ToggleSidePanel(); }, [this](Cmd& ui) {
         ui.Enable(m_activeSidePanel != nullptr);
         ui.SetCheck(m_activeSidePanel && !m_activeSidePanel->isHidden() ? 1 : 0);
     });
-    m_commands.Add(me, 43107, [this](unsigned) { m_fullScreen->Toggle(); },
+    m_commands.Add(me, cmd::kViewFullScreen, [this](unsigned) { m_fullScreen->Toggle(); },
                    [this](Cmd& ui) { ui.SetCheck(m_fullScreen && m_fullScreen->IsActive() ? 1 : 0); });
-    m_commands.Add(me, 2124, [this](unsigned) { ShowAboutBox(); }, [this](Cmd& ui) { ui.Enable(!m_aboutDlg); });
-    m_commands.Add(me, 32881, [this](unsigned) { ShowTechSupport(); },
+    m_commands.Add(me, cmd::kAbout, [this](unsigned) { ShowAboutBox(); }, [this](Cmd& ui) { ui.Enable(!m_aboutDlg); });
+    m_commands.Add(me, cmd::kTechSupport, [this](unsigned) { ShowTechSupport(); },
                    [this](Cmd& ui) { ui.Enable(!m_techSupportDlg); });
     const bool hasHelp = std::filesystem::exists(m_services.programFolder / "Brinevane.pdf");
-    for (unsigned id : {57666u, 57667u})
+    for (unsigned id : {cmd::kHelpContents, cmd::kHelpTopics})
         m_commands.Add(me, id, [this](unsigned) { OpenHelp(); }, [hasHelp](Cmd& ui) { ui.Enable(hasHelp); });
 
     // Window commands act on the MDI children.
     auto hasChild = [this](Cmd& ui) { ui.Enable(m_mdi && !m_mdi->subWindowList().isEmpty()); };
-    m_commands.Add(me, 2237, [this](unsigned) { m_mdi->closeActiveSubWindow(); }, hasChild);
-    m_commands.Add(me, 2238, [this](unsigned) {
+    m_commands.Add(me, cmd::kWindowClose, [this](unsigned) { m_mdi->closeActiveSubWindow(); }, hasChild);
+    m_commands.Add(me, cmd::kWindowCloseAll, [this](unsigned) {
         app::CWaitStatus wait;
         m_mdi->closeAllSubWindows();
     }, hasChild);
-    m_commands.Add(me, 2239, [this](unsigned) { m_mdi->activateNextSubWindow(); }, hasChild);
-    m_commands.Add(me, 2240, [this](unsigned) { m_mdi->activatePreviousSubWindow(); }, hasChild);
-    m_commands.Add(me, 57650, [this](unsigned) { m_mdi->cascadeSubWindows(); }, hasChild);
-    m_commands.Add(me, 57651, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
-    m_commands.Add(me, 57652, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
+    m_commands.Add(me, cmd::kWindowNext, [this](unsigned) { m_mdi->activateNextSubWindow(); }, hasChild);
+    m_commands.Add(me, cmd::kWindowPrevious, [this](unsigned) { m_mdi->activatePreviousSubWindow(); }, hasChild);
+    m_commands.Add(me, cmd::kWindowCascade, [this](unsigned) { m_mdi->cascadeSubWindows(); }, hasChild);
+    m_commands.Add(me, cmd::kWindowTile, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
+    m_commands.Add(me, cmd::kWindowArrange, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
 
     // Edit commands go to the edit control with the focus.
     auto editCommand = [me, this](unsigned id, auto act, bool needsClipboard = false) {
@@ -352,12 +352,12 @@ void CMainFrame::RegisterFrameCommands()
     auto invoke = [](const char* slot) {
         return [slot](QWidget* w) { QMetaObject::invokeMethod(w, slot); };
     };
-    editCommand(57643, invoke("undo"));
-    editCommand(57635, invoke("cut"));
-    editCommand(57634, invoke("copy"));
-    editCommand(57637, invoke("paste"), true);
-    editCommand(57642, invoke("selectAll"));
-    editCommand(32885, [](QWidget* w) {
+    editCommand(cmd::kEditUndo, invoke("undo"));
+    editCommand(cmd::kEditCut, invoke("cut"));
+    editCommand(cmd::kEditCopy, invoke("copy"));
+    editCommand(cmd::kEditPaste, invoke("paste"), true);
+    editCommand(cmd::kEditSelectAll, invoke("selectAll"));
+    editCommand(cmd::kEditDelete, [](QWidget* w) {
         if (auto* line = qobject_cast<QLineEdit*>(w))
             line->del();
         else if (auto* text = qobject_cast<QTextEdit*>(w))
@@ -367,7 +367,7 @@ void CMainFrame::RegisterFrameCommands()
     });
     // A command whose id is a toolbar's shows or hides that toolbar.
     for (const auto& def : shell::MainToolBars()) {
-        if (def.id == 59392)
+        if (def.id == cmd::kViewToolbars)
             continue;   // also View > Toolbars, above
         m_commands.Add(me, def.id, [this](unsigned id) {
             if (QToolBar* bar = ToolBar(id))
@@ -406,7 +406,7 @@ void CMainFrame::BuildMenus()
         }
         // Command states are current whenever a menu opens.
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateModuleCmdUI(true); });
-        if (top.buttonId == 0x80000000u + 73)
+        if (top.buttonId == cmd::kMenuWindow)
             connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
     }
 }
@@ -520,7 +520,7 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
         }
         if (s.text)
             action->setText(QString::fromStdString(*s.text));
-        if (id >= CWorkspaceManager::kCmdRecentFirst && id <= CWorkspaceManager::kCmdRecentLast)
+        if (id >= cmd::kRecentWorkspaces.first && id <= cmd::kRecentWorkspaces.last)
             action->setVisible(s.enabled);   // only the recent workspaces there are
     }
 }
@@ -534,14 +534,20 @@ void CMainFrame::OnTimer()
 
 void CMainFrame::RunTimerJobs()
 {
+    auto modules = [this](TimerCadence cadence) {
+        m_modules.ForEach([cadence](CModule& m) { m.OnTimer(cadence); });
+    };
     app::CFrameTimer::Jobs jobs;
-    jobs.every10s = [this] {
+    jobs.stationRecords = [modules] { modules(TimerCadence::EveryPass); };
+    jobs.every1s = [modules] { modules(TimerCadence::EverySecond); };
+    jobs.every10s = [this, modules] {
         m_msgBar->LockUpdate(false);
         m_msgBar->SetMessageActive(m_hMsgDiskLow, m_lowDisk ? 1 : 0, false);
         m_msgBar->SetMessageActive(m_hMsgMemoryLow, m_lowMemory ? 1 : 0, false);
         if (m_lowDisk || m_lowMemory)
             m_msgBar->SwitchOn();
         m_msgBar->LockUpdate(true);
+        modules(TimerCadence::EveryTenSeconds);
     };
     m_frameTimer.OnTimer(jobs);
 }
@@ -564,12 +570,8 @@ void CMainFrame::OnPostedMessage(const app::CPostedMessage& msg)
     if (m_tornDown)
         return;
     switch (msg.id) {
-    case app::kMsgChartpointChanged:
-        // The chartpoint panel shows the current chartpoint again once the
-        // chartpoint module is part of the program; nothing listens yet.
-        break;
-    case app::kMsgWaypointListChanged:
-        // Likewise the route module's waypoint list window.
+    case app::kMsgChartpointChanged:     // the chartpoint module's, below
+    case app::kMsgWaypointListChanged:   // the route module's, below
         break;
     case app::kMsgChartWindowClosed:
         OnChartWindowClosed(msg.wParam);
@@ -580,6 +582,7 @@ void CMainFrame::OnPostedMessage(const app::CPostedMessage& msg)
     default:
         break;
     }
+    m_modules.ForEach([&msg](CModule& m) { m.OnPostedMessage(msg); });
 }
 
 void CMainFrame::AddDocument(CDocument* doc)
@@ -624,6 +627,61 @@ std::vector<QWidget*> CMainFrame::ModelessSheets()
     for (const auto& s : m_listSheets)
         sheets.push_back(s.data());
     return sheets;
+}
+
+bool CMainFrame::CreateSidePanels()
+{
+    bool ok = true;
+    m_modules.ForEach([this, &ok](CModule& m) {
+        CModuleUi* ui = m.Ui();
+        std::vector<CSidePanel*> panels;
+        if (ok && ui && !ui->CreateSidePanels(*this, panels))
+            ok = false;
+        for (CSidePanel* p : panels)
+            AddSidePanel(p);
+    });
+    if (!ok)
+        return false;
+    // Without a module panel the empty base stands in, so the panel's place,
+    // docking and View command are there all the same.
+    if (m_panels.empty()) {
+        auto* panel = new CSidePanel(this);
+        if (!panel->Create(cmd::kViewSidePanel, this))
+            return false;
+        panel->setMinimumWidth(220);
+        AddSidePanel(panel);
+    }
+    return true;
+}
+
+void CMainFrame::AddSidePanel(CSidePanel* panel)
+{
+    if (!panel)
+        return;
+    connect(panel, &CSidePanel::contextMenuAt, this, &CMainFrame::ShowToolbarContextMenu);
+    m_panels.push_back(panel);
+}
+
+std::vector<CSidePanel*> CMainFrame::SidePanels() const
+{
+    std::vector<CSidePanel*> panels;
+    for (const auto& p : m_panels) {
+        if (p)
+            panels.push_back(p.data());
+    }
+    return panels;
+}
+
+std::vector<COptionPageFactory> CMainFrame::OptionPages() const
+{
+    std::vector<COptionPageFactory> pages;
+    m_modules.ForEach([&pages](CModule& m) {
+        if (CModuleUi* ui = m.Ui()) {
+            for (auto& page : ui->OptionPages())
+                pages.push_back(std::move(page));
+        }
+    });
+    return pages;
 }
 
 void CMainFrame::SetActiveSidePanel(CSidePanel* panel)
@@ -687,8 +745,8 @@ void CMainFrame::ShowToolbarContextMenu(QPoint globalPos)
     connect(status, &QAction::triggered, this, &CMainFrame::ToggleStatusBar);
     menu.addSeparator();
     QAction* customise = menu.addAction("Customise...");
-    customise->setEnabled(m_commands.HasHandler(2210));
-    connect(customise, &QAction::triggered, this, [this] { m_commands.Execute(2210); });
+    customise->setEnabled(m_commands.HasHandler(cmd::kToolsCustomise));
+    connect(customise, &QAction::triggered, this, [this] { m_commands.Execute(cmd::kToolsCustomise); });
     menu.exec(globalPos);
 }
 
@@ -734,13 +792,16 @@ bool CMainFrame::RunClose(bool confirm)
 {
     app::CCloseSteps steps;
     steps.confirmClosedown = confirm;
-    // The route, chartpoint and log databases offer to save here as their
-    // modules land.
+    // Each module's question (the databases' offers to save), in module order.
+    m_modules.ForEach([this, &steps](CModule& m) {
+        steps.saveQueries.push_back([this, &m] { return m.QueryClose(*m_services.prompt); });
+    });
     steps.closeAuxiliaryWindows = [this] { CloseWorkspaceWindows(); };
     steps.shutDown = [this] {
         if (m_msgBar)
             m_msgBar->LockUpdate(false);   // no refresh while things go
         m_created = false;
+        m_modules.ForEach([](CModule& m) { m.ShutDown(); });
         CloseRangeBearingBar();
         StoreClosingSettings();
         if (m_mdi) {
@@ -790,7 +851,7 @@ void CMainFrame::TearDown()
     }
     m_variationNotices.reset();
     // Modules newest first, each terminated before it is deleted.
-    m_modules.TerminateAll();
+    m_modules.TerminateAll([this](CModule& m) { m_commands.Remove(&m); });
     m_commands.Remove(m_workspace.get());
     m_workspace.reset();
     m_workspaceHooks.reset();

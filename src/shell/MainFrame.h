@@ -22,6 +22,7 @@
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "app/PostedMessageQueue.h"
+#include "app/ui/ModuleUi.h"
 
 class CAboutDlg;
 class CDocument;
@@ -68,7 +69,7 @@ struct CFrameServices {
     platform::CSettingsStore* settings = nullptr;
 };
 
-class CMainFrame final : public QMainWindow {
+class CMainFrame final : public QMainWindow, public CModuleHost {
     Q_OBJECT
 public:
     explicit CMainFrame(CFrameServices services);
@@ -92,6 +93,8 @@ public:
 
     void SetActiveSidePanel(CSidePanel* panel);
     CSidePanel* ActiveSidePanel() const { return m_activeSidePanel; }
+    // Every side panel, in the order the modules created them.
+    std::vector<CSidePanel*> SidePanels() const;
     void ShowToolbarContextMenu(QPoint globalPos);
 
     // Closes without the exit question (scripted runs); the other questions
@@ -141,9 +144,16 @@ public:
     // The navigator's best-chart check switches the larger-scale message.
     void UpdateLargerScaleMessage(bool a, bool b, bool c);
 
-    // The frame's messages (0x501 to 0x504): any thread posts here, the frame
-    // handles them on its own thread.
-    app::CPostedMessageQueue& PostedMessages() { return m_posted; }
+    // The frame's messages (0x501 to 0x504, and the modules' own): any thread
+    // posts here, the frame handles them on its own thread and then hands
+    // each to every module.
+    app::CPostedMessageQueue& PostedMessages() override { return m_posted; }
+    // What modules' windows get from the frame.
+    QMainWindow& Window() override { return *this; }
+    app::CMsgBar& Messages() override { return *m_msgBar; }
+    void ActivateSidePanel(CSidePanel* panel) override { SetActiveSidePanel(panel); }
+    // The options sheet's pages: every module's, in module order.
+    std::vector<COptionPageFactory> OptionPages() const;
     // Open documents the frame may be asked to close by identity.
     void AddDocument(CDocument* doc);
     // The modeless option sheets open now, each once, in the order they came.
@@ -154,6 +164,8 @@ protected:
 
 private:
     bool Fail();
+    bool CreateSidePanels();
+    void AddSidePanel(CSidePanel* panel);
     void BuildMenus();
     void BuildToolBars();
     void FillWindowList(QMenu* menu);

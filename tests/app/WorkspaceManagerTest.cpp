@@ -4,6 +4,7 @@
 
 #include "../support/TempFolder.h"
 #include "RegistryTestTree.h"
+#include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
 
@@ -161,28 +162,27 @@ TEST(WorkspaceManager, CommandsFollowTheWorkspaceListAndFullScreenMode)
     CWorkspaceManager wm(store, frame);
     CCommandTable commands;
     wm.RegisterCommands(commands);
-    using W = CWorkspaceManager;
 
-    EXPECT_FALSE(commands.Update(W::kCmdOpen).enabled);   // nothing to open yet
-    EXPECT_FALSE(commands.Update(W::kCmdSave).enabled);   // no named workspace current
+    EXPECT_FALSE(commands.Update(app::cmd::kWorkspaceOpen).enabled);   // nothing to open yet
+    EXPECT_FALSE(commands.Update(app::cmd::kWorkspaceSave).enabled);   // no named workspace current
     frame.chosen = "Harbour";
-    EXPECT_TRUE(commands.Execute(W::kCmdSaveAs));
+    EXPECT_TRUE(commands.Execute(app::cmd::kWorkspaceSaveAs));
     EXPECT_EQ(wm.GetCurrentName(), "Harbour");
-    EXPECT_TRUE(commands.Update(W::kCmdOpen).enabled);
-    EXPECT_TRUE(commands.Update(W::kCmdSave).enabled);
+    EXPECT_TRUE(commands.Update(app::cmd::kWorkspaceOpen).enabled);
+    EXPECT_TRUE(commands.Update(app::cmd::kWorkspaceSave).enabled);
 
     frame.chosen = "Reef";
-    commands.Execute(W::kCmdSaveAs);
-    EXPECT_EQ(commands.Update(W::kCmdRecentFirst).text, "&1 Reef");
-    EXPECT_EQ(commands.Update(W::kCmdRecentFirst + 1).text, "&2 Harbour");
-    EXPECT_FALSE(commands.Update(W::kCmdRecentFirst + 2).enabled);
-    EXPECT_TRUE(commands.Execute(W::kCmdRecentFirst + 1));
+    commands.Execute(app::cmd::kWorkspaceSaveAs);
+    EXPECT_EQ(commands.Update(app::cmd::kRecentWorkspaces.first).text, "&1 Reef");
+    EXPECT_EQ(commands.Update(app::cmd::kRecentWorkspaces.first + 1).text, "&2 Harbour");
+    EXPECT_FALSE(commands.Update(app::cmd::kRecentWorkspaces.first + 2).enabled);
+    EXPECT_TRUE(commands.Execute(app::cmd::kRecentWorkspaces.first + 1));
     EXPECT_EQ(wm.GetCurrentName(), "Harbour");
     EXPECT_EQ(wm.GetRecentList(), (std::vector<std::string>{"Harbour", "Reef"}));
-    EXPECT_FALSE(commands.Execute(W::kCmdRecentLast + 1));
+    EXPECT_FALSE(commands.Execute(app::cmd::kRecentWorkspaces.last + 1));
 
     frame.fullScreen = true;
-    EXPECT_FALSE(commands.Update(W::kCmdSave).enabled || commands.Update(W::kCmdSaveAs).enabled);
+    EXPECT_FALSE(commands.Update(app::cmd::kWorkspaceSave).enabled || commands.Update(app::cmd::kWorkspaceSaveAs).enabled);
 
     // User toolbars go; the program's own bars and the reserved id stay.
     wm.DestroyCustomToolBars({{59392, true}, {59404, true}, {0xE820, true}, {0xE8FE, true}, {0xE8FF, true},

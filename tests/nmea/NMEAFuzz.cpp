@@ -43,8 +43,8 @@ void OneLine(std::string_view line)
     const auto selector = static_cast<unsigned char>(line.front());
     const std::string_view rest = line.substr(1);
     nmea::CNMEAMessage& m = gps.Message();
-    const int index = selector % static_cast<int>(nmea::kSentenceIds.size());
-    m.SetSentence(index, std::string(nmea::kSentenceIds[static_cast<std::size_t>(index)]) + "," + std::string(rest));
+    const int index = selector % static_cast<int>(nmea::kSentenceCount);
+    m.SetSentence(index, std::string(nmea::NmeaSentenceId(index)) + "," + std::string(rest));
     m.Parse();
     ReadAllSlots(m);
     m.SetNextFieldNumber(selector);

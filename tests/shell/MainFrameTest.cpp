@@ -9,12 +9,14 @@
 #include <thread>
 #include <gtest/gtest.h>
 
+#include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/DocumentEx.h"
 #include "app/ui/ObjectIds.h"
 #include "app/ui/FullScreenMode.h"
+#include "app/ui/ModuleUi.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
@@ -25,6 +27,7 @@
 #include "platform/SettingsStore.h"
 
 using platform::PromptAnswer;
+namespace cmd = app::cmd;
 using namespace std::chrono_literals;
 
 namespace {
@@ -104,7 +107,9 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
         titles << a->text();
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Chart", "&Navigator", "&Target", "Ch&artpoint",
                                    "&Route", "V&essel", "T&ools", "&Window", "&Help"}));
-    for (unsigned id : {59392u, 59397u, 59398u, 59399u, 59400u, 59401u, 59402u, 59404u})
+    for (unsigned id :
+         {cmd::kBarStandard, cmd::kBarDisplay, cmd::kBarChart, cmd::kBarVoyage,
+          cmd::kBarChartpoint, cmd::kBarRoute, cmd::kBarArpa, cmd::kBarTender})
         EXPECT_NE(frame.ToolBar(id), nullptr) << id;
     EXPECT_GT(geo::CDatumInfo::RowCount(), 0u);
     const QRegularExpression clock(R"(^ \d\d-\d\d-\d{4} \d\d:\d\d:\d\d $)");
@@ -120,15 +125,20 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     ASSERT_TRUE(frame.OnCreate());
     frame.UpdateModuleCmdUI(true);
     // Commands of modules that are not part of the program yet, then the frame's own.
-    for (unsigned id : {57600u, 607u, 2043u, 2217u, 2223u, 2202u, 2185u, 628u, 2248u, 57644u, 2254u, 2238u})
+    for (unsigned id :
+         {cmd::kFileNew, cmd::kChartZoomIn, cmd::kNavPositionSource, cmd::kChartpointNew,
+          cmd::kRouteNew, cmd::kVesselOptions, cmd::kToolsOptions, cmd::kPaletteDay,
+          cmd::kArpaActivate, cmd::kEditRedo, cmd::kArpaOpen, cmd::kWindowCloseAll})
         EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
-    for (unsigned id : {57665u, 59393u, 32791u, 43107u, 2124u, 32881u})
+    for (unsigned id :
+         {cmd::kAppExit, cmd::kViewStatusBar, cmd::kViewSidePanel, cmd::kViewFullScreen,
+          cmd::kAbout, cmd::kTechSupport})
         EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
     // Window commands follow the MDI children.
     frame.MdiArea()->addSubWindow(new QWidget)->show();
     frame.UpdateModuleCmdUI(true);
     EXPECT_TRUE(frame.Action(2238)->isEnabled());
-    frame.Commands().Execute(2238);
+    frame.Commands().Execute(cmd::kWindowCloseAll);
     App().processEvents();
     EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
 
@@ -139,19 +149,19 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     frame.FullScreen()->Exit();
     EXPECT_FALSE(bar.IsSwitchedOff());
     bar.SwitchOff();
-    frame.Commands().Execute(43107);
-    frame.Commands().Execute(43107);
+    frame.Commands().Execute(cmd::kViewFullScreen);
+    frame.Commands().Execute(cmd::kViewFullScreen);
     EXPECT_TRUE(bar.IsSwitchedOff());
 
     CSidePanel* first = frame.ActiveSidePanel();
     auto* second = new CSidePanel(&frame);
     auto* third = new CSidePanel(&frame);
-    ASSERT_TRUE(second->Create(2012, &frame) && third->Create(2001, &frame));
+    ASSERT_TRUE(second->Create(cmd::kPanelMonitor, &frame) && third->Create(cmd::kPanelChartpoint, &frame));
     first->SetAlignment(false);   // docked left, shown
     frame.SetActiveSidePanel(second);
     EXPECT_TRUE(first->isHidden() && !second->isHidden() && !second->IsRightAligned());
     // From a hidden panel the next one stays hidden, on the same side.
-    frame.Commands().Execute(32791);
+    frame.Commands().Execute(cmd::kViewSidePanel);
     EXPECT_TRUE(second->isHidden());
     frame.SetActiveSidePanel(third);
     EXPECT_TRUE(third->isHidden());
@@ -267,6 +277,105 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
     EXPECT_EQ(frame.MsgBar(), nullptr);
 }
 
+// A module the frame has never heard of: everything it adds comes through
+// the module hooks.
+struct TideModule : CModule, CModuleUi {
+    static constexpr unsigned kPanelId = 4242;
+    static constexpr unsigned kMsgTideTurned = app::kMsgModuleFirst + 7;
+    explicit TideModule(CSettingsHome& home) : CModule(home) {}
+    CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(CModuleHost& h, std::vector<CSidePanel*>& panels) override
+    {
+        host = &h;
+        panel = new CSidePanel(&h.Window());
+        panel->setWindowTitle("Tides");
+        panels.push_back(panel);
+        return panel->Create(kPanelId, &h.Window());
+    }
+    std::vector<COptionPageFactory> OptionPages() override
+    {
+        return {{"Tides", [](QWidget* parent) { return new QWidget(parent); }}};
+    }
+    void RegisterCommands(CCommandTable& commands) override
+    {
+        commands.Add(this, cmd::kTidalAtlas, [this](unsigned) {
+            ++atlasShown;
+            host->PostedMessages().Post(kMsgTideTurned, 3);
+        });
+    }
+    PromptAnswer QueryClose(platform::CPrompt& prompt) override
+    {
+        return prompt.Ask("Save the tide log?", "Brinevane", platform::PromptIcon::Question,
+                          platform::PromptButtons::YesNoCancel);
+    }
+    void OnPostedMessage(const app::CPostedMessage& m) override
+    {
+        if (m.id == kMsgTideTurned)
+            turned.push_back(m.wParam);
+    }
+    void OnTimer(TimerCadence c) override { ++ticks[static_cast<int>(c)]; }
+    void ShutDown() override { shutDown = true; }
+
+    CModuleHost* host = nullptr;
+    CSidePanel* panel = nullptr;
+    int atlasShown = 0;
+    std::vector<std::uint64_t> turned;
+    int ticks[3] = {};
+    bool shutDown = false;
+};
+
+TEST_F(MainFrameTest, AModuleJoinsThroughItsHooksAlone)
+{
+    TideModule* tide = nullptr;
+    auto s = Services();
+    s.moduleFactories = {[&] {
+        auto m = std::make_unique<TideModule>(home);
+        tide = m.get();
+        return m;
+    }};
+    CMainFrame frame(std::move(s));
+    ASSERT_TRUE(frame.OnCreate());
+    ASSERT_TRUE(frame.CompleteStartUp());
+
+    // Its panel is the frame's only one (no stand-in), active and docked.
+    EXPECT_EQ(frame.SidePanels(), std::vector<CSidePanel*>{tide->panel});
+    EXPECT_EQ(frame.ActiveSidePanel(), tide->panel);
+    EXPECT_EQ(tide->panel->BarId(), TideModule::kPanelId);
+    ASSERT_EQ(frame.OptionPages().size(), 1u);
+    EXPECT_EQ(frame.OptionPages()[0].title, "Tides");
+
+    // Its command is live in the menu; the handler posts a message that
+    // comes back to the module on the frame's thread.
+    frame.UpdateModuleCmdUI(true);
+    ASSERT_TRUE(frame.Action(cmd::kTidalAtlas)->isEnabled());
+    frame.Action(cmd::kTidalAtlas)->trigger();
+    std::thread([&] { frame.PostedMessages().Post(TideModule::kMsgTideTurned, 4); }).join();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(tide->atlasShown, 1);
+    EXPECT_EQ(tide->turned, (std::vector<std::uint64_t>{3, 4}));
+
+    // Its share of the timer pass: every pass, each second, each ten seconds.
+    frame.OnTimer();
+    for (int i = 0; i < 4; ++i) {
+        clock.Advance(500ms);
+        frame.OnTimer();
+    }
+    EXPECT_EQ(std::vector<int>(std::begin(tide->ticks), std::end(tide->ticks)),
+              (std::vector<int>{5, 3, 1}));
+
+    // Its question at close: Cancel keeps the program, any other answer lets it close.
+    prompt.Expect(PromptAnswer::Yes, "Are you sure you want to exit?");
+    prompt.Expect(PromptAnswer::Cancel, "Save the tide log?");
+    EXPECT_FALSE(frame.close());
+    EXPECT_FALSE(tide->shutDown);
+    prompt.Expect(PromptAnswer::Yes, "Are you sure you want to exit?");
+    prompt.Expect(PromptAnswer::No, "Save the tide log?");
+    EXPECT_TRUE(frame.close());
+    EXPECT_TRUE(prompt.Done());
+    // Terminated with its commands gone from the table.
+    EXPECT_FALSE(frame.Commands().HasHandler(cmd::kTidalAtlas));
+}
+
 // A document that counts how often it is really closed.
 struct CountingDoc : CDocumentEx {
     int* closes;
@@ -329,7 +438,7 @@ TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysN
         platform::CSettingsStore store(file);
         CMainFrame frame(services(store, {}));
         ASSERT_TRUE(frame.OnCreate());
-        frame.ToolBar(59402)->hide();
+        frame.ToolBar(cmd::kBarArpa)->hide();
         frame.StatusBar()->hide();
         frame.SetConfirmClosedown(false);
         ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Bridge"));
@@ -342,7 +451,7 @@ TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysN
         CMainFrame frame(services(store, std::move(words)));
         EXPECT_TRUE(frame.OnCreate());
         const auto seen =
-            std::tuple(frame.ToolBar(59402)->isHidden(), frame.StatusBar()->isHidden(), frame.ConfirmClosedown());
+            std::tuple(frame.ToolBar(cmd::kBarArpa)->isHidden(), frame.StatusBar()->isHidden(), frame.ConfirmClosedown());
         frame.TearDown();
         return seen;
     };

@@ -97,7 +97,7 @@ int main(int argc, char** argv)
         PutJsonString(out, nmea::NmeaLineResultText(result));
         if (result == nmea::NMEALineResult::Parsed || result == nmea::NMEALineResult::Refused) {
             out += ",\"sentence\":";
-            PutJsonString(out, nmea::kSentenceIds.at(static_cast<std::size_t>(gps.Message().SentenceIndex())));
+            PutJsonString(out, nmea::NmeaSentenceId(gps.Message().SentenceIndex()));
             out += ",\"talker\":";
             PutJsonString(out, gps.GetTalker());
         }

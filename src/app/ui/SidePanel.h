@@ -8,9 +8,9 @@
 #include <QPoint>
 #include <QString>
 
+#include "chart/ChartTypes.h"
+
 class CCommandTable;
-class CChartView;
-class CChartObject;
 class QMainWindow;
 class QMenu;
 
@@ -32,9 +32,12 @@ public:
     virtual void OnSysColourChange() {}
     virtual void OnChartMouseEvent1(QPoint /*clientPoint*/) {}
     virtual void OnChartMouseEvent2(QPoint /*clientPoint*/) {}
-    virtual CChartObject* HitTest(QPoint /*point*/, CChartView* /*view*/) { return nullptr; }
-    virtual bool ShowProperties(CChartObject* /*object*/) { return false; }
-    virtual CChartObject* HitTestActiveChart(QPoint /*point*/) { return nullptr; }
+    virtual chart::CChartObject* HitTest(QPoint /*point*/, chart::CChartView* /*view*/)
+    {
+        return nullptr;
+    }
+    virtual bool ShowProperties(chart::CChartObject* /*object*/) { return false; }
+    virtual chart::CChartObject* HitTestActiveChart(QPoint /*point*/) { return nullptr; }
     virtual bool DeleteSelected() { return false; }
     virtual bool ShowContextMenu(QMenu& /*menu*/, bool /*onChart*/) { return false; }
     virtual QString GetTitle() const { return {}; }   // matched against "OperationalMode"

@@ -1,0 +1,49 @@
+#pragma once
+// The window side of a module: the side panels it docks in the main frame
+// and the pages it adds to the options sheet. A module with windows returns
+// its CModuleUi from CModule::Ui(); the frame walks its modules and asks.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CSidePanel;
+class QMainWindow;
+class QWidget;
+namespace app {
+class CMsgBar;
+class CPostedMessageQueue;
+}
+
+// What the main frame offers a module's windows. The reference stays valid
+// until the module is terminated.
+class CModuleHost {
+public:
+    virtual ~CModuleHost() = default;
+    virtual QMainWindow& Window() = 0;
+    virtual app::CMsgBar& Messages() = 0;
+    virtual app::CPostedMessageQueue& PostedMessages() = 0;
+    // Makes `panel` the one side panel shown (it takes the old one's side
+    // and visibility).
+    virtual void ActivateSidePanel(CSidePanel* panel) = 0;
+};
+
+// One page of the options sheet: its tab title and how to build it.
+struct COptionPageFactory {
+    std::string title;
+    std::function<QWidget*(QWidget* parent)> create;
+};
+
+class CModuleUi {
+public:
+    virtual ~CModuleUi() = default;
+    // Creates the module's side panels as children of the host's window
+    // (each through CSidePanel::Create with its bar id) and appends them to
+    // `panels`. False stops the program's start.
+    virtual bool CreateSidePanels(CModuleHost& /*host*/, std::vector<CSidePanel*>& /*panels*/)
+    {
+        return true;
+    }
+    // The pages the module adds to the options sheet, in order.
+    virtual std::vector<COptionPageFactory> OptionPages() { return {}; }
+};
