@@ -59,7 +59,7 @@ std::optional<std::chrono::system_clock::time_point> UtcFromNmea(double time, do
 
 CPositionSource::CPositionSource(const platform::CClock& clock, nmea::CNMEAFixRecord& fixRecord,
                                  const nmea::CNMEADataValue* gpsValues, CPositionSourceHost& host)
-    : m_clock(clock), m_record(fixRecord), m_gps(gpsValues), m_host(host)
+    : m_clock(clock), m_record(&fixRecord), m_gps(gpsValues), m_host(host)
 {
     m_lastConfirmation = clock.Monotonic();
     m_lastNmeaFix = clock.Monotonic();
@@ -75,7 +75,7 @@ double CPositionSource::Item(int index) const
 
 bool CPositionSource::IsNmeaFixValid() const
 {
-    return m_record.IsNmeaFixValid(m_clock.Monotonic());
+    return m_record->IsNmeaFixValid(m_clock.Monotonic());
 }
 
 CAcquisition CPositionSource::Refresh()
@@ -84,9 +84,9 @@ CAcquisition CPositionSource::Refresh()
     if (!m_lastGoodDatumTime)
         m_lastGoodDatumTime = now;
 
-    const nmea::CNMEAFix fix = m_record.Read();
+    const nmea::CNMEAFix fix = m_record->Read();
     const bool nmeaValid = fix.sequence != 0 && fix.source == nmea::FixSource::NMEA
-                        && m_record.IsNmeaFixValid(now);
+                        && m_record->IsNmeaFixValid(now);
     if (fix.sequence != 0 && fix.source == nmea::FixSource::NMEA && fix.sequence != m_lastSequence) {
         m_lastSequence = fix.sequence;
         m_lastNmeaFix = fix.monotonic;
@@ -243,7 +243,7 @@ void CPositionSource::StepDeadReckoning()
     long seconds = 0;
     if (m_drFirstStep) {
         m_drPosition = m_fix.position;
-        const nmea::CNMEAFix last = m_record.Read();
+        const nmea::CNMEAFix last = m_record->Read();
         m_drDatum = last.datum;
         seconds = WholeSeconds(m_drStartSpan);
         m_lastDrStep = m_drOrigin + std::chrono::seconds(seconds);
@@ -276,7 +276,7 @@ void CPositionSource::StepDeadReckoning()
     fix.monotonic = now;
     fix.utc = m_clock.UtcNow();
     fix.source = nmea::FixSource::DR;
-    m_record.Write(std::move(fix));
+    m_record->WriteUnlessNmeaValid(std::move(fix), now);
 }
 
 void CPositionSource::AnswerGpsConfiguration(bool datumIsWgs84, bool timeIsGmt)

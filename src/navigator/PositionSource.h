@@ -76,6 +76,12 @@ public:
     CPositionSource(const platform::CClock& clock, nmea::CNMEAFixRecord& fixRecord,
                     const nmea::CNMEADataValue* gpsValues, CPositionSourceHost& host);
 
+    // Another receive side (the GPS device once its port is up).
+    void Rebind(nmea::CNMEAFixRecord& fixRecord, const nmea::CNMEADataValue* gpsValues)
+    {
+        m_record = &fixRecord;
+        m_gps = gpsValues;
+    }
     void SetDrDelay(std::chrono::seconds delay) { m_drDelay = delay; }
     std::chrono::seconds DrDelay() const { return m_drDelay; }
 
@@ -109,7 +115,7 @@ private:
     double Item(int item) const;
 
     const platform::CClock& m_clock;
-    nmea::CNMEAFixRecord& m_record;
+    nmea::CNMEAFixRecord* m_record;
     const nmea::CNMEADataValue* m_gps;
     CPositionSourceHost& m_host;
     std::chrono::seconds m_drDelay{60};
