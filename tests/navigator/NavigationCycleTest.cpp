@@ -258,3 +258,49 @@ TEST(NavigationCycle, FixesAreNeverTorn)
 }
 
 }  // namespace
+
+namespace {
+
+// Without datum sentences the last good datum holds for five minutes; at
+// five minutes the question is asked once, without holding up the cycle.
+TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
+{
+    Cycle c;
+    int asked = 0;
+    c.nav.SetGpsConfigurationAsker([&] { ++asked; });
+    for (int s = 0; s < 299; ++s) {
+        c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+        c.Pass();
+        c.clock.Advance(1s);
+    }
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();   // 4:59 since the first cycle
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(c.nav.Source().IsDatumAssumed());
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();   // 5:00
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(c.nav.Source().IsDatumAssumed());
+    EXPECT_TRUE(c.nav.Snapshot()->positionAcquired) << "the cycle goes on while the question is open";
+    EXPECT_EQ(c.nav.StatusLine().substr(0, 3), "GPm");
+    for (int s = 0; s < 400; ++s) {
+        c.clock.Advance(1s);
+        c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+        c.Pass();
+    }
+    EXPECT_EQ(asked, 1) << "asked once while the program runs";
+    // The answer: logged at the next refresh, and a track point forced.
+    c.log.logging = true;
+    c.nav.AnswerGpsConfiguration(true, true);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(c.log.Count("User confirmed GPS set to WGS84"), 1);
+    // A datum sentence ends the assumption.
+    c.Feed("$GPDTM,W84,,0.0,N,0.0,E,0.0,W84*6F");
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Source().IsDatumAssumed());
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 // Doubles for the navigator tests: a GPS receive side on a real parser, a
 // vessel log that records, a route of plain waypoints, a steering output.
 
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
