@@ -481,7 +481,9 @@ double BcdKeyValue(std::string_view key)
 {
     if (key.size() < 12)
         return 0;
-    const int count = (static_cast<unsigned char>(key[1]) & 0x7F) >> 2;
+    // The digit count comes from the file: never more than the 20 digits
+    // the ten packed bytes after the two leading ones hold.
+    const int count = std::min((static_cast<unsigned char>(key[1]) & 0x7F) >> 2, 20);
     const int intDigits = static_cast<unsigned char>(key[0]) - 0x34;
     double value = 0;
     for (int i = 0; i < count; ++i) {
