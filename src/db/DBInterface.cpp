@@ -84,6 +84,20 @@ bool CDBInterface::Moved(int rc)
     return false;
 }
 
+bool CDBInterface::Arrived(int rc, long from)
+{
+    if (rc == 0) {
+        LoadRecord();
+        m_membersAway = false;
+        return true;
+    }
+    ClearEngineError();
+    m_ordinal = -1;
+    if (m_table && m_table->RecNo() != from)
+        m_membersAway = true;
+    return false;
+}
+
 // ------------------------------------------------------------------ record mapping
 
 bool CDBInterface::LoadRecord()
@@ -189,6 +203,7 @@ bool CDBInterface::CloseBase()
     const int rc = m_table->Close();
     m_table.reset();
     m_lockHeld = false;
+    m_membersAway = false;
     ResetCache();
     if (rc != 0)
         ClearEngineError();
@@ -443,12 +458,15 @@ bool CDBInterface::AppendNew()
     if (m_count >= 0)
         ++m_count;
     m_ordinal = -1;
+    m_membersAway = false;
     return true;
 }
 
 bool CDBInterface::Update()
 {
-    if (!m_table)
+    // After a failed move the members belong to the record the move started
+    // from: writing them would give the engine's record another's values.
+    if (!m_table || m_membersAway)
         return false;
     if (!StoreRecord()) {
         ClearEngineError();
@@ -473,7 +491,7 @@ bool CDBInterface::FlushIfOpen()
 
 bool CDBInterface::DeleteRecord()
 {
-    if (!m_table || !Moved(m_table->Delete()))
+    if (!m_table || m_membersAway || !Moved(m_table->Delete()))
         return false;
     if (m_count > 0)
         --m_count;
@@ -520,18 +538,16 @@ std::string CDBInterface::SelectUniqueTag() { return SelectTag("T_UNIQUE"); }
 
 bool CDBInterface::GoTop()
 {
-    if (!m_table || !Moved(m_table->Top()))
+    if (!m_table || !Arrived(m_table->Top(), GetRecNo()))
         return false;
-    LoadRecord();
     m_ordinal = 1;
     return true;
 }
 
 bool CDBInterface::SkipBy(long n)
 {
-    if (!m_table || !Moved(m_table->Skip(int32_t(n))))
+    if (!m_table || !Arrived(m_table->Skip(int32_t(n)), GetRecNo()))
         return false;
-    LoadRecord();
     if (m_ordinal >= 0)
         m_ordinal += n;
     return true;
@@ -543,9 +559,8 @@ bool CDBInterface::SkipBack(long n) { return SkipBy(-n); }
 
 bool CDBInterface::GoBottom()
 {
-    if (!m_table || !Moved(m_table->Bottom()))
+    if (!m_table || !Arrived(m_table->Bottom(), GetRecNo()))
         return false;
-    LoadRecord();
     m_ordinal = GetRecordCount();
     return true;
 }
@@ -554,27 +569,24 @@ bool CDBInterface::GoRecord(long recNo)
 {
     if (!m_table || recNo < 1 || recNo > m_table->RecordCount())
         return false;
-    if (!Moved(m_table->Go(int32_t(recNo))))
+    if (!Arrived(m_table->Go(int32_t(recNo)), GetRecNo()))
         return false;
-    LoadRecord();
     m_ordinal = -1;
     return true;
 }
 
 bool CDBInterface::Seek(const std::string& key)
 {
-    if (!m_table || !Moved(m_table->Seek(key)))
+    if (!m_table || !Arrived(m_table->Seek(key), GetRecNo()))
         return false;
-    LoadRecord();
     m_ordinal = -1;
     return true;
 }
 
 bool CDBInterface::SeekNext(const std::string& key)
 {
-    if (!m_table || !Moved(m_table->SeekNext(key)))
+    if (!m_table || !Arrived(m_table->SeekNext(key), GetRecNo()))
         return false;
-    LoadRecord();
     m_ordinal = -1;
     return true;
 }
@@ -689,7 +701,7 @@ bool CDBInterface::GoOrdinal(long n)
         return GoTop();
     if (!m_table || n < 1)
         return false;
-    if (!Moved(m_table->Top()) || !SkipForward(n - 1))
+    if (!Arrived(m_table->Top(), GetRecNo()) || !SkipForward(n - 1))
         return false;
     m_ordinal = n;
     return true;

@@ -113,6 +113,10 @@ private:
     bool DeleteFilesBase();
     bool CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly);
     bool Moved(int rc);
+    // Ends a move that started on record `from`: loads the record on success;
+    // on failure forgets the ordinal and, when the engine came to rest on
+    // another record, keeps Update from writing these members over it.
+    bool Arrived(int rc, long from);
     // Skips n records (back when negative) and keeps a known ordinal in step.
     bool SkipBy(long n);
 
@@ -122,6 +126,7 @@ private:
     bool m_readOnly = false;
     long m_ordinal = -1;
     long m_count = -1;
+    bool m_membersAway = false;  // the engine is on another record than the members
     std::vector<std::pair<long, long>> m_positions;
     bool m_lockHeld = false;
 };

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -148,6 +149,49 @@ TEST_F(PointTable, NavigationKeepsTheOrdinalCacheTrue)
     EXPECT_EQ(t.GetTagName(), "");  // record-number order
     EXPECT_EQ(Names(t), (std::vector<std::string>{"delta", "alpha", "charlie", "bravo"}));
     EXPECT_EQ(CDBInterface::GetEngineVersionText(), "6.4");
+}
+
+// A failed move lands the engine on another record while the members keep
+// the one before: the ordinal is forgotten, and neither Update nor
+// DeleteRecord may write the members' values over the record landed on.
+TEST_F(PointTable, AFailedMoveLeavesEveryRecordAsItWas)
+{
+    ASSERT_TRUE(t.Open());
+    for (const char* n : {"alpha", "charlie", "echo"})
+        ASSERT_TRUE(t.Add(n, 1.5));
+    ASSERT_TRUE(t.SelectTag("T_NAME").size());
+    struct Failure {
+        const char* what;
+        std::function<bool()> move;
+    } failures[] = {
+        {"seek between keys", [&] { return t.Seek("bravo"); }},
+        {"seek past the end", [&] { return t.Seek("zulu"); }},
+        {"seek next without a next", [&] { return t.Seek("alpha") && t.SeekNext("alpha"); }},
+        {"skip before the first", [&] { return t.GoBottom() && t.SkipBack(5); }},
+    };
+    for (auto& f : failures) {
+        ASSERT_TRUE(t.GoOrdinal(3)) << f.what;
+        EXPECT_FALSE(f.move()) << f.what;
+        const std::string kept = t.name;
+        t.lat = 9;  // a change to the members, then the write a caller might try
+        EXPECT_FALSE(t.Update()) << f.what;
+        EXPECT_FALSE(t.DeleteRecord()) << f.what;
+        EXPECT_TRUE(t.FlushIfOpen()) << f.what;
+        EXPECT_EQ(t.name, kept) << f.what;
+        EXPECT_EQ(t.GetOrdinal(), t.OrdinalOfRecNo(t.GetRecNo())) << f.what;
+        std::vector<std::string> rows;
+        for (bool ok = t.GoTop(); ok; ok = t.SkipForward())
+            rows.push_back(std::to_string(t.GetId()) + t.name + std::to_string(t.lat));
+        EXPECT_EQ(rows, (std::vector<std::string>{"1alpha1.500000", "2charlie1.500000", "3echo1.500000"}))
+            << f.what;
+    }
+    // A move that succeeds makes the members the record's own again.
+    ASSERT_TRUE(t.Seek("echo"));
+    t.lat = 2;
+    EXPECT_TRUE(t.Update());
+    ASSERT_TRUE(t.FlushIfOpen());
+    ASSERT_TRUE(t.GoBottom());
+    EXPECT_EQ(t.lat, 2);
 }
 
 TEST(DBInterface, FieldTextKeepsFullWidthAndNumbersNeverOverflow)

@@ -3,21 +3,27 @@
 // dbtool seek FILE.dbf TAG KEY    the record the key finds (exit 1 when none)
 //
 // Tables are opened read-only; text is shown as UTF-8 from the stored
-// Windows-1252 bytes.
+// Windows-1252 bytes, and a seek key is taken in UTF-8 the same way.
+// Failures are told in words on stderr (exit 2); what the open or the dump
+// found wrong but read past is told as a warning on stderr.
 #include "engines/dbase/DbaseTable.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <optional>
 #include <string>
 
 namespace {
 
+// Windows-1252 0x80-0x9F; unassigned bytes keep their C1 code point.
+const unsigned short k80[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
 std::string Utf8(std::string_view bytes)
 {
-    // Windows-1252 0x80-0x9F; unassigned bytes keep their C1 code point.
-    static const unsigned short k80[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                           0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
     std::string out;
     for (unsigned char c : bytes) {
         unsigned cp = c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : c;
@@ -31,6 +37,47 @@ std::string Utf8(std::string_view bytes)
             out += char(0x80 | ((cp >> 6) & 0x3F));
             out += char(0x80 | (cp & 0x3F));
         }
+    }
+    return out;
+}
+
+// UTF-8 to Windows-1252; nullopt for a character the code page lacks or
+// for text that is not UTF-8.
+std::optional<std::string> Cp1252(std::string_view utf8)
+{
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        unsigned cp = 0;
+        int more = 0;
+        if (c < 0x80) {
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            more = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            more = 2;
+        } else {
+            return std::nullopt;
+        }
+        if (more > 0 && i + size_t(more) >= utf8.size())
+            return std::nullopt;
+        for (int k = 1; k <= more; ++k) {
+            const unsigned char d = static_cast<unsigned char>(utf8[i + size_t(k)]);
+            if ((d & 0xC0) != 0x80)
+                return std::nullopt;
+            cp = cp << 6 | (d & 0x3F);
+        }
+        i += size_t(more) + 1;
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += char(cp);
+            continue;
+        }
+        const auto* at = std::find(std::begin(k80), std::end(k80), cp);
+        if (at == std::end(k80))
+            return std::nullopt;
+        out += char(0x80 + (at - std::begin(k80)));
     }
     return out;
 }
@@ -63,9 +110,19 @@ void PrintRecord(dbase::CDbaseTable& t)
     std::string line = "{\"recno\":" + std::to_string(t.RecNo()) + ",\"deleted\":" + (t.Deleted() ? "true" : "false");
     for (int i = 1; i <= t.FieldCount(); ++i) {
         dbase::CDbaseField* f = t.Field(i);
+        if (f->MemoDangling())
+            std::fprintf(stderr, "dbtool: warning: record %d: memo %s points at block %.*s, which the memo file "
+                                 "does not hold\n",
+                         int(t.RecNo()), f->Name().c_str(), int(f->Bytes().size()), f->Bytes().data());
         line += "," + Json(f->Name()) + ":" + Json(f->Text());
     }
     std::printf("%s}\n", line.c_str());
+}
+
+int Failed(const char* what, int code)
+{
+    std::fprintf(stderr, "dbtool: %s: %s\n", what, dbase::ErrorText(code).c_str());
+    return 2;
 }
 
 int Usage()
@@ -84,10 +141,10 @@ int main(int argc, char** argv)
     dbase::CDbaseEngine engine;
     engine.readOnly = true;
     auto table = engine.Open(argv[2]);
-    if (!table) {
-        std::fprintf(stderr, "dbtool: cannot open %s (error %d)\n", argv[2], engine.ErrorCode());
-        return 2;
-    }
+    if (!table)
+        return Failed((std::string("cannot open ") + argv[2]).c_str(), engine.ErrorCode());
+    for (const std::string& warning : table->OpenWarnings())
+        std::fprintf(stderr, "dbtool: warning: %s\n", warning.c_str());
     if (command == "dump" && argc == 3) {
         std::string fields = "{\"fields\":[";
         for (int i = 1; i <= table->FieldCount(); ++i) {
@@ -97,8 +154,8 @@ int main(int argc, char** argv)
         }
         std::printf("%s]}\n", fields.c_str());
         for (int r = 1; r <= table->RecordCount(); ++r) {
-            if (table->Go(r) != 0)
-                return 2;
+            if (int rc = table->Go(r); rc != 0)
+                return Failed(("record " + std::to_string(r)).c_str(), rc);
             PrintRecord(*table);
         }
         return 0;
@@ -120,11 +177,14 @@ int main(int argc, char** argv)
             return 2;
         }
         table->Select(tag);
-        const int rc = table->Seek(argv[4]);
-        if (rc < 0) {
-            std::fprintf(stderr, "dbtool: seek failed (error %d)\n", rc);
+        const std::optional<std::string> key = Cp1252(argv[4]);
+        if (!key) {
+            std::fprintf(stderr, "dbtool: the key holds a character the table's code page lacks\n");
             return 2;
         }
+        const int rc = table->Seek(*key);
+        if (rc < 0)
+            return Failed("seek failed", rc);
         if (rc != 0) {
             std::printf("not found\n");
             return 1;

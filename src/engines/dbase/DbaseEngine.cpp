@@ -17,6 +17,31 @@ std::string StoredName(std::string_view name)
     return n;
 }
 
+std::string ErrorText(int code)
+{
+    switch (code) {
+    case kSuccess: return "success";
+    case kAfter: return "no exact match; positioned on the next key";
+    case kEof: return "end of file";
+    case kBof: return "beginning of file";
+    case kLocked: return "locked by another user";
+    case kNoTag: return "no such tag";
+    case kErrMissing: return "no such table, record or field";
+    case kErrNoText: return "a name or text is missing";
+    case kErrLockRefused: return "the change needs a lock that another user holds";
+    case kErrCreate: return "the table cannot be created";
+    case kErrOpen: return "the file cannot be opened";
+    case kErrRead: return "the file cannot be read";
+    case kErrWrite: return "the file cannot be written";
+    case kErrData: return "the data file is not a dBASE table";
+    case kErrField: return "a field description is not valid";
+    case kErrTag: return "a tag description is not valid, or no tag is selected";
+    case kErrExpression: return "a key or filter expression is not understood";
+    case kErrMemo: return "the memo file is missing or cannot be read";
+    default: return "error " + std::to_string(code);
+    }
+}
+
 CDbaseEngine::CDbaseEngine() = default;
 
 CDbaseEngine::~CDbaseEngine() { CloseAll(); }

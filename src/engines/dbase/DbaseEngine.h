@@ -61,6 +61,9 @@ struct TagSpec {
     bool descending = false;
 };
 
+// A result code in words, for tools and logs ("the memo file cannot be read").
+std::string ErrorText(int code);
+
 // A field or tag name as the files hold it: cut to 10 characters, upper
 // case, without trailing blanks.
 std::string StoredName(std::string_view name);

@@ -74,6 +74,7 @@ int CDbaseTable::Skip(int32_t n)
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
+    Refresh();  // a walk sees other handles' changes and appends as it goes
     if (m_recNo < 1 || m_recNo > m_recCount)
         m_eof = true;  // the record is gone (a pack elsewhere): continue from the end
     if (m_eof) {

@@ -128,6 +128,8 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
             break;
         }
     }
+    if (int rc = RepairRecordCount(); rc != 0)
+        return rc;
     if (int rc = LoadAll(); rc != 0)
         return rc;
     if (m_engine->autoOpenIndex && ::access(m_mdxPath.c_str(), F_OK) == 0) {
@@ -138,10 +140,13 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
                     // A tag we cannot evaluate is dropped; the caller sees it
                     // missing and may define the tags again.
                     m_engine->ResetError();
+                    m_warnings.push_back("tag " + t.name + " dropped: its expression \"" + t.expression +
+                                         "\" or filter cannot be evaluated");
                 }
             m_indexDirty = info.stamp != m_counter;
         } else {
             m_indexDirty = true;  // unreadable: rewritten from the tags the caller sets
+            m_warnings.push_back("the production index " + m_mdxPath + " cannot be read; open without its tags");
         }
     }
     BuildIndexes();
@@ -163,6 +168,7 @@ int CDbaseTable::LoadHeader()
     m_recordLength = h.recordLength;
     m_recCount = int32_t(std::min<uint32_t>(h.recordCount, 0x7FFFFFFF));  // LoadAll cuts it to the file
     m_counter = h.counter;
+    m_headerCount = h.recordCount;
     m_fields.clear();
     int offset = 1;
     for (size_t i = 0; i < fieldDefs.size(); ++i) {
@@ -176,6 +182,30 @@ int CDbaseTable::LoadHeader()
     }
     if (offset != m_recordLength)
         return Fail(kErrData, 21);
+    return 0;
+}
+
+int CDbaseTable::RepairRecordCount()
+{
+    // A header that counts more records than the file holds (outside damage,
+    // or a writer of another kind) would let appends land past a gap and keep
+    // the wrong count: the file's own count is taken, and written back.
+    const off_t size = ::lseek(m_fd, 0, SEEK_END);
+    const off_t avail = size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0;
+    if (m_recCount >= 0 && avail >= m_recCount)
+        return 0;
+    m_warnings.push_back("the header counts " + std::to_string(m_headerCount) + " records; the file holds " +
+                         std::to_string(avail) + (m_readOnly ? ", which are read" : ", the header now says so"));
+    m_recCount = int32_t(avail);
+    if (m_readOnly)
+        return 0;
+    if (LockHeader() != 0)
+        return Fail(kErrLockRefused, 22);
+    const bool ok = WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1);
+    UnlockHeader();
+    if (!ok)
+        return Fail(kErrWrite, 23);
+    ++m_counter;
     return 0;
 }
 
@@ -272,6 +302,19 @@ std::string CDbaseField::Text() const
 }
 
 double CDbaseField::AsDouble() const { return ParseNumber(Bytes()); }
+
+bool CDbaseField::MemoDangling() const
+{
+    if (m_spec.type != 'M')
+        return false;
+    const double block = ParseNumber(Bytes());
+    if (block < 1)
+        return false;
+    if (m_table->m_memoFd < 0)
+        return true;
+    const off_t size = ::lseek(m_table->m_memoFd, 0, SEEK_END);
+    return block * m_table->m_memoBlockSize >= double(size);
+}
 
 int CDbaseField::Assign(std::string_view text)
 {

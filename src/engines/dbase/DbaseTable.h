@@ -43,6 +43,8 @@ public:
     // The field as text: the bytes at full width, or a memo's whole text.
     std::string Text() const;
     double AsDouble() const;
+    // A memo field that points at a block the memo file does not hold.
+    bool MemoDangling() const;
 
     // Assignments: text cut to the width and blank-padded (a memo takes the
     // whole text); an integer right-aligned in `digits` with blanks or zeros;
@@ -103,6 +105,9 @@ public:
     CDbaseEngine& Engine() { return *m_engine; }
     const std::string& Path() const { return m_path; }  // without extension
     bool IsReadOnly() const { return m_readOnly; }
+    // What the open found wrong and how it went on: a record count the file
+    // cannot hold, an unreadable index, a tag dropped. Empty when all was well.
+    const std::vector<std::string>& OpenWarnings() const { return m_warnings; }
 
     // Writes pending changes, writes the index, releases every lock, closes.
     int Close();
@@ -172,6 +177,7 @@ private:
     int OpenFiles(const std::string& dbfPath);
     int LoadHeader();
     int LoadAll();
+    int RepairRecordCount();
     int ReadMdxTags(const std::string& mdxPath);
     int AddTag(const TagSpec& tagDef);
     void BuildIndexes();
@@ -206,6 +212,7 @@ private:
     uint16_t m_headerLength = 0, m_recordLength = 1;
     uint32_t m_counter = 0;   // change counter seen last
     int32_t m_recCount = 0;
+    uint32_t m_headerCount = 0;  // as the header gave it when the table opened
     std::vector<std::unique_ptr<CDbaseField>> m_fields;
     std::vector<std::unique_ptr<CDbaseTag>> m_tags;
     std::vector<char> m_data;  // every record of the file, as on disk
@@ -229,6 +236,7 @@ private:
     bool m_appendLocked = false;
     std::set<int32_t> m_recordLocks;
     int m_memoBlockSize = 512;
+    std::vector<std::string> m_warnings;
 };
 
 }  // namespace dbase

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
@@ -65,6 +66,15 @@ TEST(KeyExpression, NumbersAreWrittenAsDbaseWritesThem)
     };
     for (const Row& r : rows)
         EXPECT_EQ(FormatNumber(r.value, r.width, r.decimals), r.text) << r.value;
+}
+
+TEST(KeyExpression, BcdKeyValueReadsNoMoreThanTheKeyHolds)
+{
+    // A damaged key claiming 31 digits in its 12 bytes.
+    const std::string key = std::string("\x40\x7d") + std::string(10, '\x99');
+    const double v = BcdKeyValue(key);
+    EXPECT_TRUE(std::isfinite(v));
+    EXPECT_DOUBLE_EQ(v, BcdKeyValue(std::string("\x40\x51") + std::string(10, '\x99')));
 }
 
 TEST(KeyExpression, BcdKeysRoundTripAndSortAsNumbers)
@@ -278,6 +288,31 @@ TEST_F(MemoTable, AnotherHandleSeesFlushedAppendsAndChanges)
     ASSERT_EQ(b->Unlock(), 0);
     ASSERT_EQ(a->Go(1), 0);
     EXPECT_EQ(a->Field("DATA")->Text(), "changed");
+}
+
+TEST_F(MemoTable, AWalkSeesAnotherHandlesChangeAndAppendAsItGoes)
+{
+    auto a = Create();
+    ASSERT_NE(a, nullptr);
+    for (int i = 1; i <= 3; ++i)
+        AddMemo(*a, i, i, 0, "old");
+    ASSERT_EQ(a->Unlock(), 0);
+    auto b = engine.Open(path);
+    ASSERT_NE(b, nullptr);
+    for (const char* order : {"", "T_UNIQUE"}) {
+        a->Select(a->Tag(order));
+        ASSERT_EQ(a->Top(), 0);
+        ASSERT_EQ(b->Go(2), 0);
+        ASSERT_EQ(b->Field("DATA")->Assign(std::string("new ") + order), 0);
+        AddMemo(*b, int(b->RecordCount()) + 1, 9, 0, order);
+        ASSERT_EQ(b->Unlock(), 0);
+        ASSERT_EQ(a->Skip(1), 0) << order;
+        EXPECT_EQ(a->Field("DATA")->Text(), std::string("new ") + order);
+        std::vector<int> rest;
+        for (int rc = a->Skip(1); rc == 0; rc = a->Skip(1))
+            rest.push_back(int(a->Field("UNIQUE")->AsDouble()));
+        EXPECT_EQ(rest.back(), int(b->RecordCount())) << order;
+    }
 }
 
 TEST_F(MemoTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
@@ -504,4 +539,50 @@ TEST_F(MemoTable, DamagedIndexFileIsRebuiltFromTheData)
     u->Select(u->Tag("T_ID_TYPE"));
     ASSERT_EQ(u->Seek("       2"), 0);
     EXPECT_EQ(u->Field("UNIQUE")->AsDouble(), 29);
+}
+
+TEST_F(MemoTable, AHeaderCountBeyondTheFileIsRepairedOnOpenAndReported)
+{
+    for (const uint32_t claimed : {2000u, 4294967295u}) {
+        {
+            auto t = Create();
+            ASSERT_NE(t, nullptr);
+            for (int i = 1; i <= 3; ++i)
+                AddMemo(*t, i, i, 0, "m");
+        }
+        auto patchCount = [&](uint32_t n) {
+            std::fstream f(dir / "memos.dbf", std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(4);
+            const char b[4] = {char(n), char(n >> 8), char(n >> 16), char(n >> 24)};
+            f.write(b, 4);
+        };
+        auto headerCount = [&] {
+            std::ifstream f(dir / "memos.dbf", std::ios::binary);
+            unsigned char b[8] = {};
+            f.read(reinterpret_cast<char*>(b), 8);
+            return uint32_t(b[4]) | uint32_t(b[5]) << 8 | uint32_t(b[6]) << 16 | uint32_t(b[7]) << 24;
+        };
+        patchCount(claimed);
+        engine.readOnly = true;
+        auto r = engine.Open(path);
+        engine.readOnly = false;
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->RecordCount(), 3);
+        ASSERT_EQ(r->OpenWarnings().size(), 1u);
+        EXPECT_NE(r->OpenWarnings()[0].find(std::to_string(claimed)), std::string::npos);
+        EXPECT_EQ(headerCount(), claimed);  // a read-only open leaves the file alone
+        r.reset();
+        auto t = engine.Open(path);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->OpenWarnings().size(), 1u);
+        EXPECT_EQ(headerCount(), 3u);
+        AddMemo(*t, 4, 4, 0, "after");
+        ASSERT_EQ(t->Close(), 0);
+        EXPECT_EQ(headerCount(), 4u);
+        auto u = engine.Open(path);
+        ASSERT_NE(u, nullptr);
+        EXPECT_TRUE(u->OpenWarnings().empty());
+        u->Select(u->Tag("T_UNIQUE"));
+        EXPECT_EQ(WalkIds(*u), (std::vector<int>{1, 2, 3, 4}));
+    }
 }

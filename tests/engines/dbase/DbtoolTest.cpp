@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 using namespace dbase;
 
@@ -62,4 +63,59 @@ TEST(Dbtool, DumpsTagsAndSeeks)
     EXPECT_EQ(code, 1);
     Tool("seek " + log + " T_NONE 1", &code);
     EXPECT_EQ(code, 2);
+}
+
+// What dbtool says on stderr: failures in words, damage it reads past as
+// warnings, and a seek key given in UTF-8 as dump shows it.
+TEST(Dbtool, TellsFailuresAndWarningsInWordsAndSeeksUtf8Keys)
+{
+    brine_test::TempFolder dir;
+    const std::string base = dir / "pts";
+    {
+        CDbaseEngine engine;
+        auto t = engine.Create(base, {{"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}},
+                               {{"T_UNIQUE", "UNIQUE", ""}, {"T_NAME", "NAME", ""}});
+        ASSERT_NE(t, nullptr);
+        for (const char* name : {"Caf\xe9", "\x80uro"}) {
+            t->AppendStart();
+            t->Field("NAME")->Assign(name);
+            t->Field("NOTE")->Assign("note");
+            ASSERT_EQ(t->Append(), 0);
+        }
+        t->Field("NOTE")->Assign("");  // keep the memo file short, then point past it
+        ASSERT_EQ(t->Flush(), 0);
+    }
+    {
+        std::fstream f(base + ".dbf", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(std::streamoff(129 + 29 + 1 + 8 + 10));  // header, record 1, then record 2 up to its memo
+        f.write("       999", 10);
+    }
+    int code = -1;
+    const std::string err = " 2>&1 >/dev/null";
+    EXPECT_EQ(Tool("seek " + base + ".dbf T_NAME Caf\xc3\xa9", &code).substr(0, 12), "{\"recno\":1,\"");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(Tool("seek " + base + ".dbf T_NAME \xe2\x82\xac", &code).substr(0, 12), "{\"recno\":2,\"");
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(Tool("seek " + base + ".dbf T_NAME \xe2\x98\x83" + err, &code).find("code page"), std::string::npos);
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(Tool("dump " + base + ".dbf" + err, &code),
+              "dbtool: warning: record 2: memo NOTE points at block        999, which the memo file does not hold\n");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(Tool("dump " + base + ".dbt" + err, &code),
+              "dbtool: cannot open " + base + ".dbt: the data file is not a dBASE table\n");
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(Tool("dump " + (dir / "none.dbf").string() + err, &code),
+              "dbtool: cannot open " + (dir / "none.dbf").string() + ": the file cannot be opened\n");
+    // A tag whose expression names a field the table lacks, then an index
+    // that is no index at all.
+    {
+        std::fstream f(base + ".mdx", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(std::streamoff(3 * 1024 + 24));  // the first tag's expression
+        f.write("NOSUCHFLD", 10);
+    }
+    EXPECT_EQ(Tool("tags " + base + ".dbf" + err, &code),
+              "dbtool: warning: tag T_UNIQUE dropped: its expression \"NOSUCHFLD\" or filter cannot be evaluated\n");
+    std::ofstream(base + ".mdx", std::ios::trunc) << "garbage";
+    EXPECT_NE(Tool("tags " + base + ".dbf" + err, &code).find("warning: the production index"), std::string::npos);
+    EXPECT_EQ(code, 0);
 }

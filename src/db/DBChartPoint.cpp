@@ -1,0 +1,133 @@
+#include "db/DBChartPoint.h"
+
+#include "db/ImportStaging.h"
+#include "db/OlderTable.h"
+
+#include <cctype>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace db {
+
+namespace {
+
+bool SameExtension(const std::string& ext, const char* want)
+{
+    if (ext.size() != 3)
+        return false;
+    for (size_t i = 0; i < 3; ++i)
+        if (std::tolower(static_cast<unsigned char>(ext[i])) != want[i])
+            return false;
+    return true;
+}
+
+// The older file beside the table with `ext`, found without case.
+std::string OlderFile(const std::string& base, const std::string& ext)
+{
+    return ResolveNoCase(base + "." + ext).string();
+}
+
+}  // namespace
+
+CDBChartPoint::CDBChartPoint()
+{
+    for (const char* field : {"LAT", "LNG", "ALT", "DSHIFT", "AREA", "GROUP", "ZONE"})
+        m_tagList.Add(std::string("T_") + field, field, ".NOT. DELETED()");
+}
+
+void CDBChartPoint::SetName(const std::string& name)
+{
+    const std::string ext = ExtensionOf(name);
+    if (SameExtension(ext, "ipt")) {
+        m_pendingConversion = kIpt;
+        m_olderExtension = ext;
+    } else if (SameExtension(ext, "wpt")) {
+        m_pendingConversion = kWpt;
+        m_olderExtension = ext;
+    }
+    CDBPoint::SetName(name);
+}
+
+bool CDBChartPoint::Open(bool readOnly, bool recreate)
+{
+    if (IsOpen())
+        return true;
+    const Conversion kind = Conversion(m_pendingConversion);
+    m_pendingConversion = kNone;
+    if (kind != kNone) {
+        FindFilesNoCase();
+        std::error_code ec;
+        if (fs::exists(GetFilePath() + ".dbf", ec)) {
+            if (!CDBPoint::Open(readOnly, recreate))
+                return false;
+            if (!IsEmpty())
+                return true;  // taken over before: the table's own records stand
+            Close();
+        }
+        if (!Import(kind))
+            return false;
+        const std::string note = m_message;  // rows taken over as not valid
+        if (!CDBPoint::Open(readOnly, recreate))
+            return false;
+        m_message = note;
+        return true;
+    }
+    return CDBPoint::Open(readOnly, recreate);
+}
+
+bool CDBChartPoint::ImportIpt() { return Import(kIpt); }
+
+bool CDBChartPoint::ImportWpt() { return Import(kWpt); }
+
+bool CDBChartPoint::Import(Conversion kind)
+{
+    m_badRows.clear();
+    if (IsOpen())
+        return Fail("The table " + GetFilePath() + " is open; close it before taking older files over.");
+    const std::string base = GetFilePath();
+    const std::string dataPath = OlderFile(base, m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt") : m_olderExtension);
+    std::string memoPath;
+    if (kind == kIpt) {
+        std::string memoExt = m_olderExtension.empty() ? "ipt" : m_olderExtension;
+        memoExt.back() = std::isupper(static_cast<unsigned char>(memoExt.back())) ? 'M' : 'm';
+        memoPath = OlderFile(base, memoExt);
+    }
+    COlderTable older;
+    if (!older.Open(dataPath, memoPath))
+        return Fail(older.GetMessage());
+    for (const char* field : {"NAME", "LAT", "LNG"})
+        if (!older.HasField(field))
+            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field + ".");
+
+    CImportStaging staging(GetFolder(), GetName());
+    if (!staging.IsReady())
+        return Fail("No room for a new table could be made in " + GetFolder() + ".");
+    CDBChartPoint staged;
+    staged.SetFilePath(staging.TablePath());
+    if (!staged.Open())
+        return Fail(staged.GetMessage());
+    for (int r = 0; r < older.RecordCount(); ++r) {
+        if (older.Deleted(r))
+            continue;
+        if (!staged.TakeOver(older, r, kind == kIpt))
+            m_badRows.push_back(r + 1);
+        if (!staged.AppendNew())
+            return Fail("Row " + std::to_string(r + 1) + " of " + dataPath + " could not be taken over: "
+                        + staged.GetMessage());
+    }
+    if (!staged.FlushIfOpen() || !staged.Close())
+        return Fail("The new table " + base + " could not be written.");
+    std::string error;
+    if (!staging.Commit(&error))
+        return Fail("The new table " + base + " could not take its place: " + error);
+    if (!m_badRows.empty()) {
+        std::string rows;
+        for (int r : m_badRows)
+            rows += (rows.empty() ? "" : ", ") + std::to_string(r);
+        m_message = "Positions out of range in " + dataPath + " (rows " + rows + ") were taken over as not valid.";
+    }
+    return true;
+}
+
+}  // namespace db

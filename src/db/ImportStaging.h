@@ -1,0 +1,36 @@
+#pragma once
+// CImportStaging: a fresh, uniquely named folder inside a table's folder in
+// which an import builds the complete table (data, memo, index, companion
+// folder) before it takes the table's place. Until Commit the table and the
+// older files are untouched; a failed or interrupted import leaves only this
+// folder, which the destructor removes.
+
+#include <string>
+#include <vector>
+
+namespace db {
+
+class CImportStaging {
+public:
+    CImportStaging(const std::string& folder, const std::string& name);
+    ~CImportStaging();
+    CImportStaging(const CImportStaging&) = delete;
+    CImportStaging& operator=(const CImportStaging&) = delete;
+
+    bool IsReady() const { return !m_path.empty(); }
+    const std::string& Folder() const { return m_path; }
+    // Where the staged table is built: the staging folder and the table's name.
+    std::string TablePath() const { return m_path + "/" + m_name; }
+
+    // Moves every staged entry of the table's name into the table's folder,
+    // the data file last. What stood there steps aside first and comes back
+    // when a move fails; on success it is removed.
+    bool Commit(std::string* error = nullptr);
+
+private:
+    std::string m_folder;
+    std::string m_name;
+    std::string m_path;
+};
+
+}  // namespace db
