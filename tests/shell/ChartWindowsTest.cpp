@@ -1,0 +1,191 @@
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <gtest/gtest.h>
+
+#include "FakeClock.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "app/CommandIds.h"
+#include "app/PostedMessageQueue.h"
+#include "app/Timer.h"
+#include "app/WorkspaceManager.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/ChartDocument.h"
+#include "chart/ui/ChartFrame.h"
+#include "charts/vector/BlankChartDoc.h"
+#include "platform/SettingsStore.h"
+#include "shell/ChartingSetup.h"
+#include "shell/MainFrame.h"
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "shell_ChartWindowsTest";
+char* g_argv[] = {g_arg0, nullptr};
+
+struct SilentSound : app::CAlertSound {
+    bool Play(const std::filesystem::path&) override { return false; }
+    void Beep() override {}
+};
+
+std::filesystem::path BinDir()
+{
+    const char* dir = std::getenv("BRINE_BIN_DIR");
+    return dir ? dir : std::filesystem::current_path();
+}
+
+void Pump()
+{
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents();
+}
+
+// A main frame with the charting module over its own settings file.
+struct ChartWindowsTest : ::testing::Test {
+    ChartWindowsTest()
+    {
+        static auto* app = new QApplication(g_argc, g_argv);
+        (void)app;
+    }
+
+    std::unique_ptr<CMainFrame> Start()
+    {
+        CFrameServices s;
+        std::tie(s.timerIds, s.prompt, s.clock, s.sound) = std::tuple(&timerIds, &prompt, &clock, &sound);
+        s.programFolder = BinDir();
+        s.settings = &store;
+        s.showDisclaimer = [](QWidget*) { return true; };
+        s.moduleFactories.push_back([this] { return MakeChartingModule(*current); });
+        auto frame = std::make_unique<CMainFrame>(std::move(s));
+        current = frame.get();
+        EXPECT_TRUE(frame->OnCreate());
+        EXPECT_TRUE(frame->CompleteStartUp());
+        Pump();
+        return frame;
+    }
+
+    static std::vector<CChartFrame*> Frames(CMainFrame& f)
+    {
+        std::vector<CChartFrame*> out;
+        for (QMdiSubWindow* w : f.MdiArea()->subWindowList())
+            if (auto* c = qobject_cast<CChartFrame*>(w))
+                out.push_back(c);
+        return out;
+    }
+
+    brine_test::TempFolder dir;
+    platform::CSettingsStore store{dir / "settings.conf"};
+    brine_test::FakeClock clock;
+    brine_test::ScriptedPrompt prompt;
+    SilentSound sound;
+    CTimer timerIds;
+    CMainFrame* current = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
+{
+    auto frame = Start();
+    ASSERT_EQ(Frames(*frame).size(), 1u);
+    chart::CChartDoc* doc = Frames(*frame).front()->GetChartDoc();
+    EXPECT_EQ(doc->GetChartType(), chart::kChartBlank);
+    EXPECT_EQ(Frames(*frame).front()->windowTitle().toStdString(), doc->GetTitle());
+    frame->Charting()->ChartSettings().maxCharts = 2;
+    frame->UpdateModuleCmdUI(false);
+    ASSERT_TRUE(frame->Action(app::cmd::kFileNew)->isEnabled());
+    frame->Action(app::cmd::kFileNew)->trigger();
+    Pump();
+    EXPECT_EQ(Frames(*frame).size(), 2u);
+    frame->UpdateModuleCmdUI(false);
+    EXPECT_FALSE(frame->Action(app::cmd::kFileNew)->isEnabled());
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, CloseMessagePostedTwiceClosesOnceAndActivatesTheNext)
+{
+    auto frame = Start();
+    ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
+    Pump();
+    auto frames = Frames(*frame);
+    ASSERT_EQ(frames.size(), 2u);
+    CChartFrame* second = frames[1];
+    frame->MdiArea()->setActiveSubWindow(second);
+    const std::uint64_t id = second->Document().DocumentId();
+    int closings = 0;
+    QObject::connect(&second->Document(), &CDocument::closing, [&closings] { ++closings; });
+    // The window's own close and a second message for the same document.
+    second->close();
+    frame->PostedMessages().Post(app::kMsgChartWindowClosed, id);
+    Pump();
+    EXPECT_EQ(closings, 1);
+    ASSERT_EQ(Frames(*frame).size(), 1u);
+    EXPECT_EQ(frame->MdiArea()->activeSubWindow(), frames[0]);
+    EXPECT_EQ(frame->Charting()->ChartFrames().size(), 1u);
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, OpenChartByKindAndReplace)
+{
+    auto frame = Start();
+    chart::CChartingModule& charts = *frame->Charting();
+    // Raster charts have no service yet: nothing opens and the bar says so.
+    EXPECT_EQ(frame->OpenChart("/charts/1234.CHR", false, 0), nullptr);
+    EXPECT_TRUE(frame->MsgBar()->IsMessageActive(charts.LoadFailureMessage()));
+    EXPECT_EQ(Frames(*frame).size(), 1u);
+    chart::CChartDoc* b = frame->OpenChart("/charts/world.B", false, 0);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->GetChartType(), chart::kChartBlank);
+    Pump();
+
+    // Replacing: the new window takes the old one's place; the old closes after.
+    CChartFrame* old = dynamic_cast<CChartFrame*>(b->GetChartFrame());
+    old->showNormal();
+    old->setGeometry(30, 40, 420, 300);
+    frame->MdiArea()->setActiveSubWindow(old);
+    Pump();
+    chart::CChartDoc* replacement = frame->OpenChart("", true, 0);
+    ASSERT_NE(replacement, nullptr);
+    auto* fresh = dynamic_cast<CChartFrame*>(replacement->GetChartFrame());
+    EXPECT_EQ(fresh->geometry(), QRect(30, 40, 420, 300));
+    EXPECT_EQ(Frames(*frame).size(), 3u);   // the old one is still there ...
+    Pump();
+    EXPECT_EQ(Frames(*frame).size(), 2u);   // ... until the close message is handled
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, SavedWorkspaceBringsBackTheChartsAndTheirZoom)
+{
+    std::vector<std::pair<double, double>> spans;
+    {
+        auto frame = Start();
+        ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
+        Pump();
+        for (CChartFrame* f : Frames(*frame)) {
+            f->showNormal();
+            f->resize(500, 350);
+        }
+        Pump();
+        auto* zoomed = dynamic_cast<charts::CBlankChartDoc*>(Frames(*frame)[0]->GetChartDoc());
+        ASSERT_TRUE(zoomed->ZoomIn());
+        zoomed->PanHorizontal(-40);
+        ASSERT_TRUE(frame->Workspace()->SaveWorkspace("Voyage"));
+        for (chart::CChartWindow* w : frame->Charting()->ChartFrames()) {
+            geo::CPosition nw, se;
+            w->GetChartDoc()->GetExtent(nw, se);
+            spans.emplace_back(nw.GetLongitude(), se.GetLatitude());
+        }
+        frame->CloseWithoutConfirmation();
+    }
+    ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+    auto frame = Start();
+    ASSERT_EQ(frame->Charting()->ChartFrames().size(), spans.size());
+    std::size_t i = 0;
+    for (chart::CChartWindow* w : frame->Charting()->ChartFrames()) {
+        geo::CPosition nw, se;
+        w->GetChartDoc()->GetExtent(nw, se);
+        EXPECT_EQ(std::make_pair(nw.GetLongitude(), se.GetLatitude()), spans[i++]);
+    }
+    frame->CloseWithoutConfirmation();
+}
