@@ -15,6 +15,7 @@
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
 #include "platform/Files.h"
+#include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
@@ -107,15 +108,26 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // The settings file: a damaged one is set aside and the program starts on
     // defaults rather than not at all.
     m_settings = std::make_unique<platform::CSettingsStore>(platform::CSettingsStore::DefaultPath());
+    std::vector<std::string> notices;
     switch (m_settings->Load()) {
     case platform::LoadStatus::Ok: break;
     case platform::LoadStatus::SetAside:
-        qWarning("Brinevane: damaged settings file set aside as %s", m_settings->SetAsidePath().c_str());
+        notices.push_back("The settings file was damaged and has been set aside as \"" +
+                          m_settings->SetAsidePath().filename().string() +
+                          "\"; the program started on default settings.");
+        qWarning("Brinevane: %s", m_settings->LastError().c_str());
         break;
     case platform::LoadStatus::Failed:
+        notices.push_back("The settings file could not be read; changes are not saved. " +
+                          m_settings->LastError());
         qWarning("Brinevane: settings file unreadable: %s", m_settings->LastError().c_str());
         break;
     }
+    // Changes reach the disk within about two seconds, off this thread, so a
+    // crash or a power cut loses almost nothing.
+    m_autoSave = std::make_unique<platform::CSettingsAutoSave>(
+        *m_settings, platform::CSettingsAutoSave::Timing{},
+        [](const std::string& error) { qWarning("Brinevane: settings not saved yet: %s", error.c_str()); });
 
     // Buffers paint with Qt. The program's palette is taken as Day in the
     // style that honours palettes everywhere, before any window exists.
@@ -140,6 +152,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         return std::make_unique<app::CDisplayPaletteModule>(m_settingsHome, m_palettes,
                                                              [this] { ApplyDisplayPalette(); });
     });
+    services.startupNotices = std::move(notices);
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;
@@ -213,6 +226,7 @@ int CBrinevane::ExitInstance()
     app::SetProgramPalettes(nullptr);
     chart::SetDrawBackendFactory(nullptr);
     m_sound.reset();
+    m_autoSave.reset();   // saves what is still unsaved
     m_settings.reset();
     app::CWaitStatus::SetCursorHost(nullptr);
     m_waitCursor.reset();

@@ -28,6 +28,7 @@ class CSingleInstance;
 class QApplication;
 namespace platform {
 class CPrompt;
+class CSettingsAutoSave;
 class CSettingsStore;
 }
 
@@ -91,6 +92,7 @@ private:
     std::unique_ptr<CSingleInstance> m_instance;
     CTimer m_timerIds;
     std::unique_ptr<platform::CSettingsStore> m_settings;
+    std::unique_ptr<platform::CSettingsAutoSave> m_autoSave;
     CFrameSettingsHome m_settingsHome{*this};
     app::CDisplayPalettes m_palettes;
     std::unique_ptr<CQtSystemColours> m_systemColours;
