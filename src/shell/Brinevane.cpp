@@ -12,6 +12,7 @@
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
 #include "platform/Files.h"
+#include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
@@ -104,15 +105,26 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // The settings file: a damaged one is set aside and the program starts on
     // defaults rather than not at all.
     m_settings = std::make_unique<platform::CSettingsStore>(platform::CSettingsStore::DefaultPath());
+    std::vector<std::string> notices;
     switch (m_settings->Load()) {
     case platform::LoadStatus::Ok: break;
     case platform::LoadStatus::SetAside:
-        qWarning("Brinevane: damaged settings file set aside as %s", m_settings->SetAsidePath().c_str());
+        notices.push_back("The settings file was damaged and has been set aside as \"" +
+                          m_settings->SetAsidePath().filename().string() +
+                          "\"; the program started on default settings.");
+        qWarning("Brinevane: %s", m_settings->LastError().c_str());
         break;
     case platform::LoadStatus::Failed:
+        notices.push_back("The settings file could not be read; changes are not saved. " +
+                          m_settings->LastError());
         qWarning("Brinevane: settings file unreadable: %s", m_settings->LastError().c_str());
         break;
     }
+    // Changes reach the disk within about two seconds, off this thread, so a
+    // crash or a power cut loses almost nothing.
+    m_autoSave = std::make_unique<platform::CSettingsAutoSave>(
+        *m_settings, platform::CSettingsAutoSave::Timing{},
+        [](const std::string& error) { qWarning("Brinevane: settings not saved yet: %s", error.c_str()); });
 
     m_sound = std::make_unique<CQtAlertSound>();
     CFrameServices services;
@@ -125,6 +137,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.commandLine = m_commandLine;
     services.buildTime = BuildTime();
     services.settings = m_settings.get();
+    services.startupNotices = std::move(notices);
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;
@@ -176,6 +189,7 @@ int CBrinevane::ExitInstance()
     }
     m_commandLine.clear();
     m_sound.reset();
+    m_autoSave.reset();   // saves what is still unsaved
     m_settings.reset();
     app::CWaitStatus::SetCursorHost(nullptr);
     m_waitCursor.reset();

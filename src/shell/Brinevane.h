@@ -24,6 +24,7 @@ class CSingleInstance;
 class QApplication;
 namespace platform {
 class CPrompt;
+class CSettingsAutoSave;
 class CSettingsStore;
 }
 
@@ -72,6 +73,7 @@ private:
     std::unique_ptr<CSingleInstance> m_instance;
     CTimer m_timerIds;
     std::unique_ptr<platform::CSettingsStore> m_settings;
+    std::unique_ptr<platform::CSettingsAutoSave> m_autoSave;
     std::unique_ptr<CMainFrame> m_frame;
     QTimer m_idleTimer;
     std::filesystem::path m_programFolder;
