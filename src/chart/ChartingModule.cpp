@@ -283,8 +283,9 @@ void CChartingModule::SaveOpenCharts()
 {
     platform::CSettingsStore& store = Settings().GetStore();
     const std::string key = GetSettingsKey("LastOpened");
-    // The store writes to disk only when the whole workspace is saved, so
-    // the deletion and the new list reach the file in one write.
+    // The deletion and the new list reach the file in one write: no save
+    // (the background saver's included) starts in between.
+    const auto hold = store.HoldSaves();
     store.DeleteTree(key);
     CRegistry reg(store);
     if (!reg.OpenKeyForWrite(key))
