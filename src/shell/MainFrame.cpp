@@ -188,6 +188,9 @@ bool CMainFrame::OnCreate()
         show();
     else
         showMaximized();
+    if (m_pendingLayout) {
+        RestoreLayout(*std::exchange(m_pendingLayout, std::nullopt));
+    }
     KeepWindowsOnScreen();
     // Panels hide and the active one comes back in its place; without a
     // workspace it and the status bar are shown, with one they keep the

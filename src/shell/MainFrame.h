@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -266,6 +267,7 @@ private:
     chart::CChartingModule* m_charting = nullptr;
     app::CFrameSettings m_frameSettings;
     bool m_layoutRestored = false;
+    std::optional<std::string> m_pendingLayout;
     app::CPostedMessageQueue m_posted;
     std::unique_ptr<CPostedMessagePump> m_pump;   // after the queue: detaches before it goes
 };

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/CommandIds.h"
@@ -49,6 +50,20 @@ private:
 app::ScreenRect ToScreenRect(const QRect& r)
 {
     return {r.x(), r.y(), r.width(), r.height()};
+}
+
+// A window's rectangle moved onto a connected screen when it lies on none.
+QRect OnScreen(const QRect& r)
+{
+    std::vector<app::ScreenRect> screens;
+    std::size_t primary = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen == QGuiApplication::primaryScreen())
+            primary = screens.size();
+        screens.push_back(ToScreenRect(screen->availableGeometry()));
+    }
+    const app::ScreenRect p = app::PlaceOnScreen(ToScreenRect(r), screens, primary);
+    return QRect(p.x, p.y, p.width, p.height);
 }
 
 }  // namespace
@@ -189,21 +204,44 @@ std::string CMainFrame::SaveLayout() const
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    out << saveGeometry() << saveState(1);
+    // The window's own rectangle too: restoring the saved geometry alone
+    // can land a frame's width off under some window managers.
+    out << saveGeometry() << saveState(1) << normalGeometry() << isMaximized();
     return bytes.toStdString();
 }
 
 bool CMainFrame::RestoreLayout(const std::string& stored)
 {
+    // Floating bars come back only over a shown window: before the first
+    // show the layout waits and is applied right after it.
+    if (!isVisible()) {
+        m_pendingLayout = stored;
+        m_layoutRestored = true;
+        return true;
+    }
     QByteArray bytes = QByteArray::fromStdString(stored);
     QDataStream in(&bytes, QIODevice::ReadOnly);
     QByteArray geometry;
     QByteArray state;
-    in >> geometry >> state;
+    QRect normal;
+    bool maximised = false;
+    in >> geometry >> state >> normal >> maximised;
     if (in.status() != QDataStream::Ok)
         return false;
     const bool shown = m_msgBarWnd && !m_msgBarWnd->isHidden();
-    const bool ok = restoreGeometry(geometry) && restoreState(state, 1);
+    bool ok = restoreGeometry(geometry);
+    if (ok && !maximised && normal.isValid()) {
+        normal = OnScreen(normal);
+        setGeometry(normal);
+        // Once the window manager has framed the window, it is moved by
+        // whatever the frame pushed it off its stored place.
+        QTimer::singleShot(100, this, [this, normal] {
+            const QPoint off = normal.topLeft() - this->geometry().topLeft();
+            if (!off.isNull() && !isMaximized() && !isFullScreen())
+                move(pos() + off);
+        });
+    }
+    ok = restoreState(state, 1) && ok;
     // The message bar shows what the messages say, never what was stored.
     if (m_msgBarWnd)
         m_msgBarWnd->setVisible(shown);
@@ -214,19 +252,10 @@ bool CMainFrame::RestoreLayout(const std::string& stored)
 
 void CMainFrame::KeepWindowsOnScreen()
 {
-    std::vector<app::ScreenRect> screens;
-    std::size_t primary = 0;
-    for (QScreen* screen : QGuiApplication::screens()) {
-        if (screen == QGuiApplication::primaryScreen())
-            primary = screens.size();
-        screens.push_back(ToScreenRect(screen->availableGeometry()));
-    }
-    if (screens.empty())
-        return;
-    auto keep = [&](QWidget* w) {
-        const app::ScreenRect placed = app::PlaceOnScreen(ToScreenRect(w->frameGeometry()), screens, primary);
-        if (placed != ToScreenRect(w->frameGeometry()))
-            w->move(placed.x, placed.y);
+    auto keep = [](QWidget* w) {
+        const QRect placed = OnScreen(w->frameGeometry());
+        if (placed != w->frameGeometry())
+            w->move(placed.topLeft());
     };
     if (!isMaximized() && !isFullScreen())
         keep(this);

@@ -13,6 +13,8 @@
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartView.h"
+#include "chart/ui/QtPainterBackend.h"
 #include "charts/vector/BlankChartDoc.h"
 #include "platform/SettingsStore.h"
 #include "shell/ChartingSetup.h"
@@ -47,6 +49,8 @@ struct ChartWindowsTest : ::testing::Test {
     {
         static auto* app = new QApplication(g_argc, g_argv);
         (void)app;
+        static chart::CQtBackendFactory painter;   // buffers paint as in the program
+        chart::SetDrawBackendFactory(&painter);
     }
 
     std::unique_ptr<CMainFrame> Start()
@@ -92,6 +96,13 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
     chart::CChartDoc* doc = Frames(*frame).front()->GetChartDoc();
     EXPECT_EQ(doc->GetChartType(), chart::kChartBlank);
     EXPECT_EQ(Frames(*frame).front()->windowTitle().toStdString(), doc->GetTitle());
+    // The world with its grid: lines in the grid's dark red.
+    const QImage shot = Frames(*frame).front()->View()->grab().toImage();
+    int gridPixels = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            gridPixels += shot.pixelColor(x, y) == QColor(127, 0, 0);
+    EXPECT_GT(gridPixels, shot.width() * 2) << shot.width() << "x" << shot.height();
     frame->Charting()->ChartSettings().maxCharts = 2;
     frame->UpdateModuleCmdUI(false);
     ASSERT_TRUE(frame->Action(app::cmd::kFileNew)->isEnabled());

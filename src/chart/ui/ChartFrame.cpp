@@ -50,6 +50,7 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
     m_msgBarWnd = new CMsgBarWnd(*m_msgBar, m_inner);
     setWidget(m_inner);
 
+    connect(m_view, &CChartView::resized, this, &CChartFrame::SyncScrollBars);
     connect(m_hScroll, &QScrollBar::valueChanged, this, [this](int v) { OnScroll(true, v); });
     connect(m_vScroll, &QScrollBar::valueChanged, this, [this](int v) { OnScroll(false, v); });
     connect(&document, &CDocument::closing, this, [this] {

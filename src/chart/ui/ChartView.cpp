@@ -122,6 +122,7 @@ void CChartView::resizeEvent(QResizeEvent* e)
     const geo::IntRect client = ClientRect();
     m_doc.OnViewSize(client.right, client.bottom);
     InvalidateChart();
+    emit resized();
 }
 
 void CChartView::mouseMoveEvent(QMouseEvent* e)

@@ -41,6 +41,7 @@ public:
 
 signals:
     void cursorMoved();
+    void resized();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
