@@ -51,6 +51,11 @@ void CFrameWorkspace::LoadWorkspaceState()
     m_frame.LoadWorkspaceValues();
 }
 
+void CFrameWorkspace::UpdateWorkspaceToolBars()
+{
+    m_frame.UpdateWorkspaceToolBars();
+}
+
 void CFrameWorkspace::RestoreWindows()
 {
     m_frame.RestoreWindows();

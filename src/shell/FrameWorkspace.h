@@ -20,7 +20,7 @@ public:
     void CloseWorkspaceWindows() override;
     void LoadWorkspaceState() override;
     void SaveWorkspaceState() override;
-    void UpdateWorkspaceToolBars() override {}
+    void UpdateWorkspaceToolBars() override;
     void RestoreWindows() override;
     bool IsFullScreen() const override;
     std::vector<CWindowStateEntry> CaptureBarLayout() override;

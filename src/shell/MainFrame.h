@@ -28,6 +28,7 @@
 
 class CAboutDlg;
 class CChartFrame;
+class CChartPropDlg;
 namespace chart {
 class CChartDoc;
 class CChartingModule;
@@ -188,6 +189,11 @@ public:
     // too) as stored bytes, and back; places on no screen come back on one.
     std::string SaveLayout() const;
     bool RestoreLayout(const std::string& bytes);
+    // After a workspace's bars are loaded: the floating range-and-bearing
+    // bar goes, and layouts of earlier versions reach today's commands.
+    void UpdateWorkspaceToolBars();
+    // The chart properties window while it is open.
+    CChartPropDlg* ChartProperties() const;
     // The modeless option sheets open now, each once, in the order they came.
     std::vector<QWidget*> ModelessSheets();
 
@@ -268,6 +274,7 @@ private:
     app::CFrameSettings m_frameSettings;
     bool m_layoutRestored = false;
     std::optional<std::string> m_pendingLayout;
+    QPointer<CChartPropDlg> m_chartProps;
     app::CPostedMessageQueue m_posted;
     std::unique_ptr<CPostedMessagePump> m_pump;   // after the queue: detaches before it goes
 };

@@ -21,6 +21,7 @@
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
 #include "shell/MainFrame.h"
 
@@ -183,6 +184,26 @@ void CMainFrame::RegisterChartCommands()
                                  m_charting->CountChartFramesInState(chart::kFrameNormal) <
                                      m_charting->ChartSettings().maxCharts);
                    });
+    // Properties of the active chart, in a small window of their own.
+    m_commands.Add(me, cmd::kViewProperties,
+                   [this](unsigned) {
+                       if (!m_chartProps) {
+                           m_chartProps = new CChartPropDlg(this);
+                           m_chartProps->setWindowFlag(Qt::Tool);
+                           m_chartProps->setAttribute(Qt::WA_DeleteOnClose);
+                           m_chartProps->setWindowTitle("Chart Properties");
+                       }
+                       m_chartProps->SetObject(m_charting ? m_charting->GetActiveChartDoc() : nullptr);
+                       m_chartProps->show();
+                       m_chartProps->raise();
+                   },
+                   [this](CCmdUI& ui) {
+                       chart::CChartDoc* active = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
+                       ui.Enable(active != nullptr);
+                       // The page follows the active chart, and never keeps a closed one.
+                       if (m_chartProps && m_chartProps->Object() != active)
+                           m_chartProps->SetObject(active);
+                   });
     for (unsigned i = 0; i < cmd::kRecentFiles.Count(); ++i) {
         m_commands.Add(me, cmd::kRecentFiles.first + i,
                        [this, i](unsigned) {
@@ -266,5 +287,30 @@ void CMainFrame::KeepWindowsOnScreen()
     for (QToolBar* bar : findChildren<QToolBar*>()) {
         if (bar->isFloating() && bar->isVisible())
             keep(bar);
+    }
+}
+
+CChartPropDlg* CMainFrame::ChartProperties() const
+{
+    return m_chartProps;
+}
+
+void CMainFrame::UpdateWorkspaceToolBars()
+{
+    CloseRangeBearingBar();
+    // A button of the old hide-all-bars command becomes the full-screen
+    // command's, at the same place.
+    constexpr unsigned kOldHideBars = 2183;
+    QAction* replacement = Action(cmd::kViewFullScreen);
+    if (!replacement)
+        return;
+    for (const auto& [id, bar] : m_toolBars) {
+        const QList<QAction*> actions = bar->actions();
+        for (qsizetype i = actions.size() - 1; i >= 0; --i) {
+            if (actions[i]->data().toUInt() == kOldHideBars) {
+                bar->insertAction(actions[i], replacement);
+                bar->removeAction(actions[i]);
+            }
+        }
     }
 }

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QLineEdit>
+#include <QPrinter>
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
@@ -13,6 +15,8 @@
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartPreview.h"
+#include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
 #include "chart/ui/QtPainterBackend.h"
 #include "charts/vector/BlankChartDoc.h"
@@ -197,6 +201,37 @@ TEST_F(ChartWindowsTest, SavedWorkspaceBringsBackTheChartsAndTheirZoom)
         geo::CPosition nw, se;
         w->GetChartDoc()->GetExtent(nw, se);
         EXPECT_EQ(std::make_pair(nw.GetLongitude(), se.GetLatitude()), spans[i++]);
+    }
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithAPrinter)
+{
+    auto frame = Start();
+    // Without a chart the page is empty and disabled.
+    CChartPropDlg empty;
+    EXPECT_FALSE(empty.NameEdit()->isEnabled());
+    EXPECT_TRUE(empty.DatumEdit()->text().isEmpty());
+
+    frame->UpdateModuleCmdUI(false);
+    ASSERT_TRUE(frame->Action(app::cmd::kViewProperties)->isEnabled());
+    frame->Action(app::cmd::kViewProperties)->trigger();
+    CChartPropDlg* page = frame->ChartProperties();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->NameEdit()->text(), " - Blank World Chart");
+    EXPECT_EQ(page->DatumEdit()->text(), "WGS 84");
+    // The chart closes: the page lets it go.
+    frame->PostedMessages().Post(app::kMsgChartWindowClosed, Frames(*frame).front()->Document().DocumentId());
+    Pump();
+    frame->UpdateModuleCmdUI(false);
+    EXPECT_EQ(page->Object(), nullptr);
+    EXPECT_FALSE(page->NameEdit()->isEnabled());
+
+    QPrinter printer;
+    for (bool installed : {false, true}) {
+        auto* preview = new CChartPreview(printer, installed);
+        EXPECT_EQ(preview->PrintAction()->isVisible(), installed);
+        delete preview;
     }
     frame->CloseWithoutConfirmation();
 }
