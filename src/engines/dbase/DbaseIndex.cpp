@@ -3,6 +3,7 @@
 
 #include "engines/dbase/KeyExpression.h"
 #include "engines/dbase/TableFiles.h"
+#include "platform/LocaleFreeNumbers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,13 +23,11 @@ std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
 {
     std::vector<std::pair<std::string, int32_t>> r;
     r.reserve(m_entries.size());
-    char buf[64];
     for (const Entry& e : m_entries) {
         if (m_keyType == 'C') {
             r.emplace_back(e.key, e.recNo);
         } else {
-            std::snprintf(buf, sizeof buf, "%.10g", DoubleFromSortable(e.key));
-            r.emplace_back(buf, e.recNo);
+            r.emplace_back(platform::FormatC("%.10g", DoubleFromSortable(e.key)), e.recNo);
         }
     }
     return r;
