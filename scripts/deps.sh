@@ -8,7 +8,7 @@ BRINE_PACKAGES=(
   libgeographiclib-dev libsqlite3-dev zlib1g-dev
   clang libclang-rt-14-dev
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
-  tzdata xvfb xauth xfonts-base xdotool evilwm socat poppler-utils
+  tzdata locales xvfb xauth xfonts-base xdotool evilwm socat poppler-utils python3-nmea2
 )
 
 brine_install_packages() {
@@ -19,15 +19,31 @@ brine_install_packages() {
       missing+=("$p")
     fi
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ ${#missing[@]} -ne 0 ]; then
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+      sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  brine_generate_locales
+}
 
+# The comma-decimal locale the number tests run under. Generated only when
+# missing, so a machine that has it is left alone.
+brine_generate_locales() {
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
   local sudo=()
   if [ "$(id -u)" -ne 0 ]; then
     sudo=(sudo)
   fi
-  echo "Installing: ${missing[*]}"
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  echo "Generating the de_DE.UTF-8 locale"
+  if ! grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'de_DE.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${sudo[@]}" locale-gen >/dev/null
 }
 
 brine_jobs() {

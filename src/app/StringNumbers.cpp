@@ -1,21 +1,15 @@
 // Number text in both directions, always in the C locale.
 #include "app/StringUtils.h"
 
+#include "platform/LocaleFreeNumbers.h"
+
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <clocale>
 #include <cstdlib>
-#include <locale.h>
 
 namespace {
-
-// The user's locale may use a decimal comma; stored numbers never do.
-locale_t CLocale()
-{
-    static const locale_t loc = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    return loc;
-}
 
 int BaseOf(std::string_view text)
 {
@@ -108,6 +102,6 @@ double StringToDouble(std::string_view text)
 double StringToDoubleChecked(std::string_view text, bool& badText)
 {
     return ParseWith<double>(text, &badText, [](const char* s, char** end) {
-        return strtod_l(s, end, CLocale());
+        return platform::CStrToDouble(s, end);
     });
 }

@@ -80,27 +80,6 @@ bool CDBChartPoint::ImportIpt() { return Import(kIpt); }
 
 bool CDBChartPoint::ImportWpt() { return Import(kWpt); }
 
-void CDBChartPoint::FillFrom(const COlderTable& older, int r, Conversion kind)
-{
-    auto text = [&](const char* field) { return Decode(older.Text(r, field)); };
-    ClearRecord();
-    m_name = text("NAME");
-    const double lat = NumberFromText(older.Text(r, "LAT"));
-    const double lng = NumberFromText(older.Text(r, "LNG"));
-    SetPosition(lat, lng, 0.0, 0xFFFF);
-    if (!m_position.IsValid())
-        m_badRows.push_back(r + 1);
-    if (kind != kIpt)
-        return;
-    m_ident = text("ID");
-    m_area = text("AREA");
-    m_group = text("GROUP");
-    m_zone = std::int8_t(NumberFromText(older.Text(r, "ZONE")));
-    for (int i = 0; i < CDBAttachments::kSlots; ++i)
-        m_attachment[i] = text(("ATTACH" + std::to_string(i + 1)).c_str());
-    m_memo[0] = text("NOTE");
-}
-
 bool CDBChartPoint::Import(Conversion kind)
 {
     m_badRows.clear();
@@ -131,12 +110,12 @@ bool CDBChartPoint::Import(Conversion kind)
     for (int r = 0; r < older.RecordCount(); ++r) {
         if (older.Deleted(r))
             continue;
-        staged.FillFrom(older, r, kind);
+        if (!staged.TakeOver(older, r, kind == kIpt))
+            m_badRows.push_back(r + 1);
         if (!staged.AppendNew())
             return Fail("Row " + std::to_string(r + 1) + " of " + dataPath + " could not be taken over: "
                         + staged.GetMessage());
     }
-    m_badRows = staged.m_badRows;
     if (!staged.FlushIfOpen() || !staged.Close())
         return Fail("The new table " + base + " could not be written.");
     std::string error;

@@ -12,8 +12,6 @@
 
 namespace db {
 
-class COlderTable;
-
 class CDBChartPoint : public CDBPoint {
 public:
     enum Conversion { kNone = 0, kIpt = 1, kWpt = 2 };
@@ -32,7 +30,6 @@ public:
 
 private:
     bool Import(Conversion kind);
-    void FillFrom(const COlderTable& older, int record, Conversion kind);
 
     std::string m_olderExtension;  // as given, for finding the file without case
     std::vector<int> m_badRows;

@@ -1,5 +1,6 @@
 #include "db/DBPoint.h"
 
+#include "db/OlderTable.h"
 #include "geo/DatumInfo.h"
 #include "platform/Files.h"
 
@@ -91,6 +92,24 @@ bool CDBPoint::StoreRecord()
     const bool attached = m_attachments->StoreOwner(GetId(), m_attachment, CDBAttachments::kSlots);
     const bool noted = m_memos->StoreOwner(GetId(), m_memo, CDBMemo::kSlots);
     return attached && noted;
+}
+
+bool CDBPoint::TakeOver(const COlderTable& older, int row, bool allFields)
+{
+    auto text = [&](const std::string& field) { return Decode(older.Text(row, field)); };
+    ClearRecord();
+    m_name = text("NAME");
+    SetPosition(NumberFromText(older.Text(row, "LAT")), NumberFromText(older.Text(row, "LNG")), 0.0, 0xFFFF);
+    if (allFields) {
+        m_ident = text("ID");
+        m_area = text("AREA");
+        m_group = text("GROUP");
+        m_zone = std::int8_t(NumberFromText(older.Text(row, "ZONE")));
+        for (int i = 0; i < CDBAttachments::kSlots; ++i)
+            m_attachment[i] = text("ATTACH" + std::to_string(i + 1));
+        m_memo[0] = text("NOTE");
+    }
+    return m_position.IsValid();
 }
 
 void CDBPoint::ClearRecord()

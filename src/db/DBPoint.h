@@ -15,6 +15,8 @@
 
 namespace db {
 
+class COlderTable;
+
 class CDBPoint : public CDBTextTable {
 public:
     CDBPoint();
@@ -32,6 +34,11 @@ public:
     bool Close() override;
     void ClearRecord() override;
     bool ResetCache() override;
+
+    // Fills the members from a row of an older point table: NAME, LAT and
+    // LNG, and with `allFields` ID, AREA, GROUP, ZONE, ATTACH1..4 and NOTE
+    // too. False when the position is out of range (it is kept, not valid).
+    bool TakeOver(const COlderTable& older, int row, bool allFields);
 
     CDBMemo& Memos() { return *m_memos; }
     CDBAttachments& Attachments() { return *m_attachments; }

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "geo/NavMaths.h"
+#include "platform/LocaleFreeNumbers.h"
 
 namespace geo {
 
@@ -39,11 +40,10 @@ bool ParseNumber(const std::string& text, double* value)
         *value = 0.0;
         return true;
     }
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(v))
+    const auto v = platform::ParseDouble(text);
+    if (!v)
         return false;
-    *value = v;
+    *value = *v;
     return true;
 }
 
@@ -261,15 +261,11 @@ std::string CGeomag::FormatVariation(std::chrono::year_month_day date, const CPo
     const double v = GetVariation(date, position);
     int degrees = static_cast<int>(std::fabs(std::trunc(v)));
     double minutes = std::fabs(v - std::trunc(v)) * 60.0;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02.1f", minutes);
-    if (std::strtod(text, nullptr) >= 60.0) {   // 59.96' shows as 0.0' of the next degree
-        ++degrees;
+    if (platform::ParseDouble(platform::FormatC("%02.1f", minutes)) >= 60.0) {
+        ++degrees;   // 59.96' shows as 0.0' of the next degree
         minutes = 0.0;
     }
-    char out[64];
-    std::snprintf(out, sizeof out, "%2d\xC2\xB0%02.1f'%c", degrees, minutes, v >= 0 ? 'E' : 'W');
-    return out;
+    return platform::FormatC("%2d\xC2\xB0%02.1f'%c", degrees, minutes, v >= 0 ? 'E' : 'W');
 }
 
 }  // namespace geo

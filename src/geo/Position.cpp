@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "geo/DatumInfo.h"
+#include "platform/LocaleFreeNumbers.h"
 
 namespace geo {
 
@@ -22,9 +23,7 @@ std::string PadLeftZeros(std::string text, std::size_t width)
 // Fixed-point text with exactly `decimals` decimals and no minimum width.
 std::string FixedText(double value, int decimals)
 {
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-    return buf;
+    return platform::FormatC("%.*f", decimals, value);
 }
 
 // The minutes (or seconds) are rounded on their own; when that rounding reaches
@@ -37,7 +36,7 @@ struct CarriedField {
 CarriedField CarryField(std::int64_t whole, double field, int decimals)
 {
     std::string text = FixedText(field, decimals);
-    if (std::strtod(text.c_str(), nullptr) >= 60.0) {
+    if (platform::ParseDouble(text) >= 60.0) {
         ++whole;
         text = FixedText(0.0, decimals);
     }

@@ -10,6 +10,17 @@ void CNMEAFixRecord::Write(CNMEAFix fix)
     m_present = true;
 }
 
+bool CNMEAFixRecord::WriteUnlessNmeaValid(CNMEAFix fix, std::chrono::steady_clock::time_point now)
+{
+    std::lock_guard lock(m_lock);
+    if (m_present && m_fix.source == FixSource::NMEA && now - m_fix.monotonic < m_validity)
+        return false;
+    fix.sequence = ++m_sequence;
+    m_fix = std::move(fix);
+    m_present = true;
+    return true;
+}
+
 CNMEAFix CNMEAFixRecord::Read() const
 {
     std::lock_guard lock(m_lock);

@@ -42,6 +42,9 @@ class CNMEAFixRecord {
 public:
     // Stores the fix whole and gives it the next sequence number.
     void Write(CNMEAFix fix);
+    // A dead-reckoned fix never replaces a valid received one: a fix that
+    // arrived since the last step wins. False when it was not written.
+    bool WriteUnlessNmeaValid(CNMEAFix fix, std::chrono::steady_clock::time_point now);
     CNMEAFix Read() const;
     // Forgets the fix (sequence kept counting), as on a source switched off.
     void Reset();

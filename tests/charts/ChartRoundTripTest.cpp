@@ -13,11 +13,19 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 using namespace charts::hcrf;
 
 namespace {
+
+std::string ToUpperAscii(std::string text)
+{
+    for (char& c : text)
+        c = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    return text;
+}
 
 // Tiles that decode to something other than the picture, as "cccrrr" (the merge's names for updated tiles).
 std::vector<std::string> Mismatches(const CTileRaster& raster, const CodeTable& table, const hcrftool::IndexedImage& picture)
@@ -50,6 +58,7 @@ TEST(ChartRoundTrip, EveryTileDecodesToThePicture)
     const struct { hcrftool::IndexedImage picture; hcrftool::ChartParameters p; std::vector<std::string> updates; } rows[] = {
         {GeneratePicture(700, 500), updated, {"005000", "001001", "003002"}},
         {GeneratePicture(128, 128, 3), exact, {}},   // one exact tile
+        {hcrftool::GenerateManyColourPicture(300, 260), exact, {}},   // short runs of many colours
     };
     const auto checksMatch = [](const CTileRaster& r) {
         return Crc32(r.Data()) == r.ExpectedRasterCheck() && Crc32(r.Index()) == r.ExpectedIndexCheck();
@@ -145,4 +154,24 @@ TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
     EXPECT_TRUE(left.ContainsPosition(onChartDatum) && !main.SubPanel(1).ContainsPosition(onChartDatum));
     EXPECT_TRUE(left.ContainsPosition(geo::CPosition(lat, lon)) && !main.ContainsPosition(geo::CPosition(lat + 1, lon)));
     EXPECT_TRUE(inset.ContainsPoint({600, 100}) && !inset.ContainsPoint({100, 600}));   // the north-east quarter
+}
+
+// A chart set copied from a disc with upper-case names still finds its lookup tables.
+TEST(ChartRoundTrip, LookupTablesAreFoundWithoutCase)
+{
+    brine_test::TempFolder folder;
+    hcrftool::ChartParameters p;
+    hcrftool::WrittenChart written;
+    std::string error;
+    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(200, 150), p, folder.Path(), written, error)) << error;
+    const std::filesystem::path misc = std::filesystem::path(folder.Path()) / "MISC";
+    std::filesystem::rename(std::filesystem::path(folder.Path()) / "Misc", misc);
+    for (const char* name : {"projcode", "verdat", "hordat"})
+        std::filesystem::rename(misc / (std::string(name) + ".tab"), misc / (ToUpperAscii(name) + ".TAB"));
+    CPanelLookups lookups;
+    lookups.Load(folder.Path());
+    CPanel panel;
+    ASSERT_TRUE(panel.Load(written.chartFile, 0, {}, lookups, false, &error)) << error;
+    EXPECT_EQ(panel.SubPanel(0).ProjectionName(), "Mercator");
+    EXPECT_EQ(panel.SubPanel(0).HorizontalDatumName(), "World Geodetic System 1984");
 }

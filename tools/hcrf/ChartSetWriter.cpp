@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -375,9 +376,15 @@ bool Fit(const std::vector<Sample>& samples, std::array<double, 10>& a, std::arr
 
 std::string Number23(double v)
 {
-    char text[40];
-    std::snprintf(text, sizeof text, "%23.15E", v);
-    return std::string(text).substr(0, 23);
+    // printf's "%23.15E", written with to_chars so the locale has no say.
+    char buf[40];
+    char* end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 15).ptr;
+    std::string text(buf, static_cast<std::size_t>(end - buf));
+    for (char& c : text)
+        c = c == 'e' ? 'E' : c;
+    if (text.size() < 23)
+        text.insert(0, 23 - text.size(), ' ');
+    return text.substr(0, 23);
 }
 
 double MercatorY(double latDeg)

@@ -9,6 +9,7 @@
 #include "ChartDump.h"
 #include "ChartSetWriter.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -33,8 +34,11 @@ std::vector<double> Numbers(const std::string& text)
     std::vector<double> values;
     std::stringstream in(text);
     std::string item;
-    while (std::getline(in, item, text.find('x') != std::string::npos ? 'x' : ','))
-        values.push_back(std::atof(item.c_str()));
+    while (std::getline(in, item, text.find('x') != std::string::npos ? 'x' : ',')) {
+        double value = 0;   // a point for decimals, whatever the locale
+        std::from_chars(item.data(), item.data() + item.size(), value);
+        values.push_back(value);
+    }
     return values;
 }
 

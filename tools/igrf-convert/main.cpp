@@ -11,6 +11,7 @@
 // The secular variation of an epoch that has a later epoch in the table is the
 // mean change to that epoch (its definitive rate); the last epoch takes the
 // table's predicted rate.
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -26,14 +27,30 @@ struct Row {
     std::vector<double> values;   // per epoch, then the predicted rate
 };
 
+// Fixed-point text with a point for decimals, right-aligned in `width`.
+std::string Fixed(double v, int decimals, std::size_t width)
+{
+    char buf[400];
+    char* end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals).ptr;
+    std::string text(buf, static_cast<std::size_t>(end - buf));
+    if (text.size() < width)
+        text.insert(0, width - text.size(), ' ');
+    return text;
+}
+
 // Eight characters, two decimals when they fit, one otherwise.
 std::string Number8(double v)
 {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%8.2f", v);
-    if (std::string(buf).size() > 8)
-        std::snprintf(buf, sizeof buf, "%8.1f", v);
-    return buf;
+    std::string text = Fixed(v, 2, 8);
+    return text.size() > 8 ? Fixed(v, 1, 8) : text;
+}
+
+// A whole word as a number; the stream's own extraction would follow the
+// global locale.
+bool ParseWord(const std::string& word, double* value)
+{
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), *value);
+    return ec == std::errc() && end == word.data() + word.size();
 }
 
 }  // namespace
@@ -62,8 +79,9 @@ int main(int argc, char** argv)
             std::string n, m, word;
             words >> n >> m;
             while (words >> word) {
-                if (word.find('-') == std::string::npos)
-                    epochs.push_back(std::stod(word));
+                double year = 0;
+                if (word.find('-') == std::string::npos && ParseWord(word, &year))
+                    epochs.push_back(year);
             }
             continue;
         }
@@ -72,8 +90,9 @@ int main(int argc, char** argv)
         int n = 0, m = 0;
         words >> n >> m;
         Row row;
+        std::string word;
         double v = 0;
-        while (words >> v)
+        while (words >> word && ParseWord(word, &v))
             row.values.push_back(v);
         if (row.values.size() != epochs.size() + 1) {
             std::cerr << "row " << first << " " << n << " " << m << " has "

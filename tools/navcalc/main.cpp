@@ -5,9 +5,12 @@
 //   navcalc dest LAT LON RANGE BEARING  end of a rhumb line: latitude and longitude
 //   navcalc var LAT LON YYYY-MM-DD      magnetic variation (deg, east positive)
 //
-// Signed decimal degrees in, plain numbers out, one result per line. The
+// Signed decimal degrees in, plain numbers out, one result per line, with a
+// point for decimals under any locale (the tool runs under the user's, as the
+// program does, so it shows the program's own figures). The
 // magnetic model is read from the folder holding this program, as the program
 // reads it from its own folder.
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +19,7 @@
 
 #include "geo/Geomag.h"
 #include "geo/NavMaths.h"
+#include "platform/LocaleFreeNumbers.h"
 
 namespace {
 
@@ -30,9 +34,16 @@ int Usage()
 
 bool Number(const char* text, double* out)
 {
-    char* end = nullptr;
-    *out = std::strtod(text, &end);
-    return end != text && *end == '\0';
+    const auto value = platform::ParseDouble(text);
+    if (!value)
+        return false;
+    *out = *value;
+    return true;
+}
+
+void PrintLines(const std::string& text)
+{
+    std::fputs(text.c_str(), stdout);
 }
 
 std::filesystem::path ProgramFolder()
@@ -64,7 +75,7 @@ int Variation(double lat, double lon, const char* dateText)
             std::fputs("navcalc: no variation defined there\n", stderr);
             return 1;
         }
-        std::printf("%.4f\n", v);
+        PrintLines(platform::FormatC("%.4f\n", v));
         return 0;
     }
     std::fprintf(stderr, "navcalc: no magnetic model file for %d in %s\n", y,
@@ -76,6 +87,7 @@ int Variation(double lat, double lon, const char* dateText)
 
 int main(int argc, char** argv)
 {
+    std::setlocale(LC_ALL, "");
     if (argc < 2)
         return Usage();
     const std::string command = argv[1];
@@ -103,7 +115,7 @@ int main(int argc, char** argv)
             geo::RhumbRangeBearing(from, to, &range, &bearing, true);
         else
             geo::GreatCircleRangeBearing(from, to, &range, &bearing);
-        std::printf("%.6f\n%.6f\n", range, bearing);
+        PrintLines(platform::FormatC("%.6f\n%.6f\n", range, bearing));
         return 0;
     }
     if (command == "dest") {
@@ -113,7 +125,7 @@ int main(int argc, char** argv)
             std::fputs("navcalc: no position at that range and bearing\n", stderr);
             return 1;
         }
-        std::printf("%.8f\n%.8f\n", lat, lon);
+        PrintLines(platform::FormatC("%.8f\n%.8f\n", lat, lon));
         return 0;
     }
     return Usage();

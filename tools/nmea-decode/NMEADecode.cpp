@@ -8,6 +8,7 @@
 // ARPA modules would keep them; "store" names which.
 
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -44,7 +45,8 @@ void PutJsonString(std::string& out, std::string_view text)
 void PutNumber(std::string& out, double value)
 {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.10g", value);
+    const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 10).ptr;
+    *end = '\0';
     out += buf;
 }
 

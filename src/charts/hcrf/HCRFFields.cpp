@@ -1,6 +1,7 @@
 #include "charts/hcrf/HCRFFields.h"
 
 #include "platform/Files.h"
+#include "platform/LocaleFreeNumbers.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -43,11 +44,12 @@ std::uint64_t FieldNumber(std::string_view record, std::size_t column, std::size
 
 double FieldDouble(std::string_view record, std::size_t column, std::size_t width)
 {
-    // strtod needs a terminated copy; the field alone is copied so the parse
-    // can never run into the next field.
+    // The conversion needs a terminated copy; the field alone is copied so
+    // the parse can never run into the next field. Chart files write a point
+    // for decimals whatever the reader's locale.
     const std::string copy(FieldText(record, column, width));
     char* end = nullptr;
-    const double value = std::strtod(copy.c_str(), &end);
+    const double value = platform::CStrToDouble(copy.c_str(), &end);
     if (end == copy.c_str())
         return 0.0;
     return value;

@@ -1,5 +1,7 @@
 #include "charts/hcrf/PanelLookups.h"
 
+#include "platform/Files.h"
+
 namespace charts::hcrf {
 
 namespace {
@@ -45,10 +47,19 @@ std::string CLookupTable::Find(std::string_view key) const
 
 void CPanelLookups::Load(const std::filesystem::path& chartFolder)
 {
-    const std::filesystem::path misc = chartFolder / "Misc";
-    projections.Load(misc / "projcode.tab");
-    verticalDatums.Load(misc / "verdat.tab");
-    horizontalDatums.Load(misc / "hordat.tab");
+    // Chart sets copied from discs often carry upper-case names ("MISC",
+    // "PROJCODE.TAB"); the tables are found without case, as the chart files are.
+    const auto misc = platform::FindNoCase(chartFolder, "Misc");
+    const auto load = [&misc](CLookupTable& table, std::string_view name) {
+        const auto file = misc ? platform::FindNoCase(*misc, name) : std::nullopt;
+        if (file)
+            table.Load(*file);
+        else
+            table = CLookupTable();
+    };
+    load(projections, "projcode.tab");
+    load(verticalDatums, "verdat.tab");
+    load(horizontalDatums, "hordat.tab");
 }
 
 }  // namespace charts::hcrf

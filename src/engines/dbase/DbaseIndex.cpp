@@ -3,6 +3,7 @@
 
 #include "engines/dbase/KeyExpression.h"
 #include "engines/dbase/TableFiles.h"
+#include "platform/LocaleFreeNumbers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -45,15 +46,13 @@ std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
     CIndexFile* index = m_table->m_index.get();
     if (!index || m_number < 0 || m_table->BeginRead() != 0)
         return r;
-    char buf[64];
     IndexCursor c;
     for (bool ok = index->First(m_number, c); ok; ok = index->Next(c)) {
         const std::string key = index->KeyAt(c);
         if (m_keyType == 'C') {
             r.emplace_back(key, int32_t(index->RecNoAt(c)));
         } else {
-            std::snprintf(buf, sizeof buf, "%.10g", DoubleFromSortable(key));
-            r.emplace_back(buf, int32_t(index->RecNoAt(c)));
+            r.emplace_back(platform::FormatC("%.10g", DoubleFromSortable(key)), int32_t(index->RecNoAt(c)));
         }
     }
     m_table->EndRead();

@@ -1,5 +1,7 @@
 #include "engines/dbase/KeyExpression.h"
 
+#include "platform/LocaleFreeNumbers.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -135,7 +137,7 @@ private:
             ++m_pos;
         if (m_pos == start)
             return std::nullopt;
-        return std::strtod(std::string(m_text.substr(start, m_pos - start)).c_str(), nullptr);
+        return platform::CStrToDouble(std::string(m_text.substr(start, m_pos - start)).c_str(), nullptr);
     }
     std::unique_ptr<Node> ParsePrimary()
     {
@@ -339,11 +341,9 @@ std::string FormatNumber(double value, int width, int decimals)
         return {};
     if (!std::isfinite(value))
         return std::string(size_t(width), '*');
-    char buf[400];
-    const int n = std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, value);
-    if (n < 0 || n > width)
+    std::string s = platform::FormatC("%*.*f", width, decimals, value);
+    if (s.empty() || int(s.size()) > width)
         return std::string(size_t(width), '*');
-    std::string s(buf, size_t(n));
     // "-0.00" reads oddly and sorts apart from "0.00"; dBASE writes zero unsigned.
     if (s.find_first_not_of(" -0.") == std::string::npos && s.find('-') != std::string::npos) {
         s.erase(s.find('-'), 1);
@@ -366,7 +366,7 @@ double ParseNumber(std::string_view text)
     buf[n] = 0;
     if (n == 0 || buf[0] == '*')
         return 0;
-    return std::strtod(buf, nullptr);
+    return platform::CStrToDouble(buf, nullptr);
 }
 
 std::optional<double> JulianDay(std::string_view d)
@@ -442,8 +442,8 @@ double DoubleFromSortable(std::string_view s)
 std::string BcdKey(double value)
 {
     std::string key(12, '\0');
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.9f", std::fabs(value));
+    const std::string text = platform::FormatC("%.9f", std::fabs(value));
+    const char* buf = text.c_str();
     std::string digits;
     int intDigits = 0;
     bool seenPoint = false;

@@ -1,0 +1,145 @@
+// CDBRoute: taking over route databases of the older kinds.
+#include "db/DBRoute.h"
+
+#include "db/ImportStaging.h"
+#include "db/OlderTable.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace db {
+
+namespace {
+
+// The memo file of an older table: its name with the last character "m", in
+// the case of the character it replaces.
+std::string MemoPathOf(const std::string& dataPath)
+{
+    std::string memo = dataPath;
+    if (!memo.empty())
+        memo.back() = std::isupper(static_cast<unsigned char>(memo.back())) ? 'M' : 'm';
+    return ResolveNoCase(memo).string();
+}
+
+std::string RowList(const std::vector<std::string>& rows)
+{
+    std::string text;
+    for (const std::string& r : rows)
+        text += (text.empty() ? "" : ", ") + r;
+    return text;
+}
+
+}  // namespace
+
+bool CDBRoute::ImportRdb() { return Import(kRdb); }
+
+bool CDBRoute::ImportWpt() { return Import(kWpt); }
+
+bool CDBRoute::Import(ImportKind kind)
+{
+    if (IsOpen())
+        return Fail("The route database " + GetFilePath() + " is open; close it before taking older files over.");
+    const std::string ext = m_olderExtension.empty() ? (kind == kRdb ? "rdb" : "wpt") : m_olderExtension;
+    CImportStaging staging(GetFolder(), GetName());
+    if (!staging.IsReady())
+        return Fail("No room for a new route database could be made in " + GetFolder() + ".");
+    std::string report;
+    {
+        CDBRoute staged;
+        staged.SetFilePath(staging.TablePath());
+        if (!staged.Open())
+            return Fail(staged.GetMessage());
+        const std::string older = ResolveNoCase(GetFilePath() + "." + ext).string();
+        if (!ImportFrom(staged, older, kind, report))
+            return false;
+        if (!staged.FlushIfOpen() || !staged.Close())
+            return Fail("The new route database " + GetFilePath() + " could not be written.");
+    }
+    std::string error;
+    if (!staging.Commit(&error))
+        return Fail("The new route database " + GetFilePath() + " could not take its place: " + error);
+    m_message = report;
+    return true;
+}
+
+bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind kind, std::string& report)
+{
+    COlderTable routes;
+    if (!routes.Open(older, kind == kRdb ? MemoPathOf(older) : std::string()))
+        return Fail(routes.GetMessage());
+    const std::vector<const char*> marks = kind == kRdb ? std::vector<const char*>{"NAME", "WAYPTDB"}
+                                                        : std::vector<const char*>{"NAME", "LAT", "LNG"};
+    for (const char* field : marks)
+        if (!routes.HasField(field))
+            return Fail("The file " + older + " cannot be taken over: it has no field " + field + ".");
+
+    std::vector<std::string> badPositions, missing;
+    auto addPoints = [&](const COlderTable& points, const std::string& file, bool allFields) {
+        CDBRoutePoints& links = staged.Points();
+        for (int r = 0; r < points.RecordCount(); ++r) {
+            if (points.Deleted(r))
+                continue;
+            if (!links.Waypoints().TakeOver(points, r, allFields))
+                badPositions.push_back(file + " row " + std::to_string(r + 1));
+            links.m_link = 0;
+            if (!links.AppendPoint())
+                return Fail("Row " + std::to_string(r + 1) + " of " + file + " could not be taken over: "
+                            + links.GetMessage());
+        }
+        return true;
+    };
+
+    if (kind == kWpt) {
+        staged.ClearRecord();
+        if (!staged.AppendNew())
+            return Fail(staged.GetMessage());
+        if (!addPoints(routes, older, false))
+            return false;
+    } else {
+        const fs::path folder = fs::path(older).parent_path();
+        for (int r = 0; r < routes.RecordCount(); ++r) {
+            if (routes.Deleted(r))
+                continue;
+            auto text = [&](const std::string& field) { return Decode(routes.Text(r, field)); };
+            staged.ClearRecord();
+            staged.m_name = text("NAME");
+            staged.m_ident = text("ID");
+            staged.m_from = text("FROM");
+            staged.m_to = text("TO");
+            staged.m_note = text("NOTE");
+            for (int i = 0; i < CDBAttachments::kSlots; ++i)
+                staged.m_attachment[i] = text("ATTACH" + std::to_string(i + 1));
+            if (!staged.AppendNew())
+                return Fail("Route " + std::to_string(r + 1) + " of " + older + " could not be taken over: "
+                            + staged.GetMessage());
+            std::string name = routes.Text(r, "WAYPTDB");
+            std::replace(name.begin(), name.end(), '\\', '/');
+            if (name.empty())
+                continue;
+            const std::string file = ResolveNoCase(folder / Decode(name)).string();
+            std::error_code ec;
+            if (!fs::is_regular_file(file, ec)) {
+                missing.push_back(file);
+                continue;
+            }
+            COlderTable points;
+            if (!points.Open(file, MemoPathOf(file)))
+                return Fail(points.GetMessage());
+            for (const char* field : {"NAME", "LAT", "LNG"})
+                if (!points.HasField(field))
+                    return Fail("The file " + file + " cannot be taken over: it has no field " + field + ".");
+            if (!addPoints(points, file, true))
+                return false;
+        }
+    }
+    if (!badPositions.empty())
+        report += "Positions out of range were taken over as not valid: " + RowList(badPositions) + ". ";
+    if (!missing.empty())
+        report += "Waypoint files not found, their routes have no points: " + RowList(missing) + ".";
+    return true;
+}
+
+}  // namespace db

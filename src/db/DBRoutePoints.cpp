@@ -1,0 +1,204 @@
+#include "db/DBRoutePoints.h"
+
+#include "engines/dbase/DbaseTable.h"
+#include "platform/Files.h"
+
+#include <algorithm>
+
+namespace db {
+
+CDBRoutePoints::CDBRoutePoints() : m_waypoints(std::make_unique<CDBWaypoint>())
+{
+    m_fieldList.Add("ORDER", 'N', 6, 0);
+    m_fieldList.Add("LINK", 'C', 3, 0);
+    m_fieldList.Add("TYPE", 'C', 3, 0);
+    m_fieldList.Add("ID", 'N', 8, 0);
+    m_tagList.Add("T_ORDER", "ORDER", ".NOT. DELETED()");
+}
+
+CDBRoutePoints::~CDBRoutePoints() { Close(); }
+
+bool CDBRoutePoints::LoadRecord()
+{
+    CDBInterface::LoadRecord();
+    m_order = Integer("ORDER");
+    m_link = std::uint8_t(NumberFromText(Field("LINK").Trimmed()));
+    m_type = std::uint8_t(NumberFromText(Field("TYPE").Trimmed()));
+    m_pointId = Integer("ID");
+    // The point is found by the id the link names, whatever its own UNIQUE.
+    m_waypoints->SelectUniqueTag();
+    return m_waypoints->Seek(std::to_string(m_pointId));
+}
+
+bool CDBRoutePoints::StoreRecord()
+{
+    return CDBInterface::StoreRecord() && PutInteger("ORDER", m_order, 6) && PutInteger("LINK", m_link, 3)
+        && PutInteger("TYPE", m_type, 3) && PutInteger("ID", m_pointId, 8);
+}
+
+bool CDBRoutePoints::ResetCache()
+{
+    const bool points = m_waypoints->ResetCache();
+    return CDBTextTable::ResetCache() && points;
+}
+
+bool CDBRoutePoints::Open(bool readOnly, bool recreate)
+{
+    if (IsOpen())
+        return true;
+    FindFilesNoCase();
+    m_waypoints->SetName(GetName());
+    m_waypoints->SetFolder(GetFilePath());
+    if (!m_waypoints->Open(readOnly, recreate))
+        return Fail(m_waypoints->GetMessage());
+    if (!CDBTextTable::Open(readOnly, recreate)) {
+        m_waypoints->Close();
+        return false;
+    }
+    SelectTag("T_ORDER");
+    return true;
+}
+
+bool CDBRoutePoints::Close()
+{
+    const bool points = m_waypoints->Close();
+    const bool own = CDBTextTable::Close();
+    return points && own;
+}
+
+bool CDBRoutePoints::DeleteAll()
+{
+    const bool points = m_waypoints->DeleteAll();
+    const bool own = CDBTextTable::DeleteAll();
+    return points && own;
+}
+
+bool CDBRoutePoints::Pack() { return m_waypoints->Pack() && CDBTextTable::Pack(); }
+
+bool CDBRoutePoints::DeleteFiles()
+{
+    if (IsReadOnly())
+        return false;
+    m_waypoints->SetName(GetName());
+    m_waypoints->SetFolder(GetFilePath());
+    const bool points = m_waypoints->DeleteFiles() && platform::RemoveTree(GetFilePath());
+    const bool own = CDBTextTable::DeleteFiles();
+    return points && own;
+}
+
+bool CDBRoutePoints::CopyTo(const std::string& path)
+{
+    const std::string target = WithoutExtension(path);
+    if (SamePath(target, GetFilePath()))
+        return true;
+    const size_t slash = target.find_last_of('/');
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    return m_waypoints->CopyTo(target + "/" + name) && CDBTextTable::CopyTo(target);
+}
+
+std::vector<long> CDBRoutePoints::PointsInOrder()
+{
+    std::vector<long> recNos;
+    if (!Table() || !FlushIfOpen())  // the tag takes pending changes in at the flush
+        return recNos;
+    if (dbase::CDbaseTag* tag = Table()->Tag("T_ORDER"))
+        for (const auto& [key, recNo] : tag->Keys())
+            recNos.push_back(recNo);
+    return recNos;
+}
+
+bool CDBRoutePoints::Renumber(const std::vector<long>& recNos)
+{
+    bool ok = true;
+    for (size_t i = 0; i < recNos.size() && ok; ++i) {
+        ok = GoRecord(recNos[i]);
+        if (ok && m_order != long(i + 1)) {
+            m_order = long(i + 1);
+            ok = Update();
+        }
+    }
+    return FlushIfOpen() && ok;
+}
+
+long CDBRoutePoints::GetLastOrder()
+{
+    // Read from the tag's last key: loading the record would also load its
+    // waypoint over the members a caller is about to append.
+    if (!Table() || !FlushIfOpen())
+        return 0;
+    dbase::CDbaseTag* tag = Table()->Tag("T_ORDER");
+    if (!tag || tag->KeyCount() == 0)
+        return 0;
+    return long(NumberFromText(tag->Keys().back().first));
+}
+
+bool CDBRoutePoints::AppendPoint()
+{
+    if (!IsOpen())
+        return false;
+    const long next = GetLastOrder() + 1;
+    if (!m_waypoints->AppendNew())
+        return Fail(m_waypoints->GetMessage());
+    m_waypoints->FlushIfOpen();
+    m_order = next;
+    m_type = 0;
+    m_pointId = m_waypoints->GetId();
+    if (!AppendNew() || !FlushIfOpen()) {
+        // A point nobody links to would only be found by a repair: take it back.
+        const std::string message = m_message;
+        m_waypoints->DeleteRecord();
+        m_waypoints->FlushIfOpen();
+        return Fail(message.empty() ? "The point could not be linked into the route." : message);
+    }
+    return true;
+}
+
+bool CDBRoutePoints::InsertAtOrder(long n)
+{
+    if (!IsOpen() || n < 1)
+        return false;
+    const long moved = GetRecNo();
+    // Collect first, renumber after: the tag being renumbered is the one walked.
+    std::vector<long> order = PointsInOrder();
+    order.erase(std::remove(order.begin(), order.end(), moved), order.end());
+    const size_t at = std::min(size_t(n - 1), order.size());
+    order.insert(order.begin() + long(at), moved);
+    const bool ok = Renumber(order);
+    return GoRecord(moved) && ok;
+}
+
+bool CDBRoutePoints::DeleteRecord()
+{
+    if (!IsOpen())
+        return false;
+    const long here = GetRecNo();
+    if (m_type == 0) {
+        m_waypoints->SelectUniqueTag();
+        if (!m_waypoints->Seek(std::to_string(m_pointId)) || !m_waypoints->DeleteRecord()) {
+            GoRecord(here);
+            return false;
+        }
+        m_waypoints->FlushIfOpen();
+    }
+    if (!CDBTextTable::DeleteRecord()) {
+        GoRecord(here);
+        return false;
+    }
+    const bool ok = Renumber(PointsInOrder());
+    GoRecord(here);
+    return ok;
+}
+
+bool CDBRoutePoints::ReverseOrder()
+{
+    std::vector<long> order = PointsInOrder();
+    if (order.empty())
+        return true;
+    const long ordinal = GetOrdinal();
+    std::reverse(order.begin(), order.end());
+    const bool ok = Renumber(order);
+    SelectTag("T_ORDER");
+    return GoOrdinal(ordinal) && ok;
+}
+
+}  // namespace db

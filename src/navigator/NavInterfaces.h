@@ -1,0 +1,101 @@
+#pragma once
+// What the navigator needs of modules built elsewhere: the active route and
+// its monitoring settings, the vessel log, the chart windows, the own-vessel
+// overlay and the autopilot's steering output. The program plugs in the real
+// ones as they exist; until then it gives none (every call below has a "not
+// present" answer) and the tests give fakes.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "geo/Position.h"
+#include "navigator/NavSnapshot.h"
+
+namespace navigator {
+
+struct CRouteMonitoringSettings {
+    bool autoWptAdvanceOn = false;
+    bool arrivalCircleEntryOn = true;
+    double arrivalCircleRadius = 0.1;   // nm
+    bool passingPerpendicularOn = false;
+    bool limitOfDeviationOn = false;
+    double limitOfDeviation = 0.1;      // nm
+};
+
+struct CRouteWaypoint {
+    geo::CPosition position;
+    std::string name;
+};
+
+// The active route of the route module.
+class CActiveRoute {
+public:
+    virtual ~CActiveRoute() = default;
+    virtual bool HasRoute() const = 0;
+    virtual std::string Name() const = 0;
+    virtual int WaypointCount() const = 0;
+    // 1-based; 0 when the route is empty.
+    virtual int ActiveIndex() const = 0;
+    virtual CRouteWaypoint Waypoint(int index) const = 0;
+    virtual bool SelectWaypoint(int index) = 0;
+    virtual CRouteMonitoringSettings Settings() const = 0;
+};
+
+// Logbook event codes (fix and event types of the track records).
+inline constexpr int kEventEpfs = 4;
+inline constexpr int kEventManual = 11;
+
+// The vessel log: logbook rows, track points and events.
+class CVesselLog {
+public:
+    virtual ~CVesselLog() = default;
+    virtual bool IsLogging() const = 0;
+    // An event row with its note; eventType < 0 keeps the pending type.
+    virtual void LogEvent(const std::string& note, int eventType) = 0;
+    // The fix type of the next record (set even while logging is off).
+    virtual void SetNextFixType(int fixType) = 0;
+    virtual bool WriteLogRecord(const CNavSnapshot& snapshot) = 0;
+    virtual bool WriteTrackPoint(const CNavSnapshot& snapshot) = 0;
+};
+
+// The chart side: the autoscroll chart and the best-chart check.
+class CNavChartHost {
+public:
+    virtual ~CNavChartHost() = default;
+    // The position in the autoscroll chart's datum; none when there is no
+    // such chart or the conversion failed (off the chart's datum area).
+    virtual std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) = 0;
+    virtual void AutoscrollToPosition(const geo::CPosition& chartPosition) = 0;
+    // Runs the best-chart search at the position; false when there is no chart.
+    virtual bool BestChartCheck(const geo::CPosition& chartPosition) = 0;
+    virtual bool IsVesselVisible(const geo::CPosition& p) = 0;
+    virtual void RedrawViews() = 0;
+};
+
+// The own vessel's symbol on the charts.
+class COwnVesselOverlay {
+public:
+    virtual ~COwnVesselOverlay() = default;
+    virtual void SetPosition(const CNavSnapshot& snapshot, bool trackPointDue) = 0;
+};
+
+// The record the autopilot's steering sentence (APB) is built from. The
+// cross-track error is in the sentence's sense: negative = steer left.
+struct CSteeringRecord {
+    double crossTrackError = 0.0;
+    bool arrivalCircleEntered = false;
+    bool perpendicularPassed = false;
+    double bearingOriginToDestination = 0.0;
+    double bearingToDestination = 0.0;
+    std::string waypointId;
+};
+
+class CSteeringOutput {
+public:
+    virtual ~CSteeringOutput() = default;
+    virtual bool IsSteeringOn() const = 0;
+    virtual void Send(const CSteeringRecord& record) = 0;
+};
+
+}  // namespace navigator

@@ -1,0 +1,60 @@
+#pragma once
+// What one navigation cycle knows about the own vessel, published whole. The
+// cycle builds a new snapshot and swaps it in under a lock; the panel, its
+// cards, the status-bar indicators, the steering output and the own-vessel
+// overlay read only snapshots, so none of them can see the position of one
+// fix with the course or time of another.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "geo/Position.h"
+#include "nmea/NMEAData.h"
+
+namespace navigator {
+
+enum class PositionSourceKind : std::uint8_t { None, NMEA, DR };
+
+struct CNavSnapshot {
+    // The vessel position in the datum of its source; invalid when none.
+    geo::CPosition position;
+    bool positionAvailable = false;   // a position (NMEA or DR) has been shown since start
+    bool positionAcquired = false;    // this cycle took a position
+    PositionSourceKind source = PositionSourceKind::None;
+    // UTC of the fix as the instrument gave it (time and date); absent when unknown.
+    std::optional<std::chrono::system_clock::time_point> fixTimeUtc;
+    // Course and speed over ground, heading, speed through the water, depth in
+    // metres; nmea::kNoValue when unset.
+    double cog = nmea::kNoValue;
+    double sog = nmea::kNoValue;
+    double heading = nmea::kNoValue;
+    double speedThroughWater = nmea::kNoValue;
+    double depthMetres = nmea::kNoValue;
+    std::uint64_t cycle = 0;
+};
+
+class CNavSnapshotHolder {
+public:
+    CNavSnapshotHolder() : m_current(std::make_shared<const CNavSnapshot>()) {}
+
+    void Publish(std::shared_ptr<const CNavSnapshot> snapshot)
+    {
+        std::lock_guard lock(m_lock);
+        m_current = std::move(snapshot);
+    }
+    // Never null.
+    std::shared_ptr<const CNavSnapshot> Get() const
+    {
+        std::lock_guard lock(m_lock);
+        return m_current;
+    }
+
+private:
+    mutable std::mutex m_lock;
+    std::shared_ptr<const CNavSnapshot> m_current;
+};
+
+}  // namespace navigator

@@ -1,0 +1,157 @@
+#include "navigator/NavTexts.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace navigator {
+namespace {
+
+// snprintf with "C" numbers: the program never calls setlocale for LC_NUMERIC,
+// and Qt leaves the C library's numeric locale at "C".
+template <class... Args>
+std::string Printf(const char* format, Args... args)
+{
+    char buffer[64];
+    const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+    return n < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(std::min(n, 63)));
+}
+
+std::string TrimLeft(std::string text)
+{
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+int WholeDegrees(double degrees)
+{
+    long whole = std::lround(degrees);
+    whole %= 360;
+    if (whole < 0)
+        whole += 360;
+    return static_cast<int>(whole);
+}
+
+}  // namespace
+
+bool IsSet(double value)
+{
+    return std::isfinite(value) && value != nmea::kNoValue;
+}
+
+std::string FormatBearing3(double degrees)
+{
+    if (!IsSet(degrees))
+        return {};
+    return Printf("%03d", WholeDegrees(degrees));
+}
+
+std::string FormatCourseText(double degrees)
+{
+    if (!IsSet(degrees))
+        return {};
+    return " " + FormatBearing3(degrees);
+}
+
+std::string FormatSpeedText(double knots)
+{
+    if (!IsSet(knots))
+        return {};
+    return Printf("%4.1f", knots);
+}
+
+std::string FormatIndicatorDistance(double nm)
+{
+    if (!IsSet(nm))
+        return {};
+    const double a = std::fabs(nm);
+    if (a < 10)
+        return Printf("%4.2f", nm);
+    if (a < 100)
+        return Printf("%4.1f", nm);
+    if (a < 10000)
+        return Printf("%4.0f", nm);
+    return "9999+";
+}
+
+std::string FormatDepthText(double metres)
+{
+    if (!IsSet(metres))
+        return {};
+    if (metres < 100)
+        return Printf("%5.1f", metres);
+    if (metres < 10000)
+        return Printf("%4.0f", metres);
+    return "9999+";
+}
+
+std::string FormatXteText(double xte)
+{
+    if (!IsSet(xte))
+        return {};
+    const double a = std::fabs(xte);
+    if (a < 0.01)
+        return "0.0";
+    return TrimLeft(FormatIndicatorDistance(a));
+}
+
+std::string FormatXteIndicator(double xte)
+{
+    std::string text = FormatXteText(xte);
+    if (text.empty() || xte == 0)
+        return text;
+    return xte < 0 ? "<<<" + text : text + ">>>";
+}
+
+std::string FormatTimeToGo(std::optional<long> seconds)
+{
+    if (!seconds || *seconds < 0)
+        return {};
+    const long s = *seconds;
+    const long days = s / 86400;
+    const int hours = static_cast<int>(s / 3600 % 24);
+    const int minutes = static_cast<int>(s / 60 % 60);
+    const int secs = static_cast<int>(s % 60);
+    if (days > 0)
+        return Printf("%ld %02d:%02d:%02d", days, hours, minutes, secs);
+    return Printf("%02d:%02d:%02d", hours, minutes, secs);
+}
+
+std::string FormatCursorRangeBearing(double rangeNm, double bearing)
+{
+    if (!IsSet(rangeNm) || !IsSet(bearing))
+        return {};
+    const int b = WholeDegrees(bearing);
+    const int reciprocal = (b + 180) % 360;
+    return TrimLeft(FormatIndicatorDistance(rangeNm)) + "nm, " + Printf("%03d", b) + "\u00b0, ("
+         + Printf("%03d", reciprocal) + "\u00b0)";
+}
+
+std::string FormatWindAngle(double degrees)
+{
+    if (!IsSet(degrees))
+        return {};
+    if (!(degrees > 0.49 && degrees < 359.5))
+        return "000";
+    return Printf("%03d", WholeDegrees(degrees));
+}
+
+std::string WindReferenceText(char reference)
+{
+    switch (reference) {
+    case 'R': return "Relative";
+    case 'T': return "True";
+    default: return {};
+    }
+}
+
+std::string WindUnitText(char unit)
+{
+    switch (unit) {
+    case 'K': return "Km/Hour";
+    case 'M': return "Meters/Second";
+    case 'N': return "kn";
+    default: return {};
+    }
+}
+
+}  // namespace navigator

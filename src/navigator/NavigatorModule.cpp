@@ -1,0 +1,474 @@
+#include "navigator/NavigatorModule.h"
+
+#include <cstdlib>
+
+#include "app/Registry.h"
+#include "app/DateTimeSpanEx.h"
+#include "geo/NavMaths.h"
+#include "navigator/NavTexts.h"
+#include "nmea/NMEAValueIndex.h"
+
+namespace navigator {
+
+namespace item = nmea::item;
+
+// Until the ports' GPS device is plugged in: a parser of our own, fed by the
+// replay, receiving once a line has come.
+class CNavigatorModule::CStandInGps final : public CGpsReceiver {
+public:
+    explicit CStandInGps(const platform::CClock& clock) : m_parser(clock, 5) {}
+    nmea::CNMEAMessageParser& Parser() override { return m_parser; }
+    bool IsReceiving() const override { return m_receiving.load(); }
+    void Receive(std::string_view line)
+    {
+        std::lock_guard lock(m_parseLock);   // one parsing thread at a time
+        m_parser.ParseLine(line);
+        m_receiving = true;
+    }
+
+private:
+    nmea::CNMEAGPSParser m_parser;
+    std::mutex m_parseLock;
+    std::atomic<bool> m_receiving{false};
+};
+
+class CNavigatorModule::CStandInTarget final : public CReplayTarget {
+public:
+    explicit CStandInTarget(CStandInGps* gps) : m_gps(gps) {}
+    std::size_t DeliverLine(std::string_view line) override
+    {
+        if (m_gps == nullptr)
+            return 0;
+        m_gps->Receive(line);
+        return 1;
+    }
+
+private:
+    CStandInGps* m_gps;
+};
+
+// Forwards to whichever receive side is current, so the replay thread never
+// holds a stale pointer; the owner switches targets only while no replay runs.
+class CSwitchableTarget final : public CReplayTarget {
+public:
+    std::atomic<CReplayTarget*> target{nullptr};
+    std::size_t DeliverLine(std::string_view line) override
+    {
+        CReplayTarget* t = target.load();
+        return t != nullptr ? t->DeliverLine(line) : 0;
+    }
+};
+
+namespace {
+CSwitchableTarget& Switch(std::unique_ptr<CReplayTarget>& holder)
+{
+    return static_cast<CSwitchableTarget&>(*holder);
+}
+}  // namespace
+
+CNavigatorModule::CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock, CGpsReceiver* gps)
+    : CModeModule(settings),
+      m_clock(clock),
+      m_ownGps(std::make_unique<CStandInGps>(clock)),
+      m_gps(gps != nullptr ? gps : m_ownGps.get()),
+      m_source(clock, m_gps->Parser().FixRecord(), m_gps->Parser().Values(), *this),
+      m_monitor(clock, *this, nullptr, nullptr),
+      m_ownTarget(std::make_unique<CStandInTarget>(m_ownGps.get())),
+      m_pacer(clock)
+{
+    SetModuleName("Navigator");
+    m_replaySwitch = std::make_unique<CSwitchableTarget>();
+    Switch(m_replaySwitch).target = m_ownTarget.get();
+    m_simulation = std::make_unique<CSimulationModule>(
+        settings, GetModuleName(), *m_replaySwitch, m_pacer,
+        [this](std::uint64_t generation) { m_panelQueue.Post(kMsgReplayFinished, generation); });
+}
+
+CNavigatorModule::~CNavigatorModule()
+{
+    m_simulation->Stop();
+    m_panelQueue.Close();
+}
+
+void CNavigatorModule::SetGpsReceiver(CGpsReceiver* gps)
+{
+    m_gps = gps != nullptr ? gps : m_ownGps.get();
+    m_source.Rebind(m_gps->Parser().FixRecord(), m_gps->Parser().Values());
+}
+
+void CNavigatorModule::SetReplayTarget(CReplayTarget* target)
+{
+    Switch(m_replaySwitch).target = target != nullptr ? target : m_ownTarget.get();
+}
+
+bool CNavigatorModule::Initialise()
+{
+    return m_simulation->Initialise();
+}
+
+void CNavigatorModule::SetMessageBar(app::CMsgBar* bar)
+{
+    m_bar = bar;
+    if (m_bar == nullptr)
+        return;
+    m_bar->AddMessage(m_nmeaCaution, "CAUTION. NMEA not received. Position calculation transferred to DR.", 50000, 0,
+                      false);
+    m_bar->AddMessage(m_offTrackCaution, "CAUTION. Vessel deviating from planned course.", 49000, 0, false);
+    m_bar->AddMessage(m_confirmationWarning,
+                      "Position confirmation required, please confirm vessel position, course and speed.", 50001, 0,
+                      false);
+    m_bar->AddMessage(m_notVisibleWarning, "Vessel position is not visible.", 20000, 0, false);
+    m_simulation->SetMessageBar(bar);
+}
+
+bool CNavigatorModule::Terminate()
+{
+    m_simulation->Terminate();
+    if (m_bar != nullptr) {
+        m_bar->LockUpdate(false);
+        m_bar->RemoveMessage(m_nmeaCaution, false);
+        m_bar->RemoveMessage(m_offTrackCaution, false);
+        m_bar->RemoveMessage(m_confirmationWarning, false);
+        m_bar->RemoveMessage(m_notVisibleWarning, false);
+        m_bar->LockUpdate(true);
+        m_bar = nullptr;
+    }
+    return true;
+}
+
+void CNavigatorModule::ShutDown()
+{
+    m_simulation->Stop();
+}
+
+namespace {
+void ReadSeconds(const CRegistry& reg, std::string_view name, std::chrono::seconds& out)
+{
+    CDateTimeSpanEx span;
+    if (reg.ReadTimeSpan(name, span) && span.IsValid() && span.GetTotalSeconds() > 0)
+        out = std::chrono::seconds(span.GetTotalSeconds());
+}
+}  // namespace
+
+void CNavigatorModule::LoadSettings()
+{
+    CRegistry reg(Settings().GetStore());
+    if (OpenSettings(reg, false)) {
+        ReadSeconds(reg, "VesselPlotFixFreq", m_plotFixFreq);
+        ReadSeconds(reg, "BestChartCheckInterval", m_bestChartCheckInterval);
+    }
+    // The GPS module's own settings, read here until that module is ours to ask.
+    CRegistry gps(Settings().GetStore());
+    if (OpenSettings(gps, false, "GPS")) {
+        std::chrono::seconds delay = m_source.DrDelay();
+        ReadSeconds(gps, "DRDelay", delay);
+        m_source.SetDrDelay(delay);
+        ReadSeconds(gps, "LoggingPeriod", m_loggingPeriod);
+    }
+    m_simulation->LoadSettings();
+}
+
+void CNavigatorModule::SaveSettings()
+{
+    CRegistry reg(Settings().GetStore());
+    if (OpenSettings(reg, true)) {
+        reg.WriteTimeSpan("VesselPlotFixFreq", CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
+        reg.WriteTimeSpan("BestChartCheckInterval",
+                          CDateTimeSpanEx(static_cast<long>(m_bestChartCheckInterval.count())));
+    }
+    m_simulation->SaveSettings();
+}
+
+void CNavigatorModule::OnTimer(TimerCadence cadence)
+{
+    if (cadence != TimerCadence::EverySecond)
+        return;
+    NavigationTimerPass();
+    m_simulation->UpdateProgress();
+}
+
+bool CNavigatorModule::NavigationTimerPass()
+{
+    if (m_holdTimerPass)
+        return true;
+    try {
+        ProcessQueuedVessels();
+        if (!m_holdTick && m_gps->IsReceiving())
+            NavigationTick();
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+void CNavigatorModule::QueueNewVessel(CQueuedVessel vessel)
+{
+    std::lock_guard lock(m_newVesselLock);
+    m_newVessels.push_back(std::move(vessel));
+}
+
+void CNavigatorModule::ProcessQueuedVessels()
+{
+    std::vector<CQueuedVessel> taken;
+    {
+        std::lock_guard lock(m_newVesselLock);
+        taken.swap(m_newVessels);
+    }
+    for (CQueuedVessel& v : taken)
+        m_vessels.push_back(std::move(v));
+}
+
+void CNavigatorModule::NavigationTick()
+{
+    if (m_source.IsDrOn())
+        m_source.StepDeadReckoning();
+    m_panelQueue.Post(kMsgKeepInView);
+    m_panelQueue.Post(kMsgNavRefresh);
+    const Time now = m_clock.Monotonic();
+    if (Passed(m_lastLogRow, now, m_loggingPeriod))
+        m_panelQueue.Post(kMsgLogPeriod);
+    bool trackDue = false;
+    if (Passed(m_lastTrackPoint, now, m_plotFixFreq)) {
+        m_panelQueue.Post(kMsgTrackPeriod);
+        trackDue = true;
+    }
+    if (Passed(m_lastBestChartCheck, now, m_bestChartCheckInterval)) {
+        m_panelQueue.Post(kMsgAutoscrollStep);
+        m_panelQueue.Post(kMsgBestChartCheck);
+        m_lastBestChartCheck = now;
+    }
+    m_panelQueue.Post(kMsgOwnVessel, trackDue ? 1 : 0);
+}
+
+void CNavigatorModule::OnMonitorMessage(const app::CPostedMessage& message)
+{
+    try {
+        switch (message.id) {
+        case kMsgNavRefresh: RefreshNavigation(); break;
+        case kMsgOwnVessel:
+            if (m_positionAcquired)
+                UpdateOwnVessel(message.wParam == 1);
+            break;
+        case kMsgTrackPeriod: OnTrackPeriod(); break;
+        case kMsgLogPeriod: OnLogPeriod(); break;
+        case kMsgKeepInView: KeepInView(); break;
+        case kMsgAutoscrollStep:
+            if (m_positionAcquired)
+                KeepInView();
+            break;
+        case kMsgBestChartCheck:
+            if (m_positionAcquired)
+                BestChartCheck();
+            break;
+        case kMsgReplayFinished: m_simulation->OnFinished(message.wParam); break;
+        default: return;
+        }
+    } catch (...) {
+        m_inRefresh = false;
+    }
+    if (m_listener)
+        m_listener(message.id);
+}
+
+namespace {
+
+double ValueOrUnset(const nmea::CNMEADataValue* gps, int index)
+{
+    return gps[index].IsValid() ? gps[index].GetDouble() : nmea::kNoValue;
+}
+
+double DepthMetres(const nmea::CNMEADataValue* gps)
+{
+    if (gps[item::DepthMetres].IsValid())
+        return gps[item::DepthMetres].GetDouble();
+    if (gps[item::DepthFeet].IsValid())
+        return gps[item::DepthFeet].GetDouble() * 0.3048;
+    if (gps[item::DepthFathoms].IsValid())
+        return gps[item::DepthFathoms].GetDouble() * 1.8288;
+    return nmea::kNoValue;
+}
+
+}  // namespace
+
+void CNavigatorModule::RefreshNavigation()
+{
+    if (m_inRefresh)
+        return;   // a second refresh while one runs is dropped
+    m_inRefresh = true;
+    const CAcquisition acq = m_source.Refresh();
+    m_positionAcquired = acq.acquired;
+    const std::shared_ptr<const CNavSnapshot> previous = m_snapshots.Get();
+    auto snap = std::make_shared<CNavSnapshot>();
+    snap->cycle = ++m_cycle;
+    if (acq.acquired) {
+        m_positionAvailable = true;
+        snap->position = acq.position;
+        snap->fixTimeUtc = acq.fixTimeUtc;
+    } else {
+        snap->position = previous->position;
+        snap->fixTimeUtc = previous->fixTimeUtc;
+    }
+    snap->positionAvailable = m_positionAvailable;
+    snap->positionAcquired = acq.acquired;
+    const nmea::CNMEADataValue* gps = m_gps->Parser().Values();
+    if (m_source.IsDrOn()) {
+        snap->source = PositionSourceKind::DR;
+        const CNavFix& fix = m_source.Fix();
+        snap->cog = fix.cog;
+        snap->sog = fix.sog;
+        snap->heading = fix.course;
+        snap->speedThroughWater = fix.speed;
+    } else {
+        snap->source = m_positionAvailable ? PositionSourceKind::NMEA : PositionSourceKind::None;
+        snap->cog = ValueOrUnset(gps, item::CourseOverGroundTrue);
+        snap->sog = ValueOrUnset(gps, item::SpeedOverGroundKnots);
+        snap->heading = ValueOrUnset(gps, item::HeadingTrue);
+        snap->speedThroughWater = ValueOrUnset(gps, item::SpeedThroughWaterKnots);
+    }
+    snap->depthMetres = DepthMetres(gps);
+    m_snapshots.Publish(snap);
+
+    if (const std::string note = m_source.TakeConfirmationNote(); !note.empty())
+        LogEvent(note, -1);
+    m_monitor.Refresh(*snap, gps, StatusLine());
+    m_newData = acq.acquired;
+    m_inRefresh = false;
+}
+
+std::string CNavigatorModule::StatusLine() const
+{
+    if (m_source.IsDrOn())
+        return "DR - Local";
+    const auto snap = m_snapshots.Get();
+    return m_gps->Parser().GetTalker() + (m_source.IsDatumAssumed() ? "m" : "a") + " - "
+         + snap->position.GetDatumName();
+}
+
+void CNavigatorModule::UpdateOwnVessel(bool trackPointDue)
+{
+    const auto snap = m_snapshots.Get();
+    if (m_overlay != nullptr && snap->position.IsValid())
+        m_overlay->SetPosition(*snap, trackPointDue);
+    if (m_charts != nullptr)
+        m_charts->RedrawViews();
+    m_newData = false;
+}
+
+void CNavigatorModule::OnLogPeriod()
+{
+    if (!m_newData || m_log == nullptr || !m_log->IsLogging())
+        return;   // the stamp stays: the message comes again next tick
+    if (m_log->WriteLogRecord(*m_snapshots.Get()))
+        m_lastLogRow = m_clock.Monotonic();
+}
+
+void CNavigatorModule::OnTrackPeriod()
+{
+    if (!m_newData || m_log == nullptr || !m_log->IsLogging())
+        return;
+    if (m_log->WriteTrackPoint(*m_snapshots.Get()))
+        m_lastTrackPoint = m_clock.Monotonic();
+}
+
+// Keeps the vessel in the autoscroll chart. A position the chart's datum
+// cannot take is skipped rather than handed on unset.
+void CNavigatorModule::KeepInView()
+{
+    if (m_charts == nullptr || !m_positionAvailable)
+        return;
+    if (m_source.IsNmeaLost() && !m_source.IsDrOn())
+        return;
+    if (const auto chartPosition = m_charts->ConvertToAutoscrollDatum(m_snapshots.Get()->position))
+        m_charts->AutoscrollToPosition(*chartPosition);
+}
+
+void CNavigatorModule::BestChartCheck()
+{
+    if (m_charts == nullptr)
+        return;
+    const geo::CPosition position = m_snapshots.Get()->position;
+    if (const auto chartPosition = m_charts->ConvertToAutoscrollDatum(position))
+        m_charts->BestChartCheck(*chartPosition);
+    if (m_bar != nullptr)
+        m_bar->SetMessageActive(m_notVisibleWarning, m_charts->IsVesselVisible(position) ? 0 : 1, true);
+}
+
+// ---- hosts ----
+
+void CNavigatorModule::SetNmeaCaution(bool on)
+{
+    m_nmeaCautionOn = on;
+    if (m_bar != nullptr)
+        m_bar->SetMessageActive(m_nmeaCaution, on ? 1 : 0, true);
+}
+
+bool CNavigatorModule::IsNmeaCautionOn() const
+{
+    return m_nmeaCautionOn;
+}
+
+void CNavigatorModule::SetConfirmationWarning(bool on, std::chrono::seconds expiry)
+{
+    m_confirmationOn = on;
+    m_confirmationsShown += on ? 1 : 0;
+    if (m_bar == nullptr)
+        return;
+    if (on)
+        m_bar->SetMessageTimeout(m_confirmationWarning, expiry);
+    m_bar->SetMessageActive(m_confirmationWarning, on ? 1 : 0, true);
+}
+
+bool CNavigatorModule::IsConfirmationWarningOn() const
+{
+    return m_confirmationOn;
+}
+
+void CNavigatorModule::LogEvent(const std::string& note, int eventType)
+{
+    if (m_log != nullptr && m_log->IsLogging())
+        m_log->LogEvent(note, eventType);
+}
+
+void CNavigatorModule::SetNextFixType(int fixType)
+{
+    if (m_log != nullptr)
+        m_log->SetNextFixType(fixType);
+}
+
+void CNavigatorModule::SourceChanged(bool /*deadReckoning*/)
+{
+    if (m_listener)
+        m_listener(0);
+}
+
+void CNavigatorModule::AskGpsConfiguration()
+{
+    if (m_askGpsConfiguration)
+        m_askGpsConfiguration();
+}
+
+void CNavigatorModule::SetOffTrackCaution(bool on)
+{
+    m_offTrackOn = on;
+    if (m_bar != nullptr)
+        m_bar->SetMessageActive(m_offTrackCaution, on ? 1 : 0, true);
+}
+
+std::string CNavigatorModule::CogText() const
+{
+    const auto s = m_snapshots.Get();
+    return s->positionAvailable ? FormatCourseText(s->cog) : std::string();
+}
+
+std::string CNavigatorModule::SogText() const
+{
+    const auto s = m_snapshots.Get();
+    return s->positionAvailable ? FormatSpeedText(s->sog) : std::string();
+}
+
+std::string CNavigatorModule::XteIndicatorText() const
+{
+    return m_positionAvailable ? FormatXteIndicator(m_monitor.Values().xte) : std::string();
+}
+
+}  // namespace navigator

@@ -1,0 +1,206 @@
+#pragma once
+// The navigator module: the own vessel's navigation. On the frame's one-second
+// pass it runs the navigation cycle: a dead-reckoning step while DR runs, then
+// the monitor panel's messages in their fixed order (0x505, 0x501, [0x504],
+// [0x503], [0x506, 0x507], 0x502), posted to the panel's queue and handled on
+// the user-interface thread by OnMonitorMessage. Each 0x501 takes the
+// position from the position source, publishes one CNavSnapshot and refreshes
+// the monitor model. Intervals run on the monotonic clock; a stamp that was
+// never set ("year 101") finds its interval passed.
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Module.h"
+#include "app/MsgBar.h"
+#include "app/PostedMessageQueue.h"
+#include "navigator/MonitorModel.h"
+#include "navigator/NavInterfaces.h"
+#include "navigator/NavSnapshot.h"
+#include "navigator/NmeaReplay.h"
+#include "navigator/PositionSource.h"
+#include "navigator/SimulationModule.h"
+#include "nmea/NMEAMessageParser.h"
+#include "platform/Clock.h"
+
+namespace navigator {
+
+// The monitor panel's messages.
+enum MonitorMessage : unsigned {
+    kMsgNavRefresh = 0x501,
+    kMsgOwnVessel = 0x502,
+    kMsgTrackPeriod = 0x503,
+    kMsgLogPeriod = 0x504,
+    kMsgKeepInView = 0x505,
+    kMsgAutoscrollStep = 0x506,
+    kMsgBestChartCheck = 0x507,
+    kMsgReplayFinished = 0x508,
+};
+
+// The GPS receive side the navigator reads: the parser whose store and fix
+// record hold the received values, and whether its port is open and receiving.
+class CGpsReceiver {
+public:
+    virtual ~CGpsReceiver() = default;
+    virtual nmea::CNMEAMessageParser& Parser() = 0;
+    virtual bool IsReceiving() const = 0;
+};
+
+// A vessel object made by an instrument thread, waiting to join the list.
+struct CQueuedVessel {
+    int sourceType = 0;            // 2 ARPA target, 4 tender
+    std::uint32_t vesselId = 0;
+    std::string name;
+};
+
+class CNavigatorModule : public CModeModule, private CPositionSourceHost, private CMonitorHost {
+public:
+    // gps may be null: the module then keeps its own stand-in receive side,
+    // fed by the replay and reported receiving once a line has arrived.
+    CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock, CGpsReceiver* gps = nullptr);
+    ~CNavigatorModule() override;
+
+    bool Initialise() override;
+    bool Terminate() override;
+    void LoadSettings() override;
+    void SaveSettings() override;
+    void OnTimer(TimerCadence cadence) override;
+    void ShutDown() override;
+
+    // Set before the first cycle (the window side has the frame's bar).
+    void SetMessageBar(app::CMsgBar* bar);
+    void SetVesselLog(CVesselLog* log) { m_log = log; }
+    void SetChartHost(CNavChartHost* charts) { m_charts = charts; }
+    void SetOwnVesselOverlay(COwnVesselOverlay* overlay) { m_overlay = overlay; }
+    void SetRoute(CActiveRoute* route) { m_monitor.SetRoute(route); }
+    void SetSteering(CSteeringOutput* steering) { m_monitor.SetSteering(steering); }
+    void SetGpsReceiver(CGpsReceiver* gps);
+    // The replay's receive side (the ports' devices); default: the stand-in GPS.
+    void SetReplayTarget(CReplayTarget* target);
+
+    // The timer pass: queued vessels, then the tick while the GPS receives.
+    bool NavigationTimerPass();
+    void NavigationTick();
+    // The panel's queue and its handler (user-interface thread).
+    app::CPostedMessageQueue& PanelQueue() { return m_panelQueue; }
+    void OnMonitorMessage(const app::CPostedMessage& message);
+    // Called after each handled panel message (the window refreshes).
+    void SetPanelListener(std::function<void(unsigned)> listener) { m_listener = std::move(listener); }
+
+    // Instrument threads queue new vessels; the timer pass adds them.
+    void QueueNewVessel(CQueuedVessel vessel);
+    const std::vector<CQueuedVessel>& Vessels() const { return m_vessels; }
+
+    std::shared_ptr<const CNavSnapshot> Snapshot() const { return m_snapshots.Get(); }
+    CPositionSource& Source() { return m_source; }
+    CMonitorModel& Monitor() { return m_monitor; }
+    CSimulationModule& Simulation() { return *m_simulation; }
+    CGpsReceiver& Gps() { return *m_gps; }
+
+    // Settings of the cycle.
+    void SetLoggingPeriod(std::chrono::seconds s) { m_loggingPeriod = s; }
+    void SetTrackInterval(std::chrono::seconds s) { m_plotFixFreq = s; }
+    void SetBestChartCheckInterval(std::chrono::seconds s) { m_bestChartCheckInterval = s; }
+    void SetDrDelay(std::chrono::seconds s) { m_source.SetDrDelay(s); }
+    void SetHoldTick(bool hold) { m_holdTick = hold; }
+    void SetHoldTimerPass(bool hold) { m_holdTimerPass = hold; }
+
+    bool IsPositionAvailable() const { return m_positionAvailable; }
+    bool IsNmeaCautionOn() const;
+    bool IsConfirmationWarningOn() const;
+    int ConfirmationWarningsShown() const { return m_confirmationsShown; }
+    std::string StatusLine() const;
+    std::string NmeaTabTitle() const { return m_source.IsDrOn() ? "DR" : "NMEA"; }
+    // The datum question's answer (the dialog is modeless).
+    void AnswerGpsConfiguration(bool wgs84, bool gmt) { m_source.AnswerGpsConfiguration(wgs84, gmt); }
+    void SetGpsConfigurationAsker(std::function<void()> ask) { m_askGpsConfiguration = std::move(ask); }
+    // The user's choice in the position source dialog.
+    void SwitchToDeadReckoningByUser() { m_source.SwitchToDeadReckoning(true); }
+
+    // The navigation value texts of the status-bar indicators.
+    std::string CogText() const;
+    std::string SogText() const;
+    std::string XteIndicatorText() const;
+
+private:
+    // CPositionSourceHost
+    void SetNmeaCaution(bool on) override;
+    void SetConfirmationWarning(bool on, std::chrono::seconds expiry) override;
+    void LogEvent(const std::string& note, int eventType) override;
+    void SetNextFixType(int fixType) override;
+    void ForceTrackPoint() override { m_lastTrackPoint.reset(); }
+    void SourceChanged(bool deadReckoning) override;
+    void AskGpsConfiguration() override;
+    // CMonitorHost
+    void SetOffTrackCaution(bool on) override;
+    bool IsOffTrackCautionOn() const override { return m_offTrackOn; }
+    void LogEvent(const std::string& note) override { LogEvent(note, -1); }
+
+    void RefreshNavigation();
+    void ProcessQueuedVessels();
+    void UpdateOwnVessel(bool trackPointDue);
+    void OnLogPeriod();
+    void OnTrackPeriod();
+    void KeepInView();
+    void BestChartCheck();
+    using Time = std::chrono::steady_clock::time_point;
+    static bool Passed(const std::optional<Time>& last, Time now, std::chrono::steady_clock::duration interval)
+    {
+        return !last || now - *last > interval;
+    }
+
+    class CStandInGps;
+    class CStandInTarget;
+
+    const platform::CClock& m_clock;
+    std::unique_ptr<CStandInGps> m_ownGps;
+    CGpsReceiver* m_gps;
+    CPositionSource m_source;
+    CMonitorModel m_monitor;
+    CNavSnapshotHolder m_snapshots;
+    app::CPostedMessageQueue m_panelQueue;
+    std::unique_ptr<CStandInTarget> m_ownTarget;
+    std::unique_ptr<CReplayTarget> m_replaySwitch;
+    CClockPacer m_pacer;
+    std::unique_ptr<CSimulationModule> m_simulation;
+
+    app::CMsgBar* m_bar = nullptr;
+    app::MsgHandle m_nmeaCaution = nullptr;
+    app::MsgHandle m_offTrackCaution = nullptr;
+    app::MsgHandle m_confirmationWarning = nullptr;
+    app::MsgHandle m_notVisibleWarning = nullptr;
+    bool m_nmeaCautionOn = false;
+    bool m_offTrackOn = false;
+    bool m_confirmationOn = false;
+    int m_confirmationsShown = 0;
+    CVesselLog* m_log = nullptr;
+    CNavChartHost* m_charts = nullptr;
+    COwnVesselOverlay* m_overlay = nullptr;
+    std::function<void(unsigned)> m_listener;
+    std::function<void()> m_askGpsConfiguration;
+
+    std::chrono::seconds m_loggingPeriod{std::chrono::minutes(5)};
+    std::chrono::seconds m_plotFixFreq{std::chrono::minutes(5)};
+    std::chrono::seconds m_bestChartCheckInterval{10};
+    std::optional<Time> m_lastLogRow, m_lastTrackPoint, m_lastBestChartCheck;
+    bool m_holdTick = false;
+    bool m_holdTimerPass = false;
+    bool m_inRefresh = false;
+    bool m_positionAvailable = false;
+    bool m_positionAcquired = false;
+    bool m_newData = false;
+    std::uint64_t m_cycle = 0;
+
+    std::mutex m_newVesselLock;
+    std::vector<CQueuedVessel> m_newVessels;
+    std::vector<CQueuedVessel> m_vessels;
+};
+
+}  // namespace navigator

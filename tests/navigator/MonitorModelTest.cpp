@@ -1,0 +1,264 @@
+// The monitor model on a fake route: geometry against GeographicLib, the
+// cross-track sign and its arrows and steering sense, time to go, the arrival
+// and perpendicular alarms, off-track, the alarm sound's cadence, the datum
+// wait, and the value texts.
+
+#include "navigator/MonitorModel.h"
+
+#include <gtest/gtest.h>
+
+#include <GeographicLib/Rhumb.hpp>
+
+#include <cmath>
+
+#include "FakeClock.h"
+#include "NavigatorFakes.h"
+#include "geo/NavMaths.h"
+#include "navigator/NavTexts.h"
+
+using namespace std::chrono_literals;
+using namespace navigator;
+
+namespace {
+
+class Host final : public CMonitorHost {
+public:
+    void SetOffTrackCaution(bool on) override { caution = on; }
+    bool IsOffTrackCautionOn() const override { return caution; }
+    void LogEvent(const std::string& note) override { notes.push_back(note); }
+    void ForceTrackPoint() override { ++forced; }
+    bool caution = false;
+    std::vector<std::string> notes;
+    int forced = 0;
+};
+
+class Sound final : public app::CAlertSound {
+public:
+    bool Play(const std::filesystem::path& file) override { played.push_back(file.filename().string()); return false; }
+    void Beep() override { ++beeps; }
+    std::vector<std::string> played;
+    int beeps = 0;
+};
+
+struct Model {
+    brine_test::FakeClock clock;
+    Host host;
+    navtest::FakeRoute route;
+    navtest::FakeSteering steering;
+    CMonitorModel model{clock, host, &route, &steering};
+
+    CNavSnapshot At(double lat, double lon, double sog = nmea::kNoValue)
+    {
+        CNavSnapshot s;
+        s.position = geo::CPosition(lat, lon);
+        s.positionAvailable = s.positionAcquired = true;
+        s.source = PositionSourceKind::NMEA;
+        s.sog = sog;
+        return s;
+    }
+    void Refresh(const CNavSnapshot& s) { model.Refresh(s, nullptr, "GPa - WGS 84"); }
+};
+
+const GeographicLib::Rhumb kRhumb(GeographicLib::Constants::WGS84_a(), GeographicLib::Constants::WGS84_f(), true);
+
+double BearingDiff(double a, double b)
+{
+    const double d = std::fmod(std::fabs(a - b), 360.0);
+    return d > 180.0 ? 360.0 - d : d;
+}
+
+TEST(MonitorModel, GeometryAgreesWithGeographicLib)
+{
+    struct Row { double fromLat, fromLon, toLat, toLon, nextLat, nextLon, vLat, vLon; };
+    const Row rows[] = {
+        {50.0, -4.0, 50.5, -3.0, 51.0, -3.0, 50.2, -3.7},
+        {-33.8, 151.3, -34.5, 151.0, -35.0, 150.9, -34.0, 151.25},
+        {10.0, 179.5, 10.2, -179.6, 10.5, -179.0, 10.15, 179.9},   // leg across 180
+        {60.0, 5.0, 60.0, 6.0, 59.5, 6.5, 60.01, 5.5},
+    };
+    for (const Row& r : rows) {
+        Model m;
+        m.route.Add(r.fromLat, r.fromLon, "A");
+        m.route.Add(r.toLat, r.toLon, "B");
+        m.route.Add(r.nextLat, r.nextLon, "C");
+        m.route.active = 2;
+        m.Refresh(m.At(r.vLat, r.vLon));
+        const CNavValues& v = m.model.Values();
+        double s12 = 0, azi = 0;
+        kRhumb.Inverse(r.vLat, r.vLon, r.toLat, r.toLon, s12, azi);
+        EXPECT_NEAR(v.range, s12 / 1852.0, 1e-4);
+        EXPECT_LT(BearingDiff(v.bearing, azi), 1e-4);
+        kRhumb.Inverse(r.fromLat, r.fromLon, r.toLat, r.toLon, s12, azi);
+        EXPECT_NEAR(v.legLength, s12 / 1852.0, 1e-4);
+        EXPECT_LT(BearingDiff(v.legBearing, azi), 1e-4);
+        kRhumb.Inverse(r.toLat, r.toLon, r.nextLat, r.nextLon, s12, azi);
+        EXPECT_NEAR(v.nextLegLength, s12 / 1852.0, 1e-4);
+        EXPECT_EQ(m.model.Texts().legNumber, "1");
+        EXPECT_EQ(m.model.Texts().waypointNumber, "2");
+        EXPECT_EQ(m.model.Texts().routeName, "Passage");
+    }
+}
+
+// Left of track is negative, shows "<<<" and steers right ("R" in the
+// sentence, which takes the opposite sign); right of track the reverse.
+TEST(MonitorModel, CrossTrackSignArrowsAndSteering)
+{
+    Model m;
+    m.steering.on = true;
+    m.route.Add(50.0, -4.0);
+    m.route.Add(51.0, -4.0);   // leg due north
+    m.route.active = 2;
+    struct Row { double lon; bool left; };
+    for (const Row r : {Row{-4.02, true}, Row{-3.98, false}}) {
+        m.steering.sent.clear();
+        m.Refresh(m.At(50.5, r.lon));
+        const double xte = m.model.Values().xte;
+        EXPECT_EQ(xte < 0, r.left);
+        EXPECT_NEAR(std::fabs(xte), 0.02 * 60 * std::cos(geo::DegToRad(50.5)), 2e-3);
+        EXPECT_EQ(m.model.Texts().leftArrow, r.left);
+        EXPECT_EQ(m.model.Texts().rightArrow, !r.left);
+        EXPECT_EQ(FormatXteIndicator(xte).front() == '<', r.left);
+        ASSERT_EQ(m.steering.sent.size(), 1u);
+        EXPECT_EQ(m.steering.sent[0].crossTrackError > 0, r.left) << "a vessel left of track steers right";
+        EXPECT_EQ(m.steering.sent[0].waypointId, "2");
+    }
+    // On the first leg without steering the vessel is the from-point: XTE 0, no arrow.
+    m.steering.on = false;
+    m.route.active = 1;
+    m.Refresh(m.At(49.9, -4.1));
+    EXPECT_EQ(m.model.Values().xte, 0.0);
+    EXPECT_EQ(m.model.Texts().xte, "0.0");
+    EXPECT_FALSE(m.model.Texts().leftArrow || m.model.Texts().rightArrow);
+    EXPECT_EQ(m.model.Texts().legNumber, "");
+}
+
+TEST(MonitorModel, TimeToGo)
+{
+    struct Row { double sog; bool given; };
+    for (const Row r : {Row{0.1, true}, Row{0.09, false}, Row{nmea::kNoValue, false}, Row{12.0, true}}) {
+        Model m;
+        m.route.Add(50.0, -4.0);
+        m.route.Add(50.1, -4.0);
+        m.route.active = 2;
+        m.Refresh(m.At(50.05, -4.0, r.sog));
+        const auto& ttg = m.model.Values().timeToGoSeconds;
+        ASSERT_EQ(ttg.has_value(), r.given) << r.sog;
+        if (r.given) {
+            EXPECT_EQ(*ttg, static_cast<long>(m.model.Values().range / r.sog * 3600));
+            EXPECT_FALSE(m.model.Texts().eta.empty());
+        } else {
+            EXPECT_EQ(m.model.Texts().timeToGo, "");
+            EXPECT_EQ(m.model.Texts().eta, "");
+        }
+    }
+}
+
+// Arrival at the radius (equal counts), logged and listed once per waypoint,
+// then the advance; the sound every 15 s while the list is open.
+TEST(MonitorModel, ArrivalAlarmAndAdvance)
+{
+    Model m;
+    Sound sound;
+    m.model.SetAlertSound(&sound, "/audio", true);
+    m.route.Add(50.0, -4.0, "Start");
+    m.route.Add(50.1, -4.0, "");
+    m.route.Add(50.2, -4.0, "End");
+    m.route.active = 2;
+    m.route.settings.arrivalCircleRadius = 0.5;
+    // Exactly on the radius: the vessel 0.5 nm south of the waypoint by our own sailing.
+    geo::CPosition onCircle;
+    geo::PositionAtRangeBearing(geo::CPosition(50.1, -4.0), 0.5, 180.0, &onCircle);
+    double r = 0, b = 0;
+    geo::RhumbRangeBearing(onCircle, geo::CPosition(50.1, -4.0), &r, &b, true);
+    m.route.settings.arrivalCircleRadius = r;
+    m.Refresh(m.At(onCircle.GetLatitude(), onCircle.GetLongitude()));
+    ASSERT_EQ(m.model.Alarms().Lines().size(), 1u);
+    EXPECT_NE(m.model.Alarms().Lines()[0].find("\tArrival circle entered\t2\tNo name"), std::string::npos);
+    EXPECT_EQ(m.host.notes, (std::vector<std::string>{"Arrival circle entered - Wpt 2 - No name"}));
+    EXPECT_EQ(sound.played, (std::vector<std::string>{"Warning, arrival circle entered.wav"}));
+    EXPECT_EQ(sound.beeps, 1);   // the file would not play
+
+    // Still inside: no second line or log; the sound waits 15 s.
+    for (int s = 1; s <= 15; ++s) {
+        m.clock.Advance(1s);
+        m.Refresh(m.At(onCircle.GetLatitude(), onCircle.GetLongitude()));
+    }
+    EXPECT_EQ(m.model.Alarms().Lines().size(), 1u);
+    EXPECT_EQ(m.host.notes.size(), 1u);
+    EXPECT_EQ(sound.played.size(), 2u);   // at 0 s and at 15 s
+
+    // Automatic advance: the next waypoint, re-armed, a track point forced.
+    m.route.settings.autoWptAdvanceOn = true;
+    m.Refresh(m.At(onCircle.GetLatitude(), onCircle.GetLongitude()));
+    EXPECT_EQ(m.route.active, 3);
+    EXPECT_EQ(m.host.forced, 1);
+    // At the last waypoint: one alarm more (a second line: the "multiple" sound), no advance.
+    m.Refresh(m.At(50.2, -4.0));
+    EXPECT_EQ(m.route.active, 3);
+    ASSERT_EQ(m.model.Alarms().Lines().size(), 2u);
+    EXPECT_EQ(m.model.Alarms().SoundName(), "Warning, multiple waypoint arrival alerts");
+    m.model.Alarms().Close();
+    EXPECT_FALSE(m.model.Alarms().IsOpen());
+}
+
+// The perpendicular through the waypoint, on a leg across 180 degrees.
+TEST(MonitorModel, PerpendicularAcrossTheAntimeridian)
+{
+    struct Row { double lon; bool passed; };
+    for (const Row r : {Row{179.95, false}, Row{-179.99, false}, Row{-179.95, true}, Row{-179.9, true}}) {
+        Model m;
+        m.route.settings.arrivalCircleEntryOn = false;
+        m.route.settings.passingPerpendicularOn = true;
+        m.route.Add(0.0, 179.5);
+        m.route.Add(0.0, -179.96);
+        m.route.active = 2;
+        m.Refresh(m.At(0.01, r.lon));
+        EXPECT_EQ(m.model.Alarms().Lines().size(), r.passed ? 1u : 0u) << r.lon;
+    }
+}
+
+TEST(MonitorModel, OffTrackAtTheLimit)
+{
+    Model m;
+    m.route.Add(0.0, 0.0);
+    m.route.Add(1.0, 0.0);
+    m.route.active = 2;
+    // On the equator a degree of longitude is a fixed length: find the limit from our own XTE.
+    m.Refresh(m.At(0.5, 0.002));
+    const double limit = std::fabs(m.model.Values().xte);
+    m.route.settings.limitOfDeviation = limit;
+    m.route.settings.limitOfDeviationOn = true;
+    m.Refresh(m.At(0.5, 0.002));
+    EXPECT_FALSE(m.host.caution) << "equal is inside";
+    m.Refresh(m.At(0.5, 0.0021));
+    EXPECT_TRUE(m.host.caution);
+    m.Refresh(m.At(0.5, 0.0021));
+    m.Refresh(m.At(0.5, 0.0));
+    EXPECT_FALSE(m.host.caution);
+    EXPECT_EQ(m.host.notes, (std::vector<std::string>{"Vessel outside off-track limit for the active route",
+                                                      "Vessel inside off-track limit for the active route"}));
+}
+
+TEST(NavTexts, Formats)
+{
+    struct Row { std::string got, want; };
+    const Row rows[] = {
+        {FormatBearing3(359.6), "000"}, {FormatBearing3(4.5), "005"}, {FormatBearing3(nmea::kNoValue), ""},
+        {FormatCourseText(84.4), " 084"}, {FormatSpeedText(5.55), " 5.5"}, {FormatSpeedText(12.25), "12.2"},
+        {FormatIndicatorDistance(9.999), "10.00"}, {FormatIndicatorDistance(0.5), "0.50"},
+        {FormatIndicatorDistance(99.94), "99.9"}, {FormatIndicatorDistance(9999.4), "9999"},
+        {FormatIndicatorDistance(10000), "9999+"}, {FormatDepthText(99.95), "100.0"},
+        {FormatDepthText(100), " 100"}, {FormatDepthText(10000), "9999+"}, {FormatDepthText(4.2), "  4.2"},
+        {FormatXteIndicator(-0.005), "<<<0.0"}, {FormatXteIndicator(0.0), "0.0"},
+        {FormatXteIndicator(1.234), "1.23>>>"}, {FormatXteIndicator(-25.0), "<<<25.0"},
+        {FormatTimeToGo(3725), "01:02:05"}, {FormatTimeToGo(90061), "1 01:01:01"}, {FormatTimeToGo({}), ""},
+        {FormatCursorRangeBearing(1.234, 359.7), "1.23nm, 000\u00b0, (180\u00b0)"},
+        {FormatCursorRangeBearing(12.0, 200.2), "12.0nm, 200\u00b0, (020\u00b0)"},
+        {FormatWindAngle(359.6), "000"}, {FormatWindAngle(0.4), "000"}, {FormatWindAngle(45.2), "045"},
+        {WindReferenceText('R'), "Relative"}, {WindReferenceText('X'), ""}, {WindUnitText('M'), "Meters/Second"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(r.got, r.want);
+}
+
+}  // namespace

@@ -1,0 +1,306 @@
+// The navigation cycle on a fake clock: the order of the monitor panel's
+// messages and the strict intervals, the switch to dead reckoning when the
+// fixes stop, DR against GeographicLib's rhumb line, the return to NMEA, and
+// whole fixes under concurrent writers.
+
+#include "navigator/NavigatorModule.h"
+
+#include <gtest/gtest.h>
+
+#include <GeographicLib/Rhumb.hpp>
+
+#include <atomic>
+#include <cmath>
+#include <random>
+#include <thread>
+
+#include "FakeClock.h"
+#include "NavigatorFakes.h"
+
+using namespace std::chrono_literals;
+using namespace navigator;
+
+namespace {
+
+struct Cycle {
+    brine_test::FakeClock clock;
+    navtest::MemorySettings settings;
+    navtest::FakeGps gps{clock};
+    navtest::FakeLog log;
+    CNavigatorModule nav{settings, clock, &gps};
+    std::vector<app::CPostedMessage> seen;
+
+    Cycle()
+    {
+        nav.SetVesselLog(&log);
+        nav.SetDrDelay(10s);
+    }
+    // One timer pass and its messages handled, as the event loop would.
+    std::vector<unsigned> Pass()
+    {
+        nav.NavigationTimerPass();
+        std::vector<unsigned> ids;
+        nav.PanelQueue().Drain([&](const app::CPostedMessage& m) {
+            ids.push_back(m.id);
+            seen.push_back(m);
+            nav.OnMonitorMessage(m);
+        });
+        return ids;
+    }
+    void Feed(const std::string& line) { ASSERT_TRUE(gps.parser.ParseLine(line)) << line; }
+};
+
+TEST(NavigationCycle, PostOrderAndStrictIntervals)
+{
+    Cycle c;
+    c.nav.SetLoggingPeriod(60s);
+    c.nav.SetTrackInterval(30s);
+    c.nav.SetBestChartCheckInterval(10s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+
+    // Every stamp starts at "never": the first tick posts every message.
+    EXPECT_EQ(c.Pass(), (std::vector<unsigned>{0x505, 0x501, 0x504, 0x503, 0x506, 0x507, 0x502}));
+    EXPECT_EQ(c.seen.back().wParam, 1u);
+
+    // Logging off: nothing is written, so 0x504 and 0x503 come every tick.
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    EXPECT_EQ(c.Pass(), (std::vector<unsigned>{0x505, 0x501, 0x504, 0x503, 0x502}));
+
+    // Logging on: each writes once, then waits its interval, strictly.
+    c.log.logging = true;
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(c.log.rows, 1);
+    EXPECT_EQ(c.log.points, 1);
+    for (int s = 1; s <= 60; ++s) {
+        c.clock.Advance(1s);
+        c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+        const auto ids = c.Pass();
+        const bool log = std::count(ids.begin(), ids.end(), 0x504u) == 1;
+        const bool track = std::count(ids.begin(), ids.end(), 0x503u) == 1;
+        EXPECT_EQ(log, false) << s;                     // 60 s equal: nothing
+        EXPECT_EQ(track, s == 31) << s;                 // 31 s: past 30
+        // Best-chart pair every 10 s after the previous check, strictly.
+        EXPECT_EQ(std::count(ids.begin(), ids.end(), 0x506u), (s + 2) % 11 == 0 ? 1 : 0) << s;
+    }
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    const auto ids = c.Pass();
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 0x504u), 1);
+    EXPECT_EQ(c.log.rows, 2);
+
+    // No GPS input: no tick, no messages; a held tick likewise.
+    c.gps.receiving = false;
+    c.clock.Advance(5s);
+    EXPECT_TRUE(c.Pass().empty());
+    c.gps.receiving = true;
+    c.nav.SetHoldTick(true);
+    EXPECT_TRUE(c.Pass().empty());
+}
+
+// The fix stops: no caution a second before DRDelay, the caution in the cycle
+// that reaches it; DR then carries the vessel; a fresh fix returns to NMEA.
+TEST(NavigationCycle, PositionLostAndRegained)
+{
+    Cycle c;
+    c.log.logging = true;
+    // A real capture through the parser, one fix a second.
+    int fixes = 0;
+    for (const std::string& line : navtest::ReadLines(BRINE_NMEA_CAPTURES "/capture-07.nmea")) {
+        c.gps.parser.ParseLine(line);
+        if (line.find("RMC") != std::string::npos) {
+            c.Pass();
+            c.clock.Advance(1s);
+            ++fixes;
+        }
+    }
+    ASSERT_GT(fixes, 50);
+    const auto atLastFix = c.nav.Snapshot();
+    ASSERT_TRUE(atLastFix->positionAcquired);
+    EXPECT_EQ(atLastFix->source, PositionSourceKind::NMEA);
+    EXPECT_FALSE(c.nav.IsNmeaCautionOn());
+
+    // The last fix was 1 s ago; 8 more seconds reach DRDelay - 1.
+    for (int s = 0; s < 8; ++s) {
+        c.clock.Advance(1s);
+        c.Pass();
+    }
+    EXPECT_FALSE(c.nav.IsNmeaCautionOn());
+    EXPECT_EQ(c.nav.NmeaTabTitle(), "NMEA");
+    c.clock.Advance(1s);
+    c.Pass();
+    EXPECT_TRUE(c.nav.IsNmeaCautionOn());
+    EXPECT_EQ(c.nav.NmeaTabTitle(), "DR");
+    EXPECT_EQ(c.log.Count("EPFS reception lost."), 1);
+    EXPECT_EQ(c.log.nextFixType, kEventEpfs);
+    c.clock.Advance(1s);
+    c.Pass();
+    const auto dr = c.nav.Snapshot();
+    EXPECT_EQ(dr->source, PositionSourceKind::DR);
+    EXPECT_EQ(c.nav.StatusLine(), "DR - Local");
+    EXPECT_EQ(c.nav.Monitor().Texts().status, "DR - Local");
+    EXPECT_EQ(c.log.Count("CAUTION. NMEA not received. Position calculation transferred to DR."), 1);
+
+    // A fresh fix returns to NMEA and logs it once.
+    c.Feed(navtest::Rmc(10.0, 20.0, 5.0, 90.0));
+    c.Pass();
+    EXPECT_FALSE(c.nav.IsNmeaCautionOn());
+    EXPECT_EQ(c.nav.Snapshot()->source, PositionSourceKind::NMEA);
+    EXPECT_NEAR(c.nav.Snapshot()->position.GetLatitude(), 10.0, 1e-6);
+    EXPECT_EQ(c.log.Count("EPFS reception re-established"), 1);
+}
+
+// Ten minutes of DR at cycles of 1 to 1.5 s, each course and speed against
+// GeographicLib's rhumb line over the seconds since the last fix.
+TEST(NavigationCycle, DeadReckoningFollowsTheRhumbLine)
+{
+    const GeographicLib::Rhumb rhumb(GeographicLib::Constants::WGS84_a(), GeographicLib::Constants::WGS84_f(), true);
+    struct Row { double lat, lon, sog, cog; };
+    const Row rows[] = {
+        {50.1, -4.2, 6.0, 45.0}, {-33.9, 18.4, 12.5, 200.0}, {59.5, 10.6, 25.0, 90.0},
+        {0.2, 179.9, 18.0, 270.0}, {-0.1, -179.95, 9.0, 95.0}, {70.0, 20.0, 3.3, 359.0},
+    };
+    for (const Row& r : rows) {
+        Cycle c;
+        c.Feed(navtest::Rmc(r.lat, r.lon, r.sog, r.cog));
+        const auto fixTime = c.clock.Monotonic();
+        c.Pass();
+        const geo::CPosition start = c.nav.Snapshot()->position;
+        std::mt19937 rng(7);
+        std::uniform_int_distribution<int> cycleMs(1000, 1500);
+        while (c.clock.Monotonic() - fixTime < 10min) {
+            c.clock.Advance(std::chrono::milliseconds(cycleMs(rng)));
+            c.Pass();
+        }
+        ASSERT_TRUE(c.nav.Source().IsDrOn());
+        const long applied = c.nav.Source().DrSecondsApplied();
+        const long elapsed = std::chrono::duration_cast<std::chrono::seconds>(c.clock.Monotonic() - fixTime).count();
+        // DR covers the time since the fix, less at most the part second of the last cycle.
+        EXPECT_LE(applied, elapsed);
+        EXPECT_GE(applied, elapsed - 2) << "lost time";
+        double lat2 = 0, lon2 = 0;
+        rhumb.Direct(start.GetLatitude(), start.GetLongitude(), r.cog, r.sog * applied / 3600.0 * 1852.0, lat2, lon2);
+        const geo::CPosition end = c.nav.Snapshot()->position;
+        double s12 = 0, azi = 0;
+        rhumb.Inverse(end.GetLatitude(), end.GetLongitude(), lat2, lon2, s12, azi);
+        EXPECT_LT(s12 / 1852.0, 1e-4) << r.lat << " " << r.cog;
+    }
+}
+
+// In DR the confirmation warning comes every 5 minutes until confirmed.
+TEST(NavigationCycle, ConfirmationRepeatsInDeadReckoning)
+{
+    Cycle c;
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    c.clock.Advance(6s);   // the fix has aged out: a valid one would end the user's DR at once
+    c.nav.SwitchToDeadReckoningByUser();
+    std::vector<int> shownAt;
+    for (int s = 1; s <= 16 * 60; ++s) {
+        c.clock.Advance(1s);
+        const int before = c.nav.ConfirmationWarningsShown();
+        c.Pass();
+        if (c.nav.ConfirmationWarningsShown() > before)
+            shownAt.push_back(s);
+    }
+    EXPECT_EQ(shownAt, (std::vector<int>{300, 600, 900}));
+    c.nav.Source().ConfirmPosition();
+    EXPECT_FALSE(c.nav.IsConfirmationWarningOn());
+}
+
+// One writer alternates two far-apart fixes, NMEA and DR, flat out; readers
+// copy fixes and the user-interface thread refreshes. No read mixes two fixes.
+TEST(NavigationCycle, FixesAreNeverTorn)
+{
+    brine_test::FakeClock clock;
+    nmea::CNMEAGPSParser parser(clock, 5);
+    nmea::CNMEAFixRecord& record = parser.FixRecord();
+    std::atomic<bool> stop{false};
+    auto makeFix = [](bool a) {
+        nmea::CNMEAFix f;
+        f.latitude = a ? 10.0 : -50.0;
+        f.longitude = a ? 20.0 : -120.0;
+        f.datum = nmea::CNMEAFix::CDatumItems{a ? "W84" : "999", a ? 0.0 : 1.5, a ? 0.0 : -2.5, a ? "W84" : "W72"};
+        f.utcTime = a ? 101010.0 : 202020.0;
+        f.source = a ? nmea::FixSource::NMEA : nmea::FixSource::DR;
+        return f;
+    };
+    std::thread writer([&] {
+        for (bool a = true; !stop.load(std::memory_order_relaxed); a = !a)
+            record.Write(makeFix(a));
+    });
+    std::atomic<long> reads{0}, torn{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i)
+        readers.emplace_back([&] {
+            while (!stop.load(std::memory_order_relaxed)) {
+                const nmea::CNMEAFix f = record.Read();
+                if (f.sequence == 0)
+                    continue;
+                const bool a = f.latitude == 10.0;
+                const nmea::CNMEAFix want = makeFix(a);
+                if (f.longitude != want.longitude || f.datum->localCode != want.datum->localCode
+                    || f.datum->latitudeOffset != want.datum->latitudeOffset || f.utcTime != want.utcTime
+                    || f.source != want.source)
+                    torn.fetch_add(1);
+                reads.fetch_add(1);
+            }
+        });
+    std::this_thread::sleep_for(5s);
+    stop = true;
+    writer.join();
+    for (auto& t : readers)
+        t.join();
+    EXPECT_GT(reads.load(), 1000);
+    EXPECT_EQ(torn.load(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Without datum sentences the last good datum holds for five minutes; at
+// five minutes the question is asked once, without holding up the cycle.
+TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
+{
+    Cycle c;
+    int asked = 0;
+    c.nav.SetGpsConfigurationAsker([&] { ++asked; });
+    for (int s = 0; s < 299; ++s) {
+        c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+        c.Pass();
+        c.clock.Advance(1s);
+    }
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();   // 4:59 since the first cycle
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(c.nav.Source().IsDatumAssumed());
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();   // 5:00
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(c.nav.Source().IsDatumAssumed());
+    EXPECT_TRUE(c.nav.Snapshot()->positionAcquired) << "the cycle goes on while the question is open";
+    EXPECT_EQ(c.nav.StatusLine().substr(0, 3), "GPm");
+    for (int s = 0; s < 400; ++s) {
+        c.clock.Advance(1s);
+        c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+        c.Pass();
+    }
+    EXPECT_EQ(asked, 1) << "asked once while the program runs";
+    // The answer: logged at the next refresh, and a track point forced.
+    c.log.logging = true;
+    c.nav.AnswerGpsConfiguration(true, true);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(c.log.Count("User confirmed GPS set to WGS84"), 1);
+    // A datum sentence ends the assumption.
+    c.Feed("$GPDTM,W84,,0.0,N,0.0,E,0.0,W84*6F");
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Source().IsDatumAssumed());
+}
+
+}  // namespace

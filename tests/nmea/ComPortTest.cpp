@@ -1,0 +1,289 @@
+// The serial port on pseudo-terminals made by socat: framing across reads,
+// the line settings as stty sees them, an adapter pulled out and plugged back,
+// a device held by another program, and threads that stop at once.
+
+#include "nmea/ComPort.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "ChildProcess.h"
+#include "FakePort.h"
+#include "PtyPair.h"
+#include "RecordingDevice.h"
+#include "TempFolder.h"
+#include "nmea/PortList.h"
+#include "nmea/SerialDevice.h"
+
+using namespace std::chrono_literals;
+using nmea::CComPort;
+using nmea::PortChannel;
+
+namespace {
+
+const char* kAdapter = "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
+
+class OnePort : public nmea::CPortDirectory {
+public:
+    explicit OnePort(std::vector<nmea::CPort*> ports) : m_ports(std::move(ports)) {}
+    nmea::CPort* FindPort(std::uint8_t number) const override
+    {
+        for (nmea::CPort* port : m_ports)
+            if (port->GetNumber() == number)
+                return port;
+        return nullptr;
+    }
+    std::uint8_t GetFirstPortNumber() const override { return m_ports.front()->GetNumber(); }
+
+private:
+    std::vector<nmea::CPort*> m_ports;
+};
+
+// What "stty -a" prints for the terminal open on `fd`; none when it fails.
+std::optional<std::string> SttyOn(int fd)
+{
+    int out[2];
+    if (::pipe(out) != 0)
+        return std::nullopt;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(fd, 0);
+        ::dup2(out[1], 1);
+        ::execlp("stty", "stty", "-a", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string text;
+    char buffer[1024];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    return brine_test::WaitChild(pid) == 0 ? std::optional(text) : std::nullopt;
+}
+
+// Polls `condition` until it holds or `limit` passes; the time it took.
+template <class Condition>
+std::optional<std::chrono::milliseconds> TimeUntil(Condition condition, std::chrono::milliseconds limit)
+{
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < limit) {
+        if (condition())
+            return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        std::this_thread::sleep_for(10ms);
+    }
+    return std::nullopt;
+}
+
+TEST(ComPort, FramesLinesAcrossReadsAndWritesThemOut)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), kAdapter);
+    ASSERT_TRUE(pty.Running());
+    CComPort port(1, pty.Path().string());
+    OnePort ports({&port});
+    brine_test::RecordingDevice device(ports, 1, 1);
+    ASSERT_TRUE(device.OpenReceive());
+    ASSERT_TRUE(device.OpenTransmit());
+    EXPECT_TRUE(port.GetCondition().connected);
+
+    // Pieces written apart arrive in separate reads.
+    for (const char* piece : {"noise$GPRMC,1", "23,A*00", "\r", "\n$GPGGA,1$GPGLL,2*00\r\n"}) {
+        ASSERT_TRUE(pty.Send(piece));
+        std::this_thread::sleep_for(20ms);
+    }
+    const std::string ninety = "$" + std::string(89, 'X');
+    ASSERT_TRUE(pty.Send(ninety + "\r\n$GPZDA*00\r\n"));
+    const auto lines = device.WaitLines(5, 3s);
+    EXPECT_EQ(lines, (std::vector<std::string>{"$GPRMC,123,A*00\r\n", "$GPGGA,1", "$GPGLL,2*00\r\n",
+                                               ninety.substr(0, 84), "$GPZDA*00\r\n"}));
+
+    // Out: byte-exact, in order, one line after the other.
+    ASSERT_TRUE(device.Send("$ECWPL,1*00\r\n"));
+    ASSERT_TRUE(device.Send("$ECWPL,2*00\r\n"));
+    EXPECT_EQ(pty.Receive(26, 3s), "$ECWPL,1*00\r\n$ECWPL,2*00\r\n");
+}
+
+TEST(ComPort, LineSettingsAsSttySeesThem)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), kAdapter);
+    ASSERT_TRUE(pty.Running());
+    for (const bool autoConfigure : {true, false}) {
+        int error = 0;
+        // Set the pty to something else first, so the automatic settings show.
+        // (A pty takes no character size or parity: those stay 8N1 anyway.)
+        ASSERT_EQ(std::system(("stty -F " + pty.Path().string() + " 9600 -clocal ixon icanon echo").c_str()), 0);
+        auto device = nmea::CSerialDevice::Open(pty.Path().string(), autoConfigure, error);
+        ASSERT_TRUE(device) << error;
+        // stty on the descriptor we hold (its standard input), so the exclusive open is not in the way.
+        const auto out = SttyOn(device->Fd());
+        ASSERT_TRUE(out);
+        std::set<std::string> words;
+        std::istringstream split(*out);
+        for (std::string word; split >> word;)
+            words.insert(word.back() == ';' ? word.substr(0, word.size() - 1) : word);
+        for (const char* raw : {"-icanon", "-echo", "-isig", "-opost", "-icrnl", "-ixon", "-ixoff"})
+            EXPECT_TRUE(words.count(raw)) << raw << " in\n" << *out;
+        const std::vector<std::string> expected = autoConfigure
+            ? std::vector<std::string>{"4800", "cs8", "-parenb", "-cstopb", "-crtscts", "clocal"}
+            : std::vector<std::string>{"9600", "-clocal"};
+        for (const std::string& word : expected)
+            EXPECT_TRUE(words.count(word)) << word << " in\n" << *out;
+    }
+}
+
+TEST(ComPort, UnpluggedAdapterDisconnectsAndComesBack)
+{
+    brine_test::TempFolder folder;
+    auto pty = std::make_unique<brine_test::PtyPair>(folder.Path(), kAdapter);
+    ASSERT_TRUE(pty->Running());
+    const std::string path = pty->Path().string();
+    CComPort port(1, path);
+    OnePort ports({&port});
+    brine_test::RecordingDevice device(ports, 1, 0);
+    ASSERT_TRUE(device.OpenReceive());
+    ASSERT_TRUE(pty->Send("$GPGLL,1*00\r\n"));
+    ASSERT_EQ(device.WaitLines(1, 2s).size(), 1u);
+
+    pty->Kill();
+    const auto lost = TimeUntil([&] { return !port.GetCondition().connected; }, 3s);
+    ASSERT_TRUE(lost) << "still connected";
+    EXPECT_LT(*lost, 2s);
+    EXPECT_EQ(port.GetCondition().reason, path + " stopped answering (unplugged?).");
+    EXPECT_TRUE(TimeUntil([&] { return port.GetCondition().reason == path + " is not connected."; }, 3s))
+        << "retried while the link is gone: " << port.GetCondition().reason;
+    EXPECT_TRUE(device.IsReceiveOpen()) << "devices stay attached while the adapter is away";
+
+    pty = std::make_unique<brine_test::PtyPair>(folder.Path(), kAdapter);
+    const auto back = TimeUntil([&] { return port.GetCondition().connected; }, 6s);
+    ASSERT_TRUE(back) << port.GetCondition().reason;
+    EXPECT_LT(*back, 5s);
+    ASSERT_TRUE(pty->Send("$GPGLL,2*00\r\n"));
+    const auto lines = device.WaitLines(2, 2s);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "$GPGLL,2*00\r\n");
+}
+
+TEST(ComPort, MissingAndBusyDevicesAreDisconnectedWithTheirReason)
+{
+    brine_test::TempFolder folder;
+    // A port whose adapter was never plugged in is still a port.
+    const std::string missing = (folder.Path() / "usb-none").string();
+    CComPort absent(2, missing);
+    EXPECT_TRUE(absent.Open());
+    EXPECT_FALSE(absent.GetCondition().connected);
+    EXPECT_EQ(absent.GetCondition().reason, missing + " is not connected.");
+
+    brine_test::PtyPair pty(folder.Path(), kAdapter);
+    ASSERT_TRUE(pty.Running());
+    brine_test::Turn held, done;
+    const pid_t holder = brine_test::ForkChild([&] {
+        int error = 0;
+        auto device = nmea::CSerialDevice::Open(pty.Path().string(), true, error);
+        held.Post();
+        done.Wait();
+        return device ? 0 : 1;
+    });
+    ASSERT_TRUE(held.Wait());
+    CComPort port(1, pty.Path().string());
+    EXPECT_TRUE(port.Open());
+    const auto condition = port.GetCondition();
+    EXPECT_FALSE(condition.connected);
+    EXPECT_NE(condition.reason.find("is in use by another program"), std::string::npos) << condition.reason;
+    EXPECT_NE(condition.reason.find("process " + std::to_string(holder)), std::string::npos) << condition.reason;
+    done.Post();
+    EXPECT_EQ(brine_test::WaitChild(holder), 0);
+    port.Close();
+}
+
+TEST(ComPort, ThreadsStopWithinASecondEvenMidWrite)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), kAdapter);
+    ASSERT_TRUE(pty.Running());
+    CComPort port(1, pty.Path().string());
+    OnePort ports({&port});
+    brine_test::RecordingDevice device(ports, 1, 1);
+    ASSERT_TRUE(device.OpenReceive());
+    ASSERT_TRUE(device.OpenTransmit());
+    // Nobody reads the peer: the pty's buffers fill and writes wait for room.
+    const std::string line = "$ECXXX," + std::string(70, 'Z') + "\r\n";
+    for (int i = 0; i < 400; ++i)
+        device.Send(line);
+    std::this_thread::sleep_for(300ms);
+    const auto start = std::chrono::steady_clock::now();
+    device.CloseAll();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, 1s);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(ComPort, FourIdlePortsCostAlmostNoCpu)
+{
+    brine_test::TempFolder folder;
+    std::vector<std::unique_ptr<brine_test::PtyPair>> ptys;
+    std::vector<std::unique_ptr<CComPort>> owned;
+    std::vector<nmea::CPort*> raw;
+    for (int i = 1; i <= 4; ++i) {
+        ptys.push_back(std::make_unique<brine_test::PtyPair>(folder.Path(), "usb-idle-" + std::to_string(i)));
+        ASSERT_TRUE(ptys.back()->Running());
+        owned.push_back(std::make_unique<CComPort>(static_cast<std::uint8_t>(i), ptys.back()->Path().string()));
+        raw.push_back(owned.back().get());
+    }
+    OnePort ports(raw);
+    std::vector<std::unique_ptr<brine_test::RecordingDevice>> devices;
+    for (int i = 1; i <= 4; ++i) {
+        devices.push_back(std::make_unique<brine_test::RecordingDevice>(ports, i, i));
+        ASSERT_TRUE(devices.back()->OpenReceive());
+        ASSERT_TRUE(devices.back()->OpenTransmit());
+    }
+    const auto cpu = [] {
+        rusage usage {};
+        ::getrusage(RUSAGE_SELF, &usage);
+        return std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+               std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    };
+    const auto before = cpu();
+    std::this_thread::sleep_for(3s);
+    const auto used = cpu() - before;
+    // Under 1% of a core: 30 ms in 3 s.
+    EXPECT_LT(used, 30ms) << std::chrono::duration_cast<std::chrono::microseconds>(used).count() << " us";
+}
+
+TEST(PortList, FirstStartAssignsStableNamesThenPortsThatOpen)
+{
+    brine_test::TempFolder folder;
+    const auto byId = folder.Path() / "by-id";
+    const auto dev = folder.Path() / "dev";
+    std::filesystem::create_directories(byId);
+    std::filesystem::create_directories(dev);
+    for (const char* name : {"usb-FTDI_b-port0", "usb-FTDI_a-port0"})
+        std::ofstream(byId / name).put('x');
+    for (const char* name : {"ttyS10", "ttyS2", "ttyS1", "ttySX", "ttyUSB0"})
+        std::ofstream(dev / name).put('x');
+    nmea::CSerialScan scan{byId, dev, [](const std::filesystem::path& p) { return p.filename() != "ttyS2"; }};
+    const nmea::PortPaths paths = nmea::DefaultPortPaths(scan);
+    EXPECT_EQ(paths[0], (byId / "usb-FTDI_a-port0").string());
+    EXPECT_EQ(paths[1], (byId / "usb-FTDI_b-port0").string());
+    EXPECT_EQ(paths[2], (dev / "ttyS1").string());
+    EXPECT_EQ(paths[3], (dev / "ttyS10").string());
+    EXPECT_EQ(paths[4], "");
+
+    // A port with a path exists whether its device is there or not; one without does not.
+    nmea::PortPaths typed;
+    typed[2] = "/dev/no-such-adapter";
+    nmea::CPortList list(typed, {});
+    EXPECT_EQ(list.FindPort(1), nullptr);
+    ASSERT_NE(list.FindPort(3), nullptr);
+    EXPECT_EQ(list.GetFirstPortNumber(), 3);
+    EXPECT_EQ(nmea::ResolveStoredPort(list, 3), 3);
+    EXPECT_EQ(nmea::ResolveStoredPort(list, 7), 3);
+    EXPECT_EQ(nmea::ResolveStoredPort(list, 0), 0);
+}
+
+}  // namespace
