@@ -360,6 +360,13 @@ int CDbaseTable::RepairIndex(bool strays)
                     if (m_index->Erase(t->m_number, *k, uint32_t(r)))
                         ++w.keyCounts[size_t(t->m_number)];  // never counted
     }
+    if (strays && ok && held > m_recCount) {
+        // The file ends where the count says, so readers that read up to the
+        // end mark do not meet the unfinished record either.
+        const char eof = 0x1A;
+        const off_t end = m_headerLength + off_t(m_recCount) * m_recordLength;
+        ok = WriteAll(m_fd, &eof, 1, end) && ::ftruncate(m_fd, end + 1) == 0;
+    }
     w.pendingRecord = 0;
     w.coverage = uint32_t(m_recCount);
     m_index->MarkDurable();
