@@ -10,6 +10,9 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <fstream>
 #include <thread>
@@ -143,6 +146,13 @@ public:
     }
 
     const std::string& Address() const { return m_address; }
+    std::string Output() const
+    {
+        std::string all;
+        for (const std::string& line : m_lines)
+            all += line + "\n";
+        return all + m_pending;
+    }
     void Send(const std::string& command) { EXPECT_GT(::write(m_in, (command + "\n").data(), command.size() + 1), 0); }
 
     // The first output line starting with `prefix` (consumed), within `limit`.
@@ -223,7 +233,31 @@ bool WaitForText(Condition condition, std::chrono::milliseconds limit = 5s)
     return true;
 }
 
-int TestPort() { return 20000 + static_cast<int>(::getpid() % 20000); }
+// A port below the system's range for outgoing connections (so none of them
+// can take it meanwhile) that every test address can listen on now.
+int TestPort()
+{
+    static unsigned seed = static_cast<unsigned>(::getpid()) * 7919u +
+                           static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        seed = seed * 1103515245u + 12345u;
+        const int port = 10000 + static_cast<int>((seed >> 8) % 22000);
+        bool free = true;
+        for (std::uint32_t host = 2; host <= 6 && free; ++host) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_in where {};
+            where.sin_family = AF_INET;
+            where.sin_port = htons(static_cast<std::uint16_t>(port));
+            where.sin_addr.s_addr = htonl(0x7F000000u + host);
+            free = ::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
+            ::close(fd);
+        }
+        if (free)
+            return port;
+    }
+    ADD_FAILURE() << "no free port";
+    return 0;
+}
 
 std::string PeerFileText(const std::filesystem::path& folder)
 {
@@ -251,7 +285,7 @@ TEST(Stations, FourStationsRelayLeaveAndSurviveACrash)
     std::vector<std::unique_ptr<Station>> stations;
     for (int i = 2; i <= 5; ++i) {
         stations.push_back(std::make_unique<Station>("127.0.0." + std::to_string(i), folder.Path(), port));
-        ASSERT_TRUE(stations.back()->WaitLine("joined"));
+        ASSERT_TRUE(stations.back()->WaitLine("joined")) << stations.back()->Output();
     }
     // One send and one receive connection per pair.
     for (auto& s : stations)
@@ -289,7 +323,7 @@ TEST(Stations, FourStationsRelayLeaveAndSurviveACrash)
 TEST(Stations, HostilePeerNeverStopsAStation)
 {
     brine_test::TempFolder folder;
-    const int port = TestPort() + 1;
+    const int port = TestPort();
     Station a("127.0.0.2", folder.Path(), port), b("127.0.0.3", folder.Path(), port);
     ASSERT_TRUE(a.WaitLine("joined"));
     ASSERT_TRUE(b.WaitLine("joined"));
@@ -353,7 +387,7 @@ TEST(Stations, OwnAddressIsNotLoopback)
     brine_test::TempFolder folder;
     options.applicationFolder = folder.Path();
     nmea::CNetworkMessaging alone(options);
-    alone.SetTcpPort(static_cast<std::uint16_t>(TestPort() + 2));
+    alone.SetTcpPort(static_cast<std::uint16_t>(TestPort()));
     ASSERT_TRUE(alone.Start());
     EXPECT_FALSE(alone.PostMessage(7, std::string(496, 'x'))) << "a payload over 495 bytes";
     EXPECT_TRUE(alone.PostMessage(7, std::string(495, 'x')));
