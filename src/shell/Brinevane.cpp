@@ -7,12 +7,14 @@
 
 #include "app/StringUtils.h"
 #include "app/WaitStatus.h"
+#include "app/WorkspaceManager.h"
 #include "app/ui/Disclaimers.h"
 #include "app/ui/QtAlertSound.h"
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
 #include "platform/Files.h"
 #include "platform/SettingsStore.h"
+#include "navigator/ui/NavigatorWindows.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
 
@@ -26,6 +28,27 @@ QDateTime BuildTime()
     const QString text = QString::fromLatin1(__DATE__ " " __TIME__).simplified();
     return QLocale::c().toDateTime(text, "MMM d yyyy hh:mm:ss");
 }
+
+// Modules are made before the frame opens its workspace: their settings home
+// asks the frame for the current workspace at each use.
+class CFrameSettingsHome final : public CSettingsHome {
+public:
+    CFrameSettingsHome(platform::CSettingsStore& store, const std::unique_ptr<CMainFrame>& frame)
+        : m_store(store), m_frame(frame)
+    {
+    }
+    platform::CSettingsStore& GetStore() const override { return m_store; }
+    std::string GetRegistryKey() const override
+    {
+        if (m_frame && m_frame->Workspace())
+            return m_frame->Workspace()->GetRegistryKey();
+        return "Software\\Quorwick\\Brinevane\\Default";
+    }
+
+private:
+    platform::CSettingsStore& m_store;
+    const std::unique_ptr<CMainFrame>& m_frame;
+};
 
 }  // namespace
 
@@ -125,6 +148,9 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.commandLine = m_commandLine;
     services.buildTime = BuildTime();
     services.settings = m_settings.get();
+    m_moduleSettings = std::make_unique<CFrameSettingsHome>(*m_settings, m_frame);
+    services.moduleFactories.push_back(
+        [this]() -> std::unique_ptr<CModule> { return std::make_unique<CNavigatorWindows>(*m_moduleSettings, m_clock); });
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;

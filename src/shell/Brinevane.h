@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 
 class CMainFrame;
+class CSettingsHome;
 class CQtAlertSound;
 class CQtPrompt;
 class CQtWaitCursor;
@@ -72,6 +73,7 @@ private:
     std::unique_ptr<CSingleInstance> m_instance;
     CTimer m_timerIds;
     std::unique_ptr<platform::CSettingsStore> m_settings;
+    std::unique_ptr<CSettingsHome> m_moduleSettings;   // the modules' view of the current workspace
     std::unique_ptr<CMainFrame> m_frame;
     QTimer m_idleTimer;
     std::filesystem::path m_programFolder;
