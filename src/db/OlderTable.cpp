@@ -59,7 +59,7 @@ bool COlderTable::Open(const std::string& dataPath, const std::string& memoPath)
     if (m_data.size() < 32)
         return Refuse(dataPath, "it is not a dBASE table");
     const uint8_t version = uint8_t(m_data[0]);
-    if ((version & 0x07) != 3)
+    if ((version & 0x07) != 3 && (version & 0x07) != 4)
         return Refuse(dataPath, "it is not a dBASE III or IV table");
     const uint32_t count = Get32(&m_data[4]);
     m_headerLength = int(Get16(&m_data[8]));
@@ -97,7 +97,7 @@ bool COlderTable::Open(const std::string& dataPath, const std::string& memoPath)
     if ((m_data.size() - size_t(m_headerLength)) / size_t(m_recordLength) < count)
         return Refuse(dataPath, "it is shorter than its header says");
     m_count = int(count);
-    m_dbase4Memo = (version & 0x08) != 0;
+    m_dbase4Memo = version != 0x83;  // dBASE III memo files keep 512-byte blocks
     const bool memo = std::any_of(m_fields.begin(), m_fields.end(), [](const FieldInfo& f) { return f.type == 'M'; });
     if (memo && !CheckMemos(memoPath)) {
         m_count = 0;

@@ -10,11 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -82,10 +84,13 @@ bool SyncFolder(const fs::path& folder)
 
 // Holds the side lock file "<settings>.lock" exclusively. The settings file
 // itself is replaced by rename, so a lock on it would guard a file that no
-// longer has the name; the side file stays put.
+// longer has the name; the side file stays put. The wait is bounded: flock
+// has no timed form, so a held lock is tried again every few milliseconds
+// until the deadline, and the caller reports and tries again later rather
+// than hang its window behind another program.
 class CSaveLock {
 public:
-    bool Acquire(const fs::path& settingsFile, std::string& error)
+    bool Acquire(const fs::path& settingsFile, std::chrono::milliseconds timeout, std::string& error)
     {
         const fs::path lockPath = settingsFile.string() + ".lock";
         m_fd = CFileDescriptor(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
@@ -93,13 +98,21 @@ public:
             error = "Cannot open the lock file " + Quoted(lockPath) + ": " + ErrnoText(errno);
             return false;
         }
-        int rc;
-        do {
-            rc = ::flock(m_fd.Get(), LOCK_EX);
-        } while (rc != 0 && errno == EINTR);
-        if (rc != 0) {
-            error = "Cannot lock " + Quoted(lockPath) + ": " + ErrnoText(errno);
-            return false;
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (::flock(m_fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK) {
+                error = "Cannot lock " + Quoted(lockPath) + ": " + ErrnoText(errno);
+                return false;
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                error = "The settings file " + Quoted(settingsFile) +
+                        " is locked by another program; tried for " +
+                        std::to_string(timeout.count()) + " ms";
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return true;
     }
@@ -108,7 +121,36 @@ private:
     CFileDescriptor m_fd;   // closing it releases the lock, also when the process dies
 };
 
-// "<file>.damaged-20240131T235959", with "-2", "-3"... should that name exist.
+// A set-aside copy's place in time: its UTC stamp and its number within
+// that second ("<file>.damaged-20240131T235959" is 1, "...-2" is 2).
+std::pair<std::string, long> SetAsideOrder(const std::string& suffix)
+{
+    const std::size_t dash = suffix.find('-');
+    if (dash == std::string::npos)
+        return {suffix, 1};
+    return {suffix.substr(0, dash), std::strtol(suffix.c_str() + dash + 1, nullptr, 10)};
+}
+
+// The set-aside copies of `file`, oldest first.
+std::vector<fs::path> SetAsideCopies(const fs::path& file)
+{
+    const std::string prefix = file.filename().string() + ".damaged-";
+    std::vector<std::pair<std::pair<std::string, long>, fs::path>> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(file.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(prefix, 0) == 0)
+            found.emplace_back(SetAsideOrder(name.substr(prefix.size())), it->path());
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<fs::path> copies;
+    for (auto& entry : found)
+        copies.push_back(std::move(entry.second));
+    return copies;
+}
+
+// "<file>.damaged-20240131T235959", numbered on from the newest copy of the
+// same second should there be one, so a newer copy never sorts older.
 fs::path SetAsideName(const fs::path& file)
 {
     const std::time_t now = std::time(nullptr);
@@ -117,11 +159,14 @@ fs::path SetAsideName(const fs::path& file)
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%S", &utc);
     const std::string base = file.string() + ".damaged-" + stamp;
-    fs::path candidate = base;
-    std::error_code ec;
-    for (int n = 2; fs::exists(fs::symlink_status(candidate, ec)); ++n)
-        candidate = base + "-" + std::to_string(n);
-    return candidate;
+    long number = 0;
+    const std::string prefix = file.filename().string() + ".damaged-";
+    for (const fs::path& copy : SetAsideCopies(file)) {
+        const auto [copyStamp, n] = SetAsideOrder(copy.filename().string().substr(prefix.size()));
+        if (copyStamp == stamp)
+            number = std::max(number, n);
+    }
+    return number == 0 ? fs::path(base) : fs::path(base + "-" + std::to_string(number + 1));
 }
 
 // A settings file that is a symbolic link (kept with the user's other
@@ -134,6 +179,15 @@ fs::path ResolveLinks(const fs::path& file)
         return file;
     const fs::path target = fs::weakly_canonical(file, ec);
     return ec ? file : target;
+}
+
+// Keeps the newest `keep` set-aside copies of `file` and removes the rest.
+void PruneSetAsideCopies(const fs::path& file, std::size_t keep)
+{
+    const std::vector<fs::path> copies = SetAsideCopies(file);
+    std::error_code ec;
+    for (std::size_t i = 0; i + keep < copies.size(); ++i)
+        fs::remove(copies[i], ec);
 }
 
 void RemoveStaleTemps(const fs::path& file)
@@ -151,39 +205,44 @@ void RemoveStaleTemps(const fs::path& file)
 }  // namespace
 
 struct CSettingsStore::Impl {
-    mutable std::mutex mutex;
+    mutable std::mutex mutex;       // the tree, the journal and the reports
+    std::mutex saveMutex;           // one load or save at a time
     Key root;
     std::vector<Change> journal;
     std::size_t compactAt = kFirstCompaction;   // journal length that triggers compaction
+    bool saving = false;            // a save holds journal positions: no compaction meanwhile
     std::string lastError;
     fs::path setAside;
+    std::chrono::milliseconds lockTimeout = CSettingsStore::kDefaultLockTimeout;
+    std::function<void()> onChange;
 
     void Record(Change change)
     {
         journal.push_back(std::move(change));
-        if (journal.size() >= compactAt) {
+        if (!saving && journal.size() >= compactAt) {
             settings::CompactJournal(journal);
             compactAt = std::max(kFirstCompaction, 2 * journal.size());
         }
+        if (onChange)
+            onChange();
     }
 
-    // Renames a damaged file aside and records why. False when even the
-    // rename failed; the file then stays where it is, untouched.
-    bool SetAside(const fs::path& file, const settings::ParseError& damage)
+    // Renames a damaged file aside. Returns the report and, when the rename
+    // worked, the copy's path; an empty path means the file stays where it
+    // is, untouched.
+    static std::pair<std::string, fs::path> SetAside(const fs::path& file,
+                                                     const settings::ParseError& damage)
     {
         const fs::path target = SetAsideName(file);
         std::error_code ec;
         fs::rename(file, target, ec);
         const std::string what = "The settings file " + Quoted(file) + " is damaged at line " +
                                  std::to_string(damage.line) + ": " + damage.reason;
-        if (ec) {
-            lastError = what + "; it could not be set aside: " + ec.message();
-            return false;
-        }
+        if (ec)
+            return {what + "; it could not be set aside: " + ec.message(), {}};
         SyncFolder(file.parent_path());
-        setAside = target;
-        lastError = what + ". It was set aside as " + Quoted(target) + ".";
-        return true;
+        PruneSetAsideCopies(file, CSettingsStore::kSetAsideCopiesKept);
+        return {what + ". It was set aside as " + Quoted(target) + ".", target};
     }
 };
 
@@ -210,13 +269,24 @@ CSettingsStore::~CSettingsStore() = default;
 
 LoadStatus CSettingsStore::Load()
 {
-    std::lock_guard guard(m_impl->mutex);
     Impl& d = *m_impl;
+    std::lock_guard saving(d.saveMutex);
     const fs::path file = ResolveLinks(m_file);
-    d.root = Key{};
-    d.journal.clear();
-    d.lastError.clear();
-    d.setAside.clear();
+    std::chrono::milliseconds timeout;
+    {
+        std::lock_guard guard(d.mutex);
+        d.root = Key{};
+        d.journal.clear();
+        d.lastError.clear();
+        d.setAside.clear();
+        timeout = d.lockTimeout;
+    }
+    auto report = [&d](LoadStatus status, std::string error, fs::path aside = {}) {
+        std::lock_guard guard(d.mutex);
+        d.lastError = std::move(error);
+        d.setAside = std::move(aside);
+        return status;
+    };
 
     // Without a folder there is no file yet, and nothing to lock.
     std::error_code ec;
@@ -224,89 +294,120 @@ LoadStatus CSettingsStore::Load()
         return LoadStatus::Ok;
 
     // The lock keeps a saving process from putting a new file in place
-    // between reading a damaged one and renaming it aside.
+    // between reading a damaged one and renaming it aside. Reading needs no
+    // lock (files are replaced whole), so a lock held too long only stops
+    // the setting aside.
     CSaveLock lock;
     std::string lockError;
-    const bool locked = lock.Acquire(file, lockError);
+    const bool locked = lock.Acquire(file, timeout, lockError);
 
     ReadResult read = ReadWholeFile(file);
     if (read.state == ReadResult::State::Missing)
-        return LoadStatus::Ok;
-    if (read.state == ReadResult::State::Failed) {
-        d.lastError = "Cannot read the settings file " + Quoted(file) + ": " + ErrnoText(read.error);
-        return LoadStatus::Failed;
-    }
+        return report(LoadStatus::Ok, locked ? std::string() : lockError);
+    if (read.state == ReadResult::State::Failed)
+        return report(LoadStatus::Failed, "Cannot read the settings file " + Quoted(file) + ": " +
+                                              ErrnoText(read.error));
     Key loaded;
     if (const auto damage = settings::ParseSettings(read.text, loaded)) {
-        if (!locked) {
-            d.lastError = "The settings file " + Quoted(file) + " is damaged at line " +
-                          std::to_string(damage->line) + " (" + damage->reason +
-                          "), and it was left in place: " + lockError;
-            return LoadStatus::Failed;
-        }
-        return d.SetAside(file, *damage) ? LoadStatus::SetAside : LoadStatus::Failed;
+        if (!locked)
+            return report(LoadStatus::Failed,
+                          "The settings file " + Quoted(file) + " is damaged at line " +
+                              std::to_string(damage->line) + " (" + damage->reason +
+                              "), and it was left in place: " + lockError);
+        auto [error, aside] = Impl::SetAside(file, *damage);
+        const LoadStatus status = aside.empty() ? LoadStatus::Failed : LoadStatus::SetAside;
+        return report(status, std::move(error), std::move(aside));
     }
+    std::lock_guard guard(d.mutex);
     d.root = std::move(loaded);
+    d.lastError = locked ? std::string() : lockError;
     return LoadStatus::Ok;
 }
 
 bool CSettingsStore::Save()
 {
-    std::lock_guard guard(m_impl->mutex);
     Impl& d = *m_impl;
-    d.lastError.clear();
-    const fs::path file = ResolveLinks(m_file);
+    std::lock_guard saving(d.saveMutex);
+    // The changes to write are taken under the tree's lock; the file work
+    // runs without it, so other threads read and change settings meanwhile.
+    // What they change then stays in the journal for the next save.
+    std::vector<Change> pending;
+    std::chrono::milliseconds timeout;
+    {
+        std::lock_guard guard(d.mutex);
+        pending = d.journal;
+        d.saving = true;
+        timeout = d.lockTimeout;
+    }
+    std::size_t taken = pending.size();
+    std::string asideNote;
+    fs::path asidePath;
+    auto finish = [&](bool ok, std::string error, Key* written) {
+        std::lock_guard guard(d.mutex);
+        d.saving = false;
+        d.lastError = asideNote.empty() ? std::move(error)
+                                        : asideNote + (error.empty() ? "" : " " + error);
+        if (!asidePath.empty())
+            d.setAside = asidePath;
+        if (ok) {
+            for (std::size_t i = taken; i < d.journal.size(); ++i)
+                settings::Apply(*written, d.journal[i]);
+            d.root = std::move(*written);
+            d.journal.erase(d.journal.begin(), d.journal.begin() + static_cast<std::ptrdiff_t>(taken));
+        }
+        return ok;
+    };
 
+    const fs::path file = ResolveLinks(m_file);
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (ec) {
-        d.lastError = "Cannot create the settings folder " + Quoted(folder) + ": " + ec.message();
-        return false;
-    }
+    if (ec)
+        return finish(false, "Cannot create the settings folder " + Quoted(folder) + ": " + ec.message(),
+                      nullptr);
     CSaveLock lock;
-    if (!lock.Acquire(file, d.lastError))
-        return false;
+    std::string lockError;
+    if (!lock.Acquire(file, timeout, lockError))
+        return finish(false, lockError, nullptr);
 
     // Start from what is on disk now, so other processes' saves are kept.
     Key merged;
-    const Key* toWrite = &merged;
     ReadResult read = ReadWholeFile(file);
-    if (read.state == ReadResult::State::Failed) {
-        d.lastError = "Cannot read the settings file " + Quoted(file) +
-                      " before saving: " + ErrnoText(read.error);
-        return false;
-    }
+    if (read.state == ReadResult::State::Failed)
+        return finish(false, "Cannot read the settings file " + Quoted(file) +
+                                 " before saving: " + ErrnoText(read.error), nullptr);
+    bool damaged = false;
     if (read.state == ReadResult::State::Read) {
         if (const auto damage = settings::ParseSettings(read.text, merged)) {
             // Damaged on disk since we read it: keep it aside and write the
             // whole tree this process knows.
-            if (!d.SetAside(file, *damage))
-                return false;
-            toWrite = &d.root;
+            auto [note, aside] = Impl::SetAside(file, *damage);
+            asideNote = std::move(note);
+            if (aside.empty())
+                return finish(false, {}, nullptr);
+            asidePath = std::move(aside);
+            damaged = true;
         }
     }
-    if (toWrite == &merged) {
-        for (const Change& change : d.journal)
+    if (damaged) {
+        std::lock_guard guard(d.mutex);
+        merged = std::move(*d.root.Clone());
+        taken = d.journal.size();
+    } else {
+        for (const Change& change : pending)
             settings::Apply(merged, change);
     }
-    const std::string text = settings::WriteSettings(*toWrite);
-    const std::string asideNote = d.lastError;
+    const std::string text = settings::WriteSettings(merged);
 
     RemoveStaleTemps(file);
     std::string error;
     auto temp = CreateTempFile(folder, file.filename().string() + ".tmp-", &error);
-    if (!temp) {
-        d.lastError = error;
-        return false;
-    }
+    if (!temp)
+        return finish(false, error, nullptr);
     auto fail = [&](const char* what, const fs::path& path) {
         const int code = errno;
-        d.lastError = what + Quoted(path) + ": " + ErrnoText(code);
-        if (!asideNote.empty())
-            d.lastError = asideNote + " " + d.lastError;
         fs::remove(temp->path, ec);
-        return false;
+        return finish(false, what + Quoted(path) + ": " + ErrnoText(code), nullptr);
     };
     if (!WriteAll(temp->fd.Get(), text))
         return fail("Cannot write ", temp->path);
@@ -321,16 +422,40 @@ bool CSettingsStore::Save()
     if (::rename(temp->path.c_str(), file.c_str()) != 0)
         return fail("Cannot replace ", file);
     SyncFolder(folder);
-
-    if (toWrite == &merged)
-        d.root = std::move(merged);
-    d.journal.clear();
-    return true;
+    return finish(true, {}, &merged);
 }
 
-const std::string& CSettingsStore::LastError() const { return m_impl->lastError; }
-const fs::path& CSettingsStore::SetAsidePath() const { return m_impl->setAside; }
+std::string CSettingsStore::LastError() const
+{
+    std::lock_guard guard(m_impl->mutex);
+    return m_impl->lastError;
+}
+
+fs::path CSettingsStore::SetAsidePath() const
+{
+    std::lock_guard guard(m_impl->mutex);
+    return m_impl->setAside;
+}
+
 const fs::path& CSettingsStore::FilePath() const { return m_file; }
+
+void CSettingsStore::SetLockTimeout(std::chrono::milliseconds timeout)
+{
+    std::lock_guard guard(m_impl->mutex);
+    m_impl->lockTimeout = timeout;
+}
+
+void CSettingsStore::SetChangeListener(std::function<void()> listener)
+{
+    std::lock_guard guard(m_impl->mutex);
+    m_impl->onChange = std::move(listener);
+}
+
+bool CSettingsStore::HasUnsavedChanges() const
+{
+    std::lock_guard guard(m_impl->mutex);
+    return !m_impl->journal.empty();
+}
 
 bool CSettingsStore::KeyExists(std::string_view key) const
 {

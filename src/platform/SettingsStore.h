@@ -39,10 +39,14 @@
 //
 // A file that does not read (an unknown line, a bad escape, a missing "#end")
 // is renamed to "<file>.damaged-YYYYmmddTHHMMSS" (UTC) and reported, never
-// emptied in place. Every member is safe to call from any thread.
+// emptied in place; the newest few such copies are kept. Every member is safe
+// to call from any thread; Save does its file work without holding the lock
+// that readers and writers of values take.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -87,11 +91,26 @@ public:
     CSettingsStore(const CSettingsStore&) = delete;
     CSettingsStore& operator=(const CSettingsStore&) = delete;
 
+    // How long Load and Save wait for another program's lock on the file
+    // before they give up and report it.
+    static constexpr std::chrono::milliseconds kDefaultLockTimeout{3000};
+    // Damaged files set aside and kept; older copies are removed.
+    static constexpr std::size_t kSetAsideCopiesKept = 3;
+
     LoadStatus Load();
+    // False when the file could not be written (the lock stayed taken past
+    // the timeout, a full disk...): the changes stay and the next save
+    // writes them.
     bool Save();
-    const std::string& LastError() const;
-    const std::filesystem::path& SetAsidePath() const;
+    std::string LastError() const;
+    std::filesystem::path SetAsidePath() const;
     const std::filesystem::path& FilePath() const;
+    void SetLockTimeout(std::chrono::milliseconds timeout);
+    // Called after every change, on the thread that made it and under the
+    // store's lock: it may only take note (set a flag, wake a thread),
+    // never call the store.
+    void SetChangeListener(std::function<void()> listener);
+    bool HasUnsavedChanges() const;
 
     bool KeyExists(std::string_view key) const;
     bool CreateKey(std::string_view key);                     // creates missing levels

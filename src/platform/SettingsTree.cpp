@@ -110,6 +110,28 @@ std::optional<Int> ParseDecimal(std::string_view s)
     return value;
 }
 
+std::string_view TrimBlanks(std::string_view s)
+{
+    const std::size_t first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+// A dword as the program writes it (decimal) or as a hand edit may give it
+// ("0x10", up to eight hex digits).
+std::optional<std::uint32_t> ParseDword(std::string_view s)
+{
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        std::uint32_t value = 0;
+        const auto [end, ec] = std::from_chars(s.data() + 2, s.data() + s.size(), value, 16);
+        if (ec != std::errc() || end != s.data() + s.size())
+            return std::nullopt;
+        return value;
+    }
+    return ParseDecimal<std::uint32_t>(s);
+}
+
 void WriteValue(std::string& out, const std::string& name, const SettingValue& value)
 {
     AppendEscaped(out, name, Field::Name);
@@ -156,7 +178,7 @@ std::optional<std::string> ParseValueData(std::string_view typeAndData, SettingV
     const std::size_t colon = typeAndData.find(':');
     if (colon == std::string_view::npos)
         return "no type before the value's data";
-    const std::string_view type = typeAndData.substr(0, colon);
+    const std::string type = FoldedName(TrimBlanks(typeAndData.substr(0, colon)));
     const std::string_view data = typeAndData.substr(colon + 1);
     if (type == "str") {
         auto text = Unescape(data);
@@ -164,12 +186,12 @@ std::optional<std::string> ParseValueData(std::string_view typeAndData, SettingV
             return "a broken %-escape in the text";
         value = SettingValue::FromString(*text);
     } else if (type == "dword") {
-        const auto n = ParseDecimal<std::uint32_t>(data);
+        const auto n = ParseDword(TrimBlanks(data));
         if (!n)
             return "a number that is not a 32-bit unsigned decimal";
         value = SettingValue::FromDword(*n);
     } else if (type == "bin") {
-        auto bytes = ParseHex(data);
+        auto bytes = ParseHex(TrimBlanks(data));
         if (!bytes)
             return "binary data that is not pairs of hex digits";
         value = SettingValue::FromBinary(*bytes);
@@ -206,6 +228,14 @@ std::string ValueId(const Change& change)
 
 }  // namespace
 
+std::string FoldedName(std::string_view name)
+{
+    std::string folded;
+    folded.reserve(name.size());
+    AppendFolded(folded, name);
+    return folded;
+}
+
 bool SameName(std::string_view a, std::string_view b)
 {
     return EqualNoCaseAscii(a, b);
@@ -228,30 +258,30 @@ std::vector<std::string_view> SplitKeyPath(std::string_view path)
 
 Key* Key::Child(std::string_view childName) const
 {
-    for (const auto& child : children) {
-        if (SameName(child->name, childName))
-            return child.get();
-    }
-    return nullptr;
+    const auto it = childIndex.find(FoldedName(childName));
+    return it == childIndex.end() ? nullptr : it->second;
 }
 
 Key& Key::ChildOrNew(std::string_view childName)
 {
-    if (Key* existing = Child(childName))
-        return *existing;
+    std::string folded = FoldedName(childName);
+    if (const auto it = childIndex.find(folded); it != childIndex.end())
+        return *it->second;
     auto child = std::make_unique<Key>();
     child->name = std::string(childName);
+    childIndex.emplace(std::move(folded), child.get());
     children.push_back(std::move(child));
     return *children.back();
 }
 
 bool Key::RemoveChild(std::string_view childName)
 {
-    const auto it = std::find_if(children.begin(), children.end(),
-                                 [&](const auto& child) { return SameName(child->name, childName); });
-    if (it == children.end())
+    const auto found = childIndex.find(FoldedName(childName));
+    if (found == childIndex.end())
         return false;
-    children.erase(it);
+    const Key* child = found->second;
+    childIndex.erase(found);
+    std::erase_if(children, [child](const auto& c) { return c.get() == child; });
     return true;
 }
 
@@ -283,6 +313,19 @@ bool Key::RemoveValue(std::string_view valueName)
         return false;
     values.erase(it);
     return true;
+}
+
+std::unique_ptr<Key> Key::Clone() const
+{
+    auto copy = std::make_unique<Key>();
+    copy->name = name;
+    copy->values = values;
+    for (const auto& child : children) {
+        auto c = child->Clone();
+        copy->childIndex.emplace(FoldedName(c->name), c.get());
+        copy->children.push_back(std::move(c));
+    }
+    return copy;
 }
 
 std::size_t Key::CountKeys() const
@@ -382,21 +425,27 @@ std::string WriteSettings(const Key& root)
 
 std::optional<ParseError> ParseSettings(std::string_view text, Key& root)
 {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
     Key* current = &root;
     std::size_t lineNumber = 0;
     bool ended = false;
+    bool lineEnded = true;
     while (!text.empty()) {
         ++lineNumber;
         const std::size_t eol = text.find('\n');
-        if (eol == std::string_view::npos)
-            return ParseError{lineNumber, "the last line is cut off (no line end)"};
+        lineEnded = eol != std::string_view::npos;
         std::string_view line = text.substr(0, eol);
-        text.remove_prefix(eol + 1);
+        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
+        // The writer escapes blanks at the ends of names and texts, so blanks
+        // found there come from an editor and mean nothing.
+        line = TrimBlanks(line);
 
         if (ended) {
-            if (line.find_first_not_of(" \t") == std::string_view::npos)
+            if (line.empty())
                 continue;
             return ParseError{lineNumber, "text after the closing \"#end\" line"};
         }
@@ -426,16 +475,17 @@ std::optional<ParseError> ParseSettings(std::string_view text, Key& root)
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             return ParseError{lineNumber, "a line that is neither a key, a value nor a comment"};
-        const auto name = Unescape(line.substr(0, eq));
+        const auto name = Unescape(TrimBlanks(line.substr(0, eq)));
         if (!name)
             return ParseError{lineNumber, "a badly escaped value name"};
         SettingValue value;
-        if (auto problem = ParseValueData(line.substr(eq + 1), value))
+        if (auto problem = ParseValueData(TrimBlanks(line.substr(eq + 1)), value))
             return ParseError{lineNumber, *problem};
         current->Set(*name, std::move(value));
     }
     if (!ended)
-        return ParseError{lineNumber + 1, "the file ends early (no closing \"#end\" line)"};
+        return ParseError{lineNumber + (lineEnded ? 1 : 0),
+                          "the file ends early (no closing \"#end\" line)"};
     return std::nullopt;
 }
 

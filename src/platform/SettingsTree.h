@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,10 +23,16 @@ bool SameName(std::string_view a, std::string_view b);
 // separators do not make nameless keys.
 std::vector<std::string_view> SplitKeyPath(std::string_view path);
 
+// The name every spelling of `name` shares (ASCII letters lower-cased).
+std::string FoldedName(std::string_view name);
+
 struct Key {
     std::string name;
     std::vector<std::pair<std::string, SettingValue>> values;   // in creation order
-    std::vector<std::unique_ptr<Key>> children;                  // in creation order
+    // In creation order; add and remove only through the members below, which
+    // keep the index in step.
+    std::vector<std::unique_ptr<Key>> children;
+    std::unordered_map<std::string, Key*> childIndex;           // folded name -> child
 
     Key* Child(std::string_view childName) const;
     Key& ChildOrNew(std::string_view childName);
@@ -37,6 +44,8 @@ struct Key {
     bool RemoveValue(std::string_view valueName);
 
     std::size_t CountKeys() const;
+    // A deep copy.
+    std::unique_ptr<Key> Clone() const;
 };
 
 // Walks `path` from `root`; nullptr when a level is missing.
@@ -69,6 +78,9 @@ struct ParseError {
 
 // Reads the text form into `root` (which should be empty). On failure `root`
 // holds whatever was read before the error and the error says what and where.
+// Besides what WriteSettings writes it reads what a text editor leaves: a
+// byte-order mark, blanks around a line and around '=', a last line without
+// its line end, type words in any case and dword numbers in hex ("0x10").
 std::optional<ParseError> ParseSettings(std::string_view text, Key& root);
 std::string WriteSettings(const Key& root);
 

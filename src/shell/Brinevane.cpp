@@ -5,16 +5,19 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/DisplayPaletteModule.h"
 #include "app/StringUtils.h"
 #include "app/WaitStatus.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/Disclaimers.h"
+#include "app/ui/ProgramPalette.h"
 #include "app/ui/QtAlertSound.h"
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
-#include "platform/Files.h"
-#include "platform/SettingsStore.h"
 #include "navigator/ui/NavigatorWindows.h"
+#include "platform/Files.h"
+#include "platform/SettingsAutoSave.h"
+#include "platform/SettingsStore.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
 
@@ -28,27 +31,6 @@ QDateTime BuildTime()
     const QString text = QString::fromLatin1(__DATE__ " " __TIME__).simplified();
     return QLocale::c().toDateTime(text, "MMM d yyyy hh:mm:ss");
 }
-
-// Modules are made before the frame opens its workspace: their settings home
-// asks the frame for the current workspace at each use.
-class CFrameSettingsHome final : public CSettingsHome {
-public:
-    CFrameSettingsHome(platform::CSettingsStore& store, const std::unique_ptr<CMainFrame>& frame)
-        : m_store(store), m_frame(frame)
-    {
-    }
-    platform::CSettingsStore& GetStore() const override { return m_store; }
-    std::string GetRegistryKey() const override
-    {
-        if (m_frame && m_frame->Workspace())
-            return m_frame->Workspace()->GetRegistryKey();
-        return "Software\\Quorwick\\Brinevane\\Default";
-    }
-
-private:
-    platform::CSettingsStore& m_store;
-    const std::unique_ptr<CMainFrame>& m_frame;
-};
 
 }  // namespace
 
@@ -127,15 +109,34 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // The settings file: a damaged one is set aside and the program starts on
     // defaults rather than not at all.
     m_settings = std::make_unique<platform::CSettingsStore>(platform::CSettingsStore::DefaultPath());
+    std::vector<std::string> notices;
     switch (m_settings->Load()) {
     case platform::LoadStatus::Ok: break;
     case platform::LoadStatus::SetAside:
-        qWarning("Brinevane: damaged settings file set aside as %s", m_settings->SetAsidePath().c_str());
+        notices.push_back("The settings file was damaged and has been set aside as \"" +
+                          m_settings->SetAsidePath().filename().string() +
+                          "\"; the program started on default settings.");
+        qWarning("Brinevane: %s", m_settings->LastError().c_str());
         break;
     case platform::LoadStatus::Failed:
+        notices.push_back("The settings file could not be read; changes are not saved. " +
+                          m_settings->LastError());
         qWarning("Brinevane: settings file unreadable: %s", m_settings->LastError().c_str());
         break;
     }
+    // Changes reach the disk within about two seconds, off this thread, so a
+    // crash or a power cut loses almost nothing.
+    m_autoSave = std::make_unique<platform::CSettingsAutoSave>(
+        *m_settings, platform::CSettingsAutoSave::Timing{},
+        [](const std::string& error) { qWarning("Brinevane: settings not saved yet: %s", error.c_str()); });
+
+    // Buffers paint with Qt. The program's palette is taken as Day in the
+    // style that honours palettes everywhere, before any window exists.
+    chart::SetDrawBackendFactory(&m_drawFactory);
+    UseFusionStyle();
+    m_systemColours = std::make_unique<CQtSystemColours>();
+    m_palettes.CaptureSystemColours(*m_systemColours);
+    app::SetProgramPalettes(&m_palettes);
 
     m_sound = std::make_unique<CQtAlertSound>();
     CFrameServices services;
@@ -148,9 +149,13 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.commandLine = m_commandLine;
     services.buildTime = BuildTime();
     services.settings = m_settings.get();
-    m_moduleSettings = std::make_unique<CFrameSettingsHome>(*m_settings, m_frame);
+    services.moduleFactories.insert(services.moduleFactories.begin(), [this] {
+        return std::make_unique<app::CDisplayPaletteModule>(m_settingsHome, m_palettes,
+                                                             [this] { ApplyDisplayPalette(); });
+    });
     services.moduleFactories.push_back(
-        [this]() -> std::unique_ptr<CModule> { return std::make_unique<CNavigatorWindows>(*m_moduleSettings, m_clock); });
+        [this]() -> std::unique_ptr<CModule> { return std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock); });
+    services.startupNotices = std::move(notices);
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;
@@ -173,6 +178,24 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     m_idleTimer.start();
 
     return m_frame->CompleteStartUp();
+}
+
+platform::CSettingsStore& CBrinevane::CFrameSettingsHome::GetStore() const
+{
+    return *m_app.m_settings;
+}
+
+std::string CBrinevane::CFrameSettingsHome::GetRegistryKey() const
+{
+    if (m_app.m_frame && m_app.m_frame->Workspace())
+        return m_app.m_frame->Workspace()->GetRegistryKey();
+    return "Software\\Quorwick\\Brinevane\\Default";
+}
+
+void CBrinevane::ApplyDisplayPalette()
+{
+    if (m_frame && m_systemColours)
+        ::ApplyDisplayPalette(*m_frame, m_palettes, *m_systemColours);
 }
 
 void CBrinevane::OnIdle()
@@ -201,7 +224,12 @@ int CBrinevane::ExitInstance()
         m_frame.reset();
     }
     m_commandLine.clear();
+    if (m_systemColours)
+        m_palettes.Apply(*m_systemColours, true);
+    app::SetProgramPalettes(nullptr);
+    chart::SetDrawBackendFactory(nullptr);
     m_sound.reset();
+    m_autoSave.reset();   // saves what is still unsaved
     m_settings.reset();
     app::CWaitStatus::SetCursorHost(nullptr);
     m_waitCursor.reset();

@@ -12,19 +12,23 @@
 #include <string>
 #include <vector>
 
+#include "app/DisplayPalettes.h"
+#include "app/Module.h"
 #include "app/StartupChecks.h"
 #include "app/Timer.h"
+#include "chart/ui/QtPainterBackend.h"
 #include "platform/Clock.h"
 
 class CMainFrame;
-class CSettingsHome;
 class CQtAlertSound;
 class CQtPrompt;
+class CQtSystemColours;
 class CQtWaitCursor;
 class CSingleInstance;
 class QApplication;
 namespace platform {
 class CPrompt;
+class CSettingsAutoSave;
 class CSettingsStore;
 }
 
@@ -57,6 +61,7 @@ public:
     bool IsMemoryLow() const { return m_lowMemory; }
     bool IsDiskLow() const { return m_lowDisk; }
     CTimer& TimerIds() { return m_timerIds; }
+    app::CDisplayPalettes& Palettes() { return m_palettes; }
 
     // What the start-up and idle checks read about this machine.
     static app::CSystemFacts GatherSystemFacts();
@@ -65,6 +70,20 @@ public:
     static std::filesystem::path FindProgramFolder();
 
 private:
+    // Settings of the modules the application hands the frame: the frame's
+    // current workspace once it has one.
+    class CFrameSettingsHome final : public CSettingsHome {
+    public:
+        explicit CFrameSettingsHome(CBrinevane& app) : m_app(app) {}
+        platform::CSettingsStore& GetStore() const override;
+        std::string GetRegistryKey() const override;
+
+    private:
+        CBrinevane& m_app;
+    };
+
+    void ApplyDisplayPalette();
+
     platform::CSystemClock m_clock;
     std::unique_ptr<CQtPrompt> m_ownPrompt;
     platform::CPrompt* m_prompt;
@@ -73,7 +92,11 @@ private:
     std::unique_ptr<CSingleInstance> m_instance;
     CTimer m_timerIds;
     std::unique_ptr<platform::CSettingsStore> m_settings;
-    std::unique_ptr<CSettingsHome> m_moduleSettings;   // the modules' view of the current workspace
+    std::unique_ptr<platform::CSettingsAutoSave> m_autoSave;
+    CFrameSettingsHome m_settingsHome{*this};
+    app::CDisplayPalettes m_palettes;
+    std::unique_ptr<CQtSystemColours> m_systemColours;
+    chart::CQtBackendFactory m_drawFactory;
     std::unique_ptr<CMainFrame> m_frame;
     QTimer m_idleTimer;
     std::filesystem::path m_programFolder;

@@ -151,6 +151,13 @@ bool CMainFrame::OnCreate()
     m_msgBar->AddMessage(m_hMsgMemoryLow, "Warning, memory low", 65535, 0, false);
     m_msgBar->AddMessage(m_hMsgDiskLow, "Warning, disk space low", 65534, 0, false);
     m_msgBar->AddMessage(m_hMsgLargerScale, "Larger scale RNC available for vessel position", 21000, 0, false);
+    for (const std::string& text : m_services.startupNotices) {
+        app::MsgHandle& notice = m_notices.emplace_back(nullptr);
+        m_msgBar->AddMessage(notice, text, 30000, 1, false);
+        m_msgBar->SetMessageFlag(notice, true);   // the user clears it from the bar's menu
+    }
+    if (!m_notices.empty())
+        m_msgBar->SwitchOn();
 
     RegisterFrameCommands();
     if (m_services.settings) {
@@ -838,6 +845,8 @@ void CMainFrame::TearDown()
         m_msgBar->RemoveMessage(m_hMsgLargerScale, false);
         m_msgBar->RemoveMessage(m_hMsgMemoryLow, false);
         m_msgBar->RemoveMessage(m_hMsgDiskLow, false);
+        for (app::MsgHandle& notice : m_notices)
+            m_msgBar->RemoveMessage(notice, false);
     }
     for (auto it = m_panels.rbegin(); it != m_panels.rend(); ++it) {
         if (*it)

@@ -67,6 +67,9 @@ struct CFrameServices {
     // Where workspaces and the frame's settings live; without one (tests)
     // no workspace is opened or saved.
     platform::CSettingsStore* settings = nullptr;
+    // What start-up has to tell the user (a damaged settings file set
+    // aside): shown on the message bar until the user clears it.
+    std::vector<std::string> startupNotices;
 };
 
 class CMainFrame final : public QMainWindow, public CModuleHost {
@@ -201,6 +204,7 @@ private:
     app::MsgHandle m_hMsgMemoryLow = nullptr;
     app::MsgHandle m_hMsgDiskLow = nullptr;
     app::MsgHandle m_hMsgLargerScale = nullptr;
+    std::vector<app::MsgHandle> m_notices;
     CXStatusBar* m_statusBar = nullptr;
     std::unique_ptr<CQtWaitStatusPane> m_waitPane;
     std::unique_ptr<CFullScreenMode> m_fullScreen;

@@ -119,6 +119,26 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
     EXPECT_TRUE(frame.MsgBarWnd()->isHidden());   // nothing to say yet
 }
 
+TEST_F(MainFrameTest, StartUpNoticesStayOnTheMessageBarUntilCleared)
+{
+    auto s = Services();
+    s.startupNotices = {"The settings file was damaged and has been set aside as \"x.damaged-1\""};
+    CMainFrame frame(std::move(s));
+    ASSERT_TRUE(frame.OnCreate());
+    ASSERT_TRUE(frame.CompleteStartUp());
+    App().processEvents();
+    app::MsgHandle notice = nullptr;
+    for (const auto& m : frame.MsgBar()->Messages())
+        if (m->text.find("x.damaged-1") != std::string::npos)
+            notice = m.get();
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->clearable);
+    EXPECT_TRUE(frame.MsgBar()->IsMessageActive(notice));
+    EXPECT_FALSE(frame.MsgBarWnd()->isHidden());
+    frame.MsgBar()->ClearMessage(notice);
+    EXPECT_FALSE(frame.MsgBar()->IsMessageActive(notice));
+}
+
 TEST_F(MainFrameTest, CommandsPanelsAndBars)
 {
     CMainFrame frame(Services());

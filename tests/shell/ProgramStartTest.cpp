@@ -79,6 +79,28 @@ TEST(ProgramStart, MissingDatumTableEndsWithAFailureCode)
     EXPECT_EQ(p.exitCode(), 1);
 }
 
+// A settings file that really is damaged is set aside under a name the
+// program reports, and the program starts on defaults.
+TEST(ProgramStart, DamagedSettingsFileIsSetAsideAndNamed)
+{
+    QTemporaryDir config;
+    const QString folder = config.filePath("Quorwick/Brinevane");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + "/settings.conf");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[A]\nx=float:1.5\n#end\n");
+    file.close();
+    QProcess p;
+    Start(p, config, UniqueName("damaged"), {{"BRINE_QUIT_AFTER_MS", "300"}});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    const QRegularExpression named(R"re(set aside as "[^"]*/(settings\.conf\.damaged-[0-9T]+)")re");
+    const auto m = named.match(err);
+    ASSERT_TRUE(m.hasMatch()) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(folder + "/" + m.captured(1)));
+}
+
 TEST(SingleInstance, SocketLeftByACrashedProgramIsReplaced)
 {
     const QString name = UniqueName("stale");
