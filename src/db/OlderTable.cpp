@@ -160,6 +160,29 @@ bool COlderTable::MemoAt(uint32_t block, std::string& text) const
     return true;
 }
 
+bool COlderTable::ReadFields(const std::string& dataPath, std::vector<std::pair<std::string, char>>& fields)
+{
+    fields.clear();
+    std::ifstream in(dataPath, std::ios::binary);
+    char head[32];
+    if (!in.read(head, 32))
+        return false;
+    const size_t headerLength = Get16(head + 8);
+    std::vector<char> desc(headerLength > 32 ? headerLength - 32 : 0);
+    if (!in.read(desc.data(), std::streamsize(desc.size())))
+        return false;
+    for (size_t at = 0; at + 32 <= desc.size() && desc[at] != 0x0D; at += 32) {
+        size_t len = 0;
+        while (len < 11 && desc[at + len] != 0)
+            ++len;
+        std::string name = Trimmed(std::string_view(&desc[at], len));
+        for (char& c : name)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        fields.emplace_back(name, char(std::toupper(static_cast<unsigned char>(desc[at + 11]))));
+    }
+    return !fields.empty();
+}
+
 int COlderTable::FieldIndex(std::string_view name) const
 {
     for (size_t i = 0; i < m_fields.size(); ++i)

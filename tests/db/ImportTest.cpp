@@ -313,6 +313,17 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     ASSERT_TRUE(moved.Open());
     ASSERT_TRUE(moved.GoTop());
     EXPECT_EQ(moved.m_note, "kept");
+
+    // A table that is neither an index nor a log is left alone, whatever its field count.
+    ASSERT_EQ(XBaseTable(dir.Path(), dir / "odd.dbf", "A:C:5,B:C:5,C:C:5,D:C:5,E:C:5,F:C:5,G:C:5,H:C:5,I:C:5,J:C:5,K:C:5",
+                         {"1|2|3|4|5|6|7|8|9|10|11"}),
+              "");
+    const auto beforeOdd = Snapshot(dir.Path());
+    CDBVesselLog odd;
+    odd.SetFilePath(dir / "odd");
+    EXPECT_FALSE(odd.Open());
+    EXPECT_NE(odd.GetMessage().find("neither"), std::string::npos) << odd.GetMessage();
+    EXPECT_EQ(Snapshot(dir.Path()), beforeOdd);
 }
 
 TEST(Import, DamagedOlderFilesAreRefusedAndNothingChanges)
