@@ -63,6 +63,61 @@ int RoundDepth(int bits)
     return 24;
 }
 
+// Run-length rows (BI_RLE8 = 1 for 8 bits, BI_RLE4 = 2 for 4 bits) expanded
+// into plain bottom-up rows. Pixels the runs never reach stay 0, runs that
+// would pass a row's end or the last row are cut there, and the input is
+// never read past its end.
+std::vector<std::uint8_t> ExpandRunLengths(std::span<const std::uint8_t> in, int bits,
+                                           std::int64_t width, std::int64_t rows,
+                                           std::size_t rowBytes)
+{
+    std::vector<std::uint8_t> out(rowBytes * std::size_t(rows), 0);
+    std::int64_t x = 0, y = 0;
+    auto put = [&](unsigned index) {
+        if (x < width && y < rows) {
+            std::uint8_t* row = out.data() + rowBytes * std::size_t(y);
+            if (bits == 8) {
+                row[x] = static_cast<std::uint8_t>(index);
+            } else {
+                const int shift = (x & 1) ? 0 : 4;
+                row[x >> 1] = static_cast<std::uint8_t>((row[x >> 1] & ~(0xF << shift)) |
+                                                        ((index & 0xF) << shift));
+            }
+        }
+        ++x;
+    };
+    std::size_t i = 0;
+    while (i + 1 < in.size() && y < rows) {
+        const unsigned count = in[i], value = in[i + 1];
+        i += 2;
+        if (count > 0) {
+            for (unsigned k = 0; k < count && x < width; ++k)
+                put(bits == 8 ? value : ((k & 1) ? value & 0xF : value >> 4));
+            continue;
+        }
+        if (value == 0) {   // end of row
+            x = 0;
+            ++y;
+        } else if (value == 1) {   // end of picture
+            break;
+        } else if (value == 2) {   // move right and up
+            if (i + 1 >= in.size())
+                break;
+            x += in[i];
+            y += in[i + 1];
+            i += 2;
+        } else {   // `value` pixels given one by one, padded to two bytes
+            const std::size_t bytes = bits == 8 ? value : (value + 1) / 2;
+            if (i + bytes > in.size())
+                break;
+            for (unsigned k = 0; k < value; ++k)
+                put(bits == 8 ? in[i + k] : ((k & 1) ? in[i + k / 2] & 0xF : in[i + k / 2] >> 4));
+            i += (bytes + 1) & ~std::size_t(1);
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::uint32_t GetDIBHeaderSize(std::span<const std::uint8_t> block)
@@ -165,14 +220,29 @@ std::optional<CDib> CDib::FromBlock(std::vector<std::uint8_t> block)
         return std::nullopt;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return std::nullopt;
-    if (IsInfoForm(b) && Get32(b, 16) != 0)   // compressed rows are not drawn here
+    const std::uint32_t compression = IsInfoForm(b) ? Get32(b, 16) : 0;
+    const bool runLengths = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
+    if (compression != 0 && !runLengths)
         return std::nullopt;
-    if (height < 0 && !IsInfoForm(b))
+    if (height < 0 && (!IsInfoForm(b) || runLengths))
         return std::nullopt;
     const std::uint32_t used = IsInfoForm(b) ? Get32(b, 32) : 0;
     if (used > 256 || (bits <= 8 && used > (1u << bits)))
         return std::nullopt;
-    const std::size_t need = GetDIBPixelOffset(b) + DIBRowBytes(width, bits) * std::size_t(rows);
+    const std::size_t offset = GetDIBPixelOffset(b);
+    const std::size_t rowBytes = DIBRowBytes(width, bits);
+    if (runLengths) {
+        if (b.size() < offset)
+            return std::nullopt;
+        std::vector<std::uint8_t> plain =
+            ExpandRunLengths(b.subspan(offset), bits, width, rows, rowBytes);
+        block.resize(offset);
+        block.insert(block.end(), plain.begin(), plain.end());
+        Put32(block.data() + 16, 0);
+        Put32(block.data() + 20, static_cast<std::uint32_t>(plain.size()));
+        return CDib(std::move(block));
+    }
+    const std::size_t need = offset + rowBytes * std::size_t(rows);
     if (b.size() < need)
         return std::nullopt;
     block.resize(need);
