@@ -10,10 +10,10 @@ namespace chart {
 
 namespace {
 
-// Bigger pictures than this are refused where they come in: nothing the
-// program draws or prints comes near it, and a hostile header cannot make it
-// allocate or walk more.
-constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
+// Bigger pictures than this (8192 x 8192) are refused where they come in:
+// nothing the program shows or prints comes near it, and a small run-length
+// file cannot make it allocate more.
+constexpr std::int64_t kMaxPixels = std::int64_t(1) << 26;
 constexpr std::size_t kFileHeaderSize = 14;
 
 std::uint32_t Get32(std::span<const std::uint8_t> b, std::size_t at)
@@ -418,14 +418,44 @@ int PaintDIB(CXDC& dc, const IntRect& dest, const CDib* dib, const IntRect& sour
         const CIndexedImage image{top, dib->Width(), dib->Height(), stride};
         return dc.BlitIndexed(image, s, d, palette) ? d.bottom - d.top : 0;
     }
-    const int w = s.right - s.left, h = s.bottom - s.top;
-    std::vector<std::uint32_t> pixels(std::size_t(w) * std::size_t(h));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
+    // Other depths become RGB32 first: the source part when it is the smaller,
+    // else just the destination pixels the device shows, sampled as the
+    // scaling would (a large picture painted small converts only what is seen).
+    const std::int64_t sourceArea = std::int64_t(s.right - s.left) * (s.bottom - s.top);
+    IntRect seen = d;
+    const int deviceWidth = dc.GetDeviceCaps(DeviceCap::HorzRes);
+    const int deviceHeight = dc.GetDeviceCaps(DeviceCap::VertRes);
+    if (deviceWidth > 0 && deviceHeight > 0)
+        seen = IntRect{std::max(d.left, 0), std::max(d.top, 0), std::min(d.right, deviceWidth),
+                       std::min(d.bottom, deviceHeight)};
+    if (seen.right <= seen.left || seen.bottom <= seen.top)
+        return 0;
+    const std::int64_t seenArea = std::int64_t(seen.right - seen.left) * (seen.bottom - seen.top);
+    std::vector<std::uint32_t> pixels;
+    if (sourceArea <= seenArea) {
+        const int w = s.right - s.left, h = s.bottom - s.top;
+        pixels.resize(std::size_t(sourceArea));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                pixels[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
+                    app::ColourToPixel(dib->GetPixelColour(s.left + x, s.top + y));
+        const CPixelView view{pixels.data(), w, h, w};
+        return dc.DrawPixels(view, IntRect{0, 0, w, h}, d) ? d.bottom - d.top : 0;
+    }
+    const int w = seen.right - seen.left, h = seen.bottom - seen.top;
+    const std::int64_t dw = d.right - d.left, dh = d.bottom - d.top;
+    const std::int64_t sw = s.right - s.left, sh = s.bottom - s.top;
+    pixels.resize(std::size_t(seenArea));
+    for (int y = 0; y < h; ++y) {
+        const auto sy = static_cast<std::int32_t>(s.top + (seen.top - d.top + y) * sh / dh);
+        for (int x = 0; x < w; ++x) {
+            const auto sx = static_cast<std::int32_t>(s.left + (seen.left - d.left + x) * sw / dw);
             pixels[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
-                app::ColourToPixel(dib->GetPixelColour(s.left + x, s.top + y));
+                app::ColourToPixel(dib->GetPixelColour(sx, sy));
+        }
+    }
     const CPixelView view{pixels.data(), w, h, w};
-    return dc.DrawPixels(view, IntRect{0, 0, w, h}, d) ? d.bottom - d.top : 0;
+    return dc.DrawPixels(view, IntRect{0, 0, w, h}, seen) ? d.bottom - d.top : 0;
 }
 
 }  // namespace chart

@@ -156,6 +156,24 @@ TEST(Dib, ScaledPaintCountsRowsFromTheTopLikeTheCopy)
     }
 }
 
+TEST(Dib, LargePicturePaintedSmallSamplesOnlyWhatIsSeen)
+{
+    // 24 bits, 3000 x 2000, each pixel's colour from its place; painted into
+    // 30 x 20 (and partly off the buffer's left edge).
+    CDib dib = CDib::Create(3000, 2000, 24);
+    for (int y = 0; y < 2000; ++y)
+        for (int x = 0; x < 3000; ++x) {
+            std::uint8_t* p = dib.Row(y) + 3 * x;
+            p[0] = std::uint8_t(y / 100), p[1] = std::uint8_t(x / 100), p[2] = 7;
+        }
+    chart::CBufferDC dc(nullptr, 30, 20);
+    ASSERT_EQ(chart::PaintDIB(dc, IntRect{-10, 0, 30, 20}, &dib, IntRect{0, 0, 3000, 2000}), 20);
+    // Destination x maps back to source x (x + 10) * 75, y to y * 100.
+    for (int y = 0; y < 20; y += 7)
+        for (int x = 0; x < 30; x += 9)
+            EXPECT_EQ(dc.GetPixel(x, y), app::RGB(7, (x + 10) * 75 / 100, y)) << x << "," << y;
+}
+
 TEST(Dib, BufferBecomesA24BitDibAndBack)
 {
     chart::CBufferDC dc(nullptr, 5, 3);
