@@ -17,6 +17,7 @@
 #include "app/ui/QtAlertSound.h"
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
+#include "navigator/ui/NavigatorWindows.h"
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
@@ -155,6 +156,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         return std::make_unique<app::CDisplayPaletteModule>(m_settingsHome, m_palettes,
                                                              [this] { ApplyDisplayPalette(); });
     });
+    services.moduleFactories.push_back(
+        [this]() -> std::unique_ptr<CModule> { return std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock); });
     services.startupNotices = std::move(notices);
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
