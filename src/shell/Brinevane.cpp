@@ -11,9 +11,13 @@
 #include "app/WorkspaceManager.h"
 #include "app/ui/Disclaimers.h"
 #include "app/ui/ProgramPalette.h"
+#include "app/ui/AviView.h"
+#include "app/ui/DibView.h"
+#include "app/ui/ViewerTemplates.h"
 #include "app/ui/QtAlertSound.h"
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
+#include "navigator/ui/NavigatorWindows.h"
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
@@ -153,6 +157,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         return std::make_unique<app::CDisplayPaletteModule>(m_settingsHome, m_palettes,
                                                              [this] { ApplyDisplayPalette(); });
     });
+    services.moduleFactories.push_back(
+        [this]() -> std::unique_ptr<CModule> { return std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock); });
     services.startupNotices = std::move(notices);
     services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
@@ -195,6 +201,28 @@ void CBrinevane::ApplyDisplayPalette()
 {
     if (m_frame && m_systemColours)
         ::ApplyDisplayPalette(*m_frame, m_palettes, *m_systemColours);
+}
+
+CDibDoc* CBrinevane::OpenBitmapFile(const std::filesystem::path& path)
+{
+    if (!m_frame || !m_frame->MdiArea())
+        return nullptr;
+    CDibDoc* doc = OpenBitmapViewer(*m_frame->MdiArea(), QString::fromStdString(path.string()),
+                                    &m_frame->PostedMessages(), &m_frame->Commands(), *m_prompt);
+    if (doc)
+        m_frame->AddDocument(doc);
+    return doc;
+}
+
+CAviDoc* CBrinevane::OpenVideoFile(const std::filesystem::path& path)
+{
+    if (!m_frame || !m_frame->MdiArea())
+        return nullptr;
+    CAviDoc* doc = OpenVideoViewer(*m_frame->MdiArea(), QString::fromStdString(path.string()),
+                                   &m_frame->PostedMessages(), *m_prompt);
+    if (doc)
+        m_frame->AddDocument(doc);
+    return doc;
 }
 
 void CBrinevane::OnIdle()
