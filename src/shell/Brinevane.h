@@ -16,7 +16,9 @@
 #include "app/Timer.h"
 #include "platform/Clock.h"
 
+class CDesktopInstallation;
 class CMainFrame;
+class CQtDesktop;
 class CQtAlertSound;
 class CQtPrompt;
 class CQtWaitCursor;
@@ -56,16 +58,25 @@ public:
     CMainFrame* MainFrame() const { return m_frame.get(); }
     bool IsMemoryLow() const { return m_lowMemory; }
     bool IsDiskLow() const { return m_lowDisk; }
+    // Recorded at start-up from the installed desktop.
+    bool IsMousePresentAtStart() const { return m_mousePresent; }
+    bool IsPrinterPresent() const { return m_printerPresent; }
+    const std::string& ChartMediaRoot() const { return m_cdRomRoot; }
     CTimer& TimerIds() { return m_timerIds; }
 
-    // What the start-up and idle checks read about this machine.
+    // What the start-up and idle checks read about this machine, through
+    // the installed desktop.
     static app::CSystemFacts GatherSystemFacts();
 
     // Folder the program runs from; BRINE_PROGRAM_FOLDER overrides it.
     static std::filesystem::path FindProgramFolder();
 
 private:
+    void RecordDesktopFacts();
+
     platform::CSystemClock m_clock;
+    std::unique_ptr<CQtDesktop> m_desktop;
+    std::unique_ptr<CDesktopInstallation> m_desktopInstalled;
     std::unique_ptr<CQtPrompt> m_ownPrompt;
     platform::CPrompt* m_prompt;
     std::unique_ptr<CQtAlertSound> m_sound;
@@ -80,6 +91,9 @@ private:
     std::vector<std::string> m_commandLine;
     bool m_lowMemory = false;
     bool m_lowDisk = false;
+    bool m_mousePresent = false;
+    bool m_printerPresent = false;
+    std::string m_cdRomRoot;
     bool m_raisePending = false;
     bool m_startFailed = false;
 };
