@@ -1,5 +1,7 @@
-// Tiles decoded per second from a generated chart, one core, beside memcpy of
-// the same decoded bytes: the decoder is held to a small multiple of a copy.
+// Tiles decoded per second, one core, beside memcpy of the same decoded bytes:
+// the decoder is held to a small multiple of a copy. Argument 0 is the
+// generated chart (long runs of a few colours, repeated rows), 1 a picture of
+// a hundred colours in short runs.
 
 #include "ChartSetWriter.h"
 #include "charts/hcrf/HCRFHeader.h"
@@ -23,7 +25,7 @@ struct Chart {
     std::vector<std::uint8_t> decoded;   // every tile, decoded once
     bool ok = false;
 
-    Chart()
+    explicit Chart(bool manyColours)
     {
         char pattern[] = "/tmp/bench-hcrf-XXXXXX";
         if (!::mkdtemp(pattern))
@@ -33,7 +35,9 @@ struct Chart {
         std::string error;
         hcrftool::ChartParameters p;
         p.notes = 0;
-        ok = hcrftool::WriteChartSet(hcrftool::GeneratePicture(2048, 2048), p, folder, written, error) &&
+        const auto picture = manyColours ? hcrftool::GenerateManyColourPicture(2048, 2048)
+                                         : hcrftool::GeneratePicture(2048, 2048);
+        ok = hcrftool::WriteChartSet(picture, p, folder, written, error) &&
              LoadCodeTable(*ReadWholeFile(SiblingFile(written.chartFile, "pal")), RasterKind::HighResolution, table) &&
              raster.Load(written.chartFile, IndexFileOf(written.chartFile), written.highTilesAcross,
                          written.highTilesDown, &error);
@@ -49,15 +53,16 @@ struct Chart {
     unsigned Tiles() const { return raster.TilesAcross() * raster.TilesDown(); }
 };
 
-const Chart& TheChart()
+const Chart& TheChart(std::int64_t picture)
 {
-    static const Chart chart;
-    return chart;
+    static const Chart generated(false);
+    static const Chart manyColours(true);
+    return picture == 0 ? generated : manyColours;
 }
 
 void BM_DecodeTiles(benchmark::State& state)
 {
-    const Chart& chart = TheChart();
+    const Chart& chart = TheChart(state.range(0));
     if (!chart.ok) {
         state.SkipWithError("cannot make the chart");
         return;
@@ -80,7 +85,7 @@ void BM_DecodeTiles(benchmark::State& state)
 
 void BM_DecodeTiles_Reference(benchmark::State& state)
 {
-    const Chart& chart = TheChart();
+    const Chart& chart = TheChart(state.range(0));
     if (!chart.ok) {
         state.SkipWithError("cannot make the chart");
         return;
@@ -98,6 +103,6 @@ void BM_DecodeTiles_Reference(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(BM_DecodeTiles);
-BENCHMARK(BM_DecodeTiles_Reference);
+BENCHMARK(BM_DecodeTiles)->Arg(0)->Arg(1);
+BENCHMARK(BM_DecodeTiles_Reference)->Arg(0)->Arg(1);
 BENCHMARK_MAIN();

@@ -75,6 +75,8 @@ constexpr std::array<Element, CDisplayPalettes::kElementCount> kElements = {{
 constexpr std::array<std::string_view, 3> kPaletteNames = {"Day palette", "Dusk palette",
                                                            "Night palette"};
 
+CDisplayPalettes* g_programPalettes = nullptr;
+
 bool IsPalette(int p) { return p >= 0 && p < CDisplayPalettes::kPaletteCount; }
 bool IsElement(int e) { return e >= 0 && e < CDisplayPalettes::kElementCount; }
 
@@ -188,6 +190,9 @@ COLORREF CDisplayPalettes::GetActiveSysColour(int sysIndex) const
 void CDisplayPalettes::SetActive(int palette) { m_active = IsPalette(palette) ? palette : kDay; }
 
 COLORREF CDisplayPalettes::DimForActive(COLORREF colour) const { return DimColour(colour, m_active); }
+
+CDisplayPalettes* GetProgramPalettes() { return g_programPalettes; }
+void SetProgramPalettes(CDisplayPalettes* palettes) { g_programPalettes = palettes; }
 
 COLORREF DimColourByPercent(COLORREF colour, int percent)
 {

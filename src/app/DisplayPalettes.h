@@ -97,6 +97,11 @@ private:
     int m_active = kDay;
 };
 
+// The application's one set of palettes, for code that draws (chart views,
+// overlays); null until the application installs it.
+CDisplayPalettes* GetProgramPalettes();
+void SetProgramPalettes(CDisplayPalettes* palettes);   // not owned
+
 // Each channel x (100 - percent) / 100, truncated; other percentages than
 // 1..100 leave the colour alone.
 COLORREF DimColourByPercent(COLORREF colour, int percent);

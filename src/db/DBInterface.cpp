@@ -635,19 +635,15 @@ long CDBInterface::GetRecordCount()
         return 0;
     if (m_count >= 0)
         return m_count;
-    const long recNo = m_table->RecNo();
-    dbase::CDbaseTag* tag = m_table->Selected();
-    m_table->Select(nullptr);
-    long count = 0;
-    for (int rc = m_table->Top(); rc == 0; rc = m_table->Skip(1))
-        if (!m_table->Deleted())
-            ++count;
-    m_table->Select(tag);
-    if (recNo >= 1 && recNo <= m_table->RecordCount())
-        m_table->Go(int32_t(recNo));
-    ClearEngineError();
-    m_count = count;
-    return count;
+    // The engine knows it at once from the key count of a tag that filters
+    // deleted records (every table's "T_UNIQUE"), or counts by a walk.
+    const int32_t live = m_table->LiveCount();
+    if (live < 0) {
+        ClearEngineError();
+        return 0;
+    }
+    m_count = live;
+    return m_count;
 }
 
 bool CDBInterface::IsEmpty() { return !m_table || GetRecordCount() == 0; }

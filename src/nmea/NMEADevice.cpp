@@ -132,13 +132,17 @@ bool CNMEADevice::TakeReceived(std::stop_token stop, std::string& line)
 
 void CNMEADevice::QueueReceived(std::string_view line)
 {
-    if (!m_receive.lock.try_lock_for(kQueueLockWait))
+    if (!m_receive.lock.try_lock_for(kQueueLockWait)) {
+        ++m_lostBusy;
         return;
+    }
     {
         std::lock_guard lock(m_receive.lock, std::adopt_lock);
         m_receive.queue.emplace_front(line);
-        if (m_receive.queue.size() > kReceiveQueueLimit)
+        if (m_receive.queue.size() > kReceiveQueueLimit) {
             m_receive.queue.pop_back();
+            ++m_lostFull;
+        }
     }
     m_receive.work.notify_one();
 }

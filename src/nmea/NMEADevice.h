@@ -116,6 +116,10 @@ public:
     // The transmit side is open and its port has the instrument connected.
     bool CanTransmitNow() const;
     std::size_t ReceiveQueueSize() const;
+    // Received lines lost: the queue was full (the oldest went), or its lock
+    // stayed busy for 5 ms (the new one went).
+    std::uint64_t LostToFullQueue() const { return m_lostFull; }
+    std::uint64_t LostToBusyLock() const { return m_lostBusy; }
     std::size_t TransmitQueueSize() const;
 
 protected:
@@ -137,7 +141,7 @@ protected:
     void PushTransmit(std::string line);
     // Wakes the transmit worker (it waits on TransmitWork()).
     void NotifyTransmitWorker();
-    std::timed_mutex& TransmitLock() { return m_transmit.lock; }
+    std::timed_mutex& TransmitLock() const { return m_transmit.lock; }
     std::condition_variable_any& TransmitWork() { return m_transmit.work; }
 
     // Attach and detach one port to the receive side without workers: the
@@ -169,6 +173,8 @@ private:
     bool RunWorker(Side& side, PortChannel channel, std::function<void(std::stop_token)> work);
 
     CPortDirectory& m_ports;
+    std::atomic<std::uint64_t> m_lostFull{0};
+    std::atomic<std::uint64_t> m_lostBusy{0};
     std::mutex m_sideLock;   // open/close/release of either side
     Side m_receive;
     Side m_transmit;

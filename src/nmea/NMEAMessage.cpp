@@ -47,7 +47,7 @@ std::optional<double> NmeaParseNumber(std::string_view field)
     return value;
 }
 
-std::int32_t NmeaParseInt(std::string_view field)
+std::optional<std::int32_t> NmeaParseInt(std::string_view field)
 {
     std::size_t pos = 0;
     while (pos < field.size() && (field[pos] == ' ' || field[pos] == '\t'))
@@ -57,26 +57,26 @@ std::int32_t NmeaParseInt(std::string_view field)
         negative = field[pos] == '-';
         ++pos;
     }
-    const bool hex = field.find_first_of("xX") != std::string_view::npos;
     int base = 10;
-    if (hex) {
+    if (pos + 1 < field.size() && field[pos] == '0' && (field[pos + 1] == 'x' || field[pos + 1] == 'X')) {
         base = 16;
-        if (pos + 1 < field.size() && field[pos] == '0' && (field[pos + 1] == 'x' || field[pos + 1] == 'X'))
-            pos += 2;
+        pos += 2;
     }
+    if (pos == field.size())
+        return std::nullopt;
     long long value = 0;
     for (; pos < field.size(); ++pos) {
         const int digit = HexDigitValue(field[pos]);
         if (digit < 0 || digit >= base)
-            break;
+            return std::nullopt;
         value = value * base + digit;
         if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;   // clamp, keep scanning the digits
+            return std::nullopt;
     }
     if (negative)
         value = -value;
     if (value > INT_MAX)
-        value = INT_MAX;
+        return std::nullopt;
     return static_cast<std::int32_t>(value);
 }
 
@@ -177,13 +177,18 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
                 const auto number = NmeaParseNumber(field);
                 slot.present = number.has_value();
                 slot.value = number.value_or(0.0);
+                if (!field.empty() && !number)
+                    Refuse();   // garbled, not absent: "5O30.50" must not pass as no latitude
             }
             break;
         case 'I':
             if (m_intsUsed < kIntSlots) {
                 auto& slot = m_ints[static_cast<std::size_t>(m_intsUsed++)];
-                slot.present = !field.empty();
-                slot.value = field.empty() ? 0 : NmeaParseInt(field);
+                const auto number = NmeaParseInt(field);
+                slot.present = number.has_value();
+                slot.value = number.value_or(0);
+                if (!field.empty() && !number)
+                    Refuse();
             }
             break;
         case 'S':

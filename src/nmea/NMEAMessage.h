@@ -163,10 +163,12 @@ private:
 };
 
 // Number conversions of the splitter, offered for the tests and the tool.
-// A number converts completely or is absent; infinities and NaN are absent.
+// A number converts completely or is none; infinities, NaN and numbers that
+// overflow a double are none. The splitter refuses the sentence when a field
+// holds text that is no number: only an empty field is absent.
 std::optional<double> NmeaParseNumber(std::string_view field);
-// Base 10, or base 16 when the text holds an 'x'; leftover text is ignored,
-// out-of-range values are clamped to 32 bits.
-std::int32_t NmeaParseInt(std::string_view field);
+// Base 10, or base 16 written "0x1F"; leading blanks and a sign allowed. Text
+// left over, no digits at all or a value beyond 32 bits give none.
+std::optional<std::int32_t> NmeaParseInt(std::string_view field);
 
 }  // namespace nmea

@@ -3,11 +3,12 @@
 // store of the module that owns the sentence.
 //
 // A parser checks every field it would store before it stores any: a value
-// out of range or a letter that is not one of the letters its field allows
-// refuses the whole sentence, so the store keeps the previous values rather
-// than a mix of old and half-read new ones.
+// out of range, a letter that is not one of the letters its field allows, or
+// a field the splitter found garbled refuses the whole sentence, so the store
+// keeps the previous values rather than a mix of old and half-read new ones.
 
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <optional>
 #include <string_view>
@@ -17,6 +18,17 @@
 
 namespace nmea {
 namespace {
+
+// True for a day that the calendar has (no 31 February, 29 February only in leap years).
+bool DateExists(int day, int month, int year)
+{
+    if (month < 1 || month > 12 || day < 1)
+        return false;
+    const std::chrono::year_month_day date{std::chrono::year{year},
+                                           std::chrono::month{static_cast<unsigned>(month)},
+                                           std::chrono::day{static_cast<unsigned>(day)}};
+    return date.ok();
+}
 
 // The writes of one sentence, held back until every field has been checked.
 class CPending {
@@ -50,7 +62,7 @@ public:
 
     void Commit()
     {
-        if (m_refused) {
+        if (m_refused || !m_message.IsValid()) {
             m_message.Refuse();
             return;
         }
@@ -111,16 +123,27 @@ public:
             return Bad();
         return v;
     }
-    // A date ddmmyy.
+    // A date ddmmyy that exists (two-digit years below 70 are 20yy).
     std::optional<double> Date(std::optional<double> v)
     {
         if (!v)
             return std::nullopt;
-        const double day = std::floor(*v / 10000);
-        const double month = std::fmod(std::floor(*v / 100), 100);
-        if (*v < 0 || *v != std::floor(*v) || day < 1 || day > 31 || month < 1 || month > 12)
+        if (*v < 0 || *v >= 1e6 || *v != std::floor(*v))
+            return Bad();
+        const auto whole = static_cast<int>(*v);
+        const int yy = whole % 100;
+        if (!DateExists(whole / 10000, whole / 100 % 100, yy < 70 ? 2000 + yy : 1900 + yy))
             return Bad();
         return v;
+    }
+    // A letter that must be one of `allowed` when present.
+    std::optional<char> Letter(std::optional<char> letter, std::string_view allowed)
+    {
+        if (letter && allowed.find(*letter) == std::string_view::npos) {
+            Refuse();
+            return std::nullopt;
+        }
+        return letter;
     }
     // A bearing, heading or angle in degrees.
     std::optional<double> Angle(std::optional<double> v)
@@ -166,12 +189,13 @@ public:
             return Bad();
         return *steer == 'L' ? -*v : *v;
     }
-    // A datum offset in minutes with its hemisphere letter, north or east negative.
+    // A datum offset in minutes with its hemisphere letter, north or east
+    // negative. The direction is the letter's alone: a signed magnitude is refused.
     std::optional<double> Offset(std::optional<double> v, std::optional<char> letter, char negative, char positive)
     {
         if (!v || !letter)
             return std::nullopt;
-        if (*letter != negative && *letter != positive)
+        if ((*letter != negative && *letter != positive) || *v < 0 || std::signbit(*v))
             return Bad();
         return *letter == negative ? -*v : *v;
     }
@@ -268,21 +292,24 @@ void ParseMWD(CNMEAMessage& m)
 void ParseMWV(CNMEAMessage& m)
 {
     CPending p(m, ValueStore::Wind);
-    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), m.Char(1))), m.Char(1));
-    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit, p.NonNegative(With(m.Number(2), m.Char(2))), m.Char(2));
+    // Relative or true wind; speed in km/h, m/s, knots or statute mph.
+    const auto reference = p.Letter(m.Char(1), "RT");
+    const auto unit = p.Letter(m.Char(2), "KMNS");
+    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), reference)), reference);
+    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit, p.NonNegative(With(m.Number(2), unit)), unit);
     p.Code(item::WindStatus, m.Char(3));
     p.Commit();
 }
 
 // VHW and VTG share a layout: a true and a magnetic direction, then the
-// speed in knots and in km/h, each followed by its unit letter.
+// speed in knots and in km/h, each followed by its letter (T, M, N, K).
 void ParseDirectionsAndSpeeds(CNMEAMessage& m, int trueItem, int magneticItem, int knotsItem, int kmhItem)
 {
     CPending p(m, ValueStore::GPS);
-    p.Double(trueItem, p.Course(With(m.Number(1), m.Char(1))));
-    p.Double(magneticItem, p.Course(With(m.Number(2), m.Char(2))));
-    p.Double(knotsItem, p.NonNegative(With(m.Number(3), m.Char(3))));
-    p.Double(kmhItem, p.NonNegative(With(m.Number(4), m.Char(4))));
+    p.Double(trueItem, p.Course(With(m.Number(1), p.Letter(m.Char(1), "T"))));
+    p.Double(magneticItem, p.Course(With(m.Number(2), p.Letter(m.Char(2), "M"))));
+    p.Double(knotsItem, p.NonNegative(With(m.Number(3), p.Letter(m.Char(3), "N"))));
+    p.Double(kmhItem, p.NonNegative(With(m.Number(4), p.Letter(m.Char(4), "K"))));
     p.Commit();
 }
 
@@ -302,8 +329,8 @@ void ParseVTG(CNMEAMessage& m)
 void ParseBearingPair(CNMEAMessage& m, int trueItem, int magneticItem)
 {
     CPending p(m, ValueStore::GPS);
-    p.Double(trueItem, p.Angle(With(m.Number(1), m.Char(1))));
-    p.Double(magneticItem, p.Angle(With(m.Number(2), m.Char(2))));
+    p.Double(trueItem, p.Angle(With(m.Number(1), p.Letter(m.Char(1), "T"))));
+    p.Double(magneticItem, p.Angle(With(m.Number(2), p.Letter(m.Char(2), "M"))));
     p.Commit();
 }
 
@@ -466,10 +493,15 @@ void ParseZDA(CNMEAMessage& m)
 {
     CPending p(m, ValueStore::GPS);
     p.Double(item::ZdaTime, p.Time(m.Number(1)));
-    p.Int(item::ZdaDay, p.IntRange(m.Int(1), 1, 31));
-    p.Int(item::ZdaMonth, p.IntRange(m.Int(2), 1, 12));
-    p.Int(item::ZdaYear, p.IntRange(m.Int(3), 1000, 9999));
-    p.Int(item::ZdaZoneHours, p.IntRange(m.Int(4), -13, 13));
+    const auto day = p.IntRange(m.Int(1), 1, 31);
+    const auto month = p.IntRange(m.Int(2), 1, 12);
+    const auto year = p.IntRange(m.Int(3), 1000, 9999);
+    if (day && month && year && !DateExists(*day, *month, *year))
+        p.Refuse();   // 31 February
+    p.Int(item::ZdaDay, day);
+    p.Int(item::ZdaMonth, month);
+    p.Int(item::ZdaYear, year);
+    p.Int(item::ZdaZoneHours, p.IntRange(m.Int(4), -14, 14));   // the Line Islands keep +14
     p.Int(item::ZdaZoneMinutes, p.IntRange(m.Int(5), -59, 59));
     p.Commit();
 }
@@ -525,16 +557,23 @@ void ParseGGA(CNMEAMessage& m)
 void ParseOSD(CNMEAMessage& m)
 {
     CPending p(m, ValueStore::ARPA);
+    // Status A or V; course and speed referenced to the bottom, manual entry,
+    // the water, radar tracking or the positioning system; speed in km/h,
+    // knots or statute mph.
+    const auto status = p.Letter(m.Char(1), "AV");
+    const auto courseReference = p.Letter(m.Char(2), "BMWRP");
+    const auto speedReference = p.Letter(m.Char(3), "BMWRP");
+    const auto speedUnit = p.Letter(m.Char(4), "KNS");
     const auto heading = p.Angle(m.Number(1));
-    if (m.Char(1) == 'A')   // no warning-flag rule: the radar's own heading status counts
+    if (status == 'A')   // no warning-flag rule: the radar's own heading status counts
         p.Double(item::OwnHeading, heading);
     p.Double(item::OwnCourse, p.Angle(m.Number(2)));
     p.Double(item::OwnSpeed, p.NonNegative(m.Number(3)));
     p.Double(item::OwnSet, p.Angle(m.Number(4)));
-    p.Code(item::OwnHeadingStatus, m.Char(1));
-    p.Code(item::OwnCourseReference, m.Char(2));
-    p.Code(item::OwnSpeedReference, m.Char(3));
-    p.Code(item::OwnSpeedUnit, m.Char(4));
+    p.Code(item::OwnHeadingStatus, status);
+    p.Code(item::OwnCourseReference, courseReference);
+    p.Code(item::OwnSpeedReference, speedReference);
+    p.Code(item::OwnSpeedUnit, speedUnit);
     p.Commit();
 }
 

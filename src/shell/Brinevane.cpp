@@ -5,13 +5,17 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/DisplayPaletteModule.h"
 #include "app/StringUtils.h"
 #include "app/WaitStatus.h"
+#include "app/WorkspaceManager.h"
 #include "app/ui/Disclaimers.h"
+#include "app/ui/ProgramPalette.h"
 #include "app/ui/QtDesktop.h"
 #include "app/ui/QtAlertSound.h"
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
+#include "navigator/ui/NavigatorWindows.h"
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
@@ -141,6 +145,14 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *m_settings, platform::CSettingsAutoSave::Timing{},
         [](const std::string& error) { qWarning("Brinevane: settings not saved yet: %s", error.c_str()); });
 
+    // Buffers paint with Qt. The program's palette is taken as Day in the
+    // style that honours palettes everywhere, before any window exists.
+    chart::SetDrawBackendFactory(&m_drawFactory);
+    UseFusionStyle();
+    m_systemColours = std::make_unique<CQtSystemColours>();
+    m_palettes.CaptureSystemColours(*m_systemColours);
+    app::SetProgramPalettes(&m_palettes);
+
     m_sound = std::make_unique<CQtAlertSound>();
     CFrameServices services;
     services.timerIds = &m_timerIds;
@@ -152,6 +164,12 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.commandLine = m_commandLine;
     services.buildTime = BuildTime();
     services.settings = m_settings.get();
+    services.moduleFactories.insert(services.moduleFactories.begin(), [this] {
+        return std::make_unique<app::CDisplayPaletteModule>(m_settingsHome, m_palettes,
+                                                             [this] { ApplyDisplayPalette(); });
+    });
+    services.moduleFactories.push_back(
+        [this]() -> std::unique_ptr<CModule> { return std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock); });
     services.startupNotices = std::move(notices);
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
@@ -175,6 +193,24 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     m_idleTimer.start();
 
     return m_frame->CompleteStartUp();
+}
+
+platform::CSettingsStore& CBrinevane::CFrameSettingsHome::GetStore() const
+{
+    return *m_app.m_settings;
+}
+
+std::string CBrinevane::CFrameSettingsHome::GetRegistryKey() const
+{
+    if (m_app.m_frame && m_app.m_frame->Workspace())
+        return m_app.m_frame->Workspace()->GetRegistryKey();
+    return "Software\\Quorwick\\Brinevane\\Default";
+}
+
+void CBrinevane::ApplyDisplayPalette()
+{
+    if (m_frame && m_systemColours)
+        ::ApplyDisplayPalette(*m_frame, m_palettes, *m_systemColours);
 }
 
 void CBrinevane::OnIdle()
@@ -203,6 +239,10 @@ int CBrinevane::ExitInstance()
         m_frame.reset();
     }
     m_commandLine.clear();
+    if (m_systemColours)
+        m_palettes.Apply(*m_systemColours, true);
+    app::SetProgramPalettes(nullptr);
+    chart::SetDrawBackendFactory(nullptr);
     m_sound.reset();
     m_autoSave.reset();   // saves what is still unsaved
     m_settings.reset();

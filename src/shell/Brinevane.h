@@ -12,8 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "app/DisplayPalettes.h"
+#include "app/Module.h"
 #include "app/StartupChecks.h"
 #include "app/Timer.h"
+#include "chart/ui/QtPainterBackend.h"
 #include "platform/Clock.h"
 
 class CDesktopInstallation;
@@ -21,6 +24,7 @@ class CMainFrame;
 class CQtDesktop;
 class CQtAlertSound;
 class CQtPrompt;
+class CQtSystemColours;
 class CQtWaitCursor;
 class CSingleInstance;
 class QApplication;
@@ -63,6 +67,7 @@ public:
     bool IsPrinterPresent() const { return m_printerPresent; }
     const std::string& ChartMediaRoot() const { return m_cdRomRoot; }
     CTimer& TimerIds() { return m_timerIds; }
+    app::CDisplayPalettes& Palettes() { return m_palettes; }
 
     // What the start-up and idle checks read about this machine, through
     // the installed desktop.
@@ -73,6 +78,20 @@ public:
 
 private:
     void RecordDesktopFacts();
+
+    // Settings of the modules the application hands the frame: the frame's
+    // current workspace once it has one.
+    class CFrameSettingsHome final : public CSettingsHome {
+    public:
+        explicit CFrameSettingsHome(CBrinevane& app) : m_app(app) {}
+        platform::CSettingsStore& GetStore() const override;
+        std::string GetRegistryKey() const override;
+
+    private:
+        CBrinevane& m_app;
+    };
+
+    void ApplyDisplayPalette();
 
     platform::CSystemClock m_clock;
     std::unique_ptr<CQtDesktop> m_desktop;
@@ -85,6 +104,10 @@ private:
     CTimer m_timerIds;
     std::unique_ptr<platform::CSettingsStore> m_settings;
     std::unique_ptr<platform::CSettingsAutoSave> m_autoSave;
+    CFrameSettingsHome m_settingsHome{*this};
+    app::CDisplayPalettes m_palettes;
+    std::unique_ptr<CQtSystemColours> m_systemColours;
+    chart::CQtBackendFactory m_drawFactory;
     std::unique_ptr<CMainFrame> m_frame;
     QTimer m_idleTimer;
     std::filesystem::path m_programFolder;

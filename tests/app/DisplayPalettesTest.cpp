@@ -2,6 +2,9 @@
 
 #include <map>
 
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/DisplayPaletteModule.h"
 #include "app/DisplayPalettes.h"
 #include "platform/SettingsStore.h"
 #include "../support/TempFolder.h"
@@ -112,6 +115,45 @@ TEST(DisplayPalettes, StoredFormRoundTripsAndDamagedRowsKeepBuiltIns)
     EXPECT_EQ(reread.GetColour(2, 5), RGB(14, 15, 16));
     EXPECT_EQ(reread.GetActive(), CDisplayPalettes::kDay);
     EXPECT_TRUE(reread.GetApplyToDesktop());
+}
+
+struct Home : CSettingsHome {
+    explicit Home(platform::CSettingsStore& s) : store(s) {}
+    platform::CSettingsStore& GetStore() const override { return store; }
+    std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\W"; }
+    platform::CSettingsStore& store;
+};
+
+TEST(DisplayPaletteModule, CommandsSelectCheckAndApply)
+{
+    brine_test::TempFolder folder;
+    platform::CSettingsStore store(folder / "settings.conf");
+    Home home(store);
+    CDisplayPalettes palettes;
+    int applied = 0;
+    app::CDisplayPaletteModule module(home, palettes, [&] { ++applied; });
+    CCommandTable commands;
+    module.RegisterCommands(commands);
+    namespace cmd = app::cmd;
+    const std::pair<unsigned, int> steps[] = {{cmd::kPaletteNight, 2}, {cmd::kPaletteDusk, 1},
+                                              {cmd::kPaletteDayKey, 0}, {cmd::kPaletteNight, 2}};
+    for (auto [id, palette] : steps) {
+        ASSERT_TRUE(commands.Execute(id));
+        EXPECT_EQ(palettes.GetActive(), palette);
+        for (unsigned other : {cmd::kPaletteDay, cmd::kPaletteDusk, cmd::kPaletteNight}) {
+            const CCmdUIState state = commands.Update(other);
+            EXPECT_TRUE(state.enabled);
+            EXPECT_EQ(state.check, (other - cmd::kPaletteDay) == unsigned(palette) ? 1 : 0);
+        }
+    }
+    EXPECT_EQ(applied, 4);
+    // The workspace keeps the choice; loading it applies it again.
+    module.SaveSettings();
+    CDisplayPalettes fresh;
+    app::CDisplayPaletteModule reloaded(home, fresh, [&] { ++applied; });
+    reloaded.LoadSettings();
+    EXPECT_EQ(fresh.GetActive(), CDisplayPalettes::kNight);
+    EXPECT_EQ(applied, 5);
 }
 
 }  // namespace

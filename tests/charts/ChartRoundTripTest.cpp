@@ -58,6 +58,7 @@ TEST(ChartRoundTrip, EveryTileDecodesToThePicture)
     const struct { hcrftool::IndexedImage picture; hcrftool::ChartParameters p; std::vector<std::string> updates; } rows[] = {
         {GeneratePicture(700, 500), updated, {"005000", "001001", "003002"}},
         {GeneratePicture(128, 128, 3), exact, {}},   // one exact tile
+        {hcrftool::GenerateManyColourPicture(300, 260), exact, {}},   // short runs of many colours
     };
     const auto checksMatch = [](const CTileRaster& r) {
         return Crc32(r.Data()) == r.ExpectedRasterCheck() && Crc32(r.Index()) == r.ExpectedIndexCheck();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 #include <optional>
+#include <random>
 
 using namespace charts::hcrf;
 
@@ -152,5 +153,58 @@ TEST(TileDecoder, OperationsAndBounds)
         std::vector<std::uint8_t> out(kTilePixels, 0xEE);
         ASSERT_EQ(DecodeTile(c.input, table, TileBuffer(out.data(), kTilePixels)), c.ok) << c.name;
         EXPECT_TRUE(!c.ok || (out[c.at] == c.colour && std::count(out.begin(), out.end(), 0xEE) == 0)) << c.name;
+    }
+}
+
+// Random streams of every operation, short and long runs, one- and two-byte
+// stream runs and row repeats, against the pixels each code describes.
+TEST(TileDecoder, RandomCodeStreamsDecodeToThePixelsTheyDescribe)
+{
+    CodeTable table = TestTable();
+    const std::pair<int, Bytes> more[] = {{18, {4, 6, 5, 0, 7}}, {19, {1, 8, 40}}, {20, {1, 9, 0}}, {21, {1, 1, 1}}};
+    for (const auto& [code, bytes] : more)
+        std::copy(bytes.begin(), bytes.end(), table.begin() + code * 5);
+    std::mt19937 rng(5);
+    for (int round = 0; round < 200; ++round) {
+        Bytes in;
+        std::vector<std::uint8_t> expected;
+        const auto run = [&](std::size_t n, std::uint8_t colour) { expected.insert(expected.end(), n, colour); };
+        while (expected.size() < kTilePixels) {
+            const std::size_t room = kTilePixels - expected.size();   // 300 or more here
+            const std::size_t p = expected.size();
+            switch (rng() % 9) {
+            case 0: in.push_back(11), run(1, 1), run(1, 2); break;          // two literals
+            case 1: in.push_back(15), run(1, 4), run(1, 5), run(1, 6); break;   // three literals
+            case 2: in.push_back(18), run(5, 6), run(1, 7); break;          // run then pixel
+            case 3: in.push_back(19), run(40, 8); break;                    // run from the table
+            case 4: in.push_back(20); break;                                // a run of nothing
+            case 5: {                                                       // one-byte stream run
+                const std::size_t n = 2 + rng() % 128;
+                in.insert(in.end(), {16, std::uint8_t(257 - n)}), run(n, 7), run(1, 8);
+                break;
+            }
+            case 6: {                                                       // two-byte stream run
+                const std::size_t n = rng() % 300;
+                in.insert(in.end(), {10, std::uint8_t(n >> 8), std::uint8_t(n)}), run(n, 5);
+                break;
+            }
+            case 7:                                                         // row repeats
+                if (p >= kTileSide && rng() % 4 == 0) {
+                    const std::size_t rows = 1 + rng() % std::min<std::size_t>(3, room / kTileSide);
+                    in.insert(in.end(), {14, std::uint8_t(rows)});
+                    for (std::size_t k = 0; k < rows; ++k)
+                        expected.insert(expected.end(), expected.end() - kTileSide, expected.end());
+                }
+                break;
+            default: in.push_back(21), run(1, 1); break;                    // one pixel
+            }
+            // Every code above fits in 300 pixels; the last ones are single pixels.
+            if (kTilePixels - expected.size() < 300)
+                while (expected.size() < kTilePixels)
+                    in.push_back(21), run(1, 1);
+        }
+        std::vector<std::uint8_t> out(kTilePixels, 0xEE);
+        ASSERT_TRUE(DecodeTile(in, table, TileBuffer(out.data(), kTilePixels))) << "round " << round;
+        ASSERT_EQ(out, expected) << "round " << round;
     }
 }

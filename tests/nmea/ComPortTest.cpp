@@ -156,7 +156,7 @@ TEST(ComPort, UnpluggedAdapterDisconnectsAndComesBack)
     EXPECT_LT(*lost, 2s);
     EXPECT_EQ(port.GetCondition().reason, path + " stopped answering (unplugged?).");
     EXPECT_TRUE(TimeUntil([&] { return port.GetCondition().reason == path + " is not connected."; }, 3s))
-        << "retried on the dangling link: " << port.GetCondition().reason;
+        << "retried while the link is gone: " << port.GetCondition().reason;
     EXPECT_TRUE(device.IsReceiveOpen()) << "devices stay attached while the adapter is away";
 
     pty = std::make_unique<brine_test::PtyPair>(folder.Path(), kAdapter);

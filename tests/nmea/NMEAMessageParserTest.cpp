@@ -63,27 +63,38 @@ TEST(FieldSplitter, EmptyFieldsAndTheChecksumLeaveSlotsAbsent)
     EXPECT_EQ(m.GetField(2), "4916.45");   // going back re-reads from the start
 }
 
-TEST(FieldSplitter, NumbersMustConvertCompletely)
+// A number converts completely or the field is garbled, and a garbled field
+// refuses the sentence; only an empty field is absent.
+TEST(FieldSplitter, GarbledNumbersRefuseTheSentenceEmptyOnesAreAbsent)
 {
     const std::pair<const char*, std::optional<double>> rows[] = {
-        {"12.5", 12.5}, {"-0.25", -0.25}, {" 7", 7.0},   {"+3.5", 3.5}, {"1.2.3", {}}, {"12.5 ", {}},
-        {"12a", {}},    {"nan", {}},      {"inf", {}},   {"1e999", {}}, {"+", {}},     {"-", {}},
+        {"12.5", 12.5}, {"-0.25", -0.25}, {" 7", 7.0}, {"+3.5", 3.5}, {"", {}},
+        {"1.2.3", {}}, {"12.5 ", {}}, {"12a", {}}, {"5O30.50", {}}, {"nan", {}}, {"inf", {}},
+        {"1e309", {}}, {"+", {}}, {"-", {}}, {" ", {}},
     };
     for (const auto& [field, value] : rows) {
         CNMEAMessage m;
-        Split(m, nmea::sentence::HDM, std::string("HDM,") + field + ",M", "D");
+        Split(m, nmea::sentence::HDM, std::string("HDM,") + field + ",M", "DC");
         EXPECT_EQ(m.Number(1), value) << field;
+        EXPECT_EQ(m.IsValid(), value.has_value() || *field == '\0') << field;
     }
 }
 
-TEST(FieldSplitter, IntegersReadDecimalOrHexAndClamp)
+// Integer fields likewise: decimal, or hexadecimal written "0x..", whole.
+TEST(FieldSplitter, GarbledIntegersRefuseTheSentence)
 {
-    const std::pair<const char*, long> rows[] = {
-        {"42", 42}, {"-07", -7}, {"0x1F", 31}, {"1fX", 31}, {"12abc", 12}, {"abc", 0},
-        {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483648L},
+    const std::pair<const char*, std::optional<std::int32_t>> rows[] = {
+        {"42", 42}, {"-07", -7}, {" +5", 5}, {"0x1F", 31}, {"-2147483648", INT32_MIN}, {"", {}},
+        {"Q", {}}, {"1fX", {}}, {"12abc", {}}, {"0x", {}}, {"-", {}}, {"2147483648", {}},
+        {"99999999999999999999", {}},
     };
-    for (const auto& [text, value] : rows)
-        EXPECT_EQ(nmea::NmeaParseInt(text), value) << text;
+    for (const auto& [field, value] : rows) {
+        EXPECT_EQ(nmea::NmeaParseInt(field), value) << field;
+        CNMEAMessage m;
+        Split(m, nmea::sentence::ZDA, std::string("ZDA,120000,") + field, "DI");
+        EXPECT_EQ(m.Int(1), value) << field;
+        EXPECT_EQ(m.IsValid(), value.has_value() || *field == '\0') << field;
+    }
 }
 
 // More fields and type letters than slots: the extra ones are dropped, never written past the end.
@@ -98,7 +109,8 @@ TEST(FieldSplitter, ExtraLettersAreCappedAtTheSlotsThatExist)
         EXPECT_EQ(m.Char(k), 'A');
     EXPECT_FALSE(m.Char(CNMEAMessage::kCharSlots + 1).has_value());
     EXPECT_FALSE(m.Char(0).has_value());
-    EXPECT_EQ(m.Int(CNMEAMessage::kIntSlots), 0);   // "A" is a present integer field reading 0
+    EXPECT_FALSE(m.Int(CNMEAMessage::kIntSlots).has_value());   // "A" is no integer...
+    EXPECT_FALSE(m.IsValid());                                    // ...and refuses the sentence
     EXPECT_FALSE(m.Text(1).has_value());             // the 61st field onward is past the end
 
     // A second split clears the slots the first one filled.
@@ -172,7 +184,7 @@ TEST_F(DispatcherTest, SentencesGoToTheStoreOfTheirModule)
     CNMEAGPSParser arpa(clock, 5);
     parser.SetStores({parser.Values(), wind.Values(), arpa.Values()});
     EXPECT_TRUE(parser.ParseLine(WithChecksum("WIMWV,214.8,R,0.1,K,A")));
-    EXPECT_TRUE(parser.ParseLine(WithChecksum("RAOSD,35.1,A,36.0,T,10.2,W,5.0,1.0,N")));
+    EXPECT_TRUE(parser.ParseLine(WithChecksum("RAOSD,35.1,A,36.0,P,10.2,W,5.0,1.0,N")));
     EXPECT_EQ(wind.Value(item::WindAngle).GetDouble(), 214.8);
     EXPECT_FALSE(parser.Value(item::WindAngle).IsValid());
     EXPECT_EQ(arpa.Value(item::OwnHeading).GetDouble(), 35.1);
@@ -254,16 +266,46 @@ TEST(InstrumentParsers, StoreTheirItemsWithSignsAndUnits)
         {"GPDTM,,,0.5,S,1.25,W,0.0,W84", true, {{99, 0, "999"}, {100, 0.5}, {101, 1.25}, {102, 0, "W84"}}},
         {"GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", true, {{91, 123519}}},
         {"GPGGA,123519,,,,,0,00,,,M,,M,,", false, {}},
-        {"RAOSD,35.1,V,36.0,T,10.2,W,5.0,1.0,N", true, {{107, 36.0}, {109, 10.2}, {110, 5.0}, {104, 'V'}, {106, 'T'}, {108, 'W'}, {111, 'N'}}},
+        {"RAOSD,35.1,V,36.0,P,10.2,W,5.0,1.0,N", true, {{107, 36.0}, {109, 10.2}, {110, 5.0}, {104, 'V'}, {106, 'P'}, {108, 'W'}, {111, 'N'}}},
+        {"WIMWV,014.8,T,12.5,N,A", true, {{10, 14.8}, {14, 'T'}, {12, 12.5}, {13, 'N'}, {15, 'A'}}},
+        {"GPZDA,000000.00,29,02,2024,14,00", true, {{149, 0}, {150, 29}, {151, 2}, {152, 2024}, {153, 14}, {154, 0}}},
+        {"GPZDA,000000.00,01,01,2024,-14,00", true, {{149, 0}, {150, 1}, {151, 1}, {152, 2024}, {153, -14}, {154, 0}}},
+        {"GPRMC,000001,A,4807.038,S,01131.000,W,0.0,0.0,290200,,", true, {{91, 1}, {97, 290200}, {58, 4807.038}, {59, 1131.0}, {51, 0.0}, {49, 0.0}}},
         {"RARSD,1,2,3,4,5,6,7,8,9,10,11,N,H", true, {{112, 1}, {113, 2}, {114, 3}, {115, 4}, {116, 5}, {117, 6}, {118, 7}, {119, 8}, {120, 9}, {121, 10}, {122, 11}, {123, 'N'}, {124, 'H'}}},
     });
 }
 
-// Values outside what the field can hold refuse the whole sentence, and the
-// store keeps what it had.
-TEST(InstrumentParsers, OutOfRangeFieldsRefuseTheSentence)
+// Values outside what the field can hold, garbled numbers and letters a field
+// does not allow refuse the whole sentence, and the store keeps what it had:
+// no value of any store is written, not even with the same value.
+TEST(InstrumentParsers, GarbledMisletteredOrOutOfRangeFieldsRefuseTheSentence)
 {
     const char* bad[] = {
+        "GPGLL,5O30.50,N,00141.25,E,120001,A",     // a letter O for a zero
+        "GPGLL,5030.50,N,00141.25,E,1e309,A",      // a time that overflows
+        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,310294,003.1,W",   // 31 February
+        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,290223,003.1,W",   // 29 February 2023
+        "GPRMC,123519,A,4807.038,N,01131.000,E,22,4,084.4,230394,003.1,W",    // a decimal comma
+        "GPZDA,201530.00,31,02,2002,-05,00",       // 31 February
+        "GPZDA,201530.00,04,07,2002,Q,00",         // zone hours that are no number
+        "GPZDA,201530.00,04,07,2002,-15,00",       // zone hours beyond 14
+        "GPZDA,201530.00,04,07,2002,+5h,00",       // text after the number
+        "WIMWV,214.8,X,0.1,K,A",                   // wind reference neither R nor T
+        "WIMWV,214.8,R,0.1,Q,A",                   // wind speed unit
+        "WIMWV,214.8,R,O.1,K,A",                   // garbled speed
+        "GPVTG,054.7,M,034.4,M,005.5,N,010.2,K",   // true course marked magnetic
+        "GPVTG,054.7,T,034.4,M,005.5,K,010.2,K",   // knots marked km/h
+        "IIVHW,359.6,T,010.0,M,5.5,N,10.2,N",      // km/h marked knots
+        "IIVHW,359.6,T,010.0,T,5.5,N,10.2,K",      // magnetic heading marked true
+        "GPBOD,097.0,M,103.2,M,POINTB,POINTA",     // true bearing marked magnetic
+        "GPBOD,097.0,T,103.2,X,POINTB,POINTA",     // magnetic bearing letter
+        "RAOSD,35.1,A,36.0,X,10.2,W,5.0,1.0,N",    // course reference
+        "RAOSD,35.1,A,36.0,P,10.2,Q,5.0,1.0,N",    // speed reference
+        "RAOSD,35.1,A,36.0,P,10.2,W,5.0,1.0,M",    // speed unit
+        "RAOSD,35.1,X,36.0,P,10.2,W,5.0,1.0,N",    // heading status
+        "GPDTM,W84,,-0.5,N,1.25,W,0.0,W84",        // signed magnitude: the letter gives the direction
+        "GPDTM,W84,,0.5,S,-1.25,E,0.0,W84",
+        "GPDTM,W84,,0.5,S,1.2.5,E,0.0,W84",        // garbled offset
         "GPGLL,5060.00,N,00140.25,E,123519,A",     // latitude minutes 60
         "GPGLL,9100.00,N,00140.25,E,123519,A",     // latitude beyond the pole
         "GPGLL,-5030.50,N,00140.25,E,123519,A",    // sign belongs in the letter
@@ -279,11 +321,22 @@ TEST(InstrumentParsers, OutOfRangeFieldsRefuseTheSentence)
         "SDDBT,-3.0,f,,M,,F",                      // negative depth
         "GPDTM,W84,,0.5,X,1.25,W,0.0,W84",         // offset letter
     };
+    const char* full[] = {
+        "GPGLL,1000.00,N,02000.00,W,010000,A",
+        "GPRMC,010000,A,1000.00,N,02000.00,W,1.0,2.0,010120,1.0,E",
+        "GPZDA,010000.00,01,01,2020,02,30",
+        "WIMWV,010.0,R,5.0,N,A",
+        "GPVTG,001.0,T,002.0,M,003.0,N,004.0,K",
+        "IIVHW,005.0,T,006.0,M,007.0,N,008.0,K",
+        "GPBOD,009.0,T,010.0,M,B,A",
+        "RAOSD,011.0,A,012.0,P,013.0,W,014.0,1.0,N",
+        "GPDTM,W84,,0.5,N,1.5,E,0.0,W84",
+    };
     brine_test::FakeClock clock;
     for (const char* body : bad) {
-        CNMEAGPSParser parser(clock, 5);
-        ASSERT_TRUE(parser.ParseLine(WithChecksum("GPGLL,1000.00,N,02000.00,W,010000,A")));
-        ASSERT_TRUE(parser.ParseLine(WithChecksum("GPRMC,010000,A,1000.00,N,02000.00,W,1.0,2.0,010120,1.0,E")));
+        CNMEAGPSParser parser(clock, 60);   // wind and ARPA sentences land in the same store
+        for (const char* line : full)
+            ASSERT_TRUE(parser.ParseLine(WithChecksum(line))) << line;
         const auto snapshot = [&parser] {
             std::vector<std::pair<bool, std::optional<std::chrono::system_clock::time_point>>> all;
             for (int item = 0; item < nmea::kValueCount; ++item)

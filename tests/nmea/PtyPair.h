@@ -61,7 +61,9 @@ public:
         return false;
     }
 
-    // SIGKILL: the links stay behind, dangling, as a vanished device's node would.
+    // SIGKILL, then the links go as udev removes an unplugged adapter's
+    // by-id link. (Left dangling, a link would point at a pty number that
+    // the next pseudo-terminal on the machine reuses.)
     void Kill()
     {
         if (m_peerFd >= 0)
@@ -73,6 +75,9 @@ public:
         int status = 0;
         ::waitpid(m_pid, &status, 0);
         m_pid = 0;
+        std::error_code ec;
+        std::filesystem::remove(m_link, ec);
+        std::filesystem::remove(m_peer, ec);
     }
 
     // The instrument's end, opened once and kept.

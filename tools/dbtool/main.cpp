@@ -1,6 +1,7 @@
 // dbtool dump FILE.dbf            fields, then one JSON object per record
 // dbtool tags FILE.dbf            each tag's expression, filter and keys in walk order
 // dbtool seek FILE.dbf TAG KEY    the record the key finds (exit 1 when none)
+// dbtool stat FILE.dbf            record counts, the caches, the index's coverage and tags
 //
 // Tables are opened read-only; text is shown as UTF-8 from the stored
 // Windows-1252 bytes, and a seek key is taken in UTF-8 the same way.
@@ -127,7 +128,7 @@ int Failed(const char* what, int code)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: dbtool dump FILE.dbf | tags FILE.dbf | seek FILE.dbf TAG KEY\n");
+    std::fprintf(stderr, "usage: dbtool dump FILE.dbf | tags FILE.dbf | seek FILE.dbf TAG KEY | stat FILE.dbf\n");
     return 2;
 }
 
@@ -167,6 +168,31 @@ int main(int argc, char** argv)
                         tag->Filter().empty() ? "-" : tag->Filter().c_str(), tag->KeyType(), tag->KeyCount());
             for (const auto& [key, recNo] : tag->Keys())
                 std::printf("  %s|%d\n", Utf8(key).c_str(), recNo);
+        }
+        return 0;
+    }
+    if (command == "stat" && argc == 3) {
+        // The walk first, so the caches show what a walk of every tag costs.
+        size_t walked = 0;
+        for (int i = 0; i < table->TagCount(); ++i)
+            walked += table->TagAt(i)->Keys().size();
+        const dbase::TableStats s = table->Stats();
+        std::printf("records %d\n", s.records);
+        if (s.live >= 0)
+            std::printf("live %d\n", s.live);
+        std::printf("record cache %zu of %zu pages (%zu records a page), %llu page reads\n", s.recordPages,
+                    s.recordPageCapacity, s.recordsPerPage, static_cast<unsigned long long>(s.recordPageReads));
+        if (!s.index) {
+            std::printf("index none\n");
+            return 0;
+        }
+        std::printf("index covers %u records, %s, change %u, %u pages\n", s.coverage,
+                    s.clean ? "closed cleanly" : "open or not closed cleanly", s.counter, s.pages);
+        std::printf("block cache %zu of %zu blocks, %llu block reads (%zu keys walked)\n", s.cachedBlocks,
+                    s.blockCapacity, static_cast<unsigned long long>(s.blockReads), walked);
+        for (int i = 0; i < table->TagCount(); ++i) {
+            dbase::CDbaseTag* tag = table->TagAt(i);
+            std::printf("tag %s keys %zu\n", tag->Name().c_str(), tag->KeyCount());
         }
         return 0;
     }

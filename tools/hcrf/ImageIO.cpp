@@ -302,4 +302,24 @@ bool WritePalettePng(const std::filesystem::path& path, unsigned width, unsigned
     return bool(file);
 }
 
+IndexedImage GenerateManyColourPicture(unsigned width, unsigned height, std::uint32_t seed)
+{
+    constexpr unsigned kColours = 100;
+    IndexedImage image;
+    image.width = width;
+    image.height = height;
+    for (unsigned c = 0; c < kColours; ++c)
+        image.palette.push_back({std::uint8_t(c * 2), std::uint8_t(255 - c * 2), std::uint8_t(c * 37 % 256)});
+    image.pixels.resize(std::size_t(width) * height);
+    std::uint32_t state = seed * 2654435761u + 12345u;
+    for (unsigned y = 0; y < height; ++y)
+        for (unsigned x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            const unsigned band = (x + 2 * y + (x * y) / 4096) / 16;
+            const unsigned speck = (state >> 24) < 8 ? 1 : 0;   // about one pixel in 32
+            image.pixels[std::size_t(y) * width + x] = std::uint8_t((band + speck) % kColours);
+        }
+    return image;
+}
+
 }  // namespace hcrftool

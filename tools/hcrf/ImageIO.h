@@ -35,6 +35,11 @@ bool ReadPicture(const std::filesystem::path& path, IndexedImage& image, std::st
 // contour lines, a grid and scattered soundings.
 IndexedImage GeneratePicture(unsigned width, unsigned height, std::uint32_t seed = 1);
 
+// A picture of a hundred colours in runs of a few pixels to a few dozen, as a
+// scanned chart with shaded areas and soft edges gives: slanting colour bands
+// with a scattering of each band's neighbour colour.
+IndexedImage GenerateManyColourPicture(unsigned width, unsigned height, std::uint32_t seed = 1);
+
 // Writes 8-bit indexed pixels as a palette PNG.
 bool WritePalettePng(const std::filesystem::path& path, unsigned width, unsigned height,
                      const std::vector<std::uint8_t>& pixels, const std::vector<Rgb>& palette);

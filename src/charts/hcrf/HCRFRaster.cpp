@@ -180,11 +180,17 @@ bool CTileRaster::ReadTile(unsigned column, unsigned row, const CodeTable& table
     if (!m_loaded || column >= m_tilesAcross || row >= m_tilesDown || enciphered)
         return false;
     const std::size_t n = std::size_t(row) * m_tilesAcross + column;
-    // Load and merge checked every entry against the data; the raster does not
-    // change afterwards, so the tile's bytes are decoded where they lie.
-    std::lock_guard lock(tileLock);
-    const CIndexEntry entry = IndexEntryAt(m_index, n);
-    return DecodeTile(ByteView(m_data).subspan(entry.offset, entry.length), table, out);
+    // The tile's bytes are copied out under the document's tile lock and
+    // decoded after it is released, so a reader never holds the lock for the
+    // decoding itself. Load and merge checked every entry against the data.
+    thread_local Bytes copy;
+    {
+        std::lock_guard lock(tileLock);
+        const CIndexEntry entry = IndexEntryAt(m_index, n);
+        const ByteView bytes = ByteView(m_data).subspan(entry.offset, entry.length);
+        copy.assign(bytes.begin(), bytes.end());
+    }
+    return DecodeTile(copy, table, out);
 }
 
 }  // namespace charts::hcrf

@@ -11,16 +11,70 @@ namespace {
 constexpr std::size_t kRepeatFirst = kTileSide;
 constexpr std::size_t kRepeatEnd = kTilePixels - kTileSide + 1;   // 16257
 
-}  // namespace
+// The fast path writes every run as one fixed-size store of kFastRun bytes and
+// its tail pixels as one two-byte store; the bytes past the code's end are
+// written again by the codes that follow. It needs that much room in the tile.
+constexpr std::size_t kFastRun = 64;
+constexpr std::size_t kFastRoom = kFastRun + 2;
 
-bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
+// What a code writes, worked out once per code table: a run of `colour`
+// (`runLength` long, or as long as the next input byte says) and up to two
+// tail pixels. Codes the fast path does not take (row repeats, invalid
+// operations, runs longer than kFastRun) are marked `slow`.
+struct CodeShape {
+    std::uint8_t colour = 0;
+    std::uint8_t runLength = 0;
+    std::uint8_t fromStream = 0;
+    std::uint8_t tailLength = 0;
+    std::uint8_t tail[2] = {0, 0};
+    std::uint8_t slow = 1;
+};
+
+struct Shapes {
+    CodeTable table{};
+    CodeShape shape[256];
+    bool filled = false;
+};
+
+void FillShapes(const CodeTable& table, Shapes& shapes)
 {
-    const std::uint8_t* in = compressed.data();
-    const std::size_t inSize = compressed.size();
-    std::uint8_t* o = out.data();
-    std::size_t i = 0;
-    std::size_t p = 0;
+    shapes.table = table;
+    shapes.filled = true;
+    for (std::size_t c = 0; c < 256; ++c) {
+        const std::uint8_t* e = table.data() + c * kCodeEntrySize;
+        CodeShape s;
+        s.colour = e[1];
+        s.slow = 0;
+        switch (e[0]) {
+        case 1: s.runLength = e[2]; break;
+        case 2: s.fromStream = 1; break;
+        case 3: s.runLength = 1, s.tailLength = 1, s.tail[0] = e[2]; break;
+        case 4: s.runLength = e[2], s.tailLength = 1, s.tail[0] = e[4]; break;
+        case 5: s.fromStream = 1, s.tailLength = 1, s.tail[0] = e[2]; break;
+        case 6: s.runLength = 1, s.tailLength = 2, s.tail[0] = e[2], s.tail[1] = e[3]; break;
+        default: s.slow = 1; break;
+        }
+        if (s.runLength > kFastRun)
+            s.slow = 1;
+        shapes.shape[c] = s;
+    }
+}
 
+// The shapes of a table, kept per thread for the table last used: every tile
+// of a chart is decoded with the same table, so they are worked out once and
+// only compared afterwards.
+const CodeShape* ShapesOf(const CodeTable& table)
+{
+    thread_local Shapes shapes;
+    if (!shapes.filled || shapes.table != table)
+        FillShapes(table, shapes);
+    return shapes.shape;
+}
+
+// One code by the table's own description; false when the tile fails.
+bool DecodeCode(const std::uint8_t* in, std::size_t inSize, std::size_t& i, const CodeTable& table,
+                std::uint8_t* o, std::size_t& p)
+{
     // Runs from the data stream: one byte 0x80-0xFF for 129 down to 2 pixels,
     // or two bytes big-endian below 0x8000.
     auto streamRun = [&](std::size_t& n) {
@@ -37,73 +91,104 @@ bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
         return true;
     };
 
-    while (p < kTilePixels) {
+    if (i >= inSize)
+        return false;
+    const std::uint8_t* e = table.data() + std::size_t(in[i++]) * kCodeEntrySize;
+    switch (e[0]) {
+    case 1: {
+        const std::size_t n = e[2];
+        if (n > kTilePixels - p)
+            return false;
+        std::memset(o + p, e[1], n);
+        p += n;
+        return true;
+    }
+    case 2:
+    case 5: {
+        std::size_t n = 0;
+        if (!streamRun(n))
+            return false;
+        const std::size_t tail = e[0] == 5 ? 1 : 0;
+        if (n + tail > kTilePixels - p)
+            return false;
+        std::memset(o + p, e[1], n);
+        p += n;
+        if (tail)
+            o[p++] = e[2];
+        return true;
+    }
+    case 3:
+        if (kTilePixels - p < 2)
+            return false;
+        o[p] = e[1];
+        o[p + 1] = e[2];
+        p += 2;
+        return true;
+    case 4: {
+        const std::size_t n = e[2];
+        if (n + 1 > kTilePixels - p)
+            return false;
+        std::memset(o + p, e[1], n);
+        p += n;
+        o[p++] = e[4];
+        return true;
+    }
+    case 6:
+        if (kTilePixels - p < 3)
+            return false;
+        o[p] = e[1];
+        o[p + 1] = e[2];
+        o[p + 2] = e[3];
+        p += 3;
+        return true;
+    case 7: {
+        if (p < kRepeatFirst || p >= kRepeatEnd)
+            return true;
         if (i >= inSize)
             return false;
-        const std::uint8_t* e = table.data() + std::size_t(in[i++]) * kCodeEntrySize;
-        switch (e[0]) {
-        case 1: {
-            const std::size_t n = e[2];
-            if (n > kTilePixels - p)
+        for (unsigned k = in[i++]; k > 0; --k) {
+            if (kTilePixels - p < kTileSide)
                 return false;
-            std::memset(o + p, e[1], n);
-            p += n;
-            break;
+            std::memcpy(o + p, o + p - kTileSide, kTileSide);
+            p += kTileSide;
         }
-        case 2:
-        case 5: {
-            std::size_t n = 0;
-            if (!streamRun(n))
-                return false;
-            const std::size_t tail = e[0] == 5 ? 1 : 0;
-            if (n + tail > kTilePixels - p)
-                return false;
-            std::memset(o + p, e[1], n);
-            p += n;
-            if (tail)
-                o[p++] = e[2];
-            break;
-        }
-        case 3:
-            if (kTilePixels - p < 2)
-                return false;
-            o[p] = e[1];
-            o[p + 1] = e[2];
-            p += 2;
-            break;
-        case 4: {
-            const std::size_t n = e[2];
-            if (n + 1 > kTilePixels - p)
-                return false;
-            std::memset(o + p, e[1], n);
-            p += n;
-            o[p++] = e[4];
-            break;
-        }
-        case 6:
-            if (kTilePixels - p < 3)
-                return false;
-            o[p] = e[1];
-            o[p + 1] = e[2];
-            o[p + 2] = e[3];
-            p += 3;
-            break;
-        case 7: {
-            if (p < kRepeatFirst || p >= kRepeatEnd)
-                break;
-            if (i >= inSize)
-                return false;
-            for (unsigned k = in[i++]; k > 0; --k) {
-                if (kTilePixels - p < kTileSide)
-                    return false;
-                std::memcpy(o + p, o + p - kTileSide, kTileSide);
-                p += kTileSide;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
+{
+    const std::uint8_t* in = compressed.data();
+    const std::size_t inSize = compressed.size();
+    std::uint8_t* o = out.data();
+    const CodeShape* shapes = ShapesOf(table);
+    std::size_t i = 0;
+    std::size_t p = 0;
+
+    while (p < kTilePixels) {
+        // The fast path: no branch on the kind of code, so codes of every
+        // kind may follow each other without the processor guessing wrong.
+        if (i + 1 < inSize && kTilePixels - p >= kFastRoom) {
+            const CodeShape& s = shapes[in[i]];
+            const std::uint8_t b = in[i + 1];
+            const std::size_t streamRun = 257u - b;
+            const std::size_t n = s.fromStream ? streamRun : s.runLength;
+            const bool twoByteRun = b < 0x80;
+            if (!(s.slow | (s.fromStream & (twoByteRun | (streamRun > kFastRun))))) {
+                std::memset(o + p, s.colour, kFastRun);
+                std::memcpy(o + p + n, s.tail, 2);
+                p += n + s.tailLength;
+                i += 1u + s.fromStream;
+                continue;
             }
-            break;
         }
-        default:
+        if (!DecodeCode(in, inSize, i, table, o, p))
             return false;
-        }
     }
     return true;
 }

@@ -10,6 +10,7 @@
 // failure and is also left in the engine's error code until reset.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -103,6 +104,11 @@ public:
     bool lockEnforce = true;
     // How long an automatic lock (append, record, header) keeps trying, in ms.
     int lockWaitMs = 2000;
+    // Memory each open table may keep: data records, and index blocks of 1 KB.
+    size_t recordCacheBytes = size_t(1) << 20;
+    size_t indexCacheBlocks = 2048;
+    // Told how far a rebuild of an index from the data has come.
+    std::function<void(int64_t done, int64_t total)> progress;
 
     // Tables register themselves so CloseAll reaches them.
     void Register(CDbaseTable* table);

@@ -1,4 +1,4 @@
-// CDbaseTable: tags and their in-memory indexes, and the .mdx written from them.
+// CDbaseTable: tags, the index file in place, its recovery and rebuild.
 #include "engines/dbase/DbaseTable.h"
 
 #include "engines/dbase/KeyExpression.h"
@@ -7,29 +7,55 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
-#include <thread>
 #include <unistd.h>
 
 namespace dbase {
+
+namespace {
+
+// ".NOT. DELETED()" however it is spaced or cased.
+bool FiltersDeleted(const std::string& filter)
+{
+    std::string f;
+    for (char c : filter)
+        if (c != ' ')
+            f += char(std::toupper(static_cast<unsigned char>(c)));
+    return f == ".NOT.DELETED()";
+}
+
+}  // namespace
 
 // ------------------------------------------------------------------ tags
 
 int CDbaseTag::KeyLength() const { return m_keyType == 'C' ? m_charLength : m_keyType == 'N' ? 12 : 8; }
 
+size_t CDbaseTag::KeyCount() const
+{
+    CIndexFile* index = m_table->m_index.get();
+    if (!index || m_number < 0)
+        return 0;
+    m_table->Refresh();
+    return index->KeyCount(m_number);
+}
+
 std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
 {
     std::vector<std::pair<std::string, int32_t>> r;
-    r.reserve(m_entries.size());
-    for (const Entry& e : m_entries) {
+    CIndexFile* index = m_table->m_index.get();
+    if (!index || m_number < 0 || m_table->BeginRead() != 0)
+        return r;
+    IndexCursor c;
+    for (bool ok = index->First(m_number, c); ok; ok = index->Next(c)) {
+        const std::string key = index->KeyAt(c);
         if (m_keyType == 'C') {
-            r.emplace_back(e.key, e.recNo);
+            r.emplace_back(key, int32_t(index->RecNoAt(c)));
         } else {
-            r.emplace_back(platform::FormatC("%.10g", DoubleFromSortable(e.key)), e.recNo);
+            r.emplace_back(platform::FormatC("%.10g", DoubleFromSortable(key)), int32_t(index->RecNoAt(c)));
         }
     }
+    m_table->EndRead();
     return r;
 }
 
@@ -44,6 +70,7 @@ int CDbaseTable::AddTag(const TagSpec& given)
         slots.push_back({f->Name(), f->Type(), f->Width(), f->Decimals(), f->m_offset});
     auto tag = std::make_unique<CDbaseTag>();
     tag->m_spec = tagDef;
+    tag->m_table = this;
     tag->m_expr = CKeyExpression::Parse(tagDef.expression, slots);
     if (!tag->m_expr || tag->m_expr->Type() == 'L')
         return Fail(kErrExpression, 51);
@@ -57,14 +84,11 @@ int CDbaseTable::AddTag(const TagSpec& given)
             return Fail(kErrExpression, 53);
     }
     m_tags.push_back(std::move(tag));
-    m_indexDirty = true;
     return 0;
 }
 
-std::optional<std::string> CDbaseTable::KeyOf(const CDbaseTag& tag, const char* record) const
+std::string CDbaseTable::BareKeyOf(const CDbaseTag& tag, const char* record) const
 {
-    if (tag.m_filter && !tag.m_filter->EvalLogical(record))
-        return std::nullopt;
     switch (tag.m_keyType) {
     case 'N': return SortableDouble(tag.m_expr->EvalNumber(record));
     case 'D': return SortableDouble(JulianDay(tag.m_expr->EvalText(record)).value_or(0));
@@ -72,34 +96,34 @@ std::optional<std::string> CDbaseTable::KeyOf(const CDbaseTag& tag, const char* 
     }
 }
 
-void CDbaseTable::BuildIndexes()
+std::optional<std::string> CDbaseTable::KeyOf(const CDbaseTag& tag, const char* record) const
 {
-    for (auto& tag : m_tags) {
-        std::vector<CDbaseTag::Entry> entries;
-        entries.reserve(size_t(m_recCount));
-        for (int32_t r = 1; r <= m_recCount; ++r)
-            if (auto key = KeyOf(*tag, RecordAt(r)))
-                entries.push_back({std::move(*key), r});
-        std::sort(entries.begin(), entries.end());
-        tag->m_entries.clear();
-        for (auto& e : entries)
-            tag->m_entries.emplace_hint(tag->m_entries.end(), std::move(e));
-    }
+    if (tag.m_filter && !tag.m_filter->EvalLogical(record))
+        return std::nullopt;
+    std::string key = BareKeyOf(tag, record);
+    if (m_index && tag.m_number >= 0)
+        key = m_index->Normalize(tag.m_number, key);
+    return key;
 }
 
-void CDbaseTable::IndexRecord(int32_t recNo, const char* oldImage, const char* newImage)
+int CDbaseTable::IndexRecord(int32_t recNo, const char* oldImage, const char* newImage)
 {
+    if (!m_index)
+        return 0;
     for (auto& tag : m_tags) {
+        if (tag->m_number < 0)
+            continue;
         std::optional<std::string> oldKey = oldImage ? KeyOf(*tag, oldImage) : std::nullopt;
         std::optional<std::string> newKey = KeyOf(*tag, newImage);
         if (oldKey == newKey)
             continue;
+        bool failed = false;
         if (oldKey)
-            tag->m_entries.erase({*oldKey, recNo});
-        if (newKey)
-            tag->m_entries.insert({std::move(*newKey), recNo});
-        m_indexDirty = true;
+            m_index->Erase(tag->m_number, *oldKey, uint32_t(recNo), &failed);
+        if (failed || (newKey && !m_index->Insert(tag->m_number, *newKey, uint32_t(recNo))))
+            return Fail(kErrWrite, 54);
     }
+    return 0;
 }
 
 CDbaseTag* CDbaseTable::Tag(std::string_view name)
@@ -121,7 +145,11 @@ CDbaseTag* CDbaseTable::NextTag(CDbaseTag* tag)
     return nullptr;
 }
 
-void CDbaseTable::Select(CDbaseTag* tag) { m_selected = tag; }
+void CDbaseTable::Select(CDbaseTag* tag)
+{
+    m_selected = tag;
+    m_cursor.Reset();
+}
 
 std::vector<TagSpec> CDbaseTable::TagSpecs() const
 {
@@ -131,42 +159,311 @@ std::vector<TagSpec> CDbaseTable::TagSpecs() const
     return r;
 }
 
-int CDbaseTable::WriteMdx()
+int32_t CDbaseTable::LiveCount()
+{
+    if (m_index) {
+        for (auto& t : m_tags) {
+            if (t->m_number >= 0 && FiltersDeleted(t->Filter())) {
+                if (int rc = BeginRead(); rc != 0)
+                    return rc;
+                const int32_t n = int32_t(m_index->KeyCount(t->m_number));
+                EndRead();
+                return n;
+            }
+        }
+    }
+    if (int rc = FlushRecord(); rc != 0)
+        return rc;
+    Refresh();
+    int32_t live = 0;
+    for (int32_t r = 1; r <= m_recCount; ++r) {
+        const char* rec = RecordAt(r);
+        if (!rec)
+            return Fail(kErrRead, 57);
+        live += rec[0] != '*';
+    }
+    return live;
+}
+
+TableStats CDbaseTable::Stats()
+{
+    TableStats s;
+    Refresh();
+    s.records = m_recCount;
+    s.recordPages = m_records.CachedPages();
+    s.recordPageCapacity = m_records.CapacityPages();
+    s.recordsPerPage = m_records.RecordsPerPage();
+    s.recordPageReads = m_records.PageReads();
+    if (m_index) {
+        for (auto& t : m_tags)
+            if (t->m_number >= 0 && FiltersDeleted(t->Filter()))
+                s.live = int32_t(m_index->KeyCount(t->m_number));
+        s.index = true;
+        s.coverage = m_index->Header().coverage;
+        s.clean = m_index->Header().clean;
+        s.counter = m_index->Header().counter;
+        s.pages = m_index->Pages();
+        s.cachedBlocks = m_index->CachedBlocks();
+        s.blockCapacity = m_index->CacheCapacity();
+        s.blockReads = m_index->BlockReads();
+    }
+    return s;
+}
+
+// ------------------------------------------------------------------ the index file
+
+int CDbaseTable::OpenIndex(bool rebuildWhenUnsound)
+{
+    std::string why;
+    m_index = CIndexFile::Open(m_mdxPath, m_readOnly, m_engine->indexCacheBlocks, m_recordLength, &why);
+    if (!m_index) {
+        m_warnings.push_back("the production index " + m_mdxPath + " " + why + "; open without its tags");
+        return 0;
+    }
+    bool allTags = true;
+    for (size_t i = 0; i < m_index->Tags().size(); ++i) {
+        const TagSpec& spec = m_index->Tags()[i].spec;
+        if (AddTag(spec) != 0) {
+            // A tag we cannot evaluate is dropped; the caller sees it
+            // missing and may define the tags again.
+            m_engine->ResetError();
+            m_warnings.push_back("tag " + spec.name + " dropped: its expression \"" + spec.expression +
+                                 "\" or filter cannot be evaluated");
+            allTags = false;
+            continue;
+        }
+        m_tags.back()->m_number = int(i);
+    }
+    if (m_readOnly)
+        return 0;
+    if (!allTags && rebuildWhenUnsound) {
+        // The index would go stale in the tags we cannot keep: it is written
+        // again with the ones we can.
+        return RebuildIndex();
+    }
+    return RecoverIndex();
+}
+
+int CDbaseTable::RecoverIndex()
+{
+    // Alone with the table (no other handle shares the presence lock), an
+    // open may repair; with others present their writes keep the index true.
+    const bool alone = LockRange(kPresenceLock, 1, false) == 0;
+    int rc = 0;
+    if (alone) {
+        if (LockHeader() != 0)
+            return Fail(kErrLockRefused, 58);
+        const CIndexFile::State& s = m_index->Header();
+        if (!s.ours || s.coverage > uint32_t(m_recCount) || !m_index->LooksSound()) {
+            UnlockHeader();
+            m_warnings.push_back(std::string("the production index ") +
+                                 (s.ours ? "did not match the data" : "was written by another program") +
+                                 "; rebuilt from the data file");
+            rc = RebuildIndex();
+        } else if (!s.clean || NeedsRepair()) {
+            const bool wasClean = s.clean;
+            const int repaired = RepairIndex(true);
+            UnlockHeader();
+            if (repaired != 0) {
+                m_engine->ResetError();
+                m_warnings.push_back("the production index could not be brought up to date; rebuilt from the data file");
+                rc = RebuildIndex();
+            } else if (!wasClean) {
+                m_warnings.push_back("the production index was not closed cleanly; brought up to date");
+            }
+        } else {
+            UnlockHeader();
+        }
+    }
+    // Hold the presence lock shared for as long as the table is open.
+    if (LockRange(kPresenceLock, 1, true, F_RDLCK, std::max(m_engine->lockWaitMs, 30000)) != 0)
+        return Fail(kErrLockRefused, 59);
+    if (rc == 0 && m_index && m_index->Header().clean) {
+        if (LockHeader() == 0) {
+            m_index->Reload();
+            m_index->MutableHeader().clean = false;  // a writer has it open
+            m_index->WriteHeader();
+            UnlockHeader();
+        }
+    }
+    return rc;
+}
+
+bool CDbaseTable::NeedsRepair()
+{
+    const CIndexFile::State& s = m_index->Header();
+    return s.committed != 0 || s.pendingRecord != 0 || s.coverage != uint32_t(m_recCount);
+}
+
+int CDbaseTable::RepairIndex(bool strays)
+{
+    // The header lock is held: no write section of any handle is under way,
+    // so whatever the header says is unfinished was left by a crash.
+    bool ok = m_index->ReplayJournal();
+    CIndexFile::State& w = m_index->MutableHeader();
+    // A record that was being changed: out with the keys of its old image
+    // and of what the file holds now, in with the latter's.
+    const uint32_t pending = w.pendingRecord;
+    if (ok && pending != 0) {
+        const std::string old = m_index->JournalledRecord(m_recordLength);
+        const char* now = RecordAt(int32_t(pending));
+        const std::string current = now ? std::string(now, m_recordLength) : std::string();
+        for (auto& t : m_tags) {
+            if (t->m_number < 0)
+                continue;
+            // The durable count holds the old image's key: after every key
+            // of the record is out it must be one less than that, or equal.
+            uint32_t erased = 0, counted = 0;
+            if (old.size() == m_recordLength) {
+                if (auto k = KeyOf(*t, old.data())) {
+                    counted = 1;
+                    erased += m_index->Erase(t->m_number, *k, pending);
+                }
+            }
+            if (!current.empty())
+                if (auto k = KeyOf(*t, current.data()))
+                    erased += m_index->Erase(t->m_number, *k, pending);
+            w.keyCounts[size_t(t->m_number)] += erased - counted;
+            if (!current.empty())
+                if (auto k = KeyOf(*t, current.data()))
+                    ok = ok && m_index->Insert(t->m_number, *k, pending);
+        }
+    }
+    // Records past the coverage: their keys in (some may be already).
+    for (int32_t r = int32_t(w.coverage) + 1; ok && r <= m_recCount; ++r) {
+        const char* rec = RecordAt(r);
+        ok = rec != nullptr;
+        for (auto& t : m_tags) {
+            if (!ok || t->m_number < 0)
+                continue;
+            std::optional<std::string> k = KeyOf(*t, rec);
+            if (!k)
+                continue;
+            if (m_index->Contains(t->m_number, *k, uint32_t(r)))
+                ++w.keyCounts[size_t(t->m_number)];  // in, but not yet counted
+            else
+                ok = m_index->Insert(t->m_number, *k, uint32_t(r));
+            rec = RecordAt(r);
+        }
+    }
+    // Records written past the count by an append that never finished:
+    // their keys out.
+    const off_t size = ::lseek(m_fd, 0, SEEK_END);
+    const int32_t held =
+        int32_t(std::min<off_t>(size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0, 0x7FFFFFFF));
+    for (int32_t r = m_recCount + 1; strays && ok && r <= held; ++r) {
+        std::vector<char> rec(m_recordLength);
+        ok = ReadAll(m_fd, rec.data(), rec.size(), m_headerLength + off_t(r - 1) * m_recordLength);
+        for (auto& t : m_tags)
+            if (ok && t->m_number >= 0)
+                if (auto k = KeyOf(*t, rec.data()))
+                    if (m_index->Erase(t->m_number, *k, uint32_t(r)))
+                        ++w.keyCounts[size_t(t->m_number)];  // never counted
+    }
+    if (strays && ok && held > m_recCount) {
+        // The file ends where the count says, so readers that read up to the
+        // end mark do not meet the unfinished record either.
+        const char eof = 0x1A;
+        const off_t end = m_headerLength + off_t(m_recCount) * m_recordLength;
+        ok = WriteAll(m_fd, &eof, 1, end) && ::ftruncate(m_fd, end + 1) == 0;
+    }
+    w.pendingRecord = 0;
+    w.coverage = uint32_t(m_recCount);
+    m_index->MarkDurable();
+    ok = ok && m_index->WriteHeader();
+    m_cursor.Reset();
+    return ok ? 0 : Fail(kErrWrite, 59);
+}
+
+int CDbaseTable::RebuildIndex()
 {
     if (m_readOnly)
         return 0;
+    m_cursor.Reset();
     std::vector<MdxTagImage> images;
     for (auto& t : m_tags) {
         MdxTagImage img;
         img.tagDef = t->m_spec;
         img.keyType = t->m_keyType;
         img.keyLength = t->KeyLength();
-        img.keys.reserve(t->m_entries.size());
-        for (const CDbaseTag::Entry& e : t->m_entries) {
+        images.push_back(std::move(img));
+    }
+    // Keys straight from the file in large reads, past the record cache.
+    m_index.reset();
+    for (auto& t : m_tags)
+        t->m_number = -1;
+    std::vector<std::vector<std::pair<std::string, uint32_t>>> keys(m_tags.size());
+    const int32_t chunk = int32_t(std::max<size_t>((size_t(1) << 20) / m_recordLength, 1));
+    std::vector<char> buf;
+    for (int32_t first = 1; first <= m_recCount; first += chunk) {
+        const int32_t n = std::min(chunk, m_recCount - first + 1);
+        buf.resize(size_t(n) * m_recordLength);
+        if (!ReadAll(m_fd, buf.data(), buf.size(), m_headerLength + off_t(first - 1) * m_recordLength))
+            return Fail(kErrRead, 30);
+        for (int32_t i = 0; i < n; ++i)
+            for (size_t t = 0; t < m_tags.size(); ++t)
+                if (auto k = KeyOf(*m_tags[t], buf.data() + size_t(i) * m_recordLength))
+                    keys[t].emplace_back(std::move(*k), uint32_t(first + i));
+        if (m_engine->progress)
+            m_engine->progress(first + n - 1, m_recCount);
+    }
+    for (size_t t = 0; t < m_tags.size(); ++t) {
+        std::sort(keys[t].begin(), keys[t].end());
+        images[t].keys.reserve(keys[t].size());
+        for (auto& [key, recNo] : keys[t]) {
             std::string stored;
-            if (t->m_keyType == 'N') {
-                stored = BcdKey(DoubleFromSortable(e.key));
-            } else if (t->m_keyType == 'D') {
-                const double jd = DoubleFromSortable(e.key);
+            if (m_tags[t]->m_keyType == 'N') {
+                stored = BcdKey(DoubleFromSortable(key));
+            } else if (m_tags[t]->m_keyType == 'D') {
+                const double jd = DoubleFromSortable(key);
                 stored.assign(reinterpret_cast<const char*>(&jd), 8);  // little-endian IEEE double
             } else {
-                stored = e.key;
+                stored = key;
             }
-            img.keys.emplace_back(std::move(stored), uint32_t(e.recNo));
+            images[t].keys.emplace_back(std::move(stored), recNo);
         }
-        images.push_back(std::move(img));
+        keys[t].clear();
+        keys[t].shrink_to_fit();
     }
     const size_t slash = m_path.find_last_of('/');
     const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
-    if (!WriteMdxFile(m_mdxPath, name, m_counter, images))
+    if (!WriteMdxFile(m_mdxPath, name, m_counter, images, uint32_t(m_recCount)))
         return Fail(kErrWrite, 55);
-    m_indexDirty = false;
     // Mark the data file as having a production index.
-    if (!m_tags.empty()) {
-        const char one = 1;
-        WriteAll(m_fd, &one, 1, 28);
-    }
+    const char one = 1;
+    WriteAll(m_fd, &one, 1, 28);
+    std::string why;
+    m_index = CIndexFile::Open(m_mdxPath, false, m_engine->indexCacheBlocks, m_recordLength, &why);
+    if (!m_index)
+        return Fail(kErrRead, 56);
+    for (size_t t = 0; t < m_tags.size(); ++t)
+        m_tags[t]->m_number = int(t);
+    // Other handles keep the same file open only through a rename: they
+    // learn of the new one from the data file's change counter.
     return 0;
+}
+
+void CDbaseTable::FollowIndexFile()
+{
+    if (!m_index || m_index->IsFileAt(m_mdxPath))
+        return;
+    m_cursor.Reset();
+    std::string why;
+    m_index = CIndexFile::Open(m_mdxPath, m_readOnly, m_engine->indexCacheBlocks, m_recordLength, &why);
+    for (auto& t : m_tags)
+        t->m_number = -1;
+    if (!m_index)
+        return;
+    // Tags keep their objects (a caller may hold one); new ones are added.
+    for (size_t i = 0; i < m_index->Tags().size(); ++i) {
+        const TagSpec& spec = m_index->Tags()[i].spec;
+        CDbaseTag* tag = Tag(spec.name);
+        if (!tag && AddTag(spec) == 0)
+            tag = m_tags.back().get();
+        m_engine->ResetError();
+        if (tag)
+            tag->m_number = int(i);
+    }
 }
 
 int CDbaseTable::Reindex(const std::vector<TagSpec>& tags)
@@ -183,15 +480,14 @@ int CDbaseTable::Reindex(const std::vector<TagSpec>& tags)
             return rc;
         }
     }
-    BuildIndexes();
-    return WriteMdx();
+    if (tags.empty()) {
+        m_index.reset();
+        ::unlink(m_mdxPath.c_str());
+        return 0;
+    }
+    return RebuildIndex();
 }
 
-int CDbaseTable::FlushIndex()
-{
-    if (int rc = Flush(); rc != 0)
-        return rc;
-    return m_indexDirty ? WriteMdx() : 0;
-}
+int CDbaseTable::FlushIndex() { return Flush(); }
 
 }  // namespace dbase

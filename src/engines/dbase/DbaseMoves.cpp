@@ -14,67 +14,196 @@
 
 namespace dbase {
 
+// ------------------------------------------------------------------ sections
+
+int CDbaseTable::BeginRead()
+{
+    // A move holds the header lock shared, so it never meets a write section
+    // of another handle half done; a handle holding the table lock or inside
+    // its own write section has nobody to wait for.
+    if (!m_inWrite && !m_tableLocked && !m_sharedHeld) {
+        if (LockRange(kHeaderLock, 1, true, F_RDLCK) != 0)
+            return Fail(kErrLockRefused, 150);
+        m_sharedHeld = true;
+    }
+    ++m_readDepth;
+    Refresh();
+    if (m_index && !m_readOnly && !m_inWrite && NeedsRepair()) {
+        // A writer crashed part way: put it right before reading on.
+        if (BeginWrite() == 0)
+            EndWrite(true);
+        m_engine->ResetError();
+    }
+    return 0;
+}
+
+void CDbaseTable::EndRead()
+{
+    if (m_readDepth > 0 && --m_readDepth == 0 && m_sharedHeld) {
+        UnlockRange(kHeaderLock, 1);
+        m_sharedHeld = false;
+    }
+}
+
+int CDbaseTable::BeginWrite()
+{
+    if (m_readOnly)
+        return Fail(kErrWrite, 152);
+    // Taken over a shared hold of this handle, the lock is converted and
+    // given back shared at the end.
+    if (LockRange(kHeaderLock, 1, true) != 0)
+        return Fail(kErrLockRefused, 153);
+    m_inWrite = true;
+    Refresh();
+    if (m_index && NeedsRepair()) {
+        if (int rc = RepairIndex(true); rc != 0) {
+            EndWrite(false);
+            return rc;
+        }
+    }
+    return 0;
+}
+
+int CDbaseTable::EndWrite(bool ok)
+{
+    int rc = 0;
+    if (m_index && ok) {
+        // The change is whole: the header says so, with the counts and the
+        // coverage that go with it.
+        CIndexFile::State& s = m_index->MutableHeader();
+        s.pendingRecord = 0;
+        s.coverage = uint32_t(m_recCount);
+        m_index->MarkDurable();
+        if (!m_index->WriteHeader())
+            rc = Fail(kErrWrite, 154);
+    }
+    m_inWrite = false;
+    if (m_sharedHeld)
+        LockRange(kHeaderLock, 1, true, F_RDLCK);
+    else
+        UnlockRange(kHeaderLock, 1);
+    m_cursor.Reset();
+    return rc;
+}
+
 // ------------------------------------------------------------------ moves
 
-int CDbaseTable::SetPositionAfterMove(std::set<CDbaseTag::Entry>::const_iterator it)
+namespace {
+
+// Runs a move inside a read section.
+template <class Move>
+int InRead(CDbaseTable& t, int (CDbaseTable::*begin)(), void (CDbaseTable::*end)(), Move move)
 {
-    if (it == m_selected->m_entries.end()) {
+    if (int rc = (t.*begin)(); rc != 0)
+        return rc;
+    const int rc = move();
+    (t.*end)();
+    return rc;
+}
+
+}  // namespace
+
+int CDbaseTable::SetPositionAtCursor(bool valid)
+{
+    if (!valid) {
+        m_cursor.Reset();
         m_recNo = m_recCount + 1;
         std::fill(m_record.begin(), m_record.end(), ' ');
         m_eof = true;
         m_bof = m_recCount == 0;
         return kEof;
     }
-    LoadRecord(it->recNo);
-    return 0;
+    const uint32_t recNo = m_index->RecNoAt(m_cursor);
+    if (recNo < 1 || recNo > uint32_t(m_recCount))
+        return Fail(kErrRead, 121);  // the index names a record the file lacks
+    return LoadRecord(int32_t(recNo));
+}
+
+bool CDbaseTable::PlaceCursor(bool& onEntry)
+{
+    onEntry = false;
+    const int tag = m_selected->m_number;
+    if (m_index->Current(m_cursor) && m_cursor.tag == tag && m_index->RecNoAt(m_cursor) == uint32_t(m_recNo)) {
+        onEntry = true;
+        return true;
+    }
+    // The current record's place in the tag: its own entry, or, when it has
+    // none (deleted under a filter), the place its key would sort to.
+    const char* stored = RecordAt(m_recNo);
+    if (!stored)
+        return false;
+    const std::string image(stored, m_recordLength);
+    const std::optional<std::string> key = KeyOf(*m_selected, image.data());
+    if (key) {
+        if (!m_index->LowerBound(tag, *key, uint32_t(m_recNo), m_cursor))
+            return false;
+        onEntry = m_index->RecNoAt(m_cursor) == uint32_t(m_recNo) && m_index->KeyAt(m_cursor) == *key;
+        return true;
+    }
+    return m_index->LowerBound(tag, BareKeyOf(*m_selected, image.data()), uint32_t(m_recNo), m_cursor);
 }
 
 int CDbaseTable::Go(int32_t recNo)
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    Refresh();
-    if (recNo < 1 || recNo > m_recCount)
-        return Fail(kErrMissing, 120);
-    return LoadRecord(recNo);
+    return InRead(*this, &CDbaseTable::BeginRead, &CDbaseTable::EndRead, [&] {
+        if (recNo < 1 || recNo > m_recCount)
+            return Fail(kErrMissing, 120);
+        m_cursor.Reset();
+        return LoadRecord(recNo);
+    });
 }
 
 int CDbaseTable::Top()
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    Refresh();
-    if (m_selected)
-        return SetPositionAfterMove(m_selected->m_entries.begin());
-    if (m_recCount == 0) {
-        m_recNo = 1;
-        m_eof = m_bof = true;
-        std::fill(m_record.begin(), m_record.end(), ' ');
-        return kEof;
-    }
-    return LoadRecord(1);
+    return InRead(*this, &CDbaseTable::BeginRead, &CDbaseTable::EndRead, [&] {
+        if (m_selected && m_index && m_selected->m_number >= 0)
+            return SetPositionAtCursor(m_index->First(m_selected->m_number, m_cursor));
+        if (m_selected)
+            return SetPositionAtCursor(false);
+        if (m_recCount == 0) {
+            m_recNo = 1;
+            m_eof = m_bof = true;
+            std::fill(m_record.begin(), m_record.end(), ' ');
+            return kEof;
+        }
+        return LoadRecord(1);
+    });
 }
 
 int CDbaseTable::Bottom()
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    Refresh();
-    if (m_selected) {
-        if (m_selected->m_entries.empty())
-            return SetPositionAfterMove(m_selected->m_entries.end());
-        return SetPositionAfterMove(std::prev(m_selected->m_entries.end()));
-    }
-    if (m_recCount == 0)
-        return Top();
-    return LoadRecord(m_recCount);
+    return InRead(*this, &CDbaseTable::BeginRead, &CDbaseTable::EndRead, [&] {
+        if (m_selected && m_index && m_selected->m_number >= 0)
+            return SetPositionAtCursor(m_index->Last(m_selected->m_number, m_cursor));
+        if (m_selected)
+            return SetPositionAtCursor(false);
+        if (m_recCount == 0) {
+            m_recNo = 1;
+            m_eof = m_bof = true;
+            std::fill(m_record.begin(), m_record.end(), ' ');
+            return kEof;
+        }
+        return LoadRecord(m_recCount);
+    });
 }
 
 int CDbaseTable::Skip(int32_t n)
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    Refresh();  // a walk sees other handles' changes and appends as it goes
+    // A walk sees other handles' changes and appends as it goes.
+    if (int rc = BeginRead(); rc != 0)
+        return rc;
+    struct Ender {
+        CDbaseTable* t;
+        ~Ender() { t->EndRead(); }
+    } ender{this};
     if (m_recNo < 1 || m_recNo > m_recCount)
         m_eof = true;  // the record is gone (a pack elsewhere): continue from the end
     if (m_eof) {
@@ -99,70 +228,75 @@ int CDbaseTable::Skip(int32_t n)
         }
         return LoadRecord(int32_t(target));
     }
-    auto& entries = m_selected->m_entries;
-    // The current record's place in the tag: its own entry, or, when it has
-    // none (deleted under a filter), the place its key would sort to.
-    const char* stored = RecordAt(m_recNo);
-    std::optional<std::string> key = KeyOf(*m_selected, stored);
-    std::set<CDbaseTag::Entry>::const_iterator it;
+    if (!m_index || m_selected->m_number < 0)
+        return SetPositionAtCursor(false);
     bool onEntry = false;
-    if (key) {
-        it = entries.lower_bound({*key, m_recNo});
-        onEntry = it != entries.end() && it->recNo == m_recNo && it->key == *key;
-    } else {
-        std::string bare;
-        switch (m_selected->m_keyType) {
-        case 'N': bare = SortableDouble(m_selected->m_expr->EvalNumber(stored)); break;
-        case 'D': bare = SortableDouble(JulianDay(m_selected->m_expr->EvalText(stored)).value_or(0)); break;
-        default: bare = m_selected->m_expr->EvalText(stored);
-        }
-        it = entries.lower_bound({bare, m_recNo});
-    }
+    const bool placed = PlaceCursor(onEntry);
     if (n > 0) {
+        if (!placed)
+            return SetPositionAtCursor(false);
         if (!onEntry)
             --n;  // the first step lands on the entry after the gap
-        while (n > 0 && it != entries.end()) {
-            ++it;
+        bool valid = true;
+        while (n > 0 && valid) {
+            valid = m_index->Next(m_cursor);
             --n;
         }
-        return SetPositionAfterMove(it);
+        return SetPositionAtCursor(valid);
     }
+    if (!placed && !m_index->Last(m_selected->m_number, m_cursor))
+        return SetPositionAtCursor(false);
+    else if (!placed)
+        ++n;  // past the end: the first step back lands on the last entry
     while (n < 0) {
-        if (it == entries.begin()) {
-            if (entries.empty())
-                return SetPositionAfterMove(entries.end());
-            LoadRecord(entries.begin()->recNo);
+        const IndexCursor here = m_cursor;
+        if (!m_index->Prev(m_cursor)) {
+            m_cursor = here;
+            if (int rc = SetPositionAtCursor(true); rc != 0)
+                return rc;
             m_bof = true;
             return kBof;
         }
-        --it;
         ++n;
     }
-    if (it == entries.end())
-        return SetPositionAfterMove(it);
-    return LoadRecord(it->recNo);
+    return SetPositionAtCursor(true);
 }
+
+namespace {
+
+std::string Probe(const CDbaseTag& tag, char keyType, int charLength, std::string_view text)
+{
+    (void)tag;
+    switch (keyType) {
+    case 'N': return SortableDouble(ParseNumber(text));
+    case 'D': return SortableDouble(JulianDay(text).value_or(ParseNumber(text)));
+    default: return std::string(text.substr(0, size_t(charLength)));
+    }
+}
+
+}  // namespace
 
 int CDbaseTable::Seek(std::string_view text)
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    Refresh();
     if (!m_selected)
         return Fail(kErrTag, 130);
-    auto& entries = m_selected->m_entries;
-    std::string probe;
-    switch (m_selected->m_keyType) {
-    case 'N': probe = SortableDouble(ParseNumber(text)); break;
-    case 'D': probe = SortableDouble(JulianDay(text).value_or(ParseNumber(text))); break;
-    default: probe = std::string(text.substr(0, size_t(m_selected->m_charLength)));
-    }
-    auto it = entries.lower_bound({probe, 0});
-    if (it == entries.end())
-        return SetPositionAfterMove(it);
-    LoadRecord(it->recNo);
-    const bool match = m_selected->m_keyType == 'C' ? it->key.compare(0, probe.size(), probe) == 0 : it->key == probe;
-    return match ? 0 : kAfter;
+    return InRead(*this, &CDbaseTable::BeginRead, &CDbaseTable::EndRead, [&] {
+        if (!m_index || m_selected->m_number < 0)
+            return SetPositionAtCursor(false);
+        const int tag = m_selected->m_number;
+        std::string probe = Probe(*m_selected, m_selected->m_keyType, m_selected->m_charLength, text);
+        if (m_selected->m_keyType != 'C')
+            probe = m_index->Normalize(tag, probe);
+        if (!m_index->LowerBound(tag, probe, 0, m_cursor))
+            return SetPositionAtCursor(false);
+        if (int rc = SetPositionAtCursor(true); rc != 0)
+            return rc;
+        const std::string key = m_index->KeyAt(m_cursor);
+        const bool match = m_selected->m_keyType == 'C' ? key.compare(0, probe.size(), probe) == 0 : key == probe;
+        return match ? 0 : kAfter;
+    });
 }
 
 int CDbaseTable::SeekNext(std::string_view text)
@@ -171,25 +305,29 @@ int CDbaseTable::SeekNext(std::string_view text)
         return Fail(kErrTag, 131);
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    if (m_eof || m_recNo < 1 || m_recNo > m_recCount)
+    if (int rc = BeginRead(); rc != 0)
+        return rc;
+    struct Ender {
+        CDbaseTable* t;
+        ~Ender() { t->EndRead(); }
+    } ender{this};
+    if (m_eof || m_recNo < 1 || m_recNo > m_recCount || !m_index || m_selected->m_number < 0)
         return Seek(text);
-    auto& entries = m_selected->m_entries;
-    const std::optional<std::string> key = KeyOf(*m_selected, RecordAt(m_recNo));
-    std::string probe = m_selected->m_keyType == 'C' ? std::string(text.substr(0, size_t(m_selected->m_charLength)))
-                                                       : SortableDouble(ParseNumber(text));
-    auto matches = [&](const CDbaseTag::Entry& e) {
-        return m_selected->m_keyType == 'C' ? e.key.compare(0, probe.size(), probe) == 0 : e.key == probe;
+    const int tag = m_selected->m_number;
+    std::string probe = Probe(*m_selected, m_selected->m_keyType, m_selected->m_charLength, text);
+    if (m_selected->m_keyType != 'C')
+        probe = m_index->Normalize(tag, probe);
+    auto matches = [&](const std::string& key) {
+        return m_selected->m_keyType == 'C' ? key.compare(0, probe.size(), probe) == 0 : key == probe;
     };
-    if (!key)
+    bool onEntry = false;
+    if (!PlaceCursor(onEntry) || !onEntry || !matches(m_index->KeyAt(m_cursor)))
         return Seek(text);
-    auto it = entries.find({*key, m_recNo});
-    if (it == entries.end() || !matches(*it))
-        return Seek(text);
-    ++it;
-    if (it == entries.end())
-        return SetPositionAfterMove(it);
-    LoadRecord(it->recNo);
-    return matches(*it) ? 0 : kAfter;
+    if (!m_index->Next(m_cursor))
+        return SetPositionAtCursor(false);
+    if (int rc = SetPositionAtCursor(true); rc != 0)
+        return rc;
+    return matches(m_index->KeyAt(m_cursor)) ? 0 : kAfter;
 }
 
 // ------------------------------------------------------------------ locks
@@ -208,12 +346,15 @@ struct flock Range(short type, off_t start, off_t len)
 
 }  // namespace
 
-int CDbaseTable::LockRange(off_t start, off_t len, bool wait)
+int CDbaseTable::LockRange(off_t start, off_t len, bool wait, short type, int waitMs)
 {
     if (m_fd < 0)
         return Fail(kErrMissing, 140);
-    struct flock fl = Range(F_WRLCK, start, len);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait ? m_engine->lockWaitMs : 0);
+    struct flock fl = Range(type, start, len);
+    if (waitMs < 0)
+        waitMs = m_engine->lockWaitMs;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait ? waitMs : 0);
+    auto pause = std::chrono::microseconds(50);
     for (;;) {
         if (::fcntl(m_fd, F_OFD_SETLK, &fl) == 0)
             return 0;
@@ -221,7 +362,8 @@ int CDbaseTable::LockRange(off_t start, off_t len, bool wait)
             return kLocked;
         if (!wait || std::chrono::steady_clock::now() >= deadline)
             return kLocked;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(pause);
+        pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(2));
     }
 }
 
@@ -235,15 +377,15 @@ int CDbaseTable::UnlockRange(off_t start, off_t len)
 
 int CDbaseTable::LockHeader()
 {
-    if (m_readOnly)
+    if (m_readOnly || m_inWrite)
         return 0;
-    return LockRange(kLockBase - 1, 1, true);
+    return LockRange(kHeaderLock, 1, true);
 }
 
 void CDbaseTable::UnlockHeader()
 {
-    if (!m_readOnly)
-        UnlockRange(kLockBase - 1, 1);
+    if (!m_readOnly && !m_inWrite)
+        UnlockRange(kHeaderLock, 1);
 }
 
 int CDbaseTable::Lock()

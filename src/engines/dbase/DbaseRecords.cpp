@@ -26,7 +26,10 @@ int32_t CDbaseTable::RecordCount()
 
 int CDbaseTable::LoadRecord(int32_t recNo)
 {
-    std::memcpy(m_record.data(), RecordAt(recNo), m_recordLength);
+    const char* rec = RecordAt(recNo);
+    if (!rec)
+        return Fail(kErrRead, 31);
+    std::memcpy(m_record.data(), rec, m_recordLength);
     std::fill(m_pendingMemo.begin(), m_pendingMemo.end(), std::nullopt);
     m_changed = false;
     m_appending = false;
@@ -99,6 +102,14 @@ int CDbaseTable::StoreMemos()
     return 0;
 }
 
+int CDbaseTable::WriteRecord(int32_t recNo, const char* image)
+{
+    if (!WriteAll(m_fd, image, m_recordLength, m_headerLength + off_t(recNo - 1) * m_recordLength))
+        return Fail(kErrWrite, 72);
+    m_records.Put(recNo, image);
+    return 0;
+}
+
 int CDbaseTable::FlushRecord()
 {
     if (!m_changed || m_appending)
@@ -107,85 +118,65 @@ int CDbaseTable::FlushRecord()
         m_changed = false;
         return 0;
     }
-    if (int rc = StoreMemos(); rc != 0)
+    if (int rc = BeginWrite(); rc != 0)
         return rc;
-    char* stored = RecordAt(m_recNo);
-    IndexRecord(m_recNo, stored, m_record.data());
-    std::memcpy(stored, m_record.data(), m_recordLength);
-    m_dirty.insert(m_recNo);
-    m_changed = false;
-    return 0;
+    int rc = StoreMemos();
+    std::vector<char> old;
+    if (rc == 0) {
+        const char* stored = RecordAt(m_recNo);
+        if (!stored)
+            rc = Fail(kErrRead, 73);
+        else
+            old.assign(stored, stored + m_recordLength);
+    }
+    // The old image goes to the journal first when any key changes, so a
+    // crash part way leaves what the next open needs to put the keys right.
+    bool keysChange = false;
+    for (auto& t : m_tags)
+        if (rc == 0 && t->m_number >= 0)
+            keysChange = keysChange || KeyOf(*t, old.data()) != KeyOf(*t, m_record.data());
+    if (rc == 0 && keysChange && !m_index->JournalRecord(uint32_t(m_recNo), old.data(), old.size()))
+        rc = Fail(kErrWrite, 74);
+    if (rc == 0)
+        rc = WriteRecord(m_recNo, m_record.data());
+    if (rc == 0 && keysChange)
+        rc = IndexRecord(m_recNo, old.data(), m_record.data());
+    if (rc == 0)
+        m_changed = false;
+    return EndWrite(rc == 0) != 0 && rc == 0 ? Fail(kErrWrite, 75) : rc;
 }
 
 int CDbaseTable::Flush()
 {
     if (m_fd < 0)
         return Fail(kErrMissing, 70);
-    if (int rc = FlushRecord(); rc != 0)
-        return rc;
-    if (m_dirty.empty() && !m_headerDirty)
-        return 0;
-    if (LockHeader() != 0)
-        return Fail(kErrLockRefused, 71);
-    DbfHeader disk;
-    std::vector<FieldSpec> unused;
-    const bool read = ReadDbfHeader(m_fd, disk, unused);
-    const bool stale = read && disk.counter != m_counter;
-    bool ok = true;
-    // Only the records this handle changed are written, in runs of
-    // neighbours: the others may be stale copies of another handle's work.
-    for (auto it = m_dirty.begin(); ok && it != m_dirty.end();) {
-        int32_t first = *it, last = *it;
-        for (++it; it != m_dirty.end() && *it == last + 1; ++it)
-            last = *it;
-        const size_t from = size_t(first - 1) * m_recordLength;
-        const size_t to = size_t(last) * m_recordLength;
-        ok = WriteAll(m_fd, m_data.data() + from, to - from, m_headerLength + off_t(from));
-    }
-    uint32_t count = uint32_t(m_recCount);
-    if (read && disk.recordCount > count && !m_countShrunk)
-        count = disk.recordCount;  // another handle appended past what we know
-    if (ok && m_headerDirty && count == uint32_t(m_recCount)) {
-        const char eof = 0x1A;
-        ok = WriteAll(m_fd, &eof, 1, m_headerLength + off_t(count) * m_recordLength);
-    }
-    const uint32_t counter = (read ? disk.counter : m_counter) + 1;
-    ok = ok && WriteDbfCounts(m_fd, count, counter);
-    UnlockHeader();
-    if (!ok)
-        return Fail(kErrWrite, 72);
-    m_counter = counter;
-    m_dirty.clear();
-    m_headerDirty = false;
-    m_countShrunk = false;
-    if (stale) {
-        m_counter = counter - 1;  // force the reload to see the others' work
-        Refresh();
-        m_counter = counter;
-    }
-    return 0;
+    return FlushRecord();
 }
 
 int CDbaseTable::Refresh()
 {
-    if (m_fd < 0 || !m_dirty.empty() || m_headerDirty || m_appending)
+    if (m_fd < 0)
         return 0;
     unsigned char head[20];
     if (::pread(m_fd, head, sizeof head, 0) != ssize_t(sizeof head))
         return 0;
     const uint32_t counter =
         uint32_t(head[16]) | uint32_t(head[17]) << 8 | uint32_t(head[18]) << 16 | uint32_t(head[19]) << 24;
-    if (counter == m_counter)
-        return 0;
-    // Another handle wrote: take the data file's records and counts afresh.
-    const uint32_t count = uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
-    m_recCount = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
-    if (int rc = LoadAll(); rc != 0)
-        return rc;
-    BuildIndexes();
-    m_counter = counter;
-    if (!m_changed && m_recNo >= 1 && m_recNo <= m_recCount)
-        std::memcpy(m_record.data(), RecordAt(m_recNo), m_recordLength);
+    if (counter != m_counter) {
+        // Another handle wrote: its records and count are taken afresh as
+        // they are visited, and a new index file (a pack elsewhere) followed.
+        const uint32_t count =
+            uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
+        m_recCount = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
+        m_records.Drop();
+        m_counter = counter;
+        FollowIndexFile();
+        if (!m_changed && !m_appending && m_recNo >= 1 && m_recNo <= m_recCount)
+            if (const char* rec = RecordAt(m_recNo))
+                std::memcpy(m_record.data(), rec, m_recordLength);
+    }
+    if (m_index)
+        m_index->Reload();
     return 0;
 }
 
@@ -215,33 +206,38 @@ int CDbaseTable::Append()
         if (LockAppend() != 0)
             return Fail(kErrLockRefused, 82);
     }
-    // The new record's buffer waits aside while earlier writes go out and
-    // the count on disk, final under the append lock, is taken afresh.
-    std::vector<char> buffer = m_record;
-    auto memos = m_pendingMemo;
     m_appending = false;
     m_changed = false;
-    std::fill(m_pendingMemo.begin(), m_pendingMemo.end(), std::nullopt);
-    if (!m_dirty.empty() || m_headerDirty) {
-        if (int rc = Flush(); rc != 0)
-            return rc;
-    }
-    Refresh();
-    m_record = std::move(buffer);
-    m_pendingMemo = std::move(memos);
-    if (int rc = StoreMemos(); rc != 0)
+    if (int rc = BeginWrite(); rc != 0)
         return rc;
+    // Under the append lock the count on disk is final: the record goes
+    // after it, then its keys, then the count, then the index's coverage.
+    DbfHeader disk;
+    std::vector<FieldSpec> unused;
+    int rc = ReadDbfHeader(m_fd, disk, unused) ? 0 : Fail(kErrRead, 83);
+    const int32_t recNo = int32_t(std::min<uint32_t>(disk.recordCount, 0x7FFFFFFE)) + 1;
+    if (rc == 0)
+        rc = StoreMemos();
     m_record[0] = ' ';
-    const int32_t recNo = m_recCount + 1;
-    m_data.insert(m_data.end(), m_record.begin(), m_record.end());
-    m_recCount = recNo;
-    IndexRecord(recNo, nullptr, RecordAt(recNo));
-    m_dirty.insert(recNo);
-    m_headerDirty = true;
-    m_recNo = recNo;
-    m_eof = m_bof = false;
-    m_changed = false;
-    return 0;
+    if (rc == 0) {
+        std::vector<char> image(m_record);
+        image.push_back(0x1A);
+        if (!WriteAll(m_fd, image.data(), image.size(), m_headerLength + off_t(recNo - 1) * m_recordLength))
+            rc = Fail(kErrWrite, 84);
+    }
+    if (rc == 0)
+        rc = IndexRecord(recNo, nullptr, m_record.data());
+    if (rc == 0 && !WriteDbfCounts(m_fd, uint32_t(recNo), m_counter + 1))
+        rc = Fail(kErrWrite, 85);
+    if (rc == 0) {
+        ++m_counter;
+        m_recCount = recNo;
+        m_records.Put(recNo, m_record.data());
+        m_recNo = recNo;
+        m_eof = m_bof = false;
+    }
+    std::fill(m_pendingMemo.begin(), m_pendingMemo.end(), std::nullopt);
+    return EndWrite(rc == 0) != 0 && rc == 0 ? Fail(kErrWrite, 86) : rc;
 }
 
 int CDbaseTable::AppendBlank()
@@ -292,27 +288,50 @@ int CDbaseTable::Pack()
     bool took = false;
     if (int rc = BeginRewrite(100, took); rc != 0)
         return rc;
-    std::vector<char> kept;
-    kept.reserve(m_data.size());
-    int32_t count = 0;
-    for (int32_t r = 1; r <= m_recCount; ++r) {
-        const char* rec = RecordAt(r);
-        if (rec[0] == '*')
-            continue;
-        kept.insert(kept.end(), rec, rec + m_recordLength);
-        ++count;
+    int rc = BeginWrite();
+    if (rc != 0) {
+        if (took)
+            Unlock();
+        return rc;
     }
-    m_data = std::move(kept);
-    m_recCount = count;
-    bool ok = WriteAll(m_fd, m_data.data(), m_data.size(), m_headerLength);
+    // The index stops covering anything before records move, so a crash
+    // part way makes the next open rebuild it.
+    if (m_index) {
+        m_index->MutableHeader().coverage = UINT32_MAX;
+        m_index->WriteHeader();
+    }
+    // Live records move down in large reads; a write never passes the read.
+    const int32_t chunk = int32_t(std::max<size_t>((size_t(1) << 20) / m_recordLength, 1));
+    std::vector<char> buf, kept;
+    int32_t count = 0;
+    bool ok = true;
+    for (int32_t first = 1; ok && first <= m_recCount; first += chunk) {
+        const int32_t n = std::min(chunk, m_recCount - first + 1);
+        buf.resize(size_t(n) * m_recordLength);
+        ok = ReadAll(m_fd, buf.data(), buf.size(), m_headerLength + off_t(first - 1) * m_recordLength);
+        kept.clear();
+        for (int32_t i = 0; ok && i < n; ++i) {
+            const char* rec = buf.data() + size_t(i) * m_recordLength;
+            if (rec[0] != '*')
+                kept.insert(kept.end(), rec, rec + m_recordLength);
+        }
+        ok = ok && (kept.empty() ||
+                    WriteAll(m_fd, kept.data(), kept.size(), m_headerLength + off_t(count) * m_recordLength));
+        count += int32_t(kept.size() / m_recordLength);
+    }
     const char eof = 0x1A;
-    ok = ok && WriteAll(m_fd, &eof, 1, m_headerLength + off_t(m_data.size()));
-    ok = ok && ::ftruncate(m_fd, m_headerLength + off_t(m_data.size()) + 1) == 0;
-    m_headerDirty = true;
-    m_countShrunk = true;
-    BuildIndexes();
-    m_indexDirty = true;
-    int rc = ok ? Flush() : Fail(kErrWrite, 102);
+    const off_t end = m_headerLength + off_t(count) * m_recordLength;
+    ok = ok && WriteAll(m_fd, &eof, 1, end) && ::ftruncate(m_fd, end + 1) == 0;
+    ok = ok && WriteDbfCounts(m_fd, uint32_t(count), m_counter + 1);
+    if (ok) {
+        ++m_counter;
+        m_recCount = count;
+    }
+    m_records.Drop();
+    rc = ok ? 0 : Fail(kErrWrite, 102);
+    if (rc == 0 && !m_tags.empty())
+        rc = RebuildIndex();
+    EndWrite(rc == 0);
     if (took)
         Unlock();
     if (rc == 0)
@@ -324,9 +343,29 @@ int CDbaseTable::Zap()
 {
     if (m_readOnly)
         return Fail(kErrWrite, 105);
-    for (int32_t r = 1; r <= m_recCount; ++r)
-        RecordAt(r)[0] = '*';
-    return Pack();
+    bool took = false;
+    if (int rc = BeginRewrite(106, took); rc != 0)
+        return rc;
+    int rc = BeginWrite();
+    if (rc == 0) {
+        const char eof = 0x1A;
+        const bool ok = WriteAll(m_fd, &eof, 1, m_headerLength) && ::ftruncate(m_fd, m_headerLength + 1) == 0 &&
+                        WriteDbfCounts(m_fd, 0, m_counter + 1);
+        if (ok) {
+            ++m_counter;
+            m_recCount = 0;
+        }
+        m_records.Drop();
+        rc = ok ? 0 : Fail(kErrWrite, 107);
+        if (rc == 0 && !m_tags.empty())
+            rc = RebuildIndex();
+        EndWrite(rc == 0);
+    }
+    if (took)
+        Unlock();
+    if (rc == 0)
+        Top();
+    return rc;
 }
 
 int CDbaseTable::MemoCompress()
@@ -346,16 +385,20 @@ int CDbaseTable::MemoCompress()
         int offset;
     };
     std::vector<Slot> slots;
-    for (int32_t r = 1; r <= m_recCount; ++r)
+    for (int32_t r = 1; r <= m_recCount; ++r) {
+        const char* rec = RecordAt(r);
+        if (!rec)
+            return Fail(kErrRead, 111);
         for (auto& f : m_fields)
             if (f->Type() == 'M')
-                slots.push_back({BlockNumber(std::string_view(RecordAt(r) + f->m_offset, 10)), r, f->m_offset});
+                slots.push_back({BlockNumber(std::string_view(rec + f->m_offset, 10)), r, f->m_offset});
+    }
     std::sort(slots.begin(), slots.end(), [](const Slot& a, const Slot& b) { return a.block < b.block; });
     const bool older = m_version != 0x8B;
     bool ok = true;
     uint32_t next = 1;
+    std::vector<char> rec(m_recordLength);
     for (const Slot& s : slots) {
-        char* field = RecordAt(s.recNo) + s.offset;
         const std::string text = s.block ? ReadMemoText(m_memoFd, m_memoBlockSize, s.block) : std::string();
         uint32_t target = 0;
         if (!text.empty()) {
@@ -378,9 +421,13 @@ int CDbaseTable::MemoCompress()
             std::snprintf(buf, sizeof buf, "%10u", target);
         else
             std::memset(buf, ' ', 10);
-        std::memcpy(field, buf, 10);
-        ok = WriteAll(m_fd, RecordAt(s.recNo), m_recordLength,
-                      m_headerLength + off_t(s.recNo - 1) * m_recordLength);
+        const char* stored = RecordAt(s.recNo);
+        ok = stored != nullptr;
+        if (!ok)
+            break;
+        std::memcpy(rec.data(), stored, m_recordLength);
+        std::memcpy(rec.data() + s.offset, buf, 10);
+        ok = WriteRecord(s.recNo, rec.data()) == 0;
         if (!ok)
             break;
     }
@@ -388,8 +435,13 @@ int CDbaseTable::MemoCompress()
         ok = WriteNextFreeBlock(m_memoFd, next) && ::ftruncate(m_memoFd, off_t(next) * m_memoBlockSize) == 0;
         UnlockHeader();
     }
-    m_headerDirty = true;  // a new change counter tells other handles to reload
-    int rc = Flush();
+    // A new change counter tells other handles to read the records again.
+    int rc = 0;
+    if (LockHeader() == 0) {
+        if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1))
+            ++m_counter;
+        UnlockHeader();
+    }
     if (!ok)
         rc = Fail(kErrWrite, 112);
     if (m_recNo >= 1 && m_recNo <= m_recCount && !m_changed)

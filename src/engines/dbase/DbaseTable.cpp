@@ -91,7 +91,9 @@ std::unique_ptr<CDbaseTable> CDbaseEngine::Create(const std::string& path, const
             return nullptr;
         }
     }
-    if (!tags.empty() && table->WriteMdx() != 0)
+    if (!tags.empty() && table->RebuildIndex() != 0)
+        return nullptr;
+    if (!tags.empty() && table->RecoverIndex() != 0)
         return nullptr;
     return table;
 }
@@ -130,26 +132,11 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
     }
     if (int rc = RepairRecordCount(); rc != 0)
         return rc;
-    if (int rc = LoadAll(); rc != 0)
-        return rc;
+    m_records.Reset(m_fd, m_headerLength, m_recordLength, m_engine->recordCacheBytes);
     if (m_engine->autoOpenIndex && ::access(m_mdxPath.c_str(), F_OK) == 0) {
-        MdxInfo info;
-        if (ReadMdx(m_mdxPath, info)) {
-            for (const TagSpec& t : info.tags)
-                if (AddTag(t) != 0) {
-                    // A tag we cannot evaluate is dropped; the caller sees it
-                    // missing and may define the tags again.
-                    m_engine->ResetError();
-                    m_warnings.push_back("tag " + t.name + " dropped: its expression \"" + t.expression +
-                                         "\" or filter cannot be evaluated");
-                }
-            m_indexDirty = info.stamp != m_counter;
-        } else {
-            m_indexDirty = true;  // unreadable: rewritten from the tags the caller sets
-            m_warnings.push_back("the production index " + m_mdxPath + " cannot be read; open without its tags");
-        }
+        if (int rc = OpenIndex(true); rc != 0)
+            return rc;
     }
-    BuildIndexes();
     m_record.assign(m_recordLength, ' ');
     m_pendingMemo.assign(m_fields.size(), std::nullopt);
     m_recNo = 0;
@@ -209,23 +196,6 @@ int CDbaseTable::RepairRecordCount()
     return 0;
 }
 
-int CDbaseTable::LoadAll()
-{
-    // Records past the end of the file (a crash before the data reached it)
-    // are not there; the header count never runs ahead of flushed data, so a
-    // short file only arises from outside damage and is read as far as it goes.
-    const off_t size = ::lseek(m_fd, 0, SEEK_END);
-    const off_t avail = size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0;
-    if (m_recCount < 0 || avail < m_recCount)
-        m_recCount = int32_t(avail);
-    m_data.resize(size_t(m_recCount) * m_recordLength);
-    if (!ReadAll(m_fd, m_data.data(), m_data.size(), m_headerLength))
-        return Fail(kErrRead, 30);
-    m_dirty.clear();
-    m_headerDirty = false;
-    return 0;
-}
-
 int CDbaseTable::Close()
 {
     if (m_fd < 0)
@@ -233,19 +203,21 @@ int CDbaseTable::Close()
     int rc = 0;
     if (!m_readOnly) {
         rc = Flush();
-        if (m_indexDirty && !m_tags.empty()) {
-            // Written only when no other handle holds the table: a writer
-            // elsewhere will write it when it closes.
-            if (m_tableLocked || LockRange(kLockBase, kLockSpan, false) == 0) {
-                const bool took = !m_tableLocked;
-                Refresh();
-                WriteMdx();
-                if (took)
-                    UnlockRange(kLockBase, kLockSpan);
+        // The last writer to close marks the index clean (it covers the data
+        // and holds no unfinished change); while others have it open it stays
+        // marked in use.
+        if (m_index && LockRange(kPresenceLock, 1, false) == 0 && LockHeader() == 0) {
+            Refresh();
+            if (!NeedsRepair()) {
+                m_index->MutableHeader().clean = true;
+                m_index->WriteHeader();
             }
+            UnlockHeader();
         }
         UnlockRange(kLockBase, kLockSpan);
+        UnlockRange(kPresenceLock, 1);
     }
+    m_index.reset();
     ::close(m_fd);
     m_fd = -1;
     if (m_memoFd >= 0)
@@ -309,7 +281,7 @@ bool CDbaseField::MemoDangling() const
         return false;
     const double block = ParseNumber(Bytes());
     if (block < 1)
-        return false;
+        return false;  // no memo
     if (m_table->m_memoFd < 0)
         return true;
     const off_t size = ::lseek(m_table->m_memoFd, 0, SEEK_END);

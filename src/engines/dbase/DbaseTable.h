@@ -1,22 +1,32 @@
 #pragma once
 // One open dBASE IV table: the data file with its memo file and production
-// index. Records are read through a current-record buffer; changes are
-// written when the table moves away from the record, on Flush, and on Close.
+// index. Records are read through a bounded record cache and a current-record
+// buffer; the production index is used in place through a bounded block
+// cache (CIndexFile), so memory stays small whatever the table's size.
 //
-// Indexes live in memory while the table is open and are always built from
-// the data file when it opens: a production index on disk is never trusted,
-// so a crash that tore it costs nothing but a rebuild. The .mdx is written
-// whole (to a fresh file renamed over the old) when the table closes or is
-// flushed with FlushIndex, for other dBASE readers.
+// Every change is written through at once, inside a write section under the
+// header lock: an append writes its record, then its keys, then the data
+// file's count and change counter, then the index header with the number of
+// records it covers. A change to an existing record journals the record's
+// old image in the index first. So whatever moment a crash picks, the next
+// open finds an index that covers a prefix of the data (brought up to date
+// from the records past it) or a journal that tells what to put right; an
+// index that is not ours or not sound is rebuilt from the data file.
 //
 // Sharing between handles, processes and stations goes through open-file-
 // description locks on the data file: the table lock, one lock per record,
-// and an append lock. A change counter in the header's multi-user bytes tells
-// a handle that another one wrote, and it reloads before it next reads.
+// an append lock, the header lock (held by writers for a write section and
+// shared by readers for one move), and a presence lock every handle shares,
+// which the open uses to tell a crashed writer from a live one. The change
+// counters in the two headers tell a handle that another one wrote; it then
+// drops its cached records and blocks and reads again only what it visits.
 
 #include "engines/dbase/DbaseEngine.h"
+#include "engines/dbase/IndexFile.h"
+#include "engines/dbase/RecordCache.h"
 
 #include <cstdint>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <set>
@@ -75,25 +85,30 @@ public:
     // Keys in walk order with their record numbers; numeric and date keys
     // are given as their numbers in text ("%.10g"), character keys as stored.
     std::vector<std::pair<std::string, int32_t>> Keys() const;
-    size_t KeyCount() const { return m_entries.size(); }
+    size_t KeyCount() const;
 
 private:
     friend class CDbaseTable;
-    struct Entry {
-        std::string key;  // order-preserving bytes: memcmp sorts them
-        int32_t recNo;
-        bool operator<(const Entry& o) const
-        {
-            const int c = key.compare(o.key);
-            return c != 0 ? c < 0 : recNo < o.recNo;
-        }
-    };
     TagSpec m_spec;
     char m_keyType = 'C';
     int m_charLength = 0;
     std::shared_ptr<CKeyExpression> m_expr;
     std::shared_ptr<CKeyExpression> m_filter;
-    std::set<Entry> m_entries;
+    CDbaseTable* m_table = nullptr;
+    int m_number = -1;  // the tag's place in the index file
+};
+
+// What dbtool stat shows of an open table.
+struct TableStats {
+    int32_t records = 0;
+    int32_t live = -1;  // -1 when no tag tells it
+    size_t recordPages = 0, recordPageCapacity = 0, recordsPerPage = 0;
+    uint64_t recordPageReads = 0;
+    bool index = false;
+    uint32_t coverage = 0, counter = 0, pages = 0;
+    bool clean = false;
+    size_t cachedBlocks = 0, blockCapacity = 0;
+    uint64_t blockReads = 0;
 };
 
 class CDbaseTable {
@@ -121,6 +136,10 @@ public:
     // ---- records
     int32_t RecNo() const { return m_recNo; }
     int32_t RecordCount();  // records in the file, deleted ones included
+    // Records not marked deleted, from the key count of a tag that filters
+    // ".NOT. DELETED()"; counted by a walk when no tag does.
+    int32_t LiveCount();
+    TableStats Stats();
     int Go(int32_t recNo);
     int Top();
     int Bottom();
@@ -138,8 +157,8 @@ public:
     int Pack();                   // removes deleted records, rebuilds the indexes
     int MemoCompress();           // rewrites the memo file with live memos only
     int Zap();                    // removes every record
-    int Flush();                  // writes the current record and the header
-    int FlushIndex();             // writes the .mdx now
+    int Flush();                  // writes the current record (everything else is written at once)
+    int FlushIndex();             // as Flush: the index is always written through
     void MarkChanged() { m_changed = true; }
 
     // ---- tags
@@ -172,26 +191,40 @@ public:
 private:
     friend class CDbaseEngine;
     friend class CDbaseField;
+    friend class CDbaseTag;
     CDbaseTable(CDbaseEngine& engine);
 
     int OpenFiles(const std::string& dbfPath);
     int LoadHeader();
-    int LoadAll();
     int RepairRecordCount();
-    int ReadMdxTags(const std::string& mdxPath);
+    int OpenIndex(bool rebuildWhenUnsound);
+    int RecoverIndex();
+    bool NeedsRepair();
+    // Puts right what a crashed writer left: journal, a record half changed,
+    // records past the coverage, and (`strays`) keys of records past the count.
+    int RepairIndex(bool strays);
+    // After another handle wrote: a new index file (a pack or rebuild
+    // elsewhere) is opened in place of the old one.
+    void FollowIndexFile();
     int AddTag(const TagSpec& tagDef);
-    void BuildIndexes();
+    // Writes a fresh index for m_tags from every record, then uses it.
+    int RebuildIndex();
     std::optional<std::string> KeyOf(const CDbaseTag& tag, const char* record) const;
-    void IndexRecord(int32_t recNo, const char* oldImage, const char* newImage);
-    int WriteMdx();
-    int WriteHeader(bool bumpCounter);
+    // The key a record would have ignoring the filter: where it sorts.
+    std::string BareKeyOf(const CDbaseTag& tag, const char* record) const;
+    int IndexRecord(int32_t recNo, const char* oldImage, const char* newImage);
     int Refresh();
+    int BeginRead();
+    void EndRead();
+    int BeginWrite();
+    int EndWrite(bool ok);
     int FlushRecord();
+    int WriteRecord(int32_t recNo, const char* image);
     int LoadRecord(int32_t recNo);
     int StoreMemos();
     std::string ReadMemo(std::string_view blockText) const;
     int WriteMemo(const std::string& text, std::string_view oldBlockText, uint32_t& block);
-    int LockRange(off_t start, off_t len, bool wait);
+    int LockRange(off_t start, off_t len, bool wait, short type = F_WRLCK, int waitMs = -1);
     int UnlockRange(off_t start, off_t len);
     // Before a pack or memo compress: refuses a read-only table, takes the
     // table lock unless held (`took`) and flushes; the lock is given back
@@ -199,9 +232,12 @@ private:
     int BeginRewrite(int location, bool& took);
     int LockHeader();
     void UnlockHeader();
-    int SetPositionAfterMove(std::set<CDbaseTag::Entry>::const_iterator it);
+    // The cursor on the current record's entry in the selected tag (or where
+    // it would sort); false when the tag has no entries at all.
+    bool PlaceCursor(bool& onEntry);
+    int SetPositionAtCursor(bool valid);
     int Fail(int code, int location);
-    char* RecordAt(int32_t recNo) { return m_data.data() + size_t(recNo - 1) * m_recordLength; }
+    const char* RecordAt(int32_t recNo) { return m_records.Get(recNo, m_recCount); }
 
     CDbaseEngine* m_engine;
     std::string m_path;       // without extension
@@ -215,7 +251,9 @@ private:
     uint32_t m_headerCount = 0;  // as the header gave it when the table opened
     std::vector<std::unique_ptr<CDbaseField>> m_fields;
     std::vector<std::unique_ptr<CDbaseTag>> m_tags;
-    std::vector<char> m_data;  // every record of the file, as on disk
+    CRecordCache m_records;
+    std::unique_ptr<CIndexFile> m_index;
+    IndexCursor m_cursor;
     CDbaseTag* m_selected = nullptr;
 
     // current record
@@ -226,12 +264,9 @@ private:
     bool m_appending = false;
     std::vector<std::optional<std::string>> m_pendingMemo;  // per field
 
-    // writes not yet on disk
-    std::set<int32_t> m_dirty;  // records changed here since the last flush
-    bool m_headerDirty = false;
-    bool m_countShrunk = false;  // a pack made the file shorter
-    bool m_indexDirty = false;  // the .mdx on disk lags the data
-
+    bool m_inWrite = false;     // a write section holds the header lock
+    int m_readDepth = 0;        // moves under way (they nest)
+    bool m_sharedHeld = false;  // the header lock is held shared for them
     bool m_tableLocked = false;
     bool m_appendLocked = false;
     std::set<int32_t> m_recordLocks;

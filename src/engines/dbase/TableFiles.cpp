@@ -368,7 +368,7 @@ bool ReadMdx(const std::string& path, MdxInfo& info)
 }
 
 bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_t stamp,
-                  const std::vector<MdxTagImage>& tags)
+                  const std::vector<MdxTagImage>& tags, uint32_t coverage)
 {
     if (tags.size() > kMdxMaxTags)
         return false;
@@ -471,6 +471,14 @@ bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_
         Put32(blockAt(Get32(file.data() + kMdxTagTable + 32 * t)) + 4, pages);
     Put32(file.data() + 32, pages);  // the buffer has grown: no earlier pointer into it is valid
     Put32(file.data() + 36, pages);
+    // Our state in the reserved bytes (see CIndexFile): marker, coverage,
+    // closed cleanly, change counter 1, no journal, each tag's key count.
+    std::memcpy(file.data() + 52, "IXC1", 4);
+    Put32(file.data() + 56, coverage);
+    file[60] = 1;
+    Put32(file.data() + 64, 1);
+    for (size_t t = 0; t < tags.size(); ++t)
+        Put32(file.data() + 96 + 4 * t, uint32_t(tags[t].keys.size()));
 
     const std::string tmp = path + ".tmp" + std::to_string(::getpid());
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

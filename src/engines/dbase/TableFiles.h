@@ -18,6 +18,11 @@ namespace dbase {
 // header lock (held only while the header is rewritten) just below the base.
 inline constexpr off_t kLockBase = 0x40000000;
 inline constexpr off_t kLockSpan = 0x3FFFFFFF;
+// Held by a writer for a write section, shared by readers for one move.
+inline constexpr off_t kHeaderLock = kLockBase - 1;
+// Shared by every handle that has the table open for writing; taken alone
+// only by an open that finds no other handle, which alone may repair.
+inline constexpr off_t kPresenceLock = kLockBase - 2;
 
 // The whole range or false (an error, or the file ends first).
 bool WriteAll(int fd, const void* data, size_t size, off_t at);
@@ -71,7 +76,9 @@ struct MdxInfo {
 bool ReadMdx(const std::string& path, MdxInfo& info);
 // Writes to a fresh file beside `path` and renames it over, so a reader (or
 // a crash) sees the old index or the new one, never half of each.
+// `coverage` is the number of data records the keys come from; the file is
+// marked closed cleanly.
 bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_t stamp,
-                  const std::vector<MdxTagImage>& tags);
+                  const std::vector<MdxTagImage>& tags, uint32_t coverage = 0);
 
 }  // namespace dbase

@@ -63,6 +63,10 @@ TEST(Dbtool, DumpsTagsAndSeeks)
     EXPECT_EQ(code, 1);
     Tool("seek " + log + " T_NONE 1", &code);
     EXPECT_EQ(code, 2);
+    const std::string stat = Tool("stat " + log);
+    EXPECT_NE(stat.find("records 3\nlive 2\nrecord cache 0 of "), std::string::npos) << stat;
+    EXPECT_NE(stat.find("index covers 3 records, closed cleanly"), std::string::npos) << stat;
+    EXPECT_NE(stat.find("tag T_UNIQUE keys 2\ntag T_DT_TM keys 2\n"), std::string::npos) << stat;
 }
 
 // What dbtool says on stderr: failures in words, damage it reads past as

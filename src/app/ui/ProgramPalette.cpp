@@ -1,0 +1,322 @@
+#include "app/ui/ProgramPalette.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QIcon>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPainter>
+#include <QPixmap>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
+#include <QToolBar>
+
+#include "app/ui/MsgBarWnd.h"
+#include "app/ui/SidePanel.h"
+
+using app::COLORREF;
+
+namespace {
+
+QColor ToQ(COLORREF c)
+{
+    return QColor(int(app::GetRValue(c)), int(app::GetGValue(c)), int(app::GetBValue(c)));
+}
+
+COLORREF FromQ(const QColor& c) { return app::RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue())); }
+
+QColor Mix(const QColor& a, const QColor& b)
+{
+    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
+}
+
+QColor Get(const CQtSystemColours::Elements& e, int index)
+{
+    const auto found = e.find(index);
+    return found == e.end() ? QColor(Qt::black) : ToQ(found->second);
+}
+
+void SetAll(QPalette& p, QPalette::ColorRole role, const QColor& c)
+{
+    p.setColor(QPalette::All, role, c);
+}
+
+std::map<int, DisplayPaletteListener>& Listeners()
+{
+    static std::map<int, DisplayPaletteListener> listeners;
+    return listeners;
+}
+
+constexpr const char* kDayIcon = "brineDayIcon";
+constexpr const char* kDayBackground = "brineDayBackground";
+
+}  // namespace
+
+namespace {
+
+// Each channel cut to `limit`; a no-op for pictures already below it.
+QImage Clamped(QImage image, int limit)
+{
+    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = row[x];
+            row[x] = qRgba(std::min(qRed(p), limit), std::min(qGreen(p), limit),
+                           std::min(qBlue(p), limit), qAlpha(p));
+        }
+    }
+    return image;
+}
+
+class CPaletteBoundStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawItemPixmap(QPainter* painter, const QRect& rect, int alignment,
+                        const QPixmap& pixmap) const override
+    {
+        const int limit = BrightestChannel();
+        if (limit >= 255 || pixmap.isNull()) {
+            QProxyStyle::drawItemPixmap(painter, rect, alignment, pixmap);
+            return;
+        }
+        QPixmap bounded = QPixmap::fromImage(Clamped(pixmap.toImage(), limit));
+        bounded.setDevicePixelRatio(pixmap.devicePixelRatio());
+        QProxyStyle::drawItemPixmap(painter, rect, alignment, bounded);
+    }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override
+    {
+        const int limit = BrightestChannel();
+        if (control != CC_TitleBar || limit >= 255) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        // The title bar's text and buttons have fixed colours: draw it aside
+        // and bring it within the palette.
+        const QRect r = option->rect;
+        QImage image(r.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            p.translate(-r.topLeft());
+            QProxyStyle::drawComplexControl(control, option, &p, widget);
+        }
+        painter->drawImage(r.topLeft(), Clamped(std::move(image), limit));
+    }
+};
+
+}  // namespace
+
+int BrightestChannel()
+{
+    const app::CDisplayPalettes* palettes = app::GetProgramPalettes();
+    if (!palettes || palettes->GetActive() == app::CDisplayPalettes::kDay)
+        return 255;
+    int brightest = 0;
+    for (int e = 0; e < app::CDisplayPalettes::kElementCount; ++e) {
+        const COLORREF c = palettes->GetColour(palettes->GetActive(), e);
+        brightest = std::max({brightest, int(app::GetRValue(c)), int(app::GetGValue(c)),
+                              int(app::GetBValue(c))});
+    }
+    return brightest;
+}
+
+void UseFusionStyle()
+{
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(new CPaletteBoundStyle(fusion));
+}
+
+
+CQtSystemColours::CQtSystemColours() : m_day(QApplication::palette())
+{
+    // What each element is in the program's palette, the reverse of BuildPalette.
+    const QPalette& p = m_day;
+    auto c = [&](QPalette::ColorRole role, QPalette::ColorGroup group = QPalette::Active) {
+        return FromQ(p.color(group, role));
+    };
+    m_dayColours = {
+        {app::COLOR_SCROLLBAR, c(QPalette::Button)},
+        {app::COLOR_BACKGROUND, c(QPalette::Window)},
+        {app::COLOR_ACTIVECAPTION, c(QPalette::Highlight)},
+        {app::COLOR_INACTIVECAPTION, c(QPalette::Window)},
+        {app::COLOR_MENU, c(QPalette::Window)},
+        {app::COLOR_WINDOW, c(QPalette::Base)},
+        {app::COLOR_WINDOWFRAME, c(QPalette::Shadow)},
+        {app::COLOR_MENUTEXT, c(QPalette::WindowText)},
+        {app::COLOR_WINDOWTEXT, c(QPalette::Text)},
+        {app::COLOR_CAPTIONTEXT, c(QPalette::HighlightedText)},
+        {app::COLOR_ACTIVEBORDER, c(QPalette::Window)},
+        {app::COLOR_INACTIVEBORDER, c(QPalette::Window)},
+        {app::COLOR_APPWORKSPACE, c(QPalette::Dark)},
+        {app::COLOR_HIGHLIGHT, c(QPalette::Highlight)},
+        {app::COLOR_HIGHLIGHTTEXT, c(QPalette::HighlightedText)},
+        {app::COLOR_BTNFACE, c(QPalette::Button)},
+        {app::COLOR_BTNSHADOW, c(QPalette::Dark)},
+        {app::COLOR_GRAYTEXT, c(QPalette::Text, QPalette::Disabled)},
+        {app::COLOR_BTNTEXT, c(QPalette::ButtonText)},
+        {app::COLOR_INACTIVECAPTIONTEXT, c(QPalette::WindowText)},
+        {app::COLOR_BTNHIGHLIGHT, c(QPalette::Light)},
+    };
+}
+
+COLORREF CQtSystemColours::GetSysColour(int index) const
+{
+    const auto found = m_dayColours.find(index);
+    return found == m_dayColours.end() ? 0 : found->second;
+}
+
+QPalette CQtSystemColours::BuildPalette(const Elements& e)
+{
+    // Dialogs are button face with button text, as the program always drew
+    // them; edits and lists are window with window text.
+    QPalette p;
+    const QColor face = Get(e, app::COLOR_BTNFACE), shadow = Get(e, app::COLOR_BTNSHADOW);
+    const QColor light = Get(e, app::COLOR_BTNHIGHLIGHT);
+    SetAll(p, QPalette::Window, face);
+    SetAll(p, QPalette::WindowText, Get(e, app::COLOR_BTNTEXT));
+    SetAll(p, QPalette::Base, Get(e, app::COLOR_WINDOW));
+    SetAll(p, QPalette::AlternateBase, Mix(Get(e, app::COLOR_WINDOW), face));
+    SetAll(p, QPalette::Text, Get(e, app::COLOR_WINDOWTEXT));
+    SetAll(p, QPalette::Button, face);
+    SetAll(p, QPalette::ButtonText, Get(e, app::COLOR_BTNTEXT));
+    SetAll(p, QPalette::Light, light);
+    SetAll(p, QPalette::Midlight, Mix(light, face));
+    SetAll(p, QPalette::Mid, Mix(shadow, face));
+    SetAll(p, QPalette::Dark, shadow);
+    SetAll(p, QPalette::Shadow, Get(e, app::COLOR_WINDOWFRAME));
+    SetAll(p, QPalette::Highlight, Get(e, app::COLOR_HIGHLIGHT));
+    SetAll(p, QPalette::HighlightedText, Get(e, app::COLOR_HIGHLIGHTTEXT));
+    SetAll(p, QPalette::BrightText, Get(e, app::COLOR_HIGHLIGHTTEXT));
+    SetAll(p, QPalette::Link, Get(e, app::COLOR_HIGHLIGHT));
+    SetAll(p, QPalette::LinkVisited, Get(e, app::COLOR_HIGHLIGHT));
+    SetAll(p, QPalette::ToolTipBase, Get(e, app::COLOR_MENU));
+    SetAll(p, QPalette::ToolTipText, Get(e, app::COLOR_MENUTEXT));
+    SetAll(p, QPalette::PlaceholderText, Get(e, app::COLOR_GRAYTEXT));
+    const QColor grey = Get(e, app::COLOR_GRAYTEXT);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, grey);
+    return p;
+}
+
+QPalette CQtSystemColours::BuildMenuPalette(const Elements& e)
+{
+    QPalette p = BuildPalette(e);
+    const QColor menu = Get(e, app::COLOR_MENU), text = Get(e, app::COLOR_MENUTEXT);
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        SetAll(p, role, menu);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Active, role, text), p.setColor(QPalette::Inactive, role, text);
+    return p;
+}
+
+QPalette CQtSystemColours::BuildTitlePalette(const Elements& e)
+{
+    QPalette p = BuildPalette(e);
+    p.setColor(QPalette::Active, QPalette::Highlight, Get(e, app::COLOR_ACTIVECAPTION));
+    p.setColor(QPalette::Active, QPalette::HighlightedText, Get(e, app::COLOR_CAPTIONTEXT));
+    p.setColor(QPalette::Inactive, QPalette::Highlight, Get(e, app::COLOR_INACTIVECAPTION));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               Get(e, app::COLOR_INACTIVECAPTIONTEXT));
+    SetAll(p, QPalette::Window, Get(e, app::COLOR_ACTIVEBORDER));
+    return p;
+}
+
+void CQtSystemColours::SetSysColours(const int* indices, const COLORREF* colours, int count)
+{
+    Elements e;
+    for (int i = 0; i < count; ++i)
+        e[indices[i]] = colours[i];
+    bool isDay = true;
+    for (const auto& [index, colour] : e)
+        isDay = isDay && GetSysColour(index) == colour;
+    if (isDay) {
+        QApplication::setPalette(m_day);
+        for (const char* cls : {"QMenu", "QMenuBar", "QMdiSubWindow"})
+            QApplication::setPalette(m_day, cls);
+        return;
+    }
+    QApplication::setPalette(BuildPalette(e));
+    const QPalette menu = BuildMenuPalette(e);
+    QApplication::setPalette(menu, "QMenu");
+    QApplication::setPalette(menu, "QMenuBar");
+    QApplication::setPalette(BuildTitlePalette(e), "QMdiSubWindow");
+}
+
+QIcon DimIcon(const QIcon& icon, const app::CDisplayPalettes& palettes)
+{
+    QIcon dimmed;
+    for (const QSize& size : icon.availableSizes().isEmpty() ? QList<QSize>{QSize(20, 20)}
+                                                             : icon.availableSizes()) {
+        QImage normal = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        QImage disabled = normal;
+        for (int y = 0; y < normal.height(); ++y) {
+            auto* n = reinterpret_cast<QRgb*>(normal.scanLine(y));
+            auto* d = reinterpret_cast<QRgb*>(disabled.scanLine(y));
+            for (int x = 0; x < normal.width(); ++x) {
+                const QRgb px = n[x];
+                const COLORREF c = palettes.DimForActive(
+                    app::RGB(unsigned(qRed(px)), unsigned(qGreen(px)), unsigned(qBlue(px))));
+                n[x] = qRgba(int(app::GetRValue(c)), int(app::GetGValue(c)),
+                             int(app::GetBValue(c)), qAlpha(px));
+                const int grey = qGray(n[x]) / 2;
+                d[x] = qRgba(grey, grey, grey, qAlpha(px));
+            }
+        }
+        dimmed.addPixmap(QPixmap::fromImage(normal), QIcon::Normal);
+        dimmed.addPixmap(QPixmap::fromImage(disabled), QIcon::Disabled);
+    }
+    return dimmed;
+}
+
+int AddDisplayPaletteListener(DisplayPaletteListener listener)
+{
+    static int next = 0;
+    Listeners().emplace(++next, std::move(listener));
+    return next;
+}
+
+void RemoveDisplayPaletteListener(int id) { Listeners().erase(id); }
+
+void ApplyDisplayPalette(QMainWindow& frame, const app::CDisplayPalettes& palettes,
+                         CQtSystemColours& colours)
+{
+    const int active = palettes.GetActive();
+    palettes.Apply(colours, false);
+
+    if (auto* bar = frame.findChild<CMsgBarWnd*>())
+        bar->UpdateColours(active == app::CDisplayPalettes::kNight  ? 0.5
+                           : active == app::CDisplayPalettes::kDusk ? 0.75
+                                                                    : 1.0);
+    for (CSidePanel* panel : frame.findChildren<CSidePanel*>())
+        panel->OnSysColourChange();
+
+    for (QMdiArea* area : frame.findChildren<QMdiArea*>()) {
+        if (!area->property(kDayBackground).isValid())
+            area->setProperty(kDayBackground, area->background());
+        const QBrush day = area->property(kDayBackground).value<QBrush>();
+        area->setBackground(active == app::CDisplayPalettes::kDay
+                                ? day
+                                : QBrush(ToQ(palettes.GetActiveSysColour(app::COLOR_APPWORKSPACE))));
+    }
+
+    for (QToolBar* bar : frame.findChildren<QToolBar*>()) {
+        for (QAction* action : bar->actions()) {
+            if (action->isSeparator() || action->icon().isNull())
+                continue;
+            if (!action->property(kDayIcon).isValid())
+                action->setProperty(kDayIcon, action->icon());
+            const QIcon day = action->property(kDayIcon).value<QIcon>();
+            action->setIcon(active == app::CDisplayPalettes::kDay ? day : DimIcon(day, palettes));
+        }
+    }
+
+    // Copied first: a listener may remove itself.
+    const std::map<int, DisplayPaletteListener> listeners = Listeners();
+    for (const auto& [id, listener] : listeners)
+        listener(palettes);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// CDBVesselLog: the logbook index, one row per logged vessel and voyage
+// segment. Its companion folder (the index's path with the extension "X")
+// holds each row's position log; the own vessel's first log is the table
+// 00000001 in the folder 00000001.X there.
+//
+// Two older forms are taken over when the index opens: a single position log
+// named with the extension "log" (with its "lom" memo file), and a position
+// log stored under the index's own name. Either becomes the own vessel's
+// first log with one index row; the older files are copied to the backup
+// folder "~OldLogs.Backup" or only read, and the new index takes the old
+// one's place only when every step succeeded.
+
+#include "app/DateTimeEx.h"
+#include "db/DBTextTable.h"
+#include "platform/Prompt.h"
+
+#include <cstdint>
+#include <string>
+
+namespace db {
+
+class CDBVesselLog : public CDBTextTable {
+public:
+    enum ImportKind { kNone = 0, kLogFile = 1, kSingleLog = 2 };
+
+    CDBVesselLog();
+    ~CDBVesselLog() override;
+
+    bool LoadRecord() override;
+    bool StoreRecord() override;
+    void SetName(const std::string& name) override;
+    bool Open(bool readOnly = false, bool recreate = false) override;
+    bool Zap() override;
+    void ClearRecord() override;
+
+    // Where the overwrite question goes; without one the answer is No.
+    void SetPrompt(platform::CPrompt* prompt) { m_prompt = prompt; }
+
+    // Opens (creating when missing) without any conversion.
+    bool OpenIndex();
+    // One more than the largest append number of the vessel's rows, 1 for none.
+    std::uint32_t GetNextAppendNo(std::uint32_t vesselId);
+    // True when the index file exists with the current layout and nothing
+    // waits to be taken over.
+    bool IsCurrentFormat();
+    std::string GetVesselTypeText() const;
+    // Copies the index's files (dbf, dbt, mdx, trc) into "~OldLogs.Backup".
+    bool BackupOldLogs();
+    bool WasConverted() const { return m_converted; }
+
+    int m_vesselType = 0;
+    std::string m_voyageId;
+    std::string m_oowName;
+    std::uint8_t m_targetNo = 0;
+    std::string m_targetName;
+    std::uint32_t m_vesselId = 0;
+    std::uint32_t m_appendNo = 0;
+    CDateTimeEx m_start;
+    CDateTimeEx m_end;
+
+protected:
+    void ListTexts(std::vector<TextMember>& out) const override;
+
+private:
+    // Builds the new index with the own vessel's first log (filled by
+    // `fillLog` at the given path) beside the old files, then swaps it in.
+    bool Convert(const std::string& olderData, const std::string& olderMemo, bool fromIndexName);
+
+    int m_importKind = kNone;
+    std::string m_olderExtension;
+    bool m_converted = false;
+    platform::CPrompt* m_prompt = nullptr;
+};
+
+}  // namespace db

@@ -1,0 +1,854 @@
+#include "engines/dbase/IndexFile.h"
+
+#include "engines/dbase/KeyExpression.h"
+#include "engines/dbase/TableFiles.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dbase {
+
+namespace {
+
+constexpr int kPage = 512;           // block numbers count 512-byte pages
+constexpr int kPagesPerBlock = kIndexBlock / kPage;
+constexpr int kTagTable = 544;
+constexpr int kFilterOffset = 0x200;
+constexpr int kMaxTags = 47;
+constexpr int kMaxDepth = 16;
+constexpr uint32_t kJournalImages = 32;   // blocks one change may touch
+constexpr size_t kHeaderWrite = 288;      // the header bytes we ever change
+
+// Our fields in the header's reserved bytes.
+constexpr int kMagicAt = 52, kCoverageAt = 56, kCleanAt = 60, kCounterAt = 64, kJournalAt = 68,
+              kCommittedAt = 72, kPendingAt = 76, kCountsAt = 96;
+constexpr char kMagic[4] = {'I', 'X', 'C', '1'};
+constexpr uint32_t kControlMagic = 0x4C4E524A;
+
+uint32_t Get32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+uint32_t Get16(const unsigned char* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+void Put32(unsigned char* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
+off_t At(uint32_t page) { return off_t(page) * kPage; }
+
+}  // namespace
+
+// ------------------------------------------------------------------ opening
+
+std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readOnly, size_t cacheBlocks,
+                                             size_t recordLength, std::string* why)
+{
+    std::unique_ptr<CIndexFile> f(new CIndexFile);
+    f->m_path = path;
+    f->m_readOnly = readOnly;
+    f->m_capacity = std::max<size_t>(cacheBlocks, 64);
+    f->m_recordLength = recordLength;
+    f->m_fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    auto refuse = [&](const char* text) {
+        if (why)
+            *why = text;
+        return nullptr;
+    };
+    if (f->m_fd < 0)
+        return refuse("cannot be opened");
+    if (!f->ReadHeaderBytes())
+        return refuse("has no index header");
+    const unsigned char* h = f->m_head.data();
+    const uint32_t used = Get16(h + 28);
+    if (h[0] != 2 || Get16(h + 22) != kIndexBlock || used > kMaxTags)
+        return refuse("is not a production index of 1024-byte blocks");
+    for (uint32_t i = 0; i < used; ++i) {
+        const unsigned char* entry = h + kTagTable + 32 * i;
+        Tag t;
+        t.headerPage = Get32(entry);
+        const unsigned char* th = t.headerPage >= 2 && t.headerPage < f->m_pages ? f->Read(t.headerPage) : nullptr;
+        if (!th)
+            return refuse("has a tag header that cannot be read");
+        t.spec.name.assign(reinterpret_cast<const char*>(entry + 4), strnlen(reinterpret_cast<const char*>(entry + 4), 11));
+        t.spec.expression.assign(reinterpret_cast<const char*>(th + 24), strnlen(reinterpret_cast<const char*>(th + 24), 220));
+        t.spec.filter.assign(reinterpret_cast<const char*>(th + kFilterOffset),
+                             strnlen(reinterpret_cast<const char*>(th + kFilterOffset), 220));
+        t.spec.unique = th[23] != 0;
+        t.spec.descending = (entry[15] & 0x08) != 0;
+        t.keyType = char(th[9]);
+        t.keyLength = int(Get16(th + 12));
+        t.itemLength = int(Get16(th + 18));
+        t.maxKeys = int(Get16(th + 14));
+        const bool lengthOk = t.keyType == 'C'   ? t.keyLength >= 1 && t.keyLength <= 100
+                              : t.keyType == 'N' ? t.keyLength == 12
+                              : t.keyType == 'D' ? t.keyLength == 8
+                                                 : false;
+        if (t.spec.name.empty() || t.spec.expression.empty() || !lengthOk ||
+            t.itemLength != (t.keyLength + 4 + 3) / 4 * 4 || t.maxKeys < 2 ||
+            12 + t.maxKeys * t.itemLength > kIndexBlock)
+            return refuse("has a tag description that is not sound");
+        f->m_tags.push_back(t);
+    }
+    f->m_state.keyCounts.resize(f->m_tags.size(), 0);
+    f->ReadHeaderBytes();  // again, now that the tag count is known
+    return f;
+}
+
+bool CIndexFile::IsFileAt(const std::string& path) const
+{
+    struct stat mine {}, named {};
+    return ::fstat(m_fd, &mine) == 0 && ::stat(path.c_str(), &named) == 0 && mine.st_ino == named.st_ino &&
+           mine.st_dev == named.st_dev;
+}
+
+CIndexFile::~CIndexFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool CIndexFile::ReadHeaderBytes()
+{
+    if (!ReadAll(m_fd, m_head.data(), m_head.size(), 0))
+        return false;
+    const unsigned char* h = m_head.data();
+    const off_t size = ::lseek(m_fd, 0, SEEK_END);
+    m_pages = std::max<uint32_t>(Get32(h + 32), uint32_t((size + kIndexBlock - 1) / kIndexBlock * kPagesPerBlock));
+    State& s = m_state;
+    s.ours = std::memcmp(h + kMagicAt, kMagic, 4) == 0;
+    s.coverage = s.ours ? Get32(h + kCoverageAt) : 0;
+    s.clean = s.ours && h[kCleanAt] == 1;
+    s.counter = s.ours ? Get32(h + kCounterAt) : 0;
+    s.journalPage = s.ours ? Get32(h + kJournalAt) : 0;
+    s.committed = s.ours ? Get32(h + kCommittedAt) : 0;
+    s.pendingRecord = s.ours ? Get32(h + kPendingAt) : 0;
+    for (size_t i = 0; i < s.keyCounts.size(); ++i)
+        s.keyCounts[i] = s.ours ? Get32(h + kCountsAt + 4 * i) : 0;
+    m_durableCounts = s.keyCounts;
+    return true;
+}
+
+bool CIndexFile::Reload()
+{
+    const uint32_t seen = m_state.counter;
+    if (!ReadHeaderBytes())
+        return false;
+    if (m_state.counter != seen)
+        Drop();
+    return true;
+}
+
+bool CIndexFile::WriteHeader()
+{
+    if (m_readOnly)
+        return false;
+    unsigned char* h = m_head.data();
+    const State& s = m_state;
+    Put32(h + 32, m_pages);
+    Put32(h + 36, m_pages);
+    std::memcpy(h + kMagicAt, kMagic, 4);
+    Put32(h + kCoverageAt, s.coverage);
+    h[kCleanAt] = s.clean ? 1 : 0;
+    Put32(h + kCounterAt, s.counter);
+    Put32(h + kJournalAt, s.journalPage);
+    Put32(h + kCommittedAt, s.committed);
+    Put32(h + kPendingAt, s.pendingRecord);
+    for (size_t i = 0; i < m_durableCounts.size(); ++i)
+        Put32(h + kCountsAt + 4 * i, m_durableCounts[i]);
+    return WriteAll(m_fd, h, kHeaderWrite, 0);
+}
+
+// ------------------------------------------------------------------ blocks
+
+void CIndexFile::Drop()
+{
+    m_cache.clear();
+    m_lru.clear();
+}
+
+const unsigned char* CIndexFile::Read(uint32_t page)
+{
+    for (auto& [p, block] : m_writes)
+        if (p == page)
+            return block.data();
+    if (auto it = m_cache.find(page); it != m_cache.end()) {
+        m_lru.splice(m_lru.begin(), m_lru, it->second.lru);
+        return it->second.data.data();
+    }
+    if (page < 2 || page >= m_pages)
+        return nullptr;
+    Block b;
+    if (!ReadAll(m_fd, b.data(), b.size(), At(page)))
+        return nullptr;
+    ++m_reads;
+    while (m_cache.size() >= m_capacity) {
+        m_cache.erase(m_lru.back());
+        m_lru.pop_back();
+    }
+    m_lru.push_front(page);
+    Cached& c = m_cache[page];
+    c.data = b;
+    c.lru = m_lru.begin();
+    return c.data.data();
+}
+
+unsigned char* CIndexFile::Change(uint32_t page)
+{
+    for (auto& [p, block] : m_writes)
+        if (p == page)
+            return block.data();
+    const unsigned char* now = Read(page);
+    if (!now)
+        return nullptr;
+    Block copy;
+    std::memcpy(copy.data(), now, kIndexBlock);
+    m_writes.emplace_back(page, copy);
+    return m_writes.back().second.data();
+}
+
+unsigned char* CIndexFile::NewBlock(uint32_t& page)
+{
+    page = m_pages;
+    m_pages += kPagesPerBlock;
+    m_writes.emplace_back(page, Block{});
+    return m_writes.back().second.data();
+}
+
+bool CIndexFile::EnsureJournal()
+{
+    if (m_state.journalPage != 0)
+        return true;
+    const uint32_t recordBlocks = uint32_t((m_recordLength + kIndexBlock - 1) / kIndexBlock);
+    m_state.journalPage = m_pages;
+    m_pages += kPagesPerBlock * (1 + kJournalImages + recordBlocks);
+    // Make the room real, so a reader's page count never runs past the file.
+    const unsigned char zero = 0;
+    return WriteAll(m_fd, &zero, 1, At(m_pages) - 1);
+}
+
+bool CIndexFile::Commit()
+{
+    if (m_writes.empty())
+        return true;
+    if (m_readOnly) {
+        m_writes.clear();
+        return false;
+    }
+    bool ok = true;
+    if (m_writes.size() == 1 && m_writes.front().first < Get32(m_head.data() + 32)) {
+        // One block in place: a single write, whole or not at all.
+        ok = WriteAll(m_fd, m_writes.front().second.data(), kIndexBlock, At(m_writes.front().first));
+    } else {
+        // Several: images to the journal, commit in the header, then in place.
+        ok = m_writes.size() <= kJournalImages && EnsureJournal();
+        std::vector<unsigned char> images;
+        Block control{};
+        Put32(control.data(), kControlMagic);
+        Put32(control.data() + 4, uint32_t(m_writes.size()));
+        size_t i = 0;
+        for (auto& [page, block] : m_writes) {
+            Put32(control.data() + 8 + 4 * i++, page);
+            images.insert(images.end(), block.begin(), block.end());
+        }
+        const uint32_t j = m_state.journalPage;
+        ok = ok && WriteAll(m_fd, images.data(), images.size(), At(j + kPagesPerBlock)) &&
+             WriteAll(m_fd, control.data(), control.size(), At(j));
+        m_state.committed = uint32_t(m_writes.size());
+        ok = ok && WriteHeader();
+        for (auto& [page, block] : m_writes)
+            ok = ok && WriteAll(m_fd, block.data(), kIndexBlock, At(page));
+        m_state.committed = 0;
+        ok = ok && WriteHeader();
+    }
+    for (auto& [page, block] : m_writes) {
+        if (auto it = m_cache.find(page); it != m_cache.end())
+            it->second.data = block;
+    }
+    m_writes.clear();
+    if (!ok)
+        Drop();
+    return ok;
+}
+
+bool CIndexFile::ReplayJournal()
+{
+    if (m_state.committed == 0)
+        return true;
+    Block control;
+    const uint32_t j = m_state.journalPage;
+    bool ok = j != 0 && ReadAll(m_fd, control.data(), control.size(), At(j)) && Get32(control.data()) == kControlMagic;
+    const uint32_t n = ok ? Get32(control.data() + 4) : 0;
+    ok = ok && n == m_state.committed && n <= kJournalImages;
+    for (uint32_t i = 0; ok && i < n; ++i) {
+        Block b;
+        const uint32_t page = Get32(control.data() + 8 + 4 * i);
+        ok = page >= 2 && page < m_pages && ReadAll(m_fd, b.data(), b.size(), At(j + kPagesPerBlock * (1 + i))) &&
+             WriteAll(m_fd, b.data(), b.size(), At(page));
+    }
+    Drop();
+    if (!ok)
+        return false;
+    m_state.committed = 0;
+    return WriteHeader();
+}
+
+bool CIndexFile::JournalRecord(uint32_t recNo, const char* image, size_t length)
+{
+    if (m_readOnly || length > m_recordLength || !EnsureJournal())
+        return false;
+    const off_t at = At(m_state.journalPage + kPagesPerBlock * (1 + kJournalImages));
+    if (!WriteAll(m_fd, image, length, at))
+        return false;
+    m_state.pendingRecord = recNo;
+    return WriteHeader();
+}
+
+bool CIndexFile::Settle()
+{
+    m_state.pendingRecord = 0;
+    return WriteHeader();
+}
+
+std::string CIndexFile::JournalledRecord(size_t length)
+{
+    if (m_state.pendingRecord == 0 || m_state.journalPage == 0 || length > m_recordLength)
+        return {};
+    std::string image(length, '\0');
+    const off_t at = At(m_state.journalPage + kPagesPerBlock * (1 + kJournalImages));
+    if (!ReadAll(m_fd, image.data(), length, at))
+        return {};
+    return image;
+}
+
+// ------------------------------------------------------------------ keys
+
+std::string CIndexFile::Sortable(const Tag& t, const unsigned char* item) const
+{
+    const char* k = reinterpret_cast<const char*>(item + 4);
+    switch (t.keyType) {
+    case 'N': return SortableDouble(BcdKeyValue(std::string_view(k, 12)));
+    case 'D': {
+        double jd = 0;
+        std::memcpy(&jd, k, 8);
+        return SortableDouble(jd);
+    }
+    default: return std::string(k, size_t(t.keyLength));
+    }
+}
+
+std::string CIndexFile::Stored(const Tag& t, std::string_view key) const
+{
+    switch (t.keyType) {
+    case 'N': return BcdKey(DoubleFromSortable(key));
+    case 'D': {
+        const double jd = DoubleFromSortable(key);
+        return std::string(reinterpret_cast<const char*>(&jd), 8);
+    }
+    default: {
+        std::string s(key.substr(0, size_t(t.keyLength)));
+        s.resize(size_t(t.keyLength), ' ');
+        return s;
+    }
+    }
+}
+
+std::string CIndexFile::Normalize(int tag, std::string_view key) const
+{
+    const Tag& t = m_tags[size_t(tag)];
+    unsigned char item[4 + 104] = {};
+    const std::string stored = Stored(t, key);
+    std::memcpy(item + 4, stored.data(), stored.size());
+    return Sortable(t, item);
+}
+
+int CIndexFile::Compare(const Tag& t, const unsigned char* item, std::string_view key) const
+{
+    if (t.keyType == 'C')
+        return std::string_view(reinterpret_cast<const char*>(item + 4), size_t(t.keyLength)).compare(key);
+    return std::string_view(Sortable(t, item)).compare(key);
+}
+
+bool CIndexFile::IsLeaf(const Tag& t, const unsigned char* b) const
+{
+    return Get32(b + 8 + size_t(Get32(b)) * size_t(t.itemLength)) == 0;
+}
+
+// ------------------------------------------------------------------ walking
+
+namespace {
+
+const unsigned char* Item(const unsigned char* b, const CIndexFile::Tag& t, size_t i)
+{
+    return b + 8 + i * size_t(t.itemLength);
+}
+
+}  // namespace
+
+uint32_t CIndexFile::Root(int tag)
+{
+    const unsigned char* th = Read(m_tags[size_t(tag)].headerPage);
+    return th ? Get32(th) : 0;
+}
+
+bool CIndexFile::SetRoot(int tag, uint32_t page)
+{
+    unsigned char* th = Change(m_tags[size_t(tag)].headerPage);
+    if (!th)
+        return false;
+    Put32(th, page);
+    return true;
+}
+
+bool CIndexFile::MaxBelow(const Tag& t, uint32_t page, std::string_view key, uint32_t recNo)
+{
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        const unsigned char* b = Read(page);
+        if (!b || Get32(b) > uint32_t(t.maxKeys))
+            return false;
+        const uint32_t n = Get32(b);
+        if (IsLeaf(t, b)) {
+            if (n == 0)
+                return true;
+            const unsigned char* last = Item(b, t, n - 1);
+            const int cmp = Compare(t, last, key);
+            return cmp < 0 || (cmp == 0 && Get32(last) < recNo);
+        }
+        page = Get32(Item(b, t, n));
+    }
+    return false;
+}
+
+bool CIndexFile::DownLeft(const Tag& t, uint32_t page, IndexCursor& c)
+{
+    while (c.path.size() < kMaxDepth) {
+        const unsigned char* b = Read(page);
+        if (!b || Get32(b) > uint32_t(t.maxKeys))
+            break;
+        c.path.emplace_back(page, 0);
+        if (IsLeaf(t, b)) {
+            if (Get32(b) > 0)
+                return true;
+            c.path.pop_back();  // an empty leaf: only an empty tree has one
+            break;
+        }
+        page = Get32(Item(b, t, 0));
+    }
+    c.Reset();
+    return false;
+}
+
+bool CIndexFile::DownRight(const Tag& t, uint32_t page, IndexCursor& c)
+{
+    while (c.path.size() < kMaxDepth) {
+        const unsigned char* b = Read(page);
+        if (!b || Get32(b) > uint32_t(t.maxKeys))
+            break;
+        const uint32_t n = Get32(b);
+        if (IsLeaf(t, b)) {
+            if (n == 0)
+                break;
+            c.path.emplace_back(page, int(n) - 1);
+            return true;
+        }
+        c.path.emplace_back(page, int(n));
+        page = Get32(Item(b, t, n));
+    }
+    c.Reset();
+    return false;
+}
+
+bool CIndexFile::First(int tag, IndexCursor& c)
+{
+    c.Reset();
+    c.tag = tag;
+    c.stamp = m_state.counter;
+    return DownLeft(m_tags[size_t(tag)], Root(tag), c);
+}
+
+bool CIndexFile::Last(int tag, IndexCursor& c)
+{
+    c.Reset();
+    c.tag = tag;
+    c.stamp = m_state.counter;
+    return DownRight(m_tags[size_t(tag)], Root(tag), c);
+}
+
+bool CIndexFile::Next(IndexCursor& c)
+{
+    if (!c.Valid())
+        return false;
+    const Tag& t = m_tags[size_t(c.tag)];
+    const unsigned char* leaf = Read(c.path.back().first);
+    if (leaf && c.path.back().second + 1 < int(Get32(leaf))) {
+        ++c.path.back().second;
+        return true;
+    }
+    c.path.pop_back();
+    while (!c.path.empty()) {
+        auto& [page, i] = c.path.back();
+        const unsigned char* b = Read(page);
+        if (b && i + 1 <= int(Get32(b))) {
+            ++i;
+            return DownLeft(t, Get32(Item(b, t, size_t(i))), c);
+        }
+        c.path.pop_back();
+    }
+    return false;
+}
+
+bool CIndexFile::Prev(IndexCursor& c)
+{
+    if (!c.Valid())
+        return false;
+    const Tag& t = m_tags[size_t(c.tag)];
+    if (c.path.back().second > 0) {
+        --c.path.back().second;
+        return true;
+    }
+    c.path.pop_back();
+    while (!c.path.empty()) {
+        auto& [page, i] = c.path.back();
+        const unsigned char* b = Read(page);
+        if (b && i > 0) {
+            --i;
+            return DownRight(t, Get32(Item(b, t, size_t(i))), c);
+        }
+        c.path.pop_back();
+    }
+    return false;
+}
+
+std::string CIndexFile::KeyAt(const IndexCursor& c)
+{
+    const Tag& t = m_tags[size_t(c.tag)];
+    const unsigned char* b = c.Valid() ? Read(c.path.back().first) : nullptr;
+    return b ? Sortable(t, Item(b, t, size_t(c.path.back().second))) : std::string();
+}
+
+uint32_t CIndexFile::RecNoAt(const IndexCursor& c)
+{
+    const Tag& t = m_tags[size_t(c.tag)];
+    const unsigned char* b = c.Valid() ? Read(c.path.back().first) : nullptr;
+    return b ? Get32(Item(b, t, size_t(c.path.back().second))) : 0;
+}
+
+bool CIndexFile::Descend(int tag, std::string_view key, uint32_t recNo, bool byRecord, bool advance, IndexCursor& c)
+{
+    const Tag& t = m_tags[size_t(tag)];
+    c.Reset();
+    c.tag = tag;
+    c.stamp = m_state.counter;
+    uint32_t page = Root(tag);
+    while (c.path.size() < kMaxDepth) {
+        const unsigned char* b = Read(page);
+        if (!b || Get32(b) > uint32_t(t.maxKeys))
+            break;
+        const int n = int(Get32(b));
+        if (IsLeaf(t, b)) {
+            int lo = 0, hi = n;  // first item not below (key, recNo)
+            while (lo < hi) {
+                const int mid = (lo + hi) / 2;
+                const unsigned char* item = Item(b, t, size_t(mid));
+                const int cmp = Compare(t, item, key);
+                if (cmp < 0 || (cmp == 0 && byRecord && Get32(item) < recNo))
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            c.path.emplace_back(page, lo);
+            if (lo < n || !advance)
+                return true;
+            if (n == 0) {
+                c.Reset();
+                return false;
+            }
+            c.path.back().second = n - 1;
+            return Next(c);
+        }
+        int lo = 0, hi = n;  // first child whose last key is not below the key
+        while (lo < hi) {
+            const int mid = (lo + hi) / 2;
+            if (Compare(t, Item(b, t, size_t(mid)), key) < 0)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (byRecord && lo < n && Compare(t, Item(b, t, size_t(lo)), key) == 0) {
+            // Equal keys run over several children: the record number picks
+            // one, by the last entry under each. The block is copied first:
+            // looking below may push it out of the cache.
+            Block here;
+            std::memcpy(here.data(), b, kIndexBlock);
+            b = here.data();
+            int end = lo;
+            while (end + 1 < n && Compare(t, Item(b, t, size_t(end + 1)), key) == 0)
+                ++end;
+            int a = lo, z = end + 1;
+            while (a < z) {
+                const int mid = (a + z) / 2;
+                if (MaxBelow(t, Get32(Item(b, t, size_t(mid))), key, recNo))
+                    a = mid + 1;
+                else
+                    z = mid;
+            }
+            lo = a;
+            c.path.emplace_back(page, lo);
+            page = Get32(Item(b, t, size_t(lo)));
+            continue;
+        }
+        c.path.emplace_back(page, lo);
+        page = Get32(Item(b, t, size_t(lo)));
+    }
+    c.Reset();
+    return false;
+}
+
+bool CIndexFile::LowerBound(int tag, std::string_view key, uint32_t recNo, IndexCursor& c)
+{
+    const Tag& t = m_tags[size_t(tag)];
+    const std::string probe = t.keyType == 'C' ? std::string(key) : Normalize(tag, key);
+    return Descend(tag, probe, recNo, recNo != 0, true, c);
+}
+
+bool CIndexFile::Contains(int tag, std::string_view key, uint32_t recNo)
+{
+    IndexCursor c;
+    const std::string k = Normalize(tag, key);
+    if (!Descend(tag, k, recNo, true, true, c))
+        return false;
+    return RecNoAt(c) == recNo && KeyAt(c) == k;
+}
+
+// ------------------------------------------------------------------ changing
+
+namespace {
+
+// A block's items as pointers and stored keys, for splits and removals.
+struct Items {
+    std::vector<uint32_t> ptrs;
+    std::vector<std::string> keys;
+};
+
+Items Unpack(const unsigned char* b, const CIndexFile::Tag& t, bool leaf)
+{
+    Items r;
+    const uint32_t n = Get32(b);
+    for (uint32_t i = 0; i < n; ++i) {
+        r.ptrs.push_back(Get32(Item(b, t, i)));
+        r.keys.emplace_back(reinterpret_cast<const char*>(Item(b, t, i) + 4), size_t(t.keyLength));
+    }
+    if (!leaf)
+        r.ptrs.push_back(Get32(Item(b, t, n)));
+    return r;
+}
+
+// Writes items [from, to) (and, for a branch, the pointer after them).
+void Pack(unsigned char* b, const CIndexFile::Tag& t, const Items& items, size_t from, size_t to, bool leaf)
+{
+    std::memset(b, 0, kIndexBlock);
+    Put32(b, uint32_t(to - from));
+    for (size_t i = from; i < to; ++i) {
+        unsigned char* item = b + 8 + (i - from) * size_t(t.itemLength);
+        Put32(item, items.ptrs[i]);
+        std::memcpy(item + 4, items.keys[i].data(), size_t(t.keyLength));
+    }
+    if (!leaf)
+        Put32(b + 8 + (to - from) * size_t(t.itemLength), items.ptrs[to]);
+}
+
+}  // namespace
+
+bool CIndexFile::InsertUp(int tag, IndexCursor& c, size_t level, const std::string& leftMax, uint32_t left,
+                          uint32_t right)
+{
+    const Tag& t = m_tags[size_t(tag)];
+    if (level == 0) {  // the root split: a new root above the two halves
+        uint32_t page = 0;
+        unsigned char* b = NewBlock(page);
+        Items items{{left, right}, {leftMax}};
+        Pack(b, t, items, 0, 1, false);
+        return SetRoot(tag, page);
+    }
+    const auto [parent, ci] = c.path[level - 1];
+    unsigned char* b = Change(parent);
+    if (!b)
+        return false;
+    Items items = Unpack(b, t, false);
+    items.ptrs.insert(items.ptrs.begin() + ci, left);
+    items.ptrs[size_t(ci) + 1] = right;
+    items.keys.insert(items.keys.begin() + ci, leftMax);
+    const size_t n = items.keys.size();
+    if (n <= size_t(t.maxKeys)) {
+        Pack(b, t, items, 0, n, false);
+        return true;
+    }
+    // Split the branch: keys [0, m) stay, key m goes up, the rest move right.
+    bool rightmost = size_t(ci) + 1 == items.ptrs.size() - 1;
+    for (size_t l = 0; rightmost && l + 1 < level; ++l) {
+        const unsigned char* up = Read(c.path[l].first);
+        rightmost = up && c.path[l].second == int(Get32(up));
+    }
+    const size_t m = rightmost ? n - 2 : n / 2;
+    uint32_t page = 0;
+    unsigned char* r = NewBlock(page);
+    b = Change(parent);
+    Items upper;
+    upper.keys.assign(items.keys.begin() + long(m) + 1, items.keys.end());
+    upper.ptrs.assign(items.ptrs.begin() + long(m) + 1, items.ptrs.end());
+    Pack(r, t, upper, 0, upper.keys.size(), false);
+    const std::string up = items.keys[m];
+    Pack(b, t, items, 0, m, false);
+    return InsertUp(tag, c, level - 1, up, parent, page);
+}
+
+bool CIndexFile::Insert(int tag, std::string_view key, uint32_t recNo)
+{
+    if (m_readOnly)
+        return false;
+    const Tag& t = m_tags[size_t(tag)];
+    const std::string k = Normalize(tag, key);
+    IndexCursor c;
+    if (!Descend(tag, k, recNo, true, false, c))
+        return false;
+    const auto [leafPage, pos] = c.path.back();
+    unsigned char* b = Change(leafPage);
+    if (!b)
+        return false;
+    Items items = Unpack(b, t, true);
+    items.ptrs.insert(items.ptrs.begin() + pos, recNo);
+    items.keys.insert(items.keys.begin() + pos, Stored(t, k));
+    const size_t n = items.keys.size();
+    bool ok = true;
+    if (n <= size_t(t.maxKeys)) {
+        Pack(b, t, items, 0, n, true);
+    } else {
+        // A full leaf splits; an append at the right edge leaves the left
+        // leaf full, so a log written in key order fills its blocks.
+        bool rightmost = size_t(pos) + 1 == n;
+        for (size_t l = 0; rightmost && l + 1 < c.path.size(); ++l) {
+            const unsigned char* up = Read(c.path[l].first);
+            rightmost = up && c.path[l].second == int(Get32(up));
+        }
+        const size_t keep = rightmost ? n - 1 : n / 2;
+        uint32_t page = 0;
+        unsigned char* r = NewBlock(page);
+        b = Change(leafPage);
+        Items upper;
+        upper.keys.assign(items.keys.begin() + long(keep), items.keys.end());
+        upper.ptrs.assign(items.ptrs.begin() + long(keep), items.ptrs.end());
+        Pack(r, t, upper, 0, upper.keys.size(), true);
+        Pack(b, t, items, 0, keep, true);
+        ok = InsertUp(tag, c, c.path.size() - 1, items.keys[keep - 1], leafPage, page);
+    }
+    if (!ok) {
+        m_writes.clear();
+        return false;
+    }
+    ++m_state.counter;
+    if (!Commit())
+        return false;
+    ++m_state.keyCounts[size_t(tag)];
+    return true;
+}
+
+bool CIndexFile::Erase(int tag, std::string_view key, uint32_t recNo, bool* failed)
+{
+    if (failed)
+        *failed = false;
+    const Tag& t = m_tags[size_t(tag)];
+    const std::string k = Normalize(tag, key);
+    IndexCursor c;
+    if (!Descend(tag, k, recNo, true, true, c) || RecNoAt(c) != recNo || KeyAt(c) != k)
+        return false;
+    if (m_readOnly) {
+        if (failed)
+            *failed = true;
+        return false;
+    }
+    const auto [leafPage, pos] = c.path.back();
+    unsigned char* b = Change(leafPage);
+    bool ok = b != nullptr;
+    if (ok) {
+        Items items = Unpack(b, t, true);
+        items.ptrs.erase(items.ptrs.begin() + pos);
+        items.keys.erase(items.keys.begin() + pos);
+        Pack(b, t, items, 0, items.keys.size(), true);
+        if (items.keys.empty() && c.path.size() > 1) {
+            // Unlink the empty leaf; a branch left with one child gives it
+            // its own place. The freed blocks stay unused until a pack.
+            const size_t level = c.path.size() - 2;
+            const auto [parent, ci] = c.path[level];
+            unsigned char* p = Change(parent);
+            ok = p != nullptr;
+            if (ok) {
+                Items up = Unpack(p, t, false);
+                const size_t n = up.keys.size();
+                if (size_t(ci) < n) {
+                    up.keys.erase(up.keys.begin() + ci);
+                    up.ptrs.erase(up.ptrs.begin() + ci);
+                } else {
+                    up.keys.pop_back();
+                    up.ptrs.erase(up.ptrs.begin() + ci);
+                }
+                if (!up.keys.empty()) {
+                    Pack(p, t, up, 0, up.keys.size(), false);
+                } else if (level == 0) {
+                    ok = SetRoot(tag, up.ptrs[0]);
+                } else {
+                    const auto [grand, gi] = c.path[level - 1];
+                    unsigned char* g = Change(grand);
+                    ok = g != nullptr;
+                    if (ok)
+                        Put32(g + 8 + size_t(gi) * size_t(t.itemLength), up.ptrs[0]);
+                }
+            }
+        }
+    }
+    if (!ok) {
+        m_writes.clear();
+        if (failed)
+            *failed = true;
+        return false;
+    }
+    ++m_state.counter;
+    if (!Commit()) {
+        if (failed)
+            *failed = true;
+        return false;
+    }
+    if (m_state.keyCounts[size_t(tag)] > 0)
+        --m_state.keyCounts[size_t(tag)];
+    return true;
+}
+
+bool CIndexFile::LooksSound()
+{
+    for (size_t i = 0; i < m_tags.size(); ++i) {
+        const Tag& t = m_tags[i];
+        for (bool left : {true, false}) {
+            uint32_t page = Root(int(i));
+            for (int depth = 0;; ++depth) {
+                const unsigned char* b = depth < kMaxDepth ? Read(page) : nullptr;
+                if (!b || Get32(b) > uint32_t(t.maxKeys))
+                    return false;
+                const uint32_t n = Get32(b);
+                if (IsLeaf(t, b)) {
+                    if (n == 0 && depth > 0)
+                        return false;
+                    break;
+                }
+                page = Get32(Item(b, t, left ? 0 : n));
+                if (page < 2 || page >= m_pages)
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace dbase

@@ -1,0 +1,129 @@
+#include <QApplication>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "app/ui/Disclaimers.h"
+#include "app/ui/InfoDialogs.h"
+#include "app/ui/ProgramPalette.h"
+
+namespace {
+
+using app::CDisplayPalettes;
+
+int g_argc = 1;
+char g_arg0[] = "app_ui_ProgramPaletteTest";
+char* g_argv[] = {g_arg0, nullptr};
+
+class ProgramPaletteTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static auto* app = new QApplication(g_argc, g_argv);   // never destroyed
+        (void)app;
+        UseFusionStyle();
+        s_colours = new CQtSystemColours;
+        s_palettes.CaptureSystemColours(*s_colours);
+        app::SetProgramPalettes(&s_palettes);
+    }
+    void TearDown() override { Select(CDisplayPalettes::kDay); }
+    static void Select(int palette)
+    {
+        s_palettes.SetActive(palette);
+        s_palettes.Apply(*s_colours, false);
+        QCoreApplication::processEvents();   // palette changes reach widgets as events
+    }
+    static inline CQtSystemColours* s_colours = nullptr;
+    static inline CDisplayPalettes s_palettes;
+};
+
+// The brightest channel of any pixel of the widget as it first paints.
+int BrightestChannel(QWidget& w)
+{
+    const QImage image = w.grab().toImage();
+    int brightest = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            brightest = std::max({brightest, qRed(p), qGreen(p), qBlue(p)});
+        }
+    return brightest;
+}
+
+TEST_F(ProgramPaletteTest, NightWindowsStayBelowNightsBrightestColour)
+{
+    Select(CDisplayPalettes::kNight);
+    int nightBrightest = 0;
+    for (int e = 0; e < CDisplayPalettes::kElementCount; ++e) {
+        const app::COLORREF c = s_palettes.GetColour(CDisplayPalettes::kNight, e);
+        nightBrightest = std::max({nightBrightest, int(app::GetRValue(c)), int(app::GetGValue(c)),
+                                   int(app::GetBValue(c))});
+    }
+    const int bound = nightBrightest + 10;   // the style's own shading
+
+    CAboutDlg about(nullptr, QDateTime::currentDateTime());
+    CTechSuppDLG support(nullptr);
+    CBVDisclaimerDlg disclaimer;
+    QMessageBox box(QMessageBox::Warning, "Brinevane", "Are you sure you want to exit?",
+                    QMessageBox::Yes | QMessageBox::No);
+    QMenu menu;
+    menu.addAction("&Day")->setCheckable(true);
+    menu.addAction("Dus&k");
+    menu.addSeparator();
+    menu.addAction("Disabled")->setEnabled(false);
+    menu.setActiveAction(menu.actions().first());
+    QMenuBar menuBar;
+    menuBar.addMenu("&File");
+    menuBar.addMenu("&View");
+    QMdiArea area;
+    area.resize(300, 200);
+    QMdiSubWindow* sub = area.addSubWindow(new QLineEdit("Chart 1"));
+    sub->setWindowTitle("Chart 1");
+    sub->show();
+    struct Named {
+        const char* name;
+        QWidget* widget;
+    };
+    const Named windows[] = {{"About", &about}, {"support", &support},
+                             {"disclaimer", &disclaimer}, {"message box", &box},
+                             {"menu", &menu}, {"menu bar", &menuBar}, {"MDI title bar", sub}};
+    for (const Named& w : windows) {
+        w.widget->adjustSize();
+        EXPECT_LE(BrightestChannel(*w.widget), bound) << w.name;
+    }
+}
+
+TEST_F(ProgramPaletteTest, DayGivesTheFirstPictureBack)
+{
+    CAboutDlg about(nullptr, QDateTime::fromSecsSinceEpoch(0));
+    QMenu menu;
+    menu.addAction("&Night");
+    const QImage aboutBefore = about.grab().toImage(), menuBefore = menu.grab().toImage();
+    Select(CDisplayPalettes::kDusk);
+    EXPECT_NE(about.grab().toImage(), aboutBefore);
+    Select(CDisplayPalettes::kNight);
+    Select(CDisplayPalettes::kDay);
+    EXPECT_EQ(about.grab().toImage(), aboutBefore);
+    EXPECT_EQ(menu.grab().toImage(), menuBefore);
+}
+
+TEST_F(ProgramPaletteTest, IconsDimWithThePalette)
+{
+    QPixmap white(20, 20);
+    white.fill(QColor(250, 240, 200));
+    const QIcon icon(white);
+    s_palettes.SetActive(CDisplayPalettes::kNight);
+    const QIcon dimmed = DimIcon(icon, s_palettes);
+    const QImage normal = dimmed.pixmap(20, 20).toImage();
+    EXPECT_EQ(normal.pixelColor(5, 5), QColor(125, 120, 100));
+    const QImage disabled = dimmed.pixmap(QSize(20, 20), QIcon::Disabled).toImage();
+    EXPECT_LE(disabled.pixelColor(5, 5).red(), 64);
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// Position logs, the vessel-log index and the passage-plan report table.
+#include "db/DBLog.h"
+#include "db/DBPlan.h"
+#include "db/DBVesselLog.h"
+
+#include "engines/dbase/DbaseTable.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+using namespace db;
+
+namespace {
+
+std::string FieldBytes(const std::string& table, int recNo, const char* field)
+{
+    dbase::CDbaseEngine engine;
+    auto t = engine.Open(table);
+    if (!t || t->Go(recNo) != 0)
+        return "<none>";
+    std::string bytes(t->Field(field)->Bytes());
+    t->Close();
+    return bytes;
+}
+
+}  // namespace
+
+TEST(LogTables, FixesRoundTripAndInvalidTimesStoreEmpty)
+{
+    brine_test::TempFolder dir;
+    CDBLog log;
+    log.SetFilePath(dir / "own");
+    ASSERT_TRUE(log.Open());
+    log.m_time = CDateTimeEx(2024, 2, 29, 23, 59, 58);
+    log.m_position = geo::CPosition(-33.85678, 151.21, 3.5, -1);
+    log.m_cog = 359.99;
+    log.m_sog = 12.5;
+    log.m_type = 4;
+    log.m_note = "Fix – ok";
+    ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
+    log.ClearRecord();  // time not valid
+    ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
+    EXPECT_EQ(log.GetRecordCount(), 2);
+
+    log.SelectUniqueTag();
+    ASSERT_TRUE(log.GoTop());
+    EXPECT_EQ(log.m_time.ToStorageText(), "20240229 235958");
+    EXPECT_DOUBLE_EQ(log.m_position.GetLatitude(), -33.85678);
+    EXPECT_DOUBLE_EQ(log.m_position.GetAltitude(), 3.5);
+    EXPECT_DOUBLE_EQ(log.m_cog, 359.99);
+    EXPECT_EQ(log.m_type, 4);
+    EXPECT_EQ(log.m_note, "Fix – ok");
+    ASSERT_TRUE(log.SkipForward());
+    EXPECT_FALSE(log.m_time.IsValid());
+    log.Close();
+    const std::string path = (dir / "own").string();
+    EXPECT_EQ(FieldBytes(path, 1, "DSHIFT"), " -1");
+    EXPECT_EQ(FieldBytes(path, 2, "DATE"), "        ");
+    EXPECT_EQ(FieldBytes(path, 2, "TIME"), "      ");
+
+    // "-1", as older versions wrote it, still reads as not valid.
+    {
+        dbase::CDbaseEngine engine;
+        auto t = engine.Open(path);
+        ASSERT_EQ(t->Go(1), 0);
+        ASSERT_EQ(t->Field("TIME")->Assign("-1"), 0);
+        ASSERT_EQ(t->Close(), 0);
+    }
+    ASSERT_TRUE(log.Open());
+    log.SelectUniqueTag();
+    ASSERT_TRUE(log.GoTop());
+    EXPECT_FALSE(log.m_time.IsValid());
+
+    // The count is the live count, deleted records left out.
+    ASSERT_TRUE(log.DeleteRecord());
+    EXPECT_EQ(log.GetRecordCount(), 1);
+}
+
+TEST(LogTables, FixTypeTexts)
+{
+    const std::pair<const char*, int> rows[] = {
+        {"VF", 1},      {"radar", 2},       {"ASTRO", 3},  {"EPFS", 4},
+        {"User DR", 5}, {"USER EP", 6},     {"sys dr", 7}, {"SYS EP", 8},
+        {"manual", 11}, {"ARPA Target", 0}, {"SYSDR", 0},  {"", 0},
+    };
+    for (const auto& [text, code] : rows)
+        EXPECT_EQ(CDBLog::TypeFromText(text), code) << text;
+}
+
+TEST(LogTables, VesselLogRowsAppendNumbersAndEmptying)
+{
+    brine_test::TempFolder dir;
+    CDBVesselLog index;
+    index.SetFilePath(dir / "logbook");
+    ASSERT_TRUE(index.Open());
+    EXPECT_TRUE(index.IsCurrentFormat());
+    struct Row {
+        int type;
+        std::uint32_t vessel, append;
+    } rows[] = {{1, 1, 1}, {2, 7, 1}, {1, 1, 3}, {4, 9, 1}};
+    for (const Row& r : rows) {
+        index.ClearRecord();
+        index.m_vesselType = r.type;
+        index.m_vesselId = r.vessel;
+        index.m_appendNo = r.append;
+        index.m_voyageId = "Voyage ÅB";
+        index.m_start = CDateTimeEx(2024, 6, 1, 8, 0, 0);
+        ASSERT_TRUE(index.AppendNew() && index.FlushIfOpen());
+    }
+    EXPECT_EQ(index.GetNextAppendNo(1), 4u);
+    EXPECT_EQ(index.GetNextAppendNo(7), 2u);
+    EXPECT_EQ(index.GetNextAppendNo(12345678), 1u);
+    index.SelectUniqueTag();
+    ASSERT_TRUE(index.GoBottom());
+    EXPECT_EQ(index.GetVesselTypeText(), "Unknown");
+    EXPECT_FALSE(index.m_end.IsValid());
+    EXPECT_EQ(index.m_start.ToStorageText(), "20240601 080000");
+    EXPECT_EQ(index.m_voyageId, "Voyage ÅB");
+    ASSERT_TRUE(index.GoTop());
+    EXPECT_EQ(index.GetVesselTypeText(), "Own Vessel");
+
+    fs::create_directories(dir / "logbook.X/00000001.X");
+    std::ofstream(dir / "logbook.X/00000001.X/00000001.dbf") << "x";
+    ASSERT_TRUE(index.Zap());
+    EXPECT_TRUE(index.IsEmpty());
+    EXPECT_FALSE(fs::exists(dir / "logbook.X"));
+    index.Close();
+    EXPECT_EQ(FieldBytes((dir / "logbook").string(), 1, "ENDDATE"), "<none>");
+}
+
+TEST(LogTables, PlanColumnsKeepTheirTextAndCodePages)
+{
+    brine_test::TempFolder dir;
+    CDBPlan plan;
+    plan.SetFilePath(dir / "plan");
+    ASSERT_TRUE(plan.Open());
+    plan.m_name = "Nab Tower  ";
+    plan.m_latitude = "50°40.12'N";
+    plan.m_time = "11:30:45 PM";
+    plan.m_drift = 1.5;
+    plan.m_memo = "Keep clear of the ferry lane";
+    ASSERT_TRUE(plan.AppendNew() && plan.FlushIfOpen());
+    plan.ClearRecord();
+    plan.m_drift = 123.456;  // wider than the column
+    ASSERT_TRUE(plan.AppendNew() && plan.FlushIfOpen());
+    ASSERT_TRUE(plan.GoTop());
+    EXPECT_EQ(plan.m_name, "Nab Tower");
+    EXPECT_EQ(plan.m_latitude, "50°40.12'N");
+    EXPECT_EQ(plan.m_time, "11:30:45 PM");
+    EXPECT_DOUBLE_EQ(plan.m_drift, 1.5);
+    EXPECT_EQ(plan.m_memo, "Keep clear of the ferry lane");
+    plan.Close();
+    const std::string path = (dir / "plan").string();
+    EXPECT_EQ(FieldBytes(path, 1, "LATITUDE"), "50\xF8"
+                                               "40.12'N    ");  // code page 437 degree sign
+    EXPECT_EQ(FieldBytes(path, 1, "DRIFT"), " 1.50");
+    EXPECT_EQ(FieldBytes(path, 2, "DRIFT").size(), 5u);
+}

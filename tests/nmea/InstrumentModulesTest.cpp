@@ -1,0 +1,241 @@
+// Instrument modules without ports: composed sentences, settings, the
+// autopilot's switch and starting leg.
+
+#include <gtest/gtest.h>
+
+#include "FakeClock.h"
+#include "FakePort.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "app/Registry.h"
+#include "nmea/AutopilotModule.h"
+#include "nmea/GPSModule.h"
+#include "nmea/OutputSentences.h"
+#include "nmea/RepeaterModule.h"
+#include "platform/SettingsStore.h"
+
+namespace {
+
+struct Home : CSettingsHome {
+    brine_test::TempFolder dir;
+    mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
+    platform::CSettingsStore& GetStore() const override { return store; }
+    std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
+};
+
+TEST(OutputSentences, WaypointFields)
+{
+    const struct {
+        double lat, lon;
+        int decimalPlaces;
+        const char* text;
+    } rows[] = {
+        {-0.5, 0.5, 2, "$ECWPL,0030.00,S,00030.00,E,ID"},
+        {-0.5, 0.5, 1, "$ECWPL,0030.00,S,00030.00,E,ID"},          // below 3: still 2
+        {51.5, -1.25, 4, "$ECWPL,5130.0000,N,00115.0000,W,ID"},     // minutes field of 7 characters
+        {59.99999999, -179.99999999, 2, "$ECWPL,6000.00,N,18000.00,W,ID"},   // rounds up whole: never 60.00
+        {12.9999, 0, 3, "$ECWPL,1259.994,N,00000.000,E,ID"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(nmea::ComposeWpl(r.lat, r.lon, "ID", r.decimalPlaces), r.text);
+}
+
+TEST(OutputSentences, IdentifiersAreCleanedAndCutToFit)
+{
+    const struct {
+        int mode;
+        const char* id;
+        const char* name;
+        int number;
+        std::optional<std::string> identifier;
+    } rows[] = {
+        {0, " \t", "N", 7, "8"},              // blank ID: number + 1
+        {4, "A1", "N", 12, "12 A1"},
+        {3, "A1", "Home \t", 2, "2 Home"},
+        {2, "", "", 0, "0"},
+        {5, "A1", "N", 1, std::nullopt},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(nmea::WaypointIdentifier(r.mode, r.id, r.name, r.number), r.identifier) << r.mode;
+
+    EXPECT_EQ(nmea::NmeaFieldText("a,b*c$d!e\\f^g~h\ti\x7fj\xc3\xa9"), "a-b-c-d-e-f-g-h-i-j--");
+    const std::string wpl = nmea::ComposeWpl(1, 1, std::string(100, 'W'), 2);
+    EXPECT_EQ(wpl.size(), nmea::kMaxComposedText);
+    const std::string rte = nmea::ComposeRte("1", "1", "c", std::string(50, 'R'), std::string(50, 'P'));
+    EXPECT_EQ(rte.size(), nmea::kMaxComposedText);
+}
+
+TEST(OutputSentences, SteeringFields)
+{
+    nmea::CApbFields f;
+    f.statusValid = true;
+    f.bearingOriginToDestination = 5.0;
+    f.destination = "dest";
+    f.bearingToDestination = 359.96;
+    f.headingToSteer = 0.04;
+    f.crossTrackNm = -0.25;
+    EXPECT_EQ(nmea::ComposeApb(f), "$ECAPB,A,A,00.25,L,N,,,005.0,T,DEST,360.0,T,000.0,T");
+    f.crossTrackNm = 12345.6;
+    f.statusValid = false;
+    f.arrivalEntered = f.perpendicularPassed = true;
+    EXPECT_EQ(nmea::ComposeApb(f), "$ECAPB,V,A,9999.99,R,N,A,A,005.0,T,DEST,360.0,T,000.0,T");
+    f.destination = std::string(80, 'x');   // the identifier gives way to the bearings
+    const std::string cut = nmea::ComposeApb(f);
+    EXPECT_EQ(cut.size(), nmea::kMaxComposedText);
+    EXPECT_EQ(cut.substr(cut.size() - 16), ",360.0,T,000.0,T");
+}
+
+TEST(GPSModule, SettingsLoadWithLimitsAndFallBacks)
+{
+    Home home;
+    brine_test::FakePorts ports;
+    ports.Add(2);
+    ports.Add(5);
+    brine_test::FakeClock clock;
+    const struct {
+        std::uint8_t storedRefresh, refresh;
+        std::uint8_t storedPort, port;
+    } rows[] = {{0, 5, 5, 5}, {61, 5, 9, 2}, {60, 60, 0, 0}, {1, 1, 255, 2}};
+    for (const auto& r : rows) {
+        nmea::CGPSModule gps(home, ports, clock, nullptr, [] { return 2; });
+        ASSERT_TRUE(gps.Initialise());
+        CRegistry registry(home.store);
+        ASSERT_TRUE(registry.OpenKeyForWrite(gps.GetSettingsKey()));
+        registry.WriteByte("NMEARefreshTime", r.storedRefresh);
+        registry.WriteByte("ReceiveCOMPort", r.storedPort);
+        registry.Close();
+        ASSERT_TRUE(registry.OpenKeyForWrite(gps.GetSettingsKey("NMEASentences")));
+        registry.WriteString("RMC", "False");
+        registry.WriteString("GGA", "maybe");   // unreadable: the default stays
+        registry.Close();
+        gps.LoadSettings();
+        EXPECT_EQ(gps.GetRefreshTime(), r.refresh);
+        EXPECT_EQ(gps.Parser().Value(0).GetValiditySpan(), std::chrono::seconds(r.refresh));
+        EXPECT_EQ(gps.Config().receivePort, r.port) << int(r.storedPort);
+        EXPECT_FALSE(gps.Config().IsSentenceEnabled("$GPRMC,"));
+        EXPECT_TRUE(gps.Config().IsSentenceEnabled("$GPGGA,"));
+        gps.Terminate();
+    }
+}
+
+TEST(RepeaterModule, ReceivePortsFromTheStoredList)
+{
+    Home home;
+    brine_test::FakePorts ports;
+    for (std::uint8_t n = 1; n <= 12; ++n)
+        ports.Add(n);
+    ports.Add(255);
+    nmea::CRepeaterModule repeater(home, ports);
+    CRegistry registry(home.store);
+    ASSERT_TRUE(registry.OpenKeyForWrite(repeater.GetSettingsKey()));
+    // 16 numbers: a missing port, a repeat, then more than a list can hold.
+    registry.WriteBinary("ReceiveCOMPort", {1, 40, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 255, 0});
+    registry.WriteByte("TransmitCOMPort", 77);
+    registry.Close();
+    repeater.LoadSettings();
+    EXPECT_EQ(repeater.GetReceivePortNumbers(),
+              (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 255}));
+    EXPECT_FALSE(repeater.ToggleTransmit()) << "an unknown transmit port loads as off";
+    EXPECT_TRUE(repeater.ToggleReceive());
+    EXPECT_EQ(repeater.Device().AttachedReceivePorts(), 13u);
+    repeater.ToggleReceive();
+    EXPECT_EQ(ports.FindPort(1)->GetUsers(nmea::PortChannel::Receive), 0);
+}
+
+class FakeRoute : public nmea::CRouteSteering {
+public:
+    std::vector<geo::CPosition> waypoints;
+    nmea::CRouteMonitoring monitoring;
+    int holds = 0;
+    std::optional<std::size_t> active;
+    bool IsBusy() const override { return false; }
+    std::vector<geo::CPosition> CurrentRouteWaypoints() const override { return waypoints; }
+    nmea::CRouteMonitoring GetMonitoring() const override { return monitoring; }
+    void SetMonitoring(const nmea::CRouteMonitoring& m) override { monitoring = m; }
+    void TakeInUseHold() override { ++holds; }
+    void GiveInUseHold() override { --holds; }
+    bool HasCurrentWaypoint() const override { return true; }
+    void SetActiveWaypoint(std::size_t index) override { active = index; }
+};
+
+class FakeNavigator : public nmea::CSteeringNavigator {
+public:
+    geo::CPosition own;
+    std::optional<geo::CPosition> reference;
+    bool IsVoyageUnderway() const override { return true; }
+    bool HasPositionData() const override { return true; }
+    std::optional<geo::CPosition> SteeringStartPosition() const override { return own; }
+    void SetSteeringReference(const std::optional<geo::CPosition>& p) override { reference = p; }
+    void ResetLegTime() override {}
+};
+
+TEST(AutopilotModule, StartingLeg)
+{
+    // A leg due north from 50N 0E to 50.1N, then to 50.2N.
+    const std::vector<geo::CPosition> route = {{50.0, 0.0}, {50.1, 0.0}, {50.2, 0.0}};
+    const struct {
+        double lat;
+        bool arrival, perpendicular;
+        double radius;
+        std::size_t leg;
+    } rows[] = {
+        {49.9, false, false, 0, 0},
+        {50.001, true, false, 0.2, 1},     // inside the first arrival circle
+        {50.05, false, true, 0, 1},        // past the first perpendicular
+        {50.15, false, true, 0, 2},        // past the second: the last stays
+        {49.99, false, true, 0, 0},        // short of it
+        {50.3, true, true, 100, 2},        // every circle around it: the last
+    };
+    for (const auto& r : rows) {
+        nmea::CRouteMonitoring m;
+        m.arrivalCircle = r.arrival;
+        m.passingPerpendicular = r.perpendicular;
+        m.arrivalRadiusNm = r.radius;
+        EXPECT_EQ(nmea::ChooseStartingLeg(route, geo::CPosition(r.lat, 0.0), m), r.leg) << r.lat;
+    }
+}
+
+TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
+{
+    Home home;
+    brine_test::FakePorts ports;
+    ports.Add(1);
+    brine_test::ScriptedPrompt prompt;
+    nmea::CAutopilotModule autopilot(home, ports, prompt);
+    ASSERT_TRUE(autopilot.Initialise());
+    EXPECT_FALSE(autopilot.OnUpdateAutopilotSwitch().enabled) << "no route module: disabled";
+
+    FakeRoute route;
+    FakeNavigator navigator;
+    route.waypoints = {{50.0, 0.0}, {50.1, 0.0}};
+    navigator.own = geo::CPosition(50.05, 0.0);
+    autopilot.SetRoute(&route);
+    autopilot.SetNavigator(&navigator);
+    ASSERT_TRUE(autopilot.OnUpdateAutopilotSwitch().enabled);
+
+    prompt.Expect(platform::PromptAnswer::Cancel);
+    autopilot.OnAutopilotSwitch();
+    EXPECT_FALSE(autopilot.IsAutopilotOn());
+    EXPECT_EQ(route.holds, 0);
+
+    prompt.Expect(platform::PromptAnswer::Ok);
+    autopilot.OnAutopilotSwitch();
+    EXPECT_TRUE(autopilot.IsAutopilotOn());
+    EXPECT_TRUE(autopilot.OnUpdateAutopilotSwitch().checked);
+    EXPECT_TRUE(autopilot.Device().IsTransmitOpen());
+    EXPECT_TRUE(route.monitoring.passingPerpendicular && route.monitoring.automaticLegAdvance);
+    EXPECT_EQ(route.holds, 2);   // one for steering, one for the leg advance it switched on
+    EXPECT_EQ(route.active, 1u);
+
+    autopilot.OnAutopilotSwitch();
+    EXPECT_FALSE(autopilot.Device().IsTransmitOpen());
+    EXPECT_FALSE(navigator.reference.has_value());
+
+    for (const auto& [given, kept] : {std::pair{0.0, 0.1}, std::pair{100.0, 10.0}, std::pair{2.5, 2.5}}) {
+        autopilot.Device().SetOutputRate(given);
+        EXPECT_DOUBLE_EQ(autopilot.Device().GetOutputRate(), kept);
+    }
+    autopilot.Terminate();
+}
+
+}  // namespace
