@@ -19,7 +19,9 @@
 #include "chart/ui/QtPainterBackend.h"
 #include "platform/Clock.h"
 
+class CAviDoc;
 class CDesktopInstallation;
+class CDibDoc;
 class CMainFrame;
 class CQtDesktop;
 class CQtAlertSound;
@@ -68,6 +70,12 @@ public:
     const std::string& ChartMediaRoot() const { return m_cdRomRoot; }
     CTimer& TimerIds() { return m_timerIds; }
     app::CDisplayPalettes& Palettes() { return m_palettes; }
+
+    // Opens an attached picture or video in a viewer in the main frame; the
+    // viewer's close comes back to the frame by the document's identity.
+    // Null, after telling the user why, when the file cannot be shown.
+    CDibDoc* OpenBitmapFile(const std::filesystem::path& path);
+    CAviDoc* OpenVideoFile(const std::filesystem::path& path);
 
     // What the start-up and idle checks read about this machine, through
     // the installed desktop.
