@@ -9,6 +9,7 @@ BRINE_PACKAGES=(
   clang libclang-rt-14-dev
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
   tzdata locales xvfb xauth xfonts-base xdotool evilwm socat poppler-utils python3-nmea2
+  imagemagick ffmpeg qt6-image-formats-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 
 brine_install_packages() {

@@ -84,9 +84,11 @@ bool CDBChartPoint::Import(Conversion kind)
 {
     m_badRows.clear();
     if (IsOpen())
-        return Fail("The table " + GetFilePath() + " is open; close it before taking older files over.");
+        return Fail("The table " + GetFilePath()
+                    + " is open; close it before taking older files over.");
     const std::string base = GetFilePath();
-    const std::string dataPath = OlderFile(base, m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt") : m_olderExtension);
+    const std::string dataPath = OlderFile(
+        base, m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt") : m_olderExtension);
     std::string memoPath;
     if (kind == kIpt) {
         std::string memoExt = m_olderExtension.empty() ? "ipt" : m_olderExtension;
@@ -98,7 +100,8 @@ bool CDBChartPoint::Import(Conversion kind)
         return Fail(older.GetMessage());
     for (const char* field : {"NAME", "LAT", "LNG"})
         if (!older.HasField(field))
-            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field + ".");
+            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field
+                        + ".");
 
     CImportStaging staging(GetFolder(), GetName());
     if (!staging.IsReady())
@@ -113,8 +116,8 @@ bool CDBChartPoint::Import(Conversion kind)
         if (!staged.TakeOver(older, r, kind == kIpt))
             m_badRows.push_back(r + 1);
         if (!staged.AppendNew())
-            return Fail("Row " + std::to_string(r + 1) + " of " + dataPath + " could not be taken over: "
-                        + staged.GetMessage());
+            return Fail("Row " + std::to_string(r + 1) + " of " + dataPath
+                        + " could not be taken over: " + staged.GetMessage());
     }
     if (!staged.FlushIfOpen() || !staged.Close())
         return Fail("The new table " + base + " could not be written.");
@@ -125,7 +128,8 @@ bool CDBChartPoint::Import(Conversion kind)
         std::string rows;
         for (int r : m_badRows)
             rows += (rows.empty() ? "" : ", ") + std::to_string(r);
-        m_message = "Positions out of range in " + dataPath + " (rows " + rows + ") were taken over as not valid.";
+        m_message = "Positions out of range in " + dataPath + " (rows " + rows
+                    + ") were taken over as not valid.";
     }
     return true;
 }

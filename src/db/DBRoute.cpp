@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 namespace db {
 
 CDBRoute::CDBRoute()
-    : m_attachments(std::make_unique<CDBAttachments>()), m_points(std::make_unique<CDBRoutePoints>())
+    : m_attachments(std::make_unique<CDBAttachments>()),
+      m_points(std::make_unique<CDBRoutePoints>())
 {
     m_fieldList.Add("NAME", 'C', 25, 0);
     m_fieldList.Add("ID", 'C', 8, 0);
@@ -59,7 +60,7 @@ bool CDBRoute::LoadRecord()
 bool CDBRoute::StoreRecord()
 {
     const bool ok = CDBInterface::StoreRecord() && PutText("NAME", m_name) && PutText("ID", m_ident)
-        && PutText("FROM", m_from) && PutText("TO", m_to) && PutText("NOTE", m_note);
+                    && PutText("FROM", m_from) && PutText("TO", m_to) && PutText("NOTE", m_note);
     return ok && m_attachments->StoreOwner(GetId(), m_attachment, CDBAttachments::kSlots);
 }
 
@@ -243,12 +244,14 @@ bool CDBRoute::CopyTo(const std::string& path)
         CDBRoutePoints links;
         links.SetName(IdName(GetId()));
         links.SetFolder(CompanionFolder());
-        ok = links.Open() && links.CopyTo(targetCompanions + "/" + IdName(GetId())) && links.Close();
+        ok =
+            links.Open() && links.CopyTo(targetCompanions + "/" + IdName(GetId())) && links.Close();
         if (!ok)
             break;
     }
     PopPosition();
-    return ok && m_attachments->CopyTo(targetCompanions + "/ATTCHMTS") && CDBTextTable::CopyTo(target);
+    return ok && m_attachments->CopyTo(targetCompanions + "/ATTCHMTS")
+           && CDBTextTable::CopyTo(target);
 }
 
 void CDBRoute::PushPosition()

@@ -11,6 +11,9 @@
 #include "app/WorkspaceManager.h"
 #include "app/ui/Disclaimers.h"
 #include "app/ui/ProgramPalette.h"
+#include "app/ui/AviView.h"
+#include "app/ui/DibView.h"
+#include "app/ui/ViewerTemplates.h"
 #include "app/ui/QtAlertSound.h"
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
@@ -196,6 +199,28 @@ void CBrinevane::ApplyDisplayPalette()
 {
     if (m_frame && m_systemColours)
         ::ApplyDisplayPalette(*m_frame, m_palettes, *m_systemColours);
+}
+
+CDibDoc* CBrinevane::OpenBitmapFile(const std::filesystem::path& path)
+{
+    if (!m_frame || !m_frame->MdiArea())
+        return nullptr;
+    CDibDoc* doc = OpenBitmapViewer(*m_frame->MdiArea(), QString::fromStdString(path.string()),
+                                    &m_frame->PostedMessages(), &m_frame->Commands(), *m_prompt);
+    if (doc)
+        m_frame->AddDocument(doc);
+    return doc;
+}
+
+CAviDoc* CBrinevane::OpenVideoFile(const std::filesystem::path& path)
+{
+    if (!m_frame || !m_frame->MdiArea())
+        return nullptr;
+    CAviDoc* doc = OpenVideoViewer(*m_frame->MdiArea(), QString::fromStdString(path.string()),
+                                   &m_frame->PostedMessages(), *m_prompt);
+    if (doc)
+        m_frame->AddDocument(doc);
+    return doc;
 }
 
 void CBrinevane::OnIdle()

@@ -19,6 +19,8 @@
 #include "chart/ui/QtPainterBackend.h"
 #include "platform/Clock.h"
 
+class CAviDoc;
+class CDibDoc;
 class CMainFrame;
 class CQtAlertSound;
 class CQtPrompt;
@@ -62,6 +64,12 @@ public:
     bool IsDiskLow() const { return m_lowDisk; }
     CTimer& TimerIds() { return m_timerIds; }
     app::CDisplayPalettes& Palettes() { return m_palettes; }
+
+    // Opens an attached picture or video in a viewer in the main frame; the
+    // viewer's close comes back to the frame by the document's identity.
+    // Null, after telling the user why, when the file cannot be shown.
+    CDibDoc* OpenBitmapFile(const std::filesystem::path& path);
+    CAviDoc* OpenVideoFile(const std::filesystem::path& path);
 
     // What the start-up and idle checks read about this machine.
     static app::CSystemFacts GatherSystemFacts();

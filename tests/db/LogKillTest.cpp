@@ -78,7 +78,8 @@ std::set<long> CheckLog(const std::string& path)
         ids.insert(log.GetId());
     }
     for (int i = 0; i < log.Table()->TagCount(); ++i)
-        EXPECT_EQ(long(log.Table()->TagAt(i)->KeyCount()), long(ids.size())) << log.Table()->TagAt(i)->Name();
+        EXPECT_EQ(long(log.Table()->TagAt(i)->KeyCount()), long(ids.size()))
+            << log.Table()->TagAt(i)->Name();
     EXPECT_EQ(log.GetRecordCount(), long(ids.size()));
     return ids;
 }
@@ -121,7 +122,8 @@ TEST(LogKill, EveryReportedFixSurvivesAKill)
 import sys, dbfread
 t = dbfread.DBF(sys.argv[1], load=True)
 print(len(t.records), sorted(r['UNIQUE'] for r in t.records) == list(range(1, len(t.records) + 1)))
-)", path + ".dbf");
+)",
+                                               path + ".dbf");
     EXPECT_EQ(out, std::to_string(CheckLog(path).size()) + " True\n");
 }
 
@@ -137,7 +139,9 @@ for i in range(600):
 t.close()
 os.rename(sys.argv[1] + '.dbf', sys.argv[1] + '.ipt')
 os.rename(sys.argv[1] + '.dbt', sys.argv[1] + '.ipm')
-)", (dir / "big").string()), "");
+)",
+                                 (dir / "big").string()),
+              "");
     const auto older = brine_test::Snapshot(dir.Path());
     // One whole import, timed, in a folder of its own: the kills fall within that time.
     brine_test::TempFolder timing;
@@ -149,7 +153,8 @@ os.rename(sys.argv[1] + '.dbt', sys.argv[1] + '.ipm')
         points.SetFilePath(timing / "big.ipt");
         ASSERT_TRUE(points.Open());
     }
-    const auto timed = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    const auto timed = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
     std::mt19937 rng(11);
     auto span = timed.count();
     int killedMidway = 0;

@@ -160,7 +160,7 @@ TEST_F(PointTables, WidthsCountStoredBytesAndBadAnglesLoadNotValid)
     CDBWaypoint points;
     points.SetFilePath(dir / "w");
     ASSERT_TRUE(points.Open());
-    Fill(points, std::string(20, 'a') + "ééééééé");  // 27 characters, 34 bytes of UTF-8
+    Fill(points, std::string(20, 'a') + "ééééééé");           // 27 characters, 34 bytes of UTF-8
     points.m_position = geo::CPosition(95.0, 10.0, 0.0, -1);  // stored unchecked
     ASSERT_TRUE(points.AppendNew() && points.FlushIfOpen());
     ASSERT_TRUE(points.GoTop());
@@ -231,7 +231,8 @@ TEST_F(PointTables, ReadOnlyReachesTheCompanionsAndOwnPathCopiesChangeNothing)
     EXPECT_EQ(FileBytes(dir / "w.dbf") + FileBytes(dir / "w.X/MEMOS.dbf"), before);
 
     ASSERT_TRUE(points.Open());
-    for (const std::string& same : {(dir / "w").string(), (dir / "W.DBF").string(), (dir / "./w").string()}) {
+    for (const std::string& same :
+         {(dir / "w").string(), (dir / "W.DBF").string(), (dir / "./w").string()}) {
         EXPECT_TRUE(points.CopyTo(same)) << same;
         EXPECT_TRUE(points.MoveTo(same)) << same;
     }
@@ -263,10 +264,15 @@ TEST_F(PointTables, OlderAttachmentLayoutIsTakenOverOnOpen)
     {
         dbase::CDbaseEngine engine;
         auto t = engine.Create((dir / "w.X/ATTCHMTS").string(),
-                               {{"UNIQUE", 'N', 8, 0}, {"MASTER_ID", 'N', 8, 0}, {"TYPE", 'C', 3, 0}, {"DATA", 'C', 254, 0}},
+                               {{"UNIQUE", 'N', 8, 0},
+                                {"MASTER_ID", 'N', 8, 0},
+                                {"TYPE", 'C', 3, 0},
+                                {"DATA", 'C', 254, 0}},
                                {});
         ASSERT_NE(t, nullptr);
-        const char* rows[][3] = {{"1", "001", "/old/\xE9t\xE9.png"}, {"1", "002", "deleted"}, {"1", "003", "/old/b.pdf"}};
+        const char* rows[][3] = {{"1", "001", "/old/\xE9t\xE9.png"},
+                                 {"1", "002", "deleted"},
+                                 {"1", "003", "/old/b.pdf"}};
         for (int i = 0; i < 3; ++i) {
             ASSERT_EQ(t->AppendStart(), 0);
             t->Field("UNIQUE")->AssignLong(i + 1, 8, true);
