@@ -320,3 +320,44 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
 }
 
 }  // namespace
+
+namespace {
+
+class FakeCharts final : public CNavChartHost {
+public:
+    std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override
+    {
+        if (convertFails)
+            return std::nullopt;
+        return p;
+    }
+    void AutoscrollToPosition(const geo::CPosition&) override { ++scrolls; }
+    bool BestChartCheck(const geo::CPosition&) override { ++checks; return true; }
+    bool IsVesselVisible(const geo::CPosition&) override { return true; }
+    void RedrawViews() override { ++redraws; }
+    bool convertFails = false;
+    int scrolls = 0, checks = 0, redraws = 0;
+};
+
+// A position the chart's datum cannot take is not handed to the chart:
+// neither the autoscroll nor the best-chart search runs on it.
+TEST(NavigationCycle, FailedDatumConversionIsSkipped)
+{
+    Cycle c;
+    FakeCharts charts;
+    c.nav.SetChartHost(&charts);
+    charts.convertFails = true;
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(charts.scrolls, 0);
+    EXPECT_EQ(charts.checks, 0);
+    EXPECT_EQ(charts.redraws, 1);   // the own vessel still moves
+    charts.convertFails = false;
+    c.clock.Advance(11s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(charts.scrolls, 2);   // 0x505 every tick, 0x506 with the check
+    EXPECT_EQ(charts.checks, 1);
+}
+
+}  // namespace
