@@ -19,6 +19,7 @@
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
 #include "navigator/ui/NavigatorWindows.h"
+#include "nmea/ui/InstrumentsWindows.h"
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
@@ -170,6 +171,12 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.moduleFactories.insert(services.moduleFactories.begin(), [this] {
         return std::make_unique<app::CDisplayPaletteModule>(m_settingsHome, m_palettes,
                                                              [this] { ApplyDisplayPalette(); });
+    });
+    // Ports, station messaging and the instrument devices come before the navigator that reads them.
+    services.moduleFactories.push_back([this]() -> std::unique_ptr<CModule> {
+        nmea::CInstrumentsOptions options;
+        options.programFolder = m_programFolder;
+        return std::make_unique<CInstrumentsWindows>(m_settingsHome, m_clock, *m_prompt, std::move(options));
     });
     services.moduleFactories.push_back(
         [this]() -> std::unique_ptr<CModule> { return std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock); });
