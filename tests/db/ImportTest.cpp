@@ -300,6 +300,16 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     EXPECT_TRUE(prompt.Done());
     EXPECT_EQ(Snapshot(dir.Path()), before);
 
+    // Yes replaces the index, a copy of the old one kept in the backup folder.
+    prompt.Expect(platform::PromptAnswer::Yes, "Do you want to overwrite it?");
+    index.SetFilePath(dir / "voyage.log");
+    ASSERT_TRUE(index.Open()) << index.GetMessage();
+    EXPECT_TRUE(prompt.Done());
+    EXPECT_TRUE(index.WasConverted());
+    EXPECT_EQ(index.GetRecordCount(), 1);
+    index.Close();
+    EXPECT_EQ(Snapshot(dir / "~OldLogs.Backup")["voyage.dbf"], before.at("voyage.dbf"));
+
     // A position log stored under the index's name is backed up and becomes
     // the own vessel's first log.
     CDBLog single;
