@@ -21,7 +21,8 @@ struct Folder {
     std::filesystem::path dir;
     Folder()
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "bench-logtables-XXXXXX").string();
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "bench-logtables-XXXXXX").string();
         dir = ::mkdtemp(tmpl.data());
     }
     ~Folder() { std::filesystem::remove_all(dir); }
@@ -122,7 +123,10 @@ const std::filesystem::path& RangeLog()
     return folder.dir;
 }
 
-std::string RangeStart(long i) { return FixTime(1 + (i * 7919) % (kFixes - kRange)).ToStorageText(); }
+std::string RangeStart(long i)
+{
+    return FixTime(1 + (i * 7919) % (kFixes - kRange)).ToStorageText();
+}
 
 void BM_LogRange(benchmark::State& state)
 {
@@ -156,10 +160,12 @@ void BM_LogRange_Reference(benchmark::State& state)
         int rc = t->Seek(key);
         for (int k = 0; rc == 0 && k < kRange; ++k, rc = t->Skip(1)) {
             CDateTimeEx when;
-            CDateTimeEx::FromStorageText(t->Field("DATE")->Text() + " " + t->Field("TIME")->Text(), when);
-            sum += t->Field("LAT")->AsDouble() + t->Field("LNG")->AsDouble() + t->Field("ALT")->AsDouble()
-                + t->Field("COG")->AsDouble() + t->Field("SOG")->AsDouble() + t->Field("TYPE")->AsDouble()
-                + t->Field("DSHIFT")->AsDouble() + double(t->Field("NOTE")->Text().size());
+            CDateTimeEx::FromStorageText(t->Field("DATE")->Text() + " " + t->Field("TIME")->Text(),
+                                         when);
+            sum += t->Field("LAT")->AsDouble() + t->Field("LNG")->AsDouble()
+                   + t->Field("ALT")->AsDouble() + t->Field("COG")->AsDouble()
+                   + t->Field("SOG")->AsDouble() + t->Field("TYPE")->AsDouble()
+                   + t->Field("DSHIFT")->AsDouble() + double(t->Field("NOTE")->Text().size());
         }
     }
     t->Close();

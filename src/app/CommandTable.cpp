@@ -10,6 +10,14 @@ bool CCommandTable::Add(Owner owner, unsigned first, unsigned last, Handler hand
     return true;
 }
 
+bool CCommandTable::AddFirst(Owner owner, unsigned id, Handler handler, UpdateHandler update)
+{
+    if (!handler && !update)
+        return false;
+    m_entries.insert(m_entries.begin(), {owner, id, id, std::move(handler), std::move(update)});
+    return true;
+}
+
 void CCommandTable::Remove(Owner owner)
 {
     std::erase_if(m_entries, [owner](const Entry& e) { return e.owner == owner; });

@@ -53,6 +53,10 @@ public:
         return Add(owner, id, id, std::move(handler), std::move(update));
     }
 
+    // The same, ahead of every earlier registration: the active window's
+    // commands answer before the modules' and the frame's.
+    bool AddFirst(Owner owner, unsigned id, Handler handler, UpdateHandler update = {});
+
     // Drops every registration of the owner (a module being terminated).
     void Remove(Owner owner);
 

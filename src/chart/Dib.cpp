@@ -10,10 +10,10 @@ namespace chart {
 
 namespace {
 
-// Bigger pictures than this are refused where they come in: nothing the
-// program draws or prints comes near it, and a hostile header cannot make it
-// allocate or walk more.
-constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
+// Bigger pictures than this (8192 x 8192) are refused where they come in:
+// nothing the program shows or prints comes near it, and a small run-length
+// file cannot make it allocate more.
+constexpr std::int64_t kMaxPixels = std::int64_t(1) << 26;
 constexpr std::size_t kFileHeaderSize = 14;
 
 std::uint32_t Get32(std::span<const std::uint8_t> b, std::size_t at)
@@ -61,6 +61,61 @@ int RoundDepth(int bits)
     if (bits <= 8)
         return 8;
     return 24;
+}
+
+// Run-length rows (BI_RLE8 = 1 for 8 bits, BI_RLE4 = 2 for 4 bits) expanded
+// into plain bottom-up rows. Pixels the runs never reach stay 0, runs that
+// would pass a row's end or the last row are cut there, and the input is
+// never read past its end.
+std::vector<std::uint8_t> ExpandRunLengths(std::span<const std::uint8_t> in, int bits,
+                                           std::int64_t width, std::int64_t rows,
+                                           std::size_t rowBytes)
+{
+    std::vector<std::uint8_t> out(rowBytes * std::size_t(rows), 0);
+    std::int64_t x = 0, y = 0;
+    auto put = [&](unsigned index) {
+        if (x < width && y < rows) {
+            std::uint8_t* row = out.data() + rowBytes * std::size_t(y);
+            if (bits == 8) {
+                row[x] = static_cast<std::uint8_t>(index);
+            } else {
+                const int shift = (x & 1) ? 0 : 4;
+                row[x >> 1] = static_cast<std::uint8_t>((row[x >> 1] & ~(0xF << shift)) |
+                                                        ((index & 0xF) << shift));
+            }
+        }
+        ++x;
+    };
+    std::size_t i = 0;
+    while (i + 1 < in.size() && y < rows) {
+        const unsigned count = in[i], value = in[i + 1];
+        i += 2;
+        if (count > 0) {
+            for (unsigned k = 0; k < count && x < width; ++k)
+                put(bits == 8 ? value : ((k & 1) ? value & 0xF : value >> 4));
+            continue;
+        }
+        if (value == 0) {   // end of row
+            x = 0;
+            ++y;
+        } else if (value == 1) {   // end of picture
+            break;
+        } else if (value == 2) {   // move right and up
+            if (i + 1 >= in.size())
+                break;
+            x += in[i];
+            y += in[i + 1];
+            i += 2;
+        } else {   // `value` pixels given one by one, padded to two bytes
+            const std::size_t bytes = bits == 8 ? value : (value + 1) / 2;
+            if (i + bytes > in.size())
+                break;
+            for (unsigned k = 0; k < value; ++k)
+                put(bits == 8 ? in[i + k] : ((k & 1) ? in[i + k / 2] & 0xF : in[i + k / 2] >> 4));
+            i += (bytes + 1) & ~std::size_t(1);
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -165,14 +220,29 @@ std::optional<CDib> CDib::FromBlock(std::vector<std::uint8_t> block)
         return std::nullopt;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return std::nullopt;
-    if (IsInfoForm(b) && Get32(b, 16) != 0)   // compressed rows are not drawn here
+    const std::uint32_t compression = IsInfoForm(b) ? Get32(b, 16) : 0;
+    const bool runLengths = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
+    if (compression != 0 && !runLengths)
         return std::nullopt;
-    if (height < 0 && !IsInfoForm(b))
+    if (height < 0 && (!IsInfoForm(b) || runLengths))
         return std::nullopt;
     const std::uint32_t used = IsInfoForm(b) ? Get32(b, 32) : 0;
     if (used > 256 || (bits <= 8 && used > (1u << bits)))
         return std::nullopt;
-    const std::size_t need = GetDIBPixelOffset(b) + DIBRowBytes(width, bits) * std::size_t(rows);
+    const std::size_t offset = GetDIBPixelOffset(b);
+    const std::size_t rowBytes = DIBRowBytes(width, bits);
+    if (runLengths) {
+        if (b.size() < offset)
+            return std::nullopt;
+        std::vector<std::uint8_t> plain =
+            ExpandRunLengths(b.subspan(offset), bits, width, rows, rowBytes);
+        block.resize(offset);
+        block.insert(block.end(), plain.begin(), plain.end());
+        Put32(block.data() + 16, 0);
+        Put32(block.data() + 20, static_cast<std::uint32_t>(plain.size()));
+        return CDib(std::move(block));
+    }
+    const std::size_t need = offset + rowBytes * std::size_t(rows);
     if (b.size() < need)
         return std::nullopt;
     block.resize(need);
@@ -348,14 +418,44 @@ int PaintDIB(CXDC& dc, const IntRect& dest, const CDib* dib, const IntRect& sour
         const CIndexedImage image{top, dib->Width(), dib->Height(), stride};
         return dc.BlitIndexed(image, s, d, palette) ? d.bottom - d.top : 0;
     }
-    const int w = s.right - s.left, h = s.bottom - s.top;
-    std::vector<std::uint32_t> pixels(std::size_t(w) * std::size_t(h));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
+    // Other depths become RGB32 first: the source part when it is the smaller,
+    // else just the destination pixels the device shows, sampled as the
+    // scaling would (a large picture painted small converts only what is seen).
+    const std::int64_t sourceArea = std::int64_t(s.right - s.left) * (s.bottom - s.top);
+    IntRect seen = d;
+    const int deviceWidth = dc.GetDeviceCaps(DeviceCap::HorzRes);
+    const int deviceHeight = dc.GetDeviceCaps(DeviceCap::VertRes);
+    if (deviceWidth > 0 && deviceHeight > 0)
+        seen = IntRect{std::max(d.left, 0), std::max(d.top, 0), std::min(d.right, deviceWidth),
+                       std::min(d.bottom, deviceHeight)};
+    if (seen.right <= seen.left || seen.bottom <= seen.top)
+        return 0;
+    const std::int64_t seenArea = std::int64_t(seen.right - seen.left) * (seen.bottom - seen.top);
+    std::vector<std::uint32_t> pixels;
+    if (sourceArea <= seenArea) {
+        const int w = s.right - s.left, h = s.bottom - s.top;
+        pixels.resize(std::size_t(sourceArea));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                pixels[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
+                    app::ColourToPixel(dib->GetPixelColour(s.left + x, s.top + y));
+        const CPixelView view{pixels.data(), w, h, w};
+        return dc.DrawPixels(view, IntRect{0, 0, w, h}, d) ? d.bottom - d.top : 0;
+    }
+    const int w = seen.right - seen.left, h = seen.bottom - seen.top;
+    const std::int64_t dw = d.right - d.left, dh = d.bottom - d.top;
+    const std::int64_t sw = s.right - s.left, sh = s.bottom - s.top;
+    pixels.resize(std::size_t(seenArea));
+    for (int y = 0; y < h; ++y) {
+        const auto sy = static_cast<std::int32_t>(s.top + (seen.top - d.top + y) * sh / dh);
+        for (int x = 0; x < w; ++x) {
+            const auto sx = static_cast<std::int32_t>(s.left + (seen.left - d.left + x) * sw / dw);
             pixels[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
-                app::ColourToPixel(dib->GetPixelColour(s.left + x, s.top + y));
+                app::ColourToPixel(dib->GetPixelColour(sx, sy));
+        }
+    }
     const CPixelView view{pixels.data(), w, h, w};
-    return dc.DrawPixels(view, IntRect{0, 0, w, h}, d) ? d.bottom - d.top : 0;
+    return dc.DrawPixels(view, IntRect{0, 0, w, h}, seen) ? d.bottom - d.top : 0;
 }
 
 }  // namespace chart

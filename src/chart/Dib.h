@@ -6,6 +6,7 @@
 //
 // The header readers take the block as bytes and never read past it; a block
 // whose header, table or rows do not fit is refused where it comes in.
+// Run-length rows (8 and 4 bits) are expanded to plain rows as they come in.
 
 #include <cstdint>
 #include <filesystem>

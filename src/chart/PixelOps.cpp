@@ -86,8 +86,18 @@ void Stretch(const Pixel* sourceBits, std::ptrdiff_t sourceStride, int sourceWid
         const Pixel* in = sourceBits + sy * sourceStride;
         switch (kind) {
         case Kind::Same: {
+            // Four reads before four writes: a write through `out` could
+            // otherwise be taken to change the bytes still to be read.
             const Pixel* from = in + sr.left + xs.first;
-            for (int i = 0; i < count; ++i)
+            int i = 0;
+            for (; i + 4 <= count; i += 4) {
+                const Pixel a = from[i], b = from[i + 1], c = from[i + 2], d = from[i + 3];
+                out[i] = convert(a);
+                out[i + 1] = convert(b);
+                out[i + 2] = convert(c);
+                out[i + 3] = convert(d);
+            }
+            for (; i < count; ++i)
                 out[i] = convert(from[i]);
             break;
         }
@@ -101,7 +111,16 @@ void Stretch(const Pixel* sourceBits, std::ptrdiff_t sourceStride, int sourceWid
         }
         case Kind::Half: {
             const Pixel* from = in + sr.left + 2 * std::ptrdiff_t(xs.first);
-            for (int i = 0; i < count; ++i)
+            int i = 0;
+            for (; i + 4 <= count; i += 4) {
+                const Pixel a = from[2 * i], b = from[2 * i + 2], c = from[2 * i + 4],
+                            d = from[2 * i + 6];
+                out[i] = convert(a);
+                out[i + 1] = convert(b);
+                out[i + 2] = convert(c);
+                out[i + 3] = convert(d);
+            }
+            for (; i < count; ++i)
                 out[i] = convert(from[2 * i]);
             break;
         }
@@ -121,9 +140,14 @@ void BlitIndexedToRGB32(const CIndexedImage& source, const IntRect& sourceRect,
                         const CPixelView& dest, const IntRect& destRect,
                         const CPaletteTable& table)
 {
-    const std::uint32_t* lut = table.data();
+    // The table travels by value: a copy of its own that no pixel store can
+    // touch, so the loops keep it where they read it fastest.
+    struct Lookup {
+        CPaletteTable table;
+        std::uint32_t operator()(std::uint8_t index) const { return table[index]; }
+    };
     Stretch(source.bits, source.stride, source.width, source.height, sourceRect, dest, destRect,
-            [lut](std::uint8_t index) { return lut[index]; });
+            Lookup{table});
 }
 
 void StretchPixels(const CPixelView& source, const IntRect& sourceRect, const CPixelView& dest,

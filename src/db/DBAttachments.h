@@ -1,6 +1,8 @@
 #pragma once
 // CDBAttachments: the "ATTCHMTS" table beside a point or route table, slots 0
-// to 3, each the path of an attached file.
+// to 3, each the path of an attached file. An attachment table of the older
+// layout (its text in a character field rather than a memo) is taken over
+// into the current layout when it opens.
 
 #include "db/DBCompanion.h"
 
@@ -9,6 +11,11 @@ namespace db {
 class CDBAttachments : public CDBCompanion {
 public:
     static constexpr int kSlots = 4;
+
+    bool Open(bool readOnly = false, bool recreate = false) override;
+
+private:
+    bool TakeOverOlderLayout();
 };
 
 }  // namespace db

@@ -53,11 +53,18 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
 {
     if (IsOpen())
         return true;
-    const Conversion kind = Conversion(m_pendingConversion);
+    Conversion kind = Conversion(m_pendingConversion);
     m_pendingConversion = kNone;
+    std::error_code ec;
     if (kind != kNone) {
+        // Without the older file there is nothing to take over.
         FindFilesNoCase();
-        std::error_code ec;
+        const std::string ext = m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt")
+                                                         : m_olderExtension;
+        if (!fs::exists(ResolveNoCase(GetFilePath() + "." + ext), ec))
+            kind = kNone;
+    }
+    if (kind != kNone) {
         if (fs::exists(GetFilePath() + ".dbf", ec)) {
             if (!CDBPoint::Open(readOnly, recreate))
                 return false;
@@ -84,9 +91,11 @@ bool CDBChartPoint::Import(Conversion kind)
 {
     m_badRows.clear();
     if (IsOpen())
-        return Fail("The table " + GetFilePath() + " is open; close it before taking older files over.");
+        return Fail("The table " + GetFilePath()
+                    + " is open; close it before taking older files over.");
     const std::string base = GetFilePath();
-    const std::string dataPath = OlderFile(base, m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt") : m_olderExtension);
+    const std::string dataPath = OlderFile(
+        base, m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt") : m_olderExtension);
     std::string memoPath;
     if (kind == kIpt) {
         std::string memoExt = m_olderExtension.empty() ? "ipt" : m_olderExtension;
@@ -98,7 +107,8 @@ bool CDBChartPoint::Import(Conversion kind)
         return Fail(older.GetMessage());
     for (const char* field : {"NAME", "LAT", "LNG"})
         if (!older.HasField(field))
-            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field + ".");
+            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field
+                        + ".");
 
     CImportStaging staging(GetFolder(), GetName());
     if (!staging.IsReady())
@@ -113,8 +123,8 @@ bool CDBChartPoint::Import(Conversion kind)
         if (!staged.TakeOver(older, r, kind == kIpt))
             m_badRows.push_back(r + 1);
         if (!staged.AppendNew())
-            return Fail("Row " + std::to_string(r + 1) + " of " + dataPath + " could not be taken over: "
-                        + staged.GetMessage());
+            return Fail("Row " + std::to_string(r + 1) + " of " + dataPath
+                        + " could not be taken over: " + staged.GetMessage());
     }
     if (!staged.FlushIfOpen() || !staged.Close())
         return Fail("The new table " + base + " could not be written.");
@@ -125,7 +135,8 @@ bool CDBChartPoint::Import(Conversion kind)
         std::string rows;
         for (int r : m_badRows)
             rows += (rows.empty() ? "" : ", ") + std::to_string(r);
-        m_message = "Positions out of range in " + dataPath + " (rows " + rows + ") were taken over as not valid.";
+        m_message = "Positions out of range in " + dataPath + " (rows " + rows
+                    + ") were taken over as not valid.";
     }
     return true;
 }

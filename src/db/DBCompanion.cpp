@@ -28,7 +28,9 @@ bool CDBCompanion::LoadRecord()
     CDBInterface::LoadRecord();
     m_masterId = Integer("MASTER_ID");
     const std::string type = Field("TYPE").Trimmed();
-    m_slot = type.empty() || type.find_first_not_of("0123456789") != std::string::npos ? -1 : std::stoi(type);
+    m_slot = type.empty() || type.find_first_not_of("0123456789") != std::string::npos
+                 ? -1
+                 : std::stoi(type);
     m_data = Text("DATA");
     return true;
 }
@@ -36,7 +38,7 @@ bool CDBCompanion::LoadRecord()
 bool CDBCompanion::StoreRecord()
 {
     return CDBInterface::StoreRecord() && PutInteger("MASTER_ID", m_masterId, 8, true)
-        && Field("TYPE").Assign(SlotText(m_slot)) == 0 && PutText("DATA", m_data);
+           && Field("TYPE").Assign(SlotText(m_slot)) == 0 && PutText("DATA", m_data);
 }
 
 void CDBCompanion::ClearRecord()

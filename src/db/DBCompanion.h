@@ -32,7 +32,10 @@ public:
     std::string m_data;
 
 protected:
-    void ListTexts(std::vector<TextMember>& out) const override { out.push_back({"DATA", &m_data}); }
+    void ListTexts(std::vector<TextMember>& out) const override
+    {
+        out.push_back({"DATA", &m_data});
+    }
 };
 
 }  // namespace db

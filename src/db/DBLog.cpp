@@ -23,7 +23,8 @@ bool SameText(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i]))
+            != std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -92,7 +93,9 @@ LogLayout LogLayoutOf(const std::string& dataPath)
             c = char(std::toupper(static_cast<unsigned char>(c)));
         names.push_back(name);
     }
-    auto has = [&](const char* name) { return std::find(names.begin(), names.end(), name) != names.end(); };
+    auto has = [&](const char* name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
     if (has("DATE") && has("TIME") && has("LAT") && has("LNG")) {
         if (has("DSHIFT") && has("ALT"))
             return LogLayout::Current;
@@ -154,11 +157,12 @@ bool CDBLog::StoreRecord()
 {
     const std::uint16_t datum = m_position.GetDatum();
     return CDBInterface::StoreRecord() && PutDateTime("DATE", "TIME", m_time)
-        && PutDouble("LAT", m_position.GetLatitude(), 10, 5) && PutDouble("LNG", m_position.GetLongitude(), 10, 5)
-        && PutDouble("ALT", m_position.GetAltitude(), 10, 2)
-        && PutInteger("DSHIFT", datum == geo::DatumIndexWGS84() ? -1 : std::int16_t(datum), 3)
-        && PutDouble("COG", m_cog, 6, 2) && PutDouble("SOG", m_sog, 6, 2) && PutInteger("TYPE", m_type, 3)
-        && PutText("NOTE", m_note);
+           && PutDouble("LAT", m_position.GetLatitude(), 10, 5)
+           && PutDouble("LNG", m_position.GetLongitude(), 10, 5)
+           && PutDouble("ALT", m_position.GetAltitude(), 10, 2)
+           && PutInteger("DSHIFT", datum == geo::DatumIndexWGS84() ? -1 : std::int16_t(datum), 3)
+           && PutDouble("COG", m_cog, 6, 2) && PutDouble("SOG", m_sog, 6, 2)
+           && PutInteger("TYPE", m_type, 3) && PutText("NOTE", m_note);
 }
 
 void CDBLog::SetName(const std::string& name)
@@ -174,8 +178,8 @@ void CDBLog::SetName(const std::string& name)
 int CDBLog::TypeFromText(std::string_view text)
 {
     static const std::pair<const char*, int> kTypes[] = {
-        {"VF", 1},      {"Radar", 2},   {"Astro", 3},  {"EPFS", 4},   {"USER DR", 5},
-        {"USER EP", 6}, {"SYS DR", 7},  {"SYS EP", 8}, {"Manual", 11},
+        {"VF", 1},      {"Radar", 2},  {"Astro", 3},  {"EPFS", 4},    {"USER DR", 5},
+        {"USER EP", 6}, {"SYS DR", 7}, {"SYS EP", 8}, {"Manual", 11},
     };
     for (const auto& [name, code] : kTypes)
         if (SameText(text, name))
@@ -239,7 +243,9 @@ bool CDBLog::Open(bool readOnly, bool recreate)
             std::string ext = m_olderExtension.empty() ? "log" : m_olderExtension;
             const std::string data = ResolveNoCase(GetFilePath() + "." + ext).string();
             ext.back() = std::isupper(static_cast<unsigned char>(ext.back())) ? 'M' : 'm';
-            if (!Import(data, ResolveNoCase(GetFilePath() + "." + ext).string(), false))
+            std::error_code ec;
+            if (fs::exists(data, ec)
+                && !Import(data, ResolveNoCase(GetFilePath() + "." + ext).string(), false))
                 return false;
         }
     }
@@ -256,7 +262,8 @@ bool CDBLog::TakeOver(const COlderTable& older, int row, bool nineField)
     m_time = OlderDateTime(older.Text(row, "DATE"), older.Text(row, "TIME"));
     const double lat = NumberFromText(older.Text(row, "LAT"));
     const double lng = NumberFromText(older.Text(row, "LNG"));
-    const auto datum = nineField ? std::uint16_t(std::int16_t(NumberFromText(older.Text(row, "DTM")))) : 0xFFFF;
+    const auto datum =
+        nineField ? std::uint16_t(std::int16_t(NumberFromText(older.Text(row, "DTM")))) : 0xFFFF;
     bool valid = m_position.Set(lat, lng, 0.0, datum);
     if (!valid) {
         m_position = geo::CPosition(lat, lng, 0.0, std::int16_t(datum));
@@ -276,7 +283,8 @@ bool CDBLog::Import(const std::string& dataPath, const std::string& memoPath, bo
         return Fail(older.GetMessage());
     for (const char* field : {"DATE", "TIME", "LAT", "LNG"})
         if (!older.HasField(field))
-            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field + ".");
+            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field
+                        + ".");
     const bool nineField = older.HasField("DTM");
 
     CImportStaging staging(GetFolder(), GetName());
@@ -293,15 +301,16 @@ bool CDBLog::Import(const std::string& dataPath, const std::string& memoPath, bo
             if (!staged.TakeOver(older, r, nineField))
                 m_badRows.push_back(r + 1);
             if (!staged.AppendNew())
-                return Fail("Row " + std::to_string(r + 1) + " of " + dataPath + " could not be taken over: "
-                            + staged.GetMessage());
+                return Fail("Row " + std::to_string(r + 1) + " of " + dataPath
+                            + " could not be taken over: " + staged.GetMessage());
         }
         if (!staged.FlushIfOpen() || !staged.Close())
             return Fail("The new log " + GetFilePath() + " could not be written.");
     }
     if (keepBackup) {
         // The older files stand under the log's own name: a copy of them stays.
-        const fs::path backup = fs::path(GetFolder().empty() ? "." : GetFolder()) / "~OldLogs.Backup";
+        const fs::path backup =
+            fs::path(GetFolder().empty() ? "." : GetFolder()) / "~OldLogs.Backup";
         std::error_code ec;
         fs::create_directories(backup, ec);
         for (const std::string& file : {dataPath, memoPath}) {
@@ -319,7 +328,8 @@ bool CDBLog::Import(const std::string& dataPath, const std::string& memoPath, bo
         std::string rows;
         for (int r : m_badRows)
             rows += (rows.empty() ? "" : ", ") + std::to_string(r);
-        m_message = "Positions out of range in " + dataPath + " (rows " + rows + ") were taken over as not valid.";
+        m_message = "Positions out of range in " + dataPath + " (rows " + rows
+                    + ") were taken over as not valid.";
     }
     return true;
 }

@@ -60,7 +60,10 @@ public:
     std::string m_note;
 
 protected:
-    void ListTexts(std::vector<TextMember>& out) const override { out.push_back({"NOTE", &m_note}); }
+    void ListTexts(std::vector<TextMember>& out) const override
+    {
+        out.push_back({"NOTE", &m_note});
+    }
 
 private:
     // Builds the current log from an older one and puts it in this log's place.

@@ -17,8 +17,10 @@ public:
     bool StoreRecord() override;
     void ClearRecord() override;
 
-    std::string m_name, m_ident, m_latitude, m_longitude, m_datumShift, m_link, m_time, m_date, m_zone;
-    std::string m_passageTime, m_elapsedTime, m_set, m_variation, m_deviation, m_course, m_trueCourse;
+    std::string m_name, m_ident, m_latitude, m_longitude, m_datumShift, m_link, m_time, m_date,
+        m_zone;
+    std::string m_passageTime, m_elapsedTime, m_set, m_variation, m_deviation, m_course,
+        m_trueCourse;
     std::string m_magCourse, m_compCourse, m_distance, m_total, m_toGo, m_memo;
     double m_drift = 0;
 

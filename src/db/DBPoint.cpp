@@ -10,7 +10,8 @@ namespace fs = std::filesystem;
 
 namespace db {
 
-CDBPoint::CDBPoint() : m_memos(std::make_unique<CDBMemo>()), m_attachments(std::make_unique<CDBAttachments>())
+CDBPoint::CDBPoint()
+    : m_memos(std::make_unique<CDBMemo>()), m_attachments(std::make_unique<CDBAttachments>())
 {
     m_fieldList.Add("NAME", 'C', 25, 0);
     m_fieldList.Add("ID", 'C', 8, 0);
@@ -71,7 +72,8 @@ bool CDBPoint::LoadRecord()
     CDBInterface::LoadRecord();
     m_name = Text("NAME");
     m_ident = Text("ID");
-    SetPosition(Number("LAT"), Number("LNG"), Number("ALT"), std::uint16_t(std::int16_t(Integer("DSHIFT"))));
+    SetPosition(Number("LAT"), Number("LNG"), Number("ALT"),
+                std::uint16_t(std::int16_t(Integer("DSHIFT"))));
     m_area = Text("AREA");
     m_group = Text("GROUP");
     m_zone = std::int8_t(Integer("ZONE"));
@@ -83,10 +85,12 @@ bool CDBPoint::LoadRecord()
 bool CDBPoint::StoreRecord()
 {
     const bool ok = CDBInterface::StoreRecord() && PutText("NAME", m_name) && PutText("ID", m_ident)
-        && PutDouble("LAT", m_position.GetLatitude(), 10, 5) && PutDouble("LNG", m_position.GetLongitude(), 10, 5)
-        && PutDouble("ALT", m_position.GetAltitude(), 10, 2)
-        && PutInteger("DSHIFT", StoredDatum(m_position.GetDatum()), 3) && PutText("AREA", m_area)
-        && PutText("GROUP", m_group) && PutInteger("ZONE", m_zone, 3);
+                    && PutDouble("LAT", m_position.GetLatitude(), 10, 5)
+                    && PutDouble("LNG", m_position.GetLongitude(), 10, 5)
+                    && PutDouble("ALT", m_position.GetAltitude(), 10, 2)
+                    && PutInteger("DSHIFT", StoredDatum(m_position.GetDatum()), 3)
+                    && PutText("AREA", m_area) && PutText("GROUP", m_group)
+                    && PutInteger("ZONE", m_zone, 3);
     if (!ok)
         return false;
     const bool attached = m_attachments->StoreOwner(GetId(), m_attachment, CDBAttachments::kSlots);
@@ -99,7 +103,8 @@ bool CDBPoint::TakeOver(const COlderTable& older, int row, bool allFields)
     auto text = [&](const std::string& field) { return Decode(older.Text(row, field)); };
     ClearRecord();
     m_name = text("NAME");
-    SetPosition(NumberFromText(older.Text(row, "LAT")), NumberFromText(older.Text(row, "LNG")), 0.0, 0xFFFF);
+    SetPosition(NumberFromText(older.Text(row, "LAT")), NumberFromText(older.Text(row, "LNG")), 0.0,
+                0xFFFF);
     if (allFields) {
         m_ident = text("ID");
         m_area = text("AREA");
@@ -188,10 +193,7 @@ bool CDBPoint::DeleteAll()
     return FlushIfOpen() && m_memos->FlushIfOpen() && m_attachments->FlushIfOpen();
 }
 
-bool CDBPoint::Pack()
-{
-    return m_memos->Pack() && m_attachments->Pack() && CDBTextTable::Pack();
-}
+bool CDBPoint::Pack() { return m_memos->Pack() && m_attachments->Pack() && CDBTextTable::Pack(); }
 
 bool CDBPoint::DeleteFiles()
 {
@@ -199,7 +201,7 @@ bool CDBPoint::DeleteFiles()
         return false;
     PlaceCompanions();
     const bool companions = m_memos->DeleteFiles() && m_attachments->DeleteFiles()
-        && platform::RemoveTree(CompanionFolder());
+                            && platform::RemoveTree(CompanionFolder());
     const bool own = CDBTextTable::DeleteFiles();
     return companions && own;
 }
@@ -211,7 +213,7 @@ bool CDBPoint::CopyTo(const std::string& path)
         return true;
     const std::string folder = target + ".X";
     return m_memos->CopyTo(folder + "/MEMOS") && m_attachments->CopyTo(folder + "/ATTCHMTS")
-        && CDBTextTable::CopyTo(target);
+           && CDBTextTable::CopyTo(target);
 }
 
 bool CDBPoint::Close()

@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 namespace db {
 
 CDBRoute::CDBRoute()
-    : m_attachments(std::make_unique<CDBAttachments>()), m_points(std::make_unique<CDBRoutePoints>())
+    : m_attachments(std::make_unique<CDBAttachments>()),
+      m_points(std::make_unique<CDBRoutePoints>())
 {
     m_fieldList.Add("NAME", 'C', 25, 0);
     m_fieldList.Add("ID", 'C', 8, 0);
@@ -59,7 +60,7 @@ bool CDBRoute::LoadRecord()
 bool CDBRoute::StoreRecord()
 {
     const bool ok = CDBInterface::StoreRecord() && PutText("NAME", m_name) && PutText("ID", m_ident)
-        && PutText("FROM", m_from) && PutText("TO", m_to) && PutText("NOTE", m_note);
+                    && PutText("FROM", m_from) && PutText("TO", m_to) && PutText("NOTE", m_note);
     return ok && m_attachments->StoreOwner(GetId(), m_attachment, CDBAttachments::kSlots);
 }
 
@@ -98,12 +99,16 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
 {
     if (IsOpen())
         return true;
-    const ImportKind kind = ImportKind(m_importKind);
+    ImportKind kind = ImportKind(m_importKind);
     m_importKind = kNone;
     ClearRecord();
     FindFilesNoCase();
+    std::error_code ec;
+    const std::string ext =
+        m_olderExtension.empty() ? (kind == kRdb ? "rdb" : "wpt") : m_olderExtension;
+    if (kind != kNone && !fs::exists(ResolveNoCase(GetFilePath() + "." + ext), ec))
+        kind = kNone;  // without the older file there is nothing to take over
     if (kind != kNone) {
-        std::error_code ec;
         bool needed = true;
         if (fs::exists(GetFilePath() + ".dbf", ec)) {
             if (!Open(readOnly, recreate))
@@ -243,12 +248,14 @@ bool CDBRoute::CopyTo(const std::string& path)
         CDBRoutePoints links;
         links.SetName(IdName(GetId()));
         links.SetFolder(CompanionFolder());
-        ok = links.Open() && links.CopyTo(targetCompanions + "/" + IdName(GetId())) && links.Close();
+        ok =
+            links.Open() && links.CopyTo(targetCompanions + "/" + IdName(GetId())) && links.Close();
         if (!ok)
             break;
     }
     PopPosition();
-    return ok && m_attachments->CopyTo(targetCompanions + "/ATTCHMTS") && CDBTextTable::CopyTo(target);
+    return ok && m_attachments->CopyTo(targetCompanions + "/ATTCHMTS")
+           && CDBTextTable::CopyTo(target);
 }
 
 void CDBRoute::PushPosition()

@@ -72,7 +72,8 @@ private:
     bool Arrived(bool moved);
     void PlaceLinkTable(long routeId);
     bool Import(ImportKind kind);
-    bool ImportFrom(CDBRoute& staged, const std::string& older, ImportKind kind, std::string& report);
+    bool ImportFrom(CDBRoute& staged, const std::string& older, ImportKind kind,
+                    std::string& report);
 
     int m_importKind = kNone;
     std::string m_olderExtension;

@@ -41,8 +41,10 @@ bool CDBRoute::ImportWpt() { return Import(kWpt); }
 bool CDBRoute::Import(ImportKind kind)
 {
     if (IsOpen())
-        return Fail("The route database " + GetFilePath() + " is open; close it before taking older files over.");
-    const std::string ext = m_olderExtension.empty() ? (kind == kRdb ? "rdb" : "wpt") : m_olderExtension;
+        return Fail("The route database " + GetFilePath()
+                    + " is open; close it before taking older files over.");
+    const std::string ext =
+        m_olderExtension.empty() ? (kind == kRdb ? "rdb" : "wpt") : m_olderExtension;
     CImportStaging staging(GetFolder(), GetName());
     if (!staging.IsReady())
         return Fail("No room for a new route database could be made in " + GetFolder() + ".");
@@ -60,21 +62,25 @@ bool CDBRoute::Import(ImportKind kind)
     }
     std::string error;
     if (!staging.Commit(&error))
-        return Fail("The new route database " + GetFilePath() + " could not take its place: " + error);
+        return Fail("The new route database " + GetFilePath()
+                    + " could not take its place: " + error);
     m_message = report;
     return true;
 }
 
-bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind kind, std::string& report)
+bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind kind,
+                          std::string& report)
 {
     COlderTable routes;
     if (!routes.Open(older, kind == kRdb ? MemoPathOf(older) : std::string()))
         return Fail(routes.GetMessage());
-    const std::vector<const char*> marks = kind == kRdb ? std::vector<const char*>{"NAME", "WAYPTDB"}
-                                                        : std::vector<const char*>{"NAME", "LAT", "LNG"};
+    const std::vector<const char*> marks = kind == kRdb
+                                               ? std::vector<const char*>{"NAME", "WAYPTDB"}
+                                               : std::vector<const char*>{"NAME", "LAT", "LNG"};
     for (const char* field : marks)
         if (!routes.HasField(field))
-            return Fail("The file " + older + " cannot be taken over: it has no field " + field + ".");
+            return Fail("The file " + older + " cannot be taken over: it has no field " + field
+                        + ".");
 
     std::vector<std::string> badPositions, missing;
     auto addPoints = [&](const COlderTable& points, const std::string& file, bool allFields) {
@@ -86,8 +92,8 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
                 badPositions.push_back(file + " row " + std::to_string(r + 1));
             links.m_link = 0;
             if (!links.AppendPoint())
-                return Fail("Row " + std::to_string(r + 1) + " of " + file + " could not be taken over: "
-                            + links.GetMessage());
+                return Fail("Row " + std::to_string(r + 1) + " of " + file
+                            + " could not be taken over: " + links.GetMessage());
         }
         return true;
     };
@@ -113,8 +119,8 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
             for (int i = 0; i < CDBAttachments::kSlots; ++i)
                 staged.m_attachment[i] = text("ATTACH" + std::to_string(i + 1));
             if (!staged.AppendNew())
-                return Fail("Route " + std::to_string(r + 1) + " of " + older + " could not be taken over: "
-                            + staged.GetMessage());
+                return Fail("Route " + std::to_string(r + 1) + " of " + older
+                            + " could not be taken over: " + staged.GetMessage());
             std::string name = routes.Text(r, "WAYPTDB");
             std::replace(name.begin(), name.end(), '\\', '/');
             if (name.empty())
@@ -130,15 +136,18 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
                 return Fail(points.GetMessage());
             for (const char* field : {"NAME", "LAT", "LNG"})
                 if (!points.HasField(field))
-                    return Fail("The file " + file + " cannot be taken over: it has no field " + field + ".");
+                    return Fail("The file " + file + " cannot be taken over: it has no field "
+                                + field + ".");
             if (!addPoints(points, file, true))
                 return false;
         }
     }
     if (!badPositions.empty())
-        report += "Positions out of range were taken over as not valid: " + RowList(badPositions) + ". ";
+        report +=
+            "Positions out of range were taken over as not valid: " + RowList(badPositions) + ". ";
     if (!missing.empty())
-        report += "Waypoint files not found, their routes have no points: " + RowList(missing) + ".";
+        report +=
+            "Waypoint files not found, their routes have no points: " + RowList(missing) + ".";
     return true;
 }
 

@@ -32,8 +32,9 @@ bool CDBRoutePoints::LoadRecord()
 
 bool CDBRoutePoints::StoreRecord()
 {
-    return CDBInterface::StoreRecord() && PutInteger("ORDER", m_order, 6) && PutInteger("LINK", m_link, 3)
-        && PutInteger("TYPE", m_type, 3) && PutInteger("ID", m_pointId, 8);
+    return CDBInterface::StoreRecord() && PutInteger("ORDER", m_order, 6)
+           && PutInteger("LINK", m_link, 3) && PutInteger("TYPE", m_type, 3)
+           && PutInteger("ID", m_pointId, 8);
 }
 
 bool CDBRoutePoints::ResetCache()

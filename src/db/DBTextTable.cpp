@@ -92,9 +92,11 @@ bool SamePath(const std::string& a, const std::string& b)
     const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
     const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
     const std::string sa = ca.string(), sb = cb.string();
-    return sa.size() == sb.size() && std::equal(sa.begin(), sa.end(), sb.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
+    return sa.size() == sb.size()
+           && std::equal(sa.begin(), sa.end(), sb.begin(), [](char x, char y) {
+                  return std::tolower(static_cast<unsigned char>(x))
+                         == std::tolower(static_cast<unsigned char>(y));
+              });
 }
 
 // ------------------------------------------------------------------ checks
@@ -126,7 +128,8 @@ bool CDBTextTable::AppendNew()
     if (!CanStore(&field))
         return Fail("The text of " + field + " has characters the table cannot hold.");
     if (!CDBInterface::AppendNew())
-        return Fail(m_message.empty() ? "The record could not be added to " + GetFilePath() + "." : m_message);
+        return Fail(m_message.empty() ? "The record could not be added to " + GetFilePath() + "."
+                                      : m_message);
     return true;
 }
 
@@ -137,7 +140,8 @@ bool CDBTextTable::Update()
     if (!CanStore(&field))
         return Fail("The text of " + field + " has characters the table cannot hold.");
     if (!CDBInterface::Update())
-        return Fail(m_message.empty() ? "The record could not be written to " + GetFilePath() + "." : m_message);
+        return Fail(m_message.empty() ? "The record could not be written to " + GetFilePath() + "."
+                                      : m_message);
     return true;
 }
 
@@ -208,7 +212,8 @@ bool CDBTextTable::PutText(std::string_view field, const std::string& text, Code
 {
     Field4 f = Field(field);
     std::string bytes = Encode(text, page);
-    if (f.IsValid() && bytes.size() > size_t(f.Len()) && Table() && Table()->Field(field)->Type() != 'M')
+    if (f.IsValid() && bytes.size() > size_t(f.Len()) && Table()
+        && Table()->Field(field)->Type() != 'M')
         bytes.resize(size_t(f.Len()));
     return f.Assign(bytes) == 0;
 }
@@ -236,11 +241,13 @@ CDateTimeEx CDBTextTable::DateTime(std::string_view dateField, std::string_view 
     return value;
 }
 
-bool CDBTextTable::PutDateTime(std::string_view dateField, std::string_view timeField, const CDateTimeEx& value)
+bool CDBTextTable::PutDateTime(std::string_view dateField, std::string_view timeField,
+                               const CDateTimeEx& value)
 {
     if (!value.IsValid())
         return Field(dateField).Assign("") == 0 && Field(timeField).Assign("") == 0;
-    return Field(dateField).Assign(value.ToStorageDate()) == 0 && Field(timeField).Assign(value.ToStorageTime()) == 0;
+    return Field(dateField).Assign(value.ToStorageDate()) == 0
+           && Field(timeField).Assign(value.ToStorageTime()) == 0;
 }
 
 }  // namespace db

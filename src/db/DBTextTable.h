@@ -83,13 +83,15 @@ protected:
     // Trailing blanks removed, decoded.
     std::string Text(std::string_view field, CodePage page = CodePage::Windows1252) const;
     // Encoded and cut to the field's width in stored bytes.
-    bool PutText(std::string_view field, const std::string& text, CodePage page = CodePage::Windows1252);
+    bool PutText(std::string_view field, const std::string& text,
+                 CodePage page = CodePage::Windows1252);
     double Number(std::string_view field) const { return Field(field).AsDouble(); }
     long Integer(std::string_view field) const { return Field(field).AsLong(); }
     bool PutInteger(std::string_view field, long long value, int digits, bool zeros = false);
     bool PutDouble(std::string_view field, double value, int width, int decimals);
     CDateTimeEx DateTime(std::string_view dateField, std::string_view timeField) const;
-    bool PutDateTime(std::string_view dateField, std::string_view timeField, const CDateTimeEx& value);
+    bool PutDateTime(std::string_view dateField, std::string_view timeField,
+                     const CDateTimeEx& value);
 
     // Points the table at the files on disk whose name matches without case.
     void FindFilesNoCase();

@@ -106,11 +106,12 @@ bool CDBVesselLog::LoadRecord()
 
 bool CDBVesselLog::StoreRecord()
 {
-    return CDBInterface::StoreRecord() && PutInteger("VSLTYPE", m_vesselType, 3) && PutText("VOYAGEID", m_voyageId)
-        && PutText("OOWNAME", m_oowName) && PutInteger("TARGETNO", m_targetNo, 2)
-        && PutText("TARGETNAME", m_targetName) && PutInteger("VSLID", m_vesselId, 8)
-        && PutInteger("APPENDNO", m_appendNo, 8) && PutDateTime("STARTDATE", "STARTTIME", m_start)
-        && PutDateTime("ENDDATE", "ENDTIME", m_end);
+    return CDBInterface::StoreRecord() && PutInteger("VSLTYPE", m_vesselType, 3)
+           && PutText("VOYAGEID", m_voyageId) && PutText("OOWNAME", m_oowName)
+           && PutInteger("TARGETNO", m_targetNo, 2) && PutText("TARGETNAME", m_targetName)
+           && PutInteger("VSLID", m_vesselId, 8) && PutInteger("APPENDNO", m_appendNo, 8)
+           && PutDateTime("STARTDATE", "STARTTIME", m_start)
+           && PutDateTime("ENDDATE", "ENDTIME", m_end);
 }
 
 void CDBVesselLog::SetName(const std::string& name)
@@ -128,10 +129,14 @@ void CDBVesselLog::SetName(const std::string& name)
 std::string CDBVesselLog::GetVesselTypeText() const
 {
     switch (m_vesselType) {
-    case 1: return "Own Vessel";
-    case 2: return "ARPA Target";
-    case 3: return "Tracked Vessel";
-    default: return "Unknown";
+    case 1:
+        return "Own Vessel";
+    case 2:
+        return "ARPA Target";
+    case 3:
+        return "Tracked Vessel";
+    default:
+        return "Unknown";
     }
 }
 
@@ -211,16 +216,22 @@ bool CDBVesselLog::Open(bool readOnly, bool recreate)
     const std::string dbf = GetFilePath() + ".dbf";
     std::error_code ec;
     const bool exists = fs::exists(dbf, ec);
-    if (kind == kLogFile) {
+    if (kind == kLogFile
+        && fs::exists(ResolveNoCase(GetFilePath() + "." + m_olderExtension), ec)) {
         std::string ext = m_olderExtension.empty() ? "log" : m_olderExtension;
         const std::string older = ResolveNoCase(GetFilePath() + "." + ext).string();
         ext.back() = std::isupper(static_cast<unsigned char>(ext.back())) ? 'M' : 'm';
         const std::string olderMemo = ResolveNoCase(GetFilePath() + "." + ext).string();
         if (exists) {
-            const std::string question = StringOr(kCannotConvertId, "Cannot convert log database.  A database with the name:")
-                + "\n" + dbf + StringOr(kOverwriteId, " already exists.\nDo you want to overwrite it?");
-            const bool yes = m_prompt && m_prompt->Ask(question, "", platform::PromptIcon::Question,
-                                                       platform::PromptButtons::YesNo) == platform::PromptAnswer::Yes;
+            const std::string question =
+                StringOr(kCannotConvertId,
+                         "Cannot convert log database.  A database with the name:")
+                + "\n" + dbf
+                + StringOr(kOverwriteId, " already exists.\nDo you want to overwrite it?");
+            const bool yes = m_prompt
+                             && m_prompt->Ask(question, "", platform::PromptIcon::Question,
+                                              platform::PromptButtons::YesNo)
+                                    == platform::PromptAnswer::Yes;
             if (!yes)
                 return Fail("The log " + older + " was not converted; " + dbf + " is kept.");
         }
@@ -238,7 +249,8 @@ bool CDBVesselLog::Open(bool readOnly, bool recreate)
     return CDBTextTable::Open(readOnly, recreate);
 }
 
-bool CDBVesselLog::Convert(const std::string& olderData, const std::string& olderMemo, bool fromIndexName)
+bool CDBVesselLog::Convert(const std::string& olderData, const std::string& olderMemo,
+                           bool fromIndexName)
 {
     std::error_code ec;
     const bool replacing = fs::exists(GetFilePath() + ".dbf", ec);

@@ -9,10 +9,7 @@ namespace db {
 
 namespace {
 
-uint32_t Get16(const char* p)
-{
-    return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8;
-}
+uint32_t Get16(const char* p) { return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8; }
 
 uint32_t Get32(const char* p) { return Get16(p) | Get16(p + 2) << 16; }
 
@@ -35,7 +32,8 @@ std::string Trimmed(std::string_view s)
 bool SameName(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+               return std::toupper(static_cast<unsigned char>(x))
+                      == std::toupper(static_cast<unsigned char>(y));
            });
 }
 
@@ -81,11 +79,12 @@ bool COlderTable::Open(const std::string& dataPath, const std::string& memoPath)
             f.width |= int(uint8_t(d[17])) << 8;
         f.offset = offset;
         offset += f.width;
-        const bool widthOk = f.type == 'C'   ? f.width >= 1
-                             : f.type == 'D' ? f.width == 8
-                             : f.type == 'L' ? f.width == 1
-                             : f.type == 'M' ? f.width == 10
-                                             : (f.type == 'N' || f.type == 'F') && f.width >= 1 && f.width <= 20;
+        const bool widthOk =
+            f.type == 'C'   ? f.width >= 1
+            : f.type == 'D' ? f.width == 8
+            : f.type == 'L' ? f.width == 1
+            : f.type == 'M' ? f.width == 10
+                            : (f.type == 'N' || f.type == 'F') && f.width >= 1 && f.width <= 20;
         if (f.name.empty() || !widthOk)
             return Refuse(dataPath, "its field descriptions are damaged");
         m_fields.push_back(f);
@@ -98,7 +97,8 @@ bool COlderTable::Open(const std::string& dataPath, const std::string& memoPath)
         return Refuse(dataPath, "it is shorter than its header says");
     m_count = int(count);
     m_dbase4Memo = version != 0x83;  // dBASE III memo files keep 512-byte blocks
-    const bool memo = std::any_of(m_fields.begin(), m_fields.end(), [](const FieldInfo& f) { return f.type == 'M'; });
+    const bool memo = std::any_of(m_fields.begin(), m_fields.end(),
+                                  [](const FieldInfo& f) { return f.type == 'M'; });
     if (memo && !CheckMemos(memoPath)) {
         m_count = 0;
         m_fields.clear();
@@ -110,7 +110,8 @@ bool COlderTable::Open(const std::string& dataPath, const std::string& memoPath)
 bool COlderTable::CheckMemos(const std::string& memoPath)
 {
     if (memoPath.empty() || !ReadFile(memoPath, m_memo))
-        return Refuse(memoPath.empty() ? std::string("(memo file)") : memoPath, "the memo file is missing");
+        return Refuse(memoPath.empty() ? std::string("(memo file)") : memoPath,
+                      "the memo file is missing");
     if (m_memo.size() < 512)
         return Refuse(memoPath, "it is not a memo file");
     m_blockSize = 512;
@@ -124,16 +125,20 @@ bool COlderTable::CheckMemos(const std::string& memoPath)
             if (f.type != 'M')
                 continue;
             std::string text;
-            const std::string ref = Trimmed(std::string_view(&m_data[size_t(m_headerLength) + size_t(r) * m_recordLength + f.offset], size_t(f.width)));
+            const std::string ref = Trimmed(std::string_view(
+                &m_data[size_t(m_headerLength) + size_t(r) * m_recordLength + f.offset],
+                size_t(f.width)));
             std::string digits = ref;
             digits.erase(0, digits.find_first_not_of(' '));
             if (digits.empty())
                 continue;
             if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9)
-                return Refuse(memoPath, "record " + std::to_string(r + 1) + " has a damaged memo reference");
+                return Refuse(memoPath,
+                              "record " + std::to_string(r + 1) + " has a damaged memo reference");
             const uint32_t block = uint32_t(std::stoul(digits));
             if (block != 0 && !MemoAt(block, text))
-                return Refuse(memoPath, "record " + std::to_string(r + 1) + " points outside the memo file");
+                return Refuse(memoPath,
+                              "record " + std::to_string(r + 1) + " points outside the memo file");
         }
     }
     return true;
@@ -146,7 +151,8 @@ bool COlderTable::MemoAt(uint32_t block, std::string& text) const
         return false;
     const char* p = &m_memo[size_t(start)];
     const size_t avail = m_memo.size() - size_t(start);
-    if (avail >= 8 && uint8_t(p[0]) == 0xFF && uint8_t(p[1]) == 0xFF && p[2] == 0x08 && p[3] == 0x00) {
+    if (avail >= 8 && uint8_t(p[0]) == 0xFF && uint8_t(p[1]) == 0xFF && p[2] == 0x08
+        && p[3] == 0x00) {
         // dBASE IV block: the length counts the eight bytes of its own header.
         const uint32_t length = Get32(p + 4);
         if (length < 8 || length - 8 > avail - 8)
@@ -158,6 +164,30 @@ bool COlderTable::MemoAt(uint32_t block, std::string& text) const
     const char* end = std::find(p, p + avail, char(0x1A));
     text.assign(p, size_t(end - p));
     return true;
+}
+
+bool COlderTable::ReadFields(const std::string& dataPath,
+                             std::vector<std::pair<std::string, char>>& fields)
+{
+    fields.clear();
+    std::ifstream in(dataPath, std::ios::binary);
+    char head[32];
+    if (!in.read(head, 32))
+        return false;
+    const size_t headerLength = Get16(head + 8);
+    std::vector<char> desc(headerLength > 32 ? headerLength - 32 : 0);
+    if (!in.read(desc.data(), std::streamsize(desc.size())))
+        return false;
+    for (size_t at = 0; at + 32 <= desc.size() && desc[at] != 0x0D; at += 32) {
+        size_t len = 0;
+        while (len < 11 && desc[at + len] != 0)
+            ++len;
+        std::string name = Trimmed(std::string_view(&desc[at], len));
+        for (char& c : name)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        fields.emplace_back(name, char(std::toupper(static_cast<unsigned char>(desc[at + 11]))));
+    }
+    return !fields.empty();
 }
 
 int COlderTable::FieldIndex(std::string_view name) const
@@ -181,13 +211,15 @@ std::string COlderTable::Text(int record, std::string_view name) const
     if (i < 0 || record < 0 || record >= m_count)
         return {};
     const FieldInfo& f = m_fields[size_t(i)];
-    const std::string bytes =
-        Trimmed(std::string_view(&m_data[size_t(m_headerLength) + size_t(record) * m_recordLength + f.offset], size_t(f.width)));
+    const std::string bytes = Trimmed(std::string_view(
+        &m_data[size_t(m_headerLength) + size_t(record) * m_recordLength + f.offset],
+        size_t(f.width)));
     if (f.type != 'M')
         return bytes;
     std::string digits = bytes;
     digits.erase(0, digits.find_first_not_of(' '));
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9)
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos
+        || digits.size() > 9)
         return {};
     const uint32_t block = uint32_t(std::stoul(digits));
     std::string text;

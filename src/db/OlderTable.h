@@ -26,6 +26,11 @@ public:
     bool Deleted(int record) const;  // 0-based
     bool HasField(std::string_view name) const { return FieldIndex(name) >= 0; }
     int FieldCount() const { return int(m_fields.size()); }
+    // Names and types of a table's fields from its header alone, in order;
+    // false when the header cannot be read.
+    static bool ReadFields(const std::string& dataPath,
+                           std::vector<std::pair<std::string, char>>& fields);
+
     // The field's bytes without trailing blanks (a memo's whole text); empty
     // for a field the table lacks.
     std::string Text(int record, std::string_view name) const;

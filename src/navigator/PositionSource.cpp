@@ -177,8 +177,8 @@ void CPositionSource::SwitchToDeadReckoning(bool byUser)
     m_drOn = true;
     m_drFirstStep = true;
     m_drSecondsApplied = 0;
-    m_host.SourceChanged(true);
     m_host.SetNmeaCaution(true);
+    m_host.SourceChanged(true);
     if (!byUser) {
         m_host.SetNextFixType(kEventEpfs);
         m_host.LogEvent("EPFS reception lost.", kEventEpfs);
@@ -195,8 +195,8 @@ void CPositionSource::ReturnToNmea(bool log)
     ConfirmPosition();
     m_nmeaLost = false;
     m_grace = true;
-    StopDeadReckoning();
     m_host.SetNmeaCaution(false);
+    StopDeadReckoning();
     if (log) {
         m_host.SetNextFixType(kEventEpfs);
         m_host.LogEvent("EPFS reception re-established", kEventEpfs);

@@ -3,11 +3,13 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "app/MediaFileType.h"
 #include "shell/Brinevane.h"
 #include "shell/MainFrame.h"
 
@@ -90,8 +92,27 @@ int main(int argc, char* argv[])
 
     std::vector<std::string> args(argv + 1, argv + argc);
     int rc = 0;
-    if (theApp.InitInstance(args))
+    if (theApp.InitInstance(args)) {
+        // BRINE_OPEN_FILES opens attachments (';' between paths) once the
+        // program runs, as the panels open them: scripted checks of the viewers.
+        if (const char* files = std::getenv("BRINE_OPEN_FILES"); files && *files) {
+            QTimer::singleShot(0, &theApp, [&theApp, list = std::string(files)] {
+                std::size_t start = 0;
+                while (start <= list.size()) {
+                    const std::size_t end = std::min(list.find(';', start), list.size());
+                    const std::string path = list.substr(start, end - start);
+                    start = end + 1;
+                    if (path.empty())
+                        continue;
+                    if (app::GetMediaFileType(path) == app::MediaFileType::Video)
+                        theApp.OpenVideoFile(path);
+                    else
+                        theApp.OpenBitmapFile(path);
+                }
+            });
+        }
         rc = qapp.exec();
+    }
     else if (theApp.StartFailed())
         rc = 1;
     theApp.ExitInstance();

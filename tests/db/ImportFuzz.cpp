@@ -22,7 +22,8 @@ namespace {
 
 void WriteFile(const fs::path& path, const uint8_t* data, size_t size)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), std::streamsize(size));
 }
 
 std::string ReadFile(const fs::path& path)
@@ -37,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 3)
         return 0;
-    static const fs::path dir = fs::temp_directory_path() / ("fuzz_dbimport_" + std::to_string(::getpid()));
+    static const fs::path dir =
+        fs::temp_directory_path() / ("fuzz_dbimport_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     const int kind = data[0] % 3;

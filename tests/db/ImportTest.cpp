@@ -81,7 +81,8 @@ bool NoStagingLeft(const fs::path& dir)
 TEST(Import, OlderChartpointTableComesOverFieldByFieldOnce)
 {
     brine_test::TempFolder dir;
-    ASSERT_EQ(brine_test::Python(dir.Path(), kIptScript, (dir / "Cpt").string() + " .IPT .IPM"), "");
+    ASSERT_EQ(brine_test::Python(dir.Path(), kIptScript, (dir / "Cpt").string() + " .IPT .IPM"),
+              "");
     const auto older = Snapshot(dir.Path());
 
     CDBChartPoint points;
@@ -156,10 +157,11 @@ TEST(Import, OlderWaypointListAndRouteDatabaseComeOver)
     fs::create_directories(dir / "wpts");
     const std::string wptSpec = "NAME:C:25,ID:C:8,LAT:C:12,LNG:C:12,AREA:C:20,GROUP:C:20,ZONE:C:3,"
                                 "ATTACH1:C:40,ATTACH2:C:40,ATTACH3:C:40,ATTACH4:C:40,NOTE:M:10";
-    ASSERT_EQ(XBaseTable(dir.Path(), dir / "wpts/r1.wpt", wptSpec,
-                         {"Start|S|50|-1|Area|Grp||att1|||att4|start note", "*Dropped|X|0|0||||||||",
-                          "Turn|T|50.5|-1.5|||5||||||", "Off|O|50|200||||||||"}),
-              "");
+    ASSERT_EQ(
+        XBaseTable(dir.Path(), dir / "wpts/r1.wpt", wptSpec,
+                   {"Start|S|50|-1|Area|Grp||att1|||att4|start note", "*Dropped|X|0|0||||||||",
+                    "Turn|T|50.5|-1.5|||5||||||", "Off|O|50|200||||||||"}),
+        "");
     const std::string script = R"(
 import sys, os, dbf
 base = sys.argv[1]
@@ -218,10 +220,12 @@ os.rename(base + '.dbt', base + '.rdm')
 TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
 {
     brine_test::TempFolder dir;
-    ASSERT_EQ(XBaseTable(dir.Path(), dir / "nine.log", "TIME:C:5,DATE:C:8,LAT:C:10,LNG:C:10,DTM:C:3,COG:C:6,SOG:C:6,TYPE:C:12,NOTE:M:10",
-                         {"13:45|24/12/98|50.5|-1.25|-1|123.5|12.25|sys dr|Christmas Eve",
-                          "*00:00|01/01/99|0|0|-1|0|0||", "08:05|03/02/05|91|0|-1|0|0|ARPA Target|",
-                          "09:00|31/02/05|10|10|-1|0|0|Manual|"}),
+    ASSERT_EQ(XBaseTable(
+                  dir.Path(), dir / "nine.log",
+                  "TIME:C:5,DATE:C:8,LAT:C:10,LNG:C:10,DTM:C:3,COG:C:6,SOG:C:6,TYPE:C:12,NOTE:M:10",
+                  {"13:45|24/12/98|50.5|-1.25|-1|123.5|12.25|sys dr|Christmas Eve",
+                   "*00:00|01/01/99|0|0|-1|0|0||", "08:05|03/02/05|91|0|-1|0|0|ARPA Target|",
+                   "09:00|31/02/05|10|10|-1|0|0|Manual|"}),
               "");
     CDBLog log;
     log.SetFilePath(dir / "nine.log");
@@ -245,7 +249,8 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
     EXPECT_EQ(log.m_type, 11);
     log.Close();
 
-    ASSERT_EQ(XBaseTable(dir.Path(), dir / "old.LOG", "TIME:C:8,DATE:C:8,LAT:C:10,LNG:C:10,COG:C:6,SOG:C:6,NOTE:M:10",
+    ASSERT_EQ(XBaseTable(dir.Path(), dir / "old.LOG",
+                         "TIME:C:8,DATE:C:8,LAT:C:10,LNG:C:10,COG:C:6,SOG:C:6,NOTE:M:10",
                          {"23:59:58|31/12/95|-33|151|90|5|last of the year"}),
               "");
     CDBLog old;
@@ -260,10 +265,12 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
 TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
 {
     brine_test::TempFolder dir;
-    const std::string spec = "TIME:C:5,DATE:C:8,LAT:C:10,LNG:C:10,DTM:C:3,COG:C:6,SOG:C:6,TYPE:C:12,NOTE:M:10";
-    ASSERT_EQ(XBaseTable(dir.Path(), dir / "voyage.log", spec,
-                         {"10:00|01/06/24|50|-1|-1|0|0|VF|", "12:30|01/06/24|50.1|-1.1|-1|0|0|VF|"}),
-              "");
+    const std::string spec =
+        "TIME:C:5,DATE:C:8,LAT:C:10,LNG:C:10,DTM:C:3,COG:C:6,SOG:C:6,TYPE:C:12,NOTE:M:10";
+    ASSERT_EQ(
+        XBaseTable(dir.Path(), dir / "voyage.log", spec,
+                   {"10:00|01/06/24|50|-1|-1|0|0|VF|", "12:30|01/06/24|50.1|-1.1|-1|0|0|VF|"}),
+        "");
     CDBVesselLog index;
     index.SetFilePath(dir / "voyage.log");
     ASSERT_TRUE(index.Open()) << index.GetMessage();
@@ -293,6 +300,16 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     EXPECT_TRUE(prompt.Done());
     EXPECT_EQ(Snapshot(dir.Path()), before);
 
+    // Yes replaces the index, a copy of the old one kept in the backup folder.
+    prompt.Expect(platform::PromptAnswer::Yes, "Do you want to overwrite it?");
+    index.SetFilePath(dir / "voyage.log");
+    ASSERT_TRUE(index.Open()) << index.GetMessage();
+    EXPECT_TRUE(prompt.Done());
+    EXPECT_TRUE(index.WasConverted());
+    EXPECT_EQ(index.GetRecordCount(), 1);
+    index.Close();
+    EXPECT_EQ(Snapshot(dir / "~OldLogs.Backup")["voyage.dbf"], before.at("voyage.dbf"));
+
     // A position log stored under the index's name is backed up and becomes
     // the own vessel's first log.
     CDBLog single;
@@ -313,15 +330,32 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     ASSERT_TRUE(moved.Open());
     ASSERT_TRUE(moved.GoTop());
     EXPECT_EQ(moved.m_note, "kept");
+
+    // A table that is neither an index nor a log is left alone, whatever its field count.
+    ASSERT_EQ(XBaseTable(dir.Path(), dir / "odd.dbf",
+                         "A:C:5,B:C:5,C:C:5,D:C:5,E:C:5,F:C:5,G:C:5,H:C:5,I:C:5,J:C:5,K:C:5",
+                         {"1|2|3|4|5|6|7|8|9|10|11"}),
+              "");
+    const auto beforeOdd = Snapshot(dir.Path());
+    CDBVesselLog odd;
+    odd.SetFilePath(dir / "odd");
+    EXPECT_FALSE(odd.Open());
+    EXPECT_NE(odd.GetMessage().find("neither"), std::string::npos) << odd.GetMessage();
+    EXPECT_EQ(Snapshot(dir.Path()), beforeOdd);
 }
 
 TEST(Import, DamagedOlderFilesAreRefusedAndNothingChanges)
 {
     brine_test::TempFolder dir;
-    ASSERT_EQ(brine_test::Python(dir.Path(), kIptScript, (dir / "good").string() + " .ipt .ipm"), "");
+    ASSERT_EQ(brine_test::Python(dir.Path(), kIptScript, (dir / "good").string() + " .ipt .ipm"),
+              "");
     const std::string good = brine_test::Snapshot(dir.Path())["good.ipt"];
-    auto write = [&](const std::string& name, const std::string& bytes) { std::ofstream(dir / name, std::ios::binary) << bytes; };
-    auto copy = [&](const std::string& from, const std::string& to) { fs::copy_file(dir / from, dir / to); };
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    };
+    auto copy = [&](const std::string& from, const std::string& to) {
+        fs::copy_file(dir / from, dir / to);
+    };
     // Truncated: the header counts four rows, the file holds three and a half.
     write("short.ipt", good.substr(0, good.size() - 200));
     copy("good.ipm", "short.ipm");
@@ -338,8 +372,11 @@ TEST(Import, DamagedOlderFilesAreRefusedAndNothingChanges)
     struct Case {
         const char* name;
         const char* fault;
-    } cases[] = {{"short", "shorter than its header says"}, {"nomemo", "memo file is missing"},
-                 {"noname", "no field NAME"}, {"outside", "outside the memo file"}, {"text", "header is damaged"}};
+    } cases[] = {{"short", "shorter than its header says"},
+                 {"nomemo", "memo file is missing"},
+                 {"noname", "no field NAME"},
+                 {"outside", "outside the memo file"},
+                 {"text", "header is damaged"}};
     const auto before = Snapshot(dir.Path());
     for (const Case& c : cases) {
         CDBChartPoint points;
@@ -362,6 +399,25 @@ TEST(Import, DamagedOlderFilesAreRefusedAndNothingChanges)
     CDBRoute routes;
     routes.SetFilePath(dir / "good.rdb");
     EXPECT_FALSE(routes.Open());
-    EXPECT_NE(routes.GetMessage().find("memo file is missing"), std::string::npos) << routes.GetMessage();
+    EXPECT_NE(routes.GetMessage().find("memo file is missing"), std::string::npos)
+        << routes.GetMessage();
     EXPECT_EQ(Snapshot(dir.Path()), before2);
+}
+
+TEST(Import, WithoutTheOlderFileAFreshTableOpens)
+{
+    brine_test::TempFolder dir;
+    CDBChartPoint points;
+    CDBRoute routes;
+    CDBLog log;
+    CDBVesselLog index;
+    const std::pair<CDBTextTable*, const char*> cases[] = {
+        {&points, "p.ipt"}, {&routes, "r.rdb"}, {&log, "l.log"}, {&index, "v.LOG"}};
+    for (const auto& [table, name] : cases) {
+        table->SetFilePath(dir / name);
+        EXPECT_TRUE(table->Open()) << name << ": " << table->GetMessage();
+        EXPECT_TRUE(table->IsEmpty()) << name;
+        EXPECT_TRUE(table->Close());
+        EXPECT_TRUE(fs::exists(dir / (std::string(name, 1) + ".dbf"))) << name;
+    }
 }

@@ -53,12 +53,14 @@ class InteropTables : public ::testing::Test {
 protected:
     std::string Read(const std::string& table, const std::string& fields)
     {
-        return brine_test::Python(dir.Path(), kDbfreadScript, (dir / (table + ".dbf")).string() + " " + fields);
+        return brine_test::Python(dir.Path(), kDbfreadScript,
+                                  (dir / (table + ".dbf")).string() + " " + fields);
     }
     std::string Walk(const std::string& table, const std::string& tag, char type = 'C')
     {
         return brine_test::Perl(dir.Path(), kWalkScript,
-                                (dir / (table + ".mdx")).string() + " " + tag + " " + std::string(1, type));
+                                (dir / (table + ".mdx")).string() + " " + tag + " "
+                                    + std::string(1, type));
     }
     brine_test::TempFolder dir;
 };
@@ -87,13 +89,15 @@ TEST_F(InteropTables, PointsMemosAndAttachments)
     EXPECT_EQ(Read("cpt", "UNIQUE,NAME,LAT,LNG,DSHIFT,ZONE"),
               " |1|Ålesund|54.25|10.125|-1|-1\n |2|Kiel – Holtenau|55.25|10.125|-1|0\n"
               "*|3|Gone|56.25|10.125|-1|1\n");
-    EXPECT_EQ(Read("cpt.X/MEMOS", "MASTER_ID,TYPE,DATA"),
-              " |1|000|Note of Ålesund\n |1|009|memo 0\n |2|000|Note of Kiel – Holtenau\n |2|008|memo 1\n"
-              "*|3|000|Note of Gone\n*|3|007|memo 2\n");
+    EXPECT_EQ(
+        Read("cpt.X/MEMOS", "MASTER_ID,TYPE,DATA"),
+        " |1|000|Note of Ålesund\n |1|009|memo 0\n |2|000|Note of Kiel – Holtenau\n |2|008|memo 1\n"
+        "*|3|000|Note of Gone\n*|3|007|memo 2\n");
     EXPECT_EQ(Walk("cpt.X/MEMOS", "T_ID_TYPE"),
               "       1000|1\n       1009|2\n       2000|3\n       2008|4\n");
     EXPECT_EQ(Walk("cpt.X/ATTCHMTS", "T_ID_TYPE"), "       1003|1\n       2002|2\n");
-    EXPECT_EQ(Walk("cpt", "T_NAME"), "Kiel \x96 Holtenau          |2\n\xC5lesund                  |1\n");
+    EXPECT_EQ(Walk("cpt", "T_NAME"),
+              "Kiel \x96 Holtenau          |2\n\xC5lesund                  |1\n");
 }
 
 TEST_F(InteropTables, RoutesAndTheirLinkTables)
@@ -113,7 +117,8 @@ TEST_F(InteropTables, RoutesAndTheirLinkTables)
     ASSERT_TRUE(routes.Points().ReverseOrder());
     ASSERT_TRUE(routes.Close());
     EXPECT_EQ(Read("rt", "UNIQUE,NAME,NOTE"), " |1|Kattegat|Night passage\n");
-    EXPECT_EQ(Read("rt.X/00000001", "UNIQUE,ORDER,LINK,TYPE,ID"), " |1|3|  1|  0|1\n |2|2|  1|  0|2\n |3|1|  1|  0|3\n");
+    EXPECT_EQ(Read("rt.X/00000001", "UNIQUE,ORDER,LINK,TYPE,ID"),
+              " |1|3|  1|  0|1\n |2|2|  1|  0|2\n |3|1|  1|  0|3\n");
     EXPECT_EQ(Walk("rt.X/00000001", "T_ORDER", 'N'), "1|3\n2|2\n3|1\n");
     EXPECT_EQ(Read("rt.X/00000001/00000001", "UNIQUE,NAME"), " |1|A\n |2|B\n |3|C\n");
 }
@@ -153,9 +158,11 @@ TEST_F(InteropTables, LogsIndexAndPlan)
         ASSERT_TRUE(index.AppendNew() && index.FlushIfOpen());
     }
     ASSERT_TRUE(index.Close());
-    EXPECT_EQ(Read("vl", "UNIQUE,VSLID,APPENDNO,STARTDATE,STARTTIME,ENDDATE,ENDTIME"),
-              " |1|12|2|20240603|080000||\n |2|1|1|20240602|080000||\n |3|12|1|20240601|080000||\n");
-    EXPECT_EQ(Walk("vl", "T_VSLAPDNO"), "       1       1|2\n      12       1|3\n      12       2|1\n");
+    EXPECT_EQ(
+        Read("vl", "UNIQUE,VSLID,APPENDNO,STARTDATE,STARTTIME,ENDDATE,ENDTIME"),
+        " |1|12|2|20240603|080000||\n |2|1|1|20240602|080000||\n |3|12|1|20240601|080000||\n");
+    EXPECT_EQ(Walk("vl", "T_VSLAPDNO"),
+              "       1       1|2\n      12       1|3\n      12       2|1\n");
     EXPECT_EQ(Walk("vl", "T_STARTDAT"), "20240601080000|3\n20240602080000|2\n20240603080000|1\n");
 
     CDBPlan plan;
@@ -166,5 +173,6 @@ TEST_F(InteropTables, LogsIndexAndPlan)
     plan.m_drift = 0.75;
     plan.m_memo = "Traffic separation";
     ASSERT_TRUE(plan.AppendNew() && plan.Close());
-    EXPECT_EQ(Read("plan", "NAME,TIME,DRIFT,MEMO"), " |Skagen|11:30:45 PM|0.75|Traffic separation\n");
+    EXPECT_EQ(Read("plan", "NAME,TIME,DRIFT,MEMO"),
+              " |Skagen|11:30:45 PM|0.75|Traffic separation\n");
 }

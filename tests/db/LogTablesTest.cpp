@@ -85,8 +85,9 @@ TEST(LogTables, FixesRoundTripAndInvalidTimesStoreEmpty)
 TEST(LogTables, FixTypeTexts)
 {
     const std::pair<const char*, int> rows[] = {
-        {"VF", 1},     {"radar", 2},  {"ASTRO", 3},  {"EPFS", 4}, {"User DR", 5}, {"USER EP", 6},
-        {"sys dr", 7}, {"SYS EP", 8}, {"manual", 11}, {"ARPA Target", 0}, {"SYSDR", 0}, {"", 0},
+        {"VF", 1},      {"radar", 2},       {"ASTRO", 3},  {"EPFS", 4},
+        {"User DR", 5}, {"USER EP", 6},     {"sys dr", 7}, {"SYS EP", 8},
+        {"manual", 11}, {"ARPA Target", 0}, {"SYSDR", 0},  {"", 0},
     };
     for (const auto& [text, code] : rows)
         EXPECT_EQ(CDBLog::TypeFromText(text), code) << text;
@@ -156,7 +157,8 @@ TEST(LogTables, PlanColumnsKeepTheirTextAndCodePages)
     EXPECT_EQ(plan.m_memo, "Keep clear of the ferry lane");
     plan.Close();
     const std::string path = (dir / "plan").string();
-    EXPECT_EQ(FieldBytes(path, 1, "LATITUDE"), "50\xF8" "40.12'N    ");  // code page 437 degree sign
+    EXPECT_EQ(FieldBytes(path, 1, "LATITUDE"), "50\xF8"
+                                               "40.12'N    ");  // code page 437 degree sign
     EXPECT_EQ(FieldBytes(path, 1, "DRIFT"), " 1.50");
     EXPECT_EQ(FieldBytes(path, 2, "DRIFT").size(), 5u);
 }

@@ -34,12 +34,14 @@ inline std::string RunScript(const std::string& interpreter, const std::filesyst
     return out;
 }
 
-inline std::string Python(const std::filesystem::path& folder, const std::string& script, const std::string& args)
+inline std::string Python(const std::filesystem::path& folder, const std::string& script,
+                          const std::string& args)
 {
     return RunScript("/usr/bin/python3", folder, script, args);
 }
 
-inline std::string Perl(const std::filesystem::path& folder, const std::string& script, const std::string& args)
+inline std::string Perl(const std::filesystem::path& folder, const std::string& script,
+                        const std::string& args)
 {
     return RunScript("/usr/bin/perl", folder, script, args);
 }

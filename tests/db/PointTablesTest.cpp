@@ -160,7 +160,7 @@ TEST_F(PointTables, WidthsCountStoredBytesAndBadAnglesLoadNotValid)
     CDBWaypoint points;
     points.SetFilePath(dir / "w");
     ASSERT_TRUE(points.Open());
-    Fill(points, std::string(20, 'a') + "ééééééé");  // 27 characters, 34 bytes of UTF-8
+    Fill(points, std::string(20, 'a') + "ééééééé");           // 27 characters, 34 bytes of UTF-8
     points.m_position = geo::CPosition(95.0, 10.0, 0.0, -1);  // stored unchecked
     ASSERT_TRUE(points.AppendNew() && points.FlushIfOpen());
     ASSERT_TRUE(points.GoTop());
@@ -231,7 +231,8 @@ TEST_F(PointTables, ReadOnlyReachesTheCompanionsAndOwnPathCopiesChangeNothing)
     EXPECT_EQ(FileBytes(dir / "w.dbf") + FileBytes(dir / "w.X/MEMOS.dbf"), before);
 
     ASSERT_TRUE(points.Open());
-    for (const std::string& same : {(dir / "w").string(), (dir / "W.DBF").string(), (dir / "./w").string()}) {
+    for (const std::string& same :
+         {(dir / "w").string(), (dir / "W.DBF").string(), (dir / "./w").string()}) {
         EXPECT_TRUE(points.CopyTo(same)) << same;
         EXPECT_TRUE(points.MoveTo(same)) << same;
     }
@@ -245,4 +246,51 @@ TEST_F(PointTables, ReadOnlyReachesTheCompanionsAndOwnPathCopiesChangeNothing)
     ASSERT_TRUE(points.GoTop());
     EXPECT_EQ(points.m_memo[0], "memo");
     EXPECT_TRUE(fs::exists(dir / "sub/moved.X/MEMOS.dbf"));
+}
+
+TEST_F(PointTables, OlderAttachmentLayoutIsTakenOverOnOpen)
+{
+    {
+        CDBWaypoint points;
+        points.SetFilePath(dir / "w");
+        ASSERT_TRUE(points.Open());
+        Fill(points, "Older");
+        ASSERT_TRUE(points.AppendNew() && points.Close());
+    }
+    // The attachment table as older versions laid it out: the text in C(254).
+    fs::remove(dir / "w.X/ATTCHMTS.dbf");
+    fs::remove(dir / "w.X/ATTCHMTS.dbt");
+    fs::remove(dir / "w.X/ATTCHMTS.mdx");
+    {
+        dbase::CDbaseEngine engine;
+        auto t = engine.Create((dir / "w.X/ATTCHMTS").string(),
+                               {{"UNIQUE", 'N', 8, 0},
+                                {"MASTER_ID", 'N', 8, 0},
+                                {"TYPE", 'C', 3, 0},
+                                {"DATA", 'C', 254, 0}},
+                               {});
+        ASSERT_NE(t, nullptr);
+        const char* rows[][3] = {{"1", "001", "/old/\xE9t\xE9.png"},
+                                 {"1", "002", "deleted"},
+                                 {"1", "003", "/old/b.pdf"}};
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(t->AppendStart(), 0);
+            t->Field("UNIQUE")->AssignLong(i + 1, 8, true);
+            t->Field("MASTER_ID")->Assign(rows[i][0]);
+            t->Field("TYPE")->Assign(rows[i][1]);
+            t->Field("DATA")->Assign(rows[i][2]);
+            ASSERT_EQ(t->Append(), 0);
+        }
+        ASSERT_EQ(t->Go(2), 0);
+        ASSERT_EQ(t->Delete(), 0);
+        ASSERT_EQ(t->Close(), 0);
+    }
+    CDBWaypoint points;
+    points.SetFilePath(dir / "w");
+    ASSERT_TRUE(points.Open()) << points.GetMessage();
+    ASSERT_TRUE(points.GoTop());
+    EXPECT_EQ(points.m_attachment[1], "/old/été.png");
+    EXPECT_EQ(points.m_attachment[2], "");
+    EXPECT_EQ(points.m_attachment[3], "/old/b.pdf");
+    EXPECT_EQ(points.Attachments().Table()->Field("DATA")->Type(), 'M');
 }

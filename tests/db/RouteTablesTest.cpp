@@ -81,7 +81,8 @@ TEST_F(RouteTables, NewRouteGetsFreshLinkAndWaypointTables)
         auto t = engine.Open((dir / "routes.X/ATTCHMTS").string());
         std::string types;
         for (int rc = t->Top(); rc == 0; rc = t->Skip(1))
-            types += std::string(t->Deleted() ? "*" : "") + std::string(t->Field("TYPE")->Bytes()) + " ";
+            types +=
+                std::string(t->Deleted() ? "*" : "") + std::string(t->Field("TYPE")->Bytes()) + " ";
         t->Close();
         return types;
     };
@@ -201,14 +202,26 @@ TEST_F(RouteTables, CopyAndMoveTakeEveryRouteAlong)
     ASSERT_TRUE(routes.GoTop());
     ASSERT_TRUE(routes.DeleteRecord());
     ASSERT_TRUE(routes.CopyTo(dir / "copy/Routes"));
-    for (const char* f : {"copy/Routes.dbf", "copy/Routes.X/ATTCHMTS.dbf", "copy/Routes.X/00000002.dbf",
-                          "copy/Routes.X/00000002/00000002.dbf", "copy/Routes.X/00000003/00000003.dbf"})
+    for (const char* f :
+         {"copy/Routes.dbf", "copy/Routes.X/ATTCHMTS.dbf", "copy/Routes.X/00000002.dbf",
+          "copy/Routes.X/00000002/00000002.dbf", "copy/Routes.X/00000003/00000003.dbf"})
         EXPECT_TRUE(fs::exists(dir / f)) << f;
     EXPECT_FALSE(fs::exists(dir / "copy/Routes.X/00000001.dbf"));
+
+    // A pushed position brings back both the route and its point.
+    ASSERT_TRUE(routes.GoBottom());
+    ASSERT_TRUE(routes.Points().SkipForward());
+    routes.PushPosition();
+    ASSERT_TRUE(routes.GoTop());
+    EXPECT_EQ(routes.m_name, "Two");
+    ASSERT_TRUE(routes.PopPosition());
+    EXPECT_EQ(routes.m_name, "Three");
+    EXPECT_EQ(routes.Points().Waypoints().m_name, "Three end");
 
     ASSERT_TRUE(routes.MoveTo(dir / "moved"));
     EXPECT_FALSE(fs::exists(dir / "routes.X"));
     ASSERT_TRUE(routes.GoBottom());
     EXPECT_EQ(routes.m_name, "Three");
-    EXPECT_EQ(PointList(routes.Points()), (std::vector<std::string>{"1:Three start", "2:Three end"}));
+    EXPECT_EQ(PointList(routes.Points()),
+              (std::vector<std::string>{"1:Three start", "2:Three end"}));
 }

@@ -1,0 +1,85 @@
+#include "app/ui/ViewerFrame.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QScrollArea>
+#include <QStyle>
+
+#include "app/CommandTable.h"
+#include "app/PostedMessageQueue.h"
+#include "app/ui/Document.h"
+
+CViewerFrame::CViewerFrame(CDocument* document, app::CPostedMessageQueue* owner, QWidget* parent)
+    : QMdiSubWindow(parent), m_document(document), m_owner(owner)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    if (document) {
+        connect(document, &CDocument::closing, this, [this] {
+            m_documentClosed = true;
+            close();
+        });
+    }
+    connect(this, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates, Qt::WindowStates now) { OnActiveChanged(now & Qt::WindowActive); });
+}
+
+CViewerFrame::~CViewerFrame()
+{
+    OnActiveChanged(false);
+    if (m_document) {
+        if (!m_document->IsClosed())
+            m_document->OnCloseDocument();
+        m_document->deleteLater();
+    }
+}
+
+void CViewerFrame::DisableWhileActive(CCommandTable& commands, std::vector<unsigned> ids)
+{
+    OnActiveChanged(false);
+    m_commands = &commands;
+    m_disabled = std::move(ids);
+    OnActiveChanged(isActiveWindow() || (mdiArea() && mdiArea()->activeSubWindow() == this));
+}
+
+void CViewerFrame::OnActiveChanged(bool active)
+{
+    if (!m_commands || active == m_registered)
+        return;
+    m_registered = active;
+    if (!active) {
+        m_commands->Remove(this);
+        return;
+    }
+    for (unsigned id : m_disabled)
+        m_commands->AddFirst(this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+}
+
+void CViewerFrame::FitTo(QSize content, bool shrinkOnly)
+{
+    // The frame's border and title bar are what the style adds round the view.
+    const QSize chrome = size() - (widget() ? widget()->size() : QSize());
+    QSize wanted = content + chrome;
+    if (shrinkOnly) {
+        wanted = wanted.boundedTo(size().expandedTo(QSize(1, 1)));
+        if (const QMdiArea* area = mdiArea())
+            wanted = wanted.boundedTo(area->viewport()->size());
+    } else if (const QMdiArea* area = mdiArea()) {
+        wanted = wanted.boundedTo(area->viewport()->size());
+    }
+    resize(wanted);
+}
+
+void CViewerFrame::closeEvent(QCloseEvent* e)
+{
+    if (m_documentClosed || !m_document || m_document->IsClosed()) {
+        OnActiveChanged(false);
+        QMdiSubWindow::closeEvent(e);
+        return;
+    }
+    if (m_owner && m_owner->Post(app::kMsgChartWindowClosed, m_document->DocumentId())) {
+        e->ignore();   // the owner closes the document; the window follows
+        return;
+    }
+    m_document->OnCloseDocument();   // no owner: close here
+    QMdiSubWindow::closeEvent(e);
+}

@@ -1,0 +1,305 @@
+#include "navigator/ui/MonitorPanel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/ui/PostedMessagePump.h"
+#include "navigator/NavigatorModule.h"
+
+namespace {
+
+QFont PanelFont(int pixelHeight, bool bold)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixelHeight);
+    f.setBold(bold);
+    return f;
+}
+
+QString Q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+const QString kDegreesTrue = QString(QChar(0x00B0)) + QStringLiteral(" T");
+
+}  // namespace
+
+CMonitorPanel::CMonitorPanel(navigator::CNavigatorModule& navigator, QWidget* parent)
+    : CSidePanel(parent), m_nav(navigator)
+{
+}
+
+CMonitorPanel::~CMonitorPanel()
+{
+    m_nav.SetPanelListener(nullptr);
+}
+
+QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QString& label, const QString& unit,
+                                int row)
+{
+    auto* grid = static_cast<QGridLayout*>(card->layout());
+    grid->addWidget(new QLabel(label, card), row, 0);
+    auto* value = new QLabel(card);
+    value->setObjectName(name);
+    value->setAccessibleName(label);
+    value->setMinimumWidth(70);
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    value->setFrameShape(QFrame::Panel);
+    value->setFrameShadow(QFrame::Sunken);
+    grid->addWidget(value, row, 1);
+    if (!unit.isEmpty())
+        grid->addWidget(new QLabel(unit, card), row, 2);
+    return value;
+}
+
+void CMonitorPanel::InitPanel()
+{
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    auto* title = new QLabel(QStringLiteral("Monitor"), body);
+    title->setFont(PanelFont(12, true));
+    layout->addWidget(title);
+
+    m_status = new QLabel(QStringLiteral("NMEA inactive"), body);
+    m_status->setObjectName("status");
+    m_status->setFont(PanelFont(17, false));
+    m_latitude = new QLabel(body);
+    m_latitude->setObjectName("latitude");
+    m_longitude = new QLabel(body);
+    m_longitude->setObjectName("longitude");
+    m_datumShift = new QLabel(QStringLiteral("Not applicable"), body);
+    m_datumShift->setObjectName("datumShift");
+    m_datumShift->setFont(PanelFont(12, false));
+    for (QLabel* l : {m_status, m_latitude, m_longitude, m_datumShift}) {
+        l->setAlignment(Qt::AlignCenter);
+        l->setAutoFillBackground(true);
+        layout->addWidget(l);
+    }
+    m_latitude->setFont(PanelFont(22, true));
+    m_longitude->setFont(PanelFont(22, true));
+
+    auto* route = new QGridLayout();
+    m_routeName = new QLineEdit(body);
+    m_routeName->setObjectName("routeName");
+    m_routeName->setReadOnly(true);
+    m_routeName->setMaxLength(255);
+    m_leg = new QLineEdit(body);
+    m_leg->setObjectName("leg");
+    m_leg->setReadOnly(true);
+    m_leg->setMaxLength(3);
+    m_waypoint = new QLineEdit(body);
+    m_waypoint->setObjectName("waypoint");
+    m_waypoint->setReadOnly(true);
+    m_waypoint->setMaxLength(3);
+    auto* previous = new QPushButton(QStringLiteral("<"), body);
+    auto* next = new QPushButton(QStringLiteral(">"), body);
+    m_auto = new QCheckBox(QStringLiteral("Auto"), body);
+    m_auto->setEnabled(false);   // needs the route module
+    route->addWidget(new QLabel(QStringLiteral("Route"), body), 0, 0);
+    route->addWidget(m_routeName, 0, 1, 1, 4);
+    route->addWidget(new QLabel(QStringLiteral("Leg"), body), 1, 0);
+    route->addWidget(m_leg, 1, 1);
+    route->addWidget(new QLabel(QStringLiteral("Wpt"), body), 1, 2);
+    route->addWidget(m_waypoint, 1, 3);
+    route->addWidget(previous, 1, 4);
+    route->addWidget(next, 1, 5);
+    route->addWidget(m_auto, 0, 5);
+    layout->addLayout(route);
+    connect(previous, &QPushButton::clicked, this, [this] {
+        if (m_nav.Monitor().PreviousWaypoint(*m_nav.Snapshot()))
+            m_nav.OnMonitorMessage({navigator::kMsgNavRefresh, 0, 0});
+    });
+    connect(next, &QPushButton::clicked, this, [this] {
+        if (m_nav.Monitor().NextWaypoint())
+            m_nav.OnMonitorMessage({navigator::kMsgNavRefresh, 0, 0});
+    });
+
+    m_tabs = new QTabWidget(body);
+    m_tabs->setObjectName("cards");
+    auto makeCard = [this](const QString& title) {
+        auto* card = new QWidget(m_tabs);
+        new QGridLayout(card);
+        m_tabs->addTab(card, title);
+        return card;
+    };
+    QWidget* nmea = makeCard(QStringLiteral("NMEA"));
+    AddValue(nmea, "cog", "COG", kDegreesTrue, 0);
+    AddValue(nmea, "sog", "SOG", "kn", 1);
+    AddValue(nmea, "heading", "HDG", kDegreesTrue, 2);
+    AddValue(nmea, "speed", "SPD", "kn", 3);
+    AddValue(nmea, "depth", "DPT", "m", 4);
+    AddValue(nmea, "date", "Date", "", 5);
+    AddValue(nmea, "time", "Time", "GMT", 6);
+
+    QWidget* toWpt = makeCard(QStringLiteral("to Wpt"));
+    m_source = new QComboBox(toWpt);
+    m_source->addItems({QStringLiteral("Calc"), QStringLiteral("NMEA")});
+    static_cast<QGridLayout*>(toWpt->layout())->addWidget(m_source, 0, 0, 1, 3);
+    connect(m_source, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_nav.Monitor().SelectNmeaSource(index == 1);
+        m_nav.OnMonitorMessage({navigator::kMsgNavRefresh, 0, 0});
+    });
+    AddValue(toWpt, "bearing", "BRG", kDegreesTrue, 1);
+    AddValue(toWpt, "range", "RNG", "nm", 2);
+    AddValue(toWpt, "legBearing", "Rhumb BRG", kDegreesTrue, 3);
+    AddValue(toWpt, "legLength", "Rhumb RNG", "nm", 4);
+    QLabel* xte = AddValue(toWpt, "xte", "XTE", "nm", 5);
+    m_leftArrow = new QLabel(QStringLiteral("<<<"), toWpt);
+    m_rightArrow = new QLabel(QStringLiteral(">>>"), toWpt);
+    m_leftArrow->setStyleSheet("color: red; background: white; font-weight: bold");
+    m_rightArrow->setStyleSheet("color: green; background: white; font-weight: bold");
+    m_leftArrow->hide();
+    m_rightArrow->hide();
+    auto* arrows = new QHBoxLayout();
+    arrows->addWidget(m_leftArrow);
+    arrows->addStretch();
+    arrows->addWidget(m_rightArrow);
+    static_cast<QGridLayout*>(toWpt->layout())->addLayout(arrows, 6, 1);
+    (void)xte;
+    AddValue(toWpt, "timeToGo", "TTG", "", 7);
+    AddValue(toWpt, "eta", "ETA", "", 8);
+    AddValue(toWpt, "nextLegBearing", "Next Leg", kDegreesTrue, 9);
+    AddValue(toWpt, "nextLegLength", "", "nm", 10);
+
+    QWidget* plan = makeCard(QStringLiteral("Plan"));
+    AddValue(plan, "set", "SET", kDegreesTrue, 0);
+    AddValue(plan, "drift", "DRIFT", "nm", 1);
+    AddValue(plan, "cts", "CTS", kDegreesTrue, 2);
+    AddValue(plan, "variation", "Var", "", 3);
+    AddValue(plan, "deviation", "Dev", "", 4);
+
+    QWidget* wind = makeCard(QStringLiteral("Wind"));
+    for (int row = 0; row < 2; ++row) {
+        const QString n = QString::number(row + 1);
+        AddValue(wind, "windAngle" + n, "Angle", "", row * 2);
+        AddValue(wind, "windReference" + n, "", "", row * 2 + 1);
+        AddValue(wind, "windSpeed" + n, "Speed", "", row * 2 + 1 + 4);
+        AddValue(wind, "windUnit" + n, "", "", row * 2 + 2 + 4);
+    }
+    layout->addWidget(m_tabs);
+    layout->addStretch();
+    setWidget(body);
+
+    m_nav.SetPanelListener([this](unsigned id) {
+        if (id == 0 || id == navigator::kMsgNavRefresh || id == navigator::kMsgReplayFinished)
+            RefreshFromModel();
+    });
+    m_pump = std::make_unique<CPostedMessagePump>(
+        m_nav.PanelQueue(), [this](const app::CPostedMessage& m) { m_nav.OnMonitorMessage(m); }, this);
+    RefreshFromModel();
+}
+
+void CMonitorPanel::DestroyPanel()
+{
+    m_pump.reset();
+    m_nav.SetPanelListener(nullptr);
+    if (m_alarmDialog)
+        m_alarmDialog->deleteLater();
+}
+
+void CMonitorPanel::RefreshFromModel()
+{
+    if (!m_tabs)
+        return;
+    const navigator::CMonitorTexts& t = m_nav.Monitor().Texts();
+    m_tabs->setTabText(0, Q(m_nav.NmeaTabTitle()));
+    m_status->setText(Q(t.status));
+    m_latitude->setText(Q(t.latitude));
+    m_longitude->setText(Q(t.longitude));
+    m_datumShift->setText(Q(t.datumShift));
+    m_routeName->setText(Q(t.routeName));
+    m_leg->setText(Q(t.legNumber));
+    m_waypoint->setText(Q(t.waypointNumber));
+    const bool dr = m_nav.Source().IsDrOn();
+    const QString colours = dr ? "color: #c00000; background: white" : "color: #000080; background: white";
+    for (QLabel* l : {m_status, m_latitude, m_longitude})
+        l->setStyleSheet(colours);
+    auto set = [this](const char* name, const std::string& text) {
+        if (auto* l = findChild<QLabel*>(QString::fromLatin1(name)))
+            l->setText(Q(text));
+    };
+    set("cog", t.cog);
+    set("sog", t.sog);
+    set("heading", t.heading);
+    set("speed", t.speedThroughWater);
+    set("depth", t.depth);
+    set("date", t.date);
+    set("time", t.time);
+    set("bearing", t.bearing);
+    set("range", t.range);
+    set("legBearing", t.legBearing);
+    set("legLength", t.legLength);
+    set("xte", t.xte);
+    set("timeToGo", t.timeToGo);
+    set("eta", t.eta);
+    set("nextLegBearing", t.nextLegBearing);
+    set("nextLegLength", t.nextLegLength);
+    for (int row = 0; row < 2; ++row) {
+        const std::string n = std::to_string(row + 1);
+        set(("windAngle" + n).c_str(), t.windAngle[row]);
+        set(("windReference" + n).c_str(), t.windReference[row]);
+        set(("windSpeed" + n).c_str(), t.windSpeed[row]);
+        set(("windUnit" + n).c_str(), t.windUnit[row]);
+    }
+    m_leftArrow->setVisible(t.leftArrow);
+    m_rightArrow->setVisible(t.rightArrow);
+    // "NMEA" only while the instrument gives every value it needs.
+    if (auto* model = qobject_cast<QStandardItemModel*>(m_source->model()))
+        if (QStandardItem* item = model->item(1))
+            item->setEnabled(t.nmeaSourceEnabled);
+    if (!t.nmeaSourceEnabled && m_source->currentIndex() == 1) {
+        QSignalBlocker block(m_source);
+        m_source->setCurrentIndex(0);
+    }
+    if (!m_nav.Monitor().Alarms().Lines().empty())
+        ShowAlarms();
+}
+
+QString CMonitorPanel::ValueText(const QString& name) const
+{
+    if (name == "tab")
+        return m_tabs ? m_tabs->tabText(0) : QString();
+    if (auto* l = findChild<QLabel*>(name))
+        return l->text();
+    if (auto* e = findChild<QLineEdit*>(name))
+        return e->text();
+    return {};
+}
+
+// The modeless "Waypoint Arrival Alarms" list; OK empties it and closes it.
+void CMonitorPanel::ShowAlarms()
+{
+    navigator::CWaypointAlarmList& alarms = m_nav.Monitor().Alarms();
+    if (!m_alarmDialog) {
+        m_alarmDialog = new QDialog(this);
+        m_alarmDialog->setWindowTitle(QStringLiteral("Waypoint Arrival Alarms"));
+        auto* layout = new QVBoxLayout(m_alarmDialog);
+        m_alarmList = new QListWidget(m_alarmDialog);
+        layout->addWidget(m_alarmList);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, m_alarmDialog);
+        layout->addWidget(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+            m_nav.Monitor().Alarms().Close();
+            m_alarmDialog->deleteLater();
+        });
+        m_alarmDialog->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_alarmDialog->show();
+    }
+    if (m_alarmList->count() != static_cast<int>(alarms.Lines().size())) {
+        m_alarmList->clear();
+        for (const std::string& line : alarms.Lines())
+            m_alarmList->addItem(Q(line));
+        m_alarmList->setCurrentRow(m_alarmList->count() - 1);
+    }
+}

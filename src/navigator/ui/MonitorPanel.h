@@ -1,0 +1,65 @@
+#pragma once
+// The navigator's "Monitor" side panel: status line, position in large type,
+// datum shift, the active route's name, leg and waypoint, and four cards
+// ("NMEA" / "DR", "to Wpt", "Plan", "Wind"). It shows what the navigator's
+// monitor model computed and forwards the user's choices; the rules live in
+// the model. The panel pumps the navigator's panel queue (0x501 to 0x508).
+
+#include <QPointer>
+
+#include <memory>
+
+#include "app/ui/SidePanel.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTabWidget;
+class QDialog;
+class CPostedMessagePump;
+
+namespace navigator {
+class CNavigatorModule;
+}
+
+class CMonitorPanel final : public CSidePanel {
+    Q_OBJECT
+public:
+    static constexpr unsigned kBarId = 257;
+
+    CMonitorPanel(navigator::CNavigatorModule& navigator, QWidget* parent = nullptr);
+    ~CMonitorPanel() override;
+
+    void InitPanel() override;
+    void DestroyPanel() override;
+    QString GetTitle() const override { return QStringLiteral("Monitor"); }
+
+    // Copies the model's texts into the controls.
+    void RefreshFromModel();
+    // The text of a named value ("status", "latitude", "cog", "tab", ...), as shown.
+    QString ValueText(const QString& name) const;
+
+private:
+    QLabel* AddValue(QWidget* card, const QString& name, const QString& label, const QString& unit, int row);
+    void ShowAlarms();
+
+    navigator::CNavigatorModule& m_nav;
+    std::unique_ptr<CPostedMessagePump> m_pump;
+    QTabWidget* m_tabs = nullptr;
+    QLabel* m_status = nullptr;
+    QLabel* m_latitude = nullptr;
+    QLabel* m_longitude = nullptr;
+    QLabel* m_datumShift = nullptr;
+    QLineEdit* m_routeName = nullptr;
+    QLineEdit* m_leg = nullptr;
+    QLineEdit* m_waypoint = nullptr;
+    QCheckBox* m_auto = nullptr;
+    QComboBox* m_source = nullptr;
+    QLabel* m_leftArrow = nullptr;
+    QLabel* m_rightArrow = nullptr;
+    QPointer<QDialog> m_alarmDialog;
+    QListWidget* m_alarmList = nullptr;
+    bool m_dr = false;
+};

@@ -1,0 +1,208 @@
+#include "navigator/ui/NavigatorWindows.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/MsgBar.h"
+#include "navigator/ui/PositionSourceDlg.h"
+#include "navigator/ui/MonitorPanel.h"
+#include "navigator/Instruments.h"
+
+CNavigatorWindows::CNavigatorWindows(CSettingsHome& settings, const platform::CClock& clock)
+    : navigator::CNavigatorModule(settings, clock), m_clock(clock)
+{
+    SetGpsConfigurationAsker([this] { AskGpsConfigurationModeless(); });
+    // Scripted checks: a file the panel's texts are written to on every refresh.
+    if (const char* path = std::getenv("BRINE_NAV_STATE_FILE"))
+        m_stateFile = path;
+}
+
+CNavigatorWindows::~CNavigatorWindows()
+{
+    // The replay thread and the cycle must not outlive the ports they use.
+    Simulation().Stop();
+    SetReplayTarget(nullptr);
+    SetGpsReceiver(nullptr);
+    m_instruments.reset();
+}
+
+// The ports and the GPS module need the frame's message bar, so they are
+// made with the panels. The GPS receive side opens at once when it has a port.
+void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
+{
+    m_instruments = std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar);
+    SetGpsReceiver(&m_instruments->Receiver());
+    SetReplayTarget(&m_instruments->ReplayTarget());
+    SetDrDelay(m_instruments->DrDelay());
+    SetLoggingPeriod(m_instruments->LoggingPeriod());
+    SetReceiveToggle([this](bool open) {
+        if (open)
+            return m_instruments->OpenGpsReceive();
+        m_instruments->Close();
+        return true;
+    });
+    m_instruments->OpenGpsReceive();
+}
+
+void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
+{
+    commands.Add(this, app::cmd::kNavPositionSource, [this](unsigned) { OnPositionSource(); });
+    // Logging, the logbook entry and the option sheets need the vessel log and
+    // the instrument pages; they show disabled until those exist.
+    for (unsigned id : {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kNavOptions, app::cmd::kTargetOptions})
+        commands.Add(this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+}
+
+void CNavigatorWindows::OnPositionSource()
+{
+    CPositionSourceDlg::CStart start;
+    start.gpsReceiving = IsGpsReceiving();
+    start.drRunning = Source().IsDrOn();
+    start.positionAvailable = IsPositionAvailable();
+    const navigator::CNavFix& fix = Source().Fix();
+    start.values.course = fix.course;
+    start.values.speed = fix.speed;
+    start.values.set = fix.set;
+    start.values.drift = fix.drift;
+    start.values.position = Snapshot()->position;
+    CPositionSourceDlg dlg(start, m_window);
+    if (dlg.exec() == QDialog::Accepted)
+        ApplyPositionSource(dlg.Choice());
+}
+
+bool CNavigatorWindows::Terminate()
+{
+    Simulation().Stop();
+    if (m_instruments) {
+        m_instruments->Terminate();
+    }
+    return navigator::CNavigatorModule::Terminate();
+}
+
+void CNavigatorWindows::SaveSettings()
+{
+    navigator::CNavigatorModule::SaveSettings();
+    if (m_instruments)
+        m_instruments->SaveSettings();
+}
+
+CMonitorPanel* CNavigatorWindows::Panel() const
+{
+    return m_panel.data();
+}
+
+bool CNavigatorWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels)
+{
+    SetMessageBar(&host.Messages());
+    m_window = &host.Window();
+    CreateInstruments(host.Messages());
+    auto* panel = new CMonitorPanel(*this, &host.Window());
+    if (!panel->Create(CMonitorPanel::kBarId, &host.Window()))
+        return false;
+    m_panel = panel;
+    panels.push_back(panel);
+    ApplyScriptedStart(true);
+    if (!m_stateFile.empty())
+        SetPanelListener([this](unsigned id) {
+            if (m_panel)
+                m_panel->RefreshFromModel();
+            if (id == navigator::kMsgNavRefresh || id == navigator::kMsgReplayFinished || id == 0)
+                WriteStateFile();
+        });
+    return true;
+}
+
+// Start-up variables of scripted checks: BRINE_NMEA_REPLAY (a file to replay
+// at once), BRINE_NMEA_REPLAY_SPEED (1 to 10) and BRINE_DR_DELAY_S (the GPS
+// module's "DRDelay" in seconds, kept over stored settings).
+void CNavigatorWindows::ApplyScriptedStart(bool startReplay)
+{
+    if (const char* delay = std::getenv("BRINE_DR_DELAY_S"); delay && *delay)
+        SetDrDelay(std::chrono::seconds(std::strtol(delay, nullptr, 10)));
+    const char* file = std::getenv("BRINE_NMEA_REPLAY");
+    if (startReplay && file && *file) {
+        const char* speed = std::getenv("BRINE_NMEA_REPLAY_SPEED");
+        Simulation().SetFilePath(file);
+        Simulation().SetSpeedFactor(speed ? static_cast<int>(std::strtol(speed, nullptr, 10)) : 1);
+        Simulation().Start();
+    }
+}
+
+void CNavigatorWindows::LoadSettings()
+{
+    navigator::CNavigatorModule::LoadSettings();
+    if (m_instruments) {
+        m_instruments->LoadSettings();
+        SetDrDelay(m_instruments->DrDelay());
+        SetLoggingPeriod(m_instruments->LoggingPeriod());
+    }
+    ApplyScriptedStart(false);
+}
+
+void CNavigatorWindows::ShutDown()
+{
+    navigator::CNavigatorModule::ShutDown();
+    if (m_gpsQuestion)
+        m_gpsQuestion->close();
+}
+
+// The datum question, asked once without stopping the cycle: the assumed
+// datum serves until it is answered.
+void CNavigatorWindows::AskGpsConfigurationModeless()
+{
+    if (m_gpsQuestion || m_window == nullptr)
+        return;
+    auto* dlg = new QDialog(m_window);
+    dlg->setWindowTitle(QStringLiteral("GPS Configuration"));
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(dlg);
+    auto* datum = new QCheckBox(QStringLiteral("Is datum set to WGS84"), dlg);
+    auto* gmt = new QCheckBox(QStringLiteral("Is date/time set to GMT"), dlg);
+    datum->setChecked(true);
+    gmt->setChecked(true);
+    layout->addWidget(datum);
+    layout->addWidget(gmt);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dlg);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dlg, [this, dlg, datum, gmt] {
+        AnswerGpsConfiguration(datum->isChecked(), gmt->isChecked());
+        dlg->accept();
+    });
+    m_gpsQuestion = dlg;
+    dlg->setModal(false);
+    dlg->show();
+}
+
+// One line of "name=value" pairs per refresh, for scripted checks.
+void CNavigatorWindows::WriteStateFile()
+{
+    if (m_stateFile.empty() || !m_panel)
+        return;
+    std::ofstream out(m_stateFile, std::ios::app);
+    auto field = [&](const char* name, const QString& text) { out << name << "=" << text.toStdString() << "\t"; };
+    field("tab", m_panel->ValueText("tab"));
+    field("status", m_panel->ValueText("status"));
+    field("latitude", m_panel->ValueText("latitude"));
+    field("longitude", m_panel->ValueText("longitude"));
+    field("cog", m_panel->ValueText("cog"));
+    field("sog", m_panel->ValueText("sog"));
+    out << "caution=" << (IsNmeaCautionOn() ? 1 : 0) << "\t";
+    out << "replay=" << (Simulation().IsRunning() ? 1 : 0) << "\t";
+    out << "replayText=" << Simulation().StatusText() << "\t";
+    const nmea::CNMEAFix fix = Gps().Parser().FixRecord().Read();
+    if (fix.sequence != 0 && fix.source == nmea::FixSource::NMEA)
+        m_lastNmeaFixMs = std::chrono::duration_cast<std::chrono::milliseconds>(fix.monotonic.time_since_epoch()).count();
+    out << "lastFixMs=" << m_lastNmeaFixMs << "\t";
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch()).count();
+    out << "monotonicMs=" << now << "\n";
+}

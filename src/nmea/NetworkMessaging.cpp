@@ -1,0 +1,418 @@
+#include "nmea/NetworkMessaging.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+#include "platform/SettingsStore.h"
+
+namespace nmea {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// A peer that reads nothing while this much waits for it is dropped: it
+// would otherwise hold every message posted from then on.
+constexpr std::size_t kMaxPendingPerPeer = 1 << 20;
+
+sockaddr_in SocketAddress(const Ipv4& address, std::uint16_t port)
+{
+    sockaddr_in sa {};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    std::memcpy(&sa.sin_addr.s_addr, address.data(), 4);   // first octet first: network order
+    return sa;
+}
+
+int NonBlockingSocket()
+{
+    return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string NetworkKey(const std::string& workspaceKey) { return workspaceKey + "\\WorkSpace\\Network"; }
+
+}  // namespace
+
+struct CNetworkMessaging::Connection {
+    int fd = -1;
+    Ipv4 peer{};
+    bool connecting = false;
+    Clock::time_point deadline{};
+    std::string pending;   // bytes not yet sent
+    CStationDeframer deframer;
+
+    ~Connection()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+std::optional<Ipv4> FirstNonLoopbackIpv4()
+{
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return std::nullopt;
+    std::optional<Ipv4> found;
+    for (const ifaddrs* it = list; it != nullptr && !found; it = it->ifa_next) {
+        if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET || (it->ifa_flags & IFF_UP) == 0 ||
+            (it->ifa_flags & IFF_LOOPBACK) != 0)
+            continue;
+        Ipv4 address;
+        std::memcpy(address.data(), &reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr.s_addr, 4);
+        found = address;
+    }
+    ::freeifaddrs(list);
+    return found;
+}
+
+CNetworkMessaging::CNetworkMessaging(CStationOptions options)
+    : m_options(std::move(options)), m_sharedFolder(m_options.applicationFolder.string())
+{
+    m_own = m_options.ownAddress.value_or(FirstNonLoopbackIpv4().value_or(Ipv4{127, 0, 0, 1}));
+}
+
+CNetworkMessaging::~CNetworkMessaging() { Stop(); }
+
+void CNetworkMessaging::LoadSettings(platform::CSettingsStore& store, const std::string& workspaceKey)
+{
+    const std::string key = NetworkKey(workspaceKey);
+    if (const auto folder = store.GetString(key, "FileFolder"))
+        SetSharedFolder(*folder);
+    if (const auto port = store.GetDword(key, "TCPPort"); port && *port > 0 && *port <= 65535)
+        m_tcpPort = static_cast<std::uint16_t>(*port);
+}
+
+void CNetworkMessaging::SaveSettings(platform::CSettingsStore& store, const std::string& workspaceKey) const
+{
+    const std::string key = NetworkKey(workspaceKey);
+    store.SetString(key, "FileFolder", GetSharedFolder());
+    store.SetDword(key, "TCPPort", m_tcpPort);
+}
+
+void CNetworkMessaging::SetSharedFolder(const std::string& folder)
+{
+    std::lock_guard lock(m_folderLock);
+    if (Lower(folder) != Lower(m_sharedFolder))
+        m_sharedFolder = folder;
+}
+
+std::string CNetworkMessaging::GetSharedFolder() const
+{
+    std::lock_guard lock(m_folderLock);
+    return m_sharedFolder;
+}
+
+void CNetworkMessaging::Notice(std::string text)
+{
+    std::lock_guard lock(m_queueLock);
+    m_notices.push_back(std::move(text));
+}
+
+std::vector<std::string> CNetworkMessaging::TakeNotices()
+{
+    std::lock_guard lock(m_queueLock);
+    return std::exchange(m_notices, {});
+}
+
+bool CNetworkMessaging::Start()
+{
+    if (IsStarted())
+        return true;
+    if (!m_wake.IsValid())
+        return false;
+    const int fd = NonBlockingSocket();
+    const int on = 1;
+    // Stations that share a machine (tests) each listen on their own address.
+    const sockaddr_in where = SocketAddress(m_options.ownAddress ? m_own : Ipv4{0, 0, 0, 0}, m_tcpPort);
+    if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+        ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 || ::listen(fd, 5) != 0) {
+        Notice("Station messaging cannot listen on TCP port " + std::to_string(m_tcpPort) + ": " +
+               std::strerror(errno) + ".");
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    m_listen = fd;
+    {
+        std::lock_guard lock(m_queueLock);
+        m_outgoing.clear();
+    }
+    m_wake.Clear();
+    m_thread = std::jthread([this](std::stop_token stop) { Run(stop); });
+    return true;
+}
+
+bool CNetworkMessaging::Stop()
+{
+    if (!IsStarted())
+        return true;
+    m_thread.request_stop();
+    m_wake.Signal();
+    m_thread.join();
+    ::close(m_listen);
+    m_listen = -1;
+    std::lock_guard lock(m_countLock);
+    m_counts = {};
+    return true;
+}
+
+bool CNetworkMessaging::PostMessage(std::uint8_t type, std::string payload)
+{
+    if (payload.size() > kMaxPayload || !IsStarted())
+        return false;
+    {
+        std::lock_guard lock(m_queueLock);
+        m_outgoing.push_back(EncodeStationRecord(type, payload));
+    }
+    m_wake.Signal();
+    return true;
+}
+
+void CNetworkMessaging::FlushOutgoing() { m_wake.Signal(); }
+
+std::deque<CStationMessage> CNetworkMessaging::TakeIncoming()
+{
+    std::deque<CStationMessage> taken;
+    {
+        std::lock_guard lock(m_queueLock);
+        taken.swap(m_incoming);
+    }
+    if (!taken.empty())
+        m_wake.Signal();   // reading may have paused on a full queue
+    return taken;
+}
+
+CNetworkMessaging::CCounts CNetworkMessaging::Counts() const
+{
+    std::lock_guard lock(m_countLock);
+    return m_counts;
+}
+
+void CNetworkMessaging::Connect(const Ipv4& peer)
+{
+    if (peer == m_own)
+        return;
+    // A join from a peer we hold a connection to means it restarted: the old one is dead.
+    std::erase_if(m_send, [&](const auto& c) { return c->peer == peer; });
+    auto connection = std::make_unique<Connection>();
+    connection->fd = NonBlockingSocket();
+    connection->peer = peer;
+    if (connection->fd < 0)
+        return;
+    const sockaddr_in where = SocketAddress(peer, m_tcpPort);
+    if (m_options.ownAddress) {   // leave from our own address, as a station on its own machine would
+        const sockaddr_in from = SocketAddress(m_own, 0);
+        ::bind(connection->fd, reinterpret_cast<const sockaddr*>(&from), sizeof from);
+    }
+    if (::connect(connection->fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 &&
+        errno != EINPROGRESS)
+        return;   // unreachable at once: left out silently
+    connection->connecting = true;
+    connection->deadline = Clock::now() + m_options.connectTimeout;
+    connection->pending = EncodeStationRecord(kStationJoin, std::string(m_own.begin(), m_own.end()));
+    m_send.push_back(std::move(connection));
+}
+
+void CNetworkMessaging::Join()
+{
+    std::filesystem::path folder = GetSharedFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!std::filesystem::is_directory(folder, ec))
+        folder = m_options.applicationFolder;
+    const CPeerFileResult result = JoinPeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
+    if (!result.ok) {
+        Notice(result.error);
+        return;
+    }
+    for (const Ipv4& peer : result.others)
+        Connect(peer);
+    std::lock_guard lock(m_countLock);
+    m_counts.joined = true;
+}
+
+void CNetworkMessaging::Leave()
+{
+    std::filesystem::path folder = GetSharedFolder();
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec))
+        folder = m_options.applicationFolder;
+    const CPeerFileResult result = LeavePeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
+    if (!result.ok)
+        Notice(result.error);
+    // The leave record goes out with whatever each peer is still owed; a
+    // peer that cannot take it at once loses it, as it would lose us anyway.
+    const std::string leave = EncodeStationRecord(kStationLeave, std::string(m_own.begin(), m_own.end()));
+    for (const auto& c : m_send) {
+        if (c->connecting)
+            continue;
+        c->pending += leave;
+        while (!c->pending.empty()) {
+            const ssize_t n = ::send(c->fd, c->pending.data(), c->pending.size(), MSG_NOSIGNAL);
+            if (n <= 0)
+                break;
+            c->pending.erase(0, static_cast<std::size_t>(n));
+        }
+    }
+    m_send.clear();
+    m_receive.clear();
+}
+
+void CNetworkMessaging::Run(std::stop_token stop)
+{
+    Join();
+    std::vector<pollfd> fds;
+    std::array<char, 4096> buffer;
+    while (!stop.stop_requested()) {
+        bool incomingFull = false;
+        {
+            // Every queued message goes to every peer, connected or about to be.
+            std::lock_guard lock(m_queueLock);
+            for (const std::string& record : m_outgoing)
+                for (const auto& c : m_send)
+                    c->pending += record;
+            m_outgoing.clear();
+            incomingFull = m_incoming.size() >= m_options.incomingLimit;
+        }
+        std::erase_if(m_send, [](const auto& c) { return c->pending.size() > kMaxPendingPerPeer; });
+
+        fds.clear();
+        fds.push_back({m_wake.Fd(), POLLIN, 0});
+        fds.push_back({m_listen, POLLIN, 0});
+        for (const auto& c : m_send)
+            fds.push_back({c->fd, static_cast<short>(POLLIN | (c->connecting || !c->pending.empty() ? POLLOUT : 0)), 0});
+        for (const auto& c : m_receive)
+            fds.push_back({c->fd, static_cast<short>(incomingFull ? 0 : POLLIN), 0});
+        int timeout = 1000;
+        const auto now = Clock::now();
+        for (const auto& c : m_send)
+            if (c->connecting)
+                timeout = std::min<int>(timeout, static_cast<int>(std::max<long long>(
+                    0, std::chrono::duration_cast<std::chrono::milliseconds>(c->deadline - now).count() + 1)));
+        {
+            std::lock_guard lock(m_countLock);
+            m_counts.sending = static_cast<std::size_t>(
+                std::count_if(m_send.begin(), m_send.end(), [](const auto& c) { return !c->connecting; }));
+            m_counts.connecting = m_send.size() - m_counts.sending;
+            m_counts.receiving = m_receive.size();
+        }
+        if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents != 0)
+            m_wake.Clear();
+        if (stop.stop_requested())
+            break;
+
+        if ((fds[1].revents & POLLIN) != 0) {
+            for (int fd; (fd = ::accept4(m_listen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
+                auto connection = std::make_unique<Connection>();
+                connection->fd = fd;
+                m_receive.insert(m_receive.begin(), std::move(connection));
+            }
+        }
+
+        // Outgoing connections: finish connecting, send what is owed, notice a close.
+        std::size_t at = 2;
+        const auto later = Clock::now();
+        std::vector<Connection*> dead;
+        for (const auto& c : m_send) {
+            const short revents = fds[at++].revents;
+            if (c->connecting) {
+                if ((revents & (POLLOUT | POLLERR | POLLHUP)) == 0) {
+                    if (later >= c->deadline)
+                        dead.push_back(c.get());
+                    continue;
+                }
+                int error = 0;
+                socklen_t length = sizeof error;
+                ::getsockopt(c->fd, SOL_SOCKET, SO_ERROR, &error, &length);
+                if (error != 0) {
+                    dead.push_back(c.get());
+                    continue;
+                }
+                c->connecting = false;
+            }
+            if ((revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                // Peers never send on this connection: anything here is its end.
+                const ssize_t n = ::recv(c->fd, buffer.data(), buffer.size(), 0);
+                if (n <= 0 && !(n < 0 && (errno == EAGAIN || errno == EINTR))) {
+                    dead.push_back(c.get());
+                    continue;
+                }
+            }
+            while (!c->pending.empty()) {
+                const ssize_t n = ::send(c->fd, c->pending.data(), c->pending.size(), MSG_NOSIGNAL);
+                if (n > 0) {
+                    c->pending.erase(0, static_cast<std::size_t>(n));
+                    continue;
+                }
+                if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                    break;
+                dead.push_back(c.get());
+                break;
+            }
+        }
+
+        // Accepted connections: records in, a broken or closed one dropped.
+        std::vector<Ipv4> joined, left;
+        for (const auto& c : m_receive) {
+            const short revents = fds[at++].revents;
+            if (revents == 0)
+                continue;
+            const ssize_t n = ::recv(c->fd, buffer.data(), buffer.size(), 0);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+            if (n <= 0) {
+                dead.push_back(c.get());
+                continue;
+            }
+            const auto state = c->deframer.Feed(std::span<const char>(buffer.data(), static_cast<std::size_t>(n)),
+                                                [&](const CStationMessage& message) {
+                Ipv4 address{};
+                if (message.type == kStationJoin || message.type == kStationLeave)
+                    std::memcpy(address.data(), message.payload.data(), 4);
+                if (message.type == kStationJoin)
+                    joined.push_back(address);
+                else if (message.type == kStationLeave)
+                    left.push_back(address);
+                else {
+                    std::lock_guard lock(m_queueLock);
+                    m_incoming.push_back(message);
+                }
+            });
+            if (state == CStationDeframer::State::Broken)
+                dead.push_back(c.get());
+        }
+        const auto isDead = [&](const auto& c) { return std::find(dead.begin(), dead.end(), c.get()) != dead.end(); };
+        std::erase_if(m_send, isDead);
+        std::erase_if(m_receive, isDead);
+        for (const Ipv4& peer : left)
+            std::erase_if(m_send, [&](const auto& c) { return c->peer == peer; });
+        for (const Ipv4& peer : joined)
+            Connect(peer);
+    }
+    Leave();
+}
+
+}  // namespace nmea

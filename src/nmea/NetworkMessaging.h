@@ -1,0 +1,124 @@
+#pragma once
+// Station messaging: copies of the program on one local network tell each
+// other about shared-database changes, log rows and track points, and relay
+// instrument sentences. Each station listens on one TCP port, finds the
+// others through the peer file in a shared folder, keeps one outgoing
+// connection to each and accepts one from each.
+//
+// One thread does all the network work: it polls every socket, connects
+// without blocking (all peers at once, each with a 2 s time-out), reads and
+// checks records, and sends. Any thread may post; the frame's timer takes
+// what came in. The incoming queue is bounded: when it is full the thread
+// stops reading until it is taken, so a flood slows its sender, never the
+// program. The user-interface thread never waits on a peer.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "nmea/PeerFile.h"
+#include "nmea/StationRecord.h"
+#include "nmea/WakeEvent.h"
+
+namespace platform {
+class CSettingsStore;
+}
+
+namespace nmea {
+
+// The first IPv4 address of an interface that is up and not a loopback; the
+// host name's address is often 127.0.1.1 and no use to other stations.
+std::optional<Ipv4> FirstNonLoopbackIpv4();
+
+struct CStationOptions {
+    std::optional<Ipv4> ownAddress;   // tests; otherwise FirstNonLoopbackIpv4
+    std::chrono::milliseconds connectTimeout{2000};
+    std::chrono::milliseconds peerFileTimeout{15000};
+    std::size_t incomingLimit = 1000;
+    std::filesystem::path applicationFolder = ".";   // the shared folder when none is usable
+};
+
+class CNetworkMessaging {
+public:
+    static constexpr std::uint16_t kDefaultTcpPort = 1024;
+
+    explicit CNetworkMessaging(CStationOptions options = {});
+    ~CNetworkMessaging();
+    CNetworkMessaging(const CNetworkMessaging&) = delete;
+    CNetworkMessaging& operator=(const CNetworkMessaging&) = delete;
+
+    // "<workspace key>\WorkSpace\Network": "FileFolder" and "TCPPort".
+    void LoadSettings(platform::CSettingsStore& store, const std::string& workspaceKey);
+    void SaveSettings(platform::CSettingsStore& store, const std::string& workspaceKey) const;
+
+    // Replaced only when it differs, without regard to case.
+    void SetSharedFolder(const std::string& folder);
+    std::string GetSharedFolder() const;
+    void SetTcpPort(std::uint16_t port) { m_tcpPort = port; }
+    std::uint16_t GetTcpPort() const { return m_tcpPort; }
+    Ipv4 OwnAddress() const { return m_own; }
+
+    // Listens and joins (the join runs on the messaging thread). False, with
+    // the reason among the notices, when the port cannot be listened on.
+    bool Start();
+    // Leaves (peer file, leave records) and closes every connection.
+    bool Stop();
+    bool IsStarted() const { return m_thread.joinable(); }
+
+    // Queues a message for every peer; false for a payload over 495 bytes
+    // or while stopped. Any thread.
+    bool PostMessage(std::uint8_t type, std::string payload);
+    // The frame's timer pass: queued messages go out now.
+    void FlushOutgoing();
+    // The messages received since the last call, oldest first.
+    std::deque<CStationMessage> TakeIncoming();
+    // Problems worth telling the user (peer file locked, port in use).
+    std::vector<std::string> TakeNotices();
+
+    struct CCounts {
+        std::size_t sending = 0;      // connected outgoing connections
+        std::size_t connecting = 0;   // outgoing connections not yet up
+        std::size_t receiving = 0;    // accepted connections
+        bool joined = false;
+    };
+    CCounts Counts() const;
+
+private:
+    struct Connection;
+    void Run(std::stop_token stop);
+    void Join();
+    void Leave();
+    void Connect(const Ipv4& peer);
+    void Notice(std::string text);
+
+    const CStationOptions m_options;
+    Ipv4 m_own{};
+    std::atomic<std::uint16_t> m_tcpPort{kDefaultTcpPort};
+    mutable std::mutex m_folderLock;
+    std::string m_sharedFolder;
+
+    int m_listen = -1;
+    CWakeEvent m_wake;
+    std::jthread m_thread;
+
+    mutable std::mutex m_queueLock;   // the three queues below
+    std::deque<std::string> m_outgoing;   // encoded records
+    std::deque<CStationMessage> m_incoming;
+    std::vector<std::string> m_notices;
+
+    // The messaging thread's own.
+    std::vector<std::unique_ptr<Connection>> m_send;
+    std::vector<std::unique_ptr<Connection>> m_receive;
+    mutable std::mutex m_countLock;
+    CCounts m_counts;
+};
+
+}  // namespace nmea
