@@ -13,6 +13,7 @@
 #include "app/ui/ProgramPalette.h"
 #include "app/ui/AviView.h"
 #include "app/ui/DibView.h"
+#include "app/ui/QtDesktop.h"
 #include "app/ui/ViewerTemplates.h"
 #include "app/ui/QtAlertSound.h"
 #include "app/ui/QtPrompt.h"
@@ -83,19 +84,33 @@ app::CSystemFacts CBrinevane::GatherSystemFacts()
     app::CSystemFacts facts;
     if (auto mem = platform::ReadMemoryStatus())
         facts.availableMemory = mem->AvailableBytes();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        facts.bitsPerPixel = screen->depth();
-        facts.screenWidth = screen->size().width();
-        facts.screenHeight = screen->size().height();
-    }
-    // Every display Qt drives draws in true colour: no palette of fixed entries.
-    facts.paletteHasStaticColours = true;
+    facts.bitsPerPixel = GetScreenBitsPerPixel();
+    facts.screenWidth = GetScreenWidth();
+    facts.screenHeight = GetScreenHeight();
+    facts.paletteHasStaticColours = HasStaticSystemColours();
     return facts;
+}
+
+void CBrinevane::RecordDesktopFacts()
+{
+    m_mousePresent = IsMousePresent();
+    m_printerPresent = IsPrinterInstalled();
+    m_cdRomRoot = GetFirstCdRomRoot();
+    if (std::getenv("BRINE_REPORT_DESKTOP"))
+        qInfo("Brinevane: desktop: screen %dx%dx%d, mouse %s, buttons %s, printer %s, sound %s, "
+              "chart media \"%s\"",
+              GetScreenWidth(), GetScreenHeight(), GetScreenBitsPerPixel(),
+              m_mousePresent ? "present" : "absent", AreMouseButtonsSwapped() ? "swapped" : "normal",
+              m_printerPresent ? "present" : "absent", HasWaveDevice() ? "present" : "absent",
+              m_cdRomRoot.c_str());
 }
 
 bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
 {
     m_programFolder = FindProgramFolder();
+    m_desktop = std::make_unique<CQtDesktop>();
+    m_desktopInstalled = std::make_unique<CDesktopInstallation>(*m_desktop);
+    RecordDesktopFacts();
     m_waitCursor = std::make_unique<CQtWaitCursor>();
     app::CWaitStatus::SetCursorHost(m_waitCursor.get());
 
@@ -274,6 +289,8 @@ int CBrinevane::ExitInstance()
     m_settings.reset();
     app::CWaitStatus::SetCursorHost(nullptr);
     m_waitCursor.reset();
+    m_desktopInstalled.reset();
+    m_desktop.reset();
     m_instance.reset();
     return 0;
 }

@@ -34,6 +34,9 @@ public:
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
     bool Terminate() override;
+    void RegisterCommands(CCommandTable& commands) override;
+    // "Navigator > Position Source...": the dialog, applied on OK.
+    void OnPositionSource();
     void LoadSettings() override;
     void SaveSettings() override;
     void ShutDown() override;
