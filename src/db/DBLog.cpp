@@ -1,4 +1,5 @@
 #include "db/DBLog.h"
+#include "platform/Ascii.h"
 
 #include "db/ImportStaging.h"
 #include "db/OlderTable.h"
@@ -17,17 +18,6 @@ namespace fs = std::filesystem;
 namespace db {
 
 namespace {
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i]))
-            != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 int Digits(const std::string& text, size_t at, size_t count)
 {
@@ -90,7 +80,7 @@ LogLayout LogLayoutOf(const std::string& dataPath)
     for (size_t at = 0; at + 32 <= fields.size() && fields[at] != 0x0D; at += 32) {
         std::string name(&fields[at], strnlen(&fields[at], 11));
         for (char& c : name)
-            c = char(std::toupper(static_cast<unsigned char>(c)));
+            c = platform::AsciiUpper(c);
         names.push_back(name);
     }
     auto has = [&](const char* name) {
@@ -168,7 +158,7 @@ bool CDBLog::StoreRecord()
 void CDBLog::SetName(const std::string& name)
 {
     const std::string ext = ExtensionOf(name);
-    if (SameText(ext, "log")) {
+    if (platform::EqualNoCaseAscii(ext, "log")) {
         m_importKind = kLogFile;
         m_olderExtension = ext;
     }
@@ -182,7 +172,7 @@ int CDBLog::TypeFromText(std::string_view text)
         {"USER EP", 6}, {"SYS DR", 7}, {"SYS EP", 8}, {"Manual", 11},
     };
     for (const auto& [name, code] : kTypes)
-        if (SameText(text, name))
+        if (platform::EqualNoCaseAscii(text, name))
             return code;
     return 0;
 }
