@@ -227,6 +227,7 @@ private:
     QPointer<QToolBar> m_rangeBearingBar;
     QPoint m_ptRangeBearingBar{10, 10};
     bool m_reloadWorkspace = true;
+    bool m_reportTimerJobs = false;
     bool m_autoSaveWorkspace = false;
     std::unique_ptr<CFrameWorkspace> m_workspaceHooks;
     std::unique_ptr<CWorkspaceManager> m_workspace;
