@@ -416,6 +416,16 @@ void CMainFrame::BuildMenus()
         if (top.buttonId == cmd::kMenuWindow)
             connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
     }
+    // Keys without a menu item: actions of the window itself.
+    for (const shell::MenuEntry& e : shell::MainAccelerators()) {
+        auto* a = new QAction(QString::fromLatin1(e.text), this);
+        a->setData(e.id);
+        a->setShortcut(QKeySequence(QString::fromLatin1(e.keys)));
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [this, id = e.id] { ExecuteCommand(id); });
+        m_actions.emplace(e.id, a);
+    }
 }
 
 void CMainFrame::BuildToolBars()
