@@ -4,11 +4,11 @@
 BRINE_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev libgl-dev libxkbcommon-dev fonts-dejavu-core
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev libgl-dev libxkbcommon-dev libxcb1-dev fonts-dejavu-core
   libgeographiclib-dev libsqlite3-dev zlib1g-dev
   clang libclang-rt-14-dev
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
-  tzdata locales xvfb xauth xfonts-base xdotool evilwm socat poppler-utils python3-nmea2
+  tzdata locales xvfb xauth xfonts-base xdotool evilwm x11-xserver-utils x11-apps socat poppler-utils python3-nmea2
   imagemagick ffmpeg qt6-image-formats-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 

@@ -2,6 +2,8 @@
 
 #include "platform/Files.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -10,18 +12,55 @@ namespace fs = std::filesystem;
 
 namespace db {
 
+namespace {
+
+constexpr const char* kOwnerFile = ".owner";
+
+// A staging folder of this table whose owner holds no lock on it was left by
+// an import that died: nothing in it was ever in place, so it goes.
+void RemoveAbandoned(const std::string& folder, const std::string& prefix)
+{
+    std::error_code ec;
+    std::vector<fs::path> abandoned;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
+        const std::string entry = e.path().filename().string();
+        if (entry.rfind(prefix, 0) != 0 || entry.size() != prefix.size() + 6)
+            continue;
+        platform::CFileDescriptor fd(::open((e.path() / kOwnerFile).c_str(), O_RDWR | O_CLOEXEC));
+        platform::CFileRangeLock probe;
+        if (!fd.IsOpen() || probe.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive))
+            abandoned.push_back(e.path());
+    }
+    for (const fs::path& p : abandoned)
+        platform::RemoveTree(p);
+}
+
+}  // namespace
+
 CImportStaging::CImportStaging(const std::string& folder, const std::string& name)
     : m_folder(folder.empty() ? std::string(".") : folder), m_name(name)
 {
-    std::string pattern = m_folder + "/.import-" + name + "-XXXXXX";
-    if (::mkdtemp(pattern.data()))
-        m_path = pattern;
+    const std::string prefix = ".import-" + name + "-";
+    RemoveAbandoned(m_folder, prefix);
+    std::string pattern = m_folder + "/" + prefix + "XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        return;
+    // The lock on the owner file tells later imports this folder is in use.
+    m_owner = platform::CFileDescriptor(
+        ::open((pattern + "/" + kOwnerFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (!m_owner.IsOpen()
+        || !m_ownerLock.TryLock(m_owner.Get(), 0, 0, platform::LockKind::Exclusive)) {
+        platform::RemoveTree(pattern);
+        return;
+    }
+    m_path = pattern;
 }
 
 CImportStaging::~CImportStaging()
 {
     if (!m_path.empty())
         platform::RemoveTree(m_path);
+    m_ownerLock.Unlock();
 }
 
 bool CImportStaging::Commit(std::string* error)

@@ -2,8 +2,11 @@
 // CImportStaging: a fresh, uniquely named folder inside a table's folder in
 // which an import builds the complete table (data, memo, index, companion
 // folder) before it takes the table's place. Until Commit the table and the
-// older files are untouched; a failed or interrupted import leaves only this
-// folder, which the destructor removes.
+// older files are untouched; a failed import leaves nothing, a killed one only
+// this folder, which the next import of the table removes (the folder's owner
+// holds a lock on a file in it while it lives).
+
+#include "platform/Files.h"
 
 #include <string>
 #include <vector>
@@ -31,6 +34,8 @@ private:
     std::string m_folder;
     std::string m_name;
     std::string m_path;
+    platform::CFileDescriptor m_owner;
+    platform::CFileRangeLock m_ownerLock;
 };
 
 }  // namespace db

@@ -162,7 +162,7 @@ void CComPort::StopTransmitThread()
 
 void CComPort::ReadLoop(std::stop_token stop)
 {
-    std::array<char, 512> buffer;
+    std::array<char, 4096> buffer;
     std::shared_ptr<CSerialDevice> device;
     while (!stop.stop_requested()) {
         device = Device();

@@ -130,21 +130,39 @@ bool CNMEADevice::TakeReceived(std::stop_token stop, std::string& line)
     return true;
 }
 
+bool CNMEADevice::TakeAllReceived(std::stop_token stop, std::vector<std::string>& lines)
+{
+    lines.clear();
+    std::unique_lock lock(m_receive.lock);
+    m_receive.work.wait(lock, stop, [&] { return !m_receive.queue.empty(); });
+    if (stop.stop_requested())
+        return false;
+    while (!m_receive.queue.empty()) {
+        lines.push_back(std::move(m_receive.queue.back()));
+        m_receive.queue.pop_back();
+    }
+    return true;
+}
+
 void CNMEADevice::QueueReceived(std::string_view line)
 {
     if (!m_receive.lock.try_lock_for(kQueueLockWait)) {
         ++m_lostBusy;
         return;
     }
+    bool wasEmpty = false;
     {
         std::lock_guard lock(m_receive.lock, std::adopt_lock);
+        wasEmpty = m_receive.queue.empty();
         m_receive.queue.emplace_front(line);
         if (m_receive.queue.size() > kReceiveQueueLimit) {
             m_receive.queue.pop_back();
             ++m_lostFull;
         }
     }
-    m_receive.work.notify_one();
+    // A worker only ever waits on an empty queue.
+    if (wasEmpty)
+        m_receive.work.notify_all();
 }
 
 bool CNMEADevice::TakeOutput(std::string& line)

@@ -136,6 +136,9 @@ protected:
     // Receive workers: the oldest received line; waits until one comes or the
     // stop is requested (then false).
     bool TakeReceived(std::stop_token stop, std::string& line);
+    // Every received line at once, oldest first (a worker that keeps up
+    // takes one wake-up per burst, not one per line); false when stopping.
+    bool TakeAllReceived(std::stop_token stop, std::vector<std::string>& lines);
     // Adds at the head of the transmit queue (the oldest beyond 500 dropped)
     // and wakes the port's writer.
     void PushTransmit(std::string line);

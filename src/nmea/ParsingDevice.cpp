@@ -14,17 +14,21 @@ CParsingDevice::~CParsingDevice() { CloseAll(); }
 bool CParsingDevice::StartReceiveThread()
 {
     return RunReceiveWorker([this](std::stop_token stop) {
-        std::string line;
-        while (TakeReceived(stop, line)) {
-            if (line.empty() || line[0] != '$' || line.size() > kMaxParsedLine || !IsSentenceAccepted(line))
-                continue;
-            std::string_view sentence(line);
-            while (!sentence.empty() && (sentence.back() == '\n' || sentence.back() == '\r'))
-                sentence.remove_suffix(1);
-            m_parser.ParseLine(sentence);
-            ++m_parsed;
-        }
+        std::vector<std::string> lines;
+        while (TakeAllReceived(stop, lines))
+            for (const std::string& line : lines)
+                Parse(line);
     });
+}
+
+void CParsingDevice::Parse(std::string_view line)
+{
+    if (line.empty() || line[0] != '$' || line.size() > kMaxParsedLine || !IsSentenceAccepted(line))
+        return;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    m_parser.ParseLine(line);
+    ++m_parsed;
 }
 
 }  // namespace nmea

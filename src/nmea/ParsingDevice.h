@@ -33,6 +33,8 @@ protected:
     const CInstrumentConfig& Config() const { return m_config; }
 
 private:
+    void Parse(std::string_view line);
+
     const CInstrumentConfig& m_config;
     CNMEAMessageParser& m_parser;
     std::atomic<std::uint64_t> m_parsed{0};

@@ -23,15 +23,15 @@ public:
 
     CSentenceFramer() { m_line.reserve(kMaxLine); }
 
-    // Calls `emit(std::string_view line)` for every line completed by these
+    // Calls `deliver(std::string_view line)` for every line completed by these
     // bytes; the view is valid only during the call.
-    template <class Emit>
-    void Feed(std::span<const char> bytes, Emit&& emit)
+    template <class Deliver>
+    void Feed(std::span<const char> bytes, Deliver&& deliver)
     {
         for (const char c : bytes) {
             if (c == '$') {
                 if (!m_line.empty())
-                    Flush(emit);
+                    Flush(deliver);
                 m_line.push_back(c);
                 continue;
             }
@@ -40,7 +40,7 @@ public:
             const bool full = m_line.size() >= kMaxLine - 1;
             m_line.push_back(c);
             if (full || (c == '\n' && m_line.size() >= 2 && m_line[m_line.size() - 2] == '\r'))
-                Flush(emit);
+                Flush(deliver);
         }
     }
 
@@ -49,10 +49,10 @@ public:
     std::string_view Pending() const { return m_line; }
 
 private:
-    template <class Emit>
-    void Flush(Emit& emit)
+    template <class Deliver>
+    void Flush(Deliver& deliver)
     {
-        emit(std::string_view(m_line));
+        deliver(std::string_view(m_line));
         m_line.clear();
     }
 

@@ -13,11 +13,13 @@
 #include "app/ui/ProgramPalette.h"
 #include "app/ui/AviView.h"
 #include "app/ui/DibView.h"
+#include "app/ui/QtDesktop.h"
 #include "app/ui/ViewerTemplates.h"
 #include "app/ui/QtAlertSound.h"
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
 #include "navigator/ui/NavigatorWindows.h"
+#include "nmea/ui/InstrumentsWindows.h"
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
@@ -82,19 +84,33 @@ app::CSystemFacts CBrinevane::GatherSystemFacts()
     app::CSystemFacts facts;
     if (auto mem = platform::ReadMemoryStatus())
         facts.availableMemory = mem->AvailableBytes();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        facts.bitsPerPixel = screen->depth();
-        facts.screenWidth = screen->size().width();
-        facts.screenHeight = screen->size().height();
-    }
-    // Every display Qt drives draws in true colour: no palette of fixed entries.
-    facts.paletteHasStaticColours = true;
+    facts.bitsPerPixel = GetScreenBitsPerPixel();
+    facts.screenWidth = GetScreenWidth();
+    facts.screenHeight = GetScreenHeight();
+    facts.paletteHasStaticColours = HasStaticSystemColours();
     return facts;
+}
+
+void CBrinevane::RecordDesktopFacts()
+{
+    m_mousePresent = IsMousePresent();
+    m_printerPresent = IsPrinterInstalled();
+    m_cdRomRoot = GetFirstCdRomRoot();
+    if (std::getenv("BRINE_REPORT_DESKTOP"))
+        qInfo("Brinevane: desktop: screen %dx%dx%d, mouse %s, buttons %s, printer %s, sound %s, "
+              "chart media \"%s\"",
+              GetScreenWidth(), GetScreenHeight(), GetScreenBitsPerPixel(),
+              m_mousePresent ? "present" : "absent", AreMouseButtonsSwapped() ? "swapped" : "normal",
+              m_printerPresent ? "present" : "absent", HasWaveDevice() ? "present" : "absent",
+              m_cdRomRoot.c_str());
 }
 
 bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
 {
     m_programFolder = FindProgramFolder();
+    m_desktop = std::make_unique<CQtDesktop>();
+    m_desktopInstalled = std::make_unique<CDesktopInstallation>(*m_desktop);
+    RecordDesktopFacts();
     m_waitCursor = std::make_unique<CQtWaitCursor>();
     app::CWaitStatus::SetCursorHost(m_waitCursor.get());
 
@@ -155,6 +171,12 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.moduleFactories.insert(services.moduleFactories.begin(), [this] {
         return std::make_unique<app::CDisplayPaletteModule>(m_settingsHome, m_palettes,
                                                              [this] { ApplyDisplayPalette(); });
+    });
+    // Ports, station messaging and the instrument devices come before the navigator that reads them.
+    services.moduleFactories.push_back([this]() -> std::unique_ptr<CModule> {
+        nmea::CInstrumentsOptions options;
+        options.programFolder = m_programFolder;
+        return std::make_unique<CInstrumentsWindows>(m_settingsHome, m_clock, *m_prompt, std::move(options));
     });
     services.moduleFactories.push_back(
         [this]() -> std::unique_ptr<CModule> { return std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock); });
@@ -258,6 +280,8 @@ int CBrinevane::ExitInstance()
     m_settings.reset();
     app::CWaitStatus::SetCursorHost(nullptr);
     m_waitCursor.reset();
+    m_desktopInstalled.reset();
+    m_desktop.reset();
     m_instance.reset();
     return 0;
 }

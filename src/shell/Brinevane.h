@@ -20,8 +20,10 @@
 #include "platform/Clock.h"
 
 class CAviDoc;
+class CDesktopInstallation;
 class CDibDoc;
 class CMainFrame;
+class CQtDesktop;
 class CQtAlertSound;
 class CQtPrompt;
 class CQtSystemColours;
@@ -62,6 +64,10 @@ public:
     CMainFrame* MainFrame() const { return m_frame.get(); }
     bool IsMemoryLow() const { return m_lowMemory; }
     bool IsDiskLow() const { return m_lowDisk; }
+    // Recorded at start-up from the installed desktop.
+    bool IsMousePresentAtStart() const { return m_mousePresent; }
+    bool IsPrinterPresent() const { return m_printerPresent; }
+    const std::string& ChartMediaRoot() const { return m_cdRomRoot; }
     CTimer& TimerIds() { return m_timerIds; }
     app::CDisplayPalettes& Palettes() { return m_palettes; }
 
@@ -71,13 +77,16 @@ public:
     CDibDoc* OpenBitmapFile(const std::filesystem::path& path);
     CAviDoc* OpenVideoFile(const std::filesystem::path& path);
 
-    // What the start-up and idle checks read about this machine.
+    // What the start-up and idle checks read about this machine, through
+    // the installed desktop.
     static app::CSystemFacts GatherSystemFacts();
 
     // Folder the program runs from; BRINE_PROGRAM_FOLDER overrides it.
     static std::filesystem::path FindProgramFolder();
 
 private:
+    void RecordDesktopFacts();
+
     // Settings of the modules the application hands the frame: the frame's
     // current workspace once it has one.
     class CFrameSettingsHome final : public CSettingsHome {
@@ -93,6 +102,8 @@ private:
     void ApplyDisplayPalette();
 
     platform::CSystemClock m_clock;
+    std::unique_ptr<CQtDesktop> m_desktop;
+    std::unique_ptr<CDesktopInstallation> m_desktopInstalled;
     std::unique_ptr<CQtPrompt> m_ownPrompt;
     platform::CPrompt* m_prompt;
     std::unique_ptr<CQtAlertSound> m_sound;
@@ -111,6 +122,9 @@ private:
     std::vector<std::string> m_commandLine;
     bool m_lowMemory = false;
     bool m_lowDisk = false;
+    bool m_mousePresent = false;
+    bool m_printerPresent = false;
+    std::string m_cdRomRoot;
     bool m_raisePending = false;
     bool m_startFailed = false;
 };

@@ -20,6 +20,7 @@
 #include "app/CloseSequence.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
+#include "app/SystemUtils.h"
 #include "app/WorkspaceManager.h"
 #include "app/Timer.h"
 #include "app/WaitStatus.h"
@@ -105,6 +106,7 @@ bool CMainFrame::OnCreate()
     if (m_timerId == 0)
         return Fail();
     m_timer.setInterval(500);
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CMainFrame::OnTimer);
     m_timer.start();
 
@@ -186,6 +188,10 @@ bool CMainFrame::OnCreate()
             p->hide();
         }
     }
+    // Without a workspace to say otherwise, a left-handed mouse set-up docks
+    // the side panel on the left.
+    if (!reopened && m_activeSidePanel && IsMousePresent() && AreMouseButtonsSwapped())
+        m_activeSidePanel->SetAlignment(false);
     SetActiveSidePanel(m_activeSidePanel);
     if (m_activeSidePanel && (!reopened || anyPanelVisible))
         m_activeSidePanel->show();
@@ -738,9 +744,8 @@ void CMainFrame::ToggleSidePanel()
         m_activeSidePanel->setVisible(m_activeSidePanel->isHidden());
 }
 
-void CMainFrame::ShowToolbarContextMenu(QPoint globalPos)
+void CMainFrame::FillBarMenu(QMenu& menu)
 {
-    QMenu menu(this);
     for (const shell::ToolBarDef& def : shell::MainToolBars()) {
         QToolBar* bar = ToolBar(def.id);
         if (!bar)
@@ -760,11 +765,38 @@ void CMainFrame::ShowToolbarContextMenu(QPoint globalPos)
     status->setCheckable(true);
     status->setChecked(m_statusBar && !m_statusBar->isHidden());
     connect(status, &QAction::triggered, this, &CMainFrame::ToggleStatusBar);
+    // The message bar shows itself when there is something to say; the
+    // user may fold it away and bring it back.
+    QAction* messages = menu.addAction("Message Bar");
+    messages->setCheckable(true);
+    messages->setEnabled(m_msgBar && m_msgBar->ActiveTotal() > 0);
+    messages->setChecked(m_msgBarWnd && !m_msgBarWnd->isHidden());
+    connect(messages, &QAction::triggered, this, [this] {
+        if (m_msgBar)
+            m_msgBar->ToggleSwitchedOff();
+    });
     menu.addSeparator();
     QAction* customise = menu.addAction("Customise...");
     customise->setEnabled(m_commands.HasHandler(cmd::kToolsCustomise));
     connect(customise, &QAction::triggered, this, [this] { m_commands.Execute(cmd::kToolsCustomise); });
+}
+
+void CMainFrame::ShowToolbarContextMenu(QPoint globalPos)
+{
+    QMenu menu(this);
+    menu.setObjectName("BarMenu");
+    FillBarMenu(menu);
     menu.exec(globalPos);
+}
+
+QMenu* CMainFrame::createPopupMenu()
+{
+    // What the window offers on a right click over a dock's title, a
+    // toolbar's handle or the bar areas: the same bar menu as everywhere.
+    auto* menu = new QMenu(this);
+    menu->setObjectName("BarMenu");
+    FillBarMenu(*menu);
+    return menu;
 }
 
 void CMainFrame::ShowAboutBox()

@@ -164,10 +164,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    QMenu* createPopupMenu() override;
 
 private:
     bool Fail();
     bool CreateSidePanels();
+    void FillBarMenu(QMenu& menu);
     void AddSidePanel(CSidePanel* panel);
     void BuildMenus();
     void BuildToolBars();

@@ -36,6 +36,31 @@ TEST_F(FrameTimerTest, CadenceHoldsAcrossWallClockJumpsAndLatePassesDoNotCatchUp
     EXPECT_EQ(std::tuple(passes, ones, tens), std::tuple(121, 61, 7));
 }
 
+// Passes that come a little early or late, as a coarse 500 ms timer gives
+// them (up to 5% either way around the ideal times), still run the 1 s job
+// once a second and the 10 s job every ten.
+TEST_F(FrameTimerTest, SlightlyEarlyOrLatePassesKeepTheCadence)
+{
+    const std::chrono::milliseconds jitters[][4] = {
+        {-25ms, -25ms, -25ms, -25ms}, {-25ms, 25ms, -10ms, 0ms}, {25ms, 25ms, 25ms, 25ms}, {}};
+    for (const auto& jitter : jitters) {
+        app::CFrameTimer t{clock};
+        t.SuspendTimer(false);
+        passes = ones = tens = 0;
+        auto now = -100ms;
+        for (int k = 0; k < 60; ++k) {   // ideal times 0 to 29.5 s
+            const auto at = k * 500ms + jitter[k % 4];
+            clock.Advance(at - now);
+            now = at;
+            t.OnTimer(jobs);
+        }
+        SCOPED_TRACE(jitter[0].count());
+        EXPECT_GE(ones, 29);
+        EXPECT_LE(ones, 31);
+        EXPECT_EQ(tens, 3);
+    }
+}
+
 TEST_F(FrameTimerTest, ReentryAndFailures)
 {
     timer.SuspendTimer(false);

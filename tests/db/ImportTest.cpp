@@ -300,6 +300,16 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     EXPECT_TRUE(prompt.Done());
     EXPECT_EQ(Snapshot(dir.Path()), before);
 
+    // Yes replaces the index, a copy of the old one kept in the backup folder.
+    prompt.Expect(platform::PromptAnswer::Yes, "Do you want to overwrite it?");
+    index.SetFilePath(dir / "voyage.log");
+    ASSERT_TRUE(index.Open()) << index.GetMessage();
+    EXPECT_TRUE(prompt.Done());
+    EXPECT_TRUE(index.WasConverted());
+    EXPECT_EQ(index.GetRecordCount(), 1);
+    index.Close();
+    EXPECT_EQ(Snapshot(dir / "~OldLogs.Backup")["voyage.dbf"], before.at("voyage.dbf"));
+
     // A position log stored under the index's name is backed up and becomes
     // the own vessel's first log.
     CDBLog single;
@@ -392,4 +402,22 @@ TEST(Import, DamagedOlderFilesAreRefusedAndNothingChanges)
     EXPECT_NE(routes.GetMessage().find("memo file is missing"), std::string::npos)
         << routes.GetMessage();
     EXPECT_EQ(Snapshot(dir.Path()), before2);
+}
+
+TEST(Import, WithoutTheOlderFileAFreshTableOpens)
+{
+    brine_test::TempFolder dir;
+    CDBChartPoint points;
+    CDBRoute routes;
+    CDBLog log;
+    CDBVesselLog index;
+    const std::pair<CDBTextTable*, const char*> cases[] = {
+        {&points, "p.ipt"}, {&routes, "r.rdb"}, {&log, "l.log"}, {&index, "v.LOG"}};
+    for (const auto& [table, name] : cases) {
+        table->SetFilePath(dir / name);
+        EXPECT_TRUE(table->Open()) << name << ": " << table->GetMessage();
+        EXPECT_TRUE(table->IsEmpty()) << name;
+        EXPECT_TRUE(table->Close());
+        EXPECT_TRUE(fs::exists(dir / (std::string(name, 1) + ".dbf"))) << name;
+    }
 }

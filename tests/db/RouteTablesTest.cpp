@@ -208,6 +208,16 @@ TEST_F(RouteTables, CopyAndMoveTakeEveryRouteAlong)
         EXPECT_TRUE(fs::exists(dir / f)) << f;
     EXPECT_FALSE(fs::exists(dir / "copy/Routes.X/00000001.dbf"));
 
+    // A pushed position brings back both the route and its point.
+    ASSERT_TRUE(routes.GoBottom());
+    ASSERT_TRUE(routes.Points().SkipForward());
+    routes.PushPosition();
+    ASSERT_TRUE(routes.GoTop());
+    EXPECT_EQ(routes.m_name, "Two");
+    ASSERT_TRUE(routes.PopPosition());
+    EXPECT_EQ(routes.m_name, "Three");
+    EXPECT_EQ(routes.Points().Waypoints().m_name, "Three end");
+
     ASSERT_TRUE(routes.MoveTo(dir / "moved"));
     EXPECT_FALSE(fs::exists(dir / "routes.X"));
     ASSERT_TRUE(routes.GoBottom());

@@ -12,6 +12,9 @@
 #include <cmath>
 
 #include "FakeClock.h"
+#include "PythonScript.h"
+#include "navigator/SteeringApb.h"
+#include "nmea/NMEADevice.h"
 #include "NavigatorFakes.h"
 #include "geo/NavMaths.h"
 #include "navigator/NavTexts.h"
@@ -130,6 +133,31 @@ TEST(MonitorModel, CrossTrackSignArrowsAndSteering)
     EXPECT_EQ(m.model.Texts().xte, "0.0");
     EXPECT_FALSE(m.model.Texts().leftArrow || m.model.Texts().rightArrow);
     EXPECT_EQ(m.model.Texts().legNumber, "");
+}
+
+// The steering sentence read back by pynmea2: a vessel left of track is told
+// to steer right, one right of track to steer left.
+TEST(MonitorModel, SteeringSentenceReadBackByPynmea2)
+{
+    Model m;
+    m.steering.on = true;
+    m.route.Add(50.0, -4.0);
+    m.route.Add(51.0, -4.0);
+    m.route.active = 2;
+    std::string lines;
+    for (const double lon : {-4.02, -3.98}) {
+        m.steering.sent.clear();
+        m.Refresh(m.At(50.5, lon));
+        ASSERT_EQ(m.steering.sent.size(), 1u);
+        const std::string apb = nmea::ComposeApb(ApbFromSteering(m.steering.sent[0]));
+        lines += apb + nmea::CNMEADevice::ChecksumSuffix(apb) + "\n";
+    }
+    const auto out = brine_test::RunPython("import pynmea2, sys\n"
+                                           "for line in '''" + lines + "'''.split():\n"
+                                           "    s = pynmea2.parse(line, check=True)\n"
+                                           "    print(s.dir_steer, s.cross_track_err_mag, s.dest_waypoint_id)\n");
+    ASSERT_TRUE(out) << "pynmea2 (python3-nmea2) must read the sentences: " << lines;
+    EXPECT_EQ(*out, "R 00.76 2\nL 00.76 2\n") << lines;
 }
 
 TEST(MonitorModel, TimeToGo)

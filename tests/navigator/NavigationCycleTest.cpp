@@ -210,37 +210,39 @@ TEST(NavigationCycle, ConfirmationRepeatsInDeadReckoning)
     EXPECT_FALSE(c.nav.IsConfirmationWarningOn());
 }
 
-// One writer alternates two far-apart fixes, NMEA and DR, flat out; readers
-// copy fixes and the user-interface thread refreshes. No read mixes two fixes.
+// One writer alternates two far-apart fixes, NMEA and DR, flat out; reader
+// threads copy fixes and snapshots while the user-interface thread runs the
+// cycle and publishes snapshots. No read mixes two fixes.
 TEST(NavigationCycle, FixesAreNeverTorn)
 {
-    brine_test::FakeClock clock;
-    nmea::CNMEAGPSParser parser(clock, 5);
-    nmea::CNMEAFixRecord& record = parser.FixRecord();
-    std::atomic<bool> stop{false};
-    auto makeFix = [](bool a) {
+    Cycle c;   // the clock stands still: every received fix stays valid
+    nmea::CNMEAFixRecord& record = c.gps.parser.FixRecord();
+    const auto stamp = c.clock.Monotonic();
+    auto makeFix = [stamp](bool a) {
         nmea::CNMEAFix f;
         f.latitude = a ? 10.0 : -50.0;
         f.longitude = a ? 20.0 : -120.0;
         f.datum = nmea::CNMEAFix::CDatumItems{a ? "W84" : "999", a ? 0.0 : 1.5, a ? 0.0 : -2.5, a ? "W84" : "W72"};
         f.utcTime = a ? 101010.0 : 202020.0;
+        f.date = 71226.0;
         f.source = a ? nmea::FixSource::NMEA : nmea::FixSource::DR;
+        f.monotonic = stamp;
         return f;
     };
+    std::atomic<bool> stop{false};
     std::thread writer([&] {
         for (bool a = true; !stop.load(std::memory_order_relaxed); a = !a)
             record.Write(makeFix(a));
     });
-    std::atomic<long> reads{0}, torn{0};
+    std::atomic<long> reads{0}, snapshots{0}, torn{0};
     std::vector<std::thread> readers;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 2; ++i)
         readers.emplace_back([&] {
             while (!stop.load(std::memory_order_relaxed)) {
                 const nmea::CNMEAFix f = record.Read();
                 if (f.sequence == 0)
                     continue;
-                const bool a = f.latitude == 10.0;
-                const nmea::CNMEAFix want = makeFix(a);
+                const nmea::CNMEAFix want = makeFix(f.latitude == 10.0);
                 if (f.longitude != want.longitude || f.datum->localCode != want.datum->localCode
                     || f.datum->latitudeOffset != want.datum->latitudeOffset || f.utcTime != want.utcTime
                     || f.source != want.source)
@@ -248,12 +250,26 @@ TEST(NavigationCycle, FixesAreNeverTorn)
                 reads.fetch_add(1);
             }
         });
-    std::this_thread::sleep_for(5s);
+    readers.emplace_back([&] {
+        while (!stop.load(std::memory_order_relaxed)) {
+            const auto snap = c.nav.Snapshot();
+            if (snap->positionAcquired) {
+                const double lat = snap->position.GetLatitude(), lon = snap->position.GetLongitude();
+                if (!(lat == 10.0 && lon == 20.0) || snap->fixTimeUtc == std::nullopt)
+                    torn.fetch_add(1);
+                snapshots.fetch_add(1);
+            }
+        }
+    });
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (std::chrono::steady_clock::now() < end)
+        c.Pass();
     stop = true;
     writer.join();
     for (auto& t : readers)
         t.join();
     EXPECT_GT(reads.load(), 1000);
+    EXPECT_GT(snapshots.load(), 100);
     EXPECT_EQ(torn.load(), 0);
 }
 
@@ -301,6 +317,113 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
     c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
     c.Pass();
     EXPECT_FALSE(c.nav.Source().IsDatumAssumed());
+}
+
+}  // namespace
+
+namespace {
+
+class FakeCharts final : public CNavChartHost {
+public:
+    std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override
+    {
+        if (convertFails)
+            return std::nullopt;
+        return p;
+    }
+    void AutoscrollToPosition(const geo::CPosition&) override { ++scrolls; }
+    bool BestChartCheck(const geo::CPosition&) override { ++checks; return true; }
+    bool IsVesselVisible(const geo::CPosition&) override { return true; }
+    void RedrawViews() override { ++redraws; }
+    bool convertFails = false;
+    int scrolls = 0, checks = 0, redraws = 0;
+};
+
+// A position the chart's datum cannot take is not handed to the chart:
+// neither the autoscroll nor the best-chart search runs on it.
+TEST(NavigationCycle, FailedDatumConversionIsSkipped)
+{
+    Cycle c;
+    FakeCharts charts;
+    c.nav.SetChartHost(&charts);
+    charts.convertFails = true;
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(charts.scrolls, 0);
+    EXPECT_EQ(charts.checks, 0);
+    EXPECT_EQ(charts.redraws, 1);   // the own vessel still moves
+    charts.convertFails = false;
+    c.clock.Advance(11s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(charts.scrolls, 2);   // 0x505 every tick, 0x506 with the check
+    EXPECT_EQ(charts.checks, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PositionSourceChoice, GroundVectorAndFieldRules)
+{
+    struct Row { double course, speed, set, drift, cog, sog; };
+    const Row rows[] = {
+        {0, 0, 0, 0, 0, 0}, {90, 10, 0, 0, 90, 10}, {180, 5, 180, 1, 180, 6},
+        {45, 10, 225, 10, 0, 0}, {0, 10, 90, 2, 11.309932, 10.198039}, {350, 8, 260, 3, 329.443955, 8.544004},
+    };
+    for (const Row& r : rows) {
+        const CGroundVector v = CombineCourseAndSet(r.course, r.speed, r.set, r.drift);
+        EXPECT_NEAR(v.cog, r.cog, 1e-5) << r.course << " " << r.set;
+        EXPECT_NEAR(v.sog, r.sog, 1e-5) << r.course << " " << r.set;
+    }
+    EXPECT_EQ(AcceptBearingText("360", "123"), "000");
+    EXPECT_EQ(AcceptBearingText("045", "123"), "045");
+    for (const char* bad : {"361", "-5", "", "4x", "1e3"})
+        EXPECT_EQ(AcceptBearingText(bad, "123"), "123") << bad;
+    EXPECT_EQ(FixTypeFromText("Radar"), 2);
+    EXPECT_EQ(FixTypeFromText("EP"), 6);
+    EXPECT_EQ(SourceText(false, true), "No Position Source");
+    EXPECT_EQ(SourceText(true, true), "Position Source is DR");
+}
+
+// The user's DR from a typed position shows it at once and then runs on the
+// dialog's ground vector; a valid fix ends it and the return is logged.
+TEST(PositionSourceChoice, UserDeadReckoningAndSwitchingOff)
+{
+    Cycle c;
+    c.log.logging = true;
+    std::vector<bool> toggles;
+    c.nav.SetReceiveToggle([&](bool open) {
+        toggles.push_back(open);
+        return true;
+    });
+    CPositionSourceChoice choice;
+    choice.source = SourceChoice::DeadReckoning;
+    choice.course = 90;
+    choice.speed = 10;
+    choice.position = geo::CPosition(0.0, 10.0);
+    c.nav.ApplyPositionSource(choice);
+    EXPECT_EQ(c.nav.Snapshot()->source, PositionSourceKind::DR);
+    EXPECT_EQ(c.nav.Snapshot()->position.GetLongitude(), 10.0);
+    EXPECT_TRUE(c.nav.IsNmeaCautionOn());
+    for (int s = 0; s < 60; ++s) {
+        c.clock.Advance(1s);
+        c.Pass();
+    }
+    // 10 knots for 60 s along the equator: 1/6 nm, a sixth of a minute of longitude.
+    EXPECT_NEAR(c.nav.Snapshot()->position.GetLongitude(), 10.0 + 1.0 / 6.0 / 60.0, 1e-5);
+
+    c.Feed(navtest::Rmc(1.0, 11.0, 5.0, 0.0));
+    c.Pass();
+    EXPECT_EQ(c.nav.Snapshot()->source, PositionSourceKind::NMEA);
+    EXPECT_EQ(c.log.Count("EPFS reception re-established"), 1);
+
+    choice.source = SourceChoice::Off;
+    c.nav.ApplyPositionSource(choice);
+    EXPECT_EQ(c.log.Count("NMEA manually switched off."), 1);
+    EXPECT_EQ(c.gps.parser.FixRecord().Read().sequence, 0u) << "the fix is forgotten";
+    EXPECT_EQ(toggles, (std::vector<bool>{false}));
+    EXPECT_EQ(c.nav.Monitor().Texts().latitude, "");
 }
 
 }  // namespace

@@ -6,16 +6,17 @@
 #   2. at the file's end the simulation message goes, and the NMEA caution
 #      comes no earlier than DRDelay (10 s) and within DRDelay + 2 s of the
 #      last fix, with the panel's first tab titled "DR";
-#   3. a second run replays a named pipe that a Python writer feeds at the
-#      capture's real rate (one fix a second): fixes show on tab "NMEA"; the
-#      writer pauses past DRDelay (DR), resumes (back to "NMEA"), and is
-#      killed: DR comes back on time.
+#   3. a Python writer feeding COM1 (a socat pty pair) at the capture's real
+#      rate (one fix a second) clears the caution (tab "NMEA"); killing the
+#      writer brings it back on time, tab "DR".
+# COM1 is the pty's far end, given to the program in its settings file; the
+# replay feeds the GPS device attached to COM1's receive side.
 # The panel's texts are read from the program's state file
 # (BRINE_NAV_STATE_FILE, one line per refresh); screenshots of each stage go
 # to BRINE_SHOTS_DIR when it is set.
 #
 # Usage: nav_window_check.sh [path/to/brinevane]
-# Exit code 77 (skipped) when xvfb-run or xdotool is not installed.
+# Exit code 77 (skipped) when xvfb-run, xdotool or socat is not installed.
 
 set -u
 
@@ -29,7 +30,7 @@ DR_DELAY=10
 # ---------------------------------------------------------------------------
 # Outer run: bring up the virtual display and run this script again inside it.
 if [ -z "${BRINE_XWIN_INNER:-}" ]; then
-    for tool in xvfb-run xdotool xauth; do
+    for tool in xvfb-run xdotool xauth socat; do
         if ! command -v "$tool" >/dev/null 2>&1; then
             echo "SKIP: $tool is not installed"
             exit $SKIP
@@ -225,6 +226,15 @@ check_dr_timing() {
     [ "$(echo "$line" | tr '\t' '\n' | sed -n 's/^tab=//p')" = DR ] || fail "tab not DR with the caution on"
 }
 
+step "COM1 on a socat pty pair"
+socat pty,raw,echo=0,link="$work/com1" pty,raw,echo=0,link="$work/feed" 2> "$work/socat.log" &
+SOCAT_PID=$!
+pty_ready() { [ -e "$work/com1" ] && [ -e "$work/feed" ] && echo ready; }
+wait_for "the pty pair" pty_ready
+mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
+printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
+    > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
+
 step "1. a capture replayed at 1x: progress, position, COG and SOG"
 CAPTURE="$SOURCE_DIR/tests/data/nmea/capture-08.nmea"
 [ -r "$CAPTURE" ] || fail "capture not found: $CAPTURE"
@@ -243,48 +253,32 @@ echo "   progress ${P1}% then ${P2}%"
 step "2. the file ends: the simulation message goes; the caution on time, tab DR"
 replay_done() { [ "$(field replay)" = 0 ] && echo done; }
 STEP_SECONDS=60 wait_for "the end of the replay" replay_done
+echo "   after the replay: '$(field replayText)'"
 check_dr_timing
 shot nav-replay-dr
-stop_program
 
-step "3. a Python writer at the capture's real rate through a named pipe"
-PIPE="$work/gps.pipe"
-mkfifo "$PIPE"
+step "3. a Python writer on the pty at the capture's real rate clears it; killing it brings it back"
 cat > "$work/writer.py" <<'PY'
-# Feeds the capture into the pipe at its real rate (one fix a second), round
-# and round; SIGUSR1 makes it fall silent for the given seconds.
-import signal, sys, time
-pipe, capture, pause = sys.argv[1], sys.argv[2], float(sys.argv[3])
+# Feeds the capture into the pty at its real rate (one fix a second), round and round.
+import sys, time
+feed, capture = sys.argv[1], sys.argv[2]
 lines = [l.rstrip('\r\n') for l in open(capture, encoding='ascii', errors='replace')]
-silent_until = [0.0]
-signal.signal(signal.SIGUSR1, lambda *_: silent_until.__setitem__(0, time.monotonic() + pause))
-with open(pipe, 'w') as out:
+with open(feed, 'w') as out:
     while True:
         for line in lines:
             out.write(line + '\r\n')
             if 'RMC' in line:
                 out.flush()
                 time.sleep(1.0)
-                while time.monotonic() < silent_until[0]:
-                    time.sleep(0.05)
 PY
 PYTHON=/usr/bin/python3
 [ -x "$PYTHON" ] || PYTHON=python3
-"$PYTHON" "$work/writer.py" "$PIPE" "$CAPTURE" $((DR_DELAY + 4)) &
+"$PYTHON" "$work/writer.py" "$work/feed" "$CAPTURE" &
 WRITER=$!
-start_program "$PIPE"
-nmea_tab() { [ "$(field tab)" = NMEA ] && [ -n "$(field latitude)" ] && last_line; }
-wait_for "fixes from the writer on tab NMEA" nmea_tab
+cleared() { [ "$(field caution)" = 0 ] && [ "$(field tab)" = NMEA ] && [ -n "$(field latitude)" ] && echo cleared; }
+STEP_SECONDS=10 wait_for "the writer's fixes to clear the caution" cleared
+echo "   cleared: tab $(field tab), $(field latitude) $(field longitude) COG$(field cog) SOG $(field sog)"
 shot nav-writer-nmea
-sleep 2
-: > "$STATE"
-kill -USR1 "$WRITER"
-check_dr_timing
-shot nav-writer-paused-dr
-cleared() { [ "$(field caution)" = 0 ] && [ "$(field tab)" = NMEA ] && echo cleared; }
-STEP_SECONDS=10 wait_for "the resumed writer to clear the caution" cleared
-echo "   cleared: tab $(field tab)"
-shot nav-writer-resumed
 sleep 3
 : > "$STATE"
 kill "$WRITER"
@@ -292,4 +286,5 @@ wait "$WRITER" 2>/dev/null
 check_dr_timing
 shot nav-writer-killed
 stop_program
+kill "$SOCAT_PID" 2>/dev/null
 echo "PASS"

@@ -6,6 +6,8 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
 #include <thread>
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@
 #include "app/ui/ObjectIds.h"
 #include "app/ui/FullScreenMode.h"
 #include "app/ui/ModuleUi.h"
+#include "app/ui/QtDesktop.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
@@ -139,6 +142,31 @@ TEST_F(MainFrameTest, StartUpNoticesStayOnTheMessageBarUntilCleared)
     EXPECT_FALSE(frame.MsgBar()->IsMessageActive(notice));
 }
 
+// A desktop whose mouse is set up for the left hand.
+struct LeftHandedDesktop : CDesktop {
+    int ScreenBitsPerPixel() const override { return 24; }
+    int ScreenWidth() const override { return 1280; }
+    int ScreenHeight() const override { return 1024; }
+    bool HasStaticSystemColours() const override { return true; }
+    bool IsPrinterInstalled() const override { return false; }
+    bool IsMousePresent() const override { return true; }
+    bool AreMouseButtonsSwapped() const override { return true; }
+    bool HasWaveDevice() const override { return false; }
+    bool PlaySoundFile(const std::filesystem::path&, bool) override { return false; }
+    void StopSound() override {}
+    void PumpMessages() override {}
+};
+
+TEST_F(MainFrameTest, LeftHandedMouseDocksTheSidePanelLeftWithoutAWorkspace)
+{
+    LeftHandedDesktop desktop;
+    CDesktopInstallation installed(desktop);
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    EXPECT_FALSE(frame.ActiveSidePanel()->IsRightAligned());
+    EXPECT_EQ(frame.dockWidgetArea(frame.ActiveSidePanel()), Qt::LeftDockWidgetArea);
+}
+
 TEST_F(MainFrameTest, CommandsPanelsAndBars)
 {
     CMainFrame frame(Services());
@@ -195,6 +223,48 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     EXPECT_EQ(frame.RangeBearingBar(), nullptr);
     frame.CloseRangeBearingBar();   // nothing left to close
     EXPECT_EQ(frame.CreateRangeBearingBar()->pos(), QPoint(300, 200));
+}
+
+// A right-button press alone (no release yet, as X11 opens menus) on the
+// side panel, a dock's title, the status bar or a toolbar opens the frame's
+// bar menu, never the toolkit's own.
+TEST_F(MainFrameTest, RightPressOnPanelBarsOrToolbarsOpensTheBarMenu)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    App().processEvents();
+    const QStringList expected = {"Standard", "Display", "Chart", "Voyage", "Chartpoint database",
+                                  "ARPA", "Route database", "Tender Target", "Side Panel",
+                                  "Status Bar", "Message Bar", "Customise..."};
+    QWidget* panel = frame.ActiveSidePanel();
+    const struct { QWidget* widget; QPoint at; } places[] = {
+        {panel, QPoint(panel->width() / 2, panel->height() / 2)},
+        {panel, QPoint(panel->width() / 2, 5)},   // the title
+        {frame.StatusBar(), QPoint(5, 5)},
+        {frame.ToolBar(cmd::kBarChart), QPoint(2, 2)},
+    };
+    for (const auto& place : places) {
+        SCOPED_TRACE(place.widget->objectName().toStdString());
+        QStringList seen;
+        QString name;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            name = menu->objectName();
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator())
+                    seen << a->text();
+            menu->close();
+        });
+        // Through the window, as the window system delivers it.
+        const QPoint at = place.widget->mapTo(&frame, place.at);
+        QTest::mousePress(frame.windowHandle(), Qt::RightButton, {}, at);
+        App().processEvents();
+        EXPECT_EQ(name, "BarMenu");
+        EXPECT_EQ(seen.join('|').toStdString(), expected.join('|').toStdString());
+        QTest::mouseRelease(frame.windowHandle(), Qt::RightButton, {}, at);
+    }
 }
 
 TEST_F(MainFrameTest, WindowMenuListsTheOpenWindowsWithCurrentTitles)

@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QMouseEvent>
+#include <QContextMenuEvent>
 #include <QTextEdit>
 
 CSidePanel::CSidePanel(QWidget* parent) : QDockWidget(parent)
@@ -71,9 +71,10 @@ void CSidePanel::SetEditModified(int controlId, bool modified)
         text->document()->setModified(modified);
 }
 
-void CSidePanel::mouseReleaseEvent(QMouseEvent* e)
+void CSidePanel::contextMenuEvent(QContextMenuEvent* e)
 {
-    QDockWidget::mouseReleaseEvent(e);
-    if (e->button() == Qt::RightButton)
-        emit contextMenuAt(e->globalPosition().toPoint());
+    // The frame's bar menu, on the press where the window system sends the
+    // event then (X11), never the toolkit's own.
+    e->accept();
+    emit contextMenuAt(e->globalPos());
 }

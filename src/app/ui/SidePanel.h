@@ -57,7 +57,7 @@ signals:
     void contextMenuAt(QPoint globalPos);
 
 protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     QWidget* FindControl(int controlId) const;

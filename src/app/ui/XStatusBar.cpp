@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QMouseEvent>
+#include <QContextMenuEvent>
 #include <QProgressBar>
 
 namespace {
@@ -79,9 +79,10 @@ void CXStatusBar::HideProgress()
     repaint();
 }
 
-void CXStatusBar::mouseReleaseEvent(QMouseEvent* e)
+void CXStatusBar::contextMenuEvent(QContextMenuEvent* e)
 {
-    QStatusBar::mouseReleaseEvent(e);
-    if (e->button() == Qt::RightButton)
-        emit contextMenuAt(e->globalPosition().toPoint());
+    // The frame's bar menu, on the press where the window system sends the
+    // event then (X11), never the toolkit's own.
+    e->accept();
+    emit contextMenuAt(e->globalPos());
 }

@@ -34,7 +34,7 @@ signals:
     void contextMenuAt(QPoint globalPos);
 
 protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     QLabel* m_panes[4] = {};

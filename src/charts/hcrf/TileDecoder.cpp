@@ -177,7 +177,10 @@ bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
             const CodeShape& s = shapes[in[i]];
             const std::uint8_t b = in[i + 1];
             const std::size_t streamRun = 257u - b;
-            const std::size_t n = s.fromStream ? streamRun : s.runLength;
+            // Chosen by mask, not by a condition the compiler could turn into a
+            // branch: stream runs and table runs follow each other at random.
+            const std::size_t streamMask = std::size_t(0) - s.fromStream;
+            const std::size_t n = (streamRun & streamMask) | (s.runLength & ~streamMask);
             const bool twoByteRun = b < 0x80;
             if (!(s.slow | (s.fromStream & (twoByteRun | (streamRun > kFastRun))))) {
                 std::memset(o + p, s.colour, kFastRun);

@@ -10,11 +10,15 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "app/MsgBar.h"
+#include "navigator/ui/PositionSourceDlg.h"
 #include "navigator/ui/MonitorPanel.h"
+#include "navigator/Instruments.h"
 
 CNavigatorWindows::CNavigatorWindows(CSettingsHome& settings, const platform::CClock& clock)
-    : navigator::CNavigatorModule(settings, clock)
+    : navigator::CNavigatorModule(settings, clock), m_clock(clock)
 {
     SetGpsConfigurationAsker([this] { AskGpsConfigurationModeless(); });
     // Scripted checks: a file the panel's texts are written to on every refresh.
@@ -22,7 +26,74 @@ CNavigatorWindows::CNavigatorWindows(CSettingsHome& settings, const platform::CC
         m_stateFile = path;
 }
 
-CNavigatorWindows::~CNavigatorWindows() = default;
+CNavigatorWindows::~CNavigatorWindows()
+{
+    // The replay thread and the cycle must not outlive the ports they use.
+    Simulation().Stop();
+    SetReplayTarget(nullptr);
+    SetGpsReceiver(nullptr);
+    m_instruments.reset();
+}
+
+// The ports and the GPS module need the frame's message bar, so they are
+// made with the panels. The GPS receive side opens at once when it has a port.
+void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
+{
+    m_instruments = std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar);
+    SetGpsReceiver(&m_instruments->Receiver());
+    SetReplayTarget(&m_instruments->ReplayTarget());
+    SetDrDelay(m_instruments->DrDelay());
+    SetLoggingPeriod(m_instruments->LoggingPeriod());
+    SetReceiveToggle([this](bool open) {
+        if (open)
+            return m_instruments->OpenGpsReceive();
+        m_instruments->Close();
+        return true;
+    });
+    m_instruments->OpenGpsReceive();
+}
+
+void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
+{
+    commands.Add(this, app::cmd::kNavPositionSource, [this](unsigned) { OnPositionSource(); });
+    // Logging, the logbook entry and the option sheets need the vessel log and
+    // the instrument pages; they show disabled until those exist.
+    for (unsigned id : {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kNavOptions, app::cmd::kTargetOptions})
+        commands.Add(this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+}
+
+void CNavigatorWindows::OnPositionSource()
+{
+    CPositionSourceDlg::CStart start;
+    start.gpsReceiving = IsGpsReceiving();
+    start.drRunning = Source().IsDrOn();
+    start.positionAvailable = IsPositionAvailable();
+    const navigator::CNavFix& fix = Source().Fix();
+    start.values.course = fix.course;
+    start.values.speed = fix.speed;
+    start.values.set = fix.set;
+    start.values.drift = fix.drift;
+    start.values.position = Snapshot()->position;
+    CPositionSourceDlg dlg(start, m_window);
+    if (dlg.exec() == QDialog::Accepted)
+        ApplyPositionSource(dlg.Choice());
+}
+
+bool CNavigatorWindows::Terminate()
+{
+    Simulation().Stop();
+    if (m_instruments) {
+        m_instruments->Terminate();
+    }
+    return navigator::CNavigatorModule::Terminate();
+}
+
+void CNavigatorWindows::SaveSettings()
+{
+    navigator::CNavigatorModule::SaveSettings();
+    if (m_instruments)
+        m_instruments->SaveSettings();
+}
 
 CMonitorPanel* CNavigatorWindows::Panel() const
 {
@@ -33,6 +104,7 @@ bool CNavigatorWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePan
 {
     SetMessageBar(&host.Messages());
     m_window = &host.Window();
+    CreateInstruments(host.Messages());
     auto* panel = new CMonitorPanel(*this, &host.Window());
     if (!panel->Create(CMonitorPanel::kBarId, &host.Window()))
         return false;
@@ -68,6 +140,11 @@ void CNavigatorWindows::ApplyScriptedStart(bool startReplay)
 void CNavigatorWindows::LoadSettings()
 {
     navigator::CNavigatorModule::LoadSettings();
+    if (m_instruments) {
+        m_instruments->LoadSettings();
+        SetDrDelay(m_instruments->DrDelay());
+        SetLoggingPeriod(m_instruments->LoggingPeriod());
+    }
     ApplyScriptedStart(false);
 }
 

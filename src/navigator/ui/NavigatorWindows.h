@@ -10,9 +10,15 @@
 #include "app/ui/ModuleUi.h"
 #include "navigator/NavigatorModule.h"
 
+namespace navigator {
+class CInstruments;
+}
 class CMonitorPanel;
 class CSettingsHome;
 class QDialog;
+namespace app {
+class CMsgBar;
+}
 namespace platform {
 class CClock;
 }
@@ -24,16 +30,25 @@ public:
 
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    bool Terminate() override;
+    void RegisterCommands(CCommandTable& commands) override;
+    // "Navigator > Position Source...": the dialog, applied on OK.
+    void OnPositionSource();
     void LoadSettings() override;
+    void SaveSettings() override;
     void ShutDown() override;
 
     CMonitorPanel* Panel() const;
+    navigator::CInstruments* Instruments() const { return m_instruments.get(); }
 
 private:
     void AskGpsConfigurationModeless();
     void ApplyScriptedStart(bool startReplay);
+    void CreateInstruments(app::CMsgBar& bar);
     void WriteStateFile();
 
+    const platform::CClock& m_clock;
+    std::unique_ptr<navigator::CInstruments> m_instruments;
     QPointer<CMonitorPanel> m_panel;
     QPointer<QDialog> m_gpsQuestion;
     QWidget* m_window = nullptr;

@@ -1,0 +1,100 @@
+#include "navigator/Instruments.h"
+
+#include "nmea/GPSModule.h"
+#include "nmea/PortList.h"
+
+namespace navigator {
+
+namespace {
+
+class CGpsModuleReceiver final : public CGpsReceiver {
+public:
+    explicit CGpsModuleReceiver(nmea::CGPSModule& gps) : m_gps(gps) {}
+    nmea::CNMEAMessageParser& Parser() override { return m_gps.Parser(); }
+    bool IsReceiving() const override { return m_gps.Device().IsReceiveOpen(); }
+
+private:
+    nmea::CGPSModule& m_gps;
+};
+
+// Every device on every port's open receive side gets the line, as if the
+// port had read it.
+class CPortReplayTarget final : public CReplayTarget {
+public:
+    explicit CPortReplayTarget(nmea::CPortList& ports) : m_ports(ports) {}
+    std::size_t DeliverLine(std::string_view line) override
+    {
+        std::size_t reached = 0;
+        for (nmea::CPort* port : m_ports.Ports()) {
+            if (port->GetUsers(nmea::PortChannel::Receive) <= 0)
+                continue;
+            reached += port->DeviceCount(nmea::PortChannel::Receive);
+            port->DeliverReceived(line);
+        }
+        return reached;
+    }
+
+private:
+    nmea::CPortList& m_ports;
+};
+
+}  // namespace
+
+CInstruments::CInstruments(CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar)
+{
+    m_ports = std::make_unique<nmea::CPortList>(
+        nmea::LoadPortPaths(settings.GetStore(), kPortsKey, nmea::CSerialScan{}), nmea::CComPortOptions{});
+    m_gps = std::make_unique<nmea::CGPSModule>(settings, *m_ports, clock, bar, [] { return 2; });
+    m_gps->Initialise();
+    m_gps->LoadSettings();
+    m_receiver = std::make_unique<CGpsModuleReceiver>(*m_gps);
+    m_target = std::make_unique<CPortReplayTarget>(*m_ports);
+}
+
+CInstruments::~CInstruments()
+{
+    Close();
+    m_gps.reset();
+    m_ports.reset();
+}
+
+bool CInstruments::OpenGpsReceive()
+{
+    if (m_gps->Device().IsReceiveOpen())
+        return true;
+    return m_gps->Config().receivePort != 0 && m_gps->ToggleReceive();
+}
+
+void CInstruments::Close()
+{
+    if (m_gps)
+        m_gps->Device().CloseAll();
+}
+
+void CInstruments::LoadSettings()
+{
+    m_gps->LoadSettings();
+}
+
+void CInstruments::SaveSettings()
+{
+    m_gps->SaveSettings();
+}
+
+void CInstruments::Terminate()
+{
+    Close();
+    m_gps->Terminate();
+}
+
+std::chrono::seconds CInstruments::DrDelay() const
+{
+    return std::chrono::seconds(m_gps->GetDRDelay().GetTotalSeconds());
+}
+
+std::chrono::seconds CInstruments::LoggingPeriod() const
+{
+    return std::chrono::seconds(m_gps->GetLoggingPeriod().GetTotalSeconds());
+}
+
+}  // namespace navigator

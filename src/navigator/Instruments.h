@@ -1,0 +1,50 @@
+#pragma once
+// The navigator's instruments as the program runs them: the application's
+// ports (COM1..COM12 over the stored device paths) and the GPS module on
+// them, with the two views the navigator takes of them: the GPS receive side
+// it reads, and the ports' receive devices the replay feeds.
+
+#include <memory>
+
+#include "app/Module.h"
+#include "navigator/NavigatorModule.h"
+
+namespace app {
+class CMsgBar;
+}
+namespace nmea {
+class CGPSModule;
+class CPortList;
+}
+
+namespace navigator {
+
+class CInstruments {
+public:
+    // Where the application keeps the paths of COM1 to COM12.
+    static constexpr const char* kPortsKey = "Software\\Quorwick\\Brinevane\\Ports";
+
+    CInstruments(CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar);
+    ~CInstruments();
+
+    nmea::CGPSModule& Gps() { return *m_gps; }
+    CGpsReceiver& Receiver() { return *m_receiver; }
+    CReplayTarget& ReplayTarget() { return *m_target; }
+    // Opens the GPS receive side when it has a port; true when it is open.
+    bool OpenGpsReceive();
+    void Close();
+    // The GPS module's own module steps (it is a sub-module of the navigator).
+    void LoadSettings();
+    void SaveSettings();
+    void Terminate();
+    std::chrono::seconds DrDelay() const;
+    std::chrono::seconds LoggingPeriod() const;
+
+private:
+    std::unique_ptr<nmea::CPortList> m_ports;   // first in, last out
+    std::unique_ptr<nmea::CGPSModule> m_gps;
+    std::unique_ptr<CGpsReceiver> m_receiver;
+    std::unique_ptr<CReplayTarget> m_target;
+};
+
+}  // namespace navigator

@@ -1,0 +1,181 @@
+#include "nmea/InstrumentsModule.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/WorkspaceManager.h"
+
+namespace nmea {
+
+namespace {
+// Below the GPS warning: a lost port explains why that warning shows.
+constexpr std::uint16_t kPortMessagePriority = 20000;
+constexpr std::uint16_t kNoticePriority = 19000;
+}
+
+std::string PortDisconnectedText(const CPort& port, const CPortCondition& condition)
+{
+    return port.GetName() + " disconnected: " +
+           (condition.reason.empty() ? std::string("the instrument does not answer.") : condition.reason);
+}
+
+CInstrumentsModule::CInstrumentsModule(CSettingsHome& settings, const platform::CClock& clock,
+                                       platform::CPrompt& prompt, CInstrumentsOptions options)
+    : CModule(settings), m_clock(clock), m_prompt(prompt), m_options(std::move(options))
+{
+    SetModuleName("Instruments");
+}
+
+CInstrumentsModule::~CInstrumentsModule() { Terminate(); }
+
+void CInstrumentsModule::SetMessageBar(app::CMsgBar* bar) { m_bar = bar; }
+
+bool CInstrumentsModule::Initialise()
+{
+    // Port paths belong to the machine, not to a workspace.
+    const std::string key = CWorkspaceManager::DefaultRoot() + "\\Ports";
+    m_ports = std::make_unique<CPortList>(LoadPortPaths(Settings().GetStore(), key, m_options.scan), m_options.ports);
+    CStationOptions station;
+    station.applicationFolder = m_options.programFolder;
+    m_messaging = std::make_unique<CNetworkMessaging>(station);
+    m_messaging->SetSharedFolder(m_options.programFolder.string());
+    m_ports->SetNetworkPort(std::make_unique<CNetworkPort>(*m_messaging, m_received));
+
+    m_gps = std::make_unique<CGPSModule>(Settings(), *m_ports, m_clock, nullptr, m_options.decimalPlaces);
+    m_wind = std::make_unique<CWindModule>(Settings(), *m_ports, m_clock);
+    m_repeater = std::make_unique<CRepeaterModule>(Settings(), *m_ports);
+    m_autopilot = std::make_unique<CAutopilotModule>(Settings(), *m_ports, m_prompt);
+    return m_gps->Initialise() && m_wind->Initialise() && m_repeater->Initialise() && m_autopilot->Initialise();
+}
+
+bool CInstrumentsModule::Terminate()
+{
+    ShutDown();
+    for (CModule* module : std::initializer_list<CModule*>{m_autopilot.get(), m_repeater.get(), m_wind.get(), m_gps.get()})
+        if (module != nullptr)
+            module->Terminate();
+    m_autopilot.reset();
+    m_repeater.reset();
+    m_wind.reset();
+    m_gps.reset();
+    if (m_bar != nullptr) {
+        for (auto& [number, message] : m_portMessages)
+            m_bar->RemoveMessage(message.first, false);
+        for (app::MsgHandle& notice : m_notices)
+            m_bar->RemoveMessage(notice, false);
+    }
+    m_portMessages.clear();
+    m_notices.clear();
+    m_ports.reset();
+    m_messaging.reset();
+    return true;
+}
+
+void CInstrumentsModule::LoadSettings()
+{
+    // Devices are reopened with the ports the settings name.
+    if (m_devicesOpen) {
+        m_gps->Device().CloseAll();
+        m_wind->Device().CloseAll();
+        m_repeater->Device().CloseAll();
+        m_devicesOpen = false;
+    }
+    m_gps->LoadSettings();
+    m_wind->LoadSettings();
+    m_repeater->LoadSettings();
+    m_autopilot->LoadSettings();
+    if (m_options.stationMessaging) {
+        m_messaging->Stop();
+        m_messaging->LoadSettings(Settings().GetStore(), Settings().GetRegistryKey());
+        m_messaging->Start();
+    }
+    OpenDevices();
+}
+
+void CInstrumentsModule::OpenDevices()
+{
+    // What the navigator opens when it starts: position input, wind, the repeater.
+    m_gps->Device().OpenReceive();
+    m_wind->Device().OpenReceive();
+    m_repeater->Device().OpenReceive();
+    m_repeater->Device().OpenTransmit();
+    m_devicesOpen = true;
+}
+
+void CInstrumentsModule::SaveSettings()
+{
+    m_gps->SaveSettings();
+    m_wind->SaveSettings();
+    m_repeater->SaveSettings();
+    m_autopilot->SaveSettings();
+    m_messaging->SaveSettings(Settings().GetStore(), Settings().GetRegistryKey());
+}
+
+void CInstrumentsModule::RegisterCommands(CCommandTable& commands)
+{
+    commands.Add(
+        this, app::cmd::kNavAutopilot, [this](unsigned) { m_autopilot->OnAutopilotSwitch(); },
+        [this](CCmdUI& ui) {
+            const CCommandState state = m_autopilot->OnUpdateAutopilotSwitch();
+            ui.Enable(state.enabled);
+            ui.SetCheck(state.checked ? 1 : 0);
+        });
+}
+
+void CInstrumentsModule::ShutDown()
+{
+    if (m_messaging)
+        m_messaging->Stop();
+    for (CNMEADevice* device : std::initializer_list<CNMEADevice*>{
+             m_gps ? &m_gps->Device() : nullptr, m_wind ? &m_wind->Device() : nullptr,
+             m_repeater ? &m_repeater->Device() : nullptr, m_autopilot ? &m_autopilot->Device() : nullptr})
+        if (device != nullptr)
+            device->CloseAll();
+    m_devicesOpen = false;
+}
+
+void CInstrumentsModule::OnTimer(TimerCadence cadence)
+{
+    if (cadence != TimerCadence::EveryPass || !m_ports)
+        return;
+    m_messaging->FlushOutgoing();
+    HandOutStationMessages();
+    ShowPortConditions();
+}
+
+void CInstrumentsModule::HandOutStationMessages()
+{
+    for (CStationMessage& message : m_messaging->TakeIncoming()) {
+        if (message.type == kStationSentence)
+            m_received.Add(std::move(message.payload));
+        else if (m_stationHandler)
+            m_stationHandler(message);
+    }
+    for (std::string& text : m_messaging->TakeNotices()) {
+        if (m_bar == nullptr)
+            continue;
+        app::MsgHandle& notice = m_notices.emplace_back(nullptr);
+        m_bar->AddMessage(notice, text, kNoticePriority, 1, true);
+        m_bar->SetMessageFlag(notice, true);
+    }
+}
+
+void CInstrumentsModule::ShowPortConditions()
+{
+    if (m_bar == nullptr)
+        return;
+    for (CPort* port : m_ports->Ports()) {
+        const CPortCondition condition = port->GetCondition();
+        auto& [handle, shown] = m_portMessages[port->GetNumber()];
+        const std::string text = condition.open && !condition.connected ? PortDisconnectedText(*port, condition) : "";
+        if (text == shown)
+            continue;
+        if (handle != nullptr)
+            m_bar->RemoveMessage(handle, text.empty());
+        if (!text.empty()) {
+            m_bar->AddMessage(handle, text, kPortMessagePriority, 1, true);
+        }
+        shown = text;
+    }
+}
+
+}  // namespace nmea

@@ -1,0 +1,90 @@
+#pragma once
+// The instruments side of the program: the serial ports and the network
+// port, station messaging, and the instrument modules (GPS, wind, repeater,
+// autopilot) whose devices run on those ports. The navigator reads the GPS
+// module's store; the frame's timer pass sends and hands out station
+// messages and keeps the message bar told which ports lost their instrument.
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "app/Module.h"
+#include "app/MsgBar.h"
+#include "nmea/AutopilotModule.h"
+#include "nmea/GPSModule.h"
+#include "nmea/NetworkMessaging.h"
+#include "nmea/NetworkPort.h"
+#include "nmea/PortList.h"
+#include "nmea/ReceivedLines.h"
+#include "nmea/RepeaterModule.h"
+#include "nmea/WindModule.h"
+
+namespace nmea {
+
+struct CInstrumentsOptions {
+    std::filesystem::path programFolder = ".";
+    CSerialScan scan;          // where first start looks for serial devices
+    CComPortOptions ports;     // "AutoConfigurePorts"
+    bool stationMessaging = true;
+    std::function<int()> decimalPlaces = [] { return 2; };
+};
+
+// The message bar line of a port that lost its instrument.
+std::string PortDisconnectedText(const CPort& port, const CPortCondition& condition);
+
+class CInstrumentsModule : public CModule {
+public:
+    CInstrumentsModule(CSettingsHome& settings, const platform::CClock& clock, platform::CPrompt& prompt,
+                       CInstrumentsOptions options);
+    ~CInstrumentsModule() override;
+
+    // The message bar arrives with the frame's windows; until then nothing is shown.
+    void SetMessageBar(app::CMsgBar* bar);
+
+    bool Initialise() override;
+    bool Terminate() override;
+    void LoadSettings() override;
+    void SaveSettings() override;
+    void RegisterCommands(CCommandTable& commands) override;
+    void OnTimer(TimerCadence cadence) override;
+    void ShutDown() override;
+
+    CPortList& Ports() { return *m_ports; }
+    CNetworkMessaging& Messaging() { return *m_messaging; }
+    CReceivedLines& ReceivedLines() { return m_received; }
+    CGPSModule& Gps() { return *m_gps; }
+    CWindModule& Wind() { return *m_wind; }
+    CRepeaterModule& Repeater() { return *m_repeater; }
+    CAutopilotModule& Autopilot() { return *m_autopilot; }
+
+    // Station messages other than relayed sentences go to their owners
+    // (chartpoints, routes, navigator) through this hook.
+    void SetStationMessageHandler(std::function<void(const CStationMessage&)> handler)
+    {
+        m_stationHandler = std::move(handler);
+    }
+
+private:
+    void ShowPortConditions();
+    void HandOutStationMessages();
+    void OpenDevices();
+
+    const platform::CClock& m_clock;
+    platform::CPrompt& m_prompt;
+    CInstrumentsOptions m_options;
+    app::CMsgBar* m_bar = nullptr;
+    std::unique_ptr<CPortList> m_ports;
+    std::unique_ptr<CNetworkMessaging> m_messaging;
+    CReceivedLines m_received;
+    std::unique_ptr<CGPSModule> m_gps;
+    std::unique_ptr<CWindModule> m_wind;
+    std::unique_ptr<CRepeaterModule> m_repeater;
+    std::unique_ptr<CAutopilotModule> m_autopilot;
+    std::map<std::uint8_t, std::pair<app::MsgHandle, std::string>> m_portMessages;
+    std::vector<app::MsgHandle> m_notices;
+    std::function<void(const CStationMessage&)> m_stationHandler;
+    bool m_devicesOpen = false;
+};
+
+}  // namespace nmea

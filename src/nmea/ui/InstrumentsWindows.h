@@ -1,0 +1,14 @@
+#pragma once
+// The instruments module as the program creates it: the core module plus its
+// window side, which hands it the frame's message bar.
+
+#include "app/ui/ModuleUi.h"
+#include "nmea/InstrumentsModule.h"
+
+class CInstrumentsWindows final : public nmea::CInstrumentsModule, public CModuleUi {
+public:
+    using nmea::CInstrumentsModule::CInstrumentsModule;
+
+    CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+};

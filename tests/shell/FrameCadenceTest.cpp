@@ -1,0 +1,80 @@
+// The frame's periodic jobs on the real event loop, the real 500 ms timer
+// and the real monotonic clock: half a minute of running must give the 1 s
+// job about thirty times and the 10 s job three times. Labelled "slow" in
+// CTest: it runs for 30 s by design, since the fault it guards against (a
+// timer firing a little early skipping whole passes) only shows over many
+// passes.
+#include "shell/MainFrame.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/Timer.h"
+#include "platform/Clock.h"
+#include "ScriptedPrompt.h"
+
+namespace {
+
+struct SilentSound : app::CAlertSound {
+    bool Play(const std::filesystem::path&) override { return false; }
+    void Beep() override {}
+};
+
+struct NoSettings : CSettingsHome {
+    mutable platform::CSettingsStore store{std::filesystem::temp_directory_path() /
+                                           "brine-cadence-test-unused.conf"};
+    platform::CSettingsStore& GetStore() const override { return store; }
+    std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
+};
+
+struct CountingModule : CModule {
+    using CModule::CModule;
+    void OnTimer(TimerCadence c) override { ++counts[static_cast<int>(c)]; }
+    int counts[3] = {};
+};
+
+TEST(FrameCadence, ThirtySecondsGiveThirtySecondJobsAndThreeTenSecondJobs)
+{
+    int argc = 1;
+    char arg0[] = "shell_FrameCadenceTest";
+    char* argv[] = {arg0, nullptr};
+    QApplication app(argc, argv);
+    platform::CSystemClock clock;
+    brine_test::ScriptedPrompt prompt;
+    SilentSound sound;
+    CTimer timerIds;
+    NoSettings home;
+    CountingModule* module = nullptr;
+
+    CFrameServices s;
+    s.timerIds = &timerIds;
+    s.prompt = &prompt;
+    s.clock = &clock;
+    s.sound = &sound;
+    const char* bin = std::getenv("BRINE_BIN_DIR");
+    s.programFolder = bin ? bin : ".";
+    s.moduleFactories = {[&] {
+        auto m = std::make_unique<CountingModule>(home);
+        module = m.get();
+        return m;
+    }};
+    CMainFrame frame(std::move(s));
+    ASSERT_TRUE(frame.OnCreate());
+    ASSERT_TRUE(frame.CompleteStartUp());
+    // Passes fall about every 500 ms from creation; ending a quarter second
+    // past the 30 s mark keeps the count clear of a pass at the edge.
+    QEventLoop loop;
+    QTimer::singleShot(30250, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+    const int passes = module->counts[0], seconds = module->counts[1], tens = module->counts[2];
+    std::printf("30 s on the real timer: %d passes, %d one-second jobs, %d ten-second jobs\n",
+                passes, seconds, tens);
+    EXPECT_GE(seconds, 29);
+    EXPECT_LE(seconds, 31);
+    EXPECT_EQ(tens, 3);
+    frame.TearDown();
+}
+
+}  // namespace
