@@ -41,9 +41,13 @@ CMonitorPanel::CMonitorPanel(navigator::CNavigatorModule& navigator, QWidget* pa
 {
 }
 
+// The frame calls DestroyPanel before it deletes the modules and deletes the
+// panel (a child window) after them: only a panel never torn down still
+// reaches its navigator here.
 CMonitorPanel::~CMonitorPanel()
 {
-    m_nav.SetPanelListener(nullptr);
+    if (!m_tornDown)
+        m_nav.SetPanelListener(nullptr);
 }
 
 QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QString& label, const QString& unit,
@@ -201,6 +205,7 @@ void CMonitorPanel::InitPanel()
 
 void CMonitorPanel::DestroyPanel()
 {
+    m_tornDown = true;
     m_pump.reset();
     m_nav.SetPanelListener(nullptr);
     if (m_alarmDialog)
@@ -225,7 +230,7 @@ void CMonitorPanel::ApplyFixedColours()
             .arg(app::GetBValue(colour), 2, 16, QLatin1Char('0'));
     };
     const QString white = css(app::RGB(255, 255, 255));
-    const QString text = css(m_dr ? app::RGB(0xC0, 0, 0) : app::RGB(0, 0, 0x80));
+    const QString text = css(m_drColours ? app::RGB(0xC0, 0, 0) : app::RGB(0, 0, 0x80));
     for (QLabel* l : {m_status, m_latitude, m_longitude})
         l->setStyleSheet(QStringLiteral("color: %1; background: %2").arg(text, white));
     if (m_leftArrow && m_rightArrow) {
@@ -249,7 +254,7 @@ void CMonitorPanel::RefreshFromModel()
     m_routeName->setText(Q(t.routeName));
     m_leg->setText(Q(t.legNumber));
     m_waypoint->setText(Q(t.waypointNumber));
-    m_dr = m_nav.Source().IsDrOn();
+    m_drColours = m_nav.Source().IsDrOn();
     ApplyFixedColours();
     auto set = [this](const char* name, const std::string& text) {
         if (auto* l = findChild<QLabel*>(QString::fromLatin1(name)))

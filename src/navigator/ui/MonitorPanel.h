@@ -65,5 +65,6 @@ private:
     QLabel* m_rightArrow = nullptr;
     QPointer<QDialog> m_alarmDialog;
     QListWidget* m_alarmList = nullptr;
-    bool m_dr = false;
+    bool m_drColours = false;   // the position boxes show dead reckoning
+    bool m_tornDown = false;
 };

@@ -39,7 +39,7 @@ CNavigatorWindows::~CNavigatorWindows()
 // made with the panels. The GPS receive side opens at once when it has a port.
 void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
 {
-    m_instruments = std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar);
+    m_instruments = std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar, m_portList);
     SetGpsReceiver(&m_instruments->Receiver());
     SetReplayTarget(&m_instruments->ReplayTarget());
     SetDrDelay(m_instruments->DrDelay());
