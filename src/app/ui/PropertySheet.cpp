@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/PostedMessageQueue.h"
+#include "app/ui/ObjectIds.h"
 
 CXPropertyPage::CXPropertyPage(std::unique_ptr<app::COptionPageModel> model, QWidget* parent)
     : QWidget(parent), m_model(std::move(model))
@@ -61,7 +62,7 @@ CModelessPropertySheet::CModelessPropertySheet(const QString& caption, QWidget* 
 CModelessPropertySheet::~CModelessPropertySheet()
 {
     if (m_announced && m_frameQueue)
-        m_frameQueue->Post(app::kMsgModelessSheet, 0, reinterpret_cast<std::intptr_t>(this));
+        m_frameQueue->Post(app::kMsgModelessSheet, 0, static_cast<std::int64_t>(m_id));
 }
 
 void CModelessPropertySheet::AddPage(CXPropertyPage* page)
@@ -88,8 +89,10 @@ void CModelessPropertySheet::ShowModeless()
     show();
     raise();
     activateWindow();
-    if (!m_announced && m_frameQueue)
-        m_frameQueue->Post(app::kMsgModelessSheet, 1, reinterpret_cast<std::intptr_t>(this));
+    if (!m_announced && m_frameQueue) {
+        m_id = CObjectIds::Of(this);
+        m_frameQueue->Post(app::kMsgModelessSheet, 1, static_cast<std::int64_t>(m_id));
+    }
     m_announced = true;
 }
 
@@ -100,8 +103,12 @@ void CModelessPropertySheet::StepPage(int step)
         return;
     m_tabs->setCurrentIndex((m_tabs->currentIndex() + step + count) % count);
     // The focus goes into the page so that Tab walks its controls next.
-    if (QWidget* page = m_tabs->currentWidget())
-        page->focusNextChild();
+    if (QWidget* page = m_tabs->currentWidget()) {
+        if (QWidget* first = page->nextInFocusChain(); first && page->isAncestorOf(first))
+            first->setFocus(Qt::TabFocusReason);
+        else
+            page->setFocus(Qt::TabFocusReason);
+    }
 }
 
 bool CModelessPropertySheet::ApplyPages(bool closing)

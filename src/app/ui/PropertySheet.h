@@ -79,4 +79,5 @@ private:
     std::function<void(const QString&)> m_showMessage;
     bool m_announced = false;
     bool m_closed = false;
+    std::uint64_t m_id = 0;
 };
