@@ -1,4 +1,5 @@
 #include "db/DBInterface.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/DbaseTable.h"
 
@@ -16,13 +17,6 @@ namespace {
 
 std::unique_ptr<dbase::CDbaseEngine> g_engine;
 uint16_t g_objects = 0;
-
-bool SameNoCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 std::string WithoutExtension(const std::string& path)
 {
@@ -340,7 +334,7 @@ bool CDBInterface::Rebuild()
 bool CDBInterface::CopyTo(const std::string& path)
 {
     const std::string target = WithoutExtension(path);
-    if (SameNoCase(target, GetFilePath()))
+    if (platform::EqualNoCaseAscii(target, GetFilePath()))
         return true;
     if (!m_table)
         return false;
@@ -370,7 +364,7 @@ bool CDBInterface::MoveTo(const std::string& path)
     if (m_readOnly)
         return false;
     const std::string target = WithoutExtension(path);
-    if (SameNoCase(target, GetFilePath()))
+    if (platform::EqualNoCaseAscii(target, GetFilePath()))
         return true;
     if (!CopyTo(target))
         return false;
