@@ -1,4 +1,5 @@
 #include "db/DBInterface.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/DbaseTable.h"
 
@@ -26,13 +27,6 @@ std::shared_ptr<dbase::CDbaseEngine> DefaultEngine()
     if (!g_engine)
         g_engine = std::make_shared<dbase::CDbaseEngine>();
     return g_engine;
-}
-
-bool SameNoCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 std::string WithoutExtension(const std::string& path)
@@ -360,7 +354,7 @@ bool CDBInterface::Rebuild()
 bool CDBInterface::CopyTo(const std::string& path)
 {
     const std::string target = WithoutExtension(path);
-    if (SameNoCase(target, GetFilePath()))
+    if (platform::EqualNoCaseAscii(target, GetFilePath()))
         return true;
     if (!m_table)
         return false;
@@ -390,7 +384,7 @@ bool CDBInterface::MoveTo(const std::string& path)
     if (m_readOnly)
         return false;
     const std::string target = WithoutExtension(path);
-    if (SameNoCase(target, GetFilePath()))
+    if (platform::EqualNoCaseAscii(target, GetFilePath()))
         return true;
     if (!CopyTo(target))
         return false;
