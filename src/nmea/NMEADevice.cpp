@@ -1,4 +1,5 @@
 #include "nmea/NMEADevice.h"
+#include "platform/Ascii.h"
 
 #include <cctype>
 #include <chrono>
@@ -264,16 +265,8 @@ bool CNMEADevice::IsSentenceEnabled(std::string_view line, const SentenceList& s
     if (line.size() < 6)
         return false;
     const std::string_view id = line.substr(3, 3);
-    const auto same = [](std::string_view a, std::string_view b) {
-        if (a.size() != b.size())
-            return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-                return false;
-        return true;
-    };
     for (const NMEASentenceEntry& entry : sentences)
-        if (same(entry.id, id))
+        if (platform::EqualNoCaseAscii(entry.id, id))
             return entry.enabled;
     return false;
 }

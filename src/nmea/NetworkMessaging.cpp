@@ -1,4 +1,5 @@
 #include "nmea/NetworkMessaging.h"
+#include "platform/Ascii.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -39,14 +40,6 @@ sockaddr_in SocketAddress(const Ipv4& address, std::uint16_t port)
 int NonBlockingSocket()
 {
     return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 std::string NetworkKey(const std::string& workspaceKey) { return workspaceKey + "\\WorkSpace\\Network"; }
@@ -113,7 +106,7 @@ void CNetworkMessaging::SaveSettings(platform::CSettingsStore& store, const std:
 void CNetworkMessaging::SetSharedFolder(const std::string& folder)
 {
     std::lock_guard lock(m_folderLock);
-    if (Lower(folder) != Lower(m_sharedFolder))
+    if (!platform::EqualNoCaseAscii(folder, m_sharedFolder))
         m_sharedFolder = folder;
 }
 

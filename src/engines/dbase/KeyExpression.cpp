@@ -1,8 +1,10 @@
 #include "engines/dbase/KeyExpression.h"
+#include "platform/Ascii.h"
 
 #include "platform/LocaleFreeNumbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -53,7 +55,7 @@ private:
         if (m_text.size() - m_pos < token.size())
             return false;
         for (size_t i = 0; i < token.size(); ++i)
-            if (std::toupper(static_cast<unsigned char>(m_text[m_pos + i])) != token[i])
+            if (platform::AsciiUpper(m_text[m_pos + i]) != token[i])
                 return false;
         m_pos += token.size();
         return true;
@@ -64,7 +66,7 @@ private:
         std::string id;
         while (m_pos < m_text.size() &&
                (std::isalnum(static_cast<unsigned char>(m_text[m_pos])) || m_text[m_pos] == '_'))
-            id += char(std::toupper(static_cast<unsigned char>(m_text[m_pos++])));
+            id += platform::AsciiUpper(m_text[m_pos++]);
         return id;
     }
 
@@ -299,7 +301,7 @@ std::string EvalTextNode(const Node& n, const char* record)
     case Node::Kind::Upper: {
         std::string s = EvalTextNode(*n.args[0], record);
         for (char& c : s)
-            c = char(std::toupper(static_cast<unsigned char>(c)));
+            c = platform::AsciiUpper(c);
         return s;
     }
     case Node::Kind::Concat:
@@ -366,6 +368,12 @@ double ParseNumber(std::string_view text)
     buf[n] = 0;
     if (n == 0 || buf[0] == '*')
         return 0;
+    // The common field text in one pass; anything else (a leading "+",
+    // trailing text) the way the C library reads it.
+    double value = 0;
+    const auto [end, ec] = std::from_chars(buf, buf + n, value);
+    if (ec == std::errc() && end == buf + n)
+        return value;
     return platform::CStrToDouble(buf, nullptr);
 }
 
