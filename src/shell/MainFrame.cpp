@@ -615,8 +615,8 @@ void CMainFrame::OnChartWindowClosed(std::uint64_t docId)
         return;
     m_documents.erase(it);
     doc->OnCloseDocument();
-    // Bringing the next chart frame forward is the charting module's, which
-    // joins the frame with its own work.
+    // Bringing the next chart frame forward is the charting module's: it
+    // sees the same message through its posted-message hook.
 }
 
 void CMainFrame::OnModelessSheetNotify(bool add, std::uint64_t sheetId)

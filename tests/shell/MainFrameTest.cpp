@@ -205,7 +205,7 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     frame.UpdateModuleCmdUI(true);
-    // Commands of modules that are not part of the program yet, then the frame's own.
+    // Commands no module of this frame handles, then the frame's own.
     for (unsigned id :
          {cmd::kFileNew, cmd::kChartZoomIn, cmd::kNavPositionSource, cmd::kChartpointNew,
           cmd::kRouteNew, cmd::kVesselOptions, cmd::kPaletteDay,
