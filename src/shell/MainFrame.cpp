@@ -253,6 +253,16 @@ void CMainFrame::LoadWorkspaceValues()
         if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
             registry.ReadBool("AutoSaveWorkspace", m_autoSaveWorkspace);
             registry.ReadBool("ConfirmClosedown", m_confirmClosedown);
+            registry.ReadBool("ReloadDocs", m_reloadDocs);
+            registry.ReadBool("DisplayDegMinSecPosition", m_degMinSec);
+            registry.ReadBool("AudioAlerts", m_audioAlerts);
+            registry.ReadBool("AutoConfigurePorts", m_autoConfigurePorts);
+            long places = m_decimalPlaces;
+            if (registry.ReadLong("DecimalPlaces", places))
+                m_decimalPlaces = app::ClampDecimalPlaces(places);
+            long priority = m_threadPriority;
+            if (registry.ReadLong("ThreadPriority", priority))
+                m_threadPriority = static_cast<std::uint8_t>(std::clamp(priority, 0L, 2L));
             registry.Close();
         }
         std::pair<int, int> xy;
@@ -271,6 +281,12 @@ void CMainFrame::SaveWorkspaceValues()
         if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
             registry.WriteBool("AutoSaveWorkspace", m_autoSaveWorkspace);
             registry.WriteBool("ConfirmClosedown", m_confirmClosedown);
+            registry.WriteBool("ReloadDocs", m_reloadDocs);
+            registry.WriteBool("DisplayDegMinSecPosition", m_degMinSec);
+            registry.WriteBool("AudioAlerts", m_audioAlerts);
+            registry.WriteBool("AutoConfigurePorts", m_autoConfigurePorts);
+            registry.WriteLong("DecimalPlaces", m_decimalPlaces);
+            registry.WriteLong("ThreadPriority", m_threadPriority);
             registry.Close();
         }
         if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\RangeAndBearing")) {
@@ -303,6 +319,7 @@ void CMainFrame::RegisterFrameCommands()
     using Cmd = CCmdUI;
     const void* me = this;
     m_commands.Add(me, cmd::kAppExit, [this](unsigned) { close(); });
+    m_commands.Add(me, cmd::kToolsOptions, [this](unsigned) { OpenToolsOptions(); });
     m_commands.Add(me, cmd::kViewToolbars, [this](unsigned) {
         m_fullScreen->Exit();
         ShowToolbarContextMenu(QCursor::pos());
@@ -608,8 +625,8 @@ void CMainFrame::OnChartWindowClosed(std::uint64_t docId)
         return;
     m_documents.erase(it);
     doc->OnCloseDocument();
-    // Bringing the next chart frame forward is the charting module's, which
-    // joins the frame with its own work.
+    // Bringing the next chart frame forward is the charting module's: it
+    // sees the same message through its posted-message hook.
 }
 
 void CMainFrame::OnModelessSheetNotify(bool add, std::uint64_t sheetId)
