@@ -259,6 +259,16 @@ void CMainFrame::LoadWorkspaceValues()
         if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
             registry.ReadBool("AutoSaveWorkspace", m_autoSaveWorkspace);
             registry.ReadBool("ConfirmClosedown", m_confirmClosedown);
+            registry.ReadBool("ReloadDocs", m_reloadDocs);
+            registry.ReadBool("DisplayDegMinSecPosition", m_degMinSec);
+            registry.ReadBool("AudioAlerts", m_audioAlerts);
+            registry.ReadBool("AutoConfigurePorts", m_autoConfigurePorts);
+            long places = m_decimalPlaces;
+            if (registry.ReadLong("DecimalPlaces", places))
+                m_decimalPlaces = app::ClampDecimalPlaces(places);
+            long priority = m_threadPriority;
+            if (registry.ReadLong("ThreadPriority", priority))
+                m_threadPriority = static_cast<std::uint8_t>(std::clamp(priority, 0L, 2L));
             registry.Close();
         }
         std::pair<int, int> xy;
@@ -277,6 +287,12 @@ void CMainFrame::SaveWorkspaceValues()
         if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
             registry.WriteBool("AutoSaveWorkspace", m_autoSaveWorkspace);
             registry.WriteBool("ConfirmClosedown", m_confirmClosedown);
+            registry.WriteBool("ReloadDocs", m_reloadDocs);
+            registry.WriteBool("DisplayDegMinSecPosition", m_degMinSec);
+            registry.WriteBool("AudioAlerts", m_audioAlerts);
+            registry.WriteBool("AutoConfigurePorts", m_autoConfigurePorts);
+            registry.WriteLong("DecimalPlaces", m_decimalPlaces);
+            registry.WriteLong("ThreadPriority", m_threadPriority);
             registry.Close();
         }
         if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\RangeAndBearing")) {
@@ -309,6 +325,7 @@ void CMainFrame::RegisterFrameCommands()
     using Cmd = CCmdUI;
     const void* me = this;
     m_commands.Add(me, cmd::kAppExit, [this](unsigned) { close(); });
+    m_commands.Add(me, cmd::kToolsOptions, [this](unsigned) { OpenToolsOptions(); });
     m_commands.Add(me, cmd::kViewToolbars, [this](unsigned) {
         m_fullScreen->Exit();
         ShowToolbarContextMenu(QCursor::pos());
@@ -409,6 +426,16 @@ void CMainFrame::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateModuleCmdUI(true); });
         if (top.buttonId == cmd::kMenuWindow)
             connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
+    }
+    // Keys without a menu item: actions of the window itself.
+    for (const shell::MenuEntry& e : shell::MainAccelerators()) {
+        auto* a = new QAction(QString::fromLatin1(e.text), this);
+        a->setData(e.id);
+        a->setShortcut(QKeySequence(QString::fromLatin1(e.keys)));
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [this, id = e.id] { ExecuteCommand(id); });
+        m_actions.emplace(e.id, a);
     }
 }
 
