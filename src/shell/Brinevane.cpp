@@ -187,8 +187,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     });
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
         auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
-        if (*instruments != nullptr)
+        if (*instruments != nullptr) {
             navigator->SetPortList(&(*instruments)->Ports());
+            navigator->SetWindStore((*instruments)->Wind().Parser().Values());
+        }
         return navigator;
     });
     services.startupNotices = std::move(notices);

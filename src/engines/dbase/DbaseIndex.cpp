@@ -1,5 +1,6 @@
 // CDbaseTable: tags, the index file in place, its recovery and rebuild.
 #include "engines/dbase/DbaseTable.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/KeyExpression.h"
 #include "engines/dbase/TableFiles.h"
@@ -21,7 +22,7 @@ bool FiltersDeleted(const std::string& filter)
     std::string f;
     for (char c : filter)
         if (c != ' ')
-            f += char(std::toupper(static_cast<unsigned char>(c)));
+            f += platform::AsciiUpper(c);
     return f == ".NOT.DELETED()";
 }
 
