@@ -17,6 +17,9 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/CloseSequence.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
@@ -63,6 +66,9 @@ QWidget* FocusEdit()
 CMainFrame::CMainFrame(CFrameServices services) : m_services(std::move(services)), m_frameTimer(*m_services.clock)
 {
     setObjectName("MainFrame");
+    // BRINE_REPORT_TIMER logs each run of the 1 s and 10 s jobs, for scripted
+    // checks of the cadence in the running program.
+    m_reportTimerJobs = std::getenv("BRINE_REPORT_TIMER") != nullptr;
     setWindowTitle("Brinevane");
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1024, 768);
@@ -561,7 +567,11 @@ void CMainFrame::RunTimerJobs()
     };
     app::CFrameTimer::Jobs jobs;
     jobs.stationRecords = [modules] { modules(TimerCadence::EveryPass); };
-    jobs.every1s = [modules] { modules(TimerCadence::EverySecond); };
+    jobs.every1s = [this, modules] {
+        if (m_reportTimerJobs)
+            std::fprintf(stderr, "Brinevane: timer: 1 s job\n");
+        modules(TimerCadence::EverySecond);
+    };
     jobs.every10s = [this, modules] {
         m_msgBar->LockUpdate(false);
         m_msgBar->SetMessageActive(m_hMsgDiskLow, m_lowDisk ? 1 : 0, false);
@@ -569,6 +579,8 @@ void CMainFrame::RunTimerJobs()
         if (m_lowDisk || m_lowMemory)
             m_msgBar->SwitchOn();
         m_msgBar->LockUpdate(true);
+        if (m_reportTimerJobs)
+            std::fprintf(stderr, "Brinevane: timer: 10 s job\n");
         modules(TimerCadence::EveryTenSeconds);
     };
     m_frameTimer.OnTimer(jobs);
@@ -784,6 +796,7 @@ void CMainFrame::ShowToolbarContextMenu(QPoint globalPos)
 {
     QMenu menu(this);
     menu.setObjectName("BarMenu");
+    menu.setWindowTitle("Bars");
     FillBarMenu(menu);
     menu.exec(globalPos);
 }
@@ -794,6 +807,7 @@ QMenu* CMainFrame::createPopupMenu()
     // toolbar's handle or the bar areas: the same bar menu as everywhere.
     auto* menu = new QMenu(this);
     menu->setObjectName("BarMenu");
+    menu->setWindowTitle("Bars");
     FillBarMenu(*menu);
     return menu;
 }

@@ -238,6 +238,7 @@ private:
     QPointer<QToolBar> m_rangeBearingBar;
     QPoint m_ptRangeBearingBar{10, 10};
     bool m_reloadWorkspace = true;
+    bool m_reportTimerJobs = false;
     bool m_autoSaveWorkspace = false;
     bool m_reloadDocs = false;
     std::uint8_t m_decimalPlaces = 2;
