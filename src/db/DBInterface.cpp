@@ -78,9 +78,11 @@ bool CDBInterface::Moved(int rc)
     return false;
 }
 
-bool CDBInterface::Arrived(int rc, long from)
+bool CDBInterface::Arrived(const std::function<int()>& move)
 {
-    if (rc == 0) {
+    // The record the move starts from is read before the move is made.
+    const long from = GetRecNo();
+    if (move() == 0) {
         LoadRecord();
         m_membersAway = false;
         return true;
@@ -532,7 +534,7 @@ std::string CDBInterface::SelectUniqueTag() { return SelectTag("T_UNIQUE"); }
 
 bool CDBInterface::GoTop()
 {
-    if (!m_table || !Arrived(m_table->Top(), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Top(); }))
         return false;
     m_ordinal = 1;
     return true;
@@ -540,7 +542,7 @@ bool CDBInterface::GoTop()
 
 bool CDBInterface::SkipBy(long n)
 {
-    if (!m_table || !Arrived(m_table->Skip(int32_t(n)), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Skip(int32_t(n)); }))
         return false;
     if (m_ordinal >= 0)
         m_ordinal += n;
@@ -553,7 +555,7 @@ bool CDBInterface::SkipBack(long n) { return SkipBy(-n); }
 
 bool CDBInterface::GoBottom()
 {
-    if (!m_table || !Arrived(m_table->Bottom(), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Bottom(); }))
         return false;
     m_ordinal = GetRecordCount();
     return true;
@@ -563,7 +565,7 @@ bool CDBInterface::GoRecord(long recNo)
 {
     if (!m_table || recNo < 1 || recNo > m_table->RecordCount())
         return false;
-    if (!Arrived(m_table->Go(int32_t(recNo)), GetRecNo()))
+    if (!Arrived([&] { return m_table->Go(int32_t(recNo)); }))
         return false;
     m_ordinal = -1;
     return true;
@@ -571,7 +573,7 @@ bool CDBInterface::GoRecord(long recNo)
 
 bool CDBInterface::Seek(const std::string& key)
 {
-    if (!m_table || !Arrived(m_table->Seek(key), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Seek(key); }))
         return false;
     m_ordinal = -1;
     return true;
@@ -579,7 +581,7 @@ bool CDBInterface::Seek(const std::string& key)
 
 bool CDBInterface::SeekNext(const std::string& key)
 {
-    if (!m_table || !Arrived(m_table->SeekNext(key), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->SeekNext(key); }))
         return false;
     m_ordinal = -1;
     return true;
@@ -691,7 +693,7 @@ bool CDBInterface::GoOrdinal(long n)
         return GoTop();
     if (!m_table || n < 1)
         return false;
-    if (!Arrived(m_table->Top(), GetRecNo()) || !SkipForward(n - 1))
+    if (!Arrived([&] { return m_table->Top(); }) || !SkipForward(n - 1))
         return false;
     m_ordinal = n;
     return true;

@@ -13,6 +13,7 @@
 #include "db/Field4.h"
 #include "db/FieldInfoList.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -113,10 +114,10 @@ private:
     bool DeleteFilesBase();
     bool CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly);
     bool Moved(int rc);
-    // Ends a move that started on record `from`: loads the record on success;
-    // on failure forgets the ordinal and, when the engine came to rest on
-    // another record, keeps Update from writing these members over it.
-    bool Arrived(int rc, long from);
+    // Makes a move of the engine: loads the record on success; on failure
+    // forgets the ordinal and, when the engine came to rest on another record
+    // than the one it started from, keeps Update from writing these members over it.
+    bool Arrived(const std::function<int()>& move);
     // Skips n records (back when negative) and keeps a known ordinal in step.
     bool SkipBy(long n);
 
