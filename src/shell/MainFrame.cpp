@@ -17,6 +17,9 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/CloseSequence.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
@@ -63,6 +66,9 @@ QWidget* FocusEdit()
 CMainFrame::CMainFrame(CFrameServices services) : m_services(std::move(services)), m_frameTimer(*m_services.clock)
 {
     setObjectName("MainFrame");
+    // BRINE_REPORT_TIMER logs each run of the 1 s and 10 s jobs, for scripted
+    // checks of the cadence in the running program.
+    m_reportTimerJobs = std::getenv("BRINE_REPORT_TIMER") != nullptr;
     setWindowTitle("Brinevane");
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1024, 768);
@@ -253,6 +259,16 @@ void CMainFrame::LoadWorkspaceValues()
         if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
             registry.ReadBool("AutoSaveWorkspace", m_autoSaveWorkspace);
             registry.ReadBool("ConfirmClosedown", m_confirmClosedown);
+            registry.ReadBool("ReloadDocs", m_reloadDocs);
+            registry.ReadBool("DisplayDegMinSecPosition", m_degMinSec);
+            registry.ReadBool("AudioAlerts", m_audioAlerts);
+            registry.ReadBool("AutoConfigurePorts", m_autoConfigurePorts);
+            long places = m_decimalPlaces;
+            if (registry.ReadLong("DecimalPlaces", places))
+                m_decimalPlaces = app::ClampDecimalPlaces(places);
+            long priority = m_threadPriority;
+            if (registry.ReadLong("ThreadPriority", priority))
+                m_threadPriority = static_cast<std::uint8_t>(std::clamp(priority, 0L, 2L));
             registry.Close();
         }
         std::pair<int, int> xy;
@@ -271,6 +287,12 @@ void CMainFrame::SaveWorkspaceValues()
         if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
             registry.WriteBool("AutoSaveWorkspace", m_autoSaveWorkspace);
             registry.WriteBool("ConfirmClosedown", m_confirmClosedown);
+            registry.WriteBool("ReloadDocs", m_reloadDocs);
+            registry.WriteBool("DisplayDegMinSecPosition", m_degMinSec);
+            registry.WriteBool("AudioAlerts", m_audioAlerts);
+            registry.WriteBool("AutoConfigurePorts", m_autoConfigurePorts);
+            registry.WriteLong("DecimalPlaces", m_decimalPlaces);
+            registry.WriteLong("ThreadPriority", m_threadPriority);
             registry.Close();
         }
         if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\RangeAndBearing")) {
@@ -303,6 +325,7 @@ void CMainFrame::RegisterFrameCommands()
     using Cmd = CCmdUI;
     const void* me = this;
     m_commands.Add(me, cmd::kAppExit, [this](unsigned) { close(); });
+    m_commands.Add(me, cmd::kToolsOptions, [this](unsigned) { OpenToolsOptions(); });
     m_commands.Add(me, cmd::kViewToolbars, [this](unsigned) {
         m_fullScreen->Exit();
         ShowToolbarContextMenu(QCursor::pos());
@@ -403,6 +426,16 @@ void CMainFrame::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateModuleCmdUI(true); });
         if (top.buttonId == cmd::kMenuWindow)
             connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
+    }
+    // Keys without a menu item: actions of the window itself.
+    for (const shell::MenuEntry& e : shell::MainAccelerators()) {
+        auto* a = new QAction(QString::fromLatin1(e.text), this);
+        a->setData(e.id);
+        a->setShortcut(QKeySequence(QString::fromLatin1(e.keys)));
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [this, id = e.id] { ExecuteCommand(id); });
+        m_actions.emplace(e.id, a);
     }
 }
 
@@ -534,7 +567,11 @@ void CMainFrame::RunTimerJobs()
     };
     app::CFrameTimer::Jobs jobs;
     jobs.stationRecords = [modules] { modules(TimerCadence::EveryPass); };
-    jobs.every1s = [modules] { modules(TimerCadence::EverySecond); };
+    jobs.every1s = [this, modules] {
+        if (m_reportTimerJobs)
+            std::fprintf(stderr, "Brinevane: timer: 1 s job\n");
+        modules(TimerCadence::EverySecond);
+    };
     jobs.every10s = [this, modules] {
         m_msgBar->LockUpdate(false);
         m_msgBar->SetMessageActive(m_hMsgDiskLow, m_lowDisk ? 1 : 0, false);
@@ -542,6 +579,8 @@ void CMainFrame::RunTimerJobs()
         if (m_lowDisk || m_lowMemory)
             m_msgBar->SwitchOn();
         m_msgBar->LockUpdate(true);
+        if (m_reportTimerJobs)
+            std::fprintf(stderr, "Brinevane: timer: 10 s job\n");
         modules(TimerCadence::EveryTenSeconds);
     };
     m_frameTimer.OnTimer(jobs);
@@ -757,6 +796,7 @@ void CMainFrame::ShowToolbarContextMenu(QPoint globalPos)
 {
     QMenu menu(this);
     menu.setObjectName("BarMenu");
+    menu.setWindowTitle("Bars");
     FillBarMenu(menu);
     menu.exec(globalPos);
 }
@@ -767,6 +807,7 @@ QMenu* CMainFrame::createPopupMenu()
     // toolbar's handle or the bar areas: the same bar menu as everywhere.
     auto* menu = new QMenu(this);
     menu->setObjectName("BarMenu");
+    menu->setWindowTitle("Bars");
     FillBarMenu(*menu);
     return menu;
 }

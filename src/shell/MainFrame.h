@@ -22,6 +22,7 @@
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "app/PostedMessageQueue.h"
+#include "app/ToolsOptions.h"
 #include "app/ui/ModuleUi.h"
 
 class CAboutDlg;
@@ -121,6 +122,10 @@ public:
     bool ReloadWorkspace() const { return m_reloadWorkspace; }
     bool AutoSaveWorkspace() const { return m_autoSaveWorkspace; }
     bool ConfirmClosedown() const { return m_confirmClosedown; }
+    // How positions are shown ("DecimalPlaces", "DisplayDegMinSecPosition").
+    int DecimalPlaces() const { return m_decimalPlaces; }
+    bool DegMinSec() const { return m_degMinSec; }
+    bool AudioAlerts() const { return m_audioAlerts; }
 
     // Workspace hooks: transient windows closed when a workspace is left, and
     // the frame's and modules' settings read from and written to the
@@ -189,6 +194,12 @@ private:
     void OnPostedMessage(const app::CPostedMessage& msg);
     void OnChartWindowClosed(std::uint64_t docId);
     void OnModelessSheetNotify(bool add, std::uint64_t sheetId);
+    // Tools Options: the frame's pages first, then every module's.
+    void OpenToolsOptions();
+    void ApplyWorkspaceOptions(const app::CWorkspaceOptions& options);
+    void ApplySystemOptions(const app::CSystemOptions& options);
+    app::CWorkspaceOptions CurrentWorkspaceOptions() const;
+    app::CSystemOptions CurrentSystemOptions() const;
 
     CFrameServices m_services;
     CCommandTable m_commands;
@@ -227,7 +238,14 @@ private:
     QPointer<QToolBar> m_rangeBearingBar;
     QPoint m_ptRangeBearingBar{10, 10};
     bool m_reloadWorkspace = true;
+    bool m_reportTimerJobs = false;
     bool m_autoSaveWorkspace = false;
+    bool m_reloadDocs = false;
+    std::uint8_t m_decimalPlaces = 2;
+    bool m_degMinSec = true;
+    bool m_audioAlerts = true;
+    bool m_autoConfigurePorts = true;
+    std::uint8_t m_threadPriority = 0;
     std::unique_ptr<CFrameWorkspace> m_workspaceHooks;
     std::unique_ptr<CWorkspaceManager> m_workspace;
     std::vector<QPointer<CDocument>> m_documents;
