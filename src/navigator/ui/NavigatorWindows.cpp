@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QVBoxLayout>
 
 #include <cstdlib>
@@ -15,6 +16,8 @@
 #include "app/MsgBar.h"
 #include "navigator/ui/PositionSourceDlg.h"
 #include "navigator/ui/MonitorPanel.h"
+#include "navigator/ui/PortDumpWindows.h"
+#include "nmea/PortList.h"
 #include "navigator/Instruments.h"
 
 CNavigatorWindows::CNavigatorWindows(CSettingsHome& settings, const platform::CClock& clock)
@@ -28,7 +31,8 @@ CNavigatorWindows::CNavigatorWindows(CSettingsHome& settings, const platform::CC
 
 CNavigatorWindows::~CNavigatorWindows()
 {
-    // The replay thread and the cycle must not outlive the ports they use.
+    // The replay thread, the cycle and the port windows must not outlive the ports they use.
+    m_dumpWindows.reset();
     Simulation().Stop();
     SetReplayTarget(nullptr);
     SetGpsReceiver(nullptr);
@@ -56,6 +60,13 @@ void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
 void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
 {
     commands.Add(this, app::cmd::kNavPositionSource, [this](unsigned) { OnPositionSource(); });
+    m_dumpWindows = std::make_unique<CPortDumpWindows>(
+        [this]() -> nmea::CPortDirectory* { return m_instruments ? m_instruments->Ports() : m_portList; },
+        [this]() -> QMdiArea* {
+            auto* frame = qobject_cast<QMainWindow*>(m_window);
+            return frame ? qobject_cast<QMdiArea*>(frame->centralWidget()) : nullptr;
+        });
+    m_dumpWindows->RegisterCommands(commands, this);
     // Logging, the logbook entry and the option sheets need the vessel log and
     // the instrument pages; they show disabled until those exist.
     for (unsigned id : {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kNavOptions, app::cmd::kTargetOptions})
@@ -148,8 +159,17 @@ void CNavigatorWindows::LoadSettings()
     ApplyScriptedStart(false);
 }
 
+void CNavigatorWindows::CloseWorkspaceWindows()
+{
+    if (m_dumpWindows)
+        m_dumpWindows->CloseAll();
+    navigator::CNavigatorModule::CloseWorkspaceWindows();
+}
+
 void CNavigatorWindows::ShutDown()
 {
+    if (m_dumpWindows)
+        m_dumpWindows->CloseAll();
     navigator::CNavigatorModule::ShutDown();
     if (m_gpsQuestion)
         m_gpsQuestion->close();

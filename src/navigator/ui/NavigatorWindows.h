@@ -14,6 +14,7 @@ namespace navigator {
 class CInstruments;
 }
 class CMonitorPanel;
+class CPortDumpWindows;
 class CSettingsHome;
 class QDialog;
 namespace app {
@@ -40,6 +41,8 @@ public:
     void LoadSettings() override;
     void SaveSettings() override;
     void ShutDown() override;
+    void CloseWorkspaceWindows() override;
+    CPortDumpWindows* DumpWindows() const { return m_dumpWindows.get(); }
 
     CMonitorPanel* Panel() const;
     navigator::CInstruments* Instruments() const { return m_instruments.get(); }
@@ -54,6 +57,7 @@ private:
 
     const platform::CClock& m_clock;
     std::unique_ptr<navigator::CInstruments> m_instruments;
+    std::unique_ptr<CPortDumpWindows> m_dumpWindows;   // after the ports: goes first
     nmea::CPortList* m_portList = nullptr;
     QPointer<CMonitorPanel> m_panel;
     QPointer<QDialog> m_gpsQuestion;
