@@ -98,9 +98,11 @@ bool CDBInterface::Moved(int rc)
     return false;
 }
 
-bool CDBInterface::Arrived(int rc, long from)
+bool CDBInterface::Arrived(const std::function<int()>& move)
 {
-    if (rc == 0) {
+    // The record the move starts from is read before the move is made.
+    const long from = GetRecNo();
+    if (move() == 0) {
         LoadRecord();
         m_membersAway = false;
         return true;
@@ -552,7 +554,7 @@ std::string CDBInterface::SelectUniqueTag() { return SelectTag("T_UNIQUE"); }
 
 bool CDBInterface::GoTop()
 {
-    if (!m_table || !Arrived(m_table->Top(), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Top(); }))
         return false;
     m_ordinal = 1;
     return true;
@@ -560,7 +562,7 @@ bool CDBInterface::GoTop()
 
 bool CDBInterface::SkipBy(long n)
 {
-    if (!m_table || !Arrived(m_table->Skip(int32_t(n)), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Skip(int32_t(n)); }))
         return false;
     if (m_ordinal >= 0)
         m_ordinal += n;
@@ -573,7 +575,7 @@ bool CDBInterface::SkipBack(long n) { return SkipBy(-n); }
 
 bool CDBInterface::GoBottom()
 {
-    if (!m_table || !Arrived(m_table->Bottom(), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Bottom(); }))
         return false;
     m_ordinal = GetRecordCount();
     return true;
@@ -583,7 +585,7 @@ bool CDBInterface::GoRecord(long recNo)
 {
     if (!m_table || recNo < 1 || recNo > m_table->RecordCount())
         return false;
-    if (!Arrived(m_table->Go(int32_t(recNo)), GetRecNo()))
+    if (!Arrived([&] { return m_table->Go(int32_t(recNo)); }))
         return false;
     m_ordinal = -1;
     return true;
@@ -591,7 +593,7 @@ bool CDBInterface::GoRecord(long recNo)
 
 bool CDBInterface::Seek(const std::string& key)
 {
-    if (!m_table || !Arrived(m_table->Seek(key), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Seek(key); }))
         return false;
     m_ordinal = -1;
     return true;
@@ -599,7 +601,7 @@ bool CDBInterface::Seek(const std::string& key)
 
 bool CDBInterface::SeekNext(const std::string& key)
 {
-    if (!m_table || !Arrived(m_table->SeekNext(key), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->SeekNext(key); }))
         return false;
     m_ordinal = -1;
     return true;
@@ -711,7 +713,7 @@ bool CDBInterface::GoOrdinal(long n)
         return GoTop();
     if (!m_table || n < 1)
         return false;
-    if (!Arrived(m_table->Top(), GetRecNo()) || !SkipForward(n - 1))
+    if (!Arrived([&] { return m_table->Top(); }) || !SkipForward(n - 1))
         return false;
     m_ordinal = n;
     return true;

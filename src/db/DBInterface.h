@@ -14,6 +14,7 @@
 #include "db/Field4.h"
 #include "db/FieldInfoList.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -127,10 +128,10 @@ private:
     // The error check on this object's engine (ClearEngineError is the
     // default engine's).
     bool ClearError();
-    // Ends a move that started on record `from`: loads the record on success;
-    // on failure forgets the ordinal and, when the engine came to rest on
-    // another record, keeps Update from writing these members over it.
-    bool Arrived(int rc, long from);
+    // Makes a move of the engine: loads the record on success; on failure
+    // forgets the ordinal and, when the engine came to rest on another record
+    // than the one it started from, keeps Update from writing these members over it.
+    bool Arrived(const std::function<int()>& move);
     // Skips n records (back when negative) and keeps a known ordinal in step.
     bool SkipBy(long n);
 

@@ -171,6 +171,10 @@ bool CPositionEntry::SetFormat(std::string_view format)
         const bool hemisphere = l.field == EntryField::LatHem || l.field == EntryField::LonHem;
         if (l.runs.size() > 2 || (hemisphere && width != 1))
             return false;
+        // Nine digits hold any angle or altitude to a few decimals; wider
+        // fields would overflow the whole-number arithmetic of the carry.
+        if (width > 9 || (l.runs.size() == 2 && l.runs[1].length > 6))
+            return false;
         if (l.field != EntryField::Altitude && !hemisphere && width == 1)
             return false;
         if (l.field == EntryField::LonDeg && width < 3)

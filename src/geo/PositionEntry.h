@@ -62,7 +62,8 @@ public:
 
     // False (the format kept) when a degree, minute or second field is one
     // position wide, longitude degrees are narrower than three, a field has
-    // more than two runs, a hemisphere is not one position or the datum is not last.
+    // more than two runs or over nine digits (six decimals), a hemisphere is
+    // not one position or the datum is not last.
     bool SetFormat(std::string_view format);
     // Pads numbers with blanks instead of zeros.
     void SetBlankPadding(bool blanks) { m_blankPad = blanks; }

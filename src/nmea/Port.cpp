@@ -142,6 +142,18 @@ std::vector<std::string> CPort::GetHistory(PortChannel channel) const
     return {ch.history.begin(), ch.history.end()};
 }
 
+std::size_t CPort::CopyHistory(PortChannel channel, std::size_t first, std::size_t count,
+                              std::vector<std::string>& lines) const
+{
+    lines.clear();
+    const Channel& ch = Of(channel);
+    std::lock_guard lock(ch.historyLock);
+    const std::size_t total = ch.history.size();
+    for (std::size_t i = first; i < total && i - first < count; ++i)
+        lines.push_back(ch.history[i]);
+    return total;
+}
+
 void CPort::SetHistoryListener(PortChannel channel, std::function<void()> listener)
 {
     Channel& ch = Of(channel);

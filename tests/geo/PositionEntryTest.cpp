@@ -29,7 +29,8 @@ TEST(PositionEntry, FormatsRefusedKeepThePreviousLayout)
     const std::string before = entry.Text();
     EXPECT_EQ(before, "00\u00B000'00N 000\u00B000'00E 00000m");
     for (const char* bad : {"D\u00B0MM'N", "DD\u00B0M'N", "DD\u00B0MM'S", "dd\u00B0mm'E",
-                            "DD\u00B0MM'MM.MMN", "DD NN", "C DD\u00B0MMN"})
+                            "DD\u00B0MM'MM.MMN", "DD NN", "C DD\u00B0MMN",
+                            "DD MM.SSSSSSSSSSSSSSSSSSSSSS", "DD MM.MMMMMMMN", "HHHHHHHHHH"})
         EXPECT_FALSE(entry.SetFormat(bad)) << bad;
     EXPECT_EQ(entry.Text(), before);
     EXPECT_TRUE(entry.SetFormat("DD MM.MMM N ddd mm.mmm E"));

@@ -98,6 +98,9 @@ CDbaseTable::CDbaseTable(CDbaseEngine& engine) : m_engine(&engine) { engine.Regi
 CDbaseTable::~CDbaseTable()
 {
     Close();
+    // A table whose open failed has nothing for Close to do, yet the engine
+    // lists it from construction on.
+    m_engine->Unregister(this);
 }
 
 int CDbaseTable::Fail(int code, int location) { return m_engine->SetError(code, location); }
