@@ -1,4 +1,5 @@
 #include "nmea/NMEADevice.h"
+#include "nmea/BoundedLock.h"
 #include "platform/Ascii.h"
 
 #include <cctype>
@@ -9,13 +10,6 @@ namespace nmea {
 
 namespace {
 constexpr auto kQueueLockWait = std::chrono::milliseconds(5);
-
-// The queue locks are almost always free: the plain try-lock takes them
-// without the timed wait's clock call.
-bool LockWithin(std::timed_mutex& lock, std::chrono::milliseconds wait)
-{
-    return lock.try_lock() || lock.try_lock_for(wait);
-}
 }
 
 std::uint8_t ResolveStoredPort(const CPortDirectory& ports, std::uint8_t stored)

@@ -1,4 +1,5 @@
 #include "nmea/Port.h"
+#include "nmea/BoundedLock.h"
 
 #include <algorithm>
 
@@ -128,7 +129,7 @@ void CPort::AddSentence(PortChannel channel, std::string_view line)
     }
     // A window being opened or closed holds the lock: its repaint is skipped,
     // the port's thread never waits on a window.
-    if (ch.viewLock.try_lock() || ch.viewLock.try_lock_for(std::chrono::milliseconds(5))) {
+    if (LockWithin(ch.viewLock, std::chrono::milliseconds(5))) {
         std::lock_guard lock(ch.viewLock, std::adopt_lock);
         if (ch.listener)
             ch.listener();
