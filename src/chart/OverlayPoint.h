@@ -78,6 +78,7 @@ public:
     std::string GetDisplayName() const override { return "Route waypoint overlay"; }
     void Draw(CXDC& dc) override;
     std::int32_t legType = 0;
+    std::int32_t number = 0;   // the waypoint's number in its route, from 1
     std::string text;
     std::string name;
 };
