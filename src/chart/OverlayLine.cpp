@@ -220,10 +220,45 @@ void COverlayLine::DrawDistanceToRunMarks(bool draw, CXDC& dc, double& toRun, do
     m_points.clear();
 }
 
+void WalkLegDistanceMarks(const geo::CPosition& a, const geo::CPosition& b, double interval,
+                          double& toRun, double& carried, std::vector<DistanceMark>& marks)
+{
+    interval = geo::ClampDistanceToRunInterval(interval);
+    double range = 0, bearing = 0;
+    if (!geo::RhumbRangeBearing(a, b, &range, &bearing, true) || !std::isfinite(range) ||
+        !std::isfinite(toRun) || !std::isfinite(carried))
+        return;
+    double step = interval - carried;
+    geo::CPosition current = a;
+    if (range > step) {
+        carried = 0;
+        int count = 0;
+        do {
+            range -= step;
+            toRun -= step;
+            if (toRun < 0.001)
+                break;
+            geo::CPosition mark;
+            if (!PositionAt(current, step, bearing, mark))
+                break;
+            marks.push_back({mark, toRun, bearing});
+            current = mark;
+            step = interval;
+        } while (range > interval && ++count < COverlayLine::kMaxDistanceMarks);
+    }
+    toRun -= range;
+    carried += range;
+}
+
 void COverlayLine::DrawLegDistanceMarks(bool draw, CXDC& dc, const geo::CPosition& a,
                                         const geo::CPosition& b, double& toRun, double& carried)
 {
+    m_marks.clear();
+    WalkLegDistanceMarks(a, b, distanceToRunInterval, toRun, carried, m_marks);
+    if (!draw || m_marks.empty())
+        return;
     const double interval = geo::ClampDistanceToRunInterval(distanceToRunInterval);
+    const int decimals = interval < 1.0 ? 1 : 0;
     CSelPen pen(dc, kDefaultOverlayColour);
     const COvrlyTextProperties& props = LabelProperties();
     COverlayText label(&props.GetFont());
@@ -231,42 +266,18 @@ void COverlayLine::DrawLegDistanceMarks(bool draw, CXDC& dc, const geo::CPositio
     label.SetOwner(m_owner);
     const std::int32_t savedPattern = patternCode;
     patternCode = 0;
-
-    double range = 0, bearing = 0;
-    if (geo::RhumbRangeBearing(a, b, &range, &bearing, true) && std::isfinite(range) &&
-        std::isfinite(toRun) && std::isfinite(carried)) {
-        const double left = FoldBearing(bearing - 90.0);
-        const double right = FoldBearing(bearing + 90.0);
-        const int decimals = interval < 1.0 ? 1 : 0;
-        double step = interval - carried;
-        geo::CPosition current = a;
-        if (range > step) {
-            carried = 0;
-            int marks = 0;
-            do {
-                range -= step;
-                toRun -= step;
-                if (toRun < 0.001)
-                    break;
-                geo::CPosition mark, l, n, at;
-                if (!PositionAt(current, step, bearing, mark))
-                    break;
-                if (!PositionAtPixelDistance(mark, 6, left, l) ||
-                    !PositionAtPixelDistance(mark, 6, right, n) ||
-                    !PositionAtPixelDistance(n, 6, right, at))
-                    break;
-                if (draw) {
-                    DrawSegment(dc, l, n);
-                    label.text = FormatDouble(toRun, decimals, 1) + "M";
-                    label.SetPosition(at);
-                    label.DrawAtScreenPoints(dc);
-                }
-                current = mark;
-                step = interval;
-            } while (range > interval && ++marks < kMaxDistanceMarks);
-        }
-        toRun -= range;
-        carried += range;
+    for (const DistanceMark& mark : m_marks) {
+        const double left = FoldBearing(mark.bearing - 90.0);
+        const double right = FoldBearing(mark.bearing + 90.0);
+        geo::CPosition l, n, at;
+        if (!PositionAtPixelDistance(mark.position, 6, left, l) ||
+            !PositionAtPixelDistance(mark.position, 6, right, n) ||
+            !PositionAtPixelDistance(n, 6, right, at))
+            break;
+        DrawSegment(dc, l, n);
+        label.text = FormatDouble(mark.toRun, decimals, 1) + "M";
+        label.SetPosition(at);
+        label.DrawAtScreenPoints(dc);
     }
     patternCode = savedPattern;
 }

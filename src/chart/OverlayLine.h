@@ -15,6 +15,20 @@ namespace chart {
 
 class COvrlyTextProperties;
 
+// A distance-to-run mark: where it lies, the distance left there, and the
+// bearing of its leg.
+struct DistanceMark {
+    geo::CPosition position;
+    double toRun;
+    double bearing;
+};
+
+// The marks of one leg from A to B at `interval` nm (clamped to the usable
+// range); `toRun` and `carried` advance over the leg as a route's legs share
+// them. A mark that falls on the end of a leg belongs to the next leg.
+void WalkLegDistanceMarks(const geo::CPosition& a, const geo::CPosition& b, double interval,
+                          double& toRun, double& carried, std::vector<DistanceMark>& marks);
+
 class COverlayLine : public COverlayPoint {
 public:
     // No leg gets more points than this, whatever the settings say.
@@ -70,6 +84,7 @@ private:
     std::vector<geo::CPosition> m_points;
     const CRouteOverlaySource* m_route = nullptr;
     std::vector<IntPoint> m_segments;
+    std::vector<DistanceMark> m_marks;
 };
 
 // The latitudes, and then the longitudes, differ in six decimals.
