@@ -87,6 +87,7 @@ void COverlayOwnVessel::SetValues(const COwnVesselValues& values)
 
 void COverlayOwnVessel::Prepare()
 {
+    m_sizeMode = m_style.vessel.GetSizeMode();
     m_heading = m_values.heading == 360.0 ? 0.0 : m_values.heading;
     const bool headingUsable = IsUsableDirection(m_heading);
     const double cog = m_values.courseOverGround;

@@ -15,6 +15,7 @@
 #include "app/DateTimeEx.h"
 #include "chart/OverlayProperties.h"
 #include "chart/OverlayServices.h"
+#include "chart/OverlayTarget.h"
 #include "chart/RecordingBackend.h"
 #include "chart/XDC.h"
 #include "charts/vector/BlankChartDoc.h"
@@ -104,6 +105,63 @@ class FakeTides : public chart::CTidalSettingsSource {
 public:
     chart::CTidalSettings GetTidalSettings() const override { return settings; }
     chart::CTidalSettings settings;
+};
+
+// A target record with its value store; values are stamped now and stay
+// valid for a minute.
+class FakeTarget : public chart::CTargetVessel {
+public:
+    FakeTarget()
+    {
+        for (nmea::CNMEADataValue* v : All())
+            v->SetValiditySpan(std::chrono::minutes(1));
+    }
+    bool IsShown() const override { return shown; }
+    bool GetState() const override { return state; }
+    bool DrawCourseLine() const override { return courseLine; }
+    std::string GetName() const override { return name; }
+    int GetNumber() const override { return number; }
+    std::string GetLabel() const override { return label; }
+    std::string GetIdText() const override { return idText; }
+    double GetDepth() const override { return depth; }
+    const chart::CTargetValues& Values() const override { return values; }
+
+    // Range and bearing values as a radar reports them.
+    void Report(double range, double bearing, const char* bearingRef, double course,
+                const char* courseRef, double speed, const char* key = "A")
+    {
+        values.range.SetDouble(range);
+        values.bearing.SetDouble(bearing);
+        values.bearingReference.SetString(bearingRef);
+        values.course.SetDouble(course);
+        values.courseReference.SetString(courseRef);
+        values.speed.SetDouble(speed);
+        values.key.SetString(key);
+    }
+    std::vector<nmea::CNMEADataValue*> All()
+    {
+        return {&values.speed, &values.range, &values.bearing, &values.bearingReference,
+                &values.course, &values.courseReference, &values.key, &values.latitude,
+                &values.longitude};
+    }
+
+    bool shown = true, state = true, courseLine = false;
+    std::string name, label, idText;
+    int number = 0;
+    double depth = geo::kUnsetValue;
+    chart::CTargetValues values;
+};
+
+class FakeTracking : public chart::CTargetTracking {
+public:
+    bool IsKnownTargetKey(char key) const override { return key >= 'A' && key <= 'Z'; }
+    bool WarningCircles() const override { return warningCircles; }
+    double WarningCirclesRadius() const override { return warningRadius; }
+    chart::CCurrentTargetCount& CurrentTargets() override { return count; }
+
+    bool warningCircles = false;
+    double warningRadius = 0.5;
+    chart::CCurrentTargetCount count;
 };
 
 }  // namespace overlay_test
