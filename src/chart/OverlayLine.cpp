@@ -20,6 +20,9 @@ std::string SixDecimals(double v) { return FormatDouble(v, 6, 11); }
 
 // Ranges below this are a point: the sailings refuse them.
 constexpr double kZeroRange = 1e-5;
+// Distances this close (about 2 mm) are equal: a mark that falls on a leg's
+// end belongs to the next leg however the sums of the legs round.
+constexpr double kSameDistance = 1e-6;
 
 bool PositionAt(const geo::CPosition& from, double range, double bearing, geo::CPosition& out)
 {
@@ -230,7 +233,7 @@ void WalkLegDistanceMarks(const geo::CPosition& a, const geo::CPosition& b, doub
         return;
     double step = interval - carried;
     geo::CPosition current = a;
-    if (range > step) {
+    if (range > step + kSameDistance) {
         carried = 0;
         int count = 0;
         do {
@@ -244,7 +247,7 @@ void WalkLegDistanceMarks(const geo::CPosition& a, const geo::CPosition& b, doub
             marks.push_back({mark, toRun, bearing});
             current = mark;
             step = interval;
-        } while (range > interval && ++count < COverlayLine::kMaxDistanceMarks);
+        } while (range > interval + kSameDistance && ++count < COverlayLine::kMaxDistanceMarks);
     }
     toRun -= range;
     carried += range;
