@@ -9,6 +9,7 @@
 
 #include "OverlayTestSupport.h"
 #include "chart/OverlayTarget.h"
+#include "nmea/NMEAConvert.h"
 
 using namespace overlay_test;
 
@@ -16,30 +17,23 @@ namespace {
 
 constexpr int kTargets = 50;
 
-// The k-th update of target t puts it at a position that encodes both, with
-// the course and speed that belong to it, so a torn copy shows.
-chart::CTargetMotion MotionFor(int t, int k)
+// Where update k puts target t: a latitude of its own, a longitude that
+// encodes k.
+CPosition PositionFor(int t, int k)
 {
-    chart::CTargetMotion m;
-    m.position = CPosition(50.0 + t * 0.001, -1.0 + (k % 1000) * 0.0005);
-    m.previous = CPosition(50.0 + t * 0.001, -1.0 + ((k + 999) % 1000) * 0.0005);
-    m.course = (k % 360);
-    m.speed = k % 1000;
-    m.range = t;
-    m.bearing = (k % 360);
-    m.previousTime = k;
-    m.hasPreviousTime = true;
-    return m;
+    return CPosition(50.0 + t * 0.001, -1.0 + (k % 1000) * 0.0005);
 }
 
+// A motion copy is whole when its position, previous position and time all
+// belong to the same update.
 bool IsWhole(int t, const chart::CTargetMotion& m)
 {
     if (!m.hasPreviousTime)
         return !m.position.IsValid();   // not yet written
-    const int k = static_cast<int>(m.previousTime);
-    const chart::CTargetMotion expected = MotionFor(t, k);
-    return m.position == expected.position && m.previous == expected.previous &&
-           m.course == expected.course && m.speed == expected.speed && m.range == t;
+    const CPosition expected = PositionFor(t, static_cast<int>(m.previousTime));
+    return std::fabs(m.position.GetLatitude() - expected.GetLatitude()) < 1e-9 &&
+           std::fabs(m.position.GetLongitude() - expected.GetLongitude()) < 1e-9 &&
+           m.previous == m.position;
 }
 
 }  // namespace
@@ -49,21 +43,27 @@ TEST(TargetThreads, PaintsSeeOnlyWholeUpdates)
     Chart chart(CPosition(50.1, -1.0), CPosition(49.95, -0.5), 800, 240);
     FakeTracking tracking;
     std::vector<std::unique_ptr<chart::COverlayTarget>> targets;
+    std::vector<FakeTarget*> records;
     for (int t = 0; t < kTargets; ++t) {
-        targets.push_back(
-            std::make_unique<chart::COverlayTarget>(std::make_unique<FakeTarget>(), &tracking));
+        auto record = std::make_unique<FakeTarget>();
+        records.push_back(record.get());
+        targets.push_back(std::make_unique<chart::COverlayTarget>(std::move(record), &tracking));
         targets.back()->SetOwner(chart.doc.get());
         targets.back()->Properties().drawProjectedPath = true;
         targets.back()->Properties().projectedPathDistance = 0.5;
     }
     std::atomic<bool> stop{false};
     std::atomic<int> rounds{0};
-    // The reader: every target once a millisecond, through the same update
-    // path the radar values take (one locked write of the whole motion).
+    // The reader: every target once a millisecond, from its position values
+    // (signed ddmm.mmm, north and east negative) through UpdateMotion.
     std::jthread reader([&] {
         for (int k = 0; !stop.load(); ++k) {
-            for (int t = 0; t < kTargets; ++t)
-                targets[t]->SetMotion(MotionFor(t, k));
+            for (int t = 0; t < kTargets; ++t) {
+                const CPosition p = PositionFor(t, k);
+                records[t]->values.latitude.SetDouble(-nmea::DegreesToNmeaDegMin(p.GetLatitude()));
+                records[t]->values.longitude.SetDouble(-nmea::DegreesToNmeaDegMin(p.GetLongitude()));
+                ASSERT_TRUE(targets[t]->UpdateMotion(k));
+            }
             rounds.fetch_add(1);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -91,8 +91,9 @@ TEST(TargetThreads, PaintsSeeOnlyWholeUpdates)
             const CPosition drawn = targets[t]->GetPosition();
             if (drawn.IsValid()) {
                 const double step = (drawn.GetLongitude() + 1.0) / 0.0005;
-                ASSERT_EQ(drawn, MotionFor(t, static_cast<int>(std::lround(step))).position)
-                    << "target " << t;
+                const CPosition expected = PositionFor(t, static_cast<int>(std::lround(step)));
+                ASSERT_NEAR(drawn.GetLatitude(), expected.GetLatitude(), 1e-9) << "target " << t;
+                ASSERT_NEAR(drawn.GetLongitude(), expected.GetLongitude(), 1e-9) << "target " << t;
             }
         }
         ++paints;
