@@ -130,6 +130,7 @@ void CSelectedRoute::Draw(CXDC& dc)
             }
             double range = 0, bearing = 0;
             if (geo::RhumbRangeBearing(previous, here, &range, &bearing, true)) {
+                segments.clear();   // the document appends
                 m_owner->PositionsToSegments(previous, here, segments);
                 for (std::size_t i = 0; i + 1 < segments.size(); i += 2) {
                     const IntPoint a = segments[i], b = segments[i + 1];

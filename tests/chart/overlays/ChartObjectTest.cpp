@@ -115,6 +115,7 @@ TEST(SelectedRoute, DistanceToRunFromTheFirstMarkAndLabels)
     route.draw.drawDistanceToRun = true;
     route.draw.applyToEntireRoute = true;
     route.draw.distanceToRunInterval = 2.0;
+    route.draw.drawCourseAndSMG = true;
     route.waypoints.drawNumber = true;
     route.waypoints.drawName = true;
     route.waypoints.drawEta = true;
@@ -131,21 +132,27 @@ TEST(SelectedRoute, DistanceToRunFromTheFirstMarkAndLabels)
     EXPECT_NEAR(total, 10.0, 1e-6);
     selected.Draw(rec.dc);
     std::vector<std::string> marks, labels;
-    for (const std::string& t : rec.Texts())
-        (t.back() == 'M' ? marks : labels).push_back(t);
+    int courses = 0;
+    for (const std::string& t : rec.Texts()) {
+        if (t == "090")
+            ++courses;
+        else
+            (t.back() == 'M' ? marks : labels).push_back(t);
+    }
     EXPECT_EQ(marks, (std::vector<std::string>{"8M", "6M", "4M", "2M"}));
+    EXPECT_EQ(courses, 2);   // one course at the middle of each drawn leg
     EXPECT_EQ(labels, (std::vector<std::string>{"W2 Fairway", "W3", "09/1435 ", "W4"}));
     // Two legs drawn (W2-W3, W3-W4) in the selected-route pen; the first is passed.
     int legs = 0;
     for (const DrawRecord& r : rec.Of(DrawOp::Line))
         legs += r.pen.width == 3;
     EXPECT_GT(legs, 2);   // patterned: many dots
-    // Without positioned route tables no labels at all.
+    // Without positioned route tables no waypoint labels at all.
     rec.Clear();
     route.positioned = false;
     selected.Draw(rec.dc);
     for (const std::string& t : rec.Texts())
-        EXPECT_EQ(t.back(), 'M') << t;
+        EXPECT_TRUE(t.back() == 'M' || t == "090") << t;
 }
 
 TEST(TidalVector, PenWidthHeadAndLength)
