@@ -4,7 +4,7 @@
 BRINE_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev libgl-dev libxkbcommon-dev libxcb1-dev fonts-dejavu-core
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev qt6-svg-dev libqt6svg6 libgl-dev libxkbcommon-dev libxcb1-dev fonts-dejavu-core
   libgeographiclib-dev libsqlite3-dev zlib1g-dev
   clang libclang-rt-14-dev
   python3 python3-dbfread python3-dbf libdbd-xbase-perl

@@ -23,6 +23,20 @@ std::vector<std::string_view> Split(std::string_view text, char at)
 
 }  // namespace
 
+bool ListsBefore(const CFileListEntry& a, const CFileListEntry& b)
+{
+    const auto lower = [](unsigned char c) { return platform::AsciiLower(static_cast<char>(c)); };
+    const auto& x = a.shownName;
+    const auto& y = b.shownName;
+    const bool less = std::lexicographical_compare(
+        x.begin(), x.end(), y.begin(), y.end(),
+        [&](char p, char q) { return lower(p) < lower(q); });
+    const bool greater = std::lexicographical_compare(
+        y.begin(), y.end(), x.begin(), x.end(),
+        [&](char p, char q) { return lower(p) < lower(q); });
+    return less || (!greater && x < y);
+}
+
 bool MatchesPattern(std::string_view name, std::string_view pattern)
 {
     return MatchFileMask(name, pattern);
@@ -95,12 +109,17 @@ std::vector<CFileListEntry> CFileDlgModel::ListFiles(std::string_view patterns,
         std::filesystem::directory_iterator it(folder, ec), end;
         for (; !ec && it != end; it.increment(ec)) {
             const std::string file = it->path().filename().string();
-            if (file.empty() || file.front() == '~' || !it->is_regular_file(ec) || !MatchesPattern(file, pat))
+            if (file.empty() || file.front() == '~' || !it->is_regular_file(ec) ||
+                !MatchesPattern(file, pat))
                 continue;
-            CFileListEntry e{ShownName(it->path()), it->last_write_time(ec)};
-            if (selected && !*selected && platform::EqualNoCaseAscii(e.shownName, name))
-                *selected = list.size();
-            list.push_back(std::move(e));
+            list.push_back({ShownName(it->path()), it->last_write_time(ec), file});
+        }
+    }
+    std::stable_sort(list.begin(), list.end(), ListsBefore);
+    if (selected) {
+        for (std::size_t i = 0; i < list.size() && !*selected; ++i) {
+            if (platform::EqualNoCaseAscii(list[i].shownName, name))
+                *selected = i;
         }
     }
     return list;
@@ -137,11 +156,8 @@ CFileDlgModel::RefreshAction CFileDlgModel::RefreshStep(std::vector<CFileListEnt
     case 2: {
         const auto before = list.size();
         std::erase_if(list, [this](const CFileListEntry& e) {
-            std::filesystem::path file = folder / e.shownName;
-            if (!keepExtension)
-                file += pattern.empty() ? std::string() : "." + pattern;
             std::error_code ec;
-            return !std::filesystem::exists(file, ec);
+            return !std::filesystem::exists(folder / e.fileName, ec);
         });
         if (list.size() != before)
             action = RefreshAction::Changed;
@@ -149,12 +165,14 @@ CFileDlgModel::RefreshAction CFileDlgModel::RefreshStep(std::vector<CFileListEnt
     }
     case 3:
         for (const auto& f : ExtensionFiles()) {
-            const std::string shown = ShownName(f.path());
+            const std::string file = f.path().filename().string();
             const bool listed = std::any_of(list.begin(), list.end(),
-                                            [&](const CFileListEntry& e) { return platform::EqualNoCaseAscii(e.shownName, shown); });
+                                            [&](const CFileListEntry& e) { return e.fileName == file; });
             if (!listed) {
                 std::error_code ec;
-                list.push_back({shown, f.last_write_time(ec)});
+                CFileListEntry entry{ShownName(f.path()), f.last_write_time(ec), file};
+                list.insert(std::upper_bound(list.begin(), list.end(), entry, ListsBefore),
+                            std::move(entry));
                 action = RefreshAction::Changed;
             }
         }

@@ -16,7 +16,12 @@ namespace app {
 struct CFileListEntry {
     std::string shownName;                          // without extension unless names keep theirs
     std::filesystem::file_time_type modified;
+    std::string fileName;                           // the file's own name, extension as on disk
 };
+
+// List order: names compared without case (ASCII only, whatever the locale),
+// then exactly, so "bridge" comes before "Passage" on every machine.
+bool ListsBefore(const CFileListEntry& a, const CFileListEntry& b);
 
 struct CTypeFilter {
     std::vector<std::string> entries;               // the combo's entries, in order
@@ -45,12 +50,14 @@ public:
     static CTypeFilter ParseTypeFilter(std::string_view filterText);
 
     // The files of the folder matching any of the ";"-separated patterns,
-    // names beginning with '~' left out. `selected` is the entry whose shown
-    // name equals `name` ignoring case.
+    // names beginning with '~' left out, in name order. `selected` is the
+    // entry whose shown name equals `name` ignoring case.
     std::vector<CFileListEntry> ListFiles(std::string_view patterns, std::optional<std::size_t>* selected) const;
 
     // One step of the refresh (1: recount and refill on a change, 2: drop
-    // entries whose file is gone, 3: add files not listed), then the next step.
+    // entries whose file is gone, 3: add files not listed, in name order),
+    // then the next step. A file is looked for by its own name, so one whose
+    // extension differs in case from the pattern (VOYAGE.LOG for "log") stays.
     enum class RefreshAction { None, Refill, Changed };
     RefreshAction RefreshStep(std::vector<CFileListEntry>& list);
     int NextRefreshStep() const { return m_refreshStep; }

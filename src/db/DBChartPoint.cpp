@@ -53,11 +53,18 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
 {
     if (IsOpen())
         return true;
-    const Conversion kind = Conversion(m_pendingConversion);
+    Conversion kind = Conversion(m_pendingConversion);
     m_pendingConversion = kNone;
+    std::error_code ec;
     if (kind != kNone) {
+        // Without the older file there is nothing to take over.
         FindFilesNoCase();
-        std::error_code ec;
+        const std::string ext = m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt")
+                                                         : m_olderExtension;
+        if (!fs::exists(ResolveNoCase(GetFilePath() + "." + ext), ec))
+            kind = kNone;
+    }
+    if (kind != kNone) {
         if (fs::exists(GetFilePath() + ".dbf", ec)) {
             if (!CDBPoint::Open(readOnly, recreate))
                 return false;

@@ -243,7 +243,9 @@ bool CDBLog::Open(bool readOnly, bool recreate)
             std::string ext = m_olderExtension.empty() ? "log" : m_olderExtension;
             const std::string data = ResolveNoCase(GetFilePath() + "." + ext).string();
             ext.back() = std::isupper(static_cast<unsigned char>(ext.back())) ? 'M' : 'm';
-            if (!Import(data, ResolveNoCase(GetFilePath() + "." + ext).string(), false))
+            std::error_code ec;
+            if (fs::exists(data, ec)
+                && !Import(data, ResolveNoCase(GetFilePath() + "." + ext).string(), false))
                 return false;
         }
     }

@@ -99,12 +99,16 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
 {
     if (IsOpen())
         return true;
-    const ImportKind kind = ImportKind(m_importKind);
+    ImportKind kind = ImportKind(m_importKind);
     m_importKind = kNone;
     ClearRecord();
     FindFilesNoCase();
+    std::error_code ec;
+    const std::string ext =
+        m_olderExtension.empty() ? (kind == kRdb ? "rdb" : "wpt") : m_olderExtension;
+    if (kind != kNone && !fs::exists(ResolveNoCase(GetFilePath() + "." + ext), ec))
+        kind = kNone;  // without the older file there is nothing to take over
     if (kind != kNone) {
-        std::error_code ec;
         bool needed = true;
         if (fs::exists(GetFilePath() + ".dbf", ec)) {
             if (!Open(readOnly, recreate))

@@ -216,7 +216,8 @@ bool CDBVesselLog::Open(bool readOnly, bool recreate)
     const std::string dbf = GetFilePath() + ".dbf";
     std::error_code ec;
     const bool exists = fs::exists(dbf, ec);
-    if (kind == kLogFile) {
+    if (kind == kLogFile
+        && fs::exists(ResolveNoCase(GetFilePath() + "." + m_olderExtension), ec)) {
         std::string ext = m_olderExtension.empty() ? "log" : m_olderExtension;
         const std::string older = ResolveNoCase(GetFilePath() + "." + ext).string();
         ext.back() = std::isupper(static_cast<unsigned char>(ext.back())) ? 'M' : 'm';

@@ -40,10 +40,15 @@ private:
 
 }  // namespace
 
-CInstruments::CInstruments(CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar)
+CInstruments::CInstruments(CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar,
+                           nmea::CPortList* ports)
+    : m_ports(ports)
 {
-    m_ports = std::make_unique<nmea::CPortList>(
-        nmea::LoadPortPaths(settings.GetStore(), kPortsKey, nmea::CSerialScan{}), nmea::CComPortOptions{});
+    if (m_ports == nullptr) {
+        m_ownPorts = std::make_unique<nmea::CPortList>(
+            nmea::LoadPortPaths(settings.GetStore(), kPortsKey, nmea::CSerialScan{}), nmea::CComPortOptions{});
+        m_ports = m_ownPorts.get();
+    }
     m_gps = std::make_unique<nmea::CGPSModule>(settings, *m_ports, clock, bar, [] { return 2; });
     m_gps->Initialise();
     m_gps->LoadSettings();
@@ -55,7 +60,7 @@ CInstruments::~CInstruments()
 {
     Close();
     m_gps.reset();
-    m_ports.reset();
+    m_ownPorts.reset();
 }
 
 bool CInstruments::OpenGpsReceive()

@@ -24,7 +24,10 @@ public:
     // Where the application keeps the paths of COM1 to COM12.
     static constexpr const char* kPortsKey = "Software\\Quorwick\\Brinevane\\Ports";
 
-    CInstruments(CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar);
+    // `ports` is the application's port list (the instruments module's); without
+    // one (tests) the instruments keep a list of their own.
+    CInstruments(CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar,
+                 nmea::CPortList* ports = nullptr);
     ~CInstruments();
 
     nmea::CGPSModule& Gps() { return *m_gps; }
@@ -41,7 +44,8 @@ public:
     std::chrono::seconds LoggingPeriod() const;
 
 private:
-    std::unique_ptr<nmea::CPortList> m_ports;   // first in, last out
+    std::unique_ptr<nmea::CPortList> m_ownPorts;   // first in, last out
+    nmea::CPortList* m_ports;
     std::unique_ptr<nmea::CGPSModule> m_gps;
     std::unique_ptr<CGpsReceiver> m_receiver;
     std::unique_ptr<CReplayTarget> m_target;

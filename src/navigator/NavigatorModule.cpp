@@ -393,6 +393,67 @@ void CNavigatorModule::BestChartCheck()
         m_bar->SetMessageActive(m_notVisibleWarning, m_charts->IsVesselVisible(position) ? 0 : 1, true);
 }
 
+void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
+{
+    m_holdTimerPass = true;
+    const bool receiving = m_gps->IsReceiving();
+    const bool wasDr = m_source.IsDrOn();
+    const bool on = c.source != SourceChoice::Off;
+    const CGroundVector ground = CombineCourseAndSet(c.course, c.speed, c.set, c.drift);
+
+    if (!on && receiving)
+        LogEvent(std::string(wasDr ? "Dead Reckoning" : "NMEA") + " manually switched off.", -1);
+    if (wasDr) {
+        m_source.ConfirmWithGrace();
+        if (!on)
+            m_source.ReturnToNmea(false);
+    }
+    if (c.source == SourceChoice::DeadReckoning) {
+        m_source.SwitchToDeadReckoning(true);
+        m_source.ConfirmWithGrace();
+    } else if (m_source.IsDrOn()) {
+        m_source.StopDeadReckoning();
+    }
+    if (!on && receiving) {
+        m_monitor.ClearDisplay();
+        SetNmeaCaution(false);
+        SetOffTrackCaution(false);
+        if (m_bar != nullptr)
+            m_bar->SetMessageActive(m_notVisibleWarning, 0, true);
+        m_gps->Parser().FixRecord().Reset();
+        m_positionAcquired = false;
+    }
+    if (on != receiving && m_toggleReceive)
+        m_toggleReceive(on);
+
+    CNavFix& fix = m_source.Fix();
+    if (c.position && c.position->IsValid())
+        fix.position = *c.position;
+    fix.speed = c.speed;
+    fix.course = c.course;
+    fix.set = c.set;
+    fix.drift = c.drift;
+    fix.cog = ground.cog;
+    fix.sog = ground.sog;
+    if (fix.position.IsValid())
+        m_positionAvailable = true;
+    if (m_source.IsDrOn()) {
+        const int fixType = FixTypeFromText(c.fixTypeText);
+        SetNextFixType(fixType);
+        // The first step of a user's DR covers nothing: it publishes the position at once.
+        m_source.StepDeadReckoning();
+        RefreshNavigation();
+        LogEvent("", fixType);
+        if (!wasDr) {
+            m_lastLogRow = m_clock.Monotonic();
+            m_lastTrackPoint = m_clock.Monotonic();
+        }
+    }
+    m_holdTimerPass = false;
+    if (m_listener)
+        m_listener(kMsgNavRefresh);
+}
+
 // ---- hosts ----
 
 void CNavigatorModule::SetNmeaCaution(bool on)

@@ -26,6 +26,7 @@
 #include "navigator/NavSnapshot.h"
 #include "navigator/NmeaReplay.h"
 #include "navigator/PositionSource.h"
+#include "navigator/PositionSourceChoice.h"
 #include "navigator/SimulationModule.h"
 #include "nmea/NMEAMessageParser.h"
 #include "platform/Clock.h"
@@ -123,6 +124,11 @@ public:
     void SetGpsConfigurationAsker(std::function<void()> ask) { m_askGpsConfiguration = std::move(ask); }
     // The user's choice in the position source dialog.
     void SwitchToDeadReckoningByUser() { m_source.SwitchToDeadReckoning(true); }
+    // Applies the "Position Source" dialog's OK. The toggle opens or closes
+    // the GPS receive side when the choice asks for the other state.
+    void ApplyPositionSource(const CPositionSourceChoice& choice);
+    void SetReceiveToggle(std::function<bool(bool open)> toggle) { m_toggleReceive = std::move(toggle); }
+    bool IsGpsReceiving() const { return m_gps->IsReceiving(); }
 
     // The navigation value texts of the status-bar indicators.
     std::string CogText() const;
@@ -185,6 +191,7 @@ private:
     COwnVesselOverlay* m_overlay = nullptr;
     std::function<void(unsigned)> m_listener;
     std::function<void()> m_askGpsConfiguration;
+    std::function<bool(bool)> m_toggleReceive;
 
     std::chrono::seconds m_loggingPeriod{std::chrono::minutes(5)};
     std::chrono::seconds m_plotFixFreq{std::chrono::minutes(5)};

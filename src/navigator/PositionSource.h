@@ -94,6 +94,12 @@ public:
     void ReturnToNmea(bool log);
     void StopDeadReckoning();
     void ConfirmPosition();
+    // The dialog's OK while DR runs: confirmed now, with the grace period.
+    void ConfirmWithGrace()
+    {
+        ConfirmPosition();
+        m_grace = true;
+    }
     void CheckPositionConfirmation();
     // The answers to the datum question.
     void AnswerGpsConfiguration(bool datumIsWgs84, bool timeIsGmt);

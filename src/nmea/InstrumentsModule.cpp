@@ -40,23 +40,21 @@ bool CInstrumentsModule::Initialise()
     m_messaging->SetSharedFolder(m_options.programFolder.string());
     m_ports->SetNetworkPort(std::make_unique<CNetworkPort>(*m_messaging, m_received));
 
-    m_gps = std::make_unique<CGPSModule>(Settings(), *m_ports, m_clock, nullptr, m_options.decimalPlaces);
     m_wind = std::make_unique<CWindModule>(Settings(), *m_ports, m_clock);
     m_repeater = std::make_unique<CRepeaterModule>(Settings(), *m_ports);
     m_autopilot = std::make_unique<CAutopilotModule>(Settings(), *m_ports, m_prompt);
-    return m_gps->Initialise() && m_wind->Initialise() && m_repeater->Initialise() && m_autopilot->Initialise();
+    return m_wind->Initialise() && m_repeater->Initialise() && m_autopilot->Initialise();
 }
 
 bool CInstrumentsModule::Terminate()
 {
     ShutDown();
-    for (CModule* module : std::initializer_list<CModule*>{m_autopilot.get(), m_repeater.get(), m_wind.get(), m_gps.get()})
+    for (CModule* module : std::initializer_list<CModule*>{m_autopilot.get(), m_repeater.get(), m_wind.get()})
         if (module != nullptr)
             module->Terminate();
     m_autopilot.reset();
     m_repeater.reset();
     m_wind.reset();
-    m_gps.reset();
     if (m_bar != nullptr) {
         for (auto& [number, message] : m_portMessages)
             m_bar->RemoveMessage(message.first, false);
@@ -74,12 +72,10 @@ void CInstrumentsModule::LoadSettings()
 {
     // Devices are reopened with the ports the settings name.
     if (m_devicesOpen) {
-        m_gps->Device().CloseAll();
         m_wind->Device().CloseAll();
         m_repeater->Device().CloseAll();
         m_devicesOpen = false;
     }
-    m_gps->LoadSettings();
     m_wind->LoadSettings();
     m_repeater->LoadSettings();
     m_autopilot->LoadSettings();
@@ -93,8 +89,7 @@ void CInstrumentsModule::LoadSettings()
 
 void CInstrumentsModule::OpenDevices()
 {
-    // What the navigator opens when it starts: position input, wind, the repeater.
-    m_gps->Device().OpenReceive();
+    // What the navigator opens beside its GPS when it starts: wind, the repeater.
     m_wind->Device().OpenReceive();
     m_repeater->Device().OpenReceive();
     m_repeater->Device().OpenTransmit();
@@ -103,7 +98,6 @@ void CInstrumentsModule::OpenDevices()
 
 void CInstrumentsModule::SaveSettings()
 {
-    m_gps->SaveSettings();
     m_wind->SaveSettings();
     m_repeater->SaveSettings();
     m_autopilot->SaveSettings();
@@ -126,7 +120,7 @@ void CInstrumentsModule::ShutDown()
     if (m_messaging)
         m_messaging->Stop();
     for (CNMEADevice* device : std::initializer_list<CNMEADevice*>{
-             m_gps ? &m_gps->Device() : nullptr, m_wind ? &m_wind->Device() : nullptr,
+             m_wind ? &m_wind->Device() : nullptr,
              m_repeater ? &m_repeater->Device() : nullptr, m_autopilot ? &m_autopilot->Device() : nullptr})
         if (device != nullptr)
             device->CloseAll();
@@ -171,10 +165,10 @@ void CInstrumentsModule::ShowPortConditions()
             continue;
         if (handle != nullptr)
             m_bar->RemoveMessage(handle, text.empty());
-        if (!text.empty()) {
+        if (!text.empty())
             m_bar->AddMessage(handle, text, kPortMessagePriority, 1, true);
-        }
         shown = text;
+        OnPortMessage(*port, text);
     }
 }
 

@@ -1,9 +1,10 @@
 #pragma once
-// The instruments side of the program: the serial ports and the network
-// port, station messaging, and the instrument modules (GPS, wind, repeater,
-// autopilot) whose devices run on those ports. The navigator reads the GPS
-// module's store; the frame's timer pass sends and hands out station
-// messages and keeps the message bar told which ports lost their instrument.
+// The instruments side of the program: the application's port list (the
+// serial ports and the network port), station messaging, and the wind,
+// repeater and autopilot modules whose devices run on those ports. The
+// navigator runs its GPS module on the same port list. The frame's timer
+// pass sends and hands out station messages and keeps the message bar told
+// which ports lost their instrument.
 
 #include <functional>
 #include <map>
@@ -12,7 +13,6 @@
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "nmea/AutopilotModule.h"
-#include "nmea/GPSModule.h"
 #include "nmea/NetworkMessaging.h"
 #include "nmea/NetworkPort.h"
 #include "nmea/PortList.h"
@@ -27,7 +27,6 @@ struct CInstrumentsOptions {
     CSerialScan scan;          // where first start looks for serial devices
     CComPortOptions ports;     // "AutoConfigurePorts"
     bool stationMessaging = true;
-    std::function<int()> decimalPlaces = [] { return 2; };
 };
 
 // The message bar line of a port that lost its instrument.
@@ -53,7 +52,6 @@ public:
     CPortList& Ports() { return *m_ports; }
     CNetworkMessaging& Messaging() { return *m_messaging; }
     CReceivedLines& ReceivedLines() { return m_received; }
-    CGPSModule& Gps() { return *m_gps; }
     CWindModule& Wind() { return *m_wind; }
     CRepeaterModule& Repeater() { return *m_repeater; }
     CAutopilotModule& Autopilot() { return *m_autopilot; }
@@ -64,6 +62,10 @@ public:
     {
         m_stationHandler = std::move(handler);
     }
+
+protected:
+    // A port's line on the message bar changed: `text` is empty when it went.
+    virtual void OnPortMessage(const CPort& /*port*/, const std::string& /*text*/) {}
 
 private:
     void ShowPortConditions();
@@ -77,7 +79,6 @@ private:
     std::unique_ptr<CPortList> m_ports;
     std::unique_ptr<CNetworkMessaging> m_messaging;
     CReceivedLines m_received;
-    std::unique_ptr<CGPSModule> m_gps;
     std::unique_ptr<CWindModule> m_wind;
     std::unique_ptr<CRepeaterModule> m_repeater;
     std::unique_ptr<CAutopilotModule> m_autopilot;

@@ -174,13 +174,22 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                                                              [this] { ApplyDisplayPalette(); });
     });
     // Ports, station messaging and the instrument devices come before the navigator that reads them.
-    services.moduleFactories.push_back([this]() -> std::unique_ptr<CModule> {
+    // The navigator's GPS runs on the instruments module's port list, which
+    // exists by then: modules are created and initialised in this order.
+    auto instruments = std::make_shared<CInstrumentsWindows*>(nullptr);
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
         nmea::CInstrumentsOptions options;
         options.programFolder = m_programFolder;
-        return std::make_unique<CInstrumentsWindows>(m_settingsHome, m_clock, *m_prompt, std::move(options));
+        auto module = std::make_unique<CInstrumentsWindows>(m_settingsHome, m_clock, *m_prompt, std::move(options));
+        *instruments = module.get();
+        return module;
     });
-    services.moduleFactories.push_back(
-        [this]() -> std::unique_ptr<CModule> { return std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock); });
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
+        auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
+        if (*instruments != nullptr)
+            navigator->SetPortList(&(*instruments)->Ports());
+        return navigator;
+    });
     services.startupNotices = std::move(notices);
     services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {

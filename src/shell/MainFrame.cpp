@@ -50,24 +50,6 @@ namespace {
 
 constexpr const char* kFailedMainSystem = "Failed to Initialise main system";
 
-// A small button face for a command that has no picture of its own yet.
-QIcon GlyphIcon(const char* glyph)
-{
-    QPixmap pm(20, 20);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(40, 60, 110));
-    p.setBrush(QColor(225, 232, 245));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 19, 19), 3, 3);
-    QFont f = p.font();
-    f.setPixelSize(9);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(pm.rect(), Qt::AlignCenter, QString::fromLatin1(glyph));
-    return QIcon(pm);
-}
-
 // The focus widget when it is an edit the Edit menu can act on.
 QWidget* FocusEdit()
 {
@@ -467,7 +449,7 @@ void CMainFrame::BuildToolBars()
                 m_actions.emplace(b.id, a);
             }
             if (a->icon().isNull())
-                a->setIcon(GlyphIcon(b.glyph));
+                a->setIcon(shell::ToolBarIcon(b));
             a->setToolTip(QString::fromLatin1(b.tip));
             bar->addAction(a);
         }

@@ -1,5 +1,8 @@
 #include "shell/MainMenus.h"
 
+#include <QIcon>
+#include <QString>
+
 #include <array>
 
 #include "app/CommandIds.h"
@@ -10,7 +13,8 @@ namespace {
 
 using namespace app::cmd;
 
-constexpr MenuEntry I(unsigned id, const char* text, const char* keys = nullptr, bool checkable = false)
+constexpr MenuEntry I(unsigned id, const char* text, const char* keys = nullptr,
+                     bool checkable = false)
 {
     return {MenuKind::Item, id, text, keys, checkable};
 }
@@ -141,60 +145,81 @@ constexpr std::array kMenus = {
     TopMenu{kMenuWindow, "&Window", kWindow}, TopMenu{kMenuHelp, "&Help", kHelp},
 };
 
-constexpr ToolBarButton S{0, nullptr, nullptr};
+// A button whose picture is a freedesktop icon name: the desktop's icon theme
+// draws it where it has one, our own copy of the same name everywhere else.
+constexpr ToolBarButton T(unsigned id, const char* tip, const char* icon)
+{
+    return {id, tip, icon, true};
+}
+// A button with a picture of the program's own.
+constexpr ToolBarButton O(unsigned id, const char* tip, const char* icon)
+{
+    return {id, tip, icon, false};
+}
+constexpr ToolBarButton S{0, nullptr, nullptr, false};
 
 constexpr ToolBarButton kStandard[] = {
-    {kFileNew, "New", "N"}, {kFileOpen, "Open", "O"}, {kFileSaveAs, "Save As", "S"},
-    {kFilePrint, "Print", "P"}, S, {kPaletteDay, "Day palette", "D"},
-    {kPaletteDusk, "Dusk palette", "Dk"}, {kPaletteNight, "Night palette", "Nt"},
+    T(kFileNew, "New", "document-new"), T(kFileOpen, "Open", "document-open"),
+    T(kFileSaveAs, "Save As", "document-save-as"), T(kFilePrint, "Print", "document-print"), S,
+    O(kPaletteDay, "Day palette", "palette-day"), O(kPaletteDusk, "Dusk palette", "palette-dusk"),
+    O(kPaletteNight, "Night palette", "palette-night"),
 };
 constexpr ToolBarButton kDisplay[] = {
-    {kViewChartInfoPanel, "Chart information panel", "CI"},
-    {kViewMonitorPanel, "Monitor panel", "Mo"}, {kViewChartpointPanel, "Chartpoint panel", "CP"},
-    {kViewRoutePanel, "Route panel", "Rt"}, {kViewTargetPanel, "Target tracking panel", "TT"}, S,
-    {kViewFullScreen, "Full screen", "FS"}, S, {kViewSidePanel, "Side panel", "SP"},
+    T(kViewChartInfoPanel, "Chart information panel", "dialog-information"),
+    O(kViewMonitorPanel, "Monitor panel", "panel-monitor"),
+    O(kViewChartpointPanel, "Chartpoint panel", "chartpoint"),
+    O(kViewRoutePanel, "Route panel", "route"),
+    O(kViewTargetPanel, "Target tracking panel", "target"), S,
+    T(kViewFullScreen, "Full screen", "view-fullscreen"), S,
+    O(kViewSidePanel, "Side panel", "side-panel"),
 };
 constexpr ToolBarButton kChartBar[] = {
-    {kChartZoomIn, "Zoom in", "+"}, {kChartZoomOut, "Zoom out", "-"}, S,
-    {kChartSmallerScale, "Smaller scale chart", "Sm"},
-    {kChartLargerScale, "Larger scale chart", "Lg"}, S, {kChartFull, "Full chart", "FC"},
-    {kChartWorld, "World chart", "W"}, S, {kChartRangeBearing, "Range and bearing", "RB"},
+    T(kChartZoomIn, "Zoom in", "zoom-in"), T(kChartZoomOut, "Zoom out", "zoom-out"), S,
+    O(kChartSmallerScale, "Smaller scale chart", "chart-smaller-scale"),
+    O(kChartLargerScale, "Larger scale chart", "chart-larger-scale"), S,
+    T(kChartFull, "Full chart", "zoom-fit-best"), O(kChartWorld, "World chart", "world-chart"), S,
+    O(kChartRangeBearing, "Range and bearing", "range-bearing"),
 };
 constexpr ToolBarButton kVoyage[] = {
-    {kNavVoyage, "Start or end voyage", "V"}, {kNavAutopilot, "Autopilot support", "AP"}, S,
-    {kNavAutoscroll, "Autoscroll", "AS"}, {kNavVesselTrack, "Vessel track", "Tr"},
-    {kNavDataLogging, "Data logging", "DL"}, {kNavLogbookWindow, "View log", "Lg"}, S,
-    {kNavGoToVessel, "Best chart for vessel", "BC"},
+    O(kNavVoyage, "Start or end voyage", "voyage"),
+    O(kNavAutopilot, "Autopilot support", "autopilot"), S,
+    O(kNavAutoscroll, "Autoscroll", "autoscroll"), O(kNavVesselTrack, "Vessel track", "vessel-track"),
+    T(kNavDataLogging, "Data logging", "media-record"),
+    O(kNavLogbookWindow, "View log", "log-window"), S,
+    O(kNavGoToVessel, "Best chart for vessel", "best-chart"),
 };
 constexpr ToolBarButton kChartpointBar[] = {
-    {kChartpointFirst, "First chartpoint", "|<"}, {kChartpointPrevious, "Previous chartpoint", "<"},
-    {kChartpointNext, "Next chartpoint", ">"}, {kChartpointLast, "Last chartpoint", ">|"},
-    {kChartpointAttachments.first, "First bitmap attachment", "B1"},
-    {kChartpointAttachments.first + 1, "Second bitmap attachment", "B2"},
-    {kChartpointAttachments.first + 2, "Third bitmap attachment", "B3"},
-    {kChartpointAttachments.first + 3, "Video attachment", "AV"}, S,
-    {kChartpointGoToSelected, "Best chart for chartpoint", "BC"},
+    T(kChartpointFirst, "First chartpoint", "go-first"),
+    T(kChartpointPrevious, "Previous chartpoint", "go-previous"),
+    T(kChartpointNext, "Next chartpoint", "go-next"),
+    T(kChartpointLast, "Last chartpoint", "go-last"),
+    O(kChartpointAttachments.first, "First bitmap attachment", "picture-1"),
+    O(kChartpointAttachments.first + 1, "Second bitmap attachment", "picture-2"),
+    O(kChartpointAttachments.first + 2, "Third bitmap attachment", "picture-3"),
+    T(kChartpointAttachments.first + 3, "Video attachment", "video-x-generic"), S,
+    O(kChartpointGoToSelected, "Best chart for chartpoint", "best-chart"),
 };
 constexpr ToolBarButton kRouteBar[] = {
-    {kRouteFirst, "First route", "|<"}, {kRoutePrevious, "Previous route", "<"},
-    {kRouteNext, "Next route", ">"}, {kRouteLast, "Last route", ">|"},
-    {kRouteAttachments.first, "First bitmap attachment", "B1"},
-    {kRouteAttachments.first + 1, "Second bitmap attachment", "B2"},
-    {kRouteAttachments.first + 2, "Third bitmap attachment", "B3"},
-    {kRouteAttachments.first + 3, "Video attachment", "AV"}, S,
-    {kWaypointFirst, "First waypoint", "|<"}, {kWaypointPrevious, "Previous waypoint", "<"},
-    {kWaypointNext, "Next waypoint", ">"}, {kWaypointLast, "Last waypoint", ">|"}, S,
-    {kWaypointGoToSelected, "Best chart for waypoint", "BC"},
+    T(kRouteFirst, "First route", "go-first"), T(kRoutePrevious, "Previous route", "go-previous"),
+    T(kRouteNext, "Next route", "go-next"), T(kRouteLast, "Last route", "go-last"),
+    O(kRouteAttachments.first, "First bitmap attachment", "picture-1"),
+    O(kRouteAttachments.first + 1, "Second bitmap attachment", "picture-2"),
+    O(kRouteAttachments.first + 2, "Third bitmap attachment", "picture-3"),
+    T(kRouteAttachments.first + 3, "Video attachment", "video-x-generic"), S,
+    T(kWaypointFirst, "First waypoint", "go-top"), T(kWaypointPrevious, "Previous waypoint", "go-up"),
+    T(kWaypointNext, "Next waypoint", "go-down"), T(kWaypointLast, "Last waypoint", "go-bottom"), S,
+    O(kWaypointGoToSelected, "Best chart for waypoint", "best-chart"),
 };
 constexpr ToolBarButton kArpa[] = {
-    {kArpaActivate, "ARPA on or off", "AR"}, S, {kArpaGoToSelected, "Best chart for target", "BC"},
-    {kArpaSave, "Save target", "Sv"}, {kArpaView, "Target log window", "Lg"}, S,
-    {kRadarCursor, "Radar cursor", "RC"},
+    O(kArpaActivate, "ARPA on or off", "target"), S,
+    O(kArpaGoToSelected, "Best chart for target", "best-chart"),
+    T(kArpaSave, "Save target", "document-save"), O(kArpaView, "Target log window", "log-window"), S,
+    O(kRadarCursor, "Radar cursor", "radar-cursor"),
 };
 constexpr ToolBarButton kTender[] = {
-    {kTenderActivate, "Tender tracking on or off", "TT"}, S,
-    {kTenderGoToSelected, "Best chart for target", "BC"}, {kTenderSave, "Save target", "Sv"},
-    {kTenderView, "Log window", "Lg"},
+    O(kTenderActivate, "Tender tracking on or off", "tender"), S,
+    O(kTenderGoToSelected, "Best chart for target", "best-chart"),
+    T(kTenderSave, "Save target", "document-save"), O(kTenderView, "Log window", "log-window"),
 };
 
 constexpr std::array kToolBars = {
@@ -213,6 +238,13 @@ constexpr std::array kToolBars = {
 std::span<const TopMenu> MainMenus()
 {
     return kMenus;
+}
+
+QIcon ToolBarIcon(const ToolBarButton& button)
+{
+    const QString name = QString::fromLatin1(button.icon);
+    const QIcon own(QStringLiteral(":/icons/%1.svg").arg(name));
+    return button.themed ? QIcon::fromTheme(name, own) : own;
 }
 
 std::span<const ToolBarDef> MainToolBars()

@@ -5,6 +5,8 @@
 
 #include <span>
 
+class QIcon;
+
 namespace shell {
 
 enum class MenuKind { Item, Separator, Popup, EndPopup };
@@ -26,8 +28,13 @@ struct TopMenu {
 struct ToolBarButton {
     unsigned id;            // 0 = separator
     const char* tip;
-    const char* glyph;      // short text drawn on the button
+    const char* icon;       // icon name; ":/icons/<name>.svg" is always bundled
+    bool themed;            // a freedesktop name the desktop's icon theme may draw
 };
+
+// The button's picture: the icon theme's for a freedesktop name when the
+// desktop has one, else the program's own bundled drawing.
+QIcon ToolBarIcon(const ToolBarButton& button);
 
 struct ToolBarDef {
     unsigned id;

@@ -1,5 +1,6 @@
 // Entry point of the program.
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 
 #include "app/MediaFileType.h"
 #include "shell/Brinevane.h"
+#include "shell/GuardedRun.h"
 #include "shell/MainFrame.h"
 
 namespace {
@@ -43,7 +45,8 @@ public:
 };
 
 // An exception escaping an event handler is dropped with its event and the
-// program carries on, without a message: it must never unwind through Qt.
+// program carries on: it must never unwind through Qt. It is logged, so the
+// fault is not lost.
 class CBrinevaneApplication final : public QApplication {
 public:
     using QApplication::QApplication;
@@ -52,17 +55,27 @@ public:
         try {
             return QApplication::notify(receiver, e);
         } catch (...) {
+            const std::string what = shell::DescribeEscapedException(std::current_exception());
+            std::fprintf(stderr, "Brinevane: an event handler failed and was skipped: %s\n",
+                         what.c_str());
             return false;
         }
     }
 };
 
-}  // namespace
-
-int main(int argc, char* argv[])
+// Shown when the program stops on an exception that reached main; a
+// scripted run (BRINE_QUIT_AFTER_MS) has only the log line, as nobody is
+// there to close the box.
+void TellUserOfFailure(const std::string& message)
 {
-    ChooseOffscreenWhenHeadless();
-    CBrinevaneApplication qapp(argc, argv);
+    if (std::getenv("BRINE_QUIT_AFTER_MS"))
+        return;
+    QMessageBox box(QMessageBox::Critical, "Brinevane", QString::fromStdString(message));
+    box.exec();
+}
+
+int RunProgram(CBrinevaneApplication& qapp, int argc, char* argv[])
+{
     QApplication::setApplicationName("Brinevane");
     QApplication::setOrganizationName("Quorwick");
 
@@ -117,4 +130,13 @@ int main(int argc, char* argv[])
         rc = 1;
     theApp.ExitInstance();
     return rc;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    ChooseOffscreenWhenHeadless();
+    CBrinevaneApplication qapp(argc, argv);
+    return shell::RunGuarded([&] { return RunProgram(qapp, argc, argv); }, TellUserOfFailure);
 }

@@ -57,7 +57,7 @@ TEST(FileDlgModel, PathTypeFilterAndWildcards)
 TEST(FileDlgModel, ListAndRefreshFollowTheFolder)
 {
     brine_test::TempFolder dir;
-    for (const char* name : {"Voyage.log", "bridge.LOG", "~lock.log", "notes.txt"})
+    for (const char* name : {"Voyage.log", "bridge.LOG", "~lock.log", "notes.txt", "VOYAGE2.LOG"})
         Touch(dir.Path() / name);
     app::CFileDlgModel m;
     m.folder = dir.Path();
@@ -66,20 +66,29 @@ TEST(FileDlgModel, ListAndRefreshFollowTheFolder)
     m.extensions = {"log"};
     std::optional<std::size_t> selected;
     auto list = m.ListFiles("*.log", &selected);
-    ASSERT_EQ(list.size(), 2u);
+    const auto names = [&list] {
+        std::vector<std::string> shown;
+        for (const auto& e : list)
+            shown.push_back(e.shownName);
+        return shown;
+    };
+    // Name order, whatever the case of names and extensions.
+    EXPECT_EQ(names(), (std::vector<std::string>{"bridge", "Voyage", "VOYAGE2"}));
     ASSERT_TRUE(selected);
     EXPECT_EQ(list[*selected].shownName, "Voyage");
 
-    // A file deleted and another added while the dialog is open: within three steps, and not by a refill.
+    // Files whose extension is not in the pattern's case stay listed: a
+    // whole round of refresh steps changes nothing.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(m.RefreshStep(list), app::CFileDlgModel::RefreshAction::None) << i;
+
+    // A file deleted and another added while the dialog is open: within three
+    // steps, not by a refill, and the new one in its place in name order.
     std::filesystem::remove(dir.Path() / "Voyage.log");
-    Touch(dir.Path() / "Passage.log");
+    Touch(dir.Path() / "Passage.LOG");
     for (int i = 0; i < 3; ++i)
         EXPECT_NE(m.RefreshStep(list), app::CFileDlgModel::RefreshAction::Refill) << i;
-    std::vector<std::string> names;
-    for (const auto& e : list)
-        names.push_back(e.shownName);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"Passage", "bridge"}));
+    EXPECT_EQ(names(), (std::vector<std::string>{"bridge", "Passage", "VOYAGE2"}));
     // A changed count asks for a refill at step 1.
     Touch(dir.Path() / "extra.log");
     EXPECT_EQ(m.NextRefreshStep(), 1);

@@ -403,3 +403,21 @@ TEST(Import, DamagedOlderFilesAreRefusedAndNothingChanges)
         << routes.GetMessage();
     EXPECT_EQ(Snapshot(dir.Path()), before2);
 }
+
+TEST(Import, WithoutTheOlderFileAFreshTableOpens)
+{
+    brine_test::TempFolder dir;
+    CDBChartPoint points;
+    CDBRoute routes;
+    CDBLog log;
+    CDBVesselLog index;
+    const std::pair<CDBTextTable*, const char*> cases[] = {
+        {&points, "p.ipt"}, {&routes, "r.rdb"}, {&log, "l.log"}, {&index, "v.LOG"}};
+    for (const auto& [table, name] : cases) {
+        table->SetFilePath(dir / name);
+        EXPECT_TRUE(table->Open()) << name << ": " << table->GetMessage();
+        EXPECT_TRUE(table->IsEmpty()) << name;
+        EXPECT_TRUE(table->Close());
+        EXPECT_TRUE(fs::exists(dir / (std::string(name, 1) + ".dbf"))) << name;
+    }
+}

@@ -361,3 +361,69 @@ TEST(NavigationCycle, FailedDatumConversionIsSkipped)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PositionSourceChoice, GroundVectorAndFieldRules)
+{
+    struct Row { double course, speed, set, drift, cog, sog; };
+    const Row rows[] = {
+        {0, 0, 0, 0, 0, 0}, {90, 10, 0, 0, 90, 10}, {180, 5, 180, 1, 180, 6},
+        {45, 10, 225, 10, 0, 0}, {0, 10, 90, 2, 11.309932, 10.198039}, {350, 8, 260, 3, 329.443955, 8.544004},
+    };
+    for (const Row& r : rows) {
+        const CGroundVector v = CombineCourseAndSet(r.course, r.speed, r.set, r.drift);
+        EXPECT_NEAR(v.cog, r.cog, 1e-5) << r.course << " " << r.set;
+        EXPECT_NEAR(v.sog, r.sog, 1e-5) << r.course << " " << r.set;
+    }
+    EXPECT_EQ(AcceptBearingText("360", "123"), "000");
+    EXPECT_EQ(AcceptBearingText("045", "123"), "045");
+    for (const char* bad : {"361", "-5", "", "4x", "1e3"})
+        EXPECT_EQ(AcceptBearingText(bad, "123"), "123") << bad;
+    EXPECT_EQ(FixTypeFromText("Radar"), 2);
+    EXPECT_EQ(FixTypeFromText("EP"), 6);
+    EXPECT_EQ(SourceText(false, true), "No Position Source");
+    EXPECT_EQ(SourceText(true, true), "Position Source is DR");
+}
+
+// The user's DR from a typed position shows it at once and then runs on the
+// dialog's ground vector; a valid fix ends it and the return is logged.
+TEST(PositionSourceChoice, UserDeadReckoningAndSwitchingOff)
+{
+    Cycle c;
+    c.log.logging = true;
+    std::vector<bool> toggles;
+    c.nav.SetReceiveToggle([&](bool open) {
+        toggles.push_back(open);
+        return true;
+    });
+    CPositionSourceChoice choice;
+    choice.source = SourceChoice::DeadReckoning;
+    choice.course = 90;
+    choice.speed = 10;
+    choice.position = geo::CPosition(0.0, 10.0);
+    c.nav.ApplyPositionSource(choice);
+    EXPECT_EQ(c.nav.Snapshot()->source, PositionSourceKind::DR);
+    EXPECT_EQ(c.nav.Snapshot()->position.GetLongitude(), 10.0);
+    EXPECT_TRUE(c.nav.IsNmeaCautionOn());
+    for (int s = 0; s < 60; ++s) {
+        c.clock.Advance(1s);
+        c.Pass();
+    }
+    // 10 knots for 60 s along the equator: 1/6 nm, a sixth of a minute of longitude.
+    EXPECT_NEAR(c.nav.Snapshot()->position.GetLongitude(), 10.0 + 1.0 / 6.0 / 60.0, 1e-5);
+
+    c.Feed(navtest::Rmc(1.0, 11.0, 5.0, 0.0));
+    c.Pass();
+    EXPECT_EQ(c.nav.Snapshot()->source, PositionSourceKind::NMEA);
+    EXPECT_EQ(c.log.Count("EPFS reception re-established"), 1);
+
+    choice.source = SourceChoice::Off;
+    c.nav.ApplyPositionSource(choice);
+    EXPECT_EQ(c.log.Count("NMEA manually switched off."), 1);
+    EXPECT_EQ(c.gps.parser.FixRecord().Read().sequence, 0u) << "the fix is forgotten";
+    EXPECT_EQ(toggles, (std::vector<bool>{false}));
+    EXPECT_EQ(c.nav.Monitor().Texts().latitude, "");
+}
+
+}  // namespace

@@ -1,6 +1,6 @@
 // The instruments module as the frame drives it: its timer pass puts a port
 // that lost its adapter on the message bar and takes it off when the adapter
-// is back; the GPS device on that port parses what arrives after it.
+// is back; the wind device on that port parses what arrives after it.
 
 #include "nmea/InstrumentsModule.h"
 
@@ -43,7 +43,7 @@ TEST(InstrumentsModule, LostAdapterShowsOnTheMessageBarUntilItIsBack)
 {
     Home home;
     brine_test::TempFolder devices;
-    auto pty = std::make_unique<brine_test::PtyPair>(devices.Path(), "usb-GPS_Receiver-if00");
+    auto pty = std::make_unique<brine_test::PtyPair>(devices.Path(), "usb-Wind_Instrument-if00");
     ASSERT_TRUE(pty->Running());
     // The port list as the user set it: COM1 on the adapter's stable name.
     nmea::PortPaths paths;
@@ -61,7 +61,7 @@ TEST(InstrumentsModule, LostAdapterShowsOnTheMessageBarUntilItIsBack)
     ASSERT_TRUE(module.Initialise());
     module.SetMessageBar(&bar);
     module.LoadSettings();
-    ASSERT_TRUE(module.Gps().Device().IsReceiveOpen());
+    ASSERT_TRUE(module.Wind().Device().IsReceiveOpen());
 
     // The frame's timer: a pass every 500 ms.
     const auto passesUntil = [&](auto condition, std::chrono::milliseconds limit) -> std::optional<std::chrono::milliseconds> {
@@ -74,8 +74,8 @@ TEST(InstrumentsModule, LostAdapterShowsOnTheMessageBarUntilItIsBack)
         }
         return std::nullopt;
     };
-    ASSERT_TRUE(pty->Send("$GPGLL,4916.45,N,12311.12,W,225444,A*31\r\n"));
-    EXPECT_TRUE(passesUntil([&] { return module.Gps().Device().ParsedLines() == 1; }, 2s));
+    ASSERT_TRUE(pty->Send("$WIMWV,045.0,R,12.5,N,A*14\r\n"));
+    EXPECT_TRUE(passesUntil([&] { return module.Wind().Device().ParsedLines() == 1; }, 2s));
     EXPECT_FALSE(BarShowsPrefix(bar, "COM1"));
 
     pty->Kill();
@@ -84,12 +84,12 @@ TEST(InstrumentsModule, LostAdapterShowsOnTheMessageBarUntilItIsBack)
     ASSERT_TRUE(shown);
     EXPECT_LT(*shown, 2s);
 
-    pty = std::make_unique<brine_test::PtyPair>(devices.Path(), "usb-GPS_Receiver-if00");
+    pty = std::make_unique<brine_test::PtyPair>(devices.Path(), "usb-Wind_Instrument-if00");
     const auto cleared = passesUntil([&] { return !BarShowsPrefix(bar, "COM1"); }, 6s);
     ASSERT_TRUE(cleared);
     EXPECT_LT(*cleared, 5s);
-    ASSERT_TRUE(pty->Send("$GPGLL,4916.46,N,12311.12,W,225445,A*37\r\n"));
-    EXPECT_TRUE(passesUntil([&] { return module.Gps().Device().ParsedLines() == 2; }, 2s));
+    ASSERT_TRUE(pty->Send("$WIMWV,050.0,R,13.0,N,A*14\r\n"));
+    EXPECT_TRUE(passesUntil([&] { return module.Wind().Device().ParsedLines() == 2; }, 2s));
 
     EXPECT_FALSE(module.Autopilot().OnUpdateAutopilotSwitch().enabled) << "no route module yet";
     module.ShutDown();

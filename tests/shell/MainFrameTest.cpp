@@ -1,6 +1,8 @@
 #include "shell/MainFrame.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -23,6 +25,7 @@
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
+#include "shell/MainMenus.h"
 #include "geo/DatumInfo.h"
 #include "FakeClock.h"
 #include "ScriptedPrompt.h"
@@ -165,6 +168,35 @@ TEST_F(MainFrameTest, LeftHandedMouseDocksTheSidePanelLeftWithoutAWorkspace)
     ASSERT_TRUE(frame.OnCreate());
     EXPECT_FALSE(frame.ActiveSidePanel()->IsRightAligned());
     EXPECT_EQ(frame.dockWidgetArea(frame.ActiveSidePanel()), Qt::LeftDockWidgetArea);
+}
+
+// Every toolbar button shows a drawn picture (the theme's or our bundled
+// one; never missing) and says what it does in its tooltip.
+TEST_F(MainFrameTest, EveryToolbarButtonHasAPictureAndATooltip)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    int buttons = 0;
+    for (const shell::ToolBarDef& def : shell::MainToolBars()) {
+        for (const shell::ToolBarButton& b : def.buttons) {
+            if (b.id == 0)
+                continue;
+            ++buttons;
+            SCOPED_TRACE(b.tip);
+            EXPECT_TRUE(QFile::exists(QString(":/icons/%1.svg").arg(b.icon))) << b.icon;
+            QAction* a = frame.Action(b.id);
+            ASSERT_NE(a, nullptr);
+            EXPECT_EQ(a->toolTip(), QString::fromLatin1(b.tip));
+            const QImage face = a->icon().pixmap(20, 20).toImage();
+            ASSERT_FALSE(face.isNull());
+            int drawn = 0;
+            for (int y = 0; y < face.height(); ++y)
+                for (int x = 0; x < face.width(); ++x)
+                    drawn += qAlpha(face.pixel(x, y)) > 0;
+            EXPECT_GT(drawn, 40);
+        }
+    }
+    EXPECT_GT(buttons, 50);
 }
 
 TEST_F(MainFrameTest, CommandsPanelsAndBars)

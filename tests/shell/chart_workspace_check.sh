@@ -6,8 +6,9 @@
 #   2. File > New (Ctrl+N) opens a second chart, Window > Tile lays them out,
 #      the side panel is dragged to the left edge, a toolbar is dragged off
 #      its row to float, and the workspace is saved under a name;
-#   3. File > Exit; started again, the screen equals the one before the exit
-#      (status bar masked: it holds the clock and the cursor position);
+#   3. File > Exit; started again, the main window equals the one before the
+#      exit (status and message bars masked: they hold the clock, the cursor
+#      position and the machine's own messages);
 #   4. a window moved off every screen and a chart window placed far outside
 #      the main window come back where they can be seen.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
@@ -132,22 +133,29 @@ count_colour() {
 }
 # A screenshot once two in a row agree (the windows have settled), with
 # the main window's status bar painted over.
-settled_shot() {
-    local out=$1 prev="$work/prev.png" cur="$work/cur.png" deadline=$((SECONDS + STEP_SECONDS))
+settle() {
+    local prev="$work/prev.png" deadline=$((SECONDS + STEP_SECONDS))
     xdotool mousemove --sync 2 2
     import -window root "$prev"
     while :; do
         sleep 0.5
-        import -window root "$cur"
-        if [ "$(compare -metric AE "$prev" "$cur" null: 2>&1)" = "0" ]; then
+        import -window root "$1"
+        if [ "$(compare -metric AE "$prev" "$1" null: 2>&1)" = "0" ]; then
             break
         fi
         [ "$SECONDS" -ge "$deadline" ] && fail "the screen did not settle"
-        cp "$cur" "$prev"
+        cp "$1" "$prev"
     done
+}
+settled_shot() {
+    local out=$1 cur="$work/cur.png"
+    settle "$cur"
     geometry "$MAIN"
     echo "   main window at $X,$Y ${WIDTH}x$HEIGHT"
-    convert "$cur" -fill black -draw "rectangle $X,$((Y + HEIGHT - 26)) $((X + WIDTH)),$((Y + HEIGHT))" "$out"
+    # The status bar (clock, cursor position) and the message bar above it
+    # (it says what the machine says: a serial port in use elsewhere...) are
+    # painted over.
+    convert "$cur" -fill black -draw "rectangle $X,$((Y + HEIGHT - 60)) $((X + WIDTH)),$((Y + HEIGHT))" "$out"
     # The main window alone, for comparing runs whatever the frame around it;
     # the floating windows over it are kept aside in $FLOAT_RECTS (relative
     # to the main window) and compared on their own.
@@ -174,6 +182,22 @@ export XDG_DATA_HOME="$work/data"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-charts-$$-$RANDOM"
 unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
+
+# The instruments stay off the machine's serial ports: a port in use by
+# another program would put its own message on the bar.
+mkdir -p "$work/config/Quorwick/Brinevane"
+cat > "$work/config/Quorwick/Brinevane/settings.conf" <<'CONF'
+[Software\Quorwick\Brinevane\Default\Navigator\GPS]
+ReceiveCOMPort=dword:0
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Wind]
+ReceiveCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
+TransmitCOMPort=dword:0
+#end
+CONF
 
 evilwm -fn fixed > "$work/wm.log" 2>&1 &
 WM_PID=$!

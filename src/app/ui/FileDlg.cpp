@@ -75,7 +75,17 @@ void CFileDlg::RefreshStep()
 {
     switch (m_model.RefreshStep(m_entries)) {
     case app::CFileDlgModel::RefreshAction::Refill: RefillList(); break;
-    case app::CFileDlgModel::RefreshAction::Changed: ShowEntries(); break;
+    case app::CFileDlgModel::RefreshAction::Changed: {
+        // The user's choice stays chosen while other files come and go.
+        const QTreeWidgetItem* current = FileList()->currentItem();
+        const QString chosen = current ? current->text(0) : QString();
+        ShowEntries();
+        for (int i = 0; i < FileList()->topLevelItemCount(); ++i) {
+            if (!chosen.isEmpty() && FileList()->topLevelItem(i)->text(0) == chosen)
+                SelectItem(i);
+        }
+        break;
+    }
     case app::CFileDlgModel::RefreshAction::None: break;
     }
 }

@@ -105,7 +105,7 @@ public:
     // How long an automatic lock (append, record, header) keeps trying, in ms.
     int lockWaitMs = 2000;
     // Memory each open table may keep: data records, and index blocks of 1 KB.
-    size_t recordCacheBytes = size_t(1) << 20;
+    size_t recordCacheBytes = size_t(4) << 20;
     size_t indexCacheBlocks = 2048;
     // Told how far a rebuild of an index from the data has come.
     std::function<void(int64_t done, int64_t total)> progress;

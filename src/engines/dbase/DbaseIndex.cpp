@@ -262,7 +262,11 @@ int CDbaseTable::RecoverIndex()
             rc = RebuildIndex();
         } else if (!s.clean || NeedsRepair()) {
             const bool wasClean = s.clean;
-            const int repaired = RepairIndex(true);
+            m_index->BeginChange();
+            int repaired = RepairIndex(true);
+            m_index->EndChange();
+            if (repaired == 0 && !m_index->WriteHeader())
+                repaired = Fail(kErrWrite, 59);
             UnlockHeader();
             if (repaired != 0) {
                 m_engine->ResetError();
@@ -291,8 +295,9 @@ int CDbaseTable::RecoverIndex()
 
 bool CDbaseTable::NeedsRepair()
 {
+    // An odd change counter outside any write section: a writer died in one.
     const CIndexFile::State& s = m_index->Header();
-    return s.committed != 0 || s.pendingRecord != 0 || s.coverage != uint32_t(m_recCount);
+    return s.committed != 0 || s.pendingRecord != 0 || s.coverage != uint32_t(m_recCount) || (s.counter & 1) != 0;
 }
 
 int CDbaseTable::RepairIndex(bool strays)
@@ -388,6 +393,10 @@ int CDbaseTable::RebuildIndex()
         img.keyLength = t->KeyLength();
         images.push_back(std::move(img));
     }
+    // Handles reading the old file find its counter left odd: they take the
+    // header lock, see the data file's new change counter and follow.
+    if (m_index)
+        m_index->BeginChange();
     // Keys straight from the file in large reads, past the record cache.
     m_index.reset();
     for (auto& t : m_tags)
@@ -438,8 +447,12 @@ int CDbaseTable::RebuildIndex()
         return Fail(kErrRead, 56);
     for (size_t t = 0; t < m_tags.size(); ++t)
         m_tags[t]->m_number = int(t);
-    // Other handles keep the same file open only through a rename: they
-    // learn of the new one from the data file's change counter.
+    // Other handles learn of the new file from the data file's change counter.
+    if (LockHeader() == 0) {
+        if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1))
+            ++m_counter;
+        UnlockHeader();
+    }
     return 0;
 }
 

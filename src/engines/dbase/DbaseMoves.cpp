@@ -18,6 +18,10 @@ namespace dbase {
 
 int CDbaseTable::BeginRead()
 {
+    if (m_optimistic) {
+        ++m_readDepth;
+        return 0;
+    }
     // A move holds the header lock shared, so it never meets a write section
     // of another handle half done; a handle holding the table lock or inside
     // its own write section has nobody to wait for.
@@ -61,6 +65,10 @@ int CDbaseTable::BeginWrite()
             return rc;
         }
     }
+    if (m_index && !m_index->BeginChange()) {
+        EndWrite(false);
+        return Fail(kErrWrite, 155);
+    }
     return 0;
 }
 
@@ -73,6 +81,7 @@ int CDbaseTable::EndWrite(bool ok)
         CIndexFile::State& s = m_index->MutableHeader();
         s.pendingRecord = 0;
         s.coverage = uint32_t(m_recCount);
+        m_index->EndChange();
         m_index->MarkDurable();
         if (!m_index->WriteHeader())
             rc = Fail(kErrWrite, 154);
@@ -88,20 +97,45 @@ int CDbaseTable::EndWrite(bool ok)
 
 // ------------------------------------------------------------------ moves
 
-namespace {
-
-// Runs a move inside a read section.
-template <class Move>
-int InRead(CDbaseTable& t, int (CDbaseTable::*begin)(), void (CDbaseTable::*end)(), Move move)
+int CDbaseTable::InRead(const std::function<int()>& move)
 {
-    if (int rc = (t.*begin)(); rc != 0)
-        return rc;
+    if (m_readDepth > 0 || m_inWrite || m_tableLocked || !m_index)
+        return InLockedRead(move);
+    // Without a lock when nothing changed since this handle last looked and
+    // no writer is inside a change: the counter, read again after the move,
+    // proves the move saw one whole state; otherwise it is undone and made
+    // again under the header lock.
+    const std::optional<uint32_t> before = m_index->CounterNow();
+    if (!before || (*before & 1) != 0 || *before != m_index->Header().counter)
+        return InLockedRead(move);
+    const int32_t recNo = m_recNo;
+    const bool eof = m_eof, bof = m_bof;
+    const IndexCursor cursor = m_cursor;
+    const int error = m_engine->ErrorCode();
+    m_optimistic = true;
+    ++m_readDepth;
     const int rc = move();
-    (t.*end)();
-    return rc;
+    --m_readDepth;
+    m_optimistic = false;
+    if (m_index && m_index->CounterNow() == before)
+        return rc;
+    if (m_engine->ErrorCode() != error && error >= 0)
+        m_engine->ResetError();
+    m_recNo = recNo;
+    m_eof = eof;
+    m_bof = bof;
+    m_cursor = cursor;
+    return InLockedRead(move);
 }
 
-}  // namespace
+int CDbaseTable::InLockedRead(const std::function<int()>& move)
+{
+    if (int rc = BeginRead(); rc != 0)
+        return rc;
+    const int rc = move();
+    EndRead();
+    return rc;
+}
 
 int CDbaseTable::SetPositionAtCursor(bool valid)
 {
@@ -147,7 +181,7 @@ int CDbaseTable::Go(int32_t recNo)
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    return InRead(*this, &CDbaseTable::BeginRead, &CDbaseTable::EndRead, [&] {
+    return InRead([&] {
         if (recNo < 1 || recNo > m_recCount)
             return Fail(kErrMissing, 120);
         m_cursor.Reset();
@@ -159,7 +193,7 @@ int CDbaseTable::Top()
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    return InRead(*this, &CDbaseTable::BeginRead, &CDbaseTable::EndRead, [&] {
+    return InRead([&] {
         if (m_selected && m_index && m_selected->m_number >= 0)
             return SetPositionAtCursor(m_index->First(m_selected->m_number, m_cursor));
         if (m_selected)
@@ -178,7 +212,7 @@ int CDbaseTable::Bottom()
 {
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    return InRead(*this, &CDbaseTable::BeginRead, &CDbaseTable::EndRead, [&] {
+    return InRead([&] {
         if (m_selected && m_index && m_selected->m_number >= 0)
             return SetPositionAtCursor(m_index->Last(m_selected->m_number, m_cursor));
         if (m_selected)
@@ -198,12 +232,11 @@ int CDbaseTable::Skip(int32_t n)
     if (int rc = FlushRecord(); rc != 0)
         return rc;
     // A walk sees other handles' changes and appends as it goes.
-    if (int rc = BeginRead(); rc != 0)
-        return rc;
-    struct Ender {
-        CDbaseTable* t;
-        ~Ender() { t->EndRead(); }
-    } ender{this};
+    return InRead([&] { return SkipHere(n); });
+}
+
+int CDbaseTable::SkipHere(int32_t n)
+{
     if (m_recNo < 1 || m_recNo > m_recCount)
         m_eof = true;  // the record is gone (a pack elsewhere): continue from the end
     if (m_eof) {
@@ -282,7 +315,7 @@ int CDbaseTable::Seek(std::string_view text)
         return rc;
     if (!m_selected)
         return Fail(kErrTag, 130);
-    return InRead(*this, &CDbaseTable::BeginRead, &CDbaseTable::EndRead, [&] {
+    return InRead([&] {
         if (!m_index || m_selected->m_number < 0)
             return SetPositionAtCursor(false);
         const int tag = m_selected->m_number;
@@ -305,12 +338,11 @@ int CDbaseTable::SeekNext(std::string_view text)
         return Fail(kErrTag, 131);
     if (int rc = FlushRecord(); rc != 0)
         return rc;
-    if (int rc = BeginRead(); rc != 0)
-        return rc;
-    struct Ender {
-        CDbaseTable* t;
-        ~Ender() { t->EndRead(); }
-    } ender{this};
+    return InRead([&] { return SeekNextHere(text); });
+}
+
+int CDbaseTable::SeekNextHere(std::string_view text)
+{
     if (m_eof || m_recNo < 1 || m_recNo > m_recCount || !m_index || m_selected->m_number < 0)
         return Seek(text);
     const int tag = m_selected->m_number;

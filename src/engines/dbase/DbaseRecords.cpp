@@ -206,16 +206,20 @@ int CDbaseTable::Append()
         if (LockAppend() != 0)
             return Fail(kErrLockRefused, 82);
     }
+    // The new record's buffer waits aside while the write section takes up
+    // what other handles wrote.
+    std::vector<char> buffer = m_record;
     m_appending = false;
     m_changed = false;
     if (int rc = BeginWrite(); rc != 0)
         return rc;
-    // Under the append lock the count on disk is final: the record goes
-    // after it, then its keys, then the count, then the index's coverage.
-    DbfHeader disk;
-    std::vector<FieldSpec> unused;
-    int rc = ReadDbfHeader(m_fd, disk, unused) ? 0 : Fail(kErrRead, 83);
-    const int32_t recNo = int32_t(std::min<uint32_t>(disk.recordCount, 0x7FFFFFFE)) + 1;
+    m_record = std::move(buffer);
+    // Under the append lock the count is final (every writer that changes
+    // it bumps the change counter, which the write section looked at): the
+    // record goes after it, then its keys, then the count, then the index's
+    // coverage.
+    int rc = m_recCount < 0x7FFFFFFE ? 0 : Fail(kErrWrite, 83);
+    const int32_t recNo = m_recCount + 1;
     if (rc == 0)
         rc = StoreMemos();
     m_record[0] = ' ';
@@ -227,7 +231,7 @@ int CDbaseTable::Append()
     }
     if (rc == 0)
         rc = IndexRecord(recNo, nullptr, m_record.data());
-    if (rc == 0 && !WriteDbfCounts(m_fd, uint32_t(recNo), m_counter + 1))
+    if (rc == 0 && !WriteDbfCounts(m_fd, uint32_t(recNo), m_counter + 1, m_headerMiddle))
         rc = Fail(kErrWrite, 85);
     if (rc == 0) {
         ++m_counter;
@@ -395,6 +399,11 @@ int CDbaseTable::MemoCompress()
     }
     std::sort(slots.begin(), slots.end(), [](const Slot& a, const Slot& b) { return a.block < b.block; });
     const bool older = m_version != 0x8B;
+    if (int rc = BeginWrite(); rc != 0) {
+        if (took)
+            Unlock();
+        return rc;
+    }
     bool ok = true;
     uint32_t next = 1;
     std::vector<char> rec(m_recordLength);
@@ -431,17 +440,14 @@ int CDbaseTable::MemoCompress()
         if (!ok)
             break;
     }
+    // New change counters tell other handles to read the records again.
     if (ok && LockHeader() == 0) {
         ok = WriteNextFreeBlock(m_memoFd, next) && ::ftruncate(m_memoFd, off_t(next) * m_memoBlockSize) == 0;
         UnlockHeader();
     }
-    // A new change counter tells other handles to read the records again.
-    int rc = 0;
-    if (LockHeader() == 0) {
-        if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1))
-            ++m_counter;
-        UnlockHeader();
-    }
+    if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1, m_headerMiddle))
+        ++m_counter;
+    int rc = EndWrite(ok);
     if (!ok)
         rc = Fail(kErrWrite, 112);
     if (m_recNo >= 1 && m_recNo <= m_recCount && !m_changed)

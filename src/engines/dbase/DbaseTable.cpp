@@ -156,6 +156,8 @@ int CDbaseTable::LoadHeader()
     m_recCount = int32_t(std::min<uint32_t>(h.recordCount, 0x7FFFFFFF));  // LoadAll cuts it to the file
     m_counter = h.counter;
     m_headerCount = h.recordCount;
+    if (!ReadAll(m_fd, m_headerMiddle, 8, 8))
+        return Fail(kErrData, 24);
     m_fields.clear();
     int offset = 1;
     for (size_t i = 0; i < fieldDefs.size(); ++i) {

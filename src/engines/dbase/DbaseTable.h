@@ -27,6 +27,7 @@
 
 #include <cstdint>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -216,6 +217,11 @@ private:
     int Refresh();
     int BeginRead();
     void EndRead();
+    // Runs a move as one read of a whole state (see InRead in DbaseMoves.cpp).
+    int InRead(const std::function<int()>& move);
+    int InLockedRead(const std::function<int()>& move);
+    int SkipHere(int32_t n);
+    int SeekNextHere(std::string_view text);
     int BeginWrite();
     int EndWrite(bool ok);
     int FlushRecord();
@@ -249,6 +255,7 @@ private:
     uint32_t m_counter = 0;   // change counter seen last
     int32_t m_recCount = 0;
     uint32_t m_headerCount = 0;  // as the header gave it when the table opened
+    unsigned char m_headerMiddle[8] = {};  // header bytes 8-15, rewritten as they are with the counts
     std::vector<std::unique_ptr<CDbaseField>> m_fields;
     std::vector<std::unique_ptr<CDbaseTag>> m_tags;
     CRecordCache m_records;
@@ -267,6 +274,7 @@ private:
     bool m_inWrite = false;     // a write section holds the header lock
     int m_readDepth = 0;        // moves under way (they nest)
     bool m_sharedHeld = false;  // the header lock is held shared for them
+    bool m_optimistic = false;  // a move under way without the lock
     bool m_tableLocked = false;
     bool m_appendLocked = false;
     std::set<int32_t> m_recordLocks;

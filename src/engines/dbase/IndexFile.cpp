@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,6 +97,9 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
     }
     f->m_state.keyCounts.resize(f->m_tags.size(), 0);
     f->ReadHeaderBytes();  // again, now that the tag count is known
+    void* map = ::mmap(nullptr, kPage, PROT_READ, MAP_SHARED, f->m_fd, 0);
+    if (map != MAP_FAILED)
+        f->m_map = static_cast<const unsigned char*>(map);
     return f;
 }
 
@@ -108,6 +112,8 @@ bool CIndexFile::IsFileAt(const std::string& path) const
 
 CIndexFile::~CIndexFile()
 {
+    if (m_map)
+        ::munmap(const_cast<unsigned char*>(m_map), kPage);
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -135,12 +141,43 @@ bool CIndexFile::ReadHeaderBytes()
 
 bool CIndexFile::Reload()
 {
+    // Most moves find nothing changed: the few bytes of our state first,
+    // the whole header only when the change counter moved.
+    unsigned char state[kPendingAt + 4 - kCoverageAt];
+    if (!ReadAll(m_fd, state, sizeof state, kCoverageAt))
+        return false;
+    if (m_state.ours && Get32(state + kCounterAt - kCoverageAt) == m_state.counter) {
+        m_state.coverage = Get32(state);
+        m_state.clean = state[kCleanAt - kCoverageAt] == 1;
+        m_state.journalPage = Get32(state + kJournalAt - kCoverageAt);
+        m_state.committed = Get32(state + kCommittedAt - kCoverageAt);
+        m_state.pendingRecord = Get32(state + kPendingAt - kCoverageAt);
+        return true;
+    }
     const uint32_t seen = m_state.counter;
     if (!ReadHeaderBytes())
         return false;
     if (m_state.counter != seen)
         Drop();
     return true;
+}
+
+std::optional<uint32_t> CIndexFile::CounterNow() const
+{
+    if (!m_map || std::memcmp(m_map + kMagicAt, kMagic, 4) != 0)
+        return std::nullopt;
+    const volatile unsigned char* p = m_map + kCounterAt;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+bool CIndexFile::BeginChange()
+{
+    if (m_readOnly)
+        return false;
+    m_state.counter = (m_state.counter + 1) | 1;
+    unsigned char b[4];
+    Put32(b, m_state.counter);
+    return WriteAll(m_fd, b, 4, kCounterAt);
 }
 
 bool CIndexFile::WriteHeader()
@@ -749,7 +786,7 @@ bool CIndexFile::Insert(int tag, std::string_view key, uint32_t recNo)
         m_writes.clear();
         return false;
     }
-    ++m_state.counter;
+    m_state.counter += 2;  // stays odd inside a write section; cursors made before are stale
     if (!Commit())
         return false;
     ++m_state.keyCounts[size_t(tag)];
@@ -815,7 +852,7 @@ bool CIndexFile::Erase(int tag, std::string_view key, uint32_t recNo, bool* fail
             *failed = true;
         return false;
     }
-    ++m_state.counter;
+    m_state.counter += 2;
     if (!Commit()) {
         if (failed)
             *failed = true;

@@ -25,6 +25,7 @@
 #include <deque>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -85,6 +86,14 @@ public:
     // Reads the header afresh; drops every cached block when another handle
     // changed the index since this one last looked. False on a read failure.
     bool Reload();
+    // The change counter as the file holds it now, read from a shared
+    // mapping of the header (no system call); odd while a writer is inside
+    // a change. Nullopt when the header could not be mapped.
+    std::optional<uint32_t> CounterNow() const;
+    // A write section begins (the counter turns odd, written at once) or ends
+    // (even again, written with the header by the caller).
+    bool BeginChange();
+    void EndChange() { m_state.counter = (m_state.counter | 1) + 1; }
     // Writes the header (our fields, the page count). The key counts written
     // are those of the last finished change (MarkDurable), so a crash inside
     // a change never leaves counts that include half of it.
@@ -171,6 +180,7 @@ private:
     std::string m_path;
     int m_fd = -1;
     bool m_readOnly = false;
+    const unsigned char* m_map = nullptr;  // the header page, mapped shared and read-only
     std::array<unsigned char, 544 + 32 * 47> m_head{};  // header and tag table
     std::vector<Tag> m_tags;
     State m_state;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <sys/types.h>
 #include <unordered_map>
 #include <vector>
@@ -29,7 +30,7 @@ public:
 
 private:
     struct Page {
-        std::vector<char> bytes;
+        std::unique_ptr<char[]> bytes;  // m_perPage records' room, filled from the file
         int32_t records = 0;  // how many the page holds (the last page may hold fewer)
         std::list<int32_t>::iterator lru;
     };

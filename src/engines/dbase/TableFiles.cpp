@@ -152,8 +152,16 @@ bool ReadDbfHeader(int fd, DbfHeader& h, std::vector<FieldSpec>& fields)
     return !fields.empty();
 }
 
-bool WriteDbfCounts(int fd, uint32_t recordCount, uint32_t counter)
+bool WriteDbfCounts(int fd, uint32_t recordCount, uint32_t counter, const unsigned char* bytes8to15)
 {
+    if (bytes8to15) {
+        unsigned char head[20];
+        PutToday(head + 1);
+        Put32(head + 4, recordCount);
+        std::memcpy(head + 8, bytes8to15, 8);
+        Put32(head + 16, counter);
+        return WriteAll(fd, head + 1, 19, 1);
+    }
     unsigned char buf[16];
     PutToday(buf + 1);
     Put32(buf + 4, recordCount);
@@ -476,7 +484,7 @@ bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_
     std::memcpy(file.data() + 52, "IXC1", 4);
     Put32(file.data() + 56, coverage);
     file[60] = 1;
-    Put32(file.data() + 64, 1);
+    Put32(file.data() + 64, 2);  // even: no change under way
     for (size_t t = 0; t < tags.size(); ++t)
         Put32(file.data() + 96 + 4 * t, uint32_t(tags[t].keys.size()));
 

@@ -38,8 +38,9 @@ struct DbfHeader {
 };
 
 bool ReadDbfHeader(int fd, DbfHeader& header, std::vector<FieldSpec>& fields);
-// Rewrites the 32-byte header's record count, date and change counter.
-bool WriteDbfCounts(int fd, uint32_t recordCount, uint32_t counter);
+// Rewrites the 32-byte header's record count, date and change counter; given
+// the header's bytes 8-15 as they stand, in one write.
+bool WriteDbfCounts(int fd, uint32_t recordCount, uint32_t counter, const unsigned char* bytes8to15 = nullptr);
 // Writes an empty table (and an empty memo file when a memo field exists).
 bool WriteEmptyTable(const std::string& base, const std::vector<FieldSpec>& fields,
                      const std::vector<std::string>& indexedFields = {}, bool hasMdx = false);

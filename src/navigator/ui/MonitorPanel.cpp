@@ -40,9 +40,13 @@ CMonitorPanel::CMonitorPanel(navigator::CNavigatorModule& navigator, QWidget* pa
 {
 }
 
+// The frame calls DestroyPanel before it deletes the modules and deletes the
+// panel (a child window) after them: only a panel never torn down still
+// reaches its navigator here.
 CMonitorPanel::~CMonitorPanel()
 {
-    m_nav.SetPanelListener(nullptr);
+    if (!m_tornDown)
+        m_nav.SetPanelListener(nullptr);
 }
 
 QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QString& label, const QString& unit,
@@ -202,6 +206,7 @@ void CMonitorPanel::InitPanel()
 
 void CMonitorPanel::DestroyPanel()
 {
+    m_tornDown = true;
     m_pump.reset();
     m_nav.SetPanelListener(nullptr);
     if (m_alarmDialog)

@@ -61,5 +61,5 @@ private:
     QLabel* m_rightArrow = nullptr;
     QPointer<QDialog> m_alarmDialog;
     QListWidget* m_alarmList = nullptr;
-    bool m_dr = false;
+    bool m_tornDown = false;
 };

@@ -10,7 +10,10 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "app/MsgBar.h"
+#include "navigator/ui/PositionSourceDlg.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/Instruments.h"
 
@@ -36,12 +39,44 @@ CNavigatorWindows::~CNavigatorWindows()
 // made with the panels. The GPS receive side opens at once when it has a port.
 void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
 {
-    m_instruments = std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar);
+    m_instruments = std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar, m_portList);
     SetGpsReceiver(&m_instruments->Receiver());
     SetReplayTarget(&m_instruments->ReplayTarget());
     SetDrDelay(m_instruments->DrDelay());
     SetLoggingPeriod(m_instruments->LoggingPeriod());
+    SetReceiveToggle([this](bool open) {
+        if (open)
+            return m_instruments->OpenGpsReceive();
+        m_instruments->Close();
+        return true;
+    });
     m_instruments->OpenGpsReceive();
+}
+
+void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
+{
+    commands.Add(this, app::cmd::kNavPositionSource, [this](unsigned) { OnPositionSource(); });
+    // Logging, the logbook entry and the option sheets need the vessel log and
+    // the instrument pages; they show disabled until those exist.
+    for (unsigned id : {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kNavOptions, app::cmd::kTargetOptions})
+        commands.Add(this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+}
+
+void CNavigatorWindows::OnPositionSource()
+{
+    CPositionSourceDlg::CStart start;
+    start.gpsReceiving = IsGpsReceiving();
+    start.drRunning = Source().IsDrOn();
+    start.positionAvailable = IsPositionAvailable();
+    const navigator::CNavFix& fix = Source().Fix();
+    start.values.course = fix.course;
+    start.values.speed = fix.speed;
+    start.values.set = fix.set;
+    start.values.drift = fix.drift;
+    start.values.position = Snapshot()->position;
+    CPositionSourceDlg dlg(start, m_window);
+    if (dlg.exec() == QDialog::Accepted)
+        ApplyPositionSource(dlg.Choice());
 }
 
 bool CNavigatorWindows::Terminate()

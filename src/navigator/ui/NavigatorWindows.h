@@ -19,6 +19,9 @@ class QDialog;
 namespace app {
 class CMsgBar;
 }
+namespace nmea {
+class CPortList;
+}
 namespace platform {
 class CClock;
 }
@@ -31,12 +34,17 @@ public:
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
     bool Terminate() override;
+    void RegisterCommands(CCommandTable& commands) override;
+    // "Navigator > Position Source...": the dialog, applied on OK.
+    void OnPositionSource();
     void LoadSettings() override;
     void SaveSettings() override;
     void ShutDown() override;
 
     CMonitorPanel* Panel() const;
     navigator::CInstruments* Instruments() const { return m_instruments.get(); }
+    // The application's port list, before the frame's windows are made.
+    void SetPortList(nmea::CPortList* ports) { m_portList = ports; }
 
 private:
     void AskGpsConfigurationModeless();
@@ -46,6 +54,7 @@ private:
 
     const platform::CClock& m_clock;
     std::unique_ptr<navigator::CInstruments> m_instruments;
+    nmea::CPortList* m_portList = nullptr;
     QPointer<CMonitorPanel> m_panel;
     QPointer<QDialog> m_gpsQuestion;
     QWidget* m_window = nullptr;

@@ -11,4 +11,9 @@ public:
 
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+
+protected:
+    // With BRINE_PORTS_STATE_FILE set (scripted window checks), each change of
+    // a port's message bar line is appended there: "<port> <ms since start> <text>".
+    void OnPortMessage(const nmea::CPort& port, const std::string& text) override;
 };
