@@ -1,5 +1,6 @@
 // Appends, seeks and an ordered walk on the chartpoint table's layout (ten
-// tags), against SQLite with the same columns and indexes. Each appended row
+// tags), against SQLite with the same columns and indexes; and appends by two
+// handles in turn against one handle alone. Each appended row
 // is flushed to the operating system as the table layer flushes it; SQLite
 // commits each row in WAL mode with synchronous=OFF, so neither side syncs
 // to disk per row.
@@ -253,8 +254,48 @@ void BM_Walk_Reference(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
+// Appends with a flush each on the filled table: two handles in turn (as two
+// stations share it), against one handle alone as the reference.
+struct Shared {
+    Paths paths;
+    dbase::CDbaseEngine engine;
+    std::string path = (paths.dir / "pts").string();
+    int next = kRows + 1;
+    Shared() { FilledTable(engine, path)->Close(); }
+};
+
+Shared& SharedTable()
+{
+    static Shared shared;
+    return shared;
+}
+
+void BM_AppendTwoHandles(benchmark::State& state)
+{
+    Shared& s = SharedTable();
+    auto a = s.engine.Open(s.path);
+    auto b = s.engine.Open(s.path);
+    bool turn = false;
+    for (auto _ : state) {
+        AppendOurs(turn ? *b : *a, MakePoint(s.next++));
+        turn = !turn;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_AppendTwoHandles_Reference(benchmark::State& state)
+{
+    Shared& s = SharedTable();
+    auto a = s.engine.Open(s.path);
+    for (auto _ : state)
+        AppendOurs(*a, MakePoint(s.next++));
+    state.SetItemsProcessed(state.iterations());
+}
+
 }  // namespace
 
+BENCHMARK(BM_AppendTwoHandles)->Iterations(4000);
+BENCHMARK(BM_AppendTwoHandles_Reference)->Iterations(4000);
 BENCHMARK(BM_Append)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Append_Reference)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Seek);

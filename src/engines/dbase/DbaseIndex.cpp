@@ -47,7 +47,10 @@ std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
     if (!index || m_number < 0 || m_table->BeginRead() != 0)
         return r;
     IndexCursor c;
-    for (bool ok = index->First(m_number, c); ok; ok = index->Next(c)) {
+    // A damaged tree may lead a walk round in a circle: no walk is longer
+    // than the file has room for entries.
+    const uint64_t most = uint64_t(index->Pages()) / 2 * 256;
+    for (bool ok = index->First(m_number, c); ok && r.size() < most; ok = index->Next(c)) {
         const std::string key = index->KeyAt(c);
         if (m_keyType == 'C') {
             r.emplace_back(key, int32_t(index->RecNoAt(c)));

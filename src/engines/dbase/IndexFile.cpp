@@ -146,12 +146,12 @@ bool CIndexFile::Reload()
     unsigned char state[kPendingAt + 4 - kCoverageAt];
     if (!ReadAll(m_fd, state, sizeof state, kCoverageAt))
         return false;
-    if (m_state.ours && Get32(state + kCounterAt - kCoverageAt) == m_state.counter) {
+    if (m_state.ours && Get32(state + (kCounterAt - kCoverageAt)) == m_state.counter) {
         m_state.coverage = Get32(state);
         m_state.clean = state[kCleanAt - kCoverageAt] == 1;
-        m_state.journalPage = Get32(state + kJournalAt - kCoverageAt);
-        m_state.committed = Get32(state + kCommittedAt - kCoverageAt);
-        m_state.pendingRecord = Get32(state + kPendingAt - kCoverageAt);
+        m_state.journalPage = Get32(state + (kJournalAt - kCoverageAt));
+        m_state.committed = Get32(state + (kCommittedAt - kCoverageAt));
+        m_state.pendingRecord = Get32(state + (kPendingAt - kCoverageAt));
         return true;
     }
     const uint32_t seen = m_state.counter;
