@@ -1,5 +1,6 @@
 #include "chart/TidalVector.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -24,7 +25,11 @@ bool IsTintPixel(COLORREF c)
     return (r != 0 && b != 0 && g == 0) || (r >= 240 && b >= 240 && g < 192);
 }
 
-int Truncate(double v) { return std::isfinite(v) ? static_cast<int>(v) : 0; }
+// Pixel coordinates of any finite size, kept where an int holds them.
+int Truncate(double v)
+{
+    return std::isfinite(v) ? static_cast<int>(std::clamp(v, -1e9, 1e9)) : 0;
+}
 
 }  // namespace
 
