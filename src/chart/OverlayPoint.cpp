@@ -13,7 +13,8 @@ namespace chart {
 std::uint8_t COverlayPoint::ScaleSize(std::uint8_t size) const
 {
     switch (m_sizeMode) {
-    case 1: return static_cast<std::uint8_t>(size * 1.5);
+    // Whole-number arithmetic: x1.5 truncated, kept to a byte as sizes are.
+    case 1: return static_cast<std::uint8_t>((size * 3) / 2);
     case 2: return static_cast<std::uint8_t>(size * 2);
     default: return size;
     }
