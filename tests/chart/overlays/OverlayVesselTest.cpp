@@ -431,3 +431,62 @@ TEST(Target, CurrentTargetCountChangesOnlyOnAChange)
     tracking.count.Decrease();
     EXPECT_EQ(tracking.count.Get(), 0);
 }
+
+TEST(Target, BadValuesInEveryCombinationEndQuicklyAndDrawNothingFromThem)
+{
+    Chart chart = CloseChart();
+    Recorder rec;
+    FakeTracking tracking;
+    auto owned = std::make_unique<FakeTarget>();
+    FakeTarget& record = *owned;
+    COverlayTarget target(std::move(owned), &tracking);
+    target.SetOwner(chart.doc.get());
+    target.Properties().drawProjectedPath = true;
+    target.Properties().projectedPathDistance = 1.0;
+    const double values[] = {kNaN, kInf, kUnset, 0.0, 1e-9, 2.0};
+    double worst = 0;
+    for (double range : values) {
+        for (double bearing : values) {
+            for (double course : values) {
+                for (double speed : values) {
+                    for (double heading : values) {
+                        chart::CTargetMotion start;
+                        start.position = kOwn;
+                        target.SetMotion(start);
+                        record.Report(range, bearing, "R", course, "T", speed);
+                        bool updated = false;
+                        rec.Clear();
+                        worst = std::max(worst, Milliseconds([&] {
+                            updated = target.UpdateFromNMEA(kOwn, heading);
+                            target.Draw(rec.dc);
+                        }));
+                        const bool usable = std::isfinite(range) && range != kUnset &&
+                                            std::isfinite(bearing) && bearing != kUnset &&
+                                            chart::IsUsableDirection(heading);
+                        EXPECT_EQ(updated, usable) << range << " " << bearing << " " << heading;
+                        if (!usable)
+                            EXPECT_EQ(target.GetMotion().position, kOwn);
+                        const bool pathOk = usable && chart::IsUsableDirection(course);
+                        EXPECT_EQ(target.DrawsProjectedPath(), pathOk) << course;
+                        const bool marksOk = pathOk && speed >= 2.0;
+                        if (!marksOk)   // the symbol and, with a path, its line and head
+                            EXPECT_LE(rec.Records().size(), 4u) << course << " " << speed;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_LT(worst, kDrawBudgetMs);
+
+    // Distance-to-run intervals: clamped, so a leg always ends with a bounded count.
+    for (double interval : {kNaN, kInf, -kInf, kUnset, 0.0, 1e-9, -2.0}) {
+        double toRun = 10.0, carried = 0.0;
+        std::vector<chart::DistanceMark> marks;
+        const double ms = Milliseconds([&] {
+            chart::WalkLegDistanceMarks(kOwn, CPosition(50.25, -0.54), interval, toRun, carried, marks);
+        });
+        EXPECT_LE(marks.size(), std::size_t(chart::COverlayLine::kMaxDistanceMarks)) << interval;
+        EXPECT_LT(ms, kDrawBudgetMs) << interval;
+        EXPECT_TRUE(std::isfinite(toRun) && std::isfinite(carried)) << interval;
+    }
+}
