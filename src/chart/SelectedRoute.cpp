@@ -97,7 +97,6 @@ void CSelectedRoute::Draw(CXDC& dc)
         carried = InitialCarriedDistance(toRun, interval);
     }
     const bool labelsAllowed = m_route->AreRouteTablesPositioned();
-    const bool lookUpTimes = props.drawEta || settings.drawCourseAndSMG;
 
     geo::CPosition previous;
     std::int32_t legType = static_cast<std::int32_t>(LegType::RhumbLine);
@@ -155,7 +154,7 @@ void CSelectedRoute::Draw(CXDC& dc)
                         label.text += " " + wp->name;
                 }
                 CDateTimeEx eta;
-                if (lookUpTimes && props.drawEta && m_route->GetArrivalTime(wp->number - 1, eta))
+                if (props.drawEta && m_route->GetArrivalTime(wp->number - 1, eta))
                     etaLabel.text = eta.Format("%d/%H%M ");
             }
             CSelPen pen(dc, symbolPen);
