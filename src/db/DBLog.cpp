@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
-#include <fstream>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -78,23 +76,12 @@ LogLayout LogLayoutOf(const std::string& dataPath)
     if (!fs::exists(dataPath, ec))
         return LogLayout::Missing;
     // Only the field descriptions are read: a log may be years long.
-    std::ifstream in(dataPath, std::ios::binary);
-    char head[32];
-    if (!in.read(head, 32))
+    std::vector<std::pair<std::string, char>> fields;
+    if (!COlderTable::ReadFields(dataPath, fields))
         return LogLayout::Other;
-    const size_t headerLength = size_t(uint8_t(head[8])) | size_t(uint8_t(head[9])) << 8;
-    std::vector<char> fields(headerLength > 32 ? headerLength - 32 : 0);
-    if (!in.read(fields.data(), std::streamsize(fields.size())))
-        return LogLayout::Other;
-    std::vector<std::string> names;
-    for (size_t at = 0; at + 32 <= fields.size() && fields[at] != 0x0D; at += 32) {
-        std::string name(&fields[at], strnlen(&fields[at], 11));
-        for (char& c : name)
-            c = char(std::toupper(static_cast<unsigned char>(c)));
-        names.push_back(name);
-    }
     auto has = [&](const char* name) {
-        return std::find(names.begin(), names.end(), name) != names.end();
+        return std::any_of(fields.begin(), fields.end(),
+                           [&](const auto& f) { return f.first == name; });
     };
     if (has("DATE") && has("TIME") && has("LAT") && has("LNG")) {
         if (has("DSHIFT") && has("ALT"))

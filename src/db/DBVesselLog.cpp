@@ -3,9 +3,11 @@
 #include "app/StringUtils.h"
 #include "db/DBLog.h"
 #include "db/ImportStaging.h"
+#include "db/OlderTable.h"
 #include "engines/dbase/DbaseTable.h"
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 
@@ -26,21 +28,14 @@ std::string StringOr(unsigned id, const char* fallback)
 
 bool IsIndexLayout(const std::string& dataPath)
 {
-    dbase::CDbaseEngine& engine = CDBInterface::SharedEngine();
-    engine.readOnly = true;
-    engine.autoOpenIndex = false;
-    auto table = engine.Open(dataPath);
-    engine.readOnly = false;
-    engine.autoOpenIndex = true;
-    if (!table) {
-        CDBInterface::ClearEngineError();
+    std::vector<std::pair<std::string, char>> fields;
+    if (!COlderTable::ReadFields(dataPath, fields))
         return false;
-    }
-    bool ok = true;
     for (const char* name : {"VSLTYPE", "VOYAGEID", "VSLID", "APPENDNO", "STARTDATE", "ENDDATE"})
-        ok = ok && table->Field(name) != nullptr;
-    table->Close();
-    return ok;
+        if (std::none_of(fields.begin(), fields.end(),
+                         [&](const auto& f) { return f.first == name; }))
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -216,8 +211,7 @@ bool CDBVesselLog::Open(bool readOnly, bool recreate)
     const std::string dbf = GetFilePath() + ".dbf";
     std::error_code ec;
     const bool exists = fs::exists(dbf, ec);
-    if (kind == kLogFile
-        && fs::exists(ResolveNoCase(GetFilePath() + "." + m_olderExtension), ec)) {
+    if (kind == kLogFile && fs::exists(ResolveNoCase(GetFilePath() + "." + m_olderExtension), ec)) {
         std::string ext = m_olderExtension.empty() ? "log" : m_olderExtension;
         const std::string older = ResolveNoCase(GetFilePath() + "." + ext).string();
         ext.back() = std::isupper(static_cast<unsigned char>(ext.back())) ? 'M' : 'm';
