@@ -235,7 +235,7 @@ bool CDBRoute::CopyTo(const std::string& path)
     const std::string target = WithoutExtension(path);
     if (SamePath(target, GetFilePath()))
         return true;
-    if (!IsOpen())
+    if (!IsOpen() || !Table()->Tag("T_UNIQUE"))
         return false;
     const std::string targetCompanions = target + ".X";
     if (!FlushIfOpen())

@@ -110,7 +110,7 @@ int CDbaseTable::InRead(const std::function<int()>& move)
         return InLockedRead(move);
     const int32_t recNo = m_recNo;
     const bool eof = m_eof, bof = m_bof;
-    const IndexCursor cursor = m_cursor;
+    m_savedCursor = m_cursor;  // its room is kept from move to move
     const int error = m_engine->ErrorCode();
     m_optimistic = true;
     ++m_readDepth;
@@ -124,7 +124,7 @@ int CDbaseTable::InRead(const std::function<int()>& move)
     m_recNo = recNo;
     m_eof = eof;
     m_bof = bof;
-    m_cursor = cursor;
+    m_cursor = m_savedCursor;
     return InLockedRead(move);
 }
 

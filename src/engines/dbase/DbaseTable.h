@@ -261,6 +261,7 @@ private:
     CRecordCache m_records;
     std::unique_ptr<CIndexFile> m_index;
     IndexCursor m_cursor;
+    IndexCursor m_savedCursor;  // where a move without the lock started
     CDbaseTag* m_selected = nullptr;
 
     // current record

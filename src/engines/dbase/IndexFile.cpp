@@ -4,6 +4,8 @@
 #include "engines/dbase/TableFiles.h"
 
 #include <algorithm>
+#include <atomic>
+#include <endian.h>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -97,7 +99,7 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
     }
     f->m_state.keyCounts.resize(f->m_tags.size(), 0);
     f->ReadHeaderBytes();  // again, now that the tag count is known
-    void* map = ::mmap(nullptr, kPage, PROT_READ, MAP_SHARED, f->m_fd, 0);
+    void* map = f->m_state.ours ? ::mmap(nullptr, kPage, PROT_READ, MAP_SHARED, f->m_fd, 0) : MAP_FAILED;
     if (map != MAP_FAILED)
         f->m_map = static_cast<const unsigned char*>(map);
     return f;
@@ -164,10 +166,14 @@ bool CIndexFile::Reload()
 
 std::optional<uint32_t> CIndexFile::CounterNow() const
 {
-    if (!m_map || std::memcmp(m_map + kMagicAt, kMagic, 4) != 0)
+    if (!m_map)
         return std::nullopt;
-    const volatile unsigned char* p = m_map + kCounterAt;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    // Another process may be writing it: a torn value only differs from the
+    // one this handle knows, which sends the caller the careful way.
+    uint32_t v;
+    std::memcpy(&v, const_cast<const unsigned char*>(m_map) + kCounterAt, 4);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    return le32toh(v);
 }
 
 bool CIndexFile::BeginChange()
@@ -204,6 +210,7 @@ bool CIndexFile::WriteHeader()
 
 void CIndexFile::Drop()
 {
+    m_last = nullptr;
     m_cache.clear();
     m_lru.clear();
 }
@@ -213,8 +220,12 @@ const unsigned char* CIndexFile::Read(uint32_t page)
     for (auto& [p, block] : m_writes)
         if (p == page)
             return block.data();
+    if (m_last && m_lastPage == page)
+        return m_last->data.data();  // the block asked for just before: most moves stay in one leaf
     if (auto it = m_cache.find(page); it != m_cache.end()) {
         m_lru.splice(m_lru.begin(), m_lru, it->second.lru);
+        m_last = &it->second;
+        m_lastPage = page;
         return it->second.data.data();
     }
     if (page < 2 || page >= m_pages)
@@ -227,6 +238,7 @@ const unsigned char* CIndexFile::Read(uint32_t page)
         m_cache.erase(m_lru.back());
         m_lru.pop_back();
     }
+    m_last = nullptr;
     m_lru.push_front(page);
     Cached& c = m_cache[page];
     c.data = b;

@@ -189,6 +189,8 @@ private:
     size_t m_capacity = 1024;
     std::unordered_map<uint32_t, Cached> m_cache;
     std::list<uint32_t> m_lru;  // most recent first
+    Cached* m_last = nullptr;   // the block found last, and its page
+    uint32_t m_lastPage = 0;
     std::deque<std::pair<uint32_t, Block>> m_writes;  // the change being made (stable addresses)
     uint64_t m_reads = 0;
     size_t m_recordLength = 0;

@@ -3,6 +3,7 @@
 #include "platform/LocaleFreeNumbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -366,6 +367,12 @@ double ParseNumber(std::string_view text)
     buf[n] = 0;
     if (n == 0 || buf[0] == '*')
         return 0;
+    // The common field text in one pass; anything else (a leading "+",
+    // trailing text) the way the C library reads it.
+    double value = 0;
+    const auto [end, ec] = std::from_chars(buf, buf + n, value);
+    if (ec == std::errc() && end == buf + n)
+        return value;
     return platform::CStrToDouble(buf, nullptr);
 }
 
