@@ -65,6 +65,9 @@ inline constexpr unsigned kChartWorld = 611;
 inline constexpr unsigned kChartRangeBearing = 615;
 inline constexpr unsigned kChartOptions = 2234;
 inline constexpr unsigned kChartManagement = 2235;
+inline constexpr unsigned kChartUpdateBoxes = 2127;
+inline constexpr unsigned kChartPrint = 57607;          // the chart view's own print and preview
+inline constexpr unsigned kChartPrintPreview = 57609;   // no menu entry: a key of the chart view
 
 // Navigator
 inline constexpr unsigned kNavPositionSource = 2043;

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <chrono>
 
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
 #include "chart/ChartDoc.h"
@@ -49,6 +51,69 @@ bool CChartingModule::Initialise()
         bar->SetMessageFlag(m_hMsgWorldChart, true);
     }
     return true;
+}
+
+void CChartingModule::RegisterCommands(CCommandTable& commands)
+{
+    namespace cmd = app::cmd;
+    const void* me = this;
+    // A zoom command clears the range-and-bearing lines, zooms, and redraws
+    // the overlays when the chart changed. Errors stop the command quietly.
+    auto zoom = [this](bool (CChartDoc::*step)()) {
+        return [this, step](unsigned) {
+            try {
+                CChartDoc* doc = GetActiveChartDoc();
+                if (!doc)
+                    return;
+                if (CChartWindow* frame = doc->GetChartFrame())
+                    frame->ClearViewOverlays();
+                if ((doc->*step)())
+                    doc->InvalidateOverlays();
+            } catch (...) {
+            }
+        };
+    };
+    auto enabledUnless = [this](bool (CChartDoc::*atLimit)()) {
+        return [this, atLimit](CCmdUI& ui) {
+            try {
+                CChartDoc* doc = GetActiveChartDoc();
+                ui.Enable(doc && doc->IsChartLoaded() && !(doc->*atLimit)());
+            } catch (...) {
+                ui.Enable(false);
+            }
+        };
+    };
+    auto hasChart = [this](CCmdUI& ui) { ui.Enable(GetActiveChartDoc() != nullptr); };
+    commands.Add(me, cmd::kChartZoomIn, zoom(&CChartDoc::ZoomIn), enabledUnless(&CChartDoc::IsAtMaxZoom));
+    commands.Add(me, cmd::kChartZoomOut, zoom(&CChartDoc::ZoomOut), enabledUnless(&CChartDoc::IsAtMinZoom));
+    commands.Add(me, cmd::kChartFull, zoom(&CChartDoc::ZoomFull), hasChart);
+    commands.Add(me, cmd::kChartLargerScale, [this](unsigned) {
+        if (CChartDoc* doc = GetActiveChartDoc())
+            doc->LargerScale();
+    }, [this](CCmdUI& ui) {
+        CChartDoc* doc = GetActiveChartDoc();
+        ui.Enable(doc && doc->CanShowLargerScale());
+    });
+    commands.Add(me, cmd::kChartSmallerScale, [this](unsigned) {
+        if (CChartDoc* doc = GetActiveChartDoc())
+            doc->SmallerScale();
+    }, [this](CCmdUI& ui) {
+        CChartDoc* doc = GetActiveChartDoc();
+        ui.Enable(doc && doc->CanShowSmallerScale());
+    });
+    commands.Add(me, cmd::kChartWorld, [this](unsigned) {
+        CChartDoc* doc = GetActiveChartDoc();
+        if (doc && doc->OpenWorldChart(1, true) != 0)
+            return;
+        if (app::CMsgBar* bar = m_services.frameMsgBar) {
+            bar->SetMessageActive(m_hMsgWorldChart, 1, true);
+            bar->SetMessageTimeout(m_hMsgWorldChart, std::chrono::seconds(20));
+        }
+    }, hasChart);
+    commands.Add(me, cmd::kChartUpdateBoxes, [this](unsigned) {
+        m_settings.drawUpdateBoxes = !m_settings.drawUpdateBoxes;
+        RedrawAllChartViews();
+    });
 }
 
 bool CChartingModule::Terminate()

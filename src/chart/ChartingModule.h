@@ -69,6 +69,9 @@ public:
     ~CChartingModule() override;
 
     bool Initialise() override;
+    // Zoom In and Out, Full, World, Larger and Smaller Scale and the update
+    // boxes switch, each on the active chart.
+    void RegisterCommands(CCommandTable& commands) override;
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;

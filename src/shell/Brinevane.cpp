@@ -23,6 +23,7 @@
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
+#include "chart/ChartingModule.h"
 #include "shell/ChartingSetup.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
@@ -232,6 +233,9 @@ void CBrinevane::ApplyDisplayPalette()
 {
     if (m_frame && m_systemColours)
         ::ApplyDisplayPalette(*m_frame, m_palettes, *m_systemColours);
+    // Every chart takes its table of the new palette and redraws.
+    if (m_frame && m_frame->Charting())
+        m_frame->Charting()->ApplyDisplayPaletteToCharts();
 }
 
 CDibDoc* CBrinevane::OpenBitmapFile(const std::filesystem::path& path)

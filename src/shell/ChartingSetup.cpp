@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/DisplayPalettes.h"
 #include "app/SystemUtils.h"
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
@@ -53,6 +54,7 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
         return chartFrame ? chartFrame->GetChartDoc() : nullptr;
     };
     services.availableMemory = [] { return GetAvailableMemory(); };
+    services.palettes = app::GetProgramPalettes();
     services.positionFormat = [&frame] {
         const app::CFrameSettings& s = frame.FrameSettings();
         return geo::CPositionFormat{s.decimalPlaces, s.degMinSec};

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -242,6 +243,15 @@ QToolBar* CMainFrame::CreateRangeBearingBar()
     bar->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
     if (QAction* a = Action(cmd::kChartRangeBearing))
         bar->addAction(a);
+    // The measurement in progress, in the interface font, bold.
+    auto* label = new QLabel(bar);
+    label->setObjectName("RangeBearingLabel");
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance("00000nm, 000\u00B0, (000\u00B0)") + 8);
+    bar->addWidget(label);
+    m_rangeBearingLabel = label;
     bar->move(m_ptRangeBearingBar);
     bar->show();
     m_rangeBearingBar = bar;

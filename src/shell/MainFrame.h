@@ -47,6 +47,8 @@ class CWorkspaceManager;
 namespace platform { class CSettingsStore; }
 namespace geo { class CGeomag; }
 class CXStatusBar;
+class QLabel;
+class QPrinter;
 class QMdiArea;
 class QMenu;
 class QToolBar;
@@ -192,6 +194,17 @@ public:
     // After a workspace's bars are loaded: the floating range-and-bearing
     // bar goes, and layouts of earlier versions reach today's commands.
     void UpdateWorkspaceToolBars();
+    // Range and bearing mode (application-wide) and its bar's label.
+    bool IsRangeBearingMode() const { return m_rangeBearingMode; }
+    void SetRangeBearingMode(bool on);
+    void ShowRangeBearingLabel(const std::string& text);
+    QString RangeBearingLabel() const;
+    // Prints the active chart on `printer`; with `preview` into a preview
+    // window instead. False when there is no chart to print.
+    bool PrintActiveChart(QPrinter& printer);
+    void PreviewActiveChart();
+    // A command run after the current event when its update handler enables it.
+    void PostCommand(unsigned id);
     // The chart properties window while it is open.
     CChartPropDlg* ChartProperties() const;
     // The modeless option sheets open now, each once, in the order they came.
@@ -277,6 +290,8 @@ private:
     bool m_layoutRestored = false;
     std::optional<std::string> m_pendingLayout;
     QPointer<CChartPropDlg> m_chartProps;
+    QPointer<QLabel> m_rangeBearingLabel;
+    bool m_rangeBearingMode = false;
     app::CPostedMessageQueue m_posted;
     std::unique_ptr<CPostedMessagePump> m_pump;   // after the queue: detaches before it goes
 };

@@ -4,6 +4,9 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QDockWidget>
 #include <QGuiApplication>
 #include <QMdiArea>
@@ -14,6 +17,7 @@
 #include "app/CommandIds.h"
 #include "app/ScreenPlacement.h"
 #include "app/StringUtils.h"
+#include "app/SystemUtils.h"
 #include "app/WaitStatus.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/MsgBarWnd.h"
@@ -21,6 +25,7 @@
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
 #include "shell/MainFrame.h"
@@ -109,6 +114,9 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     frameServices.clock = m_services.clock;
     frameServices.sound = m_services.sound;
     frameServices.audioFolder = m_services.audioFolder;
+    frameServices.postCommand = [this](unsigned id) { PostCommand(id); };
+    frameServices.rangeBearingMode = [this] { return m_rangeBearingMode; };
+    frameServices.showRangeBearingLabel = [this](const std::string& text) { ShowRangeBearingLabel(text); };
     auto* frame = new CChartFrame(windowId, *document, frameServices);
     m_mdi->addSubWindow(frame);
     const QSize area = m_mdi->viewport()->size();
@@ -184,6 +192,19 @@ void CMainFrame::RegisterChartCommands()
                                  m_charting->CountChartFramesInState(chart::kFrameNormal) <
                                      m_charting->ChartSettings().maxCharts);
                    });
+    m_commands.Add(me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },
+                   [this](CCmdUI& ui) {
+                       ui.Enable(true);
+                       ui.SetCheck(m_rangeBearingMode ? 1 : 0);
+                   });
+    auto hasChart = [this](CCmdUI& ui) { ui.Enable(m_charting && m_charting->GetActiveChartDoc()); };
+    m_commands.Add(me, cmd::kChartPrint, [this](unsigned) {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() == QDialog::Accepted)
+            PrintActiveChart(printer);
+    }, hasChart);
+    m_commands.Add(me, cmd::kChartPrintPreview, [this](unsigned) { PreviewActiveChart(); }, hasChart);
     // Properties of the active chart, in a small window of their own.
     m_commands.Add(me, cmd::kViewProperties,
                    [this](unsigned) {
@@ -313,4 +334,60 @@ void CMainFrame::UpdateWorkspaceToolBars()
             }
         }
     }
+}
+
+void CMainFrame::SetRangeBearingMode(bool on)
+{
+    m_rangeBearingMode = on;
+    if (on) {
+        CreateRangeBearingBar();
+        return;
+    }
+    CloseRangeBearingBar();
+    if (m_charting)
+        m_charting->InvalidateAllChartViews();
+}
+
+void CMainFrame::ShowRangeBearingLabel(const std::string& text)
+{
+    if (m_rangeBearingLabel)
+        m_rangeBearingLabel->setText(QString::fromStdString(text));
+}
+
+QString CMainFrame::RangeBearingLabel() const
+{
+    return m_rangeBearingLabel ? m_rangeBearingLabel->text() : QString();
+}
+
+void CMainFrame::PostCommand(unsigned id)
+{
+    QMetaObject::invokeMethod(this, [this, id] {
+        if (!m_tornDown && m_commands.Update(id, true).enabled)
+            m_commands.Execute(id);
+    }, Qt::QueuedConnection);
+}
+
+bool CMainFrame::PrintActiveChart(QPrinter& printer)
+{
+    chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
+    auto* frame = dynamic_cast<CChartFrame*>(doc ? doc->GetChartFrame() : nullptr);
+    return frame && frame->View()->Print(printer);
+}
+
+void CMainFrame::PreviewActiveChart()
+{
+    chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
+    auto* frame = dynamic_cast<CChartFrame*>(doc ? doc->GetChartFrame() : nullptr);
+    if (!frame)
+        return;
+    // Qt's preview is a window of its own: the chart window stays as it is.
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    auto* preview = new CChartPreview(*printer, IsPrinterInstalled(), this);
+    QPointer<CChartView> view = frame->View();
+    connect(preview, &CChartPreview::paintRequested, this, [view](QPrinter* p) {
+        if (view)
+            view->Print(*p);
+    });
+    connect(preview, &QObject::destroyed, this, [printer] {});   // the printer lives as long as the window
+    preview->show();
 }

@@ -3,6 +3,11 @@
 #include <QMdiSubWindow>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <cstdio>
+#include <sstream>
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
@@ -233,5 +238,144 @@ TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithA
         EXPECT_EQ(preview->PrintAction()->isVisible(), installed);
         delete preview;
     }
+    frame->CloseWithoutConfirmation();
+}
+
+namespace {
+
+double LongitudeSpan(chart::CChartDoc& doc)
+{
+    geo::CPosition nw, se;
+    doc.GetExtent(nw, se);
+    return se.GetLongitude() - nw.GetLongitude();
+}
+
+}  // namespace
+
+TEST_F(ChartWindowsTest, AnIdleChartIsNotPaintedAgain)
+{
+    auto frame = Start();
+    CChartView* view = Frames(*frame).front()->View();
+    frame->CompleteStartUp();   // the frame's timer runs from here
+    QTest::qWait(300);
+    const int before = view->PaintCount();
+    ASSERT_GT(before, 0);
+    QTest::qWait(3000);   // the real event loop and the frame's timers
+    EXPECT_EQ(view->PaintCount(), before);
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, WheelAndKeysZoom)
+{
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    CChartView* view = chartFrame->View();
+    chart::CChartDoc& doc = *chartFrame->GetChartDoc();
+    frame->MdiArea()->setActiveSubWindow(chartFrame);
+    ASSERT_DOUBLE_EQ(LongitudeSpan(doc), 360.0);
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        double span;
+    };
+    auto key = [view](int k) { return [view, k] { QTest::keyClick(view, static_cast<Qt::Key>(k)); }; };
+    auto wheel = [view](int delta) {
+        return [view, delta] {
+            const QPointF at(view->width() / 2.0, view->height() / 2.0);
+            QWheelEvent e(at, view->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(view, &e);
+        };
+    };
+    const Step steps[] = {
+        {"+ zooms in", key(Qt::Key_Plus), 180.0},
+        {"one wheel notch in", wheel(120), 90.0},
+        {"half a notch does nothing yet", wheel(60), 90.0},
+        {"the other half completes it", wheel(60), 45.0},
+        {"- zooms out", key(Qt::Key_Minus), 90.0},
+        {"two notches out at once", wheel(-240), 360.0},
+        {"+ again", key(Qt::Key_Plus), 180.0},
+        {"Home: the whole chart", key(Qt::Key_Home), 360.0},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        Pump();
+        EXPECT_NEAR(LongitudeSpan(doc), s.span, 1e-6) << s.what;
+    }
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, RangeAndBearingShowsItsLabelOnTheBar)
+{
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    CChartView* view = chartFrame->View();
+    frame->Action(app::cmd::kChartRangeBearing)->trigger();
+    ASSERT_TRUE(frame->IsRangeBearingMode());
+    const geo::IntRect client = view->ClientRect();
+    const QPoint a(view->width() / 4, view->height() - 20), b(view->width() * 3 / 4, view->height() - 20);
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, a);
+    QTest::mouseMove(view, b);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, b);
+    Pump();
+    EXPECT_TRUE(frame->RangeBearingLabel().endsWith(QString::fromUtf8("090\xC2\xB0, (270\xC2\xB0)")))
+        << frame->RangeBearingLabel().toStdString() << " " << client.right;
+    ASSERT_EQ(view->Pipeline().Measurements().size(), 1u);
+    // Zooming clears the measurements.
+    QTest::keyClick(view, Qt::Key_Plus);
+    Pump();
+    EXPECT_TRUE(view->Pipeline().Measurements().empty());
+    frame->Action(app::cmd::kChartRangeBearing)->trigger();
+    EXPECT_FALSE(frame->IsRangeBearingMode());
+    frame->CloseWithoutConfirmation();
+}
+
+namespace {
+
+std::string Shell(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, p))
+            out += buf;
+        ::pclose(p);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(ChartWindowsTest, PrintedPdfHoldsTheHeaderAndOneImageOfTheView)
+{
+    ASSERT_FALSE(Shell("command -v pdftotext pdfimages").empty()) << "poppler-utils is in scripts/deps.sh";
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    frame->MdiArea()->setActiveSubWindow(chartFrame);
+    Pump();
+    const std::string pdf = (dir / "chart.pdf").string();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    ASSERT_TRUE(frame->PrintActiveChart(printer));
+    const std::string text = Shell("pdftotext '" + pdf + "' -");
+    EXPECT_NE(text.find("Blank World Chart"), std::string::npos) << text;
+    EXPECT_NE(text.find("WGS 84"), std::string::npos) << text;
+    // One image, with the view's proportions.
+    const std::string list = Shell("pdfimages -list '" + pdf + "'");
+    std::istringstream lines(list);
+    std::string line;
+    std::vector<std::pair<int, int>> images;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        int page = 0, num = 0, width = 0, height = 0;
+        std::string type;
+        if (fields >> page >> num >> type >> width >> height && type == "image")
+            images.emplace_back(width, height);
+    }
+    ASSERT_EQ(images.size(), 1u) << list;
+    const geo::IntRect client = chartFrame->View()->ClientRect();
+    EXPECT_NEAR(double(images[0].first) / images[0].second, double(client.right) / client.bottom, 0.02) << list;
     frame->CloseWithoutConfirmation();
 }

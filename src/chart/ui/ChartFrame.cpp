@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QScrollBar>
 
+#include "app/DisplayPalettes.h"
 #include "app/PostedMessageQueue.h"
 #include "app/ScreenPlacement.h"
 #include "app/ui/MsgBarWnd.h"
@@ -36,6 +37,7 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
     m_view = new CChartView(document.Doc(), services.module, centre);
+    m_view->SetServices({services.postCommand, services.rangeBearingMode, services.showRangeBearingLabel});
     m_hScroll = new QScrollBar(Qt::Horizontal, centre);
     m_vScroll = new QScrollBar(Qt::Vertical, centre);
     for (QScrollBar* bar : {m_hScroll, m_vScroll}) {
@@ -119,6 +121,16 @@ void CChartFrame::UpdateView()
 void CChartFrame::SelectDisplayPalette()
 {
     m_view->SelectDisplayPalette();
+    const app::CDisplayPalettes* palettes = m_services.module ? m_services.module->Services().palettes : nullptr;
+    const int active = palettes ? palettes->GetActive() : app::CDisplayPalettes::kDay;
+    m_msgBarWnd->UpdateColours(active == app::CDisplayPalettes::kNight  ? 0.5
+                               : active == app::CDisplayPalettes::kDusk ? 0.75
+                                                                        : 1.0);
+}
+
+void CChartFrame::ClearViewOverlays()
+{
+    m_view->ClearRangeBearing();
 }
 
 void CChartFrame::SyncScrollBars()

@@ -8,6 +8,8 @@
 #include <QPointer>
 
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <memory>
 
 #include "app/MsgBar.h"
@@ -30,6 +32,10 @@ struct CChartFrameServices {
     const platform::CClock* clock = nullptr;
     app::CAlertSound* sound = nullptr;
     std::filesystem::path audioFolder;
+    // Commands posted by the view, the range-and-bearing mode and its bar.
+    std::function<void(unsigned)> postCommand;
+    std::function<bool()> rangeBearingMode;
+    std::function<void(const std::string&)> showRangeBearingLabel;
 };
 
 class CChartFrame final : public QMdiSubWindow, public chart::CChartWindow {
@@ -55,7 +61,7 @@ public:
     void InvalidateView() override;
     void UpdateView() override;
     void SelectDisplayPalette() override;
-    void ClearViewOverlays() override {}
+    void ClearViewOverlays() override;
     chart::CWindowPlacement GetPlacement() const override;
     void SetPlacement(const chart::CWindowPlacement& placement) override;
     void ActivateFrame() override;
