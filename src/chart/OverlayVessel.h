@@ -90,6 +90,7 @@ public:
     void SetValues(const COwnVesselValues& values);
     const COwnVesselValues& GetValues() const { return m_values; }
     COwnVesselStyle& Style() { return m_style; }
+    const COwnVesselStyle& Style() const { return m_style; }
 
     void Prepare() override;
     void DrawSymbolAt(CXDC& dc, IntPoint point) override;

@@ -12,6 +12,7 @@
 
 #include "OverlayTestSupport.h"
 #include "chart/OverlayLine.h"
+#include "chart/OwnVesselLayer.h"
 
 using namespace overlay_test;
 using chart::COverlayOwnVessel;
@@ -505,4 +506,31 @@ TEST(Target, BadValuesInEveryCombinationEndQuicklyAndDrawNothingFromThem)
         EXPECT_LT(ms, kDrawBudgetMs) << interval;
         EXPECT_TRUE(std::isfinite(toRun) && std::isfinite(carried)) << interval;
     }
+}
+
+TEST(OwnVesselLayer, DrawsWhatTheNavigatorGivesAtEachPaint)
+{
+    Chart chart = CloseChart();
+    Recorder rec;
+    bool known = false;
+    CPosition where = kOwn;
+    chart::COwnVesselLayer layer([&](COwnVesselValues& v) {
+        v.position = where;
+        v.heading = 90.0;
+        return known;
+    });
+    EXPECT_TRUE(layer.IsOn());
+    layer.Draw(*chart.doc, rec.dc);
+    EXPECT_TRUE(rec.Records().empty());   // no position from the navigator yet
+    known = true;
+    layer.Draw(*chart.doc, rec.dc);
+    ASSERT_FALSE(rec.Of(DrawOp::Ellipse).empty());
+    EXPECT_EQ(rec.Of(DrawOp::Ellipse)[0].points[0].x, chart.ClientPoint(kOwn).x - 12);
+    // The next paint follows the vessel.
+    rec.Clear();
+    where = CPosition(50.26, -0.78);
+    layer.Draw(*chart.doc, rec.dc);
+    EXPECT_EQ(rec.Of(DrawOp::Ellipse)[0].points[0].x, chart.ClientPoint(where).x - 12);
+    layer.Style().vessel.SetDraw(false);
+    EXPECT_FALSE(layer.IsOn());
 }
