@@ -23,9 +23,9 @@
 namespace {
 
 const std::vector<dbase::FieldSpec> kFields = {
-    {"UNIQUE", 'N', 8, 0}, {"DATE", 'D', 8, 0},  {"TIME", 'C', 6, 0},  {"LAT", 'F', 10, 5},
-    {"LNG", 'F', 10, 5},   {"ALT", 'F', 10, 2},  {"DSHIFT", 'N', 3, 0}, {"COG", 'F', 6, 2},
-    {"SOG", 'F', 6, 2},    {"TYPE", 'N', 3, 0},  {"NOTE", 'M', 10, 0}};
+    {"UNIQUE", 'N', 8, 0}, {"DATE", 'D', 8, 0}, {"TIME", 'C', 6, 0},   {"LAT", 'F', 10, 5},
+    {"LNG", 'F', 10, 5},   {"ALT", 'F', 10, 2}, {"DSHIFT", 'N', 3, 0}, {"COG", 'F', 6, 2},
+    {"SOG", 'F', 6, 2},    {"TYPE", 'N', 3, 0}, {"NOTE", 'M', 10, 0}};
 const std::vector<dbase::TagSpec> kTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
                                            {"T_DT_TM", "DTOS( DATE ) + TIME", ".NOT. DELETED()"},
                                            {"T_TYPE", "TYPE", ".NOT. DELETED()"}};
@@ -65,13 +65,15 @@ sqlite3* OpenSqlite(const std::string& path)
 {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;"
-                     "CREATE TABLE IF NOT EXISTS log(uniq INTEGER, date TEXT, time TEXT, lat REAL, lng REAL,"
-                     " alt REAL, dshift INTEGER, cog REAL, sog REAL, type INTEGER, note TEXT);"
-                     "CREATE INDEX IF NOT EXISTS i_uniq ON log(uniq);"
-                     "CREATE INDEX IF NOT EXISTS i_dt_tm ON log(date || time);"
-                     "CREATE INDEX IF NOT EXISTS i_type ON log(type);",
-                 nullptr, nullptr, nullptr);
+    sqlite3_exec(
+        db,
+        "PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;"
+        "CREATE TABLE IF NOT EXISTS log(uniq INTEGER, date TEXT, time TEXT, lat REAL, lng REAL,"
+        " alt REAL, dshift INTEGER, cog REAL, sog REAL, type INTEGER, note TEXT);"
+        "CREATE INDEX IF NOT EXISTS i_uniq ON log(uniq);"
+        "CREATE INDEX IF NOT EXISTS i_dt_tm ON log(date || time);"
+        "CREATE INDEX IF NOT EXISTS i_type ON log(type);",
+        nullptr, nullptr, nullptr);
     return db;
 }
 
@@ -110,10 +112,11 @@ struct Logs {
     std::filesystem::path dir;
     std::string ours, theirs;
     int rows = 0;
-    int next = 0;  // the next fix to append, on both sides
+    int next = 0;   // the next fix to append, on both sides
     Logs()
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "bench-poslog-XXXXXX").string();
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "bench-poslog-XXXXXX").string();
         dir = ::mkdtemp(tmpl.data());
         ours = (dir / "log").string();
         theirs = (dir / "log.db").string();
@@ -173,7 +176,7 @@ void BM_AppendFix_Reference(benchmark::State& state)
     sqlite3_prepare_v2(db, kInsert, -1, &st, nullptr);
     int i = logs.next;
     for (auto _ : state)
-        AppendSqlite(st, i++);  // autocommit: one commit per row
+        AppendSqlite(st, i++);   // autocommit: one commit per row
     sqlite3_finalize(st);
     sqlite3_close(db);
     state.SetItemsProcessed(state.iterations());
@@ -191,7 +194,7 @@ void BM_TimeRange(benchmark::State& state)
     for (auto _ : state) {
         const int minute = int(rng() % uint32_t(logs.rows / 60 - 2));
         DateTime(minute * 60 + 30, date, time);
-        const std::string key = std::string(date) + std::string(time, 4);  // the minute's prefix
+        const std::string key = std::string(date) + std::string(time, 4);   // the minute's prefix
         if (t->Seek(key) != 0)
             std::abort();
         for (int k = 0; k < 60; ++k) {
@@ -209,8 +212,9 @@ void BM_TimeRange_Reference(benchmark::State& state)
     Logs& logs = Shared();
     sqlite3* db = OpenSqlite(logs.theirs);
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT lat FROM log WHERE date || time >= ? ORDER BY date || time LIMIT 61", -1, &st,
-                       nullptr);
+    sqlite3_prepare_v2(db,
+                       "SELECT lat FROM log WHERE date || time >= ? ORDER BY date || time LIMIT 61",
+                       -1, &st, nullptr);
     std::mt19937 rng(7);
     char date[16], time[16];
     for (auto _ : state) {
@@ -268,8 +272,9 @@ void BM_OpenClose_Reference(benchmark::State& state)
         const auto a = std::chrono::steady_clock::now();
         sqlite3* db = OpenSqlite(logs.theirs);
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT lat FROM log WHERE date || time >= '2024' ORDER BY date || time LIMIT 1", -1,
-                           &st, nullptr);
+        sqlite3_prepare_v2(
+            db, "SELECT lat FROM log WHERE date || time >= '2024' ORDER BY date || time LIMIT 1",
+            -1, &st, nullptr);
         if (sqlite3_step(st) != SQLITE_ROW)
             std::abort();
         sqlite3_finalize(st);
@@ -286,7 +291,7 @@ void BM_OpenClose_Reference(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_AppendFix)->Iterations(20000);
 BENCHMARK(BM_AppendFix_Reference)->Iterations(20000);

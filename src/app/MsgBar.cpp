@@ -1,20 +1,10 @@
 #include "app/MsgBar.h"
+#include "platform/Ascii.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace app {
-
-namespace {
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-}  // namespace
 
 CWarningMsg::WallTime CWarningMsg::Never()
 {
@@ -230,7 +220,7 @@ void CMsgBar::OnUpdateLayout(const CTextMeasurer& measurer)
         // repeats of equal priority all show.
         const bool shadowed = std::any_of(m_messages.begin(), it, [&msg](const auto& earlier) {
             return earlier->activeCount > 0 && !earlier->text.empty() && earlier->priority > msg.priority &&
-                   EqualNoCase(earlier->text, msg.text);
+                   platform::EqualNoCaseAscii(earlier->text, msg.text);
         });
         if (shadowed)
             continue;

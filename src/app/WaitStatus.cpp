@@ -3,39 +3,53 @@
 namespace app {
 
 namespace {
-// Used only on the user-interface thread.
-int g_depth = 0;
-CWaitHost* g_cursorHost = nullptr;
-CWaitHost* g_statusHost = nullptr;
+
+// Each thread has its own wait state. The hosts are installed on the
+// user-interface thread, so a wait scope opened on a worker finds none and
+// changes nothing there: no thread meets another's counter or windows.
+struct WaitState {
+    int depth = 0;
+    CWaitHost* cursorHost = nullptr;
+    CWaitHost* statusHost = nullptr;
+};
+
+WaitState& ThisThread()
+{
+    thread_local WaitState state;
+    return state;
+}
+
 }  // namespace
 
-void CWaitStatus::SetCursorHost(CWaitHost* host) { g_cursorHost = host; }
-void CWaitStatus::SetStatusHost(CWaitHost* host) { g_statusHost = host; }
-int CWaitStatus::Depth() { return g_depth; }
+void CWaitStatus::SetCursorHost(CWaitHost* host) { ThisThread().cursorHost = host; }
+void CWaitStatus::SetStatusHost(CWaitHost* host) { ThisThread().statusHost = host; }
+int CWaitStatus::Depth() { return ThisThread().depth; }
 
 CWaitStatus::CWaitStatus()
 {
-    if (++g_depth != 1)
+    WaitState& s = ThisThread();
+    if (++s.depth != 1)
         return;
-    if (g_cursorHost)
-        g_cursorHost->SetWaitCursor(true);
-    if (g_statusHost) {
-        m_savedText = g_statusHost->StatusText();
+    if (s.cursorHost)
+        s.cursorHost->SetWaitCursor(true);
+    if (s.statusHost) {
+        m_savedText = s.statusHost->StatusText();
         if (m_savedText)
-            g_statusHost->SetStatusText(kPleaseWaitText);
+            s.statusHost->SetStatusText(kPleaseWaitText);
     }
 }
 
 CWaitStatus::~CWaitStatus()
 {
-    if (--g_depth != 0)
+    WaitState& s = ThisThread();
+    if (--s.depth != 0)
         return;
     // Only text that was saved goes back: a main window that appeared during
     // the wait keeps what it shows.
-    if (g_statusHost && m_savedText)
-        g_statusHost->SetStatusText(*m_savedText);
-    if (g_cursorHost)
-        g_cursorHost->SetWaitCursor(false);
+    if (s.statusHost && m_savedText)
+        s.statusHost->SetStatusText(*m_savedText);
+    if (s.cursorHost)
+        s.cursorHost->SetWaitCursor(false);
 }
 
 }  // namespace app

@@ -1,8 +1,8 @@
 #pragma once
-// The program-wide wait state around a long operation on the user-interface
-// thread: the hourglass cursor and "Please Wait . . ." in the status bar's
-// message pane. Scopes nest freely; only the outermost one changes and
-// restores anything.
+// The wait state around a long operation on the user-interface thread: the
+// hourglass cursor and "Please Wait . . ." in the status bar's message pane.
+// Scopes nest freely; only the outermost one changes and restores anything.
+// The state is the thread's own, never shared between threads.
 
 #include <optional>
 #include <string>
@@ -30,7 +30,9 @@ public:
     CWaitStatus& operator=(const CWaitStatus&) = delete;
 
     // The cursor host (the application) and the status host (the main
-    // window); either may be null.
+    // window), for the calling thread; either may be null. The program sets
+    // them on the user-interface thread only, so a wait scope on a worker
+    // thread does nothing.
     static void SetCursorHost(CWaitHost* host);
     static void SetStatusHost(CWaitHost* host);
     static int Depth();

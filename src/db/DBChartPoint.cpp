@@ -1,4 +1,5 @@
 #include "db/DBChartPoint.h"
+#include "platform/Ascii.h"
 
 #include "db/ImportStaging.h"
 #include "db/OlderTable.h"
@@ -17,7 +18,7 @@ bool SameExtension(const std::string& ext, const char* want)
     if (ext.size() != 3)
         return false;
     for (size_t i = 0; i < 3; ++i)
-        if (std::tolower(static_cast<unsigned char>(ext[i])) != want[i])
+        if (platform::AsciiLower(ext[i]) != want[i])
             return false;
     return true;
 }

@@ -1,4 +1,5 @@
 #include "db/DBInterface.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/DbaseTable.h"
 
@@ -7,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -14,14 +16,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::unique_ptr<dbase::CDbaseEngine> g_engine;
-uint16_t g_objects = 0;
+// The default engine; objects on it hold it too, so the last one to go
+// finds only this reference left and stops it.
+std::mutex g_engineLock;
+std::shared_ptr<dbase::CDbaseEngine> g_engine;
 
-bool SameNoCase(const std::string& a, const std::string& b)
+std::shared_ptr<dbase::CDbaseEngine> DefaultEngine()
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
+    std::lock_guard<std::mutex> hold(g_engineLock);
+    if (!g_engine)
+        g_engine = std::make_shared<dbase::CDbaseEngine>();
+    return g_engine;
 }
 
 std::string WithoutExtension(const std::string& path)
@@ -37,16 +42,14 @@ const char* const kExtensions[] = {"dbf", "dbt", "mdx"};
 
 }  // namespace
 
-dbase::CDbaseEngine& CDBInterface::SharedEngine()
-{
-    if (!g_engine)
-        g_engine = std::make_unique<dbase::CDbaseEngine>();
-    return *g_engine;
-}
+dbase::CDbaseEngine& CDBInterface::SharedEngine() { return *DefaultEngine(); }
 
-CDBInterface::CDBInterface() : m_fieldList(&SharedEngine()), m_tagList(&SharedEngine())
+CDBInterface::CDBInterface() : CDBInterface(DefaultEngine()) {}
+
+CDBInterface::CDBInterface(std::shared_ptr<dbase::CDbaseEngine> engine)
+    : m_engine(engine ? std::move(engine) : DefaultEngine()), m_fieldList(m_engine.get()),
+      m_tagList(m_engine.get())
 {
-    ++g_objects;
     m_fieldList.Add("UNIQUE", 'N', 8, 0);
     m_tagList.Add("T_UNIQUE", "UNIQUE", ".NOT. DELETED()", 0, 0);
 }
@@ -54,10 +57,21 @@ CDBInterface::CDBInterface() : m_fieldList(&SharedEngine()), m_tagList(&SharedEn
 CDBInterface::~CDBInterface()
 {
     CloseBase();
-    if (--g_objects == 0 && g_engine) {
+    std::lock_guard<std::mutex> hold(g_engineLock);
+    if (m_engine == g_engine && g_engine.use_count() == 2) {
+        m_engine.reset();
         g_engine->CloseAll();
         g_engine.reset();
     }
+}
+
+bool CDBInterface::ClearError()
+{
+    if (m_engine->ErrorCode() < 0) {
+        m_engine->ResetError();
+        return true;
+    }
+    return false;
 }
 
 bool CDBInterface::ClearEngineError()
@@ -80,18 +94,20 @@ bool CDBInterface::Moved(int rc)
 {
     if (rc == 0)
         return true;
-    ClearEngineError();
+    ClearError();
     return false;
 }
 
-bool CDBInterface::Arrived(int rc, long from)
+bool CDBInterface::Arrived(const std::function<int()>& move)
 {
-    if (rc == 0) {
+    // The record the move starts from is read before the move is made.
+    const long from = GetRecNo();
+    if (move() == 0) {
         LoadRecord();
         m_membersAway = false;
         return true;
     }
-    ClearEngineError();
+    ClearError();
     m_ordinal = -1;
     if (m_table && m_table->RecNo() != from)
         m_membersAway = true;
@@ -153,9 +169,9 @@ bool CDBInterface::CreateFiles()
         if (!fs::is_directory(m_folder))
             return false;
     }
-    auto table = SharedEngine().Create(GetFilePath(), m_fieldList.Entries(), m_tagList.Entries());
+    auto table = m_engine->Create(GetFilePath(), m_fieldList.Entries(), m_tagList.Entries());
     if (!table) {
-        ClearEngineError();
+        ClearError();
         return false;
     }
     return table->Close() == 0;
@@ -173,12 +189,12 @@ bool CDBInterface::OpenBase(bool readOnly, bool recreate)
         DeleteFilesBase();
     if (!fs::exists(dbf) && !CreateFiles())
         return false;
-    dbase::CDbaseEngine& e = SharedEngine();
+    dbase::CDbaseEngine& e = *m_engine;
     e.readOnly = readOnly;
     m_table = e.Open(GetFilePath());
     e.readOnly = false;
     if (!m_table) {
-        ClearEngineError();
+        ClearError();
         return false;
     }
     // An index that lost tags (missing, unreadable, older) is made again from
@@ -187,7 +203,7 @@ bool CDBInterface::OpenBase(bool readOnly, bool recreate)
     for (const dbase::TagSpec& t : m_tagList.Entries())
         complete = complete && m_table->Tag(t.name) != nullptr;
     if (!complete && !m_readOnly && m_table->Reindex(m_tagList.Entries()) != 0)
-        ClearEngineError();
+        ClearError();
     if (m_tagList.Count() > 0 && m_table->TagCount() > 0)
         SelectTag(m_table->TagAt(0)->Name());
     ResetCache();
@@ -206,7 +222,7 @@ bool CDBInterface::CloseBase()
     m_membersAway = false;
     ResetCache();
     if (rc != 0)
-        ClearEngineError();
+        ClearError();
     return rc == 0;
 }
 
@@ -280,12 +296,12 @@ bool CDBInterface::Rebuild()
             return false;
     CloseBase();
 
-    dbase::CDbaseEngine& e = SharedEngine();
+    dbase::CDbaseEngine& e = *m_engine;
     e.autoOpenIndex = false;
     auto old = e.Open(base);
     e.autoOpenIndex = true;
     if (!old) {
-        ClearEngineError();
+        ClearError();
         return false;
     }
     auto fresh = e.Create(tmp, m_fieldList.Entries(), m_tagList.Entries());
@@ -298,7 +314,7 @@ bool CDBInterface::Rebuild()
     old->Close();
     old.reset();
     if (!ok) {
-        ClearEngineError();
+        ClearError();
         for (const char* ext : kExtensions)
             std::remove((tmp + "." + ext).c_str());
         return false;
@@ -333,14 +349,14 @@ bool CDBInterface::Rebuild()
     auto table = e.Open(base);
     ok = table && table->Reindex(m_tagList.Entries()) == 0 && table->Close() == 0;
     if (!ok)
-        ClearEngineError();
+        ClearError();
     return ok;
 }
 
 bool CDBInterface::CopyTo(const std::string& path)
 {
     const std::string target = WithoutExtension(path);
-    if (SameNoCase(target, GetFilePath()))
+    if (platform::EqualNoCaseAscii(target, GetFilePath()))
         return true;
     if (!m_table)
         return false;
@@ -351,9 +367,9 @@ bool CDBInterface::CopyTo(const std::string& path)
         if (!fs::is_directory(folder))
             return false;
     }
-    auto copy = SharedEngine().Create(target, m_fieldList.Entries(), m_tagList.Entries());
+    auto copy = m_engine->Create(target, m_fieldList.Entries(), m_tagList.Entries());
     if (!copy) {
-        ClearEngineError();
+        ClearError();
         return false;
     }
     bool ok = copy->Lock() == 0 && CopyRecords(*m_table, *copy, false);
@@ -361,7 +377,7 @@ bool CDBInterface::CopyTo(const std::string& path)
     ok = copy->Close() == 0 && ok;
     ResetCache();
     if (!ok)
-        ClearEngineError();
+        ClearError();
     return ok;
 }
 
@@ -370,7 +386,7 @@ bool CDBInterface::MoveTo(const std::string& path)
     if (m_readOnly)
         return false;
     const std::string target = WithoutExtension(path);
-    if (SameNoCase(target, GetFilePath()))
+    if (platform::EqualNoCaseAscii(target, GetFilePath()))
         return true;
     if (!CopyTo(target))
         return false;
@@ -400,7 +416,7 @@ bool CDBInterface::Pack()
     if (!m_lockHeld)
         ok = m_table->Unlock() == 0 && ok;
     if (!ok)
-        ClearEngineError();
+        ClearError();
     return ok;
 }
 
@@ -416,10 +432,10 @@ long CDBInterface::NextUniqueId()
     if (m_table->Bottom() == 0)
         id = Field("UNIQUE").AsLong() + 1;
     else
-        ClearEngineError();
+        ClearError();
     SelectTag(previous);
     if (recNo >= 1 && recNo <= m_table->RecordCount() && m_table->Go(recNo) != 0)
-        ClearEngineError();
+        ClearError();
     return id;
 }
 
@@ -431,10 +447,10 @@ bool CDBInterface::AppendNew()
     // under the table lock, so two stations never hand out the same UNIQUE.
     const bool took = !m_lockHeld;
     if (took) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(SharedEngine().lockWaitMs);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_engine->lockWaitMs);
         while (m_table->Lock() != 0) {
             if (std::chrono::steady_clock::now() >= deadline) {
-                ClearEngineError();
+                ClearError();
                 return false;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -442,7 +458,7 @@ bool CDBInterface::AppendNew()
     }
     m_id = NextUniqueId();
     if (m_table->AppendStart() != 0) {
-        ClearEngineError();
+        ClearError();
         if (took)
             m_table->Unlock();
         return false;
@@ -452,7 +468,7 @@ bool CDBInterface::AppendNew()
     if (took)
         ok = m_table->Unlock() == 0 && ok;
     if (!ok) {
-        ClearEngineError();
+        ClearError();
         return false;
     }
     if (m_count >= 0)
@@ -469,7 +485,7 @@ bool CDBInterface::Update()
     if (!m_table || m_membersAway)
         return false;
     if (!StoreRecord()) {
-        ClearEngineError();
+        ClearError();
         return false;
     }
     return true;
@@ -483,7 +499,7 @@ bool CDBInterface::FlushIfOpen()
     if (rc == 0 && !m_lockHeld)
         rc = m_table->Unlock();
     if (rc != 0) {
-        ClearEngineError();
+        ClearError();
         return false;
     }
     return true;
@@ -507,7 +523,7 @@ bool CDBInterface::DeleteAll()
     for (int rc = m_table->Top(); rc == 0 && ok; rc = m_table->Skip(1))
         ok = m_table->Delete() == 0;
     if (!ok)
-        ClearEngineError();
+        ClearError();
     ok = FlushIfOpen() && ok;
     m_count = 0;
     m_ordinal = -1;
@@ -538,7 +554,7 @@ std::string CDBInterface::SelectUniqueTag() { return SelectTag("T_UNIQUE"); }
 
 bool CDBInterface::GoTop()
 {
-    if (!m_table || !Arrived(m_table->Top(), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Top(); }))
         return false;
     m_ordinal = 1;
     return true;
@@ -546,7 +562,7 @@ bool CDBInterface::GoTop()
 
 bool CDBInterface::SkipBy(long n)
 {
-    if (!m_table || !Arrived(m_table->Skip(int32_t(n)), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Skip(int32_t(n)); }))
         return false;
     if (m_ordinal >= 0)
         m_ordinal += n;
@@ -559,7 +575,7 @@ bool CDBInterface::SkipBack(long n) { return SkipBy(-n); }
 
 bool CDBInterface::GoBottom()
 {
-    if (!m_table || !Arrived(m_table->Bottom(), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Bottom(); }))
         return false;
     m_ordinal = GetRecordCount();
     return true;
@@ -569,7 +585,7 @@ bool CDBInterface::GoRecord(long recNo)
 {
     if (!m_table || recNo < 1 || recNo > m_table->RecordCount())
         return false;
-    if (!Arrived(m_table->Go(int32_t(recNo)), GetRecNo()))
+    if (!Arrived([&] { return m_table->Go(int32_t(recNo)); }))
         return false;
     m_ordinal = -1;
     return true;
@@ -577,7 +593,7 @@ bool CDBInterface::GoRecord(long recNo)
 
 bool CDBInterface::Seek(const std::string& key)
 {
-    if (!m_table || !Arrived(m_table->Seek(key), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->Seek(key); }))
         return false;
     m_ordinal = -1;
     return true;
@@ -585,7 +601,7 @@ bool CDBInterface::Seek(const std::string& key)
 
 bool CDBInterface::SeekNext(const std::string& key)
 {
-    if (!m_table || !Arrived(m_table->SeekNext(key), GetRecNo()))
+    if (!m_table || !Arrived([&] { return m_table->SeekNext(key); }))
         return false;
     m_ordinal = -1;
     return true;
@@ -600,7 +616,7 @@ bool CDBInterface::IsFirst()
     if (!m_table)
         return false;
     if (m_table->Skip(-1) != 0) {
-        ClearEngineError();
+        ClearError();
         m_table->Top();
         return true;
     }
@@ -619,7 +635,7 @@ bool CDBInterface::IsLast()
     if (!m_table)
         return false;
     if (m_table->Skip(1) != 0) {
-        ClearEngineError();
+        ClearError();
         m_table->Bottom();
         return true;
     }
@@ -639,7 +655,7 @@ long CDBInterface::GetRecordCount()
     // deleted records (every table's "T_UNIQUE"), or counts by a walk.
     const int32_t live = m_table->LiveCount();
     if (live < 0) {
-        ClearEngineError();
+        ClearError();
         return 0;
     }
     m_count = live;
@@ -673,7 +689,7 @@ long CDBInterface::OrdinalOfRecNo(long recNo)
     }
     if (here >= 1 && here <= m_table->RecordCount())
         m_table->Go(int32_t(here));
-    ClearEngineError();
+    ClearError();
     return met ? ordinal : GetRecordCount() + 1;
 }
 
@@ -687,7 +703,7 @@ long CDBInterface::RecNoAtOrdinal(long n)
         recNo = m_table->RecNo();
     if (here >= 1 && here <= m_table->RecordCount())
         m_table->Go(int32_t(here));
-    ClearEngineError();
+    ClearError();
     return recNo;
 }
 
@@ -697,7 +713,7 @@ bool CDBInterface::GoOrdinal(long n)
         return GoTop();
     if (!m_table || n < 1)
         return false;
-    if (!Arrived(m_table->Top(), GetRecNo()) || !SkipForward(n - 1))
+    if (!Arrived([&] { return m_table->Top(); }) || !SkipForward(n - 1))
         return false;
     m_ordinal = n;
     return true;
@@ -722,7 +738,7 @@ bool CDBInterface::PopPosition()
 bool CDBInterface::Lock()
 {
     if (!m_table || m_table->Lock() != 0) {
-        ClearEngineError();
+        ClearError();
         return false;
     }
     m_lockHeld = true;
@@ -734,7 +750,7 @@ bool CDBInterface::FlushAndUnlock()
     if (!m_table)
         return false;
     if (m_table->Flush() != 0 || m_table->Unlock() != 0) {
-        ClearEngineError();
+        ClearError();
         return false;
     }
     m_lockHeld = false;

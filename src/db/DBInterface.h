@@ -1,6 +1,7 @@
 #pragma once
 // CDBInterface: one dBASE IV table of the system (data, memo and production
-// index files of one name in one folder) over the process's one table engine.
+// index files of one name in one folder) over a table engine.
+// The engine is an object handed to the table (or the process default).
 // Subclasses declare their fields and tags in their constructors and map the
 // current record to their members in LoadRecord and StoreRecord; everything
 // else a table does is done here once.
@@ -13,6 +14,7 @@
 #include "db/Field4.h"
 #include "db/FieldInfoList.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -25,14 +27,20 @@ class CDbaseTable;
 
 class CDBInterface {
 public:
+    // On the process's default engine (SharedEngine).
     CDBInterface();
+    // On the engine given: a caller that keeps its own engine (a tool, a
+    // test, a thread of its own) passes it to every table it opens.
+    explicit CDBInterface(std::shared_ptr<dbase::CDbaseEngine> engine);
     virtual ~CDBInterface();
     CDBInterface(const CDBInterface&) = delete;
     CDBInterface& operator=(const CDBInterface&) = delete;
 
-    // The engine shared by every table object of the process: started by the
-    // first object, stopped (closing what is still open) with the last.
+    // The process's default engine: started by the first object (or call)
+    // that asks for it, stopped (closing what is still open) with the last
+    // object that uses it. Shared ownership keeps the count safe from any thread.
     static dbase::CDbaseEngine& SharedEngine();
+    dbase::CDbaseEngine& Engine() const { return *m_engine; }
 
     virtual bool LoadRecord();
     virtual bool StoreRecord();
@@ -101,6 +109,10 @@ public:
 protected:
     Field4 Field(std::string_view name) const { return Field4(m_table.get(), name); }
 
+private:
+    std::shared_ptr<dbase::CDbaseEngine> m_engine;  // first: the lists below are made with it
+
+protected:
     FieldInfoList m_fieldList;
     TagInfoList m_tagList;
     long m_id = 0;
@@ -113,10 +125,13 @@ private:
     bool DeleteFilesBase();
     bool CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly);
     bool Moved(int rc);
-    // Ends a move that started on record `from`: loads the record on success;
-    // on failure forgets the ordinal and, when the engine came to rest on
-    // another record, keeps Update from writing these members over it.
-    bool Arrived(int rc, long from);
+    // The error check on this object's engine (ClearEngineError is the
+    // default engine's).
+    bool ClearError();
+    // Makes a move of the engine: loads the record on success; on failure
+    // forgets the ordinal and, when the engine came to rest on another record
+    // than the one it started from, keeps Update from writing these members over it.
+    bool Arrived(const std::function<int()>& move);
     // Skips n records (back when negative) and keeps a known ordinal in step.
     bool SkipBy(long n);
 

@@ -1,4 +1,5 @@
 #include "db/DBLog.h"
+#include "platform/Ascii.h"
 
 #include "db/ImportStaging.h"
 #include "db/OlderTable.h"
@@ -15,17 +16,6 @@ namespace fs = std::filesystem;
 namespace db {
 
 namespace {
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i]))
-            != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 int Digits(const std::string& text, size_t at, size_t count)
 {
@@ -155,7 +145,7 @@ bool CDBLog::StoreRecord()
 void CDBLog::SetName(const std::string& name)
 {
     const std::string ext = ExtensionOf(name);
-    if (SameText(ext, "log")) {
+    if (platform::EqualNoCaseAscii(ext, "log")) {
         m_importKind = kLogFile;
         m_olderExtension = ext;
     }
@@ -169,7 +159,7 @@ int CDBLog::TypeFromText(std::string_view text)
         {"USER EP", 6}, {"SYS DR", 7}, {"SYS EP", 8}, {"Manual", 11},
     };
     for (const auto& [name, code] : kTypes)
-        if (SameText(text, name))
+        if (platform::EqualNoCaseAscii(text, name))
             return code;
     return 0;
 }

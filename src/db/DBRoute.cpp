@@ -1,4 +1,5 @@
 #include "db/DBRoute.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/DbaseTable.h"
 #include "platform/Files.h"
@@ -87,7 +88,7 @@ void CDBRoute::SetName(const std::string& name)
     std::string ext = ExtensionOf(name);
     std::string lower = ext;
     for (char& c : lower)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+        c = platform::AsciiLower(c);
     if (lower == "rdb" || lower == "wpt") {
         m_importKind = lower == "rdb" ? kRdb : kWpt;
         m_olderExtension = ext;

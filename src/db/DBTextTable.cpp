@@ -1,4 +1,5 @@
 #include "db/DBTextTable.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/DbaseTable.h"
 #include "platform/CodePage.h"
@@ -92,11 +93,7 @@ bool SamePath(const std::string& a, const std::string& b)
     const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
     const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
     const std::string sa = ca.string(), sb = cb.string();
-    return sa.size() == sb.size()
-           && std::equal(sa.begin(), sa.end(), sb.begin(), [](char x, char y) {
-                  return std::tolower(static_cast<unsigned char>(x))
-                         == std::tolower(static_cast<unsigned char>(y));
-              });
+    return platform::EqualNoCaseAscii(sa, sb);
 }
 
 // ------------------------------------------------------------------ checks

@@ -1,4 +1,5 @@
 #include "db/DBVesselLog.h"
+#include "platform/Ascii.h"
 
 #include "app/StringUtils.h"
 #include "db/DBLog.h"
@@ -114,7 +115,7 @@ void CDBVesselLog::SetName(const std::string& name)
     std::string ext = ExtensionOf(name);
     std::string lower = ext;
     for (char& c : lower)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+        c = platform::AsciiLower(c);
     m_importKind = lower == "log" ? kLogFile : kNone;
     if (m_importKind == kLogFile)
         m_olderExtension = ext;

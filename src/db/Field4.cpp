@@ -1,4 +1,5 @@
 #include "db/Field4.h"
+#include "platform/Ascii.h"
 
 #include "db/DBInterface.h"
 #include "engines/dbase/DbaseTable.h"
@@ -77,7 +78,7 @@ std::string Field4::Upper() const
 {
     std::string s = Trimmed();
     for (char& c : s)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
+        c = platform::AsciiUpper(c);
     return s;
 }
 

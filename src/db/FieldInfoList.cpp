@@ -1,4 +1,5 @@
 #include "db/FieldInfoList.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/DbaseTable.h"
 
@@ -9,7 +10,7 @@ int FieldInfoList::Add(std::string_view name, char type, int width, int decimals
 {
     if (!m_engine)
         return -1;
-    dbase::FieldSpec f{dbase::StoredName(name), char(std::toupper(static_cast<unsigned char>(type))), uint16_t(width),
+    dbase::FieldSpec f{dbase::StoredName(name), platform::AsciiUpper(type), uint16_t(width),
                        uint16_t(decimals)};
     const bool widthOk = width >= 1 && width <= 65535 && decimals >= 0 && decimals <= 255;
     const bool typeOk = f.type == 'C' || f.type == 'N' || f.type == 'F' || f.type == 'D' || f.type == 'L' ||

@@ -1,4 +1,5 @@
 #include "db/OlderTable.h"
+#include "platform/Ascii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -32,8 +33,8 @@ std::string Trimmed(std::string_view s)
 bool SameName(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x))
-                      == std::toupper(static_cast<unsigned char>(y));
+               return platform::AsciiUpper(x)
+                      == platform::AsciiUpper(y);
            });
 }
 
@@ -73,7 +74,7 @@ bool COlderTable::Open(const std::string& dataPath, const std::string& memoPath)
         while (len < 11 && d[len] != 0)
             ++len;
         f.name = Trimmed(std::string_view(d, len));
-        f.type = char(std::toupper(static_cast<unsigned char>(d[11])));
+        f.type = platform::AsciiUpper(d[11]);
         f.width = int(uint8_t(d[16]));
         if (f.type == 'C')
             f.width |= int(uint8_t(d[17])) << 8;
@@ -184,8 +185,8 @@ bool COlderTable::ReadFields(const std::string& dataPath,
             ++len;
         std::string name = Trimmed(std::string_view(&desc[at], len));
         for (char& c : name)
-            c = char(std::toupper(static_cast<unsigned char>(c)));
-        fields.emplace_back(name, char(std::toupper(static_cast<unsigned char>(desc[at + 11]))));
+            c = platform::AsciiUpper(c);
+        fields.emplace_back(name, platform::AsciiUpper(desc[at + 11]));
     }
     return !fields.empty();
 }

@@ -31,6 +31,7 @@ public:
     ~CInstruments();
 
     nmea::CGPSModule& Gps() { return *m_gps; }
+    nmea::CPortList* Ports() const { return m_ports; }
     CGpsReceiver& Receiver() { return *m_receiver; }
     CReplayTarget& ReplayTarget() { return *m_target; }
     // Opens the GPS receive side when it has a port; true when it is open.

@@ -369,17 +369,18 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
     t.nmeaSourceEnabled = NmeaSourceAvailable(gps);
 
     // Wind: only while the last wind sentence said "A".
-    const bool wind = GpsLetter(gps, item::WindStatus) == 'A';
+    const nmea::CNMEADataValue* windStore = m_wind != nullptr ? m_wind : gps;
+    const bool wind = GpsLetter(windStore, item::WindStatus) == 'A';
     const int angleItems[2] = {item::WindAngle, item::WindDirectionMagnetic};
     const int referenceItems[2] = {item::WindReference, item::WindDirectionMagneticUnit};
     const int speedItems[2] = {item::WindSpeed, item::WindSpeedMs};
     const int unitItems[2] = {item::WindSpeedUnit, item::WindSpeedMsUnit};
     for (int row = 0; row < 2; ++row) {
-        t.windAngle[row] = wind ? FormatWindAngle(GpsDouble(gps, angleItems[row])) : std::string();
-        t.windReference[row] = wind ? WindReferenceText(GpsLetter(gps, referenceItems[row])) : std::string();
-        const double speed = GpsDouble(gps, speedItems[row]);
+        t.windAngle[row] = wind ? FormatWindAngle(GpsDouble(windStore, angleItems[row])) : std::string();
+        t.windReference[row] = wind ? WindReferenceText(GpsLetter(windStore, referenceItems[row])) : std::string();
+        const double speed = GpsDouble(windStore, speedItems[row]);
         t.windSpeed[row] = wind && IsSet(speed) ? FormatSpeedText(speed) : std::string();
-        t.windUnit[row] = wind ? WindUnitText(GpsLetter(gps, unitItems[row])) : std::string();
+        t.windUnit[row] = wind ? WindUnitText(GpsLetter(windStore, unitItems[row])) : std::string();
     }
 }
 

@@ -99,6 +99,9 @@ public:
 
     void SetRoute(CActiveRoute* route) { m_route = route; }
     void SetSteering(CSteeringOutput* steering) { m_steering = steering; }
+    // The wind module's store (kValueCount values); without one the wind
+    // items are read from the GPS store.
+    void SetWindStore(const nmea::CNMEADataValue* wind) { m_wind = wind; }
     void SetAlertSound(app::CAlertSound* sound, std::filesystem::path audioFolder, bool audioAlerts);
 
     // One refresh (message 0x501) after the position source has run.
@@ -137,6 +140,7 @@ private:
     CMonitorHost& m_host;
     CActiveRoute* m_route;
     CSteeringOutput* m_steering;
+    const nmea::CNMEADataValue* m_wind = nullptr;
     app::CAlertSound* m_sound = nullptr;
     std::filesystem::path m_audioFolder;
     bool m_audioAlerts = false;

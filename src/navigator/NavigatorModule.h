@@ -82,6 +82,7 @@ public:
     void SetOwnVesselOverlay(COwnVesselOverlay* overlay) { m_overlay = overlay; }
     void SetRoute(CActiveRoute* route) { m_monitor.SetRoute(route); }
     void SetSteering(CSteeringOutput* steering) { m_monitor.SetSteering(steering); }
+    void SetWindStore(const nmea::CNMEADataValue* wind) { m_monitor.SetWindStore(wind); }
     void SetGpsReceiver(CGpsReceiver* gps);
     // The replay's receive side (the ports' devices); default: the stand-in GPS.
     void SetReplayTarget(CReplayTarget* target);

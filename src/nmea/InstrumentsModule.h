@@ -38,7 +38,8 @@ public:
                        CInstrumentsOptions options);
     ~CInstrumentsModule() override;
 
-    // The message bar arrives with the frame's windows; until then nothing is shown.
+    // The message bar is the frame's and exists once the frame's windows do;
+    // without one, messages are not shown.
     void SetMessageBar(app::CMsgBar* bar);
 
     bool Initialise() override;

@@ -1,4 +1,5 @@
 #include "nmea/NMEADevice.h"
+#include "platform/Ascii.h"
 
 #include <cctype>
 #include <chrono>
@@ -8,6 +9,13 @@ namespace nmea {
 
 namespace {
 constexpr auto kQueueLockWait = std::chrono::milliseconds(5);
+
+// The queue locks are almost always free: the plain try-lock takes them
+// without the timed wait's clock call.
+bool LockWithin(std::timed_mutex& lock, std::chrono::milliseconds wait)
+{
+    return lock.try_lock() || lock.try_lock_for(wait);
+}
 }
 
 std::uint8_t ResolveStoredPort(const CPortDirectory& ports, std::uint8_t stored)
@@ -146,7 +154,7 @@ bool CNMEADevice::TakeAllReceived(std::stop_token stop, std::vector<std::string>
 
 void CNMEADevice::QueueReceived(std::string_view line)
 {
-    if (!m_receive.lock.try_lock_for(kQueueLockWait)) {
+    if (!LockWithin(m_receive.lock, kQueueLockWait)) {
         ++m_lostBusy;
         return;
     }
@@ -167,7 +175,7 @@ void CNMEADevice::QueueReceived(std::string_view line)
 
 bool CNMEADevice::TakeOutput(std::string& line)
 {
-    if (!m_transmit.lock.try_lock_for(kQueueLockWait))
+    if (!LockWithin(m_transmit.lock, kQueueLockWait))
         return false;
     std::lock_guard lock(m_transmit.lock, std::adopt_lock);
     if (m_transmit.queue.empty())
@@ -257,16 +265,8 @@ bool CNMEADevice::IsSentenceEnabled(std::string_view line, const SentenceList& s
     if (line.size() < 6)
         return false;
     const std::string_view id = line.substr(3, 3);
-    const auto same = [](std::string_view a, std::string_view b) {
-        if (a.size() != b.size())
-            return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-                return false;
-        return true;
-    };
     for (const NMEASentenceEntry& entry : sentences)
-        if (same(entry.id, id))
+        if (platform::EqualNoCaseAscii(entry.id, id))
             return entry.enabled;
     return false;
 }

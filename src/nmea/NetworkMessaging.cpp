@@ -1,4 +1,5 @@
 #include "nmea/NetworkMessaging.h"
+#include "platform/Ascii.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -39,14 +40,6 @@ sockaddr_in SocketAddress(const Ipv4& address, std::uint16_t port)
 int NonBlockingSocket()
 {
     return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 std::string NetworkKey(const std::string& workspaceKey) { return workspaceKey + "\\WorkSpace\\Network"; }
@@ -113,7 +106,7 @@ void CNetworkMessaging::SaveSettings(platform::CSettingsStore& store, const std:
 void CNetworkMessaging::SetSharedFolder(const std::string& folder)
 {
     std::lock_guard lock(m_folderLock);
-    if (Lower(folder) != Lower(m_sharedFolder))
+    if (!platform::EqualNoCaseAscii(folder, m_sharedFolder))
         m_sharedFolder = folder;
 }
 
@@ -324,11 +317,13 @@ void CNetworkMessaging::Run(std::stop_token stop)
         if (stop.stop_requested())
             break;
 
+        // New connections join the list after this pass: the poll entries
+        // below line up with the connections polled.
+        std::vector<std::unique_ptr<Connection>> accepted;
         if ((fds[1].revents & POLLIN) != 0) {
             for (int fd; (fd = ::accept4(m_listen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
-                auto connection = std::make_unique<Connection>();
-                connection->fd = fd;
-                m_receive.insert(m_receive.begin(), std::move(connection));
+                accepted.push_back(std::make_unique<Connection>());
+                accepted.back()->fd = fd;
             }
         }
 
@@ -407,6 +402,8 @@ void CNetworkMessaging::Run(std::stop_token stop)
         const auto isDead = [&](const auto& c) { return std::find(dead.begin(), dead.end(), c.get()) != dead.end(); };
         std::erase_if(m_send, isDead);
         std::erase_if(m_receive, isDead);
+        for (auto& connection : accepted)
+            m_receive.insert(m_receive.begin(), std::move(connection));
         for (const Ipv4& peer : left)
             std::erase_if(m_send, [&](const auto& c) { return c->peer == peer; });
         for (const Ipv4& peer : joined)

@@ -128,7 +128,7 @@ void CPort::AddSentence(PortChannel channel, std::string_view line)
     }
     // A window being opened or closed holds the lock: its repaint is skipped,
     // the port's thread never waits on a window.
-    if (ch.viewLock.try_lock_for(std::chrono::milliseconds(5))) {
+    if (ch.viewLock.try_lock() || ch.viewLock.try_lock_for(std::chrono::milliseconds(5))) {
         std::lock_guard lock(ch.viewLock, std::adopt_lock);
         if (ch.listener)
             ch.listener();
@@ -140,6 +140,18 @@ std::vector<std::string> CPort::GetHistory(PortChannel channel) const
     const Channel& ch = Of(channel);
     std::lock_guard lock(ch.historyLock);
     return {ch.history.begin(), ch.history.end()};
+}
+
+std::size_t CPort::CopyHistory(PortChannel channel, std::size_t first, std::size_t count,
+                              std::vector<std::string>& lines) const
+{
+    lines.clear();
+    const Channel& ch = Of(channel);
+    std::lock_guard lock(ch.historyLock);
+    const std::size_t total = ch.history.size();
+    for (std::size_t i = first; i < total && i - first < count; ++i)
+        lines.push_back(ch.history[i]);
+    return total;
 }
 
 void CPort::SetHistoryListener(PortChannel channel, std::function<void()> listener)

@@ -94,6 +94,10 @@ public:
     // newest 500 kept.
     void AddSentence(PortChannel channel, std::string_view line);
     std::vector<std::string> GetHistory(PortChannel channel) const;
+    // Copies at most `count` lines from `first` (0 the oldest) into `lines`
+    // under the history lock; returns the number of lines the history holds.
+    std::size_t CopyHistory(PortChannel channel, std::size_t first, std::size_t count,
+                            std::vector<std::string>& lines) const;
     // Called on the port's thread after the history changed; a window hands it
     // on to its own thread. Skipped when the listener is being replaced.
     void SetHistoryListener(PortChannel channel, std::function<void()> listener);

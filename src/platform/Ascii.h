@@ -5,6 +5,7 @@
 // sentences compare the same on every machine, and bytes above 0x7F are
 // never folded.
 
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -34,6 +35,46 @@ constexpr bool EqualNoCaseAscii(std::string_view a, std::string_view b)
             return false;
     }
     return true;
+}
+
+// Before, comparing ASCII letters without case and other bytes as unsigned
+// values: the same order on every machine.
+constexpr bool LessNoCaseAscii(std::string_view a, std::string_view b)
+{
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(AsciiLower(a[i]));
+        const auto y = static_cast<unsigned char>(AsciiLower(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
+inline void AsciiUpperInPlace(std::string& s)
+{
+    for (char& c : s)
+        c = AsciiUpper(c);
+}
+
+inline void AsciiLowerInPlace(std::string& s)
+{
+    for (char& c : s)
+        c = AsciiLower(c);
+}
+
+inline std::string AsciiUpperCopy(std::string_view s)
+{
+    std::string out(s);
+    AsciiUpperInPlace(out);
+    return out;
+}
+
+inline std::string AsciiLowerCopy(std::string_view s)
+{
+    std::string out(s);
+    AsciiLowerInPlace(out);
+    return out;
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include "platform/Ascii.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -174,6 +175,49 @@ std::optional<TempFile> CreateTempFile(const fs::path& folder, std::string_view 
         return std::nullopt;
     }
     return TempFile{fs::path(buffer.data()), CFileDescriptor(fd)};
+}
+
+// ---------------------------------------------------------------- atomic replace
+
+bool SyncFolder(const fs::path& folder)
+{
+    CFileDescriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.IsOpen() && ::fsync(fd.Get()) == 0;
+}
+
+bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::string* error,
+                         unsigned newFileMode)
+{
+    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    auto temp = CreateTempFile(folder, path.filename().string() + ".tmp-", error);
+    if (!temp)
+        return false;
+    auto fail = [&](const char* what, const fs::path& subject) {
+        const std::error_code code(errno, std::generic_category());
+        Fail(error, Describe(what, subject, code));
+        std::error_code ignored;
+        fs::remove(temp->path, ignored);
+        return false;
+    };
+    for (std::string_view rest = bytes; !rest.empty();) {
+        const ssize_t n = ::write(temp->fd.Get(), rest.data(), rest.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail("Cannot write", temp->path);
+        rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+    if (::fsync(temp->fd.Get()) != 0)
+        return fail("Cannot flush", temp->path);
+    struct stat old {};
+    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : newFileMode;
+    ::fchmod(temp->fd.Get(), mode);
+    if (::close(temp->fd.Release()) != 0)
+        return fail("Cannot close", temp->path);
+    if (::rename(temp->path.c_str(), path.c_str()) != 0)
+        return fail("Cannot replace", path);
+    SyncFolder(folder);
+    return true;
 }
 
 // ---------------------------------------------------------------- range locks

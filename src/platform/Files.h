@@ -72,6 +72,21 @@ struct TempFile {
 std::optional<TempFile> CreateTempFile(const std::filesystem::path& folder, std::string_view prefix,
                                        std::string* error = nullptr);
 
+// ---------------------------------------------------------------- atomic replace
+
+// Flushes a folder's entries to disk, so a rename or a new name in it
+// survives a power cut. False when the folder cannot be opened or flushed.
+bool SyncFolder(const std::filesystem::path& folder);
+
+// Replaces `path` with `bytes` so that a crash or power cut at any moment
+// leaves either the old file or the new one, whole: a temp file
+// "<name>.tmp-XXXXXX" in the same folder is written, flushed, given the
+// replaced file's permissions (a new file gets `newFileMode`), renamed over
+// `path`, and the folder is flushed. A file that is a symbolic link is
+// replaced by a plain file; resolve it first to write where it points.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::string* error = nullptr, unsigned newFileMode = 0600);
+
 // ---------------------------------------------------------------- range locks
 
 enum class LockKind { Shared, Exclusive };

@@ -62,26 +62,6 @@ ReadResult ReadWholeFile(const fs::path& path)
     return {ReadResult::State::Read, std::move(text), 0};
 }
 
-bool WriteAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-bool SyncFolder(const fs::path& folder)
-{
-    CFileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.IsOpen() && ::fsync(fd.Get()) == 0;
-}
-
 // Holds the side lock file "<settings>.lock" exclusively. The settings file
 // itself is replaced by rename, so a lock on it would guard a file that no
 // longer has the name; the side file stays put. The wait is bounded: flock
@@ -401,27 +381,8 @@ bool CSettingsStore::Save()
 
     RemoveStaleTemps(file);
     std::string error;
-    auto temp = CreateTempFile(folder, file.filename().string() + ".tmp-", &error);
-    if (!temp)
+    if (!WriteFileAtomically(file, text, &error))
         return finish(false, error, nullptr);
-    auto fail = [&](const char* what, const fs::path& path) {
-        const int code = errno;
-        fs::remove(temp->path, ec);
-        return finish(false, what + Quoted(path) + ": " + ErrnoText(code), nullptr);
-    };
-    if (!WriteAll(temp->fd.Get(), text))
-        return fail("Cannot write ", temp->path);
-    if (::fsync(temp->fd.Get()) != 0)
-        return fail("Cannot flush ", temp->path);
-    // Keep the permissions of the file being replaced; a new one gets the
-    // user-only mode the temp file was created with.
-    struct stat old {};
-    if (::stat(file.c_str(), &old) == 0)
-        ::fchmod(temp->fd.Get(), old.st_mode & 07777);
-    temp->fd.Close();
-    if (::rename(temp->path.c_str(), file.c_str()) != 0)
-        return fail("Cannot replace ", file);
-    SyncFolder(folder);
     return finish(true, {}, &merged);
 }
 

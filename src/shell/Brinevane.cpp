@@ -187,8 +187,14 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     });
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
         auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
-        if (*instruments != nullptr)
+        if (*instruments != nullptr) {
             navigator->SetPortList(&(*instruments)->Ports());
+            navigator->SetWindStore((*instruments)->Wind().Parser().Values());
+            navigator->SetExtraOptionPages([instruments] {
+                return *instruments ? (*instruments)->NavigatorOptionPages()
+                                    : std::vector<COptionPageFactory>{};
+            });
+        }
         return navigator;
     });
     services.startupNotices = std::move(notices);

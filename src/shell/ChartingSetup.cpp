@@ -56,8 +56,7 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     services.availableMemory = [] { return GetAvailableMemory(); };
     services.palettes = app::GetProgramPalettes();
     services.positionFormat = [&frame] {
-        const app::CFrameSettings& s = frame.FrameSettings();
-        return geo::CPositionFormat{s.decimalPlaces, s.degMinSec};
+        return geo::CPositionFormat{static_cast<std::uint8_t>(frame.DecimalPlaces()), frame.DegMinSec()};
     };
     return std::make_unique<chart::CChartingModule>(frame.SettingsHome(), std::move(services));
 }

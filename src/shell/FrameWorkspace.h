@@ -1,8 +1,7 @@
 #pragma once
 // The main frame's side of workspaces: what opening, saving and leaving a
-// workspace does to the frame's windows and settings. Kinds of child window
-// join the stored layout as their issues land; today the layout is the
-// toolbars, the status bar and the side panel.
+// workspace does to the frame's windows and settings. The stored layout is
+// the toolbars, the status bar and the side panel.
 
 #include <optional>
 #include <string>

@@ -18,6 +18,9 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/CloseSequence.h"
 #include "app/SystemUtils.h"
 #include "app/CommandIds.h"
@@ -67,6 +70,9 @@ QWidget* FocusEdit()
 CMainFrame::CMainFrame(CFrameServices services) : m_services(std::move(services)), m_frameTimer(*m_services.clock)
 {
     setObjectName("MainFrame");
+    // BRINE_REPORT_TIMER logs each run of the 1 s and 10 s jobs, for scripted
+    // checks of the cadence in the running program.
+    m_reportTimerJobs = std::getenv("BRINE_REPORT_TIMER") != nullptr;
     setWindowTitle("Brinevane");
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1024, 768);
@@ -209,7 +215,11 @@ bool CMainFrame::CompleteStartUp()
     RestoreWindows();
     // With nothing reopened and no chart installed the program still shows
     // a chart: the blank world chart.
-    if (m_charting && m_charting->ChartFrames().empty() && m_charting->GetFolio().empty())
+    // A start asked to open documents of its own (scripted checks of the
+    // viewers) shows those instead.
+    const char* documents = std::getenv("BRINE_OPEN_FILES");
+    if (m_charting && m_charting->ChartFrames().empty() && m_charting->GetFolio().empty() &&
+        !(documents && *documents))
         OpenChart("", false, 0);
     m_frameTimer.SuspendTimer(false);
     return true;
@@ -280,14 +290,35 @@ void CMainFrame::CloseWorkspaceWindows()
 void CMainFrame::LoadWorkspaceValues()
 {
     if (m_workspace) {
+        CRegistry registry(*m_services.settings);
+        if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
+            registry.ReadBool("AutoSaveWorkspace", m_autoSaveWorkspace);
+            registry.ReadBool("ConfirmClosedown", m_confirmClosedown);
+            registry.ReadBool("ReloadDocs", m_reloadDocs);
+            registry.ReadBool("DisplayDegMinSecPosition", m_degMinSec);
+            registry.ReadBool("AudioAlerts", m_audioAlerts);
+            registry.ReadBool("AutoConfigurePorts", m_autoConfigurePorts);
+            long places = m_decimalPlaces;
+            if (registry.ReadLong("DecimalPlaces", places))
+                m_decimalPlaces = app::ClampDecimalPlaces(places);
+            long priority = m_threadPriority;
+            if (registry.ReadLong("ThreadPriority", priority))
+                m_threadPriority = static_cast<std::uint8_t>(std::clamp(priority, 0L, 2L));
+            registry.Close();
+        }
+        // The rest of the frame's values: the active side panel, the range
+        // and bearing bar's place, the recent files; the values above win.
         m_frameSettings.Load(*m_services.settings, m_workspace->GetRegistryKey(), HasWaveDevice());
-        m_autoSaveWorkspace = m_frameSettings.autoSaveWorkspace;
-        m_confirmClosedown = m_frameSettings.confirmClosedown;
+        m_frameSettings.decimalPlaces = static_cast<std::uint8_t>(m_decimalPlaces);
+        m_frameSettings.degMinSec = m_degMinSec;
+        m_frameSettings.threadPriority = m_threadPriority;
+        m_frameSettings.reloadDocs = m_reloadDocs;
         m_ptRangeBearingBar = QPoint(m_frameSettings.rangeBearingPoint.first, m_frameSettings.rangeBearingPoint.second);
-        app::ApplyThreadPriority(static_cast<std::int32_t>(m_frameSettings.threadPriority));
+        app::ApplyThreadPriority(static_cast<std::int32_t>(m_threadPriority));
         for (CSidePanel* panel : SidePanels()) {
             if (!m_frameSettings.operationalMode.empty() &&
-                panel->GetTitle().compare(QString::fromStdString(m_frameSettings.operationalMode), Qt::CaseInsensitive) == 0)
+                panel->GetTitle().compare(QString::fromStdString(m_frameSettings.operationalMode),
+                                          Qt::CaseInsensitive) == 0)
                 m_activeSidePanel = panel;
         }
     }
@@ -297,6 +328,24 @@ void CMainFrame::LoadWorkspaceValues()
 void CMainFrame::SaveWorkspaceValues()
 {
     if (m_workspace) {
+        CRegistry registry(*m_services.settings);
+        if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
+            registry.WriteBool("AutoSaveWorkspace", m_autoSaveWorkspace);
+            registry.WriteBool("ConfirmClosedown", m_confirmClosedown);
+            registry.WriteBool("ReloadDocs", m_reloadDocs);
+            registry.WriteBool("DisplayDegMinSecPosition", m_degMinSec);
+            registry.WriteBool("AudioAlerts", m_audioAlerts);
+            registry.WriteBool("AutoConfigurePorts", m_autoConfigurePorts);
+            registry.WriteLong("DecimalPlaces", m_decimalPlaces);
+            registry.WriteLong("ThreadPriority", m_threadPriority);
+            registry.Close();
+        }
+        m_frameSettings.decimalPlaces = static_cast<std::uint8_t>(m_decimalPlaces);
+        m_frameSettings.degMinSec = m_degMinSec;
+        m_frameSettings.threadPriority = m_threadPriority;
+        m_frameSettings.reloadDocs = m_reloadDocs;
+        m_frameSettings.audioAlerts = m_audioAlerts;
+        m_frameSettings.autoConfigurePorts = m_autoConfigurePorts;
         m_frameSettings.autoSaveWorkspace = m_autoSaveWorkspace;
         m_frameSettings.confirmClosedown = m_confirmClosedown;
         m_frameSettings.rangeBearingPoint = {m_ptRangeBearingBar.x(), m_ptRangeBearingBar.y()};
@@ -329,6 +378,7 @@ void CMainFrame::RegisterFrameCommands()
     using Cmd = CCmdUI;
     const void* me = this;
     m_commands.Add(me, cmd::kAppExit, [this](unsigned) { close(); });
+    m_commands.Add(me, cmd::kToolsOptions, [this](unsigned) { OpenToolsOptions(); });
     m_commands.Add(me, cmd::kViewToolbars, [this](unsigned) {
         m_fullScreen->Exit();
         ShowToolbarContextMenu(QCursor::pos());
@@ -429,6 +479,16 @@ void CMainFrame::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateModuleCmdUI(true); });
         if (top.buttonId == cmd::kMenuWindow)
             connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
+    }
+    // Keys without a menu item: actions of the window itself.
+    for (const shell::MenuEntry& e : shell::MainAccelerators()) {
+        auto* a = new QAction(QString::fromLatin1(e.text), this);
+        a->setData(e.id);
+        a->setShortcut(QKeySequence(QString::fromLatin1(e.keys)));
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [this, id = e.id] { ExecuteCommand(id); });
+        m_actions.emplace(e.id, a);
     }
 }
 
@@ -560,7 +620,11 @@ void CMainFrame::RunTimerJobs()
     };
     app::CFrameTimer::Jobs jobs;
     jobs.stationRecords = [modules] { modules(TimerCadence::EveryPass); };
-    jobs.every1s = [modules] { modules(TimerCadence::EverySecond); };
+    jobs.every1s = [this, modules] {
+        if (m_reportTimerJobs)
+            std::fprintf(stderr, "Brinevane: timer: 1 s job\n");
+        modules(TimerCadence::EverySecond);
+    };
     jobs.every10s = [this, modules] {
         m_msgBar->LockUpdate(false);
         m_msgBar->SetMessageActive(m_hMsgDiskLow, m_lowDisk ? 1 : 0, false);
@@ -568,6 +632,8 @@ void CMainFrame::RunTimerJobs()
         if (m_lowDisk || m_lowMemory)
             m_msgBar->SwitchOn();
         m_msgBar->LockUpdate(true);
+        if (m_reportTimerJobs)
+            std::fprintf(stderr, "Brinevane: timer: 10 s job\n");
         modules(TimerCadence::EveryTenSeconds);
     };
     m_frameTimer.OnTimer(jobs);
@@ -782,6 +848,7 @@ void CMainFrame::ShowToolbarContextMenu(QPoint globalPos)
 {
     QMenu menu(this);
     menu.setObjectName("BarMenu");
+    menu.setWindowTitle("Bars");
     FillBarMenu(menu);
     menu.exec(globalPos);
 }
@@ -792,6 +859,7 @@ QMenu* CMainFrame::createPopupMenu()
     // toolbar's handle or the bar areas: the same bar menu as everywhere.
     auto* menu = new QMenu(this);
     menu->setObjectName("BarMenu");
+    menu->setWindowTitle("Bars");
     FillBarMenu(*menu);
     return menu;
 }

@@ -24,6 +24,7 @@
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "app/PostedMessageQueue.h"
+#include "app/ToolsOptions.h"
 #include "app/ui/ModuleUi.h"
 
 class CAboutDlg;
@@ -131,6 +132,10 @@ public:
     bool ReloadWorkspace() const { return m_reloadWorkspace; }
     bool AutoSaveWorkspace() const { return m_autoSaveWorkspace; }
     bool ConfirmClosedown() const { return m_confirmClosedown; }
+    // How positions are shown ("DecimalPlaces", "DisplayDegMinSecPosition").
+    int DecimalPlaces() const { return m_decimalPlaces; }
+    bool DegMinSec() const { return m_degMinSec; }
+    bool AudioAlerts() const { return m_audioAlerts; }
 
     // Workspace hooks: transient windows closed when a workspace is left, and
     // the frame's and modules' settings read from and written to the
@@ -241,6 +246,12 @@ private:
     void ActivateNextChartFrame();
     void UpdatePositionPane();
     void KeepWindowsOnScreen();
+    // Tools Options: the frame's pages first, then every module's.
+    void OpenToolsOptions();
+    void ApplyWorkspaceOptions(const app::CWorkspaceOptions& options);
+    void ApplySystemOptions(const app::CSystemOptions& options);
+    app::CWorkspaceOptions CurrentWorkspaceOptions() const;
+    app::CSystemOptions CurrentSystemOptions() const;
 
     CFrameServices m_services;
     CCommandTable m_commands;
@@ -279,7 +290,14 @@ private:
     QPointer<QToolBar> m_rangeBearingBar;
     QPoint m_ptRangeBearingBar{10, 10};
     bool m_reloadWorkspace = true;
+    bool m_reportTimerJobs = false;
     bool m_autoSaveWorkspace = false;
+    bool m_reloadDocs = true;
+    std::uint8_t m_decimalPlaces = 2;
+    bool m_degMinSec = false;
+    bool m_audioAlerts = true;
+    bool m_autoConfigurePorts = true;
+    std::uint8_t m_threadPriority = 0;
     std::unique_ptr<CFrameWorkspace> m_workspaceHooks;
     std::unique_ptr<CWorkspaceManager> m_workspace;
     std::vector<QPointer<CDocument>> m_documents;

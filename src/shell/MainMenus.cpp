@@ -136,6 +136,8 @@ constexpr MenuEntry kHelp[] = {
     I(kTechSupport, "&Technical Support..."), I(kAbout, "&About Brinevane..."),
 };
 
+constexpr MenuEntry kAccelerators[] = {I(kPaletteDayKey, "Day palette", "Ctrl+Alt+D")};
+
 constexpr std::array kMenus = {
     TopMenu{kMenuFile, "&File", kFile}, TopMenu{kMenuEdit, "&Edit", kEdit},
     TopMenu{kMenuView, "&View", kView}, TopMenu{kMenuChart, "&Chart", kChart},
@@ -239,6 +241,8 @@ std::span<const TopMenu> MainMenus()
 {
     return kMenus;
 }
+
+std::span<const MenuEntry> MainAccelerators() { return kAccelerators; }
 
 QIcon ToolBarIcon(const ToolBarButton& button)
 {

@@ -44,6 +44,8 @@ struct ToolBarDef {
 };
 
 std::span<const TopMenu> MainMenus();
+// Keys of commands that have no menu item of their own (Ctrl+Alt+D: Day).
+std::span<const MenuEntry> MainAccelerators();
 std::span<const ToolBarDef> MainToolBars();
 
 }  // namespace shell

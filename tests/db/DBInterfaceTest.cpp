@@ -9,7 +9,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -381,4 +383,45 @@ TEST_F(PointTable, LockIsSeenByAnotherObjectUntilReleased)
     ASSERT_TRUE(a.FlushAndUnlock());
     EXPECT_FALSE(b.IsLockedElsewhere());
     EXPECT_EQ(b.GetRecordCount(), 2);
+}
+
+// Tables on an engine of their own keep their errors and files there; objects
+// made and dropped on many threads at once share the default engine safely.
+TEST(DBInterface, AnEngineOfItsOwnAndTheDefaultFromManyThreads)
+{
+    brine_test::TempFolder dir;
+    auto own = std::make_shared<dbase::CDbaseEngine>();
+    {
+        class CDBOwn : public CDBInterface {
+        public:
+            explicit CDBOwn(std::shared_ptr<dbase::CDbaseEngine> e) : CDBInterface(std::move(e)) {}
+        } t(own);
+        EXPECT_EQ(&t.Engine(), own.get());
+        t.SetFilePath(dir / "own");
+        ASSERT_TRUE(t.Open());
+        ASSERT_TRUE(t.AppendNew());
+        EXPECT_NE(t.Table(), nullptr);
+        EXPECT_EQ(&t.Table()->Engine(), own.get());
+        EXPECT_FALSE(t.GoRecord(7));
+        EXPECT_EQ(own->ErrorCode(), 0);  // the failed move was checked on its own engine
+    }
+    EXPECT_EQ(own.use_count(), 1);  // the table let go of it
+    std::vector<std::thread> threads;
+    std::atomic<int> opened{0};
+    for (int k = 0; k < 4; ++k)
+        threads.emplace_back([&, k] {
+            auto mine = std::make_shared<dbase::CDbaseEngine>();
+            for (int i = 0; i < 50; ++i) {
+                CDBTestPoint onDefault;  // made and dropped on the default engine
+                class CDBMine : public CDBInterface {
+                public:
+                    explicit CDBMine(std::shared_ptr<dbase::CDbaseEngine> e) : CDBInterface(std::move(e)) {}
+                } t(mine);
+                t.SetFilePath(dir / ("thread" + std::to_string(k)));
+                opened += t.Open() && t.AppendNew() && t.Close();
+            }
+        });
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(opened, 200);
 }

@@ -267,6 +267,25 @@ TEST(MonitorModel, OffTrackAtTheLimit)
                                                       "Vessel inside off-track limit for the active route"}));
 }
 
+// The wind card from the wind module's store, only while its status is "A".
+TEST(MonitorModel, WindCard)
+{
+    Model m;
+    nmea::CNMEAGPSParser wind(m.clock, 5);
+    m.model.SetWindStore(wind.Values());
+    ASSERT_TRUE(wind.ParseLine(navtest::Sentence("WIMWV,359.6,R,10.5,N,A")));
+    m.Refresh(m.At(50.0, -4.0));
+    const CMonitorTexts& t = m.model.Texts();
+    EXPECT_EQ(t.windAngle[0], "000");
+    EXPECT_EQ(t.windReference[0], "Relative");
+    EXPECT_EQ(t.windSpeed[0], "10.5");
+    EXPECT_EQ(t.windUnit[0], "kn");
+    ASSERT_TRUE(wind.ParseLine(navtest::Sentence("WIMWV,045.0,T,5.0,M,V")));
+    m.Refresh(m.At(50.0, -4.0));
+    EXPECT_EQ(t.windAngle[0], "");
+    EXPECT_EQ(t.windUnit[0], "");
+}
+
 TEST(NavTexts, Formats)
 {
     struct Row { std::string got, want; };

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -220,6 +222,8 @@ TEST(ComPort, ThreadsStopWithinASecondEvenMidWrite)
     device.CloseAll();
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_LT(took, 1s);
+    std::cout << "stop mid-write: " << std::chrono::duration_cast<std::chrono::microseconds>(took).count()
+              << " us\n";
     EXPECT_FALSE(port.IsOpen());
 }
 
@@ -248,11 +252,21 @@ TEST(ComPort, FourIdlePortsCostAlmostNoCpu)
         return std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
     };
+    // Three seconds in the suite; BRINE_IDLE_SECONDS=10 for the longer look.
+    const char* seconds = std::getenv("BRINE_IDLE_SECONDS");
+    const auto idle = std::chrono::seconds(seconds ? std::atoi(seconds) : 3);
     const auto before = cpu();
-    std::this_thread::sleep_for(3s);
+    std::this_thread::sleep_for(idle);
     const auto used = cpu() - before;
-    // Under 1% of a core: 30 ms in 3 s.
-    EXPECT_LT(used, 30ms) << std::chrono::duration_cast<std::chrono::microseconds>(used).count() << " us";
+    // Under 1% of a core.
+    EXPECT_LT(used, std::chrono::duration_cast<std::chrono::microseconds>(idle) / 100);
+    std::cout << "idle " << idle.count() << " s, four ports: "
+              << std::chrono::duration_cast<std::chrono::microseconds>(used).count() << " us of CPU\n";
+    const auto start = std::chrono::steady_clock::now();
+    devices.clear();
+    std::cout << "four ports' threads stopped and joined in "
+              << std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count()
+              << " us\n";
 }
 
 TEST(PortList, FirstStartAssignsStableNamesThenPortsThatOpen)

@@ -11,6 +11,7 @@
 #include "nmea/AutopilotModule.h"
 #include "nmea/GPSModule.h"
 #include "nmea/OutputSentences.h"
+#include "nmea/PortList.h"
 #include "nmea/RepeaterModule.h"
 #include "platform/SettingsStore.h"
 
@@ -116,6 +117,23 @@ TEST(GPSModule, SettingsLoadWithLimitsAndFallBacks)
         EXPECT_TRUE(gps.Config().IsSentenceEnabled("$GPGGA,"));
         gps.Terminate();
     }
+}
+
+TEST(GPSModule, UploadToADisconnectedPortIsRefused)
+{
+    Home home;
+    nmea::PortPaths paths;
+    paths[1] = (home.dir.Path() / "usb-unplugged").string();
+    nmea::CPortList ports(paths, {});
+    brine_test::FakeClock clock;
+    nmea::CGPSModule gps(home, ports, clock, nullptr, [] { return 2; });
+    ASSERT_TRUE(gps.Initialise());
+    gps.Config().transmitPort = 2;
+    ASSERT_TRUE(gps.ToggleTransmit()) << "a port whose adapter is away still opens";
+    EXPECT_FALSE(ports.FindPort(2)->GetCondition().connected);
+    EXPECT_FALSE(gps.Device().SendRoute("1", "1", "c", "R", "W", true));
+    EXPECT_FALSE(gps.Device().SendWaypoint({1, 1, "A", "A"}, 0, 1, true));
+    gps.Terminate();
 }
 
 TEST(RepeaterModule, ReceivePortsFromTheStoredList)

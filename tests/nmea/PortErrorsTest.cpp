@@ -8,10 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "ChildProcess.h"
 #include "PtyPair.h"
 #include "TempFolder.h"
 #include "nmea/ComPort.h"
+#include "nmea/SerialDevice.h"
 
 namespace {
 
@@ -38,6 +42,36 @@ TEST(PortErrors, Wording)
     EXPECT_EQ(nmea::BusyText(dev, std::nullopt), "/dev/ttyUSB0 is in use by another program.");
     EXPECT_EQ(nmea::DescribeOpenError("/nonexistent/usb-x", ENOENT), "/nonexistent/usb-x is not connected.");
     EXPECT_EQ(nmea::DescribeOpenError(dev, ENOTTY), "/dev/ttyUSB0 is not a serial device.");
+}
+
+// Open descriptors of this process.
+std::size_t OpenDescriptors()
+{
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++n;
+    return n;
+}
+
+TEST(PortErrors, RefusedDevicesLeaveNothingOpen)
+{
+    brine_test::TempFolder folder;
+    const auto file = folder.Path() / "not-a-terminal";
+    std::ofstream(file) << "x";
+    const struct {
+        std::filesystem::path path;
+        std::string reason;
+    } rows[] = {
+        {file, file.string() + " is not a serial device."},   // opens, then the terminal steps fail
+        {folder.Path() / "usb-missing", (folder.Path() / "usb-missing").string() + " is not connected."},
+    };
+    for (const auto& r : rows) {
+        const std::size_t before = OpenDescriptors();
+        int error = 0;
+        EXPECT_EQ(nmea::CSerialDevice::Open(r.path.string(), true, error), nullptr);
+        EXPECT_EQ(OpenDescriptors(), before) << "a failed step must close what it opened: " << r.path;
+        EXPECT_EQ(nmea::DescribeOpenError(r.path.string(), error), r.reason);
+    }
 }
 
 TEST(PortErrors, UnprivilegedUserIsToldWhichGroupToJoin)

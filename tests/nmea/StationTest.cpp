@@ -116,6 +116,9 @@ class Station {
 public:
     Station(const std::string& address, const std::filesystem::path& folder, int port) : m_address(address)
     {
+        // A station that died fails the test through its output and exit
+        // code, not by killing this process on the next command it is sent.
+        ::signal(SIGPIPE, SIG_IGN);
         int in[2], out[2];
         EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
         EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
@@ -124,6 +127,8 @@ public:
         const std::string portText = std::to_string(port);
         m_pid = ::fork();
         if (m_pid == 0) {
+            // The station itself must survive peers that close on it.
+            ::signal(SIGPIPE, SIG_DFL);
             ::dup2(in[0], 0);
             ::dup2(out[1], 1);
             ::execl(program.c_str(), program.c_str(), address.c_str(), folder.c_str(), portText.c_str(),

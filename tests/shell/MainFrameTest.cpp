@@ -13,6 +13,7 @@
 #include <thread>
 #include <gtest/gtest.h>
 
+#include "app/ui/PropertySheet.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/Timer.h"
@@ -204,15 +205,15 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     frame.UpdateModuleCmdUI(true);
-    // Commands of modules that are not part of the program yet, then the frame's own.
+    // Commands no module of this frame handles, then the frame's own.
     for (unsigned id :
          {cmd::kFileNew, cmd::kChartZoomIn, cmd::kNavPositionSource, cmd::kChartpointNew,
-          cmd::kRouteNew, cmd::kVesselOptions, cmd::kToolsOptions, cmd::kPaletteDay,
+          cmd::kRouteNew, cmd::kVesselOptions, cmd::kPaletteDay,
           cmd::kArpaActivate, cmd::kEditRedo, cmd::kArpaOpen, cmd::kWindowCloseAll})
         EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
     for (unsigned id :
          {cmd::kAppExit, cmd::kViewStatusBar, cmd::kViewSidePanel, cmd::kViewFullScreen,
-          cmd::kAbout, cmd::kTechSupport})
+          cmd::kAbout, cmd::kTechSupport, cmd::kToolsOptions})
         EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
     // Window commands follow the MDI children.
     frame.MdiArea()->addSubWindow(new QWidget)->show();
@@ -416,7 +417,14 @@ struct TideModule : CModule, CModuleUi {
     }
     std::vector<COptionPageFactory> OptionPages() override
     {
-        return {{"Tides", [](QWidget* parent) { return new QWidget(parent); }}};
+        struct TidesPage : app::COptionPageModel {
+            std::string Title() const override { return "Tides"; }
+            std::vector<app::CFieldError> Validate() const override { return {}; }
+            void Apply() override {}
+        };
+        return {{"Tides", [](QWidget* parent) {
+                     return new CXPropertyPage(std::make_unique<TidesPage>(), parent);
+                 }}};
     }
     void RegisterCommands(CCommandTable& commands) override
     {

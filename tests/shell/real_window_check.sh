@@ -9,6 +9,12 @@
 #      when installed; without it this step is left out and said so);
 #   5. File > Exit by keyboard asks first, and No keeps the program running;
 #   6. File > Exit by keyboard, answered Yes with Return, ends it with code 0.
+# Along the way: the desktop facts the program reads at start-up (screen,
+# mouse with its buttons swapped for the left hand, printer, sound); a
+# right-button press on a toolbar and on the side panel opens the frame's bar
+# menu at once (before the release); the toolbars show drawn icons (a
+# screenshot, kept in BRINE_XWIN_SHOTS when that names a folder); and the
+# 1 s and 10 s jobs keep their cadence on the real timer.
 #
 # Usage: real_window_check.sh [path/to/brinevane]
 # Run without a display of its own, it starts one with xvfb-run. Exit code 77
@@ -74,6 +80,10 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    if [ -n "${BRINE_XWIN_SHOTS:-}" ] && mkdir -p "$BRINE_XWIN_SHOTS"; then
+        xwd -silent -root 2>/dev/null | convert xwd:- "$BRINE_XWIN_SHOTS/failure.png" 2>/dev/null &&
+            echo "screen at the failure: $BRINE_XWIN_SHOTS/failure.png" >&2
+    fi
     echo "--- windows on the display:" >&2
     for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
         echo "  $w '$(xdotool getwindowname "$w" 2>/dev/null)' $(xdotool getwindowgeometry --shell "$w" 2>/dev/null | tr '\n' ' ')" >&2
@@ -170,14 +180,39 @@ if command -v evilwm >/dev/null 2>&1; then
     wait_for "the window manager to start" wm_ready
 fi
 
+# A left-handed mouse: the program reads the swapped buttons at start-up.
+# Restored once the main window is made, since xdotool's clicks pass through
+# the same map.
+LEFT_HANDED=""
+if command -v xmodmap >/dev/null 2>&1 && xmodmap -e "pointer = 3 2 1" 2>/dev/null; then
+    LEFT_HANDED=1
+fi
+
 # The single-instance socket goes to the temporary folder: this run's own.
-TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
+TMPDIR="$work/tmp" BRINE_REPORT_DESKTOP=1 BRINE_REPORT_TIMER=1 "$PROGRAM" > "$work/program.log" 2>&1 &
 PID=$!
+
+step "desktop facts: screen, mouse, printer and sound as the program reads them"
+facts_logged() { grep -m1 "Brinevane: desktop:" "$work/program.log"; }
+wait_for "the program's desktop facts" facts_logged
+FACTS=$FOUND
+echo "   $FACTS"
+case "$FACTS" in
+    *"screen 1280x1024x24, mouse present"*) ;;
+    *) fail "desktop facts do not match the virtual display (1280x1024x24, a pointer): $FACTS" ;;
+esac
+if [ -n "$LEFT_HANDED" ]; then
+    case "$FACTS" in *"buttons swapped"*) ;; *) fail "swapped mouse buttons not seen: $FACTS" ;; esac
+fi
+lpstat -d >/dev/null 2>&1 || case "$FACTS" in
+    *"printer absent"*) ;; *) fail "a printer reported where the system has none: $FACTS" ;; esac
 
 step "start-up: the disclaimer shows; a mouse click on its accept button accepts it"
 dlg_visible() { window_named "DISCLAIMER"; }
 wait_for "the DISCLAIMER window" dlg_visible
 DLG=$FOUND
+# The main window was made (and its side panel docked) before the disclaimer.
+[ -n "$LEFT_HANDED" ] && xmodmap -e "pointer = 1 2 3"
 geometry "$DLG"
 # The accept button sits centred at the foot of the dialog.
 click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 24))
@@ -222,6 +257,52 @@ focus "$ABOUT"
 xdotool key Escape
 about_gone() { is_gone "$ABOUT"; }
 wait_for "the About window to close on Escape" about_gone
+
+step "toolbars: every button drawn with an icon (screenshot)"
+geometry "$MAIN"
+MAIN_X=$X MAIN_Y=$Y MAIN_W=$WIDTH
+shot="$work/toolbars.png"
+# The menu bar and the three rows of toolbars below it.
+xwd -silent -id "$MAIN" 2>/dev/null | convert xwd:- -crop "${MAIN_W}x125+0+0" +repage "$shot" 2>/dev/null ||
+    fail "cannot take a screenshot of the main window (xwd, convert)"
+colours=$(convert "$shot" -format %k info:)
+echo "   toolbar screenshot: $colours colours"
+[ "$colours" -ge 64 ] || fail "the toolbars look bare ($colours colours): icons missing?"
+if [ -n "${BRINE_XWIN_SHOTS:-}" ] && mkdir -p "$BRINE_XWIN_SHOTS"; then
+    cp "$shot" "$BRINE_XWIN_SHOTS/toolbars.png" && echo "   saved $BRINE_XWIN_SHOTS/toolbars.png"
+    xwd -silent -id "$MAIN" 2>/dev/null | convert xwd:- "$BRINE_XWIN_SHOTS/main-window.png" 2>/dev/null &&
+        echo "   saved $BRINE_XWIN_SHOTS/main-window.png"
+fi
+
+# A right-button press, held: the bar menu (titled "Bars") must be open
+# before the button comes up, as X11 programs open menus on the press.
+bar_menu_on_press() {
+    local what=$1 x=$2 y=$3
+    xdotool mousemove --sync "$x" "$y" || fail "cannot move the mouse to $x,$y"
+    xdotool mousedown 3
+    bar_menu() { window_named "Bars"; }
+    wait_for "the bar menu on a right press on $what" bar_menu
+    local menu=$FOUND
+    xdotool key Escape
+    xdotool mouseup 3
+    gone() { is_gone "$menu"; }
+    wait_for "the bar menu to close on Escape" gone
+}
+step "mouse: a right press on a toolbar and on the side panel opens the bar menu"
+bar_menu_on_press "the first toolbar's handle" $((MAIN_X + 4)) $((MAIN_Y + 40))
+# The side panel docks left with a left-handed mouse, right otherwise.
+if [ -n "$LEFT_HANDED" ]; then PANEL_X=$((MAIN_X + 60)); else PANEL_X=$((MAIN_X + MAIN_W - 60)); fi
+geometry "$MAIN"
+bar_menu_on_press "the side panel" "$PANEL_X" $((Y + HEIGHT / 2))
+
+step "timer: the 1 s and 10 s jobs keep their cadence on the real timer"
+count_jobs() { grep -c "Brinevane: timer: $1 job" "$work/program.log"; }
+ones_before=$(count_jobs "1 s") tens_before=$(count_jobs "10 s")
+sleep 11
+ones=$(($(count_jobs "1 s") - ones_before)) tens=$(($(count_jobs "10 s") - tens_before))
+echo "   in 11 s: $ones runs of the 1 s job, $tens of the 10 s job"
+[ "$ones" -ge 10 ] && [ "$ones" -le 12 ] || fail "the 1 s job ran $ones times in 11 s"
+[ "$tens" -ge 1 ] && [ "$tens" -le 2 ] || fail "the 10 s job ran $tens times in 11 s"
 
 if [ -n "$WM_PID" ]; then
     step "keyboard: F11 makes the main window cover the screen; F11 again puts it back"

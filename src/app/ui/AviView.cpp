@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <QVBoxLayout>
 #include <QTimer>
 #include <QVideoFrame>
 #include <QVideoSink>
@@ -85,12 +86,42 @@ void CAviDoc::OnCloseDocument()
     m_player->setSource(QUrl());
 }
 
+// The video picture: the latest frame, centred at its own size on black.
+class CAviView::CScreen final : public QWidget {
+public:
+    using QWidget::QWidget;
+    void Show(QImage frame)
+    {
+        m_frame = std::move(frame);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::black);
+        if (m_frame.isNull())
+            return;
+        QSize shown = m_frame.size();
+        if (shown.width() > width() || shown.height() > height())
+            shown.scale(size(), Qt::KeepAspectRatio);
+        painter.drawImage(QRect(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2),
+                                shown),
+                          m_frame);
+    }
+
+private:
+    QImage m_frame;
+};
+
 CAviView::CAviView(CAviDoc& document, QWidget* parent)
-    : QWidget(parent), m_document(document), m_strip(new QWidget(this)),
-      m_name(new QLabel(m_strip)), m_position(new QLabel(m_strip)), m_mode(new QLabel(m_strip)),
-      m_play(new QPushButton(m_strip))
+    : QWidget(parent), m_document(document), m_screen(new CScreen(this)),
+      m_strip(new QWidget(this)), m_name(new QLabel(m_strip)), m_position(new QLabel(m_strip)),
+      m_mode(new QLabel(m_strip)), m_play(new QPushButton(m_strip))
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_screen->setAttribute(Qt::WA_OpaquePaintEvent);
+    m_screen->setMinimumSize(1, 1);
     auto* stop = new QPushButton(m_strip);
     auto* eject = new QPushButton(m_strip);
     m_play->setObjectName("Play");
@@ -104,14 +135,25 @@ CAviView::CAviView(CAviDoc& document, QWidget* parent)
     m_name->setObjectName("Name");
     m_position->setObjectName("Position");
     m_mode->setObjectName("Mode");
-    auto* row = new QHBoxLayout(m_strip);
-    row->setContentsMargins(2, 2, 2, 2);
+    // The strip: the file's name above the buttons, the mode and the position.
+    auto* strip = new QVBoxLayout(m_strip);
+    strip->setContentsMargins(2, 2, 2, 2);
+    strip->setSpacing(2);
+    strip->addWidget(m_name);
+    auto* row = new QHBoxLayout();
     row->addWidget(m_play);
     row->addWidget(stop);
     row->addWidget(eject);
-    row->addWidget(m_name, 1);
+    row->addStretch(1);
     row->addWidget(m_mode);
+    row->addSpacing(6);
     row->addWidget(m_position);
+    strip->addLayout(row);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_screen, 1);
+    column->addWidget(m_strip);
 
     QMediaPlayer& player = document.Player();
     connect(m_play, &QPushButton::clicked, this, [&player] {
@@ -172,39 +214,20 @@ void CAviView::OnFrame(const QVideoFrame& frame)
 {
     if (!frame.isValid())
         return;
-    m_frame = frame.toImage();
-    if (m_frame.size() != m_videoSize) {
-        m_videoSize = m_frame.size();
+    QImage image = frame.toImage();
+    if (image.size() != m_videoSize) {
+        m_videoSize = image.size();
         updateGeometry();
         emit videoSizeChanged(m_videoSize);
     }
-    update(0, 0, width(), height() - m_strip->height());
+    m_screen->Show(std::move(image));
 }
 
 QSize CAviView::sizeHint() const
 {
     const QSize video = m_videoSize.isValid() ? m_videoSize : QSize(320, 240);
-    return QSize(std::max(video.width(), m_strip->sizeHint().width()),
-                 video.height() + m_strip->sizeHint().height());
-}
-
-void CAviView::paintEvent(QPaintEvent*)
-{
-    const int stripHeight = m_strip->sizeHint().height();
-    m_strip->setGeometry(0, height() - stripHeight, width(), stripHeight);
-    QPainter painter(this);
-    const QRect area(0, 0, width(), height() - stripHeight);
-    painter.fillRect(area, Qt::black);
-    if (!m_frame.isNull()) {
-        // Centred at its own size; shrunk to fit when the window is smaller.
-        QSize shown = m_frame.size();
-        if (shown.width() > area.width() || shown.height() > area.height())
-            shown.scale(area.size(), Qt::KeepAspectRatio);
-        const QRect target(QPoint(area.center().x() - shown.width() / 2 + 1,
-                                  area.center().y() - shown.height() / 2 + 1),
-                           shown);
-        painter.drawImage(target, m_frame);
-    }
+    const QSize strip = m_strip->sizeHint();
+    return QSize(std::max(video.width(), strip.width()), video.height() + strip.height());
 }
 
 CAviFrame::CAviFrame(CAviDoc* document, app::CPostedMessageQueue* owner, QWidget* parent)

@@ -60,16 +60,14 @@ public:
     // The video's size with the strip below it.
     QSize sizeHint() const override;
 
-protected:
-    void paintEvent(QPaintEvent* e) override;
-
 private:
+    class CScreen;
     void OnFrame(const QVideoFrame& frame);
     void UpdateStrip();
 
     CAviDoc& m_document;
-    QImage m_frame;
     QSize m_videoSize;
+    CScreen* m_screen;
     QWidget* m_strip;
     QLabel* m_name;
     QLabel* m_position;

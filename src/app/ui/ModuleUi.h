@@ -8,6 +8,7 @@
 #include <vector>
 
 class CSidePanel;
+class CXPropertyPage;
 class QMainWindow;
 class QWidget;
 namespace app {
@@ -31,7 +32,7 @@ public:
 // One page of the options sheet: its tab title and how to build it.
 struct COptionPageFactory {
     std::string title;
-    std::function<QWidget*(QWidget* parent)> create;
+    std::function<CXPropertyPage*(QWidget* parent)> create;
 };
 
 class CModuleUi {

@@ -41,41 +41,7 @@ bool X11ButtonsSwapped()
     return swapped;
 }
 
-}  // namespace
-
-CQtDesktop::CQtDesktop() = default;
-CQtDesktop::~CQtDesktop() = default;
-
-int CQtDesktop::ScreenBitsPerPixel() const
-{
-    QScreen* screen = Screen();
-    return screen ? screen->depth() : 0;
-}
-
-int CQtDesktop::ScreenWidth() const
-{
-    QScreen* screen = Screen();
-    return screen ? screen->size().width() : -1;
-}
-
-int CQtDesktop::ScreenHeight() const
-{
-    QScreen* screen = Screen();
-    return screen ? screen->size().height() : -1;
-}
-
-bool CQtDesktop::HasStaticSystemColours() const
-{
-    // Every display Qt drives draws in true colour: no palette of fixed entries.
-    return Screen() != nullptr;
-}
-
-bool CQtDesktop::IsPrinterInstalled() const
-{
-    return !QPrinterInfo::defaultPrinterName().isEmpty();
-}
-
-bool CQtDesktop::IsMousePresent() const
+bool MouseListed()
 {
     const auto devices = QInputDevice::devices();
     for (const QInputDevice* device : devices) {
@@ -88,15 +54,48 @@ bool CQtDesktop::IsMousePresent() const
     return devices.isEmpty() && Screen() != nullptr;
 }
 
-bool CQtDesktop::AreMouseButtonsSwapped() const
+}  // namespace
+
+CQtDesktop::CQtDesktop() : m_watcher(std::make_unique<QObject>())
 {
-    return X11ButtonsSwapped();
+    Refresh();
+    if (qGuiApp) {
+        auto refresh = [this] { Refresh(); };
+        QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, m_watcher.get(), refresh);
+        if (QScreen* screen = Screen())
+            QObject::connect(screen, &QScreen::geometryChanged, m_watcher.get(), refresh);
+    }
 }
 
-bool CQtDesktop::HasWaveDevice() const
+CQtDesktop::~CQtDesktop() = default;
+
+void CQtDesktop::Refresh()
 {
-    return !QMediaDevices::audioOutputs().isEmpty();
+    QScreen* screen = Screen();
+    m_hasScreen = screen != nullptr;
+    m_bitsPerPixel = screen ? screen->depth() : 0;
+    m_width = screen ? screen->size().width() : -1;
+    m_height = screen ? screen->size().height() : -1;
+    m_printer = !QPrinterInfo::defaultPrinterName().isEmpty();
+    m_mouse = MouseListed();
+    m_swapped = X11ButtonsSwapped();
+    m_wave = !QMediaDevices::audioOutputs().isEmpty();
 }
+
+int CQtDesktop::ScreenBitsPerPixel() const { return m_bitsPerPixel; }
+int CQtDesktop::ScreenWidth() const { return m_width; }
+int CQtDesktop::ScreenHeight() const { return m_height; }
+
+bool CQtDesktop::HasStaticSystemColours() const
+{
+    // Every display Qt drives draws in true colour: no palette of fixed entries.
+    return m_hasScreen;
+}
+
+bool CQtDesktop::IsPrinterInstalled() const { return m_printer; }
+bool CQtDesktop::IsMousePresent() const { return m_mouse; }
+bool CQtDesktop::AreMouseButtonsSwapped() const { return m_swapped; }
+bool CQtDesktop::HasWaveDevice() const { return m_wave; }
 
 bool CQtDesktop::PlaySoundFile(const std::filesystem::path& file, bool loop)
 {

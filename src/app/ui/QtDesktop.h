@@ -2,12 +2,17 @@
 // The desktop facts core code asks through CDesktop, answered from Qt: the
 // primary screen, the default printer, the pointing devices and mouse button
 // mapping, the audio outputs. The application installs one at start-up
-// (SetDesktop) and removes it before it goes.
+// (SetDesktop) and removes it before it goes. The facts are read on the
+// user-interface thread when it is made and again when the screens change,
+// and kept in atomics, so any thread may ask; sounds and the event pump
+// belong to the user-interface thread.
 
+#include <atomic>
 #include <memory>
 
 #include "app/SystemUtils.h"
 
+class QObject;
 class QSoundEffect;
 
 class CQtDesktop final : public CDesktop {
@@ -29,8 +34,20 @@ public:
     void StopSound() override;
     void PumpMessages() override;
 
+    // Reads the facts again (the screens changed).
+    void Refresh();
+
 private:
+    std::atomic<int> m_bitsPerPixel{0};
+    std::atomic<int> m_width{-1};
+    std::atomic<int> m_height{-1};
+    std::atomic<bool> m_hasScreen{false};
+    std::atomic<bool> m_printer{false};
+    std::atomic<bool> m_mouse{false};
+    std::atomic<bool> m_swapped{false};
+    std::atomic<bool> m_wave{false};
     std::unique_ptr<QSoundEffect> m_sound;
+    std::unique_ptr<QObject> m_watcher;   // screen-change connections
 };
 
 // Installs a desktop for the lifetime of this object.

@@ -1,4 +1,5 @@
 #include "charts/hcrf/ChartPanel.h"
+#include "platform/Ascii.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,8 +93,8 @@ std::vector<CNoteRecord> ReadNotes(ByteView notesFile)
     for (std::size_t at = kNotesStart; at <= notesFile.size() && notesFile.size() - at >= kNoteSize; at += kNoteSize) {
         const std::string_view r = AsText(notesFile.subspan(at, kNoteSize));
         std::string type(FieldText(r, 20, 2));
-        if (type.size() == 2 && std::toupper(static_cast<unsigned char>(type[0])) == 'Z' &&
-            std::toupper(static_cast<unsigned char>(type[1])) == 'Z')
+        if (type.size() == 2 && platform::AsciiUpper(type[0]) == 'Z' &&
+            platform::AsciiUpper(type[1]) == 'Z')
             continue;
         CNoteRecord note;
         note.x1 = std::int32_t(FieldNumber(r, 0, 5));

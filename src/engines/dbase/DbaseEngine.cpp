@@ -1,4 +1,5 @@
 #include "engines/dbase/DbaseEngine.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/DbaseTable.h"
 
@@ -11,7 +12,7 @@ std::string StoredName(std::string_view name)
 {
     std::string n(name.substr(0, 10));
     for (char& c : n)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
+        c = platform::AsciiUpper(c);
     while (!n.empty() && n.back() == ' ')
         n.pop_back();
     return n;

@@ -1,5 +1,6 @@
 // CDbaseTable: tags, the index file in place, its recovery and rebuild.
 #include "engines/dbase/DbaseTable.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/KeyExpression.h"
 #include "engines/dbase/TableFiles.h"
@@ -21,15 +22,18 @@ bool FiltersDeleted(const std::string& filter)
     std::string f;
     for (char c : filter)
         if (c != ' ')
-            f += char(std::toupper(static_cast<unsigned char>(c)));
+            f += platform::AsciiUpper(c);
     return f == ".NOT.DELETED()";
 }
 
-}  // namespace
+}   // namespace
 
 // ------------------------------------------------------------------ tags
 
-int CDbaseTag::KeyLength() const { return m_keyType == 'C' ? m_charLength : m_keyType == 'N' ? 12 : 8; }
+int CDbaseTag::KeyLength() const
+{
+    return m_keyType == 'C' ? m_charLength : m_keyType == 'N' ? 12 : 8;
+}
 
 size_t CDbaseTag::KeyCount() const
 {
@@ -55,7 +59,8 @@ std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
         if (m_keyType == 'C') {
             r.emplace_back(key, int32_t(index->RecNoAt(c)));
         } else {
-            r.emplace_back(platform::FormatC("%.10g", DoubleFromSortable(key)), int32_t(index->RecNoAt(c)));
+            r.emplace_back(platform::FormatC("%.10g", DoubleFromSortable(key)),
+                           int32_t(index->RecNoAt(c)));
         }
     }
     m_table->EndRead();
@@ -218,9 +223,11 @@ TableStats CDbaseTable::Stats()
 int CDbaseTable::OpenIndex(bool rebuildWhenUnsound)
 {
     std::string why;
-    m_index = CIndexFile::Open(m_mdxPath, m_readOnly, m_engine->indexCacheBlocks, m_recordLength, &why);
+    m_index =
+        CIndexFile::Open(m_mdxPath, m_readOnly, m_engine->indexCacheBlocks, m_recordLength, &why);
     if (!m_index) {
-        m_warnings.push_back("the production index " + m_mdxPath + " " + why + "; open without its tags");
+        m_warnings.push_back("the production index " + m_mdxPath + " " + why +
+                             "; open without its tags");
         return 0;
     }
     bool allTags = true;
@@ -230,8 +237,8 @@ int CDbaseTable::OpenIndex(bool rebuildWhenUnsound)
             // A tag we cannot evaluate is dropped; the caller sees it
             // missing and may define the tags again.
             m_engine->ResetError();
-            m_warnings.push_back("tag " + spec.name + " dropped: its expression \"" + spec.expression +
-                                 "\" or filter cannot be evaluated");
+            m_warnings.push_back("tag " + spec.name + " dropped: its expression \"" +
+                                 spec.expression + "\" or filter cannot be evaluated");
             allTags = false;
             continue;
         }
@@ -259,9 +266,10 @@ int CDbaseTable::RecoverIndex()
         const CIndexFile::State& s = m_index->Header();
         if (!s.ours || s.coverage > uint32_t(m_recCount) || !m_index->LooksSound()) {
             UnlockHeader();
-            m_warnings.push_back(std::string("the production index ") +
-                                 (s.ours ? "did not match the data" : "was written by another program") +
-                                 "; rebuilt from the data file");
+            m_warnings.push_back(
+                std::string("the production index ") +
+                (s.ours ? "did not match the data" : "was written by another program") +
+                "; rebuilt from the data file");
             rc = RebuildIndex();
         } else if (!s.clean || NeedsRepair()) {
             const bool wasClean = s.clean;
@@ -273,10 +281,12 @@ int CDbaseTable::RecoverIndex()
             UnlockHeader();
             if (repaired != 0) {
                 m_engine->ResetError();
-                m_warnings.push_back("the production index could not be brought up to date; rebuilt from the data file");
+                m_warnings.push_back("the production index could not be brought up to date; "
+                                     "rebuilt from the data file");
                 rc = RebuildIndex();
             } else if (!wasClean) {
-                m_warnings.push_back("the production index was not closed cleanly; brought up to date");
+                m_warnings.push_back(
+                    "the production index was not closed cleanly; brought up to date");
             }
         } else {
             UnlockHeader();
@@ -288,7 +298,7 @@ int CDbaseTable::RecoverIndex()
     if (rc == 0 && m_index && m_index->Header().clean) {
         if (LockHeader() == 0) {
             m_index->Reload();
-            m_index->MutableHeader().clean = false;  // a writer has it open
+            m_index->MutableHeader().clean = false;   // a writer has it open
             m_index->WriteHeader();
             UnlockHeader();
         }
@@ -300,7 +310,8 @@ bool CDbaseTable::NeedsRepair()
 {
     // An odd change counter outside any write section: a writer died in one.
     const CIndexFile::State& s = m_index->Header();
-    return s.committed != 0 || s.pendingRecord != 0 || s.coverage != uint32_t(m_recCount) || (s.counter & 1) != 0;
+    return s.committed != 0 || s.pendingRecord != 0 || s.coverage != uint32_t(m_recCount) ||
+           (s.counter & 1) != 0;
 }
 
 int CDbaseTable::RepairIndex(bool strays)
@@ -348,7 +359,7 @@ int CDbaseTable::RepairIndex(bool strays)
             if (!k)
                 continue;
             if (m_index->Contains(t->m_number, *k, uint32_t(r)))
-                ++w.keyCounts[size_t(t->m_number)];  // in, but not yet counted
+                ++w.keyCounts[size_t(t->m_number)];   // in, but not yet counted
             else
                 ok = m_index->Insert(t->m_number, *k, uint32_t(r));
             rec = RecordAt(r);
@@ -357,8 +368,8 @@ int CDbaseTable::RepairIndex(bool strays)
     // Records written past the count by an append that never finished:
     // their keys out.
     const off_t size = ::lseek(m_fd, 0, SEEK_END);
-    const int32_t held =
-        int32_t(std::min<off_t>(size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0, 0x7FFFFFFF));
+    const int32_t held = int32_t(std::min<off_t>(
+        size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0, 0x7FFFFFFF));
     for (int32_t r = m_recCount + 1; strays && ok && r <= held; ++r) {
         std::vector<char> rec(m_recordLength);
         ok = ReadAll(m_fd, rec.data(), rec.size(), m_headerLength + off_t(r - 1) * m_recordLength);
@@ -366,7 +377,7 @@ int CDbaseTable::RepairIndex(bool strays)
             if (ok && t->m_number >= 0)
                 if (auto k = KeyOf(*t, rec.data()))
                     if (m_index->Erase(t->m_number, *k, uint32_t(r)))
-                        ++w.keyCounts[size_t(t->m_number)];  // never counted
+                        ++w.keyCounts[size_t(t->m_number)];   // never counted
     }
     if (strays && ok && held > m_recCount) {
         // The file ends where the count says, so readers that read up to the
@@ -410,7 +421,8 @@ int CDbaseTable::RebuildIndex()
     for (int32_t first = 1; first <= m_recCount; first += chunk) {
         const int32_t n = std::min(chunk, m_recCount - first + 1);
         buf.resize(size_t(n) * m_recordLength);
-        if (!ReadAll(m_fd, buf.data(), buf.size(), m_headerLength + off_t(first - 1) * m_recordLength))
+        if (!ReadAll(m_fd, buf.data(), buf.size(),
+                     m_headerLength + off_t(first - 1) * m_recordLength))
             return Fail(kErrRead, 30);
         for (int32_t i = 0; i < n; ++i)
             for (size_t t = 0; t < m_tags.size(); ++t)
@@ -428,7 +440,7 @@ int CDbaseTable::RebuildIndex()
                 stored = BcdKey(DoubleFromSortable(key));
             } else if (m_tags[t]->m_keyType == 'D') {
                 const double jd = DoubleFromSortable(key);
-                stored.assign(reinterpret_cast<const char*>(&jd), 8);  // little-endian IEEE double
+                stored.assign(reinterpret_cast<const char*>(&jd), 8);   // little-endian IEEE double
             } else {
                 stored = key;
             }
@@ -465,7 +477,8 @@ void CDbaseTable::FollowIndexFile()
         return;
     m_cursor.Reset();
     std::string why;
-    m_index = CIndexFile::Open(m_mdxPath, m_readOnly, m_engine->indexCacheBlocks, m_recordLength, &why);
+    m_index =
+        CIndexFile::Open(m_mdxPath, m_readOnly, m_engine->indexCacheBlocks, m_recordLength, &why);
     for (auto& t : m_tags)
         t->m_number = -1;
     if (!m_index)
@@ -504,6 +517,9 @@ int CDbaseTable::Reindex(const std::vector<TagSpec>& tags)
     return RebuildIndex();
 }
 
-int CDbaseTable::FlushIndex() { return Flush(); }
+int CDbaseTable::FlushIndex()
+{
+    return Flush();
+}
 
-}  // namespace dbase
+}   // namespace dbase

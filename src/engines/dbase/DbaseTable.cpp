@@ -1,4 +1,5 @@
 #include "engines/dbase/DbaseTable.h"
+#include "platform/Ascii.h"
 
 #include "engines/dbase/KeyExpression.h"
 #include "engines/dbase/TableFiles.h"
@@ -18,14 +19,6 @@ namespace dbase {
 
 namespace {
 
-std::string Upper(std::string_view s)
-{
-    std::string r(s);
-    for (char& c : r)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return r;
-}
-
 bool HasExtension(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
@@ -38,7 +31,7 @@ std::string Sibling(const std::string& base, const char* ext)
     std::string lower = base + "." + ext;
     if (::access(lower.c_str(), F_OK) == 0)
         return lower;
-    std::string upper = base + "." + Upper(ext);
+    std::string upper = base + "." + platform::AsciiUpperCopy(ext);
     if (::access(upper.c_str(), F_OK) == 0)
         return upper;
     return lower;
@@ -105,6 +98,9 @@ CDbaseTable::CDbaseTable(CDbaseEngine& engine) : m_engine(&engine) { engine.Regi
 CDbaseTable::~CDbaseTable()
 {
     Close();
+    // A table whose open failed has nothing for Close to do, yet the engine
+    // lists it from construction on.
+    m_engine->Unregister(this);
 }
 
 int CDbaseTable::Fail(int code, int location) { return m_engine->SetError(code, location); }
@@ -242,7 +238,7 @@ CDbaseField* CDbaseTable::Field(int number)
 
 CDbaseField* CDbaseTable::Field(std::string_view name)
 {
-    std::string n = Upper(name);
+    std::string n = platform::AsciiUpperCopy(name);
     while (!n.empty() && n.back() == ' ')
         n.pop_back();
     for (auto& f : m_fields)

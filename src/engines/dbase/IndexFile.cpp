@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <endian.h>
 #include <cstring>
+#include <endian.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -16,14 +16,14 @@ namespace dbase {
 
 namespace {
 
-constexpr int kPage = 512;           // block numbers count 512-byte pages
+constexpr int kPage = 512;   // block numbers count 512-byte pages
 constexpr int kPagesPerBlock = kIndexBlock / kPage;
 constexpr int kTagTable = 544;
 constexpr int kFilterOffset = 0x200;
 constexpr int kMaxTags = 47;
 constexpr int kMaxDepth = 16;
 constexpr uint32_t kJournalImages = 32;   // blocks one change may touch
-constexpr size_t kHeaderWrite = 288;      // the header bytes we ever change
+constexpr size_t kHeaderWrite = 288;   // the header bytes we ever change
 
 // Our fields in the header's reserved bytes.
 constexpr int kMagicAt = 52, kCoverageAt = 56, kCleanAt = 60, kCounterAt = 64, kJournalAt = 68,
@@ -35,21 +35,28 @@ uint32_t Get32(const unsigned char* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-uint32_t Get16(const unsigned char* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+uint32_t Get16(const unsigned char* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
 void Put32(unsigned char* p, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
         p[i] = uint8_t(v >> (8 * i));
 }
 
-off_t At(uint32_t page) { return off_t(page) * kPage; }
+off_t At(uint32_t page)
+{
+    return off_t(page) * kPage;
+}
 
-}  // namespace
+}   // namespace
 
 // ------------------------------------------------------------------ opening
 
-std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readOnly, size_t cacheBlocks,
-                                             size_t recordLength, std::string* why)
+std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readOnly,
+                                             size_t cacheBlocks, size_t recordLength,
+                                             std::string* why)
 {
     std::unique_ptr<CIndexFile> f(new CIndexFile);
     f->m_path = path;
@@ -74,11 +81,14 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
         const unsigned char* entry = h + kTagTable + 32 * i;
         Tag t;
         t.headerPage = Get32(entry);
-        const unsigned char* th = t.headerPage >= 2 && t.headerPage < f->m_pages ? f->Read(t.headerPage) : nullptr;
+        const unsigned char* th =
+            t.headerPage >= 2 && t.headerPage < f->m_pages ? f->Read(t.headerPage) : nullptr;
         if (!th)
             return refuse("has a tag header that cannot be read");
-        t.spec.name.assign(reinterpret_cast<const char*>(entry + 4), strnlen(reinterpret_cast<const char*>(entry + 4), 11));
-        t.spec.expression.assign(reinterpret_cast<const char*>(th + 24), strnlen(reinterpret_cast<const char*>(th + 24), 220));
+        t.spec.name.assign(reinterpret_cast<const char*>(entry + 4),
+                           strnlen(reinterpret_cast<const char*>(entry + 4), 11));
+        t.spec.expression.assign(reinterpret_cast<const char*>(th + 24),
+                                 strnlen(reinterpret_cast<const char*>(th + 24), 220));
         t.spec.filter.assign(reinterpret_cast<const char*>(th + kFilterOffset),
                              strnlen(reinterpret_cast<const char*>(th + kFilterOffset), 220));
         t.spec.unique = th[23] != 0;
@@ -98,8 +108,9 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
         f->m_tags.push_back(t);
     }
     f->m_state.keyCounts.resize(f->m_tags.size(), 0);
-    f->ReadHeaderBytes();  // again, now that the tag count is known
-    void* map = f->m_state.ours ? ::mmap(nullptr, kPage, PROT_READ, MAP_SHARED, f->m_fd, 0) : MAP_FAILED;
+    f->ReadHeaderBytes();   // again, now that the tag count is known
+    void* map =
+        f->m_state.ours ? ::mmap(nullptr, kPage, PROT_READ, MAP_SHARED, f->m_fd, 0) : MAP_FAILED;
     if (map != MAP_FAILED)
         f->m_map = static_cast<const unsigned char*>(map);
     return f;
@@ -107,9 +118,10 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
 
 bool CIndexFile::IsFileAt(const std::string& path) const
 {
-    struct stat mine {}, named {};
-    return ::fstat(m_fd, &mine) == 0 && ::stat(path.c_str(), &named) == 0 && mine.st_ino == named.st_ino &&
-           mine.st_dev == named.st_dev;
+    struct stat mine {
+    }, named{};
+    return ::fstat(m_fd, &mine) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           mine.st_ino == named.st_ino && mine.st_dev == named.st_dev;
 }
 
 CIndexFile::~CIndexFile()
@@ -126,7 +138,8 @@ bool CIndexFile::ReadHeaderBytes()
         return false;
     const unsigned char* h = m_head.data();
     const off_t size = ::lseek(m_fd, 0, SEEK_END);
-    m_pages = std::max<uint32_t>(Get32(h + 32), uint32_t((size + kIndexBlock - 1) / kIndexBlock * kPagesPerBlock));
+    m_pages = std::max<uint32_t>(Get32(h + 32),
+                                 uint32_t((size + kIndexBlock - 1) / kIndexBlock * kPagesPerBlock));
     State& s = m_state;
     s.ours = std::memcmp(h + kMagicAt, kMagic, 4) == 0;
     s.coverage = s.ours ? Get32(h + kCoverageAt) : 0;
@@ -221,7 +234,8 @@ const unsigned char* CIndexFile::Read(uint32_t page)
         if (p == page)
             return block.data();
     if (m_last && m_lastPage == page)
-        return m_last->data.data();  // the block asked for just before: most moves stay in one leaf
+        return m_last->data
+            .data();   // the block asked for just before: most moves stay in one leaf
     if (auto it = m_cache.find(page); it != m_cache.end()) {
         m_lru.splice(m_lru.begin(), m_lru, it->second.lru);
         m_last = &it->second;
@@ -291,7 +305,8 @@ bool CIndexFile::Commit()
     bool ok = true;
     if (m_writes.size() == 1 && m_writes.front().first < Get32(m_head.data() + 32)) {
         // One block in place: a single write, whole or not at all.
-        ok = WriteAll(m_fd, m_writes.front().second.data(), kIndexBlock, At(m_writes.front().first));
+        ok =
+            WriteAll(m_fd, m_writes.front().second.data(), kIndexBlock, At(m_writes.front().first));
     } else {
         // Several: images to the journal, commit in the header, then in place.
         ok = m_writes.size() <= kJournalImages && EnsureJournal();
@@ -330,13 +345,15 @@ bool CIndexFile::ReplayJournal()
         return true;
     Block control;
     const uint32_t j = m_state.journalPage;
-    bool ok = j != 0 && ReadAll(m_fd, control.data(), control.size(), At(j)) && Get32(control.data()) == kControlMagic;
+    bool ok = j != 0 && ReadAll(m_fd, control.data(), control.size(), At(j)) &&
+              Get32(control.data()) == kControlMagic;
     const uint32_t n = ok ? Get32(control.data() + 4) : 0;
     ok = ok && n == m_state.committed && n <= kJournalImages;
     for (uint32_t i = 0; ok && i < n; ++i) {
         Block b;
         const uint32_t page = Get32(control.data() + 8 + 4 * i);
-        ok = page >= 2 && page < m_pages && ReadAll(m_fd, b.data(), b.size(), At(j + kPagesPerBlock * (1 + i))) &&
+        ok = page >= 2 && page < m_pages &&
+             ReadAll(m_fd, b.data(), b.size(), At(j + kPagesPerBlock * (1 + i))) &&
              WriteAll(m_fd, b.data(), b.size(), At(page));
     }
     Drop();
@@ -418,7 +435,8 @@ std::string CIndexFile::Normalize(int tag, std::string_view key) const
 int CIndexFile::Compare(const Tag& t, const unsigned char* item, std::string_view key) const
 {
     if (t.keyType == 'C')
-        return std::string_view(reinterpret_cast<const char*>(item + 4), size_t(t.keyLength)).compare(key);
+        return std::string_view(reinterpret_cast<const char*>(item + 4), size_t(t.keyLength))
+            .compare(key);
     return std::string_view(Sortable(t, item)).compare(key);
 }
 
@@ -436,7 +454,7 @@ const unsigned char* Item(const unsigned char* b, const CIndexFile::Tag& t, size
     return b + 8 + i * size_t(t.itemLength);
 }
 
-}  // namespace
+}   // namespace
 
 uint32_t CIndexFile::Root(int tag)
 {
@@ -482,7 +500,7 @@ bool CIndexFile::DownLeft(const Tag& t, uint32_t page, IndexCursor& c)
         if (IsLeaf(t, b)) {
             if (Get32(b) > 0)
                 return true;
-            c.path.pop_back();  // an empty leaf: only an empty tree has one
+            c.path.pop_back();   // an empty leaf: only an empty tree has one
             break;
         }
         page = Get32(Item(b, t, 0));
@@ -586,7 +604,8 @@ uint32_t CIndexFile::RecNoAt(const IndexCursor& c)
     return b ? Get32(Item(b, t, size_t(c.path.back().second))) : 0;
 }
 
-bool CIndexFile::Descend(int tag, std::string_view key, uint32_t recNo, bool byRecord, bool advance, IndexCursor& c)
+bool CIndexFile::Descend(int tag, std::string_view key, uint32_t recNo, bool byRecord, bool advance,
+                         IndexCursor& c)
 {
     const Tag& t = m_tags[size_t(tag)];
     c.Reset();
@@ -599,7 +618,7 @@ bool CIndexFile::Descend(int tag, std::string_view key, uint32_t recNo, bool byR
             break;
         const int n = int(Get32(b));
         if (IsLeaf(t, b)) {
-            int lo = 0, hi = n;  // first item not below (key, recNo)
+            int lo = 0, hi = n;   // first item not below (key, recNo)
             while (lo < hi) {
                 const int mid = (lo + hi) / 2;
                 const unsigned char* item = Item(b, t, size_t(mid));
@@ -619,7 +638,7 @@ bool CIndexFile::Descend(int tag, std::string_view key, uint32_t recNo, bool byR
             c.path.back().second = n - 1;
             return Next(c);
         }
-        int lo = 0, hi = n;  // first child whose last key is not below the key
+        int lo = 0, hi = n;   // first child whose last key is not below the key
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
             if (Compare(t, Item(b, t, size_t(mid)), key) < 0)
@@ -697,7 +716,8 @@ Items Unpack(const unsigned char* b, const CIndexFile::Tag& t, bool leaf)
 }
 
 // Writes items [from, to) (and, for a branch, the pointer after them).
-void Pack(unsigned char* b, const CIndexFile::Tag& t, const Items& items, size_t from, size_t to, bool leaf)
+void Pack(unsigned char* b, const CIndexFile::Tag& t, const Items& items, size_t from, size_t to,
+          bool leaf)
 {
     std::memset(b, 0, kIndexBlock);
     Put32(b, uint32_t(to - from));
@@ -710,13 +730,13 @@ void Pack(unsigned char* b, const CIndexFile::Tag& t, const Items& items, size_t
         Put32(b + 8 + (to - from) * size_t(t.itemLength), items.ptrs[to]);
 }
 
-}  // namespace
+}   // namespace
 
-bool CIndexFile::InsertUp(int tag, IndexCursor& c, size_t level, const std::string& leftMax, uint32_t left,
-                          uint32_t right)
+bool CIndexFile::InsertUp(int tag, IndexCursor& c, size_t level, const std::string& leftMax,
+                          uint32_t left, uint32_t right)
 {
     const Tag& t = m_tags[size_t(tag)];
-    if (level == 0) {  // the root split: a new root above the two halves
+    if (level == 0) {   // the root split: a new root above the two halves
         uint32_t page = 0;
         unsigned char* b = NewBlock(page);
         Items items{{left, right}, {leftMax}};
@@ -798,7 +818,7 @@ bool CIndexFile::Insert(int tag, std::string_view key, uint32_t recNo)
         m_writes.clear();
         return false;
     }
-    m_state.counter += 2;  // stays odd inside a write section; cursors made before are stale
+    m_state.counter += 2;   // stays odd inside a write section; cursors made before are stale
     if (!Commit())
         return false;
     ++m_state.keyCounts[size_t(tag)];
@@ -900,4 +920,4 @@ bool CIndexFile::LooksSound()
     return true;
 }
 
-}  // namespace dbase
+}   // namespace dbase

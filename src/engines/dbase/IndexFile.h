@@ -40,8 +40,8 @@ inline constexpr int kIndexBlock = 1024;
 // entry's position in each.
 struct IndexCursor {
     int tag = -1;
-    std::vector<std::pair<uint32_t, int>> path;  // page and item, root first
-    uint32_t stamp = 0;                           // index change counter it was made under
+    std::vector<std::pair<uint32_t, int>> path;   // page and item, root first
+    uint32_t stamp = 0;   // index change counter it was made under
     bool Valid() const { return !path.empty(); }
     void Reset() { path.clear(); }
 };
@@ -58,10 +58,10 @@ public:
     };
     // The state kept in the header's reserved bytes.
     struct State {
-        bool ours = false;        // the header carries our fields at all
-        uint32_t coverage = 0;    // data records whose keys are all in
-        bool clean = false;       // closed by its last writer
-        uint32_t counter = 0;     // bumped by every change
+        bool ours = false;   // the header carries our fields at all
+        uint32_t coverage = 0;   // data records whose keys are all in
+        bool clean = false;   // closed by its last writer
+        uint32_t counter = 0;   // bumped by every change
         uint32_t journalPage = 0;
         uint32_t committed = 0;   // block images waiting in the journal
         uint32_t pendingRecord = 0;
@@ -71,8 +71,9 @@ public:
     // Opens the file; nullptr when it is missing or not an index we can
     // read (`why` says what was wrong).
     // `recordLength` sizes the journal's room for a record image.
-    static std::unique_ptr<CIndexFile> Open(const std::string& path, bool readOnly, size_t cacheBlocks,
-                                            size_t recordLength, std::string* why);
+    static std::unique_ptr<CIndexFile> Open(const std::string& path, bool readOnly,
+                                            size_t cacheBlocks, size_t recordLength,
+                                            std::string* why);
     ~CIndexFile();
 
     const std::vector<Tag>& Tags() const { return m_tags; }
@@ -170,7 +171,8 @@ private:
     // To the first entry not below the key (and, `byRecord`, the record
     // number). With `advance` an end-of-leaf position moves on to the next
     // entry; without, it stays where an insert would go.
-    bool Descend(int tag, std::string_view key, uint32_t recNo, bool byRecord, bool advance, IndexCursor& c);
+    bool Descend(int tag, std::string_view key, uint32_t recNo, bool byRecord, bool advance,
+                 IndexCursor& c);
     bool DownLeft(const Tag& t, uint32_t page, IndexCursor& c);
     bool DownRight(const Tag& t, uint32_t page, IndexCursor& c);
     bool InsertUp(int tag, IndexCursor& c, size_t level, const std::string& leftMax, uint32_t left,
@@ -180,20 +182,20 @@ private:
     std::string m_path;
     int m_fd = -1;
     bool m_readOnly = false;
-    const unsigned char* m_map = nullptr;  // the header page, mapped shared and read-only
-    std::array<unsigned char, 544 + 32 * 47> m_head{};  // header and tag table
+    const unsigned char* m_map = nullptr;   // the header page, mapped shared and read-only
+    std::array<unsigned char, 544 + 32 * 47> m_head{};   // header and tag table
     std::vector<Tag> m_tags;
     State m_state;
     std::vector<uint32_t> m_durableCounts;
     uint32_t m_pages = 0;
     size_t m_capacity = 1024;
     std::unordered_map<uint32_t, Cached> m_cache;
-    std::list<uint32_t> m_lru;  // most recent first
+    std::list<uint32_t> m_lru;   // most recent first
     Cached* m_last = nullptr;   // the block found last, and its page
     uint32_t m_lastPage = 0;
-    std::deque<std::pair<uint32_t, Block>> m_writes;  // the change being made (stable addresses)
+    std::deque<std::pair<uint32_t, Block>> m_writes;   // the change being made (stable addresses)
     uint64_t m_reads = 0;
     size_t m_recordLength = 0;
 };
 
-}  // namespace dbase
+}   // namespace dbase

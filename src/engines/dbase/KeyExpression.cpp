@@ -1,4 +1,5 @@
 #include "engines/dbase/KeyExpression.h"
+#include "platform/Ascii.h"
 
 #include "platform/LocaleFreeNumbers.h"
 
@@ -54,7 +55,7 @@ private:
         if (m_text.size() - m_pos < token.size())
             return false;
         for (size_t i = 0; i < token.size(); ++i)
-            if (std::toupper(static_cast<unsigned char>(m_text[m_pos + i])) != token[i])
+            if (platform::AsciiUpper(m_text[m_pos + i]) != token[i])
                 return false;
         m_pos += token.size();
         return true;
@@ -65,7 +66,7 @@ private:
         std::string id;
         while (m_pos < m_text.size() &&
                (std::isalnum(static_cast<unsigned char>(m_text[m_pos])) || m_text[m_pos] == '_'))
-            id += char(std::toupper(static_cast<unsigned char>(m_text[m_pos++])));
+            id += platform::AsciiUpper(m_text[m_pos++]);
         return id;
     }
 
@@ -300,7 +301,7 @@ std::string EvalTextNode(const Node& n, const char* record)
     case Node::Kind::Upper: {
         std::string s = EvalTextNode(*n.args[0], record);
         for (char& c : s)
-            c = char(std::toupper(static_cast<unsigned char>(c)));
+            c = platform::AsciiUpper(c);
         return s;
     }
     case Node::Kind::Concat:

@@ -12,7 +12,8 @@ void CRecordCache::Reset(int fd, off_t headerLength, size_t recordLength, size_t
     m_fd = fd;
     m_headerLength = headerLength;
     m_recordLength = std::max<size_t>(recordLength, 1);
-    m_perPage = std::max<size_t>(4096 / m_recordLength, 1);  // one memory page: random reads stay cheap
+    m_perPage =
+        std::max<size_t>(4096 / m_recordLength, 1);   // one memory page: random reads stay cheap
     m_capacity = std::max<size_t>(capacityBytes / (m_perPage * m_recordLength), 4);
     Drop();
 }
@@ -42,7 +43,8 @@ const char* CRecordCache::Get(int32_t recNo, int32_t count)
         m_lru.splice(m_lru.begin(), m_lru, it->second.lru);
     } else {
         while (m_pages.size() >= m_capacity) {
-            bytes = std::move(m_pages[m_lru.back()].bytes);  // the room of the page going out is reused
+            bytes = std::move(
+                m_pages[m_lru.back()].bytes);   // the room of the page going out is reused
             m_pages.erase(m_lru.back());
             m_lru.pop_back();
         }
@@ -73,4 +75,4 @@ void CRecordCache::Put(int32_t recNo, const char* image)
         std::memcpy(it->second.bytes.get() + slot * m_recordLength, image, m_recordLength);
 }
 
-}  // namespace dbase
+}   // namespace dbase

@@ -30,8 +30,8 @@ public:
 
 private:
     struct Page {
-        std::unique_ptr<char[]> bytes;  // m_perPage records' room, filled from the file
-        int32_t records = 0;  // how many the page holds (the last page may hold fewer)
+        std::unique_ptr<char[]> bytes;   // m_perPage records' room, filled from the file
+        int32_t records = 0;   // how many the page holds (the last page may hold fewer)
         std::list<int32_t>::iterator lru;
     };
     int m_fd = -1;
@@ -40,8 +40,8 @@ private:
     size_t m_perPage = 1;
     size_t m_capacity = 1;
     std::unordered_map<int32_t, Page> m_pages;
-    std::list<int32_t> m_lru;  // most recent first
+    std::list<int32_t> m_lru;   // most recent first
     uint64_t m_reads = 0;
 };
 
-}  // namespace dbase
+}   // namespace dbase

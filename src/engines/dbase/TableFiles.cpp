@@ -1,4 +1,7 @@
 #include "engines/dbase/TableFiles.h"
+#include "platform/Ascii.h"
+
+#include "platform/Files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -139,8 +142,8 @@ bool ReadDbfHeader(int fd, DbfHeader& h, std::vector<FieldSpec>& fields)
         while (!f.name.empty() && f.name.back() == ' ')
             f.name.pop_back();
         for (char& c : f.name)
-            c = char(std::toupper(static_cast<unsigned char>(c)));
-        f.type = char(std::toupper(d[11]));
+            c = platform::AsciiUpper(c);
+        f.type = platform::AsciiUpper(char(d[11]));
         f.width = d[16];
         f.decimals = d[17];
         if (f.type == 'C') {  // wide text keeps its high byte in the decimals byte
@@ -224,7 +227,7 @@ bool WriteEmptyMemoFile(const std::string& path, const std::string& tableName)
     unsigned char head[512] = {};
     Put32(head, 1);
     for (size_t i = 0; i < 8 && i < tableName.size(); ++i)
-        head[8 + i] = uint8_t(std::toupper(static_cast<unsigned char>(tableName[i])));
+        head[8 + i] = uint8_t(platform::AsciiUpper(tableName[i]));
     head[18] = 0x02;
     head[19] = 0x01;
     Put16(head + 20, 512);
@@ -395,7 +398,7 @@ bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_
     PutToday(head + 1);
     const std::string name = tableName.substr(0, 16);
     for (size_t i = 0; i < name.size(); ++i)
-        head[4 + i] = uint8_t(std::toupper(static_cast<unsigned char>(name[i])));
+        head[4 + i] = uint8_t(platform::AsciiUpper(name[i]));
     Put16(head + 20, kMdxBlock / kMdxPage);
     Put16(head + 22, kMdxBlock);
     head[24] = 1;
@@ -488,17 +491,8 @@ bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_
     for (size_t t = 0; t < tags.size(); ++t)
         Put32(file.data() + 96 + 4 * t, uint32_t(tags[t].keys.size()));
 
-    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, file.data(), file.size(), 0) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(tmp.c_str());
-    return ok;
+    return platform::WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), nullptr, 0644);
 }
 
 }  // namespace dbase

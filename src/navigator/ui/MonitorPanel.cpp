@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/DisplayPalettes.h"
 #include "app/ui/PostedMessagePump.h"
 #include "navigator/NavigatorModule.h"
 
@@ -161,8 +162,6 @@ void CMonitorPanel::InitPanel()
     QLabel* xte = AddValue(toWpt, "xte", "XTE", "nm", 5);
     m_leftArrow = new QLabel(QStringLiteral("<<<"), toWpt);
     m_rightArrow = new QLabel(QStringLiteral(">>>"), toWpt);
-    m_leftArrow->setStyleSheet("color: red; background: white; font-weight: bold");
-    m_rightArrow->setStyleSheet("color: green; background: white; font-weight: bold");
     m_leftArrow->hide();
     m_rightArrow->hide();
     auto* arrows = new QHBoxLayout();
@@ -213,6 +212,35 @@ void CMonitorPanel::DestroyPanel()
         m_alarmDialog->deleteLater();
 }
 
+void CMonitorPanel::OnSysColourChange() { ApplyFixedColours(); }
+
+void CMonitorPanel::ApplyFixedColours()
+{
+    if (!m_status)
+        return;
+    // Red text in dead reckoning, dark blue otherwise, on white; at dusk and
+    // night every colour is dimmed as the active palette dims its own.
+    const app::CDisplayPalettes* palettes = app::GetProgramPalettes();
+    auto css = [palettes](app::COLORREF colour) {
+        if (palettes)
+            colour = palettes->DimForActive(colour);
+        return QStringLiteral("#%1%2%3")
+            .arg(app::GetRValue(colour), 2, 16, QLatin1Char('0'))
+            .arg(app::GetGValue(colour), 2, 16, QLatin1Char('0'))
+            .arg(app::GetBValue(colour), 2, 16, QLatin1Char('0'));
+    };
+    const QString white = css(app::RGB(255, 255, 255));
+    const QString text = css(m_drColours ? app::RGB(0xC0, 0, 0) : app::RGB(0, 0, 0x80));
+    for (QLabel* l : {m_status, m_latitude, m_longitude})
+        l->setStyleSheet(QStringLiteral("color: %1; background: %2").arg(text, white));
+    if (m_leftArrow && m_rightArrow) {
+        m_leftArrow->setStyleSheet(QStringLiteral("color: %1; background: %2; font-weight: bold")
+                                       .arg(css(app::RGB(255, 0, 0)), white));
+        m_rightArrow->setStyleSheet(QStringLiteral("color: %1; background: %2; font-weight: bold")
+                                        .arg(css(app::RGB(0, 128, 0)), white));
+    }
+}
+
 void CMonitorPanel::RefreshFromModel()
 {
     if (!m_tabs)
@@ -226,10 +254,8 @@ void CMonitorPanel::RefreshFromModel()
     m_routeName->setText(Q(t.routeName));
     m_leg->setText(Q(t.legNumber));
     m_waypoint->setText(Q(t.waypointNumber));
-    const bool dr = m_nav.Source().IsDrOn();
-    const QString colours = dr ? "color: #c00000; background: white" : "color: #000080; background: white";
-    for (QLabel* l : {m_status, m_latitude, m_longitude})
-        l->setStyleSheet(colours);
+    m_drColours = m_nav.Source().IsDrOn();
+    ApplyFixedColours();
     auto set = [this](const char* name, const std::string& text) {
         if (auto* l = findChild<QLabel*>(QString::fromLatin1(name)))
             l->setText(Q(text));

@@ -35,6 +35,9 @@ public:
     void InitPanel() override;
     void DestroyPanel() override;
     QString GetTitle() const override { return QStringLiteral("Monitor"); }
+    // The fixed colours of the position boxes and arrows, dimmed for the
+    // active display palette.
+    void OnSysColourChange() override;
 
     // Copies the model's texts into the controls.
     void RefreshFromModel();
@@ -44,6 +47,7 @@ public:
 private:
     QLabel* AddValue(QWidget* card, const QString& name, const QString& label, const QString& unit, int row);
     void ShowAlarms();
+    void ApplyFixedColours();
 
     navigator::CNavigatorModule& m_nav;
     std::unique_ptr<CPostedMessagePump> m_pump;
@@ -61,5 +65,6 @@ private:
     QLabel* m_rightArrow = nullptr;
     QPointer<QDialog> m_alarmDialog;
     QListWidget* m_alarmList = nullptr;
+    bool m_drColours = false;   // the position boxes show dead reckoning
     bool m_tornDown = false;
 };

@@ -5,6 +5,7 @@
 
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 #include "app/ui/ModuleUi.h"
@@ -14,6 +15,7 @@ namespace navigator {
 class CInstruments;
 }
 class CMonitorPanel;
+class CPortDumpWindows;
 class CSettingsHome;
 class QDialog;
 namespace app {
@@ -21,6 +23,7 @@ class CMsgBar;
 }
 namespace nmea {
 class CPortList;
+struct CGPSOptions;
 }
 namespace platform {
 class CClock;
@@ -40,24 +43,37 @@ public:
     void LoadSettings() override;
     void SaveSettings() override;
     void ShutDown() override;
+    void CloseWorkspaceWindows() override;
+    CPortDumpWindows* DumpWindows() const { return m_dumpWindows.get(); }
 
     CMonitorPanel* Panel() const;
     navigator::CInstruments* Instruments() const { return m_instruments.get(); }
     // The application's port list, before the frame's windows are made.
     void SetPortList(nmea::CPortList* ports) { m_portList = ports; }
+    // Pages of other modules for the navigator's options sheet (the autopilot's).
+    void SetExtraOptionPages(std::function<std::vector<COptionPageFactory>()> pages)
+    {
+        m_extraPages = std::move(pages);
+    }
+    // "Navigator > Options...".
+    void OpenNavigatorOptions();
 
 private:
     void AskGpsConfigurationModeless();
     void ApplyScriptedStart(bool startReplay);
     void CreateInstruments(app::CMsgBar& bar);
+    void ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before);
     void WriteStateFile();
 
     const platform::CClock& m_clock;
     std::unique_ptr<navigator::CInstruments> m_instruments;
+    std::unique_ptr<CPortDumpWindows> m_dumpWindows;   // after the ports: goes first
     nmea::CPortList* m_portList = nullptr;
     QPointer<CMonitorPanel> m_panel;
     QPointer<QDialog> m_gpsQuestion;
     QWidget* m_window = nullptr;
     std::string m_stateFile;
+    std::function<std::vector<COptionPageFactory>()> m_extraPages;
+    QPointer<QWidget> m_optionsSheet;
     long long m_lastNmeaFixMs = 0;
 };

@@ -211,4 +211,28 @@ TEST_F(PainterTest, RotatedTextRunsUpward)
     EXPECT_LE(right, 101);                  // with its glyphs left of the baseline
 }
 
+TEST_F(PainterTest, PrintKeepsProportionsOnAPageOfUnequalResolutions)
+{
+    // A 200 x 100 buffer printed 400 wide on a page of 300 by 150 dots per
+    // inch: 400 x 100/200 x 150/300 = 100 rows high, framed in black.
+    CBufferDC buffer(nullptr, 200, 100);
+    buffer.SelectBrush(app::RGB(0, 200, 0));
+    buffer.PatBlt(IntRect{0, 0, 200, 100}, chart::PatOp::PatCopy);
+    QImage page(500, 400, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    page.setDotsPerMeterX(qRound(300 / 0.0254));
+    page.setDotsPerMeterY(qRound(150 / 0.0254));
+    {
+        QPainter painter(&page);
+        chart::CXDC printer(std::make_unique<chart::CQtPainterBackend>(painter));
+        ASSERT_EQ(printer.GetDeviceCaps(chart::DeviceCap::LogPixelsX), 300);
+        ASSERT_TRUE(buffer.PrintTo(printer, IntRect{50, 20, 450, 380}, IntRect{0, 0, 200, 100}));
+    }
+    EXPECT_EQ(page.pixel(250, 70), qRgb(0, 200, 0));    // inside
+    EXPECT_EQ(page.pixel(50, 20), qRgb(0, 0, 0));       // the frame's corner
+    EXPECT_EQ(page.pixel(250, 119), qRgb(0, 0, 0));     // the frame's foot, row 99
+    EXPECT_EQ(page.pixel(250, 120), qRgb(255, 255, 255));
+    EXPECT_EQ(page.pixel(450, 70), qRgb(255, 255, 255));
+}
+
 }  // namespace

@@ -167,6 +167,29 @@ TEST(DbaseTable, CreateRefusesBadDescriptions)
     EXPECT_EQ(t->TagAt(0)->Name(), "T_A_VERY_L");
 }
 
+// Tables whose open fails are gone when Open returns; the engine must not
+// reach them later, while the table still open is closed (and flushed) by
+// CloseAll. Under AddressSanitizer a table left listed is a use after free.
+TEST_F(MemoTable, FailedOpensLeaveOnlyLiveTablesForCloseAll)
+{
+    ASSERT_NE(Create(), nullptr);
+    std::filesystem::remove(path + ".dbt");
+    std::ofstream(dir / "junk.dbf") << "not a table at all";
+    auto live = engine.Create(dir / "live", kMemoFields, kMemoTags);
+    ASSERT_NE(live, nullptr);
+    AddMemo(*live, 1, 7, 3, "kept by CloseAll");
+    for (const std::string name : {"missing", "junk", "memos"}) {
+        EXPECT_EQ(engine.Open(dir / name), nullptr) << name;
+        EXPECT_LT(engine.ErrorCode(), 0) << name;
+        engine.ResetError();
+    }
+    engine.CloseAll();
+    CDbaseEngine other;
+    auto reopened = other.Open(dir / "live");
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(WalkIds(*reopened), std::vector<int>{1});
+}
+
 TEST_F(MemoTable, SeekByPrefixOnTextNumberAndCompoundKeys)
 {
     auto t = Create();

@@ -14,15 +14,20 @@ using namespace dbase;
 
 namespace {
 
-const std::vector<FieldSpec> kFields = {{"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 20, 0}, {"BY", 'C', 1, 0}};
+const std::vector<FieldSpec> kFields = {
+    {"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 20, 0}, {"BY", 'C', 1, 0}};
 const std::vector<TagSpec> kTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
                                     {"T_NAME", "NAME", ".NOT. DELETED()"}};
 
-std::string Name(int id) { return "fix " + std::to_string(id * 7919 % 100003); }
+std::string Name(int id)
+{
+    return "fix " + std::to_string(id * 7919 % 100003);
+}
 
 // Appends ids start, start + 2, ... on its turns; before each append it must
 // find the other's last one by both tags.
-int Appender(const std::string& path, int start, int last, brine_test::Turn& mine, brine_test::Turn& theirs)
+int Appender(const std::string& path, int start, int last, brine_test::Turn& mine,
+             brine_test::Turn& theirs)
 {
     CDbaseEngine e;
     auto t = e.Open(path);
@@ -51,7 +56,7 @@ int Appender(const std::string& path, int start, int last, brine_test::Turn& min
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(SharedTable, TwoAppendersInTurnAndAReaderSeeEveryRecordOnceInKeyOrder)
 {
@@ -59,7 +64,7 @@ TEST(SharedTable, TwoAppendersInTurnAndAReaderSeeEveryRecordOnceInKeyOrder)
     const std::string path = dir / "shared";
     CDbaseEngine engine;
     ASSERT_NE(engine.Create(path, kFields, kTags), nullptr);
-    constexpr int kLast = 1200;  // enough for splits in both tags
+    constexpr int kLast = 1200;   // enough for splits in both tags
     brine_test::Turn toA, toB, stop;
     const pid_t a = brine_test::ForkChild([&] { return Appender(path, 1, kLast, toA, toB); });
     const pid_t b = brine_test::ForkChild([&] { return Appender(path, 2, kLast, toB, toA); });

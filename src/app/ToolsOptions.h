@@ -1,0 +1,90 @@
+#pragma once
+// The models of the Tools Options pages "Workspace" and "System". Each holds
+// a copy of the frame's values, checks them and hands them back through the
+// apply function the frame gives; the frame stores them and acts on what changed.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/OptionPages.h"
+
+namespace app {
+
+inline constexpr int kMaxDecimalPlaces = 4;
+// A stored "DecimalPlaces" outside 0-4 (hand-edited, or written by a build
+// that applied refused values) is brought into range when read.
+std::uint8_t ClampDecimalPlaces(long long stored);
+
+struct CWorkspaceOptions {
+    int palette = 0;   // 0 Day, 1 Dusk, 2 Night
+    bool applyToDesktop = false;
+    int decimalPlaces = 2;
+    bool degMinSec = true;
+    bool showSidePanel = true;
+    bool sidePanelRight = true;
+    bool showStatusBar = true;
+    bool reloadDocs = false;
+    bool reloadWorkspace = false;
+    bool autoSaveWorkspace = false;
+    bool confirmExit = true;
+    bool operator==(const CWorkspaceOptions&) const = default;
+};
+
+class CWorkspaceOptionsModel : public COptionPageModel {
+public:
+    using ApplyFn = std::function<void(const CWorkspaceOptions&)>;
+    CWorkspaceOptionsModel(const CWorkspaceOptions& current, ApplyFn apply);
+
+    std::string Title() const override { return "Workspace"; }
+    std::vector<CFieldError> Validate() const override;
+    void Apply() override;
+
+    CWorkspaceOptions& Values() { return m_values; }
+    const CWorkspaceOptions& Values() const { return m_values; }
+    // Palette colours can be edited, reset and put on the desktop only for
+    // Dusk and Night; Day is the system's own.
+    bool PaletteEditable() const { return m_values.palette == 1 || m_values.palette == 2; }
+
+private:
+    CWorkspaceOptions m_values;
+    ApplyFn m_apply;
+};
+
+inline constexpr int kSerialPortCount = 12;
+
+struct CSystemOptions {
+    bool audioAlerts = true;
+    bool autoConfigurePorts = true;
+    int priorityBoost = 0;   // 0 none .. 2 full
+    std::array<std::string, kSerialPortCount> portPaths;   // [0] is COM1
+    bool operator==(const CSystemOptions&) const = default;
+};
+
+class CSystemOptionsModel : public COptionPageModel {
+public:
+    using ApplyFn = std::function<void(const CSystemOptions&)>;
+    // `hasAudio`: the machine has a sound output; `hasSerialPorts`: any port has a path.
+    CSystemOptionsModel(const CSystemOptions& current, bool hasAudio, bool hasSerialPorts,
+                        ApplyFn apply);
+
+    std::string Title() const override { return "System"; }
+    std::vector<CFieldError> Validate() const override;
+    void Apply() override;
+
+    CSystemOptions& Values() { return m_values; }
+    const CSystemOptions& Values() const { return m_values; }
+    bool AudioEnabled() const { return m_hasAudio; }
+    bool AutoConfigureEnabled() const { return m_hasSerialPorts; }
+    static std::string PortField(int index) { return "com" + std::to_string(index + 1); }
+
+private:
+    CSystemOptions m_values;
+    bool m_hasAudio;
+    bool m_hasSerialPorts;
+    ApplyFn m_apply;
+};
+
+}   // namespace app

@@ -1,0 +1,129 @@
+// The main frame's Tools Options sheet: its own Workspace and System pages,
+// then the pages the modules add, and what the frame does when each applies.
+
+#include <QPointer>
+
+#include "app/DisplayPaletteModule.h"
+#include "app/ui/PropertySheet.h"
+#include "app/ui/SidePanel.h"
+#include "app/ui/XStatusBar.h"
+#include "nmea/PortList.h"
+#include "platform/SettingsStore.h"
+#include "shell/MainFrame.h"
+#include "shell/ToolsOptionsPages.h"
+
+namespace {
+
+// Where the serial ports' device paths are kept, beside the program's other keys.
+constexpr const char* kPortsKey = "Software\\Quorwick\\Brinevane\\Ports";
+
+app::CDisplayPaletteModule* FindPaletteModule(const CModuleList& modules)
+{
+    app::CDisplayPaletteModule* found = nullptr;
+    modules.ForEach([&found](CModule& m) {
+        if (!found)
+            found = dynamic_cast<app::CDisplayPaletteModule*>(&m);
+    });
+    return found;
+}
+
+}   // namespace
+
+app::CWorkspaceOptions CMainFrame::CurrentWorkspaceOptions() const
+{
+    app::CWorkspaceOptions v;
+    if (auto* palettes = FindPaletteModule(m_modules)) {
+        v.palette = palettes->Palettes().GetActive();
+        v.applyToDesktop = palettes->Palettes().GetApplyToDesktop();
+    }
+    v.decimalPlaces = m_decimalPlaces;
+    v.degMinSec = m_degMinSec;
+    v.showSidePanel = m_activeSidePanel && !m_activeSidePanel->isHidden();
+    v.sidePanelRight = !m_activeSidePanel || m_activeSidePanel->IsRightAligned();
+    v.showStatusBar = m_statusBar && !m_statusBar->isHidden();
+    v.reloadDocs = m_reloadDocs;
+    v.reloadWorkspace = m_reloadWorkspace;
+    v.autoSaveWorkspace = m_autoSaveWorkspace;
+    v.confirmExit = m_confirmClosedown;
+    return v;
+}
+
+app::CSystemOptions CMainFrame::CurrentSystemOptions() const
+{
+    app::CSystemOptions v;
+    v.audioAlerts = m_audioAlerts;
+    v.autoConfigurePorts = m_autoConfigurePorts;
+    v.priorityBoost = m_threadPriority;
+    if (m_services.settings) {
+        const nmea::PortPaths paths = nmea::LoadPortPaths(*m_services.settings, kPortsKey, {});
+        std::copy(paths.begin(), paths.end(), v.portPaths.begin());
+    }
+    return v;
+}
+
+void CMainFrame::ApplyWorkspaceOptions(const app::CWorkspaceOptions& v)
+{
+    if (auto* palettes = FindPaletteModule(m_modules)) {
+        palettes->Palettes().SetApplyToDesktop(v.applyToDesktop);
+        if (palettes->Palettes().GetActive() != v.palette)
+            palettes->SelectPalette(v.palette);
+    }
+    m_decimalPlaces = app::ClampDecimalPlaces(v.decimalPlaces);
+    m_degMinSec = v.degMinSec;
+    if (m_activeSidePanel) {
+        m_activeSidePanel->SetAlignment(v.sidePanelRight);
+        m_activeSidePanel->setVisible(v.showSidePanel);
+    }
+    if (m_statusBar)
+        m_statusBar->setVisible(v.showStatusBar);
+    m_reloadDocs = v.reloadDocs;
+    m_reloadWorkspace = v.reloadWorkspace;
+    m_autoSaveWorkspace = v.autoSaveWorkspace;
+    m_confirmClosedown = v.confirmExit;
+    SaveWorkspaceValues();
+    StoreClosingSettings();
+    UpdateModuleCmdUI(false);
+}
+
+void CMainFrame::ApplySystemOptions(const app::CSystemOptions& v)
+{
+    m_audioAlerts = v.audioAlerts;
+    m_autoConfigurePorts = v.autoConfigurePorts;
+    m_threadPriority = static_cast<std::uint8_t>(std::clamp(v.priorityBoost, 0, 2));
+    if (m_services.settings) {
+        nmea::PortPaths paths;
+        std::copy(v.portPaths.begin(), v.portPaths.end(), paths.begin());
+        // Only a change is written: an untouched page leaves the stored paths alone.
+        if (nmea::LoadPortPaths(*m_services.settings, kPortsKey, {}) != paths)
+            nmea::SavePortPaths(*m_services.settings, kPortsKey, paths);
+    }
+    SaveWorkspaceValues();
+    StoreClosingSettings();
+}
+
+void CMainFrame::OpenToolsOptions()
+{
+    for (QWidget* sheet : ModelessSheets()) {
+        if (sheet->objectName() == "toolsOptions") {
+            sheet->raise();
+            sheet->activateWindow();
+            return;
+        }
+    }
+    auto* sheet = new CModelessPropertySheet(tr("Options"), this);
+    sheet->setObjectName("toolsOptions");
+    sheet->AddPage(new CApplicationOptionsDlg(std::make_unique<app::CWorkspaceOptionsModel>(
+        CurrentWorkspaceOptions(), [this](const app::CWorkspaceOptions& v) { ApplyWorkspaceOptions(v); })));
+    const bool hasAudio = m_services.sound != nullptr;
+    const app::CSystemOptions system = CurrentSystemOptions();
+    const bool hasPorts = std::any_of(system.portPaths.begin(), system.portPaths.end(),
+                                      [](const std::string& p) { return !p.empty(); });
+    sheet->AddPage(new CSystemOptionsDlg(std::make_unique<app::CSystemOptionsModel>(
+        system, hasAudio, hasPorts, [this](const app::CSystemOptions& v) { ApplySystemOptions(v); })));
+    for (auto& page : OptionPages()) {
+        if (CXPropertyPage* p = page.create(sheet))
+            sheet->AddPage(p);
+    }
+    sheet->SetFrameQueue(&m_posted);
+    sheet->ShowModeless();
+}

@@ -1,0 +1,130 @@
+// Tools Options on the real frame: a refused value stores nothing, an
+// accepted one reaches the settings, and a stored value out of range is
+// brought into range when read.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/CommandIds.h"
+#include "app/Registry.h"
+#include "app/Timer.h"
+#include "app/WorkspaceManager.h"
+#include "app/ui/PropertySheet.h"
+#include "shell/MainFrame.h"
+#include "FakeClock.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "shell_ToolsOptionsTest";
+char* g_argv[] = {g_arg0, nullptr};
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+std::filesystem::path BinDir()
+{
+    const char* dir = std::getenv("BRINE_BIN_DIR");
+    return dir ? dir : std::filesystem::current_path();
+}
+
+struct ToolsOptionsTest : ::testing::Test {
+    brine_test::FakeClock clock;
+    brine_test::ScriptedPrompt prompt;
+    CTimer timerIds;
+    brine_test::TempFolder folder;
+    platform::CSettingsStore store{folder.Path() / "settings.conf"};
+
+    CFrameServices Services()
+    {
+        App();
+        CFrameServices s;
+        s.timerIds = &timerIds;
+        s.prompt = &prompt;
+        s.clock = &clock;
+        s.programFolder = BinDir();
+        s.audioFolder = BinDir() / "System" / "Audio";
+        s.settings = &store;
+        s.showDisclaimer = [](QWidget*) { return true; };
+        return s;
+    }
+    static CModelessPropertySheet* OpenSheet(CMainFrame& frame)
+    {
+        frame.UpdateModuleCmdUI(true);
+        frame.Action(app::cmd::kToolsOptions)->trigger();
+        for (QWidget* w : frame.ModelessSheets())
+            if (auto* sheet = qobject_cast<CModelessPropertySheet*>(w))
+                return sheet;
+        QCoreApplication::sendPostedEvents();
+        for (QWidget* w : frame.ModelessSheets())
+            if (auto* sheet = qobject_cast<CModelessPropertySheet*>(w))
+                return sheet;
+        return nullptr;
+    }
+    bool StoredPlaces(CMainFrame& frame, long& places)
+    {
+        CRegistry registry(store);
+        return registry.OpenKeyForRead(frame.Workspace()->GetRegistryKey() + "\\WorkSpace") &&
+               registry.ReadLong("DecimalPlaces", places);
+    }
+};
+
+TEST_F(ToolsOptionsTest, RefusedDecimalPlacesStoreNothingAndAcceptedOnesAreStored)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    CModelessPropertySheet* sheet = OpenSheet(frame);
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_GE(sheet->PageCount(), 2);
+    EXPECT_EQ(sheet->Tabs()->tabText(0), "Workspace");
+    EXPECT_EQ(sheet->Tabs()->tabText(1), "System");
+    QStringList messages;
+    sheet->SetMessageShower([&](const QString& m) { messages << m; });
+    auto* places = sheet->Page(0)->findChild<QLineEdit*>("decimalPlaces");
+    ASSERT_NE(places, nullptr);
+    EXPECT_EQ(places->text(), "2");
+
+    long stored = -1;
+    const bool before = StoredPlaces(frame, stored);
+    for (const char* bad : {"5", "255", "-1", "two"}) {
+        places->setText(bad);
+        EXPECT_FALSE(sheet->OnOk()) << bad;
+        long now = -1;
+        EXPECT_EQ(StoredPlaces(frame, now), before);
+        EXPECT_EQ(now, stored);
+    }
+    ASSERT_EQ(messages.size(), 4);
+    EXPECT_EQ(messages[0], "Decimal places run from 0 to 4");
+    EXPECT_EQ(frame.DecimalPlaces(), 2);
+
+    places->setText("3");
+    EXPECT_TRUE(sheet->OnOk());
+    EXPECT_EQ(frame.DecimalPlaces(), 3);
+    ASSERT_TRUE(StoredPlaces(frame, stored));
+    EXPECT_EQ(stored, 3);
+    frame.TearDown();
+}
+
+TEST_F(ToolsOptionsTest, StoredDecimalPlacesOutOfRangeAreClampedOnLoad)
+{
+    for (const auto& [written, read] : {std::pair{200L, 4}, {-3L, 0}, {4L, 4}, {0L, 0}}) {
+        CMainFrame frame(Services());
+        ASSERT_TRUE(frame.OnCreate());
+        {
+            CRegistry registry(store);
+            ASSERT_TRUE(registry.OpenKeyForWrite(frame.Workspace()->GetRegistryKey() + "\\WorkSpace"));
+            registry.WriteLong("DecimalPlaces", written);
+        }
+        frame.LoadWorkspaceValues();
+        EXPECT_EQ(frame.DecimalPlaces(), read) << written;
+        frame.TearDown();
+    }
+}
+
+}   // namespace
