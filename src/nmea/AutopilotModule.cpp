@@ -131,6 +131,21 @@ void CAutopilotModule::OnAutopilotSwitch()
     }
 }
 
+void CAutopilotModule::ApplyOptions(std::uint8_t port, bool on, double rateSeconds)
+{
+    m_device->SetOutputRate(rateSeconds);
+    if (port != m_config.transmitPort) {
+        m_device->CloseTransmit();
+        m_config.transmitPort = port;
+        if (m_on && port != 0 && !m_device->OpenTransmit())
+            m_config.transmitPort = 0;
+    }
+    if (on != m_on) {
+        m_on = on;
+        ApplySwitch();
+    }
+}
+
 void CAutopilotModule::ApplySwitch()
 {
     if (m_on) {

@@ -80,6 +80,10 @@ public:
     CCommandState OnUpdateAutopilotSwitch() const;
     void OnAutopilotSwitch();
     void ApplySwitch();
+    // The Autopilot page applied: the rate, then the transmit side reopened
+    // only when the port changed (back to "Off" when it will not open), then
+    // the switch when it changed.
+    void ApplyOptions(std::uint8_t port, bool on, double rateSeconds);
 
     bool IsAutopilotOn() const { return m_on; }
     CAutopilotDevice& Device() { return *m_device; }

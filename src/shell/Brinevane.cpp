@@ -188,6 +188,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         if (*instruments != nullptr) {
             navigator->SetPortList(&(*instruments)->Ports());
             navigator->SetWindStore((*instruments)->Wind().Parser().Values());
+            navigator->SetExtraOptionPages([instruments] {
+                return *instruments ? (*instruments)->NavigatorOptionPages()
+                                    : std::vector<COptionPageFactory>{};
+            });
         }
         return navigator;
     });

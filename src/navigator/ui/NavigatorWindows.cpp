@@ -17,6 +17,9 @@
 #include "navigator/ui/PositionSourceDlg.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/PortDumpWindows.h"
+#include "app/ui/PropertySheet.h"
+#include "nmea/GPSModule.h"
+#include "nmea/ui/InstrumentOptionsPages.h"
 #include "nmea/PortList.h"
 #include "navigator/Instruments.h"
 
@@ -69,7 +72,9 @@ void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
     m_dumpWindows->RegisterCommands(commands, this);
     // Logging, the logbook entry and the option sheets need the vessel log and
     // the instrument pages; they show disabled until those exist.
-    for (unsigned id : {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kNavOptions, app::cmd::kTargetOptions})
+    commands.Add(this, app::cmd::kNavOptions, [this](unsigned) { OpenNavigatorOptions(); },
+                 [this](CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
+    for (unsigned id : {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kTargetOptions})
         commands.Add(this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
 }
 
@@ -225,4 +230,53 @@ void CNavigatorWindows::WriteStateFile()
     const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::steady_clock::now().time_since_epoch()).count();
     out << "monotonicMs=" << now << "\n";
+}
+
+void CNavigatorWindows::OpenNavigatorOptions()
+{
+    if (m_optionsSheet) {
+        m_optionsSheet->raise();
+        m_optionsSheet->activateWindow();
+        return;
+    }
+    if (!m_instruments)
+        return;
+    auto* sheet = new CModelessPropertySheet(QObject::tr("Navigator Options"), m_window);
+    sheet->setObjectName("navigatorOptions");
+    nmea::CGPSModule& gps = m_instruments->Gps();
+    nmea::CGPSOptions v;
+    v.receivePort = gps.Config().receivePort;
+    v.transmitPort = gps.Config().transmitPort;
+    v.drDelaySeconds = static_cast<int>(gps.GetDRDelay().GetTotalSeconds());
+    v.validSentenceSeconds = gps.GetRefreshTime();
+    auto model = std::make_unique<nmea::CGPSOptionsModel>(
+        v, [this](const nmea::CGPSOptions& now, const nmea::CGPSOptions& before) { ApplyGpsOptions(now, before); });
+    sheet->AddPage(new COptionsGPS(std::move(model), m_instruments->Ports(), sheet));
+    if (m_extraPages)
+        for (auto& page : m_extraPages())
+            if (CXPropertyPage* p = page.create(sheet))
+                sheet->AddPage(p);
+    m_optionsSheet = sheet;
+    sheet->ShowModeless();
+}
+
+void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before)
+{
+    if (!m_instruments)
+        return;
+    nmea::CGPSModule& gps = m_instruments->Gps();
+    gps.SetDRDelay(CDateTimeSpanEx(now.drDelaySeconds));
+    SetDrDelay(std::chrono::seconds(now.drDelaySeconds));
+    if (now.validSentenceSeconds != before.validSentenceSeconds)
+        gps.SetRefreshTime(static_cast<std::uint8_t>(now.validSentenceSeconds));
+    // Only a side whose port changed is reopened.
+    if (now.receivePort != before.receivePort) {
+        m_instruments->Close();
+        gps.Config().receivePort = now.receivePort;
+        if (now.receivePort != 0 && !m_instruments->OpenGpsReceive())
+            gps.Config().receivePort = 0;
+    }
+    if (now.transmitPort != before.transmitPort)
+        gps.Config().transmitPort = now.transmitPort;
+    m_instruments->SaveSettings();
 }

@@ -5,6 +5,7 @@
 
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 #include "app/ui/ModuleUi.h"
@@ -22,6 +23,7 @@ class CMsgBar;
 }
 namespace nmea {
 class CPortList;
+struct CGPSOptions;
 }
 namespace platform {
 class CClock;
@@ -48,11 +50,19 @@ public:
     navigator::CInstruments* Instruments() const { return m_instruments.get(); }
     // The application's port list, before the frame's windows are made.
     void SetPortList(nmea::CPortList* ports) { m_portList = ports; }
+    // Pages of other modules for the navigator's options sheet (the autopilot's).
+    void SetExtraOptionPages(std::function<std::vector<COptionPageFactory>()> pages)
+    {
+        m_extraPages = std::move(pages);
+    }
+    // "Navigator > Options...".
+    void OpenNavigatorOptions();
 
 private:
     void AskGpsConfigurationModeless();
     void ApplyScriptedStart(bool startReplay);
     void CreateInstruments(app::CMsgBar& bar);
+    void ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before);
     void WriteStateFile();
 
     const platform::CClock& m_clock;
@@ -63,5 +73,7 @@ private:
     QPointer<QDialog> m_gpsQuestion;
     QWidget* m_window = nullptr;
     std::string m_stateFile;
+    std::function<std::vector<COptionPageFactory>()> m_extraPages;
+    QPointer<QWidget> m_optionsSheet;
     long long m_lastNmeaFixMs = 0;
 };

@@ -1,5 +1,8 @@
 #include "nmea/ui/InstrumentsWindows.h"
 
+#include "app/StringUtils.h"
+#include "nmea/ui/InstrumentOptionsPages.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -19,4 +22,22 @@ void CInstrumentsWindows::OnPortMessage(const nmea::CPort& port, const std::stri
         return;
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     std::ofstream(path, std::ios::app) << port.GetName() << ' ' << ms.count() << ' ' << text << '\n';
+}
+
+std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
+{
+    return {{"Autopilot", [this](QWidget* parent) -> CXPropertyPage* {
+                 nmea::CAutopilotModule& pilot = Autopilot();
+                 nmea::CAutopilotOptions v;
+                 v.transmitPort = pilot.Config().transmitPort;
+                 v.transmit = pilot.IsAutopilotOn();
+                 v.rateText = FormatDouble(pilot.Device().GetOutputRate(), 1, 0);
+                 auto model = std::make_unique<nmea::CAutopilotOptionsModel>(
+                     v, pilot.OnUpdateAutopilotSwitch().enabled,
+                     [this](std::uint8_t port, bool on, double rate) {
+                         Autopilot().ApplyOptions(port, on, rate);
+                         Autopilot().SaveSettings();
+                     });
+                 return new COptionsAutopilot(std::move(model), &Ports(), parent);
+             }}};
 }

@@ -11,6 +11,8 @@ public:
 
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    // The pages this module adds to the navigator's options sheet.
+    std::vector<COptionPageFactory> NavigatorOptionPages();
 
 protected:
     // With BRINE_PORTS_STATE_FILE set (scripted window checks), each change of

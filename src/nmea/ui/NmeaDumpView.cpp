@@ -20,6 +20,9 @@ CNmeaDumpView::CNmeaDumpView(nmea::CPort& port, nmea::PortChannel channel, QWidg
         if (!pending->exchange(true))
             QMetaObject::invokeMethod(this, &CNmeaDumpView::OnHistoryChanged, Qt::QueuedConnection);
     });
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(kRefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, &CNmeaDumpView::Refresh);
     UpdateScrollRange();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
@@ -44,6 +47,14 @@ int CNmeaDumpView::LineHeight() const
 }
 
 void CNmeaDumpView::OnHistoryChanged()
+{
+    // At most one refresh per interval: the reader's posts stay suppressed
+    // until it runs, so a fast port never keeps the window thread busy.
+    if (!m_refresh.isActive())
+        m_refresh.start();
+}
+
+void CNmeaDumpView::Refresh()
 {
     m_pending->store(false);
     ++m_changesSeen;

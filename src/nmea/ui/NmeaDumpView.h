@@ -2,11 +2,13 @@
 // A window on the sentence history of one channel of a port: everything
 // received on it, or everything sent. The port's thread never touches the
 // window: after adding a line it calls the view's listener, which posts one
-// "changed" event unless one is already waiting. The view copies only the
+// "changed" event unless one is already waiting; the view refreshes at most
+// every 20 ms. The view copies only the
 // lines it shows, under the history lock, and draws them outside it; while
 // scrolled to the bottom it follows the newest line.
 
 #include <QAbstractScrollArea>
+#include <QTimer>
 
 #include <atomic>
 #include <memory>
@@ -45,6 +47,7 @@ protected:
 
 private:
     void OnHistoryChanged();
+    void Refresh();
     void UpdateScrollRange();
 
     nmea::CPort& m_port;
@@ -54,4 +57,6 @@ private:
     std::size_t m_lineCount = 1;
     std::size_t m_lastCopied = 0;
     int m_changesSeen = 0;
+    static constexpr int kRefreshMs = 20;   // fifty refreshes a second at most
+    QTimer m_refresh;
 };

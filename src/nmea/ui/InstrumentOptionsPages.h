@@ -1,0 +1,59 @@
+#pragma once
+// The navigator's instrument pages "GPS" and "Autopilot" over their models,
+// and the port combo box they share: "Off", each serial port with the device
+// path it stands for, then "Network".
+
+#include <QComboBox>
+
+#include "app/ui/PropertySheet.h"
+#include "nmea/InstrumentOptions.h"
+
+class QCheckBox;
+class QLineEdit;
+namespace nmea {
+class CPortDirectory;
+}
+
+class CPortCombo : public QComboBox {
+    Q_OBJECT
+public:
+    CPortCombo(const nmea::CPortDirectory* ports, QWidget* parent = nullptr);
+    // Selects the entry of that port number, or "Off" when there is none.
+    void SelectPort(std::uint8_t number);
+    std::uint8_t SelectedPort() const;
+};
+
+class COptionsGPS : public CXPropertyPage {
+    Q_OBJECT
+public:
+    COptionsGPS(std::unique_ptr<nmea::CGPSOptionsModel> model, const nmea::CPortDirectory* ports,
+                QWidget* parent = nullptr);
+    nmea::CGPSOptionsModel& M() const;
+    std::optional<app::CFieldError> ControlsToModel() override;
+    void ModelToControls() override;
+
+private:
+    CPortCombo* m_receive;
+    CPortCombo* m_transmit;
+    QLineEdit* m_drDelay;
+    QLineEdit* m_validTime;
+};
+
+class COptionsAutopilot : public CXPropertyPage {
+    Q_OBJECT
+public:
+    COptionsAutopilot(std::unique_ptr<nmea::CAutopilotOptionsModel> model,
+                      const nmea::CPortDirectory* ports, QWidget* parent = nullptr);
+    nmea::CAutopilotOptionsModel& M() const;
+    std::optional<app::CFieldError> ControlsToModel() override;
+    void ModelToControls() override;
+    void UpdateControls() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    CPortCombo* m_port;
+    QCheckBox* m_transmit;
+    QLineEdit* m_rate;
+};

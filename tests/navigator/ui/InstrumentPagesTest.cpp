@@ -1,0 +1,98 @@
+// The instrument pages in a sheet: the autopilot rate refused at the field,
+// the spin keys, the port combo boxes and the GPS delay text.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "nmea/NMEADevice.h"
+#include "nmea/Port.h"
+#include "nmea/ui/InstrumentOptionsPages.h"
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "navigator_ui_InstrumentPagesTest";
+char* g_argv[] = {g_arg0, nullptr};
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+struct TwoPorts : nmea::CPortDirectory {
+    nmea::CPort com3{3};
+    nmea::CPort network{nmea::CPort::kNetworkPort};
+    nmea::CPort* FindPort(std::uint8_t n) const override
+    {
+        return const_cast<nmea::CPort*>(n == 3 ? &com3 : n == 255 ? &network : nullptr);
+    }
+    std::uint8_t GetFirstPortNumber() const override { return 3; }
+};
+
+TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
+{
+    App();
+    TwoPorts ports;
+    int applies = 0;
+    std::uint8_t appliedPort = 99;
+    double appliedRate = 0;
+    auto* sheet = new CModelessPropertySheet("Navigator Options");
+    nmea::CGPSOptions gps;
+    gps.receivePort = 3;
+    gps.drDelaySeconds = 90;
+    auto* gpsPage = new COptionsGPS(std::make_unique<nmea::CGPSOptionsModel>(gps, nullptr), &ports);
+    sheet->AddPage(gpsPage);
+    nmea::CAutopilotOptions pilot;
+    pilot.transmitPort = 7;   // no such port: shown as "Off"
+    auto* page = new COptionsAutopilot(
+        std::make_unique<nmea::CAutopilotOptionsModel>(pilot, false, [&](std::uint8_t p, bool, double r) {
+            ++applies;
+            appliedPort = p;
+            appliedRate = r;
+        }),
+        &ports);
+    sheet->AddPage(page);
+    QStringList messages;
+    sheet->SetMessageShower([&](const QString& m) { messages << m; });
+    sheet->ShowModeless();
+
+    auto* combo = page->findChild<CPortCombo*>("transmitPort");
+    ASSERT_NE(combo, nullptr);
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    EXPECT_EQ(items, (QStringList{"Off", "COM3", "Network"}));
+    EXPECT_EQ(combo->currentText(), "Off");
+    EXPECT_EQ(gpsPage->findChild<QLineEdit*>("drDelay")->text(), "1:30");
+    EXPECT_FALSE(page->findChild<QCheckBox*>("transmit")->isEnabled());
+
+    auto* rate = page->findChild<QLineEdit*>("rate");
+    rate->setText("0");
+    EXPECT_FALSE(sheet->OnApply());
+    EXPECT_EQ(applies, 0);
+    EXPECT_EQ(sheet->Tabs()->currentWidget(), page);
+    EXPECT_EQ(messages, QStringList{"Transmit intervals (seconds) run from 0.1 to 10"});
+    EXPECT_EQ(sheet->focusWidget(), rate);
+
+    rate->setText("1.0");
+    QTest::keyClick(rate, Qt::Key_Down);
+    EXPECT_EQ(rate->text(), "0.9");
+    QTest::keyClick(rate, Qt::Key_Up);
+    QTest::keyClick(rate, Qt::Key_Up);
+    EXPECT_EQ(rate->text(), "2.0");
+    combo->setCurrentIndex(2);
+    EXPECT_TRUE(sheet->OnApply());
+    EXPECT_EQ(applies, 1);
+    EXPECT_EQ(appliedPort, 255);
+    EXPECT_DOUBLE_EQ(appliedRate, 2.0);
+
+    gpsPage->findChild<QLineEdit*>("drDelay")->setText("1:75");
+    EXPECT_FALSE(sheet->OnOk());
+    EXPECT_EQ(sheet->Tabs()->currentWidget(), gpsPage);
+    delete sheet;
+}
+
+}   // namespace
