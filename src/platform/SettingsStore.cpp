@@ -412,6 +412,11 @@ void CSettingsStore::SetChangeListener(std::function<void()> listener)
     m_impl->onChange = std::move(listener);
 }
 
+std::unique_lock<std::mutex> CSettingsStore::HoldSaves()
+{
+    return std::unique_lock(m_impl->saveMutex);
+}
+
 bool CSettingsStore::HasUnsavedChanges() const
 {
     std::lock_guard guard(m_impl->mutex);

@@ -111,6 +111,11 @@ public:
     // never call the store.
     void SetChangeListener(std::function<void()> listener);
     bool HasUnsavedChanges() const;
+    // Keeps any save or load from starting while the returned lock lives, so
+    // a group of changes (a key deleted and written again) reaches the file
+    // whole or not at all, whatever a saving thread does meanwhile. The
+    // holding thread must not save or load before it lets go.
+    [[nodiscard]] std::unique_lock<std::mutex> HoldSaves();
 
     bool KeyExists(std::string_view key) const;
     bool CreateKey(std::string_view key);                     // creates missing levels

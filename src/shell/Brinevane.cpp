@@ -23,6 +23,8 @@
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
+#include "chart/ChartingModule.h"
+#include "shell/ChartingSetup.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
 
@@ -196,6 +198,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         return navigator;
     });
     services.startupNotices = std::move(notices);
+    services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;
@@ -236,6 +239,9 @@ void CBrinevane::ApplyDisplayPalette()
 {
     if (m_frame && m_systemColours)
         ::ApplyDisplayPalette(*m_frame, m_palettes, *m_systemColours);
+    // Every chart takes its table of the new palette and redraws.
+    if (m_frame && m_frame->Charting())
+        m_frame->Charting()->ApplyDisplayPaletteToCharts();
 }
 
 CDibDoc* CBrinevane::OpenBitmapFile(const std::filesystem::path& path)

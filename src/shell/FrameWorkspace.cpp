@@ -51,6 +51,16 @@ void CFrameWorkspace::LoadWorkspaceState()
     m_frame.LoadWorkspaceValues();
 }
 
+void CFrameWorkspace::UpdateWorkspaceToolBars()
+{
+    m_frame.UpdateWorkspaceToolBars();
+}
+
+void CFrameWorkspace::RestoreWindows()
+{
+    m_frame.RestoreWindows();
+}
+
 void CFrameWorkspace::SaveWorkspaceState()
 {
     m_frame.SaveWorkspaceValues();
@@ -68,6 +78,12 @@ std::vector<CWindowStateEntry> CFrameWorkspace::CaptureBarLayout()
         e.values.emplace_back("Right", platform::SettingValue::FromString(panel->IsRightAligned() ? "True" : "False"));
         bars.push_back(std::move(e));
     }
+    // Geometry, toolbars and docks (floating ones too) as Qt keeps them,
+    // beside the readable entries above; applied last, so it has the last word.
+    CWindowStateEntry layout;
+    layout.className = "CFrameLayout";
+    layout.values.emplace_back("State", platform::SettingValue::FromBinary(m_frame.SaveLayout()));
+    bars.push_back(std::move(layout));
     return bars;
 }
 
@@ -82,6 +98,11 @@ void CFrameWorkspace::ApplyBarLayout(const std::vector<CWindowStateEntry>& bars)
         } else if (e.className == "CXStatusBar") {
             if (m_frame.StatusBar())
                 m_frame.StatusBar()->setVisible(visible);
+        } else if (e.className == "CFrameLayout") {
+            for (const auto& [name, value] : e.values) {
+                if (name == "State" && value.type == static_cast<std::uint32_t>(platform::SettingType::Binary))
+                    m_frame.RestoreLayout(value.data);
+            }
         } else if (e.className == "CSidePanel") {
             if (CSidePanel* panel = m_frame.ActiveSidePanel()) {
                 panel->SetAlignment(ValueText(e, "Right") != "False");

@@ -19,8 +19,8 @@ public:
     void CloseWorkspaceWindows() override;
     void LoadWorkspaceState() override;
     void SaveWorkspaceState() override;
-    void UpdateWorkspaceToolBars() override {}
-    void RestoreWindows() override {}
+    void UpdateWorkspaceToolBars() override;
+    void RestoreWindows() override;
     bool IsFullScreen() const override;
     std::vector<CWindowStateEntry> CaptureBarLayout() override;
     void ApplyBarLayout(const std::vector<CWindowStateEntry>& bars) override;

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -21,6 +22,7 @@
 #include <cstdlib>
 
 #include "app/CloseSequence.h"
+#include "app/SystemUtils.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
@@ -40,6 +42,8 @@
 #include "geo/Geomag.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/ChartFrame.h"
 #include "shell/FrameWorkspace.h"
 #include "shell/MainMenus.h"
 #include "shell/VariationNotices.h"
@@ -107,6 +111,8 @@ bool CMainFrame::OnCreate()
     m_mdi->setObjectName("MdiArea");
     m_mdi->setBackground(QColor(96, 110, 128));
     setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow* w) { ActivateChartFrame(qobject_cast<CChartFrame*>(w)); });
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
 
     m_msgBar = std::make_unique<app::CMsgBar>(*m_services.clock, *m_services.sound, m_services.audioFolder);
@@ -118,6 +124,8 @@ bool CMainFrame::OnCreate()
         if (!m_modules.Add(make()))
             return Fail();
         m_modules[m_modules.size() - 1]->RegisterCommands(m_commands);
+        if (!m_charting)
+            m_charting = dynamic_cast<chart::CChartingModule*>(m_modules[m_modules.size() - 1]);
     }
 
     // A missing or old magnetic model is reported on the message bar by the
@@ -150,6 +158,7 @@ bool CMainFrame::OnCreate()
         m_msgBar->SwitchOn();
 
     RegisterFrameCommands();
+    RegisterChartCommands();
     if (m_services.settings) {
         m_workspaceHooks = std::make_unique<CFrameWorkspace>(*this);
         m_workspace = std::make_unique<CWorkspaceManager>(*m_services.settings, *m_workspaceHooks);
@@ -165,7 +174,15 @@ bool CMainFrame::OnCreate()
     const bool reopened = ReopenWorkspace();
     if (m_workspace)
         m_workspace->EndStartUp();
-    showMaximized();
+    // A restored layout brings its own size and state (maximised or not).
+    if (m_layoutRestored)
+        show();
+    else
+        showMaximized();
+    if (m_pendingLayout) {
+        RestoreLayout(*std::exchange(m_pendingLayout, std::nullopt));
+    }
+    KeepWindowsOnScreen();
     // Panels hide and the active one comes back in its place; without a
     // workspace it and the status bar are shown, with one they keep the
     // visibility the workspace gave them.
@@ -195,6 +212,15 @@ bool CMainFrame::CompleteStartUp()
     UpdateModuleCmdUI(false);
     if (m_services.showDisclaimer && !m_services.showDisclaimer(this))
         return false;
+    RestoreWindows();
+    // With nothing reopened and no chart installed the program still shows
+    // a chart: the blank world chart.
+    // A start asked to open documents of its own (scripted checks of the
+    // viewers) shows those instead.
+    const char* documents = std::getenv("BRINE_OPEN_FILES");
+    if (m_charting && m_charting->ChartFrames().empty() && m_charting->GetFolio().empty() &&
+        !(documents && *documents))
+        OpenChart("", false, 0);
     m_frameTimer.SuspendTimer(false);
     return true;
 }
@@ -227,6 +253,15 @@ QToolBar* CMainFrame::CreateRangeBearingBar()
     bar->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
     if (QAction* a = Action(cmd::kChartRangeBearing))
         bar->addAction(a);
+    // The measurement in progress, in the interface font, bold.
+    auto* label = new QLabel(bar);
+    label->setObjectName("RangeBearingLabel");
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance("00000nm, 000\u00B0, (000\u00B0)") + 8);
+    bar->addWidget(label);
+    m_rangeBearingLabel = label;
     bar->move(m_ptRangeBearingBar);
     bar->show();
     m_rangeBearingBar = bar;
@@ -271,11 +306,21 @@ void CMainFrame::LoadWorkspaceValues()
                 m_threadPriority = static_cast<std::uint8_t>(std::clamp(priority, 0L, 2L));
             registry.Close();
         }
-        std::pair<int, int> xy;
-        if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\RangeAndBearing") &&
-            registry.ReadIntPair("ScreenPoint", xy))
-            m_ptRangeBearingBar = QPoint(xy.first, xy.second);
-        registry.Close();
+        // The rest of the frame's values: the active side panel, the range
+        // and bearing bar's place, the recent files; the values above win.
+        m_frameSettings.Load(*m_services.settings, m_workspace->GetRegistryKey(), HasWaveDevice());
+        m_frameSettings.decimalPlaces = static_cast<std::uint8_t>(m_decimalPlaces);
+        m_frameSettings.degMinSec = m_degMinSec;
+        m_frameSettings.threadPriority = m_threadPriority;
+        m_frameSettings.reloadDocs = m_reloadDocs;
+        m_ptRangeBearingBar = QPoint(m_frameSettings.rangeBearingPoint.first, m_frameSettings.rangeBearingPoint.second);
+        app::ApplyThreadPriority(static_cast<std::int32_t>(m_threadPriority));
+        for (CSidePanel* panel : SidePanels()) {
+            if (!m_frameSettings.operationalMode.empty() &&
+                panel->GetTitle().compare(QString::fromStdString(m_frameSettings.operationalMode),
+                                          Qt::CaseInsensitive) == 0)
+                m_activeSidePanel = panel;
+        }
     }
     m_modules.LoadSettings();
 }
@@ -295,10 +340,18 @@ void CMainFrame::SaveWorkspaceValues()
             registry.WriteLong("ThreadPriority", m_threadPriority);
             registry.Close();
         }
-        if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\RangeAndBearing")) {
-            registry.WriteIntPair("ScreenPoint", {m_ptRangeBearingBar.x(), m_ptRangeBearingBar.y()});
-            registry.Close();
-        }
+        m_frameSettings.decimalPlaces = static_cast<std::uint8_t>(m_decimalPlaces);
+        m_frameSettings.degMinSec = m_degMinSec;
+        m_frameSettings.threadPriority = m_threadPriority;
+        m_frameSettings.reloadDocs = m_reloadDocs;
+        m_frameSettings.audioAlerts = m_audioAlerts;
+        m_frameSettings.autoConfigurePorts = m_autoConfigurePorts;
+        m_frameSettings.autoSaveWorkspace = m_autoSaveWorkspace;
+        m_frameSettings.confirmClosedown = m_confirmClosedown;
+        m_frameSettings.rangeBearingPoint = {m_ptRangeBearingBar.x(), m_ptRangeBearingBar.y()};
+        if (m_activeSidePanel)
+            m_frameSettings.operationalMode = m_activeSidePanel->GetTitle().toStdString();
+        m_frameSettings.Save(*m_services.settings, m_workspace->GetRegistryKey());
     }
     m_modules.SaveSettings();
 }
@@ -548,8 +601,8 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
         }
         if (s.text)
             action->setText(QString::fromStdString(*s.text));
-        if (id >= cmd::kRecentWorkspaces.first && id <= cmd::kRecentWorkspaces.last)
-            action->setVisible(s.enabled);   // only the recent workspaces there are
+        if (cmd::kRecentWorkspaces.Contains(id) || cmd::kRecentFiles.Contains(id))
+            action->setVisible(s.enabled);   // only the recent entries there are
     }
 }
 
@@ -637,8 +690,7 @@ void CMainFrame::OnChartWindowClosed(std::uint64_t docId)
         return;
     m_documents.erase(it);
     doc->OnCloseDocument();
-    // Bringing the next chart frame forward is the charting module's: it
-    // sees the same message through its posted-message hook.
+    ActivateNextChartFrame();
 }
 
 void CMainFrame::OnModelessSheetNotify(bool add, std::uint64_t sheetId)
@@ -866,6 +918,8 @@ bool CMainFrame::RunClose(bool confirm)
         m_modules.ForEach([](CModule& m) { m.ShutDown(); });
         CloseRangeBearingBar();
         StoreClosingSettings();
+        if (m_charting)
+            m_charting->CloseAllChartDocs();
         if (m_mdi) {
             app::CWaitStatus wait;
             m_mdi->closeAllSubWindows();

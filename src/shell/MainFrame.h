@@ -14,10 +14,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/CommandTable.h"
+#include "app/FrameSettings.h"
 #include "app/FrameTimer.h"
 #include "app/Module.h"
 #include "app/MsgBar.h"
@@ -26,6 +28,12 @@
 #include "app/ui/ModuleUi.h"
 
 class CAboutDlg;
+class CChartFrame;
+class CChartPropDlg;
+namespace chart {
+class CChartDoc;
+class CChartingModule;
+}
 class CDocument;
 class CPostedMessagePump;
 class CFullScreenMode;
@@ -40,6 +48,8 @@ class CWorkspaceManager;
 namespace platform { class CSettingsStore; }
 namespace geo { class CGeomag; }
 class CXStatusBar;
+class QLabel;
+class QPrinter;
 class QMdiArea;
 class QMenu;
 class QToolBar;
@@ -164,6 +174,44 @@ public:
     std::vector<COptionPageFactory> OptionPages() const;
     // Open documents the frame may be asked to close by identity.
     void AddDocument(CDocument* doc);
+
+    // ---- Chart windows (MainFrameCharts.cpp) ----
+    chart::CChartingModule* Charting() const { return m_charting; }
+    // Opens a chart file by its kind into a new chart window; a new blank
+    // chart for an empty path. With `replace` the new window takes the
+    // place of the chart window of the same id, which then closes. Null
+    // when nothing opened.
+    chart::CChartDoc* OpenChart(const std::string& path, bool replace, int windowId);
+    // A chart window became active (null: none is).
+    void ActivateChartFrame(CChartFrame* frame);
+    // Reopens what the workspace names: its charts, then the folio.
+    void RestoreWindows();
+    // Where modules keep their settings: the current workspace.
+    CSettingsHome& SettingsHome();
+    const CFrameServices& Services() const { return m_services; }
+    app::CFrameSettings& FrameSettings() { return m_frameSettings; }
+    std::string GetPositionTemplate() const;
+    bool IsLowMemory() const { return m_lowMemory; }
+    // The main window's layout (geometry, toolbars and docks, floating ones
+    // too) as stored bytes, and back; places on no screen come back on one.
+    std::string SaveLayout() const;
+    bool RestoreLayout(const std::string& bytes);
+    // After a workspace's bars are loaded: the floating range-and-bearing
+    // bar goes, and layouts of earlier versions reach today's commands.
+    void UpdateWorkspaceToolBars();
+    // Range and bearing mode (application-wide) and its bar's label.
+    bool IsRangeBearingMode() const { return m_rangeBearingMode; }
+    void SetRangeBearingMode(bool on);
+    void ShowRangeBearingLabel(const std::string& text);
+    QString RangeBearingLabel() const;
+    // Prints the active chart on `printer`; with `preview` into a preview
+    // window instead. False when there is no chart to print.
+    bool PrintActiveChart(QPrinter& printer);
+    void PreviewActiveChart();
+    // A command run after the current event when its update handler enables it.
+    void PostCommand(unsigned id);
+    // The chart properties window while it is open.
+    CChartPropDlg* ChartProperties() const;
     // The modeless option sheets open now, each once, in the order they came.
     std::vector<QWidget*> ModelessSheets();
 
@@ -194,6 +242,10 @@ private:
     void OnPostedMessage(const app::CPostedMessage& msg);
     void OnChartWindowClosed(std::uint64_t docId);
     void OnModelessSheetNotify(bool add, std::uint64_t sheetId);
+    void RegisterChartCommands();
+    void ActivateNextChartFrame();
+    void UpdatePositionPane();
+    void KeepWindowsOnScreen();
     // Tools Options: the frame's pages first, then every module's.
     void OpenToolsOptions();
     void ApplyWorkspaceOptions(const app::CWorkspaceOptions& options);
@@ -240,9 +292,9 @@ private:
     bool m_reloadWorkspace = true;
     bool m_reportTimerJobs = false;
     bool m_autoSaveWorkspace = false;
-    bool m_reloadDocs = false;
+    bool m_reloadDocs = true;
     std::uint8_t m_decimalPlaces = 2;
-    bool m_degMinSec = true;
+    bool m_degMinSec = false;
     bool m_audioAlerts = true;
     bool m_autoConfigurePorts = true;
     std::uint8_t m_threadPriority = 0;
@@ -250,6 +302,14 @@ private:
     std::unique_ptr<CWorkspaceManager> m_workspace;
     std::vector<QPointer<CDocument>> m_documents;
     std::vector<QPointer<QWidget>> m_listSheets;
+    std::unique_ptr<CSettingsHome> m_home;
+    chart::CChartingModule* m_charting = nullptr;
+    app::CFrameSettings m_frameSettings;
+    bool m_layoutRestored = false;
+    std::optional<std::string> m_pendingLayout;
+    QPointer<CChartPropDlg> m_chartProps;
+    QPointer<QLabel> m_rangeBearingLabel;
+    bool m_rangeBearingMode = false;
     app::CPostedMessageQueue m_posted;
     std::unique_ptr<CPostedMessagePump> m_pump;   // after the queue: detaches before it goes
 };

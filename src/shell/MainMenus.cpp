@@ -40,7 +40,9 @@ constexpr MenuEntry kFile[] = {
     I(kRecentWorkspaces.first + 7, "Recent Workspace 8"),
     I(kRecentWorkspaces.first + 8, "Recent Workspace 9"), End(), Sep(),
     I(kFilePrint, "&Print...", "Ctrl+P"), I(kFilePrintPreview, "Print Pre&view"),
-    I(kFilePrintSetup, "P&rint Setup..."), Sep(), I(kAppExit, "E&xit"),
+    I(kFilePrintSetup, "P&rint Setup..."), Sep(), I(kRecentFiles.first, "Recent File 1"),
+    I(kRecentFiles.first + 1, "Recent File 2"), I(kRecentFiles.first + 2, "Recent File 3"),
+    I(kRecentFiles.first + 3, "Recent File 4"), Sep(), I(kAppExit, "E&xit"),
 };
 
 constexpr MenuEntry kEdit[] = {

@@ -53,7 +53,7 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
     m_decimalPlaces->setObjectName("decimalPlaces");
     m_decimalPlaces->setMaximumWidth(60);
     m_decimalPlaces->installEventFilter(this);
-    auto* places = new QLabel(tr("Decimal &places"), this);
+    auto* places = new QLabel(tr("&Decimal places"), this);
     places->setBuddy(m_decimalPlaces);
 
     auto* formatBox = new QGroupBox(tr("Position Format"), this);
@@ -166,7 +166,7 @@ CSystemOptionsDlg::CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> m
 {
     m_audio = new QCheckBox(tr("Audio a&lerts"), this);
     m_audio->setObjectName("audioAlerts");
-    m_autoConfigure = new QCheckBox(tr("Auto &configure ports (requires restart)"), this);
+    m_autoConfigure = new QCheckBox(tr("Auto config&ure ports (requires restart)"), this);
     m_autoConfigure->setObjectName("autoConfigurePorts");
 
     auto* boost = new QGroupBox(tr("Priority boost (requires restart)"), this);
@@ -200,8 +200,12 @@ CSystemOptionsDlg::CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> m
         combo->addItem(QString());
         combo->addItems(offered);
         combo->setMinimumContentsLength(24);
-        // Mnemonics for COM1 to COM9 and COM1&0 to COM1&2 keep every port one key away.
-        const QString text = i < 9 ? QString("COM&%1").arg(i + 1) : QString("COM1&%1").arg(i - 9);
+        // Every port one key away: the digits for COM1 to COM10 (0 for COM10),
+        // then letters that no other control of the page uses.
+        const QString text = i < 9    ? QString("COM&%1").arg(i + 1)
+                             : i == 9 ? QString("COM1&0")
+                             : i == 10 ? QString("CO&M11")
+                                       : QString("COM12 (&Z)");
         auto* label = new QLabel(text, portsBox);
         label->setBuddy(combo);
         portsLayout->addWidget(label, i % 6, (i / 6) * 2);

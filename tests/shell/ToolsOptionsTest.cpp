@@ -1,7 +1,10 @@
 // Tools Options on the real frame: a refused value stores nothing, an
 // accepted one reaches the settings, and a stored value out of range is
 // brought into range when read.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -108,6 +111,36 @@ TEST_F(ToolsOptionsTest, RefusedDecimalPlacesStoreNothingAndAcceptedOnesAreStore
     EXPECT_EQ(frame.DecimalPlaces(), 3);
     ASSERT_TRUE(StoredPlaces(frame, stored));
     EXPECT_EQ(stored, 3);
+    frame.TearDown();
+}
+
+// Alt and a letter must reach one control: a letter used twice on a page
+// (the sheet's own buttons count on every page) only moves the focus.
+TEST_F(ToolsOptionsTest, EveryPageUsesEachMnemonicOnce)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    CModelessPropertySheet* sheet = OpenSheet(frame);
+    ASSERT_NE(sheet, nullptr);
+    const QRegularExpression mnemonic("&([^&])");
+    QStringList sheetKeys;
+    for (auto* b : sheet->findChildren<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly))
+        if (auto m = mnemonic.match(b->text()); m.hasMatch())
+            sheetKeys << m.captured(1).toLower();
+    for (int i = 0; i < sheet->PageCount(); ++i) {
+        QStringList keys = sheetKeys;
+        QStringList texts;
+        for (auto* b : sheet->Page(i)->findChildren<QAbstractButton*>())
+            texts << b->text();
+        for (auto* l : sheet->Page(i)->findChildren<QLabel*>())
+            texts << l->text();
+        for (const QString& text : texts)
+            if (auto m = mnemonic.match(text); m.hasMatch())
+                keys << m.captured(1).toLower();
+        QStringList unique = keys;
+        unique.removeDuplicates();
+        EXPECT_EQ(unique.size(), keys.size()) << i << ": " << keys.join(' ').toStdString();
+    }
     frame.TearDown();
 }
 

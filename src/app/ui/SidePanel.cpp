@@ -32,6 +32,18 @@ void CSidePanel::InitPanel()
     hide();
 }
 
+bool CSidePanel::IsRightAligned() const
+{
+    if (m_frame && !isFloating()) {
+        const Qt::DockWidgetArea area = m_frame->dockWidgetArea(const_cast<CSidePanel*>(this));
+        if (area == Qt::LeftDockWidgetArea)
+            return false;
+        if (area == Qt::RightDockWidgetArea)
+            return true;
+    }
+    return m_right;
+}
+
 void CSidePanel::SetAlignment(bool right)
 {
     m_right = right;

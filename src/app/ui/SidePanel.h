@@ -46,7 +46,9 @@ public:
 
     // Which side the panel docks on: right (true) or left.
     void SetAlignment(bool right);
-    bool IsRightAligned() const { return m_right; }
+    // The side it is docked on now (the user may have dragged it across);
+    // while floating, the side it was given last.
+    bool IsRightAligned() const;
 
     // Edit controls of a panel carry their control id in the "controlId"
     // property; anything else (a button, a missing id) reports no change.

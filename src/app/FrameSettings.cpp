@@ -1,0 +1,132 @@
+#include "app/FrameSettings.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include "app/Registry.h"
+
+namespace app {
+
+namespace {
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+bool CFrameSettings::Load(platform::CSettingsStore& store, const std::string& key, bool hasSoundOutput)
+{
+    CRegistry reg(store);
+    if (!reg.OpenKeyForRead(key)) {
+        if (!hasSoundOutput)
+            audioAlerts = false;
+        return false;
+    }
+    reg.ReadByte("DecimalPlaces", decimalPlaces);
+    decimalPlaces = std::min<std::uint8_t>(decimalPlaces, 4);
+    reg.ReadBool("AudioAlerts", audioAlerts);
+    if (!hasSoundOutput)
+        audioAlerts = false;
+    reg.ReadDWord("ThreadPriority", threadPriority);
+    reg.ReadBool("AutoConfigurePorts", autoConfigurePorts);
+    reg.ReadBool("DisplayDegMinSecPosition", degMinSec);
+    reg.ReadString("OperationalMode", operationalMode);
+    reg.Close();
+
+    if (reg.OpenKeyForRead(key + "\\RangeAndBearing")) {
+        reg.ReadIntPair("ScreenPoint", rangeBearingPoint);
+        reg.Close();
+    }
+    if (reg.OpenKeyForRead(key + "\\WorkSpace")) {
+        reg.ReadBool("ReloadDocs", reloadDocs);
+        reg.ReadBool("AutoSaveWorkspace", autoSaveWorkspace);
+        reg.ReadBool("ConfirmClosedown", confirmClosedown);
+        reg.Close();
+        if (reg.OpenKeyForRead(key + "\\WorkSpace\\RecentFileList")) {
+            recentFiles = {};
+            std::size_t n = 0;
+            for (std::size_t i = 1; i <= kRecentFiles; ++i) {
+                std::string file;
+                if (reg.ReadString("File" + std::to_string(i), file) && !file.empty())
+                    recentFiles[n++] = file;
+            }
+            reg.Close();
+        }
+    }
+    return true;
+}
+
+bool CFrameSettings::Save(platform::CSettingsStore& store, const std::string& key) const
+{
+    CRegistry reg(store);
+    if (!reg.OpenKeyForWrite(key))
+        return false;
+    reg.WriteDWord("DecimalPlaces", decimalPlaces);
+    reg.WriteBool("AudioAlerts", audioAlerts);
+    reg.WriteDWord("ThreadPriority", threadPriority);
+    reg.WriteBool("AutoConfigurePorts", autoConfigurePorts);
+    reg.WriteBool("DisplayDegMinSecPosition", degMinSec);
+    reg.WriteString("OperationalMode", operationalMode);
+    reg.Close();
+    if (reg.OpenKeyForWrite(key + "\\RangeAndBearing")) {
+        reg.WriteIntPair("ScreenPoint", rangeBearingPoint);
+        reg.Close();
+    }
+    if (reg.OpenKeyForWrite(key + "\\WorkSpace")) {
+        reg.WriteBool("ReloadDocs", reloadDocs);
+        reg.WriteBool("AutoSaveWorkspace", autoSaveWorkspace);
+        reg.WriteBool("ConfirmClosedown", confirmClosedown);
+        reg.Close();
+        if (reg.OpenKeyForWrite(key + "\\WorkSpace\\RecentFileList")) {
+            for (std::size_t i = 0; i < kRecentFiles; ++i)
+                reg.WriteString("File" + std::to_string(i + 1), recentFiles[i]);
+            reg.Close();
+        }
+    }
+    return true;
+}
+
+void CFrameSettings::AddRecentFile(const std::string& path)
+{
+    if (path.empty())
+        return;
+    auto it = std::find_if(recentFiles.begin(), recentFiles.end(),
+                           [&path](const std::string& f) { return EqualsNoCase(f, path); });
+    if (it == recentFiles.end())
+        it = recentFiles.end() - 1;
+    std::rotate(recentFiles.begin(), it, it + 1);
+    recentFiles.front() = path;
+}
+
+bool ApplyThreadPriority(std::int32_t priority)
+{
+    const int nice = -5 * std::clamp(priority, -2, 2);
+    const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
+    return ::setpriority(PRIO_PROCESS, tid, nice) == 0;
+}
+
+std::string GetPositionTemplate(std::uint8_t decimalPlaces, bool degMinSec)
+{
+    // The degree sign is two bytes in UTF-8, so positions count characters
+    // from the end, where only ASCII lies.
+    auto part = [&](std::string text) {
+        if (decimalPlaces > 0) {
+            const char digit = text[text.size() - 2];
+            text.insert(text.size() - 1, "." + std::string(decimalPlaces, digit));
+        }
+        return text;
+    };
+    const char* lat = degMinSec ? "DD\xC2\xB0MM'SSN" : "DD\xC2\xB0MMN";
+    const char* lon = degMinSec ? "ddd\xC2\xB0mm'ssE" : "ddd\xC2\xB0mmE";
+    return part(lat) + "  " + part(lon);
+}
+
+}  // namespace app

@@ -1,0 +1,38 @@
+#include "app/ScreenPlacement.h"
+
+#include <algorithm>
+
+namespace app {
+
+namespace {
+
+bool GripVisible(const ScreenRect& w, const ScreenRect& s, int grip)
+{
+    const int left = std::max(w.x, s.x);
+    const int right = std::min(w.x + w.width, s.x + s.width);
+    const int top = std::max(w.y, s.y);
+    const int bottom = std::min(w.y + std::min(w.height, grip), s.y + s.height);
+    return right - left >= std::min(grip, w.width) && bottom - top >= std::min(grip, w.height) / 2;
+}
+
+}  // namespace
+
+ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>& screens, std::size_t primary,
+                         int grip)
+{
+    if (screens.empty())
+        return window;
+    for (const ScreenRect& s : screens) {
+        if (GripVisible(window, s, grip))
+            return window;
+    }
+    const ScreenRect& home = screens[std::min(primary, screens.size() - 1)];
+    ScreenRect placed = window;
+    placed.width = std::min(window.width, home.width);
+    placed.height = std::min(window.height, home.height);
+    placed.x = home.x + std::clamp(window.x - home.x, 0, home.width - placed.width);
+    placed.y = home.y + std::clamp(window.y - home.y, 0, home.height - placed.height);
+    return placed;
+}
+
+}  // namespace app

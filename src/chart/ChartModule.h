@@ -1,0 +1,48 @@
+#pragma once
+// Base of the chart-service modules the charting module owns: each service
+// knows one family of charts, opens the files of its kind, adds its charts
+// to the folio and keeps its own settings. The shell hands the charting
+// module its list of services, so the chart display never depends on the
+// chart kinds.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Module.h"
+#include "chart/ChartDoc.h"
+#include "chart/FolioItem.h"
+
+namespace chart {
+
+class CChartDoc;
+class CChartingModule;
+
+using Folio = std::vector<std::unique_ptr<CFolioItem>>;
+
+class CChartModule : public CModule {
+public:
+    using CModule::CModule;
+
+    virtual std::string GetName() const { return "Blank Chart"; }
+    virtual void OnCataloguesOpened() {}
+    virtual void OnCataloguesClosing() {}
+    // The charts folder changed: the service's own folder lies below it.
+    virtual void SetChartsFolder(const std::string& /*folder*/) {}
+    // Adds this service's charts to the folio; the number of catalogue
+    // records used.
+    virtual int BuildFolio(Folio& /*folio*/) { return 0; }
+    virtual void RemoveFolioItems(Folio& /*folio*/) {}
+
+    // Whether this service opens a file of the extension (no dot, any case;
+    // empty for a new chart without a file).
+    virtual bool OpensExtension(std::string_view /*extension*/) const { return false; }
+    // The path the document opens for a file of this service (a new blank
+    // chart opens without one).
+    virtual std::string PathToOpen(const std::string& path) const { return path; }
+    // A new, unopened document of this service's kind.
+    virtual std::unique_ptr<CChartDoc> CreateChartDoc(CChartingModule& /*module*/) { return nullptr; }
+};
+
+}  // namespace chart

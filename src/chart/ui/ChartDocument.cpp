@@ -1,0 +1,19 @@
+#include "chart/ui/ChartDocument.h"
+
+CChartDocument::CChartDocument(std::unique_ptr<chart::CChartDoc> doc, QObject* parent)
+    : CDocument(parent), m_doc(std::move(doc))
+{
+}
+
+CChartDocument::~CChartDocument() = default;
+
+void CChartDocument::OnCloseDocument()
+{
+    if (IsClosed())
+        return;
+    try {
+        m_doc->OnCloseDocument();
+    } catch (...) {
+    }
+    CDocument::OnCloseDocument();
+}

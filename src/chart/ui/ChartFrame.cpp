@@ -1,0 +1,219 @@
+#include "chart/ui/ChartFrame.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QScrollBar>
+
+#include "app/DisplayPalettes.h"
+#include "app/PostedMessageQueue.h"
+#include "app/ScreenPlacement.h"
+#include "app/ui/MsgBarWnd.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/ChartDocument.h"
+#include "chart/ui/ChartView.h"
+
+namespace {
+
+// The scroll bar's answer when the chart has no scroll position.
+constexpr int kNoPosition = -1;
+
+}  // namespace
+
+CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameServices& services, QWidget* parent)
+    : QMdiSubWindow(parent), m_state(state), m_document(&document), m_services(services)
+{
+    setObjectName("ChartFrame");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMinimumSize(100, 100);
+    m_msgBar = std::make_unique<app::CMsgBar>(*services.clock, *services.sound, services.audioFolder);
+
+    // The message bar docks in a window of its own inside the frame.
+    m_inner = new QMainWindow(this);
+    m_inner->setWindowFlags(Qt::Widget);
+    auto* centre = new QWidget(m_inner);
+    auto* grid = new QGridLayout(centre);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    m_view = new CChartView(document.Doc(), services.module, centre);
+    m_view->SetServices({services.postCommand, services.rangeBearingMode, services.showRangeBearingLabel});
+    m_hScroll = new QScrollBar(Qt::Horizontal, centre);
+    m_vScroll = new QScrollBar(Qt::Vertical, centre);
+    for (QScrollBar* bar : {m_hScroll, m_vScroll}) {
+        bar->setRange(0, 100);
+        bar->setPageStep(10);
+        bar->hide();
+    }
+    grid->addWidget(m_view, 0, 0);
+    grid->addWidget(m_vScroll, 0, 1);
+    grid->addWidget(m_hScroll, 1, 0);
+    m_inner->setCentralWidget(centre);
+    m_msgBarWnd = new CMsgBarWnd(*m_msgBar, m_inner);
+    setWidget(m_inner);
+
+    connect(m_view, &CChartView::resized, this, &CChartFrame::SyncScrollBars);
+    connect(m_hScroll, &QScrollBar::valueChanged, this, [this](int v) { OnScroll(true, v); });
+    connect(m_vScroll, &QScrollBar::valueChanged, this, [this](int v) { OnScroll(false, v); });
+    connect(&document, &CDocument::closing, this, [this] {
+        m_documentClosed = true;
+        close();
+    });
+    document.Doc().AttachWindow(this);
+}
+
+CChartFrame::~CChartFrame()
+{
+    // The model goes after its window; the document forgets this window.
+    delete m_msgBarWnd;
+    m_msgBarWnd = nullptr;
+    if (m_document) {
+        disconnect(m_document, nullptr, this, nullptr);
+        if (m_services.module)
+            m_services.module->RemoveChartFrame(this);
+        m_document->Doc().AttachWindow(nullptr);
+        if (!m_document->IsClosed())
+            m_document->OnCloseDocument();
+    }
+}
+
+CChartDocument& CChartFrame::Document() const
+{
+    return *m_document;
+}
+
+chart::CChartDoc* CChartFrame::GetChartDoc() const
+{
+    return m_document ? &m_document->Doc() : nullptr;
+}
+
+void CChartFrame::SetTitle(const std::string& title)
+{
+    setWindowTitle(QString::fromStdString(title));
+}
+
+geo::IntRect CChartFrame::GetClientRect() const
+{
+    return m_view->ClientRect();
+}
+
+void CChartFrame::InvalidateChart()
+{
+    m_view->InvalidateChart();
+    SyncScrollBars();
+}
+
+void CChartFrame::InvalidateOverlays()
+{
+    m_view->InvalidateOverlays();
+}
+
+void CChartFrame::InvalidateView()
+{
+    m_view->update();
+}
+
+void CChartFrame::UpdateView()
+{
+    m_view->repaint();
+}
+
+void CChartFrame::SelectDisplayPalette()
+{
+    m_view->SelectDisplayPalette();
+    const app::CDisplayPalettes* palettes = m_services.module ? m_services.module->Services().palettes : nullptr;
+    const int active = palettes ? palettes->GetActive() : app::CDisplayPalettes::kDay;
+    m_msgBarWnd->UpdateColours(active == app::CDisplayPalettes::kNight  ? 0.5
+                               : active == app::CDisplayPalettes::kDusk ? 0.75
+                                                                        : 1.0);
+}
+
+void CChartFrame::ClearViewOverlays()
+{
+    m_view->ClearRangeBearing();
+}
+
+void CChartFrame::SyncScrollBars()
+{
+    chart::CChartDoc* doc = GetChartDoc();
+    if (!doc || !doc->UsesScrollBars()) {
+        m_hScroll->hide();
+        m_vScroll->hide();
+        return;
+    }
+    m_syncing = true;
+    const int h = doc->OnHScroll(kNoPosition);
+    const int v = doc->OnVScroll(kNoPosition);
+    m_hScroll->setValue(std::max(h, 0));
+    m_vScroll->setValue(std::max(v, 0));
+    m_hScroll->show();
+    m_vScroll->show();
+    m_syncing = false;
+}
+
+void CChartFrame::OnScroll(bool horizontal, int value)
+{
+    chart::CChartDoc* doc = GetChartDoc();
+    if (m_syncing || !doc)
+        return;
+    if (horizontal)
+        doc->OnHScroll(value);
+    else
+        doc->OnVScroll(value);
+}
+
+chart::CWindowPlacement CChartFrame::GetPlacement() const
+{
+    chart::CWindowPlacement wp;
+    wp.showCmd = isMaximized() ? 3 : isMinimized() ? 2 : 1;
+    const QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    const QRect normal = r.isValid() ? r : geometry();
+    wp.normal = {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
+    return wp;
+}
+
+void CChartFrame::SetPlacement(const chart::CWindowPlacement& wp)
+{
+    QRect r(wp.normal.left, wp.normal.top, wp.normal.right - wp.normal.left, wp.normal.bottom - wp.normal.top);
+    if (r.width() < minimumWidth() || r.height() < minimumHeight())
+        r.setSize(r.size().expandedTo(minimumSize()));
+    // A place outside the MDI area comes back inside it.
+    if (QMdiArea* area = mdiArea()) {
+        const QRect view = area->viewport()->rect();
+        const app::ScreenRect placed =
+            app::PlaceOnScreen({r.left(), r.top(), r.width(), r.height()}, {{view.x(), view.y(), view.width(), view.height()}}, 0);
+        r = QRect(placed.x, placed.y, placed.width, placed.height);
+    }
+    if (wp.showCmd == 3) {
+        setGeometry(r);
+        showMaximized();
+    } else if (wp.showCmd == 2) {
+        setGeometry(r);
+        showMinimized();
+    } else {
+        showNormal();
+        setGeometry(r);
+    }
+}
+
+void CChartFrame::ActivateFrame()
+{
+    if (QMdiArea* area = mdiArea())
+        area->setActiveSubWindow(this);
+}
+
+std::optional<geo::IntPoint> CChartFrame::GetCursorClientPoint() const
+{
+    return m_view->CursorPoint();
+}
+
+void CChartFrame::closeEvent(QCloseEvent* e)
+{
+    if (m_documentClosed || !m_document || !m_services.frameMessages) {
+        QMdiSubWindow::closeEvent(e);
+        return;
+    }
+    // The main frame closes the document; this window goes with it.
+    m_services.frameMessages->Post(app::kMsgChartWindowClosed, m_document->DocumentId());
+    e->ignore();
+}

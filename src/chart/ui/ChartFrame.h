@@ -1,0 +1,87 @@
+#pragma once
+// One chart window in the main frame's MDI area: the chart view with its
+// scroll bars and the window's own message bar. It never closes itself: a
+// close posts its document's identity to the main frame, which closes the
+// document; the window goes when the document does.
+
+#include <QMdiSubWindow>
+#include <QPointer>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <memory>
+
+#include "app/MsgBar.h"
+#include "chart/ChartWindow.h"
+
+class CChartDocument;
+class CChartView;
+class CMsgBarWnd;
+class QMainWindow;
+class QScrollBar;
+
+namespace app { class CPostedMessageQueue; }
+namespace platform { class CClock; }
+namespace chart { class CChartingModule; }
+
+// What a chart frame needs of the program.
+struct CChartFrameServices {
+    chart::CChartingModule* module = nullptr;
+    app::CPostedMessageQueue* frameMessages = nullptr;
+    const platform::CClock* clock = nullptr;
+    app::CAlertSound* sound = nullptr;
+    std::filesystem::path audioFolder;
+    // Commands posted by the view, the range-and-bearing mode and its bar.
+    std::function<void(unsigned)> postCommand;
+    std::function<bool()> rangeBearingMode;
+    std::function<void(const std::string&)> showRangeBearingLabel;
+};
+
+class CChartFrame final : public QMdiSubWindow, public chart::CChartWindow {
+    Q_OBJECT
+public:
+    CChartFrame(int state, CChartDocument& document, const CChartFrameServices& services, QWidget* parent = nullptr);
+    ~CChartFrame() override;
+
+    CChartDocument& Document() const;
+    CChartView* View() const { return m_view; }
+    CMsgBarWnd* MsgBarWnd() const { return m_msgBarWnd; }
+    // Scroll bars follow the chart's position after it moved.
+    void SyncScrollBars();
+
+    // chart::CChartWindow
+    int GetState() const override { return m_state; }
+    chart::CChartDoc* GetChartDoc() const override;
+    app::CMsgBar* GetMsgBar() const override { return m_msgBar.get(); }
+    void SetTitle(const std::string& title) override;
+    geo::IntRect GetClientRect() const override;
+    void InvalidateChart() override;
+    void InvalidateOverlays() override;
+    void InvalidateView() override;
+    void UpdateView() override;
+    void SelectDisplayPalette() override;
+    void ClearViewOverlays() override;
+    chart::CWindowPlacement GetPlacement() const override;
+    void SetPlacement(const chart::CWindowPlacement& placement) override;
+    void ActivateFrame() override;
+    std::optional<geo::IntPoint> GetCursorClientPoint() const override;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void OnScroll(bool horizontal, int value);
+
+    int m_state;
+    QPointer<CChartDocument> m_document;
+    CChartFrameServices m_services;
+    bool m_documentClosed = false;
+    std::unique_ptr<app::CMsgBar> m_msgBar;
+    QMainWindow* m_inner = nullptr;
+    CMsgBarWnd* m_msgBarWnd = nullptr;
+    CChartView* m_view = nullptr;
+    QScrollBar* m_hScroll = nullptr;
+    QScrollBar* m_vScroll = nullptr;
+    bool m_syncing = false;
+};

@@ -1,0 +1,384 @@
+#include "chart/ui/ChartView.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QWheelEvent>
+
+#include <cmath>
+
+#include "app/CommandIds.h"
+#include "app/DisplayPalettes.h"
+#include "chart/ChartDoc.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/QtPainterBackend.h"
+
+namespace cmd = app::cmd;
+
+CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_module(module), m_pipeline(doc, module)
+{
+    setObjectName("ChartView");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::CrossCursor);
+    setMinimumSize(16, 16);
+}
+
+CChartView::~CChartView() = default;
+
+double CChartView::PixelRatio() const
+{
+    return devicePixelRatioF();
+}
+
+geo::IntRect CChartView::ClientRect() const
+{
+    const double r = PixelRatio();
+    return {0, 0, static_cast<int>(std::lround(width() * r)), static_cast<int>(std::lround(height() * r))};
+}
+
+geo::IntPoint CChartView::ToDevice(QPointF p) const
+{
+    const double r = PixelRatio();
+    return {static_cast<int>(std::lround(p.x() * r)), static_cast<int>(std::lround(p.y() * r))};
+}
+
+std::optional<geo::IntPoint> CChartView::CursorPoint() const
+{
+    if (m_keyboardPoint)
+        return m_keyboardPoint;
+    const QPoint p = mapFromGlobal(QCursor::pos());
+    if (!rect().contains(p))
+        return std::nullopt;
+    return ToDevice(p);
+}
+
+int CChartView::ActivePalette() const
+{
+    return m_module && m_module->Services().palettes ? m_module->Services().palettes->GetActive() : 0;
+}
+
+void CChartView::InvalidateChart()
+{
+    m_pipeline.InvalidateChart();
+    update();
+}
+
+void CChartView::InvalidateOverlays()
+{
+    m_pipeline.InvalidateOverlays();
+    update();
+}
+
+void CChartView::SelectDisplayPalette()
+{
+    if (m_buffers)
+        m_buffers->SetPalette(&m_doc.GetPaletteColours(ActivePalette()));
+    InvalidateChart();
+}
+
+void CChartView::ClearRangeBearing()
+{
+    m_pipeline.ClearRangeBearing();
+}
+
+bool CChartView::RenderBuffers()
+{
+    const geo::IntRect client = ClientRect();
+    if (client.right <= 0 || client.bottom <= 0)
+        return false;
+    if (!m_buffers)
+        m_buffers = std::make_unique<chart::CScreenBuffer>(&m_doc.GetPaletteColours(ActivePalette()), client.right,
+                                                           client.bottom);
+    if (m_buffers->Width() < client.right || m_buffers->Height() < client.bottom) {
+        m_buffers->EnsureSize(client.right, client.bottom);
+        m_pipeline.InvalidateChart();
+    }
+    return m_pipeline.Render(*m_buffers);
+}
+
+void CChartView::paintEvent(QPaintEvent* e)
+{
+    ++m_paints;
+    QPainter painter(this);
+    // A paint that cannot draw shows what it has and still leaves the window
+    // valid; the flags stay for the next request, so nothing loops.
+    const bool drawn = RenderBuffers();
+    if (!m_buffers || (!drawn && m_pipeline.IsChartDirty() && !m_doc.IsChartLoaded())) {
+        painter.fillRect(e->rect(), palette().window());
+        return;
+    }
+    if (!m_pipeline.InProgressLabel().empty() && m_pipeline.InProgress())
+        ShowLabel(m_pipeline.InProgressLabel());
+    const chart::CPixelView memory = m_buffers->Dynamic().Memory();
+    const QImage image(reinterpret_cast<const uchar*>(memory.bits), memory.width, memory.height,
+                       static_cast<qsizetype>(memory.stride * 4), QImage::Format_RGB32);
+    const double r = PixelRatio();
+    const QRectF exposed = QRectF(e->rect());
+    const QRectF source(exposed.x() * r, exposed.y() * r, exposed.width() * r, exposed.height() * r);
+    painter.drawImage(exposed, image, source);
+}
+
+void CChartView::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    const geo::IntRect client = ClientRect();
+    if (client.right > 0 && client.bottom > 0) {
+        m_doc.OnViewSize(client.right, client.bottom);
+        if (m_doc.IsChartLoaded())
+            InvalidateChart();
+    }
+    emit resized();
+}
+
+// ---- Mouse ----------------------------------------------------------------------------
+
+void CChartView::ButtonDown(geo::IntPoint p, bool shift)
+{
+    if (!m_doc.IsChartLoaded())
+        return;
+    m_lastPoint = p;
+    if (!m_doc.IsClientPointOnChart(p))
+        return;
+    if (RangeBearingMode()) {
+        if (!m_pipeline.InProgress()) {
+            m_pipeline.InProgress() = std::make_unique<chart::CRangeBearingOverlay>();
+            m_pipeline.InProgress()->Start(m_doc, p);
+            update();
+        }
+        return;
+    }
+    if (!m_pipeline.IsDragging()) {
+        m_pipeline.SetDragging(true);
+        m_doc.BeginDrag(p, shift);
+    }
+}
+
+void CChartView::Move(geo::IntPoint p)
+{
+    m_lastPoint = p;
+    m_doc.OnMouseMove(p);
+    if (m_pipeline.IsDragging()) {
+        m_doc.DragTo(p);
+        update();
+        return;
+    }
+    auto& measuring = m_pipeline.InProgress();
+    if (RangeBearingMode() && measuring && measuring->GetState() == chart::CRangeBearingOverlay::kStarted) {
+        if (measuring->CanExtendTo(p)) {
+            measuring->SetEnd(p);
+            update();
+        } else {
+            ButtonUp(measuring->EndPoint());   // finished where it last was on the chart
+        }
+    }
+}
+
+void CChartView::ButtonUp(geo::IntPoint p)
+{
+    if (!m_doc.IsChartLoaded())
+        return;
+    auto& measuring = m_pipeline.InProgress();
+    if (measuring) {
+        const geo::IntPoint end = measuring->CanExtendTo(p) ? p : measuring->EndPoint();
+        measuring->SetEnd(end);
+        measuring->Finish(end);
+        ShowLabel(measuring->Label());
+        m_pipeline.Measurements().push_back(std::move(measuring));
+        InvalidateOverlays();
+        return;
+    }
+    if (m_pipeline.IsDragging()) {
+        m_pipeline.SetDragging(false);
+        m_doc.EndDrag(p);
+        m_zoomPending = true;
+        QMetaObject::invokeMethod(this, [this] { ZoomToDragRect(); }, Qt::QueuedConnection);
+        update();
+    }
+}
+
+void CChartView::ZoomToDragRect()
+{
+    if (m_zoomPending) {
+        ClearRangeBearing();
+        const geo::IntRect& r = m_doc.DragRect();
+        m_doc.ZoomToRect(r.left, r.top, r.right, r.bottom);
+        update();
+    }
+    m_zoomPending = false;
+}
+
+void CChartView::mousePressEvent(QMouseEvent* e)
+{
+    m_keyboardPoint.reset();
+    if (e->button() == Qt::LeftButton)
+        ButtonDown(ToDevice(e->position()), e->modifiers() & Qt::ShiftModifier);
+}
+
+void CChartView::mouseMoveEvent(QMouseEvent* e)
+{
+    m_keyboardPoint.reset();
+    Move(ToDevice(e->position()));
+    emit cursorMoved();
+}
+
+void CChartView::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        ButtonUp(ToDevice(e->position()));
+}
+
+void CChartView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    // A double click is no zoom rectangle.
+    m_zoomPending = false;
+    QWidget::mouseDoubleClickEvent(e);
+}
+
+void CChartView::wheelEvent(QWheelEvent* e)
+{
+    // One zoom step for every notch (120 units), whichever way it turned.
+    m_wheel += e->angleDelta().y();
+    while (m_wheel >= 120) {
+        m_wheel -= 120;
+        Post(cmd::kChartZoomIn);
+    }
+    while (m_wheel <= -120) {
+        m_wheel += 120;
+        Post(cmd::kChartZoomOut);
+    }
+    e->accept();
+}
+
+// ---- Keys -----------------------------------------------------------------------------
+
+void CChartView::Post(unsigned command)
+{
+    if (m_services.postCommand)
+        m_services.postCommand(command);
+}
+
+void CChartView::ShowLabel(const std::string& text)
+{
+    if (m_services.showRangeBearingLabel)
+        m_services.showRangeBearingLabel(text);
+}
+
+void CChartView::MovePointer(int dx, int dy)
+{
+    const geo::IntPoint from = CursorPoint().value_or(geo::IntPoint{width() / 2, height() / 2});
+    const double r = PixelRatio();
+    QPoint target(static_cast<int>(from.x / r) + dx, static_cast<int>(from.y / r) + dy);
+    target.setX(std::clamp(target.x(), 0, width() - 1));
+    target.setY(std::clamp(target.y(), 0, height() - 1));
+    const QPoint global = mapToGlobal(target);
+    QCursor::setPos(global);
+    // Where the platform does not let a program move the pointer, the view
+    // keeps its own keyboard point.
+    if (QCursor::pos() != global)
+        m_keyboardPoint = ToDevice(target);
+    else
+        m_keyboardPoint.reset();
+    Move(ToDevice(target));
+    emit cursorMoved();
+}
+
+void CChartView::keyPressEvent(QKeyEvent* e)
+{
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    switch (e->key()) {
+    case Qt::Key_Plus:
+        Post(cmd::kChartZoomIn);
+        return;
+    case Qt::Key_Minus:
+        Post(cmd::kChartZoomOut);
+        return;
+    case Qt::Key_Home:
+        Post(cmd::kChartFull);
+        return;
+    case Qt::Key_Escape:
+        if (m_pipeline.IsDragging()) {
+            m_pipeline.SetDragging(false);
+            m_doc.EndDrag(m_lastPoint);
+            update();
+        }
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        // The keyboard's click at the pointer: Enter clicks, Ctrl+Enter
+        // presses, the next Enter lets go.
+        const geo::IntPoint p = CursorPoint().value_or(m_lastPoint);
+        if (!m_pipeline.IsDragging() && !m_pipeline.InProgress()) {
+            ButtonDown(p, shift);
+            if (ctrl)
+                return;
+            ButtonUp(p);
+            return;
+        }
+        Move(p);
+        const geo::IntRect& d = m_doc.DragRect();
+        const bool empty = m_pipeline.IsDragging() && (d.left == d.right || d.top == d.bottom);
+        ButtonUp(p);
+        if (empty)
+            m_zoomPending = false;   // a zero-size rectangle is a double click
+        return;
+    }
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const int dx = e->key() == Qt::Key_Left ? -1 : e->key() == Qt::Key_Right ? 1 : 0;
+        const int dy = e->key() == Qt::Key_Up ? -1 : e->key() == Qt::Key_Down ? 1 : 0;
+        if (shift) {
+            if (dx < 0)
+                ctrl ? m_doc.PanLeftLarge() : m_doc.PanLeft();
+            else if (dx > 0)
+                ctrl ? m_doc.PanRightLarge() : m_doc.PanRight();
+            else if (dy < 0)
+                ctrl ? m_doc.PanUpLarge() : m_doc.PanUp();
+            else
+                ctrl ? m_doc.PanDownLarge() : m_doc.PanDown();
+            InvalidateChart();
+        } else {
+            const int step = ctrl ? 9 : 1;
+            MovePointer(dx * step, dy * step);
+        }
+        return;
+    }
+    default:
+        QWidget::keyPressEvent(e);
+    }
+}
+
+bool CChartView::Print(QPrinter& printer)
+{
+    if (!RenderBuffers() && !m_buffers)
+        return false;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    const int dpiX = printer.logicalDpiX();
+    const int dpiY = printer.logicalDpiY();
+    QRect page = painter.viewport();
+    page.adjust(dpiX / 2, 0, -dpiX / 2, 0);
+    // The header: a bold, underlined sans face about a third of an inch high.
+    QFont font = chart::CQtPainterBackend::MapFont(chart::Font{"Arial", 0, 700, false, true, 0});
+    font.setPixelSize(std::max(dpiY * 90 / 300, 8));
+    painter.setFont(font);
+    const QString header = QString::fromStdString(m_doc.GetChartNumber() + ": " + m_doc.GetChartTitle() + "\n" +
+                                                  m_doc.GetHorizontalDatum());
+    painter.drawText(page, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, header);
+    page.adjust(0, dpiY, 0, -dpiY);
+    chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
+    const geo::IntRect client = ClientRect();
+    const bool ok = m_buffers->PrintTo(dc, {page.left(), page.top(), page.right(), page.bottom()}, client);
+    dc.Detach().reset();
+    painter.end();
+    return ok;
+}

@@ -1,0 +1,103 @@
+#pragma once
+// The chart window's view: paints through the pipeline's three buffers in
+// device pixels and copies the exposed part with one drawImage, so at 200 %
+// the chart is sharp; forwards mouse, wheel and keys to the chart: the zoom
+// rectangle, range and bearing, panning, and zoom commands posted to the
+// frame so their enabled state is honoured.
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "chart/BufferDC.h"
+#include "chart/ChartViewPipeline.h"
+#include "geo/Clipping.h"
+
+namespace chart {
+class CChartDoc;
+class CChartingModule;
+}
+
+// What the view needs of the program.
+struct CChartViewServices {
+    // Runs a command after the current event, when its update handler enables it.
+    std::function<void(unsigned)> postCommand;
+    // The application-wide range-and-bearing mode.
+    std::function<bool()> rangeBearingMode;
+    // The measurement's label for the range-bearing bar.
+    std::function<void(const std::string&)> showRangeBearingLabel;
+};
+
+class QPrinter;
+
+class CChartView : public QWidget {
+    Q_OBJECT
+public:
+    CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QWidget* parent = nullptr);
+    ~CChartView() override;
+
+    void SetServices(CChartViewServices services) { m_services = std::move(services); }
+    chart::CChartDoc& Doc() const { return m_doc; }
+    chart::CChartViewPipeline& Pipeline() { return m_pipeline; }
+    // The client rectangle in device pixels: what the document maps onto.
+    geo::IntRect ClientRect() const;
+    double PixelRatio() const;
+    geo::IntPoint ToDevice(QPointF p) const;
+    std::optional<geo::IntPoint> CursorPoint() const;
+
+    void InvalidateChart();
+    void InvalidateOverlays();
+    // The document's table of the active display palette goes into the
+    // buffers; then a full redraw.
+    void SelectDisplayPalette();
+    void ClearRangeBearing();
+    // Paints into the buffers only (for printing): false when nothing could be drawn.
+    bool RenderBuffers();
+    chart::CScreenBuffer* Buffers() const { return m_buffers.get(); }
+    // One page: the header (chart number and title, then the datum) in the
+    // sans font, then buffer 3 scaled into the rest of the page. False when
+    // there is nothing to print.
+    bool Print(QPrinter& printer);
+    // The drag rectangle finished: the chart zooms to it (a posted step, so
+    // the button release finishes first; a double-click cancels it).
+    void ZoomToDragRect();
+    int PaintCount() const { return m_paints; }
+
+signals:
+    void cursorMoved();
+    void resized();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void ButtonDown(geo::IntPoint p, bool shift);
+    void Move(geo::IntPoint p);
+    void ButtonUp(geo::IntPoint p);
+    void MovePointer(int dx, int dy);
+    void Post(unsigned command);
+    bool RangeBearingMode() const { return m_services.rangeBearingMode && m_services.rangeBearingMode(); }
+    void ShowLabel(const std::string& text);
+    int ActivePalette() const;
+
+    chart::CChartDoc& m_doc;
+    chart::CChartingModule* m_module;
+    CChartViewServices m_services;
+    chart::CChartViewPipeline m_pipeline;
+    std::unique_ptr<chart::CScreenBuffer> m_buffers;
+    geo::IntPoint m_lastPoint;
+    std::optional<geo::IntPoint> m_keyboardPoint;   // where warping the pointer is refused
+    bool m_zoomPending = false;
+    int m_wheel = 0;
+    int m_paints = 0;
+};

@@ -1,0 +1,67 @@
+#pragma once
+// A chart without chart data: a window onto the whole world drawn as the
+// latitude/longitude grid on the window colour, under the overlays. Positions
+// map linearly; zooming and panning change the current extent, which keeps
+// the proportions of its own latitude and longitude spans.
+
+#include "charts/vector/VectorChartDoc.h"
+
+namespace charts {
+
+class CBlankChartDoc : public CVectorChartDoc {
+public:
+    explicit CBlankChartDoc(chart::CChartingModule* module = nullptr);
+
+    int GetChartType() const override { return chart::kChartBlank; }
+    std::string GetChartTitle() override { return "Blank World Chart"; }
+    bool GetIssueDate(std::string& text) override;
+    bool GetUpdateDate(std::string& text) override;
+    bool LoadChart() override;
+    bool OpenChart(const std::string& path) override;
+    int OpenWorldChart(int argument, bool flag) override;
+    bool CreatePalettes() override;
+    std::uint16_t GetDatumIndex() const override;
+    std::string GetHorizontalDatum() override;
+    bool GetExtent(geo::CPosition& northWest, geo::CPosition& southEast) const override;
+    void GetVisibleRect(geo::IntRect& rect) override;
+    bool GetMetresPerPixel(double& metres) override;
+    bool GetResolutionText(std::string& text, double& metresPerPixel) override;
+    int OnHScroll(int position) override;
+    int OnVScroll(int position) override;
+    int PanHorizontal(int step) override;
+    int PanVertical(int step) override;
+    bool ZoomIn() override;
+    bool ZoomOut() override;
+    bool ZoomFull() override;
+    bool ZoomToRect(int left, int top, int right, int bottom) override;
+    bool UsesScrollBars() const override { return true; }
+    bool IsWorldChart() const override { return true; }
+    bool HasDatumShift() const override { return true; }
+    // The grid is the blank chart's picture; when the grid layer is on, the
+    // view draws it over every chart and the picture leaves it out.
+    int DrawChart(chart::CXDC& dc) override;
+
+    // Sets the current extent; false (nothing changed but the corners) when
+    // its longitudes are equal.
+    bool SetViewExtent(const geo::CPosition& northWest, const geo::CPosition& southEast);
+    double GetAspect() const { return m_aspect; }
+    double GetScaleValue() const { return m_scale; }
+
+    // Scroll position asked without moving.
+    static constexpr int kScrollQuery = -1;
+
+protected:
+    void RestoreExtent(const geo::CPosition& northWest, const geo::CPosition& southEast) override;
+
+private:
+    // Moves the extent by degrees, kept within the world with its spans.
+    void MoveExtent(double dLat, double dLon);
+    bool IsExtentDegenerate(const geo::CPosition& nw, const geo::CPosition& se) const;
+
+    double m_aspect = 0.5;
+    double m_scale = 0.0;
+    geo::CPosition m_viewNorthWest{90.0, -180.0};
+    geo::CPosition m_viewSouthEast{-90.0, 180.0};
+};
+
+}  // namespace charts

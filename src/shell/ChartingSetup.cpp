@@ -1,0 +1,62 @@
+#include "shell/ChartingSetup.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/DisplayPalettes.h"
+#include "app/SystemUtils.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/ChartDocument.h"
+#include "chart/ui/ChartFrame.h"
+#include "charts/vector/BlankChartService.h"
+#include "shell/MainFrame.h"
+
+namespace {
+
+// Charts are data, not program: under the user's data folder, since the
+// program folder may be read-only.
+std::string DefaultChartsFolder()
+{
+    std::filesystem::path base;
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+        base = data;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::filesystem::path(home) / ".local" / "share";
+    else
+        base = std::filesystem::temp_directory_path();
+    return (base / "Quorwick" / "Brinevane" / "Charts").string();
+}
+
+}  // namespace
+
+std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
+{
+    chart::CChartingServices services;
+    services.frameMsgBar = frame.MsgBar();
+    services.programFolder = frame.Services().programFolder.string();
+    services.defaultChartsFolder = DefaultChartsFolder();
+    services.chartServices.push_back(std::make_unique<charts::CBlankChartService>(frame.SettingsHome()));
+    services.openChart = [&frame](const std::string& path, bool replace, int windowId) {
+        return frame.OpenChart(path, replace, windowId);
+    };
+    services.closeDocument = [](chart::CChartDoc* doc) {
+        if (auto* window = dynamic_cast<CChartFrame*>(doc ? doc->GetChartFrame() : nullptr))
+            window->Document().OnCloseDocument();
+        else if (doc)
+            doc->OnCloseDocument();
+    };
+    services.activeDocument = [&frame]() -> chart::CChartDoc* {
+        QMdiSubWindow* active = frame.MdiArea() ? frame.MdiArea()->activeSubWindow() : nullptr;
+        auto* chartFrame = qobject_cast<CChartFrame*>(active);
+        return chartFrame ? chartFrame->GetChartDoc() : nullptr;
+    };
+    services.availableMemory = [] { return GetAvailableMemory(); };
+    services.palettes = app::GetProgramPalettes();
+    services.positionFormat = [&frame] {
+        return geo::CPositionFormat{static_cast<std::uint8_t>(frame.DecimalPlaces()), frame.DegMinSec()};
+    };
+    return std::make_unique<chart::CChartingModule>(frame.SettingsHome(), std::move(services));
+}

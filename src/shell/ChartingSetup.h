@@ -1,0 +1,10 @@
+#pragma once
+// The charting module as the program builds it: its chart services (the
+// blank chart until the other kinds join) and its hooks into the main frame.
+
+#include <memory>
+
+class CMainFrame;
+class CModule;
+
+std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame);

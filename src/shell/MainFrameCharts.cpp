@@ -1,0 +1,393 @@
+// The main frame's chart windows: opening a chart by its kind into a chart
+// frame, activation, the close message's follow-up, reopening the
+// workspace's charts, the frame's chart commands and the window layout.
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QDockWidget>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/CommandIds.h"
+#include "app/ScreenPlacement.h"
+#include "app/StringUtils.h"
+#include "app/SystemUtils.h"
+#include "app/WaitStatus.h"
+#include "app/WorkspaceManager.h"
+#include "app/ui/MsgBarWnd.h"
+#include "app/ui/XStatusBar.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/ChartDocument.h"
+#include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartPreview.h"
+#include "chart/ui/ChartPropDlg.h"
+#include "chart/ui/ChartView.h"
+#include "shell/MainFrame.h"
+
+namespace cmd = app::cmd;
+
+namespace {
+
+// The current workspace as the modules' settings home.
+class CFrameHome final : public CSettingsHome {
+public:
+    CFrameHome(platform::CSettingsStore& store, const std::unique_ptr<CWorkspaceManager>& workspace)
+        : m_store(store), m_workspace(workspace)
+    {
+    }
+    platform::CSettingsStore& GetStore() const override { return m_store; }
+    std::string GetRegistryKey() const override
+    {
+        return m_workspace ? m_workspace->GetRegistryKey()
+                           : CWorkspaceManager::DefaultRoot() + "\\" + std::string(CWorkspaceManager::kDefaultWorkspace);
+    }
+
+private:
+    platform::CSettingsStore& m_store;
+    const std::unique_ptr<CWorkspaceManager>& m_workspace;
+};
+
+app::ScreenRect ToScreenRect(const QRect& r)
+{
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+// A window's rectangle moved onto a connected screen when it lies on none.
+QRect OnScreen(const QRect& r)
+{
+    std::vector<app::ScreenRect> screens;
+    std::size_t primary = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen == QGuiApplication::primaryScreen())
+            primary = screens.size();
+        screens.push_back(ToScreenRect(screen->availableGeometry()));
+    }
+    const app::ScreenRect p = app::PlaceOnScreen(ToScreenRect(r), screens, primary);
+    return QRect(p.x, p.y, p.width, p.height);
+}
+
+}  // namespace
+
+CSettingsHome& CMainFrame::SettingsHome()
+{
+    if (!m_home)
+        m_home = std::make_unique<CFrameHome>(*m_services.settings, m_workspace);
+    return *m_home;
+}
+
+std::string CMainFrame::GetPositionTemplate() const
+{
+    return app::GetPositionTemplate(m_frameSettings.decimalPlaces, m_frameSettings.degMinSec);
+}
+
+chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, int windowId)
+{
+    if (!m_charting || !m_mdi)
+        return nullptr;
+    app::CWaitStatus wait;
+    m_charting->SetOpeningWindowId(windowId);
+
+    // The chart window this one may replace and whose place it may take.
+    chart::CChartDoc* previous = m_charting->FindChartDocInState(windowId == chart::kFrameAutoscroll
+                                                                     ? chart::kFrameAutoscroll
+                                                                     : chart::kFrameNormal);
+    std::optional<chart::CWindowPlacement> previousPlace;
+    if (previous && previous->GetChartFrame())
+        previousPlace = previous->GetChartFrame()->GetPlacement();
+
+    chart::CChartModule* service = m_charting->FindServiceFor(GetExtensionPart(path));
+    std::unique_ptr<chart::CChartDoc> core = service ? service->CreateChartDoc(*m_charting) : nullptr;
+    if (!core) {
+        m_charting->ShowLoadFailure();
+        return nullptr;
+    }
+    auto* document = new CChartDocument(std::move(core), this);
+    CChartFrameServices frameServices;
+    frameServices.module = m_charting;
+    frameServices.frameMessages = &m_posted;
+    frameServices.clock = m_services.clock;
+    frameServices.sound = m_services.sound;
+    frameServices.audioFolder = m_services.audioFolder;
+    frameServices.postCommand = [this](unsigned id) { PostCommand(id); };
+    frameServices.rangeBearingMode = [this] { return m_rangeBearingMode; };
+    frameServices.showRangeBearingLabel = [this](const std::string& text) { ShowRangeBearingLabel(text); };
+    auto* frame = new CChartFrame(windowId, *document, frameServices);
+    m_mdi->addSubWindow(frame);
+    const QSize area = m_mdi->viewport()->size();
+    frame->resize(std::max(area.width() * 3 / 5, 320), std::max(area.height() * 3 / 5, 240));
+    if (!document->Doc().OnOpenDocument(service->PathToOpen(path))) {
+        delete frame;   // closes the document with it
+        return nullptr;
+    }
+    AddDocument(document);
+    connect(frame->View(), &CChartView::cursorMoved, this, &CMainFrame::UpdatePositionPane);
+    frame->show();
+    chart::CChartDoc* doc = &document->Doc();
+
+    const bool takesPlace = windowId == chart::kFrameAutoscroll || (windowId == chart::kFrameNormal && replace);
+    if (previousPlace && takesPlace)
+        frame->SetPlacement(*previousPlace);
+    frame->SyncScrollBars();
+    if (windowId == chart::kFrameNormal && !replace)
+        return doc;
+    // The old window closes after the new one is up, through the frame's
+    // close message like any other chart window.
+    if (replace && previous && previous->GetChartFrame())
+        if (auto* old = dynamic_cast<CChartFrame*>(previous->GetChartFrame()))
+            m_posted.Post(app::kMsgChartWindowClosed, old->Document().DocumentId());
+    return doc;
+}
+
+void CMainFrame::ActivateChartFrame(CChartFrame* frame)
+{
+    if (!m_charting || !frame || frame->GetState() == chart::kFramePrintPreview)
+        return;
+    m_charting->BringChartFrameToFront(frame);
+    if (chart::CChartDoc* doc = frame->GetChartDoc())
+        m_frameSettings.AddRecentFile(doc->GetPathName());
+    if (frame->GetState() == chart::kFrameNormal)
+        m_posted.Post(app::kMsgChartpointChanged);
+}
+
+void CMainFrame::ActivateNextChartFrame()
+{
+    if (!m_charting)
+        return;
+    chart::CChartDoc* next = m_charting->FindChartDocInState(chart::kFrameNormal);
+    if (!next)
+        next = m_charting->FindChartDocInState(chart::kFrameAutoscroll);
+    if (next && next->GetChartFrame())
+        next->GetChartFrame()->ActivateFrame();
+}
+
+void CMainFrame::RestoreWindows()
+{
+    if (!m_charting)
+        return;
+    m_charting->CloseAllChartDocs();
+    if (m_frameSettings.reloadDocs)
+        m_charting->RestoreOpenCharts();
+    m_charting->BuildChartFolio();
+}
+
+void CMainFrame::UpdatePositionPane()
+{
+    if (m_statusBar && m_charting)
+        m_statusBar->SetPaneText(CXStatusBar::PositionPane, QString::fromStdString(m_charting->GetCursorPositionText()));
+}
+
+void CMainFrame::RegisterChartCommands()
+{
+    const void* me = this;
+    // File > New opens a blank chart while fewer than MaxCharts are open.
+    m_commands.Add(me, cmd::kFileNew, [this](unsigned) { OpenChart("", false, chart::kFrameNormal); },
+                   [this](CCmdUI& ui) {
+                       ui.Enable(m_charting && !m_lowMemory &&
+                                 m_charting->CountChartFramesInState(chart::kFrameNormal) <
+                                     m_charting->ChartSettings().maxCharts);
+                   });
+    m_commands.Add(me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },
+                   [this](CCmdUI& ui) {
+                       ui.Enable(true);
+                       ui.SetCheck(m_rangeBearingMode ? 1 : 0);
+                   });
+    auto hasChart = [this](CCmdUI& ui) { ui.Enable(m_charting && m_charting->GetActiveChartDoc()); };
+    m_commands.Add(me, cmd::kChartPrint, [this](unsigned) {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() == QDialog::Accepted)
+            PrintActiveChart(printer);
+    }, hasChart);
+    m_commands.Add(me, cmd::kChartPrintPreview, [this](unsigned) { PreviewActiveChart(); }, hasChart);
+    // Properties of the active chart, in a small window of their own.
+    m_commands.Add(me, cmd::kViewProperties,
+                   [this](unsigned) {
+                       if (!m_chartProps) {
+                           m_chartProps = new CChartPropDlg(this);
+                           m_chartProps->setWindowFlag(Qt::Tool);
+                           m_chartProps->setAttribute(Qt::WA_DeleteOnClose);
+                           m_chartProps->setWindowTitle("Chart Properties");
+                       }
+                       m_chartProps->SetObject(m_charting ? m_charting->GetActiveChartDoc() : nullptr);
+                       m_chartProps->show();
+                       m_chartProps->raise();
+                   },
+                   [this](CCmdUI& ui) {
+                       chart::CChartDoc* active = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
+                       ui.Enable(active != nullptr);
+                       // The page follows the active chart, and never keeps a closed one.
+                       if (m_chartProps && m_chartProps->Object() != active)
+                           m_chartProps->SetObject(active);
+                   });
+    for (unsigned i = 0; i < cmd::kRecentFiles.Count(); ++i) {
+        m_commands.Add(me, cmd::kRecentFiles.first + i,
+                       [this, i](unsigned) {
+                           const std::string path = m_frameSettings.recentFiles[i];
+                           if (!path.empty())
+                               OpenChart(path, true, chart::kFrameNormal);
+                       },
+                       [this, i](CCmdUI& ui) {
+                           const std::string& path = m_frameSettings.recentFiles[i];
+                           ui.Enable(!path.empty() && m_charting);
+                           ui.SetText("&" + std::to_string(i + 1) + " " + path);
+                       });
+    }
+}
+
+// ---- Layout -------------------------------------------------------------------------
+
+std::string CMainFrame::SaveLayout() const
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    // The window's own rectangle too: restoring the saved geometry alone
+    // can land a frame's width off under some window managers.
+    out << saveGeometry() << saveState(1) << normalGeometry() << isMaximized();
+    return bytes.toStdString();
+}
+
+bool CMainFrame::RestoreLayout(const std::string& stored)
+{
+    // Floating bars come back only over a shown window: before the first
+    // show the layout waits and is applied right after it.
+    if (!isVisible()) {
+        m_pendingLayout = stored;
+        m_layoutRestored = true;
+        return true;
+    }
+    QByteArray bytes = QByteArray::fromStdString(stored);
+    QDataStream in(&bytes, QIODevice::ReadOnly);
+    QByteArray geometry;
+    QByteArray state;
+    QRect normal;
+    bool maximised = false;
+    in >> geometry >> state >> normal >> maximised;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    const bool shown = m_msgBarWnd && !m_msgBarWnd->isHidden();
+    bool ok = restoreGeometry(geometry);
+    if (ok && !maximised && normal.isValid()) {
+        normal = OnScreen(normal);
+        setGeometry(normal);
+        // Once the window manager has framed the window, it is moved by
+        // whatever the frame pushed it off its stored place.
+        QTimer::singleShot(100, this, [this, normal] {
+            const QPoint off = normal.topLeft() - this->geometry().topLeft();
+            if (!off.isNull() && !isMaximized() && !isFullScreen())
+                move(pos() + off);
+        });
+    }
+    ok = restoreState(state, 1) && ok;
+    // The message bar shows what the messages say, never what was stored.
+    if (m_msgBarWnd)
+        m_msgBarWnd->setVisible(shown);
+    m_layoutRestored = m_layoutRestored || ok;
+    KeepWindowsOnScreen();
+    return ok;
+}
+
+void CMainFrame::KeepWindowsOnScreen()
+{
+    auto keep = [](QWidget* w) {
+        const QRect placed = OnScreen(w->frameGeometry());
+        if (placed != w->frameGeometry())
+            w->move(placed.topLeft());
+    };
+    if (!isMaximized() && !isFullScreen())
+        keep(this);
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+        if (dock->isFloating() && dock->isVisible())
+            keep(dock);
+    }
+    for (QToolBar* bar : findChildren<QToolBar*>()) {
+        if (bar->isFloating() && bar->isVisible())
+            keep(bar);
+    }
+}
+
+CChartPropDlg* CMainFrame::ChartProperties() const
+{
+    return m_chartProps;
+}
+
+void CMainFrame::UpdateWorkspaceToolBars()
+{
+    CloseRangeBearingBar();
+    // A button of the old hide-all-bars command becomes the full-screen
+    // command's, at the same place.
+    constexpr unsigned kOldHideBars = 2183;
+    QAction* replacement = Action(cmd::kViewFullScreen);
+    if (!replacement)
+        return;
+    for (const auto& [id, bar] : m_toolBars) {
+        const QList<QAction*> actions = bar->actions();
+        for (qsizetype i = actions.size() - 1; i >= 0; --i) {
+            if (actions[i]->data().toUInt() == kOldHideBars) {
+                bar->insertAction(actions[i], replacement);
+                bar->removeAction(actions[i]);
+            }
+        }
+    }
+}
+
+void CMainFrame::SetRangeBearingMode(bool on)
+{
+    m_rangeBearingMode = on;
+    if (on) {
+        CreateRangeBearingBar();
+        return;
+    }
+    CloseRangeBearingBar();
+    if (m_charting)
+        m_charting->InvalidateAllChartViews();
+}
+
+void CMainFrame::ShowRangeBearingLabel(const std::string& text)
+{
+    if (m_rangeBearingLabel)
+        m_rangeBearingLabel->setText(QString::fromStdString(text));
+}
+
+QString CMainFrame::RangeBearingLabel() const
+{
+    return m_rangeBearingLabel ? m_rangeBearingLabel->text() : QString();
+}
+
+void CMainFrame::PostCommand(unsigned id)
+{
+    QMetaObject::invokeMethod(this, [this, id] {
+        if (!m_tornDown && m_commands.Update(id, true).enabled)
+            m_commands.Execute(id);
+    }, Qt::QueuedConnection);
+}
+
+bool CMainFrame::PrintActiveChart(QPrinter& printer)
+{
+    chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
+    auto* frame = dynamic_cast<CChartFrame*>(doc ? doc->GetChartFrame() : nullptr);
+    return frame && frame->View()->Print(printer);
+}
+
+void CMainFrame::PreviewActiveChart()
+{
+    chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
+    auto* frame = dynamic_cast<CChartFrame*>(doc ? doc->GetChartFrame() : nullptr);
+    if (!frame)
+        return;
+    // Qt's preview is a window of its own: the chart window stays as it is.
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    auto* preview = new CChartPreview(*printer, IsPrinterInstalled(), this);
+    QPointer<CChartView> view = frame->View();
+    connect(preview, &CChartPreview::paintRequested, this, [view](QPrinter* p) {
+        if (view)
+            view->Print(*p);
+    });
+    connect(preview, &QObject::destroyed, this, [printer] {});   // the printer lives as long as the window
+    preview->show();
+}

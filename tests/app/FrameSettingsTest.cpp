@@ -1,0 +1,73 @@
+#include "app/FrameSettings.h"
+
+#include <gtest/gtest.h>
+
+#include "../support/TempFolder.h"
+#include "app/Registry.h"
+
+using app::CFrameSettings;
+
+TEST(FrameSettings, PositionTemplateForEveryDecimalPlace)
+{
+    struct Row {
+        std::uint8_t places;
+        bool dms;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {0, false, "DD\xC2\xB0MMN  ddd\xC2\xB0mmE"},
+        {1, false, "DD\xC2\xB0MM.MN  ddd\xC2\xB0mm.mE"},
+        {2, false, "DD\xC2\xB0MM.MMN  ddd\xC2\xB0mm.mmE"},
+        {3, true, "DD\xC2\xB0MM'SS.SSSN  ddd\xC2\xB0mm'ss.sssE"},
+        {4, true, "DD\xC2\xB0MM'SS.SSSSN  ddd\xC2\xB0mm'ss.ssssE"},
+        {0, true, "DD\xC2\xB0MM'SSN  ddd\xC2\xB0mm'ssE"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(app::GetPositionTemplate(r.places, r.dms), r.expected) << int(r.places) << r.dms;
+}
+
+TEST(FrameSettings, RoundTripDefaultsClampsAndRecentFiles)
+{
+    brine_test::TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    const std::string key = "Software\\Q\\B\\Default";
+
+    // Nothing stored: the defaults stay; without sound output the alerts are off.
+    CFrameSettings fresh;
+    EXPECT_FALSE(fresh.Load(store, key, false));
+    EXPECT_FALSE(fresh.audioAlerts);
+    EXPECT_EQ(fresh.decimalPlaces, 2);
+
+    CFrameSettings s;
+    s.decimalPlaces = 3;
+    s.degMinSec = true;
+    s.operationalMode = "Route";
+    s.rangeBearingPoint = {-40, 900};
+    s.autoSaveWorkspace = true;
+    s.AddRecentFile("a.b");
+    s.AddRecentFile("b.b");
+    s.AddRecentFile("A.B");   // the same file moves to the head
+    ASSERT_TRUE(s.Save(store, key));
+    CRegistry reg(store);
+    std::string slot4 = "x";
+    ASSERT_TRUE(reg.OpenKeyForRead(key + "\\WorkSpace\\RecentFileList"));
+    EXPECT_TRUE(reg.ReadString("File4", slot4));   // written, empty
+    EXPECT_EQ(slot4, "");
+    reg.Close();
+
+    CFrameSettings back;
+    ASSERT_TRUE(back.Load(store, key, true));
+    EXPECT_EQ(back.decimalPlaces, 3);
+    EXPECT_TRUE(back.degMinSec);
+    EXPECT_EQ(back.operationalMode, "Route");
+    EXPECT_EQ(back.rangeBearingPoint, (std::pair<int, int>{-40, 900}));
+    EXPECT_TRUE(back.autoSaveWorkspace);
+    EXPECT_EQ(back.recentFiles, (std::array<std::string, 4>{"A.B", "b.b", "", ""}));
+
+    // A hand-edited value out of range is clamped as it is read.
+    ASSERT_TRUE(reg.OpenKeyForWrite(key));
+    reg.WriteDWord("DecimalPlaces", 9);
+    reg.Close();
+    ASSERT_TRUE(back.Load(store, key, true));
+    EXPECT_EQ(back.decimalPlaces, 4);
+}

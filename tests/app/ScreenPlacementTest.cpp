@@ -1,0 +1,27 @@
+#include "app/ScreenPlacement.h"
+
+#include <gtest/gtest.h>
+
+using app::ScreenRect;
+
+TEST(ScreenPlacement, PlacesOnNoScreenComeBackOnThePrimary)
+{
+    // A 1920x1080 primary and a 1280x1024 screen to its left.
+    const std::vector<ScreenRect> screens{{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}};
+    struct Row {
+        ScreenRect window, expected;
+        const char* what;
+    };
+    const Row rows[] = {
+        {{100, 100, 800, 600}, {100, 100, 800, 600}, "on the primary"},
+        {{-1000, 50, 800, 600}, {-1000, 50, 800, 600}, "on the second screen"},
+        {{1900, 100, 800, 600}, {1120, 100, 800, 600}, "only a sliver on screen: pulled in"},
+        {{3000, 200, 800, 600}, {1120, 200, 800, 600}, "right of every screen"},
+        {{-3000, -900, 800, 600}, {0, 0, 800, 600}, "above and left of every screen"},
+        {{5000, 5000, 2500, 1500}, {0, 0, 1920, 1080}, "larger than the screen: shrunk"},
+        {{200, -30, 800, 600}, {200, 0, 800, 600}, "title bar above the top: grip half hidden"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(app::PlaceOnScreen(r.window, screens, 0), r.expected) << r.what;
+    EXPECT_EQ(app::PlaceOnScreen({9000, 0, 10, 10}, {}, 0), (ScreenRect{9000, 0, 10, 10}));
+}

@@ -1,0 +1,142 @@
+#include "chart/ChartViewPipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "../support/FakeChartWindow.h"
+#include "chart/BufferDC.h"
+#include "chart/ChartDoc.h"
+#include "chart/RecordingBackend.h"
+
+using chart::CChartViewPipeline;
+using chart::DynamicLayer;
+using chart::StaticLayer;
+
+namespace {
+
+struct CountingDoc : chart::CChartDoc {
+    int chartDraws = 0, gridDraws = 0, folioDraws = 0, dragDraws = 0;
+    bool opens = true;
+    bool OpenChart(const std::string&) override { return opens; }
+    int DrawChart(chart::CXDC&) override { return ++chartDraws; }
+    bool DrawGrid(chart::CXDC&) override { return ++gridDraws > 0; }
+    bool DrawFolioBoxes(chart::CXDC&) override { return ++folioDraws > 0; }
+    void DrawDragRect(chart::CXDC&) override { ++dragDraws; }
+};
+
+// A layer that notes when it draws, in a log shared by all layers.
+struct LoggingLayer : chart::CLayerSource {
+    LoggingLayer(std::string n, std::vector<std::string>& log, bool on = true) : name(std::move(n)), log(log), on(on) {}
+    bool IsOn() const override { return on; }
+    void Draw(chart::CChartDoc&, chart::CXDC&) override
+    {
+        if (throws)
+            throw std::runtime_error("layer failed");
+        log.push_back(name);
+    }
+    std::string name;
+    std::vector<std::string>& log;
+    bool on;
+    bool throws = false;
+};
+
+struct PipelineTest : ::testing::Test {
+    PipelineTest()
+    {
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        EXPECT_TRUE(doc.OnOpenDocument("x"));
+    }
+    brine_test::FakeChartWindow window{{0, 0, 64, 48}};
+    CountingDoc doc;
+    chart::CScreenBuffer buffers{nullptr, 64, 48};
+    CChartViewPipeline pipeline{doc, nullptr};
+    std::vector<std::string> log;
+};
+
+}  // namespace
+
+TEST_F(PipelineTest, ThreeRedrawLevelsByCallCounts)
+{
+    LoggingLayer chartpoints("chartpoints", log), vessel("vessel", log);
+    pipeline.SetSource(StaticLayer::Chartpoints, &chartpoints);
+    pipeline.SetSource(DynamicLayer::OwnVessel, &vessel);
+    struct Step {
+        const char* what;
+        void (CChartViewPipeline::*request)();
+        int chart, statics, dynamics;
+    };
+    const Step steps[] = {
+        {"first paint draws everything", nullptr, 1, 1, 1},
+        {"a bare repaint: the dynamic layers only", nullptr, 1, 1, 2},
+        {"overlays: static and dynamic", &CChartViewPipeline::InvalidateOverlays, 1, 2, 3},
+        {"chart: all three", &CChartViewPipeline::InvalidateChart, 2, 3, 4},
+    };
+    for (const Step& s : steps) {
+        if (s.request)
+            (pipeline.*s.request)();
+        ASSERT_TRUE(pipeline.Render(buffers)) << s.what;
+        EXPECT_EQ(doc.chartDraws, s.chart) << s.what;
+        EXPECT_EQ(std::count(log.begin(), log.end(), "chartpoints"), s.statics) << s.what;
+        EXPECT_EQ(std::count(log.begin(), log.end(), "vessel"), s.dynamics) << s.what;
+        EXPECT_FALSE(pipeline.IsChartDirty() || pipeline.AreOverlaysDirty());
+    }
+}
+
+TEST_F(PipelineTest, LayerOrderAndSwitches)
+{
+    std::vector<std::unique_ptr<LoggingLayer>> layers;
+    for (int i = 0; i < chart::kStaticLayerCount; ++i) {
+        layers.push_back(std::make_unique<LoggingLayer>("s" + std::to_string(i), log, i != 5));
+        pipeline.SetSource(static_cast<StaticLayer>(i), layers.back().get());
+    }
+    for (int i = 0; i < chart::kDynamicLayerCount; ++i) {
+        layers.push_back(std::make_unique<LoggingLayer>("d" + std::to_string(i), log, i != 2));
+        pipeline.SetSource(static_cast<DynamicLayer>(i), layers.back().get());
+    }
+    ASSERT_TRUE(pipeline.Render(buffers));
+    // Folio boxes, grid and range and bearing are the view's own layers;
+    // layer s5 and d2 are switched off.
+    EXPECT_EQ(log, (std::vector<std::string>{"s0", "s3", "s4", "s6", "s7", "s8", "s9", "s11", "s12", "d0", "d1",
+                                             "d3", "d4", "d5", "d6"}));
+    EXPECT_EQ(doc.folioDraws, 1);   // on by default
+    EXPECT_EQ(doc.gridDraws, 0);    // off by default
+    EXPECT_EQ(doc.dragDraws, 0);
+    pipeline.SetDragging(true);
+    ASSERT_TRUE(pipeline.Render(buffers));
+    EXPECT_EQ(doc.dragDraws, 1);
+}
+
+TEST_F(PipelineTest, APaintThatCannotDrawKeepsTheFlags)
+{
+    LoggingLayer broken("broken", log);
+    broken.throws = true;
+    pipeline.SetSource(StaticLayer::Route, &broken);
+    EXPECT_FALSE(pipeline.Render(buffers));
+    EXPECT_TRUE(pipeline.IsChartDirty());
+    EXPECT_TRUE(pipeline.AreOverlaysDirty());
+    broken.throws = false;
+    EXPECT_TRUE(pipeline.Render(buffers));
+    EXPECT_FALSE(pipeline.IsChartDirty());
+
+    CountingDoc closed;   // never opened: nothing is drawn
+    CChartViewPipeline idle(closed, nullptr);
+    EXPECT_FALSE(idle.Render(buffers));
+    EXPECT_EQ(closed.chartDraws, 0);
+    EXPECT_TRUE(idle.IsChartDirty());
+}
+
+TEST(ReferenceCounters, StopAtZeroAndAtTheTop)
+{
+    std::array<std::uint16_t, 3> c{};
+    chart::CReferenceCounters::Count(c, true, true, true, false);   // uncount from 0
+    EXPECT_EQ(c, (std::array<std::uint16_t, 3>{0, 0, 0}));
+    chart::CReferenceCounters::Count(c, true, false, true, true);
+    chart::CReferenceCounters::Count(c, true, false, true, true);
+    chart::CReferenceCounters::Count(c, true, false, false, false);
+    EXPECT_EQ(c, (std::array<std::uint16_t, 3>{1, 0, 2}));
+    c[0] = UINT16_MAX;
+    chart::CReferenceCounters::Count(c, true, false, false, true);
+    EXPECT_EQ(c[0], UINT16_MAX);
+}

@@ -1,0 +1,305 @@
+#include "charts/vector/BlankChartDoc.h"
+
+#include <gtest/gtest.h>
+
+#include "../support/FakeChartWindow.h"
+#include "../support/TempFolder.h"
+#include "app/Registry.h"
+#include "charts/vector/BlankChartService.h"
+
+using brine_test::FakeChartWindow;
+using charts::CBlankChartDoc;
+using geo::CPosition;
+using geo::IntPoint;
+using geo::IntRect;
+
+namespace {
+
+// A vector chart over a fixed extent and rectangle, wrapping at 180 when asked.
+class FixedVectorDoc : public charts::CVectorChartDoc {
+public:
+    FixedVectorDoc(CPosition nw, CPosition se, bool dateLine, IntRect visible) : m_nw(nw), m_se(se), m_rect(visible)
+    {
+        SetCrossesDateLine(dateLine);
+        SetWholeExtent(nw, se);
+    }
+    bool GetExtent(CPosition& nw, CPosition& se) const override
+    {
+        nw = m_nw;
+        se = m_se;
+        return true;
+    }
+    void GetVisibleRect(IntRect& r) override { r = m_rect; }
+    bool IsChartLoaded() const override { return true; }
+
+private:
+    CPosition m_nw, m_se;
+    IntRect m_rect;
+};
+
+struct Extent {
+    double north, west, south, east;
+};
+
+Extent ExtentOf(const CBlankChartDoc& doc)
+{
+    CPosition nw, se;
+    doc.GetExtent(nw, se);
+    return {nw.GetLatitude(), nw.GetLongitude(), se.GetLatitude(), se.GetLongitude()};
+}
+
+void ExpectExtent(const CBlankChartDoc& doc, Extent e, const char* what)
+{
+    const Extent got = ExtentOf(doc);
+    EXPECT_NEAR(got.north, e.north, 1e-9) << what;
+    EXPECT_NEAR(got.west, e.west, 1e-9) << what;
+    EXPECT_NEAR(got.south, e.south, 1e-9) << what;
+    EXPECT_NEAR(got.east, e.east, 1e-9) << what;
+}
+
+// A blank chart opened in a fake window of the given client size.
+struct OpenBlank {
+    explicit OpenBlank(int w, int h) : window(IntRect{0, 0, w, h})
+    {
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        EXPECT_TRUE(doc.OnOpenDocument(""));
+    }
+    FakeChartWindow window;
+    CBlankChartDoc doc;
+};
+
+}  // namespace
+
+TEST(VectorChartDoc, MappingAcrossTheDateLineAndBack)
+{
+    // 170 E to 170 W over 200 pixels: 10 pixels a degree.
+    FixedVectorDoc doc(CPosition(10, 170), CPosition(-10, -170), true, {0, 0, 200, 200});
+    struct Row {
+        double lon;
+        int x;
+        double back;
+    };
+    for (const Row& row : {Row{175, 50, 175}, Row{-175, 150, -175}, Row{180, 100, 180}, Row{170, 0, 170},
+                           Row{-179.5, 105, -179.5}}) {
+        IntPoint p;
+        ASSERT_TRUE(doc.PositionToPoint(CPosition(0, row.lon), p));
+        EXPECT_EQ(p.x, row.x) << row.lon;
+        EXPECT_EQ(p.y, 100);
+        CPosition back;
+        ASSERT_TRUE(doc.PointToPosition(p, back));
+        EXPECT_NEAR(back.GetLongitude(), row.back, 1e-9) << row.lon;
+    }
+    // On the chart: strictly inside, on either side of 180.
+    EXPECT_TRUE(doc.IsPositionOnChart(CPosition(0, 179)));
+    EXPECT_TRUE(doc.IsPositionOnChart(CPosition(0, -171)));
+    EXPECT_FALSE(doc.IsPositionOnChart(CPosition(0, 170)));   // the west edge itself
+    EXPECT_FALSE(doc.IsPositionOnChart(CPosition(0, 0)));
+    // A position off the extent still maps; an empty rectangle does not.
+    IntPoint p;
+    EXPECT_TRUE(doc.PositionToPoint(CPosition(0, 160), p));
+    FixedVectorDoc empty(CPosition(10, 170), CPosition(-10, -170), true, {0, 0, 0, 200});
+    EXPECT_FALSE(empty.PositionToPoint(CPosition(0, 175), p));
+    CPosition unused;
+    EXPECT_FALSE(empty.PointToPosition({1, 1}, unused));
+}
+
+TEST(VectorChartDoc, GridIntervalsAndRangeText)
+{
+    struct Round {
+        double in, decimal;
+    };
+    for (const Round& r : {Round{0.3, 0.5}, Round{1, 2}, Round{2, 5}, Round{10, 20}, Round{-7, -10}})
+        EXPECT_DOUBLE_EQ(chart::RoundGridInterval(r.in), r.decimal) << r.in;
+    EXPECT_EQ(chart::RoundGridInterval(1e-9), 0.0);
+    EXPECT_DOUBLE_EQ(chart::RoundGridIntervalMinutes(45), 60);
+    EXPECT_DOUBLE_EQ(chart::RoundGridIntervalMinutes(90), 120);
+    EXPECT_DOUBLE_EQ(chart::RoundGridIntervalMinutes(0.5), 1);
+
+    struct Span {
+        double span, interval;
+    };
+    for (const Span& s : {Span{360, 100}, Span{6, 2}, Span{5, 2}, Span{1, 1.0 / 3}, Span{0.5, 1.0 / 3}, Span{0.1, 1.0 / 30}}) {
+        EXPECT_NEAR(charts::GridInterval(s.span), s.interval, 1e-12) << s.span;
+    }
+    // Spans below every table row still get a grid finer than the span.
+    for (double tiny : {5.0 / 60000, 1e-5, 1e-9}) {
+        const double i = charts::GridInterval(tiny);
+        EXPECT_GE(i, 1e-6) << tiny;
+        EXPECT_LT(i, 1e-4) << tiny;
+    }
+
+    FixedVectorDoc thirty(CPosition(50.5, 0), CPosition(50, 1), false, {0, 0, 100, 100});
+    EXPECT_EQ(thirty.GetExtentText(), "      30nm");
+    FixedVectorDoc half(CPosition(50.5, 0), CPosition(50.5 - 1.0 / 120, 1), false, {0, 0, 100, 100});
+    EXPECT_EQ(half.GetExtentText(), "    0.50nm");
+}
+
+TEST(VectorChartDoc, GridLinesFollowTheExtent)
+{
+    FixedVectorDoc doc(CPosition(56, 0), CPosition(50, 6), false, {0, 0, 600, 600});
+    const auto lines = doc.ComputeGridLines();
+    std::vector<int> meridians, parallels;
+    for (const auto& l : lines)
+        (l.meridian ? meridians : parallels).push_back(l.at);
+    // 6 degrees each way: every 2 degrees; the first parallel above 50 N.
+    EXPECT_EQ(meridians, (std::vector<int>{0, 200, 400}));
+    EXPECT_EQ(parallels, (std::vector<int>{400, 200}));
+    EXPECT_EQ(lines.front().labelAt, (IntPoint{18, 14}));
+}
+
+TEST(BlankChart, WholeWorldFillsATwoToOneWindow)
+{
+    OpenBlank b(800, 400);
+    IntRect r;
+    b.doc.GetVisibleRect(r);
+    EXPECT_EQ(r, (IntRect{0, 0, 800, 400}));
+    EXPECT_EQ(b.doc.GetChartType(), chart::kChartBlank);
+    EXPECT_EQ(b.doc.GetName(), "Blank Chart");
+    // A taller window keeps the proportions, anchored bottom-left.
+    OpenBlank tall(800, 600);
+    tall.doc.GetVisibleRect(r);
+    EXPECT_EQ(r, (IntRect{0, 200, 800, 600}));
+    OpenBlank wide(1000, 400);
+    wide.doc.GetVisibleRect(r);
+    EXPECT_EQ(r, (IntRect{0, 0, 800, 400}));
+}
+
+TEST(BlankChart, ZoomInOutAndFull)
+{
+    OpenBlank b(800, 400);
+    EXPECT_FALSE(b.doc.ZoomOut() && false);
+    ExpectExtent(b.doc, {90, -180, -90, 180}, "zoom out from the world");
+    ASSERT_TRUE(b.doc.ZoomIn());
+    ExpectExtent(b.doc, {45, -90, -45, 90}, "one zoom in");
+    ASSERT_TRUE(b.doc.ZoomIn());
+    ExpectExtent(b.doc, {22.5, -45, -22.5, 45}, "two");
+    ASSERT_TRUE(b.doc.ZoomOut());
+    ExpectExtent(b.doc, {45, -90, -45, 90}, "back out");
+    ASSERT_TRUE(b.doc.ZoomOut());
+    ASSERT_TRUE(b.doc.ZoomOut());
+    ExpectExtent(b.doc, {90, -180, -90, 180}, "stops at the world");
+    ASSERT_TRUE(b.doc.ZoomIn());
+    ASSERT_TRUE(b.doc.ZoomFull());
+    ExpectExtent(b.doc, {90, -180, -90, 180}, "full");
+    EXPECT_GT(b.window.chartRedraws, 0);
+    // Zoom in until the kind refuses: the extent shrinks to the limit and stops.
+    EXPECT_TRUE(b.doc.ZoomMax());
+    EXPECT_FALSE(b.doc.ZoomIn());
+    const Extent tiny = ExtentOf(b.doc);
+    EXPECT_LT(tiny.east - tiny.west, 1e-5);
+}
+
+TEST(BlankChart, ZoomToRectangle)
+{
+    struct Row {
+        IntRect drag;
+        bool ok;
+        Extent extent;
+        const char* what;
+    };
+    const Row rows[] = {
+        {{100, 100, 101, 300}, false, {}, "narrower than 2 px"},
+        {{100, 300, 300, 301}, false, {}, "lower than 2 px"},
+        // The window is 800x600, the chart its bottom 800x400: a drag from
+        // above the chart is cut to its top and then given the window's proportions.
+        {{100, 100, 300, 300}, true, {90, -135, 22.5, -45}, "cut at the top"},
+        {{100, 20, 300, 150}, false, {}, "wholly above the chart"},
+        {{300, 500, 100, 300}, true, {45, -135, -45, -15.3}, "dragged right to left, widened"},
+    };
+    for (const Row& row : rows) {
+        OpenBlank b(800, 600);
+        EXPECT_EQ(b.doc.ZoomToRect(row.drag.left, row.drag.top, row.drag.right, row.drag.bottom), row.ok)
+            << row.what;
+        if (row.ok)
+            ExpectExtent(b.doc, row.extent, row.what);
+        else
+            ExpectExtent(b.doc, {90, -180, -90, 180}, row.what);
+    }
+}
+
+TEST(BlankChart, PanningStaysInTheWorld)
+{
+    OpenBlank b(800, 400);
+    b.doc.PanLeft();
+    ExpectExtent(b.doc, {90, -180, -90, 180}, "the world does not pan");
+    ASSERT_TRUE(b.doc.ZoomIn());   // 180 by 90 degrees over 800 by 400 pixels
+    b.doc.PanHorizontal(-100);
+    ExpectExtent(b.doc, {45, -112.5, -45, 67.5}, "left by 100 px");
+    b.doc.PanHorizontal(-10000);
+    ExpectExtent(b.doc, {45, -180, -45, 0}, "stops at 180 W");
+    b.doc.PanVertical(-10000);
+    ExpectExtent(b.doc, {90, -180, 0, 0}, "stops at the pole");
+    EXPECT_EQ(b.doc.OnVScroll(CBlankChartDoc::kScrollQuery), 0);
+    EXPECT_EQ(b.doc.OnHScroll(CBlankChartDoc::kScrollQuery), 0);
+    EXPECT_EQ(b.doc.OnHScroll(50), 50);
+    ExpectExtent(b.doc, {90, 0, 0, 180}, "scrolled half way");
+    EXPECT_EQ(b.doc.OnVScroll(100), 50);   // as far south as the extent goes
+    ExpectExtent(b.doc, {0, 0, -90, 180}, "scrolled down");
+}
+
+TEST(BlankChart, EmptyViewAnswersWithoutDividingByZero)
+{
+    OpenBlank b(0, 0);
+    EXPECT_EQ(b.doc.OnHScroll(CBlankChartDoc::kScrollQuery), -1);
+    EXPECT_EQ(b.doc.OnVScroll(CBlankChartDoc::kScrollQuery), -1);
+    std::string text = "x";
+    double mpp = 0;
+    EXPECT_FALSE(b.doc.GetResolutionText(text, mpp));
+    EXPECT_EQ(text, "");
+    EXPECT_FALSE(b.doc.ZoomIn());
+    OpenBlank ok(800, 400);
+    EXPECT_TRUE(ok.doc.GetResolutionText(text, mpp));
+    EXPECT_EQ(text, "50004");   // 180 degrees x 60 x 1852 m over 400 px
+}
+
+TEST(BlankChart, DragKeepsTheViewProportionsInSixtyFourBits)
+{
+    OpenBlank b(30000, 30000);
+    b.doc.BeginDrag({0, 0}, false);
+    b.doc.DragTo({100000, 5});
+    EXPECT_EQ(b.doc.DragRect(), (IntRect{0, 0, 100000, 100000}));
+    b.doc.EndDrag({-200, -1});
+    EXPECT_EQ(b.doc.DragRect(), (IntRect{-200, 0, 0, -200}));
+}
+
+TEST(BlankChart, PlacementGivesBackTheExtentExactly)
+{
+    brine_test::TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    CRegistry reg(store);
+    OpenBlank a(640, 480);
+    a.window.placement.normal = {10, 20, 650, 500};
+    ASSERT_TRUE(a.doc.ZoomToRect(100, 300, 260, 420));
+    a.doc.PanHorizontal(33);
+    ASSERT_TRUE(reg.OpenKeyForWrite("K"));
+    a.doc.SaveWindowPlacement(reg);
+    reg.Close();
+
+    OpenBlank b(640, 480);
+    ASSERT_TRUE(reg.OpenKeyForRead("K"));
+    b.doc.RestoreWindowPlacement(reg);
+    reg.Close();
+    const Extent ea = ExtentOf(a.doc), eb = ExtentOf(b.doc);
+    EXPECT_EQ(ea.north, eb.north);
+    EXPECT_EQ(ea.west, eb.west);
+    EXPECT_EQ(ea.south, eb.south);
+    EXPECT_EQ(ea.east, eb.east);
+    EXPECT_EQ(b.window.placement.normal, a.window.placement.normal);
+}
+
+TEST(BlankChartService, OpensEverythingButRasterCharts)
+{
+    brine_test::TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    struct Home : CSettingsHome {
+        platform::CSettingsStore* s;
+        platform::CSettingsStore& GetStore() const override { return *s; }
+        std::string GetRegistryKey() const override { return "W"; }
+    } home;
+    home.s = &store;
+    charts::CBlankChartService service(home);
+    for (const char* ext : {"", "b", "B", "txt"})
+        EXPECT_TRUE(service.OpensExtension(ext)) << ext;
+    EXPECT_FALSE(service.OpensExtension("CHR"));
+}

@@ -1,0 +1,381 @@
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <cstdio>
+#include <sstream>
+#include <gtest/gtest.h>
+
+#include "FakeClock.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "app/CommandIds.h"
+#include "app/PostedMessageQueue.h"
+#include "app/Timer.h"
+#include "app/WorkspaceManager.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/ChartDocument.h"
+#include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartPreview.h"
+#include "chart/ui/ChartPropDlg.h"
+#include "chart/ui/ChartView.h"
+#include "chart/ui/QtPainterBackend.h"
+#include "charts/vector/BlankChartDoc.h"
+#include "platform/SettingsStore.h"
+#include "shell/ChartingSetup.h"
+#include "shell/MainFrame.h"
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "shell_ChartWindowsTest";
+char* g_argv[] = {g_arg0, nullptr};
+
+struct SilentSound : app::CAlertSound {
+    bool Play(const std::filesystem::path&) override { return false; }
+    void Beep() override {}
+};
+
+std::filesystem::path BinDir()
+{
+    const char* dir = std::getenv("BRINE_BIN_DIR");
+    return dir ? dir : std::filesystem::current_path();
+}
+
+void Pump()
+{
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents();
+}
+
+// A main frame with the charting module over its own settings file.
+struct ChartWindowsTest : ::testing::Test {
+    ChartWindowsTest()
+    {
+        static auto* app = new QApplication(g_argc, g_argv);
+        (void)app;
+        static chart::CQtBackendFactory painter;   // buffers paint as in the program
+        chart::SetDrawBackendFactory(&painter);
+    }
+
+    std::unique_ptr<CMainFrame> Start()
+    {
+        CFrameServices s;
+        std::tie(s.timerIds, s.prompt, s.clock, s.sound) = std::tuple(&timerIds, &prompt, &clock, &sound);
+        s.programFolder = BinDir();
+        s.settings = &store;
+        s.showDisclaimer = [](QWidget*) { return true; };
+        s.moduleFactories.push_back([this] { return MakeChartingModule(*current); });
+        auto frame = std::make_unique<CMainFrame>(std::move(s));
+        current = frame.get();
+        EXPECT_TRUE(frame->OnCreate());
+        EXPECT_TRUE(frame->CompleteStartUp());
+        Pump();
+        return frame;
+    }
+
+    static std::vector<CChartFrame*> Frames(CMainFrame& f)
+    {
+        std::vector<CChartFrame*> out;
+        for (QMdiSubWindow* w : f.MdiArea()->subWindowList())
+            if (auto* c = qobject_cast<CChartFrame*>(w))
+                out.push_back(c);
+        return out;
+    }
+
+    brine_test::TempFolder dir;
+    platform::CSettingsStore store{dir / "settings.conf"};
+    brine_test::FakeClock clock;
+    brine_test::ScriptedPrompt prompt;
+    SilentSound sound;
+    CTimer timerIds;
+    CMainFrame* current = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
+{
+    auto frame = Start();
+    ASSERT_EQ(Frames(*frame).size(), 1u);
+    chart::CChartDoc* doc = Frames(*frame).front()->GetChartDoc();
+    EXPECT_EQ(doc->GetChartType(), chart::kChartBlank);
+    EXPECT_EQ(Frames(*frame).front()->windowTitle().toStdString(), doc->GetTitle());
+    // The world with its grid: lines in the grid's dark red.
+    const QImage shot = Frames(*frame).front()->View()->grab().toImage();
+    int gridPixels = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            gridPixels += shot.pixelColor(x, y) == QColor(127, 0, 0);
+    EXPECT_GT(gridPixels, shot.width() * 2) << shot.width() << "x" << shot.height();
+    frame->Charting()->ChartSettings().maxCharts = 2;
+    frame->UpdateModuleCmdUI(false);
+    ASSERT_TRUE(frame->Action(app::cmd::kFileNew)->isEnabled());
+    frame->Action(app::cmd::kFileNew)->trigger();
+    Pump();
+    EXPECT_EQ(Frames(*frame).size(), 2u);
+    frame->UpdateModuleCmdUI(false);
+    EXPECT_FALSE(frame->Action(app::cmd::kFileNew)->isEnabled());
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, CloseMessagePostedTwiceClosesOnceAndActivatesTheNext)
+{
+    auto frame = Start();
+    ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
+    Pump();
+    auto frames = Frames(*frame);
+    ASSERT_EQ(frames.size(), 2u);
+    CChartFrame* second = frames[1];
+    frame->MdiArea()->setActiveSubWindow(second);
+    const std::uint64_t id = second->Document().DocumentId();
+    int closings = 0;
+    QObject::connect(&second->Document(), &CDocument::closing, [&closings] { ++closings; });
+    // The window's own close and a second message for the same document.
+    second->close();
+    frame->PostedMessages().Post(app::kMsgChartWindowClosed, id);
+    Pump();
+    EXPECT_EQ(closings, 1);
+    ASSERT_EQ(Frames(*frame).size(), 1u);
+    EXPECT_EQ(frame->MdiArea()->activeSubWindow(), frames[0]);
+    EXPECT_EQ(frame->Charting()->ChartFrames().size(), 1u);
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, OpenChartByKindAndReplace)
+{
+    auto frame = Start();
+    chart::CChartingModule& charts = *frame->Charting();
+    // Raster charts have no service yet: nothing opens and the bar says so.
+    EXPECT_EQ(frame->OpenChart("/charts/1234.CHR", false, 0), nullptr);
+    EXPECT_TRUE(frame->MsgBar()->IsMessageActive(charts.LoadFailureMessage()));
+    EXPECT_EQ(Frames(*frame).size(), 1u);
+    chart::CChartDoc* b = frame->OpenChart("/charts/world.B", false, 0);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->GetChartType(), chart::kChartBlank);
+    Pump();
+
+    // Replacing: the new window takes the old one's place; the old closes after.
+    CChartFrame* old = dynamic_cast<CChartFrame*>(b->GetChartFrame());
+    old->showNormal();
+    old->setGeometry(30, 40, 420, 300);
+    frame->MdiArea()->setActiveSubWindow(old);
+    Pump();
+    chart::CChartDoc* replacement = frame->OpenChart("", true, 0);
+    ASSERT_NE(replacement, nullptr);
+    auto* fresh = dynamic_cast<CChartFrame*>(replacement->GetChartFrame());
+    EXPECT_EQ(fresh->geometry(), QRect(30, 40, 420, 300));
+    EXPECT_EQ(Frames(*frame).size(), 3u);   // the old one is still there ...
+    Pump();
+    EXPECT_EQ(Frames(*frame).size(), 2u);   // ... until the close message is handled
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, SavedWorkspaceBringsBackTheChartsAndTheirZoom)
+{
+    std::vector<std::pair<double, double>> spans;
+    {
+        auto frame = Start();
+        ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
+        Pump();
+        for (CChartFrame* f : Frames(*frame)) {
+            f->showNormal();
+            f->resize(500, 350);
+        }
+        Pump();
+        auto* zoomed = dynamic_cast<charts::CBlankChartDoc*>(Frames(*frame)[0]->GetChartDoc());
+        ASSERT_TRUE(zoomed->ZoomIn());
+        zoomed->PanHorizontal(-40);
+        ASSERT_TRUE(frame->Workspace()->SaveWorkspace("Voyage"));
+        for (chart::CChartWindow* w : frame->Charting()->ChartFrames()) {
+            geo::CPosition nw, se;
+            w->GetChartDoc()->GetExtent(nw, se);
+            spans.emplace_back(nw.GetLongitude(), se.GetLatitude());
+        }
+        frame->CloseWithoutConfirmation();
+    }
+    ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+    auto frame = Start();
+    ASSERT_EQ(frame->Charting()->ChartFrames().size(), spans.size());
+    std::size_t i = 0;
+    for (chart::CChartWindow* w : frame->Charting()->ChartFrames()) {
+        geo::CPosition nw, se;
+        w->GetChartDoc()->GetExtent(nw, se);
+        EXPECT_EQ(std::make_pair(nw.GetLongitude(), se.GetLatitude()), spans[i++]);
+    }
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithAPrinter)
+{
+    auto frame = Start();
+    // Without a chart the page is empty and disabled.
+    CChartPropDlg empty;
+    EXPECT_FALSE(empty.NameEdit()->isEnabled());
+    EXPECT_TRUE(empty.DatumEdit()->text().isEmpty());
+
+    frame->UpdateModuleCmdUI(false);
+    ASSERT_TRUE(frame->Action(app::cmd::kViewProperties)->isEnabled());
+    frame->Action(app::cmd::kViewProperties)->trigger();
+    CChartPropDlg* page = frame->ChartProperties();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->NameEdit()->text(), " - Blank World Chart");
+    EXPECT_EQ(page->DatumEdit()->text(), "WGS 84");
+    // The chart closes: the page lets it go.
+    frame->PostedMessages().Post(app::kMsgChartWindowClosed, Frames(*frame).front()->Document().DocumentId());
+    Pump();
+    frame->UpdateModuleCmdUI(false);
+    EXPECT_EQ(page->Object(), nullptr);
+    EXPECT_FALSE(page->NameEdit()->isEnabled());
+
+    QPrinter printer;
+    for (bool installed : {false, true}) {
+        auto* preview = new CChartPreview(printer, installed);
+        EXPECT_EQ(preview->PrintAction()->isVisible(), installed);
+        delete preview;
+    }
+    frame->CloseWithoutConfirmation();
+}
+
+namespace {
+
+double LongitudeSpan(chart::CChartDoc& doc)
+{
+    geo::CPosition nw, se;
+    doc.GetExtent(nw, se);
+    return se.GetLongitude() - nw.GetLongitude();
+}
+
+}  // namespace
+
+TEST_F(ChartWindowsTest, AnIdleChartIsNotPaintedAgain)
+{
+    auto frame = Start();
+    CChartView* view = Frames(*frame).front()->View();
+    frame->CompleteStartUp();   // the frame's timer runs from here
+    QTest::qWait(300);
+    const int before = view->PaintCount();
+    ASSERT_GT(before, 0);
+    QTest::qWait(3000);   // the real event loop and the frame's timers
+    EXPECT_EQ(view->PaintCount(), before);
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, WheelAndKeysZoom)
+{
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    CChartView* view = chartFrame->View();
+    chart::CChartDoc& doc = *chartFrame->GetChartDoc();
+    frame->MdiArea()->setActiveSubWindow(chartFrame);
+    ASSERT_DOUBLE_EQ(LongitudeSpan(doc), 360.0);
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        double span;
+    };
+    auto key = [view](int k) { return [view, k] { QTest::keyClick(view, static_cast<Qt::Key>(k)); }; };
+    auto wheel = [view](int delta) {
+        return [view, delta] {
+            const QPointF at(view->width() / 2.0, view->height() / 2.0);
+            QWheelEvent e(at, view->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(view, &e);
+        };
+    };
+    const Step steps[] = {
+        {"+ zooms in", key(Qt::Key_Plus), 180.0},
+        {"one wheel notch in", wheel(120), 90.0},
+        {"half a notch does nothing yet", wheel(60), 90.0},
+        {"the other half completes it", wheel(60), 45.0},
+        {"- zooms out", key(Qt::Key_Minus), 90.0},
+        {"two notches out at once", wheel(-240), 360.0},
+        {"+ again", key(Qt::Key_Plus), 180.0},
+        {"Home: the whole chart", key(Qt::Key_Home), 360.0},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        Pump();
+        EXPECT_NEAR(LongitudeSpan(doc), s.span, 1e-6) << s.what;
+    }
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, RangeAndBearingShowsItsLabelOnTheBar)
+{
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    CChartView* view = chartFrame->View();
+    frame->Action(app::cmd::kChartRangeBearing)->trigger();
+    ASSERT_TRUE(frame->IsRangeBearingMode());
+    const geo::IntRect client = view->ClientRect();
+    const QPoint a(view->width() / 4, view->height() - 20), b(view->width() * 3 / 4, view->height() - 20);
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, a);
+    QTest::mouseMove(view, b);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, b);
+    Pump();
+    EXPECT_TRUE(frame->RangeBearingLabel().endsWith(QString::fromUtf8("090\xC2\xB0, (270\xC2\xB0)")))
+        << frame->RangeBearingLabel().toStdString() << " " << client.right;
+    ASSERT_EQ(view->Pipeline().Measurements().size(), 1u);
+    // Zooming clears the measurements.
+    QTest::keyClick(view, Qt::Key_Plus);
+    Pump();
+    EXPECT_TRUE(view->Pipeline().Measurements().empty());
+    frame->Action(app::cmd::kChartRangeBearing)->trigger();
+    EXPECT_FALSE(frame->IsRangeBearingMode());
+    frame->CloseWithoutConfirmation();
+}
+
+namespace {
+
+std::string Shell(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, p))
+            out += buf;
+        ::pclose(p);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(ChartWindowsTest, PrintedPdfHoldsTheHeaderAndOneImageOfTheView)
+{
+    ASSERT_FALSE(Shell("command -v pdftotext pdfimages").empty()) << "poppler-utils is in scripts/deps.sh";
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    frame->MdiArea()->setActiveSubWindow(chartFrame);
+    Pump();
+    const std::string pdf = (dir / "chart.pdf").string();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    ASSERT_TRUE(frame->PrintActiveChart(printer));
+    const std::string text = Shell("pdftotext '" + pdf + "' -");
+    EXPECT_NE(text.find("Blank World Chart"), std::string::npos) << text;
+    EXPECT_NE(text.find("WGS 84"), std::string::npos) << text;
+    // One image, with the view's proportions.
+    const std::string list = Shell("pdfimages -list '" + pdf + "'");
+    std::istringstream lines(list);
+    std::string line;
+    std::vector<std::pair<int, int>> images;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        int page = 0, num = 0, width = 0, height = 0;
+        std::string type;
+        if (fields >> page >> num >> type >> width >> height && type == "image")
+            images.emplace_back(width, height);
+    }
+    ASSERT_EQ(images.size(), 1u) << list;
+    const geo::IntRect client = chartFrame->View()->ClientRect();
+    EXPECT_NEAR(double(images[0].first) / images[0].second, double(client.right) / client.bottom, 0.02) << list;
+    frame->CloseWithoutConfirmation();
+}
