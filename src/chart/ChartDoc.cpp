@@ -416,3 +416,17 @@ void CChartDoc::SetWholeExtent(const geo::CPosition& northWest, const geo::CPosi
 }
 
 }  // namespace chart
+
+#include "chart/ChartObject.h"
+
+namespace chart {
+
+void CChartDoc::DrawChartObject(CXDC& dc, CChartObject& object, int argument)
+{
+    if (!IsPositionOnChart(object.GetPosition()))
+        return;
+    object.UpdateScreenPosition();
+    object.DrawOn(dc, object.GetScreenPoint(), argument);
+}
+
+}  // namespace chart

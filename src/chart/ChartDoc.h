@@ -29,6 +29,7 @@ class CRegistry;
 namespace chart {
 
 class CChartingModule;
+class CChartObject;
 class CChartWindow;
 class CScreenBuffer;
 struct CFolioItem;
@@ -170,6 +171,13 @@ public:
     virtual void DragTo(geo::IntPoint) {}
     virtual void EndDrag(geo::IntPoint) {}
     virtual void DrawDragRect(CXDC&) {}
+    // Screen colours of the chart's two colour classes (the tidal arrows
+    // draw over the second and keep off the first).
+    virtual bool IsColourInFirstClass(COLORREF) const { return false; }
+    virtual bool IsColourInSecondClass(COLORREF) const { return false; }
+    // When the object's position is on the chart: its screen point, then
+    // the object drawn there with `argument`.
+    virtual void DrawChartObject(CXDC& dc, CChartObject& object, int argument);
 
     // ---- Shared operations -------------------------------------------------
     // The window title: name, then chart number, datum, depth units, scale

@@ -153,8 +153,14 @@ void CQtPainterBackend::SetRop2(Rop2 rop)
 
 void CQtPainterBackend::Line(IntPoint from, IntPoint to)
 {
-    if (from == to)
-        return;   // a line leaves out its end pixel: nothing is left
+    if (from == to) {
+        // A line leaves out its end pixel, so a one-pixel pen draws nothing;
+        // a wide pen still draws its dot (the dotted lines of wide pens are
+        // made of such dots).
+        if (m_painter->pen().widthF() > 1.0 && m_painter->pen().style() != Qt::NoPen)
+            m_painter->drawPoint(from.x, from.y);
+        return;
+    }
     m_painter->drawLine(from.x, from.y, to.x, to.y);
 }
 

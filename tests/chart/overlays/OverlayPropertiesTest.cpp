@@ -1,0 +1,197 @@
+// Display properties through the settings store: round trips of every
+// class, defaults without a key, width clamps and the target comparison.
+
+#include "chart/OverlayProperties.h"
+
+#include <gtest/gtest.h>
+
+#include "../../support/TempFolder.h"
+#include "app/Module.h"
+#include "app/Registry.h"
+
+using namespace chart;
+
+namespace {
+
+constexpr const char* kWorkspace = "Software\\Quorwick\\Brinevane\\Default";
+
+class TestSettings final : public CSettingsHome {
+public:
+    TestSettings() : m_store(m_folder / "settings.conf") {}
+    platform::CSettingsStore& GetStore() const override { return m_store; }
+    std::string GetRegistryKey() const override { return kWorkspace; }
+
+private:
+    brine_test::TempFolder m_folder;
+    mutable platform::CSettingsStore m_store;
+};
+
+std::string KeyOf(const std::string& base) { return std::string(kWorkspace) + "\\" + base + "\\OverlayProperties"; }
+
+constexpr PaletteColours kOdd{app::RGB(1, 2, 3), app::RGB(4, 5, 6), app::RGB(7, 8, 9)};
+
+}  // namespace
+
+TEST(OverlayProperties, EveryClassRoundTrips)
+{
+    TestSettings home;
+    auto roundTrip = [&](CPointProperties& saved, CPointProperties& loaded, const char* base) {
+        saved.SetBaseKey(base);
+        loaded.SetBaseKey(base);
+        saved.Save(home);
+        loaded.Load(home);
+    };
+    {
+        CChartpointProperties a, b;
+        a.SetDraw(false);
+        a.drawId = a.drawName = true;
+        a.SetColours(kOdd);
+        a.SetSizeMode(kSizeLarge);
+        a.Text().SetColours(kOdd);
+        roundTrip(a, b, "Chartpoint");
+        EXPECT_TRUE(a == b);
+        EXPECT_TRUE(b.drawId && b.drawName);
+        EXPECT_EQ(b.Text().GetColours(), kOdd);
+    }
+    {
+        CWaypointProperties a, b;
+        a.drawNumber = a.drawName = a.drawEta = true;
+        a.SetSizeMode(kSizeMedium);
+        a.Line().SetWidth(4);
+        a.Line().SetDraw(false);
+        a.Line().SetColours(kOdd);
+        roundTrip(a, b, "Route");
+        EXPECT_TRUE(a == b);
+        EXPECT_TRUE(b.drawNumber && b.drawName && b.drawEta);
+        EXPECT_TRUE(a.Line() == b.Line());
+        EXPECT_EQ(b.Line().GetWidth(), 4);
+    }
+    {
+        CPositionFixProperties a, b;
+        a.SetDraw(true);
+        a.drawFixTimeAndSource = true;
+        a.SetSizeMode(kSizeLarge);
+        a.Line().SetWidth(3);
+        roundTrip(a, b, "Navigator");
+        EXPECT_TRUE(a == b);
+        EXPECT_TRUE(b.drawFixTimeAndSource);
+        EXPECT_TRUE(a.Line() == b.Line());
+    }
+    {
+        CVesselProperties a, b;
+        a.SetColours(kOdd);
+        a.SetSizeMode(kSizeSmall);
+        roundTrip(a, b, "Vessel");
+        EXPECT_TRUE(a == b);
+    }
+    {
+        CTargetProperties a, b;
+        a.SetDraw(false);
+        a.drawName = a.drawNumber = a.drawLabel = a.drawDepth = true;
+        a.drawTrack = false;
+        a.drawProjectedPath = a.limitTrackDisplay = true;
+        a.projectedPathDistance = 2.75;
+        a.projectedPathColours = kOdd;
+        a.loggingPeriod = CDateTimeSpanEx(0, 0, 7, 30);
+        a.trackTimeLimit = CDateTimeSpanEx(1, 2, 0, 0);
+        a.SetColours(kOdd);
+        a.Line().SetWidth(2);
+        a.Text().SetColours(kOdd);
+        a.FixMarker().SetDraw(true);
+        a.FixMarker().SetSizeMode(kSizeMedium);
+        roundTrip(a, b, "ARPA");
+        EXPECT_FALSE(a != b);
+        EXPECT_TRUE(CTargetProperties() != b);
+        // The assignment copies everything the comparison looks at.
+        CTargetProperties c;
+        c = a;
+        EXPECT_FALSE(c != a);
+    }
+}
+
+TEST(OverlayProperties, LineWidthsClampAndKindsKeepTheirKeys)
+{
+    TestSettings home;
+    CRegistry reg(home.GetStore());
+    struct Row {
+        std::uint32_t stored, loaded;
+    };
+    for (const Row& r : {Row{0, 1}, Row{1, 1}, Row{4, 4}, Row{9, 4}, Row{70000, 4}}) {
+        ASSERT_TRUE(reg.OpenKeyForWrite(KeyOf("Nav")));
+        reg.WriteDWord("LineWidth", r.stored);
+        reg.Close();
+        CLineProperties line(kLineVesselTrack);
+        line.SetBaseKey("Nav");
+        line.Load(home);
+        EXPECT_EQ(line.GetWidth(), r.loaded) << r.stored;
+    }
+    // Two kinds one module keeps apart under their own base keys.
+    CLineProperties heading(kLineHeadingMarker), vector(kLineSpeedAndDirectionVector);
+    heading.SetBaseKey("Vessel\\HeadingMarker");
+    vector.SetBaseKey("Vessel\\SpeedAndDirectionVector");
+    heading.SetWidth(2);
+    vector.SetWidth(3);
+    heading.Save(home);
+    vector.Save(home);
+    CLineProperties h2(kLineHeadingMarker), v2(kLineSpeedAndDirectionVector);
+    h2.SetBaseKey("Vessel\\HeadingMarker");
+    v2.SetBaseKey("Vessel\\SpeedAndDirectionVector");
+    h2.Load(home);
+    v2.Load(home);
+    EXPECT_EQ(h2.GetWidth(), 2);
+    EXPECT_EQ(v2.GetWidth(), 3);
+    // The target line keeps its draw flag under "DrawVesselTrack" in its own key.
+    CTargetProperties target;
+    target.SetBaseKey("ARPA");
+    target.Line().SetDraw(false);
+    target.Save(home);
+    ASSERT_TRUE(reg.OpenKeyForRead(KeyOf("ARPA")));
+    bool draw = true;
+    EXPECT_TRUE(reg.ReadBool("DrawVesselTrack", draw));
+    EXPECT_FALSE(draw);
+    reg.Close();
+}
+
+TEST(OverlayProperties, DefaultsWithoutAKeyAndDamagedSizes)
+{
+    TestSettings home;
+    CVesselProperties vessel;
+    CChartpointProperties chartpoint;
+    vessel.SetBaseKey("Vessel");
+    chartpoint.SetBaseKey("Chartpoint");
+    vessel.Load(home);
+    chartpoint.Load(home);
+    EXPECT_EQ(vessel.GetSizeMode(), kSizeLarge);
+    EXPECT_EQ(chartpoint.GetSizeMode(), kSizeSmall);
+    EXPECT_EQ(chartpoint.GetColours(), (PaletteColours{app::RGB(0, 127, 255), app::RGB(0, 127, 255),
+                                                       app::RGB(0, 0, 127)}));
+    EXPECT_EQ(chartpoint.GetLabelPrefix(), "CP");
+    EXPECT_EQ(CWaypointProperties().GetLabelPrefix(), "W");
+    EXPECT_EQ(CWaypointProperties().Line().GetWidth(), 3);
+    EXPECT_FALSE(CPositionFixProperties().GetDraw());
+    EXPECT_FALSE(CARPAPositionFixProperties().GetDraw());
+    EXPECT_EQ(CTargetProperties().Line().GetWidth(), 3);
+    EXPECT_EQ(CTargetProperties().loggingPeriod.GetTotalSeconds(), 180);
+
+    // A size outside 0..2 indexes nothing: small.
+    CRegistry reg(home.GetStore());
+    ASSERT_TRUE(reg.OpenKeyForWrite(KeyOf("Vessel")));
+    reg.WriteDWord("OverlaySize", 7);
+    reg.Close();
+    vessel.Load(home);
+    EXPECT_EQ(vessel.GetSizeMode(), kSizeSmall);
+
+    // The line kinds' names and stored defaults come from one table.
+    const char* names[] = {"SelectedRoute", "AlternativeRoute", "VesselTrack", "PlannedTrack",
+                           "HeadingMarker", "SpeedAndDirectionVector", "ArrivalCircle",
+                           "WaypointPerpendicular", "CrossTrackLimits", "TargetLine"};
+    for (int kind = 0; kind < kLineKindCount; ++kind) {
+        const CLineProperties line(kind);
+        EXPECT_EQ(line.GetKeyName(), names[kind]);
+        EXPECT_EQ(line.GetWidth(), 1);
+        EXPECT_EQ(line.GetPatternFlag(), kind == 0 || kind == 1 || kind == 9) << kind;
+    }
+    EXPECT_EQ(CLineProperties(10).GetKeyName(), "");
+    EXPECT_EQ(CLineProperties(kLineArrivalCircle).GetDrawValueName(), "");
+    EXPECT_EQ(COvrlyTextProperties().GetFont().face, "Arial");
+}
