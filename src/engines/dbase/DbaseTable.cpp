@@ -137,6 +137,13 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
     m_pendingMemo.assign(m_fields.size(), std::nullopt);
     m_recNo = 0;
     m_eof = m_bof = true;
+    // The data header and the index header were read one after the other
+    // without the header lock, so a writer elsewhere may have come between
+    // them, and a move that finds the index unchanged trusts the record count.
+    // One locked look makes the two agree before the first move.
+    if (int rc = BeginRead(); rc != 0)
+        return rc;
+    EndRead();
     return 0;
 }
 
