@@ -25,9 +25,9 @@ const std::vector<dbase::FieldSpec> kFields = {
     {"GROUP", 'C', 20, 0},  {"ZONE", 'N', 3, 0}};
 const char* const kTagFields[] = {"UNIQUE", "NAME", "ID", "LAT", "LNG", "ALT", "DSHIFT", "AREA", "GROUP", "ZONE"};
 
-std::vector<dbase::TagSpec> Tags()
+std::vector<dbase::TagDefinition> Tags()
 {
-    std::vector<dbase::TagSpec> tags;
+    std::vector<dbase::TagDefinition> tags;
     for (const char* f : kTagFields)
         tags.push_back({std::string("T_") + f, f, ".NOT. DELETED()"});
     return tags;

@@ -200,7 +200,7 @@ bool CDBInterface::OpenBase(bool readOnly, bool recreate)
     // An index that lost tags (missing, unreadable, older) is made again from
     // the declared tags; its keys always come from the data file.
     bool complete = true;
-    for (const dbase::TagSpec& t : m_tagList.Entries())
+    for (const dbase::TagDefinition& t : m_tagList.Entries())
         complete = complete && m_table->Tag(t.name) != nullptr;
     if (!complete && !m_readOnly && m_table->Reindex(m_tagList.Entries()) != 0)
         ClearError();

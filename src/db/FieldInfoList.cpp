@@ -39,7 +39,7 @@ int TagInfoList::Add(std::string_view name, std::string_view expression, std::st
 {
     if (!m_engine)
         return -1;
-    dbase::TagSpec t{dbase::StoredName(name), std::string(expression), std::string(filter), unique != 0, descending != 0};
+    dbase::TagDefinition t{dbase::StoredName(name), std::string(expression), std::string(filter), unique != 0, descending != 0};
     if (t.name.empty() || t.expression.empty()) {
         m_engine->SetError(dbase::kErrTag, 202);
         return -1;

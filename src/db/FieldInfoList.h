@@ -41,9 +41,9 @@ public:
     void Free() { m_entries.clear(); }
 
     size_t Count() const { return m_entries.size(); }
-    const std::vector<dbase::TagSpec>& Entries() const { return m_entries; }
+    const std::vector<dbase::TagDefinition>& Entries() const { return m_entries; }
 
 private:
     dbase::CDbaseEngine* m_engine;
-    std::vector<dbase::TagSpec> m_entries;
+    std::vector<dbase::TagDefinition> m_entries;
 };

@@ -42,9 +42,9 @@ os.rename(base + '.dbt', base + sys.argv[3])
 // then rows "v1|v2|..." (a leading '*' marks a row deleted).
 const char* kXBaseScript = R"(
 use XBase;
-my ($file, $spec, @rows) = @ARGV;
+my ($file, $definition, @rows) = @ARGV;
 my (@names, @types, @lengths, @decs);
-for (split /,/, $spec) { my ($n, $t, $l) = split /:/; push @names, $n; push @types, $t; push @lengths, $l; push @decs, 0; }
+for (split /,/, $definition) { my ($n, $t, $l) = split /:/; push @names, $n; push @types, $t; push @lengths, $l; push @decs, 0; }
 my $t = XBase->create("name" => "$file.tmp", "version" => 4, "field_names" => \@names, "field_types" => \@types,
   "field_lengths" => \@lengths, "field_decimals" => \@decs) or die XBase->errstr;
 my $i = 0;
@@ -59,10 +59,10 @@ rename("$file.tmp.dbf", $file) or die;
 if (-e "$file.tmp.dbt") { my $m = $file; $m =~ s/.$/($file =~ m{[A-Z]$}) ? 'M' : 'm'/e; rename("$file.tmp.dbt", $m) or die; }
 )";
 
-std::string XBaseTable(const fs::path& dir, const fs::path& file, const std::string& spec,
+std::string XBaseTable(const fs::path& dir, const fs::path& file, const std::string& definition,
                        const std::vector<std::string>& rows)
 {
-    std::string args = "'" + file.string() + "' '" + spec + "'";
+    std::string args = "'" + file.string() + "' '" + definition + "'";
     for (const std::string& r : rows)
         args += " '" + r + "'";
     return brine_test::Perl(dir, kXBaseScript, args);
@@ -265,10 +265,10 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
 TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
 {
     brine_test::TempFolder dir;
-    const std::string spec =
+    const std::string definition =
         "TIME:C:5,DATE:C:8,LAT:C:10,LNG:C:10,DTM:C:3,COG:C:6,SOG:C:6,TYPE:C:12,NOTE:M:10";
     ASSERT_EQ(
-        XBaseTable(dir.Path(), dir / "voyage.log", spec,
+        XBaseTable(dir.Path(), dir / "voyage.log", definition,
                    {"10:00|01/06/24|50|-1|-1|0|0|VF|", "12:30|01/06/24|50.1|-1.1|-1|0|0|VF|"}),
         "");
     CDBVesselLog index;

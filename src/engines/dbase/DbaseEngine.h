@@ -54,7 +54,7 @@ struct FieldSpec {
 };
 
 // A tag of the production index. Names longer than 10 characters are cut to 10.
-struct TagSpec {
+struct TagDefinition {
     std::string name;
     std::string expression;  // e.g. "STR( MASTER_ID, 8, 0 ) + TYPE"
     std::string filter;      // empty, or e.g. ".NOT. DELETED()"
@@ -82,7 +82,7 @@ public:
     // memo field exists, ".mdx" when tags are given) and returns the table
     // open, or nullptr with the error code set. Existing files are replaced.
     std::unique_ptr<CDbaseTable> Create(const std::string& path, const std::vector<FieldSpec>& fields,
-                                        const std::vector<TagSpec>& tags);
+                                        const std::vector<TagDefinition>& tags);
     // Opens `path`; without an extension ".dbf" is assumed, an explicit one
     // (".wpt") is honoured. The production index is opened with it when
     // `autoOpenIndex` is set.

@@ -67,9 +67,9 @@ std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
     return r;
 }
 
-int CDbaseTable::AddTag(const TagSpec& given)
+int CDbaseTable::AddTag(const TagDefinition& given)
 {
-    TagSpec tagDef = given;
+    TagDefinition tagDef = given;
     tagDef.name = StoredName(tagDef.name);
     if (tagDef.name.empty() || Tag(tagDef.name) || m_tags.size() >= 47)
         return Fail(kErrTag, 50);
@@ -159,9 +159,9 @@ void CDbaseTable::Select(CDbaseTag* tag)
     m_cursor.Reset();
 }
 
-std::vector<TagSpec> CDbaseTable::TagSpecs() const
+std::vector<TagDefinition> CDbaseTable::TagSpecs() const
 {
-    std::vector<TagSpec> r;
+    std::vector<TagDefinition> r;
     for (auto& t : m_tags)
         r.push_back(t->m_spec);
     return r;
@@ -232,13 +232,13 @@ int CDbaseTable::OpenIndex(bool rebuildWhenUnsound)
     }
     bool allTags = true;
     for (size_t i = 0; i < m_index->Tags().size(); ++i) {
-        const TagSpec& spec = m_index->Tags()[i].spec;
-        if (AddTag(spec) != 0) {
+        const TagDefinition& definition = m_index->Tags()[i].definition;
+        if (AddTag(definition) != 0) {
             // A tag we cannot evaluate is dropped; the caller sees it
             // missing and may define the tags again.
             m_engine->ResetError();
-            m_warnings.push_back("tag " + spec.name + " dropped: its expression \"" +
-                                 spec.expression + "\" or filter cannot be evaluated");
+            m_warnings.push_back("tag " + definition.name + " dropped: its expression \"" +
+                                 definition.expression + "\" or filter cannot be evaluated");
             allTags = false;
             continue;
         }
@@ -485,9 +485,9 @@ void CDbaseTable::FollowIndexFile()
         return;
     // Tags keep their objects (a caller may hold one); new ones are added.
     for (size_t i = 0; i < m_index->Tags().size(); ++i) {
-        const TagSpec& spec = m_index->Tags()[i].spec;
-        CDbaseTag* tag = Tag(spec.name);
-        if (!tag && AddTag(spec) == 0)
+        const TagDefinition& definition = m_index->Tags()[i].definition;
+        CDbaseTag* tag = Tag(definition.name);
+        if (!tag && AddTag(definition) == 0)
             tag = m_tags.back().get();
         m_engine->ResetError();
         if (tag)
@@ -495,7 +495,7 @@ void CDbaseTable::FollowIndexFile()
     }
 }
 
-int CDbaseTable::Reindex(const std::vector<TagSpec>& tags)
+int CDbaseTable::Reindex(const std::vector<TagDefinition>& tags)
 {
     if (m_readOnly)
         return Fail(kErrWrite, 56);
@@ -503,7 +503,7 @@ int CDbaseTable::Reindex(const std::vector<TagSpec>& tags)
         return rc;
     m_selected = nullptr;
     m_tags.clear();
-    for (const TagSpec& t : tags) {
+    for (const TagDefinition& t : tags) {
         if (int rc = AddTag(t); rc != 0) {
             m_tags.clear();
             return rc;

@@ -55,7 +55,7 @@ std::unique_ptr<CDbaseTable> CDbaseEngine::Open(const std::string& path)
 }
 
 std::unique_ptr<CDbaseTable> CDbaseEngine::Create(const std::string& path, const std::vector<FieldSpec>& fields,
-                                                  const std::vector<TagSpec>& tags)
+                                                  const std::vector<TagDefinition>& tags)
 {
     if (path.empty()) {
         SetError(kErrNoText, 2);
@@ -75,7 +75,7 @@ std::unique_ptr<CDbaseTable> CDbaseEngine::Create(const std::string& path, const
     readOnly = saveRo;
     if (!table)
         return nullptr;
-    for (const TagSpec& t : tags) {
+    for (const TagDefinition& t : tags) {
         if (table->AddTag(t) != 0) {
             table->Close();
             table.reset();

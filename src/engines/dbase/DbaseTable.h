@@ -90,7 +90,7 @@ public:
 
 private:
     friend class CDbaseTable;
-    TagSpec m_spec;
+    TagDefinition m_spec;
     char m_keyType = 'C';
     int m_charLength = 0;
     std::shared_ptr<CKeyExpression> m_expr;
@@ -169,10 +169,10 @@ public:
     CDbaseTag* NextTag(CDbaseTag* tag);     // the first when given none
     void Select(CDbaseTag* tag);            // nullptr: record-number order
     CDbaseTag* Selected() const { return m_selected; }
-    std::vector<TagSpec> TagSpecs() const;
+    std::vector<TagDefinition> TagSpecs() const;
     // Replaces the production index's tags with `tags`, builds their keys
     // from the data and writes the .mdx; for an index found missing or unreadable.
-    int Reindex(const std::vector<TagSpec>& tags);
+    int Reindex(const std::vector<TagDefinition>& tags);
     // Seeks the first key of the selected tag beginning with `text` (a number
     // or "YYYYMMDD" for numeric and date tags). 0 on a match, kAfter when
     // positioned on the next key, kEof when past the end.
@@ -207,7 +207,7 @@ private:
     // After another handle wrote: a new index file (a pack or rebuild
     // elsewhere) is opened in place of the old one.
     void FollowIndexFile();
-    int AddTag(const TagSpec& tagDef);
+    int AddTag(const TagDefinition& tagDef);
     // Writes a fresh index for m_tags from every record, then uses it.
     int RebuildIndex();
     std::optional<std::string> KeyOf(const CDbaseTag& tag, const char* record) const;

@@ -85,14 +85,14 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
             t.headerPage >= 2 && t.headerPage < f->m_pages ? f->Read(t.headerPage) : nullptr;
         if (!th)
             return refuse("has a tag header that cannot be read");
-        t.spec.name.assign(reinterpret_cast<const char*>(entry + 4),
+        t.definition.name.assign(reinterpret_cast<const char*>(entry + 4),
                            strnlen(reinterpret_cast<const char*>(entry + 4), 11));
-        t.spec.expression.assign(reinterpret_cast<const char*>(th + 24),
+        t.definition.expression.assign(reinterpret_cast<const char*>(th + 24),
                                  strnlen(reinterpret_cast<const char*>(th + 24), 220));
-        t.spec.filter.assign(reinterpret_cast<const char*>(th + kFilterOffset),
+        t.definition.filter.assign(reinterpret_cast<const char*>(th + kFilterOffset),
                              strnlen(reinterpret_cast<const char*>(th + kFilterOffset), 220));
-        t.spec.unique = th[23] != 0;
-        t.spec.descending = (entry[15] & 0x08) != 0;
+        t.definition.unique = th[23] != 0;
+        t.definition.descending = (entry[15] & 0x08) != 0;
         t.keyType = char(th[9]);
         t.keyLength = int(Get16(th + 12));
         t.itemLength = int(Get16(th + 18));
@@ -101,7 +101,7 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
                               : t.keyType == 'N' ? t.keyLength == 12
                               : t.keyType == 'D' ? t.keyLength == 8
                                                  : false;
-        if (t.spec.name.empty() || t.spec.expression.empty() || !lengthOk ||
+        if (t.definition.name.empty() || t.definition.expression.empty() || !lengthOk ||
             t.itemLength != (t.keyLength + 4 + 3) / 4 * 4 || t.maxKeys < 2 ||
             12 + t.maxKeys * t.itemLength > kIndexBlock)
             return refuse("has a tag description that is not sound");

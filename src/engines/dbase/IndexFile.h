@@ -49,7 +49,7 @@ struct IndexCursor {
 class CIndexFile {
 public:
     struct Tag {
-        TagSpec spec;
+        TagDefinition definition;
         char keyType = 'C';
         int keyLength = 0;
         int itemLength = 0;

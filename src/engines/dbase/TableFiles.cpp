@@ -363,7 +363,7 @@ bool ReadMdx(const std::string& path, MdxInfo& info)
              ReadAll(fd, tagHead, kMdxBlock, off_t(Get32(entry)) * kMdxPage);
         if (!ok)
             break;
-        TagSpec t;
+        TagDefinition t;
         t.name.assign(reinterpret_cast<const char*>(entry + 4), strnlen(reinterpret_cast<const char*>(entry + 4), 11));
         t.expression.assign(reinterpret_cast<const char*>(tagHead + 24),
                             strnlen(reinterpret_cast<const char*>(tagHead + 24), 220));

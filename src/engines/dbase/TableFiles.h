@@ -63,14 +63,14 @@ bool WriteEmptyMemoFile(const std::string& path, const std::string& tableName);
 // One tag as the .mdx stores it, with its keys in walk order (raw key bytes
 // as stored: BCD for numbers, doubles for dates).
 struct MdxTagImage {
-    TagSpec tagDef;
+    TagDefinition tagDef;
     char keyType = 'C';
     int keyLength = 0;
     std::vector<std::pair<std::string, uint32_t>> keys;
 };
 
 struct MdxInfo {
-    std::vector<TagSpec> tags;
+    std::vector<TagDefinition> tags;
     uint32_t stamp = 0;  // the data file's change counter when written
 };
 

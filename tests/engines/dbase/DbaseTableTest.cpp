@@ -20,7 +20,7 @@ namespace {
 
 const std::vector<FieldSpec> kMemoFields = {
     {"UNIQUE", 'N', 8, 0}, {"MASTER_ID", 'N', 8, 0}, {"TYPE", 'C', 3, 0}, {"DATA", 'M', 10, 0}};
-const std::vector<TagSpec> kMemoTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
+const std::vector<TagDefinition> kMemoTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
                                         {"T_ID_TYPE", "STR( MASTER_ID, 8, 0 ) + TYPE", ".NOT. DELETED()"}};
 
 void AddMemo(CDbaseTable& t, int id, int master, int type, const std::string& text)

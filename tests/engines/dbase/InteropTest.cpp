@@ -36,7 +36,7 @@ const std::vector<FieldSpec> kFields = {
     {"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 25, 0},     {"WIDE", 'C', 260, 0}, {"LAT", 'F', 10, 5},
     {"DATE", 'D', 8, 0},   {"OK", 'L', 1, 0},        {"MASTER_ID", 'N', 8, 0}, {"TYPE", 'C', 3, 0},
     {"NOTE", 'M', 10, 0}};
-const std::vector<TagSpec> kTags = {
+const std::vector<TagDefinition> kTags = {
     {"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
     {"T_NAME", "NAME", ".NOT. DELETED()"},
     {"T_LAT", "LAT", ".NOT. DELETED()"},

@@ -17,7 +17,7 @@ namespace {
 
 const std::vector<FieldSpec> kFields = {
     {"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 20, 0}, {"BY", 'C', 1, 0}};
-const std::vector<TagSpec> kTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
+const std::vector<TagDefinition> kTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
                                     {"T_NAME", "NAME", ".NOT. DELETED()"}};
 
 std::string Name(int id)
