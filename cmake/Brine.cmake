@@ -99,3 +99,21 @@ function(brine_enable_automoc_for_qt_targets dir)
     brine_enable_automoc_for_qt_targets(${sub})
   endforeach()
 endfunction()
+
+# brine_forbid_includes(DIR <folder> PATTERN <regex> WHY <text>)
+# Fails the configure step when a source or header under <folder> (not its
+# ui/ subfolder) includes a quoted header matching <regex>: keeps a lower
+# layer from reaching up into the code built on it.
+function(brine_forbid_includes)
+  cmake_parse_arguments(C "" "DIR;PATTERN;WHY" "" ${ARGN})
+  file(GLOB files CONFIGURE_DEPENDS ${C_DIR}/*.cpp ${C_DIR}/*.h)
+  foreach(file IN LISTS files)
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" header "${line}")
+      if(header MATCHES "${C_PATTERN}")
+        message(FATAL_ERROR "${file} includes ${header}: ${C_WHY}")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()

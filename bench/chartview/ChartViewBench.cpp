@@ -18,10 +18,10 @@
 #include <unistd.h>
 
 #include "ChartSetWriter.h"
-#include "chart/BufferDC.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartViewPipeline.h"
-#include "chart/ui/QtPainterBackend.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "charts/hcrf/HCRFHeader.h"
 #include "charts/hcrf/HCRFPalette.h"
 #include "charts/hcrf/HCRFRaster.h"

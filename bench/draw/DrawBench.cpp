@@ -18,10 +18,10 @@
 #include <random>
 #include <vector>
 
-#include "chart/BufferDC.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/ChartGeometry.h"
-#include "chart/PixelOps.h"
-#include "chart/ui/QtPainterBackend.h"
+#include "chart/draw/PixelOps.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 
 namespace {
 

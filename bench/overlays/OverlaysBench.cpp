@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "../../tests/support/FakeChartWindow.h"
-#include "chart/ChartpointLayer.h"
-#include "chart/OverlayLine.h"
-#include "chart/ui/QtPainterBackend.h"
+#include "chart/overlays/ChartpointLayer.h"
+#include "chart/overlays/OverlayLine.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "charts/vector/BlankChartDoc.h"
 
 namespace {

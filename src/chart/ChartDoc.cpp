@@ -417,7 +417,7 @@ void CChartDoc::SetWholeExtent(const geo::CPosition& northWest, const geo::CPosi
 
 }  // namespace chart
 
-#include "chart/ChartObject.h"
+#include "chart/overlays/ChartObject.h"
 
 namespace chart {
 

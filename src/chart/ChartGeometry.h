@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "chart/XDC.h"
+#include "chart/draw/XDC.h"
 #include "geo/Position.h"
 
 namespace chart {

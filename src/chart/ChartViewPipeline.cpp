@@ -1,7 +1,7 @@
 #include "chart/ChartViewPipeline.h"
 
 #include "app/DisplayPalettes.h"
-#include "chart/BufferDC.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"

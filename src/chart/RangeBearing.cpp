@@ -5,7 +5,7 @@
 #include "app/DisplayPalettes.h"
 #include "app/SystemUtils.h"
 #include "chart/ChartDoc.h"
-#include "chart/XDC.h"
+#include "chart/draw/XDC.h"
 #include "geo/NavMaths.h"
 
 namespace chart {

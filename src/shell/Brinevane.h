@@ -16,7 +16,7 @@
 #include "app/Module.h"
 #include "app/StartupChecks.h"
 #include "app/Timer.h"
-#include "chart/ui/QtPainterBackend.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "platform/Clock.h"
 
 class CAviDoc;

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "chart/ChartGeometry.h"
-#include "chart/RecordingBackend.h"
+#include "chart/draw/RecordingBackend.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "../support/FakeChartWindow.h"
-#include "chart/BufferDC.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/ChartDoc.h"
-#include "chart/RecordingBackend.h"
+#include "chart/draw/RecordingBackend.h"
 
 using chart::CChartViewPipeline;
 using chart::DynamicLayer;

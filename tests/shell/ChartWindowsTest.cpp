@@ -23,7 +23,7 @@
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
-#include "chart/ui/QtPainterBackend.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "charts/vector/BlankChartDoc.h"
 #include "platform/SettingsStore.h"
 #include "shell/ChartingSetup.h"

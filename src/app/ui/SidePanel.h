@@ -8,9 +8,13 @@
 #include <QPoint>
 #include <QString>
 
-#include "chart/ChartTypes.h"
-
 class CCommandTable;
+// Chart objects and views are only pointed at here; panels that hit-test
+// include their definitions from the chart library.
+namespace chart {
+class CChartObject;
+class CChartView;
+}  // namespace chart
 class QMainWindow;
 class QMenu;
 

@@ -14,7 +14,7 @@
 #include "app/DisplayPalettes.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
-#include "chart/ui/QtPainterBackend.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 
 namespace cmd = app::cmd;
 

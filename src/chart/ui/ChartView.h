@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "chart/BufferDC.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/ChartViewPipeline.h"
 #include "geo/Clipping.h"
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "app/DisplayPalettes.h"
-#include "chart/BufferDC.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/ChartingModule.h"
 #include "charts/vector/VectorChartDoc.h"
 

@@ -1,12 +1,12 @@
 // Chart objects on a blank chart: rectangle hits, the chartpoint layer, the
 // selected route's labels and distance to run, and tidal-stream arrows.
 
-#include "chart/ChartObject.h"
+#include "chart/overlays/ChartObject.h"
 
 #include "OverlayTestSupport.h"
-#include "chart/ChartpointLayer.h"
-#include "chart/SelectedRoute.h"
-#include "chart/TidalVector.h"
+#include "chart/overlays/ChartpointLayer.h"
+#include "chart/overlays/SelectedRoute.h"
+#include "chart/overlays/TidalVector.h"
 #include "geo/NavMaths.h"
 
 using namespace overlay_test;

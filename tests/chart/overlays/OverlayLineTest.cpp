@@ -1,7 +1,7 @@
 // Text labels, lines, leg marks and distance-to-run marks on a blank chart,
 // with the mark and great-circle positions checked against GeographicLib.
 
-#include "chart/OverlayLine.h"
+#include "chart/overlays/OverlayLine.h"
 
 #include <GeographicLib/Geodesic.hpp>
 #include <GeographicLib/Rhumb.hpp>
@@ -9,8 +9,8 @@
 #include <cmath>
 
 #include "OverlayTestSupport.h"
-#include "chart/OverlayText.h"
-#include "chart/SelectedRoute.h"
+#include "chart/overlays/OverlayText.h"
+#include "chart/overlays/SelectedRoute.h"
 
 using namespace overlay_test;
 using chart::COverlayLine;

@@ -1,6 +1,6 @@
 // Point markers on a blank chart, drawn through the recording backend.
 
-#include "chart/OverlayPoint.h"
+#include "chart/overlays/OverlayPoint.h"
 
 #include "OverlayTestSupport.h"
 #include "chart/ChartDoc.h"

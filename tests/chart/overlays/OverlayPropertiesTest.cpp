@@ -1,7 +1,7 @@
 // Display properties through the settings store: round trips of every
 // class, defaults without a key, width clamps and the target comparison.
 
-#include "chart/OverlayProperties.h"
+#include "chart/overlays/OverlayProperties.h"
 
 #include <gtest/gtest.h>
 

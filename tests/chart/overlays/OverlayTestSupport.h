@@ -13,11 +13,11 @@
 
 #include "../../support/FakeChartWindow.h"
 #include "app/DateTimeEx.h"
-#include "chart/OverlayProperties.h"
-#include "chart/OverlayServices.h"
-#include "chart/OverlayTarget.h"
-#include "chart/RecordingBackend.h"
-#include "chart/XDC.h"
+#include "chart/overlays/OverlayProperties.h"
+#include "chart/overlays/OverlayServices.h"
+#include "chart/overlays/OverlayTarget.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/draw/XDC.h"
 #include "charts/vector/BlankChartDoc.h"
 
 namespace overlay_test {

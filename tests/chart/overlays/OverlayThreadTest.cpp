@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "OverlayTestSupport.h"
-#include "chart/OverlayTarget.h"
+#include "chart/overlays/OverlayTarget.h"
 #include "nmea/NMEAConvert.h"
 
 using namespace overlay_test;

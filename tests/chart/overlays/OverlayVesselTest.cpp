@@ -2,7 +2,7 @@
 // and minute marks, projected paths and labels, the updates from radar
 // values checked against GeographicLib, and bad values of every kind.
 
-#include "chart/OverlayTarget.h"
+#include "chart/overlays/OverlayTarget.h"
 
 #include <GeographicLib/Rhumb.hpp>
 
@@ -11,8 +11,8 @@
 #include <limits>
 
 #include "OverlayTestSupport.h"
-#include "chart/OverlayLine.h"
-#include "chart/OwnVesselLayer.h"
+#include "chart/overlays/OverlayLine.h"
+#include "chart/overlays/OwnVesselLayer.h"
 
 using namespace overlay_test;
 using chart::COverlayOwnVessel;

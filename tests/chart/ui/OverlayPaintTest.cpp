@@ -13,11 +13,11 @@
 
 #include "../../support/FakeChartWindow.h"
 #include "app/DateTimeEx.h"
-#include "chart/ChartpointLayer.h"
-#include "chart/OverlayTarget.h"
-#include "chart/SelectedRoute.h"
-#include "chart/TidalVector.h"
-#include "chart/ui/QtPainterBackend.h"
+#include "chart/overlays/ChartpointLayer.h"
+#include "chart/overlays/OverlayTarget.h"
+#include "chart/overlays/SelectedRoute.h"
+#include "chart/overlays/TidalVector.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "charts/vector/BlankChartDoc.h"
 #include "geo/NavMaths.h"
 

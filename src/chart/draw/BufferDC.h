@@ -1,0 +1,97 @@
+#pragma once
+// Off-screen drawing: a `CBufferDC` is a context over its own block of RGB32
+// pixels; a `CScreenBuffer` is the chart view's three of them (chart image,
+// static overlays, dynamic overlays) in the order the view draws them.
+//
+// A buffer's "palette" is the table its 8-bit blits go through (the active
+// display palette's chart colours); it is not owned. Copies between buffers
+// are row copies of memory. Buffers start at the size of the view's screen
+// in device pixels (640 x 480 when there is none) and grow, never shrink,
+// when a view outgrows them.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "chart/draw/XDC.h"
+
+namespace app {
+class CDisplayPalettes;
+}
+
+namespace chart {
+
+class CBufferDC final : public CXDC {
+public:
+    CBufferDC(const CPaletteTable* palette, int width, int height);
+    ~CBufferDC() override;
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+    // Makes the buffer at least this size; the old pixels keep their place
+    // (new area black). The backend is made anew over the new memory, with
+    // the same selections.
+    void EnsureSize(int width, int height);
+
+    void SetPalette(const CPaletteTable* palette) { CXDC::SetPalette(palette); }
+
+    // Copies (right - left) x (bottom - top) pixels from (sx, sy) to
+    // (left, top) of `dest`.
+    bool BlitTo(CXDC& dest, int left, int top, int right, int bottom, int sx, int sy) const;
+
+    // Prints `source` (a rectangle of this buffer) into `target` on the
+    // printer context: the source is framed with a black line 4 pixels wide,
+    // then scaled into the target's left, top and width, with a height that
+    // keeps the picture's proportions on the printer's resolution.
+    bool PrintTo(CXDC& printer, const IntRect& target, const IntRect& source);
+
+private:
+    void MakeBackend();
+
+    std::vector<std::uint32_t> m_pixels;
+    int m_width = 0;
+    int m_height = 0;
+};
+
+// The target height of a printout: target width x source height x the
+// printer's vertical dots per inch over (source width x its horizontal dots
+// per inch), truncated; computed in 64 bits. 0 for an empty source.
+int PrintHeightFor(int targetWidth, const IntRect& source, int logPixelsX, int logPixelsY);
+
+class CScreenBuffer {
+public:
+    // A size of 0 (or below) in either direction means no screen: 640 x 480.
+    CScreenBuffer(const CPaletteTable* palette, int width, int height);
+    // The screen's size from the desktop facts.
+    explicit CScreenBuffer(const CPaletteTable* palette);
+    ~CScreenBuffer();
+    CScreenBuffer(const CScreenBuffer&) = delete;
+    CScreenBuffer& operator=(const CScreenBuffer&) = delete;
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    CBufferDC& Chart() { return *m_chart; }
+    CBufferDC& Static() { return *m_static; }
+    CBufferDC& Dynamic() { return *m_dynamic; }
+
+    // Grows all three buffers when the view is larger than they are.
+    void EnsureSize(int width, int height);
+    void SetPalette(const CPaletteTable* palette);
+    // Fills the chart buffer with the active display palette's window colour.
+    void ClearToWindowColour(const app::CDisplayPalettes& palettes);
+    void ClearToColour(COLORREF colour);
+    void CopyChartToStatic();
+    void CopyStaticToDynamic();
+    bool BlitToScreen(CXDC& dest, int left, int top, int right, int bottom, int sx, int sy) const;
+    bool PrintTo(CXDC& printer, const IntRect& target, const IntRect& source);
+
+private:
+    std::unique_ptr<CBufferDC> m_chart;
+    std::unique_ptr<CBufferDC> m_static;
+    std::unique_ptr<CBufferDC> m_dynamic;
+    int m_width = 0;
+    int m_height = 0;
+};
+
+}  // namespace chart

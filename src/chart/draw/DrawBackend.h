@@ -1,0 +1,70 @@
+#pragma once
+// What a drawing context forwards to. The program draws with Qt's painter on
+// images and windows; tests use the recording backend, which logs each call
+// with the pen, brush and raster operation in force.
+//
+// The context keeps the selected objects and the current position; it tells
+// the backend whenever one changes, so the backend never has to ask. Points
+// and rectangles are device pixels; rectangles exclude their right and bottom
+// edges, as the chart code has always drawn them.
+
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "chart/draw/DrawTypes.h"
+
+namespace chart {
+
+class CDrawBackend {
+public:
+    virtual ~CDrawBackend() = default;
+
+    virtual void SetPen(const Pen& pen) = 0;
+    virtual void SetBrush(const Brush& brush) = 0;
+    virtual void SetFont(const Font& font) = 0;
+    virtual void SetRop2(Rop2 rop) = 0;
+    virtual void SetTextColour(COLORREF colour) = 0;
+    virtual void SetBkColour(COLORREF colour) = 0;
+    virtual void SetBkMode(BkMode mode) = 0;
+    virtual void SetTextAlign(unsigned align) = 0;
+
+    // A line from `from` to `to`, the end pixel left out.
+    virtual void Line(IntPoint from, IntPoint to) = 0;
+    virtual void Polyline(std::span<const IntPoint> points) = 0;
+    // Outline with the pen, inside filled with the brush.
+    virtual void Rectangle(const IntRect& rect) = 0;
+    virtual void Polygon(std::span<const IntPoint> points) = 0;
+    virtual void Ellipse(const IntRect& box) = 0;
+    // The part of the ellipse in `box` from where the radial from its centre
+    // through `start` crosses it to where the radial through `end` does.
+    virtual void Arc(const IntRect& box, IntPoint start, IntPoint end, ArcDirection direction) = 0;
+    // UTF-8 text at the reference point the alignment flags name.
+    virtual void TextOut(IntPoint at, std::string_view text) = 0;
+    virtual IntSize GetTextExtent(std::string_view text) = 0;
+    virtual void PatBlt(const IntRect& rect, PatOp op) = 0;
+    // Scales `source` (a part of RGB32 memory) into `dest`, nearest pixel.
+    virtual void DrawPixels(const CPixelView& source, const IntRect& sourceRect,
+                            const IntRect& dest) = 0;
+    virtual int GetDeviceCaps(DeviceCap cap) const = 0;
+
+    // The RGB32 memory this backend draws into, when it draws into memory the
+    // context may write directly (copies, indexed blits, pixel reads).
+    virtual CPixelView Memory() const { return {}; }
+    // Called before the context writes that memory itself, so drawing the
+    // backend has queued lands first.
+    virtual void Flush() {}
+};
+
+// Makes the backend for a block of RGB32 memory (the off-screen buffers).
+// The window layer installs Qt's at start-up; without one, buffers record.
+class CDrawBackendFactory {
+public:
+    virtual ~CDrawBackendFactory() = default;
+    virtual std::unique_ptr<CDrawBackend> CreateForMemory(const CPixelView& memory) = 0;
+};
+
+void SetDrawBackendFactory(CDrawBackendFactory* factory);   // not owned; nullptr removes it
+CDrawBackendFactory* GetDrawBackendFactory();
+
+}  // namespace chart

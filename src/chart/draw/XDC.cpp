@@ -1,0 +1,401 @@
+#include "chart/draw/XDC.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "chart/draw/PixelOps.h"
+
+namespace chart {
+
+namespace {
+
+CDrawBackendFactory* g_factory = nullptr;
+
+bool IsEmptyRect(const IntRect& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+}  // namespace
+
+void SetDrawBackendFactory(CDrawBackendFactory* factory) { g_factory = factory; }
+CDrawBackendFactory* GetDrawBackendFactory() { return g_factory; }
+
+CXDC::CXDC(std::unique_ptr<CDrawBackend> backend) { Attach(std::move(backend)); }
+
+CXDC::~CXDC() = default;
+
+void CXDC::Attach(std::unique_ptr<CDrawBackend> backend)
+{
+    m_backend = std::move(backend);
+    SendState();
+}
+
+std::unique_ptr<CDrawBackend> CXDC::Detach() { return std::move(m_backend); }
+
+void CXDC::SendState()
+{
+    if (!m_backend)
+        return;
+    m_backend->SetPen(m_pen);
+    m_backend->SetBrush(m_brush);
+    m_backend->SetFont(m_font);
+    m_backend->SetRop2(m_rop);
+    m_backend->SetTextColour(m_textColour);
+    m_backend->SetBkColour(m_bkColour);
+    m_backend->SetBkMode(m_bkMode);
+    m_backend->SetTextAlign(m_textAlign);
+}
+
+Pen CXDC::SelectPen(const Pen& pen)
+{
+    Pen old = m_pen;
+    m_pen = pen;
+    if (m_backend && !(old == pen))
+        m_backend->SetPen(pen);
+    return old;
+}
+
+Pen CXDC::SelectPen(COLORREF colour, PenStyle style, int width)
+{
+    return SelectPen(Pen{style, width, colour});
+}
+
+Brush CXDC::SelectBrush(const Brush& brush)
+{
+    Brush old = m_brush;
+    m_brush = brush;
+    if (m_backend && !(old == brush))
+        m_backend->SetBrush(brush);
+    return old;
+}
+
+Font CXDC::SelectFont(const Font& font)
+{
+    Font old = m_font;
+    m_font = font;
+    if (m_backend && !(old == font))
+        m_backend->SetFont(font);
+    return old;
+}
+
+void CXDC::SelectStockObject(StockObject object)
+{
+    using app::RGB;
+    switch (object) {
+    case StockObject::WhiteBrush: SelectBrush(RGB(255, 255, 255)); break;
+    case StockObject::LightGrayBrush: SelectBrush(RGB(192, 192, 192)); break;
+    case StockObject::GrayBrush: SelectBrush(RGB(128, 128, 128)); break;
+    case StockObject::DarkGrayBrush: SelectBrush(RGB(64, 64, 64)); break;
+    case StockObject::BlackBrush: SelectBrush(RGB(0, 0, 0)); break;
+    case StockObject::NullBrush: SelectBrush(Brush{BrushStyle::Hollow, 0}); break;
+    case StockObject::WhitePen: SelectPen(RGB(255, 255, 255)); break;
+    case StockObject::BlackPen: SelectPen(RGB(0, 0, 0)); break;
+    case StockObject::NullPen: SelectPen(Pen{PenStyle::Null, 1, 0}); break;
+    }
+}
+
+Rop2 CXDC::SetROP2(Rop2 rop)
+{
+    const Rop2 old = m_rop;
+    m_rop = rop;
+    if (m_backend)
+        m_backend->SetRop2(rop);
+    return old;
+}
+
+COLORREF CXDC::SetTextColor(COLORREF colour)
+{
+    const COLORREF old = m_textColour;
+    m_textColour = colour;
+    if (m_backend)
+        m_backend->SetTextColour(colour);
+    return old;
+}
+
+COLORREF CXDC::SetBkColor(COLORREF colour)
+{
+    const COLORREF old = m_bkColour;
+    m_bkColour = colour;
+    if (m_backend)
+        m_backend->SetBkColour(colour);
+    return old;
+}
+
+BkMode CXDC::SetBkMode(BkMode mode)
+{
+    const BkMode old = m_bkMode;
+    m_bkMode = mode;
+    if (m_backend)
+        m_backend->SetBkMode(mode);
+    return old;
+}
+
+unsigned CXDC::SetTextAlign(unsigned align)
+{
+    const unsigned old = m_textAlign;
+    m_textAlign = align;
+    if (m_backend)
+        m_backend->SetTextAlign(align);
+    return old;
+}
+
+ArcDirection CXDC::SetArcDirection(ArcDirection direction)
+{
+    const ArcDirection old = m_arcDirection;
+    m_arcDirection = direction;
+    return old;
+}
+
+int CXDC::GetDeviceCaps(DeviceCap cap) const
+{
+    return m_backend ? m_backend->GetDeviceCaps(cap) : 0;
+}
+
+IntPoint CXDC::MoveTo(int x, int y)
+{
+    const IntPoint old = m_position;
+    m_position = {x, y};
+    return old;
+}
+
+bool CXDC::LineTo(int x, int y)
+{
+    const IntPoint from = m_position;
+    m_position = {x, y};
+    if (!m_backend)
+        return false;
+    m_backend->Line(from, m_position);
+    return true;
+}
+
+bool CXDC::DrawLine(IntPoint from, int x, int y)
+{
+    MoveTo(from);
+    return LineTo(x, y);
+}
+
+bool CXDC::DrawDottedLine(IntPoint a, int bx, int by, int spacing, bool dotted)
+{
+    // The step is the spacing in pen widths, kept to a byte as the stored
+    // settings always were; a step of 0 would never advance, so it draws the
+    // line plain.
+    const unsigned penWidth = static_cast<unsigned>(std::max(m_pen.width, 1));
+    const int step = static_cast<int>((static_cast<unsigned>(spacing) * penWidth) & 0xFFu);
+    if (!dotted || step == 0)
+        return DrawLine(a, bx, by);
+    if (!m_backend)
+        return false;
+    const int dot = m_pen.width <= 1 ? 1 : 0;
+    if (a.x == bx) {
+        for (int y = std::min(a.y, by); y <= std::max(a.y, by); y += step)
+            DrawLine(a.x, y, a.x, y + dot);
+        return true;
+    }
+    if (a.y == by) {
+        for (int x = std::min(a.x, bx); x <= std::max(a.x, bx); x += step)
+            DrawLine(x, a.y, x + dot, a.y);
+        return true;
+    }
+    const double dx = double(bx) - a.x;
+    const double dy = double(by) - a.y;
+    const double angle = std::atan(std::fabs(dy) / std::fabs(dx));
+    const double xStep = step * std::cos(angle) * (dx < 0 ? -1 : 1);
+    const double yStep = step * std::sin(angle) * (dy < 0 ? -1 : 1);
+    const int minX = std::min(a.x, bx), maxX = std::max(a.x, bx);
+    const int minY = std::min(a.y, by), maxY = std::max(a.y, by);
+    double x = a.x, y = a.y;
+    for (;;) {
+        const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+        if (ix < minX || ix > maxX || iy < minY || iy > maxY)
+            break;
+        DrawLine(ix, iy, ix + dot, iy);
+        x += xStep;
+        y += yStep;
+    }
+    return true;
+}
+
+bool CXDC::Polyline(std::span<const IntPoint> points)
+{
+    if (!m_backend)
+        return false;
+    m_backend->Polyline(points);
+    return true;
+}
+
+bool CXDC::Polygon(std::span<const IntPoint> points)
+{
+    if (!m_backend)
+        return false;
+    m_backend->Polygon(points);
+    return true;
+}
+
+bool CXDC::Rectangle(int left, int top, int right, int bottom)
+{
+    if (!m_backend)
+        return false;
+    m_backend->Rectangle(IntRect{left, top, right, bottom});
+    return true;
+}
+
+bool CXDC::DrawRectangle(const IntRect& rect)
+{
+    CSelStock hollow(*this, StockObject::NullBrush);
+    return Rectangle(rect);
+}
+
+bool CXDC::DrawFrameRect(const IntRect& r, int spacing, bool dotted)
+{
+    if (!dotted)
+        return DrawRectangle(r);
+    bool ok = DrawDottedLine(r.left, r.top, r.right, r.top, spacing, true);
+    ok = DrawDottedLine(r.right, r.top, r.right, r.bottom, spacing, true) && ok;
+    ok = DrawDottedLine(r.right, r.bottom, r.left, r.bottom, spacing, true) && ok;
+    ok = DrawDottedLine(r.left, r.bottom, r.left, r.top, spacing, true) && ok;
+    return ok;
+}
+
+bool CXDC::Ellipse(int left, int top, int right, int bottom)
+{
+    if (!m_backend)
+        return false;
+    m_backend->Ellipse(IntRect{left, top, right, bottom});
+    return true;
+}
+
+bool CXDC::Arc(int left, int top, int right, int bottom, int xStart, int yStart, int xEnd,
+               int yEnd)
+{
+    if (!m_backend)
+        return false;
+    m_backend->Arc(IntRect{left, top, right, bottom}, IntPoint{xStart, yStart},
+                   IntPoint{xEnd, yEnd}, m_arcDirection);
+    return true;
+}
+
+bool CXDC::PatBlt(const IntRect& rect, PatOp op)
+{
+    if (!m_backend || IsEmptyRect(rect))
+        return false;
+    m_backend->PatBlt(rect, op);
+    return true;
+}
+
+bool CXDC::TextOut(int x, int y, std::string_view text)
+{
+    if (!m_backend)
+        return false;
+    m_backend->TextOut(IntPoint{x, y}, text);
+    return true;
+}
+
+IntSize CXDC::GetTextExtent(std::string_view text) const
+{
+    return m_backend ? m_backend->GetTextExtent(text) : IntSize{};
+}
+
+CPixelView CXDC::Memory() const { return m_backend ? m_backend->Memory() : CPixelView{}; }
+
+COLORREF CXDC::GetPixel(int x, int y) const
+{
+    const CPixelView memory = Memory();
+    if (!memory.IsValid() || x < 0 || y < 0 || x >= memory.width || y >= memory.height)
+        return CLR_INVALID;
+    m_backend->Flush();
+    return app::PixelToColour(memory.Row(y)[x]);
+}
+
+bool CXDC::BlitIndexed(const CIndexedImage& image, const IntRect& sourceRect,
+                       const IntRect& dest, const CPaletteTable* table)
+{
+    if (!table)
+        table = m_palette;
+    if (!m_backend || !table || !image.bits || IsEmptyRect(sourceRect) || IsEmptyRect(dest))
+        return false;
+    const CPixelView memory = m_backend->Memory();
+    if (memory.IsValid()) {
+        m_backend->Flush();
+        BlitIndexedToRGB32(image, sourceRect, memory, dest, *table);
+        return true;
+    }
+    // A window or printer: convert into a scratch image of the destination's
+    // size, then hand that over unscaled.
+    const int w = dest.right - dest.left, h = dest.bottom - dest.top;
+    std::vector<std::uint32_t> scratch(std::size_t(w) * std::size_t(h), 0xFF000000u);
+    const CPixelView view{scratch.data(), w, h, w};
+    BlitIndexedToRGB32(image, sourceRect, view, IntRect{0, 0, w, h}, *table);
+    m_backend->DrawPixels(view, IntRect{0, 0, w, h}, dest);
+    return true;
+}
+
+bool CXDC::BitBlt(int x, int y, int width, int height, const CXDC& source, int sx, int sy)
+{
+    const CPixelView from = source.Memory();
+    if (!m_backend || !from.IsValid() || width <= 0 || height <= 0)
+        return false;
+    source.m_backend->Flush();
+    const CPixelView to = m_backend->Memory();
+    if (to.IsValid()) {
+        m_backend->Flush();
+        CopyPixels(from, sx, sy, to, x, y, width, height);
+        return true;
+    }
+    m_backend->DrawPixels(from, IntRect{sx, sy, sx + width, sy + height},
+                          IntRect{x, y, x + width, y + height});
+    return true;
+}
+
+bool CXDC::StretchBlt(const IntRect& dest, const CXDC& source, const IntRect& sourceRect)
+{
+    const CPixelView from = source.Memory();
+    if (!from.IsValid())
+        return false;
+    source.m_backend->Flush();
+    return DrawPixels(from, sourceRect, dest);
+}
+
+bool CXDC::DrawPixels(const CPixelView& source, const IntRect& sourceRect, const IntRect& dest)
+{
+    if (!m_backend || !source.IsValid() || IsEmptyRect(sourceRect) || IsEmptyRect(dest))
+        return false;
+    const CPixelView to = m_backend->Memory();
+    if (to.IsValid()) {
+        m_backend->Flush();
+        StretchPixels(source, sourceRect, to, dest);
+        return true;
+    }
+    m_backend->DrawPixels(source, sourceRect, dest);
+    return true;
+}
+
+CSelStock::CSelStock(CXDC& dc, StockObject object)
+    : m_dc(dc), m_isPen(object == StockObject::WhitePen || object == StockObject::BlackPen ||
+                        object == StockObject::NullPen),
+      m_oldPen(dc.GetCurrentPen()), m_oldBrush(dc.GetCurrentBrush())
+{
+    dc.SelectStockObject(object);
+}
+
+CSelStock::~CSelStock()
+{
+    if (m_isPen)
+        m_dc.SelectPen(m_oldPen);
+    else
+        m_dc.SelectBrush(m_oldBrush);
+}
+
+CSelPen::CSelPen(CXDC& dc, COLORREF colour, PenStyle style, int width)
+    : m_dc(dc), m_old(dc.SelectPen(colour, style, width))
+{
+}
+CSelPen::CSelPen(CXDC& dc, const Pen& pen) : m_dc(dc), m_old(dc.SelectPen(pen)) {}
+CSelPen::~CSelPen() { m_dc.SelectPen(m_old); }
+
+CSelBrush::CSelBrush(CXDC& dc, COLORREF colour) : m_dc(dc), m_old(dc.SelectBrush(colour)) {}
+CSelBrush::CSelBrush(CXDC& dc, const Brush& brush) : m_dc(dc), m_old(dc.SelectBrush(brush)) {}
+CSelBrush::~CSelBrush() { m_dc.SelectBrush(m_old); }
+
+CSelFont::CSelFont(CXDC& dc, const Font& font) : m_dc(dc), m_old(dc.SelectFont(font)) {}
+CSelFont::~CSelFont() { m_dc.SelectFont(m_old); }
+
+}  // namespace chart

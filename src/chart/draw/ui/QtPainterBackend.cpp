@@ -1,0 +1,323 @@
+#include "chart/draw/ui/QtPainterBackend.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPaintDevice>
+#include <QPolygon>
+#include <QScreen>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace chart {
+
+namespace {
+
+QRect ToQRect(const IntRect& r)
+{
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+QPolygon ToQPolygon(std::span<const IntPoint> points)
+{
+    QPolygon polygon;
+    polygon.reserve(static_cast<int>(points.size()));
+    for (const IntPoint& p : points)
+        polygon << QPoint(p.x, p.y);
+    return polygon;
+}
+
+Qt::PenStyle ToQtStyle(PenStyle style)
+{
+    switch (style) {
+    case PenStyle::Solid: return Qt::SolidLine;
+    case PenStyle::Dash: return Qt::DashLine;
+    case PenStyle::Dot: return Qt::DotLine;
+    case PenStyle::DashDot: return Qt::DashDotLine;
+    case PenStyle::DashDotDot: return Qt::DashDotDotLine;
+    case PenStyle::Null: return Qt::NoPen;
+    }
+    return Qt::SolidLine;
+}
+
+// The screen's logical resolution, which logical font heights are given in.
+int ScreenDpi(bool vertical)
+{
+    if (qGuiApp)
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            return qRound(vertical ? screen->logicalDotsPerInchY() : screen->logicalDotsPerInchX());
+    return 96;
+}
+
+}  // namespace
+
+QColor ToQColor(COLORREF c)
+{
+    return QColor(int(app::GetRValue(c)), int(app::GetGValue(c)), int(app::GetBValue(c)));
+}
+
+QFont CQtPainterBackend::MapFont(const Font& font)
+{
+    QFont q;
+    const QString face = QString::fromStdString(font.face);
+    if (face.compare("Arial", Qt::CaseInsensitive) == 0) {
+        q = QFont(QStringLiteral("Sans Serif"));
+        q.setStyleHint(QFont::SansSerif);
+    } else if (face.compare("Courier New", Qt::CaseInsensitive) == 0) {
+        q = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    } else if (face.compare("System", Qt::CaseInsensitive) == 0) {
+        q = QGuiApplication::font();
+        q.setBold(true);
+    } else if (face.isEmpty() || face.compare("MS Sans Serif", Qt::CaseInsensitive) == 0) {
+        q = QGuiApplication::font();
+    } else {
+        q = QFont(face);
+    }
+    // A negative height is the characters' height; a positive one the cell's,
+    // of which the characters take about seven eighths.
+    if (font.height < 0)
+        q.setPixelSize(-font.height);
+    else if (font.height > 0)
+        q.setPixelSize(std::max(1, font.height * 7 / 8));
+    if (font.weight >= 600)
+        q.setBold(true);
+    q.setItalic(font.italic);
+    q.setUnderline(font.underline);
+    return q;
+}
+
+CQtPainterBackend::CQtPainterBackend(const CPixelView& memory) : m_memory(memory)
+{
+    m_image = std::make_unique<QImage>(reinterpret_cast<uchar*>(memory.bits), memory.width,
+                                       memory.height, qsizetype(memory.stride) * 4,
+                                       QImage::Format_RGB32);
+    m_ownPainter = std::make_unique<QPainter>(m_image.get());
+    m_painter = m_ownPainter.get();
+    m_dpiX = ScreenDpi(false);
+    m_dpiY = ScreenDpi(true);
+    Prepare();
+}
+
+CQtPainterBackend::CQtPainterBackend(QPainter& painter) : m_painter(&painter)
+{
+    if (const QPaintDevice* device = painter.device()) {
+        m_dpiX = device->logicalDpiX();
+        m_dpiY = device->logicalDpiY();
+    }
+    Prepare();
+}
+
+CQtPainterBackend::~CQtPainterBackend()
+{
+    if (m_ownPainter)
+        m_ownPainter->end();
+}
+
+void CQtPainterBackend::Prepare()
+{
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+void CQtPainterBackend::SetPen(const Pen& pen)
+{
+    m_qpen = QPen(ToQColor(pen.colour), std::max(pen.width, 1), ToQtStyle(pen.style));
+    // One-pixel lines leave out their end pixel; wide ones end round.
+    m_qpen.setCapStyle(pen.width > 1 ? Qt::RoundCap : Qt::FlatCap);
+    m_qpen.setJoinStyle(Qt::RoundJoin);
+    m_painter->setPen(m_qpen);
+}
+
+void CQtPainterBackend::SetBrush(const Brush& brush)
+{
+    m_qbrush = brush.style == BrushStyle::Hollow ? QBrush(Qt::NoBrush)
+                                                 : QBrush(ToQColor(brush.colour));
+    m_painter->setBrush(m_qbrush);
+}
+
+void CQtPainterBackend::SetFont(const Font& font)
+{
+    m_qfont = MapFont(font);
+    m_qfontEscapement = font.escapement;
+    m_painter->setFont(m_qfont);
+}
+
+void CQtPainterBackend::SetRop2(Rop2 rop)
+{
+    m_mode = rop == Rop2::NotXorPen ? QPainter::RasterOp_NotSourceXorDestination
+                                    : QPainter::CompositionMode_SourceOver;
+    m_painter->setCompositionMode(m_mode);
+}
+
+void CQtPainterBackend::Line(IntPoint from, IntPoint to)
+{
+    if (from == to) {
+        // A line leaves out its end pixel, so a one-pixel pen draws nothing;
+        // a wide pen still draws its dot (the dotted lines of wide pens are
+        // made of such dots).
+        if (m_painter->pen().widthF() > 1.0 && m_painter->pen().style() != Qt::NoPen)
+            m_painter->drawPoint(from.x, from.y);
+        return;
+    }
+    m_painter->drawLine(from.x, from.y, to.x, to.y);
+}
+
+void CQtPainterBackend::Polyline(std::span<const IntPoint> points)
+{
+    if (points.size() >= 2)
+        m_painter->drawPolyline(ToQPolygon(points));
+}
+
+void CQtPainterBackend::Rectangle(const IntRect& r)
+{
+    if (r.right - r.left < 1 || r.bottom - r.top < 1)
+        return;
+    m_painter->drawRect(QRect(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1));
+}
+
+void CQtPainterBackend::Polygon(std::span<const IntPoint> points)
+{
+    if (points.size() >= 2)
+        m_painter->drawPolygon(ToQPolygon(points), Qt::OddEvenFill);
+}
+
+void CQtPainterBackend::Ellipse(const IntRect& r)
+{
+    if (r.right - r.left < 1 || r.bottom - r.top < 1)
+        return;
+    m_painter->drawEllipse(QRect(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1));
+}
+
+void CQtPainterBackend::Arc(const IntRect& box, IntPoint start, IntPoint end,
+                            ArcDirection direction)
+{
+    // Drawn as a polyline so that the ends lie exactly where the radials
+    // through `start` and `end` cross the ellipse, whatever its proportions.
+    const double a = (box.right - box.left - 1) / 2.0, b = (box.bottom - box.top - 1) / 2.0;
+    if (a < 0 || b < 0)
+        return;
+    const double cx = box.left + a, cy = box.top + b;
+    // Angles counter-clockwise with y up, then the ellipse's own parameter
+    // of the point on each radial.
+    auto parameter = [&](IntPoint p) {
+        const double theta = std::atan2(-(p.y - cy), p.x - cx);
+        return std::atan2(a * std::sin(theta), b * std::cos(theta));
+    };
+    const double t0 = parameter(start);
+    double t1 = parameter(end);
+    constexpr double kTurn = 2 * std::numbers::pi;
+    if (direction == ArcDirection::CounterClockwise) {
+        while (t1 <= t0)
+            t1 += kTurn;
+    } else {
+        while (t1 >= t0)
+            t1 -= kTurn;
+    }
+    const double sweep = t1 - t0;
+    const int steps = std::clamp(int(std::fabs(sweep) * std::max(a, b) / 2.0) + 1, 4, 4096);
+    std::vector<QPointF> points;
+    points.reserve(std::size_t(steps) + 1);
+    for (int i = 0; i <= steps; ++i) {
+        const double t = t0 + sweep * i / steps;
+        points.emplace_back(std::round(cx + a * std::cos(t)), std::round(cy - b * std::sin(t)));
+    }
+    m_painter->drawPolyline(points.data(), int(points.size()));
+}
+
+void CQtPainterBackend::TextOut(IntPoint at, std::string_view text)
+{
+    const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    const QFontMetrics metrics(m_qfont, m_painter->device());
+    const int width = metrics.horizontalAdvance(s);
+    int dx = 0, dy = 0;
+    if ((m_textAlign & TA_CENTER) == TA_CENTER)
+        dx = -width / 2;
+    else if (m_textAlign & TA_RIGHT)
+        dx = -width;
+    if ((m_textAlign & TA_BASELINE) == TA_BASELINE)
+        dy = 0;
+    else if (m_textAlign & TA_BOTTOM)
+        dy = -metrics.descent();
+    else
+        dy = metrics.ascent();
+    m_painter->save();
+    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter->translate(at.x, at.y);
+    if (m_qfontEscapement != 0)
+        m_painter->rotate(-m_qfontEscapement / 10.0);
+    if (m_bkMode == BkMode::Opaque)
+        m_painter->fillRect(QRect(dx, dy - metrics.ascent(), width, metrics.height()),
+                            ToQColor(m_bkColour));
+    m_painter->setPen(ToQColor(m_textColour));
+    m_painter->drawText(QPoint(dx, dy), s);
+    m_painter->restore();
+}
+
+IntSize CQtPainterBackend::GetTextExtent(std::string_view text)
+{
+    const QFontMetrics metrics(m_qfont, m_painter->device());
+    const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return IntSize{metrics.horizontalAdvance(s), metrics.height()};
+}
+
+void CQtPainterBackend::PatBlt(const IntRect& rect, PatOp op)
+{
+    const QRect r = ToQRect(rect);
+    m_painter->save();
+    switch (op) {
+    case PatOp::PatCopy:
+        m_painter->setCompositionMode(QPainter::CompositionMode_Source);
+        m_painter->fillRect(r, m_qbrush.style() == Qt::NoBrush ? QBrush(Qt::transparent) : m_qbrush);
+        break;
+    case PatOp::PatInvert:
+        m_painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        m_painter->fillRect(r, m_qbrush.color());
+        break;
+    case PatOp::DstInvert:
+        m_painter->setCompositionMode(QPainter::RasterOp_NotDestination);
+        m_painter->fillRect(r, Qt::black);
+        break;
+    case PatOp::Blackness:
+        m_painter->setCompositionMode(QPainter::CompositionMode_Source);
+        m_painter->fillRect(r, Qt::black);
+        break;
+    case PatOp::Whiteness:
+        m_painter->setCompositionMode(QPainter::CompositionMode_Source);
+        m_painter->fillRect(r, Qt::white);
+        break;
+    }
+    m_painter->restore();
+}
+
+void CQtPainterBackend::DrawPixels(const CPixelView& source, const IntRect& sourceRect,
+                                   const IntRect& dest)
+{
+    // A view of the memory, not a copy.
+    const QImage image(reinterpret_cast<const uchar*>(source.bits), source.width, source.height,
+                       qsizetype(source.stride) * 4, QImage::Format_RGB32);
+    m_painter->save();
+    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter->drawImage(ToQRect(dest), image, ToQRect(sourceRect));
+    m_painter->restore();
+}
+
+int CQtPainterBackend::GetDeviceCaps(DeviceCap cap) const
+{
+    const QPaintDevice* device = m_painter->device();
+    switch (cap) {
+    case DeviceCap::HorzRes: return device ? device->width() : 0;
+    case DeviceCap::VertRes: return device ? device->height() : 0;
+    case DeviceCap::LogPixelsX: return m_dpiX;
+    case DeviceCap::LogPixelsY: return m_dpiY;
+    }
+    return 0;
+}
+
+std::unique_ptr<CDrawBackend> CQtBackendFactory::CreateForMemory(const CPixelView& memory)
+{
+    return std::make_unique<CQtPainterBackend>(memory);
+}
+
+}  // namespace chart

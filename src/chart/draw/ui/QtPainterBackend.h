@@ -1,0 +1,82 @@
+#pragma once
+// The program's drawing backend: Qt's painter, on an image that views a
+// buffer's own memory, on a window or on a printer. Lines, outlines and text
+// are drawn without antialiasing, a line leaves out its end pixel and a
+// rectangle's outline lies inside its right and bottom edges, as the chart
+// code expects of its device context.
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+#include <memory>
+
+#include "chart/draw/DrawBackend.h"
+
+namespace chart {
+
+class CQtPainterBackend final : public CDrawBackend {
+public:
+    // Paints on RGB32 memory (kept alive by the caller) until destroyed.
+    explicit CQtPainterBackend(const CPixelView& memory);
+    // Paints with a painter someone else owns (a paint event, a printer).
+    explicit CQtPainterBackend(QPainter& painter);
+    ~CQtPainterBackend() override;
+
+    // The desktop font a stored face name stands for, at the logical height.
+    static QFont MapFont(const Font& font);
+
+    QPainter& Painter() { return *m_painter; }
+
+    void SetPen(const Pen& pen) override;
+    void SetBrush(const Brush& brush) override;
+    void SetFont(const Font& font) override;
+    void SetRop2(Rop2 rop) override;
+    void SetTextColour(COLORREF colour) override { m_textColour = colour; }
+    void SetBkColour(COLORREF colour) override { m_bkColour = colour; }
+    void SetBkMode(BkMode mode) override { m_bkMode = mode; }
+    void SetTextAlign(unsigned align) override { m_textAlign = align; }
+
+    void Line(IntPoint from, IntPoint to) override;
+    void Polyline(std::span<const IntPoint> points) override;
+    void Rectangle(const IntRect& rect) override;
+    void Polygon(std::span<const IntPoint> points) override;
+    void Ellipse(const IntRect& box) override;
+    void Arc(const IntRect& box, IntPoint start, IntPoint end, ArcDirection direction) override;
+    void TextOut(IntPoint at, std::string_view text) override;
+    IntSize GetTextExtent(std::string_view text) override;
+    void PatBlt(const IntRect& rect, PatOp op) override;
+    void DrawPixels(const CPixelView& source, const IntRect& sourceRect,
+                    const IntRect& dest) override;
+    int GetDeviceCaps(DeviceCap cap) const override;
+    CPixelView Memory() const override { return m_memory; }
+
+private:
+    void Prepare();
+
+    CPixelView m_memory;
+    std::unique_ptr<QImage> m_image;
+    std::unique_ptr<QPainter> m_ownPainter;
+    QPainter* m_painter = nullptr;
+    QPen m_qpen;
+    QBrush m_qbrush;
+    QFont m_qfont;
+    int m_qfontEscapement = 0;
+    QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
+    COLORREF m_textColour = 0;
+    COLORREF m_bkColour = 0xFFFFFF;
+    BkMode m_bkMode = BkMode::Opaque;
+    unsigned m_textAlign = 0;
+    int m_dpiX = 96;
+    int m_dpiY = 96;
+};
+
+// Installed at start-up: every off-screen buffer paints with Qt.
+class CQtBackendFactory final : public CDrawBackendFactory {
+public:
+    std::unique_ptr<CDrawBackend> CreateForMemory(const CPixelView& memory) override;
+};
+
+QColor ToQColor(COLORREF colour);
+
+}  // namespace chart

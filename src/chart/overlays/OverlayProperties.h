@@ -1,0 +1,249 @@
+#pragma once
+// Display properties of the overlay kinds: whether a kind is drawn, its colour
+// under each display palette, its symbol size and its label switches. They are
+// kept in the settings store under the workspace key, the owning module's key
+// and "OverlayProperties"; the owning modules load, save and hand them to the
+// overlays that draw.
+
+#include <cstdint>
+#include <string>
+
+#include "app/DateTimeSpanEx.h"
+#include "chart/draw/DrawTypes.h"
+#include "chart/overlays/OverlayServices.h"
+
+class CRegistry;
+
+class CSettingsHome;
+
+namespace chart {
+
+// Symbol sizes: small, medium, large.
+enum OverlaySize : std::int32_t { kSizeSmall = 0, kSizeMedium = 1, kSizeLarge = 2 };
+
+class CPointProperties {
+public:
+    CPointProperties() = default;
+    virtual ~CPointProperties() = default;
+
+    // The value name of the colour setting.
+    virtual std::string GetKeyName() const { return {}; }
+    // Read and write the kind's values under GetRegistryPath; a key that
+    // cannot be opened changes nothing. Owned sub-properties follow, each
+    // under its own path.
+    virtual void Load(const CSettingsHome& home);
+    virtual void Save(const CSettingsHome& home) const;
+    virtual void SetDefaults();
+    // Owners pass the same path on to their sub-properties.
+    virtual void SetBaseKey(const std::string& path) { m_baseKey = path; }
+
+    void ApplyDefaultColours() { m_colours = m_defaultColours; }
+    // Workspace key, base key and "OverlayProperties", backslash separated.
+    std::string GetRegistryPath(const CSettingsHome& home) const;
+
+    // Draw flag, size, label prefix and both colour sets; not the base key.
+    void CopyFrom(const CPointProperties& other);
+    bool operator==(const CPointProperties& other) const;
+
+    const std::string& GetBaseKey() const { return m_baseKey; }
+    std::int32_t GetSizeMode() const { return m_sizeMode; }
+    void SetSizeMode(std::int32_t mode) { m_sizeMode = mode; }
+    bool GetDraw() const { return m_draw; }
+    void SetDraw(bool on) { m_draw = on; }
+    const PaletteColours& GetDefaultColours() const { return m_defaultColours; }
+    const PaletteColours& GetColours() const { return m_colours; }
+    void SetColours(const PaletteColours& colours) { m_colours = colours; }
+    // The colour of the active display palette.
+    COLORREF GetColour() const { return ActiveColour(m_colours); }
+    const std::string& GetLabelPrefix() const { return m_labelPrefix; }
+
+protected:
+    void SetDefaultColours(const PaletteColours& colours) { m_defaultColours = colours; }
+    void SetLabelPrefix(std::string prefix) { m_labelPrefix = std::move(prefix); }
+    // "OverlaySize" read with anything outside 0..2 taken as small.
+    static std::int32_t ReadSizeMode(const ::CRegistry& reg, std::int32_t current);
+
+private:
+    std::string m_baseKey;
+    std::int32_t m_sizeMode = kSizeSmall;
+    bool m_draw = true;
+    PaletteColours m_defaultColours{kDefaultOverlayColour, kDefaultOverlayColour,
+                                    kDefaultOverlayColour};
+    PaletteColours m_colours = m_defaultColours;
+    std::string m_labelPrefix;
+};
+
+// The ten kinds of line the overlays draw.
+enum LineKind : std::int32_t {
+    kLineSelectedRoute = 0, kLineAlternativeRoute, kLineVesselTrack, kLinePlannedTrack,
+    kLineHeadingMarker, kLineSpeedAndDirectionVector, kLineArrivalCircle,
+    kLineWaypointPerpendicular, kLineCrossTrackLimits, kLineTargetLine,
+    kLineKindCount
+};
+
+class CLineProperties : public CPointProperties {
+public:
+    static constexpr std::uint8_t kMaximumWidth = 4;
+
+    explicit CLineProperties(std::int32_t kind);
+    std::string GetKeyName() const override;
+    // The value name of the draw flag; empty for the kinds stored in the
+    // key's default value.
+    std::string GetDrawValueName() const;
+    void Load(const CSettingsHome& home) override;
+    void Save(const CSettingsHome& home) const override;
+    void SetDefaults() override;
+
+    void CopyFrom(const CLineProperties& other);
+    bool operator==(const CLineProperties& other) const;
+
+    std::int32_t GetKind() const { return m_kind; }
+    std::uint8_t GetWidth() const { return m_width; }
+    void SetWidth(std::uint8_t width) { m_width = width; }
+    std::uint8_t GetMinimumWidth() const { return m_minWidth; }
+    // The selected route draws its legs patterned when set.
+    bool GetPatternFlag() const { return m_pattern; }
+
+private:
+    void ClampWidth();
+
+    std::int32_t m_kind;
+    std::uint8_t m_width = 1;
+    std::uint8_t m_minWidth = 1;
+    std::uint8_t m_maxWidth = kMaximumWidth;
+    bool m_pattern = false;
+};
+
+class COvrlyTextProperties : public CPointProperties {
+public:
+    COvrlyTextProperties();
+    std::string GetKeyName() const override { return "TextLabel"; }
+    void Load(const CSettingsHome& home) override;
+    void Save(const CSettingsHome& home) const override;
+    // Not stored: 12 pixels high, normal weight, the sans family.
+    const Font& GetFont() const { return m_font; }
+    void SetFont(const Font& font) { m_font = font; }
+
+private:
+    Font m_font;
+};
+
+class CChartpointProperties : public CPointProperties {
+public:
+    CChartpointProperties();
+    std::string GetKeyName() const override { return "Chartpoint"; }
+    void Load(const CSettingsHome& home) override;
+    void Save(const CSettingsHome& home) const override;
+    void SetDefaults() override;
+    void SetBaseKey(const std::string& path) override;
+
+    COvrlyTextProperties& Text() { return m_text; }
+    const COvrlyTextProperties& Text() const { return m_text; }
+    bool drawId = false;
+    bool drawName = false;
+
+private:
+    COvrlyTextProperties m_text;
+};
+
+class CWaypointProperties : public CPointProperties {
+public:
+    CWaypointProperties();
+    std::string GetKeyName() const override { return "RouteWaypoint"; }
+    void Load(const CSettingsHome& home) override;
+    void Save(const CSettingsHome& home) const override;
+    void SetDefaults() override;
+    void SetBaseKey(const std::string& path) override;
+
+    CLineProperties& Line() { return m_line; }
+    const CLineProperties& Line() const { return m_line; }
+    COvrlyTextProperties& Text() { return m_text; }
+    const COvrlyTextProperties& Text() const { return m_text; }
+    bool drawNumber = false;
+    bool drawName = false;
+    bool drawEta = false;
+
+private:
+    CLineProperties m_line{kLineSelectedRoute};
+    COvrlyTextProperties m_text;
+};
+
+class CPositionFixProperties : public CPointProperties {
+public:
+    CPositionFixProperties();
+    std::string GetKeyName() const override { return "PositionMarker"; }
+    void Load(const CSettingsHome& home) override;
+    void Save(const CSettingsHome& home) const override;
+    void SetDefaults() override;
+    void SetBaseKey(const std::string& path) override;
+
+    CLineProperties& Line() { return m_line; }
+    const CLineProperties& Line() const { return m_line; }
+    COvrlyTextProperties& Text() { return m_text; }
+    const COvrlyTextProperties& Text() const { return m_text; }
+    bool drawFixTimeAndSource = false;
+
+private:
+    CLineProperties m_line{kLineVesselTrack};
+    COvrlyTextProperties m_text;
+};
+
+class CARPAPositionFixProperties : public CPointProperties {
+public:
+    CARPAPositionFixProperties();
+    std::string GetKeyName() const override { return "PositionMarker"; }
+    void Load(const CSettingsHome& home) override;
+    void Save(const CSettingsHome& home) const override;
+    void SetDefaults() override;
+};
+
+class CTargetProperties : public CPointProperties {
+public:
+    CTargetProperties();
+    CTargetProperties(const CTargetProperties& other);
+    CTargetProperties& operator=(const CTargetProperties& other);
+    std::string GetKeyName() const override { return "Target"; }
+    void Load(const CSettingsHome& home) override;
+    void Save(const CSettingsHome& home) const override;
+    void SetDefaults() override;
+    void SetBaseKey(const std::string& path) override;
+
+    // True when anything the options pages can change differs.
+    bool operator!=(const CTargetProperties& other) const;
+
+    CLineProperties& Line() { return m_line; }
+    const CLineProperties& Line() const { return m_line; }
+    COvrlyTextProperties& Text() { return m_text; }
+    const COvrlyTextProperties& Text() const { return m_text; }
+    CARPAPositionFixProperties& FixMarker() { return m_fix; }
+    const CARPAPositionFixProperties& FixMarker() const { return m_fix; }
+
+    bool drawName = false;
+    bool drawNumber = false;
+    bool drawLabel = false;
+    bool drawDepth = false;
+    bool drawTrack = true;
+    bool drawProjectedPath = false;
+    bool limitTrackDisplay = false;
+    bool spareFlag = false;   // carried, copied and compared only
+    double projectedPathDistance = 10.0;   // nautical miles
+    PaletteColours projectedPathColours{};
+    CDateTimeSpanEx loggingPeriod;
+    CDateTimeSpanEx trackTimeLimit;
+
+private:
+    CLineProperties m_line{kLineTargetLine};
+    COvrlyTextProperties m_text;
+    CARPAPositionFixProperties m_fix;
+};
+
+class CVesselProperties : public CPointProperties {
+public:
+    CVesselProperties();
+    std::string GetKeyName() const override { return "OwnVessel"; }
+    void Load(const CSettingsHome& home) override;
+    void Save(const CSettingsHome& home) const override;
+    void SetDefaults() override;
+};
+
+}  // namespace chart

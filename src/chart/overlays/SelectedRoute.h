@@ -1,0 +1,41 @@
+#pragma once
+// The selected route on the chart: its legs with their marks, waypoint
+// symbols with number, name and arrival-time labels, and distance-to-run
+// marks counted down to the destination.
+
+#include "chart/overlays/ChartObject.h"
+#include "chart/overlays/ObjectLists.h"
+#include "chart/overlays/OverlayPoint.h"
+#include "chart/overlays/OverlayServices.h"
+
+namespace chart {
+
+class CSelectedRoute : public CChartObject {
+public:
+    CSelectedRoute(CChartDoc* owner, const CRouteOverlaySource* route)
+        : CChartObject(owner), m_route(route)
+    {
+    }
+    // Waypoints flagged (selected) by the view are passed over: their legs
+    // only count towards the distance to run.
+    void Draw(CXDC& dc) override;
+    // Waypoints in route order.
+    COwningList<COverlayWaypoint>& Waypoints() { return m_waypoints; }
+
+    // The distance to run summed from the leg that ends at the first flagged
+    // waypoint, over that leg only or every later one; false when there is
+    // none or a leg has no distance.
+    bool GetRouteDistance(bool entireRoute, double& total) const;
+    // Where the first mark falls: remaining distances that are whole
+    // multiples of the interval.
+    static double InitialCarriedDistance(double toRun, double interval);
+
+private:
+    bool LegDistance(const geo::CPosition& a, const geo::CPosition& b, std::int32_t legType,
+                     double& range) const;
+
+    const CRouteOverlaySource* m_route;
+    COwningList<COverlayWaypoint> m_waypoints;
+};
+
+}  // namespace chart

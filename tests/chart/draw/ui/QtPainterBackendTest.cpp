@@ -1,0 +1,238 @@
+#include <QGuiApplication>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+
+#include "chart/draw/BufferDC.h"
+#include "chart/draw/ui/QtPainterBackend.h"
+
+namespace {
+
+using chart::CBufferDC;
+using chart::IntRect;
+using geo::IntPoint;
+
+int g_argc = 1;
+char g_arg0[] = "chart_ui_QtPainterBackendTest";
+char* g_argv[] = {g_arg0, nullptr};
+
+class PainterTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static auto* app = new QGuiApplication(g_argc, g_argv);   // lives to the end
+        (void)app;
+        chart::SetDrawBackendFactory(&s_factory);
+    }
+    static void TearDownTestSuite() { chart::SetDrawBackendFactory(nullptr); }
+    static inline chart::CQtBackendFactory s_factory;
+};
+
+// An 8-bit chart-like picture and a table of 256 random colours.
+struct Picture {
+    explicit Picture(int w, int h, unsigned seed = 7) : width(w), height(h)
+    {
+        std::mt19937 random(seed);
+        bits.resize(std::size_t(w) * std::size_t(h));
+        for (auto& b : bits)
+            b = static_cast<std::uint8_t>(random());
+        for (auto& entry : table)
+            entry = 0xFF000000u | (random() & 0xFFFFFFu);
+    }
+    chart::CIndexedImage Image() const { return {bits.data(), width, height, width}; }
+    QImage Indexed8() const
+    {
+        QImage image(bits.data(), width, height, width, QImage::Format_Indexed8);
+        image.setColorTable(QList<QRgb>(table.begin(), table.end()));
+        return image.copy();
+    }
+    int width, height;
+    std::vector<std::uint8_t> bits;
+    chart::CPaletteTable table;
+};
+
+QImage View(const CBufferDC& dc)
+{
+    const chart::CPixelView m = dc.Memory();
+    return QImage(reinterpret_cast<const uchar*>(m.bits), m.width, m.height, m.stride * 4,
+                  QImage::Format_RGB32);
+}
+
+TEST_F(PainterTest, IndexedBlitsMatchQtsConversionAndScaleByPixel)
+{
+    const Picture picture(301, 203);
+    CBufferDC dc(&picture.table, 700, 500);
+    dc.BlitIndexed(picture.Image(), {0, 0, 301, 203}, {0, 0, 301, 203});
+    const QImage expected = picture.Indexed8().convertToFormat(QImage::Format_RGB32);
+    const QImage got = View(dc).copy(0, 0, 301, 203);
+    for (int y = 0; y < 203; ++y)
+        ASSERT_EQ(std::memcmp(got.constScanLine(y), expected.constScanLine(y), 301 * 4), 0) << y;
+
+    // x2 into (310, 0): each pixel 2 x 2; x0.5 into (0, 250): every second one.
+    dc.BlitIndexed(picture.Image(), {0, 0, 180, 120}, {310, 0, 670, 240});
+    dc.BlitIndexed(picture.Image(), {0, 0, 300, 202}, {0, 250, 150, 351});
+    const QImage all = View(dc);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 360; ++x)
+            ASSERT_EQ(all.pixel(310 + x, y), expected.pixel(x / 2, y / 2)) << x << "," << y;
+    for (int y = 0; y < 101; ++y)
+        for (int x = 0; x < 150; ++x)
+            ASSERT_EQ(all.pixel(x, 250 + y), expected.pixel(2 * x, 2 * y)) << x << "," << y;
+}
+
+TEST_F(PainterTest, NotXorTwiceRestoresTheBuffer)
+{
+    const Picture picture(400, 300, 11);
+    CBufferDC dc(&picture.table, 400, 300);
+    dc.BlitIndexed(picture.Image(), {0, 0, 400, 300}, {0, 0, 400, 300});
+    const QImage before = View(dc).copy();
+    auto drawAll = [&] {
+        dc.SetROP2(chart::Rop2::NotXorPen);
+        dc.SelectPen(app::RGB(200, 40, 90), chart::PenStyle::Solid, 1);
+        dc.DrawLine(10, 10, 390, 290);
+        dc.DrawLine(390, 10, 10, 290);
+        dc.SelectStockObject(chart::StockObject::NullBrush);
+        dc.Rectangle(50, 50, 150, 120);
+        dc.Ellipse(200, 40, 330, 140);
+        dc.Arc(100, 150, 300, 280, 300, 150, 100, 280);
+        dc.SelectPen(app::RGB(10, 240, 20), chart::PenStyle::Dash, 1);
+        dc.DrawLine(5, 200, 395, 210);
+        dc.SetROP2(chart::Rop2::CopyPen);
+        dc.PatBlt(IntRect{20, 250, 120, 290}, chart::PatOp::DstInvert);
+    };
+    drawAll();
+    EXPECT_NE(View(dc), before);
+    drawAll();
+    EXPECT_EQ(View(dc), before);
+}
+
+TEST_F(PainterTest, LinesRectanglesAndFillsKeepToTheirPixels)
+{
+    CBufferDC dc(nullptr, 64, 64);
+    const std::uint32_t white = 0xFFFFFFFFu, black = 0xFF000000u;
+    dc.PatBlt(IntRect{0, 0, 64, 64}, chart::PatOp::Whiteness);
+    dc.SelectPen(app::RGB(0, 0, 0));
+    dc.DrawLine(2, 2, 12, 2);            // end pixel left out
+    dc.DrawRectangle(IntRect{20, 20, 30, 25});
+    const chart::CPixelView m = dc.Memory();
+    EXPECT_EQ(m.Row(2)[2], black);
+    EXPECT_EQ(m.Row(2)[11], black);
+    EXPECT_EQ(m.Row(2)[12], white);
+    EXPECT_EQ(m.Row(20)[29], black);     // outline inside right and bottom edges
+    EXPECT_EQ(m.Row(24)[20], black);
+    EXPECT_EQ(m.Row(20)[30], white);
+    EXPECT_EQ(m.Row(25)[20], white);
+    EXPECT_EQ(m.Row(22)[25], white);     // hollow
+    dc.SelectBrush(app::RGB(0, 0, 255));
+    dc.PatBlt(IntRect{40, 40, 50, 50}, chart::PatOp::PatCopy);
+    EXPECT_EQ(dc.GetPixel(40, 40), app::RGB(0, 0, 255));
+    EXPECT_EQ(dc.GetPixel(50, 50), app::RGB(255, 255, 255));
+}
+
+TEST_F(PainterTest, ArcsEndOnTheirRadials)
+{
+    struct Row {
+        const char* name;
+        IntRect box;
+        IntPoint start, end;
+        chart::ArcDirection direction;
+    };
+    const Row rows[] = {
+        {"quarter circle, east to north", {50, 50, 151, 151}, {200, 100}, {100, 0},
+         chart::ArcDirection::CounterClockwise},
+        {"wide ellipse, radials at 45 and 160", {20, 60, 221, 161}, {220, -90}, {-180, 36},
+         chart::ArcDirection::CounterClockwise},
+        {"clockwise, north to east", {50, 50, 151, 151}, {100, 0}, {200, 100},
+         chart::ArcDirection::Clockwise},
+    };
+    for (const Row& row : rows) {
+        CBufferDC dc(nullptr, 260, 260);
+        dc.PatBlt(IntRect{0, 0, 260, 260}, chart::PatOp::Whiteness);
+        dc.SelectPen(app::RGB(0, 0, 0));
+        dc.SetArcDirection(row.direction);
+        dc.Arc(row.box, row.start, row.end);
+        const double cx = (row.box.left + row.box.right - 1) / 2.0;
+        const double cy = (row.box.top + row.box.bottom - 1) / 2.0;
+        auto angleOf = [&](double x, double y) { return std::atan2(-(y - cy), x - cx); };
+        const double a0 = angleOf(row.start.x, row.start.y), a1 = angleOf(row.end.x, row.end.y);
+        // Every drawn pixel lies within a pixel of the swept angles; pixels
+        // exist at both ends.
+        double sweep = row.direction == chart::ArcDirection::CounterClockwise ? a1 - a0 : a0 - a1;
+        while (sweep <= 0)
+            sweep += 2 * std::numbers::pi;
+        bool nearStart = false, nearEnd = false;
+        for (int y = 0; y < 260; ++y)
+            for (int x = 0; x < 260; ++x) {
+                if (dc.GetPixel(x, y) != 0)
+                    continue;
+                const double r = std::hypot(x - cx, y - cy);
+                const double slack = 1.5 / r;   // one pixel, plus rounding, as an angle
+                double from = row.direction == chart::ArcDirection::CounterClockwise
+                                  ? angleOf(x, y) - a0
+                                  : a0 - angleOf(x, y);
+                while (from < -slack)
+                    from += 2 * std::numbers::pi;
+                EXPECT_LE(from, sweep + slack) << row.name << " pixel " << x << "," << y;
+                nearStart = nearStart || std::fabs(from) <= slack;
+                nearEnd = nearEnd || std::fabs(from - sweep) <= slack;
+            }
+        EXPECT_TRUE(nearStart) << row.name;
+        EXPECT_TRUE(nearEnd) << row.name;
+    }
+}
+
+TEST_F(PainterTest, RotatedTextRunsUpward)
+{
+    CBufferDC dc(nullptr, 200, 200);
+    dc.PatBlt(IntRect{0, 0, 200, 200}, chart::PatOp::Whiteness);
+    chart::Font font;
+    font.face = "Arial";
+    font.height = -14;
+    font.escapement = 900;
+    dc.SelectFont(font);
+    dc.SetBkMode(chart::BkMode::Transparent);
+    dc.SetTextAlign(chart::TA_LEFT | chart::TA_BASELINE);
+    const chart::IntSize extent = dc.GetTextExtent("WWWWWW");
+    ASSERT_GT(extent.cx, extent.cy);
+    dc.TextOut(100, 150, "WWWWWW");
+    int top = 200, left = 200, right = -1;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (dc.GetPixel(x, y) != app::RGB(255, 255, 255)) {
+                top = std::min(top, y);
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    EXPECT_LE(top, 150 - extent.cx + 4);   // the text rises from its start...
+    EXPECT_LT(right - left, extent.cy + 2); // ...in a column no wider than a line
+    EXPECT_LE(right, 101);                  // with its glyphs left of the baseline
+}
+
+TEST_F(PainterTest, PrintKeepsProportionsOnAPageOfUnequalResolutions)
+{
+    // A 200 x 100 buffer printed 400 wide on a page of 300 by 150 dots per
+    // inch: 400 x 100/200 x 150/300 = 100 rows high, framed in black.
+    CBufferDC buffer(nullptr, 200, 100);
+    buffer.SelectBrush(app::RGB(0, 200, 0));
+    buffer.PatBlt(IntRect{0, 0, 200, 100}, chart::PatOp::PatCopy);
+    QImage page(500, 400, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    page.setDotsPerMeterX(qRound(300 / 0.0254));
+    page.setDotsPerMeterY(qRound(150 / 0.0254));
+    {
+        QPainter painter(&page);
+        chart::CXDC printer(std::make_unique<chart::CQtPainterBackend>(painter));
+        ASSERT_EQ(printer.GetDeviceCaps(chart::DeviceCap::LogPixelsX), 300);
+        ASSERT_TRUE(buffer.PrintTo(printer, IntRect{50, 20, 450, 380}, IntRect{0, 0, 200, 100}));
+    }
+    EXPECT_EQ(page.pixel(250, 70), qRgb(0, 200, 0));    // inside
+    EXPECT_EQ(page.pixel(50, 20), qRgb(0, 0, 0));       // the frame's corner
+    EXPECT_EQ(page.pixel(250, 119), qRgb(0, 0, 0));     // the frame's foot, row 99
+    EXPECT_EQ(page.pixel(250, 120), qRgb(255, 255, 255));
+    EXPECT_EQ(page.pixel(450, 70), qRgb(255, 255, 255));
+}
+
+}  // namespace
