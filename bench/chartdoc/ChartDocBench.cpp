@@ -19,7 +19,7 @@ namespace {
 
 std::atomic<long> g_allocations{0};
 
-}  // namespace
+}   // namespace
 
 void* operator new(std::size_t size)
 {
@@ -45,17 +45,17 @@ public:
     int GetState() const override { return chart::kFrameNormal; }
     chart::CChartDoc* GetChartDoc() const override { return nullptr; }
     app::CMsgBar* GetMsgBar() const override { return nullptr; }
-    void SetTitle(const std::string&) override {}
+    void SetTitle(const std::string&) override { }
     geo::IntRect GetClientRect() const override { return {0, 0, 1920, 1080}; }
-    void InvalidateChart() override {}
-    void InvalidateOverlays() override {}
-    void InvalidateView() override {}
-    void UpdateView() override {}
-    void SelectDisplayPalette() override {}
-    void ClearViewOverlays() override {}
+    void InvalidateChart() override { }
+    void InvalidateOverlays() override { }
+    void InvalidateView() override { }
+    void UpdateView() override { }
+    void SelectDisplayPalette() override { }
+    void ClearViewOverlays() override { }
     chart::CWindowPlacement GetPlacement() const override { return {}; }
-    void SetPlacement(const chart::CWindowPlacement&) override {}
-    void ActivateFrame() override {}
+    void SetPlacement(const chart::CWindowPlacement&) override { }
+    void ActivateFrame() override { }
     std::optional<geo::IntPoint> GetCursorClientPoint() const override { return std::nullopt; }
 };
 
@@ -121,8 +121,10 @@ void BM_PositionToClientPoints_Reference(benchmark::State& state)
             points.clear();
             if (!p.IsValid())
                 continue;
-            const int x = r.left + static_cast<int>(std::trunc((p.GetLongitude() - west) / (east - west) * w));
-            const int y = r.top + static_cast<int>(std::trunc((north - p.GetLatitude()) / (north - south) * h));
+            const int x = r.left + static_cast<int>(
+                                       std::trunc((p.GetLongitude() - west) / (east - west) * w));
+            const int y = r.top + static_cast<int>(
+                                      std::trunc((north - p.GetLatitude()) / (north - south) * h));
             points.push_back({x, y});
             sum += points.front().x;
         }
@@ -132,6 +134,6 @@ void BM_PositionToClientPoints_Reference(benchmark::State& state)
 }
 BENCHMARK(BM_PositionToClientPoints_Reference);
 
-}  // namespace
+}   // namespace
 
 BENCHMARK_MAIN();

@@ -18,9 +18,9 @@
 #include <unistd.h>
 
 #include "ChartSetWriter.h"
-#include "chart/draw/BufferDC.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartViewPipeline.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "charts/hcrf/HCRFHeader.h"
 #include "charts/hcrf/HCRFPalette.h"
@@ -48,8 +48,10 @@ struct Raster {
         std::string error;
         hcrftool::ChartParameters p;
         p.notes = 0;
-        ok = hcrftool::WriteChartSet(hcrftool::GeneratePicture(4096, 3072), p, folder, written, error) &&
-             LoadCodeTable(*ReadWholeFile(SiblingFile(written.chartFile, "pal")), RasterKind::HighResolution, table) &&
+        ok = hcrftool::WriteChartSet(hcrftool::GeneratePicture(4096, 3072), p, folder, written,
+                                     error) &&
+             LoadCodeTable(*ReadWholeFile(SiblingFile(written.chartFile, "pal")),
+                           RasterKind::HighResolution, table) &&
              raster.Load(written.chartFile, IndexFileOf(written.chartFile), written.highTilesAcross,
                          written.highTilesDown, &error);
         std::filesystem::remove_all(folder);
@@ -72,8 +74,8 @@ public:
         auto& tile = m_tiles[{column, row}];
         if (tile.empty()) {
             tile.resize(kTilePixels);
-            TheRaster().raster.ReadTile(column, row, TheRaster().table, false, TileBuffer(tile.data(), kTilePixels),
-                                        m_lock);
+            TheRaster().raster.ReadTile(column, row, TheRaster().table, false,
+                                        TileBuffer(tile.data(), kTilePixels), m_lock);
         }
         return tile.data();
     }
@@ -105,12 +107,15 @@ public:
     bool OpenChart(const std::string&) override { return TheRaster().ok; }
     int DrawChart(chart::CXDC& dc) override
     {
-        ForVisibleTiles(offsetX, offsetY, scale, [&](unsigned c, unsigned r, int x, int y, int side) {
-            const chart::CIndexedImage image{cache.Tile(c, r), static_cast<int>(kTileSide),
-                                             static_cast<int>(kTileSide), static_cast<std::ptrdiff_t>(kTileSide)};
-            dc.BlitIndexed(image, {0, 0, static_cast<int>(kTileSide), static_cast<int>(kTileSide)},
-                           {x, y, x + side, y + side}, &TheRaster().colours);
-        });
+        ForVisibleTiles(
+            offsetX, offsetY, scale, [&](unsigned c, unsigned r, int x, int y, int side) {
+                const chart::CIndexedImage image{cache.Tile(c, r), static_cast<int>(kTileSide),
+                                                 static_cast<int>(kTileSide),
+                                                 static_cast<std::ptrdiff_t>(kTileSide)};
+                dc.BlitIndexed(image,
+                               {0, 0, static_cast<int>(kTileSide), static_cast<int>(kTileSide)},
+                               {x, y, x + side, y + side}, &TheRaster().colours);
+            });
         return 1;
     }
 };
@@ -216,7 +221,7 @@ void BM_DynamicFrame(benchmark::State& state)
 }
 BENCHMARK(BM_DynamicFrame)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

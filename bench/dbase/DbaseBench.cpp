@@ -20,10 +20,11 @@ namespace {
 constexpr int kRows = 100000;
 
 const std::vector<dbase::FieldSpec> kFields = {
-    {"UNIQUE", 'N', 8, 0},  {"NAME", 'C', 25, 0},  {"ID", 'C', 8, 0},   {"LAT", 'F', 10, 5},
-    {"LNG", 'F', 10, 5},    {"ALT", 'F', 10, 2},   {"DSHIFT", 'N', 3, 0}, {"AREA", 'C', 20, 0},
-    {"GROUP", 'C', 20, 0},  {"ZONE", 'N', 3, 0}};
-const char* const kTagFields[] = {"UNIQUE", "NAME", "ID", "LAT", "LNG", "ALT", "DSHIFT", "AREA", "GROUP", "ZONE"};
+    {"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 25, 0}, {"ID", 'C', 8, 0},     {"LAT", 'F', 10, 5},
+    {"LNG", 'F', 10, 5},   {"ALT", 'F', 10, 2},  {"DSHIFT", 'N', 3, 0}, {"AREA", 'C', 20, 0},
+    {"GROUP", 'C', 20, 0}, {"ZONE", 'N', 3, 0}};
+const char* const kTagFields[] = {"UNIQUE", "NAME",   "ID",   "LAT",   "LNG",
+                                  "ALT",    "DSHIFT", "AREA", "GROUP", "ZONE"};
 
 std::vector<dbase::TagDefinition> Tags()
 {
@@ -44,8 +45,16 @@ Point MakePoint(int i)
 {
     char name[32];
     std::snprintf(name, sizeof name, "Point %07d", (i * 48271) % 1000003);
-    return {i, name, "ID" + std::to_string(i % 100000), "Area " + std::to_string(i % 50), "Group " + std::to_string(i % 7),
-            (i % 18000) / 100.0 - 90, (i % 36000) / 100.0 - 180, (i % 1000) / 10.0, -1, (i % 25) - 12};
+    return {i,
+            name,
+            "ID" + std::to_string(i % 100000),
+            "Area " + std::to_string(i % 50),
+            "Group " + std::to_string(i % 7),
+            (i % 18000) / 100.0 - 90,
+            (i % 36000) / 100.0 - 180,
+            (i % 1000) / 10.0,
+            -1,
+            (i % 25) - 12};
 }
 
 struct Paths {
@@ -75,7 +84,8 @@ void AppendOurs(dbase::CDbaseTable& t, const Point& p)
         std::abort();
 }
 
-std::unique_ptr<dbase::CDbaseTable> FilledTable(dbase::CDbaseEngine& engine, const std::string& path)
+std::unique_ptr<dbase::CDbaseTable> FilledTable(dbase::CDbaseEngine& engine,
+                                                const std::string& path)
 {
     auto t = engine.Create(path, kFields, Tags());
     t->Lock();
@@ -89,12 +99,16 @@ sqlite3* OpenSqlite(const std::string& path)
 {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;"
-                     "CREATE TABLE IF NOT EXISTS pt(uniq INTEGER, name TEXT, id TEXT, lat REAL, lng REAL, alt REAL,"
-                     " dshift INTEGER, area TEXT, grp TEXT, zone INTEGER);",
+    sqlite3_exec(db,
+                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;"
+                 "CREATE TABLE IF NOT EXISTS pt(uniq INTEGER, name TEXT, id TEXT, lat REAL, lng "
+                 "REAL, alt REAL,"
+                 " dshift INTEGER, area TEXT, grp TEXT, zone INTEGER);",
                  nullptr, nullptr, nullptr);
-    for (const char* c : {"uniq", "name", "id", "lat", "lng", "alt", "dshift", "area", "grp", "zone"}) {
-        const std::string sql = std::string("CREATE INDEX IF NOT EXISTS i_") + c + " ON pt(" + c + ");";
+    for (const char* c :
+         {"uniq", "name", "id", "lat", "lng", "alt", "dshift", "area", "grp", "zone"}) {
+        const std::string sql =
+            std::string("CREATE INDEX IF NOT EXISTS i_") + c + " ON pt(" + c + ");";
         sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     }
     return db;
@@ -199,7 +213,8 @@ void BM_Seek_Reference(benchmark::State& state)
     Paths paths;
     sqlite3* db = FilledSqlite((paths.dir / "pts.db").string());
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT * FROM pt WHERE name >= ? ORDER BY name LIMIT 1", -1, &st, nullptr);
+    sqlite3_prepare_v2(db, "SELECT * FROM pt WHERE name >= ? ORDER BY name LIMIT 1", -1, &st,
+                       nullptr);
     const auto keys = SeekKeys();
     size_t k = 0;
     for (auto _ : state) {
@@ -292,7 +307,7 @@ void BM_AppendTwoHandles_Reference(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_AppendTwoHandles)->Iterations(4000);
 BENCHMARK(BM_AppendTwoHandles_Reference)->Iterations(4000);

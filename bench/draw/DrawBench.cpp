@@ -18,8 +18,8 @@
 #include <random>
 #include <vector>
 
-#include "chart/draw/BufferDC.h"
 #include "chart/ChartGeometry.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/draw/PixelOps.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 
@@ -35,8 +35,8 @@ struct ChartPicture {
         std::mt19937 random(1);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                bits[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
-                    static_cast<std::uint8_t>(((x / 40 + y / 30) % 7) * 3 + (random() % 16 == 0 ? 1 : 0));
+                bits[std::size_t(y) * std::size_t(w) + std::size_t(x)] = static_cast<std::uint8_t>(
+                    ((x / 40 + y / 30) % 7) * 3 + (random() % 16 == 0 ? 1 : 0));
         for (std::size_t i = 0; i < 256; ++i)
             table[i] = 0xFF000000u | std::uint32_t(random() & 0xFFFFFF);
     }
@@ -60,9 +60,18 @@ void Blit(benchmark::State& state, int sourceWidth, int sourceHeight)
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
 
-void BM_IndexedToRGB32(benchmark::State& state) { Blit(state, kWidth, kHeight); }
-void BM_IndexedToRGB32_x2(benchmark::State& state) { Blit(state, kWidth / 2, kHeight / 2); }
-void BM_IndexedToRGB32_Half(benchmark::State& state) { Blit(state, kWidth * 2, kHeight * 2); }
+void BM_IndexedToRGB32(benchmark::State& state)
+{
+    Blit(state, kWidth, kHeight);
+}
+void BM_IndexedToRGB32_x2(benchmark::State& state)
+{
+    Blit(state, kWidth / 2, kHeight / 2);
+}
+void BM_IndexedToRGB32_Half(benchmark::State& state)
+{
+    Blit(state, kWidth * 2, kHeight * 2);
+}
 
 void BM_IndexedToRGB32_LutLoop_Reference(benchmark::State& state)
 {
@@ -190,7 +199,7 @@ BENCHMARK(BM_IndexedToRGB32_Half)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRedraw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRedraw_Reference)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

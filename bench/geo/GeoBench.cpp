@@ -34,7 +34,8 @@ const std::vector<Leg>& Legs()
 const GeographicLib::Rhumb& Rhumb()
 {
     // GeographicLib's usual series form (not its slower exact one), to hold ours to its best speed.
-    static const GeographicLib::Rhumb r(GeographicLib::Constants::WGS84_a(), GeographicLib::Constants::WGS84_f(), false);
+    static const GeographicLib::Rhumb r(GeographicLib::Constants::WGS84_a(),
+                                        GeographicLib::Constants::WGS84_f(), false);
     return r;
 }
 
@@ -123,7 +124,7 @@ void BM_GreatCircleRangeBearing_Reference(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * Legs().size());
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_RhumbRangeBearing);
 BENCHMARK(BM_RhumbRangeBearing_Reference);

@@ -38,7 +38,8 @@ struct Chart {
         const auto picture = manyColours ? hcrftool::GenerateManyColourPicture(2048, 2048)
                                          : hcrftool::GeneratePicture(2048, 2048);
         ok = hcrftool::WriteChartSet(picture, p, folder, written, error) &&
-             LoadCodeTable(*ReadWholeFile(SiblingFile(written.chartFile, "pal")), RasterKind::HighResolution, table) &&
+             LoadCodeTable(*ReadWholeFile(SiblingFile(written.chartFile, "pal")),
+                           RasterKind::HighResolution, table) &&
              raster.Load(written.chartFile, IndexFileOf(written.chartFile), written.highTilesAcross,
                          written.highTilesDown, &error);
         std::filesystem::remove_all(folder);
@@ -47,8 +48,9 @@ struct Chart {
         std::mutex lock;
         decoded.resize(Tiles() * kTilePixels);
         for (unsigned n = 0; n < Tiles(); ++n)
-            ok = ok && raster.ReadTile(n % raster.TilesAcross(), n / raster.TilesAcross(), table, false,
-                                       TileBuffer(decoded.data() + n * kTilePixels, kTilePixels), lock);
+            ok = ok &&
+                 raster.ReadTile(n % raster.TilesAcross(), n / raster.TilesAcross(), table, false,
+                                 TileBuffer(decoded.data() + n * kTilePixels, kTilePixels), lock);
     }
     unsigned Tiles() const { return raster.TilesAcross() * raster.TilesDown(); }
 };
@@ -80,7 +82,8 @@ void BM_DecodeTiles(benchmark::State& state)
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(std::int64_t(state.iterations()) * chart.Tiles());
-    state.counters["compressed_bytes_per_tile"] = double(chart.raster.Data().size()) / chart.Tiles();
+    state.counters["compressed_bytes_per_tile"] =
+        double(chart.raster.Data().size()) / chart.Tiles();
 }
 
 void BM_DecodeTiles_Reference(benchmark::State& state)
@@ -93,7 +96,8 @@ void BM_DecodeTiles_Reference(benchmark::State& state)
     std::vector<std::uint8_t> tile(kTilePixels);
     for (auto _ : state) {
         for (unsigned n = 0; n < chart.Tiles(); ++n) {
-            std::memcpy(tile.data(), chart.decoded.data() + std::size_t(n) * kTilePixels, kTilePixels);
+            std::memcpy(tile.data(), chart.decoded.data() + std::size_t(n) * kTilePixels,
+                        kTilePixels);
             benchmark::DoNotOptimize(tile.data());
         }
         benchmark::ClobberMemory();
@@ -101,7 +105,7 @@ void BM_DecodeTiles_Reference(benchmark::State& state)
     state.SetItemsProcessed(std::int64_t(state.iterations()) * chart.Tiles());
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_DecodeTiles)->Arg(0)->Arg(1);
 BENCHMARK(BM_DecodeTiles_Reference)->Arg(0)->Arg(1);

@@ -44,10 +44,12 @@ struct ChartpointRows : app::CRowSource {
     std::size_t ColumnCount() const override { return 6; }
     std::string Heading(std::size_t c) const override
     {
-        static const char* names[] = {"Name", "Symbol", "Latitude", "Longitude", "Distance", "Comment"};
+        static const char* names[] = {"Name",      "Symbol",   "Latitude",
+                                      "Longitude", "Distance", "Comment"};
         return names[c];
     }
-    void FetchRows(std::size_t first, std::size_t count, std::vector<app::ListRow>& rows) const override
+    void FetchRows(std::size_t first, std::size_t count,
+                   std::vector<app::ListRow>& rows) const override
     {
         rows.clear();
         for (std::size_t r = first; r < kRows && r < first + count; ++r) {
@@ -128,8 +130,14 @@ void StoreLines(benchmark::State& state, bool windowOpen)
     state.SetItemsProcessed(stored);
 }
 
-void StoreLinesWithWindow(benchmark::State& state) { StoreLines(state, true); }
-void StoreLinesWithWindow_Reference(benchmark::State& state) { StoreLines(state, false); }
+void StoreLinesWithWindow(benchmark::State& state)
+{
+    StoreLines(state, true);
+}
+void StoreLinesWithWindow_Reference(benchmark::State& state)
+{
+    StoreLines(state, false);
+}
 BENCHMARK(StoreLinesWithWindow)->UseRealTime();
 BENCHMARK(StoreLinesWithWindow_Reference)->UseRealTime();
 

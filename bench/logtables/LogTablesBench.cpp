@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr int kFixes = 20000;  // in the table the range reads run on
-constexpr int kRange = 500;    // fixes per range read
+constexpr int kFixes = 20000;   // in the table the range reads run on
+constexpr int kRange = 500;   // fixes per range read
 
 struct Folder {
     std::filesystem::path dir;
@@ -90,7 +90,7 @@ void BM_LogAppend_Reference(benchmark::State& state)
 {
     Folder folder;
     {
-        db::CDBLog log;  // the same files, made by the table class
+        db::CDBLog log;   // the same files, made by the table class
         log.SetFilePath((folder.dir / "log").string());
         log.Open();
     }
@@ -138,7 +138,7 @@ void BM_LogRange(benchmark::State& state)
     double sum = 0;
     for (auto _ : state) {
         std::string key = RangeStart(++i);
-        key.erase(8, 1);  // "YYYYMMDDHHMMSS", as the tag holds it
+        key.erase(8, 1);   // "YYYYMMDDHHMMSS", as the tag holds it
         bool ok = log.Seek(key);
         for (int k = 0; ok && k < kRange; ++k, ok = log.SkipForward())
             sum += log.m_position.GetLatitude() + log.m_cog;
@@ -162,10 +162,10 @@ void BM_LogRange_Reference(benchmark::State& state)
             CDateTimeEx when;
             CDateTimeEx::FromStorageText(t->Field("DATE")->Text() + " " + t->Field("TIME")->Text(),
                                          when);
-            sum += t->Field("LAT")->AsDouble() + t->Field("LNG")->AsDouble()
-                   + t->Field("ALT")->AsDouble() + t->Field("COG")->AsDouble()
-                   + t->Field("SOG")->AsDouble() + t->Field("TYPE")->AsDouble()
-                   + t->Field("DSHIFT")->AsDouble() + double(t->Field("NOTE")->Text().size());
+            sum += t->Field("LAT")->AsDouble() + t->Field("LNG")->AsDouble() +
+                   t->Field("ALT")->AsDouble() + t->Field("COG")->AsDouble() +
+                   t->Field("SOG")->AsDouble() + t->Field("TYPE")->AsDouble() +
+                   t->Field("DSHIFT")->AsDouble() + double(t->Field("NOTE")->Text().size());
         }
     }
     t->Close();
@@ -173,7 +173,7 @@ void BM_LogRange_Reference(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kRange);
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_LogAppend)->Iterations(3000);
 BENCHMARK(BM_LogAppend_Reference)->Iterations(3000);

@@ -74,6 +74,6 @@ void BM_NavigationCycle_Reference(benchmark::State& state)
 }
 BENCHMARK(BM_NavigationCycle_Reference);
 
-}  // namespace
+}   // namespace
 
 BENCHMARK_MAIN();

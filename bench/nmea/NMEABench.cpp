@@ -87,7 +87,9 @@ bool ReferenceParse(const std::string& line, ReferenceStore& store)
     while (std::getline(ss, field, ','))
         fields.push_back(field);
     const std::string id = fields[0].substr(2);
-    auto num = [&](std::size_t k) { return k < fields.size() ? std::strtod(fields[k].c_str(), nullptr) : 0.0; };
+    auto num = [&](std::size_t k) {
+        return k < fields.size() ? std::strtod(fields[k].c_str(), nullptr) : 0.0;
+    };
     if (id == "RMC") {
         store.values[91] = num(1);
         store.values[58] = num(3);
@@ -128,7 +130,7 @@ void BM_ParseGpsSentences_Reference(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_ParseGpsSentences);
 BENCHMARK(BM_ParseGpsSentences_Reference);

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "../../tests/support/FakeChartWindow.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/overlays/ChartpointLayer.h"
 #include "chart/overlays/OverlayLine.h"
-#include "chart/draw/ui/QtPainterBackend.h"
 #include "charts/vector/BlankChartDoc.h"
 
 namespace {
@@ -115,7 +115,7 @@ void BM_OverlayFrame_Reference(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * (kChartpoints + kTrackPoints));
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_OverlayFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OverlayFrame_Reference)->Unit(benchmark::kMillisecond);

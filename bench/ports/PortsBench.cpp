@@ -34,7 +34,8 @@ const std::vector<std::string>& Lines()
     static const std::vector<std::string> lines = [] {
         std::vector<std::string> out;
         for (int n = 1; n <= 8; ++n) {
-            std::ifstream in(std::string(BRINE_NMEA_CAPTURES) + "/capture-0" + std::to_string(n) + ".nmea");
+            std::ifstream in(std::string(BRINE_NMEA_CAPTURES) + "/capture-0" + std::to_string(n) +
+                             ".nmea");
             for (std::string line; std::getline(in, line);) {
                 while (!line.empty() && line.back() == '\r')
                     line.pop_back();
@@ -58,16 +59,19 @@ std::string Batch(std::size_t index)
 }
 
 struct Folder {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("brine-bench-" + std::to_string(::getpid()));
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("brine-bench-" + std::to_string(::getpid()));
     Folder() { std::filesystem::create_directories(path); }
     ~Folder() { std::filesystem::remove_all(path); }
 };
 
 class OnePort : public nmea::CPortDirectory {
 public:
-    explicit OnePort(nmea::CPort& port) : m_port(port) {}
-    nmea::CPort* FindPort(std::uint8_t number) const override { return number == 1 ? &m_port : nullptr; }
+    explicit OnePort(nmea::CPort& port) : m_port(port) { }
+    nmea::CPort* FindPort(std::uint8_t number) const override
+    {
+        return number == 1 ? &m_port : nullptr;
+    }
     std::uint8_t GetFirstPortNumber() const override { return 1; }
 
 private:
@@ -94,10 +98,22 @@ struct PortRig {
     PortRig()
     {
         config.receivePort = 1;
-        config.SetSentences({{"GGA", "", true}, {"GLL", "", true}, {"GSA", "", true}, {"GSV", "", true},
-                             {"RMC", "", true}, {"VTG", "", true}, {"ZDA", "", true}, {"HDT", "", true},
-                             {"DBT", "", true}, {"MWV", "", true}, {"XTE", "", true}, {"RMB", "", true},
-                             {"DTM", "", true}, {"VHW", "", true}, {"BOD", "", true}, {"WPL", "", true}});
+        config.SetSentences({{"GGA", "", true},
+                             {"GLL", "", true},
+                             {"GSA", "", true},
+                             {"GSV", "", true},
+                             {"RMC", "", true},
+                             {"VTG", "", true},
+                             {"ZDA", "", true},
+                             {"HDT", "", true},
+                             {"DBT", "", true},
+                             {"MWV", "", true},
+                             {"XTE", "", true},
+                             {"RMB", "", true},
+                             {"DTM", "", true},
+                             {"VHW", "", true},
+                             {"BOD", "", true},
+                             {"WPL", "", true}});
         device.OpenReceive();
     }
     // Lines of `bytes` the device will parse.
@@ -155,12 +171,13 @@ void BM_PortBatches_Reference(benchmark::State& state)
             const ssize_t n = ::read(device->Fd(), buffer, sizeof buffer);
             if (n <= 0)
                 continue;
-            framer.Feed(std::span<const char>(buffer, static_cast<std::size_t>(n)), [&](std::string_view line) {
-                ++lines;
-                while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-                    line.remove_suffix(1);
-                parser.ParseLine(line);
-            });
+            framer.Feed(std::span<const char>(buffer, static_cast<std::size_t>(n)),
+                        [&](std::string_view line) {
+                            ++lines;
+                            while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+                                line.remove_suffix(1);
+                            parser.ParseLine(line);
+                        });
         }
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kBatch));
@@ -178,8 +195,12 @@ void BM_PortSingleLine(benchmark::State& state)
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
-BENCHMARK(BM_PortSingleLine)->UseRealTime()->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PortSingleLine)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
-}  // namespace
+}   // namespace
 
 BENCHMARK_MAIN();

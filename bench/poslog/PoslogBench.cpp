@@ -26,9 +26,10 @@ const std::vector<dbase::FieldSpec> kFields = {
     {"UNIQUE", 'N', 8, 0}, {"DATE", 'D', 8, 0}, {"TIME", 'C', 6, 0},   {"LAT", 'F', 10, 5},
     {"LNG", 'F', 10, 5},   {"ALT", 'F', 10, 2}, {"DSHIFT", 'N', 3, 0}, {"COG", 'F', 6, 2},
     {"SOG", 'F', 6, 2},    {"TYPE", 'N', 3, 0}, {"NOTE", 'M', 10, 0}};
-const std::vector<dbase::TagDefinition> kTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
-                                           {"T_DT_TM", "DTOS( DATE ) + TIME", ".NOT. DELETED()"},
-                                           {"T_TYPE", "TYPE", ".NOT. DELETED()"}};
+const std::vector<dbase::TagDefinition> kTags = {
+    {"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
+    {"T_DT_TM", "DTOS( DATE ) + TIME", ".NOT. DELETED()"},
+    {"T_TYPE", "TYPE", ".NOT. DELETED()"}};
 
 int Rows()
 {

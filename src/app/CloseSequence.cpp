@@ -12,8 +12,8 @@ bool RunCloseSequence(const CCloseSteps& steps, platform::CPrompt& prompt, CFram
         return false;
     };
     if (steps.confirmClosedown &&
-        prompt.Ask(kConfirmExitText, "Brinevane", platform::PromptIcon::Question, platform::PromptButtons::YesNo) !=
-            platform::PromptAnswer::Yes)
+        prompt.Ask(kConfirmExitText, "Brinevane", platform::PromptIcon::Question,
+                   platform::PromptButtons::YesNo) != platform::PromptAnswer::Yes)
         return refuse();
     for (const auto& query : steps.saveQueries) {
         if (query && query() == platform::PromptAnswer::Cancel)
@@ -26,4 +26,4 @@ bool RunCloseSequence(const CCloseSteps& steps, platform::CPrompt& prompt, CFram
     return true;
 }
 
-}  // namespace app
+}   // namespace app

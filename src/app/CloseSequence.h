@@ -34,4 +34,4 @@ inline constexpr const char* kConfirmExitText = "Are you sure you want to exit?"
 // success and is released again on a refusal.
 bool RunCloseSequence(const CCloseSteps& steps, platform::CPrompt& prompt, CFrameTimer& timer);
 
-}  // namespace app
+}   // namespace app

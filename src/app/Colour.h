@@ -13,9 +13,18 @@ constexpr COLORREF RGB(unsigned red, unsigned green, unsigned blue)
 {
     return (red & 0xFFu) | ((green & 0xFFu) << 8) | ((blue & 0xFFu) << 16);
 }
-constexpr unsigned GetRValue(COLORREF c) { return c & 0xFFu; }
-constexpr unsigned GetGValue(COLORREF c) { return (c >> 8) & 0xFFu; }
-constexpr unsigned GetBValue(COLORREF c) { return (c >> 16) & 0xFFu; }
+constexpr unsigned GetRValue(COLORREF c)
+{
+    return c & 0xFFu;
+}
+constexpr unsigned GetGValue(COLORREF c)
+{
+    return (c >> 8) & 0xFFu;
+}
+constexpr unsigned GetBValue(COLORREF c)
+{
+    return (c >> 16) & 0xFFu;
+}
 
 // The pixel of an RGB32 image (0xFFRRGGBB, as the buffers hold it) and back.
 constexpr std::uint32_t ColourToPixel(COLORREF c)
@@ -27,4 +36,4 @@ constexpr COLORREF PixelToColour(std::uint32_t p)
     return RGB((p >> 16) & 0xFFu, (p >> 8) & 0xFFu, p & 0xFFu);
 }
 
-}  // namespace app
+}   // namespace app

@@ -26,7 +26,7 @@ inline constexpr unsigned kWorkspaceOpen = 43008;
 inline constexpr unsigned kWorkspaceSave = 43009;
 inline constexpr unsigned kWorkspaceSaveAs = 43013;
 inline constexpr CommandRange kRecentWorkspaces{43031, 43039};   // up to nine
-inline constexpr CommandRange kRecentFiles{57616, 57619};        // the four recent charts
+inline constexpr CommandRange kRecentFiles{57616, 57619};   // the four recent charts
 
 // Edit
 inline constexpr unsigned kEditUndo = 57643;
@@ -66,7 +66,7 @@ inline constexpr unsigned kChartRangeBearing = 615;
 inline constexpr unsigned kChartOptions = 2234;
 inline constexpr unsigned kChartManagement = 2235;
 inline constexpr unsigned kChartUpdateBoxes = 2127;
-inline constexpr unsigned kChartPrint = 57607;          // the chart view's own print and preview
+inline constexpr unsigned kChartPrint = 57607;   // the chart view's own print and preview
 inline constexpr unsigned kChartPrintPreview = 57609;   // no menu entry: a key of the chart view
 
 // Navigator
@@ -205,4 +205,4 @@ inline constexpr unsigned kMenuHelp = kMenuButtonBase + 74;
 inline constexpr unsigned kMenuTarget = kMenuButtonBase + 75;
 inline constexpr unsigned kMenuEdit = kMenuButtonBase + 76;
 
-}  // namespace app::cmd
+}   // namespace app::cmd

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-bool CCommandTable::Add(Owner owner, unsigned first, unsigned last, Handler handler, UpdateHandler update)
+bool CCommandTable::Add(Owner owner, unsigned first, unsigned last, Handler handler,
+                        UpdateHandler update)
 {
     if (first > last || (!handler && !update))
         return false;

@@ -19,7 +19,7 @@
 // What an update handler can say about one command.
 struct CCmdUIState {
     bool enabled = true;
-    std::optional<int> check;          // 0 clear, 1 checked, 2 indeterminate; absent = untouched
+    std::optional<int> check;   // 0 clear, 1 checked, 2 indeterminate; absent = untouched
     std::optional<std::string> text;   // absent = keep the current menu text
     bool operator==(const CCmdUIState&) const = default;
 };
@@ -27,7 +27,7 @@ struct CCmdUIState {
 // The object an update handler fills in.
 class CCmdUI {
 public:
-    explicit CCmdUI(unsigned id) : m_id(id) {}
+    explicit CCmdUI(unsigned id) : m_id(id) { }
     unsigned GetID() const { return m_id; }
     void Enable(bool on = true) { m_state.enabled = on; }
     void SetCheck(int check = 1) { m_state.check = check; }
@@ -47,7 +47,8 @@ public:
 
     // Registers `first`..`last` (inclusive) for one owner. Either handler may be
     // empty. Refuses (false) an empty range or one with neither handler.
-    bool Add(Owner owner, unsigned first, unsigned last, Handler handler, UpdateHandler update = {});
+    bool Add(Owner owner, unsigned first, unsigned last, Handler handler,
+             UpdateHandler update = {});
     bool Add(Owner owner, unsigned id, Handler handler, UpdateHandler update = {})
     {
         return Add(owner, id, id, std::move(handler), std::move(update));

@@ -28,7 +28,8 @@ int Hour12(int hour)
 // Picture letters that make a field; anything else between them is a separator.
 bool IsPictureLetter(char c)
 {
-    return c == 'y' || c == 'M' || c == 'd' || c == 'H' || c == 'h' || c == 'm' || c == 's' || c == 't';
+    return c == 'y' || c == 'M' || c == 'd' || c == 'H' || c == 'h' || c == 'm' || c == 's' ||
+           c == 't';
 }
 
 std::string FirstSeparator(const std::string& picture, const char* fallback)
@@ -58,7 +59,7 @@ std::string Langinfo(nl_item item)
     return s ? s : "";
 }
 
-}  // namespace
+}   // namespace
 
 // ---- Locale -------------------------------------------------------------------
 
@@ -81,12 +82,13 @@ const CDateLocale& CDateLocale::Current()
     loc.timeFormatAmPm = Langinfo(T_FMT_AMPM);
     loc.am = Langinfo(AM_STR);
     loc.pm = Langinfo(PM_STR);
-    static const nl_item kMon[12] = {MON_1, MON_2, MON_3, MON_4, MON_5, MON_6,
+    static const nl_item kMon[12] = {MON_1, MON_2, MON_3, MON_4,  MON_5,  MON_6,
                                      MON_7, MON_8, MON_9, MON_10, MON_11, MON_12};
     static const nl_item kAbMon[12] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4,  ABMON_5,  ABMON_6,
                                        ABMON_7, ABMON_8, ABMON_9, ABMON_10, ABMON_11, ABMON_12};
     static const nl_item kDay[7] = {DAY_1, DAY_2, DAY_3, DAY_4, DAY_5, DAY_6, DAY_7};
-    static const nl_item kAbDay[7] = {ABDAY_1, ABDAY_2, ABDAY_3, ABDAY_4, ABDAY_5, ABDAY_6, ABDAY_7};
+    static const nl_item kAbDay[7] = {ABDAY_1, ABDAY_2, ABDAY_3, ABDAY_4,
+                                      ABDAY_5, ABDAY_6, ABDAY_7};
     for (int i = 0; i < 12; ++i) {
         loc.months[i] = Langinfo(kMon[i]);
         loc.abMonths[i] = Langinfo(kAbMon[i]);
@@ -137,7 +139,8 @@ std::string CDateLocale::DateOrder() const
     const size_t y = FindInPicture(p, "y");
     const size_t m = FindInPicture(p, "M");
     const size_t d = FindInPicture(p, "d");
-    if (y != std::string::npos && (m == std::string::npos || y < m) && (d == std::string::npos || y < d))
+    if (y != std::string::npos && (m == std::string::npos || y < m) &&
+        (d == std::string::npos || y < d))
         return "YMD";
     if (d != std::string::npos && m != std::string::npos && d < m)
         return "DMY";
@@ -172,9 +175,9 @@ std::string PictureFromStrftime(std::string_view format)
         }
         // Flags and the E/O modifiers change nothing a picture can say.
         ++i;
-        while (i < format.size() && (format[i] == '-' || format[i] == '_' || format[i] == '0' ||
-                                     format[i] == '^' || format[i] == '#' || format[i] == 'E' ||
-                                     format[i] == 'O'))
+        while (i < format.size() &&
+               (format[i] == '-' || format[i] == '_' || format[i] == '0' || format[i] == '^' ||
+                format[i] == '#' || format[i] == 'E' || format[i] == 'O'))
             ++i;
         if (i >= format.size())
             break;
@@ -182,7 +185,8 @@ std::string PictureFromStrftime(std::string_view format)
         case 'd': out += "dd"; break;
         case 'e': out += "d"; break;
         case 'm': out += "MM"; break;
-        case 'b': case 'h': out += "MMM"; break;
+        case 'b':
+        case 'h': out += "MMM"; break;
         case 'B': out += "MMMM"; break;
         case 'a': out += "ddd"; break;
         case 'A': out += "dddd"; break;
@@ -194,13 +198,15 @@ std::string PictureFromStrftime(std::string_view format)
         case 'l': out += "h"; break;
         case 'M': out += "mm"; break;
         case 'S': out += "ss"; break;
-        case 'p': case 'P': out += "tt"; break;
+        case 'p':
+        case 'P': out += "tt"; break;
         case 'D': out += "MM/dd/yy"; break;
         case 'F': out += "yyyy-MM-dd"; break;
         case 'T': out += "HH:mm:ss"; break;
         case 'R': out += "HH:mm"; break;
         case 'r': out += "hh:mm:ss tt"; break;
-        case 'n': case 't': out += ' '; break;
+        case 'n':
+        case 't': out += ' '; break;
         case '%': out += '%'; break;
         default: break;   // %Z, %z, %j, %U ... have no picture letter
         }
@@ -231,21 +237,21 @@ std::string FormatPicture(std::string_view picture, const DateFields& f, const C
             ++n;
         switch (c) {
         case 'y':
-            out += n == 1 ? std::to_string(f.year % 100)
-                 : n == 2 ? Number(f.year % 100, 2)
-                          : Number(f.year, 4);
+            out += n == 1   ? std::to_string(f.year % 100)
+                   : n == 2 ? Number(f.year % 100, 2)
+                            : Number(f.year, 4);
             break;
         case 'M':
-            out += n == 1 ? std::to_string(f.month)
-                 : n == 2 ? Number(f.month, 2)
-                 : n == 3 ? loc.abMonths[(f.month + 11) % 12]
-                          : loc.months[(f.month + 11) % 12];
+            out += n == 1   ? std::to_string(f.month)
+                   : n == 2 ? Number(f.month, 2)
+                   : n == 3 ? loc.abMonths[(f.month + 11) % 12]
+                            : loc.months[(f.month + 11) % 12];
             break;
         case 'd':
-            out += n == 1 ? std::to_string(f.day)
-                 : n == 2 ? Number(f.day, 2)
-                 : n == 3 ? loc.abWeekdays[f.dayOfWeek % 7]
-                          : loc.weekdays[f.dayOfWeek % 7];
+            out += n == 1   ? std::to_string(f.day)
+                   : n == 2 ? Number(f.day, 2)
+                   : n == 3 ? loc.abWeekdays[f.dayOfWeek % 7]
+                            : loc.weekdays[f.dayOfWeek % 7];
             break;
         case 'H': out += n == 1 ? std::to_string(f.hour) : Number(f.hour, 2); break;
         case 'h': out += n == 1 ? std::to_string(Hour12(f.hour)) : Number(Hour12(f.hour), 2); break;
@@ -275,12 +281,15 @@ std::string FormatStrftime(std::string_view format, const DateFields& f, const C
         }
         ++i;
         char pad = 0;   // 0: the conversion's own padding
-        while (i < format.size() && (format[i] == '-' || format[i] == '_' || format[i] == '0' ||
-                                     format[i] == '^' || format[i] == '#' || format[i] == 'E' ||
-                                     format[i] == 'O')) {
-            if (format[i] == '-') pad = '-';
-            else if (format[i] == '_') pad = ' ';
-            else if (format[i] == '0') pad = '0';
+        while (i < format.size() &&
+               (format[i] == '-' || format[i] == '_' || format[i] == '0' || format[i] == '^' ||
+                format[i] == '#' || format[i] == 'E' || format[i] == 'O')) {
+            if (format[i] == '-')
+                pad = '-';
+            else if (format[i] == '_')
+                pad = ' ';
+            else if (format[i] == '0')
+                pad = '0';
             ++i;
         }
         if (i >= format.size())
@@ -293,7 +302,8 @@ std::string FormatStrftime(std::string_view format, const DateFields& f, const C
         switch (format[i]) {
         case 'a': out += loc.abWeekdays[f.dayOfWeek % 7]; break;
         case 'A': out += loc.weekdays[f.dayOfWeek % 7]; break;
-        case 'b': case 'h': out += loc.abMonths[(f.month + 11) % 12]; break;
+        case 'b':
+        case 'h': out += loc.abMonths[(f.month + 11) % 12]; break;
         case 'B': out += loc.months[(f.month + 11) % 12]; break;
         case 'c': out += FormatStrftime(loc.dateTimeFormat, f, loc); break;
         case 'x': out += FormatStrftime(loc.dateFormat, f, loc); break;

@@ -26,14 +26,15 @@ struct DateFields {
 
 class CDateLocale {
 public:
-    std::string dateFormat = "%m/%d/%y";          // strftime form of the short date
+    std::string dateFormat = "%m/%d/%y";   // strftime form of the short date
     std::string timeFormat = "%H:%M:%S";
     std::string dateTimeFormat = "%a %b %e %H:%M:%S %Y";
     std::string timeFormatAmPm = "%I:%M:%S %p";   // what %r stands for
     std::string am = "AM";
     std::string pm = "PM";
-    std::array<std::string, 12> months{"January", "February", "March",     "April",   "May",      "June",
-                                       "July",    "August",   "September", "October", "November", "December"};
+    std::array<std::string, 12> months{"January",   "February", "March",    "April",
+                                       "May",       "June",     "July",     "August",
+                                       "September", "October",  "November", "December"};
     std::array<std::string, 12> abMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     std::array<std::string, 7> weekdays{"Sunday",   "Monday", "Tuesday", "Wednesday",

@@ -16,8 +16,8 @@ struct Number {
 
 struct Scan {
     std::vector<Number> numbers;
-    int month = 0;              // from a month name
-    int designator = 0;         // 1 AM, 2 PM
+    int month = 0;   // from a month name
+    int designator = 0;   // 1 AM, 2 PM
     bool hasTime = false;
     int time[3] = {0, 0, 0};
 };
@@ -29,7 +29,8 @@ bool IsDigit(char c)
 
 bool IsWordChar(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+           static_cast<unsigned char>(c) >= 0x80;
 }
 
 bool SameWord(const std::string& word, const std::string& name)
@@ -204,9 +205,9 @@ bool ResolveDate(const Scan& s, const CDateLocale& loc, DateFields& out)
             d = n[0].value;
             y = CurrentYear();
         } else if (n.size() == 2) {
-            const bool firstIsYear = IsYearLike(n[0]) ? true
-                                   : IsYearLike(n[1]) ? false
-                                                      : order.find('Y') < order.find('D');
+            const bool firstIsYear = IsYearLike(n[0])   ? true
+                                     : IsYearLike(n[1]) ? false
+                                                        : order.find('Y') < order.find('D');
             y = FullYear(n[firstIsYear ? 0 : 1]);
             d = n[firstIsYear ? 1 : 0].value;
             if (n[firstIsYear ? 1 : 0].digits > 2)
@@ -239,7 +240,7 @@ bool ResolveDate(const Scan& s, const CDateLocale& loc, DateFields& out)
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 int DaysInMonth(int year, int month)
 {
@@ -250,7 +251,8 @@ int DaysInMonth(int year, int month)
     return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
-std::optional<DateFields> ParseDateTimeText(std::string_view text, const CDateLocale& loc, bool timeOnly)
+std::optional<DateFields> ParseDateTimeText(std::string_view text, const CDateLocale& loc,
+                                            bool timeOnly)
 {
     Scan s;
     if (!Tokenise(text, loc, s))

@@ -134,14 +134,14 @@ long OffsetForLocalReading(std::int64_t local)
     if (afterFits)
         return after;
     if (before != after)
-        return before;                     // skipped reading: the offset before the change
+        return before;   // skipped reading: the offset before the change
     long o = before;
     for (int i = 0; i < 3; ++i)
         o = OffsetAt(local - o);
     return o;
 }
 
-}  // namespace
+}   // namespace
 
 // ---- Construction and fields --------------------------------------------------------
 
@@ -185,7 +185,8 @@ bool CDateTimeEx::SetDateTime(int year, int month, int day, int hour, int minute
         return false;
     }
     const std::int64_t days = DaysFromCivil(year, month, day) - kEpochDays;
-    const double linear = static_cast<double>(days) + (hour * 3600 + minute * 60 + second) / 86400.0;
+    const double linear =
+        static_cast<double>(days) + (hour * 3600 + minute * 60 + second) / 86400.0;
     m_dt = StoredFromLinear(linear);
     m_status = valid;
     return true;
@@ -258,7 +259,8 @@ std::string CDateTimeEx::GetTimeFormat(bool withoutSeconds, const CDateLocale& l
     return picture;
 }
 
-std::string CDateTimeEx::GetDateTimeFormat(bool fourDigitYear, bool withoutSeconds, const CDateLocale& loc)
+std::string CDateTimeEx::GetDateTimeFormat(bool fourDigitYear, bool withoutSeconds,
+                                           const CDateLocale& loc)
 {
     return GetShortDateFormat(fourDigitYear, loc) + " " + GetTimeFormat(withoutSeconds, loc);
 }
@@ -294,7 +296,8 @@ std::string CDateTimeEx::FormatTime(bool withoutSeconds, const CDateLocale& loc)
     return FormatPicture(GetTimeFormat(withoutSeconds, loc), GetFields(), loc);
 }
 
-std::string CDateTimeEx::FormatDateTime(bool fourDigitYear, bool withoutSeconds, const CDateLocale& loc) const
+std::string CDateTimeEx::FormatDateTime(bool fourDigitYear, bool withoutSeconds,
+                                        const CDateLocale& loc) const
 {
     if (!IsValid())
         return {};
@@ -432,7 +435,8 @@ bool CDateTimeEx::FromStorageText(std::string_view text, CDateTimeEx& out)
     return true;
 }
 
-// ---- Calendar rule -------------------------------------------------------------------------------
+// ---- Calendar rule
+// -------------------------------------------------------------------------------
 
 CDateTimeEx CDateTimeEx::NthWeekdayOfMonth(int year, int month, int dayOfWeek, int week)
 {
@@ -453,7 +457,8 @@ CDateTimeEx CDateTimeEx::NthWeekdayOfMonth(int year, int month, int dayOfWeek, i
     return v;
 }
 
-// ---- Arithmetic ---------------------------------------------------------------------------------------
+// ---- Arithmetic
+// ---------------------------------------------------------------------------------------
 
 CDateTimeEx& CDateTimeEx::operator+=(const CDateTimeSpanEx& span)
 {
@@ -509,7 +514,8 @@ bool CDateTimeEx::operator<(const CDateTimeEx& other) const
     return GetLinearDays() < other.GetLinearDays();
 }
 
-// ---- Local time and UTC -----------------------------------------------------------------------------------
+// ---- Local time and UTC
+// -----------------------------------------------------------------------------------
 
 CDateTimeSpanEx CDateTimeEx::GetUtcBias() const
 {

@@ -56,7 +56,8 @@ public:
     static std::string GetTimeFormat(bool withoutSeconds);
     static std::string GetTimeFormat(bool withoutSeconds, const CDateLocale& loc);
     static std::string GetDateTimeFormat(bool fourDigitYear, bool withoutSeconds);
-    static std::string GetDateTimeFormat(bool fourDigitYear, bool withoutSeconds, const CDateLocale& loc);
+    static std::string GetDateTimeFormat(bool fourDigitYear, bool withoutSeconds,
+                                         const CDateLocale& loc);
 
     // ---- Display text (empty when the value is not valid) ----
     std::string FormatDate(bool fourDigitYear) const;
@@ -64,7 +65,8 @@ public:
     std::string FormatTime(bool withoutSeconds) const;
     std::string FormatTime(bool withoutSeconds, const CDateLocale& loc) const;
     std::string FormatDateTime(bool fourDigitYear, bool withoutSeconds) const;
-    std::string FormatDateTime(bool fourDigitYear, bool withoutSeconds, const CDateLocale& loc) const;
+    std::string FormatDateTime(bool fourDigitYear, bool withoutSeconds,
+                               const CDateLocale& loc) const;
     // The locale's long date and time without a leading weekday and without
     // commas. For showing only: nothing stores it.
     std::string FormatLong() const;

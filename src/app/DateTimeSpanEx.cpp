@@ -23,7 +23,7 @@ bool ReadTwoDigits(std::string_view s, size_t at, int& out)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 CDateTimeSpanEx::CDateTimeSpanEx(long seconds)
 {
@@ -218,8 +218,9 @@ bool CDateTimeSpanEx::FromStorageText(std::string_view text, CDateTimeSpanEx& ou
         days = days * 10 + (text[i] - '0');
     }
     int h = 0, m = 0, s = 0;
-    if (!ReadTwoDigits(text, blank + 1, h) || text[blank + 3] != ':' || !ReadTwoDigits(text, blank + 4, m) ||
-        text[blank + 6] != ':' || !ReadTwoDigits(text, blank + 7, s) || h > 23 || m > 59 || s > 59)
+    if (!ReadTwoDigits(text, blank + 1, h) || text[blank + 3] != ':' ||
+        !ReadTwoDigits(text, blank + 4, m) || text[blank + 6] != ':' ||
+        !ReadTwoDigits(text, blank + 7, s) || h > 23 || m > 59 || s > 59)
         return false;
     CDateTimeSpanEx v(days, h, m, s);
     if (negative)

@@ -50,4 +50,4 @@ void CDisplayPaletteModule::SaveSettings()
     m_palettes.Save(Settings().GetStore(), Settings().GetRegistryKey());
 }
 
-}  // namespace app
+}   // namespace app

@@ -30,4 +30,4 @@ private:
     ApplyCallback m_apply;
 };
 
-}  // namespace app
+}   // namespace app

@@ -77,8 +77,14 @@ constexpr std::array<std::string_view, 3> kPaletteNames = {"Day palette", "Dusk 
 
 CDisplayPalettes* g_programPalettes = nullptr;
 
-bool IsPalette(int p) { return p >= 0 && p < CDisplayPalettes::kPaletteCount; }
-bool IsElement(int e) { return e >= 0 && e < CDisplayPalettes::kElementCount; }
+bool IsPalette(int p)
+{
+    return p >= 0 && p < CDisplayPalettes::kPaletteCount;
+}
+bool IsElement(int e)
+{
+    return e >= 0 && e < CDisplayPalettes::kElementCount;
+}
 
 // Three characters at `at` as a channel 0..255: digits only.
 bool ReadChannel(std::string_view text, std::size_t at, unsigned& value)
@@ -104,7 +110,7 @@ std::string PalettesKey(std::string_view workspaceKey)
     return key;
 }
 
-}  // namespace
+}   // namespace
 
 CDisplayPalettes::CDisplayPalettes()
 {
@@ -187,12 +193,24 @@ COLORREF CDisplayPalettes::GetActiveSysColour(int sysIndex) const
     return 0;
 }
 
-void CDisplayPalettes::SetActive(int palette) { m_active = IsPalette(palette) ? palette : kDay; }
+void CDisplayPalettes::SetActive(int palette)
+{
+    m_active = IsPalette(palette) ? palette : kDay;
+}
 
-COLORREF CDisplayPalettes::DimForActive(COLORREF colour) const { return DimColour(colour, m_active); }
+COLORREF CDisplayPalettes::DimForActive(COLORREF colour) const
+{
+    return DimColour(colour, m_active);
+}
 
-CDisplayPalettes* GetProgramPalettes() { return g_programPalettes; }
-void SetProgramPalettes(CDisplayPalettes* palettes) { g_programPalettes = palettes; }
+CDisplayPalettes* GetProgramPalettes()
+{
+    return g_programPalettes;
+}
+void SetProgramPalettes(CDisplayPalettes* palettes)
+{
+    g_programPalettes = palettes;
+}
 
 COLORREF DimColourByPercent(COLORREF colour, int percent)
 {
@@ -278,4 +296,4 @@ bool CDisplayPalettes::Save(platform::CSettingsStore& store, std::string_view wo
     return ok;
 }
 
-}  // namespace app
+}   // namespace app

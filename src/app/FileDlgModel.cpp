@@ -21,19 +21,19 @@ std::vector<std::string_view> Split(std::string_view text, char at)
     }
 }
 
-}  // namespace
+}   // namespace
 
 bool ListsBefore(const CFileListEntry& a, const CFileListEntry& b)
 {
     const auto lower = [](unsigned char c) { return platform::AsciiLower(static_cast<char>(c)); };
     const auto& x = a.shownName;
     const auto& y = b.shownName;
-    const bool less = std::lexicographical_compare(
-        x.begin(), x.end(), y.begin(), y.end(),
-        [&](char p, char q) { return lower(p) < lower(q); });
-    const bool greater = std::lexicographical_compare(
-        y.begin(), y.end(), x.begin(), x.end(),
-        [&](char p, char q) { return lower(p) < lower(q); });
+    const bool less =
+        std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
+                                     [&](char p, char q) { return lower(p) < lower(q); });
+    const bool greater =
+        std::lexicographical_compare(y.begin(), y.end(), x.begin(), x.end(),
+                                     [&](char p, char q) { return lower(p) < lower(q); });
     return less || (!greater && x < y);
 }
 
@@ -136,7 +136,8 @@ std::vector<std::filesystem::directory_entry> CFileDlgModel::ExtensionFiles() co
             continue;
         const std::string ext = it->path().extension().string();
         for (const std::string& wanted : extensions) {
-            if (ext.size() > 1 && platform::EqualNoCaseAscii(std::string_view(ext).substr(1), wanted)) {
+            if (ext.size() > 1 &&
+                platform::EqualNoCaseAscii(std::string_view(ext).substr(1), wanted)) {
                 files.push_back(*it);
                 break;
             }
@@ -166,8 +167,9 @@ CFileDlgModel::RefreshAction CFileDlgModel::RefreshStep(std::vector<CFileListEnt
     case 3:
         for (const auto& f : ExtensionFiles()) {
             const std::string file = f.path().filename().string();
-            const bool listed = std::any_of(list.begin(), list.end(),
-                                            [&](const CFileListEntry& e) { return e.fileName == file; });
+            const bool listed = std::any_of(list.begin(), list.end(), [&](const CFileListEntry& e) {
+                return e.fileName == file;
+            });
             if (!listed) {
                 std::error_code ec;
                 CFileListEntry entry{ShownName(f.path()), f.last_write_time(ec), file};
@@ -182,4 +184,4 @@ CFileDlgModel::RefreshAction CFileDlgModel::RefreshStep(std::vector<CFileListEnt
     return action;
 }
 
-}  // namespace app
+}   // namespace app

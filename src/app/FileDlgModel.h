@@ -14,9 +14,9 @@
 namespace app {
 
 struct CFileListEntry {
-    std::string shownName;                          // without extension unless names keep theirs
+    std::string shownName;   // without extension unless names keep theirs
     std::filesystem::file_time_type modified;
-    std::string fileName;                           // the file's own name, extension as on disk
+    std::string fileName;   // the file's own name, extension as on disk
 };
 
 // List order: names compared without case (ASCII only, whatever the locale),
@@ -24,19 +24,19 @@ struct CFileListEntry {
 bool ListsBefore(const CFileListEntry& a, const CFileListEntry& b);
 
 struct CTypeFilter {
-    std::vector<std::string> entries;               // the combo's entries, in order
+    std::vector<std::string> entries;   // the combo's entries, in order
     int selected = 0;
-    std::string patterns;                           // "*.rte;*.rdb" of the selected entry
+    std::string patterns;   // "*.rte;*.rdb" of the selected entry
 };
 
 class CFileDlgModel {
 public:
     bool keepExtension = false;   // names keep and show their extensions; '.' allowed
-    bool applyPattern = true;     // the path always gets the pattern's extension
+    bool applyPattern = true;   // the path always gets the pattern's extension
     bool folderFlag = true;
     std::filesystem::path folder;
     std::string name;
-    std::string pattern;          // extension of the current file type, without the dot; may be empty
+    std::string pattern;   // extension of the current file type, without the dot; may be empty
     std::vector<std::string> extensions;   // what the refresh looks for ("rte", "rdb")
 
     bool IsValidFileName(std::string_view candidate) const;
@@ -52,7 +52,8 @@ public:
     // The files of the folder matching any of the ";"-separated patterns,
     // names beginning with '~' left out, in name order. `selected` is the
     // entry whose shown name equals `name` ignoring case.
-    std::vector<CFileListEntry> ListFiles(std::string_view patterns, std::optional<std::size_t>* selected) const;
+    std::vector<CFileListEntry> ListFiles(std::string_view patterns,
+                                          std::optional<std::size_t>* selected) const;
 
     // One step of the refresh (1: recount and refill on a change, 2: drop
     // entries whose file is gone, 3: add files not listed, in name order),
@@ -72,4 +73,4 @@ private:
 // Wildcard match of a file name against "*.log", "chart?.dbf" ..., ignoring case.
 bool MatchesPattern(std::string_view fileName, std::string_view pattern);
 
-}  // namespace app
+}   // namespace app

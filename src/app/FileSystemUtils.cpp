@@ -61,7 +61,7 @@ std::optional<long> FileSystemType(const fs::path& path)
     const fs::path existing = GetExistingAncestor(path);
     if (existing.empty())
         return std::nullopt;
-    struct statfs st {};
+    struct statfs st { };
     if (::statfs(existing.c_str(), &st) != 0)
         return std::nullopt;
     return static_cast<long>(st.f_type);
@@ -74,7 +74,8 @@ std::string UnescapeMountField(std::string_view s)
     for (size_t i = 0; i < s.size(); ++i) {
         const auto octal = [&](std::size_t k) { return s[k] >= '0' && s[k] <= '7'; };
         if (s[i] == '\\' && i + 3 < s.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
-            out += static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0'));
+            out +=
+                static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0'));
             i += 3;
         } else {
             out += s[i];
@@ -106,9 +107,10 @@ std::string UnescapeUdevName(std::string_view s)
 {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' && platform::HexDigitValue(s[i + 2]) >= 0 &&
-            platform::HexDigitValue(s[i + 3]) >= 0) {
-            out += static_cast<char>(platform::HexDigitValue(s[i + 2]) * 16 + platform::HexDigitValue(s[i + 3]));
+        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' &&
+            platform::HexDigitValue(s[i + 2]) >= 0 && platform::HexDigitValue(s[i + 3]) >= 0) {
+            out += static_cast<char>(platform::HexDigitValue(s[i + 2]) * 16 +
+                                     platform::HexDigitValue(s[i + 3]));
             i += 3;
         } else {
             out += s[i];
@@ -123,7 +125,7 @@ std::mt19937_64& Random()
     return gen;
 }
 
-}  // namespace
+}   // namespace
 
 // Wildcard match as the system's file masks work: '*' any run, '?' any one
 // character, case ignored; "*.*" matches names without a dot too.
@@ -151,7 +153,6 @@ bool MatchFileMask(std::string_view name, std::string_view mask)
     return m == mask.size();
 }
 
-
 // ---- Drives and network folders ------------------------------------------------------------
 
 bool IsNetworkDrive(const fs::path& path)
@@ -160,17 +161,16 @@ bool IsNetworkDrive(const fs::path& path)
     if (!type)
         return false;
     switch (static_cast<unsigned long>(*type) & 0xFFFFFFFFul) {
-    case 0x6969:        // NFS
-    case 0x517B:        // SMB
-    case 0xFF534D42:    // CIFS
-    case 0xFE534D42:    // SMB2
-    case 0x73757245:    // Coda
-    case 0x5346414F:    // AFS
-    case 0x01021997:    // 9P
-    case 0x564C:        // NCP
+    case 0x6969:   // NFS
+    case 0x517B:   // SMB
+    case 0xFF534D42:   // CIFS
+    case 0xFE534D42:   // SMB2
+    case 0x73757245:   // Coda
+    case 0x5346414F:   // AFS
+    case 0x01021997:   // 9P
+    case 0x564C:   // NCP
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -182,7 +182,8 @@ bool IsCdRomDrive(const fs::path& path)
 
 bool IsUncPath(std::string_view path)
 {
-    return path.size() >= 2 && ((path[0] == '\\' && path[1] == '\\') || (path[0] == '/' && path[1] == '/'));
+    return path.size() >= 2 &&
+           ((path[0] == '\\' && path[1] == '\\') || (path[0] == '/' && path[1] == '/'));
 }
 
 bool IsNetworkPath(std::string_view path)
@@ -214,7 +215,8 @@ bool GetVolumeLabel(const fs::path& path, std::string& label)
     const MountEntry* best = nullptr;
     const std::vector<MountEntry> mounts = ReadMounts();
     for (const MountEntry& m : mounts)
-        if (IsInside(target, m.mountPoint) && (!best || m.mountPoint.size() >= best->mountPoint.size()))
+        if (IsInside(target, m.mountPoint) &&
+            (!best || m.mountPoint.size() >= best->mountPoint.size()))
             best = &m;
 
     if (best && best->device.rfind("/dev/", 0) == 0) {
@@ -231,7 +233,8 @@ bool GetVolumeLabel(const fs::path& path, std::string& label)
     return true;
 }
 
-// ---- Files and folders ------------------------------------------------------------------------------
+// ---- Files and folders
+// ------------------------------------------------------------------------------
 
 fs::path ToNativePath(std::string_view storedPath)
 {
@@ -359,7 +362,7 @@ bool MoveFolder(const fs::path& from, const fs::path& to)
 
 bool GetFileStatus(const fs::path& path, FileStatus& status)
 {
-    struct stat st {};
+    struct stat st { };
     if (path.empty() || ::stat(path.c_str(), &st) != 0)
         return false;
     std::error_code ec;
@@ -407,7 +410,8 @@ void DeleteTempFiles(const fs::path& folder)
     std::vector<fs::path> doomed;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         std::error_code e2;
-        if (entry.is_regular_file(e2) && ToLower(GetExtensionPart(entry.path().filename().string())) == "tmp")
+        if (entry.is_regular_file(e2) &&
+            ToLower(GetExtensionPart(entry.path().filename().string())) == "tmp")
             doomed.push_back(entry.path());
     }
     for (const fs::path& p : doomed)
@@ -439,11 +443,12 @@ std::uint64_t GetFolderSize(const fs::path& folder, std::string_view mask, bool 
     return total;
 }
 
-// ---- Serial ports -----------------------------------------------------------------------------------------
+// ---- Serial ports
+// -----------------------------------------------------------------------------------------
 
 bool IsComPortPresent(const fs::path& device)
 {
-    struct stat st {};
+    struct stat st { };
     if (device.empty() || ::stat(device.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
         return false;
     // Non-blocking, so a modem line without carrier cannot hold the open.

@@ -16,13 +16,15 @@ namespace {
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
     });
 }
 
-}  // namespace
+}   // namespace
 
-bool CFrameSettings::Load(platform::CSettingsStore& store, const std::string& key, bool hasSoundOutput)
+bool CFrameSettings::Load(platform::CSettingsStore& store, const std::string& key,
+                          bool hasSoundOutput)
 {
     CRegistry reg(store);
     if (!reg.OpenKeyForRead(key)) {
@@ -129,4 +131,4 @@ std::string GetPositionTemplate(std::uint8_t decimalPlaces, bool degMinSec)
     return part(lat) + "  " + part(lon);
 }
 
-}  // namespace app
+}   // namespace app

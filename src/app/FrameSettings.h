@@ -17,12 +17,12 @@ namespace app {
 struct CFrameSettings {
     static constexpr std::size_t kRecentFiles = 4;
 
-    std::uint8_t decimalPlaces = 2;       // 0..4
-    bool audioAlerts = true;              // forced off without sound output
-    std::uint32_t threadPriority = 0;     // 0 normal
+    std::uint8_t decimalPlaces = 2;   // 0..4
+    bool audioAlerts = true;   // forced off without sound output
+    std::uint32_t threadPriority = 0;   // 0 normal
     bool autoConfigurePorts = true;
     bool degMinSec = false;
-    std::string operationalMode;          // title of the active side panel
+    std::string operationalMode;   // title of the active side panel
     std::pair<int, int> rangeBearingPoint{10, 10};
     bool reloadDocs = true;
     bool autoSaveWorkspace = false;
@@ -32,7 +32,8 @@ struct CFrameSettings {
     // Reads the values under the workspace key; a key or subkey that does not
     // open leaves the values below it as they are. Values out of range are
     // clamped as they are read. False when the workspace key did not open.
-    bool Load(platform::CSettingsStore& store, const std::string& workspaceKey, bool hasSoundOutput);
+    bool Load(platform::CSettingsStore& store, const std::string& workspaceKey,
+              bool hasSoundOutput);
     // Writes every value, all four recent files included (empty ones as
     // empty text). False when the workspace key could not be written.
     bool Save(platform::CSettingsStore& store, const std::string& workspaceKey) const;
@@ -51,4 +52,4 @@ bool ApplyThreadPriority(std::int32_t priority);
 // letter. UTF-8.
 std::string GetPositionTemplate(std::uint8_t decimalPlaces, bool degMinSec);
 
-}  // namespace app
+}   // namespace app

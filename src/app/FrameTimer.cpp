@@ -28,4 +28,4 @@ bool CFrameTimer::OnTimer(const Jobs& jobs)
     return true;
 }
 
-}  // namespace app
+}   // namespace app

@@ -18,11 +18,11 @@ class CFrameTimer {
 public:
     struct Jobs {
         std::function<void()> stationRecords;   // every pass
-        std::function<void()> every10s;         // memory and disk messages
-        std::function<void()> every1s;          // the navigator's timer operation
+        std::function<void()> every10s;   // memory and disk messages
+        std::function<void()> every1s;   // the navigator's timer operation
     };
 
-    explicit CFrameTimer(const platform::CClock& clock) : m_clock(clock) {}
+    explicit CFrameTimer(const platform::CClock& clock) : m_clock(clock) { }
 
     // Suspended from construction until start-up completes, and while the
     // close sequence asks its questions. Returns the previous state.
@@ -58,4 +58,4 @@ private:
     std::optional<Time> m_last10s;
 };
 
-}  // namespace app
+}   // namespace app

@@ -47,9 +47,11 @@ void CRowOrder::SortBy(const CRowSource& source, std::size_t column, bool ascend
     std::iota(m_rows.begin(), m_rows.end(), std::size_t{0});
     // Numbers before texts; the variant's own order does that.
     if (ascending)
-        std::stable_sort(m_rows.begin(), m_rows.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+        std::stable_sort(m_rows.begin(), m_rows.end(),
+                         [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
     else
-        std::stable_sort(m_rows.begin(), m_rows.end(), [&](std::size_t a, std::size_t b) { return keys[b] < keys[a]; });
+        std::stable_sort(m_rows.begin(), m_rows.end(),
+                         [&](std::size_t a, std::size_t b) { return keys[b] < keys[a]; });
 }
 
 }   // namespace app

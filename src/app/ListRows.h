@@ -21,7 +21,8 @@ public:
     virtual std::size_t ColumnCount() const = 0;
     virtual std::string Heading(std::size_t column) const = 0;
     // Rows [first, first + count) in source order, clipped to the end.
-    virtual void FetchRows(std::size_t first, std::size_t count, std::vector<ListRow>& rows) const = 0;
+    virtual void FetchRows(std::size_t first, std::size_t count,
+                           std::vector<ListRow>& rows) const = 0;
     // The key of one cell for sorting; by default its text.
     virtual ListSortKey SortKey(std::size_t row, std::size_t column) const;
 };
@@ -33,7 +34,10 @@ public:
     // Sorts by one column: every key computed once, then a stable sort of
     // the row index; equal keys keep the source order.
     void SortBy(const CRowSource& source, std::size_t column, bool ascending);
-    std::size_t SourceRow(std::size_t place) const { return m_rows.empty() ? place : m_rows[place]; }
+    std::size_t SourceRow(std::size_t place) const
+    {
+        return m_rows.empty() ? place : m_rows[place];
+    }
     bool IsSorted() const { return !m_rows.empty(); }
 
 private:

@@ -18,4 +18,4 @@ MediaFileType GetMediaFileType(std::string_view fileName)
     return MediaFileType::Other;
 }
 
-}  // namespace app
+}   // namespace app

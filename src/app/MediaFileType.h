@@ -10,4 +10,4 @@ enum class MediaFileType { Image = 0, Video = 1, Other = 2, Wave = 3, Midi = 4 }
 
 MediaFileType GetMediaFileType(std::string_view fileName);
 
-}  // namespace app
+}   // namespace app

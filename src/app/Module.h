@@ -30,8 +30,8 @@ struct CPostedMessage;
 
 // Which part of the frame's timer pass a module is called for.
 enum class TimerCadence {
-    EveryPass,         // every pass of the frame's timer (twice a second)
-    EverySecond,       // the navigator's cadence
+    EveryPass,   // every pass of the frame's timer (twice a second)
+    EverySecond,   // the navigator's cadence
     EveryTenSeconds,   // slow housekeeping (memory and disk messages)
 };
 
@@ -46,7 +46,7 @@ public:
 
 class CModule {
 public:
-    explicit CModule(CSettingsHome& settings) : m_settings(&settings) {}
+    explicit CModule(CSettingsHome& settings) : m_settings(&settings) { }
     virtual ~CModule() = default;
     CModule(const CModule&) = delete;
     CModule& operator=(const CModule&) = delete;
@@ -59,19 +59,19 @@ public:
     virtual bool Initialise() { return true; }
     // Called once before deletion, owners in reverse order of creation.
     virtual bool Terminate() { return true; }
-    virtual void LoadSettings() {}
-    virtual void SaveSettings() {}
+    virtual void LoadSettings() { }
+    virtual void SaveSettings() { }
     // Re-tests an outside resource the module depends on.
     virtual bool CheckAvailability() { return true; }
     // Sets the enabled and checked state of the module's panel or toolbar controls.
-    virtual void OnUpdateCmdUI(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/) {}
+    virtual void OnUpdateCmdUI(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/) { }
 
     // The owner's hooks, each called for every module in creation order.
     //
     // Registers the module's menu and toolbar commands, with the module as
     // their owner; called once after Initialise, and the owner drops them
     // before Terminate. Commands registered here win over the frame's own.
-    virtual void RegisterCommands(CCommandTable& /*commands*/) {}
+    virtual void RegisterCommands(CCommandTable& /*commands*/) { }
     // Asked when the program closes, before anything is torn down (an offer
     // to save a temporary database). Cancel stops the close; any other
     // answer lets it go on.
@@ -81,14 +81,14 @@ public:
     }
     // Closes the windows that belong to one workspace (on close and when
     // another workspace is opened).
-    virtual void CloseWorkspaceWindows() {}
+    virtual void CloseWorkspaceWindows() { }
     // The close goes ahead: stop work that must not outlive the windows.
     // Runs before settings are stored; Terminate follows later.
-    virtual void ShutDown() {}
+    virtual void ShutDown() { }
     // Every message posted to the owner's queue, after the owner's own handling.
-    virtual void OnPostedMessage(const app::CPostedMessage& /*message*/) {}
+    virtual void OnPostedMessage(const app::CPostedMessage& /*message*/) { }
     // The module's part of the owner's timer pass.
-    virtual void OnTimer(TimerCadence /*cadence*/) {}
+    virtual void OnTimer(TimerCadence /*cadence*/) { }
     // The module's window side (side panels, option pages); null for a
     // module without windows. See app/ui/ModuleUi.h.
     virtual CModuleUi* Ui() { return nullptr; }

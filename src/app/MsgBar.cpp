@@ -12,10 +12,10 @@ CWarningMsg::WallTime CWarningMsg::Never()
     return sys_days{year{9998} / December / 31} + hours{23} + minutes{59} + seconds{59};
 }
 
-CMsgBar::CMsgBar(const platform::CClock& clock, CAlertSound& sound, std::filesystem::path audioFolder)
+CMsgBar::CMsgBar(const platform::CClock& clock, CAlertSound& sound,
+                 std::filesystem::path audioFolder)
     : m_clock(clock), m_sound(sound), m_audioFolder(std::move(audioFolder))
-{
-}
+{ }
 
 CMsgBar::~CMsgBar() = default;
 
@@ -39,8 +39,8 @@ void CMsgBar::MarkChanged()
     m_switchedOff = false;
 }
 
-bool CMsgBar::AddMessage(MsgHandle& handle, std::string_view text, std::uint16_t priority, int activeCount,
-                         bool refresh)
+bool CMsgBar::AddMessage(MsgHandle& handle, std::string_view text, std::uint16_t priority,
+                         int activeCount, bool refresh)
 {
     if (handle)
         return false;
@@ -114,10 +114,12 @@ bool CMsgBar::SetMessageExpiry(MsgHandle handle, CWarningMsg::WallTime expiry)
 
 bool CMsgBar::SetMessageTimeout(MsgHandle handle, std::chrono::seconds span)
 {
-    return SetMessageExpiry(handle, std::chrono::floor<std::chrono::seconds>(m_clock.UtcNow()) + span);
+    return SetMessageExpiry(handle,
+                            std::chrono::floor<std::chrono::seconds>(m_clock.UtcNow()) + span);
 }
 
-bool CMsgBar::SetMessageSound(MsgHandle handle, std::string_view soundName, std::chrono::seconds repeatInterval)
+bool CMsgBar::SetMessageSound(MsgHandle handle, std::string_view soundName,
+                              std::chrono::seconds repeatInterval)
 {
     if (!Owns(handle))
         return false;
@@ -219,7 +221,8 @@ void CMsgBar::OnUpdateLayout(const CTextMeasurer& measurer)
         // The same text from a more important owner shows once, in its place;
         // repeats of equal priority all show.
         const bool shadowed = std::any_of(m_messages.begin(), it, [&msg](const auto& earlier) {
-            return earlier->activeCount > 0 && !earlier->text.empty() && earlier->priority > msg.priority &&
+            return earlier->activeCount > 0 && !earlier->text.empty() &&
+                   earlier->priority > msg.priority &&
                    platform::EqualNoCaseAscii(earlier->text, msg.text);
         });
         if (shadowed)
@@ -257,7 +260,8 @@ void CMsgBar::OnTimer()
         if (msg.lastPlayed && *msg.lastPlayed + msg.repeatInterval >= nowMono)
             continue;
         msg.lastPlayed = nowMono;
-        const auto file = m_audioFolder / std::filesystem::path(msg.soundName).replace_extension("wav");
+        const auto file =
+            m_audioFolder / std::filesystem::path(msg.soundName).replace_extension("wav");
         if (!m_sound.Play(file))
             m_sound.Beep();
     }
@@ -281,4 +285,4 @@ void CMsgBar::ClearMessage(MsgHandle handle)
     SetMessageActive(handle, 0, true);
 }
 
-}  // namespace app
+}   // namespace app

@@ -25,12 +25,12 @@ struct CWarningMsg {
     // 9998-12-31 23:59:59 UTC: the expiry of a message that never expires.
     static WallTime Never();
 
-    int topLine = -1;        // first row (1-based) in the last layout; -1 when not shown
-    int bottomLine = 0;      // last row in the last layout
+    int topLine = -1;   // first row (1-based) in the last layout; -1 when not shown
+    int bottomLine = 0;   // last row in the last layout
     std::string text;
     std::uint16_t priority = 0;
-    int activeCount = 0;     // the message shows while this is above 0
-    bool clearable = false;  // the user may switch it off from the bar's menu
+    int activeCount = 0;   // the message shows while this is above 0
+    bool clearable = false;   // the user may switch it off from the bar's menu
     WallTime expiry = Never();
     std::string soundName;   // wave file in the Audio folder; empty = silent
     std::chrono::seconds repeatInterval = std::chrono::minutes(30);
@@ -46,9 +46,9 @@ class CMsgBarView {
 public:
     virtual ~CMsgBarView() = default;
     virtual bool IsBarVisible() const = 0;
-    virtual void ShowBar() = 0;                 // without taking the focus
-    virtual void HideBar() = 0;                 // and give the space back to the frame
-    virtual void RequestLayout() = 0;           // queue a layout pass (OnUpdateLayout) on the UI thread
+    virtual void ShowBar() = 0;   // without taking the focus
+    virtual void HideBar() = 0;   // and give the space back to the frame
+    virtual void RequestLayout() = 0;   // queue a layout pass (OnUpdateLayout) on the UI thread
     virtual void ApplyLayout(const std::string& displayText, int textHeight) = 0;
 };
 
@@ -79,22 +79,23 @@ public:
     // refreshes do nothing.
     void AttachView(CMsgBarView* view);
 
-    bool AddMessage(MsgHandle& handle, std::string_view text, std::uint16_t priority, int activeCount,
-                    bool refresh);
+    bool AddMessage(MsgHandle& handle, std::string_view text, std::uint16_t priority,
+                    int activeCount, bool refresh);
     bool RemoveMessage(MsgHandle& handle, bool refresh);
     bool IsMessageActive(MsgHandle handle) const;
     bool SetMessageActive(MsgHandle handle, std::uint16_t activeCount, bool refresh);
     bool SetMessageFlag(MsgHandle handle, bool clearable);
     bool SetMessageExpiry(MsgHandle handle, CWarningMsg::WallTime expiry);
     bool SetMessageTimeout(MsgHandle handle, std::chrono::seconds span);
-    bool SetMessageSound(MsgHandle handle, std::string_view soundName, std::chrono::seconds repeatInterval);
+    bool SetMessageSound(MsgHandle handle, std::string_view soundName,
+                         std::chrono::seconds repeatInterval);
 
     // unlock == false takes one lock; true releases one and refreshes when the last goes.
     void LockUpdate(bool unlock);
     void Refresh();
     void SwitchOn();
     void SwitchOff();
-    void ToggleSwitchedOff();             // "Hide/Show" and a double click
+    void ToggleSwitchedOff();   // "Hide/Show" and a double click
     bool IsSwitchedOff() const { return m_switchedOff; }
 
     // The bar's client width changed: the wrap limit follows it.
@@ -138,4 +139,4 @@ private:
     std::string m_displayText;
 };
 
-}  // namespace app
+}   // namespace app

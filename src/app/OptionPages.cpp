@@ -26,8 +26,8 @@ std::optional<CFieldError> CheckRange(const std::string& field, const std::strin
 {
     if (value >= low && value <= high)
         return std::nullopt;
-    return CFieldError{field, label + " run from " + std::to_string(low) + " to " +
-                                  std::to_string(high)};
+    return CFieldError{field,
+                       label + " run from " + std::to_string(low) + " to " + std::to_string(high)};
 }
 
 std::optional<CFieldError> CheckRange(const std::string& field, const std::string& label,

@@ -28,9 +28,9 @@ public:
     // Stores the values and tells the module; only called after Validate passed.
     virtual void Apply() = 0;
     // Cancel: the page may revert what it changed in its own copy.
-    virtual void Reset() {}
+    virtual void Reset() { }
     // OK or Cancel is closing the sheet (called before Apply or Reset).
-    virtual void OnSheetClosing() {}
+    virtual void OnSheetClosing() { }
 };
 
 // Which page refused and why.

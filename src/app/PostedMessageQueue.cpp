@@ -74,4 +74,4 @@ std::size_t CPostedMessageQueue::Pending() const
     return m_queue.size();
 }
 
-}  // namespace app
+}   // namespace app

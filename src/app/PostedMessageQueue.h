@@ -19,10 +19,10 @@ namespace app {
 // The main frame's private messages. Other windows give the same numbers
 // other meanings (the monitor panel, the message bar).
 enum FrameMessage : unsigned {
-    kMsgChartpointChanged = 0x501,     // the current chartpoint changed
+    kMsgChartpointChanged = 0x501,   // the current chartpoint changed
     kMsgWaypointListChanged = 0x502,   // show the current route's waypoint list
-    kMsgChartWindowClosed = 0x503,     // wParam: identity of the chart document to close
-    kMsgModelessSheet = 0x504,         // wParam: 1 sheet created, 0 destroyed; lParam: its identity
+    kMsgChartWindowClosed = 0x503,   // wParam: identity of the chart document to close
+    kMsgModelessSheet = 0x504,   // wParam: 1 sheet created, 0 destroyed; lParam: its identity
     // Modules' own messages to themselves through the frame's queue start
     // here; each module names its ids next to its own code.
     kMsgModuleFirst = 0x600,
@@ -72,4 +72,4 @@ private:
     bool m_closed = false;
 };
 
-}  // namespace app
+}   // namespace app

@@ -115,7 +115,7 @@ std::string DoubleText(double value)
     return text;
 }
 
-}  // namespace
+}   // namespace
 
 std::string FormatPaletteColours(const std::array<std::uint32_t, 3>& colours)
 {
@@ -126,7 +126,8 @@ std::string FormatPaletteColours(const std::array<std::uint32_t, 3>& colours)
         const std::uint32_t c = colours[i];
         text += kPaletteNames[i];
         text += " : ";
-        text += ThreeDigits(c & 0xFF) + ' ' + ThreeDigits((c >> 8) & 0xFF) + ' ' + ThreeDigits((c >> 16) & 0xFF);
+        text += ThreeDigits(c & 0xFF) + ' ' + ThreeDigits((c >> 8) & 0xFF) + ' ' +
+                ThreeDigits((c >> 16) & 0xFF);
     }
     return text;
 }
@@ -155,13 +156,14 @@ bool ParseIntPair(std::string_view text, std::pair<int, int>& xy)
     if (comma == std::string_view::npos)
         return false;
     std::pair<int, int> parsed;
-    if (!ParseWholeInt(text.substr(0, comma), parsed.first) || !ParseWholeInt(text.substr(comma + 1), parsed.second))
+    if (!ParseWholeInt(text.substr(0, comma), parsed.first) ||
+        !ParseWholeInt(text.substr(comma + 1), parsed.second))
         return false;
     xy = parsed;
     return true;
 }
 
-CRegistry::CRegistry(platform::CSettingsStore& store) : m_store(store) {}
+CRegistry::CRegistry(platform::CSettingsStore& store) : m_store(store) { }
 
 bool CRegistry::OpenKeyForWrite(std::string_view keyPath)
 {
@@ -243,7 +245,8 @@ bool CRegistry::WriteIntPair(std::string_view name, std::pair<int, int> xy)
     return WriteString(name, IntToString(xy.first) + "," + IntToString(xy.second));
 }
 
-bool CRegistry::WritePaletteColours(std::string_view name, const std::array<std::uint32_t, 3>& colours)
+bool CRegistry::WritePaletteColours(std::string_view name,
+                                    const std::array<std::uint32_t, 3>& colours)
 {
     return WriteString(name, FormatPaletteColours(colours));
 }
@@ -330,7 +333,8 @@ bool CRegistry::ReadIntPair(std::string_view name, std::pair<int, int>& xy) cons
     return ReadText(name, text) && ParseIntPair(text, xy);
 }
 
-bool CRegistry::ReadPaletteColours(std::string_view name, std::array<std::uint32_t, 3>& colours) const
+bool CRegistry::ReadPaletteColours(std::string_view name,
+                                   std::array<std::uint32_t, 3>& colours) const
 {
     std::string text;
     return ReadText(name, text) && ParsePaletteColours(text, colours);
@@ -356,8 +360,8 @@ bool CopyTree(platform::CSettingsStore& store, const std::string& from, const st
     return ok;
 }
 
-bool FindInTree(const platform::CSettingsStore& store, const std::string& key, std::string_view name,
-                std::string_view text, std::string& found)
+bool FindInTree(const platform::CSettingsStore& store, const std::string& key,
+                std::string_view name, std::string_view text, std::string& found)
 {
     for (const std::string& sub : store.SubKeys(key))
         if (FindInTree(store, JoinKey(key, sub), name, text, found))
@@ -367,7 +371,8 @@ bool FindInTree(const platform::CSettingsStore& store, const std::string& key, s
         if (!v || v->type != static_cast<std::uint32_t>(SettingType::String))
             continue;
         const bool nameMatches = name.empty() || EqualNoCaseAscii(valueName, name);
-        const bool match = text.empty() ? EqualNoCaseAscii(valueName, name) : EqualNoCaseAscii(v->data, text) && nameMatches;
+        const bool match = text.empty() ? EqualNoCaseAscii(valueName, name)
+                                        : EqualNoCaseAscii(v->data, text) && nameMatches;
         if (match) {
             found = key;
             return true;
@@ -376,7 +381,7 @@ bool FindInTree(const platform::CSettingsStore& store, const std::string& key, s
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 bool CRegistry::CopyKeyTree(std::string_view destPath)
 {
@@ -395,8 +400,8 @@ bool CRegistry::MoveKeyTree(std::string_view destPath)
     return deleted;
 }
 
-bool CRegistry::FindKeyWithValue(std::string_view keyPath, std::string_view name, std::string_view text,
-                                 std::string& foundPath) const
+bool CRegistry::FindKeyWithValue(std::string_view keyPath, std::string_view name,
+                                 std::string_view text, std::string& foundPath) const
 {
     const std::string key = NormaliseKey(keyPath);
     if (key.empty() || !m_store.KeyExists(key))

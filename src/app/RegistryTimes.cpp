@@ -21,7 +21,7 @@ bool StoredOrDisplayed(const std::string& text, T& out)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 bool CRegistry::WriteTimeSpan(std::string_view name, const CDateTimeSpanEx& span)
 {

@@ -15,10 +15,10 @@ bool GripVisible(const ScreenRect& w, const ScreenRect& s, int grip)
     return right - left >= std::min(grip, w.width) && bottom - top >= std::min(grip, w.height) / 2;
 }
 
-}  // namespace
+}   // namespace
 
-ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>& screens, std::size_t primary,
-                         int grip)
+ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>& screens,
+                         std::size_t primary, int grip)
 {
     if (screens.empty())
         return window;
@@ -35,4 +35,4 @@ ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>
     return placed;
 }
 
-}  // namespace app
+}   // namespace app

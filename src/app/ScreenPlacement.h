@@ -21,7 +21,7 @@ struct ScreenRect {
 // on one screen. Otherwise the window moves onto `screens[primary]`, at the
 // same offset from its corner when that fits, else at its corner, and
 // shrinks to fit it. With no screens the rectangle is kept.
-ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>& screens, std::size_t primary,
-                         int grip = 40);
+ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>& screens,
+                         std::size_t primary, int grip = 40);
 
-}  // namespace app
+}   // namespace app

@@ -22,7 +22,8 @@ bool RunStartupChecks(const CSystemFacts& facts, platform::CPrompt& prompt)
     // 64-bit throughout: a machine with more than 4 GB available must not wrap
     // round to "not enough".
     const std::uint64_t needed =
-        ScreenBufferEstimate(facts.bitsPerPixel, facts.screenWidth, facts.screenHeight) + kStartupMemoryMargin;
+        ScreenBufferEstimate(facts.bitsPerPixel, facts.screenWidth, facts.screenHeight) +
+        kStartupMemoryMargin;
     if (facts.availableMemory < needed) {
         prompt.Ask(kNotEnoughMemoryText, kCaption, PromptIcon::Stop, PromptButtons::Ok);
         return false;
@@ -38,7 +39,8 @@ bool RunStartupChecks(const CSystemFacts& facts, platform::CPrompt& prompt)
 
 bool IsMemoryLow(const CSystemFacts& facts)
 {
-    return facts.availableMemory < ScreenBufferEstimate(facts.bitsPerPixel, facts.screenWidth, facts.screenHeight);
+    return facts.availableMemory <
+           ScreenBufferEstimate(facts.bitsPerPixel, facts.screenWidth, facts.screenHeight);
 }
 
 bool IsDiskLow(std::optional<std::uint64_t> freeBytes)
@@ -47,4 +49,4 @@ bool IsDiskLow(std::optional<std::uint64_t> freeBytes)
     return freeBytes && *freeBytes / (1024 * 1024) < 20;
 }
 
-}  // namespace app
+}   // namespace app

@@ -13,9 +13,10 @@ namespace app {
 
 struct CSystemFacts {
     std::uint64_t availableMemory = 0;   // physical memory available plus free swap, in bytes
-    int bitsPerPixel = 0;                // of the screen; 0 when unknown
-    bool paletteHasStaticColours = true; // false on an indexed display without fixed system colours
-    int screenWidth = -1;                // pixels; -1 when unknown
+    int bitsPerPixel = 0;   // of the screen; 0 when unknown
+    bool paletteHasStaticColours =
+        true;   // false on an indexed display without fixed system colours
+    int screenWidth = -1;   // pixels; -1 when unknown
     int screenHeight = -1;
 };
 
@@ -29,9 +30,11 @@ inline constexpr std::uint64_t kStartupMemoryMargin = 3'000'000;
 inline constexpr const char* kNotEnoughMemoryText =
     "Not enough memory to run Brinevane.\nClose existing applications to free memory.";
 inline constexpr const char* kUnsupportedModeText =
-    "You are running Windows in a non supported mode.\nThis application can not be safely used in this mode.";
+    "You are running Windows in a non supported mode.\nThis application can not be safely used in "
+    "this mode.";
 inline constexpr const char* kLowResolutionText =
-    "You are running Windows in a low resolution mode.\nIt is not advised that you use this application in this mode.";
+    "You are running Windows in a low resolution mode.\nIt is not advised that you use this "
+    "application in this mode.";
 
 // Runs the memory, display and resolution checks in that order, telling the
 // user through `prompt`. False ends start-up.
@@ -42,4 +45,4 @@ bool RunStartupChecks(const CSystemFacts& facts, platform::CPrompt& prompt);
 bool IsMemoryLow(const CSystemFacts& facts);
 bool IsDiskLow(std::optional<std::uint64_t> freeBytes);
 
-}  // namespace app
+}   // namespace app

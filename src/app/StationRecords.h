@@ -17,8 +17,15 @@ constexpr StationRecordOwner OwnerOfStationRecord(std::uint8_t type)
 {
     switch (type) {
     case 2: return StationRecordOwner::Chartpoint;
-    case 3: case 4: return StationRecordOwner::Route;
-    case 5: case 6: case 7: case 8: case 9: case 10: case 12: return StationRecordOwner::Navigator;
+    case 3:
+    case 4: return StationRecordOwner::Route;
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 12: return StationRecordOwner::Navigator;
     default: return StationRecordOwner::None;
     }
 }
@@ -37,10 +44,9 @@ int DispatchStationRecords(Records records, TypeOf&& typeOf, Handle&& handle)
         try {
             handle(owner, record);
             ++handled;
-        } catch (...) {
-        }
+        } catch (...) { }
     }
     return handled;
 }
 
-}  // namespace app
+}   // namespace app

@@ -40,15 +40,36 @@ std::string FixedText(double value, int decimals)
     return std::string(buf, r.ptr);
 }
 
-}  // namespace
+}   // namespace
 
-std::string LongToString(long value) { return std::to_string(value); }
-std::string IntToString(int value) { return std::to_string(value); }
-std::string ShortToString(short value) { return std::to_string(value); }
-std::string SignedCharToString(signed char value) { return std::to_string(value); }
-std::string ULongToString(unsigned long value) { return std::to_string(value); }
-std::string UShortToString(unsigned short value) { return std::to_string(value); }
-std::string ByteToString(unsigned char value) { return std::to_string(value); }
+std::string LongToString(long value)
+{
+    return std::to_string(value);
+}
+std::string IntToString(int value)
+{
+    return std::to_string(value);
+}
+std::string ShortToString(short value)
+{
+    return std::to_string(value);
+}
+std::string SignedCharToString(signed char value)
+{
+    return std::to_string(value);
+}
+std::string ULongToString(unsigned long value)
+{
+    return std::to_string(value);
+}
+std::string UShortToString(unsigned short value)
+{
+    return std::to_string(value);
+}
+std::string ByteToString(unsigned char value)
+{
+    return std::to_string(value);
+}
 
 std::string FormatDouble(double value, int decimals, int width)
 {
@@ -101,7 +122,6 @@ double StringToDouble(std::string_view text)
 
 double StringToDoubleChecked(std::string_view text, bool& badText)
 {
-    return ParseWith<double>(text, &badText, [](const char* s, char** end) {
-        return platform::CStrToDouble(s, end);
-    });
+    return ParseWith<double>(
+        text, &badText, [](const char* s, char** end) { return platform::CStrToDouble(s, end); });
 }

@@ -13,7 +13,7 @@ bool HasDriveLetter(std::string_view p)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-}  // namespace
+}   // namespace
 
 std::string AddBackslash(std::string_view path)
 {

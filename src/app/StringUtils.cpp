@@ -54,7 +54,7 @@ std::string ChangeCase(std::string_view text, bool upper)
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 // ---- String table ------------------------------------------------------------
 

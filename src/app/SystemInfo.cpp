@@ -11,7 +11,7 @@ namespace {
 
 std::atomic<CDesktop*> g_desktop{nullptr};
 
-}  // namespace
+}   // namespace
 
 // ---- Desktop ----------------------------------------------------------------------
 
@@ -132,7 +132,8 @@ int GetMemoryLoad()
     const auto m = platform::ReadMemoryStatus();
     if (!m || m->totalPhysBytes == 0)
         return 0;
-    const std::uint64_t used = m->totalPhysBytes > m->availPhysBytes ? m->totalPhysBytes - m->availPhysBytes : 0;
+    const std::uint64_t used =
+        m->totalPhysBytes > m->availPhysBytes ? m->totalPhysBytes - m->availPhysBytes : 0;
     return static_cast<int>(used * 100 / m->totalPhysBytes);
 }
 
@@ -148,7 +149,8 @@ std::uint64_t GetAvailableMemory()
     return m ? m->AvailableBytes() : 0;
 }
 
-bool GetDiskFreeSpaceOf(const std::filesystem::path& path, std::uint64_t& total, std::uint64_t& free)
+bool GetDiskFreeSpaceOf(const std::filesystem::path& path, std::uint64_t& total,
+                        std::uint64_t& free)
 {
     if (path.empty())
         return false;

@@ -39,8 +39,8 @@ public:
 void SetDesktop(CDesktop* desktop);   // not owned; nullptr removes it
 
 int GetScreenBitsPerPixel();   // 0 without a screen
-int GetScreenWidth();          // -1 without a screen
-int GetScreenHeight();         // -1 without a screen
+int GetScreenWidth();   // -1 without a screen
+int GetScreenHeight();   // -1 without a screen
 bool HasStaticSystemColours();
 bool IsPrinterInstalled();
 bool IsMousePresent();
@@ -57,27 +57,29 @@ std::string GetFileVersionString(std::string_view name);
 // Linux answers as the NT family did in everything callers ask: full build
 // numbers and zone rules for each date.
 bool IsWindowsNT();
-std::string GetOSName();            // the kernel's name ("Linux"); "Unknown" when unreadable
+std::string GetOSName();   // the kernel's name ("Linux"); "Unknown" when unreadable
 std::string GetOSVersionString();   // the kernel's release and version; "Unknown" when unreadable
 
 // ---- Memory and disk -------------------------------------------------------------
-int GetMemoryLoad();                     // physical memory in use, percent; 0 when unknown
-std::uint64_t GetTotalMemory();          // physical memory plus swap, bytes
-std::uint64_t GetAvailableMemory();      // available memory plus free swap, bytes
+int GetMemoryLoad();   // physical memory in use, percent; 0 when unknown
+std::uint64_t GetTotalMemory();   // physical memory plus swap, bytes
+std::uint64_t GetAvailableMemory();   // available memory plus free swap, bytes
 // Total and free bytes of the file system holding the path (or its nearest
 // existing ancestor). False for an empty path or when the figures cannot be read.
-bool GetDiskFreeSpaceOf(const std::filesystem::path& path, std::uint64_t& total, std::uint64_t& free);
+bool GetDiskFreeSpaceOf(const std::filesystem::path& path, std::uint64_t& total,
+                        std::uint64_t& free);
 std::uint64_t GetDiskFreeBytes(const std::filesystem::path& path);
 std::uint64_t GetDiskFreeMegabytes(const std::filesystem::path& path);   // bytes / 2^20
 // Sum of the sizes of the files in `folder` matching `mask` (wildcards * and ?,
 // case ignored, "*.*" matches every name); with `recursive`, every file of
 // every subfolder is added.
-std::uint64_t GetFolderSize(const std::filesystem::path& folder, std::string_view mask, bool recursive);
+std::uint64_t GetFolderSize(const std::filesystem::path& folder, std::string_view mask,
+                            bool recursive);
 
 // ---- Drives and network folders ----------------------------------------------------
 bool IsNetworkDrive(const std::filesystem::path& path);   // on a network file system
-bool IsCdRomDrive(const std::filesystem::path& path);     // on an optical-disc file system
-bool IsUncPath(std::string_view path);                    // "\\server\share..." or "//server/share..."
+bool IsCdRomDrive(const std::filesystem::path& path);   // on an optical-disc file system
+bool IsUncPath(std::string_view path);   // "\\server\share..." or "//server/share..."
 bool IsNetworkPath(std::string_view path);
 // True for a path on a mounted network file system. A server path that the
 // system has not mounted cannot be connected from here: false.
@@ -116,7 +118,7 @@ bool CopyFolderTree(const std::filesystem::path& from, const std::filesystem::pa
 bool MoveFolder(const std::filesystem::path& from, const std::filesystem::path& to);
 
 struct FileStatus {
-    std::time_t created = 0;    // status change time: Linux keeps no creation time here
+    std::time_t created = 0;   // status change time: Linux keeps no creation time here
     std::time_t modified = 0;
     std::time_t accessed = 0;
     std::uint64_t size = 0;
@@ -128,13 +130,16 @@ bool GetFileStatus(const std::filesystem::path& path, FileStatus& status);
 
 // Creates a new empty file "~" + prefix + unique characters + ".tmp" in the
 // folder. 0 on success with `name` set, else the system error number.
-int MakeTempFileName(const std::filesystem::path& folder, std::string_view prefix, std::filesystem::path& name);
-std::filesystem::path GetTempFileNameIn(const std::filesystem::path& folder, std::string_view prefix);
+int MakeTempFileName(const std::filesystem::path& folder, std::string_view prefix,
+                     std::filesystem::path& name);
+std::filesystem::path GetTempFileNameIn(const std::filesystem::path& folder,
+                                        std::string_view prefix);
 // Deletes the files of the folder whose extension is "tmp" in any case.
 void DeleteTempFiles(const std::filesystem::path& folder);
 // The folder to use for a module's data: `folder` when it exists or can be
 // created, else `fallback` (created when missing); empty when neither works.
-std::filesystem::path EnsureFolder(const std::filesystem::path& folder, const std::filesystem::path& fallback);
+std::filesystem::path EnsureFolder(const std::filesystem::path& folder,
+                                   const std::filesystem::path& fallback);
 
 // ---- Serial ports ------------------------------------------------------------------------
 // The device exists and opens (it is closed again at once).

@@ -11,8 +11,7 @@ std::uint8_t ClampDecimalPlaces(long long stored)
 
 CWorkspaceOptionsModel::CWorkspaceOptionsModel(const CWorkspaceOptions& current, ApplyFn apply)
     : m_values(current), m_apply(std::move(apply))
-{
-}
+{ }
 
 std::vector<CFieldError> CWorkspaceOptionsModel::Validate() const
 {

@@ -11,4 +11,4 @@ std::string ProductVersion()
     return BRINE_VERSION;
 }
 
-}  // namespace version
+}   // namespace version

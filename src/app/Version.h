@@ -15,4 +15,4 @@ inline constexpr std::string_view kSettingsCompany = "Quorwick";
 
 std::string ProductVersion();   // "major.minor.patch" of this build
 
-}  // namespace version
+}   // namespace version

@@ -19,11 +19,20 @@ WaitState& ThisThread()
     return state;
 }
 
-}  // namespace
+}   // namespace
 
-void CWaitStatus::SetCursorHost(CWaitHost* host) { ThisThread().cursorHost = host; }
-void CWaitStatus::SetStatusHost(CWaitHost* host) { ThisThread().statusHost = host; }
-int CWaitStatus::Depth() { return ThisThread().depth; }
+void CWaitStatus::SetCursorHost(CWaitHost* host)
+{
+    ThisThread().cursorHost = host;
+}
+void CWaitStatus::SetStatusHost(CWaitHost* host)
+{
+    ThisThread().statusHost = host;
+}
+int CWaitStatus::Depth()
+{
+    return ThisThread().depth;
+}
 
 CWaitStatus::CWaitStatus()
 {
@@ -52,4 +61,4 @@ CWaitStatus::~CWaitStatus()
         s.cursorHost->SetWaitCursor(false);
 }
 
-}  // namespace app
+}   // namespace app

@@ -41,4 +41,4 @@ private:
     std::optional<std::string> m_savedText;
 };
 
-}  // namespace app
+}   // namespace app

@@ -42,7 +42,7 @@ std::string JoinKey(std::string_view parent, std::string_view child)
     return AddBackslash(parent) + std::string(child);
 }
 
-}  // namespace
+}   // namespace
 
 // ---- Stored layout nodes ---------------------------------------------------------
 
@@ -71,7 +71,8 @@ std::vector<CWindowStateEntry> CWorkspaceStateNode::ReadEntries() const
             std::optional<platform::SettingValue> v = m_store->GetValue(key, name);
             if (!v)
                 continue;
-            if (EqualNoCase(name, kClassName) && v->type == std::uint32_t(platform::SettingType::String))
+            if (EqualNoCase(name, kClassName) &&
+                v->type == std::uint32_t(platform::SettingType::String))
                 e.className = v->data;
             else
                 e.values.emplace_back(name, std::move(*v));
@@ -81,7 +82,8 @@ std::vector<CWindowStateEntry> CWorkspaceStateNode::ReadEntries() const
     return entries;
 }
 
-void CWorkspaceStateNode::WriteEntries(const std::vector<CWindowStateEntry>& entries, std::string_view prefix)
+void CWorkspaceStateNode::WriteEntries(const std::vector<CWindowStateEntry>& entries,
+                                       std::string_view prefix)
 {
     // Replace, not merge: entries of windows closed since the last save must go.
     for (const std::string& sub : m_store->SubKeys(m_key))
@@ -100,13 +102,14 @@ void CWorkspaceStateNode::WriteEntries(const std::vector<CWindowStateEntry>& ent
 
 std::string CWorkspaceManager::DefaultRoot()
 {
-    return "Software\\" + std::string(version::kSettingsCompany) + "\\" + std::string(version::kProductName);
+    return "Software\\" + std::string(version::kSettingsCompany) + "\\" +
+           std::string(version::kProductName);
 }
 
-CWorkspaceManager::CWorkspaceManager(platform::CSettingsStore& store, CWorkspaceFrame& frame, std::string root)
+CWorkspaceManager::CWorkspaceManager(platform::CSettingsStore& store, CWorkspaceFrame& frame,
+                                     std::string root)
     : m_store(store), m_frame(frame), m_root(std::move(root))
-{
-}
+{ }
 
 std::string CWorkspaceManager::GetRegistryKey() const
 {
@@ -130,7 +133,8 @@ std::vector<std::string> CWorkspaceManager::ReadNames(std::string_view valuePref
 {
     std::vector<std::string> names;
     for (int i = 1;; ++i) {
-        std::optional<std::string> name = m_store.GetString(m_root, std::string(valuePrefix) + IntToString(i));
+        std::optional<std::string> name =
+            m_store.GetString(m_root, std::string(valuePrefix) + IntToString(i));
         if (!name)
             break;
         if (!name->empty())
@@ -139,14 +143,14 @@ std::vector<std::string> CWorkspaceManager::ReadNames(std::string_view valuePref
     return names;
 }
 
-void CWorkspaceManager::WriteNames(std::string_view valuePrefix, const std::vector<std::string>& names)
+void CWorkspaceManager::WriteNames(std::string_view valuePrefix,
+                                   const std::vector<std::string>& names)
 {
     int i = 1;
     for (const std::string& name : names)
         m_store.SetString(m_root, std::string(valuePrefix) + IntToString(i++), name);
     // A shorter list must not leave an old tail that reads back as listed.
-    while (m_store.DeleteValue(m_root, std::string(valuePrefix) + IntToString(i++))) {
-    }
+    while (m_store.DeleteValue(m_root, std::string(valuePrefix) + IntToString(i++))) { }
 }
 
 std::vector<std::string> CWorkspaceManager::GetWorkspaceList() const
@@ -298,7 +302,8 @@ std::vector<std::string> CWorkspaceManager::RepairWorkspaceStates()
     std::vector<std::string> problems;
     for (const std::string& name : GetWorkspaceList()) {
         if (!IsUsableName(name)) {
-            problems.push_back("Workspace \"" + name + "\" left as it is: its name is not a single key");
+            problems.push_back("Workspace \"" + name +
+                               "\" left as it is: its name is not a single key");
             continue;
         }
         const std::string base = WorkspaceKey(name);
@@ -351,11 +356,14 @@ void CWorkspaceManager::RegisterCommands(CCommandTable& commands)
             SaveWorkspace(m_current);
         },
         // Save needs a workspace that was opened or saved under its name.
-        [this](CCmdUI& ui) { ui.Enable(!m_frame.IsFullScreen() && FindListed(m_current).has_value()); });
+        [this](CCmdUI& ui) {
+            ui.Enable(!m_frame.IsFullScreen() && FindListed(m_current).has_value());
+        });
     commands.Add(
         this, app::cmd::kWorkspaceSaveAs,
         [this](unsigned) {
-            if (std::optional<std::string> name = m_frame.ChooseWorkspaceSaveName(GetWorkspaceList())) {
+            if (std::optional<std::string> name =
+                    m_frame.ChooseWorkspaceSaveName(GetWorkspaceList())) {
                 const app::CWaitStatus wait;
                 SaveWorkspace(*name);
             }

@@ -43,7 +43,7 @@ public:
     virtual ~CWorkspaceFrame() = default;
     virtual void SuspendTimer(bool suspend) = 0;
     virtual void CloseWorkspaceWindows() = 0;
-    virtual void LoadWorkspaceState() = 0;        // the frame's values, then every module's
+    virtual void LoadWorkspaceState() = 0;   // the frame's values, then every module's
     virtual void SaveWorkspaceState() = 0;
     virtual void UpdateWorkspaceToolBars() = 0;
     virtual void RestoreWindows() = 0;
@@ -56,14 +56,18 @@ public:
     virtual void RestoreFrames(const std::vector<CWindowStateEntry>& frames) = 0;
     virtual void DestroyControlBar(unsigned id) = 0;
     // The File > Workspace choosers; nothing when the user cancels.
-    virtual std::optional<std::string> ChooseWorkspaceToOpen(const std::vector<std::string>& names) = 0;
-    virtual std::optional<std::string> ChooseWorkspaceSaveName(const std::vector<std::string>& names) = 0;
+    virtual std::optional<std::string> ChooseWorkspaceToOpen(
+        const std::vector<std::string>& names) = 0;
+    virtual std::optional<std::string> ChooseWorkspaceSaveName(
+        const std::vector<std::string>& names) = 0;
 };
 
 // A node of the stored window layout: a key with named children.
 class CWorkspaceStateNode {
 public:
-    CWorkspaceStateNode(platform::CSettingsStore& store, std::string key) : m_store(&store), m_key(std::move(key)) {}
+    CWorkspaceStateNode(platform::CSettingsStore& store, std::string key)
+        : m_store(&store), m_key(std::move(key))
+    { }
     const std::string& Key() const { return m_key; }
     std::optional<CWorkspaceStateNode> FindChild(std::string_view name) const;
     CWorkspaceStateNode CreateChild(std::string_view name);
@@ -84,7 +88,8 @@ public:
     // "Software\\<company>\\<product>", the root every workspace lies under.
     static std::string DefaultRoot();
 
-    CWorkspaceManager(platform::CSettingsStore& store, CWorkspaceFrame& frame, std::string root = DefaultRoot());
+    CWorkspaceManager(platform::CSettingsStore& store, CWorkspaceFrame& frame,
+                      std::string root = DefaultRoot());
 
     platform::CSettingsStore& GetStore() const override { return m_store; }
     // The root, a backslash and the current workspace's name.

@@ -17,7 +17,8 @@ namespace chart {
 namespace {
 
 constexpr const char* kDatumMismatch = "DATUM MISMATCH (VP):  GPS datum is not WGS84.";
-constexpr const char* kNoReference = "One or more screen objects cannot be accurately referenced to this chart";
+constexpr const char* kNoReference =
+    "One or more screen objects cannot be accurately referenced to this chart";
 constexpr const char* kNoDatumShift = "No datum shift available";
 
 // Runs the cleanup when the scope ends, on any path.
@@ -29,9 +30,9 @@ struct ScopeExit {
 template <class F>
 ScopeExit(F) -> ScopeExit<F>;
 
-}  // namespace
+}   // namespace
 
-CChartDoc::CChartDoc(CChartingModule* module) : m_module(module) {}
+CChartDoc::CChartDoc(CChartingModule* module) : m_module(module) { }
 
 CChartDoc::~CChartDoc() = default;
 
@@ -111,8 +112,7 @@ void CChartDoc::OnCloseDocument()
         m_fixRuns.clear();
         if (bar)
             RemoveFrameMessages(*bar);
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 // ---- Base behaviour of the kind's operations -----------------------------------------------
@@ -131,8 +131,7 @@ void CChartDoc::InvalidateOverlays()
 
 bool CChartDoc::ZoomMax()
 {
-    while (ZoomIn()) {
-    }
+    while (ZoomIn()) { }
     return true;
 }
 
@@ -178,7 +177,9 @@ bool CChartDoc::BuildPositionFixOverlays()
     m_fixes = m_module->Services().ownVesselFixes();
     m_fixRuns = BuildPositionFixRuns(
         m_fixes, [this](const geo::CPosition& p) { return IsPositionOnChart(p); },
-        [this](const geo::CPosition& a, const geo::CPosition& b) { return SegmentTouchesChart(a, b); });
+        [this](const geo::CPosition& a, const geo::CPosition& b) {
+            return SegmentTouchesChart(a, b);
+        });
     return true;
 }
 
@@ -220,8 +221,9 @@ bool CChartDoc::GetCentrePosition(geo::CPosition& position)
 {
     geo::IntRect rect;
     GetVisibleRect(rect);
-    const geo::IntPoint centre{static_cast<std::int32_t>((std::int64_t{rect.left} + rect.right) / 2),
-                               static_cast<std::int32_t>((std::int64_t{rect.top} + rect.bottom) / 2)};
+    const geo::IntPoint centre{
+        static_cast<std::int32_t>((std::int64_t{rect.left} + rect.right) / 2),
+        static_cast<std::int32_t>((std::int64_t{rect.top} + rect.bottom) / 2)};
     return PointToPosition(centre, position) && position.IsValid() && IsPositionOnChart(position);
 }
 
@@ -270,12 +272,14 @@ void CChartDoc::RestoreWindowPlacement(CRegistry& reg)
     readInt("NormalLeftPosition", left);
     readInt("NormalTopPosition", top);
     std::uint32_t width = static_cast<std::uint32_t>(std::max(wp.normal.right - wp.normal.left, 0));
-    std::uint32_t height = static_cast<std::uint32_t>(std::max(wp.normal.bottom - wp.normal.top, 0));
+    std::uint32_t height =
+        static_cast<std::uint32_t>(std::max(wp.normal.bottom - wp.normal.top, 0));
     reg.ReadDWord("NormalWidth", width);
     reg.ReadDWord("NormalHeight", height);
     width = std::min<std::uint32_t>(width, 1u << 16);
     height = std::min<std::uint32_t>(height, 1u << 16);
-    wp.normal = {left, top, left + static_cast<std::int32_t>(width), top + static_cast<std::int32_t>(height)};
+    wp.normal = {left, top, left + static_cast<std::int32_t>(width),
+                 top + static_cast<std::int32_t>(height)};
 
     double lat = 0.0;
     double lon = 0.0;
@@ -307,13 +311,16 @@ void CChartDoc::SaveWindowPlacement(CRegistry& reg)
     reg.WriteLong("MaximisedYPosition", wp.maxPosition.y);
     reg.WriteLong("NormalLeftPosition", wp.normal.left);
     reg.WriteLong("NormalTopPosition", wp.normal.top);
-    reg.WriteDWord("NormalWidth", static_cast<std::uint32_t>(std::max(wp.normal.right - wp.normal.left, 0)));
-    reg.WriteDWord("NormalHeight", static_cast<std::uint32_t>(std::max(wp.normal.bottom - wp.normal.top, 0)));
+    reg.WriteDWord("NormalWidth",
+                   static_cast<std::uint32_t>(std::max(wp.normal.right - wp.normal.left, 0)));
+    reg.WriteDWord("NormalHeight",
+                   static_cast<std::uint32_t>(std::max(wp.normal.bottom - wp.normal.top, 0)));
     geo::CPosition centre;
     GetCentrePosition(centre);
     reg.WriteDouble("CentrePositionLatitude", centre.GetLatitude());
     reg.WriteDouble("CentrePositionLongitude", centre.GetLongitude());
-    reg.WriteString("CentrePositionDatum", geo::CDatumInfo::GetName(geo::ResolveDatum(centre.GetDatum())));
+    reg.WriteString("CentrePositionDatum",
+                    geo::CDatumInfo::GetName(geo::ResolveDatum(centre.GetDatum())));
 }
 
 void CChartDoc::BeginDrag(geo::IntPoint point, bool /*continuing*/)
@@ -367,7 +374,8 @@ geo::IntRect CChartDoc::ViewClientRect()
 bool CChartDoc::IsClientPointOnChart(geo::IntPoint point)
 {
     const geo::IntRect client = ViewClientRect();
-    if (point.x < client.left || point.x >= client.right || point.y < client.top || point.y >= client.bottom)
+    if (point.x < client.left || point.x >= client.right || point.y < client.top ||
+        point.y >= client.bottom)
         return false;
     geo::IntPoint chartPoint;
     ClientToChartPoint(point, chartPoint);
@@ -400,13 +408,15 @@ void CChartDoc::PanBy(bool horizontal, int sign, bool large)
 
 const ColourTable& CChartDoc::GetPaletteColours(int paletteIndex) const
 {
-    return m_colours[paletteIndex == kPaletteDusk || paletteIndex == kPaletteNight ? paletteIndex : kPaletteDay];
+    return m_colours[paletteIndex == kPaletteDusk || paletteIndex == kPaletteNight ? paletteIndex
+                                                                                   : kPaletteDay];
 }
 
 void CChartDoc::BuildDimmedPalette(ColourTable& out, int percent) const
 {
     for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = app::ColourToPixel(app::DimColourByPercent(app::PixelToColour(m_colours[kPaletteDay][i]), percent));
+        out[i] = app::ColourToPixel(
+            app::DimColourByPercent(app::PixelToColour(m_colours[kPaletteDay][i]), percent));
 }
 
 void CChartDoc::SetWholeExtent(const geo::CPosition& northWest, const geo::CPosition& southEast)
@@ -415,7 +425,7 @@ void CChartDoc::SetWholeExtent(const geo::CPosition& northWest, const geo::CPosi
     m_extentSouthEast = southEast;
 }
 
-}  // namespace chart
+}   // namespace chart
 
 #include "chart/overlays/ChartObject.h"
 
@@ -429,4 +439,4 @@ void CChartDoc::DrawChartObject(CXDC& dc, CChartObject& object, int argument)
     object.DrawOn(dc, object.GetScreenPoint(), argument);
 }
 
-}  // namespace chart
+}   // namespace chart

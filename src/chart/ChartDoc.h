@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "app/MsgBar.h"
-#include "geo/Clipping.h"
 #include "chart/ChartGeometry.h"
 #include "chart/PositionFixRuns.h"
+#include "geo/Clipping.h"
 #include "geo/Position.h"
 
 class CRegistry;
@@ -38,13 +38,19 @@ using PointList = std::vector<geo::IntPoint>;
 // A chart's colours as the buffers draw them (0xFFRRGGBB).
 using ColourTable = CPaletteTable;
 
-enum ChartKind : int { kChartBase = 0, kChartARCS = 1, kChartSeafarer = 2, kChartBlank = 3, kChartLivechart = 4 };
+enum ChartKind : int {
+    kChartBase = 0,
+    kChartARCS = 1,
+    kChartSeafarer = 2,
+    kChartBlank = 3,
+    kChartLivechart = 4
+};
 
 // Results of the datum shifts; callers treat 4 as failure, anything else as success.
 enum DatumShiftStatus : int {
     kShiftNotWGS84 = 1,   // the position is not in WGS 84: passed on unchanged
-    kShiftNone = 2,       // no shift data, or the chart datum is the fallback: copied
-    kShiftChartWGS84 = 3, // the chart datum is WGS 84: copied
+    kShiftNone = 2,   // no shift data, or the chart datum is the fallback: copied
+    kShiftChartWGS84 = 3,   // the chart datum is WGS 84: copied
 };
 static_assert(kShiftNotOnChart == 4);
 
@@ -84,7 +90,7 @@ public:
     virtual int GetChartType() const { return kChartBase; }
     virtual bool HasLargerScaleChartAt(const geo::CPosition&) { return false; }
     virtual bool HasSmallerScaleChartAt(const geo::CPosition&) { return false; }
-    virtual void PrepareBuffer(CScreenBuffer&) {}
+    virtual void PrepareBuffer(CScreenBuffer&) { }
     virtual void InvalidateChart();
     virtual void InvalidateOverlays();
     virtual bool CanShowChartsForVessel() { return false; }
@@ -98,11 +104,14 @@ public:
     void ChartToClientPoint(const geo::IntPoint& in, geo::IntPoint& out) override { out = in; }
     virtual bool OpenChart(const std::string& /*path*/) { return false; }
     virtual int OpenWorldChart(int /*argument*/, bool /*flag*/) { return 0; }
-    virtual void OnMouseMove(geo::IntPoint) {}
+    virtual void OnMouseMove(geo::IntPoint) { }
     virtual bool DrawGrid(CXDC&) { return false; }
     virtual int DrawChart(CXDC&) { return 0; }
     virtual bool SetZoomLevel(int /*level*/, bool /*flag*/) { return false; }
-    virtual bool ZoomToRect(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) { return false; }
+    virtual bool ZoomToRect(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/)
+    {
+        return false;
+    }
     virtual bool ZoomFull() { return false; }
     // Zooms in until the kind refuses; true.
     virtual bool ZoomMax();
@@ -130,12 +139,15 @@ public:
     virtual std::string GetExtentText() { return {}; }
     virtual bool PolygonTouchesChart(std::span<const geo::CPosition>) { return true; }
     virtual bool SegmentTouchesChart(const geo::CPosition&, const geo::CPosition&) { return true; }
-    virtual bool GetExtent(geo::CPosition& /*northWest*/, geo::CPosition& /*southEast*/) const { return false; }
+    virtual bool GetExtent(geo::CPosition& /*northWest*/, geo::CPosition& /*southEast*/) const
+    {
+        return false;
+    }
     // The metres per pixel as text with 0, 1 or 2 decimals; "Error" and
     // false when the chart is not loaded or has no figure.
     virtual bool GetResolutionText(std::string& text, double& metresPerPixel);
     // The chart area of the view in chart coordinates; the base leaves it.
-    void GetVisibleRect(geo::IntRect&) override {}
+    void GetVisibleRect(geo::IntRect&) override { }
     virtual bool GetMetresPerPixel(double&) { return false; }
     virtual bool IsWorldChart() const { return false; }
     virtual bool IsChartLoaded() const { return m_loaded; }
@@ -165,12 +177,12 @@ public:
     virtual void SaveWindowPlacement(CRegistry& registry);
     virtual bool CanShowLargerScale() { return false; }
     virtual bool CanShowSmallerScale() { return false; }
-    virtual void LargerScale() {}
-    virtual void SmallerScale() {}
+    virtual void LargerScale() { }
+    virtual void SmallerScale() { }
     virtual void BeginDrag(geo::IntPoint point, bool continuing);
-    virtual void DragTo(geo::IntPoint) {}
-    virtual void EndDrag(geo::IntPoint) {}
-    virtual void DrawDragRect(CXDC&) {}
+    virtual void DragTo(geo::IntPoint) { }
+    virtual void EndDrag(geo::IntPoint) { }
+    virtual void DrawDragRect(CXDC&) { }
     // Screen colours of the chart's two colour classes (the tidal arrows
     // draw over the second and keep off the first).
     virtual bool IsColourInFirstClass(COLORREF) const { return false; }
@@ -228,7 +240,10 @@ protected:
     const geo::CPosition& WholeNorthWest() const { return m_extentNorthWest; }
     const geo::CPosition& WholeSouthEast() const { return m_extentSouthEast; }
     void SetReferencePosition(const geo::CPosition& p) { m_referencePosition = p; }
-    ColourTable& Colours(int paletteIndex) { return m_colours[paletteIndex < 0 || paletteIndex > 2 ? 0 : paletteIndex]; }
+    ColourTable& Colours(int paletteIndex)
+    {
+        return m_colours[paletteIndex < 0 || paletteIndex > 2 ? 0 : paletteIndex];
+    }
     void SetColourCount(std::uint16_t n) { m_colourCount = n; }
     geo::IntRect ViewClientRect();
     // The autoscroll-area per cent the navigator holds (100 without one).
@@ -261,4 +276,4 @@ private:
     geo::IntRect m_dragRect;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -89,4 +89,4 @@ double RoundGridIntervalMinutes(double x);
 // Same latitude or same longitude in whole micro-degrees.
 bool IsOnSameParallelOrMeridian(const geo::CPosition& a, const geo::CPosition& b);
 
-}  // namespace chart
+}   // namespace chart

@@ -26,14 +26,14 @@ public:
     using CModule::CModule;
 
     virtual std::string GetName() const { return "Blank Chart"; }
-    virtual void OnCataloguesOpened() {}
-    virtual void OnCataloguesClosing() {}
+    virtual void OnCataloguesOpened() { }
+    virtual void OnCataloguesClosing() { }
     // The charts folder changed: the service's own folder lies below it.
-    virtual void SetChartsFolder(const std::string& /*folder*/) {}
+    virtual void SetChartsFolder(const std::string& /*folder*/) { }
     // Adds this service's charts to the folio; the number of catalogue
     // records used.
     virtual int BuildFolio(Folio& /*folio*/) { return 0; }
-    virtual void RemoveFolioItems(Folio& /*folio*/) {}
+    virtual void RemoveFolioItems(Folio& /*folio*/) { }
 
     // Whether this service opens a file of the extension (no dot, any case;
     // empty for a new chart without a file).
@@ -42,7 +42,10 @@ public:
     // chart opens without one).
     virtual std::string PathToOpen(const std::string& path) const { return path; }
     // A new, unopened document of this service's kind.
-    virtual std::unique_ptr<CChartDoc> CreateChartDoc(CChartingModule& /*module*/) { return nullptr; }
+    virtual std::unique_ptr<CChartDoc> CreateChartDoc(CChartingModule& /*module*/)
+    {
+        return nullptr;
+    }
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -85,8 +85,7 @@ void CChartGeometry::SplitAtDateLine(const CPosition& a, const CPosition& b,
     ClipSegment(CPosition(latX, -180.0), CPosition(latB, lonB), out);
 }
 
-void CChartGeometry::ClipSegment(const CPosition& a, const CPosition& b,
-                                 std::vector<IntPoint>& out)
+void CChartGeometry::ClipSegment(const CPosition& a, const CPosition& b, std::vector<IntPoint>& out)
 {
     IntRect visible;
     GetVisibleRect(visible);
@@ -216,7 +215,7 @@ double RoundInterval(double x, double base, const double (&below)[4], const doub
     return x < 0 ? -result : result;
 }
 
-}  // namespace
+}   // namespace
 
 double RoundGridInterval(double x)
 {
@@ -237,4 +236,4 @@ bool IsOnSameParallelOrMeridian(const CPosition& a, const CPosition& b)
            geo::DegreesToMicroDegrees(b.GetLongitude());
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -1,10 +1,10 @@
 #include "chart/ChartViewPipeline.h"
 
 #include "app/DisplayPalettes.h"
-#include "chart/draw/BufferDC.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
+#include "chart/draw/BufferDC.h"
 
 namespace chart {
 
@@ -18,10 +18,10 @@ struct PaintGuard {
     ~PaintGuard() { g_painting = false; }
 };
 
-}  // namespace
+}   // namespace
 
-void CReferenceCounters::Count(std::array<std::uint16_t, 3>& c, bool onChart, bool fallbackDatum, bool noShift,
-                               bool add)
+void CReferenceCounters::Count(std::array<std::uint16_t, 3>& c, bool onChart, bool fallbackDatum,
+                               bool noShift, bool add)
 {
     auto step = [add](std::uint16_t& v) {
         if (add && v < UINT16_MAX)
@@ -37,7 +37,9 @@ void CReferenceCounters::Count(std::array<std::uint16_t, 3>& c, bool onChart, bo
         step(c[kNoShift]);
 }
 
-CChartViewPipeline::CChartViewPipeline(CChartDoc& doc, CChartingModule* module) : m_doc(doc), m_module(module) {}
+CChartViewPipeline::CChartViewPipeline(CChartDoc& doc, CChartingModule* module)
+    : m_doc(doc), m_module(module)
+{ }
 
 CChartViewPipeline::~CChartViewPipeline() = default;
 
@@ -53,7 +55,8 @@ void CChartViewPipeline::SetSource(DynamicLayer layer, CLayerSource* source)
 
 int CChartViewPipeline::ActivePalette() const
 {
-    return m_module && m_module->Services().palettes ? m_module->Services().palettes->GetActive() : kPaletteDay;
+    return m_module && m_module->Services().palettes ? m_module->Services().palettes->GetActive()
+                                                     : kPaletteDay;
 }
 
 bool CChartViewPipeline::Render(CScreenBuffer& buffers)
@@ -103,13 +106,14 @@ void CChartViewPipeline::DrawStaticLayers(CXDC& dc)
             const bool night = ActivePalette() != kPaletteDay;
             for (const auto& m : m_measurements)
                 m->DrawLine(dc, night);
-            const int dim = ActivePalette() == kPaletteDusk ? 25 : ActivePalette() == kPaletteNight ? 50 : 0;
+            const int dim = ActivePalette() == kPaletteDusk    ? 25
+                            : ActivePalette() == kPaletteNight ? 50
+                                                               : 0;
             for (const auto& m : m_measurements)
                 m->DrawLabel(dc, dim);
             continue;
         }
-        default:
-            break;
+        default: break;
         }
         if (CLayerSource* source = m_static[i]; source && source->IsOn())
             source->Draw(m_doc, dc);
@@ -130,8 +134,7 @@ void CChartViewPipeline::DrawDynamicLayers(CXDC& dc)
             if (m_dragging)
                 m_doc.DrawDragRect(dc);
             continue;
-        default:
-            break;
+        default: break;
         }
         if (CLayerSource* source = m_dynamic[i]; source && source->IsOn())
             source->Draw(m_doc, dc);
@@ -151,10 +154,10 @@ void CChartViewPipeline::UpdateReferenceMessages()
     app::CMsgBar* bar = frame ? frame->GetMsgBar() : nullptr;
     if (!bar)
         return;
-    bar->SetMessageActive(m_doc.NoReferenceMessage(0), m_counters.chartpoints[CReferenceCounters::kNoShift] ? 1 : 0,
-                          true);
-    bar->SetMessageActive(m_doc.NoReferenceMessage(1), m_counters.waypoints[CReferenceCounters::kNoShift] ? 1 : 0,
-                          true);
+    bar->SetMessageActive(m_doc.NoReferenceMessage(0),
+                          m_counters.chartpoints[CReferenceCounters::kNoShift] ? 1 : 0, true);
+    bar->SetMessageActive(m_doc.NoReferenceMessage(1),
+                          m_counters.waypoints[CReferenceCounters::kNoShift] ? 1 : 0, true);
 }
 
-}  // namespace chart
+}   // namespace chart

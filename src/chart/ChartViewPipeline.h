@@ -26,14 +26,32 @@ class CXDC;
 
 // The static layers, in drawing order.
 enum class StaticLayer : int {
-    TidalBoxes, FolioBoxes, Grid, PlanTracks, Chartpoints, Route, ArrivalCircles, Perpendiculars,
-    DeviationLimits, ViewTrack, RangeBearing, TidalAtlas, TidalVector,
+    TidalBoxes,
+    FolioBoxes,
+    Grid,
+    PlanTracks,
+    Chartpoints,
+    Route,
+    ArrivalCircles,
+    Perpendiculars,
+    DeviationLimits,
+    ViewTrack,
+    RangeBearing,
+    TidalAtlas,
+    TidalVector,
 };
 inline constexpr int kStaticLayerCount = 13;
 // The dynamic layers, in drawing order.
 enum class DynamicLayer : int {
-    CurrentChartpoint, ActiveRoute, Targets, RadarCursor, CurrentRouteMonitoring, OwnTrack, OwnVessel,
-    RangeBearingInProgress, DragRectangle,
+    CurrentChartpoint,
+    ActiveRoute,
+    Targets,
+    RadarCursor,
+    CurrentRouteMonitoring,
+    OwnTrack,
+    OwnVessel,
+    RangeBearingInProgress,
+    DragRectangle,
 };
 inline constexpr int kDynamicLayerCount = 9;
 
@@ -55,7 +73,8 @@ struct CReferenceCounters {
     std::array<std::uint16_t, 3> waypoints{};
     enum Kind { kOnChart = 0, kFallbackDatum = 1, kNoShift = 2 };
     // Counts one object (`add`) or uncounts it, clamped at 0 and 65535.
-    static void Count(std::array<std::uint16_t, 3>& c, bool onChart, bool fallbackDatum, bool noShift, bool add);
+    static void Count(std::array<std::uint16_t, 3>& c, bool onChart, bool fallbackDatum,
+                      bool noShift, bool add);
 };
 
 class CChartViewPipeline {
@@ -115,4 +134,4 @@ private:
     int m_dynamicDraws = 0;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -10,7 +10,9 @@
 
 #include "geo/Clipping.h"
 
-namespace app { class CMsgBar; }
+namespace app {
+class CMsgBar;
+}
 
 namespace chart {
 
@@ -20,7 +22,7 @@ class CChartDoc;
 // frame opened the chart with.
 enum ChartFrameState : int {
     kFrameNormal = 0,
-    kFrameAutoscroll = 1,     // the vessel's chart window
+    kFrameAutoscroll = 1,   // the vessel's chart window
     kFramePrintPreview = 2,   // a copy made for a preview; left out of redraws
 };
 
@@ -67,4 +69,4 @@ public:
     virtual std::optional<geo::IntPoint> GetCursorClientPoint() const = 0;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -18,13 +18,14 @@ namespace {
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
     });
 }
 
 constexpr const char* kWorldChartNotFound = "World chart not found or not accessible";
 
-}  // namespace
+}   // namespace
 
 CChartingModule::CChartingModule(CSettingsHome& settings, CChartingServices services)
     : CModeModule(settings), m_services(std::move(services))
@@ -69,8 +70,7 @@ void CChartingModule::RegisterCommands(CCommandTable& commands)
                     frame->ClearViewOverlays();
                 if ((doc->*step)())
                     doc->InvalidateOverlays();
-            } catch (...) {
-            }
+            } catch (...) { }
         };
     };
     auto enabledUnless = [this](bool (CChartDoc::*atLimit)()) {
@@ -84,32 +84,43 @@ void CChartingModule::RegisterCommands(CCommandTable& commands)
         };
     };
     auto hasChart = [this](CCmdUI& ui) { ui.Enable(GetActiveChartDoc() != nullptr); };
-    commands.Add(me, cmd::kChartZoomIn, zoom(&CChartDoc::ZoomIn), enabledUnless(&CChartDoc::IsAtMaxZoom));
-    commands.Add(me, cmd::kChartZoomOut, zoom(&CChartDoc::ZoomOut), enabledUnless(&CChartDoc::IsAtMinZoom));
+    commands.Add(me, cmd::kChartZoomIn, zoom(&CChartDoc::ZoomIn),
+                 enabledUnless(&CChartDoc::IsAtMaxZoom));
+    commands.Add(me, cmd::kChartZoomOut, zoom(&CChartDoc::ZoomOut),
+                 enabledUnless(&CChartDoc::IsAtMinZoom));
     commands.Add(me, cmd::kChartFull, zoom(&CChartDoc::ZoomFull), hasChart);
-    commands.Add(me, cmd::kChartLargerScale, [this](unsigned) {
-        if (CChartDoc* doc = GetActiveChartDoc())
-            doc->LargerScale();
-    }, [this](CCmdUI& ui) {
-        CChartDoc* doc = GetActiveChartDoc();
-        ui.Enable(doc && doc->CanShowLargerScale());
-    });
-    commands.Add(me, cmd::kChartSmallerScale, [this](unsigned) {
-        if (CChartDoc* doc = GetActiveChartDoc())
-            doc->SmallerScale();
-    }, [this](CCmdUI& ui) {
-        CChartDoc* doc = GetActiveChartDoc();
-        ui.Enable(doc && doc->CanShowSmallerScale());
-    });
-    commands.Add(me, cmd::kChartWorld, [this](unsigned) {
-        CChartDoc* doc = GetActiveChartDoc();
-        if (doc && doc->OpenWorldChart(1, true) != 0)
-            return;
-        if (app::CMsgBar* bar = m_services.frameMsgBar) {
-            bar->SetMessageActive(m_hMsgWorldChart, 1, true);
-            bar->SetMessageTimeout(m_hMsgWorldChart, std::chrono::seconds(20));
-        }
-    }, hasChart);
+    commands.Add(
+        me, cmd::kChartLargerScale,
+        [this](unsigned) {
+            if (CChartDoc* doc = GetActiveChartDoc())
+                doc->LargerScale();
+        },
+        [this](CCmdUI& ui) {
+            CChartDoc* doc = GetActiveChartDoc();
+            ui.Enable(doc && doc->CanShowLargerScale());
+        });
+    commands.Add(
+        me, cmd::kChartSmallerScale,
+        [this](unsigned) {
+            if (CChartDoc* doc = GetActiveChartDoc())
+                doc->SmallerScale();
+        },
+        [this](CCmdUI& ui) {
+            CChartDoc* doc = GetActiveChartDoc();
+            ui.Enable(doc && doc->CanShowSmallerScale());
+        });
+    commands.Add(
+        me, cmd::kChartWorld,
+        [this](unsigned) {
+            CChartDoc* doc = GetActiveChartDoc();
+            if (doc && doc->OpenWorldChart(1, true) != 0)
+                return;
+            if (app::CMsgBar* bar = m_services.frameMsgBar) {
+                bar->SetMessageActive(m_hMsgWorldChart, 1, true);
+                bar->SetMessageTimeout(m_hMsgWorldChart, std::chrono::seconds(20));
+            }
+        },
+        hasChart);
     commands.Add(me, cmd::kChartUpdateBoxes, [this](unsigned) {
         m_settings.drawUpdateBoxes = !m_settings.drawUpdateBoxes;
         RedrawAllChartViews();
@@ -127,10 +138,10 @@ bool CChartingModule::Terminate()
             bar->RemoveMessage(m_hMsgWorldChart, false);
             bar->LockUpdate(true);
         }
-        for (auto it = m_services.chartServices.rbegin(); it != m_services.chartServices.rend(); ++it)
+        for (auto it = m_services.chartServices.rbegin(); it != m_services.chartServices.rend();
+             ++it)
             (*it)->Terminate();
-    } catch (...) {
-    }
+    } catch (...) { }
     return CModeModule::Terminate();
 }
 
@@ -234,8 +245,9 @@ CChartWindow* CChartingModule::GetChartFrameByIndex(std::size_t oneBased) const
 
 int CChartingModule::CountChartFramesInState(int state) const
 {
-    return static_cast<int>(std::count_if(m_frames.begin(), m_frames.end(),
-                                          [state](CChartWindow* f) { return f->GetState() == state; }));
+    return static_cast<int>(
+        std::count_if(m_frames.begin(), m_frames.end(),
+                      [state](CChartWindow* f) { return f->GetState() == state; }));
 }
 
 CChartDoc* CChartingModule::FindChartDocInState(int state) const
@@ -273,8 +285,7 @@ void CChartingModule::CloseDocsOfClass(const std::function<bool(const CChartDoc&
                 m_services.closeDocument(doc);
             else
                 doc->OnCloseDocument();
-        } catch (...) {
-        }
+        } catch (...) { }
         RemoveChartFrame(frame);
     }
 }
@@ -406,8 +417,8 @@ std::uint64_t CChartingModule::EstimateChartBufferSize() const
     if (facts[0] <= 0 || facts[1] <= 0 || facts[2] <= 0)
         return 0;
     const auto bytesPerPixel = static_cast<std::uint64_t>(facts[2] * 0.125);
-    const std::uint64_t size = static_cast<std::uint64_t>(facts[0]) * static_cast<std::uint64_t>(facts[1]) *
-                               bytesPerPixel * 6u;
+    const std::uint64_t size = static_cast<std::uint64_t>(facts[0]) *
+                               static_cast<std::uint64_t>(facts[1]) * bytesPerPixel * 6u;
     return static_cast<std::uint64_t>(static_cast<double>(size) * 1.2);
 }
 
@@ -449,7 +460,8 @@ void CChartingModule::ClearFolioItems()
 
 void CChartingModule::SetChartsFolder(const std::string& folder)
 {
-    const std::filesystem::path used = EnsureFolder(ToNativePath(folder), ToNativePath(GetDataFolder()));
+    const std::filesystem::path used =
+        EnsureFolder(ToNativePath(folder), ToNativePath(GetDataFolder()));
     if (!used.empty())
         SetDataFolder(used.string());
     for (auto& service : m_services.chartServices)
@@ -462,7 +474,8 @@ void CChartingModule::SetSourcePath(const std::string& path)
         m_sourcePath = GetDataFolder();
         return;
     }
-    const std::filesystem::path used = EnsureFolder(ToNativePath(path), ToNativePath(GetDataFolder()));
+    const std::filesystem::path used =
+        EnsureFolder(ToNativePath(path), ToNativePath(GetDataFolder()));
     m_sourcePath = used.empty() ? GetDataFolder() : used.string();
 }
 
@@ -506,4 +519,4 @@ void CChartingModule::ShowLoadFailure()
     }
 }
 
-}  // namespace chart
+}   // namespace chart

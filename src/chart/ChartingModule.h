@@ -79,7 +79,10 @@ public:
     const CChartSettings& ChartSettings() const { return m_settings; }
     CChartSettings& ChartSettings() { return m_settings; }
     CChartingServices& Services() { return m_services; }
-    const std::vector<std::unique_ptr<CChartModule>>& ChartServices() const { return m_services.chartServices; }
+    const std::vector<std::unique_ptr<CChartModule>>& ChartServices() const
+    {
+        return m_services.chartServices;
+    }
     // The service that opens files of this extension; none for a raster
     // chart while no raster service is installed.
     CChartModule* FindServiceFor(std::string_view extension) const;
@@ -154,4 +157,4 @@ private:
     app::MsgHandle m_hMsgWorldChart = nullptr;
 };
 
-}  // namespace chart
+}   // namespace chart

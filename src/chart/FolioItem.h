@@ -16,16 +16,16 @@ struct CFolioItem {
     virtual ~CFolioItem() = default;
 
     std::uint32_t value = 0;
-    int chartKind = 0;             // as CChartDoc::GetChartType
+    int chartKind = 0;   // as CChartDoc::GetChartType
     std::uint8_t flag = 0;
-    bool notOffered = false;       // left out of the open-chart lists and searches
+    bool notOffered = false;   // left out of the open-chart lists and searches
     std::string fileName;
     std::string title;
     std::string text;
-    std::uint32_t number = 0;      // with the file name, identifies the chart
+    std::uint32_t number = 0;   // with the file name, identifies the chart
     geo::IntPolygon outline;
     std::optional<geo::IntRect> outlineBounds;
-    geo::IntPolygon secondOutline; // used only when present
+    geo::IntPolygon secondOutline;   // used only when present
     std::optional<geo::IntRect> secondBounds;
 
     // The point lies in the outline, or in the second outline when there is one.
@@ -38,4 +38,4 @@ struct CFolioItem {
     }
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -3,7 +3,8 @@
 namespace chart {
 
 std::vector<CFixRunPoint> BuildPositionFixRuns(std::span<const geo::CPosition> fixes,
-                                               const PositionTest& onChart, const SegmentTest& touches)
+                                               const PositionTest& onChart,
+                                               const SegmentTest& touches)
 {
     std::vector<CFixRunPoint> runs;
     bool inRun = false;
@@ -28,4 +29,4 @@ std::vector<CFixRunPoint> BuildPositionFixRuns(std::span<const geo::CPosition> f
     return runs;
 }
 
-}  // namespace chart
+}   // namespace chart

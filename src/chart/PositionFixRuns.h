@@ -16,7 +16,7 @@ namespace chart {
 
 struct CFixRunPoint {
     std::size_t index = 0;   // into the fix sequence
-    bool start = false;      // the first point of a stretch
+    bool start = false;   // the first point of a stretch
     bool operator==(const CFixRunPoint&) const = default;
 };
 
@@ -26,6 +26,7 @@ using SegmentTest = std::function<bool(const geo::CPosition&, const geo::CPositi
 // `onChart` tells whether a fix lies on the chart, `touches` whether the leg
 // between two fixes crosses it.
 std::vector<CFixRunPoint> BuildPositionFixRuns(std::span<const geo::CPosition> fixes,
-                                               const PositionTest& onChart, const SegmentTest& touches);
+                                               const PositionTest& onChart,
+                                               const SegmentTest& touches);
 
-}  // namespace chart
+}   // namespace chart

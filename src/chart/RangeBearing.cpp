@@ -20,12 +20,12 @@ std::string Trimmed(std::string s)
     return first == std::string::npos ? std::string() : s.substr(first);
 }
 
-}  // namespace
+}   // namespace
 
 std::string FormatRangeBearingLabel(double range, double bearing)
 {
-    return Trimmed(FormatDistance(range)) + "nm, " + Trimmed(FormatBearing(bearing)) + kDegree + ", (" +
-           Trimmed(FormatBearing(geo::AddAngles(bearing, 180.0))) + kDegree + ")";
+    return Trimmed(FormatDistance(range)) + "nm, " + Trimmed(FormatBearing(bearing)) + kDegree +
+           ", (" + Trimmed(FormatBearing(geo::AddAngles(bearing, 180.0))) + kDegree + ")";
 }
 
 bool RangeBearingAsDrawn(const geo::CPosition& from, const geo::CPosition& to, int fromX, int toX,
@@ -45,7 +45,8 @@ bool RangeBearingAsDrawn(const geo::CPosition& from, const geo::CPosition& to, i
     // A rhumb line's range and bearing do not change when both ends turn
     // about the axis: the ends are put either side of the zero meridian, so
     // the line runs the drawn way without meeting 180 degrees.
-    const geo::CPosition a(from.GetLatitude(), -d / 2, 0.0, static_cast<std::int16_t>(from.GetDatum()));
+    const geo::CPosition a(from.GetLatitude(), -d / 2, 0.0,
+                           static_cast<std::int16_t>(from.GetDatum()));
     const geo::CPosition b(to.GetLatitude(), d / 2, 0.0, static_cast<std::int16_t>(to.GetDatum()));
     return geo::RhumbRangeBearing(a, b, range, bearing, false);
 }
@@ -149,7 +150,8 @@ void CRangeBearingOverlay::DrawLabel(CXDC& dc, int dimPercent) const
     const int h = text.cy + 6;
     const int cx = static_cast<int>((std::int64_t{s.x} + e.x) / 2);
     const int cy = static_cast<int>((std::int64_t{s.y} + e.y) / 2);
-    const Brush oldBrush = dc.SelectBrush(app::DimColourByPercent(app::RGB(255, 255, 0), dimPercent));
+    const Brush oldBrush =
+        dc.SelectBrush(app::DimColourByPercent(app::RGB(255, 255, 0), dimPercent));
     const Pen oldPen = dc.SelectPen(app::RGB(0, 0, 0));
     dc.Rectangle(cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h);
     const COLORREF oldText = dc.SetTextColor(app::RGB(0, 0, 0));
@@ -164,4 +166,4 @@ void CRangeBearingOverlay::DrawLabel(CXDC& dc, int dimPercent) const
     dc.SelectFont(oldFont);
 }
 
-}  // namespace chart
+}   // namespace chart

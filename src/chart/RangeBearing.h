@@ -71,4 +71,4 @@ private:
     bool m_finished = false;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -4,14 +4,15 @@
 
 namespace chart {
 
-std::vector<CTargetToDraw> SelectTargets(const std::vector<CTargetSnapshot>& targets, std::uint8_t maxTargets,
-                                         int arpaSize, int tenderSize)
+std::vector<CTargetToDraw> SelectTargets(const std::vector<CTargetSnapshot>& targets,
+                                         std::uint8_t maxTargets, int arpaSize, int tenderSize)
 {
     std::vector<CTargetToDraw> out;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         const CTargetSnapshot& t = targets[i];
-        const bool qualifies = t.source == CTargetSnapshot::kTender ||
-                               (t.source == CTargetSnapshot::kArpa && t.sequence <= static_cast<int>(maxTargets));
+        const bool qualifies =
+            t.source == CTargetSnapshot::kTender ||
+            (t.source == CTargetSnapshot::kArpa && t.sequence <= static_cast<int>(maxTargets));
         if (!qualifies || !t.drawFlag)
             continue;
         int size = t.source == CTargetSnapshot::kArpa ? arpaSize : tenderSize;
@@ -47,4 +48,4 @@ bool DeleteWaypointNumber(std::vector<int>& numbers, int number)
     return true;
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -14,10 +14,10 @@ namespace chart {
 struct CTargetSnapshot {
     enum Source : int { kOwnVessel = 1, kArpa = 2, kTender = 4 };
     int source = 0;
-    std::int16_t sequence = 0;     // ARPA target number
-    bool drawFlag = true;          // the overlay's display properties
-    bool flashing = false;         // a tender in its flashing state
-    int size = 0;                  // the overlay's symbol size now
+    std::int16_t sequence = 0;   // ARPA target number
+    bool drawFlag = true;   // the overlay's display properties
+    bool flashing = false;   // a tender in its flashing state
+    int size = 0;   // the overlay's symbol size now
 };
 
 // What the target layer needs: a snapshot, and the flashing sizes written back.
@@ -29,15 +29,15 @@ public:
 
 struct CTargetToDraw {
     std::size_t index = 0;   // into the snapshot
-    int size = 0;            // the symbol size to draw it at
+    int size = 0;   // the symbol size to draw it at
     bool operator==(const CTargetToDraw&) const = default;
 };
 
 // Tenders always; ARPA targets numbered up to MaxTargets; others never; none
 // whose overlay is switched off. ARPA targets take the ARPA size, tenders the
 // tender size, and a flashing tender alternates 2 and 0 from its last size.
-std::vector<CTargetToDraw> SelectTargets(const std::vector<CTargetSnapshot>& targets, std::uint8_t maxTargets,
-                                         int arpaSize, int tenderSize);
+std::vector<CTargetToDraw> SelectTargets(const std::vector<CTargetSnapshot>& targets,
+                                         std::uint8_t maxTargets, int arpaSize, int tenderSize);
 
 // The selected route's overlay numbers, in route order. Inserting waypoint
 // `number` shifts every overlay at or above it up by one and puts the new
@@ -46,4 +46,4 @@ std::vector<CTargetToDraw> SelectTargets(const std::vector<CTargetSnapshot>& tar
 bool InsertWaypointNumber(std::vector<int>& numbers, int number);
 bool DeleteWaypointNumber(std::vector<int>& numbers, int number);
 
-}  // namespace chart
+}   // namespace chart

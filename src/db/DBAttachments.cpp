@@ -19,8 +19,8 @@ bool CDBAttachments::Open(bool readOnly, bool recreate)
     std::error_code ec;
     // The older layout keeps the text in a character field after UNIQUE,
     // MASTER_ID and TYPE.
-    if (!readOnly && fs::exists(dbf, ec) && COlderTable::ReadFields(dbf, fields)
-        && fields.size() >= 4 && fields[3].second == 'C' && !TakeOverOlderLayout())
+    if (!readOnly && fs::exists(dbf, ec) && COlderTable::ReadFields(dbf, fields) &&
+        fields.size() >= 4 && fields[3].second == 'C' && !TakeOverOlderLayout())
         return false;
     return CDBCompanion::Open(readOnly, recreate);
 }
@@ -46,17 +46,17 @@ bool CDBAttachments::TakeOverOlderLayout()
             staged.m_slot = int(NumberFromText(older.Text(r, "TYPE")));
             staged.m_data = Decode(older.Text(r, "DATA"));
             if (!staged.AppendNew())
-                return Fail("Row " + std::to_string(r + 1) + " of " + dbf
-                            + " could not be taken over.");
+                return Fail("Row " + std::to_string(r + 1) + " of " + dbf +
+                            " could not be taken over.");
         }
         if (!staged.FlushIfOpen() || !staged.Close())
             return Fail("The new attachment table " + GetFilePath() + " could not be written.");
     }
     std::string error;
     if (!staging.Commit(&error))
-        return Fail("The new attachment table " + GetFilePath()
-                    + " could not take its place: " + error);
+        return Fail("The new attachment table " + GetFilePath() +
+                    " could not take its place: " + error);
     return true;
 }
 
-}  // namespace db
+}   // namespace db

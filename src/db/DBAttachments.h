@@ -18,4 +18,4 @@ private:
     bool TakeOverOlderLayout();
 };
 
-}  // namespace db
+}   // namespace db

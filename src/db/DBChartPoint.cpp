@@ -29,7 +29,7 @@ std::string OlderFile(const std::string& base, const std::string& ext)
     return ResolveNoCase(base + "." + ext).string();
 }
 
-}  // namespace
+}   // namespace
 
 CDBChartPoint::CDBChartPoint()
 {
@@ -60,8 +60,8 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
     if (kind != kNone) {
         // Without the older file there is nothing to take over.
         FindFilesNoCase();
-        const std::string ext = m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt")
-                                                         : m_olderExtension;
+        const std::string ext =
+            m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt") : m_olderExtension;
         if (!fs::exists(ResolveNoCase(GetFilePath() + "." + ext), ec))
             kind = kNone;
     }
@@ -70,12 +70,12 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
             if (!CDBPoint::Open(readOnly, recreate))
                 return false;
             if (!IsEmpty())
-                return true;  // taken over before: the table's own records stand
+                return true;   // taken over before: the table's own records stand
             Close();
         }
         if (!Import(kind))
             return false;
-        const std::string note = m_message;  // rows taken over as not valid
+        const std::string note = m_message;   // rows taken over as not valid
         if (!CDBPoint::Open(readOnly, recreate))
             return false;
         m_message = note;
@@ -84,16 +84,22 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
     return CDBPoint::Open(readOnly, recreate);
 }
 
-bool CDBChartPoint::ImportIpt() { return Import(kIpt); }
+bool CDBChartPoint::ImportIpt()
+{
+    return Import(kIpt);
+}
 
-bool CDBChartPoint::ImportWpt() { return Import(kWpt); }
+bool CDBChartPoint::ImportWpt()
+{
+    return Import(kWpt);
+}
 
 bool CDBChartPoint::Import(Conversion kind)
 {
     m_badRows.clear();
     if (IsOpen())
-        return Fail("The table " + GetFilePath()
-                    + " is open; close it before taking older files over.");
+        return Fail("The table " + GetFilePath() +
+                    " is open; close it before taking older files over.");
     const std::string base = GetFilePath();
     const std::string dataPath = OlderFile(
         base, m_olderExtension.empty() ? (kind == kIpt ? "ipt" : "wpt") : m_olderExtension);
@@ -108,8 +114,8 @@ bool CDBChartPoint::Import(Conversion kind)
         return Fail(older.GetMessage());
     for (const char* field : {"NAME", "LAT", "LNG"})
         if (!older.HasField(field))
-            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field
-                        + ".");
+            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field +
+                        ".");
 
     CImportStaging staging(GetFolder(), GetName());
     if (!staging.IsReady())
@@ -124,8 +130,8 @@ bool CDBChartPoint::Import(Conversion kind)
         if (!staged.TakeOver(older, r, kind == kIpt))
             m_badRows.push_back(r + 1);
         if (!staged.AppendNew())
-            return Fail("Row " + std::to_string(r + 1) + " of " + dataPath
-                        + " could not be taken over: " + staged.GetMessage());
+            return Fail("Row " + std::to_string(r + 1) + " of " + dataPath +
+                        " could not be taken over: " + staged.GetMessage());
     }
     if (!staged.FlushIfOpen() || !staged.Close())
         return Fail("The new table " + base + " could not be written.");
@@ -136,10 +142,10 @@ bool CDBChartPoint::Import(Conversion kind)
         std::string rows;
         for (int r : m_badRows)
             rows += (rows.empty() ? "" : ", ") + std::to_string(r);
-        m_message = "Positions out of range in " + dataPath + " (rows " + rows
-                    + ") were taken over as not valid.";
+        m_message = "Positions out of range in " + dataPath + " (rows " + rows +
+                    ") were taken over as not valid.";
     }
     return true;
 }
 
-}  // namespace db
+}   // namespace db

@@ -31,8 +31,8 @@ public:
 private:
     bool Import(Conversion kind);
 
-    std::string m_olderExtension;  // as given, for finding the file without case
+    std::string m_olderExtension;   // as given, for finding the file without case
     std::vector<int> m_badRows;
 };
 
-}  // namespace db
+}   // namespace db

@@ -13,7 +13,7 @@ std::string SlotText(int slot)
     return buf;
 }
 
-}  // namespace
+}   // namespace
 
 CDBCompanion::CDBCompanion()
 {
@@ -37,8 +37,8 @@ bool CDBCompanion::LoadRecord()
 
 bool CDBCompanion::StoreRecord()
 {
-    return CDBInterface::StoreRecord() && PutInteger("MASTER_ID", m_masterId, 8, true)
-           && Field("TYPE").Assign(SlotText(m_slot)) == 0 && PutText("DATA", m_data);
+    return CDBInterface::StoreRecord() && PutInteger("MASTER_ID", m_masterId, 8, true) &&
+           Field("TYPE").Assign(SlotText(m_slot)) == 0 && PutText("DATA", m_data);
 }
 
 void CDBCompanion::ClearRecord()
@@ -102,4 +102,4 @@ bool CDBCompanion::DeleteOwner(long ownerId)
     return true;
 }
 
-}  // namespace db
+}   // namespace db

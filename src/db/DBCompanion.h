@@ -38,4 +38,4 @@ protected:
     }
 };
 
-}  // namespace db
+}   // namespace db

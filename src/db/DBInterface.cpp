@@ -40,11 +40,14 @@ std::string WithoutExtension(const std::string& path)
 
 const char* const kExtensions[] = {"dbf", "dbt", "mdx"};
 
-}  // namespace
+}   // namespace
 
-dbase::CDbaseEngine& CDBInterface::SharedEngine() { return *DefaultEngine(); }
+dbase::CDbaseEngine& CDBInterface::SharedEngine()
+{
+    return *DefaultEngine();
+}
 
-CDBInterface::CDBInterface() : CDBInterface(DefaultEngine()) {}
+CDBInterface::CDBInterface() : CDBInterface(DefaultEngine()) { }
 
 CDBInterface::CDBInterface(std::shared_ptr<dbase::CDbaseEngine> engine)
     : m_engine(engine ? std::move(engine) : DefaultEngine()), m_fieldList(m_engine.get()),
@@ -136,7 +139,10 @@ bool CDBInterface::ResetCache()
 
 // ------------------------------------------------------------------ names
 
-void CDBInterface::SetName(const std::string& name) { m_name = WithoutExtension(name); }
+void CDBInterface::SetName(const std::string& name)
+{
+    m_name = WithoutExtension(name);
+}
 
 void CDBInterface::SetFilePath(const std::string& path)
 {
@@ -177,7 +183,10 @@ bool CDBInterface::CreateFiles()
     return table->Close() == 0;
 }
 
-bool CDBInterface::Open(bool readOnly, bool recreate) { return OpenBase(readOnly, recreate); }
+bool CDBInterface::Open(bool readOnly, bool recreate)
+{
+    return OpenBase(readOnly, recreate);
+}
 
 bool CDBInterface::OpenBase(bool readOnly, bool recreate)
 {
@@ -210,7 +219,10 @@ bool CDBInterface::OpenBase(bool readOnly, bool recreate)
     return true;
 }
 
-bool CDBInterface::Close() { return CloseBase(); }
+bool CDBInterface::Close()
+{
+    return CloseBase();
+}
 
 bool CDBInterface::CloseBase()
 {
@@ -226,7 +238,10 @@ bool CDBInterface::CloseBase()
     return rc == 0;
 }
 
-bool CDBInterface::DeleteFiles() { return DeleteFilesBase(); }
+bool CDBInterface::DeleteFiles()
+{
+    return DeleteFilesBase();
+}
 
 bool CDBInterface::DeleteFilesBase()
 {
@@ -238,7 +253,7 @@ bool CDBInterface::DeleteFilesBase()
         std::error_code ec;
         if (fs::exists(path, ec) || fs::is_symlink(path, ec)) {
             fs::remove(path, ec);
-            ok = ok && !fs::exists(path, ec);  // a file that survives is a failure
+            ok = ok && !fs::exists(path, ec);   // a file that survives is a failure
         }
     }
     return ok;
@@ -447,7 +462,8 @@ bool CDBInterface::AppendNew()
     // under the table lock, so two stations never hand out the same UNIQUE.
     const bool took = !m_lockHeld;
     if (took) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_engine->lockWaitMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(m_engine->lockWaitMs);
         while (m_table->Lock() != 0) {
             if (std::chrono::steady_clock::now() >= deadline) {
                 ClearError();
@@ -548,7 +564,10 @@ std::string CDBInterface::GetTagName() const
     return m_table->Selected()->Name();
 }
 
-std::string CDBInterface::SelectUniqueTag() { return SelectTag("T_UNIQUE"); }
+std::string CDBInterface::SelectUniqueTag()
+{
+    return SelectTag("T_UNIQUE");
+}
 
 // ------------------------------------------------------------------ moves
 
@@ -569,9 +588,15 @@ bool CDBInterface::SkipBy(long n)
     return true;
 }
 
-bool CDBInterface::SkipForward(long n) { return SkipBy(n); }
+bool CDBInterface::SkipForward(long n)
+{
+    return SkipBy(n);
+}
 
-bool CDBInterface::SkipBack(long n) { return SkipBy(-n); }
+bool CDBInterface::SkipBack(long n)
+{
+    return SkipBy(-n);
+}
 
 bool CDBInterface::GoBottom()
 {
@@ -643,7 +668,10 @@ bool CDBInterface::IsLast()
     return false;
 }
 
-long CDBInterface::GetRecNo() const { return m_table ? m_table->RecNo() : 0; }
+long CDBInterface::GetRecNo() const
+{
+    return m_table ? m_table->RecNo() : 0;
+}
 
 long CDBInterface::GetRecordCount()
 {
@@ -662,7 +690,10 @@ long CDBInterface::GetRecordCount()
     return m_count;
 }
 
-bool CDBInterface::IsEmpty() { return !m_table || GetRecordCount() == 0; }
+bool CDBInterface::IsEmpty()
+{
+    return !m_table || GetRecordCount() == 0;
+}
 
 long CDBInterface::GetOrdinal()
 {
@@ -719,7 +750,10 @@ bool CDBInterface::GoOrdinal(long n)
     return true;
 }
 
-void CDBInterface::PushPosition() { m_positions.emplace_back(GetRecNo(), m_ordinal); }
+void CDBInterface::PushPosition()
+{
+    m_positions.emplace_back(GetRecNo(), m_ordinal);
+}
 
 bool CDBInterface::PopPosition()
 {

@@ -23,7 +23,7 @@
 namespace dbase {
 class CDbaseEngine;
 class CDbaseTable;
-}
+}   // namespace dbase
 
 class CDBInterface {
 public:
@@ -87,7 +87,7 @@ public:
     virtual bool IsEmpty();
     virtual void PushPosition();
     virtual bool PopPosition();
-    virtual void ClearRecord() {}
+    virtual void ClearRecord() { }
     virtual bool Lock();
     virtual bool FlushAndUnlock();
     virtual bool IsLockedElsewhere();
@@ -110,7 +110,7 @@ protected:
     Field4 Field(std::string_view name) const { return Field4(m_table.get(), name); }
 
 private:
-    std::shared_ptr<dbase::CDbaseEngine> m_engine;  // first: the lists below are made with it
+    std::shared_ptr<dbase::CDbaseEngine> m_engine;   // first: the lists below are made with it
 
 protected:
     FieldInfoList m_fieldList;
@@ -141,7 +141,7 @@ private:
     bool m_readOnly = false;
     long m_ordinal = -1;
     long m_count = -1;
-    bool m_membersAway = false;  // the engine is on another record than the members
+    bool m_membersAway = false;   // the engine is on another record than the members
     std::vector<std::pair<long, long>> m_positions;
     bool m_lockHeld = false;
 };

@@ -47,18 +47,18 @@ CDateTimeEx OlderDateTime(const std::string& date, const std::string& time)
         if (year >= 0)
             year += year < 95 ? 2000 : 1900;
     }
-    const bool packed = time.size() == 6 && Digits(time, 0, 6) >= 0;  // "HHMMSS"
+    const bool packed = time.size() == 6 && Digits(time, 0, 6) >= 0;   // "HHMMSS"
     const int hour = Digits(time, 0, 2);
     const int minute = Digits(time, packed ? 2 : 3, 2);
     const int second = packed ? Digits(time, 4, 2) : time.size() >= 8 ? Digits(time, 6, 2) : 0;
     CDateTimeEx value;
-    if (day < 0 || month < 0 || year < 0 || hour < 0 || minute < 0 || second < 0
-        || !value.SetDateTime(year, month, day, hour, minute, second))
+    if (day < 0 || month < 0 || year < 0 || hour < 0 || minute < 0 || second < 0 ||
+        !value.SetDateTime(year, month, day, hour, minute, second))
         value.SetStatus(CDateTimeEx::invalid);
     return value;
 }
 
-}  // namespace
+}   // namespace
 
 LogLayout LogLayoutOf(const std::string& dataPath)
 {
@@ -101,7 +101,10 @@ CDBLog::CDBLog()
     ClearRecord();
 }
 
-CDBLog::~CDBLog() { Close(); }
+CDBLog::~CDBLog()
+{
+    Close();
+}
 
 void CDBLog::ClearRecord()
 {
@@ -133,13 +136,13 @@ bool CDBLog::LoadRecord()
 bool CDBLog::StoreRecord()
 {
     const std::uint16_t datum = m_position.GetDatum();
-    return CDBInterface::StoreRecord() && PutDateTime("DATE", "TIME", m_time)
-           && PutDouble("LAT", m_position.GetLatitude(), 10, 5)
-           && PutDouble("LNG", m_position.GetLongitude(), 10, 5)
-           && PutDouble("ALT", m_position.GetAltitude(), 10, 2)
-           && PutInteger("DSHIFT", datum == geo::DatumIndexWGS84() ? -1 : std::int16_t(datum), 3)
-           && PutDouble("COG", m_cog, 6, 2) && PutDouble("SOG", m_sog, 6, 2)
-           && PutInteger("TYPE", m_type, 3) && PutText("NOTE", m_note);
+    return CDBInterface::StoreRecord() && PutDateTime("DATE", "TIME", m_time) &&
+           PutDouble("LAT", m_position.GetLatitude(), 10, 5) &&
+           PutDouble("LNG", m_position.GetLongitude(), 10, 5) &&
+           PutDouble("ALT", m_position.GetAltitude(), 10, 2) &&
+           PutInteger("DSHIFT", datum == geo::DatumIndexWGS84() ? -1 : std::int16_t(datum), 3) &&
+           PutDouble("COG", m_cog, 6, 2) && PutDouble("SOG", m_sog, 6, 2) &&
+           PutInteger("TYPE", m_type, 3) && PutText("NOTE", m_note);
 }
 
 void CDBLog::SetName(const std::string& name)
@@ -221,8 +224,8 @@ bool CDBLog::Open(bool readOnly, bool recreate)
             const std::string data = ResolveNoCase(GetFilePath() + "." + ext).string();
             ext.back() = std::isupper(static_cast<unsigned char>(ext.back())) ? 'M' : 'm';
             std::error_code ec;
-            if (fs::exists(data, ec)
-                && !Import(data, ResolveNoCase(GetFilePath() + "." + ext).string(), false))
+            if (fs::exists(data, ec) &&
+                !Import(data, ResolveNoCase(GetFilePath() + "." + ext).string(), false))
                 return false;
         }
     }
@@ -260,8 +263,8 @@ bool CDBLog::Import(const std::string& dataPath, const std::string& memoPath, bo
         return Fail(older.GetMessage());
     for (const char* field : {"DATE", "TIME", "LAT", "LNG"})
         if (!older.HasField(field))
-            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field
-                        + ".");
+            return Fail("The file " + dataPath + " cannot be taken over: it has no field " + field +
+                        ".");
     const bool nineField = older.HasField("DTM");
 
     CImportStaging staging(GetFolder(), GetName());
@@ -278,8 +281,8 @@ bool CDBLog::Import(const std::string& dataPath, const std::string& memoPath, bo
             if (!staged.TakeOver(older, r, nineField))
                 m_badRows.push_back(r + 1);
             if (!staged.AppendNew())
-                return Fail("Row " + std::to_string(r + 1) + " of " + dataPath
-                            + " could not be taken over: " + staged.GetMessage());
+                return Fail("Row " + std::to_string(r + 1) + " of " + dataPath +
+                            " could not be taken over: " + staged.GetMessage());
         }
         if (!staged.FlushIfOpen() || !staged.Close())
             return Fail("The new log " + GetFilePath() + " could not be written.");
@@ -305,10 +308,10 @@ bool CDBLog::Import(const std::string& dataPath, const std::string& memoPath, bo
         std::string rows;
         for (int r : m_badRows)
             rows += (rows.empty() ? "" : ", ") + std::to_string(r);
-        m_message = "Positions out of range in " + dataPath + " (rows " + rows
-                    + ") were taken over as not valid.";
+        m_message = "Positions out of range in " + dataPath + " (rows " + rows +
+                    ") were taken over as not valid.";
     }
     return true;
 }
 
-}  // namespace db
+}   // namespace db

@@ -79,4 +79,4 @@ private:
 enum class LogLayout { Missing, Current, NineField, OldLog, Other };
 LogLayout LogLayoutOf(const std::string& dataPath);
 
-}  // namespace db
+}   // namespace db

@@ -11,4 +11,4 @@ public:
     static constexpr int kSlots = 10;
 };
 
-}  // namespace db
+}   // namespace db

@@ -69,4 +69,4 @@ void CDBPlan::ClearRecord()
     m_memo.clear();
 }
 
-}  // namespace db
+}   // namespace db

@@ -37,4 +37,4 @@ private:
     static const Column kColumns[];
 };
 
-}  // namespace db
+}   // namespace db

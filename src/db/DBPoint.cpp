@@ -27,7 +27,10 @@ CDBPoint::CDBPoint()
     ClearRecord();
 }
 
-CDBPoint::~CDBPoint() { Close(); }
+CDBPoint::~CDBPoint()
+{
+    Close();
+}
 
 void CDBPoint::ListTexts(std::vector<TextMember>& out) const
 {
@@ -84,13 +87,13 @@ bool CDBPoint::LoadRecord()
 
 bool CDBPoint::StoreRecord()
 {
-    const bool ok = CDBInterface::StoreRecord() && PutText("NAME", m_name) && PutText("ID", m_ident)
-                    && PutDouble("LAT", m_position.GetLatitude(), 10, 5)
-                    && PutDouble("LNG", m_position.GetLongitude(), 10, 5)
-                    && PutDouble("ALT", m_position.GetAltitude(), 10, 2)
-                    && PutInteger("DSHIFT", StoredDatum(m_position.GetDatum()), 3)
-                    && PutText("AREA", m_area) && PutText("GROUP", m_group)
-                    && PutInteger("ZONE", m_zone, 3);
+    const bool ok = CDBInterface::StoreRecord() && PutText("NAME", m_name) &&
+                    PutText("ID", m_ident) && PutDouble("LAT", m_position.GetLatitude(), 10, 5) &&
+                    PutDouble("LNG", m_position.GetLongitude(), 10, 5) &&
+                    PutDouble("ALT", m_position.GetAltitude(), 10, 2) &&
+                    PutInteger("DSHIFT", StoredDatum(m_position.GetDatum()), 3) &&
+                    PutText("AREA", m_area) && PutText("GROUP", m_group) &&
+                    PutInteger("ZONE", m_zone, 3);
     if (!ok)
         return false;
     const bool attached = m_attachments->StoreOwner(GetId(), m_attachment, CDBAttachments::kSlots);
@@ -193,15 +196,18 @@ bool CDBPoint::DeleteAll()
     return FlushIfOpen() && m_memos->FlushIfOpen() && m_attachments->FlushIfOpen();
 }
 
-bool CDBPoint::Pack() { return m_memos->Pack() && m_attachments->Pack() && CDBTextTable::Pack(); }
+bool CDBPoint::Pack()
+{
+    return m_memos->Pack() && m_attachments->Pack() && CDBTextTable::Pack();
+}
 
 bool CDBPoint::DeleteFiles()
 {
     if (IsReadOnly())
         return false;
     PlaceCompanions();
-    const bool companions = m_memos->DeleteFiles() && m_attachments->DeleteFiles()
-                            && platform::RemoveTree(CompanionFolder());
+    const bool companions = m_memos->DeleteFiles() && m_attachments->DeleteFiles() &&
+                            platform::RemoveTree(CompanionFolder());
     const bool own = CDBTextTable::DeleteFiles();
     return companions && own;
 }
@@ -212,8 +218,8 @@ bool CDBPoint::CopyTo(const std::string& path)
     if (SamePath(target, GetFilePath()))
         return true;
     const std::string folder = target + ".X";
-    return m_memos->CopyTo(folder + "/MEMOS") && m_attachments->CopyTo(folder + "/ATTCHMTS")
-           && CDBTextTable::CopyTo(target);
+    return m_memos->CopyTo(folder + "/MEMOS") && m_attachments->CopyTo(folder + "/ATTCHMTS") &&
+           CDBTextTable::CopyTo(target);
 }
 
 bool CDBPoint::Close()
@@ -230,4 +236,4 @@ bool CDBPoint::ResetCache()
     return CDBTextTable::ResetCache() && companions;
 }
 
-}  // namespace db
+}   // namespace db

@@ -44,7 +44,7 @@ public:
     CDBAttachments& Attachments() { return *m_attachments; }
 
     std::string m_name;
-    std::string m_ident;  // the "ID" field (the record's own id is GetId())
+    std::string m_ident;   // the "ID" field (the record's own id is GetId())
     geo::CPosition m_position;
     std::string m_area;
     std::string m_group;
@@ -68,4 +68,4 @@ private:
 // The datum index as the tables store it: the default datum (WGS 84) as -1.
 int StoredDatum(std::uint16_t datum);
 
-}  // namespace db
+}   // namespace db

@@ -24,7 +24,10 @@ CDBRoute::CDBRoute()
     m_tagList.Add("T_ID", "ID", ".NOT. DELETED()");
 }
 
-CDBRoute::~CDBRoute() { Close(); }
+CDBRoute::~CDBRoute()
+{
+    Close();
+}
 
 void CDBRoute::ListTexts(std::vector<TextMember>& out) const
 {
@@ -60,8 +63,9 @@ bool CDBRoute::LoadRecord()
 
 bool CDBRoute::StoreRecord()
 {
-    const bool ok = CDBInterface::StoreRecord() && PutText("NAME", m_name) && PutText("ID", m_ident)
-                    && PutText("FROM", m_from) && PutText("TO", m_to) && PutText("NOTE", m_note);
+    const bool ok = CDBInterface::StoreRecord() && PutText("NAME", m_name) &&
+                    PutText("ID", m_ident) && PutText("FROM", m_from) && PutText("TO", m_to) &&
+                    PutText("NOTE", m_note);
     return ok && m_attachments->StoreOwner(GetId(), m_attachment, CDBAttachments::kSlots);
 }
 
@@ -108,13 +112,13 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
     const std::string ext =
         m_olderExtension.empty() ? (kind == kRdb ? "rdb" : "wpt") : m_olderExtension;
     if (kind != kNone && !fs::exists(ResolveNoCase(GetFilePath() + "." + ext), ec))
-        kind = kNone;  // without the older file there is nothing to take over
+        kind = kNone;   // without the older file there is nothing to take over
     if (kind != kNone) {
         bool needed = true;
         if (fs::exists(GetFilePath() + ".dbf", ec)) {
             if (!Open(readOnly, recreate))
                 return false;
-            needed = IsEmpty();  // a database taken over before keeps its routes
+            needed = IsEmpty();   // a database taken over before keeps its routes
             if (!needed)
                 return true;
             Close();
@@ -182,15 +186,30 @@ bool CDBRoute::Arrived(bool moved)
     return m_points->IsEmpty() || m_points->GoTop();
 }
 
-bool CDBRoute::GoTop() { return Arrived(CDBTextTable::GoTop()); }
+bool CDBRoute::GoTop()
+{
+    return Arrived(CDBTextTable::GoTop());
+}
 
-bool CDBRoute::SkipForward(long n) { return Arrived(CDBTextTable::SkipForward(n)); }
+bool CDBRoute::SkipForward(long n)
+{
+    return Arrived(CDBTextTable::SkipForward(n));
+}
 
-bool CDBRoute::SkipBack(long n) { return Arrived(CDBTextTable::SkipBack(n)); }
+bool CDBRoute::SkipBack(long n)
+{
+    return Arrived(CDBTextTable::SkipBack(n));
+}
 
-bool CDBRoute::GoBottom() { return Arrived(CDBTextTable::GoBottom()); }
+bool CDBRoute::GoBottom()
+{
+    return Arrived(CDBTextTable::GoBottom());
+}
 
-bool CDBRoute::GoRecord(long recNo) { return Arrived(CDBTextTable::GoRecord(recNo)); }
+bool CDBRoute::GoRecord(long recNo)
+{
+    return Arrived(CDBTextTable::GoRecord(recNo));
+}
 
 bool CDBRoute::DeleteRecord()
 {
@@ -255,8 +274,8 @@ bool CDBRoute::CopyTo(const std::string& path)
             break;
     }
     PopPosition();
-    return ok && m_attachments->CopyTo(targetCompanions + "/ATTCHMTS")
-           && CDBTextTable::CopyTo(target);
+    return ok && m_attachments->CopyTo(targetCompanions + "/ATTCHMTS") &&
+           CDBTextTable::CopyTo(target);
 }
 
 void CDBRoute::PushPosition()
@@ -267,9 +286,9 @@ void CDBRoute::PushPosition()
 
 bool CDBRoute::PopPosition()
 {
-    const bool route = CDBTextTable::PopPosition();  // switches the link table over
+    const bool route = CDBTextTable::PopPosition();   // switches the link table over
     const bool point = m_points->PopPosition();
     return route && point;
 }
 
-}  // namespace db
+}   // namespace db

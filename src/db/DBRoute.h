@@ -81,4 +81,4 @@ private:
     std::unique_ptr<CDBRoutePoints> m_points;
 };
 
-}  // namespace db
+}   // namespace db

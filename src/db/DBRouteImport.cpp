@@ -32,17 +32,23 @@ std::string RowList(const std::vector<std::string>& rows)
     return text;
 }
 
-}  // namespace
+}   // namespace
 
-bool CDBRoute::ImportRdb() { return Import(kRdb); }
+bool CDBRoute::ImportRdb()
+{
+    return Import(kRdb);
+}
 
-bool CDBRoute::ImportWpt() { return Import(kWpt); }
+bool CDBRoute::ImportWpt()
+{
+    return Import(kWpt);
+}
 
 bool CDBRoute::Import(ImportKind kind)
 {
     if (IsOpen())
-        return Fail("The route database " + GetFilePath()
-                    + " is open; close it before taking older files over.");
+        return Fail("The route database " + GetFilePath() +
+                    " is open; close it before taking older files over.");
     const std::string ext =
         m_olderExtension.empty() ? (kind == kRdb ? "rdb" : "wpt") : m_olderExtension;
     CImportStaging staging(GetFolder(), GetName());
@@ -62,8 +68,8 @@ bool CDBRoute::Import(ImportKind kind)
     }
     std::string error;
     if (!staging.Commit(&error))
-        return Fail("The new route database " + GetFilePath()
-                    + " could not take its place: " + error);
+        return Fail("The new route database " + GetFilePath() +
+                    " could not take its place: " + error);
     m_message = report;
     return true;
 }
@@ -79,8 +85,8 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
                                                : std::vector<const char*>{"NAME", "LAT", "LNG"};
     for (const char* field : marks)
         if (!routes.HasField(field))
-            return Fail("The file " + older + " cannot be taken over: it has no field " + field
-                        + ".");
+            return Fail("The file " + older + " cannot be taken over: it has no field " + field +
+                        ".");
 
     std::vector<std::string> badPositions, missing;
     auto addPoints = [&](const COlderTable& points, const std::string& file, bool allFields) {
@@ -92,8 +98,8 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
                 badPositions.push_back(file + " row " + std::to_string(r + 1));
             links.m_link = 0;
             if (!links.AppendPoint())
-                return Fail("Row " + std::to_string(r + 1) + " of " + file
-                            + " could not be taken over: " + links.GetMessage());
+                return Fail("Row " + std::to_string(r + 1) + " of " + file +
+                            " could not be taken over: " + links.GetMessage());
         }
         return true;
     };
@@ -119,8 +125,8 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
             for (int i = 0; i < CDBAttachments::kSlots; ++i)
                 staged.m_attachment[i] = text("ATTACH" + std::to_string(i + 1));
             if (!staged.AppendNew())
-                return Fail("Route " + std::to_string(r + 1) + " of " + older
-                            + " could not be taken over: " + staged.GetMessage());
+                return Fail("Route " + std::to_string(r + 1) + " of " + older +
+                            " could not be taken over: " + staged.GetMessage());
             std::string name = routes.Text(r, "WAYPTDB");
             std::replace(name.begin(), name.end(), '\\', '/');
             if (name.empty())
@@ -136,8 +142,8 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
                 return Fail(points.GetMessage());
             for (const char* field : {"NAME", "LAT", "LNG"})
                 if (!points.HasField(field))
-                    return Fail("The file " + file + " cannot be taken over: it has no field "
-                                + field + ".");
+                    return Fail("The file " + file + " cannot be taken over: it has no field " +
+                                field + ".");
             if (!addPoints(points, file, true))
                 return false;
         }
@@ -151,4 +157,4 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
     return true;
 }
 
-}  // namespace db
+}   // namespace db

@@ -16,7 +16,10 @@ CDBRoutePoints::CDBRoutePoints() : m_waypoints(std::make_unique<CDBWaypoint>())
     m_tagList.Add("T_ORDER", "ORDER", ".NOT. DELETED()");
 }
 
-CDBRoutePoints::~CDBRoutePoints() { Close(); }
+CDBRoutePoints::~CDBRoutePoints()
+{
+    Close();
+}
 
 bool CDBRoutePoints::LoadRecord()
 {
@@ -32,9 +35,9 @@ bool CDBRoutePoints::LoadRecord()
 
 bool CDBRoutePoints::StoreRecord()
 {
-    return CDBInterface::StoreRecord() && PutInteger("ORDER", m_order, 6)
-           && PutInteger("LINK", m_link, 3) && PutInteger("TYPE", m_type, 3)
-           && PutInteger("ID", m_pointId, 8);
+    return CDBInterface::StoreRecord() && PutInteger("ORDER", m_order, 6) &&
+           PutInteger("LINK", m_link, 3) && PutInteger("TYPE", m_type, 3) &&
+           PutInteger("ID", m_pointId, 8);
 }
 
 bool CDBRoutePoints::ResetCache()
@@ -74,7 +77,10 @@ bool CDBRoutePoints::DeleteAll()
     return points && own;
 }
 
-bool CDBRoutePoints::Pack() { return m_waypoints->Pack() && CDBTextTable::Pack(); }
+bool CDBRoutePoints::Pack()
+{
+    return m_waypoints->Pack() && CDBTextTable::Pack();
+}
 
 bool CDBRoutePoints::DeleteFiles()
 {
@@ -100,7 +106,7 @@ bool CDBRoutePoints::CopyTo(const std::string& path)
 std::vector<long> CDBRoutePoints::PointsInOrder()
 {
     std::vector<long> recNos;
-    if (!Table() || !FlushIfOpen())  // the tag takes pending changes in at the flush
+    if (!Table() || !FlushIfOpen())   // the tag takes pending changes in at the flush
         return recNos;
     if (dbase::CDbaseTag* tag = Table()->Tag("T_ORDER"))
         for (const auto& [key, recNo] : tag->Keys())
@@ -202,4 +208,4 @@ bool CDBRoutePoints::ReverseOrder()
     return GoOrdinal(ordinal) && ok;
 }
 
-}  // namespace db
+}   // namespace db

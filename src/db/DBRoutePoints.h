@@ -55,4 +55,4 @@ private:
     std::unique_ptr<CDBWaypoint> m_waypoints;
 };
 
-}  // namespace db
+}   // namespace db

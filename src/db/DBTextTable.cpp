@@ -6,9 +6,9 @@
 #include "platform/Files.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cctype>
 #include <cstdio>
 
 namespace fs = std::filesystem;
@@ -142,9 +142,15 @@ bool CDBTextTable::Update()
     return true;
 }
 
-bool CDBTextTable::Seek(const std::string& key) { return CDBInterface::Seek(Encode(key)); }
+bool CDBTextTable::Seek(const std::string& key)
+{
+    return CDBInterface::Seek(Encode(key));
+}
 
-bool CDBTextTable::SeekNext(const std::string& key) { return CDBInterface::SeekNext(Encode(key)); }
+bool CDBTextTable::SeekNext(const std::string& key)
+{
+    return CDBInterface::SeekNext(Encode(key));
+}
 
 bool CDBTextTable::CopyTo(const std::string& path)
 {
@@ -209,8 +215,8 @@ bool CDBTextTable::PutText(std::string_view field, const std::string& text, Code
 {
     Field4 f = Field(field);
     std::string bytes = Encode(text, page);
-    if (f.IsValid() && bytes.size() > size_t(f.Len()) && Table()
-        && Table()->Field(field)->Type() != 'M')
+    if (f.IsValid() && bytes.size() > size_t(f.Len()) && Table() &&
+        Table()->Field(field)->Type() != 'M')
         bytes.resize(size_t(f.Len()));
     return f.Assign(bytes) == 0;
 }
@@ -230,8 +236,8 @@ CDateTimeEx CDBTextTable::DateTime(std::string_view dateField, std::string_view 
     const std::string date = Field(dateField).Trimmed();
     const std::string time = Field(timeField).Trimmed();
     CDateTimeEx value;
-    if (date.empty() || date == "-1" || time == "-1" || date.size() != 8 || time.size() != 6
-        || !CDateTimeEx::FromStorageText(date + " " + time, value)) {
+    if (date.empty() || date == "-1" || time == "-1" || date.size() != 8 || time.size() != 6 ||
+        !CDateTimeEx::FromStorageText(date + " " + time, value)) {
         value = CDateTimeEx();
         value.SetStatus(CDateTimeEx::invalid);
     }
@@ -243,8 +249,8 @@ bool CDBTextTable::PutDateTime(std::string_view dateField, std::string_view time
 {
     if (!value.IsValid())
         return Field(dateField).Assign("") == 0 && Field(timeField).Assign("") == 0;
-    return Field(dateField).Assign(value.ToStorageDate()) == 0
-           && Field(timeField).Assign(value.ToStorageTime()) == 0;
+    return Field(dateField).Assign(value.ToStorageDate()) == 0 &&
+           Field(timeField).Assign(value.ToStorageTime()) == 0;
 }
 
-}  // namespace db
+}   // namespace db

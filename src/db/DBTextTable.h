@@ -101,4 +101,4 @@ protected:
     std::string m_message;
 };
 
-}  // namespace db
+}   // namespace db

@@ -39,7 +39,7 @@ bool IsIndexLayout(const std::string& dataPath)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 CDBVesselLog::CDBVesselLog()
 {
@@ -62,7 +62,10 @@ CDBVesselLog::CDBVesselLog()
     ClearRecord();
 }
 
-CDBVesselLog::~CDBVesselLog() { Close(); }
+CDBVesselLog::~CDBVesselLog()
+{
+    Close();
+}
 
 void CDBVesselLog::ListTexts(std::vector<TextMember>& out) const
 {
@@ -102,12 +105,12 @@ bool CDBVesselLog::LoadRecord()
 
 bool CDBVesselLog::StoreRecord()
 {
-    return CDBInterface::StoreRecord() && PutInteger("VSLTYPE", m_vesselType, 3)
-           && PutText("VOYAGEID", m_voyageId) && PutText("OOWNAME", m_oowName)
-           && PutInteger("TARGETNO", m_targetNo, 2) && PutText("TARGETNAME", m_targetName)
-           && PutInteger("VSLID", m_vesselId, 8) && PutInteger("APPENDNO", m_appendNo, 8)
-           && PutDateTime("STARTDATE", "STARTTIME", m_start)
-           && PutDateTime("ENDDATE", "ENDTIME", m_end);
+    return CDBInterface::StoreRecord() && PutInteger("VSLTYPE", m_vesselType, 3) &&
+           PutText("VOYAGEID", m_voyageId) && PutText("OOWNAME", m_oowName) &&
+           PutInteger("TARGETNO", m_targetNo, 2) && PutText("TARGETNAME", m_targetName) &&
+           PutInteger("VSLID", m_vesselId, 8) && PutInteger("APPENDNO", m_appendNo, 8) &&
+           PutDateTime("STARTDATE", "STARTTIME", m_start) &&
+           PutDateTime("ENDDATE", "ENDTIME", m_end);
 }
 
 void CDBVesselLog::SetName(const std::string& name)
@@ -125,14 +128,10 @@ void CDBVesselLog::SetName(const std::string& name)
 std::string CDBVesselLog::GetVesselTypeText() const
 {
     switch (m_vesselType) {
-    case 1:
-        return "Own Vessel";
-    case 2:
-        return "ARPA Target";
-    case 3:
-        return "Tracked Vessel";
-    default:
-        return "Unknown";
+    case 1: return "Own Vessel";
+    case 2: return "ARPA Target";
+    case 3: return "Tracked Vessel";
+    default: return "Unknown";
     }
 }
 
@@ -220,13 +219,12 @@ bool CDBVesselLog::Open(bool readOnly, bool recreate)
         if (exists) {
             const std::string question =
                 StringOr(kCannotConvertId,
-                         "Cannot convert log database.  A database with the name:")
-                + "\n" + dbf
-                + StringOr(kOverwriteId, " already exists.\nDo you want to overwrite it?");
-            const bool yes = m_prompt
-                             && m_prompt->Ask(question, "", platform::PromptIcon::Question,
-                                              platform::PromptButtons::YesNo)
-                                    == platform::PromptAnswer::Yes;
+                         "Cannot convert log database.  A database with the name:") +
+                "\n" + dbf +
+                StringOr(kOverwriteId, " already exists.\nDo you want to overwrite it?");
+            const bool yes = m_prompt && m_prompt->Ask(question, "", platform::PromptIcon::Question,
+                                                       platform::PromptButtons::YesNo) ==
+                                             platform::PromptAnswer::Yes;
             if (!yes)
                 return Fail("The log " + older + " was not converted; " + dbf + " is kept.");
         }
@@ -300,4 +298,4 @@ bool CDBVesselLog::Convert(const std::string& olderData, const std::string& olde
     return true;
 }
 
-}  // namespace db
+}   // namespace db

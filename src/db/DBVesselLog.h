@@ -73,4 +73,4 @@ private:
     platform::CPrompt* m_prompt = nullptr;
 };
 
-}  // namespace db
+}   // namespace db

@@ -5,6 +5,6 @@
 
 namespace db {
 
-class CDBWaypoint : public CDBPoint {};
+class CDBWaypoint : public CDBPoint { };
 
-}  // namespace db
+}   // namespace db

@@ -23,9 +23,15 @@ Field4::Field4(dbase::CDbaseTable* table, int number)
         Missing();
 }
 
-int Field4::Missing() const { return CDBInterface::SharedEngine().SetError(dbase::kErrMissing, 300); }
+int Field4::Missing() const
+{
+    return CDBInterface::SharedEngine().SetError(dbase::kErrMissing, 300);
+}
 
-int Field4::Len() const { return m_field ? m_field->Width() : 0; }
+int Field4::Len() const
+{
+    return m_field ? m_field->Width() : 0;
+}
 
 int Field4::Assign(const char* text)
 {

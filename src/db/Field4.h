@@ -14,7 +14,7 @@
 namespace dbase {
 class CDbaseTable;
 class CDbaseField;
-}
+}   // namespace dbase
 
 // The unset double of the program; stored records hold it as -99.99.
 inline constexpr double kUnsetDouble = std::numeric_limits<double>::max();
@@ -37,9 +37,9 @@ public:
     // double is stored as -99.99, never as its digits.
     int AssignDouble(double value, int width, int decimals);
 
-    std::string Str() const;      // full width
-    std::string Trimmed() const;  // trailing blanks and zero bytes removed
-    std::string Upper() const;    // trimmed and upper-cased
+    std::string Str() const;   // full width
+    std::string Trimmed() const;   // trailing blanks and zero bytes removed
+    std::string Upper() const;   // trimmed and upper-cased
     double AsDouble() const;
     long AsLong() const;
 

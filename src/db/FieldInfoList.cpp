@@ -13,8 +13,8 @@ int FieldInfoList::Add(std::string_view name, char type, int width, int decimals
     dbase::FieldSpec f{dbase::StoredName(name), platform::AsciiUpper(type), uint16_t(width),
                        uint16_t(decimals)};
     const bool widthOk = width >= 1 && width <= 65535 && decimals >= 0 && decimals <= 255;
-    const bool typeOk = f.type == 'C' || f.type == 'N' || f.type == 'F' || f.type == 'D' || f.type == 'L' ||
-                        f.type == 'M';
+    const bool typeOk = f.type == 'C' || f.type == 'N' || f.type == 'F' || f.type == 'D' ||
+                        f.type == 'L' || f.type == 'M';
     if (f.name.empty() || !widthOk || !typeOk) {
         m_engine->SetError(dbase::kErrField, 200);
         return -1;
@@ -34,12 +34,13 @@ int FieldInfoList::FillFrom(dbase::CDbaseTable* table)
     return 0;
 }
 
-int TagInfoList::Add(std::string_view name, std::string_view expression, std::string_view filter, int unique,
-                     int descending)
+int TagInfoList::Add(std::string_view name, std::string_view expression, std::string_view filter,
+                     int unique, int descending)
 {
     if (!m_engine)
         return -1;
-    dbase::TagDefinition t{dbase::StoredName(name), std::string(expression), std::string(filter), unique != 0, descending != 0};
+    dbase::TagDefinition t{dbase::StoredName(name), std::string(expression), std::string(filter),
+                           unique != 0, descending != 0};
     if (t.name.empty() || t.expression.empty()) {
         m_engine->SetError(dbase::kErrTag, 202);
         return -1;

@@ -13,7 +13,7 @@ class CDbaseTable;
 
 class FieldInfoList {
 public:
-    explicit FieldInfoList(dbase::CDbaseEngine* engine) : m_engine(engine) {}
+    explicit FieldInfoList(dbase::CDbaseEngine* engine) : m_engine(engine) { }
 
     // Appends one field; the name is upper-cased, cut to 10 characters and
     // stripped of trailing blanks. 0 on success; -1 when the description is
@@ -33,11 +33,11 @@ private:
 
 class TagInfoList {
 public:
-    explicit TagInfoList(dbase::CDbaseEngine* engine) : m_engine(engine) {}
+    explicit TagInfoList(dbase::CDbaseEngine* engine) : m_engine(engine) { }
 
     // Appends one tag; 0 on success, -1 when refused (no engine: -970).
-    int Add(std::string_view name, std::string_view expression, std::string_view filter, int unique = 0,
-            int descending = 0);
+    int Add(std::string_view name, std::string_view expression, std::string_view filter,
+            int unique = 0, int descending = 0);
     void Free() { m_entries.clear(); }
 
     size_t Count() const { return m_entries.size(); }

@@ -35,7 +35,7 @@ void RemoveAbandoned(const std::string& folder, const std::string& prefix)
         platform::RemoveTree(p);
 }
 
-}  // namespace
+}   // namespace
 
 CImportStaging::CImportStaging(const std::string& folder, const std::string& name)
     : m_folder(folder.empty() ? std::string(".") : folder), m_name(name)
@@ -48,8 +48,8 @@ CImportStaging::CImportStaging(const std::string& folder, const std::string& nam
     // The lock on the owner file tells later imports this folder is in use.
     m_owner = platform::CFileDescriptor(
         ::open((pattern + "/" + kOwnerFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (!m_owner.IsOpen()
-        || !m_ownerLock.TryLock(m_owner.Get(), 0, 0, platform::LockKind::Exclusive)) {
+    if (!m_owner.IsOpen() ||
+        !m_ownerLock.TryLock(m_owner.Get(), 0, 0, platform::LockKind::Exclusive)) {
         platform::RemoveTree(pattern);
         return;
     }
@@ -113,4 +113,4 @@ bool CImportStaging::Commit(std::string* error)
     return true;
 }
 
-}  // namespace db
+}   // namespace db

@@ -38,4 +38,4 @@ private:
     platform::CFileRangeLock m_ownerLock;
 };
 
-}  // namespace db
+}   // namespace db

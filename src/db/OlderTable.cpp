@@ -10,9 +10,15 @@ namespace db {
 
 namespace {
 
-uint32_t Get16(const char* p) { return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8; }
+uint32_t Get16(const char* p)
+{
+    return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8;
+}
 
-uint32_t Get32(const char* p) { return Get16(p) | Get16(p + 2) << 16; }
+uint32_t Get32(const char* p)
+{
+    return Get16(p) | Get16(p + 2) << 16;
+}
 
 bool ReadFile(const std::string& path, std::vector<char>& out)
 {
@@ -33,12 +39,11 @@ std::string Trimmed(std::string_view s)
 bool SameName(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return platform::AsciiUpper(x)
-                      == platform::AsciiUpper(y);
+               return platform::AsciiUpper(x) == platform::AsciiUpper(y);
            });
 }
 
-}  // namespace
+}   // namespace
 
 bool COlderTable::Refuse(const std::string& path, const std::string& fault)
 {
@@ -97,7 +102,7 @@ bool COlderTable::Open(const std::string& dataPath, const std::string& memoPath)
     if ((m_data.size() - size_t(m_headerLength)) / size_t(m_recordLength) < count)
         return Refuse(dataPath, "it is shorter than its header says");
     m_count = int(count);
-    m_dbase4Memo = version != 0x83;  // dBASE III memo files keep 512-byte blocks
+    m_dbase4Memo = version != 0x83;   // dBASE III memo files keep 512-byte blocks
     const bool memo = std::any_of(m_fields.begin(), m_fields.end(),
                                   [](const FieldInfo& f) { return f.type == 'M'; });
     if (memo && !CheckMemos(memoPath)) {
@@ -152,8 +157,8 @@ bool COlderTable::MemoAt(uint32_t block, std::string& text) const
         return false;
     const char* p = &m_memo[size_t(start)];
     const size_t avail = m_memo.size() - size_t(start);
-    if (avail >= 8 && uint8_t(p[0]) == 0xFF && uint8_t(p[1]) == 0xFF && p[2] == 0x08
-        && p[3] == 0x00) {
+    if (avail >= 8 && uint8_t(p[0]) == 0xFF && uint8_t(p[1]) == 0xFF && p[2] == 0x08 &&
+        p[3] == 0x00) {
         // dBASE IV block: the length counts the eight bytes of its own header.
         const uint32_t length = Get32(p + 4);
         if (length < 8 || length - 8 > avail - 8)
@@ -219,8 +224,8 @@ std::string COlderTable::Text(int record, std::string_view name) const
         return bytes;
     std::string digits = bytes;
     digits.erase(0, digits.find_first_not_of(' '));
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos
-        || digits.size() > 9)
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+        digits.size() > 9)
         return {};
     const uint32_t block = uint32_t(std::stoul(digits));
     std::string text;
@@ -229,4 +234,4 @@ std::string COlderTable::Text(int record, std::string_view name) const
     return Trimmed(text);
 }
 
-}  // namespace db
+}   // namespace db

@@ -23,7 +23,7 @@ public:
     const std::string& GetMessage() const { return m_message; }
 
     int RecordCount() const { return m_count; }
-    bool Deleted(int record) const;  // 0-based
+    bool Deleted(int record) const;   // 0-based
     bool HasField(std::string_view name) const { return FieldIndex(name) >= 0; }
     int FieldCount() const { return int(m_fields.size()); }
     // Names and types of a table's fields from its header alone, in order;
@@ -59,4 +59,4 @@ private:
     std::string m_message;
 };
 
-}  // namespace db
+}   // namespace db

@@ -16,7 +16,10 @@ struct Point64 {
     std::int64_t y;
 };
 
-Point64 Widen(IntPoint p) { return {p.x, p.y}; }
+Point64 Widen(IntPoint p)
+{
+    return {p.x, p.y};
+}
 
 int Orientation64(Point64 a, Point64 b, Point64 c)
 {
@@ -43,7 +46,8 @@ std::int32_t Saturate(std::int64_t v)
 
 // (v2 - v1)(u - u1) / (u2 - u1) + v1 in 64 bits: long legs at large scale keep
 // their true crossing instead of wrapping round 32 bits.
-std::int32_t Interpolate(std::int32_t u, std::int32_t u1, std::int32_t v1, std::int32_t u2, std::int32_t v2)
+std::int32_t Interpolate(std::int32_t u, std::int32_t u1, std::int32_t v1, std::int32_t u2,
+                         std::int32_t v2)
 {
     std::int64_t d = std::int64_t(u2) - u1;
     if (d == 0)
@@ -57,7 +61,7 @@ bool InRect(IntPoint p, const IntRect& r)
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
-}  // namespace
+}   // namespace
 
 int OutCode(const IntRect& rect, IntPoint p)
 {
@@ -73,12 +77,14 @@ int OutCode(const IntRect& rect, IntPoint p)
     return code;
 }
 
-std::int32_t YAtX(std::int32_t x, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2)
+std::int32_t YAtX(std::int32_t x, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                  std::int32_t y2)
 {
     return Interpolate(x, x1, y1, x2, y2);
 }
 
-std::int32_t XAtY(std::int32_t y, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2)
+std::int32_t XAtY(std::int32_t y, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                  std::int32_t y2)
 {
     return Interpolate(y, y1, x1, y2, x2);
 }
@@ -256,4 +262,4 @@ bool PointInSegmentBox(double x0, double y0, double x1, double y1, double x, dou
     return between(x, x0, x1) && between(y, y0, y1);
 }
 
-}  // namespace geo
+}   // namespace geo

@@ -23,8 +23,10 @@ struct IntRect {   // top is the smaller y
 using IntPolygon = std::vector<IntPoint>;   // the closing edge runs from last to first
 
 int OutCode(const IntRect& rect, IntPoint p);
-std::int32_t YAtX(std::int32_t x, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
-std::int32_t XAtY(std::int32_t y, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
+std::int32_t YAtX(std::int32_t x, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                  std::int32_t y2);
+std::int32_t XAtY(std::int32_t y, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                  std::int32_t y2);
 // Cohen-Sutherland clipping in place; false when nothing lies in the rectangle.
 bool ClipSegmentToRect(const IntRect& rect, IntPoint* p1, IntPoint* p2);
 
@@ -49,4 +51,4 @@ bool IntersectSegmentPolygon(const IntPolygon& polygon, const IntRect* bounds, I
 void AppendPolygonPoints(const std::vector<CPosition>& positions, IntPolygon* out);
 bool PointInSegmentBox(double x0, double y0, double x1, double y1, double x, double y);
 
-}  // namespace geo
+}   // namespace geo

@@ -51,7 +51,7 @@ std::uint16_t FindFirst(std::string_view text, Field field)
     return t.fallback;
 }
 
-}  // namespace
+}   // namespace
 
 bool CDatumInfo::LoadTable(const std::filesystem::path& programFolder)
 {
@@ -130,8 +130,17 @@ std::string CDatumInfo::GetCode2(std::uint16_t index)
     return row ? row->m_code2 : std::string();
 }
 
-std::uint16_t DatumIndexChart() { return Table().chart; }
-std::uint16_t DatumIndexFallback() { return Table().fallback; }
-std::uint16_t DatumIndexWGS84() { return Table().wgs84; }
+std::uint16_t DatumIndexChart()
+{
+    return Table().chart;
+}
+std::uint16_t DatumIndexFallback()
+{
+    return Table().fallback;
+}
+std::uint16_t DatumIndexWGS84()
+{
+    return Table().wgs84;
+}
 
-}  // namespace geo
+}   // namespace geo

@@ -16,7 +16,8 @@ inline constexpr std::uint16_t kNoDatumIndex = 0xFFFF;
 class CDatumInfo {
 public:
     CDatumInfo(std::string name, std::string code, std::string secondCode)
-        : m_name(std::move(name)), m_code(std::move(code)), m_code2(std::move(secondCode)) {}
+        : m_name(std::move(name)), m_code(std::move(code)), m_code2(std::move(secondCode))
+    { }
 
     // Reads "Datums.txt" from the folder. False when the file cannot be opened
     // or read; the rows read before a failure stay.
@@ -26,7 +27,7 @@ public:
 
     // Exact, case-sensitive matches; the fallback row when nothing matches.
     static std::uint16_t FindByName(std::string_view name);
-    static std::uint16_t FindByCode(std::string_view code);    // "WGD" always means WGS 84
+    static std::uint16_t FindByCode(std::string_view code);   // "WGD" always means WGS 84
     static std::uint16_t FindByCode2(std::string_view code);   // codes sent by instruments
 
     // The field of a row. An index past the table reads the fallback row; with
@@ -51,4 +52,4 @@ std::uint16_t DatumIndexChart();
 std::uint16_t DatumIndexFallback();
 std::uint16_t DatumIndexWGS84();
 
-}  // namespace geo
+}   // namespace geo

@@ -41,4 +41,4 @@ double CDegreesPos::GetSeconds() const
     return (m - std::trunc(m)) * 60.0;
 }
 
-}  // namespace geo
+}   // namespace geo

@@ -12,7 +12,8 @@ public:
     // Stores the three values as given: a constructed angle may lie outside its
     // bounds, which IsValid() then reports.
     CDegreesPos(double value, double minimum, double maximum)
-        : m_value(value), m_minimum(minimum), m_maximum(maximum) {}
+        : m_value(value), m_minimum(minimum), m_maximum(maximum)
+    { }
 
     bool IsValid() const;
     // Stores v when minimum <= v <= maximum; refuses (and keeps the old value)
@@ -36,4 +37,4 @@ private:
     double m_maximum;
 };
 
-}  // namespace geo
+}   // namespace geo

@@ -18,7 +18,10 @@ constexpr int kN = CGeomag::kMaxDegree;
 
 // Index of g(n, m) in the coefficient order g(1,0) g(1,1) h(1,1) g(2,0) ...;
 // h(n, m) follows its g.
-constexpr int GIndex(int n, int m) { return n * n - 1 + (m == 0 ? 0 : 2 * m - 1); }
+constexpr int GIndex(int n, int m)
+{
+    return n * n - 1 + (m == 0 ? 0 : 2 * m - 1);
+}
 
 // Columns [first, first + count) without surrounding blanks.
 std::string Field(const std::string& line, std::size_t first, std::size_t count)
@@ -56,12 +59,11 @@ bool ReadLine(std::ifstream& in, std::string* line)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 CGeomag::CGeomag(CVariationNotices* notices, std::function<int()> currentYear)
     : m_notices(notices), m_currentYear(std::move(currentYear))
-{
-}
+{ }
 
 int CGeomag::SystemYear()
 {
@@ -119,10 +121,11 @@ int CGeomag::ReadCoefficients(const std::filesystem::path& path, bool mainField,
                 return -2;
             double mm = -1, nn = -1, g = 0, h = 0;
             const std::string mText = Field(line, 0, 2), nText = Field(line, 2, 2);
-            if (mText.empty() || nText.empty() || !ParseNumber(mText, &mm) || !ParseNumber(nText, &nn) ||
-                nn != n || mm != m)
+            if (mText.empty() || nText.empty() || !ParseNumber(mText, &mm) ||
+                !ParseNumber(nText, &nn) || nn != n || mm != m)
                 return -2;
-            if (!ParseNumber(Field(line, offset + 4, 8), &g) || !ParseNumber(Field(line, offset + 12, 8), &h))
+            if (!ParseNumber(Field(line, offset + 4, 8), &g) ||
+                !ParseNumber(Field(line, offset + 12, 8), &h))
                 return -2;
             out[k++] = g;
             if (m > 0)
@@ -149,7 +152,8 @@ void CGeomag::ExtrapolateCoefficients(double date, double epoch)
 
 int CGeomag::SetDate(std::chrono::year_month_day date)
 {
-    const double t = DecimalYear(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())));
+    const double t =
+        DecimalYear(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())));
     // The yearly change is taken from the file's own epoch: a model read for
     // 2020 but asked about 2026 is carried forward six years, not one.
     const double epoch = m_epochYear > 0 ? double(m_epochYear) : std::trunc(t * 0.2) * 5.0;
@@ -190,7 +194,8 @@ void CGeomag::Synthesise(double latitude, double longitude, double* x, double* y
         }
         for (int m = 0; m < n; ++m) {
             const double k1 = 2.0 * n - 1.0;
-            const double k2 = n >= 2 && m <= n - 2 ? std::sqrt(double((n - 1) * (n - 1) - m * m)) : 0.0;
+            const double k2 =
+                n >= 2 && m <= n - 2 ? std::sqrt(double((n - 1) * (n - 1) - m * m)) : 0.0;
             const double k3 = std::sqrt(double(n * n - m * m));
             const double p2 = m <= n - 2 ? P[n - 2][m] : 0.0;
             const double dp2 = m <= n - 2 ? dP[n - 2][m] : 0.0;
@@ -244,8 +249,8 @@ double CGeomag::GetVariation(std::chrono::year_month_day date, const CPosition& 
     try {
         if (m_currentYear() >= m_epochYear + 5 && m_notices)
             m_notices->ShowOutOfDate();
-        if (!date.ok() || !std::isfinite(position.GetLatitude()) || !std::isfinite(position.GetLongitude()) ||
-            std::fabs(position.GetLatitude()) > 90.0)
+        if (!date.ok() || !std::isfinite(position.GetLatitude()) ||
+            !std::isfinite(position.GetLongitude()) || std::fabs(position.GetLatitude()) > 90.0)
             return 0.0;
         if (SetDate(date) == 0)
             return 0.0;
@@ -268,4 +273,4 @@ std::string CGeomag::FormatVariation(std::chrono::year_month_day date, const CPo
     return platform::FormatC("%2d\xC2\xB0%02.1f'%c", degrees, minutes, v >= 0 ? 'E' : 'W');
 }
 
-}  // namespace geo
+}   // namespace geo

@@ -23,10 +23,11 @@ inline constexpr double kUndefinedVariation = 999.0;
 class CVariationNotices {
 public:
     virtual ~CVariationNotices() = default;
-    virtual void Register() = 0;            // both messages, inactive
-    virtual void ShowUnavailable() = 0;     // "Magnetic variation data unavailable"
-    virtual void ShowOutOfDate() = 0;       // "... out of date, you should not use this data for navigation"
-    virtual void Clear() = 0;               // both messages removed
+    virtual void Register() = 0;   // both messages, inactive
+    virtual void ShowUnavailable() = 0;   // "Magnetic variation data unavailable"
+    virtual void
+    ShowOutOfDate() = 0;   // "... out of date, you should not use this data for navigation"
+    virtual void Clear() = 0;   // both messages removed
 };
 
 class CGeomag {
@@ -78,4 +79,4 @@ private:
     int m_epochYear = 0;
 };
 
-}  // namespace geo
+}   // namespace geo

@@ -27,7 +27,7 @@ CPosition MakePoint(double lat, double lon, std::uint16_t datum)
     return CPosition(lat, lon, 0.0, static_cast<std::int16_t>(datum));
 }
 
-}  // namespace
+}   // namespace
 
 bool IsBeyondNorthLimit(double limit, double lat1, double lat2)
 {
@@ -68,9 +68,8 @@ bool GreatCircleExceedsLimit(double lat1, double lon1, double lat2, double lon2,
     return IsLongitudeBetween(v.longitude, lon1, lon2);
 }
 
-bool GreatCircleVertex(const CPosition& from, const CPosition& to, bool applyNorth,
-                       bool applySouth, double northLimit, double southLimit,
-                       double* limitLatitude)
+bool GreatCircleVertex(const CPosition& from, const CPosition& to, bool applyNorth, bool applySouth,
+                       double northLimit, double southLimit, double* limitLatitude)
 {
     const double lat1 = from.GetLatitude(), lon1 = from.GetLongitude();
     const double lat2 = to.GetLatitude(), lon2 = to.GetLongitude();
@@ -114,8 +113,10 @@ bool CompositeLimitPoints(const CPosition& from, const CPosition& to, double lim
     };
     const double dl1 = touch(lat1);
     const double dl2 = touch(lat2);
-    *first = MakePoint(limitLatitude, NormaliseLongitude(dLon > 0 ? lon1 + dl1 : lon1 - dl1), datum);
-    *second = MakePoint(limitLatitude, NormaliseLongitude(dLon > 0 ? lon2 - dl2 : lon2 + dl2), datum);
+    *first =
+        MakePoint(limitLatitude, NormaliseLongitude(dLon > 0 ? lon1 + dl1 : lon1 - dl1), datum);
+    *second =
+        MakePoint(limitLatitude, NormaliseLongitude(dLon > 0 ? lon2 - dl2 : lon2 + dl2), datum);
 
     double r1 = 0, b1 = 0, r2 = 0, b2 = 0, r3 = 0, b3 = 0;
     GreatCircleRangeBearing(from, *first, &r1, &b1);
@@ -155,9 +156,10 @@ bool CGreatCircleTrack::NextPoint(bool continuing, double step, const CPosition&
         *next = end;
         return false;
     }
-    const double latN = RadToDeg(std::atan(
-        (std::sin(DegToRad(lon1 - lonN)) * std::tan(DegToRad(lat2)) +
-         std::sin(DegToRad(lonN - lon2)) * std::tan(DegToRad(lat1))) / s));
+    const double latN =
+        RadToDeg(std::atan((std::sin(DegToRad(lon1 - lonN)) * std::tan(DegToRad(lat2)) +
+                            std::sin(DegToRad(lonN - lon2)) * std::tan(DegToRad(lat1))) /
+                           s));
     *next = MakePoint(latN, lonN, m_datum);
     RhumbRangeBearing(CPosition(m_lat, m_lon), *next, range, bearing, true);
     m_lat = latN;
@@ -165,12 +167,11 @@ bool CGreatCircleTrack::NextPoint(bool continuing, double step, const CPosition&
     return true;
 }
 
-bool GreatCircleNextPoint(bool continuing, double step, const CPosition& from,
-                          const CPosition& to, CPosition* next, double* range, double* bearing,
-                          bool wholeDegrees)
+bool GreatCircleNextPoint(bool continuing, double step, const CPosition& from, const CPosition& to,
+                          CPosition* next, double* range, double* bearing, bool wholeDegrees)
 {
     static thread_local CGreatCircleTrack track;
     return track.NextPoint(continuing, step, from, to, next, range, bearing, wholeDegrees);
 }
 
-}  // namespace geo
+}   // namespace geo

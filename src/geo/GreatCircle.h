@@ -20,9 +20,8 @@ bool GreatCircleExceedsLimit(double lat1, double lon1, double lat2, double lon2,
 // True when the great circle from `from` to `to` passes beyond the applicable
 // limiting latitude, so the track must follow that parallel. `limitLatitude`
 // receives the signed limit, or 90 when none applies.
-bool GreatCircleVertex(const CPosition& from, const CPosition& to, bool applyNorth,
-                       bool applySouth, double northLimit, double southLimit,
-                       double* limitLatitude);
+bool GreatCircleVertex(const CPosition& from, const CPosition& to, bool applyNorth, bool applySouth,
+                       double northLimit, double southLimit, double* limitLatitude);
 
 // The points where a composite track meets and leaves the limiting parallel,
 // with the total range and the initial great-circle bearing.
@@ -48,8 +47,7 @@ private:
 };
 
 // The program's single track in progress, stepped on one thread.
-bool GreatCircleNextPoint(bool continuing, double step, const CPosition& from,
-                          const CPosition& to, CPosition* next, double* range, double* bearing,
-                          bool wholeDegrees);
+bool GreatCircleNextPoint(bool continuing, double step, const CPosition& from, const CPosition& to,
+                          CPosition* next, double* range, double* bearing, bool wholeDegrees);
 
-}  // namespace geo
+}   // namespace geo

@@ -18,7 +18,10 @@ constexpr double kE6 = kE4 * kE2;
 // Substitute for a zero difference of meridional parts before dividing by it.
 constexpr double kZeroDmp = 1.1920928955078125e-07;
 
-bool Finite(double v) { return std::isfinite(v); }
+bool Finite(double v)
+{
+    return std::isfinite(v);
+}
 
 // Coordinates the sailings accept: a latitude on the globe and a longitude at
 // most a turn either way (the unset value and NaN are neither).
@@ -79,7 +82,8 @@ RhumbResult Rhumb(double lat1, double lon1, double lat2, double lon2, bool cross
 // same series, so that Newton's method converges on the series' own inverse.
 double MeridianArcSlope(double phi)
 {
-    return kA * (1.0 - kE2 / 4.0 - 0.046875 * kE4 - 2.0 * (0.375 * kE2 + 0.09375 * kE4) * std::cos(2 * phi) +
+    return kA * (1.0 - kE2 / 4.0 - 0.046875 * kE4 -
+                 2.0 * (0.375 * kE2 + 0.09375 * kE4) * std::cos(2 * phi) +
                  4.0 * 0.05859375 * kE4 * std::cos(4 * phi));
 }
 
@@ -89,7 +93,7 @@ double MeridianArcRad(double phi)
                  0.09375 * kE4 * std::sin(2 * phi) + 0.05859375 * kE4 * std::sin(4 * phi));
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------- numbers
 
@@ -122,9 +126,18 @@ void SplitNibbles(std::uint8_t value, std::uint8_t* high, std::uint8_t* low)
     *low = static_cast<std::uint8_t>(value & 15);
 }
 
-bool IsEqualDbl(double a, double b) { return std::fabs(a - b) < 1e-12; }
-bool IsLessDbl(double a, double b) { return a < b && !IsEqualDbl(a, b); }
-bool IsGreaterDbl(double a, double b) { return a > b && !IsEqualDbl(a, b); }
+bool IsEqualDbl(double a, double b)
+{
+    return std::fabs(a - b) < 1e-12;
+}
+bool IsLessDbl(double a, double b)
+{
+    return a < b && !IsEqualDbl(a, b);
+}
+bool IsGreaterDbl(double a, double b)
+{
+    return a > b && !IsEqualDbl(a, b);
+}
 
 bool IsUnsetOrNotFinite(double v)
 {
@@ -174,8 +187,14 @@ double NormaliseAngle360(double a)
     return r;
 }
 
-double AddAngles(double a, double b) { return NormaliseAngle360(a + b); }
-double SubtractAngles(double a, double b) { return NormaliseAngle360(a - b); }
+double AddAngles(double a, double b)
+{
+    return NormaliseAngle360(a + b);
+}
+double SubtractAngles(double a, double b)
+{
+    return NormaliseAngle360(a - b);
+}
 
 double NormaliseLongitude(double a)
 {
@@ -298,8 +317,8 @@ void ReciprocalBearings(double t, double* b1, double* b2)
     *b2 = second;
 }
 
-double SelectBearing(double lat1, double lon1, double lat2, double lon2, double dLon,
-                     bool wrapped, double b1, double b2)
+double SelectBearing(double lat1, double lon1, double lat2, double lon2, double dLon, bool wrapped,
+                     double b1, double b2)
 {
     if (dLon == 0.0)
         return lat1 < lat2 ? b1 : b2;
@@ -334,10 +353,10 @@ std::optional<LegEnds> EndsOfLeg(const CPosition& from, const CPosition& to, boo
     return e;
 }
 
-}  // namespace
+}   // namespace
 
-bool RhumbRangeBearing(const CPosition& from, const CPosition& to, double* range,
-                       double* bearing, bool crossMeridian180)
+bool RhumbRangeBearing(const CPosition& from, const CPosition& to, double* range, double* bearing,
+                       bool crossMeridian180)
 {
     *range = 0.0;
     *bearing = 0.0;
@@ -412,12 +431,13 @@ bool PositionAtRangeBearing(const CPosition& from, double range, double bearing,
     return ok;
 }
 
-bool PositionAtRangeBearingEx(const CPosition& from, double speed, double seconds,
-                              double bearing, CPosition* out)
+bool PositionAtRangeBearingEx(const CPosition& from, double speed, double seconds, double bearing,
+                              CPosition* out)
 {
     double lat = 0, lon = 0;
-    const bool ok = PositionFromRangeBearing(from.GetLatitude(), from.GetLongitude(),
-                                             SpeedTimeToDistance(speed, seconds), bearing, &lat, &lon);
+    const bool ok =
+        PositionFromRangeBearing(from.GetLatitude(), from.GetLongitude(),
+                                 SpeedTimeToDistance(speed, seconds), bearing, &lat, &lon);
     if (!out->Set(lat, lon, from.GetAltitude(), from.GetDatum()))
         return false;
     return ok;
@@ -483,4 +503,4 @@ double ClampDistanceToRunInterval(double nm)
     return std::clamp(nm, 0.1, 10000.0);
 }
 
-}  // namespace geo
+}   // namespace geo

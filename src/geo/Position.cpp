@@ -30,7 +30,7 @@ std::string FixedText(double value, int decimals)
 // 60 the text would read 60, so it carries into the next larger unit instead.
 struct CarriedField {
     std::int64_t whole;   // the next larger unit, after any carry
-    std::string text;     // the rounded field, below 60
+    std::string text;   // the rounded field, below 60
 };
 
 CarriedField CarryField(std::int64_t whole, double field, int decimals)
@@ -60,11 +60,11 @@ std::string FormatDMS(const CDegreesPos& angle, int width, char hemisphere, int 
         ++degrees;
     }
     return PadLeftZeros(std::to_string(degrees), width) + kDegreeSign +
-           PadLeftZeros(std::to_string(sec.whole), 2) + "'" +
-           PadLeftZeros(sec.text, decimals + 3) + hemisphere;
+           PadLeftZeros(std::to_string(sec.whole), 2) + "'" + PadLeftZeros(sec.text, decimals + 3) +
+           hemisphere;
 }
 
-}  // namespace
+}   // namespace
 
 std::uint16_t ResolveDatum(std::uint16_t datum)
 {
@@ -72,18 +72,14 @@ std::uint16_t ResolveDatum(std::uint16_t datum)
 }
 
 CPosition::CPosition(double latitude, double longitude, double altitude, std::int16_t datum)
-    : m_latitude(latitude, -90.0, 90.0),
-      m_longitude(longitude, -180.0, 180.0),
-      m_altitude(altitude),
-      m_datum(ResolveDatum(static_cast<std::uint16_t>(datum)))
-{
-}
+    : m_latitude(latitude, -90.0, 90.0), m_longitude(longitude, -180.0, 180.0),
+      m_altitude(altitude), m_datum(ResolveDatum(static_cast<std::uint16_t>(datum)))
+{ }
 
 bool CPosition::operator==(const CPosition& other) const
 {
     return GetLatitude() == other.GetLatitude() && GetLongitude() == other.GetLongitude() &&
-           m_altitude == other.m_altitude && m_datum == other.m_datum &&
-           m_valid == other.m_valid;
+           m_altitude == other.m_altitude && m_datum == other.m_datum && m_valid == other.m_valid;
 }
 
 bool CPosition::Set(double latitude, double longitude, double altitude, std::uint16_t datum)
@@ -123,12 +119,14 @@ bool CPosition::IsValid() const
 
 std::string CPosition::FormatLatitude(const CPositionFormat& format) const
 {
-    return format.degMinSec ? FormatLatDMS(format.decimalPlaces) : FormatLatDM(format.decimalPlaces);
+    return format.degMinSec ? FormatLatDMS(format.decimalPlaces)
+                            : FormatLatDM(format.decimalPlaces);
 }
 
 std::string CPosition::FormatLongitude(const CPositionFormat& format) const
 {
-    return format.degMinSec ? FormatLonDMS(format.decimalPlaces) : FormatLonDM(format.decimalPlaces);
+    return format.degMinSec ? FormatLonDMS(format.decimalPlaces)
+                            : FormatLonDM(format.decimalPlaces);
 }
 
 std::string CPosition::FormatLatDM(std::uint8_t decimals) const
@@ -156,4 +154,4 @@ std::string CPosition::GetDatumName() const
     return CDatumInfo::GetName(m_datum);
 }
 
-}  // namespace geo
+}   // namespace geo

@@ -14,7 +14,7 @@ namespace geo {
 // "DisplayDegMinSecPosition") and hands them to whoever formats a position.
 struct CPositionFormat {
     std::uint8_t decimalPlaces = 2;   // decimals of the minutes, or of the seconds
-    bool degMinSec = false;           // degrees, minutes and seconds instead of decimal minutes
+    bool degMinSec = false;   // degrees, minutes and seconds instead of decimal minutes
 };
 
 class CPosition {
@@ -75,4 +75,4 @@ private:
 // Datum 0xFFFF stands for the default datum: the table's WGS 84 row.
 std::uint16_t ResolveDatum(std::uint16_t datum);
 
-}  // namespace geo
+}   // namespace geo

@@ -55,9 +55,18 @@ std::string Encode(std::u32string_view s)
     return out;
 }
 
-char32_t Upper(char32_t c) { return (c >= U'a' && c <= U'z') ? c - 32 : c; }
-bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
-bool IsAlnum(char32_t c) { return IsDigit(c) || (Upper(c) >= U'A' && Upper(c) <= U'Z'); }
+char32_t Upper(char32_t c)
+{
+    return (c >= U'a' && c <= U'z') ? c - 32 : c;
+}
+bool IsDigit(char32_t c)
+{
+    return c >= U'0' && c <= U'9';
+}
+bool IsAlnum(char32_t c)
+{
+    return IsDigit(c) || (Upper(c) >= U'A' && Upper(c) <= U'Z');
+}
 
 bool IsNumeric(EntryField f)
 {
@@ -82,14 +91,16 @@ std::optional<double> ReadNumber(std::string_view text)
 std::string FixedText(double value, int decimals)
 {
     char buf[64];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
     return ec == std::errc() ? std::string(buf, end) : std::string();
 }
 
 bool SameIgnoringCase(std::u32string_view a, std::u32string_view b)
 {
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char32_t x, char32_t y) { return Upper(x) == Upper(y); });
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char32_t x, char32_t y) { return Upper(x) == Upper(y); });
 }
 
 }   // namespace
@@ -146,15 +157,18 @@ bool CPositionEntry::SetFormat(std::string_view format)
             continue;
         }
         codes.push_back(f);
-        text.push_back(f == EntryField::Literal ? c : f == EntryField::LatHem ? U'N'
-                                                    : f == EntryField::LonHem ? U'E' : U'0');
+        text.push_back(f == EntryField::Literal  ? c
+                       : f == EntryField::LatHem ? U'N'
+                       : f == EntryField::LonHem ? U'E'
+                                                 : U'0');
     }
 
     std::vector<FieldLayout> fields;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         if (codes[i] == EntryField::Literal)
             continue;
-        auto it = std::find_if(fields.begin(), fields.end(), [&](const FieldLayout& l) { return l.field == codes[i]; });
+        auto it = std::find_if(fields.begin(), fields.end(),
+                               [&](const FieldLayout& l) { return l.field == codes[i]; });
         if (it == fields.end()) {
             fields.push_back({codes[i], {}});
             it = fields.end() - 1;
@@ -267,9 +281,11 @@ std::string CPositionEntry::FieldText(EntryField field) const
 
 CEntryParts CPositionEntry::Parts() const
 {
-    return {FieldText(EntryField::LatDeg), FieldText(EntryField::LatMin), FieldText(EntryField::LatSec),
-            FieldText(EntryField::LatHem), FieldText(EntryField::LonDeg), FieldText(EntryField::LonMin),
-            FieldText(EntryField::LonSec), FieldText(EntryField::LonHem), FieldText(EntryField::Altitude)};
+    return {FieldText(EntryField::LatDeg),  FieldText(EntryField::LatMin),
+            FieldText(EntryField::LatSec),  FieldText(EntryField::LatHem),
+            FieldText(EntryField::LonDeg),  FieldText(EntryField::LonMin),
+            FieldText(EntryField::LonSec),  FieldText(EntryField::LonHem),
+            FieldText(EntryField::Altitude)};
 }
 
 std::optional<std::string> CPositionEntry::ParseText() const
@@ -304,9 +320,11 @@ std::optional<std::string> CPositionEntry::ParseText() const
         if (c.degrees ? *v > c.limit : *v >= c.limit)
             return std::string(c.message);
     }
-    if (!p.latHem.empty() && p.latHem != "N" && p.latHem != "S" && p.latHem != "n" && p.latHem != "s")
+    if (!p.latHem.empty() && p.latHem != "N" && p.latHem != "S" && p.latHem != "n" &&
+        p.latHem != "s")
         return std::string("Latitude is N or S");
-    if (!p.lonHem.empty() && p.lonHem != "E" && p.lonHem != "W" && p.lonHem != "e" && p.lonHem != "w")
+    if (!p.lonHem.empty() && p.lonHem != "E" && p.lonHem != "W" && p.lonHem != "e" &&
+        p.lonHem != "w")
         return std::string("Longitude is E or W");
     const auto altitude = number(p.altitude, true);
     if (!altitude)
@@ -320,7 +338,8 @@ std::optional<std::string> CPositionEntry::ParseText() const
     return std::nullopt;
 }
 
-bool CPositionEntry::WriteDigits(std::u32string& text, const FieldLayout& layout, std::string digits) const
+bool CPositionEntry::WriteDigits(std::u32string& text, const FieldLayout& layout,
+                                 std::string digits) const
 {
     std::size_t width = 0;
     for (const Run& r : layout.runs)
@@ -358,8 +377,9 @@ bool CPositionEntry::WriteNumber(std::u32string& text, EntryField field, double 
     return WriteDigits(text, *l, digits);
 }
 
-bool CPositionEntry::WriteAngle(std::u32string& text, double degrees, EntryField deg, EntryField min,
-                                EntryField sec, EntryField hem, char32_t plus, char32_t minus) const
+bool CPositionEntry::WriteAngle(std::u32string& text, double degrees, EntryField deg,
+                                EntryField min, EntryField sec, EntryField hem, char32_t plus,
+                                char32_t minus) const
 {
     const FieldLayout* dl = Layout(deg);
     const FieldLayout* ml = Layout(min);
@@ -379,13 +399,15 @@ bool CPositionEntry::WriteAngle(std::u32string& text, double degrees, EntryField
         const long long perDeg = 3600 * scale;
         ok = WriteNumber(text, deg, static_cast<double>(total / perDeg)) &&
              WriteNumber(text, min, static_cast<double>((total % perDeg) / (60 * scale))) &&
-             WriteNumber(text, sec, static_cast<double>(total % (60 * scale)) / static_cast<double>(scale));
+             WriteNumber(text, sec,
+                         static_cast<double>(total % (60 * scale)) / static_cast<double>(scale));
     } else if (ml) {
         const long long scale = static_cast<long long>(std::pow(10, decimalsOf(ml)));
         const long long total = std::llround(a * 60.0 * static_cast<double>(scale));
         zero = total == 0;
         ok = WriteNumber(text, deg, static_cast<double>(total / (60 * scale))) &&
-             WriteNumber(text, min, static_cast<double>(total % (60 * scale)) / static_cast<double>(scale));
+             WriteNumber(text, min,
+                         static_cast<double>(total % (60 * scale)) / static_cast<double>(scale));
     } else if (dl) {
         const double scale = std::pow(10, decimalsOf(dl));
         zero = std::llround(a * scale) == 0;
@@ -404,12 +426,11 @@ bool CPositionEntry::WriteAngle(std::u32string& text, double degrees, EntryField
 bool CPositionEntry::SetPosition(const CEntryPosition& position)
 {
     std::u32string text = m_text;
-    const bool ok =
-        WriteAngle(text, position.latitude, EntryField::LatDeg, EntryField::LatMin, EntryField::LatSec,
-                   EntryField::LatHem, U'N', U'S') &&
-        WriteAngle(text, position.longitude, EntryField::LonDeg, EntryField::LonMin, EntryField::LonSec,
-                   EntryField::LonHem, U'E', U'W') &&
-        WriteNumber(text, EntryField::Altitude, std::round(position.altitude));
+    const bool ok = WriteAngle(text, position.latitude, EntryField::LatDeg, EntryField::LatMin,
+                               EntryField::LatSec, EntryField::LatHem, U'N', U'S') &&
+                    WriteAngle(text, position.longitude, EntryField::LonDeg, EntryField::LonMin,
+                               EntryField::LonSec, EntryField::LonHem, U'E', U'W') &&
+                    WriteNumber(text, EntryField::Altitude, std::round(position.altitude));
     if (!ok)
         return false;
     std::swap(m_text, text);
@@ -527,8 +548,7 @@ std::optional<std::string> CPositionEntry::Type(char32_t ch)
         return std::string("There is nothing to type into");
     std::u32string candidate = m_text;
     switch (m_field) {
-    case EntryField::Datum:
-        return std::string("Choose the datum from its menu");
+    case EntryField::Datum: return std::string("Choose the datum from its menu");
     case EntryField::LatHem:
         if (ch != U'N' && ch != U'S')
             return std::string("Latitude is N or S");
@@ -579,7 +599,8 @@ std::optional<std::string> CPositionEntry::Type(char32_t ch)
 std::optional<std::string> CPositionEntry::Spin(bool up)
 {
     if (m_field == EntryField::Datum) {
-        const int next = std::clamp(m_datum + (up ? -1 : 1), 0, static_cast<int>(m_datums.size()) - 1);
+        const int next =
+            std::clamp(m_datum + (up ? -1 : 1), 0, static_cast<int>(m_datums.size()) - 1);
         if (next != m_datum && next >= 0) {
             m_datum = next;
             m_modified = true;
@@ -673,11 +694,12 @@ void CPositionEntry::Redo()
 
 std::optional<std::string> CheckDegreeText(std::string_view text, bool allowEastWest)
 {
-    const char* message = allowEastWest ? "Enter degrees such as 3.5 or 3.5W" : "Enter a number such as -2.5";
+    const char* message =
+        allowEastWest ? "Enter degrees such as 3.5 or 3.5W" : "Enter a number such as -2.5";
     if (text.size() >= 10)
         return std::string(message);
-    if (allowEastWest && !text.empty() && (text.back() == 'E' || text.back() == 'W' ||
-                                           text.back() == 'e' || text.back() == 'w'))
+    if (allowEastWest && !text.empty() &&
+        (text.back() == 'E' || text.back() == 'W' || text.back() == 'e' || text.back() == 'w'))
         text.remove_suffix(1);
     bool point = false;
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -137,7 +137,7 @@ private:
 
     std::u32string m_text;
     std::vector<EntryField> m_codes;   // one per character of the layout
-    std::vector<FieldLayout> m_fields; // in layout order
+    std::vector<FieldLayout> m_fields;   // in layout order
     EntryField m_field = EntryField::Literal;
     bool m_fresh = true;
     bool m_blankPad = false;

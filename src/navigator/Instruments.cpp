@@ -9,7 +9,7 @@ namespace {
 
 class CGpsModuleReceiver final : public CGpsReceiver {
 public:
-    explicit CGpsModuleReceiver(nmea::CGPSModule& gps) : m_gps(gps) {}
+    explicit CGpsModuleReceiver(nmea::CGPSModule& gps) : m_gps(gps) { }
     nmea::CNMEAMessageParser& Parser() override { return m_gps.Parser(); }
     bool IsReceiving() const override { return m_gps.Device().IsReceiveOpen(); }
 
@@ -21,7 +21,7 @@ private:
 // port had read it.
 class CPortReplayTarget final : public CReplayTarget {
 public:
-    explicit CPortReplayTarget(nmea::CPortList& ports) : m_ports(ports) {}
+    explicit CPortReplayTarget(nmea::CPortList& ports) : m_ports(ports) { }
     std::size_t DeliverLine(std::string_view line) override
     {
         std::size_t reached = 0;
@@ -38,15 +38,16 @@ private:
     nmea::CPortList& m_ports;
 };
 
-}  // namespace
+}   // namespace
 
-CInstruments::CInstruments(CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar,
-                           nmea::CPortList* ports)
+CInstruments::CInstruments(CSettingsHome& settings, const platform::CClock& clock,
+                           app::CMsgBar* bar, nmea::CPortList* ports)
     : m_ports(ports)
 {
     if (m_ports == nullptr) {
         m_ownPorts = std::make_unique<nmea::CPortList>(
-            nmea::LoadPortPaths(settings.GetStore(), kPortsKey, nmea::CSerialScan{}), nmea::CComPortOptions{});
+            nmea::LoadPortPaths(settings.GetStore(), kPortsKey, nmea::CSerialScan{}),
+            nmea::CComPortOptions{});
         m_ports = m_ownPorts.get();
     }
     m_gps = std::make_unique<nmea::CGPSModule>(settings, *m_ports, clock, bar, [] { return 2; });
@@ -102,4 +103,4 @@ std::chrono::seconds CInstruments::LoggingPeriod() const
     return std::chrono::seconds(m_gps->GetLoggingPeriod().GetTotalSeconds());
 }
 
-}  // namespace navigator
+}   // namespace navigator

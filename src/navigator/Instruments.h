@@ -15,7 +15,7 @@ class CMsgBar;
 namespace nmea {
 class CGPSModule;
 class CPortList;
-}
+}   // namespace nmea
 
 namespace navigator {
 
@@ -52,4 +52,4 @@ private:
     std::unique_ptr<CReplayTarget> m_target;
 };
 
-}  // namespace navigator
+}   // namespace navigator

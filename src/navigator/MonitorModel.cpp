@@ -42,21 +42,22 @@ std::string NowText(const platform::CClock& clock)
     return LocalDateTimeText(clock.UtcNow());
 }
 
-}  // namespace
+}   // namespace
 
 // ---- alarm list ----
 
-void CWaypointAlarmList::AddAlarm(int waypointIndex, const std::string& waypointName, AlarmKind kind,
-                                  const std::string& whenText)
+void CWaypointAlarmList::AddAlarm(int waypointIndex, const std::string& waypointName,
+                                  AlarmKind kind, const std::string& whenText)
 {
     m_open = true;
     m_lastSound.reset();   // the next refresh sounds at once
     const bool arrival = kind == AlarmKind::ArrivalCircle;
     m_soundName = !m_lines.empty() ? "Warning, multiple waypoint arrival alerts"
-                : arrival           ? "Warning, arrival circle entered"
-                                    : "Warning, perpendicular passed";
-    m_lines.push_back(whenText + "\t" + (arrival ? "Arrival circle entered" : "Perpendicular passed") + "\t"
-                      + std::to_string(waypointIndex) + "\t" + (waypointName.empty() ? "No name" : waypointName));
+                  : arrival        ? "Warning, arrival circle entered"
+                                   : "Warning, perpendicular passed";
+    m_lines.push_back(
+        whenText + "\t" + (arrival ? "Arrival circle entered" : "Perpendicular passed") + "\t" +
+        std::to_string(waypointIndex) + "\t" + (waypointName.empty() ? "No name" : waypointName));
 }
 
 void CWaypointAlarmList::Close()
@@ -79,10 +80,10 @@ bool CWaypointAlarmList::TakeSoundDue(std::chrono::steady_clock::time_point now)
 CMonitorModel::CMonitorModel(const platform::CClock& clock, CMonitorHost& host, CActiveRoute* route,
                              CSteeringOutput* steering)
     : m_clock(clock), m_host(host), m_route(route), m_steering(steering)
-{
-}
+{ }
 
-void CMonitorModel::SetAlertSound(app::CAlertSound* sound, std::filesystem::path audioFolder, bool audioAlerts)
+void CMonitorModel::SetAlertSound(app::CAlertSound* sound, std::filesystem::path audioFolder,
+                                  bool audioAlerts)
 {
     m_sound = sound;
     m_audioFolder = std::move(audioFolder);
@@ -98,10 +99,10 @@ bool CMonitorModel::NmeaSourceAvailable(const nmea::CNMEADataValue* gps) const
 {
     if (m_steering != nullptr && m_steering->IsSteeringOn())
         return false;
-    const bool bearing = IsSet(GpsDouble(gps, item::BearingToWaypointTrueRhumb))
-                      || IsSet(GpsDouble(gps, item::BearingToWaypointTrue));
-    const bool range = IsSet(GpsDouble(gps, item::DistanceToWaypointRhumb))
-                    || IsSet(GpsDouble(gps, item::RangeToWaypoint));
+    const bool bearing = IsSet(GpsDouble(gps, item::BearingToWaypointTrueRhumb)) ||
+                         IsSet(GpsDouble(gps, item::BearingToWaypointTrue));
+    const bool range = IsSet(GpsDouble(gps, item::DistanceToWaypointRhumb)) ||
+                       IsSet(GpsDouble(gps, item::RangeToWaypoint));
     return IsSet(GpsDouble(gps, item::CrossTrackError)) && bearing && range;
 }
 
@@ -127,7 +128,8 @@ bool CMonitorModel::RefreshValues(const CNavSnapshot& snapshot, const nmea::CNME
             m_values.fromPoint = vessel;
         }
         if (hasPosition)
-            geo::RhumbRangeBearing(vessel, m_values.toWaypoint, &m_values.range, &m_values.bearing, true);
+            geo::RhumbRangeBearing(vessel, m_values.toWaypoint, &m_values.range, &m_values.bearing,
+                                   true);
         if (m_values.fromPoint) {
             geo::RhumbRangeBearing(*m_values.fromPoint, m_values.toWaypoint, &m_values.legLength,
                                    &m_values.legBearing, true);
@@ -135,16 +137,16 @@ bool CMonitorModel::RefreshValues(const CNavSnapshot& snapshot, const nmea::CNME
                 geo::RhumbRangeBearing(*m_values.fromPoint, vessel, &m_values.rangeFromFrom,
                                        &m_values.bearingFromFrom, true);
                 // Negative = left of track: the waypoint bears to the right of the leg.
-                m_values.xte = m_values.range
-                             * std::sin(geo::DegToRad(m_values.legBearing - m_values.bearing));
+                m_values.xte = m_values.range *
+                               std::sin(geo::DegToRad(m_values.legBearing - m_values.bearing));
             }
         }
         if (hasPosition && IsSet(snapshot.sog) && snapshot.sog >= 0.1)
             m_values.timeToGoSeconds = static_cast<long>(m_values.range / snapshot.sog * 3600.0);
         if (i < n) {
             m_values.nextWaypoint = m_route->Waypoint(i + 1).position;
-            geo::RhumbRangeBearing(m_values.toWaypoint, *m_values.nextWaypoint, &m_values.nextLegLength,
-                                   &m_values.nextLegBearing, true);
+            geo::RhumbRangeBearing(m_values.toWaypoint, *m_values.nextWaypoint,
+                                   &m_values.nextLegLength, &m_values.nextLegBearing, true);
         }
     }
     if (m_nmeaSource && !NmeaSourceAvailable(gps))
@@ -163,7 +165,8 @@ bool CMonitorModel::RefreshValues(const CNavSnapshot& snapshot, const nmea::CNME
         const double ttg = GpsDouble(gps, item::TimeToGo);
         if (IsSet(ttg)) {
             const nmea::CNMEATimeOfDay t = nmea::NmeaTimeToHMS(ttg);
-            m_values.timeToGoSeconds = ((t.dayCarry * 24L + t.hours) * 60L + t.minutes) * 60L + t.seconds;
+            m_values.timeToGoSeconds =
+                ((t.dayCarry * 24L + t.hours) * 60L + t.minutes) * 60L + t.seconds;
         }
     }
     return ran;
@@ -171,8 +174,10 @@ bool CMonitorModel::RefreshValues(const CNavSnapshot& snapshot, const nmea::CNME
 
 bool CMonitorModel::CheckOffTrack()
 {
-    const CRouteMonitoringSettings s = m_route != nullptr ? m_route->Settings() : CRouteMonitoringSettings{};
-    const bool outside = s.limitOfDeviationOn && IsSet(m_values.xte) && std::fabs(m_values.xte) > s.limitOfDeviation;
+    const CRouteMonitoringSettings s =
+        m_route != nullptr ? m_route->Settings() : CRouteMonitoringSettings{};
+    const bool outside =
+        s.limitOfDeviationOn && IsSet(m_values.xte) && std::fabs(m_values.xte) > s.limitOfDeviation;
     if (outside == m_host.IsOffTrackCautionOn())
         return outside;
     m_host.LogEvent(outside ? "Vessel outside off-track limit for the active route"
@@ -181,17 +186,21 @@ bool CMonitorModel::CheckOffTrack()
     return outside;
 }
 
-bool CMonitorModel::CheckWaypointAlarms(bool positionAcquired, bool& arrivalLogged, bool& perpendicularLogged)
+bool CMonitorModel::CheckWaypointAlarms(bool positionAcquired, bool& arrivalLogged,
+                                        bool& perpendicularLogged)
 {
     arrivalLogged = perpendicularLogged = false;
     if (!positionAcquired || m_route == nullptr || !m_route->HasRoute() || !m_hadPosition)
         return false;
     const CRouteMonitoringSettings s = m_route->Settings();
-    const bool arrival = s.arrivalCircleEntryOn && IsSet(m_values.range) && m_values.range <= s.arrivalCircleRadius;
+    const bool arrival =
+        s.arrivalCircleEntryOn && IsSet(m_values.range) && m_values.range <= s.arrivalCircleRadius;
     bool passed = false;
-    if (s.passingPerpendicularOn && m_values.fromPoint && IsSet(m_values.legBearing) && m_values.toWaypointValid) {
+    if (s.passingPerpendicularOn && m_values.fromPoint && IsSet(m_values.legBearing) &&
+        m_values.toWaypointValid) {
         geo::CPosition a, b;
-        geo::PositionAtRangeBearing(m_values.toWaypoint, 1.0, geo::AddAngles(m_values.legBearing, 180.0), &a);
+        geo::PositionAtRangeBearing(m_values.toWaypoint, 1.0,
+                                    geo::AddAngles(m_values.legBearing, 180.0), &a);
         geo::PositionAtRangeBearing(m_values.toWaypoint, 1.0, m_values.legBearing, &b);
         // Rhumb ranges from the vessel; the vessel is on or past the line
         // through the waypoint square to the leg when B is no farther than A.
@@ -210,8 +219,9 @@ bool CMonitorModel::CheckWaypointAlarms(bool positionAcquired, bool& arrivalLogg
     const std::string when = NowText(m_clock);
     auto logAlarm = [&](AlarmKind kind) {
         m_host.LogEvent(std::string(kind == AlarmKind::ArrivalCircle ? "Arrival circle entered"
-                                                                     : "Perpendicular passed")
-                        + " - Wpt " + std::to_string(index) + " - " + (name.empty() ? "No name" : name));
+                                                                     : "Perpendicular passed") +
+                        " - Wpt " + std::to_string(index) + " - " +
+                        (name.empty() ? "No name" : name));
     };
     if (arrivalAlarm) {
         if (m_arrivalLogArmed) {
@@ -248,7 +258,8 @@ bool CMonitorModel::AdvanceWaypoint()
 
 bool CMonitorModel::NextWaypoint()
 {
-    if (m_route == nullptr || m_route->WaypointCount() == 0 || m_route->ActiveIndex() >= m_route->WaypointCount())
+    if (m_route == nullptr || m_route->WaypointCount() == 0 ||
+        m_route->ActiveIndex() >= m_route->WaypointCount())
         return false;
     if (!m_route->SelectWaypoint(m_route->ActiveIndex() + 1))
         return false;
@@ -278,7 +289,8 @@ void CMonitorModel::Refresh(const CNavSnapshot& snapshot, const nmea::CNMEADataV
     CheckOffTrack();
     bool arrivalLogged = false, perpendicularLogged = false;
     CheckWaypointAlarms(snapshot.positionAcquired, arrivalLogged, perpendicularLogged);
-    if (m_steering != nullptr && m_steering->IsSteeringOn() && reported && snapshot.positionAcquired)
+    if (m_steering != nullptr && m_steering->IsSteeringOn() && reported &&
+        snapshot.positionAcquired)
         SendSteering(arrivalLogged, perpendicularLogged);
     if (m_audioAlerts && m_alarms.TakeSoundDue(m_clock.Monotonic()) && m_sound != nullptr) {
         std::filesystem::path file = m_audioFolder / m_alarms.SoundName();
@@ -316,7 +328,8 @@ void CMonitorModel::FillRouteTexts()
     std::string name = m_route->Name();
     const auto first = name.find_first_not_of(' ');
     const auto last = name.find_last_not_of(' ');
-    m_texts.routeName = first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
+    m_texts.routeName =
+        first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
     const int i = m_route->ActiveIndex();
     m_texts.waypointNumber = i > 0 ? std::to_string(i) : std::string();
     m_texts.legNumber = i > 1 ? std::to_string(i - 1) : std::string();
@@ -339,10 +352,13 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
     if (has && snapshot.fixTimeUtc) {
         const auto days = std::chrono::floor<std::chrono::days>(*snapshot.fixTimeUtc);
         const std::chrono::year_month_day ymd{days};
-        const std::chrono::hh_mm_ss hms{std::chrono::floor<std::chrono::seconds>(*snapshot.fixTimeUtc - days)};
-        const CDateTimeEx when(static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
-                               static_cast<int>(static_cast<unsigned>(ymd.day())), static_cast<int>(hms.hours().count()),
-                               static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count()));
+        const std::chrono::hh_mm_ss hms{
+            std::chrono::floor<std::chrono::seconds>(*snapshot.fixTimeUtc - days)};
+        const CDateTimeEx when(
+            static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+            static_cast<int>(static_cast<unsigned>(ymd.day())),
+            static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()),
+            static_cast<int>(hms.seconds().count()));
         t.date = when.FormatDate(true);
         t.time = when.FormatTime(false);
     } else if (!has) {
@@ -364,8 +380,8 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
     t.timeToGo = route ? FormatTimeToGo(v.timeToGoSeconds) : std::string();
     t.eta.clear();
     if (route && v.timeToGoSeconds)
-        t.eta = LocalDateTimeText(snapshot.fixTimeUtc.value_or(m_clock.UtcNow())
-                                  + std::chrono::seconds(*v.timeToGoSeconds));
+        t.eta = LocalDateTimeText(snapshot.fixTimeUtc.value_or(m_clock.UtcNow()) +
+                                  std::chrono::seconds(*v.timeToGoSeconds));
     t.nmeaSourceEnabled = NmeaSourceAvailable(gps);
 
     // Wind: only while the last wind sentence said "A".
@@ -376,8 +392,10 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
     const int speedItems[2] = {item::WindSpeed, item::WindSpeedMs};
     const int unitItems[2] = {item::WindSpeedUnit, item::WindSpeedMsUnit};
     for (int row = 0; row < 2; ++row) {
-        t.windAngle[row] = wind ? FormatWindAngle(GpsDouble(windStore, angleItems[row])) : std::string();
-        t.windReference[row] = wind ? WindReferenceText(GpsLetter(windStore, referenceItems[row])) : std::string();
+        t.windAngle[row] =
+            wind ? FormatWindAngle(GpsDouble(windStore, angleItems[row])) : std::string();
+        t.windReference[row] =
+            wind ? WindReferenceText(GpsLetter(windStore, referenceItems[row])) : std::string();
         const double speed = GpsDouble(windStore, speedItems[row]);
         t.windSpeed[row] = wind && IsSet(speed) ? FormatSpeedText(speed) : std::string();
         t.windUnit[row] = wind ? WindUnitText(GpsLetter(windStore, unitItems[row])) : std::string();
@@ -392,4 +410,4 @@ void CMonitorModel::ClearDisplay()
     m_texts = cleared;
 }
 
-}  // namespace navigator
+}   // namespace navigator

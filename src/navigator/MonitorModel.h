@@ -50,7 +50,8 @@ struct CMonitorTexts {
     // "NMEA" / "DR" card.
     std::string cog, sog, heading, speedThroughWater, depth, date, time;
     // "to Wpt" card; at most one arrow shows.
-    std::string bearing, range, legBearing, legLength, xte, timeToGo, eta, nextLegBearing, nextLegLength;
+    std::string bearing, range, legBearing, legLength, xte, timeToGo, eta, nextLegBearing,
+        nextLegLength;
     bool leftArrow = false;
     bool rightArrow = false;
     bool nmeaSourceEnabled = false;
@@ -102,7 +103,8 @@ public:
     // The wind module's store (kValueCount values); without one the wind
     // items are read from the GPS store.
     void SetWindStore(const nmea::CNMEADataValue* wind) { m_wind = wind; }
-    void SetAlertSound(app::CAlertSound* sound, std::filesystem::path audioFolder, bool audioAlerts);
+    void SetAlertSound(app::CAlertSound* sound, std::filesystem::path audioFolder,
+                       bool audioAlerts);
 
     // One refresh (message 0x501) after the position source has run.
     // gps: the GPS store, for the "NMEA" to-waypoint source and the wind card.
@@ -157,4 +159,4 @@ private:
     bool m_perpLogArmed = true, m_perpListArmed = true;
 };
 
-}  // namespace navigator
+}   // namespace navigator

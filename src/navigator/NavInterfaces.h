@@ -20,7 +20,7 @@ struct CRouteMonitoringSettings {
     double arrivalCircleRadius = 0.1;   // nm
     bool passingPerpendicularOn = false;
     bool limitOfDeviationOn = false;
-    double limitOfDeviation = 0.1;      // nm
+    double limitOfDeviation = 0.1;   // nm
 };
 
 struct CRouteWaypoint {
@@ -98,4 +98,4 @@ public:
     virtual void Send(const CSteeringRecord& record) = 0;
 };
 
-}  // namespace navigator
+}   // namespace navigator

@@ -22,7 +22,7 @@ struct CNavSnapshot {
     // The vessel position in the datum of its source; invalid when none.
     geo::CPosition position;
     bool positionAvailable = false;   // a position (NMEA or DR) has been shown since start
-    bool positionAcquired = false;    // this cycle took a position
+    bool positionAcquired = false;   // this cycle took a position
     PositionSourceKind source = PositionSourceKind::None;
     // UTC of the fix as the instrument gave it (time and date); absent when unknown.
     std::optional<std::chrono::system_clock::time_point> fixTimeUtc;
@@ -38,7 +38,7 @@ struct CNavSnapshot {
 
 class CNavSnapshotHolder {
 public:
-    CNavSnapshotHolder() : m_current(std::make_shared<const CNavSnapshot>()) {}
+    CNavSnapshotHolder() : m_current(std::make_shared<const CNavSnapshot>()) { }
 
     void Publish(std::shared_ptr<const CNavSnapshot> snapshot)
     {
@@ -57,4 +57,4 @@ private:
     std::shared_ptr<const CNavSnapshot> m_current;
 };
 
-}  // namespace navigator
+}   // namespace navigator

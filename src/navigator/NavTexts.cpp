@@ -31,7 +31,7 @@ int WholeDegrees(double degrees)
     return static_cast<int>(whole);
 }
 
-}  // namespace
+}   // namespace
 
 bool IsSet(double value)
 {
@@ -122,8 +122,8 @@ std::string FormatCursorRangeBearing(double rangeNm, double bearing)
         return {};
     const int b = WholeDegrees(bearing);
     const int reciprocal = (b + 180) % 360;
-    return TrimLeft(FormatIndicatorDistance(rangeNm)) + "nm, " + Printf("%03d", b) + "\u00b0, ("
-         + Printf("%03d", reciprocal) + "\u00b0)";
+    return TrimLeft(FormatIndicatorDistance(rangeNm)) + "nm, " + Printf("%03d", b) + "\u00b0, (" +
+           Printf("%03d", reciprocal) + "\u00b0)";
 }
 
 std::string FormatWindAngle(double degrees)
@@ -154,4 +154,4 @@ std::string WindUnitText(char unit)
     }
 }
 
-}  // namespace navigator
+}   // namespace navigator

@@ -34,8 +34,8 @@ std::string FormatTimeToGo(std::optional<long> seconds);
 std::string FormatCursorRangeBearing(double rangeNm, double bearing);
 
 // The wind card.
-std::string FormatWindAngle(double degrees);          // "000" unless 0.49 < a < 359.5
-std::string WindReferenceText(char reference);        // "Relative", "True" or empty
-std::string WindUnitText(char unit);                  // "Km/Hour", "Meters/Second", "kn" or empty
+std::string FormatWindAngle(double degrees);   // "000" unless 0.49 < a < 359.5
+std::string WindReferenceText(char reference);   // "Relative", "True" or empty
+std::string WindUnitText(char unit);   // "Km/Hour", "Meters/Second", "kn" or empty
 
-}  // namespace navigator
+}   // namespace navigator

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "app/Registry.h"
 #include "app/DateTimeSpanEx.h"
+#include "app/Registry.h"
 #include "geo/NavMaths.h"
 #include "navigator/NavTexts.h"
 #include "nmea/NMEAValueIndex.h"
@@ -16,7 +16,7 @@ namespace item = nmea::item;
 // replay, receiving once a line has come.
 class CNavigatorModule::CStandInGps final : public CGpsReceiver {
 public:
-    explicit CStandInGps(const platform::CClock& clock) : m_parser(clock, 5) {}
+    explicit CStandInGps(const platform::CClock& clock) : m_parser(clock, 5) { }
     nmea::CNMEAMessageParser& Parser() override { return m_parser; }
     bool IsReceiving() const override { return m_receiving.load(); }
     void Receive(std::string_view line)
@@ -34,7 +34,7 @@ private:
 
 class CNavigatorModule::CStandInTarget final : public CReplayTarget {
 public:
-    explicit CStandInTarget(CStandInGps* gps) : m_gps(gps) {}
+    explicit CStandInTarget(CStandInGps* gps) : m_gps(gps) { }
     std::size_t DeliverLine(std::string_view line) override
     {
         if (m_gps == nullptr)
@@ -64,17 +64,15 @@ CSwitchableTarget& Switch(std::unique_ptr<CReplayTarget>& holder)
 {
     return static_cast<CSwitchableTarget&>(*holder);
 }
-}  // namespace
+}   // namespace
 
-CNavigatorModule::CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock, CGpsReceiver* gps)
-    : CModeModule(settings),
-      m_clock(clock),
-      m_ownGps(std::make_unique<CStandInGps>(clock)),
+CNavigatorModule::CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock,
+                                   CGpsReceiver* gps)
+    : CModeModule(settings), m_clock(clock), m_ownGps(std::make_unique<CStandInGps>(clock)),
       m_gps(gps != nullptr ? gps : m_ownGps.get()),
       m_source(clock, m_gps->Parser().FixRecord(), m_gps->Parser().Values(), *this),
       m_monitor(clock, *this, nullptr, nullptr),
-      m_ownTarget(std::make_unique<CStandInTarget>(m_ownGps.get())),
-      m_pacer(clock)
+      m_ownTarget(std::make_unique<CStandInTarget>(m_ownGps.get())), m_pacer(clock)
 {
     SetModuleName("Navigator");
     m_replaySwitch = std::make_unique<CSwitchableTarget>();
@@ -111,12 +109,15 @@ void CNavigatorModule::SetMessageBar(app::CMsgBar* bar)
     m_bar = bar;
     if (m_bar == nullptr)
         return;
-    m_bar->AddMessage(m_nmeaCaution, "CAUTION. NMEA not received. Position calculation transferred to DR.", 50000, 0,
+    m_bar->AddMessage(m_nmeaCaution,
+                      "CAUTION. NMEA not received. Position calculation transferred to DR.", 50000,
+                      0, false);
+    m_bar->AddMessage(m_offTrackCaution, "CAUTION. Vessel deviating from planned course.", 49000, 0,
                       false);
-    m_bar->AddMessage(m_offTrackCaution, "CAUTION. Vessel deviating from planned course.", 49000, 0, false);
-    m_bar->AddMessage(m_confirmationWarning,
-                      "Position confirmation required, please confirm vessel position, course and speed.", 50001, 0,
-                      false);
+    m_bar->AddMessage(
+        m_confirmationWarning,
+        "Position confirmation required, please confirm vessel position, course and speed.", 50001,
+        0, false);
     m_bar->AddMessage(m_notVisibleWarning, "Vessel position is not visible.", 20000, 0, false);
     m_simulation->SetMessageBar(bar);
 }
@@ -148,7 +149,7 @@ void ReadSeconds(const CRegistry& reg, std::string_view name, std::chrono::secon
     if (reg.ReadTimeSpan(name, span) && span.IsValid() && span.GetTotalSeconds() > 0)
         out = std::chrono::seconds(span.GetTotalSeconds());
 }
-}  // namespace
+}   // namespace
 
 void CNavigatorModule::LoadSettings()
 {
@@ -172,7 +173,8 @@ void CNavigatorModule::SaveSettings()
 {
     CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, true)) {
-        reg.WriteTimeSpan("VesselPlotFixFreq", CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
+        reg.WriteTimeSpan("VesselPlotFixFreq",
+                          CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
         reg.WriteTimeSpan("BestChartCheckInterval",
                           CDateTimeSpanEx(static_cast<long>(m_bestChartCheckInterval.count())));
     }
@@ -288,7 +290,7 @@ double DepthMetres(const nmea::CNMEADataValue* gps)
     return nmea::kNoValue;
 }
 
-}  // namespace
+}   // namespace
 
 void CNavigatorModule::RefreshNavigation()
 {
@@ -340,8 +342,8 @@ std::string CNavigatorModule::StatusLine() const
     if (m_source.IsDrOn())
         return "DR - Local";
     const auto snap = m_snapshots.Get();
-    return m_gps->Parser().GetTalker() + (m_source.IsDatumAssumed() ? "m" : "a") + " - "
-         + snap->position.GetDatumName();
+    return m_gps->Parser().GetTalker() + (m_source.IsDatumAssumed() ? "m" : "a") + " - " +
+           snap->position.GetDatumName();
 }
 
 void CNavigatorModule::UpdateOwnVessel(bool trackPointDue)
@@ -390,7 +392,8 @@ void CNavigatorModule::BestChartCheck()
     if (const auto chartPosition = m_charts->ConvertToAutoscrollDatum(position))
         m_charts->BestChartCheck(*chartPosition);
     if (m_bar != nullptr)
-        m_bar->SetMessageActive(m_notVisibleWarning, m_charts->IsVesselVisible(position) ? 0 : 1, true);
+        m_bar->SetMessageActive(m_notVisibleWarning, m_charts->IsVesselVisible(position) ? 0 : 1,
+                                true);
 }
 
 void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
@@ -532,4 +535,4 @@ std::string CNavigatorModule::XteIndicatorText() const
     return m_positionAvailable ? FormatXteIndicator(m_monitor.Values().xte) : std::string();
 }
 
-}  // namespace navigator
+}   // namespace navigator

@@ -10,8 +10,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -56,7 +56,7 @@ public:
 
 // A vessel object made by an instrument thread, waiting to join the list.
 struct CQueuedVessel {
-    int sourceType = 0;            // 2 ARPA target, 4 tender
+    int sourceType = 0;   // 2 ARPA target, 4 tender
     std::uint32_t vesselId = 0;
     std::string name;
 };
@@ -65,7 +65,8 @@ class CNavigatorModule : public CModeModule, private CPositionSourceHost, privat
 public:
     // gps may be null: the module then keeps its own stand-in receive side,
     // fed by the replay and reported receiving once a line has arrived.
-    CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock, CGpsReceiver* gps = nullptr);
+    CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock,
+                     CGpsReceiver* gps = nullptr);
     ~CNavigatorModule() override;
 
     bool Initialise() override;
@@ -94,7 +95,10 @@ public:
     app::CPostedMessageQueue& PanelQueue() { return m_panelQueue; }
     void OnMonitorMessage(const app::CPostedMessage& message);
     // Called after each handled panel message (the window refreshes).
-    void SetPanelListener(std::function<void(unsigned)> listener) { m_listener = std::move(listener); }
+    void SetPanelListener(std::function<void(unsigned)> listener)
+    {
+        m_listener = std::move(listener);
+    }
 
     // Instrument threads queue new vessels; the timer pass adds them.
     void QueueNewVessel(CQueuedVessel vessel);
@@ -121,14 +125,23 @@ public:
     std::string StatusLine() const;
     std::string NmeaTabTitle() const { return m_source.IsDrOn() ? "DR" : "NMEA"; }
     // The datum question's answer (the dialog is modeless).
-    void AnswerGpsConfiguration(bool wgs84, bool gmt) { m_source.AnswerGpsConfiguration(wgs84, gmt); }
-    void SetGpsConfigurationAsker(std::function<void()> ask) { m_askGpsConfiguration = std::move(ask); }
+    void AnswerGpsConfiguration(bool wgs84, bool gmt)
+    {
+        m_source.AnswerGpsConfiguration(wgs84, gmt);
+    }
+    void SetGpsConfigurationAsker(std::function<void()> ask)
+    {
+        m_askGpsConfiguration = std::move(ask);
+    }
     // The user's choice in the position source dialog.
     void SwitchToDeadReckoningByUser() { m_source.SwitchToDeadReckoning(true); }
     // Applies the "Position Source" dialog's OK. The toggle opens or closes
     // the GPS receive side when the choice asks for the other state.
     void ApplyPositionSource(const CPositionSourceChoice& choice);
-    void SetReceiveToggle(std::function<bool(bool open)> toggle) { m_toggleReceive = std::move(toggle); }
+    void SetReceiveToggle(std::function<bool(bool open)> toggle)
+    {
+        m_toggleReceive = std::move(toggle);
+    }
     bool IsGpsReceiving() const { return m_gps->IsReceiving(); }
 
     // The navigation value texts of the status-bar indicators.
@@ -158,7 +171,8 @@ private:
     void KeepInView();
     void BestChartCheck();
     using Time = std::chrono::steady_clock::time_point;
-    static bool Passed(const std::optional<Time>& last, Time now, std::chrono::steady_clock::duration interval)
+    static bool Passed(const std::optional<Time>& last, Time now,
+                       std::chrono::steady_clock::duration interval)
     {
         return !last || now - *last > interval;
     }
@@ -211,4 +225,4 @@ private:
     std::vector<CQueuedVessel> m_vessels;
 };
 
-}  // namespace navigator
+}   // namespace navigator

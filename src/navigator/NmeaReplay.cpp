@@ -15,10 +15,10 @@ bool CClockPacer::WaitUntil(std::stop_token stop, Time deadline)
     return !stop.stop_requested();
 }
 
-CNmeaReplay::CNmeaReplay(CReplayTarget& target, CReplayPacer& pacer, std::function<void(std::uint64_t)> finished)
+CNmeaReplay::CNmeaReplay(CReplayTarget& target, CReplayPacer& pacer,
+                         std::function<void(std::uint64_t)> finished)
     : m_target(target), m_pacer(pacer), m_finished(std::move(finished))
-{
-}
+{ }
 
 CNmeaReplay::~CNmeaReplay()
 {
@@ -99,14 +99,17 @@ std::string FixTimeOf(std::string_view line)
         ++pos;
     }
     const std::string_view t = line.substr(pos, 6);
-    if (t.size() < 6 || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (t.size() < 6 ||
+        !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return {};
-    return std::string(t.substr(0, 2)) + ":" + std::string(t.substr(2, 2)) + ":" + std::string(t.substr(4, 2));
+    return std::string(t.substr(0, 2)) + ":" + std::string(t.substr(2, 2)) + ":" +
+           std::string(t.substr(4, 2));
 }
 
-}  // namespace
+}   // namespace
 
-void CNmeaReplay::Run(std::stop_token stop, std::filesystem::path file, int speed, std::uint64_t generation)
+void CNmeaReplay::Run(std::stop_token stop, std::filesystem::path file, int speed,
+                      std::uint64_t generation)
 {
     std::ifstream in(file, std::ios::binary);
     ReplayEnd end = ReplayEnd::Finished;
@@ -116,7 +119,8 @@ void CNmeaReplay::Run(std::stop_token stop, std::filesystem::path file, int spee
         std::error_code ec;
         const auto size = std::filesystem::file_size(file, ec);
         const double total = ec || size == 0 ? 1.0 : static_cast<double>(size);
-        const std::size_t perWindow = static_cast<std::size_t>(kCharactersPerSecond) * static_cast<std::size_t>(speed);
+        const std::size_t perWindow =
+            static_cast<std::size_t>(kCharactersPerSecond) * static_cast<std::size_t>(speed);
         std::uint64_t consumed = 0;
         std::uint64_t delivered = 0;
         CReplayPacer::Time windowStart = m_pacer.Now();
@@ -154,4 +158,4 @@ void CNmeaReplay::Run(std::stop_token stop, std::filesystem::path file, int spee
         m_finished(generation);
 }
 
-}  // namespace navigator
+}   // namespace navigator

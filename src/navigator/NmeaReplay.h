@@ -47,7 +47,7 @@ public:
 
 class CClockPacer final : public CReplayPacer {
 public:
-    explicit CClockPacer(const platform::CClock& clock) : m_clock(clock) {}
+    explicit CClockPacer(const platform::CClock& clock) : m_clock(clock) { }
     Time Now() const override { return m_clock.Monotonic(); }
     bool WaitUntil(std::stop_token stop, Time deadline) override;
 
@@ -59,9 +59,9 @@ private:
 
 struct CReplayProgress {
     bool running = false;
-    double share = 0.0;                  // of the file's bytes, 0..1
-    std::string lastFixTime;             // "hh:mm:ss" of the newest position sentence
-    std::uint64_t linesDelivered = 0;    // lines that reached at least one device
+    double share = 0.0;   // of the file's bytes, 0..1
+    std::string lastFixTime;   // "hh:mm:ss" of the newest position sentence
+    std::uint64_t linesDelivered = 0;   // lines that reached at least one device
     std::uint64_t linesRead = 0;
 };
 
@@ -76,7 +76,8 @@ public:
     // finished(generation) runs on the replay thread when a run ends by
     // itself (end of file, or the file would not open): the owner posts it to
     // the user-interface thread. A stopped run does not call it.
-    CNmeaReplay(CReplayTarget& target, CReplayPacer& pacer, std::function<void(std::uint64_t)> finished);
+    CNmeaReplay(CReplayTarget& target, CReplayPacer& pacer,
+                std::function<void(std::uint64_t)> finished);
     ~CNmeaReplay();
     CNmeaReplay(const CNmeaReplay&) = delete;
     CNmeaReplay& operator=(const CNmeaReplay&) = delete;
@@ -109,4 +110,4 @@ private:
     std::jthread m_thread;
 };
 
-}  // namespace navigator
+}   // namespace navigator

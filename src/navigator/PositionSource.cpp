@@ -20,7 +20,8 @@ long WholeSeconds(std::chrono::steady_clock::duration elapsed)
     return static_cast<long>(std::floor(seconds + 5.787037037037037e-6));
 }
 
-void CNavFix::Assign(const geo::CPosition& p, double cogIn, double sogIn, double headingIn, double stwIn)
+void CNavFix::Assign(const geo::CPosition& p, double cogIn, double sogIn, double headingIn,
+                     double stwIn)
 {
     auto pick = [](double first, double second) {
         return IsSet(first) ? first : (IsSet(second) ? second : 0.0);
@@ -51,11 +52,11 @@ std::optional<std::chrono::system_clock::time_point> UtcFromNmea(double time, do
                                           std::chrono::day(static_cast<unsigned>(d.day))};
     if (!ymd.ok())
         return std::nullopt;
-    return std::chrono::sys_days(ymd) + std::chrono::hours(t.hours) + std::chrono::minutes(t.minutes)
-         + std::chrono::seconds(t.seconds);
+    return std::chrono::sys_days(ymd) + std::chrono::hours(t.hours) +
+           std::chrono::minutes(t.minutes) + std::chrono::seconds(t.seconds);
 }
 
-}  // namespace
+}   // namespace
 
 CPositionSource::CPositionSource(const platform::CClock& clock, nmea::CNMEAFixRecord& fixRecord,
                                  const nmea::CNMEADataValue* gpsValues, CPositionSourceHost& host)
@@ -85,9 +86,10 @@ CAcquisition CPositionSource::Refresh()
         m_lastGoodDatumTime = now;
 
     const nmea::CNMEAFix fix = m_record->Read();
-    const bool nmeaValid = fix.sequence != 0 && fix.source == nmea::FixSource::NMEA
-                        && m_record->IsNmeaFixValid(now);
-    if (fix.sequence != 0 && fix.source == nmea::FixSource::NMEA && fix.sequence != m_lastSequence) {
+    const bool nmeaValid =
+        fix.sequence != 0 && fix.source == nmea::FixSource::NMEA && m_record->IsNmeaFixValid(now);
+    if (fix.sequence != 0 && fix.source == nmea::FixSource::NMEA &&
+        fix.sequence != m_lastSequence) {
         m_lastSequence = fix.sequence;
         m_lastNmeaFix = fix.monotonic;
     }
@@ -124,8 +126,9 @@ CAcquisition CPositionSource::Refresh()
             result.fixTimeUtc = UtcFromNmea(*fix.utcTime, date);
     }
     if (result.acquired && !m_drOn) {
-        m_fix.Assign(result.position, Item(item::CourseOverGroundTrue), Item(item::SpeedOverGroundKnots),
-                     Item(item::HeadingTrue), Item(item::SpeedThroughWaterKnots));
+        m_fix.Assign(result.position, Item(item::CourseOverGroundTrue),
+                     Item(item::SpeedOverGroundKnots), Item(item::HeadingTrue),
+                     Item(item::SpeedThroughWaterKnots));
     }
     return result;
 }
@@ -141,7 +144,8 @@ geo::CPosition CPositionSource::PositionFromFix(const nmea::CNMEAFix& fix, Time 
             datum = *fix.datum;
         if (m_logCautionOnce) {
             m_logCautionOnce = false;
-            m_host.LogEvent("CAUTION. NMEA not received. Position calculation transferred to DR.", -1);
+            m_host.LogEvent("CAUTION. NMEA not received. Position calculation transferred to DR.",
+                            -1);
         }
         m_lastGoodDatumTime = now;
     } else if (fix.datum) {
@@ -164,7 +168,8 @@ geo::CPosition CPositionSource::PositionFromFix(const nmea::CNMEAFix& fix, Time 
         p.Invalidate();
         return p;
     }
-    p.OffsetMinutes(datum.latitudeOffset, datum.longitudeOffset, DatumFromCode(datum.referenceCode));
+    p.OffsetMinutes(datum.latitudeOffset, datum.longitudeOffset,
+                    DatumFromCode(datum.referenceCode));
     return p;
 }
 
@@ -259,8 +264,8 @@ void CPositionSource::StepDeadReckoning()
     m_drSecondsApplied += seconds;
     if (m_drPosition.IsValid() && seconds > 0 && m_fix.sog > 0) {
         geo::CPosition moved = m_drPosition;
-        if (geo::PositionAtRangeBearingEx(m_drPosition, m_fix.sog, static_cast<double>(seconds), m_fix.cog,
-                                          &moved))
+        if (geo::PositionAtRangeBearingEx(m_drPosition, m_fix.sog, static_cast<double>(seconds),
+                                          m_fix.cog, &moved))
             m_drPosition = moved;
     }
     m_fix.position = m_drPosition;
@@ -271,7 +276,8 @@ void CPositionSource::StepDeadReckoning()
     fix.latitude = m_drPosition.GetLatitude();
     fix.longitude = m_drPosition.GetLongitude();
     const std::string code = geo::CDatumInfo::RowCount() != 0
-                           ? geo::CDatumInfo::GetCode2(m_drPosition.GetDatum()) : std::string();
+                                 ? geo::CDatumInfo::GetCode2(m_drPosition.GetDatum())
+                                 : std::string();
     fix.datum = nmea::CNMEAFix::CDatumItems{code, 0.0, 0.0, code};
     fix.monotonic = now;
     fix.utc = m_clock.UtcNow();
@@ -295,4 +301,4 @@ std::string CPositionSource::TakeConfirmationNote()
     return m_wgs84 ? "User confirmed GPS set to WGS84" : "User confirmed GPS not set to WGS84";
 }
 
-}  // namespace navigator
+}   // namespace navigator

@@ -33,7 +33,8 @@ struct CNavFix {
     // COG from COG, else heading; SOG from SOG, else speed through the water;
     // course from heading, else COG; speed from speed through the water, else
     // SOG; 0 with neither. Set and drift are kept.
-    void Assign(const geo::CPosition& p, double cogIn, double sogIn, double headingIn, double stwIn);
+    void Assign(const geo::CPosition& p, double cogIn, double sogIn, double headingIn,
+                double stwIn);
 };
 
 // What the source tells its owner.
@@ -139,7 +140,7 @@ private:
     geo::CPosition m_drPosition;
     long m_drSecondsApplied = 0;
     std::optional<nmea::CNMEAFix::CDatumItems> m_drDatum;
-    Time m_lastNmeaFix;               // newest received fix, or the start
+    Time m_lastNmeaFix;   // newest received fix, or the start
     std::uint64_t m_lastSequence = 0;
 
     // Datum handling.
@@ -156,4 +157,4 @@ private:
 // of a whole second.
 long WholeSeconds(std::chrono::steady_clock::duration elapsed);
 
-}  // namespace navigator
+}   // namespace navigator

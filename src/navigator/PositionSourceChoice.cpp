@@ -11,8 +11,10 @@ namespace navigator {
 CGroundVector CombineCourseAndSet(double course, double speed, double set, double drift)
 {
     auto zeroed = [](double v) { return std::fabs(v) < 1e-5 ? 0.0 : v; };
-    const double north = zeroed(speed * std::cos(geo::DegToRad(course)) + drift * std::cos(geo::DegToRad(set)));
-    const double east = zeroed(speed * std::sin(geo::DegToRad(course)) + drift * std::sin(geo::DegToRad(set)));
+    const double north =
+        zeroed(speed * std::cos(geo::DegToRad(course)) + drift * std::cos(geo::DegToRad(set)));
+    const double east =
+        zeroed(speed * std::sin(geo::DegToRad(course)) + drift * std::sin(geo::DegToRad(set)));
     CGroundVector v;
     if (north == 0.0 && east == 0.0)
         return v;
@@ -20,7 +22,8 @@ CGroundVector CombineCourseAndSet(double course, double speed, double set, doubl
     // The length from the better-conditioned component: east near east and
     // west, north near north and south.
     const bool eastWest = (v.cog >= 45.0 && v.cog < 135.0) || (v.cog >= 225.0 && v.cog < 315.0);
-    v.sog = eastWest ? east / std::sin(geo::DegToRad(v.cog)) : north / std::cos(geo::DegToRad(v.cog));
+    v.sog =
+        eastWest ? east / std::sin(geo::DegToRad(v.cog)) : north / std::cos(geo::DegToRad(v.cog));
     return v;
 }
 
@@ -32,7 +35,8 @@ std::string AcceptBearingText(std::string_view typed, const std::string& lastAcc
         typed.remove_suffix(1);
     double value = 0.0;
     const auto [end, ec] = std::from_chars(typed.data(), typed.data() + typed.size(), value);
-    if (typed.empty() || ec != std::errc() || end != typed.data() + typed.size() || value < 0.0 || value > 360.0)
+    if (typed.empty() || ec != std::errc() || end != typed.data() + typed.size() || value < 0.0 ||
+        value > 360.0)
         return lastAccepted;
     if (value == 360.0)
         return "000";
@@ -59,4 +63,4 @@ std::string SourceText(bool gpsReceiving, bool drRunning)
     return drRunning ? "Position Source is DR" : "Position Source is EPFS";
 }
 
-}  // namespace navigator
+}   // namespace navigator

@@ -17,9 +17,9 @@ enum class SourceChoice { NMEA, DeadReckoning, Off };
 struct CPositionSourceChoice {
     SourceChoice source = SourceChoice::NMEA;
     double course = 0.0;   // heading, degrees true
-    double speed = 0.0;    // through the water, knots
-    double set = 0.0;      // current towards, degrees true
-    double drift = 0.0;    // current rate, knots
+    double speed = 0.0;   // through the water, knots
+    double set = 0.0;   // current towards, degrees true
+    double drift = 0.0;   // current rate, knots
     // The vessel's position typed in; none with "Use Chart" (keep the position).
     std::optional<geo::CPosition> position;
     std::string fixTypeText = "Visual";
@@ -44,4 +44,4 @@ int FixTypeFromText(std::string_view text);
 // "No Position Source", "Position Source is DR" or "Position Source is EPFS".
 std::string SourceText(bool gpsReceiving, bool drRunning);
 
-}  // namespace navigator
+}   // namespace navigator

@@ -8,8 +8,9 @@
 
 namespace navigator {
 
-CSimulationModule::CSimulationModule(CSettingsHome& settings, std::string ownerName, CReplayTarget& target,
-                                     CReplayPacer& pacer, std::function<void(std::uint64_t)> postFinished)
+CSimulationModule::CSimulationModule(CSettingsHome& settings, std::string ownerName,
+                                     CReplayTarget& target, CReplayPacer& pacer,
+                                     std::function<void(std::uint64_t)> postFinished)
     : CModule(settings), m_replay(target, pacer, std::move(postFinished))
 {
     SetModuleName(ownerName + "\\Simulation");
@@ -97,8 +98,12 @@ bool CSimulationModule::OnFinished(std::uint64_t generation)
     ShowMessage(false);
     std::string reason;
     switch (m_replay.LastEnd()) {
-    case ReplayEnd::CannotOpen: reason = "NMEA replay file could not be opened: " + m_filePath.string(); break;
-    case ReplayEnd::NoDevice: reason = "NMEA replay reached no device: no port receives NMEA."; break;
+    case ReplayEnd::CannotOpen:
+        reason = "NMEA replay file could not be opened: " + m_filePath.string();
+        break;
+    case ReplayEnd::NoDevice:
+        reason = "NMEA replay reached no device: no port receives NMEA.";
+        break;
     default: break;
     }
     if (!reason.empty() && m_bar != nullptr && m_failure != nullptr) {
@@ -113,7 +118,8 @@ bool CSimulationModule::OnFinished(std::uint64_t generation)
 void CSimulationModule::Apply(bool run, const std::filesystem::path& file, int speed)
 {
     const bool fileChanged = !platform::EqualNoCaseAscii(file.string(), m_filePath.string());
-    const bool speedChanged = std::clamp(speed, CNmeaReplay::kMinSpeed, CNmeaReplay::kMaxSpeed) != m_speed;
+    const bool speedChanged =
+        std::clamp(speed, CNmeaReplay::kMinSpeed, CNmeaReplay::kMaxSpeed) != m_speed;
     if (run == m_runFlag && !fileChanged && !speedChanged)
         return;
     m_filePath = file;
@@ -129,8 +135,9 @@ std::string CSimulationModule::StatusText() const
     if (!m_replay.IsRunning())
         return m_lastText;
     const CReplayProgress p = m_replay.Progress();
-    std::string text = std::string(kMessageText) + " " + std::to_string(static_cast<int>(std::floor(p.share * 100)))
-                     + "% of " + m_filePath.filename().string();
+    std::string text = std::string(kMessageText) + " " +
+                       std::to_string(static_cast<int>(std::floor(p.share * 100))) + "% of " +
+                       m_filePath.filename().string();
     if (m_speed > 1)
         text += " at " + std::to_string(m_speed) + "x";
     if (!p.lastFixTime.empty())
@@ -160,4 +167,4 @@ void CSimulationModule::ShowMessage(bool on)
         UpdateProgress();
 }
 
-}  // namespace navigator
+}   // namespace navigator

@@ -64,4 +64,4 @@ private:
     std::string m_lastText;
 };
 
-}  // namespace navigator
+}   // namespace navigator

@@ -16,4 +16,4 @@ nmea::CApbFields ApbFromSteering(const CSteeringRecord& record)
     return f;
 }
 
-}  // namespace navigator
+}   // namespace navigator

@@ -11,4 +11,4 @@ namespace navigator {
 
 nmea::CApbFields ApbFromSteering(const CSteeringRecord& record);
 
-}  // namespace navigator
+}   // namespace navigator

@@ -10,15 +10,17 @@ using Clock = std::chrono::steady_clock;
 // While output is not allowed the thread looks again this often: the
 // conditions belong to other modules, which do not wake it.
 constexpr auto kRecheck = std::chrono::milliseconds(250);
-}
+}   // namespace
 
 CAutopilotDevice::CAutopilotDevice(CPortDirectory& ports, const CInstrumentConfig& config,
                                    std::function<bool()> mayOutput)
     : CNMEADevice(ports), m_config(config), m_mayOutput(std::move(mayOutput))
-{
-}
+{ }
 
-CAutopilotDevice::~CAutopilotDevice() { CloseAll(); }
+CAutopilotDevice::~CAutopilotDevice()
+{
+    CloseAll();
+}
 
 bool CAutopilotDevice::BuildAPBSentence(const CApbFields& fields, bool addChecksum)
 {
@@ -34,7 +36,10 @@ void CAutopilotDevice::SetOutputRate(double seconds)
     NotifyTransmitWorker();
 }
 
-double CAutopilotDevice::GetOutputRate() const { return static_cast<double>(m_rateMicroseconds) / 1e6; }
+double CAutopilotDevice::GetOutputRate() const
+{
+    return static_cast<double>(m_rateMicroseconds) / 1e6;
+}
 
 std::string CAutopilotDevice::CurrentSentence() const
 {
@@ -57,7 +62,8 @@ bool CAutopilotDevice::StartTransmitThread()
         std::optional<Clock::time_point> lastSend;   // none: the first sentence goes at once
         std::unique_lock lock(TransmitLock());
         while (!stop.stop_requested()) {
-            const bool allowed = IsTransmitEnabled() && !m_current.empty() && (!m_mayOutput || m_mayOutput());
+            const bool allowed =
+                IsTransmitEnabled() && !m_current.empty() && (!m_mayOutput || m_mayOutput());
             const auto rate = std::chrono::microseconds(m_rateMicroseconds.load());
             const auto now = Clock::now();
             if (allowed && (!lastSend || now - *lastSend >= rate)) {
@@ -74,4 +80,4 @@ bool CAutopilotDevice::StartTransmitThread()
     });
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -22,13 +22,17 @@ public:
 
     // `mayOutput` answers whether autopilot support is on and position data
     // exists (GPS input running or dead reckoning); asked on the output thread.
-    CAutopilotDevice(CPortDirectory& ports, const CInstrumentConfig& config, std::function<bool()> mayOutput);
+    CAutopilotDevice(CPortDirectory& ports, const CInstrumentConfig& config,
+                     std::function<bool()> mayOutput);
     ~CAutopilotDevice() override;
 
     std::string GetName() const override { return "Autopilot"; }
     std::uint8_t GetTransmitPort() const override { return m_config.transmitPort; }
     bool TalkerFilter(std::string_view line) const override { return m_config.AcceptTalker(line); }
-    bool SentenceFilter(std::string_view line) const override { return m_config.IsSentenceEnabled(line); }
+    bool SentenceFilter(std::string_view line) const override
+    {
+        return m_config.IsSentenceEnabled(line);
+    }
 
     // Composes the sentence and makes it the current one.
     bool BuildAPBSentence(const CApbFields& fields, bool addChecksum);
@@ -50,4 +54,4 @@ private:
     std::string m_current;   // guarded by the transmit lock
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -7,8 +7,8 @@
 
 namespace nmea {
 
-std::size_t ChooseStartingLeg(const std::vector<geo::CPosition>& waypoints, const geo::CPosition& own,
-                              const CRouteMonitoring& monitoring)
+std::size_t ChooseStartingLeg(const std::vector<geo::CPosition>& waypoints,
+                              const geo::CPosition& own, const CRouteMonitoring& monitoring)
 {
     if (waypoints.size() < 2)
         return 0;
@@ -23,10 +23,12 @@ std::size_t ChooseStartingLeg(const std::vector<geo::CPosition>& waypoints, cons
         if (!monitoring.passingPerpendicular)
             break;
         double legRange = 0, legBearing = 0;
-        geo::RhumbRangeBearing(waypoints[index], waypoints[index + 1], &legRange, &legBearing, true);
+        geo::RhumbRangeBearing(waypoints[index], waypoints[index + 1], &legRange, &legBearing,
+                               true);
         geo::CPosition ahead, behind;
         geo::PositionAtRangeBearing(waypoints[index], 1.0, legBearing, &ahead);
-        geo::PositionAtRangeBearing(waypoints[index], 1.0, std::fmod(legBearing + 180.0, 360.0), &behind);
+        geo::PositionAtRangeBearing(waypoints[index], 1.0, std::fmod(legBearing + 180.0, 360.0),
+                                    &behind);
         double toAhead = 0, toBehind = 0, unused = 0;
         geo::RhumbRangeBearing(own, ahead, &toAhead, &unused, true);
         geo::RhumbRangeBearing(own, behind, &toBehind, &unused, true);
@@ -37,7 +39,8 @@ std::size_t ChooseStartingLeg(const std::vector<geo::CPosition>& waypoints, cons
     return index;
 }
 
-CAutopilotModule::CAutopilotModule(CSettingsHome& settings, CPortDirectory& ports, platform::CPrompt& prompt)
+CAutopilotModule::CAutopilotModule(CSettingsHome& settings, CPortDirectory& ports,
+                                   platform::CPrompt& prompt)
     : CModule(settings), m_ports(ports), m_prompt(prompt)
 {
     SetModuleName("Navigator\\Autopilot");
@@ -47,7 +50,10 @@ CAutopilotModule::CAutopilotModule(CSettingsHome& settings, CPortDirectory& port
     });
 }
 
-CAutopilotModule::~CAutopilotModule() { m_device->CloseAll(); }
+CAutopilotModule::~CAutopilotModule()
+{
+    m_device->CloseAll();
+}
 
 bool CAutopilotModule::Initialise()
 {
@@ -149,8 +155,9 @@ void CAutopilotModule::ApplyOptions(std::uint8_t port, bool on, double rateSecon
 void CAutopilotModule::ApplySwitch()
 {
     if (m_on) {
-        const auto answer = m_prompt.Ask("Please Confirm switching Autopilot on", "", platform::PromptIcon::Question,
-                                         platform::PromptButtons::OkCancel);
+        const auto answer =
+            m_prompt.Ask("Please Confirm switching Autopilot on", "",
+                         platform::PromptIcon::Question, platform::PromptButtons::OkCancel);
         if (answer != platform::PromptAnswer::Ok) {
             m_on = false;
             return;
@@ -174,4 +181,4 @@ void CAutopilotModule::ApplySwitch()
     m_device->Poke();
 }
 
-}  // namespace nmea
+}   // namespace nmea

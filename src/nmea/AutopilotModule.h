@@ -19,7 +19,7 @@ namespace nmea {
 
 // The route monitoring settings the autopilot reads and changes.
 struct CRouteMonitoring {
-    bool arrivalCircle = false;          // arrival-circle detection
+    bool arrivalCircle = false;   // arrival-circle detection
     double arrivalRadiusNm = 0;
     bool passingPerpendicular = false;   // perpendicular detection
     bool automaticLegAdvance = false;
@@ -54,8 +54,8 @@ public:
 
 // The waypoint to steer for first: past those whose arrival circle the
 // vessel is already in or whose perpendicular it has passed.
-std::size_t ChooseStartingLeg(const std::vector<geo::CPosition>& waypoints, const geo::CPosition& own,
-                              const CRouteMonitoring& monitoring);
+std::size_t ChooseStartingLeg(const std::vector<geo::CPosition>& waypoints,
+                              const geo::CPosition& own, const CRouteMonitoring& monitoring);
 
 struct CCommandState {
     bool enabled = false;
@@ -99,4 +99,4 @@ private:
     std::unique_ptr<CAutopilotDevice> m_device;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -38,4 +38,4 @@ inline bool LockWithin(std::timed_mutex& lock, std::chrono::milliseconds wait)
 #endif
 }
 
-} // namespace nmea
+}   // namespace nmea

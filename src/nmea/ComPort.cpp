@@ -27,12 +27,11 @@ int MillisUntil(Clock::time_point deadline)
     const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
     return static_cast<int>(std::clamp<long long>(left, 0, 60000));
 }
-}  // namespace
+}   // namespace
 
 CComPort::CComPort(std::uint8_t number, std::string devicePath, CComPortOptions options)
     : CPort(number), m_path(std::move(devicePath)), m_options(options)
-{
-}
+{ }
 
 CComPort::~CComPort()
 {
@@ -87,7 +86,8 @@ void CComPort::TryConnect(bool now)
         return;
     m_lastAttempt = time;
     int error = 0;
-    std::unique_ptr<CSerialDevice> device = CSerialDevice::Open(m_path, m_options.autoConfigure, error);
+    std::unique_ptr<CSerialDevice> device =
+        CSerialDevice::Open(m_path, m_options.autoConfigure, error);
     if (!device) {
         m_reason = DescribeOpenError(m_path, error);
         return;
@@ -156,7 +156,7 @@ void CComPort::StopTransmitThread()
     if (!m_writer.joinable())
         return;
     m_writer.request_stop();   // wakes the condition wait through the stop token
-    m_writerWake.Signal();     // and a write waiting in poll()
+    m_writerWake.Signal();   // and a write waiting in poll()
     m_writer.join();
 }
 
@@ -218,8 +218,7 @@ void CComPort::WriteLoop(std::stop_token stop)
             TryConnect(false);
         if (!IsEnabled(PortChannel::Transmit))
             continue;
-        while (!stop.stop_requested() && ServeTransmitDevices(send)) {
-        }
+        while (!stop.stop_requested() && ServeTransmitDevices(send)) { }
     }
 }
 
@@ -269,4 +268,4 @@ std::size_t CComPort::WriteSentence(std::string_view text, std::stop_token stop)
     return done;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -68,7 +68,7 @@ private:
     const CComPortOptions m_options;
     std::atomic<bool> m_open{false};
 
-    mutable std::mutex m_portLock;             // the device pointer and the condition
+    mutable std::mutex m_portLock;   // the device pointer and the condition
     std::shared_ptr<CSerialDevice> m_device;   // threads hold a copy while they use it
     std::string m_reason;
     std::chrono::steady_clock::time_point m_lastAttempt{};
@@ -81,4 +81,4 @@ private:
     std::jthread m_writer;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -4,13 +4,15 @@
 
 namespace nmea {
 
-CGPSDevice::CGPSDevice(CPortDirectory& ports, const CInstrumentConfig& config, CNMEAMessageParser& parser,
-                       std::function<int()> decimalPlaces)
+CGPSDevice::CGPSDevice(CPortDirectory& ports, const CInstrumentConfig& config,
+                       CNMEAMessageParser& parser, std::function<int()> decimalPlaces)
     : CParsingDevice(ports, config, parser), m_decimalPlaces(std::move(decimalPlaces))
-{
-}
+{ }
 
-CGPSDevice::~CGPSDevice() { CloseAll(); }
+CGPSDevice::~CGPSDevice()
+{
+    CloseAll();
+}
 
 bool CGPSDevice::SendRoute(std::string_view total, std::string_view number, std::string_view mode,
                            std::string_view route, std::string_view waypoint, bool addChecksum)
@@ -20,13 +22,15 @@ bool CGPSDevice::SendRoute(std::string_view total, std::string_view number, std:
     return BuildSentence(addChecksum, ComposeRte(total, number, mode, route, waypoint));
 }
 
-bool CGPSDevice::SendWaypoint(const CUploadPoint& point, int namingMode, int number, bool addChecksum)
+bool CGPSDevice::SendWaypoint(const CUploadPoint& point, int namingMode, int number,
+                              bool addChecksum)
 {
     const auto identifier = WaypointIdentifier(namingMode, point.id, point.name, number);
     if (!identifier || !CanTransmitNow())
         return false;
     const int decimals = m_decimalPlaces ? m_decimalPlaces() : 2;
-    return BuildSentence(addChecksum, ComposeWpl(point.latitudeDeg, point.longitudeDeg, *identifier, decimals));
+    return BuildSentence(addChecksum,
+                         ComposeWpl(point.latitudeDeg, point.longitudeDeg, *identifier, decimals));
 }
 
 bool CGPSDevice::QueueOutput(std::string line)
@@ -48,7 +52,8 @@ bool CGPSDevice::StartTransmitThread()
             std::string line;
             {
                 std::unique_lock lock(TransmitLock());
-                TransmitWork().wait(lock, stop, [&] { return !m_staging.empty() && IsTransmitEnabled(); });
+                TransmitWork().wait(lock, stop,
+                                    [&] { return !m_staging.empty() && IsTransmitEnabled(); });
                 if (stop.stop_requested())
                     return;
                 line = std::move(m_staging.back());
@@ -59,4 +64,4 @@ bool CGPSDevice::StartTransmitThread()
     });
 }
 
-}  // namespace nmea
+}   // namespace nmea

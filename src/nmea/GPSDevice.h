@@ -47,4 +47,4 @@ private:
     std::deque<std::string> m_staging;   // newest at the head; guarded by the transmit lock
 };
 
-}  // namespace nmea
+}   // namespace nmea

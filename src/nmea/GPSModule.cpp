@@ -9,7 +9,7 @@ namespace nmea {
 namespace {
 constexpr std::uint16_t kWarningPriority = 20001;
 constexpr auto kWarningShownFor = std::chrono::seconds(20);
-}
+}   // namespace
 
 SentenceList GpsSentences()
 {
@@ -36,8 +36,9 @@ SentenceList GpsSentences()
     };
 }
 
-CGPSModule::CGPSModule(CSettingsHome& settings, CPortDirectory& ports, const platform::CClock& clock,
-                       app::CMsgBar* bar, std::function<int()> decimalPlaces)
+CGPSModule::CGPSModule(CSettingsHome& settings, CPortDirectory& ports,
+                       const platform::CClock& clock, app::CMsgBar* bar,
+                       std::function<int()> decimalPlaces)
     : CModule(settings), m_ports(ports), m_bar(bar), m_parser(clock, kDefaultRefreshSeconds)
 {
     SetModuleName("Navigator\\GPS");
@@ -46,7 +47,10 @@ CGPSModule::CGPSModule(CSettingsHome& settings, CPortDirectory& ports, const pla
     m_device = std::make_unique<CGPSDevice>(ports, m_config, m_parser, std::move(decimalPlaces));
 }
 
-CGPSModule::~CGPSModule() { m_device->CloseAll(); }
+CGPSModule::~CGPSModule()
+{
+    m_device->CloseAll();
+}
 
 bool CGPSModule::Initialise()
 {
@@ -54,8 +58,9 @@ bool CGPSModule::Initialise()
     m_config.SetSentences(GpsSentences());
     m_config.SetTalkers({});
     if (m_bar != nullptr) {
-        m_bar->AddMessage(m_warning, "The vessel position WILL NOT BE UPDATED until NMEA or DR is reactivated.",
-                          kWarningPriority, 0, false);
+        m_bar->AddMessage(
+            m_warning, "The vessel position WILL NOT BE UPDATED until NMEA or DR is reactivated.",
+            kWarningPriority, 0, false);
         m_bar->SetMessageFlag(m_warning, true);
     }
     return result;
@@ -146,4 +151,4 @@ bool CGPSModule::ToggleTransmit()
     return true;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -26,8 +26,8 @@ public:
 
     // `bar` may be null (tools, tests without a bar). `decimalPlaces` gives
     // the "DecimalPlaces" setting.
-    CGPSModule(CSettingsHome& settings, CPortDirectory& ports, const platform::CClock& clock, app::CMsgBar* bar,
-               std::function<int()> decimalPlaces);
+    CGPSModule(CSettingsHome& settings, CPortDirectory& ports, const platform::CClock& clock,
+               app::CMsgBar* bar, std::function<int()> decimalPlaces);
     ~CGPSModule() override;
 
     bool Initialise() override;
@@ -40,7 +40,10 @@ public:
     bool ToggleReceive();
     bool ToggleTransmit();
     // Called after NMEA input was switched off (chart views, monitor panel).
-    void SetInputStoppedHandler(std::function<void()> handler) { m_inputStopped = std::move(handler); }
+    void SetInputStoppedHandler(std::function<void()> handler)
+    {
+        m_inputStopped = std::move(handler);
+    }
 
     CGPSDevice& Device() { return *m_device; }
     CNMEAGPSParser& Parser() { return m_parser; }
@@ -70,4 +73,4 @@ private:
     std::function<void()> m_inputStopped;
 };
 
-}  // namespace nmea
+}   // namespace nmea

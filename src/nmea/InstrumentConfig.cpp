@@ -72,4 +72,4 @@ void CInstrumentConfig::SaveSentenceFlags(CRegistry& registry) const
         registry.WriteString(entry.id, entry.enabled ? "True" : "False");
 }
 
-}  // namespace nmea
+}   // namespace nmea

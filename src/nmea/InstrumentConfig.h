@@ -41,4 +41,4 @@ private:
     SentenceList m_sentences;
 };
 
-}  // namespace nmea
+}   // namespace nmea

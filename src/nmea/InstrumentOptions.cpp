@@ -11,7 +11,10 @@ namespace {
 constexpr double kMinRate = 0.1;
 constexpr double kMaxRate = 10.0;
 
-double RoundTenth(double v) { return std::round(v * 10.0) / 10.0; }
+double RoundTenth(double v)
+{
+    return std::round(v * 10.0) / 10.0;
+}
 }   // namespace
 
 double StepAutopilotRate(double seconds, bool up)
@@ -26,11 +29,10 @@ double StepAutopilotRate(double seconds, bool up)
     return std::clamp(RoundTenth(next), kMinRate, kMaxRate);
 }
 
-CAutopilotOptionsModel::CAutopilotOptionsModel(const CAutopilotOptions& current,
-                                               bool switchEnabled, ApplyFn apply)
+CAutopilotOptionsModel::CAutopilotOptionsModel(const CAutopilotOptions& current, bool switchEnabled,
+                                               ApplyFn apply)
     : m_values(current), m_switchEnabled(switchEnabled), m_apply(std::move(apply))
-{
-}
+{ }
 
 double CAutopilotOptionsModel::Rate() const
 {
@@ -49,7 +51,8 @@ void CAutopilotOptionsModel::Spin(bool up)
 std::vector<app::CFieldError> CAutopilotOptionsModel::Validate() const
 {
     // Zero or a typo would flood the port with sentences: refused, not clamped.
-    if (auto e = app::CheckRange("rate", "Transmit intervals (seconds)", Rate(), kMinRate, kMaxRate))
+    if (auto e =
+            app::CheckRange("rate", "Transmit intervals (seconds)", Rate(), kMinRate, kMaxRate))
         return {*e};
     return {};
 }
@@ -62,8 +65,7 @@ void CAutopilotOptionsModel::Apply()
 
 CGPSOptionsModel::CGPSOptionsModel(const CGPSOptions& current, ApplyFn apply)
     : m_values(current), m_applied(current), m_apply(std::move(apply))
-{
-}
+{ }
 
 std::vector<app::CFieldError> CGPSOptionsModel::Validate() const
 {

@@ -47,7 +47,7 @@ private:
 struct CGPSOptions {
     std::uint8_t receivePort = 0;
     std::uint8_t transmitPort = 0;
-    int drDelaySeconds = 60;      // dead reckoning starts this long after a fix is lost
+    int drDelaySeconds = 60;   // dead reckoning starts this long after a fix is lost
     int validSentenceSeconds = 5;
     bool operator==(const CGPSOptions&) const = default;
 };

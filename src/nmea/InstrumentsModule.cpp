@@ -10,12 +10,13 @@ namespace {
 // Below the GPS warning: a lost port explains why that warning shows.
 constexpr std::uint16_t kPortMessagePriority = 20000;
 constexpr std::uint16_t kNoticePriority = 19000;
-}
+}   // namespace
 
 std::string PortDisconnectedText(const CPort& port, const CPortCondition& condition)
 {
     return port.GetName() + " disconnected: " +
-           (condition.reason.empty() ? std::string("the instrument does not answer.") : condition.reason);
+           (condition.reason.empty() ? std::string("the instrument does not answer.")
+                                     : condition.reason);
 }
 
 CInstrumentsModule::CInstrumentsModule(CSettingsHome& settings, const platform::CClock& clock,
@@ -25,15 +26,22 @@ CInstrumentsModule::CInstrumentsModule(CSettingsHome& settings, const platform::
     SetModuleName("Instruments");
 }
 
-CInstrumentsModule::~CInstrumentsModule() { Terminate(); }
+CInstrumentsModule::~CInstrumentsModule()
+{
+    Terminate();
+}
 
-void CInstrumentsModule::SetMessageBar(app::CMsgBar* bar) { m_bar = bar; }
+void CInstrumentsModule::SetMessageBar(app::CMsgBar* bar)
+{
+    m_bar = bar;
+}
 
 bool CInstrumentsModule::Initialise()
 {
     // Port paths belong to the machine, not to a workspace.
     const std::string key = CWorkspaceManager::DefaultRoot() + "\\Ports";
-    m_ports = std::make_unique<CPortList>(LoadPortPaths(Settings().GetStore(), key, m_options.scan), m_options.ports);
+    m_ports = std::make_unique<CPortList>(LoadPortPaths(Settings().GetStore(), key, m_options.scan),
+                                          m_options.ports);
     CStationOptions station;
     station.applicationFolder = m_options.programFolder;
     m_messaging = std::make_unique<CNetworkMessaging>(station);
@@ -49,7 +57,8 @@ bool CInstrumentsModule::Initialise()
 bool CInstrumentsModule::Terminate()
 {
     ShutDown();
-    for (CModule* module : std::initializer_list<CModule*>{m_autopilot.get(), m_repeater.get(), m_wind.get()})
+    for (CModule* module :
+         std::initializer_list<CModule*>{m_autopilot.get(), m_repeater.get(), m_wind.get()})
         if (module != nullptr)
             module->Terminate();
     m_autopilot.reset();
@@ -120,8 +129,8 @@ void CInstrumentsModule::ShutDown()
     if (m_messaging)
         m_messaging->Stop();
     for (CNMEADevice* device : std::initializer_list<CNMEADevice*>{
-             m_wind ? &m_wind->Device() : nullptr,
-             m_repeater ? &m_repeater->Device() : nullptr, m_autopilot ? &m_autopilot->Device() : nullptr})
+             m_wind ? &m_wind->Device() : nullptr, m_repeater ? &m_repeater->Device() : nullptr,
+             m_autopilot ? &m_autopilot->Device() : nullptr})
         if (device != nullptr)
             device->CloseAll();
     m_devicesOpen = false;
@@ -160,7 +169,8 @@ void CInstrumentsModule::ShowPortConditions()
     for (CPort* port : m_ports->Ports()) {
         const CPortCondition condition = port->GetCondition();
         auto& [handle, shown] = m_portMessages[port->GetNumber()];
-        const std::string text = condition.open && !condition.connected ? PortDisconnectedText(*port, condition) : "";
+        const std::string text =
+            condition.open && !condition.connected ? PortDisconnectedText(*port, condition) : "";
         if (text == shown)
             continue;
         if (handle != nullptr)
@@ -172,4 +182,4 @@ void CInstrumentsModule::ShowPortConditions()
     }
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -24,8 +24,8 @@ namespace nmea {
 
 struct CInstrumentsOptions {
     std::filesystem::path programFolder = ".";
-    CSerialScan scan;          // where first start looks for serial devices
-    CComPortOptions ports;     // "AutoConfigurePorts"
+    CSerialScan scan;   // where first start looks for serial devices
+    CComPortOptions ports;   // "AutoConfigurePorts"
     bool stationMessaging = true;
 };
 
@@ -34,8 +34,8 @@ std::string PortDisconnectedText(const CPort& port, const CPortCondition& condit
 
 class CInstrumentsModule : public CModule {
 public:
-    CInstrumentsModule(CSettingsHome& settings, const platform::CClock& clock, platform::CPrompt& prompt,
-                       CInstrumentsOptions options);
+    CInstrumentsModule(CSettingsHome& settings, const platform::CClock& clock,
+                       platform::CPrompt& prompt, CInstrumentsOptions options);
     ~CInstrumentsModule() override;
 
     // The message bar is the frame's and exists once the frame's windows do;
@@ -66,7 +66,7 @@ public:
 
 protected:
     // A port's line on the message bar changed: `text` is empty when it went.
-    virtual void OnPortMessage(const CPort& /*port*/, const std::string& /*text*/) {}
+    virtual void OnPortMessage(const CPort& /*port*/, const std::string& /*text*/) { }
 
 private:
     void ShowPortConditions();
@@ -89,4 +89,4 @@ private:
     bool m_devicesOpen = false;
 };
 
-}  // namespace nmea
+}   // namespace nmea

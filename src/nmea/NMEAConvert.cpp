@@ -44,4 +44,4 @@ double DegreesToNmeaDegMin(double degrees)
     return whole * 100.0 + (degrees - whole) * 60.0;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -26,4 +26,4 @@ double NmeaDegMinToDegrees(double value);
 // Signed degrees to signed dddmm.mmm.
 double DegreesToNmeaDegMin(double degrees);
 
-}  // namespace nmea
+}   // namespace nmea

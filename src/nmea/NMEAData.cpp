@@ -35,4 +35,4 @@ void CRadarData::Reset()
     flag = 0;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -74,4 +74,4 @@ public:
     std::uint8_t flag = 0;
 };
 
-}  // namespace nmea
+}   // namespace nmea

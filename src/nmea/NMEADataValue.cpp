@@ -9,12 +9,9 @@ const platform::CClock& MachineClock()
     return clock;
 }
 
-}  // namespace
+}   // namespace
 
-CNMEADataValue::CNMEADataValue()
-    : m_clock(&MachineClock())
-{
-}
+CNMEADataValue::CNMEADataValue() : m_clock(&MachineClock()) { }
 
 void CNMEADataValue::SetClock(const platform::CClock& clock)
 {
@@ -141,4 +138,4 @@ std::optional<std::chrono::system_clock::time_point> CNMEADataValue::GetUtcStamp
     return m_utc;
 }
 
-}  // namespace nmea
+}   // namespace nmea

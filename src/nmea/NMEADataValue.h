@@ -92,4 +92,4 @@ private:
     std::uint8_t m_character = 0;
 };
 
-}  // namespace nmea
+}   // namespace nmea

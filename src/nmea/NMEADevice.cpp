@@ -19,7 +19,7 @@ std::uint8_t ResolveStoredPort(const CPortDirectory& ports, std::uint8_t stored)
     return ports.GetFirstPortNumber();
 }
 
-CNMEADevice::CNMEADevice(CPortDirectory& ports) : m_ports(ports) {}
+CNMEADevice::CNMEADevice(CPortDirectory& ports) : m_ports(ports) { }
 
 CNMEADevice::~CNMEADevice()
 {
@@ -35,17 +35,30 @@ void CNMEADevice::CloseAll()
     CloseTransmit();
 }
 
-bool CNMEADevice::OpenReceive() { return OpenSide(PortChannel::Receive); }
-bool CNMEADevice::OpenTransmit() { return OpenSide(PortChannel::Transmit); }
-void CNMEADevice::CloseReceive() { CloseSide(PortChannel::Receive, true); }
-void CNMEADevice::CloseTransmit() { CloseSide(PortChannel::Transmit, true); }
+bool CNMEADevice::OpenReceive()
+{
+    return OpenSide(PortChannel::Receive);
+}
+bool CNMEADevice::OpenTransmit()
+{
+    return OpenSide(PortChannel::Transmit);
+}
+void CNMEADevice::CloseReceive()
+{
+    CloseSide(PortChannel::Receive, true);
+}
+void CNMEADevice::CloseTransmit()
+{
+    CloseSide(PortChannel::Transmit, true);
+}
 
 bool CNMEADevice::OpenSide(PortChannel channel)
 {
     Side& side = Of(channel);
     if (side.open)
         return true;
-    const std::uint8_t number = channel == PortChannel::Receive ? GetReceivePort() : GetTransmitPort();
+    const std::uint8_t number =
+        channel == PortChannel::Receive ? GetReceivePort() : GetTransmitPort();
     CPort* port = number == 0 ? nullptr : m_ports.FindPort(number);
     if (port == nullptr || !port->AttachUser(channel, *this, GetName()))
         return false;
@@ -55,7 +68,8 @@ bool CNMEADevice::OpenSide(PortChannel channel)
         side.open = true;
         side.enabled = true;
     }
-    const bool started = channel == PortChannel::Receive ? StartReceiveThread() : StartTransmitThread();
+    const bool started =
+        channel == PortChannel::Receive ? StartReceiveThread() : StartTransmitThread();
     if (!started) {
         // Without its worker the side would take lines nobody empties: undo it all.
         CloseSide(channel, true);
@@ -84,8 +98,14 @@ void CNMEADevice::CloseSide(PortChannel channel, bool join)
         port->DetachUser(channel, *this);
 }
 
-void CNMEADevice::ReleaseReceive() { CloseSide(PortChannel::Receive, false); }
-void CNMEADevice::ReleaseTransmit() { CloseSide(PortChannel::Transmit, false); }
+void CNMEADevice::ReleaseReceive()
+{
+    CloseSide(PortChannel::Receive, false);
+}
+void CNMEADevice::ReleaseTransmit()
+{
+    CloseSide(PortChannel::Transmit, false);
+}
 
 bool CNMEADevice::RunReceiveWorker(std::function<void(std::stop_token)> work)
 {
@@ -97,7 +117,8 @@ bool CNMEADevice::RunTransmitWorker(std::function<void(std::stop_token)> work)
     return RunWorker(m_transmit, PortChannel::Transmit, std::move(work));
 }
 
-bool CNMEADevice::RunWorker(Side& side, PortChannel channel, std::function<void(std::stop_token)> work)
+bool CNMEADevice::RunWorker(Side& side, PortChannel channel,
+                            std::function<void(std::stop_token)> work)
 {
     if (side.worker.joinable()) {   // a worker that ended by itself is collected first
         side.worker.request_stop();
@@ -196,7 +217,10 @@ void CNMEADevice::PushTransmit(std::string line)
         port->WakeWriter();
 }
 
-void CNMEADevice::NotifyTransmitWorker() { m_transmit.work.notify_all(); }
+void CNMEADevice::NotifyTransmitWorker()
+{
+    m_transmit.work.notify_all();
+}
 
 void CNMEADevice::SetTransmitEnabled(bool enabled)
 {
@@ -233,7 +257,10 @@ bool CNMEADevice::AttachReceivePortRaw(CPort& port)
     return port.AttachUser(PortChannel::Receive, *this, GetName());
 }
 
-void CNMEADevice::DetachReceivePortRaw(CPort& port) { port.DetachUser(PortChannel::Receive, *this); }
+void CNMEADevice::DetachReceivePortRaw(CPort& port)
+{
+    port.DetachUser(PortChannel::Receive, *this);
+}
 
 void CNMEADevice::MarkReceiveOpen(bool open)
 {
@@ -284,4 +311,4 @@ bool CNMEADevice::BuildSentence(bool addChecksum, std::string_view text)
     return QueueOutput(std::move(line));
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -162,17 +162,20 @@ protected:
 
 private:
     struct Side {
-        std::deque<std::string> queue;        // newest at the head
-        mutable std::timed_mutex lock;        // guards queue
-        std::condition_variable_any work;     // a worker waits here
+        std::deque<std::string> queue;   // newest at the head
+        mutable std::timed_mutex lock;   // guards queue
+        std::condition_variable_any work;   // a worker waits here
         std::jthread worker;
         std::atomic<bool> open{false};
         std::atomic<bool> enabled{false};
-        CPort* port = nullptr;                // while attached; guarded by m_sideLock
+        CPort* port = nullptr;   // while attached; guarded by m_sideLock
     };
     bool OpenSide(PortChannel channel);
     void CloseSide(PortChannel channel, bool join);
-    Side& Of(PortChannel channel) { return channel == PortChannel::Receive ? m_receive : m_transmit; }
+    Side& Of(PortChannel channel)
+    {
+        return channel == PortChannel::Receive ? m_receive : m_transmit;
+    }
     bool RunWorker(Side& side, PortChannel channel, std::function<void(std::stop_token)> work);
 
     CPortDirectory& m_ports;
@@ -183,4 +186,4 @@ private:
     Side m_transmit;
 };
 
-}  // namespace nmea
+}   // namespace nmea

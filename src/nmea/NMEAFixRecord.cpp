@@ -47,4 +47,4 @@ bool CNMEAFixRecord::IsNmeaFixValid(std::chrono::steady_clock::time_point now) c
     return m_present && m_fix.source == FixSource::NMEA && now - m_fix.monotonic < m_validity;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -62,4 +62,4 @@ private:
     std::chrono::steady_clock::duration m_validity = std::chrono::seconds(5);
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -25,7 +25,7 @@ bool EndsData(char c)
     return c == '*' || c == '\r' || c == '\n';
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<double> NmeaParseNumber(std::string_view field)
 {
@@ -58,7 +58,8 @@ std::optional<std::int32_t> NmeaParseInt(std::string_view field)
         ++pos;
     }
     int base = 10;
-    if (pos + 1 < field.size() && field[pos] == '0' && (field[pos + 1] == 'x' || field[pos + 1] == 'X')) {
+    if (pos + 1 < field.size() && field[pos] == '0' &&
+        (field[pos + 1] == 'x' || field[pos + 1] == 'X')) {
         base = 16;
         pos += 2;
     }
@@ -242,7 +243,8 @@ bool CNMEAMessage::StatusOk(std::optional<char> status) const
 {
     if (!status)
         return false;
-    const bool ignoreWarnings = m_ignoreWarningFlags != nullptr && m_ignoreWarningFlags->load(std::memory_order_relaxed);
+    const bool ignoreWarnings =
+        m_ignoreWarningFlags != nullptr && m_ignoreWarningFlags->load(std::memory_order_relaxed);
     return *status == 'A' || (ignoreWarnings && *status == 'V');
 }
 
@@ -257,7 +259,8 @@ CNMEADataValue* CNMEAMessage::Target(ValueStore store, int item)
     if (values == nullptr || item < 0 || item >= kValueCount)
         return nullptr;
     if (m_writtenCount < kMaxWritten)
-        m_written[static_cast<std::size_t>(m_writtenCount++)] = {store, static_cast<std::uint8_t>(item)};
+        m_written[static_cast<std::size_t>(m_writtenCount++)] = {store,
+                                                                 static_cast<std::uint8_t>(item)};
     return values + item;
 }
 
@@ -304,12 +307,12 @@ void CNMEAMessage::CommitFix()
     fix.utcTime = m_fixTime;
     fix.date = m_fixDate;
     const CNMEADataValue* gps = m_stores.gps;
-    if (gps != nullptr && gps[item::LocalDatum].IsValid() && gps[item::DatumLatitudeOffset].IsValid()
-        && gps[item::DatumLongitudeOffset].IsValid() && gps[item::ReferenceDatum].IsValid()) {
-        fix.datum = CNMEAFix::CDatumItems{gps[item::LocalDatum].GetString(),
-                                          gps[item::DatumLatitudeOffset].GetDouble(),
-                                          gps[item::DatumLongitudeOffset].GetDouble(),
-                                          gps[item::ReferenceDatum].GetString()};
+    if (gps != nullptr && gps[item::LocalDatum].IsValid() &&
+        gps[item::DatumLatitudeOffset].IsValid() && gps[item::DatumLongitudeOffset].IsValid() &&
+        gps[item::ReferenceDatum].IsValid()) {
+        fix.datum = CNMEAFix::CDatumItems{
+            gps[item::LocalDatum].GetString(), gps[item::DatumLatitudeOffset].GetDouble(),
+            gps[item::DatumLongitudeOffset].GetDouble(), gps[item::ReferenceDatum].GetString()};
     }
     const CNMEAStamp& stamp = StampNow();
     fix.monotonic = stamp.monotonic;
@@ -336,4 +339,4 @@ void CNMEAMessage::StoreString(ValueStore store, int item, std::string_view valu
         v->SetString(value, StampNow());
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -31,7 +31,7 @@ namespace nmea {
 enum class ValueStore : std::uint8_t { GPS, Wind, ARPA };
 
 struct CNMEAStores {
-    CNMEADataValue* gps = nullptr;    // each an array of kValueCount values
+    CNMEADataValue* gps = nullptr;   // each an array of kValueCount values
     CNMEADataValue* wind = nullptr;
     CNMEADataValue* arpa = nullptr;
     // The GPS store's fix record: a sentence that writes a position into the
@@ -171,4 +171,4 @@ std::optional<double> NmeaParseNumber(std::string_view field);
 // left over, no digits at all or a value beyond 32 bits give none.
 std::optional<std::int32_t> NmeaParseInt(std::string_view field);
 
-}  // namespace nmea
+}   // namespace nmea

@@ -112,7 +112,6 @@ void CNMEAMessageParser::SetTalker(std::string_view line)
 
 CNMEAGPSParser::CNMEAGPSParser(const platform::CClock& clock, std::uint8_t validitySeconds)
     : CNMEAMessageParser(clock, validitySeconds, std::make_unique<CNMEAMessage>())
-{
-}
+{ }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -22,13 +22,13 @@ namespace nmea {
 // What became of the last line; ParseLine's answer only tells a bad checksum
 // or a refused sentence from the rest, monitors and tools want more.
 enum class NMEALineResult : std::uint8_t {
-    Parsed,           // a parser ran and accepted the sentence
-    BadChecksum,      // dropped before anything was looked at
-    Proprietary,      // a "$P..." sentence: not ours to parse
-    UnknownSentence,  // id not in the table
-    NoParser,         // in the table, but nothing is parsed from it
-    NotDelimited,     // id not followed by a comma
-    Refused,          // the parser refused it (status, letters, ranges)
+    Parsed,   // a parser ran and accepted the sentence
+    BadChecksum,   // dropped before anything was looked at
+    Proprietary,   // a "$P..." sentence: not ours to parse
+    UnknownSentence,   // id not in the table
+    NoParser,   // in the table, but nothing is parsed from it
+    NotDelimited,   // id not followed by a comma
+    Refused,   // the parser refused it (status, letters, ranges)
 };
 
 std::string_view NmeaLineResultText(NMEALineResult result);
@@ -69,7 +69,10 @@ public:
     // Where sentences of other modules go (wind, ARPA); all three are this
     // parser's own values until the owner routes them.
     void SetStores(const CNMEAStores& stores) { m_message->SetStores(stores); }
-    void SetIgnoreWarningFlags(const std::atomic<bool>* option) { m_message->SetIgnoreWarningFlags(option); }
+    void SetIgnoreWarningFlags(const std::atomic<bool>* option)
+    {
+        m_message->SetIgnoreWarningFlags(option);
+    }
 
 protected:
     void SetLastResult(NMEALineResult result) { m_lastResult = result; }
@@ -94,4 +97,4 @@ public:
 // passes unchecked.
 bool NmeaChecksumOk(std::string_view lineWithoutDollar);
 
-}  // namespace nmea
+}   // namespace nmea

@@ -33,10 +33,7 @@ bool DateExists(int day, int month, int year)
 // The writes of one sentence, held back until every field has been checked.
 class CPending {
 public:
-    CPending(CNMEAMessage& message, ValueStore store)
-        : m_message(message), m_store(store)
-    {
-    }
+    CPending(CNMEAMessage& message, ValueStore store) : m_message(message), m_store(store) { }
 
     void Double(int item, std::optional<double> value)
     {
@@ -71,7 +68,9 @@ public:
             switch (e.kind) {
             case ValueKind::Double: m_message.StoreDouble(m_store, e.item, e.number); break;
             case ValueKind::Int: m_message.StoreInt(m_store, e.item, e.integer); break;
-            case ValueKind::Byte: m_message.StoreByte(m_store, e.item, static_cast<std::uint8_t>(e.integer)); break;
+            case ValueKind::Byte:
+                m_message.StoreByte(m_store, e.item, static_cast<std::uint8_t>(e.integer));
+                break;
             case ValueKind::String: m_message.StoreString(m_store, e.item, e.text); break;
             case ValueKind::None: break;
             }
@@ -191,7 +190,8 @@ public:
     }
     // A datum offset in minutes with its hemisphere letter, north or east
     // negative. The direction is the letter's alone: a signed magnitude is refused.
-    std::optional<double> Offset(std::optional<double> v, std::optional<char> letter, char negative, char positive)
+    std::optional<double> Offset(std::optional<double> v, std::optional<char> letter, char negative,
+                                 char positive)
     {
         if (!v || !letter)
             return std::nullopt;
@@ -277,12 +277,14 @@ void ParseHDM(CNMEAMessage& m)
 void ParseMWD(CNMEAMessage& m)
 {
     CPending p(m, ValueStore::Wind);
-    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), m.Char(1))), m.Char(1));
+    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), m.Char(1))),
+                    m.Char(1));
     DoubleAndLetter(p, item::WindDirectionMagnetic, item::WindDirectionMagneticUnit,
                     p.Angle(With(m.Number(2), m.Char(2))), m.Char(2));
-    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit, p.NonNegative(With(m.Number(3), m.Char(3))), m.Char(3));
-    DoubleAndLetter(p, item::WindSpeedMs, item::WindSpeedMsUnit, p.NonNegative(With(m.Number(4), m.Char(4))),
-                    m.Char(4));
+    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit,
+                    p.NonNegative(With(m.Number(3), m.Char(3))), m.Char(3));
+    DoubleAndLetter(p, item::WindSpeedMs, item::WindSpeedMsUnit,
+                    p.NonNegative(With(m.Number(4), m.Char(4))), m.Char(4));
     // The sentence carries no status of its own; readers of the wind store
     // look at item 15, so it reads as good.
     p.Code(item::WindStatus, 'A');
@@ -295,15 +297,18 @@ void ParseMWV(CNMEAMessage& m)
     // Relative or true wind; speed in km/h, m/s, knots or statute mph.
     const auto reference = p.Letter(m.Char(1), "RT");
     const auto unit = p.Letter(m.Char(2), "KMNS");
-    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), reference)), reference);
-    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit, p.NonNegative(With(m.Number(2), unit)), unit);
+    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), reference)),
+                    reference);
+    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit, p.NonNegative(With(m.Number(2), unit)),
+                    unit);
     p.Code(item::WindStatus, m.Char(3));
     p.Commit();
 }
 
 // VHW and VTG share a layout: a true and a magnetic direction, then the
 // speed in knots and in km/h, each followed by its letter (T, M, N, K).
-void ParseDirectionsAndSpeeds(CNMEAMessage& m, int trueItem, int magneticItem, int knotsItem, int kmhItem)
+void ParseDirectionsAndSpeeds(CNMEAMessage& m, int trueItem, int magneticItem, int knotsItem,
+                              int kmhItem)
 {
     CPending p(m, ValueStore::GPS);
     p.Double(trueItem, p.Course(With(m.Number(1), p.Letter(m.Char(1), "T"))));
@@ -315,14 +320,14 @@ void ParseDirectionsAndSpeeds(CNMEAMessage& m, int trueItem, int magneticItem, i
 
 void ParseVHW(CNMEAMessage& m)
 {
-    ParseDirectionsAndSpeeds(m, item::HeadingTrue, item::HeadingMagnetic, item::SpeedThroughWaterKnots,
-                             item::SpeedThroughWaterKmh);
+    ParseDirectionsAndSpeeds(m, item::HeadingTrue, item::HeadingMagnetic,
+                             item::SpeedThroughWaterKnots, item::SpeedThroughWaterKmh);
 }
 
 void ParseVTG(CNMEAMessage& m)
 {
-    ParseDirectionsAndSpeeds(m, item::CourseOverGroundTrue, item::CourseOverGroundMagnetic, item::SpeedOverGroundKnots,
-                             item::SpeedOverGroundKmh);
+    ParseDirectionsAndSpeeds(m, item::CourseOverGroundTrue, item::CourseOverGroundMagnetic,
+                             item::SpeedOverGroundKnots, item::SpeedOverGroundKmh);
 }
 
 // BOD and BWW: two bearings, true and magnetic; the waypoint ids are not kept.
@@ -336,12 +341,14 @@ void ParseBearingPair(CNMEAMessage& m, int trueItem, int magneticItem)
 
 void ParseBOD(CNMEAMessage& m)
 {
-    ParseBearingPair(m, item::BearingOriginToDestinationTrue, item::BearingOriginToDestinationMagnetic);
+    ParseBearingPair(m, item::BearingOriginToDestinationTrue,
+                     item::BearingOriginToDestinationMagnetic);
 }
 
 void ParseBWW(CNMEAMessage& m)
 {
-    ParseBearingPair(m, item::BearingWaypointToWaypointTrue, item::BearingWaypointToWaypointMagnetic);
+    ParseBearingPair(m, item::BearingWaypointToWaypointTrue,
+                     item::BearingWaypointToWaypointMagnetic);
 }
 
 // BEC, BER, BWC and BWR: time, waypoint position, two bearings and a distance.
@@ -359,7 +366,8 @@ void ParseWaypointBearing(CNMEAMessage& m, int trueItem, int magneticItem, int d
 
 void ParseBEC(CNMEAMessage& m)
 {
-    ParseWaypointBearing(m, item::BearingToWaypointTrueDeadReckoning, item::BearingToWaypointMagneticDeadReckoning,
+    ParseWaypointBearing(m, item::BearingToWaypointTrueDeadReckoning,
+                         item::BearingToWaypointMagneticDeadReckoning,
                          item::DistanceToWaypointDeadReckoning);
 }
 
@@ -371,7 +379,8 @@ void ParseBER(CNMEAMessage& m)
 
 void ParseBWC(CNMEAMessage& m)
 {
-    ParseWaypointBearing(m, item::BearingToWaypointTrueGreatCircle, item::BearingToWaypointMagneticGreatCircle,
+    ParseWaypointBearing(m, item::BearingToWaypointTrueGreatCircle,
+                         item::BearingToWaypointMagneticGreatCircle,
                          item::DistanceToWaypointGreatCircle);
 }
 
@@ -517,7 +526,7 @@ void ParseZTG(CNMEAMessage& m)
 }
 
 // APA and APB are split for the monitor but store nothing.
-void StoreNothing(CNMEAMessage&) {}
+void StoreNothing(CNMEAMessage&) { }
 
 void ParseDTM(CNMEAMessage& m)
 {
@@ -585,7 +594,8 @@ void ParseRSD(CNMEAMessage& m)
     // the range scale.
     for (int k = 1; k <= 11; ++k) {
         const bool bearing = k == 2 || k == 4 || k == 6 || k == 8 || k == 10;
-        p.Double(item::RadarOrigin1Range + k - 1, bearing ? p.Angle(m.Number(k)) : p.NonNegative(m.Number(k)));
+        p.Double(item::RadarOrigin1Range + k - 1,
+                 bearing ? p.Angle(m.Number(k)) : p.NonNegative(m.Number(k)));
     }
     p.Code(item::RadarRangeUnit, m.Char(1));
     p.Code(item::RadarDisplayRotation, m.Char(2));
@@ -643,7 +653,7 @@ static_assert(kSentences[sentence::XTE].id == "XTE" && kSentences[sentence::ZDA]
 static_assert(kSentences[sentence::DTM].id == "DTM" && kSentences[sentence::TLL].id == "TLL");
 static_assert(kSentences[sentence::TLB].id == "TLB");
 
-}  // namespace
+}   // namespace
 
 const SentenceRow* NmeaSentenceRow(int sentenceIndex)
 {
@@ -674,4 +684,4 @@ int NmeaSentenceIndex(std::string_view id)
     return -1;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -13,10 +13,10 @@ class CNMEAMessage;
 using SentenceParseFn = void (*)(CNMEAMessage&);
 
 struct SentenceRow {
-    std::string_view id;           // three upper-case letters
+    std::string_view id;   // three upper-case letters
     std::string_view fieldTypes;   // splitter types ('C', 'D', 'I', 'S') from field 2 on
-    SentenceParseFn parse;         // null where nothing is parsed from the sentence here
-    bool target = false;           // parsed by the target module's own parser
+    SentenceParseFn parse;   // null where nothing is parsed from the sentence here
+    bool target = false;   // parsed by the target module's own parser
 };
 
 inline constexpr std::size_t kSentenceCount = 39;
@@ -27,7 +27,7 @@ inline constexpr int BOD = 10, BEC = 11, BER = 12, BWC = 13, BWR = 14, BWW = 15;
 inline constexpr int GDP = 16, GLP = 17, GLL = 18, RMA = 19, RMB = 20, RMC = 21;
 inline constexpr int XTE = 25, ZDA = 28, ZTG = 29, APA = 30, APB = 31, DTM = 32;
 inline constexpr int GGA = 33, OSD = 34, RSD = 35, TLL = 36, TTM = 37, TLB = 38;
-}  // namespace sentence
+}   // namespace sentence
 
 // The row at a table position, or null outside the table.
 const SentenceRow* NmeaSentenceRow(int sentenceIndex);
@@ -41,4 +41,4 @@ int NmeaSentenceIndex(std::string_view id);
 // whose parsers the target module supplies.
 SentenceParseFn InstrumentSentenceParser(int sentenceIndex);
 
-}  // namespace nmea
+}   // namespace nmea

@@ -130,7 +130,7 @@ constexpr std::array<CNMEAItemInfo, kValueCount> BuildTable()
 constexpr std::array<CNMEAItemInfo, kValueCount> kTable = BuildTable();
 constexpr CNMEAItemInfo kNone{};
 
-}  // namespace
+}   // namespace
 
 const CNMEAItemInfo& NmeaItemInfo(int item)
 {
@@ -139,4 +139,4 @@ const CNMEAItemInfo& NmeaItemInfo(int item)
     return kTable[static_cast<std::size_t>(item)];
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -122,6 +122,6 @@ inline constexpr int ZdaMonth = 151;
 inline constexpr int ZdaYear = 152;
 inline constexpr int ZdaZoneHours = 153;
 inline constexpr int ZdaZoneMinutes = 154;
-}  // namespace item
+}   // namespace item
 
-}  // namespace nmea
+}   // namespace nmea

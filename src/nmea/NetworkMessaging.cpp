@@ -30,7 +30,7 @@ constexpr std::size_t kMaxPendingPerPeer = 1 << 20;
 
 sockaddr_in SocketAddress(const Ipv4& address, std::uint16_t port)
 {
-    sockaddr_in sa {};
+    sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_port = htons(port);
     std::memcpy(&sa.sin_addr.s_addr, address.data(), 4);   // first octet first: network order
@@ -42,9 +42,12 @@ int NonBlockingSocket()
     return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
 }
 
-std::string NetworkKey(const std::string& workspaceKey) { return workspaceKey + "\\WorkSpace\\Network"; }
+std::string NetworkKey(const std::string& workspaceKey)
+{
+    return workspaceKey + "\\WorkSpace\\Network";
+}
 
-}  // namespace
+}   // namespace
 
 struct CNetworkMessaging::Connection {
     int fd = -1;
@@ -68,11 +71,12 @@ std::optional<Ipv4> FirstNonLoopbackIpv4()
         return std::nullopt;
     std::optional<Ipv4> found;
     for (const ifaddrs* it = list; it != nullptr && !found; it = it->ifa_next) {
-        if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET || (it->ifa_flags & IFF_UP) == 0 ||
-            (it->ifa_flags & IFF_LOOPBACK) != 0)
+        if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET ||
+            (it->ifa_flags & IFF_UP) == 0 || (it->ifa_flags & IFF_LOOPBACK) != 0)
             continue;
         Ipv4 address;
-        std::memcpy(address.data(), &reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr.s_addr, 4);
+        std::memcpy(address.data(),
+                    &reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr.s_addr, 4);
         found = address;
     }
     ::freeifaddrs(list);
@@ -85,9 +89,13 @@ CNetworkMessaging::CNetworkMessaging(CStationOptions options)
     m_own = m_options.ownAddress.value_or(FirstNonLoopbackIpv4().value_or(Ipv4{127, 0, 0, 1}));
 }
 
-CNetworkMessaging::~CNetworkMessaging() { Stop(); }
+CNetworkMessaging::~CNetworkMessaging()
+{
+    Stop();
+}
 
-void CNetworkMessaging::LoadSettings(platform::CSettingsStore& store, const std::string& workspaceKey)
+void CNetworkMessaging::LoadSettings(platform::CSettingsStore& store,
+                                     const std::string& workspaceKey)
 {
     const std::string key = NetworkKey(workspaceKey);
     if (const auto folder = store.GetString(key, "FileFolder"))
@@ -96,7 +104,8 @@ void CNetworkMessaging::LoadSettings(platform::CSettingsStore& store, const std:
         m_tcpPort = static_cast<std::uint16_t>(*port);
 }
 
-void CNetworkMessaging::SaveSettings(platform::CSettingsStore& store, const std::string& workspaceKey) const
+void CNetworkMessaging::SaveSettings(platform::CSettingsStore& store,
+                                     const std::string& workspaceKey) const
 {
     const std::string key = NetworkKey(workspaceKey);
     store.SetString(key, "FileFolder", GetSharedFolder());
@@ -137,9 +146,11 @@ bool CNetworkMessaging::Start()
     const int fd = NonBlockingSocket();
     const int on = 1;
     // Stations that share a machine (tests) each listen on their own address.
-    const sockaddr_in where = SocketAddress(m_options.ownAddress ? m_own : Ipv4{0, 0, 0, 0}, m_tcpPort);
+    const sockaddr_in where =
+        SocketAddress(m_options.ownAddress ? m_own : Ipv4{0, 0, 0, 0}, m_tcpPort);
     if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
-        ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 || ::listen(fd, 5) != 0) {
+        ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 ||
+        ::listen(fd, 5) != 0) {
         Notice("Station messaging cannot listen on TCP port " + std::to_string(m_tcpPort) + ": " +
                std::strerror(errno) + ".");
         if (fd >= 0)
@@ -182,7 +193,10 @@ bool CNetworkMessaging::PostMessage(std::uint8_t type, std::string payload)
     return true;
 }
 
-void CNetworkMessaging::FlushOutgoing() { m_wake.Signal(); }
+void CNetworkMessaging::FlushOutgoing()
+{
+    m_wake.Signal();
+}
 
 std::deque<CStationMessage> CNetworkMessaging::TakeIncoming()
 {
@@ -214,7 +228,8 @@ void CNetworkMessaging::Connect(const Ipv4& peer)
     if (connection->fd < 0)
         return;
     const sockaddr_in where = SocketAddress(peer, m_tcpPort);
-    if (m_options.ownAddress) {   // leave from our own address, as a station on its own machine would
+    if (m_options
+            .ownAddress) {   // leave from our own address, as a station on its own machine would
         const sockaddr_in from = SocketAddress(m_own, 0);
         ::bind(connection->fd, reinterpret_cast<const sockaddr*>(&from), sizeof from);
     }
@@ -223,7 +238,8 @@ void CNetworkMessaging::Connect(const Ipv4& peer)
         return;   // unreachable at once: left out silently
     connection->connecting = true;
     connection->deadline = Clock::now() + m_options.connectTimeout;
-    connection->pending = EncodeStationRecord(kStationJoin, std::string(m_own.begin(), m_own.end()));
+    connection->pending =
+        EncodeStationRecord(kStationJoin, std::string(m_own.begin(), m_own.end()));
     m_send.push_back(std::move(connection));
 }
 
@@ -234,7 +250,8 @@ void CNetworkMessaging::Join()
     std::filesystem::create_directories(folder, ec);
     if (!std::filesystem::is_directory(folder, ec))
         folder = m_options.applicationFolder;
-    const CPeerFileResult result = JoinPeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
+    const CPeerFileResult result =
+        JoinPeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
     if (!result.ok) {
         Notice(result.error);
         return;
@@ -251,12 +268,14 @@ void CNetworkMessaging::Leave()
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
         folder = m_options.applicationFolder;
-    const CPeerFileResult result = LeavePeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
+    const CPeerFileResult result =
+        LeavePeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
     if (!result.ok)
         Notice(result.error);
     // The leave record goes out with whatever each peer is still owed; a
     // peer that cannot take it at once loses it, as it would lose us anyway.
-    const std::string leave = EncodeStationRecord(kStationLeave, std::string(m_own.begin(), m_own.end()));
+    const std::string leave =
+        EncodeStationRecord(kStationLeave, std::string(m_own.begin(), m_own.end()));
     for (const auto& c : m_send) {
         if (c->connecting)
             continue;
@@ -294,19 +313,26 @@ void CNetworkMessaging::Run(std::stop_token stop)
         fds.push_back({m_wake.Fd(), POLLIN, 0});
         fds.push_back({m_listen, POLLIN, 0});
         for (const auto& c : m_send)
-            fds.push_back({c->fd, static_cast<short>(POLLIN | (c->connecting || !c->pending.empty() ? POLLOUT : 0)), 0});
+            fds.push_back(
+                {c->fd,
+                 static_cast<short>(POLLIN | (c->connecting || !c->pending.empty() ? POLLOUT : 0)),
+                 0});
         for (const auto& c : m_receive)
             fds.push_back({c->fd, static_cast<short>(incomingFull ? 0 : POLLIN), 0});
         int timeout = 1000;
         const auto now = Clock::now();
         for (const auto& c : m_send)
             if (c->connecting)
-                timeout = std::min<int>(timeout, static_cast<int>(std::max<long long>(
-                    0, std::chrono::duration_cast<std::chrono::milliseconds>(c->deadline - now).count() + 1)));
+                timeout = std::min<int>(
+                    timeout,
+                    static_cast<int>(std::max<long long>(
+                        0, std::chrono::duration_cast<std::chrono::milliseconds>(c->deadline - now)
+                                   .count() +
+                               1)));
         {
             std::lock_guard lock(m_countLock);
-            m_counts.sending = static_cast<std::size_t>(
-                std::count_if(m_send.begin(), m_send.end(), [](const auto& c) { return !c->connecting; }));
+            m_counts.sending = static_cast<std::size_t>(std::count_if(
+                m_send.begin(), m_send.end(), [](const auto& c) { return !c->connecting; }));
             m_counts.connecting = m_send.size() - m_counts.sending;
             m_counts.receiving = m_receive.size();
         }
@@ -321,7 +347,8 @@ void CNetworkMessaging::Run(std::stop_token stop)
         // below line up with the connections polled.
         std::vector<std::unique_ptr<Connection>> accepted;
         if ((fds[1].revents & POLLIN) != 0) {
-            for (int fd; (fd = ::accept4(m_listen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
+            for (int fd;
+                 (fd = ::accept4(m_listen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
                 accepted.push_back(std::make_unique<Connection>());
                 accepted.back()->fd = fd;
             }
@@ -382,24 +409,27 @@ void CNetworkMessaging::Run(std::stop_token stop)
                 dead.push_back(c.get());
                 continue;
             }
-            const auto state = c->deframer.Feed(std::span<const char>(buffer.data(), static_cast<std::size_t>(n)),
-                                                [&](const CStationMessage& message) {
-                Ipv4 address{};
-                if (message.type == kStationJoin || message.type == kStationLeave)
-                    std::memcpy(address.data(), message.payload.data(), 4);
-                if (message.type == kStationJoin)
-                    joined.push_back(address);
-                else if (message.type == kStationLeave)
-                    left.push_back(address);
-                else {
-                    std::lock_guard lock(m_queueLock);
-                    m_incoming.push_back(message);
-                }
-            });
+            const auto state = c->deframer.Feed(
+                std::span<const char>(buffer.data(), static_cast<std::size_t>(n)),
+                [&](const CStationMessage& message) {
+                    Ipv4 address{};
+                    if (message.type == kStationJoin || message.type == kStationLeave)
+                        std::memcpy(address.data(), message.payload.data(), 4);
+                    if (message.type == kStationJoin)
+                        joined.push_back(address);
+                    else if (message.type == kStationLeave)
+                        left.push_back(address);
+                    else {
+                        std::lock_guard lock(m_queueLock);
+                        m_incoming.push_back(message);
+                    }
+                });
             if (state == CStationDeframer::State::Broken)
                 dead.push_back(c.get());
         }
-        const auto isDead = [&](const auto& c) { return std::find(dead.begin(), dead.end(), c.get()) != dead.end(); };
+        const auto isDead = [&](const auto& c) {
+            return std::find(dead.begin(), dead.end(), c.get()) != dead.end();
+        };
         std::erase_if(m_send, isDead);
         std::erase_if(m_receive, isDead);
         for (auto& connection : accepted)
@@ -412,4 +442,4 @@ void CNetworkMessaging::Run(std::stop_token stop)
     Leave();
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -84,9 +84,9 @@ public:
     std::vector<std::string> TakeNotices();
 
     struct CCounts {
-        std::size_t sending = 0;      // connected outgoing connections
+        std::size_t sending = 0;   // connected outgoing connections
         std::size_t connecting = 0;   // outgoing connections not yet up
-        std::size_t receiving = 0;    // accepted connections
+        std::size_t receiving = 0;   // accepted connections
         bool joined = false;
     };
     CCounts Counts() const;
@@ -121,4 +121,4 @@ private:
     CCounts m_counts;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -7,8 +7,7 @@ namespace nmea {
 
 CNetworkPort::CNetworkPort(CNetworkMessaging& messaging, CReceivedLines& received)
     : CPort(kNetworkPort), m_messaging(messaging), m_received(received)
-{
-}
+{ }
 
 CNetworkPort::~CNetworkPort()
 {
@@ -48,12 +47,13 @@ bool CNetworkPort::StartWriter()
     if (!m_writer.joinable()) {
         m_writer = std::jthread([this](std::stop_token stop) {
             const auto post = [this](std::string_view line) -> std::size_t {
-                return m_messaging.PostMessage(kStationSentence, std::string(line)) ? line.size() : 0;
+                return m_messaging.PostMessage(kStationSentence, std::string(line)) ? line.size()
+                                                                                    : 0;
             };
             while (!stop.stop_requested()) {
                 WaitForOutput(stop, std::chrono::seconds(1));
-                while (!stop.stop_requested() && IsEnabled(PortChannel::Transmit) && ServeTransmitDevices(post)) {
-                }
+                while (!stop.stop_requested() && IsEnabled(PortChannel::Transmit) &&
+                       ServeTransmitDevices(post)) { }
             }
         });
     }
@@ -78,4 +78,4 @@ void CNetworkPort::StopTransmitThread()
     }
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -38,4 +38,4 @@ private:
     std::jthread m_writer;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -15,7 +15,8 @@ constexpr std::string_view kReserved = ",*$!\\^~";
 std::string Fixed(double value, int decimals, int width)
 {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     std::string text(buffer, result.ptr);
     const bool negative = !text.empty() && text[0] == '-';
     if (static_cast<int>(text.size()) < width)
@@ -30,7 +31,7 @@ std::string CutToFit(std::string text)
     return text;
 }
 
-}  // namespace
+}   // namespace
 
 std::string NmeaFieldText(std::string_view text)
 {
@@ -55,8 +56,8 @@ std::string FormatDegreesMinutes(double degrees, int degreeDigits, int decimals)
     const long long minuteUnits = units % perDegree;
     char buffer[64];
     if (decimals > 0)
-        std::snprintf(buffer, sizeof buffer, "%0*lld%02lld.%0*lld", degreeDigits, whole, minuteUnits / scale,
-                      decimals, minuteUnits % scale);
+        std::snprintf(buffer, sizeof buffer, "%0*lld%02lld.%0*lld", degreeDigits, whole,
+                      minuteUnits / scale, decimals, minuteUnits % scale);
     else
         std::snprintf(buffer, sizeof buffer, "%0*lld%02lld", degreeDigits, whole, minuteUnits);
     return buffer;
@@ -71,7 +72,8 @@ std::string ComposeRte(std::string_view total, std::string_view number, std::str
     return CutToFit(std::move(text));
 }
 
-std::string ComposeWpl(double latitudeDeg, double longitudeDeg, std::string_view identifier, int decimalPlaces)
+std::string ComposeWpl(double latitudeDeg, double longitudeDeg, std::string_view identifier,
+                       int decimalPlaces)
 {
     const int decimals = decimalPlaces >= 3 ? decimalPlaces : 2;
     std::string text = "$ECWPL,";
@@ -83,7 +85,8 @@ std::string ComposeWpl(double latitudeDeg, double longitudeDeg, std::string_view
     return CutToFit(std::move(text));
 }
 
-std::optional<std::string> WaypointIdentifier(int mode, std::string_view id, std::string_view name, int number)
+std::optional<std::string> WaypointIdentifier(int mode, std::string_view id, std::string_view name,
+                                              int number)
 {
     std::string text;
     switch (mode) {
@@ -129,4 +132,4 @@ std::string ComposeApb(const CApbFields& f)
     return CutToFit(std::move(text));
 }
 
-}  // namespace nmea
+}   // namespace nmea

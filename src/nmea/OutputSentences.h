@@ -30,12 +30,14 @@ std::string ComposeRte(std::string_view total, std::string_view number, std::str
 
 // "$ECWPL,lat,N|S,lon,E|W,identifier", the identifier cut to fit. `decimals`
 // is the "DecimalPlaces" setting: below 3 the minutes get 2 decimals.
-std::string ComposeWpl(double latitudeDeg, double longitudeDeg, std::string_view identifier, int decimalPlaces);
+std::string ComposeWpl(double latitudeDeg, double longitudeDeg, std::string_view identifier,
+                       int decimalPlaces);
 
 // The identifier of a waypoint by naming mode: 0 its ID, 1 its name, 2 the
 // number, 3 number and name, 4 number and ID; trailing blanks and tabs
 // removed; an empty one becomes number + 1. None for a mode above 4.
-std::optional<std::string> WaypointIdentifier(int mode, std::string_view id, std::string_view name, int number);
+std::optional<std::string> WaypointIdentifier(int mode, std::string_view id, std::string_view name,
+                                              int number);
 
 struct CApbFields {
     bool statusValid = false;
@@ -53,4 +55,4 @@ struct CApbFields {
 
 std::string ComposeApb(const CApbFields& fields);
 
-}  // namespace nmea
+}   // namespace nmea

@@ -4,12 +4,15 @@
 
 namespace nmea {
 
-CParsingDevice::CParsingDevice(CPortDirectory& ports, const CInstrumentConfig& config, CNMEAMessageParser& parser)
+CParsingDevice::CParsingDevice(CPortDirectory& ports, const CInstrumentConfig& config,
+                               CNMEAMessageParser& parser)
     : CNMEADevice(ports), m_config(config), m_parser(parser)
-{
-}
+{ }
 
-CParsingDevice::~CParsingDevice() { CloseAll(); }
+CParsingDevice::~CParsingDevice()
+{
+    CloseAll();
+}
 
 bool CParsingDevice::StartReceiveThread()
 {
@@ -31,4 +34,4 @@ void CParsingDevice::Parse(std::string_view line)
     ++m_parsed;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -17,13 +17,17 @@ class CParsingDevice : public CNMEADevice {
 public:
     static constexpr std::size_t kMaxParsedLine = 82;
 
-    CParsingDevice(CPortDirectory& ports, const CInstrumentConfig& config, CNMEAMessageParser& parser);
+    CParsingDevice(CPortDirectory& ports, const CInstrumentConfig& config,
+                   CNMEAMessageParser& parser);
     ~CParsingDevice() override;
 
     std::uint8_t GetReceivePort() const override { return m_config.receivePort; }
     std::uint8_t GetTransmitPort() const override { return m_config.transmitPort; }
     bool TalkerFilter(std::string_view line) const override { return m_config.AcceptTalker(line); }
-    bool SentenceFilter(std::string_view line) const override { return m_config.IsSentenceEnabled(line); }
+    bool SentenceFilter(std::string_view line) const override
+    {
+        return m_config.IsSentenceEnabled(line);
+    }
 
     // Lines parsed since the receive side opened; for tests and the monitor.
     std::uint64_t ParsedLines() const { return m_parsed; }
@@ -40,4 +44,4 @@ private:
     std::atomic<std::uint64_t> m_parsed{0};
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -14,19 +14,22 @@ namespace {
 
 class CLockedFile {
 public:
-    CLockedFile(const std::filesystem::path& path, std::chrono::milliseconds timeout, std::string& error)
+    CLockedFile(const std::filesystem::path& path, std::chrono::milliseconds timeout,
+                std::string& error)
     {
         m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (m_fd < 0) {
-            error = "The station list " + path.string() + " cannot be opened: " + std::strerror(errno) + ".";
+            error = "The station list " + path.string() +
+                    " cannot be opened: " + std::strerror(errno) + ".";
             return;
         }
-        flock whole {};
+        flock whole{};
         whole.l_type = F_WRLCK;
         whole.l_whence = SEEK_SET;   // start 0, length 0: the whole file, however it grows
         const auto until = std::chrono::steady_clock::now() + timeout;
         while (::fcntl(m_fd, F_OFD_SETLK, &whole) != 0) {
-            if ((errno != EAGAIN && errno != EACCES && errno != EINTR) || std::chrono::steady_clock::now() >= until) {
+            if ((errno != EAGAIN && errno != EACCES && errno != EINTR) ||
+                std::chrono::steady_clock::now() >= until) {
                 error = "The station list " + path.string() + " stayed locked by another station.";
                 ::close(m_fd);
                 m_fd = -1;
@@ -83,10 +86,11 @@ private:
 
 std::string WriteError(const std::filesystem::path& file)
 {
-    return "The station list " + file.string() + " cannot be written: " + std::strerror(errno) + ".";
+    return "The station list " + file.string() + " cannot be written: " + std::strerror(errno) +
+           ".";
 }
 
-}  // namespace
+}   // namespace
 
 std::string FormatPeerRecord(const Ipv4& a)
 {
@@ -97,7 +101,8 @@ std::string FormatPeerRecord(const Ipv4& a)
 
 std::string Ipv4Text(const Ipv4& a)
 {
-    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." + std::to_string(a[3]);
+    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." +
+           std::to_string(a[3]);
 }
 
 std::optional<Ipv4> ParseIpv4(std::string_view text)
@@ -132,7 +137,8 @@ std::vector<Ipv4> ParsePeerFile(std::string_view bytes)
     return peers;
 }
 
-CPeerFileResult JoinPeerFile(const std::filesystem::path& file, const Ipv4& own, std::chrono::milliseconds lockTimeout)
+CPeerFileResult JoinPeerFile(const std::filesystem::path& file, const Ipv4& own,
+                             std::chrono::milliseconds lockTimeout)
 {
     CPeerFileResult result;
     CLockedFile locked(file, lockTimeout, result.error);
@@ -159,7 +165,8 @@ CPeerFileResult JoinPeerFile(const std::filesystem::path& file, const Ipv4& own,
         for (const Ipv4& peer : result.others)
             rewritten += FormatPeerRecord(peer);
         rewritten += FormatPeerRecord(own);
-        written = locked.WriteAt(rewritten, 0) && ::ftruncate(locked.Fd(), static_cast<off_t>(rewritten.size())) == 0;
+        written = locked.WriteAt(rewritten, 0) &&
+                  ::ftruncate(locked.Fd(), static_cast<off_t>(rewritten.size())) == 0;
     }
     if (!written) {
         result.error = WriteError(file);
@@ -169,7 +176,8 @@ CPeerFileResult JoinPeerFile(const std::filesystem::path& file, const Ipv4& own,
     return result;
 }
 
-CPeerFileResult LeavePeerFile(const std::filesystem::path& file, const Ipv4& own, std::chrono::milliseconds lockTimeout)
+CPeerFileResult LeavePeerFile(const std::filesystem::path& file, const Ipv4& own,
+                              std::chrono::milliseconds lockTimeout)
 {
     CPeerFileResult result;
     CLockedFile locked(file, lockTimeout, result.error);
@@ -187,7 +195,8 @@ CPeerFileResult LeavePeerFile(const std::filesystem::path& file, const Ipv4& own
             kept += FormatPeerRecord(peer);
         }
     // Written first, cut second: a crash in between leaves a longer file, never an empty one.
-    if (!locked.WriteAt(kept, 0) || ::ftruncate(locked.Fd(), static_cast<off_t>(kept.size())) != 0) {
+    if (!locked.WriteAt(kept, 0) ||
+        ::ftruncate(locked.Fd(), static_cast<off_t>(kept.size())) != 0) {
         result.error = WriteError(file);
         return result;
     }
@@ -195,4 +204,4 @@ CPeerFileResult LeavePeerFile(const std::filesystem::path& file, const Ipv4& own
     return result;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -26,7 +26,7 @@ constexpr std::string_view kPeerFileName = "~IPAddresses.net";
 constexpr std::size_t kPeerRecordSize = 16;
 
 std::string FormatPeerRecord(const Ipv4& address);   // with its line feed
-std::string Ipv4Text(const Ipv4& address);           // "10.0.0.2"
+std::string Ipv4Text(const Ipv4& address);   // "10.0.0.2"
 std::optional<Ipv4> ParseIpv4(std::string_view text);   // padded or not
 // Every whole record of the file's bytes, in order; records that do not hold
 // an address are skipped.
@@ -35,7 +35,7 @@ std::vector<Ipv4> ParsePeerFile(std::string_view bytes);
 struct CPeerFileResult {
     bool ok = false;
     std::vector<Ipv4> others;   // the peers found (a join) or kept (a leave)
-    std::string error;          // why not ok
+    std::string error;   // why not ok
 };
 
 // Adds `own` to the file (created when missing) and answers the other
@@ -46,4 +46,4 @@ CPeerFileResult JoinPeerFile(const std::filesystem::path& file, const Ipv4& own,
 CPeerFileResult LeavePeerFile(const std::filesystem::path& file, const Ipv4& own,
                               std::chrono::milliseconds lockTimeout = std::chrono::seconds(15));
 
-}  // namespace nmea
+}   // namespace nmea

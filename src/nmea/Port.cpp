@@ -7,7 +7,7 @@
 
 namespace nmea {
 
-CPort::CPort(std::uint8_t number) : m_number(number) {}
+CPort::CPort(std::uint8_t number) : m_number(number) { }
 
 CPort::~CPort() = default;
 
@@ -55,7 +55,10 @@ void CPort::AdjustUsers(PortChannel channel, int delta)
         ch.users = 0;
 }
 
-int CPort::GetUsers(PortChannel channel) const { return Of(channel).users; }
+int CPort::GetUsers(PortChannel channel) const
+{
+    return Of(channel).users;
+}
 
 bool CPort::AttachUser(PortChannel channel, CNMEADevice& device, std::string_view deviceName)
 {
@@ -96,7 +99,10 @@ void CPort::DetachUser(PortChannel channel, CNMEADevice& device)
     CloseIfUnused();
 }
 
-bool CPort::EnsureOpen() { return IsOpen() || Open(); }
+bool CPort::EnsureOpen()
+{
+    return IsOpen() || Open();
+}
 
 bool CPort::CloseIfUnused()
 {
@@ -107,9 +113,18 @@ bool CPort::CloseIfUnused()
     return Close();
 }
 
-void CPort::SetRunning(PortChannel channel, bool running) { Of(channel).running = running; }
-void CPort::SetEnabled(PortChannel channel, bool enabled) { Of(channel).enabled = enabled; }
-bool CPort::IsEnabled(PortChannel channel) const { return Of(channel).enabled; }
+void CPort::SetRunning(PortChannel channel, bool running)
+{
+    Of(channel).running = running;
+}
+void CPort::SetEnabled(PortChannel channel, bool enabled)
+{
+    Of(channel).enabled = enabled;
+}
+bool CPort::IsEnabled(PortChannel channel) const
+{
+    return Of(channel).enabled;
+}
 
 void CPort::AddSentence(PortChannel channel, std::string_view line)
 {
@@ -144,7 +159,7 @@ std::vector<std::string> CPort::GetHistory(PortChannel channel) const
 }
 
 std::size_t CPort::CopyHistory(PortChannel channel, std::size_t first, std::size_t count,
-                              std::vector<std::string>& lines) const
+                               std::vector<std::string>& lines) const
 {
     lines.clear();
     const Channel& ch = Of(channel);
@@ -207,4 +222,4 @@ bool CPort::ServeTransmitDevices(const std::function<std::size_t(std::string_vie
     return any;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -32,9 +32,9 @@ enum class PortChannel : std::uint8_t { Receive, Transmit };
 
 // What a port's instrument link looks like right now, for the message bar.
 struct CPortCondition {
-    bool open = false;        // a device uses the port
+    bool open = false;   // a device uses the port
     bool connected = false;   // the device node is there and held
-    std::string reason;       // why an open port is not connected
+    std::string reason;   // why an open port is not connected
 };
 
 class CPort {
@@ -60,8 +60,8 @@ public:
     virtual bool StartWriter() { return false; }
     virtual bool Close() { return false; }
     // Ask the channel's thread to stop, wake it and join it.
-    virtual void StopReceiveThread() {}
-    virtual void StopTransmitThread() {}
+    virtual void StopReceiveThread() { }
+    virtual void StopTransmitThread() { }
     virtual CPortCondition GetCondition() const;
 
     void AttachDevice(PortChannel channel, CNMEADevice& device);
@@ -129,7 +129,10 @@ private:
         std::timed_mutex viewLock;
         std::function<void()> listener;
     };
-    Channel& Of(PortChannel channel) { return channel == PortChannel::Receive ? m_receive : m_transmit; }
+    Channel& Of(PortChannel channel)
+    {
+        return channel == PortChannel::Receive ? m_receive : m_transmit;
+    }
     const Channel& Of(PortChannel channel) const
     {
         return channel == PortChannel::Receive ? m_receive : m_transmit;
@@ -144,4 +147,4 @@ private:
     bool m_outputPending = false;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -21,7 +21,7 @@ namespace nmea {
 CGroupFacts GatherGroupFacts(const std::string& devicePath)
 {
     CGroupFacts facts;
-    struct stat info {};
+    struct stat info { };
     if (::stat(devicePath.c_str(), &info) != 0)
         return facts;
     const gid_t gid = info.st_gid;
@@ -35,7 +35,8 @@ CGroupFacts GatherGroupFacts(const std::string& devicePath)
         std::vector<gid_t> groups(static_cast<std::size_t>(count));
         const int got = ::getgroups(count, groups.data());
         for (int i = 0; i < got; ++i)
-            facts.processInGroup = facts.processInGroup || groups[static_cast<std::size_t>(i)] == gid;
+            facts.processInGroup =
+                facts.processInGroup || groups[static_cast<std::size_t>(i)] == gid;
     }
     // The group database as it stands now, not as it was at login.
     if (!facts.userName.empty()) {
@@ -47,7 +48,8 @@ CGroupFacts GatherGroupFacts(const std::string& devicePath)
                 ::getgrouplist(facts.userName.c_str(), pw->pw_gid, listed.data(), &n);
             }
             for (int i = 0; i < n && i < static_cast<int>(listed.size()); ++i)
-                facts.userListedInGroup = facts.userListedInGroup || listed[static_cast<std::size_t>(i)] == gid;
+                facts.userListedInGroup =
+                    facts.userListedInGroup || listed[static_cast<std::size_t>(i)] == gid;
         }
     }
     return facts;
@@ -68,12 +70,12 @@ std::optional<CDeviceHolder> Holder(pid_t pid)
 // "major:minor:inode" of the file it locks.
 std::optional<pid_t> LockHolder(const std::filesystem::path& device)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(device.c_str(), &info) != 0)
         return std::nullopt;
     char wanted[64];
-    std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", ::major(info.st_dev), ::minor(info.st_dev),
-                  static_cast<unsigned long long>(info.st_ino));
+    std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", ::major(info.st_dev),
+                  ::minor(info.st_dev), static_cast<unsigned long long>(info.st_ino));
     std::ifstream locks("/proc/locks");
     for (std::string line; std::getline(locks, line);) {
         std::istringstream fields(line);
@@ -89,7 +91,7 @@ std::optional<pid_t> LockHolder(const std::filesystem::path& device)
     return std::nullopt;
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<CDeviceHolder> FindDeviceHolder(const std::string& devicePath)
 {
@@ -147,21 +149,15 @@ std::string DescribeOpenError(const std::string& devicePath, int error)
     switch (error) {
     case ENOENT:
     case ENODEV:
-    case ENXIO:
-        return devicePath + " is not connected.";
+    case ENXIO: return devicePath + " is not connected.";
     case EACCES:
-    case EPERM:
-        return PermissionDeniedText(devicePath, GatherGroupFacts(devicePath));
+    case EPERM: return PermissionDeniedText(devicePath, GatherGroupFacts(devicePath));
     case EBUSY:
-    case EWOULDBLOCK:
-        return BusyText(devicePath, FindDeviceHolder(devicePath));
-    case EIO:
-        return devicePath + " stopped answering (unplugged?).";
-    case ENOTTY:
-        return devicePath + " is not a serial device.";
-    default:
-        return devicePath + " cannot be used: " + std::strerror(error) + ".";
+    case EWOULDBLOCK: return BusyText(devicePath, FindDeviceHolder(devicePath));
+    case EIO: return devicePath + " stopped answering (unplugged?).";
+    case ENOTTY: return devicePath + " is not a serial device.";
+    default: return devicePath + " cannot be used: " + std::strerror(error) + ".";
     }
 }
 
-}  // namespace nmea
+}   // namespace nmea

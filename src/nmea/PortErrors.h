@@ -13,8 +13,8 @@ namespace nmea {
 // What the permission message is made of; gathered from the system by
 // GatherGroupFacts, written by hand in tests.
 struct CGroupFacts {
-    std::string groupName;         // group of the device node; empty when unknown
-    std::string userName;          // the user running the program
+    std::string groupName;   // group of the device node; empty when unknown
+    std::string userName;   // the user running the program
     bool processInGroup = false;   // this login already has the group
     bool userListedInGroup = false;   // the group lists the user (joined since login)
 };
@@ -34,4 +34,4 @@ std::string BusyText(const std::string& devicePath, const std::optional<CDeviceH
 // device at `devicePath`; gathers group facts and the holder as needed.
 std::string DescribeOpenError(const std::string& devicePath, int error);
 
-}  // namespace nmea
+}   // namespace nmea

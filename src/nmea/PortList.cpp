@@ -18,15 +18,18 @@ bool OpensAsTerminal(const std::filesystem::path& path)
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    termios tio {};
+    termios tio{};
     const bool ok = ::tcgetattr(fd, &tio) == 0;
     ::close(fd);
     return ok;
 }
 
-std::string ValueName(std::size_t index) { return "COM" + std::to_string(index + 1); }
+std::string ValueName(std::size_t index)
+{
+    return "COM" + std::to_string(index + 1);
+}
 
-}  // namespace
+}   // namespace
 
 PortPaths DefaultPortPaths(const CSerialScan& scan)
 {
@@ -48,7 +51,9 @@ PortPaths DefaultPortPaths(const CSerialScan& scan)
         ttys.emplace_back(std::stol(name.substr(4)), entry.path());
     }
     std::sort(ttys.begin(), ttys.end());
-    const auto& opens = scan.opens ? scan.opens : std::function<bool(const std::filesystem::path&)>(OpensAsTerminal);
+    const auto& opens = scan.opens
+                            ? scan.opens
+                            : std::function<bool(const std::filesystem::path&)>(OpensAsTerminal);
     for (const auto& [number, path] : ttys) {
         if (found.size() >= CPort::kLastSerialPort)
             break;
@@ -61,7 +66,8 @@ PortPaths DefaultPortPaths(const CSerialScan& scan)
     return paths;
 }
 
-PortPaths LoadPortPaths(platform::CSettingsStore& store, std::string_view key, const CSerialScan& scan)
+PortPaths LoadPortPaths(platform::CSettingsStore& store, std::string_view key,
+                        const CSerialScan& scan)
 {
     if (!store.KeyExists(key)) {
         PortPaths paths = DefaultPortPaths(scan);
@@ -85,12 +91,16 @@ CPortList::CPortList(const PortPaths& paths, CComPortOptions options)
 {
     for (std::size_t i = 0; i < paths.size(); ++i)
         if (!paths[i].empty())
-            m_serial.push_back(std::make_unique<CComPort>(static_cast<std::uint8_t>(i + 1), paths[i], options));
+            m_serial.push_back(
+                std::make_unique<CComPort>(static_cast<std::uint8_t>(i + 1), paths[i], options));
 }
 
 CPortList::~CPortList() = default;
 
-void CPortList::SetNetworkPort(std::unique_ptr<CPort> port) { m_network = std::move(port); }
+void CPortList::SetNetworkPort(std::unique_ptr<CPort> port)
+{
+    m_network = std::move(port);
+}
 
 CPort* CPortList::FindPort(std::uint8_t number) const
 {
@@ -117,4 +127,4 @@ std::vector<CPort*> CPortList::Ports() const
     return all;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -43,7 +43,8 @@ PortPaths DefaultPortPaths(const CSerialScan& scan);
 
 // The stored paths under `key` ("COM1".."COM12"); when the key does not exist
 // yet the defaults are assigned and stored.
-PortPaths LoadPortPaths(platform::CSettingsStore& store, std::string_view key, const CSerialScan& scan);
+PortPaths LoadPortPaths(platform::CSettingsStore& store, std::string_view key,
+                        const CSerialScan& scan);
 void SavePortPaths(platform::CSettingsStore& store, std::string_view key, const PortPaths& paths);
 
 class CPortList final : public CPortDirectory {
@@ -64,4 +65,4 @@ private:
     std::unique_ptr<CPort> m_network;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -30,4 +30,4 @@ std::size_t CReceivedLines::Size() const
     return m_lines.size();
 }
 
-}  // namespace nmea
+}   // namespace nmea

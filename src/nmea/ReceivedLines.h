@@ -28,4 +28,4 @@ private:
     std::deque<std::string> m_lines;   // newest at the head
 };
 
-}  // namespace nmea
+}   // namespace nmea

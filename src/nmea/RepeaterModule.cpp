@@ -6,12 +6,15 @@
 
 namespace nmea {
 
-CRepeaterDevice::CRepeaterDevice(CPortDirectory& ports, const std::atomic<std::uint8_t>& transmitPort)
+CRepeaterDevice::CRepeaterDevice(CPortDirectory& ports,
+                                 const std::atomic<std::uint8_t>& transmitPort)
     : CNMEADevice(ports), m_transmitPort(transmitPort)
-{
-}
+{ }
 
-CRepeaterDevice::~CRepeaterDevice() { CloseAll(); }
+CRepeaterDevice::~CRepeaterDevice()
+{
+    CloseAll();
+}
 
 bool CRepeaterDevice::OpenReceive()
 {
@@ -49,7 +52,10 @@ CRepeaterModule::CRepeaterModule(CSettingsHome& settings, CPortDirectory& ports)
     m_device = std::make_unique<CRepeaterDevice>(ports, m_transmitPort);
 }
 
-CRepeaterModule::~CRepeaterModule() { m_device->CloseAll(); }
+CRepeaterModule::~CRepeaterModule()
+{
+    m_device->CloseAll();
+}
 
 void CRepeaterModule::SetReceivePortNumbers(std::vector<std::uint8_t> numbers)
 {
@@ -110,4 +116,4 @@ bool CRepeaterModule::ToggleTransmit()
     return true;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -61,4 +61,4 @@ private:
     std::unique_ptr<CRepeaterDevice> m_device;
 };
 
-}  // namespace nmea
+}   // namespace nmea

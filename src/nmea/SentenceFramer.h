@@ -59,4 +59,4 @@ private:
     std::string m_line;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -23,12 +23,12 @@ bool SetModemLine(int fd, unsigned long request, int bit)
 
 bool Configure(int fd, bool autoConfigure)
 {
-    termios tio {};
+    termios tio{};
     if (::tcgetattr(fd, &tio) != 0)
         return false;
     // Raw always: no echo, no line editing, no character translation.
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
-                                          IXOFF | IXANY);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                          ICRNL | IXON | IXOFF | IXANY);
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag |= CREAD;
@@ -42,12 +42,13 @@ bool Configure(int fd, bool autoConfigure)
     }
     if (::tcsetattr(fd, TCSANOW, &tio) != 0)
         return false;
-    if (autoConfigure && (!SetModemLine(fd, TIOCMBIS, TIOCM_DTR) || !SetModemLine(fd, TIOCMBIC, TIOCM_RTS)))
+    if (autoConfigure &&
+        (!SetModemLine(fd, TIOCMBIS, TIOCM_DTR) || !SetModemLine(fd, TIOCMBIC, TIOCM_RTS)))
         return false;
     return ::tcflush(fd, TCIOFLUSH) == 0;
 }
 
-}  // namespace
+}   // namespace
 
 CSerialDevice::~CSerialDevice()
 {
@@ -55,7 +56,8 @@ CSerialDevice::~CSerialDevice()
         ::close(m_fd);
 }
 
-std::unique_ptr<CSerialDevice> CSerialDevice::Open(const std::string& path, bool autoConfigure, int& error)
+std::unique_ptr<CSerialDevice> CSerialDevice::Open(const std::string& path, bool autoConfigure,
+                                                   int& error)
 {
     error = 0;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -66,11 +68,12 @@ std::unique_ptr<CSerialDevice> CSerialDevice::Open(const std::string& path, bool
     std::unique_ptr<CSerialDevice> device(new CSerialDevice(fd));
     // flock covers every holder that plays by the rules, TIOCEXCL the ones
     // that don't (a terminal program opening the device without a lock).
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 || !Configure(fd, autoConfigure)) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 ||
+        !Configure(fd, autoConfigure)) {
         error = errno;
         return nullptr;
     }
     return device;
 }
 
-}  // namespace nmea
+}   // namespace nmea

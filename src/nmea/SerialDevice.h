@@ -18,13 +18,14 @@ public:
     // baud 8N1 without flow control, DTR on and RTS off; then flushes both
     // directions. On failure `error` holds the errno of the failing step and
     // nothing stays open.
-    static std::unique_ptr<CSerialDevice> Open(const std::string& path, bool autoConfigure, int& error);
+    static std::unique_ptr<CSerialDevice> Open(const std::string& path, bool autoConfigure,
+                                               int& error);
 
     int Fd() const { return m_fd; }
 
 private:
-    explicit CSerialDevice(int fd) : m_fd(fd) {}
+    explicit CSerialDevice(int fd) : m_fd(fd) { }
     int m_fd;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -14,4 +14,4 @@ std::string EncodeStationRecord(std::uint8_t type, std::string_view payload)
     return bytes;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -15,8 +15,8 @@
 namespace nmea {
 
 constexpr std::size_t kMaxRecord = 500;
-constexpr std::size_t kMaxRecordCount = kMaxRecord - 4;        // N
-constexpr std::size_t kMaxPayload = kMaxRecordCount - 1;       // 495
+constexpr std::size_t kMaxRecordCount = kMaxRecord - 4;   // N
+constexpr std::size_t kMaxPayload = kMaxRecordCount - 1;   // 495
 
 enum StationMessageType : std::uint8_t {
     kStationJoin = 0,
@@ -53,7 +53,8 @@ public:
         std::size_t used = 0;
         while (m_buffer.size() - used >= 4) {
             const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data() + used);
-            const std::uint32_t count = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+            const std::uint32_t count =
+                p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
             if (count < 1 || count > kMaxRecordCount) {
                 m_state = State::Broken;
                 break;
@@ -81,4 +82,4 @@ private:
     CStationMessage m_message;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -11,7 +11,7 @@ namespace nmea {
 
 class CWakeEvent {
 public:
-    CWakeEvent() : m_fd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    CWakeEvent() : m_fd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) { }
     ~CWakeEvent()
     {
         if (m_fd >= 0)
@@ -37,4 +37,4 @@ private:
     int m_fd;
 };
 
-}  // namespace nmea
+}   // namespace nmea

@@ -6,7 +6,8 @@
 
 namespace nmea {
 
-CWindModule::CWindModule(CSettingsHome& settings, CPortDirectory& ports, const platform::CClock& clock)
+CWindModule::CWindModule(CSettingsHome& settings, CPortDirectory& ports,
+                         const platform::CClock& clock)
     : CModule(settings), m_ports(ports), m_parser(clock, 5)
 {
     SetModuleName("Navigator\\Wind");
@@ -14,12 +15,16 @@ CWindModule::CWindModule(CSettingsHome& settings, CPortDirectory& ports, const p
     m_device = std::make_unique<CWindDevice>(ports, m_config, m_parser);
 }
 
-CWindModule::~CWindModule() { m_device->CloseAll(); }
+CWindModule::~CWindModule()
+{
+    m_device->CloseAll();
+}
 
 bool CWindModule::Initialise()
 {
     const bool result = CModule::Initialise();
-    m_config.SetSentences({{"MWV", "Wind Speed and Angle", true}, {"MWD", "Wind Direction & Speed", true}});
+    m_config.SetSentences(
+        {{"MWV", "Wind Speed and Angle", true}, {"MWD", "Wind Direction & Speed", true}});
     m_config.SetTalkers({"WI", "II"});
     return result;
 }
@@ -75,4 +80,4 @@ bool CWindModule::ToggleReceive()
     return true;
 }
 
-}  // namespace nmea
+}   // namespace nmea

@@ -43,4 +43,4 @@ private:
     std::uint8_t m_refreshSeconds = 5;
 };
 
-}  // namespace nmea
+}   // namespace nmea

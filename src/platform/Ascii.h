@@ -10,8 +10,14 @@
 
 namespace platform {
 
-constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+constexpr char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // The value of a hexadecimal digit of either case, or -1 for any other byte.
 constexpr int HexDigitValue(char c)
@@ -77,4 +83,4 @@ inline std::string AsciiLowerCopy(std::string_view s)
     return out;
 }
 
-}  // namespace platform
+}   // namespace platform

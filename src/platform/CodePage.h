@@ -29,4 +29,4 @@ bool IsValidUtf8(std::string_view text);
 // the bytes there are not one.
 std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
 
-}  // namespace platform
+}   // namespace platform

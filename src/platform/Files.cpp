@@ -35,7 +35,7 @@ std::string Describe(const char* what, const fs::path& path, const std::error_co
     return std::string(what) + " \"" + path.string() + "\": " + ec.message();
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name)
 {
@@ -63,7 +63,8 @@ namespace {
 
 // Copies one entry that is not a folder: a link as a link, anything else as
 // a regular file's contents, replacing what the destination holds.
-bool CopyEntry(const fs::path& from, const fs::file_status& status, const fs::path& to, std::string* error)
+bool CopyEntry(const fs::path& from, const fs::file_status& status, const fs::path& to,
+               std::string* error)
 {
     std::error_code ec;
     if (fs::is_symlink(status)) {
@@ -79,15 +80,16 @@ bool CopyEntry(const fs::path& from, const fs::file_status& status, const fs::pa
     return ec ? Fail(error, Describe("Cannot copy to", to, ec)) : true;
 }
 
-}  // namespace
+}   // namespace
 
 bool CopyTree(const fs::path& from, const fs::path& to, std::string* error)
 {
     std::error_code ec;
     const auto status = fs::symlink_status(from, ec);
     if (ec || !fs::exists(status))
-        return Fail(error, Describe("Cannot read", from,
-                                    ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)));
+        return Fail(error,
+                    Describe("Cannot read", from,
+                             ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)));
     if (!fs::is_directory(status))
         return CopyEntry(from, status, to, error);
 
@@ -152,9 +154,15 @@ CFileDescriptor& CFileDescriptor::operator=(CFileDescriptor&& other) noexcept
     return *this;
 }
 
-CFileDescriptor::~CFileDescriptor() { Close(); }
+CFileDescriptor::~CFileDescriptor()
+{
+    Close();
+}
 
-int CFileDescriptor::Release() { return std::exchange(m_fd, -1); }
+int CFileDescriptor::Release()
+{
+    return std::exchange(m_fd, -1);
+}
 
 void CFileDescriptor::Close()
 {
@@ -181,7 +189,8 @@ std::optional<TempFile> CreateTempFile(const fs::path& folder, std::string_view 
 
 bool SyncFolder(const fs::path& folder)
 {
-    CFileDescriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    CFileDescriptor fd(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return fd.IsOpen() && ::fsync(fd.Get()) == 0;
 }
 
@@ -209,7 +218,7 @@ bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::stri
     }
     if (::fsync(temp->fd.Get()) != 0)
         return fail("Cannot flush", temp->path);
-    struct stat old {};
+    struct stat old { };
     const mode_t mode = ::stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : newFileMode;
     ::fchmod(temp->fd.Get(), mode);
     if (::close(temp->fd.Release()) != 0)
@@ -236,13 +245,12 @@ bool FillRange(struct flock& fl, std::uint64_t start, std::uint64_t length)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 CFileRangeLock::CFileRangeLock(CFileRangeLock&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_start(other.m_start), m_length(other.m_length),
       m_errno(other.m_errno)
-{
-}
+{ }
 
 CFileRangeLock& CFileRangeLock::operator=(CFileRangeLock&& other) noexcept
 {
@@ -256,7 +264,10 @@ CFileRangeLock& CFileRangeLock::operator=(CFileRangeLock&& other) noexcept
     return *this;
 }
 
-CFileRangeLock::~CFileRangeLock() { Unlock(); }
+CFileRangeLock::~CFileRangeLock()
+{
+    Unlock();
+}
 
 bool CFileRangeLock::TryLock(int fd, std::uint64_t start, std::uint64_t length, LockKind kind)
 {
@@ -268,10 +279,11 @@ bool CFileRangeLock::Lock(int fd, std::uint64_t start, std::uint64_t length, Loc
     return Set(fd, start, length, kind, true);
 }
 
-bool CFileRangeLock::Set(int fd, std::uint64_t start, std::uint64_t length, LockKind kind, bool wait)
+bool CFileRangeLock::Set(int fd, std::uint64_t start, std::uint64_t length, LockKind kind,
+                         bool wait)
 {
     Unlock();
-    struct flock fl {};
+    struct flock fl { };
     if (!FillRange(fl, start, length)) {
         m_errno = EINVAL;
         return false;
@@ -297,7 +309,7 @@ bool CFileRangeLock::Unlock()
 {
     if (m_fd < 0)
         return true;
-    struct flock fl {};
+    struct flock fl { };
     FillRange(fl, m_start, m_length);
     fl.l_type = F_UNLCK;
     const int rc = ::fcntl(std::exchange(m_fd, -1), F_OFD_SETLK, &fl);
@@ -307,7 +319,7 @@ bool CFileRangeLock::Unlock()
 
 bool CFileRangeLock::WouldConflict(int fd, std::uint64_t start, std::uint64_t length, LockKind kind)
 {
-    struct flock fl {};
+    struct flock fl { };
     if (!FillRange(fl, start, length))
         return false;
     fl.l_type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
@@ -320,7 +332,7 @@ bool CFileRangeLock::WouldConflict(int fd, std::uint64_t start, std::uint64_t le
 
 std::optional<DiskSpace> GetDiskSpace(const fs::path& anyPathOnVolume)
 {
-    struct statvfs st {};
+    struct statvfs st { };
     if (::statvfs(anyPathOnVolume.c_str(), &st) != 0)
         return std::nullopt;
     const auto unit = static_cast<std::uint64_t>(st.f_frsize ? st.f_frsize : st.f_bsize);
@@ -367,13 +379,20 @@ std::optional<MemoryStatus> ParseMemInfo(std::string_view text)
             continue;
         const std::string_view name = trim(line.substr(0, colon));
         std::optional<std::uint64_t>* slot = nullptr;
-        if (name == "MemTotal") slot = &total;
-        else if (name == "MemAvailable") slot = &available;
-        else if (name == "SwapTotal") slot = &swapTotal;
-        else if (name == "SwapFree") slot = &swapFree;
-        else if (name == "MemFree") slot = &memFree;
-        else if (name == "Buffers") slot = &buffers;
-        else if (name == "Cached") slot = &cached;
+        if (name == "MemTotal")
+            slot = &total;
+        else if (name == "MemAvailable")
+            slot = &available;
+        else if (name == "SwapTotal")
+            slot = &swapTotal;
+        else if (name == "SwapFree")
+            slot = &swapFree;
+        else if (name == "MemFree")
+            slot = &memFree;
+        else if (name == "Buffers")
+            slot = &buffers;
+        else if (name == "Cached")
+            slot = &cached;
         if (!slot)
             continue;
         *slot = parseFigure(line.substr(colon + 1));
@@ -388,7 +407,8 @@ std::optional<MemoryStatus> ParseMemInfo(std::string_view text)
     if (available) {
         status.availPhysBytes = *available;
     } else {
-        const std::uint64_t estimate = memFree.value_or(0) + buffers.value_or(0) + cached.value_or(0);
+        const std::uint64_t estimate =
+            memFree.value_or(0) + buffers.value_or(0) + cached.value_or(0);
         status.availPhysBytes = std::min(estimate, *total);
     }
     status.totalSwapBytes = swapTotal.value_or(0);
@@ -413,4 +433,4 @@ fs::path ExecutableFolder()
     return ec ? fs::path() : exe.parent_path();
 }
 
-}  // namespace platform
+}   // namespace platform

@@ -44,8 +44,8 @@ bool RemoveTree(const std::filesystem::path& path, std::string* error = nullptr)
 class CFileDescriptor {
 public:
     CFileDescriptor() = default;
-    explicit CFileDescriptor(int fd) : m_fd(fd) {}
-    CFileDescriptor(CFileDescriptor&& other) noexcept : m_fd(other.Release()) {}
+    explicit CFileDescriptor(int fd) : m_fd(fd) { }
+    CFileDescriptor(CFileDescriptor&& other) noexcept : m_fd(other.Release()) { }
     CFileDescriptor& operator=(CFileDescriptor&& other) noexcept;
     CFileDescriptor(const CFileDescriptor&) = delete;
     CFileDescriptor& operator=(const CFileDescriptor&) = delete;
@@ -147,7 +147,7 @@ struct MemoryStatus {
     std::uint64_t totalPhysBytes = 0;   // MemTotal
     std::uint64_t availPhysBytes = 0;   // MemAvailable
     std::uint64_t totalSwapBytes = 0;   // SwapTotal
-    std::uint64_t freeSwapBytes = 0;    // SwapFree
+    std::uint64_t freeSwapBytes = 0;   // SwapFree
     // What a new allocation can still get: available memory plus free swap.
     std::uint64_t AvailableBytes() const { return availPhysBytes + freeSwapBytes; }
 };
@@ -164,4 +164,4 @@ std::optional<MemoryStatus> ReadMemoryStatus();
 // it cannot be read.
 std::filesystem::path ExecutableFolder();
 
-}  // namespace platform
+}   // namespace platform

@@ -22,7 +22,7 @@ locale_t CLocale()
 // threads keep theirs.
 class CThreadInCLocale {
 public:
-    CThreadInCLocale() : m_previous(uselocale(CLocale())) {}
+    CThreadInCLocale() : m_previous(uselocale(CLocale())) { }
     ~CThreadInCLocale() { uselocale(m_previous); }
     CThreadInCLocale(const CThreadInCLocale&) = delete;
     CThreadInCLocale& operator=(const CThreadInCLocale&) = delete;
@@ -36,7 +36,7 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-}  // namespace
+}   // namespace
 
 double CStrToDouble(const char* text, char** end)
 {
@@ -87,4 +87,4 @@ std::string FormatC(const char* format, ...)
     return out;
 }
 
-}  // namespace platform
+}   // namespace platform

@@ -23,4 +23,4 @@ std::optional<double> ParseDouble(std::string_view text);
 // printf formatting in the C locale.
 std::string FormatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-}  // namespace platform
+}   // namespace platform

@@ -20,4 +20,4 @@ public:
                              PromptButtons buttons) = 0;
 };
 
-}  // namespace platform
+}   // namespace platform

@@ -20,4 +20,4 @@ SettingValue SettingValue::FromBinary(std::string_view bytes)
     return {static_cast<std::uint32_t>(SettingType::Binary), std::string(bytes)};
 }
 
-}  // namespace platform
+}   // namespace platform

@@ -59,4 +59,4 @@ void CSettingsAutoSave::Run(std::stop_token stop)
     }
 }
 
-}  // namespace platform
+}   // namespace platform

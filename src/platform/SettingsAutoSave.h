@@ -29,7 +29,7 @@ public:
     using ErrorReport = std::function<void(const std::string& error)>;
 
     CSettingsAutoSave(CSettingsStore& store, Timing timing, ErrorReport report = {});
-    explicit CSettingsAutoSave(CSettingsStore& store) : CSettingsAutoSave(store, Timing{}) {}
+    explicit CSettingsAutoSave(CSettingsStore& store) : CSettingsAutoSave(store, Timing{}) { }
     // Stops the thread, then saves whatever is still unsaved.
     ~CSettingsAutoSave();
     CSettingsAutoSave(const CSettingsAutoSave&) = delete;
@@ -51,4 +51,4 @@ private:
     std::jthread m_thread;   // last: starts after everything it uses exists
 };
 
-}  // namespace platform
+}   // namespace platform

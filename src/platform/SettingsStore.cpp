@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -31,9 +31,15 @@ using settings::Key;
 // its journal without end, so past this many entries the superseded ones go.
 constexpr std::size_t kFirstCompaction = 4096;
 
-std::string ErrnoText(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string ErrnoText(int error)
+{
+    return std::error_code(error, std::generic_category()).message();
+}
 
-std::string Quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
+std::string Quoted(const fs::path& path)
+{
+    return "\"" + path.string() + "\"";
+}
 
 struct ReadResult {
     enum class State { Read, Missing, Failed } state;
@@ -45,7 +51,8 @@ ReadResult ReadWholeFile(const fs::path& path)
 {
     CFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.IsOpen())
-        return {errno == ENOENT ? ReadResult::State::Missing : ReadResult::State::Failed, {}, errno};
+        return {
+            errno == ENOENT ? ReadResult::State::Missing : ReadResult::State::Failed, {}, errno};
     std::string text;
     char buffer[65536];
     while (true) {
@@ -70,7 +77,8 @@ ReadResult ReadWholeFile(const fs::path& path)
 // than hang its window behind another program.
 class CSaveLock {
 public:
-    bool Acquire(const fs::path& settingsFile, std::chrono::milliseconds timeout, std::string& error)
+    bool Acquire(const fs::path& settingsFile, std::chrono::milliseconds timeout,
+                 std::string& error)
     {
         const fs::path lockPath = settingsFile.string() + ".lock";
         m_fd = CFileDescriptor(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
@@ -117,7 +125,8 @@ std::vector<fs::path> SetAsideCopies(const fs::path& file)
     const std::string prefix = file.filename().string() + ".damaged-";
     std::vector<std::pair<std::pair<std::string, long>, fs::path>> found;
     std::error_code ec;
-    for (fs::directory_iterator it(file.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(file.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.rfind(prefix, 0) == 0)
             found.emplace_back(SetAsideOrder(name.substr(prefix.size())), it->path());
@@ -176,21 +185,22 @@ void RemoveStaleTemps(const fs::path& file)
     // were left by a writer that died mid-save.
     const std::string prefix = file.filename().string() + ".tmp-";
     std::error_code ec;
-    for (fs::directory_iterator it(file.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(file.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
         if (it->path().filename().string().rfind(prefix, 0) == 0)
             fs::remove(it->path(), ec);
     }
 }
 
-}  // namespace
+}   // namespace
 
 struct CSettingsStore::Impl {
-    mutable std::mutex mutex;       // the tree, the journal and the reports
-    std::mutex saveMutex;           // one load or save at a time
+    mutable std::mutex mutex;   // the tree, the journal and the reports
+    std::mutex saveMutex;   // one load or save at a time
     Key root;
     std::vector<Change> journal;
     std::size_t compactAt = kFirstCompaction;   // journal length that triggers compaction
-    bool saving = false;            // a save holds journal positions: no compaction meanwhile
+    bool saving = false;   // a save holds journal positions: no compaction meanwhile
     std::string lastError;
     fs::path setAside;
     std::chrono::milliseconds lockTimeout = CSettingsStore::kDefaultLockTimeout;
@@ -243,7 +253,9 @@ fs::path CSettingsStore::DefaultPath()
     return base / "Quorwick" / "Brinevane" / "settings.conf";
 }
 
-CSettingsStore::CSettingsStore(fs::path file) : m_file(std::move(file)), m_impl(std::make_unique<Impl>()) {}
+CSettingsStore::CSettingsStore(fs::path file)
+    : m_file(std::move(file)), m_impl(std::make_unique<Impl>())
+{ }
 
 CSettingsStore::~CSettingsStore() = default;
 
@@ -325,15 +337,16 @@ bool CSettingsStore::Save()
     auto finish = [&](bool ok, std::string error, Key* written) {
         std::lock_guard guard(d.mutex);
         d.saving = false;
-        d.lastError = asideNote.empty() ? std::move(error)
-                                        : asideNote + (error.empty() ? "" : " " + error);
+        d.lastError =
+            asideNote.empty() ? std::move(error) : asideNote + (error.empty() ? "" : " " + error);
         if (!asidePath.empty())
             d.setAside = asidePath;
         if (ok) {
             for (std::size_t i = taken; i < d.journal.size(); ++i)
                 settings::Apply(*written, d.journal[i]);
             d.root = std::move(*written);
-            d.journal.erase(d.journal.begin(), d.journal.begin() + static_cast<std::ptrdiff_t>(taken));
+            d.journal.erase(d.journal.begin(),
+                            d.journal.begin() + static_cast<std::ptrdiff_t>(taken));
         }
         return ok;
     };
@@ -343,7 +356,8 @@ bool CSettingsStore::Save()
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec)
-        return finish(false, "Cannot create the settings folder " + Quoted(folder) + ": " + ec.message(),
+        return finish(false,
+                      "Cannot create the settings folder " + Quoted(folder) + ": " + ec.message(),
                       nullptr);
     CSaveLock lock;
     std::string lockError;
@@ -354,8 +368,10 @@ bool CSettingsStore::Save()
     Key merged;
     ReadResult read = ReadWholeFile(file);
     if (read.state == ReadResult::State::Failed)
-        return finish(false, "Cannot read the settings file " + Quoted(file) +
-                                 " before saving: " + ErrnoText(read.error), nullptr);
+        return finish(false,
+                      "Cannot read the settings file " + Quoted(file) +
+                          " before saving: " + ErrnoText(read.error),
+                      nullptr);
     bool damaged = false;
     if (read.state == ReadResult::State::Read) {
         if (const auto damage = settings::ParseSettings(read.text, merged)) {
@@ -398,7 +414,10 @@ fs::path CSettingsStore::SetAsidePath() const
     return m_impl->setAside;
 }
 
-const fs::path& CSettingsStore::FilePath() const { return m_file; }
+const fs::path& CSettingsStore::FilePath() const
+{
+    return m_file;
+}
 
 void CSettingsStore::SetLockTimeout(std::chrono::milliseconds timeout)
 {
@@ -461,7 +480,8 @@ std::vector<std::string> CSettingsStore::ValueNames(std::string_view key) const
     return names;
 }
 
-std::optional<SettingValue> CSettingsStore::GetValue(std::string_view key, std::string_view name) const
+std::optional<SettingValue> CSettingsStore::GetValue(std::string_view key,
+                                                     std::string_view name) const
 {
     std::lock_guard guard(m_impl->mutex);
     if (const Key* found = settings::FindKey(m_impl->root, key)) {
@@ -499,7 +519,8 @@ bool CSettingsStore::DeleteTree(std::string_view key)
     return true;
 }
 
-std::optional<std::string> CSettingsStore::GetString(std::string_view key, std::string_view name) const
+std::optional<std::string> CSettingsStore::GetString(std::string_view key,
+                                                     std::string_view name) const
 {
     auto value = GetValue(key, name);
     if (!value || value->type != static_cast<std::uint32_t>(SettingType::String))
@@ -507,10 +528,12 @@ std::optional<std::string> CSettingsStore::GetString(std::string_view key, std::
     return std::move(value->data);
 }
 
-std::optional<std::uint32_t> CSettingsStore::GetDword(std::string_view key, std::string_view name) const
+std::optional<std::uint32_t> CSettingsStore::GetDword(std::string_view key,
+                                                      std::string_view name) const
 {
     const auto value = GetValue(key, name);
-    if (!value || value->type != static_cast<std::uint32_t>(SettingType::Dword) || value->data.size() != 4)
+    if (!value || value->type != static_cast<std::uint32_t>(SettingType::Dword) ||
+        value->data.size() != 4)
         return std::nullopt;
     std::uint32_t n = 0;
     for (int i = 3; i >= 0; --i)
@@ -518,7 +541,8 @@ std::optional<std::uint32_t> CSettingsStore::GetDword(std::string_view key, std:
     return n;
 }
 
-std::optional<std::string> CSettingsStore::GetBinary(std::string_view key, std::string_view name) const
+std::optional<std::string> CSettingsStore::GetBinary(std::string_view key,
+                                                     std::string_view name) const
 {
     auto value = GetValue(key, name);
     if (!value || value->type != static_cast<std::uint32_t>(SettingType::Binary))
@@ -541,4 +565,4 @@ void CSettingsStore::SetBinary(std::string_view key, std::string_view name, std:
     SetValue(key, name, SettingValue::FromBinary(bytes));
 }
 
-}  // namespace platform
+}   // namespace platform

@@ -62,12 +62,12 @@ enum class SettingType : std::uint32_t {
     None = 0,
     String = 1,   // text, UTF-8
     Binary = 3,   // raw bytes
-    Dword = 4,    // 32-bit unsigned, little-endian in `data`
+    Dword = 4,   // 32-bit unsigned, little-endian in `data`
 };
 
 struct SettingValue {
     std::uint32_t type = 0;   // a SettingType, or any other code carried through untouched
-    std::string data;         // raw bytes: text for String, 4 bytes for Dword
+    std::string data;   // raw bytes: text for String, 4 bytes for Dword
 
     static SettingValue FromString(std::string_view text);
     static SettingValue FromDword(std::uint32_t value);
@@ -76,9 +76,9 @@ struct SettingValue {
 };
 
 enum class LoadStatus {
-    Ok,          // read, or no file yet (an empty tree)
-    SetAside,    // the file was damaged: renamed to `SetAsidePath()`, the tree starts empty
-    Failed,      // could not be read at all (permissions, I/O); the tree is empty, nothing moved
+    Ok,   // read, or no file yet (an empty tree)
+    SetAside,   // the file was damaged: renamed to `SetAsidePath()`, the tree starts empty
+    Failed,   // could not be read at all (permissions, I/O); the tree is empty, nothing moved
 };
 
 class CSettingsStore {
@@ -118,15 +118,16 @@ public:
     [[nodiscard]] std::unique_lock<std::mutex> HoldSaves();
 
     bool KeyExists(std::string_view key) const;
-    bool CreateKey(std::string_view key);                     // creates missing levels
-    std::vector<std::string> SubKeys(std::string_view key) const;     // in creation order
-    std::vector<std::string> ValueNames(std::string_view key) const;  // in creation order
+    bool CreateKey(std::string_view key);   // creates missing levels
+    std::vector<std::string> SubKeys(std::string_view key) const;   // in creation order
+    std::vector<std::string> ValueNames(std::string_view key) const;   // in creation order
 
     std::optional<SettingValue> GetValue(std::string_view key, std::string_view name) const;
-    void SetValue(std::string_view key, std::string_view name, SettingValue value);  // creates the key
+    void SetValue(std::string_view key, std::string_view name,
+                  SettingValue value);   // creates the key
     bool DeleteValue(std::string_view key, std::string_view name);
-    bool DeleteTree(std::string_view key);                    // the key, its values and subkeys
-                                                              // (never the root: false for "")
+    bool DeleteTree(std::string_view key);   // the key, its values and subkeys
+                                             // (never the root: false for "")
 
     // The typed getters give nothing when the value is absent or of another type.
     std::optional<std::string> GetString(std::string_view key, std::string_view name) const;
@@ -142,4 +143,4 @@ private:
     std::unique_ptr<Impl> m_impl;   // tree, change journal, mutex
 };
 
-}  // namespace platform
+}   // namespace platform

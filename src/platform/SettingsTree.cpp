@@ -23,15 +23,13 @@ bool MustEscape(Field field, unsigned char c, bool first, bool last)
     if (c == '%' || c < 0x20 || c == 0x7F)
         return true;
     switch (field) {
-    case Field::Section:
-        return c == '[' || c == ']' || c == '\\';
+    case Field::Section: return c == '[' || c == ']' || c == '\\';
     case Field::Name:
         // '=' ends the name; a leading '[', '#' or ';' would read as a
         // section or comment; edge spaces would not survive a text editor.
         return c == '=' || (first && (c == '[' || c == '#' || c == ';')) ||
                ((first || last) && c == ' ');
-    case Field::Text:
-        return last && c == ' ';
+    case Field::Text: return last && c == ' ';
     }
     return false;
 }
@@ -139,7 +137,8 @@ void WriteValue(std::string& out, const std::string& name, const SettingValue& v
     if (value.type == static_cast<std::uint32_t>(SettingType::String)) {
         out += "str:";
         AppendEscaped(out, value.data, Field::Text);
-    } else if (value.type == static_cast<std::uint32_t>(SettingType::Dword) && value.data.size() == 4) {
+    } else if (value.type == static_cast<std::uint32_t>(SettingType::Dword) &&
+               value.data.size() == 4) {
         std::uint32_t n = 0;
         for (int i = 3; i >= 0; --i)
             n = (n << 8) | static_cast<unsigned char>(value.data[i]);
@@ -226,7 +225,7 @@ std::string ValueId(const Change& change)
     return id;
 }
 
-}  // namespace
+}   // namespace
 
 std::string FoldedName(std::string_view name)
 {
@@ -307,8 +306,9 @@ void Key::Set(std::string_view valueName, SettingValue value)
 
 bool Key::RemoveValue(std::string_view valueName)
 {
-    const auto it = std::find_if(values.begin(), values.end(),
-                                 [&](const auto& entry) { return SameName(entry.first, valueName); });
+    const auto it = std::find_if(values.begin(), values.end(), [&](const auto& entry) {
+        return SameName(entry.first, valueName);
+    });
     if (it == values.end())
         return false;
     values.erase(it);
@@ -358,12 +358,8 @@ Key& CreateKey(Key& root, std::string_view path)
 void Apply(Key& root, const Change& change)
 {
     switch (change.kind) {
-    case Change::Kind::CreateKey:
-        CreateKey(root, change.key);
-        break;
-    case Change::Kind::SetValue:
-        CreateKey(root, change.key).Set(change.name, change.value);
-        break;
+    case Change::Kind::CreateKey: CreateKey(root, change.key); break;
+    case Change::Kind::SetValue: CreateKey(root, change.key).Set(change.name, change.value); break;
     case Change::Kind::DeleteValue:
         if (Key* key = FindKey(root, change.key))
             key->RemoveValue(change.name);
@@ -489,4 +485,4 @@ std::optional<ParseError> ParseSettings(std::string_view text, Key& root)
     return std::nullopt;
 }
 
-}  // namespace platform::settings
+}   // namespace platform::settings

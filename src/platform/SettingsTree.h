@@ -32,7 +32,7 @@ struct Key {
     // In creation order; add and remove only through the members below, which
     // keep the index in step.
     std::vector<std::unique_ptr<Key>> children;
-    std::unordered_map<std::string, Key*> childIndex;           // folded name -> child
+    std::unordered_map<std::string, Key*> childIndex;   // folded name -> child
 
     Key* Child(std::string_view childName) const;
     Key& ChildOrNew(std::string_view childName);
@@ -84,4 +84,4 @@ struct ParseError {
 std::optional<ParseError> ParseSettings(std::string_view text, Key& root);
 std::string WriteSettings(const Key& root);
 
-}  // namespace platform::settings
+}   // namespace platform::settings

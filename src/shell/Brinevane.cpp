@@ -9,21 +9,21 @@
 #include "app/StringUtils.h"
 #include "app/WaitStatus.h"
 #include "app/WorkspaceManager.h"
-#include "app/ui/Disclaimers.h"
-#include "app/ui/ProgramPalette.h"
 #include "app/ui/AviView.h"
 #include "app/ui/DibView.h"
-#include "app/ui/QtDesktop.h"
-#include "app/ui/ViewerTemplates.h"
+#include "app/ui/Disclaimers.h"
+#include "app/ui/ProgramPalette.h"
 #include "app/ui/QtAlertSound.h"
+#include "app/ui/QtDesktop.h"
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
+#include "app/ui/ViewerTemplates.h"
+#include "chart/ChartingModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/InstrumentsWindows.h"
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
-#include "chart/ChartingModule.h"
 #include "shell/ChartingSetup.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
@@ -39,7 +39,7 @@ QDateTime BuildTime()
     return QLocale::c().toDateTime(text, "MMM d yyyy hh:mm:ss");
 }
 
-}  // namespace
+}   // namespace
 
 CBrinevane::CBrinevane(platform::CPrompt* prompt) : m_prompt(prompt)
 {
@@ -61,10 +61,22 @@ std::filesystem::path CBrinevane::FindProgramFolder()
     return platform::ExecutableFolder();
 }
 
-std::filesystem::path CBrinevane::GetSystemFolder() const { return m_programFolder / "System"; }
-std::filesystem::path CBrinevane::GetVideoFolder() const { return GetSystemFolder() / "Video"; }
-std::filesystem::path CBrinevane::GetAudioFolder() const { return GetSystemFolder() / "Audio"; }
-std::filesystem::path CBrinevane::GetReportsFolder() const { return GetSystemFolder() / "Reports"; }
+std::filesystem::path CBrinevane::GetSystemFolder() const
+{
+    return m_programFolder / "System";
+}
+std::filesystem::path CBrinevane::GetVideoFolder() const
+{
+    return GetSystemFolder() / "Video";
+}
+std::filesystem::path CBrinevane::GetAudioFolder() const
+{
+    return GetSystemFolder() / "Audio";
+}
+std::filesystem::path CBrinevane::GetReportsFolder() const
+{
+    return GetSystemFolder() / "Reports";
+}
 
 bool CBrinevane::InitApplication()
 {
@@ -102,7 +114,8 @@ void CBrinevane::RecordDesktopFacts()
         qInfo("Brinevane: desktop: screen %dx%dx%d, mouse %s, buttons %s, printer %s, sound %s, "
               "chart media \"%s\"",
               GetScreenWidth(), GetScreenHeight(), GetScreenBitsPerPixel(),
-              m_mousePresent ? "present" : "absent", AreMouseButtonsSwapped() ? "swapped" : "normal",
+              m_mousePresent ? "present" : "absent",
+              AreMouseButtonsSwapped() ? "swapped" : "normal",
               m_printerPresent ? "present" : "absent", HasWaveDevice() ? "present" : "absent",
               m_cdRomRoot.c_str());
 }
@@ -129,7 +142,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
 
     // The settings file: a damaged one is set aside and the program starts on
     // defaults rather than not at all.
-    m_settings = std::make_unique<platform::CSettingsStore>(platform::CSettingsStore::DefaultPath());
+    m_settings =
+        std::make_unique<platform::CSettingsStore>(platform::CSettingsStore::DefaultPath());
     std::vector<std::string> notices;
     switch (m_settings->Load()) {
     case platform::LoadStatus::Ok: break;
@@ -148,8 +162,9 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // Changes reach the disk within about two seconds, off this thread, so a
     // crash or a power cut loses almost nothing.
     m_autoSave = std::make_unique<platform::CSettingsAutoSave>(
-        *m_settings, platform::CSettingsAutoSave::Timing{},
-        [](const std::string& error) { qWarning("Brinevane: settings not saved yet: %s", error.c_str()); });
+        *m_settings, platform::CSettingsAutoSave::Timing{}, [](const std::string& error) {
+            qWarning("Brinevane: settings not saved yet: %s", error.c_str());
+        });
 
     // Buffers paint with Qt. The program's palette is taken as Day in the
     // style that honours palettes everywhere, before any window exists.
@@ -172,16 +187,17 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.settings = m_settings.get();
     services.moduleFactories.insert(services.moduleFactories.begin(), [this] {
         return std::make_unique<app::CDisplayPaletteModule>(m_settingsHome, m_palettes,
-                                                             [this] { ApplyDisplayPalette(); });
+                                                            [this] { ApplyDisplayPalette(); });
     });
-    // Ports, station messaging and the instrument devices come before the navigator that reads them.
-    // The navigator's GPS runs on the instruments module's port list, which
-    // exists by then: modules are created and initialised in this order.
+    // Ports, station messaging and the instrument devices come before the navigator that reads
+    // them. The navigator's GPS runs on the instruments module's port list, which exists by then:
+    // modules are created and initialised in this order.
     auto instruments = std::make_shared<CInstrumentsWindows*>(nullptr);
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
         nmea::CInstrumentsOptions options;
         options.programFolder = m_programFolder;
-        auto module = std::make_unique<CInstrumentsWindows>(m_settingsHome, m_clock, *m_prompt, std::move(options));
+        auto module = std::make_unique<CInstrumentsWindows>(m_settingsHome, m_clock, *m_prompt,
+                                                            std::move(options));
         *instruments = module.get();
         return module;
     });
@@ -205,7 +221,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     };
     m_frame = std::make_unique<CMainFrame>(std::move(services));
     if (!m_frame->OnCreate()) {
-        m_prompt->Ask(kFailedApplication, "Brinevane", platform::PromptIcon::Stop, platform::PromptButtons::Ok);
+        m_prompt->Ask(kFailedApplication, "Brinevane", platform::PromptIcon::Stop,
+                      platform::PromptButtons::Ok);
         m_startFailed = true;
         return false;
     }
@@ -278,8 +295,7 @@ void CBrinevane::OnIdle()
         m_frame->SetResourceFlags(m_lowMemory, m_lowDisk);
         try {
             m_frame->UpdateModuleCmdUI(false);
-        } catch (...) {
-        }
+        } catch (...) { }
     }
 }
 

@@ -34,7 +34,7 @@ namespace platform {
 class CPrompt;
 class CSettingsAutoSave;
 class CSettingsStore;
-}
+}   // namespace platform
 
 class CBrinevane final : public QObject {
     Q_OBJECT
@@ -91,7 +91,7 @@ private:
     // current workspace once it has one.
     class CFrameSettingsHome final : public CSettingsHome {
     public:
-        explicit CFrameSettingsHome(CBrinevane& app) : m_app(app) {}
+        explicit CFrameSettingsHome(CBrinevane& app) : m_app(app) { }
         platform::CSettingsStore& GetStore() const override;
         std::string GetRegistryKey() const override;
 

@@ -30,7 +30,7 @@ std::string DefaultChartsFolder()
     return (base / "Quorwick" / "Brinevane" / "Charts").string();
 }
 
-}  // namespace
+}   // namespace
 
 std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
 {
@@ -38,7 +38,8 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     services.frameMsgBar = frame.MsgBar();
     services.programFolder = frame.Services().programFolder.string();
     services.defaultChartsFolder = DefaultChartsFolder();
-    services.chartServices.push_back(std::make_unique<charts::CBlankChartService>(frame.SettingsHome()));
+    services.chartServices.push_back(
+        std::make_unique<charts::CBlankChartService>(frame.SettingsHome()));
     services.openChart = [&frame](const std::string& path, bool replace, int windowId) {
         return frame.OpenChart(path, replace, windowId);
     };
@@ -56,7 +57,8 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     services.availableMemory = [] { return GetAvailableMemory(); };
     services.palettes = app::GetProgramPalettes();
     services.positionFormat = [&frame] {
-        return geo::CPositionFormat{static_cast<std::uint8_t>(frame.DecimalPlaces()), frame.DegMinSec()};
+        return geo::CPositionFormat{static_cast<std::uint8_t>(frame.DecimalPlaces()),
+                                    frame.DegMinSec()};
     };
     return std::make_unique<chart::CChartingModule>(frame.SettingsHome(), std::move(services));
 }

@@ -25,11 +25,12 @@ CWindowStateEntry BarEntry(const char* className, unsigned id, bool visible)
     CWindowStateEntry e;
     e.className = className;
     e.values.emplace_back("BarID", platform::SettingValue::FromString(std::to_string(id)));
-    e.values.emplace_back("Visible", platform::SettingValue::FromString(visible ? "True" : "False"));
+    e.values.emplace_back("Visible",
+                          platform::SettingValue::FromString(visible ? "True" : "False"));
     return e;
 }
 
-}  // namespace
+}   // namespace
 
 void CFrameWorkspace::SuspendTimer(bool suspend)
 {
@@ -75,7 +76,8 @@ std::vector<CWindowStateEntry> CFrameWorkspace::CaptureBarLayout()
         bars.push_back(BarEntry("CXStatusBar", 0xE801, !status->isHidden()));
     if (CSidePanel* panel = m_frame.ActiveSidePanel()) {
         CWindowStateEntry e = BarEntry("CSidePanel", panel->BarId(), !panel->isHidden());
-        e.values.emplace_back("Right", platform::SettingValue::FromString(panel->IsRightAligned() ? "True" : "False"));
+        e.values.emplace_back("Right", platform::SettingValue::FromString(
+                                           panel->IsRightAligned() ? "True" : "False"));
         bars.push_back(std::move(e));
     }
     // Geometry, toolbars and docks (floating ones too) as Qt keeps them,
@@ -91,7 +93,8 @@ void CFrameWorkspace::ApplyBarLayout(const std::vector<CWindowStateEntry>& bars)
 {
     for (const CWindowStateEntry& e : bars) {
         const bool visible = ValueText(e, "Visible") != "False";
-        const unsigned id = static_cast<unsigned>(std::strtoul(ValueText(e, "BarID").c_str(), nullptr, 10));
+        const unsigned id =
+            static_cast<unsigned>(std::strtoul(ValueText(e, "BarID").c_str(), nullptr, 10));
         if (e.className == "CCustomToolBarEx") {
             if (QToolBar* bar = m_frame.ToolBar(id))
                 bar->setVisible(visible);
@@ -100,7 +103,8 @@ void CFrameWorkspace::ApplyBarLayout(const std::vector<CWindowStateEntry>& bars)
                 m_frame.StatusBar()->setVisible(visible);
         } else if (e.className == "CFrameLayout") {
             for (const auto& [name, value] : e.values) {
-                if (name == "State" && value.type == static_cast<std::uint32_t>(platform::SettingType::Binary))
+                if (name == "State" &&
+                    value.type == static_cast<std::uint32_t>(platform::SettingType::Binary))
                     m_frame.RestoreLayout(value.data);
             }
         } else if (e.className == "CSidePanel") {
@@ -118,25 +122,28 @@ void CFrameWorkspace::DestroyControlBar(unsigned id)
         bar->hide();
 }
 
-std::optional<std::string> CFrameWorkspace::ChooseWorkspaceToOpen(const std::vector<std::string>& names)
+std::optional<std::string> CFrameWorkspace::ChooseWorkspaceToOpen(
+    const std::vector<std::string>& names)
 {
     QStringList items;
     for (const auto& n : names)
         items << QString::fromStdString(n);
     bool ok = false;
-    const QString chosen = QInputDialog::getItem(&m_frame, "Open Workspace", "Workspace:", items, 0, false, &ok);
+    const QString chosen =
+        QInputDialog::getItem(&m_frame, "Open Workspace", "Workspace:", items, 0, false, &ok);
     if (!ok || chosen.isEmpty())
         return std::nullopt;
     return chosen.toStdString();
 }
 
-std::optional<std::string> CFrameWorkspace::ChooseWorkspaceSaveName(const std::vector<std::string>& names)
+std::optional<std::string> CFrameWorkspace::ChooseWorkspaceSaveName(
+    const std::vector<std::string>& names)
 {
     bool ok = false;
     const QString current = names.empty() ? QString() : QString::fromStdString(names.front());
-    const QString name =
-        QInputDialog::getText(&m_frame, "Save Workspace As", "Workspace name:", QLineEdit::Normal, current, &ok)
-            .trimmed();
+    const QString name = QInputDialog::getText(&m_frame, "Save Workspace As",
+                                               "Workspace name:", QLineEdit::Normal, current, &ok)
+                             .trimmed();
     if (!ok || name.isEmpty())
         return std::nullopt;
     return name.toStdString();

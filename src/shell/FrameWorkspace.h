@@ -13,7 +13,7 @@ class CMainFrame;
 
 class CFrameWorkspace final : public CWorkspaceFrame {
 public:
-    explicit CFrameWorkspace(CMainFrame& frame) : m_frame(frame) {}
+    explicit CFrameWorkspace(CMainFrame& frame) : m_frame(frame) { }
 
     void SuspendTimer(bool suspend) override;
     void CloseWorkspaceWindows() override;
@@ -25,10 +25,12 @@ public:
     std::vector<CWindowStateEntry> CaptureBarLayout() override;
     void ApplyBarLayout(const std::vector<CWindowStateEntry>& bars) override;
     std::vector<CWindowStateEntry> CaptureFrames() override { return {}; }
-    void RestoreFrames(const std::vector<CWindowStateEntry>&) override {}
+    void RestoreFrames(const std::vector<CWindowStateEntry>&) override { }
     void DestroyControlBar(unsigned id) override;
-    std::optional<std::string> ChooseWorkspaceToOpen(const std::vector<std::string>& names) override;
-    std::optional<std::string> ChooseWorkspaceSaveName(const std::vector<std::string>& names) override;
+    std::optional<std::string> ChooseWorkspaceToOpen(
+        const std::vector<std::string>& names) override;
+    std::optional<std::string> ChooseWorkspaceSaveName(
+        const std::vector<std::string>& names) override;
 
 private:
     CMainFrame& m_frame;

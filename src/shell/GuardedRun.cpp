@@ -37,4 +37,4 @@ int RunGuarded(const std::function<int()>& body,
     }
 }
 
-}  // namespace shell
+}   // namespace shell

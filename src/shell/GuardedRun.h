@@ -21,4 +21,4 @@ std::string DescribeEscapedException(std::exception_ptr error);
 int RunGuarded(const std::function<int()>& body,
                const std::function<void(const std::string& message)>& tellUser);
 
-}  // namespace shell
+}   // namespace shell

@@ -22,28 +22,27 @@
 #include <cstdlib>
 
 #include "app/CloseSequence.h"
-#include "app/SystemUtils.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
-#include "app/WorkspaceManager.h"
 #include "app/Timer.h"
 #include "app/WaitStatus.h"
+#include "app/WorkspaceManager.h"
+#include "app/ui/Document.h"
 #include "app/ui/FullScreenMode.h"
 #include "app/ui/InfoDialogs.h"
 #include "app/ui/MsgBarWnd.h"
-#include "app/ui/Document.h"
 #include "app/ui/ObjectIds.h"
 #include "app/ui/PostedMessagePump.h"
 #include "app/ui/QtWaitHost.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/ChartFrame.h"
 #include "geo/DatumInfo.h"
 #include "geo/Geomag.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
-#include "chart/ChartingModule.h"
-#include "chart/ui/ChartFrame.h"
 #include "shell/FrameWorkspace.h"
 #include "shell/MainMenus.h"
 #include "shell/VariationNotices.h"
@@ -60,14 +59,16 @@ QWidget* FocusEdit()
     QWidget* w = QApplication::focusWidget();
     if (!w || !w->isVisible())
         return nullptr;
-    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
+        qobject_cast<QPlainTextEdit*>(w))
         return w;
     return nullptr;
 }
 
-}  // namespace
+}   // namespace
 
-CMainFrame::CMainFrame(CFrameServices services) : m_services(std::move(services)), m_frameTimer(*m_services.clock)
+CMainFrame::CMainFrame(CFrameServices services)
+    : m_services(std::move(services)), m_frameTimer(*m_services.clock)
 {
     setObjectName("MainFrame");
     // BRINE_REPORT_TIMER logs each run of the 1 s and 10 s jobs, for scripted
@@ -87,7 +88,8 @@ CMainFrame::~CMainFrame()
 
 bool CMainFrame::Fail()
 {
-    m_services.prompt->Ask(kFailedMainSystem, "Brinevane", platform::PromptIcon::Stop, platform::PromptButtons::Ok);
+    m_services.prompt->Ask(kFailedMainSystem, "Brinevane", platform::PromptIcon::Stop,
+                           platform::PromptButtons::Ok);
     return false;
 }
 
@@ -115,7 +117,8 @@ bool CMainFrame::OnCreate()
             [this](QMdiSubWindow* w) { ActivateChartFrame(qobject_cast<CChartFrame*>(w)); });
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
 
-    m_msgBar = std::make_unique<app::CMsgBar>(*m_services.clock, *m_services.sound, m_services.audioFolder);
+    m_msgBar = std::make_unique<app::CMsgBar>(*m_services.clock, *m_services.sound,
+                                              m_services.audioFolder);
     m_fullScreen = std::make_unique<CFullScreenMode>(*this, *m_msgBar);
 
     // Each module's commands go in as it joins, so they answer before the
@@ -148,7 +151,8 @@ bool CMainFrame::OnCreate()
 
     m_msgBar->AddMessage(m_hMsgMemoryLow, "Warning, memory low", 65535, 0, false);
     m_msgBar->AddMessage(m_hMsgDiskLow, "Warning, disk space low", 65534, 0, false);
-    m_msgBar->AddMessage(m_hMsgLargerScale, "Larger scale RNC available for vessel position", 21000, 0, false);
+    m_msgBar->AddMessage(m_hMsgLargerScale, "Larger scale RNC available for vessel position", 21000,
+                         0, false);
     for (const std::string& text : m_services.startupNotices) {
         app::MsgHandle& notice = m_notices.emplace_back(nullptr);
         m_msgBar->AddMessage(notice, text, 30000, 1, false);
@@ -259,7 +263,8 @@ QToolBar* CMainFrame::CreateRangeBearingBar()
     QFont bold = label->font();
     bold.setBold(true);
     label->setFont(bold);
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance("00000nm, 000\u00B0, (000\u00B0)") + 8);
+    label->setMinimumWidth(
+        label->fontMetrics().horizontalAdvance("00000nm, 000\u00B0, (000\u00B0)") + 8);
     bar->addWidget(label);
     m_rangeBearingLabel = label;
     bar->move(m_ptRangeBearingBar);
@@ -313,7 +318,8 @@ void CMainFrame::LoadWorkspaceValues()
         m_frameSettings.degMinSec = m_degMinSec;
         m_frameSettings.threadPriority = m_threadPriority;
         m_frameSettings.reloadDocs = m_reloadDocs;
-        m_ptRangeBearingBar = QPoint(m_frameSettings.rangeBearingPoint.first, m_frameSettings.rangeBearingPoint.second);
+        m_ptRangeBearingBar = QPoint(m_frameSettings.rangeBearingPoint.first,
+                                     m_frameSettings.rangeBearingPoint.second);
         app::ApplyThreadPriority(static_cast<std::int32_t>(m_threadPriority));
         for (CSidePanel* panel : SidePanels()) {
             if (!m_frameSettings.operationalMode.empty() &&
@@ -366,7 +372,8 @@ void CMainFrame::StoreClosingSettings()
         registry.Close();
     }
     const std::vector<std::string> listed = m_workspace->GetWorkspaceList();
-    const bool named = std::find(listed.begin(), listed.end(), m_workspace->GetCurrentName()) != listed.end();
+    const bool named =
+        std::find(listed.begin(), listed.end(), m_workspace->GetCurrentName()) != listed.end();
     if (named && m_autoSaveWorkspace)
         m_workspace->SaveWorkspace(m_workspace->GetCurrentName());   // writes the store too
     else
@@ -383,42 +390,64 @@ void CMainFrame::RegisterFrameCommands()
         m_fullScreen->Exit();
         ShowToolbarContextMenu(QCursor::pos());
     });
-    m_commands.Add(me, cmd::kViewStatusBar, [this](unsigned) { ToggleStatusBar(); },
-                   [this](Cmd& ui) { ui.SetCheck(m_statusBar && !m_statusBar->isHidden() ? 1 : 0); });
-    m_commands.Add(me, cmd::kViewSidePanel, [this](unsigned) { ToggleSidePanel(); }, [this](Cmd& ui) {
-        ui.Enable(m_activeSidePanel != nullptr);
-        ui.SetCheck(m_activeSidePanel && !m_activeSidePanel->isHidden() ? 1 : 0);
-    });
-    m_commands.Add(me, cmd::kViewFullScreen, [this](unsigned) { m_fullScreen->Toggle(); },
-                   [this](Cmd& ui) { ui.SetCheck(m_fullScreen && m_fullScreen->IsActive() ? 1 : 0); });
-    m_commands.Add(me, cmd::kAbout, [this](unsigned) { ShowAboutBox(); }, [this](Cmd& ui) { ui.Enable(!m_aboutDlg); });
-    m_commands.Add(me, cmd::kTechSupport, [this](unsigned) { ShowTechSupport(); },
-                   [this](Cmd& ui) { ui.Enable(!m_techSupportDlg); });
+    m_commands.Add(
+        me, cmd::kViewStatusBar, [this](unsigned) { ToggleStatusBar(); },
+        [this](Cmd& ui) { ui.SetCheck(m_statusBar && !m_statusBar->isHidden() ? 1 : 0); });
+    m_commands.Add(
+        me, cmd::kViewSidePanel, [this](unsigned) { ToggleSidePanel(); },
+        [this](Cmd& ui) {
+            ui.Enable(m_activeSidePanel != nullptr);
+            ui.SetCheck(m_activeSidePanel && !m_activeSidePanel->isHidden() ? 1 : 0);
+        });
+    m_commands.Add(
+        me, cmd::kViewFullScreen, [this](unsigned) { m_fullScreen->Toggle(); },
+        [this](Cmd& ui) { ui.SetCheck(m_fullScreen && m_fullScreen->IsActive() ? 1 : 0); });
+    m_commands.Add(
+        me, cmd::kAbout, [this](unsigned) { ShowAboutBox(); },
+        [this](Cmd& ui) { ui.Enable(!m_aboutDlg); });
+    m_commands.Add(
+        me, cmd::kTechSupport, [this](unsigned) { ShowTechSupport(); },
+        [this](Cmd& ui) { ui.Enable(!m_techSupportDlg); });
     const bool hasHelp = std::filesystem::exists(m_services.programFolder / "Brinevane.pdf");
     for (unsigned id : {cmd::kHelpContents, cmd::kHelpTopics})
-        m_commands.Add(me, id, [this](unsigned) { OpenHelp(); }, [hasHelp](Cmd& ui) { ui.Enable(hasHelp); });
+        m_commands.Add(
+            me, id, [this](unsigned) { OpenHelp(); }, [hasHelp](Cmd& ui) { ui.Enable(hasHelp); });
 
     // Window commands act on the MDI children.
     auto hasChild = [this](Cmd& ui) { ui.Enable(m_mdi && !m_mdi->subWindowList().isEmpty()); };
-    m_commands.Add(me, cmd::kWindowClose, [this](unsigned) { m_mdi->closeActiveSubWindow(); }, hasChild);
-    m_commands.Add(me, cmd::kWindowCloseAll, [this](unsigned) {
-        app::CWaitStatus wait;
-        m_mdi->closeAllSubWindows();
-    }, hasChild);
-    m_commands.Add(me, cmd::kWindowNext, [this](unsigned) { m_mdi->activateNextSubWindow(); }, hasChild);
-    m_commands.Add(me, cmd::kWindowPrevious, [this](unsigned) { m_mdi->activatePreviousSubWindow(); }, hasChild);
-    m_commands.Add(me, cmd::kWindowCascade, [this](unsigned) { m_mdi->cascadeSubWindows(); }, hasChild);
-    m_commands.Add(me, cmd::kWindowTile, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
-    m_commands.Add(me, cmd::kWindowArrange, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
+    m_commands.Add(
+        me, cmd::kWindowClose, [this](unsigned) { m_mdi->closeActiveSubWindow(); }, hasChild);
+    m_commands.Add(
+        me, cmd::kWindowCloseAll,
+        [this](unsigned) {
+            app::CWaitStatus wait;
+            m_mdi->closeAllSubWindows();
+        },
+        hasChild);
+    m_commands.Add(
+        me, cmd::kWindowNext, [this](unsigned) { m_mdi->activateNextSubWindow(); }, hasChild);
+    m_commands.Add(
+        me, cmd::kWindowPrevious, [this](unsigned) { m_mdi->activatePreviousSubWindow(); },
+        hasChild);
+    m_commands.Add(
+        me, cmd::kWindowCascade, [this](unsigned) { m_mdi->cascadeSubWindows(); }, hasChild);
+    m_commands.Add(
+        me, cmd::kWindowTile, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
+    m_commands.Add(
+        me, cmd::kWindowArrange, [this](unsigned) { m_mdi->tileSubWindows(); }, hasChild);
 
     // Edit commands go to the edit control with the focus.
     auto editCommand = [me, this](unsigned id, auto act, bool needsClipboard = false) {
-        m_commands.Add(me, id, [act](unsigned) {
-            if (QWidget* w = FocusEdit())
-                act(w);
-        }, [needsClipboard](Cmd& ui) {
-            ui.Enable(FocusEdit() != nullptr && (!needsClipboard || !QApplication::clipboard()->text().isEmpty()));
-        });
+        m_commands.Add(
+            me, id,
+            [act](unsigned) {
+                if (QWidget* w = FocusEdit())
+                    act(w);
+            },
+            [needsClipboard](Cmd& ui) {
+                ui.Enable(FocusEdit() != nullptr &&
+                          (!needsClipboard || !QApplication::clipboard()->text().isEmpty()));
+            });
     };
     auto invoke = [](const char* slot) {
         return [slot](QWidget* w) { QMetaObject::invokeMethod(w, slot); };
@@ -461,7 +490,9 @@ void CMainFrame::BuildMenus()
         for (const shell::MenuEntry& e : top.entries) {
             switch (e.kind) {
             case shell::MenuKind::Separator: stack.back()->addSeparator(); break;
-            case shell::MenuKind::Popup: stack.push_back(stack.back()->addMenu(QString::fromLatin1(e.text))); break;
+            case shell::MenuKind::Popup:
+                stack.push_back(stack.back()->addMenu(QString::fromLatin1(e.text)));
+                break;
             case shell::MenuKind::EndPopup: stack.pop_back(); break;
             case shell::MenuKind::Item: {
                 QAction* a = stack.back()->addAction(QString::fromLatin1(e.text));
@@ -657,17 +688,14 @@ void CMainFrame::OnPostedMessage(const app::CPostedMessage& msg)
     if (m_tornDown)
         return;
     switch (msg.id) {
-    case app::kMsgChartpointChanged:     // the chartpoint module's, below
+    case app::kMsgChartpointChanged:   // the chartpoint module's, below
     case app::kMsgWaypointListChanged:   // the route module's, below
         break;
-    case app::kMsgChartWindowClosed:
-        OnChartWindowClosed(msg.wParam);
-        break;
+    case app::kMsgChartWindowClosed: OnChartWindowClosed(msg.wParam); break;
     case app::kMsgModelessSheet:
         OnModelessSheetNotify(msg.wParam != 0, static_cast<std::uint64_t>(msg.lParam));
         break;
-    default:
-        break;
+    default: break;
     }
     m_modules.ForEach([&msg](CModule& m) { m.OnPostedMessage(msg); });
 }
@@ -841,7 +869,8 @@ void CMainFrame::FillBarMenu(QMenu& menu)
     menu.addSeparator();
     QAction* customise = menu.addAction("Customise...");
     customise->setEnabled(m_commands.HasHandler(cmd::kToolsCustomise));
-    connect(customise, &QAction::triggered, this, [this] { m_commands.Execute(cmd::kToolsCustomise); });
+    connect(customise, &QAction::triggered, this,
+            [this] { m_commands.Execute(cmd::kToolsCustomise); });
 }
 
 void CMainFrame::ShowToolbarContextMenu(QPoint globalPos)
@@ -882,8 +911,8 @@ void CMainFrame::ShowTechSupport()
 
 void CMainFrame::OpenHelp()
 {
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QString::fromStdString((m_services.programFolder / "Brinevane.pdf").string())));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(
+        QString::fromStdString((m_services.programFolder / "Brinevane.pdf").string())));
 }
 
 void CMainFrame::RaiseFromSecondStart()

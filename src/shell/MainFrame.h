@@ -7,8 +7,8 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
-#include <QToolBar>
 #include <QTimer>
+#include <QToolBar>
 
 #include <filesystem>
 #include <functional>
@@ -33,7 +33,7 @@ class CChartPropDlg;
 namespace chart {
 class CChartDoc;
 class CChartingModule;
-}
+}   // namespace chart
 class CDocument;
 class CPostedMessagePump;
 class CFullScreenMode;
@@ -45,8 +45,12 @@ class CTimer;
 class CVariationMsgBarNotices;
 class CFrameWorkspace;
 class CWorkspaceManager;
-namespace platform { class CSettingsStore; }
-namespace geo { class CGeomag; }
+namespace platform {
+class CSettingsStore;
+}
+namespace geo {
+class CGeomag;
+}
 class CXStatusBar;
 class QLabel;
 class QPrinter;
@@ -57,7 +61,7 @@ class QToolBar;
 namespace platform {
 class CClock;
 class CPrompt;
-}
+}   // namespace platform
 
 // What the application hands its main frame.
 struct CFrameServices {

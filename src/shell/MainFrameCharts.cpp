@@ -3,13 +3,13 @@
 // workspace's charts, the frame's chart commands and the window layout.
 
 #include <QDataStream>
-#include <QIODevice>
-#include <QLabel>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QDockWidget>
 #include <QGuiApplication>
+#include <QIODevice>
+#include <QLabel>
 #include <QMdiArea>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
@@ -39,13 +39,13 @@ class CFrameHome final : public CSettingsHome {
 public:
     CFrameHome(platform::CSettingsStore& store, const std::unique_ptr<CWorkspaceManager>& workspace)
         : m_store(store), m_workspace(workspace)
-    {
-    }
+    { }
     platform::CSettingsStore& GetStore() const override { return m_store; }
     std::string GetRegistryKey() const override
     {
         return m_workspace ? m_workspace->GetRegistryKey()
-                           : CWorkspaceManager::DefaultRoot() + "\\" + std::string(CWorkspaceManager::kDefaultWorkspace);
+                           : CWorkspaceManager::DefaultRoot() + "\\" +
+                                 std::string(CWorkspaceManager::kDefaultWorkspace);
     }
 
 private:
@@ -72,7 +72,7 @@ QRect OnScreen(const QRect& r)
     return QRect(p.x, p.y, p.width, p.height);
 }
 
-}  // namespace
+}   // namespace
 
 CSettingsHome& CMainFrame::SettingsHome()
 {
@@ -94,15 +94,15 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     m_charting->SetOpeningWindowId(windowId);
 
     // The chart window this one may replace and whose place it may take.
-    chart::CChartDoc* previous = m_charting->FindChartDocInState(windowId == chart::kFrameAutoscroll
-                                                                     ? chart::kFrameAutoscroll
-                                                                     : chart::kFrameNormal);
+    chart::CChartDoc* previous = m_charting->FindChartDocInState(
+        windowId == chart::kFrameAutoscroll ? chart::kFrameAutoscroll : chart::kFrameNormal);
     std::optional<chart::CWindowPlacement> previousPlace;
     if (previous && previous->GetChartFrame())
         previousPlace = previous->GetChartFrame()->GetPlacement();
 
     chart::CChartModule* service = m_charting->FindServiceFor(GetExtensionPart(path));
-    std::unique_ptr<chart::CChartDoc> core = service ? service->CreateChartDoc(*m_charting) : nullptr;
+    std::unique_ptr<chart::CChartDoc> core =
+        service ? service->CreateChartDoc(*m_charting) : nullptr;
     if (!core) {
         m_charting->ShowLoadFailure();
         return nullptr;
@@ -116,7 +116,9 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     frameServices.audioFolder = m_services.audioFolder;
     frameServices.postCommand = [this](unsigned id) { PostCommand(id); };
     frameServices.rangeBearingMode = [this] { return m_rangeBearingMode; };
-    frameServices.showRangeBearingLabel = [this](const std::string& text) { ShowRangeBearingLabel(text); };
+    frameServices.showRangeBearingLabel = [this](const std::string& text) {
+        ShowRangeBearingLabel(text);
+    };
     auto* frame = new CChartFrame(windowId, *document, frameServices);
     m_mdi->addSubWindow(frame);
     const QSize area = m_mdi->viewport()->size();
@@ -130,7 +132,8 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     frame->show();
     chart::CChartDoc* doc = &document->Doc();
 
-    const bool takesPlace = windowId == chart::kFrameAutoscroll || (windowId == chart::kFrameNormal && replace);
+    const bool takesPlace =
+        windowId == chart::kFrameAutoscroll || (windowId == chart::kFrameNormal && replace);
     if (previousPlace && takesPlace)
         frame->SetPlacement(*previousPlace);
     frame->SyncScrollBars();
@@ -179,64 +182,75 @@ void CMainFrame::RestoreWindows()
 void CMainFrame::UpdatePositionPane()
 {
     if (m_statusBar && m_charting)
-        m_statusBar->SetPaneText(CXStatusBar::PositionPane, QString::fromStdString(m_charting->GetCursorPositionText()));
+        m_statusBar->SetPaneText(CXStatusBar::PositionPane,
+                                 QString::fromStdString(m_charting->GetCursorPositionText()));
 }
 
 void CMainFrame::RegisterChartCommands()
 {
     const void* me = this;
     // File > New opens a blank chart while fewer than MaxCharts are open.
-    m_commands.Add(me, cmd::kFileNew, [this](unsigned) { OpenChart("", false, chart::kFrameNormal); },
-                   [this](CCmdUI& ui) {
-                       ui.Enable(m_charting && !m_lowMemory &&
-                                 m_charting->CountChartFramesInState(chart::kFrameNormal) <
-                                     m_charting->ChartSettings().maxCharts);
-                   });
-    m_commands.Add(me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },
-                   [this](CCmdUI& ui) {
-                       ui.Enable(true);
-                       ui.SetCheck(m_rangeBearingMode ? 1 : 0);
-                   });
-    auto hasChart = [this](CCmdUI& ui) { ui.Enable(m_charting && m_charting->GetActiveChartDoc()); };
-    m_commands.Add(me, cmd::kChartPrint, [this](unsigned) {
-        QPrinter printer(QPrinter::HighResolution);
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() == QDialog::Accepted)
-            PrintActiveChart(printer);
-    }, hasChart);
-    m_commands.Add(me, cmd::kChartPrintPreview, [this](unsigned) { PreviewActiveChart(); }, hasChart);
+    m_commands.Add(
+        me, cmd::kFileNew, [this](unsigned) { OpenChart("", false, chart::kFrameNormal); },
+        [this](CCmdUI& ui) {
+            ui.Enable(m_charting && !m_lowMemory &&
+                      m_charting->CountChartFramesInState(chart::kFrameNormal) <
+                          m_charting->ChartSettings().maxCharts);
+        });
+    m_commands.Add(
+        me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },
+        [this](CCmdUI& ui) {
+            ui.Enable(true);
+            ui.SetCheck(m_rangeBearingMode ? 1 : 0);
+        });
+    auto hasChart = [this](CCmdUI& ui) {
+        ui.Enable(m_charting && m_charting->GetActiveChartDoc());
+    };
+    m_commands.Add(
+        me, cmd::kChartPrint,
+        [this](unsigned) {
+            QPrinter printer(QPrinter::HighResolution);
+            QPrintDialog dialog(&printer, this);
+            if (dialog.exec() == QDialog::Accepted)
+                PrintActiveChart(printer);
+        },
+        hasChart);
+    m_commands.Add(
+        me, cmd::kChartPrintPreview, [this](unsigned) { PreviewActiveChart(); }, hasChart);
     // Properties of the active chart, in a small window of their own.
-    m_commands.Add(me, cmd::kViewProperties,
-                   [this](unsigned) {
-                       if (!m_chartProps) {
-                           m_chartProps = new CChartPropDlg(this);
-                           m_chartProps->setWindowFlag(Qt::Tool);
-                           m_chartProps->setAttribute(Qt::WA_DeleteOnClose);
-                           m_chartProps->setWindowTitle("Chart Properties");
-                       }
-                       m_chartProps->SetObject(m_charting ? m_charting->GetActiveChartDoc() : nullptr);
-                       m_chartProps->show();
-                       m_chartProps->raise();
-                   },
-                   [this](CCmdUI& ui) {
-                       chart::CChartDoc* active = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
-                       ui.Enable(active != nullptr);
-                       // The page follows the active chart, and never keeps a closed one.
-                       if (m_chartProps && m_chartProps->Object() != active)
-                           m_chartProps->SetObject(active);
-                   });
+    m_commands.Add(
+        me, cmd::kViewProperties,
+        [this](unsigned) {
+            if (!m_chartProps) {
+                m_chartProps = new CChartPropDlg(this);
+                m_chartProps->setWindowFlag(Qt::Tool);
+                m_chartProps->setAttribute(Qt::WA_DeleteOnClose);
+                m_chartProps->setWindowTitle("Chart Properties");
+            }
+            m_chartProps->SetObject(m_charting ? m_charting->GetActiveChartDoc() : nullptr);
+            m_chartProps->show();
+            m_chartProps->raise();
+        },
+        [this](CCmdUI& ui) {
+            chart::CChartDoc* active = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
+            ui.Enable(active != nullptr);
+            // The page follows the active chart, and never keeps a closed one.
+            if (m_chartProps && m_chartProps->Object() != active)
+                m_chartProps->SetObject(active);
+        });
     for (unsigned i = 0; i < cmd::kRecentFiles.Count(); ++i) {
-        m_commands.Add(me, cmd::kRecentFiles.first + i,
-                       [this, i](unsigned) {
-                           const std::string path = m_frameSettings.recentFiles[i];
-                           if (!path.empty())
-                               OpenChart(path, true, chart::kFrameNormal);
-                       },
-                       [this, i](CCmdUI& ui) {
-                           const std::string& path = m_frameSettings.recentFiles[i];
-                           ui.Enable(!path.empty() && m_charting);
-                           ui.SetText("&" + std::to_string(i + 1) + " " + path);
-                       });
+        m_commands.Add(
+            me, cmd::kRecentFiles.first + i,
+            [this, i](unsigned) {
+                const std::string path = m_frameSettings.recentFiles[i];
+                if (!path.empty())
+                    OpenChart(path, true, chart::kFrameNormal);
+            },
+            [this, i](CCmdUI& ui) {
+                const std::string& path = m_frameSettings.recentFiles[i];
+                ui.Enable(!path.empty() && m_charting);
+                ui.SetText("&" + std::to_string(i + 1) + " " + path);
+            });
     }
 }
 
@@ -361,10 +375,13 @@ QString CMainFrame::RangeBearingLabel() const
 
 void CMainFrame::PostCommand(unsigned id)
 {
-    QMetaObject::invokeMethod(this, [this, id] {
-        if (!m_tornDown && m_commands.Update(id, true).enabled)
-            m_commands.Execute(id);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, id] {
+            if (!m_tornDown && m_commands.Update(id, true).enabled)
+                m_commands.Execute(id);
+        },
+        Qt::QueuedConnection);
 }
 
 bool CMainFrame::PrintActiveChart(QPrinter& printer)
@@ -388,6 +405,7 @@ void CMainFrame::PreviewActiveChart()
         if (view)
             view->Print(*p);
     });
-    connect(preview, &QObject::destroyed, this, [printer] {});   // the printer lives as long as the window
+    connect(preview, &QObject::destroyed, this,
+            [printer] {});   // the printer lives as long as the window
     preview->show();
 }

@@ -13,23 +13,23 @@ enum class MenuKind { Item, Separator, Popup, EndPopup };
 
 struct MenuEntry {
     MenuKind kind;
-    unsigned id;            // command id (Item), 0 otherwise
-    const char* text;       // menu text with its mnemonic
-    const char* keys;       // shortcut in QKeySequence form, or null
+    unsigned id;   // command id (Item), 0 otherwise
+    const char* text;   // menu text with its mnemonic
+    const char* keys;   // shortcut in QKeySequence form, or null
     bool checkable;
 };
 
 struct TopMenu {
-    unsigned buttonId;      // 0x80000000 + the menu's number
+    unsigned buttonId;   // 0x80000000 + the menu's number
     const char* title;
     std::span<const MenuEntry> entries;
 };
 
 struct ToolBarButton {
-    unsigned id;            // 0 = separator
+    unsigned id;   // 0 = separator
     const char* tip;
-    const char* icon;       // icon name; ":/icons/<name>.svg" is always bundled
-    bool themed;            // a freedesktop name the desktop's icon theme may draw
+    const char* icon;   // icon name; ":/icons/<name>.svg" is always bundled
+    bool themed;   // a freedesktop name the desktop's icon theme may draw
 };
 
 // The button's picture: the icon theme's for a freedesktop name when the
@@ -48,4 +48,4 @@ std::span<const TopMenu> MainMenus();
 std::span<const MenuEntry> MainAccelerators();
 std::span<const ToolBarDef> MainToolBars();
 
-}  // namespace shell
+}   // namespace shell

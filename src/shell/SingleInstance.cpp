@@ -10,7 +10,7 @@
 namespace {
 constexpr char kRaise[] = "raise\n";
 constexpr int kConnectMs = 500;
-}  // namespace
+}   // namespace
 
 QString CSingleInstance::DefaultName()
 {
@@ -20,7 +20,8 @@ QString CSingleInstance::DefaultName()
     return QString("brinevane-%1").arg(::getuid());
 }
 
-CSingleInstance::CSingleInstance(QString name, QObject* parent) : QObject(parent), m_name(std::move(name))
+CSingleInstance::CSingleInstance(QString name, QObject* parent)
+    : QObject(parent), m_name(std::move(name))
 {
     connect(&m_server, &QLocalServer::newConnection, this, &CSingleInstance::OnConnection);
 }
@@ -57,7 +58,8 @@ bool CSingleInstance::Acquire()
     if (!m_server.listen(m_name)) {
         // Without the socket the program still runs; a later start just will
         // not find it.
-        qWarning("Brinevane: cannot listen for other starts: %s", qPrintable(m_server.errorString()));
+        qWarning("Brinevane: cannot listen for other starts: %s",
+                 qPrintable(m_server.errorString()));
     }
     return true;
 }

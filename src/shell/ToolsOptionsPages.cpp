@@ -186,9 +186,10 @@ CSystemOptionsDlg::CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> m
     // adapters present are offered, any other path may be typed.
     QStringList offered;
     for (const QString& dir : {QString("/dev/serial/by-id"), QString("/dev")}) {
-        const QStringList filters = dir == "/dev" ? QStringList{"ttyS*", "ttyUSB*", "ttyACM*"}
-                                                  : QStringList{"*"};
-        for (const QFileInfo& f : QDir(dir).entryInfoList(filters, QDir::System | QDir::Files, QDir::Name))
+        const QStringList filters =
+            dir == "/dev" ? QStringList{"ttyS*", "ttyUSB*", "ttyACM*"} : QStringList{"*"};
+        for (const QFileInfo& f :
+             QDir(dir).entryInfoList(filters, QDir::System | QDir::Files, QDir::Name))
             offered << f.absoluteFilePath();
     }
     auto* portsBox = new QGroupBox(tr("Serial ports (requires restart)"), this);
@@ -202,8 +203,8 @@ CSystemOptionsDlg::CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> m
         combo->setMinimumContentsLength(24);
         // Every port one key away: the digits for COM1 to COM10 (0 for COM10),
         // then letters that no other control of the page uses.
-        const QString text = i < 9    ? QString("COM&%1").arg(i + 1)
-                             : i == 9 ? QString("COM1&0")
+        const QString text = i < 9     ? QString("COM&%1").arg(i + 1)
+                             : i == 9  ? QString("COM1&0")
                              : i == 10 ? QString("CO&M11")
                                        : QString("COM12 (&Z)");
         auto* label = new QLabel(text, portsBox);
@@ -233,7 +234,8 @@ std::optional<app::CFieldError> CSystemOptionsDlg::ControlsToModel()
     v.autoConfigurePorts = m_autoConfigure->isChecked();
     v.priorityBoost = m_priority->value();
     for (int i = 0; i < app::kSerialPortCount; ++i)
-        v.portPaths[static_cast<std::size_t>(i)] = m_ports[static_cast<std::size_t>(i)]->currentText().trimmed().toStdString();
+        v.portPaths[static_cast<std::size_t>(i)] =
+            m_ports[static_cast<std::size_t>(i)]->currentText().trimmed().toStdString();
     return std::nullopt;
 }
 
@@ -244,7 +246,8 @@ void CSystemOptionsDlg::ModelToControls()
     m_autoConfigure->setChecked(v.autoConfigurePorts);
     m_priority->setValue(v.priorityBoost);
     for (int i = 0; i < app::kSerialPortCount; ++i)
-        m_ports[static_cast<std::size_t>(i)]->setCurrentText(QString::fromStdString(v.portPaths[static_cast<std::size_t>(i)]));
+        m_ports[static_cast<std::size_t>(i)]->setCurrentText(
+            QString::fromStdString(v.portPaths[static_cast<std::size_t>(i)]));
 }
 
 void CSystemOptionsDlg::UpdateControls()

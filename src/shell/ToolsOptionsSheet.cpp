@@ -113,13 +113,15 @@ void CMainFrame::OpenToolsOptions()
     auto* sheet = new CModelessPropertySheet(tr("Options"), this);
     sheet->setObjectName("toolsOptions");
     sheet->AddPage(new CApplicationOptionsDlg(std::make_unique<app::CWorkspaceOptionsModel>(
-        CurrentWorkspaceOptions(), [this](const app::CWorkspaceOptions& v) { ApplyWorkspaceOptions(v); })));
+        CurrentWorkspaceOptions(),
+        [this](const app::CWorkspaceOptions& v) { ApplyWorkspaceOptions(v); })));
     const bool hasAudio = m_services.sound != nullptr;
     const app::CSystemOptions system = CurrentSystemOptions();
     const bool hasPorts = std::any_of(system.portPaths.begin(), system.portPaths.end(),
                                       [](const std::string& p) { return !p.empty(); });
     sheet->AddPage(new CSystemOptionsDlg(std::make_unique<app::CSystemOptionsModel>(
-        system, hasAudio, hasPorts, [this](const app::CSystemOptions& v) { ApplySystemOptions(v); })));
+        system, hasAudio, hasPorts,
+        [this](const app::CSystemOptions& v) { ApplySystemOptions(v); })));
     for (auto& page : OptionPages()) {
         if (CXPropertyPage* p = page.create(sheet))
             sheet->AddPage(p);

@@ -6,15 +6,16 @@
 
 class CVariationMsgBarNotices final : public geo::CVariationNotices {
 public:
-    explicit CVariationMsgBarNotices(app::CMsgBar& bar) : m_bar(bar) {}
+    explicit CVariationMsgBarNotices(app::CMsgBar& bar) : m_bar(bar) { }
     ~CVariationMsgBarNotices() override { Clear(); }
 
     void Register() override
     {
         m_bar.AddMessage(m_unavailable, "Magnetic variation data unavailable", 3000, 0, false);
-        m_bar.AddMessage(m_outOfDate,
-                         "Magnetic variation data out of date, you should not use this data for navigation", 3001, 0,
-                         false);
+        m_bar.AddMessage(
+            m_outOfDate,
+            "Magnetic variation data out of date, you should not use this data for navigation",
+            3001, 0, false);
     }
     void ShowUnavailable() override { m_bar.SetMessageActive(m_unavailable, 1, true); }
     void ShowOutOfDate() override { m_bar.SetMessageActive(m_outOfDate, 1, true); }

@@ -3,8 +3,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -36,8 +36,8 @@ public:
         if (e->type() == QEvent::Paint && watched->objectName() == "MainFrame") {
             timespec ts{};
             clock_gettime(CLOCK_MONOTONIC, &ts);
-            std::fprintf(stderr, "Brinevane: main window shown at monotonic %lld.%09ld\n", (long long)ts.tv_sec,
-                         ts.tv_nsec);
+            std::fprintf(stderr, "Brinevane: main window shown at monotonic %lld.%09ld\n",
+                         (long long)ts.tv_sec, ts.tv_nsec);
             qApp->removeEventFilter(this);
         }
         return false;
@@ -125,14 +125,13 @@ int RunProgram(CBrinevaneApplication& qapp, int argc, char* argv[])
             });
         }
         rc = qapp.exec();
-    }
-    else if (theApp.StartFailed())
+    } else if (theApp.StartFailed())
         rc = 1;
     theApp.ExitInstance();
     return rc;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char* argv[])
 {

@@ -12,8 +12,8 @@ namespace {
 
 using platform::PromptAnswer;
 
-// Answers from a script; like a message box, it pumps the frame's timer messages while it waits, and counts
-// the passes that did any work.
+// Answers from a script; like a message box, it pumps the frame's timer messages while it waits,
+// and counts the passes that did any work.
 struct TickingPrompt : platform::CPrompt {
     brine_test::FakeClock clock;
     app::CFrameTimer timer{clock};
@@ -41,7 +41,8 @@ struct Frame {
         for (const char* db : {"Route database", "Chartpoint database", "Log file"})
             s.saveQueries.push_back([this, &prompt, db] {
                 log.push_back(std::string("ask ") + db);
-                return prompt.Ask(std::string("Save ") + db + "?", "Brinevane", platform::PromptIcon::Question,
+                return prompt.Ask(std::string("Save ") + db + "?", "Brinevane",
+                                  platform::PromptIcon::Question,
                                   platform::PromptButtons::YesNoCancel);
             });
         s.closeAuxiliaryWindows = [this] {
@@ -57,9 +58,15 @@ struct Frame {
 TEST(CloseSequence, CancelAtEachQuestionLeavesEverythingRunning)
 {
     using A = PromptAnswer;
-    const struct { bool confirm; std::vector<A> answers; } rows[] = {
-        {true, {A::No}}, {true, {A::Yes, A::Cancel}}, {true, {A::Yes, A::No, A::Cancel}},
-        {true, {A::Yes, A::Yes, A::No, A::Cancel}}, {false, {A::No, A::No, A::Cancel}},
+    const struct {
+        bool confirm;
+        std::vector<A> answers;
+    } rows[] = {
+        {true, {A::No}},
+        {true, {A::Yes, A::Cancel}},
+        {true, {A::Yes, A::No, A::Cancel}},
+        {true, {A::Yes, A::Yes, A::No, A::Cancel}},
+        {false, {A::No, A::No, A::Cancel}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.answers.size() + 10 * r.confirm);
@@ -69,8 +76,10 @@ TEST(CloseSequence, CancelAtEachQuestionLeavesEverythingRunning)
         EXPECT_TRUE(prompt.script.Done());
         EXPECT_EQ(prompt.script.AskedPrompts().size(), r.answers.size());
         EXPECT_EQ(prompt.ticks, 0);   // no timer pass while a question waits
-        EXPECT_TRUE(frame.stationMessaging && !frame.positionConfirmed && !prompt.timer.IsSuspended());
-        EXPECT_TRUE(std::all_of(frame.log.begin(), frame.log.end(), [](auto& step) { return step.starts_with("ask "); }));
+        EXPECT_TRUE(frame.stationMessaging && !frame.positionConfirmed &&
+                    !prompt.timer.IsSuspended());
+        EXPECT_TRUE(std::all_of(frame.log.begin(), frame.log.end(),
+                                [](auto& step) { return step.starts_with("ask "); }));
     }
 }
 
@@ -83,10 +92,10 @@ TEST(CloseSequence, AllQuestionsComeBeforeAnyTearDown)
         .Expect(PromptAnswer::No, "Log");
     Frame frame;
     EXPECT_TRUE(frame.Close(prompt, true, {}));
-    EXPECT_EQ(frame.log, (std::vector<std::string>{"ask Route database", "ask Chartpoint database", "ask Log file",
-                                                   "aux", "shutdown"}));
+    EXPECT_EQ(frame.log, (std::vector<std::string>{"ask Route database", "ask Chartpoint database",
+                                                   "ask Log file", "aux", "shutdown"}));
     EXPECT_EQ(prompt.ticks, 0);
     EXPECT_TRUE(prompt.timer.IsSuspended());   // no timer pass runs into a frame being destroyed
 }
 
-}  // namespace
+}   // namespace

@@ -8,9 +8,14 @@ TEST(CommandTable, StateComesFromTheUpdateHandlerElseFromHandlerPresence)
 {
     const auto noop = [](unsigned) {};
     const auto disable = [](CCmdUI& ui) { ui.Enable(false); };
-    struct Row { bool handler, update, disableIfNoHandler, enabled; };
-    const Row rows[] = {{false, false, true, false}, {false, false, false, true}, {true, false, true, true},
-                        {true, true, true, false},   {false, true, false, false}};
+    struct Row {
+        bool handler, update, disableIfNoHandler, enabled;
+    };
+    const Row rows[] = {{false, false, true, false},
+                        {false, false, false, true},
+                        {true, false, true, true},
+                        {true, true, true, false},
+                        {false, true, false, false}};
     for (const Row& r : rows) {
         CCommandTable table;
         if (r.handler || r.update)
@@ -26,8 +31,15 @@ TEST(CommandTable, RangesFirstRegistrationWinsAndOwnersLeaveTogether)
     CCommandTable table;
     const int frame = 0, navigator = 0;
     std::vector<std::pair<int, unsigned>> calls;
-    table.Add(&navigator, 2269, 2280, [&](unsigned id) { calls.push_back({1, id}); },
-              [](CCmdUI& ui) { ui.SetCheck(ui.GetID() == 2271); ui.SetText("COM"); });
+    table.Add(
+        &navigator, 2269, 2280,
+        [&](unsigned id) {
+            calls.push_back({1, id});
+        },
+        [](CCmdUI& ui) {
+            ui.SetCheck(ui.GetID() == 2271);
+            ui.SetText("COM");
+        });
     table.Add(&frame, 2271, [&](unsigned id) { calls.push_back({2, id}); });
 
     for (unsigned id : {2271u, 2280u, 2281u, 2268u})
@@ -42,7 +54,7 @@ TEST(CommandTable, RangesFirstRegistrationWinsAndOwnersLeaveTogether)
     EXPECT_EQ(table.Update(2271), CCmdUIState{});
 
     EXPECT_FALSE(table.Add(&frame, 10, 9, [](unsigned) {}));   // empty range
-    EXPECT_FALSE(table.Add(&frame, 10, {}, {}));               // nothing to call
+    EXPECT_FALSE(table.Add(&frame, 10, {}, {}));   // nothing to call
 }
 
 TEST(CommandTable, AHandlerMayDropItsOwnRegistrationWhileRunning)

@@ -17,7 +17,8 @@ namespace {
 // Sets TZ for one test and puts the old value back.
 class ScopedTz {
 public:
-    explicit ScopedTz(const char* zone) : m_old(std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt)
+    explicit ScopedTz(const char* zone)
+        : m_old(std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt)
     {
         setenv("TZ", zone, 1);
         tzset();
@@ -38,8 +39,8 @@ std::string Fields(const CDateTimeEx& v)
         return "invalid";
     const DateFields f = v.GetFields();
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour, f.minute,
-                  f.second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour,
+                  f.minute, f.second);
     return buf;
 }
 
@@ -62,9 +63,15 @@ TEST(DateTimeEx, NegativeDatesCountTheFractionForward)
     EXPECT_EQ(Fields(v), "1899-12-29 06:00:00");
     EXPECT_DOUBLE_EQ(v.GetLinearDays(), -0.75);
 
-    struct Row { int y, mo, d, h, mi, s; double stored; };
-    const Row rows[] = {{1899, 12, 30, 18, 0, 0, 0.75}, {1899, 12, 29, 0, 0, 0, -1.0}, {1899, 12, 29, 18, 0, 0, -1.75},
-                        {1899, 12, 28, 12, 0, 0, -2.5}, {1900, 1, 1, 6, 0, 0, 2.25}};
+    struct Row {
+        int y, mo, d, h, mi, s;
+        double stored;
+    };
+    const Row rows[] = {{1899, 12, 30, 18, 0, 0, 0.75},
+                        {1899, 12, 29, 0, 0, 0, -1.0},
+                        {1899, 12, 29, 18, 0, 0, -1.75},
+                        {1899, 12, 28, 12, 0, 0, -2.5},
+                        {1900, 1, 1, 6, 0, 0, 2.25}};
     for (const Row& r : rows) {
         CDateTimeEx t(r.y, r.mo, r.d, r.h, r.mi, r.s);
         EXPECT_DOUBLE_EQ(t.m_dt, r.stored) << r.y << "-" << r.mo << "-" << r.d;
@@ -79,17 +86,21 @@ TEST(DateTimeEx, NegativeDatesCountTheFractionForward)
 
 TEST(DateTimeEx, RangeAndFieldChecks)
 {
-    struct Row { int y, mo, d, h, mi, s; bool ok; };
+    struct Row {
+        int y, mo, d, h, mi, s;
+        bool ok;
+    };
     const Row rows[] = {
-        {100, 1, 1, 0, 0, 0, true},   {99, 12, 31, 23, 59, 59, false},
+        {100, 1, 1, 0, 0, 0, true},       {99, 12, 31, 23, 59, 59, false},
         {9999, 12, 31, 23, 59, 59, true}, {10000, 1, 1, 0, 0, 0, false},
-        {2000, 2, 29, 0, 0, 0, true}, {1900, 2, 29, 0, 0, 0, false},
-        {2023, 4, 31, 0, 0, 0, false}, {2023, 1, 1, 24, 0, 0, false},
-        {2023, 1, 1, 0, 60, 0, false}, {2023, 0, 1, 0, 0, 0, false},
+        {2000, 2, 29, 0, 0, 0, true},     {1900, 2, 29, 0, 0, 0, false},
+        {2023, 4, 31, 0, 0, 0, false},    {2023, 1, 1, 24, 0, 0, false},
+        {2023, 1, 1, 0, 60, 0, false},    {2023, 0, 1, 0, 0, 0, false},
     };
     for (const Row& r : rows) {
         CDateTimeEx v;
-        EXPECT_EQ(v.SetDateTime(r.y, r.mo, r.d, r.h, r.mi, r.s), r.ok) << r.y << "-" << r.mo << "-" << r.d;
+        EXPECT_EQ(v.SetDateTime(r.y, r.mo, r.d, r.h, r.mi, r.s), r.ok)
+            << r.y << "-" << r.mo << "-" << r.d;
         EXPECT_EQ(v.IsValid(), r.ok);
     }
     const CDateTimeEx last(9999, 12, 31, 23, 59, 59);
@@ -118,8 +129,14 @@ TEST(DateTimeEx, StoredFormsRoundTripAndRefuseMalformedText)
     ASSERT_TRUE(CDateTimeEx::FromStorageTime("235959", time));
     EXPECT_EQ(Fields(time), "1899-12-30 23:59:59");
 
-    const char* bad[] = {"", "2024131 120000", "20240230 120000", "20240101 240000", "20240101-120000",
-                         "20240101 12000", "2024O101 120000", "20240101 120000 "};
+    const char* bad[] = {"",
+                         "2024131 120000",
+                         "20240230 120000",
+                         "20240101 240000",
+                         "20240101-120000",
+                         "20240101 12000",
+                         "2024O101 120000",
+                         "20240101 120000 "};
     for (const char* text : bad) {
         CDateTimeEx out(2000, 1, 1, 0, 0, 0);
         EXPECT_FALSE(CDateTimeEx::FromStorageText(text, out)) << text;
@@ -132,15 +149,21 @@ TEST(DateTimeEx, StoredFormsRoundTripAndRefuseMalformedText)
 
 TEST(DateTimeEx, NthWeekdayOfMonth)
 {
-    struct Row { int y, mo, dow, week; const char* date; };
+    struct Row {
+        int y, mo, dow, week;
+        const char* date;
+    };
     const Row rows[] = {
         {2000, 10, 0, 1, "2000-10-01 00:00:00"},   // month that begins on a Sunday
         {2024, 2, 4, 5, "2024-02-29 00:00:00"},   // fifth Thursday, leap day
         {2024, 2, 5, 5, "2024-02-23 00:00:00"},   // only four Fridays: the last
-        {2024, 3, 7, 1, "invalid"}, {2024, 3, 0, 6, "invalid"}, {2024, 13, 0, 1, "invalid"},
+        {2024, 3, 7, 1, "invalid"},
+        {2024, 3, 0, 6, "invalid"},
+        {2024, 13, 0, 1, "invalid"},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(Fields(CDateTimeEx::NthWeekdayOfMonth(r.y, r.mo, r.dow, r.week)), r.date) << r.y << "/" << r.mo << " week " << r.week;
+        EXPECT_EQ(Fields(CDateTimeEx::NthWeekdayOfMonth(r.y, r.mo, r.dow, r.week)), r.date)
+            << r.y << "/" << r.mo << " week " << r.week;
 }
 
 TEST(DateTimeEx, LocalePicturesAndText)
@@ -151,10 +174,14 @@ TEST(DateTimeEx, LocalePicturesAndText)
     ampm.timeFormat = "%I:%M:%S %p";
     const CDateTimeEx v(2024, 3, 5, 14, 5, 9);
     const std::pair<std::string, const char*> rows[] = {
-        {CDateTimeEx::GetShortDateFormat(false, us), "MM/dd/yy"},   {CDateTimeEx::GetShortDateFormat(true, de), "dd.MM.yyyy"},
-        {CDateTimeEx::GetShortDateFormat(true, noYear), "dd-MM-yyyy"}, {CDateTimeEx::GetTimeFormat(true, ampm), "hh:mm tt"},
+        {CDateTimeEx::GetShortDateFormat(false, us), "MM/dd/yy"},
+        {CDateTimeEx::GetShortDateFormat(true, de), "dd.MM.yyyy"},
+        {CDateTimeEx::GetShortDateFormat(true, noYear), "dd-MM-yyyy"},
+        {CDateTimeEx::GetTimeFormat(true, ampm), "hh:mm tt"},
         {CDateTimeEx::GetDateTimeFormat(true, false, de), "dd.MM.yyyy HH:mm:ss"},
-        {v.FormatTime(true, us), "14:05"},   {v.FormatTime(false, ampm), "02:05:09 PM"},  {v.FormatDate(false, us), "03/05/24"},
+        {v.FormatTime(true, us), "14:05"},
+        {v.FormatTime(false, ampm), "02:05:09 PM"},
+        {v.FormatDate(false, us), "03/05/24"},
         {v.FormatDateTime(true, true, de), "05.03.2024 14:05"},
         {CDateTimeEx(101, 1, 1, 0, 0, 0).FormatDate(true, de), "01.01.0101"},
     };
@@ -192,16 +219,29 @@ TEST(DateTimeEx, ParseReadsLocaleTextAndRefusesNonsense)
     CDateLocale us;
     CDateLocale uk;
     uk.dateFormat = "%d/%m/%Y";
-    struct Row { const CDateLocale* loc; const char* text; const char* fields; };
+    struct Row {
+        const CDateLocale* loc;
+        const char* text;
+        const char* fields;
+    };
     const Row rows[] = {
-        {&us, "Apr 17 2000 10:15:53", "2000-04-17 10:15:53"}, {&us, "03/05/24 14:05", "2024-03-05 14:05:00"},
-        {&uk, "03/05/2024 2:05 PM", "2024-05-03 14:05:00"},   {&uk, "13/05/2024", "2024-05-13 00:00:00"},
+        {&us, "Apr 17 2000 10:15:53", "2000-04-17 10:15:53"},
+        {&us, "03/05/24 14:05", "2024-03-05 14:05:00"},
+        {&uk, "03/05/2024 2:05 PM", "2024-05-03 14:05:00"},
+        {&uk, "13/05/2024", "2024-05-13 00:00:00"},
         {&us, "13/05/2024", "2024-05-13 00:00:00"},   // no 13th month: day first
-        {&us, "2024-03-05 00:00:01", "2024-03-05 00:00:01"},  {&us, "12:00 AM", "1899-12-30 00:00:00"},
+        {&us, "2024-03-05 00:00:01", "2024-03-05 00:00:01"},
+        {&us, "12:00 AM", "1899-12-30 00:00:00"},
         {&us, "Tuesday, March 14, 1995", "1995-03-14 00:00:00"},
-        {&us, "1/1/29", "2029-01-01 00:00:00"}, {&us, "1/1/30", "1930-01-01 00:00:00"}, {&us, "Jan 1 101", "0101-01-01 00:00:00"},
-        {&us, "", "invalid"},           {&us, "hello", "invalid"},   {&us, "02/30/2024", "invalid"},
-        {&us, "25:00", "invalid"},      {&us, "13:00 PM", "invalid"}, {&us, "1/2/3/4", "invalid"},
+        {&us, "1/1/29", "2029-01-01 00:00:00"},
+        {&us, "1/1/30", "1930-01-01 00:00:00"},
+        {&us, "Jan 1 101", "0101-01-01 00:00:00"},
+        {&us, "", "invalid"},
+        {&us, "hello", "invalid"},
+        {&us, "02/30/2024", "invalid"},
+        {&us, "25:00", "invalid"},
+        {&us, "13:00 PM", "invalid"},
+        {&us, "1/2/3/4", "invalid"},
         {&us, "12:00 @", "invalid"},
     };
     for (const Row& r : rows) {
@@ -216,7 +256,7 @@ TEST(DateTimeEx, ParseReadsLocaleTextAndRefusesNonsense)
 
 struct ZoneCase {
     const char* zone;
-    bool toUtc;       // LocalToUtc when true, UtcToLocal otherwise
+    bool toUtc;   // LocalToUtc when true, UtcToLocal otherwise
     int y, mo, d, h, mi, s;
 };
 
@@ -227,18 +267,32 @@ constexpr const char* kLondon = "Europe/London";
 constexpr const char* kSydney = "Australia/Sydney";
 const ZoneCase kZoneCases[] = {
     // Local to UTC: before, inside and after the skipped (spring) and the repeated (autumn) hour.
-    {kLondon, true, 2024, 3, 31, 0, 59, 59}, {kLondon, true, 2024, 3, 31, 1, 30, 0}, {kLondon, true, 2024, 3, 31, 2, 0, 0},
-    {kLondon, true, 2024, 10, 27, 0, 59, 59}, {kLondon, true, 2024, 10, 27, 1, 30, 0}, {kLondon, true, 2024, 10, 27, 2, 0, 0},
-    {kSydney, true, 2024, 4, 7, 1, 59, 59}, {kSydney, true, 2024, 4, 7, 2, 30, 0}, {kSydney, true, 2024, 4, 7, 3, 0, 0},
-    {kSydney, true, 2024, 10, 6, 1, 59, 59}, {kSydney, true, 2024, 10, 6, 2, 30, 0}, {kSydney, true, 2024, 10, 6, 3, 0, 0},
+    {kLondon, true, 2024, 3, 31, 0, 59, 59},
+    {kLondon, true, 2024, 3, 31, 1, 30, 0},
+    {kLondon, true, 2024, 3, 31, 2, 0, 0},
+    {kLondon, true, 2024, 10, 27, 0, 59, 59},
+    {kLondon, true, 2024, 10, 27, 1, 30, 0},
+    {kLondon, true, 2024, 10, 27, 2, 0, 0},
+    {kSydney, true, 2024, 4, 7, 1, 59, 59},
+    {kSydney, true, 2024, 4, 7, 2, 30, 0},
+    {kSydney, true, 2024, 4, 7, 3, 0, 0},
+    {kSydney, true, 2024, 10, 6, 1, 59, 59},
+    {kSydney, true, 2024, 10, 6, 2, 30, 0},
+    {kSydney, true, 2024, 10, 6, 3, 0, 0},
     // UTC to local on both sides of each change.
-    {kLondon, false, 2024, 3, 31, 0, 59, 59}, {kLondon, false, 2024, 3, 31, 1, 0, 0},
-    {kLondon, false, 2024, 10, 27, 0, 30, 0}, {kLondon, false, 2024, 10, 27, 1, 30, 0},
-    {kSydney, false, 2024, 4, 6, 15, 59, 59}, {kSydney, false, 2024, 4, 6, 16, 0, 0},
-    {kSydney, false, 2024, 10, 5, 15, 59, 59}, {kSydney, false, 2024, 10, 5, 16, 0, 0},
+    {kLondon, false, 2024, 3, 31, 0, 59, 59},
+    {kLondon, false, 2024, 3, 31, 1, 0, 0},
+    {kLondon, false, 2024, 10, 27, 0, 30, 0},
+    {kLondon, false, 2024, 10, 27, 1, 30, 0},
+    {kSydney, false, 2024, 4, 6, 15, 59, 59},
+    {kSydney, false, 2024, 4, 6, 16, 0, 0},
+    {kSydney, false, 2024, 10, 5, 15, 59, 59},
+    {kSydney, false, 2024, 10, 5, 16, 0, 0},
     // The sentinels, where both zones still keep local mean time.
-    {kLondon, true, 101, 1, 1, 0, 0, 0}, {kLondon, false, 9998, 12, 31, 23, 59, 59},
-    {kSydney, true, 9998, 12, 31, 23, 59, 59}, {kSydney, false, 101, 1, 1, 0, 0, 0},
+    {kLondon, true, 101, 1, 1, 0, 0, 0},
+    {kLondon, false, 9998, 12, 31, 23, 59, 59},
+    {kSydney, true, 9998, 12, 31, 23, 59, 59},
+    {kSydney, false, 101, 1, 1, 0, 0, 0},
 };
 
 std::string ReferenceScript()
@@ -248,8 +302,8 @@ std::string ReferenceScript()
           "from zoneinfo import ZoneInfo\n"
           "cases = [\n";
     for (const ZoneCase& c : kZoneCases)
-        py << "  ('" << c.zone << "', " << (c.toUtc ? "True" : "False") << ", " << c.y << ", " << c.mo << ", "
-           << c.d << ", " << c.h << ", " << c.mi << ", " << c.s << "),\n";
+        py << "  ('" << c.zone << "', " << (c.toUtc ? "True" : "False") << ", " << c.y << ", "
+           << c.mo << ", " << c.d << ", " << c.h << ", " << c.mi << ", " << c.s << "),\n";
     py << "]\n"
           "for zone, to_utc, *f in cases:\n"
           "    z = ZoneInfo(zone)\n"
@@ -257,7 +311,8 @@ std::string ReferenceScript()
           "        r = datetime(*f, tzinfo=z).astimezone(timezone.utc)\n"
           "    else:\n"
           "        r = datetime(*f, tzinfo=timezone.utc).astimezone(z)\n"
-          "    print('%04d-%02d-%02d %02d:%02d:%02d' % (r.year, r.month, r.day, r.hour, r.minute, r.second))\n";
+          "    print('%04d-%02d-%02d %02d:%02d:%02d' % (r.year, r.month, r.day, r.hour, r.minute, "
+          "r.second))\n";
     return py.str();
 }
 
@@ -273,7 +328,8 @@ TEST(DateTimeEx, LocalAndUtcMatchTheZoneDatabase)
         ScopedTz tz(c.zone);
         const CDateTimeEx in(c.y, c.mo, c.d, c.h, c.mi, c.s);
         const CDateTimeEx out = c.toUtc ? in.LocalToUtc() : in.UtcToLocal();
-        EXPECT_EQ(Fields(out), expected[i]) << c.zone << (c.toUtc ? " local " : " utc ") << Fields(in);
+        EXPECT_EQ(Fields(out), expected[i])
+            << c.zone << (c.toUtc ? " local " : " utc ") << Fields(in);
         if (c.toUtc) {
             EXPECT_EQ(Fields(in + in.GetUtcBias()), expected[i]);
         }
@@ -294,11 +350,14 @@ TEST(DateTimeEx, SentinelsAgainstPython)
         "print(t.strftime('%H:%M:%S'), (t - datetime(101, 1, 1)).total_seconds())\n");
     ASSERT_EQ(expected.size(), 5u);
 
-    const CDateTimeEx dates[] = {{101, 1, 1, 0, 0, 0}, {9998, 12, 31, 23, 59, 59}, {100, 1, 1, 0, 0, 0},
+    const CDateTimeEx dates[] = {{101, 1, 1, 0, 0, 0},
+                                 {9998, 12, 31, 23, 59, 59},
+                                 {100, 1, 1, 0, 0, 0},
                                  {9999, 12, 31, 23, 59, 59}};
     for (size_t i = 0; i < 4; ++i) {
         ASSERT_TRUE(dates[i].IsValid());
-        EXPECT_EQ(std::llround(dates[i].GetLinearDays() * 86400), std::llround(std::stod(expected[i])))
+        EXPECT_EQ(std::llround(dates[i].GetLinearDays() * 86400),
+                  std::llround(std::stod(expected[i])))
             << Fields(dates[i]);
     }
     // The "no fix yet" sentinel plus an hour and a half gives back exactly that span.
@@ -311,4 +370,4 @@ TEST(DateTimeEx, SentinelsAgainstPython)
     EXPECT_LT(later.m_dt, noFix.m_dt);   // stored fraction runs the other way below zero
 }
 
-}  // namespace
+}   // namespace

@@ -12,18 +12,33 @@ namespace {
 TEST(DateTimeSpanEx, ParseReadsSecondsOrDaysAndTime)
 {
     const CDateLocale c;
-    struct Row { const char* text; bool ok; long long seconds; };
+    struct Row {
+        const char* text;
+        bool ok;
+        long long seconds;
+    };
     const Row rows[] = {
-        {"90", true, 90},                   {"0x5A", true, 90},                 {"-90", true, -90},
-        {"1 00:30:00", true, 86400 + 1800}, {"1, 00:30:00", true, 86400 + 1800}, {"  2   23:59:59 ", true, 2 * 86400 + 86399},
-        {"-0 00:30:00", true, -1800},       {"-1 00:30:00", true, -(86400 + 1800)},
-        {"abc", false, 0}, {"", false, 0}, {"90s", false, 0}, {"1 2", false, 0}, {"x 00:30:00", false, 0},
-        {"1 25:00:00", false, 0}, {"1 00:30:00 junk", false, 0},
+        {"90", true, 90},
+        {"0x5A", true, 90},
+        {"-90", true, -90},
+        {"1 00:30:00", true, 86400 + 1800},
+        {"1, 00:30:00", true, 86400 + 1800},
+        {"  2   23:59:59 ", true, 2 * 86400 + 86399},
+        {"-0 00:30:00", true, -1800},
+        {"-1 00:30:00", true, -(86400 + 1800)},
+        {"abc", false, 0},
+        {"", false, 0},
+        {"90s", false, 0},
+        {"1 2", false, 0},
+        {"x 00:30:00", false, 0},
+        {"1 25:00:00", false, 0},
+        {"1 00:30:00 junk", false, 0},
     };
     for (const Row& r : rows) {
         CDateTimeSpanEx s(77L);
         EXPECT_EQ(s.Parse(r.text, c), r.ok) << r.text;
-        EXPECT_EQ(s.GetTotalSeconds(), r.ok ? r.seconds : 77) << r.text;   // a refused text changes nothing
+        EXPECT_EQ(s.GetTotalSeconds(), r.ok ? r.seconds : 77)
+            << r.text;   // a refused text changes nothing
     }
 }
 
@@ -31,8 +46,8 @@ TEST(DateTimeSpanEx, FormatAndParseReadEachOther)
 {
     CDateLocale c, ampm;
     ampm.timeFormat = "%I:%M:%S %p";
-    const long long spans[] = {0, 59, 1800, 86399, 86400, 86400 + 1800, 40 * 86400 + 43200 + 61,
-                               -1800, -(3 * 86400 + 5)};
+    const long long spans[] = {
+        0, 59, 1800, 86399, 86400, 86400 + 1800, 40 * 86400 + 43200 + 61, -1800, -(3 * 86400 + 5)};
     for (const CDateLocale* loc : {&c, &ampm}) {
         for (long long secs : spans) {
             const CDateTimeSpanEx s(static_cast<long>(secs));
@@ -52,16 +67,20 @@ TEST(DateTimeSpanEx, FormatAndParseReadEachOther)
 
 TEST(DateTimeSpanEx, StoredFormIsFixedAndStrict)
 {
-    const std::pair<long, const char*> rows[] = {{0, "0 00:00:00"}, {90, "0 00:01:30"}, {86400 + 1800, "1 00:30:00"},
-                                                 {-1800, "-0 00:30:00"}, {1000L * 86400 + 3661, "1000 01:01:01"}};
+    const std::pair<long, const char*> rows[] = {{0, "0 00:00:00"},
+                                                 {90, "0 00:01:30"},
+                                                 {86400 + 1800, "1 00:30:00"},
+                                                 {-1800, "-0 00:30:00"},
+                                                 {1000L * 86400 + 3661, "1000 01:01:01"}};
     for (const auto& [seconds, text] : rows) {
         EXPECT_EQ(CDateTimeSpanEx(seconds).ToStorageText(), text);
         CDateTimeSpanEx back;
         ASSERT_TRUE(CDateTimeSpanEx::FromStorageText(text, back)) << text;
         EXPECT_EQ(back.GetTotalSeconds(), seconds);
     }
-    const char* bad[] = {"", "90", "1 0:30:00", "1 00:60:00", "1 24:00:00", "a 00:30:00",
-                         " 00:30:00", "1  00:30:00", "1 00:30:00 ", "--1 00:30:00", "1 00-30-00"};
+    const char* bad[] = {"",           "90",        "1 0:30:00",   "1 00:60:00",  "1 24:00:00",
+                         "a 00:30:00", " 00:30:00", "1  00:30:00", "1 00:30:00 ", "--1 00:30:00",
+                         "1 00-30-00"};
     for (const char* text : bad) {
         CDateTimeSpanEx out(5L);
         EXPECT_FALSE(CDateTimeSpanEx::FromStorageText(text, out)) << text;
@@ -73,7 +92,8 @@ TEST(DateTimeSpanEx, ComponentsAndStatusPropagation)
 {
     const CDateTimeSpanEx s(2L, 25, 61, 3661);   // fields beyond their range carry over
     EXPECT_EQ(s.GetTotalSeconds(), 2 * 86400 + 25 * 3600 + 61 * 60 + 3661);
-    EXPECT_EQ((std::vector<long>{s.GetDays(), s.GetHours(), s.GetMinutes(), s.GetSeconds()}), (std::vector<long>{3, 3, 2, 1}));
+    EXPECT_EQ((std::vector<long>{s.GetDays(), s.GetHours(), s.GetMinutes(), s.GetSeconds()}),
+              (std::vector<long>{3, 3, 2, 1}));
     EXPECT_EQ((std::vector<long>{(-s).GetDays(), (-s).GetHours()}), (std::vector<long>{-3, -3}));
 
     CDateTimeSpanEx sum(10L);
@@ -90,4 +110,4 @@ TEST(DateTimeSpanEx, ComponentsAndStatusPropagation)
     EXPECT_EQ((CDateTimeSpanEx(1L) + null).GetStatus(), CDateTimeSpanEx::null);
 }
 
-}  // namespace
+}   // namespace

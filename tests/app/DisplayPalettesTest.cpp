@@ -2,12 +2,12 @@
 
 #include <map>
 
+#include "../support/TempFolder.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/DisplayPaletteModule.h"
 #include "app/DisplayPalettes.h"
 #include "platform/SettingsStore.h"
-#include "../support/TempFolder.h"
 
 namespace {
 
@@ -23,12 +23,9 @@ TEST(DisplayPalettes, DimmingByPaletteAndPercent)
         COLORREF expected;
     };
     const Row rows[] = {
-        {RGB(200, 100, 50), 25, RGB(150, 75, 37)},
-        {RGB(200, 100, 50), 50, RGB(100, 50, 25)},
-        {RGB(255, 255, 255), 100, RGB(0, 0, 0)},
-        {RGB(201, 3, 1), 1, RGB(198, 2, 0)},
-        {RGB(200, 100, 50), 0, RGB(200, 100, 50)},
-        {RGB(200, 100, 50), -5, RGB(200, 100, 50)},
+        {RGB(200, 100, 50), 25, RGB(150, 75, 37)},   {RGB(200, 100, 50), 50, RGB(100, 50, 25)},
+        {RGB(255, 255, 255), 100, RGB(0, 0, 0)},     {RGB(201, 3, 1), 1, RGB(198, 2, 0)},
+        {RGB(200, 100, 50), 0, RGB(200, 100, 50)},   {RGB(200, 100, 50), -5, RGB(200, 100, 50)},
         {RGB(200, 100, 50), 101, RGB(200, 100, 50)},
     };
     for (const Row& row : rows)
@@ -80,7 +77,7 @@ TEST(DisplayPalettes, StoredFormRoundTripsAndDamagedRowsKeepBuiltIns)
     const std::string elements = ws + "\\WorkSpace\\Palettes\\SystemElements";
 
     CDisplayPalettes saved;
-    saved.SetColour(1, 0, RGB(1, 2, 3));      // ActiveBorder, Dusk
+    saved.SetColour(1, 0, RGB(1, 2, 3));   // ActiveBorder, Dusk
     saved.SetColour(2, 20, RGB(250, 9, 0));   // WindowText, Night
     saved.SetActive(CDisplayPalettes::kDusk);
     saved.SetApplyToDesktop(true);
@@ -118,7 +115,7 @@ TEST(DisplayPalettes, StoredFormRoundTripsAndDamagedRowsKeepBuiltIns)
 }
 
 struct Home : CSettingsHome {
-    explicit Home(platform::CSettingsStore& s) : store(s) {}
+    explicit Home(platform::CSettingsStore& s) : store(s) { }
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\W"; }
     platform::CSettingsStore& store;
@@ -135,8 +132,10 @@ TEST(DisplayPaletteModule, CommandsSelectCheckAndApply)
     CCommandTable commands;
     module.RegisterCommands(commands);
     namespace cmd = app::cmd;
-    const std::pair<unsigned, int> steps[] = {{cmd::kPaletteNight, 2}, {cmd::kPaletteDusk, 1},
-                                              {cmd::kPaletteDayKey, 0}, {cmd::kPaletteNight, 2}};
+    const std::pair<unsigned, int> steps[] = {{cmd::kPaletteNight, 2},
+                                              {cmd::kPaletteDusk, 1},
+                                              {cmd::kPaletteDayKey, 0},
+                                              {cmd::kPaletteNight, 2}};
     for (auto [id, palette] : steps) {
         ASSERT_TRUE(commands.Execute(id));
         EXPECT_EQ(palettes.GetActive(), palette);
@@ -156,4 +155,4 @@ TEST(DisplayPaletteModule, CommandsSelectCheckAndApply)
     EXPECT_EQ(applied, 5);
 }
 
-}  // namespace
+}   // namespace

@@ -8,15 +8,23 @@
 
 namespace {
 
-void Touch(const std::filesystem::path& p) { std::ofstream(p) << "x"; }
+void Touch(const std::filesystem::path& p)
+{
+    std::ofstream(p) << "x";
+}
 
 TEST(FileDlgModel, ValidNames)
 {
     app::CFileDlgModel m;
-    struct Row { const char* name; bool keepExt; bool valid; } rows[] = {
-        {"report", false, true},   {"Route 1", false, true},   {"a:b", false, false},  {"star*", false, false},
-        {"what?", false, false},   {"~temp", false, false},    {"", false, false},     {"chart.dbf", false, false},
-        {"chart.dbf", true, true}, {"dir/name", true, false},  {"dir\\name", true, false}, {"a|b", true, false},
+    struct Row {
+        const char* name;
+        bool keepExt;
+        bool valid;
+    } rows[] = {
+        {"report", false, true},   {"Route 1", false, true},    {"a:b", false, false},
+        {"star*", false, false},   {"what?", false, false},     {"~temp", false, false},
+        {"", false, false},        {"chart.dbf", false, false}, {"chart.dbf", true, true},
+        {"dir/name", true, false}, {"dir\\name", true, false},  {"a|b", true, false},
         {"<x>", true, false},      {"say \"hi\"", true, false},
     };
     for (const auto& r : rows) {
@@ -33,7 +41,8 @@ TEST(FileDlgModel, PathTypeFilterAndWildcards)
     m.pattern = "log";
     EXPECT_EQ(m.GetPathName(), "/data/Logs/Voyage.log");
     m.pattern.clear();
-    EXPECT_EQ(m.GetPathName(), "/data/Logs/Voyage");   // a typed extension goes with an empty pattern
+    EXPECT_EQ(m.GetPathName(),
+              "/data/Logs/Voyage");   // a typed extension goes with an empty pattern
     m.keepExtension = true;
     m.applyPattern = false;
     EXPECT_EQ(m.GetPathName(), "/data/Logs/Voyage.txt");
@@ -43,12 +52,20 @@ TEST(FileDlgModel, PathTypeFilterAndWildcards)
     auto f = app::CFileDlgModel::ParseTypeFilter("All\nPlan (*.pln)\nLog (*.log)");
     EXPECT_EQ(f.entries, (std::vector<std::string>{"All", "Plan (*.pln)", "Log (*.log)"}));
     EXPECT_EQ(std::pair(f.selected, f.patterns), std::pair(1, std::string("*.pln")));
-    f = app::CFileDlgModel::ParseTypeFilter("All\nLog (*.log)");   // only the last entry has patterns
+    f = app::CFileDlgModel::ParseTypeFilter(
+        "All\nLog (*.log)");   // only the last entry has patterns
     EXPECT_EQ(std::pair(f.selected, f.patterns), std::pair(0, std::string("*.log")));
 
-    const struct { std::string name, pattern; bool matches; } rows[] = {
-        {"Voyage.LOG", "*.log", true}, {"chart1.dbf", "chart?.dbf", true}, {"chart12.dbf", "chart?.dbf", false},
-        {"a.b.c", "*.*", true}, {"log", "*.log", false}, {std::string(200, 'a'), std::string(50, '*') + "b*", false},
+    const struct {
+        std::string name, pattern;
+        bool matches;
+    } rows[] = {
+        {"Voyage.LOG", "*.log", true},
+        {"chart1.dbf", "chart?.dbf", true},
+        {"chart12.dbf", "chart?.dbf", false},
+        {"a.b.c", "*.*", true},
+        {"log", "*.log", false},
+        {std::string(200, 'a'), std::string(50, '*') + "b*", false},
     };
     for (const auto& r : rows)
         EXPECT_EQ(app::MatchesPattern(r.name, r.pattern), r.matches) << r.name << " " << r.pattern;
@@ -95,4 +112,4 @@ TEST(FileDlgModel, ListAndRefreshFollowTheFolder)
     EXPECT_EQ(m.RefreshStep(list), app::CFileDlgModel::RefreshAction::Refill);
 }
 
-}  // namespace
+}   // namespace

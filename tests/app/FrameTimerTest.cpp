@@ -66,18 +66,19 @@ TEST_F(FrameTimerTest, ReentryAndFailures)
     timer.SuspendTimer(false);
     int inner = 0;
     app::CFrameTimer::Jobs reentering{nullptr, nullptr, [&] {
-        // A job that pumps messages receives the next timer message: skipped.
-        EXPECT_FALSE(timer.OnTimer(jobs));
-        ++inner;
-    }};
+                                          // A job that pumps messages receives the next timer
+                                          // message: skipped.
+                                          EXPECT_FALSE(timer.OnTimer(jobs));
+                                          ++inner;
+                                      }};
     EXPECT_TRUE(timer.OnTimer(reentering));
     EXPECT_EQ(std::pair(inner, passes), std::pair(1, 0));
     // A throwing job ends the pass, clears the guard and is tried again next time.
     int attempts = 0;
     app::CFrameTimer::Jobs failing{nullptr, nullptr, [&] {
-        if (++attempts == 1)
-            throw std::runtime_error("navigator");
-    }};
+                                       if (++attempts == 1)
+                                           throw std::runtime_error("navigator");
+                                   }};
     clock.Advance(1s);
     EXPECT_TRUE(timer.OnTimer(failing));
     EXPECT_FALSE(timer.IsBusy());
@@ -109,8 +110,13 @@ TEST(StationRecords, FailingHandlerLosesOnlyItsRecord)
         });
     EXPECT_EQ(live, 0);   // every record freed, the failed one too
     EXPECT_EQ(handled, 6);
-    EXPECT_EQ(seen, (std::vector<std::pair<O, int>>{{O::Chartpoint, 2}, {O::Route, 3}, {O::Route, 4}, {O::Navigator, 5},
-                                                     {O::Navigator, 12}, {O::Navigator, 6}, {O::Navigator, 10}}));
+    EXPECT_EQ(seen, (std::vector<std::pair<O, int>>{{O::Chartpoint, 2},
+                                                    {O::Route, 3},
+                                                    {O::Route, 4},
+                                                    {O::Navigator, 5},
+                                                    {O::Navigator, 12},
+                                                    {O::Navigator, 6},
+                                                    {O::Navigator, 10}}));
 }
 
-}  // namespace
+}   // namespace

@@ -22,8 +22,8 @@ using Log = std::vector<std::string>;
 // the navigator owns its instruments.
 class FakeModule : public CModeModule {
 public:
-    FakeModule(CSettingsHome& home, Log& log, std::string name, std::vector<std::string_view> subs = {},
-               bool initOk = true)
+    FakeModule(CSettingsHome& home, Log& log, std::string name,
+               std::vector<std::string_view> subs = {}, bool initOk = true)
         : CModeModule(home), m_log(log), m_initOk(initOk)
     {
         SetModuleName(std::move(name));
@@ -57,7 +57,7 @@ private:
     CModuleList m_subs;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(Module, TreeOfModulesKeepsSettingsUnderNestedKeysInFrameOrder)
 {
@@ -67,21 +67,26 @@ TEST(Module, TreeOfModulesKeepsSettingsUnderNestedKeysInFrameOrder)
     // The frame's modules in creation order; the tidal module has no name of its own.
     frame.Add(std::make_unique<FakeModule>(home, log, "Chart"));
     frame.Add(std::make_unique<FakeModule>(home, log, "Chartpoint"));
-    frame.Add(std::make_unique<FakeModule>(home, log, "Route", std::vector<std::string_view>{"Plan"}));
+    frame.Add(
+        std::make_unique<FakeModule>(home, log, "Route", std::vector<std::string_view>{"Plan"}));
     frame.Add(std::make_unique<FakeModule>(home, log, "Vessel"));
-    frame.Add(std::make_unique<FakeModule>(home, log, "Navigator", std::vector<std::string_view>{"GPS", "Wind"}));
+    frame.Add(std::make_unique<FakeModule>(home, log, "Navigator",
+                                           std::vector<std::string_view>{"GPS", "Wind"}));
     frame.Add(std::make_unique<FakeModule>(home, log, ""));
-    EXPECT_FALSE(frame.Add(std::make_unique<FakeModule>(home, log, "Broken", std::vector<std::string_view>{}, false)));
+    EXPECT_FALSE(frame.Add(
+        std::make_unique<FakeModule>(home, log, "Broken", std::vector<std::string_view>{}, false)));
     ASSERT_EQ(frame.size(), 6u);
 
     log.clear();
     frame.SaveSettings();
-    EXPECT_EQ(log, (Log{"save Chart", "save Chartpoint", "save Route", "save Route\\Plan", "save Vessel",
-                        "save Navigator", "save Navigator\\GPS", "save Navigator\\Wind", "save "}));
+    EXPECT_EQ(log,
+              (Log{"save Chart", "save Chartpoint", "save Route", "save Route\\Plan", "save Vessel",
+                   "save Navigator", "save Navigator\\GPS", "save Navigator\\Wind", "save "}));
     for (const char* name : {"Chart", "Route\\Plan", "Navigator\\GPS", "Navigator\\Wind"})
         EXPECT_EQ(home.store.GetString(kWorkspace + "\\" + name, "Owner"), name);
     EXPECT_EQ(home.store.GetString(kWorkspace, "Owner"), "");
-    EXPECT_EQ(home.store.SubKeys(kWorkspace + "\\Navigator"), (std::vector<std::string>{"GPS", "Wind"}));
+    EXPECT_EQ(home.store.SubKeys(kWorkspace + "\\Navigator"),
+              (std::vector<std::string>{"GPS", "Wind"}));
 
     log.clear();
     frame.LoadSettings();
@@ -90,7 +95,8 @@ TEST(Module, TreeOfModulesKeepsSettingsUnderNestedKeysInFrameOrder)
 
     log.clear();
     frame.TerminateAll();
-    EXPECT_EQ(log, (Log{"term ", "term Navigator", "term Navigator\\Wind", "term Navigator\\GPS", "term Vessel",
-                        "term Route", "term Route\\Plan", "term Chartpoint", "term Chart"}));
+    EXPECT_EQ(log, (Log{"term ", "term Navigator", "term Navigator\\Wind", "term Navigator\\GPS",
+                        "term Vessel", "term Route", "term Route\\Plan", "term Chartpoint",
+                        "term Chart"}));
     EXPECT_EQ(frame.size(), 0u);
 }

@@ -15,7 +15,11 @@ struct FakeSound : app::CAlertSound {
     bool playable = true;
     std::vector<std::filesystem::path> played;
     int beeps = 0;
-    bool Play(const std::filesystem::path& f) override { played.push_back(f); return playable; }
+    bool Play(const std::filesystem::path& f) override
+    {
+        played.push_back(f);
+        return playable;
+    }
     void Beep() override { ++beeps; }
 };
 
@@ -28,7 +32,11 @@ struct FakeView : app::CMsgBarView {
     void ShowBar() override { visible = true; }
     void HideBar() override { visible = false; }
     void RequestLayout() override { ++layoutRequests; }
-    void ApplyLayout(const std::string& t, int h) override { text = t; height = h; }
+    void ApplyLayout(const std::string& t, int h) override
+    {
+        text = t;
+        height = h;
+    }
 };
 
 // Ten pixels a character, sixteen a line.
@@ -54,19 +62,22 @@ struct MsgBarTest : ::testing::Test {
         return view.text;
     }
     // Adds messages of (text, priority, active count); returns their handles.
-    std::vector<app::MsgHandle> Add(std::initializer_list<std::tuple<const char*, std::uint16_t, int>> messages)
+    std::vector<app::MsgHandle> Add(
+        std::initializer_list<std::tuple<const char*, std::uint16_t, int>> messages)
     {
         std::vector<app::MsgHandle> handles;
         handles.reserve(messages.size());
         for (const auto& [text, priority, count] : messages)
-            EXPECT_TRUE(bar.AddMessage(handles.emplace_back(nullptr), text, priority, count, true)) << text;
+            EXPECT_TRUE(bar.AddMessage(handles.emplace_back(nullptr), text, priority, count, true))
+                << text;
         return handles;
     }
 };
 
 TEST_F(MsgBarTest, OrdersByPriorityThenRegistration)
 {
-    auto h = Add({{"first equal", 100, 1}, {"second equal", 100, 1}, {"higher", 200, 1}, {"lowest", 5, 1}});
+    auto h = Add(
+        {{"first equal", 100, 1}, {"second equal", 100, 1}, {"higher", 200, 1}, {"lowest", 5, 1}});
     EXPECT_EQ(Layout(), "higher\nfirst equal\nsecond equal\nlowest\n");
     EXPECT_EQ(view.height, 4 * 16);
     EXPECT_EQ(std::pair(h[2]->topLine, h[3]->topLine), std::pair(1, 4));
@@ -79,8 +90,12 @@ TEST_F(MsgBarTest, OrdersByPriorityThenRegistration)
 TEST_F(MsgBarTest, RepeatedTextShowsOnceOnlyWhenPrioritiesDiffer)
 {
     // An inactive message of higher priority shadows nothing.
-    auto h = Add({{"EPFS reception lost.", 10, 1}, {"epfs RECEPTION lost.", 20, 1}, {"Same", 7, 1}, {"SAME", 7, 1},
-                  {"Other", 90, 0}, {"other", 3, 1}});
+    auto h = Add({{"EPFS reception lost.", 10, 1},
+                  {"epfs RECEPTION lost.", 20, 1},
+                  {"Same", 7, 1},
+                  {"SAME", 7, 1},
+                  {"Other", 90, 0},
+                  {"other", 3, 1}});
     EXPECT_EQ(Layout(), "epfs RECEPTION lost.\nSame\nSAME\nother\n");
     EXPECT_EQ(std::pair(h[0]->topLine, h[4]->topLine), std::pair(-1, -1));
 }
@@ -88,11 +103,15 @@ TEST_F(MsgBarTest, RepeatedTextShowsOnceOnlyWhenPrioritiesDiffer)
 TEST_F(MsgBarTest, WrapsAtBlanksAndKeepsLongWordsWhole)
 {
     bar.SetClientWidth(120, 1);   // limit 110 px: 10 characters fit (11 reach the limit)
-    const struct { const char* text; const char* wrapped; int rows; } rows[] = {
+    const struct {
+        const char* text;
+        const char* wrapped;
+        int rows;
+    } rows[] = {
         {"short", "short\n", 1},
         {"one two three four", "one two\nthree four\n", 2},
         {"abcdefghijklmnop end", "abcdefghijklmnop\nend\n", 2},   // wider than the bar, uncut
-        {"exactly 111", "exactly\n111\n", 2},                       // as wide as the limit wraps
+        {"exactly 111", "exactly\n111\n", 2},   // as wide as the limit wraps
         {"", "\n", 1},
     };
     for (const auto& r : rows) {
@@ -125,7 +144,8 @@ TEST_F(MsgBarTest, VisibilityFollowsActiveTotalAndLocks)
     EXPECT_TRUE(h[0] == nullptr && bar.ActiveTotal() == 0 && !view.visible);
     EXPECT_FALSE(bar.RemoveMessage(h[0], true));
 
-    // Nested locks show the bar once, at the last unlock; an extra unlock does not underflow into a lock.
+    // Nested locks show the bar once, at the last unlock; an extra unlock does not underflow into a
+    // lock.
     bar.LockUpdate(false);
     bar.LockUpdate(false);
     bar.SetMessageActive(h[1], 1, true);
@@ -164,17 +184,27 @@ TEST_F(MsgBarTest, SoundPlaysAtFirstTickThenEveryInterval)
     bar.OnTimer();
     ASSERT_EQ(sound.played.size(), 1u);
     EXPECT_EQ(sound.played[0], "/opt/brinevane/System/Audio/alarm.wav");
-    // Interval reached is not exceeded; on the monotonic clock, a wall clock set back a day neither silences
-    // nor repeats the alarm; a sound that cannot be played beeps instead, on the same schedule.
+    // Interval reached is not exceeded; on the monotonic clock, a wall clock set back a day neither
+    // silences nor repeats the alarm; a sound that cannot be played beeps instead, on the same
+    // schedule.
     using std::chrono::seconds, std::chrono::hours;
-    const struct { seconds advance; hours jump; bool playable; std::size_t played; int beeps; } steps[] = {
-        {30min, 0h, true, 1, 0}, {1s, 0h, true, 2, 0}, {1s, -24h, true, 2, 0}, {31min, 0h, false, 3, 1}};
+    const struct {
+        seconds advance;
+        hours jump;
+        bool playable;
+        std::size_t played;
+        int beeps;
+    } steps[] = {{30min, 0h, true, 1, 0},
+                 {1s, 0h, true, 2, 0},
+                 {1s, -24h, true, 2, 0},
+                 {31min, 0h, false, 3, 1}};
     for (const auto& s : steps) {
         clock.JumpUtc(s.jump);
         clock.Advance(s.advance);
         sound.playable = s.playable;
         bar.OnTimer();
-        EXPECT_EQ(std::pair(sound.played.size(), sound.beeps), std::pair(s.played, s.beeps)) << s.advance.count();
+        EXPECT_EQ(std::pair(sound.played.size(), sound.beeps), std::pair(s.played, s.beeps))
+            << s.advance.count();
     }
 }
 
@@ -203,4 +233,4 @@ TEST_F(MsgBarTest, StaleOrForeignHandlesAreRefusedAndEarlyMessagesWait)
     EXPECT_TRUE(view.visible);
 }
 
-}  // namespace
+}   // namespace

@@ -12,7 +12,9 @@ namespace {
 // Records every call into a shared log as "<title>:<call>".
 class CFakePage : public app::COptionPageModel {
 public:
-    CFakePage(std::string title, std::vector<std::string>& log) : m_title(std::move(title)), m_log(log) {}
+    CFakePage(std::string title, std::vector<std::string>& log)
+        : m_title(std::move(title)), m_log(log)
+    { }
     std::string Title() const override { return m_title; }
     std::vector<app::CFieldError> Validate() const override
     {

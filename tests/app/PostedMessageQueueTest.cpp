@@ -13,8 +13,9 @@ namespace {
 using app::CPostedMessage;
 using app::CPostedMessageQueue;
 
-// Stands in for the user-interface thread: it sleeps until the waker has asked for a drain, then drains, like
-// a queued call in an event loop. Runs until `expected` messages arrived; returns them in delivery order.
+// Stands in for the user-interface thread: it sleeps until the waker has asked for a drain, then
+// drains, like a queued call in an event loop. Runs until `expected` messages arrived; returns them
+// in delivery order.
 std::vector<CPostedMessage> RunUiThread(CPostedMessageQueue& q, std::size_t expected)
 {
     std::mutex mutex;
@@ -107,4 +108,4 @@ TEST(PostedMessageQueue, AThrowingHandlerLosesOnlyItsOwnMessage)
     EXPECT_EQ(seen, (std::vector<unsigned>{1, 3}));
 }
 
-}  // namespace
+}   // namespace

@@ -55,7 +55,8 @@ void WriteAll(CRegistry& reg)
     reg.WriteTimeSpan("Span", CDateTimeSpanEx(1, 0, 30, 0));
     reg.WriteTimeSpan("NegativeSpan", -CDateTimeSpanEx(0, 5, 4, 3));
     reg.WriteDateTime("When", CDateTimeEx(2026, 12, 6, 21, 35, 59));
-    reg.WriteDateTime("NoFix", CDateTimeEx(101, 1, 1, 0, 0, 0));   // how track points say "no fix yet"
+    reg.WriteDateTime("NoFix",
+                      CDateTimeEx(101, 1, 1, 0, 0, 0));   // how track points say "no fix yet"
     reg.WriteIntPair("Point", {-5, 10});
     reg.WritePaletteColours("Greys", kGreys);
     reg.WritePaletteColours("Colours", kColours);
@@ -67,8 +68,11 @@ void CheckAll(const CRegistry& reg)
     EXPECT_EQ(Get<std::string>(reg, &R::ReadString, "Text"), kText);
     EXPECT_EQ(Get<bool>(reg, &R::ReadBool, "On"), true);
     EXPECT_EQ(Get<bool>(reg, &R::ReadBool, "Off", true), false);
-    for (auto [name, v] : {std::pair{"Tenth", 0.1}, {"Negative", -3.25}, {"Two", 2.0},
-                           {"Tiny", 1.2345678901234567e-7}, {"Tinier", -5e-324}})
+    for (auto [name, v] : {std::pair{"Tenth", 0.1},
+                           {"Negative", -3.25},
+                           {"Two", 2.0},
+                           {"Tiny", 1.2345678901234567e-7},
+                           {"Tinier", -5e-324}})
         EXPECT_EQ(Get<double>(reg, &R::ReadDouble, name), v) << name;
     EXPECT_EQ(Get<long>(reg, &R::ReadLong, "Long"), -2147483647L);
     EXPECT_EQ(Get<std::uint32_t>(reg, &R::ReadDWord, "DWord"), 0xFFFFFFFFu);
@@ -76,8 +80,10 @@ void CheckAll(const CRegistry& reg)
     EXPECT_EQ(Get<std::uint8_t>(reg, &R::ReadByte, "Byte"), 200);
     EXPECT_EQ(Get<Bytes>(reg, &R::ReadBinary, "Bytes", Bytes{9}), kBytes);
     EXPECT_EQ(Get<CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "Span")->GetTotalSeconds(), 86400 + 1800);
-    EXPECT_EQ(Get<CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "NegativeSpan")->GetTotalSeconds(), -18243);
-    EXPECT_EQ(Get<CDateTimeEx>(reg, &R::ReadDateTime, "When"), CDateTimeEx(2026, 12, 6, 21, 35, 59));
+    EXPECT_EQ(Get<CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "NegativeSpan")->GetTotalSeconds(),
+              -18243);
+    EXPECT_EQ(Get<CDateTimeEx>(reg, &R::ReadDateTime, "When"),
+              CDateTimeEx(2026, 12, 6, 21, 35, 59));
     EXPECT_EQ(Get<CDateTimeEx>(reg, &R::ReadDateTime, "NoFix"), CDateTimeEx(101, 1, 1, 0, 0, 0));
     EXPECT_EQ((Get<std::pair<int, int>>(reg, &R::ReadIntPair, "Point")), std::make_pair(-5, 10));
     EXPECT_EQ(Get<Colours>(reg, &R::ReadPaletteColours, "Greys"), kGreys);
@@ -91,7 +97,8 @@ int RunReadBack(const std::string& file)
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv(kReadBackEnv, file.c_str(), 1);
-        ::execl("/proc/self/exe", "readback", "--gtest_filter=RegistryFreshProcess.*", static_cast<char*>(nullptr));
+        ::execl("/proc/self/exe", "readback", "--gtest_filter=RegistryFreshProcess.*",
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     int status = 0;
@@ -99,7 +106,7 @@ int RunReadBack(const std::string& file)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(RegistryFreshProcess, ReadsBackWhatAnotherWrote)
 {
@@ -119,13 +126,20 @@ TEST(Registry, TypedValuesRoundTripThroughTheFileAndAFreshProcess)
     const std::string file = dir / "settings.conf";
     CSettingsStore store(file);
     CRegistry reg(store);
-    ASSERT_TRUE(reg.OpenKeyForWrite(std::string(kKey) + "\\"));   // a trailing backslash is harmless
+    ASSERT_TRUE(
+        reg.OpenKeyForWrite(std::string(kKey) + "\\"));   // a trailing backslash is harmless
     WriteAll(reg);
     // The texts other stations and older versions read.
-    for (auto [name, text] : {std::pair{"On", "True"}, {"Off", "False"}, {"Two", "2.0"}, {"Negative", "-3.25"},
-                              {"Point", "-5,10"}, {"When", "20261206 213559"}, {"Span", "1 00:30:00"},
-                              {"Greys", "Day : 255 255 255, Dusk : 128 128 128, Night : 000 000 000"},
-                              {"Colours", "Day : 255 000 000, Dusk : 086 052 018, Night : 007 001 254"}})
+    for (auto [name, text] :
+         {std::pair{"On", "True"},
+          {"Off", "False"},
+          {"Two", "2.0"},
+          {"Negative", "-3.25"},
+          {"Point", "-5,10"},
+          {"When", "20261206 213559"},
+          {"Span", "1 00:30:00"},
+          {"Greys", "Day : 255 255 255, Dusk : 128 128 128, Night : 000 000 000"},
+          {"Colours", "Day : 255 000 000, Dusk : 086 052 018, Night : 007 001 254"}})
         EXPECT_EQ(store.GetString(kKey, name), text) << name;
     EXPECT_EQ(store.GetValue(kKey, "Byte"), platform::SettingValue::FromDword(200));
     // Tiny values keep the plain form, with the decimals they need.
@@ -154,14 +168,18 @@ TEST(Registry, MalformedOrMistypedValuesKeepTheDefault)
         reg.WriteString("Value", bad);
         EXPECT_FALSE(Get<Colours>(reg, &R::ReadPaletteColours, "Value", Colours{1, 2, 3})) << bad;
     }
-    for (const char* bad : {"", "10", "10;10", "10,", ",10", "x,1", "1,2,3", "1.5,2", "99999999999,1"}) {
+    for (const char* bad :
+         {"", "10", "10;10", "10,", ",10", "x,1", "1,2,3", "1.5,2", "99999999999,1"}) {
         reg.WriteString("Value", bad);
         EXPECT_FALSE((Get<std::pair<int, int>>(reg, &R::ReadIntPair, "Value", {10, 10}))) << bad;
     }
     for (const char* bad : {"", "abc", "1 xx:yy:zz"}) {
         reg.WriteString("Value", bad);
-        EXPECT_FALSE(Get<CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "Value", CDateTimeSpanEx(42))) << bad;
-        EXPECT_FALSE(Get<CDateTimeEx>(reg, &R::ReadDateTime, "Value", CDateTimeEx(2000, 2, 29, 0, 0, 0))) << bad;
+        EXPECT_FALSE(Get<CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "Value", CDateTimeSpanEx(42)))
+            << bad;
+        EXPECT_FALSE(
+            Get<CDateTimeEx>(reg, &R::ReadDateTime, "Value", CDateTimeEx(2000, 2, 29, 0, 0, 0)))
+            << bad;
     }
     // Right name, wrong type; and names never written.
     reg.WriteString("Text", "300");
@@ -178,12 +196,18 @@ TEST(Registry, LooseTextsReadAsOtherWritersLeftThem)
     CSettingsStore store(dir / "settings.conf");
     CRegistry reg(store);
     ASSERT_TRUE(reg.OpenKeyForWrite("Software\\Test"));
-    for (auto [text, expected] : {std::pair{"True", true}, {"TRUE", true}, {"tRuE", true}, {"Yes", false},
-                                  {"1", false}, {"True ", false}, {"", false}}) {
+    for (auto [text, expected] : {std::pair{"True", true},
+                                  {"TRUE", true},
+                                  {"tRuE", true},
+                                  {"Yes", false},
+                                  {"1", false},
+                                  {"True ", false},
+                                  {"", false}}) {
         reg.WriteString("Value", text);
         EXPECT_EQ(Get<bool>(reg, &CRegistry::ReadBool, "Value", !expected), expected) << text;
     }
-    for (auto [text, expected] : {std::pair{"0x1A", 26L}, {"12abc", 12L}, {"-7", -7L}, {"abc", 0L}}) {
+    for (auto [text, expected] :
+         {std::pair{"0x1A", 26L}, {"12abc", 12L}, {"-7", -7L}, {"abc", 0L}}) {
         reg.WriteString("Value", text);
         EXPECT_EQ(Get<long>(reg, &CRegistry::ReadLong, "Value", 99L), expected) << text;
     }
@@ -221,14 +245,15 @@ TEST(Registry, FindKeyWithValueSearchesSubkeysFirstIgnoringCase)
     CSettingsStore store(dir / "settings.conf");
     const std::string top = "Root\\State";
     store.SetString(top, "ClassName", "CMsgBar");   // the top key's own values come last
-    store.SetDword(top + "\\A", "ClassName", 1);     // not a string: ignored
+    store.SetDword(top + "\\A", "ClassName", 1);   // not a string: ignored
     store.SetString(top + "\\A\\Deep", "Other", "cmsgbar");
     store.SetString(top + "\\A\\Deep\\Deeper", "CLASSNAME", "cMsgBar");
     store.SetString(top + "\\B", "ClassName", "CMsgBar");
 
     CRegistry reg(store);
     std::string found;
-    const std::pair<const char*, const char*> searches[] = {{"ClassName", "CMsgBar"}, {"", "CMSGBAR"}};
+    const std::pair<const char*, const char*> searches[] = {{"ClassName", "CMsgBar"},
+                                                            {"", "CMSGBAR"}};
     for (auto [name, text] : searches) {
         ASSERT_TRUE(reg.FindKeyWithValue(top, name, text, found));
         EXPECT_EQ(found, top + "\\A\\Deep\\Deeper");

@@ -32,4 +32,4 @@ inline platform::SettingValue OddValue()
     return {7, std::string("one\0two\0\0\xff", 10)};
 }
 
-}  // namespace registry_test
+}   // namespace registry_test

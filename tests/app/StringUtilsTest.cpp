@@ -9,10 +9,16 @@ namespace {
 
 TEST(StringUtils, FieldsKeepEmptiesTokensSkipThem)
 {
-    struct Row { const char* text; int n; const char* field; const char* token; };
+    struct Row {
+        const char* text;
+        int n;
+        const char* field;
+        const char* token;
+    };
     const Row rows[] = {
-        {"a,,b", 1, "a", "a"}, {"a,,b", 2, "", "b"}, {"a,,b", 3, "b", ""}, {",a", 1, "", "a"}, {"a,", 2, "", ""},
-        {"", 1, "", ""},       {"abc", 0, "", ""},   {"a;b c", 3, "c", "c"},   // any character of the set delimits
+        {"a,,b", 1, "a", "a"}, {"a,,b", 2, "", "b"},   {"a,,b", 3, "b", ""},
+        {",a", 1, "", "a"},    {"a,", 2, "", ""},      {"", 1, "", ""},
+        {"abc", 0, "", ""},    {"a;b c", 3, "c", "c"},   // any character of the set delimits
     };
     for (const Row& r : rows) {
         EXPECT_EQ(GetField(r.n, r.text, ",; "), r.field) << r.text << " #" << r.n;
@@ -24,7 +30,8 @@ TEST(StringUtils, FieldsKeepEmptiesTokensSkipThem)
 
 TEST(StringUtils, SplitFieldsStopsAtFirstEmptyField)
 {
-    const std::pair<const char*, int> rows[] = {{"a,,b", 1}, {"a,b,c", 3}, {",a", 0}, {"a,b,", 2}, {"", 0}};
+    const std::pair<const char*, int> rows[] = {
+        {"a,,b", 1}, {"a,b,c", 3}, {",a", 0}, {"a,b,", 2}, {"", 0}};
     for (const auto& [text, count] : rows) {
         CStringList list{"kept"};
         EXPECT_EQ(SplitFields(text, ",", list), count) << text;
@@ -35,7 +42,10 @@ TEST(StringUtils, SplitFieldsStopsAtFirstEmptyField)
 
 TEST(StringUtils, CommandLineFindsSwitchWhateverTheDelimiters)
 {
-    struct Row { const char* line; CStringList words; };
+    struct Row {
+        const char* line;
+        CStringList words;
+    };
     const Row rows[] = {
         {"/noworkspace", {"noworkspace"}},
         {"-NoWorkspace", {"noworkspace"}},
@@ -55,10 +65,17 @@ TEST(StringUtils, FillingNeverCutsTrimKeepsLineEndsAndCutsClamp)
     DeleteChars(deleted, 3, 10);
     DeleteChars(deleted, 9, 1);
     const std::pair<std::string, const char*> rows[] = {
-        {PadLeftZeros("123", 2), "123"},       {PadLeftZeros("7", 3), "007"},          {PadLeftBlanks("ab", -1), "ab"},
-        {TrimBlanks(" \t a b\t "), "a b"},     {TrimRightBlanks("a \r\n"), "a \r\n"}, {TrimLeftBlanks("\n a"), "\n a"},
-        {MidString("abcdef", 2, 3), "cde"},    {MidString("abc", 5, 2), ""},           {MidString("abc", -3, 2), "ab"},
-        {MidString("abc", 1, 99), "bc"},       {deleted, "ade"},
+        {PadLeftZeros("123", 2), "123"},
+        {PadLeftZeros("7", 3), "007"},
+        {PadLeftBlanks("ab", -1), "ab"},
+        {TrimBlanks(" \t a b\t "), "a b"},
+        {TrimRightBlanks("a \r\n"), "a \r\n"},
+        {TrimLeftBlanks("\n a"), "\n a"},
+        {MidString("abcdef", 2, 3), "cde"},
+        {MidString("abc", 5, 2), ""},
+        {MidString("abc", -3, 2), "ab"},
+        {MidString("abc", 1, 99), "bc"},
+        {deleted, "ade"},
     };
     for (const auto& [text, expected] : rows)
         EXPECT_EQ(text, expected);
@@ -77,18 +94,25 @@ TEST(StringUtils, OemTextRoundTrips)
 {
     EXPECT_EQ(AnsiToOem("caf\xC3\xA9 \xC2\xB0"), "caf\x82 \xF8");   // é and the degree sign
     EXPECT_EQ(OemToAnsi("caf\x82 \xF8"), "caf\xC3\xA9 \xC2\xB0");
-    EXPECT_EQ(AnsiToOem("\xE2\x82\xAC"), "?");                    // no euro sign in OEM
+    EXPECT_EQ(AnsiToOem("\xE2\x82\xAC"), "?");   // no euro sign in OEM
 }
 
 TEST(StringUtils, BackslashPaths)
 {
-    struct Row { const char* path; const char* name; const char* folder; const char* ext; const char* root; };
+    struct Row {
+        const char* path;
+        const char* name;
+        const char* folder;
+        const char* ext;
+        const char* root;
+    };
     const Row rows[] = {
         {"C:\\Charts\\a.b", "a.b", "C:\\Charts", "b", "C:"},
         {"\\file.txt", "file.txt", "", "txt", ""},
         {"C:\\v1.2\\readme", "readme", "C:\\v1.2", "", "C:"},
         {"name", "name", "", "", ""},
-        {"\\\\server\\share\\x\\y.dbf", "y.dbf", "\\\\server\\share\\x", "dbf", "\\\\server\\share"},
+        {"\\\\server\\share\\x\\y.dbf", "y.dbf", "\\\\server\\share\\x", "dbf",
+         "\\\\server\\share"},
         {"\\\\server", "server", "\\", "", "\\\\server"},
         {"", "", "", "", ""},
     };
@@ -99,9 +123,13 @@ TEST(StringUtils, BackslashPaths)
         EXPECT_EQ(GetRootPart(r.path), r.root) << r.path;
     }
     const std::pair<std::string, const char*> edits[] = {
-        {AddBackslash(""), "\\"},          {AddBackslash("C:\\a\\"), "C:\\a\\"}, {AddBackslash("C:\\a"), "C:\\a\\"},
-        {RemoveBackslash(""), ""},         {RemoveBackslash("C:\\a\\\\"), "C:\\a\\"},
-        {ChangeExtension("C:\\a.old\\f.tst", "log"), "C:\\a.old\\f.log"}, {ChangeExtension("C:\\a.old\\f", "log"), "C:\\a.old\\f.log"},
+        {AddBackslash(""), "\\"},
+        {AddBackslash("C:\\a\\"), "C:\\a\\"},
+        {AddBackslash("C:\\a"), "C:\\a\\"},
+        {RemoveBackslash(""), ""},
+        {RemoveBackslash("C:\\a\\\\"), "C:\\a\\"},
+        {ChangeExtension("C:\\a.old\\f.tst", "log"), "C:\\a.old\\f.log"},
+        {ChangeExtension("C:\\a.old\\f", "log"), "C:\\a.old\\f.log"},
         {ChangeExtension("f.tst", ""), "f"},
     };
     for (const auto& [text, expected] : edits)
@@ -111,11 +139,21 @@ TEST(StringUtils, BackslashPaths)
 TEST(StringUtils, CompactPathKeepsRootNameAndTrailingFolders)
 {
     const char* p = "C:\\a\\bb\\ccc\\file.txt";   // 20 characters
-    struct Row { const char* path; int max; const char* out; };
+    struct Row {
+        const char* path;
+        int max;
+        const char* out;
+    };
     const Row rows[] = {
-        {p, 0, ""}, {p, 20, p}, {p, 19, "C:\\...\\ccc\\file.txt"}, {p, 18, "C:\\...\\file.txt"}, {p, 14, "file.txt"}, {p, 7, "file..."},
+        {p, 0, ""},
+        {p, 20, p},
+        {p, 19, "C:\\...\\ccc\\file.txt"},
+        {p, 18, "C:\\...\\file.txt"},
+        {p, 14, "file.txt"},
+        {p, 7, "file..."},
         {"C:\\x\\abc", 2, ""},   // name too short to cut
-        {"\\\\srv\\sh\\dir1\\d2\\n.b", 19, "\\\\srv\\sh\\...\\d2\\n.b"}, {"\\\\srv\\sh\\dir1\\d2\\n.b", 18, "\\\\srv\\sh\\...\\n.b"},
+        {"\\\\srv\\sh\\dir1\\d2\\n.b", 19, "\\\\srv\\sh\\...\\d2\\n.b"},
+        {"\\\\srv\\sh\\dir1\\d2\\n.b", 18, "\\\\srv\\sh\\...\\n.b"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(CompactPath(r.path, r.max), r.out) << r.path << " max " << r.max;
@@ -123,11 +161,15 @@ TEST(StringUtils, CompactPathKeepsRootNameAndTrailingFolders)
 
 TEST(StringUtils, IntegerTextChoosesHexByAnyX)
 {
-    struct Row { const char* text; long value; bool bad; };
+    struct Row {
+        const char* text;
+        long value;
+        bool bad;
+    };
     const Row rows[] = {
         {"0x1F", 31, false}, {"1Fx", 31, true},   // base 16 by the x, which is then left over
-        {"ffX", 255, true},  {"12 ", 12, true}, {" -42", -42, false}, {"42", 42, false}, {"", 0, true}, {"abc", 0, true},
-        {"1F", 1, true},     // no x: decimal, stops at F
+        {"ffX", 255, true},  {"12 ", 12, true}, {" -42", -42, false}, {"42", 42, false},
+        {"", 0, true},       {"abc", 0, true},  {"1F", 1, true},   // no x: decimal, stops at F
     };
     for (const Row& r : rows) {
         bool bad = !r.bad;
@@ -151,13 +193,14 @@ TEST(StringUtils, NumberTextIgnoresTheUserLocale)
     const std::string saved = old ? old : "C";
     std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
 
-    const std::pair<double, const char*> rows[] = {{0.0, "0.0"}, {2.5, "2.5"},         {3.0, "3.0"},
-                                                   {-0.25, "-0.25"}, {1e6, "1000000.0"}, {123.125, "123.125"}};
+    const std::pair<double, const char*> rows[] = {{0.0, "0.0"},       {2.5, "2.5"},
+                                                   {3.0, "3.0"},       {-0.25, "-0.25"},
+                                                   {1e6, "1000000.0"}, {123.125, "123.125"}};
     for (const auto& [v, trimmed] : rows)
         EXPECT_EQ(FormatDoubleTrimmed(v), trimmed);
     EXPECT_GT(FormatDoubleTrimmed(0.1).size(), 3u);   // inexact values keep their tail
     EXPECT_EQ(FormatDouble(3.14159, 2, 7), "   3.14");
-    EXPECT_EQ(FormatDouble(-2.5, 0, 1), "-2");         // round half to even, as printf
+    EXPECT_EQ(FormatDouble(-2.5, 0, 1), "-2");   // round half to even, as printf
     EXPECT_EQ(FormatDouble(12345.6, 1, 3), "12345.6");
 
     bool bad = true;
@@ -169,4 +212,4 @@ TEST(StringUtils, NumberTextIgnoresTheUserLocale)
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
-}  // namespace
+}   // namespace

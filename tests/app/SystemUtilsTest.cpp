@@ -30,14 +30,15 @@ protected:
 TEST(SystemUtils, DisplayForms)
 {
     const std::pair<double, const char*> bearings[] = {
-        {0.4, "000"}, {0.49, "000"}, {359.6, "000"}, {359.5, "000"}, {5.2, "005"},
-        {359.49, "359"}, {45.7, "046"}, {180.0, "180"}, {-5.0, "000"}, {NAN, "000"},
+        {0.4, "000"},    {0.49, "000"}, {359.6, "000"}, {359.5, "000"}, {5.2, "005"},
+        {359.49, "359"}, {45.7, "046"}, {180.0, "180"}, {-5.0, "000"},  {NAN, "000"},
     };
     for (const auto& [v, text] : bearings)
         EXPECT_EQ(FormatBearing(v), text) << v;
 
     const std::pair<double, const char*> distances[] = {
-        {9.999, "10.00"}, {10.0, "10.0"}, {99.96, "100.0"}, {100.0, "100"}, {0.0, "0.00"}, {1234.4, "1234"},
+        {9.999, "10.00"}, {10.0, "10.0"}, {99.96, "100.0"},
+        {100.0, "100"},   {0.0, "0.00"},  {1234.4, "1234"},
     };
     for (const auto& [v, text] : distances)
         EXPECT_EQ(FormatDistance(v), text) << v;
@@ -69,8 +70,12 @@ TEST(SystemUtils, VersionAndMemoryFigures)
 
 TEST(SystemUtils, PathTextChecks)
 {
-    const std::pair<const char*, bool> rows[] = {{"\\\\server\\share", true}, {"//server/share", true}, {"\\folder", false},
-                                                 {"C:\\x", false}, {"", false}, {"/", false}};
+    const std::pair<const char*, bool> rows[] = {{"\\\\server\\share", true},
+                                                 {"//server/share", true},
+                                                 {"\\folder", false},
+                                                 {"C:\\x", false},
+                                                 {"", false},
+                                                 {"/", false}};
     for (const auto& [path, unc] : rows)
         EXPECT_EQ(IsUncPath(path), unc) << path;
     EXPECT_EQ(ToNativePath("Charts\\UK\\a.b"), fs::path("Charts/UK/a.b"));
@@ -123,7 +128,7 @@ TEST_F(SystemUtilsFiles, MasksMatchWithoutCase)
 
     EXPECT_EQ(GetFolderSize(m_root, "*.dbf", false), 30u);
     EXPECT_EQ(GetFolderSize(m_root, "*.*", false), 35u);   // names without a dot too
-    EXPECT_EQ(GetFolderSize(m_root, "*.dbf", true), 40u);  // subfolders count whole
+    EXPECT_EQ(GetFolderSize(m_root, "*.dbf", true), 40u);   // subfolders count whole
 
     EXPECT_TRUE(DeleteFilesByMask(m_root / "*.DBF"));
     EXPECT_FALSE(fs::exists(m_root / "a.DBF"));
@@ -178,7 +183,6 @@ TEST_F(SystemUtilsFiles, MoveFolderNeverDestroysTheDataItMoves)
     EXPECT_TRUE(fs::exists(m_root / "copy" / "sub" / "memo.dbt"));
     EXPECT_TRUE(RemoveFolderTree(m_root / "copy"));
     EXPECT_FALSE(fs::exists(m_root / "copy"));
-
 }
 
 TEST_F(SystemUtilsFiles, SerialPortPresenceNeedsADeviceThatOpens)
@@ -196,4 +200,4 @@ TEST_F(SystemUtilsFiles, SerialPortPresenceNeedsADeviceThatOpens)
     EXPECT_FALSE(IsComPortPresent(m_root / "ttyUSB9"));
 }
 
-}  // namespace
+}   // namespace

@@ -50,4 +50,4 @@ TEST(WaitStatus, NestsOnItsThreadAndWorkersNeverMeetIt)
     app::CWaitStatus::SetStatusHost(nullptr);
 }
 
-}  // namespace
+}   // namespace

@@ -37,23 +37,38 @@ struct FakeFrame : CWorkspaceFrame {
     }
     bool IsFullScreen() const override { return fullScreen; }
     std::vector<CWindowStateEntry> CaptureBarLayout() override { return bars; }
-    void ApplyBarLayout(const std::vector<CWindowStateEntry>& b) override { appliedBars = b; log.push_back("bars"); }
+    void ApplyBarLayout(const std::vector<CWindowStateEntry>& b) override
+    {
+        appliedBars = b;
+        log.push_back("bars");
+    }
     std::vector<CWindowStateEntry> CaptureFrames() override { return frames; }
-    void RestoreFrames(const std::vector<CWindowStateEntry>& f) override { restoredFrames = f; log.push_back("frames"); }
+    void RestoreFrames(const std::vector<CWindowStateEntry>& f) override
+    {
+        restoredFrames = f;
+        log.push_back("frames");
+    }
     void DestroyControlBar(unsigned id) override { destroyed.push_back(id); }
-    std::optional<std::string> ChooseWorkspaceToOpen(const std::vector<std::string>&) override { return chosen; }
-    std::optional<std::string> ChooseWorkspaceSaveName(const std::vector<std::string>&) override { return chosen; }
+    std::optional<std::string> ChooseWorkspaceToOpen(const std::vector<std::string>&) override
+    {
+        return chosen;
+    }
+    std::optional<std::string> ChooseWorkspaceSaveName(const std::vector<std::string>&) override
+    {
+        return chosen;
+    }
 };
 
 CWindowStateEntry Entry(std::string cls, std::uint32_t n)
 {
-    return {std::move(cls), {{"Placement", SettingValue::FromBinary(std::string("\0\1\2\3", 4))},
-                             {"Id", SettingValue::FromDword(n)}}};
+    return {std::move(cls),
+            {{"Placement", SettingValue::FromBinary(std::string("\0\1\2\3", 4))},
+             {"Id", SettingValue::FromDword(n)}}};
 }
 
 const std::string kRoot = "Software\\Quorwick\\Brinevane";
 
-}  // namespace
+}   // namespace
 
 TEST(WorkspaceManager, RepairMovesTheOldLayoutAndDropsEveryMessageBarEntry)
 {
@@ -128,15 +143,16 @@ TEST(WorkspaceManager, SaveAndOpenRunTheFrameHooksInOrderAndSkipTheMessageBar)
     // During start-up only the settings and toolbars are touched.
     ASSERT_TRUE(wm2.OpenWorkspace("night watch"));
     EXPECT_EQ(frame2.log, (Log{"bars", "frames", "load state", "toolbars"}));
-    EXPECT_EQ(frame2.appliedBars, (std::vector<CWindowStateEntry>{Entry("CToolBar", 1), Entry("CSidePanel", 3)}));
+    EXPECT_EQ(frame2.appliedBars,
+              (std::vector<CWindowStateEntry>{Entry("CToolBar", 1), Entry("CSidePanel", 3)}));
     EXPECT_EQ(frame2.restoredFrames, frame.frames);
     EXPECT_EQ(wm2.GetRegistryKey(), kRoot + "\\Night Watch");
 
     wm2.EndStartUp();
     frame2.log.clear();
     ASSERT_TRUE(wm2.OpenWorkspace("Night Watch"));
-    EXPECT_EQ(frame2.log, (Log{"suspend", "close windows", "bars", "frames", "load state", "toolbars",
-                               "restore windows", "resume"}));
+    EXPECT_EQ(frame2.log, (Log{"suspend", "close windows", "bars", "frames", "load state",
+                               "toolbars", "restore windows", "resume"}));
     frame2.log.clear();
     EXPECT_FALSE(wm2.OpenWorkspace("Nowhere"));   // the timer still resumes
     EXPECT_EQ(frame2.log, (Log{"suspend", "close windows", "resume"}));
@@ -182,10 +198,15 @@ TEST(WorkspaceManager, CommandsFollowTheWorkspaceListAndFullScreenMode)
     EXPECT_FALSE(commands.Execute(app::cmd::kRecentWorkspaces.last + 1));
 
     frame.fullScreen = true;
-    EXPECT_FALSE(commands.Update(app::cmd::kWorkspaceSave).enabled || commands.Update(app::cmd::kWorkspaceSaveAs).enabled);
+    EXPECT_FALSE(commands.Update(app::cmd::kWorkspaceSave).enabled ||
+                 commands.Update(app::cmd::kWorkspaceSaveAs).enabled);
 
     // User toolbars go; the program's own bars and the reserved id stay.
-    wm.DestroyCustomToolBars({{59392, true}, {59404, true}, {0xE820, true}, {0xE8FE, true}, {0xE8FF, true},
+    wm.DestroyCustomToolBars({{59392, true},
+                              {59404, true},
+                              {0xE820, true},
+                              {0xE8FE, true},
+                              {0xE8FF, true},
                               {0xE821, false}});
     EXPECT_EQ(frame.destroyed, (std::vector<unsigned>{0xE820, 0xE8FE}));
 }

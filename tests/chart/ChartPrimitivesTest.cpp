@@ -38,7 +38,7 @@ public:
 };
 
 struct Drawing {
-    Drawing() : dc(std::make_unique<chart::CRecordingBackend>()) {}
+    Drawing() : dc(std::make_unique<chart::CRecordingBackend>()) { }
     const std::vector<chart::DrawRecord>& Records() const
     {
         return static_cast<chart::CRecordingBackend*>(dc.Backend())->Records();
@@ -56,7 +56,9 @@ TEST(SplitAtDateLine, SplitsOnlyLinesLongerThanHalfTheWorld)
     const Row rows[] = {
         // 170 E to 170 W: two pieces meeting the meridian at one latitude (15).
         {"170 to -170", {10, 170}, {20, -170}, {{3700, 900}, {3800, 850}, {200, 850}, {300, 800}}},
-        {"-170 to 170, west end first", {20, -170}, {10, 170},
+        {"-170 to 170, west end first",
+         {20, -170},
+         {10, 170},
          {{3700, 900}, {3800, 850}, {200, 850}, {300, 800}}},
         // 180 takes the side of the other end: 180 to -10 is not split and the
         // caller's own positions reach the clipping (180 stays at x 3800).
@@ -77,7 +79,7 @@ TEST(ClipSegment, KeepsVisiblePartsAndClosesPolygons)
     chart.visible = {1000, 500, 3000, 1500};
     std::vector<IntPoint> out;
     chart.ClipSegment(CPosition(60, -170), CPosition(60, -160), out);   // wholly outside
-    chart.ClipPolygon({CPosition(0, 0)}, out);                          // one position
+    chart.ClipPolygon({CPosition(0, 0)}, out);   // one position
     EXPECT_TRUE(out.empty());
 
     chart.ClipSegment(CPosition(0, -150), CPosition(0, 0), out);   // cut at the left edge
@@ -128,7 +130,7 @@ TEST(ArcsAndEllipses, FollowTheirPoints)
     LinearChart chart;
     Drawing d;
     chart.DrawArcAround(d.dc, {50, 60}, {50, 60});   // equal points: radius 1
-    chart.DrawArcAround(d.dc, {0, 0}, {30, 40});     // radius 50, ex 10, ey 13
+    chart.DrawArcAround(d.dc, {0, 0}, {30, 40});   // radius 50, ex 10, ey 13
     chart.DrawHalfEllipses(d.dc, {100, 10}, {120, 50});
     const auto& r = d.Records();
     ASSERT_EQ(r.size(), 4u);
@@ -192,8 +194,8 @@ TEST(GridIntervals, NextStepAboveTheValue)
         {0.3, 0.5}, {-7, -10}, {1e-9, 0}, {1, 2}, {2, 5}, {10, 20}, {0.0012, 0.002}, {450, 500}};
     for (auto [x, want] : decimal)
         EXPECT_NEAR(chart::RoundGridInterval(x), want, 1e-12) << x;
-    const std::pair<double, double> minutes[] = {
-        {45, 60}, {90, 120}, {0.5, 1}, {5, 10}, {20, 30}, {1, 2}, {3600, 7200}};
+    const std::pair<double, double> minutes[] = {{45, 60}, {90, 120}, {0.5, 1},    {5, 10},
+                                                 {20, 30}, {1, 2},    {3600, 7200}};
     for (auto [x, want] : minutes)
         EXPECT_NEAR(chart::RoundGridIntervalMinutes(x), want, 1e-9) << x;
     EXPECT_TRUE(chart::IsOnSameParallelOrMeridian(CPosition(10.0000001, 5), CPosition(10, 6)));
@@ -201,4 +203,4 @@ TEST(GridIntervals, NextStepAboveTheValue)
     EXPECT_FALSE(chart::IsOnSameParallelOrMeridian(CPosition(1, 5), CPosition(1.00001, 5.1)));
 }
 
-}  // namespace
+}   // namespace

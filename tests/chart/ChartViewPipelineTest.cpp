@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "../support/FakeChartWindow.h"
-#include "chart/draw/BufferDC.h"
 #include "chart/ChartDoc.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/draw/RecordingBackend.h"
 
 using chart::CChartViewPipeline;
@@ -27,7 +27,9 @@ struct CountingDoc : chart::CChartDoc {
 
 // A layer that notes when it draws, in a log shared by all layers.
 struct LoggingLayer : chart::CLayerSource {
-    LoggingLayer(std::string n, std::vector<std::string>& log, bool on = true) : name(std::move(n)), log(log), on(on) {}
+    LoggingLayer(std::string n, std::vector<std::string>& log, bool on = true)
+        : name(std::move(n)), log(log), on(on)
+    { }
     bool IsOn() const override { return on; }
     void Draw(chart::CChartDoc&, chart::CXDC&) override
     {
@@ -55,7 +57,7 @@ struct PipelineTest : ::testing::Test {
     std::vector<std::string> log;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(PipelineTest, ThreeRedrawLevelsByCallCounts)
 {
@@ -98,10 +100,10 @@ TEST_F(PipelineTest, LayerOrderAndSwitches)
     ASSERT_TRUE(pipeline.Render(buffers));
     // Folio boxes, grid and range and bearing are the view's own layers;
     // layer s5 and d2 are switched off.
-    EXPECT_EQ(log, (std::vector<std::string>{"s0", "s3", "s4", "s6", "s7", "s8", "s9", "s11", "s12", "d0", "d1",
-                                             "d3", "d4", "d5", "d6"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"s0", "s3", "s4", "s6", "s7", "s8", "s9", "s11", "s12",
+                                             "d0", "d1", "d3", "d4", "d5", "d6"}));
     EXPECT_EQ(doc.folioDraws, 1);   // on by default
-    EXPECT_EQ(doc.gridDraws, 0);    // off by default
+    EXPECT_EQ(doc.gridDraws, 0);   // off by default
     EXPECT_EQ(doc.dragDraws, 0);
     pipeline.SetDragging(true);
     ASSERT_TRUE(pipeline.Render(buffers));

@@ -21,7 +21,7 @@ using geo::IntPoint;
 namespace {
 
 struct Home : CSettingsHome {
-    explicit Home(platform::CSettingsStore& s) : store(s) {}
+    explicit Home(platform::CSettingsStore& s) : store(s) { }
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override { return "Software\\Test\\WS"; }
     platform::CSettingsStore& store;
@@ -29,7 +29,7 @@ struct Home : CSettingsHome {
 
 struct NullSound : app::CAlertSound {
     bool Play(const std::filesystem::path&) override { return false; }
-    void Beep() override {}
+    void Beep() override { }
 };
 
 // A chart whose points are its positions: x = longitude, y = latitude, over
@@ -55,7 +55,10 @@ public:
         pt = {static_cast<int>(p.GetLongitude()), static_cast<int>(p.GetLatitude())};
         return true;
     }
-    bool PointToPosition(IntPoint pt, CPosition& p) override { return p.Set(pt.y, pt.x, 0, 0xFFFF); }
+    bool PointToPosition(IntPoint pt, CPosition& p) override
+    {
+        return p.Set(pt.y, pt.x, 0, 0xFFFF);
+    }
     bool IsChartPointOnChart(IntPoint p) override { return p.x >= 0 && p.x < 100; }
     bool IsPositionOnChart(const CPosition& p) const override
     {
@@ -87,7 +90,8 @@ protected:
     // A chart opened in its own fake window.
     TestDoc& Open(const std::string& path, int state = chart::kFrameNormal)
     {
-        auto& w = windows.emplace_back(std::make_unique<FakeChartWindow>(geo::IntRect{0, 0, 100, 100}, state));
+        auto& w = windows.emplace_back(
+            std::make_unique<FakeChartWindow>(geo::IntRect{0, 0, 100, 100}, state));
         auto& d = docs.emplace_back(std::make_unique<TestDoc>(&Module()));
         w->doc = d.get();
         d->AttachWindow(w.get());
@@ -116,7 +120,7 @@ bool IsActive(const app::CMsgBar& bar, std::string_view text)
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ChartDocTitle, PartsAutoscrollAndEmptyParts)
 {
@@ -128,7 +132,9 @@ TEST(ChartDocTitle, PartsAutoscrollAndEmptyParts)
     };
     const Row rows[] = {
         {{}, false, 0, "Chart"},
-        {{{"number", "2182A"}, {"units", "metres"}, {"title", "North Sea"}}, true, 0,
+        {{{"number", "2182A"}, {"units", "metres"}, {"title", "North Sea"}},
+         true,
+         0,
          "Chart - 2182A - @ - METRES - North Sea"},
         {{{"scale", "1:50000"}}, false, 1, "[Autoscroll] - Chart - 1:50000"},
         {{{"title", "Blank"}}, true, 2, "[Print Preview] - Chart - @ - Blank"},
@@ -186,7 +192,8 @@ TEST(PositionFixRuns, StretchesOnTheChartWithTheirNeighbours)
         return p.GetLongitude() > 0 && p.GetLongitude() < 10;
     };
     const chart::SegmentTest touches = [](const CPosition& a, const CPosition& b) {
-        return (a.GetLongitude() <= 0) != (b.GetLongitude() <= 0) || (a.GetLongitude() >= 10) != (b.GetLongitude() >= 10);
+        return (a.GetLongitude() <= 0) != (b.GetLongitude() <= 0) ||
+               (a.GetLongitude() >= 10) != (b.GetLongitude() >= 10);
     };
     struct Row {
         std::vector<double> lons;
@@ -208,7 +215,8 @@ TEST(PositionFixRuns, StretchesOnTheChartWithTheirNeighbours)
         std::vector<CPosition> fixes;
         for (double lon : row.lons)
             fixes.emplace_back(50.0, lon);
-        EXPECT_EQ(chart::BuildPositionFixRuns(fixes, onChart, touches), row.expected) << row.lons.size();
+        EXPECT_EQ(chart::BuildPositionFixRuns(fixes, onChart, touches), row.expected)
+            << row.lons.size();
     }
 }
 
@@ -359,7 +367,9 @@ TEST_F(ChartingModuleTest, CursorPositionTextOnlyOverTheChart)
     Open("a.b");
     EXPECT_EQ(Module().GetCursorPositionText(), "");
     windows[0]->cursor = IntPoint{5, 20};
-    EXPECT_EQ(Module().GetCursorPositionText(), "20\xC2\xB0" "00.00'N 005\xC2\xB0" "00.00'E");
+    EXPECT_EQ(Module().GetCursorPositionText(), "20\xC2\xB0"
+                                                "00.00'N 005\xC2\xB0"
+                                                "00.00'E");
     windows[0]->cursor = IntPoint{150, 20};   // outside the view
     EXPECT_EQ(Module().GetCursorPositionText(), "");
 }

@@ -10,28 +10,34 @@
 #include "../support/TempFolder.h"
 #include "app/Registry.h"
 #include "app/WorkspaceManager.h"
-#include "platform/SettingsAutoSave.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
+#include "platform/SettingsAutoSave.h"
 
 namespace {
 
 struct Frame : CWorkspaceFrame {
     chart::CChartingModule* charts = nullptr;
-    void SuspendTimer(bool) override {}
-    void CloseWorkspaceWindows() override {}
-    void LoadWorkspaceState() override {}
+    void SuspendTimer(bool) override { }
+    void CloseWorkspaceWindows() override { }
+    void LoadWorkspaceState() override { }
     void SaveWorkspaceState() override { charts->SaveSettings(); }
-    void UpdateWorkspaceToolBars() override {}
-    void RestoreWindows() override {}
+    void UpdateWorkspaceToolBars() override { }
+    void RestoreWindows() override { }
     bool IsFullScreen() const override { return false; }
     std::vector<CWindowStateEntry> CaptureBarLayout() override { return {}; }
-    void ApplyBarLayout(const std::vector<CWindowStateEntry>&) override {}
+    void ApplyBarLayout(const std::vector<CWindowStateEntry>&) override { }
     std::vector<CWindowStateEntry> CaptureFrames() override { return {}; }
-    void RestoreFrames(const std::vector<CWindowStateEntry>&) override {}
-    void DestroyControlBar(unsigned) override {}
-    std::optional<std::string> ChooseWorkspaceToOpen(const std::vector<std::string>&) override { return {}; }
-    std::optional<std::string> ChooseWorkspaceSaveName(const std::vector<std::string>&) override { return {}; }
+    void RestoreFrames(const std::vector<CWindowStateEntry>&) override { }
+    void DestroyControlBar(unsigned) override { }
+    std::optional<std::string> ChooseWorkspaceToOpen(const std::vector<std::string>&) override
+    {
+        return {};
+    }
+    std::optional<std::string> ChooseWorkspaceSaveName(const std::vector<std::string>&) override
+    {
+        return {};
+    }
 };
 
 struct Doc : chart::CChartDoc {
@@ -65,10 +71,12 @@ int SaveForever(const std::filesystem::path& file, brine_test::Turn& started)
         windows.back()->doc = docs.back().get();
         docs.back()->AttachWindow(windows.back().get());
     }
-    platform::CSettingsAutoSave saver(store, {std::chrono::milliseconds(0), std::chrono::milliseconds(1)});
+    platform::CSettingsAutoSave saver(store,
+                                      {std::chrono::milliseconds(0), std::chrono::milliseconds(1)});
     for (long generation = 1;; ++generation) {
         for (int i = 0; i < 3; ++i) {
-            docs[i]->OnOpenDocument("g" + std::to_string(generation) + "-" + std::to_string(i) + ".b");
+            docs[i]->OnOpenDocument("g" + std::to_string(generation) + "-" + std::to_string(i) +
+                                    ".b");
             windows[i]->placement.normal = {i, 0, 100 + i, static_cast<int>(generation % 1000)};
         }
         if (generation % 4 != 0)
@@ -80,7 +88,7 @@ int SaveForever(const std::filesystem::path& file, brine_test::Turn& started)
     }
 }
 
-}  // namespace
+}   // namespace
 
 TEST(WorkspaceSave, KilledMidSaveLeavesTheOldChartListOrTheNew)
 {

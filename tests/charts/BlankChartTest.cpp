@@ -18,7 +18,8 @@ namespace {
 // A vector chart over a fixed extent and rectangle, wrapping at 180 when asked.
 class FixedVectorDoc : public charts::CVectorChartDoc {
 public:
-    FixedVectorDoc(CPosition nw, CPosition se, bool dateLine, IntRect visible) : m_nw(nw), m_se(se), m_rect(visible)
+    FixedVectorDoc(CPosition nw, CPosition se, bool dateLine, IntRect visible)
+        : m_nw(nw), m_se(se), m_rect(visible)
     {
         SetCrossesDateLine(dateLine);
         SetWholeExtent(nw, se);
@@ -69,7 +70,7 @@ struct OpenBlank {
     CBlankChartDoc doc;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(VectorChartDoc, MappingAcrossTheDateLineAndBack)
 {
@@ -80,8 +81,8 @@ TEST(VectorChartDoc, MappingAcrossTheDateLineAndBack)
         int x;
         double back;
     };
-    for (const Row& row : {Row{175, 50, 175}, Row{-175, 150, -175}, Row{180, 100, 180}, Row{170, 0, 170},
-                           Row{-179.5, 105, -179.5}}) {
+    for (const Row& row : {Row{175, 50, 175}, Row{-175, 150, -175}, Row{180, 100, 180},
+                           Row{170, 0, 170}, Row{-179.5, 105, -179.5}}) {
         IntPoint p;
         ASSERT_TRUE(doc.PositionToPoint(CPosition(0, row.lon), p));
         EXPECT_EQ(p.x, row.x) << row.lon;
@@ -109,7 +110,8 @@ TEST(VectorChartDoc, GridIntervalsAndRangeText)
     struct Round {
         double in, decimal;
     };
-    for (const Round& r : {Round{0.3, 0.5}, Round{1, 2}, Round{2, 5}, Round{10, 20}, Round{-7, -10}})
+    for (const Round& r :
+         {Round{0.3, 0.5}, Round{1, 2}, Round{2, 5}, Round{10, 20}, Round{-7, -10}})
         EXPECT_DOUBLE_EQ(chart::RoundGridInterval(r.in), r.decimal) << r.in;
     EXPECT_EQ(chart::RoundGridInterval(1e-9), 0.0);
     EXPECT_DOUBLE_EQ(chart::RoundGridIntervalMinutes(45), 60);
@@ -119,7 +121,8 @@ TEST(VectorChartDoc, GridIntervalsAndRangeText)
     struct Span {
         double span, interval;
     };
-    for (const Span& s : {Span{360, 100}, Span{6, 2}, Span{5, 2}, Span{1, 1.0 / 3}, Span{0.5, 1.0 / 3}, Span{0.1, 1.0 / 30}}) {
+    for (const Span& s : {Span{360, 100}, Span{6, 2}, Span{5, 2}, Span{1, 1.0 / 3},
+                          Span{0.5, 1.0 / 3}, Span{0.1, 1.0 / 30}}) {
         EXPECT_NEAR(charts::GridInterval(s.span), s.interval, 1e-12) << s.span;
     }
     // Spans below every table row still get a grid finer than the span.
@@ -131,7 +134,8 @@ TEST(VectorChartDoc, GridIntervalsAndRangeText)
 
     FixedVectorDoc thirty(CPosition(50.5, 0), CPosition(50, 1), false, {0, 0, 100, 100});
     EXPECT_EQ(thirty.GetExtentText(), "      30nm");
-    FixedVectorDoc half(CPosition(50.5, 0), CPosition(50.5 - 1.0 / 120, 1), false, {0, 0, 100, 100});
+    FixedVectorDoc half(CPosition(50.5, 0), CPosition(50.5 - 1.0 / 120, 1), false,
+                        {0, 0, 100, 100});
     EXPECT_EQ(half.GetExtentText(), "    0.50nm");
 }
 
@@ -209,7 +213,8 @@ TEST(BlankChart, ZoomToRectangle)
     };
     for (const Row& row : rows) {
         OpenBlank b(800, 600);
-        EXPECT_EQ(b.doc.ZoomToRect(row.drag.left, row.drag.top, row.drag.right, row.drag.bottom), row.ok)
+        EXPECT_EQ(b.doc.ZoomToRect(row.drag.left, row.drag.top, row.drag.right, row.drag.bottom),
+                  row.ok)
             << row.what;
         if (row.ok)
             ExpectExtent(b.doc, row.extent, row.what);

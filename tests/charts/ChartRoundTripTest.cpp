@@ -1,5 +1,6 @@
-// Charts made by the hcrf writer from pictures, read back through the chart readers: every tile must
-// decode to the picture's palette indexes and the panels must map positions and pixels onto each other.
+// Charts made by the hcrf writer from pictures, read back through the chart readers: every tile
+// must decode to the picture's palette indexes and the panels must map positions and pixels onto
+// each other.
 
 #include "ChartSetWriter.h"
 #include "TempFolder.h"
@@ -27,26 +28,30 @@ std::string ToUpperAscii(std::string text)
     return text;
 }
 
-// Tiles that decode to something other than the picture, as "cccrrr" (the merge's names for updated tiles).
-std::vector<std::string> Mismatches(const CTileRaster& raster, const CodeTable& table, const hcrftool::IndexedImage& picture)
+// Tiles that decode to something other than the picture, as "cccrrr" (the merge's names for updated
+// tiles).
+std::vector<std::string> Mismatches(const CTileRaster& raster, const CodeTable& table,
+                                    const hcrftool::IndexedImage& picture)
 {
     std::vector<std::string> bad;
     std::mutex lock;
     std::vector<std::uint8_t> tile(kTilePixels);
     for (unsigned row = 0; row < raster.TilesDown(); ++row)
         for (unsigned column = 0; column < raster.TilesAcross(); ++column) {
-            bool same = raster.ReadTile(column, row, table, false, TileBuffer(tile.data(), kTilePixels), lock);
+            bool same = raster.ReadTile(column, row, table, false,
+                                        TileBuffer(tile.data(), kTilePixels), lock);
             for (unsigned y = 0; same && y < kTileSide; ++y)
-                same = std::equal(tile.begin() + y * kTileSide, tile.begin() + (y + 1) * kTileSide,
-                                  picture.pixels.begin() + std::ptrdiff_t((row * kTileSide + y) * picture.width +
-                                                                          column * kTileSide));
+                same = std::equal(
+                    tile.begin() + y * kTileSide, tile.begin() + (y + 1) * kTileSide,
+                    picture.pixels.begin() +
+                        std::ptrdiff_t((row * kTileSide + y) * picture.width + column * kTileSide));
             if (!same)
                 bad.push_back(std::to_string(1000000 + column * 1000 + row).substr(1));
         }
     return bad;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ChartRoundTrip, EveryTileDecodesToThePicture)
 {
@@ -55,45 +60,63 @@ TEST(ChartRoundTrip, EveryTileDecodesToThePicture)
     updated.updateTiles = {{1, 1}, {3, 2}, {5, 0}}, updated.insets = 2;
     exact.lowResolutionRatio = 1, exact.datumShift = false;
     // Rows: picture, parameters, the tiles updates replace (in tile order).
-    const struct { hcrftool::IndexedImage picture; hcrftool::ChartParameters p; std::vector<std::string> updates; } rows[] = {
+    const struct {
+        hcrftool::IndexedImage picture;
+        hcrftool::ChartParameters p;
+        std::vector<std::string> updates;
+    } rows[] = {
         {GeneratePicture(700, 500), updated, {"005000", "001001", "003002"}},
         {GeneratePicture(128, 128, 3), exact, {}},   // one exact tile
         {hcrftool::GenerateManyColourPicture(300, 260), exact, {}},   // short runs of many colours
     };
     const auto checksMatch = [](const CTileRaster& r) {
-        return Crc32(r.Data()) == r.ExpectedRasterCheck() && Crc32(r.Index()) == r.ExpectedIndexCheck();
+        return Crc32(r.Data()) == r.ExpectedRasterCheck() &&
+               Crc32(r.Index()) == r.ExpectedIndexCheck();
     };
     for (const auto& sc : rows) {
         SCOPED_TRACE(sc.picture.width);
         brine_test::TempFolder folder;
         hcrftool::WrittenChart written;
         std::string error;
-        ASSERT_TRUE(hcrftool::WriteChartSet(sc.picture, sc.p, folder.Path(), written, error)) << error;
+        ASSERT_TRUE(hcrftool::WriteChartSet(sc.picture, sc.p, folder.Path(), written, error))
+            << error;
         const auto chr = written.chartFile, lor = SiblingFile(chr, "lor");
-        const auto hdr = ReadWholeFile(SiblingFile(chr, "hdr")), pal = ReadWholeFile(SiblingFile(chr, "pal"));
-        const auto upr = ReadWholeFile(SiblingFile(chr, "upr")), upi = ReadWholeFile(SiblingFile(chr, "upi"));
+        const auto hdr = ReadWholeFile(SiblingFile(chr, "hdr")),
+                   pal = ReadWholeFile(SiblingFile(chr, "pal"));
+        const auto upr = ReadWholeFile(SiblingFile(chr, "upr")),
+                   upi = ReadWholeFile(SiblingFile(chr, "upi"));
         CHCRFHeader header;
         ASSERT_TRUE(hdr && pal && upr && upi && header.Read(*hdr));
         const auto& id = header.identifier;
         const auto& gi = header.generalInfo;
-        EXPECT_EQ(std::tuple(id.chartNumber, id.editionDate, gi.title, id.insetPanels, gi.LowResolutionRatio()),
-                  std::tuple(sc.p.chartNumber, sc.p.editionDate, sc.p.title, sc.p.insets, double(sc.p.lowResolutionRatio)));
+        EXPECT_EQ(std::tuple(id.chartNumber, id.editionDate, gi.title, id.insetPanels,
+                             gi.LowResolutionRatio()),
+                  std::tuple(sc.p.chartNumber, sc.p.editionDate, sc.p.title, sc.p.insets,
+                             double(sc.p.lowResolutionRatio)));
         CColourTables colours;
         ASSERT_TRUE(ApplyColourSections(*pal, colours));
         for (std::size_t i = 0; i < sc.picture.palette.size(); ++i)
-            EXPECT_EQ(colours.day[i], (CRgb{sc.picture.palette[i].r, sc.picture.palette[i].g, sc.picture.palette[i].b}));
+            EXPECT_EQ(colours.day[i], (CRgb{sc.picture.palette[i].r, sc.picture.palette[i].g,
+                                            sc.picture.palette[i].b}));
 
         CodeTable low{}, high{};
-        ASSERT_TRUE(LoadCodeTable(*pal, RasterKind::LowResolution, low) && LoadCodeTable(*pal, RasterKind::HighResolution, high));
+        ASSERT_TRUE(LoadCodeTable(*pal, RasterKind::LowResolution, low) &&
+                    LoadCodeTable(*pal, RasterKind::HighResolution, high));
         CTileRaster lowRaster, highRaster;
-        ASSERT_TRUE(lowRaster.Load(lor, IndexFileOf(lor), gi.lowTilesAcross, gi.lowTilesDown, &error)) << error;
-        ASSERT_TRUE(highRaster.Load(chr, IndexFileOf(chr), gi.highTilesAcross, gi.highTilesDown, &error)) << error;
+        ASSERT_TRUE(
+            lowRaster.Load(lor, IndexFileOf(lor), gi.lowTilesAcross, gi.lowTilesDown, &error))
+            << error;
+        ASSERT_TRUE(
+            highRaster.Load(chr, IndexFileOf(chr), gi.highTilesAcross, gi.highTilesDown, &error))
+            << error;
         EXPECT_TRUE(Mismatches(lowRaster, low, written.lowResolution).empty());
         // The "chr" file holds older tiles where updates apply; merged, the raster is the picture.
         EXPECT_EQ(Mismatches(highRaster, high, written.highResolution), sc.updates);
         std::vector<std::string> updatedTiles;
-        EXPECT_TRUE(checksMatch(lowRaster) && checksMatch(highRaster));   // stored check values are the bytes'
-        ASSERT_TRUE(highRaster.MergeUpdates(*upr, *upi, written.mergedRasterCrc, written.mergedIndexCrc, &updatedTiles, &error))
+        EXPECT_TRUE(checksMatch(lowRaster) &&
+                    checksMatch(highRaster));   // stored check values are the bytes'
+        ASSERT_TRUE(highRaster.MergeUpdates(*upr, *upi, written.mergedRasterCrc,
+                                            written.mergedIndexCrc, &updatedTiles, &error))
             << error;
         EXPECT_EQ(updatedTiles, sc.updates);
         EXPECT_TRUE(Mismatches(highRaster, high, written.highResolution).empty());
@@ -112,16 +135,19 @@ TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
     const unsigned width = 900, height = 700;
     hcrftool::WrittenChart written;
     std::string error;
-    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(width, height), p, folder.Path(), written, error));
+    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(width, height), p, folder.Path(),
+                                        written, error));
     CPanelLookups lookups;
     lookups.Load(folder.Path());
     CPanel main, inset;
     ASSERT_TRUE(main.Load(written.chartFile, 0, {}, lookups, false, &error)) << error;
     ASSERT_TRUE(inset.Load(written.chartFile, 1, {}, lookups, false, &error)) << error;
-    ASSERT_EQ(std::pair(main.SubPanelCount(), inset.SubPanelCount()), std::pair(std::size_t(2), std::size_t(1)));
+    ASSERT_EQ(std::pair(main.SubPanelCount(), inset.SubPanelCount()),
+              std::pair(std::size_t(2), std::size_t(1)));
     EXPECT_EQ(main.Notes().size(), p.notes);
     const CSubPanel& left = main.SubPanel(0);
-    EXPECT_EQ(left.ProjectionName() + "/" + left.HorizontalDatumName(), "Mercator/Ordnance Survey 1936");
+    EXPECT_EQ(left.ProjectionName() + "/" + left.HorizontalDatumName(),
+              "Mercator/Ordnance Survey 1936");
     EXPECT_EQ(geo::CDatumInfo::GetName(left.DatumIndex()), "OSGB 36");
 
     for (long y = 0; y <= long(height); y += 70)
@@ -136,13 +162,17 @@ TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
             EXPECT_NEAR(position->GetLongitude(), lon, 1.0 / 3600);
             const auto back = sub.PositionToPoint(*position);
             ASSERT_TRUE(back);
-            EXPECT_TRUE(std::abs(back->x - x) <= 1 && std::abs(back->y - y) <= 1) << back->x << "," << back->y;
-            // The shift goes through whole chart points, so it is good to about a pixel (3 arc seconds here).
+            EXPECT_TRUE(std::abs(back->x - x) <= 1 && std::abs(back->y - y) <= 1)
+                << back->x << "," << back->y;
+            // The shift goes through whole chart points, so it is good to about a pixel (3 arc
+            // seconds here).
             geo::CPosition wgs84, chartDatum;
             ASSERT_EQ(sub.ShiftToWgs84(*position, wgs84), 0);
             EXPECT_EQ(wgs84.GetDatum(), geo::DatumIndexWGS84());
-            EXPECT_NEAR((wgs84.GetLatitude() - position->GetLatitude()) * 3600, p.wgs84ShiftLatSec, 3.0);
-            EXPECT_NEAR((wgs84.GetLongitude() - position->GetLongitude()) * 3600, p.wgs84ShiftLonSec, 3.0);
+            EXPECT_NEAR((wgs84.GetLatitude() - position->GetLatitude()) * 3600, p.wgs84ShiftLatSec,
+                        3.0);
+            EXPECT_NEAR((wgs84.GetLongitude() - position->GetLongitude()) * 3600,
+                        p.wgs84ShiftLonSec, 3.0);
             ASSERT_EQ(sub.ShiftToChartDatum(wgs84, chartDatum), 0);
             EXPECT_NEAR(chartDatum.GetLatitude(), position->GetLatitude(), 3.0 / 3600);
             EXPECT_NEAR(chartDatum.GetLongitude(), position->GetLongitude(), 3.0 / 3600);
@@ -151,9 +181,12 @@ TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
     // Which sub-panel holds a position, on the chart's datum or on WGS 84.
     const auto [lat, lon] = hcrftool::PixelToLatLon(p, width, height, 300, 200);
     const geo::CPosition onChartDatum(lat, lon, 0, std::int16_t(left.DatumIndex()));
-    EXPECT_TRUE(left.ContainsPosition(onChartDatum) && !main.SubPanel(1).ContainsPosition(onChartDatum));
-    EXPECT_TRUE(left.ContainsPosition(geo::CPosition(lat, lon)) && !main.ContainsPosition(geo::CPosition(lat + 1, lon)));
-    EXPECT_TRUE(inset.ContainsPoint({600, 100}) && !inset.ContainsPoint({100, 600}));   // the north-east quarter
+    EXPECT_TRUE(left.ContainsPosition(onChartDatum) &&
+                !main.SubPanel(1).ContainsPosition(onChartDatum));
+    EXPECT_TRUE(left.ContainsPosition(geo::CPosition(lat, lon)) &&
+                !main.ContainsPosition(geo::CPosition(lat + 1, lon)));
+    EXPECT_TRUE(inset.ContainsPoint({600, 100}) &&
+                !inset.ContainsPoint({100, 600}));   // the north-east quarter
 }
 
 // A chart set copied from a disc with upper-case names still finds its lookup tables.
@@ -163,11 +196,14 @@ TEST(ChartRoundTrip, LookupTablesAreFoundWithoutCase)
     hcrftool::ChartParameters p;
     hcrftool::WrittenChart written;
     std::string error;
-    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(200, 150), p, folder.Path(), written, error)) << error;
+    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(200, 150), p, folder.Path(),
+                                        written, error))
+        << error;
     const std::filesystem::path misc = std::filesystem::path(folder.Path()) / "MISC";
     std::filesystem::rename(std::filesystem::path(folder.Path()) / "Misc", misc);
     for (const char* name : {"projcode", "verdat", "hordat"})
-        std::filesystem::rename(misc / (std::string(name) + ".tab"), misc / (ToUpperAscii(name) + ".TAB"));
+        std::filesystem::rename(misc / (std::string(name) + ".tab"),
+                                misc / (ToUpperAscii(name) + ".TAB"));
     CPanelLookups lookups;
     lookups.Load(folder.Path());
     CPanel panel;

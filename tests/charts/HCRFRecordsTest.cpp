@@ -17,27 +17,35 @@ namespace {
 
 const std::string kEnd = "\x0B\x0D\x0A";
 
-Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes ToBytes(const std::string& s)
+{
+    return Bytes(s.begin(), s.end());
+}
 
-std::string Pad(std::string s, std::size_t width) { s.resize(width, ' '); return s; }
+std::string Pad(std::string s, std::size_t width)
+{
+    s.resize(width, ' ');
+    return s;
+}
 
 // 45 characters: chart number "GB1234", edition date, 3 insets.
 const std::string kIdentifier = Pad("HCR01GB1234  XXXXXXXX20261206031.2500", 45);
 
-Bytes Palette(std::initializer_list<std::tuple<std::uint8_t, std::uint8_t, Bytes, std::uint16_t>> sections)
+Bytes Palette(
+    std::initializer_list<std::tuple<std::uint8_t, std::uint8_t, Bytes, std::uint16_t>> sections)
 {
     Bytes pal = ToBytes(kIdentifier + kEnd);
     for (const auto& [cls, type, body, count] : sections) {
         const std::size_t length = body.size() + 8;
-        pal.insert(pal.end(), {cls, type, std::uint8_t(length), std::uint8_t(length >> 8), std::uint8_t(count),
-                               std::uint8_t(count >> 8), 0, 0});
+        pal.insert(pal.end(), {cls, type, std::uint8_t(length), std::uint8_t(length >> 8),
+                               std::uint8_t(count), std::uint8_t(count >> 8), 0, 0});
         pal.insert(pal.end(), body.begin(), body.end());
     }
     return pal;
 }
 
-// A polynomial block of 17 numbers, 23 characters each: as block 1, x = lon * 3600 and y = lat * 3600; as
-// block 2, the reverse (the sixth and last numbers are 1).
+// A polynomial block of 17 numbers, 23 characters each: as block 1, x = lon * 3600 and y = lat *
+// 3600; as block 2, the reverse (the sixth and last numbers are 1).
 const std::string kBlock = [] {
     std::string b;
     for (int i = 0; i < 17; ++i)
@@ -50,34 +58,44 @@ std::string FirstRecord(unsigned count, const std::string& latShift = "0000060",
                         const std::string& lonShift = "0000120", const std::string& datum = "WGD")
 {
     std::string r(239, ' ');
-    for (const auto& [column, text] : std::initializer_list<std::pair<std::size_t, std::string>>{
-             {1, std::to_string(count)}, {2, "Harbour plan"}, {102, "ZZ"}, {159, "00012500"}, {215, datum},
-             {219, "1"}, {222, "1"}, {225, latShift}, {232, lonShift}})
+    for (const auto& [column, text] :
+         std::initializer_list<std::pair<std::size_t, std::string>>{{1, std::to_string(count)},
+                                                                    {2, "Harbour plan"},
+                                                                    {102, "ZZ"},
+                                                                    {159, "00012500"},
+                                                                    {215, datum},
+                                                                    {219, "1"},
+                                                                    {222, "1"},
+                                                                    {225, latShift},
+                                                                    {232, lonShift}})
         r.replace(column, text.size(), text);
     return r;
 }
 
 // A sub-panel of blocks b1, b2, 3 and b4; by default every block is present.
-std::string SubPanel(const std::string& first, const std::string& b1 = kBlock, const std::string& b2 = kBlock,
-                     const std::string& b4 = kBlock)
+std::string SubPanel(const std::string& first, const std::string& b1 = kBlock,
+                     const std::string& b2 = kBlock, const std::string& b4 = kBlock)
 {
     const std::string outline = "+5030000-00100000+5100000-00100000+5100000+00000000";
-    return first + kEnd + b1 + kEnd + b2 + kEnd + kBlock + kEnd + b4 + kEnd + outline + kEnd + outline + kEnd;
+    return first + kEnd + b1 + kEnd + b2 + kEnd + kBlock + kEnd + b4 + kEnd + outline + kEnd +
+           outline + kEnd;
 }
 
-bool ParsePanel(CPanel& panel, const std::string& subPanels, bool enciphered = false, unsigned number = 0,
-                std::string* error = nullptr)
+bool ParsePanel(CPanel& panel, const std::string& subPanels, bool enciphered = false,
+                unsigned number = 0, std::string* error = nullptr)
 {
-    return panel.Parse(ToBytes(kIdentifier + kEnd + subPanels), {}, number, {}, CPanelLookups{}, enciphered, error);
+    return panel.Parse(ToBytes(kIdentifier + kEnd + subPanels), {}, number, {}, CPanelLookups{},
+                       enciphered, error);
 }
 
-}  // namespace
+}   // namespace
 
 // Names, dates, ratios and tile counts are held against the writer in the round trip; here, bounds.
 TEST(HCRFHeader, RecordBounds)
 {
     CHCRFHeader header;
-    EXPECT_FALSE(header.Read(ToBytes(kIdentifier + kEnd + Pad("x", 100) + kEnd)));   // general record short
+    EXPECT_FALSE(
+        header.Read(ToBytes(kIdentifier + kEnd + Pad("x", 100) + kEnd)));   // general record short
     header.generalInfo.lowRatioDivisor = 0;   // a ratio of 1, not a division by zero
     EXPECT_DOUBLE_EQ(header.generalInfo.LowResolutionRatio(), 1.0);
 
@@ -99,9 +117,9 @@ TEST(HCRFPalette, ColourSectionsAndCodeTables)
 {
     const Bytes colourPal = Palette({
         {0, 1, {1, 10, 20, 30, 7, 1, 1, 1, 1, 40, 50, 60}, 3},   // index 1 twice: the later wins
-        {0, 2, {1, 5, 5, 5, 9, 6, 6, 6}, 5},                     // count beyond the section
+        {0, 2, {1, 5, 5, 5, 9, 6, 6, 6}, 5},   // count beyond the section
         {0xFF, 1, {}, 0},
-        {0, 3, {1, 99, 99, 99}, 1},                              // after a code section: not read
+        {0, 3, {1, 99, 99, 99}, 1},   // after a code section: not read
     });
     CColourTables colours;
     ASSERT_TRUE(ApplyColourSections(colourPal, colours));
@@ -109,24 +127,29 @@ TEST(HCRFPalette, ColourSectionsAndCodeTables)
     EXPECT_EQ(colours.dusk[9], (CRgb{6, 6, 6}));
     EXPECT_EQ(colours.duskCount, 2u);
     // A section claiming less than its own header ends the scan instead of looping.
-    EXPECT_TRUE(ApplyColourSections(ToBytes(kIdentifier + kEnd + std::string("\0\1\0\0\1\0\0\0\3\1\1\1", 12)), colours));
+    EXPECT_TRUE(ApplyColourSections(
+        ToBytes(kIdentifier + kEnd + std::string("\0\1\0\0\1\0\0\0\3\1\1\1", 12)), colours));
     EXPECT_FALSE(ApplyColourSections(ToBytes("short"), colours));
 
     // Code tables: an enciphered one cannot be read, a cut one fails with a reason.
     const Bytes pal = Palette({{0xFF, 2, Bytes(256, 7), 256}});
     CodeTable table{};
     ASSERT_TRUE(LoadCodeTable(pal, RasterKind::HighResolution, table));
-    EXPECT_FALSE(LoadCodeTable(Palette({{0xFF, 4, Bytes(256, 7), 256}}), RasterKind::HighResolution, table));
+    EXPECT_FALSE(
+        LoadCodeTable(Palette({{0xFF, 4, Bytes(256, 7), 256}}), RasterKind::HighResolution, table));
     std::string error;
-    EXPECT_FALSE(LoadCodeTable(Bytes(pal.begin(), pal.end() - 10), RasterKind::HighResolution, table, &error));
+    EXPECT_FALSE(LoadCodeTable(Bytes(pal.begin(), pal.end() - 10), RasterKind::HighResolution,
+                               table, &error));
     EXPECT_FALSE(error.empty());
 }
 
 TEST(HCRFLookups, KeysAndFileNames)
 {
     CLookupTable table;
-    table.Parse(ToBytes("12345" + Pad("ME Mercator", 33) + kEnd + Pad("LA Lowest Astronomical Tide", 33) + kEnd + "LA"));
-    for (const auto& [key, text] : {std::pair<const char*, const char*>{"ME ", "Mercator"}, {"me", ""}, {"XX", ""}, {"", ""}})
+    table.Parse(ToBytes("12345" + Pad("ME Mercator", 33) + kEnd +
+                        Pad("LA Lowest Astronomical Tide", 33) + kEnd + "LA"));
+    for (const auto& [key, text] :
+         {std::pair<const char*, const char*>{"ME ", "Mercator"}, {"me", ""}, {"XX", ""}, {"", ""}})
         EXPECT_EQ(table.Find(key), text) << key;
 
     // Charts copied from discs often arrive with upper-case names.
@@ -134,7 +157,8 @@ TEST(HCRFLookups, KeysAndFileNames)
     for (const char* name : {"GB1234.CHR", "GB1234.CHI", "GB1234.Pal"})
         std::ofstream(folder / name) << "x";
     const auto chart = folder / "GB1234.CHR";
-    EXPECT_EQ(std::pair(SiblingFile(chart, "pal"), IndexFileOf(chart)), std::pair(folder / "GB1234.Pal", folder / "GB1234.CHI"));
+    EXPECT_EQ(std::pair(SiblingFile(chart, "pal"), IndexFileOf(chart)),
+              std::pair(folder / "GB1234.Pal", folder / "GB1234.CHI"));
     EXPECT_FALSE(ReadWholeFile(SiblingFile(chart, "hdr")));
 }
 
@@ -143,7 +167,8 @@ TEST(ChartPanel, FileStructure)
     CPanel panel;
     const std::string one = SubPanel(FirstRecord(2));
     std::string error;
-    EXPECT_FALSE(ParsePanel(panel, one, false, 3, &error));   // two sub-panels announced, one present
+    EXPECT_FALSE(
+        ParsePanel(panel, one, false, 3, &error));   // two sub-panels announced, one present
     EXPECT_NE(error.find("too short"), std::string::npos);
     EXPECT_FALSE(ParsePanel(panel, ""));
     // Enciphered panel data cannot be read here: the panel stands without sub-panels.
@@ -160,14 +185,22 @@ TEST(ChartPanel, MissingNumbersDisableOnlyWhatTheyName)
     // An unknown datum code counts as WGS 84 when the chart's own blocks shift to it.
     const std::string unknown = FirstRecord(1, "0000060", "0000120", "XYZ");
     // Rows: sub-panel; to point, to position, polynomial shift, shift values work; datum name.
-    const struct { const char* name; std::string subPanel; bool toPoint, toPosition, poly, shift; const char* datum; } cases[] = {
+    const struct {
+        const char* name;
+        std::string subPanel;
+        bool toPoint, toPosition, poly, shift;
+        const char* datum;
+    } cases[] = {
         {"everything", SubPanel(FirstRecord(1)), true, true, true, true, "WGS 84"},
         {"unknown datum", SubPanel(unknown), true, true, true, true, "WGS 84"},
         {"no block 1", SubPanel(FirstRecord(1), kBlank), false, true, true, true, "WGS 84"},
         {"no block 2", SubPanel(FirstRecord(1), kBlock, kBlank), true, false, true, true, "WGS 84"},
-        {"no block 4, unknown datum", SubPanel(unknown, kBlock, kBlock, kBlank), true, true, false, true, "Unknown"},
-        {"latitude shift 9999999", SubPanel(FirstRecord(1, "9999999")), true, true, true, false, "WGS 84"},
-        {"longitude shift 9999999", SubPanel(FirstRecord(1, "0000001", "9999999")), true, true, true, false, "WGS 84"},
+        {"no block 4, unknown datum", SubPanel(unknown, kBlock, kBlock, kBlank), true, true, false,
+         true, "Unknown"},
+        {"latitude shift 9999999", SubPanel(FirstRecord(1, "9999999")), true, true, true, false,
+         "WGS 84"},
+        {"longitude shift 9999999", SubPanel(FirstRecord(1, "0000001", "9999999")), true, true,
+         true, false, "WGS 84"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -176,15 +209,18 @@ TEST(ChartPanel, MissingNumbersDisableOnlyWhatTheyName)
         const CSubPanel& sub = panel.SubPanel(0);
         EXPECT_EQ(sub.PositionToPoint(geo::CPosition(1, 1)).has_value(), c.toPoint);
         EXPECT_EQ(sub.PointToPosition({1, 1}).has_value(), c.toPosition);
-        EXPECT_EQ(std::pair(sub.HasPolynomialDatumShift(), sub.HasDatumShift()), std::pair(c.poly, c.shift));
+        EXPECT_EQ(std::pair(sub.HasPolynomialDatumShift(), sub.HasDatumShift()),
+                  std::pair(c.poly, c.shift));
         geo::CPosition out;
         const geo::CPosition in(50.25, -1.5);
         EXPECT_EQ(sub.ShiftToWgs84(in, out), c.poly && c.toPoint ? 0 : 5);
         EXPECT_TRUE(c.poly || out == in);
-        EXPECT_TRUE(!c.shift || std::pair(*sub.LatitudeShift(), *sub.LongitudeShift()) == std::pair(1.0, 2.0));
+        EXPECT_TRUE(!c.shift ||
+                    std::pair(*sub.LatitudeShift(), *sub.LongitudeShift()) == std::pair(1.0, 2.0));
         // Positions from chart points and the outline carry the chart's datum.
         EXPECT_EQ(geo::CDatumInfo::GetName(sub.DatumIndex()), c.datum);
         EXPECT_EQ(sub.Outline().front().GetDatum(), sub.DatumIndex());
-        EXPECT_TRUE(!c.toPosition || sub.PointToPosition({3600, 3600})->GetDatum() == sub.DatumIndex());
+        EXPECT_TRUE(!c.toPosition ||
+                    sub.PointToPosition({3600, 3600})->GetDatum() == sub.DatumIndex());
     }
 }

@@ -11,14 +11,15 @@ using namespace charts::hcrf;
 
 namespace {
 
-// Codes: 1, 2, 10 = runs of colours 1, 2, 5 from the stream; 11 = pixels 1,2; 12 = 128 pixels of 3; 13 = count 0
-// then pixel 9; 14 = row repeat; 15 = pixels 4,5,6; 16 = run of 7 then pixel 8; 17 = operation 8 (invalid).
+// Codes: 1, 2, 10 = runs of colours 1, 2, 5 from the stream; 11 = pixels 1,2; 12 = 128 pixels of 3;
+// 13 = count 0 then pixel 9; 14 = row repeat; 15 = pixels 4,5,6; 16 = run of 7 then pixel 8; 17 =
+// operation 8 (invalid).
 CodeTable TestTable()
 {
     CodeTable t{};
-    const std::pair<int, Bytes> codes[] = {{1, {2, 1}},  {2, {2, 2}},  {10, {2, 5}},         {11, {3, 1, 2}},
-                                           {12, {1, 3, 128}}, {13, {4, 0, 0, 0, 9}}, {14, {7}}, {15, {6, 4, 5, 6}},
-                                           {16, {5, 7, 8}}, {17, {8}}};
+    const std::pair<int, Bytes> codes[] = {
+        {1, {2, 1}},           {2, {2, 2}}, {10, {2, 5}},       {11, {3, 1, 2}}, {12, {1, 3, 128}},
+        {13, {4, 0, 0, 0, 9}}, {14, {7}},   {15, {6, 4, 5, 6}}, {16, {5, 7, 8}}, {17, {8}}};
     for (const auto& [code, bytes] : codes)
         std::copy(bytes.begin(), bytes.end(), t.begin() + code * 5);
     return t;
@@ -27,7 +28,8 @@ CodeTable TestTable()
 Bytes WithCheck(Bytes b)
 {
     const std::uint32_t crc = Crc32(b);
-    b.insert(b.end(), {std::uint8_t(crc), std::uint8_t(crc >> 8), std::uint8_t(crc >> 16), std::uint8_t(crc >> 24)});
+    b.insert(b.end(), {std::uint8_t(crc), std::uint8_t(crc >> 8), std::uint8_t(crc >> 16),
+                       std::uint8_t(crc >> 24)});
     return b;
 }
 
@@ -36,9 +38,10 @@ Bytes Entries(std::initializer_list<CIndexEntry> entries, Bytes tail = {})
 {
     Bytes index;
     for (const CIndexEntry& e : entries)
-        index.insert(index.end(), {e.key0, e.key1, std::uint8_t(e.length), std::uint8_t(e.length >> 8),
-                                   std::uint8_t(e.offset), std::uint8_t(e.offset >> 8), std::uint8_t(e.offset >> 16),
-                                   std::uint8_t(e.offset >> 24)});
+        index.insert(index.end(),
+                     {e.key0, e.key1, std::uint8_t(e.length), std::uint8_t(e.length >> 8),
+                      std::uint8_t(e.offset), std::uint8_t(e.offset >> 8),
+                      std::uint8_t(e.offset >> 16), std::uint8_t(e.offset >> 24)});
     index.insert(index.end(), tail.begin(), tail.end());
     return WithCheck(index);
 }
@@ -47,11 +50,13 @@ Bytes Entries(std::initializer_list<CIndexEntry> entries, Bytes tail = {})
 const Bytes kTwoTiles = {1, 0x40, 0x00, 2, 0x40, 0x00};
 
 // The first pixel of a tile, or nothing when the tile cannot be read.
-std::optional<std::uint8_t> FirstPixel(const CTileRaster& r, unsigned column, unsigned row = 0, bool enciphered = false)
+std::optional<std::uint8_t> FirstPixel(const CTileRaster& r, unsigned column, unsigned row = 0,
+                                       bool enciphered = false)
 {
     std::vector<std::uint8_t> tile(kTilePixels);
     std::mutex lock;
-    const bool read = r.ReadTile(column, row, TestTable(), enciphered, TileBuffer(tile.data(), kTilePixels), lock);
+    const bool read = r.ReadTile(column, row, TestTable(), enciphered,
+                                 TileBuffer(tile.data(), kTilePixels), lock);
     return read ? std::optional(tile[0]) : std::nullopt;
 }
 
@@ -63,20 +68,29 @@ Bytes Repeat(std::size_t n, Bytes unit)
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(HCRFRaster, CorruptFilesFailTheLoad)
 {
     const Bytes raster = WithCheck(kTwoTiles);
-    const struct { const char* name; Bytes raster, index; bool ok; } cases[] = {
-        {"index with more entries than tiles", raster, Entries({{0, 0, 3, 0}, {0, 1, 3, 3}, {9, 9, 0, 0}}), true},
-        {"raster shorter than its check value", {1, 2, 3}, Entries({{0, 0, 3, 0}, {0, 1, 3, 3}}), false},
+    const struct {
+        const char* name;
+        Bytes raster, index;
+        bool ok;
+    } cases[] = {
+        {"index with more entries than tiles", raster,
+         Entries({{0, 0, 3, 0}, {0, 1, 3, 3}, {9, 9, 0, 0}}), true},
+        {"raster shorter than its check value",
+         {1, 2, 3},
+         Entries({{0, 0, 3, 0}, {0, 1, 3, 3}}),
+         false},
         {"index shorter than its check value", raster, {0, 0}, false},
         {"index of one entry for two tiles", raster, Entries({{0, 0, 3, 0}}), false},
         {"index not whole entries", raster, Entries({{0, 0, 3, 0}, {0, 1, 3, 3}}, {0}), false},
         {"entry beyond the data", raster, Entries({{0, 0, 3, 0}, {0, 1, 3, 4}}), false},
         {"entry into the check value", raster, Entries({{0, 0, 3, 0}, {0, 1, 5, 3}}), false},
-        {"entry offset near 4 GiB", raster, Entries({{0, 0, 0xFFFF, 0xFFFFFFFF}, {0, 1, 3, 3}}), false},
+        {"entry offset near 4 GiB", raster, Entries({{0, 0, 0xFFFF, 0xFFFFFFFF}, {0, 1, 3, 3}}),
+         false},
     };
     for (const auto& c : cases) {
         CTileRaster r;
@@ -89,7 +103,8 @@ TEST(HCRFRaster, CorruptFilesFailTheLoad)
 TEST(HCRFRaster, TileReadsAndUpdateMergeStayInsideTheRaster)
 {
     CTileRaster raster;
-    ASSERT_TRUE(raster.Assign(WithCheck(kTwoTiles), Entries({{0, 0, 3, 0}, {0, 1, 3, 3}}), 2, 1, nullptr));
+    ASSERT_TRUE(
+        raster.Assign(WithCheck(kTwoTiles), Entries({{0, 0, 3, 0}, {0, 1, 3, 3}}), 2, 1, nullptr));
     EXPECT_EQ(FirstPixel(raster, 1), 2);
     EXPECT_FALSE(FirstPixel(raster, 2));
     EXPECT_FALSE(FirstPixel(raster, 0, 1));
@@ -97,7 +112,13 @@ TEST(HCRFRaster, TileReadsAndUpdateMergeStayInsideTheRaster)
 
     const Bytes upr = WithCheck({1, 0x40, 0x00});   // one replacement tile of colour 1
     // Rows: update index, merge succeeds, first pixel of tile 1 afterwards, tiles replaced.
-    const struct { const char* name; Bytes upi; bool ok; std::uint8_t second; std::size_t replaced; } cases[] = {
+    const struct {
+        const char* name;
+        Bytes upi;
+        bool ok;
+        std::uint8_t second;
+        std::size_t replaced;
+    } cases[] = {
         {"empty update index", Entries({}), true, 2, 0},
         {"replaces the tile with matching keys", Entries({{0, 1, 3, 0}}), true, 1, 1},
         {"an unmatched entry stops later ones", Entries({{7, 7, 3, 0}, {0, 1, 3, 0}}), true, 2, 0},
@@ -128,16 +149,30 @@ TEST(HCRFRaster, CheckValueIsZlibsCrc32)
 TEST(TileDecoder, OperationsAndBounds)
 {
     // Rows: input, decodes, a pixel to check when it does and its colour.
-    const struct { const char* name; Bytes input; bool ok; std::size_t at; std::uint8_t colour; } cases[] = {
+    const struct {
+        const char* name;
+        Bytes input;
+        bool ok;
+        std::size_t at;
+        std::uint8_t colour;
+    } cases[] = {
         {"two-byte run fills the tile", {10, 0x40, 0x00, 17}, true, 16383, 5},
         {"0xFF is a run of 2", Repeat(8192, {10, 0xFF}), true, 1, 5},
         {"0x80 is a run of 129, overflow fails", Repeat(128, {10, 0x80}), false, 0, 0},
         {"two-byte run one past the end fails", {10, 0x40, 0x01}, false, 0, 0},
-        {"row repeat before the first row end is passed over", {10, 0xC1, 14, 10, 0x3F, 0xC0}, true, 16383, 5},
+        {"row repeat before the first row end is passed over",
+         {10, 0xC1, 14, 10, 0x3F, 0xC0},
+         true,
+         16383,
+         5},
         {"row repeat at the last row, count 1", {10, 0x3F, 0x80, 14, 1}, true, 16383, 5},
         {"row repeat at the last row, count 2 fails", {10, 0x3F, 0x80, 14, 2}, false, 0, 0},
         {"row repeat count 0 writes nothing", {12, 14, 0, 14, 127}, true, 16383, 3},
-        {"row repeat copies the row just finished", {11, 15, 10, 0x86, 14, 127}, true, 128 * 50 + 2, 4},
+        {"row repeat copies the row just finished",
+         {11, 15, 10, 0x86, 14, 127},
+         true,
+         128 * 50 + 2,
+         4},
         {"operation 8 fails", {17}, false, 0, 0},
         {"count-0 run writes only its last pixel", {13, 10, 0x3F, 0xFF}, true, 0, 9},
         {"run then pixel", {16, 0x3F, 0xFF}, true, 16383, 8},
@@ -152,7 +187,9 @@ TEST(TileDecoder, OperationsAndBounds)
     for (const auto& c : cases) {
         std::vector<std::uint8_t> out(kTilePixels, 0xEE);
         ASSERT_EQ(DecodeTile(c.input, table, TileBuffer(out.data(), kTilePixels)), c.ok) << c.name;
-        EXPECT_TRUE(!c.ok || (out[c.at] == c.colour && std::count(out.begin(), out.end(), 0xEE) == 0)) << c.name;
+        EXPECT_TRUE(!c.ok ||
+                    (out[c.at] == c.colour && std::count(out.begin(), out.end(), 0xEE) == 0))
+            << c.name;
     }
 }
 
@@ -161,34 +198,37 @@ TEST(TileDecoder, OperationsAndBounds)
 TEST(TileDecoder, RandomCodeStreamsDecodeToThePixelsTheyDescribe)
 {
     CodeTable table = TestTable();
-    const std::pair<int, Bytes> more[] = {{18, {4, 6, 5, 0, 7}}, {19, {1, 8, 40}}, {20, {1, 9, 0}}, {21, {1, 1, 1}}};
+    const std::pair<int, Bytes> more[] = {
+        {18, {4, 6, 5, 0, 7}}, {19, {1, 8, 40}}, {20, {1, 9, 0}}, {21, {1, 1, 1}}};
     for (const auto& [code, bytes] : more)
         std::copy(bytes.begin(), bytes.end(), table.begin() + code * 5);
     std::mt19937 rng(5);
     for (int round = 0; round < 200; ++round) {
         Bytes in;
         std::vector<std::uint8_t> expected;
-        const auto run = [&](std::size_t n, std::uint8_t colour) { expected.insert(expected.end(), n, colour); };
+        const auto run = [&](std::size_t n, std::uint8_t colour) {
+            expected.insert(expected.end(), n, colour);
+        };
         while (expected.size() < kTilePixels) {
             const std::size_t room = kTilePixels - expected.size();   // 300 or more here
             const std::size_t p = expected.size();
             switch (rng() % 9) {
-            case 0: in.push_back(11), run(1, 1), run(1, 2); break;          // two literals
+            case 0: in.push_back(11), run(1, 1), run(1, 2); break;   // two literals
             case 1: in.push_back(15), run(1, 4), run(1, 5), run(1, 6); break;   // three literals
-            case 2: in.push_back(18), run(5, 6), run(1, 7); break;          // run then pixel
-            case 3: in.push_back(19), run(40, 8); break;                    // run from the table
-            case 4: in.push_back(20); break;                                // a run of nothing
-            case 5: {                                                       // one-byte stream run
+            case 2: in.push_back(18), run(5, 6), run(1, 7); break;   // run then pixel
+            case 3: in.push_back(19), run(40, 8); break;   // run from the table
+            case 4: in.push_back(20); break;   // a run of nothing
+            case 5: {   // one-byte stream run
                 const std::size_t n = 2 + rng() % 128;
                 in.insert(in.end(), {16, std::uint8_t(257 - n)}), run(n, 7), run(1, 8);
                 break;
             }
-            case 6: {                                                       // two-byte stream run
+            case 6: {   // two-byte stream run
                 const std::size_t n = rng() % 300;
                 in.insert(in.end(), {10, std::uint8_t(n >> 8), std::uint8_t(n)}), run(n, 5);
                 break;
             }
-            case 7:                                                         // row repeats
+            case 7:   // row repeats
                 if (p >= kTileSide && rng() % 4 == 0) {
                     const std::size_t rows = 1 + rng() % std::min<std::size_t>(3, room / kTileSide);
                     in.insert(in.end(), {14, std::uint8_t(rows)});
@@ -196,7 +236,7 @@ TEST(TileDecoder, RandomCodeStreamsDecodeToThePixelsTheyDescribe)
                         expected.insert(expected.end(), expected.end() - kTileSide, expected.end());
                 }
                 break;
-            default: in.push_back(21), run(1, 1); break;                    // one pixel
+            default: in.push_back(21), run(1, 1); break;   // one pixel
             }
             // Every code above fits in 300 pixels; the last ones are single pixels.
             if (kTilePixels - expected.size() < 300)
@@ -204,7 +244,8 @@ TEST(TileDecoder, RandomCodeStreamsDecodeToThePixelsTheyDescribe)
                     in.push_back(21), run(1, 1);
         }
         std::vector<std::uint8_t> out(kTilePixels, 0xEE);
-        ASSERT_TRUE(DecodeTile(in, table, TileBuffer(out.data(), kTilePixels))) << "round " << round;
+        ASSERT_TRUE(DecodeTile(in, table, TileBuffer(out.data(), kTilePixels)))
+            << "round " << round;
         ASSERT_EQ(out, expected) << "round " << round;
     }
 }

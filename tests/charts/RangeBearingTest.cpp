@@ -15,7 +15,8 @@ namespace {
 // A vector chart over a fixed extent, wrapping at 180 when asked.
 class FixedDoc : public charts::CVectorChartDoc {
 public:
-    FixedDoc(CPosition nw, CPosition se, bool dateLine, geo::IntRect r) : m_nw(nw), m_se(se), m_rect(r)
+    FixedDoc(CPosition nw, CPosition se, bool dateLine, geo::IntRect r)
+        : m_nw(nw), m_se(se), m_rect(r)
     {
         SetCrossesDateLine(dateLine);
         SetWholeExtent(nw, se);
@@ -34,7 +35,7 @@ private:
     geo::IntRect m_rect;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(RangeBearing, LabelRows)
 {
@@ -58,16 +59,17 @@ TEST(RangeBearing, LinesAcrossTheDateLineAgainstGeographicLib)
     FixedDoc doc(CPosition(10, 170), CPosition(-10, -170), true, {0, 0, 2000, 2000});
     brine_test::FakeChartWindow window({0, 0, 2000, 2000});
     doc.AttachWindow(&window);
-    const GeographicLib::Rhumb rhumb(GeographicLib::Constants::WGS84_a(), GeographicLib::Constants::WGS84_f(), false);
+    const GeographicLib::Rhumb rhumb(GeographicLib::Constants::WGS84_a(),
+                                     GeographicLib::Constants::WGS84_f(), false);
     struct Line {
         IntPoint from, to;
     };
     const Line lines[] = {
         {{900, 1000}, {1100, 1000}},   // due east across 180
         {{1100, 1000}, {900, 1000}},   // due west across 180
-        {{500, 1800}, {1700, 200}},    // north-east across
-        {{1999, 3}, {2, 1997}},        // corner to corner, westward
-        {{400, 700}, {700, 1300}},     // not across
+        {{500, 1800}, {1700, 200}},   // north-east across
+        {{1999, 3}, {2, 1997}},   // corner to corner, westward
+        {{400, 700}, {700, 1300}},   // not across
     };
     for (const Line& l : lines) {
         chart::CRangeBearingOverlay m;
@@ -79,7 +81,8 @@ TEST(RangeBearing, LinesAcrossTheDateLineAgainstGeographicLib)
         double range = 0, bearing = 0;
         ASSERT_TRUE(chart::RangeBearingAsDrawn(a, b, l.from.x, l.to.x, &range, &bearing));
         double s12 = 0, azi12 = 0;
-        rhumb.Inverse(a.GetLatitude(), a.GetLongitude(), b.GetLatitude(), b.GetLongitude(), s12, azi12);
+        rhumb.Inverse(a.GetLatitude(), a.GetLongitude(), b.GetLatitude(), b.GetLongitude(), s12,
+                      azi12);
         EXPECT_NEAR(range, s12 / 1852.0, 1e-4) << l.from.x << "->" << l.to.x;
         EXPECT_NEAR(bearing, azi12 < 0 ? azi12 + 360 : azi12, 1e-6) << l.from.x << "->" << l.to.x;
         m.Finish(l.to);
@@ -97,9 +100,10 @@ TEST(RangeBearing, AcrossAWorldChartTheLineReadsTheLongWay)
     ASSERT_TRUE(world.OnOpenDocument(""));
     chart::CRangeBearingOverlay m;
     m.Start(world, {10, 180});   // 175 W on the equator
-    m.SetEnd({710, 180});        // 175 E, drawn eastward across the whole chart
+    m.SetEnd({710, 180});   // 175 E, drawn eastward across the whole chart
     double range = 0, bearing = 0;
-    ASSERT_TRUE(chart::RangeBearingAsDrawn(m.StartPosition(), m.EndPosition(), 10, 710, &range, &bearing));
+    ASSERT_TRUE(
+        chart::RangeBearingAsDrawn(m.StartPosition(), m.EndPosition(), 10, 710, &range, &bearing));
     EXPECT_NEAR(bearing, 90.0, 1e-6);
     EXPECT_NEAR(range, 350 * 60.0 * 1.0018, 40.0);   // 350 degrees of the equator, not 10
     // A click without moving: a zero-length line.

@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <atomic>
 #include <functional>
-#include <thread>
 #include <set>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -71,7 +71,7 @@ std::vector<std::string> Names(CDBTestPoint& t)
     return r;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(PointTable, NextIdSkipsNoGapAfterTheLastIsDeleted)
 {
@@ -85,7 +85,7 @@ TEST_F(PointTable, NextIdSkipsNoGapAfterTheLastIsDeleted)
     ASSERT_TRUE(t.FlushIfOpen());
     EXPECT_EQ(t.NextUniqueId(), 3);
     EXPECT_EQ(t.GetRecordCount(), 2);
-    EXPECT_EQ(t.OrdinalOfRecNo(3), 3);  // a deleted record is past the end
+    EXPECT_EQ(t.OrdinalOfRecNo(3), 3);   // a deleted record is past the end
     ASSERT_EQ(t.Table()->RecordCount(), 3);
     EXPECT_FALSE(t.GoRecord(0));
     EXPECT_FALSE(t.GoRecord(4));
@@ -100,16 +100,16 @@ TEST(DBInterface, OpenCreatesRecreatesOrOnlyReads)
     ASSERT_TRUE(t.Open());
     ASSERT_TRUE(t.Add("kept"));
     ASSERT_TRUE(t.Close());
-    ASSERT_TRUE(t.Open(true, true));  // read-only: files untouched
+    ASSERT_TRUE(t.Open(true, true));   // read-only: files untouched
     EXPECT_TRUE(t.IsReadOnly());
     EXPECT_EQ(t.GetRecordCount(), 1);
     EXPECT_FALSE(t.Zap());
     EXPECT_TRUE(t.IsOpen());
     EXPECT_FALSE(t.AppendNew());
-    EXPECT_TRUE(t.Open(false, true));  // already open: nothing happens
+    EXPECT_TRUE(t.Open(false, true));   // already open: nothing happens
     EXPECT_EQ(t.GetRecordCount(), 1);
     ASSERT_TRUE(t.Close());
-    ASSERT_TRUE(t.Open(false, true));  // recreated empty
+    ASSERT_TRUE(t.Open(false, true));   // recreated empty
     EXPECT_EQ(t.GetRecordCount(), 0);
     EXPECT_TRUE(t.IsEmpty());
     EXPECT_EQ(t.GetTagName(), "T_UNIQUE");
@@ -119,7 +119,7 @@ TEST_F(PointTable, NavigationKeepsTheOrdinalCacheTrue)
 {
     ASSERT_TRUE(t.Open());
     t.name = "unchanged";
-    EXPECT_FALSE(t.GoOrdinal(1));  // empty: fails, members kept
+    EXPECT_FALSE(t.GoOrdinal(1));   // empty: fails, members kept
     EXPECT_EQ(t.name, "unchanged");
     for (const char* n : {"delta", "alpha", "charlie", "bravo"})
         ASSERT_TRUE(t.Add(n));
@@ -142,13 +142,13 @@ TEST_F(PointTable, NavigationKeepsTheOrdinalCacheTrue)
     ASSERT_TRUE(t.Seek("bra"));
     EXPECT_EQ(t.GetOrdinal(), 2);
     EXPECT_EQ(t.RecNoAtOrdinal(1), 2);
-    EXPECT_EQ(t.GetRecNo(), 4);  // the walk came back
+    EXPECT_EQ(t.GetRecNo(), 4);   // the walk came back
     ASSERT_TRUE(t.Seek("alpha"));
     EXPECT_TRUE(t.IsFirst());
     EXPECT_FALSE(t.Seek("zulu"));
     EXPECT_EQ(t.name, "alpha");
     EXPECT_EQ(t.SelectTag("NO_SUCH"), "T_NAME");
-    EXPECT_EQ(t.GetTagName(), "");  // record-number order
+    EXPECT_EQ(t.GetTagName(), "");   // record-number order
     EXPECT_EQ(Names(t), (std::vector<std::string>{"delta", "alpha", "charlie", "bravo"}));
     EXPECT_EQ(CDBInterface::GetEngineVersionText(), "6.4");
 }
@@ -175,7 +175,7 @@ TEST_F(PointTable, AFailedMoveLeavesEveryRecordAsItWas)
         ASSERT_TRUE(t.GoOrdinal(3)) << f.what;
         EXPECT_FALSE(f.move()) << f.what;
         const std::string kept = t.name;
-        t.lat = 9;  // a change to the members, then the write a caller might try
+        t.lat = 9;   // a change to the members, then the write a caller might try
         EXPECT_FALSE(t.Update()) << f.what;
         EXPECT_FALSE(t.DeleteRecord()) << f.what;
         EXPECT_TRUE(t.FlushIfOpen()) << f.what;
@@ -184,7 +184,8 @@ TEST_F(PointTable, AFailedMoveLeavesEveryRecordAsItWas)
         std::vector<std::string> rows;
         for (bool ok = t.GoTop(); ok; ok = t.SkipForward())
             rows.push_back(std::to_string(t.GetId()) + t.name + std::to_string(t.lat));
-        EXPECT_EQ(rows, (std::vector<std::string>{"1alpha1.500000", "2charlie1.500000", "3echo1.500000"}))
+        EXPECT_EQ(rows,
+                  (std::vector<std::string>{"1alpha1.500000", "2charlie1.500000", "3echo1.500000"}))
             << f.what;
     }
     // A move that succeeds makes the members the record's own again.
@@ -220,9 +221,12 @@ TEST(DBInterface, FieldTextKeepsFullWidthAndNumbersNeverOverflow)
         int width, decimals;
         const char* stored;
     } rows[] = {
-        {"COG", 359.99, 6, 2, "359.99"},     {"COG", 1000.5, 6, 2, "******"},
-        {"COG", kUnsetDouble, 6, 2, "-99.99"}, {"COG", -0.004, 6, 2, "  0.00"},
-        {"ZONE", -12, 3, 0, "-12"},          {"ZONE", 1234, 3, 0, "***"},
+        {"COG", 359.99, 6, 2, "359.99"},
+        {"COG", 1000.5, 6, 2, "******"},
+        {"COG", kUnsetDouble, 6, 2, "-99.99"},
+        {"COG", -0.004, 6, 2, "  0.00"},
+        {"ZONE", -12, 3, 0, "-12"},
+        {"ZONE", 1234, 3, 0, "***"},
         {"ZONE", kUnsetDouble, 3, 0, "***"},
     };
     for (const Row& r : rows) {
@@ -233,7 +237,7 @@ TEST(DBInterface, FieldTextKeepsFullWidthAndNumbersNeverOverflow)
     ASSERT_EQ(t.Field("ATTACH2").Assign(b + "overflow"), 0);
     const std::string first = t.Field("ATTACH1").Str();
     const std::string second = t.Field("ATTACH2").Str();
-    EXPECT_EQ(first, a);  // an earlier read is not overwritten by a later one
+    EXPECT_EQ(first, a);   // an earlier read is not overwritten by a later one
     EXPECT_EQ(second, b);
     ASSERT_EQ(t.Field("ZONE").AssignLong(7, 3, true), 0);
     EXPECT_EQ(t.Field("ZONE").Str(), "007");
@@ -251,8 +255,12 @@ TEST_F(PointTable, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
     // a memo, and one deleted record.
     {
         dbase::CDbaseEngine& e = CDBInterface::SharedEngine();
-        auto old = e.Create(path, {{"UNIQUE", 'N', 8, 0}, {"NOTE", 'M', 10, 0}, {"EXTRA", 'C', 5, 0},
-                                             {"NAME", 'C', 30, 0}, {"LAT", 'N', 14, 7}},
+        auto old = e.Create(path,
+                            {{"UNIQUE", 'N', 8, 0},
+                             {"NOTE", 'M', 10, 0},
+                             {"EXTRA", 'C', 5, 0},
+                             {"NAME", 'C', 30, 0},
+                             {"LAT", 'N', 14, 7}},
                             {});
         ASSERT_NE(old, nullptr);
         for (int i = 1; i <= 3; ++i) {
@@ -261,7 +269,8 @@ TEST_F(PointTable, RebuildCopiesByNameAndNeverTrustsALeftoverTemporary)
             old->Field("NOTE")->Assign("note " + std::to_string(i));
             old->Field("EXTRA")->Assign("xx");
             old->Field("NAME")->Assign("name " + std::to_string(i));
-            old->Field("LAT")->AssignDouble(-i * 10.5 - 0.0000049);  // wider than F(10,5): rounded, not cut
+            old->Field("LAT")->AssignDouble(-i * 10.5 -
+                                            0.0000049);   // wider than F(10,5): rounded, not cut
             ASSERT_EQ(old->Append(), 0);
         }
         ASSERT_EQ(old->Go(2), 0);
@@ -295,7 +304,7 @@ TEST_F(PointTable, CopyMoveZapAndDeleteFiles)
     ASSERT_TRUE(t.Open());
     ASSERT_TRUE(t.Add("one", 1.5, "memo one"));
     ASSERT_TRUE(t.Add("two", 2.5));
-    EXPECT_TRUE(t.CopyTo(dir / "POINTS.DBF"));  // its own path, any case: nothing to do
+    EXPECT_TRUE(t.CopyTo(dir / "POINTS.DBF"));   // its own path, any case: nothing to do
     EXPECT_FALSE(fs::exists(dir / "POINTS.dbf"));
     ASSERT_TRUE(t.MoveTo(dir / "moved/pts"));
     EXPECT_FALSE(fs::exists(dir / "points.dbf"));
@@ -331,7 +340,8 @@ TEST_F(PointTable, PackKeepsLiveRecordsAndMemos)
     std::vector<std::pair<std::string, size_t>> got;
     for (bool ok = t.GoTop(); ok; ok = t.SkipForward())
         got.emplace_back(t.name, t.note.size());
-    EXPECT_EQ(got, (std::vector<std::pair<std::string, size_t>>{{"p1", 300}, {"p3", 900}, {"p5", 1500}}));
+    EXPECT_EQ(
+        got, (std::vector<std::pair<std::string, size_t>>{{"p1", 300}, {"p3", 900}, {"p5", 1500}}));
     ASSERT_TRUE(t.DeleteAll());
     EXPECT_EQ(t.GetRecordCount(), 0);
     EXPECT_FALSE(t.GoTop());
@@ -394,7 +404,7 @@ TEST(DBInterface, AnEngineOfItsOwnAndTheDefaultFromManyThreads)
     {
         class CDBOwn : public CDBInterface {
         public:
-            explicit CDBOwn(std::shared_ptr<dbase::CDbaseEngine> e) : CDBInterface(std::move(e)) {}
+            explicit CDBOwn(std::shared_ptr<dbase::CDbaseEngine> e) : CDBInterface(std::move(e)) { }
         } t(own);
         EXPECT_EQ(&t.Engine(), own.get());
         t.SetFilePath(dir / "own");
@@ -403,19 +413,21 @@ TEST(DBInterface, AnEngineOfItsOwnAndTheDefaultFromManyThreads)
         EXPECT_NE(t.Table(), nullptr);
         EXPECT_EQ(&t.Table()->Engine(), own.get());
         EXPECT_FALSE(t.GoRecord(7));
-        EXPECT_EQ(own->ErrorCode(), 0);  // the failed move was checked on its own engine
+        EXPECT_EQ(own->ErrorCode(), 0);   // the failed move was checked on its own engine
     }
-    EXPECT_EQ(own.use_count(), 1);  // the table let go of it
+    EXPECT_EQ(own.use_count(), 1);   // the table let go of it
     std::vector<std::thread> threads;
     std::atomic<int> opened{0};
     for (int k = 0; k < 4; ++k)
         threads.emplace_back([&, k] {
             auto mine = std::make_shared<dbase::CDbaseEngine>();
             for (int i = 0; i < 50; ++i) {
-                CDBTestPoint onDefault;  // made and dropped on the default engine
+                CDBTestPoint onDefault;   // made and dropped on the default engine
                 class CDBMine : public CDBInterface {
                 public:
-                    explicit CDBMine(std::shared_ptr<dbase::CDbaseEngine> e) : CDBInterface(std::move(e)) {}
+                    explicit CDBMine(std::shared_ptr<dbase::CDbaseEngine> e)
+                        : CDBInterface(std::move(e))
+                    { }
                 } t(mine);
                 t.SetFilePath(dir / ("thread" + std::to_string(k)));
                 opened += t.Open() && t.AppendNew() && t.Close();

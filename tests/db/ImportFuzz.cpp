@@ -32,7 +32,7 @@ std::string ReadFile(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -75,11 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         count = opened ? points.GetRecordCount() : 0;
     }
     if (opened && count != live)
-        std::abort();  // a partial import
+        std::abort();   // a partial import
     if (!opened && fs::exists(dir / "t.dbf"))
-        std::abort();  // a refusal that left a table behind
+        std::abort();   // a refusal that left a table behind
     if (ReadFile(older) != olderBytes || (!memo.empty() && ReadFile(memo) != memoBytes))
-        std::abort();  // the older files changed
+        std::abort();   // the older files changed
     fs::remove_all(dir);
     return 0;
 }

@@ -76,7 +76,7 @@ bool NoStagingLeft(const fs::path& dir)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Import, OlderChartpointTableComesOverFieldByFieldOnce)
 {
@@ -86,7 +86,7 @@ TEST(Import, OlderChartpointTableComesOverFieldByFieldOnce)
     const auto older = Snapshot(dir.Path());
 
     CDBChartPoint points;
-    points.SetFilePath(dir / "cpt.ipt");  // found without case
+    points.SetFilePath(dir / "cpt.ipt");   // found without case
     ASSERT_TRUE(points.Open()) << points.GetMessage();
     EXPECT_EQ(points.BadPositionRows(), std::vector<int>{3});
     EXPECT_NE(points.GetMessage().find("rows 3"), std::string::npos) << points.GetMessage();
@@ -241,7 +241,7 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
     EXPECT_EQ(log.m_type, 7);
     EXPECT_EQ(log.m_note, "Christmas Eve");
     ASSERT_TRUE(log.SkipForward());
-    EXPECT_EQ(log.m_time.ToStorageText(), "20050203 080500");  // "05" is 2005
+    EXPECT_EQ(log.m_time.ToStorageText(), "20050203 080500");   // "05" is 2005
     EXPECT_EQ(log.m_type, 0);
     EXPECT_FALSE(log.m_position.IsValid());
     ASSERT_TRUE(log.SkipForward());
@@ -257,7 +257,7 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
     old.SetFilePath(dir / "old.LOG");
     ASSERT_TRUE(old.Open()) << old.GetMessage();
     ASSERT_TRUE(old.GoTop());
-    EXPECT_EQ(old.m_time.ToStorageText(), "19951231 235958");  // 95 and above are 19xx
+    EXPECT_EQ(old.m_time.ToStorageText(), "19951231 235958");   // 95 and above are 19xx
     EXPECT_EQ(old.m_note, "last of the year");
     EXPECT_EQ(old.GetRecordCount(), 1);
 }

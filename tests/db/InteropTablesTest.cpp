@@ -59,13 +59,13 @@ protected:
     std::string Walk(const std::string& table, const std::string& tag, char type = 'C')
     {
         return brine_test::Perl(dir.Path(), kWalkScript,
-                                (dir / (table + ".mdx")).string() + " " + tag + " "
-                                    + std::string(1, type));
+                                (dir / (table + ".mdx")).string() + " " + tag + " " +
+                                    std::string(1, type));
     }
     brine_test::TempFolder dir;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(InteropTables, PointsMemosAndAttachments)
 {
@@ -128,7 +128,7 @@ TEST_F(InteropTables, LogsIndexAndPlan)
     CDBLog log;
     log.SetFilePath(dir / "log");
     ASSERT_TRUE(log.Open());
-    const int hours[] = {12, 9, -1, 15};  // appended out of time order; -1 not valid
+    const int hours[] = {12, 9, -1, 15};   // appended out of time order; -1 not valid
     for (int h : hours) {
         log.ClearRecord();
         if (h >= 0)

@@ -84,7 +84,7 @@ std::set<long> CheckLog(const std::string& path)
     return ids;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(LogKill, EveryReportedFixSurvivesAKill)
 {

@@ -29,7 +29,7 @@ std::string FieldBytes(const std::string& table, int recNo, const char* field)
     return bytes;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(LogTables, FixesRoundTripAndInvalidTimesStoreEmpty)
 {
@@ -44,7 +44,7 @@ TEST(LogTables, FixesRoundTripAndInvalidTimesStoreEmpty)
     log.m_type = 4;
     log.m_note = "Fix – ok";
     ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
-    log.ClearRecord();  // time not valid
+    log.ClearRecord();   // time not valid
     ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
     EXPECT_EQ(log.GetRecordCount(), 2);
 
@@ -147,7 +147,7 @@ TEST(LogTables, PlanColumnsKeepTheirTextAndCodePages)
     plan.m_memo = "Keep clear of the ferry lane";
     ASSERT_TRUE(plan.AppendNew() && plan.FlushIfOpen());
     plan.ClearRecord();
-    plan.m_drift = 123.456;  // wider than the column
+    plan.m_drift = 123.456;   // wider than the column
     ASSERT_TRUE(plan.AppendNew() && plan.FlushIfOpen());
     ASSERT_TRUE(plan.GoTop());
     EXPECT_EQ(plan.m_name, "Nab Tower");
@@ -158,7 +158,7 @@ TEST(LogTables, PlanColumnsKeepTheirTextAndCodePages)
     plan.Close();
     const std::string path = (dir / "plan").string();
     EXPECT_EQ(FieldBytes(path, 1, "LATITUDE"), "50\xF8"
-                                               "40.12'N    ");  // code page 437 degree sign
+                                               "40.12'N    ");   // code page 437 degree sign
     EXPECT_EQ(FieldBytes(path, 1, "DRIFT"), " 1.50");
     EXPECT_EQ(FieldBytes(path, 2, "DRIFT").size(), 5u);
 }

@@ -60,4 +60,4 @@ inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& 
     return files;
 }
 
-}  // namespace brine_test
+}   // namespace brine_test

@@ -56,7 +56,7 @@ protected:
     brine_test::TempFolder dir;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(PointTables, TextsAndCompanionsRoundTripAndFollowTheirTexts)
 {
@@ -72,7 +72,7 @@ TEST_F(PointTables, TextsAndCompanionsRoundTripAndFollowTheirTexts)
     const long id = points.GetId();
 
     CDBChartPoint again;
-    again.SetFilePath(dir / "CPT");  // found without case
+    again.SetFilePath(dir / "CPT");   // found without case
     ASSERT_TRUE(again.Open());
     ASSERT_TRUE(again.GoTop());
     EXPECT_EQ(again.m_name, "Ålesund – Brygge");
@@ -134,7 +134,7 @@ TEST_F(PointTables, TextTheCodePageLacksIsRefusedBeforeAnythingIsWritten)
         {&points.m_name, "Пирс", "NAME"},
         {&points.m_group, "No. №5", "GROUP"},
         {&points.m_memo[4], "✓ done", "MEMOS.DATA"},
-        {&points.m_attachment[0], "/x/\xff\xfe", "ATTCHMTS.DATA"},  // not even UTF-8
+        {&points.m_attachment[0], "/x/\xff\xfe", "ATTCHMTS.DATA"},   // not even UTF-8
     };
     for (const Case& c : cases) {
         Fill(points, "Plain");
@@ -160,8 +160,8 @@ TEST_F(PointTables, WidthsCountStoredBytesAndBadAnglesLoadNotValid)
     CDBWaypoint points;
     points.SetFilePath(dir / "w");
     ASSERT_TRUE(points.Open());
-    Fill(points, std::string(20, 'a') + "ééééééé");           // 27 characters, 34 bytes of UTF-8
-    points.m_position = geo::CPosition(95.0, 10.0, 0.0, -1);  // stored unchecked
+    Fill(points, std::string(20, 'a') + "ééééééé");   // 27 characters, 34 bytes of UTF-8
+    points.m_position = geo::CPosition(95.0, 10.0, 0.0, -1);   // stored unchecked
     ASSERT_TRUE(points.AppendNew() && points.FlushIfOpen());
     ASSERT_TRUE(points.GoTop());
     EXPECT_EQ(points.m_name, std::string(20, 'a') + "ééééé");

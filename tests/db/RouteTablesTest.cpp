@@ -56,7 +56,7 @@ protected:
     CDBRoute routes;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(RouteTables, NewRouteGetsFreshLinkAndWaypointTables)
 {

@@ -33,22 +33,30 @@ std::string Row(std::string name, std::string code, std::string code2, char flag
     return "    " + name + code + code2 + flag + "\n";
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(DatumTable, ColumnsFlagsAndSkippedLines)
 {
-    ASSERT_TRUE(Load("; comment\n" + Row("Unknown", "UNK", "999", '2') + "\n" + Row("WGS 84", "WGE", "W84", '3') +
-                     Row("WGS 72", "WGD", "W72", ' ') + Row("Chart", "LOC", "", '1') + "    Short\r\n" +
+    ASSERT_TRUE(Load("; comment\n" + Row("Unknown", "UNK", "999", '2') + "\n" +
+                     Row("WGS 84", "WGE", "W84", '3') + Row("WGS 72", "WGD", "W72", ' ') +
+                     Row("Chart", "LOC", "", '1') + "    Short\r\n" +
                      Row(" Lead blank\t", "A B", "x", '9')));
     EXPECT_EQ(CDatumInfo::RowCount(), 6u);
-    EXPECT_EQ(std::tuple(geo::DatumIndexFallback(), geo::DatumIndexWGS84(), geo::DatumIndexChart()), std::tuple(0, 1, 3));
+    EXPECT_EQ(std::tuple(geo::DatumIndexFallback(), geo::DatumIndexWGS84(), geo::DatumIndexChart()),
+              std::tuple(0, 1, 3));
     EXPECT_EQ(CDatumInfo::GetName(4) + "|" + CDatumInfo::GetCode(4), "Short|");
-    EXPECT_EQ(CDatumInfo::GetName(5) + "|" + CDatumInfo::GetCode(5), " Lead blank|A B");   // leading blanks stay, the tab goes
+    EXPECT_EQ(CDatumInfo::GetName(5) + "|" + CDatumInfo::GetCode(5),
+              " Lead blank|A B");   // leading blanks stay, the tab goes
     // Case counts and the text searched for is not trimmed: else the fallback row.
     // "WGD" always means WGS 84, whatever row says it.
-    const struct { std::uint16_t (*find)(std::string_view); const char* text; int index; } finds[] = {
-        {CDatumInfo::FindByName, "WGS 72", 2}, {CDatumInfo::FindByName, "wgs 72", 0}, {CDatumInfo::FindByName, "WGS 72 ", 0},
-        {CDatumInfo::FindByCode, "WGD", 1}, {CDatumInfo::FindByCode, "LOC", 3}, {CDatumInfo::FindByCode2, "W72", 2},
+    const struct {
+        std::uint16_t (*find)(std::string_view);
+        const char* text;
+        int index;
+    } finds[] = {
+        {CDatumInfo::FindByName, "WGS 72", 2},  {CDatumInfo::FindByName, "wgs 72", 0},
+        {CDatumInfo::FindByName, "WGS 72 ", 0}, {CDatumInfo::FindByCode, "WGD", 1},
+        {CDatumInfo::FindByCode, "LOC", 3},     {CDatumInfo::FindByCode2, "W72", 2},
         {CDatumInfo::FindByCode2, "nope", 0},
     };
     for (const auto& f : finds)
@@ -81,6 +89,7 @@ TEST(DatumInstallation, ShippedTableFlagsItsDefaults)
     ASSERT_TRUE(CDatumInfo::LoadTable(bin ? bin : "."));
     EXPECT_EQ(CDatumInfo::GetName(geo::DatumIndexWGS84()), "WGS 84");
     EXPECT_EQ(CDatumInfo::FindByCode2("W84"), geo::DatumIndexWGS84());
-    EXPECT_TRUE(geo::DatumIndexFallback() != geo::kNoDatumIndex && geo::DatumIndexChart() != geo::kNoDatumIndex);
+    EXPECT_TRUE(geo::DatumIndexFallback() != geo::kNoDatumIndex &&
+                geo::DatumIndexChart() != geo::kNoDatumIndex);
     CDatumInfo::FreeTable();
 }

@@ -31,7 +31,8 @@ using namespace geo;
 namespace {
 
 constexpr double kMetresPerNm = 1852.0;
-const GeographicLib::Rhumb kRhumb(GeographicLib::Constants::WGS84_a(), GeographicLib::Constants::WGS84_f(), true);
+const GeographicLib::Rhumb kRhumb(GeographicLib::Constants::WGS84_a(),
+                                  GeographicLib::Constants::WGS84_f(), true);
 
 double BearingDiff(double a, double b)
 {
@@ -39,8 +40,13 @@ double BearingDiff(double a, double b)
     return d > 180.0 ? 360.0 - d : d;
 }
 
-struct Pair { double lat1, lon1, lat2, lon2; };
-std::ostream& operator<<(std::ostream& out, const Pair& p) { return out << p.lat1 << "," << p.lon1 << " -> " << p.lat2 << "," << p.lon2; }
+struct Pair {
+    double lat1, lon1, lat2, lon2;
+};
+std::ostream& operator<<(std::ostream& out, const Pair& p)
+{
+    return out << p.lat1 << "," << p.lon1 << " -> " << p.lat2 << "," << p.lon2;
+}
 
 // Random pairs in every quadrant, then in turn across the 180-degree meridian,
 // along a meridian, along a parallel, near the poles, short legs and legs a
@@ -49,31 +55,42 @@ std::vector<Pair> TestPairs(int count)
 {
     std::mt19937_64 rng(20261206);
     std::uniform_real_distribution<double> lat(-89.9, 89.9), lon(-180.0, 180.0), small(-3.0, 3.0);
-    const auto nearLat = [&](double l, double scale) { return std::clamp(l + small(rng) * scale, -89.9, 89.9); };
-    const auto nearPole = [&](double sign) { return std::copysign(85.0 + std::fabs(small(rng)) * 1.6, sign); };
+    const auto nearLat = [&](double l, double scale) {
+        return std::clamp(l + small(rng) * scale, -89.9, 89.9);
+    };
+    const auto nearPole = [&](double sign) {
+        return std::copysign(85.0 + std::fabs(small(rng)) * 1.6, sign);
+    };
     std::vector<Pair> pairs;
     for (int i = 0; i < count; ++i) {
         Pair p{lat(rng), lon(rng), lat(rng), lon(rng)};
         switch (i % 7) {
-        case 1: p.lon1 = 180.0 - std::fabs(small(rng)), p.lon2 = -180.0 + std::fabs(small(rng)); break;
+        case 1:
+            p.lon1 = 180.0 - std::fabs(small(rng)), p.lon2 = -180.0 + std::fabs(small(rng));
+            break;
         case 2: p.lon2 = p.lon1; break;
         case 3: p.lat2 = p.lat1; break;
         case 4: p.lat1 = nearPole(p.lat1), p.lat2 = nearPole(p.lat1); break;
-        case 5: p.lat2 = nearLat(p.lat1, 0.1), p.lon2 = NormaliseLongitude(p.lon1 + small(rng) / 10.0); break;
-        case 6: p.lat2 = nearLat(p.lat1, std::pow(10.0, -1.0 - 4.0 * std::fabs(small(rng)))); break;   // 1e-13 to 0.3 degree off
+        case 5:
+            p.lat2 = nearLat(p.lat1, 0.1), p.lon2 = NormaliseLongitude(p.lon1 + small(rng) / 10.0);
+            break;
+        case 6:
+            p.lat2 = nearLat(p.lat1, std::pow(10.0, -1.0 - 4.0 * std::fabs(small(rng))));
+            break;   // 1e-13 to 0.3 degree off
         }
         pairs.push_back(p);
     }
     return pairs;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(NavMaths, RhumbAgreesWithGeographicLib)
 {
     for (const Pair& p : TestPairs(10000)) {
         double range = 0, bearing = 0, s12 = 0, azi = 0;
-        ASSERT_TRUE(RhumbRangeBearing(CPosition(p.lat1, p.lon1), CPosition(p.lat2, p.lon2), &range, &bearing, true));
+        ASSERT_TRUE(RhumbRangeBearing(CPosition(p.lat1, p.lon1), CPosition(p.lat2, p.lon2), &range,
+                                      &bearing, true));
         kRhumb.Inverse(p.lat1, p.lon1, p.lat2, p.lon2, s12, azi);
         EXPECT_LE(std::fabs(range - s12 / kMetresPerNm), 1e-4 + 1e-7 * s12 / kMetresPerNm) << p;
         EXPECT_LE(s12 > 1e-3 * kMetresPerNm ? BearingDiff(bearing, azi) : 0.0, 1e-6) << p;
@@ -85,20 +102,28 @@ TEST(NavMaths, RhumbAgreesWithGeographicLib)
 // ends) the initial bearing is not meaningful for it and only the range is held.
 TEST(NavMaths, GreatCircleAgreesWithGeographicLib)
 {
-    const struct { double maxArcDeg, rangeRel, bearingDeg; } bands[] = {
-        {60.0, 2e-6, 0.12}, {120.0, 3e-6, 0.25}, {150.0, 8e-6, 0.5}, {170.0, 2.5e-5, 1.6}, {175.0, 5e-5, 180.0},
+    const struct {
+        double maxArcDeg, rangeRel, bearingDeg;
+    } bands[] = {
+        {60.0, 2e-6, 0.12},   {120.0, 3e-6, 0.25},  {150.0, 8e-6, 0.5},
+        {170.0, 2.5e-5, 1.6}, {175.0, 5e-5, 180.0},
     };
     for (const Pair& p : TestPairs(10000)) {
         double range = 0, bearing = 0, s12 = 0, azi1 = 0, azi2 = 0;
-        ASSERT_TRUE(GreatCircleRangeBearing(CPosition(p.lat1, p.lon1), CPosition(p.lat2, p.lon2), &range, &bearing));
-        const double arc = GeographicLib::Geodesic::WGS84().Inverse(p.lat1, p.lon1, p.lat2, p.lon2, s12, azi1, azi2);
+        ASSERT_TRUE(GreatCircleRangeBearing(CPosition(p.lat1, p.lon1), CPosition(p.lat2, p.lon2),
+                                            &range, &bearing));
+        const double arc = GeographicLib::Geodesic::WGS84().Inverse(p.lat1, p.lon1, p.lat2, p.lon2,
+                                                                    s12, azi1, azi2);
         const double refRange = s12 / kMetresPerNm;
-        const auto band = std::find_if(std::begin(bands), std::end(bands), [&](const auto& b) { return arc < b.maxArcDeg; });
+        const auto band = std::find_if(std::begin(bands), std::end(bands),
+                                       [&](const auto& b) { return arc < b.maxArcDeg; });
         if (band == std::end(bands))
             continue;
         EXPECT_LE(std::fabs(range - refRange), band->rangeRel * refRange + 1e-9) << p;
         // At the pole every bearing is south.
-        EXPECT_LE(refRange > 0.1 && std::fabs(p.lat1) < 89.0 ? BearingDiff(bearing, azi1) : 0.0, band->bearingDeg) << p;
+        EXPECT_LE(refRange > 0.1 && std::fabs(p.lat1) < 89.0 ? BearingDiff(bearing, azi1) : 0.0,
+                  band->bearingDeg)
+            << p;
     }
 }
 
@@ -107,18 +132,29 @@ TEST(NavMaths, GreatCircleEdgeCases)
     // Same place under other datums or as 180 and -180: 0 and 0. Antipodal and
     // near-coincident ends give numbers, not NaN. Along a meridian north is 0,
     // south 180; across the pole the sum of latitudes decides.
-    const struct { CPosition a, b; double range, bearing; } rows[] = {   // NAN: any finite number
-        {CPosition(10, 20, 0, 1), CPosition(10, 20, 5, 2), 0.0, 0.0}, {CPosition(-30, 180), CPosition(-30, -180), 0.0, 0.0},
-        {CPosition(0, 0), CPosition(0, 180), NAN, NAN}, {CPosition(30, 10), CPosition(-30, -170), NAN, NAN},
-        {CPosition(90, 0), CPosition(-90, 0), NAN, NAN}, {CPosition(45, 45), CPosition(45 + 1e-13, 45), NAN, NAN},
+    const struct {
+        CPosition a, b;
+        double range, bearing;
+    } rows[] = {
+        // NAN: any finite number
+        {CPosition(10, 20, 0, 1), CPosition(10, 20, 5, 2), 0.0, 0.0},
+        {CPosition(-30, 180), CPosition(-30, -180), 0.0, 0.0},
+        {CPosition(0, 0), CPosition(0, 180), NAN, NAN},
+        {CPosition(30, 10), CPosition(-30, -170), NAN, NAN},
+        {CPosition(90, 0), CPosition(-90, 0), NAN, NAN},
+        {CPosition(45, 45), CPosition(45 + 1e-13, 45), NAN, NAN},
         {CPosition(45, 45), CPosition(45, 45 + 1e-13), NAN, NAN},
-        {CPosition(10, 5), CPosition(20, 5), NAN, 0.0}, {CPosition(20, 5), CPosition(10, 5), NAN, 180.0},
-        {CPosition(20, -90), CPosition(10, 90), NAN, 0.0}, {CPosition(-20, -90), CPosition(-10, 90), NAN, 180.0},
+        {CPosition(10, 5), CPosition(20, 5), NAN, 0.0},
+        {CPosition(20, 5), CPosition(10, 5), NAN, 180.0},
+        {CPosition(20, -90), CPosition(10, 90), NAN, 0.0},
+        {CPosition(-20, -90), CPosition(-10, 90), NAN, 180.0},
     };
     for (const auto& r : rows) {
         double range = -1, bearing = -1;
         EXPECT_TRUE(GreatCircleRangeBearing(r.a, r.b, &range, &bearing));
-        EXPECT_TRUE(std::isfinite(bearing) && range >= 0.0 && range <= 10900.0 && (std::isnan(r.range) || range == r.range)) << range;
+        EXPECT_TRUE(std::isfinite(bearing) && range >= 0.0 && range <= 10900.0 &&
+                    (std::isnan(r.range) || range == r.range))
+            << range;
         EXPECT_LE(std::isnan(r.bearing) ? 0.0 : BearingDiff(bearing, r.bearing), 1e-6);
     }
 }
@@ -146,7 +182,8 @@ TEST(NavMaths, NearlyEastWestLegsEndWhereGeographicLibSays)
         double lat = 0, lon = 0, refLat = 0, refLon = 0;
         ASSERT_TRUE(PositionFromRangeBearing(45, 0, 424.7, bearing, &lat, &lon)) << bearing;
         kRhumb.Direct(45, 0, bearing, 424.7 * kMetresPerNm, refLat, refLon);
-        EXPECT_TRUE(std::fabs(lat - refLat) <= 1e-7 && std::fabs(lon - refLon) <= 1e-7) << bearing << ": " << lat << "," << lon;
+        EXPECT_TRUE(std::fabs(lat - refLat) <= 1e-7 && std::fabs(lon - refLon) <= 1e-7)
+            << bearing << ": " << lat << "," << lon;
     }
 }
 
@@ -154,9 +191,17 @@ TEST(NavMaths, NearlyEastWestLegsEndWhereGeographicLibSays)
 // unchanged, and the unset value stays unset.
 TEST(NavMaths, AnglesFoldAndRefuseWhatIsNotANumber)
 {
-    const struct { double in, out; } angles[] = {
-        {360.0, 0.0}, {-0.0, 0.0}, {-1e-20, 0.0}, {720.5, 0.5}, {-90.0, 270.0}, {1e300, std::fmod(1e300, 360.0)},
-        {kUnsetValue, kUnsetValue}, {-INFINITY, -INFINITY},
+    const struct {
+        double in, out;
+    } angles[] = {
+        {360.0, 0.0},
+        {-0.0, 0.0},
+        {-1e-20, 0.0},
+        {720.5, 0.5},
+        {-90.0, 270.0},
+        {1e300, std::fmod(1e300, 360.0)},
+        {kUnsetValue, kUnsetValue},
+        {-INFINITY, -INFINITY},
     };
     for (const auto& a : angles)
         EXPECT_EQ(NormaliseAngle360(a.in), a.out) << a.in;
@@ -164,7 +209,9 @@ TEST(NavMaths, AnglesFoldAndRefuseWhatIsNotANumber)
     EXPECT_EQ(FoldLongitude(900.0), -180.0);
     EXPECT_EQ(FoldLongitude(-190.0), 170.0);
     // Micro-degrees truncate toward zero and saturate; NaN gives 0.
-    EXPECT_EQ(std::tuple(DegreesToMicroDegrees(-0.0000019), DegreesToMicroDegrees(1e9), DegreesToMicroDegrees(NAN)), std::tuple(-1, INT32_MAX, 0));
+    EXPECT_EQ(std::tuple(DegreesToMicroDegrees(-0.0000019), DegreesToMicroDegrees(1e9),
+                         DegreesToMicroDegrees(NAN)),
+              std::tuple(-1, INT32_MAX, 0));
 }
 
 // The end of a rhumb line matches GeographicLib's direct problem, and sailing
@@ -174,7 +221,8 @@ TEST(NavMaths, AnglesFoldAndRefuseWhatIsNotANumber)
 TEST(NavMaths, PositionFromRangeBearingRoundTrips)
 {
     std::mt19937_64 rng(7);
-    std::uniform_real_distribution<double> lat(-89.0, 89.0), lon(-180.0, 180.0), brg(0.0, 360.0), logNm(-3.0, 3.5);
+    std::uniform_real_distribution<double> lat(-89.0, 89.0), lon(-180.0, 180.0), brg(0.0, 360.0),
+        logNm(-3.0, 3.5);
     for (int i = 0; i < 10000; ++i) {
         const double lat0 = lat(rng), lon0 = lon(rng), b = brg(rng), r = std::pow(10.0, logNm(rng));
         const double tolNm = 1e-4 + 1e-7 * r;
@@ -190,7 +238,8 @@ TEST(NavMaths, PositionFromRangeBearingRoundTrips)
         EXPECT_LE(BearingDiff(outLon, refLon) * 60.0 * std::cos(refLat * M_PI / 180.0), tolNm);
         if (std::fabs(std::tan(DegToRad(b)) * DiffMeridionalParts(lat0, outLat) / 60.0) >= 179.0)
             continue;   // the leg went the long way round
-        RhumbRangeBearing(CPosition(lat0, lon0), CPosition(outLat, outLon), &backRange, &backBearing, true);
+        RhumbRangeBearing(CPosition(lat0, lon0), CPosition(outLat, outLon), &backRange,
+                          &backBearing, true);
         EXPECT_NEAR(backRange, r, tolNm);
         EXPECT_LE(BearingDiff(backBearing, b), r > 1e-2 ? 1e-5 : 1e-3);
     }
@@ -217,14 +266,17 @@ TEST(NavMaths, DeadReckoningStepsEndWhereGeographicLibSays)
                 kRhumb.Direct(lat0, lon0, bearing, r * kMetresPerNm, refLat, refLon);
                 if (!PositionFromRangeBearing(lat0, lon0, r, bearing, &lat, &lon)) {
                     if (++refused <= 5)
-                        ADD_FAILURE() << "refused " << lat0 << "," << lon0 << " " << r << "@" << bearing;
+                        ADD_FAILURE()
+                            << "refused " << lat0 << "," << lon0 << " " << r << "@" << bearing;
                     continue;
                 }
                 const double tolNm = 1e-6 + 1e-7 * r;
-                const double errNm = std::hypot((lat - refLat) * 60.0,
-                                                BearingDiff(lon, refLon) * 60.0 * std::cos(refLat * M_PI / 180.0));
+                const double errNm =
+                    std::hypot((lat - refLat) * 60.0,
+                               BearingDiff(lon, refLon) * 60.0 * std::cos(refLat * M_PI / 180.0));
                 if (!(errNm <= tolNm) && ++wrong <= 5)
-                    ADD_FAILURE() << lat0 << "," << lon0 << " " << r << "@" << bearing << ": off by " << errNm << " nm";
+                    ADD_FAILURE() << lat0 << "," << lon0 << " " << r << "@" << bearing
+                                  << ": off by " << errNm << " nm";
             }
         }
     }
@@ -242,7 +294,8 @@ TEST(NavMaths, ShortGreatCircleLegsKeepTheirLength)
         const double lat0 = lat(rng), b = brg(rng), r = std::pow(10.0, logNm(rng));
         double lat2 = 0, lon2 = 0, azi2 = 0, range = 0, bearing = 0;
         GeographicLib::Geodesic::WGS84().Direct(lat0, 20.0, b, r * kMetresPerNm, lat2, lon2, azi2);
-        ASSERT_TRUE(GreatCircleRangeBearing(CPosition(lat0, 20.0), CPosition(lat2, lon2), &range, &bearing));
+        ASSERT_TRUE(GreatCircleRangeBearing(CPosition(lat0, 20.0), CPosition(lat2, lon2), &range,
+                                            &bearing));
         EXPECT_NEAR(range, r, 5e-6 * r) << lat0 << " " << r << "@" << b;
     }
 }

@@ -14,9 +14,9 @@ TEST(PositionEntry, PartsToDegrees)
         const char *d, *m, *s, *h;
         double degrees;
     } cases[] = {
-        {"50", "30", "", "s", -50.5},  {"50", "30", "", "S", -50.5}, {"50", "30", "", "N", 50.5},
-        {"50", "30", "", "+", 50.5},   {"50", "30", "", "", 50.5},   {"10", "", "36", "W", -10.01},
-        {"10", "", "36", "e", 10.01},  {"1", "0", "0", "X", -1.0},   {"", "", "", "", 0.0},
+        {"50", "30", "", "s", -50.5}, {"50", "30", "", "S", -50.5}, {"50", "30", "", "N", 50.5},
+        {"50", "30", "", "+", 50.5},  {"50", "30", "", "", 50.5},   {"10", "", "36", "W", -10.01},
+        {"10", "", "36", "e", 10.01}, {"1", "0", "0", "X", -1.0},   {"", "", "", "", 0.0},
     };
     for (const auto& c : cases)
         EXPECT_NEAR(CPositionEntry::PartsToDegrees(c.d, c.m, c.s, c.h), c.degrees, 1e-12)
@@ -28,9 +28,9 @@ TEST(PositionEntry, FormatsRefusedKeepThePreviousLayout)
     CPositionEntry entry;
     const std::string before = entry.Text();
     EXPECT_EQ(before, "00\u00B000'00N 000\u00B000'00E 00000m");
-    for (const char* bad : {"D\u00B0MM'N", "DD\u00B0M'N", "DD\u00B0MM'S", "dd\u00B0mm'E",
-                            "DD\u00B0MM'MM.MMN", "DD NN", "C DD\u00B0MMN",
-                            "DD MM.SSSSSSSSSSSSSSSSSSSSSS", "DD MM.MMMMMMMN", "HHHHHHHHHH"})
+    for (const char* bad :
+         {"D\u00B0MM'N", "DD\u00B0M'N", "DD\u00B0MM'S", "dd\u00B0mm'E", "DD\u00B0MM'MM.MMN",
+          "DD NN", "C DD\u00B0MMN", "DD MM.SSSSSSSSSSSSSSSSSSSSSS", "DD MM.MMMMMMMN", "HHHHHHHHHH"})
         EXPECT_FALSE(entry.SetFormat(bad)) << bad;
     EXPECT_EQ(entry.Text(), before);
     EXPECT_TRUE(entry.SetFormat("DD MM.MMM N ddd mm.mmm E"));
@@ -192,7 +192,8 @@ TEST(DegreeEntries, DeviationAndZoneTimeTexts)
     for (const char* ok : {"", "-", "-12", "0", "+5", "14", "12"})
         EXPECT_FALSE(geo::CheckZoneTime(ok)) << ok;
     for (const char* bad : {"-13", "15", "1.5", "abc", "1-"})
-        EXPECT_EQ(geo::CheckZoneTime(bad), std::optional<std::string>("Zone time runs from -12 to +14 hours"))
+        EXPECT_EQ(geo::CheckZoneTime(bad),
+                  std::optional<std::string>("Zone time runs from -12 to +14 hours"))
             << bad;
 }
 

@@ -62,7 +62,8 @@ TEST_F(CommaDecimal, ChartPanelsConvertPixelsToPositions)
     const unsigned width = 400, height = 300;
     hcrftool::WrittenChart written;
     std::string error;
-    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(width, height), p, folder.Path(), written, error))
+    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(width, height), p, folder.Path(),
+                                        written, error))
         << error;
     charts::hcrf::CPanelLookups lookups;
     lookups.Load(folder.Path());
@@ -81,7 +82,8 @@ TEST_F(CommaDecimal, SentencesStoreTheirNumbers)
 {
     const platform::CSystemClock clock;
     nmea::CNMEAGPSParser parser(clock, 5);
-    ASSERT_TRUE(parser.ParseLine("$GPRMC,123519.50,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"));
+    ASSERT_TRUE(
+        parser.ParseLine("$GPRMC,123519.50,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"));
     EXPECT_EQ(parser.Value(nmea::item::Latitude).GetDouble(), -4807.038);
     EXPECT_EQ(parser.Value(nmea::item::PositionTime).GetDouble(), 123519.5);
     EXPECT_EQ(parser.Value(nmea::item::SpeedOverGroundKnots).GetDouble(), 22.4);
@@ -91,7 +93,8 @@ TEST_F(CommaDecimal, SentencesStoreTheirNumbers)
 TEST_F(CommaDecimal, PositionsAndStringHelpersWriteAPoint)
 {
     const geo::CPosition p(50.508333, -1.25);
-    EXPECT_EQ(p.FormatLatDM(3), "50\xC2\xB0" "30.500'N");
+    EXPECT_EQ(p.FormatLatDM(3), "50\xC2\xB0"
+                                "30.500'N");
     EXPECT_EQ(FormatDouble(-12.345, 2, 8), "  -12.35");
     EXPECT_EQ(StringToDouble("12.5"), 12.5);
     bool bad = true;
@@ -141,7 +144,8 @@ TEST_F(CommaDecimal, SettingsDoublesRoundTrip)
     EXPECT_EQ(store.GetString("Software\\Test", "Scale"), "2.5");
     ASSERT_TRUE(reg.WriteString("Written", "-3.25"));
     double scale = 0, tiny = 0, written = 0;
-    ASSERT_TRUE(reg.ReadDouble("Scale", scale) && reg.ReadDouble("Tiny", tiny) && reg.ReadDouble("Written", written));
+    ASSERT_TRUE(reg.ReadDouble("Scale", scale) && reg.ReadDouble("Tiny", tiny) &&
+                reg.ReadDouble("Written", written));
     EXPECT_EQ(scale, 2.5);
     EXPECT_EQ(tiny, 1.25e-9);
     EXPECT_EQ(written, -3.25);
@@ -151,8 +155,8 @@ TEST_F(CommaDecimal, SettingsDoublesRoundTrip)
 TEST_F(CommaDecimal, NavcalcReadsAndWritesPoints)
 {
     const auto run = [](const std::string& args, int* status, const char* locale = kCommaLocale) {
-        const std::string command = "LC_ALL=" + std::string(locale) + " " + BinFolder() + "/navcalc " + args +
-                                    " 2>/dev/null";
+        const std::string command = "LC_ALL=" + std::string(locale) + " " + BinFolder() +
+                                    "/navcalc " + args + " 2>/dev/null";
         std::string out;
         if (FILE* pipe = ::popen(command.c_str(), "r")) {
             char buf[256];
@@ -174,4 +178,4 @@ TEST_F(CommaDecimal, NavcalcReadsAndWritesPoints)
     EXPECT_NE(status, 0);
 }
 
-}  // namespace
+}   // namespace

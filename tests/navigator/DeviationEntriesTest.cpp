@@ -11,13 +11,29 @@ TEST(DeviationEntries, EntriesReadAsDegreesEastPositive)
         const char* text;
         std::optional<double> degrees;
     } cases[] = {
-        {"", 0.0},        {"  ", 0.0},    {"0.0E", 0.0},    {"3.5", 3.5},   {"3.5E", 3.5},
-        {"3.5W", -3.5},   {"3.5w", -3.5}, {"2e", 2.0},      {"-1.5W", 1.5}, {" 4 W ", -4.0},
-        {".5", 0.5},      {"180W", -180.0},
-        {"3.5X", std::nullopt}, {"W", std::nullopt},   {"abc", std::nullopt},
-        {"1.2.3", std::nullopt}, {"1-2", std::nullopt}, {"N", std::nullopt},
-        {"1e5", std::nullopt},  {"181", std::nullopt},  {"nan", std::nullopt},
-        {"1,5", std::nullopt},  {"-", std::nullopt},
+        {"", 0.0},
+        {"  ", 0.0},
+        {"0.0E", 0.0},
+        {"3.5", 3.5},
+        {"3.5E", 3.5},
+        {"3.5W", -3.5},
+        {"3.5w", -3.5},
+        {"2e", 2.0},
+        {"-1.5W", 1.5},
+        {" 4 W ", -4.0},
+        {".5", 0.5},
+        {"180W", -180.0},
+        {"3.5X", std::nullopt},
+        {"W", std::nullopt},
+        {"abc", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"1-2", std::nullopt},
+        {"N", std::nullopt},
+        {"1e5", std::nullopt},
+        {"181", std::nullopt},
+        {"nan", std::nullopt},
+        {"1,5", std::nullopt},
+        {"-", std::nullopt},
     };
     for (const auto& c : cases) {
         const auto got = navigator::ParseDeviationEntry(c.text);

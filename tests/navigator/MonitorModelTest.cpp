@@ -12,12 +12,12 @@
 #include <cmath>
 
 #include "FakeClock.h"
-#include "PythonScript.h"
-#include "navigator/SteeringApb.h"
-#include "nmea/NMEADevice.h"
 #include "NavigatorFakes.h"
+#include "PythonScript.h"
 #include "geo/NavMaths.h"
 #include "navigator/NavTexts.h"
+#include "navigator/SteeringApb.h"
+#include "nmea/NMEADevice.h"
 
 using namespace std::chrono_literals;
 using namespace navigator;
@@ -37,7 +37,11 @@ public:
 
 class Sound final : public app::CAlertSound {
 public:
-    bool Play(const std::filesystem::path& file) override { played.push_back(file.filename().string()); return false; }
+    bool Play(const std::filesystem::path& file) override
+    {
+        played.push_back(file.filename().string());
+        return false;
+    }
     void Beep() override { ++beeps; }
     std::vector<std::string> played;
     int beeps = 0;
@@ -62,7 +66,8 @@ struct Model {
     void Refresh(const CNavSnapshot& s) { model.Refresh(s, nullptr, "GPa - WGS 84"); }
 };
 
-const GeographicLib::Rhumb kRhumb(GeographicLib::Constants::WGS84_a(), GeographicLib::Constants::WGS84_f(), true);
+const GeographicLib::Rhumb kRhumb(GeographicLib::Constants::WGS84_a(),
+                                  GeographicLib::Constants::WGS84_f(), true);
 
 double BearingDiff(double a, double b)
 {
@@ -72,7 +77,9 @@ double BearingDiff(double a, double b)
 
 TEST(MonitorModel, GeometryAgreesWithGeographicLib)
 {
-    struct Row { double fromLat, fromLon, toLat, toLon, nextLat, nextLon, vLat, vLon; };
+    struct Row {
+        double fromLat, fromLon, toLat, toLon, nextLat, nextLon, vLat, vLon;
+    };
     const Row rows[] = {
         {50.0, -4.0, 50.5, -3.0, 51.0, -3.0, 50.2, -3.7},
         {-33.8, 151.3, -34.5, 151.0, -35.0, 150.9, -34.0, 151.25},
@@ -111,7 +118,10 @@ TEST(MonitorModel, CrossTrackSignArrowsAndSteering)
     m.route.Add(50.0, -4.0);
     m.route.Add(51.0, -4.0);   // leg due north
     m.route.active = 2;
-    struct Row { double lon; bool left; };
+    struct Row {
+        double lon;
+        bool left;
+    };
     for (const Row r : {Row{-4.02, true}, Row{-3.98, false}}) {
         m.steering.sent.clear();
         m.Refresh(m.At(50.5, r.lon));
@@ -122,7 +132,8 @@ TEST(MonitorModel, CrossTrackSignArrowsAndSteering)
         EXPECT_EQ(m.model.Texts().rightArrow, !r.left);
         EXPECT_EQ(FormatXteIndicator(xte).front() == '<', r.left);
         ASSERT_EQ(m.steering.sent.size(), 1u);
-        EXPECT_EQ(m.steering.sent[0].crossTrackError > 0, r.left) << "a vessel left of track steers right";
+        EXPECT_EQ(m.steering.sent[0].crossTrackError > 0, r.left)
+            << "a vessel left of track steers right";
         EXPECT_EQ(m.steering.sent[0].waypointId, "2");
     }
     // On the first leg without steering the vessel is the from-point: XTE 0, no arrow.
@@ -152,18 +163,25 @@ TEST(MonitorModel, SteeringSentenceReadBackByPynmea2)
         const std::string apb = nmea::ComposeApb(ApbFromSteering(m.steering.sent[0]));
         lines += apb + nmea::CNMEADevice::ChecksumSuffix(apb) + "\n";
     }
-    const auto out = brine_test::RunPython("import pynmea2, sys\n"
-                                           "for line in '''" + lines + "'''.split():\n"
-                                           "    s = pynmea2.parse(line, check=True)\n"
-                                           "    print(s.dir_steer, s.cross_track_err_mag, s.dest_waypoint_id)\n");
+    const auto out = brine_test::RunPython(
+        "import pynmea2, sys\n"
+        "for line in '''" +
+        lines +
+        "'''.split():\n"
+        "    s = pynmea2.parse(line, check=True)\n"
+        "    print(s.dir_steer, s.cross_track_err_mag, s.dest_waypoint_id)\n");
     ASSERT_TRUE(out) << "pynmea2 (python3-nmea2) must read the sentences: " << lines;
     EXPECT_EQ(*out, "R 00.76 2\nL 00.76 2\n") << lines;
 }
 
 TEST(MonitorModel, TimeToGo)
 {
-    struct Row { double sog; bool given; };
-    for (const Row r : {Row{0.1, true}, Row{0.09, false}, Row{nmea::kNoValue, false}, Row{12.0, true}}) {
+    struct Row {
+        double sog;
+        bool given;
+    };
+    for (const Row r :
+         {Row{0.1, true}, Row{0.09, false}, Row{nmea::kNoValue, false}, Row{12.0, true}}) {
         Model m;
         m.route.Add(50.0, -4.0);
         m.route.Add(50.1, -4.0);
@@ -201,7 +219,8 @@ TEST(MonitorModel, ArrivalAlarmAndAdvance)
     m.route.settings.arrivalCircleRadius = r;
     m.Refresh(m.At(onCircle.GetLatitude(), onCircle.GetLongitude()));
     ASSERT_EQ(m.model.Alarms().Lines().size(), 1u);
-    EXPECT_NE(m.model.Alarms().Lines()[0].find("\tArrival circle entered\t2\tNo name"), std::string::npos);
+    EXPECT_NE(m.model.Alarms().Lines()[0].find("\tArrival circle entered\t2\tNo name"),
+              std::string::npos);
     EXPECT_EQ(m.host.notes, (std::vector<std::string>{"Arrival circle entered - Wpt 2 - No name"}));
     EXPECT_EQ(sound.played, (std::vector<std::string>{"Warning, arrival circle entered.wav"}));
     EXPECT_EQ(sound.beeps, 1);   // the file would not play
@@ -232,8 +251,12 @@ TEST(MonitorModel, ArrivalAlarmAndAdvance)
 // The perpendicular through the waypoint, on a leg across 180 degrees.
 TEST(MonitorModel, PerpendicularAcrossTheAntimeridian)
 {
-    struct Row { double lon; bool passed; };
-    for (const Row r : {Row{179.95, false}, Row{-179.99, false}, Row{-179.95, true}, Row{-179.9, true}}) {
+    struct Row {
+        double lon;
+        bool passed;
+    };
+    for (const Row r :
+         {Row{179.95, false}, Row{-179.99, false}, Row{-179.95, true}, Row{-179.9, true}}) {
         Model m;
         m.route.settings.arrivalCircleEntryOn = false;
         m.route.settings.passingPerpendicularOn = true;
@@ -263,8 +286,9 @@ TEST(MonitorModel, OffTrackAtTheLimit)
     m.Refresh(m.At(0.5, 0.0021));
     m.Refresh(m.At(0.5, 0.0));
     EXPECT_FALSE(m.host.caution);
-    EXPECT_EQ(m.host.notes, (std::vector<std::string>{"Vessel outside off-track limit for the active route",
-                                                      "Vessel inside off-track limit for the active route"}));
+    EXPECT_EQ(m.host.notes,
+              (std::vector<std::string>{"Vessel outside off-track limit for the active route",
+                                        "Vessel inside off-track limit for the active route"}));
 }
 
 // The wind card from the wind module's store, only while its status is "A".
@@ -288,24 +312,43 @@ TEST(MonitorModel, WindCard)
 
 TEST(NavTexts, Formats)
 {
-    struct Row { std::string got, want; };
+    struct Row {
+        std::string got, want;
+    };
     const Row rows[] = {
-        {FormatBearing3(359.6), "000"}, {FormatBearing3(4.5), "005"}, {FormatBearing3(nmea::kNoValue), ""},
-        {FormatCourseText(84.4), " 084"}, {FormatSpeedText(5.55), " 5.5"}, {FormatSpeedText(12.25), "12.2"},
-        {FormatIndicatorDistance(9.999), "10.00"}, {FormatIndicatorDistance(0.5), "0.50"},
-        {FormatIndicatorDistance(99.94), "99.9"}, {FormatIndicatorDistance(9999.4), "9999"},
-        {FormatIndicatorDistance(10000), "9999+"}, {FormatDepthText(99.95), "100.0"},
-        {FormatDepthText(100), " 100"}, {FormatDepthText(10000), "9999+"}, {FormatDepthText(4.2), "  4.2"},
-        {FormatXteIndicator(-0.005), "<<<0.0"}, {FormatXteIndicator(0.0), "0.0"},
-        {FormatXteIndicator(1.234), "1.23>>>"}, {FormatXteIndicator(-25.0), "<<<25.0"},
-        {FormatTimeToGo(3725), "01:02:05"}, {FormatTimeToGo(90061), "1 01:01:01"}, {FormatTimeToGo({}), ""},
+        {FormatBearing3(359.6), "000"},
+        {FormatBearing3(4.5), "005"},
+        {FormatBearing3(nmea::kNoValue), ""},
+        {FormatCourseText(84.4), " 084"},
+        {FormatSpeedText(5.55), " 5.5"},
+        {FormatSpeedText(12.25), "12.2"},
+        {FormatIndicatorDistance(9.999), "10.00"},
+        {FormatIndicatorDistance(0.5), "0.50"},
+        {FormatIndicatorDistance(99.94), "99.9"},
+        {FormatIndicatorDistance(9999.4), "9999"},
+        {FormatIndicatorDistance(10000), "9999+"},
+        {FormatDepthText(99.95), "100.0"},
+        {FormatDepthText(100), " 100"},
+        {FormatDepthText(10000), "9999+"},
+        {FormatDepthText(4.2), "  4.2"},
+        {FormatXteIndicator(-0.005), "<<<0.0"},
+        {FormatXteIndicator(0.0), "0.0"},
+        {FormatXteIndicator(1.234), "1.23>>>"},
+        {FormatXteIndicator(-25.0), "<<<25.0"},
+        {FormatTimeToGo(3725), "01:02:05"},
+        {FormatTimeToGo(90061), "1 01:01:01"},
+        {FormatTimeToGo({}), ""},
         {FormatCursorRangeBearing(1.234, 359.7), "1.23nm, 000\u00b0, (180\u00b0)"},
         {FormatCursorRangeBearing(12.0, 200.2), "12.0nm, 200\u00b0, (020\u00b0)"},
-        {FormatWindAngle(359.6), "000"}, {FormatWindAngle(0.4), "000"}, {FormatWindAngle(45.2), "045"},
-        {WindReferenceText('R'), "Relative"}, {WindReferenceText('X'), ""}, {WindUnitText('M'), "Meters/Second"},
+        {FormatWindAngle(359.6), "000"},
+        {FormatWindAngle(0.4), "000"},
+        {FormatWindAngle(45.2), "045"},
+        {WindReferenceText('R'), "Relative"},
+        {WindReferenceText('X'), ""},
+        {WindUnitText('M'), "Meters/Second"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(r.got, r.want);
 }
 
-}  // namespace
+}   // namespace

@@ -80,8 +80,8 @@ TEST(NavigationCycle, PostOrderAndStrictIntervals)
         const auto ids = c.Pass();
         const bool log = std::count(ids.begin(), ids.end(), 0x504u) == 1;
         const bool track = std::count(ids.begin(), ids.end(), 0x503u) == 1;
-        EXPECT_EQ(log, false) << s;                     // 60 s equal: nothing
-        EXPECT_EQ(track, s == 31) << s;                 // 31 s: past 30
+        EXPECT_EQ(log, false) << s;   // 60 s equal: nothing
+        EXPECT_EQ(track, s == 31) << s;   // 31 s: past 30
         // Best-chart pair every 10 s after the previous check, strictly.
         EXPECT_EQ(std::count(ids.begin(), ids.end(), 0x506u), (s + 2) % 11 == 0 ? 1 : 0) << s;
     }
@@ -141,7 +141,8 @@ TEST(NavigationCycle, PositionLostAndRegained)
     EXPECT_EQ(dr->source, PositionSourceKind::DR);
     EXPECT_EQ(c.nav.StatusLine(), "DR - Local");
     EXPECT_EQ(c.nav.Monitor().Texts().status, "DR - Local");
-    EXPECT_EQ(c.log.Count("CAUTION. NMEA not received. Position calculation transferred to DR."), 1);
+    EXPECT_EQ(c.log.Count("CAUTION. NMEA not received. Position calculation transferred to DR."),
+              1);
 
     // A fresh fix returns to NMEA and logs it once.
     c.Feed(navtest::Rmc(10.0, 20.0, 5.0, 90.0));
@@ -156,10 +157,13 @@ TEST(NavigationCycle, PositionLostAndRegained)
 // GeographicLib's rhumb line over the seconds since the last fix.
 TEST(NavigationCycle, DeadReckoningFollowsTheRhumbLine)
 {
-    const GeographicLib::Rhumb rhumb(GeographicLib::Constants::WGS84_a(), GeographicLib::Constants::WGS84_f(), true);
-    struct Row { double lat, lon, sog, cog; };
+    const GeographicLib::Rhumb rhumb(GeographicLib::Constants::WGS84_a(),
+                                     GeographicLib::Constants::WGS84_f(), true);
+    struct Row {
+        double lat, lon, sog, cog;
+    };
     const Row rows[] = {
-        {50.1, -4.2, 6.0, 45.0}, {-33.9, 18.4, 12.5, 200.0}, {59.5, 10.6, 25.0, 90.0},
+        {50.1, -4.2, 6.0, 45.0},   {-33.9, 18.4, 12.5, 200.0}, {59.5, 10.6, 25.0, 90.0},
         {0.2, 179.9, 18.0, 270.0}, {-0.1, -179.95, 9.0, 95.0}, {70.0, 20.0, 3.3, 359.0},
     };
     for (const Row& r : rows) {
@@ -176,12 +180,14 @@ TEST(NavigationCycle, DeadReckoningFollowsTheRhumbLine)
         }
         ASSERT_TRUE(c.nav.Source().IsDrOn());
         const long applied = c.nav.Source().DrSecondsApplied();
-        const long elapsed = std::chrono::duration_cast<std::chrono::seconds>(c.clock.Monotonic() - fixTime).count();
+        const long elapsed =
+            std::chrono::duration_cast<std::chrono::seconds>(c.clock.Monotonic() - fixTime).count();
         // DR covers the time since the fix, less at most the part second of the last cycle.
         EXPECT_LE(applied, elapsed);
         EXPECT_GE(applied, elapsed - 2) << "lost time";
         double lat2 = 0, lon2 = 0;
-        rhumb.Direct(start.GetLatitude(), start.GetLongitude(), r.cog, r.sog * applied / 3600.0 * 1852.0, lat2, lon2);
+        rhumb.Direct(start.GetLatitude(), start.GetLongitude(), r.cog,
+                     r.sog * applied / 3600.0 * 1852.0, lat2, lon2);
         const geo::CPosition end = c.nav.Snapshot()->position;
         double s12 = 0, azi = 0;
         rhumb.Inverse(end.GetLatitude(), end.GetLongitude(), lat2, lon2, s12, azi);
@@ -222,7 +228,8 @@ TEST(NavigationCycle, FixesAreNeverTorn)
         nmea::CNMEAFix f;
         f.latitude = a ? 10.0 : -50.0;
         f.longitude = a ? 20.0 : -120.0;
-        f.datum = nmea::CNMEAFix::CDatumItems{a ? "W84" : "999", a ? 0.0 : 1.5, a ? 0.0 : -2.5, a ? "W84" : "W72"};
+        f.datum = nmea::CNMEAFix::CDatumItems{a ? "W84" : "999", a ? 0.0 : 1.5, a ? 0.0 : -2.5,
+                                              a ? "W84" : "W72"};
         f.utcTime = a ? 101010.0 : 202020.0;
         f.date = 71226.0;
         f.source = a ? nmea::FixSource::NMEA : nmea::FixSource::DR;
@@ -243,9 +250,9 @@ TEST(NavigationCycle, FixesAreNeverTorn)
                 if (f.sequence == 0)
                     continue;
                 const nmea::CNMEAFix want = makeFix(f.latitude == 10.0);
-                if (f.longitude != want.longitude || f.datum->localCode != want.datum->localCode
-                    || f.datum->latitudeOffset != want.datum->latitudeOffset || f.utcTime != want.utcTime
-                    || f.source != want.source)
+                if (f.longitude != want.longitude || f.datum->localCode != want.datum->localCode ||
+                    f.datum->latitudeOffset != want.datum->latitudeOffset ||
+                    f.utcTime != want.utcTime || f.source != want.source)
                     torn.fetch_add(1);
                 reads.fetch_add(1);
             }
@@ -254,7 +261,8 @@ TEST(NavigationCycle, FixesAreNeverTorn)
         while (!stop.load(std::memory_order_relaxed)) {
             const auto snap = c.nav.Snapshot();
             if (snap->positionAcquired) {
-                const double lat = snap->position.GetLatitude(), lon = snap->position.GetLongitude();
+                const double lat = snap->position.GetLatitude(),
+                             lon = snap->position.GetLongitude();
                 if (!(lat == 10.0 && lon == 20.0) || snap->fixTimeUtc == std::nullopt)
                     torn.fetch_add(1);
                 snapshots.fetch_add(1);
@@ -273,7 +281,7 @@ TEST(NavigationCycle, FixesAreNeverTorn)
     EXPECT_EQ(torn.load(), 0);
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -298,7 +306,8 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
     c.Pass();   // 5:00
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(c.nav.Source().IsDatumAssumed());
-    EXPECT_TRUE(c.nav.Snapshot()->positionAcquired) << "the cycle goes on while the question is open";
+    EXPECT_TRUE(c.nav.Snapshot()->positionAcquired)
+        << "the cycle goes on while the question is open";
     EXPECT_EQ(c.nav.StatusLine().substr(0, 3), "GPm");
     for (int s = 0; s < 400; ++s) {
         c.clock.Advance(1s);
@@ -319,7 +328,7 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
     EXPECT_FALSE(c.nav.Source().IsDatumAssumed());
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -332,7 +341,11 @@ public:
         return p;
     }
     void AutoscrollToPosition(const geo::CPosition&) override { ++scrolls; }
-    bool BestChartCheck(const geo::CPosition&) override { ++checks; return true; }
+    bool BestChartCheck(const geo::CPosition&) override
+    {
+        ++checks;
+        return true;
+    }
     bool IsVesselVisible(const geo::CPosition&) override { return true; }
     void RedrawViews() override { ++redraws; }
     bool convertFails = false;
@@ -360,16 +373,22 @@ TEST(NavigationCycle, FailedDatumConversionIsSkipped)
     EXPECT_EQ(charts.checks, 1);
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
 TEST(PositionSourceChoice, GroundVectorAndFieldRules)
 {
-    struct Row { double course, speed, set, drift, cog, sog; };
+    struct Row {
+        double course, speed, set, drift, cog, sog;
+    };
     const Row rows[] = {
-        {0, 0, 0, 0, 0, 0}, {90, 10, 0, 0, 90, 10}, {180, 5, 180, 1, 180, 6},
-        {45, 10, 225, 10, 0, 0}, {0, 10, 90, 2, 11.309932, 10.198039}, {350, 8, 260, 3, 329.443955, 8.544004},
+        {0, 0, 0, 0, 0, 0},
+        {90, 10, 0, 0, 90, 10},
+        {180, 5, 180, 1, 180, 6},
+        {45, 10, 225, 10, 0, 0},
+        {0, 10, 90, 2, 11.309932, 10.198039},
+        {350, 8, 260, 3, 329.443955, 8.544004},
     };
     for (const Row& r : rows) {
         const CGroundVector v = CombineCourseAndSet(r.course, r.speed, r.set, r.drift);
@@ -426,4 +445,4 @@ TEST(PositionSourceChoice, UserDeadReckoningAndSwitchingOff)
     EXPECT_EQ(c.nav.Monitor().Texts().latitude, "");
 }
 
-}  // namespace
+}   // namespace

@@ -15,7 +15,7 @@ namespace navtest {
 
 class FakeGps final : public navigator::CGpsReceiver {
 public:
-    explicit FakeGps(const platform::CClock& clock) : parser(clock, 5) {}
+    explicit FakeGps(const platform::CClock& clock) : parser(clock, 5) { }
     nmea::CNMEAMessageParser& Parser() override { return parser; }
     bool IsReceiving() const override { return receiving; }
     nmea::CNMEAGPSParser parser;
@@ -25,10 +25,21 @@ public:
 class FakeLog final : public navigator::CVesselLog {
 public:
     bool IsLogging() const override { return logging; }
-    void LogEvent(const std::string& note, int eventType) override { events.push_back({note, eventType}); }
+    void LogEvent(const std::string& note, int eventType) override
+    {
+        events.push_back({note, eventType});
+    }
     void SetNextFixType(int fixType) override { nextFixType = fixType; }
-    bool WriteLogRecord(const navigator::CNavSnapshot&) override { ++rows; return true; }
-    bool WriteTrackPoint(const navigator::CNavSnapshot&) override { ++points; return true; }
+    bool WriteLogRecord(const navigator::CNavSnapshot&) override
+    {
+        ++rows;
+        return true;
+    }
+    bool WriteTrackPoint(const navigator::CNavSnapshot&) override
+    {
+        ++points;
+        return true;
+    }
     int Count(const std::string& note) const
     {
         int n = 0;
@@ -49,7 +60,10 @@ public:
     std::string Name() const override { return name; }
     int WaypointCount() const override { return static_cast<int>(points.size()); }
     int ActiveIndex() const override { return points.empty() ? 0 : active; }
-    navigator::CRouteWaypoint Waypoint(int index) const override { return points.at(static_cast<std::size_t>(index - 1)); }
+    navigator::CRouteWaypoint Waypoint(int index) const override
+    {
+        return points.at(static_cast<std::size_t>(index - 1));
+    }
     bool SelectWaypoint(int index) override
     {
         if (index < 1 || index > WaypointCount())
@@ -80,7 +94,7 @@ public:
 // Settings in a temporary file, empty.
 class MemorySettings final : public CSettingsHome {
 public:
-    MemorySettings() : m_store(std::filesystem::temp_directory_path() / "brine-nav-test.conf") {}
+    MemorySettings() : m_store(std::filesystem::temp_directory_path() / "brine-nav-test.conf") { }
     platform::CSettingsStore& GetStore() const override { return m_store; }
     std::string GetRegistryKey() const override { return "Software\\Test\\Default"; }
 
@@ -112,14 +126,16 @@ inline std::string Sentence(const std::string& body)
 }
 
 // An RMC at a position in degrees, with course and speed.
-inline std::string Rmc(double lat, double lon, double sog, double cog, const char* time = "120000.00")
+inline std::string Rmc(double lat, double lon, double sog, double cog,
+                       const char* time = "120000.00")
 {
     const double alat = std::fabs(lat), alon = std::fabs(lon);
     char body[160];
-    std::snprintf(body, sizeof body, "GPRMC,%s,A,%02d%09.6f,%c,%03d%09.6f,%c,%.1f,%.1f,071226,,", time,
-                  static_cast<int>(alat), (alat - static_cast<int>(alat)) * 60, lat < 0 ? 'S' : 'N',
-                  static_cast<int>(alon), (alon - static_cast<int>(alon)) * 60, lon < 0 ? 'W' : 'E', sog, cog);
+    std::snprintf(body, sizeof body, "GPRMC,%s,A,%02d%09.6f,%c,%03d%09.6f,%c,%.1f,%.1f,071226,,",
+                  time, static_cast<int>(alat), (alat - static_cast<int>(alat)) * 60,
+                  lat < 0 ? 'S' : 'N', static_cast<int>(alon), (alon - static_cast<int>(alon)) * 60,
+                  lon < 0 ? 'W' : 'E', sog, cog);
     return Sentence(body);
 }
 
-}  // namespace navtest
+}   // namespace navtest

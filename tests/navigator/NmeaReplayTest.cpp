@@ -28,7 +28,7 @@ namespace {
 // Waits move the fake clock to the deadline at once.
 class FakePacer final : public CReplayPacer {
 public:
-    explicit FakePacer(brine_test::FakeClock& clock) : m_clock(clock) {}
+    explicit FakePacer(brine_test::FakeClock& clock) : m_clock(clock) { }
     Time Now() const override
     {
         std::lock_guard lock(m_lock);
@@ -94,7 +94,10 @@ TEST(NmeaReplay, PacedBySixHundredCharactersASecondTimesTheSpeed)
 {
     brine_test::TempFolder folder;
     const auto file = WriteFile(folder.Path(), 100, 60);   // 6,000 characters without line ends
-    struct Row { int speed; std::chrono::seconds takes; };
+    struct Row {
+        int speed;
+        std::chrono::seconds takes;
+    };
     for (const Row r : {Row{1, 10s}, Row{2, 5s}, Row{10, 1s}}) {
         brine_test::FakeClock clock;
         FakePacer pacer(clock);
@@ -152,13 +155,18 @@ TEST(NmeaReplay, StopInAWaitAndStaleNotices)
 TEST(NmeaReplay, CapturesArriveIntact)
 {
     for (int n = 1; n <= 8; ++n) {
-        const std::string path = std::string(BRINE_NMEA_CAPTURES) + "/capture-0" + std::to_string(n) + ".nmea";
+        const std::string path =
+            std::string(BRINE_NMEA_CAPTURES) + "/capture-0" + std::to_string(n) + ".nmea";
         brine_test::FakeClock clock;
         FakePacer pacer(clock);
         nmea::CNMEAGPSParser replayed(clock, 5), direct(clock, 5);
         struct Into final : CReplayTarget {
             nmea::CNMEAGPSParser* parser;
-            std::size_t DeliverLine(std::string_view line) override { parser->ParseLine(line); return 1; }
+            std::size_t DeliverLine(std::string_view line) override
+            {
+                parser->ParseLine(line);
+                return 1;
+            }
         } into;
         into.parser = &replayed;
         Finished finished;
@@ -185,8 +193,8 @@ double ProcessCpuSeconds()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-         + static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 TEST(NmeaReplay, OneTimesSpeedCostsUnderOnePercentOfACore)
@@ -196,7 +204,11 @@ TEST(NmeaReplay, OneTimesSpeedCostsUnderOnePercentOfACore)
     nmea::CNMEAGPSParser parser(clock, 5);
     struct Into final : CReplayTarget {
         nmea::CNMEAGPSParser* parser;
-        std::size_t DeliverLine(std::string_view line) override { parser->ParseLine(line); return 1; }
+        std::size_t DeliverLine(std::string_view line) override
+        {
+            parser->ParseLine(line);
+            return 1;
+        }
     } into;
     into.parser = &parser;
     CNmeaReplay replay(into, pacer, nullptr);
@@ -232,7 +244,8 @@ TEST(NmeaReplay, RunsThatEndEarly)
     const auto g = f.get();
     EXPECT_FALSE(sim.OnFinished(g + 1));
     EXPECT_TRUE(sim.OnFinished(g));
-    EXPECT_EQ(sim.StatusText(), "NMEA replay file could not be opened: " + (folder.Path() / "missing.nmea").string());
+    EXPECT_EQ(sim.StatusText(),
+              "NMEA replay file could not be opened: " + (folder.Path() / "missing.nmea").string());
 
     target.devices = 0;
     sim.SetFilePath(WriteFile(folder.Path(), 20, 30));
@@ -243,4 +256,4 @@ TEST(NmeaReplay, RunsThatEndEarly)
     EXPECT_EQ(sim.StatusText(), "NMEA replay reached no device: no port receives NMEA.");
 }
 
-}  // namespace
+}   // namespace

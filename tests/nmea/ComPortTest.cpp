@@ -32,7 +32,7 @@ const char* kAdapter = "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-
 
 class OnePort : public nmea::CPortDirectory {
 public:
-    explicit OnePort(std::vector<nmea::CPort*> ports) : m_ports(std::move(ports)) {}
+    explicit OnePort(std::vector<nmea::CPort*> ports) : m_ports(std::move(ports)) { }
     nmea::CPort* FindPort(std::uint8_t number) const override
     {
         for (nmea::CPort* port : m_ports)
@@ -70,12 +70,14 @@ std::optional<std::string> SttyOn(int fd)
 
 // Polls `condition` until it holds or `limit` passes; the time it took.
 template <class Condition>
-std::optional<std::chrono::milliseconds> TimeUntil(Condition condition, std::chrono::milliseconds limit)
+std::optional<std::chrono::milliseconds> TimeUntil(Condition condition,
+                                                   std::chrono::milliseconds limit)
 {
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < limit) {
         if (condition())
-            return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start);
         std::this_thread::sleep_for(10ms);
     }
     return std::nullopt;
@@ -119,10 +121,14 @@ TEST(ComPort, LineSettingsAsSttySeesThem)
         int error = 0;
         // Set the pty to something else first, so the automatic settings show.
         // (A pty takes no character size or parity: those stay 8N1 anyway.)
-        ASSERT_EQ(std::system(("stty -F " + pty.Path().string() + " 9600 -clocal ixon icanon echo").c_str()), 0);
+        ASSERT_EQ(
+            std::system(
+                ("stty -F " + pty.Path().string() + " 9600 -clocal ixon icanon echo").c_str()),
+            0);
         auto device = nmea::CSerialDevice::Open(pty.Path().string(), autoConfigure, error);
         ASSERT_TRUE(device) << error;
-        // stty on the descriptor we hold (its standard input), so the exclusive open is not in the way.
+        // stty on the descriptor we hold (its standard input), so the exclusive open is not in the
+        // way.
         const auto out = SttyOn(device->Fd());
         ASSERT_TRUE(out);
         std::set<std::string> words;
@@ -131,9 +137,10 @@ TEST(ComPort, LineSettingsAsSttySeesThem)
             words.insert(word.back() == ';' ? word.substr(0, word.size() - 1) : word);
         for (const char* raw : {"-icanon", "-echo", "-isig", "-opost", "-icrnl", "-ixon", "-ixoff"})
             EXPECT_TRUE(words.count(raw)) << raw << " in\n" << *out;
-        const std::vector<std::string> expected = autoConfigure
-            ? std::vector<std::string>{"4800", "cs8", "-parenb", "-cstopb", "-crtscts", "clocal"}
-            : std::vector<std::string>{"9600", "-clocal"};
+        const std::vector<std::string> expected =
+            autoConfigure ? std::vector<std::string>{"4800",    "cs8",      "-parenb",
+                                                     "-cstopb", "-crtscts", "clocal"}
+                          : std::vector<std::string>{"9600", "-clocal"};
         for (const std::string& word : expected)
             EXPECT_TRUE(words.count(word)) << word << " in\n" << *out;
     }
@@ -157,7 +164,8 @@ TEST(ComPort, UnpluggedAdapterDisconnectsAndComesBack)
     ASSERT_TRUE(lost) << "still connected";
     EXPECT_LT(*lost, 2s);
     EXPECT_EQ(port.GetCondition().reason, path + " stopped answering (unplugged?).");
-    EXPECT_TRUE(TimeUntil([&] { return port.GetCondition().reason == path + " is not connected."; }, 3s))
+    EXPECT_TRUE(
+        TimeUntil([&] { return port.GetCondition().reason == path + " is not connected."; }, 3s))
         << "retried while the link is gone: " << port.GetCondition().reason;
     EXPECT_TRUE(device.IsReceiveOpen()) << "devices stay attached while the adapter is away";
 
@@ -196,8 +204,10 @@ TEST(ComPort, MissingAndBusyDevicesAreDisconnectedWithTheirReason)
     EXPECT_TRUE(port.Open());
     const auto condition = port.GetCondition();
     EXPECT_FALSE(condition.connected);
-    EXPECT_NE(condition.reason.find("is in use by another program"), std::string::npos) << condition.reason;
-    EXPECT_NE(condition.reason.find("process " + std::to_string(holder)), std::string::npos) << condition.reason;
+    EXPECT_NE(condition.reason.find("is in use by another program"), std::string::npos)
+        << condition.reason;
+    EXPECT_NE(condition.reason.find("process " + std::to_string(holder)), std::string::npos)
+        << condition.reason;
     done.Post();
     EXPECT_EQ(brine_test::WaitChild(holder), 0);
     port.Close();
@@ -222,8 +232,8 @@ TEST(ComPort, ThreadsStopWithinASecondEvenMidWrite)
     device.CloseAll();
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_LT(took, 1s);
-    std::cout << "stop mid-write: " << std::chrono::duration_cast<std::chrono::microseconds>(took).count()
-              << " us\n";
+    std::cout << "stop mid-write: "
+              << std::chrono::duration_cast<std::chrono::microseconds>(took).count() << " us\n";
     EXPECT_FALSE(port.IsOpen());
 }
 
@@ -234,9 +244,11 @@ TEST(ComPort, FourIdlePortsCostAlmostNoCpu)
     std::vector<std::unique_ptr<CComPort>> owned;
     std::vector<nmea::CPort*> raw;
     for (int i = 1; i <= 4; ++i) {
-        ptys.push_back(std::make_unique<brine_test::PtyPair>(folder.Path(), "usb-idle-" + std::to_string(i)));
+        ptys.push_back(
+            std::make_unique<brine_test::PtyPair>(folder.Path(), "usb-idle-" + std::to_string(i)));
         ASSERT_TRUE(ptys.back()->Running());
-        owned.push_back(std::make_unique<CComPort>(static_cast<std::uint8_t>(i), ptys.back()->Path().string()));
+        owned.push_back(
+            std::make_unique<CComPort>(static_cast<std::uint8_t>(i), ptys.back()->Path().string()));
         raw.push_back(owned.back().get());
     }
     OnePort ports(raw);
@@ -247,7 +259,7 @@ TEST(ComPort, FourIdlePortsCostAlmostNoCpu)
         ASSERT_TRUE(devices.back()->OpenTransmit());
     }
     const auto cpu = [] {
-        rusage usage {};
+        rusage usage{};
         ::getrusage(RUSAGE_SELF, &usage);
         return std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
@@ -261,11 +273,14 @@ TEST(ComPort, FourIdlePortsCostAlmostNoCpu)
     // Under 1% of a core.
     EXPECT_LT(used, std::chrono::duration_cast<std::chrono::microseconds>(idle) / 100);
     std::cout << "idle " << idle.count() << " s, four ports: "
-              << std::chrono::duration_cast<std::chrono::microseconds>(used).count() << " us of CPU\n";
+              << std::chrono::duration_cast<std::chrono::microseconds>(used).count()
+              << " us of CPU\n";
     const auto start = std::chrono::steady_clock::now();
     devices.clear();
     std::cout << "four ports' threads stopped and joined in "
-              << std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count()
+              << std::chrono::duration_cast<std::chrono::microseconds>(
+                     std::chrono::steady_clock::now() - start)
+                     .count()
               << " us\n";
 }
 
@@ -280,7 +295,8 @@ TEST(PortList, FirstStartAssignsStableNamesThenPortsThatOpen)
         std::ofstream(byId / name).put('x');
     for (const char* name : {"ttyS10", "ttyS2", "ttyS1", "ttySX", "ttyUSB0"})
         std::ofstream(dev / name).put('x');
-    nmea::CSerialScan scan{byId, dev, [](const std::filesystem::path& p) { return p.filename() != "ttyS2"; }};
+    nmea::CSerialScan scan{byId, dev,
+                           [](const std::filesystem::path& p) { return p.filename() != "ttyS2"; }};
     const nmea::PortPaths paths = nmea::DefaultPortPaths(scan);
     EXPECT_EQ(paths[0], (byId / "usb-FTDI_a-port0").string());
     EXPECT_EQ(paths[1], (byId / "usb-FTDI_b-port0").string());
@@ -300,4 +316,4 @@ TEST(PortList, FirstStartAssignsStableNamesThenPortsThatOpen)
     EXPECT_EQ(nmea::ResolveStoredPort(list, 0), 0);
 }
 
-}  // namespace
+}   // namespace

@@ -77,4 +77,4 @@ private:
     std::map<std::uint8_t, std::unique_ptr<FakePort>> m_ports;
 };
 
-}  // namespace brine_test
+}   // namespace brine_test

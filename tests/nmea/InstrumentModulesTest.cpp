@@ -32,9 +32,10 @@ TEST(OutputSentences, WaypointFields)
         const char* text;
     } rows[] = {
         {-0.5, 0.5, 2, "$ECWPL,0030.00,S,00030.00,E,ID"},
-        {-0.5, 0.5, 1, "$ECWPL,0030.00,S,00030.00,E,ID"},          // below 3: still 2
-        {51.5, -1.25, 4, "$ECWPL,5130.0000,N,00115.0000,W,ID"},     // minutes field of 7 characters
-        {59.99999999, -179.99999999, 2, "$ECWPL,6000.00,N,18000.00,W,ID"},   // rounds up whole: never 60.00
+        {-0.5, 0.5, 1, "$ECWPL,0030.00,S,00030.00,E,ID"},   // below 3: still 2
+        {51.5, -1.25, 4, "$ECWPL,5130.0000,N,00115.0000,W,ID"},   // minutes field of 7 characters
+        {59.99999999, -179.99999999, 2,
+         "$ECWPL,6000.00,N,18000.00,W,ID"},   // rounds up whole: never 60.00
         {12.9999, 0, 3, "$ECWPL,1259.994,N,00000.000,E,ID"},
     };
     for (const auto& r : rows)
@@ -50,11 +51,9 @@ TEST(OutputSentences, IdentifiersAreCleanedAndCutToFit)
         int number;
         std::optional<std::string> identifier;
     } rows[] = {
-        {0, " \t", "N", 7, "8"},              // blank ID: number + 1
-        {4, "A1", "N", 12, "12 A1"},
-        {3, "A1", "Home \t", 2, "2 Home"},
-        {2, "", "", 0, "0"},
-        {5, "A1", "N", 1, std::nullopt},
+        {0, " \t", "N", 7, "8"},   // blank ID: number + 1
+        {4, "A1", "N", 12, "12 A1"}, {3, "A1", "Home \t", 2, "2 Home"},
+        {2, "", "", 0, "0"},         {5, "A1", "N", 1, std::nullopt},
     };
     for (const auto& r : rows)
         EXPECT_EQ(nmea::WaypointIdentifier(r.mode, r.id, r.name, r.number), r.identifier) << r.mode;
@@ -62,7 +61,8 @@ TEST(OutputSentences, IdentifiersAreCleanedAndCutToFit)
     EXPECT_EQ(nmea::NmeaFieldText("a,b*c$d!e\\f^g~h\ti\x7fj\xc3\xa9"), "a-b-c-d-e-f-g-h-i-j--");
     const std::string wpl = nmea::ComposeWpl(1, 1, std::string(100, 'W'), 2);
     EXPECT_EQ(wpl.size(), nmea::kMaxComposedText);
-    const std::string rte = nmea::ComposeRte("1", "1", "c", std::string(50, 'R'), std::string(50, 'P'));
+    const std::string rte =
+        nmea::ComposeRte("1", "1", "c", std::string(50, 'R'), std::string(50, 'P'));
     EXPECT_EQ(rte.size(), nmea::kMaxComposedText);
 }
 
@@ -184,7 +184,7 @@ public:
     bool HasPositionData() const override { return true; }
     std::optional<geo::CPosition> SteeringStartPosition() const override { return own; }
     void SetSteeringReference(const std::optional<geo::CPosition>& p) override { reference = p; }
-    void ResetLegTime() override {}
+    void ResetLegTime() override { }
 };
 
 TEST(AutopilotModule, StartingLeg)
@@ -198,11 +198,11 @@ TEST(AutopilotModule, StartingLeg)
         std::size_t leg;
     } rows[] = {
         {49.9, false, false, 0, 0},
-        {50.001, true, false, 0.2, 1},     // inside the first arrival circle
-        {50.05, false, true, 0, 1},        // past the first perpendicular
-        {50.15, false, true, 0, 2},        // past the second: the last stays
-        {49.99, false, true, 0, 0},        // short of it
-        {50.3, true, true, 100, 2},        // every circle around it: the last
+        {50.001, true, false, 0.2, 1},   // inside the first arrival circle
+        {50.05, false, true, 0, 1},   // past the first perpendicular
+        {50.15, false, true, 0, 2},   // past the second: the last stays
+        {49.99, false, true, 0, 0},   // short of it
+        {50.3, true, true, 100, 2},   // every circle around it: the last
     };
     for (const auto& r : rows) {
         nmea::CRouteMonitoring m;
@@ -249,11 +249,12 @@ TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
     EXPECT_FALSE(autopilot.Device().IsTransmitOpen());
     EXPECT_FALSE(navigator.reference.has_value());
 
-    for (const auto& [given, kept] : {std::pair{0.0, 0.1}, std::pair{100.0, 10.0}, std::pair{2.5, 2.5}}) {
+    for (const auto& [given, kept] :
+         {std::pair{0.0, 0.1}, std::pair{100.0, 10.0}, std::pair{2.5, 2.5}}) {
         autopilot.Device().SetOutputRate(given);
         EXPECT_DOUBLE_EQ(autopilot.Device().GetOutputRate(), kept);
     }
     autopilot.Terminate();
 }
 
-}  // namespace
+}   // namespace

@@ -15,8 +15,8 @@ TEST(AutopilotOptions, RateSpinsByTenthsBelowASecondAndWholeSecondsAbove)
         bool up;
         double to;
     } cases[] = {
-        {0.1, false, 0.1}, {0.1, true, 0.2},  {0.9, true, 1.0},  {1.0, true, 2.0},
-        {1.0, false, 0.9}, {1.5, false, 0.5}, {2.0, false, 1.0}, {9.0, true, 10.0},
+        {0.1, false, 0.1}, {0.1, true, 0.2},   {0.9, true, 1.0},  {1.0, true, 2.0},
+        {1.0, false, 0.9}, {1.5, false, 0.5},  {2.0, false, 1.0}, {9.0, true, 10.0},
         {9.5, true, 10.0}, {10.0, true, 10.0}, {0.2, false, 0.1},
     };
     for (const auto& c : cases)
@@ -61,9 +61,8 @@ TEST(AutopilotOptions, RateOutsideATenthToTenSecondsIsRefusedAndNothingApplies)
 TEST(GPSOptions, RangesAndApplyGetsTheValuesBefore)
 {
     std::vector<std::pair<nmea::CGPSOptions, nmea::CGPSOptions>> calls;
-    nmea::CGPSOptionsModel model({}, [&](const auto& now, const auto& before) {
-        calls.emplace_back(now, before);
-    });
+    nmea::CGPSOptionsModel model(
+        {}, [&](const auto& now, const auto& before) { calls.emplace_back(now, before); });
     model.Values().validSentenceSeconds = 61;
     model.Values().drDelaySeconds = 0;
     const auto errors = model.Validate();

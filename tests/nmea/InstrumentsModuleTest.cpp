@@ -22,13 +22,16 @@ struct Home : CSettingsHome {
     brine_test::TempFolder dir;
     mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
-    std::string GetRegistryKey() const override { return CWorkspaceManager::DefaultRoot() + "\\Default"; }
+    std::string GetRegistryKey() const override
+    {
+        return CWorkspaceManager::DefaultRoot() + "\\Default";
+    }
 };
 
 class Silent : public app::CAlertSound {
 public:
     bool Play(const std::filesystem::path&) override { return true; }
-    void Beep() override {}
+    void Beep() override { }
 };
 
 bool BarShowsPrefix(const app::CMsgBar& bar, const std::string& prefix)
@@ -64,12 +67,15 @@ TEST(InstrumentsModule, LostAdapterShowsOnTheMessageBarUntilItIsBack)
     ASSERT_TRUE(module.Wind().Device().IsReceiveOpen());
 
     // The frame's timer: a pass every 500 ms.
-    const auto passesUntil = [&](auto condition, std::chrono::milliseconds limit) -> std::optional<std::chrono::milliseconds> {
+    const auto passesUntil =
+        [&](auto condition,
+            std::chrono::milliseconds limit) -> std::optional<std::chrono::milliseconds> {
         const auto start = std::chrono::steady_clock::now();
         while (std::chrono::steady_clock::now() - start < limit) {
             module.OnTimer(TimerCadence::EveryPass);
             if (condition())
-                return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+                return std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - start);
             std::this_thread::sleep_for(500ms);
         }
         return std::nullopt;
@@ -95,4 +101,4 @@ TEST(InstrumentsModule, LostAdapterShowsOnTheMessageBarUntilItIsBack)
     module.ShutDown();
 }
 
-}  // namespace
+}   // namespace

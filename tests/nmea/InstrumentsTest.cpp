@@ -7,8 +7,8 @@
 
 #include <cmath>
 #include <fstream>
-#include <sstream>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "FakeClock.h"
@@ -35,7 +35,6 @@ struct Home : CSettingsHome {
     std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
 };
 
-
 std::string CaptureFolder()
 {
     const char* source = std::getenv("BRINE_SOURCE_DIR");
@@ -44,7 +43,8 @@ std::string CaptureFolder()
 
 std::vector<std::string> CaptureLines(int number)
 {
-    std::ifstream in(CaptureFolder() + "capture-0" + std::to_string(number) + ".nmea", std::ios::binary);
+    std::ifstream in(CaptureFolder() + "capture-0" + std::to_string(number) + ".nmea",
+                     std::ios::binary);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         while (!line.empty() && line.back() == '\r')
@@ -66,7 +66,8 @@ std::optional<double> FixTime(const std::string& line)
     std::size_t pos = 0;
     for (std::size_t i = 0; i < field && pos != std::string::npos; ++i)
         pos = line.find(',', pos + 1);
-    if (pos == std::string::npos || pos + 7 > line.size() || !std::isdigit(static_cast<unsigned char>(line[pos + 1])))
+    if (pos == std::string::npos || pos + 7 > line.size() ||
+        !std::isdigit(static_cast<unsigned char>(line[pos + 1])))
         return std::nullopt;
     const double hhmmss = std::strtod(line.c_str() + pos + 1, nullptr);
     const int whole = static_cast<int>(hhmmss);
@@ -76,7 +77,8 @@ std::optional<double> FixTime(const std::string& line)
 // Sends the lines as an instrument would: a fix time waits for its place on
 // the capture's clock divided by `speedUp` (a step back in time or a pause
 // over 2 s counts as 2 s), and no line goes faster than `bytesPerSecond`.
-void Replay(brine_test::PtyPair& pty, const std::vector<std::string>& lines, double speedUp, double bytesPerSecond)
+void Replay(brine_test::PtyPair& pty, const std::vector<std::string>& lines, double speedUp,
+            double bytesPerSecond)
 {
     using Seconds = std::chrono::duration<double>;
     const auto start = std::chrono::steady_clock::now();
@@ -89,7 +91,8 @@ void Replay(brine_test::PtyPair& pty, const std::vector<std::string>& lines, dou
             latest = latest ? std::max(*latest, *time) : *time;
         }
         due = std::max(clock / speedUp, due);
-        std::this_thread::sleep_until(start + std::chrono::duration_cast<std::chrono::nanoseconds>(Seconds(due)));
+        std::this_thread::sleep_until(
+            start + std::chrono::duration_cast<std::chrono::nanoseconds>(Seconds(due)));
         ASSERT_TRUE(pty.Send(line));
         due += static_cast<double>(line.size()) / bytesPerSecond;   // the line's time on the wire
     }
@@ -116,7 +119,8 @@ int ParseDirectly(const std::vector<std::string>& framed, const nmea::CInstrumen
 {
     int accepted = 0;
     for (std::string line : framed) {
-        if (line[0] != '$' || line.size() > 82 || !config.AcceptTalker(line) || !config.IsSentenceEnabled(line))
+        if (line[0] != '$' || line.size() > 82 || !config.AcceptTalker(line) ||
+            !config.IsSentenceEnabled(line))
             continue;
         while (line.back() == '\n' || line.back() == '\r')
             line.pop_back();
@@ -126,13 +130,15 @@ int ParseDirectly(const std::vector<std::string>& framed, const nmea::CInstrumen
     return accepted;
 }
 
-void ExpectSameValues(nmea::CNMEAMessageParser& ours, nmea::CNMEAMessageParser& reference, const std::string& what)
+void ExpectSameValues(nmea::CNMEAMessageParser& ours, nmea::CNMEAMessageParser& reference,
+                      const std::string& what)
 {
     int compared = 0;
     for (int i = 0; i < nmea::CNMEAMessageParser::ValueCount(); ++i) {
         const auto& a = ours.Value(i);
         const auto& b = reference.Value(i);
-        EXPECT_EQ(a.GetUtcStamp().has_value(), b.GetUtcStamp().has_value()) << what << " item " << i;
+        EXPECT_EQ(a.GetUtcStamp().has_value(), b.GetUtcStamp().has_value())
+            << what << " item " << i;
         if (!b.GetUtcStamp())
             continue;
         ++compared;
@@ -167,7 +173,8 @@ struct Bench {
     {
         nmea::PortPaths paths;
         for (int i = 0; i < count; ++i) {
-            ptys.push_back(std::make_unique<brine_test::PtyPair>(folder.Path(), "usb-Instrument_" + std::to_string(i + 1)));
+            ptys.push_back(std::make_unique<brine_test::PtyPair>(
+                folder.Path(), "usb-Instrument_" + std::to_string(i + 1)));
             EXPECT_TRUE(ptys.back()->Running());
             paths[static_cast<std::size_t>(i)] = ptys.back()->Path().string();
         }
@@ -185,7 +192,8 @@ TEST(Instruments, CapturesThroughPortsMatchDirectParsing)
     Bench bench(12);
     std::vector<std::unique_ptr<nmea::CGPSModule>> gps;
     for (int n = 1; n <= kCaptures + 1; ++n) {
-        gps.push_back(std::make_unique<nmea::CGPSModule>(bench.home, *bench.ports, bench.clock, nullptr, [] { return 2; }));
+        gps.push_back(std::make_unique<nmea::CGPSModule>(bench.home, *bench.ports, bench.clock,
+                                                         nullptr, [] { return 2; }));
         ASSERT_TRUE(gps.back()->Initialise());
         gps.back()->Config().receivePort = static_cast<std::uint8_t>(n);
         ASSERT_TRUE(gps.back()->ToggleReceive());
@@ -205,8 +213,10 @@ TEST(Instruments, CapturesThroughPortsMatchDirectParsing)
         captures[static_cast<std::size_t>(n - 1)] = CaptureLines(n);
     captures[kCaptures] = CaptureLines(8);   // four seconds of fixes, at its own pace
     const std::vector<std::string> windLines = {
-        WithChecksum("$WIMWV,045.0,R,12.5,N,A"), WithChecksum("$GPMWV,090.0,R,99.0,N,A"),   // wrong talker
-        WithChecksum("$IIMWD,270.0,T,268.0,M,15.2,N,7.8,M"), WithChecksum("$WIMWV,050.0,T,13.0,N,A")};
+        WithChecksum("$WIMWV,045.0,R,12.5,N,A"),
+        WithChecksum("$GPMWV,090.0,R,99.0,N,A"),   // wrong talker
+        WithChecksum("$IIMWD,270.0,T,268.0,M,15.2,N,7.8,M"),
+        WithChecksum("$WIMWV,050.0,T,13.0,N,A")};
 
     // 20 times 4800 baud, and a fast instrument at its own pace.
     constexpr double kFast = 20 * 480.0, kOwnPace = 3840.0;
@@ -214,8 +224,12 @@ TEST(Instruments, CapturesThroughPortsMatchDirectParsing)
     {
         std::vector<std::jthread> feeds;
         for (int n = 0; n < kCaptures; ++n)
-            feeds.emplace_back([&, n] { Replay(*bench.ptys[static_cast<std::size_t>(n)], captures[static_cast<std::size_t>(n)], 20, kFast); });
-        feeds.emplace_back([&] { Replay(*bench.ptys[kRealRate - 1], captures[kCaptures], 1, kOwnPace); });
+            feeds.emplace_back([&, n] {
+                Replay(*bench.ptys[static_cast<std::size_t>(n)],
+                       captures[static_cast<std::size_t>(n)], 20, kFast);
+            });
+        feeds.emplace_back(
+            [&] { Replay(*bench.ptys[kRealRate - 1], captures[kCaptures], 1, kOwnPace); });
         feeds.emplace_back([&] { Replay(*bench.ptys[kWind - 1], windLines, 1, kFast); });
         feeds.emplace_back([&] { Replay(*bench.ptys[kRepeatIn - 1], captures[0], 20, kFast); });
         // The repeater's far end is read while everything runs, or its pty would fill.
@@ -234,13 +248,21 @@ TEST(Instruments, CapturesThroughPortsMatchDirectParsing)
     for (int n = 0; n <= kCaptures; ++n) {
         nmea::CNMEAGPSParser reference(fake, 5);
         nmea::CGPSModule& module = *gps[static_cast<std::size_t>(n)];
-        const int accepted = ParseDirectly(Framed(captures[static_cast<std::size_t>(n)]), module.Config(), reference);
+        const int accepted = ParseDirectly(Framed(captures[static_cast<std::size_t>(n)]),
+                                           module.Config(), reference);
         const std::string what = "capture " + std::to_string(n + 1);
-        EXPECT_TRUE(WaitFor([&] { return module.Device().ParsedLines() == static_cast<std::uint64_t>(accepted); }, 5s))
-            << what << ": " << module.Device().ParsedLines() << " of " << accepted << " parsed; the port saw "
-            << bench.ports->FindPort(static_cast<std::uint8_t>(n + 1))->GetHistory(nmea::PortChannel::Receive).size() - 1
-            << " lines of " << Framed(captures[static_cast<std::size_t>(n)]).size() << "; lost to a full queue "
-            << module.Device().LostToFullQueue() << ", to a busy lock " << module.Device().LostToBusyLock();
+        EXPECT_TRUE(WaitFor(
+            [&] { return module.Device().ParsedLines() == static_cast<std::uint64_t>(accepted); },
+            5s))
+            << what << ": " << module.Device().ParsedLines() << " of " << accepted
+            << " parsed; the port saw "
+            << bench.ports->FindPort(static_cast<std::uint8_t>(n + 1))
+                       ->GetHistory(nmea::PortChannel::Receive)
+                       .size() -
+                   1
+            << " lines of " << Framed(captures[static_cast<std::size_t>(n)]).size()
+            << "; lost to a full queue " << module.Device().LostToFullQueue() << ", to a busy lock "
+            << module.Device().LostToBusyLock();
         ExpectSameValues(module.Parser(), reference, what);
     }
 
@@ -252,21 +274,26 @@ TEST(Instruments, CapturesThroughPortsMatchDirectParsing)
     std::string expected;
     for (const std::string& line : Framed(captures[0]))
         expected += line;
-    EXPECT_TRUE(repeated == expected) << "repeated " << repeated.size() << " of " << expected.size() << " bytes";
+    EXPECT_TRUE(repeated == expected)
+        << "repeated " << repeated.size() << " of " << expected.size() << " bytes";
 }
 
 // pynmea2's reading of the lines (checksums checked): `printer` prints one
 // '|'-joined row per sentence `m`.
-std::optional<std::vector<std::string>> Pynmea2(const std::string& lines, const std::string& printer)
+std::optional<std::vector<std::string>> Pynmea2(const std::string& lines,
+                                                const std::string& printer)
 {
     std::string quoted = "r'";   // the lines hold no quote or backslash
     for (const char c : lines)
         quoted += c == '\r' ? std::string() : c == '\n' ? std::string("\\n") : std::string(1, c);
     quoted += "'";
     const auto out = brine_test::RunPython("import pynmea2\n"
-                                           "for line in " + quoted + ".split(r'\\n'):\n"
+                                           "for line in " +
+                                           quoted +
+                                           ".split(r'\\n'):\n"
                                            "    if not line.strip(): continue\n"
-                                           "    m = pynmea2.parse(line.strip(), check=True)\n" + printer);
+                                           "    m = pynmea2.parse(line.strip(), check=True)\n" +
+                                           printer);
     if (!out)
         return std::nullopt;
     return brine_test::SplitLines(*out);
@@ -297,18 +324,27 @@ TEST(Instruments, UploadsReadBackWithPynmea2)
                   {51.5, -1.25, "Home port", "Home port"}};
     ASSERT_TRUE(gps.Device().SendRoute("3", "1", "c", "R1", "SOUTH", true));
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(gps.Device().SendWaypoint({points[i].lat, points[i].lon, "", points[i].name}, 1, i, true));
+        ASSERT_TRUE(gps.Device().SendWaypoint({points[i].lat, points[i].lon, "", points[i].name}, 1,
+                                              i, true));
 
     std::string out;
-    ASSERT_TRUE(WaitFor([&] { return (out += bench.ptys[0]->Receive(1 << 16, 20ms)).find("Home port*") != std::string::npos; }, 3s)) << out;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return (out += bench.ptys[0]->Receive(1 << 16, 20ms)).find("Home port*") !=
+                   std::string::npos;
+        },
+        3s))
+        << out;
     out += bench.ptys[0]->Receive(2, 1s);
-    const auto rows = Pynmea2(out,
+    const auto rows = Pynmea2(
+        out,
         "    if m.sentence_type == 'WPL':\n"
         "        lat = (int(m.lat[:2]) + float(m.lat[2:]) / 60) * (-1 if m.lat_dir == 'S' else 1)\n"
         "        lon = (int(m.lon[:3]) + float(m.lon[3:]) / 60) * (-1 if m.lon_dir == 'W' else 1)\n"
         "        print('WPL', repr(lat), repr(lon), m.lat, m.lon, m.waypoint_id, sep='|')\n"
         "    elif m.sentence_type == 'RTE':\n"
-        "        print('RTE', m.num_in_seq, m.sen_num, m.start_type, m.active_route_id, *m.waypoint_list, sep='|')\n");
+        "        print('RTE', m.num_in_seq, m.sen_num, m.start_type, m.active_route_id, "
+        "*m.waypoint_list, sep='|')\n");
     ASSERT_TRUE(rows) << "pynmea2 refused: " << out;
     ASSERT_EQ(rows->size(), 4u) << out;
     EXPECT_EQ((*rows)[0], "RTE|3|1|c|R1|SOUTH");
@@ -347,7 +383,8 @@ TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
         std::string pending;
         while (!stop.stop_requested()) {
             pending += bench.ptys[0]->Receive(1, 20ms);
-            for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos; pending.erase(0, end + 2)) {
+            for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos;
+                 pending.erase(0, end + 2)) {
                 std::lock_guard guard(lock);
                 arrived.emplace_back(std::chrono::steady_clock::now(), pending.substr(0, end + 2));
             }
@@ -380,8 +417,9 @@ TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
         if (i > 0)
             EXPECT_GE(arrived[i].first - arrived[i - 1].first, 250ms);
     }
-    const auto rows = Pynmea2(all, "    print(m.cross_track_err_mag, m.dir_steer, m.dest_waypoint_id, "
-                                   "m.bearing_to_dest, m.bearing_pres_dest, m.heading_to_dest, sep='|')\n");
+    const auto rows =
+        Pynmea2(all, "    print(m.cross_track_err_mag, m.dir_steer, m.dest_waypoint_id, "
+                     "m.bearing_to_dest, m.bearing_pres_dest, m.heading_to_dest, sep='|')\n");
     ASSERT_TRUE(rows) << all;
     ASSERT_EQ(rows->size(), arrived.size());
     std::string previous;
@@ -398,4 +436,4 @@ TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
     }
 }
 
-}  // namespace
+}   // namespace

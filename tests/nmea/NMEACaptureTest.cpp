@@ -59,8 +59,14 @@ void* operator new(std::size_t size)
 // The pointers come from the malloc above; GCC cannot see that pairing.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
 #pragma GCC diagnostic pop
 
 namespace {
@@ -79,7 +85,9 @@ std::vector<std::string> ReadLines(const std::string& path)
 std::optional<double> JsonNumber(const std::string& json, const std::string& key)
 {
     const auto pos = json.find("\"" + key + "\":");
-    return pos == std::string::npos ? std::nullopt : std::optional(std::strtod(json.c_str() + pos + key.size() + 3, nullptr));
+    return pos == std::string::npos
+               ? std::nullopt
+               : std::optional(std::strtod(json.c_str() + pos + key.size() + 3, nullptr));
 }
 
 struct UtcTime {
@@ -93,8 +101,8 @@ std::optional<UtcTime> JsonTime(const std::string& json)
     UtcTime t;
     int h = 0, m = 0;
     double s = 0;
-    if (pos == std::string::npos ||
-        std::sscanf(json.c_str() + pos + 8, "%d-%d-%dT%d:%d:%lf", &t.year, &t.month, &t.day, &h, &m, &s) != 6)
+    if (pos == std::string::npos || std::sscanf(json.c_str() + pos + 8, "%d-%d-%dT%d:%d:%lf",
+                                                &t.year, &t.month, &t.day, &h, &m, &s) != 6)
         return std::nullopt;
     t.secondsOfDay = h * 3600 + m * 60 + s;
     return t;
@@ -108,7 +116,7 @@ double SecondsOfDay(double hhmmss)
 
 struct Tagged {
     std::optional<double> cycle;   // seconds of day of the cycle it was written in
-    std::size_t line = 0;          // input line that wrote it
+    std::size_t line = 0;   // input line that wrote it
 };
 
 struct Capture {
@@ -116,12 +124,13 @@ struct Capture {
     int minTimes, minPositions, minSpeeds;   // what the matching must at least compare
 };
 
-class CaptureTest : public ::testing::TestWithParam<Capture> {};
+class CaptureTest : public ::testing::TestWithParam<Capture> { };
 
 TEST_P(CaptureTest, AgreesWithGpsd)
 {
     const char* source = std::getenv("BRINE_SOURCE_DIR");
-    const std::string name = std::string(source ? source : ".") + "/tests/data/nmea/capture-0" + std::to_string(GetParam().number);
+    const std::string name = std::string(source ? source : ".") + "/tests/data/nmea/capture-0" +
+                             std::to_string(GetParam().number);
     const auto input = ReadLines(name + ".nmea");
     const auto expected = ReadLines(name + ".expected.jsonl");
     ASSERT_FALSE(input.empty()) << "capture missing: " << name;
@@ -151,7 +160,8 @@ TEST_P(CaptureTest, AgreesWithGpsd)
             return;
         }
         const auto& msg = parser.Message();
-        std::vector<Tagged*> wrote;   // tagged once the whole sentence is in: its time may come after
+        std::vector<Tagged*>
+            wrote;   // tagged once the whole sentence is in: its time may come after
         for (int w = 0; accepted && w < msg.WrittenCount(); ++w) {
             const int it = msg.Written(w).item;
             if (it == item::PositionTime || it == item::ZdaTime)
@@ -159,7 +169,8 @@ TEST_P(CaptureTest, AgreesWithGpsd)
             if (it == item::Date)
                 ourDate = nmea::NmeaDateToDMY(parser.Value(it).GetDouble());
             if (it == item::ZdaYear)
-                ourDate = nmea::CNMEADate{parser.Value(item::ZdaDay).GetInt(), parser.Value(item::ZdaMonth).GetInt(),
+                ourDate = nmea::CNMEADate{parser.Value(item::ZdaDay).GetInt(),
+                                          parser.Value(item::ZdaMonth).GetInt(),
                                           parser.Value(item::ZdaYear).GetInt()};
             for (auto [wanted, tag] : {std::pair{item::Latitude, &position},
                                        std::pair{item::SpeedOverGroundKnots, &speed},
@@ -176,7 +187,8 @@ TEST_P(CaptureTest, AgreesWithGpsd)
         if (row.empty() || row.front() != '{') {
             // The expected file leaves out blank lines; every capture line is fed all the same.
             while (next < input.size() && input[next] != row) {
-                EXPECT_TRUE(input[next].empty()) << "capture line missing from the expected file: " << input[next];
+                EXPECT_TRUE(input[next].empty())
+                    << "capture line missing from the expected file: " << input[next];
                 feed(input[next++]);
             }
             ASSERT_LT(next, input.size()) << "expected file line not in the capture: " << row;
@@ -192,20 +204,30 @@ TEST_P(CaptureTest, AgreesWithGpsd)
             EXPECT_LT(std::min(diff, 86400 - diff), 1.0) << row;
             ++times;
             if (ourDate) {
-                EXPECT_EQ(std::tie(ourDate->year, ourDate->month, ourDate->day), std::tie(when->year, when->month, when->day)) << row;
+                EXPECT_EQ(std::tie(ourDate->year, ourDate->month, ourDate->day),
+                          std::tie(when->year, when->month, when->day))
+                    << row;
             }
         }
-        const auto sameCycle = [&](const Tagged& ours) {   // cycles are told apart by their time, to the millisecond
-            return when ? ours.cycle && std::fabs(*ours.cycle - when->secondsOfDay) < 0.001 : ours.line == lineNo && ours.line != 0;
-        };
+        const auto sameCycle =
+            [&](const Tagged& ours) {   // cycles are told apart by their time, to the millisecond
+                return when ? ours.cycle && std::fabs(*ours.cycle - when->secondsOfDay) < 0.001
+                            : ours.line == lineNo && ours.line != 0;
+            };
         if (const auto lat = JsonNumber(row, "lat"); lat && sameCycle(position)) {
-            EXPECT_NEAR(-nmea::NmeaDegMinToDegrees(parser.Value(item::Latitude).GetDouble()), *lat, 1e-6) << row;
-            EXPECT_NEAR(-nmea::NmeaDegMinToDegrees(parser.Value(item::Longitude).GetDouble()), *JsonNumber(row, "lon"), 1e-6) << row;
+            EXPECT_NEAR(-nmea::NmeaDegMinToDegrees(parser.Value(item::Latitude).GetDouble()), *lat,
+                        1e-6)
+                << row;
+            EXPECT_NEAR(-nmea::NmeaDegMinToDegrees(parser.Value(item::Longitude).GetDouble()),
+                        *JsonNumber(row, "lon"), 1e-6)
+                << row;
             ++positions;
         }
         if (const auto ms = JsonNumber(row, "speed"); ms && sameCycle(speed)) {
             // gpsd reports m/s to three decimals: up to 0.001 kn of its own rounding.
-            EXPECT_NEAR(parser.Value(item::SpeedOverGroundKnots).GetDouble(), *ms * 3600.0 / 1852.0, 0.01) << row;
+            EXPECT_NEAR(parser.Value(item::SpeedOverGroundKnots).GetDouble(), *ms * 3600.0 / 1852.0,
+                        0.01)
+                << row;
             ++speeds;
         }
         if (const auto track = JsonNumber(row, "track"); track && sameCycle(course)) {
@@ -230,9 +252,12 @@ TEST_P(CaptureTest, AgreesWithGpsd)
 
 // capture-02 never has a fix: its receiver reports status V throughout.
 INSTANTIATE_TEST_SUITE_P(Captures, CaptureTest,
-                         ::testing::Values(Capture{1, 900, 900, 300}, Capture{2, 0, 0, 0}, Capture{3, 36, 36, 36},
-                                           Capture{4, 0, 120, 0}, Capture{5, 340, 0, 10}, Capture{6, 36, 30, 20},
+                         ::testing::Values(Capture{1, 900, 900, 300}, Capture{2, 0, 0, 0},
+                                           Capture{3, 36, 36, 36}, Capture{4, 0, 120, 0},
+                                           Capture{5, 340, 0, 10}, Capture{6, 36, 30, 20},
                                            Capture{7, 95, 95, 95}, Capture{8, 35, 35, 30}),
-                         [](const auto& info) { return "capture0" + std::to_string(info.param.number); });
+                         [](const auto& info) {
+                             return "capture0" + std::to_string(info.param.number);
+                         });
 
-}  // namespace
+}   // namespace

@@ -47,9 +47,10 @@ TEST_F(ValueTest, WallClockStepsDoNotChangeValidity)
     clock.Advance(6s);
     EXPECT_FALSE(value.IsValid());
     value.SetDouble(2.0);
-    clock.JumpUtc(48h);    // clock set forward: fresh data does not turn stale
+    clock.JumpUtc(48h);   // clock set forward: fresh data does not turn stale
     EXPECT_TRUE(value.IsValid());
-    EXPECT_EQ(value.GetUtcStamp(), clock.UtcNow() - 48h);   // the wall stamp of the write, for display
+    EXPECT_EQ(value.GetUtcStamp(),
+              clock.UtcNow() - 48h);   // the wall stamp of the write, for display
 }
 
 // A reader on another thread sees each text whole, never half of one write.
@@ -72,4 +73,4 @@ TEST(ValueConcurrency, ReaderSeesWholeWrites)
     EXPECT_EQ(torn, 0);
 }
 
-}  // namespace
+}   // namespace

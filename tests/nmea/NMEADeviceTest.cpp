@@ -21,13 +21,13 @@ TEST(NMEADevice, TalkerAndSentenceRules)
         bool talker, sentence;
     } rows[] = {
         {"$GPRMC,1", {"GP"}, rmcOnly, true, true},
-        {"$gpRMC,1", {"GP"}, rmcOnly, false, true},      // talkers compare with case
-        {"$GPrmc,1", {"GP"}, rmcOnly, true, true},       // ids without
-        {"$GPGGA,1", {}, rmcOnly, true, false},          // the first match decides: disabled
-        {"$GPGLL,1", {}, rmcOnly, true, false},          // no match
-        {"$PABXY,1", {}, rmcOnly, false, false},         // proprietary never passes a talker filter
-        {"$GPRM", {}, rmcOnly, false, false},            // 5 characters
-        {"$GPRMC,1", {}, {}, true, false},               // an empty list enables nothing
+        {"$gpRMC,1", {"GP"}, rmcOnly, false, true},   // talkers compare with case
+        {"$GPrmc,1", {"GP"}, rmcOnly, true, true},   // ids without
+        {"$GPGGA,1", {}, rmcOnly, true, false},   // the first match decides: disabled
+        {"$GPGLL,1", {}, rmcOnly, true, false},   // no match
+        {"$PABXY,1", {}, rmcOnly, false, false},   // proprietary never passes a talker filter
+        {"$GPRM", {}, rmcOnly, false, false},   // 5 characters
+        {"$GPRMC,1", {}, {}, true, false},   // an empty list enables nothing
         {"$IIRMC,1", {"WI", "II"}, rmcOnly, true, true},
     };
     for (const Row& r : rows) {
@@ -83,7 +83,7 @@ TEST(NMEADevice, PortOpensForTheFirstUserAndClosesAfterTheLast)
 
     gps.CloseReceive();   // the reader goes on for the wind
     EXPECT_TRUE(port.readerRunning);
-    wind.CloseReceive();  // the last receive user: reader stops, the transmit side keeps the port
+    wind.CloseReceive();   // the last receive user: reader stops, the transmit side keeps the port
     EXPECT_FALSE(port.readerRunning);
     EXPECT_TRUE(port.IsOpen());
     gps.CloseTransmit();
@@ -105,8 +105,11 @@ TEST(NMEADevice, FailedOpenLeavesNothingBehind)
         std::uint8_t port;
         bool workerFails;
         const char* why;
-    } rows[] = {{0, false, "port off"}, {9, false, "no such port"}, {1, false, "port will not open"},
-                {2, false, "reader will not start"}, {4, true, "device worker will not start"}};
+    } rows[] = {{0, false, "port off"},
+                {9, false, "no such port"},
+                {1, false, "port will not open"},
+                {2, false, "reader will not start"},
+                {4, true, "device worker will not start"}};
     for (const auto& r : rows) {
         brine_test::RecordingDevice device(ports, r.port, 0);
         device.failWorkerStart = r.workerFails;
@@ -168,4 +171,4 @@ TEST(Port, HistoryKeepsTheNewest500WithoutLineEnds)
     EXPECT_EQ(nmea::CPort::PortName(12), "COM12");
 }
 
-}  // namespace
+}   // namespace

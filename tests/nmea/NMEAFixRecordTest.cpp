@@ -20,7 +20,8 @@ TEST(NMEAFixRecord, PositionSentencesWriteWholeFixes)
 
     // A datum sentence first: the next fix carries its items.
     ASSERT_TRUE(parser.ParseLine("$GPDTM,W84,,0.0,N,0.0,E,0.0,W84*6F"));
-    ASSERT_TRUE(parser.ParseLine("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A"));
+    ASSERT_TRUE(
+        parser.ParseLine("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A"));
     auto fix = record.Read();
     EXPECT_EQ(fix.sequence, 1u);
     EXPECT_NEAR(fix.latitude, 48.1173, 1e-9);
@@ -44,10 +45,11 @@ TEST(NMEAFixRecord, PositionSentencesWriteWholeFixes)
     EXPECT_FALSE(fix.date);
 
     // A refused position, a sentence without one and a GGA (time only) keep the fix.
-    ASSERT_FALSE(parser.ParseLine("$GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*7D"));
+    ASSERT_FALSE(
+        parser.ParseLine("$GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*7D"));
     ASSERT_TRUE(parser.ParseLine("$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48"));
-    ASSERT_TRUE(parser.ParseLine(
-        "$GPGGA,123520,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*4D"));
+    ASSERT_TRUE(
+        parser.ParseLine("$GPGGA,123520,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*4D"));
     EXPECT_EQ(record.Read().sequence, 2u);
 
     // The fix ages out on the monotonic clock, whatever the wall clock does.
@@ -65,4 +67,4 @@ TEST(NMEAFixRecord, PositionSentencesWriteWholeFixes)
     EXPECT_FALSE(record.IsNmeaFixValid(clock.Monotonic()));
 }
 
-}  // namespace
+}   // namespace

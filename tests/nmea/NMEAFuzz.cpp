@@ -21,7 +21,8 @@ void ReadAllSlots(const nmea::CNMEAMessage& m)
 {
     volatile double sink = 0;
     for (int k = 0; k <= 21; ++k)
-        sink = sink + m.Char(k).value_or(0) + m.Number(k).value_or(0) + m.Int(k).value_or(0) + double(m.Text(k).value_or("").size());
+        sink = sink + m.Char(k).value_or(0) + m.Number(k).value_or(0) + m.Int(k).value_or(0) +
+               double(m.Text(k).value_or("").size());
 }
 
 void OneLine(std::string_view line)
@@ -55,7 +56,7 @@ void OneLine(std::string_view line)
     (void)nmea::NmeaParseInt(rest);
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -68,9 +68,9 @@ TEST(FieldSplitter, EmptyFieldsAndTheChecksumLeaveSlotsAbsent)
 TEST(FieldSplitter, GarbledNumbersRefuseTheSentenceEmptyOnesAreAbsent)
 {
     const std::pair<const char*, std::optional<double>> rows[] = {
-        {"12.5", 12.5}, {"-0.25", -0.25}, {" 7", 7.0}, {"+3.5", 3.5}, {"", {}},
-        {"1.2.3", {}}, {"12.5 ", {}}, {"12a", {}}, {"5O30.50", {}}, {"nan", {}}, {"inf", {}},
-        {"1e309", {}}, {"+", {}}, {"-", {}}, {" ", {}},
+        {"12.5", 12.5}, {"-0.25", -0.25}, {" 7", 7.0}, {"+3.5", 3.5},   {"", {}},
+        {"1.2.3", {}},  {"12.5 ", {}},    {"12a", {}}, {"5O30.50", {}}, {"nan", {}},
+        {"inf", {}},    {"1e309", {}},    {"+", {}},   {"-", {}},       {" ", {}},
     };
     for (const auto& [field, value] : rows) {
         CNMEAMessage m;
@@ -84,8 +84,18 @@ TEST(FieldSplitter, GarbledNumbersRefuseTheSentenceEmptyOnesAreAbsent)
 TEST(FieldSplitter, GarbledIntegersRefuseTheSentence)
 {
     const std::pair<const char*, std::optional<std::int32_t>> rows[] = {
-        {"42", 42}, {"-07", -7}, {" +5", 5}, {"0x1F", 31}, {"-2147483648", INT32_MIN}, {"", {}},
-        {"Q", {}}, {"1fX", {}}, {"12abc", {}}, {"0x", {}}, {"-", {}}, {"2147483648", {}},
+        {"42", 42},
+        {"-07", -7},
+        {" +5", 5},
+        {"0x1F", 31},
+        {"-2147483648", INT32_MIN},
+        {"", {}},
+        {"Q", {}},
+        {"1fX", {}},
+        {"12abc", {}},
+        {"0x", {}},
+        {"-", {}},
+        {"2147483648", {}},
         {"99999999999999999999", {}},
     };
     for (const auto& [field, value] : rows) {
@@ -104,14 +114,15 @@ TEST(FieldSplitter, ExtraLettersAreCappedAtTheSlotsThatExist)
     std::string text = "APB";
     for (int i = 0; i < 40; ++i)
         text += ",A";
-    Split(m, nmea::sentence::APB, text, std::string(30, 'C') + std::string(30, 'I') + "XYZ" + std::string(30, 'S'));
+    Split(m, nmea::sentence::APB, text,
+          std::string(30, 'C') + std::string(30, 'I') + "XYZ" + std::string(30, 'S'));
     for (int k = 1; k <= CNMEAMessage::kCharSlots; ++k)
         EXPECT_EQ(m.Char(k), 'A');
     EXPECT_FALSE(m.Char(CNMEAMessage::kCharSlots + 1).has_value());
     EXPECT_FALSE(m.Char(0).has_value());
     EXPECT_FALSE(m.Int(CNMEAMessage::kIntSlots).has_value());   // "A" is no integer...
-    EXPECT_FALSE(m.IsValid());                                    // ...and refuses the sentence
-    EXPECT_FALSE(m.Text(1).has_value());             // the 61st field onward is past the end
+    EXPECT_FALSE(m.IsValid());   // ...and refuses the sentence
+    EXPECT_FALSE(m.Text(1).has_value());   // the 61st field onward is past the end
 
     // A second split clears the slots the first one filled.
     Split(m, nmea::sentence::VTG, "VTG,1,T,2,M,3,N,4,K", "DCDCDCDC");
@@ -134,21 +145,24 @@ TEST_F(DispatcherTest, ChecksumRule)
     const std::pair<std::string, bool> rows[] = {
         {kGll, true},
         {"$" + body + "*27", false},
-        {"$" + body, true},                    // no '*': no check
+        {"$" + body, true},   // no '*': no check
         {kGll + "\r\n", true},
-        {kGll.substr(1), true},                // a line without '$' is taken as it is
-        {"$" + body + "*", false},             // '*' at the end checks against 0
-        {"$" + body + "*G26", false},          // conversion stops at the first non-hex
-        {WithChecksum("gpgll,5030.50,N,00140.25,E,123519,A"), true},   // ids match whatever the case
-        {"$GPHDM,12.0,M,!*B", true},           // one digit is the whole checksum
-        {"$GPHDM,12.0,M,!*b", true},           // hex digits in either case
+        {kGll.substr(1), true},   // a line without '$' is taken as it is
+        {"$" + body + "*", false},   // '*' at the end checks against 0
+        {"$" + body + "*G26", false},   // conversion stops at the first non-hex
+        {WithChecksum("gpgll,5030.50,N,00140.25,E,123519,A"),
+         true},   // ids match whatever the case
+        {"$GPHDM,12.0,M,!*B", true},   // one digit is the whole checksum
+        {"$GPHDM,12.0,M,!*b", true},   // hex digits in either case
         {WithChecksum("GPHDM,13.0,M*junk"), true},   // only the last '*' counts
     };
     for (const auto& [line, accepted] : rows) {
         CNMEAGPSParser p(clock, 5);
         EXPECT_EQ(p.ParseLine(line), accepted) << line;
         EXPECT_EQ(p.LastResult() == NMEALineResult::Parsed, accepted) << line;
-        EXPECT_EQ(p.Value(item::Latitude).IsValid() || p.Value(item::HeadingMagnetic).IsValid(), accepted) << line;
+        EXPECT_EQ(p.Value(item::Latitude).IsValid() || p.Value(item::HeadingMagnetic).IsValid(),
+                  accepted)
+            << line;
     }
 }
 
@@ -164,7 +178,8 @@ TEST_F(DispatcherTest, LinesThatAreNotOursAreDroppedWithTrue)
         {WithChecksum("GPRMC,1,V"), false, NMEALineResult::Refused},
         {WithChecksum("GPAPB,A,A,0.1,R,N,V,V,011,M,DEST"), true, NMEALineResult::Parsed},
     };
-    parser.ParseLine(WithChecksum("GPGSV,3,1,11"));   // a sentence outside the table names no talker
+    parser.ParseLine(
+        WithChecksum("GPGSV,3,1,11"));   // a sentence outside the table names no talker
     EXPECT_EQ(parser.GetTalker(), "n.a.");
     for (const auto& [line, result, why] : rows) {
         EXPECT_EQ(parser.ParseLine(line), result) << line;
@@ -172,7 +187,8 @@ TEST_F(DispatcherTest, LinesThatAreNotOursAreDroppedWithTrue)
     }
     for (int i = 0; i < nmea::kValueCount; ++i)
         EXPECT_FALSE(parser.Value(i).IsValid()) << "item " << i;
-    parser.ParseLine(WithChecksum("HCHDM,46.0,M"));   // the talker is that of the last matching line
+    parser.ParseLine(
+        WithChecksum("HCHDM,46.0,M"));   // the talker is that of the last matching line
     EXPECT_EQ(parser.GetTalker(), "HC");
 }
 
@@ -199,7 +215,11 @@ TEST_F(DispatcherTest, SentencesGoToTheStoreOfTheirModule)
     EXPECT_EQ(wind.Value(item::WindAngle).GetDouble(), 214.8);
 }
 
-struct Stored { int item; double number; const char* text = nullptr; };   // text for string items
+struct Stored {
+    int item;
+    double number;
+    const char* text = nullptr;
+};   // text for string items
 
 struct Case {
     const char* body;   // the sentence without '$' and checksum
@@ -229,8 +249,11 @@ void RunCases(const std::vector<Case>& cases, const std::atomic<bool>* ignoreWar
             if (kind == ValueKind::String)
                 EXPECT_EQ(value.GetString(), it->second.text) << c.body << " item " << item;
             else
-                EXPECT_DOUBLE_EQ(kind == ValueKind::Double ? value.GetDouble() : kind == ValueKind::Int ? value.GetInt() : value.GetByte(),
-                                 it->second.number) << c.body << " item " << item;
+                EXPECT_DOUBLE_EQ(kind == ValueKind::Double ? value.GetDouble()
+                                 : kind == ValueKind::Int  ? value.GetInt()
+                                                           : value.GetByte(),
+                                 it->second.number)
+                    << c.body << " item " << item;
         }
     }
 }
@@ -241,37 +264,97 @@ TEST(InstrumentParsers, StoreTheirItemsWithSignsAndUnits)
         {"SDDBT,0036.4,f,0011.1,M,0006.0,F", true, {{8, 36.4}, {11, 11.1}, {64, 6.0}}},
         {"HCHDM,359.7,M", true, {{5, 0.0}}},   // 359.5 and over reads 0
         {"IIVHW,359.6,T,010.0,M,5.5,N,10.2,K", true, {{69, 0.0}, {5, 10.0}, {1, 5.5}, {70, 10.2}}},
-        {"GPVTG,054.7,T,034.4,M,005.5,N,010.2,K", true, {{49, 54.7}, {50, 34.4}, {51, 5.5}, {71, 10.2}}},
+        {"GPVTG,054.7,T,034.4,M,005.5,N,010.2,K",
+         true,
+         {{49, 54.7}, {50, 34.4}, {51, 5.5}, {71, 10.2}}},
         {"WIMWV,214.8,R,0.1,K,A", true, {{10, 214.8}, {14, 'R'}, {12, 0.1}, {13, 'K'}, {15, 'A'}}},
-        {"WIMWD,270,T,275,M,10.5,N,5.4,M", true, {{10, 270}, {14, 'T'}, {77, 275}, {76, 'M'}, {12, 10.5}, {13, 'N'}, {79, 5.4}, {78, 'M'}, {15, 'A'}}},
+        {"WIMWD,270,T,275,M,10.5,N,5.4,M",
+         true,
+         {{10, 270},
+          {14, 'T'},
+          {77, 275},
+          {76, 'M'},
+          {12, 10.5},
+          {13, 'N'},
+          {79, 5.4},
+          {78, 'M'},
+          {15, 'A'}}},
         {"GPBOD,097.0,T,103.2,M,POINTB,POINTA", true, {{89, 97.0}, {90, 103.2}}},
         {"GPBWW,097.0,T,103.2,M,POINTB,POINTA", true, {{55, 97.0}, {56, 103.2}}},
-        {"GPBWC,225444,4917.24,N,12309.57,W,051.9,T,031.6,M,001.3,N,004", true, {{80, 225444}, {81, -4917.24}, {82, 12309.57}, {83, 51.9}, {85, 31.6}, {87, 1.3}}},
-        {"GPBWR,225444,4917.24,S,12309.57,E,051.9,T,031.6,M,001.3,N,004", true, {{80, 225444}, {81, 4917.24}, {82, -12309.57}, {84, 51.9}, {86, 31.6}, {88, 1.3}}},
-        {"GPBER,225444,4917.24,N,12309.57,W,051.9,T,031.6,M,001.3,N,004", true, {{80, 225444}, {81, -4917.24}, {82, 12309.57}, {43, 51.9}, {44, 31.6}, {47, 1.3}}},
-        {"GPBEC,081837,3910.080,N,07717.034,W,213.9,T,223.3,M,0.2,N,ABC", true, {{80, 81837}, {81, -3910.08}, {82, 7717.034}, {45, 213.9}, {46, 223.3}, {48, 0.2}}},
+        {"GPBWC,225444,4917.24,N,12309.57,W,051.9,T,031.6,M,001.3,N,004",
+         true,
+         {{80, 225444}, {81, -4917.24}, {82, 12309.57}, {83, 51.9}, {85, 31.6}, {87, 1.3}}},
+        {"GPBWR,225444,4917.24,S,12309.57,E,051.9,T,031.6,M,001.3,N,004",
+         true,
+         {{80, 225444}, {81, 4917.24}, {82, -12309.57}, {84, 51.9}, {86, 31.6}, {88, 1.3}}},
+        {"GPBER,225444,4917.24,N,12309.57,W,051.9,T,031.6,M,001.3,N,004",
+         true,
+         {{80, 225444}, {81, -4917.24}, {82, 12309.57}, {43, 51.9}, {44, 31.6}, {47, 1.3}}},
+        {"GPBEC,081837,3910.080,N,07717.034,W,213.9,T,223.3,M,0.2,N,ABC",
+         true,
+         {{80, 81837}, {81, -3910.08}, {82, 7717.034}, {45, 213.9}, {46, 223.3}, {48, 0.2}}},
         {"GPGLP,123519,5030.50,N,00140.25,E,", true, {{91, 123519}, {92, -5030.5}, {93, -140.25}}},
         {"GPGLL,5030.50,N,00140.25,E,123519,A", true, {{58, -5030.5}, {59, -140.25}, {91, 123519}}},
         {"GPGLL,5030.50,S,00140.25,W,123519,V", true, {{58, 5030.5}, {59, 140.25}, {91, 123519}}},
-        {"GPRMA,A,5030.50,N,00140.25,W,1.5,2.5,10.0,359.9,3.1,E", true, {{58, -5030.5}, {59, 140.25}, {94, 1.5}, {95, 2.5}, {51, 10.0}, {49, 0.0}, {67, 3.1}}},
-        {"GPRMB,A,0.66,L,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V", true, {{54, -0.66}, {81, -4917.24}, {82, 12309.57}, {47, 1.3}, {43, 52.5}, {52, 0.5}}},
+        {"GPRMA,A,5030.50,N,00140.25,W,1.5,2.5,10.0,359.9,3.1,E",
+         true,
+         {{58, -5030.5}, {59, 140.25}, {94, 1.5}, {95, 2.5}, {51, 10.0}, {49, 0.0}, {67, 3.1}}},
+        {"GPRMB,A,0.66,L,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V",
+         true,
+         {{54, -0.66}, {81, -4917.24}, {82, 12309.57}, {47, 1.3}, {43, 52.5}, {52, 0.5}}},
         {"GPRMB,V,0.66,L,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V", false, {}},
-        {"GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", true, {{91, 123519}, {97, 230394}, {58, -4807.038}, {59, -1131.0}, {51, 22.4}, {49, 84.4}, {67, -3.1}}},
+        {"GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W",
+         true,
+         {{91, 123519},
+          {97, 230394},
+          {58, -4807.038},
+          {59, -1131.0},
+          {51, 22.4},
+          {49, 84.4},
+          {67, -3.1}}},
         {"GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", false, {}},
         {"GPXTE,A,A,0.67,L,N", true, {{54, -0.67}}},
         {"GPXTE,A,V,0.67,L,N", false, {}},
-        {"GPZDA,201530.00,04,07,2002,-05,00", true, {{149, 201530}, {150, 4}, {151, 7}, {152, 2002}, {153, -5}, {154, 0}}},
+        {"GPZDA,201530.00,04,07,2002,-05,00",
+         true,
+         {{149, 201530}, {150, 4}, {151, 7}, {152, 2002}, {153, -5}, {154, 0}}},
         {"GPZTG,153200.82,041630.00,WPT", true, {{53, 41630}}},
-        {"GPDTM,W84,,0.0,N,0.0,E,0.0,W84", true, {{99, 0, "W84"}, {100, -0.0}, {101, -0.0}, {102, 0, "W84"}}},
-        {"GPDTM,,,0.5,S,1.25,W,0.0,W84", true, {{99, 0, "999"}, {100, 0.5}, {101, 1.25}, {102, 0, "W84"}}},
+        {"GPDTM,W84,,0.0,N,0.0,E,0.0,W84",
+         true,
+         {{99, 0, "W84"}, {100, -0.0}, {101, -0.0}, {102, 0, "W84"}}},
+        {"GPDTM,,,0.5,S,1.25,W,0.0,W84",
+         true,
+         {{99, 0, "999"}, {100, 0.5}, {101, 1.25}, {102, 0, "W84"}}},
         {"GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", true, {{91, 123519}}},
         {"GPGGA,123519,,,,,0,00,,,M,,M,,", false, {}},
-        {"RAOSD,35.1,V,36.0,P,10.2,W,5.0,1.0,N", true, {{107, 36.0}, {109, 10.2}, {110, 5.0}, {104, 'V'}, {106, 'P'}, {108, 'W'}, {111, 'N'}}},
+        {"RAOSD,35.1,V,36.0,P,10.2,W,5.0,1.0,N",
+         true,
+         {{107, 36.0}, {109, 10.2}, {110, 5.0}, {104, 'V'}, {106, 'P'}, {108, 'W'}, {111, 'N'}}},
         {"WIMWV,014.8,T,12.5,N,A", true, {{10, 14.8}, {14, 'T'}, {12, 12.5}, {13, 'N'}, {15, 'A'}}},
-        {"GPZDA,000000.00,29,02,2024,14,00", true, {{149, 0}, {150, 29}, {151, 2}, {152, 2024}, {153, 14}, {154, 0}}},
-        {"GPZDA,000000.00,01,01,2024,-14,00", true, {{149, 0}, {150, 1}, {151, 1}, {152, 2024}, {153, -14}, {154, 0}}},
-        {"GPRMC,000001,A,4807.038,S,01131.000,W,0.0,0.0,290200,,", true, {{91, 1}, {97, 290200}, {58, 4807.038}, {59, 1131.0}, {51, 0.0}, {49, 0.0}}},
-        {"RARSD,1,2,3,4,5,6,7,8,9,10,11,N,H", true, {{112, 1}, {113, 2}, {114, 3}, {115, 4}, {116, 5}, {117, 6}, {118, 7}, {119, 8}, {120, 9}, {121, 10}, {122, 11}, {123, 'N'}, {124, 'H'}}},
+        {"GPZDA,000000.00,29,02,2024,14,00",
+         true,
+         {{149, 0}, {150, 29}, {151, 2}, {152, 2024}, {153, 14}, {154, 0}}},
+        {"GPZDA,000000.00,01,01,2024,-14,00",
+         true,
+         {{149, 0}, {150, 1}, {151, 1}, {152, 2024}, {153, -14}, {154, 0}}},
+        {"GPRMC,000001,A,4807.038,S,01131.000,W,0.0,0.0,290200,,",
+         true,
+         {{91, 1}, {97, 290200}, {58, 4807.038}, {59, 1131.0}, {51, 0.0}, {49, 0.0}}},
+        {"RARSD,1,2,3,4,5,6,7,8,9,10,11,N,H",
+         true,
+         {{112, 1},
+          {113, 2},
+          {114, 3},
+          {115, 4},
+          {116, 5},
+          {117, 6},
+          {118, 7},
+          {119, 8},
+          {120, 9},
+          {121, 10},
+          {122, 11},
+          {123, 'N'},
+          {124, 'H'}}},
     });
 }
 
@@ -281,45 +364,45 @@ TEST(InstrumentParsers, StoreTheirItemsWithSignsAndUnits)
 TEST(InstrumentParsers, GarbledMisletteredOrOutOfRangeFieldsRefuseTheSentence)
 {
     const char* bad[] = {
-        "GPGLL,5O30.50,N,00141.25,E,120001,A",     // a letter O for a zero
-        "GPGLL,5030.50,N,00141.25,E,1e309,A",      // a time that overflows
+        "GPGLL,5O30.50,N,00141.25,E,120001,A",   // a letter O for a zero
+        "GPGLL,5030.50,N,00141.25,E,1e309,A",   // a time that overflows
         "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,310294,003.1,W",   // 31 February
         "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,290223,003.1,W",   // 29 February 2023
-        "GPRMC,123519,A,4807.038,N,01131.000,E,22,4,084.4,230394,003.1,W",    // a decimal comma
-        "GPZDA,201530.00,31,02,2002,-05,00",       // 31 February
-        "GPZDA,201530.00,04,07,2002,Q,00",         // zone hours that are no number
-        "GPZDA,201530.00,04,07,2002,-15,00",       // zone hours beyond 14
-        "GPZDA,201530.00,04,07,2002,+5h,00",       // text after the number
-        "WIMWV,214.8,X,0.1,K,A",                   // wind reference neither R nor T
-        "WIMWV,214.8,R,0.1,Q,A",                   // wind speed unit
-        "WIMWV,214.8,R,O.1,K,A",                   // garbled speed
+        "GPRMC,123519,A,4807.038,N,01131.000,E,22,4,084.4,230394,003.1,W",   // a decimal comma
+        "GPZDA,201530.00,31,02,2002,-05,00",   // 31 February
+        "GPZDA,201530.00,04,07,2002,Q,00",   // zone hours that are no number
+        "GPZDA,201530.00,04,07,2002,-15,00",   // zone hours beyond 14
+        "GPZDA,201530.00,04,07,2002,+5h,00",   // text after the number
+        "WIMWV,214.8,X,0.1,K,A",   // wind reference neither R nor T
+        "WIMWV,214.8,R,0.1,Q,A",   // wind speed unit
+        "WIMWV,214.8,R,O.1,K,A",   // garbled speed
         "GPVTG,054.7,M,034.4,M,005.5,N,010.2,K",   // true course marked magnetic
         "GPVTG,054.7,T,034.4,M,005.5,K,010.2,K",   // knots marked km/h
-        "IIVHW,359.6,T,010.0,M,5.5,N,10.2,N",      // km/h marked knots
-        "IIVHW,359.6,T,010.0,T,5.5,N,10.2,K",      // magnetic heading marked true
-        "GPBOD,097.0,M,103.2,M,POINTB,POINTA",     // true bearing marked magnetic
-        "GPBOD,097.0,T,103.2,X,POINTB,POINTA",     // magnetic bearing letter
-        "RAOSD,35.1,A,36.0,X,10.2,W,5.0,1.0,N",    // course reference
-        "RAOSD,35.1,A,36.0,P,10.2,Q,5.0,1.0,N",    // speed reference
-        "RAOSD,35.1,A,36.0,P,10.2,W,5.0,1.0,M",    // speed unit
-        "RAOSD,35.1,X,36.0,P,10.2,W,5.0,1.0,N",    // heading status
-        "GPDTM,W84,,-0.5,N,1.25,W,0.0,W84",        // signed magnitude: the letter gives the direction
+        "IIVHW,359.6,T,010.0,M,5.5,N,10.2,N",   // km/h marked knots
+        "IIVHW,359.6,T,010.0,T,5.5,N,10.2,K",   // magnetic heading marked true
+        "GPBOD,097.0,M,103.2,M,POINTB,POINTA",   // true bearing marked magnetic
+        "GPBOD,097.0,T,103.2,X,POINTB,POINTA",   // magnetic bearing letter
+        "RAOSD,35.1,A,36.0,X,10.2,W,5.0,1.0,N",   // course reference
+        "RAOSD,35.1,A,36.0,P,10.2,Q,5.0,1.0,N",   // speed reference
+        "RAOSD,35.1,A,36.0,P,10.2,W,5.0,1.0,M",   // speed unit
+        "RAOSD,35.1,X,36.0,P,10.2,W,5.0,1.0,N",   // heading status
+        "GPDTM,W84,,-0.5,N,1.25,W,0.0,W84",   // signed magnitude: the letter gives the direction
         "GPDTM,W84,,0.5,S,-1.25,E,0.0,W84",
-        "GPDTM,W84,,0.5,S,1.2.5,E,0.0,W84",        // garbled offset
-        "GPGLL,5060.00,N,00140.25,E,123519,A",     // latitude minutes 60
-        "GPGLL,9100.00,N,00140.25,E,123519,A",     // latitude beyond the pole
-        "GPGLL,-5030.50,N,00140.25,E,123519,A",    // sign belongs in the letter
-        "GPGLL,5030.50,N,18100.00,E,123519,A",     // longitude beyond 180
-        "GPGLL,5030.50,X,00140.25,W,123519,A",     // hemisphere letter
-        "GPGLL,5030.50,N,00140.25,E,246000,A",     // hour 24
+        "GPDTM,W84,,0.5,S,1.2.5,E,0.0,W84",   // garbled offset
+        "GPGLL,5060.00,N,00140.25,E,123519,A",   // latitude minutes 60
+        "GPGLL,9100.00,N,00140.25,E,123519,A",   // latitude beyond the pole
+        "GPGLL,-5030.50,N,00140.25,E,123519,A",   // sign belongs in the letter
+        "GPGLL,5030.50,N,18100.00,E,123519,A",   // longitude beyond 180
+        "GPGLL,5030.50,X,00140.25,W,123519,A",   // hemisphere letter
+        "GPGLL,5030.50,N,00140.25,E,246000,A",   // hour 24
         "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,320394,003.1,W",   // day 32
-        "GPRMC,123519,A,4807.038,N,01131.000,E,-1.0,084.4,230394,003.1,W",    // negative speed
+        "GPRMC,123519,A,4807.038,N,01131.000,E,-1.0,084.4,230394,003.1,W",   // negative speed
         "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,360.5,230394,003.1,W",   // course past 360
         "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,X",   // variation letter
-        "GPRMB,A,0.66,Q,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V",    // steer letter
-        "GPZDA,201530.00,04,07,2002,-05,75",       // zone minutes
-        "SDDBT,-3.0,f,,M,,F",                      // negative depth
-        "GPDTM,W84,,0.5,X,1.25,W,0.0,W84",         // offset letter
+        "GPRMB,A,0.66,Q,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V",   // steer letter
+        "GPZDA,201530.00,04,07,2002,-05,75",   // zone minutes
+        "SDDBT,-3.0,f,,M,,F",   // negative depth
+        "GPDTM,W84,,0.5,X,1.25,W,0.0,W84",   // offset letter
     };
     const char* full[] = {
         "GPGLL,1000.00,N,02000.00,W,010000,A",
@@ -354,10 +437,18 @@ TEST(InstrumentParsers, GarbledMisletteredOrOutOfRangeFieldsRefuseTheSentence)
 TEST(InstrumentParsers, IgnoringWarningFlagsTakesVAsA)
 {
     std::atomic<bool> ignore{true};
-    RunCases({{"GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", true, {{91, 123519}, {97, 230394}, {58, -4807.038}, {59, -1131.0}, {51, 22.4}, {49, 84.4}, {67, -3.1}}},
+    RunCases({{"GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W",
+               true,
+               {{91, 123519},
+                {97, 230394},
+                {58, -4807.038},
+                {59, -1131.0},
+                {51, 22.4},
+                {49, 84.4},
+                {67, -3.1}}},
               {"GPXTE,V,V,0.67,R,N", true, {{54, 0.67}}},
               {"GPRMC,123519,X,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", false, {}}},
              &ignore);
 }
 
-}  // namespace
+}   // namespace

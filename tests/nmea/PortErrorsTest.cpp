@@ -3,8 +3,8 @@
 
 #include "nmea/PortErrors.h"
 
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,12 +27,15 @@ TEST(PortErrors, Wording)
         const char* text;
     } permission[] = {
         {{"dialout", "navigator", false, false},
-         "Permission denied on /dev/ttyUSB0. Only members of the group \"dialout\" may use it. Join the group "
+         "Permission denied on /dev/ttyUSB0. Only members of the group \"dialout\" may use it. "
+         "Join the group "
          "(sudo usermod -aG dialout navigator), then log out and in again."},
         {{"dialout", "navigator", false, true},
-         "Permission denied on /dev/ttyUSB0. Only members of the group \"dialout\" may use it. You were added to "
+         "Permission denied on /dev/ttyUSB0. Only members of the group \"dialout\" may use it. You "
+         "were added to "
          "\"dialout\" after logging in: log out and in again."},
-        {{"dialout", "navigator", true, true}, "Permission denied on /dev/ttyUSB0."},   // the group is not the cause
+        {{"dialout", "navigator", true, true},
+         "Permission denied on /dev/ttyUSB0."},   // the group is not the cause
         {{"", "navigator", false, false}, "Permission denied on /dev/ttyUSB0."},
     };
     for (const auto& r : permission)
@@ -40,7 +43,8 @@ TEST(PortErrors, Wording)
     EXPECT_EQ(nmea::BusyText(dev, nmea::CDeviceHolder{4242, "minicom"}),
               "/dev/ttyUSB0 is in use by another program (minicom, process 4242).");
     EXPECT_EQ(nmea::BusyText(dev, std::nullopt), "/dev/ttyUSB0 is in use by another program.");
-    EXPECT_EQ(nmea::DescribeOpenError("/nonexistent/usb-x", ENOENT), "/nonexistent/usb-x is not connected.");
+    EXPECT_EQ(nmea::DescribeOpenError("/nonexistent/usb-x", ENOENT),
+              "/nonexistent/usb-x is not connected.");
     EXPECT_EQ(nmea::DescribeOpenError(dev, ENOTTY), "/dev/ttyUSB0 is not a serial device.");
 }
 
@@ -63,13 +67,15 @@ TEST(PortErrors, RefusedDevicesLeaveNothingOpen)
         std::string reason;
     } rows[] = {
         {file, file.string() + " is not a serial device."},   // opens, then the terminal steps fail
-        {folder.Path() / "usb-missing", (folder.Path() / "usb-missing").string() + " is not connected."},
+        {folder.Path() / "usb-missing",
+         (folder.Path() / "usb-missing").string() + " is not connected."},
     };
     for (const auto& r : rows) {
         const std::size_t before = OpenDescriptors();
         int error = 0;
         EXPECT_EQ(nmea::CSerialDevice::Open(r.path.string(), true, error), nullptr);
-        EXPECT_EQ(OpenDescriptors(), before) << "a failed step must close what it opened: " << r.path;
+        EXPECT_EQ(OpenDescriptors(), before)
+            << "a failed step must close what it opened: " << r.path;
         EXPECT_EQ(nmea::DescribeOpenError(r.path.string(), error), r.reason);
     }
 }
@@ -82,12 +88,13 @@ TEST(PortErrors, UnprivilegedUserIsToldWhichGroupToJoin)
     ::chmod(folder.Path().c_str(), 0755);
     brine_test::PtyPair pty(folder.Path(), "usb-Locked_Adapter");
     ASSERT_TRUE(pty.Running());
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(pty.Path().c_str(), &info), 0);
     const group* owner = ::getgrgid(info.st_gid);
     ASSERT_NE(owner, nullptr);
-    const std::string expected = "Permission denied on " + pty.Path().string() + ". Only members of the group \"" +
-                                 owner->gr_name + "\" may use it. Join the group (sudo usermod -aG " +
+    const std::string expected = "Permission denied on " + pty.Path().string() +
+                                 ". Only members of the group \"" + owner->gr_name +
+                                 "\" may use it. Join the group (sudo usermod -aG " +
                                  owner->gr_name + " nobody), then log out and in again.";
     int pipe[2];
     ASSERT_EQ(::pipe(pipe), 0);
@@ -97,7 +104,9 @@ TEST(PortErrors, UnprivilegedUserIsToldWhichGroupToJoin)
         nmea::CComPort port(1, pty.Path().string());
         port.Open();
         const std::string reason = port.GetCondition().reason;
-        return ::write(pipe[1], reason.data(), reason.size()) == static_cast<ssize_t>(reason.size()) ? 0 : 4;
+        return ::write(pipe[1], reason.data(), reason.size()) == static_cast<ssize_t>(reason.size())
+                   ? 0
+                   : 4;
     });
     ::close(pipe[1]);
     std::string reason;
@@ -109,4 +118,4 @@ TEST(PortErrors, UnprivilegedUserIsToldWhichGroupToJoin)
     EXPECT_EQ(reason, expected);
 }
 
-}  // namespace
+}   // namespace

@@ -25,15 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const nmea::SentenceList sentences = {{"RMC", "", true}, {"GGA", "", false}};
     const nmea::TalkerList talkers = {"GP", "II"};
     for (std::size_t at = 0; at < length; at += step) {
-        framer.Feed(std::span<const char>(bytes + at, std::min(step, length - at)), [&](std::string_view line) {
-            if (line.empty() || line.front() != '$' || line.size() > nmea::CSentenceFramer::kMaxLine)
-                std::abort();
-            delivered += line.size();
-            nmea::CNMEADevice::AcceptTalker(line, talkers);
-            nmea::CNMEADevice::IsSentenceEnabled(line, sentences);
-            if (nmea::CNMEADevice::ChecksumSuffix(line).size() != 3)
-                std::abort();
-        });
+        framer.Feed(std::span<const char>(bytes + at, std::min(step, length - at)),
+                    [&](std::string_view line) {
+                        if (line.empty() || line.front() != '$' ||
+                            line.size() > nmea::CSentenceFramer::kMaxLine)
+                            std::abort();
+                        delivered += line.size();
+                        nmea::CNMEADevice::AcceptTalker(line, talkers);
+                        nmea::CNMEADevice::IsSentenceEnabled(line, sentences);
+                        if (nmea::CNMEADevice::ChecksumSuffix(line).size() != 3)
+                            std::abort();
+                    });
     }
     if (delivered + framer.Pending().size() > length)
         std::abort();

@@ -126,4 +126,4 @@ private:
     int m_peerFd = -1;
 };
 
-}  // namespace brine_test
+}   // namespace brine_test

@@ -14,11 +14,11 @@ namespace brine_test {
 
 class RecordingDevice : public nmea::CNMEADevice {
 public:
-    RecordingDevice(nmea::CPortDirectory& ports, std::uint8_t receivePort, std::uint8_t transmitPort,
-                    std::string name = "Recorder")
-        : CNMEADevice(ports), m_receivePort(receivePort), m_transmitPort(transmitPort), m_name(std::move(name))
-    {
-    }
+    RecordingDevice(nmea::CPortDirectory& ports, std::uint8_t receivePort,
+                    std::uint8_t transmitPort, std::string name = "Recorder")
+        : CNMEADevice(ports), m_receivePort(receivePort), m_transmitPort(transmitPort),
+          m_name(std::move(name))
+    { }
     ~RecordingDevice() override { CloseAll(); }
 
     std::string GetName() const override { return m_name; }
@@ -80,4 +80,4 @@ private:
     std::vector<std::string> m_lines;
 };
 
-}  // namespace brine_test
+}   // namespace brine_test

@@ -22,17 +22,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     nmea::CStationDeframer deframer;
     for (std::size_t at = 0; at < input.size(); at += step) {
         const auto chunk = input.substr(at, step);
-        const auto state = deframer.Feed(std::span<const char>(chunk.data(), chunk.size()),
-                                         [](const nmea::CStationMessage& m) {
-            if (m.payload.size() > nmea::kMaxPayload)
-                std::abort();
-            if ((m.type == nmea::kStationJoin || m.type == nmea::kStationLeave) && m.payload.size() != 4)
-                std::abort();
-            // What a station sends back is what it read.
-            const std::string again = nmea::EncodeStationRecord(m.type, m.payload);
-            if (again.size() != 5 + m.payload.size())
-                std::abort();
-        });
+        const auto state = deframer.Feed(
+            std::span<const char>(chunk.data(), chunk.size()), [](const nmea::CStationMessage& m) {
+                if (m.payload.size() > nmea::kMaxPayload)
+                    std::abort();
+                if ((m.type == nmea::kStationJoin || m.type == nmea::kStationLeave) &&
+                    m.payload.size() != 4)
+                    std::abort();
+                // What a station sends back is what it read.
+                const std::string again = nmea::EncodeStationRecord(m.type, m.payload);
+                if (again.size() != 5 + m.payload.size())
+                    std::abort();
+            });
         if (state == nmea::CStationDeframer::State::Broken)
             break;
         if (deframer.Pending() > nmea::kMaxRecord + step)
@@ -41,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const nmea::Ipv4& address : nmea::ParsePeerFile(input)) {
         const std::string record = nmea::FormatPeerRecord(address);
-        if (record.size() != nmea::kPeerRecordSize || nmea::ParseIpv4(record.substr(0, 15)) != address)
+        if (record.size() != nmea::kPeerRecordSize ||
+            nmea::ParseIpv4(record.substr(0, 15)) != address)
             std::abort();
     }
     return 0;

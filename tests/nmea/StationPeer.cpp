@@ -58,18 +58,20 @@ int main(int argc, char** argv)
         if (n <= 0)
             break;
         input.append(buffer, static_cast<std::size_t>(n));
-        for (std::size_t end; (end = input.find('\n')) != std::string::npos; input.erase(0, end + 1)) {
+        for (std::size_t end; (end = input.find('\n')) != std::string::npos;
+             input.erase(0, end + 1)) {
             const std::string command = input.substr(0, end);
             if (command.rfind("line ", 0) == 0) {
                 station.PostMessage(nmea::kStationSentence, command.substr(5) + "\r\n");
             } else if (command.rfind("post ", 0) == 0) {
                 const auto space = command.find(' ', 5);
-                station.PostMessage(static_cast<std::uint8_t>(std::stoi(command.substr(5, space - 5))),
-                                    std::string(std::stoul(command.substr(space + 1)), 'x'));
+                station.PostMessage(
+                    static_cast<std::uint8_t>(std::stoi(command.substr(5, space - 5))),
+                    std::string(std::stoul(command.substr(space + 1)), 'x'));
             } else if (command == "counts") {
                 const auto c = station.Counts();
-                std::cout << "counts " << c.sending << " " << c.connecting << " " << c.receiving << " "
-                          << c.joined << " count9 " << count9 << std::endl;
+                std::cout << "counts " << c.sending << " " << c.connecting << " " << c.receiving
+                          << " " << c.joined << " count9 " << count9 << std::endl;
             } else if (command == "quit") {
                 station.Stop();
                 std::cout << "left" << std::endl;

@@ -4,15 +4,15 @@
 
 #include "nmea/NetworkMessaging.h"
 
-#include <gtest/gtest.h>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <fstream>
 #include <thread>
@@ -45,7 +45,10 @@ TEST(StationRecord, DeframerTrustsNothing)
         bool broken;
     } rows[] = {
         {"two records in one segment", {join + line}, {0, 7}, false},
-        {"a record split over segments", {line.substr(0, 3), line.substr(3, 5), line.substr(8)}, {7}, false},
+        {"a record split over segments",
+         {line.substr(0, 3), line.substr(3, 5), line.substr(8)},
+         {7},
+         false},
         {"the largest record", {Record(496, 2, std::string(495, 'p'))}, {2}, false},
         {"N = 0", {Record(0, 7, "")}, {}, true},
         {"N = 497", {Record(497, 7, std::string(496, 'p'))}, {}, true},
@@ -59,7 +62,8 @@ TEST(StationRecord, DeframerTrustsNothing)
         std::vector<std::uint8_t> types;
         auto state = nmea::CStationDeframer::State::Ok;
         for (const std::string& chunk : r.chunks)
-            state = deframer.Feed(chunk, [&](const nmea::CStationMessage& m) { types.push_back(m.type); });
+            state = deframer.Feed(chunk,
+                                  [&](const nmea::CStationMessage& m) { types.push_back(m.type); });
         EXPECT_EQ(types, r.types) << r.name;
         EXPECT_EQ(state == nmea::CStationDeframer::State::Broken, r.broken) << r.name;
     }
@@ -91,7 +95,8 @@ TEST(PeerFile, JoinAndLeaveKeepOtherStations)
         std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    EXPECT_EQ(read(), nmea::FormatPeerRecord(a) + nmea::FormatPeerRecord(b) + nmea::FormatPeerRecord(own));
+    EXPECT_EQ(read(),
+              nmea::FormatPeerRecord(a) + nmea::FormatPeerRecord(b) + nmea::FormatPeerRecord(own));
 
     const auto left = nmea::LeavePeerFile(file, own);
     ASSERT_TRUE(left.ok);
@@ -99,14 +104,15 @@ TEST(PeerFile, JoinAndLeaveKeepOtherStations)
 
     // Another station holds the lock: the change waits, then gives up with a message.
     const int held = ::open(file.c_str(), O_RDWR);
-    flock whole {};
+    flock whole{};
     whole.l_type = F_WRLCK;
     ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &whole), 0);
     const auto start = std::chrono::steady_clock::now();
     const auto blocked = nmea::JoinPeerFile(file, own, 300ms);
     EXPECT_FALSE(blocked.ok);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
-    EXPECT_NE(blocked.error.find("stayed locked by another station"), std::string::npos) << blocked.error;
+    EXPECT_NE(blocked.error.find("stayed locked by another station"), std::string::npos)
+        << blocked.error;
     ::close(held);
     EXPECT_TRUE(nmea::JoinPeerFile(file, own, 300ms).ok);
 }
@@ -114,7 +120,8 @@ TEST(PeerFile, JoinAndLeaveKeepOtherStations)
 // One station process, driven through its standard input and output.
 class Station {
 public:
-    Station(const std::string& address, const std::filesystem::path& folder, int port) : m_address(address)
+    Station(const std::string& address, const std::filesystem::path& folder, int port)
+        : m_address(address)
     {
         // A station that died fails the test through its output and exit
         // code, not by killing this process on the next command it is sent.
@@ -131,8 +138,8 @@ public:
             ::signal(SIGPIPE, SIG_DFL);
             ::dup2(in[0], 0);
             ::dup2(out[1], 1);
-            ::execl(program.c_str(), program.c_str(), address.c_str(), folder.c_str(), portText.c_str(),
-                    static_cast<char*>(nullptr));
+            ::execl(program.c_str(), program.c_str(), address.c_str(), folder.c_str(),
+                    portText.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(in[0]);
@@ -158,10 +165,14 @@ public:
             all += line + "\n";
         return all + m_pending;
     }
-    void Send(const std::string& command) { EXPECT_GT(::write(m_in, (command + "\n").data(), command.size() + 1), 0); }
+    void Send(const std::string& command)
+    {
+        EXPECT_GT(::write(m_in, (command + "\n").data(), command.size() + 1), 0);
+    }
 
     // The first output line starting with `prefix` (consumed), within `limit`.
-    std::optional<std::string> WaitLine(const std::string& prefix, std::chrono::milliseconds limit = 5s)
+    std::optional<std::string> WaitLine(const std::string& prefix,
+                                        std::chrono::milliseconds limit = 5s)
     {
         const auto until = std::chrono::steady_clock::now() + limit;
         for (;;) {
@@ -171,7 +182,8 @@ public:
                     m_lines.erase(it);
                     return line;
                 }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                until - std::chrono::steady_clock::now());
             if (left <= 0ms)
                 return std::nullopt;
             pollfd p{m_out, POLLIN, 0};
@@ -182,7 +194,8 @@ public:
             if (n <= 0)
                 return std::nullopt;
             m_pending.append(buffer, static_cast<std::size_t>(n));
-            for (std::size_t end; (end = m_pending.find('\n')) != std::string::npos; m_pending.erase(0, end + 1))
+            for (std::size_t end; (end = m_pending.find('\n')) != std::string::npos;
+                 m_pending.erase(0, end + 1))
                 m_lines.push_back(m_pending.substr(0, end));
         }
     }
@@ -242,15 +255,16 @@ bool WaitForText(Condition condition, std::chrono::milliseconds limit = 5s)
 // can take it meanwhile) that every test address can listen on now.
 int TestPort()
 {
-    static unsigned seed = static_cast<unsigned>(::getpid()) * 7919u +
-                           static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    static unsigned seed =
+        static_cast<unsigned>(::getpid()) * 7919u +
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
     for (int attempt = 0; attempt < 100; ++attempt) {
         seed = seed * 1103515245u + 12345u;
         const int port = 10000 + static_cast<int>((seed >> 8) % 22000);
         bool free = true;
         for (std::uint32_t host = 2; host <= 6 && free; ++host) {
             const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_in where {};
+            sockaddr_in where{};
             where.sin_family = AF_INET;
             where.sin_port = htons(static_cast<std::uint16_t>(port));
             where.sin_addr.s_addr = htonl(0x7F000000u + host);
@@ -275,7 +289,9 @@ std::string PythonPeers(const std::filesystem::path& folder)
 {
     const auto out = brine_test::RunPython(
         "import re\n"
-        "data = open(r'" + (folder / std::string(nmea::kPeerFileName)).string() + "', 'rb').read()\n"
+        "data = open(r'" +
+        (folder / std::string(nmea::kPeerFileName)).string() +
+        "', 'rb').read()\n"
         "assert len(data) % 16 == 0, len(data)\n"
         "recs = [data[i:i + 16].decode('ascii') for i in range(0, len(data), 16)]\n"
         "assert all(re.fullmatch(r'\\d{3}\\.\\d{3}\\.\\d{3}\\.\\d{3}\\n', r) for r in recs), recs\n"
@@ -289,7 +305,8 @@ TEST(Stations, FourStationsRelayLeaveAndSurviveACrash)
     const int port = TestPort();
     std::vector<std::unique_ptr<Station>> stations;
     for (int i = 2; i <= 5; ++i) {
-        stations.push_back(std::make_unique<Station>("127.0.0." + std::to_string(i), folder.Path(), port));
+        stations.push_back(
+            std::make_unique<Station>("127.0.0." + std::to_string(i), folder.Path(), port));
         ASSERT_TRUE(stations.back()->WaitLine("joined")) << stations.back()->Output();
     }
     // One send and one receive connection per pair.
@@ -314,7 +331,8 @@ TEST(Stations, FourStationsRelayLeaveAndSurviveACrash)
 
     // A station killed while it joins: the others' records stay, its own is left behind.
     stations[3] = std::make_unique<Station>("127.0.0.5", folder.Path(), port);
-    ASSERT_TRUE(WaitForText([&] { return PeerFileText(folder.Path()).find("127.000.000.005") != std::string::npos; }));
+    ASSERT_TRUE(WaitForText(
+        [&] { return PeerFileText(folder.Path()).find("127.000.000.005") != std::string::npos; }));
     stations[3]->Kill();
     EXPECT_EQ(PythonPeers(folder.Path()), "127.0.0.2 127.0.0.3 127.0.0.4 127.0.0.5");
     // The next joiner tries the dead one once and joins the living.
@@ -338,7 +356,9 @@ TEST(Stations, HostilePeerNeverStopsAStation)
         const auto out = brine_test::RunPython(
             "import socket, struct, time\n"
             "def peer():\n"
-            "    s = socket.create_connection(('127.0.0.2', " + std::to_string(port) + "))\n"
+            "    s = socket.create_connection(('127.0.0.2', " +
+            std::to_string(port) +
+            "))\n"
             "    return s\n"
             "def closed(s):\n"
             "    s.settimeout(2)\n"
@@ -347,7 +367,8 @@ TEST(Stations, HostilePeerNeverStopsAStation)
             "    except ConnectionResetError:\n"
             "        return True\n"
             "results = []\n"
-            "for bad in [struct.pack('<IB', 0, 7), struct.pack('<IB', 2**32 - 1, 7), struct.pack('<IB', 3, 0) + b'ab']:\n"
+            "for bad in [struct.pack('<IB', 0, 7), struct.pack('<IB', 2**32 - 1, 7), "
+            "struct.pack('<IB', 3, 0) + b'ab']:\n"
             "    s = peer(); s.sendall(bad); results.append(closed(s)); s.close()\n"
             "half = peer(); half.sendall(struct.pack('<IB', 40, 7) + b'half')   # then silence\n"
             "flood = peer()\n"
@@ -400,4 +421,4 @@ TEST(Stations, OwnAddressIsNotLoopback)
     EXPECT_TRUE(alone.Stop());
 }
 
-}  // namespace
+}   // namespace

@@ -28,7 +28,8 @@ void WriteText(const fs::path& path, const std::string& text)
 std::map<std::string, std::string> Listing(const fs::path& root)
 {
     std::map<std::string, std::string> out;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+         ++it) {
         std::ostringstream text;
         if (it->is_symlink())
             text << "->" << fs::read_symlink(it->path()).string();
@@ -44,10 +45,15 @@ TEST(FindNoCase, FindsNamesWhateverTheirCase)
     brine_test::TempFolder dir;
     for (const char* name : {"Charts.DBF", "charts.dbf", "ROUTES.MDX", "Sub Folder/x"})
         WriteText(dir / name, name);
-    const struct { const char* ask; const char* found; } cases[] = {   // found "": nothing
-        {"charts.dbf", "charts.dbf"}, {"Charts.DBF", "Charts.DBF"},    // an exact match wins
-        {"CHARTS.dbf", "Charts.DBF"},                                  // else the first in name order
-        {"routes.mdx", "ROUTES.MDX"}, {"sub folder", "Sub Folder"}, {"routes.md", ""}, {"", ""}, {"x/routes.mdx", ""},
+    const struct {
+        const char* ask;
+        const char* found;
+    } cases[] = {
+        // found "": nothing
+        {"charts.dbf", "charts.dbf"}, {"Charts.DBF", "Charts.DBF"},   // an exact match wins
+        {"CHARTS.dbf", "Charts.DBF"},   // else the first in name order
+        {"routes.mdx", "ROUTES.MDX"}, {"sub folder", "Sub Folder"}, {"routes.md", ""}, {"", ""},
+        {"x/routes.mdx", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FindNoCase(dir.Path(), c.ask).value_or("").filename().string(), c.found) << c.ask;
@@ -87,10 +93,13 @@ TEST(FileTrees, CopyMoveRemoveAndTempFiles)
     EXPECT_NE(error.find("src"), std::string::npos);
 
     // Temporary files are new, private and named with the prefix.
-    auto first = CreateTempFile(dir.Path(), "chart.tmp-"), second = CreateTempFile(dir.Path(), "chart.tmp-");
+    auto first = CreateTempFile(dir.Path(), "chart.tmp-"),
+         second = CreateTempFile(dir.Path(), "chart.tmp-");
     ASSERT_TRUE(first && second && first->fd.IsOpen() && first->path != second->path);
-    EXPECT_EQ(first->path.parent_path() / first->path.filename().string().substr(0, 10), dir / "chart.tmp-");
-    EXPECT_EQ(fs::status(first->path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(first->path.parent_path() / first->path.filename().string().substr(0, 10),
+              dir / "chart.tmp-");
+    EXPECT_EQ(fs::status(first->path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_FALSE(CreateTempFile(dir / "absent", "x"));
 }
 
@@ -100,12 +109,16 @@ TEST(RangeLocks, ConflictOnlyWhereRangesMeet)
 {
     brine_test::TempFolder dir;
     WriteText(dir / "routes.dbf", std::string(4096, 'r'));
-    const auto open = [&] { return CFileDescriptor(::open((dir / "routes.dbf").c_str(), O_RDWR | O_CLOEXEC)); };
+    const auto open = [&] {
+        return CFileDescriptor(::open((dir / "routes.dbf").c_str(), O_RDWR | O_CLOEXEC));
+    };
     // In another process, through its own open(): can `kind` be had on the range?
     const auto otherCanLock = [&](std::uint64_t start, std::uint64_t length, LockKind kind) {
         const int code = brine_test::WaitChild(brine_test::ForkChild([&] {
             CFileRangeLock lock;
-            return lock.TryLock(open().Get(), start, length, kind) ? 0 : lock.LastErrno() == EAGAIN ? 1 : 2;
+            return lock.TryLock(open().Get(), start, length, kind) ? 0
+                   : lock.LastErrno() == EAGAIN                    ? 1
+                                                                   : 2;
         }));
         EXPECT_TRUE(code == 0 || code == 1) << "lock call failed: " << code;
         return code == 0;
@@ -114,18 +127,28 @@ TEST(RangeLocks, ConflictOnlyWhereRangesMeet)
     CFileRangeLock record, reader, tail, other;
     ASSERT_TRUE(record.TryLock(fd.Get(), 100, 50, LockKind::Exclusive));
     ASSERT_TRUE(reader.TryLock(fd.Get(), 1000, 10, LockKind::Shared));
-    ASSERT_TRUE(tail.TryLock(fd.Get(), 1ULL << 20, 0, LockKind::Exclusive));   // to the end of the file
-    const struct { std::uint64_t start, length; LockKind kind; bool granted; } cases[] = {
-        {100, 50, LockKind::Exclusive, false}, {149, 1, LockKind::Shared, false},   // last byte of the range
-        {50, 51, LockKind::Shared, false},                                          // overlaps its first byte
-        {150, 10, LockKind::Exclusive, true}, {0, 100, LockKind::Exclusive, true},  // just after, just before
-        {0, 0, LockKind::Shared, false},                                            // to the end of the file
-        {1000, 10, LockKind::Shared, true}, {1005, 1, LockKind::Exclusive, false},  // shared beside shared only
-        {(1ULL << 40) + 7, 1, LockKind::Shared, false},                             // far beyond 4 GiB
+    ASSERT_TRUE(
+        tail.TryLock(fd.Get(), 1ULL << 20, 0, LockKind::Exclusive));   // to the end of the file
+    const struct {
+        std::uint64_t start, length;
+        LockKind kind;
+        bool granted;
+    } cases[] = {
+        {100, 50, LockKind::Exclusive, false},
+        {149, 1, LockKind::Shared, false},   // last byte of the range
+        {50, 51, LockKind::Shared, false},   // overlaps its first byte
+        {150, 10, LockKind::Exclusive, true},
+        {0, 100, LockKind::Exclusive, true},   // just after, just before
+        {0, 0, LockKind::Shared, false},   // to the end of the file
+        {1000, 10, LockKind::Shared, true},
+        {1005, 1, LockKind::Exclusive, false},   // shared beside shared only
+        {(1ULL << 40) + 7, 1, LockKind::Shared, false},   // far beyond 4 GiB
     };
     for (const auto& c : cases) {
         EXPECT_EQ(otherCanLock(c.start, c.length, c.kind), c.granted) << c.start << "+" << c.length;
-        EXPECT_EQ(!CFileRangeLock::WouldConflict(second.Get(), c.start, c.length, c.kind), c.granted) << c.start;
+        EXPECT_EQ(!CFileRangeLock::WouldConflict(second.Get(), c.start, c.length, c.kind),
+                  c.granted)
+            << c.start;
     }
     EXPECT_FALSE(other.TryLock(second.Get(), 149, 1, LockKind::Shared) || other.Held());
     open();   // another descriptor, closed at once, drops no lock
@@ -141,7 +164,8 @@ TEST(RangeLocks, ConflictOnlyWhereRangesMeet)
         CFileRangeLock scoped;
         ASSERT_TRUE(scoped.TryLock(fd.Get(), 2000, 1, LockKind::Exclusive));
     }
-    EXPECT_FALSE(CFileRangeLock::WouldConflict(second.Get(), 2000, 1, LockKind::Exclusive));   // the destructor let go
+    EXPECT_FALSE(CFileRangeLock::WouldConflict(second.Get(), 2000, 1,
+                                               LockKind::Exclusive));   // the destructor let go
     ASSERT_TRUE(record.TryLock(fd.Get(), 0, 1, LockKind::Exclusive));
     brine_test::Turn aboutToWait;
     const pid_t child = brine_test::ForkChild([&] {
@@ -149,7 +173,9 @@ TEST(RangeLocks, ConflictOnlyWhereRangesMeet)
         CFileRangeLock lock;
         aboutToWait.Post();
         char c = 0;
-        return !lock.Lock(mine.Get(), 0, 1, LockKind::Exclusive) ? 1 : ::pread(mine.Get(), &c, 1, 0) == 1 && c == 'W' ? 0 : 2;
+        return !lock.Lock(mine.Get(), 0, 1, LockKind::Exclusive) ? 1
+               : ::pread(mine.Get(), &c, 1, 0) == 1 && c == 'W'  ? 0
+                                                                 : 2;
     });
     ASSERT_TRUE(aboutToWait.Wait());
     ASSERT_EQ(::pwrite(fd.Get(), "W", 1, 0), 1);
@@ -162,22 +188,32 @@ TEST(RangeLocks, ConflictOnlyWhereRangesMeet)
 TEST(MemoryStatus, ParsesMeminfoIn64Bits)
 {
     constexpr std::uint64_t kB = 1024, GiB = 1ULL << 30;
-    const struct { std::string text; std::optional<std::uint64_t> total; std::uint64_t avail = 0, swapTotal = 0; } cases[] = {
+    const struct {
+        std::string text;
+        std::optional<std::uint64_t> total;
+        std::uint64_t avail = 0, swapTotal = 0;
+    } cases[] = {
         {"MemTotal:       67108864 kB\nMemFree:         1000000 kB\nMemAvailable:   50331648 kB\n"
          "SwapTotal:       8388608 kB\nSwapFree:        8388000 kB\nHugePages_Total:       0\n",
-         64 * GiB, 48 * GiB + 8388000 * kB, 8 * GiB},                                                 // past 32 bits
-        {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 20 kB\nCached: 30 kB\n", 1000 * kB, 150 * kB},    // no MemAvailable
-        {"MemTotal:\t2048 kB\r\nMemAvailable:\t1024 kB", 2048 * kB, 1024 * kB},   // CRLF, tabs, no last line end
-        {"MemAvailable: 1 kB\n", std::nullopt}, {"MemTotal: 12 MB\n", std::nullopt},
-        {"MemTotal: 18014398509481984 kB\n", std::nullopt}, {"", std::nullopt},                           // overflow, empty
+         64 * GiB, 48 * GiB + 8388000 * kB, 8 * GiB},   // past 32 bits
+        {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 20 kB\nCached: 30 kB\n", 1000 * kB,
+         150 * kB},   // no MemAvailable
+        {"MemTotal:\t2048 kB\r\nMemAvailable:\t1024 kB", 2048 * kB,
+         1024 * kB},   // CRLF, tabs, no last line end
+        {"MemAvailable: 1 kB\n", std::nullopt},
+        {"MemTotal: 12 MB\n", std::nullopt},
+        {"MemTotal: 18014398509481984 kB\n", std::nullopt},
+        {"", std::nullopt},   // overflow, empty
     };
     for (const auto& c : cases) {
         const auto parsed = ParseMemInfo(c.text);
         ASSERT_EQ(parsed.has_value(), c.total.has_value()) << c.text;
         if (!parsed)
             continue;
-        EXPECT_EQ(std::tuple(parsed->totalPhysBytes, parsed->AvailableBytes(), parsed->totalSwapBytes),
-                      std::tuple(*c.total, c.avail, c.swapTotal)) << c.text;
+        EXPECT_EQ(
+            std::tuple(parsed->totalPhysBytes, parsed->AvailableBytes(), parsed->totalSwapBytes),
+            std::tuple(*c.total, c.avail, c.swapTotal))
+            << c.text;
     }
     // The live figures of this machine and its disk.
     const auto memory = ReadMemoryStatus();
@@ -189,4 +225,4 @@ TEST(MemoryStatus, ParsesMeminfoIn64Bits)
     EXPECT_FALSE(GetDiskSpace(ExecutableFolder() / "no" / "such"));
 }
 
-}  // namespace
+}   // namespace

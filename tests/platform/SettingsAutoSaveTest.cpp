@@ -151,7 +151,8 @@ TEST(SettingsAutoSave, ThreadsChangingWhileSavingLoseNothing)
     ASSERT_EQ(after.Load(), LoadStatus::Ok);
     for (int w = 0; w < 3; ++w)
         for (std::uint32_t i = ends[w] - 49; i <= ends[w]; ++i)
-            EXPECT_EQ(after.GetDword("W" + std::to_string(w), "v" + std::to_string(i % 50)), i) << w;
+            EXPECT_EQ(after.GetDword("W" + std::to_string(w), "v" + std::to_string(i % 50)), i)
+                << w;
 }
 
-}  // namespace
+}   // namespace

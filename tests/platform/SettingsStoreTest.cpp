@@ -45,8 +45,9 @@ protected:
     std::size_t Leftovers(const std::string& suffix)
     {
         const fs::directory_iterator files(m_file.parent_path());
-        return std::count_if(begin(files), end(files),
-            [&](const auto& file) { return file.path().filename().string().rfind("settings.conf." + suffix, 0) == 0; });
+        return std::count_if(begin(files), end(files), [&](const auto& file) {
+            return file.path().filename().string().rfind("settings.conf." + suffix, 0) == 0;
+        });
     }
 
     brine_test::TempFolder m_dir;
@@ -59,12 +60,19 @@ TEST_F(SettingsStoreTest, OddNamesAndBytesRoundTrip)
     std::string allBytes;
     for (int b = 0; b < 256; ++b)
         allBytes += static_cast<char>(b);
-    const Names names = {"", "a=b", "[section]", "#end", ";x", "%41", " lead", "trail ", "line\nbreak", "cr\r",
-                         "tab\tx", std::string("nul\0x", 5), "\xff\xfe", "\xe2\x82", "Zürich ⚓", "back\\slash"};
+    const Names names = {
+        "",         "a=b",      "[section]",   "#end",       ";x",     "%41",
+        " lead",    "trail ",   "line\nbreak", "cr\r",       "tab\tx", std::string("nul\0x", 5),
+        "\xff\xfe", "\xe2\x82", "Zürich ⚓",    "back\\slash"};
     const std::vector<SettingValue> values = {
-        SettingValue::FromString(allBytes), SettingValue::FromString("ends with space "),
-        SettingValue::FromString("#end\n[x]\nk=str:v"), SettingValue::FromDword(0xFFFFFFFFu), SettingValue::FromBinary(""),
-        SettingValue::FromBinary(allBytes), SettingValue{7, "\x01\x02"}, SettingValue{4, "\x01\x02\x03"},   // odd type, length
+        SettingValue::FromString(allBytes),
+        SettingValue::FromString("ends with space "),
+        SettingValue::FromString("#end\n[x]\nk=str:v"),
+        SettingValue::FromDword(0xFFFFFFFFu),
+        SettingValue::FromBinary(""),
+        SettingValue::FromBinary(allBytes),
+        SettingValue{7, "\x01\x02"},
+        SettingValue{4, "\x01\x02\x03"},   // odd type, length
     };
     const Names keys = {"Plain", "Sp ace\\Under", "[br]ack%ets=", "Ünï\\\xff\\c0de"};
     CSettingsStore store(m_file);
@@ -80,7 +88,8 @@ TEST_F(SettingsStoreTest, OddNamesAndBytesRoundTrip)
     for (const auto& key : keys) {
         EXPECT_EQ(again.ValueNames(key), names) << key;
         for (std::size_t i = 0; i < names.size(); ++i)
-            EXPECT_EQ(again.GetValue(key, names[i]), values[i % values.size()]) << key << " / " << names[i];
+            EXPECT_EQ(again.GetValue(key, names[i]), values[i % values.size()])
+                << key << " / " << names[i];
     }
 }
 
@@ -106,14 +115,25 @@ TEST_F(SettingsStoreTest, CaseBlindNamesAndDeletionSurviveAReload)
 // line; the store starts empty and saves afresh.
 TEST_F(SettingsStoreTest, DamagedFileIsSetAsideAndReported)
 {
-    const struct { std::string text, line; } cases[] = {
-        {"[A]\nx=dword:4294967296\n#end\n", "line 2"}, {"[A]\nx=dword:-1\n#end\n", "line 2"},
-        {"[A]\nx=bin:abc\n#end\n", "line 2"}, {"[A]\nx=bin:zz\n#end\n", "line 2"},
-        {"[A]\nx=str:%4\n#end\n", "line 2"}, {"[A]\nx=str:%G1\n#end\n", "line 2"},
-        {"[A]\nx=float:1.5\n#end\n", "line 2"}, {"[A]\nx\n#end\n", "line 2"},
-        {"[A\\\\B]\n#end\n", "line 1"}, {"[A\n#end\n", "line 1"}, {"[]\n#end\n", "line 1"},
-        {"[A]\n#end\nx=dword:1\n", "line 3"}, {"[A]\n#end\n#end\n", "line 3"},
-        {"[A]\nx=dword:1\n", "line 3"}, {"[A]\nx=dword:1\n#en", "line 3"}, {"", "line 1"},   // cut short
+    const struct {
+        std::string text, line;
+    } cases[] = {
+        {"[A]\nx=dword:4294967296\n#end\n", "line 2"},
+        {"[A]\nx=dword:-1\n#end\n", "line 2"},
+        {"[A]\nx=bin:abc\n#end\n", "line 2"},
+        {"[A]\nx=bin:zz\n#end\n", "line 2"},
+        {"[A]\nx=str:%4\n#end\n", "line 2"},
+        {"[A]\nx=str:%G1\n#end\n", "line 2"},
+        {"[A]\nx=float:1.5\n#end\n", "line 2"},
+        {"[A]\nx\n#end\n", "line 2"},
+        {"[A\\\\B]\n#end\n", "line 1"},
+        {"[A\n#end\n", "line 1"},
+        {"[]\n#end\n", "line 1"},
+        {"[A]\n#end\nx=dword:1\n", "line 3"},
+        {"[A]\n#end\n#end\n", "line 3"},
+        {"[A]\nx=dword:1\n", "line 3"},
+        {"[A]\nx=dword:1\n#en", "line 3"},
+        {"", "line 1"},   // cut short
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.text));
@@ -122,7 +142,8 @@ TEST_F(SettingsStoreTest, DamagedFileIsSetAsideAndReported)
         CSettingsStore store(dir / "settings.conf");
         ASSERT_EQ(store.Load(), LoadStatus::SetAside);
         EXPECT_NE(store.LastError().find(c.line), std::string::npos) << store.LastError();
-        EXPECT_NE(store.LastError().find(store.SetAsidePath().filename().string()), std::string::npos);
+        EXPECT_NE(store.LastError().find(store.SetAsidePath().filename().string()),
+                  std::string::npos);
         EXPECT_FALSE(fs::exists(dir / "settings.conf"));
         EXPECT_TRUE(store.SubKeys("").empty());
         store.SetDword("New", "v", 5);
@@ -146,7 +167,8 @@ TEST_F(SettingsStoreTest, DamagedFileIsSetAsideAndReported)
     EXPECT_EQ(copies, CSettingsStore::kSetAsideCopiesKept);
     EXPECT_EQ(ReadBytes(m_opened.back().SetAsidePath()), "junk 4\n");
 
-    // A file cut short by someone else after loading is set aside on save and the whole tree written.
+    // A file cut short by someone else after loading is set aside on save and the whole tree
+    // written.
     CSettingsStore store(m_file);
     store.SetDword("Kept", "v", 1);
     ASSERT_TRUE(store.Save());
@@ -161,12 +183,16 @@ TEST_F(SettingsStoreTest, DamagedFileIsSetAsideAndReported)
 // What a text editor leaves behind reads as meant, not as damage.
 TEST_F(SettingsStoreTest, HandEditedFormsRead)
 {
-    const struct { std::string text; std::uint32_t v; std::string s; } cases[] = {
-        {"[A]\nv = dword:7\ns =str:x\n#end\n", 7, "x"},                 // blanks around '='
-        {"[A]  \nv=dword:7\ns=str:x\n#end\n", 7, "x"},                  // blank after ']'
-        {"\xEF\xBB\xBF[A]\nv=dword:7\ns=str:x\n#end\n", 7, "x"},     // byte-order mark
-        {"[A]\nv=dword:7\ns=str:x\n#end", 7, "x"},                       // no line end after #end
-        {"[A]\ns=str:x\nv=dword:0x10\n#end\n", 16, "x"},                // hex number
+    const struct {
+        std::string text;
+        std::uint32_t v;
+        std::string s;
+    } cases[] = {
+        {"[A]\nv = dword:7\ns =str:x\n#end\n", 7, "x"},   // blanks around '='
+        {"[A]  \nv=dword:7\ns=str:x\n#end\n", 7, "x"},   // blank after ']'
+        {"\xEF\xBB\xBF[A]\nv=dword:7\ns=str:x\n#end\n", 7, "x"},   // byte-order mark
+        {"[A]\nv=dword:7\ns=str:x\n#end", 7, "x"},   // no line end after #end
+        {"[A]\ns=str:x\nv=dword:0x10\n#end\n", 16, "x"},   // hex number
         {"[A]\r\n\tv=DWORD: 0X1f \r\n  s=Str: x y\t\r\n#end \r\n", 31, " x y"},
     };
     for (const auto& c : cases) {
@@ -202,10 +228,12 @@ TEST_F(SettingsStoreTest, EightyThousandSiblingsStayQuick)
 TEST_F(SettingsStoreTest, DefaultPathFollowsXdgConfigHome)
 {
     ::setenv("XDG_CONFIG_HOME", "/srv/conf", 1);
-    EXPECT_EQ(CSettingsStore::DefaultPath(), fs::path("/srv/conf/Quorwick/Brinevane/settings.conf"));
+    EXPECT_EQ(CSettingsStore::DefaultPath(),
+              fs::path("/srv/conf/Quorwick/Brinevane/settings.conf"));
     ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);   // only absolute paths count
     ::setenv("HOME", "/home/mate", 1);
-    EXPECT_EQ(CSettingsStore::DefaultPath(), fs::path("/home/mate/.config/Quorwick/Brinevane/settings.conf"));
+    EXPECT_EQ(CSettingsStore::DefaultPath(),
+              fs::path("/home/mate/.config/Quorwick/Brinevane/settings.conf"));
 }
 
 TEST_F(SettingsStoreTest, TwoProcessesSavingInTurnKeepBothOnesKeys)
@@ -257,7 +285,8 @@ TEST_F(SettingsStoreTest, ConcurrentSavesFromProcessesAndThreadsLoseNothing)
                 threads.emplace_back([&, key] {
                     for (std::uint32_t i = 0; i < kEdits; ++i) {
                         store.SetDword(key, "v" + std::to_string(i), i);
-                        failures += store.GetDword(key, "v" + std::to_string(i)) != i || (i % 4 == 1 && !store.Save());
+                        failures += store.GetDword(key, "v" + std::to_string(i)) != i ||
+                                    (i % 4 == 1 && !store.Save());
                         store.SubKeys("");
                     }
                 });
@@ -282,7 +311,9 @@ TEST_F(SettingsStoreTest, ConcurrentSavesFromProcessesAndThreadsLoseNothing)
 TEST_F(SettingsStoreTest, WriterKilledMidSaveLeavesAWholeFile)
 {
     constexpr int kValues = 3000, kKills = 100;   // 150 keys of 20 values each
-    const auto text = [](std::uint32_t generation) { return std::to_string(generation) + " of the values, padded out"; };
+    const auto text = [](std::uint32_t generation) {
+        return std::to_string(generation) + " of the values, padded out";
+    };
     std::uint32_t lastSeen = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         brine_test::Turn saving;
@@ -290,10 +321,12 @@ TEST_F(SettingsStoreTest, WriterKilledMidSaveLeavesAWholeFile)
             CSettingsStore store(m_file);
             if (store.Load() != LoadStatus::Ok)
                 return 1;
-            for (std::uint32_t generation = store.GetDword("", "Generation").value_or(0) + 1;; ++generation) {
+            for (std::uint32_t generation = store.GetDword("", "Generation").value_or(0) + 1;;
+                 ++generation) {
                 store.SetDword("", "Generation", generation);
                 for (int k = 0; k < kValues; ++k)
-                    store.SetString("Tree\\K" + std::to_string(k / 20), "V" + std::to_string(k % 20), text(generation));
+                    store.SetString("Tree\\K" + std::to_string(k / 20),
+                                    "V" + std::to_string(k % 20), text(generation));
                 if (!store.Save())
                     return 2;
                 saving.Post();
@@ -309,7 +342,9 @@ TEST_F(SettingsStoreTest, WriterKilledMidSaveLeavesAWholeFile)
         ASSERT_TRUE(generation && *generation >= lastSeen);
         lastSeen = *generation;
         for (int k = 0; k < kValues; ++k)
-            ASSERT_EQ(reader.GetString("Tree\\K" + std::to_string(k / 20), "V" + std::to_string(k % 20)), text(*generation));
+            ASSERT_EQ(
+                reader.GetString("Tree\\K" + std::to_string(k / 20), "V" + std::to_string(k % 20)),
+                text(*generation));
     }
     EXPECT_GE(lastSeen, std::uint32_t(kKills));
     // The next save clears what the killed writers left.
@@ -330,4 +365,4 @@ TEST_F(SettingsStoreTest, LinkedSettingsFileStaysALink)
     EXPECT_NE(ReadBytes(real).find("y=dword:2"), std::string::npos);
 }
 
-}  // namespace
+}   // namespace

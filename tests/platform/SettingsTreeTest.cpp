@@ -42,9 +42,11 @@ Key& Replay(Key& tree, const std::vector<Change>& journal)
 // doubled backslash. Three in four edits set a value.
 Change RandomChange(std::mt19937& random)
 {
-    static const char* keys[] = {"Nav", "nav\\Fix", "NAV\\fix\\", "\\Nav\\\\Fix\\Sub", "Chart", "chart\\Day"};
+    static const char* keys[] = {"Nav",   "nav\\Fix",  "NAV\\fix\\", "\\Nav\\\\Fix\\Sub",
+                                 "Chart", "chart\\Day"};
     static const char* names[] = {"Lat", "LAT", "lon", "a\\b", "a\\\\b", ""};
-    static const Change::Kind kinds[] = {Change::Kind::DeleteValue, Change::Kind::DeleteTree, Change::Kind::CreateKey};
+    static const Change::Kind kinds[] = {Change::Kind::DeleteValue, Change::Kind::DeleteTree,
+                                         Change::Kind::CreateKey};
     const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
     const int kind = pick(12);
     return {kind < 9 ? Change::Kind::SetValue : kinds[kind - 9], keys[pick(6)], names[pick(6)],
@@ -56,14 +58,16 @@ TEST(SettingsJournal, CompactedJournalReplaysToTheSameTree)
     std::mt19937 random(42);
     for (int round = 0; round < 200; ++round) {
         // What other processes saved meanwhile: some random tree.
-        std::vector<Change> saved(30), journal(std::uniform_int_distribution<std::size_t>(1, 400)(random));
+        std::vector<Change> saved(30),
+            journal(std::uniform_int_distribution<std::size_t>(1, 400)(random));
         for (auto* changes : {&saved, &journal})
             std::generate(changes->begin(), changes->end(), [&] { return RandomChange(random); });
         std::vector<Change> compacted = journal;
         CompactJournal(compacted);
         EXPECT_LE(compacted.size(), journal.size());
         Key onDiskA, onDiskB;
-        ASSERT_EQ(Flatten(Replay(Replay(onDiskA, saved), journal)), Flatten(Replay(Replay(onDiskB, saved), compacted)))
+        ASSERT_EQ(Flatten(Replay(Replay(onDiskA, saved), journal)),
+                  Flatten(Replay(Replay(onDiskB, saved), compacted)))
             << "round " << round;
     }
 }
@@ -75,7 +79,8 @@ TEST(SettingsJournal, CompactionKeepsOneSetPerValue)
     const char* names[] = {"Lat", "a\\b", "a\\\\b"};
     std::vector<Change> journal;
     for (std::uint32_t i = 0; i < 3000; ++i)
-        journal.push_back({Change::Kind::SetValue, i % 2 ? "Nav\\Fix" : "nav\\\\FIX\\", names[i % 3], SettingValue::FromDword(i)});
+        journal.push_back({Change::Kind::SetValue, i % 2 ? "Nav\\Fix" : "nav\\\\FIX\\",
+                           names[i % 3], SettingValue::FromDword(i)});
     CompactJournal(journal);
     ASSERT_EQ(journal.size(), 3u);
     Key tree;
@@ -84,4 +89,4 @@ TEST(SettingsJournal, CompactionKeepsOneSetPerValue)
     EXPECT_EQ(*fix->Value("lat"), SettingValue::FromDword(2997));
 }
 
-}  // namespace
+}   // namespace

@@ -1,14 +1,14 @@
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QLineEdit>
 #include <QPrinter>
 #include <QTest>
 #include <QWheelEvent>
 
 #include <cstdio>
-#include <sstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "FakeClock.h"
 #include "ScriptedPrompt.h"
@@ -18,12 +18,12 @@
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
 #include "chart/ChartingModule.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
-#include "chart/draw/ui/QtPainterBackend.h"
 #include "charts/vector/BlankChartDoc.h"
 #include "platform/SettingsStore.h"
 #include "shell/ChartingSetup.h"
@@ -37,7 +37,7 @@ char* g_argv[] = {g_arg0, nullptr};
 
 struct SilentSound : app::CAlertSound {
     bool Play(const std::filesystem::path&) override { return false; }
-    void Beep() override {}
+    void Beep() override { }
 };
 
 std::filesystem::path BinDir()
@@ -65,7 +65,8 @@ struct ChartWindowsTest : ::testing::Test {
     std::unique_ptr<CMainFrame> Start()
     {
         CFrameServices s;
-        std::tie(s.timerIds, s.prompt, s.clock, s.sound) = std::tuple(&timerIds, &prompt, &clock, &sound);
+        std::tie(s.timerIds, s.prompt, s.clock, s.sound) =
+            std::tuple(&timerIds, &prompt, &clock, &sound);
         s.programFolder = BinDir();
         s.settings = &store;
         s.showDisclaimer = [](QWidget*) { return true; };
@@ -96,7 +97,7 @@ struct ChartWindowsTest : ::testing::Test {
     CMainFrame* current = nullptr;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
 {
@@ -226,7 +227,8 @@ TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithA
     EXPECT_EQ(page->NameEdit()->text(), " - Blank World Chart");
     EXPECT_EQ(page->DatumEdit()->text(), "WGS 84");
     // The chart closes: the page lets it go.
-    frame->PostedMessages().Post(app::kMsgChartWindowClosed, Frames(*frame).front()->Document().DocumentId());
+    frame->PostedMessages().Post(app::kMsgChartWindowClosed,
+                                 Frames(*frame).front()->Document().DocumentId());
     Pump();
     frame->UpdateModuleCmdUI(false);
     EXPECT_EQ(page->Object(), nullptr);
@@ -250,7 +252,7 @@ double LongitudeSpan(chart::CChartDoc& doc)
     return se.GetLongitude() - nw.GetLongitude();
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(ChartWindowsTest, AnIdleChartIsNotPaintedAgain)
 {
@@ -279,12 +281,14 @@ TEST_F(ChartWindowsTest, WheelAndKeysZoom)
         std::function<void()> act;
         double span;
     };
-    auto key = [view](int k) { return [view, k] { QTest::keyClick(view, static_cast<Qt::Key>(k)); }; };
+    auto key = [view](int k) {
+        return [view, k] { QTest::keyClick(view, static_cast<Qt::Key>(k)); };
+    };
     auto wheel = [view](int delta) {
         return [view, delta] {
             const QPointF at(view->width() / 2.0, view->height() / 2.0);
-            QWheelEvent e(at, view->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+            QWheelEvent e(at, view->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
             QCoreApplication::sendEvent(view, &e);
         };
     };
@@ -314,12 +318,14 @@ TEST_F(ChartWindowsTest, RangeAndBearingShowsItsLabelOnTheBar)
     frame->Action(app::cmd::kChartRangeBearing)->trigger();
     ASSERT_TRUE(frame->IsRangeBearingMode());
     const geo::IntRect client = view->ClientRect();
-    const QPoint a(view->width() / 4, view->height() - 20), b(view->width() * 3 / 4, view->height() - 20);
+    const QPoint a(view->width() / 4, view->height() - 20),
+        b(view->width() * 3 / 4, view->height() - 20);
     QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, a);
     QTest::mouseMove(view, b);
     QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, b);
     Pump();
-    EXPECT_TRUE(frame->RangeBearingLabel().endsWith(QString::fromUtf8("090\xC2\xB0, (270\xC2\xB0)")))
+    EXPECT_TRUE(
+        frame->RangeBearingLabel().endsWith(QString::fromUtf8("090\xC2\xB0, (270\xC2\xB0)")))
         << frame->RangeBearingLabel().toStdString() << " " << client.right;
     ASSERT_EQ(view->Pipeline().Measurements().size(), 1u);
     // Zooming clears the measurements.
@@ -345,11 +351,12 @@ std::string Shell(const std::string& command)
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(ChartWindowsTest, PrintedPdfHoldsTheHeaderAndOneImageOfTheView)
 {
-    ASSERT_FALSE(Shell("command -v pdftotext pdfimages").empty()) << "poppler-utils is in scripts/deps.sh";
+    ASSERT_FALSE(Shell("command -v pdftotext pdfimages").empty())
+        << "poppler-utils is in scripts/deps.sh";
     auto frame = Start();
     CChartFrame* chartFrame = Frames(*frame).front();
     frame->MdiArea()->setActiveSubWindow(chartFrame);
@@ -376,6 +383,8 @@ TEST_F(ChartWindowsTest, PrintedPdfHoldsTheHeaderAndOneImageOfTheView)
     }
     ASSERT_EQ(images.size(), 1u) << list;
     const geo::IntRect client = chartFrame->View()->ClientRect();
-    EXPECT_NEAR(double(images[0].first) / images[0].second, double(client.right) / client.bottom, 0.02) << list;
+    EXPECT_NEAR(double(images[0].first) / images[0].second, double(client.right) / client.bottom,
+                0.02)
+        << list;
     frame->CloseWithoutConfirmation();
 }

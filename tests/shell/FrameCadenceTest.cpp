@@ -11,15 +11,15 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "ScriptedPrompt.h"
 #include "app/Timer.h"
 #include "platform/Clock.h"
-#include "ScriptedPrompt.h"
 
 namespace {
 
 struct SilentSound : app::CAlertSound {
     bool Play(const std::filesystem::path&) override { return false; }
-    void Beep() override {}
+    void Beep() override { }
 };
 
 struct NoSettings : CSettingsHome {
@@ -77,4 +77,4 @@ TEST(FrameCadence, ThirtySecondsGiveThirtySecondJobsAndThreeTenSecondJobs)
     frame.TearDown();
 }
 
-}  // namespace
+}   // namespace

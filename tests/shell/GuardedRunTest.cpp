@@ -16,8 +16,8 @@ TEST(GuardedRun, EscapedExceptionsAreReportedNotSwallowed)
         std::string said;   // empty: nothing to tell
     } rows[] = {
         {[] { return 5; }, 5, ""},
-        {[]() -> int { throw std::runtime_error("chart folder unreadable"); }, shell::kExitUnexpectedError,
-         "unexpected error: chart folder unreadable"},
+        {[]() -> int { throw std::runtime_error("chart folder unreadable"); },
+         shell::kExitUnexpectedError, "unexpected error: chart folder unreadable"},
         {[]() -> int { throw 42; }, shell::kExitUnexpectedError, "of an unknown kind"},
     };
     for (const auto& row : rows) {
@@ -38,7 +38,8 @@ TEST(GuardedRun, EscapedExceptionsAreReportedNotSwallowed)
     EXPECT_EQ(shell::RunGuarded([]() -> int { throw std::logic_error("x"); },
                                 [](const std::string&) { throw std::bad_alloc(); }),
               shell::kExitUnexpectedError);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("unexpected error: x"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("unexpected error: x"),
+              std::string::npos);
 }
 
-}  // namespace
+}   // namespace

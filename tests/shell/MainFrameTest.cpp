@@ -6,32 +6,32 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QToolBar>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
-#include <thread>
+#include <QToolBar>
 #include <gtest/gtest.h>
+#include <thread>
 
-#include "app/ui/PropertySheet.h"
+#include "FakeClock.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/DocumentEx.h"
-#include "app/ui/ObjectIds.h"
 #include "app/ui/FullScreenMode.h"
 #include "app/ui/ModuleUi.h"
-#include "app/ui/QtDesktop.h"
 #include "app/ui/MsgBarWnd.h"
+#include "app/ui/ObjectIds.h"
+#include "app/ui/PropertySheet.h"
+#include "app/ui/QtDesktop.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
-#include "shell/MainMenus.h"
 #include "geo/DatumInfo.h"
-#include "FakeClock.h"
-#include "ScriptedPrompt.h"
-#include "TempFolder.h"
 #include "platform/SettingsStore.h"
+#include "shell/MainMenus.h"
 
 using platform::PromptAnswer;
 namespace cmd = app::cmd;
@@ -44,17 +44,19 @@ char g_arg0[] = "shell_MainFrameTest";
 char* g_argv[] = {g_arg0, nullptr};
 QApplication& App()
 {
-    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: Qt's own statics may go first at exit
+    static auto* app = new QApplication(
+        g_argc, g_argv);   // never destroyed: Qt's own statics may go first at exit
     return *app;
 }
 
 struct SilentSound : app::CAlertSound {
     bool Play(const std::filesystem::path&) override { return false; }
-    void Beep() override {}
+    void Beep() override { }
 };
 
 struct NoSettings : CSettingsHome {
-    mutable platform::CSettingsStore store{std::filesystem::temp_directory_path() / "brine-shell-test-unused.conf"};
+    mutable platform::CSettingsStore store{std::filesystem::temp_directory_path() /
+                                           "brine-shell-test-unused.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
 };
@@ -62,10 +64,21 @@ struct NoSettings : CSettingsHome {
 // A module that records its life in a shared log.
 struct LoggingModule : CModule {
     LoggingModule(CSettingsHome& home, std::string n, bool ok, std::vector<std::string>& log)
-        : CModule(home), name(std::move(n)), initOk(ok), log(log) { log.push_back("create " + name); }
+        : CModule(home), name(std::move(n)), initOk(ok), log(log)
+    {
+        log.push_back("create " + name);
+    }
     ~LoggingModule() override { log.push_back("delete " + name); }
-    bool Initialise() override { log.push_back("init " + name); return initOk; }
-    bool Terminate() override { log.push_back("terminate " + name); return true; }
+    bool Initialise() override
+    {
+        log.push_back("init " + name);
+        return initOk;
+    }
+    bool Terminate() override
+    {
+        log.push_back("terminate " + name);
+        return true;
+    }
     std::string name;
     bool initOk;
     std::vector<std::string>& log;
@@ -91,10 +104,14 @@ struct MainFrameTest : ::testing::Test {
     {
         App();
         CFrameServices s;
-        std::tie(s.timerIds, s.prompt, s.clock, s.sound) = std::tuple(&timerIds, &prompt, &clock, &sound);
+        std::tie(s.timerIds, s.prompt, s.clock, s.sound) =
+            std::tuple(&timerIds, &prompt, &clock, &sound);
         s.programFolder = folder;
         s.audioFolder = folder / "System" / "Audio";
-        s.showDisclaimer = [this](QWidget*) { ++disclaimerShown; return disclaimerAnswer; };
+        s.showDisclaimer = [this](QWidget*) {
+            ++disclaimerShown;
+            return disclaimerAnswer;
+        };
         return s;
     }
     std::function<std::unique_ptr<CModule>()> Module(std::string name, bool ok = true)
@@ -112,11 +129,11 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
     QStringList titles;
     for (QAction* a : frame.menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Chart", "&Navigator", "&Target", "Ch&artpoint",
-                                   "&Route", "V&essel", "T&ools", "&Window", "&Help"}));
-    for (unsigned id :
-         {cmd::kBarStandard, cmd::kBarDisplay, cmd::kBarChart, cmd::kBarVoyage,
-          cmd::kBarChartpoint, cmd::kBarRoute, cmd::kBarArpa, cmd::kBarTender})
+    EXPECT_EQ(titles,
+              (QStringList{"&File", "&Edit", "&View", "&Chart", "&Navigator", "&Target",
+                           "Ch&artpoint", "&Route", "V&essel", "T&ools", "&Window", "&Help"}));
+    for (unsigned id : {cmd::kBarStandard, cmd::kBarDisplay, cmd::kBarChart, cmd::kBarVoyage,
+                        cmd::kBarChartpoint, cmd::kBarRoute, cmd::kBarArpa, cmd::kBarTender})
         EXPECT_NE(frame.ToolBar(id), nullptr) << id;
     EXPECT_GT(geo::CDatumInfo::RowCount(), 0u);
     const QRegularExpression clock(R"(^ \d\d-\d\d-\d{4} \d\d:\d\d:\d\d $)");
@@ -157,8 +174,8 @@ struct LeftHandedDesktop : CDesktop {
     bool AreMouseButtonsSwapped() const override { return true; }
     bool HasWaveDevice() const override { return false; }
     bool PlaySoundFile(const std::filesystem::path&, bool) override { return false; }
-    void StopSound() override {}
-    void PumpMessages() override {}
+    void StopSound() override { }
+    void PumpMessages() override { }
 };
 
 TEST_F(MainFrameTest, LeftHandedMouseDocksTheSidePanelLeftWithoutAWorkspace)
@@ -206,14 +223,12 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     ASSERT_TRUE(frame.OnCreate());
     frame.UpdateModuleCmdUI(true);
     // Commands no module of this frame handles, then the frame's own.
-    for (unsigned id :
-         {cmd::kFileNew, cmd::kChartZoomIn, cmd::kNavPositionSource, cmd::kChartpointNew,
-          cmd::kRouteNew, cmd::kVesselOptions, cmd::kPaletteDay,
-          cmd::kArpaActivate, cmd::kEditRedo, cmd::kArpaOpen, cmd::kWindowCloseAll})
+    for (unsigned id : {cmd::kFileNew, cmd::kChartZoomIn, cmd::kNavPositionSource,
+                        cmd::kChartpointNew, cmd::kRouteNew, cmd::kVesselOptions, cmd::kPaletteDay,
+                        cmd::kArpaActivate, cmd::kEditRedo, cmd::kArpaOpen, cmd::kWindowCloseAll})
         EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
-    for (unsigned id :
-         {cmd::kAppExit, cmd::kViewStatusBar, cmd::kViewSidePanel, cmd::kViewFullScreen,
-          cmd::kAbout, cmd::kTechSupport, cmd::kToolsOptions})
+    for (unsigned id : {cmd::kAppExit, cmd::kViewStatusBar, cmd::kViewSidePanel,
+                        cmd::kViewFullScreen, cmd::kAbout, cmd::kTechSupport, cmd::kToolsOptions})
         EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
     // Window commands follow the MDI children.
     frame.MdiArea()->addSubWindow(new QWidget)->show();
@@ -223,7 +238,8 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     App().processEvents();
     EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
 
-    // Full screen collapses an expanded message bar and expands it again; one the user collapsed stays so.
+    // Full screen collapses an expanded message bar and expands it again; one the user collapsed
+    // stays so.
     app::CMsgBar& bar = *frame.MsgBar();
     frame.FullScreen()->Enter();
     EXPECT_TRUE(bar.IsSwitchedOff());
@@ -237,7 +253,8 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     CSidePanel* first = frame.ActiveSidePanel();
     auto* second = new CSidePanel(&frame);
     auto* third = new CSidePanel(&frame);
-    ASSERT_TRUE(second->Create(cmd::kPanelMonitor, &frame) && third->Create(cmd::kPanelChartpoint, &frame));
+    ASSERT_TRUE(second->Create(cmd::kPanelMonitor, &frame) &&
+                third->Create(cmd::kPanelChartpoint, &frame));
     first->SetAlignment(false);   // docked left, shown
     frame.SetActiveSidePanel(second);
     EXPECT_TRUE(first->isHidden() && !second->isHidden() && !second->IsRightAligned());
@@ -266,11 +283,15 @@ TEST_F(MainFrameTest, RightPressOnPanelBarsOrToolbarsOpensTheBarMenu)
     CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     App().processEvents();
-    const QStringList expected = {"Standard", "Display", "Chart", "Voyage", "Chartpoint database",
-                                  "ARPA", "Route database", "Tender Target", "Side Panel",
-                                  "Status Bar", "Message Bar", "Customise..."};
+    const QStringList expected = {
+        "Standard",    "Display",        "Chart",         "Voyage",     "Chartpoint database",
+        "ARPA",        "Route database", "Tender Target", "Side Panel", "Status Bar",
+        "Message Bar", "Customise..."};
     QWidget* panel = frame.ActiveSidePanel();
-    const struct { QWidget* widget; QPoint at; } places[] = {
+    const struct {
+        QWidget* widget;
+        QPoint at;
+    } places[] = {
         {panel, QPoint(panel->width() / 2, panel->height() / 2)},
         {panel, QPoint(panel->width() / 2, 5)},   // the title
         {frame.StatusBar(), QPoint(5, 5)},
@@ -354,11 +375,18 @@ TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
 TEST_F(MainFrameTest, FailedCreationShowsOneMessageAndReleasesOnlyWhatExists)
 {
     brine_test::TempFolder empty;
-    // Without "Datums.txt" creation stops before the modules. When the second module fails the third is never
-    // made and the first is terminated before it is deleted.
-    const struct { std::filesystem::path folder; std::vector<bool> modulesOk; std::vector<std::string> log; } rows[] = {
+    // Without "Datums.txt" creation stops before the modules. When the second module fails the
+    // third is never made and the first is terminated before it is deleted.
+    const struct {
+        std::filesystem::path folder;
+        std::vector<bool> modulesOk;
+        std::vector<std::string> log;
+    } rows[] = {
         {empty.Path(), {true}, {}},
-        {BinDir(), {true, false, true}, {"create m0", "init m0", "create m1", "init m1", "delete m1", "terminate m0", "delete m0"}},
+        {BinDir(),
+         {true, false, true},
+         {"create m0", "init m0", "create m1", "init m1", "delete m1", "terminate m0",
+          "delete m0"}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.folder);
@@ -395,8 +423,9 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
     prompt.Expect(PromptAnswer::Yes, "Are you sure you want to exit?");
     EXPECT_TRUE(frame.close());
     EXPECT_TRUE(prompt.Done());
-    EXPECT_EQ(log, (std::vector<std::string>{"terminate route", "delete route", "terminate chartpoint",
-                                             "delete chartpoint", "terminate charting", "delete charting"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"terminate route", "delete route",
+                                             "terminate chartpoint", "delete chartpoint",
+                                             "terminate charting", "delete charting"}));
     EXPECT_EQ(frame.MsgBar(), nullptr);
 }
 
@@ -405,7 +434,7 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
 struct TideModule : CModule, CModuleUi {
     static constexpr unsigned kPanelId = 4242;
     static constexpr unsigned kMsgTideTurned = app::kMsgModuleFirst + 7;
-    explicit TideModule(CSettingsHome& home) : CModule(home) {}
+    explicit TideModule(CSettingsHome& home) : CModule(home) { }
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& h, std::vector<CSidePanel*>& panels) override
     {
@@ -420,7 +449,7 @@ struct TideModule : CModule, CModuleUi {
         struct TidesPage : app::COptionPageModel {
             std::string Title() const override { return "Tides"; }
             std::vector<app::CFieldError> Validate() const override { return {}; }
-            void Apply() override {}
+            void Apply() override { }
         };
         return {{"Tides", [](QWidget* parent) {
                      return new CXPropertyPage(std::make_unique<TidesPage>(), parent);
@@ -509,8 +538,12 @@ TEST_F(MainFrameTest, AModuleJoinsThroughItsHooksAlone)
 // A document that counts how often it is really closed.
 struct CountingDoc : CDocumentEx {
     int* closes;
-    explicit CountingDoc(int* count) : closes(count) {}
-    void OnCloseDocument() override { ++*closes; CDocumentEx::OnCloseDocument(); }
+    explicit CountingDoc(int* count) : closes(count) { }
+    void OnCloseDocument() override
+    {
+        ++*closes;
+        CDocumentEx::OnCloseDocument();
+    }
 };
 
 TEST_F(MainFrameTest, PostedMessagesCloseTheNamedChartOnceAndListSheets)
@@ -523,7 +556,8 @@ TEST_F(MainFrameTest, PostedMessagesCloseTheNamedChartOnceAndListSheets)
     frame.AddDocument(a);
     frame.AddDocument(&b);
     QPointer<CDocument> watchA = a;
-    const std::uint64_t ids[] = {a->DocumentId(), a->DocumentId(), a->DocumentId() + 1000, stranger.DocumentId()};
+    const std::uint64_t ids[] = {a->DocumentId(), a->DocumentId(), a->DocumentId() + 1000,
+                                 stranger.DocumentId()};
     // Posted from a worker: the frame wakes up and handles them on its own thread.
     std::thread([&] {
         for (std::uint64_t id : ids)
@@ -538,7 +572,8 @@ TEST_F(MainFrameTest, PostedMessagesCloseTheNamedChartOnceAndListSheets)
     auto* two = new QWidget(&frame);
     auto* gone = new QWidget(&frame);
     const auto post = [&](QWidget* sheet, bool add) {
-        frame.PostedMessages().Post(app::kMsgModelessSheet, add ? 1 : 0, std::int64_t(CObjectIds::Of(sheet)));
+        frame.PostedMessages().Post(app::kMsgModelessSheet, add ? 1 : 0,
+                                    std::int64_t(CObjectIds::Of(sheet)));
     };
     for (QWidget* sheet : {one, two, one, gone})
         post(sheet, true);
@@ -574,14 +609,15 @@ TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysN
         ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Bridge"));
         frame.CloseWithoutConfirmation();
     }
-    // Reopened: the toolbar and status bar hidden and the frame's setting as saved, or all as at first.
+    // Reopened: the toolbar and status bar hidden and the frame's setting as saved, or all as at
+    // first.
     const auto reopen = [&](std::vector<std::string> words) {
         platform::CSettingsStore store(file);
         EXPECT_EQ(store.Load(), platform::LoadStatus::Ok);
         CMainFrame frame(services(store, std::move(words)));
         EXPECT_TRUE(frame.OnCreate());
-        const auto seen =
-            std::tuple(frame.ToolBar(cmd::kBarArpa)->isHidden(), frame.StatusBar()->isHidden(), frame.ConfirmClosedown());
+        const auto seen = std::tuple(frame.ToolBar(cmd::kBarArpa)->isHidden(),
+                                     frame.StatusBar()->isHidden(), frame.ConfirmClosedown());
         frame.TearDown();
         return seen;
     };
@@ -602,4 +638,4 @@ TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysN
     EXPECT_EQ(reopen({}), std::tuple(false, false, true));
 }
 
-}  // namespace
+}   // namespace

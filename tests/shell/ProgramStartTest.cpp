@@ -1,5 +1,5 @@
-// The real program started as a process, offscreen: how long it takes to show its main window, how it ends
-// when it cannot start, and how a second start hands over to the first.
+// The real program started as a process, offscreen: how long it takes to show its main window, how
+// it ends when it cannot start, and how a second start hands over to the first.
 #include "shell/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -27,11 +27,14 @@ QString UniqueName(const char* what)
 {
     static auto* app = new QCoreApplication(g_argc, g_argv);   // never destroyed: Qt's exit order
     (void)app;
-    return QString("brine-test-%1-%2-%3").arg(what).arg(::getpid()).arg(QDateTime::currentMSecsSinceEpoch());
+    return QString("brine-test-%1-%2-%3")
+        .arg(what)
+        .arg(::getpid())
+        .arg(QDateTime::currentMSecsSinceEpoch());
 }
 
-// Starts the program offscreen under its own instance name, with its settings in `config` (away from the
-// user's) and the given variables.
+// Starts the program offscreen under its own instance name, with its settings in `config` (away
+// from the user's) and the given variables.
 void Start(QProcess& p, const QTemporaryDir& config, const QString& instance,
            std::initializer_list<std::pair<const char*, QString>> vars)
 {
@@ -62,7 +65,8 @@ TEST(ProgramStart, MainWindowShownWithinHalfASecond)
         const QString err = QString::fromUtf8(p.readAllStandardError());
         const auto m = QRegularExpression(R"(shown at monotonic (\d+\.\d+))").match(err);
         ASSERT_TRUE(m.hasMatch()) << err.toStdString();
-        best = std::min(best, (m.captured(1).toDouble() - double(ts.tv_sec) - double(ts.tv_nsec) / 1e9) * 1000);
+        best = std::min(
+            best, (m.captured(1).toDouble() - double(ts.tv_sec) - double(ts.tv_nsec) / 1e9) * 1000);
     }
     std::printf("process start to main window shown: %.0f ms (best of 3)\n", best);
     EXPECT_LT(best, 500);
@@ -73,7 +77,8 @@ TEST(ProgramStart, MissingDatumTableEndsWithAFailureCode)
     QTemporaryDir config, emptyFolder;
     QProcess p;
     // The quit timer closes the two failure messages.
-    Start(p, config, UniqueName("nodatums"), {{"BRINE_QUIT_AFTER_MS", "200"}, {"BRINE_PROGRAM_FOLDER", emptyFolder.path()}});
+    Start(p, config, UniqueName("nodatums"),
+          {{"BRINE_QUIT_AFTER_MS", "200"}, {"BRINE_PROGRAM_FOLDER", emptyFolder.path()}});
     ASSERT_TRUE(p.waitForFinished(20000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 1);
@@ -138,7 +143,8 @@ TEST(SingleInstance, SecondStartOfTheProgramRaisesTheFirstWindow)
     EXPECT_EQ(first.exitCode(), 0);
     const QString log = QString::fromUtf8(first.readAllStandardError());
     // Once: the probe above connected without asking.
-    EXPECT_EQ(log.count("another start asked this window to come to the front"), 1) << log.toStdString();
+    EXPECT_EQ(log.count("another start asked this window to come to the front"), 1)
+        << log.toStdString();
 }
 
-}  // namespace
+}   // namespace

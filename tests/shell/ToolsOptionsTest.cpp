@@ -4,21 +4,21 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "FakeClock.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/PropertySheet.h"
 #include "shell/MainFrame.h"
-#include "FakeClock.h"
-#include "ScriptedPrompt.h"
-#include "TempFolder.h"
 
 namespace {
 
@@ -151,7 +151,8 @@ TEST_F(ToolsOptionsTest, StoredDecimalPlacesOutOfRangeAreClampedOnLoad)
         ASSERT_TRUE(frame.OnCreate());
         {
             CRegistry registry(store);
-            ASSERT_TRUE(registry.OpenKeyForWrite(frame.Workspace()->GetRegistryKey() + "\\WorkSpace"));
+            ASSERT_TRUE(
+                registry.OpenKeyForWrite(frame.Workspace()->GetRegistryKey() + "\\WorkSpace"));
             registry.WriteLong("DecimalPlaces", written);
         }
         frame.LoadWorkspaceValues();

@@ -53,8 +53,7 @@ public:
     {
         char c;
         ssize_t n;
-        while ((n = ::read(m_fds[0], &c, 1)) < 0 && errno == EINTR) {
-        }
+        while ((n = ::read(m_fds[0], &c, 1)) < 0 && errno == EINTR) { }
         return n == 1;
     }
 
@@ -62,4 +61,4 @@ private:
     int m_fds[2] = {-1, -1};
 };
 
-}  // namespace brine_test
+}   // namespace brine_test

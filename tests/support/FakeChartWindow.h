@@ -13,10 +13,10 @@ namespace brine_test {
 
 class FakeChartWindow final : public chart::CChartWindow {
 public:
-    explicit FakeChartWindow(geo::IntRect client = {0, 0, 800, 400}, int state = chart::kFrameNormal)
+    explicit FakeChartWindow(geo::IntRect client = {0, 0, 800, 400},
+                             int state = chart::kFrameNormal)
         : client(client), state(state)
-    {
-    }
+    { }
 
     int GetState() const override { return state; }
     chart::CChartDoc* GetChartDoc() const override { return doc; }
@@ -26,7 +26,7 @@ public:
     void InvalidateChart() override { ++chartRedraws; }
     void InvalidateOverlays() override { ++overlayRedraws; }
     void InvalidateView() override { ++viewRedraws; }
-    void UpdateView() override {}
+    void UpdateView() override { }
     void SelectDisplayPalette() override { ++paletteSelects; }
     void ClearViewOverlays() override
     {
@@ -35,7 +35,7 @@ public:
     }
     chart::CWindowPlacement GetPlacement() const override { return placement; }
     void SetPlacement(const chart::CWindowPlacement& p) override { placement = p; }
-    void ActivateFrame() override {}
+    void ActivateFrame() override { }
     std::optional<geo::IntPoint> GetCursorClientPoint() const override { return cursor; }
 
     geo::IntRect client;
@@ -52,4 +52,4 @@ public:
     int paletteSelects = 0;
 };
 
-}  // namespace brine_test
+}   // namespace brine_test

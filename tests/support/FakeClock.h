@@ -15,7 +15,7 @@ public:
     using utc_time = std::chrono::system_clock::time_point;
 
     // Starts at 2024-01-01 00:00:00 UTC and an arbitrary monotonic origin.
-    FakeClock() : m_monotonic(std::chrono::hours(1000)), m_utc(std::chrono::seconds(1704067200)) {}
+    FakeClock() : m_monotonic(std::chrono::hours(1000)), m_utc(std::chrono::seconds(1704067200)) { }
 
     steady_time Monotonic() const override { return m_monotonic; }
     utc_time UtcNow() const override { return m_utc; }
@@ -42,4 +42,4 @@ private:
     utc_time m_utc;
 };
 
-}  // namespace brine_test
+}   // namespace brine_test

@@ -25,7 +25,8 @@ inline std::optional<std::string> RunPython(const std::string& program)
     const int fd = ::mkstemp(path.data());
     if (fd < 0)
         return std::nullopt;
-    const bool written = ::write(fd, program.data(), program.size()) == static_cast<ssize_t>(program.size());
+    const bool written =
+        ::write(fd, program.data(), program.size()) == static_cast<ssize_t>(program.size());
     ::close(fd);
     std::optional<std::string> out;
     if (FILE* pipe = written ? ::popen((python + " " + path).c_str(), "r") : nullptr) {
@@ -51,4 +52,4 @@ inline std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
-}  // namespace brine_test
+}   // namespace brine_test

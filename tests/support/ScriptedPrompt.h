@@ -44,7 +44,8 @@ public:
         }
         Step step = std::move(m_script.front());
         m_script.pop_front();
-        if (step.textContains && std::string_view(text).find(*step.textContains) == std::string_view::npos) {
+        if (step.textContains &&
+            std::string_view(text).find(*step.textContains) == std::string_view::npos) {
             ADD_FAILURE() << "Prompt \"" << text << "\" does not contain the expected \""
                           << *step.textContains << "\"";
             return platform::PromptAnswer::Cancel;
@@ -66,4 +67,4 @@ private:
     std::vector<Asked> m_asked;
 };
 
-}  // namespace brine_test
+}   // namespace brine_test

@@ -36,10 +36,13 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
-    std::filesystem::path operator/(const std::filesystem::path& name) const { return m_path / name; }
+    std::filesystem::path operator/(const std::filesystem::path& name) const
+    {
+        return m_path / name;
+    }
 
 private:
     std::filesystem::path m_path;
 };
 
-}  // namespace brine_test
+}   // namespace brine_test

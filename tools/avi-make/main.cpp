@@ -43,7 +43,7 @@ public:
     std::vector<std::uint8_t> bytes;
 };
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -69,14 +69,14 @@ int main(int argc, char** argv)
     const std::size_t hdrl = w.Begin("LIST");
     w.Tag("hdrl");
     const std::size_t avih = w.Begin("avih");
-    w.U32(1000000u / std::uint32_t(fps));        // microseconds per frame
-    w.U32(frameBytes * std::uint32_t(fps));      // bytes per second
-    w.U32(0);                                     // padding granularity
-    w.U32(0x10);                                  // has an index
+    w.U32(1000000u / std::uint32_t(fps));   // microseconds per frame
+    w.U32(frameBytes * std::uint32_t(fps));   // bytes per second
+    w.U32(0);   // padding granularity
+    w.U32(0x10);   // has an index
     w.U32(std::uint32_t(frames));
-    w.U32(0);                                     // initial frames
-    w.U32(1);                                     // streams
-    w.U32(frameBytes);                            // suggested buffer
+    w.U32(0);   // initial frames
+    w.U32(1);   // streams
+    w.U32(frameBytes);   // suggested buffer
     w.U32(std::uint32_t(width));
     w.U32(std::uint32_t(height));
     for (int i = 0; i < 4; ++i)
@@ -87,23 +87,23 @@ int main(int argc, char** argv)
     const std::size_t strh = w.Begin("strh");
     w.Tag("vids");
     w.Tag("DIB ");
-    w.U32(0);                                     // flags
-    w.U16(0);                                     // priority
-    w.U16(0);                                     // language
-    w.U32(0);                                     // initial frames
-    w.U32(1);                                     // scale
-    w.U32(std::uint32_t(fps));                    // rate
-    w.U32(0);                                     // start
-    w.U32(std::uint32_t(frames));                 // length
-    w.U32(frameBytes);                            // suggested buffer
-    w.U32(0xFFFFFFFFu);                           // quality: default
-    w.U32(0);                                     // sample size: varies
+    w.U32(0);   // flags
+    w.U16(0);   // priority
+    w.U16(0);   // language
+    w.U32(0);   // initial frames
+    w.U32(1);   // scale
+    w.U32(std::uint32_t(fps));   // rate
+    w.U32(0);   // start
+    w.U32(std::uint32_t(frames));   // length
+    w.U32(frameBytes);   // suggested buffer
+    w.U32(0xFFFFFFFFu);   // quality: default
+    w.U32(0);   // sample size: varies
     w.U16(0);
     w.U16(0);
     w.U16(static_cast<std::uint16_t>(width));
     w.U16(static_cast<std::uint16_t>(height));
     w.End(strh);
-    const std::size_t strf = w.Begin("strf");     // the frames' bitmap header
+    const std::size_t strf = w.Begin("strf");   // the frames' bitmap header
     w.U32(40);
     w.U32(std::uint32_t(width));
     w.U32(std::uint32_t(height));
@@ -130,9 +130,9 @@ int main(int argc, char** argv)
         for (int row = height - 1; row >= 0; --row) {   // bottom row first
             for (int x = 0; x < width; ++x) {
                 const bool inside = x >= left && x < left + side && row >= top && row < top + side;
-                w.bytes.push_back(inside ? 40 : static_cast<std::uint8_t>(60 + x % 32));    // blue
-                w.bytes.push_back(inside ? 220 : 40);                                        // green
-                w.bytes.push_back(inside ? 250 : static_cast<std::uint8_t>(20 + row % 16));  // red
+                w.bytes.push_back(inside ? 40 : static_cast<std::uint8_t>(60 + x % 32));   // blue
+                w.bytes.push_back(inside ? 220 : 40);   // green
+                w.bytes.push_back(inside ? 250 : static_cast<std::uint8_t>(20 + row % 16));   // red
             }
             for (std::uint32_t pad = std::uint32_t(width) * 3; pad < rowBytes; ++pad)
                 w.bytes.push_back(0);

@@ -108,13 +108,16 @@ std::string Json(std::string_view bytes)
 
 void PrintRecord(dbase::CDbaseTable& t)
 {
-    std::string line = "{\"recno\":" + std::to_string(t.RecNo()) + ",\"deleted\":" + (t.Deleted() ? "true" : "false");
+    std::string line = "{\"recno\":" + std::to_string(t.RecNo()) +
+                       ",\"deleted\":" + (t.Deleted() ? "true" : "false");
     for (int i = 1; i <= t.FieldCount(); ++i) {
         dbase::CDbaseField* f = t.Field(i);
         if (f->MemoDangling())
-            std::fprintf(stderr, "dbtool: warning: record %d: memo %s points at block %.*s, which the memo file "
-                                 "does not hold\n",
-                         int(t.RecNo()), f->Name().c_str(), int(f->Bytes().size()), f->Bytes().data());
+            std::fprintf(
+                stderr,
+                "dbtool: warning: record %d: memo %s points at block %.*s, which the memo file "
+                "does not hold\n",
+                int(t.RecNo()), f->Name().c_str(), int(f->Bytes().size()), f->Bytes().data());
         line += "," + Json(f->Name()) + ":" + Json(f->Text());
     }
     std::printf("%s}\n", line.c_str());
@@ -128,11 +131,13 @@ int Failed(const char* what, int code)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: dbtool dump FILE.dbf | tags FILE.dbf | seek FILE.dbf TAG KEY | stat FILE.dbf\n");
+    std::fprintf(
+        stderr,
+        "usage: dbtool dump FILE.dbf | tags FILE.dbf | seek FILE.dbf TAG KEY | stat FILE.dbf\n");
     return 2;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -150,8 +155,9 @@ int main(int argc, char** argv)
         std::string fields = "{\"fields\":[";
         for (int i = 1; i <= table->FieldCount(); ++i) {
             dbase::CDbaseField* f = table->Field(i);
-            fields += std::string(i > 1 ? "," : "") + "{\"name\":" + Json(f->Name()) + ",\"type\":\"" + f->Type() +
-                      "\",\"width\":" + std::to_string(f->Width()) + ",\"decimals\":" + std::to_string(f->Decimals()) + "}";
+            fields += std::string(i > 1 ? "," : "") + "{\"name\":" + Json(f->Name()) +
+                      ",\"type\":\"" + f->Type() + "\",\"width\":" + std::to_string(f->Width()) +
+                      ",\"decimals\":" + std::to_string(f->Decimals()) + "}";
         }
         std::printf("%s]}\n", fields.c_str());
         for (int r = 1; r <= table->RecordCount(); ++r) {
@@ -164,8 +170,10 @@ int main(int argc, char** argv)
     if (command == "tags" && argc == 3) {
         for (int i = 0; i < table->TagCount(); ++i) {
             dbase::CDbaseTag* tag = table->TagAt(i);
-            std::printf("TAG %s KEY %s FILTER %s TYPE %c KEYS %zu\n", tag->Name().c_str(), tag->Expression().c_str(),
-                        tag->Filter().empty() ? "-" : tag->Filter().c_str(), tag->KeyType(), tag->KeyCount());
+            std::printf("TAG %s KEY %s FILTER %s TYPE %c KEYS %zu\n", tag->Name().c_str(),
+                        tag->Expression().c_str(),
+                        tag->Filter().empty() ? "-" : tag->Filter().c_str(), tag->KeyType(),
+                        tag->KeyCount());
             for (const auto& [key, recNo] : tag->Keys())
                 std::printf("  %s|%d\n", Utf8(key).c_str(), recNo);
         }
@@ -180,16 +188,18 @@ int main(int argc, char** argv)
         std::printf("records %d\n", s.records);
         if (s.live >= 0)
             std::printf("live %d\n", s.live);
-        std::printf("record cache %zu of %zu pages (%zu records a page), %llu page reads\n", s.recordPages,
-                    s.recordPageCapacity, s.recordsPerPage, static_cast<unsigned long long>(s.recordPageReads));
+        std::printf("record cache %zu of %zu pages (%zu records a page), %llu page reads\n",
+                    s.recordPages, s.recordPageCapacity, s.recordsPerPage,
+                    static_cast<unsigned long long>(s.recordPageReads));
         if (!s.index) {
             std::printf("index none\n");
             return 0;
         }
         std::printf("index covers %u records, %s, change %u, %u pages\n", s.coverage,
                     s.clean ? "closed cleanly" : "open or not closed cleanly", s.counter, s.pages);
-        std::printf("block cache %zu of %zu blocks, %llu block reads (%zu keys walked)\n", s.cachedBlocks,
-                    s.blockCapacity, static_cast<unsigned long long>(s.blockReads), walked);
+        std::printf("block cache %zu of %zu blocks, %llu block reads (%zu keys walked)\n",
+                    s.cachedBlocks, s.blockCapacity, static_cast<unsigned long long>(s.blockReads),
+                    walked);
         for (int i = 0; i < table->TagCount(); ++i) {
             dbase::CDbaseTag* tag = table->TagAt(i);
             std::printf("tag %s keys %zu\n", tag->Name().c_str(), tag->KeyCount());

@@ -9,14 +9,15 @@
 namespace hcrftool {
 
 struct DumpOptions {
-    bool tiles = true;             // list every index entry
-    bool codeTables = true;        // list all 256 entries of both code tables
+    bool tiles = true;   // list every index entry
+    bool codeTables = true;   // list all 256 entries of both code tables
     int tileColumn = -1, tileRow = -1;
     bool tileLowResolution = false;
-    std::filesystem::path png;     // where the chosen tile goes
+    std::filesystem::path png;   // where the chosen tile goes
 };
 
 // Returns the process exit status: 0 when every file read and every tile decoded.
-int DumpChart(const std::filesystem::path& chartFile, const DumpOptions& options, std::ostream& out);
+int DumpChart(const std::filesystem::path& chartFile, const DumpOptions& options,
+              std::ostream& out);
 
-}  // namespace hcrftool
+}   // namespace hcrftool

@@ -80,7 +80,8 @@ std::uint32_t Crc(const Bytes& bytes)
     return std::uint32_t(crc32(0, bytes.data(), uInt(bytes.size())));
 }
 
-bool WriteFile(const std::filesystem::path& path, const void* data, std::size_t size, std::string& error)
+bool WriteFile(const std::filesystem::path& path, const void* data, std::size_t size,
+               std::string& error)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(static_cast<const char*>(data), std::streamsize(size));
@@ -111,7 +112,8 @@ IndexedImage PadToTiles(const IndexedImage& in)
     out.height = (in.height + kTile - 1) / kTile * kTile;
     out.pixels.assign(std::size_t(out.width) * out.height, 0);
     for (unsigned y = 0; y < in.height; ++y)
-        std::copy_n(&in.pixels[std::size_t(y) * in.width], in.width, &out.pixels[std::size_t(y) * out.width]);
+        std::copy_n(&in.pixels[std::size_t(y) * in.width], in.width,
+                    &out.pixels[std::size_t(y) * out.width]);
     return out;
 }
 
@@ -128,12 +130,13 @@ IndexedImage Reduce(const IndexedImage& in, unsigned ratio)
     return out;
 }
 
-std::array<std::uint8_t, kTile * kTile> TileOf(const IndexedImage& image, unsigned column, unsigned row)
+std::array<std::uint8_t, kTile * kTile> TileOf(const IndexedImage& image, unsigned column,
+                                               unsigned row)
 {
     std::array<std::uint8_t, kTile * kTile> tile{};
     for (unsigned y = 0; y < kTile; ++y)
-        std::copy_n(&image.pixels[std::size_t(row * kTile + y) * image.width + column * kTile], kTile,
-                    &tile[std::size_t(y) * kTile]);
+        std::copy_n(&image.pixels[std::size_t(row * kTile + y) * image.width + column * kTile],
+                    kTile, &tile[std::size_t(y) * kTile]);
     return tile;
 }
 
@@ -180,18 +183,23 @@ public:
         }
         auto best = [](const std::map<unsigned, unsigned>& counts) {
             std::vector<std::pair<unsigned, unsigned>> v(counts.begin(), counts.end());
-            std::stable_sort(v.begin(), v.end(), [](auto& a, auto& b) { return a.second > b.second; });
+            std::stable_sort(v.begin(), v.end(),
+                             [](auto& a, auto& b) { return a.second > b.second; });
             return v;
         };
         const auto bestRunThen = best(runThen), bestPairs = best(pairs);
-        for (std::size_t i = 0; entries.size() < 256 && (i < bestRunThen.size() || i < bestPairs.size()); ++i) {
-            if (i < bestRunThen.size() && entries.size() < 256 && m_run[bestRunThen[i].first >> 8] >= 0) {
+        for (std::size_t i = 0;
+             entries.size() < 256 && (i < bestRunThen.size() || i < bestPairs.size()); ++i) {
+            if (i < bestRunThen.size() && entries.size() < 256 &&
+                m_run[bestRunThen[i].first >> 8] >= 0) {
                 m_run5[bestRunThen[i].first] = int(entries.size());
-                entries.push_back({5, std::uint8_t(bestRunThen[i].first >> 8), std::uint8_t(bestRunThen[i].first), 0, 0});
+                entries.push_back({5, std::uint8_t(bestRunThen[i].first >> 8),
+                                   std::uint8_t(bestRunThen[i].first), 0, 0});
             }
             if (i < bestPairs.size() && entries.size() < 256) {
                 m_pair3[bestPairs[i].first] = int(entries.size());
-                entries.push_back({3, std::uint8_t(bestPairs[i].first >> 8), std::uint8_t(bestPairs[i].first), 0, 0});
+                entries.push_back({3, std::uint8_t(bestPairs[i].first >> 8),
+                                   std::uint8_t(bestPairs[i].first), 0, 0});
             }
         }
         // Codes past the used ones stay invalid (operation 0).
@@ -282,8 +290,8 @@ private:
 
 struct EncodedRaster {
     std::vector<Bytes> tiles;   // in tile order
-    Bytes raster;               // tiles then check value
-    Bytes index;                // entries then check value
+    Bytes raster;   // tiles then check value
+    Bytes index;   // entries then check value
     std::uint32_t rasterCrc = 0, indexCrc = 0;
 };
 
@@ -316,7 +324,8 @@ EncodedRaster EncodeRaster(const IndexedImage& image, const Encoder& encoder)
     EncodedRaster r;
     for (unsigned row = 0; row < image.height / kTile; ++row)
         for (unsigned column = 0; column < image.width / kTile; ++column)
-            r.tiles.push_back(encoder.Encode(TileOf(image, column, row)));   // at most 16384 + 2 bytes
+            r.tiles.push_back(
+                encoder.Encode(TileOf(image, column, row)));   // at most 16384 + 2 bytes
     Assemble(r);
     return r;
 }
@@ -341,7 +350,8 @@ bool Fit(const std::vector<Sample>& samples, std::array<double, 10>& a, std::arr
         for (const auto& s : samples) {
             double basis[12];
             for (int k = 0; k < terms; ++k)
-                basis[k] = std::pow(s.p / scale, kPowers[k][0]) * std::pow(s.q / scale, kPowers[k][1]);
+                basis[k] =
+                    std::pow(s.p / scale, kPowers[k][0]) * std::pow(s.q / scale, kPowers[k][1]);
             const double y = second ? s.second : s.first;
             for (int i = 0; i < terms; ++i) {
                 for (int j = 0; j < terms; ++j)
@@ -352,18 +362,22 @@ bool Fit(const std::vector<Sample>& samples, std::array<double, 10>& a, std::arr
         for (int col = 0; col < terms; ++col) {
             int pivot = col;
             for (int r = col + 1; r < terms; ++r)
-                if (std::fabs(m[std::size_t(r * (terms + 1) + col)]) > std::fabs(m[std::size_t(pivot * (terms + 1) + col)]))
+                if (std::fabs(m[std::size_t(r * (terms + 1) + col)]) >
+                    std::fabs(m[std::size_t(pivot * (terms + 1) + col)]))
                     pivot = r;
             if (std::fabs(m[std::size_t(pivot * (terms + 1) + col)]) < 1e-300)
                 return false;
             for (int k = 0; k <= terms; ++k)
-                std::swap(m[std::size_t(col * (terms + 1) + k)], m[std::size_t(pivot * (terms + 1) + k)]);
+                std::swap(m[std::size_t(col * (terms + 1) + k)],
+                          m[std::size_t(pivot * (terms + 1) + k)]);
             for (int r = 0; r < terms; ++r) {
                 if (r == col)
                     continue;
-                const double f = m[std::size_t(r * (terms + 1) + col)] / m[std::size_t(col * (terms + 1) + col)];
+                const double f =
+                    m[std::size_t(r * (terms + 1) + col)] / m[std::size_t(col * (terms + 1) + col)];
                 for (int k = col; k <= terms; ++k)
-                    m[std::size_t(r * (terms + 1) + k)] -= f * m[std::size_t(col * (terms + 1) + k)];
+                    m[std::size_t(r * (terms + 1) + k)] -=
+                        f * m[std::size_t(col * (terms + 1) + k)];
             }
         }
         for (int k = 0; k < terms; ++k)
@@ -422,7 +436,8 @@ std::vector<Sample> PositionSamples(const Geometry& g, double x0, double y0, dou
         for (int j = 0; j <= 20; ++j) {
             const double lat = g.p.south - padLat + (g.p.north - g.p.south + 2 * padLat) * i / 20.0;
             const double lon = g.p.west - padLon + (g.p.east - g.p.west + 2 * padLon) * j / 20.0;
-            const auto [x, y] = LatLonToPixel(g.p, g.width, g.height, lat - latShiftSec / 3600.0, lon - lonShiftSec / 3600.0);
+            const auto [x, y] = LatLonToPixel(g.p, g.width, g.height, lat - latShiftSec / 3600.0,
+                                              lon - lonShiftSec / 3600.0);
             samples.push_back({lon * 3600 - x0, lat * 3600 - y0, x - e0, y - f0});
         }
     return samples;
@@ -437,7 +452,8 @@ std::vector<Sample> PixelSamples(const Geometry& g, double x0, double y0, double
             const double x = -0.05 * g.width + 1.1 * g.width * j / 20.0;
             const double y = -0.05 * g.height + 1.1 * g.height * i / 20.0;
             const auto [lat, lon] = PixelToLatLon(g.p, g.width, g.height, x, y);
-            samples.push_back({x - x0, y - y0, (lon * 3600 + lonShiftSec) - e0, (lat * 3600 + latShiftSec) - f0});
+            samples.push_back(
+                {x - x0, y - y0, (lon * 3600 + lonShiftSec) - e0, (lat * 3600 + latShiftSec) - f0});
         }
     return samples;
 }
@@ -451,7 +467,8 @@ std::string OutlineRecord(const std::vector<std::pair<double, double>>& points)
 }
 
 // The outline of a pixel rectangle as positions, clockwise from the north-west.
-std::vector<std::pair<double, double>> RectOutline(const Geometry& g, double x1, double y1, double x2, double y2)
+std::vector<std::pair<double, double>> RectOutline(const Geometry& g, double x1, double y1,
+                                                   double x2, double y2)
 {
     std::vector<std::pair<double, double>> points;
     for (const auto& [x, y] : {std::pair{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}})
@@ -489,8 +506,11 @@ std::string SubPanelRecords(const Geometry& g, unsigned count, const std::string
     text += Block(cLon, cLat, cx, cy, PositionSamples(g, cLon, cLat, cx, cy, 0, 0));
     text += Block(cx, cy, cLon, cLat, PixelSamples(g, cx, cy, cLon, cLat, 0, 0));
     if (p.datumShift) {
-        text += Block(cLon, cLat, cx, cy, PositionSamples(g, cLon, cLat, cx, cy, p.wgs84ShiftLatSec, p.wgs84ShiftLonSec));
-        text += Block(cx, cy, cLon, cLat, PixelSamples(g, cx, cy, cLon, cLat, p.wgs84ShiftLatSec, p.wgs84ShiftLonSec));
+        text +=
+            Block(cLon, cLat, cx, cy,
+                  PositionSamples(g, cLon, cLat, cx, cy, p.wgs84ShiftLatSec, p.wgs84ShiftLonSec));
+        text += Block(cx, cy, cLon, cLat,
+                      PixelSamples(g, cx, cy, cLon, cLat, p.wgs84ShiftLatSec, p.wgs84ShiftLonSec));
     } else {
         text += std::string(598, ' ') + kEnd + std::string(598, ' ') + kEnd;
     }
@@ -534,9 +554,10 @@ std::string LookupTable(const std::vector<std::pair<std::string, std::string>>& 
     return text;
 }
 
-}  // namespace
+}   // namespace
 
-std::pair<double, double> PixelToLatLon(const ChartParameters& p, unsigned width, unsigned height, double x, double y)
+std::pair<double, double> PixelToLatLon(const ChartParameters& p, unsigned width, unsigned height,
+                                        double x, double y)
 {
     const double lon = p.west + (p.east - p.west) * x / width;
     const double top = MercatorY(p.north), bottom = MercatorY(p.south);
@@ -545,7 +566,8 @@ std::pair<double, double> PixelToLatLon(const ChartParameters& p, unsigned width
     return {lat, lon};
 }
 
-std::pair<double, double> LatLonToPixel(const ChartParameters& p, unsigned width, unsigned height, double lat, double lon)
+std::pair<double, double> LatLonToPixel(const ChartParameters& p, unsigned width, unsigned height,
+                                        double lat, double lon)
 {
     const double x = (lon - p.west) / (p.east - p.west) * width;
     const double top = MercatorY(p.north), bottom = MercatorY(p.south);
@@ -553,15 +575,17 @@ std::pair<double, double> LatLonToPixel(const ChartParameters& p, unsigned width
     return {x, y};
 }
 
-bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const std::filesystem::path& folder,
-                   WrittenChart& written, std::string& error)
+bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p,
+                   const std::filesystem::path& folder, WrittenChart& written, std::string& error)
 {
-    if (picture.width == 0 || picture.height == 0 || picture.palette.empty() || picture.palette.size() > 255) {
+    if (picture.width == 0 || picture.height == 0 || picture.palette.empty() ||
+        picture.palette.size() > 255) {
         error = "the picture needs 1 to 255 colours and a size";
         return false;
     }
     if (p.chartNumber.empty() || p.chartNumber.size() > 8 || p.lowResolutionRatio == 0 ||
-        p.subPanels < 1 || p.subPanels > 2 || p.insets > 9 || !(p.north > p.south) || !(p.east > p.west)) {
+        p.subPanels < 1 || p.subPanels > 2 || p.insets > 9 || !(p.north > p.south) ||
+        !(p.east > p.west)) {
         error = "chart number of 1-8 characters, a low-resolution ratio, 1 or 2 sub-panels, "
                 "at most 9 insets and a north-east above the south-west are needed";
         return false;
@@ -575,8 +599,8 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
     written.highTilesDown = high.height / kTile;
     written.lowTilesAcross = low.width / kTile;
     written.lowTilesDown = low.height / kTile;
-    if (written.highTilesAcross > 999 || written.highTilesDown > 999 || written.lowTilesAcross > 99 ||
-        written.lowTilesDown > 99) {
+    if (written.highTilesAcross > 999 || written.highTilesDown > 999 ||
+        written.lowTilesAcross > 99 || written.lowTilesDown > 99) {
         error = "the picture is too large for the header's tile counts";
         return false;
     }
@@ -599,7 +623,8 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
     std::vector<unsigned> updated;
     for (const auto& [column, row] : p.updateTiles) {
         if (column >= written.highTilesAcross || row >= written.highTilesDown) {
-            error = "update tile " + std::to_string(column) + "," + std::to_string(row) + " lies outside the chart";
+            error = "update tile " + std::to_string(column) + "," + std::to_string(row) +
+                    " lies outside the chart";
             return false;
         }
         updated.push_back(row * written.highTilesAcross + column);
@@ -636,8 +661,8 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
     Put(general, 135, 5, Digits(picture.width % 100000, 5));
     Put(general, 140, 5, Digits(picture.height % 100000, 5));
     Put(general, 145, 5, "  1.0");
-    const std::string header = IdentifierRecord(p, p.insets) + general + kEnd + "GENERATED CHART" + kEnd +
-                               std::string("000000") + std::string(14, ' ') + kEnd;
+    const std::string header = IdentifierRecord(p, p.insets) + general + kEnd + "GENERATED CHART" +
+                               kEnd + std::string("000000") + std::string(14, ' ') + kEnd;
 
     // Palette: Day, Dusk and Night colours, then both code tables.
     Bytes pal;
@@ -652,7 +677,8 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
         const int dim = type == 1 ? 1 : type == 2 ? 2 : 4;
         for (unsigned i = 0; i < colours; ++i) {
             const Rgb c = picture.palette[i];
-            pal.insert(pal.end(), {std::uint8_t(i), std::uint8_t(c.r / dim), std::uint8_t(c.g / dim), std::uint8_t(c.b / dim)});
+            pal.insert(pal.end(), {std::uint8_t(i), std::uint8_t(c.r / dim),
+                                   std::uint8_t(c.g / dim), std::uint8_t(c.b / dim)});
         }
     }
     for (int type = 1; type <= 2; ++type) {
@@ -666,9 +692,11 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
     }
 
     if (!WriteFile(file("hdr"), header, error) || !WriteFile(file("pal"), pal, error) ||
-        !WriteFile(file("lor"), lowRaster.raster, error) || !WriteFile(file("loi"), lowRaster.index, error) ||
-        !WriteFile(file("chr"), highRaster.raster, error) || !WriteFile(file("chi"), highRaster.index, error) ||
-        !WriteFile(file("upr"), upr, error) || !WriteFile(file("upi"), upi, error))
+        !WriteFile(file("lor"), lowRaster.raster, error) ||
+        !WriteFile(file("loi"), lowRaster.index, error) ||
+        !WriteFile(file("chr"), highRaster.raster, error) ||
+        !WriteFile(file("chi"), highRaster.index, error) || !WriteFile(file("upr"), upr, error) ||
+        !WriteFile(file("upi"), upi, error))
         return false;
 
     // Panels: the main panel, split side by side into sub-panels, and insets
@@ -680,11 +708,13 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
         std::string text = id;
         for (unsigned s = 0; s < p.subPanels; ++s) {
             const double x1 = w * s / p.subPanels, x2 = w * (s + 1) / p.subPanels;
-            text += SubPanelRecords(g, p.subPanels, p.title + (p.subPanels > 1 ? " part " + std::to_string(s + 1) : ""),
-                                    RectOutline(g, x1, 0, x2, h));
+            text += SubPanelRecords(
+                g, p.subPanels, p.title + (p.subPanels > 1 ? " part " + std::to_string(s + 1) : ""),
+                RectOutline(g, x1, 0, x2, h));
         }
         panelOutlines.push_back(RectOutline(g, 0, 0, w, h));
-        if (!WriteFile(file("p00"), text, error) || !WriteFile(file("n00"), NotesFile(p, g, 0), error))
+        if (!WriteFile(file("p00"), text, error) ||
+            !WriteFile(file("n00"), NotesFile(p, g, 0), error))
             return false;
     }
     for (unsigned i = 1; i <= p.insets; ++i) {
@@ -700,11 +730,15 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
     }
 
     // Lookup tables.
-    if (!WriteFile(folder / "Misc" / "projcode.tab", LookupTable({{"ME", "Mercator"}, {"TM", "Transverse Mercator"}}), error) ||
+    if (!WriteFile(folder / "Misc" / "projcode.tab",
+                   LookupTable({{"ME", "Mercator"}, {"TM", "Transverse Mercator"}}), error) ||
         !WriteFile(folder / "Misc" / "verdat.tab",
-                   LookupTable({{"LA", "Lowest Astronomical Tide"}, {"MS", "Mean Sea Level"}}), error) ||
-        !WriteFile(folder / "Misc" / "hordat.tab",
-                   LookupTable({{"WGD", "World Geodetic System 1984"}, {"OGB", "Ordnance Survey 1936"}}), error))
+                   LookupTable({{"LA", "Lowest Astronomical Tide"}, {"MS", "Mean Sea Level"}}),
+                   error) ||
+        !WriteFile(
+            folder / "Misc" / "hordat.tab",
+            LookupTable({{"WGD", "World Geodetic System 1984"}, {"OGB", "Ordnance Survey 1936"}}),
+            error))
         return false;
 
     // Catalogues: Plan.cat first, since Chart.cat holds the plans' offsets.
@@ -750,4 +784,4 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p, const 
     return true;
 }
 
-}  // namespace hcrftool
+}   // namespace hcrftool

@@ -24,7 +24,7 @@ std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path)
 
 class Indexer {
 public:
-    Indexer(IndexedImage& image, unsigned maxColours) : m_image(image), m_max(maxColours) {}
+    Indexer(IndexedImage& image, unsigned maxColours) : m_image(image), m_max(maxColours) { }
     bool Add(Rgb c)
     {
         const std::uint32_t key = std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | c.b;
@@ -54,7 +54,8 @@ std::uint8_t Paeth(int a, int b, int c)
     return std::uint8_t(pb <= pc ? b : c);
 }
 
-bool ReadPng(const std::vector<std::uint8_t>& file, IndexedImage& image, std::string& error, unsigned maxColours)
+bool ReadPng(const std::vector<std::uint8_t>& file, IndexedImage& image, std::string& error,
+             unsigned maxColours)
 {
     std::size_t at = 8;
     unsigned width = 0, height = 0, depth = 0, colourType = 0, interlace = 0;
@@ -84,15 +85,21 @@ bool ReadPng(const std::vector<std::uint8_t>& file, IndexedImage& image, std::st
         }
         at += 12 + length;
     }
-    const unsigned channels = colourType == 0 ? 1 : colourType == 2 ? 3 : colourType == 3 ? 1 : colourType == 6 ? 4 : 0;
-    if (depth != 8 || channels == 0 || interlace != 0 || width == 0 || height == 0 || width > 65536 || height > 65536) {
+    const unsigned channels = colourType == 0   ? 1
+                              : colourType == 2 ? 3
+                              : colourType == 3 ? 1
+                              : colourType == 6 ? 4
+                                                : 0;
+    if (depth != 8 || channels == 0 || interlace != 0 || width == 0 || height == 0 ||
+        width > 65536 || height > 65536) {
         error = "only 8-bit, non-interlaced grey, RGB, palette or RGBA PNG pictures are read";
         return false;
     }
     const std::size_t stride = std::size_t(width) * channels;
     std::vector<std::uint8_t> raw((stride + 1) * height);
     uLongf rawSize = uLongf(raw.size());
-    if (uncompress(raw.data(), &rawSize, idat.data(), uLong(idat.size())) != Z_OK || rawSize != raw.size()) {
+    if (uncompress(raw.data(), &rawSize, idat.data(), uLong(idat.size())) != Z_OK ||
+        rawSize != raw.size()) {
         error = "PNG image data does not inflate to the picture's size";
         return false;
     }
@@ -142,7 +149,8 @@ bool ReadPng(const std::vector<std::uint8_t>& file, IndexedImage& image, std::st
     return true;
 }
 
-bool ReadPpm(const std::vector<std::uint8_t>& file, IndexedImage& image, std::string& error, unsigned maxColours)
+bool ReadPpm(const std::vector<std::uint8_t>& file, IndexedImage& image, std::string& error,
+             unsigned maxColours)
 {
     std::size_t at = 2;
     auto number = [&]() -> long {
@@ -198,9 +206,10 @@ void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<s
     PutBE32(out, std::uint32_t(crc32(0, &out[start], uInt(out.size() - start))));
 }
 
-}  // namespace
+}   // namespace
 
-bool ReadPicture(const std::filesystem::path& path, IndexedImage& image, std::string& error, unsigned maxColours)
+bool ReadPicture(const std::filesystem::path& path, IndexedImage& image, std::string& error,
+                 unsigned maxColours)
 {
     image = {};
     const std::vector<std::uint8_t> file = ReadAll(path);
@@ -209,19 +218,32 @@ bool ReadPicture(const std::filesystem::path& path, IndexedImage& image, std::st
         return ReadPng(file, image, error, maxColours);
     if (file.size() >= 2 && file[0] == 'P' && file[1] == '6')
         return ReadPpm(file, image, error, maxColours);
-    error = file.empty() ? "cannot read " + path.string() : path.string() + " is neither PNG nor binary PPM";
+    error = file.empty() ? "cannot read " + path.string()
+                         : path.string() + " is neither PNG nor binary PPM";
     return false;
 }
 
 IndexedImage GeneratePicture(unsigned width, unsigned height, std::uint32_t seed)
 {
-    enum : std::uint8_t { Land, Shore, Shallow, Mid, Deep, Coast, Contour, Grid, Ink, Buoy, Drying };
+    enum : std::uint8_t {
+        Land,
+        Shore,
+        Shallow,
+        Mid,
+        Deep,
+        Coast,
+        Contour,
+        Grid,
+        Ink,
+        Buoy,
+        Drying
+    };
     IndexedImage image;
     image.width = width;
     image.height = height;
-    image.palette = {{246, 226, 170}, {214, 196, 140}, {170, 214, 240}, {200, 228, 246}, {255, 255, 255},
-                     {40, 40, 40},    {110, 140, 170}, {150, 150, 200}, {0, 0, 0},       {200, 30, 60},
-                     {160, 190, 120}};
+    image.palette = {{246, 226, 170}, {214, 196, 140}, {170, 214, 240}, {200, 228, 246},
+                     {255, 255, 255}, {40, 40, 40},    {110, 140, 170}, {150, 150, 200},
+                     {0, 0, 0},       {200, 30, 60},   {160, 190, 120}};
     image.pixels.resize(std::size_t(width) * height);
     std::uint32_t state = seed * 2654435761u + 12345u;
     auto next = [&]() {
@@ -232,7 +254,8 @@ IndexedImage GeneratePicture(unsigned width, unsigned height, std::uint32_t seed
     for (unsigned y = 0; y < height; ++y) {
         for (unsigned x = 0; x < width; ++x) {
             // Signed distance-like value from a wavy coastline running down the picture.
-            const double coast = w * 0.35 + w * 0.08 * std::sin(y / (h / 6.0 + 1)) + w * 0.03 * std::sin(y / 17.0);
+            const double coast =
+                w * 0.35 + w * 0.08 * std::sin(y / (h / 6.0 + 1)) + w * 0.03 * std::sin(y / 17.0);
             const double d = x - coast;
             std::uint8_t c;
             if (d < -6)
@@ -309,7 +332,8 @@ IndexedImage GenerateManyColourPicture(unsigned width, unsigned height, std::uin
     image.width = width;
     image.height = height;
     for (unsigned c = 0; c < kColours; ++c)
-        image.palette.push_back({std::uint8_t(c * 2), std::uint8_t(255 - c * 2), std::uint8_t(c * 37 % 256)});
+        image.palette.push_back(
+            {std::uint8_t(c * 2), std::uint8_t(255 - c * 2), std::uint8_t(c * 37 % 256)});
     image.pixels.resize(std::size_t(width) * height);
     std::uint32_t state = seed * 2654435761u + 12345u;
     for (unsigned y = 0; y < height; ++y)
@@ -322,4 +346,4 @@ IndexedImage GenerateManyColourPicture(unsigned width, unsigned height, std::uin
     return image;
 }
 
-}  // namespace hcrftool
+}   // namespace hcrftool

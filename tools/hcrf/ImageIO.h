@@ -44,4 +44,4 @@ IndexedImage GenerateManyColourPicture(unsigned width, unsigned height, std::uin
 bool WritePalettePng(const std::filesystem::path& path, unsigned width, unsigned height,
                      const std::vector<std::uint8_t>& pixels, const std::vector<Rgb>& palette);
 
-}  // namespace hcrftool
+}   // namespace hcrftool

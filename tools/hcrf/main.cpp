@@ -21,11 +21,13 @@ namespace {
 
 int Usage()
 {
-    std::cerr << "usage: hcrf make --out DIR [--image FILE | --generate WxH] [--name NUMBER] [--title TEXT]\n"
-                 "                 [--bounds N,S,W,E] [--scale N] [--ratio N] [--update COL,ROW]...\n"
-                 "                 [--subpanels 1|2] [--insets N] [--notes N] [--no-datum-shift]\n"
-                 "                 [--shift LATSEC,LONSEC]\n"
-                 "       hcrf dump CHART.chr [--brief] [--tile COL,ROW [--low] --png FILE]\n";
+    std::cerr
+        << "usage: hcrf make --out DIR [--image FILE | --generate WxH] [--name NUMBER] [--title "
+           "TEXT]\n"
+           "                 [--bounds N,S,W,E] [--scale N] [--ratio N] [--update COL,ROW]...\n"
+           "                 [--subpanels 1|2] [--insets N] [--notes N] [--no-datum-shift]\n"
+           "                 [--shift LATSEC,LONSEC]\n"
+           "       hcrf dump CHART.chr [--brief] [--tile COL,ROW [--low] --png FILE]\n";
     return 2;
 }
 
@@ -142,7 +144,7 @@ int Dump(const std::vector<std::string>& args)
     return hcrftool::DumpChart(args[0], options, std::cout);
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -53,7 +53,7 @@ bool ParseWord(const std::string& word, double* value)
     return ec == std::errc() && end == word.data() + word.size();
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -95,8 +95,8 @@ int main(int argc, char** argv)
         while (words >> word && ParseWord(word, &v))
             row.values.push_back(v);
         if (row.values.size() != epochs.size() + 1) {
-            std::cerr << "row " << first << " " << n << " " << m << " has "
-                      << row.values.size() << " values, expected " << epochs.size() + 1 << "\n";
+            std::cerr << "row " << first << " " << n << " " << m << " has " << row.values.size()
+                      << " values, expected " << epochs.size() + 1 << "\n";
             return 1;
         }
         rows[first + " " + std::to_string(n) + " " + std::to_string(m)] = row;

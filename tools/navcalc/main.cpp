@@ -60,7 +60,8 @@ int Variation(double lat, double lon, const char* dateText)
     char tail = 0;
     if (std::sscanf(dateText, "%d-%u-%u%c", &y, &m, &d, &tail) != 3)
         return Usage();
-    const std::chrono::year_month_day date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+    const std::chrono::year_month_day date{std::chrono::year{y}, std::chrono::month{m},
+                                           std::chrono::day{d}};
     if (!date.ok()) {
         std::fprintf(stderr, "navcalc: no such date %s\n", dateText);
         return 1;
@@ -83,7 +84,7 @@ int Variation(double lat, double lon, const char* dateText)
     return 1;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -121,7 +122,8 @@ int main(int argc, char** argv)
     if (command == "dest") {
         double lat = 0, lon = 0;
         if (!geo::CPosition(v[0], v[1]).IsValid() ||
-            !geo::PositionFromRangeBearing(v[0], v[1], v[2], geo::NormaliseAngle360(v[3]), &lat, &lon)) {
+            !geo::PositionFromRangeBearing(v[0], v[1], v[2], geo::NormaliseAngle360(v[3]), &lat,
+                                           &lon)) {
             std::fputs("navcalc: no position at that range and bearing\n", stderr);
             return 1;
         }

@@ -45,7 +45,8 @@ void PutJsonString(std::string& out, std::string_view text)
 void PutNumber(std::string& out, double value)
 {
     char buf[32];
-    const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 10).ptr;
+    const auto end =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 10).ptr;
     *end = '\0';
     out += buf;
 }
@@ -60,7 +61,7 @@ std::string_view StoreName(nmea::ValueStore store)
     return "?";
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -107,9 +108,10 @@ int main(int argc, char** argv)
         const auto& msg = gps.Message();
         for (int w = 0; result == nmea::NMEALineResult::Parsed && w < msg.WrittenCount(); ++w) {
             const auto written = msg.Written(w);
-            const nmea::CNMEAMessageParser& store = written.store == nmea::ValueStore::GPS    ? gps
-                                                    : written.store == nmea::ValueStore::Wind ? wind
-                                                                                              : arpa;
+            const nmea::CNMEAMessageParser& store = written.store == nmea::ValueStore::GPS ? gps
+                                                    : written.store == nmea::ValueStore::Wind
+                                                        ? wind
+                                                        : arpa;
             const auto& value = store.Value(written.item);
             const auto& info = nmea::NmeaItemInfo(written.item);
             if (w > 0)
@@ -129,8 +131,9 @@ int main(int argc, char** argv)
             case nmea::ValueKind::None: out += "null"; break;
             }
             // Letters are stored as their codes; show the letter too.
-            const bool isLetter = info.kind == nmea::ValueKind::Int && written.item != nmea::item::TllTargetNumber &&
-                                  written.item != nmea::item::TtmTargetNumber && written.item < nmea::item::ZdaDay;
+            const bool isLetter =
+                info.kind == nmea::ValueKind::Int && written.item != nmea::item::TllTargetNumber &&
+                written.item != nmea::item::TtmTargetNumber && written.item < nmea::item::ZdaDay;
             if (isLetter && value.GetInt() >= 0x20 && value.GetInt() < 0x7F) {
                 out += ",\"letter\":";
                 PutJsonString(out, std::string(1, static_cast<char>(value.GetInt())));

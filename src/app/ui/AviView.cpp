@@ -9,8 +9,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
-#include <QVBoxLayout>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QVideoFrame>
 #include <QVideoSink>
 
@@ -24,7 +24,7 @@ QString Clock(qint64 ms)
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
-}  // namespace
+}   // namespace
 
 CAviDoc::CAviDoc(QObject* parent)
     : CDocument(parent), m_player(new QMediaPlayer(this)), m_sink(new QVideoSink(this))
@@ -32,7 +32,10 @@ CAviDoc::CAviDoc(QObject* parent)
     m_player->setVideoOutput(m_sink);
 }
 
-CAviDoc::~CAviDoc() { m_player->stop(); }
+CAviDoc::~CAviDoc()
+{
+    m_player->stop();
+}
 
 bool CAviDoc::OnOpenDocument(const QString& path, QString* error, int timeoutMs)
 {
@@ -46,20 +49,20 @@ bool CAviDoc::OnOpenDocument(const QString& path, QString* error, int timeoutMs)
     QEventLoop loop;
     bool ok = false;
     QString reason;
-    auto statusConnection = connect(m_player, &QMediaPlayer::mediaStatusChanged, &loop,
-                                    [&](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::LoadedMedia || status == QMediaPlayer::BufferedMedia) {
-            ok = true;
-            loop.quit();
-        } else if (status == QMediaPlayer::InvalidMedia) {
-            loop.quit();
-        }
-    });
+    auto statusConnection = connect(
+        m_player, &QMediaPlayer::mediaStatusChanged, &loop, [&](QMediaPlayer::MediaStatus status) {
+            if (status == QMediaPlayer::LoadedMedia || status == QMediaPlayer::BufferedMedia) {
+                ok = true;
+                loop.quit();
+            } else if (status == QMediaPlayer::InvalidMedia) {
+                loop.quit();
+            }
+        });
     auto errorConnection = connect(m_player, &QMediaPlayer::errorOccurred, &loop,
                                    [&](QMediaPlayer::Error, const QString& text) {
-        reason = text;
-        loop.quit();
-    });
+                                       reason = text;
+                                       loop.quit();
+                                   });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     m_player->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
     if (m_player->mediaStatus() == QMediaPlayer::LoadedMedia)
@@ -106,9 +109,9 @@ protected:
         QSize shown = m_frame.size();
         if (shown.width() > width() || shown.height() > height())
             shown.scale(size(), Qt::KeepAspectRatio);
-        painter.drawImage(QRect(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2),
-                                shown),
-                          m_frame);
+        painter.drawImage(
+            QRect(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown),
+            m_frame);
     }
 
 private:

@@ -54,7 +54,10 @@ void CDibView::resizeEvent(QResizeEvent* e)
     OnInitialUpdate();
 }
 
-QSize CDibView::sizeHint() const { return QSize(m_document.Width(), m_document.Height()); }
+QSize CDibView::sizeHint() const
+{
+    return QSize(m_document.Width(), m_document.Height());
+}
 
 void CDibView::paintEvent(QPaintEvent* e)
 {

@@ -11,10 +11,11 @@ CBVDisclaimerDlg::CBVDisclaimerDlg(QWidget* parent) : QDialog(parent)
     setObjectName("StartupDisclaimer");
     setWindowTitle("DISCLAIMER");
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(
-        "BRINEVANE is designed to ease and speed up navigation calculations. It is not designed to replace "
-        "official printed charts, which must be carried and kept up to date as the regulations require.",
-        this);
+    auto* intro = new QLabel("BRINEVANE is designed to ease and speed up navigation calculations. "
+                             "It is not designed to replace "
+                             "official printed charts, which must be carried and kept up to date "
+                             "as the regulations require.",
+                             this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
     auto* liability = new QPlainTextEdit(LiabilityText(), this);
@@ -33,8 +34,10 @@ CBVDisclaimerDlg::CBVDisclaimerDlg(QWidget* parent) : QDialog(parent)
 QString CBVDisclaimerDlg::LiabilityText()
 {
     return "Quorwick Ltd will not accept responsibility or liability either to the program user,"
-           " any other third party or their estate for any accident, loss, injury or damage whatsoever"
-           " arising out of the use of BRINEVANE otherwise than in respect of death or personal injury"
+           " any other third party or their estate for any accident, loss, injury or damage "
+           "whatsoever"
+           " arising out of the use of BRINEVANE otherwise than in respect of death or personal "
+           "injury"
            " caused by the negligence of Quorwick Ltd its employees agents or sub-contractors.";
 }
 

@@ -31,7 +31,7 @@ public:
 
 protected:
     // Derived disclaimers set m_editText and m_staticText here.
-    virtual void FillTexts() {}
+    virtual void FillTexts() { }
 
     QString m_editText;
     QString m_staticText;

@@ -16,13 +16,14 @@ QString ModifiedText(std::filesystem::file_time_type t)
 {
     // libstdc++'s file clock converts to the system clock through file_clock::to_sys.
     const auto sys = std::chrono::file_clock::to_sys(t);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sys.time_since_epoch()).count();
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(sys.time_since_epoch()).count();
     return QLocale().toString(QDateTime::fromMSecsSinceEpoch(ms), QLocale::ShortFormat);
 }
 
-}  // namespace
+}   // namespace
 
-CFileDlg::CFileDlg(QWidget* parent) : QDialog(parent) {}
+CFileDlg::CFileDlg(QWidget* parent) : QDialog(parent) { }
 
 int CFileDlg::FillFileList(const QString& patterns)
 {
@@ -43,7 +44,8 @@ void CFileDlg::ShowEntries()
     list->setUpdatesEnabled(false);
     list->clear();
     for (const auto& e : m_entries)
-        list->addTopLevelItem(new QTreeWidgetItem({QString::fromStdString(e.shownName), ModifiedText(e.modified)}));
+        list->addTopLevelItem(
+            new QTreeWidgetItem({QString::fromStdString(e.shownName), ModifiedText(e.modified)}));
     // Columns as wide as their widest text plus 20 pixels.
     for (int c = 0; c < 2; ++c)
         list->resizeColumnToContents(c);

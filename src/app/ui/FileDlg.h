@@ -21,7 +21,10 @@ public:
     app::CFileDlgModel& Model() { return m_model; }
     void SetCaption(const QString& text) { setWindowTitle(text); }
     std::filesystem::path GetPathName() const { return m_model.GetPathName(); }
-    bool IsValidFileName(const QString& name) const { return m_model.IsValidFileName(name.toStdString()); }
+    bool IsValidFileName(const QString& name) const
+    {
+        return m_model.IsValidFileName(name.toStdString());
+    }
 
     // Fills the list from the folder; returns the number of files listed.
     int FillFileList(const QString& patterns);
@@ -35,7 +38,7 @@ protected:
     virtual QTreeWidget* FileList() const = 0;
     virtual void SetPattern(const QString& pattern) { m_model.pattern = pattern.toStdString(); }
     virtual void OnTypeChanged() { m_model.applyPattern = true; }
-    virtual void RefillList() {}
+    virtual void RefillList() { }
 
     void ShowEntries();
 

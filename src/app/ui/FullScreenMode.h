@@ -8,11 +8,13 @@
 
 class QMainWindow;
 class QWidget;
-namespace app { class CMsgBar; }
+namespace app {
+class CMsgBar;
+}
 
 class CFullScreenMode {
 public:
-    CFullScreenMode(QMainWindow& frame, app::CMsgBar& msgBar) : m_frame(frame), m_msgBar(msgBar) {}
+    CFullScreenMode(QMainWindow& frame, app::CMsgBar& msgBar) : m_frame(frame), m_msgBar(msgBar) { }
 
     bool IsActive() const { return m_active; }
     void Enter();

@@ -16,7 +16,7 @@ QString FromView(std::string_view s)
 {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
-}  // namespace
+}   // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent, const QDateTime& buildTime) : QDialog(parent)
 {
@@ -66,7 +66,8 @@ CTechSuppDLG::CTechSuppDLG(QWidget* parent) : QDialog(parent)
     layout->addLayout(form);
     auto* row = new QHBoxLayout;
     auto* mailButton = new QPushButton("Mail", this);
-    connect(mailButton, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(QUrl(MailLink())); });
+    connect(mailButton, &QPushButton::clicked, this,
+            [] { QDesktopServices::openUrl(QUrl(MailLink())); });
     auto* ok = new QPushButton("&OK", this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);

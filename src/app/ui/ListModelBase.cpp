@@ -7,8 +7,7 @@
 
 CListModelBase::CListModelBase(std::shared_ptr<const app::CRowSource> source, QObject* parent)
     : QAbstractTableModel(parent), m_source(std::move(source))
-{
-}
+{ }
 
 int CListModelBase::rowCount(const QModelIndex& parent) const
 {
@@ -23,7 +22,8 @@ int CListModelBase::columnCount(const QModelIndex& parent) const
 const app::ListRow* CListModelBase::Row(std::size_t sourceRow) const
 {
     const std::size_t first = sourceRow / kBlockRows * kBlockRows;
-    auto it = std::find_if(m_blocks.begin(), m_blocks.end(), [&](const Block& b) { return b.first == first; });
+    auto it = std::find_if(m_blocks.begin(), m_blocks.end(),
+                           [&](const Block& b) { return b.first == first; });
     if (it == m_blocks.end()) {
         Block block{first, {}};
         m_source->FetchRows(first, kBlockRows, block.rows);
@@ -104,12 +104,15 @@ void CListModelBase::FitColumnsToVisibleRows(QTableView& view)
     const int first = std::max(0, view.rowAt(0));
     int last = view.rowAt(view.viewport()->height() - 1);
     if (last < 0)
-        last = std::min(model->rowCount() - 1, first + view.viewport()->height() / std::max(1, view.verticalHeader()->defaultSectionSize()));
+        last = std::min(model->rowCount() - 1,
+                        first + view.viewport()->height() /
+                                    std::max(1, view.verticalHeader()->defaultSectionSize()));
     const QFontMetrics metrics = view.fontMetrics();
     for (int c = 0; c < model->columnCount(); ++c) {
         int width = metrics.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) + 24;
         for (int r = first; r <= last; ++r)
-            width = std::max(width, metrics.horizontalAdvance(model->index(r, c).data().toString()) + 12);
+            width = std::max(width,
+                             metrics.horizontalAdvance(model->index(r, c).data().toString()) + 12);
         view.setColumnWidth(c, width);
     }
 }

@@ -20,12 +20,14 @@ public:
     static constexpr std::size_t kBlockRows = 64;
     static constexpr std::size_t kCachedBlocks = 8;
 
-    explicit CListModelBase(std::shared_ptr<const app::CRowSource> source, QObject* parent = nullptr);
+    explicit CListModelBase(std::shared_ptr<const app::CRowSource> source,
+                            QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // The source changed: the cache and the order are dropped.

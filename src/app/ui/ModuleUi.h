@@ -14,7 +14,7 @@ class QWidget;
 namespace app {
 class CMsgBar;
 class CPostedMessageQueue;
-}
+}   // namespace app
 
 // What the main frame offers a module's windows. The reference stays valid
 // until the module is terminated.

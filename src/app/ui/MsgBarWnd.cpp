@@ -73,10 +73,13 @@ void CMsgBarWnd::RequestLayout()
     if (m_layoutQueued)
         return;
     m_layoutQueued = true;
-    QMetaObject::invokeMethod(this, [this] {
-        m_layoutQueued = false;
-        m_model.OnUpdateLayout(*this);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_layoutQueued = false;
+            m_model.OnUpdateLayout(*this);
+        },
+        Qt::QueuedConnection);
 }
 
 void CMsgBarWnd::ApplyLayout(const std::string& displayText, int textHeight)
@@ -94,7 +97,8 @@ void CMsgBarWnd::ApplyLayout(const std::string& displayText, int textHeight)
 
 int CMsgBarWnd::TextWidth(std::string_view text) const
 {
-    return QFontMetrics(m_label->font()).horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    return QFontMetrics(m_label->font())
+        .horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
 int CMsgBarWnd::LineHeight() const

@@ -14,7 +14,7 @@ std::unordered_map<std::uint64_t, QObject*>& Table()
     return table;
 }
 
-}  // namespace
+}   // namespace
 
 std::uint64_t CObjectIds::Of(QObject* object)
 {

@@ -24,7 +24,10 @@ QColor ToQ(COLORREF c)
     return QColor(int(app::GetRValue(c)), int(app::GetGValue(c)), int(app::GetBValue(c)));
 }
 
-COLORREF FromQ(const QColor& c) { return app::RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue())); }
+COLORREF FromQ(const QColor& c)
+{
+    return app::RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue()));
+}
 
 QColor Mix(const QColor& a, const QColor& b)
 {
@@ -51,7 +54,7 @@ std::map<int, DisplayPaletteListener>& Listeners()
 constexpr const char* kDayIcon = "brineDayIcon";
 constexpr const char* kDayBackground = "brineDayBackground";
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -109,7 +112,7 @@ public:
     }
 };
 
-}  // namespace
+}   // namespace
 
 int BrightestChannel()
 {
@@ -119,8 +122,8 @@ int BrightestChannel()
     int brightest = 0;
     for (int e = 0; e < app::CDisplayPalettes::kElementCount; ++e) {
         const COLORREF c = palettes->GetColour(palettes->GetActive(), e);
-        brightest = std::max({brightest, int(app::GetRValue(c)), int(app::GetGValue(c)),
-                              int(app::GetBValue(c))});
+        brightest = std::max(
+            {brightest, int(app::GetRValue(c)), int(app::GetGValue(c)), int(app::GetBValue(c))});
     }
     return brightest;
 }
@@ -130,7 +133,6 @@ void UseFusionStyle()
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(new CPaletteBoundStyle(fusion));
 }
-
 
 CQtSystemColours::CQtSystemColours() : m_day(QApplication::palette())
 {
@@ -250,8 +252,8 @@ void CQtSystemColours::SetSysColours(const int* indices, const COLORREF* colours
 QIcon DimIcon(const QIcon& icon, const app::CDisplayPalettes& palettes)
 {
     QIcon dimmed;
-    for (const QSize& size : icon.availableSizes().isEmpty() ? QList<QSize>{QSize(20, 20)}
-                                                             : icon.availableSizes()) {
+    for (const QSize& size :
+         icon.availableSizes().isEmpty() ? QList<QSize>{QSize(20, 20)} : icon.availableSizes()) {
         QImage normal = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
         QImage disabled = normal;
         for (int y = 0; y < normal.height(); ++y) {
@@ -261,8 +263,8 @@ QIcon DimIcon(const QIcon& icon, const app::CDisplayPalettes& palettes)
                 const QRgb px = n[x];
                 const COLORREF c = palettes.DimForActive(
                     app::RGB(unsigned(qRed(px)), unsigned(qGreen(px)), unsigned(qBlue(px))));
-                n[x] = qRgba(int(app::GetRValue(c)), int(app::GetGValue(c)),
-                             int(app::GetBValue(c)), qAlpha(px));
+                n[x] = qRgba(int(app::GetRValue(c)), int(app::GetGValue(c)), int(app::GetBValue(c)),
+                             qAlpha(px));
                 const int grey = qGray(n[x]) / 2;
                 d[x] = qRgba(grey, grey, grey, qAlpha(px));
             }
@@ -280,7 +282,10 @@ int AddDisplayPaletteListener(DisplayPaletteListener listener)
     return next;
 }
 
-void RemoveDisplayPaletteListener(int id) { Listeners().erase(id); }
+void RemoveDisplayPaletteListener(int id)
+{
+    Listeners().erase(id);
+}
 
 void ApplyDisplayPalette(QMainWindow& frame, const app::CDisplayPalettes& palettes,
                          CQtSystemColours& colours)
@@ -299,9 +304,10 @@ void ApplyDisplayPalette(QMainWindow& frame, const app::CDisplayPalettes& palett
         if (!area->property(kDayBackground).isValid())
             area->setProperty(kDayBackground, area->background());
         const QBrush day = area->property(kDayBackground).value<QBrush>();
-        area->setBackground(active == app::CDisplayPalettes::kDay
-                                ? day
-                                : QBrush(ToQ(palettes.GetActiveSysColour(app::COLOR_APPWORKSPACE))));
+        area->setBackground(
+            active == app::CDisplayPalettes::kDay
+                ? day
+                : QBrush(ToQ(palettes.GetActiveSysColour(app::COLOR_APPWORKSPACE))));
     }
 
     for (QToolBar* bar : frame.findChildren<QToolBar*>()) {

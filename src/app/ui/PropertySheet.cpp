@@ -13,8 +13,7 @@
 
 CXPropertyPage::CXPropertyPage(std::unique_ptr<app::COptionPageModel> model, QWidget* parent)
     : QWidget(parent), m_model(std::move(model))
-{
-}
+{ }
 
 CXPropertyPage::~CXPropertyPage() = default;
 

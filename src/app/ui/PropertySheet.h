@@ -32,9 +32,9 @@ public:
     // at all (letters in a number) is refused here, before the model checks ranges.
     virtual std::optional<app::CFieldError> ControlsToModel() { return std::nullopt; }
     // Fills the controls from the model.
-    virtual void ModelToControls() {}
+    virtual void ModelToControls() { }
     // Enables and disables controls by the model's rules (run after each change).
-    virtual void UpdateControls() {}
+    virtual void UpdateControls() { }
     // The control of a field: the child whose object name is the field's name.
     virtual QWidget* FieldWidget(const std::string& field) const;
 
@@ -56,7 +56,10 @@ public:
     // The frame's queue, told of the sheet's opening and closing (0x504).
     void SetFrameQueue(app::CPostedMessageQueue* queue) { m_frameQueue = queue; }
     // How a refusal's message is shown; a message box unless replaced (tests).
-    void SetMessageShower(std::function<void(const QString&)> show) { m_showMessage = std::move(show); }
+    void SetMessageShower(std::function<void(const QString&)> show)
+    {
+        m_showMessage = std::move(show);
+    }
     // Shows the sheet modeless; the sheet deletes itself when closed.
     void ShowModeless();
 

@@ -18,8 +18,9 @@ namespace {
 
 QScreen* Screen()
 {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen()
-                                                                         : nullptr;
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+               ? QGuiApplication::primaryScreen()
+               : nullptr;
 }
 
 // The X server's pointer button map: swapped when physical button 1 gives
@@ -54,7 +55,7 @@ bool MouseListed()
     return devices.isEmpty() && Screen() != nullptr;
 }
 
-}  // namespace
+}   // namespace
 
 CQtDesktop::CQtDesktop() : m_watcher(std::make_unique<QObject>())
 {
@@ -82,9 +83,18 @@ void CQtDesktop::Refresh()
     m_wave = !QMediaDevices::audioOutputs().isEmpty();
 }
 
-int CQtDesktop::ScreenBitsPerPixel() const { return m_bitsPerPixel; }
-int CQtDesktop::ScreenWidth() const { return m_width; }
-int CQtDesktop::ScreenHeight() const { return m_height; }
+int CQtDesktop::ScreenBitsPerPixel() const
+{
+    return m_bitsPerPixel;
+}
+int CQtDesktop::ScreenWidth() const
+{
+    return m_width;
+}
+int CQtDesktop::ScreenHeight() const
+{
+    return m_height;
+}
 
 bool CQtDesktop::HasStaticSystemColours() const
 {
@@ -92,10 +102,22 @@ bool CQtDesktop::HasStaticSystemColours() const
     return m_hasScreen;
 }
 
-bool CQtDesktop::IsPrinterInstalled() const { return m_printer; }
-bool CQtDesktop::IsMousePresent() const { return m_mouse; }
-bool CQtDesktop::AreMouseButtonsSwapped() const { return m_swapped; }
-bool CQtDesktop::HasWaveDevice() const { return m_wave; }
+bool CQtDesktop::IsPrinterInstalled() const
+{
+    return m_printer;
+}
+bool CQtDesktop::IsMousePresent() const
+{
+    return m_mouse;
+}
+bool CQtDesktop::AreMouseButtonsSwapped() const
+{
+    return m_swapped;
+}
+bool CQtDesktop::HasWaveDevice() const
+{
+    return m_wave;
+}
 
 bool CQtDesktop::PlaySoundFile(const std::filesystem::path& file, bool loop)
 {

@@ -15,9 +15,11 @@ QMessageBox::StandardButtons ToButtons(PromptButtons b)
     case PromptButtons::Ok: return QMessageBox::Ok;
     case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
     case PromptButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case PromptButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case PromptButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case PromptButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
-    case PromptButtons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case PromptButtons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
     }
     return QMessageBox::Ok;
 }
@@ -52,12 +54,14 @@ PromptAnswer FromButton(int b, PromptButtons buttons)
     return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
 }
 
-}  // namespace
+}   // namespace
 
-PromptAnswer CQtPrompt::Ask(std::string_view text, std::string_view caption, PromptIcon icon, PromptButtons buttons)
+PromptAnswer CQtPrompt::Ask(std::string_view text, std::string_view caption, PromptIcon icon,
+                            PromptButtons buttons)
 {
     QWidget* parent = m_parent ? m_parent : QApplication::activeWindow();
     QMessageBox box(ToIcon(icon), QString::fromUtf8(caption.data(), qsizetype(caption.size())),
-                    QString::fromUtf8(text.data(), qsizetype(text.size())), ToButtons(buttons), parent);
+                    QString::fromUtf8(text.data(), qsizetype(text.size())), ToButtons(buttons),
+                    parent);
     return FromButton(box.exec(), buttons);
 }

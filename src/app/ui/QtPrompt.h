@@ -7,10 +7,10 @@ class QWidget;
 
 class CQtPrompt final : public platform::CPrompt {
 public:
-    explicit CQtPrompt(QWidget* parent = nullptr) : m_parent(parent) {}
+    explicit CQtPrompt(QWidget* parent = nullptr) : m_parent(parent) { }
     void SetParent(QWidget* parent) { m_parent = parent; }
-    platform::PromptAnswer Ask(std::string_view text, std::string_view caption, platform::PromptIcon icon,
-                               platform::PromptButtons buttons) override;
+    platform::PromptAnswer Ask(std::string_view text, std::string_view caption,
+                               platform::PromptIcon icon, platform::PromptButtons buttons) override;
 
 private:
     QWidget* m_parent;

@@ -11,13 +11,13 @@ class CQtWaitCursor final : public app::CWaitHost {
 public:
     void SetWaitCursor(bool on) override;
     std::optional<std::string> StatusText() const override { return std::nullopt; }
-    void SetStatusText(const std::string&) override {}
+    void SetStatusText(const std::string&) override { }
 };
 
 class CQtWaitStatusPane final : public app::CWaitHost {
 public:
-    explicit CQtWaitStatusPane(CXStatusBar* bar) : m_bar(bar) {}
-    void SetWaitCursor(bool) override {}
+    explicit CQtWaitStatusPane(CXStatusBar* bar) : m_bar(bar) { }
+    void SetWaitCursor(bool) override { }
     std::optional<std::string> StatusText() const override;
     void SetStatusText(const std::string& text) override;
 

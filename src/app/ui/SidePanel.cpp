@@ -1,8 +1,8 @@
 #include "app/ui/SidePanel.h"
 
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QContextMenuEvent>
 #include <QTextEdit>
 
 CSidePanel::CSidePanel(QWidget* parent) : QDockWidget(parent)

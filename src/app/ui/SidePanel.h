@@ -14,7 +14,7 @@ class CCommandTable;
 namespace chart {
 class CChartObject;
 class CChartView;
-}  // namespace chart
+}   // namespace chart
 class QMainWindow;
 class QMenu;
 
@@ -30,12 +30,12 @@ public:
     unsigned BarId() const { return m_barId; }
 
     // The panel interface; the base does nothing, hits nothing, handles nothing.
-    virtual void InitPanel();          // base: hides the panel
-    virtual void DestroyPanel() {}
-    virtual void UpdatePanelControls(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/) {}
-    virtual void OnSysColourChange() {}
-    virtual void OnChartMouseEvent1(QPoint /*clientPoint*/) {}
-    virtual void OnChartMouseEvent2(QPoint /*clientPoint*/) {}
+    virtual void InitPanel();   // base: hides the panel
+    virtual void DestroyPanel() { }
+    virtual void UpdatePanelControls(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/) { }
+    virtual void OnSysColourChange() { }
+    virtual void OnChartMouseEvent1(QPoint /*clientPoint*/) { }
+    virtual void OnChartMouseEvent2(QPoint /*clientPoint*/) { }
     virtual chart::CChartObject* HitTest(QPoint /*point*/, chart::CChartView* /*view*/)
     {
         return nullptr;
@@ -45,7 +45,7 @@ public:
     virtual bool DeleteSelected() { return false; }
     virtual bool ShowContextMenu(QMenu& /*menu*/, bool /*onChart*/) { return false; }
     virtual QString GetTitle() const { return {}; }   // matched against "OperationalMode"
-    virtual void SaveCurrentItem(QPoint /*clientPoint*/) {}
+    virtual void SaveCurrentItem(QPoint /*clientPoint*/) { }
     virtual bool GetPanelFlag() const { return true; }
 
     // Which side the panel docks on: right (true) or left.

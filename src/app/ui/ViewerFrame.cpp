@@ -20,7 +20,9 @@ CViewerFrame::CViewerFrame(CDocument* document, app::CPostedMessageQueue* owner,
         });
     }
     connect(this, &QMdiSubWindow::windowStateChanged, this,
-            [this](Qt::WindowStates, Qt::WindowStates now) { OnActiveChanged(now & Qt::WindowActive); });
+            [this](Qt::WindowStates, Qt::WindowStates now) {
+                OnActiveChanged(now & Qt::WindowActive);
+            });
 }
 
 CViewerFrame::~CViewerFrame()
@@ -51,7 +53,8 @@ void CViewerFrame::OnActiveChanged(bool active)
         return;
     }
     for (unsigned id : m_disabled)
-        m_commands->AddFirst(this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+        m_commands->AddFirst(
+            this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
 }
 
 void CViewerFrame::FitTo(QSize content, bool shrinkOnly)

@@ -19,7 +19,7 @@ void TellWhy(platform::CPrompt& prompt, const char* what, const QString& path, c
                platform::PromptButtons::Ok);
 }
 
-}  // namespace
+}   // namespace
 
 CDibDoc* OpenBitmapViewer(QMdiArea& area, const QString& path, app::CPostedMessageQueue* owner,
                           CCommandTable* commands, platform::CPrompt& prompt)
@@ -37,8 +37,8 @@ CDibDoc* OpenBitmapViewer(QMdiArea& area, const QString& path, app::CPostedMessa
     frame->show();
     frame->OnInitialUpdate();
     if (commands)
-        frame->DisableWhileActive(*commands, {app::cmd::kFileSaveAs, app::cmd::kFilePrint,
-                                              app::cmd::kFilePrintPreview});
+        frame->DisableWhileActive(
+            *commands, {app::cmd::kFileSaveAs, app::cmd::kFilePrint, app::cmd::kFilePrintPreview});
     return document;
 }
 

@@ -17,7 +17,7 @@ class CPrompt;
 }
 
 struct CViewerTemplate {
-    int number;               // place among the application's document kinds
+    int number;   // place among the application's document kinds
     const char* fileNewName;
     const char* filterName;
     const char* extension;

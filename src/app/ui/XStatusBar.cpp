@@ -1,9 +1,9 @@
 #include "app/ui/XStatusBar.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QContextMenuEvent>
 #include <QProgressBar>
 
 namespace {

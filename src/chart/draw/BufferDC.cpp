@@ -13,7 +13,7 @@ namespace chart {
 namespace {
 constexpr int kNoScreenWidth = 640;
 constexpr int kNoScreenHeight = 480;
-}  // namespace
+}   // namespace
 
 CBufferDC::CBufferDC(const CPaletteTable* palette, int width, int height)
     : m_width(std::max(width, 1)), m_height(std::max(height, 1))
@@ -111,8 +111,7 @@ CScreenBuffer::CScreenBuffer(const CPaletteTable* palette, int width, int height
 
 CScreenBuffer::CScreenBuffer(const CPaletteTable* palette)
     : CScreenBuffer(palette, GetScreenWidth(), GetScreenHeight())
-{
-}
+{ }
 
 CScreenBuffer::~CScreenBuffer()
 {
@@ -150,7 +149,10 @@ void CScreenBuffer::ClearToColour(COLORREF colour)
     FillPixels(m_chart->Memory(), IntRect{0, 0, m_width, m_height}, app::ColourToPixel(colour));
 }
 
-void CScreenBuffer::CopyChartToStatic() { m_static->BitBlt(0, 0, m_width, m_height, *m_chart, 0, 0); }
+void CScreenBuffer::CopyChartToStatic()
+{
+    m_static->BitBlt(0, 0, m_width, m_height, *m_chart, 0, 0);
+}
 
 void CScreenBuffer::CopyStaticToDynamic()
 {
@@ -168,4 +170,4 @@ bool CScreenBuffer::PrintTo(CXDC& printer, const IntRect& target, const IntRect&
     return m_dynamic->PrintTo(printer, target, source);
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -94,4 +94,4 @@ private:
     int m_height = 0;
 };
 
-}  // namespace chart
+}   // namespace chart

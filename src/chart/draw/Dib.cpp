@@ -118,7 +118,7 @@ std::vector<std::uint8_t> ExpandRunLengths(std::span<const std::uint8_t> in, int
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 std::uint32_t GetDIBHeaderSize(std::span<const std::uint8_t> block)
 {
@@ -263,7 +263,8 @@ std::optional<CDib> CDib::FromBmpFile(std::span<const std::uint8_t> bytes)
         const std::size_t ownOffset = GetDIBPixelOffset(block);
         if (fileOffset != ownOffset && fileOffset >= GetDIBHeaderSize(block)) {
             // Rebuild the block with the table where the header expects it.
-            std::vector<std::uint8_t> fixed(block.begin(), block.begin() + std::min(fileOffset, ownOffset));
+            std::vector<std::uint8_t> fixed(block.begin(),
+                                            block.begin() + std::min(fileOffset, ownOffset));
             fixed.resize(ownOffset, 0);
             fixed.insert(fixed.end(), block.begin() + fileOffset, block.end());
             block = std::move(fixed);
@@ -458,4 +459,4 @@ int PaintDIB(CXDC& dc, const IntRect& dest, const CDib* dib, const IntRect& sour
     return dc.DrawPixels(view, IntRect{0, 0, w, h}, seen) ? d.bottom - d.top : 0;
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -79,7 +79,7 @@ public:
     COLORREF GetPixelColour(std::int32_t x, std::int32_t y) const;
 
 private:
-    explicit CDib(std::vector<std::uint8_t> block) : m_block(std::move(block)) {}
+    explicit CDib(std::vector<std::uint8_t> block) : m_block(std::move(block)) { }
     std::vector<std::uint8_t> m_block;
 };
 
@@ -94,4 +94,4 @@ std::optional<CDib> BitmapToDIB(const CPixelView& bitmap);
 int PaintDIB(CXDC& dc, const IntRect& dest, const CDib* dib, const IntRect& source,
              const CPaletteTable* palette = nullptr);
 
-}  // namespace chart
+}   // namespace chart

@@ -53,7 +53,7 @@ public:
     virtual CPixelView Memory() const { return {}; }
     // Called before the context writes that memory itself, so drawing the
     // backend has queued lands first.
-    virtual void Flush() {}
+    virtual void Flush() { }
 };
 
 // Makes the backend for a block of RGB32 memory (the off-screen buffers).
@@ -67,4 +67,4 @@ public:
 void SetDrawBackendFactory(CDrawBackendFactory* factory);   // not owned; nullptr removes it
 CDrawBackendFactory* GetDrawBackendFactory();
 
-}  // namespace chart
+}   // namespace chart

@@ -28,7 +28,7 @@ enum class PenStyle { Solid, Dash, Dot, DashDot, DashDotDot, Null };
 
 struct Pen {
     PenStyle style = PenStyle::Solid;
-    int width = 1;                 // pixels; 0 draws as 1
+    int width = 1;   // pixels; 0 draws as 1
     COLORREF colour = 0;
     bool operator==(const Pen&) const = default;
 };
@@ -42,8 +42,15 @@ struct Brush {
 };
 
 enum class StockObject {
-    WhiteBrush, LightGrayBrush, GrayBrush, DarkGrayBrush, BlackBrush, NullBrush,
-    WhitePen, BlackPen, NullPen,
+    WhiteBrush,
+    LightGrayBrush,
+    GrayBrush,
+    DarkGrayBrush,
+    BlackBrush,
+    NullBrush,
+    WhitePen,
+    BlackPen,
+    NullPen,
 };
 
 // Logical font. The face names the program stores ("Arial", "MS Sans Serif",
@@ -51,11 +58,11 @@ enum class StockObject {
 // interface, monospace and bold interface fonts.
 struct Font {
     std::string face = "MS Sans Serif";
-    int height = 0;         // pixels; negative = character height, 0 = the backend's default
-    int weight = 400;       // 400 normal, 700 bold
+    int height = 0;   // pixels; negative = character height, 0 = the backend's default
+    int weight = 400;   // 400 normal, 700 bold
     bool italic = false;
     bool underline = false;
-    int escapement = 0;     // tenths of a degree, counter-clockwise from the x axis
+    int escapement = 0;   // tenths of a degree, counter-clockwise from the x axis
     bool operator==(const Font&) const = default;
 };
 
@@ -99,4 +106,4 @@ struct CPixelView {
     std::uint32_t* Row(int y) const { return bits + y * stride; }
 };
 
-}  // namespace chart
+}   // namespace chart

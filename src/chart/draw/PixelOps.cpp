@@ -70,8 +70,8 @@ void Stretch(const Pixel* sourceBits, std::ptrdiff_t sourceStride, int sourceWid
     if (kind == Kind::Map) {
         columns.resize(std::size_t(count));
         for (int i = 0; i < count; ++i)
-            columns[std::size_t(i)] = static_cast<int>(
-                sr.left + static_cast<std::int64_t>(xs.first + i) * sw / dw);
+            columns[std::size_t(i)] =
+                static_cast<int>(sr.left + static_cast<std::int64_t>(xs.first + i) * sw / dw);
     }
 
     std::int64_t previousRow = -1;
@@ -134,11 +134,10 @@ void Stretch(const Pixel* sourceBits, std::ptrdiff_t sourceStride, int sourceWid
     }
 }
 
-}  // namespace
+}   // namespace
 
 void BlitIndexedToRGB32(const CIndexedImage& source, const IntRect& sourceRect,
-                        const CPixelView& dest, const IntRect& destRect,
-                        const CPaletteTable& table)
+                        const CPixelView& dest, const IntRect& destRect, const CPaletteTable& table)
 {
     // The table travels by value: a copy of its own that no pixel store can
     // touch, so the loops keep it where they read it fastest.
@@ -173,8 +172,16 @@ void CopyPixels(const CPixelView& source, int sx, int sy, const CPixelView& dest
         return;
     // Cut to the source, then to the destination, moving both origins together.
     auto cut = [&](int& a, int& b, int& len, int sizeA, int sizeB) {
-        if (a < 0) { b -= a; len += a; a = 0; }
-        if (b < 0) { a -= b; len += b; b = 0; }
+        if (a < 0) {
+            b -= a;
+            len += a;
+            a = 0;
+        }
+        if (b < 0) {
+            a -= b;
+            len += b;
+            b = 0;
+        }
         len = std::min({len, sizeA - a, sizeB - b});
     };
     cut(sx, x, width, source.width, dest.width);
@@ -197,7 +204,7 @@ IntRect CutTo(const CPixelView& v, const IntRect& r)
     return IntRect{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, v.width),
                    std::min(r.bottom, v.height)};
 }
-}  // namespace
+}   // namespace
 
 void FillPixels(const CPixelView& dest, const IntRect& rect, std::uint32_t pixel)
 {
@@ -230,4 +237,4 @@ CPaletteTable MakePaletteTable(const COLORREF* colours, int count)
     return table;
 }
 
-}  // namespace chart
+}   // namespace chart

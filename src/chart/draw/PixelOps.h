@@ -34,4 +34,4 @@ void XorPixels(const CPixelView& dest, const IntRect& rect, std::uint32_t mask);
 // The table of a palette given as COLORREFs (missing entries black).
 CPaletteTable MakePaletteTable(const COLORREF* colours, int count);
 
-}  // namespace chart
+}   // namespace chart

@@ -35,7 +35,7 @@ int CharacterCount(std::string_view text)
     return n;
 }
 
-}  // namespace
+}   // namespace
 
 std::string DrawRecord::Describe() const
 {
@@ -76,7 +76,10 @@ DrawRecord& CRecordingBackend::Add(DrawOp op)
     return r;
 }
 
-void CRecordingBackend::Line(IntPoint from, IntPoint to) { Add(DrawOp::Line).points = {from, to}; }
+void CRecordingBackend::Line(IntPoint from, IntPoint to)
+{
+    Add(DrawOp::Line).points = {from, to};
+}
 
 void CRecordingBackend::Polyline(std::span<const IntPoint> points)
 {
@@ -156,4 +159,4 @@ int CRecordingBackend::GetDeviceCaps(DeviceCap cap) const
     return 0;
 }
 
-}  // namespace chart
+}   // namespace chart

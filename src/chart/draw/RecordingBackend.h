@@ -26,8 +26,8 @@ struct DrawRecord {
     Brush brush;
     Rop2 rop = Rop2::CopyPen;
     ArcDirection direction = ArcDirection::CounterClockwise;   // Arc only
-    PatOp patOp = PatOp::PatCopy;                               // PatBlt only
-    std::string text;                                           // Text only
+    PatOp patOp = PatOp::PatCopy;   // PatBlt only
+    std::string text;   // Text only
     Font font;
     COLORREF textColour = 0;
     COLORREF bkColour = 0;
@@ -47,8 +47,7 @@ public:
     CRecordingBackend() = default;
     explicit CRecordingBackend(const CPixelView& memory, int dpi = 96)
         : m_memory(memory), m_dpi(dpi)
-    {
-    }
+    { }
 
     const std::vector<DrawRecord>& Records() const { return m_records; }
     std::vector<DrawRecord> TakeRecords() { return std::move(m_records); }
@@ -93,4 +92,4 @@ private:
     unsigned m_textAlign = 0;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -12,14 +12,26 @@ namespace {
 
 CDrawBackendFactory* g_factory = nullptr;
 
-bool IsEmptyRect(const IntRect& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmptyRect(const IntRect& r)
+{
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
-}  // namespace
+}   // namespace
 
-void SetDrawBackendFactory(CDrawBackendFactory* factory) { g_factory = factory; }
-CDrawBackendFactory* GetDrawBackendFactory() { return g_factory; }
+void SetDrawBackendFactory(CDrawBackendFactory* factory)
+{
+    g_factory = factory;
+}
+CDrawBackendFactory* GetDrawBackendFactory()
+{
+    return g_factory;
+}
 
-CXDC::CXDC(std::unique_ptr<CDrawBackend> backend) { Attach(std::move(backend)); }
+CXDC::CXDC(std::unique_ptr<CDrawBackend> backend)
+{
+    Attach(std::move(backend));
+}
 
 CXDC::~CXDC() = default;
 
@@ -29,7 +41,10 @@ void CXDC::Attach(std::unique_ptr<CDrawBackend> backend)
     SendState();
 }
 
-std::unique_ptr<CDrawBackend> CXDC::Detach() { return std::move(m_backend); }
+std::unique_ptr<CDrawBackend> CXDC::Detach()
+{
+    return std::move(m_backend);
+}
 
 void CXDC::SendState()
 {
@@ -263,8 +278,7 @@ bool CXDC::Ellipse(int left, int top, int right, int bottom)
     return true;
 }
 
-bool CXDC::Arc(int left, int top, int right, int bottom, int xStart, int yStart, int xEnd,
-               int yEnd)
+bool CXDC::Arc(int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd)
 {
     if (!m_backend)
         return false;
@@ -294,7 +308,10 @@ IntSize CXDC::GetTextExtent(std::string_view text) const
     return m_backend ? m_backend->GetTextExtent(text) : IntSize{};
 }
 
-CPixelView CXDC::Memory() const { return m_backend ? m_backend->Memory() : CPixelView{}; }
+CPixelView CXDC::Memory() const
+{
+    return m_backend ? m_backend->Memory() : CPixelView{};
+}
 
 COLORREF CXDC::GetPixel(int x, int y) const
 {
@@ -305,8 +322,8 @@ COLORREF CXDC::GetPixel(int x, int y) const
     return app::PixelToColour(memory.Row(y)[x]);
 }
 
-bool CXDC::BlitIndexed(const CIndexedImage& image, const IntRect& sourceRect,
-                       const IntRect& dest, const CPaletteTable* table)
+bool CXDC::BlitIndexed(const CIndexedImage& image, const IntRect& sourceRect, const IntRect& dest,
+                       const CPaletteTable* table)
 {
     if (!table)
         table = m_palette;
@@ -386,16 +403,24 @@ CSelStock::~CSelStock()
 
 CSelPen::CSelPen(CXDC& dc, COLORREF colour, PenStyle style, int width)
     : m_dc(dc), m_old(dc.SelectPen(colour, style, width))
+{ }
+CSelPen::CSelPen(CXDC& dc, const Pen& pen) : m_dc(dc), m_old(dc.SelectPen(pen)) { }
+CSelPen::~CSelPen()
 {
+    m_dc.SelectPen(m_old);
 }
-CSelPen::CSelPen(CXDC& dc, const Pen& pen) : m_dc(dc), m_old(dc.SelectPen(pen)) {}
-CSelPen::~CSelPen() { m_dc.SelectPen(m_old); }
 
-CSelBrush::CSelBrush(CXDC& dc, COLORREF colour) : m_dc(dc), m_old(dc.SelectBrush(colour)) {}
-CSelBrush::CSelBrush(CXDC& dc, const Brush& brush) : m_dc(dc), m_old(dc.SelectBrush(brush)) {}
-CSelBrush::~CSelBrush() { m_dc.SelectBrush(m_old); }
+CSelBrush::CSelBrush(CXDC& dc, COLORREF colour) : m_dc(dc), m_old(dc.SelectBrush(colour)) { }
+CSelBrush::CSelBrush(CXDC& dc, const Brush& brush) : m_dc(dc), m_old(dc.SelectBrush(brush)) { }
+CSelBrush::~CSelBrush()
+{
+    m_dc.SelectBrush(m_old);
+}
 
-CSelFont::CSelFont(CXDC& dc, const Font& font) : m_dc(dc), m_old(dc.SelectFont(font)) {}
-CSelFont::~CSelFont() { m_dc.SelectFont(m_old); }
+CSelFont::CSelFont(CXDC& dc, const Font& font) : m_dc(dc), m_old(dc.SelectFont(font)) { }
+CSelFont::~CSelFont()
+{
+    m_dc.SelectFont(m_old);
+}
 
-}  // namespace chart
+}   // namespace chart

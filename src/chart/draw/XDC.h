@@ -93,8 +93,7 @@ public:
     bool Ellipse(const IntRect& r) { return Ellipse(r.left, r.top, r.right, r.bottom); }
     // The arc of the ellipse in the box from the start radial to the end
     // radial, in the context's arc direction (counter-clockwise by default).
-    bool Arc(int left, int top, int right, int bottom, int xStart, int yStart, int xEnd,
-             int yEnd);
+    bool Arc(int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
     bool Arc(const IntRect& box, IntPoint start, IntPoint end)
     {
         return Arc(box.left, box.top, box.right, box.bottom, start.x, start.y, end.x, end.y);
@@ -197,4 +196,4 @@ private:
     Font m_old;
 };
 
-}  // namespace chart
+}   // namespace chart

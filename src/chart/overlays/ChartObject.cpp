@@ -17,8 +17,8 @@ CChartObject* CChartObject::HitTest(const IntRect& r)
 
 void CChartObject::UpdateBounds()
 {
-    m_bounds = {m_offset.left + m_screen.x, m_offset.top + m_screen.y,
-                m_offset.right + m_screen.x, m_offset.bottom + m_screen.y};
+    m_bounds = {m_offset.left + m_screen.x, m_offset.top + m_screen.y, m_offset.right + m_screen.x,
+                m_offset.bottom + m_screen.y};
 }
 
 void CChartObject::SetPosition(const geo::CPosition& position)
@@ -62,4 +62,4 @@ CChartObject* CChartVector::HitTest(const IntRect&)
     return this;
 }
 
-}  // namespace chart
+}   // namespace chart

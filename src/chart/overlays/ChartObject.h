@@ -17,9 +17,9 @@ public:
     explicit CChartObject(CChartDoc* owner = nullptr) : m_owner(owner) { m_position.Invalidate(); }
     virtual ~CChartObject() = default;
 
-    virtual void Draw(CXDC&) {}
+    virtual void Draw(CXDC&) { }
     // Draws at a given client point; `mode` is the drawing argument.
-    virtual void DrawOn(CXDC&, IntPoint, int /*mode*/) {}
+    virtual void DrawOn(CXDC&, IntPoint, int /*mode*/) { }
     // This object when the rectangle touches its bounds, else none.
     virtual CChartObject* HitTest(const IntRect& rect);
     // Bounds = the offset rectangle moved to the screen point.
@@ -56,4 +56,4 @@ private:
     bool m_firstHit = true;
 };
 
-}  // namespace chart
+}   // namespace chart

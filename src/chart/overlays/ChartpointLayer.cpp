@@ -49,4 +49,4 @@ void CChartpointList::Draw(CXDC& dc)
     }
 }
 
-}  // namespace chart
+}   // namespace chart

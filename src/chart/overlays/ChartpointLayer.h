@@ -13,8 +13,7 @@ class CChartpointList : public CChartObject {
 public:
     CChartpointList(CChartDoc* owner, const CChartpointProperties* properties)
         : CChartObject(owner), m_properties(properties)
-    {
-    }
+    { }
     // Every marker that is not selected (the view draws the selected one).
     void Draw(CXDC& dc) override;
     COwningList<COverlayChartpoint>& Overlays() { return m_overlays; }
@@ -27,4 +26,4 @@ private:
     COwningList<COverlayChartpoint> m_overlays;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -29,8 +29,10 @@ public:
     // Takes the object out and hands it to the caller; null when not listed.
     std::unique_ptr<T> Take(const T* object)
     {
-        const auto it = std::find_if(m_items.begin(), m_items.end(),
-                                     [object](const std::unique_ptr<T>& p) { return object && p.get() == object; });
+        const auto it =
+            std::find_if(m_items.begin(), m_items.end(), [object](const std::unique_ptr<T>& p) {
+                return object && p.get() == object;
+            });
         if (it == m_items.end())
             return nullptr;
         std::unique_ptr<T> taken = std::move(*it);
@@ -61,4 +63,4 @@ private:
     std::vector<std::unique_ptr<T>> m_items;
 };
 
-}  // namespace chart
+}   // namespace chart

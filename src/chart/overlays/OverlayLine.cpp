@@ -16,7 +16,10 @@ namespace chart {
 namespace {
 
 // Text of a coordinate as the comparison sees it: six decimals, width 11.
-std::string SixDecimals(double v) { return FormatDouble(v, 6, 11); }
+std::string SixDecimals(double v)
+{
+    return FormatDouble(v, 6, 11);
+}
 
 // Ranges below this are a point: the sailings refuse them.
 constexpr double kZeroRange = 1e-5;
@@ -33,7 +36,7 @@ bool PositionAt(const geo::CPosition& from, double range, double bearing, geo::C
     return geo::PositionAtRangeBearing(from, range, bearing, &out);
 }
 
-}  // namespace
+}   // namespace
 
 double FoldBearing(double degrees)
 {
@@ -95,8 +98,9 @@ void COverlayLine::BuildPointList()
     if (m_legType == static_cast<std::int32_t>(LegType::GreatCircle) && m_route) {
         const CGreatCircleSettings& gc = m_route->GreatCircleSettings();
         const double lat1 = m_position.GetLatitude(), lat2 = m_end.GetLatitude();
-        const bool endBeyond = (gc.applyNorthLimit && geo::IsBeyondNorthLimit(gc.northLimit, lat1, lat2)) ||
-                               (gc.applySouthLimit && geo::IsBeyondSouthLimit(gc.southLimit, lat1, lat2));
+        const bool endBeyond =
+            (gc.applyNorthLimit && geo::IsBeyondNorthLimit(gc.northLimit, lat1, lat2)) ||
+            (gc.applySouthLimit && geo::IsBeyondSouthLimit(gc.southLimit, lat1, lat2));
         double limit = 90.0;
         geo::CPosition first, second;
         double total = 0, initial = 0;
@@ -285,4 +289,4 @@ void COverlayLine::DrawLegDistanceMarks(bool draw, CXDC& dc, const geo::CPositio
     patternCode = savedPattern;
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -73,8 +73,8 @@ public:
 
 private:
     void AppendGreatCirclePoints(const geo::CPosition& from, const geo::CPosition& to);
-    void DrawLegDistanceMarks(bool draw, CXDC& dc, const geo::CPosition& a,
-                              const geo::CPosition& b, double& toRun, double& carried);
+    void DrawLegDistanceMarks(bool draw, CXDC& dc, const geo::CPosition& a, const geo::CPosition& b,
+                              double& toRun, double& carried);
     const COvrlyTextProperties& LabelProperties() const;
 
     geo::CPosition m_end{0.0, 0.0, 0.0};
@@ -96,4 +96,4 @@ bool PerpendicularPositions(double distance, const geo::CPosition& a, const geo:
 // An angle folded into [0, 360).
 double FoldBearing(double degrees);
 
-}  // namespace chart
+}   // namespace chart

@@ -108,9 +108,15 @@ void COverlayWaypoint::Draw(CXDC& dc)
 
 // ---- Position fixes -----------------------------------------------------------------------
 
-CDateTimeEx COverlayPositionFix::NoFixTime() { return CDateTimeEx(101, 1, 1, 0, 0, 0); }
+CDateTimeEx COverlayPositionFix::NoFixTime()
+{
+    return CDateTimeEx(101, 1, 1, 0, 0, 0);
+}
 
-COverlayPositionFix::COverlayPositionFix() { COverlayPositionFix::Reset(); }
+COverlayPositionFix::COverlayPositionFix()
+{
+    COverlayPositionFix::Reset();
+}
 
 COverlayPositionFix::COverlayPositionFix(double latitude, double longitude, double altitude,
                                          std::uint16_t datum, const CDateTimeEx& fixTime,
@@ -122,8 +128,8 @@ COverlayPositionFix::COverlayPositionFix(double latitude, double longitude, doub
     m_owner = owner;
 }
 
-COverlayPositionFix::COverlayPositionFix(const geo::CPosition& position,
-                                         const CDateTimeEx& fixTime, CChartDoc* owner)
+COverlayPositionFix::COverlayPositionFix(const geo::CPosition& position, const CDateTimeEx& fixTime,
+                                         CChartDoc* owner)
 {
     COverlayPositionFix::Reset();
     m_position = position;
@@ -183,11 +189,9 @@ MarkerTriangle ComputeMarkerTriangle(IntPoint at, double course, double r)
 
 COverlayTargetPositionFix::COverlayTargetPositionFix(double latitude, double longitude,
                                                      double altitude, std::uint16_t datum,
-                                                     const CDateTimeEx& fixTime,
-                                                     CChartDoc* owner)
+                                                     const CDateTimeEx& fixTime, CChartDoc* owner)
     : COverlayPositionFix(latitude, longitude, altitude, datum, fixTime, owner)
-{
-}
+{ }
 
 COverlayTargetPositionFix::COverlayTargetPositionFix(const COverlayTargetPositionFix& other)
     : COverlayPositionFix(0.0, 0.0, 0.0, 0xFFFF, NoFixTime(), nullptr)
@@ -204,12 +208,11 @@ void COverlayTargetPositionFix::Draw(CXDC& dc)
     dc.Polygon(points);
 }
 
-COverlayARPAPositionFix::COverlayARPAPositionFix(double latitude, double longitude,
-                                                 double altitude, std::uint16_t datum,
-                                                 const CDateTimeEx& fixTime, CChartDoc* owner)
+COverlayARPAPositionFix::COverlayARPAPositionFix(double latitude, double longitude, double altitude,
+                                                 std::uint16_t datum, const CDateTimeEx& fixTime,
+                                                 CChartDoc* owner)
     : COverlayPositionFix(latitude, longitude, altitude, datum, fixTime, owner)
-{
-}
+{ }
 
 COverlayARPAPositionFix::COverlayARPAPositionFix(const COverlayARPAPositionFix& other)
     : COverlayPositionFix(0.0, 0.0, 0.0, 0xFFFF, NoFixTime(), nullptr)
@@ -248,4 +251,4 @@ void COverlayARPAPositionFix::Draw(CXDC& dc)
     dc.LineTo(t.apex);
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -29,7 +29,7 @@ public:
     virtual bool HitTest(IntPoint clientPoint);
     virtual std::string GetDisplayName() const { return {}; }
     // Draws the symbol at the current screen point; the base draws nothing.
-    virtual void Draw(CXDC&) {}
+    virtual void Draw(CXDC&) { }
 
     // A size for the symbol's size mode: x1.5 medium, x2 large, truncated.
     std::uint8_t ScaleSize(std::uint8_t size) const;
@@ -121,8 +121,8 @@ protected:
 // A fix of a radar target's track, with the target data its track keeps.
 class COverlayARPAPositionFix : public COverlayPositionFix {
 public:
-    COverlayARPAPositionFix(double latitude, double longitude, double altitude,
-                            std::uint16_t datum, const CDateTimeEx& fixTime, CChartDoc* owner);
+    COverlayARPAPositionFix(double latitude, double longitude, double altitude, std::uint16_t datum,
+                            const CDateTimeEx& fixTime, CChartDoc* owner);
     COverlayARPAPositionFix(const COverlayARPAPositionFix& other);
     void Draw(CXDC& dc) override;
     void CopyFrom(const COverlayPositionFix& other) override;
@@ -145,9 +145,9 @@ public:
 // The triangle of the target markers: apex on the course, base corners.
 struct MarkerTriangle {
     IntPoint apex;
-    IntPoint first;    // P1
+    IntPoint first;   // P1
     IntPoint second;   // P2
 };
 MarkerTriangle ComputeMarkerTriangle(IntPoint at, double course, double size);
 
-}  // namespace chart
+}   // namespace chart

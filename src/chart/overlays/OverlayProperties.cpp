@@ -7,7 +7,10 @@ namespace chart {
 
 namespace {
 
-constexpr COLORREF Rgb(int r, int g, int b) { return app::RGB(r, g, b); }
+constexpr COLORREF Rgb(int r, int g, int b)
+{
+    return app::RGB(r, g, b);
+}
 
 constexpr COLORREF kBlack = Rgb(0, 0, 0);
 constexpr COLORREF kWhite = Rgb(255, 255, 255);
@@ -71,7 +74,7 @@ void ReadColours(const CRegistry& reg, const std::string& name, PaletteColours& 
     reg.ReadPaletteColours(name, colours);
 }
 
-}  // namespace
+}   // namespace
 
 // ---- CPointProperties ---------------------------------------------------------------------
 
@@ -86,8 +89,8 @@ std::string CPointProperties::GetRegistryPath(const CSettingsHome& home) const
     return path + "OverlayProperties";
 }
 
-void CPointProperties::Load(const CSettingsHome&) {}
-void CPointProperties::Save(const CSettingsHome&) const {}
+void CPointProperties::Load(const CSettingsHome&) { }
+void CPointProperties::Save(const CSettingsHome&) const { }
 
 void CPointProperties::SetDefaults()
 {
@@ -123,7 +126,10 @@ std::int32_t CPointProperties::ReadSizeMode(const CRegistry& reg, std::int32_t c
 
 // ---- CLineProperties ----------------------------------------------------------------------
 
-CLineProperties::CLineProperties(std::int32_t kind) : m_kind(kind) { SetDefaults(); }
+CLineProperties::CLineProperties(std::int32_t kind) : m_kind(kind)
+{
+    SetDefaults();
+}
 
 std::string CLineProperties::GetKeyName() const
 {
@@ -347,7 +353,10 @@ void CWaypointProperties::Save(const CSettingsHome& home) const
 
 // ---- Position fixes -----------------------------------------------------------------------
 
-CPositionFixProperties::CPositionFixProperties() { SetDefaults(); }
+CPositionFixProperties::CPositionFixProperties()
+{
+    SetDefaults();
+}
 
 void CPositionFixProperties::SetDefaults()
 {
@@ -568,7 +577,8 @@ bool CTargetProperties::operator!=(const CTargetProperties& other) const
         drawProjectedPath == other.drawProjectedPath &&
         limitTrackDisplay == other.limitTrackDisplay && spareFlag == other.spareFlag &&
         projectedPathDistance == other.projectedPathDistance &&
-        loggingPeriod == other.loggingPeriod && loggingPeriod.GetStatus() == other.loggingPeriod.GetStatus() &&
+        loggingPeriod == other.loggingPeriod &&
+        loggingPeriod.GetStatus() == other.loggingPeriod.GetStatus() &&
         trackTimeLimit == other.trackTimeLimit &&
         trackTimeLimit.GetStatus() == other.trackTimeLimit.GetStatus();
     return !same;
@@ -609,4 +619,4 @@ void CVesselProperties::Save(const CSettingsHome& home) const
     key.Reg().WriteDWord("OverlaySize", static_cast<std::uint32_t>(GetSizeMode()));
 }
 
-}  // namespace chart
+}   // namespace chart

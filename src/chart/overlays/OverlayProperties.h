@@ -75,9 +75,16 @@ private:
 
 // The ten kinds of line the overlays draw.
 enum LineKind : std::int32_t {
-    kLineSelectedRoute = 0, kLineAlternativeRoute, kLineVesselTrack, kLinePlannedTrack,
-    kLineHeadingMarker, kLineSpeedAndDirectionVector, kLineArrivalCircle,
-    kLineWaypointPerpendicular, kLineCrossTrackLimits, kLineTargetLine,
+    kLineSelectedRoute = 0,
+    kLineAlternativeRoute,
+    kLineVesselTrack,
+    kLinePlannedTrack,
+    kLineHeadingMarker,
+    kLineSpeedAndDirectionVector,
+    kLineArrivalCircle,
+    kLineWaypointPerpendicular,
+    kLineCrossTrackLimits,
+    kLineTargetLine,
     kLineKindCount
 };
 
@@ -246,4 +253,4 @@ public:
     void SetDefaults() override;
 };
 
-}  // namespace chart
+}   // namespace chart

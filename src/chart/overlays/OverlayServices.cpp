@@ -26,4 +26,4 @@ LegType LegTypeFromRouteTable(int code)
     return code == 1 ? LegType::GreatCircle : LegType::RhumbLine;
 }
 
-}  // namespace chart
+}   // namespace chart

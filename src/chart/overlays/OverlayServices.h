@@ -69,8 +69,8 @@ public:
 
 // The tidal module's arrow settings.
 struct CTidalSettings {
-    int arrowScale = 10;           // drawn length x scale x 0.1
-    double capDistance = 1.0;      // nm; the arrow is no longer than this distance north
+    int arrowScale = 10;   // drawn length x scale x 0.1
+    double capDistance = 1.0;   // nm; the arrow is no longer than this distance north
     bool showRate = false;
     bool showHeight = false;
 };
@@ -81,4 +81,4 @@ public:
     virtual CTidalSettings GetTidalSettings() const = 0;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -15,9 +15,12 @@ namespace {
 
 constexpr COLORREF kWarningRed = app::RGB(255, 0, 0);
 
-bool IsSetNumber(double v) { return std::isfinite(v) && v != geo::kUnsetValue; }
+bool IsSetNumber(double v)
+{
+    return std::isfinite(v) && v != geo::kUnsetValue;
+}
 
-}  // namespace
+}   // namespace
 
 COverlayVTS::COverlayVTS(std::unique_ptr<CTargetVessel> record, CTargetTracking* tracking)
     : m_record(std::move(record)), m_tracking(tracking)
@@ -255,4 +258,4 @@ void COverlayTenderTarget::DrawLabels(CXDC& dc, IntPoint p)
         show(FormatDistance(depth), kPlaceBelow);
 }
 
-}  // namespace chart
+}   // namespace chart

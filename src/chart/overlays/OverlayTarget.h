@@ -22,13 +22,13 @@ namespace chart {
 // The time-stamped values a target's source keeps for it. Positions are
 // signed ddmm.mmm with north and east negative.
 struct CTargetValues {
-    nmea::CNMEADataValue speed;             // knots
-    nmea::CNMEADataValue range;             // nautical miles
-    nmea::CNMEADataValue bearing;           // degrees
-    nmea::CNMEADataValue bearingReference;  // "T" true, "R" relative
-    nmea::CNMEADataValue course;            // degrees
+    nmea::CNMEADataValue speed;   // knots
+    nmea::CNMEADataValue range;   // nautical miles
+    nmea::CNMEADataValue bearing;   // degrees
+    nmea::CNMEADataValue bearingReference;   // "T" true, "R" relative
+    nmea::CNMEADataValue course;   // degrees
     nmea::CNMEADataValue courseReference;   // "T" true, "R" relative
-    nmea::CNMEADataValue key;               // the target's one-character key
+    nmea::CNMEADataValue key;   // the target's one-character key
     nmea::CNMEADataValue latitude;
     nmea::CNMEADataValue longitude;
 };
@@ -93,7 +93,7 @@ public:
     // The position from the record's position values; range, course and,
     // after at least a second, speed from the previous position.
     virtual bool UpdateMotion(std::int64_t nowSeconds);
-    virtual void DrawLabels(CXDC&, IntPoint) {}
+    virtual void DrawLabels(CXDC&, IntPoint) { }
     virtual void DrawProjectedPath(CXDC& dc);
 
     CTargetMotion GetMotion() const;
@@ -141,4 +141,4 @@ public:
     void SetManOverboard(bool on) { SetCurrentTarget(on); }
 };
 
-}  // namespace chart
+}   // namespace chart

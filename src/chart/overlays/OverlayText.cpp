@@ -63,4 +63,4 @@ void COverlayText::Draw(CXDC& dc)
     dc.SetTextColor(oldText);
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -12,8 +12,15 @@ enum TextFrame : std::int32_t { kFrameNone = 0, kFrameBox = 1, kFrameEllipse = 2
 
 // Placements of the text round its point.
 enum TextPlacement : std::int32_t {
-    kPlaceCentred = 0, kPlaceAbove, kPlaceUpperRight, kPlaceRight, kPlaceLowerRight,
-    kPlaceBelow, kPlaceLowerLeft, kPlaceLeft, kPlaceUpperLeft
+    kPlaceCentred = 0,
+    kPlaceAbove,
+    kPlaceUpperRight,
+    kPlaceRight,
+    kPlaceLowerRight,
+    kPlaceBelow,
+    kPlaceLowerLeft,
+    kPlaceLeft,
+    kPlaceUpperLeft
 };
 
 class COverlayText : public COverlayPoint {
@@ -40,4 +47,4 @@ public:
     std::int32_t placement = kPlaceCentred;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -16,8 +16,7 @@ bool IsUsableDirection(double degrees)
 void CCurrentTargetCount::Decrease()
 {
     int n = m_count.load();
-    while (n > 0 && !m_count.compare_exchange_weak(n, n - 1)) {
-    }
+    while (n > 0 && !m_count.compare_exchange_weak(n, n - 1)) { }
 }
 
 // ---- COverlayVessel -----------------------------------------------------------------------
@@ -104,8 +103,8 @@ void COverlayOwnVessel::Prepare()
     m_drawVector = false;
     const double sog = m_values.speedOverGround;
     const double seconds = std::trunc(m_values.vectorTimeDays * 86400.0 + 0.5);
-    if (m_style.vector.GetDraw() && courseUsable && std::isfinite(sog) &&
-        sog != geo::kUnsetValue && std::isfinite(seconds) &&
+    if (m_style.vector.GetDraw() && courseUsable && std::isfinite(sog) && sog != geo::kUnsetValue &&
+        std::isfinite(seconds) &&
         geo::PositionAtRangeBearingEx(m_position, sog, seconds, cog, &m_vectorEnd))
         m_drawVector = m_position.IsValid() && m_vectorEnd.IsValid();
 }
@@ -121,7 +120,8 @@ void COverlayOwnVessel::DrawSymbolAt(CXDC& dc, IntPoint p)
         using geo::RoundToInt;
         const double r = ScaleSize(12);
         const double a = geo::DegToRad(m_direction - 90.0), b = geo::DegToRad(m_direction + 90.0);
-        m_owner->DrawLine(dc, {p.x + RoundToInt(r * std::sin(a)), p.y - RoundToInt(r * std::cos(a))},
+        m_owner->DrawLine(dc,
+                          {p.x + RoundToInt(r * std::sin(a)), p.y - RoundToInt(r * std::cos(a))},
                           {p.x + RoundToInt(r * std::sin(b)), p.y - RoundToInt(r * std::cos(b))});
     }
     if (m_values.warningCircles)
@@ -162,4 +162,4 @@ void COverlayOwnVessel::DrawTimeMark(CXDC& dc, IntPoint p, bool major, double be
                 p.x + RoundToInt(6 * std::sin(b)), p.y - RoundToInt(6 * std::cos(b)));
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -35,10 +35,10 @@ public:
     // Nothing unless shown, valid and on the chart; then Prepare, the symbol
     // at every client point, and the extras once.
     void Draw(CXDC& dc) override;
-    virtual void Prepare() {}
-    virtual void DrawSymbolAt(CXDC&, IntPoint) {}
-    virtual void DrawAfter(CXDC&) {}
-    virtual void DrawTimeMark(CXDC&, IntPoint, bool /*major*/, double /*bearing*/) {}
+    virtual void Prepare() { }
+    virtual void DrawSymbolAt(CXDC&, IntPoint) { }
+    virtual void DrawAfter(CXDC&) { }
+    virtual void DrawTimeMark(CXDC&, IntPoint, bool /*major*/, double /*bearing*/) { }
     // The vessel record's display flag.
     virtual bool IsShown() const { return true; }
 
@@ -62,14 +62,14 @@ private:
 struct COwnVesselValues {
     geo::CPosition position{0.0, 0.0, 0.0};
     bool shown = true;
-    double heading = geo::kUnsetValue;             // degrees true
-    double courseOverGround = geo::kUnsetValue;    // degrees true
-    double speedOverGround = geo::kUnsetValue;     // knots
-    double headingMarkSpeed = geo::kUnsetValue;    // knots, for the heading line's marks
-    double headingLineLength = 1.0;                // nautical miles
-    double vectorTimeDays = 6.0 / 1440.0;          // how far ahead the vector reaches
+    double heading = geo::kUnsetValue;   // degrees true
+    double courseOverGround = geo::kUnsetValue;   // degrees true
+    double speedOverGround = geo::kUnsetValue;   // knots
+    double headingMarkSpeed = geo::kUnsetValue;   // knots, for the heading line's marks
+    double headingLineLength = 1.0;   // nautical miles
+    double vectorTimeDays = 6.0 / 1440.0;   // how far ahead the vector reaches
     bool warningCircles = false;
-    double warningCirclesRadius = 0.5;             // nautical miles
+    double warningCirclesRadius = 0.5;   // nautical miles
 };
 
 // The vessel module's display properties for the own vessel.
@@ -120,4 +120,4 @@ private:
 // A heading, course or bearing that can orient a drawing: finite, 0..360.
 bool IsUsableDirection(double degrees);
 
-}  // namespace chart
+}   // namespace chart

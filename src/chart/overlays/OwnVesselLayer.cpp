@@ -12,4 +12,4 @@ void COwnVesselLayer::Draw(CChartDoc& doc, CXDC& dc)
     m_overlay.Draw(dc);
 }
 
-}  // namespace chart
+}   // namespace chart

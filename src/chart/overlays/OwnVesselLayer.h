@@ -16,7 +16,7 @@ public:
     // Fills the values and answers true when the navigator has them.
     using ValuesSource = std::function<bool(COwnVesselValues&)>;
 
-    explicit COwnVesselLayer(ValuesSource values) : m_values(std::move(values)) {}
+    explicit COwnVesselLayer(ValuesSource values) : m_values(std::move(values)) { }
 
     // The vessel module's properties drive the overlay.
     COwnVesselStyle& Style() { return m_overlay.Style(); }
@@ -28,4 +28,4 @@ private:
     COverlayOwnVessel m_overlay;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -178,4 +178,4 @@ void CSelectedRoute::Draw(CXDC& dc)
     }
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -14,8 +14,7 @@ class CSelectedRoute : public CChartObject {
 public:
     CSelectedRoute(CChartDoc* owner, const CRouteOverlaySource* route)
         : CChartObject(owner), m_route(route)
-    {
-    }
+    { }
     // Waypoints flagged (selected) by the view are passed over: their legs
     // only count towards the distance to run.
     void Draw(CXDC& dc) override;
@@ -38,4 +37,4 @@ private:
     COwningList<COverlayWaypoint> m_waypoints;
 };
 
-}  // namespace chart
+}   // namespace chart

@@ -31,12 +31,11 @@ int Truncate(double v)
     return std::isfinite(v) ? static_cast<int>(std::clamp(v, -1e9, 1e9)) : 0;
 }
 
-}  // namespace
+}   // namespace
 
 CTidalVector::CTidalVector(CChartDoc* owner, const CTidalSettingsSource* settings)
     : CChartObject(owner), m_settings(settings)
-{
-}
+{ }
 
 CChartObject* CTidalVector::HitTest(const IntRect&)
 {
@@ -73,8 +72,8 @@ bool CTidalVector::IsDrawableAt(const CXDC& dc, IntPoint p) const
 {
     // One look at the memory the context draws into, not a call per pixel.
     const CPixelView memory = dc.Memory();
-    const IntPoint samples[5] = {{p.x - 1, p.y + 1}, {p.x + 1, p.y + 1}, {p.x + 1, p.y - 1},
-                                 {p.x - 1, p.y - 1}, {p.x, p.y}};
+    const IntPoint samples[5] = {
+        {p.x - 1, p.y + 1}, {p.x + 1, p.y + 1}, {p.x + 1, p.y - 1}, {p.x - 1, p.y - 1}, {p.x, p.y}};
     COLORREF colours[5];
     for (int i = 0; i < 5; ++i) {
         const IntPoint s = samples[i];
@@ -145,7 +144,8 @@ void CTidalVector::DrawOn(CXDC& dc, IntPoint p, int mode)
         const int width = std::max(1, Truncate(std::min(m_rate, 64.0)));
         CSelPen pen(dc, m_penColour, PenStyle::Solid, width);
         const double d = geo::DegToRad(direction);
-        const IntPoint tip{Truncate(p.x + std::sin(d) * length), Truncate(p.y - std::cos(d) * length)};
+        const IntPoint tip{Truncate(p.x + std::sin(d) * length),
+                           Truncate(p.y - std::cos(d) * length)};
         if (std::abs(tip.x - p.x) >= 1 || std::abs(tip.y - p.y) >= 1) {
             m_headLength = length > 15 ? 10.0 : length * 0.5;
             const double h = m_headLength;
@@ -218,4 +218,4 @@ void CTidalVector::DrawRateLabel(CXDC& dc, IntPoint p, double direction)
     dc.SetTextColor(oldText);
 }
 
-}  // namespace chart
+}   // namespace chart

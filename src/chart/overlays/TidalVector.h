@@ -21,7 +21,7 @@ public:
 
     CChartObject* HitTest(const IntRect& rect) override;
     // The arrow sets its bounds while it draws.
-    void UpdateBounds() override {}
+    void UpdateBounds() override { }
     void DrawOn(CXDC& dc, IntPoint point, int mode) override;
 
     void SetVector(const geo::CPosition& position, double direction, double rate, double height,
@@ -56,4 +56,4 @@ private:
     COLORREF m_penColour = 0;
 };
 
-}  // namespace chart
+}   // namespace chart

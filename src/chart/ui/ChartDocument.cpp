@@ -2,8 +2,7 @@
 
 CChartDocument::CChartDocument(std::unique_ptr<chart::CChartDoc> doc, QObject* parent)
     : CDocument(parent), m_doc(std::move(doc))
-{
-}
+{ }
 
 CChartDocument::~CChartDocument() = default;
 
@@ -13,7 +12,6 @@ void CChartDocument::OnCloseDocument()
         return;
     try {
         m_doc->OnCloseDocument();
-    } catch (...) {
-    }
+    } catch (...) { }
     CDocument::OnCloseDocument();
 }

@@ -19,15 +19,17 @@ namespace {
 // The scroll bar's answer when the chart has no scroll position.
 constexpr int kNoPosition = -1;
 
-}  // namespace
+}   // namespace
 
-CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameServices& services, QWidget* parent)
+CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameServices& services,
+                         QWidget* parent)
     : QMdiSubWindow(parent), m_state(state), m_document(&document), m_services(services)
 {
     setObjectName("ChartFrame");
     setAttribute(Qt::WA_DeleteOnClose);
     setMinimumSize(100, 100);
-    m_msgBar = std::make_unique<app::CMsgBar>(*services.clock, *services.sound, services.audioFolder);
+    m_msgBar =
+        std::make_unique<app::CMsgBar>(*services.clock, *services.sound, services.audioFolder);
 
     // The message bar docks in a window of its own inside the frame.
     m_inner = new QMainWindow(this);
@@ -37,7 +39,8 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
     m_view = new CChartView(document.Doc(), services.module, centre);
-    m_view->SetServices({services.postCommand, services.rangeBearingMode, services.showRangeBearingLabel});
+    m_view->SetServices(
+        {services.postCommand, services.rangeBearingMode, services.showRangeBearingLabel});
     m_hScroll = new QScrollBar(Qt::Horizontal, centre);
     m_vScroll = new QScrollBar(Qt::Vertical, centre);
     for (QScrollBar* bar : {m_hScroll, m_vScroll}) {
@@ -121,7 +124,8 @@ void CChartFrame::UpdateView()
 void CChartFrame::SelectDisplayPalette()
 {
     m_view->SelectDisplayPalette();
-    const app::CDisplayPalettes* palettes = m_services.module ? m_services.module->Services().palettes : nullptr;
+    const app::CDisplayPalettes* palettes =
+        m_services.module ? m_services.module->Services().palettes : nullptr;
     const int active = palettes ? palettes->GetActive() : app::CDisplayPalettes::kDay;
     m_msgBarWnd->UpdateColours(active == app::CDisplayPalettes::kNight  ? 0.5
                                : active == app::CDisplayPalettes::kDusk ? 0.75
@@ -168,20 +172,23 @@ chart::CWindowPlacement CChartFrame::GetPlacement() const
     wp.showCmd = isMaximized() ? 3 : isMinimized() ? 2 : 1;
     const QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
     const QRect normal = r.isValid() ? r : geometry();
-    wp.normal = {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
+    wp.normal = {normal.left(), normal.top(), normal.left() + normal.width(),
+                 normal.top() + normal.height()};
     return wp;
 }
 
 void CChartFrame::SetPlacement(const chart::CWindowPlacement& wp)
 {
-    QRect r(wp.normal.left, wp.normal.top, wp.normal.right - wp.normal.left, wp.normal.bottom - wp.normal.top);
+    QRect r(wp.normal.left, wp.normal.top, wp.normal.right - wp.normal.left,
+            wp.normal.bottom - wp.normal.top);
     if (r.width() < minimumWidth() || r.height() < minimumHeight())
         r.setSize(r.size().expandedTo(minimumSize()));
     // A place outside the MDI area comes back inside it.
     if (QMdiArea* area = mdiArea()) {
         const QRect view = area->viewport()->rect();
         const app::ScreenRect placed =
-            app::PlaceOnScreen({r.left(), r.top(), r.width(), r.height()}, {{view.x(), view.y(), view.width(), view.height()}}, 0);
+            app::PlaceOnScreen({r.left(), r.top(), r.width(), r.height()},
+                               {{view.x(), view.y(), view.width(), view.height()}}, 0);
         r = QRect(placed.x, placed.y, placed.width, placed.height);
     }
     if (wp.showCmd == 3) {

@@ -9,8 +9,8 @@
 
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <memory>
+#include <string>
 
 #include "app/MsgBar.h"
 #include "chart/ChartWindow.h"
@@ -21,9 +21,15 @@ class CMsgBarWnd;
 class QMainWindow;
 class QScrollBar;
 
-namespace app { class CPostedMessageQueue; }
-namespace platform { class CClock; }
-namespace chart { class CChartingModule; }
+namespace app {
+class CPostedMessageQueue;
+}
+namespace platform {
+class CClock;
+}
+namespace chart {
+class CChartingModule;
+}
 
 // What a chart frame needs of the program.
 struct CChartFrameServices {
@@ -41,7 +47,8 @@ struct CChartFrameServices {
 class CChartFrame final : public QMdiSubWindow, public chart::CChartWindow {
     Q_OBJECT
 public:
-    CChartFrame(int state, CChartDocument& document, const CChartFrameServices& services, QWidget* parent = nullptr);
+    CChartFrame(int state, CChartDocument& document, const CChartFrameServices& services,
+                QWidget* parent = nullptr);
     ~CChartFrame() override;
 
     CChartDocument& Document() const;

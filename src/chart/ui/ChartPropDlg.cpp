@@ -6,7 +6,8 @@
 #include "chart/ChartDoc.h"
 #include "geo/DatumInfo.h"
 
-CChartPropDlg::CChartPropDlg(QWidget* parent) : QWidget(parent), m_name(new QLineEdit(this)), m_datum(new QLineEdit(this))
+CChartPropDlg::CChartPropDlg(QWidget* parent)
+    : QWidget(parent), m_name(new QLineEdit(this)), m_datum(new QLineEdit(this))
 {
     setObjectName("ChartPropDlg");
     setWindowTitle("General");
@@ -41,6 +42,7 @@ void CChartPropDlg::UpdateControls()
         m_datum->clear();
         return;
     }
-    m_name->setText(QString::fromStdString(m_doc->GetChartNumber() + " - " + m_doc->GetChartTitle()));
+    m_name->setText(
+        QString::fromStdString(m_doc->GetChartNumber() + " - " + m_doc->GetChartTitle()));
     m_datum->setText(QString::fromStdString(geo::CDatumInfo::GetName(m_doc->GetDatumIndex())));
 }

@@ -8,7 +8,9 @@
 #include <functional>
 
 class QLineEdit;
-namespace chart { class CChartDoc; }
+namespace chart {
+class CChartDoc;
+}
 
 class CChartPropDlg final : public QWidget {
     Q_OBJECT

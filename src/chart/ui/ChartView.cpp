@@ -39,7 +39,8 @@ double CChartView::PixelRatio() const
 geo::IntRect CChartView::ClientRect() const
 {
     const double r = PixelRatio();
-    return {0, 0, static_cast<int>(std::lround(width() * r)), static_cast<int>(std::lround(height() * r))};
+    return {0, 0, static_cast<int>(std::lround(width() * r)),
+            static_cast<int>(std::lround(height() * r))};
 }
 
 geo::IntPoint CChartView::ToDevice(QPointF p) const
@@ -60,7 +61,8 @@ std::optional<geo::IntPoint> CChartView::CursorPoint() const
 
 int CChartView::ActivePalette() const
 {
-    return m_module && m_module->Services().palettes ? m_module->Services().palettes->GetActive() : 0;
+    return m_module && m_module->Services().palettes ? m_module->Services().palettes->GetActive()
+                                                     : 0;
 }
 
 void CChartView::InvalidateChart()
@@ -93,8 +95,8 @@ bool CChartView::RenderBuffers()
     if (client.right <= 0 || client.bottom <= 0)
         return false;
     if (!m_buffers)
-        m_buffers = std::make_unique<chart::CScreenBuffer>(&m_doc.GetPaletteColours(ActivePalette()), client.right,
-                                                           client.bottom);
+        m_buffers = std::make_unique<chart::CScreenBuffer>(
+            &m_doc.GetPaletteColours(ActivePalette()), client.right, client.bottom);
     if (m_buffers->Width() < client.right || m_buffers->Height() < client.bottom) {
         m_buffers->EnsureSize(client.right, client.bottom);
         m_pipeline.InvalidateChart();
@@ -120,7 +122,8 @@ void CChartView::paintEvent(QPaintEvent* e)
                        static_cast<qsizetype>(memory.stride * 4), QImage::Format_RGB32);
     const double r = PixelRatio();
     const QRectF exposed = QRectF(e->rect());
-    const QRectF source(exposed.x() * r, exposed.y() * r, exposed.width() * r, exposed.height() * r);
+    const QRectF source(exposed.x() * r, exposed.y() * r, exposed.width() * r,
+                        exposed.height() * r);
     painter.drawImage(exposed, image, source);
 }
 
@@ -169,7 +172,8 @@ void CChartView::Move(geo::IntPoint p)
         return;
     }
     auto& measuring = m_pipeline.InProgress();
-    if (RangeBearingMode() && measuring && measuring->GetState() == chart::CRangeBearingOverlay::kStarted) {
+    if (RangeBearingMode() && measuring &&
+        measuring->GetState() == chart::CRangeBearingOverlay::kStarted) {
         if (measuring->CanExtendTo(p)) {
             measuring->SetEnd(p);
             update();
@@ -197,7 +201,8 @@ void CChartView::ButtonUp(geo::IntPoint p)
         m_pipeline.SetDragging(false);
         m_doc.EndDrag(p);
         m_zoomPending = true;
-        QMetaObject::invokeMethod(this, [this] { ZoomToDragRect(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { ZoomToDragRect(); }, Qt::QueuedConnection);
         update();
     }
 }
@@ -293,15 +298,9 @@ void CChartView::keyPressEvent(QKeyEvent* e)
     const bool shift = e->modifiers() & Qt::ShiftModifier;
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     switch (e->key()) {
-    case Qt::Key_Plus:
-        Post(cmd::kChartZoomIn);
-        return;
-    case Qt::Key_Minus:
-        Post(cmd::kChartZoomOut);
-        return;
-    case Qt::Key_Home:
-        Post(cmd::kChartFull);
-        return;
+    case Qt::Key_Plus: Post(cmd::kChartZoomIn); return;
+    case Qt::Key_Minus: Post(cmd::kChartZoomOut); return;
+    case Qt::Key_Home: Post(cmd::kChartFull); return;
     case Qt::Key_Escape:
         if (m_pipeline.IsDragging()) {
             m_pipeline.SetDragging(false);
@@ -351,8 +350,7 @@ void CChartView::keyPressEvent(QKeyEvent* e)
         }
         return;
     }
-    default:
-        QWidget::keyPressEvent(e);
+    default: QWidget::keyPressEvent(e);
     }
 }
 
@@ -371,13 +369,14 @@ bool CChartView::Print(QPrinter& printer)
     QFont font = chart::CQtPainterBackend::MapFont(chart::Font{"Arial", 0, 700, false, true, 0});
     font.setPixelSize(std::max(dpiY * 90 / 300, 8));
     painter.setFont(font);
-    const QString header = QString::fromStdString(m_doc.GetChartNumber() + ": " + m_doc.GetChartTitle() + "\n" +
-                                                  m_doc.GetHorizontalDatum());
+    const QString header = QString::fromStdString(
+        m_doc.GetChartNumber() + ": " + m_doc.GetChartTitle() + "\n" + m_doc.GetHorizontalDatum());
     painter.drawText(page, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, header);
     page.adjust(0, dpiY, 0, -dpiY);
     chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
     const geo::IntRect client = ClientRect();
-    const bool ok = m_buffers->PrintTo(dc, {page.left(), page.top(), page.right(), page.bottom()}, client);
+    const bool ok =
+        m_buffers->PrintTo(dc, {page.left(), page.top(), page.right(), page.bottom()}, client);
     dc.Detach().reset();
     painter.end();
     return ok;

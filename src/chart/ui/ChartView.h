@@ -12,14 +12,14 @@
 #include <optional>
 #include <string>
 
-#include "chart/draw/BufferDC.h"
 #include "chart/ChartViewPipeline.h"
+#include "chart/draw/BufferDC.h"
 #include "geo/Clipping.h"
 
 namespace chart {
 class CChartDoc;
 class CChartingModule;
-}
+}   // namespace chart
 
 // What the view needs of the program.
 struct CChartViewServices {
@@ -86,7 +86,10 @@ private:
     void ButtonUp(geo::IntPoint p);
     void MovePointer(int dx, int dy);
     void Post(unsigned command);
-    bool RangeBearingMode() const { return m_services.rangeBearingMode && m_services.rangeBearingMode(); }
+    bool RangeBearingMode() const
+    {
+        return m_services.rangeBearingMode && m_services.rangeBearingMode();
+    }
     void ShowLabel(const std::string& text);
     int ActivePalette() const;
 

@@ -20,7 +20,8 @@ constexpr std::size_t kOutlinePointWidth = 17;
 // them converts nothing.
 constexpr std::string_view kNumberCharacters = "+-123456780.E";
 
-const char* const kUnitTexts[] = {"", "metres", "fathoms/feet", "fathoms/fractions", "fathoms", "feet"};
+const char* const kUnitTexts[] = {"",        "metres", "fathoms/feet", "fathoms/fractions",
+                                  "fathoms", "feet"};
 
 std::string UnitText(std::string_view record, std::size_t column)
 {
@@ -47,9 +48,10 @@ double RangeMinutes(const std::vector<geo::CPosition>& outline)
 {
     if (outline.empty())
         return 0;
-    const auto [lo, hi] = std::minmax_element(outline.begin(), outline.end(), [](const auto& a, const auto& b) {
-        return a.GetLatitude() < b.GetLatitude();
-    });
+    const auto [lo, hi] =
+        std::minmax_element(outline.begin(), outline.end(), [](const auto& a, const auto& b) {
+            return a.GetLatitude() < b.GetLatitude();
+        });
     return (hi->GetLatitude() - lo->GetLatitude()) * 60.0;
 }
 
@@ -74,7 +76,7 @@ void SetError(std::string* error, std::string text)
         *error = std::move(text);
 }
 
-}  // namespace
+}   // namespace
 
 double OutlineCoordinate(std::string_view field)
 {
@@ -90,7 +92,8 @@ double OutlineCoordinate(std::string_view field)
 std::vector<CNoteRecord> ReadNotes(ByteView notesFile)
 {
     std::vector<CNoteRecord> notes;
-    for (std::size_t at = kNotesStart; at <= notesFile.size() && notesFile.size() - at >= kNoteSize; at += kNoteSize) {
+    for (std::size_t at = kNotesStart; at <= notesFile.size() && notesFile.size() - at >= kNoteSize;
+         at += kNoteSize) {
         const std::string_view r = AsText(notesFile.subspan(at, kNoteSize));
         std::string type(FieldText(r, 20, 2));
         if (type.size() == 2 && platform::AsciiUpper(type[0]) == 'Z' &&
@@ -127,11 +130,12 @@ std::pair<double, double> CTransformBlock::Apply(double u, double v) const
 {
     const double p = u - m_x0, q = v - m_y0;
     const double p2 = p * p, q2 = q * q, pq = p * q;
-    const double first = m_a[0] + m_a[1] * p + m_a[2] * q + m_a[3] * p2 + m_a[4] * pq + m_a[5] * q2 +
-                         m_a[6] * p2 * p + m_a[7] * p2 * q + m_a[8] * p * q2 + m_a[9] * q2 * q;
-    const double second = m_b[0] + m_b[1] * p + m_b[2] * q + m_b[3] * p2 + m_b[4] * pq + m_b[5] * q2 +
-                          m_b[6] * p2 * p + m_b[7] * p2 * q + m_b[8] * p * q2 + m_b[9] * q2 * q +
-                          m_b[10] * q2 * q2 + m_b[11] * q2 * q2 * q;
+    const double first = m_a[0] + m_a[1] * p + m_a[2] * q + m_a[3] * p2 + m_a[4] * pq +
+                         m_a[5] * q2 + m_a[6] * p2 * p + m_a[7] * p2 * q + m_a[8] * p * q2 +
+                         m_a[9] * q2 * q;
+    const double second = m_b[0] + m_b[1] * p + m_b[2] * q + m_b[3] * p2 + m_b[4] * pq +
+                          m_b[5] * q2 + m_b[6] * p2 * p + m_b[7] * p2 * q + m_b[8] * p * q2 +
+                          m_b[9] * q2 * q + m_b[10] * q2 * q2 + m_b[11] * q2 * q2 * q;
     return {first + m_e0, second + m_f0};
 }
 
@@ -164,8 +168,9 @@ bool CSubPanel::Parse(const std::vector<std::string_view>& records, const CPanel
     m_outline.clear();
     const std::string_view outline = records[5];
     for (std::size_t at = 0; at + kOutlinePointWidth <= outline.size(); at += kOutlinePointWidth)
-        m_outline.emplace_back(OutlineCoordinate(outline.substr(at, 8)), OutlineCoordinate(outline.substr(at + 8, 9)),
-                               0.0, std::int16_t(datum));
+        m_outline.emplace_back(OutlineCoordinate(outline.substr(at, 8)),
+                               OutlineCoordinate(outline.substr(at + 8, 9)), 0.0,
+                               std::int16_t(datum));
     m_nsRangeMinutes = RangeMinutes(m_outline);
 
     m_pixelOutline.clear();
@@ -174,7 +179,8 @@ bool CSubPanel::Parse(const std::vector<std::string_view>& records, const CPanel
     for (std::size_t i = 0; i < m_outline.size(); ++i) {
         if (auto p = ToPoint(m_blocks[0], m_outline[i]))
             m_pixelOutline.push_back(*p);
-        if (i > 0 && std::fabs(m_outline[i].GetLongitude() - m_outline[i - 1].GetLongitude()) > 180.0)
+        if (i > 0 &&
+            std::fabs(m_outline[i].GetLongitude() - m_outline[i - 1].GetLongitude()) > 180.0)
             crosses180 = true;
     }
     if (crosses180 && m_blocks[0].IsPresent()) {
@@ -211,19 +217,21 @@ std::uint16_t CSubPanel::DatumIndex() const
     return index;
 }
 
-std::optional<CChartPoint> CSubPanel::ToPoint(const CTransformBlock& block, const geo::CPosition& position) const
+std::optional<CChartPoint> CSubPanel::ToPoint(const CTransformBlock& block,
+                                              const geo::CPosition& position) const
 {
     if (!block.IsPresent() || !position.IsValid())
         return std::nullopt;
-    const auto [x, y] = block.Apply(position.GetLongitude() * 3600.0, position.GetLatitude() * 3600.0);
+    const auto [x, y] =
+        block.Apply(position.GetLongitude() * 3600.0, position.GetLatitude() * 3600.0);
     const auto px = ToPixel(x), py = ToPixel(y);
     if (!px || !py)
         return std::nullopt;
     return CChartPoint{*px, *py};
 }
 
-std::optional<geo::CPosition> CSubPanel::ToPosition(const CTransformBlock& block, CChartPoint point, bool wrap,
-                                                    std::uint16_t datum) const
+std::optional<geo::CPosition> CSubPanel::ToPosition(const CTransformBlock& block, CChartPoint point,
+                                                    bool wrap, std::uint16_t datum) const
 {
     if (!block.IsPresent())
         return std::nullopt;
@@ -259,7 +267,8 @@ int CSubPanel::ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out) 
     if (!m_polynomialShift)
         return 5;
     const auto point = ToPoint(m_blocks[2], in);
-    const auto position = point ? ToPosition(m_blocks[1], *point, true, DatumIndex()) : std::nullopt;
+    const auto position =
+        point ? ToPosition(m_blocks[1], *point, true, DatumIndex()) : std::nullopt;
     if (!position || !position->IsValid())
         return 5;
     out = *position;
@@ -272,7 +281,8 @@ int CSubPanel::ShiftToWgs84(const geo::CPosition& in, geo::CPosition& out) const
     if (!m_polynomialShift)
         return 5;
     const auto point = ToPoint(m_blocks[0], in);
-    const auto position = point ? ToPosition(m_blocks[3], *point, false, geo::DatumIndexWGS84()) : std::nullopt;
+    const auto position =
+        point ? ToPosition(m_blocks[3], *point, false, geo::DatumIndexWGS84()) : std::nullopt;
     if (!position || !position->IsValid())
         return 5;
     out = *position;
@@ -281,7 +291,8 @@ int CSubPanel::ShiftToWgs84(const geo::CPosition& in, geo::CPosition& out) const
 
 bool CSubPanel::ContainsPoint(CChartPoint point) const
 {
-    return InsidePixels(m_pixelOutline, m_pixelRect, point) || InsidePixels(m_pixelOutline2, m_pixelRect2, point);
+    return InsidePixels(m_pixelOutline, m_pixelRect, point) ||
+           InsidePixels(m_pixelOutline2, m_pixelRect2, point);
 }
 
 bool CSubPanel::ContainsPosition(const geo::CPosition& position) const
@@ -289,14 +300,16 @@ bool CSubPanel::ContainsPosition(const geo::CPosition& position) const
     if (!position.IsValid())
         return false;
     const bool wgs84 = geo::ResolveDatum(position.GetDatum()) == geo::DatumIndexWGS84();
-    if (geo::PointInPolygon(geo::PositionToIntPosition(position), wgs84 ? m_wgs84OutlineMicro : m_outlineMicro))
+    if (geo::PointInPolygon(geo::PositionToIntPosition(position),
+                            wgs84 ? m_wgs84OutlineMicro : m_outlineMicro))
         return true;
     const auto point = ToPoint(m_blocks[wgs84 && m_polynomialShift ? 2 : 0], position);
     return point && ContainsPoint(*point);
 }
 
-bool CPanel::Load(const std::filesystem::path& chartFile, unsigned number, std::vector<geo::CPosition> outline,
-                  const CPanelLookups& lookups, bool enciphered, std::string* error)
+bool CPanel::Load(const std::filesystem::path& chartFile, unsigned number,
+                  std::vector<geo::CPosition> outline, const CPanelLookups& lookups,
+                  bool enciphered, std::string* error)
 {
     char ext[8];
     std::snprintf(ext, sizeof ext, "p%02u", number % 100);
@@ -316,8 +329,9 @@ bool CPanel::Load(const std::filesystem::path& chartFile, unsigned number, std::
     return Parse(*panel, *notes, number, std::move(outline), lookups, enciphered, error);
 }
 
-bool CPanel::Parse(ByteView panelFile, ByteView notesFile, unsigned number, std::vector<geo::CPosition> outline,
-                   const CPanelLookups& lookups, bool enciphered, std::string* error)
+bool CPanel::Parse(ByteView panelFile, ByteView notesFile, unsigned number,
+                   std::vector<geo::CPosition> outline, const CPanelLookups& lookups,
+                   bool enciphered, std::string* error)
 {
     m_number = number;
     m_text = std::string(AsText(panelFile));
@@ -329,8 +343,10 @@ bool CPanel::Parse(ByteView panelFile, ByteView notesFile, unsigned number, std:
     if (enciphered)
         return true;   // no decipher stage: the panel stands without sub-panels
 
-    const auto idEnd = FindTerminator(panelFile.first(std::min(panelFile.size(), kIdentifierBlock)), 0);
-    const std::size_t start = idEnd ? *idEnd + kTerminatorSize : std::min(panelFile.size(), kIdentifierBlock);
+    const auto idEnd =
+        FindTerminator(panelFile.first(std::min(panelFile.size(), kIdentifierBlock)), 0);
+    const std::size_t start =
+        idEnd ? *idEnd + kTerminatorSize : std::min(panelFile.size(), kIdentifierBlock);
     const std::vector<std::string_view> records = SplitRecords(panelFile, start);
     if (records.empty()) {
         SetError(error, "panel file " + std::to_string(number) + " holds no sub-panel records");
@@ -344,8 +360,9 @@ bool CPanel::Parse(ByteView panelFile, ByteView notesFile, unsigned number, std:
     }
     m_subPanels.resize(count);
     for (std::size_t j = 0; j < count; ++j) {
-        const std::vector<std::string_view> mine(records.begin() + std::ptrdiff_t(j * CSubPanel::kRecords),
-                                                 records.begin() + std::ptrdiff_t((j + 1) * CSubPanel::kRecords));
+        const std::vector<std::string_view> mine(
+            records.begin() + std::ptrdiff_t(j * CSubPanel::kRecords),
+            records.begin() + std::ptrdiff_t((j + 1) * CSubPanel::kRecords));
         m_subPanels[j].Parse(mine, lookups);
     }
     return true;
@@ -366,7 +383,8 @@ std::size_t CPanel::SelectSubPanel(std::size_t i)
 
 bool CPanel::ContainsPoint(CChartPoint point) const
 {
-    return std::any_of(m_subPanels.begin(), m_subPanels.end(), [&](const CSubPanel& s) { return s.ContainsPoint(point); });
+    return std::any_of(m_subPanels.begin(), m_subPanels.end(),
+                       [&](const CSubPanel& s) { return s.ContainsPoint(point); });
 }
 
 bool CPanel::ContainsPosition(const geo::CPosition& position) const
@@ -387,4 +405,4 @@ std::optional<geo::CPosition> CPanel::PointToPosition(CChartPoint point) const
     return s ? s->PointToPosition(point) : std::nullopt;
 }
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

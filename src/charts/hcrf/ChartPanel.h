@@ -106,13 +106,17 @@ public:
     const geo::IntPolygon& SecondPixelOutline() const { return m_pixelOutline2; }
     const geo::IntRect& PixelBounds() const { return m_pixelRect; }
     CChartPoint Origin() const { return {m_pixelRect.left, m_pixelRect.top}; }
-    long OutlineHeight() const { return m_pixelOutline.empty() ? 0 : m_pixelRect.bottom - m_pixelRect.top; }
+    long OutlineHeight() const
+    {
+        return m_pixelOutline.empty() ? 0 : m_pixelRect.bottom - m_pixelRect.top;
+    }
     double NorthSouthRangeMinutes() const { return m_nsRangeMinutes; }
 
 private:
-    std::optional<CChartPoint> ToPoint(const CTransformBlock& block, const geo::CPosition& position) const;
-    std::optional<geo::CPosition> ToPosition(const CTransformBlock& block, CChartPoint point, bool wrap,
-                                             std::uint16_t datum) const;
+    std::optional<CChartPoint> ToPoint(const CTransformBlock& block,
+                                       const geo::CPosition& position) const;
+    std::optional<geo::CPosition> ToPosition(const CTransformBlock& block, CChartPoint point,
+                                             bool wrap, std::uint16_t datum) const;
 
     std::string m_name, m_projectionCode, m_projectionName;
     long m_scale = 0;
@@ -135,10 +139,12 @@ public:
     // two digits) beside `chartFile`, then parses the sub-panels. `outline` is
     // the panel's outline from the catalogue. An enciphered panel (no decipher
     // stage here) is kept without sub-panels. False with a reason otherwise.
-    bool Load(const std::filesystem::path& chartFile, unsigned number, std::vector<geo::CPosition> outline,
-              const CPanelLookups& lookups, bool enciphered, std::string* error);
-    bool Parse(ByteView panelFile, ByteView notesFile, unsigned number, std::vector<geo::CPosition> outline,
-               const CPanelLookups& lookups, bool enciphered, std::string* error);
+    bool Load(const std::filesystem::path& chartFile, unsigned number,
+              std::vector<geo::CPosition> outline, const CPanelLookups& lookups, bool enciphered,
+              std::string* error);
+    bool Parse(ByteView panelFile, ByteView notesFile, unsigned number,
+               std::vector<geo::CPosition> outline, const CPanelLookups& lookups, bool enciphered,
+               std::string* error);
 
     unsigned Number() const { return m_number; }
     const std::vector<CNoteRecord>& Notes() const { return m_notes; }
@@ -173,4 +179,4 @@ private:
 // digits of thousandths of a minute, `width` characters in all.
 double OutlineCoordinate(std::string_view field);
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

@@ -107,13 +107,15 @@ std::optional<Bytes> ReadWholeFile(const std::filesystem::path& path)
     return bytes;
 }
 
-std::filesystem::path SiblingFile(const std::filesystem::path& chartPath, std::string_view extension)
+std::filesystem::path SiblingFile(const std::filesystem::path& chartPath,
+                                  std::string_view extension)
 {
     std::filesystem::path path = chartPath;
     path.replace_extension(std::string(".") + std::string(extension));
     // Files copied from discs often carry upper-case names; the chart's files
     // are looked up without case as the system compares them.
-    const std::filesystem::path folder = chartPath.has_parent_path() ? chartPath.parent_path() : ".";
+    const std::filesystem::path folder =
+        chartPath.has_parent_path() ? chartPath.parent_path() : ".";
     if (const auto found = platform::FindNoCase(folder, path.filename().string()))
         path.replace_filename(found->filename());
     return path;
@@ -129,4 +131,4 @@ std::filesystem::path IndexFileOf(const std::filesystem::path& rasterPath)
     return SiblingFile(rasterPath, std::string_view(ext).substr(1));
 }
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

@@ -50,9 +50,10 @@ std::optional<Bytes> ReadWholeFile(const std::filesystem::path& path);
 // The file of the set with the given extension beside `chartPath`
 // ("x/GB1234.chr" with "pal" gives "x/GB1234.pal"); an existing file whose
 // extension differs only in case is preferred over a missing exact name.
-std::filesystem::path SiblingFile(const std::filesystem::path& chartPath, std::string_view extension);
+std::filesystem::path SiblingFile(const std::filesystem::path& chartPath,
+                                  std::string_view extension);
 
 // The index file of a raster file: the extension's last letter replaced by 'i'.
 std::filesystem::path IndexFileOf(const std::filesystem::path& rasterPath);
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

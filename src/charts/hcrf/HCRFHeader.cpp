@@ -15,7 +15,7 @@ T Narrow(std::uint64_t value)
     return static_cast<T>(value);
 }
 
-}  // namespace
+}   // namespace
 
 bool CChartIdentifier::Read(ByteView file, std::size_t* next)
 {
@@ -95,4 +95,4 @@ bool CHCRFHeader::Read(ByteView headerFile)
     return true;
 }
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

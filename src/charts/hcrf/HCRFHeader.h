@@ -21,18 +21,18 @@ public:
     // one at column 45 is missing.
     bool Read(ByteView file, std::size_t* next = nullptr);
 
-    std::string field3;         // columns 3-4
-    std::string chartNumber;    // columns 5-12, trimmed
-    std::string field13;        // columns 13-20
-    std::string editionDate;    // columns 21-28
+    std::string field3;   // columns 3-4
+    std::string chartNumber;   // columns 5-12, trimmed
+    std::string field13;   // columns 13-20
+    std::string editionDate;   // columns 21-28
     std::uint8_t insetPanels = 0;   // columns 29-30
-    double field31 = 0;         // columns 31-35
+    double field31 = 0;   // columns 31-35
     std::uint8_t field36 = 0;   // columns 36-37
 };
 
 class CChartGeneralInfo {
 public:
-    static constexpr std::size_t kSize = 153;  // 150 characters and the terminator
+    static constexpr std::size_t kSize = 153;   // 150 characters and the terminator
 
     // Reads the record that follows the identifier record of a header file;
     // false when fewer than 153 bytes follow. `next` receives the offset after it.
@@ -42,14 +42,14 @@ public:
     double LowResolutionRatio() const;
 
     std::string updateNumber;   // columns 0-8, as stored
-    std::string title;          // columns 9-108, trimmed
+    std::string title;   // columns 9-108, trimmed
     std::string field109, field114, field116;
-    std::uint16_t lowRatioDivisor = 0;    // columns 118-120
+    std::uint16_t lowRatioDivisor = 0;   // columns 118-120
     std::uint16_t lowRatioDividend = 0;   // columns 121-124
-    std::uint16_t highTilesAcross = 0;    // columns 125-127
-    std::uint16_t highTilesDown = 0;      // columns 128-130
-    std::uint8_t lowTilesAcross = 0;      // columns 131-132
-    std::uint8_t lowTilesDown = 0;        // columns 133-134
+    std::uint16_t highTilesAcross = 0;   // columns 125-127
+    std::uint16_t highTilesDown = 0;   // columns 128-130
+    std::uint8_t lowTilesAcross = 0;   // columns 131-132
+    std::uint8_t lowTilesDown = 0;   // columns 133-134
     std::uint32_t field135 = 0, field140 = 0;
     double field145 = 0;
 };
@@ -82,4 +82,4 @@ struct CHCRFHeader {
     bool Read(ByteView headerFile);
 };
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

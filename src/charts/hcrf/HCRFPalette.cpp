@@ -24,7 +24,8 @@ std::optional<SectionHeader> HeaderAt(ByteView file, std::size_t at)
     if (at > file.size() || file.size() - at < kSectionHeaderSize)
         return std::nullopt;
     const std::uint8_t* h = file.data() + at;
-    return SectionHeader{h[0], h[1], std::uint16_t(h[2] | (h[3] << 8)), std::uint16_t(h[4] | (h[5] << 8))};
+    return SectionHeader{h[0], h[1], std::uint16_t(h[2] | (h[3] << 8)),
+                         std::uint16_t(h[4] | (h[5] << 8))};
 }
 
 void SetError(std::string* error, const char* text)
@@ -33,7 +34,7 @@ void SetError(std::string* error, const char* text)
         *error = text;
 }
 
-}  // namespace
+}   // namespace
 
 std::array<CRgb, 256>& CColourTables::Table(PaletteKind kind)
 {
@@ -128,7 +129,8 @@ bool LoadCodeTable(ByteView palFile, RasterKind kind, CodeTable& table, std::str
         std::size_t in = 0;
         for (std::size_t code = 0; code < 256 && in < body.size(); ++code) {
             const std::size_t length = std::min(CodeEntryLength(body[in]), body.size() - in);
-            std::copy_n(body.begin() + std::ptrdiff_t(in), length, table.begin() + std::ptrdiff_t(code * kCodeEntrySize));
+            std::copy_n(body.begin() + std::ptrdiff_t(in), length,
+                        table.begin() + std::ptrdiff_t(code * kCodeEntrySize));
             in += length;
         }
         return true;
@@ -137,4 +139,4 @@ bool LoadCodeTable(ByteView palFile, RasterKind kind, CodeTable& table, std::str
     return false;
 }
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

@@ -45,6 +45,7 @@ bool ApplyColourSections(ByteView palFile, CColourTables& tables);
 // False when the identifier record or the section is missing, the section is
 // cut short by the end of the file, or the section is enciphered (no decipher
 // stage here). `error` receives a short reason.
-bool LoadCodeTable(ByteView palFile, RasterKind kind, CodeTable& table, std::string* error = nullptr);
+bool LoadCodeTable(ByteView palFile, RasterKind kind, CodeTable& table,
+                   std::string* error = nullptr);
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

@@ -37,7 +37,7 @@ void WriteEntry(std::uint8_t* p, const CIndexEntry& e)
         p[4 + i] = std::uint8_t(e.offset >> (8 * i));
 }
 
-}  // namespace
+}   // namespace
 
 std::uint32_t ReadLE32(const std::uint8_t* p)
 {
@@ -62,10 +62,11 @@ std::uint32_t Crc32(ByteView bytes, std::uint32_t crc)
 std::string CheckIndex(ByteView data, ByteView index, std::size_t tiles)
 {
     if (index.size() % kIndexEntrySize != 0)
-        return "tile index size " + std::to_string(index.size()) + " is not a whole number of entries";
+        return "tile index size " + std::to_string(index.size()) +
+               " is not a whole number of entries";
     if (index.size() / kIndexEntrySize < tiles)
-        return "tile index holds " + std::to_string(index.size() / kIndexEntrySize) + " entries for " +
-               std::to_string(tiles) + " tiles";
+        return "tile index holds " + std::to_string(index.size() / kIndexEntrySize) +
+               " entries for " + std::to_string(tiles) + " tiles";
     for (std::size_t n = 0; n < tiles; ++n) {
         const CIndexEntry e = IndexEntryAt(index, n);
         if (std::uint64_t(e.offset) + e.length > data.size())
@@ -74,8 +75,9 @@ std::string CheckIndex(ByteView data, ByteView index, std::size_t tiles)
     return {};
 }
 
-bool CTileRaster::Load(const std::filesystem::path& rasterFile, const std::filesystem::path& indexFile,
-                       unsigned tilesAcross, unsigned tilesDown, std::string* error)
+bool CTileRaster::Load(const std::filesystem::path& rasterFile,
+                       const std::filesystem::path& indexFile, unsigned tilesAcross,
+                       unsigned tilesDown, std::string* error)
 {
     auto raster = ReadWholeFile(rasterFile);
     if (!raster) {
@@ -90,8 +92,8 @@ bool CTileRaster::Load(const std::filesystem::path& rasterFile, const std::files
     return Assign(std::move(*raster), std::move(*index), tilesAcross, tilesDown, error);
 }
 
-bool CTileRaster::Assign(Bytes rasterFile, Bytes indexFile, unsigned tilesAcross, unsigned tilesDown,
-                         std::string* error)
+bool CTileRaster::Assign(Bytes rasterFile, Bytes indexFile, unsigned tilesAcross,
+                         unsigned tilesDown, std::string* error)
 {
     if (rasterFile.size() < kCheckValueSize) {
         SetError(error, "raster file is shorter than its check value");
@@ -101,11 +103,14 @@ bool CTileRaster::Assign(Bytes rasterFile, Bytes indexFile, unsigned tilesAcross
         SetError(error, "tile index file is shorter than its check value");
         return false;
     }
-    const std::uint32_t rasterCheck = ReadLE32(rasterFile.data() + rasterFile.size() - kCheckValueSize);
-    const std::uint32_t indexCheck = ReadLE32(indexFile.data() + indexFile.size() - kCheckValueSize);
+    const std::uint32_t rasterCheck =
+        ReadLE32(rasterFile.data() + rasterFile.size() - kCheckValueSize);
+    const std::uint32_t indexCheck =
+        ReadLE32(indexFile.data() + indexFile.size() - kCheckValueSize);
     rasterFile.resize(rasterFile.size() - kCheckValueSize);
     indexFile.resize(indexFile.size() - kCheckValueSize);
-    const std::string problem = CheckIndex(rasterFile, indexFile, std::size_t(tilesAcross) * tilesDown);
+    const std::string problem =
+        CheckIndex(rasterFile, indexFile, std::size_t(tilesAcross) * tilesDown);
     if (!problem.empty()) {
         SetError(error, "corrupt tile index: " + problem);
         return false;
@@ -120,9 +125,9 @@ bool CTileRaster::Assign(Bytes rasterFile, Bytes indexFile, unsigned tilesAcross
     return true;
 }
 
-bool CTileRaster::MergeUpdates(ByteView updateRaster, ByteView updateIndex, std::uint32_t rasterCheck,
-                               std::uint32_t indexCheck, std::vector<std::string>* updatedTiles,
-                               std::string* error)
+bool CTileRaster::MergeUpdates(ByteView updateRaster, ByteView updateIndex,
+                               std::uint32_t rasterCheck, std::uint32_t indexCheck,
+                               std::vector<std::string>* updatedTiles, std::string* error)
 {
     const std::size_t tiles = std::size_t(m_tilesAcross) * m_tilesDown;
     // Like the other rasters, the update raster ends in a check value that no
@@ -161,7 +166,8 @@ bool CTileRaster::MergeUpdates(ByteView updateRaster, ByteView updateIndex, std:
             SetError(error, "merged raster exceeds 4 GiB");
             return false;
         }
-        data.insert(data.end(), source.begin() + entry.offset, source.begin() + entry.offset + entry.length);
+        data.insert(data.end(), source.begin() + entry.offset,
+                    source.begin() + entry.offset + entry.length);
         entry.offset = std::uint32_t(offset);
         WriteEntry(index.data() + n * kIndexEntrySize, entry);
     }
@@ -193,4 +199,4 @@ bool CTileRaster::ReadTile(unsigned column, unsigned row, const CodeTable& table
     return DecodeTile(copy, table, out);
 }
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

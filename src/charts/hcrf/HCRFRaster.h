@@ -82,4 +82,4 @@ private:
 // otherwise the reason.
 std::string CheckIndex(ByteView data, ByteView index, std::size_t tiles);
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

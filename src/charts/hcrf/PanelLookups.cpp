@@ -15,7 +15,7 @@ std::string_view TrimRight(std::string_view text)
     return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
 }
 
-}  // namespace
+}   // namespace
 
 void CLookupTable::Load(const std::filesystem::path& file)
 {
@@ -62,4 +62,4 @@ void CPanelLookups::Load(const std::filesystem::path& chartFolder)
     load(horizontalDatums, "hordat.tab");
 }
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

@@ -35,4 +35,4 @@ struct CPanelLookups {
     void Load(const std::filesystem::path& chartFolder);
 };
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

@@ -146,7 +146,7 @@ bool DecodeCode(const std::uint8_t* in, std::size_t inSize, std::size_t& i, cons
             return true;
         if (i >= inSize)
             return false;
-        for (unsigned k = in[i++]; k > 0; --k) {
+        for (unsigned k = in [i++]; k > 0; --k) {
             if (kTilePixels - p < kTileSide)
                 return false;
             std::memcpy(o + p, o + p - kTileSide, kTileSide);
@@ -154,12 +154,11 @@ bool DecodeCode(const std::uint8_t* in, std::size_t inSize, std::size_t& i, cons
         }
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
-}  // namespace
+}   // namespace
 
 bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
 {
@@ -196,4 +195,4 @@ bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
     return true;
 }
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

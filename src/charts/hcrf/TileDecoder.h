@@ -21,4 +21,4 @@ using TileBuffer = std::span<std::uint8_t, kTilePixels>;
 // ignored.
 bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out);
 
-}  // namespace charts::hcrf
+}   // namespace charts::hcrf

@@ -18,7 +18,7 @@ bool SameMicroDegrees(double a, double b)
     return geo::DegreesToMicroDegrees(a) == geo::DegreesToMicroDegrees(b);
 }
 
-}  // namespace
+}   // namespace
 
 CBlankChartDoc::CBlankChartDoc(chart::CChartingModule* module) : CVectorChartDoc(module)
 {
@@ -140,7 +140,8 @@ bool CBlankChartDoc::GetMetresPerPixel(double& metres)
     }
     if (h <= 0)
         return false;
-    metres = std::fabs(m_viewNorthWest.GetLatitude() - m_viewSouthEast.GetLatitude()) * 60.0 * 1852.0 / h;
+    metres = std::fabs(m_viewNorthWest.GetLatitude() - m_viewSouthEast.GetLatitude()) * 60.0 *
+             1852.0 / h;
     return true;
 }
 
@@ -166,9 +167,11 @@ int CBlankChartDoc::OnHScroll(int position)
     geo::IntPoint p;
     geo::IntPoint q;
     const geo::IntRect client = ViewClientRect();
-    if (span <= 0 || !PositionToPoint(WholeNorthWest(), p) || !PositionToPoint(WholeSouthEast(), q) || q.x == p.x)
+    if (span <= 0 || !PositionToPoint(WholeNorthWest(), p) ||
+        !PositionToPoint(WholeSouthEast(), q) || q.x == p.x)
         return -1;
-    return static_cast<int>(std::llabs(std::int64_t{p.x} - client.left) * 100 / (std::int64_t{q.x} - p.x));
+    return static_cast<int>(std::llabs(std::int64_t{p.x} - client.left) * 100 /
+                            (std::int64_t{q.x} - p.x));
 }
 
 int CBlankChartDoc::OnVScroll(int position)
@@ -180,9 +183,11 @@ int CBlankChartDoc::OnVScroll(int position)
     geo::IntPoint p;
     geo::IntPoint q;
     const geo::IntRect client = ViewClientRect();
-    if (!PositionToPoint(WholeNorthWest(), p) || !PositionToPoint(WholeSouthEast(), q) || q.y == p.y)
+    if (!PositionToPoint(WholeNorthWest(), p) || !PositionToPoint(WholeSouthEast(), q) ||
+        q.y == p.y)
         return -1;
-    return static_cast<int>(std::llabs(std::int64_t{p.y} - client.top) * 100 / (std::int64_t{q.y} - p.y));
+    return static_cast<int>(std::llabs(std::int64_t{p.y} - client.top) * 100 /
+                            (std::int64_t{q.y} - p.y));
 }
 
 void CBlankChartDoc::MoveExtent(double dLat, double dLon)
@@ -339,13 +344,15 @@ bool CBlankChartDoc::ZoomToRect(int left, int top, int right, int bottom)
     if (q > c) {
         if (c <= 0)
             return false;
-        const auto need = static_cast<std::int64_t>(std::trunc(rh / c)) - static_cast<std::int64_t>(rw);
+        const auto need =
+            static_cast<std::int64_t>(std::trunc(rh / c)) - static_cast<std::int64_t>(rw);
         if (need < std::int64_t{b.x} - right)
             right = static_cast<int>(right + need);
         else
             left = static_cast<int>(left - need);
     } else if (q < c) {
-        const auto need = static_cast<std::int64_t>(std::trunc(rw * c)) - static_cast<std::int64_t>(rh);
+        const auto need =
+            static_cast<std::int64_t>(std::trunc(rw * c)) - static_cast<std::int64_t>(rh);
         if (need < std::int64_t{top} - a.y)
             top = static_cast<int>(top - need);
         else if (bottom + need < client.bottom)
@@ -375,4 +382,4 @@ void CBlankChartDoc::RestoreExtent(const geo::CPosition& northWest, const geo::C
         InvalidateChart();
 }
 
-}  // namespace charts
+}   // namespace charts

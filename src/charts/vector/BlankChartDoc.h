@@ -64,4 +64,4 @@ private:
     geo::CPosition m_viewSouthEast{-90.0, 180.0};
 };
 
-}  // namespace charts
+}   // namespace charts

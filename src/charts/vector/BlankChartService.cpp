@@ -22,4 +22,4 @@ std::unique_ptr<chart::CChartDoc> CBlankChartService::CreateChartDoc(chart::CCha
     return std::make_unique<CBlankChartDoc>(&module);
 }
 
-}  // namespace charts
+}   // namespace charts

@@ -14,4 +14,4 @@ public:
     std::unique_ptr<chart::CChartDoc> CreateChartDoc(chart::CChartingModule& module) override;
 };
 
-}  // namespace charts
+}   // namespace charts

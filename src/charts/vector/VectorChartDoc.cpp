@@ -124,22 +124,25 @@ bool CVectorChartDoc::IsAtMaxZoom()
     geo::CPosition b;
     if (!PointToPosition({r.left, r.top}, a) || !PointToPosition({r.right, r.bottom}, b))
         return true;
-    return geo::DegreesToMicroDegrees(a.GetLatitude()) == geo::DegreesToMicroDegrees(b.GetLatitude()) ||
-           geo::DegreesToMicroDegrees(a.GetLongitude()) == geo::DegreesToMicroDegrees(b.GetLongitude());
+    return geo::DegreesToMicroDegrees(a.GetLatitude()) ==
+               geo::DegreesToMicroDegrees(b.GetLatitude()) ||
+           geo::DegreesToMicroDegrees(a.GetLongitude()) ==
+               geo::DegreesToMicroDegrees(b.GetLongitude());
 }
 
 // ---- Edges ------------------------------------------------------------------------------
 
 namespace {
 
-bool ClientCorner(chart::CChartDoc& doc, bool topLeft, geo::CPosition& p, const geo::IntRect& client)
+bool ClientCorner(chart::CChartDoc& doc, bool topLeft, geo::CPosition& p,
+                  const geo::IntRect& client)
 {
     return doc.PointToPosition(topLeft ? geo::IntPoint{client.left, client.top}
                                        : geo::IntPoint{client.right, client.bottom},
                                p);
 }
 
-}  // namespace
+}   // namespace
 
 bool CVectorChartDoc::IsWestEdgeInView()
 {
@@ -155,7 +158,8 @@ bool CVectorChartDoc::IsWestEdgeInView()
 bool CVectorChartDoc::IsNorthEdgeInView()
 {
     geo::CPosition p;
-    return ClientCorner(*this, true, p, ViewClientRect()) && WholeNorthWest().GetLatitude() <= p.GetLatitude();
+    return ClientCorner(*this, true, p, ViewClientRect()) &&
+           WholeNorthWest().GetLatitude() <= p.GetLatitude();
 }
 
 bool CVectorChartDoc::IsEastEdgeInView()
@@ -172,7 +176,8 @@ bool CVectorChartDoc::IsEastEdgeInView()
 bool CVectorChartDoc::IsSouthEdgeInView()
 {
     geo::CPosition p;
-    return ClientCorner(*this, false, p, ViewClientRect()) && WholeSouthEast().GetLatitude() >= p.GetLatitude();
+    return ClientCorner(*this, false, p, ViewClientRect()) &&
+           WholeSouthEast().GetLatitude() >= p.GetLatitude();
 }
 
 std::string CVectorChartDoc::GetExtentText()
@@ -181,7 +186,8 @@ std::string CVectorChartDoc::GetExtentText()
         return {};
     if (!WholeNorthWest().IsValid() || !WholeSouthEast().IsValid())
         return "Error";
-    const double d = std::fabs(WholeNorthWest().GetLatitude() - WholeSouthEast().GetLatitude()) * 60.0;
+    const double d =
+        std::fabs(WholeNorthWest().GetLatitude() - WholeSouthEast().GetLatitude()) * 60.0;
     const int decimals = d >= 10 ? 0 : d > 1 ? 1 : 2;
     return FormatDouble(d, decimals, 8) + "nm";
 }
@@ -195,7 +201,9 @@ std::vector<CGridLine> CVectorChartDoc::ComputeGridLines()
     GetVisibleRect(in.visible);
     if (Module())
         in.format = Module()->PositionFormat();
-    in.toPoint = [this](const geo::CPosition& p, geo::IntPoint& pt) { return PositionToPoint(p, pt); };
+    in.toPoint = [this](const geo::CPosition& p, geo::IntPoint& pt) {
+        return PositionToPoint(p, pt);
+    };
     return ComputeGrid(in);
 }
 
@@ -256,16 +264,19 @@ void CVectorChartDoc::RestoreWindowPlacement(CRegistry& reg)
     CChartDoc::RestoreWindowPlacement(reg);
     double v[4] = {0, 0, 0, 0};
     if (!reg.ReadDouble("TopLeftLatitude", v[0]) || !reg.ReadDouble("TopLeftLongitude", v[1]) ||
-        !reg.ReadDouble("BottomRightLatitude", v[2]) || !reg.ReadDouble("BottomRightLongitude", v[3]))
+        !reg.ReadDouble("BottomRightLatitude", v[2]) ||
+        !reg.ReadDouble("BottomRightLongitude", v[3]))
         return;
     geo::CPosition nw;
     geo::CPosition se;
-    if (!nw.Set(v[0], v[1], 0.0, geo::kNoDatumIndex) || !se.Set(v[2], v[3], 0.0, geo::kNoDatumIndex))
+    if (!nw.Set(v[0], v[1], 0.0, geo::kNoDatumIndex) ||
+        !se.Set(v[2], v[3], 0.0, geo::kNoDatumIndex))
         return;
     RestoreExtent(nw, se);
 }
 
-void CVectorChartDoc::RestoreExtent(const geo::CPosition& northWest, const geo::CPosition& southEast)
+void CVectorChartDoc::RestoreExtent(const geo::CPosition& northWest,
+                                    const geo::CPosition& southEast)
 {
     geo::IntPoint a;
     geo::IntPoint b;
@@ -275,4 +286,4 @@ void CVectorChartDoc::RestoreExtent(const geo::CPosition& northWest, const geo::
     CentreOnPosition(GetReferencePosition(), false);
 }
 
-}  // namespace charts
+}   // namespace charts

@@ -64,4 +64,4 @@ private:
     bool m_crossesDateLine = false;
 };
 
-}  // namespace charts
+}   // namespace charts

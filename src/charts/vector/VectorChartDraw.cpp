@@ -1,8 +1,8 @@
 #include <algorithm>
 
 #include "app/DisplayPalettes.h"
-#include "chart/draw/BufferDC.h"
 #include "chart/ChartingModule.h"
+#include "chart/draw/BufferDC.h"
 #include "charts/vector/VectorChartDoc.h"
 
 namespace charts {
@@ -11,7 +11,7 @@ namespace {
 
 constexpr chart::COLORREF kGridColour = app::RGB(127, 0, 0);
 
-}  // namespace
+}   // namespace
 
 void CVectorChartDoc::PrepareBuffer(chart::CScreenBuffer& buffer)
 {
@@ -71,4 +71,4 @@ void CVectorChartDoc::DrawDragRect(chart::CXDC& dc)
     dc.SelectPen(old);
 }
 
-}  // namespace charts
+}   // namespace charts

@@ -14,10 +14,18 @@ struct Row {
     double divisor;
 };
 
-constexpr std::array<Row, 10> kRows{{{6, 30}, {12, 60}, {20, 100}, {60, 300}, {120, 600}, {200, 1000},
-                                      {600, 3000}, {1200, 6000}, {2000, 10000}, {1200, 60000}}};
+constexpr std::array<Row, 10> kRows{{{6, 30},
+                                     {12, 60},
+                                     {20, 100},
+                                     {60, 300},
+                                     {120, 600},
+                                     {200, 1000},
+                                     {600, 3000},
+                                     {1200, 6000},
+                                     {2000, 10000},
+                                     {1200, 60000}}};
 
-}  // namespace
+}   // namespace
 
 double GridInterval(double span)
 {
@@ -61,7 +69,8 @@ std::vector<CGridLine> ComputeGrid(const CGridInput& in)
     const double lonStep = GridInterval(east - west);
     // A loop is bounded: at most a few hundred lines however the steps fall.
     int guard = 0;
-    for (double lon = FirstGridLine(west, lonStep); lon < east && guard < 1000; lon += lonStep, ++guard) {
+    for (double lon = FirstGridLine(west, lonStep); lon < east && guard < 1000;
+         lon += lonStep, ++guard) {
         // Beyond 180 degrees the meridian is the one the far side names.
         const double shown = lon > 180.0 ? lon - 360.0 : lon;
         geo::CPosition p;
@@ -74,7 +83,8 @@ std::vector<CGridLine> ComputeGrid(const CGridInput& in)
     }
     const double latStep = GridInterval(north - south);
     guard = 0;
-    for (double lat = FirstGridLine(south, latStep); lat < north && guard < 1000; lat += latStep, ++guard) {
+    for (double lat = FirstGridLine(south, latStep); lat < north && guard < 1000;
+         lat += latStep, ++guard) {
         geo::CPosition p;
         geo::IntPoint pt;
         const double eastEdge = in.southEast.GetLongitude();
@@ -85,4 +95,4 @@ std::vector<CGridLine> ComputeGrid(const CGridInput& in)
     return lines;
 }
 
-}  // namespace charts
+}   // namespace charts

@@ -21,8 +21,8 @@ double GridInterval(double span);
 double FirstGridLine(double edge, double interval);
 
 struct CGridLine {
-    bool meridian = false;     // vertical; otherwise a parallel
-    std::int32_t at = 0;       // x of a meridian, y of a parallel
+    bool meridian = false;   // vertical; otherwise a parallel
+    std::int32_t at = 0;   // x of a meridian, y of a parallel
     std::string label;
     geo::IntPoint labelAt;
 };
@@ -39,4 +39,4 @@ struct CGridInput {
 // Meridians west to east, then parallels south to north.
 std::vector<CGridLine> ComputeGrid(const CGridInput& in);
 
-}  // namespace charts
+}   // namespace charts

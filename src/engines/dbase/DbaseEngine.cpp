@@ -45,7 +45,10 @@ std::string ErrorText(int code)
 
 CDbaseEngine::CDbaseEngine() = default;
 
-CDbaseEngine::~CDbaseEngine() { CloseAll(); }
+CDbaseEngine::~CDbaseEngine()
+{
+    CloseAll();
+}
 
 int CDbaseEngine::SetError(int code, int location)
 {
@@ -64,11 +67,14 @@ void CDbaseEngine::CloseAll()
         t->Close();
 }
 
-void CDbaseEngine::Register(CDbaseTable* table) { m_tables.push_back(table); }
+void CDbaseEngine::Register(CDbaseTable* table)
+{
+    m_tables.push_back(table);
+}
 
 void CDbaseEngine::Unregister(CDbaseTable* table)
 {
     m_tables.erase(std::remove(m_tables.begin(), m_tables.end(), table), m_tables.end());
 }
 
-}  // namespace dbase
+}   // namespace dbase

@@ -20,24 +20,24 @@ namespace dbase {
 
 // Normal answers.
 inline constexpr int kSuccess = 0;
-inline constexpr int kAfter = 2;     // seek found no match; positioned on the next key
-inline constexpr int kEof = 3;       // moved past the last record
-inline constexpr int kBof = 4;       // moved before the first record
+inline constexpr int kAfter = 2;   // seek found no match; positioned on the next key
+inline constexpr int kEof = 3;   // moved past the last record
+inline constexpr int kBof = 4;   // moved before the first record
 inline constexpr int kLocked = 50;   // a lock is held by another handle or process
-inline constexpr int kNoTag = 60;    // no tag of that name
+inline constexpr int kNoTag = 60;   // no tag of that name
 
 // Failures (negative). The first three are the codes the table layer tests.
-inline constexpr int kErrMissing = -970;     // missing engine, table or field
-inline constexpr int kErrNoText = -935;      // a text argument is missing
-inline constexpr int kErrLockRefused = -50;  // change refused for want of a lock
+inline constexpr int kErrMissing = -970;   // missing engine, table or field
+inline constexpr int kErrNoText = -935;   // a text argument is missing
+inline constexpr int kErrLockRefused = -50;   // change refused for want of a lock
 inline constexpr int kErrCreate = -60;
 inline constexpr int kErrOpen = -70;
 inline constexpr int kErrRead = -80;
 inline constexpr int kErrWrite = -90;
-inline constexpr int kErrData = -100;        // the data file is not a table we can read
-inline constexpr int kErrField = -210;       // bad field description
-inline constexpr int kErrTag = -220;         // bad tag description
-inline constexpr int kErrExpression = -400;  // key or filter expression not understood
+inline constexpr int kErrData = -100;   // the data file is not a table we can read
+inline constexpr int kErrField = -210;   // bad field description
+inline constexpr int kErrTag = -220;   // bad tag description
+inline constexpr int kErrExpression = -400;   // key or filter expression not understood
 inline constexpr int kErrMemo = -310;
 
 inline constexpr int kEngineVersion = 6401;
@@ -56,8 +56,8 @@ struct FieldSpec {
 // A tag of the production index. Names longer than 10 characters are cut to 10.
 struct TagDefinition {
     std::string name;
-    std::string expression;  // e.g. "STR( MASTER_ID, 8, 0 ) + TYPE"
-    std::string filter;      // empty, or e.g. ".NOT. DELETED()"
+    std::string expression;   // e.g. "STR( MASTER_ID, 8, 0 ) + TYPE"
+    std::string filter;   // empty, or e.g. ".NOT. DELETED()"
     bool unique = false;
     bool descending = false;
 };
@@ -74,14 +74,15 @@ class CDbaseTable;
 class CDbaseEngine {
 public:
     CDbaseEngine();
-    ~CDbaseEngine();  // closes every table still open
+    ~CDbaseEngine();   // closes every table still open
     CDbaseEngine(const CDbaseEngine&) = delete;
     CDbaseEngine& operator=(const CDbaseEngine&) = delete;
 
     // Creates the three files at `path` (no extension; ".dbf", ".dbt" when a
     // memo field exists, ".mdx" when tags are given) and returns the table
     // open, or nullptr with the error code set. Existing files are replaced.
-    std::unique_ptr<CDbaseTable> Create(const std::string& path, const std::vector<FieldSpec>& fields,
+    std::unique_ptr<CDbaseTable> Create(const std::string& path,
+                                        const std::vector<FieldSpec>& fields,
                                         const std::vector<TagDefinition>& tags);
     // Opens `path`; without an extension ".dbf" is assumed, an explicit one
     // (".wpt") is honoured. The production index is opened with it when
@@ -93,7 +94,11 @@ public:
     int ErrorCode() const { return m_error; }
     // Records a failure; a later failure does not hide the first until reset.
     int SetError(int code, int location = 0);
-    void ResetError() { m_error = 0; m_errorLocation = 0; }
+    void ResetError()
+    {
+        m_error = 0;
+        m_errorLocation = 0;
+    }
     int ErrorLocation() const { return m_errorLocation; }
 
     // Switches of the engine, as callers may flip them around one open.
@@ -120,4 +125,4 @@ private:
     std::vector<CDbaseTable*> m_tables;
 };
 
-}  // namespace dbase
+}   // namespace dbase

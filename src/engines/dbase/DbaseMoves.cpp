@@ -110,7 +110,7 @@ int CDbaseTable::InRead(const std::function<int()>& move)
         return InLockedRead(move);
     const int32_t recNo = m_recNo;
     const bool eof = m_eof, bof = m_bof;
-    m_savedCursor = m_cursor;  // its room is kept from move to move
+    m_savedCursor = m_cursor;   // its room is kept from move to move
     const int error = m_engine->ErrorCode();
     m_optimistic = true;
     ++m_readDepth;
@@ -149,7 +149,7 @@ int CDbaseTable::SetPositionAtCursor(bool valid)
     }
     const uint32_t recNo = m_index->RecNoAt(m_cursor);
     if (recNo < 1 || recNo > uint32_t(m_recCount))
-        return Fail(kErrRead, 121);  // the index names a record the file lacks
+        return Fail(kErrRead, 121);   // the index names a record the file lacks
     return LoadRecord(int32_t(recNo));
 }
 
@@ -157,7 +157,8 @@ bool CDbaseTable::PlaceCursor(bool& onEntry)
 {
     onEntry = false;
     const int tag = m_selected->m_number;
-    if (m_index->Current(m_cursor) && m_cursor.tag == tag && m_index->RecNoAt(m_cursor) == uint32_t(m_recNo)) {
+    if (m_index->Current(m_cursor) && m_cursor.tag == tag &&
+        m_index->RecNoAt(m_cursor) == uint32_t(m_recNo)) {
         onEntry = true;
         return true;
     }
@@ -171,10 +172,12 @@ bool CDbaseTable::PlaceCursor(bool& onEntry)
     if (key) {
         if (!m_index->LowerBound(tag, *key, uint32_t(m_recNo), m_cursor))
             return false;
-        onEntry = m_index->RecNoAt(m_cursor) == uint32_t(m_recNo) && m_index->KeyAt(m_cursor) == *key;
+        onEntry =
+            m_index->RecNoAt(m_cursor) == uint32_t(m_recNo) && m_index->KeyAt(m_cursor) == *key;
         return true;
     }
-    return m_index->LowerBound(tag, BareKeyOf(*m_selected, image.data()), uint32_t(m_recNo), m_cursor);
+    return m_index->LowerBound(tag, BareKeyOf(*m_selected, image.data()), uint32_t(m_recNo),
+                               m_cursor);
 }
 
 int CDbaseTable::Go(int32_t recNo)
@@ -238,7 +241,7 @@ int CDbaseTable::Skip(int32_t n)
 int CDbaseTable::SkipHere(int32_t n)
 {
     if (m_recNo < 1 || m_recNo > m_recCount)
-        m_eof = true;  // the record is gone (a pack elsewhere): continue from the end
+        m_eof = true;   // the record is gone (a pack elsewhere): continue from the end
     if (m_eof) {
         if (n >= 0)
             return kEof;
@@ -269,7 +272,7 @@ int CDbaseTable::SkipHere(int32_t n)
         if (!placed)
             return SetPositionAtCursor(false);
         if (!onEntry)
-            --n;  // the first step lands on the entry after the gap
+            --n;   // the first step lands on the entry after the gap
         bool valid = true;
         while (n > 0 && valid) {
             valid = m_index->Next(m_cursor);
@@ -280,7 +283,7 @@ int CDbaseTable::SkipHere(int32_t n)
     if (!placed && !m_index->Last(m_selected->m_number, m_cursor))
         return SetPositionAtCursor(false);
     else if (!placed)
-        ++n;  // past the end: the first step back lands on the last entry
+        ++n;   // past the end: the first step back lands on the last entry
     while (n < 0) {
         const IndexCursor here = m_cursor;
         if (!m_index->Prev(m_cursor)) {
@@ -307,7 +310,7 @@ std::string Probe(const CDbaseTag& tag, char keyType, int charLength, std::strin
     }
 }
 
-}  // namespace
+}   // namespace
 
 int CDbaseTable::Seek(std::string_view text)
 {
@@ -319,7 +322,8 @@ int CDbaseTable::Seek(std::string_view text)
         if (!m_index || m_selected->m_number < 0)
             return SetPositionAtCursor(false);
         const int tag = m_selected->m_number;
-        std::string probe = Probe(*m_selected, m_selected->m_keyType, m_selected->m_charLength, text);
+        std::string probe =
+            Probe(*m_selected, m_selected->m_keyType, m_selected->m_charLength, text);
         if (m_selected->m_keyType != 'C')
             probe = m_index->Normalize(tag, probe);
         if (!m_index->LowerBound(tag, probe, 0, m_cursor))
@@ -327,7 +331,8 @@ int CDbaseTable::Seek(std::string_view text)
         if (int rc = SetPositionAtCursor(true); rc != 0)
             return rc;
         const std::string key = m_index->KeyAt(m_cursor);
-        const bool match = m_selected->m_keyType == 'C' ? key.compare(0, probe.size(), probe) == 0 : key == probe;
+        const bool match =
+            m_selected->m_keyType == 'C' ? key.compare(0, probe.size(), probe) == 0 : key == probe;
         return match ? 0 : kAfter;
     });
 }
@@ -350,7 +355,8 @@ int CDbaseTable::SeekNextHere(std::string_view text)
     if (m_selected->m_keyType != 'C')
         probe = m_index->Normalize(tag, probe);
     auto matches = [&](const std::string& key) {
-        return m_selected->m_keyType == 'C' ? key.compare(0, probe.size(), probe) == 0 : key == probe;
+        return m_selected->m_keyType == 'C' ? key.compare(0, probe.size(), probe) == 0
+                                            : key == probe;
     };
     bool onEntry = false;
     if (!PlaceCursor(onEntry) || !onEntry || !matches(m_index->KeyAt(m_cursor)))
@@ -368,7 +374,7 @@ namespace {
 
 struct flock Range(short type, off_t start, off_t len)
 {
-    struct flock fl {};
+    struct flock fl { };
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = start;
@@ -376,7 +382,7 @@ struct flock Range(short type, off_t start, off_t len)
     return fl;
 }
 
-}  // namespace
+}   // namespace
 
 int CDbaseTable::LockRange(off_t start, off_t len, bool wait, short type, int waitMs)
 {
@@ -385,7 +391,8 @@ int CDbaseTable::LockRange(off_t start, off_t len, bool wait, short type, int wa
     struct flock fl = Range(type, start, len);
     if (waitMs < 0)
         waitMs = m_engine->lockWaitMs;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait ? waitMs : 0);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(wait ? waitMs : 0);
     auto pause = std::chrono::microseconds(50);
     for (;;) {
         if (::fcntl(m_fd, F_OFD_SETLK, &fl) == 0)
@@ -475,4 +482,4 @@ int CDbaseTable::Unlock()
     return rc;
 }
 
-}  // namespace dbase
+}   // namespace dbase

@@ -16,7 +16,10 @@ namespace dbase {
 
 // ------------------------------------------------------------------ records
 
-bool CDbaseTable::Deleted() const { return !m_record.empty() && m_record[0] == '*'; }
+bool CDbaseTable::Deleted() const
+{
+    return !m_record.empty() && m_record[0] == '*';
+}
 
 int32_t CDbaseTable::RecordCount()
 {
@@ -47,7 +50,7 @@ uint32_t BlockNumber(std::string_view text)
     return d >= 1 && d < 4294967295.0 ? uint32_t(d) : 0;
 }
 
-}  // namespace
+}   // namespace
 
 std::string CDbaseTable::ReadMemo(std::string_view blockText) const
 {
@@ -160,13 +163,13 @@ int CDbaseTable::Refresh()
     unsigned char head[20];
     if (::pread(m_fd, head, sizeof head, 0) != ssize_t(sizeof head))
         return 0;
-    const uint32_t counter =
-        uint32_t(head[16]) | uint32_t(head[17]) << 8 | uint32_t(head[18]) << 16 | uint32_t(head[19]) << 24;
+    const uint32_t counter = uint32_t(head[16]) | uint32_t(head[17]) << 8 |
+                             uint32_t(head[18]) << 16 | uint32_t(head[19]) << 24;
     if (counter != m_counter) {
         // Another handle wrote: its records and count are taken afresh as
         // they are visited, and a new index file (a pack elsewhere) followed.
-        const uint32_t count =
-            uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
+        const uint32_t count = uint32_t(head[4]) | uint32_t(head[5]) << 8 |
+                               uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
         m_recCount = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
         m_records.Drop();
         m_counter = counter;
@@ -226,7 +229,8 @@ int CDbaseTable::Append()
     if (rc == 0) {
         std::vector<char> image(m_record);
         image.push_back(0x1A);
-        if (!WriteAll(m_fd, image.data(), image.size(), m_headerLength + off_t(recNo - 1) * m_recordLength))
+        if (!WriteAll(m_fd, image.data(), image.size(),
+                      m_headerLength + off_t(recNo - 1) * m_recordLength))
             rc = Fail(kErrWrite, 84);
     }
     if (rc == 0)
@@ -257,8 +261,8 @@ int CDbaseTable::Delete()
         return Fail(kErrMissing, 90);
     if (m_readOnly)
         return Fail(kErrWrite, 91);
-    if (!m_tableLocked && !m_recordLocks.count(m_recNo) &&
-        m_engine->lockEnforce && LockRecord(m_recNo) != 0)
+    if (!m_tableLocked && !m_recordLocks.count(m_recNo) && m_engine->lockEnforce &&
+        LockRecord(m_recNo) != 0)
         return Fail(kErrLockRefused, 92);
     m_record[0] = '*';
     m_changed = true;
@@ -312,15 +316,16 @@ int CDbaseTable::Pack()
     for (int32_t first = 1; ok && first <= m_recCount; first += chunk) {
         const int32_t n = std::min(chunk, m_recCount - first + 1);
         buf.resize(size_t(n) * m_recordLength);
-        ok = ReadAll(m_fd, buf.data(), buf.size(), m_headerLength + off_t(first - 1) * m_recordLength);
+        ok = ReadAll(m_fd, buf.data(), buf.size(),
+                     m_headerLength + off_t(first - 1) * m_recordLength);
         kept.clear();
         for (int32_t i = 0; ok && i < n; ++i) {
             const char* rec = buf.data() + size_t(i) * m_recordLength;
             if (rec[0] != '*')
                 kept.insert(kept.end(), rec, rec + m_recordLength);
         }
-        ok = ok && (kept.empty() ||
-                    WriteAll(m_fd, kept.data(), kept.size(), m_headerLength + off_t(count) * m_recordLength));
+        ok = ok && (kept.empty() || WriteAll(m_fd, kept.data(), kept.size(),
+                                             m_headerLength + off_t(count) * m_recordLength));
         count += int32_t(kept.size() / m_recordLength);
     }
     const char eof = 0x1A;
@@ -353,7 +358,8 @@ int CDbaseTable::Zap()
     int rc = BeginWrite();
     if (rc == 0) {
         const char eof = 0x1A;
-        const bool ok = WriteAll(m_fd, &eof, 1, m_headerLength) && ::ftruncate(m_fd, m_headerLength + 1) == 0 &&
+        const bool ok = WriteAll(m_fd, &eof, 1, m_headerLength) &&
+                        ::ftruncate(m_fd, m_headerLength + 1) == 0 &&
                         WriteDbfCounts(m_fd, 0, m_counter + 1);
         if (ok) {
             ++m_counter;
@@ -395,9 +401,11 @@ int CDbaseTable::MemoCompress()
             return Fail(kErrRead, 111);
         for (auto& f : m_fields)
             if (f->Type() == 'M')
-                slots.push_back({BlockNumber(std::string_view(rec + f->m_offset, 10)), r, f->m_offset});
+                slots.push_back(
+                    {BlockNumber(std::string_view(rec + f->m_offset, 10)), r, f->m_offset});
     }
-    std::sort(slots.begin(), slots.end(), [](const Slot& a, const Slot& b) { return a.block < b.block; });
+    std::sort(slots.begin(), slots.end(),
+              [](const Slot& a, const Slot& b) { return a.block < b.block; });
     const bool older = m_version != 0x8B;
     if (int rc = BeginWrite(); rc != 0) {
         if (took)
@@ -408,13 +416,15 @@ int CDbaseTable::MemoCompress()
     uint32_t next = 1;
     std::vector<char> rec(m_recordLength);
     for (const Slot& s : slots) {
-        const std::string text = s.block ? ReadMemoText(m_memoFd, m_memoBlockSize, s.block) : std::string();
+        const std::string text =
+            s.block ? ReadMemoText(m_memoFd, m_memoBlockSize, s.block) : std::string();
         uint32_t target = 0;
         if (!text.empty()) {
             const uint32_t need = BlocksFor(text.size() + 2, m_memoBlockSize);
             if (s.block < next || s.block - next < need) {
-                target = s.block;  // in place: already low, or the copy would overlap it
-                next = std::max(next, s.block + std::max(need, MemoBlocks(m_memoFd, m_memoBlockSize, s.block)));
+                target = s.block;   // in place: already low, or the copy would overlap it
+                next = std::max(
+                    next, s.block + std::max(need, MemoBlocks(m_memoFd, m_memoBlockSize, s.block)));
             } else {
                 target = next;
                 ok = WriteMemoText(m_memoFd, m_memoBlockSize, target, text, older);
@@ -442,7 +452,8 @@ int CDbaseTable::MemoCompress()
     }
     // New change counters tell other handles to read the records again.
     if (ok && LockHeader() == 0) {
-        ok = WriteNextFreeBlock(m_memoFd, next) && ::ftruncate(m_memoFd, off_t(next) * m_memoBlockSize) == 0;
+        ok = WriteNextFreeBlock(m_memoFd, next) &&
+             ::ftruncate(m_memoFd, off_t(next) * m_memoBlockSize) == 0;
         UnlockHeader();
     }
     if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1, m_headerMiddle))
@@ -457,4 +468,4 @@ int CDbaseTable::MemoCompress()
     return rc;
 }
 
-}  // namespace dbase
+}   // namespace dbase

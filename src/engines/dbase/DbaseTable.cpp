@@ -23,7 +23,8 @@ bool HasExtension(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
     const size_t dot = path.find_last_of('.');
-    return dot != std::string::npos && (slash == std::string::npos || dot > slash) && dot + 1 < path.size();
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
+           dot + 1 < path.size();
 }
 
 std::string Sibling(const std::string& base, const char* ext)
@@ -37,7 +38,7 @@ std::string Sibling(const std::string& base, const char* ext)
     return lower;
 }
 
-}  // namespace
+}   // namespace
 
 // ------------------------------------------------------------------ engine
 
@@ -54,7 +55,8 @@ std::unique_ptr<CDbaseTable> CDbaseEngine::Open(const std::string& path)
     return table;
 }
 
-std::unique_ptr<CDbaseTable> CDbaseEngine::Create(const std::string& path, const std::vector<FieldSpec>& fields,
+std::unique_ptr<CDbaseTable> CDbaseEngine::Create(const std::string& path,
+                                                  const std::vector<FieldSpec>& fields,
                                                   const std::vector<TagDefinition>& tags)
 {
     if (path.empty()) {
@@ -93,7 +95,10 @@ std::unique_ptr<CDbaseTable> CDbaseEngine::Create(const std::string& path, const
 
 // ------------------------------------------------------------------ table
 
-CDbaseTable::CDbaseTable(CDbaseEngine& engine) : m_engine(&engine) { engine.Register(this); }
+CDbaseTable::CDbaseTable(CDbaseEngine& engine) : m_engine(&engine)
+{
+    engine.Register(this);
+}
 
 CDbaseTable::~CDbaseTable()
 {
@@ -103,7 +108,10 @@ CDbaseTable::~CDbaseTable()
     m_engine->Unregister(this);
 }
 
-int CDbaseTable::Fail(int code, int location) { return m_engine->SetError(code, location); }
+int CDbaseTable::Fail(int code, int location)
+{
+    return m_engine->SetError(code, location);
+}
 
 int CDbaseTable::OpenFiles(const std::string& dbfPath)
 {
@@ -156,7 +164,8 @@ int CDbaseTable::LoadHeader()
     m_version = h.version;
     m_headerLength = h.headerLength;
     m_recordLength = h.recordLength;
-    m_recCount = int32_t(std::min<uint32_t>(h.recordCount, 0x7FFFFFFF));  // LoadAll cuts it to the file
+    m_recCount =
+        int32_t(std::min<uint32_t>(h.recordCount, 0x7FFFFFFF));   // LoadAll cuts it to the file
     m_counter = h.counter;
     m_headerCount = h.recordCount;
     if (!ReadAll(m_fd, m_headerMiddle, 8, 8))
@@ -186,8 +195,9 @@ int CDbaseTable::RepairRecordCount()
     const off_t avail = size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0;
     if (m_recCount >= 0 && avail >= m_recCount)
         return 0;
-    m_warnings.push_back("the header counts " + std::to_string(m_headerCount) + " records; the file holds " +
-                         std::to_string(avail) + (m_readOnly ? ", which are read" : ", the header now says so"));
+    m_warnings.push_back("the header counts " + std::to_string(m_headerCount) +
+                         " records; the file holds " + std::to_string(avail) +
+                         (m_readOnly ? ", which are read" : ", the header now says so"));
     m_recCount = int32_t(avail);
     if (m_readOnly)
         return 0;
@@ -278,7 +288,10 @@ std::string CDbaseField::Text() const
     return std::string(Bytes());
 }
 
-double CDbaseField::AsDouble() const { return ParseNumber(Bytes()); }
+double CDbaseField::AsDouble() const
+{
+    return ParseNumber(Bytes());
+}
 
 bool CDbaseField::MemoDangling() const
 {
@@ -286,7 +299,7 @@ bool CDbaseField::MemoDangling() const
         return false;
     const double block = ParseNumber(Bytes());
     if (block < 1)
-        return false;  // no memo
+        return false;   // no memo
     if (m_table->m_memoFd < 0)
         return true;
     const off_t size = ::lseek(m_table->m_memoFd, 0, SEEK_END);
@@ -301,8 +314,7 @@ int CDbaseField::Assign(std::string_view text)
     if (!t.m_appending) {
         if (t.m_recNo < 1 || t.m_recNo > t.m_recCount)
             return t.Fail(kErrMissing, 41);
-        if (t.m_engine->lockEnforce && !t.m_tableLocked &&
-            !t.m_recordLocks.count(t.m_recNo)) {
+        if (t.m_engine->lockEnforce && !t.m_tableLocked && !t.m_recordLocks.count(t.m_recNo)) {
             if (t.LockRecord(t.m_recNo) != 0)
                 return t.Fail(kErrLockRefused, 42);
         }
@@ -342,4 +354,4 @@ int CDbaseField::AssignDouble(double value, int width, int decimals)
     return Assign(s);
 }
 
-}  // namespace dbase
+}   // namespace dbase

@@ -47,7 +47,7 @@ public:
     char Type() const { return m_spec.type; }
     int Width() const { return m_spec.width; }
     int Decimals() const { return m_spec.decimals; }
-    int Number() const { return m_number; }  // 1-based
+    int Number() const { return m_number; }   // 1-based
 
     // The field's bytes in the record buffer (a memo's block number text).
     std::string_view Bytes() const;
@@ -71,7 +71,7 @@ private:
     CDbaseTable* m_table = nullptr;
     FieldSpec m_spec;
     int m_number = 0;
-    int m_offset = 0;  // in the record, after the deletion flag byte
+    int m_offset = 0;   // in the record, after the deletion flag byte
 };
 
 // A tag of the production index.
@@ -80,8 +80,8 @@ public:
     const std::string& Name() const { return m_spec.name; }
     const std::string& Expression() const { return m_spec.expression; }
     const std::string& Filter() const { return m_spec.filter; }
-    char KeyType() const { return m_keyType; }  // 'C', 'N' or 'D'
-    int KeyLength() const;                      // as stored in the .mdx
+    char KeyType() const { return m_keyType; }   // 'C', 'N' or 'D'
+    int KeyLength() const;   // as stored in the .mdx
 
     // Keys in walk order with their record numbers; numeric and date keys
     // are given as their numbers in text ("%.10g"), character keys as stored.
@@ -96,13 +96,13 @@ private:
     std::shared_ptr<CKeyExpression> m_expr;
     std::shared_ptr<CKeyExpression> m_filter;
     CDbaseTable* m_table = nullptr;
-    int m_number = -1;  // the tag's place in the index file
+    int m_number = -1;   // the tag's place in the index file
 };
 
 // What dbtool stat shows of an open table.
 struct TableStats {
     int32_t records = 0;
-    int32_t live = -1;  // -1 when no tag tells it
+    int32_t live = -1;   // -1 when no tag tells it
     size_t recordPages = 0, recordPageCapacity = 0, recordsPerPage = 0;
     uint64_t recordPageReads = 0;
     bool index = false;
@@ -119,7 +119,7 @@ public:
     CDbaseTable& operator=(const CDbaseTable&) = delete;
 
     CDbaseEngine& Engine() { return *m_engine; }
-    const std::string& Path() const { return m_path; }  // without extension
+    const std::string& Path() const { return m_path; }   // without extension
     bool IsReadOnly() const { return m_readOnly; }
     // What the open found wrong and how it went on: a record count the file
     // cannot hold, an unreadable index, a tag dropped. Empty when all was well.
@@ -130,13 +130,13 @@ public:
 
     // ---- fields
     int FieldCount() const { return int(m_fields.size()); }
-    CDbaseField* Field(int number);             // 1-based; nullptr when missing
-    CDbaseField* Field(std::string_view name);  // without case; nullptr when missing
+    CDbaseField* Field(int number);   // 1-based; nullptr when missing
+    CDbaseField* Field(std::string_view name);   // without case; nullptr when missing
     std::vector<FieldSpec> FieldSpecs() const;
 
     // ---- records
     int32_t RecNo() const { return m_recNo; }
-    int32_t RecordCount();  // records in the file, deleted ones included
+    int32_t RecordCount();   // records in the file, deleted ones included
     // Records not marked deleted, from the key count of a tag that filters
     // ".NOT. DELETED()"; counted by a walk when no tag does.
     int32_t LiveCount();
@@ -149,25 +149,25 @@ public:
     bool Bof() const { return m_bof; }
     bool Deleted() const;
 
-    void Blank();                 // blanks the record buffer
-    int AppendStart();            // blank buffer for a new record (no memo carry-over)
-    int Append();                 // appends the buffer as a new record
+    void Blank();   // blanks the record buffer
+    int AppendStart();   // blank buffer for a new record (no memo carry-over)
+    int Append();   // appends the buffer as a new record
     int AppendBlank();
-    int Delete();                 // marks the current record deleted
+    int Delete();   // marks the current record deleted
     int Recall();
-    int Pack();                   // removes deleted records, rebuilds the indexes
-    int MemoCompress();           // rewrites the memo file with live memos only
-    int Zap();                    // removes every record
-    int Flush();                  // writes the current record (everything else is written at once)
-    int FlushIndex();             // as Flush: the index is always written through
+    int Pack();   // removes deleted records, rebuilds the indexes
+    int MemoCompress();   // rewrites the memo file with live memos only
+    int Zap();   // removes every record
+    int Flush();   // writes the current record (everything else is written at once)
+    int FlushIndex();   // as Flush: the index is always written through
     void MarkChanged() { m_changed = true; }
 
     // ---- tags
     int TagCount() const { return int(m_tags.size()); }
-    CDbaseTag* Tag(std::string_view name);  // name cut to 10, without case
+    CDbaseTag* Tag(std::string_view name);   // name cut to 10, without case
     CDbaseTag* TagAt(int i) { return m_tags[size_t(i)].get(); }
-    CDbaseTag* NextTag(CDbaseTag* tag);     // the first when given none
-    void Select(CDbaseTag* tag);            // nullptr: record-number order
+    CDbaseTag* NextTag(CDbaseTag* tag);   // the first when given none
+    void Select(CDbaseTag* tag);   // nullptr: record-number order
     CDbaseTag* Selected() const { return m_selected; }
     std::vector<TagDefinition> TagSpecs() const;
     // Replaces the production index's tags with `tags`, builds their keys
@@ -182,11 +182,11 @@ public:
     int SeekNext(std::string_view text);
 
     // ---- locks
-    int Lock();                      // whole table; kLocked when refused
-    int LockTest();                  // a lock request used as a test; as Lock
+    int Lock();   // whole table; kLocked when refused
+    int LockTest();   // a lock request used as a test; as Lock
     int LockRecord(int32_t recNo);
     int LockAppend();
-    int Unlock();                    // flushes, then releases every lock of this handle
+    int Unlock();   // flushes, then releases every lock of this handle
     bool HoldsTableLock() const { return m_tableLocked; }
 
 private:
@@ -246,7 +246,7 @@ private:
     const char* RecordAt(int32_t recNo) { return m_records.Get(recNo, m_recCount); }
 
     CDbaseEngine* m_engine;
-    std::string m_path;       // without extension
+    std::string m_path;   // without extension
     std::string m_dbfPath, m_dbtPath, m_mdxPath;
     bool m_readOnly = false;
     int m_fd = -1, m_memoFd = -1;
@@ -254,28 +254,29 @@ private:
     uint16_t m_headerLength = 0, m_recordLength = 1;
     uint32_t m_counter = 0;   // change counter seen last
     int32_t m_recCount = 0;
-    uint32_t m_headerCount = 0;  // as the header gave it when the table opened
-    unsigned char m_headerMiddle[8] = {};  // header bytes 8-15, rewritten as they are with the counts
+    uint32_t m_headerCount = 0;   // as the header gave it when the table opened
+    unsigned char m_headerMiddle[8] =
+        {};   // header bytes 8-15, rewritten as they are with the counts
     std::vector<std::unique_ptr<CDbaseField>> m_fields;
     std::vector<std::unique_ptr<CDbaseTag>> m_tags;
     CRecordCache m_records;
     std::unique_ptr<CIndexFile> m_index;
     IndexCursor m_cursor;
-    IndexCursor m_savedCursor;  // where a move without the lock started
+    IndexCursor m_savedCursor;   // where a move without the lock started
     CDbaseTag* m_selected = nullptr;
 
     // current record
     int32_t m_recNo = 0;
     bool m_eof = true, m_bof = true;
-    std::vector<char> m_record;           // buffer being read or changed
+    std::vector<char> m_record;   // buffer being read or changed
     bool m_changed = false;
     bool m_appending = false;
-    std::vector<std::optional<std::string>> m_pendingMemo;  // per field
+    std::vector<std::optional<std::string>> m_pendingMemo;   // per field
 
-    bool m_inWrite = false;     // a write section holds the header lock
-    int m_readDepth = 0;        // moves under way (they nest)
-    bool m_sharedHeld = false;  // the header lock is held shared for them
-    bool m_optimistic = false;  // a move under way without the lock
+    bool m_inWrite = false;   // a write section holds the header lock
+    int m_readDepth = 0;   // moves under way (they nest)
+    bool m_sharedHeld = false;   // the header lock is held shared for them
+    bool m_optimistic = false;   // a move under way without the lock
     bool m_tableLocked = false;
     bool m_appendLocked = false;
     std::set<int32_t> m_recordLocks;
@@ -283,4 +284,4 @@ private:
     std::vector<std::string> m_warnings;
 };
 
-}  // namespace dbase
+}   // namespace dbase

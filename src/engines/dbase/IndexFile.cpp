@@ -86,11 +86,11 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
         if (!th)
             return refuse("has a tag header that cannot be read");
         t.definition.name.assign(reinterpret_cast<const char*>(entry + 4),
-                           strnlen(reinterpret_cast<const char*>(entry + 4), 11));
+                                 strnlen(reinterpret_cast<const char*>(entry + 4), 11));
         t.definition.expression.assign(reinterpret_cast<const char*>(th + 24),
-                                 strnlen(reinterpret_cast<const char*>(th + 24), 220));
+                                       strnlen(reinterpret_cast<const char*>(th + 24), 220));
         t.definition.filter.assign(reinterpret_cast<const char*>(th + kFilterOffset),
-                             strnlen(reinterpret_cast<const char*>(th + kFilterOffset), 220));
+                                   strnlen(reinterpret_cast<const char*>(th + kFilterOffset), 220));
         t.definition.unique = th[23] != 0;
         t.definition.descending = (entry[15] & 0x08) != 0;
         t.keyType = char(th[9]);

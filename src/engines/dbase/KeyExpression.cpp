@@ -4,8 +4,8 @@
 #include "platform/LocaleFreeNumbers.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +14,20 @@
 namespace dbase {
 
 struct CKeyExpression::Node {
-    enum class Kind { Field, Str, Dtos, Left, Upper, Concat, Deleted, Not, And, Or, NumberLit, TextLit };
+    enum class Kind {
+        Field,
+        Str,
+        Dtos,
+        Left,
+        Upper,
+        Concat,
+        Deleted,
+        Not,
+        And,
+        Or,
+        NumberLit,
+        TextLit
+    };
     Kind kind;
     char type = 'C';
     int length = 0;
@@ -32,7 +45,9 @@ using Node = CKeyExpression::Node;
 
 class CParser {
 public:
-    CParser(std::string_view text, const std::vector<FieldSlot>& fields) : m_text(text), m_fields(fields) {}
+    CParser(std::string_view text, const std::vector<FieldSlot>& fields)
+        : m_text(text), m_fields(fields)
+    { }
 
     std::unique_ptr<Node> ParseAll()
     {
@@ -120,7 +135,8 @@ private:
         }
         return left;
     }
-    static std::unique_ptr<Node> Binary(Node::Kind kind, std::unique_ptr<Node> a, std::unique_ptr<Node> b, char type)
+    static std::unique_ptr<Node> Binary(Node::Kind kind, std::unique_ptr<Node> a,
+                                        std::unique_ptr<Node> b, char type)
     {
         auto n = std::make_unique<Node>();
         n->kind = kind;
@@ -135,11 +151,13 @@ private:
         const size_t start = m_pos;
         if (m_pos < m_text.size() && (m_text[m_pos] == '-' || m_text[m_pos] == '+'))
             ++m_pos;
-        while (m_pos < m_text.size() && (std::isdigit(static_cast<unsigned char>(m_text[m_pos])) || m_text[m_pos] == '.'))
+        while (m_pos < m_text.size() &&
+               (std::isdigit(static_cast<unsigned char>(m_text[m_pos])) || m_text[m_pos] == '.'))
             ++m_pos;
         if (m_pos == start)
             return std::nullopt;
-        return platform::CStrToDouble(std::string(m_text.substr(start, m_pos - start)).c_str(), nullptr);
+        return platform::CStrToDouble(std::string(m_text.substr(start, m_pos - start)).c_str(),
+                                      nullptr);
     }
     std::unique_ptr<Node> ParsePrimary()
     {
@@ -234,7 +252,8 @@ private:
             if (!count || *count < 1)
                 return nullptr;
             n->kind = Node::Kind::Left;
-            n->length = int(std::min(*count, double(arg->length)));   // compared before any conversion
+            n->length =
+                int(std::min(*count, double(arg->length)));   // compared before any conversion
         } else if (name == "UPPER") {
             if (arg->type != 'C')
                 return nullptr;
@@ -259,10 +278,8 @@ double EvalNumberNode(const Node& n, const char* record);
 bool EvalLogicalNode(const Node& n, const char* record)
 {
     switch (n.kind) {
-    case Node::Kind::Deleted:
-        return record[0] == '*';
-    case Node::Kind::Not:
-        return !EvalLogicalNode(*n.args[0], record);
+    case Node::Kind::Deleted: return record[0] == '*';
+    case Node::Kind::Not: return !EvalLogicalNode(*n.args[0], record);
     case Node::Kind::And:
         return EvalLogicalNode(*n.args[0], record) && EvalLogicalNode(*n.args[1], record);
     case Node::Kind::Or:
@@ -271,8 +288,7 @@ bool EvalLogicalNode(const Node& n, const char* record)
         const char c = record[n.fieldCopy.offset];
         return c == 'T' || c == 't' || c == 'Y' || c == 'y';
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -281,23 +297,20 @@ double EvalNumberNode(const Node& n, const char* record)
     if (n.kind == Node::Kind::NumberLit)
         return n.number;
     if (n.kind == Node::Kind::Field)
-        return ParseNumber(std::string_view(record + n.fieldCopy.offset, size_t(n.fieldCopy.width)));
+        return ParseNumber(
+            std::string_view(record + n.fieldCopy.offset, size_t(n.fieldCopy.width)));
     return 0;
 }
 
 std::string EvalTextNode(const Node& n, const char* record)
 {
     switch (n.kind) {
-    case Node::Kind::Field:
-        return std::string(record + n.fieldCopy.offset, size_t(n.length));
-    case Node::Kind::TextLit:
-        return n.text;
+    case Node::Kind::Field: return std::string(record + n.fieldCopy.offset, size_t(n.length));
+    case Node::Kind::TextLit: return n.text;
     case Node::Kind::Str:
         return FormatNumber(EvalNumberNode(*n.args[0], record), n.width, n.decimals);
-    case Node::Kind::Dtos:
-        return EvalTextNode(*n.args[0], record);
-    case Node::Kind::Left:
-        return EvalTextNode(*n.args[0], record).substr(0, size_t(n.length));
+    case Node::Kind::Dtos: return EvalTextNode(*n.args[0], record);
+    case Node::Kind::Left: return EvalTextNode(*n.args[0], record).substr(0, size_t(n.length));
     case Node::Kind::Upper: {
         std::string s = EvalTextNode(*n.args[0], record);
         for (char& c : s)
@@ -306,17 +319,17 @@ std::string EvalTextNode(const Node& n, const char* record)
     }
     case Node::Kind::Concat:
         return EvalTextNode(*n.args[0], record) + EvalTextNode(*n.args[1], record);
-    default:
-        return {};
+    default: return {};
     }
 }
 
-}  // namespace
+}   // namespace
 
-CKeyExpression::CKeyExpression(std::unique_ptr<Node> root) : m_root(std::move(root)) {}
+CKeyExpression::CKeyExpression(std::unique_ptr<Node> root) : m_root(std::move(root)) { }
 CKeyExpression::~CKeyExpression() = default;
 
-std::shared_ptr<CKeyExpression> CKeyExpression::Parse(std::string_view text, const std::vector<FieldSlot>& fields)
+std::shared_ptr<CKeyExpression> CKeyExpression::Parse(std::string_view text,
+                                                      const std::vector<FieldSlot>& fields)
 {
     CParser parser(text, fields);
     auto root = parser.ParseAll();
@@ -325,8 +338,14 @@ std::shared_ptr<CKeyExpression> CKeyExpression::Parse(std::string_view text, con
     return std::make_shared<CKeyExpression>(std::move(root));
 }
 
-char CKeyExpression::Type() const { return m_root->type; }
-int CKeyExpression::Length() const { return m_root->length; }
+char CKeyExpression::Type() const
+{
+    return m_root->type;
+}
+int CKeyExpression::Length() const
+{
+    return m_root->length;
+}
 
 std::string CKeyExpression::EvalText(const char* record) const
 {
@@ -334,8 +353,14 @@ std::string CKeyExpression::EvalText(const char* record) const
     s.resize(size_t(m_root->length), ' ');
     return s;
 }
-double CKeyExpression::EvalNumber(const char* record) const { return EvalNumberNode(*m_root, record); }
-bool CKeyExpression::EvalLogical(const char* record) const { return EvalLogicalNode(*m_root, record); }
+double CKeyExpression::EvalNumber(const char* record) const
+{
+    return EvalNumberNode(*m_root, record);
+}
+bool CKeyExpression::EvalLogical(const char* record) const
+{
+    return EvalLogicalNode(*m_root, record);
+}
 
 std::string FormatNumber(double value, int width, int decimals)
 {
@@ -396,7 +421,8 @@ std::optional<double> JulianDay(std::string_view d)
     const int a = (14 - m) / 12;
     const long long yy = y + 4800 - a;
     const long long mm = m + 12 * a - 3;
-    const long long jdn = day + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
+    const long long jdn =
+        day + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
     return double(jdn);
 }
 
@@ -422,7 +448,7 @@ std::string DateOfJulianDay(double jd)
 std::string SortableDouble(double value)
 {
     if (value == 0)
-        value = 0;  // -0 and +0 are one key
+        value = 0;   // -0 and +0 are one key
     uint64_t bits;
     std::memcpy(&bits, &value, 8);
     bits = (bits & 0x8000000000000000ull) ? ~bits : bits | 0x8000000000000000ull;
@@ -480,7 +506,8 @@ std::string BcdKey(double value)
     key[1] = char((int(digits.size()) << 2) | 0x01 | (value < 0 ? 0x80 : 0));
     for (size_t i = 0; i < digits.size(); ++i) {
         const int d = digits[i] - '0';
-        key[2 + i / 2] = char(static_cast<unsigned char>(key[2 + i / 2]) | (i % 2 == 0 ? d << 4 : d));
+        key[2 + i / 2] =
+            char(static_cast<unsigned char>(key[2 + i / 2]) | (i % 2 == 0 ? d << 4 : d));
     }
     return key;
 }
@@ -502,4 +529,4 @@ double BcdKeyValue(std::string_view key)
     return (static_cast<unsigned char>(key[1]) & 0x80) ? -value : value;
 }
 
-}  // namespace dbase
+}   // namespace dbase

@@ -19,22 +19,23 @@ struct FieldSlot {
     char type;
     int width;
     int decimals;
-    int offset;  // in the record, counting the deletion flag byte
+    int offset;   // in the record, counting the deletion flag byte
 };
 
 class CKeyExpression {
 public:
     // nullptr when the text is not understood or names a missing field.
-    static std::shared_ptr<CKeyExpression> Parse(std::string_view text, const std::vector<FieldSlot>& fields);
+    static std::shared_ptr<CKeyExpression> Parse(std::string_view text,
+                                                 const std::vector<FieldSlot>& fields);
 
     // 'C' text, 'N' number, 'D' date, 'L' logical.
     char Type() const;
     // Width of a text result (texts are padded or cut to it).
     int Length() const;
 
-    std::string EvalText(const char* record) const;  // 'C' and 'D' ("YYYYMMDD")
-    double EvalNumber(const char* record) const;     // 'N'
-    bool EvalLogical(const char* record) const;      // 'L'
+    std::string EvalText(const char* record) const;   // 'C' and 'D' ("YYYYMMDD")
+    double EvalNumber(const char* record) const;   // 'N'
+    bool EvalLogical(const char* record) const;   // 'L'
 
     struct Node;
     ~CKeyExpression();
@@ -63,4 +64,4 @@ double DoubleFromSortable(std::string_view bytes);
 std::string BcdKey(double value);
 double BcdKeyValue(std::string_view key);
 
-}  // namespace dbase
+}   // namespace dbase

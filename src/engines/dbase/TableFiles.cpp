@@ -16,12 +16,12 @@ namespace dbase {
 
 namespace {
 
-constexpr int kMdxBlock = 1024;    // bytes per index block
-constexpr int kMdxPage = 512;      // index block numbers count 512-byte pages
-constexpr int kMdxTagTable = 544;  // tag table after the file header
+constexpr int kMdxBlock = 1024;   // bytes per index block
+constexpr int kMdxPage = 512;   // index block numbers count 512-byte pages
+constexpr int kMdxTagTable = 544;   // tag table after the file header
 constexpr int kMdxMaxTags = 47;
-constexpr int kFilterOffset = 0x200;  // filter text in the tag header block
-constexpr uint32_t kMaxMemoLength = 64u * 1024 * 1024;  // longer memos are taken for damage
+constexpr int kFilterOffset = 0x200;   // filter text in the tag header block
+constexpr uint32_t kMaxMemoLength = 64u * 1024 * 1024;   // longer memos are taken for damage
 
 void Put16(unsigned char* p, uint32_t v)
 {
@@ -33,13 +33,16 @@ void Put32(unsigned char* p, uint32_t v)
     for (int i = 0; i < 4; ++i)
         p[i] = uint8_t(v >> (8 * i));
 }
-uint32_t Get16(const unsigned char* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+uint32_t Get16(const unsigned char* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
 uint32_t Get32(const unsigned char* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -61,7 +64,7 @@ bool WholeRange(Transfer transfer, int fd, Pointer p, size_t size, off_t at)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 bool ReadAll(int fd, void* data, size_t size, off_t at)
 {
@@ -95,19 +98,21 @@ std::string BaseName(const std::string& path)
     return name;
 }
 
-}  // namespace
+}   // namespace
 
 bool ValidFieldSpec(const FieldSpec& f)
 {
     if (f.name.empty() || f.name.size() > 10)
         return false;
     for (char c : f.name)
-        if (!(std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) || c == '_'))
+        if (!(std::isupper(static_cast<unsigned char>(c)) ||
+              std::isdigit(static_cast<unsigned char>(c)) || c == '_'))
             return false;
     switch (f.type) {
     case 'C': return f.width >= 1;
     case 'N':
-    case 'F': return f.width >= 1 && f.width <= 20 && (f.decimals == 0 || f.decimals + 2 <= f.width);
+    case 'F':
+        return f.width >= 1 && f.width <= 20 && (f.decimals == 0 || f.decimals + 2 <= f.width);
     case 'D': return f.width == 8;
     case 'L': return f.width == 1;
     case 'M': return f.width == 10;
@@ -146,7 +151,7 @@ bool ReadDbfHeader(int fd, DbfHeader& h, std::vector<FieldSpec>& fields)
         f.type = platform::AsciiUpper(char(d[11]));
         f.width = d[16];
         f.decimals = d[17];
-        if (f.type == 'C') {  // wide text keeps its high byte in the decimals byte
+        if (f.type == 'C') {   // wide text keeps its high byte in the decimals byte
             f.width = uint16_t(d[16] | d[17] << 8);
             f.decimals = 0;
         }
@@ -196,14 +201,15 @@ bool WriteEmptyTable(const std::string& base, const std::vector<FieldSpec>& fiel
     Put16(&buf[8], headerLength);
     Put16(&buf[10], recordLength);
     buf[28] = hasMdx ? 1 : 0;
-    buf[29] = 0x03;  // Windows ANSI (code page 1252)
+    buf[29] = 0x03;   // Windows ANSI (code page 1252)
     for (size_t i = 0; i < fields.size(); ++i) {
         unsigned char* d = &buf[32 + 32 * i];
         std::memcpy(d, fields[i].name.data(), fields[i].name.size());
         d[11] = uint8_t(fields[i].type);
         d[16] = uint8_t(fields[i].width & 0xFF);
         d[17] = fields[i].type == 'C' ? uint8_t(fields[i].width >> 8) : uint8_t(fields[i].decimals);
-        d[31] = std::find(indexedFields.begin(), indexedFields.end(), fields[i].name) != indexedFields.end();
+        d[31] = std::find(indexedFields.begin(), indexedFields.end(), fields[i].name) !=
+                indexedFields.end();
     }
     buf[headerLength - 1] = 0x0D;
     buf[headerLength] = 0x1A;
@@ -252,7 +258,10 @@ int ReadMemoBlockSize(int memoFd, uint8_t version)
 
 // The 8-byte block header counts in the stored length; two 0x1F bytes after
 // the text (outside the length) end it for readers that scan for a mark.
-uint32_t BlocksFor(size_t textLength, int blockSize) { return uint32_t((textLength + 10 + blockSize - 1) / blockSize); }
+uint32_t BlocksFor(size_t textLength, int blockSize)
+{
+    return uint32_t((textLength + 10 + blockSize - 1) / blockSize);
+}
 
 std::string ReadMemoText(int memoFd, int blockSize, uint32_t block)
 {
@@ -305,11 +314,13 @@ uint32_t MemoBlocks(int memoFd, int blockSize, uint32_t block)
     return 0;
 }
 
-bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text, bool olderLayout)
+bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text,
+                   bool olderLayout)
 {
-    if (olderLayout) {  // text and two end-of-file marks, as the older memo files keep it
+    if (olderLayout) {   // text and two end-of-file marks, as the older memo files keep it
         std::string buf = text + "\x1a\x1a";
-        buf.resize((buf.size() + size_t(blockSize) - 1) / size_t(blockSize) * size_t(blockSize), '\0');
+        buf.resize((buf.size() + size_t(blockSize) - 1) / size_t(blockSize) * size_t(blockSize),
+                   '\0');
         return WriteAll(memoFd, buf.data(), buf.size(), off_t(block) * blockSize);
     }
     const uint32_t blocks = BlocksFor(text.size(), blockSize);
@@ -332,7 +343,8 @@ uint32_t ReadNextFreeBlock(int memoFd, int blockSize)
     unsigned char head[4];
     const uint32_t stored = ReadAll(memoFd, head, 4, 0) ? Get32(head) : 0;
     const off_t size = ::lseek(memoFd, 0, SEEK_END);
-    const uint64_t held = size > 0 ? (uint64_t(size) + uint64_t(blockSize) - 1) / uint64_t(blockSize) : 1;
+    const uint64_t held =
+        size > 0 ? (uint64_t(size) + uint64_t(blockSize) - 1) / uint64_t(blockSize) : 1;
     return uint32_t(std::min<uint64_t>(std::max<uint64_t>({stored, held, 1}), UINT32_MAX));
 }
 
@@ -364,7 +376,8 @@ bool ReadMdx(const std::string& path, MdxInfo& info)
         if (!ok)
             break;
         TagDefinition t;
-        t.name.assign(reinterpret_cast<const char*>(entry + 4), strnlen(reinterpret_cast<const char*>(entry + 4), 11));
+        t.name.assign(reinterpret_cast<const char*>(entry + 4),
+                      strnlen(reinterpret_cast<const char*>(entry + 4), 11));
         t.expression.assign(reinterpret_cast<const char*>(tagHead + 24),
                             strnlen(reinterpret_cast<const char*>(tagHead + 24), 220));
         t.filter.assign(reinterpret_cast<const char*>(tagHead + kFilterOffset),
@@ -467,12 +480,15 @@ bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_
         Put16(th + 14, uint32_t(maxKeys));
         Put16(th + 18, uint32_t(itemLength));
         th[23] = tag.tagDef.unique ? 0x40 : 0;
-        std::memcpy(th + 24, tag.tagDef.expression.data(), std::min<size_t>(tag.tagDef.expression.size(), 219));
-        std::memcpy(th + kFilterOffset, tag.tagDef.filter.data(), std::min<size_t>(tag.tagDef.filter.size(), 219));
+        std::memcpy(th + 24, tag.tagDef.expression.data(),
+                    std::min<size_t>(tag.tagDef.expression.size(), 219));
+        std::memcpy(th + kFilterOffset, tag.tagDef.filter.data(),
+                    std::min<size_t>(tag.tagDef.filter.size(), 219));
 
         unsigned char* entry = file.data() + kMdxTagTable + 32 * t;
         Put32(entry, headerPage);
-        std::memcpy(entry + 4, tag.tagDef.name.data(), std::min<size_t>(tag.tagDef.name.size(), 10));
+        std::memcpy(entry + 4, tag.tagDef.name.data(),
+                    std::min<size_t>(tag.tagDef.name.size(), 10));
         entry[15] = uint8_t(0x10 | (tag.tagDef.descending ? 0x08 : 0));
         entry[19] = 0x02;
         entry[20] = uint8_t(tag.keyType);
@@ -480,19 +496,20 @@ bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_
     const uint32_t pages = uint32_t(file.size() / kMdxPage);
     for (size_t t = 0; t < tags.size(); ++t)
         Put32(blockAt(Get32(file.data() + kMdxTagTable + 32 * t)) + 4, pages);
-    Put32(file.data() + 32, pages);  // the buffer has grown: no earlier pointer into it is valid
+    Put32(file.data() + 32, pages);   // the buffer has grown: no earlier pointer into it is valid
     Put32(file.data() + 36, pages);
     // Our state in the reserved bytes (see CIndexFile): marker, coverage,
     // closed cleanly, change counter 1, no journal, each tag's key count.
     std::memcpy(file.data() + 52, "IXC1", 4);
     Put32(file.data() + 56, coverage);
     file[60] = 1;
-    Put32(file.data() + 64, 2);  // even: no change under way
+    Put32(file.data() + 64, 2);   // even: no change under way
     for (size_t t = 0; t < tags.size(); ++t)
         Put32(file.data() + 96 + 4 * t, uint32_t(tags[t].keys.size()));
 
     return platform::WriteFileAtomically(
-        path, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), nullptr, 0644);
+        path, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), nullptr,
+        0644);
 }
 
-}  // namespace dbase
+}   // namespace dbase

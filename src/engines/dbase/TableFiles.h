@@ -33,14 +33,15 @@ struct DbfHeader {
     uint32_t recordCount = 0;
     uint16_t headerLength = 0;
     uint16_t recordLength = 0;
-    uint32_t counter = 0;  // our change counter in the multi-user bytes 16-19
+    uint32_t counter = 0;   // our change counter in the multi-user bytes 16-19
     bool hasMdx = false;
 };
 
 bool ReadDbfHeader(int fd, DbfHeader& header, std::vector<FieldSpec>& fields);
 // Rewrites the 32-byte header's record count, date and change counter; given
 // the header's bytes 8-15 as they stand, in one write.
-bool WriteDbfCounts(int fd, uint32_t recordCount, uint32_t counter, const unsigned char* bytes8to15 = nullptr);
+bool WriteDbfCounts(int fd, uint32_t recordCount, uint32_t counter,
+                    const unsigned char* bytes8to15 = nullptr);
 // Writes an empty table (and an empty memo file when a memo field exists).
 bool WriteEmptyTable(const std::string& base, const std::vector<FieldSpec>& fields,
                      const std::vector<std::string>& indexedFields = {}, bool hasMdx = false);
@@ -52,7 +53,8 @@ std::string ReadMemoText(int memoFd, int blockSize, uint32_t block);
 uint32_t MemoBlocks(int memoFd, int blockSize, uint32_t block);
 // Writes `text` at `block` in the dBASE IV layout, or in the older one
 // (dBASE III tables); false on a write failure.
-bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text, bool olderLayout = false);
+bool WriteMemoText(int memoFd, int blockSize, uint32_t block, const std::string& text,
+                   bool olderLayout = false);
 uint32_t BlocksFor(size_t textLength, int blockSize);
 // The block where a new memo may start: the header's next free block, but
 // never inside the blocks the file already holds.
@@ -71,7 +73,7 @@ struct MdxTagImage {
 
 struct MdxInfo {
     std::vector<TagDefinition> tags;
-    uint32_t stamp = 0;  // the data file's change counter when written
+    uint32_t stamp = 0;   // the data file's change counter when written
 };
 
 bool ReadMdx(const std::string& path, MdxInfo& info);
@@ -82,4 +84,4 @@ bool ReadMdx(const std::string& path, MdxInfo& info);
 bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_t stamp,
                   const std::vector<MdxTagImage>& tags, uint32_t coverage = 0);
 
-}  // namespace dbase
+}   // namespace dbase

@@ -34,12 +34,11 @@ QString Q(const std::string& s)
 
 const QString kDegreesTrue = QString(QChar(0x00B0)) + QStringLiteral(" T");
 
-}  // namespace
+}   // namespace
 
 CMonitorPanel::CMonitorPanel(navigator::CNavigatorModule& navigator, QWidget* parent)
     : CSidePanel(parent), m_nav(navigator)
-{
-}
+{ }
 
 // The frame calls DestroyPanel before it deletes the modules and deletes the
 // panel (a child window) after them: only a panel never torn down still
@@ -50,8 +49,8 @@ CMonitorPanel::~CMonitorPanel()
         m_nav.SetPanelListener(nullptr);
 }
 
-QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QString& label, const QString& unit,
-                                int row)
+QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QString& label,
+                                const QString& unit, int row)
 {
     auto* grid = static_cast<QGridLayout*>(card->layout());
     grid->addWidget(new QLabel(label, card), row, 0);
@@ -199,7 +198,8 @@ void CMonitorPanel::InitPanel()
             RefreshFromModel();
     });
     m_pump = std::make_unique<CPostedMessagePump>(
-        m_nav.PanelQueue(), [this](const app::CPostedMessage& m) { m_nav.OnMonitorMessage(m); }, this);
+        m_nav.PanelQueue(), [this](const app::CPostedMessage& m) { m_nav.OnMonitorMessage(m); },
+        this);
     RefreshFromModel();
 }
 
@@ -212,7 +212,10 @@ void CMonitorPanel::DestroyPanel()
         m_alarmDialog->deleteLater();
 }
 
-void CMonitorPanel::OnSysColourChange() { ApplyFixedColours(); }
+void CMonitorPanel::OnSysColourChange()
+{
+    ApplyFixedColours();
+}
 
 void CMonitorPanel::ApplyFixedColours()
 {

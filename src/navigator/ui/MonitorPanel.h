@@ -45,7 +45,8 @@ public:
     QString ValueText(const QString& name) const;
 
 private:
-    QLabel* AddValue(QWidget* card, const QString& name, const QString& label, const QString& unit, int row);
+    QLabel* AddValue(QWidget* card, const QString& name, const QString& label, const QString& unit,
+                     int row);
     void ShowAlarms();
     void ApplyFixedColours();
 

@@ -14,14 +14,14 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/MsgBar.h"
-#include "navigator/ui/PositionSourceDlg.h"
+#include "app/ui/PropertySheet.h"
+#include "navigator/Instruments.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/PortDumpWindows.h"
-#include "app/ui/PropertySheet.h"
+#include "navigator/ui/PositionSourceDlg.h"
 #include "nmea/GPSModule.h"
-#include "nmea/ui/InstrumentOptionsPages.h"
 #include "nmea/PortList.h"
-#include "navigator/Instruments.h"
+#include "nmea/ui/InstrumentOptionsPages.h"
 
 CNavigatorWindows::CNavigatorWindows(CSettingsHome& settings, const platform::CClock& clock)
     : navigator::CNavigatorModule(settings, clock), m_clock(clock)
@@ -46,7 +46,8 @@ CNavigatorWindows::~CNavigatorWindows()
 // made with the panels. The GPS receive side opens at once when it has a port.
 void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
 {
-    m_instruments = std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar, m_portList);
+    m_instruments =
+        std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar, m_portList);
     SetGpsReceiver(&m_instruments->Receiver());
     SetReplayTarget(&m_instruments->ReplayTarget());
     SetDrDelay(m_instruments->DrDelay());
@@ -64,7 +65,9 @@ void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
 {
     commands.Add(this, app::cmd::kNavPositionSource, [this](unsigned) { OnPositionSource(); });
     m_dumpWindows = std::make_unique<CPortDumpWindows>(
-        [this]() -> nmea::CPortDirectory* { return m_instruments ? m_instruments->Ports() : m_portList; },
+        [this]() -> nmea::CPortDirectory* {
+            return m_instruments ? m_instruments->Ports() : m_portList;
+        },
         [this]() -> QMdiArea* {
             auto* frame = qobject_cast<QMainWindow*>(m_window);
             return frame ? qobject_cast<QMdiArea*>(frame->centralWidget()) : nullptr;
@@ -72,10 +75,13 @@ void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
     m_dumpWindows->RegisterCommands(commands, this);
     // Logging, the logbook entry and the option sheets need the vessel log and
     // the instrument pages; they show disabled until those exist.
-    commands.Add(this, app::cmd::kNavOptions, [this](unsigned) { OpenNavigatorOptions(); },
-                 [this](CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
-    for (unsigned id : {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kTargetOptions})
-        commands.Add(this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+    commands.Add(
+        this, app::cmd::kNavOptions, [this](unsigned) { OpenNavigatorOptions(); },
+        [this](CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
+    for (unsigned id :
+         {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kTargetOptions})
+        commands.Add(
+            this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
 }
 
 void CNavigatorWindows::OnPositionSource()
@@ -213,7 +219,9 @@ void CNavigatorWindows::WriteStateFile()
     if (m_stateFile.empty() || !m_panel)
         return;
     std::ofstream out(m_stateFile, std::ios::app);
-    auto field = [&](const char* name, const QString& text) { out << name << "=" << text.toStdString() << "\t"; };
+    auto field = [&](const char* name, const QString& text) {
+        out << name << "=" << text.toStdString() << "\t";
+    };
     field("tab", m_panel->ValueText("tab"));
     field("status", m_panel->ValueText("status"));
     field("latitude", m_panel->ValueText("latitude"));
@@ -225,10 +233,13 @@ void CNavigatorWindows::WriteStateFile()
     out << "replayText=" << Simulation().StatusText() << "\t";
     const nmea::CNMEAFix fix = Gps().Parser().FixRecord().Read();
     if (fix.sequence != 0 && fix.source == nmea::FixSource::NMEA)
-        m_lastNmeaFixMs = std::chrono::duration_cast<std::chrono::milliseconds>(fix.monotonic.time_since_epoch()).count();
+        m_lastNmeaFixMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(fix.monotonic.time_since_epoch())
+                .count();
     out << "lastFixMs=" << m_lastNmeaFixMs << "\t";
     const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                         std::chrono::steady_clock::now().time_since_epoch()).count();
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count();
     out << "monotonicMs=" << now << "\n";
 }
 
@@ -250,7 +261,9 @@ void CNavigatorWindows::OpenNavigatorOptions()
     v.drDelaySeconds = static_cast<int>(gps.GetDRDelay().GetTotalSeconds());
     v.validSentenceSeconds = gps.GetRefreshTime();
     auto model = std::make_unique<nmea::CGPSOptionsModel>(
-        v, [this](const nmea::CGPSOptions& now, const nmea::CGPSOptions& before) { ApplyGpsOptions(now, before); });
+        v, [this](const nmea::CGPSOptions& now, const nmea::CGPSOptions& before) {
+            ApplyGpsOptions(now, before);
+        });
     sheet->AddPage(new COptionsGPS(std::move(model), m_instruments->Ports(), sheet));
     if (m_extraPages)
         for (auto& page : m_extraPages())
@@ -260,7 +273,8 @@ void CNavigatorWindows::OpenNavigatorOptions()
     sheet->ShowModeless();
 }
 
-void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before)
+void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,
+                                        const nmea::CGPSOptions& before)
 {
     if (!m_instruments)
         return;

@@ -24,7 +24,7 @@ class CMsgBar;
 namespace nmea {
 class CPortList;
 struct CGPSOptions;
-}
+}   // namespace nmea
 namespace platform {
 class CClock;
 }

@@ -30,8 +30,7 @@ std::uint8_t PortNumber(unsigned id)
 
 CPortDumpWindows::CPortDumpWindows(std::function<nmea::CPortDirectory*()> ports, MdiFinder mdi)
     : m_ports(std::move(ports)), m_mdi(std::move(mdi))
-{
-}
+{ }
 
 CPortDumpWindows::~CPortDumpWindows()
 {
@@ -65,7 +64,8 @@ void CPortDumpWindows::Toggle(unsigned id)
     QMdiArea* mdi = m_mdi ? m_mdi() : nullptr;
     if (!port || !mdi)
         return;
-    auto* view = new CNmeaDumpView(*port, IsReceive(id) ? nmea::PortChannel::Receive : nmea::PortChannel::Transmit);
+    auto* view = new CNmeaDumpView(*port, IsReceive(id) ? nmea::PortChannel::Receive
+                                                        : nmea::PortChannel::Transmit);
     QMdiSubWindow* sub = mdi->addSubWindow(view);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(view->windowTitle());
@@ -91,13 +91,14 @@ void CPortDumpWindows::RegisterCommands(CCommandTable& commands, const void* own
         ui.SetCheck(IsOpen(ui.GetID()) ? 1 : 0);
     };
     commands.Add(owner, kFirstReceive, kNetworkTransmit, toggle, update);
-    commands.Add(owner, app::cmd::kViewPortWindow, [this, &commands](unsigned) { ShowMenu(commands); },
-                 [this](CCmdUI& ui) {
-                     bool any = false;
-                     for (unsigned id = kFirstReceive; id <= kNetworkTransmit && !any; ++id)
-                         any = PortOf(id) != nullptr;
-                     ui.Enable(any);
-                 });
+    commands.Add(
+        owner, app::cmd::kViewPortWindow, [this, &commands](unsigned) { ShowMenu(commands); },
+        [this](CCmdUI& ui) {
+            bool any = false;
+            for (unsigned id = kFirstReceive; id <= kNetworkTransmit && !any; ++id)
+                any = PortOf(id) != nullptr;
+            ui.Enable(any);
+        });
 }
 
 void CPortDumpWindows::ShowMenu(CCommandTable& commands)

@@ -14,11 +14,11 @@ class QMdiSubWindow;
 namespace nmea {
 class CPort;
 class CPortDirectory;
-}
+}   // namespace nmea
 
 class CPortDumpWindows {
 public:
-    static constexpr unsigned kFirstReceive = 2269;    // COM1 receive; COMn is 2268 + n
+    static constexpr unsigned kFirstReceive = 2269;   // COM1 receive; COMn is 2268 + n
     static constexpr unsigned kFirstTransmit = 2281;   // COM1 transmit; COMn is 2280 + n
     static constexpr unsigned kNetworkReceive = 2293;
     static constexpr unsigned kNetworkTransmit = 2294;

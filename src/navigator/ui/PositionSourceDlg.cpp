@@ -22,7 +22,8 @@ double ReadNumber(const QLineEdit* edit)
     const std::string text = edit->text().trimmed().toStdString();
     double value = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value) ? value : 0.0;
+    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value) ? value
+                                                                                         : 0.0;
 }
 
 QString Number(double value, int decimals)
@@ -39,14 +40,15 @@ QString Bearing(double value)
     return QString::fromLatin1(buffer);
 }
 
-}  // namespace
+}   // namespace
 
 CPositionSourceDlg::CPositionSourceDlg(const CStart& start, QWidget* parent)
     : QDialog(parent), m_positionAvailable(start.positionAvailable)
 {
     setWindowTitle(QStringLiteral("Position Source"));
     auto* layout = new QVBoxLayout(this);
-    m_sourceText = new QLabel(QString::fromStdString(navigator::SourceText(start.gpsReceiving, start.drRunning)), this);
+    m_sourceText = new QLabel(
+        QString::fromStdString(navigator::SourceText(start.gpsReceiving, start.drRunning)), this);
     m_sourceText->setObjectName("sourceText");
     layout->addWidget(m_sourceText);
     m_nmea = new QRadioButton(QStringLiteral("&NMEA"), this);
@@ -132,8 +134,8 @@ void CPositionSourceDlg::CheckBearing(QLineEdit* edit, std::string& lastAccepted
 
 void CPositionSourceDlg::Recompute()
 {
-    const navigator::CGroundVector v =
-        navigator::CombineCourseAndSet(ReadNumber(m_course), ReadNumber(m_speed), ReadNumber(m_set), ReadNumber(m_drift));
+    const navigator::CGroundVector v = navigator::CombineCourseAndSet(
+        ReadNumber(m_course), ReadNumber(m_speed), ReadNumber(m_set), ReadNumber(m_drift));
     m_cog->setText(Bearing(v.cog));
     m_sog->setText(Number(v.sog, 1));
 }
@@ -141,8 +143,9 @@ void CPositionSourceDlg::Recompute()
 void CPositionSourceDlg::UpdateControls()
 {
     const bool dr = m_dr->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(m_course), static_cast<QWidget*>(m_speed), static_cast<QWidget*>(m_set),
-                       static_cast<QWidget*>(m_drift), static_cast<QWidget*>(m_cog), static_cast<QWidget*>(m_sog)})
+    for (QWidget* w : {static_cast<QWidget*>(m_course), static_cast<QWidget*>(m_speed),
+                       static_cast<QWidget*>(m_set), static_cast<QWidget*>(m_drift),
+                       static_cast<QWidget*>(m_cog), static_cast<QWidget*>(m_sog)})
         w->setEnabled(dr);
     m_useChart->setEnabled(dr && m_positionAvailable);
     const bool typed = dr && !m_useChart->isChecked();
@@ -154,9 +157,9 @@ void CPositionSourceDlg::UpdateControls()
 navigator::CPositionSourceChoice CPositionSourceDlg::Choice() const
 {
     navigator::CPositionSourceChoice c;
-    c.source = m_dr->isChecked() ? navigator::SourceChoice::DeadReckoning
-             : m_off->isChecked() ? navigator::SourceChoice::Off
-                                  : navigator::SourceChoice::NMEA;
+    c.source = m_dr->isChecked()    ? navigator::SourceChoice::DeadReckoning
+               : m_off->isChecked() ? navigator::SourceChoice::Off
+                                    : navigator::SourceChoice::NMEA;
     c.course = ReadNumber(m_course);
     c.speed = ReadNumber(m_speed);
     c.set = ReadNumber(m_set);

@@ -21,5 +21,11 @@ CGPSConfiguration::CGPSConfiguration(QWidget* parent) : QDialog(parent)
     layout->addWidget(buttons);
 }
 
-bool CGPSConfiguration::DatumConfirmed() const { return m_datum->isChecked(); }
-bool CGPSConfiguration::TimeConfirmed() const { return m_time->isChecked(); }
+bool CGPSConfiguration::DatumConfirmed() const
+{
+    return m_datum->isChecked();
+}
+bool CGPSConfiguration::TimeConfirmed() const
+{
+    return m_time->isChecked();
+}

@@ -71,8 +71,8 @@ int ReadMinutesSeconds(const QString& text)
 
 }   // namespace
 
-COptionsGPS::COptionsGPS(std::unique_ptr<nmea::CGPSOptionsModel> model, const nmea::CPortDirectory* ports,
-                         QWidget* parent)
+COptionsGPS::COptionsGPS(std::unique_ptr<nmea::CGPSOptionsModel> model,
+                         const nmea::CPortDirectory* ports, QWidget* parent)
     : CXPropertyPage(std::move(model), parent)
 {
     auto* portsBox = new QGroupBox(tr("Communications port"), this);
@@ -122,7 +122,8 @@ std::optional<app::CFieldError> COptionsGPS::ControlsToModel()
     bool ok = false;
     const int valid = m_validTime->text().trimmed().toInt(&ok);
     if (!ok)
-        return app::CFieldError{"validTime", "Valid sentence time must be a whole number of seconds"};
+        return app::CFieldError{"validTime",
+                                "Valid sentence time must be a whole number of seconds"};
     v.validSentenceSeconds = valid;
     return std::nullopt;
 }
@@ -132,7 +133,8 @@ void COptionsGPS::ModelToControls()
     const nmea::CGPSOptions& v = M().Values();
     m_receive->SelectPort(v.receivePort);
     m_transmit->SelectPort(v.transmitPort);
-    m_drDelay->setText(QString("%1:%2").arg(v.drDelaySeconds / 60).arg(v.drDelaySeconds % 60, 2, 10, QChar('0')));
+    m_drDelay->setText(
+        QString("%1:%2").arg(v.drDelaySeconds / 60).arg(v.drDelaySeconds % 60, 2, 10, QChar('0')));
     m_validTime->setText(QString::number(v.validSentenceSeconds));
 }
 

@@ -20,8 +20,10 @@ void CInstrumentsWindows::OnPortMessage(const nmea::CPort& port, const std::stri
     const char* path = std::getenv("BRINE_PORTS_STATE_FILE");
     if (path == nullptr || *path == '\0')
         return;
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    std::ofstream(path, std::ios::app) << port.GetName() << ' ' << ms.count() << ' ' << text << '\n';
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    std::ofstream(path, std::ios::app)
+        << port.GetName() << ' ' << ms.count() << ' ' << text << '\n';
 }
 
 std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()

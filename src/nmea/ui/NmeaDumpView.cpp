@@ -1,7 +1,7 @@
 #include "nmea/ui/NmeaDumpView.h"
 
-#include <QKeyEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -37,8 +37,9 @@ CNmeaDumpView::~CNmeaDumpView()
 QString CNmeaDumpView::Title(const nmea::CPort& port, nmea::PortChannel channel)
 {
     const QString name = QString::fromStdString(port.GetName());
-    return channel == nmea::PortChannel::Receive ? tr("Receiving NMEA Sentences via %1").arg(name)
-                                                 : tr("Transmitting NMEA Sentences via %1").arg(name);
+    return channel == nmea::PortChannel::Receive
+               ? tr("Receiving NMEA Sentences via %1").arg(name)
+               : tr("Transmitting NMEA Sentences via %1").arg(name);
 }
 
 int CNmeaDumpView::LineHeight() const
@@ -103,7 +104,8 @@ void CNmeaDumpView::paintEvent(QPaintEvent* event)
     const int ascent = fontMetrics().ascent();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int y = static_cast<int>(first - static_cast<std::size_t>(top) + i) * lineHeight;
-        painter.drawText(left, y + ascent, QString::fromLatin1(lines[i].data(), static_cast<int>(lines[i].size())));
+        painter.drawText(left, y + ascent,
+                         QString::fromLatin1(lines[i].data(), static_cast<int>(lines[i].size())));
     }
 }
 
@@ -119,8 +121,12 @@ void CNmeaDumpView::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Home: v->setValue(0); break;
     case Qt::Key_End: v->setValue(v->maximum()); break;
-    case Qt::Key_Left: horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Right: horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    case Qt::Key_Left:
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Right:
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
     default: QAbstractScrollArea::keyPressEvent(event); return;
     }
 }

@@ -10,14 +10,14 @@
 
 #include <fstream>
 
+#include "FakeClock.h"
+#include "TempFolder.h"
 #include "app/WaitStatus.h"
 #include "app/ui/Disclaimers.h"
 #include "app/ui/FileDlg.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/QtWaitHost.h"
 #include "app/ui/XStatusBar.h"
-#include "FakeClock.h"
-#include "TempFolder.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ QApplication& App()
 
 struct SilentSound : app::CAlertSound {
     bool Play(const std::filesystem::path&) override { return false; }
-    void Beep() override {}
+    void Beep() override { }
 };
 
 TEST(MsgBarWnd, GrowsWithWrappedMessagesAndHidesWhenNoneIsActive)
@@ -51,7 +51,8 @@ TEST(MsgBarWnd, GrowsWithWrappedMessagesAndHidesWhenNoneIsActive)
     EXPECT_FALSE(bar.isHidden());
     EXPECT_EQ(bar.DisplayedText(), "EPFS reception lost.");
     const int oneLine = bar.widget()->height();
-    const std::string caution = "CAUTION. NMEA not received. Position calculation transferred to DR. ";
+    const std::string caution =
+        "CAUTION. NMEA not received. Position calculation transferred to DR. ";
     model.AddMessage(b, caution + caution, 200, 1, true);
     App().processEvents();
     EXPECT_TRUE(bar.DisplayedText().startsWith("CAUTION."));
@@ -169,4 +170,4 @@ TEST(FileDlg, ListSelectsTheNamedFileAndFollowsTheFolder)
     EXPECT_EQ(dlg.list->topLevelItemCount(), 1);
 }
 
-}  // namespace
+}   // namespace

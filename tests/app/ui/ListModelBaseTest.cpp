@@ -21,11 +21,12 @@ QApplication& App()
 
 // Rows "Point <n>" with a number column; counts every row it hands out.
 struct CountingSource : app::CRowSource {
-    explicit CountingSource(std::size_t rows) : rows(rows) {}
+    explicit CountingSource(std::size_t rows) : rows(rows) { }
     std::size_t RowCount() const override { return rows; }
     std::size_t ColumnCount() const override { return 2; }
     std::string Heading(std::size_t c) const override { return c == 0 ? "Name" : "Distance"; }
-    void FetchRows(std::size_t first, std::size_t count, std::vector<app::ListRow>& out) const override
+    void FetchRows(std::size_t first, std::size_t count,
+                   std::vector<app::ListRow>& out) const override
     {
         out.clear();
         for (std::size_t r = first; r < rows && r < first + count; ++r) {

@@ -90,9 +90,10 @@ TEST_F(ProgramPaletteTest, NightWindowsStayBelowNightsBrightestColour)
         const char* name;
         QWidget* widget;
     };
-    const Named windows[] = {{"About", &about}, {"support", &support},
-                             {"disclaimer", &disclaimer}, {"message box", &box},
-                             {"menu", &menu}, {"menu bar", &menuBar}, {"MDI title bar", sub}};
+    const Named windows[] = {
+        {"About", &about},     {"support", &support}, {"disclaimer", &disclaimer},
+        {"message box", &box}, {"menu", &menu},       {"menu bar", &menuBar},
+        {"MDI title bar", sub}};
     for (const Named& w : windows) {
         w.widget->adjustSize();
         EXPECT_LE(BrightestChannel(*w.widget), bound) << w.name;
@@ -126,4 +127,4 @@ TEST_F(ProgramPaletteTest, IconsDimWithThePalette)
     EXPECT_LE(disabled.pixelColor(5, 5).red(), 64);
 }
 
-}  // namespace
+}   // namespace

@@ -23,15 +23,22 @@ QApplication& App()
 
 // A page of one whole number from 0 to 4, counting its applies and resets.
 struct CountModel : app::COptionPageModel {
-    CountModel(std::string title, int& applies, int& resets) : title(std::move(title)), applies(applies), resets(resets) {}
+    CountModel(std::string title, int& applies, int& resets)
+        : title(std::move(title)), applies(applies), resets(resets)
+    { }
     std::string Title() const override { return title; }
     std::vector<app::CFieldError> Validate() const override
     {
-        if (auto e = app::CheckRange("places", "Decimal places", static_cast<long long>(value), 0, 4))
+        if (auto e =
+                app::CheckRange("places", "Decimal places", static_cast<long long>(value), 0, 4))
             return {*e};
         return {};
     }
-    void Apply() override { ++applies; stored = value; }
+    void Apply() override
+    {
+        ++applies;
+        stored = value;
+    }
     void Reset() override { ++resets; }
     std::string title;
     int& applies;

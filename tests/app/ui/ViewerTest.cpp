@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "../../support/ScriptedPrompt.h"
+#include "../../support/TempFolder.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/PostedMessageQueue.h"
@@ -19,8 +21,6 @@
 #include "app/ui/DibView.h"
 #include "app/ui/ObjectIds.h"
 #include "app/ui/ViewerTemplates.h"
-#include "../../support/ScriptedPrompt.h"
-#include "../../support/TempFolder.h"
 
 namespace {
 
@@ -143,11 +143,15 @@ TEST_F(Viewers, PictureViewerRefusesSavingAndPrintingWhileActiveAndClosesByIdent
 TEST_F(Viewers, VideoFrameTakesTheVideosSizeAndClosingTheMediaClosesIt)
 {
     const std::string avi = (folder / "clip.avi").string();
-    const std::string make = std::string(std::getenv("BRINE_BIN_DIR")) + "/avi-make " + avi + " 176 144 20 10";
+    const std::string make =
+        std::string(std::getenv("BRINE_BIN_DIR")) + "/avi-make " + avi + " 176 144 20 10";
     ASSERT_EQ(std::system(make.c_str()), 0);
     // The clip as a reader nobody here wrote sees it.
     FILE* probe = ::popen(("ffprobe -v error -show_entries stream=codec_name,width,height,"
-                           "nb_frames -of csv=p=0 " + avi).c_str(), "r");
+                           "nb_frames -of csv=p=0 " +
+                           avi)
+                              .c_str(),
+                          "r");
     ASSERT_TRUE(probe);
     char line[128] = {};
     ASSERT_TRUE(std::fgets(line, sizeof line, probe));
@@ -173,4 +177,4 @@ TEST_F(Viewers, VideoFrameTakesTheVideosSizeAndClosingTheMediaClosesIt)
     EXPECT_FALSE(guard);
 }
 
-}  // namespace
+}   // namespace

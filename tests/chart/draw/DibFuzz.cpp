@@ -28,7 +28,7 @@ void Exercise(const chart::CDib& dib, const std::uint8_t* data, std::size_t size
         sink = sink + again->GetPixelColour(1, 1);
 }
 
-}  // namespace
+}   // namespace
 
 // Pictures of up to a million pixels take the same paths as larger ones and
 // keep the run quick; the limit for larger ones has its own test.

@@ -24,8 +24,8 @@ TEST(Dib, HeaderSizesFollowTheDepth)
         std::size_t rowBytes;
     };
     const Row rows[] = {
-        {1, 33, 1, 8, 8},     {2, 8, 4, 64, 4},   {4, 9, 4, 64, 8},     {8, 5, 8, 1024, 8},
-        {16, 2, 24, 0, 8},    {24, 1, 24, 0, 4},  {32, 3, 24, 0, 12},
+        {1, 33, 1, 8, 8},  {2, 8, 4, 64, 4},  {4, 9, 4, 64, 8},   {8, 5, 8, 1024, 8},
+        {16, 2, 24, 0, 8}, {24, 1, 24, 0, 4}, {32, 3, 24, 0, 12},
     };
     for (const Row& row : rows) {
         const CDib dib = CDib::Create(row.width, 3, row.bitsAsked);
@@ -101,7 +101,8 @@ std::vector<std::uint8_t> RunLengthBlock(int bits, std::vector<std::uint8_t> run
 {
     CDib plain = CDib::Create(6, 3, bits, Greys(bits == 8 ? 256 : 16));
     std::vector<std::uint8_t> b(plain.Block().begin(),
-                                plain.Block().begin() + std::ptrdiff_t(chart::GetDIBPixelOffset(plain.Block())));
+                                plain.Block().begin() +
+                                    std::ptrdiff_t(chart::GetDIBPixelOffset(plain.Block())));
     b[16] = bits == 8 ? 1 : 2;
     b.insert(b.end(), runs.begin(), runs.end());
     return b;
@@ -116,16 +117,21 @@ TEST(Dib, RunLengthRowsExpandWithinThePicture)
         std::vector<int> bottomUp;   // 18 indexes, bottom row first
     };
     const Row rows[] = {
-        {"runs, end of row, absolute with padding, end", 8,
+        {"runs, end of row, absolute with padding, end",
+         8,
          {3, 7, 0, 0, 0, 3, 1, 2, 3, 0, 2, 9, 0, 1},
          {7, 7, 7, 0, 0, 0, /**/ 1, 2, 3, 9, 9, 0, /**/ 0, 0, 0, 0, 0, 0}},
-        {"a run past the row's end is cut; delta moves right and up", 8,
+        {"a run past the row's end is cut; delta moves right and up",
+         8,
          {9, 5, 0, 0, 0, 2, 2, 1, 1, 4},
          {5, 5, 5, 5, 5, 5, /**/ 0, 0, 0, 0, 0, 0, /**/ 0, 0, 4, 0, 0, 0}},
-        {"4 bits: nibbles alternate, absolute nibbles", 4,
+        {"4 bits: nibbles alternate, absolute nibbles",
+         4,
          {5, 0x12, 0, 0, 0, 3, 0xAB, 0xC0, 0, 1},
          {1, 2, 1, 2, 1, 0, /**/ 10, 11, 12, 0, 0, 0, /**/ 0, 0, 0, 0, 0, 0}},
-        {"input ending inside an absolute run", 8, {2, 8, 0, 9, 1, 2},
+        {"input ending inside an absolute run",
+         8,
+         {2, 8, 0, 9, 1, 2},
          {8, 8, 0, 0, 0, 0, /**/ 0, 0, 0, 0, 0, 0, /**/ 0, 0, 0, 0, 0, 0}},
     };
     for (const Row& row : rows) {
@@ -151,7 +157,8 @@ TEST(Dib, ScaledPaintCountsRowsFromTheTopLikeTheCopy)
     ASSERT_GT(chart::PaintDIB(dc, IntRect{0, 0, 2, 2}, &dib, IntRect{0, 1, 2, 3}), 0);
     ASSERT_GT(chart::PaintDIB(dc, IntRect{4, 0, 8, 4}, &dib, IntRect{0, 1, 2, 3}), 0);
     for (int y = 0; y < 4; ++y) {
-        EXPECT_EQ(dc.GetPixel(0, y / 2), app::RGB(20 + 10 * (y / 2), 235 - 10 * (y / 2), 10 + 5 * (y / 2)));
+        EXPECT_EQ(dc.GetPixel(0, y / 2),
+                  app::RGB(20 + 10 * (y / 2), 235 - 10 * (y / 2), 10 + 5 * (y / 2)));
         EXPECT_EQ(dc.GetPixel(5, y), dc.GetPixel(0, y / 2)) << y;
     }
 }
@@ -193,4 +200,4 @@ TEST(Dib, BufferBecomesA24BitDibAndBack)
     EXPECT_FALSE(chart::BitmapToDIB(chart::CPixelView{}));
 }
 
-}  // namespace
+}   // namespace

@@ -39,8 +39,13 @@ TEST(DottedLine, StepsBySpacingTimesPenWidth)
         {"horizontal, ends on the step", 1, {0, 5}, {8, 5}, 4, {{0, 5}, {4, 5}, {8, 5}}, 1},
         {"horizontal drawn right to left", 1, {9, 5}, {0, 5}, 4, {{0, 5}, {4, 5}, {8, 5}}, 1},
         {"vertical", 1, {3, 0}, {3, 10}, 5, {{3, 0}, {3, 5}, {3, 10}}, 1},
-        {"wide pen: step 2 x 3, dots of no length", 2, {0, 0}, {12, 0}, 3,
-         {{0, 0}, {6, 0}, {12, 0}}, 0},
+        {"wide pen: step 2 x 3, dots of no length",
+         2,
+         {0, 0},
+         {12, 0},
+         3,
+         {{0, 0}, {6, 0}, {12, 0}},
+         0},
         // Diagonal steps of 3 and 4 accumulate in doubles and are truncated, so a
         // dot may land a pixel short of the exact line.
         {"diagonal", 1, {0, 0}, {6, 8}, 5, {{0, 0}, {3, 3}, {6, 7}}, 1},
@@ -101,8 +106,8 @@ TEST(XDC, FramesAndGuardsRestoreSelections)
     CXDC dotted(std::make_unique<chart::CRecordingBackend>());
     dotted.DrawFrameRect(IntRect{0, 0, 8, 4}, 4, true);
     EXPECT_EQ(LineStarts(Recorder(dotted).Records()),
-              (std::vector<IntPoint>{{0, 0}, {4, 0}, {8, 0}, {8, 0}, {8, 4}, {0, 4}, {4, 4},
-                                     {8, 4}, {0, 0}, {0, 4}}));
+              (std::vector<IntPoint>{
+                  {0, 0}, {4, 0}, {8, 0}, {8, 0}, {8, 4}, {0, 4}, {4, 4}, {8, 4}, {0, 0}, {0, 4}}));
 }
 
 TEST(XDC, TextUsesFixedMetricsAndCurrentSettings)
@@ -215,4 +220,4 @@ TEST(Buffers, PrintKeepsProportionsOnUnequalResolutions)
     EXPECT_EQ(chart::PrintHeightFor(100, IntRect{0, 0, 0, 50}, 300, 300), 0);
 }
 
-}  // namespace
+}   // namespace

@@ -43,7 +43,7 @@ CPosition East(const CPosition& from, double nm)
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ChartObject, RectangleHitEdges)
 {
@@ -56,8 +56,8 @@ TEST(ChartObject, RectangleHitEdges)
     };
     for (const Row& r : {Row{{30, 25, 35, 30}, false},   // left edge on the right bound
                          Row{{15, 40, 20, 45}, false},   // top edge on the bottom bound
-                         Row{{5, 25, 10, 30}, true},     // right edge on the left bound
-                         Row{{15, 15, 20, 20}, true},    // bottom edge on the top bound
+                         Row{{5, 25, 10, 30}, true},   // right edge on the left bound
+                         Row{{15, 15, 20, 20}, true},   // bottom edge on the top bound
                          Row{{0, 0, 9, 19}, false}, Row{{12, 22, 14, 24}, true}}) {
         EXPECT_EQ(box.HitTest(r.r) == &box, r.hit) << r.r.left << "," << r.r.top;
     }
@@ -80,9 +80,10 @@ TEST(ChartpointLayer, LabelsAndTheSelectedOne)
         bool drawId, drawName;
         const char *id, *name, *label;
     };
-    for (const Row& r : {Row{true, false, "", "Buoy", ""}, Row{true, false, "12", "Buoy", "CP12"},
-                         Row{false, true, "12", "Buoy", "CP Buoy"}, Row{true, true, "12", "Buoy", "CP12 Buoy"},
-                         Row{false, true, "12", "", ""}}) {
+    for (const Row& r :
+         {Row{true, false, "", "Buoy", ""}, Row{true, false, "12", "Buoy", "CP12"},
+          Row{false, true, "12", "Buoy", "CP Buoy"}, Row{true, true, "12", "Buoy", "CP12 Buoy"},
+          Row{false, true, "12", "", ""}}) {
         props.drawId = r.drawId;
         props.drawName = r.drawName;
         chart::COverlayChartpoint cp;
@@ -222,16 +223,20 @@ TEST(TidalVector, DrawnOnlyOverWaterColours)
     const IntPoint at = chart.ClientPoint(CPosition(50.25, -0.5));
     struct Row {
         const char* what;
-        int tinted;            // sampled pixels in the water tint
+        int tinted;   // sampled pixels in the water tint
         std::int32_t kind;
         bool drawn;
     };
-    for (const Row& r : {Row{"four tinted", 4, chart::kTidalPlain, true},
-                         Row{"three tinted", 3, chart::kTidalPlain, false},
-                         Row{"coloured kind needs the second class", 5, chart::kTidalBlue, false}}) {
+    for (const Row& r :
+         {Row{"four tinted", 4, chart::kTidalPlain, true},
+          Row{"three tinted", 3, chart::kTidalPlain, false},
+          Row{"coloured kind needs the second class", 5, chart::kTidalBlue, false}}) {
         std::vector<std::uint32_t> pixels(800 * 400, 0xFF808080u);
-        const IntPoint samples[5] = {{at.x - 1, at.y + 1}, {at.x + 1, at.y + 1}, {at.x + 1, at.y - 1},
-                                     {at.x - 1, at.y - 1}, {at.x, at.y}};
+        const IntPoint samples[5] = {{at.x - 1, at.y + 1},
+                                     {at.x + 1, at.y + 1},
+                                     {at.x + 1, at.y - 1},
+                                     {at.x - 1, at.y - 1},
+                                     {at.x, at.y}};
         for (int i = 0; i < r.tinted; ++i)
             pixels[samples[i].y * 800 + samples[i].x] = 0xFFF000F0u;
         chart::CXDC dc(std::make_unique<chart::CRecordingBackend>(

@@ -12,7 +12,7 @@ struct Item {
     int& alive;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(ObjectLists, OwnFindRemoveAndTake)
 {

@@ -21,7 +21,10 @@ namespace {
 constexpr double kMetresPerNm = 1852.0;
 
 // 0.5 degree of latitude over 400 pixels: about 139 m a pixel.
-Chart HarbourChart() { return Chart(CPosition(50.5, -1.0), CPosition(50.0, 0.0)); }
+Chart HarbourChart()
+{
+    return Chart(CPosition(50.5, -1.0), CPosition(50.0, 0.0));
+}
 
 CPosition RhumbDirect(const CPosition& from, double nm, double bearing)
 {
@@ -39,7 +42,7 @@ double RhumbDistanceNm(const CPosition& a, const CPosition& b)
     return s / kMetresPerNm;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(OverlayText, NinePlacementsRoundThePoint)
 {
@@ -104,14 +107,23 @@ TEST(OverlayLine, DistanceToRunMarksCountDownAlongTheLegs)
         std::vector<double> legs;   // nm, due east one after the other
         double interval, toRun, carried;
         std::vector<std::string> labels;
-        std::vector<double> at;     // nm from the start of the route
+        std::vector<double> at;   // nm from the start of the route
     };
     const Row rows[] = {
         {"3 and 5 at 2", {3.0, 5.0}, 2.0, 8.0, 0.0, {"6M", "4M", "2M"}, {2, 4, 6}},
-        {"whole route of 8 from its first mark", {3.0, 5.0}, 2.0, 8.0,
-         chart::CSelectedRoute::InitialCarriedDistance(8.0, 2.0), {"8M", "6M", "4M", "2M"},
+        {"whole route of 8 from its first mark",
+         {3.0, 5.0},
+         2.0,
+         8.0,
+         chart::CSelectedRoute::InitialCarriedDistance(8.0, 2.0),
+         {"8M", "6M", "4M", "2M"},
          {0, 2, 4, 6}},
-        {"mark on a leg end moves to the next leg", {2.0, 3.0}, 2.0, 5.0, 0.0, {"3M", "1M"},
+        {"mark on a leg end moves to the next leg",
+         {2.0, 3.0},
+         2.0,
+         5.0,
+         0.0,
+         {"3M", "1M"},
          {2, 4}},
         {"half-mile interval has one decimal", {1.2}, 0.5, 1.2, 0.0, {"0.7M", "0.2M"}, {0.5, 1.0}},
     };
@@ -191,10 +203,13 @@ TEST(OverlayLine, GreatCirclePointsLieOnTheGeodesic)
                   leg.b.GetLongitude(), whole);
         for (const CPosition& p : points) {
             double s1 = 0, s2 = 0;
-            g.Inverse(leg.a.GetLatitude(), leg.a.GetLongitude(), p.GetLatitude(), p.GetLongitude(), s1);
-            g.Inverse(p.GetLatitude(), p.GetLongitude(), leg.b.GetLatitude(), leg.b.GetLongitude(), s2);
+            g.Inverse(leg.a.GetLatitude(), leg.a.GetLongitude(), p.GetLatitude(), p.GetLongitude(),
+                      s1);
+            g.Inverse(p.GetLatitude(), p.GetLongitude(), leg.b.GetLatitude(), leg.b.GetLongitude(),
+                      s2);
             // A point off the geodesic makes the way through it longer.
-            EXPECT_LT((s1 + s2 - whole) / whole, 1.5e-5) << p.GetLatitude() << " " << p.GetLongitude();
+            EXPECT_LT((s1 + s2 - whole) / whole, 1.5e-5)
+                << p.GetLatitude() << " " << p.GetLongitude();
         }
     }
     // Whatever the stored intercept, the list stays bounded and ends at the end.
@@ -268,9 +283,10 @@ TEST(OverlayLine, LegMarksAndPatternedSegments)
 TEST(OverlayLine, PerpendicularsAndPositionComparison)
 {
     CPosition left, right;
-    ASSERT_TRUE(chart::PerpendicularPositions(1.0, CPosition(50, -1), CPosition(50, 0), left, right));
+    ASSERT_TRUE(
+        chart::PerpendicularPositions(1.0, CPosition(50, -1), CPosition(50, 0), left, right));
     EXPECT_NEAR(RhumbDistanceNm(left, CPosition(50, 0)), 1.0, 1e-4);
-    EXPECT_LT(left.GetLatitude(), 50.0);    // east-going leg: +90 is south
+    EXPECT_LT(left.GetLatitude(), 50.0);   // east-going leg: +90 is south
     EXPECT_GT(right.GetLatitude(), 50.0);
     EXPECT_FALSE(chart::PositionsDiffer(CPosition(50.0000001, 1), CPosition(50.0000002, 1)));
     EXPECT_TRUE(chart::PositionsDiffer(CPosition(50.000001, 1), CPosition(50.000002, 1)));

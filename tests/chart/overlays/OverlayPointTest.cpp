@@ -38,7 +38,7 @@ struct TwiceShown {
     TwiceShownChart doc;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(OverlayPoint, SizeScalingTruncatesPerMode)
 {
@@ -126,8 +126,8 @@ TEST(OverlayPoint, MarkerShapesAndFocusBox)
     const auto frame = rec.Of(DrawOp::Rectangle);
     ASSERT_FALSE(frame.empty());
     EXPECT_EQ(frame.back().pen.width, defaults.focusBoxLineWidth);
-    EXPECT_EQ(frame.back().points[0], (IntPoint{41 - defaults.focusBoxLineWidth,
-                                                51 - defaults.focusBoxLineWidth}));
+    EXPECT_EQ(frame.back().points[0],
+              (IntPoint{41 - defaults.focusBoxLineWidth, 51 - defaults.focusBoxLineWidth}));
     // Position fix: circle of ScaleSize(5) and its cross.
     rec.Clear();
     COverlayPositionFix fix;
@@ -154,7 +154,8 @@ TEST(OverlayPoint, TargetTrianglesPointAlongTheCourse)
         EXPECT_EQ(t.second, r.second) << r.course;
     }
     Recorder rec;
-    chart::COverlayTargetPositionFix target(0, 0, 0, 0xFFFF, COverlayPositionFix::NoFixTime(), nullptr);
+    chart::COverlayTargetPositionFix target(0, 0, 0, 0xFFFF, COverlayPositionFix::NoFixTime(),
+                                            nullptr);
     target.values[0] = 90.0;
     target.SetScreenPoint({100, 100});
     target.Draw(rec.dc);

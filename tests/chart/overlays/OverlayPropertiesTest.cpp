@@ -17,7 +17,7 @@ constexpr const char* kWorkspace = "Software\\Quorwick\\Brinevane\\Default";
 
 class TestSettings final : public CSettingsHome {
 public:
-    TestSettings() : m_store(m_folder / "settings.conf") {}
+    TestSettings() : m_store(m_folder / "settings.conf") { }
     platform::CSettingsStore& GetStore() const override { return m_store; }
     std::string GetRegistryKey() const override { return kWorkspace; }
 
@@ -26,11 +26,14 @@ private:
     mutable platform::CSettingsStore m_store;
 };
 
-std::string KeyOf(const std::string& base) { return std::string(kWorkspace) + "\\" + base + "\\OverlayProperties"; }
+std::string KeyOf(const std::string& base)
+{
+    return std::string(kWorkspace) + "\\" + base + "\\OverlayProperties";
+}
 
 constexpr PaletteColours kOdd{app::RGB(1, 2, 3), app::RGB(4, 5, 6), app::RGB(7, 8, 9)};
 
-}  // namespace
+}   // namespace
 
 TEST(OverlayProperties, EveryClassRoundTrips)
 {
@@ -163,8 +166,8 @@ TEST(OverlayProperties, DefaultsWithoutAKeyAndDamagedSizes)
     chartpoint.Load(home);
     EXPECT_EQ(vessel.GetSizeMode(), kSizeLarge);
     EXPECT_EQ(chartpoint.GetSizeMode(), kSizeSmall);
-    EXPECT_EQ(chartpoint.GetColours(), (PaletteColours{app::RGB(0, 127, 255), app::RGB(0, 127, 255),
-                                                       app::RGB(0, 0, 127)}));
+    EXPECT_EQ(chartpoint.GetColours(),
+              (PaletteColours{app::RGB(0, 127, 255), app::RGB(0, 127, 255), app::RGB(0, 0, 127)}));
     EXPECT_EQ(chartpoint.GetLabelPrefix(), "CP");
     EXPECT_EQ(CWaypointProperties().GetLabelPrefix(), "W");
     EXPECT_EQ(CWaypointProperties().Line().GetWidth(), 3);
@@ -182,9 +185,10 @@ TEST(OverlayProperties, DefaultsWithoutAKeyAndDamagedSizes)
     EXPECT_EQ(vessel.GetSizeMode(), kSizeSmall);
 
     // The line kinds' names and stored defaults come from one table.
-    const char* names[] = {"SelectedRoute", "AlternativeRoute", "VesselTrack", "PlannedTrack",
-                           "HeadingMarker", "SpeedAndDirectionVector", "ArrivalCircle",
-                           "WaypointPerpendicular", "CrossTrackLimits", "TargetLine"};
+    const char* names[] = {"SelectedRoute", "AlternativeRoute",      "VesselTrack",
+                           "PlannedTrack",  "HeadingMarker",         "SpeedAndDirectionVector",
+                           "ArrivalCircle", "WaypointPerpendicular", "CrossTrackLimits",
+                           "TargetLine"};
     for (int kind = 0; kind < kLineKindCount; ++kind) {
         const CLineProperties line(kind);
         EXPECT_EQ(line.GetKeyName(), names[kind]);

@@ -13,11 +13,11 @@
 
 #include "../../support/FakeChartWindow.h"
 #include "app/DateTimeEx.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/draw/XDC.h"
 #include "chart/overlays/OverlayProperties.h"
 #include "chart/overlays/OverlayServices.h"
 #include "chart/overlays/OverlayTarget.h"
-#include "chart/draw/RecordingBackend.h"
-#include "chart/draw/XDC.h"
 #include "charts/vector/BlankChartDoc.h"
 
 namespace overlay_test {
@@ -56,7 +56,7 @@ struct Chart {
 
 // A drawing context over the recording backend.
 struct Recorder {
-    Recorder() : dc(std::make_unique<chart::CRecordingBackend>()) {}
+    Recorder() : dc(std::make_unique<chart::CRecordingBackend>()) { }
     const std::vector<DrawRecord>& Records() const
     {
         return static_cast<chart::CRecordingBackend*>(dc.Backend())->Records();
@@ -140,9 +140,10 @@ public:
     }
     std::vector<nmea::CNMEADataValue*> All()
     {
-        return {&values.speed, &values.range, &values.bearing, &values.bearingReference,
-                &values.course, &values.courseReference, &values.key, &values.latitude,
-                &values.longitude};
+        return {
+            &values.speed,    &values.range,           &values.bearing, &values.bearingReference,
+            &values.course,   &values.courseReference, &values.key,     &values.latitude,
+            &values.longitude};
     }
 
     bool shown = true, state = true, courseLine = false;
@@ -164,4 +165,4 @@ public:
     chart::CCurrentTargetCount count;
 };
 
-}  // namespace overlay_test
+}   // namespace overlay_test

@@ -2,8 +2,8 @@
 // a paint draws is one the reader wrote whole. Run under ThreadSanitizer in CI.
 
 #include <atomic>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <set>
 #include <thread>
 
@@ -36,7 +36,7 @@ bool IsWhole(int t, const chart::CTargetMotion& m)
            m.previous == m.position;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(TargetThreads, PaintsSeeOnlyWholeUpdates)
 {
@@ -61,7 +61,8 @@ TEST(TargetThreads, PaintsSeeOnlyWholeUpdates)
             for (int t = 0; t < kTargets; ++t) {
                 const CPosition p = PositionFor(t, k);
                 records[t]->values.latitude.SetDouble(-nmea::DegreesToNmeaDegMin(p.GetLatitude()));
-                records[t]->values.longitude.SetDouble(-nmea::DegreesToNmeaDegMin(p.GetLongitude()));
+                records[t]->values.longitude.SetDouble(
+                    -nmea::DegreesToNmeaDegMin(p.GetLongitude()));
                 ASSERT_TRUE(targets[t]->UpdateMotion(k));
             }
             rounds.fetch_add(1);

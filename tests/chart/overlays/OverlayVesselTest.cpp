@@ -15,11 +15,11 @@
 #include "chart/overlays/OwnVesselLayer.h"
 
 using namespace overlay_test;
+using app::COLORREF;
 using chart::COverlayOwnVessel;
 using chart::COverlayTarget;
 using chart::COverlayTenderTarget;
 using chart::COwnVesselValues;
-using app::COLORREF;
 
 namespace {
 
@@ -43,7 +43,10 @@ constexpr double kDrawBudgetMs = 1.0;
 #endif
 
 // About 28 metres a pixel round 50.25 N, 0.8 W.
-Chart CloseChart() { return Chart(CPosition(50.3, -0.9), CPosition(50.2, -0.7)); }
+Chart CloseChart()
+{
+    return Chart(CPosition(50.3, -0.9), CPosition(50.2, -0.7));
+}
 
 const CPosition kOwn(50.25, -0.8);
 
@@ -104,12 +107,13 @@ double Milliseconds(F&& f)
         const auto start = std::chrono::steady_clock::now();
         f();
         best = std::min(best, std::chrono::duration<double, std::milli>(
-                                  std::chrono::steady_clock::now() - start).count());
+                                  std::chrono::steady_clock::now() - start)
+                                  .count());
     }
     return best;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(OwnVessel, VectorOfTenAndAHalfMinutesGetsTenMarks)
 {
@@ -213,9 +217,9 @@ TEST(OwnVessel, BadValuesDrawNothingFromThemAndEndQuickly)
                     own.values.headingLineLength = length;
                     own.values.vectorTimeDays = length == 1.0 ? 6.0 / 1440.0 : length;
                     worst = std::max(worst, Milliseconds([&] {
-                        rec.Clear();
-                        own.Draw(rec);
-                    }));
+                                         rec.Clear();
+                                         own.Draw(rec);
+                                     }));
                     const bool headingOk = chart::IsUsableDirection(heading);
                     const bool courseOk = chart::IsUsableDirection(course);
                     const bool speedOk = std::isfinite(speed) && speed != kUnset && speed > 0;
@@ -224,7 +228,8 @@ TEST(OwnVessel, BadValuesDrawNothingFromThemAndEndQuickly)
                     if (!courseOk || !speedOk)
                         EXPECT_FALSE(own.overlay.DrawsVector()) << course << " " << speed;
                     if (!speedOk || length != 1.0)
-                        EXPECT_LE(WidthsIn(rec, kVectorColour).size(), 6u);   // lines and heads only
+                        EXPECT_LE(WidthsIn(rec, kVectorColour).size(),
+                                  6u);   // lines and heads only
                     EXPECT_LE(rec.Records().size(), 2u * chart::COverlayVessel::kMaxTimeMarks + 20);
                 }
             }
@@ -380,7 +385,8 @@ TEST(Target, SymbolPathAndLabels)
     ASSERT_TRUE(target.UpdateFromNMEA(kOwn, 0.0));
     target.Properties().drawProjectedPath = true;
     target.Properties().projectedPathDistance = 1.0;
-    target.Properties().drawName = target.Properties().drawNumber = target.Properties().drawLabel = true;
+    target.Properties().drawName = target.Properties().drawNumber = target.Properties().drawLabel =
+        true;
     record.number = 7;
     record.label = "Ferry";
     target.Draw(rec.dc);
@@ -469,11 +475,11 @@ TEST(Target, BadValuesInEveryCombinationEndQuicklyAndDrawNothingFromThem)
                         bool updated = false;
                         rec.Clear();
                         worst = std::max(worst, Milliseconds([&] {
-                            rec.Clear();
-                            target.SetMotion(start);
-                            updated = target.UpdateFromNMEA(kOwn, heading);
-                            target.Draw(rec.dc);
-                        }));
+                                             rec.Clear();
+                                             target.SetMotion(start);
+                                             updated = target.UpdateFromNMEA(kOwn, heading);
+                                             target.Draw(rec.dc);
+                                         }));
                         const bool usable = std::isfinite(range) && range != kUnset &&
                                             std::isfinite(bearing) && bearing != kUnset &&
                                             chart::IsUsableDirection(heading);
@@ -500,7 +506,8 @@ TEST(Target, BadValuesInEveryCombinationEndQuicklyAndDrawNothingFromThem)
             toRun = 10.0;
             carried = 0.0;
             marks.clear();
-            chart::WalkLegDistanceMarks(kOwn, CPosition(50.25, -0.54), interval, toRun, carried, marks);
+            chart::WalkLegDistanceMarks(kOwn, CPosition(50.25, -0.54), interval, toRun, carried,
+                                        marks);
         });
         EXPECT_LE(marks.size(), std::size_t(chart::COverlayLine::kMaxDistanceMarks)) << interval;
         EXPECT_LT(ms, kDrawBudgetMs) << interval;

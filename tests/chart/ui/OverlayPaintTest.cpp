@@ -13,11 +13,11 @@
 
 #include "../../support/FakeChartWindow.h"
 #include "app/DateTimeEx.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/overlays/ChartpointLayer.h"
 #include "chart/overlays/OverlayTarget.h"
 #include "chart/overlays/SelectedRoute.h"
 #include "chart/overlays/TidalVector.h"
-#include "chart/draw/ui/QtPainterBackend.h"
 #include "charts/vector/BlankChartDoc.h"
 #include "geo/NavMaths.h"
 
@@ -32,8 +32,8 @@ char* g_argv[] = {g_arg0, nullptr};
 
 constexpr int kWidth = 1200;
 constexpr int kHeight = 600;
-constexpr std::uint32_t kWater = 0xFFC8DCF0u;    // pale blue sea
-constexpr std::uint32_t kLand = 0xFFF0E0B0u;     // buff land
+constexpr std::uint32_t kWater = 0xFFC8DCF0u;   // pale blue sea
+constexpr std::uint32_t kLand = 0xFFF0E0B0u;   // buff land
 
 // A harbour approach: the blank chart's grid over sea and a stretch of
 // coast; the sea is the colour class tidal arrows are drawn over.
@@ -140,7 +140,7 @@ std::unique_ptr<chart::COverlayTarget> MakeTarget(chart::CChartDoc* doc, Trackin
     return target;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(OverlayPaint, HarbourSceneOnRealPixels)
 {
@@ -223,7 +223,8 @@ TEST(OverlayPaint, HarbourSceneOnRealPixels)
     selected.Draw(dc);
 
     Tracking tracking;
-    auto ferry = MakeTarget(&doc, tracking, "Ferry", 3, "Pilot boarding", At(w3, 1.6, 300.0), 200.0, 14.0);
+    auto ferry =
+        MakeTarget(&doc, tracking, "Ferry", 3, "Pilot boarding", At(w3, 1.6, 300.0), 200.0, 14.0);
     auto fisher = MakeTarget(&doc, tracking, "Fisher", 7, "", At(w4, 1.5, 160.0), 290.0, 6.0);
     ferry->Properties().Text().SetColours({0x000000, 0x000000, 0x000000});
     fisher->Properties().Text().SetColours({0x000000, 0x000000, 0x000000});
@@ -257,14 +258,16 @@ TEST(OverlayPaint, HarbourSceneOnRealPixels)
         EXPECT_TRUE(doc.PositionToClientPoints(p, at));
         return QRect(at[0].x - r, at[0].y - r, 2 * r + 1, 2 * r + 1);
     };
-    EXPECT_GT(CountPixels(image, 0x000000, near(v.position, 30)), 40);           // own vessel
-    EXPECT_GT(CountPixels(image, 0x00FF00, near(ferry->GetPosition(), 12)), 10);  // target symbol
-    EXPECT_GT(CountPixels(image, qRgb(255, 0, 0), near(w3, 80)), 20);             // route legs
-    EXPECT_GT(CountPixels(image, qRgb(0, 127, 255), near(points[1].p, 14)), 20);  // chartpoint
-    EXPECT_GT(CountPixels(image, 0x000000, QRect(tide.GetBounds().left, tide.GetBounds().top,
-                                                 tide.GetBounds().right - tide.GetBounds().left,
-                                                 tide.GetBounds().bottom - tide.GetBounds().top)),
-              5);                                                                  // tidal arrow
-    EXPECT_GT(CountPixels(image, qRgb(255, 127, 0), QRect(0, 0, kWidth, kHeight)), 20);   // leg marks
+    EXPECT_GT(CountPixels(image, 0x000000, near(v.position, 30)), 40);   // own vessel
+    EXPECT_GT(CountPixels(image, 0x00FF00, near(ferry->GetPosition(), 12)), 10);   // target symbol
+    EXPECT_GT(CountPixels(image, qRgb(255, 0, 0), near(w3, 80)), 20);   // route legs
+    EXPECT_GT(CountPixels(image, qRgb(0, 127, 255), near(points[1].p, 14)), 20);   // chartpoint
+    EXPECT_GT(CountPixels(image, 0x000000,
+                          QRect(tide.GetBounds().left, tide.GetBounds().top,
+                                tide.GetBounds().right - tide.GetBounds().left,
+                                tide.GetBounds().bottom - tide.GetBounds().top)),
+              5);   // tidal arrow
+    EXPECT_GT(CountPixels(image, qRgb(255, 127, 0), QRect(0, 0, kWidth, kHeight)),
+              20);   // leg marks
     doc.OnCloseDocument();
 }

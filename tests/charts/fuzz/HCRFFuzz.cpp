@@ -1,6 +1,6 @@
-// Feeds one input to every reader of the raster chart files: header, palette, notes, panel, lookup table,
-// compressed tile, and split in two as a raster with its index and as an update. Seeds are the files of a
-// chart made by the hcrf tool, so each reader meets its own format.
+// Feeds one input to every reader of the raster chart files: header, palette, notes, panel, lookup
+// table, compressed tile, and split in two as a raster with its index and as an update. Seeds are
+// the files of a chart made by the hcrf tool, so each reader meets its own format.
 
 #include "charts/hcrf/ChartPanel.h"
 #include "charts/hcrf/HCRFHeader.h"
@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; parsed && i < panel.SubPanelCount(); ++i) {
         const CSubPanel& sub = panel.SubPanel(i);
         geo::CPosition out;
-        sub.ShiftToChartDatum(geo::CPosition(sub.ShiftToWgs84(somewhere, out) == 0 ? out : somewhere), out);
+        sub.ShiftToChartDatum(
+            geo::CPosition(sub.ShiftToWgs84(somewhere, out) == 0 ? out : somewhere), out);
         sub.PointToPosition({100, -100});
         sub.ContainsPosition(somewhere);
         sub.ContainsPoint({64, 64});
@@ -58,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ByteView first = in.subspan(4, split - 4), second = in.subspan(split);
     const unsigned across = data[2] % 8 + 1, down = data[3] % 8 + 1;
     CTileRaster raster;
-    if (!raster.Assign(Bytes(first.begin(), first.end()), Bytes(second.begin(), second.end()), across, down, nullptr))
+    if (!raster.Assign(Bytes(first.begin(), first.end()), Bytes(second.begin(), second.end()),
+                       across, down, nullptr))
         return 0;
     std::mutex lock;
     for (unsigned row = 0; row <= down; ++row)

@@ -20,7 +20,7 @@ void WriteFile(const std::string& path, const uint8_t* data, size_t size)
     std::fclose(f);
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

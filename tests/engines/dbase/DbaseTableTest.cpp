@@ -20,8 +20,9 @@ namespace {
 
 const std::vector<FieldSpec> kMemoFields = {
     {"UNIQUE", 'N', 8, 0}, {"MASTER_ID", 'N', 8, 0}, {"TYPE", 'C', 3, 0}, {"DATA", 'M', 10, 0}};
-const std::vector<TagDefinition> kMemoTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
-                                        {"T_ID_TYPE", "STR( MASTER_ID, 8, 0 ) + TYPE", ".NOT. DELETED()"}};
+const std::vector<TagDefinition> kMemoTags = {
+    {"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
+    {"T_ID_TYPE", "STR( MASTER_ID, 8, 0 ) + TYPE", ".NOT. DELETED()"}};
 
 void AddMemo(CDbaseTable& t, int id, int master, int type, const std::string& text)
 {
@@ -51,7 +52,7 @@ std::vector<int> WalkIds(CDbaseTable& t)
     return ids;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(KeyExpression, NumbersAreWrittenAsDbaseWritesThem)
 {
@@ -60,9 +61,9 @@ TEST(KeyExpression, NumbersAreWrittenAsDbaseWritesThem)
         int width, decimals;
         const char* text;
     } rows[] = {
-        {1, 8, 0, "       1"},      {-1.5, 6, 2, " -1.50"},  {12345.678, 10, 2, "  12345.68"},
-        {123456, 5, 0, "*****"},     {-99.99, 6, 2, "-99.99"}, {-99.99, 5, 2, "*****"},
-        {-0.001, 6, 2, "  0.00"},    {0, 3, 0, "  0"},         {1e300, 10, 2, "**********"},
+        {1, 8, 0, "       1"},    {-1.5, 6, 2, " -1.50"},   {12345.678, 10, 2, "  12345.68"},
+        {123456, 5, 0, "*****"},  {-99.99, 6, 2, "-99.99"}, {-99.99, 5, 2, "*****"},
+        {-0.001, 6, 2, "  0.00"}, {0, 3, 0, "  0"},         {1e300, 10, 2, "**********"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(FormatNumber(r.value, r.width, r.decimals), r.text) << r.value;
@@ -79,7 +80,8 @@ TEST(KeyExpression, BcdKeyValueReadsNoMoreThanTheKeyHolds)
 
 TEST(KeyExpression, BcdKeysRoundTripAndSortAsNumbers)
 {
-    const double values[] = {-1234.5, -1, -0.25, 0, 0.001, 0.5, 1, 2, 10, 99.99, 12345678, 99999999};
+    const double values[] = {-1234.5, -1, -0.25, 0,     0.001,    0.5,
+                             1,       2,  10,    99.99, 12345678, 99999999};
     for (double v : values)
         EXPECT_DOUBLE_EQ(BcdKeyValue(BcdKey(v)), v) << v;
     // Documented examples of the packed form: 20.50 and 1.
@@ -100,9 +102,10 @@ TEST(KeyExpression, JulianDaysOfDates)
 
 TEST(KeyExpression, RefusesWhatItCannotEvaluate)
 {
-    std::vector<FieldSlot> f = {{"NAME", 'C', 10, 0, 1}, {"N", 'N', 5, 0, 11}, {"D", 'D', 8, 0, 16}, {"M", 'M', 10, 0, 24}};
-    for (const char* bad : {"", "NOPE", "NAME +", "STR(NAME,8,0)", "DTOS(NAME)", "LEFT(N,3)", "N + NAME", "M",
-                            "STR(N,8,0", "D + NAME", "NAME)"})
+    std::vector<FieldSlot> f = {
+        {"NAME", 'C', 10, 0, 1}, {"N", 'N', 5, 0, 11}, {"D", 'D', 8, 0, 16}, {"M", 'M', 10, 0, 24}};
+    for (const char* bad : {"", "NOPE", "NAME +", "STR(NAME,8,0)", "DTOS(NAME)", "LEFT(N,3)",
+                            "N + NAME", "M", "STR(N,8,0", "D + NAME", "NAME)"})
         EXPECT_EQ(CKeyExpression::Parse(bad, f), nullptr) << bad;
     auto e = CKeyExpression::Parse("STR( N, 8, 0 ) + LEFT( NAME, 3 ) + DTOS( D )", f);
     ASSERT_NE(e, nullptr);
@@ -117,9 +120,9 @@ TEST(DbaseTable, EveryFieldTypeSurvivesReopen)
 {
     brine_test::TempFolder dir;
     CDbaseEngine engine;
-    std::vector<FieldSpec> fields = {{"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 25, 0}, {"WIDE", 'C', 260, 0},
-                                     {"LAT", 'F', 10, 5},   {"DATE", 'D', 8, 0},  {"OK", 'L', 1, 0},
-                                     {"NOTE", 'M', 10, 0}};
+    std::vector<FieldSpec> fields = {
+        {"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 25, 0}, {"WIDE", 'C', 260, 0}, {"LAT", 'F', 10, 5},
+        {"DATE", 'D', 8, 0},   {"OK", 'L', 1, 0},    {"NOTE", 'M', 10, 0}};
     const std::string longText(3000, 'x');
     {
         auto t = engine.Create(dir / "all", fields, {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"}});
@@ -163,7 +166,7 @@ TEST(DbaseTable, CreateRefusesBadDescriptions)
     engine.ResetError();
     auto t = engine.Create(dir / "e", {{"N", 'C', 3, 0}}, {{"T_A_VERY_LONG_TAG", "N", ""}});
     ASSERT_NE(t, nullptr);
-    EXPECT_NE(t->Tag("T_A_VERY_LONG_NAME"), nullptr);  // both cut to ten characters
+    EXPECT_NE(t->Tag("T_A_VERY_LONG_NAME"), nullptr);   // both cut to ten characters
     EXPECT_EQ(t->TagAt(0)->Name(), "T_A_VERY_L");
 }
 
@@ -203,7 +206,7 @@ TEST_F(MemoTable, SeekByPrefixOnTextNumberAndCompoundKeys)
     EXPECT_EQ(t->Field("DATA")->Text(), "a");
     EXPECT_EQ(t->SeekNext("      12"), 0);
     EXPECT_EQ(t->Field("DATA")->Text(), "c");
-    EXPECT_EQ(t->SeekNext("      12"), kAfter);  // "     120" follows; not ours
+    EXPECT_EQ(t->SeekNext("      12"), kAfter);   // "     120" follows; not ours
     EXPECT_EQ(t->Seek("      12003"), 0);
     EXPECT_EQ(t->Field("UNIQUE")->AsDouble(), 3);
     EXPECT_EQ(t->Seek("      13"), kAfter);
@@ -266,10 +269,10 @@ TEST_F(MemoTable, PackKeepsLiveRecordsAndTheirMemos)
         ASSERT_EQ(t->Delete(), 0);
     }
     ASSERT_EQ(t->Go(1), 0);
-    t->Field("DATA")->Assign("");  // an emptied memo holds no block
+    t->Field("DATA")->Assign("");   // an emptied memo holds no block
     ASSERT_EQ(t->Flush(), 0);
     const auto before = std::filesystem::file_size(dir / "memos.dbt");
-    auto other = engine.Open(path);  // a reader that stays open throughout
+    auto other = engine.Open(path);   // a reader that stays open throughout
     ASSERT_NE(other, nullptr);
     ASSERT_EQ(t->Pack(), 0);
     ASSERT_EQ(t->MemoCompress(), 0);
@@ -403,7 +406,7 @@ int ChildSeesLock(const std::string& path)
     }));
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(MemoTable, LocksAreSeenByAnotherProcessAndBelongToTheirHandle)
 {
@@ -416,9 +419,9 @@ TEST_F(MemoTable, LocksAreSeenByAnotherProcessAndBelongToTheirHandle)
     ASSERT_TRUE(a && b);
     EXPECT_EQ(ChildSeesLock(path), 1);
     ASSERT_EQ(a->Lock(), 0);
-    EXPECT_EQ(b->Lock(), kLocked);  // a second handle in this process is another user
+    EXPECT_EQ(b->Lock(), kLocked);   // a second handle in this process is another user
     EXPECT_EQ(ChildSeesLock(path), 0);
-    ASSERT_EQ(b->Close(), 0);  // closing another handle keeps a's lock
+    ASSERT_EQ(b->Close(), 0);   // closing another handle keeps a's lock
     EXPECT_EQ(ChildSeesLock(path), 0);
     ASSERT_EQ(a->Unlock(), 0);
     EXPECT_EQ(ChildSeesLock(path), 1);
@@ -427,7 +430,7 @@ TEST_F(MemoTable, LocksAreSeenByAnotherProcessAndBelongToTheirHandle)
     ASSERT_EQ(a->Top(), kEof);
     AddMemo(*a, 1, 1, 0, "x");
     ASSERT_EQ(a->Flush(), 0);
-    ASSERT_EQ(a->Field("DATA")->Assign("y"), 0);  // locks record 1
+    ASSERT_EQ(a->Field("DATA")->Assign("y"), 0);   // locks record 1
     EXPECT_EQ(ChildSeesLock(path), 0);
 }
 
@@ -439,23 +442,24 @@ TEST_F(MemoTable, APackWhoseFlushFailsGivesTheTableLockBack)
     ASSERT_EQ(t->Unlock(), 0);
     // In a child whose files may not grow, a longer memo cannot be stored, so
     // the pack fails in its flush; its table lock must not stay behind.
-    EXPECT_EQ(brine_test::WaitChild(brine_test::ForkChild([&] {
-                  ::signal(SIGXFSZ, SIG_IGN);
-                  const rlimit limit{rlim_t(std::filesystem::file_size(path + ".dbt")), RLIM_INFINITY};
-                  if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || t->Go(1) != 0 ||
-                      t->Field("DATA")->Assign(std::string(4000, 'z')) != 0 || t->Pack() >= 0)
-                      return 1;
-                  auto other = engine.Open(path);
-                  return other && other->LockTest() == 0 && !t->HoldsTableLock() ? 0 : 2;
-              })),
-              0);
+    EXPECT_EQ(
+        brine_test::WaitChild(brine_test::ForkChild([&] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{rlim_t(std::filesystem::file_size(path + ".dbt")), RLIM_INFINITY};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || t->Go(1) != 0 ||
+                t->Field("DATA")->Assign(std::string(4000, 'z')) != 0 || t->Pack() >= 0)
+                return 1;
+            auto other = engine.Open(path);
+            return other && other->LockTest() == 0 && !t->HoldsTableLock() ? 0 : 2;
+        })),
+        0);
 }
 
 TEST_F(MemoTable, DamagedMemoHeadersNeverLeadToOverwritingAnotherMemo)
 {
     auto t = Create();
     ASSERT_NE(t, nullptr);
-    AddMemo(*t, 1, 1, 0, "first");    // block 1
+    AddMemo(*t, 1, 1, 0, "first");   // block 1
     AddMemo(*t, 2, 2, 0, "second");   // block 2
     ASSERT_EQ(t->Flush(), 0);
     // The first memo's length below its own header, and the file's next free
@@ -497,7 +501,7 @@ TEST_F(MemoTable, KilledWriterLosesNoFlushedRecordAndIndexesAgree)
             if (t->Append() != 0 || t->Unlock() != 0)
                 return 2;
             if (i % 50 == 0)
-                t->FlushIndex();  // the index is rewritten now and then, so a kill may tear it
+                t->FlushIndex();   // the index is rewritten now and then, so a kill may tear it
             if (::write(pipeFds[1], &i, sizeof i) != sizeof i)
                 return 3;
         }
@@ -583,7 +587,8 @@ TEST_F(MemoTable, AHeaderCountBeyondTheFileIsRepairedOnOpenAndReported)
             std::ifstream f(dir / "memos.dbf", std::ios::binary);
             unsigned char b[8] = {};
             f.read(reinterpret_cast<char*>(b), 8);
-            return uint32_t(b[4]) | uint32_t(b[5]) << 8 | uint32_t(b[6]) << 16 | uint32_t(b[7]) << 24;
+            return uint32_t(b[4]) | uint32_t(b[5]) << 8 | uint32_t(b[6]) << 16 |
+                   uint32_t(b[7]) << 24;
         };
         patchCount(claimed);
         engine.readOnly = true;
@@ -593,7 +598,7 @@ TEST_F(MemoTable, AHeaderCountBeyondTheFileIsRepairedOnOpenAndReported)
         EXPECT_EQ(r->RecordCount(), 3);
         ASSERT_EQ(r->OpenWarnings().size(), 1u);
         EXPECT_NE(r->OpenWarnings()[0].find(std::to_string(claimed)), std::string::npos);
-        EXPECT_EQ(headerCount(), claimed);  // a read-only open leaves the file alone
+        EXPECT_EQ(headerCount(), claimed);   // a read-only open leaves the file alone
         r.reset();
         auto t = engine.Open(path);
         ASSERT_NE(t, nullptr);

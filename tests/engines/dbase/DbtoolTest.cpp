@@ -19,7 +19,7 @@ std::string Tool(const std::string& args, int* exitCode = nullptr)
     return RunCommand(std::string(bin ? bin : ".") + "/dbtool " + args, exitCode);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Dbtool, DumpsTagsAndSeeks)
 {
@@ -27,11 +27,14 @@ TEST(Dbtool, DumpsTagsAndSeeks)
     const std::string log = (dir / "log.dbf").string();
     {
         CDbaseEngine engine;
-        auto t = engine.Create(dir / "log", {{"UNIQUE", 'N', 8, 0}, {"DATE", 'D', 8, 0}, {"TIME", 'C', 6, 0},
-                                             {"NOTE", 'M', 10, 0}},
-                               {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"}, {"T_DT_TM", "DTOS( DATE ) + TIME", ".NOT. DELETED()"}});
+        auto t = engine.Create(
+            dir / "log",
+            {{"UNIQUE", 'N', 8, 0}, {"DATE", 'D', 8, 0}, {"TIME", 'C', 6, 0}, {"NOTE", 'M', 10, 0}},
+            {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
+             {"T_DT_TM", "DTOS( DATE ) + TIME", ".NOT. DELETED()"}});
         ASSERT_NE(t, nullptr);
-        const char* rows[][3] = {{"20240102", "120000", "line\n\"two\" caf\xe9"}, {"20231231", "235959", ""},
+        const char* rows[][3] = {{"20240102", "120000", "line\n\"two\" caf\xe9"},
+                                 {"20231231", "235959", ""},
                                  {"20240102", "080000", "gone"}};
         for (int i = 0; i < 3; ++i) {
             t->AppendStart();
@@ -48,10 +51,13 @@ TEST(Dbtool, DumpsTagsAndSeeks)
               "{\"name\":\"DATE\",\"type\":\"D\",\"width\":8,\"decimals\":0},"
               "{\"name\":\"TIME\",\"type\":\"C\",\"width\":6,\"decimals\":0},"
               "{\"name\":\"NOTE\",\"type\":\"M\",\"width\":10,\"decimals\":0}]}\n"
-              "{\"recno\":1,\"deleted\":false,\"UNIQUE\":\"00000001\",\"DATE\":\"20240102\",\"TIME\":\"120000\","
+              "{\"recno\":1,\"deleted\":false,\"UNIQUE\":\"00000001\",\"DATE\":\"20240102\","
+              "\"TIME\":\"120000\","
               "\"NOTE\":\"line\\n\\\"two\\\" caf\xc3\xa9\"}\n"
-              "{\"recno\":2,\"deleted\":false,\"UNIQUE\":\"00000002\",\"DATE\":\"20231231\",\"TIME\":\"235959\",\"NOTE\":\"\"}\n"
-              "{\"recno\":3,\"deleted\":true,\"UNIQUE\":\"00000003\",\"DATE\":\"20240102\",\"TIME\":\"080000\",\"NOTE\":\"gone\"}\n");
+              "{\"recno\":2,\"deleted\":false,\"UNIQUE\":\"00000002\",\"DATE\":\"20231231\","
+              "\"TIME\":\"235959\",\"NOTE\":\"\"}\n"
+              "{\"recno\":3,\"deleted\":true,\"UNIQUE\":\"00000003\",\"DATE\":\"20240102\","
+              "\"TIME\":\"080000\",\"NOTE\":\"gone\"}\n");
     EXPECT_EQ(Tool("tags " + log),
               "TAG T_UNIQUE KEY UNIQUE FILTER .NOT. DELETED() TYPE N KEYS 2\n  1|1\n  2|2\n"
               "TAG T_DT_TM KEY DTOS( DATE ) + TIME FILTER .NOT. DELETED() TYPE C KEYS 2\n"
@@ -77,8 +83,9 @@ TEST(Dbtool, TellsFailuresAndWarningsInWordsAndSeeksUtf8Keys)
     const std::string base = dir / "pts";
     {
         CDbaseEngine engine;
-        auto t = engine.Create(base, {{"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}},
-                               {{"T_UNIQUE", "UNIQUE", ""}, {"T_NAME", "NAME", ""}});
+        auto t =
+            engine.Create(base, {{"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}},
+                          {{"T_UNIQUE", "UNIQUE", ""}, {"T_NAME", "NAME", ""}});
         ASSERT_NE(t, nullptr);
         for (const char* name : {"Caf\xe9", "\x80uro"}) {
             t->AppendStart();
@@ -86,40 +93,48 @@ TEST(Dbtool, TellsFailuresAndWarningsInWordsAndSeeksUtf8Keys)
             t->Field("NOTE")->Assign("note");
             ASSERT_EQ(t->Append(), 0);
         }
-        t->Field("NOTE")->Assign("");  // keep the memo file short, then point past it
+        t->Field("NOTE")->Assign("");   // keep the memo file short, then point past it
         ASSERT_EQ(t->Flush(), 0);
     }
     {
         std::fstream f(base + ".dbf", std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(std::streamoff(129 + 29 + 1 + 8 + 10));  // header, record 1, then record 2 up to its memo
+        f.seekp(std::streamoff(129 + 29 + 1 + 8 +
+                               10));   // header, record 1, then record 2 up to its memo
         f.write("       999", 10);
     }
     int code = -1;
     const std::string err = " 2>&1 >/dev/null";
-    EXPECT_EQ(Tool("seek " + base + ".dbf T_NAME Caf\xc3\xa9", &code).substr(0, 12), "{\"recno\":1,\"");
+    EXPECT_EQ(Tool("seek " + base + ".dbf T_NAME Caf\xc3\xa9", &code).substr(0, 12),
+              "{\"recno\":1,\"");
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(Tool("seek " + base + ".dbf T_NAME \xe2\x82\xac", &code).substr(0, 12), "{\"recno\":2,\"");
+    EXPECT_EQ(Tool("seek " + base + ".dbf T_NAME \xe2\x82\xac", &code).substr(0, 12),
+              "{\"recno\":2,\"");
     EXPECT_EQ(code, 0);
-    EXPECT_NE(Tool("seek " + base + ".dbf T_NAME \xe2\x98\x83" + err, &code).find("code page"), std::string::npos);
+    EXPECT_NE(Tool("seek " + base + ".dbf T_NAME \xe2\x98\x83" + err, &code).find("code page"),
+              std::string::npos);
     EXPECT_EQ(code, 2);
     EXPECT_EQ(Tool("dump " + base + ".dbf" + err, &code),
-              "dbtool: warning: record 2: memo NOTE points at block        999, which the memo file does not hold\n");
+              "dbtool: warning: record 2: memo NOTE points at block        999, which the memo "
+              "file does not hold\n");
     EXPECT_EQ(code, 0);
     EXPECT_EQ(Tool("dump " + base + ".dbt" + err, &code),
               "dbtool: cannot open " + base + ".dbt: the data file is not a dBASE table\n");
     EXPECT_EQ(code, 2);
     EXPECT_EQ(Tool("dump " + (dir / "none.dbf").string() + err, &code),
-              "dbtool: cannot open " + (dir / "none.dbf").string() + ": the file cannot be opened\n");
+              "dbtool: cannot open " + (dir / "none.dbf").string() +
+                  ": the file cannot be opened\n");
     // A tag whose expression names a field the table lacks, then an index
     // that is no index at all.
     {
         std::fstream f(base + ".mdx", std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(std::streamoff(3 * 1024 + 24));  // the first tag's expression
+        f.seekp(std::streamoff(3 * 1024 + 24));   // the first tag's expression
         f.write("NOSUCHFLD", 10);
     }
     EXPECT_EQ(Tool("tags " + base + ".dbf" + err, &code),
-              "dbtool: warning: tag T_UNIQUE dropped: its expression \"NOSUCHFLD\" or filter cannot be evaluated\n");
+              "dbtool: warning: tag T_UNIQUE dropped: its expression \"NOSUCHFLD\" or filter "
+              "cannot be evaluated\n");
     std::ofstream(base + ".mdx", std::ios::trunc) << "garbage";
-    EXPECT_NE(Tool("tags " + base + ".dbf" + err, &code).find("warning: the production index"), std::string::npos);
+    EXPECT_NE(Tool("tags " + base + ".dbf" + err, &code).find("warning: the production index"),
+              std::string::npos);
     EXPECT_EQ(code, 0);
 }

@@ -18,7 +18,8 @@ using namespace dbase;
 
 namespace {
 
-std::string WriteScript(const brine_test::TempFolder& dir, const std::string& name, const std::string& text)
+std::string WriteScript(const brine_test::TempFolder& dir, const std::string& name,
+                        const std::string& text)
 {
     const std::string path = dir / name;
     std::ofstream(path) << text;
@@ -33,9 +34,9 @@ std::string Trim(std::string s)
 }
 
 const std::vector<FieldSpec> kFields = {
-    {"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 25, 0},     {"WIDE", 'C', 260, 0}, {"LAT", 'F', 10, 5},
-    {"DATE", 'D', 8, 0},   {"OK", 'L', 1, 0},        {"MASTER_ID", 'N', 8, 0}, {"TYPE", 'C', 3, 0},
-    {"NOTE", 'M', 10, 0}};
+    {"UNIQUE", 'N', 8, 0},    {"NAME", 'C', 25, 0}, {"WIDE", 'C', 260, 0},
+    {"LAT", 'F', 10, 5},      {"DATE", 'D', 8, 0},  {"OK", 'L', 1, 0},
+    {"MASTER_ID", 'N', 8, 0}, {"TYPE", 'C', 3, 0},  {"NOTE", 'M', 10, 0}};
 const std::vector<TagDefinition> kTags = {
     {"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
     {"T_NAME", "NAME", ".NOT. DELETED()"},
@@ -61,11 +62,15 @@ std::vector<Row> MakeRows()
         r.name = "Point " + std::to_string((i * 7919) % 1103);
         r.wide = i % 5 == 0 ? std::string(255, 'w') + "#" + std::to_string(i) : "";
         r.lat = FormatNumber(((i * 37) % 180) - 90 + (i % 100) / 1000.0, 10, 5);
-        r.date = i % 11 == 0 ? "        " : "2024" + std::string(i % 12 < 9 ? "0" : "") + std::to_string(i % 12 + 1) + "15";
+        r.date = i % 11 == 0 ? "        "
+                             : "2024" + std::string(i % 12 < 9 ? "0" : "") +
+                                   std::to_string(i % 12 + 1) + "15";
         r.ok = i % 3 == 0 ? "T" : "F";
         r.master = std::to_string((i * 13) % 97);
         r.type = std::string(3 - std::to_string(i % 4).size(), '0') + std::to_string(i % 4);
-        r.note = i % 4 == 0 ? "" : "Note of " + std::to_string(i) + (i % 9 == 0 ? std::string(700, '.') : "");
+        r.note = i % 4 == 0
+                     ? ""
+                     : "Note of " + std::to_string(i) + (i % 9 == 0 ? std::string(700, '.') : "");
         rows.push_back(r);
     }
     return rows;
@@ -96,7 +101,7 @@ void WriteTable(CDbaseEngine& engine, const std::string& path, const std::vector
     ASSERT_EQ(t->Close(), 0);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Interop, DbfreadReadsEveryFieldAndMemo)
 {
@@ -114,7 +119,8 @@ for rec in t.records:
 for rec in t.deleted:
     print('%d|deleted' % rec['UNIQUE'])
 )");
-    const std::string out = RunCommand("/usr/bin/python3 " + script + " " + (dir / "points.dbf").string());
+    const std::string out =
+        RunCommand("/usr/bin/python3 " + script + " " + (dir / "points.dbf").string());
     std::ostringstream want;
     for (const Row& r : rows) {
         if (r.id == 3 || r.id == 500 || r.id == 1100)
@@ -122,7 +128,8 @@ for rec in t.deleted:
         char lat[32];
         std::snprintf(lat, sizeof lat, "%.5f", ParseNumber(r.lat));
         want << r.id << '|' << r.name << '|' << r.wide << '|' << lat << '|' << Trim(r.date) << '|'
-             << (r.ok == "T" ? "True" : "False") << '|' << r.master << '|' << r.type << '|' << r.note << "|0\n";
+             << (r.ok == "T" ? "True" : "False") << '|' << r.master << '|' << r.type << '|'
+             << r.note << "|0\n";
     }
     want << "3|deleted\n500|deleted\n1100|deleted\n";
     EXPECT_EQ(out, want.str());
@@ -164,7 +171,8 @@ while (my ($key, $rec) = $index->fetch) {
         ASSERT_EQ(t->TagCount(), int(kTags.size()));
         std::filesystem::create_directories(dir / "fresh");
         for (const char* ext : {".dbf", ".dbt"})
-            std::filesystem::copy_file(dir / (std::string("points") + ext), dir / (std::string("fresh/points") + ext),
+            std::filesystem::copy_file(dir / (std::string("points") + ext),
+                                       dir / (std::string("fresh/points") + ext),
                                        std::filesystem::copy_options::overwrite_existing);
         engine.autoOpenIndex = false;
         auto fresh = engine.Open(dir / "fresh/points");
@@ -180,8 +188,9 @@ while (my ($key, $rec) = $index->fetch) {
             std::string rebuilt;
             for (const auto& [key, recNo] : fresh->Tag(tag->Name())->Keys())
                 rebuilt += key + "|" + std::to_string(recNo) + "\n";
-            const std::string out = RunCommand("/usr/bin/perl " + script + " " + (dir / "points.mdx").string() + " " +
-                                               tag->Name() + " " + std::string(1, tag->KeyType()));
+            const std::string out =
+                RunCommand("/usr/bin/perl " + script + " " + (dir / "points.mdx").string() + " " +
+                           tag->Name() + " " + std::string(1, tag->KeyType()));
             EXPECT_EQ(tag->KeyCount(), live) << round << " " << tag->Name();
             EXPECT_EQ(out, want) << round << " " << tag->Name();
             EXPECT_EQ(rebuilt, want) << round << " " << tag->Name();
@@ -193,7 +202,7 @@ while (my ($key, $rec) = $index->fetch) {
         ASSERT_NE(t, nullptr);
         // Spot checks of the walk itself: numeric order, not text order.
         EXPECT_EQ(t->Tag("T_LAT")->Keys().front().first, "-90");
-        EXPECT_EQ(t->Tag("T_DATE")->Keys().front().first, "0");  // blank dates sort first
+        EXPECT_EQ(t->Tag("T_DATE")->Keys().front().first, "0");   // blank dates sort first
         EXPECT_EQ(t->Tag("T_ID_TYPE")->Keys().front().first, "       0000");
         // Random changes, deletes, recalls and appends, changed in place.
         std::mt19937 rng(7);
@@ -202,9 +211,7 @@ while (my ($key, $rec) = $index->fetch) {
             const int recNo = int(rng() % uint32_t(t->RecordCount())) + 1;
             ASSERT_EQ(t->Go(recNo), 0);
             switch (rng() % 5) {
-            case 0:
-                t->Field("NAME")->Assign("Moved " + std::to_string(rng() % 700));
-                break;
+            case 0: t->Field("NAME")->Assign("Moved " + std::to_string(rng() % 700)); break;
             case 1:
                 t->Field("LAT")->AssignDouble(double(int(rng() % 18000)) / 100 - 90, 10, 5);
                 t->Field("MASTER_ID")->AssignLong(long(rng() % 97), 8, false);
@@ -241,8 +248,12 @@ TEST(Interop, PythonDbfReadsOurTableWithoutMemo)
     brine_test::TempFolder dir;
     CDbaseEngine engine;
     {
-        auto t = engine.Create(dir / "plain", {{"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 20, 0}, {"COG", 'F', 6, 2},
-                                               {"DATE", 'D', 8, 0}, {"OK", 'L', 1, 0}},
+        auto t = engine.Create(dir / "plain",
+                               {{"UNIQUE", 'N', 8, 0},
+                                {"NAME", 'C', 20, 0},
+                                {"COG", 'F', 6, 2},
+                                {"DATE", 'D', 8, 0},
+                                {"OK", 'L', 1, 0}},
                                {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"}});
         ASSERT_NE(t, nullptr);
         for (int i = 1; i <= 3; ++i) {
@@ -263,7 +274,8 @@ for r in t:
     print('%d|%s|%.2f|%s|%s' % (r.unique, r.name.strip(), r.cog, r.date.strftime('%Y%m%d'), bool(r.ok)))
 )");
     EXPECT_EQ(RunCommand("/usr/bin/python3 " + script + " " + (dir / "plain.dbf").string()),
-              "1|Name 1|90.25|20231211|False\n2|Name 2|180.50|20231212|True\n3|Name 3|270.75|20231213|False\n");
+              "1|Name 1|90.25|20231211|False\n2|Name 2|180.50|20231212|True\n3|Name "
+              "3|270.75|20231213|False\n");
 }
 
 TEST(Interop, TablesWrittenByPythonDbfOpenHere)

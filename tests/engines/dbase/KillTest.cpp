@@ -59,8 +59,8 @@ const std::vector<FieldSpec> kLogFields = {
     {"LNG", 'F', 10, 5},   {"ALT", 'F', 10, 2}, {"DSHIFT", 'N', 3, 0}, {"COG", 'F', 6, 2},
     {"SOG", 'F', 6, 2},    {"TYPE", 'N', 3, 0}, {"NOTE", 'M', 10, 0}};
 const std::vector<TagDefinition> kLogTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
-                                       {"T_DT_TM", "DTOS( DATE ) + TIME", ".NOT. DELETED()"},
-                                       {"T_TYPE", "TYPE", ".NOT. DELETED()"}};
+                                             {"T_DT_TM", "DTOS( DATE ) + TIME", ".NOT. DELETED()"},
+                                             {"T_TYPE", "TYPE", ".NOT. DELETED()"}};
 
 int EnvInt(const char* name, int fallback)
 {

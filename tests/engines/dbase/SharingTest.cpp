@@ -18,7 +18,7 @@ namespace {
 const std::vector<FieldSpec> kFields = {
     {"UNIQUE", 'N', 8, 0}, {"NAME", 'C', 20, 0}, {"BY", 'C', 1, 0}};
 const std::vector<TagDefinition> kTags = {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"},
-                                    {"T_NAME", "NAME", ".NOT. DELETED()"}};
+                                          {"T_NAME", "NAME", ".NOT. DELETED()"}};
 
 std::string Name(int id)
 {
@@ -91,7 +91,7 @@ TEST(SharedTable, TwoAppendersInTurnAndAReaderSeeEveryRecordOnceInKeyOrder)
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (seen < kLast) {
             if (std::chrono::steady_clock::now() > deadline)
-                return 24;  // the appenders stopped short
+                return 24;   // the appenders stopped short
             // Every walk: 1, 2, ... with no gap and no double, never fewer
             // than the walk before found.
             int expect = 1;

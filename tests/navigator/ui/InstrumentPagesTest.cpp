@@ -48,11 +48,12 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
     nmea::CAutopilotOptions pilot;
     pilot.transmitPort = 7;   // no such port: shown as "Off"
     auto* page = new COptionsAutopilot(
-        std::make_unique<nmea::CAutopilotOptionsModel>(pilot, false, [&](std::uint8_t p, bool, double r) {
-            ++applies;
-            appliedPort = p;
-            appliedRate = r;
-        }),
+        std::make_unique<nmea::CAutopilotOptionsModel>(pilot, false,
+                                                       [&](std::uint8_t p, bool, double r) {
+                                                           ++applies;
+                                                           appliedPort = p;
+                                                           appliedRate = r;
+                                                       }),
         &ports);
     sheet->AddPage(page);
     QStringList messages;

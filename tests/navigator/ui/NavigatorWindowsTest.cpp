@@ -50,8 +50,10 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
     EXPECT_EQ(panel->ValueText("tab"), "NMEA");
     EXPECT_EQ(panel->ValueText("cog"), " 045");
     EXPECT_EQ(panel->ValueText("sog"), " 6.4");
-    EXPECT_EQ(panel->ValueText("status"), "GPa - " + QString::fromStdString(nav.Snapshot()->position.GetDatumName()));
-    EXPECT_EQ(panel->ValueText("latitude").toStdString(), nav.Snapshot()->position.FormatLatitude());
+    EXPECT_EQ(panel->ValueText("status"),
+              "GPa - " + QString::fromStdString(nav.Snapshot()->position.GetDatumName()));
+    EXPECT_EQ(panel->ValueText("latitude").toStdString(),
+              nav.Snapshot()->position.FormatLatitude());
     EXPECT_EQ(panel->ValueText("time"), "12:00:00");
 
     for (int s = 0; s < 11; ++s) {
@@ -94,4 +96,4 @@ TEST(PositionSourceDlg, FieldsFollowTheRules)
     EXPECT_EQ(c.position->GetLatitude(), 50.0);
 }
 
-}  // namespace
+}   // namespace

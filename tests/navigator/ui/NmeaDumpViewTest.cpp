@@ -75,7 +75,8 @@ TEST(NmeaDumpView, ReaderLinesReachTheHistoryAndTheViewFollowsTheNewest)
     const std::vector<std::string> history = port.GetHistory(nmea::PortChannel::Receive);
     const std::size_t kept = std::min(capture.size(), nmea::CPort::kHistoryLimit);
     ASSERT_EQ(history.size(), kept);
-    EXPECT_TRUE(std::equal(history.begin(), history.end(), capture.end() - static_cast<long>(kept)));
+    EXPECT_TRUE(
+        std::equal(history.begin(), history.end(), capture.end() - static_cast<long>(kept)));
     // A burst of lines costs far fewer repaints than lines, and the view sits at the newest.
     EXPECT_GE(view.ChangesSeen(), 1);
     EXPECT_LT(view.ChangesSeen(), static_cast<int>(capture.size()));
@@ -99,7 +100,8 @@ TEST(NmeaDumpView, WindowsOpenAndCloseWhileLinesArrive)
     QMdiArea mdi;
     mdi.resize(600, 400);
     mdi.show();
-    CPortDumpWindows windows([&]() -> nmea::CPortDirectory* { return &ports; }, [&] { return &mdi; });
+    CPortDumpWindows windows([&]() -> nmea::CPortDirectory* { return &ports; },
+                             [&] { return &mdi; });
     CCommandTable commands;
     int owner = 0;
     windows.RegisterCommands(commands, &owner);
@@ -109,7 +111,8 @@ TEST(NmeaDumpView, WindowsOpenAndCloseWhileLinesArrive)
     std::atomic<bool> stop{false};
     std::thread reader([&] {
         for (int i = 0; !stop; ++i)
-            ports.port.DeliverReceived("$GPZDA,120000.00,07,12,2026,00,00*" + std::to_string(i % 100));
+            ports.port.DeliverReceived("$GPZDA,120000.00,07,12,2026,00,00*" +
+                                       std::to_string(i % 100));
     });
     for (int cycle = 0; cycle < 200; ++cycle) {
         commands.Execute(CPortDumpWindows::kFirstReceive);

@@ -51,7 +51,7 @@ int ScreenDpi(bool vertical)
     return 96;
 }
 
-}  // namespace
+}   // namespace
 
 QColor ToQColor(COLORREF c)
 {
@@ -90,9 +90,9 @@ QFont CQtPainterBackend::MapFont(const Font& font)
 
 CQtPainterBackend::CQtPainterBackend(const CPixelView& memory) : m_memory(memory)
 {
-    m_image = std::make_unique<QImage>(reinterpret_cast<uchar*>(memory.bits), memory.width,
-                                       memory.height, qsizetype(memory.stride) * 4,
-                                       QImage::Format_RGB32);
+    m_image =
+        std::make_unique<QImage>(reinterpret_cast<uchar*>(memory.bits), memory.width, memory.height,
+                                 qsizetype(memory.stride) * 4, QImage::Format_RGB32);
     m_ownPainter = std::make_unique<QPainter>(m_image.get());
     m_painter = m_ownPainter.get();
     m_dpiX = ScreenDpi(false);
@@ -132,8 +132,8 @@ void CQtPainterBackend::SetPen(const Pen& pen)
 
 void CQtPainterBackend::SetBrush(const Brush& brush)
 {
-    m_qbrush = brush.style == BrushStyle::Hollow ? QBrush(Qt::NoBrush)
-                                                 : QBrush(ToQColor(brush.colour));
+    m_qbrush =
+        brush.style == BrushStyle::Hollow ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.colour));
     m_painter->setBrush(m_qbrush);
 }
 
@@ -269,7 +269,8 @@ void CQtPainterBackend::PatBlt(const IntRect& rect, PatOp op)
     switch (op) {
     case PatOp::PatCopy:
         m_painter->setCompositionMode(QPainter::CompositionMode_Source);
-        m_painter->fillRect(r, m_qbrush.style() == Qt::NoBrush ? QBrush(Qt::transparent) : m_qbrush);
+        m_painter->fillRect(r,
+                            m_qbrush.style() == Qt::NoBrush ? QBrush(Qt::transparent) : m_qbrush);
         break;
     case PatOp::PatInvert:
         m_painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -320,4 +321,4 @@ std::unique_ptr<CDrawBackend> CQtBackendFactory::CreateForMemory(const CPixelVie
     return std::make_unique<CQtPainterBackend>(memory);
 }
 
-}  // namespace chart
+}   // namespace chart

@@ -79,4 +79,4 @@ public:
 
 QColor ToQColor(COLORREF colour);
 
-}  // namespace chart
+}   // namespace chart

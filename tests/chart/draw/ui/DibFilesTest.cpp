@@ -9,10 +9,10 @@
 #include <random>
 #include <sstream>
 
+#include "../../support/TempFolder.h"
 #include "chart/draw/BufferDC.h"
 #include "chart/draw/Dib.h"
 #include "chart/draw/ui/QtPainterBackend.h"
-#include "../../support/TempFolder.h"
 
 namespace {
 
@@ -51,7 +51,10 @@ std::string RunCommand(const std::string& command)
 }
 
 // ImageMagick's own programs, not a wrapper earlier in the path.
-std::string Magick(const char* tool) { return std::string("/usr/bin/") + tool; }
+std::string Magick(const char* tool)
+{
+    return std::string("/usr/bin/") + tool;
+}
 
 TEST_F(DibFilesTest, ImageMagickReadsOurBitmaps)
 {
@@ -78,7 +81,8 @@ TEST_F(DibFilesTest, ImageMagickReadsOurBitmaps)
         EXPECT_EQ(depth, bits == 24 ? 8 : bits);
         if (bits != 24) {
             // The colour map, in order: "  3: (r,g,b) ..." lines.
-            const std::string verbose = RunCommand(Magick("identify") + " -verbose " + path.string());
+            const std::string verbose =
+                RunCommand(Magick("identify") + " -verbose " + path.string());
             const std::size_t at = verbose.find("Colormap entries: ");
             ASSERT_NE(at, std::string::npos);
             EXPECT_EQ(std::atoi(verbose.c_str() + at + 18), int(table.size())) << bits;
@@ -93,11 +97,13 @@ TEST_F(DibFilesTest, ImageMagickReadsOurBitmaps)
                 EXPECT_NE(compact.find(want), std::string::npos) << bits << " entry " << i;
             }
         }
-        const std::string rgb = RunCommand(Magick("convert") + " " + path.string() + " -depth 8 rgb:-");
+        const std::string rgb =
+            RunCommand(Magick("convert") + " " + path.string() + " -depth 8 rgb:-");
         ASSERT_EQ(rgb.size(), std::size_t(3 * w * h)) << bits;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                const auto* p = reinterpret_cast<const std::uint8_t*>(&rgb[std::size_t(3 * (y * w + x))]);
+                const auto* p =
+                    reinterpret_cast<const std::uint8_t*>(&rgb[std::size_t(3 * (y * w + x))]);
                 ASSERT_EQ(app::RGB(p[0], p[1], p[2]), dib.GetPixelColour(x, y))
                     << bits << " bits at " << x << "," << y;
             }
@@ -113,24 +119,27 @@ TEST_F(DibFilesTest, BitmapsImageMagickWritesPaintAsQtReadsThem)
         int bits;
     };
     const Row rows[] = {
-        {"BMP2", "-type bilevel", 1}, {"BMP2", "-colors 12", 4}, {"BMP2", "-colors 200", 8},
-        {"BMP2", "-type TrueColor", 24}, {"BMP3", "-type bilevel", 1},
-        {"BMP3", "-colors 9", 4}, {"BMP3", "-colors 240", 8}, {"BMP3", "-type TrueColor", 24},
+        {"BMP2", "-type bilevel", 1}, {"BMP2", "-colors 12", 4},
+        {"BMP2", "-colors 200", 8},   {"BMP2", "-type TrueColor", 24},
+        {"BMP3", "-type bilevel", 1}, {"BMP3", "-colors 9", 4},
+        {"BMP3", "-colors 240", 8},   {"BMP3", "-type TrueColor", 24},
     };
     for (const Row& row : rows) {
         const std::string name = std::string(row.format) + "-" + std::to_string(row.bits);
         const auto path = folder / (name + ".bmp");
         RunCommand(Magick("convert") + " -size 37x23 plasma:fractal -seed 5 " + row.options + " " +
-            row.format + ":" + path.string());
+                   row.format + ":" + path.string());
         const std::optional<CDib> dib = CDib::Load(path);
         ASSERT_TRUE(dib) << name;
         EXPECT_EQ(dib->BitCount(), row.bits) << name;
         EXPECT_EQ(chart::GetDIBHeaderSize(dib->Block()),
-                  std::string(row.format) == "BMP2" ? 12u : 40u) << name;
+                  std::string(row.format) == "BMP2" ? 12u : 40u)
+            << name;
 
         chart::CBufferDC dc(nullptr, 37, 23);
         ASSERT_GT(chart::PaintDIB(dc, {0, 0, 37, 23}, &*dib, {0, 0, 37, 23}), 0) << name;
-        const QImage qt = QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_RGB32);
+        const QImage qt =
+            QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(qt.size(), QSize(37, 23)) << name;
         for (int y = 0; y < 23; ++y)
             for (int x = 0; x < 37; ++x)
@@ -138,4 +147,4 @@ TEST_F(DibFilesTest, BitmapsImageMagickWritesPaintAsQtReadsThem)
     }
 }
 
-}  // namespace
+}   // namespace

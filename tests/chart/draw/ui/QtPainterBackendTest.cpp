@@ -115,17 +115,17 @@ TEST_F(PainterTest, LinesRectanglesAndFillsKeepToTheirPixels)
     const std::uint32_t white = 0xFFFFFFFFu, black = 0xFF000000u;
     dc.PatBlt(IntRect{0, 0, 64, 64}, chart::PatOp::Whiteness);
     dc.SelectPen(app::RGB(0, 0, 0));
-    dc.DrawLine(2, 2, 12, 2);            // end pixel left out
+    dc.DrawLine(2, 2, 12, 2);   // end pixel left out
     dc.DrawRectangle(IntRect{20, 20, 30, 25});
     const chart::CPixelView m = dc.Memory();
     EXPECT_EQ(m.Row(2)[2], black);
     EXPECT_EQ(m.Row(2)[11], black);
     EXPECT_EQ(m.Row(2)[12], white);
-    EXPECT_EQ(m.Row(20)[29], black);     // outline inside right and bottom edges
+    EXPECT_EQ(m.Row(20)[29], black);   // outline inside right and bottom edges
     EXPECT_EQ(m.Row(24)[20], black);
     EXPECT_EQ(m.Row(20)[30], white);
     EXPECT_EQ(m.Row(25)[20], white);
-    EXPECT_EQ(m.Row(22)[25], white);     // hollow
+    EXPECT_EQ(m.Row(22)[25], white);   // hollow
     dc.SelectBrush(app::RGB(0, 0, 255));
     dc.PatBlt(IntRect{40, 40, 50, 50}, chart::PatOp::PatCopy);
     EXPECT_EQ(dc.GetPixel(40, 40), app::RGB(0, 0, 255));
@@ -141,11 +141,20 @@ TEST_F(PainterTest, ArcsEndOnTheirRadials)
         chart::ArcDirection direction;
     };
     const Row rows[] = {
-        {"quarter circle, east to north", {50, 50, 151, 151}, {200, 100}, {100, 0},
+        {"quarter circle, east to north",
+         {50, 50, 151, 151},
+         {200, 100},
+         {100, 0},
          chart::ArcDirection::CounterClockwise},
-        {"wide ellipse, radials at 45 and 160", {20, 60, 221, 161}, {220, -90}, {-180, 36},
+        {"wide ellipse, radials at 45 and 160",
+         {20, 60, 221, 161},
+         {220, -90},
+         {-180, 36},
          chart::ArcDirection::CounterClockwise},
-        {"clockwise, north to east", {50, 50, 151, 151}, {100, 0}, {200, 100},
+        {"clockwise, north to east",
+         {50, 50, 151, 151},
+         {100, 0},
+         {200, 100},
          chart::ArcDirection::Clockwise},
     };
     for (const Row& row : rows) {
@@ -207,8 +216,8 @@ TEST_F(PainterTest, RotatedTextRunsUpward)
                 right = std::max(right, x);
             }
     EXPECT_LE(top, 150 - extent.cx + 4);   // the text rises from its start...
-    EXPECT_LT(right - left, extent.cy + 2); // ...in a column no wider than a line
-    EXPECT_LE(right, 101);                  // with its glyphs left of the baseline
+    EXPECT_LT(right - left, extent.cy + 2);   // ...in a column no wider than a line
+    EXPECT_LE(right, 101);   // with its glyphs left of the baseline
 }
 
 TEST_F(PainterTest, PrintKeepsProportionsOnAPageOfUnequalResolutions)
@@ -228,11 +237,11 @@ TEST_F(PainterTest, PrintKeepsProportionsOnAPageOfUnequalResolutions)
         ASSERT_EQ(printer.GetDeviceCaps(chart::DeviceCap::LogPixelsX), 300);
         ASSERT_TRUE(buffer.PrintTo(printer, IntRect{50, 20, 450, 380}, IntRect{0, 0, 200, 100}));
     }
-    EXPECT_EQ(page.pixel(250, 70), qRgb(0, 200, 0));    // inside
-    EXPECT_EQ(page.pixel(50, 20), qRgb(0, 0, 0));       // the frame's corner
-    EXPECT_EQ(page.pixel(250, 119), qRgb(0, 0, 0));     // the frame's foot, row 99
+    EXPECT_EQ(page.pixel(250, 70), qRgb(0, 200, 0));   // inside
+    EXPECT_EQ(page.pixel(50, 20), qRgb(0, 0, 0));   // the frame's corner
+    EXPECT_EQ(page.pixel(250, 119), qRgb(0, 0, 0));   // the frame's foot, row 99
     EXPECT_EQ(page.pixel(250, 120), qRgb(255, 255, 255));
     EXPECT_EQ(page.pixel(450, 70), qRgb(255, 255, 255));
 }
 
-}  // namespace
+}   // namespace
