@@ -9,7 +9,7 @@
 #include <random>
 #include <sstream>
 
-#include "../../support/TempFolder.h"
+#include "../../../support/TempFolder.h"
 #include "chart/draw/BufferDC.h"
 #include "chart/draw/Dib.h"
 #include "chart/draw/ui/QtPainterBackend.h"
