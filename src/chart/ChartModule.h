@@ -46,6 +46,19 @@ public:
     {
         return nullptr;
     }
+    // A new document for the file at `path`; a service whose kinds differ by
+    // chart (the raster services) decides here.
+    virtual std::unique_ptr<CChartDoc> CreateChartDocFor(CChartingModule& module,
+                                                         const std::string& /*path*/)
+    {
+        return CreateChartDoc(module);
+    }
+
+    // The charting module that owns this service, set when it takes it over.
+    void SetCharting(CChartingModule* charting) { m_charting = charting; }
+
+protected:
+    CChartingModule* m_charting = nullptr;
 };
 
 }   // namespace chart

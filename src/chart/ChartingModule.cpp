@@ -31,6 +31,8 @@ CChartingModule::CChartingModule(CSettingsHome& settings, CChartingServices serv
     : CModeModule(settings), m_services(std::move(services))
 {
     SetModuleName("Chart");
+    for (auto& service : m_services.chartServices)
+        service->SetCharting(this);
 }
 
 CChartingModule::~CChartingModule() = default;
@@ -125,6 +127,18 @@ void CChartingModule::RegisterCommands(CCommandTable& commands)
         m_settings.drawUpdateBoxes = !m_settings.drawUpdateBoxes;
         RedrawAllChartViews();
     });
+    commands.Add(
+        me, cmd::kChartVerify,
+        [this](unsigned) {
+            if (CChartDoc* doc = GetActiveChartDoc(); doc && doc->CanVerify())
+                doc->VerifyIntegrity();
+        },
+        [this](CCmdUI& ui) {
+            CChartDoc* doc = GetActiveChartDoc();
+            ui.Enable(doc && doc->CanVerify());
+        });
+    for (auto& service : m_services.chartServices)
+        service->RegisterCommands(commands);
 }
 
 bool CChartingModule::Terminate()

@@ -11,7 +11,13 @@
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "charts/hcrf/HCRFDoc.h"
+#include "charts/hcrf/HCRFModule.h"
+#include "charts/ui/ChartManagement.h"
+#include "charts/ui/MediaDialogs.h"
+#include "charts/ui/VerificationDialog.h"
 #include "charts/vector/BlankChartService.h"
+#include "navigator/NavigatorModule.h"
 #include "shell/MainFrame.h"
 
 namespace {
@@ -38,6 +44,29 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     services.frameMsgBar = frame.MsgBar();
     services.programFolder = frame.Services().programFolder.string();
     services.defaultChartsFolder = DefaultChartsFolder();
+    // The two raster chart services share their catalogue and the program's
+    // dialogs; the navigator's periodic work waits while a medium prompt is up.
+    auto shared = std::make_shared<charts::hcrf::CHCRFShared>();
+    static CQtMediaUi mediaUi(&frame);
+    shared->host.ui = &mediaUi;
+    shared->host.setNavigatorHold = [&frame](bool on) {
+        const CModuleList& modules = frame.Modules();
+        for (std::size_t i = 0; i < modules.size(); ++i)
+            if (auto* navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]))
+                navigator->SetHoldTimerPass(on);
+    };
+    shared->host.openManagement = [&frame, shared] {
+        CChartManagementSheet sheet(shared->services, &frame);
+        sheet.exec();
+    };
+    shared->host.showVerification = [&frame](charts::hcrf::CHCRFDoc& doc) {
+        auto* dialog = new CChartVerificationDlg(doc, &frame);
+        dialog->show();
+    };
+    services.chartServices.push_back(
+        std::make_unique<charts::hcrf::CARCSModule>(frame.SettingsHome(), shared));
+    services.chartServices.push_back(
+        std::make_unique<charts::hcrf::CSeafarerModule>(frame.SettingsHome(), shared));
     services.chartServices.push_back(
         std::make_unique<charts::CBlankChartService>(frame.SettingsHome()));
     services.openChart = [&frame](const std::string& path, bool replace, int windowId) {

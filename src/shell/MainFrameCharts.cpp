@@ -102,7 +102,7 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
 
     chart::CChartModule* service = m_charting->FindServiceFor(GetExtensionPart(path));
     std::unique_ptr<chart::CChartDoc> core =
-        service ? service->CreateChartDoc(*m_charting) : nullptr;
+        service ? service->CreateChartDocFor(*m_charting, path) : nullptr;
     if (!core) {
         m_charting->ShowLoadFailure();
         return nullptr;

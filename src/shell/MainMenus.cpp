@@ -111,6 +111,8 @@ constexpr MenuEntry kChart[] = {
     I(kChartWorld, "&World Chart"),
     Sep(),
     C(kChartRangeBearing, "&Range and Bearing"),
+    C(kChartUpdateBoxes, "Update &Boxes"),
+    I(kChartVerify, "&Verify Chart..."),
     Sep(),
     I(kChartOptions, "O&ptions..."),
     I(kChartManagement, "&Management..."),
