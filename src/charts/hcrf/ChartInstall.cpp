@@ -142,8 +142,6 @@ bool CHCRFModule::CanUpdate() const
     // Without a medium the prompt lets the user choose one; with one, it
     // must be this service's.
     CCDIdentifier id;
-    if (!Catalogue().IsOpen())
-        return false;
     return !ReadMediumIdentifier(id) || CHCRFModule::IsServiceUpdate(id);
 }
 
@@ -501,7 +499,7 @@ bool CHCRFModule::RunManaged(bool (CHCRFModule::*operation)(), bool rebuildFolio
 std::string CHCRFModule::InstallSampleMedia(const fs::path& sampleFolder)
 {
     db::CDBARCSCat& cat = Catalogue();
-    if (!cat.IsOpen() || !cat.IsEmpty() || !m_charting)
+    if ((cat.IsOpen() && !cat.IsEmpty()) || !m_charting)
         return {};
     // The first update medium (earliest date) seeds the catalogue.
     fs::path firstUpdate;

@@ -143,8 +143,6 @@ void CHCRFModule::SetChartsFolder(const std::string& folder)
     // The module folder lies below the charts folder; a catalogue already
     // open follows the folder.
     SetDataFolder((fs::path(folder) / "HCRF").string());
-    std::error_code ec;
-    fs::create_directories(ModuleFolder(), ec);
     if (m_shared->startupDone && this == m_shared->services.front()) {
         const bool readOnly = Catalogue().IsReadOnly();
         CloseCatalogue();
@@ -160,6 +158,13 @@ bool CHCRFModule::OpenCatalogue(const fs::path& folder, bool readOnly)
     cat.Close();
     cat.SetName("Cat");
     cat.SetFolder(folder.string());
+    // Read-only, a missing catalogue stays closed (no chart installed): a
+    // start writes nothing until charts are installed.
+    std::error_code ec;
+    if (readOnly && !fs::exists(db::ResolveNoCase(folder / "Cat.dbf"), ec))
+        return false;
+    if (!readOnly)
+        fs::create_directories(folder, ec);
     return cat.Open(readOnly, false);
 }
 
