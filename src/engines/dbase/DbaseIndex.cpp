@@ -478,9 +478,10 @@ int CDbaseTable::RebuildIndex()
         else
             std::sort(keys[t].begin(), keys[t].end());
         if (m_tags[t]->m_spec.unique)
-            keys[t].erase(std::unique(keys[t].begin(), keys[t].end(),
-                                      [](const auto& a, const auto& b) { return a.first == b.first; }),
-                          keys[t].end());
+            keys[t].erase(
+                std::unique(keys[t].begin(), keys[t].end(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                keys[t].end());
         images[t].keys.reserve(keys[t].size());
         for (auto& [key, recNo] : keys[t]) {
             std::string stored;

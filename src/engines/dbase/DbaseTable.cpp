@@ -200,8 +200,8 @@ int CDbaseTable::RepairRecordCount()
     // The count and the file are compared again under the header lock, so a
     // writer elsewhere between its record and its header is never taken for
     // damage.
-    const bool locked = m_readOnly ? LockRange(kHeaderLock, 1, true, F_RDLCK) == 0
-                                   : LockHeader() == 0;
+    const bool locked =
+        m_readOnly ? LockRange(kHeaderLock, 1, true, F_RDLCK) == 0 : LockHeader() == 0;
     if (!locked)
         return Fail(kErrLockRefused, 22);
     int rc = 0;

@@ -509,8 +509,8 @@ bool CIndexFile::OnPath(const IndexCursor& c, uint32_t page)
     return false;
 }
 
-bool CIndexFile::InOrder(const Tag& t, const IndexCursor& c, const std::string& key,
-                         uint32_t recNo, bool forward)
+bool CIndexFile::InOrder(const Tag& t, const IndexCursor& c, const std::string& key, uint32_t recNo,
+                         bool forward)
 {
     const unsigned char* b = Read(c.path.back().first);
     if (!b)
