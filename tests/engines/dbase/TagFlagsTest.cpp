@@ -20,11 +20,10 @@ using namespace dbase;
 namespace {
 
 const std::vector<FieldSpec> kFields = {{"NAME", 'C', 12, 0}, {"DEPTH", 'N', 7, 2}};
-const std::vector<TagDefinition> kTags = {
-    {"U_NAME", "NAME", "", true, false},
-    {"D_DEPTH", "DEPTH", "", false, true},
-    {"UD_NAME", "NAME", ".NOT. DELETED()", true, true},
-    {"UD_DEPTH", "DEPTH", ".NOT. DELETED()", true, true}};
+const std::vector<TagDefinition> kTags = {{"U_NAME", "NAME", "", true, false},
+                                          {"D_DEPTH", "DEPTH", "", false, true},
+                                          {"UD_NAME", "NAME", ".NOT. DELETED()", true, true},
+                                          {"UD_DEPTH", "DEPTH", ".NOT. DELETED()", true, true}};
 
 struct Row {
     std::string name;
@@ -131,8 +130,8 @@ TEST(TagFlags, UniqueAndDescendingTagsAgreeWithASortAndWithXBase)
             EXPECT_EQ(Walked(*tag), want) << round << " " << def.name;
             EXPECT_EQ(tag->KeyCount(), size_t(std::count(want.begin(), want.end(), '\n')))
                 << round << " " << def.name;
-            EXPECT_EQ(RunCommand("/usr/bin/perl " + script + " " + path + ".mdx " + def.name +
-                                 " " + std::string(1, tag->KeyType())),
+            EXPECT_EQ(RunCommand("/usr/bin/perl " + script + " " + path + ".mdx " + def.name + " " +
+                                 std::string(1, tag->KeyType())),
                       want)
                 << round << " " << def.name;
         }
