@@ -30,8 +30,7 @@ const char* const kNames[] = {"Day", "Dusk", "Night"};
 
 // Three label colours no two palettes share, so a palette read as another
 // shows.
-constexpr chart::PaletteColours kLabelColours{RGB(200, 10, 10), RGB(10, 150, 10),
-                                              RGB(10, 10, 90)};
+constexpr chart::PaletteColours kLabelColours{RGB(200, 10, 10), RGB(10, 150, 10), RGB(10, 10, 90)};
 
 // The program's palettes with one active, put back to none afterwards.
 struct ActivePalette {
