@@ -20,10 +20,11 @@ bool LockVesselLogIndex(CVesselLogIndexLock& lock, const std::string& what,
             std::this_thread::sleep_for(policy.pause);
     }
     const auto waited = policy.pause * (attempts - 1);
-    message = what + " was not written: the vessel log " + lock.IndexName() +
-              " stayed locked by another station for " +
-              std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()) +
-              " ms; it will be tried again.";
+    message =
+        what + " was not written: the vessel log " + lock.IndexName() +
+        " stayed locked by another station for " +
+        std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()) +
+        " ms; it will be tried again.";
     return false;
 }
 

@@ -99,7 +99,8 @@ TEST(NavIndicators, TextsFollowTheSnapshotAndTheMonitor)
     rhumb.Inverse(at.GetLatitude(), at.GetLongitude(), 50.2, -3.9, s12, azi);
     EXPECT_EQ(c.nav.IndicatorText(kIndicatorCursorRangeBearing),
               FormatCursorRangeBearing(s12 / 1852.0, azi < 0 ? azi + 360 : azi));
-    EXPECT_EQ(c.nav.IndicatorText(kIndicatorCursorRangeBearing).substr(0, 13), "7.58nm, 038\xC2\xB0");
+    EXPECT_EQ(c.nav.IndicatorText(kIndicatorCursorRangeBearing).substr(0, 13),
+              "7.58nm, 038\xC2\xB0");
     cursor.reset();   // the cursor left the chart
     EXPECT_EQ(c.nav.IndicatorText(kIndicatorCursorRangeBearing), "");
     EXPECT_EQ(c.nav.IndicatorText(2319), "") << "not an indicator";
@@ -129,9 +130,10 @@ TEST(NavIndicators, AlarmSoundFollowsTheAudioAlertsSwitch)
     // Inside the arrival circle: the alarm sounds at once, then every 15 s.
     for (int s = 0; s <= 15; ++s)
         c.FixAt(50.1 - 0.2 / 60, -4.0, 5.0, 0.0);
-    EXPECT_EQ(sound.played, (std::vector<std::string>{
-                                "/opt/brinevane/System/Audio/Warning, arrival circle entered.wav",
-                                "/opt/brinevane/System/Audio/Warning, arrival circle entered.wav"}));
+    EXPECT_EQ(sound.played,
+              (std::vector<std::string>{
+                  "/opt/brinevane/System/Audio/Warning, arrival circle entered.wav",
+                  "/opt/brinevane/System/Audio/Warning, arrival circle entered.wav"}));
     // Switched off in the options: silence while the alarm list stays open.
     audioAlerts = false;
     for (int s = 0; s <= 31; ++s)
