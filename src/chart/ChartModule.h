@@ -54,6 +54,11 @@ public:
         return CreateChartDoc(module);
     }
 
+    // A first start's installation from the sample media in `folder` (the
+    // start option): the path of the chart to show, empty when this service
+    // installed nothing.
+    virtual std::string InstallSampleMedia(const std::string& /*folder*/) { return {}; }
+
     // The charting module that owns this service, set when it takes it over.
     void SetCharting(CChartingModule* charting) { m_charting = charting; }
 

@@ -139,6 +139,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         line += (line.empty() ? "" : " ") + a;
     for (auto& word : SplitCommandLine(line))
         m_commandLine.push_back(word);
+    // The folder keeps its case, so it is taken from the arguments as given.
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == "--sample-media")
+            m_sampleMediaFolder = arguments[i + 1];
 
     // The settings file: a damaged one is set aside and the program starts on
     // defaults rather than not at all.
@@ -183,6 +187,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.programFolder = m_programFolder;
     services.audioFolder = GetAudioFolder();
     services.commandLine = m_commandLine;
+    services.sampleMediaFolder = m_sampleMediaFolder;
     services.buildTime = BuildTime();
     services.settings = m_settings.get();
     services.moduleFactories.insert(services.moduleFactories.begin(), [this] {

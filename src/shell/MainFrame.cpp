@@ -220,6 +220,17 @@ bool CMainFrame::CompleteStartUp()
     if (m_services.showDisclaimer && !m_services.showDisclaimer(this))
         return false;
     RestoreWindows();
+    // A first start given the sample media installs them (when no chart is
+    // installed yet) and shows the chart the service names.
+    if (m_charting && m_charting->ChartFrames().empty() && !m_services.sampleMediaFolder.empty()) {
+        for (const auto& service : m_charting->ChartServices()) {
+            const std::string chart = service->InstallSampleMedia(m_services.sampleMediaFolder);
+            if (!chart.empty()) {
+                OpenChart(chart, false, 0);
+                break;
+            }
+        }
+    }
     // With nothing reopened and no chart installed the program still shows
     // a chart: the blank world chart.
     // A start asked to open documents of its own (scripted checks of the

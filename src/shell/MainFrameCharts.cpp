@@ -4,6 +4,7 @@
 
 #include <QDataStream>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QIODevice>
 #include <QLabel>
@@ -131,6 +132,8 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     connect(frame->View(), &CChartView::cursorMoved, this, &CMainFrame::UpdatePositionPane);
     frame->show();
     chart::CChartDoc* doc = &document->Doc();
+    if (std::getenv("BRINE_REPORT_CHARTS"))
+        qInfo("Brinevane: chart opened: %s", doc->GetTitle().c_str());
 
     const bool takesPlace =
         windowId == chart::kFrameAutoscroll || (windowId == chart::kFrameNormal && replace);
@@ -197,6 +200,17 @@ void CMainFrame::RegisterChartCommands()
                       m_charting->CountChartFramesInState(chart::kFrameNormal) <
                           m_charting->ChartSettings().maxCharts);
         });
+    // File > Open: a chart file of any installed kind.
+    m_commands.Add(
+        me, cmd::kFileOpen,
+        [this](unsigned) {
+            QFileDialog dialog(this, "Open Chart", QString(), "Charts (*.chr *.b);;All files (*)");
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            dialog.setFileMode(QFileDialog::ExistingFile);
+            if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+                OpenChart(dialog.selectedFiles().front().toStdString(), true, chart::kFrameNormal);
+        },
+        [this](CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
     m_commands.Add(
         me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },
         [this](CCmdUI& ui) {

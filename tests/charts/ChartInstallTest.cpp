@@ -5,8 +5,9 @@
 // what was installed (drawn, zoomed, verified).
 
 #include "FakeChartWindow.h"
+#include "PythonScript.h"
 #include "TempFolder.h"
-#include "support/FakeMedia.h"
+#include "support/InstallFixture.h"
 
 #include "chart/ChartingModule.h"
 #include "chart/draw/RecordingBackend.h"
@@ -27,121 +28,16 @@ using namespace charts::hcrf;
 
 namespace {
 
-struct Home : CSettingsHome {
-    platform::CSettingsStore* store = nullptr;
-    platform::CSettingsStore& GetStore() const override { return *store; }
-    std::string GetRegistryKey() const override { return "W"; }
-};
-
-class ScriptedProgress final : public CInstallProgress {
-public:
-    explicit ScriptedProgress(std::function<bool()> cancel) : m_cancel(std::move(cancel)) { }
-    void SetText(std::string_view number, std::string_view, std::string_view) override
-    {
-        texts.emplace_back(number);
-    }
-    void SetProgress(std::size_t, std::size_t, std::uint64_t, std::uint64_t) override { }
-    bool IsCancelled() override { return m_cancel && m_cancel(); }
-    void Pump() override { }
-    std::vector<std::string> texts;
-
-private:
-    std::function<bool()> m_cancel;
-};
-
-// Answers medium prompts from a script: each entry a folder to choose, or
-// empty for Cancel. Messages are recorded and answered OK.
-class ScriptedMediaUi final : public CMediaUi {
-public:
-    platform::PromptAnswer Message(std::string_view text, platform::PromptIcon,
-                                   platform::PromptButtons) override
-    {
-        messages.emplace_back(text);
-        return platform::PromptAnswer::Ok;
-    }
-    MediumAnswer AskForMedium(std::string_view text, std::string_view, std::string& folder) override
-    {
-        prompts.emplace_back(text);
-        if (answers.empty())
-            return MediumAnswer::Cancel;
-        folder = answers.front();
-        answers.pop_front();
-        return folder.empty() ? MediumAnswer::Cancel : MediumAnswer::ChooseFolder;
-    }
-    std::unique_ptr<CInstallProgress> OpenProgress(std::string_view) override
-    {
-        return std::make_unique<ScriptedProgress>(cancelAfter);
-    }
-    std::deque<std::string> answers;
-    std::vector<std::string> messages, prompts;
-    std::function<bool()> cancelAfter;
-};
-
-struct Installation {
-    brine_test::TempFolder dir;
-    platform::CSettingsStore store{dir / "s.conf"};
-    Home home;
-    ScriptedMediaUi ui;
-    std::unique_ptr<chart::CChartingModule> charting;
-    CHCRFModule* arcs = nullptr;
-    std::vector<brine_test::FakeChart> charts;
-    bool holdSet = false;
-    int holdChanges = 0;
-
-    Installation()
-    {
-        home.store = &store;
-        auto shared = std::make_shared<CHCRFShared>();
-        shared->host.ui = &ui;
-        shared->host.setNavigatorHold = [this](bool on) {
-            holdSet = on;
-            ++holdChanges;
-        };
-        chart::CChartingServices services;
-        services.defaultChartsFolder = (dir / "charts").string();
-        auto a = std::make_unique<CARCSModule>(home, shared);
-        arcs = a.get();
-        services.chartServices.push_back(std::move(a));
-        services.chartServices.push_back(std::make_unique<CSeafarerModule>(home, shared));
-        charting = std::make_unique<chart::CChartingModule>(home, std::move(services));
-        EXPECT_TRUE(charting->Initialise());
-    }
-
-    void MakeCharts(bool withUpdates)
-    {
-        const char* numbers[] = {"RC1001", "RC2002", "RC3003"};
-        const long scales[] = {150000, 50000, 12500};
-        const double inset[] = {0.3, 0.1, 0.03};
-        for (int i = 0; i < 3; ++i) {
-            brine_test::FakeChart c;
-            c.parameters.chartNumber = numbers[i];
-            c.parameters.title = std::string("Chart ") + numbers[i];
-            c.parameters.north = 50.7 + inset[i];
-            c.parameters.south = 50.7 - inset[i];
-            c.parameters.west = -1.2 - inset[i] * 1.5;
-            c.parameters.east = -1.2 + inset[i] * 1.5;
-            c.parameters.scale = scales[i];
-            c.parameters.updateTiles = {{1, 1}};
-            c.width = 520;
-            c.height = 400;
-            charts.push_back(c);
-        }
-        std::string error;
-        ASSERT_TRUE(brine_test::MakeMedia(charts, dir / "work", dir / "RC1", "RC1", dir / "WK10_26",
-                                          "WK10_26", "20260305", withUpdates, error))
-            << error;
-    }
-
-    db::CDBARCSCat& Cat() { return arcs->Catalogue(); }
-};
+using brine_test::Installation;
 
 TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
 {
-    Installation in;
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
     in.MakeCharts(false);
     // Fresh settings: no medium at the source path; the update prompt is
     // answered by choosing the update medium's folder.
-    in.ui.answers = {(in.dir / "WK10_26").string()};
+    in.ui.answers = {(dir / "WK10_26").string()};
     ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
     EXPECT_FALSE(in.holdSet);
     EXPECT_GE(in.holdChanges, 2);
@@ -158,7 +54,7 @@ TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
     EXPECT_EQ(in.arcs->GetLatestUpdateLabel(), "WK10_26");
 
     // Express: the chart medium is asked for and chosen by folder.
-    in.ui.answers = {(in.dir / "RC1").string()};
+    in.ui.answers = {(dir / "RC1").string()};
     ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
     for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
         ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
@@ -169,20 +65,41 @@ TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
     }
     // Copies keep the medium's time, so a rerun copies nothing.
     const fs::path chr = in.arcs->ChartFilePath(true, "RC1001", "chr");
-    const fs::path source = in.dir / "RC1" / "RasChts" / "010" / "RC1001" / "RC1001.chr";
+    const fs::path source = dir / "RC1" / "RasChts" / "010" / "RC1001" / "RC1001.chr";
     EXPECT_EQ(fs::last_write_time(chr), fs::last_write_time(source));
+
+    // Another dBASE reader finds the media's values in the catalogue.
+    const auto out = brine_test::RunPython(
+        "import dbfread\n"
+        "for r in dbfread.DBF('" +
+        (in.arcs->ModuleFolder() / "Cat.dbf").string() +
+        "', encoding='cp1252'):\n"
+        "    print('|'.join(str(r[f]) for f in ('NO', 'DESC', 'CHCDID', 'CHCDDOP', 'UPCDID', "
+        "'UPCDDOP', 'SOURCE', 'CHPTR', 'SCALE', 'HO')))\n");
+    ASSERT_TRUE(out.has_value()) << "python3 with dbfread is needed";
+    std::ifstream ptr(dir / "WK10_26" / "ChartCat" / "Chart.ptr", std::ios::binary);
+    const std::string pointers(std::istreambuf_iterator<char>(ptr), {});
+    std::vector<std::string> expected;
+    const char* numbers[] = {"RC1001", "RC2002", "RC3003"};
+    const char* scales[] = {"150000", "50000", "12500"};
+    for (int i = 0; i < 3; ++i)
+        expected.push_back(
+            std::string(numbers[i]) + "|Chart " + numbers[i] + "|RC1|20260101|WK10_26|20260305|3|" +
+            std::to_string(std::stoul(pointers.substr(i * 18 + 8, 7))) + "|" + scales[i] + "|0");
+    EXPECT_EQ(brine_test::SplitLines(*out), expected);
 }
 
 TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
 {
-    Installation in;
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
     in.MakeCharts(false);
-    in.ui.answers = {(in.dir / "WK10_26").string()};
+    in.ui.answers = {(dir / "WK10_26").string()};
     ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
 
     // Cancel pressed during the first chart copy.
-    in.ui.answers = {(in.dir / "RC1").string()};
-    const std::string chartMedium = (in.dir / "RC1").string();
+    in.ui.answers = {(dir / "RC1").string()};
+    const std::string chartMedium = (dir / "RC1").string();
     in.ui.cancelAfter = [&] { return in.charting->GetSourcePath() == chartMedium; };
     EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
     in.ui.cancelAfter = nullptr;
@@ -198,7 +115,7 @@ TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
     EXPECT_TRUE(in.Cat().IsReadOnly());
 
     // A chart folder missing from the medium fails that chart only.
-    fs::remove_all(in.dir / "RC1" / "RasChts" / "020");
+    fs::remove_all(dir / "RC1" / "RasChts" / "020");
     in.ui.answers = {chartMedium};
     in.ui.messages.clear();
     EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
@@ -211,7 +128,8 @@ TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
 
 TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
 {
-    Installation in;
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
     in.MakeCharts(false);
     in.ui.answers = {""};
     EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
@@ -222,19 +140,20 @@ TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
 
 TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
 {
-    Installation in;
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
     in.MakeCharts(false);
-    in.ui.answers = {(in.dir / "WK10_26").string()};
+    in.ui.answers = {(dir / "WK10_26").string()};
     ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
-    in.ui.answers = {(in.dir / "RC1").string()};
+    in.ui.answers = {(dir / "RC1").string()};
     ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
     // The second update medium carries the update files.
     std::vector<brine_test::FakeChart> again = in.charts;
     std::string error;
-    ASSERT_TRUE(brine_test::MakeMedia(again, in.dir / "work2", in.dir / "RC1b", "RC1",
-                                      in.dir / "WK11_26", "WK11_26", "20260312", true, error));
-    in.ui.answers = {(in.dir / "WK11_26").string()};
-    in.charting->SetSourcePath((in.dir / "RC1").string());
+    ASSERT_TRUE(brine_test::MakeMedia(again, dir / "work2", dir / "RC1b", "RC1", dir / "WK11_26",
+                                      "WK11_26", "20260312", true, error));
+    in.ui.answers = {(dir / "WK11_26").string()};
+    in.charting->SetSourcePath((dir / "RC1").string());
     ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
     ASSERT_TRUE(in.Cat().SeekKey("RC3003"));
     EXPECT_EQ(in.Cat().m_upcdid, "WK11_26");
@@ -313,11 +232,12 @@ TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
 
 TEST(ChartInstall, LargerScaleFindsTheNextChartInTheFolio)
 {
-    Installation in;
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
     in.MakeCharts(false);
-    in.ui.answers = {(in.dir / "WK10_26").string()};
+    in.ui.answers = {(dir / "WK10_26").string()};
     ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
-    in.ui.answers = {(in.dir / "RC1").string()};
+    in.ui.answers = {(dir / "RC1").string()};
     ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
     in.charting->BuildChartFolio();
     EXPECT_EQ(in.charting->GetFolio().size(), 3u);

@@ -496,8 +496,9 @@ bool CHCRFModule::RunManaged(bool (CHCRFModule::*operation)(), bool rebuildFolio
     return ok;
 }
 
-std::string CHCRFModule::InstallSampleMedia(const fs::path& sampleFolder)
+std::string CHCRFModule::InstallSampleMedia(const std::string& folder)
 {
+    const fs::path sampleFolder(folder);
     db::CDBARCSCat& cat = Catalogue();
     if ((cat.IsOpen() && !cat.IsEmpty()) || !m_charting)
         return {};

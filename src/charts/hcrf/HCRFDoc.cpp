@@ -84,6 +84,7 @@ bool CHCRFDoc::OpenChart(const std::string& path)
     m_fileName = fs::path(path).stem().string();
     if (!LoadChart())
         return false;
+    SetName(GetChartTypeName());
     CreatePalettes();
     if (chart::CChartWindow* window = GetChartFrame()) {
         if (app::CMsgBar* bar = window->GetMsgBar()) {
@@ -621,10 +622,20 @@ void CHCRFDoc::ClampScroll()
     m_scroll.y = std::clamp(m_scroll.y, 0, maxY);
 }
 
+bool CHCRFDoc::OnViewSize(int width, int height)
+{
+    if (!m_placed && width > 0 && height > 0 && m_low.IsLoaded())
+        CentreOnPosition(GetReferencePosition(), false);
+    return true;
+}
+
 bool CHCRFDoc::CentreOnPosition(const geo::CPosition& position, bool chooseSubPanel)
 {
     if (!position.IsValid())
         return false;
+    const geo::IntRect area = ClientArea();
+    if (area.right > area.left && area.bottom > area.top)
+        m_placed = true;
     geo::IntPoint point;
     if (!IsPositionOnChart(position) || !PositionToPoint(position, point)) {
         m_scroll = m_panelOrigin = {0, 0};

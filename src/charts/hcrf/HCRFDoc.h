@@ -82,6 +82,9 @@ public:
     int PanHorizontal(int step) override;
     int PanVertical(int step) override;
     bool UsesScrollBars() const override { return true; }
+    // The first size the view gets centres a chart nothing has placed yet on
+    // its reference position (the middle of its outline).
+    bool OnViewSize(int width, int height) override;
     bool SelectPanel(unsigned panel, bool redraw);
 
     // ---- Conversions ----
@@ -190,6 +193,7 @@ private:
     geo::IntPoint m_scroll{0, 0}, m_lastDrawn{0, 0}, m_savedScroll{0, 0};
     geo::IntPoint m_panelOrigin{0, 0};
     bool m_promptCancelled = false;
+    bool m_placed = false;
 
     std::mutex m_tileLock;
     CTileCache m_cache;

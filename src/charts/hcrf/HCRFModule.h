@@ -153,7 +153,7 @@ public:
     // The first start with the sample media: when the catalogue holds no
     // chart, installs the first update medium and the chart medium found
     // below `sampleFolder` and answers the overview chart's path.
-    std::string InstallSampleMedia(const std::filesystem::path& sampleFolder);
+    std::string InstallSampleMedia(const std::string& sampleFolder) override;
 
 protected:
     CMediaUi* Ui() const { return m_shared->host.ui; }

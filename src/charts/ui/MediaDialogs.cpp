@@ -111,11 +111,12 @@ charts::hcrf::MediumAnswer CQtMediaUi::AskForMedium(std::string_view text, std::
     QPushButton* choose = box.addButton("C&hoose Folder...", QMessageBox::ActionRole);
     box.exec();
     if (box.clickedButton() == choose) {
-        const QString chosen =
-            QFileDialog::getExistingDirectory(m_parent, "Choose the chart medium's folder");
-        if (chosen.isEmpty())
+        QFileDialog chooser(m_parent, "Choose the chart medium's folder");
+        chooser.setFileMode(QFileDialog::Directory);
+        chooser.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
             return charts::hcrf::MediumAnswer::Ok;
-        folder = chosen.toStdString();
+        folder = chooser.selectedFiles().front().toStdString();
         return charts::hcrf::MediumAnswer::ChooseFolder;
     }
     return box.clickedButton() == box.button(QMessageBox::Cancel)

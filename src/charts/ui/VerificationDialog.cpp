@@ -88,6 +88,10 @@ CChartVerificationDlg::~CChartVerificationDlg()
 
 void CChartVerificationDlg::Finish()
 {
+    // The outcome goes to the log as well, for scripted checks.
+    qInfo("Chart verification of %s: index %s, chart %s",
+          m_doc ? m_doc->GetChartNumber().c_str() : "?", qPrintable(m_indexResult->text()),
+          qPrintable(m_chartResult->text()));
     m_cancel->setEnabled(false);
     m_ok->setEnabled(true);
     m_ok->setFocus();
