@@ -168,8 +168,8 @@ void CChartpointModule::OnTimer(TimerCadence cadence)
 
 void CChartpointModule::AddListener(CChartpointListener* listener)
 {
-    if (listener && std::find(m_listeners.begin(), m_listeners.end(), listener) ==
-                        m_listeners.end())
+    if (listener &&
+        std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
         m_listeners.push_back(listener);
 }
 
@@ -506,7 +506,7 @@ bool CChartpointModule::UpdateViews(int hint)
     const bool changed = hint != kHintCurrent;
     if (m_ui->IsListOpen())
         m_ui->ListUpdate(hint == kHintDeleted || hint == kHintAppended ? kHintDeleted
-                                                                        : kHintApplied);
+                                                                       : kHintApplied);
     Notify({hint, m_table->GetRecNo(), m_current});
     if (changed && m_station && m_station->IsRunning() && m_table->IsOpen())
         m_station->Post(kStationMessageType, char(kNoticeChanged) + m_table->GetName());
@@ -557,8 +557,7 @@ void CChartpointModule::OnNetworkMessage(const std::string& payload, const std::
         if (m_table->IsLockedElsewhere())
             RereadChanged();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -630,8 +629,8 @@ void CChartpointModule::OnDelete()
 {
     if (!IsEditable())
         return;
-    if (m_prompt.Ask("Do you really want to delete this Chartpoint", kCaption,
-                     PromptIcon::Question, PromptButtons::YesNo) == PromptAnswer::No)
+    if (m_prompt.Ask("Do you really want to delete this Chartpoint", kCaption, PromptIcon::Question,
+                     PromptButtons::YesNo) == PromptAnswer::No)
         return;
     const long ordinal = m_table->GetOrdinal();
     const long recNo = m_table->GetRecNo();
@@ -859,10 +858,9 @@ void CChartpointModule::RegisterCommands(CCommandTable& commands)
         if (s.check)
             ui.SetCheck(*s.check);
     };
-    for (unsigned id :
-         {cmd::kChartpointEdit, cmd::kChartpointNew, cmd::kChartpointDelete, cmd::kChartpointLocked,
-          cmd::kChartpointFirst, cmd::kChartpointPrevious, cmd::kChartpointNext,
-          cmd::kChartpointLast, cmd::kChartpointShowHide})
+    for (unsigned id : {cmd::kChartpointEdit, cmd::kChartpointNew, cmd::kChartpointDelete,
+                        cmd::kChartpointLocked, cmd::kChartpointFirst, cmd::kChartpointPrevious,
+                        cmd::kChartpointNext, cmd::kChartpointLast, cmd::kChartpointShowHide})
         commands.Add(this, id, run, update);
     for (const CSortOrder& o : SortOrders())
         commands.Add(this, o.command, run, update);
@@ -878,7 +876,8 @@ bool CChartpointModule::CheckUploadDatum(const std::vector<int>& rows)
     m_table->PushPosition();
     std::size_t next = 0;
     long count = 0;
-    for (bool ok = m_table->GoTop(); ok && next < rows.size(); ok = m_table->SkipForward(), ++count) {
+    for (bool ok = m_table->GoTop(); ok && next < rows.size();
+         ok = m_table->SkipForward(), ++count) {
         if (count != rows[next])
             continue;
         ++next;
@@ -948,8 +947,7 @@ int CChartpointModule::UploadChartpoints(int namingMode, const std::vector<int>&
 
 // ---- Attachments -------------------------------------------------------------------------
 
-std::string CChartpointModule::ImportAttachment(const std::string& chosenPath,
-                                                std::string* message)
+std::string CChartpointModule::ImportAttachment(const std::string& chosenPath, std::string* message)
 {
     std::error_code ec;
     const fs::path chosen(chosenPath);
@@ -973,8 +971,8 @@ std::string CChartpointModule::ImportAttachment(const std::string& chosenPath,
             return name;
         if (ec) {
             if (message)
-                *message = "Unable to copy " + chosenPath + " into " + m_attachmentsFolder +
-                           ": " + ec.message();
+                *message = "Unable to copy " + chosenPath + " into " + m_attachmentsFolder + ": " +
+                           ec.message();
             return {};
         }
     }

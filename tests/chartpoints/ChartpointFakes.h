@@ -14,8 +14,7 @@ namespace brine_test {
 
 class FolderSettings final : public CSettingsHome {
 public:
-    explicit FolderSettings(const std::filesystem::path& folder)
-        : m_store(folder / "settings.conf")
+    explicit FolderSettings(const std::filesystem::path& folder) : m_store(folder / "settings.conf")
     { }
     platform::CSettingsStore& GetStore() const override { return m_store; }
     std::string GetRegistryKey() const override { return "Software\\Test\\Default"; }

@@ -27,10 +27,7 @@ namespace {
 
 class ChartpointModuleTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        module = Make(prompt);
-    }
+    void SetUp() override { module = Make(prompt); }
     std::unique_ptr<CChartpointModule> Make(platform::CPrompt& p)
     {
         auto m = std::make_unique<CChartpointModule>(settings, p, dir.Path());
@@ -86,9 +83,17 @@ TEST(ChartpointRecord, ClearEmptyAndZoneTimes)
     struct Row {
         const char* text;
         std::optional<int> zone;
-    } rows[] = {{"-5", -5},  {"+14", 14}, {"-12", -12},          {"0x0A", 10},
-                {"", 0},     {" 3 ", 3},  {"15", std::nullopt},  {"-13", std::nullopt},
-                {"200", std::nullopt},    {"5h", std::nullopt},  {"x", std::nullopt}};
+    } rows[] = {{"-5", -5},
+                {"+14", 14},
+                {"-12", -12},
+                {"0x0A", 10},
+                {"", 0},
+                {" 3 ", 3},
+                {"15", std::nullopt},
+                {"-13", std::nullopt},
+                {"200", std::nullopt},
+                {"5h", std::nullopt},
+                {"x", std::nullopt}};
     for (const Row& r : rows)
         EXPECT_EQ(ParseZoneTime(r.text), r.zone) << r.text;
 }
@@ -141,7 +146,8 @@ TEST_F(ChartpointModuleTest, TemporaryDatabasesComeAndGoByTheirOwnName)
     prompt.Expect(PromptAnswer::Yes, "Save Chartpoint database?");
     EXPECT_TRUE(module->CloseDatabase(false));
     EXPECT_EQ(panel.defaultName, "");
-    EXPECT_EQ(DataFiles(), (std::vector<std::string>{"Sound.X", "Sound.dbf", "Sound.mdx", "~dABCDEF.dbf", "~dABCDEF.tmp"}));
+    EXPECT_EQ(DataFiles(), (std::vector<std::string>{"Sound.X", "Sound.dbf", "Sound.mdx",
+                                                     "~dABCDEF.dbf", "~dABCDEF.tmp"}));
     EXPECT_TRUE(prompt.Done());
 }
 
@@ -153,8 +159,8 @@ TEST_F(ChartpointModuleTest, FailedOpenLeavesTheUsersFilesAndNamesThem)
     std::ofstream(user / "harbour.tmp", std::ios::binary) << "the user's own notes";
     const auto before = brine_test::Snapshot(user);
 
-    prompt.Expect(PromptAnswer::Ok, "Unable to open Chartpoint database : " +
-                                         (user / "harbour").string() + ".dbf");
+    prompt.Expect(PromptAnswer::Ok,
+                  "Unable to open Chartpoint database : " + (user / "harbour").string() + ".dbf");
     EXPECT_TRUE(module->OpenDatabase((user / "harbour.dbf").string()));
     EXPECT_TRUE(module->IsTempDatabase());   // the fallback
     EXPECT_EQ(brine_test::Snapshot(user), before);
@@ -202,7 +208,8 @@ for r in DBF(base + '.X/MEMOS.dbf', encoding='cp1252'):
     print('MEMO', r['TYPE'], repr(r['DATA']))
 for r in DBF(base + '.X/ATTCHMTS.dbf', encoding='cp1252'):
     print('ATT', r['TYPE'], r['DATA'])
-)", (Data() / "Sound").string());
+)",
+                                               (Data() / "Sound").string());
     EXPECT_NE(out.find("ZONE -5 NAME Kingston Ferry Términal"), std::string::npos) << out;
     EXPECT_NE(out.find("MEMO 000 'Line one\\r\\nLigne deux: côte, naïve – “quotes”'"),
               std::string::npos)
@@ -300,8 +307,8 @@ TEST_F(ChartpointModuleTest, NoticesAndTheLockBetweenStations)
     EXPECT_TRUE(stationB->IsLockedElsewhere());
 
     // Short, foreign and unknown notices do nothing.
-    for (std::string notice : {std::string(), std::string("\x0d"), std::string("\x0dOther"),
-                               std::string("\x10Shared")})
+    for (std::string notice :
+         {std::string(), std::string("\x0d"), std::string("\x0dOther"), std::string("\x10Shared")})
         stationB->OnNetworkMessage(notice, "Station A");
     stationB->OnNetworkMessage(std::string("\x0dshared"), "Station A");
     EXPECT_FALSE(stationB->CommandState(cmd::kChartpointEdit).enabled);
