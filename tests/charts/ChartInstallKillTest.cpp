@@ -70,9 +70,9 @@ TEST(ChartInstallKill, KilledInstallationsLeaveOnlyWholeChartsAndARerunCompletes
     };
     const auto t0 = std::chrono::steady_clock::now();
     ASSERT_EQ(brine_test::WaitChild(installInChild()), 0);
-    const auto whole = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::steady_clock::now() - t0)
-                           .count();
+    const auto whole =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     fs::remove_all(dir / "charts");
 
     std::mt19937 random(20260307);
