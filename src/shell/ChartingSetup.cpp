@@ -47,16 +47,18 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     // The two raster chart services share their catalogue and the program's
     // dialogs; the navigator's periodic work waits while a medium prompt is up.
     auto shared = std::make_shared<charts::hcrf::CHCRFShared>();
-    static CQtMediaUi mediaUi(&frame);
-    shared->host.ui = &mediaUi;
+    shared->ownedUi = std::make_unique<CQtMediaUi>(&frame);
+    shared->host.ui = shared->ownedUi.get();
     shared->host.setNavigatorHold = [&frame](bool on) {
         const CModuleList& modules = frame.Modules();
         for (std::size_t i = 0; i < modules.size(); ++i)
             if (auto* navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]))
                 navigator->SetHoldTimerPass(on);
     };
-    shared->host.openManagement = [&frame, shared] {
-        CChartManagementSheet sheet(shared->services, &frame);
+    // The hooks live in the shared state itself, so they name it without owning it.
+    charts::hcrf::CHCRFShared* state = shared.get();
+    shared->host.openManagement = [&frame, state] {
+        CChartManagementSheet sheet(state->services, &frame);
         sheet.exec();
     };
     shared->host.showVerification = [&frame](charts::hcrf::CHCRFDoc& doc) {

@@ -115,8 +115,10 @@ TEST(ChartDocument, ZoomStepsAndCatalogueAnswersForUnknownCharts)
     // low 1.0 -> zoom out low 0.5; in: low 1.0, high 0.5, 1.0, 2.0; a sixth changes nothing.
     EXPECT_TRUE(doc.ZoomOut());
     EXPECT_TRUE(doc.IsAtMinZoom());
-    const std::pair<int, double> steps[] = {
-        {CHCRFDoc::kLow, 1.0}, {CHCRFDoc::kHigh, 0.5}, {CHCRFDoc::kHigh, 1.0}, {CHCRFDoc::kHigh, 2.0}};
+    const std::pair<int, double> steps[] = {{CHCRFDoc::kLow, 1.0},
+                                            {CHCRFDoc::kHigh, 0.5},
+                                            {CHCRFDoc::kHigh, 1.0},
+                                            {CHCRFDoc::kHigh, 2.0}};
     for (const auto& [raster, scale] : steps) {
         EXPECT_TRUE(doc.ZoomIn());
         EXPECT_EQ(doc.ActiveRaster(), raster);

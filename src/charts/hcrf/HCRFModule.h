@@ -44,6 +44,8 @@ struct CHCRFShared {
     db::CDBARCSCat catalogue;
     bool startupDone = false;
     CHCRFHost host;
+    // The window layer's answers, owned here when the program made them.
+    std::unique_ptr<CMediaUi> ownedUi;
     std::vector<CHCRFModule*> services;
 };
 
