@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 #include <QPrinter>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <cstdio>
@@ -386,5 +387,47 @@ TEST_F(ChartWindowsTest, PrintedPdfHoldsTheHeaderAndOneImageOfTheView)
     EXPECT_NEAR(double(images[0].first) / images[0].second, double(client.right) / client.bottom,
                 0.02)
         << list;
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
+{
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    frame->MdiArea()->setActiveSubWindow(chartFrame);
+    Pump();
+    frame->UpdateModuleCmdUI(false);
+    for (unsigned id :
+         {app::cmd::kFilePrint, app::cmd::kFilePrintPreview, app::cmd::kFilePrintSetup})
+        EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
+    EXPECT_EQ(frame->Action(app::cmd::kFilePrint)->shortcut(), QKeySequence("Ctrl+P"));
+
+    // Print shows the print dialog (cancelled here).
+    QString seen;
+    QTimer::singleShot(0, [&seen] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            seen = modal->objectName();
+            modal->close();
+        }
+    });
+    frame->Action(app::cmd::kFilePrint)->trigger();
+    EXPECT_EQ(seen, "PrintDialog");
+
+    // Print Preview opens the preview of this chart.
+    frame->Action(app::cmd::kFilePrintPreview)->trigger();
+    Pump();
+    auto* preview = frame->findChild<CChartPreview*>();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    preview->close();
+    Pump();
+
+    // Without a chart window nothing is there to print.
+    frame->PostedMessages().Post(app::kMsgChartWindowClosed, chartFrame->Document().DocumentId());
+    Pump();
+    frame->UpdateModuleCmdUI(false);
+    for (unsigned id :
+         {app::cmd::kFilePrint, app::cmd::kFilePrintPreview, app::cmd::kFilePrintSetup})
+        EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
     frame->CloseWithoutConfirmation();
 }
