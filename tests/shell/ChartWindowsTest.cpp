@@ -431,3 +431,36 @@ TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
         EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
     frame->CloseWithoutConfirmation();
 }
+
+TEST_F(ChartWindowsTest, WorldChartReplacesTheChartWindowAndIsSavedWithTheWorkspace)
+{
+    std::size_t open = 0;
+    {
+        auto frame = Start();
+        frame->Charting()->ChartSettings().maxCharts = 3;
+        ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
+        Pump();
+        // Pressed again and again: one ordinary window in the old one's place.
+        for (int press = 0; press < 4; ++press) {
+            frame->UpdateModuleCmdUI(false);
+            ASSERT_TRUE(frame->Action(app::cmd::kChartWorld)->isEnabled()) << press;
+            frame->Action(app::cmd::kChartWorld)->trigger();
+            Pump();
+            EXPECT_EQ(Frames(*frame).size(), 2u) << press;
+        }
+        chart::CChartingModule& charts = *frame->Charting();
+        EXPECT_EQ(charts.CountChartFramesInState(chart::kFrameNormal), 2);
+        for (CChartFrame* f : Frames(*frame)) {
+            EXPECT_FALSE(f->windowTitle().startsWith("[")) << f->windowTitle().toStdString();
+            EXPECT_TRUE(f->windowTitle().contains("Blank World Chart"))
+                << f->windowTitle().toStdString();
+        }
+        open = Frames(*frame).size();
+        ASSERT_TRUE(frame->Workspace()->SaveWorkspace("Voyage"));
+        frame->CloseWithoutConfirmation();
+    }
+    ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+    auto frame = Start();
+    EXPECT_EQ(Frames(*frame).size(), open);
+    frame->CloseWithoutConfirmation();
+}

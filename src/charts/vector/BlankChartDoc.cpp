@@ -68,7 +68,12 @@ int CBlankChartDoc::OpenWorldChart(int argument, bool flag)
 {
     if (!Module() || !Module()->Services().openChart)
         return 0;
-    return Module()->Services().openChart("", !flag, argument) != nullptr ? 1 : 0;
+    // The argument asks for the new blank chart to replace the ordinary chart
+    // window, the flag for an ordinary window rather than the vessel's: World
+    // Chart (true, true) turns the ordinary chart window into the whole world
+    // in its place, so pressing it again never adds windows.
+    const int windowId = flag ? chart::kFrameNormal : chart::kFrameAutoscroll;
+    return Module()->Services().openChart("", argument != 0, windowId) != nullptr ? 1 : 0;
 }
 
 bool CBlankChartDoc::CreatePalettes()
