@@ -3,6 +3,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -462,5 +463,22 @@ TEST_F(ChartWindowsTest, WorldChartReplacesTheChartWindowAndIsSavedWithTheWorksp
     ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
     auto frame = Start();
     EXPECT_EQ(Frames(*frame).size(), open);
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, FirstStartFillsTheDesktopWithTheChartMaximisedAndTheProgramsIcon)
+{
+    auto frame = Start();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    // The window's own rectangle is the whole available area, so a window
+    // manager that does not maximise still shows it whole.
+    EXPECT_EQ(frame->normalGeometry().size(), available.size());
+    ASSERT_EQ(Frames(*frame).size(), 1u);
+    EXPECT_TRUE(Frames(*frame).front()->isMaximized());
+    // The program's icon on its windows, the chart windows too.
+    const QIcon own(":/icons/brinevane.svg");
+    ASSERT_FALSE(own.isNull());
+    EXPECT_EQ(frame->windowIcon().pixmap(32).toImage(), own.pixmap(32).toImage());
+    EXPECT_EQ(Frames(*frame).front()->windowIcon().pixmap(32).toImage(), own.pixmap(32).toImage());
     frame->CloseWithoutConfirmation();
 }
