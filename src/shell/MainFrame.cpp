@@ -82,9 +82,7 @@ CMainFrame::CMainFrame(CFrameServices services)
     resize(1024, 768);
     // Every window of the program shows the program's icon, the frame's
     // child windows and dialogs too.
-    const QIcon icon(QStringLiteral(":/icons/brinevane.svg"));
-    setWindowIcon(icon);
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/brinevane.svg")));
     m_pump = std::make_unique<CPostedMessagePump>(
         m_posted, [this](const app::CPostedMessage& msg) { OnPostedMessage(msg); }, this);
 }
@@ -187,15 +185,12 @@ bool CMainFrame::OnCreate()
     if (m_workspace)
         m_workspace->EndStartUp();
     // A restored layout brings its own size and state (maximised or not).
-    // A first start fills the desktop's available area, also where the window
-    // manager does not maximise.
-    if (m_layoutRestored) {
-        show();
-    } else {
+    // A first start fills the desktop's available area (whatever the window
+    // manager makes of a maximise request).
+    if (!m_layoutRestored)
         if (QScreen* screen = QGuiApplication::primaryScreen())
             setGeometry(screen->availableGeometry());
-        showMaximized();
-    }
+    show();
     if (m_pendingLayout) {
         RestoreLayout(*std::exchange(m_pendingLayout, std::nullopt));
     }

@@ -276,7 +276,10 @@ TEST_F(ChartWindowsTest, WheelAndKeysZoom)
     CChartView* view = chartFrame->View();
     chart::CChartDoc& doc = *chartFrame->GetChartDoc();
     frame->MdiArea()->setActiveSubWindow(chartFrame);
-    ASSERT_DOUBLE_EQ(LongitudeSpan(doc), 360.0);
+    // The whole world as the window shows it (its proportions decide how
+    // much longitude that is); the spans below are of a 360-degree start.
+    const double start = LongitudeSpan(doc);
+    ASSERT_GT(start, 0.0);
 
     struct Step {
         const char* what;
@@ -307,7 +310,7 @@ TEST_F(ChartWindowsTest, WheelAndKeysZoom)
     for (const Step& s : steps) {
         s.act();
         Pump();
-        EXPECT_NEAR(LongitudeSpan(doc), s.span, 1e-6) << s.what;
+        EXPECT_NEAR(LongitudeSpan(doc), start * s.span / 360.0, 1e-6) << s.what;
     }
     frame->CloseWithoutConfirmation();
 }

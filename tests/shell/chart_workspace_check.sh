@@ -88,10 +88,13 @@ program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
 window_named() {
     local w
     for w in $(program_windows); do
-        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then
+        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
+        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+        "$1" | "$1 - ["*"]")
             echo "$w"
             return 0
-        fi
+            ;;
+        esac
     done
     return 1
 }
@@ -246,16 +249,30 @@ grid=$(count_colour "$SHOTS/1_first_start.png" "#7F0000")
 echo "   $grid grid pixels"
 
 step "File > New opens a second chart; Window > Tile"
+# The Window menu lists the open windows: it grows by a line per chart.
+window_menu_height() {
+    focus "$MAIN"
+    xdotool key alt+w
+    menu_open() { other_windows "$MAIN"; }
+    wait_for "the Window menu" menu_open
+    MENU=$(echo "$FOUND" | head -1)
+    sleep 0.3
+    geometry "$MENU"
+}
+window_menu_height
+ONE_CHART=$HEIGHT
+xdotool key Escape
+menu_closed() { is_gone "$MENU"; }
+wait_for "the Window menu to close" menu_closed
 focus "$MAIN"
 xdotool key ctrl+n
 sleep 1
-focus "$MAIN"
-xdotool key alt+w
-sleep 0.5
+window_menu_height
+[ "$HEIGHT" -gt "$ONE_CHART" ] || fail "no second chart after File > New (Window menu ${ONE_CHART} then $HEIGHT high)"
 xdotool key t
 settled_shot "$SHOTS/2_two_charts_tiled.png"
 grid2=$(count_colour "$SHOTS/2_two_charts_tiled.png" "#7F0000")
-[ "$grid2" -gt "$grid" ] || fail "no second chart after File > New ($grid2 grid pixels)"
+[ "$grid2" -gt 500 ] || fail "no grid on the tiled charts ($grid2 grid pixels)"
 
 step "the side panel dragged to the left edge; a toolbar dragged off to float"
 geometry "$MAIN"
