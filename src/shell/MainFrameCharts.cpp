@@ -364,8 +364,10 @@ void CMainFrame::SetRangeBearingMode(bool on)
         return;
     }
     CloseRangeBearingBar();
+    // The measurement shown stays until the mode ends.
     if (m_charting)
-        m_charting->InvalidateAllChartViews();
+        for (chart::CChartWindow* frame : m_charting->ChartFrames())
+            frame->ClearViewOverlays();
 }
 
 void CMainFrame::ShowRangeBearingLabel(const std::string& text)

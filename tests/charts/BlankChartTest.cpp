@@ -7,10 +7,10 @@
 #include "../support/FakeChartWindow.h"
 #include "../support/TempFolder.h"
 #include "app/Registry.h"
-#include "charts/vector/BlankChartService.h"
-#include "charts/vector/VectorGrid.h"
 #include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
+#include "charts/vector/BlankChartService.h"
+#include "charts/vector/VectorGrid.h"
 
 using brine_test::FakeChartWindow;
 using charts::CBlankChartDoc;
@@ -172,8 +172,9 @@ TEST(BlankChart, WholeWorldFillsItsWindowAboutTheMiddle)
         int w, h;
         Extent shown;
     };
-    for (const Row& row : {Row{800, 600, {90, -120, -90, 120}}, Row{1000, 400, {72, -180, -72, 180}},
-                           Row{300, 900, {90, -30, -90, 30}}}) {
+    for (const Row& row :
+         {Row{800, 600, {90, -120, -90, 120}}, Row{1000, 400, {72, -180, -72, 180}},
+          Row{300, 900, {90, -30, -90, 30}}}) {
         OpenBlank view(row.w, row.h);
         view.doc.GetVisibleRect(r);
         EXPECT_EQ(r, (IntRect{0, 0, row.w, row.h})) << row.w << "x" << row.h;
@@ -360,8 +361,8 @@ TEST(BlankChart, GridLabelsThatWouldTouchAreLeftOut)
             for (std::size_t j = i + 1; j < boxes.size(); ++j) {
                 const IntRect& a = boxes[i];
                 const IntRect& c = boxes[j];
-                const bool apart = a.right < c.left || c.right < a.left || a.bottom < c.top ||
-                                   c.bottom < a.top;
+                const bool apart =
+                    a.right < c.left || c.right < a.left || a.bottom < c.top || c.bottom < a.top;
                 EXPECT_TRUE(apart) << size.x << "x" << size.y << ": label " << i << " and " << j;
             }
     }

@@ -485,3 +485,70 @@ TEST_F(ChartWindowsTest, FirstStartFillsTheDesktopWithTheChartMaximisedAndThePro
     EXPECT_EQ(Frames(*frame).front()->windowIcon().pixmap(32).toImage(), own.pixmap(32).toImage());
     frame->CloseWithoutConfirmation();
 }
+
+namespace {
+
+// Yellow label-box pixels in a picture of the view, in the left and right half.
+std::pair<int, int> YellowPixels(CChartView* view)
+{
+    const QImage shot = view->grab().toImage();
+    std::pair<int, int> count;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixelColor(x, y) == QColor(255, 255, 0))
+                (x < shot.width() / 2 ? count.first : count.second) += 1;
+    return count;
+}
+
+}   // namespace
+
+TEST_F(ChartWindowsTest, ANewMeasurementErasesTheOldOneAndTheCurrentOneOutlivesRepaints)
+{
+    auto frame = Start();
+    CChartView* view = Frames(*frame).front()->View();
+    frame->MdiArea()->setActiveSubWindow(Frames(*frame).front());
+    frame->Action(app::cmd::kChartRangeBearing)->trigger();
+    ASSERT_TRUE(frame->IsRangeBearingMode());
+    auto measure = [view](QPoint a, QPoint b) {
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, a);
+        QTest::mouseMove(view, b);
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, b);
+        Pump();
+    };
+    const int w = view->width(), h = view->height();
+    measure({w / 10, h / 4}, {w * 4 / 10, h / 4});   // in the left half
+    ASSERT_EQ(view->Pipeline().Measurements().size(), 1u);
+    EXPECT_GT(YellowPixels(view).first, 0);
+    EXPECT_EQ(YellowPixels(view).second, 0);
+
+    // The next press starts a new measurement and the old one goes.
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, {w * 6 / 10, h * 3 / 4});
+    Pump();
+    EXPECT_TRUE(view->Pipeline().Measurements().empty());
+    EXPECT_EQ(YellowPixels(view).first, 0);
+    QTest::mouseMove(view, {w * 9 / 10, h * 3 / 4});
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, {w * 9 / 10, h * 3 / 4});
+    Pump();
+    EXPECT_EQ(view->Pipeline().Measurements().size(), 1u);
+    EXPECT_EQ(YellowPixels(view).first, 0);
+    const int shown = YellowPixels(view).second;
+    EXPECT_GT(shown, 0);
+
+    // Repaints of every kind keep it: the chart drawn again, the window
+    // resized, the palette applied again, all views redrawn.
+    view->InvalidateChart();
+    view->repaint();
+    EXPECT_EQ(YellowPixels(view).second, shown);
+    frame->Charting()->RedrawAllChartViews();
+    frame->Charting()->ApplyDisplayPaletteToCharts();
+    frame->UpdateModuleCmdUI(false);
+    Pump();
+    EXPECT_EQ(YellowPixels(view).second, shown);
+
+    // Until the mode ends.
+    frame->Action(app::cmd::kChartRangeBearing)->trigger();
+    Pump();
+    EXPECT_TRUE(view->Pipeline().Measurements().empty());
+    EXPECT_EQ(YellowPixels(view), std::make_pair(0, 0));
+    frame->CloseWithoutConfirmation();
+}

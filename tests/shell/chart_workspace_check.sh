@@ -181,6 +181,14 @@ mask() {
 }
 
 export XDG_CONFIG_HOME="$work/config"
+# No serial ports: whether a machine's ports open (another program may hold
+# one) must not put a message bar in one run's picture and not the other's.
+mkdir -p "$work/config/Quorwick/Brinevane"
+cat > "$work/config/Quorwick/Brinevane/settings.conf" <<CONF
+[Software\\Quorwick\\Brinevane\\Ports]
+COM1=str:
+#end
+CONF
 export XDG_DATA_HOME="$work/data"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-charts-$$-$RANDOM"
@@ -373,6 +381,9 @@ eval "$(xdotool getdisplaygeometry --shell | sed 's/^/SCREEN_/')"
     fail "the main window came back off the screen at $X,$Y"
 settled_shot "$SHOTS/6_back_on_screen.png"
 grid3=$(count_colour "$SHOTS/6_back_on_screen.png" "#7F0000")
-[ "$grid3" -ge "$grid2" ] || fail "a chart window stayed out of sight ($grid3 grid pixels, $grid2 before)"
+# Compared with the same arrangement before the exit (the floating toolbar
+# covers a little of the charts).
+grid4=$(count_colour "$SHOTS/4_before_exit.png" "#7F0000")
+[ "$grid3" -ge "$grid4" ] || fail "a chart window stayed out of sight ($grid3 grid pixels, $grid4 before)"
 exit_program
 echo "PASS: charts and workspace came back as they were"

@@ -316,9 +316,8 @@ void ApplyDisplayPalette(QMainWindow& frame, const app::CDisplayPalettes& palett
         qApp->setProperty(kDayIcon, QApplication::windowIcon());
     const QIcon dayIcon = qApp->property(kDayIcon).value<QIcon>();
     if (!dayIcon.isNull())
-        QApplication::setWindowIcon(active == app::CDisplayPalettes::kDay
-                                        ? dayIcon
-                                        : DimIcon(dayIcon, palettes));
+        QApplication::setWindowIcon(
+            active == app::CDisplayPalettes::kDay ? dayIcon : DimIcon(dayIcon, palettes));
 
     for (QToolBar* bar : frame.findChildren<QToolBar*>()) {
         for (QAction* action : bar->actions()) {

@@ -16,7 +16,6 @@ constexpr int kLabelGap = 2;
 
 }   // namespace
 
-
 void CVectorChartDoc::PrepareBuffer(chart::CScreenBuffer& buffer)
 {
     const app::CDisplayPalettes* palettes = Module() ? Module()->Services().palettes : nullptr;
