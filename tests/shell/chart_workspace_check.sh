@@ -382,8 +382,8 @@ eval "$(xdotool getdisplaygeometry --shell | sed 's/^/SCREEN_/')"
 settled_shot "$SHOTS/6_back_on_screen.png"
 grid3=$(count_colour "$SHOTS/6_back_on_screen.png" "#7F0000")
 # Compared with the same arrangement before the exit (the floating toolbar
-# covers a little of the charts).
+# covers a little of the charts); a window out of sight takes half away.
 grid4=$(count_colour "$SHOTS/4_before_exit.png" "#7F0000")
-[ "$grid3" -ge "$grid4" ] || fail "a chart window stayed out of sight ($grid3 grid pixels, $grid4 before)"
+[ "$grid3" -ge $((grid4 * 9 / 10)) ] || fail "a chart window stayed out of sight ($grid3 grid pixels, $grid4 before)"
 exit_program
 echo "PASS: charts and workspace came back as they were"
