@@ -455,7 +455,7 @@ void CMainFrame::PreviewActiveChart()
         return;
     // Qt's preview is a window of its own: the chart window stays as it is.
     // It is the frame's child, so the session's printer outlives it.
-    auto* preview = new CChartPreview(Printer(), IsPrinterInstalled(), this);
+    auto* preview = new CChartPreview(Printer(), Desktop().IsPrinterInstalled(), this);
     QPointer<CChartView> view = frame->View();
     connect(preview, &CChartPreview::paintRequested, this, [view](QPrinter* p) {
         if (view)
