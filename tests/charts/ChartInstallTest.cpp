@@ -126,6 +126,28 @@ TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
     EXPECT_FALSE(in.ui.messages.empty());
 }
 
+TEST(ChartInstall, ChartMediumWithAnotherDateIsNotTaken)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    in.charting->SetSourcePath((dir / "RC1").string());
+    // The medium is named right but dated otherwise: said so, then asked for again.
+    in.ui.answers = {""};
+    bool cancelled = false;
+    EXPECT_FALSE(in.arcs->WaitForCD("rc1", "20991231", &cancelled));
+    EXPECT_TRUE(cancelled);
+    ASSERT_EQ(in.ui.messages.size(), 1u);
+    EXPECT_NE(in.ui.messages[0].find("wrong publication date"), std::string::npos);
+    ASSERT_EQ(in.ui.prompts.size(), 1u);
+    EXPECT_NE(in.ui.prompts[0].find("rc1 dated 31/12/99"), std::string::npos);
+    // The right date, or none asked for, takes it at once.
+    EXPECT_TRUE(in.arcs->WaitForCD("RC1", "20260101", &cancelled));
+    EXPECT_FALSE(cancelled);
+    EXPECT_TRUE(in.arcs->WaitForCD("rc1", "", nullptr));
+    EXPECT_FALSE(in.holdSet);
+}
+
 TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
 {
     brine_test::TempFolder dir;
