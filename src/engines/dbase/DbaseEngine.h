@@ -30,6 +30,7 @@ inline constexpr int kNoTag = 60;   // no tag of that name
 inline constexpr int kErrMissing = -970;   // missing engine, table or field
 inline constexpr int kErrNoText = -935;   // a text argument is missing
 inline constexpr int kErrLockRefused = -50;   // change refused for want of a lock
+inline constexpr int kErrShared = -52;   // a pack needs the table alone; another handle has it
 inline constexpr int kErrCreate = -60;
 inline constexpr int kErrOpen = -70;
 inline constexpr int kErrRead = -80;

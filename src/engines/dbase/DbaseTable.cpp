@@ -12,6 +12,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -118,13 +119,32 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
     m_dbfPath = dbfPath;
     m_path = dbfPath.substr(0, dbfPath.find_last_of('.'));
     m_readOnly = m_engine->readOnly;
-    m_fd = ::open(dbfPath.c_str(), (m_readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-    if (m_fd < 0)
-        return Fail(kErrOpen, 10);
-    if (int rc = LoadHeader(); rc != 0)
-        return rc;
     m_dbtPath = Sibling(m_path, "dbt");
     m_mdxPath = Sibling(m_path, "mdx");
+    // The open lock, shared with every other handle, keeps a pack from
+    // replacing the files under this one. A pack that was under way when
+    // the file was opened has put new files in place since: they are
+    // opened instead. A pack a crash cut short is finished or undone first.
+    for (int attempt = 0;; ++attempt) {
+        m_fd = ::open(dbfPath.c_str(), (m_readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+        if (m_fd < 0)
+            return Fail(kErrOpen, 10);
+        if (LockRange(kOpenLock, 1, true, F_RDLCK, std::max(m_engine->lockWaitMs, 30000)) != 0)
+            return Fail(kErrLockRefused, 12);
+        std::string done;
+        if (FinishRewrite({m_dbfPath, m_dbtPath, m_mdxPath}, &done))
+            m_warnings.push_back(done);
+        struct stat mine {
+        }, named{};
+        if ((::fstat(m_fd, &mine) == 0 && ::stat(dbfPath.c_str(), &named) == 0 &&
+             mine.st_ino == named.st_ino && mine.st_dev == named.st_dev) ||
+            attempt == 20)
+            break;
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (int rc = LoadHeader(); rc != 0)
+        return rc;
     for (auto& f : m_fields) {
         if (f->Type() == 'M') {
             m_memoFd = ::open(m_dbtPath.c_str(), (m_readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);

@@ -214,6 +214,11 @@ private:
     int AddTag(const TagDefinition& tagDef);
     // Writes a fresh index for m_tags from every record, then uses it.
     int RebuildIndex();
+    // Writes an index of m_tags at `mdxPath` from the first `count` records
+    // of the data file open at `fd`.
+    int WriteIndexFrom(int fd, int32_t count, const std::string& mdxPath);
+    // Opens the index at m_mdxPath for m_tags, in their order.
+    int UseIndexFile();
     std::optional<std::string> KeyOf(const CDbaseTag& tag, const char* record) const;
     // The key a record would have ignoring the filter: where it sorts.
     std::string BareKeyOf(const CDbaseTag& tag, const char* record) const;
@@ -243,10 +248,16 @@ private:
     int WriteMemo(const std::string& text, std::string_view oldBlockText, uint32_t& block);
     int LockRange(off_t start, off_t len, bool wait, short type = F_WRLCK, int waitMs = -1);
     int UnlockRange(off_t start, off_t len);
-    // Before a pack or memo compress: refuses a read-only table, takes the
-    // table lock unless held (`took`) and flushes; the lock is given back
+    // Before a pack, memo compress or zap: refuses a read-only table, takes
+    // the table lock unless held (`took`) and flushes; the lock is given back
     // when the flush fails.
-    int BeginRewrite(int location, bool& took);
+    // With `alone`, also takes the open lock alone: refused (kErrShared)
+    // while another handle has the table open.
+    int BeginRewrite(int location, bool& took, bool alone);
+    // A pack or memo compress: the new data file, and putting the new files
+    // in place (see DbaseRewrite.cpp).
+    int StartRewrite(int& newFd);
+    int CommitRewrite(int newFd, int32_t count, const std::vector<std::string>& files);
     int LockHeader();
     void UnlockHeader();
     // The cursor on the current record's entry in the selected tag (or where
