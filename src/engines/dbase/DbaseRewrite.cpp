@@ -25,6 +25,8 @@
 
 namespace dbase {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 std::string Temporary(const std::string& file)
@@ -56,7 +58,7 @@ bool SyncAndClose(int fd)
 
 bool SetLock(int fd, short type, off_t start, off_t len)
 {
-    struct flock fl {};
+    struct flock fl { };
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = start;
@@ -93,6 +95,19 @@ bool FinishRewrite(const std::vector<std::string>& files, std::string* done)
         platform::SyncFolder(Folder(mark));
         ::unlink(mark.c_str());
         any = true;
+    }
+    // A kill while a temporary or the mark was being written leaves the
+    // platform's own temporary beside it ("<name>.tmp-XXXXXX"). Only a
+    // rewrite, which holds the table alone, makes these.
+    std::vector<std::string> prefixes = {fs::path(mark).filename().string() + ".tmp-"};
+    for (const std::string& f : files)
+        prefixes.push_back(fs::path(Temporary(f)).filename().string() + ".tmp-");
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(Folder(mark), ec)) {
+        const std::string name = e.path().filename().string();
+        for (const std::string& p : prefixes)
+            if (name.compare(0, p.size(), p) == 0 && fs::remove(e.path(), ec))
+                any = true;
     }
     if (any && done)
         *done = marked ? "a pack or memo compress cut short after its files were written was "
@@ -131,7 +146,7 @@ int CDbaseTable::StartRewrite(int& newFd)
     // The new data file starts as a copy of the header; it carries this
     // handle's locks from the start, so whoever opens it once it is in
     // place sees them.
-    struct stat st {};
+    struct stat st { };
     ::fstat(m_fd, &st);
     const std::string temp = Temporary(m_dbfPath);
     newFd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
@@ -252,18 +267,19 @@ int CDbaseTable::MemoCompress()
     int rc = StartRewrite(newFd);
     // The memo file afresh: its header block, then each record's memos one
     // after another in record order.
-    struct stat st {};
+    struct stat st { };
     ::fstat(m_memoFd, &st);
     const std::string memoTemp = Temporary(m_dbtPath);
-    const int memoFd =
-        rc == 0 ? ::open(memoTemp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777)
-                : -1;
+    const int memoFd = rc == 0 ? ::open(memoTemp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC,
+                                        st.st_mode & 07777)
+                               : -1;
     if (rc == 0 && memoFd < 0)
         rc = Fail(kErrCreate, 111);
     const size_t headBytes = size_t(std::max(m_memoBlockSize, 512));
     std::vector<char> head(headBytes, '\0');
-    if (rc == 0 && (!ReadAll(m_memoFd, head.data(), std::min<size_t>(headBytes, size_t(st.st_size)), 0) ||
-                    !WriteAll(memoFd, head.data(), head.size(), 0)))
+    if (rc == 0 &&
+        (!ReadAll(m_memoFd, head.data(), std::min<size_t>(headBytes, size_t(st.st_size)), 0) ||
+         !WriteAll(memoFd, head.data(), head.size(), 0)))
         rc = Fail(kErrWrite, 112);
     const bool older = m_version != 0x8B;
     uint32_t next = uint32_t((headBytes + size_t(m_memoBlockSize) - 1) / size_t(m_memoBlockSize));
