@@ -182,6 +182,7 @@ int CDbaseTable::LoadHeader()
     if (!ReadDbfHeader(m_fd, h, fieldDefs))
         return Fail(kErrData, 20);
     m_version = h.version;
+    m_codePage = h.codePage;
     m_headerLength = h.headerLength;
     m_recordLength = h.recordLength;
     m_recCount =
@@ -371,6 +372,32 @@ bool CDbaseField::MemoDangling() const
         return true;
     const off_t size = ::lseek(m_table->m_memoFd, 0, SEEK_END);
     return block * m_table->m_memoBlockSize >= double(size);
+}
+
+std::string CDbaseField::MemoProblem() const
+{
+    if (m_spec.type != 'M')
+        return {};
+    const double block = ParseNumber(Bytes());
+    if (block < 1)
+        return {};
+    const CDbaseTable& t = *m_table;
+    const off_t size = t.m_memoFd >= 0 ? ::lseek(t.m_memoFd, 0, SEEK_END) : 0;
+    if (t.m_memoFd < 0 || block * t.m_memoBlockSize >= double(size))
+        return "points at block " + std::to_string(uint64_t(block)) +
+               ", which the memo file does not hold";
+    unsigned char head[8];
+    if (!ReadAll(t.m_memoFd, head, 8, off_t(block) * t.m_memoBlockSize))
+        return "cannot be read";
+    if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {
+        const uint64_t length = uint64_t(head[4]) | uint64_t(head[5]) << 8 |
+                                uint64_t(head[6]) << 16 | uint64_t(head[7]) << 24;
+        if (length < 8 || length > uint64_t(64) << 20 ||
+            off_t(block) * t.m_memoBlockSize + off_t(length) > size)
+            return "at block " + std::to_string(uint64_t(block)) + " gives a length of " +
+                   std::to_string(length) + " bytes, which no memo there has";
+    }
+    return {};
 }
 
 int CDbaseField::Assign(std::string_view text)
