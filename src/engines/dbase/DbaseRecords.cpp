@@ -5,9 +5,11 @@
 #include "engines/dbase/TableFiles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstring>
+#include <endian.h>
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
@@ -168,6 +170,15 @@ int CDbaseTable::Refresh()
 {
     if (m_fd < 0)
         return 0;
+    // Every writer bumps both change counters; when the shared mappings show
+    // neither moved since this handle looked, there is nothing to read.
+    if (m_headMap && m_index) {
+        uint32_t seen;
+        std::memcpy(&seen, m_headMap + 16, 4);
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        if (le32toh(seen) == m_counter && m_index->CounterNow() == m_index->Header().counter)
+            return 0;
+    }
     unsigned char head[20];
     if (::pread(m_fd, head, sizeof head, 0) != ssize_t(sizeof head))
         return 0;

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -145,6 +146,7 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
     }
     if (int rc = LoadHeader(); rc != 0)
         return rc;
+    MapHeader();
     for (auto& f : m_fields) {
         if (f->Type() == 'M') {
             m_memoFd = ::open(m_dbtPath.c_str(), (m_readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
@@ -173,6 +175,14 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
         return rc;
     EndRead();
     return 0;
+}
+
+void CDbaseTable::MapHeader()
+{
+    if (m_headMap)
+        ::munmap(const_cast<unsigned char*>(m_headMap), 4096);
+    void* map = ::mmap(nullptr, 4096, PROT_READ, MAP_SHARED, m_fd, 0);
+    m_headMap = map == MAP_FAILED ? nullptr : static_cast<const unsigned char*>(map);
 }
 
 int CDbaseTable::LoadHeader()
@@ -301,6 +311,9 @@ int CDbaseTable::Close()
         UnlockRange(kPresenceLock, 1);
     }
     m_index.reset();
+    if (m_headMap)
+        ::munmap(const_cast<unsigned char*>(m_headMap), 4096);
+    m_headMap = nullptr;
     ::close(m_fd);
     m_fd = -1;
     if (m_memoFd >= 0)

@@ -282,6 +282,8 @@ private:
     int m_fd = -1, m_memoFd = -1;
     uint8_t m_version = 0x03;
     uint8_t m_codePage = 0;
+    const unsigned char* m_headMap = nullptr;   // the data file's first page, mapped shared
+    void MapHeader();
     uint16_t m_headerLength = 0, m_recordLength = 1;
     uint32_t m_counter = 0;   // change counter seen last
     int32_t m_recCount = 0;
