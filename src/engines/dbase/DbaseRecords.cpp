@@ -189,8 +189,13 @@ int CDbaseTable::Refresh()
         // they are visited, and a new index file (a pack elsewhere) followed.
         const uint32_t count = uint32_t(head[4]) | uint32_t(head[5]) << 8 |
                                uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
-        m_recCount = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
-        m_records.Drop();
+        const int32_t now = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
+        // Appends alone (each moves the count and the counter by one) leave
+        // every cached record as it was: only a change in place, a repair or
+        // a zap makes the cache read again.
+        if (!(now > m_recCount && uint32_t(now - m_recCount) == counter - m_counter))
+            m_records.Drop();
+        m_recCount = now;
         m_counter = counter;
         FollowIndexFile();
         if (!m_changed && !m_appending && m_recNo >= 1 && m_recNo <= m_recCount)
