@@ -163,7 +163,27 @@ int CDbaseTable::Flush()
 {
     if (m_fd < 0)
         return Fail(kErrMissing, 70);
-    return FlushRecord();
+    if (int rc = FlushRecord(); rc != 0)
+        return rc;
+    return SyncIfDue(false);
+}
+
+int CDbaseTable::SyncIfDue(bool now)
+{
+    // Every write is in the system's cache at once, which a killed program
+    // cannot lose; a power cut can. A flush syncs the files when the last
+    // sync is older than the engine's interval, so a cut loses at most that
+    // much; data before index, so the index never covers what is not there.
+    const int interval = m_engine->syncIntervalMs;
+    if (m_readOnly || (!now && interval < 0))
+        return 0;
+    const auto clock = std::chrono::steady_clock::now();
+    if (!now && m_synced && clock - *m_synced < std::chrono::milliseconds(interval))
+        return 0;
+    const bool ok = ::fdatasync(m_fd) == 0 && (m_memoFd < 0 || ::fdatasync(m_memoFd) == 0) &&
+                    (!m_index || m_index->Sync());
+    m_synced = clock;
+    return ok ? 0 : Fail(kErrWrite, 77);
 }
 
 int CDbaseTable::Refresh()

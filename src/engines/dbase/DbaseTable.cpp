@@ -296,6 +296,8 @@ int CDbaseTable::Close()
     int rc = 0;
     if (!m_readOnly) {
         rc = Flush();
+        if (rc == 0)
+            rc = SyncIfDue(true);   // what a clean mark claims is on the disk first
         // The last writer to close marks the index clean (it covers the data
         // and holds no unfinished change); while others have it open it stays
         // marked in use.

@@ -25,6 +25,7 @@
 #include "engines/dbase/IndexFile.h"
 #include "engines/dbase/RecordCache.h"
 
+#include <chrono>
 #include <cstdint>
 #include <fcntl.h>
 #include <functional>
@@ -249,6 +250,9 @@ private:
     int BeginWrite();
     int EndWrite(bool ok);
     int FlushRecord();
+    // Syncs the three files when the engine's interval has passed since the
+    // last sync (`now`: whatever the interval).
+    int SyncIfDue(bool now);
     int WriteRecord(int32_t recNo, const char* image);
     int LoadRecord(int32_t recNo);
     int StoreMemos();
@@ -316,6 +320,7 @@ private:
     std::set<int32_t> m_recordLocks;
     int m_memoBlockSize = 512;
     std::vector<std::string> m_warnings;
+    std::optional<std::chrono::steady_clock::time_point> m_synced;   // the last sync
 };
 
 }   // namespace dbase

@@ -219,6 +219,11 @@ bool CIndexFile::WriteHeader()
     return WriteAll(m_fd, h, kHeaderWrite, 0);
 }
 
+bool CIndexFile::Sync()
+{
+    return m_readOnly || ::fdatasync(m_fd) == 0;
+}
+
 // ------------------------------------------------------------------ blocks
 
 void CIndexFile::Drop()
