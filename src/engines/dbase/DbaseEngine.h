@@ -113,6 +113,10 @@ public:
     // Memory each open table may keep: data records, and index blocks of 1 KB.
     size_t recordCacheBytes = size_t(4) << 20;
     size_t indexCacheBlocks = 2048;
+    // How often a flush also syncs the files to the disk, in ms: 0 at every
+    // flush, -1 never (close still syncs). A power cut loses at most this
+    // much of what was flushed.
+    int syncIntervalMs = 1000;
     // Told how far a rebuild of an index from the data has come.
     std::function<void(int64_t done, int64_t total)> progress;
 

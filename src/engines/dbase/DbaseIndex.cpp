@@ -44,6 +44,16 @@ size_t CDbaseTag::KeyCount() const
     return index->KeyCount(m_number);
 }
 
+size_t CDbaseTag::CountEntries() const
+{
+    CIndexFile* index = m_table->m_index.get();
+    if (!index || m_number < 0 || m_table->BeginRead() != 0)
+        return 0;
+    const size_t n = index->CountEntries(m_number);
+    m_table->EndRead();
+    return n;
+}
+
 std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
 {
     std::vector<std::pair<std::string, int32_t>> r;
@@ -233,8 +243,11 @@ int32_t CDbaseTable::LiveCount()
 
 TableStats CDbaseTable::Stats()
 {
+    // One look under the header lock: the count, the live count and the
+    // key counts all belong to the same moment.
     TableStats s;
-    Refresh();
+    if (BeginRead() != 0)
+        return s;
     s.records = m_recCount;
     s.recordPages = m_records.CachedPages();
     s.recordPageCapacity = m_records.CapacityPages();
@@ -252,7 +265,10 @@ TableStats CDbaseTable::Stats()
         s.cachedBlocks = m_index->CachedBlocks();
         s.blockCapacity = m_index->CacheCapacity();
         s.blockReads = m_index->BlockReads();
+        for (auto& t : m_tags)
+            s.tagKeys.push_back(t->m_number >= 0 ? m_index->KeyCount(t->m_number) : 0);
     }
+    EndRead();
     return s;
 }
 

@@ -5,9 +5,11 @@
 #include "engines/dbase/TableFiles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstring>
+#include <endian.h>
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
@@ -161,13 +163,42 @@ int CDbaseTable::Flush()
 {
     if (m_fd < 0)
         return Fail(kErrMissing, 70);
-    return FlushRecord();
+    if (int rc = FlushRecord(); rc != 0)
+        return rc;
+    return SyncIfDue(false);
+}
+
+int CDbaseTable::SyncIfDue(bool now)
+{
+    // Every write is in the system's cache at once, which a killed program
+    // cannot lose; a power cut can. A flush syncs the files when the last
+    // sync is older than the engine's interval, so a cut loses at most that
+    // much; data before index, so the index never covers what is not there.
+    const int interval = m_engine->syncIntervalMs;
+    if (m_readOnly || (!now && interval < 0))
+        return 0;
+    const auto clock = std::chrono::steady_clock::now();
+    if (!now && m_synced && clock - *m_synced < std::chrono::milliseconds(interval))
+        return 0;
+    const bool ok = ::fdatasync(m_fd) == 0 && (m_memoFd < 0 || ::fdatasync(m_memoFd) == 0) &&
+                    (!m_index || m_index->Sync());
+    m_synced = clock;
+    return ok ? 0 : Fail(kErrWrite, 77);
 }
 
 int CDbaseTable::Refresh()
 {
     if (m_fd < 0)
         return 0;
+    // Every writer bumps both change counters; when the shared mappings show
+    // neither moved since this handle looked, there is nothing to read.
+    if (m_headMap && m_index) {
+        uint32_t seen;
+        std::memcpy(&seen, m_headMap + 16, 4);
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        if (le32toh(seen) == m_counter && m_index->CounterNow() == m_index->Header().counter)
+            return 0;
+    }
     unsigned char head[20];
     if (::pread(m_fd, head, sizeof head, 0) != ssize_t(sizeof head))
         return 0;
@@ -178,8 +209,13 @@ int CDbaseTable::Refresh()
         // they are visited, and a new index file (a pack elsewhere) followed.
         const uint32_t count = uint32_t(head[4]) | uint32_t(head[5]) << 8 |
                                uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
-        m_recCount = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
-        m_records.Drop();
+        const int32_t now = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
+        // Appends alone (each moves the count and the counter by one) leave
+        // every cached record as it was: only a change in place, a repair or
+        // a zap makes the cache read again.
+        if (!(now > m_recCount && uint32_t(now - m_recCount) == counter - m_counter))
+            m_records.Drop();
+        m_recCount = now;
         m_counter = counter;
         FollowIndexFile();
         if (!m_changed && !m_appending && m_recNo >= 1 && m_recNo <= m_recCount)

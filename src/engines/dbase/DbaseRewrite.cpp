@@ -185,6 +185,7 @@ int CDbaseTable::CommitRewrite(int newFd, int32_t count, const std::vector<std::
     // with the old descriptor.
     ::close(m_fd);
     m_fd = newFd;
+    MapHeader();
     m_counter = m_counter + 1;
     m_recCount = count;
     m_headerCount = uint32_t(count);

@@ -39,6 +39,7 @@ struct DbfHeader {
     uint16_t recordLength = 0;
     uint32_t counter = 0;   // our change counter in the multi-user bytes 16-19
     bool hasMdx = false;
+    uint8_t codePage = 0;   // the language driver byte (29)
 };
 
 // Completes or undoes a pack or memo compress a crash cut short: `files` are
