@@ -46,15 +46,15 @@ struct Run {
 // those are dropped.
 pid_t Start(const PixelGrid& grid, char resolution, const Band& band)
 {
-    const std::string region =
-        "-R" + Number(grid.longitude(-1.0)) + "/" + Number(grid.longitude(grid.width)) + "/" +
-        Number(grid.latitude(double(band.first + band.rows))) + "/" +
-        Number(grid.latitude(double(band.first) - 1.0));
+    const std::string region = "-R" + Number(grid.longitude(-1.0)) + "/" +
+                               Number(grid.longitude(grid.width)) + "/" +
+                               Number(grid.latitude(double(band.first + band.rows))) + "/" +
+                               Number(grid.latitude(double(band.first) - 1.0));
     const std::string spacing =
         "-I" + std::to_string(grid.width + 2) + "+n/" + std::to_string(band.rows + 2) + "+n";
     const std::string shore = std::string("-D") + resolution;
-    std::vector<std::string> words = {"gmt",   "grdlandmask",    region,
-                                      spacing, shore,            "-N0/1/2/3/4",
+    std::vector<std::string> words = {"gmt",   "grdlandmask",   region,
+                                      spacing, shore,           "-N0/1/2/3/4",
                                       "-A0",   "-Gband.grd=bb", "--GMT_HISTORY=false"};
     std::vector<char*> argv;
     for (auto& w : words)

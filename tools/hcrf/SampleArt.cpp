@@ -135,9 +135,10 @@ IndexedImage PaintLandAndWater(unsigned width, unsigned height,
             paint = LakeFill;
         } else {
             const double metres = offshore[i] * metresPerPixel;
-            paint = metres < 150 ? NearWater : metres < 400 ? MidWater
-                                           : metres < 1000 ? FarWater
-                                                           : OpenWater;
+            paint = metres < 150    ? NearWater
+                    : metres < 400  ? MidWater
+                    : metres < 1000 ? FarWater
+                                    : OpenWater;
         }
         image.pixels[i] = paint;
     }

@@ -59,8 +59,8 @@ double InverseMercator(double y)
 
 // Bounds of a Mercator raster of square pixels of `metresPerPixel` at the
 // centre's latitude, centred on the given position.
-void CentreBounds(double lat, double lon, double metresPerPixel, unsigned width,
-                  unsigned height, double& north, double& south, double& west, double& east)
+void CentreBounds(double lat, double lon, double metresPerPixel, unsigned width, unsigned height,
+                  double& north, double& south, double& west, double& east)
 {
     const double lonSpan = width * metresPerPixel / (kEarthRadius * std::cos(lat * M_PI / 180.0));
     const double northingSpan = lonSpan * height / width;
@@ -171,8 +171,8 @@ bool LandPicture(const ChartParameters& p, unsigned width, unsigned height, doub
     std::vector<std::uint8_t> levels;
     if (!ComputeLandLevels(grid, shoreline, processes, levels, error))
         return false;
-    picture = PaintLandAndWater(width, height, levels, metresPerPixel,
-                                metresPerPixel >= 20 ? 1.0 : 2.0);
+    picture =
+        PaintLandAndWater(width, height, levels, metresPerPixel, metresPerPixel >= 20 ? 1.0 : 2.0);
     return true;
 }
 
@@ -211,20 +211,19 @@ bool DrawChart(const ChartSpec& spec, unsigned processes, Drawn& drawn, std::str
         CentreBounds(plan.lat, plan.lon, plan.metresPerPixel, plan.width, plan.height, q.north,
                      q.south, q.west, q.east);
         IndexedImage inset;
-        if (!LandPicture(q, plan.width, plan.height, plan.metresPerPixel, plan.shoreline,
-                         processes, inset, error))
+        if (!LandPicture(q, plan.width, plan.height, plan.metresPerPixel, plan.shoreline, processes,
+                         inset, error))
             return false;
         for (unsigned y = 0; y < plan.height; ++y)
-            std::copy_n(&inset.pixels[std::size_t(y) * plan.width], plan.width,
-                        &picture.pixels[std::size_t(y + unsigned(y1)) * picture.width +
-                                        unsigned(x1)]);
+            std::copy_n(
+                &inset.pixels[std::size_t(y) * plan.width], plan.width,
+                &picture.pixels[std::size_t(y + unsigned(y1)) * picture.width + unsigned(x1)]);
         pen.Frame(int(x1), int(y1), int(x2), int(y2), 4, ChartPen::Colour::Ink);
         pen.TextBox(int(x1) + 16, int(y1) + 16,
                     {{plan.title, 4}, {"SCALE 1:" + Thousands(plan.scale), 3}}, 12);
-        p.mainOutline = {{m, m},   {w - m, m}, {w - m, y1}, {x1, y1},
-                         {x1, y2}, {m, h - m}};
-        p.plans.push_back({plan.title, plan.scale, q.north, q.south, q.west, q.east, x1, y1, x2,
-                           y2});
+        p.mainOutline = {{m, m}, {w - m, m}, {w - m, y1}, {x1, y1}, {x1, y2}, {m, h - m}};
+        p.plans.push_back(
+            {plan.title, plan.scale, q.north, q.south, q.west, q.east, x1, y1, x2, y2});
     }
 
     const double unit = GraduationMinutes(spec.metresPerPixel);
@@ -379,8 +378,7 @@ bool WriteSampleMedia(const std::filesystem::path& folder, unsigned processes, s
         return false;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    log << "sample media written to " << folder.string() << " in " << int(seconds + 0.5)
-        << " s\n";
+    log << "sample media written to " << folder.string() << " in " << int(seconds + 0.5) << " s\n";
     return true;
 }
 

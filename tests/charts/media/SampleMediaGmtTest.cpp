@@ -175,16 +175,16 @@ TEST(SampleMedia, EveryPanelIsLandWhereGmtSaysLand)
                                     hcrftool::IsLandPaint(picture.At(px, py)) == gmtLand[i];
                     }
                 ++atCoast;
-                EXPECT_TRUE(nearCoast) << positions[i].GetLatitude() << " "
-                                       << positions[i].GetLongitude() << " pixel " << x << ","
-                                       << y << (gmtLand[i] ? ": GMT land, ours water"
-                                                           : ": GMT water, ours land");
+                EXPECT_TRUE(nearCoast)
+                    << positions[i].GetLatitude() << " " << positions[i].GetLongitude() << " pixel "
+                    << x << "," << y
+                    << (gmtLand[i] ? ": GMT land, ours water" : ": GMT water, ours land");
             }
             // Both kinds of ground must be tried, or the check proves little.
             EXPECT_GT(landCount, 10);
             EXPECT_LT(landCount, kPositions - 10);
-            std::printf("%s panel %u: %d positions, %d on land by GMT, %d disagree\n",
-                        chart.number, n, kPositions, landCount, atCoast);
+            std::printf("%s panel %u: %d positions, %d on land by GMT, %d disagree\n", chart.number,
+                        n, kPositions, landCount, atCoast);
         }
     }
 }
