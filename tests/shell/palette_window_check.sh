@@ -179,21 +179,6 @@ export XDG_DATA_HOME="$HOME_DIR/.local/share" XDG_STATE_HOME="$HOME_DIR/.local/s
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-pal-$$-$RANDOM"
 unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS BRINE_OPEN_FILES
-# No serial ports: a port another program on the machine holds would put a
-# message on the bar between the pictures compared.
-mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
-cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Wind]
-ReceiveCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
-TransmitCOMPort=dword:0
-#end
-CONF
 
 # A small window manager, its own keys moved off Ctrl+Alt, which the
 # program's Day key (Ctrl+Alt+D) uses.
