@@ -146,7 +146,16 @@ start_program() {
     local dlg=$FOUND
     focus "$dlg"
     xdotool key Return
-    main_visible() { window_named "Brinevane"; }
+    # The main window's title names a maximised chart after the program's name.
+    main_visible() {
+        local w
+        for w in $(program_windows); do
+            case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+            "Brinevane - "*) echo "$w"; return 0 ;;
+            esac
+        done
+        window_named "Brinevane"
+    }
     wait_for "the main window" main_visible
     MAIN=$FOUND
 }

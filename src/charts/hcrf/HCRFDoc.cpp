@@ -497,6 +497,7 @@ void CHCRFDoc::ChartChanged(bool zoomed)
 
 bool CHCRFDoc::SetZoom(int mode, const geo::IntRect* rect)
 {
+    m_autoCentred = false;
     bool changed = true;
     switch (mode) {
     case 0:
@@ -624,8 +625,10 @@ void CHCRFDoc::ClampScroll()
 
 bool CHCRFDoc::OnViewSize(int width, int height)
 {
-    if (!m_placed && width > 0 && height > 0 && m_low.IsLoaded())
+    if ((!m_placed || m_autoCentred) && width > 0 && height > 0 && m_low.IsLoaded()) {
         CentreOnPosition(GetReferencePosition(), false);
+        m_autoCentred = true;
+    }
     return true;
 }
 
@@ -636,6 +639,7 @@ bool CHCRFDoc::CentreOnPosition(const geo::CPosition& position, bool chooseSubPa
     const geo::IntRect area = ClientArea();
     if (area.right > area.left && area.bottom > area.top)
         m_placed = true;
+    m_autoCentred = false;
     geo::IntPoint point;
     if (!IsPositionOnChart(position) || !PositionToPoint(position, point)) {
         m_scroll = m_panelOrigin = {0, 0};
@@ -643,9 +647,10 @@ bool CHCRFDoc::CentreOnPosition(const geo::CPosition& position, bool chooseSubPa
         (void)chooseSubPanel;
         const geo::IntRect client = ClientArea();
         const double f = m_scale / LowRatio();
+        // Not held to the chart's far edges: the position comes to the middle
+        // of the view even near the chart's border.
         m_scroll.x = int(point.x * f) - (client.right - client.left) / 2;
         m_scroll.y = int(point.y * f) - (client.bottom - client.top) / 2;
-        ClampScroll();
     }
     m_scroll.x = std::max(m_scroll.x, 0);
     m_scroll.y = std::max(m_scroll.y, 0);
@@ -671,6 +676,7 @@ bool CHCRFDoc::SelectPanel(unsigned panel, bool redraw)
 
 int CHCRFDoc::PanHorizontal(int step)
 {
+    m_autoCentred = false;
     const geo::IntRect client = ClientArea();
     const int width = int(ActiveData().TilesAcross()) * TileSize();
     const int w = client.right - client.left;
@@ -688,6 +694,7 @@ int CHCRFDoc::PanHorizontal(int step)
 
 int CHCRFDoc::PanVertical(int step)
 {
+    m_autoCentred = false;
     const geo::IntRect client = ClientArea();
     const int height = int(ActiveData().TilesDown()) * TileSize();
     const int h = client.bottom - client.top;
@@ -714,6 +721,7 @@ int CHCRFDoc::OnHScroll(int request)
         return int(m_scroll.x / range * 100);
     }
     m_savedScroll = m_scroll;
+    m_autoCentred = false;
     m_scroll.x = int(request * 0.01 * range);
     InvalidateChart();
     return 1;
@@ -730,6 +738,7 @@ int CHCRFDoc::OnVScroll(int request)
         return int((1.0 - m_scroll.y / range) * 100);
     }
     m_savedScroll = m_scroll;
+    m_autoCentred = false;
     m_scroll.y = int((1.0 - request * 0.01) * range);
     InvalidateChart();
     return 1;

@@ -83,7 +83,8 @@ public:
     int PanVertical(int step) override;
     bool UsesScrollBars() const override { return true; }
     // The first size the view gets centres a chart nothing has placed yet on
-    // its reference position (the middle of its outline).
+    // its reference position (the middle of its outline); until the view is
+    // moved, a new size (the window maximised) centres it again.
     bool OnViewSize(int width, int height) override;
     bool SelectPanel(unsigned panel, bool redraw);
 
@@ -194,6 +195,7 @@ private:
     geo::IntPoint m_panelOrigin{0, 0};
     bool m_promptCancelled = false;
     bool m_placed = false;
+    bool m_autoCentred = false;   // centred by the view's size, not moved since
 
     std::mutex m_tileLock;
     CTileCache m_cache;
