@@ -201,9 +201,20 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *instruments = module.get();
         return module;
     });
-    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
+    auto charting = std::make_shared<chart::CChartingModule*>(nullptr);
+    services.moduleFactories.push_back([this, instruments, charting]() -> std::unique_ptr<CModule> {
         auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
+        // Best-chart selection is the charting module's switch, made after the navigator.
+        navigator->SetBestChartSwitch(
+            [charting] { return *charting && (*charting)->IsAutoscrollOn(); },
+            [charting](bool on) {
+                if (*charting) {
+                    (*charting)->SetAutoscroll(on);
+                    (*charting)->RedrawAllChartViews();
+                }
+            });
         if (*instruments != nullptr) {
+            navigator->SetInstrumentsModule(*instruments);
             navigator->SetPortList(&(*instruments)->Ports());
             navigator->SetWindStore((*instruments)->Wind().Parser().Values());
             navigator->SetExtraOptionPages([instruments] {
@@ -214,7 +225,11 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         return navigator;
     });
     services.startupNotices = std::move(notices);
-    services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
+    services.moduleFactories.push_back([this, charting] {
+        std::unique_ptr<CModule> module = MakeChartingModule(*m_frame);
+        *charting = dynamic_cast<chart::CChartingModule*>(module.get());
+        return module;
+    });
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;
