@@ -30,8 +30,8 @@ std::string TwoDigits(long v)
 
 TimeSpanParse ParseTimeSpanText(const std::string& text, int parts)
 {
-    const std::string example = parts == 3 ? "hours:minutes:seconds, such as 00:05:00"
-                                           : "minutes:seconds, such as 1:30";
+    const std::string example =
+        parts == 3 ? "hours:minutes:seconds, such as 00:05:00" : "minutes:seconds, such as 1:30";
     std::vector<std::string> fields;
     std::string current;
     for (char c : TrimBlanks(text)) {
@@ -66,8 +66,8 @@ std::string FormatTimeSpanText(long seconds, int parts)
     if (seconds < 0)
         seconds = 0;
     if (parts == 3)
-        return (seconds < 36000 ? TwoDigits(seconds / 3600) : std::to_string(seconds / 3600)) + ":" + TwoDigits(seconds / 60 % 60) + ":" +
-               TwoDigits(seconds % 60);
+        return (seconds < 36000 ? TwoDigits(seconds / 3600) : std::to_string(seconds / 3600)) +
+               ":" + TwoDigits(seconds / 60 % 60) + ":" + TwoDigits(seconds % 60);
     return std::to_string(seconds / 60) + ":" + TwoDigits(seconds % 60);
 }
 

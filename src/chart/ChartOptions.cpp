@@ -74,9 +74,9 @@ void COverlayOptionsModel::SetFocusColour(std::uint32_t colour)
 
 std::vector<app::CFieldError> COverlayOptionsModel::Validate() const
 {
-    if (auto e = app::CheckRange("focusWidth", "Focus box line widths",
-                                 static_cast<long long>(m_values.focusBoxLineWidth), 1,
-                                 kFocusBoxWidths))
+    if (auto e =
+            app::CheckRange("focusWidth", "Focus box line widths",
+                            static_cast<long long>(m_values.focusBoxLineWidth), 1, kFocusBoxWidths))
         return {*e};
     return {};
 }

@@ -36,8 +36,14 @@ public:
     std::vector<app::CFieldError> Validate() const override;
     void Apply() override;
     CDisplayOptions& Values() { return m_values; }
-    void SpinSmall(bool up) { m_values.smallPanStep = StepSmallPan(m_values.smallPanStep, m_values.largePanStep, up); }
-    void SpinLarge(bool up) { m_values.largePanStep = StepLargePan(m_values.smallPanStep, m_values.largePanStep, up); }
+    void SpinSmall(bool up)
+    {
+        m_values.smallPanStep = StepSmallPan(m_values.smallPanStep, m_values.largePanStep, up);
+    }
+    void SpinLarge(bool up)
+    {
+        m_values.largePanStep = StepLargePan(m_values.smallPanStep, m_values.largePanStep, up);
+    }
 
 private:
     CDisplayOptions m_values;

@@ -15,8 +15,7 @@ CAutoscrollOptionsModel::CAutoscrollOptionsModel(const CAutoscrollOptions& curre
     // Stored spans outside the controls' ranges open at the nearest allowed value.
     m_values.sliderPosition = std::clamp(m_values.sliderPosition, 0, kAutoscrollSliderMax);
     m_values.checkSeconds = std::clamp(m_values.checkSeconds, kCheckSecondsMin, kSpanSecondsMax);
-    m_values.resumeSeconds =
-        std::clamp(m_values.resumeSeconds, kResumeSecondsMin, kSpanSecondsMax);
+    m_values.resumeSeconds = std::clamp(m_values.resumeSeconds, kResumeSecondsMin, kSpanSecondsMax);
 }
 
 bool CAutoscrollOptionsModel::FollowSelect(bool moduleSelect)

@@ -25,7 +25,8 @@ struct CMonitoringOverlays {
 
 class CMonitoringOptionsModel : public app::COptionPageModel {
 public:
-    using ApplyFn = std::function<void(const CRouteMonitoringSettings&, const CMonitoringOverlays&)>;
+    using ApplyFn =
+        std::function<void(const CRouteMonitoringSettings&, const CMonitoringOverlays&)>;
     // `routeAllowsAdvance`: the route module is idle and its route has more
     // than one waypoint, so an automatic leg advance has somewhere to go.
     CMonitoringOptionsModel(const CRouteMonitoringSettings& settings,

@@ -38,7 +38,8 @@ CWindOptions CInstrumentsModule::WindOptions() const
     return v;
 }
 
-std::string CInstrumentsModule::ApplyWindOptions(const CWindOptions& now, const CWindOptions& before)
+std::string CInstrumentsModule::ApplyWindOptions(const CWindOptions& now,
+                                                 const CWindOptions& before)
 {
     std::string failure;
     m_wind->SetRefreshTime(static_cast<std::uint8_t>(std::clamp(now.validSentenceSeconds, 1, 60)));
@@ -79,7 +80,8 @@ CNMEAOptions CInstrumentsModule::NMEAOptions(std::vector<CSentenceGroup> leading
     return v;
 }
 
-std::string CInstrumentsModule::ApplyNMEAOptions(const CNMEAOptions& now, const CNMEAOptions& before,
+std::string CInstrumentsModule::ApplyNMEAOptions(const CNMEAOptions& now,
+                                                 const CNMEAOptions& before,
                                                  const std::vector<CInstrumentConfig*>& configs)
 {
     std::string failure;

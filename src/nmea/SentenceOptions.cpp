@@ -32,7 +32,7 @@ GroupCheck GroupState(const CSentenceGroup& group)
     if (ticked == 0)
         return GroupCheck::Unchecked;
     return static_cast<std::size_t>(ticked) == group.entries.size() ? GroupCheck::Checked
-                                                                     : GroupCheck::Mixed;
+                                                                    : GroupCheck::Mixed;
 }
 
 void FlipGroup(CSentenceGroup& group)

@@ -32,7 +32,8 @@ void CInstrumentsWindows::OnPortMessage(const nmea::CPort& port, const std::stri
 
 std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
 {
-    return {{"Autopilot", [this](QWidget* parent) -> CXPropertyPage* {
+    return {{"Autopilot",
+             [this](QWidget* parent) -> CXPropertyPage* {
                  nmea::CAutopilotModule& pilot = Autopilot();
                  nmea::CAutopilotOptions v;
                  v.transmitPort = pilot.Config().transmitPort;
@@ -49,8 +50,8 @@ std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
             {"Wind", [this](QWidget* parent) -> CXPropertyPage* {
                  QPointer<QWidget> sheet = parent;
                  auto model = std::make_unique<nmea::CWindOptionsModel>(
-                     WindOptions(),
-                     [this, sheet](const nmea::CWindOptions& now, const nmea::CWindOptions& before) {
+                     WindOptions(), [this, sheet](const nmea::CWindOptions& now,
+                                                  const nmea::CWindOptions& before) {
                          const std::string failure = ApplyWindOptions(now, before);
                          if (!failure.empty())
                              QMessageBox::warning(sheet, QObject::tr("Wind"),

@@ -28,12 +28,9 @@ QString StepSeconds(const QString& text, bool up)
 Qt::CheckState ToQt(nmea::GroupCheck state)
 {
     switch (state) {
-    case nmea::GroupCheck::Checked:
-        return Qt::Checked;
-    case nmea::GroupCheck::Mixed:
-        return Qt::PartiallyChecked;
-    default:
-        return Qt::Unchecked;
+    case nmea::GroupCheck::Checked: return Qt::Checked;
+    case nmea::GroupCheck::Mixed: return Qt::PartiallyChecked;
+    default: return Qt::Unchecked;
     }
 }
 
@@ -129,8 +126,7 @@ CNMEASentenceOptions::CNMEASentenceOptions(std::unique_ptr<nmea::CNMEAOptionsMod
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName("sentences");
     m_tree->setHeaderHidden(true);
-    auto* treeLabel =
-        new QLabel(tr("Select/Deselect &NMEA sentences for Brinevane usage"), this);
+    auto* treeLabel = new QLabel(tr("Select/Deselect &NMEA sentences for Brinevane usage"), this);
     treeLabel->setBuddy(m_tree);
     connect(m_tree, &QTreeWidget::itemChanged, this,
             [this](QTreeWidgetItem* item, int) { ItemChanged(item); });
@@ -229,8 +225,8 @@ void CNMEASentenceOptions::ModelToControls()
     const nmea::CNMEAOptions& v = M().Values();
     m_receive->clear();
     for (const auto& port : v.repeaterReceive) {
-        auto* item =
-            new QListWidgetItem(QString::fromStdString(nmea::CPort::PortName(port.number)), m_receive);
+        auto* item = new QListWidgetItem(QString::fromStdString(nmea::CPort::PortName(port.number)),
+                                         m_receive);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(port.ticked ? Qt::Checked : Qt::Unchecked);
     }
