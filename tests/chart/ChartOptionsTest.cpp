@@ -13,12 +13,11 @@ TEST(ChartOptions, PanStepSpinsMoveFasterAboveTwentyAndNeverCross)
         bool up;
         int small2;
     } smallCases[] = {
-        {19, 200, true, 20}, {20, 200, true, 25}, {24, 200, false, 23}, {25, 200, false, 20},
+        {19, 200, true, 20}, {20, 200, true, 25}, {24, 200, false, 23},   {25, 200, false, 20},
         {50, 50, true, 50},  {1, 10, false, 1},   {200, 1000, true, 200},
     };
     for (const auto& c : smallCases)
-        EXPECT_EQ(chart::StepSmallPan(c.small, c.large, c.up), c.small2)
-            << c.small << ' ' << c.up;
+        EXPECT_EQ(chart::StepSmallPan(c.small, c.large, c.up), c.small2) << c.small << ' ' << c.up;
     EXPECT_EQ(chart::StepLargePan(5, 19, true), 20);
     EXPECT_EQ(chart::StepLargePan(5, 20, true), 30);
     EXPECT_EQ(chart::StepLargePan(5, 30, false), 20);

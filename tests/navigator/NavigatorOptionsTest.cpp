@@ -106,11 +106,10 @@ TEST(NavigatorSheet, ARefusedPageAppliesNothingAndUnshownPagesApply)
     navigator::CRouteMonitoringSettings applied;
     navigator::CAutoscrollOptionsModel scroll(
         {}, [&](int, bool, bool, long, long) { ++scrollApplies; });
-    navigator::CMonitoringOptionsModel monitor(
-        {}, {}, true, [&](const auto& s, const auto&) {
-            ++monitorApplies;
-            applied = s;
-        });
+    navigator::CMonitoringOptionsModel monitor({}, {}, true, [&](const auto& s, const auto&) {
+        ++monitorApplies;
+        applied = s;
+    });
     app::COptionSheetModel sheet;
     sheet.AddPage(scroll);
     sheet.AddPage(monitor);

@@ -56,20 +56,20 @@ CModelessPropertySheet* MakeSheet(TwoPorts& ports, Applied& a, bool& moduleSelec
     auto* sheet = new CModelessPropertySheet("Navigator Options");
     navigator::CAutoscrollOptions scroll;
     scroll.sliderPosition = 4;
-    sheet->AddPage(new CAutoscrollOptionsPage(
-        std::make_unique<navigator::CAutoscrollOptionsModel>(
-            scroll,
-            [&a](int pct, bool, bool, long check, long) {
-                ++a.scroll;
-                a.percentage = pct;
-                a.check = check;
-            }),
-        [&moduleSelect] { return moduleSelect; }));
+    sheet->AddPage(new CAutoscrollOptionsPage(std::make_unique<navigator::CAutoscrollOptionsModel>(
+                                                  scroll,
+                                                  [&a](int pct, bool, bool, long check, long) {
+                                                      ++a.scroll;
+                                                      a.percentage = pct;
+                                                      a.check = check;
+                                                  }),
+                                              [&moduleSelect] { return moduleSelect; }));
     nmea::CWindOptions wind;
     wind.receivePort = 2;
-    sheet->AddPage(new CNavigatorWindOptions(
-        std::make_unique<nmea::CWindOptionsModel>(wind, [&a](const auto&, const auto&) { ++a.wind; }),
-        &ports));
+    sheet->AddPage(
+        new CNavigatorWindOptions(std::make_unique<nmea::CWindOptionsModel>(
+                                      wind, [&a](const auto&, const auto&) { ++a.wind; }),
+                                  &ports));
     nmea::CNMEAOptions values;
     values.groups = {{"Global Positioning System ( GPS ) Sentences",
                       {{"RMC", "Recommended Minimum", true}, {"GGA", "Fix Data", false}}},
@@ -83,11 +83,12 @@ CModelessPropertySheet* MakeSheet(TwoPorts& ports, Applied& a, bool& moduleSelec
                                                   }),
         &ports));
     navigator::CRouteMonitoringSettings monitoring;
-    sheet->AddPage(new CAutopilotMonitoringPage(std::make_unique<navigator::CMonitoringOptionsModel>(
-        monitoring, navigator::CMonitoringOverlays{}, true, [&a](const auto& s, const auto&) {
-            ++a.monitor;
-            a.monitorValues = s;
-        })));
+    sheet->AddPage(
+        new CAutopilotMonitoringPage(std::make_unique<navigator::CMonitoringOptionsModel>(
+            monitoring, navigator::CMonitoringOverlays{}, true, [&a](const auto& s, const auto&) {
+                ++a.monitor;
+                a.monitorValues = s;
+            })));
     return sheet;
 }
 
