@@ -21,10 +21,13 @@
 #include "app/WaitStatus.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/MsgBarWnd.h"
+#include "app/DisplayPalettes.h"
+#include "app/ui/InfoDialogs.h"
 #include "app/ui/XStatusBar.h"
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartOptionsPages.h"
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
@@ -217,10 +220,30 @@ void CMainFrame::RegisterChartCommands()
         hasChart);
     m_commands.Add(
         me, cmd::kChartPrintPreview, [this](unsigned) { PreviewActiveChart(); }, hasChart);
-    // Properties of the active chart, in a small window of their own.
+    m_commands.Add(
+        me, cmd::kChartOptions,
+        [this](unsigned) {
+            if (m_charting)
+                OpenChartOptionsSheet(*m_charting, app::GetProgramPalettes(), this, &m_posted);
+        },
+        [this](CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
+    m_commands.Add(
+        me, cmd::kChartManagement,
+        [this](unsigned) {
+            if (m_charting)
+                OpenChartManagementSheet(*m_charting, this, &m_posted);
+        },
+        [this](CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
+    // Properties of the active chart, in a small window of their own; with
+    // no chart active, the program's own (the About box).
     m_commands.Add(
         me, cmd::kViewProperties,
         [this](unsigned) {
+            if (!m_charting || !m_charting->GetActiveChartDoc()) {
+                if (!m_aboutDlg)
+                    ShowAboutBox();
+                return;
+            }
             if (!m_chartProps) {
                 m_chartProps = new CChartPropDlg(this);
                 m_chartProps->setWindowFlag(Qt::Tool);
@@ -233,7 +256,7 @@ void CMainFrame::RegisterChartCommands()
         },
         [this](CCmdUI& ui) {
             chart::CChartDoc* active = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
-            ui.Enable(active != nullptr);
+            ui.Enable(true);
             // The page follows the active chart, and never keeps a closed one.
             if (m_chartProps && m_chartProps->Object() != active)
                 m_chartProps->SetObject(active);
