@@ -47,8 +47,8 @@ std::string OperatingSystemText(const std::string& toolkitVersion)
     std::string text;
     utsname u{};
     if (uname(&u) == 0)
-        text += std::string(u.sysname) + " " + u.release + " " + u.version + " (" + u.machine +
-                ")\n";
+        text +=
+            std::string(u.sysname) + " " + u.release + " " + u.version + " (" + u.machine + ")\n";
     text += "\nLibraries in use :\n";
 #if defined(__GNUC__) && !defined(__clang__)
     text += "  C++ compiler GCC V" __VERSION__ "\n";
@@ -58,7 +58,7 @@ std::string OperatingSystemText(const std::string& toolkitVersion)
         text += "  Qt V" + toolkitVersion + "\n";
     for (const std::string& lib : LoadedLibraries())
         text += "  " + std::filesystem::path(lib).filename().string() + "  (" + lib + ")\n";
-    struct sysinfo info {};
+    struct sysinfo info { };
     if (sysinfo(&info) == 0) {
         const unsigned long long unit = info.mem_unit ? info.mem_unit : 1;
         text += "\nSystem Resources Used\n";

@@ -234,6 +234,12 @@ private:
     void RegisterFrameCommands();
     void UpdateClockPane();
     void RunTimerJobs();
+    // A notice on the message bar until the user clears it; empty text: none.
+    void ShowFrameNotice(const std::string& text);
+    // Shift+F6: the keyboard between the side panel and the active chart.
+    void SwapPanelChartFocus();
+    // The "Files In Use" page of System Information.
+    std::string FilesInUseText() const;
     void ShowAboutBox();
     void ShowTechSupport();
     void OpenHelp();

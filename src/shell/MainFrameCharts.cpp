@@ -15,14 +15,14 @@
 #include <QToolBar>
 
 #include "app/CommandIds.h"
+#include "app/DisplayPalettes.h"
 #include "app/ScreenPlacement.h"
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
 #include "app/WaitStatus.h"
 #include "app/WorkspaceManager.h"
-#include "app/ui/MsgBarWnd.h"
-#include "app/DisplayPalettes.h"
 #include "app/ui/InfoDialogs.h"
+#include "app/ui/MsgBarWnd.h"
 #include "app/ui/XStatusBar.h"
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"

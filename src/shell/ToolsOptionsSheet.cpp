@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "app/DisplayPaletteModule.h"
+#include "app/FrameSettings.h"
 #include "app/ui/PropertySheet.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
@@ -89,7 +90,10 @@ void CMainFrame::ApplySystemOptions(const app::CSystemOptions& v)
 {
     m_audioAlerts = v.audioAlerts;
     m_autoConfigurePorts = v.autoConfigurePorts;
-    m_threadPriority = static_cast<std::uint8_t>(std::clamp(v.priorityBoost, 0, 2));
+    const auto priority = static_cast<std::uint8_t>(std::clamp(v.priorityBoost, 0, 2));
+    if (priority != m_threadPriority)
+        ShowFrameNotice(app::ApplyThreadPriority(priority));
+    m_threadPriority = priority;
     if (m_services.settings) {
         nmea::PortPaths paths;
         std::copy(v.portPaths.begin(), v.portPaths.end(), paths.begin());

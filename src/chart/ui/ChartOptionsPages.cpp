@@ -207,8 +207,8 @@ void CViewDisplayPage::ShowColour()
 
 void CViewDisplayPage::PickColour()
 {
-    const QColor chosen = QColorDialog::getColor(FromColorRef(M().FocusColour()), this,
-                                                 tr("Focus box colour"));
+    const QColor chosen =
+        QColorDialog::getColor(FromColorRef(M().FocusColour()), this, tr("Focus box colour"));
     if (!chosen.isValid())
         return;
     M().SetFocusColour(ToColorRef(chosen));
@@ -352,20 +352,20 @@ void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplay
     overlays.focusBoxColour = s.focusBoxColour;
     overlays.focusBoxLineWidth = s.focusBoxLineWidth;
     auto active = [palettes] { return palettes ? palettes->GetActive() : 0; };
-    sheet->AddPage(new CViewDisplayPage(
-        std::make_unique<chart::COverlayOptionsModel>(
-            overlays, active(),
-            [module](const chart::COverlayOptions& v) {
-                chart::CChartSettings& t = module->ChartSettings();
-                t.drawFolioBoxes = v.chartBoundaries;
-                t.drawLatLongGrid = v.latLongGrid;
-                t.drawUpdateBoxes = v.chartUpdates;
-                t.focusBoxColour = v.focusBoxColour;
-                t.focusBoxLineWidth = static_cast<std::uint8_t>(v.focusBoxLineWidth);
-                module->SaveChartSettings();
-                module->RedrawAllChartViews();
-            }),
-        active));
+    sheet->AddPage(new CViewDisplayPage(std::make_unique<chart::COverlayOptionsModel>(
+                                            overlays, active(),
+                                            [module](const chart::COverlayOptions& v) {
+                                                chart::CChartSettings& t = module->ChartSettings();
+                                                t.drawFolioBoxes = v.chartBoundaries;
+                                                t.drawLatLongGrid = v.latLongGrid;
+                                                t.drawUpdateBoxes = v.chartUpdates;
+                                                t.focusBoxColour = v.focusBoxColour;
+                                                t.focusBoxLineWidth =
+                                                    static_cast<std::uint8_t>(v.focusBoxLineWidth);
+                                                module->SaveChartSettings();
+                                                module->RedrawAllChartViews();
+                                            }),
+                                        active));
     sheet->SetFrameQueue(frameQueue);
     sheet->ShowModeless();
 }
