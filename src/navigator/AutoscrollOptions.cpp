@@ -33,9 +33,12 @@ std::vector<app::CFieldError> CAutoscrollOptionsModel::Validate() const
                                  static_cast<long long>(m_values.sliderPosition), 0,
                                  kAutoscrollSliderMax))
         errors.push_back(*e);
-    if (m_values.checkSeconds < kCheckSecondsMin || m_values.checkSeconds > kSpanSecondsMax)
+    // A time is checked while its switch is on; off, it keeps its last good value.
+    if (m_values.select &&
+        (m_values.checkSeconds < kCheckSecondsMin || m_values.checkSeconds > kSpanSecondsMax))
         errors.push_back({"checkTime", "Check every runs from 00:00:01 to 23:59:59"});
-    if (m_values.resumeSeconds < kResumeSecondsMin || m_values.resumeSeconds > kSpanSecondsMax)
+    if (m_values.resume &&
+        (m_values.resumeSeconds < kResumeSecondsMin || m_values.resumeSeconds > kSpanSecondsMax))
         errors.push_back({"resumeTime", "Resume after runs from 00:00:30 to 23:59:59"});
     return errors;
 }
@@ -43,6 +46,9 @@ std::vector<app::CFieldError> CAutoscrollOptionsModel::Validate() const
 void CAutoscrollOptionsModel::Apply()
 {
     m_lastSelect = m_values.select;
+    // Only checked times reach the module; a switched-off one is brought into range.
+    m_values.checkSeconds = std::clamp(m_values.checkSeconds, kCheckSecondsMin, kSpanSecondsMax);
+    m_values.resumeSeconds = std::clamp(m_values.resumeSeconds, kResumeSecondsMin, kSpanSecondsMax);
     if (m_apply)
         m_apply(Percentage(), m_values.select, m_values.resume, m_values.checkSeconds,
                 m_values.resumeSeconds);

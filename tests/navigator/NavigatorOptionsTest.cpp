@@ -31,6 +31,9 @@ TEST(AutoscrollOptions, SliderStepsOfFivePercentAndTimeLimits)
 
     model.Values().checkSeconds = 0;
     model.Values().resumeSeconds = 29;
+    EXPECT_TRUE(model.Validate().empty());   // both switched off: not the user's to fix
+    model.Values().select = true;
+    model.Values().resume = true;
     const auto errors = model.Validate();
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[0].field, "checkTime");

@@ -76,6 +76,7 @@ fail() {
     for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
         echo "  $w '$(xdotool getwindowname "$w" 2>/dev/null)'" >&2
     done
+    [ -n "${BRINE_KEEP_SETTINGS:-}" ] && cp "$SETTINGS" "$BRINE_KEEP_SETTINGS" 2>/dev/null
     echo "--- program output:" >&2
     cat "$work/program.log" >&2 2>/dev/null
     exit 1
@@ -208,10 +209,33 @@ walk_pages() {
     done
 }
 
+# Types a text key by key, by key names, so punctuation needs no keymap guess.
+type_text() {
+    local text=$1 i c keys=()
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        case $c in
+            :) keys+=(colon) ;;
+            .) keys+=(period) ;;
+            /) keys+=(slash) ;;
+            -) keys+=(minus) ;;
+            _) keys+=(underscore) ;;
+            *) keys+=("$c") ;;
+        esac
+    done
+    xdotool key --delay 25 "${keys[@]}"
+}
+
+# Presses a check box's key: the click comes after the button's short press animation.
+toggle() {
+    xdotool key "alt+$1"
+    sleep 0.4
+}
+
 # Presses a page's key (Alt+letter) and types a new text in its field.
 type_into() {
     xdotool key "alt+$1" ctrl+a
-    xdotool type --delay 20 "$2"
+    type_text "$2"
 }
 
 # The sheet's message for a refused entry: its text shown, then closed.
@@ -299,7 +323,6 @@ has_setting ThreadPriority dword:2 || fail "ThreadPriority=2 is not in the setti
 
 step "Navigator Options: minutes 75 refused; a value on every page"
 open_sheet "Navigator Options" n o
-xdotool key alt+s
 type_into v "00:75:00"
 expect_refusal "Minutes run from 0 to 59" minutes
 type_into v "00:01:30"
@@ -315,7 +338,7 @@ sleep 0.2
 type_into v 12
 xdotool key ctrl+Tab
 sleep 0.2
-xdotool key alt+i
+toggle i
 close_with_return
 has_setting AutoScrollPercentage dword:100 || fail "AutoScrollPercentage=100 is not in the file"
 grep -q "^BestChartCheckInterval=.*90" "$SETTINGS" || grep -q "^BestChartCheckInterval=" "$SETTINGS" ||
@@ -328,7 +351,7 @@ open_sheet "Chart Options" c p
 type_into m 7
 xdotool key ctrl+Tab
 sleep 0.2
-xdotool key alt+g
+toggle g
 close_with_return
 has_setting MaxCharts dword:7 || fail "MaxCharts=7 is not in the settings file"
 has_setting DrawLatLongGrid str:True || fail "DrawLatLongGrid=True is not in the settings file"

@@ -245,37 +245,32 @@ CChartManagementPage::CChartManagementPage(std::unique_ptr<chart::CChartFoldersM
                                            QWidget* parent)
     : CXPropertyPage(std::move(model), parent)
 {
-    auto folderRow = [this](const char* title, const char* name, const char* browseText,
-                            const QString& caption, QLineEdit*& edit) {
-        auto* box = new QGroupBox(tr(title), this);
-        edit = new QLineEdit(box);
+    // A labelled folder field with its Browse button; the label gives the field its key.
+    auto* layout = new QVBoxLayout(this);
+    auto folderRow = [this, layout](const char* title, const char* name, const char* browseText,
+                                    const QString& caption, QLineEdit*& edit) {
+        auto* label = new QLabel(tr(title), this);
+        edit = new QLineEdit(this);
         edit->setObjectName(name);
-        auto* browse = new QPushButton(tr(browseText), box);
-        auto* row = new QHBoxLayout(box);
+        edit->setMinimumWidth(360);
+        label->setBuddy(edit);
+        auto* browse = new QPushButton(tr(browseText), this);
+        auto* row = new QHBoxLayout;
         row->addWidget(edit, 1);
         row->addWidget(browse);
+        layout->addWidget(label);
+        layout->addLayout(row);
         QLineEdit* target = edit;
         connect(browse, &QPushButton::clicked, this, [this, target, caption] {
             const QString dir = QFileDialog::getExistingDirectory(this, caption, target->text());
             if (!dir.isEmpty())
                 target->setText(dir);
         });
-        return box;
     };
-    auto* charts = folderRow("Chart folder", "chartsFolder", "&Browse...",
-                             tr("Select charts folder"), m_charts);
-    auto* source = folderRow("External Chart Source", "sourceFolder", "Bro&wse...",
-                             tr("Select chart source folder"), m_source);
-    // The group boxes name the fields; a label each gives them their keys.
-    auto* chartsLabel = new QLabel(tr("Chart &folder"), this);
-    chartsLabel->setBuddy(m_charts);
-    auto* sourceLabel = new QLabel(tr("External chart &source"), this);
-    sourceLabel->setBuddy(m_source);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(chartsLabel);
-    layout->addWidget(charts);
-    layout->addWidget(sourceLabel);
-    layout->addWidget(source);
+    folderRow("Chart &folder", "chartsFolder", "&Browse...", tr("Select charts folder"), m_charts);
+    layout->addSpacing(8);
+    folderRow("External chart &source", "sourceFolder", "Bro&wse...",
+              tr("Select chart source folder"), m_source);
     layout->addStretch(1);
 }
 

@@ -103,6 +103,9 @@ std::optional<app::CFieldError> CAutoscrollOptionsPage::ControlsToModel()
     const std::pair<QLineEdit*, long*> spans[] = {{m_checkTime, &v.checkSeconds},
                                                   {m_resumeTime, &v.resumeSeconds}};
     for (const auto& [edit, out] : spans) {
+        // A switched-off time keeps its value; its text is not the user's to fix now.
+        if ((edit == m_checkTime && !v.select) || (edit == m_resumeTime && !v.resume))
+            continue;
         const app::TimeSpanParse parsed = app::ParseTimeSpanText(edit->text().toStdString());
         if (const auto* message = std::get_if<std::string>(&parsed))
             return app::CFieldError{edit->objectName().toStdString(), *message};

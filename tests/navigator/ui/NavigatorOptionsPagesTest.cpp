@@ -159,6 +159,12 @@ TEST(NavigatorOptionsPages, SentenceTreeAndMonitoringRules)
     gps->child(0)->setCheckState(0, Qt::Unchecked);
     EXPECT_EQ(gps->checkState(0), Qt::PartiallyChecked);
     EXPECT_FALSE(page->findChild<QCheckBox*>("process")->isEnabled());
+    sheet->Tabs()->setCurrentWidget(page);
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    QTest::keyClick(sheet, Qt::Key_I, Qt::AltModifier);   // the page's key for the switch
+    QTest::qWait(300);   // a key clicks a check box after its short press animation
+    EXPECT_TRUE(page->findChild<QCheckBox*>("ignoreWarnings")->isChecked());
 
     auto* monitor = sheet->Page(3);
     auto* arrival = monitor->findChild<QCheckBox*>("arrivalCircleEntry");
