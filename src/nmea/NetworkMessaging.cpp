@@ -216,7 +216,7 @@ CNetworkMessaging::CCounts CNetworkMessaging::Counts() const
     return m_counts;
 }
 
-void CNetworkMessaging::Connect(const Ipv4& peer)
+void CNetworkMessaging::Connect(const Ipv4& peer, bool announce)
 {
     if (peer == m_own)
         return;
@@ -238,8 +238,9 @@ void CNetworkMessaging::Connect(const Ipv4& peer)
         return;   // unreachable at once: left out silently
     connection->connecting = true;
     connection->deadline = Clock::now() + m_options.connectTimeout;
-    connection->pending =
-        EncodeStationRecord(kStationJoin, std::string(m_own.begin(), m_own.end()));
+    if (announce)
+        connection->pending =
+            EncodeStationRecord(kStationJoin, std::string(m_own.begin(), m_own.end()));
     m_send.push_back(std::move(connection));
 }
 
@@ -257,7 +258,7 @@ void CNetworkMessaging::Join()
         return;
     }
     for (const Ipv4& peer : result.others)
-        Connect(peer);
+        Connect(peer, true);
     std::lock_guard lock(m_countLock);
     m_counts.joined = true;
 }
@@ -436,8 +437,10 @@ void CNetworkMessaging::Run(std::stop_token stop)
             m_receive.insert(m_receive.begin(), std::move(connection));
         for (const Ipv4& peer : left)
             std::erase_if(m_send, [&](const auto& c) { return c->peer == peer; });
+        // A joiner is not told of us again: it connected to us in its own
+        // join, and a join back would make it reconnect, and so on for ever.
         for (const Ipv4& peer : joined)
-            Connect(peer);
+            Connect(peer, false);
     }
     Leave();
 }

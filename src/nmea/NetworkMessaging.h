@@ -96,7 +96,9 @@ private:
     void Run(std::stop_token stop);
     void Join();
     void Leave();
-    void Connect(const Ipv4& peer);
+    // An outgoing connection to `peer`, opened with our join record when
+    // `announce` (our own join), without it when connecting back to a joiner.
+    void Connect(const Ipv4& peer, bool announce);
     void Notice(std::string text);
 
     const CStationOptions m_options;

@@ -201,16 +201,27 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *instruments = module.get();
         return module;
     });
-    auto charting = std::make_shared<chart::CChartingModule*>(nullptr);
-    services.moduleFactories.push_back([this, instruments, charting]() -> std::unique_ptr<CModule> {
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
         auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
+        // The frame and its charting module exist before any of these is asked.
+        navigator->SetCursorPositionSource([this]() -> std::optional<geo::CPosition> {
+            return m_frame && m_frame->Charting() ? m_frame->Charting()->GetCursorPosition()
+                                                  : std::nullopt;
+        });
+        navigator->SetAlertSound(m_sound.get(), GetAudioFolder(),
+                                 [this] { return m_frame && m_frame->AudioAlerts(); });
+        navigator->SetGoToPosition(
+            [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
+            [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
         // Best-chart selection is the charting module's switch, made after the navigator.
         navigator->SetBestChartSwitch(
-            [charting] { return *charting && (*charting)->IsAutoscrollOn(); },
-            [charting](bool on) {
-                if (*charting) {
-                    (*charting)->SetAutoscroll(on);
-                    (*charting)->RedrawAllChartViews();
+            [this] {
+                return m_frame && m_frame->Charting() && m_frame->Charting()->IsAutoscrollOn();
+            },
+            [this](bool on) {
+                if (m_frame && m_frame->Charting()) {
+                    m_frame->Charting()->SetAutoscroll(on);
+                    m_frame->Charting()->RedrawAllChartViews();
                 }
             });
         if (*instruments != nullptr) {
@@ -225,11 +236,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         return navigator;
     });
     services.startupNotices = std::move(notices);
-    services.moduleFactories.push_back([this, charting] {
-        std::unique_ptr<CModule> module = MakeChartingModule(*m_frame);
-        *charting = dynamic_cast<chart::CChartingModule*>(module.get());
-        return module;
-    });
+    services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;
