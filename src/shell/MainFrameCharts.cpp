@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -31,6 +32,8 @@
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
+#include "nmea/ui/NmeaDumpPrint.h"
+#include "nmea/ui/NmeaDumpView.h"
 #include "shell/MainFrame.h"
 
 namespace cmd = app::cmd;
@@ -220,6 +223,36 @@ void CMainFrame::RegisterChartCommands()
         hasChart);
     m_commands.Add(
         me, cmd::kChartPrintPreview, [this](unsigned) { PreviewActiveChart(); }, hasChart);
+    // File > Print and Print Preview: the active window, a chart or a sentence window.
+    auto activeDump = [this]() -> CNmeaDumpView* {
+        QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
+        return active ? qobject_cast<CNmeaDumpView*>(active->widget()) : nullptr;
+    };
+    auto printable = [this, activeDump](CCmdUI& ui) {
+        ui.Enable(activeDump() || (m_charting && m_charting->GetActiveChartDoc()));
+    };
+    m_commands.Add(
+        me, cmd::kFilePrint,
+        [this, activeDump](unsigned) {
+            QPrinter printer(QPrinter::HighResolution);
+            QPrintDialog dialog(&printer, this);
+            if (dialog.exec() != QDialog::Accepted)
+                return;
+            if (CNmeaDumpView* dump = activeDump())
+                PrintDumpView(*dump, printer);
+            else
+                PrintActiveChart(printer);
+        },
+        printable);
+    m_commands.Add(
+        me, cmd::kFilePrintPreview,
+        [this, activeDump](unsigned) {
+            if (CNmeaDumpView* dump = activeDump())
+                PreviewDumpView(*dump, this);
+            else
+                PreviewActiveChart();
+        },
+        printable);
     m_commands.Add(
         me, cmd::kChartOptions,
         [this](unsigned) {
