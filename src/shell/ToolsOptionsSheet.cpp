@@ -36,6 +36,7 @@ app::CWorkspaceOptions CMainFrame::CurrentWorkspaceOptions() const
     if (auto* palettes = FindPaletteModule(m_modules)) {
         v.palette = palettes->Palettes().GetActive();
         v.applyToDesktop = palettes->Palettes().GetApplyToDesktop();
+        v.palettes = palettes->Palettes();
     }
     v.decimalPlaces = m_decimalPlaces;
     v.degMinSec = m_degMinSec;
@@ -65,8 +66,17 @@ app::CSystemOptions CMainFrame::CurrentSystemOptions() const
 void CMainFrame::ApplyWorkspaceOptions(const app::CWorkspaceOptions& v)
 {
     if (auto* palettes = FindPaletteModule(m_modules)) {
-        palettes->Palettes().SetApplyToDesktop(v.applyToDesktop);
-        if (palettes->Palettes().GetActive() != v.palette)
+        app::CDisplayPalettes& program = palettes->Palettes();
+        program.SetApplyToDesktop(v.applyToDesktop);
+        // The edited colours of Dusk and Night; Day stays the program's own.
+        bool recoloured = false;
+        for (int p : {app::CDisplayPalettes::kDusk, app::CDisplayPalettes::kNight})
+            for (int e = 0; e < app::CDisplayPalettes::kElementCount; ++e)
+                if (program.GetColour(p, e) != v.palettes.GetColour(p, e)) {
+                    program.SetColour(p, e, v.palettes.GetColour(p, e));
+                    recoloured = true;
+                }
+        if (program.GetActive() != v.palette || recoloured)
             palettes->SelectPalette(v.palette);
     }
     m_decimalPlaces = app::ClampDecimalPlaces(v.decimalPlaces);
