@@ -17,6 +17,7 @@
 
 #include "app/CommandIds.h"
 #include "app/DisplayPalettes.h"
+#include "app/FileChoosers.h"
 #include "app/ScreenPlacement.h"
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
@@ -24,6 +25,7 @@
 #include "app/WorkspaceManager.h"
 #include "app/ui/InfoDialogs.h"
 #include "app/ui/MsgBarWnd.h"
+#include "app/ui/TreeListOptionDlg.h"
 #include "app/ui/XStatusBar.h"
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
@@ -195,14 +197,46 @@ void CMainFrame::UpdatePositionPane()
 void CMainFrame::RegisterChartCommands()
 {
     const void* me = this;
-    // File > New opens a blank chart while fewer than MaxCharts are open.
+    // File > New, Open and Save As: a chooser of what can be done now; a
+    // chooser with nothing to offer is not shown.
+    auto state = [this] {
+        app::CChooserState s;
+        s.lowMemory = m_lowMemory;
+        if (m_charting) {
+            s.normalChartWindows = m_charting->CountChartFramesInState(chart::kFrameNormal);
+            s.maxCharts = m_charting->ChartSettings().maxCharts;
+            s.chartActive = m_charting->GetActiveChartDoc() != nullptr;
+        } else {
+            s.maxCharts = 0;
+        }
+        return s;
+    };
+    auto choose = [this](const char* caption, const std::vector<app::CChooserItem>& items) {
+        CTreeListOptionDlg chooser(this);
+        chooser.SetCaption(tr(caption));
+        chooser.SetExpand(true);
+        chooser.AddItems(items);
+        return chooser.Choose();
+    };
     m_commands.Add(
-        me, cmd::kFileNew, [this](unsigned) { OpenChart("", false, chart::kFrameNormal); },
-        [this](CCmdUI& ui) {
-            ui.Enable(m_charting && !m_lowMemory &&
-                      m_charting->CountChartFramesInState(chart::kFrameNormal) <
-                          m_charting->ChartSettings().maxCharts);
-        });
+        me, cmd::kFileNew,
+        [this, state, choose](unsigned) {
+            if (choose("New", app::NewChoices(state())) == app::choose::kBlankChart)
+                OpenChart("", false, chart::kFrameNormal);
+        },
+        [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::NewChoices(state()).empty()); });
+    m_commands.Add(
+        me, cmd::kFileOpen,
+        [this, state, choose](unsigned) {
+            // A blank chart opened here takes the place of the ordinary chart window.
+            if (choose("Open", app::OpenChoices(state())) == app::choose::kBlankChart)
+                OpenChart("", true, chart::kFrameNormal);
+        },
+        [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::OpenChoices(state()).empty()); });
+    m_commands.Add(
+        me, cmd::kFileSaveAs,
+        [state, choose](unsigned) { choose("Save As", app::SaveAsChoices(state())); },
+        [state](CCmdUI& ui) { ui.Enable(!app::SaveAsChoices(state()).empty()); });
     m_commands.Add(
         me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },
         [this](CCmdUI& ui) {
@@ -228,12 +262,15 @@ void CMainFrame::RegisterChartCommands()
         QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
         return active ? qobject_cast<CNmeaDumpView*>(active->widget()) : nullptr;
     };
-    auto printable = [this, activeDump](CCmdUI& ui) {
-        ui.Enable(activeDump() || (m_charting && m_charting->GetActiveChartDoc()));
+    auto printable = [activeDump, state](CCmdUI& ui) {
+        ui.Enable(activeDump() || !app::PrintChoices(state()).empty());
     };
     m_commands.Add(
         me, cmd::kFilePrint,
-        [this, activeDump](unsigned) {
+        [this, activeDump, state, choose](unsigned) {
+            if (!activeDump() &&
+                choose("Print", app::PrintChoices(state())) != app::choose::kPrintChartView)
+                return;
             QPrinter printer(QPrinter::HighResolution);
             QPrintDialog dialog(&printer, this);
             if (dialog.exec() != QDialog::Accepted)
@@ -246,10 +283,11 @@ void CMainFrame::RegisterChartCommands()
         printable);
     m_commands.Add(
         me, cmd::kFilePrintPreview,
-        [this, activeDump](unsigned) {
+        [this, activeDump, state, choose](unsigned) {
             if (CNmeaDumpView* dump = activeDump())
                 PreviewDumpView(*dump, this);
-            else
+            else if (choose("Print Preview", app::PrintChoices(state())) ==
+                     app::choose::kPrintChartView)
                 PreviewActiveChart();
         },
         printable);

@@ -3,7 +3,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
 #include <cstdio>
@@ -17,6 +20,7 @@
 #include "app/PostedMessageQueue.h"
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
+#include "app/ui/TreeListOptionDlg.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/ui/ChartDocument.h"
@@ -116,7 +120,16 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
     frame->Charting()->ChartSettings().maxCharts = 2;
     frame->UpdateModuleCmdUI(false);
     ASSERT_TRUE(frame->Action(app::cmd::kFileNew)->isEnabled());
+    // The New chooser offers the blank chart, selected; OK takes it.
+    QString offered;
+    QTimer::singleShot(0, [&offered] {
+        if (auto* chooser = qobject_cast<CTreeListOptionDlg*>(QApplication::activeModalWidget())) {
+            offered = chooser->Tree()->currentItem()->text(0);
+            chooser->OkButton()->click();
+        }
+    });
     frame->Action(app::cmd::kFileNew)->trigger();
+    EXPECT_EQ(offered, "Blank Chart");
     Pump();
     EXPECT_EQ(Frames(*frame).size(), 2u);
     frame->UpdateModuleCmdUI(false);

@@ -248,6 +248,11 @@ echo "   $grid grid pixels"
 step "File > New opens a second chart; Window > Tile"
 focus "$MAIN"
 xdotool key ctrl+n
+# The New chooser opens with Blank Chart selected: Return takes it.
+chooser_visible() { window_named "New"; }
+wait_for "the New chooser" chooser_visible
+focus "$FOUND"
+xdotool key Return
 sleep 1
 focus "$MAIN"
 xdotool key alt+w
