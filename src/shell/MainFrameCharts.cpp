@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -246,17 +247,19 @@ void CMainFrame::RegisterChartCommands()
     auto hasChart = [this](CCmdUI& ui) {
         ui.Enable(m_charting && m_charting->GetActiveChartDoc());
     };
+    // The chart view's own print and preview, and Print Setup; File > Print
+    // and Print Preview (below) reach the same code for a chart.
+    auto print = [this](unsigned) { PrintActiveChartWithDialog(); };
+    auto preview = [this](unsigned) { PreviewActiveChart(); };
+    m_commands.Add(me, cmd::kChartPrint, print, hasChart);
+    m_commands.Add(me, cmd::kChartPrintPreview, preview, hasChart);
     m_commands.Add(
-        me, cmd::kChartPrint,
+        me, cmd::kFilePrintSetup,
         [this](unsigned) {
-            QPrinter printer(QPrinter::HighResolution);
-            QPrintDialog dialog(&printer, this);
-            if (dialog.exec() == QDialog::Accepted)
-                PrintActiveChart(printer);
+            QPageSetupDialog dialog(&Printer(), this);
+            dialog.exec();
         },
         hasChart);
-    m_commands.Add(
-        me, cmd::kChartPrintPreview, [this](unsigned) { PreviewActiveChart(); }, hasChart);
     // File > Print and Print Preview: the active window, a chart or a sentence window.
     auto activeDump = [this]() -> CNmeaDumpView* {
         QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
@@ -268,17 +271,14 @@ void CMainFrame::RegisterChartCommands()
     m_commands.Add(
         me, cmd::kFilePrint,
         [this, activeDump, state, choose](unsigned) {
-            if (!activeDump() &&
-                choose("Print", app::PrintChoices(state())) != app::choose::kPrintChartView)
-                return;
-            QPrinter printer(QPrinter::HighResolution);
-            QPrintDialog dialog(&printer, this);
-            if (dialog.exec() != QDialog::Accepted)
-                return;
-            if (CNmeaDumpView* dump = activeDump())
-                PrintDumpView(*dump, printer);
-            else
-                PrintActiveChart(printer);
+            if (CNmeaDumpView* dump = activeDump()) {
+                QPrintDialog dialog(&Printer(), this);
+                if (dialog.exec() == QDialog::Accepted)
+                    PrintDumpView(*dump, Printer());
+            } else if (choose("Print", app::PrintChoices(state())) ==
+                       app::choose::kPrintChartView) {
+                PrintActiveChartWithDialog();
+            }
         },
         printable);
     m_commands.Add(
@@ -452,8 +452,10 @@ void CMainFrame::SetRangeBearingMode(bool on)
         return;
     }
     CloseRangeBearingBar();
+    // The measurement shown stays until the mode ends.
     if (m_charting)
-        m_charting->InvalidateAllChartViews();
+        for (chart::CChartWindow* frame : m_charting->ChartFrames())
+            frame->ClearViewOverlays();
 }
 
 void CMainFrame::ShowRangeBearingLabel(const std::string& text)
@@ -514,6 +516,25 @@ bool CMainFrame::PrintActiveChart(QPrinter& printer)
     return frame && frame->View()->Print(printer);
 }
 
+QPrinter& CMainFrame::Printer()
+{
+    // One printer for the session: what Print Setup chose is what Print uses.
+    if (!m_printer)
+        m_printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+bool CMainFrame::PrintActiveChartWithDialog()
+{
+    if (!m_charting || !m_charting->GetActiveChartDoc())
+        return false;
+    QPrintDialog dialog(&Printer(), this);
+    dialog.setObjectName("PrintDialog");
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return PrintActiveChart(Printer());
+}
+
 void CMainFrame::PreviewActiveChart()
 {
     chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
@@ -521,14 +542,12 @@ void CMainFrame::PreviewActiveChart()
     if (!frame)
         return;
     // Qt's preview is a window of its own: the chart window stays as it is.
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    auto* preview = new CChartPreview(*printer, Desktop().IsPrinterInstalled(), this);
+    // It is the frame's child, so the session's printer outlives it.
+    auto* preview = new CChartPreview(Printer(), Desktop().IsPrinterInstalled(), this);
     QPointer<CChartView> view = frame->View();
     connect(preview, &CChartPreview::paintRequested, this, [view](QPrinter* p) {
         if (view)
             view->Print(*p);
     });
-    connect(preview, &QObject::destroyed, this,
-            [printer] {});   // the printer lives as long as the window
     preview->show();
 }

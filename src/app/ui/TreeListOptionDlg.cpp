@@ -126,10 +126,18 @@ int CTreeListOptionDlg::Choose()
     m_result = 0;
     if (m_items.empty())
         return 0;
-    if (m_items.size() == 1) {
-        m_result = m_items.front().id;
+    // A single choice needs no asking: its id is the answer, no window shows.
+    int choices = 0;
+    for (const app::CChooserItem& it : m_items)
+        if (it.id != 0 && it.image != app::kHeadingImage) {
+            ++choices;
+            m_result = it.id;
+        }
+    if (choices == 1)
         return m_result;
-    }
+    m_result = 0;
+    if (choices == 0)
+        return 0;
     Build();
     return exec() == QDialog::Accepted ? m_result : 0;
 }

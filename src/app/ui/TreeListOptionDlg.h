@@ -1,7 +1,7 @@
 #pragma once
 // "Select Option": a small tree of headings and options; the caller reads
-// the chosen option's id. With one item only it answers at once without a
-// window. Only a leaf that is not a heading can be chosen.
+// the chosen option's id. With one option only (headings aside) it answers
+// at once without a window. Only a leaf that is not a heading can be chosen.
 
 #include <QDialog>
 #include <string>
@@ -25,7 +25,7 @@ public:
     void SetRoot(const QString& text, int image);
     int ItemCount() const { return static_cast<int>(m_items.size()); }
 
-    // Shows the tree (unless there is one item) and returns the chosen id,
+    // Shows the tree (unless there is one option) and returns the chosen id,
     // 0 when cancelled or nothing could be chosen.
     int Choose();
     int Result() const { return m_result; }
