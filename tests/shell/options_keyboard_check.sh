@@ -169,7 +169,15 @@ start_program() {
     xdotool key Return
     dlg_gone() { is_gone "$dlg"; }
     wait_for "the disclaimer to close" dlg_gone
-    main_visible() { window_named "Brinevane"; }
+    main_visible() {
+        local w
+        for w in $(program_windows); do
+            case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+                Brinevane | "Brinevane - "*) echo "$w"; return 0 ;;
+            esac
+        done
+        return 1
+    }
     wait_for "the main window" main_visible
     MAIN=$FOUND
     xdotool mousemove 1279 1023   # no --sync: it waits for a move that may not come
