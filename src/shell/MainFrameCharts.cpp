@@ -296,8 +296,8 @@ void CMainFrame::RegisterChartCommands()
     m_commands.Add(me, cmd::kViewRefresh, [this](unsigned) {
         if (!m_charting)
             return;
-        for (std::size_t i = 1; chart::CChartWindow* chartWindow = m_charting->GetChartFrameByIndex(i);
-             ++i) {
+        for (std::size_t i = 1;
+             chart::CChartWindow* chartWindow = m_charting->GetChartFrameByIndex(i); ++i) {
             auto* frame = dynamic_cast<CChartFrame*>(chartWindow);
             if (frame && frame->GetState() != chart::kFramePrintPreview && frame->View())
                 frame->View()->ClearRangeBearing();
@@ -444,6 +444,7 @@ CChartPropDlg* CMainFrame::ChartProperties() const
 void CMainFrame::UpdateWorkspaceToolBars()
 {
     CloseRangeBearingBar();
+    LoadToolbarButtons();
     // A button of the old hide-all-bars command becomes the full-screen
     // command's, at the same place.
     constexpr unsigned kOldHideBars = 2183;
