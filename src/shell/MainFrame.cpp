@@ -421,6 +421,7 @@ void CMainFrame::RegisterFrameCommands()
     m_commands.Add(
         me, cmd::kViewFullScreen, [this](unsigned) { m_fullScreen->Toggle(); },
         [this](Cmd& ui) { ui.SetCheck(m_fullScreen && m_fullScreen->IsActive() ? 1 : 0); });
+    m_commands.Add(me, cmd::kToolsCustomise, [this](unsigned) { OpenCustomise(); });
     m_commands.Add(me, cmd::kFocusPanelOrChart, [this](unsigned) { SwapPanelChartFocus(); });
     m_commands.Add(me, cmd::kSystemInformation, [this](unsigned) {
         CSystemInfoDlg dlg(QString::fromStdString(app::OperatingSystemText(qVersion())),

@@ -25,6 +25,7 @@
 #include "app/MsgBar.h"
 #include "app/PostedMessageQueue.h"
 #include "app/SystemUtils.h"
+#include "app/ToolbarLayout.h"
 #include "app/ToolsOptions.h"
 #include "app/ui/ModuleUi.h"
 
@@ -235,6 +236,14 @@ public:
     CChartPropDlg* ChartProperties() const;
     // The modeless option sheets open now, each once, in the order they came.
     std::vector<QWidget*> ModelessSheets();
+
+    // Tools > Customise and the toolbars' buttons kept with the workspace.
+    void OpenCustomise();
+    std::vector<app::CToolbarButtons> CurrentToolbarButtons() const;
+    void ApplyToolbarButtons(const std::vector<app::CToolbarButtons>& bars);
+    void LoadToolbarButtons();
+    // The action of a command, made on first use.
+    QAction* CommandAction(unsigned id);
 
 protected:
     void closeEvent(QCloseEvent* e) override;

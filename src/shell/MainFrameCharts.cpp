@@ -291,6 +291,23 @@ void CMainFrame::RegisterChartCommands()
                 PreviewActiveChart();
         },
         printable);
+    // View > Refresh (F2): range and bearing lines off every chart but a
+    // preview, the read-out cleared, every chart view drawn again in full.
+    m_commands.Add(me, cmd::kViewRefresh, [this](unsigned) {
+        if (!m_charting)
+            return;
+        for (std::size_t i = 1;
+             chart::CChartWindow* chartWindow = m_charting->GetChartFrameByIndex(i); ++i) {
+            auto* frame = dynamic_cast<CChartFrame*>(chartWindow);
+            if (frame && frame->GetState() != chart::kFramePrintPreview && frame->View())
+                frame->View()->ClearRangeBearing();
+        }
+        if (m_rangeBearingBar)
+            if (auto* label = m_rangeBearingBar->findChild<QLabel*>("RangeBearingLabel"))
+                label->clear();
+        m_charting->ApplyDisplayPaletteToCharts();
+        m_charting->RedrawAllChartViews();
+    });
     m_commands.Add(
         me, cmd::kChartOptions,
         [this](unsigned) {
@@ -427,6 +444,7 @@ CChartPropDlg* CMainFrame::ChartProperties() const
 void CMainFrame::UpdateWorkspaceToolBars()
 {
     CloseRangeBearingBar();
+    LoadToolbarButtons();
     // A button of the old hide-all-bars command becomes the full-screen
     // command's, at the same place.
     constexpr unsigned kOldHideBars = 2183;

@@ -1,7 +1,8 @@
 #include "nmea/ui/SentenceOptionsPages.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/ui/OpenSaveDlgs.h"
 #include "app/ui/SpinEdit.h"
 #include "nmea/Port.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
@@ -149,10 +151,15 @@ nmea::CNMEAOptionsModel& CNMEASentenceOptions::M() const
 
 void CNMEASentenceOptions::Browse()
 {
-    const QString file = QFileDialog::getOpenFileName(this, tr("Simulation file"), m_file->text(),
-                                                      tr("Text Files (*.txt)"));
-    if (file.isEmpty())
+    const QFileInfo current(m_file->text());
+    const QString folder = current.absolutePath().isEmpty() || m_file->text().isEmpty()
+                               ? QDir::homePath()
+                               : current.absolutePath();
+    COpenFileDlg open(tr("Simulation file"), folder, tr("Text Files (*.txt)"),
+                      current.completeBaseName(), this);
+    if (open.exec() != QDialog::Accepted)
         return;
+    const QString file = QString::fromStdString(open.GetPathName().string());
     m_file->setText(file);
     M().SetReplayFile(file.toStdString());
     UpdateControls();
