@@ -54,6 +54,8 @@ public:
         return CreateChartDoc(module);
     }
 
+    // Whether the service has charts installed (the File choosers offer its kind).
+    virtual bool HasInstalledCharts() { return false; }
     // A first start's installation from the sample media in `folder` (the
     // start option): the path of the chart to show, empty when this service
     // installed nothing.

@@ -98,20 +98,21 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
             if (auto* navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]))
                 navigator->SetHoldTimerPass(on);
     };
-    // The hooks live in the shared state itself, so they name it without owning it.
-    charts::hcrf::CHCRFShared* state = shared.get();
-    shared->host.openManagement = [&frame, state] {
-        CChartManagementSheet sheet(state->services, &frame);
-        sheet.exec();
-    };
     shared->host.showVerification = [&frame](charts::hcrf::CHCRFDoc& doc) {
         auto* dialog = new CChartVerificationDlg(doc, &frame);
         dialog->show();
     };
+    // Each service's page joins the Chart Management Options sheet.
+    auto withPage = [&shared](std::unique_ptr<charts::hcrf::CHCRFModule> service) {
+        auto pages = std::make_shared<CChartServicePagesUi>(*service);
+        service->SetUi(pages.get());
+        shared->ownedPages.push_back(pages);
+        return service;
+    };
     services.chartServices.push_back(
-        std::make_unique<charts::hcrf::CARCSModule>(frame.SettingsHome(), shared));
+        withPage(std::make_unique<charts::hcrf::CARCSModule>(frame.SettingsHome(), shared)));
     services.chartServices.push_back(
-        std::make_unique<charts::hcrf::CSeafarerModule>(frame.SettingsHome(), shared));
+        withPage(std::make_unique<charts::hcrf::CSeafarerModule>(frame.SettingsHome(), shared)));
     services.chartServices.push_back(
         std::make_unique<charts::CBlankChartService>(frame.SettingsHome()));
     services.openChart = [&frame](const std::string& path, bool replace, int windowId) {

@@ -169,6 +169,10 @@ open_sheet() {
     sheet_visible() { window_named "Chart Management Options"; }
     wait_for "the Chart Management Options sheet" sheet_visible
     SHEET=$FOUND
+    # General first, then the ARCS page.
+    focus "$SHEET"
+    xdotool key ctrl+Tab
+    sleep 0.3
 }
 # Answers a medium prompt with Choose Folder... and the folder typed in.
 choose_folder() {
@@ -212,6 +216,11 @@ page_enabled_again() { progress_gone && [ -f "$1" ] && echo ok; }
 open_chart() {
     focus "$MAIN"
     xdotool key ctrl+o
+    # File > Open offers the chart kinds first: ARCS/Seafarer after Blank Chart.
+    chooser_visible() { window_named "Open"; }
+    wait_for "the Open chooser" chooser_visible
+    focus "$FOUND"
+    xdotool key Down Return
     open_visible() { window_named "Open Chart"; }
     wait_for "the Open Chart dialog" open_visible
     focus "$FOUND"

@@ -168,7 +168,7 @@ bool EnoughDiskSpace(const fs::path& folder, CMediaUi* ui)
 
 bool CHCRFModule::ProcessUpdateCD()
 {
-    CMediaUi* ui = Ui();
+    CMediaUi* ui = MediaUi();
     if (ui && ui->Message("Please insert your latest update medium", PromptIcon::Information,
                           PromptButtons::OkCancel) == PromptAnswer::Cancel)
         return false;
@@ -354,7 +354,7 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
     std::vector<std::string> names;
     if (!CollectUpdateCdNames(names))
         return false;
-    CMediaUi* ui = Ui();
+    CMediaUi* ui = MediaUi();
     db::CDBARCSCat& cat = Catalogue();
     std::string error;
     bool ok = true;

@@ -1,7 +1,5 @@
 #include "charts/hcrf/HCRFModule.h"
 
-#include "app/CommandIds.h"
-#include "app/CommandTable.h"
 #include "app/SystemUtils.h"
 #include "app/WaitStatus.h"
 #include "chart/ChartingModule.h"
@@ -424,19 +422,6 @@ std::unique_ptr<chart::CChartDoc> CHCRFModule::CreateChartDocFor(chart::CChartin
     return std::make_unique<CHCRFDoc>(&module, this);
 }
 
-void CHCRFModule::RegisterCommands(CCommandTable& commands)
-{
-    if (m_shared->services.front() != this)
-        return;
-    commands.Add(
-        this, app::cmd::kChartManagement,
-        [this](unsigned) {
-            if (m_shared->host.openManagement)
-                m_shared->host.openManagement();
-        },
-        [this](CCmdUI& ui) { ui.Enable(bool(m_shared->host.openManagement)); });
-}
-
 // ---- Chart media -------------------------------------------------------------------
 
 bool CHCRFModule::ReadMediumIdentifier(CCDIdentifier& id) const
@@ -457,12 +442,12 @@ bool CHCRFModule::WaitForUpdateCD(CCDIdentifier& id)
     for (;;) {
         if (ReadMediumIdentifier(id) && IsServiceUpdate(id))
             return true;
-        if (!Ui())
+        if (!MediaUi())
             return false;
         std::string folder;
         const std::string text = "Please insert the UPDATE medium in " + SourcePath().string() +
                                  "\n Press OK when ready";
-        switch (Ui()->AskForMedium(text, {}, folder)) {
+        switch (MediaUi()->AskForMedium(text, {}, folder)) {
         case MediumAnswer::Cancel: return false;
         case MediumAnswer::ChooseFolder:
             if (m_charting)
@@ -475,7 +460,7 @@ bool CHCRFModule::WaitForUpdateCD(CCDIdentifier& id)
 
 bool CHCRFModule::PromptInsertCD(const std::string& name, const std::string& date)
 {
-    if (!Ui())
+    if (!MediaUi())
         return false;
     std::string shown = name;
     if (IsServiceChart(name) && !date.empty())
@@ -483,7 +468,7 @@ bool CHCRFModule::PromptInsertCD(const std::string& name, const std::string& dat
     std::string folder;
     const std::string text =
         "Please insert medium " + shown + " in " + SourcePath().string() + "\n Press OK when ready";
-    switch (Ui()->AskForMedium(text, name, folder)) {
+    switch (MediaUi()->AskForMedium(text, name, folder)) {
     case MediumAnswer::Cancel: return false;
     case MediumAnswer::ChooseFolder:
         if (m_charting)
@@ -506,9 +491,9 @@ bool CHCRFModule::WaitForCD(const std::string& name, const std::string& date, bo
             if (!(IsServiceChart(name) && !date.empty() &&
                   !platform::EqualNoCaseAscii(id.date, date)))
                 return true;
-            if (Ui())
-                Ui()->Message("The medium in the drive has the wrong publication date.",
-                              platform::PromptIcon::Exclamation, platform::PromptButtons::Ok);
+            if (MediaUi())
+                MediaUi()->Message("The medium in the drive has the wrong publication date.",
+                                   platform::PromptIcon::Exclamation, platform::PromptButtons::Ok);
         }
         if (!PromptInsertCD(name, date)) {
             if (cancelled)

@@ -33,8 +33,6 @@ struct CHCRFHost {
     // The navigator's hold flag: its periodic work waits while a prompt is up.
     std::function<void(bool)> setNavigatorHold;
     CMediaUi* ui = nullptr;
-    // Shows the Chart Management Options sheet.
-    std::function<void()> openManagement;
     // Shows the verification dialog of a document whose check has started.
     std::function<void(CHCRFDoc&)> showVerification;
 };
@@ -44,8 +42,9 @@ struct CHCRFShared {
     db::CDBARCSCat catalogue;
     bool startupDone = false;
     CHCRFHost host;
-    // The window layer's answers, owned here when the program made them.
+    // The window layer's answers and pages, owned here when the program made them.
     std::unique_ptr<CMediaUi> ownedUi;
+    std::vector<std::shared_ptr<CModuleUi>> ownedPages;
     std::vector<CHCRFModule*> services;
 };
 
@@ -83,7 +82,10 @@ public:
     void SetChartsFolder(const std::string& folder) override;
     int BuildFolio(chart::Folio& folio) override;
     void RemoveFolioItems(chart::Folio& folio) override;
-    void RegisterCommands(CCommandTable& commands) override;
+    // The service's page of the Chart Management Options sheet, when the
+    // window layer gave one.
+    CModuleUi* Ui() override { return m_ui; }
+    void SetUi(CModuleUi* ui) { m_ui = ui; }
     bool OpensExtension(std::string_view extension) const override;
     std::unique_ptr<chart::CChartDoc> CreateChartDoc(chart::CChartingModule& module) override;
     std::unique_ptr<chart::CChartDoc> CreateChartDocFor(chart::CChartingModule& module,
@@ -148,6 +150,7 @@ public:
     bool CollectUpdateCdNames(std::vector<std::string>& names);
     bool CanUpdate() const;
     bool CanInstall();
+    bool HasInstalledCharts() override { return CanInstall(); }
     // Runs an operation as the management page does: chart windows of both
     // services closed, the catalogue writable around it and read-only after,
     // the folio rebuilt after Updates.
@@ -158,7 +161,7 @@ public:
     std::string InstallSampleMedia(const std::string& sampleFolder) override;
 
 protected:
-    CMediaUi* Ui() const { return m_shared->host.ui; }
+    CMediaUi* MediaUi() const { return m_shared->host.ui; }
     chart::CChartingModule* Charting() const { return m_charting; }
 
 private:
@@ -169,6 +172,7 @@ private:
                        const std::string& updateDate, std::uint8_t flags);
 
     std::shared_ptr<CHCRFShared> m_shared;
+    CModuleUi* m_ui = nullptr;
     int m_chartKind;
     std::uint32_t m_office;
     std::string m_country;

@@ -1,24 +1,40 @@
 #include "charts/ui/ChartManagement.h"
 
+#include "app/OptionPages.h"
 #include "charts/hcrf/HCRFModule.h"
 
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// The page keeps no values of its own.
+class CServicePageModel final : public app::COptionPageModel {
+public:
+    explicit CServicePageModel(std::string title) : m_title(std::move(title)) { }
+    std::string Title() const override { return m_title; }
+    std::vector<app::CFieldError> Validate() const override { return {}; }
+    void Apply() override { }
+
+private:
+    std::string m_title;
+};
+
+}   // namespace
+
 CChartServicePage::CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget* parent)
-    : QWidget(parent), m_service(service)
+    : CXPropertyPage(std::make_unique<CServicePageModel>(service.GetName()), parent),
+      m_service(service)
 {
     setObjectName(QString::fromStdString(service.GetName()));
     auto* box = new QGroupBox("Installation");
     auto* grid = new QGridLayout(box);
     m_updates = new QPushButton("&Updates");
     m_express = new QPushButton("&Express");
-    m_custom = new QPushButton("&Custom...");
+    m_custom = new QPushButton("Cu&stom...");
     m_updates->setObjectName("Updates");
     m_express->setObjectName("Express");
     m_custom->setObjectName("Custom");
@@ -33,6 +49,12 @@ CChartServicePage::CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget
     layout->addStretch();
     connect(m_updates, &QPushButton::clicked, this, [this] { Run(true); });
     connect(m_express, &QPushButton::clicked, this, [this] { Run(false); });
+    UpdateButtons();
+}
+
+void CChartServicePage::showEvent(QShowEvent* event)
+{
+    CXPropertyPage::showEvent(event);
     UpdateButtons();
 }
 
@@ -55,23 +77,9 @@ void CChartServicePage::Run(bool updates)
     UpdateButtons();
 }
 
-CChartManagementSheet::CChartManagementSheet(
-    const std::vector<charts::hcrf::CHCRFModule*>& services, QWidget* parent)
-    : QDialog(parent)
+std::vector<COptionPageFactory> CChartServicePagesUi::OptionPages()
 {
-    setObjectName("ChartManagementOptions");
-    setWindowTitle("Chart Management Options");
-    auto* tabs = new QTabWidget;
-    for (charts::hcrf::CHCRFModule* service : services)
-        tabs->addTab(new CChartServicePage(*service, tabs),
-                     QString::fromStdString(service->GetName()));
-    connect(tabs, &QTabWidget::currentChanged, this, [tabs](int i) {
-        if (auto* page = qobject_cast<CChartServicePage*>(tabs->widget(i)))
-            page->UpdateButtons();
-    });
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs);
-    layout->addWidget(buttons);
+    charts::hcrf::CHCRFModule* service = &m_service;
+    return {{service->GetName(),
+             [service](QWidget* parent) { return new CChartServicePage(*service, parent); }}};
 }

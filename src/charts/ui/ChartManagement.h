@@ -1,25 +1,27 @@
 #pragma once
-// The Chart Management Options sheet: one Installation page per raster
-// chart service (Updates, Express, Custom...). Each button runs its
+// The Installation page of one raster chart service in the Chart Management
+// Options sheet (Updates, Express, Custom...). Each button runs its
 // operation with the page disabled, every raster chart window closed and the
 // catalogue writable; the page is enabled again and the catalogue read-only
-// whatever the operation did.
+// whatever the operation did. The page changes nothing through the sheet's
+// OK or Apply: its work is done when a button's operation ends.
 
-#include <QDialog>
-#include <QWidget>
-
-#include <vector>
+#include "app/ui/ModuleUi.h"
+#include "app/ui/PropertySheet.h"
 
 namespace charts::hcrf {
 class CHCRFModule;
 }
 class QPushButton;
 
-class CChartServicePage final : public QWidget {
+class CChartServicePage final : public CXPropertyPage {
     Q_OBJECT
 public:
-    CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget* parent);
+    CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget* parent = nullptr);
     void UpdateButtons();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Run(bool updates);
@@ -30,8 +32,12 @@ private:
     QPushButton* m_custom;
 };
 
-class CChartManagementSheet final : public QDialog {
-    Q_OBJECT
+// What a service gives the sheet: its page.
+class CChartServicePagesUi final : public CModuleUi {
 public:
-    CChartManagementSheet(const std::vector<charts::hcrf::CHCRFModule*>& services, QWidget* parent);
+    explicit CChartServicePagesUi(charts::hcrf::CHCRFModule& service) : m_service(service) { }
+    std::vector<COptionPageFactory> OptionPages() override;
+
+private:
+    charts::hcrf::CHCRFModule& m_service;
 };
