@@ -151,7 +151,9 @@ void CChartpointViewLayer::CurrentLayer::Draw(chart::CChartDoc& doc, chart::CXDC
     text.text = chart::CChartpointList::LabelFor(props, *cp);
     cp->SetSizeMode(props.GetSizeMode());
     chart::PointList points;
-    if (!doc.PositionToClientPoints(cp->GetPosition(), points))
+    if (m_owner.m_dragPoint)
+        points.push_back(*m_owner.m_dragPoint);
+    else if (!doc.PositionToClientPoints(cp->GetPosition(), points))
         return;
     for (const geo::IntPoint& p : points) {
         cp->SetScreenPoint(p);

@@ -36,6 +36,8 @@ public:
     std::size_t Count() { return m_list.Overlays().size(); }
     const chart::COverlayChartpoint* Find(long recNo) const;
     const chart::COverlayChartpoint* Selected() const { return m_selected; }
+    // While the current mark is dragged it draws at the pointer.
+    void SetDragPoint(std::optional<geo::IntPoint> point) { m_dragPoint = point; }
     // Builds the list from every record of the table (the position is kept).
     void Rebuild(db::CDBChartPoint& table);
 
@@ -71,6 +73,7 @@ private:
     chart::CChartpointList m_list;
     std::unordered_map<long, chart::COverlayChartpoint*> m_byRecNo;
     chart::COverlayChartpoint* m_selected = nullptr;
+    std::optional<geo::IntPoint> m_dragPoint;
     StaticLayer m_static{*this};
     CurrentLayer m_current{*this};
 };

@@ -48,7 +48,7 @@ public:
     void OnTimer(TimerCadence cadence) override;
 
     // ---- Plugged in by the program (all optional)
-    void SetUi(CChartpointUi* ui) { m_ui = ui; }
+    void SetUi(CChartpointUi* ui) { m_ui = ui ? ui : &m_noUi; }
     void SetStationLink(CStationLink* link) { m_station = link; }
     void SetTransmitter(CWaypointTransmitter* tx) { m_transmitter = tx; }
     void AddListener(CChartpointListener* listener);

@@ -72,7 +72,9 @@ std::optional<double> ParseAngle(std::string_view text, bool latitude)
     int sign = 1;
     bool hemisphere = false;
     std::size_t i = 0;
-    const auto isNumberStart = [](char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; };
+    const auto isNumberStart = [](char c) {
+        return (c >= '0' && c <= '9') || c == '.' || c == '-';
+    };
     while (i < text.size()) {
         const char c = text[i];
         if (isNumberStart(c)) {

@@ -45,7 +45,8 @@ TEST(PanelPosition, ThirdDatumShiftIsTheOneShown)
     EXPECT_NEAR(back.GetLongitude(), -122.4355, 1e-12);
     EXPECT_EQ(back.GetDatum(), stored.GetDatum());
     // An edit of 1' north moves the stored position 1' north.
-    const geo::CPosition moved = p.Back(p.Shown().GetLatitude() + 1.0 / 60, p.Shown().GetLongitude());
+    const geo::CPosition moved =
+        p.Back(p.Shown().GetLatitude() + 1.0 / 60, p.Shown().GetLongitude());
     EXPECT_NEAR(moved.GetLatitude(), 47.6619 + 1.0 / 60, 1e-12);
     p.Show(stored);
     EXPECT_NEAR(p.Back(47.0, -122.0).GetLatitude(), 47.0, 1e-12);
