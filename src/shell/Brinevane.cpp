@@ -233,6 +233,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                 return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
             });
         chartpoints->SetInstruments(*instruments);
+        // BRINE_INITIAL_CHARTPOINTS (scripts/run sets it to the sample
+        // database): the database opened when the settings name none.
+        if (const char* name = std::getenv("BRINE_INITIAL_CHARTPOINTS"); name && *name)
+            chartpoints->SetDefaultInitialDatabase(name);
         return chartpoints;
     });
     services.startupNotices = std::move(notices);

@@ -117,7 +117,7 @@ void CChartpointPanel::InitPanel()
     form->addRow(QString(), m_locked);
     layout->addLayout(form);
 
-    layout->addWidget(new QLabel(QStringLiteral("&Memo"), body));
+    layout->addWidget(new QLabel(QStringLiteral("Memo"), body));
     m_memo = new QPlainTextEdit(body);
     m_memo->setObjectName("memo");
     m_memo->setTabChangesFocus(true);
