@@ -25,6 +25,7 @@ namespace chart {
 
 class CChartDoc;
 class CChartWindow;
+struct COwnVesselValues;
 
 // The chart settings of a workspace, with their defaults.
 struct CChartSettings {
@@ -56,6 +57,9 @@ struct CChartingServices {
     // Screen width, height and bits per pixel for the buffer estimate.
     std::function<std::array<int, 3>()> screenFacts;
     std::function<geo::CPositionFormat()> positionFormat;
+    // The own vessel as the navigator knows it now; false while it has no
+    // position. Every chart view draws it at each paint.
+    std::function<bool(COwnVesselValues&)> ownVessel;
     // The own vessel's logged fixes, oldest first (the navigator's track).
     std::function<std::vector<geo::CPosition>()> ownVesselFixes;
     // Autoscroll-area per cent held by the navigator.

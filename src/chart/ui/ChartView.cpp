@@ -15,6 +15,7 @@
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/ui/QtPainterBackend.h"
+#include "chart/overlays/OwnVesselLayer.h"
 
 namespace cmd = app::cmd;
 
@@ -27,6 +28,11 @@ CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QW
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
     setMinimumSize(16, 16);
+    // The own vessel on every chart, where the navigator has it at each paint.
+    m_ownVessel = std::make_unique<chart::COwnVesselLayer>([this](chart::COwnVesselValues& v) {
+        return m_module && m_module->Services().ownVessel && m_module->Services().ownVessel(v);
+    });
+    m_pipeline.SetSource(chart::DynamicLayer::OwnVessel, m_ownVessel.get());
 }
 
 CChartView::~CChartView() = default;
