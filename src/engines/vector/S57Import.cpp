@@ -9,6 +9,8 @@
 #include <ogr_srs_api.h>
 #include <set>
 
+#include "platform/LocaleFreeNumbers.h"
+
 #include <cpl_conv.h>
 #include <cpl_error.h>
 #include <cpl_string.h>
@@ -37,9 +39,8 @@ void SplitCell(const std::string& cell, std::string& folder, std::string& stem)
 
 bool IsThreeDigits(const std::string& s)
 {
-    return s.size() == 3 && std::all_of(s.begin(), s.end(), [](char c) {
-               return c >= '0' && c <= '9';
-           });
+    return s.size() == 3 &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // "YYYYMMDD" into year/month/day fields of the block; other texts leave them 0.
@@ -81,8 +82,7 @@ void AddPoints(OGRGeometryH g, VPart& part)
     int n = OGR_G_GetPointCount(g);
     part.points.reserve(std::size_t(std::max(n, 0)));
     for (int i = 0; i < n; ++i)
-        part.points.push_back(
-            {DegreesToUnits(OGR_G_GetX(g, i)), DegreesToUnits(OGR_G_GetY(g, i))});
+        part.points.push_back({DegreesToUnits(OGR_G_GetX(g, i)), DegreesToUnits(OGR_G_GetY(g, i))});
 }
 
 void AddGeometry(OGRGeometryH g, VFeature& f)
@@ -115,8 +115,32 @@ void AddGeometry(OGRGeometryH g, VFeature& f)
         for (int i = 0; i < OGR_G_GetGeometryCount(g); ++i)
             AddGeometry(OGR_G_GetGeometryRef(g, i), f);
         break;
-    default:
-        break;
+    default: break;
+    }
+}
+
+// Soundings come as one multipoint feature; each depth becomes a feature of
+// its own with the attribute DEPTH (metres as the cell gives them). GDAL's own
+// splitting is not used: it reads out of bounds on some damaged cells.
+void AddSoundings(OGRGeometryH g, const VFeature& whole, VChartData& chart)
+{
+    if (!g || wkbFlatten(OGR_G_GetGeometryType(g)) != wkbMultiPoint) {
+        chart.features.push_back(whole);
+        return;
+    }
+    for (int i = 0; i < OGR_G_GetGeometryCount(g); ++i) {
+        OGRGeometryH p = OGR_G_GetGeometryRef(g, i);
+        if (!p || OGR_G_GetPointCount(p) < 1)
+            continue;
+        VFeature one;
+        one.objectClass = whole.objectClass;
+        one.geom = VGeom::Point;
+        one.attributes = whole.attributes;
+        one.attributes.emplace_back("DEPTH", platform::FormatC("%.2f", OGR_G_GetZ(p, 0)));
+        one.parts.push_back(
+            {true, {{DegreesToUnits(OGR_G_GetX(p, 0)), DegreesToUnits(OGR_G_GetY(p, 0))}}});
+        one.ComputeBounds();
+        chart.features.push_back(std::move(one));
     }
 }
 
@@ -141,7 +165,8 @@ void FillFromDsid(OGRFeatureH dsid, CChartInfoBlock& info, VChartData& chart)
             TextField(dsid, "DSID_ISDT"));
     // S-57's horizontal datum code goes in as it is; the document maps it by
     // name. The second code stays 0.
-    info.SetU8(info::kHorizontalDatum, std::uint8_t(std::clamp(IntField(dsid, "DSPM_HDAT"), 0, 255)));
+    info.SetU8(info::kHorizontalDatum,
+               std::uint8_t(std::clamp(IntField(dsid, "DSPM_HDAT"), 0, 255)));
     info.SetU8(info::kHeightDatum, std::uint8_t(std::clamp(IntField(dsid, "DSPM_VDAT"), 0, 255)));
     info.SetU8(info::kDepthDatum, std::uint8_t(std::clamp(IntField(dsid, "DSPM_SDAT"), 0, 255)));
     info.SetI32(info::kScale, IntField(dsid, "DSPM_CSCL"));
@@ -212,9 +237,11 @@ S57ImportResult ImportS57Cell(const std::string& cell, bool applyUpdates, VChart
 
     const char* drivers[] = {"S57", nullptr};
     const char* options[] = {applyUpdates ? "UPDATES=APPLY" : "UPDATES=IGNORE",
-                             "SPLIT_MULTIPOINT=ON", "ADD_SOUNDG_DEPTH=ON",
-                             "RETURN_PRIMITIVES=OFF", "RETURN_LINKAGES=OFF",
-                             "LIST_AS_STRING=ON", nullptr};
+                             "SPLIT_MULTIPOINT=OFF",
+                             "RETURN_PRIMITIVES=OFF",
+                             "RETURN_LINKAGES=OFF",
+                             "LIST_AS_STRING=ON",
+                             nullptr};
     CPLErrorReset();
     CPLPushErrorHandler(CPLQuietErrorHandler);
     std::unique_ptr<void, CloseDataset> ds(
@@ -278,7 +305,10 @@ S57ImportResult ImportS57Cell(const std::string& cell, bool applyUpdates, VChart
                 if (marsys && (*marsys == "1" || *marsys == "2"))
                     chart.info.SetU8(info::kBuoyage, std::uint8_t(*marsys == "1" ? 1 : 2));
             }
-            chart.features.push_back(std::move(vf));
+            if (layerName == "SOUNDG")
+                AddSoundings(OGR_F_GetGeometryRef(f), vf, chart);
+            else
+                chart.features.push_back(std::move(vf));
             OGR_F_Destroy(f);
         }
     }

@@ -14,8 +14,8 @@ namespace vengine {
 
 struct S57ImportResult {
     bool ok = false;
-    std::string error;          // why the cell was refused
-    std::string missingUpdate;  // the first update file missing before a later one
+    std::string error;   // why the cell was refused
+    std::string missingUpdate;   // the first update file missing before a later one
     int updatesApplied = 0;
 };
 
@@ -27,7 +27,7 @@ S57ImportResult ImportS57Cell(const std::string& cell, bool applyUpdates, VChart
 // first missing one when a later update exists.
 struct UpdateSequence {
     int contiguous = 0;   // .001 to .NNN present
-    std::string missing;  // file name of the gap, empty when there is none
+    std::string missing;   // file name of the gap, empty when there is none
 };
 UpdateSequence FindUpdates(const std::string& cell);
 

@@ -17,7 +17,10 @@ namespace {
 
 // ---------------------------------------------------------------- writing
 
-void PutU8(std::string& s, std::uint8_t v) { s.push_back(char(v)); }
+void PutU8(std::string& s, std::uint8_t v)
+{
+    s.push_back(char(v));
+}
 void PutU16(std::string& s, std::uint16_t v)
 {
     PutU8(s, std::uint8_t(v));
@@ -112,7 +115,10 @@ std::uint32_t GetU32(std::string_view b, std::size_t at)
         v |= std::uint32_t(std::uint8_t(b[at + i])) << (8 * i);
     return v;
 }
-std::int32_t GetI32(std::string_view b, std::size_t at) { return std::int32_t(GetU32(b, at)); }
+std::int32_t GetI32(std::string_view b, std::size_t at)
+{
+    return std::int32_t(GetU32(b, at));
+}
 
 bool GetVarint(std::string_view b, std::size_t& at, std::int64_t& out)
 {
@@ -259,8 +265,7 @@ std::string EncodeVChart(const VChartData& chart)
     return out;
 }
 
-bool WriteVChartFile(const std::filesystem::path& path, const VChartData& chart,
-                     std::string* error)
+bool WriteVChartFile(const std::filesystem::path& path, const VChartData& chart, std::string* error)
 {
     std::string bytes = EncodeVChart(chart);
     if (bytes.size() > 0x7FFFFFFF) {
@@ -368,8 +373,8 @@ std::string_view CVChartView::String(std::uint32_t id) const
 std::string_view CVChartView::Record(std::size_t feature) const
 {
     auto from = GetU32(m_bytes, m_dirOff + 4 * feature);
-    auto to = feature + 1 < m_featureCount ? GetU32(m_bytes, m_dirOff + 4 * (feature + 1))
-                                           : m_dataSize;
+    auto to =
+        feature + 1 < m_featureCount ? GetU32(m_bytes, m_dirOff + 4 * (feature + 1)) : m_dataSize;
     return m_bytes.substr(m_dataOff + from, to - from);
 }
 
@@ -467,8 +472,8 @@ std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area) const
     const auto& g = m_gridBounds;
     auto [c0, c1] = CellRange(std::max(area.west, g.west), std::min(area.east, g.east), g.west,
                               std::int64_t(g.east) - g.west, kGridSide);
-    auto [r0, r1] = CellRange(std::max(area.south, g.south), std::min(area.north, g.north),
-                              g.south, std::int64_t(g.north) - g.south, kGridSide);
+    auto [r0, r1] = CellRange(std::max(area.south, g.south), std::min(area.north, g.north), g.south,
+                              std::int64_t(g.north) - g.south, kGridSide);
     const std::size_t starts = m_gridOff + 16;
     const std::size_t list = starts + (std::size_t(kGridSide) * kGridSide + 1) * 4;
     for (auto r = r0; r <= r1; ++r)
@@ -517,7 +522,7 @@ std::unique_ptr<CVChartFile> CVChartFile::Open(const std::filesystem::path& path
             *error = "cannot open " + path.string() + ": " + std::strerror(errno);
         return nullptr;
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         if (error)
             *error = path.string() + " is not a readable file";
@@ -537,8 +542,7 @@ std::unique_ptr<CVChartFile> CVChartFile::Open(const std::filesystem::path& path
     }
     file->m_map = map;
     std::string why;
-    if (!file->m_view.Attach(std::string_view(static_cast<const char*>(map), file->m_size),
-                             &why)) {
+    if (!file->m_view.Attach(std::string_view(static_cast<const char*>(map), file->m_size), &why)) {
         if (error)
             *error = path.filename().string() + ": " + why;
         return nullptr;

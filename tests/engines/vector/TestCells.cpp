@@ -21,7 +21,8 @@ class CCellWriter {
 public:
     explicit CCellWriter(GDALDatasetH ds) : m_ds(ds) { }
 
-    bool Point(const char* cls, Pt p, std::initializer_list<std::pair<const char*, const char*>> attrs)
+    bool Point(const char* cls, Pt p,
+               std::initializer_list<std::pair<const char*, const char*>> attrs)
     {
         int id = Node("IsolatedNode", 110, p);
         return id > 0 && Feature(cls, 1, {{110, id, 255, 255}}, attrs);
@@ -102,10 +103,18 @@ private:
         for (std::size_t i = 1; i + 1 < pts.size(); ++i)
             OGR_G_AddPoint_2D(g, pts[i].lon, pts[i].lat);
         return Primitive("Edge", 130, g,
-                         {{"NAME_RCNM_0", 120}, {"NAME_RCID_0", begin}, {"ORNT_0", 255},
-                          {"USAG_0", 255}, {"TOPI_0", 1}, {"MASK_0", 255}, {"NAME_RCNM_1", 120},
-                          {"NAME_RCID_1", end}, {"ORNT_1", 255}, {"USAG_1", 255},
-                          {"TOPI_1", 2}, {"MASK_1", 255}});
+                         {{"NAME_RCNM_0", 120},
+                          {"NAME_RCID_0", begin},
+                          {"ORNT_0", 255},
+                          {"USAG_0", 255},
+                          {"TOPI_0", 1},
+                          {"MASK_0", 255},
+                          {"NAME_RCNM_1", 120},
+                          {"NAME_RCID_1", end},
+                          {"ORNT_1", 255},
+                          {"USAG_1", 255},
+                          {"TOPI_1", 2},
+                          {"MASK_1", 255}});
     }
     bool Feature(const char* cls, int prim, const std::vector<Ref>& refs,
                  std::initializer_list<std::pair<const char*, const char*>> attrs)
@@ -172,12 +181,15 @@ bool WriteSampleCell(const std::filesystem::path& folder, const std::string& ste
     if (!ds)
         return false;
     CCellWriter w(ds);
-    std::vector<Pt> cover = {{-122.45, 47.55}, {-122.45, 47.65}, {-122.3, 47.65},
-                             {-122.3, 47.55}, {-122.45, 47.55}};
+    std::vector<Pt> cover = {
+        {-122.45, 47.55}, {-122.45, 47.65}, {-122.3, 47.65}, {-122.3, 47.55}, {-122.45, 47.55}};
     bool ok = w.Area("M_COVR", {cover}, {{"CATCOV", "1"}}) &&
               w.Area("M_NSYS", {cover}, {{"MARSYS", "2"}}) &&
               w.Area("DEPARE",
-                     {{{-122.44, 47.56}, {-122.44, 47.64}, {-122.36, 47.64}, {-122.36, 47.56},
+                     {{{-122.44, 47.56},
+                       {-122.44, 47.64},
+                       {-122.36, 47.64},
+                       {-122.36, 47.56},
                        {-122.44, 47.56}},
                       {{-122.42, 47.58}, {-122.40, 47.58}, {-122.40, 47.60}, {-122.42, 47.58}}},
                      {{"DRVAL1", "10"}, {"DRVAL2", "20"}}) &&

@@ -72,6 +72,9 @@ TEST(VChartStore, ImportFillsBlockAndFeaturesAndRoundTrips)
     for (const auto& f : chart.features)
         soundings += f.objectClass == "SOUNDG";
     EXPECT_EQ(soundings, 2);   // split, each with its depth
+    const VFeature* sounding = FirstOf(chart, "SOUNDG");
+    ASSERT_NE(sounding->Attribute("DEPTH"), nullptr);
+    EXPECT_EQ(*sounding->Attribute("DEPTH"), "12.50");
 
     ASSERT_TRUE(WriteVChartFile(dir / "US5WA99M.b", chart, nullptr));
     std::string error;
