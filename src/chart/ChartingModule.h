@@ -80,6 +80,9 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
+    // Writes only the chart settings and folders (the options pages' OK);
+    // SaveSettings also stores the open charts and lets the services go.
+    void SaveChartSettings();
 
     const CChartSettings& ChartSettings() const { return m_settings; }
     CChartSettings& ChartSettings() { return m_settings; }

@@ -128,6 +128,7 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
     frame->Charting()->ChartSettings().maxCharts = 2;
     frame->UpdateModuleCmdUI(false);
     ASSERT_TRUE(frame->Action(app::cmd::kFileNew)->isEnabled());
+    // The New chooser has one choice, the blank chart: it is taken without asking.
     frame->Action(app::cmd::kFileNew)->trigger();
     Pump();
     EXPECT_EQ(Frames(*frame).size(), 2u);
