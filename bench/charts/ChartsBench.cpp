@@ -29,8 +29,7 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 const std::filesystem::path kHarbour = std::filesystem::path(BRINE_SAMPLE_MEDIA_DIR) /
-                                       "chart-medium" / "RasChts" / "090" / "RC9003" /
-                                       "RC9003.chr";
+                                       "chart-medium" / "RasChts" / "090" / "RC9003" / "RC9003.chr";
 
 // The harbour chart's full-detail raster, every tile decoded once, and its Day colours.
 struct Harbour {
@@ -55,8 +54,8 @@ struct Harbour {
             return;
         for (unsigned i = 0; i < 256; ++i) {
             const CRgb c = tables.day[i];
-            colours[i] = 0xFF000000u | std::uint32_t(c.red) << 16 | std::uint32_t(c.green) << 8 |
-                         c.blue;
+            colours[i] =
+                0xFF000000u | std::uint32_t(c.red) << 16 | std::uint32_t(c.green) << 8 | c.blue;
         }
         width = int(raster.TilesAcross() * kTileSide);
         height = int(raster.TilesDown() * kTileSide);
