@@ -176,6 +176,11 @@ bool CMainFrame::OnCreate()
     if (!m_activeSidePanel && !m_panels.empty())
         m_activeSidePanel = m_panels.front();
     const bool reopened = ReopenWorkspace();
+    // A start with no workspace named reads the same settings a workspace
+    // load reads, from the root key: instruments, ports and station
+    // messaging start either way.
+    if (!reopened)
+        LoadWorkspaceValues();
     if (m_workspace)
         m_workspace->EndStartUp();
     // A restored layout brings its own size and state (maximised or not).

@@ -228,6 +228,8 @@ void CNavigatorWindows::WriteStateFile()
     field("longitude", m_panel->ValueText("longitude"));
     field("cog", m_panel->ValueText("cog"));
     field("sog", m_panel->ValueText("sog"));
+    field("windAngle1", m_panel->ValueText("windAngle1"));
+    field("windSpeed1", m_panel->ValueText("windSpeed1"));
     out << "caution=" << (IsNmeaCautionOn() ? 1 : 0) << "\t";
     out << "replay=" << (Simulation().IsRunning() ? 1 : 0) << "\t";
     out << "replayText=" << Simulation().StatusText() << "\t";
