@@ -35,8 +35,7 @@ void CNetworkOptionsModel::Apply()
     if (!m_apply)
         return;
     const std::string address = ::TrimBlanks(m_values.address);
-    m_apply(::TrimBlanks(m_values.folder),
-            address.empty() ? std::nullopt : ParseIpv4(address),
+    m_apply(::TrimBlanks(m_values.folder), address.empty() ? std::nullopt : ParseIpv4(address),
             static_cast<std::uint16_t>(m_values.tcpPort));
 }
 

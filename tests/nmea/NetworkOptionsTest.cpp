@@ -28,12 +28,14 @@ namespace {
 TEST(NetworkOptions, FolderAddressAndPortAreCheckedBeforeAnythingApplies)
 {
     int applied = 0;
-    const auto isLocal = [](const nmea::Ipv4& a) { return a[0] == 127 || a == nmea::Ipv4{10, 0, 0, 5}; };
+    const auto isLocal = [](const nmea::Ipv4& a) {
+        return a[0] == 127 || a == nmea::Ipv4{10, 0, 0, 5};
+    };
     nmea::CNetworkOptions start;
     start.folder = "/srv/stations";
-    nmea::CNetworkOptionsModel model(start, isLocal,
-                                     [&](const std::string&, std::optional<nmea::Ipv4>,
-                                         std::uint16_t) { ++applied; });
+    nmea::CNetworkOptionsModel model(
+        start, isLocal,
+        [&](const std::string&, std::optional<nmea::Ipv4>, std::uint16_t) { ++applied; });
     struct Case {
         std::string folder;
         std::string address;
@@ -185,9 +187,10 @@ TEST(Stations, AJoiningStationIsConnectedBackWithoutAJoin)
     to.sin_addr.s_addr = htonl(0x7f000002);
     ::bind(out, reinterpret_cast<sockaddr*>(&from), sizeof from);
     ASSERT_EQ(::connect(out, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
-    const std::string join =
-        nmea::EncodeStationRecord(nmea::kStationJoin, std::string(newcomer.begin(), newcomer.end()));
-    ASSERT_EQ(::send(out, join.data(), join.size(), MSG_NOSIGNAL), static_cast<ssize_t>(join.size()));
+    const std::string join = nmea::EncodeStationRecord(
+        nmea::kStationJoin, std::string(newcomer.begin(), newcomer.end()));
+    ASSERT_EQ(::send(out, join.data(), join.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(join.size()));
 
     // The station connects back...
     pollfd waiting{listener, POLLIN, 0};
@@ -218,9 +221,8 @@ TEST(NetworkOptions, TwoStationsOnOneComputerExchangeMessages)
     EXPECT_EQ(a.module->Messaging().OwnAddress(), (nmea::Ipv4{127, 0, 0, 2}));
 
     // What the page stored is what a restart reads.
-    EXPECT_EQ(b.home.store.GetString(CWorkspaceManager::DefaultRoot() +
-                                         "\\Default\\WorkSpace\\Network",
-                                     "IPAddress"),
+    EXPECT_EQ(b.home.store.GetString(
+                  CWorkspaceManager::DefaultRoot() + "\\Default\\WorkSpace\\Network", "IPAddress"),
               "127.0.0.3");
 
     const auto connected = [](Station& s) {
@@ -247,16 +249,16 @@ TEST(NetworkOptions, TwoStationsOnOneComputerExchangeMessages)
     EXPECT_EQ(a.received[0].type, nmea::kStationTrackPoint);
 
     // OK with nothing changed: no leave and join, the connections stay as they are.
-    EXPECT_FALSE(a.module->ApplyNetworkOptions(shared.Path().string(), nmea::Ipv4{127, 0, 0, 2},
-                                               port));
+    EXPECT_FALSE(
+        a.module->ApplyNetworkOptions(shared.Path().string(), nmea::Ipv4{127, 0, 0, 2}, port));
     EXPECT_TRUE(connected(a));
     EXPECT_TRUE(a.module->Messaging().PostMessage(nmea::kStationLogRow, "again"));
     ASSERT_TRUE(passUntil([&] { return b.received.size() == 2; }));
 
     // The port on its own changed: the station leaves and joins again there, where b is not.
     const std::uint16_t other = FreePort();
-    EXPECT_TRUE(a.module->ApplyNetworkOptions(shared.Path().string(), nmea::Ipv4{127, 0, 0, 2},
-                                              other));
+    EXPECT_TRUE(
+        a.module->ApplyNetworkOptions(shared.Path().string(), nmea::Ipv4{127, 0, 0, 2}, other));
     EXPECT_EQ(a.module->Messaging().GetTcpPort(), other);
     a.module->Terminate();
     b.module->Terminate();
