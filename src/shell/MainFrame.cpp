@@ -1,5 +1,7 @@
 #include "shell/MainFrame.h"
 
+#include "app/DateTimeEx.h"
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -678,8 +680,12 @@ void CMainFrame::RunTimerJobs()
 void CMainFrame::UpdateClockPane()
 {
     if (m_statusBar)
-        m_statusBar->SetPaneText(CXStatusBar::ClockPane,
-                                 QDateTime::currentDateTime().toString(" dd-MM-yyyy hh:mm:ss "));
+        // The user's date and time conventions, as the monitor and every other
+        // date the program shows.
+        m_statusBar->SetPaneText(
+            CXStatusBar::ClockPane,
+            QString::fromStdString(" " + CDateTimeEx::GetCurrentTime().FormatDateTime(true, false) +
+                                   " "));
 }
 
 void CMainFrame::UpdateLargerScaleMessage(bool a, bool b, bool c)

@@ -229,7 +229,7 @@ TEST_F(ChartingModuleTest, OpenRegistersMessagesAndFailureRaisesTheLoadMessage)
     window.doc = &doc;
     doc.AttachWindow(&window);
     ASSERT_TRUE(doc.OnOpenDocument(""));
-    EXPECT_EQ(doc.GetPathName(), dir.Path().string() + "\\BlankChart");
+    EXPECT_EQ(doc.GetPathName(), (dir.Path() / "BlankChart").string());
     EXPECT_TRUE(IsActive(frameBar, "No datum shift available"));
     EXPECT_EQ(frameBar.Messages().size(), 4u);
     EXPECT_EQ(Module().GetFirstChartFrame(), &window);

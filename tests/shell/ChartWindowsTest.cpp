@@ -224,8 +224,14 @@ TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithA
     frame->Action(app::cmd::kViewProperties)->trigger();
     CChartPropDlg* page = frame->ChartProperties();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->NameEdit()->text(), " - Blank World Chart");
+    EXPECT_EQ(page->NameEdit()->text(), "Blank World Chart");
     EXPECT_EQ(page->DatumEdit()->text(), "WGS 84");
+    // The whole name fits its field.
+    QCoreApplication::processEvents();
+    const QLineEdit* name = page->NameEdit();
+    EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance(name->text()) +
+                                 name->fontMetrics().averageCharWidth())
+        << name->width();
     // The chart closes: the page lets it go.
     frame->PostedMessages().Post(app::kMsgChartWindowClosed,
                                  Frames(*frame).front()->Document().DocumentId());

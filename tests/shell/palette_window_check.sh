@@ -167,6 +167,15 @@ export XDG_CONFIG_HOME="$HOME_DIR/.config" XDG_CACHE_HOME="$HOME_DIR/.cache"
 export XDG_DATA_HOME="$HOME_DIR/.local/share" XDG_STATE_HOME="$HOME_DIR/.local/state"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-pal-$$-$RANDOM"
+# The station listener on a port of this run's own, its peer file in the work folder: a run
+# beside other copies of the program never meets them on the network.
+station_settings() {
+    { grep -v '^#end$' "$1" 2>/dev/null
+      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
+          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
+}
+mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
+station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS BRINE_OPEN_FILES
 
 # A small window manager, its own keys moved off Ctrl+Alt, which the

@@ -46,7 +46,7 @@ CNetworkOptionsDlg::CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsMode
     auto* form = new QFormLayout;
     form->addRow(tr("&Host name"), m_hostName);
     form->addRow(tr("IP &address"), m_address);
-    form->addRow(tr("TCP &port"), m_port);
+    form->addRow(tr("TCP po&rt"), m_port);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(folderBox);
