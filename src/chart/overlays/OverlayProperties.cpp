@@ -23,30 +23,113 @@ constexpr COLORREF kBlue = Rgb(0, 127, 255);
 constexpr COLORREF kNavy = Rgb(0, 0, 127);
 constexpr COLORREF kOrange = kDefaultOverlayColour;
 
-struct LineKindRow {
-    const char* name;
+// Kinds that are not lines, after the line kinds in the table.
+enum PointKind : std::int32_t {
+    kChartpointKind = kLineKindCount,
+    kWaypointKind,
+    kPositionFixKind,
+    kTargetFixKind,
+    kTargetKind,
+    kVesselKind,
+    kTextKind,
+    kUnknownLineKind,
+    kKindCount
+};
+
+}   // namespace
+
+struct OverlayKindRow {
+    const char* colourValue;   // the value name of the colours
+    // The value name of the draw flag: null when the kind does not store it,
+    // empty for the line kinds kept in the key's default value.
     const char* drawValue;
+    bool storesSize;   // under "OverlaySize"
     PaletteColours colours;
-    bool pattern;
+    bool draw;
+    std::int32_t size;
+    const char* labelPrefix;
+    bool pattern;   // lines: drawn patterned
 };
 
-// Every kind starts one pixel wide and may be drawn up to four wide.
-constexpr LineKindRow kLineKinds[kLineKindCount] = {
-    {"SelectedRoute", "DrawSelectedRoute", {kRed, kRed, kDarkRed}, true},
-    {"AlternativeRoute", "DrawAlternativeRoute", {kOrange, kOrange, kOrange}, true},
-    {"VesselTrack", "DrawVesselTrack", {kBlack, kWhite, kGrey}, false},
-    {"PlannedTrack", "DrawPlannedTrack", {kBlue, kBlue, kNavy}, false},
-    {"HeadingMarker", "DrawHeadingMark", {kBlack, kWhite, kGrey}, false},
-    {"SpeedAndDirectionVector", "DrawSpeedVect", {kBlack, kWhite, kGrey}, false},
-    {"ArrivalCircle", "", {kRed, kRed, kDarkRed}, false},
-    {"WaypointPerpendicular", "", {kRed, kRed, kDarkRed}, false},
-    {"CrossTrackLimits", "", {kRed, kRed, kDarkRed}, false},
-    {"TargetLine", "DrawVesselTrack", {kGreen, kGreen, kDarkGreen}, true},
+namespace {
+
+// Every kind, indexed by LineKind and PointKind. Lines start one pixel wide and
+// may be drawn up to four wide; they store no size.
+constexpr OverlayKindRow kKinds[kKindCount] = {
+    {"SelectedRoute",
+     "DrawSelectedRoute",
+     false,
+     {kRed, kRed, kDarkRed},
+     true,
+     kSizeSmall,
+     "",
+     true},
+    {"AlternativeRoute",
+     "DrawAlternativeRoute",
+     false,
+     {kOrange, kOrange, kOrange},
+     true,
+     kSizeSmall,
+     "",
+     true},
+    {"VesselTrack", "DrawVesselTrack", false, {kBlack, kWhite, kGrey}, true, kSizeSmall, "", false},
+    {"PlannedTrack", "DrawPlannedTrack", false, {kBlue, kBlue, kNavy}, true, kSizeSmall, "", false},
+    {"HeadingMarker",
+     "DrawHeadingMark",
+     false,
+     {kBlack, kWhite, kGrey},
+     true,
+     kSizeSmall,
+     "",
+     false},
+    {"SpeedAndDirectionVector",
+     "DrawSpeedVect",
+     false,
+     {kBlack, kWhite, kGrey},
+     true,
+     kSizeSmall,
+     "",
+     false},
+    {"ArrivalCircle", "", false, {kRed, kRed, kDarkRed}, true, kSizeSmall, "", false},
+    {"WaypointPerpendicular", "", false, {kRed, kRed, kDarkRed}, true, kSizeSmall, "", false},
+    {"CrossTrackLimits", "", false, {kRed, kRed, kDarkRed}, true, kSizeSmall, "", false},
+    {"TargetLine",
+     "DrawVesselTrack",
+     false,
+     {kGreen, kGreen, kDarkGreen},
+     true,
+     kSizeSmall,
+     "",
+     true},
+    // kChartpointKind ... kTextKind
+    {"Chartpoint", "DrawChartpoints", true, {kBlue, kBlue, kNavy}, true, kSizeSmall, "CP", false},
+    {"RouteWaypoint", nullptr, true, {kOrange, kOrange, kOrange}, true, kSizeSmall, "W", false},
+    {"PositionMarker",
+     "DrawPositionMarker",
+     true,
+     {kOrange, kOrange, kOrange},
+     false,
+     kSizeSmall,
+     "",
+     false},
+    {"PositionMarker",
+     "DrawPositionMarker",
+     true,
+     {kGreen, kGreen, kDarkGreen},
+     false,
+     kSizeSmall,
+     "",
+     false},
+    {"Target", "DrawOverlays", false, {kGreen, kGreen, kDarkGreen}, true, kSizeSmall, "", false},
+    {"OwnVessel", nullptr, true, {kBlack, kWhite, kWhite}, true, kSizeLarge, "", false},
+    {"TextLabel", nullptr, false, {kOrange, kOrange, kOrange}, true, kSizeSmall, "", false},
+    // A line kind outside the table keeps its values under empty names.
+    {"", "", false, {kOrange, kOrange, kOrange}, true, kSizeSmall, "", false},
 };
 
-const LineKindRow* RowOf(std::int32_t kind)
+const OverlayKindRow& LineRow(std::int32_t kind)
 {
-    return kind >= 0 && kind < kLineKindCount ? &kLineKinds[kind] : nullptr;
+    return kKinds[kind >= 0 && kind < kLineKindCount ? kind : kUnknownLineKind];
 }
 
 // The registry opened on the properties' key, or not open.
@@ -62,6 +145,8 @@ public:
             m_reg.OpenKeyForRead(path);
     }
     ~PropertiesKey() { m_reg.Close(); }
+    PropertiesKey(const PropertiesKey&) = delete;
+    PropertiesKey& operator=(const PropertiesKey&) = delete;
     bool IsOpen() const { return m_reg.IsOpen(); }
     CRegistry& Reg() { return m_reg; }
 
@@ -69,14 +154,63 @@ private:
     CRegistry m_reg;
 };
 
-void ReadColours(const CRegistry& reg, const std::string& name, PaletteColours& colours)
-{
-    reg.ReadPaletteColours(name, colours);
-}
+// A value that is missing or does not read leaves the member as it was.
+struct ReadInto {
+    const CRegistry& reg;
+    const char* name;
+
+    void operator()(bool* flag) const { reg.ReadBool(name, *flag); }
+    void operator()(std::uint8_t* width) const
+    {
+        std::uint32_t value = 0;
+        if (reg.ReadDWord(name, value))
+            *width = static_cast<std::uint8_t>(value > 255 ? 255 : value);
+    }
+    void operator()(std::int32_t* size) const
+    {
+        // The size indexes the scaling table; anything else is small.
+        std::uint32_t value = 0;
+        if (reg.ReadDWord(name, value))
+            *size = value <= kSizeLarge ? static_cast<std::int32_t>(value) : kSizeSmall;
+    }
+    void operator()(PaletteColours* colours) const { reg.ReadPaletteColours(name, *colours); }
+    void operator()(double* number) const { reg.ReadDouble(name, *number); }
+    void operator()(CDateTimeSpanEx* span) const { reg.ReadTimeSpan(name, *span); }
+};
+
+struct WriteFrom {
+    CRegistry& reg;
+    const char* name;
+
+    void operator()(const bool* flag) const { reg.WriteBool(name, *flag); }
+    void operator()(const std::uint8_t* width) const { reg.WriteDWord(name, *width); }
+    void operator()(const std::int32_t* size) const
+    {
+        reg.WriteDWord(name, static_cast<std::uint32_t>(*size));
+    }
+    void operator()(const PaletteColours* colours) const
+    {
+        reg.WritePaletteColours(name, *colours);
+    }
+    void operator()(const double* number) const { reg.WriteDouble(name, *number); }
+    void operator()(const CDateTimeSpanEx* span) const { reg.WriteTimeSpan(name, *span); }
+};
 
 }   // namespace
 
 // ---- CPointProperties ---------------------------------------------------------------------
+
+CPointProperties::CPointProperties(const OverlayKindRow& row)
+    : m_row(&row), m_defaultColours(row.colours), m_colours(row.colours),
+      m_labelPrefix(row.labelPrefix)
+{
+    CPointProperties::SetDefaults();
+}
+
+std::string CPointProperties::GetKeyName() const
+{
+    return m_row->colourValue;
+}
 
 std::string CPointProperties::GetRegistryPath(const CSettingsHome& home) const
 {
@@ -89,13 +223,62 @@ std::string CPointProperties::GetRegistryPath(const CSettingsHome& home) const
     return path + "OverlayProperties";
 }
 
-void CPointProperties::Load(const CSettingsHome&) { }
-void CPointProperties::Save(const CSettingsHome&) const { }
+std::vector<CPointProperties::StoredValue> CPointProperties::StoredValues()
+{
+    std::vector<StoredValue> values;
+    if (m_row->drawValue)
+        values.push_back({m_row->drawValue, &m_draw});
+    ListOwnValues(values);
+    values.push_back({m_row->colourValue, &m_colours});
+    if (m_row->storesSize)
+        values.push_back({"OverlaySize", &m_sizeMode});
+    return values;
+}
+
+void CPointProperties::Load(const CSettingsHome& home)
+{
+    {
+        PropertiesKey key(*this, home, false);
+        if (key.IsOpen()) {
+            for (const StoredValue& value : StoredValues())
+                std::visit(ReadInto{key.Reg(), value.name}, value.member);
+        }
+    }
+    AfterLoad();
+    for (CPointProperties* owned : OwnedProperties())
+        owned->Load(home);
+}
+
+void CPointProperties::Save(const CSettingsHome& home) const
+{
+    // The lists name members to read from; saving changes none of them.
+    auto& self = const_cast<CPointProperties&>(*this);
+    {
+        PropertiesKey key(*this, home, true);
+        if (key.IsOpen()) {
+            for (const StoredValue& value : self.StoredValues())
+                std::visit(
+                    [&](auto* member) {
+                        WriteFrom{key.Reg(), value.name}(member);
+                    },
+                    value.member);
+        }
+    }
+    for (const CPointProperties* owned : self.OwnedProperties())
+        owned->Save(home);
+}
+
+void CPointProperties::SetBaseKey(const std::string& path)
+{
+    m_baseKey = path;
+    for (CPointProperties* owned : OwnedProperties())
+        owned->SetBaseKey(path);
+}
 
 void CPointProperties::SetDefaults()
 {
-    m_draw = true;
-    m_sizeMode = kSizeSmall;
+    m_draw = m_row->draw;
+    m_sizeMode = m_row->size;
     ApplyDefaultColours();
 }
 
@@ -115,81 +298,37 @@ bool CPointProperties::operator==(const CPointProperties& other) const
            m_colours == other.m_colours;
 }
 
-std::int32_t CPointProperties::ReadSizeMode(const CRegistry& reg, std::int32_t current)
-{
-    std::uint32_t value = 0;
-    if (!reg.ReadDWord("OverlaySize", value))
-        return current;
-    // The size indexes the scaling table; anything else is small.
-    return value <= kSizeLarge ? static_cast<std::int32_t>(value) : kSizeSmall;
-}
-
 // ---- CLineProperties ----------------------------------------------------------------------
 
-CLineProperties::CLineProperties(std::int32_t kind) : m_kind(kind)
+CLineProperties::CLineProperties(std::int32_t kind) : CPointProperties(LineRow(kind)), m_kind(kind)
 {
     SetDefaults();
 }
 
-std::string CLineProperties::GetKeyName() const
-{
-    const LineKindRow* row = RowOf(m_kind);
-    return row ? row->name : "";
-}
-
 std::string CLineProperties::GetDrawValueName() const
 {
-    const LineKindRow* row = RowOf(m_kind);
-    return row ? row->drawValue : "";
+    return Row().drawValue;
 }
 
 void CLineProperties::SetDefaults()
 {
     CPointProperties::SetDefaults();
-    if (const LineKindRow* row = RowOf(m_kind)) {
-        SetDefaultColours(row->colours);
-        m_pattern = row->pattern;
-    }
-    ApplyDefaultColours();
+    m_pattern = Row().pattern;
     m_width = m_minWidth = 1;
     m_maxWidth = kMaximumWidth;
 }
 
-void CLineProperties::ClampWidth()
+void CLineProperties::ListOwnValues(std::vector<StoredValue>& values)
+{
+    values.push_back({"LineWidth", &m_width});
+}
+
+void CLineProperties::AfterLoad()
 {
     if (m_width < m_minWidth)
         m_width = m_minWidth;
     else if (m_width > m_maxWidth)
         m_width = m_maxWidth;
-}
-
-void CLineProperties::Load(const CSettingsHome& home)
-{
-    PropertiesKey key(*this, home, false);
-    if (key.IsOpen()) {
-        const CRegistry& reg = key.Reg();
-        bool draw = GetDraw();
-        if (reg.ReadBool(GetDrawValueName(), draw))
-            SetDraw(draw);
-        std::uint32_t width = 0;
-        if (reg.ReadDWord("LineWidth", width))
-            m_width = static_cast<std::uint8_t>(width > 255 ? 255 : width);
-        PaletteColours colours = GetColours();
-        ReadColours(reg, GetKeyName(), colours);
-        SetColours(colours);
-    }
-    ClampWidth();
-}
-
-void CLineProperties::Save(const CSettingsHome& home) const
-{
-    PropertiesKey key(*this, home, true);
-    if (!key.IsOpen())
-        return;
-    CRegistry& reg = key.Reg();
-    reg.WriteBool(GetDrawValueName(), GetDraw());
-    reg.WriteDWord("LineWidth", m_width);
-    reg.WritePaletteColours(GetKeyName(), GetColours());
 }
 
 void CLineProperties::CopyFrom(const CLineProperties& other)
@@ -210,38 +349,18 @@ bool CLineProperties::operator==(const CLineProperties& other) const
 
 // ---- Text labels --------------------------------------------------------------------------
 
-COvrlyTextProperties::COvrlyTextProperties()
+COvrlyTextProperties::COvrlyTextProperties() : CPointProperties(kKinds[kTextKind])
 {
     // "Arial" is the program's sans family; the backend maps it to the desktop's.
     m_font.face = "Arial";
     m_font.height = 12;
     m_font.weight = 400;
-    SetDefaults();
-}
-
-void COvrlyTextProperties::Load(const CSettingsHome& home)
-{
-    PropertiesKey key(*this, home, false);
-    if (!key.IsOpen())
-        return;
-    PaletteColours colours = GetColours();
-    ReadColours(key.Reg(), GetKeyName(), colours);
-    SetColours(colours);
-}
-
-void COvrlyTextProperties::Save(const CSettingsHome& home) const
-{
-    PropertiesKey key(*this, home, true);
-    if (key.IsOpen())
-        key.Reg().WritePaletteColours(GetKeyName(), GetColours());
 }
 
 // ---- Chartpoints --------------------------------------------------------------------------
 
-CChartpointProperties::CChartpointProperties()
+CChartpointProperties::CChartpointProperties() : CPointProperties(kKinds[kChartpointKind])
 {
-    SetDefaultColours({kBlue, kBlue, kNavy});
-    SetLabelPrefix("CP");
     SetDefaults();
 }
 
@@ -251,51 +370,16 @@ void CChartpointProperties::SetDefaults()
     drawId = drawName = false;
 }
 
-void CChartpointProperties::SetBaseKey(const std::string& path)
+void CChartpointProperties::ListOwnValues(std::vector<StoredValue>& values)
 {
-    CPointProperties::SetBaseKey(path);
-    m_text.SetBaseKey(path);
-}
-
-void CChartpointProperties::Load(const CSettingsHome& home)
-{
-    PropertiesKey key(*this, home, false);
-    if (key.IsOpen()) {
-        const CRegistry& reg = key.Reg();
-        bool draw = GetDraw();
-        reg.ReadBool("DrawChartpoints", draw);
-        SetDraw(draw);
-        reg.ReadBool("DrawID", drawId);
-        reg.ReadBool("DrawName", drawName);
-        PaletteColours colours = GetColours();
-        ReadColours(reg, GetKeyName(), colours);
-        SetColours(colours);
-        SetSizeMode(ReadSizeMode(reg, GetSizeMode()));
-    }
-    m_text.Load(home);
-}
-
-void CChartpointProperties::Save(const CSettingsHome& home) const
-{
-    {
-        PropertiesKey key(*this, home, true);
-        if (key.IsOpen()) {
-            CRegistry& reg = key.Reg();
-            reg.WriteBool("DrawChartpoints", GetDraw());
-            reg.WriteBool("DrawID", drawId);
-            reg.WriteBool("DrawName", drawName);
-            reg.WritePaletteColours(GetKeyName(), GetColours());
-            reg.WriteDWord("OverlaySize", static_cast<std::uint32_t>(GetSizeMode()));
-        }
-    }
-    m_text.Save(home);
+    values.push_back({"DrawID", &drawId});
+    values.push_back({"DrawName", &drawName});
 }
 
 // ---- Waypoints ----------------------------------------------------------------------------
 
-CWaypointProperties::CWaypointProperties()
+CWaypointProperties::CWaypointProperties() : CPointProperties(kKinds[kWaypointKind])
 {
-    SetLabelPrefix("W");
     SetDefaults();
 }
 
@@ -308,52 +392,16 @@ void CWaypointProperties::SetDefaults()
     m_text.SetDefaults();
 }
 
-void CWaypointProperties::SetBaseKey(const std::string& path)
+void CWaypointProperties::ListOwnValues(std::vector<StoredValue>& values)
 {
-    CPointProperties::SetBaseKey(path);
-    m_line.SetBaseKey(path);
-    m_text.SetBaseKey(path);
-}
-
-void CWaypointProperties::Load(const CSettingsHome& home)
-{
-    {
-        PropertiesKey key(*this, home, false);
-        if (key.IsOpen()) {
-            const CRegistry& reg = key.Reg();
-            reg.ReadBool("DrawNumber", drawNumber);
-            reg.ReadBool("DrawName", drawName);
-            reg.ReadBool("DrawETA", drawEta);
-            PaletteColours colours = GetColours();
-            ReadColours(reg, GetKeyName(), colours);
-            SetColours(colours);
-            SetSizeMode(ReadSizeMode(reg, GetSizeMode()));
-        }
-    }
-    m_line.Load(home);
-    m_text.Load(home);
-}
-
-void CWaypointProperties::Save(const CSettingsHome& home) const
-{
-    {
-        PropertiesKey key(*this, home, true);
-        if (key.IsOpen()) {
-            CRegistry& reg = key.Reg();
-            reg.WriteBool("DrawNumber", drawNumber);
-            reg.WriteBool("DrawName", drawName);
-            reg.WriteBool("DrawETA", drawEta);
-            reg.WritePaletteColours(GetKeyName(), GetColours());
-            reg.WriteDWord("OverlaySize", static_cast<std::uint32_t>(GetSizeMode()));
-        }
-    }
-    m_line.Save(home);
-    m_text.Save(home);
+    values.push_back({"DrawNumber", &drawNumber});
+    values.push_back({"DrawName", &drawName});
+    values.push_back({"DrawETA", &drawEta});
 }
 
 // ---- Position fixes -----------------------------------------------------------------------
 
-CPositionFixProperties::CPositionFixProperties()
+CPositionFixProperties::CPositionFixProperties() : CPointProperties(kKinds[kPositionFixKind])
 {
     SetDefaults();
 }
@@ -361,103 +409,29 @@ CPositionFixProperties::CPositionFixProperties()
 void CPositionFixProperties::SetDefaults()
 {
     CPointProperties::SetDefaults();
-    SetDraw(false);
     drawFixTimeAndSource = false;
     m_line.SetDefaults();
     m_line.SetWidth(2);
     m_text.SetDefaults();
 }
 
-void CPositionFixProperties::SetBaseKey(const std::string& path)
+void CPositionFixProperties::ListOwnValues(std::vector<StoredValue>& values)
 {
-    CPointProperties::SetBaseKey(path);
-    m_line.SetBaseKey(path);
-    m_text.SetBaseKey(path);
+    values.push_back({"DrawFixTimeAndSource", &drawFixTimeAndSource});
 }
 
-void CPositionFixProperties::Load(const CSettingsHome& home)
-{
-    {
-        PropertiesKey key(*this, home, false);
-        if (key.IsOpen()) {
-            const CRegistry& reg = key.Reg();
-            bool draw = GetDraw();
-            reg.ReadBool("DrawPositionMarker", draw);
-            SetDraw(draw);
-            reg.ReadBool("DrawFixTimeAndSource", drawFixTimeAndSource);
-            PaletteColours colours = GetColours();
-            ReadColours(reg, GetKeyName(), colours);
-            SetColours(colours);
-            SetSizeMode(ReadSizeMode(reg, GetSizeMode()));
-        }
-    }
-    m_line.Load(home);
-    m_text.Load(home);
-}
-
-void CPositionFixProperties::Save(const CSettingsHome& home) const
-{
-    {
-        PropertiesKey key(*this, home, true);
-        if (key.IsOpen()) {
-            CRegistry& reg = key.Reg();
-            reg.WriteBool("DrawPositionMarker", GetDraw());
-            reg.WriteBool("DrawFixTimeAndSource", drawFixTimeAndSource);
-            reg.WritePaletteColours(GetKeyName(), GetColours());
-            reg.WriteDWord("OverlaySize", static_cast<std::uint32_t>(GetSizeMode()));
-        }
-    }
-    m_line.Save(home);
-    m_text.Save(home);
-}
-
-CARPAPositionFixProperties::CARPAPositionFixProperties()
-{
-    SetDefaultColours({kGreen, kGreen, kDarkGreen});
-    SetDefaults();
-}
-
-void CARPAPositionFixProperties::SetDefaults()
-{
-    CPointProperties::SetDefaults();
-    SetDraw(false);
-}
-
-void CARPAPositionFixProperties::Load(const CSettingsHome& home)
-{
-    PropertiesKey key(*this, home, false);
-    if (!key.IsOpen())
-        return;
-    const CRegistry& reg = key.Reg();
-    bool draw = GetDraw();
-    reg.ReadBool("DrawPositionMarker", draw);
-    SetDraw(draw);
-    PaletteColours colours = GetColours();
-    ReadColours(reg, GetKeyName(), colours);
-    SetColours(colours);
-    SetSizeMode(ReadSizeMode(reg, GetSizeMode()));
-}
-
-void CARPAPositionFixProperties::Save(const CSettingsHome& home) const
-{
-    PropertiesKey key(*this, home, true);
-    if (!key.IsOpen())
-        return;
-    CRegistry& reg = key.Reg();
-    reg.WriteBool("DrawPositionMarker", GetDraw());
-    reg.WritePaletteColours(GetKeyName(), GetColours());
-    reg.WriteDWord("OverlaySize", static_cast<std::uint32_t>(GetSizeMode()));
-}
+CARPAPositionFixProperties::CARPAPositionFixProperties() : CPointProperties(kKinds[kTargetFixKind])
+{ }
 
 // ---- Targets ------------------------------------------------------------------------------
 
-CTargetProperties::CTargetProperties()
+CTargetProperties::CTargetProperties() : CPointProperties(kKinds[kTargetKind])
 {
-    SetDefaultColours({kGreen, kGreen, kDarkGreen});
     SetDefaults();
 }
 
-CTargetProperties::CTargetProperties(const CTargetProperties& other) : CPointProperties()
+CTargetProperties::CTargetProperties(const CTargetProperties& other)
+    : CPointProperties(kKinds[kTargetKind])
 {
     *this = other;
 }
@@ -502,68 +476,19 @@ void CTargetProperties::SetDefaults()
     m_line.SetWidth(3);
 }
 
-void CTargetProperties::SetBaseKey(const std::string& path)
+void CTargetProperties::ListOwnValues(std::vector<StoredValue>& values)
 {
-    CPointProperties::SetBaseKey(path);
-    m_line.SetBaseKey(path);
-    m_text.SetBaseKey(path);
-    m_fix.SetBaseKey(path);
-}
-
-void CTargetProperties::Load(const CSettingsHome& home)
-{
-    {
-        PropertiesKey key(*this, home, false);
-        if (key.IsOpen()) {
-            const CRegistry& reg = key.Reg();
-            bool draw = GetDraw();
-            reg.ReadBool("DrawOverlays", draw);
-            SetDraw(draw);
-            reg.ReadBool("DrawNumber", drawNumber);
-            reg.ReadBool("DrawName", drawName);
-            reg.ReadBool("DrawLabel", drawLabel);
-            reg.ReadBool("DrawDepth", drawDepth);
-            reg.ReadBool("DrawTrack", drawTrack);
-            reg.ReadBool("DrawProjectPath", drawProjectedPath);
-            reg.ReadBool("LimitTrackDisplay", limitTrackDisplay);
-            ReadColours(reg, "ProjectedPathColour", projectedPathColours);
-            reg.ReadDouble("ProjectedPathDistance", projectedPathDistance);
-            reg.ReadTimeSpan("LoggingPeriod", loggingPeriod);
-            reg.ReadTimeSpan("TrackTimeLimit", trackTimeLimit);
-            PaletteColours colours = GetColours();
-            ReadColours(reg, GetKeyName(), colours);
-            SetColours(colours);
-        }
-    }
-    m_line.Load(home);
-    m_text.Load(home);
-    m_fix.Load(home);
-}
-
-void CTargetProperties::Save(const CSettingsHome& home) const
-{
-    {
-        PropertiesKey key(*this, home, true);
-        if (key.IsOpen()) {
-            CRegistry& reg = key.Reg();
-            reg.WriteBool("DrawOverlays", GetDraw());
-            reg.WriteBool("DrawNumber", drawNumber);
-            reg.WriteBool("DrawName", drawName);
-            reg.WriteBool("DrawLabel", drawLabel);
-            reg.WriteBool("DrawDepth", drawDepth);
-            reg.WriteBool("DrawTrack", drawTrack);
-            reg.WriteBool("DrawProjectPath", drawProjectedPath);
-            reg.WriteBool("LimitTrackDisplay", limitTrackDisplay);
-            reg.WritePaletteColours("ProjectedPathColour", projectedPathColours);
-            reg.WriteDouble("ProjectedPathDistance", projectedPathDistance);
-            reg.WriteTimeSpan("LoggingPeriod", loggingPeriod);
-            reg.WriteTimeSpan("TrackTimeLimit", trackTimeLimit);
-            reg.WritePaletteColours(GetKeyName(), GetColours());
-        }
-    }
-    m_line.Save(home);
-    m_text.Save(home);
-    m_fix.Save(home);
+    values.push_back({"DrawNumber", &drawNumber});
+    values.push_back({"DrawName", &drawName});
+    values.push_back({"DrawLabel", &drawLabel});
+    values.push_back({"DrawDepth", &drawDepth});
+    values.push_back({"DrawTrack", &drawTrack});
+    values.push_back({"DrawProjectPath", &drawProjectedPath});
+    values.push_back({"LimitTrackDisplay", &limitTrackDisplay});
+    values.push_back({"ProjectedPathColour", &projectedPathColours});
+    values.push_back({"ProjectedPathDistance", &projectedPathDistance});
+    values.push_back({"LoggingPeriod", &loggingPeriod});
+    values.push_back({"TrackTimeLimit", &trackTimeLimit});
 }
 
 bool CTargetProperties::operator!=(const CTargetProperties& other) const
@@ -586,37 +511,6 @@ bool CTargetProperties::operator!=(const CTargetProperties& other) const
 
 // ---- Own vessel ---------------------------------------------------------------------------
 
-CVesselProperties::CVesselProperties()
-{
-    SetDefaultColours({kBlack, kWhite, kWhite});
-    SetDefaults();
-}
-
-void CVesselProperties::SetDefaults()
-{
-    CPointProperties::SetDefaults();
-    SetSizeMode(kSizeLarge);
-}
-
-void CVesselProperties::Load(const CSettingsHome& home)
-{
-    PropertiesKey key(*this, home, false);
-    if (!key.IsOpen())
-        return;
-    const CRegistry& reg = key.Reg();
-    PaletteColours colours = GetColours();
-    ReadColours(reg, GetKeyName(), colours);
-    SetColours(colours);
-    SetSizeMode(ReadSizeMode(reg, GetSizeMode()));
-}
-
-void CVesselProperties::Save(const CSettingsHome& home) const
-{
-    PropertiesKey key(*this, home, true);
-    if (!key.IsOpen())
-        return;
-    key.Reg().WritePaletteColours(GetKeyName(), GetColours());
-    key.Reg().WriteDWord("OverlaySize", static_cast<std::uint32_t>(GetSizeMode()));
-}
+CVesselProperties::CVesselProperties() : CPointProperties(kKinds[kVesselKind]) { }
 
 }   // namespace chart

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "app/DateTimeSpanEx.h"
 #include "chart/draw/DrawTypes.h"
@@ -21,21 +23,25 @@ namespace chart {
 // Symbol sizes: small, medium, large.
 enum OverlaySize : std::int32_t { kSizeSmall = 0, kSizeMedium = 1, kSizeLarge = 2 };
 
+// How one kind is stored and what it starts with: the value names of its
+// colours and draw flag, whether it stores a size, its default colours, draw
+// flag, size and label prefix. One row per kind, in OverlayProperties.cpp.
+struct OverlayKindRow;
+
 class CPointProperties {
 public:
-    CPointProperties() = default;
     virtual ~CPointProperties() = default;
 
     // The value name of the colour setting.
-    virtual std::string GetKeyName() const { return {}; }
-    // Read and write the kind's values under GetRegistryPath; a key that
-    // cannot be opened changes nothing. Owned sub-properties follow, each
-    // under its own path.
-    virtual void Load(const CSettingsHome& home);
-    virtual void Save(const CSettingsHome& home) const;
+    std::string GetKeyName() const;
+    // Read and write the kind's values under GetRegistryPath, then those of the
+    // sub-properties it owns, each under its own path; a key that cannot be
+    // opened changes nothing.
+    void Load(const CSettingsHome& home);
+    void Save(const CSettingsHome& home) const;
     virtual void SetDefaults();
-    // Owners pass the same path on to their sub-properties.
-    virtual void SetBaseKey(const std::string& path) { m_baseKey = path; }
+    // Owned sub-properties take the same path.
+    void SetBaseKey(const std::string& path);
 
     void ApplyDefaultColours() { m_colours = m_defaultColours; }
     // Workspace key, base key and "OverlayProperties", backslash separated.
@@ -58,18 +64,39 @@ public:
     const std::string& GetLabelPrefix() const { return m_labelPrefix; }
 
 protected:
-    void SetDefaultColours(const PaletteColours& colours) { m_defaultColours = colours; }
-    void SetLabelPrefix(std::string prefix) { m_labelPrefix = std::move(prefix); }
-    // "OverlaySize" read with anything outside 0..2 taken as small.
-    static std::int32_t ReadSizeMode(const ::CRegistry& reg, std::int32_t current);
+    explicit CPointProperties(const OverlayKindRow& row);
+    CPointProperties(const CPointProperties&) = default;
+    CPointProperties& operator=(const CPointProperties&) = default;
+
+    // One stored value: its name in the key and the member holding it. The
+    // member's type says how it is stored: a flag as "True"/"False", a line
+    // width and a symbol size as numbers, colours as the three palettes'
+    // entries, a distance as a decimal, a time span as days and time.
+    struct StoredValue {
+        const char* name;
+        std::variant<bool*, std::uint8_t*, std::int32_t*, PaletteColours*, double*,
+                     CDateTimeSpanEx*>
+            member;
+    };
+    // The kind's own values, stored after its draw flag and before its colours.
+    virtual void ListOwnValues(std::vector<StoredValue>&) { }
+    // The sub-properties the kind owns, loaded and saved after it.
+    virtual std::vector<CPointProperties*> OwnedProperties() { return {}; }
+    // After a load, whether or not the key opened.
+    virtual void AfterLoad() { }
+
+    const OverlayKindRow& Row() const { return *m_row; }
 
 private:
+    // Every value of the kind in stored order: draw flag, own values, colours, size.
+    std::vector<StoredValue> StoredValues();
+
+    const OverlayKindRow* m_row;
     std::string m_baseKey;
     std::int32_t m_sizeMode = kSizeSmall;
     bool m_draw = true;
-    PaletteColours m_defaultColours{kDefaultOverlayColour, kDefaultOverlayColour,
-                                    kDefaultOverlayColour};
-    PaletteColours m_colours = m_defaultColours;
+    PaletteColours m_defaultColours;
+    PaletteColours m_colours;
     std::string m_labelPrefix;
 };
 
@@ -93,12 +120,9 @@ public:
     static constexpr std::uint8_t kMaximumWidth = 4;
 
     explicit CLineProperties(std::int32_t kind);
-    std::string GetKeyName() const override;
     // The value name of the draw flag; empty for the kinds stored in the
     // key's default value.
     std::string GetDrawValueName() const;
-    void Load(const CSettingsHome& home) override;
-    void Save(const CSettingsHome& home) const override;
     void SetDefaults() override;
 
     void CopyFrom(const CLineProperties& other);
@@ -111,9 +135,11 @@ public:
     // The selected route draws its legs patterned when set.
     bool GetPatternFlag() const { return m_pattern; }
 
-private:
-    void ClampWidth();
+protected:
+    void ListOwnValues(std::vector<StoredValue>& values) override;
+    void AfterLoad() override;
 
+private:
     std::int32_t m_kind;
     std::uint8_t m_width = 1;
     std::uint8_t m_minWidth = 1;
@@ -124,9 +150,6 @@ private:
 class COvrlyTextProperties : public CPointProperties {
 public:
     COvrlyTextProperties();
-    std::string GetKeyName() const override { return "TextLabel"; }
-    void Load(const CSettingsHome& home) override;
-    void Save(const CSettingsHome& home) const override;
     // Not stored: 12 pixels high, normal weight, the sans family.
     const Font& GetFont() const { return m_font; }
     void SetFont(const Font& font) { m_font = font; }
@@ -138,16 +161,16 @@ private:
 class CChartpointProperties : public CPointProperties {
 public:
     CChartpointProperties();
-    std::string GetKeyName() const override { return "Chartpoint"; }
-    void Load(const CSettingsHome& home) override;
-    void Save(const CSettingsHome& home) const override;
     void SetDefaults() override;
-    void SetBaseKey(const std::string& path) override;
 
     COvrlyTextProperties& Text() { return m_text; }
     const COvrlyTextProperties& Text() const { return m_text; }
     bool drawId = false;
     bool drawName = false;
+
+protected:
+    void ListOwnValues(std::vector<StoredValue>& values) override;
+    std::vector<CPointProperties*> OwnedProperties() override { return {&m_text}; }
 
 private:
     COvrlyTextProperties m_text;
@@ -156,11 +179,7 @@ private:
 class CWaypointProperties : public CPointProperties {
 public:
     CWaypointProperties();
-    std::string GetKeyName() const override { return "RouteWaypoint"; }
-    void Load(const CSettingsHome& home) override;
-    void Save(const CSettingsHome& home) const override;
     void SetDefaults() override;
-    void SetBaseKey(const std::string& path) override;
 
     CLineProperties& Line() { return m_line; }
     const CLineProperties& Line() const { return m_line; }
@@ -170,6 +189,10 @@ public:
     bool drawName = false;
     bool drawEta = false;
 
+protected:
+    void ListOwnValues(std::vector<StoredValue>& values) override;
+    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
+
 private:
     CLineProperties m_line{kLineSelectedRoute};
     COvrlyTextProperties m_text;
@@ -178,17 +201,17 @@ private:
 class CPositionFixProperties : public CPointProperties {
 public:
     CPositionFixProperties();
-    std::string GetKeyName() const override { return "PositionMarker"; }
-    void Load(const CSettingsHome& home) override;
-    void Save(const CSettingsHome& home) const override;
     void SetDefaults() override;
-    void SetBaseKey(const std::string& path) override;
 
     CLineProperties& Line() { return m_line; }
     const CLineProperties& Line() const { return m_line; }
     COvrlyTextProperties& Text() { return m_text; }
     const COvrlyTextProperties& Text() const { return m_text; }
     bool drawFixTimeAndSource = false;
+
+protected:
+    void ListOwnValues(std::vector<StoredValue>& values) override;
+    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
 
 private:
     CLineProperties m_line{kLineVesselTrack};
@@ -198,10 +221,6 @@ private:
 class CARPAPositionFixProperties : public CPointProperties {
 public:
     CARPAPositionFixProperties();
-    std::string GetKeyName() const override { return "PositionMarker"; }
-    void Load(const CSettingsHome& home) override;
-    void Save(const CSettingsHome& home) const override;
-    void SetDefaults() override;
 };
 
 class CTargetProperties : public CPointProperties {
@@ -209,11 +228,7 @@ public:
     CTargetProperties();
     CTargetProperties(const CTargetProperties& other);
     CTargetProperties& operator=(const CTargetProperties& other);
-    std::string GetKeyName() const override { return "Target"; }
-    void Load(const CSettingsHome& home) override;
-    void Save(const CSettingsHome& home) const override;
     void SetDefaults() override;
-    void SetBaseKey(const std::string& path) override;
 
     // True when anything the options pages can change differs.
     bool operator!=(const CTargetProperties& other) const;
@@ -238,6 +253,10 @@ public:
     CDateTimeSpanEx loggingPeriod;
     CDateTimeSpanEx trackTimeLimit;
 
+protected:
+    void ListOwnValues(std::vector<StoredValue>& values) override;
+    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text, &m_fix}; }
+
 private:
     CLineProperties m_line{kLineTargetLine};
     COvrlyTextProperties m_text;
@@ -247,10 +266,6 @@ private:
 class CVesselProperties : public CPointProperties {
 public:
     CVesselProperties();
-    std::string GetKeyName() const override { return "OwnVessel"; }
-    void Load(const CSettingsHome& home) override;
-    void Save(const CSettingsHome& home) const override;
-    void SetDefaults() override;
 };
 
 }   // namespace chart

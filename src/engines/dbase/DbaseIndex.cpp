@@ -125,13 +125,51 @@ int CDbaseTable::IndexRecord(int32_t recNo, const char* oldImage, const char* ne
         std::optional<std::string> newKey = KeyOf(*tag, newImage);
         if (oldKey == newKey)
             continue;
-        bool failed = false;
-        if (oldKey)
-            m_index->Erase(tag->m_number, *oldKey, uint32_t(recNo), &failed);
-        if (failed || (newKey && !m_index->Insert(tag->m_number, *newKey, uint32_t(recNo))))
+        if ((oldKey && !RemoveKey(*tag, *oldKey, recNo)) ||
+            (newKey && !AddKey(*tag, *newKey, recNo)))
             return Fail(kErrWrite, 54);
     }
     return 0;
+}
+
+bool CDbaseTable::AddKey(const CDbaseTag& tag, const std::string& key, int32_t recNo)
+{
+    if (!tag.m_spec.unique)
+        return m_index->Insert(tag.m_number, key, uint32_t(recNo));
+    // A unique tag holds each key once, for the first record that has it.
+    IndexCursor c;
+    if (m_index->LowerBound(tag.m_number, key, 0, c) && m_index->KeyAt(c) == key) {
+        const uint32_t holder = m_index->RecNoAt(c);
+        if (holder <= uint32_t(recNo))
+            return true;
+        bool failed = false;
+        m_index->Erase(tag.m_number, key, holder, &failed);
+        if (failed)
+            return false;
+    }
+    return m_index->Insert(tag.m_number, key, uint32_t(recNo));
+}
+
+bool CDbaseTable::RemoveKey(const CDbaseTag& tag, const std::string& key, int32_t recNo)
+{
+    bool failed = false;
+    const bool was = m_index->Erase(tag.m_number, key, uint32_t(recNo), &failed);
+    if (failed)
+        return false;
+    if (!was || !tag.m_spec.unique)
+        return true;
+    // The key passes to the first other record that has it, if any: found by
+    // reading the table, as no entry leads to it.
+    for (int32_t r = 1; r <= m_recCount; ++r) {
+        if (r == recNo)
+            continue;
+        const char* rec = RecordAt(r);
+        if (!rec)
+            return false;
+        if (KeyOf(tag, rec) == key)
+            return m_index->Insert(tag.m_number, key, uint32_t(r));
+    }
+    return true;
 }
 
 CDbaseTag* CDbaseTable::Tag(std::string_view name)
@@ -314,11 +352,16 @@ bool CDbaseTable::NeedsRepair()
            (s.counter & 1) != 0;
 }
 
-int CDbaseTable::RepairIndex(bool strays)
+int CDbaseTable::RepairIndex(bool adopt)
 {
     // The header lock is held: no write section of any handle is under way,
     // so whatever the header says is unfinished was left by a crash.
     bool ok = m_index->ReplayJournal();
+    // Whole records an unfinished append left past the count are kept: the
+    // count takes them in and their keys go in with the others past the
+    // coverage.
+    if (ok && adopt && AdoptRecordsPastCount() != 0)
+        ok = false;
     CIndexFile::State& w = m_index->MutableHeader();
     // A record that was being changed: out with the keys of its old image
     // and of what the file holds now, in with the latter's.
@@ -330,6 +373,16 @@ int CDbaseTable::RepairIndex(bool strays)
         for (auto& t : m_tags) {
             if (t->m_number < 0)
                 continue;
+            if (t->m_spec.unique) {   // counted afresh below
+                const std::optional<std::string> was =
+                    old.size() == m_recordLength ? KeyOf(*t, old.data()) : std::nullopt;
+                const std::optional<std::string> is =
+                    current.empty() ? std::nullopt : KeyOf(*t, current.data());
+                ok = ok && (!was || RemoveKey(*t, *was, int32_t(pending))) &&
+                     (!is || RemoveKey(*t, *is, int32_t(pending))) &&
+                     (!is || AddKey(*t, *is, int32_t(pending)));
+                continue;
+            }
             // The durable count holds the old image's key: after every key
             // of the record is out it must be one less than that, or equal.
             uint32_t erased = 0, counted = 0;
@@ -358,34 +411,18 @@ int CDbaseTable::RepairIndex(bool strays)
             std::optional<std::string> k = KeyOf(*t, rec);
             if (!k)
                 continue;
-            if (m_index->Contains(t->m_number, *k, uint32_t(r)))
+            if (t->m_spec.unique)
+                ok = AddKey(*t, *k, r);
+            else if (m_index->Contains(t->m_number, *k, uint32_t(r)))
                 ++w.keyCounts[size_t(t->m_number)];   // in, but not yet counted
             else
                 ok = m_index->Insert(t->m_number, *k, uint32_t(r));
             rec = RecordAt(r);
         }
     }
-    // Records written past the count by an append that never finished:
-    // their keys out.
-    const off_t size = ::lseek(m_fd, 0, SEEK_END);
-    const int32_t held = int32_t(std::min<off_t>(
-        size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0, 0x7FFFFFFF));
-    for (int32_t r = m_recCount + 1; strays && ok && r <= held; ++r) {
-        std::vector<char> rec(m_recordLength);
-        ok = ReadAll(m_fd, rec.data(), rec.size(), m_headerLength + off_t(r - 1) * m_recordLength);
-        for (auto& t : m_tags)
-            if (ok && t->m_number >= 0)
-                if (auto k = KeyOf(*t, rec.data()))
-                    if (m_index->Erase(t->m_number, *k, uint32_t(r)))
-                        ++w.keyCounts[size_t(t->m_number)];   // never counted
-    }
-    if (strays && ok && held > m_recCount) {
-        // The file ends where the count says, so readers that read up to the
-        // end mark do not meet the unfinished record either.
-        const char eof = 0x1A;
-        const off_t end = m_headerLength + off_t(m_recCount) * m_recordLength;
-        ok = WriteAll(m_fd, &eof, 1, end) && ::ftruncate(m_fd, end + 1) == 0;
-    }
+    for (auto& t : m_tags)
+        if (ok && t->m_number >= 0 && t->m_spec.unique)
+            w.keyCounts[size_t(t->m_number)] = m_index->CountEntries(t->m_number);
     w.pendingRecord = 0;
     w.coverage = uint32_t(m_recCount);
     m_index->MarkDurable();
@@ -432,7 +469,19 @@ int CDbaseTable::RebuildIndex()
             m_engine->progress(first + n - 1, m_recCount);
     }
     for (size_t t = 0; t < m_tags.size(); ++t) {
-        std::sort(keys[t].begin(), keys[t].end());
+        // Equal keys in record order; a descending tag from the highest key
+        // down; a unique tag keeps the first record of each key.
+        if (m_tags[t]->m_spec.descending)
+            std::sort(keys[t].begin(), keys[t].end(), [](const auto& a, const auto& b) {
+                return a.first != b.first ? a.first > b.first : a.second < b.second;
+            });
+        else
+            std::sort(keys[t].begin(), keys[t].end());
+        if (m_tags[t]->m_spec.unique)
+            keys[t].erase(
+                std::unique(keys[t].begin(), keys[t].end(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                keys[t].end());
         images[t].keys.reserve(keys[t].size());
         for (auto& [key, recNo] : keys[t]) {
             std::string stored;

@@ -59,6 +59,10 @@ int CDbaseTable::BeginWrite()
         return Fail(kErrLockRefused, 153);
     m_inWrite = true;
     Refresh();
+    if (int rc = AdoptRecordsPastCount(); rc != 0) {
+        EndWrite(false);
+        return rc;
+    }
     if (m_index && NeedsRepair()) {
         if (int rc = RepairIndex(true); rc != 0) {
             EndWrite(false);
@@ -99,6 +103,44 @@ int CDbaseTable::EndWrite(bool ok)
 
 int CDbaseTable::InRead(const std::function<int()>& move)
 {
+    const bool outermost = m_readDepth == 0 && !m_inWrite;
+    int rc = InReadOnce(move);
+    if (m_index && m_index->Damaged()) {
+        m_indexDamaged = true;
+        m_cursor.Reset();
+        rc = Fail(kErrData, 124);
+    }
+    if (outermost && m_indexDamaged)
+        RebuildDamagedIndex();
+    return rc;
+}
+
+void CDbaseTable::RebuildDamagedIndex()
+{
+    m_indexDamaged = false;
+    if (m_index)
+        m_index->ClearDamage();
+    m_cursor.Reset();
+    if (m_readOnly || !m_index) {
+        m_warnings.push_back("the production index is damaged: a walk or seek found an entry "
+                             "that is not its record's key; open the table for writing to rebuild");
+        return;
+    }
+    // The move has failed already (its error stays set); the index is made
+    // again from the data so the next one finds every record.
+    int rc = BeginWrite();
+    if (rc == 0) {
+        rc = RebuildIndex();
+        EndWrite(rc == 0);
+    }
+    m_warnings.push_back(rc == 0 ? "the production index was damaged (an entry that is not its "
+                                   "record's key, or a walk that came back on itself); rebuilt "
+                                   "from the data file"
+                                 : "the production index is damaged and could not be rebuilt");
+}
+
+int CDbaseTable::InReadOnce(const std::function<int()>& move)
+{
     if (m_readDepth > 0 || m_inWrite || m_tableLocked || !m_index)
         return InLockedRead(move);
     // Without a lock when nothing changed since this handle last looked and
@@ -121,6 +163,10 @@ int CDbaseTable::InRead(const std::function<int()>& move)
         return rc;
     if (m_engine->ErrorCode() != error && error >= 0)
         m_engine->ResetError();
+    // What the move took for damage may have been another writer's change.
+    m_indexDamaged = false;
+    if (m_index)
+        m_index->ClearDamage();
     m_recNo = recNo;
     m_eof = eof;
     m_bof = bof;
@@ -148,9 +194,23 @@ int CDbaseTable::SetPositionAtCursor(bool valid)
         return kEof;
     }
     const uint32_t recNo = m_index->RecNoAt(m_cursor);
-    if (recNo < 1 || recNo > uint32_t(m_recCount))
-        return Fail(kErrRead, 121);   // the index names a record the file lacks
-    return LoadRecord(int32_t(recNo));
+    if (recNo < 1 || recNo > uint32_t(m_recCount)) {
+        m_indexDamaged = true;
+        return Fail(kErrData, 121);   // the index names a record the file lacks
+    }
+    if (int rc = LoadRecord(int32_t(recNo)); rc != 0)
+        return rc;
+    // The entry must be the record's own key: a key left for a record the
+    // tag's filter now excludes, or for an older image of it, would send
+    // skips and seeks round the same entry for ever.
+    if (m_selected && m_selected->m_number == m_cursor.tag) {
+        const std::optional<std::string> key = KeyOf(*m_selected, m_record.data());
+        if (!key || *key != m_index->KeyAt(m_cursor)) {
+            m_indexDamaged = true;
+            return Fail(kErrData, 122);
+        }
+    }
+    return 0;
 }
 
 bool CDbaseTable::PlaceCursor(bool& onEntry)

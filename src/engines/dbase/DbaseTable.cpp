@@ -186,28 +186,75 @@ int CDbaseTable::LoadHeader()
     return 0;
 }
 
+int32_t CDbaseTable::WholeRecordsInFile() const
+{
+    const off_t size = ::lseek(m_fd, 0, SEEK_END);
+    return int32_t(std::min<off_t>(
+        size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0, 0x7FFFFFFF));
+}
+
 int CDbaseTable::RepairRecordCount()
 {
-    // A header that counts more records than the file holds (outside damage,
-    // or a writer of another kind) would let appends land past a gap and keep
-    // the wrong count: the file's own count is taken, and written back.
-    const off_t size = ::lseek(m_fd, 0, SEEK_END);
-    const off_t avail = size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0;
-    if (m_recCount >= 0 && avail >= m_recCount)
+    if (WholeRecordsInFile() == m_recCount)
         return 0;
-    m_warnings.push_back("the header counts " + std::to_string(m_headerCount) +
-                         " records; the file holds " + std::to_string(avail) +
-                         (m_readOnly ? ", which are read" : ", the header now says so"));
-    m_recCount = int32_t(avail);
-    if (m_readOnly)
-        return 0;
-    if (LockHeader() != 0)
+    // The count and the file are compared again under the header lock, so a
+    // writer elsewhere between its record and its header is never taken for
+    // damage.
+    const bool locked =
+        m_readOnly ? LockRange(kHeaderLock, 1, true, F_RDLCK) == 0 : LockHeader() == 0;
+    if (!locked)
         return Fail(kErrLockRefused, 22);
-    const bool ok = WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1);
-    UnlockHeader();
-    if (!ok)
-        return Fail(kErrWrite, 23);
+    int rc = 0;
+    DbfHeader h;
+    std::vector<FieldSpec> fields;
+    if (ReadDbfHeader(m_fd, h, fields)) {
+        m_headerCount = h.recordCount;
+        m_recCount = int32_t(std::min<uint32_t>(h.recordCount, 0x7FFFFFFF));
+        m_counter = h.counter;
+    }
+    const int32_t avail = WholeRecordsInFile();
+    if (avail < m_recCount) {
+        // More counted than the file holds (outside damage, or a writer of
+        // another kind) would let appends land past a gap: the file's own
+        // count is taken.
+        m_warnings.push_back("the header counts " + std::to_string(m_headerCount) +
+                             " records; the file holds " + std::to_string(avail) +
+                             (m_readOnly ? ", which are read" : ", the header now says so"));
+        m_recCount = avail;
+    } else if (avail > m_recCount) {
+        // Whole records past the count (a crash between an append and its
+        // header write, or another program's count) are kept, never written
+        // over: the count is raised to them and the index catches up.
+        m_warnings.push_back("the header counts " + std::to_string(m_headerCount) +
+                             " records; the file holds " + std::to_string(avail) +
+                             " whole records" +
+                             (m_readOnly ? ", all of which are read" : ", the header now says so"));
+        m_recCount = avail;
+    }
+    if (!m_readOnly && int64_t(m_headerCount) != m_recCount) {
+        if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1))
+            ++m_counter;
+        else
+            rc = Fail(kErrWrite, 23);
+    }
+    if (m_readOnly)
+        UnlockRange(kHeaderLock, 1);
+    else
+        UnlockHeader();
+    return rc;
+}
+
+int CDbaseTable::AdoptRecordsPastCount()
+{
+    // Under the header lock: whole records past the count belong to an append
+    // that died before its header write (or to a count lowered elsewhere).
+    const int32_t held = WholeRecordsInFile();
+    if (held <= m_recCount)
+        return 0;
+    if (!WriteDbfCounts(m_fd, uint32_t(held), m_counter + 1, m_headerMiddle))
+        return Fail(kErrWrite, 25);
     ++m_counter;
+    m_recCount = held;
     return 0;
 }
 

@@ -198,12 +198,16 @@ private:
     int OpenFiles(const std::string& dbfPath);
     int LoadHeader();
     int RepairRecordCount();
+    int32_t WholeRecordsInFile() const;
+    // Raises the count over whole records an unfinished append left past it
+    // (the header lock is held).
+    int AdoptRecordsPastCount();
     int OpenIndex(bool rebuildWhenUnsound);
     int RecoverIndex();
     bool NeedsRepair();
     // Puts right what a crashed writer left: journal, a record half changed,
-    // records past the coverage, and (`strays`) keys of records past the count.
-    int RepairIndex(bool strays);
+    // records past the coverage, and (`adopt`) whole records past the count.
+    int RepairIndex(bool adopt);
     // After another handle wrote: a new index file (a pack or rebuild
     // elsewhere) is opened in place of the old one.
     void FollowIndexFile();
@@ -214,11 +218,18 @@ private:
     // The key a record would have ignoring the filter: where it sorts.
     std::string BareKeyOf(const CDbaseTag& tag, const char* record) const;
     int IndexRecord(int32_t recNo, const char* oldImage, const char* newImage);
+    // A record's key in and out of a tag, by the tag's unique rule.
+    bool AddKey(const CDbaseTag& tag, const std::string& key, int32_t recNo);
+    bool RemoveKey(const CDbaseTag& tag, const std::string& key, int32_t recNo);
     int Refresh();
     int BeginRead();
     void EndRead();
     // Runs a move as one read of a whole state (see InRead in DbaseMoves.cpp).
     int InRead(const std::function<int()>& move);
+    int InReadOnce(const std::function<int()>& move);
+    // After a move found the index damaged: rebuilt from the data when this
+    // handle may write (the move itself has failed).
+    void RebuildDamagedIndex();
     int InLockedRead(const std::function<int()>& move);
     int SkipHere(int32_t n);
     int SeekNextHere(std::string_view text);
@@ -278,6 +289,7 @@ private:
     bool m_sharedHeld = false;   // the header lock is held shared for them
     bool m_optimistic = false;   // a move under way without the lock
     bool m_tableLocked = false;
+    bool m_indexDamaged = false;   // a move found an entry that is not its record's key
     bool m_appendLocked = false;
     std::set<int32_t> m_recordLocks;
     int m_memoBlockSize = 512;

@@ -434,10 +434,19 @@ std::string CIndexFile::Normalize(int tag, std::string_view key) const
 
 int CIndexFile::Compare(const Tag& t, const unsigned char* item, std::string_view key) const
 {
-    if (t.keyType == 'C')
-        return std::string_view(reinterpret_cast<const char*>(item + 4), size_t(t.keyLength))
-            .compare(key);
-    return std::string_view(Sortable(t, item)).compare(key);
+    // A text key shorter than the tag's compares with as much of each entry:
+    // every entry it begins is equal to it, so a seek for the start of a key
+    // lands on the first of them whichever way the tag runs.
+    int cmp = 0;
+    if (t.keyType == 'C') {
+        const size_t n = std::min(size_t(t.keyLength), key.size());
+        cmp = std::string_view(reinterpret_cast<const char*>(item + 4), n).compare(key);
+    } else {
+        cmp = std::string_view(Sortable(t, item)).compare(key);
+    }
+    // A descending tag keeps its entries from the highest key down, as its
+    // stored flag tells every reader; equal keys stay in record order.
+    return t.definition.descending ? -cmp : cmp;
 }
 
 bool CIndexFile::IsLeaf(const Tag& t, const unsigned char* b) const
@@ -490,9 +499,46 @@ bool CIndexFile::MaxBelow(const Tag& t, uint32_t page, std::string_view key, uin
     return false;
 }
 
+bool CIndexFile::OnPath(const IndexCursor& c, uint32_t page)
+{
+    // A block met again on the way down means the tree leads round in a
+    // circle: the walk stops and the index is reported damaged.
+    for (const auto& step : c.path)
+        if (step.first == page)
+            return m_damaged = true;
+    return false;
+}
+
+bool CIndexFile::InOrder(const Tag& t, const IndexCursor& c, const std::string& key, uint32_t recNo,
+                         bool forward)
+{
+    const unsigned char* b = Read(c.path.back().first);
+    if (!b)
+        return true;
+    const unsigned char* item = Item(b, t, size_t(c.path.back().second));
+    int cmp = Compare(t, item, key);
+    if (cmp == 0)
+        cmp = Get32(item) < recNo ? -1 : Get32(item) > recNo ? 1 : 0;
+    if (forward ? cmp > 0 : cmp < 0)
+        return true;
+    // A walk that comes back to where it has been (a leaf linked twice, a
+    // branch pointing back) would never end.
+    m_damaged = true;
+    return false;
+}
+
+uint32_t CIndexFile::CountEntries(int tag)
+{
+    IndexCursor c;
+    uint32_t n = 0;
+    for (bool ok = First(tag, c); ok; ok = Next(c))
+        ++n;
+    return n;
+}
+
 bool CIndexFile::DownLeft(const Tag& t, uint32_t page, IndexCursor& c)
 {
-    while (c.path.size() < kMaxDepth) {
+    while (c.path.size() < kMaxDepth && !OnPath(c, page)) {
         const unsigned char* b = Read(page);
         if (!b || Get32(b) > uint32_t(t.maxKeys))
             break;
@@ -511,7 +557,7 @@ bool CIndexFile::DownLeft(const Tag& t, uint32_t page, IndexCursor& c)
 
 bool CIndexFile::DownRight(const Tag& t, uint32_t page, IndexCursor& c)
 {
-    while (c.path.size() < kMaxDepth) {
+    while (c.path.size() < kMaxDepth && !OnPath(c, page)) {
         const unsigned char* b = Read(page);
         if (!b || Get32(b) > uint32_t(t.maxKeys))
             break;
@@ -555,13 +601,21 @@ bool CIndexFile::Next(IndexCursor& c)
         ++c.path.back().second;
         return true;
     }
+    // On to the next leaf: its first entry must sort after this one.
+    const std::string key = KeyAt(c);
+    const uint32_t recNo = RecNoAt(c);
     c.path.pop_back();
     while (!c.path.empty()) {
         auto& [page, i] = c.path.back();
         const unsigned char* b = Read(page);
         if (b && i + 1 <= int(Get32(b))) {
             ++i;
-            return DownLeft(t, Get32(Item(b, t, size_t(i))), c);
+            if (!DownLeft(t, Get32(Item(b, t, size_t(i))), c))
+                return false;
+            if (InOrder(t, c, key, recNo, true))
+                return true;
+            c.Reset();
+            return false;
         }
         c.path.pop_back();
     }
@@ -577,13 +631,20 @@ bool CIndexFile::Prev(IndexCursor& c)
         --c.path.back().second;
         return true;
     }
+    const std::string key = KeyAt(c);
+    const uint32_t recNo = RecNoAt(c);
     c.path.pop_back();
     while (!c.path.empty()) {
         auto& [page, i] = c.path.back();
         const unsigned char* b = Read(page);
         if (b && i > 0) {
             --i;
-            return DownRight(t, Get32(Item(b, t, size_t(i))), c);
+            if (!DownRight(t, Get32(Item(b, t, size_t(i))), c))
+                return false;
+            if (InOrder(t, c, key, recNo, false))
+                return true;
+            c.Reset();
+            return false;
         }
         c.path.pop_back();
     }

@@ -111,6 +111,12 @@ public:
     bool LowerBound(int tag, std::string_view key, uint32_t recNo, IndexCursor& c);
     bool Next(IndexCursor& c);
     bool Prev(IndexCursor& c);
+    // Entries of a tag, counted by a walk.
+    uint32_t CountEntries(int tag);
+    // A walk found the tree leading round in a circle or back to where it
+    // had been; walks stop there. Cleared by the caller.
+    bool Damaged() const { return m_damaged; }
+    void ClearDamage() { m_damaged = false; }
     // The entry under the cursor.
     std::string KeyAt(const IndexCursor& c);
     uint32_t RecNoAt(const IndexCursor& c);
@@ -173,6 +179,11 @@ private:
     // entry; without, it stays where an insert would go.
     bool Descend(int tag, std::string_view key, uint32_t recNo, bool byRecord, bool advance,
                  IndexCursor& c);
+    bool OnPath(const IndexCursor& c, uint32_t page);
+    // Whether the cursor's entry sorts after (`forward`) or before the entry
+    // (key, recNo) a walk came from; marks the index damaged when not.
+    bool InOrder(const Tag& t, const IndexCursor& c, const std::string& key, uint32_t recNo,
+                 bool forward);
     bool DownLeft(const Tag& t, uint32_t page, IndexCursor& c);
     bool DownRight(const Tag& t, uint32_t page, IndexCursor& c);
     bool InsertUp(int tag, IndexCursor& c, size_t level, const std::string& leftMax, uint32_t left,
@@ -196,6 +207,7 @@ private:
     std::deque<std::pair<uint32_t, Block>> m_writes;   // the change being made (stable addresses)
     uint64_t m_reads = 0;
     size_t m_recordLength = 0;
+    bool m_damaged = false;
 };
 
 }   // namespace dbase

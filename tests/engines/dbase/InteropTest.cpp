@@ -5,6 +5,7 @@
 
 #include "Command.h"
 #include "TempFolder.h"
+#include "XBaseWalk.h"
 
 #include <gtest/gtest.h>
 
@@ -140,28 +141,7 @@ TEST(Interop, XBaseIndexWalksEveryTagInOurOrder)
     brine_test::TempFolder dir;
     CDbaseEngine engine;
     WriteTable(engine, dir / "points", MakeRows());
-    // Numeric keys are decoded from their packed-decimal form, dates from
-    // their stored day numbers, both printed like the engine's own listing.
-    const std::string script = WriteScript(dir, "walk.pl", R"(
-use XBase::Index;
-my ($file, $tag, $type) = @ARGV;
-my $index = XBase::Index->new($file, 'tag' => $tag) or die XBase::Index->errstr;
-$index->prepare_select;
-while (my ($key, $rec) = $index->fetch) {
-    if ($type eq 'N') {
-        my @b = unpack('C12', $key);
-        my $count = ($b[1] & 0x7f) >> 2;
-        my $digits = '';
-        for my $i (0 .. $count - 1) { my $byte = $b[2 + int($i / 2)]; $digits .= $i % 2 ? ($byte & 15) : ($byte >> 4); }
-        my $value = ($count ? $digits : 0) * 10 ** ($b[0] - 0x34 - $count);
-        $value = -$value if $b[1] & 0x80;
-        $key = sprintf('%.10g', $value);
-    } elsif ($type eq 'D') {
-        $key = sprintf('%.10g', unpack('d', $key));
-    }
-    print "$key|$rec\n";
-}
-)");
+    const std::string script = WriteScript(dir, "walk.pl", kXBaseWalk);
     // Each round: Perl walks every tag in the order the engine walks it, and
     // the keys changed in place equal those of an index built afresh from
     // the data.
