@@ -1,6 +1,7 @@
 #include "shell/MainFrame.h"
 
 #include "app/DateTimeEx.h"
+#include "shell/ComPortMenu.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -173,6 +174,8 @@ bool CMainFrame::OnCreate()
             qWarning("Brinevane: %s", problem.c_str());
     }
     BuildMenus();
+    if (QAction* ports = Action(cmd::kViewPortWindow))
+        shell::BuildComPortMenu(*ports, m_commands);
     BuildToolBars();
 
     if (!m_activeSidePanel && !m_panels.empty())

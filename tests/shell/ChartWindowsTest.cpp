@@ -316,6 +316,42 @@ TEST_F(ChartWindowsTest, WheelAndKeysZoom)
     frame->CloseWithoutConfirmation();
 }
 
+// A finished drag rectangle zooms through message 0x502 on the view's own queue: the release
+// completes first, and a double-click before the message is handled cancels the zoom.
+TEST_F(ChartWindowsTest, DragRectangleZoomsThroughTheViewsMessageQueue)
+{
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    CChartView* view = chartFrame->View();
+    chart::CChartDoc& doc = *chartFrame->GetChartDoc();
+    // Low in the window, where the world chart is drawn.
+    const QPoint a(view->width() / 4, view->height() - 60),
+        b(view->width() * 3 / 4, view->height() - 20);
+    const auto drag = [&] {
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, a);
+        QTest::mouseMove(view, b);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(b), view->mapToGlobal(QPointF(b)),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &release);
+    };
+    const double before = LongitudeSpan(doc);
+    drag();
+    EXPECT_EQ(view->Messages().Pending(), 1u) << "0x502 waits in the view's queue";
+    EXPECT_DOUBLE_EQ(LongitudeSpan(doc), before) << "no zoom before the message is handled";
+    Pump();
+    EXPECT_EQ(view->Messages().Pending(), 0u);
+    const double zoomed = LongitudeSpan(doc);
+    EXPECT_LT(zoomed, before * 0.75);
+
+    drag();
+    QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(b), view->mapToGlobal(QPointF(b)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &twice);
+    Pump();
+    EXPECT_DOUBLE_EQ(LongitudeSpan(doc), zoomed) << "a double-click cancels the pending zoom";
+    frame->CloseWithoutConfirmation();
+}
+
 TEST_F(ChartWindowsTest, RangeAndBearingShowsItsLabelOnTheBar)
 {
     auto frame = Start();

@@ -47,18 +47,22 @@ std::string WithChecksum(const std::string& body)
     return "$" + body + tail;
 }
 
-// A TCP port nobody listens on now.
+// A TCP port nobody uses now, below the range the system hands out for outgoing connections, so
+// no other test's connection takes it before the program listens.
 int FreePort()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof sa;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
-    ::close(fd);
-    return ntohs(sa.sin_port);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const int port = 20000 + static_cast<int>((::getpid() * 7919u + attempt * 104729u) % 10000);
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_port = htons(static_cast<std::uint16_t>(port));
+        const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+        ::close(fd);
+        if (free)
+            return port;
+    }
+    return 0;
 }
 
 // Accepts the disclaimer (and any other question in a dialog) as a user would.

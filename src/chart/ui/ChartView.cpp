@@ -12,6 +12,7 @@
 
 #include "app/CommandIds.h"
 #include "app/DisplayPalettes.h"
+#include "app/ui/PostedMessagePump.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/ui/QtPainterBackend.h"
@@ -27,9 +28,20 @@ CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QW
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
     setMinimumSize(16, 16);
+    m_pump = std::make_unique<CPostedMessagePump>(
+        m_messages,
+        [this](const app::CPostedMessage& message) {
+            if (message.id == kMsgZoomToDragRect)
+                ZoomToDragRect();
+        },
+        this);
 }
 
-CChartView::~CChartView() = default;
+CChartView::~CChartView()
+{
+    m_messages.Close();
+    m_pump.reset();
+}
 
 double CChartView::PixelRatio() const
 {
@@ -201,8 +213,7 @@ void CChartView::ButtonUp(geo::IntPoint p)
         m_pipeline.SetDragging(false);
         m_doc.EndDrag(p);
         m_zoomPending = true;
-        QMetaObject::invokeMethod(
-            this, [this] { ZoomToDragRect(); }, Qt::QueuedConnection);
+        m_messages.Post(kMsgZoomToDragRect);
         update();
     }
 }

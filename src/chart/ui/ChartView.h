@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "app/PostedMessageQueue.h"
 #include "chart/ChartViewPipeline.h"
 #include "chart/draw/BufferDC.h"
 #include "geo/Clipping.h"
@@ -31,11 +32,15 @@ struct CChartViewServices {
     std::function<void(const std::string&)> showRangeBearingLabel;
 };
 
+class CPostedMessagePump;
 class QPrinter;
 
 class CChartView : public QWidget {
     Q_OBJECT
 public:
+    // The view's own messages, posted to itself through its queue.
+    static constexpr unsigned kMsgZoomToDragRect = 0x502;   // a finished drag rectangle
+
     CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QWidget* parent = nullptr);
     ~CChartView() override;
 
@@ -61,9 +66,11 @@ public:
     // sans font, then buffer 3 scaled into the rest of the page. False when
     // there is nothing to print.
     bool Print(QPrinter& printer);
-    // The drag rectangle finished: the chart zooms to it (a posted step, so
-    // the button release finishes first; a double-click cancels it).
+    // The drag rectangle finished: the chart zooms to it (message 0x502
+    // through the view's queue, so the button release finishes first; a
+    // double-click before it is handled cancels it).
     void ZoomToDragRect();
+    app::CPostedMessageQueue& Messages() { return m_messages; }
     int PaintCount() const { return m_paints; }
 
 signals:
@@ -101,6 +108,8 @@ private:
     geo::IntPoint m_lastPoint;
     std::optional<geo::IntPoint> m_keyboardPoint;   // where warping the pointer is refused
     bool m_zoomPending = false;
+    app::CPostedMessageQueue m_messages;
+    std::unique_ptr<CPostedMessagePump> m_pump;
     int m_wheel = 0;
     int m_paints = 0;
 };
