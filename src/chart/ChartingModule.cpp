@@ -505,26 +505,34 @@ geo::CPositionFormat CChartingModule::PositionFormat() const
     return m_services.positionFormat ? m_services.positionFormat() : geo::CPositionFormat{};
 }
 
-std::string CChartingModule::GetCursorPositionText() const
+std::optional<geo::CPosition> CChartingModule::GetCursorPosition() const
 {
     try {
         CChartDoc* doc = GetActiveChartDoc();
         CChartWindow* frame = doc ? doc->GetChartFrame() : nullptr;
         if (!frame)
-            return {};
+            return std::nullopt;
         const std::optional<geo::IntPoint> cursor = frame->GetCursorClientPoint();
         if (!cursor || !doc->IsClientPointOnChart(*cursor))
-            return {};
+            return std::nullopt;
         geo::IntPoint chartPoint;
         doc->ClientToChartPoint(*cursor, chartPoint);
         geo::CPosition position;
         if (!doc->PointToPosition(chartPoint, position))
-            return {};
-        const geo::CPositionFormat format = PositionFormat();
-        return position.FormatLatitude(format) + " " + position.FormatLongitude(format);
+            return std::nullopt;
+        return position;
     } catch (...) {
-        return {};
+        return std::nullopt;
     }
+}
+
+std::string CChartingModule::GetCursorPositionText() const
+{
+    const std::optional<geo::CPosition> position = GetCursorPosition();
+    if (!position)
+        return {};
+    const geo::CPositionFormat format = PositionFormat();
+    return position->FormatLatitude(format) + " " + position->FormatLongitude(format);
 }
 
 void CChartingModule::ShowLoadFailure()

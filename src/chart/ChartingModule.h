@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,9 @@ public:
     bool IsAutoscrollOn() const { return m_autoscroll; }
     // The cursor's position on the active chart as "lat lon"; empty off it.
     std::string GetCursorPositionText() const;
+    // The chart position under the cursor in the active chart window; none
+    // when no chart is active or the cursor is off its chart.
+    std::optional<geo::CPosition> GetCursorPosition() const;
     geo::CPositionFormat PositionFormat() const;
 
     // The load-failure message of the main frame's bar for ten seconds.

@@ -15,6 +15,16 @@ namespace db {
 namespace {
 
 constexpr const char* kOwnerFile = ".owner";
+constexpr const char* kReplaced = ".replaced";
+// Marks a staging folder holding files that stood in the table's place and
+// could not be put back after a failed commit: such a folder is never removed.
+constexpr const char* kStranded = ".stranded";
+
+bool HoldsStrandedFiles(const fs::path& staging)
+{
+    std::error_code ec;
+    return fs::exists(staging / kStranded, ec);
+}
 
 // A staging folder of this table whose owner holds no lock on it was left by
 // an import that died: nothing in it was ever in place, so it goes.
@@ -28,7 +38,8 @@ void RemoveAbandoned(const std::string& folder, const std::string& prefix)
             continue;
         platform::CFileDescriptor fd(::open((e.path() / kOwnerFile).c_str(), O_RDWR | O_CLOEXEC));
         platform::CFileRangeLock probe;
-        if (!fd.IsOpen() || probe.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive))
+        if ((!fd.IsOpen() || probe.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive)) &&
+            !HoldsStrandedFiles(e.path()))
             abandoned.push_back(e.path());
     }
     for (const fs::path& p : abandoned)
@@ -58,7 +69,7 @@ CImportStaging::CImportStaging(const std::string& folder, const std::string& nam
 
 CImportStaging::~CImportStaging()
 {
-    if (!m_path.empty())
+    if (!m_path.empty() && !HoldsStrandedFiles(m_path))
         platform::RemoveTree(m_path);
     m_ownerLock.Unlock();
 }
@@ -77,37 +88,37 @@ bool CImportStaging::Commit(std::string* error)
     // The data file goes last: until it is in place the table is as before.
     std::stable_partition(staged.begin(), staged.end(),
                           [&](const std::string& e) { return e != m_name + ".dbf"; });
-    const std::string aside = m_path + "/.replaced";
+    const std::string aside = m_path + "/" + kReplaced;
     fs::create_directory(aside, ec);
     std::vector<std::string> movedAside, movedIn;
-    bool ok = !ec;
+    std::string failure = ec ? ec.message() : std::string();
     for (const std::string& entry : staged) {
-        if (!ok)
+        if (!failure.empty())
             break;
         const fs::path target = fs::path(m_folder) / entry;
         if (fs::exists(fs::symlink_status(target, ec))) {
-            fs::rename(target, fs::path(aside) / entry, ec);
-            if (ec) {
-                ok = false;
+            if (!platform::RenamePath(target, fs::path(aside) / entry, &failure))
                 break;
-            }
             movedAside.push_back(entry);
         }
-        fs::rename(fs::path(m_path) / entry, target, ec);
-        if (ec) {
-            ok = false;
+        if (!platform::RenamePath(fs::path(m_path) / entry, target, &failure))
             break;
-        }
         movedIn.push_back(entry);
     }
-    if (!ok) {
-        if (error)
-            *error = ec.message();
-        std::error_code ignored;
+    if (!failure.empty()) {
         for (const std::string& entry : movedIn)
-            fs::rename(fs::path(m_folder) / entry, fs::path(m_path) / entry, ignored);
+            platform::RenamePath(fs::path(m_folder) / entry, fs::path(m_path) / entry);
+        std::vector<std::string> stranded;
         for (const std::string& entry : movedAside)
-            fs::rename(fs::path(aside) / entry, fs::path(m_folder) / entry, ignored);
+            if (!platform::RenamePath(fs::path(aside) / entry, fs::path(m_folder) / entry))
+                stranded.push_back(entry);
+        // What could not go back stays where it is, and the user is told where.
+        if (!stranded.empty()) {
+            platform::WriteFileAtomically(fs::path(m_path) / kStranded, aside + "\n");
+            failure += "; the replaced files could not be put back and are kept in " + aside;
+        }
+        if (error)
+            *error = failure;
         return false;
     }
     return true;

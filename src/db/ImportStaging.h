@@ -27,7 +27,9 @@ public:
 
     // Moves every staged entry of the table's name into the table's folder,
     // the data file last. What stood there steps aside first and comes back
-    // when a move fails; on success it is removed.
+    // when a move fails; on success it is removed. Should a file that stepped
+    // aside fail to come back, the staging folder is kept (by this object and
+    // by later imports alike) and `error` names it.
     bool Commit(std::string* error = nullptr);
 
 private:

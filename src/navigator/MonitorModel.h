@@ -105,6 +105,7 @@ public:
     void SetWindStore(const nmea::CNMEADataValue* wind) { m_wind = wind; }
     void SetAlertSound(app::CAlertSound* sound, std::filesystem::path audioFolder,
                        bool audioAlerts);
+    void SetAudioAlerts(bool on) { m_audioAlerts = on; }
 
     // One refresh (message 0x501) after the position source has run.
     // gps: the GPS store, for the "NMEA" to-waypoint source and the wind card.

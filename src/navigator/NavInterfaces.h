@@ -46,7 +46,10 @@ public:
 inline constexpr int kEventEpfs = 4;
 inline constexpr int kEventManual = 11;
 
-// The vessel log: logbook rows, track points and events.
+// The vessel log: logbook rows, track points and events. With stations
+// networked, an implementation locks the shared index before writing a row
+// through LockVesselLogIndex (VesselLogLock.h): a bounded number of tries,
+// then the row is not written (false) and the user is told why.
 class CVesselLog {
 public:
     virtual ~CVesselLog() = default;

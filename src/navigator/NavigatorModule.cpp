@@ -5,6 +5,7 @@
 #include "app/DateTimeSpanEx.h"
 #include "app/Registry.h"
 #include "geo/NavMaths.h"
+#include "navigator/NavIndicators.h"
 #include "navigator/NavTexts.h"
 #include "nmea/NMEAValueIndex.h"
 
@@ -332,6 +333,8 @@ void CNavigatorModule::RefreshNavigation()
 
     if (const std::string note = m_source.TakeConfirmationNote(); !note.empty())
         LogEvent(note, -1);
+    if (m_audioAlertsOn)
+        m_monitor.SetAudioAlerts(m_audioAlertsOn());
     m_monitor.Refresh(*snap, gps, StatusLine());
     m_newData = acq.acquired;
     m_inRefresh = false;
@@ -533,6 +536,55 @@ std::string CNavigatorModule::SogText() const
 std::string CNavigatorModule::XteIndicatorText() const
 {
     return m_positionAvailable ? FormatXteIndicator(m_monitor.Values().xte) : std::string();
+}
+
+std::string CNavigatorModule::IndicatorText(unsigned id) const
+{
+    const auto s = m_snapshots.Get();
+    if (!s->positionAvailable)
+        return {};
+    const CMonitorTexts& t = m_monitor.Texts();
+    switch (id) {
+    case kIndicatorCursorRangeBearing: {
+        const std::optional<geo::CPosition> cursor =
+            m_cursorPosition ? m_cursorPosition() : std::nullopt;
+        double range = 0.0;
+        double bearing = 0.0;
+        if (!cursor || !geo::RhumbRangeBearing(s->position, *cursor, &range, &bearing, false))
+            return {};
+        return FormatCursorRangeBearing(range, bearing);
+    }
+    // As the panel's card shows them, dead reckoning's included.
+    case kIndicatorCog: return t.cog;
+    case kIndicatorSog: return t.sog;
+    case kIndicatorSpeed: return t.speedThroughWater;
+    case kIndicatorXte: return FormatXteIndicator(m_monitor.Values().xte);
+    case kIndicatorBearing: return t.bearing;
+    case kIndicatorRange: return t.range;
+    case kIndicatorTimeToGo: return t.timeToGo;
+    case kIndicatorEta: return t.eta;
+    default: return {};
+    }
+}
+
+void CNavigatorModule::SetAlertSound(app::CAlertSound* sound, std::filesystem::path audioFolder,
+                                     std::function<bool()> audioAlertsOn)
+{
+    m_audioAlertsOn = std::move(audioAlertsOn);
+    m_monitor.SetAlertSound(sound, std::move(audioFolder), m_audioAlertsOn && m_audioAlertsOn());
+}
+
+bool CNavigatorModule::CanGoToVessel() const
+{
+    return m_snapshots.Get()->positionAvailable && m_goToPosition && m_activeChartLoaded &&
+           m_activeChartLoaded();
+}
+
+bool CNavigatorModule::GoToVessel()
+{
+    if (!CanGoToVessel())
+        return false;
+    return m_goToPosition(m_snapshots.Get()->position);
 }
 
 }   // namespace navigator

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -148,6 +149,34 @@ public:
     std::string CogText() const;
     std::string SogText() const;
     std::string XteIndicatorText() const;
+    // The text of a status-bar indicator (NavIndicators.h); empty while no
+    // position is available, for an unset value and for any other id.
+    std::string IndicatorText(unsigned id) const;
+    // Where the cursor points on the active chart, for the vessel-to-cursor
+    // indicator; none when the cursor is off the chart or no chart is active.
+    void SetCursorPositionSource(std::function<std::optional<geo::CPosition>()> cursor)
+    {
+        m_cursorPosition = std::move(cursor);
+    }
+
+    // The waypoint alarms' sound: the program's alert-sound service, the
+    // folder of the sound files, and the frame's "AudioAlerts" switch, read
+    // at every refresh so a change in the options applies at once.
+    void SetAlertSound(app::CAlertSound* sound, std::filesystem::path audioFolder,
+                       std::function<bool()> audioAlertsOn);
+
+    // "Navigator > Go To Vessel": brings the own vessel's position into view
+    // on the active chart. `goTo` is the frame's (keeps or picks the chart,
+    // centres it); `activeChartLoaded` says whether a chart window is active
+    // with its chart loaded.
+    void SetGoToPosition(std::function<bool(const geo::CPosition&)> goTo,
+                         std::function<bool()> activeChartLoaded)
+    {
+        m_goToPosition = std::move(goTo);
+        m_activeChartLoaded = std::move(activeChartLoaded);
+    }
+    bool CanGoToVessel() const;
+    bool GoToVessel();
 
 private:
     // CPositionSourceHost
@@ -207,6 +236,10 @@ private:
     std::function<void(unsigned)> m_listener;
     std::function<void()> m_askGpsConfiguration;
     std::function<bool(bool)> m_toggleReceive;
+    std::function<std::optional<geo::CPosition>()> m_cursorPosition;
+    std::function<bool()> m_audioAlertsOn;
+    std::function<bool(const geo::CPosition&)> m_goToPosition;
+    std::function<bool()> m_activeChartLoaded;
 
     std::chrono::seconds m_loggingPeriod{std::chrono::minutes(5)};
     std::chrono::seconds m_plotFixFreq{std::chrono::minutes(5)};

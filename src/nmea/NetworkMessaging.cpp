@@ -496,6 +496,8 @@ void CNetworkMessaging::Run(std::stop_token stop)
             m_receive.insert(m_receive.begin(), std::move(connection));
         for (const Ipv4& peer : left)
             std::erase_if(m_send, [&](const auto& c) { return c->peer == peer; });
+        // A joiner is not told of us again: it connected to us in its own
+        // join, and a join back would make it reconnect, and so on for ever.
         for (const Ipv4& peer : joined)
             Connect(peer, false);
     }

@@ -111,6 +111,8 @@ private:
     void Run(std::stop_token stop);
     void Join();
     void Leave();
+    // An outgoing connection to `peer`, opened with our join record when
+    // `announce` (our own join), without it when connecting back to a joiner.
     void Connect(const Ipv4& peer, bool announce);
     void Notice(std::string text);
 

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <mutex>
 #include <sstream>
 #include <system_error>
 #include <utility>
@@ -132,6 +133,34 @@ bool MoveTree(const fs::path& from, const fs::path& to, std::string* error)
         return false;
     }
     return RemoveTree(from, error);
+}
+
+namespace {
+
+std::mutex g_renameFaultLock;
+RenameFaultHook g_renameFault;
+
+}   // namespace
+
+void SetRenameFaultHook(RenameFaultHook hook)
+{
+    std::lock_guard lock(g_renameFaultLock);
+    g_renameFault = std::move(hook);
+}
+
+bool RenamePath(const fs::path& from, const fs::path& to, std::string* error)
+{
+    RenameFaultHook fault;
+    {
+        std::lock_guard lock(g_renameFaultLock);
+        fault = g_renameFault;
+    }
+    std::error_code ec;
+    if (const int injected = fault ? fault(from, to) : 0; injected != 0)
+        ec = std::error_code(injected, std::generic_category());
+    else
+        fs::rename(from, to, ec);
+    return ec ? Fail(error, Describe("Cannot move to", to, ec)) : true;
 }
 
 bool RemoveTree(const fs::path& path, std::string* error)

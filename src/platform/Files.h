@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,18 @@ bool CopyTree(const std::filesystem::path& from, const std::filesystem::path& to
 // a copy followed by removal of the source once the copy is whole.
 bool MoveTree(const std::filesystem::path& from, const std::filesystem::path& to,
               std::string* error = nullptr);
+
+// Renames `from` to `to` within one file system, replacing a file `to`.
+bool RenamePath(const std::filesystem::path& from, const std::filesystem::path& to,
+                std::string* error = nullptr);
+
+// A failure put into RenamePath so that tests can run their callers' recovery:
+// while a hook is set it is asked before each rename, and a non-zero errno it
+// returns fails that rename with that error, leaving the disk as it was. An
+// empty hook (the default) puts nothing in. The program never sets one.
+using RenameFaultHook =
+    std::function<int(const std::filesystem::path& from, const std::filesystem::path& to)>;
+void SetRenameFaultHook(RenameFaultHook hook);
 
 // Removes a file or a folder with all it holds. Removing something that is
 // already absent succeeds.

@@ -203,6 +203,16 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     });
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
         auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
+        // The frame and its charting module exist before any of these is asked.
+        navigator->SetCursorPositionSource([this]() -> std::optional<geo::CPosition> {
+            return m_frame && m_frame->Charting() ? m_frame->Charting()->GetCursorPosition()
+                                                  : std::nullopt;
+        });
+        navigator->SetAlertSound(m_sound.get(), GetAudioFolder(),
+                                 [this] { return m_frame && m_frame->AudioAlerts(); });
+        navigator->SetGoToPosition(
+            [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
+            [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
         if (*instruments != nullptr) {
             navigator->SetPortList(&(*instruments)->Ports());
             navigator->SetWindStore((*instruments)->Wind().Parser().Values());

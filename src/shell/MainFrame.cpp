@@ -44,6 +44,7 @@
 #include "chart/ui/ChartFrame.h"
 #include "geo/DatumInfo.h"
 #include "geo/Geomag.h"
+#include "navigator/NavIndicators.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 #include "shell/FrameWorkspace.h"
@@ -146,6 +147,8 @@ bool CMainFrame::OnCreate()
     m_waitPane = std::make_unique<CQtWaitStatusPane>(m_statusBar);
     app::CWaitStatus::SetStatusHost(m_waitPane.get());
     m_statusBar->SetPaneText(CXStatusBar::MessagePane, "Ready");
+    for (const navigator::CNavIndicator& i : navigator::NavIndicators())
+        m_statusBar->AddIndicator(i.id, QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample));
 
     if (!CreateSidePanels())
         return Fail();
@@ -632,6 +635,13 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
         if (p)
             p->UpdatePanelControls(m_commands, disableIfNoHandler);
     }
+    // The indicator panes show their update handlers' texts.
+    if (m_statusBar)
+        for (unsigned id : m_statusBar->IndicatorIds()) {
+            const CCmdUIState s = m_commands.Update(id, false);
+            m_statusBar->SetIndicator(id, QString::fromStdString(s.text.value_or(std::string())),
+                                      s.enabled);
+        }
     // Menus and toolbars: a command nobody handles yet stays disabled.
     for (const auto& [id, action] : m_actions) {
         const CCmdUIState s = m_commands.Update(id, true);

@@ -50,7 +50,8 @@ class CSettingsStore;
 }
 namespace geo {
 class CGeomag;
-}
+class CPosition;
+}   // namespace geo
 class CXStatusBar;
 class QLabel;
 class QPrinter;
@@ -186,6 +187,12 @@ public:
     // place of the chart window of the same id, which then closes. Null
     // when nothing opened.
     chart::CChartDoc* OpenChart(const std::string& path, bool replace, int windowId);
+    // Brings the position into view: the active chart, when it covers the
+    // position, is centred on it and redrawn. False when the position is not
+    // valid or no active chart covers it.
+    bool GoToPosition(const geo::CPosition& position);
+    // A chart window is active and its chart loaded.
+    bool IsActiveChartLoaded() const;
     // A chart window became active (null: none is).
     void ActivateChartFrame(CChartFrame* frame);
     // Reopens what the workspace names: its charts, then the folio.

@@ -384,6 +384,35 @@ void CMainFrame::PostCommand(unsigned id)
         Qt::QueuedConnection);
 }
 
+bool CMainFrame::GoToPosition(const geo::CPosition& position)
+{
+    if (!position.IsValid() || !m_charting)
+        return false;
+    try {
+        chart::CChartDoc* doc = m_charting->GetActiveChartDoc();
+        if (!doc || !doc->IsChartLoaded() || !doc->IsPositionOnChart(position))
+            return false;
+        geo::CPosition onChart;
+        if (doc->ShiftToChartDatum(position, onChart) == chart::kShiftNotOnChart)
+            return false;
+        if (doc->CentreOnPosition(onChart, false)) {
+            if (auto* frame = dynamic_cast<CChartFrame*>(doc->GetChartFrame())) {
+                frame->SyncScrollBars();
+                frame->InvalidateView();
+            }
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CMainFrame::IsActiveChartLoaded() const
+{
+    const chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
+    return doc && doc->IsChartLoaded();
+}
+
 bool CMainFrame::PrintActiveChart(QPrinter& printer)
 {
     chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <GeographicLib/Rhumb.hpp>
+#include <cmath>
 
 #include "../support/FakeChartWindow.h"
 #include "charts/vector/BlankChartDoc.h"
@@ -111,4 +112,63 @@ TEST(RangeBearing, AcrossAWorldChartTheLineReadsTheLongWay)
     click.Start(world, {300, 100});
     click.Finish({300, 100});
     EXPECT_EQ(click.Label(), "0.00nm, 000\xC2\xB0, (180\xC2\xB0)");
+}
+
+TEST(RangeBearing, APacificCentredWorldChartReadsTheLongWayBothDirections)
+{
+    // A world chart from 20 E eastward round to 20 E, so 160 W sits in the
+    // middle; half a degree a pixel, 80 N to 80 S.
+    FixedDoc doc(CPosition(80, 20), CPosition(-80, 20), true, {0, 0, 720, 320});
+    brine_test::FakeChartWindow window({0, 0, 720, 320});
+    doc.AttachWindow(&window);
+    const GeographicLib::Rhumb rhumb(GeographicLib::Constants::WGS84_a(),
+                                     GeographicLib::Constants::WGS84_f(), false);
+    // 30 E is 20 pixels from the left edge, 10 W 660; 40 N is row 80,
+    // 20 S row 200, the equator row 160.
+    struct Line {
+        IntPoint from, to;
+        double lonTurn;   // signed longitude the line sweeps, as drawn
+    };
+    const Line lines[] = {
+        {{20, 160}, {660, 160}, 320.0},   // 30 E east to 10 W along the equator
+        {{660, 160}, {20, 160}, -320.0},   // 10 W west to 30 E
+        {{20, 80}, {660, 200}, 320.0},   // 40 N 30 E east and south to 20 S 10 W
+        {{660, 200}, {20, 80}, -320.0},   // and back west
+    };
+    for (const Line& l : lines) {
+        chart::CRangeBearingOverlay m;
+        m.Start(doc, l.from);
+        ASSERT_TRUE(m.CanExtendTo(l.to));
+        m.SetEnd(l.to);
+        const CPosition& a = m.StartPosition();
+        const CPosition& b = m.EndPosition();
+        double range = 0, bearing = 0;
+        ASSERT_TRUE(chart::RangeBearingAsDrawn(a, b, l.from.x, l.to.x, &range, &bearing));
+        // Sailed with GeographicLib, the range and bearing reach the far end
+        // the way the line was drawn, round most of the world.
+        double lat2 = 0, lon2 = 0, area = 0;
+        rhumb.GenDirect(a.GetLatitude(), a.GetLongitude(), bearing, range * 1852.0,
+                        GeographicLib::Rhumb::LATITUDE | GeographicLib::Rhumb::LONGITUDE |
+                            GeographicLib::Rhumb::LONG_UNROLL,
+                        lat2, lon2, area);
+        EXPECT_NEAR(lat2, b.GetLatitude(), 1e-6) << l.from.x << "->" << l.to.x;
+        EXPECT_NEAR(lon2 - a.GetLongitude(), l.lonTurn, 1e-5) << l.from.x << "->" << l.to.x;
+        m.Finish(l.to);
+        EXPECT_EQ(m.Label(), chart::FormatRangeBearingLabel(range, bearing));
+    }
+    // Along the equator: due east and due west, 320 degrees of it.
+    const double equator = 2 * M_PI * GeographicLib::Constants::WGS84_a() / 1852.0;
+    for (int i = 0; i < 2; ++i) {
+        double range = 0, bearing = 0;
+        chart::CRangeBearingOverlay m;
+        m.Start(doc, lines[i].from);
+        m.SetEnd(lines[i].to);
+        ASSERT_TRUE(chart::RangeBearingAsDrawn(m.StartPosition(), m.EndPosition(), lines[i].from.x,
+                                               lines[i].to.x, &range, &bearing));
+        EXPECT_NEAR(bearing, i == 0 ? 90.0 : 270.0, 1e-9);
+        EXPECT_NEAR(range, equator * 320.0 / 360.0, 1e-3);   // about 19,234 nm
+        m.Finish(lines[i].to);
+        EXPECT_EQ(m.Label(), i == 0 ? "19234nm, 090\xC2\xB0, (270\xC2\xB0)"
+                                    : "19234nm, 270\xC2\xB0, (090\xC2\xB0)");
+    }
 }

@@ -5,6 +5,8 @@
 #include "db/DBLog.h"
 #include "db/DBRoute.h"
 #include "db/DBVesselLog.h"
+#include "db/ImportStaging.h"
+#include "platform/Files.h"
 
 #include "OuterTools.h"
 #include "ScriptedPrompt.h"
@@ -420,4 +422,95 @@ TEST(Import, WithoutTheOlderFileAFreshTableOpens)
         EXPECT_TRUE(table->Close());
         EXPECT_TRUE(fs::exists(dir / (std::string(name, 1) + ".dbf"))) << name;
     }
+}
+
+// An import whose commit fails at any one of its moves (a rename failure put
+// in through the file layer): the open fails with the reason, the table's
+// files are back byte for byte and no staging folder is left. The import
+// replaces a vessel log, so each entry first steps aside and then moves in.
+TEST(Import, ACommitThatFailsAtAnyMoveLeavesTheTableAsItWas)
+{
+    brine_test::TempFolder dir;
+    ASSERT_EQ(
+        XBaseTable(dir.Path(), dir / "voyage.log",
+                   "TIME:C:5,DATE:C:8,LAT:C:10,LNG:C:10,DTM:C:3,COG:C:6,SOG:C:6,TYPE:C:12,"
+                   "NOTE:M:10",
+                   {"10:00|01/06/24|50|-1|-1|0|0|VF|", "12:30|01/06/24|50.1|-1.1|-1|0|0|VF|"}),
+        "");
+    {
+        CDBVesselLog first;
+        first.SetFilePath(dir / "voyage.log");
+        ASSERT_TRUE(first.Open()) << first.GetMessage();
+        first.Close();
+    }
+    const auto tableFiles = [&] {
+        auto files = Snapshot(dir.Path());
+        std::erase_if(files,
+                      [](const auto& f) { return f.first.rfind("~OldLogs.Backup", 0) == 0; });
+        return files;
+    };
+    const auto before = tableFiles();
+    ASSERT_GE(before.size(), 3u);
+    struct Reset {
+        ~Reset() { platform::SetRenameFaultHook({}); }
+    } reset;
+    int failedAt = 0;
+    for (int k = 1;; ++k) {
+        int calls = 0;
+        platform::SetRenameFaultHook(
+            [&](const fs::path&, const fs::path&) { return ++calls == k ? EIO : 0; });
+        brine_test::ScriptedPrompt prompt;
+        prompt.Expect(platform::PromptAnswer::Yes, "Do you want to overwrite it?");
+        CDBVesselLog index;
+        index.SetPrompt(&prompt);
+        index.SetFilePath(dir / "voyage.log");
+        const bool opened = index.Open();
+        platform::SetRenameFaultHook({});
+        if (calls < k) {   // every move made: the import went through
+            ASSERT_TRUE(opened) << index.GetMessage();
+            index.Close();
+            break;
+        }
+        failedAt = k;
+        EXPECT_FALSE(opened) << "move " << k;
+        EXPECT_NE(index.GetMessage().find("could not take its place"), std::string::npos)
+            << index.GetMessage();
+        EXPECT_NE(index.GetMessage().find(std::error_code(EIO, std::generic_category()).message()),
+                  std::string::npos)
+            << index.GetMessage();
+        EXPECT_EQ(tableFiles(), before) << "move " << k;
+        EXPECT_TRUE(NoStagingLeft(dir.Path())) << "move " << k;
+        ASSERT_LT(k, 50) << "the commit never finished";
+    }
+    EXPECT_GE(failedAt, 4) << "each replaced entry steps aside and the new one moves in";
+
+    // Should a replaced file also fail to come back, it is not thrown away:
+    // the staging folder keeps it, says so, and later imports leave it be.
+    // Every move into the table's folder fails: the first move in, and then
+    // putting back what stepped aside.
+    platform::SetRenameFaultHook([&](const fs::path&, const fs::path& to) {
+        return to.parent_path() == dir.Path() ? EIO : 0;
+    });
+    brine_test::ScriptedPrompt prompt;
+    prompt.Expect(platform::PromptAnswer::Yes, "Do you want to overwrite it?");
+    CDBVesselLog index;
+    index.SetPrompt(&prompt);
+    index.SetFilePath(dir / "voyage.log");
+    const auto inPlace = tableFiles();
+    EXPECT_FALSE(index.Open());
+    platform::SetRenameFaultHook({});
+    const std::string& message = index.GetMessage();
+    const auto kept = message.find("kept in ");
+    ASSERT_NE(kept, std::string::npos) << message;
+    const fs::path keptIn = message.substr(kept + 8);
+    ASSERT_TRUE(fs::is_directory(keptIn)) << message;
+    EXPECT_FALSE(NoStagingLeft(dir.Path()));
+    const auto stranded = Snapshot(keptIn);
+    ASSERT_FALSE(stranded.empty());
+    for (const auto& [file, bytes] : stranded)
+        EXPECT_EQ(bytes, inPlace.at(file)) << file;
+    {
+        CImportStaging later(dir.Path().string(), "voyage");
+    }
+    EXPECT_EQ(Snapshot(keptIn), stranded) << "a later import removed the kept files";
 }

@@ -174,6 +174,54 @@ TEST(MonitorModel, SteeringSentenceReadBackByPynmea2)
     EXPECT_EQ(*out, "R 00.76 2\nL 00.76 2\n") << lines;
 }
 
+// Arrival and perpendicular are told apart in the steering sentence: a
+// vessel inside the arrival circle short of the perpendicular sets only the
+// arrival letter, one past the perpendicular outside the circle only the
+// perpendicular letter; pynmea2 reads them back.
+TEST(MonitorModel, ArrivalAndPerpendicularLettersApartReadBackByPynmea2)
+{
+    struct Row {
+        const char* what;
+        double rangeFromWaypoint, bearingFromWaypoint;
+        const char* letters;   // arrival, perpendicular as pynmea2 reads them
+    };
+    const Row rows[] = {
+        {"inside the circle, short of the perpendicular", 0.3, 180.0, "'A' ''"},
+        {"past the perpendicular, outside the circle", 1.0, 0.0, "'' 'A'"},
+    };
+    std::string lines, expected;
+    for (const Row& r : rows) {
+        Model m;
+        m.steering.on = true;
+        m.route.Add(50.0, -4.0);
+        m.route.Add(50.1, -4.0);
+        m.route.Add(50.2, -4.0);
+        m.route.active = 2;
+        m.route.settings.arrivalCircleEntryOn = true;
+        m.route.settings.arrivalCircleRadius = 0.5;
+        m.route.settings.passingPerpendicularOn = true;
+        m.route.settings.autoWptAdvanceOn = false;
+        geo::CPosition at;
+        ASSERT_TRUE(geo::PositionAtRangeBearing(geo::CPosition(50.1, -4.0), r.rangeFromWaypoint,
+                                                r.bearingFromWaypoint, &at));
+        m.Refresh(m.At(at.GetLatitude(), at.GetLongitude()));
+        ASSERT_EQ(m.steering.sent.size(), 1u) << r.what;
+        ASSERT_EQ(m.model.Alarms().Lines().size(), 1u) << r.what;
+        const std::string apb = nmea::ComposeApb(ApbFromSteering(m.steering.sent[0]));
+        lines += apb + nmea::CNMEADevice::ChecksumSuffix(apb) + "\n";
+        expected += std::string(r.letters) + "\n";
+    }
+    const auto out =
+        brine_test::RunPython("import pynmea2\n"
+                              "for line in '''" +
+                              lines +
+                              "'''.split():\n"
+                              "    s = pynmea2.parse(line, check=True)\n"
+                              "    print(repr(s.arr_circle_entered), repr(s.perp_passed))\n");
+    ASSERT_TRUE(out) << "pynmea2 (python3-nmea2) must read the sentences: " << lines;
+    EXPECT_EQ(*out, expected) << lines;
+}
+
 TEST(MonitorModel, TimeToGo)
 {
     struct Row {

@@ -252,6 +252,9 @@ wait_for "a position with COG and SOG on the panel" has_position
 echo "   $(field tab): $(field latitude) $(field longitude) COG$(field cog) SOG $(field sog); $(field replayText)"
 P1=$(field replayText | sed -n 's/.* \([0-9]*\)% of.*/\1/p')
 shot nav-replay-running
+panes_show() { [ -n "$(field cogPane)" ] && [ "$(field cogPane)" = "$(field cog)" ] && [ "$(field sogPane)" = "$(field sog)" ] && echo shown; }
+STEP_SECONDS=5 wait_for "the status bar's COG and SOG panes to show the panel's values" panes_show
+echo "   status bar: COG '$(field cogPane)' SOG '$(field sogPane)'"
 sleep 2
 P2=$(field replayText | sed -n 's/.* \([0-9]*\)% of.*/\1/p')
 echo "   progress ${P1}% then ${P2}%"
@@ -263,6 +266,8 @@ replay_done() { [ "$(field replay)" = 0 ] && echo done; }
 STEP_SECONDS=60 wait_for "the end of the replay" replay_done
 echo "   after the replay: '$(field replayText)'"
 check_dr_timing
+STEP_SECONDS=5 wait_for "the status bar's COG and SOG panes to show dead reckoning's" panes_show
+echo "   status bar in DR: COG '$(field cogPane)' SOG '$(field sogPane)'"
 shot nav-replay-dr
 
 step "3. a Python writer on the pty at the capture's real rate clears it; killing it brings it back"

@@ -421,4 +421,76 @@ TEST(Stations, OwnAddressIsNotLoopback)
     EXPECT_TRUE(alone.Stop());
 }
 
+TEST(Stations, AFloodWaitsInTheSendersBuffersNotInTheIncomingQueue)
+{
+    // A station taking at most 50 records, flooded by a peer with 2,000
+    // records of 105 bytes while nobody takes any: it stops reading when the
+    // queue is full, so the queue holds the limit plus what one receive of
+    // 4,096 bytes (and a partial record before it) brought, and the rest
+    // waits in the peer's and the kernel's buffers.
+    brine_test::TempFolder folder;
+    const int port = TestPort();
+    constexpr std::size_t kLimit = 50;
+    constexpr int kRecords = 2000;
+    constexpr std::size_t kPayload = 100;
+    const std::size_t oneReceive = (4096 + 4 + kPayload) / (5 + kPayload);
+    nmea::CStationOptions quiet;
+    quiet.ownAddress = nmea::Ipv4{127, 0, 0, 2};
+    quiet.applicationFolder = folder.Path();
+    quiet.incomingLimit = kLimit;
+    nmea::CStationOptions loud = quiet;
+    loud.ownAddress = nmea::Ipv4{127, 0, 0, 3};
+    loud.incomingLimit = 1000;
+    nmea::CNetworkMessaging receiver(quiet), sender(loud);
+    for (nmea::CNetworkMessaging* station : {&receiver, &sender}) {
+        station->SetSharedFolder(folder.Path().string());
+        station->SetTcpPort(static_cast<std::uint16_t>(port));
+        ASSERT_TRUE(station->Start());
+    }
+    ASSERT_TRUE(WaitForText([&] {
+        const auto r = receiver.Counts(), s = sender.Counts();
+        return r.joined && s.joined && r.receiving == 1 && s.sending == 1 && r.sending == 1;
+    })) << "the two stations never connected";
+
+    for (int i = 0; i < kRecords; ++i) {
+        std::string payload = std::to_string(i);
+        payload.resize(kPayload, '.');
+        ASSERT_TRUE(sender.PostMessage(nmea::kStationSentence, payload));
+    }
+    sender.FlushOutgoing();
+    // Over loopback the whole flood would be in within milliseconds if the
+    // station kept reading.
+    std::this_thread::sleep_for(1s);
+    std::vector<int> seen;
+    const auto take = [&] {
+        auto batch = receiver.TakeIncoming();
+        for (const nmea::CStationMessage& m : batch) {
+            EXPECT_EQ(m.type, nmea::kStationSentence);
+            EXPECT_EQ(m.payload.size(), kPayload);
+            seen.push_back(std::stoi(m.payload));
+        }
+        return batch.size();
+    };
+    const std::size_t first = take();
+    EXPECT_GE(first, kLimit) << "the queue filled to its limit";
+    EXPECT_LE(first, kLimit + oneReceive) << "the queue never holds more than the limit and "
+                                             "one receive";
+    // Taken, the rest arrive: every record once, in the order sent (which
+    // also holds only while the two stations keep their one connection each
+    // way rather than reconnecting).
+    const auto until = std::chrono::steady_clock::now() + 20s;
+    while (seen.size() < static_cast<std::size_t>(kRecords) &&
+           std::chrono::steady_clock::now() < until) {
+        EXPECT_LE(take(), kLimit + oneReceive);
+        std::this_thread::sleep_for(2ms);
+    }
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(kRecords));
+    for (int i = 0; i < kRecords; ++i)
+        ASSERT_EQ(seen[static_cast<std::size_t>(i)], i) << "record " << i;
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(take(), 0u) << "nothing doubled";
+    EXPECT_TRUE(sender.Stop());
+    EXPECT_TRUE(receiver.Stop());
+}
+
 }   // namespace

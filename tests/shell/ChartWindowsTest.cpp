@@ -430,3 +430,39 @@ TEST_F(ChartWindowsTest, PrintedPdfHoldsTheHeaderAndOneImageOfTheView)
         << list;
     frame->CloseWithoutConfirmation();
 }
+
+// "Go To Vessel" and the other go-to commands: the active chart, covering the
+// position, is centred on it as far as the world's edges let it.
+TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
+{
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    frame->MdiArea()->setActiveSubWindow(chartFrame);
+    chart::CChartDoc& doc = *chartFrame->GetChartDoc();
+    ASSERT_TRUE(frame->IsActiveChartLoaded());
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.ZoomIn());   // 90 degrees of longitude across
+    geo::CPosition nw, se;
+    ASSERT_TRUE(doc.GetExtent(nw, se));
+    const double halfLat = (nw.GetLatitude() - se.GetLatitude()) / 2;   // by the window's shape
+    struct Row {
+        double lat, lon;
+        double centreLat, centreLon;   // where the view's centre ends up
+    };
+    const Row rows[] = {
+        {50.25, -1.5, 50.25, -1.5},
+        {-33.8, 151.3, -33.8, 135.0},   // stops at 180 E: 45 degrees short of the edge
+        {80.0, 10.0, 90.0 - halfLat, 10.0},   // and at the pole
+    };
+    for (const Row& r : rows) {
+        ASSERT_TRUE(frame->GoToPosition(geo::CPosition(r.lat, r.lon))) << r.lat;
+        ASSERT_TRUE(doc.GetExtent(nw, se));
+        EXPECT_NEAR((nw.GetLatitude() + se.GetLatitude()) / 2, r.centreLat, 1e-6) << r.lat;
+        EXPECT_NEAR((nw.GetLongitude() + se.GetLongitude()) / 2, r.centreLon, 1e-6) << r.lat;
+        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(), 90.0, 1e-6) << "the span stays";
+    }
+    geo::CPosition nowhere;
+    nowhere.Invalidate();
+    EXPECT_FALSE(frame->GoToPosition(nowhere)) << "not a position";
+    frame->CloseWithoutConfirmation();
+}

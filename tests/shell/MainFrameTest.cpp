@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -31,6 +32,7 @@
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
 #include "geo/DatumInfo.h"
+#include "navigator/NavIndicators.h"
 #include "platform/SettingsStore.h"
 #include "shell/MainMenus.h"
 
@@ -145,6 +147,59 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
     ASSERT_NE(frame.ActiveSidePanel(), nullptr);
     EXPECT_FALSE(frame.ActiveSidePanel()->isHidden());
     EXPECT_TRUE(frame.MsgBarWnd()->isHidden());   // nothing to say yet
+}
+
+// The vessel indicators sit between the message pane and the position pane,
+// each with its tooltip, and show whatever their update handlers say.
+TEST_F(MainFrameTest, StatusBarIndicatorsShowTheirHandlersTexts)
+{
+    CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    ASSERT_TRUE(frame.CompleteStartUp());
+    CXStatusBar* bar = frame.StatusBar();
+    std::vector<unsigned> ids;
+    for (const navigator::CNavIndicator& i : navigator::NavIndicators())
+        ids.push_back(i.id);
+    EXPECT_EQ(bar->IndicatorIds(), ids);
+    EXPECT_EQ(ids, (std::vector<unsigned>{2310, 2311, 2312, 2317, 2316, 2313, 2314, 2315, 2318}));
+    const auto* cog = bar->findChild<QLabel*>("Indicator2311");
+    ASSERT_NE(cog, nullptr);
+    EXPECT_EQ(cog->toolTip(), QString::fromUtf8("Vessel Course Over Ground (COG) in \u00b0T"));
+    frame.show();
+    // Without a navigator nobody answers: empty, and an empty pane is hidden.
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_EQ(bar->IndicatorText(2311), "");
+    EXPECT_TRUE(cog->isHidden());
+
+    // A handler's text shows on the next idle pass; a disabled one greys its pane.
+    std::string text = " 045";
+    bool enabled = true;
+    frame.Commands().Add(this, 2311, CCommandTable::Handler{}, [&](CCmdUI& ui) {
+        ui.SetText(text);
+        ui.Enable(enabled);
+    });
+    for (unsigned id : {2310u, 2318u})
+        frame.Commands().Add(this, id, CCommandTable::Handler{},
+                             [](CCmdUI& ui) { ui.SetText("x" + std::to_string(ui.GetID())); });
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_EQ(bar->IndicatorText(2311), " 045");
+    EXPECT_FALSE(cog->isHidden());
+    EXPECT_TRUE(cog->isEnabled());
+    text = " 046";
+    enabled = false;
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_EQ(bar->IndicatorText(2311), " 046");
+    EXPECT_FALSE(cog->isEnabled());
+    // In their order, ahead of the position pane.
+    QCoreApplication::processEvents();
+    const auto* position = bar->findChild<QLabel*>("StatusPane1");
+    const auto* first = bar->findChild<QLabel*>("Indicator2310");
+    const auto* last = bar->findChild<QLabel*>("Indicator2318");
+    EXPECT_LT(first->geometry().right(), cog->geometry().left());
+    EXPECT_LT(cog->geometry().right(), last->geometry().left());
+    EXPECT_LT(last->geometry().right(), position->geometry().left());
+    frame.Commands().Remove(this);
+    frame.CloseWithoutConfirmation();
 }
 
 TEST_F(MainFrameTest, StartUpNoticesStayOnTheMessageBarUntilCleared)

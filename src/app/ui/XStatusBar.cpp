@@ -6,10 +6,29 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
+
 namespace {
+
+// An indicator pane asks for its sample's width, so it keeps its place as
+// its value changes, and gives way down to its text's own width when the
+// window is narrow.
+class CIndicatorPane final : public QLabel {
+public:
+    CIndicatorPane(QWidget* parent, int width) : QLabel(parent), m_width(width) { }
+    QSize sizeHint() const override
+    {
+        const QSize text = QLabel::sizeHint();
+        return {std::max(m_width, text.width()), text.height()};
+    }
+
+private:
+    int m_width;
+};
+
 const char* const kSizingText[4] = {"", "00 00'00.0000N   000 00'00.0000W ", "TARGET TRACKING",
                                     " 00-00-0000 00:00:00 "};
-}
+}   // namespace
 
 CXStatusBar::CXStatusBar(QWidget* parent) : QStatusBar(parent)
 {
@@ -40,6 +59,45 @@ void CXStatusBar::SetPaneText(int pane, const QString& text)
 QString CXStatusBar::PaneText(int pane) const
 {
     return pane >= 0 && pane < 4 ? m_panes[pane]->text() : QString();
+}
+
+void CXStatusBar::AddIndicator(unsigned id, const QString& tooltip, const QString& sample)
+{
+    if (m_indicators.count(id) != 0)
+        return;
+    QFont bold = font();
+    bold.setBold(true);
+    auto* pane = new CIndicatorPane(this, QFontMetrics(bold).horizontalAdvance(sample) + 12);
+    pane->setObjectName(QString("Indicator%1").arg(id));
+    pane->setToolTip(tooltip);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setFrameShape(QFrame::Panel);
+    pane->setFrameShadow(QFrame::Sunken);
+    pane->setStyleSheet("QLabel { color: rgb(0, 0, 0); background: rgb(175, 175, 175); "
+                        "font-weight: bold; padding: 0 3px; }");
+    pane->hide();   // until it has something to say
+    // After the message pane and the indicators added before, ahead of the position pane.
+    insertPermanentWidget(1 + static_cast<int>(m_indicatorIds.size()), pane);
+    m_indicatorIds.push_back(id);
+    m_indicators[id] = pane;
+}
+
+void CXStatusBar::SetIndicator(unsigned id, const QString& text, bool enabled)
+{
+    const auto it = m_indicators.find(id);
+    if (it == m_indicators.end())
+        return;
+    if (it->second->text() != text)
+        it->second->setText(text);
+    it->second->setEnabled(enabled);
+    // An empty indicator takes no room from the others.
+    it->second->setVisible(!text.isEmpty());
+}
+
+QString CXStatusBar::IndicatorText(unsigned id) const
+{
+    const auto it = m_indicators.find(id);
+    return it == m_indicators.end() ? QString() : it->second->text();
 }
 
 bool CXStatusBar::ShowProgress(const QString& text, int low, int high)

@@ -6,7 +6,9 @@
 
 #include <QStatusBar>
 
+#include <map>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -30,6 +32,16 @@ public:
     void HideProgress();
     QProgressBar* Progress() const { return m_progress; }
 
+    // Indicator panes of other modules, between the message pane and the
+    // position pane in the order added: bold black text on grey, sized by
+    // `sample`, with a tooltip, shown only while their text is not empty.
+    // Their texts follow their commands' update handlers (the frame asks
+    // them on its idle pass).
+    void AddIndicator(unsigned id, const QString& tooltip, const QString& sample);
+    const std::vector<unsigned>& IndicatorIds() const { return m_indicatorIds; }
+    void SetIndicator(unsigned id, const QString& text, bool enabled);
+    QString IndicatorText(unsigned id) const;
+
 signals:
     void contextMenuAt(QPoint globalPos);
 
@@ -40,4 +52,6 @@ private:
     QLabel* m_panes[4] = {};
     QProgressBar* m_progress = nullptr;
     QString m_savedText;
+    std::vector<unsigned> m_indicatorIds;
+    std::map<unsigned, QLabel*> m_indicators;
 };

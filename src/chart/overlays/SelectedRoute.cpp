@@ -62,119 +62,165 @@ bool CSelectedRoute::GetRouteDistance(bool entireRoute, double& total) const
     return true;
 }
 
+struct CSelectedRoute::DrawPass {
+    DrawPass(CChartDoc* owner, const CRouteOverlaySource& route)
+        : props(route.WaypointProperties()),
+          settings(route.DrawSettings()), symbolPen{PenStyle::Solid, 1, props.GetColour()},
+          legPen{PenStyle::Solid, props.Line().GetWidth(), props.Line().GetColour()},
+          label(&props.Text().GetFont()), etaLabel(&props.Text().GetFont()),
+          labelsAllowed(route.AreRouteTablesPositioned())
+    {
+        label.textColour = props.Text().GetColour();
+        label.placement = kPlaceAbove;
+        label.SetOwner(owner);
+        etaLabel.textColour = props.Text().GetColour();
+        etaLabel.frameStyle = kFrameEllipse;
+        etaLabel.placement = kPlaceLowerRight;
+        etaLabel.SetOwner(owner);
+
+        line.SetOwner(owner);
+        line.SetRouteSource(&route);
+        line.patternCode = props.Line().GetPatternFlag() ? 1 : 0;
+        line.drawLegArrow = settings.drawLegArrow;
+        line.drawCourse = settings.drawCourseAndSMG;
+        line.distanceToRunInterval = settings.distanceToRunInterval;
+    }
+
+    const CWaypointProperties& props;
+    const CRouteDrawSettings& settings;
+    const Pen symbolPen;
+    const Pen legPen;
+    COverlayText label;
+    COverlayText etaLabel;
+    COverlayLine line;
+    const bool labelsAllowed;
+
+    // Distance to run: drawn at all, the distance left and the part of an
+    // interval carried to the next mark; marksOn once the countdown started.
+    bool distanceToRun = false;
+    double toRun = 0;
+    double carried = 0;
+    bool marksOn = false;
+
+    // The waypoint before the one being drawn and the type of its leg.
+    geo::CPosition previous;
+    std::int32_t legType = static_cast<std::int32_t>(LegType::RhumbLine);
+    bool first = true;
+    bool firstUnflagged = true;
+    PointList points;
+    PointList segments;
+};
+
 void CSelectedRoute::Draw(CXDC& dc)
 {
     if (!m_owner || !m_route)
         return;
-    const CWaypointProperties& props = m_route->WaypointProperties();
-    const CRouteDrawSettings& settings = m_route->DrawSettings();
-    const Pen symbolPen{PenStyle::Solid, 1, props.GetColour()};
-    const Pen legPen{PenStyle::Solid, props.Line().GetWidth(), props.Line().GetColour()};
-
-    COverlayText label(&props.Text().GetFont());
-    label.textColour = props.Text().GetColour();
-    label.placement = kPlaceAbove;
-    label.SetOwner(m_owner);
-    COverlayText etaLabel(&props.Text().GetFont());
-    etaLabel.textColour = props.Text().GetColour();
-    etaLabel.frameStyle = kFrameEllipse;
-    etaLabel.placement = kPlaceLowerRight;
-    etaLabel.SetOwner(m_owner);
-
-    COverlayLine line;
-    line.SetOwner(m_owner);
-    line.SetRouteSource(m_route);
-    line.patternCode = props.Line().GetPatternFlag() ? 1 : 0;
-    line.drawLegArrow = settings.drawLegArrow;
-    line.drawCourse = settings.drawCourseAndSMG;
-    line.distanceToRunInterval = settings.distanceToRunInterval;
-
-    bool distanceToRun = settings.drawDistanceToRun;
-    double toRun = 0, carried = 0;
-    if (distanceToRun) {
-        const double interval = geo::ClampDistanceToRunInterval(settings.distanceToRunInterval);
-        distanceToRun = GetRouteDistance(settings.applyToEntireRoute, toRun);
-        carried = InitialCarriedDistance(toRun, interval);
-    }
-    const bool labelsAllowed = m_route->AreRouteTablesPositioned();
-
-    geo::CPosition previous;
-    std::int32_t legType = static_cast<std::int32_t>(LegType::RhumbLine);
-    bool firstUnflagged = true;
-    bool marksOn = false;
-    bool first = true;
-    PointList points, segments;
+    DrawPass pass(m_owner, *m_route);
+    StartDistanceToRun(pass);
     for (const auto& wp : m_waypoints) {
-        const geo::CPosition& here = wp->GetPosition();
-        if (!first) {
-            line.SetEnds(previous, here);
-            line.SetLegType(legType);
+        if (DrawLegTo(dc, pass, *wp))
+            DrawWaypoint(dc, pass, *wp);
+        pass.previous = wp->GetPosition();
+        pass.legType = wp->legType;
+        pass.first = false;
+    }
+}
+
+void CSelectedRoute::StartDistanceToRun(DrawPass& pass) const
+{
+    pass.distanceToRun = pass.settings.drawDistanceToRun;
+    if (!pass.distanceToRun)
+        return;
+    const double interval = geo::ClampDistanceToRunInterval(pass.settings.distanceToRunInterval);
+    pass.distanceToRun = GetRouteDistance(pass.settings.applyToEntireRoute, pass.toRun);
+    pass.carried = InitialCarriedDistance(pass.toRun, interval);
+}
+
+bool CSelectedRoute::DrawLegTo(CXDC& dc, DrawPass& pass, const COverlayWaypoint& wp) const
+{
+    const geo::CPosition& here = wp.GetPosition();
+    if (!pass.first) {
+        pass.line.SetEnds(pass.previous, here);
+        pass.line.SetLegType(pass.legType);
+    }
+    if (wp.IsSelected()) {
+        // A flagged leg only counts down the distance to run.
+        if (pass.distanceToRun && !pass.first)
+            pass.line.DrawDistanceToRunMarks(false, dc, pass.toRun, pass.carried);
+        if (pass.distanceToRun && pass.settings.applyToEntireRoute)
+            pass.marksOn = true;
+        pass.firstUnflagged = true;
+        return false;
+    }
+    if (pass.firstUnflagged) {
+        // The first waypoint after flagged ones starts the drawn legs.
+        pass.firstUnflagged = false;
+        if (pass.marksOn && !pass.first)
+            pass.line.DrawDistanceToRunMarks(false, dc, pass.toRun, pass.carried);
+        return true;
+    }
+    DrawLeg(dc, pass, here);
+    return true;
+}
+
+void CSelectedRoute::DrawLeg(CXDC& dc, DrawPass& pass, const geo::CPosition& here) const
+{
+    {
+        CSelPen pen(dc, pass.legPen);
+        pass.line.Draw(dc);
+    }
+    double range = 0, bearing = 0;
+    if (geo::RhumbRangeBearing(pass.previous, here, &range, &bearing, true)) {
+        pass.segments.clear();   // the document appends
+        m_owner->PositionsToSegments(pass.previous, here, pass.segments);
+        for (std::size_t i = 0; i + 1 < pass.segments.size(); i += 2) {
+            const IntPoint a = pass.segments[i], b = pass.segments[i + 1];
+            if (a != b)
+                pass.line.DrawLegMarks(dc, bearing, {(a.x + b.x) / 2, (a.y + b.y) / 2});
         }
-        bool drawSymbol = false;
-        if (wp->IsSelected()) {
-            if (distanceToRun && !first)
-                line.DrawDistanceToRunMarks(false, dc, toRun, carried);
-            if (distanceToRun && settings.applyToEntireRoute)
-                marksOn = true;
-            firstUnflagged = true;
-        } else if (firstUnflagged) {
-            firstUnflagged = false;
-            if (marksOn && !first)
-                line.DrawDistanceToRunMarks(false, dc, toRun, carried);
-            drawSymbol = true;
-        } else {
-            {
-                CSelPen pen(dc, legPen);
-                line.Draw(dc);
-            }
-            double range = 0, bearing = 0;
-            if (geo::RhumbRangeBearing(previous, here, &range, &bearing, true)) {
-                segments.clear();   // the document appends
-                m_owner->PositionsToSegments(previous, here, segments);
-                for (std::size_t i = 0; i + 1 < segments.size(); i += 2) {
-                    const IntPoint a = segments[i], b = segments[i + 1];
-                    if (a != b)
-                        line.DrawLegMarks(dc, bearing, {(a.x + b.x) / 2, (a.y + b.y) / 2});
-                }
-            }
-            if (marksOn)
-                line.DrawDistanceToRunMarks(true, dc, toRun, carried);
-            drawSymbol = true;
+    }
+    if (pass.marksOn)
+        pass.line.DrawDistanceToRunMarks(true, dc, pass.toRun, pass.carried);
+}
+
+void CSelectedRoute::SetLabelTexts(DrawPass& pass, const COverlayWaypoint& wp) const
+{
+    pass.label.text.clear();
+    pass.etaLabel.text.clear();
+    if (!pass.labelsAllowed)
+        return;
+    const CWaypointProperties& props = pass.props;
+    const bool showName = props.drawName && !wp.name.empty();
+    if (props.drawNumber || showName) {
+        pass.label.text = props.GetLabelPrefix();
+        if (props.drawNumber)
+            pass.label.text += std::to_string(wp.number);
+        if (showName)
+            pass.label.text += " " + wp.name;
+    }
+    CDateTimeEx eta;
+    if (props.drawEta && m_route->GetArrivalTime(wp.number - 1, eta))
+        pass.etaLabel.text = eta.Format("%d/%H%M ");
+}
+
+void CSelectedRoute::DrawWaypoint(CXDC& dc, DrawPass& pass, COverlayWaypoint& wp) const
+{
+    if (!m_owner->PositionToClientPoints(wp.GetPosition(), pass.points))
+        return;
+    SetLabelTexts(pass, wp);
+    CSelPen pen(dc, pass.symbolPen);
+    wp.SetSizeMode(pass.props.GetSizeMode());
+    for (const IntPoint& p : pass.points) {
+        wp.SetScreenPoint(p);
+        wp.Draw(dc);
+        if (!pass.label.text.empty()) {
+            pass.label.SetScreenPoint(p);
+            pass.label.Draw(dc);
         }
-        if (drawSymbol && m_owner->PositionToClientPoints(here, points)) {
-            label.text.clear();
-            etaLabel.text.clear();
-            if (labelsAllowed) {
-                const bool showName = props.drawName && !wp->name.empty();
-                if (props.drawNumber || showName) {
-                    label.text = props.GetLabelPrefix();
-                    if (props.drawNumber)
-                        label.text += std::to_string(wp->number);
-                    if (showName)
-                        label.text += " " + wp->name;
-                }
-                CDateTimeEx eta;
-                if (props.drawEta && m_route->GetArrivalTime(wp->number - 1, eta))
-                    etaLabel.text = eta.Format("%d/%H%M ");
-            }
-            CSelPen pen(dc, symbolPen);
-            wp->SetSizeMode(props.GetSizeMode());
-            for (const IntPoint& p : points) {
-                wp->SetScreenPoint(p);
-                wp->Draw(dc);
-                if (!label.text.empty()) {
-                    label.SetScreenPoint(p);
-                    label.Draw(dc);
-                }
-                if (!etaLabel.text.empty()) {
-                    etaLabel.SetScreenPoint(p);
-                    etaLabel.Draw(dc);
-                }
-            }
+        if (!pass.etaLabel.text.empty()) {
+            pass.etaLabel.SetScreenPoint(p);
+            pass.etaLabel.Draw(dc);
         }
-        previous = here;
-        legType = wp->legType;
-        first = false;
     }
 }
 

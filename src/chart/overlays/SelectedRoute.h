@@ -30,6 +30,21 @@ public:
     static double InitialCarriedDistance(double toRun, double interval);
 
 private:
+    // What one Draw carries from waypoint to waypoint: pens, labels, the leg
+    // line and the distance-to-run countdown.
+    struct DrawPass;
+
+    void StartDistanceToRun(DrawPass& pass) const;
+    // The leg that ends at `wp`, as the flags decide; true when the waypoint's
+    // symbol is drawn.
+    bool DrawLegTo(CXDC& dc, DrawPass& pass, const COverlayWaypoint& wp) const;
+    // An unflagged leg: the line, a mark at each visible segment's middle and
+    // the distance-to-run marks along it.
+    void DrawLeg(CXDC& dc, DrawPass& pass, const geo::CPosition& here) const;
+    void SetLabelTexts(DrawPass& pass, const COverlayWaypoint& wp) const;
+    // The symbol and its labels at every client point of the waypoint.
+    void DrawWaypoint(CXDC& dc, DrawPass& pass, COverlayWaypoint& wp) const;
+
     bool LegDistance(const geo::CPosition& a, const geo::CPosition& b, std::int32_t legType,
                      double& range) const;
 

@@ -210,6 +210,18 @@ void CBlankChartDoc::MoveExtent(double dLat, double dLon)
     InvalidateChart();
 }
 
+bool CBlankChartDoc::CentreOnPosition(const geo::CPosition& position, bool)
+{
+    if (!position.IsValid())
+        return false;
+    const geo::CPosition nw = m_viewNorthWest;
+    const geo::CPosition se = m_viewSouthEast;
+    const double centreLat = (nw.GetLatitude() + se.GetLatitude()) / 2.0;
+    const double centreLon = (nw.GetLongitude() + se.GetLongitude()) / 2.0;
+    MoveExtent(position.GetLatitude() - centreLat, position.GetLongitude() - centreLon);
+    return !(m_viewNorthWest == nw && m_viewSouthEast == se);
+}
+
 int CBlankChartDoc::PanHorizontal(int step)
 {
     geo::IntRect visible;

@@ -33,6 +33,9 @@ public:
     bool ZoomIn() override;
     bool ZoomOut() override;
     bool ZoomFull() override;
+    // Moves the current extent so the position is at its centre, as far as
+    // the world's edges allow; true when the extent moved.
+    bool CentreOnPosition(const geo::CPosition& position, bool flag) override;
     bool ZoomToRect(int left, int top, int right, int bottom) override;
     bool UsesScrollBars() const override { return true; }
     bool IsWorldChart() const override { return true; }

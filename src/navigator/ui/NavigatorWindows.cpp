@@ -16,6 +16,7 @@
 #include "app/MsgBar.h"
 #include "app/ui/PropertySheet.h"
 #include "navigator/Instruments.h"
+#include "navigator/NavIndicators.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/PortDumpWindows.h"
 #include "navigator/ui/PositionSourceDlg.h"
@@ -82,6 +83,13 @@ void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
          {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kTargetOptions})
         commands.Add(
             this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+    commands.Add(
+        this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },
+        [this](CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
+    // The vessel indicators of the status bar: update only, each its text.
+    for (const navigator::CNavIndicator& indicator : navigator::NavIndicators())
+        commands.Add(this, indicator.id, CCommandTable::Handler{},
+                     [this](CCmdUI& ui) { ui.SetText(IndicatorText(ui.GetID())); });
 }
 
 void CNavigatorWindows::OnPositionSource()
@@ -230,6 +238,12 @@ void CNavigatorWindows::WriteStateFile()
     field("sog", m_panel->ValueText("sog"));
     field("windAngle1", m_panel->ValueText("windAngle1"));
     field("windSpeed1", m_panel->ValueText("windSpeed1"));
+    // The status bar's COG and SOG panes as shown (they follow on the idle pass).
+    for (const auto& [name, pane] :
+         {std::pair{"cogPane", "Indicator2311"}, std::pair{"sogPane", "Indicator2312"}}) {
+        const QLabel* label = m_window ? m_window->findChild<QLabel*>(pane) : nullptr;
+        field(name, label ? label->text() : QString());
+    }
     out << "caution=" << (IsNmeaCautionOn() ? 1 : 0) << "\t";
     out << "replay=" << (Simulation().IsRunning() ? 1 : 0) << "\t";
     out << "replayText=" << Simulation().StatusText() << "\t";
