@@ -1,93 +1,10 @@
-// Desktop facts, version texts, memory figures and display forms.
+// Version texts, memory figures and display forms.
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
 #include "app/Version.h"
 #include "platform/Files.h"
 
-#include <atomic>
 #include <sys/utsname.h>
-
-namespace {
-
-std::atomic<CDesktop*> g_desktop{nullptr};
-
-}   // namespace
-
-// ---- Desktop ----------------------------------------------------------------------
-
-void SetDesktop(CDesktop* desktop)
-{
-    g_desktop.store(desktop);
-}
-
-int GetScreenBitsPerPixel()
-{
-    const CDesktop* d = g_desktop.load();
-    return d ? d->ScreenBitsPerPixel() : 0;
-}
-
-int GetScreenWidth()
-{
-    const CDesktop* d = g_desktop.load();
-    return d ? d->ScreenWidth() : -1;
-}
-
-int GetScreenHeight()
-{
-    const CDesktop* d = g_desktop.load();
-    return d ? d->ScreenHeight() : -1;
-}
-
-bool HasStaticSystemColours()
-{
-    const CDesktop* d = g_desktop.load();
-    return d && d->HasStaticSystemColours();
-}
-
-bool IsPrinterInstalled()
-{
-    const CDesktop* d = g_desktop.load();
-    return d && d->IsPrinterInstalled();
-}
-
-bool IsMousePresent()
-{
-    const CDesktop* d = g_desktop.load();
-    return d && d->IsMousePresent();
-}
-
-bool AreMouseButtonsSwapped()
-{
-    const CDesktop* d = g_desktop.load();
-    return d && d->AreMouseButtonsSwapped();
-}
-
-bool HasWaveDevice()
-{
-    const CDesktop* d = g_desktop.load();
-    return d && d->HasWaveDevice();
-}
-
-bool PlayAlertSound(const std::filesystem::path& file, bool loop)
-{
-    CDesktop* d = g_desktop.load();
-    if (!d || !d->HasWaveDevice())
-        return false;
-    return d->PlaySoundFile(file, loop);
-}
-
-void StopSound()
-{
-    CDesktop* d = g_desktop.load();
-    if (d && d->HasWaveDevice())
-        d->StopSound();
-}
-
-void PumpMessages()
-{
-    if (CDesktop* d = g_desktop.load())
-        d->PumpMessages();
-}
 
 // ---- Program and system ---------------------------------------------------------------
 

@@ -15,9 +15,9 @@
 
 // ---- Desktop ---------------------------------------------------------------
 // Screen, printer, mouse and sound facts come from the window system, which
-// core code does not link. The user-interface layer installs an
-// implementation at start-up (and removes it at exit); without one every
-// question gets the answer for "no screen context".
+// core code does not link. The application makes one implementation at
+// start-up and hands it to the main frame, which passes it on to whoever asks;
+// code handed none uses CNoDesktop.
 class CDesktop {
 public:
     virtual ~CDesktop() = default;
@@ -36,20 +36,22 @@ public:
     virtual void PumpMessages() = 0;
 };
 
-void SetDesktop(CDesktop* desktop);   // not owned; nullptr removes it
-
-int GetScreenBitsPerPixel();   // 0 without a screen
-int GetScreenWidth();   // -1 without a screen
-int GetScreenHeight();   // -1 without a screen
-bool HasStaticSystemColours();
-bool IsPrinterInstalled();
-bool IsMousePresent();
-bool AreMouseButtonsSwapped();
-bool HasWaveDevice();
-// False when there is no sound output.
-bool PlayAlertSound(const std::filesystem::path& file, bool loop);
-void StopSound();
-void PumpMessages();
+// The answers without a window system: no screen (0 bits per pixel, a size
+// of -1), no printer, mouse or sound output; no sound is tried.
+class CNoDesktop final : public CDesktop {
+public:
+    int ScreenBitsPerPixel() const override { return 0; }
+    int ScreenWidth() const override { return -1; }
+    int ScreenHeight() const override { return -1; }
+    bool HasStaticSystemColours() const override { return false; }
+    bool IsPrinterInstalled() const override { return false; }
+    bool IsMousePresent() const override { return false; }
+    bool AreMouseButtonsSwapped() const override { return false; }
+    bool HasWaveDevice() const override { return false; }
+    bool PlaySoundFile(const std::filesystem::path&, bool) override { return false; }
+    void StopSound() override { }
+    void PumpMessages() override { }
+};
 
 // ---- Program and system --------------------------------------------------------
 // "CompanyName", "ProductName", "ProductVersion", "FileVersion"; empty for others.

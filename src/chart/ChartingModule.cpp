@@ -427,7 +427,7 @@ void CChartingModule::RestoreOpenCharts()
 
 std::uint64_t CChartingModule::EstimateChartBufferSize() const
 {
-    std::array<int, 3> facts{GetScreenWidth(), GetScreenHeight(), GetScreenBitsPerPixel()};
+    std::array<int, 3> facts{-1, -1, 0};   // no screen
     if (m_services.screenFacts)
         facts = m_services.screenFacts();
     if (facts[0] <= 0 || facts[1] <= 0 || facts[2] <= 0)

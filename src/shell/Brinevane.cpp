@@ -93,30 +93,31 @@ bool CBrinevane::InitApplication()
     return true;
 }
 
-app::CSystemFacts CBrinevane::GatherSystemFacts()
+app::CSystemFacts CBrinevane::GatherSystemFacts() const
 {
     app::CSystemFacts facts;
     if (auto mem = platform::ReadMemoryStatus())
         facts.availableMemory = mem->AvailableBytes();
-    facts.bitsPerPixel = GetScreenBitsPerPixel();
-    facts.screenWidth = GetScreenWidth();
-    facts.screenHeight = GetScreenHeight();
-    facts.paletteHasStaticColours = HasStaticSystemColours();
+    facts.bitsPerPixel = m_desktop->ScreenBitsPerPixel();
+    facts.screenWidth = m_desktop->ScreenWidth();
+    facts.screenHeight = m_desktop->ScreenHeight();
+    facts.paletteHasStaticColours = m_desktop->HasStaticSystemColours();
     return facts;
 }
 
 void CBrinevane::RecordDesktopFacts()
 {
-    m_mousePresent = IsMousePresent();
-    m_printerPresent = IsPrinterInstalled();
+    const CDesktop& d = *m_desktop;
+    m_mousePresent = d.IsMousePresent();
+    m_printerPresent = d.IsPrinterInstalled();
     m_cdRomRoot = GetFirstCdRomRoot();
     if (std::getenv("BRINE_REPORT_DESKTOP"))
         qInfo("Brinevane: desktop: screen %dx%dx%d, mouse %s, buttons %s, printer %s, sound %s, "
               "chart media \"%s\"",
-              GetScreenWidth(), GetScreenHeight(), GetScreenBitsPerPixel(),
+              d.ScreenWidth(), d.ScreenHeight(), d.ScreenBitsPerPixel(),
               m_mousePresent ? "present" : "absent",
-              AreMouseButtonsSwapped() ? "swapped" : "normal",
-              m_printerPresent ? "present" : "absent", HasWaveDevice() ? "present" : "absent",
+              d.AreMouseButtonsSwapped() ? "swapped" : "normal",
+              m_printerPresent ? "present" : "absent", d.HasWaveDevice() ? "present" : "absent",
               m_cdRomRoot.c_str());
 }
 
@@ -124,7 +125,6 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
 {
     m_programFolder = FindProgramFolder();
     m_desktop = std::make_unique<CQtDesktop>();
-    m_desktopInstalled = std::make_unique<CDesktopInstallation>(*m_desktop);
     RecordDesktopFacts();
     m_waitCursor = std::make_unique<CQtWaitCursor>();
     app::CWaitStatus::SetCursorHost(m_waitCursor.get());
@@ -185,6 +185,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.commandLine = m_commandLine;
     services.buildTime = BuildTime();
     services.settings = m_settings.get();
+    services.desktop = m_desktop.get();
     services.moduleFactories.insert(services.moduleFactories.begin(), [this] {
         return std::make_unique<app::CDisplayPaletteModule>(m_settingsHome, m_palettes,
                                                             [this] { ApplyDisplayPalette(); });
@@ -327,7 +328,6 @@ int CBrinevane::ExitInstance()
     m_settings.reset();
     app::CWaitStatus::SetCursorHost(nullptr);
     m_waitCursor.reset();
-    m_desktopInstalled.reset();
     m_desktop.reset();
     m_instance.reset();
     return 0;

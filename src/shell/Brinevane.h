@@ -20,7 +20,6 @@
 #include "platform/Clock.h"
 
 class CAviDoc;
-class CDesktopInstallation;
 class CDibDoc;
 class CMainFrame;
 class CQtDesktop;
@@ -79,7 +78,7 @@ public:
 
     // What the start-up and idle checks read about this machine, through
     // the installed desktop.
-    static app::CSystemFacts GatherSystemFacts();
+    app::CSystemFacts GatherSystemFacts() const;
 
     // Folder the program runs from; BRINE_PROGRAM_FOLDER overrides it.
     static std::filesystem::path FindProgramFolder();
@@ -103,7 +102,6 @@ private:
 
     platform::CSystemClock m_clock;
     std::unique_ptr<CQtDesktop> m_desktop;
-    std::unique_ptr<CDesktopInstallation> m_desktopInstalled;
     std::unique_ptr<CQtPrompt> m_ownPrompt;
     platform::CPrompt* m_prompt;
     std::unique_ptr<CQtAlertSound> m_sound;

@@ -55,6 +55,10 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
         return chartFrame ? chartFrame->GetChartDoc() : nullptr;
     };
     services.availableMemory = [] { return GetAvailableMemory(); };
+    services.screenFacts = [&frame] {
+        const CDesktop& d = frame.Desktop();
+        return std::array<int, 3>{d.ScreenWidth(), d.ScreenHeight(), d.ScreenBitsPerPixel()};
+    };
     services.palettes = app::GetProgramPalettes();
     services.positionFormat = [&frame] {
         return geo::CPositionFormat{static_cast<std::uint8_t>(frame.DecimalPlaces()),

@@ -212,7 +212,8 @@ bool CMainFrame::OnCreate()
     }
     // Without a workspace to say otherwise, a left-handed mouse set-up docks
     // the side panel on the left.
-    if (!reopened && m_activeSidePanel && IsMousePresent() && AreMouseButtonsSwapped())
+    if (!reopened && m_activeSidePanel && Desktop().IsMousePresent() &&
+        Desktop().AreMouseButtonsSwapped())
         m_activeSidePanel->SetAlignment(false);
     SetActiveSidePanel(m_activeSidePanel);
     if (m_activeSidePanel && (!reopened || anyPanelVisible))
@@ -326,7 +327,8 @@ void CMainFrame::LoadWorkspaceValues()
         }
         // The rest of the frame's values: the active side panel, the range
         // and bearing bar's place, the recent files; the values above win.
-        m_frameSettings.Load(*m_services.settings, m_workspace->GetRegistryKey(), HasWaveDevice());
+        m_frameSettings.Load(*m_services.settings, m_workspace->GetRegistryKey(),
+                             Desktop().HasWaveDevice());
         m_frameSettings.decimalPlaces = static_cast<std::uint8_t>(m_decimalPlaces);
         m_frameSettings.degMinSec = m_degMinSec;
         m_frameSettings.threadPriority = m_threadPriority;

@@ -24,6 +24,7 @@
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "app/PostedMessageQueue.h"
+#include "app/SystemUtils.h"
 #include "app/ToolsOptions.h"
 #include "app/ui/ModuleUi.h"
 
@@ -83,6 +84,9 @@ struct CFrameServices {
     // Where workspaces and the frame's settings live; without one (tests)
     // no workspace is opened or saved.
     platform::CSettingsStore* settings = nullptr;
+    // Screen, mouse, printer and sound facts; without one (tests), those of no
+    // window system. Not owned: the application keeps it past the frame.
+    CDesktop* desktop = nullptr;
     // What start-up has to tell the user (a damaged settings file set
     // aside): shown on the message bar until the user clears it.
     std::vector<std::string> startupNotices;
@@ -200,6 +204,8 @@ public:
     // Where modules keep their settings: the current workspace.
     CSettingsHome& SettingsHome();
     const CFrameServices& Services() const { return m_services; }
+    // The desktop facts the application handed over, or those of no window system.
+    CDesktop& Desktop() { return m_services.desktop ? *m_services.desktop : m_noDesktop; }
     app::CFrameSettings& FrameSettings() { return m_frameSettings; }
     std::string GetPositionTemplate() const;
     bool IsLowMemory() const { return m_lowMemory; }
@@ -265,6 +271,7 @@ private:
     app::CSystemOptions CurrentSystemOptions() const;
 
     CFrameServices m_services;
+    CNoDesktop m_noDesktop;
     CCommandTable m_commands;
     std::map<unsigned, QAction*> m_actions;
     std::map<unsigned, QToolBar*> m_toolBars;

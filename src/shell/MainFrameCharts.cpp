@@ -428,7 +428,7 @@ void CMainFrame::PreviewActiveChart()
         return;
     // Qt's preview is a window of its own: the chart window stays as it is.
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    auto* preview = new CChartPreview(*printer, IsPrinterInstalled(), this);
+    auto* preview = new CChartPreview(*printer, Desktop().IsPrinterInstalled(), this);
     QPointer<CChartView> view = frame->View();
     connect(preview, &CChartPreview::paintRequested, this, [view](QPrinter* p) {
         if (view)

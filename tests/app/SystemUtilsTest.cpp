@@ -47,12 +47,13 @@ TEST(SystemUtils, DisplayForms)
 // Without a window system the desktop facts read as "none" and no sound is tried.
 TEST(SystemUtils, DesktopFactsWithoutAWindowSystem)
 {
-    EXPECT_EQ(GetScreenBitsPerPixel(), 0);
-    EXPECT_EQ(GetScreenWidth(), -1);
-    EXPECT_FALSE(HasStaticSystemColours());
-    EXPECT_FALSE(PlayAlertSound("alarm.wav", false));
-    StopSound();
-    PumpMessages();
+    CNoDesktop none;
+    EXPECT_EQ(none.ScreenBitsPerPixel(), 0);
+    EXPECT_EQ(none.ScreenWidth(), -1);
+    EXPECT_FALSE(none.HasStaticSystemColours());
+    EXPECT_FALSE(none.PlaySoundFile("alarm.wav", false));
+    none.StopSound();
+    none.PumpMessages();
 }
 
 TEST(SystemUtils, VersionAndMemoryFigures)

@@ -240,8 +240,9 @@ struct LeftHandedDesktop : CDesktop {
 TEST_F(MainFrameTest, LeftHandedMouseDocksTheSidePanelLeftWithoutAWorkspace)
 {
     LeftHandedDesktop desktop;
-    CDesktopInstallation installed(desktop);
-    CMainFrame frame(Services());
+    CFrameServices services = Services();
+    services.desktop = &desktop;
+    CMainFrame frame(std::move(services));
     ASSERT_TRUE(frame.OnCreate());
     EXPECT_FALSE(frame.ActiveSidePanel()->IsRightAligned());
     EXPECT_EQ(frame.dockWidgetArea(frame.ActiveSidePanel()), Qt::LeftDockWidgetArea);

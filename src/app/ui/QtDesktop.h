@@ -1,8 +1,8 @@
 #pragma once
 // The desktop facts core code asks through CDesktop, answered from Qt: the
 // primary screen, the default printer, the pointing devices and mouse button
-// mapping, the audio outputs. The application installs one at start-up
-// (SetDesktop) and removes it before it goes. The facts are read on the
+// mapping, the audio outputs. The application makes one at start-up, before
+// the main frame it hands it to, and removes it after. The facts are read on the
 // user-interface thread when it is made and again when the screens change,
 // and kept in atomics, so any thread may ask; sounds and the event pump
 // belong to the user-interface thread.
@@ -48,13 +48,4 @@ private:
     std::atomic<bool> m_wave{false};
     std::unique_ptr<QSoundEffect> m_sound;
     std::unique_ptr<QObject> m_watcher;   // screen-change connections
-};
-
-// Installs a desktop for the lifetime of this object.
-class CDesktopInstallation {
-public:
-    explicit CDesktopInstallation(CDesktop& desktop) { SetDesktop(&desktop); }
-    ~CDesktopInstallation() { SetDesktop(nullptr); }
-    CDesktopInstallation(const CDesktopInstallation&) = delete;
-    CDesktopInstallation& operator=(const CDesktopInstallation&) = delete;
 };

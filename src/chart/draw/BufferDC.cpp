@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/DisplayPalettes.h"
-#include "app/SystemUtils.h"
 #include "chart/draw/Dib.h"
 #include "chart/draw/PixelOps.h"
 #include "chart/draw/RecordingBackend.h"
@@ -108,10 +107,6 @@ CScreenBuffer::CScreenBuffer(const CPaletteTable* palette, int width, int height
     m_static = std::make_unique<CBufferDC>(palette, width, height);
     m_dynamic = std::make_unique<CBufferDC>(palette, width, height);
 }
-
-CScreenBuffer::CScreenBuffer(const CPaletteTable* palette)
-    : CScreenBuffer(palette, GetScreenWidth(), GetScreenHeight())
-{ }
 
 CScreenBuffer::~CScreenBuffer()
 {

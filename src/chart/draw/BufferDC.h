@@ -63,8 +63,6 @@ class CScreenBuffer {
 public:
     // A size of 0 (or below) in either direction means no screen: 640 x 480.
     CScreenBuffer(const CPaletteTable* palette, int width, int height);
-    // The screen's size from the desktop facts.
-    explicit CScreenBuffer(const CPaletteTable* palette);
     ~CScreenBuffer();
     CScreenBuffer(const CScreenBuffer&) = delete;
     CScreenBuffer& operator=(const CScreenBuffer&) = delete;
