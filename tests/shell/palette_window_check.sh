@@ -226,9 +226,7 @@ exit_program() {
     [ "$rc" -eq 0 ] || fail "the program ended with exit code $rc"
 }
 
-# The View menu's palette items by keyboard: Night by its key; Dusk, whose
-# key Target Tracking shares, as the item above Night (Up from the first
-# item wraps to Night, the last enabled one).
+# The View menu's palette items by keyboard, each by its own key.
 choose_palette() {
     focus "$MAIN"
     xdotool key alt+v
@@ -238,7 +236,7 @@ choose_palette() {
     menu_gone() { is_gone "$menu"; }
     sleep 0.2
     case $1 in
-        dusk) xdotool key Up Up Return ;;
+        dusk) xdotool key k ;;
         night) xdotool key n ;;
     esac
     wait_for "the View menu to close" menu_gone
