@@ -1,0 +1,388 @@
+// The chartpoint module on fakes: database lifecycle with temporary
+// databases, the record mapping read back by dbfread, zone limits, notices
+// and the lock between two stations, deletes and the upload walk.
+#include "chartpoints/ChartpointModule.h"
+#include "chartpoints/SortOrders.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "geo/DatumInfo.h"
+
+#include "../db/OuterTools.h"
+#include "ChartpointFakes.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace chartpoints;
+using platform::PromptAnswer;
+namespace cmd = app::cmd;
+
+namespace {
+
+class ChartpointModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override { module = Make(prompt); }
+    std::unique_ptr<CChartpointModule> Make(platform::CPrompt& p)
+    {
+        auto m = std::make_unique<CChartpointModule>(settings, p, dir.Path());
+        EXPECT_TRUE(m->Initialise());
+        m->SetUi(&panel);
+        return m;
+    }
+    fs::path Data() const { return dir / "Chartpoints"; }
+    std::vector<std::string> DataFiles() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(Data()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Adds a chartpoint in edit mode through the New command and the panel.
+    void AddPoint(CChartpointModule& m, const std::string& name, double lat, double lon)
+    {
+        if (!m.IsEditMode())
+            m.OnEdit();
+        m.OnNew();
+        panel.edited = m.Current();
+        panel.edited.m_name = name;
+        panel.edited.m_position = geo::CPosition(lat, lon, 0.0, geo::DatumIndexWGS84());
+        panel.modified = true;
+        ASSERT_TRUE(m.OnApply());
+    }
+
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings{dir.Path()};
+    brine_test::ScriptedPrompt prompt;
+    brine_test::FakePanel panel;
+    std::unique_ptr<CChartpointModule> module;
+};
+
+TEST(ChartpointRecord, ClearEmptyAndZoneTimes)
+{
+    CChartpoint cp(geo::CPosition(47.5, -122.4, 0.0, 0));
+    EXPECT_TRUE(cp.IsEmpty());   // the position does not count
+    EXPECT_EQ(cp.m_zoneTime, "0");
+    for (const char* zone : {"00", " 0"}) {
+        cp.m_zoneTime = zone;
+        EXPECT_FALSE(cp.IsEmpty()) << zone;
+    }
+    cp.Clear();
+    cp.m_attachments[3] = "clip.avi";
+    EXPECT_FALSE(cp.IsEmpty());
+    CChartpoint copy;
+    copy = cp;
+    EXPECT_EQ(copy.m_attachments, cp.m_attachments);
+
+    struct Row {
+        const char* text;
+        std::optional<int> zone;
+    } rows[] = {{"-5", -5},
+                {"+14", 14},
+                {"-12", -12},
+                {"0x0A", 10},
+                {"", 0},
+                {" 3 ", 3},
+                {"15", std::nullopt},
+                {"-13", std::nullopt},
+                {"200", std::nullopt},
+                {"5h", std::nullopt},
+                {"x", std::nullopt}};
+    for (const Row& r : rows)
+        EXPECT_EQ(ParseZoneTime(r.text), r.zone) << r.text;
+}
+
+TEST(ChartpointSortOrders, NamesTagsAndIndexes)
+{
+    EXPECT_EQ(SortNameToTag("zone"), "T_ZONE");
+    EXPECT_EQ(SortNameToTag("Colour"), "T_UNIQUE");
+    EXPECT_EQ(SortTagToName("t_alt"), "Original Order");
+    EXPECT_EQ(SortIndexOfTag("T_GROUP"), 7);
+    EXPECT_EQ(SortIndexOfCommand(cmd::kChartpointSortZone), 8);
+    EXPECT_EQ(SortIndexOfCommand(2191), -1);
+}
+
+TEST_F(ChartpointModuleTest, TemporaryDatabasesComeAndGoByTheirOwnName)
+{
+    // Another station's temporary files in the shared folder are not ours.
+    std::ofstream(Data() / "~dABCDEF.tmp") << "";
+    std::ofstream(Data() / "~dABCDEF.dbf") << "theirs";
+    module->LoadSettings();
+    module->OnTimer(TimerCadence::EveryPass);
+    ASSERT_TRUE(module->Table().IsOpen());
+    EXPECT_TRUE(module->IsTempDatabase());
+    const std::string name = module->Table().GetName();
+    EXPECT_EQ(name.substr(0, 2), "~d");
+    EXPECT_TRUE(fs::exists(Data() / (name + ".tmp")));
+    EXPECT_TRUE(fs::exists(Data() / (name + ".dbf")));
+
+    // Empty: goes without a question.
+    ASSERT_TRUE(module->CloseDatabase(false));
+    EXPECT_EQ(DataFiles(), (std::vector<std::string>{"~dABCDEF.dbf", "~dABCDEF.tmp"}));
+
+    // With a record: asks; Cancel keeps it open, No lets it go.
+    ASSERT_TRUE(module->OpenDatabase({}));
+    AddPoint(*module, "Point Wilson", 48.144, -122.755);
+    prompt.Expect(PromptAnswer::Cancel, "Save Chartpoint database?");
+    EXPECT_FALSE(module->CloseDatabase(false));
+    EXPECT_TRUE(module->Table().IsOpen());
+    EXPECT_EQ(module->Current().m_name, "Point Wilson");
+    prompt.Expect(PromptAnswer::Cancel, "Save Chartpoint database?");
+    EXPECT_EQ(module->QueryClose(prompt), PromptAnswer::Cancel);
+    prompt.Expect(PromptAnswer::No, "Save Chartpoint database?");
+    EXPECT_TRUE(module->CloseDatabase(false));
+    EXPECT_EQ(DataFiles(), (std::vector<std::string>{"~dABCDEF.dbf", "~dABCDEF.tmp"}));
+
+    // Yes saves it under the chosen name; the temporary files go.
+    ASSERT_TRUE(module->OpenDatabase({}));
+    AddPoint(*module, "Point No Point", 47.912, -122.526);
+    panel.savePath = (Data() / "Sound.dbf").string();
+    prompt.Expect(PromptAnswer::Yes, "Save Chartpoint database?");
+    EXPECT_TRUE(module->CloseDatabase(false));
+    EXPECT_EQ(panel.defaultName, "");
+    EXPECT_EQ(DataFiles(), (std::vector<std::string>{"Sound.X", "Sound.dbf", "Sound.mdx",
+                                                     "~dABCDEF.dbf", "~dABCDEF.tmp"}));
+    EXPECT_TRUE(prompt.Done());
+}
+
+TEST_F(ChartpointModuleTest, FailedOpenLeavesTheUsersFilesAndNamesThem)
+{
+    const fs::path user = dir / "mine";
+    fs::create_directories(user);
+    std::ofstream(user / "harbour.dbf", std::ios::binary) << "not a table at all";
+    std::ofstream(user / "harbour.tmp", std::ios::binary) << "the user's own notes";
+    const auto before = brine_test::Snapshot(user);
+
+    prompt.Expect(PromptAnswer::Ok,
+                  "Unable to open Chartpoint database : " + (user / "harbour").string() + ".dbf");
+    EXPECT_TRUE(module->OpenDatabase((user / "harbour.dbf").string()));
+    EXPECT_TRUE(module->IsTempDatabase());   // the fallback
+    EXPECT_EQ(brine_test::Snapshot(user), before);
+    EXPECT_TRUE(module->CloseDatabase(false));
+    EXPECT_EQ(brine_test::Snapshot(user), before);
+    EXPECT_TRUE(prompt.Done());
+}
+
+TEST_F(ChartpointModuleTest, RecordMapsToTheTablesAsDbfreadReadsThem)
+{
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    module->OnEdit();
+    module->OnNew();
+    panel.edited = module->Current();
+    panel.edited.m_name = "Kingston Ferry Términal";
+    panel.edited.m_id = "KFT";
+    panel.edited.m_area = "Appletree Cove";
+    panel.edited.m_type = "Ferry";
+    panel.edited.m_zoneTime = "-5";
+    panel.edited.m_memo = "Line one\r\nLigne deux: côte, naïve – “quotes”";
+    panel.edited.m_attachments = {"a.jpg", "b.bmp", "c.pcx", "d.avi"};
+    panel.edited.m_position = geo::CPosition(47.79667, -122.49417, 0.0, geo::DatumIndexWGS84());
+    panel.modified = true;
+    ASSERT_TRUE(module->OnApply());
+    EXPECT_FALSE(panel.modified);
+    EXPECT_EQ(module->Current().m_zoneTime, "-5");
+
+    // A zone out of range is refused with the field named; nothing changes.
+    panel.edited.m_zoneTime = "200";
+    panel.modified = true;
+    prompt.Expect(PromptAnswer::Ok, "ZT (zone time)");
+    EXPECT_FALSE(module->OnApply());
+    EXPECT_EQ(module->Current().m_zoneTime, "-5");
+    module->OnEdit();   // leaving edit mode drops the unapplied text
+    EXPECT_EQ(panel.shown.m_zoneTime, "-5");
+    module->CloseDatabase(false);
+
+    const std::string out = brine_test::Python(dir.Path(), R"(
+import sys
+from dbfread import DBF
+base = sys.argv[1]
+for r in DBF(base + '.dbf', encoding='cp1252'):
+    print('ZONE', r['ZONE'], 'NAME', r['NAME'])
+for r in DBF(base + '.X/MEMOS.dbf', encoding='cp1252'):
+    print('MEMO', r['TYPE'], repr(r['DATA']))
+for r in DBF(base + '.X/ATTCHMTS.dbf', encoding='cp1252'):
+    print('ATT', r['TYPE'], r['DATA'])
+)",
+                                               (Data() / "Sound").string());
+    EXPECT_NE(out.find("ZONE -5 NAME Kingston Ferry Términal"), std::string::npos) << out;
+    EXPECT_NE(out.find("MEMO 000 'Line one\\r\\nLigne deux: côte, naïve – “quotes”'"),
+              std::string::npos)
+        << out;
+    for (const char* row : {"ATT 000 a.jpg", "ATT 001 b.bmp", "ATT 002 c.pcx", "ATT 003 d.avi"})
+        EXPECT_NE(out.find(row), std::string::npos) << out;
+    EXPECT_TRUE(prompt.Done());
+}
+
+TEST_F(ChartpointModuleTest, SaveAsOntoItsOwnNameKeepsEverything)
+{
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    AddPoint(*module, "West Point", 47.662, -122.436);
+    AddPoint(*module, "Alki Point", 47.576, -122.420);
+    panel.savePath = (Data() / "sound.dbf").string();
+    EXPECT_EQ(module->QuerySaveDatabase(false), PromptAnswer::Yes);
+    EXPECT_EQ(panel.defaultName, "Sound.dbf");
+    EXPECT_EQ(module->Table().GetRecordCount(), 2);
+    EXPECT_EQ(module->Current().m_name, "Alki Point");
+    module->OnSelectFirst();
+    EXPECT_EQ(module->Current().m_name, "West Point");
+}
+
+TEST_F(ChartpointModuleTest, EnableRulesOnEmptyAndOneRecordTables)
+{
+    const auto enabled = [&](unsigned id) { return module->CommandState(id).enabled; };
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Rules").string()));
+    EXPECT_TRUE(enabled(cmd::kChartpointEdit));
+    EXPECT_FALSE(enabled(cmd::kChartpointNew));
+    module->OnEdit();
+    EXPECT_TRUE(enabled(cmd::kChartpointNew));
+    for (unsigned id : {cmd::kChartpointDelete, cmd::kChartpointLocked, cmd::kChartpointSortZone,
+                        cmd::kChartpointFirst, cmd::kChartpointLast})
+        EXPECT_FALSE(enabled(id)) << id;
+    EXPECT_FALSE(module->CanApply());
+
+    AddPoint(*module, "Point Wilson", 48.144, -122.755);
+    for (unsigned id : {cmd::kChartpointDelete, cmd::kChartpointLocked, cmd::kChartpointSortZone})
+        EXPECT_TRUE(enabled(id)) << id;
+    for (unsigned id : {cmd::kChartpointFirst, cmd::kChartpointPrevious, cmd::kChartpointNext,
+                        cmd::kChartpointLast})
+        EXPECT_FALSE(enabled(id)) << id;   // one record is first and last
+
+    // Sort by zone keeps the same record current and checks the command.
+    AddPoint(*module, "Alki Point", 47.576, -122.420);
+    CCommandTable table;
+    module->RegisterCommands(table);
+    EXPECT_TRUE(table.Execute(cmd::kChartpointSortZone));
+    EXPECT_EQ(module->Current().m_name, "Alki Point");
+    EXPECT_EQ(table.Update(cmd::kChartpointSortZone).check, 1);
+    EXPECT_EQ(table.Update(cmd::kChartpointSortName).check, 0);
+}
+
+TEST_F(ChartpointModuleTest, DeleteAsksAndANewPointShowsNoOldMemo)
+{
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Del").string()));
+    AddPoint(*module, "Point Wilson", 48.144, -122.755);
+    panel.edited = module->Current();
+    panel.edited.m_memo = "Light on a white tower";
+    panel.edited.m_attachments[0] = "tower.jpg";
+    panel.modified = true;
+    ASSERT_TRUE(module->OnApply());
+
+    prompt.Expect(PromptAnswer::No, "Do you really want to delete this Chartpoint");
+    module->OnDelete();
+    EXPECT_EQ(module->Table().GetRecordCount(), 1);
+    prompt.Expect(PromptAnswer::Yes, "Do you really want to delete this Chartpoint");
+    module->OnDelete();
+    EXPECT_EQ(module->Table().GetRecordCount(), 0);
+    EXPECT_TRUE(module->Current().IsEmpty());
+
+    module->OnNew();
+    EXPECT_EQ(module->Current().m_memo, "");
+    EXPECT_EQ(module->Current().m_attachments[0], "");
+    module->CloseDatabase(true);
+    module->OpenDatabase((Data() / "Del").string());
+    EXPECT_EQ(module->Current().m_memo, "");
+    EXPECT_TRUE(prompt.Done());
+}
+
+TEST_F(ChartpointModuleTest, NoticesAndTheLockBetweenStations)
+{
+    brine_test::RecordingStation linkA, linkB;
+    brine_test::ScriptedPrompt promptB;
+    brine_test::FakePanel panelB;
+    auto stationB = Make(promptB);
+    stationB->SetUi(&panelB);
+    module->SetStationLink(&linkA);
+    stationB->SetStationLink(&linkB);
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Shared").string()));
+    AddPoint(*module, "Point Wilson", 48.144, -122.755);
+    ASSERT_TRUE(module->IsEditMode());
+    EXPECT_EQ(linkA.posts.front(), "2:13:Shared");
+    ASSERT_TRUE(stationB->OpenDatabase((Data() / "Shared").string()));
+    EXPECT_TRUE(stationB->IsLockedElsewhere());
+
+    // Short, foreign and unknown notices do nothing.
+    for (std::string notice :
+         {std::string(), std::string("\x0d"), std::string("\x0dOther"), std::string("\x10Shared")})
+        stationB->OnNetworkMessage(notice, "Station A");
+    stationB->OnNetworkMessage(std::string("\x0dshared"), "Station A");
+    EXPECT_FALSE(stationB->CommandState(cmd::kChartpointEdit).enabled);
+
+    // Forced past the disabled command, B stays out and is told who holds it.
+    promptB.Expect(PromptAnswer::Ok, "is being edited by Station A");
+    stationB->OnEdit();
+    EXPECT_FALSE(stationB->IsEditMode());
+
+    // A applies a change: B follows at the same record.
+    panel.edited = module->Current();
+    panel.edited.m_name = "Point Wilson Light";
+    panel.modified = true;
+    ASSERT_TRUE(module->OnApply());
+    EXPECT_EQ(linkA.posts.back(), "2:15:Shared");
+    EXPECT_TRUE(stationB->Table().IsLockedElsewhere());
+    stationB->OnNetworkMessage("\x0fShared", "Station A");
+    EXPECT_EQ(stationB->Current().m_name, "Point Wilson Light");
+
+    // A goes without a word (killed): B's Edit asks the lock itself.
+    module->Table().Close();
+    EXPECT_TRUE(stationB->CommandState(cmd::kChartpointEdit).enabled);
+    stationB->OnEdit();
+    EXPECT_TRUE(stationB->IsEditMode());
+    EXPECT_EQ(linkB.posts.back(), "2:13:Shared");
+    EXPECT_TRUE(prompt.Done());
+    EXPECT_TRUE(promptB.Done());
+}
+
+TEST_F(ChartpointModuleTest, UploadSendsTheChosenRowsAndSaysWhyItStopped)
+{
+    brine_test::FakeTransmitter tx;
+    module->SetTransmitter(&tx);
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Up").string()));
+    for (int i = 0; i < 7; ++i)
+        AddPoint(*module, "P" + std::to_string(i), 47.5 + i * 0.01, -122.4);
+    EXPECT_EQ(module->UploadChartpoints(3, {5, 2}, 10, true), 2);
+    EXPECT_EQ(tx.sent, (std::vector<std::string>{"10 P2 * m3", "11 P5 * m3"}));
+
+    // A full staging queue is waited for, not given up on.
+    tx.sent.clear();
+    tx.limit = 3;
+    EXPECT_EQ(module->UploadChartpoints(1, {0, 1, 2, 3, 4, 5, 6}, 1, false), 7);
+    EXPECT_EQ(tx.waits, 2);
+
+    // A refusal stops and says how far it got.
+    tx.sent.clear();
+    tx.limit = 1 << 30;
+    tx.refuseAfter = 2;
+    std::string message;
+    EXPECT_EQ(module->UploadChartpoints(1, {0, 1, 2, 3}, 1, false, &message), 2);
+    EXPECT_NE(message.find("2 of 4 Chartpoints sent"), std::string::npos) << message;
+    tx.open = false;
+    EXPECT_EQ(module->UploadChartpoints(1, {0, 1}, 1, false, &message), 0);
+    EXPECT_NE(message.find("0 of 2"), std::string::npos) << message;
+}
+
+TEST_F(ChartpointModuleTest, AttachmentsAreCopiedInUnderAFreeName)
+{
+    const fs::path outside = dir / "camera";
+    fs::create_directories(outside);
+    std::ofstream(outside / "tower.jpg") << "new picture";
+    std::ofstream(dir / "Attach" / "tower.jpg") << "old picture";
+    std::string message;
+    EXPECT_EQ(module->ImportAttachment((outside / "tower.jpg").string(), &message), "tower-1.jpg");
+    EXPECT_EQ(module->ImportAttachment((outside / "tower.jpg").string(), &message), "tower-2.jpg");
+    std::ifstream old(dir / "Attach" / "tower.jpg");
+    std::string kept;
+    std::getline(old, kept);
+    EXPECT_EQ(kept, "old picture");
+    EXPECT_EQ(module->ImportAttachment((dir / "Attach" / "tower.jpg").string(), &message),
+              "tower.jpg");
+    EXPECT_EQ(module->ImportAttachment((outside / "none.jpg").string(), &message), "");
+    EXPECT_NE(message.find("none.jpg"), std::string::npos);
+}
+
+}   // namespace
