@@ -175,6 +175,20 @@ station_settings() {
           $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
 }
 mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
+# No instrument on a serial port: a port another program holds would put its
+# line on the message bar between two pictures that must match.
+cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<'CONF'
+[Software\Quorwick\Brinevane\Default\Navigator\GPS]
+ReceiveCOMPort=dword:0
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Wind]
+ReceiveCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
+TransmitCOMPort=dword:0
+#end
+CONF
 station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS BRINE_OPEN_FILES
 
