@@ -158,6 +158,10 @@ void BM_AppendFix(benchmark::State& state)
 {
     Logs& logs = Shared();
     dbase::CDbaseEngine engine;
+    // BRINE_SYNC_MS: how often a flush syncs to the disk (the engine's
+    // interval; 0 every flush), to see what durability costs.
+    if (const char* v = std::getenv("BRINE_SYNC_MS"); v && *v)
+        engine.syncIntervalMs = std::atoi(v);
     auto t = engine.Open(logs.ours);
     int i = logs.next;
     for (auto _ : state) {

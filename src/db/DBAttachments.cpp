@@ -56,6 +56,7 @@ bool CDBAttachments::TakeOverOlderLayout()
     if (!staging.Commit(&error))
         return Fail("The new attachment table " + GetFilePath() +
                     " could not take its place: " + error);
+    m_message = older.GetWarning();
     return true;
 }
 

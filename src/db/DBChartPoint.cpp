@@ -78,7 +78,8 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
         const std::string note = m_message;   // rows taken over as not valid
         if (!CDBPoint::Open(readOnly, recreate))
             return false;
-        m_message = note;
+        if (!note.empty())
+            m_message = note + (m_message.empty() ? "" : " " + m_message);
         return true;
     }
     return CDBPoint::Open(readOnly, recreate);
@@ -145,6 +146,8 @@ bool CDBChartPoint::Import(Conversion kind)
         m_message = "Positions out of range in " + dataPath + " (rows " + rows +
                     ") were taken over as not valid.";
     }
+    if (!older.GetWarning().empty())
+        m_message += (m_message.empty() ? "" : " ") + older.GetWarning();
     return true;
 }
 

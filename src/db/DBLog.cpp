@@ -232,7 +232,8 @@ bool CDBLog::Open(bool readOnly, bool recreate)
     const std::string note = m_message;
     if (!CDBTextTable::Open(readOnly, recreate))
         return false;
-    m_message = note;
+    if (!note.empty())   // what an import said, before what the open found
+        m_message = note + (m_message.empty() ? "" : " " + m_message);
     return true;
 }
 
@@ -311,6 +312,8 @@ bool CDBLog::Import(const std::string& dataPath, const std::string& memoPath, bo
         m_message = "Positions out of range in " + dataPath + " (rows " + rows +
                     ") were taken over as not valid.";
     }
+    if (!older.GetWarning().empty())
+        m_message += (m_message.empty() ? "" : " ") + older.GetWarning();
     return true;
 }
 

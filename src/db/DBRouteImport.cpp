@@ -80,6 +80,8 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
     COlderTable routes;
     if (!routes.Open(older, kind == kRdb ? MemoPathOf(older) : std::string()))
         return Fail(routes.GetMessage());
+    if (!routes.GetWarning().empty())
+        report += routes.GetWarning() + " ";
     const std::vector<const char*> marks = kind == kRdb
                                                ? std::vector<const char*>{"NAME", "WAYPTDB"}
                                                : std::vector<const char*>{"NAME", "LAT", "LNG"};
@@ -140,6 +142,8 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
             COlderTable points;
             if (!points.Open(file, MemoPathOf(file)))
                 return Fail(points.GetMessage());
+            if (!points.GetWarning().empty())
+                report += points.GetWarning() + " ";
             for (const char* field : {"NAME", "LAT", "LNG"})
                 if (!points.HasField(field))
                     return Fail("The file " + file + " cannot be taken over: it has no field " +

@@ -201,6 +201,12 @@ bool CDBTextTable::Open(bool readOnly, bool recreate)
     FindFilesNoCase();
     if (!CDBInterface::Open(readOnly, recreate))
         return Fail("The table " + GetFilePath() + " could not be opened.");
+    // What the engine found wrong and put right (or read anyway) on open.
+    if (Table())
+        for (const std::string& warning : Table()->OpenWarnings())
+            m_message += (m_message.empty() ? "The table " + GetFilePath() + ": " : "; ") + warning;
+    if (!m_message.empty())
+        m_message += ".";
     return true;
 }
 

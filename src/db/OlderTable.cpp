@@ -99,9 +99,20 @@ bool COlderTable::Open(const std::string& dataPath, const std::string& memoPath)
         return Refuse(dataPath, "it has no fields");
     if (at >= size_t(m_headerLength) || m_data[at] != 0x0D || offset != m_recordLength)
         return Refuse(dataPath, "its field descriptions do not match its record length");
-    if ((m_data.size() - size_t(m_headerLength)) / size_t(m_recordLength) < count)
+    const size_t whole = (m_data.size() - size_t(m_headerLength)) / size_t(m_recordLength);
+    if (whole < count)
         return Refuse(dataPath, "it is shorter than its header says");
-    m_count = int(count);
+    m_warning.clear();
+    if (whole > count) {
+        // Records past the count (a writer that died before its header
+        // write, or another program's count) are data all the same.
+        m_warning = "The file " + dataPath + " counts " + std::to_string(count) +
+                    " records in its header but holds " + std::to_string(whole) +
+                    "; all of them were read.";
+    }
+    if (whole > size_t(INT32_MAX))
+        return Refuse(dataPath, "it holds more records than can be read");
+    m_count = int(whole);
     m_dbase4Memo = version != 0x83;   // dBASE III memo files keep 512-byte blocks
     const bool memo = std::any_of(m_fields.begin(), m_fields.end(),
                                   [](const FieldInfo& f) { return f.type == 'M'; });

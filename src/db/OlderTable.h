@@ -7,7 +7,8 @@
 // The whole file is checked when it opens, so an import that starts from it
 // cannot fail half way: a file that is not a table, is shorter than its header
 // says, or whose memo references point outside the memo file is refused with
-// a message naming the file and the fault.
+// a message naming the file and the fault. Whole records past the header's
+// count are read too, and GetWarning() names the wrong count.
 
 #include <cstdint>
 #include <string>
@@ -21,6 +22,9 @@ public:
     // `memoPath` may be empty when the table has no memo field.
     bool Open(const std::string& dataPath, const std::string& memoPath = {});
     const std::string& GetMessage() const { return m_message; }
+    // After a successful open: what was wrong but read anyway (a header
+    // count below the records the file holds); empty when nothing was.
+    const std::string& GetWarning() const { return m_warning; }
 
     int RecordCount() const { return m_count; }
     bool Deleted(int record) const;   // 0-based
@@ -57,6 +61,7 @@ private:
     int m_blockSize = 512;
     bool m_dbase4Memo = false;
     std::string m_message;
+    std::string m_warning;
 };
 
 }   // namespace db

@@ -9,6 +9,8 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -17,6 +19,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QUrl>
@@ -81,6 +84,9 @@ CMainFrame::CMainFrame(CFrameServices services)
     setWindowTitle("Brinevane");
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1024, 768);
+    // Every window of the program shows the program's icon, the frame's
+    // child windows and dialogs too.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/brinevane.svg")));
     m_pump = std::make_unique<CPostedMessagePump>(
         m_posted, [this](const app::CPostedMessage& msg) { OnPostedMessage(msg); }, this);
 }
@@ -192,10 +198,12 @@ bool CMainFrame::OnCreate()
     if (m_workspace)
         m_workspace->EndStartUp();
     // A restored layout brings its own size and state (maximised or not).
-    if (m_layoutRestored)
-        show();
-    else
-        showMaximized();
+    // A first start fills the desktop's available area (whatever the window
+    // manager makes of a maximise request).
+    if (!m_layoutRestored)
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            setGeometry(screen->availableGeometry());
+    show();
     if (m_pendingLayout) {
         RestoreLayout(*std::exchange(m_pendingLayout, std::nullopt));
     }
@@ -237,8 +245,12 @@ bool CMainFrame::CompleteStartUp()
     // viewers) shows those instead.
     const char* documents = std::getenv("BRINE_OPEN_FILES");
     if (m_charting && m_charting->ChartFrames().empty() && m_charting->GetFolio().empty() &&
-        !(documents && *documents))
-        OpenChart("", false, 0);
+        !(documents && *documents)) {
+        // The first chart fills the workspace.
+        if (chart::CChartDoc* doc = OpenChart("", false, 0))
+            if (auto* frame = dynamic_cast<CChartFrame*>(doc->GetChartFrame()))
+                frame->showMaximized();
+    }
     m_frameTimer.SuspendTimer(false);
     return true;
 }

@@ -224,7 +224,11 @@ public:
     // Prints the active chart on `printer`; with `preview` into a preview
     // window instead. False when there is no chart to print.
     bool PrintActiveChart(QPrinter& printer);
+    // The print dialog on the session's printer, then the active chart on it.
+    bool PrintActiveChartWithDialog();
     void PreviewActiveChart();
+    // The printer Print Setup sets up and Print and Print Preview use.
+    QPrinter& Printer();
     // A command run after the current event when its update handler enables it.
     void PostCommand(unsigned id);
     // The chart properties window while it is open.
@@ -326,6 +330,7 @@ private:
     bool m_layoutRestored = false;
     std::optional<std::string> m_pendingLayout;
     QPointer<CChartPropDlg> m_chartProps;
+    std::shared_ptr<QPrinter> m_printer;
     QPointer<QLabel> m_rangeBearingLabel;
     bool m_rangeBearingMode = false;
     app::CPostedMessageQueue m_posted;

@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <QLabel>
 #include <QMdiArea>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -206,17 +207,22 @@ void CMainFrame::RegisterChartCommands()
     auto hasChart = [this](CCmdUI& ui) {
         ui.Enable(m_charting && m_charting->GetActiveChartDoc());
     };
+    // File > Print, Print Preview and Print Setup, Ctrl+P and the toolbar's
+    // printer go to the active chart window, through the same code as the
+    // chart view's own print and preview commands.
+    auto print = [this](unsigned) { PrintActiveChartWithDialog(); };
+    auto preview = [this](unsigned) { PreviewActiveChart(); };
+    m_commands.Add(me, cmd::kChartPrint, print, hasChart);
+    m_commands.Add(me, cmd::kFilePrint, print, hasChart);
+    m_commands.Add(me, cmd::kChartPrintPreview, preview, hasChart);
+    m_commands.Add(me, cmd::kFilePrintPreview, preview, hasChart);
     m_commands.Add(
-        me, cmd::kChartPrint,
+        me, cmd::kFilePrintSetup,
         [this](unsigned) {
-            QPrinter printer(QPrinter::HighResolution);
-            QPrintDialog dialog(&printer, this);
-            if (dialog.exec() == QDialog::Accepted)
-                PrintActiveChart(printer);
+            QPageSetupDialog dialog(&Printer(), this);
+            dialog.exec();
         },
         hasChart);
-    m_commands.Add(
-        me, cmd::kChartPrintPreview, [this](unsigned) { PreviewActiveChart(); }, hasChart);
     // Properties of the active chart, in a small window of their own.
     m_commands.Add(
         me, cmd::kViewProperties,
@@ -358,8 +364,10 @@ void CMainFrame::SetRangeBearingMode(bool on)
         return;
     }
     CloseRangeBearingBar();
+    // The measurement shown stays until the mode ends.
     if (m_charting)
-        m_charting->InvalidateAllChartViews();
+        for (chart::CChartWindow* frame : m_charting->ChartFrames())
+            frame->ClearViewOverlays();
 }
 
 void CMainFrame::ShowRangeBearingLabel(const std::string& text)
@@ -420,6 +428,25 @@ bool CMainFrame::PrintActiveChart(QPrinter& printer)
     return frame && frame->View()->Print(printer);
 }
 
+QPrinter& CMainFrame::Printer()
+{
+    // One printer for the session: what Print Setup chose is what Print uses.
+    if (!m_printer)
+        m_printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+bool CMainFrame::PrintActiveChartWithDialog()
+{
+    if (!m_charting || !m_charting->GetActiveChartDoc())
+        return false;
+    QPrintDialog dialog(&Printer(), this);
+    dialog.setObjectName("PrintDialog");
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return PrintActiveChart(Printer());
+}
+
 void CMainFrame::PreviewActiveChart()
 {
     chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
@@ -427,14 +454,12 @@ void CMainFrame::PreviewActiveChart()
     if (!frame)
         return;
     // Qt's preview is a window of its own: the chart window stays as it is.
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    auto* preview = new CChartPreview(*printer, Desktop().IsPrinterInstalled(), this);
+    // It is the frame's child, so the session's printer outlives it.
+    auto* preview = new CChartPreview(Printer(), Desktop().IsPrinterInstalled(), this);
     QPointer<CChartView> view = frame->View();
     connect(preview, &CChartPreview::paintRequested, this, [view](QPrinter* p) {
         if (view)
             view->Print(*p);
     });
-    connect(preview, &QObject::destroyed, this,
-            [printer] {});   // the printer lives as long as the window
     preview->show();
 }

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "../support/FakeChartWindow.h"
 #include "../support/TempFolder.h"
 #include "app/Registry.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/draw/XDC.h"
 #include "charts/vector/BlankChartService.h"
+#include "charts/vector/VectorGrid.h"
 
 using brine_test::FakeChartWindow;
 using charts::CBlankChartDoc;
@@ -152,7 +157,7 @@ TEST(VectorChartDoc, GridLinesFollowTheExtent)
     EXPECT_EQ(lines.front().labelAt, (IntPoint{18, 14}));
 }
 
-TEST(BlankChart, WholeWorldFillsATwoToOneWindow)
+TEST(BlankChart, WholeWorldFillsItsWindowAboutTheMiddle)
 {
     OpenBlank b(800, 400);
     IntRect r;
@@ -160,13 +165,31 @@ TEST(BlankChart, WholeWorldFillsATwoToOneWindow)
     EXPECT_EQ(r, (IntRect{0, 0, 800, 400}));
     EXPECT_EQ(b.doc.GetChartType(), chart::kChartBlank);
     EXPECT_EQ(b.doc.GetName(), "Blank Chart");
-    // A taller window keeps the proportions, anchored bottom-left.
-    OpenBlank tall(800, 600);
-    tall.doc.GetVisibleRect(r);
-    EXPECT_EQ(r, (IntRect{0, 200, 800, 600}));
-    OpenBlank wide(1000, 400);
-    wide.doc.GetVisibleRect(r);
-    EXPECT_EQ(r, (IntRect{0, 0, 800, 400}));
+    ExpectExtent(b.doc, {90, -180, -90, 180}, "two to one");
+    // A taller window shows all latitudes and fewer longitudes, a wider one
+    // all longitudes and fewer latitudes: never anything beyond the world.
+    struct Row {
+        int w, h;
+        Extent shown;
+    };
+    for (const Row& row :
+         {Row{800, 600, {90, -120, -90, 120}}, Row{1000, 400, {72, -180, -72, 180}},
+          Row{300, 900, {90, -30, -90, 30}}}) {
+        OpenBlank view(row.w, row.h);
+        view.doc.GetVisibleRect(r);
+        EXPECT_EQ(r, (IntRect{0, 0, row.w, row.h})) << row.w << "x" << row.h;
+        ExpectExtent(view.doc, row.shown, "shown");
+        // The extent's middle is the window's middle.
+        IntPoint middle;
+        ASSERT_TRUE(view.doc.PositionToPoint(CPosition(0.0, 0.0), middle));
+        EXPECT_EQ(middle, (IntPoint{row.w / 2, row.h / 2})) << row.w << "x" << row.h;
+        for (IntPoint corner : {IntPoint{0, 0}, IntPoint{row.w - 1, row.h - 1}}) {
+            CPosition p;
+            ASSERT_TRUE(view.doc.PointToPosition(corner, p));
+            EXPECT_LE(std::fabs(p.GetLatitude()), 90.0);
+            EXPECT_LE(std::fabs(p.GetLongitude()), 180.0);
+        }
+    }
 }
 
 TEST(BlankChart, ZoomInOutAndFull)
@@ -202,14 +225,16 @@ TEST(BlankChart, ZoomToRectangle)
         Extent extent;
         const char* what;
     };
+    // The window is 800x600: the world shows 90 N to 90 S and 120 W to 120 E,
+    // 0.3 degrees a pixel. A rectangle is widened or heightened about its
+    // middle to the window's proportions and kept in the world.
     const Row rows[] = {
         {{100, 100, 101, 300}, false, {}, "narrower than 2 px"},
         {{100, 300, 300, 301}, false, {}, "lower than 2 px"},
-        // The window is 800x600, the chart its bottom 800x400: a drag from
-        // above the chart is cut to its top and then given the window's proportions.
-        {{100, 100, 300, 300}, true, {90, -135, 22.5, -45}, "cut at the top"},
-        {{100, 20, 300, 150}, false, {}, "wholly above the chart"},
-        {{300, 500, 100, 300}, true, {45, -135, -45, -15.3}, "dragged right to left, widened"},
+        {{100, 100, 300, 300}, true, {60, -100, 0, -20}, "widened"},
+        {{100, 20, 300, 150}, true, {87, -90, 42, -30}, "heightened"},
+        {{300, 500, 100, 300}, true, {0, -100, -60, -20}, "dragged right to left"},
+        {{100, 0, 300, 40}, true, {90, -90, 45, -30}, "moved down off the pole"},
     };
     for (const Row& row : rows) {
         OpenBlank b(800, 600);
@@ -219,7 +244,7 @@ TEST(BlankChart, ZoomToRectangle)
         if (row.ok)
             ExpectExtent(b.doc, row.extent, row.what);
         else
-            ExpectExtent(b.doc, {90, -180, -90, 180}, row.what);
+            ExpectExtent(b.doc, {90, -120, -90, 120}, row.what);
     }
 }
 
@@ -307,4 +332,38 @@ TEST(BlankChartService, OpensEverythingButRasterCharts)
     for (const char* ext : {"", "b", "B", "txt"})
         EXPECT_TRUE(service.OpensExtension(ext)) << ext;
     EXPECT_FALSE(service.OpensExtension("CHR"));
+}
+
+TEST(BlankChart, GridLabelsThatWouldTouchAreLeftOut)
+{
+    // A small, wide and a tall window: the parallels' labels sit at the left
+    // edge, the meridians' run down from the top; none overprints another.
+    for (IntPoint size : {IntPoint{260, 180}, IntPoint{120, 400}, IntPoint{1200, 700}}) {
+        OpenBlank b(size.x, size.y);
+        chart::CXDC dc(std::make_unique<chart::CRecordingBackend>());
+        ASSERT_TRUE(b.doc.DrawGrid(dc));
+        const auto& records = static_cast<chart::CRecordingBackend*>(dc.Backend())->Records();
+        std::vector<IntRect> boxes;
+        int meridians = 0, parallels = 0;
+        for (const chart::DrawRecord& r : records) {
+            if (r.op != chart::DrawOp::Text)
+                continue;
+            charts::CGridLine line;
+            line.meridian = r.font.escapement != 0;
+            line.labelAt = r.points[0];
+            (line.meridian ? meridians : parallels) += 1;
+            boxes.push_back(charts::GridLabelBox(
+                line, chart::CRecordingBackend::TextExtentFor(r.font, r.text)));
+        }
+        EXPECT_GT(meridians, 0) << size.x << "x" << size.y;
+        EXPECT_GT(parallels, 0) << size.x << "x" << size.y;
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+                const IntRect& a = boxes[i];
+                const IntRect& c = boxes[j];
+                const bool apart =
+                    a.right < c.left || c.right < a.left || a.bottom < c.top || c.bottom < a.top;
+                EXPECT_TRUE(apart) << size.x << "x" << size.y << ": label " << i << " and " << j;
+            }
+    }
 }

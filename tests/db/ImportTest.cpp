@@ -264,6 +264,41 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
     EXPECT_EQ(old.GetRecordCount(), 1);
 }
 
+TEST(Import, AnOlderLogWithALoweredHeaderCountComesOverWhole)
+{
+    // 3,000 fixes whose header was left saying 1,000: every one comes over
+    // and the message names the wrong count.
+    brine_test::TempFolder dir;
+    std::vector<std::string> rows;
+    for (int i = 0; i < 3000; ++i) {
+        char row[80];
+        std::snprintf(row, sizeof row, "%02d:%02d:%02d|01/06/04|%.4f|-1.5|90|5", i / 3600,
+                      i / 60 % 60, i % 60, 50 + i / 10000.0);
+        rows.push_back(row);
+    }
+    ASSERT_EQ(XBaseTable(dir.Path(), dir / "track.log",
+                         "TIME:C:8,DATE:C:8,LAT:C:10,LNG:C:10,COG:C:6,SOG:C:6", rows),
+              "");
+    {
+        std::fstream f(dir / "track.log", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(4);
+        const char count[4] = {char(1000 & 0xFF), char(1000 >> 8), 0, 0};
+        f.write(count, 4);
+    }
+    CDBLog log;
+    log.SetFilePath(dir / "track.log");
+    ASSERT_TRUE(log.Open()) << log.GetMessage();
+    EXPECT_EQ(log.GetRecordCount(), 3000);
+    EXPECT_NE(log.GetMessage().find("counts 1000 records in its header but holds 3000"),
+              std::string::npos)
+        << log.GetMessage();
+    log.SelectUniqueTag();
+    ASSERT_TRUE(log.GoBottom());
+    EXPECT_EQ(log.m_time.ToStorageText(), "20040601 004959");
+    EXPECT_DOUBLE_EQ(log.m_position.GetLatitude(), 50.2999);
+    EXPECT_TRUE(NoStagingLeft(dir.Path()));
+}
+
 TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
 {
     brine_test::TempFolder dir;

@@ -162,3 +162,47 @@ TEST(LogTables, PlanColumnsKeepTheirTextAndCodePages)
     EXPECT_EQ(FieldBytes(path, 1, "DRIFT"), " 1.50");
     EXPECT_EQ(FieldBytes(path, 2, "DRIFT").size(), 5u);
 }
+
+TEST(LogTables, ALoweredHeaderCountKeepsEveryFixAndSaysSo)
+{
+    // A log of 500 fixes whose header says 100: all 500 open, the open says
+    // so, and the next fix lands after the last one.
+    brine_test::TempFolder dir;
+    const std::string path = (dir / "own").string();
+    {
+        CDBLog log;
+        log.SetFilePath(path);
+        ASSERT_TRUE(log.Open());
+        for (int i = 0; i < 500; ++i) {
+            log.ClearRecord();
+            log.m_time = CDateTimeEx(2024, 6, 1, i / 3600, i / 60 % 60, i % 60);
+            log.m_position = geo::CPosition(50 + i / 1000.0, -1.5, 0, -1);
+            ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
+        }
+        ASSERT_TRUE(log.Close());
+    }
+    {
+        std::fstream f(path + ".dbf", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(4);
+        const char count[4] = {100, 0, 0, 0};
+        f.write(count, 4);
+    }
+    CDBLog log;
+    log.SetFilePath(path);
+    ASSERT_TRUE(log.Open());
+    EXPECT_NE(log.GetMessage().find("counts 100"), std::string::npos) << log.GetMessage();
+    EXPECT_NE(log.GetMessage().find("500"), std::string::npos) << log.GetMessage();
+    EXPECT_EQ(log.GetRecordCount(), 500);
+    log.ClearRecord();
+    log.m_time = CDateTimeEx(2024, 6, 2, 0, 0, 0);
+    log.m_position = geo::CPosition(51, -1.5, 0, -1);
+    ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
+    EXPECT_EQ(log.GetRecordCount(), 501);
+    log.SelectUniqueTag();
+    ASSERT_TRUE(log.GoRecord(101));
+    EXPECT_EQ(log.m_time.ToStorageText(), "20240601 000140");   // fix 101 untouched
+    ASSERT_TRUE(log.GoBottom());
+    EXPECT_EQ(log.m_time.ToStorageText(), "20240602 000000");
+    ASSERT_TRUE(log.Close());
+    EXPECT_EQ(FieldBytes(path, 501, "DATE"), "20240602");
+}

@@ -126,10 +126,13 @@ program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
 window_named() {
     local w
     for w in $(program_windows); do
-        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then
+        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
+        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+        "$1" | "$1 - ["*"]")
             echo "$w"
             return 0
-        fi
+            ;;
+        esac
     done
     return 1
 }

@@ -132,7 +132,10 @@ wait_for() {   # what, command: polls the command until it succeeds
 window_named() {
     local w
     for w in $(xdotool search --onlyvisible --pid "$PID" 2>/dev/null); do
-        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return 0; }
+        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
+        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+        "$1" | "$1 - ["*"]") echo "$w"; return 0 ;;
+        esac
     done
     return 1
 }

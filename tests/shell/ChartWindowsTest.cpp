@@ -3,7 +3,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <cstdio>
@@ -280,7 +282,10 @@ TEST_F(ChartWindowsTest, WheelAndKeysZoom)
     CChartView* view = chartFrame->View();
     chart::CChartDoc& doc = *chartFrame->GetChartDoc();
     frame->MdiArea()->setActiveSubWindow(chartFrame);
-    ASSERT_DOUBLE_EQ(LongitudeSpan(doc), 360.0);
+    // The whole world as the window shows it (its proportions decide how
+    // much longitude that is); the spans below are of a 360-degree start.
+    const double start = LongitudeSpan(doc);
+    ASSERT_GT(start, 0.0);
 
     struct Step {
         const char* what;
@@ -311,7 +316,7 @@ TEST_F(ChartWindowsTest, WheelAndKeysZoom)
     for (const Step& s : steps) {
         s.act();
         Pump();
-        EXPECT_NEAR(LongitudeSpan(doc), s.span, 1e-6) << s.what;
+        EXPECT_NEAR(LongitudeSpan(doc), start * s.span / 360.0, 1e-6) << s.what;
     }
     frame->CloseWithoutConfirmation();
 }
@@ -441,28 +446,189 @@ TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
     chart::CChartDoc& doc = *chartFrame->GetChartDoc();
     ASSERT_TRUE(frame->IsActiveChartLoaded());
     ASSERT_TRUE(doc.ZoomIn());
-    ASSERT_TRUE(doc.ZoomIn());   // 90 degrees of longitude across
+    ASSERT_TRUE(doc.ZoomIn());   // a quarter of the world's width or height
     geo::CPosition nw, se;
     ASSERT_TRUE(doc.GetExtent(nw, se));
-    const double halfLat = (nw.GetLatitude() - se.GetLatitude()) / 2;   // by the window's shape
+    // The spans follow the window's shape.
+    const double halfLat = (nw.GetLatitude() - se.GetLatitude()) / 2;
+    const double halfLon = (se.GetLongitude() - nw.GetLongitude()) / 2;
     struct Row {
         double lat, lon;
         double centreLat, centreLon;   // where the view's centre ends up
     };
     const Row rows[] = {
-        {50.25, -1.5, 50.25, -1.5},
-        {-33.8, 151.3, -33.8, 135.0},   // stops at 180 E: 45 degrees short of the edge
-        {80.0, 10.0, 90.0 - halfLat, 10.0},   // and at the pole
+        {50.25, -1.5, std::min(50.25, 90.0 - halfLat), -1.5},
+        {-33.8, 175.0, -33.8, 180.0 - halfLon},   // stops at 180 E
+        {89.0, 10.0, 90.0 - halfLat, 10.0},   // and at the pole
     };
     for (const Row& r : rows) {
         ASSERT_TRUE(frame->GoToPosition(geo::CPosition(r.lat, r.lon))) << r.lat;
         ASSERT_TRUE(doc.GetExtent(nw, se));
         EXPECT_NEAR((nw.GetLatitude() + se.GetLatitude()) / 2, r.centreLat, 1e-6) << r.lat;
         EXPECT_NEAR((nw.GetLongitude() + se.GetLongitude()) / 2, r.centreLon, 1e-6) << r.lat;
-        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(), 90.0, 1e-6) << "the span stays";
+        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(), 2 * halfLon, 1e-6) << "the span stays";
     }
     geo::CPosition nowhere;
     nowhere.Invalidate();
     EXPECT_FALSE(frame->GoToPosition(nowhere)) << "not a position";
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
+{
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    frame->MdiArea()->setActiveSubWindow(chartFrame);
+    Pump();
+    frame->UpdateModuleCmdUI(false);
+    for (unsigned id :
+         {app::cmd::kFilePrint, app::cmd::kFilePrintPreview, app::cmd::kFilePrintSetup})
+        EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
+    EXPECT_EQ(frame->Action(app::cmd::kFilePrint)->shortcut(), QKeySequence("Ctrl+P"));
+
+    // Print shows the print dialog (cancelled here).
+    QString seen;
+    QTimer::singleShot(0, [&seen] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            seen = modal->objectName();
+            modal->close();
+        }
+    });
+    frame->Action(app::cmd::kFilePrint)->trigger();
+    EXPECT_EQ(seen, "PrintDialog");
+
+    // Print Preview opens the preview of this chart.
+    frame->Action(app::cmd::kFilePrintPreview)->trigger();
+    Pump();
+    auto* preview = frame->findChild<CChartPreview*>();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    preview->close();
+    Pump();
+
+    // Without a chart window nothing is there to print.
+    frame->PostedMessages().Post(app::kMsgChartWindowClosed, chartFrame->Document().DocumentId());
+    Pump();
+    frame->UpdateModuleCmdUI(false);
+    for (unsigned id :
+         {app::cmd::kFilePrint, app::cmd::kFilePrintPreview, app::cmd::kFilePrintSetup})
+        EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, WorldChartReplacesTheChartWindowAndIsSavedWithTheWorkspace)
+{
+    std::size_t open = 0;
+    {
+        auto frame = Start();
+        frame->Charting()->ChartSettings().maxCharts = 3;
+        ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
+        Pump();
+        // Pressed again and again: one ordinary window in the old one's place.
+        for (int press = 0; press < 4; ++press) {
+            frame->UpdateModuleCmdUI(false);
+            ASSERT_TRUE(frame->Action(app::cmd::kChartWorld)->isEnabled()) << press;
+            frame->Action(app::cmd::kChartWorld)->trigger();
+            Pump();
+            EXPECT_EQ(Frames(*frame).size(), 2u) << press;
+        }
+        chart::CChartingModule& charts = *frame->Charting();
+        EXPECT_EQ(charts.CountChartFramesInState(chart::kFrameNormal), 2);
+        for (CChartFrame* f : Frames(*frame)) {
+            EXPECT_FALSE(f->windowTitle().startsWith("[")) << f->windowTitle().toStdString();
+            EXPECT_TRUE(f->windowTitle().contains("Blank World Chart"))
+                << f->windowTitle().toStdString();
+        }
+        open = Frames(*frame).size();
+        ASSERT_TRUE(frame->Workspace()->SaveWorkspace("Voyage"));
+        frame->CloseWithoutConfirmation();
+    }
+    ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+    auto frame = Start();
+    EXPECT_EQ(Frames(*frame).size(), open);
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, FirstStartFillsTheDesktopWithTheChartMaximisedAndTheProgramsIcon)
+{
+    auto frame = Start();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    // The window's own rectangle is the whole available area, so a window
+    // manager that does not maximise still shows it whole.
+    EXPECT_EQ(frame->normalGeometry().size(), available.size());
+    ASSERT_EQ(Frames(*frame).size(), 1u);
+    EXPECT_TRUE(Frames(*frame).front()->isMaximized());
+    // The program's icon on its windows, the chart windows too.
+    const QIcon own(":/icons/brinevane.svg");
+    ASSERT_FALSE(own.isNull());
+    EXPECT_EQ(frame->windowIcon().pixmap(32).toImage(), own.pixmap(32).toImage());
+    EXPECT_EQ(Frames(*frame).front()->windowIcon().pixmap(32).toImage(), own.pixmap(32).toImage());
+    frame->CloseWithoutConfirmation();
+}
+
+namespace {
+
+// Yellow label-box pixels in a picture of the view, in the left and right half.
+std::pair<int, int> YellowPixels(CChartView* view)
+{
+    const QImage shot = view->grab().toImage();
+    std::pair<int, int> count;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixelColor(x, y) == QColor(255, 255, 0))
+                (x < shot.width() / 2 ? count.first : count.second) += 1;
+    return count;
+}
+
+}   // namespace
+
+TEST_F(ChartWindowsTest, ANewMeasurementErasesTheOldOneAndTheCurrentOneOutlivesRepaints)
+{
+    auto frame = Start();
+    CChartView* view = Frames(*frame).front()->View();
+    frame->MdiArea()->setActiveSubWindow(Frames(*frame).front());
+    frame->Action(app::cmd::kChartRangeBearing)->trigger();
+    ASSERT_TRUE(frame->IsRangeBearingMode());
+    auto measure = [view](QPoint a, QPoint b) {
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, a);
+        QTest::mouseMove(view, b);
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, b);
+        Pump();
+    };
+    const int w = view->width(), h = view->height();
+    measure({w / 10, h / 4}, {w * 4 / 10, h / 4});   // in the left half
+    ASSERT_EQ(view->Pipeline().Measurements().size(), 1u);
+    EXPECT_GT(YellowPixels(view).first, 0);
+    EXPECT_EQ(YellowPixels(view).second, 0);
+
+    // The next press starts a new measurement and the old one goes.
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, {w * 6 / 10, h * 3 / 4});
+    Pump();
+    EXPECT_TRUE(view->Pipeline().Measurements().empty());
+    EXPECT_EQ(YellowPixels(view).first, 0);
+    QTest::mouseMove(view, {w * 9 / 10, h * 3 / 4});
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, {w * 9 / 10, h * 3 / 4});
+    Pump();
+    EXPECT_EQ(view->Pipeline().Measurements().size(), 1u);
+    EXPECT_EQ(YellowPixels(view).first, 0);
+    const int shown = YellowPixels(view).second;
+    EXPECT_GT(shown, 0);
+
+    // Repaints of every kind keep it: the chart drawn again, the window
+    // resized, the palette applied again, all views redrawn.
+    view->InvalidateChart();
+    view->repaint();
+    EXPECT_EQ(YellowPixels(view).second, shown);
+    frame->Charting()->RedrawAllChartViews();
+    frame->Charting()->ApplyDisplayPaletteToCharts();
+    frame->UpdateModuleCmdUI(false);
+    Pump();
+    EXPECT_EQ(YellowPixels(view).second, shown);
+
+    // Until the mode ends.
+    frame->Action(app::cmd::kChartRangeBearing)->trigger();
+    Pump();
+    EXPECT_TRUE(view->Pipeline().Measurements().empty());
+    EXPECT_EQ(YellowPixels(view), std::make_pair(0, 0));
     frame->CloseWithoutConfirmation();
 }

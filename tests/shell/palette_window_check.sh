@@ -107,10 +107,13 @@ program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
 window_named() {
     local w
     for w in $(program_windows); do
-        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then
+        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
+        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+        "$1" | "$1 - ["*"]")
             echo "$w"
             return 0
-        fi
+            ;;
+        esac
     done
     return 1
 }
@@ -164,6 +167,14 @@ count_colour() {
 
 export HOME="$HOME_DIR"
 export XDG_CONFIG_HOME="$HOME_DIR/.config" XDG_CACHE_HOME="$HOME_DIR/.cache"
+# No serial ports: whether a machine's ports open (another program may hold
+# one) must not put a message bar in one picture and not the other.
+mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
+cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<CONF
+[Software\\Quorwick\\Brinevane\\Ports]
+COM1=str:
+#end
+CONF
 export XDG_DATA_HOME="$HOME_DIR/.local/share" XDG_STATE_HOME="$HOME_DIR/.local/state"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-pal-$$-$RANDOM"

@@ -3,90 +3,27 @@
 // dbtool seek FILE.dbf TAG KEY    the record the key finds (exit 1 when none)
 // dbtool stat FILE.dbf            record counts, the caches, the index's coverage and tags
 //
-// Tables are opened read-only; text is shown as UTF-8 from the stored
-// Windows-1252 bytes, and a seek key is taken in UTF-8 the same way.
-// Failures are told in words on stderr (exit 2); what the open or the dump
-// found wrong but read past is told as a warning on stderr.
+// Tables are opened read-only; text is shown as UTF-8 from the code page the
+// header names (Windows-1252 when it names none), and a seek key is taken in
+// UTF-8 the same way. FoxPro tables and fields of types dBASE lacks are
+// refused by name. Failures are told in words on stderr (exit 2); what the
+// open or the dump found wrong but read past is told as a warning on stderr.
+#include "CodePages.h"
 #include "engines/dbase/DbaseTable.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
+#include <filesystem>
 #include <optional>
 #include <string>
 
 namespace {
 
-// Windows-1252 0x80-0x9F; unassigned bytes keep their C1 code point.
-const unsigned short k80[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-
-std::string Utf8(std::string_view bytes)
-{
-    std::string out;
-    for (unsigned char c : bytes) {
-        unsigned cp = c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : c;
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (cp < 0x800) {
-            out += char(0xC0 | (cp >> 6));
-            out += char(0x80 | (cp & 0x3F));
-        } else {
-            out += char(0xE0 | (cp >> 12));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
-// UTF-8 to Windows-1252; nullopt for a character the code page lacks or
-// for text that is not UTF-8.
-std::optional<std::string> Cp1252(std::string_view utf8)
-{
-    std::string out;
-    for (size_t i = 0; i < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        unsigned cp = 0;
-        int more = 0;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            more = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            more = 2;
-        } else {
-            return std::nullopt;
-        }
-        if (more > 0 && i + size_t(more) >= utf8.size())
-            return std::nullopt;
-        for (int k = 1; k <= more; ++k) {
-            const unsigned char d = static_cast<unsigned char>(utf8[i + size_t(k)]);
-            if ((d & 0xC0) != 0x80)
-                return std::nullopt;
-            cp = cp << 6 | (d & 0x3F);
-        }
-        i += size_t(more) + 1;
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            out += char(cp);
-            continue;
-        }
-        const auto* at = std::find(std::begin(k80), std::end(k80), cp);
-        if (at == std::end(k80))
-            return std::nullopt;
-        out += char(0x80 + (at - std::begin(k80)));
-    }
-    return out;
-}
+dbtool::CodePage g_page;   // the open table's
 
 std::string Json(std::string_view bytes)
 {
     std::string s = "\"";
-    for (char c : Utf8(bytes)) {
+    for (char c : dbtool::ToUtf8(bytes, g_page)) {
         switch (c) {
         case '"': s += "\\\""; break;
         case '\\': s += "\\\\"; break;
@@ -112,12 +49,9 @@ void PrintRecord(dbase::CDbaseTable& t)
                        ",\"deleted\":" + (t.Deleted() ? "true" : "false");
     for (int i = 1; i <= t.FieldCount(); ++i) {
         dbase::CDbaseField* f = t.Field(i);
-        if (f->MemoDangling())
-            std::fprintf(
-                stderr,
-                "dbtool: warning: record %d: memo %s points at block %.*s, which the memo file "
-                "does not hold\n",
-                int(t.RecNo()), f->Name().c_str(), int(f->Bytes().size()), f->Bytes().data());
+        if (const std::string problem = f->MemoProblem(); !problem.empty())
+            std::fprintf(stderr, "dbtool: warning: record %d: memo %s %s\n", int(t.RecNo()),
+                         f->Name().c_str(), problem.c_str());
         line += "," + Json(f->Name()) + ":" + Json(f->Text());
     }
     std::printf("%s}\n", line.c_str());
@@ -127,6 +61,61 @@ int Failed(const char* what, int code)
 {
     std::fprintf(stderr, "dbtool: %s: %s\n", what, dbase::ErrorText(code).c_str());
     return 2;
+}
+
+// A FoxPro table: its memos live in an .fpt, which dBASE readers cannot read.
+bool IsFoxPro(const std::string& dbf, std::string& why)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path path(dbf);
+    for (const auto& e :
+         fs::directory_iterator(path.parent_path().empty() ? "." : path.parent_path(), ec)) {
+        std::string name = e.path().filename().string(), stem = path.stem().string() + ".fpt";
+        if (name.size() == stem.size() &&
+            std::equal(name.begin(), name.end(), stem.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            why = "its memos are in the FoxPro memo file " + e.path().string();
+            return true;
+        }
+    }
+    FILE* f = std::fopen(dbf.c_str(), "rb");
+    const int version = f ? std::fgetc(f) : EOF;
+    if (f)
+        std::fclose(f);
+    if (version == 0xF5 || version == 0xFB) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "its version byte 0x%02X is FoxPro's", version);
+        why = buf;
+        return true;
+    }
+    return false;
+}
+
+// Field types of other dBASE dialects that dbtool does not read, by name.
+std::string ForeignType(char type)
+{
+    switch (type) {
+    case 'C':
+    case 'N':
+    case 'F':
+    case 'D':
+    case 'L':
+    case 'M': return {};
+    case 'I': return "Visual FoxPro integer";
+    case 'B': return "Visual FoxPro double";
+    case 'Y': return "Visual FoxPro currency";
+    case 'T': return "Visual FoxPro date-time";
+    case 'G': return "general (OLE object)";
+    case 'P': return "picture";
+    case 'V': return "Visual FoxPro varchar";
+    case 'Q': return "Visual FoxPro varbinary";
+    case 'W': return "Visual FoxPro blob";
+    case '0': return "Visual FoxPro null flags";
+    default: return "unknown";
+    }
 }
 
 int Usage()
@@ -144,11 +133,34 @@ int main(int argc, char** argv)
     if (argc < 3)
         return Usage();
     const std::string command = argv[1];
+    if (std::string why; IsFoxPro(argv[2], why)) {
+        std::fprintf(stderr, "dbtool: %s is a FoxPro table (%s); dbtool reads dBASE tables\n",
+                     argv[2], why.c_str());
+        return 2;
+    }
     dbase::CDbaseEngine engine;
     engine.readOnly = true;
     auto table = engine.Open(argv[2]);
     if (!table)
         return Failed((std::string("cannot open ") + argv[2]).c_str(), engine.ErrorCode());
+    std::string foreign;
+    for (int i = 1; i <= table->FieldCount(); ++i)
+        if (const std::string what = ForeignType(table->Field(i)->Type()); !what.empty())
+            foreign += std::string(foreign.empty() ? "" : ", ") + table->Field(i)->Name() +
+                       " (type " + table->Field(i)->Type() + ", " + what + ")";
+    if (!foreign.empty()) {
+        std::fprintf(stderr, "dbtool: %s has fields dbtool does not read: %s\n", argv[2],
+                     foreign.c_str());
+        return 2;
+    }
+    g_page = dbtool::CodePageOf(table->CodePageByte());
+    if (!g_page.name) {
+        std::fprintf(stderr,
+                     "dbtool: warning: the code page byte 0x%02X names a code page dbtool does "
+                     "not know; text is shown as Windows-1252\n",
+                     table->CodePageByte());
+        g_page = dbtool::CodePageOf(0x03);
+    }
     for (const std::string& warning : table->OpenWarnings())
         std::fprintf(stderr, "dbtool: warning: %s\n", warning.c_str());
     if (command == "dump" && argc == 3) {
@@ -175,15 +187,17 @@ int main(int argc, char** argv)
                         tag->Filter().empty() ? "-" : tag->Filter().c_str(), tag->KeyType(),
                         tag->KeyCount());
             for (const auto& [key, recNo] : tag->Keys())
-                std::printf("  %s|%d\n", Utf8(key).c_str(), recNo);
+                std::printf("  %s|%d\n", dbtool::ToUtf8(key, g_page).c_str(), recNo);
         }
         return 0;
     }
     if (command == "stat" && argc == 3) {
-        // The walk first, so the caches show what a walk of every tag costs.
+        // The walk first, so the caches show what a walk of every tag costs;
+        // it counts the keys without keeping them. Every count printed then
+        // comes from one look at the table.
         size_t walked = 0;
         for (int i = 0; i < table->TagCount(); ++i)
-            walked += table->TagAt(i)->Keys().size();
+            walked += table->TagAt(i)->CountEntries();
         const dbase::TableStats s = table->Stats();
         std::printf("records %d\n", s.records);
         if (s.live >= 0)
@@ -200,10 +214,8 @@ int main(int argc, char** argv)
         std::printf("block cache %zu of %zu blocks, %llu block reads (%zu keys walked)\n",
                     s.cachedBlocks, s.blockCapacity, static_cast<unsigned long long>(s.blockReads),
                     walked);
-        for (int i = 0; i < table->TagCount(); ++i) {
-            dbase::CDbaseTag* tag = table->TagAt(i);
-            std::printf("tag %s keys %zu\n", tag->Name().c_str(), tag->KeyCount());
-        }
+        for (int i = 0; i < table->TagCount() && size_t(i) < s.tagKeys.size(); ++i)
+            std::printf("tag %s keys %u\n", table->TagAt(i)->Name().c_str(), s.tagKeys[size_t(i)]);
         return 0;
     }
     if (command == "seek" && argc == 5) {
@@ -213,7 +225,7 @@ int main(int argc, char** argv)
             return 2;
         }
         table->Select(tag);
-        const std::optional<std::string> key = Cp1252(argv[4]);
+        const std::optional<std::string> key = dbtool::FromUtf8(argv[4], g_page);
         if (!key) {
             std::fprintf(stderr, "dbtool: the key holds a character the table's code page lacks\n");
             return 2;

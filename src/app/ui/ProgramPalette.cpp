@@ -310,6 +310,15 @@ void ApplyDisplayPalette(QMainWindow& frame, const app::CDisplayPalettes& palett
                 : QBrush(ToQ(palettes.GetActiveSysColour(app::COLOR_APPWORKSPACE))));
     }
 
+    // The program's icon on every window (and in the menu bar beside a
+    // maximised chart window) takes the palette like the toolbar pictures.
+    if (!qApp->property(kDayIcon).isValid())
+        qApp->setProperty(kDayIcon, QApplication::windowIcon());
+    const QIcon dayIcon = qApp->property(kDayIcon).value<QIcon>();
+    if (!dayIcon.isNull())
+        QApplication::setWindowIcon(
+            active == app::CDisplayPalettes::kDay ? dayIcon : DimIcon(dayIcon, palettes));
+
     for (QToolBar* bar : frame.findChildren<QToolBar*>()) {
         for (QAction* action : bar->actions()) {
             if (action->isSeparator() || action->icon().isNull())

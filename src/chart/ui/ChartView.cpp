@@ -98,7 +98,10 @@ void CChartView::SelectDisplayPalette()
 
 void CChartView::ClearRangeBearing()
 {
+    const bool shown = !m_pipeline.Measurements().empty() || m_pipeline.InProgress();
     m_pipeline.ClearRangeBearing();
+    if (shown)
+        InvalidateOverlays();
 }
 
 bool CChartView::RenderBuffers()
@@ -162,6 +165,8 @@ void CChartView::ButtonDown(geo::IntPoint p, bool shift)
         return;
     if (RangeBearingMode()) {
         if (!m_pipeline.InProgress()) {
+            // One measurement at a time: the last one goes as the next starts.
+            ClearRangeBearing();
             m_pipeline.InProgress() = std::make_unique<chart::CRangeBearingOverlay>();
             m_pipeline.InProgress()->Start(m_doc, p);
             update();

@@ -68,7 +68,12 @@ int CBlankChartDoc::OpenWorldChart(int argument, bool flag)
 {
     if (!Module() || !Module()->Services().openChart)
         return 0;
-    return Module()->Services().openChart("", !flag, argument) != nullptr ? 1 : 0;
+    // The argument asks for the new blank chart to replace the ordinary chart
+    // window, the flag for an ordinary window rather than the vessel's: World
+    // Chart (true, true) turns the ordinary chart window into the whole world
+    // in its place, so pressing it again never adds windows.
+    const int windowId = flag ? chart::kFrameNormal : chart::kFrameAutoscroll;
+    return Module()->Services().openChart("", argument != 0, windowId) != nullptr ? 1 : 0;
 }
 
 bool CBlankChartDoc::CreatePalettes()
@@ -92,10 +97,74 @@ std::string CBlankChartDoc::GetHorizontalDatum()
     return geo::CDatumInfo::GetName(GetDatumIndex());
 }
 
+namespace {
+
+geo::IntRect ClientOf(const chart::CChartWindow* window)
+{
+    return window ? window->GetClientRect() : geo::IntRect{};
+}
+
+}   // namespace
+
+CBlankChartDoc::Span CBlankChartDoc::Wanted() const
+{
+    return {m_viewNorthWest.GetLatitude(), m_viewNorthWest.GetLongitude(),
+            m_viewSouthEast.GetLatitude(), m_viewSouthEast.GetLongitude()};
+}
+
+CBlankChartDoc::Span CBlankChartDoc::Shown() const
+{
+    // The wanted extent cut to the window's proportions about its middle, as
+    // a chart picture larger than its window is shown: the chart fills the
+    // window, with the extent's middle at the window's middle.
+    Span s = Wanted();
+    const geo::IntRect client = ClientOf(GetChartFrame());
+    const double w = static_cast<double>(client.right) - client.left;
+    const double h = static_cast<double>(client.bottom) - client.top;
+    const double lat = s.north - s.south;
+    const double lon = s.east - s.west;
+    if (w <= 0 || h <= 0 || lat <= 0 || lon <= 0)
+        return s;
+    const double c = h / w;
+    if (lat / lon > c) {
+        const double middle = (s.north + s.south) / 2;
+        const double half = lon * c / 2;
+        s.north = middle + half;
+        s.south = middle - half;
+    } else {
+        const double middle = (s.west + s.east) / 2;
+        const double half = lat / c / 2;
+        s.west = middle - half;
+        s.east = middle + half;
+    }
+    return s;
+}
+
+void CBlankChartDoc::SetWanted(Span s)
+{
+    // Kept inside the world: moved back in first, cut only when larger.
+    auto keep = [](double& low, double& high, double min, double max) {
+        if (high - low > max - min) {
+            low = min;
+            high = max;
+        } else if (low < min) {
+            high += min - low;
+            low = min;
+        } else if (high > max) {
+            low -= high - max;
+            high = max;
+        }
+    };
+    keep(s.south, s.north, -90.0, 90.0);
+    keep(s.west, s.east, -180.0, 180.0);
+    SetViewExtent(geo::CPosition(s.north, s.west), geo::CPosition(s.south, s.east));
+}
+
 bool CBlankChartDoc::GetExtent(geo::CPosition& northWest, geo::CPosition& southEast) const
 {
-    northWest = m_viewNorthWest;
-    southEast = m_viewSouthEast;
+    const Span s = Shown();
+    northWest = geo::CPosition(s.north, s.west);
+    southEast = geo::CPosition(s.south, s.east);
     return true;
 }
 
@@ -113,35 +182,18 @@ bool CBlankChartDoc::SetViewExtent(const geo::CPosition& northWest, const geo::C
 
 void CBlankChartDoc::GetVisibleRect(geo::IntRect& rect)
 {
-    const geo::IntRect client = ViewClientRect();
-    const double w = static_cast<double>(client.right) - client.left;
-    const double h = static_cast<double>(client.bottom) - client.top;
-    if (w == 0.0)
-        return;
-    // The chart keeps its proportions, anchored at the bottom-left corner.
-    double width = w;
-    double height = h;
-    if (h / w <= m_aspect)
-        width = std::trunc(h / m_aspect);
-    else
-        height = std::trunc(w * m_aspect);
-    rect = {client.left, client.bottom - static_cast<std::int32_t>(height),
-            client.left + static_cast<std::int32_t>(width), client.bottom};
+    // The shown extent has the window's proportions: it covers the window.
+    rect = ViewClientRect();
 }
 
 bool CBlankChartDoc::GetMetresPerPixel(double& metres)
 {
-    geo::IntRect visible;
-    GetVisibleRect(visible);
-    double h = static_cast<double>(visible.bottom) - visible.top;
-    if (h <= 0) {
-        const geo::IntRect client = ViewClientRect();
-        h = static_cast<double>(client.bottom) - client.top;
-    }
+    const geo::IntRect client = ViewClientRect();
+    const double h = static_cast<double>(client.bottom) - client.top;
     if (h <= 0)
         return false;
-    metres = std::fabs(m_viewNorthWest.GetLatitude() - m_viewSouthEast.GetLatitude()) * 60.0 *
-             1852.0 / h;
+    const Span s = Shown();
+    metres = std::fabs(s.north - s.south) * 60.0 * 1852.0 / h;
     return true;
 }
 
@@ -159,10 +211,11 @@ bool CBlankChartDoc::GetResolutionText(std::string& text, double& metresPerPixel
 
 int CBlankChartDoc::OnHScroll(int position)
 {
-    const double span = m_viewSouthEast.GetLongitude() - m_viewNorthWest.GetLongitude();
+    const Span shown = Shown();
+    const double span = shown.east - shown.west;
     if (position != kScrollQuery) {
         const double west = -180.0 + std::clamp(position, 0, 100) * 3.6;
-        MoveExtent(0.0, west - m_viewNorthWest.GetLongitude());
+        MoveExtent(0.0, west - shown.west);
     }
     geo::IntPoint p;
     geo::IntPoint q;
@@ -178,7 +231,7 @@ int CBlankChartDoc::OnVScroll(int position)
 {
     if (position != kScrollQuery) {
         const double north = 90.0 - std::clamp(position, 0, 100) * 1.8;
-        MoveExtent(north - m_viewNorthWest.GetLatitude(), 0.0);
+        MoveExtent(north - Shown().north, 0.0);
     }
     geo::IntPoint p;
     geo::IntPoint q;
@@ -192,21 +245,14 @@ int CBlankChartDoc::OnVScroll(int position)
 
 void CBlankChartDoc::MoveExtent(double dLat, double dLon)
 {
-    double north = m_viewNorthWest.GetLatitude();
-    double south = m_viewSouthEast.GetLatitude();
-    double west = m_viewNorthWest.GetLongitude();
-    double east = m_viewSouthEast.GetLongitude();
-    // The move stops at the world's edges; the spans never change.
-    dLat = std::clamp(dLat, -90.0 - south, 90.0 - north);
-    dLon = std::clamp(dLon, -180.0 - west, 180.0 - east);
+    // The shown part moves, and stops at the world's edges; what is shown
+    // becomes the extent.
+    const Span shown = Shown();
+    dLat = std::clamp(dLat, -90.0 - shown.south, 90.0 - shown.north);
+    dLon = std::clamp(dLon, -180.0 - shown.west, 180.0 - shown.east);
     if (dLat == 0.0 && dLon == 0.0)
         return;
-    geo::CPosition nw;
-    geo::CPosition se;
-    if (!nw.Set(north + dLat, west + dLon, 0.0, geo::kNoDatumIndex) ||
-        !se.Set(south + dLat, east + dLon, 0.0, geo::kNoDatumIndex))
-        return;
-    SetViewExtent(nw, se);
+    SetWanted({shown.north + dLat, shown.west + dLon, shown.south + dLat, shown.east + dLon});
     InvalidateChart();
 }
 
@@ -224,25 +270,23 @@ bool CBlankChartDoc::CentreOnPosition(const geo::CPosition& position, bool)
 
 int CBlankChartDoc::PanHorizontal(int step)
 {
-    geo::IntRect visible;
-    GetVisibleRect(visible);
-    const double w = static_cast<double>(visible.right) - visible.left;
+    const geo::IntRect client = ViewClientRect();
+    const double w = static_cast<double>(client.right) - client.left;
     if (w <= 0)
         return 0;
-    const double span = m_viewSouthEast.GetLongitude() - m_viewNorthWest.GetLongitude();
-    MoveExtent(0.0, step * span / w);
+    const Span shown = Shown();
+    MoveExtent(0.0, step * (shown.east - shown.west) / w);
     return 1;
 }
 
 int CBlankChartDoc::PanVertical(int step)
 {
-    geo::IntRect visible;
-    GetVisibleRect(visible);
-    const double h = static_cast<double>(visible.bottom) - visible.top;
+    const geo::IntRect client = ViewClientRect();
+    const double h = static_cast<double>(client.bottom) - client.top;
     if (h <= 0)
         return 0;
-    const double span = m_viewNorthWest.GetLatitude() - m_viewSouthEast.GetLatitude();
-    MoveExtent(-step * span / h, 0.0);
+    const Span shown = Shown();
+    MoveExtent(-step * (shown.north - shown.south) / h, 0.0);
     return 1;
 }
 
@@ -257,56 +301,35 @@ bool CBlankChartDoc::IsExtentDegenerate(const geo::CPosition& nw, const geo::CPo
 bool CBlankChartDoc::ZoomIn()
 {
     const geo::IntRect client = ViewClientRect();
-    const double cw = static_cast<double>(client.right) - client.left;
-    const double ch = static_cast<double>(client.bottom) - client.top;
-    if (IsExtentDegenerate(m_viewNorthWest, m_viewSouthEast) || cw <= 0)
+    if (IsExtentDegenerate(m_viewNorthWest, m_viewSouthEast) || client.right <= client.left ||
+        client.bottom <= client.top)
         return false;
-    const double z = GetZoomFactor();
-    double north = m_viewNorthWest.GetLatitude();
-    double south = m_viewSouthEast.GetLatitude();
-    double west = m_viewNorthWest.GetLongitude();
-    double east = m_viewSouthEast.GetLongitude();
-    const double dLat = (north - south) * z / (2 * (z + 1));
-    const double dLon = (east - west) * z / (2 * (z + 1));
-    north -= dLat;
-    south += dLat;
-    west += dLon;
-    east -= dLon;
-    const double c = ch / cw;
-    if (m_aspect > c) {
-        if (c <= 0)
-            return false;
-        east = west + (north - south) / c;
-    } else if (m_aspect < c) {
-        north = south + (east - west) * c;
-    }
-    north = std::min(north, 90.0);
-    south = std::max(south, -90.0);
-    east = std::min(east, 180.0);
-    west = std::max(west, -180.0);
-    const geo::CPosition nw(north, west);
-    const geo::CPosition se(south, east);
+    // What is shown shrinks about its middle.
+    const Span s = Shown();
+    const double keep = 1.0 / (GetZoomFactor() + 1.0);
+    const double midLat = (s.north + s.south) / 2;
+    const double midLon = (s.west + s.east) / 2;
+    const double halfLat = (s.north - s.south) * keep / 2;
+    const double halfLon = (s.east - s.west) * keep / 2;
+    const geo::CPosition nw(midLat + halfLat, midLon - halfLon);
+    const geo::CPosition se(midLat - halfLat, midLon + halfLon);
     if (IsExtentDegenerate(nw, se))
         return false;
-    SetViewExtent(nw, se);
+    SetWanted({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon});
     InvalidateChart();
     return true;
 }
 
 bool CBlankChartDoc::ZoomOut()
 {
-    const double z = GetZoomFactor();
-    double north = m_viewNorthWest.GetLatitude();
-    double south = m_viewSouthEast.GetLatitude();
-    double west = m_viewNorthWest.GetLongitude();
-    double east = m_viewSouthEast.GetLongitude();
-    const double dLat = (north - south) * z * 0.5;
-    const double dLon = (east - west) * z * 0.5;
-    north = std::min(north + dLat, 90.0);
-    south = std::max(south - dLat, -90.0);
-    west = std::max(west - dLon, -180.0);
-    east = std::min(east + dLon, 180.0);
-    SetViewExtent(geo::CPosition(north, west), geo::CPosition(south, east));
+    // What is shown grows about its middle, up to the whole world.
+    const Span s = Shown();
+    const double grow = 1.0 + GetZoomFactor();
+    const double midLat = (s.north + s.south) / 2;
+    const double midLon = (s.west + s.east) / 2;
+    const double halfLat = (s.north - s.south) * grow / 2;
+    const double halfLon = (s.east - s.west) * grow / 2;
+    SetWanted({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon});
     InvalidateChart();
     return true;
 }
@@ -328,60 +351,34 @@ bool CBlankChartDoc::ZoomToRect(int left, int top, int right, int bottom)
         return false;
     if (IsExtentDegenerate(m_viewNorthWest, m_viewSouthEast))
         return false;
-    geo::IntPoint a;
-    geo::IntPoint b;
-    if (!PositionToPoint(m_viewNorthWest, a) || !PositionToPoint(m_viewSouthEast, b))
-        return false;
-    // Cut to the chart's top and right edges.
-    if (a.y > top) {
-        if (a.y >= bottom)
-            return false;
-        top = a.y;
-    }
-    if (b.x < right) {
-        if (b.x <= left)
-            return false;
-        right = b.x;
-    }
     const geo::IntRect client = ViewClientRect();
     const double cw = static_cast<double>(client.right) - client.left;
     const double ch = static_cast<double>(client.bottom) - client.top;
-    const double rw = static_cast<double>(right) - left;
-    const double rh = static_cast<double>(bottom) - top;
-    if (cw <= 0 || rw <= 0)
+    if (cw <= 0 || ch <= 0)
         return false;
+    // The rectangle is widened or heightened about its middle to the
+    // window's proportions, so all of it stays in view.
     const double c = ch / cw;
-    const double q = rh / rw;
-    // The rectangle takes the client area's proportions.
-    if (q > c) {
-        if (c <= 0)
-            return false;
-        const auto need =
-            static_cast<std::int64_t>(std::trunc(rh / c)) - static_cast<std::int64_t>(rw);
-        if (need < std::int64_t{b.x} - right)
-            right = static_cast<int>(right + need);
-        else
-            left = static_cast<int>(left - need);
-    } else if (q < c) {
-        const auto need =
-            static_cast<std::int64_t>(std::trunc(rw * c)) - static_cast<std::int64_t>(rh);
-        if (need < std::int64_t{top} - a.y)
-            top = static_cast<int>(top - need);
-        else if (bottom + need < client.bottom)
-            bottom = static_cast<int>(bottom + need);
-    }
-    // What the proportions pushed past the chart's edges stays on it.
-    left = std::clamp(left, a.x, b.x);
-    right = std::clamp(right, a.x, b.x);
-    top = std::clamp(top, a.y, b.y);
-    bottom = std::clamp(bottom, a.y, b.y);
-    geo::CPosition nw;
-    geo::CPosition se;
-    if (!PointToPosition({left, top}, nw) || !PointToPosition({right, bottom}, se))
-        return false;
+    double rw = static_cast<double>(right) - left;
+    double rh = static_cast<double>(bottom) - top;
+    if (rh / rw > c)
+        rw = rh / c;
+    else
+        rh = rw * c;
+    const double mx = (static_cast<double>(left) + right) / 2;
+    const double my = (static_cast<double>(top) + bottom) / 2;
+    const Span s = Shown();
+    const double lonPerPixel = (s.east - s.west) / cw;
+    const double latPerPixel = (s.north - s.south) / ch;
+    const double midLon = s.west + (mx - client.left) * lonPerPixel;
+    const double midLat = s.north - (my - client.top) * latPerPixel;
+    const double halfLon = rw / 2 * lonPerPixel;
+    const double halfLat = rh / 2 * latPerPixel;
+    const geo::CPosition nw(midLat + halfLat, midLon - halfLon);
+    const geo::CPosition se(midLat - halfLat, midLon + halfLon);
     if (IsExtentDegenerate(nw, se))
         return false;
-    SetViewExtent(nw, se);
+    SetWanted({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon});
     InvalidateChart();
     return true;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // A chart without chart data: a window onto the whole world drawn as the
 // latitude/longitude grid on the window colour, under the overlays. Positions
-// map linearly; zooming and panning change the current extent, which keeps
-// the proportions of its own latitude and longitude spans.
+// map linearly, a degree as many pixels across as up. Zooming and panning
+// change the wanted extent; the view shows it cut to the window's
+// proportions about its middle, so the chart always fills its window.
 
 #include "charts/vector/VectorChartDoc.h"
 
@@ -57,7 +58,15 @@ protected:
     void RestoreExtent(const geo::CPosition& northWest, const geo::CPosition& southEast) override;
 
 private:
-    // Moves the extent by degrees, kept within the world with its spans.
+    struct Span {
+        double north, west, south, east;
+    };
+    Span Wanted() const;
+    // What the view shows: the wanted extent with the window's proportions.
+    Span Shown() const;
+    // A new wanted extent, moved (or cut, when larger) into the world.
+    void SetWanted(Span span);
+    // Moves what is shown by degrees, kept within the world with its spans.
     void MoveExtent(double dLat, double dLon);
     bool IsExtentDegenerate(const geo::CPosition& nw, const geo::CPosition& se) const;
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/draw/DrawTypes.h"
 #include "geo/Clipping.h"
 #include "geo/Position.h"
 
@@ -38,5 +39,8 @@ struct CGridInput {
 
 // Meridians west to east, then parallels south to north.
 std::vector<CGridLine> ComputeGrid(const CGridInput& in);
+
+// The client rectangle a grid label covers, given its text's extent in its font.
+geo::IntRect GridLabelBox(const CGridLine& line, chart::IntSize text);
 
 }   // namespace charts

@@ -30,6 +30,9 @@ std::string ErrorText(int code)
     case kErrMissing: return "no such table, record or field";
     case kErrNoText: return "a name or text is missing";
     case kErrLockRefused: return "the change needs a lock that another user holds";
+    case kErrShared:
+        return "the table is open elsewhere (another window or station); a pack or memo compress "
+               "needs it alone";
     case kErrCreate: return "the table cannot be created";
     case kErrOpen: return "the file cannot be opened";
     case kErrRead: return "the file cannot be read";

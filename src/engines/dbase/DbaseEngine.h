@@ -30,6 +30,7 @@ inline constexpr int kNoTag = 60;   // no tag of that name
 inline constexpr int kErrMissing = -970;   // missing engine, table or field
 inline constexpr int kErrNoText = -935;   // a text argument is missing
 inline constexpr int kErrLockRefused = -50;   // change refused for want of a lock
+inline constexpr int kErrShared = -52;   // a pack needs the table alone; another handle has it
 inline constexpr int kErrCreate = -60;
 inline constexpr int kErrOpen = -70;
 inline constexpr int kErrRead = -80;
@@ -112,6 +113,10 @@ public:
     // Memory each open table may keep: data records, and index blocks of 1 KB.
     size_t recordCacheBytes = size_t(4) << 20;
     size_t indexCacheBlocks = 2048;
+    // How often a flush also syncs the files to the disk, in ms: 0 at every
+    // flush, -1 never (close still syncs). A power cut loses at most this
+    // much of what was flushed.
+    int syncIntervalMs = 1000;
     // Told how far a rebuild of an index from the data has come.
     std::function<void(int64_t done, int64_t total)> progress;
 

@@ -44,6 +44,16 @@ size_t CDbaseTag::KeyCount() const
     return index->KeyCount(m_number);
 }
 
+size_t CDbaseTag::CountEntries() const
+{
+    CIndexFile* index = m_table->m_index.get();
+    if (!index || m_number < 0 || m_table->BeginRead() != 0)
+        return 0;
+    const size_t n = index->CountEntries(m_number);
+    m_table->EndRead();
+    return n;
+}
+
 std::vector<std::pair<std::string, int32_t>> CDbaseTag::Keys() const
 {
     std::vector<std::pair<std::string, int32_t>> r;
@@ -233,8 +243,11 @@ int32_t CDbaseTable::LiveCount()
 
 TableStats CDbaseTable::Stats()
 {
+    // One look under the header lock: the count, the live count and the
+    // key counts all belong to the same moment.
     TableStats s;
-    Refresh();
+    if (BeginRead() != 0)
+        return s;
     s.records = m_recCount;
     s.recordPages = m_records.CachedPages();
     s.recordPageCapacity = m_records.CapacityPages();
@@ -252,7 +265,10 @@ TableStats CDbaseTable::Stats()
         s.cachedBlocks = m_index->CachedBlocks();
         s.blockCapacity = m_index->CacheCapacity();
         s.blockReads = m_index->BlockReads();
+        for (auto& t : m_tags)
+            s.tagKeys.push_back(t->m_number >= 0 ? m_index->KeyCount(t->m_number) : 0);
     }
+    EndRead();
     return s;
 }
 
@@ -431,11 +447,8 @@ int CDbaseTable::RepairIndex(bool adopt)
     return ok ? 0 : Fail(kErrWrite, 59);
 }
 
-int CDbaseTable::RebuildIndex()
+int CDbaseTable::WriteIndexFrom(int fd, int32_t count, const std::string& mdxPath)
 {
-    if (m_readOnly)
-        return 0;
-    m_cursor.Reset();
     std::vector<MdxTagImage> images;
     for (auto& t : m_tags) {
         MdxTagImage img;
@@ -444,29 +457,24 @@ int CDbaseTable::RebuildIndex()
         img.keyLength = t->KeyLength();
         images.push_back(std::move(img));
     }
-    // Handles reading the old file find its counter left odd: they take the
-    // header lock, see the data file's new change counter and follow.
-    if (m_index)
-        m_index->BeginChange();
     // Keys straight from the file in large reads, past the record cache.
-    m_index.reset();
-    for (auto& t : m_tags)
-        t->m_number = -1;
     std::vector<std::vector<std::pair<std::string, uint32_t>>> keys(m_tags.size());
     const int32_t chunk = int32_t(std::max<size_t>((size_t(1) << 20) / m_recordLength, 1));
     std::vector<char> buf;
-    for (int32_t first = 1; first <= m_recCount; first += chunk) {
-        const int32_t n = std::min(chunk, m_recCount - first + 1);
+    for (int32_t first = 1; first <= count; first += chunk) {
+        const int32_t n = std::min(chunk, count - first + 1);
         buf.resize(size_t(n) * m_recordLength);
-        if (!ReadAll(m_fd, buf.data(), buf.size(),
+        if (!ReadAll(fd, buf.data(), buf.size(),
                      m_headerLength + off_t(first - 1) * m_recordLength))
             return Fail(kErrRead, 30);
-        for (int32_t i = 0; i < n; ++i)
+        for (int32_t i = 0; i < n; ++i) {
+            const char* rec = buf.data() + size_t(i) * m_recordLength;
             for (size_t t = 0; t < m_tags.size(); ++t)
-                if (auto k = KeyOf(*m_tags[t], buf.data() + size_t(i) * m_recordLength))
-                    keys[t].emplace_back(std::move(*k), uint32_t(first + i));
+                if (!m_tags[t]->m_filter || m_tags[t]->m_filter->EvalLogical(rec))
+                    keys[t].emplace_back(BareKeyOf(*m_tags[t], rec), uint32_t(first + i));
+        }
         if (m_engine->progress)
-            m_engine->progress(first + n - 1, m_recCount);
+            m_engine->progress(first + n - 1, count);
     }
     for (size_t t = 0; t < m_tags.size(); ++t) {
         // Equal keys in record order; a descending tag from the highest key
@@ -500,17 +508,42 @@ int CDbaseTable::RebuildIndex()
     }
     const size_t slash = m_path.find_last_of('/');
     const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
-    if (!WriteMdxFile(m_mdxPath, name, m_counter, images, uint32_t(m_recCount)))
+    if (!WriteMdxFile(mdxPath, name, m_counter, images, uint32_t(count)))
         return Fail(kErrWrite, 55);
-    // Mark the data file as having a production index.
-    const char one = 1;
-    WriteAll(m_fd, &one, 1, 28);
+    return 0;
+}
+
+int CDbaseTable::UseIndexFile()
+{
     std::string why;
-    m_index = CIndexFile::Open(m_mdxPath, false, m_engine->indexCacheBlocks, m_recordLength, &why);
+    m_index =
+        CIndexFile::Open(m_mdxPath, m_readOnly, m_engine->indexCacheBlocks, m_recordLength, &why);
     if (!m_index)
         return Fail(kErrRead, 56);
     for (size_t t = 0; t < m_tags.size(); ++t)
         m_tags[t]->m_number = int(t);
+    return 0;
+}
+
+int CDbaseTable::RebuildIndex()
+{
+    if (m_readOnly)
+        return 0;
+    m_cursor.Reset();
+    // Handles reading the old file find its counter left odd: they take the
+    // header lock, see the data file's new change counter and follow.
+    if (m_index)
+        m_index->BeginChange();
+    m_index.reset();
+    for (auto& t : m_tags)
+        t->m_number = -1;
+    if (int rc = WriteIndexFrom(m_fd, m_recCount, m_mdxPath); rc != 0)
+        return rc;
+    // Mark the data file as having a production index.
+    const char one = 1;
+    WriteAll(m_fd, &one, 1, 28);
+    if (int rc = UseIndexFile(); rc != 0)
+        return rc;
     // Other handles learn of the new file from the data file's change counter.
     if (LockHeader() == 0) {
         if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1))

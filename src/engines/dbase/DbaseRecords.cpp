@@ -5,9 +5,11 @@
 #include "engines/dbase/TableFiles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstring>
+#include <endian.h>
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
@@ -144,6 +146,14 @@ int CDbaseTable::FlushRecord()
         rc = WriteRecord(m_recNo, m_record.data());
     if (rc == 0 && keysChange)
         rc = IndexRecord(m_recNo, old.data(), m_record.data());
+    // The data file's change counter tells other handles to read their
+    // cached records again (a change in place moves no count).
+    if (rc == 0) {
+        if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1, m_headerMiddle))
+            ++m_counter;
+        else
+            rc = Fail(kErrWrite, 76);
+    }
     if (rc == 0)
         m_changed = false;
     return EndWrite(rc == 0) != 0 && rc == 0 ? Fail(kErrWrite, 75) : rc;
@@ -153,13 +163,42 @@ int CDbaseTable::Flush()
 {
     if (m_fd < 0)
         return Fail(kErrMissing, 70);
-    return FlushRecord();
+    if (int rc = FlushRecord(); rc != 0)
+        return rc;
+    return SyncIfDue(false);
+}
+
+int CDbaseTable::SyncIfDue(bool now)
+{
+    // Every write is in the system's cache at once, which a killed program
+    // cannot lose; a power cut can. A flush syncs the files when the last
+    // sync is older than the engine's interval, so a cut loses at most that
+    // much; data before index, so the index never covers what is not there.
+    const int interval = m_engine->syncIntervalMs;
+    if (m_readOnly || (!now && interval < 0))
+        return 0;
+    const auto clock = std::chrono::steady_clock::now();
+    if (!now && m_synced && clock - *m_synced < std::chrono::milliseconds(interval))
+        return 0;
+    const bool ok = ::fdatasync(m_fd) == 0 && (m_memoFd < 0 || ::fdatasync(m_memoFd) == 0) &&
+                    (!m_index || m_index->Sync());
+    m_synced = clock;
+    return ok ? 0 : Fail(kErrWrite, 77);
 }
 
 int CDbaseTable::Refresh()
 {
     if (m_fd < 0)
         return 0;
+    // Every writer bumps both change counters; when the shared mappings show
+    // neither moved since this handle looked, there is nothing to read.
+    if (m_headMap && m_index) {
+        uint32_t seen;
+        std::memcpy(&seen, m_headMap + 16, 4);
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        if (le32toh(seen) == m_counter && m_index->CounterNow() == m_index->Header().counter)
+            return 0;
+    }
     unsigned char head[20];
     if (::pread(m_fd, head, sizeof head, 0) != ssize_t(sizeof head))
         return 0;
@@ -170,8 +209,13 @@ int CDbaseTable::Refresh()
         // they are visited, and a new index file (a pack elsewhere) followed.
         const uint32_t count = uint32_t(head[4]) | uint32_t(head[5]) << 8 |
                                uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
-        m_recCount = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
-        m_records.Drop();
+        const int32_t now = int32_t(std::min<uint32_t>(count, 0x7FFFFFFF));
+        // Appends alone (each moves the count and the counter by one) leave
+        // every cached record as it was: only a change in place, a repair or
+        // a zap makes the cache read again.
+        if (!(now > m_recCount && uint32_t(now - m_recCount) == counter - m_counter))
+            m_records.Drop();
+        m_recCount = now;
         m_counter = counter;
         FollowIndexFile();
         if (!m_changed && !m_appending && m_recNo >= 1 && m_recNo <= m_recCount)
@@ -278,82 +322,12 @@ int CDbaseTable::Recall()
     return 0;
 }
 
-int CDbaseTable::BeginRewrite(int location, bool& took)
-{
-    if (m_readOnly)
-        return Fail(kErrWrite, location);
-    took = !m_tableLocked;
-    if (took && Lock() != 0)
-        return Fail(kErrLockRefused, location + 1);
-    const int rc = Flush();
-    if (rc != 0 && took)
-        Unlock();   // a failed flush must not leave the table locked
-    return rc;
-}
-
-int CDbaseTable::Pack()
-{
-    bool took = false;
-    if (int rc = BeginRewrite(100, took); rc != 0)
-        return rc;
-    int rc = BeginWrite();
-    if (rc != 0) {
-        if (took)
-            Unlock();
-        return rc;
-    }
-    // The index stops covering anything before records move, so a crash
-    // part way makes the next open rebuild it.
-    if (m_index) {
-        m_index->MutableHeader().coverage = UINT32_MAX;
-        m_index->WriteHeader();
-    }
-    // Live records move down in large reads; a write never passes the read.
-    const int32_t chunk = int32_t(std::max<size_t>((size_t(1) << 20) / m_recordLength, 1));
-    std::vector<char> buf, kept;
-    int32_t count = 0;
-    bool ok = true;
-    for (int32_t first = 1; ok && first <= m_recCount; first += chunk) {
-        const int32_t n = std::min(chunk, m_recCount - first + 1);
-        buf.resize(size_t(n) * m_recordLength);
-        ok = ReadAll(m_fd, buf.data(), buf.size(),
-                     m_headerLength + off_t(first - 1) * m_recordLength);
-        kept.clear();
-        for (int32_t i = 0; ok && i < n; ++i) {
-            const char* rec = buf.data() + size_t(i) * m_recordLength;
-            if (rec[0] != '*')
-                kept.insert(kept.end(), rec, rec + m_recordLength);
-        }
-        ok = ok && (kept.empty() || WriteAll(m_fd, kept.data(), kept.size(),
-                                             m_headerLength + off_t(count) * m_recordLength));
-        count += int32_t(kept.size() / m_recordLength);
-    }
-    const char eof = 0x1A;
-    const off_t end = m_headerLength + off_t(count) * m_recordLength;
-    ok = ok && WriteAll(m_fd, &eof, 1, end) && ::ftruncate(m_fd, end + 1) == 0;
-    ok = ok && WriteDbfCounts(m_fd, uint32_t(count), m_counter + 1);
-    if (ok) {
-        ++m_counter;
-        m_recCount = count;
-    }
-    m_records.Drop();
-    rc = ok ? 0 : Fail(kErrWrite, 102);
-    if (rc == 0 && !m_tags.empty())
-        rc = RebuildIndex();
-    EndWrite(rc == 0);
-    if (took)
-        Unlock();
-    if (rc == 0)
-        Top();
-    return rc;
-}
-
 int CDbaseTable::Zap()
 {
     if (m_readOnly)
         return Fail(kErrWrite, 105);
     bool took = false;
-    if (int rc = BeginRewrite(106, took); rc != 0)
+    if (int rc = BeginRewrite(106, took, false); rc != 0)
         return rc;
     int rc = BeginWrite();
     if (rc == 0) {
@@ -375,96 +349,6 @@ int CDbaseTable::Zap()
         Unlock();
     if (rc == 0)
         Top();
-    return rc;
-}
-
-int CDbaseTable::MemoCompress()
-{
-    if (m_memoFd < 0)
-        return 0;
-    bool took = false;
-    if (int rc = BeginRewrite(110, took); rc != 0)
-        return rc;
-    // Memos move down within the same file, lowest block first, each copied
-    // before its record is pointed at the copy; a memo whose new place would
-    // overlap its old one stays put. Whenever the work stops, every record
-    // points at a whole memo, and handles elsewhere keep using the same file.
-    struct Slot {
-        uint32_t block;
-        int32_t recNo;
-        int offset;
-    };
-    std::vector<Slot> slots;
-    for (int32_t r = 1; r <= m_recCount; ++r) {
-        const char* rec = RecordAt(r);
-        if (!rec)
-            return Fail(kErrRead, 111);
-        for (auto& f : m_fields)
-            if (f->Type() == 'M')
-                slots.push_back(
-                    {BlockNumber(std::string_view(rec + f->m_offset, 10)), r, f->m_offset});
-    }
-    std::sort(slots.begin(), slots.end(),
-              [](const Slot& a, const Slot& b) { return a.block < b.block; });
-    const bool older = m_version != 0x8B;
-    if (int rc = BeginWrite(); rc != 0) {
-        if (took)
-            Unlock();
-        return rc;
-    }
-    bool ok = true;
-    uint32_t next = 1;
-    std::vector<char> rec(m_recordLength);
-    for (const Slot& s : slots) {
-        const std::string text =
-            s.block ? ReadMemoText(m_memoFd, m_memoBlockSize, s.block) : std::string();
-        uint32_t target = 0;
-        if (!text.empty()) {
-            const uint32_t need = BlocksFor(text.size() + 2, m_memoBlockSize);
-            if (s.block < next || s.block - next < need) {
-                target = s.block;   // in place: already low, or the copy would overlap it
-                next = std::max(
-                    next, s.block + std::max(need, MemoBlocks(m_memoFd, m_memoBlockSize, s.block)));
-            } else {
-                target = next;
-                ok = WriteMemoText(m_memoFd, m_memoBlockSize, target, text, older);
-                next += need;
-            }
-        }
-        if (!ok)
-            break;
-        if (target == s.block && !(text.empty() && s.block))
-            continue;
-        char buf[16];
-        if (target)
-            std::snprintf(buf, sizeof buf, "%10u", target);
-        else
-            std::memset(buf, ' ', 10);
-        const char* stored = RecordAt(s.recNo);
-        ok = stored != nullptr;
-        if (!ok)
-            break;
-        std::memcpy(rec.data(), stored, m_recordLength);
-        std::memcpy(rec.data() + s.offset, buf, 10);
-        ok = WriteRecord(s.recNo, rec.data()) == 0;
-        if (!ok)
-            break;
-    }
-    // New change counters tell other handles to read the records again.
-    if (ok && LockHeader() == 0) {
-        ok = WriteNextFreeBlock(m_memoFd, next) &&
-             ::ftruncate(m_memoFd, off_t(next) * m_memoBlockSize) == 0;
-        UnlockHeader();
-    }
-    if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1, m_headerMiddle))
-        ++m_counter;
-    int rc = EndWrite(ok);
-    if (!ok)
-        rc = Fail(kErrWrite, 112);
-    if (m_recNo >= 1 && m_recNo <= m_recCount && !m_changed)
-        LoadRecord(m_recNo);
-    if (took)
-        Unlock();
     return rc;
 }
 

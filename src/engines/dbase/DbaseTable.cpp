@@ -12,6 +12,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -118,13 +120,33 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
     m_dbfPath = dbfPath;
     m_path = dbfPath.substr(0, dbfPath.find_last_of('.'));
     m_readOnly = m_engine->readOnly;
-    m_fd = ::open(dbfPath.c_str(), (m_readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-    if (m_fd < 0)
-        return Fail(kErrOpen, 10);
-    if (int rc = LoadHeader(); rc != 0)
-        return rc;
     m_dbtPath = Sibling(m_path, "dbt");
     m_mdxPath = Sibling(m_path, "mdx");
+    // The open lock, shared with every other handle, keeps a pack from
+    // replacing the files under this one. A pack that was under way when
+    // the file was opened has put new files in place since: they are
+    // opened instead. A pack a crash cut short is finished or undone first.
+    for (int attempt = 0;; ++attempt) {
+        m_fd = ::open(dbfPath.c_str(), (m_readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+        if (m_fd < 0)
+            return Fail(kErrOpen, 10);
+        if (LockRange(kOpenLock, 1, true, F_RDLCK, std::max(m_engine->lockWaitMs, 30000)) != 0)
+            return Fail(kErrLockRefused, 12);
+        std::string done;
+        if (FinishRewrite({m_dbfPath, m_dbtPath, m_mdxPath}, &done))
+            m_warnings.push_back(done);
+        struct stat mine {
+        }, named{};
+        if ((::fstat(m_fd, &mine) == 0 && ::stat(dbfPath.c_str(), &named) == 0 &&
+             mine.st_ino == named.st_ino && mine.st_dev == named.st_dev) ||
+            attempt == 20)
+            break;
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (int rc = LoadHeader(); rc != 0)
+        return rc;
+    MapHeader();
     for (auto& f : m_fields) {
         if (f->Type() == 'M') {
             m_memoFd = ::open(m_dbtPath.c_str(), (m_readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
@@ -155,6 +177,14 @@ int CDbaseTable::OpenFiles(const std::string& dbfPath)
     return 0;
 }
 
+void CDbaseTable::MapHeader()
+{
+    if (m_headMap)
+        ::munmap(const_cast<unsigned char*>(m_headMap), 4096);
+    void* map = ::mmap(nullptr, 4096, PROT_READ, MAP_SHARED, m_fd, 0);
+    m_headMap = map == MAP_FAILED ? nullptr : static_cast<const unsigned char*>(map);
+}
+
 int CDbaseTable::LoadHeader()
 {
     DbfHeader h;
@@ -162,6 +192,7 @@ int CDbaseTable::LoadHeader()
     if (!ReadDbfHeader(m_fd, h, fieldDefs))
         return Fail(kErrData, 20);
     m_version = h.version;
+    m_codePage = h.codePage;
     m_headerLength = h.headerLength;
     m_recordLength = h.recordLength;
     m_recCount =
@@ -265,6 +296,8 @@ int CDbaseTable::Close()
     int rc = 0;
     if (!m_readOnly) {
         rc = Flush();
+        if (rc == 0)
+            rc = SyncIfDue(true);   // what a clean mark claims is on the disk first
         // The last writer to close marks the index clean (it covers the data
         // and holds no unfinished change); while others have it open it stays
         // marked in use.
@@ -280,6 +313,9 @@ int CDbaseTable::Close()
         UnlockRange(kPresenceLock, 1);
     }
     m_index.reset();
+    if (m_headMap)
+        ::munmap(const_cast<unsigned char*>(m_headMap), 4096);
+    m_headMap = nullptr;
     ::close(m_fd);
     m_fd = -1;
     if (m_memoFd >= 0)
@@ -351,6 +387,32 @@ bool CDbaseField::MemoDangling() const
         return true;
     const off_t size = ::lseek(m_table->m_memoFd, 0, SEEK_END);
     return block * m_table->m_memoBlockSize >= double(size);
+}
+
+std::string CDbaseField::MemoProblem() const
+{
+    if (m_spec.type != 'M')
+        return {};
+    const double block = ParseNumber(Bytes());
+    if (block < 1)
+        return {};
+    const CDbaseTable& t = *m_table;
+    const off_t size = t.m_memoFd >= 0 ? ::lseek(t.m_memoFd, 0, SEEK_END) : 0;
+    if (t.m_memoFd < 0 || block * t.m_memoBlockSize >= double(size))
+        return "points at block " + std::to_string(uint64_t(block)) +
+               ", which the memo file does not hold";
+    unsigned char head[8];
+    if (!ReadAll(t.m_memoFd, head, 8, off_t(block) * t.m_memoBlockSize))
+        return "cannot be read";
+    if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {
+        const uint64_t length = uint64_t(head[4]) | uint64_t(head[5]) << 8 |
+                                uint64_t(head[6]) << 16 | uint64_t(head[7]) << 24;
+        if (length < 8 || length > uint64_t(64) << 20 ||
+            off_t(block) * t.m_memoBlockSize + off_t(length) > size)
+            return "at block " + std::to_string(uint64_t(block)) + " gives a length of " +
+                   std::to_string(length) + " bytes, which no memo there has";
+    }
+    return {};
 }
 
 int CDbaseField::Assign(std::string_view text)

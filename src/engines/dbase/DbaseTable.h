@@ -25,6 +25,7 @@
 #include "engines/dbase/IndexFile.h"
 #include "engines/dbase/RecordCache.h"
 
+#include <chrono>
 #include <cstdint>
 #include <fcntl.h>
 #include <functional>
@@ -56,6 +57,9 @@ public:
     double AsDouble() const;
     // A memo field that points at a block the memo file does not hold.
     bool MemoDangling() const;
+    // What is wrong with a memo field's memo in words (a block the memo
+    // file does not hold, a stored length no memo has); empty when nothing.
+    std::string MemoProblem() const;
 
     // Assignments: text cut to the width and blank-padded (a memo takes the
     // whole text); an integer right-aligned in `digits` with blanks or zeros;
@@ -87,6 +91,8 @@ public:
     // are given as their numbers in text ("%.10g"), character keys as stored.
     std::vector<std::pair<std::string, int32_t>> Keys() const;
     size_t KeyCount() const;
+    // Entries counted by a walk of the tag, without collecting them.
+    size_t CountEntries() const;
 
 private:
     friend class CDbaseTable;
@@ -110,6 +116,7 @@ struct TableStats {
     bool clean = false;
     size_t cachedBlocks = 0, blockCapacity = 0;
     uint64_t blockReads = 0;
+    std::vector<uint32_t> tagKeys;   // each tag's key count, from the same look
 };
 
 class CDbaseTable {
@@ -121,6 +128,8 @@ public:
     CDbaseEngine& Engine() { return *m_engine; }
     const std::string& Path() const { return m_path; }   // without extension
     bool IsReadOnly() const { return m_readOnly; }
+    uint8_t Version() const { return m_version; }   // the header's first byte
+    uint8_t CodePageByte() const { return m_codePage; }   // the language driver byte
     // What the open found wrong and how it went on: a record count the file
     // cannot hold, an unreadable index, a tag dropped. Empty when all was well.
     const std::vector<std::string>& OpenWarnings() const { return m_warnings; }
@@ -214,6 +223,11 @@ private:
     int AddTag(const TagDefinition& tagDef);
     // Writes a fresh index for m_tags from every record, then uses it.
     int RebuildIndex();
+    // Writes an index of m_tags at `mdxPath` from the first `count` records
+    // of the data file open at `fd`.
+    int WriteIndexFrom(int fd, int32_t count, const std::string& mdxPath);
+    // Opens the index at m_mdxPath for m_tags, in their order.
+    int UseIndexFile();
     std::optional<std::string> KeyOf(const CDbaseTag& tag, const char* record) const;
     // The key a record would have ignoring the filter: where it sorts.
     std::string BareKeyOf(const CDbaseTag& tag, const char* record) const;
@@ -236,6 +250,9 @@ private:
     int BeginWrite();
     int EndWrite(bool ok);
     int FlushRecord();
+    // Syncs the three files when the engine's interval has passed since the
+    // last sync (`now`: whatever the interval).
+    int SyncIfDue(bool now);
     int WriteRecord(int32_t recNo, const char* image);
     int LoadRecord(int32_t recNo);
     int StoreMemos();
@@ -243,10 +260,16 @@ private:
     int WriteMemo(const std::string& text, std::string_view oldBlockText, uint32_t& block);
     int LockRange(off_t start, off_t len, bool wait, short type = F_WRLCK, int waitMs = -1);
     int UnlockRange(off_t start, off_t len);
-    // Before a pack or memo compress: refuses a read-only table, takes the
-    // table lock unless held (`took`) and flushes; the lock is given back
+    // Before a pack, memo compress or zap: refuses a read-only table, takes
+    // the table lock unless held (`took`) and flushes; the lock is given back
     // when the flush fails.
-    int BeginRewrite(int location, bool& took);
+    // With `alone`, also takes the open lock alone: refused (kErrShared)
+    // while another handle has the table open.
+    int BeginRewrite(int location, bool& took, bool alone);
+    // A pack or memo compress: the new data file, and putting the new files
+    // in place (see DbaseRewrite.cpp).
+    int StartRewrite(int& newFd);
+    int CommitRewrite(int newFd, int32_t count, const std::vector<std::string>& files);
     int LockHeader();
     void UnlockHeader();
     // The cursor on the current record's entry in the selected tag (or where
@@ -262,6 +285,9 @@ private:
     bool m_readOnly = false;
     int m_fd = -1, m_memoFd = -1;
     uint8_t m_version = 0x03;
+    uint8_t m_codePage = 0;
+    const unsigned char* m_headMap = nullptr;   // the data file's first page, mapped shared
+    void MapHeader();
     uint16_t m_headerLength = 0, m_recordLength = 1;
     uint32_t m_counter = 0;   // change counter seen last
     int32_t m_recCount = 0;
@@ -294,6 +320,7 @@ private:
     std::set<int32_t> m_recordLocks;
     int m_memoBlockSize = 512;
     std::vector<std::string> m_warnings;
+    std::optional<std::chrono::steady_clock::time_point> m_synced;   // the last sync
 };
 
 }   // namespace dbase

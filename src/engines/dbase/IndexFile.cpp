@@ -219,6 +219,11 @@ bool CIndexFile::WriteHeader()
     return WriteAll(m_fd, h, kHeaderWrite, 0);
 }
 
+bool CIndexFile::Sync()
+{
+    return m_readOnly || ::fdatasync(m_fd) == 0;
+}
+
 // ------------------------------------------------------------------ blocks
 
 void CIndexFile::Drop()
@@ -849,6 +854,25 @@ bool CIndexFile::Insert(int tag, std::string_view key, uint32_t recNo)
     unsigned char* b = Change(leafPage);
     if (!b)
         return false;
+    const uint32_t held = Get32(b);
+    if (held < uint32_t(t.maxKeys) && uint32_t(pos) <= held) {
+        // Room in the leaf: the entries after the place move up by one, in
+        // the block itself (the common case, most of all for appends).
+        const size_t item = size_t(t.itemLength);
+        unsigned char* at = b + 8 + size_t(pos) * item;
+        std::memmove(at + item, at, size_t(held - uint32_t(pos)) * item);
+        std::memset(at, 0, item);
+        Put32(at, recNo);
+        const std::string stored = Stored(t, k);
+        std::memcpy(at + 4, stored.data(), size_t(t.keyLength));
+        Put32(b, held + 1);
+        Put32(b + 8 + size_t(held + 1) * item, 0);   // a leaf's pointer after its entries
+        m_state.counter += 2;
+        if (!Commit())
+            return false;
+        ++m_state.keyCounts[size_t(tag)];
+        return true;
+    }
     Items items = Unpack(b, t, true);
     items.ptrs.insert(items.ptrs.begin() + pos, recNo);
     items.keys.insert(items.keys.begin() + pos, Stored(t, k));

@@ -100,6 +100,8 @@ public:
     // a change never leaves counts that include half of it.
     bool WriteHeader();
     void MarkDurable() { m_durableCounts = m_state.keyCounts; }
+    // Syncs the file to the disk.
+    bool Sync();
     // Checks the root path of every tag; false when a block is not sound.
     bool LooksSound();
 

@@ -131,6 +131,7 @@ bool ReadDbfHeader(int fd, DbfHeader& h, std::vector<FieldSpec>& fields)
     h.recordLength = uint16_t(Get16(head + 10));
     h.counter = Get32(head + 16);
     h.hasMdx = head[28] != 0;
+    h.codePage = head[29];
     if (h.headerLength < 33 || h.recordLength < 1)
         return false;
     std::vector<unsigned char> desc(h.headerLength - 32u);

@@ -23,6 +23,10 @@ inline constexpr off_t kHeaderLock = kLockBase - 1;
 // Shared by every handle that has the table open for writing; taken alone
 // only by an open that finds no other handle, which alone may repair.
 inline constexpr off_t kPresenceLock = kLockBase - 2;
+// Shared by every handle, read-only ones too, while it has the table open;
+// a pack or memo compress takes it alone, so nobody keeps reading files
+// that are no longer the table's.
+inline constexpr off_t kOpenLock = kLockBase - 3;
 
 // The whole range or false (an error, or the file ends first).
 bool WriteAll(int fd, const void* data, size_t size, off_t at);
@@ -35,7 +39,14 @@ struct DbfHeader {
     uint16_t recordLength = 0;
     uint32_t counter = 0;   // our change counter in the multi-user bytes 16-19
     bool hasMdx = false;
+    uint8_t codePage = 0;   // the language driver byte (29)
 };
+
+// Completes or undoes a pack or memo compress a crash cut short: `files` are
+// the table's data file (first) and companions. With the mark that says the
+// new files are whole they take their places; without it they are removed.
+// True when anything was found; `done` then says which.
+bool FinishRewrite(const std::vector<std::string>& files, std::string* done);
 
 bool ReadDbfHeader(int fd, DbfHeader& header, std::vector<FieldSpec>& fields);
 // Rewrites the 32-byte header's record count, date and change counter; given

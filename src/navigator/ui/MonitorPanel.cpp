@@ -131,6 +131,9 @@ void CMonitorPanel::InitPanel()
 
     m_tabs = new QTabWidget(body);
     m_tabs->setObjectName("cards");
+    // The cards keep the height their rows need, the room below goes to the
+    // stretch: the panel looks the same however it came to be docked.
+    m_tabs->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto makeCard = [this](const QString& title) {
         auto* card = new QWidget(m_tabs);
         new QGridLayout(card);

@@ -272,14 +272,26 @@ TEST_F(MemoTable, PackKeepsLiveRecordsAndTheirMemos)
     t->Field("DATA")->Assign("");   // an emptied memo holds no block
     ASSERT_EQ(t->Flush(), 0);
     const auto before = std::filesystem::file_size(dir / "memos.dbt");
-    auto other = engine.Open(path);   // a reader that stays open throughout
-    ASSERT_NE(other, nullptr);
+    {
+        // A reader still has the table open: the rewrite is refused, and
+        // the reader reads on.
+        engine.readOnly = true;
+        auto other = engine.Open(path);
+        engine.readOnly = false;
+        ASSERT_NE(other, nullptr);
+        EXPECT_EQ(t->Pack(), kErrShared);
+        EXPECT_EQ(t->MemoCompress(), kErrShared);
+        engine.ResetError();
+        EXPECT_FALSE(t->HoldsTableLock());
+        ASSERT_EQ(other->Go(4), 0);
+        EXPECT_EQ(other->Field("DATA")->Text(), std::string(2400, 'e'));
+    }
     ASSERT_EQ(t->Pack(), 0);
     ASSERT_EQ(t->MemoCompress(), 0);
     EXPECT_LT(std::filesystem::file_size(dir / "memos.dbt"), before);
     ASSERT_EQ(t->Close(), 0);
-    ASSERT_EQ(other->Go(4), 0);
-    EXPECT_EQ(other->Field("DATA")->Text(), std::string(3600, 'g'));
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(e.path().string().find('~'), std::string::npos) << e.path();
 
     auto r = engine.Open(path);
     ASSERT_NE(r, nullptr);
@@ -369,7 +381,7 @@ TEST_F(MemoTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
     EXPECT_EQ(types, "111222333");
 }
 
-TEST_F(MemoTable, AHandleSurvivesAPackElsewhere)
+TEST_F(MemoTable, APackWaitsUntilNoOtherHandleHasTheTable)
 {
     auto a = Create();
     ASSERT_NE(a, nullptr);
@@ -383,14 +395,29 @@ TEST_F(MemoTable, AHandleSurvivesAPackElsewhere)
         ASSERT_EQ(b->Go(r), 0);
         ASSERT_EQ(b->Delete(), 0);
     }
+    ASSERT_EQ(b->Flush(), 0);
+    EXPECT_EQ(b->Pack(), kErrShared);
+    EXPECT_NE(ErrorText(kErrShared).find("open elsewhere"), std::string::npos);
+    engine.ResetError();
+    // The other handle sees the deletes, nothing moved under it.
+    EXPECT_EQ(a->RecordCount(), 4);
+    EXPECT_EQ(a->Go(4), 0);
+    EXPECT_TRUE(a->Deleted());
+    ASSERT_EQ(a->Close(), 0);
     ASSERT_EQ(b->Pack(), 0);
+    EXPECT_EQ(b->RecordCount(), 1);
+    EXPECT_EQ(b->Skip(1), kEof);
+    EXPECT_EQ(b->Skip(-1), 0);
+    EXPECT_EQ(b->RecNo(), 1);
+    EXPECT_EQ(b->Tag("T_ID_TYPE")->KeyCount(), 1u);
+    // Appends go on in the new files, and a new handle finds them.
+    AddMemo(*b, 5, 5, 0, "after");
     ASSERT_EQ(b->Close(), 0);
-    EXPECT_EQ(a->RecordCount(), 1);
-    EXPECT_EQ(a->Skip(1), kEof);
-    EXPECT_EQ(a->Skip(-1), 0);
-    EXPECT_EQ(a->RecNo(), 1);
-    a->Select(a->Tag("T_ID_TYPE"));
-    EXPECT_EQ(a->Tag("T_ID_TYPE")->KeyCount(), 1u);
+    auto c = engine.Open(path);
+    ASSERT_NE(c, nullptr);
+    EXPECT_TRUE(c->OpenWarnings().empty());
+    c->Select(c->Tag("T_UNIQUE"));
+    EXPECT_EQ(WalkIds(*c), (std::vector<int>{1, 5}));
 }
 
 // ------------------------------------------------------------------ processes

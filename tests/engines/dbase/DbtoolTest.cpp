@@ -114,8 +114,8 @@ TEST(Dbtool, TellsFailuresAndWarningsInWordsAndSeeksUtf8Keys)
               std::string::npos);
     EXPECT_EQ(code, 2);
     EXPECT_EQ(Tool("dump " + base + ".dbf" + err, &code),
-              "dbtool: warning: record 2: memo NOTE points at block        999, which the memo "
-              "file does not hold\n");
+              "dbtool: warning: record 2: memo NOTE points at block 999, which the memo file "
+              "does not hold\n");
     EXPECT_EQ(code, 0);
     EXPECT_EQ(Tool("dump " + base + ".dbt" + err, &code),
               "dbtool: cannot open " + base + ".dbt: the data file is not a dBASE table\n");
@@ -137,4 +137,109 @@ TEST(Dbtool, TellsFailuresAndWarningsInWordsAndSeeksUtf8Keys)
     EXPECT_NE(Tool("tags " + base + ".dbf" + err, &code).find("warning: the production index"),
               std::string::npos);
     EXPECT_EQ(code, 0);
+}
+
+// Tables other programs wrote: python3-dbf's dBASE III tables in the Russian
+// code pages (0x65, 0xC9) show their own text; FoxPro tables and fields of
+// types dBASE lacks are refused by name; a lowered count and damaged memo
+// lengths are warned about and every record shown.
+TEST(Dbtool, ReadsOtherProgramsTablesOrRefusesThemByName)
+{
+    brine_test::TempFolder dir;
+    const std::string err = " 2>&1 >/dev/null";
+    {
+        const std::string script = (dir / "write.py").string();
+        std::ofstream(script) << R"(
+import sys, dbf
+for cp, name in ((0x65, 'dos866'), (0xC9, 'win1251')):
+    t = dbf.Table(sys.argv[1] + '/' + name, 'NAME C(16); DEPTH N(6,1)', dbf_type='db3', codepage=cp)
+    t.open(dbf.READ_WRITE)
+    t.append(('Маяк Северный', 12.5))
+    t.append(('Буй №7', 3.0))
+    t.close()
+)";
+        ASSERT_EQ(RunCommand("/usr/bin/python3 " + script + " " + dir.Path().string()), "");
+    }
+    int code = -1;
+    for (const char* name : {"dos866", "win1251"}) {
+        const std::string dump = Tool("dump " + (dir / name).string() + ".dbf", &code);
+        EXPECT_EQ(code, 0) << name;
+        EXPECT_NE(dump.find("\"NAME\":\"Маяк Северный   \""), std::string::npos) << dump;
+        EXPECT_NE(dump.find("\"NAME\":\"Буй №7          \""), std::string::npos) << dump;
+        EXPECT_EQ(Tool("dump " + (dir / name).string() + ".dbf" + err), "") << name;
+    }
+
+    // A code page byte dbtool has no table for: a warning, text as 1252.
+    std::filesystem::copy_file(dir / "win1251.dbf", dir / "greek.dbf");
+    {
+        std::fstream f(dir / "greek.dbf", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(29);
+        f.put(char(0xCB));   // Greek Windows
+    }
+    EXPECT_NE(Tool("dump " + (dir / "greek.dbf").string() + err).find("code page byte 0xCB"),
+              std::string::npos);
+
+    // FoxPro: a table with its .fpt beside it, and Visual FoxPro fields.
+    const std::string fox = (dir / "fox").string();
+    {
+        CDbaseEngine engine;
+        auto t = engine.Create(fox, {{"NAME", 'C', 10, 0}, {"COUNT", 'C', 4, 0}}, {});
+        ASSERT_NE(t, nullptr);
+        ASSERT_EQ(t->AppendStart(), 0);
+        t->Field("NAME")->Assign("Buoy");
+        t->Field("COUNT")->Assign(std::string("\x07\0\0\0", 4));
+        ASSERT_EQ(t->Append(), 0);
+    }
+    {
+        std::fstream f(fox + ".dbf", std::ios::in | std::ios::out | std::ios::binary);
+        f.put(char(0x30));   // Visual FoxPro
+        f.seekp(32 + 32 + 11);
+        f.put('I');   // COUNT: a 4-byte integer
+    }
+    EXPECT_EQ(Tool("dump " + fox + ".dbf" + err, &code),
+              "dbtool: " + fox +
+                  ".dbf has fields dbtool does not read: COUNT (type I, Visual "
+                  "FoxPro integer)\n");
+    EXPECT_EQ(code, 2);
+    std::ofstream(dir / "FOX.FPT") << std::string(512, '\0');
+    EXPECT_EQ(Tool("dump " + fox + ".dbf" + err, &code),
+              "dbtool: " + fox + ".dbf is a FoxPro table (its memos are in the FoxPro memo file " +
+                  (dir / "FOX.FPT").string() + "); dbtool reads dBASE tables\n");
+    EXPECT_EQ(code, 2);
+
+    // A count lowered below the records, and a memo whose stored length is
+    // absurd: warnings, every record shown, live never above records.
+    const std::string log = (dir / "log").string();
+    {
+        CDbaseEngine engine;
+        auto t = engine.Create(log, {{"UNIQUE", 'N', 8, 0}, {"NOTE", 'M', 10, 0}},
+                               {{"T_UNIQUE", "UNIQUE", ".NOT. DELETED()"}});
+        ASSERT_NE(t, nullptr);
+        for (int i = 1; i <= 5; ++i) {
+            ASSERT_EQ(t->AppendStart(), 0);
+            t->Field("UNIQUE")->AssignLong(i, 8, true);
+            t->Field("NOTE")->Assign("note " + std::to_string(i));
+            ASSERT_EQ(t->Append(), 0);
+        }
+    }
+    {
+        std::fstream f(log + ".dbf", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(4);
+        f.put(char(2));
+        std::fstream m(log + ".dbt", std::ios::in | std::ios::out | std::ios::binary);
+        m.seekp(512 * 3 + 4);   // the third memo's stored length
+        m.write("\xff\xff\xff\x7f", 4);
+    }
+    const std::string warnings = Tool("dump " + log + ".dbf" + err, &code);
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(warnings.find("the header counts 2 records; the file holds 5 whole records"),
+              std::string::npos)
+        << warnings;
+    EXPECT_NE(warnings.find("record 3: memo NOTE at block 3 gives a length of 2147483647 bytes"),
+              std::string::npos)
+        << warnings;
+    const std::string dump = Tool("dump " + log + ".dbf", &code);
+    EXPECT_NE(dump.find("\"recno\":5"), std::string::npos) << dump;
+    const std::string stat = Tool("stat " + log + ".dbf");
+    EXPECT_NE(stat.find("records 5\nlive 5\n"), std::string::npos) << stat;
 }
