@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -123,6 +124,27 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
     EXPECT_EQ(Frames(*frame).size(), 2u);
     frame->UpdateModuleCmdUI(false);
     EXPECT_FALSE(frame->Action(app::cmd::kFileNew)->isEnabled());
+    frame->CloseWithoutConfirmation();
+}
+
+// The vessel's chart window and a print preview carry pictures of their own; an ordinary chart
+// window keeps the program's.
+TEST_F(ChartWindowsTest, ChartFramesShowTheirKindsIcon)
+{
+    auto frame = Start();
+    ASSERT_NE(frame->OpenChart("", false, chart::kFrameAutoscroll), nullptr);
+    Pump();
+    const auto image = [](const QIcon& icon) { return icon.pixmap(32).toImage(); };
+    bool sawAutoscroll = false;
+    for (CChartFrame* f : Frames(*frame)) {
+        if (f->GetState() == chart::kFrameAutoscroll) {
+            sawAutoscroll = true;
+            EXPECT_EQ(image(f->windowIcon()), image(QIcon(":/icons/autoscroll.svg")));
+        } else {
+            EXPECT_NE(image(f->windowIcon()), image(QIcon(":/icons/autoscroll.svg")));
+        }
+    }
+    EXPECT_TRUE(sawAutoscroll);
     frame->CloseWithoutConfirmation();
 }
 
