@@ -1,27 +1,15 @@
 #include "app/FrameSettings.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include "app/Registry.h"
+#include "platform/Ascii.h"
 
 namespace app {
-
-namespace {
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-}   // namespace
 
 bool CFrameSettings::Load(platform::CSettingsStore& store, const std::string& key,
                           bool hasSoundOutput)
@@ -100,8 +88,9 @@ void CFrameSettings::AddRecentFile(const std::string& path)
 {
     if (path.empty())
         return;
-    auto it = std::find_if(recentFiles.begin(), recentFiles.end(),
-                           [&path](const std::string& f) { return EqualsNoCase(f, path); });
+    auto it = std::find_if(recentFiles.begin(), recentFiles.end(), [&path](const std::string& f) {
+        return platform::EqualNoCaseAscii(f, path);
+    });
     if (it == recentFiles.end())
         it = recentFiles.end() - 1;
     std::rotate(recentFiles.begin(), it, it + 1);

@@ -1,8 +1,9 @@
 #include "app/ListRows.h"
 
 #include <algorithm>
-#include <cctype>
 #include <numeric>
+
+#include "platform/Ascii.h"
 
 namespace app {
 
@@ -26,7 +27,7 @@ namespace {
 std::string Folded(std::string text)
 {
     for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = platform::AsciiLower(c);
     return text;
 }
 

@@ -1,7 +1,6 @@
 #include "chart/ChartingModule.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 
 #include "app/CommandIds.h"
@@ -10,18 +9,11 @@
 #include "app/SystemUtils.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartWindow.h"
+#include "platform/Ascii.h"
 
 namespace chart {
 
 namespace {
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 constexpr const char* kWorldChartNotFound = "World chart not found or not accessible";
 
@@ -150,10 +142,12 @@ void CChartingModule::LoadSettings()
     CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, false)) {
         std::string folder = GetDataFolder();
-        if (reg.ReadString("ChartsFolder", folder) && !EqualsNoCase(folder, GetDataFolder()))
+        if (reg.ReadString("ChartsFolder", folder) &&
+            !platform::EqualNoCaseAscii(folder, GetDataFolder()))
             SetChartsFolder(folder);
         std::string source = m_sourcePath;
-        if (reg.ReadString("SourcePath", source) && !EqualsNoCase(source, m_sourcePath))
+        if (reg.ReadString("SourcePath", source) &&
+            !platform::EqualNoCaseAscii(source, m_sourcePath))
             SetSourcePath(source);
         CChartSettings& s = m_settings;
         reg.ReadByte("LineWidth", s.lineWidth);

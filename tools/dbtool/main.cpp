@@ -10,6 +10,7 @@
 // open or the dump found wrong but read past is told as a warning on stderr.
 #include "CodePages.h"
 #include "engines/dbase/DbaseTable.h"
+#include "platform/Ascii.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -72,11 +73,7 @@ bool IsFoxPro(const std::string& dbf, std::string& why)
     for (const auto& e :
          fs::directory_iterator(path.parent_path().empty() ? "." : path.parent_path(), ec)) {
         std::string name = e.path().filename().string(), stem = path.stem().string() + ".fpt";
-        if (name.size() == stem.size() &&
-            std::equal(name.begin(), name.end(), stem.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            })) {
+        if (platform::EqualNoCaseAscii(name, stem)) {
             why = "its memos are in the FoxPro memo file " + e.path().string();
             return true;
         }

@@ -49,13 +49,18 @@ std::string Coordinate(double degrees, int degreeDigits)
     return text;
 }
 
+unsigned InsetCount(const ChartParameters& p)
+{
+    return p.plans.empty() ? p.insets : unsigned(p.plans.size());
+}
+
 std::string IdentifierRecord(const ChartParameters& p, unsigned insets)
 {
     std::string r(45, ' ');
     Put(r, 0, 3, "HCR");
     Put(r, 3, 2, "01");
     Put(r, 5, 8, p.chartNumber);
-    Put(r, 13, 8, "BRINEVAN");
+    Put(r, 13, 8, p.editionField);
     Put(r, 21, 8, p.editionDate);
     Put(r, 29, 2, Digits(insets, 2));
     Put(r, 31, 5, "  1.0");
@@ -421,9 +426,22 @@ std::string Block(double x0, double y0, double e0, double f0, const std::vector<
     return text + kEnd;
 }
 
+// A panel's projection: the area `p` names drawn over `width` x `height`
+// pixels whose top-left corner is chart pixel (ox, oy).
 struct Geometry {
     const ChartParameters& p;
     unsigned width, height;
+    double ox = 0, oy = 0;
+
+    std::pair<double, double> ToPixel(double lat, double lon) const
+    {
+        const auto [x, y] = LatLonToPixel(p, width, height, lat, lon);
+        return {x + ox, y + oy};
+    }
+    std::pair<double, double> ToPosition(double x, double y) const
+    {
+        return PixelToLatLon(p, width, height, x - ox, y - oy);
+    }
 };
 
 // Position (chart datum) to pixel and back, the chart's own projection.
@@ -436,8 +454,7 @@ std::vector<Sample> PositionSamples(const Geometry& g, double x0, double y0, dou
         for (int j = 0; j <= 20; ++j) {
             const double lat = g.p.south - padLat + (g.p.north - g.p.south + 2 * padLat) * i / 20.0;
             const double lon = g.p.west - padLon + (g.p.east - g.p.west + 2 * padLon) * j / 20.0;
-            const auto [x, y] = LatLonToPixel(g.p, g.width, g.height, lat - latShiftSec / 3600.0,
-                                              lon - lonShiftSec / 3600.0);
+            const auto [x, y] = g.ToPixel(lat - latShiftSec / 3600.0, lon - lonShiftSec / 3600.0);
             samples.push_back({lon * 3600 - x0, lat * 3600 - y0, x - e0, y - f0});
         }
     return samples;
@@ -449,9 +466,9 @@ std::vector<Sample> PixelSamples(const Geometry& g, double x0, double y0, double
     std::vector<Sample> samples;
     for (int i = 0; i <= 20; ++i)
         for (int j = 0; j <= 20; ++j) {
-            const double x = -0.05 * g.width + 1.1 * g.width * j / 20.0;
-            const double y = -0.05 * g.height + 1.1 * g.height * i / 20.0;
-            const auto [lat, lon] = PixelToLatLon(g.p, g.width, g.height, x, y);
+            const double x = g.ox - 0.05 * g.width + 1.1 * g.width * j / 20.0;
+            const double y = g.oy - 0.05 * g.height + 1.1 * g.height * i / 20.0;
+            const auto [lat, lon] = g.ToPosition(x, y);
             samples.push_back(
                 {x - x0, y - y0, (lon * 3600 + lonShiftSec) - e0, (lat * 3600 + latShiftSec) - f0});
         }
@@ -472,7 +489,7 @@ std::vector<std::pair<double, double>> RectOutline(const Geometry& g, double x1,
 {
     std::vector<std::pair<double, double>> points;
     for (const auto& [x, y] : {std::pair{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}})
-        points.push_back(PixelToLatLon(g.p, g.width, g.height, x, y));
+        points.push_back(g.ToPosition(x, y));
     return points;
 }
 
@@ -501,7 +518,7 @@ std::string SubPanelRecords(const Geometry& g, unsigned count, const std::string
         Put(first, 232, 7, "9999999");
     }
     const double cLat = (p.north + p.south) / 2 * 3600, cLon = (p.east + p.west) / 2 * 3600;
-    const double cx = g.width / 2.0, cy = g.height / 2.0;
+    const double cx = g.ox + g.width / 2.0, cy = g.oy + g.height / 2.0;
     std::string text = first + kEnd;
     text += Block(cLon, cLat, cx, cy, PositionSamples(g, cLon, cLat, cx, cy, 0, 0));
     text += Block(cx, cy, cLon, cLat, PixelSamples(g, cx, cy, cLon, cLat, 0, 0));
@@ -520,7 +537,7 @@ std::string SubPanelRecords(const Geometry& g, unsigned count, const std::string
 
 std::string NotesFile(const ChartParameters& p, const Geometry& g, unsigned panel)
 {
-    std::string text = IdentifierRecord(p, p.insets);
+    std::string text = IdentifierRecord(p, InsetCount(p));
     for (unsigned i = 0; i < p.notes; ++i) {
         const unsigned x1 = (40 + 97 * i + 13 * panel) % std::max(1u, g.width);
         const unsigned y1 = (60 + 71 * i) % std::max(1u, g.height);
@@ -584,14 +601,20 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p,
         return false;
     }
     if (p.chartNumber.empty() || p.chartNumber.size() > 8 || p.lowResolutionRatio == 0 ||
-        p.subPanels < 1 || p.subPanels > 2 || p.insets > 9 || !(p.north > p.south) ||
+        p.subPanels < 1 || p.subPanels > 2 || InsetCount(p) > 9 || !(p.north > p.south) ||
         !(p.east > p.west)) {
         error = "chart number of 1-8 characters, a low-resolution ratio, 1 or 2 sub-panels, "
                 "at most 9 insets and a north-east above the south-west are needed";
         return false;
     }
+    if (p.updatedPicture &&
+        (p.updatedPicture->width != picture.width || p.updatedPicture->height != picture.height ||
+         p.updatedPicture->palette.size() != picture.palette.size())) {
+        error = "the updated picture must match the picture's size and colours";
+        return false;
+    }
     written = {};
-    written.highResolution = PadToTiles(picture);
+    written.highResolution = PadToTiles(p.updatedPicture ? *p.updatedPicture : picture);
     written.lowResolution = PadToTiles(Reduce(picture, p.lowResolutionRatio));
     const IndexedImage& high = written.highResolution;
     const IndexedImage& low = written.lowResolution;
@@ -605,22 +628,31 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p,
         return false;
     }
     std::error_code ec;
-    std::filesystem::create_directories(folder / "Misc", ec);
-    std::filesystem::create_directories(folder / "ChartCat", ec);
+    std::filesystem::create_directories(folder, ec);
     const std::filesystem::path base = folder / p.chartNumber;
     auto file = [&](const char* ext) { return std::filesystem::path(base.string() + "." + ext); };
     written.chartFile = file("chr");
 
     const unsigned colours = unsigned(picture.palette.size());
-    const Encoder highEncoder(high, colours, false);
+    const IndexedImage older = p.updatedPicture ? PadToTiles(picture) : IndexedImage{};
+    const Encoder highEncoder(p.updatedPicture ? older : high, colours, false);
     const Encoder lowEncoder(low, colours, true);
     EncodedRaster highRaster = EncodeRaster(high, highEncoder);
     const EncodedRaster lowRaster = EncodeRaster(low, lowEncoder);
 
     // Updates: the "chr" file holds an older drawing of each updated tile (all
-    // colour 0); "upr" and "upi" bring the picture's tiles.
+    // colour 0, or the picture's when an updated picture is given); "upr" and
+    // "upi" bring the merged picture's tiles.
     const EncodedRaster merged = highRaster;
     std::vector<unsigned> updated;
+    std::vector<Bytes> olderTiles;
+    if (p.updatedPicture) {
+        olderTiles = EncodeRaster(older, highEncoder).tiles;
+        for (unsigned n = 0; n < olderTiles.size(); ++n)
+            if (TileOf(older, n % written.highTilesAcross, n / written.highTilesAcross) !=
+                TileOf(high, n % written.highTilesAcross, n / written.highTilesAcross))
+                updated.push_back(n);
+    }
     for (const auto& [column, row] : p.updateTiles) {
         if (column >= written.highTilesAcross || row >= written.highTilesDown) {
             error = "update tile " + std::to_string(column) + "," + std::to_string(row) +
@@ -635,13 +667,18 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p,
     for (unsigned n : updated) {
         IndexEntry(upi, n, highRaster.tiles[n].size(), std::uint32_t(upr.size()));
         upr.insert(upr.end(), highRaster.tiles[n].begin(), highRaster.tiles[n].end());
-        highRaster.tiles[n] = highEncoder.Encode(std::array<std::uint8_t, kTile * kTile>{});
+        highRaster.tiles[n] = p.updatedPicture
+                                  ? olderTiles[n]
+                                  : highEncoder.Encode(std::array<std::uint8_t, kTile * kTile>{});
     }
     PutLE32(upr, Crc(upr));
     PutLE32(upi, Crc(upi));
     Assemble(highRaster);
     written.mergedRasterCrc = merged.rasterCrc;
     written.mergedIndexCrc = merged.indexCrc;
+    written.rasterCrc = highRaster.rasterCrc;
+    written.indexCrc = highRaster.indexCrc;
+    written.updatedTiles = unsigned(updated.size());
     const unsigned catalogueUpdate = p.headerUpdate + (updated.empty() ? 0 : 1);
     written.catalogueUpdate = Digits(catalogueUpdate, 9);
 
@@ -661,12 +698,13 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p,
     Put(general, 135, 5, Digits(picture.width % 100000, 5));
     Put(general, 140, 5, Digits(picture.height % 100000, 5));
     Put(general, 145, 5, "  1.0");
-    const std::string header = IdentifierRecord(p, p.insets) + general + kEnd + "GENERATED CHART" +
-                               kEnd + std::string("000000") + std::string(14, ' ') + kEnd;
+    const std::string header = IdentifierRecord(p, InsetCount(p)) + general + kEnd +
+                               "GENERATED CHART" + kEnd + std::string("000000") +
+                               std::string(14, ' ') + kEnd;
 
     // Palette: Day, Dusk and Night colours, then both code tables.
     Bytes pal;
-    const std::string id = IdentifierRecord(p, p.insets);
+    const std::string id = IdentifierRecord(p, InsetCount(p));
     pal.insert(pal.end(), id.begin(), id.end());
     for (int type = 1; type <= 3; ++type) {
         pal.push_back(0);
@@ -700,88 +738,147 @@ bool WriteChartSet(const IndexedImage& picture, const ChartParameters& p,
         return false;
 
     // Panels: the main panel, split side by side into sub-panels, and insets
-    // over corners of the chart.
+    // over corners of the chart or plans of their own areas.
     const Geometry g{p, picture.width, picture.height};
     const double w = picture.width, h = picture.height;
     std::vector<std::vector<std::pair<double, double>>> panelOutlines;
     {
         std::string text = id;
-        for (unsigned s = 0; s < p.subPanels; ++s) {
-            const double x1 = w * s / p.subPanels, x2 = w * (s + 1) / p.subPanels;
-            text += SubPanelRecords(
-                g, p.subPanels, p.title + (p.subPanels > 1 ? " part " + std::to_string(s + 1) : ""),
-                RectOutline(g, x1, 0, x2, h));
+        if (!p.mainOutline.empty()) {
+            std::vector<std::pair<double, double>> outline;
+            for (const auto& [x, y] : p.mainOutline)
+                outline.push_back(g.ToPosition(x, y));
+            text += SubPanelRecords(g, 1, p.title, outline);
+            panelOutlines.push_back(outline);
+        } else {
+            for (unsigned s = 0; s < p.subPanels; ++s) {
+                const double x1 = w * s / p.subPanels, x2 = w * (s + 1) / p.subPanels;
+                text += SubPanelRecords(
+                    g, p.subPanels,
+                    p.title + (p.subPanels > 1 ? " part " + std::to_string(s + 1) : ""),
+                    RectOutline(g, x1, 0, x2, h));
+            }
+            panelOutlines.push_back(RectOutline(g, 0, 0, w, h));
         }
-        panelOutlines.push_back(RectOutline(g, 0, 0, w, h));
         if (!WriteFile(file("p00"), text, error) ||
             !WriteFile(file("n00"), NotesFile(p, g, 0), error))
             return false;
     }
-    for (unsigned i = 1; i <= p.insets; ++i) {
-        // Inset i: a quarter of the chart, corners in turn.
-        const double x1 = (i % 2) ? w / 2 : 0, y1 = ((i / 2) % 2) ? h / 2 : 0;
-        const auto outline = RectOutline(g, x1, y1, x1 + w / 2, y1 + h / 2);
-        panelOutlines.push_back(outline);
+    CatalogueChart& entry = written.catalogue;
+    for (unsigned i = 1; i <= InsetCount(p); ++i) {
+        std::string text;
+        if (p.plans.empty()) {
+            // Inset i: a quarter of the chart, corners in turn.
+            const double x1 = (i % 2) ? w / 2 : 0, y1 = ((i / 2) % 2) ? h / 2 : 0;
+            const auto outline = RectOutline(g, x1, y1, x1 + w / 2, y1 + h / 2);
+            panelOutlines.push_back(outline);
+            text = id + SubPanelRecords(g, 1, "Inset " + std::to_string(i), outline);
+            entry.plans.push_back({i, p.scale / 2, "Inset " + std::to_string(i), outline});
+        } else {
+            const PlanParameters& plan = p.plans[i - 1];
+            ChartParameters q = p;
+            q.north = plan.north, q.south = plan.south, q.west = plan.west, q.east = plan.east;
+            q.scale = plan.scale;
+            const Geometry planGeometry{q, unsigned(std::lround(plan.x2 - plan.x1)),
+                                        unsigned(std::lround(plan.y2 - plan.y1)), plan.x1, plan.y1};
+            const auto outline = RectOutline(planGeometry, plan.x1, plan.y1, plan.x2, plan.y2);
+            panelOutlines.push_back(outline);
+            text = id + SubPanelRecords(planGeometry, 1, plan.title, outline);
+            entry.plans.push_back({i, plan.scale, plan.title, outline});
+        }
         const std::string number = Digits(i, 2);
-        const std::string text = id + SubPanelRecords(g, 1, "Inset " + std::to_string(i), outline);
         if (!WriteFile(file(("p" + number).c_str()), text, error) ||
             !WriteFile(file(("n" + number).c_str()), NotesFile(p, g, i), error))
             return false;
     }
 
-    // Lookup tables.
-    if (!WriteFile(folder / "Misc" / "projcode.tab",
-                   LookupTable({{"ME", "Mercator"}, {"TM", "Transverse Mercator"}}), error) ||
-        !WriteFile(folder / "Misc" / "verdat.tab",
-                   LookupTable({{"LA", "Lowest Astronomical Tide"}, {"MS", "Mean Sea Level"}}),
-                   error) ||
-        !WriteFile(
-            folder / "Misc" / "hordat.tab",
-            LookupTable({{"WGD", "World Geodetic System 1984"}, {"OGB", "Ordnance Survey 1936"}}),
-            error))
-        return false;
-
-    // Catalogues: Plan.cat first, since Chart.cat holds the plans' offsets.
-    std::string plans;
-    std::vector<std::size_t> planOffsets;
-    for (unsigned i = 1; i <= p.insets; ++i) {
-        planOffsets.push_back(plans.size());
-        std::string r(129, ' ');
-        Put(r, 0, 2, "PL");
-        Put(r, 2, 8, p.chartNumber);
-        Put(r, 18, 2, Digits(i, 2));
-        Put(r, 20, 8, Digits(std::uint64_t(p.scale / 2), 8));
-        Put(r, 28, 1, "1");
-        Put(r, 29, 100, "Inset " + std::to_string(i));
-        plans += r + kEnd + OutlineRecord(panelOutlines[i]);
-    }
-    std::string entry(193, ' ');
-    Put(entry, 0, 2, "CH");
-    Put(entry, 2, 8, p.chartNumber);
-    Put(entry, 42, 5, "GEN");
-    Put(entry, 47, 100, p.title);
-    Put(entry, 147, 9, written.catalogueUpdate);
-    Put(entry, 156, 2, Digits(p.insets, 2));
-    Put(entry, 158, 10, "TESTCD01");
-    Put(entry, 168, 8, Digits(std::uint64_t(p.scale), 8));
-    Put(entry, 176, 1, "1");
-    char check[20];
-    std::snprintf(check, sizeof check, "%08X", written.mergedRasterCrc);
-    Put(entry, 177, 8, check);
-    std::snprintf(check, sizeof check, "%08X", written.mergedIndexCrc);
-    Put(entry, 185, 8, check);
-    std::string catalogue = entry + kEnd + OutlineRecord(panelOutlines[0]);
-    for (unsigned i = 1; i <= p.insets; ++i)
-        catalogue += Digits(i, 2) + Digits(planOffsets[i - 1], 7);
-    catalogue += kEnd;
-    std::string pointer(15, ' ');
-    Put(pointer, 0, 8, p.chartNumber);
-    Put(pointer, 8, 7, Digits(0, 7));
-    if (!WriteFile(folder / "ChartCat" / "Plan.cat", plans, error) ||
-        !WriteFile(folder / "ChartCat" / "Chart.cat", catalogue, error) ||
-        !WriteFile(folder / "ChartCat" / "Chart.ptr", pointer + kEnd, error))
+    entry.number = p.chartNumber;
+    entry.editionField = p.editionField;
+    entry.shortCode = p.shortCode;
+    entry.title = p.title;
+    entry.chartCd = p.chartCdName;
+    entry.updateNumber = written.catalogueUpdate;
+    entry.scale = p.scale;
+    entry.rasterCrc = written.mergedRasterCrc;
+    entry.indexCrc = written.mergedIndexCrc;
+    entry.outline = panelOutlines[0];
+    if (!p.supportFiles)
+        return true;
+    std::filesystem::create_directories(folder / "Misc", ec);
+    std::filesystem::create_directories(folder / "ChartCat", ec);
+    if (!WriteLookupTables(folder / "Misc", error) ||
+        !WriteCatalogue(folder / "ChartCat", {entry}, error))
         return false;
     return true;
+}
+
+bool WriteLookupTables(const std::filesystem::path& folder, std::string& error)
+{
+    return WriteFile(folder / "projcode.tab",
+                     LookupTable({{"ME", "Mercator"}, {"TM", "Transverse Mercator"}}), error) &&
+           WriteFile(folder / "verdat.tab",
+                     LookupTable({{"LA", "Lowest Astronomical Tide"}, {"MS", "Mean Sea Level"}}),
+                     error) &&
+           WriteFile(folder / "hordat.tab",
+                     LookupTable(
+                         {{"WGD", "World Geodetic System 1984"}, {"OGB", "Ordnance Survey 1936"}}),
+                     error);
+}
+
+bool WriteCatalogue(const std::filesystem::path& folder, const std::vector<CatalogueChart>& charts,
+                    std::string& error)
+{
+    // Plan.cat first, since Chart.cat holds the plans' offsets.
+    std::string plans, catalogue, pointers;
+    for (const CatalogueChart& chart : charts) {
+        if (chart.number.empty() || chart.number.size() > 8 || chart.plans.size() > 99) {
+            error = "a catalogue entry needs a chart number of 1-8 characters and at most 99 plans";
+            return false;
+        }
+        std::vector<std::size_t> planOffsets;
+        for (const CataloguePlan& plan : chart.plans) {
+            planOffsets.push_back(plans.size());
+            std::string r(129, ' ');
+            Put(r, 0, 2, "PL");
+            Put(r, 2, 8, chart.number);
+            Put(r, 10, 8, chart.editionField);
+            Put(r, 18, 2, Digits(plan.number, 2));
+            Put(r, 20, 8, Digits(std::uint64_t(plan.scale), 8));
+            Put(r, 28, 1, "1");
+            Put(r, 29, 100, plan.title);
+            plans += r + kEnd + OutlineRecord(plan.outline);
+        }
+        std::string entry(193, ' ');
+        Put(entry, 0, 2, "CH");
+        Put(entry, 2, 8, chart.number);
+        Put(entry, 10, 8, chart.editionField);
+        Put(entry, 42, 5, chart.shortCode);
+        Put(entry, 47, 100, chart.title);
+        Put(entry, 147, 9, chart.updateNumber);
+        Put(entry, 156, 2, Digits(chart.plans.size(), 2));
+        Put(entry, 158, 10, chart.chartCd);
+        Put(entry, 168, 8, Digits(std::uint64_t(chart.scale), 8));
+        Put(entry, 176, 1, "1");
+        char check[20];
+        std::snprintf(check, sizeof check, "%08X", chart.rasterCrc);
+        Put(entry, 177, 8, check);
+        std::snprintf(check, sizeof check, "%08X", chart.indexCrc);
+        Put(entry, 185, 8, check);
+        std::string pointer(15, ' ');
+        Put(pointer, 0, 8, chart.number);
+        Put(pointer, 8, 7, Digits(catalogue.size(), 7));
+        pointers += pointer + kEnd;
+        catalogue += entry + kEnd + OutlineRecord(chart.outline);
+        for (std::size_t i = 0; i < chart.plans.size(); ++i)
+            catalogue += Digits(chart.plans[i].number, 2) + Digits(planOffsets[i], 7);
+        // The plan index and items end the entry's third record; a fourth,
+        // empty, lets a reader that walks the file pass three terminators
+        // after the header line to reach the next entry.
+        catalogue += kEnd + kEnd;
+    }
+    return WriteFile(folder / "Plan.cat", plans, error) &&
+           WriteFile(folder / "Chart.cat", catalogue, error) &&
+           WriteFile(folder / "Chart.ptr", pointers, error);
 }
 
 }   // namespace hcrftool

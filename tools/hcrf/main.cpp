@@ -4,17 +4,21 @@
 //             [--title TEXT] [--bounds NORTH,SOUTH,WEST,EAST] [--scale N] [--ratio N]
 //             [--update COL,ROW]... [--subpanels 1|2] [--insets N] [--notes N]
 //             [--no-datum-shift] [--shift LATSEC,LONSEC]
+//   hcrf make --sample-media DIR [--processes N]
 //   hcrf dump CHART.chr [--brief] [--tile COL,ROW [--low] --png FILE]
 
 #include "ChartDump.h"
 #include "ChartSetWriter.h"
+#include "SampleMedia.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -27,6 +31,7 @@ int Usage()
            "                 [--bounds N,S,W,E] [--scale N] [--ratio N] [--update COL,ROW]...\n"
            "                 [--subpanels 1|2] [--insets N] [--notes N] [--no-datum-shift]\n"
            "                 [--shift LATSEC,LONSEC]\n"
+           "       hcrf make --sample-media DIR [--processes N]\n"
            "       hcrf dump CHART.chr [--brief] [--tile COL,ROW [--low] --png FILE]\n";
     return 2;
 }
@@ -44,8 +49,33 @@ std::vector<double> Numbers(const std::string& text)
     return values;
 }
 
+// The chart medium and two update media of the sample charts.
+int MakeSampleMedia(const std::vector<std::string>& args)
+{
+    std::string out;
+    unsigned processes = std::max(1u, std::thread::hardware_concurrency());
+    for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--sample-media")
+            out = args[i + 1];
+        else if (args[i] == "--processes")
+            processes = unsigned(std::max(1, std::atoi(args[i + 1].c_str())));
+        else
+            return Usage();
+    }
+    if (out.empty() || args.size() % 2 != 0)
+        return Usage();
+    std::string error;
+    if (!hcrftool::WriteSampleMedia(out, processes, std::cout, error)) {
+        std::cerr << "hcrf: " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 int Make(const std::vector<std::string>& args)
 {
+    if (!args.empty() && args[0] == "--sample-media")
+        return MakeSampleMedia(args);
     hcrftool::ChartParameters p;
     std::string out, image, generate;
     for (std::size_t i = 0; i < args.size(); ++i) {

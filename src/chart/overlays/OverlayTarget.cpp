@@ -1,6 +1,5 @@
 #include "chart/overlays/OverlayTarget.h"
 
-#include <cctype>
 #include <cmath>
 
 #include "app/StringUtils.h"
@@ -8,6 +7,7 @@
 #include "chart/ChartDoc.h"
 #include "chart/overlays/OverlayLine.h"
 #include "nmea/NMEAConvert.h"
+#include "platform/Ascii.h"
 
 namespace chart {
 
@@ -93,7 +93,7 @@ bool COverlayTarget::UpdateFromNMEA(const geo::CPosition& own, double ownHeading
     if (!IsSetNumber(range) || range < 0 || !IsSetNumber(bearing))
         return false;
     const std::string bearingRef = v.bearingReference.GetString();
-    if (!bearingRef.empty() && std::toupper(static_cast<unsigned char>(bearingRef[0])) == 'R') {
+    if (!bearingRef.empty() && platform::AsciiUpper(bearingRef[0]) == 'R') {
         // Relative to the bow: the own heading turns it true.
         const double heading = ownHeading == 360.0 ? 0.0 : ownHeading;
         if (!IsUsableDirection(heading))
@@ -115,7 +115,7 @@ bool COverlayTarget::UpdateFromNMEA(const geo::CPosition& own, double ownHeading
     m.position = target;
     bool ok = true;
     const std::string courseRef = v.courseReference.GetString();
-    if (courseRef.empty() || std::toupper(static_cast<unsigned char>(courseRef[0])) != 'R') {
+    if (courseRef.empty() || platform::AsciiUpper(courseRef[0]) != 'R') {
         const double course = v.course.GetDouble();
         m.course = IsSetNumber(course) ? course : geo::kUnsetValue;
     } else if (m.previous.IsValid()) {
