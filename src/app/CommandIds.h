@@ -54,6 +54,8 @@ inline constexpr unsigned kPaletteDayKey = 2121;   // Ctrl+Alt+D
 inline constexpr unsigned kViewPortWindow = 2268;
 inline constexpr unsigned kViewRefresh = 2267;
 inline constexpr unsigned kViewProperties = 2184;
+inline constexpr unsigned kFocusPanelOrChart = 32888;   // Shift+F6, no menu entry
+inline constexpr unsigned kSystemInformation = 388;   // Ctrl+Alt+Shift+V, no menu entry
 
 // Chart
 inline constexpr unsigned kChartZoomIn = 607;

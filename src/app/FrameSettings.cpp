@@ -1,6 +1,8 @@
 #include "app/FrameSettings.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -97,11 +99,17 @@ void CFrameSettings::AddRecentFile(const std::string& path)
     recentFiles.front() = path;
 }
 
-bool ApplyThreadPriority(std::int32_t priority)
+std::string ApplyThreadPriority(std::int32_t priority)
 {
     const int nice = -5 * std::clamp(priority, -2, 2);
     const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
-    return ::setpriority(PRIO_PROCESS, tid, nice) == 0;
+    if (::setpriority(PRIO_PROCESS, tid, nice) == 0)
+        return {};
+    const int error = errno;
+    return "The system refused the priority boost (nice " + std::to_string(nice) +
+           "): " + std::strerror(error) +
+           ". The program runs at normal priority; a boost needs the CAP_SYS_NICE "
+           "capability or a nice limit (ulimit -e) that allows it.";
 }
 
 std::string GetPositionTemplate(std::uint8_t decimalPlaces, bool degMinSec)

@@ -43,9 +43,12 @@ struct CFrameSettings {
 };
 
 // Sets the calling thread's priority: -2 lowest to 2 highest, 0 normal, as a
-// step of five nice levels each. Raising it needs a privilege most users do
-// not have; then the thread stays as it is. False when nothing changed.
-bool ApplyThreadPriority(std::int32_t priority);
+// step of five nice levels each. Threads the program starts later take the
+// nice value of the thread that starts them, so the user-interface thread's
+// value reaches every worker started after it. Raising it needs a privilege
+// most users do not have; then the thread stays as it is and the text
+// returned says so with the system's reason (empty when it was set).
+std::string ApplyThreadPriority(std::int32_t priority);
 
 // The width template of the position indicators: "DD°MMN  ddd°mmE", with
 // seconds when asked, and the decimal places inserted before the hemisphere

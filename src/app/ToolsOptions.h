@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DisplayPalettes.h"
 #include "app/OptionPages.h"
 
 namespace app {
@@ -30,6 +31,9 @@ struct CWorkspaceOptions {
     bool reloadWorkspace = false;
     bool autoSaveWorkspace = false;
     bool confirmExit = true;
+    // The page's copy of the palettes: Edit and Default change it, the
+    // program's palettes take it only when the page applies.
+    CDisplayPalettes palettes;
     bool operator==(const CWorkspaceOptions&) const = default;
 };
 
@@ -47,6 +51,12 @@ public:
     // Palette colours can be edited, reset and put on the desktop only for
     // Dusk and Night; Day is the system's own.
     bool PaletteEditable() const { return m_values.palette == 1 || m_values.palette == 2; }
+    // "Default": the selected Dusk or Night palette back to its built-in colours.
+    void RestoreDefaultColours()
+    {
+        if (PaletteEditable())
+            m_values.palettes.ExpandDefaults(m_values.palette);
+    }
 
 private:
     CWorkspaceOptions m_values;

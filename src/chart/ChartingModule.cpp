@@ -175,6 +175,14 @@ void CChartingModule::LoadSettings()
 
 void CChartingModule::SaveSettings()
 {
+    SaveChartSettings();
+    SaveOpenCharts();
+    for (auto& service : m_services.chartServices)
+        service->SaveSettings();
+}
+
+void CChartingModule::SaveChartSettings()
+{
     CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, true)) {
         const CChartSettings& s = m_settings;
@@ -191,9 +199,6 @@ void CChartingModule::SaveSettings()
         reg.WriteDWord("FocusBoxLineWidth", s.focusBoxLineWidth);
         reg.Close();
     }
-    SaveOpenCharts();
-    for (auto& service : m_services.chartServices)
-        service->SaveSettings();
 }
 
 CChartModule* CChartingModule::FindServiceFor(std::string_view extension) const

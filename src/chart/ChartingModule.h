@@ -26,6 +26,7 @@ namespace chart {
 
 class CChartDoc;
 class CChartWindow;
+struct COwnVesselValues;
 
 // The chart settings of a workspace, with their defaults.
 struct CChartSettings {
@@ -57,6 +58,9 @@ struct CChartingServices {
     // Screen width, height and bits per pixel for the buffer estimate.
     std::function<std::array<int, 3>()> screenFacts;
     std::function<geo::CPositionFormat()> positionFormat;
+    // The own vessel as the navigator knows it now; false while it has no
+    // position. Every chart view draws it at each paint.
+    std::function<bool(COwnVesselValues&)> ownVessel;
     // The own vessel's logged fixes, oldest first (the navigator's track).
     std::function<std::vector<geo::CPosition>()> ownVesselFixes;
     // Autoscroll-area per cent held by the navigator.
@@ -77,6 +81,9 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
+    // Writes only the chart settings and folders (the options pages' OK);
+    // SaveSettings also stores the open charts and lets the services go.
+    void SaveChartSettings();
 
     const CChartSettings& ChartSettings() const { return m_settings; }
     CChartSettings& ChartSettings() { return m_settings; }

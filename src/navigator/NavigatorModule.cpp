@@ -1,5 +1,6 @@
 #include "navigator/NavigatorModule.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/DateTimeSpanEx.h"
@@ -158,6 +159,11 @@ void CNavigatorModule::LoadSettings()
     if (OpenSettings(reg, false)) {
         ReadSeconds(reg, "VesselPlotFixFreq", m_plotFixFreq);
         ReadSeconds(reg, "BestChartCheckInterval", m_bestChartCheckInterval);
+        ReadSeconds(reg, "BestChartResumeInterval", m_bestChartResumeInterval);
+        reg.ReadBool("BestChartResume", m_bestChartResume);
+        std::uint32_t percent = 0;
+        if (reg.ReadDWord("AutoScrollPercentage", percent))
+            SetAutoscrollPercentage(static_cast<int>(std::min<std::uint32_t>(percent, 100)));
     }
     // The GPS module's own settings, read here until that module is ours to ask.
     CRegistry gps(Settings().GetStore());
@@ -178,8 +184,17 @@ void CNavigatorModule::SaveSettings()
                           CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
         reg.WriteTimeSpan("BestChartCheckInterval",
                           CDateTimeSpanEx(static_cast<long>(m_bestChartCheckInterval.count())));
+        reg.WriteTimeSpan("BestChartResumeInterval",
+                          CDateTimeSpanEx(static_cast<long>(m_bestChartResumeInterval.count())));
+        reg.WriteBool("BestChartResume", m_bestChartResume);
+        reg.WriteDWord("AutoScrollPercentage", static_cast<std::uint32_t>(m_autoscrollPercentage));
     }
     m_simulation->SaveSettings();
+}
+
+void CNavigatorModule::SetAutoscrollPercentage(int percent)
+{
+    m_autoscrollPercentage = std::clamp(percent, 0, 100);
 }
 
 void CNavigatorModule::OnTimer(TimerCadence cadence)

@@ -115,6 +115,15 @@ public:
     void SetLoggingPeriod(std::chrono::seconds s) { m_loggingPeriod = s; }
     void SetTrackInterval(std::chrono::seconds s) { m_plotFixFreq = s; }
     void SetBestChartCheckInterval(std::chrono::seconds s) { m_bestChartCheckInterval = s; }
+    std::chrono::seconds BestChartCheckInterval() const { return m_bestChartCheckInterval; }
+    // Autoscroll margin in per cent of the window ("AutoScrollPercentage").
+    int AutoscrollPercentage() const { return m_autoscrollPercentage; }
+    void SetAutoscrollPercentage(int percent);
+    // Best-chart selection switched back on this long after the user switched it off.
+    bool BestChartResume() const { return m_bestChartResume; }
+    void SetBestChartResume(bool on) { m_bestChartResume = on; }
+    std::chrono::seconds BestChartResumeInterval() const { return m_bestChartResumeInterval; }
+    void SetBestChartResumeInterval(std::chrono::seconds s) { m_bestChartResumeInterval = s; }
     void SetDrDelay(std::chrono::seconds s) { m_source.SetDrDelay(s); }
     void SetHoldTick(bool hold) { m_holdTick = hold; }
     void SetHoldTimerPass(bool hold) { m_holdTimerPass = hold; }
@@ -244,6 +253,9 @@ private:
     std::chrono::seconds m_loggingPeriod{std::chrono::minutes(5)};
     std::chrono::seconds m_plotFixFreq{std::chrono::minutes(5)};
     std::chrono::seconds m_bestChartCheckInterval{10};
+    std::chrono::seconds m_bestChartResumeInterval{std::chrono::minutes(5)};
+    int m_autoscrollPercentage = 20;
+    bool m_bestChartResume = false;
     std::optional<Time> m_lastLogRow, m_lastTrackPoint, m_lastBestChartCheck;
     bool m_holdTick = false;
     bool m_holdTimerPass = false;

@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/Registry.h"
 #include "app/WorkspaceManager.h"
 
 namespace nmea {
@@ -49,6 +50,7 @@ bool CInstrumentsModule::Initialise()
     m_ports->SetNetworkPort(std::make_unique<CNetworkPort>(*m_messaging, m_received));
 
     m_wind = std::make_unique<CWindModule>(Settings(), *m_ports, m_clock);
+    m_wind->Parser().SetIgnoreWarningFlags(&m_ignoreWarnings);
     m_repeater = std::make_unique<CRepeaterModule>(Settings(), *m_ports);
     m_autopilot = std::make_unique<CAutopilotModule>(Settings(), *m_ports, m_prompt);
     return m_wind->Initialise() && m_repeater->Initialise() && m_autopilot->Initialise();
@@ -88,6 +90,13 @@ void CInstrumentsModule::LoadSettings()
     m_wind->LoadSettings();
     m_repeater->LoadSettings();
     m_autopilot->LoadSettings();
+    CRegistry registry(Settings().GetStore());
+    bool ignore = false;
+    if (OpenSettings(registry, false)) {
+        registry.ReadBool("IgnoreWarningFlags", ignore);
+        registry.Close();
+    }
+    m_ignoreWarnings = ignore;
     if (m_options.stationMessaging) {
         m_messaging->Stop();
         m_messaging->LoadSettings(Settings().GetStore(), Settings().GetRegistryKey());
@@ -110,6 +119,11 @@ void CInstrumentsModule::SaveSettings()
     m_wind->SaveSettings();
     m_repeater->SaveSettings();
     m_autopilot->SaveSettings();
+    CRegistry registry(Settings().GetStore());
+    if (OpenSettings(registry, true)) {
+        registry.WriteBool("IgnoreWarningFlags", m_ignoreWarnings);
+        registry.Close();
+    }
     m_messaging->SaveSettings(Settings().GetStore(), Settings().GetRegistryKey());
 }
 

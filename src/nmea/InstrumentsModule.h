@@ -18,6 +18,7 @@
 #include "nmea/PortList.h"
 #include "nmea/ReceivedLines.h"
 #include "nmea/RepeaterModule.h"
+#include "nmea/SentenceOptions.h"
 #include "nmea/WindModule.h"
 
 namespace nmea {
@@ -63,6 +64,24 @@ public:
     CRepeaterModule& Repeater() { return *m_repeater; }
     CAutopilotModule& Autopilot() { return *m_autopilot; }
 
+    // "Ignore warning flags": a "V" status reads as "A" in every parser given it.
+    const std::atomic<bool>& IgnoreWarningFlags() const { return m_ignoreWarnings; }
+    void SetIgnoreWarningFlags(bool on) { m_ignoreWarnings = on; }
+
+    // The options pages' values and their OK. A side reopens only when its
+    // port changed; a port that will not open is set to "Off" and the text
+    // returned says which device and why (empty when all went well).
+    CWindOptions WindOptions() const;
+    std::string ApplyWindOptions(const CWindOptions& now, const CWindOptions& before);
+    // The NMEA page of these instruments: the sentence groups that follow
+    // `leading` (the navigator's GPS group), the repeater and the switch.
+    CNMEAOptions NMEAOptions(std::vector<CSentenceGroup> leading) const;
+    // `configs[i]` holds the sentences of `now.groups[i]`.
+    std::string ApplyNMEAOptions(const CNMEAOptions& now, const CNMEAOptions& before,
+                                 const std::vector<CInstrumentConfig*>& configs);
+    // This module's sentence lists in page order: Autopilot, Wind.
+    std::vector<CInstrumentConfig*> SentenceConfigs();
+
     // Station messages other than relayed sentences go to their owners
     // (chartpoints, routes, navigator) through this hook.
     void SetStationMessageHandler(std::function<void(const CStationMessage&)> handler)
@@ -93,6 +112,7 @@ private:
     std::vector<app::MsgHandle> m_notices;
     std::function<void(const CStationMessage&)> m_stationHandler;
     bool m_devicesOpen = false;
+    std::atomic<bool> m_ignoreWarnings{false};
 };
 
 }   // namespace nmea

@@ -53,7 +53,14 @@ void CWindModule::LoadSettings()
         registry.Close();
     }
     m_config.receivePort = ResolveStoredPort(m_ports, m_config.receivePort);
-    m_refreshSeconds = (refresh == 0 || refresh > 60) ? std::uint8_t{5} : refresh;
+    SetRefreshTime((refresh == 0 || refresh > 60) ? std::uint8_t{5} : refresh);
+}
+
+void CWindModule::SetRefreshTime(std::uint8_t seconds)
+{
+    if (seconds == 0 || seconds > 60)
+        return;
+    m_refreshSeconds = seconds;
     for (int i = 0; i < CNMEAGPSParser::ValueCount(); ++i)
         m_parser.Value(i).SetValiditySpan(std::chrono::seconds(m_refreshSeconds));
 }

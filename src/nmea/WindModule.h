@@ -34,6 +34,8 @@ public:
     CNMEAGPSParser& Parser() { return m_parser; }
     CInstrumentConfig& Config() { return m_config; }
     std::uint8_t GetRefreshTime() const { return m_refreshSeconds; }
+    // Seconds a wind value stays valid (1-60; others keep the current time).
+    void SetRefreshTime(std::uint8_t seconds);
 
 private:
     CPortDirectory& m_ports;

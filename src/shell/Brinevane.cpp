@@ -214,7 +214,19 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         navigator->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
             [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
+        // Best-chart selection is the charting module's switch, made after the navigator.
+        navigator->SetBestChartSwitch(
+            [this] {
+                return m_frame && m_frame->Charting() && m_frame->Charting()->IsAutoscrollOn();
+            },
+            [this](bool on) {
+                if (m_frame && m_frame->Charting()) {
+                    m_frame->Charting()->SetAutoscroll(on);
+                    m_frame->Charting()->RedrawAllChartViews();
+                }
+            });
         if (*instruments != nullptr) {
+            navigator->SetInstrumentsModule(*instruments);
             navigator->SetPortList(&(*instruments)->Ports());
             navigator->SetWindStore((*instruments)->Wind().Parser().Values());
             navigator->SetExtraOptionPages([instruments] {

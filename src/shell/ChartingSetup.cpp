@@ -9,9 +9,11 @@
 #include "app/DisplayPalettes.h"
 #include "app/SystemUtils.h"
 #include "chart/ChartingModule.h"
+#include "chart/overlays/OverlayVessel.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
 #include "charts/vector/BlankChartService.h"
+#include "navigator/NavigatorModule.h"
 #include "shell/MainFrame.h"
 
 namespace {
@@ -29,6 +31,48 @@ std::string DefaultChartsFolder()
         base = std::filesystem::temp_directory_path();
     return (base / "Quorwick" / "Brinevane" / "Charts").string();
 }
+
+double Known(double value)
+{
+    return value == nmea::kNoValue ? geo::kUnsetValue : value;
+}
+
+// The own vessel's values for the charts from the navigator's snapshot; the
+// vessel's particulars are the overlay's defaults.
+bool OwnVesselFromSnapshot(const navigator::CNavSnapshot& snap, chart::COwnVesselValues& v)
+{
+    if (!snap.positionAvailable || !snap.position.IsValid())
+        return false;
+    v.position = snap.position;
+    v.heading = Known(snap.heading);
+    v.courseOverGround = Known(snap.cog);
+    v.speedOverGround = Known(snap.sog);
+    v.headingMarkSpeed = Known(snap.speedThroughWater);
+    return true;
+}
+
+// The charting module of the program: it redraws the own vessel on every
+// chart view when the navigator has moved it (a fix or a DR step).
+class CProgramCharting final : public chart::CChartingModule, private navigator::COwnVesselOverlay {
+public:
+    CProgramCharting(CSettingsHome& home, chart::CChartingServices services,
+                     navigator::CNavigatorModule* navigator)
+        : chart::CChartingModule(home, std::move(services)), m_navigator(navigator)
+    {
+        if (m_navigator)
+            m_navigator->SetOwnVesselOverlay(this);
+    }
+    ~CProgramCharting() override
+    {
+        if (m_navigator)
+            m_navigator->SetOwnVesselOverlay(nullptr);
+    }
+
+private:
+    void SetPosition(const navigator::CNavSnapshot&, bool) override { InvalidateAllChartViews(); }
+
+    navigator::CNavigatorModule* m_navigator;
+};
 
 }   // namespace
 
@@ -64,5 +108,13 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
         return geo::CPositionFormat{static_cast<std::uint8_t>(frame.DecimalPlaces()),
                                     frame.DegMinSec()};
     };
-    return std::make_unique<chart::CChartingModule>(frame.SettingsHome(), std::move(services));
+    // The navigator joins before the charts.
+    navigator::CNavigatorModule* nav = nullptr;
+    for (std::size_t i = 0; i < frame.Modules().size() && !nav; ++i)
+        nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
+    if (nav)
+        services.ownVessel = [nav](chart::COwnVesselValues& v) {
+            return OwnVesselFromSnapshot(*nav->Snapshot(), v);
+        };
+    return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services), nav);
 }

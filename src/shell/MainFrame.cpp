@@ -30,6 +30,7 @@
 #include "app/CloseSequence.h"
 #include "app/CommandIds.h"
 #include "app/Registry.h"
+#include "app/SystemInfoText.h"
 #include "app/SystemUtils.h"
 #include "app/Timer.h"
 #include "app/WaitStatus.h"
@@ -52,6 +53,7 @@
 #include "platform/Prompt.h"
 #include "shell/FrameWorkspace.h"
 #include "shell/MainMenus.h"
+#include "shell/SystemInfoDlg.h"
 #include "shell/VariationNotices.h"
 
 namespace cmd = app::cmd;
@@ -347,7 +349,7 @@ void CMainFrame::LoadWorkspaceValues()
         m_frameSettings.reloadDocs = m_reloadDocs;
         m_ptRangeBearingBar = QPoint(m_frameSettings.rangeBearingPoint.first,
                                      m_frameSettings.rangeBearingPoint.second);
-        app::ApplyThreadPriority(static_cast<std::int32_t>(m_threadPriority));
+        ShowFrameNotice(app::ApplyThreadPriority(static_cast<std::int32_t>(m_threadPriority)));
         for (CSidePanel* panel : SidePanels()) {
             if (!m_frameSettings.operationalMode.empty() &&
                 panel->GetTitle().compare(QString::fromStdString(m_frameSettings.operationalMode),
@@ -429,6 +431,13 @@ void CMainFrame::RegisterFrameCommands()
     m_commands.Add(
         me, cmd::kViewFullScreen, [this](unsigned) { m_fullScreen->Toggle(); },
         [this](Cmd& ui) { ui.SetCheck(m_fullScreen && m_fullScreen->IsActive() ? 1 : 0); });
+    m_commands.Add(me, cmd::kToolsCustomise, [this](unsigned) { OpenCustomise(); });
+    m_commands.Add(me, cmd::kFocusPanelOrChart, [this](unsigned) { SwapPanelChartFocus(); });
+    m_commands.Add(me, cmd::kSystemInformation, [this](unsigned) {
+        CSystemInfoDlg dlg(QString::fromStdString(app::OperatingSystemText(qVersion())),
+                           QString::fromStdString(FilesInUseText()), this);
+        dlg.exec();
+    });
     m_commands.Add(
         me, cmd::kAbout, [this](unsigned) { ShowAboutBox(); },
         [this](Cmd& ui) { ui.Enable(!m_aboutDlg); });
@@ -929,6 +938,48 @@ QMenu* CMainFrame::createPopupMenu()
     menu->setWindowTitle("Bars");
     FillBarMenu(*menu);
     return menu;
+}
+
+void CMainFrame::SwapPanelChartFocus()
+{
+    QWidget* focused = QApplication::focusWidget();
+    const bool inPanel = m_activeSidePanel && focused && m_activeSidePanel->isAncestorOf(focused);
+    QMdiSubWindow* chart = m_mdi ? m_mdi->activeSubWindow() : nullptr;
+    if (!inPanel && m_activeSidePanel && !m_activeSidePanel->isHidden()) {
+        m_activeSidePanel->setFocus(Qt::ShortcutFocusReason);
+        if (QWidget* first = m_activeSidePanel->nextInFocusChain();
+            first && m_activeSidePanel->isAncestorOf(first))
+            first->setFocus(Qt::ShortcutFocusReason);
+        return;
+    }
+    if (chart && chart->widget()) {
+        chart->widget()->setFocus(Qt::ShortcutFocusReason);
+        // The pointer goes to the chart's centre, where keyboard work on it begins.
+        QCursor::setPos(chart->widget()->mapToGlobal(chart->widget()->rect().center()));
+    }
+}
+
+std::string CMainFrame::FilesInUseText() const
+{
+    std::string text = "Chart File: ";
+    if (m_charting)
+        if (const chart::CChartDoc* doc = m_charting->GetActiveChartDoc())
+            text += doc->GetPathName();
+    return text + "\n";
+}
+
+void CMainFrame::ShowFrameNotice(const std::string& text)
+{
+    if (text.empty() || !m_msgBar)
+        return;
+    // The same notice twice stays one line.
+    for (const auto& message : m_msgBar->Messages())
+        if (message->text == text && message->activeCount > 0)
+            return;
+    app::MsgHandle& notice = m_notices.emplace_back(nullptr);
+    m_msgBar->AddMessage(notice, text, 30000, 1, false);
+    m_msgBar->SetMessageFlag(notice, true);   // the user clears it from the bar's menu
+    m_msgBar->SwitchOn();
 }
 
 void CMainFrame::ShowAboutBox()

@@ -25,6 +25,7 @@
 #include "app/MsgBar.h"
 #include "app/PostedMessageQueue.h"
 #include "app/SystemUtils.h"
+#include "app/ToolbarLayout.h"
 #include "app/ToolsOptions.h"
 #include "app/ui/ModuleUi.h"
 
@@ -236,6 +237,14 @@ public:
     // The modeless option sheets open now, each once, in the order they came.
     std::vector<QWidget*> ModelessSheets();
 
+    // Tools > Customise and the toolbars' buttons kept with the workspace.
+    void OpenCustomise();
+    std::vector<app::CToolbarButtons> CurrentToolbarButtons() const;
+    void ApplyToolbarButtons(const std::vector<app::CToolbarButtons>& bars);
+    void LoadToolbarButtons();
+    // The action of a command, made on first use.
+    QAction* CommandAction(unsigned id);
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     QMenu* createPopupMenu() override;
@@ -251,6 +260,12 @@ private:
     void RegisterFrameCommands();
     void UpdateClockPane();
     void RunTimerJobs();
+    // A notice on the message bar until the user clears it; empty text: none.
+    void ShowFrameNotice(const std::string& text);
+    // Shift+F6: the keyboard between the side panel and the active chart.
+    void SwapPanelChartFocus();
+    // The "Files In Use" page of System Information.
+    std::string FilesInUseText() const;
     void ShowAboutBox();
     void ShowTechSupport();
     void OpenHelp();

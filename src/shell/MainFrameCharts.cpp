@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -16,19 +17,26 @@
 #include <QToolBar>
 
 #include "app/CommandIds.h"
+#include "app/DisplayPalettes.h"
+#include "app/FileChoosers.h"
 #include "app/ScreenPlacement.h"
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
 #include "app/WaitStatus.h"
 #include "app/WorkspaceManager.h"
+#include "app/ui/InfoDialogs.h"
 #include "app/ui/MsgBarWnd.h"
+#include "app/ui/TreeListOptionDlg.h"
 #include "app/ui/XStatusBar.h"
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartOptionsPages.h"
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
+#include "nmea/ui/NmeaDumpPrint.h"
+#include "nmea/ui/NmeaDumpView.h"
 #include "shell/MainFrame.h"
 
 namespace cmd = app::cmd;
@@ -190,14 +198,46 @@ void CMainFrame::UpdatePositionPane()
 void CMainFrame::RegisterChartCommands()
 {
     const void* me = this;
-    // File > New opens a blank chart while fewer than MaxCharts are open.
+    // File > New, Open and Save As: a chooser of what can be done now; a
+    // chooser with nothing to offer is not shown.
+    auto state = [this] {
+        app::CChooserState s;
+        s.lowMemory = m_lowMemory;
+        if (m_charting) {
+            s.normalChartWindows = m_charting->CountChartFramesInState(chart::kFrameNormal);
+            s.maxCharts = m_charting->ChartSettings().maxCharts;
+            s.chartActive = m_charting->GetActiveChartDoc() != nullptr;
+        } else {
+            s.maxCharts = 0;
+        }
+        return s;
+    };
+    auto choose = [this](const char* caption, const std::vector<app::CChooserItem>& items) {
+        CTreeListOptionDlg chooser(this);
+        chooser.SetCaption(tr(caption));
+        chooser.SetExpand(true);
+        chooser.AddItems(items);
+        return chooser.Choose();
+    };
     m_commands.Add(
-        me, cmd::kFileNew, [this](unsigned) { OpenChart("", false, chart::kFrameNormal); },
-        [this](CCmdUI& ui) {
-            ui.Enable(m_charting && !m_lowMemory &&
-                      m_charting->CountChartFramesInState(chart::kFrameNormal) <
-                          m_charting->ChartSettings().maxCharts);
-        });
+        me, cmd::kFileNew,
+        [this, state, choose](unsigned) {
+            if (choose("New", app::NewChoices(state())) == app::choose::kBlankChart)
+                OpenChart("", false, chart::kFrameNormal);
+        },
+        [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::NewChoices(state()).empty()); });
+    m_commands.Add(
+        me, cmd::kFileOpen,
+        [this, state, choose](unsigned) {
+            // A blank chart opened here takes the place of the ordinary chart window.
+            if (choose("Open", app::OpenChoices(state())) == app::choose::kBlankChart)
+                OpenChart("", true, chart::kFrameNormal);
+        },
+        [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::OpenChoices(state()).empty()); });
+    m_commands.Add(
+        me, cmd::kFileSaveAs,
+        [state, choose](unsigned) { choose("Save As", app::SaveAsChoices(state())); },
+        [state](CCmdUI& ui) { ui.Enable(!app::SaveAsChoices(state()).empty()); });
     m_commands.Add(
         me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },
         [this](CCmdUI& ui) {
@@ -207,15 +247,12 @@ void CMainFrame::RegisterChartCommands()
     auto hasChart = [this](CCmdUI& ui) {
         ui.Enable(m_charting && m_charting->GetActiveChartDoc());
     };
-    // File > Print, Print Preview and Print Setup, Ctrl+P and the toolbar's
-    // printer go to the active chart window, through the same code as the
-    // chart view's own print and preview commands.
+    // The chart view's own print and preview, and Print Setup; File > Print
+    // and Print Preview (below) reach the same code for a chart.
     auto print = [this](unsigned) { PrintActiveChartWithDialog(); };
     auto preview = [this](unsigned) { PreviewActiveChart(); };
     m_commands.Add(me, cmd::kChartPrint, print, hasChart);
-    m_commands.Add(me, cmd::kFilePrint, print, hasChart);
     m_commands.Add(me, cmd::kChartPrintPreview, preview, hasChart);
-    m_commands.Add(me, cmd::kFilePrintPreview, preview, hasChart);
     m_commands.Add(
         me, cmd::kFilePrintSetup,
         [this](unsigned) {
@@ -223,10 +260,78 @@ void CMainFrame::RegisterChartCommands()
             dialog.exec();
         },
         hasChart);
-    // Properties of the active chart, in a small window of their own.
+    // File > Print and Print Preview: the active window, a chart or a sentence window.
+    auto activeDump = [this]() -> CNmeaDumpView* {
+        QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
+        return active ? qobject_cast<CNmeaDumpView*>(active->widget()) : nullptr;
+    };
+    auto printable = [activeDump, state](CCmdUI& ui) {
+        ui.Enable(activeDump() || !app::PrintChoices(state()).empty());
+    };
+    m_commands.Add(
+        me, cmd::kFilePrint,
+        [this, activeDump, state, choose](unsigned) {
+            if (CNmeaDumpView* dump = activeDump()) {
+                QPrintDialog dialog(&Printer(), this);
+                if (dialog.exec() == QDialog::Accepted)
+                    PrintDumpView(*dump, Printer());
+            } else if (choose("Print", app::PrintChoices(state())) ==
+                       app::choose::kPrintChartView) {
+                PrintActiveChartWithDialog();
+            }
+        },
+        printable);
+    m_commands.Add(
+        me, cmd::kFilePrintPreview,
+        [this, activeDump, state, choose](unsigned) {
+            if (CNmeaDumpView* dump = activeDump())
+                PreviewDumpView(*dump, this);
+            else if (choose("Print Preview", app::PrintChoices(state())) ==
+                     app::choose::kPrintChartView)
+                PreviewActiveChart();
+        },
+        printable);
+    // View > Refresh (F2): range and bearing lines off every chart but a
+    // preview, the read-out cleared, every chart view drawn again in full.
+    m_commands.Add(me, cmd::kViewRefresh, [this](unsigned) {
+        if (!m_charting)
+            return;
+        for (std::size_t i = 1;
+             chart::CChartWindow* chartWindow = m_charting->GetChartFrameByIndex(i); ++i) {
+            auto* frame = dynamic_cast<CChartFrame*>(chartWindow);
+            if (frame && frame->GetState() != chart::kFramePrintPreview && frame->View())
+                frame->View()->ClearRangeBearing();
+        }
+        if (m_rangeBearingBar)
+            if (auto* label = m_rangeBearingBar->findChild<QLabel*>("RangeBearingLabel"))
+                label->clear();
+        m_charting->ApplyDisplayPaletteToCharts();
+        m_charting->RedrawAllChartViews();
+    });
+    m_commands.Add(
+        me, cmd::kChartOptions,
+        [this](unsigned) {
+            if (m_charting)
+                OpenChartOptionsSheet(*m_charting, app::GetProgramPalettes(), this, &m_posted);
+        },
+        [this](CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
+    m_commands.Add(
+        me, cmd::kChartManagement,
+        [this](unsigned) {
+            if (m_charting)
+                OpenChartManagementSheet(*m_charting, this, &m_posted);
+        },
+        [this](CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
+    // Properties of the active chart, in a small window of their own; with
+    // no chart active, the program's own (the About box).
     m_commands.Add(
         me, cmd::kViewProperties,
         [this](unsigned) {
+            if (!m_charting || !m_charting->GetActiveChartDoc()) {
+                if (!m_aboutDlg)
+                    ShowAboutBox();
+                return;
+            }
             if (!m_chartProps) {
                 m_chartProps = new CChartPropDlg(this);
                 m_chartProps->setWindowFlag(Qt::Tool);
@@ -239,7 +344,7 @@ void CMainFrame::RegisterChartCommands()
         },
         [this](CCmdUI& ui) {
             chart::CChartDoc* active = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
-            ui.Enable(active != nullptr);
+            ui.Enable(true);
             // The page follows the active chart, and never keeps a closed one.
             if (m_chartProps && m_chartProps->Object() != active)
                 m_chartProps->SetObject(active);
@@ -339,6 +444,7 @@ CChartPropDlg* CMainFrame::ChartProperties() const
 void CMainFrame::UpdateWorkspaceToolBars()
 {
     CloseRangeBearingBar();
+    LoadToolbarButtons();
     // A button of the old hide-all-bars command becomes the full-screen
     // command's, at the same place.
     constexpr unsigned kOldHideBars = 2183;

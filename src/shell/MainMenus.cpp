@@ -253,7 +253,11 @@ constexpr MenuEntry kHelp[] = {
     I(kAbout, "&About Brinevane..."),
 };
 
-constexpr MenuEntry kAccelerators[] = {I(kPaletteDayKey, "Day palette", "Ctrl+Alt+D")};
+constexpr MenuEntry kAccelerators[] = {
+    I(kPaletteDayKey, "Day palette", "Ctrl+Alt+D"),
+    I(kFocusPanelOrChart, "Side panel or chart", "Shift+F6"),
+    I(kSystemInformation, "System Information", "Ctrl+Alt+Shift+V"),
+};
 
 constexpr std::array kMenus = {
     TopMenu{kMenuFile, "&File", kFile},

@@ -12,9 +12,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
+
+#include "app/ui/EditColorsDlg.h"
 
 namespace {
 
@@ -44,6 +47,19 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
     m_applyToDesktop = new QCheckBox(tr("&Apply to desktop"), paletteBox);
     m_applyToDesktop->setObjectName("applyToDesktop");
     paletteLayout->addWidget(m_applyToDesktop);
+    m_edit = new QPushButton(tr("&Edit..."), paletteBox);
+    m_edit->setObjectName("editColours");
+    m_default = new QPushButton(tr("Defaul&t"), paletteBox);
+    m_default->setObjectName("defaultColours");
+    paletteLayout->addWidget(m_edit);
+    paletteLayout->addWidget(m_default);
+    connect(m_edit, &QPushButton::clicked, this, [this] {
+        // The editor works on a copy; the page keeps what it returns on OK.
+        CEditColorsDlg editor(M().Values().palettes, M().Values().palette, this);
+        if (editor.exec() == QDialog::Accepted)
+            M().Values().palettes = editor.Palettes();
+    });
+    connect(m_default, &QPushButton::clicked, this, [this] { M().RestoreDefaultColours(); });
     connect(m_palette, &QButtonGroup::idClicked, this, [this](int id) {
         M().Values().palette = id;
         UpdateControls();
@@ -158,6 +174,8 @@ void CApplicationOptionsDlg::ModelToControls()
 void CApplicationOptionsDlg::UpdateControls()
 {
     m_applyToDesktop->setEnabled(M().PaletteEditable());
+    m_edit->setEnabled(M().PaletteEditable());
+    m_default->setEnabled(M().PaletteEditable());
 }
 
 CSystemOptionsDlg::CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> model,

@@ -28,6 +28,8 @@ protected:
 private:
     QButtonGroup* m_palette;
     QCheckBox* m_applyToDesktop;
+    QPushButton* m_edit;
+    QPushButton* m_default;
     QLineEdit* m_decimalPlaces;
     QButtonGroup* m_format;
     QCheckBox* m_sidePanel;

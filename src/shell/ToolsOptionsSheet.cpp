@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "app/DisplayPaletteModule.h"
+#include "app/FrameSettings.h"
 #include "app/ui/PropertySheet.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
@@ -35,6 +36,7 @@ app::CWorkspaceOptions CMainFrame::CurrentWorkspaceOptions() const
     if (auto* palettes = FindPaletteModule(m_modules)) {
         v.palette = palettes->Palettes().GetActive();
         v.applyToDesktop = palettes->Palettes().GetApplyToDesktop();
+        v.palettes = palettes->Palettes();
     }
     v.decimalPlaces = m_decimalPlaces;
     v.degMinSec = m_degMinSec;
@@ -64,8 +66,17 @@ app::CSystemOptions CMainFrame::CurrentSystemOptions() const
 void CMainFrame::ApplyWorkspaceOptions(const app::CWorkspaceOptions& v)
 {
     if (auto* palettes = FindPaletteModule(m_modules)) {
-        palettes->Palettes().SetApplyToDesktop(v.applyToDesktop);
-        if (palettes->Palettes().GetActive() != v.palette)
+        app::CDisplayPalettes& program = palettes->Palettes();
+        program.SetApplyToDesktop(v.applyToDesktop);
+        // The edited colours of Dusk and Night; Day stays the program's own.
+        bool recoloured = false;
+        for (int p : {app::CDisplayPalettes::kDusk, app::CDisplayPalettes::kNight})
+            for (int e = 0; e < app::CDisplayPalettes::kElementCount; ++e)
+                if (program.GetColour(p, e) != v.palettes.GetColour(p, e)) {
+                    program.SetColour(p, e, v.palettes.GetColour(p, e));
+                    recoloured = true;
+                }
+        if (program.GetActive() != v.palette || recoloured)
             palettes->SelectPalette(v.palette);
     }
     m_decimalPlaces = app::ClampDecimalPlaces(v.decimalPlaces);
@@ -89,7 +100,10 @@ void CMainFrame::ApplySystemOptions(const app::CSystemOptions& v)
 {
     m_audioAlerts = v.audioAlerts;
     m_autoConfigurePorts = v.autoConfigurePorts;
-    m_threadPriority = static_cast<std::uint8_t>(std::clamp(v.priorityBoost, 0, 2));
+    const auto priority = static_cast<std::uint8_t>(std::clamp(v.priorityBoost, 0, 2));
+    if (priority != m_threadPriority)
+        ShowFrameNotice(app::ApplyThreadPriority(priority));
+    m_threadPriority = priority;
     if (m_services.settings) {
         nmea::PortPaths paths;
         std::copy(v.portPaths.begin(), v.portPaths.end(), paths.begin());

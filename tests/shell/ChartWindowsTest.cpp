@@ -28,6 +28,7 @@
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
 #include "charts/vector/BlankChartDoc.h"
+#include "navigator/NavigatorModule.h"
 #include "platform/SettingsStore.h"
 #include "shell/ChartingSetup.h"
 #include "shell/MainFrame.h"
@@ -73,6 +74,13 @@ struct ChartWindowsTest : ::testing::Test {
         s.programFolder = BinDir();
         s.settings = &store;
         s.showDisclaimer = [](QWidget*) { return true; };
+        if (withNavigator)
+            s.moduleFactories.push_back([this] {
+                auto n =
+                    std::make_unique<navigator::CNavigatorModule>(current->SettingsHome(), clock);
+                navigator = n.get();
+                return n;
+            });
         s.moduleFactories.push_back([this] { return MakeChartingModule(*current); });
         auto frame = std::make_unique<CMainFrame>(std::move(s));
         current = frame.get();
@@ -98,6 +106,8 @@ struct ChartWindowsTest : ::testing::Test {
     SilentSound sound;
     CTimer timerIds;
     CMainFrame* current = nullptr;
+    bool withNavigator = false;
+    navigator::CNavigatorModule* navigator = nullptr;
 };
 
 }   // namespace
@@ -119,6 +129,7 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
     frame->Charting()->ChartSettings().maxCharts = 2;
     frame->UpdateModuleCmdUI(false);
     ASSERT_TRUE(frame->Action(app::cmd::kFileNew)->isEnabled());
+    // The New chooser has one choice, the blank chart: it is taken without asking.
     frame->Action(app::cmd::kFileNew)->trigger();
     Pump();
     EXPECT_EQ(Frames(*frame).size(), 2u);
@@ -652,5 +663,85 @@ TEST_F(ChartWindowsTest, ANewMeasurementErasesTheOldOneAndTheCurrentOneOutlivesR
     Pump();
     EXPECT_TRUE(view->Pipeline().Measurements().empty());
     EXPECT_EQ(YellowPixels(view), std::make_pair(0, 0));
+    frame->CloseWithoutConfirmation();
+}
+
+namespace {
+
+// Pixels of the view within `radius` of a point that differ from `before`.
+int ChangedNear(const QImage& before, const QImage& after, geo::IntPoint at, int radius)
+{
+    int changed = 0;
+    for (int y = std::max(0, at.y - radius); y <= at.y + radius && y < after.height(); ++y)
+        for (int x = std::max(0, at.x - radius); x <= at.x + radius && x < after.width(); ++x)
+            changed += before.pixel(x, y) != after.pixel(x, y);
+    return changed;
+}
+
+}   // namespace
+
+TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFollowsIt)
+{
+    withNavigator = true;
+    auto frame = Start();
+    ASSERT_NE(navigator, nullptr);
+    ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
+    Pump();
+    frame->MdiArea()->tileSubWindows();
+    Pump();
+    // Both charts close round the vessel: half a degree of longitude across.
+    for (CChartFrame* f : Frames(*frame)) {
+        auto* blank = dynamic_cast<charts::CBlankChartDoc*>(f->GetChartDoc());
+        ASSERT_NE(blank, nullptr);
+        blank->SetViewExtent(geo::CPosition(51.0, 4.1), geo::CPosition(50.6, 4.6));
+        f->View()->InvalidateChart();
+    }
+    Pump();
+    std::vector<QImage> empty;
+    for (CChartFrame* f : Frames(*frame))
+        empty.push_back(f->View()->grab().toImage());
+
+    // A DR start at 50 50.41 N 004 20.82 E heading east at 10 knots.
+    const geo::CPosition first(50.0 + 50.41 / 60, 4.0 + 20.82 / 60);
+    navigator::CPositionSourceChoice dr;
+    dr.source = navigator::SourceChoice::DeadReckoning;
+    dr.position = first;
+    dr.course = 90.0;
+    dr.speed = 10.0;
+    navigator->ApplyPositionSource(dr);
+    navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
+    Pump();
+    std::size_t i = 0;
+    for (CChartFrame* f : Frames(*frame)) {
+        chart::CChartDoc& doc = *f->GetChartDoc();
+        geo::IntPoint at;
+        ASSERT_TRUE(doc.PositionToPoint(first, at));
+        const QImage shown = f->View()->grab().toImage();
+        EXPECT_GT(ChangedNear(empty[i], shown, at, 8), 20) << "the symbol, chart " << i;
+        // The course vector: six minutes at 10 knots is a mile east.
+        geo::IntPoint ahead;
+        ASSERT_TRUE(doc.PositionToPoint(
+            geo::CPosition(first.GetLatitude(), first.GetLongitude() + 0.5 / 60 / 0.63), ahead));
+        EXPECT_GT(ChangedNear(empty[i], shown, ahead, 2), 0) << "the vector, chart " << i;
+        ++i;
+    }
+
+    // The next position: the symbol moves there and leaves the old place.
+    const geo::CPosition second(50.75, 4.38);
+    dr.position = second;
+    navigator->ApplyPositionSource(dr);
+    navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
+    Pump();
+    i = 0;
+    for (CChartFrame* f : Frames(*frame)) {
+        chart::CChartDoc& doc = *f->GetChartDoc();
+        geo::IntPoint old, now;
+        ASSERT_TRUE(doc.PositionToPoint(first, old));
+        ASSERT_TRUE(doc.PositionToPoint(second, now));
+        const QImage shown = f->View()->grab().toImage();
+        EXPECT_GT(ChangedNear(empty[i], shown, now, 8), 20) << "moved, chart " << i;
+        EXPECT_EQ(ChangedNear(empty[i], shown, old, 3), 0) << "gone from the old place " << i;
+        ++i;
+    }
     frame->CloseWithoutConfirmation();
 }

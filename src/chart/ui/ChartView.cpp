@@ -16,6 +16,7 @@
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/ui/QtPainterBackend.h"
+#include "chart/overlays/OwnVesselLayer.h"
 
 namespace cmd = app::cmd;
 
@@ -35,6 +36,11 @@ CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QW
                 ZoomToDragRect();
         },
         this);
+    // The own vessel on every chart, where the navigator has it at each paint.
+    m_ownVessel = std::make_unique<chart::COwnVesselLayer>([this](chart::COwnVesselValues& v) {
+        return m_module && m_module->Services().ownVessel && m_module->Services().ownVessel(v);
+    });
+    m_pipeline.SetSource(chart::DynamicLayer::OwnVessel, m_ownVessel.get());
 }
 
 CChartView::~CChartView()

@@ -20,6 +20,7 @@
 namespace chart {
 class CChartDoc;
 class CChartingModule;
+class COwnVesselLayer;
 }   // namespace chart
 
 // What the view needs of the program.
@@ -105,6 +106,7 @@ private:
     CChartViewServices m_services;
     chart::CChartViewPipeline m_pipeline;
     std::unique_ptr<chart::CScreenBuffer> m_buffers;
+    std::unique_ptr<chart::COwnVesselLayer> m_ownVessel;
     geo::IntPoint m_lastPoint;
     std::optional<geo::IntPoint> m_keyboardPoint;   // where warping the pointer is refused
     bool m_zoomPending = false;

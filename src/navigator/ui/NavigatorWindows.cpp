@@ -21,6 +21,7 @@
 #include "navigator/ui/PortDumpWindows.h"
 #include "navigator/ui/PositionSourceDlg.h"
 #include "nmea/GPSModule.h"
+#include "nmea/InstrumentsModule.h"
 #include "nmea/PortList.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 
@@ -59,6 +60,9 @@ void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
         m_instruments->Close();
         return true;
     });
+    if (m_instrumentsModule)
+        m_instruments->Gps().Parser().SetIgnoreWarningFlags(
+            &m_instrumentsModule->IgnoreWarningFlags());
     m_instruments->OpenGpsReceive();
 }
 
@@ -257,36 +261,6 @@ void CNavigatorWindows::WriteStateFile()
                          std::chrono::steady_clock::now().time_since_epoch())
                          .count();
     out << "monotonicMs=" << now << "\n";
-}
-
-void CNavigatorWindows::OpenNavigatorOptions()
-{
-    if (m_optionsSheet) {
-        m_optionsSheet->raise();
-        m_optionsSheet->activateWindow();
-        return;
-    }
-    if (!m_instruments)
-        return;
-    auto* sheet = new CModelessPropertySheet(QObject::tr("Navigator Options"), m_window);
-    sheet->setObjectName("navigatorOptions");
-    nmea::CGPSModule& gps = m_instruments->Gps();
-    nmea::CGPSOptions v;
-    v.receivePort = gps.Config().receivePort;
-    v.transmitPort = gps.Config().transmitPort;
-    v.drDelaySeconds = static_cast<int>(gps.GetDRDelay().GetTotalSeconds());
-    v.validSentenceSeconds = gps.GetRefreshTime();
-    auto model = std::make_unique<nmea::CGPSOptionsModel>(
-        v, [this](const nmea::CGPSOptions& now, const nmea::CGPSOptions& before) {
-            ApplyGpsOptions(now, before);
-        });
-    sheet->AddPage(new COptionsGPS(std::move(model), m_instruments->Ports(), sheet));
-    if (m_extraPages)
-        for (auto& page : m_extraPages())
-            if (CXPropertyPage* p = page.create(sheet))
-                sheet->AddPage(p);
-    m_optionsSheet = sheet;
-    sheet->ShowModeless();
 }
 
 void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,

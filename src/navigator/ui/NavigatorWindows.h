@@ -14,6 +14,7 @@
 namespace navigator {
 class CInstruments;
 }
+class CModelessPropertySheet;
 class CMonitorPanel;
 class CPortDumpWindows;
 class CSettingsHome;
@@ -22,6 +23,7 @@ namespace app {
 class CMsgBar;
 }
 namespace nmea {
+class CInstrumentsModule;
 class CPortList;
 struct CGPSOptions;
 }   // namespace nmea
@@ -55,6 +57,15 @@ public:
     {
         m_extraPages = std::move(pages);
     }
+    // The instruments module whose sentences, repeater and warning switch
+    // the NMEA page shows beside the GPS's.
+    void SetInstrumentsModule(nmea::CInstrumentsModule* module) { m_instrumentsModule = module; }
+    // The charting module's best-chart switch, for the Autoscroll page.
+    void SetBestChartSwitch(std::function<bool()> isOn, std::function<void(bool)> set)
+    {
+        m_bestChartOn = std::move(isOn);
+        m_setBestChart = std::move(set);
+    }
     // "Navigator > Options...".
     void OpenNavigatorOptions();
 
@@ -62,6 +73,9 @@ private:
     void AskGpsConfigurationModeless();
     void ApplyScriptedStart(bool startReplay);
     void CreateInstruments(app::CMsgBar& bar);
+    void AddNmeaPage(CModelessPropertySheet& sheet);
+    void ApplyAutoscrollOptions(int percentage, bool select, bool resume, long checkSeconds,
+                                long resumeSeconds);
     void ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before);
     void WriteStateFile();
 
@@ -75,5 +89,8 @@ private:
     std::string m_stateFile;
     std::function<std::vector<COptionPageFactory>()> m_extraPages;
     QPointer<QWidget> m_optionsSheet;
+    nmea::CInstrumentsModule* m_instrumentsModule = nullptr;
+    std::function<bool()> m_bestChartOn;
+    std::function<void(bool)> m_setBestChart;
     long long m_lastNmeaFixMs = 0;
 };

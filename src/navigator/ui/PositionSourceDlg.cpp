@@ -14,6 +14,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "geo/ui/PositionCtrl.h"
+
 namespace {
 
 // Numbers in the fields are read and written with a point, whatever the locale.
@@ -89,13 +91,18 @@ CPositionSourceDlg::CPositionSourceDlg(const CStart& start, QWidget* parent)
     auto* posForm = new QFormLayout(posGroup);
     const geo::CPosition p = v.position.value_or(geo::CPosition());
     m_datum = p.GetDatum();
-    m_latitude = new QLineEdit(Number(p.GetLatitude(), 6), posGroup);
-    m_longitude = new QLineEdit(Number(p.GetLongitude(), 6), posGroup);
+    // Typed field by field, each checked as it changes (Up and Down spin a field).
+    m_position = new CPositionCtrl(posGroup);
+    m_position->setObjectName("position");
+    m_position->SetFormat(QString::fromUtf8("DD\u00B0MM'MMMN ddd\u00B0mm'mmmE"));
+    geo::CEntryPosition shown;
+    shown.latitude = p.GetLatitude();
+    shown.longitude = p.GetLongitude();
+    m_position->SetPosition(shown);
     m_fixType = new QComboBox(posGroup);
     m_fixType->addItems({"Visual", "DR", "EP", "Radar", "Astro"});
     m_useChart = new QCheckBox(QStringLiteral("Use Chart"), posGroup);
-    posForm->addRow(QStringLiteral("Latitude (degrees, north +)"), m_latitude);
-    posForm->addRow(QStringLiteral("Longitude (degrees, east +)"), m_longitude);
+    posForm->addRow(QStringLiteral("Position"), m_position);
     posForm->addRow(QStringLiteral("Fix"), m_fixType);
     posForm->addRow(m_useChart);
     layout->addWidget(posGroup);
@@ -149,8 +156,7 @@ void CPositionSourceDlg::UpdateControls()
         w->setEnabled(dr);
     m_useChart->setEnabled(dr && m_positionAvailable);
     const bool typed = dr && !m_useChart->isChecked();
-    m_latitude->setEnabled(typed);
-    m_longitude->setEnabled(typed);
+    m_position->setEnabled(typed);
     m_fixType->setEnabled(typed);
 }
 
@@ -166,7 +172,8 @@ navigator::CPositionSourceChoice CPositionSourceDlg::Choice() const
     c.drift = ReadNumber(m_drift);
     if (c.source == navigator::SourceChoice::DeadReckoning && !m_useChart->isChecked()) {
         geo::CPosition p;
-        if (p.Set(ReadNumber(m_latitude), ReadNumber(m_longitude), 0.0, m_datum))
+        const std::optional<geo::CEntryPosition> typed = m_position->GetPosition();
+        if (typed && p.Set(typed->latitude, typed->longitude, 0.0, m_datum))
             c.position = p;
     }
     c.fixTypeText = m_fixType->currentText().toStdString();

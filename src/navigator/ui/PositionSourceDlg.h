@@ -15,6 +15,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class CPositionCtrl;
 class QRadioButton;
 
 class CPositionSourceDlg final : public QDialog {
@@ -46,8 +47,7 @@ private:
     QLineEdit* m_drift = nullptr;
     QLineEdit* m_cog = nullptr;
     QLineEdit* m_sog = nullptr;
-    QLineEdit* m_latitude = nullptr;
-    QLineEdit* m_longitude = nullptr;
+    CPositionCtrl* m_position = nullptr;
     QComboBox* m_fixType = nullptr;
     QCheckBox* m_useChart = nullptr;
     std::string m_lastCourse = "000";

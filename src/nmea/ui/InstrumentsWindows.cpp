@@ -3,6 +3,10 @@
 #include "app/StringUtils.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 #include "nmea/ui/NetworkOptionsPage.h"
+#include "nmea/ui/SentenceOptionsPages.h"
+
+#include <QMessageBox>
+#include <QPointer>
 
 #include <chrono>
 #include <cstdlib>
@@ -29,7 +33,8 @@ void CInstrumentsWindows::OnPortMessage(const nmea::CPort& port, const std::stri
 
 std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
 {
-    return {{"Autopilot", [this](QWidget* parent) -> CXPropertyPage* {
+    return {{"Autopilot",
+             [this](QWidget* parent) -> CXPropertyPage* {
                  nmea::CAutopilotModule& pilot = Autopilot();
                  nmea::CAutopilotOptions v;
                  v.transmitPort = pilot.Config().transmitPort;
@@ -42,6 +47,18 @@ std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
                          Autopilot().SaveSettings();
                      });
                  return new COptionsAutopilot(std::move(model), &Ports(), parent);
+             }},
+            {"Wind", [this](QWidget* parent) -> CXPropertyPage* {
+                 QPointer<QWidget> sheet = parent;
+                 auto model = std::make_unique<nmea::CWindOptionsModel>(
+                     WindOptions(), [this, sheet](const nmea::CWindOptions& now,
+                                                  const nmea::CWindOptions& before) {
+                         const std::string failure = ApplyWindOptions(now, before);
+                         if (!failure.empty())
+                             QMessageBox::warning(sheet, QObject::tr("Wind"),
+                                                  QString::fromStdString(failure));
+                     });
+                 return new CNavigatorWindOptions(std::move(model), &Ports(), parent);
              }}};
 }
 

@@ -1,0 +1,71 @@
+#include "geo/ui/DegrEdit.h"
+
+#include <QApplication>
+#include <QToolTip>
+#include <QValidator>
+
+#include "geo/PositionEntry.h"
+
+namespace {
+
+// Which characters a kind lets in at all, before the text is judged whole.
+bool CharacterAllowed(CDegrEdit::Kind kind, QChar c)
+{
+    c = c.toUpper();
+    if (c.isDigit() || c == '-')
+        return true;
+    switch (kind) {
+    case CDegrEdit::Kind::Deviation: return c == '.' || c == 'E' || c == 'W';
+    case CDegrEdit::Kind::SignedDecimal: return c == '.';
+    case CDegrEdit::Kind::ZoneTime: return c == '+';
+    }
+    return false;
+}
+
+class CDegreeValidator : public QValidator {
+public:
+    CDegreeValidator(CDegrEdit::Kind kind, QString& message, QObject* parent)
+        : QValidator(parent), m_kind(kind), m_message(message)
+    { }
+
+    State validate(QString& input, int&) const override
+    {
+        for (const QChar c : input)
+            if (!CharacterAllowed(m_kind, c)) {
+                m_message = m_kind == CDegrEdit::Kind::ZoneTime
+                                ? tr("Zone time is a whole number of hours")
+                                : tr("Only digits, a point and a sign go here");
+                return Invalid;
+            }
+        const std::string text = input.toStdString();
+        const std::optional<std::string> bad =
+            m_kind == CDegrEdit::Kind::ZoneTime
+                ? geo::CheckZoneTime(text)
+                : geo::CheckDegreeText(text, m_kind == CDegrEdit::Kind::Deviation);
+        if (bad) {
+            m_message = QString::fromStdString(*bad);
+            return Invalid;
+        }
+        // A lone sign or point is a number being typed.
+        if (input.isEmpty() || input == "-" || input == "+" || input == "." || input == "-.")
+            return Intermediate;
+        return Acceptable;
+    }
+
+private:
+    CDegrEdit::Kind m_kind;
+    QString& m_message;
+};
+
+}   // namespace
+
+CDegrEdit::CDegrEdit(Kind kind, QWidget* parent) : QLineEdit(parent), m_kind(kind)
+{
+    setValidator(new CDegreeValidator(kind, m_message, this));
+    connect(this, &QLineEdit::inputRejected, this, [this] {
+        QApplication::beep();
+        QToolTip::showText(mapToGlobal(rect().bottomLeft()), m_message, this);
+        emit refused(m_message);
+    });
+    connect(this, &QLineEdit::textChanged, this, [this] { m_message.clear(); });
+}

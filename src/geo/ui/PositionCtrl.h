@@ -1,0 +1,73 @@
+#pragma once
+// The position entry field: a line edit over geo::CPositionEntry. Keys go to
+// the model field by field (digits, '-', N S E W; Left and Right between
+// fields; Up and Down spin, repeating while held), spin arrows and a datum
+// button sit at the right. A refused change leaves the previous text and
+// shows its message at the field.
+
+#include <QLineEdit>
+#include <QTimer>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "geo/PositionEntry.h"
+
+class QAction;
+class QMenu;
+
+class CPositionCtrl : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit CPositionCtrl(QWidget* parent = nullptr);
+
+    // Format language of geo::CPositionEntry; false keeps the previous one.
+    bool SetFormat(const QString& format);
+    void SetDatums(std::vector<std::string> names, int current);
+    bool SetPosition(const geo::CEntryPosition& position);
+    std::optional<geo::CEntryPosition> GetPosition() const { return m_entry.GetPosition(); }
+    const geo::CPositionEntry& Entry() const { return m_entry; }
+
+    // The last refusal's message (empty after an accepted change).
+    QString LastMessage() const { return m_message; }
+    // The first datum the datum menu shows (it shows five at a time).
+    int DatumWindowFirst() const { return m_datumFirst; }
+    // Builds the datum menu as it shows now (tests read it).
+    void FillDatumMenu(QMenu& menu);
+    // One spin step, as the arrows and the Up and Down keys make.
+    void SpinStep(bool up);
+    // The interval of the running spin, 0 when none runs.
+    int SpinInterval() const { return m_spinTimer.isActive() ? m_spinTimer.interval() : 0; }
+    void StartSpin(bool up);
+    void StopSpin();
+
+signals:
+    void refused(const QString& message);
+    void edited();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void Show();
+    // Shows the model's text; a message means the change was refused.
+    void Report(const std::optional<std::string>& message);
+    void PasteClipboard();
+    void ChooseDatum(int index);
+    int CurrentDatum() const;
+    void OnSpinTick();
+
+    geo::CPositionEntry m_entry;
+    std::vector<std::string> m_datums;
+    QString m_message;
+    QTimer m_spinTimer;
+    bool m_spinUp = true;
+    int m_spinTicks = 0;
+    int m_datumFirst = 0;
+    QAction* m_datumAction = nullptr;
+};

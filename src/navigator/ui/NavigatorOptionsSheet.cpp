@@ -1,0 +1,114 @@
+// The "Navigator Options" sheet: Autoscroll, GPS, the instruments module's
+// Autopilot and Wind, then NMEA; and what each page's OK does.
+
+#include <QMessageBox>
+#include <QPointer>
+
+#include "app/ui/PropertySheet.h"
+#include "navigator/Instruments.h"
+#include "navigator/ui/NavigatorOptionsPages.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "nmea/GPSModule.h"
+#include "nmea/InstrumentsModule.h"
+#include "nmea/ui/InstrumentOptionsPages.h"
+#include "nmea/ui/SentenceOptionsPages.h"
+
+namespace {
+constexpr const char* kGpsSentencesTitle = "Global Positioning System ( GPS ) Sentences";
+}   // namespace
+
+void CNavigatorWindows::OpenNavigatorOptions()
+{
+    if (m_optionsSheet) {
+        m_optionsSheet->raise();
+        m_optionsSheet->activateWindow();
+        return;
+    }
+    if (!m_instruments)
+        return;
+    auto* sheet = new CModelessPropertySheet(QObject::tr("Navigator Options"), m_window);
+    sheet->setObjectName("navigatorOptions");
+
+    navigator::CAutoscrollOptions scroll;
+    scroll.sliderPosition = navigator::AutoscrollSliderFromPercentage(AutoscrollPercentage());
+    scroll.select = m_bestChartOn ? m_bestChartOn() : false;
+    scroll.resume = BestChartResume();
+    scroll.checkSeconds = static_cast<long>(BestChartCheckInterval().count());
+    scroll.resumeSeconds = static_cast<long>(BestChartResumeInterval().count());
+    sheet->AddPage(new CAutoscrollOptionsPage(
+        std::make_unique<navigator::CAutoscrollOptionsModel>(
+            scroll,
+            [this](int percentage, bool select, bool resume, long check, long resumeAfter) {
+                ApplyAutoscrollOptions(percentage, select, resume, check, resumeAfter);
+            }),
+        m_bestChartOn, sheet));
+
+    nmea::CGPSModule& gps = m_instruments->Gps();
+    nmea::CGPSOptions v;
+    v.receivePort = gps.Config().receivePort;
+    v.transmitPort = gps.Config().transmitPort;
+    v.drDelaySeconds = static_cast<int>(gps.GetDRDelay().GetTotalSeconds());
+    v.validSentenceSeconds = gps.GetRefreshTime();
+    auto model = std::make_unique<nmea::CGPSOptionsModel>(
+        v, [this](const nmea::CGPSOptions& now, const nmea::CGPSOptions& before) {
+            ApplyGpsOptions(now, before);
+        });
+    sheet->AddPage(new COptionsGPS(std::move(model), m_instruments->Ports(), sheet));
+    if (m_extraPages)
+        for (auto& page : m_extraPages())
+            if (CXPropertyPage* p = page.create(sheet))
+                sheet->AddPage(p);
+    AddNmeaPage(*sheet);
+    m_optionsSheet = sheet;
+    sheet->ShowModeless();
+}
+
+void CNavigatorWindows::AddNmeaPage(CModelessPropertySheet& sheet)
+{
+    nmea::CGPSModule& gps = m_instruments->Gps();
+    std::vector<nmea::CSentenceGroup> leading{{kGpsSentencesTitle, gps.Config().GetSentences()}};
+    std::vector<nmea::CInstrumentConfig*> configs{&gps.Config()};
+    nmea::CNMEAOptions values;
+    if (m_instrumentsModule) {
+        values = m_instrumentsModule->NMEAOptions(std::move(leading));
+        for (nmea::CInstrumentConfig* c : m_instrumentsModule->SentenceConfigs())
+            configs.push_back(c);
+    } else {
+        values.groups = std::move(leading);
+    }
+    values.replayFile = Simulation().FilePath().string();
+    values.process = Simulation().IsRunning();
+    QPointer<QWidget> parent = &sheet;
+    auto model = std::make_unique<nmea::CNMEAOptionsModel>(
+        values,
+        [this, configs, parent](const nmea::CNMEAOptions& now, const nmea::CNMEAOptions& before) {
+            std::string failure;
+            if (m_instrumentsModule) {
+                failure = m_instrumentsModule->ApplyNMEAOptions(now, before, configs);
+            } else {
+                for (const auto& e : now.groups.front().entries)
+                    configs.front()->SetSentenceEnabled(e.id, e.enabled);
+            }
+            if (m_instruments)
+                m_instruments->SaveSettings();
+            if (now.process != before.process || now.replayFile != before.replayFile) {
+                Simulation().Apply(now.process, now.replayFile, Simulation().SpeedFactor());
+                Simulation().SaveSettings();
+            }
+            if (!failure.empty())
+                QMessageBox::warning(parent, QObject::tr("NMEA"), QString::fromStdString(failure));
+        });
+    sheet.AddPage(new CNMEASentenceOptions(std::move(model), m_instruments->Ports(), &sheet));
+}
+
+void CNavigatorWindows::ApplyAutoscrollOptions(int percentage, bool select, bool resume,
+                                               long checkSeconds, long resumeSeconds)
+{
+    SetAutoscrollPercentage(percentage);
+    if (m_setBestChart)
+        m_setBestChart(select);
+    SetBestChartResume(resume);
+    SetBestChartCheckInterval(std::chrono::seconds(checkSeconds));
+    SetBestChartResumeInterval(std::chrono::seconds(resumeSeconds));
+    navigator::CNavigatorModule::SaveSettings();
+}

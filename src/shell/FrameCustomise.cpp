@@ -1,0 +1,126 @@
+// Tools > Customise: the toolbars' buttons edited in a copy, applied to the
+// bars on OK and kept with the workspace; a workspace load puts them back.
+
+#include <QAction>
+#include <QToolBar>
+
+#include "app/CommandIds.h"
+#include "app/ToolbarLayout.h"
+#include "app/WorkspaceManager.h"
+#include "app/ui/FullScreenMode.h"
+#include "platform/SettingsStore.h"
+#include "shell/CustomiseDlg.h"
+#include "shell/MainFrame.h"
+#include "shell/MainMenus.h"
+
+namespace {
+
+const shell::ToolBarDef* FindDef(unsigned bar)
+{
+    for (const shell::ToolBarDef& def : shell::MainToolBars())
+        if (def.id == bar)
+            return &def;
+    return nullptr;
+}
+
+std::vector<unsigned> DefaultButtons(unsigned bar)
+{
+    std::vector<unsigned> ids;
+    if (const shell::ToolBarDef* def = FindDef(bar))
+        for (const shell::ToolBarButton& b : def->buttons)
+            ids.push_back(b.id);
+    return ids;
+}
+
+}   // namespace
+
+QAction* CMainFrame::CommandAction(unsigned id)
+{
+    if (auto found = m_actions.find(id); found != m_actions.end())
+        return found->second;
+    // A command no bar or menu showed yet: its picture from any bar that has one.
+    QString tip = QString("Command %1").arg(id);
+    QIcon icon;
+    for (const shell::ToolBarDef& def : shell::MainToolBars())
+        for (const shell::ToolBarButton& b : def.buttons)
+            if (b.id == id) {
+                tip = QString::fromLatin1(b.tip);
+                icon = shell::ToolBarIcon(b);
+            }
+    auto* a = new QAction(icon, tip, this);
+    a->setData(id);
+    connect(a, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    m_actions.emplace(id, a);
+    return a;
+}
+
+std::vector<app::CToolbarButtons> CMainFrame::CurrentToolbarButtons() const
+{
+    std::vector<app::CToolbarButtons> bars;
+    for (const auto& [id, bar] : m_toolBars) {
+        app::CToolbarButtons b{id, {}};
+        for (QAction* a : bar->actions())
+            b.buttons.push_back(a->isSeparator() ? 0u : a->data().toUInt());
+        bars.push_back(std::move(b));
+    }
+    return bars;
+}
+
+void CMainFrame::ApplyToolbarButtons(const std::vector<app::CToolbarButtons>& bars)
+{
+    for (const app::CToolbarButtons& b : bars) {
+        QToolBar* bar = ToolBar(b.id);
+        if (!bar)
+            continue;
+        bar->clear();
+        for (unsigned id : b.buttons) {
+            if (id == 0)
+                bar->addSeparator();
+            else
+                bar->addAction(CommandAction(id));
+        }
+    }
+}
+
+void CMainFrame::LoadToolbarButtons()
+{
+    if (!m_workspace || !m_services.settings)
+        return;
+    std::vector<app::CToolbarButtons> bars = CurrentToolbarButtons();
+    const std::vector<app::CToolbarButtons> before = bars;
+    // A stored id is taken when the program knows the command (a menu item,
+    // a button, a handler); anything else leaves the bar as built.
+    app::LoadToolbarButtons(
+        *m_services.settings, m_workspace->GetRegistryKey(), bars,
+        [this](unsigned id) { return m_commands.HasHandler(id) || m_actions.count(id) > 0; });
+    if (bars != before)
+        ApplyToolbarButtons(bars);
+}
+
+void CMainFrame::OpenCustomise()
+{
+    m_fullScreen->Exit();
+    app::CToolbarCustomisation layout;
+    layout.bars = CurrentToolbarButtons();
+    std::vector<CCustomiseDlg::CBar> bars;
+    for (const app::CToolbarButtons& b : layout.bars) {
+        QToolBar* bar = ToolBar(b.id);
+        bars.push_back({bar->windowTitle(), !bar->isHidden(), DefaultButtons(b.id)});
+    }
+    auto available = [this](unsigned id) { return m_commands.HasHandler(id); };
+    auto label = [this](unsigned id) {
+        QAction* a = CommandAction(id);
+        QString text = a->toolTip().isEmpty() ? a->text() : a->toolTip();
+        return text.remove('&');
+    };
+    CCustomiseDlg dlg(layout, bars, app::CustomiseGroups(available), label, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    ApplyToolbarButtons(dlg.Layout().bars);
+    for (std::size_t i = 0; i < dlg.Layout().bars.size(); ++i)
+        if (QToolBar* bar = ToolBar(dlg.Layout().bars[i].id))
+            bar->setVisible(dlg.Visible(i));
+    if (m_workspace && m_services.settings)
+        app::SaveToolbarButtons(*m_services.settings, m_workspace->GetRegistryKey(),
+                                dlg.Layout().bars);
+}

@@ -1,0 +1,12 @@
+#pragma once
+// The System Information window (Ctrl+Alt+Shift+V): the operating system,
+// the libraries the program has loaded and its memory, and the files in use.
+
+#include <QDialog>
+
+class CSystemInfoDlg : public QDialog {
+    Q_OBJECT
+public:
+    CSystemInfoDlg(const QString& operatingSystem, const QString& filesInUse,
+                   QWidget* parent = nullptr);
+};

@@ -1,0 +1,124 @@
+// The program's Open and Save dialogs: the name's room comes from the
+// system's maxima and a folder that leaves none is refused, a missing file
+// is not opened, an existing one is overwritten only when the user says so
+// (never in network mode), and a save folder must take the files.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <fstream>
+
+#include "TempFolder.h"
+#include "app/FileNameRoom.h"
+#include "app/ui/OpenSaveDlgs.h"
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "app_ui_OpenSaveDlgsTest";
+char* g_argv[] = {g_arg0, nullptr};
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+QString Q(const std::filesystem::path& p)
+{
+    return QString::fromStdString(p.string());
+}
+
+TEST(OpenFileDlg, TypesListFilesAndAMissingFileIsNotOpened)
+{
+    App();
+    brine_test::TempFolder dir;
+    std::ofstream(dir.Path() / "harbour.txt") << "$GPGLL";
+    std::ofstream(dir.Path() / "notes.log") << "x";
+    COpenFileDlg dlg("Simulation file", Q(dir.Path()), "Text Files (*.txt)\nAll (*.txt;*.log)", "");
+    EXPECT_EQ(dlg.Files()->topLevelItemCount(), 1);
+    dlg.TypeCombo()->setCurrentIndex(1);
+    EXPECT_EQ(dlg.Files()->topLevelItemCount(), 2);
+    dlg.TypeCombo()->setCurrentIndex(0);
+    EXPECT_EQ(dlg.NameEdit()->maxLength(), NAME_MAX - 4);
+
+    dlg.NameEdit()->setText("gone");
+    emit dlg.NameEdit()->textEdited("gone");
+    EXPECT_TRUE(dlg.OkButton()->isEnabled());
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);   // still open
+    EXPECT_EQ(dlg.LastMessage(), "gone.txt does not exist.");
+    dlg.NameEdit()->setText("harbour");
+    emit dlg.NameEdit()->textEdited("harbour");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.GetPathName(), dir.Path() / "harbour.txt");
+}
+
+TEST(OpenFileDlg, AFolderWithNoRoomForANameIsRefused)
+{
+    App();
+    brine_test::TempFolder dir;
+    // Folders nested until the path is a few characters short of the maximum.
+    std::filesystem::path deep = dir.Path();
+    while (deep.native().size() < PATH_MAX - 4)
+        deep /= std::string(std::min<std::size_t>(200, PATH_MAX - 4 - deep.native().size()), 'd');
+    std::filesystem::create_directories(deep);
+    COpenFileDlg dlg("Open", Q(dir.Path()), "Text Files (*.txt)", "");
+    EXPECT_FALSE(dlg.TakeFolder(Q(deep)));
+    EXPECT_EQ(dlg.LastMessage(), "The folder's path leaves no room for a file name");
+    EXPECT_EQ(dlg.FolderEdit()->text(), Q(dir.Path()));   // the old folder comes back
+    EXPECT_FALSE(dlg.TakeFolder(Q(dir.Path() / "missing")));
+    EXPECT_TRUE(dlg.TakeFolder(Q(deep.parent_path().parent_path())));
+    EXPECT_GT(dlg.NameRoom(), 0);
+    EXPECT_LT(dlg.NameEdit()->maxLength(),
+              NAME_MAX);   // the long path leaves less than the name maximum
+}
+
+TEST(SaveFileDlg, OverwriteAskedExceptInNetworkModeAndTheDiskMustTakeTheFiles)
+{
+    App();
+    brine_test::TempFolder dir;
+    std::ofstream(dir.Path() / "route.rte") << "old";
+    CSaveFileDlg dlg("Save", Q(dir.Path()), "rte", "route.rte");
+    EXPECT_EQ(dlg.NameEdit()->text(), "route");
+    EXPECT_EQ(dlg.NameEdit()->maxLength(), NAME_MAX - 4);
+    dlg.SetCompanionFiles(false, 2, 0);
+    EXPECT_EQ(dlg.NameEdit()->maxLength(), NAME_MAX - 4 - 9 - 11);
+
+    int asked = 0;
+    dlg.SetOverwriteAsker([&](const QString& q) {
+        ++asked;
+        EXPECT_TRUE(q.startsWith("File route.rte already exists."));
+        return false;
+    });
+    dlg.accept();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    dlg.SetNetworkMode(true);
+    dlg.accept();
+    EXPECT_EQ(asked, 1);   // no question: refused outright
+    EXPECT_EQ(dlg.LastMessage(), "A file cannot be overwritten whilst running in Network mode.");
+
+    // The files being saved are larger than any disk: the folder is refused.
+    brine_test::TempFolder other;
+    dlg.SetSource(dir.Path(), "route");
+    EXPECT_TRUE(dlg.TakeFolder(Q(other.Path())));   // a few bytes fit
+    std::filesystem::resize_file(dir.Path() / "route.rte", 0);
+    {
+        std::ofstream big(dir.Path() / "route.idx");
+    }
+    // A sparse file one byte larger than the disk's free space.
+    std::error_code ec;
+    std::filesystem::resize_file(dir.Path() / "route.idx", *app::FreeBytes(dir.Path()) + 1, ec);
+    if (ec)
+        GTEST_SKIP() << "no sparse file of that size here: " << ec.message();
+    EXPECT_FALSE(dlg.TakeFolder(Q(dir.Path())));
+    EXPECT_TRUE(dlg.LastMessage().startsWith("That folder's disk has"));
+}
+
+}   // namespace

@@ -1,0 +1,139 @@
+// The chart option pages offscreen: the pan steps spin by their rule from
+// the keyboard, the focus box colour follows a palette switch while the
+// sheet is open, a refused value applies nothing, and each page's keys are
+// its own. With BRINE_SHOT_DIR set, each page is saved as a picture there.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/ui/SpinEdit.h"
+#include "chart/ui/ChartOptionsPages.h"
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "chart_ui_ChartOptionsPagesTest";
+char* g_argv[] = {g_arg0, nullptr};
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+void ExpectOwnKeys(CModelessPropertySheet& sheet)
+{
+    const QRegularExpression mnemonic("&([^&])");
+    for (int i = 0; i < sheet.PageCount(); ++i) {
+        QStringList keys{"o", "c", "p"};   // the sheet's OK, Cancel, Apply
+        QStringList texts;
+        for (auto* b : sheet.Page(i)->findChildren<QAbstractButton*>())
+            texts << b->text();
+        for (auto* l : sheet.Page(i)->findChildren<QLabel*>())
+            texts << l->text();
+        for (const QString& text : texts)
+            if (auto m = mnemonic.match(text); m.hasMatch())
+                keys << m.captured(1).toLower();
+        QStringList unique = keys;
+        unique.removeDuplicates();
+        EXPECT_EQ(unique.size(), keys.size()) << i << ": " << keys.join(' ').toStdString();
+    }
+}
+
+TEST(ChartOptionsPages, PanSpinsRefusalAndPaletteFollow)
+{
+    App();
+    chart::CDisplayOptions applied;
+    int displayApplies = 0;
+    chart::COverlayOptions overlaysApplied;
+    int palette = 2;
+    auto* sheet = new CModelessPropertySheet("Chart Options");
+    sheet->AddPage(new CDisplayOptionsPage(std::make_unique<chart::CDisplayOptionsModel>(
+        chart::CDisplayOptions{3, 19, 30, 1}, [&](const chart::CDisplayOptions& v) {
+            ++displayApplies;
+            applied = v;
+        })));
+    chart::COverlayOptions overlays;
+    overlays.focusBoxColour = {0x000000, 0xFFFFFF, 0x0000FF};
+    sheet->AddPage(new CViewDisplayPage(
+        std::make_unique<chart::COverlayOptionsModel>(
+            overlays, palette, [&](const chart::COverlayOptions& v) { overlaysApplied = v; }),
+        [&palette] { return palette; }));
+    QStringList messages;
+    sheet->SetMessageShower([&](const QString& m) { messages << m; });
+    sheet->ShowModeless();
+    ExpectOwnKeys(*sheet);
+
+    auto* small = sheet->Page(0)->findChild<CSpinEdit*>("smallPan");
+    auto* large = sheet->Page(0)->findChild<CSpinEdit*>("largePan");
+    QTest::keyClick(small, Qt::Key_Up);
+    EXPECT_EQ(small->text(), "20");
+    QTest::keyClick(small, Qt::Key_Up);
+    EXPECT_EQ(small->text(), "25");
+    QTest::keyClick(small, Qt::Key_Up);
+    QTest::keyClick(small, Qt::Key_Up);
+    EXPECT_EQ(small->text(), "30");   // up to the large step, never past it
+    QTest::keyClick(small, Qt::Key_Up);
+    EXPECT_EQ(small->text(), "30");
+    QTest::keyClick(large, Qt::Key_Down);
+    EXPECT_EQ(large->text(), "30");   // would fall below the small step
+
+    auto* maxCharts = sheet->Page(0)->findChild<CSpinEdit*>("maxCharts");
+    maxCharts->setText("0");
+    EXPECT_FALSE(sheet->OnApply());
+    EXPECT_EQ(messages, QStringList{"Maximum chart windows run from 1 to 255"});
+    EXPECT_EQ(displayApplies, 0);
+    EXPECT_EQ(overlaysApplied, chart::COverlayOptions{});   // nothing of the other page either
+    maxCharts->setText("7");
+
+    auto* grid = sheet->Page(1)->findChild<QCheckBox*>("latLongGrid");
+    grid->setChecked(true);
+    sheet->Page(1)->findChild<QComboBox*>("focusWidth")->setCurrentIndex(0);
+    palette = 0;   // Day chosen while the sheet is open: the page takes it
+    sheet->Page(1)->UpdateControls();
+    EXPECT_TRUE(sheet->OnApply());
+    EXPECT_EQ(applied.maxCharts, 7);
+    EXPECT_EQ(applied.smallPanStep, 30);
+    EXPECT_TRUE(overlaysApplied.latLongGrid);
+    EXPECT_EQ(overlaysApplied.focusBoxLineWidth, 1);
+    EXPECT_EQ(overlaysApplied.focusBoxColour[2], 0x0000FFu);
+
+    if (const char* dir = std::getenv("BRINE_SHOT_DIR")) {
+        sheet->resize(480, 420);
+        for (int i = 0; i < sheet->PageCount(); ++i) {
+            sheet->Tabs()->setCurrentIndex(i);
+            sheet->grab().save(QString("%1/chart-%2.png").arg(dir).arg(i));
+        }
+    }
+    delete sheet;
+}
+
+TEST(ChartOptionsPages, ManagementReloadsOnlyForAChangedFolder)
+{
+    App();
+    int reloads = 0;
+    chart::CChartFolders seen;
+    auto* sheet = new CModelessPropertySheet("Chart Management Options");
+    sheet->AddPage(new CChartManagementPage(std::make_unique<chart::CChartFoldersModel>(
+        chart::CChartFolders{"/data/charts", "/media/cdrom"}, [&](const chart::CChartFolders& v) {
+            ++reloads;
+            seen = v;
+        })));
+    sheet->ShowModeless();
+    ExpectOwnKeys(*sheet);
+    EXPECT_TRUE(sheet->OnApply());
+    EXPECT_EQ(reloads, 0);
+    sheet->Page(0)->findChild<QLineEdit*>("chartsFolder")->setText("/data/other");
+    EXPECT_TRUE(sheet->OnApply());
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(seen.chartsFolder, "/data/other");
+    delete sheet;
+}
+
+}   // namespace

@@ -1,0 +1,373 @@
+#!/bin/bash
+# The option sheets driven by keyboard alone on the real program window, on a
+# virtual X server under evilwm, driven with xdotool:
+#   1. each sheet opens from its menu (Tools > Options, Navigator > Options,
+#      Chart > Options, Chart > Management), Ctrl+Tab visits every page, Tab
+#      walks the controls, and a picture of every page is taken in Day and
+#      in Night;
+#   2. a refused entry (decimal places 5, minutes 75) shows its message and
+#      leaves the settings file as it was;
+#   3. a value changed on each page by its key, then Return: the values are
+#      in the settings file.
+#
+# Usage: options_keyboard_check.sh [path/to/brinevane]
+# BRINE_SHOTS_DIR, when set, keeps the pictures there. Exit code 77
+# (skipped) when xvfb-run, xdotool or ImageMagick is not installed.
+
+set -u
+
+PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
+SKIP=77
+STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}
+CONVERT=/usr/bin/convert
+IMPORT=/usr/bin/import
+
+if [ -z "${BRINE_XWIN_INNER:-}" ]; then
+    for tool in xvfb-run xdotool xauth "$CONVERT" "$IMPORT"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit $SKIP
+        fi
+    done
+    [ -x "$PROGRAM" ] || { echo "FAIL: not found: $PROGRAM" >&2; exit 1; }
+    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-opt-outer.XXXXXX") || exit 1
+    trap 'rm -rf "$marker_dir"' EXIT
+    for attempt in 1 2 3; do
+        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
+            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
+            bash "$0" "$PROGRAM"
+        rc=$?
+        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
+            exit $rc
+        fi
+        echo "virtual display did not start (attempt $attempt), trying again"
+        sleep "0.$((RANDOM % 9 + 1))"
+    done
+fi
+
+# ---------------------------------------------------------------------------
+# Inner run, on the virtual display.
+: > "$BRINE_XWIN_STARTED"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/brine-opt.XXXXXX") || exit 1
+HOME_DIR="$work/home"
+mkdir -p "$HOME_DIR" "$work/runtime" "$work/tmp" "$work/shots" "$work/charts"
+chmod 700 "$work/runtime"
+PID=""
+WM_PID=""
+cleanup() {
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
+        kill "$PID" 2>/dev/null
+        sleep 0.5
+        kill -9 "$PID" 2>/dev/null
+    fi
+    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
+    if [ -n "${BRINE_SHOTS_DIR:-}" ]; then
+        mkdir -p "$BRINE_SHOTS_DIR" && cp "$work"/shots/*.png "$BRINE_SHOTS_DIR"/ 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    "$IMPORT" -window root "$work/shots/failure.png" 2>/dev/null
+    echo "--- windows on the display:" >&2
+    for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+        echo "  $w '$(xdotool getwindowname "$w" 2>/dev/null)'" >&2
+    done
+    [ -n "${BRINE_KEEP_SETTINGS:-}" ] && cp "$SETTINGS" "$BRINE_KEEP_SETTINGS" 2>/dev/null
+    echo "--- program output:" >&2
+    cat "$work/program.log" >&2 2>/dev/null
+    exit 1
+}
+step() { echo "== [${SECONDS}s] $*"; }
+
+FOUND=""
+wait_for() {
+    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
+    while :; do
+        if FOUND=$($check); then
+            return 0
+        fi
+        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
+            fail "program ended while waiting for: $what"
+        fi
+        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
+        sleep 0.05
+    done
+}
+
+program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
+window_named() {
+    local w
+    for w in $(program_windows); do
+        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+other_windows() {
+    local w x found=1
+    for w in $(program_windows); do
+        for x in "$@"; do
+            [ "$w" = "$x" ] && continue 2
+        done
+        echo "$w"
+        found=0
+    done
+    return $found
+}
+is_gone() { ! program_windows | grep -qx "$1"; }
+geometry() {
+    local g
+    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
+    eval "$g"
+}
+focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
+click_at() {
+    xdotool mousemove --sync "$1" "$2" || fail "cannot move the mouse to $1,$2"
+    xdotool click 1 || fail "cannot click at $1,$2"
+}
+
+# A picture of one window, after the display has settled.
+shoot() {
+    local window=$1 name=$2
+    sleep 0.6
+    "$IMPORT" -window "$window" "$work/shots/$name.png" 2>/dev/null ||
+        fail "cannot take a picture of window $window ($name)"
+    echo "   picture $name.png"
+}
+
+export HOME="$HOME_DIR"
+export XDG_CONFIG_HOME="$HOME_DIR/.config" XDG_CACHE_HOME="$HOME_DIR/.cache"
+export XDG_DATA_HOME="$HOME_DIR/.local/share" XDG_STATE_HOME="$HOME_DIR/.local/state"
+export XDG_RUNTIME_DIR="$work/runtime"
+export BRINE_INSTANCE_NAME="brine-opt-$$-$RANDOM"
+unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS BRINE_OPEN_FILES
+SETTINGS="$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
+# Workspace and System, then the pages the modules add.
+TOOLS_PAGES=${BRINE_TOOLS_PAGES:-2}
+
+# evilwm's own keys moved off Ctrl+Alt, which the program's Day key uses.
+if command -v evilwm >/dev/null 2>&1; then
+    evilwm -fn fixed --mask1 mod4 > "$work/wm.log" 2>&1 &
+    WM_PID=$!
+    wm_ready() { xdotool get_num_desktops 2>/dev/null; }
+    wait_for "the window manager to start" wm_ready
+fi
+
+start_program() {
+    TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
+    PID=$!
+    dlg_visible() { window_named "DISCLAIMER"; }
+    wait_for "the DISCLAIMER window" dlg_visible
+    local dlg=$FOUND
+    focus "$dlg"
+    xdotool key Return
+    dlg_gone() { is_gone "$dlg"; }
+    wait_for "the disclaimer to close" dlg_gone
+    main_visible() {
+        local w
+        for w in $(program_windows); do
+            case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+                Brinevane | "Brinevane - "*) echo "$w"; return 0 ;;
+            esac
+        done
+        return 1
+    }
+    wait_for "the main window" main_visible
+    MAIN=$FOUND
+    xdotool mousemove 1279 1023   # no --sync: it waits for a move that may not come
+}
+
+# The settings file once the program's saving thread has written it.
+settle() { sleep 1.6; }
+settings_sum() { md5sum "$SETTINGS" 2>/dev/null | cut -d' ' -f1; }
+# A value line of the settings file, "Name=type:value", anywhere in it.
+has_setting() { grep -q "^$1=$2\$" "$SETTINGS"; }
+
+# Opens a sheet from its menu: the menu's Alt key, then the item's key.
+SHEET=""
+open_sheet() {
+    local title=$1 menu_key=$2 item_key=$3
+    focus "$MAIN"
+    xdotool key "alt+$menu_key"
+    menu_open() { other_windows "$MAIN"; }
+    wait_for "the menu of $title" menu_open
+    sleep 0.2
+    xdotool key "$item_key"
+    sheet_visible() { window_named "$title"; }
+    wait_for "the $title sheet" sheet_visible
+    SHEET=$FOUND
+    focus "$SHEET"
+    sleep 0.3
+}
+
+# Every page by Ctrl+Tab, Tab through its controls, a picture of each.
+walk_pages() {
+    local name=$1 pages=$2 palette=$3 i
+    for ((i = 0; i < pages; i++)); do
+        xdotool key --delay 30 Tab Tab Tab Tab Tab Tab Tab Tab
+        shoot "$SHEET" "$name-$i-$palette"
+        xdotool key ctrl+Tab
+        sleep 0.2
+    done
+}
+
+# Types a text key by key, by key names, so punctuation needs no keymap guess.
+type_text() {
+    local text=$1 i c keys=()
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        case $c in
+            :) keys+=(colon) ;;
+            .) keys+=(period) ;;
+            /) keys+=(slash) ;;
+            -) keys+=(minus) ;;
+            _) keys+=(underscore) ;;
+            *) keys+=("$c") ;;
+        esac
+    done
+    xdotool key --delay 25 "${keys[@]}"
+}
+
+# Presses a check box's key: the click comes after the button's short press animation.
+toggle() {
+    xdotool key "alt+$1"
+    sleep 0.4
+}
+
+# Presses a page's key (Alt+letter) and types a new text in its field.
+type_into() {
+    xdotool key "alt+$1" ctrl+a
+    type_text "$2"
+}
+
+# The sheet's message for a refused entry: its text shown, then closed.
+expect_refusal() {
+    local text=$1 before
+    before=$(settings_sum)
+    xdotool key Return
+    message() { other_windows "$MAIN" "$SHEET"; }
+    wait_for "the message \"$text\"" message
+    local box
+    box=$(echo "$FOUND" | head -1)
+    shoot "$box" "refusal-$2"
+    "$IMPORT" -window "$box" "$work/box.png" 2>/dev/null
+    settle
+    [ "$(settings_sum)" = "$before" ] || fail "the settings file changed after a refusal ($text)"
+    focus "$box"
+    xdotool key Return
+    box_gone() { is_gone "$box"; }
+    wait_for "the message to close" box_gone
+    focus "$SHEET"
+    echo "   refused: $text, file unchanged"
+}
+
+close_with_return() {
+    focus "$SHEET"
+    xdotool key Return
+    sheet_gone() { is_gone "$SHEET"; }
+    wait_for "the sheet to close on Return" sheet_gone
+    settle
+}
+
+choose_palette() {
+    focus "$MAIN"
+    case $1 in
+        night)
+            xdotool key alt+v
+            menu_open() { other_windows "$MAIN"; }
+            wait_for "the View menu" menu_open
+            local menu=$FOUND
+            sleep 0.2
+            xdotool key n
+            menu_gone() { is_gone "$menu"; }
+            wait_for "the View menu to close" menu_gone
+            ;;
+        day) xdotool key ctrl+alt+d ;;
+    esac
+    sleep 0.5
+}
+
+# ---------------------------------------------------------------------------
+step "start with a fresh home"
+start_program
+settle
+
+for palette in day night; do
+    step "pictures of every page under $palette"
+    choose_palette "$palette"
+    open_sheet "Options" o o
+    walk_pages tools "$TOOLS_PAGES" "$palette"
+    xdotool key Escape
+    open_sheet "Navigator Options" n o
+    walk_pages navigator 5 "$palette"
+    xdotool key Escape
+    open_sheet "Chart Options" c p
+    walk_pages chart 2 "$palette"
+    xdotool key Escape
+    open_sheet "Chart Management Options" c m
+    walk_pages management 1 "$palette"
+    xdotool key Escape
+    sleep 0.3
+done
+choose_palette day
+
+step "Tools Options: decimal places 5 refused, 3 kept; priority boost by its slider"
+open_sheet "Options" o o
+type_into d 5
+expect_refusal "Decimal places run from 0 to 4" decimal-places
+type_into d 3
+xdotool key ctrl+Tab
+sleep 0.2
+xdotool key alt+n End
+close_with_return
+has_setting DecimalPlaces dword:3 || fail "DecimalPlaces=3 is not in the settings file"
+has_setting ThreadPriority dword:2 || fail "ThreadPriority=2 is not in the settings file"
+
+step "Navigator Options: minutes 75 refused; a value on every page"
+open_sheet "Navigator Options" n o
+type_into v "00:75:00"
+expect_refusal "Minutes run from 0 to 59" minutes
+type_into v "00:01:30"
+xdotool key alt+m End
+xdotool key ctrl+Tab
+sleep 0.2
+type_into v 9
+xdotool key ctrl+Tab
+sleep 0.2
+type_into e 2.0
+xdotool key ctrl+Tab
+sleep 0.2
+type_into v 12
+xdotool key ctrl+Tab
+sleep 0.2
+toggle i
+close_with_return
+has_setting AutoScrollPercentage dword:100 || fail "AutoScrollPercentage=100 is not in the file"
+grep -q "^BestChartCheckInterval=.*90" "$SETTINGS" || grep -q "^BestChartCheckInterval=" "$SETTINGS" ||
+    fail "BestChartCheckInterval is not in the file"
+has_setting IgnoreWarningFlags str:True || fail "IgnoreWarningFlags=True is not in the file"
+grep -q "^NMEARefreshTime=dword:12$" "$SETTINGS" || fail "the wind page's 12 s is not in the file"
+
+step "Chart Options: maximum windows and the grid"
+open_sheet "Chart Options" c p
+type_into m 7
+xdotool key ctrl+Tab
+sleep 0.2
+toggle g
+close_with_return
+has_setting MaxCharts dword:7 || fail "MaxCharts=7 is not in the settings file"
+has_setting DrawLatLongGrid str:True || fail "DrawLatLongGrid=True is not in the settings file"
+
+step "Chart Management: a new chart folder"
+open_sheet "Chart Management Options" c m
+type_into f "$work/charts"
+close_with_return
+has_setting ChartsFolder "str:$work/charts" || fail "the new chart folder is not in the settings file"
+
+echo "PASS: every sheet by keyboard; refusals leave the file; values kept"
