@@ -11,6 +11,7 @@ BRINE_PACKAGES=(
   tzdata locales xvfb xauth xfonts-base xdotool evilwm x11-xserver-utils x11-apps socat poppler-utils python3-nmea2
   imagemagick ffmpeg qt6-image-formats-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gmt gmt-gshhg-high gmt-gshhg-full
+  libgdal-dev gdal-data gdal-bin
 )
 
 brine_install_packages() {

@@ -1,0 +1,157 @@
+// Cells imported through GDAL, stored as ".b" and read back through the
+// mapped, checked view; damaged cells and files refused with a message.
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+#include "TempFolder.h"
+#include "TestCells.h"
+#include "engines/vector/S57Import.h"
+#include "engines/vector/VChartStore.h"
+
+using namespace vengine;
+using brine_test::TempFolder;
+
+namespace {
+
+std::string ReadBytes(const std::filesystem::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::filesystem::path& p, const std::string& bytes)
+{
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+const VFeature* FirstOf(const VChartData& chart, std::string_view cls)
+{
+    for (const auto& f : chart.features)
+        if (f.objectClass == cls)
+            return &f;
+    return nullptr;
+}
+
+}   // namespace
+
+TEST(VChartStore, ImportFillsBlockAndFeaturesAndRoundTrips)
+{
+    TempFolder dir;
+    ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), "US5WA99M"));
+    VChartData chart;
+    auto result = ImportS57Cell((dir / "US5WA99M.000").string(), true, chart);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_TRUE(result.missingUpdate.empty());
+
+    const auto& info = chart.info;
+    EXPECT_EQ(info.Text(info::kName, info::kNameWidth), "US5WA99M");
+    EXPECT_EQ(info.I32(info::kScale), 20000);
+    EXPECT_EQ(info.U8(info::kHorizontalDatum), 2);
+    EXPECT_EQ(info.U8(info::kDepthDatum), 12);
+    EXPECT_EQ(info.U8(info::kBuoyage), 2);
+    EXPECT_EQ(info.U16(info::kUpdatedYear), 2026);
+    EXPECT_EQ(info.U8(info::kUpdatedMonth), 3);
+    EXPECT_EQ(info.U8(info::kIssueDay), 15);
+    EXPECT_EQ(info.Text(info::kTitle, info::kTitleWidth), "SAMPLE - NOT FOR NAVIGATION");
+    EXPECT_EQ(info.I32(info::kWest), -1224500000);
+    EXPECT_EQ(info.I32(info::kNorth), 476500000);
+
+    const VFeature* buoy = FirstOf(chart, "BOYLAT");
+    ASSERT_NE(buoy, nullptr);
+    ASSERT_EQ(buoy->parts.size(), 1u);
+    EXPECT_EQ(buoy->parts[0].points[0], (VCoord{-1223912345, 476012345}));
+    ASSERT_NE(buoy->Attribute("COLOUR"), nullptr);
+    EXPECT_EQ(*buoy->Attribute("COLOUR"), "3");
+    const VFeature* depth = FirstOf(chart, "DEPARE");
+    ASSERT_NE(depth, nullptr);
+    ASSERT_EQ(depth->parts.size(), 2u);   // the outer ring and its hole
+    EXPECT_TRUE(depth->parts[0].outer);
+    EXPECT_FALSE(depth->parts[1].outer);
+    int soundings = 0;
+    for (const auto& f : chart.features)
+        soundings += f.objectClass == "SOUNDG";
+    EXPECT_EQ(soundings, 2);   // split, each with its depth
+    const VFeature* sounding = FirstOf(chart, "SOUNDG");
+    ASSERT_NE(sounding->Attribute("DEPTH"), nullptr);
+    EXPECT_EQ(*sounding->Attribute("DEPTH"), "12.50");
+
+    ASSERT_TRUE(WriteVChartFile(dir / "US5WA99M.b", chart, nullptr));
+    std::string error;
+    auto file = CVChartFile::Open(dir / "US5WA99M.b", &error);
+    ASSERT_TRUE(file) << error;
+    VChartData back;
+    ASSERT_TRUE(file->View().ReadAll(back));
+    EXPECT_EQ(back.info.bytes, chart.info.bytes);
+    EXPECT_EQ(back.features, chart.features);
+
+    // The grid finds the buoy from a small area around it and not far off.
+    auto near = file->View().FeaturesIn({-1223920000, 476000000, -1223900000, 476020000});
+    bool foundBuoy = false;
+    for (auto i : near)
+        foundBuoy |= file->View().ClassOf(i) == "BOYLAT";
+    EXPECT_TRUE(foundBuoy);
+    EXPECT_TRUE(file->View().FeaturesIn({0, 0, 10, 10}).empty());
+}
+
+TEST(VChartStore, UpdateGapImportsUpToItAndNamesTheMissingFile)
+{
+    TempFolder dir;
+    ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), "GAP"));
+    WriteBytes(dir / "GAP.002", "x");
+    auto seq = FindUpdates((dir / "GAP.000").string());
+    EXPECT_EQ(seq.contiguous, 0);
+    EXPECT_EQ(seq.missing, "GAP.001");
+    VChartData chart;
+    auto result = ImportS57Cell((dir / "GAP.000").string(), true, chart);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.missingUpdate, "GAP.001");
+}
+
+TEST(VChartStore, DamagedCellsAreRefusedWithAMessage)
+{
+    TempFolder dir;
+    ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), "GOOD"));
+    std::string good = ReadBytes(dir / "GOOD.000");
+    WriteBytes(dir / "TEXT.000", "this is not an ISO 8211 file at all\n");
+    WriteBytes(dir / "SHORT.000", good.substr(0, 30));
+    VChartData chart;
+    for (const char* name : {"TEXT.000", "SHORT.000", "NONE.000"}) {
+        auto result = ImportS57Cell((dir / name).string(), true, chart);
+        EXPECT_FALSE(result.ok) << name;
+        EXPECT_FALSE(result.error.empty()) << name;
+    }
+}
+
+TEST(VChartStore, DamagedStoreFilesOpenToAMessage)
+{
+    TempFolder dir;
+    ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), "C"));
+    VChartData chart;
+    ASSERT_TRUE(ImportS57Cell((dir / "C.000").string(), true, chart).ok);
+    std::string bytes = EncodeVChart(chart);
+    std::string error;
+    // Every truncation and a flipped byte anywhere are refused.
+    for (std::size_t cut = 0; cut < bytes.size(); cut += 7) {
+        CVChartView view;
+        EXPECT_FALSE(view.Attach(std::string_view(bytes).substr(0, cut), &error)) << cut;
+    }
+    for (std::size_t at = 0; at < bytes.size(); at += 5) {
+        std::string flipped = bytes;
+        flipped[at] = char(flipped[at] ^ 0x40);
+        CVChartView view;
+        EXPECT_FALSE(view.Attach(flipped, &error)) << at;
+        EXPECT_FALSE(error.empty());
+    }
+    WriteBytes(dir / "bad.b", bytes.substr(0, bytes.size() / 2));
+    EXPECT_FALSE(CVChartFile::Open(dir / "bad.b", &error));
+    EXPECT_NE(error.find("bad.b"), std::string::npos);
+}
+
+TEST(VChartStore, CoordinatesTruncateTowardZero)
+{
+    EXPECT_EQ(DegreesToUnits(47.6), 476000000);
+    EXPECT_EQ(DegreesToUnits(-122.3912345), -1223912345);
+    EXPECT_EQ(DegreesToUnits(1.23456789e-6), 12);
+    EXPECT_EQ(DegreesToUnits(-1.23456789e-6), -12);
+}
