@@ -209,9 +209,9 @@ void BM_Verify(benchmark::State& state)
     verifier.Queue().SetWaker(nullptr);
     if (passed != 2 * int(state.iterations()))
         state.SkipWithError("the harbour chart did not verify");
-    state.SetBytesProcessed(std::int64_t(state.iterations()) *
-                            std::int64_t(h.doc->HighRaster().Index().size() +
-                                         h.doc->HighRaster().Data().size()));
+    state.SetBytesProcessed(
+        std::int64_t(state.iterations()) *
+        std::int64_t(h.doc->HighRaster().Index().size() + h.doc->HighRaster().Data().size()));
 }
 BENCHMARK(BM_Verify)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -259,10 +259,13 @@ struct ThreeThousand {
                          {lat - half, lon + half},
                          {lat - half, lon - half}};
             if (i % 5 == 0)
-                c.plans.push_back({1, c.scale / 4, "PLAN", {{lat + 0.01, lon - 0.01},
-                                                           {lat + 0.01, lon + 0.01},
-                                                           {lat - 0.01, lon + 0.01},
-                                                           {lat - 0.01, lon - 0.01}}});
+                c.plans.push_back({1,
+                                   c.scale / 4,
+                                   "PLAN",
+                                   {{lat + 0.01, lon - 0.01},
+                                    {lat + 0.01, lon + 0.01},
+                                    {lat - 0.01, lon + 0.01},
+                                    {lat - 0.01, lon - 0.01}}});
             charts.push_back(std::move(c));
         }
         std::string error;
@@ -323,8 +326,8 @@ void BM_FolioBuild_Reference(benchmark::State& state)
         return;
     }
     db::CDBARCSCat& cat = t.installation.arcs->Catalogue();
-    const fs::path chartCat = t.installation.arcs->UpdateSourcePath("WK10_26") / "ChartCat" /
-                              "Chart.cat";
+    const fs::path chartCat =
+        t.installation.arcs->UpdateSourcePath("WK10_26") / "ChartCat" / "Chart.cat";
     for (auto _ : state) {
         std::int64_t sum = 0;
         for (bool more = cat.GoTop(); more; more = cat.SkipForward())
