@@ -28,9 +28,8 @@ bool SameNameNoCase(const std::string& a, const std::string& b)
 
 }   // namespace
 
-CRouteModule::CRouteModule(CSettingsHome& settings, platform::CPrompt& prompt,
-                           fs::path programFolder)
-    : CModeModule(settings), m_prompt(prompt), m_programFolder(std::move(programFolder)),
+CRouteModule::CRouteModule(CSettingsHome& settings, platform::CPrompt& prompt, fs::path dataRoot)
+    : CModeModule(settings), m_prompt(prompt), m_dataRoot(std::move(dataRoot)),
       m_db(std::make_unique<db::CDBRoute>()), m_lock([this] { return m_db->Lock(); })
 {
     SetModuleName("Route");
@@ -40,8 +39,8 @@ CRouteModule::~CRouteModule() = default;
 
 bool CRouteModule::Initialise()
 {
-    const fs::path data = MakeFolder(m_programFolder / "Routes");
-    const fs::path attach = MakeFolder(m_programFolder / "Attach");
+    const fs::path data = MakeFolder(m_dataRoot / "Routes");
+    const fs::path attach = MakeFolder(m_dataRoot / "Attach");
     if (data.empty() || attach.empty())
         return false;
     SetDataFolder(data.string());
@@ -88,6 +87,10 @@ void CRouteModule::LoadSettings()
         m_state.inUse.Take(RouteHolder::Advance);
     else
         m_state.inUse.Give(RouteHolder::Advance);
+    // A workspace load opens the database it names, so the route is
+    // followed from the start.
+    if (!m_db->IsOpen() && !m_initialDatabase.empty())
+        OpenDatabase({});
 }
 
 void CRouteModule::SaveSettings()
@@ -95,7 +98,7 @@ void CRouteModule::SaveSettings()
     CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, true)) {
         const bool open = m_db->IsOpen();
-        const std::string name = open ? fs::path(m_db->GetFilePath()).filename().string() : "";
+        const std::string name = open ? m_db->GetName() : "";
         const bool temp = open && name.rfind("~d", 0) == 0;
         reg.WriteString("DatabaseFolder", GetDataFolder());
         reg.WriteString("AttachmentsFolder", m_attachmentsFolder);

@@ -29,8 +29,10 @@ public:
     static constexpr std::uint8_t kNoticeUnlocked = 14;
     static constexpr std::uint8_t kNoticeChanged = 15;
 
+    // Routes and attachments live in "Routes" and "Attach" under `dataRoot`
+    // (the user's data folder: the program folder may be read-only).
     CRouteModule(CSettingsHome& settings, platform::CPrompt& prompt,
-                 std::filesystem::path programFolder);
+                 std::filesystem::path dataRoot);
     ~CRouteModule() override;
 
     bool Initialise() override;
@@ -86,7 +88,7 @@ private:
     void Tell(const std::string& text);
 
     platform::CPrompt& m_prompt;
-    std::filesystem::path m_programFolder;
+    std::filesystem::path m_dataRoot;
     std::unique_ptr<db::CDBRoute> m_db;
     CRouteState m_state;
     CRouteViews m_views{m_state};

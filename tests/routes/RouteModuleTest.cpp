@@ -152,3 +152,18 @@ TEST_F(RouteModuleTest, NoticesAboutOtherNamesOrTooShortAreIgnored)
     EXPECT_FALSE(module.IsLockedElsewhere());
     EXPECT_TRUE(module.CanEdit());
 }
+
+TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)
+{
+    WriteRoute(fs::path(module.GetDataFolder()) / "Sample", {"Point Wilson", "Point No Point"});
+    {
+        CRegistry key(settings.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(module.GetSettingsKey()));
+        key.WriteString("InitialDatabase", "Sample");
+    }
+    module.LoadSettings();
+    ASSERT_TRUE(module.IsDatabaseOpen());
+    EXPECT_EQ(module.Views().WaypointCount(), 2);
+    EXPECT_EQ(module.Views().ActiveIndex(), 1);
+    EXPECT_EQ(module.Views().Waypoint(1).name, "Point Wilson");
+}
