@@ -120,8 +120,38 @@ void CRouteModule::SaveSettings()
         m_state.greatCircle.Save(greatCircle);
 }
 
+bool CRouteModule::StartUpload(const CUploadChoice& choice, CRouteTransmitter& tx)
+{
+    if (m_upload || !m_state.hasRoute || m_state.waypoints.empty())
+        return false;
+    if (!tx.CanTransmit()) {
+        Tell("The GPS port is not open for output: nothing was sent.");
+        return false;
+    }
+    m_upload = std::make_unique<CRouteUpload>(choice, m_state.name, m_state.waypoints);
+    m_uploadTx = &tx;
+    m_state.inUse.Take(RouteHolder::Upload);
+    FeedUpload();
+    return true;
+}
+
+void CRouteModule::FeedUpload()
+{
+    const CRouteUpload::State state = m_upload->Feed(*m_uploadTx);
+    m_uploadProgress = m_upload->Progress();
+    if (state == CRouteUpload::State::Sending)
+        return;
+    m_upload.reset();
+    m_uploadTx = nullptr;
+    m_state.inUse.Give(RouteHolder::Upload);
+    if (state == CRouteUpload::State::Failed)
+        Tell("Route upload stopped: the GPS port closed, " + m_uploadProgress + ".");
+}
+
 void CRouteModule::OnTimer(TimerCadence cadence)
 {
+    if (cadence == TimerCadence::EveryPass && m_upload)
+        FeedUpload();
     if (cadence != TimerCadence::EveryPass ||
         m_lock.GetState() != CRouteLockAttempt::State::Pending)
         return;

@@ -12,6 +12,7 @@
 #include "platform/Prompt.h"
 #include "routes/RouteLock.h"
 #include "routes/RouteRepair.h"
+#include "routes/RouteUpload.h"
 #include "routes/RouteViews.h"
 
 #include <filesystem>
@@ -69,6 +70,13 @@ public:
     // A station message of our type from `sender` (its address).
     void OnNetworkMessage(const std::string& payload, const std::string& sender);
 
+    // ---- Upload: planned whole, fed from the timer; the route is held in
+    // use until the last sentence has left or the port failed.
+    bool StartUpload(const CUploadChoice& choice, CRouteTransmitter& tx);
+    bool IsUploading() const { return m_upload != nullptr; }
+    // "k of n sent" of the upload running or last run.
+    const std::string& UploadProgress() const { return m_uploadProgress; }
+
     // ---- State and views
     CRouteState& State() { return m_state; }
     CRouteViews& Views() { return m_views; }
@@ -99,6 +107,10 @@ private:
     long m_initialRecord = 1;
     long m_initialWaypoint = 1;
     std::vector<std::string> m_repairMessages;
+    std::unique_ptr<CRouteUpload> m_upload;
+    CRouteTransmitter* m_uploadTx = nullptr;
+    std::string m_uploadProgress;
+    void FeedUpload();
     chartpoints::CStationLink* m_station = nullptr;
     std::function<CRouteLockAttempt::Clock::time_point()> m_now = [] {
         return CRouteLockAttempt::Clock::now();

@@ -167,3 +167,59 @@ TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)
     EXPECT_EQ(module.Views().ActiveIndex(), 1);
     EXPECT_EQ(module.Views().Waypoint(1).name, "Point Wilson");
 }
+
+namespace {
+
+class StagingTransmitter final : public CRouteTransmitter {
+public:
+    bool CanTransmit() const override { return open; }
+    bool SendRoute(const std::string&, const std::string&, const std::string&, const std::string&,
+                   bool) override
+    {
+        return Take();
+    }
+    bool SendWaypoint(const nmea::CUploadPoint&, bool) override { return Take(); }
+    bool Take()
+    {
+        if (!open || staged >= 500)
+            return false;
+        ++staged;
+        ++sent;
+        return true;
+    }
+    bool open = true;
+    int staged = 0;
+    int sent = 0;
+};
+
+}   // namespace
+
+TEST_F(RouteModuleTest, UploadHoldsTheRouteUntilTheLastSentenceLeaves)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "upload";
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i)
+        names.push_back("W" + std::to_string(i));
+    WriteRoute(path, names);
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    StagingTransmitter tx;
+    ASSERT_TRUE(module.StartUpload(CUploadChoice{}, tx));
+    EXPECT_TRUE(module.IsUploading());
+    EXPECT_FALSE(module.CanEdit());
+    EXPECT_EQ(module.UploadProgress(), "250 of 300 sent");
+    tx.staged = 0;
+    module.OnTimer(TimerCadence::EveryPass);
+    EXPECT_FALSE(module.IsUploading());
+    EXPECT_EQ(tx.sent, 600);
+    EXPECT_EQ(module.State().inUse.Count(), 0);
+    EXPECT_TRUE(module.CanEdit());
+
+    // A port lost mid-way: the route is freed and the message counts.
+    prompt.Expect(platform::PromptAnswer::Ok, "250 of 300 sent");
+    StagingTransmitter cut;
+    ASSERT_TRUE(module.StartUpload(CUploadChoice{}, cut));
+    cut.open = false;
+    module.OnTimer(TimerCadence::EveryPass);
+    EXPECT_FALSE(module.IsUploading());
+    EXPECT_EQ(module.State().inUse.Count(), 0);
+}
