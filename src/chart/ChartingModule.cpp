@@ -304,6 +304,22 @@ void CChartingModule::InvalidateAllChartViews()
     }
 }
 
+void CChartingModule::UpdateAllChartDocs(const app::CUpdateHint& hint,
+                                         const CHintOverlays& overlays)
+{
+    const HintRedraw redraw = RedrawForHint(hint, overlays);
+    if (redraw == HintRedraw::None)
+        return;
+    for (CChartWindow* f : m_frames) {
+        if (f->GetState() == kFramePrintPreview || f->GetChartDoc() == nullptr)
+            continue;
+        if (redraw == HintRedraw::Overlays)
+            f->InvalidateOverlays();
+        else
+            f->InvalidateView();
+    }
+}
+
 void CChartingModule::RefreshAllChartViews()
 {
     for (CChartWindow* f : m_frames) {

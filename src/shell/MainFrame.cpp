@@ -1,5 +1,8 @@
 #include "shell/MainFrame.h"
 
+#include "app/DateTimeEx.h"
+#include "shell/ComPortMenu.h"
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -182,11 +185,18 @@ bool CMainFrame::OnCreate()
             qWarning("Brinevane: %s", problem.c_str());
     }
     BuildMenus();
+    if (QAction* ports = Action(cmd::kViewPortWindow))
+        shell::BuildComPortMenu(*ports, m_commands);
     BuildToolBars();
 
     if (!m_activeSidePanel && !m_panels.empty())
         m_activeSidePanel = m_panels.front();
     const bool reopened = ReopenWorkspace();
+    // A start with no workspace named reads the same settings a workspace
+    // load reads, from the root key: instruments, ports and station
+    // messaging start either way.
+    if (!reopened)
+        LoadWorkspaceValues();
     if (m_workspace)
         m_workspace->EndStartUp();
     // A restored layout brings its own size and state (maximised or not).
@@ -706,8 +716,12 @@ void CMainFrame::RunTimerJobs()
 void CMainFrame::UpdateClockPane()
 {
     if (m_statusBar)
-        m_statusBar->SetPaneText(CXStatusBar::ClockPane,
-                                 QDateTime::currentDateTime().toString(" dd-MM-yyyy hh:mm:ss "));
+        // The user's date and time conventions, as the monitor and every other
+        // date the program shows.
+        m_statusBar->SetPaneText(
+            CXStatusBar::ClockPane,
+            QString::fromStdString(" " + CDateTimeEx::GetCurrentTime().FormatDateTime(true, false) +
+                                   " "));
 }
 
 void CMainFrame::UpdateLargerScaleMessage(bool a, bool b, bool c)
