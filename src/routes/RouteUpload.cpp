@@ -68,10 +68,9 @@ CRouteUpload::State CRouteUpload::Feed(CRouteTransmitter& tx)
         return m_state = State::Failed;
     while (m_next < m_points.size() * 2) {
         const Planned& p = m_points[m_next / 2];
-        const bool sent = m_next % 2 == 0
-                              ? tx.SendRoute(m_total, p.number, m_route, p.identifier,
-                                             m_choice.checksum)
-                              : tx.SendWaypoint(p.point, m_choice.checksum);
+        const bool sent = m_next % 2 == 0 ? tx.SendRoute(m_total, p.number, m_route, p.identifier,
+                                                         m_choice.checksum)
+                                          : tx.SendWaypoint(p.point, m_choice.checksum);
         if (!sent)
             return m_state = tx.CanTransmit() ? State::Sending : State::Failed;
         ++m_next;

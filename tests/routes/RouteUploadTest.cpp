@@ -2,8 +2,8 @@
 // sentences, numbering, a staging of 500 fed pass by pass, a port lost
 // mid-way reported as "k of n sent".
 
-#include "nmea/OutputSentences.h"
 #include "routes/RouteUpload.h"
+#include "nmea/OutputSentences.h"
 
 #include <gtest/gtest.h>
 
