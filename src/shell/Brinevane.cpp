@@ -27,6 +27,7 @@
 #include "platform/SettingsStore.h"
 #include "shell/ChartingSetup.h"
 #include "shell/MainFrame.h"
+#include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
 
 namespace {
@@ -258,6 +259,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     });
     services.startupNotices = std::move(notices);
     services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
+    // The route module joins after the navigator, which follows its route.
+    services.moduleFactories.push_back([this] { return MakeRouteModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;
