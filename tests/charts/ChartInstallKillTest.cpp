@@ -92,8 +92,8 @@ TEST(ChartInstallKill, KilledInstallationsLeaveOnlyWholeChartsAndARerunCompletes
             const std::string number = in.Cat().m_no;
             if (!(in.Cat().m_source & 1))
                 continue;
-            CHCRFDoc doc(in.charting.get(), in.arcs);
             brine_test::FakeChartWindow window;
+            CHCRFDoc doc(in.charting.get(), in.arcs);
             window.client = geo::IntRect{0, 0, 300, 200};
             doc.AttachWindow(&window);
             ASSERT_TRUE(doc.OpenChart(in.arcs->GetCataloguedChartPath(number)))

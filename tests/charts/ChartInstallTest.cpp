@@ -186,8 +186,9 @@ TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
     EXPECT_TRUE(fs::exists(in.arcs->UpdateTree(true) / "RasChts"));
 
     // Open the harbour chart: low resolution first, full detail merges the updates.
-    CHCRFDoc doc(in.charting.get(), in.arcs);
+    // The window outlives the document, which leaves its message bar on close.
     brine_test::FakeChartWindow window;
+    CHCRFDoc doc(in.charting.get(), in.arcs);
     window.client = geo::IntRect{0, 0, 400, 300};
     doc.AttachWindow(&window);
     const std::string path = in.arcs->GetCataloguedChartPath("RC3003");
