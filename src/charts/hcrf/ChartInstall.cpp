@@ -349,6 +349,41 @@ bool CHCRFModule::OnExpress()
     return ProcessCharts(items);
 }
 
+bool CHCRFModule::OnCustom()
+{
+    if (!m_shared->host.showCustom)
+        return false;
+    m_shared->host.showCustom(*this);
+    return true;
+}
+
+bool CHCRFModule::RelocateCharts(const std::vector<CWorkItem>& items)
+{
+    app::CWaitStatus wait;
+    db::CDBARCSCat& cat = Catalogue();
+    if (!cat.IsOpen() || cat.IsReadOnly())
+        return false;
+    for (const CWorkItem& item : items) {
+        if (!cat.SeekKey(item.number) || cat.m_ho != m_office)
+            continue;
+        std::uint8_t flags = cat.m_source;
+        if ((flags & 1) && !(item.flags & 1)) {
+            RemoveFolderAndEmptyParent(ChartFolder(true, cat.m_no));
+            flags &= std::uint8_t(~1u);
+        }
+        if ((flags & 2) && !(item.flags & 2)) {
+            RemoveFolderAndEmptyParent(ChartUpdateFolder(true, cat.m_no));
+            flags &= std::uint8_t(~2u);
+        }
+        if (flags != cat.m_source) {
+            cat.m_source = flags;
+            cat.Update();
+        }
+    }
+    cat.FlushIfOpen();
+    return true;
+}
+
 bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
 {
     std::vector<std::string> names;

@@ -159,6 +159,7 @@ bool CHCRFDoc::LoadChart()
     //    from plan i; an inset beyond the catalogue's plans has no outline.
     CPanelLookups lookups;
     lookups.Load(m_service->UpdateSourcePath(m_record.updateCd));
+    m_noteTypes.Load(m_service->UpdateSourcePath(m_record.updateCd), "notetype.tab");
     m_panels.clear();
     const unsigned insets = m_header.identifier.insetPanels;
     for (unsigned i = 0; i <= insets; ++i) {
@@ -1013,25 +1014,7 @@ bool CHCRFDoc::CanShowSmallerScale()
 bool CHCRFDoc::OpenNextScaleChart(const geo::CPosition& position, int mode)
 {
     const CFolioChart* item = FindFolioChart(position, mode);
-    chart::CChartingModule* charting = Module();
-    if (!item || !item->service || !charting || !charting->Services().openChart)
-        return false;
-    const unsigned panel = item->panel;
-    const std::string path =
-        const_cast<CHCRFModule*>(item->service)->GetCataloguedChartPath(item->fileName);
-    if (path.empty())
-        return false;
-    const geo::CPosition at = position;
-    chart::CChartDoc* opened = charting->Services().openChart(path, true, chart::kFrameNormal);
-    auto* doc = dynamic_cast<CHCRFDoc*>(opened);
-    if (!doc)
-        return false;
-    doc->SetZoom(3, nullptr);
-    if (panel > 0)
-        doc->SelectPanel(panel, false);
-    doc->CentreOnPosition(at, true);
-    doc->InvalidateOverlays();
-    return true;
+    return item && OpenChartAtPosition(*item, position, false);
 }
 
 void CHCRFDoc::LargerScale()

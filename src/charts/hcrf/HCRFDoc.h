@@ -122,6 +122,33 @@ public:
     bool IsWorldChart() const override;
     int OpenWorldChart(int argument, bool flag) override;
 
+    // ---- The chart dialogs (HCRFDocDialogs.cpp) ----
+    bool HasInformationMenu() override { return IsChartLoaded(); }
+    bool CanShowChartsForVessel() override { return IsChartLoaded(); }
+    bool CanShowChartsForCursor() override { return IsChartLoaded(); }
+    // "Charts Available" for a position, "Chart Notes" and the notices, shown
+    // by the program's windows.
+    void ShowChartsAtPosition(const geo::CPosition& position);
+    void ShowChartNotes();
+    void ShowNoticesToMariners();
+    // Opens a folio chart at full detail, in a new chart window or in place
+    // of the current one, selects its panel and centres it on `position`.
+    bool OpenChartAtPosition(const CFolioChart& item, const geo::CPosition& position,
+                             bool newWindow);
+    // Room for another ordinary chart window.
+    bool CanOpenChartWindow() const;
+    struct CNoteLine {
+        std::string text;
+        CNoteRecord note;
+    };
+    // One line per note of the current panel: its type's text from the
+    // chart's note types, or the type itself when the table lacks it.
+    std::vector<CNoteLine> NoteLines() const;
+    // Full detail, the note's middle scrolled to the middle of the view.
+    bool GotoNote(const CNoteRecord& note);
+    // The folder of the notices that came with the chart ("Temp_NM").
+    std::filesystem::path NoticesFolder() const;
+
     // ---- Placement ----
     void RestoreWindowPlacement(CRegistry& registry) override;
     void SaveWindowPlacement(CRegistry& registry) override;
@@ -192,6 +219,7 @@ private:
     std::vector<std::string> m_updatedTiles;
     std::set<std::pair<unsigned, unsigned>> m_updatedSet;
     std::filesystem::path m_updateScratch;
+    CLookupTable m_noteTypes;
 
     int m_active = kHigh;
     double m_scale = 1.0;
