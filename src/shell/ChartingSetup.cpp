@@ -14,8 +14,11 @@
 #include "chart/ui/ChartFrame.h"
 #include "charts/hcrf/HCRFDoc.h"
 #include "charts/hcrf/HCRFModule.h"
+#include "charts/ui/ChartDialogs.h"
 #include "charts/ui/ChartManagement.h"
+#include "charts/ui/CustomChartDlg.h"
 #include "charts/ui/MediaDialogs.h"
+#include "charts/ui/RasterChartMenu.h"
 #include "charts/ui/VerificationDialog.h"
 #include "charts/vector/BlankChartService.h"
 #include "navigator/NavigatorModule.h"
@@ -102,6 +105,22 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
         auto* dialog = new CChartVerificationDlg(doc, &frame);
         dialog->show();
     };
+    shared->host.showChartsAtPosition = [&frame](charts::hcrf::CHCRFDoc& doc,
+                                                 const geo::CPosition& position) {
+        RunChartsAtPosition(doc, position, &frame);
+    };
+    shared->host.showNotes = [&frame](charts::hcrf::CHCRFDoc& doc) {
+        CNotesDialog dialog(doc, &frame);
+        dialog.exec();
+    };
+    shared->host.showNotices = [&frame](charts::hcrf::CHCRFDoc& doc) {
+        CAddNtmDialog dialog(doc, &frame);
+        dialog.exec();
+    };
+    shared->host.showCustom = [&frame](charts::hcrf::CHCRFModule& service) {
+        CARCSCustomDlg dialog(service, &frame);
+        dialog.exec();
+    };
     // Each service's page joins the Chart Management Options sheet.
     auto withPage = [&shared](std::unique_ptr<charts::hcrf::CHCRFModule> service) {
         auto pages = std::make_shared<CChartServicePagesUi>(*service);
@@ -147,5 +166,13 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
         services.ownVessel = [nav](chart::COwnVesselValues& v) {
             return OwnVesselFromSnapshot(*nav->Snapshot(), v);
         };
+    // The raster charts' entries in every chart view's right-click menu.
+    static CRasterChartMenu rasterMenu([nav]() -> std::optional<geo::CPosition> {
+        chart::COwnVesselValues v;
+        if (nav && OwnVesselFromSnapshot(*nav->Snapshot(), v))
+            return v.position;
+        return std::nullopt;
+    });
+    CChartView::AddExtension(&rasterMenu);
     return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services), nav);
 }

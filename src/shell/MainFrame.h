@@ -281,7 +281,7 @@ private:
     void OnChartWindowClosed(std::uint64_t docId);
     void OnModelessSheetNotify(bool add, std::uint64_t sheetId);
     void RegisterChartCommands();
-    void OpenRasterChartFile();
+    void OpenRasterChartFile(bool replace);
     void ActivateNextChartFrame();
     void UpdatePositionPane();
     void KeepWindowsOnScreen();

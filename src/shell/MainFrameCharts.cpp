@@ -36,6 +36,7 @@
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
+#include "charts/ui/ChartDialogs.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
 #include "shell/MainFrame.h"
@@ -198,17 +199,15 @@ void CMainFrame::UpdatePositionPane()
                                  QString::fromStdString(m_charting->GetCursorPositionText()));
 }
 
-// A raster chart's file chosen from the charts folder (the chart dialogs that
-// find a chart by its number are not built yet).
-void CMainFrame::OpenRasterChartFile()
+// An installed raster chart chosen by its number from the folio, in a new
+// chart window (File New) or in place of the ordinary one (File Open).
+void CMainFrame::OpenRasterChartFile(bool replace)
 {
-    QFileDialog dialog(this, "Open Chart",
-                       m_charting ? QString::fromStdString(m_charting->GetDataFolder()) : QString(),
-                       "Raster charts (*.chr *.CHR);;All files (*)");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        OpenChart(dialog.selectedFiles().front().toStdString(), true, chart::kFrameNormal);
+    if (!m_charting)
+        return;
+    COpenArcsDlg dialog(m_charting->GetFolio(), this);
+    if (dialog.exec() == QDialog::Accepted && !dialog.ChosenPath().empty())
+        OpenChart(dialog.ChosenPath(), replace, chart::kFrameNormal);
 }
 
 void CMainFrame::RegisterChartCommands()
@@ -244,7 +243,7 @@ void CMainFrame::RegisterChartCommands()
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
-                OpenRasterChartFile();
+                OpenRasterChartFile(false);
         },
         [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::NewChoices(state()).empty()); });
     m_commands.Add(
@@ -255,7 +254,7 @@ void CMainFrame::RegisterChartCommands()
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", true, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
-                OpenRasterChartFile();
+                OpenRasterChartFile(true);
         },
         [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::OpenChoices(state()).empty()); });
     m_commands.Add(

@@ -148,7 +148,8 @@ TEST(ChartDialogs, NoticesAreListedAndTitledWithTheYearsCentury)
     for (const char* name : {"26020002.txt", "96010001.TXT", "readme.doc"})
         std::ofstream(dir / name) << "SAMPLE\r\nCaf\xE9 wreck\r\n";
     fs::create_directories(dir / "folder.txt");
-    EXPECT_EQ(ListNoticeFiles(dir.Path()), (std::vector<std::string>{"26020002.txt", "96010001.TXT"}));
+    EXPECT_EQ(ListNoticeFiles(dir.Path()),
+              (std::vector<std::string>{"26020002.txt", "96010001.TXT"}));
 
     EXPECT_EQ(NoticeTitle("26020002.txt"), "NTM #:0002 2026");
     EXPECT_EQ(NoticeTitle("96010001.TXT"), "NTM #:0001 1996");

@@ -80,10 +80,9 @@ std::vector<CChartAtPosition> ChartsAtPosition(const std::vector<const chart::CF
         if (c && !c->notOffered && c->ContainsPosition(position))
             rows.push_back({c->fileName, c->panel, c->scale, c->title, c});
     }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const CChartAtPosition& a, const CChartAtPosition& b) {
-                         return a.scale < b.scale;
-                     });
+    std::stable_sort(
+        rows.begin(), rows.end(),
+        [](const CChartAtPosition& a, const CChartAtPosition& b) { return a.scale < b.scale; });
     return rows;
 }
 

@@ -12,8 +12,8 @@ namespace {
 // "20260105" as 2026-01-05; any other text as stored.
 std::string DateText(const std::string& stored)
 {
-    if (stored.size() != 8 || !std::all_of(stored.begin(), stored.end(),
-                                           [](char c) { return c >= '0' && c <= '9'; }))
+    if (stored.size() != 8 ||
+        !std::all_of(stored.begin(), stored.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return stored;
     return stored.substr(0, 4) + "-" + stored.substr(4, 2) + "-" + stored.substr(6, 2);
 }
@@ -31,8 +31,7 @@ void CCustomChartList::Build(CHCRFModule& service)
             if (cat.m_ho != service.Office())
                 continue;
             m_entries.push_back({std::uint8_t(cat.m_source & 3), cat.m_no, cat.m_desc,
-                                 DateText(cat.m_chcddop), cat.m_chcdid, cat.m_upcdid,
-                                 cat.m_scale});
+                                 DateText(cat.m_chcddop), cat.m_chcdid, cat.m_upcdid, cat.m_scale});
         }
         cat.SelectTag(tag.empty() ? "T_NO" : tag);
     }

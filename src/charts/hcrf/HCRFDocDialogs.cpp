@@ -98,8 +98,8 @@ std::filesystem::path CHCRFDoc::NoticesFolder() const
         return {};
     // The notices the newest update medium brought, else those beside the chart's tree.
     std::error_code ec;
-    for (const std::filesystem::path& root :
-         {m_service->UpdateSourcePath(m_record.updateCd), m_service->ChartTree(m_record.source & 1)}) {
+    for (const std::filesystem::path& root : {m_service->UpdateSourcePath(m_record.updateCd),
+                                              m_service->ChartTree(m_record.source & 1)}) {
         const auto folder = platform::FindNoCase(root, "Temp_NM");
         if (folder && std::filesystem::is_directory(*folder, ec))
             return *folder;
