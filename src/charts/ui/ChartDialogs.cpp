@@ -200,8 +200,8 @@ CChartListDlg::CChartListDlg(charts::hcrf::CHCRFDoc& doc, const geo::CPosition& 
     });
     connect(m_open, &QPushButton::clicked, this, [end] { end(kOpen); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    const auto shown = charts::hcrf::RowOfChart(m_rows, doc.Record().number,
-                                                unsigned(doc.CurrentPanel()));
+    const auto shown =
+        charts::hcrf::RowOfChart(m_rows, doc.Record().number, unsigned(doc.CurrentPanel()));
     if (QTreeWidgetItem* item = shown ? m_table->topLevelItem(int(*shown)) : nullptr) {
         m_table->setCurrentItem(item);
         item->setSelected(true);
@@ -228,8 +228,7 @@ void RunChartsAtPosition(charts::hcrf::CHCRFDoc& doc, const geo::CPosition& posi
     CChartListDlg dialog(doc, position, parent);
     const int result = dialog.exec();
     const charts::hcrf::CChartAtPosition* chosen = dialog.Chosen();
-    if ((result == CChartListDlg::kNew || result == CChartListDlg::kOpen) && chosen &&
-        chosen->item)
+    if ((result == CChartListDlg::kNew || result == CChartListDlg::kOpen) && chosen && chosen->item)
         doc.OpenChartAtPosition(*chosen->item, position, result == CChartListDlg::kNew);
 }
 

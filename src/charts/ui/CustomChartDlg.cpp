@@ -91,10 +91,11 @@ CARCSCustomDlg::CARCSCustomDlg(charts::hcrf::CHCRFModule& service, QWidget* pare
         std::uint8_t bit;
         bool onDisk;
     };
-    for (const SetAll& s : {SetAll{"&Charts on Disk", CCustomChartList::kChartOnDisk, true},
-                            SetAll{"C&harts on Medium", CCustomChartList::kChartOnDisk, false},
-                            SetAll{"U&pdates on Disk", CCustomChartList::kUpdatesOnDisk, true},
-                            SetAll{"Updat&es on Medium", CCustomChartList::kUpdatesOnDisk, false}}) {
+    for (const SetAll& s :
+         {SetAll{"&Charts on Disk", CCustomChartList::kChartOnDisk, true},
+          SetAll{"C&harts on Medium", CCustomChartList::kChartOnDisk, false},
+          SetAll{"U&pdates on Disk", CCustomChartList::kUpdatesOnDisk, true},
+          SetAll{"Updat&es on Medium", CCustomChartList::kUpdatesOnDisk, false}}) {
         auto* button = new QPushButton(s.text);
         button->setAutoDefault(false);
         all->addWidget(button);

@@ -34,10 +34,9 @@ void CRasterChartMenu::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoi
     geo::IntPoint chartPoint;
     doc->ClientToChartPoint(p, chartPoint);
     geo::CPosition cursor;
-    const bool onChart = doc->IsChartPointOnChart(chartPoint) &&
-                         doc->PointToPosition(chartPoint, cursor);
-    QAction* forCursor = menu.addAction("Charts for &Cursor Posn", [doc, cursor] {
-        doc->ShowChartsAtPosition(cursor);
-    });
+    const bool onChart =
+        doc->IsChartPointOnChart(chartPoint) && doc->PointToPosition(chartPoint, cursor);
+    QAction* forCursor = menu.addAction("Charts for &Cursor Posn",
+                                        [doc, cursor] { doc->ShowChartsAtPosition(cursor); });
     forCursor->setEnabled(onChart && doc->CanShowChartsForCursor());
 }
