@@ -159,7 +159,9 @@ public:
     bool RelocateCharts(const std::vector<CWorkItem>& items);
     bool ProcessUpdateCD();
     bool ProcessCharts(const std::vector<CWorkItem>& items);
-    bool ScanChartFolders();
+    // Removes the update copies no record names; `names` (lower case) when
+    // the caller knows them, else the catalogue's.
+    bool ScanChartFolders(const std::vector<std::string>* names = nullptr);
     bool CollectUpdateCdNames(std::vector<std::string>& names);
     bool CanUpdate() const;
     bool CanInstall();
@@ -179,8 +181,9 @@ protected:
 
 private:
     friend class CChartInstaller;
-    // Refreshes the current record from an entry read from an update copy.
-    void RefreshRecord(const CARCSCatEntry& entry, const std::string& chartCd,
+    // Refreshes the current record from an entry read from an update copy;
+    // true when a field changed.
+    bool RefreshRecord(const CARCSCatEntry& entry, const std::string& chartCd,
                        const std::string& updateCd, const std::string& chartDate,
                        const std::string& updateDate, std::uint8_t flags);
 
