@@ -9,6 +9,14 @@ void CRasterChartMenu::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoi
     auto* doc = dynamic_cast<charts::hcrf::CHCRFDoc*>(&view.Doc());
     if (!doc || !doc->IsChartLoaded())
         return;
+    // The chart's entries follow those of the side panels, whichever view
+    // extension added its entries first.
+    QObject::connect(&menu, &QMenu::aboutToShow, &menu,
+                     [this, doc, &menu, p] { AddEntries(doc, menu, p); });
+}
+
+void CRasterChartMenu::AddEntries(charts::hcrf::CHCRFDoc* doc, QMenu& menu, geo::IntPoint p)
+{
     if (!menu.isEmpty())
         menu.addSeparator();
     if (doc->HasInformationMenu()) {

@@ -8,6 +8,10 @@
 #include "geo/Position.h"
 
 #include <functional>
+
+namespace charts::hcrf {
+class CHCRFDoc;
+}
 #include <optional>
 
 class CRasterChartMenu final : public CChartViewExtension {
@@ -21,5 +25,7 @@ public:
     void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
 
 private:
+    void AddEntries(charts::hcrf::CHCRFDoc* doc, QMenu& menu, geo::IntPoint p);
+
     std::function<std::optional<geo::CPosition>()> m_vesselPosition;
 };

@@ -10,6 +10,10 @@
 #      is ticked again; dbfread finds the stored position where the mark is drawn;
 #   4. Delete: No keeps the mark, Yes removes it;
 #   5. the Night palette.
+# Given the sample chart media as a third argument, the program starts on the
+# raster overview the media install instead, and the check ends once the mark
+# added by the right click lies at the click: a raster chart's client and
+# chart points differ by its scroll and zoom.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set. The program reports each
 # change on BRINE_CHARTPOINT_STATE_FILE (the current mark's screen point).
 # Exit code 77 (skipped) without xvfb-run, xdotool, evilwm or ImageMagick.
@@ -17,6 +21,7 @@
 set -u
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../../build/bin}/brinevane}
 SAMPLES=${2:-$(dirname "$PROGRAM")/../sample-chartpoints}
+MEDIA=${3:-}
 SKIP=77
 STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}
 CONVERT=/usr/bin/convert
@@ -28,11 +33,15 @@ if [ -z "${BRINE_XWIN_INNER:-}" ]; then
     done
     [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
     [ -f "$SAMPLES/Chartpoints/PugetSound.dbf" ] || { echo "FAIL: no sample chartpoints in $SAMPLES" >&2; exit 1; }
+    if [ -n "$MEDIA" ]; then
+        [ -f "$MEDIA/update-1/ReadMe.cdv" ] || { echo "SKIP: no sample chart media in $MEDIA"; exit $SKIP; }
+        MEDIA=$(cd "$MEDIA" && pwd)
+    fi
     marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-cpt-outer.XXXXXX") || exit 1
     trap 'rm -rf "$marker_dir"' EXIT
     for attempt in 1 2 3; do
         BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
-            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM" "$SAMPLES"
+            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM" "$SAMPLES" "$MEDIA"
         rc=$?
         if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
             exit $rc
@@ -166,6 +175,11 @@ DrawID=str:True
 DrawName=str:True
 #end
 CONF
+if [ -n "$MEDIA" ]; then
+    # No chart to reopen: the first start installs the media and shows the overview.
+    sed -i '/LastOpened/,/BottomRightLongitude/d' "$work/config/Quorwick/Brinevane/settings.conf"
+    cp -r "$MEDIA" "$work/media"
+fi
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_PROGRAM_FOLDER="$work/prog" BRINE_INITIAL_CHARTPOINTS=PugetSound BRINE_CHARTPOINT_STATE_FILE="$STATE"
 export BRINE_INSTANCE_NAME="brine-cpt-$$-$RANDOM"
@@ -175,7 +189,7 @@ WM_PID=$!
 wm_ready() { xdotool get_num_desktops 2>/dev/null; }
 wait_for "the window manager to start" wm_ready
 
-TMPDIR="$work/tmp" "$work/prog/brinevane" > "$work/program.log" 2>&1 &
+TMPDIR="$work/tmp" "$work/prog/brinevane" ${MEDIA:+--sample-media "$work/media"} > "$work/program.log" 2>&1 &
 PID=$!
 dlg_visible() { window_named "DISCLAIMER"; }
 wait_for "the DISCLAIMER window" dlg_visible
@@ -211,9 +225,15 @@ step "Edit, right click \"Add New Chartpoint\" at a known pixel"
 LINES=$(state_lines)
 chartpoint_menu x
 expect_state "Admiralty Head Light current" name Admiralty
-PX=$(field x) PY=$(field y)
-[ -n "$PX" ] || fail "Admiralty Head Light's mark was not reported"
-AX=$((PX + 150)) AY=$((PY + 80))
+if [ -n "$MEDIA" ]; then
+    # Water in Puget Sound on the overview, away from every mark.
+    geometry "$MAIN"
+    AX=$((X + 300)) AY=$((Y + 500))
+else
+    PX=$(field x) PY=$(field y)
+    [ -n "$PX" ] || fail "Admiralty Head Light's mark was not reported"
+    AX=$((PX + 150)) AY=$((PY + 80))
+fi
 chartpoint_menu e
 LINES=$(state_lines)
 xdotool mousemove --sync $AX $AY click 3
@@ -225,6 +245,10 @@ expect_state "a new chartpoint appended" hint 6
 NX=$(field x) NY=$(field y)
 echo "   new mark at $NX,$NY for a click at $AX,$AY"
 [ $(( (NX - AX) * (NX - AX) + (NY - AY) * (NY - AY) )) -le 2 ] || fail "the new mark is not at the click"
+if [ -n "$MEDIA" ]; then
+    echo "PASS: a chartpoint added on the raster chart lies at the click"
+    exit 0
+fi
 xdotool type --delay 40 "Elliott Bay Anchorage"
 xdotool key alt+m
 xdotool type --delay 40 "Good holding in mud, 15 m."
