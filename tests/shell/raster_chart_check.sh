@@ -186,14 +186,25 @@ choose_folder() {
     xdotool key alt+h
     chooser_visible() { window_named "Choose the chart medium's folder"; }
     wait_for "the folder chooser" chooser_visible
-    focus "$FOUND"
-    sleep 0.3
-    xdotool key ctrl+a
-    xdotool type --delay 25 "$1"
-    sleep 0.3
-    xdotool key Return
     local chooser=$FOUND
     chooser_gone() { is_gone "$chooser"; }
+    # On a loaded machine the chooser's completer can swallow a typed key; the
+    # chooser then says the folder does not exist and stays: that note is
+    # dismissed and the path typed again, more slowly.
+    local attempt delay=25
+    for attempt in 1 2 3; do
+        focus "$chooser"
+        sleep 0.3
+        xdotool key ctrl+a
+        xdotool type --delay "$delay" "$1"
+        sleep 0.3
+        xdotool key Return
+        for i in $(seq 1 30); do chooser_gone && return 0; sleep 0.1; done
+        echo "   the chooser did not take the path; typing it again"
+        xdotool key Return   # the chooser's note about a missing folder
+        sleep 0.5
+        delay=$((delay * 3))
+    done
     wait_for "the folder chooser to close" chooser_gone
 }
 # The message box with the update question, answered OK.
@@ -227,6 +238,8 @@ open_chart() {
     xdotool key Down Return
     open_visible() { window_named "Open Chart"; }
     wait_for "the Open Chart dialog" open_visible
+    # The find box has the keyboard once the dialog has settled.
+    sleep 0.6
     focus "$FOUND"
     sleep 0.3
     xdotool type --delay 25 "$1"
