@@ -29,37 +29,17 @@ mkdir -p "$work/shots"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
 
-# The status bar (clock, cursor position) and the message bar above it (it
-# says what the machine says: a serial port in use elsewhere...) painted
-# over a screenshot, in place.
-mask_status() {
-    geometry "$MAIN"
-    convert "$1" -fill black -draw "rectangle $X,$((Y + HEIGHT - 60)) $((X + WIDTH)),$((Y + HEIGHT))" "$1"
-}
-# A screenshot once two in a row agree (the windows have settled), with the
-# status and message bars painted over: the clock in them changes every
-# second, and a loaded machine may take longer than that between two shots.
+# A settled screenshot with the pointer out of the way.
 settle() {
-    local prev="$work/prev.png" deadline=$((SECONDS + STEP_SECONDS))
     xdotool mousemove --sync 2 2
-    import -window root "$prev"
-    mask_status "$prev"
-    while :; do
-        sleep 0.5
-        import -window root "$1"
-        mask_status "$1"
-        if [ "$(compare -metric AE "$prev" "$1" null: 2>&1)" = "0" ]; then
-            break
-        fi
-        [ "$SECONDS" -ge "$deadline" ] && fail "the screen did not settle"
-        cp "$1" "$prev"
-    done
+    settled_screen "$1"
 }
 settled_shot() {
     local out=$1 cur="$work/cur.png"
     settle "$cur"
     geometry "$MAIN"
     echo "   main window at $X,$Y ${WIDTH}x$HEIGHT"
+    mask_status "$cur"
     cp "$cur" "$out"
     # The main window alone, for comparing runs whatever the frame around it;
     # the floating windows over it are kept aside in $FLOAT_RECTS (relative
@@ -108,7 +88,7 @@ station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 start_wm
 
 start_program() {
-    TMPDIR="$work/tmp" BRINE_REPORT_CHARTS=1 "$PROGRAM" >> "$work/program.log" 2>&1 &
+    TMPDIR="$work/tmp" BRINE_REPORT_CHARTS=1 BRINE_REPORT_FOCUS=1 "$PROGRAM" >> "$work/program.log" 2>&1 &
     PID=$!
     dlg_visible() { window_named "DISCLAIMER"; }
     wait_for "the DISCLAIMER window" dlg_visible
@@ -130,9 +110,17 @@ exit_program() {
     xdotool key x
     local menu
     menu=$(echo "$FOUND" | head -1)
-    question() { other_windows "$MAIN" "$menu" $FLOATING; }
+    # The question is titled like the main window.
+    question() {
+        local w
+        for w in $(other_windows "$MAIN" "$menu"); do
+            [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Brinevane" ] && echo "$w" && return 0
+        done
+        return 1
+    }
     wait_for "the question on exit" question
-    focus "$(echo "$FOUND" | head -1)"
+    # Return goes to the question only once the program has made it active.
+    activate "$(echo "$FOUND" | head -1)"
     xdotool key Return
     local deadline=$((SECONDS + STEP_SECONDS))
     while kill -0 "$PID" 2>/dev/null; do

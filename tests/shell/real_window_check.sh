@@ -152,7 +152,7 @@ step "mouse: a right press on a toolbar and on the side panel opens the bar menu
 # The About window took the keyboard with it, and evilwm gives it to no one:
 # the main window is made active first, or the press is also its activation
 # and the menu it opened closes at once.
-activate "$MAIN" "Brinevane"
+activate "$MAIN"
 bar_menu_on_press "the first toolbar's handle" $((MAIN_X + 4)) $((MAIN_Y + 40))
 # The side panel docks left with a left-handed mouse, right otherwise.
 if [ -n "$LEFT_HANDED" ]; then PANEL_X=$((MAIN_X + 60)); else PANEL_X=$((MAIN_X + MAIN_W - 60)); fi
@@ -211,7 +211,7 @@ ask_to_exit() {
     QUESTION=$(echo "$FOUND" | head -1)
     [ "$(xdotool getwindowname "$QUESTION")" = "Brinevane" ] ||
         fail "the question on exit is titled '$(xdotool getwindowname "$QUESTION")', not 'Brinevane'"
-    focus "$QUESTION"
+    activate "$QUESTION"
 }
 
 step "keyboard: Alt+F, X asks before exiting; N keeps the program running"

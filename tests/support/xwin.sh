@@ -4,7 +4,8 @@
 #
 # A check sets PROGRAM, and when it needs them XWIN_NAME (a short word for
 # its temporary folders), XWIN_SCREEN (default 1280x1024x24) and XWIN_TOOLS
-# (tools beyond xvfb-run, xdotool and xauth), sources this file and calls
+# (tools beyond xvfb-run, xdotool and xauth) and XWIN_FILES (files the check
+# cannot do without), sources this file and calls
 #     xwin_enter "$0" "$@"
 # In the outer run that skips the check (exit 77) when a tool is missing and
 # runs the script again on a display of its own, then exits with its code.
@@ -34,6 +35,9 @@ xwin_enter() {
             fi
         done
         [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
+        for tool in ${XWIN_FILES:-}; do
+            [ -e "$tool" ] || { echo "FAIL: not found: $tool" >&2; exit 1; }
+        done
         XWIN_MARKER=$(mktemp -d "${TMPDIR:-/tmp}/brine-$XWIN_NAME-outer.XXXXXX") || exit 1
         trap 'rm -rf "$XWIN_MARKER"' EXIT
         # -noreset: the server must not reset when its last client goes, or a
@@ -186,20 +190,23 @@ click_at() {
 
 focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
 
-# The title of the window the program itself holds active, from its own
-# report (BRINE_REPORT_FOCUS=1 logs "Brinevane: focus: <title>" at each change).
-program_focus() { grep "Brinevane: focus: " "$work/program.log" | tail -n 1 | sed 's/^.*Brinevane: focus: //'; }
+# The window the program itself holds active, from its own report: with
+# BRINE_REPORT_FOCUS=1 it logs "Brinevane: focus: <window id> <title>" at
+# each change. Prints the window id.
+program_focus() {
+    grep "Brinevane: focus: " "$work/program.log" | tail -n 1 | sed 's/^.*Brinevane: focus: //; s/ .*//'
+}
 
-# Gives window $1 (titled $2) the keyboard and waits until the program has
-# taken it as its active window: until then a press may still be answered as
-# the activation it also is (a menu opened by it closes again at once).
+# Gives window $1 the keyboard and waits until the program has taken it as
+# its active window: until then a press may still be answered as the
+# activation it also is (a menu it opened closes again at once), and a key
+# may go to the window that was active before.
+XWIN_ACTIVATING=""
 activate() {
-    local win=$1 title=$2
-    focus "$win"
-    took_focus() {
-        case "$(program_focus)" in "$title" | "$title - ["*"]") echo yes ;; *) return 1 ;; esac
-    }
-    wait_for "the program to take '$title' as its active window" took_focus
+    XWIN_ACTIVATING=$1
+    focus "$1"
+    took_focus() { [ "$(program_focus)" = "$XWIN_ACTIVATING" ] && echo yes; }
+    wait_for "the program to take window $1 as its active window" took_focus
 }
 
 # A mouse drag in small steps, so the program sees a drag start and follows it.
@@ -212,6 +219,33 @@ drag() {
     done
     sleep 0.2
     xdotool mouseup 1
+}
+
+# The main window's status and message bars (its bottom 60 pixels: the
+# clock, the cursor position, what the machine says) painted over a
+# screenshot of the screen, in place; nothing while there is no $MAIN.
+mask_status() {
+    [ -n "${MAIN:-}" ] || return 0
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    geometry "$MAIN"
+    convert "$1" -fill black -draw "rectangle $X,$((Y + HEIGHT - 60)) $((X + WIDTH)),$((Y + HEIGHT))" "$1"
+}
+
+# A screenshot of the screen into $1 once two in a row agree (the windows
+# have settled). The two are compared with mask_status applied to copies:
+# the clock changes every second, and a loaded machine may take longer than
+# that between two shots. The picture kept is the screen as it was.
+settled_screen() {
+    local prev="$work/settle_prev.png" cur="$work/settle_cur.png"
+    local deadline=$((SECONDS + STEP_SECONDS))
+    import -window root "$prev" && mask_status "$prev"
+    while :; do
+        sleep 0.4
+        import -window root "$1" && cp "$1" "$cur" && mask_status "$cur"
+        [ "$(compare -metric AE "$prev" "$cur" null: 2>&1)" = "0" ] && return 0
+        [ "$SECONDS" -ge "$deadline" ] && fail "the screen did not settle"
+        mv "$cur" "$prev"
+    done
 }
 
 # Pixels of one colour in a picture.
