@@ -315,9 +315,13 @@ void CMainFrame::RegisterChartCommands()
                 PreviewActiveChart();
         },
         printable);
-    // View > Refresh (F2): range and bearing lines off every chart but a
-    // preview, the read-out cleared, every chart view drawn again in full.
+    // View > Refresh (F2): the modules first (station messaging restarted,
+    // databases read again at their records), then range and bearing lines
+    // off every chart but a preview, the read-out cleared, every chart view
+    // drawn again in full.
     m_commands.Add(me, cmd::kViewRefresh, [this](unsigned) {
+        for (std::size_t i = 0; i < m_modules.size(); ++i)
+            m_modules[i]->OnRefresh();
         if (!m_charting)
             return;
         for (std::size_t i = 1;
