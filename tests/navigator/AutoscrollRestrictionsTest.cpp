@@ -45,12 +45,9 @@ TEST(AutoscrollRestrictions, SelectionRulesAndRemove)
         std::vector<int> kept;   // rows left after Remove
     };
     const Case cases[] = {
-        {3, {}, false, true, {0, 1, 2}},
-        {3, {1}, true, true, {0, 2}},
-        {3, {0, 2}, true, true, {1}},
+        {3, {}, false, true, {0, 1, 2}}, {3, {1}, true, true, {0, 2}}, {3, {0, 2}, true, true, {1}},
         {3, {0, 1, 2}, true, false, {}},   // every row selected: the list empties
-        {1, {0}, true, false, {}},
-        {0, {}, false, false, {}},
+        {1, {0}, true, false, {}},       {0, {}, false, false, {}},
     };
     for (const Case& c : cases) {
         const auto charts = Charts(c.rows);

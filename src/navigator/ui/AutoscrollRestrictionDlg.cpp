@@ -16,8 +16,7 @@ class CRestrictedRows final : public app::CRowSource {
 public:
     explicit CRestrictedRows(std::vector<navigator::CRestrictedChart> charts)
         : m_charts(std::move(charts))
-    {
-    }
+    { }
     std::size_t RowCount() const override { return m_charts.size(); }
     std::size_t ColumnCount() const override { return 3; }
     std::string Heading(std::size_t column) const override
@@ -40,8 +39,7 @@ private:
 
 CAutoscrollRestrictionDlg::CAutoscrollRestrictionDlg(
     std::vector<navigator::CRestrictedChart> charts, QWidget* parent)
-    : QDialog(parent), m_charts(std::move(charts)), m_kept(m_charts),
-      m_selection(m_charts.size())
+    : QDialog(parent), m_charts(std::move(charts)), m_kept(m_charts), m_selection(m_charts.size())
 {
     setWindowTitle(tr("Charts restricted by Autoscroll"));
     setObjectName("AutoscrollRestrictions");
