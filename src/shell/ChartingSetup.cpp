@@ -69,9 +69,11 @@ public:
     {
         if (m_navigator)
             m_navigator->SetOwnVesselOverlay(this);
+        CChartView::AddExtension(&m_rasterMenu);
     }
     ~CProgramCharting() override
     {
+        CChartView::RemoveExtension(&m_rasterMenu);
         if (m_navigator)
             m_navigator->SetOwnVesselOverlay(nullptr);
     }
@@ -80,6 +82,13 @@ private:
     void SetPosition(const navigator::CNavSnapshot&, bool) override { InvalidateAllChartViews(); }
 
     navigator::CNavigatorModule* m_navigator;
+    // The raster charts' entries in every chart view's right-click menu.
+    CRasterChartMenu m_rasterMenu{[this]() -> std::optional<geo::CPosition> {
+        chart::COwnVesselValues v;
+        if (m_navigator && OwnVesselFromSnapshot(*m_navigator->Snapshot(), v))
+            return v.position;
+        return std::nullopt;
+    }};
 };
 
 }   // namespace
@@ -162,17 +171,12 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     navigator::CNavigatorModule* nav = nullptr;
     for (std::size_t i = 0; i < frame.Modules().size() && !nav; ++i)
         nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
-    if (nav)
+    if (nav) {
         services.ownVessel = [nav](chart::COwnVesselValues& v) {
             return OwnVesselFromSnapshot(*nav->Snapshot(), v);
         };
-    // The raster charts' entries in every chart view's right-click menu.
-    static CRasterChartMenu rasterMenu([nav]() -> std::optional<geo::CPosition> {
-        chart::COwnVesselValues v;
-        if (nav && OwnVesselFromSnapshot(*nav->Snapshot(), v))
-            return v.position;
-        return std::nullopt;
-    });
-    CChartView::AddExtension(&rasterMenu);
+        // The autoscroll restrictions name folio items: they go before the items do.
+        services.folioClearing = [nav] { nav->ClearAutoscrollRestrictions(); };
+    }
     return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services), nav);
 }
