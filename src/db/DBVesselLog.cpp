@@ -23,7 +23,7 @@ constexpr unsigned kOverwriteId = 44333;
 
 std::string StringOr(unsigned id, const char* fallback)
 {
-    std::string text = LoadResString(id);
+    std::string text = app::LoadResString(id);
     return text.empty() ? fallback : text;
 }
 
@@ -83,9 +83,9 @@ void CDBVesselLog::ClearRecord()
     m_voyageId.clear();
     m_oowName.clear();
     m_targetName.clear();
-    m_start = m_end = CDateTimeEx();
-    m_start.SetStatus(CDateTimeEx::invalid);
-    m_end.SetStatus(CDateTimeEx::invalid);
+    m_start = m_end = app::CDateTimeEx();
+    m_start.SetStatus(app::CDateTimeEx::invalid);
+    m_end.SetStatus(app::CDateTimeEx::invalid);
 }
 
 bool CDBVesselLog::LoadRecord()

@@ -56,8 +56,8 @@ public:
     std::string m_targetName;
     std::uint32_t m_vesselId = 0;
     std::uint32_t m_appendNo = 0;
-    CDateTimeEx m_start;
-    CDateTimeEx m_end;
+    app::CDateTimeEx m_start;
+    app::CDateTimeEx m_end;
 
 protected:
     void ListTexts(std::vector<TextMember>& out) const override;

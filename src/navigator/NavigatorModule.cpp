@@ -68,9 +68,9 @@ CSwitchableTarget& Switch(std::unique_ptr<CReplayTarget>& holder)
 }
 }   // namespace
 
-CNavigatorModule::CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock,
+CNavigatorModule::CNavigatorModule(app::CSettingsHome& settings, const platform::CClock& clock,
                                    CGpsReceiver* gps)
-    : CModeModule(settings), m_clock(clock), m_ownGps(std::make_unique<CStandInGps>(clock)),
+    : app::CModeModule(settings), m_clock(clock), m_ownGps(std::make_unique<CStandInGps>(clock)),
       m_gps(gps != nullptr ? gps : m_ownGps.get()),
       m_source(clock, m_gps->Parser().FixRecord(), m_gps->Parser().Values(), *this),
       m_monitor(clock, *this, nullptr, nullptr),
@@ -145,9 +145,9 @@ void CNavigatorModule::ShutDown()
 }
 
 namespace {
-void ReadSeconds(const CRegistry& reg, std::string_view name, std::chrono::seconds& out)
+void ReadSeconds(const app::CRegistry& reg, std::string_view name, std::chrono::seconds& out)
 {
-    CDateTimeSpanEx span;
+    app::CDateTimeSpanEx span;
     if (reg.ReadTimeSpan(name, span) && span.IsValid() && span.GetTotalSeconds() > 0)
         out = std::chrono::seconds(span.GetTotalSeconds());
 }
@@ -155,7 +155,7 @@ void ReadSeconds(const CRegistry& reg, std::string_view name, std::chrono::secon
 
 void CNavigatorModule::LoadSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, false)) {
         ReadSeconds(reg, "VesselPlotFixFreq", m_plotFixFreq);
         ReadSeconds(reg, "BestChartCheckInterval", m_bestChartCheckInterval);
@@ -166,7 +166,7 @@ void CNavigatorModule::LoadSettings()
             SetAutoscrollPercentage(static_cast<int>(std::min<std::uint32_t>(percent, 100)));
     }
     // The GPS module's own settings, read here until that module is ours to ask.
-    CRegistry gps(Settings().GetStore());
+    app::CRegistry gps(Settings().GetStore());
     if (OpenSettings(gps, false, "GPS")) {
         std::chrono::seconds delay = m_source.DrDelay();
         ReadSeconds(gps, "DRDelay", delay);
@@ -178,14 +178,14 @@ void CNavigatorModule::LoadSettings()
 
 void CNavigatorModule::SaveSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, true)) {
         reg.WriteTimeSpan("VesselPlotFixFreq",
-                          CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
-        reg.WriteTimeSpan("BestChartCheckInterval",
-                          CDateTimeSpanEx(static_cast<long>(m_bestChartCheckInterval.count())));
-        reg.WriteTimeSpan("BestChartResumeInterval",
-                          CDateTimeSpanEx(static_cast<long>(m_bestChartResumeInterval.count())));
+                          app::CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
+        reg.WriteTimeSpan("BestChartCheckInterval", app::CDateTimeSpanEx(static_cast<long>(
+                                                        m_bestChartCheckInterval.count())));
+        reg.WriteTimeSpan("BestChartResumeInterval", app::CDateTimeSpanEx(static_cast<long>(
+                                                         m_bestChartResumeInterval.count())));
         reg.WriteBool("BestChartResume", m_bestChartResume);
         reg.WriteDWord("AutoScrollPercentage", static_cast<std::uint32_t>(m_autoscrollPercentage));
     }
@@ -197,9 +197,9 @@ void CNavigatorModule::SetAutoscrollPercentage(int percent)
     m_autoscrollPercentage = std::clamp(percent, 0, 100);
 }
 
-void CNavigatorModule::OnTimer(TimerCadence cadence)
+void CNavigatorModule::OnTimer(app::TimerCadence cadence)
 {
-    if (cadence != TimerCadence::EverySecond)
+    if (cadence != app::TimerCadence::EverySecond)
         return;
     NavigationTimerPass();
     m_simulation->UpdateProgress();

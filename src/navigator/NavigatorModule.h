@@ -62,11 +62,13 @@ struct CQueuedVessel {
     std::string name;
 };
 
-class CNavigatorModule : public CModeModule, private CPositionSourceHost, private CMonitorHost {
+class CNavigatorModule : public app::CModeModule,
+                         private CPositionSourceHost,
+                         private CMonitorHost {
 public:
     // gps may be null: the module then keeps its own stand-in receive side,
     // fed by the replay and reported receiving once a line has arrived.
-    CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock,
+    CNavigatorModule(app::CSettingsHome& settings, const platform::CClock& clock,
                      CGpsReceiver* gps = nullptr);
     ~CNavigatorModule() override;
 
@@ -74,7 +76,7 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
-    void OnTimer(TimerCadence cadence) override;
+    void OnTimer(app::TimerCadence cadence) override;
     void ShutDown() override;
 
     // Set before the first cycle (the window side has the frame's bar).

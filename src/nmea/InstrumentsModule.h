@@ -33,9 +33,9 @@ struct CInstrumentsOptions {
 // The message bar line of a port that lost its instrument.
 std::string PortDisconnectedText(const CPort& port, const CPortCondition& condition);
 
-class CInstrumentsModule : public CModule {
+class CInstrumentsModule : public app::CModule {
 public:
-    CInstrumentsModule(CSettingsHome& settings, const platform::CClock& clock,
+    CInstrumentsModule(app::CSettingsHome& settings, const platform::CClock& clock,
                        platform::CPrompt& prompt, CInstrumentsOptions options);
     ~CInstrumentsModule() override;
 
@@ -47,8 +47,8 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
-    void RegisterCommands(CCommandTable& commands) override;
-    void OnTimer(TimerCadence cadence) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
+    void OnTimer(app::TimerCadence cadence) override;
     void ShutDown() override;
 
     // The Network page applied: messaging leaves and joins again only when the

@@ -352,7 +352,7 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     CDBLog single;
     single.SetFilePath(dir / "single");
     ASSERT_TRUE(single.Open());
-    single.m_time = CDateTimeEx(2023, 5, 1, 6, 0, 0);
+    single.m_time = app::CDateTimeEx(2023, 5, 1, 6, 0, 0);
     single.m_note = "kept";
     ASSERT_TRUE(single.AppendNew() && single.Close());
     CDBVesselLog fromSingle;

@@ -25,7 +25,7 @@
 #include "nmea/PortList.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 
-CNavigatorWindows::CNavigatorWindows(CSettingsHome& settings, const platform::CClock& clock)
+CNavigatorWindows::CNavigatorWindows(app::CSettingsHome& settings, const platform::CClock& clock)
     : navigator::CNavigatorModule(settings, clock), m_clock(clock)
 {
     SetGpsConfigurationAsker([this] { AskGpsConfigurationModeless(); });
@@ -66,7 +66,7 @@ void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
     m_instruments->OpenGpsReceive();
 }
 
-void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
+void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
 {
     commands.Add(this, app::cmd::kNavPositionSource, [this](unsigned) { OnPositionSource(); });
     m_dumpWindows = std::make_unique<CPortDumpWindows>(
@@ -82,18 +82,18 @@ void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
     // the instrument pages; they show disabled until those exist.
     commands.Add(
         this, app::cmd::kNavOptions, [this](unsigned) { OpenNavigatorOptions(); },
-        [this](CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
+        [this](app::CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
     for (unsigned id :
          {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kTargetOptions})
         commands.Add(
-            this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+            this, id, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
     commands.Add(
         this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },
-        [this](CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
+        [this](app::CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
     // The vessel indicators of the status bar: update only, each its text.
     for (const navigator::CNavIndicator& indicator : navigator::NavIndicators())
-        commands.Add(this, indicator.id, CCommandTable::Handler{},
-                     [this](CCmdUI& ui) { ui.SetText(IndicatorText(ui.GetID())); });
+        commands.Add(this, indicator.id, app::CCommandTable::Handler{},
+                     [this](app::CCmdUI& ui) { ui.SetText(IndicatorText(ui.GetID())); });
 }
 
 void CNavigatorWindows::OnPositionSource()
@@ -269,7 +269,7 @@ void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,
     if (!m_instruments)
         return;
     nmea::CGPSModule& gps = m_instruments->Gps();
-    gps.SetDRDelay(CDateTimeSpanEx(now.drDelaySeconds));
+    gps.SetDRDelay(app::CDateTimeSpanEx(now.drDelaySeconds));
     SetDrDelay(std::chrono::seconds(now.drDelaySeconds));
     if (now.validSentenceSeconds != before.validSentenceSeconds)
         gps.SetRefreshTime(static_cast<std::uint8_t>(now.validSentenceSeconds));

@@ -17,7 +17,9 @@ class CInstruments;
 class CModelessPropertySheet;
 class CMonitorPanel;
 class CPortDumpWindows;
+namespace app {
 class CSettingsHome;
+}
 class QDialog;
 namespace app {
 class CMsgBar;
@@ -33,13 +35,13 @@ class CClock;
 
 class CNavigatorWindows final : public navigator::CNavigatorModule, public CModuleUi {
 public:
-    CNavigatorWindows(CSettingsHome& settings, const platform::CClock& clock);
+    CNavigatorWindows(app::CSettingsHome& settings, const platform::CClock& clock);
     ~CNavigatorWindows() override;
 
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
     bool Terminate() override;
-    void RegisterCommands(CCommandTable& commands) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
     // "Navigator > Position Source...": the dialog, applied on OK.
     void OnPositionSource();
     void LoadSettings() override;
