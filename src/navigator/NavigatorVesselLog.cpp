@@ -40,10 +40,32 @@ void CNavigatorModule::CreateVesselLog()
         if (m_rowListener)
             m_rowListener(vessel);
     };
-    s.logChanged = [this] { SyncTracks(); };
+    s.logChanged = [this] {
+        SyncTracks();
+        RememberLog();
+    };
+    s.navigationTime = [this]() -> std::optional<std::chrono::sys_seconds> {
+        const auto snapshot = m_snapshots.Get();
+        if (!snapshot->fixTimeUtc)
+            return std::nullopt;
+        return std::chrono::floor<std::chrono::seconds>(*snapshot->fixTimeUtc);
+    };
     m_logbook = std::make_unique<CVesselLogbook>(m_clock, std::move(s));
     m_logbook->SetFolder(platform::ExecutableFolder() / "Logs");
     m_log = m_logbook.get();
+    // The fix markers' properties live under the module's own key.
+    m_fixProperties.SetBaseKey(GetModuleName());
+}
+
+// The log to open at the next start, written as soon as it changes: a log
+// saved under a name while the program closes is still the one taken next.
+void CNavigatorModule::RememberLog()
+{
+    if (!m_logbook->IsOpen())
+        return;
+    app::CRegistry log(Settings().GetStore());
+    if (OpenSettings(log, true, "Log"))
+        log.WriteString("InitialDatabase", m_logbook->LogTitle());
 }
 
 void CNavigatorModule::SetLogServices(platform::CPrompt* prompt, SavePathChooser chooseSavePath,

@@ -560,6 +560,9 @@ sys_seconds CVesselLogbook::NavigationTime(const CNavSnapshot* snapshot) const
 {
     if (snapshot && snapshot->fixTimeUtc)
         return floor<seconds>(*snapshot->fixTimeUtc);
+    if (!snapshot && m_services.navigationTime)
+        if (const auto t = m_services.navigationTime())
+            return *t;
     return floor<seconds>(m_clock.UtcNow());
 }
 

@@ -115,6 +115,8 @@ bool CNavigatorWindows::Terminate()
 {
     CChartView::RemoveExtension(this);
     m_trackLayers.clear();
+    if (m_instrumentsModule)
+        m_instrumentsModule->SetStationMessageHandlerFor(this, {});
     if (m_logbookFrame)
         m_logbookFrame->close();
     Simulation().Stop();

@@ -17,6 +17,8 @@
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/TrackLayer.h"
 #include "navigator/ui/VoyageDlg.h"
+#include "nmea/InstrumentsModule.h"
+#include "nmea/NetworkMessaging.h"
 
 namespace {
 
@@ -75,6 +77,20 @@ void CNavigatorWindows::RegisterLogCommands(app::CCommandTable& commands)
 void CNavigatorWindows::CreateLogServices()
 {
     m_logPrompt = std::make_unique<CQtPrompt>(m_window);
+    // Rows and points are told to the other stations, and theirs taken in.
+    navigator::CNavigatorModule::NoticeSender sender;
+    if (m_instrumentsModule) {
+        nmea::CNetworkMessaging& messaging = m_instrumentsModule->Messaging();
+        sender = [&messaging](int type, const std::string& payload) {
+            if (messaging.IsStarted())
+                messaging.PostMessage(static_cast<std::uint8_t>(type), payload);
+        };
+        m_instrumentsModule->SetStationMessageHandlerFor(
+            this, [this](const nmea::CStationMessage& m) {
+                if (m.type == navigator::kNoticeLogRow || m.type == navigator::kNoticeTrackPoint)
+                    ProcessLogNotice(m.type, m.payload, {});
+            });
+    }
     SetLogServices(m_logPrompt.get(),
                    [this](const std::string& folder,
                           const std::string& proposed) -> std::optional<std::string> {
