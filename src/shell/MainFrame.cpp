@@ -248,7 +248,10 @@ bool CMainFrame::CompleteStartUp()
         for (const auto& service : m_charting->ChartServices()) {
             const std::string chart = service->InstallSampleMedia(m_services.sampleMediaFolder);
             if (!chart.empty()) {
-                OpenChart(chart, false, 0);
+                // Like the blank chart below, the first chart fills the workspace.
+                if (chart::CChartDoc* doc = OpenChart(chart, false, 0))
+                    if (auto* frame = dynamic_cast<CChartFrame*>(doc->GetChartFrame()))
+                        frame->showMaximized();
                 break;
             }
         }
