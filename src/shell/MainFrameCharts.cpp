@@ -248,19 +248,24 @@ void CMainFrame::RegisterChartCommands()
         chooser.AddItems(items);
         return chooser.Choose();
     };
+    // A log is opened or saved through the File menu, never started there: a
+    // new log begins with a voyage, or at start when none is named.
+    auto newState = [state] {
+        app::CChooserState s = state();
+        s.vesselLog = false;
+        return s;
+    };
     m_commands.Add(
         me, cmd::kFileNew,
-        [this, state, choose](unsigned) {
-            const int chosen = choose("New", app::NewChoices(state()));
+        [this, newState, choose](unsigned) {
+            const int chosen = choose("New", app::NewChoices(newState()));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile();
-            else if (chosen == app::choose::kNewLog && Navigator())
-                Navigator()->NewLog();
         },
-        [this, state](app::CCmdUI& ui) {
-            ui.Enable(m_charting && !app::NewChoices(state()).empty());
+        [this, newState](app::CCmdUI& ui) {
+            ui.Enable(m_charting && !app::NewChoices(newState()).empty());
         });
     m_commands.Add(
         me, cmd::kFileOpen,

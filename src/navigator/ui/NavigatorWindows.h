@@ -87,7 +87,6 @@ public:
     CListFrame* LogbookFrame() const { return m_logbookFrame.data(); }
     bool OpenLogFromChooser();
     bool SaveLogAs();
-    bool NewLog();
 
     // CChartViewExtension: each view draws the tracks as a dynamic layer.
     void ViewCreated(CChartView& view) override;

@@ -215,15 +215,6 @@ bool CNavigatorWindows::SaveLogAs()
     return saved;
 }
 
-bool CNavigatorWindows::NewLog()
-{
-    Logbook().SetAppendToExisting(false);
-    // The initial log is used once, at start: an empty name now makes a new temporary log.
-    const bool opened = OpenVesselLog(std::string());
-    RefreshLogbookWindow();
-    return opened;
-}
-
 void CNavigatorWindows::ViewCreated(CChartView& view)
 {
     auto layer = std::make_unique<CTrackLayer>(
