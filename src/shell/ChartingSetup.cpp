@@ -149,6 +149,8 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         };
         // The own vessel's drawn track window, never its whole file.
         services.ownVesselFixes = [nav] { return nav->OwnTrackPositions(); };
+        // The autoscroll restrictions name folio items: they go before the items do.
+        services.folioClearing = [nav] { nav->ClearAutoscrollRestrictions(); };
     }
     return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services), nav);
 }
