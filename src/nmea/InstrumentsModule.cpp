@@ -193,8 +193,12 @@ void CInstrumentsModule::HandOutStationMessages()
     for (CStationMessage& message : m_messaging->TakeIncoming()) {
         if (message.type == kStationSentence)
             m_received.Add(std::move(message.payload));
-        else if (m_stationHandler)
-            m_stationHandler(message);
+        else {
+            if (m_stationHandler)
+                m_stationHandler(message);
+            for (const auto& [owner, handler] : m_ownedHandlers)
+                handler(message);
+        }
     }
     for (std::string& text : m_messaging->TakeNotices()) {
         if (m_bar == nullptr)

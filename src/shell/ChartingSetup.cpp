@@ -147,6 +147,8 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         services.ownVessel = [nav](chart::COwnVesselValues& v) {
             return OwnVesselFromSnapshot(*nav->Snapshot(), v);
         };
+        // The own vessel's drawn track window, never its whole file.
+        services.ownVesselFixes = [nav] { return nav->OwnTrackPositions(); };
         // The autoscroll restrictions name folio items: they go before the items do.
         services.folioClearing = [nav] { nav->ClearAutoscrollRestrictions(); };
     }

@@ -99,6 +99,7 @@ struct CFrameServices {
     std::vector<std::string> startupNotices;
 };
 
+class CNavigatorWindows;
 class CMainFrame final : public QMainWindow, public CModuleHost {
     Q_OBJECT
 public:
@@ -193,6 +194,8 @@ public:
 
     // ---- Chart windows (MainFrameCharts.cpp) ----
     chart::CChartingModule* Charting() const { return m_charting; }
+    // The navigator's module with its windows; none in a program without it.
+    CNavigatorWindows* Navigator() const;
     // Opens a chart file by its kind into a new chart window; a new blank
     // chart for an empty path. With `replace` the new window takes the
     // place of the chart window of the same id, which then closes. Null

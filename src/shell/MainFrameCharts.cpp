@@ -36,6 +36,7 @@
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
+#include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
 #include "shell/MainFrame.h"
@@ -212,6 +213,14 @@ void CMainFrame::OpenRasterChartFile()
         OpenChart(dialog.selectedFiles().front().toStdString(), true, chart::kFrameNormal);
 }
 
+CNavigatorWindows* CMainFrame::Navigator() const
+{
+    for (std::size_t i = 0; i < Modules().size(); ++i)
+        if (auto* nav = dynamic_cast<CNavigatorWindows*>(Modules()[i]))
+            return nav;
+    return nullptr;
+}
+
 void CMainFrame::RegisterChartCommands()
 {
     const void* me = this;
@@ -229,6 +238,7 @@ void CMainFrame::RegisterChartCommands()
         } else {
             s.maxCharts = 0;
         }
+        s.vesselLog = Navigator() != nullptr;
         return s;
     };
     auto choose = [this](const char* caption, const std::vector<app::CChooserItem>& items) {
@@ -238,17 +248,24 @@ void CMainFrame::RegisterChartCommands()
         chooser.AddItems(items);
         return chooser.Choose();
     };
+    // A log is opened or saved through the File menu, never started there: a
+    // new log begins with a voyage, or at start when none is named.
+    auto newState = [state] {
+        app::CChooserState s = state();
+        s.vesselLog = false;
+        return s;
+    };
     m_commands.Add(
         me, cmd::kFileNew,
-        [this, state, choose](unsigned) {
-            const int chosen = choose("New", app::NewChoices(state()));
+        [this, newState, choose](unsigned) {
+            const int chosen = choose("New", app::NewChoices(newState()));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile();
         },
-        [this, state](app::CCmdUI& ui) {
-            ui.Enable(m_charting && !app::NewChoices(state()).empty());
+        [this, newState](app::CCmdUI& ui) {
+            ui.Enable(m_charting && !app::NewChoices(newState()).empty());
         });
     m_commands.Add(
         me, cmd::kFileOpen,
@@ -259,13 +276,19 @@ void CMainFrame::RegisterChartCommands()
                 OpenChart("", true, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile();
+            else if (chosen == app::choose::kOpenLog && Navigator())
+                Navigator()->OpenLogFromChooser();
         },
         [this, state](app::CCmdUI& ui) {
             ui.Enable(m_charting && !app::OpenChoices(state()).empty());
         });
     m_commands.Add(
         me, cmd::kFileSaveAs,
-        [state, choose](unsigned) { choose("Save As", app::SaveAsChoices(state())); },
+        [this, state, choose](unsigned) {
+            if (choose("Save As", app::SaveAsChoices(state())) == app::choose::kSaveLog &&
+                Navigator())
+                Navigator()->SaveLogAs();
+        },
         [state](app::CCmdUI& ui) { ui.Enable(!app::SaveAsChoices(state()).empty()); });
     m_commands.Add(
         me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },

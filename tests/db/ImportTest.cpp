@@ -322,7 +322,7 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     EXPECT_EQ(index.GetNextAppendNo(1), 2u);
     index.Close();
     CDBLog first;
-    first.SetFilePath(dir / "voyage.X/00000001.X/00000001");
+    first.SetFilePath(dir / "voyage.X/00000001");
     ASSERT_TRUE(first.Open());
     EXPECT_EQ(first.GetRecordCount(), 2);
     first.Close();
@@ -363,7 +363,7 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     ASSERT_TRUE(fromSingle.GoTop());
     EXPECT_EQ(fromSingle.m_start.ToStorageText(), "20230501 060000");
     CDBLog moved;
-    moved.SetFilePath(dir / "single.X/00000001.X/00000001");
+    moved.SetFilePath(dir / "single.X/00000001");
     ASSERT_TRUE(moved.Open());
     ASSERT_TRUE(moved.GoTop());
     EXPECT_EQ(moved.m_note, "kept");

@@ -149,6 +149,7 @@ void COverlayPositionFix::CopyFrom(const COverlayPositionFix& other)
     m_fixTime = other.m_fixTime;
     values = other.values;
     code = other.code;
+    segmentStart = other.segmentStart;
     m_owner = other.m_owner;
 }
 
@@ -158,6 +159,7 @@ void COverlayPositionFix::Reset()
     m_fixTime = NoFixTime();
     values = {};
     code = 0;
+    segmentStart = false;
     m_owner = nullptr;
 }
 

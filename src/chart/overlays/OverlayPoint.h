@@ -113,6 +113,8 @@ public:
     // The first value is the course that orients the triangle markers.
     std::array<double, 5> values{};
     std::int32_t code = 0;
+    // A track does not join this fix to the one before it.
+    bool segmentStart = false;
 
 protected:
     app::CDateTimeEx m_fixTime;

@@ -79,15 +79,13 @@ void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
             return frame ? qobject_cast<QMdiArea*>(frame->centralWidget()) : nullptr;
         });
     m_dumpWindows->RegisterCommands(commands, this);
-    // Logging, the logbook entry and the option sheets need the vessel log and
-    // the instrument pages; they show disabled until those exist.
+    // The option sheets need the instrument pages; they show disabled until those exist.
     commands.Add(
         this, app::cmd::kNavOptions, [this](unsigned) { OpenNavigatorOptions(); },
         [this](app::CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
-    for (unsigned id :
-         {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kTargetOptions})
-        commands.Add(
-            this, id, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
+    commands.Add(
+        this, app::cmd::kTargetOptions, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
+    RegisterLogCommands(commands);
     commands.Add(
         this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },
         [this](app::CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
@@ -127,6 +125,12 @@ void CNavigatorWindows::OnPositionSource()
 
 bool CNavigatorWindows::Terminate()
 {
+    CChartView::RemoveExtension(this);
+    m_trackLayers.clear();
+    if (m_instrumentsModule)
+        m_instrumentsModule->SetStationMessageHandlerFor(this, {});
+    if (m_logbookFrame)
+        m_logbookFrame->close();
     Simulation().Stop();
     if (m_instruments) {
         m_instruments->Terminate();
@@ -150,6 +154,7 @@ bool CNavigatorWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePan
 {
     SetMessageBar(&host.Messages());
     m_window = &host.Window();
+    CreateLogServices();
     CreateInstruments(host.Messages());
     auto* panel = new CMonitorPanel(*this, &host.Window());
     if (!panel->Create(CMonitorPanel::kBarId, &host.Window()))
