@@ -150,8 +150,8 @@ public:
     std::filesystem::path NoticesFolder() const;
 
     // ---- Placement ----
-    void RestoreWindowPlacement(CRegistry& registry) override;
-    void SaveWindowPlacement(CRegistry& registry) override;
+    void RestoreWindowPlacement(app::CRegistry& registry) override;
+    void SaveWindowPlacement(app::CRegistry& registry) override;
 
     // ---- Verification ----
     bool CanVerify() override;
