@@ -84,17 +84,24 @@ public:
     State& MutableHeader() { return m_state; }
     uint32_t KeyCount(int tag) const { return m_state.keyCounts[size_t(tag)]; }
 
-    // Reads the header afresh; drops every cached block when another handle
-    // changed the index since this one last looked. False on a read failure.
+    // Reads the header afresh; when another handle changed the index since
+    // this one last looked, drops the cached blocks the header's change list
+    // names (every cached block when the list cannot tell). False on a read
+    // failure.
     bool Reload();
     // The change counter as the file holds it now, read from a shared
     // mapping of the header (no system call); odd while a writer is inside
     // a change. Nullopt when the header could not be mapped.
     std::optional<uint32_t> CounterNow() const;
     // A write section begins (the counter turns odd, written at once) or ends
-    // (even again, written with the header by the caller).
+    // (even again, written with the header by the caller, and the blocks the
+    // section wrote added to the change list).
     bool BeginChange();
-    void EndChange() { m_state.counter = (m_state.counter | 1) + 1; }
+    void EndChange()
+    {
+        m_state.counter = (m_state.counter | 1) + 1;
+        ListChanges(m_state.counter);
+    }
     // Writes the header (our fields, the page count). The key counts written
     // are those of the last finished change (MarkDurable), so a crash inside
     // a change never leaves counts that include half of it.
@@ -153,7 +160,8 @@ private:
     using Block = std::array<unsigned char, kIndexBlock>;
     struct Cached {
         Block data;
-        std::list<uint32_t>::iterator lru;
+        std::list<uint32_t>::iterator lru;   // in m_branches or m_leaves
+        bool branch = false;
     };
 
     CIndexFile() = default;
@@ -166,6 +174,16 @@ private:
     // Writes the write set: one block directly, several through the journal.
     bool Commit();
     void Drop();
+    void Evict(uint32_t page);
+    void EvictOne();
+    // The block Read gave last is a branch or a tag header: kept before leaves.
+    void KeepLast();
+    // After another handle's change: drops what the change list says changed
+    // since the counter `seen`, or everything.
+    void Forget(uint32_t seen);
+    // Adds the blocks this section wrote to the change list, under the
+    // counter the section ended with.
+    void ListChanges(uint32_t ended);
     bool ReadHeaderBytes();
 
     bool IsLeaf(const Tag& t, const unsigned char* b) const;
@@ -203,7 +221,8 @@ private:
     uint32_t m_pages = 0;
     size_t m_capacity = 1024;
     std::unordered_map<uint32_t, Cached> m_cache;
-    std::list<uint32_t> m_lru;   // most recent first
+    std::list<uint32_t> m_leaves, m_branches;   // most recent first
+    std::vector<uint32_t> m_changedPages;   // written since the section began
     Cached* m_last = nullptr;   // the block found last, and its page
     uint32_t m_lastPage = 0;
     std::deque<std::pair<uint32_t, Block>> m_writes;   // the change being made (stable addresses)
