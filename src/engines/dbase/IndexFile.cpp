@@ -74,6 +74,7 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
     f->m_path = path;
     f->m_readOnly = readOnly;
     f->m_capacity = std::max<size_t>(cacheBlocks, 64);
+    f->m_cache = std::make_unique<CBlockCache>(f->m_capacity, kIndexBlock);
     f->m_recordLength = recordLength;
     f->m_fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     auto refuse = [&](const char* text) {
@@ -299,36 +300,20 @@ bool CIndexFile::Sync()
 void CIndexFile::Drop()
 {
     m_last = nullptr;
-    m_cache.clear();
-    m_leaves.clear();
-    m_branches.clear();
+    m_cache->Clear();
 }
 
 void CIndexFile::Evict(uint32_t page)
 {
-    auto it = m_cache.find(page);
-    if (it == m_cache.end())
-        return;
-    if (m_last == &it->second)
+    if (m_last && m_lastPage == page)
         m_last = nullptr;
-    (it->second.branch ? m_branches : m_leaves).erase(it->second.lru);
-    m_cache.erase(it);
-}
-
-void CIndexFile::EvictOne()
-{
-    // Leaves go first: a seek passes the same few branches every time but
-    // seldom the same leaf. Branches may hold all but an eighth of the room.
-    const bool branch = m_leaves.empty() || m_branches.size() > m_capacity - m_capacity / 8;
-    Evict(branch ? m_branches.back() : m_leaves.back());
+    m_cache->Erase(page);
 }
 
 void CIndexFile::KeepLast()
 {
-    if (m_last && !m_last->branch) {
-        m_branches.splice(m_branches.begin(), m_leaves, m_last->lru);
-        m_last->branch = true;
-    }
+    if (m_last)
+        m_cache->Keep(m_lastSlot);
 }
 
 const unsigned char* CIndexFile::Read(uint32_t page)
@@ -340,33 +325,23 @@ const unsigned char* CIndexFile::Read(uint32_t page)
         }
     }
     if (m_last && m_lastPage == page)
-        return m_last->data
-            .data();   // the block asked for just before: most moves stay in one leaf
-    if (auto it = m_cache.find(page); it != m_cache.end()) {
-        Cached& c = it->second;
-        std::list<uint32_t>& order = c.branch ? m_branches : m_leaves;
-        order.splice(order.begin(), order, c.lru);
-        m_last = &c;
-        m_lastPage = page;
-        return c.data.data();
+        return m_last;   // the block asked for just before: most moves stay in one leaf
+    int32_t slot = m_cache->Find(page);
+    if (slot == CBlockCache::kNone) {
+        m_last = nullptr;
+        if (page < 2 || page >= m_pages)
+            return nullptr;
+        slot = m_cache->Insert(page);
+        if (!ReadAll(m_fd, m_cache->Data(slot), kIndexBlock, At(page))) {
+            m_cache->Erase(page);
+            return nullptr;
+        }
+        ++m_reads;
     }
-    m_last = nullptr;
-    if (page < 2 || page >= m_pages)
-        return nullptr;
-    Block b;
-    if (!ReadAll(m_fd, b.data(), b.size(), At(page)))
-        return nullptr;
-    ++m_reads;
-    while (!m_cache.empty() && m_cache.size() >= m_capacity)
-        EvictOne();
-    m_leaves.push_front(page);
-    Cached& c = m_cache[page];
-    c.data = b;
-    c.lru = m_leaves.begin();
-    c.branch = false;
-    m_last = &c;
+    m_last = m_cache->Data(slot);
+    m_lastSlot = slot;
     m_lastPage = page;
-    return c.data.data();
+    return m_last;
 }
 
 unsigned char* CIndexFile::Change(uint32_t page)
@@ -439,8 +414,8 @@ bool CIndexFile::Commit()
         ok = ok && WriteHeader();
     }
     for (auto& [page, block] : m_writes) {
-        if (auto it = m_cache.find(page); it != m_cache.end())
-            it->second.data = block;
+        if (const int32_t slot = m_cache->Find(page); slot != CBlockCache::kNone)
+            std::memcpy(m_cache->Data(slot), block.data(), kIndexBlock);
         if (std::find(m_changedPages.begin(), m_changedPages.end(), page) == m_changedPages.end())
             m_changedPages.push_back(page);
     }

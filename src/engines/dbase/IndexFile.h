@@ -18,17 +18,16 @@
 // numbers and dates as SortableDouble). Within a tag entries are ordered by
 // key, then record number.
 
+#include "engines/dbase/BlockCache.h"
 #include "engines/dbase/DbaseEngine.h"
 
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -151,18 +150,13 @@ public:
     bool ReplayJournal();
 
     // Statistics for dbtool stat.
-    size_t CachedBlocks() const { return m_cache.size(); }
+    size_t CachedBlocks() const { return m_cache ? m_cache->Size() : 0; }
     size_t CacheCapacity() const { return m_capacity; }
     uint64_t BlockReads() const { return m_reads; }
     uint32_t Pages() const { return m_pages; }
 
 private:
     using Block = std::array<unsigned char, kIndexBlock>;
-    struct Cached {
-        Block data;
-        std::list<uint32_t>::iterator lru;   // in m_branches or m_leaves
-        bool branch = false;
-    };
 
     CIndexFile() = default;
     // The block at `page` (from the write set, the cache, or the file);
@@ -175,7 +169,6 @@ private:
     bool Commit();
     void Drop();
     void Evict(uint32_t page);
-    void EvictOne();
     // The block Read gave last is a branch or a tag header: kept before leaves.
     void KeepLast();
     // After another handle's change: drops what the change list says changed
@@ -220,10 +213,11 @@ private:
     std::vector<uint32_t> m_durableCounts;
     uint32_t m_pages = 0;
     size_t m_capacity = 1024;
-    std::unordered_map<uint32_t, Cached> m_cache;
-    std::list<uint32_t> m_leaves, m_branches;   // most recent first
+    std::unique_ptr<CBlockCache> m_cache;
     std::vector<uint32_t> m_changedPages;   // written since the section began
-    Cached* m_last = nullptr;   // the block found last, and its page
+    // The cached block found last, its slot and page.
+    const unsigned char* m_last = nullptr;
+    int32_t m_lastSlot = CBlockCache::kNone;
     uint32_t m_lastPage = 0;
     std::deque<std::pair<uint32_t, Block>> m_writes;   // the change being made (stable addresses)
     uint64_t m_reads = 0;
