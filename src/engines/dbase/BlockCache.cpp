@@ -72,8 +72,7 @@ void CBlockCache::RemoveFromTable(uint32_t number)
     m_table[hole] = 0;
     for (size_t j = (hole + 1) & m_mask; m_table[j] != 0; j = (j + 1) & m_mask) {
         const size_t home = Home(m_slots[size_t(m_table[j] - 1)].number);
-        const bool movable =
-            hole <= j ? (home <= hole || home > j) : (home <= hole && home > j);
+        const bool movable = hole <= j ? (home <= hole || home > j) : (home <= hole && home > j);
         if (movable) {
             m_table[hole] = m_table[j];
             m_table[j] = 0;

@@ -4,11 +4,11 @@
 // the table and are copied here with Put; a change by another handle drops
 // everything (Drop) and the next reads fetch it afresh.
 
+#include "engines/dbase/BlockCache.h"
+
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <sys/types.h>
-#include <unordered_map>
 #include <vector>
 
 namespace dbase {
@@ -23,24 +23,21 @@ public:
     void Put(int32_t recNo, const char* image);
     void Drop();
 
-    size_t CachedPages() const { return m_pages.size(); }
+    size_t CachedPages() const { return m_cache ? m_cache->Size() : 0; }
     size_t CapacityPages() const { return m_capacity; }
     size_t RecordsPerPage() const { return m_perPage; }
     uint64_t PageReads() const { return m_reads; }
 
 private:
-    struct Page {
-        std::unique_ptr<char[]> bytes;   // m_perPage records' room, filled from the file
-        int32_t records = 0;   // how many the page holds (the last page may hold fewer)
-        std::list<int32_t>::iterator lru;
-    };
     int m_fd = -1;
     off_t m_headerLength = 0;
     size_t m_recordLength = 1;
     size_t m_perPage = 1;
     size_t m_capacity = 1;
-    std::unordered_map<int32_t, Page> m_pages;
-    std::list<int32_t> m_lru;   // most recent first
+    // Pages of m_perPage records' room, filled from the file, and how many
+    // records each holds (the last page may hold fewer).
+    std::unique_ptr<CBlockCache> m_cache;
+    std::vector<int32_t> m_held;
     uint64_t m_reads = 0;
 };
 
