@@ -118,6 +118,9 @@ public:
     // flush, -1 never (close still syncs). A power cut loses at most this
     // much of what was flushed.
     int syncIntervalMs = 1000;
+    // Memory a rebuild of an index may sort its keys in; more keys go through
+    // sorted runs in an unnamed temporary file beside the table.
+    size_t rebuildSortBytes = size_t(32) << 20;
     // Told how far a rebuild of an index from the data has come.
     std::function<void(int64_t done, int64_t total)> progress;
 
