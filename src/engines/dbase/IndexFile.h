@@ -14,6 +14,12 @@
 // journals the record's old image, so the next open can put that record's
 // keys right whatever the crash left.
 //
+// Sharing. The reserved bytes also hold a change list: the blocks the last
+// write sections wrote, each with the counter its section ended with. A
+// handle that finds the counter moved drops from its cache only the blocks
+// listed since it last looked, or everything when the list does not reach
+// back that far or was not kept by the last writer.
+//
 // Keys cross this interface in the engine's sortable form (text as stored;
 // numbers and dates as SortableDouble). Within a tag entries are ordered by
 // key, then record number.

@@ -268,7 +268,7 @@ bool CMdxWriter::Finish(uint32_t coverage)
     m_ok = m_ok && WriteAll(m_fd, head, m_head.size(), 0) && ::fsync(m_fd) == 0;
     if (!m_ok)
         return false;
-    struct stat old {};
+    struct stat old { };
     ::fchmod(m_fd, ::stat(m_path.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644);
     if (m_tempName.empty()) {
         // Named at last: under a temporary name, then over the old file.
