@@ -160,15 +160,15 @@ TEST(KilledRebuild, LeavesTheTableReadableAndTheNextOpenRebuilds)
         // Nothing beside the table, and its data as it was.
         for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
             const std::string ext = e.path().extension().string();
-            EXPECT_TRUE(ext == ".dbf" || ext == ".mdx") << "round " << round << " left " << e.path();
+            EXPECT_TRUE(ext == ".dbf" || ext == ".mdx")
+                << "round " << round << " left " << e.path();
         }
         EXPECT_EQ(ReadFile(path + ".dbf").substr(32), dbf.substr(32)) << "round " << round;
 
         auto t = engine.Open(path);
         ASSERT_NE(t, nullptr) << "round " << round;
-        const bool rebuilt =
-            !t->OpenWarnings().empty() &&
-            t->OpenWarnings().front().find("rebuilt") != std::string::npos;
+        const bool rebuilt = !t->OpenWarnings().empty() &&
+                             t->OpenWarnings().front().find("rebuilt") != std::string::npos;
         rebuiltOnOpen += rebuilt;
         // A killed rebuild leaves the untrusted index: the open rebuilds it.
         if (ReadFile(path + ".mdx").compare(52, 4, "IXC1") != 0)
