@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -173,4 +174,42 @@ TEST(ChangeList, ChangesTheListCannotTellDropEveryCachedBlock)
     before = Reads(reader);
     ExpectWhole(reader, kRows + 63, "with the list kept again");
     EXPECT_LE(Reads(reader) - before, 4u);
+}
+
+TEST(ChangeList, ReaderWalksAsTheWriterThroughRandomChanges)
+{
+    // Random renames, deletes, recalls and appends, one to seven between two
+    // looks of the reader: its walk of each tag always equals the writer's.
+    Pair p;
+    CDbaseTable& reader = *p.reader;
+    CDbaseTable& writer = *p.writer;
+    std::mt19937 rng(99);
+    int rows = kRows;
+    for (int look = 0; look < 120; ++look) {
+        for (int step = int(rng() % 7); step >= 0; --step) {
+            const int recNo = int(rng() % uint32_t(rows)) + 1;
+            switch (rng() % 4) {
+            case 0:
+                ASSERT_EQ(writer.Go(recNo), 0);
+                ASSERT_EQ(writer.Field("NAME")->Assign("re " + std::to_string(rng() % 9000)), 0);
+                break;
+            case 1:
+                ASSERT_EQ(writer.Go(recNo), 0);
+                ASSERT_EQ(writer.Delete(), 0);
+                break;
+            case 2:
+                ASSERT_EQ(writer.Go(recNo), 0);
+                ASSERT_EQ(writer.Recall(), 0);
+                break;
+            default: Add(writer, ++rows); break;
+            }
+            ASSERT_EQ(writer.Flush(), 0);
+        }
+        ASSERT_EQ(writer.Unlock(), 0);
+        for (const char* tag : {"T_UNIQUE", "T_NAME"}) {
+            const auto want = writer.Tag(tag)->Keys();
+            ASSERT_EQ(reader.Tag(tag)->Keys(), want) << "look " << look << " " << tag;
+            ASSERT_EQ(reader.Tag(tag)->KeyCount(), want.size()) << "look " << look << " " << tag;
+        }
+    }
 }
