@@ -16,6 +16,19 @@
 
 using namespace dbase;
 
+// Under AddressSanitizer freed memory waits in a quarantine, so resident
+// memory says nothing of what the rebuild holds.
+#if defined(__SANITIZE_ADDRESS__)
+#define BRINE_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BRINE_TEST_ASAN 1
+#endif
+#endif
+#ifndef BRINE_TEST_ASAN
+#define BRINE_TEST_ASAN 0
+#endif
+
 namespace {
 
 const std::vector<FieldSpec> kFields = {{"UNIQUE", 'N', 8, 0},
@@ -176,6 +189,8 @@ TEST(Rebuild, MemoryStaysNearTheSortBudgetWhateverTheTableSize)
         const long grown = StatusKb("VmHWM:") - before;
         if (t->TagAt(0)->KeyCount() != size_t(kRows))
             return 4;
+        if (BRINE_TEST_ASAN)
+            return 0;
         return grown < 8 * 1024 ? 0 : 10 + int(grown / 1024);   // MB past the bound
     });
     EXPECT_EQ(brine_test::WaitChild(pid), 0);

@@ -40,7 +40,7 @@ TEST(RecordPages, RecordsAcrossPagesAndLongerThanOneComeBackWhole)
 {
     // 1,000 bytes: every fourth record lies across two pages; 5,000: longer
     // than a page, so pages of two.
-    for (int width : {1000, 5000}) {
+    for (uint16_t width : {uint16_t(1000), uint16_t(5000)}) {
         brine_test::TempFolder dir;
         CDbaseEngine engine, other;
         const std::vector<FieldSpec> fields = {{"ID", 'N', 6, 0}, {"BODY", 'C', width, 0}};
