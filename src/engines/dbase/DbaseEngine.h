@@ -121,7 +121,9 @@ public:
     // Memory a rebuild of an index may sort its keys in; more keys go through
     // sorted runs in an unnamed temporary file beside the table.
     size_t rebuildSortBytes = size_t(32) << 20;
-    // Told how far a rebuild of an index from the data has come.
+    // Told how far a rebuild of an index from the data has come: reading the
+    // records, then writing each tag's keys (the total is known better once
+    // the records are read).
     std::function<void(int64_t done, int64_t total)> progress;
 
     // Tables register themselves so CloseAll reaches them.

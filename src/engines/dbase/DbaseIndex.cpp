@@ -505,9 +505,14 @@ int CDbaseTable::WriteIndexFrom(int fd, int32_t count, const std::string& mdxPat
                     return Fail(kErrWrite, 30);
             }
         }
+        // Reading is the first part of the work, writing each tag's keys
+        // the rest (at most one key a record a tag).
         if (m_engine->progress)
-            m_engine->progress(first + n - 1, count);
+            m_engine->progress(first + n - 1, int64_t(count) * int64_t(1 + tags.size()));
     }
+    int64_t work = count, done = count;
+    for (const TagKeys& k : tags)
+        work += int64_t(k.runs->Count());
 
     const std::string name = m_path.substr(m_path.find_last_of('/') + 1);
     CMdxWriter writer(mdxPath, name, m_counter);
@@ -541,6 +546,8 @@ int CDbaseTable::WriteIndexFrom(int fd, int32_t count, const std::string& mdxPat
             } else {
                 stored = key;
             }
+            if (++done % 65536 == 0 && m_engine->progress)
+                m_engine->progress(done, work);
             return writer.Add(stored, recNo);
         });
         k.runs.reset();   // its memory and temporary file go before the next tag's
@@ -551,6 +558,8 @@ int CDbaseTable::WriteIndexFrom(int fd, int32_t count, const std::string& mdxPat
     }
     if (!writer.Finish(uint32_t(count)))
         return Fail(kErrWrite, 55);
+    if (m_engine->progress)
+        m_engine->progress(work, work);
     return 0;
 }
 

@@ -50,6 +50,7 @@ bool CKeyRuns::Add(const unsigned char* entry)
     if (m_load.empty())
         m_load.reserve(m_limit * m_entryBytes);   // no doubling past the budget
     m_load.insert(m_load.end(), entry, entry + m_entryBytes);
+    ++m_count;
     return true;
 }
 

@@ -29,6 +29,7 @@ public:
     // be read or `take` said false.
     bool Drain(const std::function<bool(const unsigned char*)>& take);
     size_t Runs() const { return m_runs.size(); }
+    size_t Count() const { return m_count; }   // entries added
 
 private:
     // The load's entries in order, as positions in it.
@@ -46,6 +47,7 @@ private:
     std::vector<Run> m_runs;
     int m_fd = -1;
     off_t m_end = 0;
+    size_t m_count = 0;
 };
 
 }   // namespace dbase

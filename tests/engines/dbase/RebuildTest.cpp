@@ -109,10 +109,24 @@ TEST(Rebuild, KeysSortedInRunsWalkAsTheIndexChangedInPlace)
     ASSERT_EQ(t->Unlock(), 0);
     const std::string inPlace = Walks(*t);
 
-    // The smallest budget: 64 KB a tag, a dozen runs or more in each.
+    // The smallest budget: 64 KB a tag, a dozen runs or more in each. The
+    // progress runs on through the writing: reading the records is only the
+    // first part, and the share done never falls back.
     engine.rebuildSortBytes = 1;
+    std::vector<std::pair<int64_t, int64_t>> told;
+    engine.progress = [&](int64_t done, int64_t total) { told.emplace_back(done, total); };
     ASSERT_EQ(t->Reindex(kTags), 0);
+    engine.progress = nullptr;
     EXPECT_EQ(Walks(*t), inPlace);
+    ASSERT_GE(told.size(), 2u);
+    double share = 0;
+    for (const auto& [done, total] : told) {
+        ASSERT_LE(done, total);
+        EXPECT_GE(double(done) / double(total), share);
+        share = double(done) / double(total);
+    }
+    EXPECT_EQ(told.back().first, told.back().second);
+    EXPECT_LT(double(told[told.size() - 2].first) / double(told[told.size() - 2].second), 0.5);
     EXPECT_TRUE(Strays(dir.Path()).empty());
     // And all in memory.
     engine.rebuildSortBytes = size_t(64) << 20;
