@@ -90,6 +90,7 @@ struct Pair {
     std::unique_ptr<CDbaseTable> writer, reader;
     Pair()
     {
+        readerEngine.indexCacheBlocks = 4096;   // room for every block of the table
         writer = writerEngine.Create(dir / "shared", kFields, kTags);
         EXPECT_NE(writer, nullptr);
         writer->Lock();
@@ -179,9 +180,15 @@ TEST(ChangeList, ChangesTheListCannotTellDropEveryCachedBlock)
 TEST(ChangeList, ReaderWalksAsTheWriterThroughRandomChanges)
 {
     // Random renames, deletes, recalls and appends, one to seven between two
-    // looks of the reader: its walk of each tag always equals the writer's.
+    // looks of the readers: their walks of each tag always equal the
+    // writer's, the second reader's through the smallest caches there are.
     Pair p;
     CDbaseTable& reader = *p.reader;
+    CDbaseEngine smallEngine;
+    smallEngine.indexCacheBlocks = 1;
+    smallEngine.recordCacheBytes = 1;
+    auto small = smallEngine.Open(p.dir / "shared");
+    ASSERT_NE(small, nullptr);
     CDbaseTable& writer = *p.writer;
     std::mt19937 rng(99);
     int rows = kRows;
@@ -210,6 +217,7 @@ TEST(ChangeList, ReaderWalksAsTheWriterThroughRandomChanges)
             const auto want = writer.Tag(tag)->Keys();
             ASSERT_EQ(reader.Tag(tag)->Keys(), want) << "look " << look << " " << tag;
             ASSERT_EQ(reader.Tag(tag)->KeyCount(), want.size()) << "look " << look << " " << tag;
+            ASSERT_EQ(small->Tag(tag)->Keys(), want) << "look " << look << " " << tag;
         }
     }
 }
