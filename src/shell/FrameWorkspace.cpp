@@ -91,6 +91,8 @@ std::vector<CWindowStateEntry> CFrameWorkspace::CaptureBarLayout()
 
 void CFrameWorkspace::ApplyBarLayout(const std::vector<CWindowStateEntry>& bars)
 {
+    // The user's toolbars exist before the layout that places them is applied.
+    m_frame.LoadUserToolbars();
     for (const CWindowStateEntry& e : bars) {
         const bool visible = ValueText(e, "Visible") != "False";
         const unsigned id =
