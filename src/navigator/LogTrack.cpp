@@ -270,6 +270,14 @@ void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::optional<
     if (m_properties)
         time.textColour = source.textColour =
             m_properties->Text().GetColours()[std::size_t(palette)];
+    // Fixes a second apart would bury the track under their markers: a
+    // marker is drawn a few pixels from the last one drawn, its labels
+    // clear of the last labels.
+    constexpr int kMarkerSpacing = 10, kLabelSpacing = 40;
+    std::optional<geo::IntPoint> lastMarker, lastLabel;
+    auto apart = [](const std::optional<geo::IntPoint>& a, geo::IntPoint b, int d) {
+        return !a || std::abs(a->x - b.x) >= d || std::abs(a->y - b.y) >= d;
+    };
     chart::PointList points;
     for (std::size_t i = *first; i < m_fixes.size(); ++i) {
         chart::COverlayPositionFix& fix = *m_fixes[i];
@@ -284,9 +292,13 @@ void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::optional<
         if (!doc.PositionToClientPoints(fix.GetPosition(), points))
             continue;
         for (const geo::IntPoint& p : points) {
+            if (!apart(lastMarker, p, kMarkerSpacing))
+                continue;
+            lastMarker = p;
             fix.SetScreenPoint(p);
             fix.Draw(dc);
-            if (labels) {
+            if (labels && apart(lastLabel, p, kLabelSpacing)) {
+                lastLabel = p;
                 time.SetScreenPoint(p);
                 source.SetScreenPoint(p);
                 time.Draw(dc);

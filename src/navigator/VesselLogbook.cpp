@@ -174,8 +174,11 @@ bool CVesselLogbook::Open(const std::string& requested)
     m_eventType = m_fixType = 0;
     std::string path = requested;
     if (path.empty() && !m_initialLog.empty()) {
+        // The last log, opened again at start: the own vessel goes on in it
+        // (a new append of the same vessel), its earlier tracks still drawn.
         path = (m_folder / m_initialLog).string();
         m_initialLog.clear();
+        m_appendToExisting = true;
     }
     if (path.empty())
         path = NewTemporaryPath();
