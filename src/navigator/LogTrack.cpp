@@ -278,17 +278,12 @@ void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::optional<
     auto apart = [](const std::optional<geo::IntPoint>& a, geo::IntPoint b, int d) {
         return !a || std::abs(a->x - b.x) >= d || std::abs(a->y - b.y) >= d;
     };
+    // Markers first, then every label over them, so no marker hides a label.
+    std::vector<std::pair<std::size_t, geo::IntPoint>> labelled;
     chart::PointList points;
     for (std::size_t i = *first; i < m_fixes.size(); ++i) {
         chart::COverlayPositionFix& fix = *m_fixes[i];
         fix.SetOwner(&doc);
-        if (labels) {
-            time.text = HourMinute(m_kept[i].fix.utc);
-            time.placement = chart::kPlaceAbove;
-            const CFixLabel label = GetFixLabel(fix.code);
-            source.text = label.text;
-            source.placement = label.estimated ? chart::kPlaceLowerLeft : chart::kPlaceLowerRight;
-        }
         if (!doc.PositionToClientPoints(fix.GetPosition(), points))
             continue;
         for (const geo::IntPoint& p : points) {
@@ -299,12 +294,21 @@ void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::optional<
             fix.Draw(dc);
             if (labels && apart(lastLabel, p, kLabelSpacing)) {
                 lastLabel = p;
-                time.SetScreenPoint(p);
-                source.SetScreenPoint(p);
-                time.Draw(dc);
-                if (!source.text.empty())
-                    source.Draw(dc);
+                labelled.emplace_back(i, p);
             }
+        }
+    }
+    for (const auto& [i, p] : labelled) {
+        time.text = HourMinute(m_kept[i].fix.utc);
+        time.placement = chart::kPlaceAbove;
+        const CFixLabel label = GetFixLabel(m_fixes[i]->code);
+        source.text = label.text;
+        source.placement = label.estimated ? chart::kPlaceLowerLeft : chart::kPlaceLowerRight;
+        time.SetScreenPoint(p);
+        time.Draw(dc);
+        if (!source.text.empty()) {
+            source.SetScreenPoint(p);
+            source.Draw(dc);
         }
     }
 }
