@@ -258,8 +258,23 @@ bool CVesselLogbook::ConvertLegacyTrack()
 bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
 {
     vessel.rows = std::make_unique<db::CDBLog>();
-    vessel.rows->SetFilePath(VesselFile(vessel.unique, "dbf").replace_extension().string());
+    const fs::path dbf = VesselFile(vessel.unique, "dbf");
+    vessel.rows->SetFilePath(fs::path(dbf).replace_extension().string());
     bool ok = vessel.rows->Open();
+    std::error_code ec;
+    const auto size = fs::file_size(dbf, ec);
+    // A logbook whose making was cut short (the program killed while it was
+    // being created) is shorter than its own header: it holds no row, and is
+    // made again rather than leaving the vessel without a logbook.
+    const std::uintmax_t header = 32 * (vessel.rows->Fields().Entries().size() + 1) + 1;
+    if (!ok && !ec && size < header) {
+        Warn("The logbook " + dbf.string() + " was left unfinished and is made again.");
+        for (const char* ext : {".dbf", ".dbt", ".mdx"})
+            fs::remove(fs::path(dbf).replace_extension(ext), ec);
+        ok = vessel.rows->Open();
+    }
+    if (!ok)
+        Warn("The logbook " + dbf.string() + " could not be opened. " + vessel.rows->GetMessage());
     std::string error;
     vessel.track.SetLockWait(m_trackLockWait);
     if (!vessel.track.Open(VesselFile(vessel.unique, "trc"), &error)) {

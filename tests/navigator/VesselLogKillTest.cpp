@@ -104,7 +104,8 @@ void ReadLog(const fs::path& folder, std::set<long>& rows, std::set<long>& point
     ASSERT_TRUE(log.Open((folder / Current(folder)).string())) << log.LastError();
     for (const auto& vessel : log.Vessels()) {
         db::CDBLog& table = *vessel->rows;
-        ASSERT_TRUE(table.IsOpen());
+        ASSERT_TRUE(table.IsOpen()) << table.GetFilePath() << " " << table.GetMessage() << " "
+                                    << fs::file_size(table.GetFilePath() + ".dbf");
         CheckCounts(table);
         for (bool ok = table.GoTop(); ok; ok = table.SkipForward())
             rows.insert(std::stol(table.m_note));
