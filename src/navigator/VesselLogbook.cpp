@@ -255,13 +255,41 @@ bool CVesselLogbook::ConvertLegacyTrack()
     return read;
 }
 
+// A new vessel's logbook is made under a name of its own and put in place
+// with its data file last, so a kill while it is made leaves either no
+// logbook (made again next time) or a whole one, never a torn table.
+void CVesselLogbook::MakeLogbook(const fs::path& dbf)
+{
+    std::error_code ec;
+    const fs::path folder = dbf.parent_path();
+    fs::create_directories(folder, ec);
+    const std::string stem = "~new-" + dbf.stem().string();
+    // What an earlier try left half made goes first.
+    for (const char* ext : {".dbf", ".dbt", ".mdx"})
+        fs::remove(folder / (stem + ext), ec);
+    {
+        db::CDBLog made;
+        made.SetFilePath((folder / stem).string());
+        if (!made.Open() || !made.Close())
+            return;   // the ordinary open below says what went wrong
+    }
+    for (const char* ext : {".dbt", ".mdx", ".dbf"}) {
+        const fs::path from = folder / (stem + ext);
+        if (fs::exists(from, ec))
+            platform::RenamePath(from, fs::path(dbf).replace_extension(ext));
+    }
+    platform::SyncFolder(folder);
+}
+
 bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
 {
     vessel.rows = std::make_unique<db::CDBLog>();
     const fs::path dbf = VesselFile(vessel.unique, "dbf");
+    std::error_code ec;
+    if (!fs::exists(db::ResolveNoCase(dbf), ec))
+        MakeLogbook(dbf);
     vessel.rows->SetFilePath(fs::path(dbf).replace_extension().string());
     bool ok = vessel.rows->Open();
-    std::error_code ec;
     const auto size = fs::file_size(dbf, ec);
     // A logbook whose making was cut short (the program killed while it was
     // being created) is shorter than its own header: it holds no row, and is
