@@ -17,7 +17,10 @@ namespace {
 // The most (number, label) pairs one TLB line may carry.
 constexpr int kMaxLabelPairs = CNMEAMessage::kNumberSlots;
 
-bool IsTargetNumber(std::int64_t n) { return n >= 0 && n <= kMaxTargetNumber; }
+bool IsTargetNumber(std::int64_t n)
+{
+    return n >= 0 && n <= kMaxTargetNumber;
+}
 
 std::optional<double> StoredLatitude(std::optional<double> v, std::optional<char> hemisphere)
 {

@@ -129,7 +129,8 @@ std::optional<CTargetPosition> CTargetRecord::ReportedPosition() const
     return StoredPairToPosition(lat.GetDouble(), lon.GetDouble());
 }
 
-CTargetRecord::Clock::time_point CTargetRecord::LastReportTime(Clock::time_point navigationUtc) const
+CTargetRecord::Clock::time_point CTargetRecord::LastReportTime(
+    Clock::time_point navigationUtc) const
 {
     const nmea::CNMEADataValue* reported = nullptr;
     if (Value(item::TtmTime).IsValid())
