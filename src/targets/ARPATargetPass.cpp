@@ -47,8 +47,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
                 target.lastFixTime = t;
                 outcome.fixes.emplace_back(target.record, t);
             }
-        } else if (m_ownFixReal
-                   && t - target.lastReportTime >= m_options.targetDangerousInterval) {
+        } else if (m_ownFixReal && t - target.lastReportTime >= m_options.targetDangerousInterval) {
             record.current = false;
         }
         if (m_options.warningCircles)
@@ -83,8 +82,8 @@ void CARPATargetPass::ApplyOptions()
 
 void CARPATargetPass::UpdateWarningCircle(CTrackedTarget& target)
 {
-    const bool inside = m_options.warningCircles && target.rangeNm
-                        && *target.rangeNm <= m_options.warningCircleRadiusNm;
+    const bool inside = m_options.warningCircles && target.rangeNm &&
+                        *target.rangeNm <= m_options.warningCircleRadiusNm;
     if (inside != target.inside)
         m_insideCount += inside ? 1 : -1;
     target.inside = inside;

@@ -39,9 +39,9 @@ struct CTrackedTarget {
     std::shared_ptr<CTargetRecord> record;
     Clock::time_point lastReportTime{};
     Clock::time_point lastFixTime{};   // the epoch while the track is empty
-    bool inside = false;                // inside the warning circle
-    int displayOrder = 0;               // 1 = first; drawn while at most MaxTargets
-    std::optional<double> rangeNm;      // from the own vessel, set by the caller
+    bool inside = false;   // inside the warning circle
+    int displayOrder = 0;   // 1 = first; drawn while at most MaxTargets
+    std::optional<double> rangeNm;   // from the own vessel, set by the caller
 };
 
 struct CARPAPassOutcome {

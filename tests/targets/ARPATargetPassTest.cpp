@@ -34,8 +34,8 @@ struct PassTest : ::testing::Test {
     // on the navigation time), then the navigator's adoption of new targets.
     void Report(int number, char status = 'T')
     {
-        const std::string text = "TTM," + std::to_string(number)
-                                 + ",0.5,10.0,T,5.0,90.0,T,,,N,," + status + ",,,A";
+        const std::string text =
+            "TTM," + std::to_string(number) + ",0.5,10.0,T,5.0,90.0,T,,,N,," + status + ",,,A";
         message.SetSentence(nmea::sentence::TTM, text);
         message.Parse();
         ASSERT_TRUE(message.IsValid());
@@ -57,7 +57,7 @@ TEST_F(PassTest, LostTargetFreesItsNumberOnceAndStaysWithoutAutoDelete)
     EXPECT_FALSE(first->live);
     EXPECT_EQ(store.Slot(3), nullptr);
     EXPECT_EQ(pass.Targets().size(), 1u);   // still drawn, as lost
-    EXPECT_TRUE(Run().lost.empty());        // lost once only
+    EXPECT_TRUE(Run().lost.empty());   // lost once only
 
     Report(3);   // the number again: a new target beside the lost one
     EXPECT_NE(store.Slot(3), first);
