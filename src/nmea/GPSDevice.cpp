@@ -33,6 +33,12 @@ bool CGPSDevice::SendWaypoint(const CUploadPoint& point, int namingMode, int num
                          ComposeWpl(point.latitudeDeg, point.longitudeDeg, *identifier, decimals));
 }
 
+bool CGPSDevice::WaitForStagingRoom(std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(TransmitLock());
+    return m_stagingRoom.wait_for(lock, limit, [&] { return m_staging.size() < kStagingLimit; });
+}
+
 bool CGPSDevice::QueueOutput(std::string line)
 {
     {
@@ -59,6 +65,7 @@ bool CGPSDevice::StartTransmitThread()
                 line = std::move(m_staging.back());
                 m_staging.pop_back();
             }
+            m_stagingRoom.notify_all();
             PushTransmit(std::move(line));
         }
     });

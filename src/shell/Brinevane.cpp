@@ -20,7 +20,9 @@
 #include "app/ui/ViewerTemplates.h"
 #include "chart/ChartingModule.h"
 #include "chartpoints/ui/ChartpointWindows.h"
+#include "navigator/Instruments.h"
 #include "navigator/ui/NavigatorWindows.h"
+#include "nmea/GPSModule.h"
 #include "nmea/ui/InstrumentsWindows.h"
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
@@ -209,54 +211,64 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *instruments = module.get();
         return module;
     });
-    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
-        auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
-        // The frame and its charting module exist before any of these is asked.
-        navigator->SetCursorPositionSource([this]() -> std::optional<geo::CPosition> {
-            return m_frame && m_frame->Charting() ? m_frame->Charting()->GetCursorPosition()
-                                                  : std::nullopt;
+    auto navigatorWindows = std::make_shared<CNavigatorWindows*>(nullptr);
+    services.moduleFactories.push_back(
+        [this, instruments, navigatorWindows]() -> std::unique_ptr<CModule> {
+            auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
+            *navigatorWindows = navigator.get();
+            // The frame and its charting module exist before any of these is asked.
+            navigator->SetCursorPositionSource([this]() -> std::optional<geo::CPosition> {
+                return m_frame && m_frame->Charting() ? m_frame->Charting()->GetCursorPosition()
+                                                      : std::nullopt;
+            });
+            navigator->SetAlertSound(m_sound.get(), GetAudioFolder(),
+                                     [this] { return m_frame && m_frame->AudioAlerts(); });
+            navigator->SetGoToPosition(
+                [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
+                [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
+            // Best-chart selection is the charting module's switch, made after the navigator.
+            navigator->SetBestChartSwitch(
+                [this] {
+                    return m_frame && m_frame->Charting() && m_frame->Charting()->IsAutoscrollOn();
+                },
+                [this](bool on) {
+                    if (m_frame && m_frame->Charting()) {
+                        m_frame->Charting()->SetAutoscroll(on);
+                        m_frame->Charting()->RedrawAllChartViews();
+                    }
+                });
+            if (*instruments != nullptr) {
+                navigator->SetInstrumentsModule(*instruments);
+                navigator->SetPortList(&(*instruments)->Ports());
+                navigator->SetWindStore((*instruments)->Wind().Parser().Values());
+                navigator->SetExtraOptionPages([instruments] {
+                    return *instruments ? (*instruments)->NavigatorOptionPages()
+                                        : std::vector<COptionPageFactory>{};
+                });
+            }
+            return navigator;
         });
-        navigator->SetAlertSound(m_sound.get(), GetAudioFolder(),
-                                 [this] { return m_frame && m_frame->AudioAlerts(); });
-        navigator->SetGoToPosition(
-            [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
-            [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
-        // Best-chart selection is the charting module's switch, made after the navigator.
-        navigator->SetBestChartSwitch(
-            [this] {
-                return m_frame && m_frame->Charting() && m_frame->Charting()->IsAutoscrollOn();
-            },
-            [this](bool on) {
-                if (m_frame && m_frame->Charting()) {
-                    m_frame->Charting()->SetAutoscroll(on);
-                    m_frame->Charting()->RedrawAllChartViews();
-                }
-            });
-        if (*instruments != nullptr) {
-            navigator->SetInstrumentsModule(*instruments);
-            navigator->SetPortList(&(*instruments)->Ports());
-            navigator->SetWindStore((*instruments)->Wind().Parser().Values());
-            navigator->SetExtraOptionPages([instruments] {
-                return *instruments ? (*instruments)->NavigatorOptionPages()
-                                    : std::vector<COptionPageFactory>{};
-            });
-        }
-        return navigator;
-    });
     // Chartpoints before the charting module, so every chart view gets their layer.
-    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
-        auto chartpoints = std::make_unique<CChartpointWindows>(
-            m_settingsHome, *m_prompt, m_programFolder,
-            [this](const std::string& path, bool video) {
-                return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
+    services.moduleFactories.push_back(
+        [this, instruments, navigatorWindows]() -> std::unique_ptr<CModule> {
+            auto chartpoints = std::make_unique<CChartpointWindows>(
+                m_settingsHome, *m_prompt, m_programFolder,
+                [this](const std::string& path, bool video) {
+                    return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
+                });
+            chartpoints->SetInstruments(*instruments);
+            // Uploads go out through the navigator's GPS device (the navigator is older).
+            chartpoints->SetGpsDevice([navigatorWindows]() -> nmea::CGPSDevice* {
+                navigator::CInstruments* gps =
+                    *navigatorWindows ? (*navigatorWindows)->Instruments() : nullptr;
+                return gps ? &gps->Gps().Device() : nullptr;
             });
-        chartpoints->SetInstruments(*instruments);
-        // BRINE_INITIAL_CHARTPOINTS (scripts/run sets it to the sample
-        // database): the database opened when the settings name none.
-        if (const char* name = std::getenv("BRINE_INITIAL_CHARTPOINTS"); name && *name)
-            chartpoints->SetDefaultInitialDatabase(name);
-        return chartpoints;
-    });
+            // BRINE_INITIAL_CHARTPOINTS (scripts/run sets it to the sample
+            // database): the database opened when the settings name none.
+            if (const char* name = std::getenv("BRINE_INITIAL_CHARTPOINTS"); name && *name)
+                chartpoints->SetDefaultInitialDatabase(name);
+            return chartpoints;
+        });
     services.startupNotices = std::move(notices);
     services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
     // The route module joins after the navigator, which follows its route.
