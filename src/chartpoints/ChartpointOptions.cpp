@@ -50,10 +50,10 @@ std::vector<app::CFieldError> CChartpointOptionsModel::Validate() const
         std::error_code ec;
         const std::filesystem::path path(*folder);
         if (folder->empty())
-            errors.push_back({field, std::string(field == std::string("databaseFolder")
-                                                     ? "Database folder"
-                                                     : "Attachments folder") +
-                                         ": a folder is needed."});
+            errors.push_back(
+                {field, std::string(field == std::string("databaseFolder") ? "Database folder"
+                                                                           : "Attachments folder") +
+                            ": a folder is needed."});
         else if (std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec))
             errors.push_back({field, *folder + " is a file, not a folder."});
     }

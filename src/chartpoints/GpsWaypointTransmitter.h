@@ -16,8 +16,7 @@ public:
         : m_device(std::move(device))
     { }
 
-    bool Send(const nmea::CUploadPoint& point, int namingMode, int number,
-              bool checksum) override;
+    bool Send(const nmea::CUploadPoint& point, int namingMode, int number, bool checksum) override;
     bool CanTransmit() const override;
     bool WaitForRoom(std::chrono::milliseconds limit) override;
     std::string LastFailure() const override { return m_failure; }

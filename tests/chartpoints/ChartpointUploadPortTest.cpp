@@ -36,8 +36,8 @@ protected:
         nmea::PortPaths paths;
         paths[0] = pty->Path().string();
         ports = std::make_unique<nmea::CPortList>(paths, nmea::CComPortOptions{});
-        gps = std::make_unique<nmea::CGPSModule>(settings, *ports, clock, nullptr,
-                                                 [] { return 4; });
+        gps =
+            std::make_unique<nmea::CGPSModule>(settings, *ports, clock, nullptr, [] { return 4; });
         ASSERT_TRUE(gps->Initialise());
         gps->Config().transmitPort = 1;
         module = std::make_unique<CChartpointModule>(settings, prompt, dir.Path());
@@ -86,7 +86,9 @@ protected:
         }
         const auto out = brine_test::RunPython(
             "import pynmea2\n"
-            "data = bytes.fromhex('" + hex + "').decode('ascii')\n"
+            "data = bytes.fromhex('" +
+            hex +
+            "').decode('ascii')\n"
             "for line in data.split('\\r\\n'):\n"
             "    if not line: continue\n"
             "    m = pynmea2.parse(line, check='*' in line)\n"
@@ -173,8 +175,8 @@ TEST_F(UploadPortTest, SixHundredArriveInOrderAndALostPortSendsNone)
     for (int i = 0; i < 600; ++i) {
         table.ClearRecord();
         table.m_name = "M" + std::to_string(i);
-        table.m_position = geo::CPosition(47.0 + i * 1e-3, -122.0 - i * 1e-3, 0.0,
-                                          geo::DatumIndexWGS84());
+        table.m_position =
+            geo::CPosition(47.0 + i * 1e-3, -122.0 - i * 1e-3, 0.0, geo::DatumIndexWGS84());
         ASSERT_TRUE(table.AppendNew());
     }
     ASSERT_TRUE(table.FlushIfOpen());

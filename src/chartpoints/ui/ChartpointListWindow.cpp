@@ -113,8 +113,8 @@ bool CChartpointListWindow::eventFilter(QObject* watched, QEvent* event)
     CXListView* view = View();
     const int rowHeight = std::max(1, view->verticalHeader()->defaultSectionSize());
     const int perPage = std::max(1, view->viewport()->height() / rowHeight);
-    const std::optional<int> row = chartpoints::FocusRowForKey(
-        *focus, SelectedRow(), view->model()->rowCount(), perPage);
+    const std::optional<int> row =
+        chartpoints::FocusRowForKey(*focus, SelectedRow(), view->model()->rowCount(), perPage);
     if (row)   // an empty list has no row to go to
         GoToRow(*row);
     return true;

@@ -124,10 +124,10 @@ void CChartpointUploadDialog::FillRows()
         const geo::CPosition& p = table.m_position;
         const std::uint16_t datum =
             p.GetDatum() == geo::kNoDatumIndex ? geo::DatumIndexWGS84() : p.GetDatum();
-        const std::string row = Padded(table.m_ident, 8) + "  " + Padded(table.m_name, 25) +
-                                "  " + Padded(chartpoints::LatitudeText(p.GetLatitude()), 13) +
-                                "  " + Padded(chartpoints::LongitudeText(p.GetLongitude()), 14) +
-                                "  " + geo::CDatumInfo::GetName(datum);
+        const std::string row = Padded(table.m_ident, 8) + "  " + Padded(table.m_name, 25) + "  " +
+                                Padded(chartpoints::LatitudeText(p.GetLatitude()), 13) + "  " +
+                                Padded(chartpoints::LongitudeText(p.GetLongitude()), 14) + "  " +
+                                geo::CDatumInfo::GetName(datum);
         m_rows->addItem(QString::fromStdString(row));
         if (table.IsLast())
             break;
@@ -171,8 +171,8 @@ void CChartpointUploadDialog::OnUpload()
     if (!ok)
         start = 1;
     std::string message;
-    m_sent = m_module.UploadChartpoints(m_choice.NamingMode(), rows, start,
-                                        m_checksum->isChecked(), &message);
+    m_sent = m_module.UploadChartpoints(m_choice.NamingMode(), rows, start, m_checksum->isChecked(),
+                                        &message);
     if (!message.empty())
         m_module.TellUser(message);
     accept();
