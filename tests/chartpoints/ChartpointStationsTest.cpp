@@ -68,8 +68,7 @@ private:
 struct Station {
     Station(const fs::path& shared, const fs::path& own, const std::string& address,
             std::uint16_t port)
-        : settings(own),
-          messaging([&] {
+        : settings(own), messaging([&] {
               nmea::CStationOptions o;
               o.ownAddress = nmea::ParseIpv4(address);
               o.applicationFolder = shared;
@@ -98,7 +97,8 @@ struct Station {
             if (m.type == CChartpointModule::kStationMessageType)
                 module->OnNetworkMessage(m.payload, "the station at " + nmea::Ipv4Text(m.sender));
     }
-    template <class Condition> bool PassUntil(Condition done, std::chrono::milliseconds limit)
+    template <class Condition>
+    bool PassUntil(Condition done, std::chrono::milliseconds limit)
     {
         const auto until = std::chrono::steady_clock::now() + limit;
         for (;;) {
@@ -240,7 +240,8 @@ TEST(ChartpointStations, EditorNamedChangeFollowsKilledEditorFreesTheTable)
         ::close(toA[1]);
         ::close(fromA[0]);
         Station s(shared, shared / "a", "127.0.0.2", port);
-        if (!s.messaging.Start() || !s.module->OpenDatabase((shared / "Chartpoints" / "Shared").string()))
+        if (!s.messaging.Start() ||
+            !s.module->OpenDatabase((shared / "Chartpoints" / "Shared").string()))
             return 1;
         WriteLine(fromA[1], "ready");
         LineReader in(toA[0]);
@@ -336,8 +337,8 @@ std::string Report(long recNo, const CChartpoint& cp)
     // Fields may be empty (a chartpoint killed between New and Apply has no
     // name): '|' keeps their places.
     return "set|" + std::to_string(recNo) + "|" + cp.m_name + "|" +
-           Number(cp.m_position.GetLatitude()) + "|" + Number(cp.m_position.GetLongitude()) +
-           "|" + cp.m_memo + "|" + cp.m_attachments[0];
+           Number(cp.m_position.GetLatitude()) + "|" + Number(cp.m_position.GetLongitude()) + "|" +
+           cp.m_memo + "|" + cp.m_attachments[0];
 }
 
 // The churning station: random edits, appends, deletes and moves, each
@@ -366,9 +367,9 @@ int Churn(const fs::path& shared, int out, unsigned seed)
             panel.edited.m_name = "N" + tag;
             panel.edited.m_memo = "memo" + tag;
             panel.edited.m_attachments[0] = "p" + tag + ".jpg";
-            panel.edited.m_position = geo::CPosition(47.5 + (random() % 1000) * 1e-4,
-                                                     -122.5 + (random() % 1000) * 1e-4, 0.0,
-                                                     geo::DatumIndexWGS84());
+            panel.edited.m_position =
+                geo::CPosition(47.5 + (random() % 1000) * 1e-4, -122.5 + (random() % 1000) * 1e-4,
+                               0.0, geo::DatumIndexWGS84());
             panel.modified = true;
             if (!m.OnApply())
                 return 2;
@@ -528,8 +529,8 @@ TEST(ChartpointKill, EveryReportedChangeSurvivesAHundredKills)
         expected = actual;   // the next run goes on from what is on disk
         if (kill % 25 == 24) {
             for (bool perl : {false, true}) {
-                const auto w = Words(OutsideCounts(dir.Path(), shared / "Chartpoints" / "Churn",
-                                                   perl));
+                const auto w =
+                    Words(OutsideCounts(dir.Path(), shared / "Chartpoints" / "Churn", perl));
                 ASSERT_EQ(w.size(), 5u) << (perl ? "XBase" : "dbfread");
                 // A kill between New and Apply leaves a chartpoint with no
                 // memo and no picture yet: it has no rows.
