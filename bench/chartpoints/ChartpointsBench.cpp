@@ -161,8 +161,8 @@ void BM_RewriteOneMark(benchmark::State& state)
 db::CDBChartPoint& NamedTable()
 {
     static db::CDBChartPoint* table = [] {
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() / ("bench-chartpoints-" + std::to_string(::getpid()));
+        const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                             ("bench-chartpoints-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
         auto* t = new db::CDBChartPoint;
         t->SetFilePath((folder / "Many").string());
@@ -177,8 +177,10 @@ db::CDBChartPoint& NamedTable()
         t->FlushIfOpen();
         t->SelectTag("T_NAME");
         t->GoTop();
-        std::atexit([] { std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                                                     ("bench-chartpoints-" + std::to_string(::getpid()))); });
+        std::atexit([] {
+            std::filesystem::remove_all(std::filesystem::temp_directory_path() /
+                                        ("bench-chartpoints-" + std::to_string(::getpid())));
+        });
         return t;
     }();
     return *table;
