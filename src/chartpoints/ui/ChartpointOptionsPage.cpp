@@ -42,9 +42,12 @@ QLineEdit* FolderRow(QFormLayout* form, const QString& label, const char* name,
     auto* browse = new QPushButton(QObject::tr("..."), parent);
     browse->setAccessibleName(browseTitle);
     browse->setMaximumWidth(32);
+    edit->setMinimumWidth(280);
     row->addWidget(edit, 1);
     row->addWidget(browse);
-    form->addRow(label, row);
+    auto* caption = new QLabel(label, parent);
+    caption->setBuddy(edit);
+    form->addRow(caption, row);
     QObject::connect(browse, &QPushButton::clicked, parent, [edit, browseTitle, parent] {
         const QString chosen = QFileDialog::getExistingDirectory(parent, browseTitle, edit->text());
         if (!chosen.isEmpty())

@@ -250,6 +250,7 @@ void CChartpointWindows::ToggleListWindow()
     mdi->addSubWindow(list);
     list->resize(720, 320);
     list->show();
+    list->View()->FitColumns();   // the rows in view are known once shown
     list->View()->setFocus();
     m_list = list;
 }
