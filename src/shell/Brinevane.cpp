@@ -111,10 +111,10 @@ app::CSystemFacts CBrinevane::GatherSystemFacts() const
 
 void CBrinevane::RecordDesktopFacts()
 {
-    const CDesktop& d = *m_desktop;
+    const app::CDesktop& d = *m_desktop;
     m_mousePresent = d.IsMousePresent();
     m_printerPresent = d.IsPrinterInstalled();
-    m_cdRomRoot = GetFirstCdRomRoot();
+    m_cdRomRoot = app::GetFirstCdRomRoot();
     if (std::getenv("BRINE_REPORT_DESKTOP"))
         qInfo("Brinevane: desktop: screen %dx%dx%d, mouse %s, buttons %s, printer %s, sound %s, "
               "chart media \"%s\"",
@@ -141,7 +141,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     std::string line;
     for (const auto& a : arguments)
         line += (line.empty() ? "" : " ") + a;
-    for (auto& word : SplitCommandLine(line))
+    for (auto& word : app::SplitCommandLine(line))
         m_commandLine.push_back(word);
     // The folder keeps its case, so it is taken from the arguments as given.
     for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
@@ -203,7 +203,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // them. The navigator's GPS runs on the instruments module's port list, which exists by then:
     // modules are created and initialised in this order.
     auto instruments = std::make_shared<CInstrumentsWindows*>(nullptr);
-    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         nmea::CInstrumentsOptions options;
         options.programFolder = m_programFolder;
         auto module = std::make_unique<CInstrumentsWindows>(m_settingsHome, m_clock, *m_prompt,
@@ -211,64 +211,60 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *instruments = module.get();
         return module;
     });
-    auto navigatorWindows = std::make_shared<CNavigatorWindows*>(nullptr);
-    services.moduleFactories.push_back(
-        [this, instruments, navigatorWindows]() -> std::unique_ptr<CModule> {
-            auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
-            *navigatorWindows = navigator.get();
-            // The frame and its charting module exist before any of these is asked.
-            navigator->SetCursorPositionSource([this]() -> std::optional<geo::CPosition> {
-                return m_frame && m_frame->Charting() ? m_frame->Charting()->GetCursorPosition()
-                                                      : std::nullopt;
-            });
-            navigator->SetAlertSound(m_sound.get(), GetAudioFolder(),
-                                     [this] { return m_frame && m_frame->AudioAlerts(); });
-            navigator->SetGoToPosition(
-                [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
-                [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
-            // Best-chart selection is the charting module's switch, made after the navigator.
-            navigator->SetBestChartSwitch(
-                [this] {
-                    return m_frame && m_frame->Charting() && m_frame->Charting()->IsAutoscrollOn();
-                },
-                [this](bool on) {
-                    if (m_frame && m_frame->Charting()) {
-                        m_frame->Charting()->SetAutoscroll(on);
-                        m_frame->Charting()->RedrawAllChartViews();
-                    }
-                });
-            if (*instruments != nullptr) {
-                navigator->SetInstrumentsModule(*instruments);
-                navigator->SetPortList(&(*instruments)->Ports());
-                navigator->SetWindStore((*instruments)->Wind().Parser().Values());
-                navigator->SetExtraOptionPages([instruments] {
-                    return *instruments ? (*instruments)->NavigatorOptionPages()
-                                        : std::vector<COptionPageFactory>{};
-                });
-            }
-            return navigator;
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
+        auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
+        // The frame and its charting module exist before any of these is asked.
+        navigator->SetCursorPositionSource([this]() -> std::optional<geo::CPosition> {
+            return m_frame && m_frame->Charting() ? m_frame->Charting()->GetCursorPosition()
+                                                  : std::nullopt;
         });
+        navigator->SetAlertSound(m_sound.get(), GetAudioFolder(),
+                                 [this] { return m_frame && m_frame->AudioAlerts(); });
+        navigator->SetGoToPosition(
+            [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
+            [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
+        // Best-chart selection is the charting module's switch, made after the navigator.
+        navigator->SetBestChartSwitch(
+            [this] {
+                return m_frame && m_frame->Charting() && m_frame->Charting()->IsAutoscrollOn();
+            },
+            [this](bool on) {
+                if (m_frame && m_frame->Charting()) {
+                    m_frame->Charting()->SetAutoscroll(on);
+                    m_frame->Charting()->RedrawAllChartViews();
+                }
+            });
+        if (*instruments != nullptr) {
+            navigator->SetInstrumentsModule(*instruments);
+            navigator->SetPortList(&(*instruments)->Ports());
+            navigator->SetWindStore((*instruments)->Wind().Parser().Values());
+            navigator->SetExtraOptionPages([instruments] {
+                return *instruments ? (*instruments)->NavigatorOptionPages()
+                                    : std::vector<COptionPageFactory>{};
+            });
+        }
+        return navigator;
+    });
     // Chartpoints before the charting module, so every chart view gets their layer.
-    services.moduleFactories.push_back(
-        [this, instruments, navigatorWindows]() -> std::unique_ptr<CModule> {
-            auto chartpoints = std::make_unique<CChartpointWindows>(
-                m_settingsHome, *m_prompt, m_programFolder,
-                [this](const std::string& path, bool video) {
-                    return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
-                });
-            chartpoints->SetInstruments(*instruments);
-            // Uploads go out through the navigator's GPS device (the navigator is older).
-            chartpoints->SetGpsDevice([navigatorWindows]() -> nmea::CGPSDevice* {
-                navigator::CInstruments* gps =
-                    *navigatorWindows ? (*navigatorWindows)->Instruments() : nullptr;
-                return gps ? &gps->Gps().Device() : nullptr;
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
+        auto chartpoints = std::make_unique<CChartpointWindows>(
+            m_settingsHome, *m_prompt, m_programFolder,
+            [this](const std::string& path, bool video) {
+                return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
             });
-            // BRINE_INITIAL_CHARTPOINTS (scripts/run sets it to the sample
-            // database): the database opened when the settings name none.
-            if (const char* name = std::getenv("BRINE_INITIAL_CHARTPOINTS"); name && *name)
-                chartpoints->SetDefaultInitialDatabase(name);
-            return chartpoints;
+        chartpoints->SetInstruments(*instruments);
+        // Uploads go out through the navigator's GPS device.
+        chartpoints->SetGpsDevice([this]() -> nmea::CGPSDevice* {
+            CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
+            navigator::CInstruments* gps = navigator ? navigator->Instruments() : nullptr;
+            return gps ? &gps->Gps().Device() : nullptr;
         });
+        // BRINE_INITIAL_CHARTPOINTS (scripts/run sets it to the sample
+        // database): the database opened when the settings name none.
+        if (const char* name = std::getenv("BRINE_INITIAL_CHARTPOINTS"); name && *name)
+            chartpoints->SetDefaultInitialDatabase(name);
+        return chartpoints;
+    });
     services.startupNotices = std::move(notices);
     services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
     // The route module joins after the navigator, which follows its route.

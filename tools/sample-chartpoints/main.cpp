@@ -228,7 +228,7 @@ int Install(const fs::path& built, const fs::path& program, const fs::path& sett
         std::cerr << "sample-chartpoints: settings not read; chartpoint labels left as they are\n";
         return 0;
     }
-    CRegistry key(store);
+    app::CRegistry key(store);
     bool flag = false;
     if (key.OpenKeyForRead(kLabelsKey) &&
         (key.ReadBool("DrawID", flag) || key.ReadBool("DrawName", flag)))

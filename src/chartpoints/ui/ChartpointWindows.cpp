@@ -120,7 +120,7 @@ void CChartpointWindows::WriteState(int hint)
     out << " name=" << Current().m_name << "\n";
 }
 
-CChartpointWindows::CChartpointWindows(CSettingsHome& settings, platform::CPrompt& prompt,
+CChartpointWindows::CChartpointWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
                                        std::filesystem::path programFolder,
                                        AttachmentOpener openAttachment)
     : CChartpointModule(settings, prompt, std::move(programFolder)),
@@ -184,7 +184,7 @@ bool CChartpointWindows::Terminate()
     return ok;
 }
 
-void CChartpointWindows::RegisterCommands(CCommandTable& commands)
+void CChartpointWindows::RegisterCommands(app::CCommandTable& commands)
 {
     CChartpointModule::RegisterCommands(commands);
     commands.Add(
@@ -193,14 +193,14 @@ void CChartpointWindows::RegisterCommands(CCommandTable& commands)
             if (m_host && m_panel)
                 m_host->ActivateSidePanel(m_panel);
         },
-        [this](CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+        [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
     commands.Add(
         this, cmd::kChartpointAttachments.first, cmd::kChartpointAttachments.last,
         [this](unsigned id) {
             if (m_panel)
                 m_panel->ShowAttachment(int(id - cmd::kChartpointAttachments.first) + 1);
         },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             const int slot = int(ui.GetID() - cmd::kChartpointAttachments.first);
             const std::string& name = Current().m_attachments[std::size_t(slot)];
             std::error_code ec;
@@ -210,13 +210,13 @@ void CChartpointWindows::RegisterCommands(CCommandTable& commands)
         });
     commands.Add(
         this, cmd::kChartpointListWindow, [this](unsigned) { ToggleListWindow(); },
-        [this](CCmdUI& ui) { ui.SetCheck(m_list ? 1 : 0); });
+        [this](app::CCmdUI& ui) { ui.SetCheck(m_list ? 1 : 0); });
     commands.Add(
         this, cmd::kNavUploadChartpoints, [this](unsigned) { RunUploadDialog(); },
-        [this](CCmdUI& ui) { ui.Enable(CanUpload()); });
+        [this](app::CCmdUI& ui) { ui.Enable(CanUpload()); });
     commands.Add(
         this, cmd::kChartpointOptions, [this](unsigned) { OpenOptions(); },
-        [this](CCmdUI& ui) { ui.Enable(m_options == nullptr); });
+        [this](app::CCmdUI& ui) { ui.Enable(m_options == nullptr); });
 }
 
 void CChartpointWindows::CloseWorkspaceWindows()

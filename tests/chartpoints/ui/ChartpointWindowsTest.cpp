@@ -84,7 +84,8 @@ TEST_F(ChartpointWindowsTest, ListFollowsMovesAndSortsTheTable)
 {
     // An empty table: no rows, the heading off, focus keys ignored.
     std::vector<std::string> routed;
-    CChartpointListWindow list(*module, [&](const CChartpoint& cp) { routed.push_back(cp.m_name); });
+    CChartpointListWindow list(*module,
+                               [&](const CChartpoint& cp) { routed.push_back(cp.m_name); });
     list.resize(700, 300);
     list.show();
     EXPECT_EQ(list.View()->model()->rowCount(), 0);
