@@ -58,8 +58,13 @@ bool CGPSDevice::StartTransmitThread()
             std::string line;
             {
                 std::unique_lock lock(TransmitLock());
-                TransmitWork().wait(lock, stop,
-                                    [&] { return !m_staging.empty() && IsTransmitEnabled(); });
+                // A line moves on only while the transmit queue has room: past
+                // 500 lines the queue drops its oldest, and an upload would
+                // lose waypoints whenever the port is slower than the staging.
+                TransmitWork().wait(lock, stop, [&] {
+                    return !m_staging.empty() && IsTransmitEnabled() &&
+                           TransmitQueueSizeLocked() < kTransmitQueueLimit;
+                });
                 if (stop.stop_requested())
                     return;
                 line = std::move(m_staging.back());
