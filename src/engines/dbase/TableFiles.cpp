@@ -214,17 +214,14 @@ bool WriteEmptyTable(const std::string& base, const std::vector<FieldSpec>& fiel
     }
     buf[headerLength - 1] = 0x0D;
     buf[headerLength] = 0x1A;
-    const std::string dbf = base + ".dbf";
-    const int fd = ::open(dbf.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
+    // The memo file first, then the data file whole under its name: a crash
+    // part way leaves no table (a memo file alone is written over by the
+    // next create), never a data file whose memo file is missing.
+    if (memo && !WriteEmptyMemoFile(base + ".dbt", BaseName(base)))
         return false;
-    const bool ok = WriteAll(fd, buf.data(), buf.size(), 0);
-    ::close(fd);
-    if (!ok)
-        return false;
-    if (memo)
-        return WriteEmptyMemoFile(base + ".dbt", BaseName(base));
-    return true;
+    return platform::WriteFileAtomically(
+        base + ".dbf", std::string_view(reinterpret_cast<const char*>(buf.data()), buf.size()),
+        nullptr, 0644);
 }
 
 // ------------------------------------------------------------------ memos
