@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dbase {
@@ -217,11 +218,20 @@ bool WriteEmptyTable(const std::string& base, const std::vector<FieldSpec>& fiel
     // The memo file first, then the data file whole under its name: a crash
     // part way leaves no table (a memo file alone is written over by the
     // next create), never a data file whose memo file is missing.
+    // (Not synced, as no other create is: a rename is enough against a crash
+    // of the process.)
     if (memo && !WriteEmptyMemoFile(base + ".dbt", BaseName(base)))
         return false;
-    return platform::WriteFileAtomically(
-        base + ".dbf", std::string_view(reinterpret_cast<const char*>(buf.data()), buf.size()),
-        nullptr, 0644);
+    const std::string dbf = base + ".dbf";
+    std::string temp = dbf + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, buf.data(), buf.size(), 0) && ::fchmod(fd, 0644) == 0;
+    ok = ::close(fd) == 0 && ok && ::rename(temp.c_str(), dbf.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
 }
 
 // ------------------------------------------------------------------ memos
