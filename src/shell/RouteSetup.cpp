@@ -2,6 +2,8 @@
 
 #include "navigator/NavigatorModule.h"
 #include "routes/RouteModule.h"
+#include "routes/ui/PlanWindows.h"
+#include "routes/ui/TidalWindows.h"
 #include "shell/MainFrame.h"
 
 #include <cstdlib>
@@ -50,4 +52,34 @@ std::unique_ptr<CModule> MakeRouteModule(CMainFrame& frame)
         nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
     return std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
                                             UserDataRoot(), nav);
+}
+
+namespace {
+
+template <class T>
+T* FindModule(CMainFrame& frame)
+{
+    for (std::size_t i = 0; i < frame.Modules().size(); ++i)
+        if (auto* found = dynamic_cast<T*>(frame.Modules()[i]))
+            return found;
+    return nullptr;
+}
+
+}   // namespace
+
+std::unique_ptr<CModule> MakeTidalModule(CMainFrame& frame)
+{
+    return std::make_unique<CTidalWindows>(frame.SettingsHome(),
+                                           frame.Services().programFolder.string());
+}
+
+std::unique_ptr<CModule> MakePlanModule(CMainFrame& frame)
+{
+    CPlanWindows::Links links;
+    links.routes = [&frame] { return FindModule<routes::CRouteModule>(frame); };
+    links.tides = [&frame] { return FindModule<routes::CTidalModule>(frame); };
+    links.geomag = [&frame] { return frame.Geomag(); };
+    return std::make_unique<CPlanWindows>(frame.SettingsHome(),
+                                          frame.Services().programFolder.string(),
+                                          *frame.Services().prompt, std::move(links));
 }
