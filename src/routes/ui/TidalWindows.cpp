@@ -26,7 +26,9 @@ bool CornerPosition(CChartView& view, geo::IntPoint corner, geo::IntPoint centre
     for (int k = 0; k < kSteps; ++k) {
         const geo::IntPoint p{corner.x + (centre.x - corner.x) * k / kSteps,
                               corner.y + (centre.y - corner.y) * k / kSteps};
-        if (view.Doc().PointToPosition(p, out) && out.IsValid())
+        geo::IntPoint chartPoint;
+        view.Doc().ClientToChartPoint(p, chartPoint);
+        if (view.Doc().PointToPosition(chartPoint, out) && out.IsValid())
             return true;
     }
     return false;
@@ -268,8 +270,11 @@ void CTidalWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint 
     chart::CChartDoc* doc = &view.Doc();
     CChartView* target = &view;
     QObject::connect(stream, &QAction::triggered, &menu, [this, doc, target, p] {
+        // The view hands over a client point; positions come from chart points.
+        geo::IntPoint chartPoint;
+        doc->ClientToChartPoint(p, chartPoint);
         geo::CPosition where;
-        if (doc->PointToPosition(p, where))
+        if (doc->PointToPosition(chartPoint, where))
             OpenStream(*target, where);
     });
 }
