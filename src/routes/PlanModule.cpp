@@ -26,8 +26,8 @@ std::vector<PlanWaypoint> PlanWaypointsOf(const CRouteState& state)
     return out;
 }
 
-CPlanModule::CPlanModule(CSettingsHome& settings, std::string programFolder)
-    : CModule(settings), m_programFolder(std::move(programFolder))
+CPlanModule::CPlanModule(app::CSettingsHome& settings, std::string programFolder)
+    : app::CModule(settings), m_programFolder(std::move(programFolder))
 {
     SetModuleName("Route\\Plan");
 }
@@ -35,24 +35,24 @@ CPlanModule::CPlanModule(CSettingsHome& settings, std::string programFolder)
 bool CPlanModule::Initialise()
 {
     const std::filesystem::path folder = std::filesystem::path(m_programFolder) / "Plans";
-    SetDataFolder(EnsureFolder(folder, folder).string());
+    SetDataFolder(app::EnsureFolder(folder, folder).string());
     return true;
 }
 
 void CPlanModule::LoadSettings()
 {
-    CRegistry key(Settings().GetStore());
+    app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, false)) {
         std::string folder;
         std::error_code ec;
         if (key.ReadString("FileFolder", folder) && !folder.empty()) {
             std::replace(folder.begin(), folder.end(), '\\', '/');
-            const auto made = EnsureFolder(folder, GetDataFolder());
+            const auto made = app::EnsureFolder(folder, GetDataFolder());
             if (!made.empty())
                 SetDataFolder(made.string());
         }
     }
-    CRegistry s(Settings().GetStore());
+    app::CRegistry s(Settings().GetStore());
     if (!OpenSettings(s, false, "Settings"))
         return;
     s.ReadBool("TidesOn", m_settings.tidesOn);
@@ -62,7 +62,7 @@ void CPlanModule::LoadSettings()
     if (s.ReadDouble("VesselSpeed", speed))
         m_settings.vesselSpeed =
             CPlanCalculator::IsUsableSpeed(speed) ? std::min(speed, 99.9) : 5.0;
-    CDateTimeSpanEx span;
+    app::CDateTimeSpanEx span;
     // One minute to 23:59 for the tidal step; up to 3600 minutes between plans.
     if (s.ReadTimeSpan("TidalCalcInterval", span))
         m_settings.tidalIntervalSeconds =
@@ -77,19 +77,20 @@ void CPlanModule::LoadSettings()
 
 void CPlanModule::SaveSettings()
 {
-    CRegistry key(Settings().GetStore());
+    app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, true))
         key.WriteString("FileFolder", GetDataFolder());
-    CRegistry s(Settings().GetStore());
+    app::CRegistry s(Settings().GetStore());
     if (!OpenSettings(s, true, "Settings"))
         return;
     s.WriteBool("TidesOn", m_settings.tidesOn);
     s.WriteBool("VariationOn", m_settings.variationOn);
     s.WriteBool("DeviationOn", m_settings.deviationOn);
     s.WriteDouble("VesselSpeed", m_settings.vesselSpeed);
-    s.WriteTimeSpan("TidalCalcInterval", CDateTimeSpanEx(long(m_settings.tidalIntervalSeconds)));
+    s.WriteTimeSpan("TidalCalcInterval",
+                    app::CDateTimeSpanEx(long(m_settings.tidalIntervalSeconds)));
     s.WriteTimeSpan("BestTimeCalcInterval",
-                    CDateTimeSpanEx(long(m_settings.bestTimeIntervalSeconds)));
+                    app::CDateTimeSpanEx(long(m_settings.bestTimeIntervalSeconds)));
     s.WriteDWord("BestTimePlans", std::uint32_t(m_settings.bestTimePlans));
 }
 

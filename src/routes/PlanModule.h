@@ -20,9 +20,9 @@ struct CRouteState;
 // (rhumb line, or great circle for both great-circle kinds).
 std::vector<PlanWaypoint> PlanWaypointsOf(const CRouteState& state);
 
-class CPlanModule : public CModule {
+class CPlanModule : public app::CModule {
 public:
-    CPlanModule(CSettingsHome& settings, std::string programFolder);
+    CPlanModule(app::CSettingsHome& settings, std::string programFolder);
 
     bool Initialise() override;
     void LoadSettings() override;

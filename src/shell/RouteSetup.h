@@ -6,17 +6,19 @@
 #include <memory>
 
 class CMainFrame;
+namespace app {
 class CModule;
+}
 
 // $XDG_DATA_HOME/Quorwick/Brinevane ($HOME/.local/share when unset): the
 // routes and their attachments live in "Routes" and "Attach" there.
 std::filesystem::path UserDataRoot();
 
-std::unique_ptr<CModule> MakeRouteModule(CMainFrame& frame);
+std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame);
 
 // The tidal module with its atlas and stream windows; its data folder is
 // "Tides" beside the program.
-std::unique_ptr<CModule> MakeTidalModule(CMainFrame& frame);
+std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame);
 // The passage plan with its window, following the route and tidal modules
 // and the frame's magnetic model.
-std::unique_ptr<CModule> MakePlanModule(CMainFrame& frame);
+std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame);

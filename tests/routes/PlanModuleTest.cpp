@@ -32,11 +32,11 @@ TEST(PlanModule, DefaultsAndClampsOnLoad)
     EXPECT_TRUE(std::filesystem::is_directory(plan.GetDataFolder()));
 
     {
-        CRegistry key(settings.GetStore());
+        app::CRegistry key(settings.GetStore());
         ASSERT_TRUE(key.OpenKeyForWrite(plan.GetSettingsKey("Settings")));
         key.WriteDWord("BestTimePlans", 0);
-        key.WriteTimeSpan("TidalCalcInterval", CDateTimeSpanEx(0L));
-        key.WriteTimeSpan("BestTimeCalcInterval", CDateTimeSpanEx(10L * 86400));
+        key.WriteTimeSpan("TidalCalcInterval", app::CDateTimeSpanEx(0L));
+        key.WriteTimeSpan("BestTimeCalcInterval", app::CDateTimeSpanEx(10L * 86400));
         key.WriteDouble("VesselSpeed", -3.0);
         key.WriteBool("TidesOn", true);
     }
@@ -47,7 +47,7 @@ TEST(PlanModule, DefaultsAndClampsOnLoad)
     EXPECT_DOUBLE_EQ(s.vesselSpeed, 5.0);
     EXPECT_TRUE(s.tidesOn);
     {
-        CRegistry key(settings.GetStore());
+        app::CRegistry key(settings.GetStore());
         ASSERT_TRUE(key.OpenKeyForWrite(plan.GetSettingsKey("Settings")));
         key.WriteDWord("BestTimePlans", 200);
         key.WriteString("VesselSpeed", "nan");

@@ -112,7 +112,7 @@ private:
 
 }   // namespace
 
-CPlanWindows::CPlanWindows(CSettingsHome& settings, std::string programFolder,
+CPlanWindows::CPlanWindows(app::CSettingsHome& settings, std::string programFolder,
                            platform::CPrompt& prompt, Links links)
     : CPlanModule(settings, std::move(programFolder)), m_prompt(prompt), m_links(std::move(links))
 {
@@ -139,14 +139,14 @@ bool CPlanWindows::TidalDataAvailable() const
     return t && t->IsDataAvailable();
 }
 
-void CPlanWindows::RegisterCommands(CCommandTable& commands)
+void CPlanWindows::RegisterCommands(app::CCommandTable& commands)
 {
     commands.Add(
         this, app::cmd::kPlanCalculate, [this](unsigned) { RunCalculate(); },
-        [this](CCmdUI& ui) { ui.Enable(CanCalculate(RouteWaypointCount())); });
+        [this](app::CCmdUI& ui) { ui.Enable(CanCalculate(RouteWaypointCount())); });
     commands.Add(
         this, app::cmd::kPlanBestTime, [this](unsigned) { RunBestTime(); },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             ui.Enable(TidalDataAvailable() && CanCalculate(RouteWaypointCount()));
         });
 }

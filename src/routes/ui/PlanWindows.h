@@ -28,13 +28,13 @@ public:
         std::function<routes::CTidalModule*()> tides;
         std::function<geo::CGeomag*()> geomag;
     };
-    CPlanWindows(CSettingsHome& settings, std::string programFolder, platform::CPrompt& prompt,
+    CPlanWindows(app::CSettingsHome& settings, std::string programFolder, platform::CPrompt& prompt,
                  Links links);
     ~CPlanWindows() override;
 
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
-    void RegisterCommands(CCommandTable& commands) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
     void CloseWorkspaceWindows() override;
 
     std::size_t RouteWaypointCount() const;

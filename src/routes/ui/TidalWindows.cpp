@@ -177,7 +177,7 @@ public:
     } stream;
 };
 
-CTidalWindows::CTidalWindows(CSettingsHome& settings, std::string programFolder)
+CTidalWindows::CTidalWindows(app::CSettingsHome& settings, std::string programFolder)
     : CTidalModule(settings, std::move(programFolder))
 {
     CChartView::AddExtension(this);
@@ -202,11 +202,11 @@ bool CTidalWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>
     return true;
 }
 
-void CTidalWindows::RegisterCommands(CCommandTable& commands)
+void CTidalWindows::RegisterCommands(app::CCommandTable& commands)
 {
     commands.Add(
         this, app::cmd::kTidalAtlas, [this](unsigned) { OpenAtlas(); },
-        [this](CCmdUI& ui) { ui.Enable(CanOpenWindow()); });
+        [this](app::CCmdUI& ui) { ui.Enable(CanOpenWindow()); });
 }
 
 void CTidalWindows::LoadSettings()

@@ -21,12 +21,12 @@ class CTidalWindows final : public routes::CTidalModule,
                             public CModuleUi,
                             public CChartViewExtension {
 public:
-    CTidalWindows(CSettingsHome& settings, std::string programFolder);
+    CTidalWindows(app::CSettingsHome& settings, std::string programFolder);
     ~CTidalWindows() override;
 
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
-    void RegisterCommands(CCommandTable& commands) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
     void LoadSettings() override;
     bool CheckAvailability() override;
     bool Terminate() override;
