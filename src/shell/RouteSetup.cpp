@@ -69,8 +69,19 @@ T* FindModule(CMainFrame& frame)
 
 std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame)
 {
-    return std::make_unique<CTidalWindows>(frame.SettingsHome(),
-                                           frame.Services().programFolder.string());
+    auto tides = std::make_unique<CTidalWindows>(frame.SettingsHome(),
+                                                 frame.Services().programFolder.string());
+    tides->planDeparture = [&frame]() -> std::optional<std::int64_t> {
+        const auto* plan = FindModule<routes::CPlanModule>(frame);
+        if (!plan)
+            return std::nullopt;
+        if (plan->IsCalculated() && !plan->Plan().empty())
+            return plan->Plan().front().utc;
+        if (plan->PlanSettings().mode == routes::PlanMode::DepartAt)
+            return plan->planUtc;
+        return std::nullopt;
+    };
+    return tides;
 }
 
 std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)

@@ -6,6 +6,7 @@
 #include "chart/ChartDoc.h"
 #include "chart/draw/XDC.h"
 #include "chart/overlays/TidalVector.h"
+#include "routes/ui/TidalAtlasOptionsPage.h"
 #include "routes/ui/TidalStreamWindow.h"
 #include "routes/ui/TidalTimeWindow.h"
 
@@ -299,8 +300,7 @@ void CTidalWindows::OpenAtlas()
         return;
     auto* window = new CTidalTimeWindow("Tidal Atlas", m_host ? &m_host->Window() : nullptr);
     window->setObjectName("TidalAtlasWindow");
-    if (DisplaySettings().startTimeMethod == 2 && DisplaySettings().startTime.IsValid())
-        window->SetUtc(routes::LocalToUtcSeconds(DisplaySettings().startTime));
+    window->SetUtc(StartUtc());
     window->onApplied = [this] { RefreshViews(); };
     window->onCaution = [this] { ShowCaution(); };
     window->onClosed = [this] {
@@ -317,9 +317,7 @@ bool CTidalWindows::OpenStream(CChartView& view, const geo::CPosition& where)
 {
     if (!CanOpenWindow())
         return false;
-    qint64 utc = QDateTime::currentSecsSinceEpoch();
-    if (DisplaySettings().startTimeMethod == 2 && DisplaySettings().startTime.IsValid())
-        utc = routes::LocalToUtcSeconds(DisplaySettings().startTime);
+    const qint64 utc = StartUtc();
     const routes::TidalStreamReading first = routes::ReadTidalStream(Models(), where, utc);
     if (!first.usable) {
         QMessageBox::critical(m_host ? &m_host->Window() : nullptr, "Tidal Stream",
@@ -347,4 +345,42 @@ bool CTidalWindows::OpenStream(CChartView& view, const geo::CPosition& where)
     window->show();
     view.InvalidateOverlays();
     return true;
+}
+
+std::vector<COptionPageFactory> CTidalWindows::OptionPages()
+{
+    return {{"Tidal Atlas", [this](QWidget* parent) -> CXPropertyPage* {
+                 routes::CTidalAtlasOptions values{DisplaySettings(), Models().DrawBoxes()};
+                 auto model = std::make_unique<routes::CTidalAtlasOptionsModel>(
+                     values, [this](const routes::CTidalAtlasOptions& v) { ApplyOptions(v); });
+                 return new CTidalAtlasOptionsPage(std::move(model), parent);
+             }}};
+}
+
+void CTidalWindows::ApplyOptions(const routes::CTidalAtlasOptions& options)
+{
+    routes::CTidalDisplaySettings& s = DisplaySettings();
+    const double lastAutomatic = s.lastAutomaticSpacing;
+    s = options.display;
+    s.lastAutomaticSpacing = lastAutomatic;
+    Models().SetDrawBoxes(options.limitLines);
+    const qint64 utc = StartUtc();
+    for (CTidalTimeWindow* w : std::initializer_list<CTidalTimeWindow*>{m_atlas, m_stream})
+        if (w) {
+            w->SetUtc(utc);
+            if (w->onApplied)
+                w->onApplied();
+        }
+    RefreshViews();
+}
+
+qint64 CTidalWindows::StartUtc() const
+{
+    const routes::CTidalDisplaySettings& s = DisplaySettings();
+    if (s.startTimeMethod == 2 && s.startTime.IsValid())
+        return routes::LocalToUtcSeconds(s.startTime);
+    if (s.startTimeMethod == 1 && planDeparture)
+        if (const auto departure = planDeparture())
+            return *departure;
+    return QDateTime::currentSecsSinceEpoch();
 }

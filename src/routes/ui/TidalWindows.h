@@ -8,12 +8,15 @@
 #include "chart/ChartViewPipeline.h"
 #include "chart/ui/ChartView.h"
 #include "routes/TidalAtlasModel.h"
+#include "routes/TidalAtlasOptions.h"
 #include "routes/TidalModule.h"
 
 #include <QPointer>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "routes/ui/TidalStreamWindow.h"
 
@@ -25,6 +28,7 @@ public:
     ~CTidalWindows() override;
 
     CModuleUi* Ui() override { return this; }
+    std::vector<COptionPageFactory> OptionPages() override;
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
     void RegisterCommands(app::CCommandTable& commands) override;
     void LoadSettings() override;
@@ -42,11 +46,16 @@ public:
     // False (with one message) when the place has no usable stream.
     bool OpenStream(CChartView& view, const geo::CPosition& where);
     CTidalTimeWindow* AtlasWindow() const { return m_atlas; }
+    // The plan's departure (start-time method 1), when there is one.
+    std::function<std::optional<std::int64_t>()> planDeparture;
     CTidalStreamWindow* StreamWindow() const { return m_stream; }
 
 private:
     class ViewLayers;
     void RefreshViews();
+    void ApplyOptions(const routes::CTidalAtlasOptions& options);
+    // The first time of a window by the start-time method.
+    qint64 StartUtc() const;
     void ShowCaution();
 
     CModuleHost* m_host = nullptr;
