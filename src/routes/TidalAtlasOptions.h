@@ -18,8 +18,8 @@ struct CTidalAtlasOptions {
 class CTidalAtlasOptionsModel final : public app::COptionPageModel {
 public:
     using Applier = std::function<void(const CTidalAtlasOptions&)>;
-    CTidalAtlasOptionsModel(CTidalAtlasOptions values, Applier apply)
-        : values(std::move(values)), m_apply(std::move(apply))
+    CTidalAtlasOptionsModel(const CTidalAtlasOptions& values, Applier apply)
+        : values(values), m_apply(std::move(apply))
     { }
 
     std::string Title() const override { return "Tidal Atlas"; }
