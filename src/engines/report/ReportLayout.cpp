@@ -3,9 +3,9 @@
 #include <QDateTime>
 #include <QFontMetricsF>
 #include <QLocale>
+#include <QPageSize>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QPageSize>
 
 #include <algorithm>
 
@@ -74,8 +74,7 @@ double CReportLayout::RowHeight(const std::vector<std::string>& cells) const
     double height = metrics.height();
     for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
         const QRectF box(0, 0, std::max(ColumnWidth(c) - 2 * kCellPad, 1.0), 1e6);
-        const QRectF used =
-            metrics.boundingRect(box, kWrapFlags, QString::fromStdString(cells[c]));
+        const QRectF used = metrics.boundingRect(box, kWrapFlags, QString::fromStdString(cells[c]));
         height = std::max(height, used.height());
     }
     return height + 2 * kCellPad;
@@ -91,10 +90,10 @@ double CReportLayout::HeaderHeight(int /*page*/) const
     double headings = bold.height();
     for (std::size_t c = 0; c < m_def.columns.size(); ++c) {
         const QRectF box(0, 0, std::max(ColumnWidth(c) - 2 * kCellPad, 1.0), 1e6);
-        headings = std::max(
-            headings,
-            bold.boundingRect(box, kWrapFlags, QString::fromStdString(m_def.columns[c].heading))
-                .height());
+        headings =
+            std::max(headings, bold.boundingRect(box, kWrapFlags,
+                                                 QString::fromStdString(m_def.columns[c].heading))
+                                   .height());
     }
     return height + headings + 2 * kCellPad + 3;
 }
@@ -182,8 +181,8 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
                          ColumnWidth(c) - 2 * kCellPad, 1e6);
         const QString text = QString::fromStdString(m_def.columns[c].heading);
         QRectF used;
-        painter.drawText(box, kWrapFlags | AlignFlags(m_def.columns[c].align) | Qt::AlignTop,
-                         text, &used);
+        painter.drawText(box, kWrapFlags | AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text,
+                         &used);
         headingBottom = std::max(headingBottom, used.bottom() + kCellPad);
     }
     painter.drawLine(QPointF(left, headingBottom + 1), QPointF(right, headingBottom + 1));
@@ -191,9 +190,8 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
 
     const std::size_t count = m_rows.Count();
     const std::size_t first = m_pageFirstRow[static_cast<std::size_t>(page)];
-    const std::size_t end = page + 1 < PageCount()
-                                ? m_pageFirstRow[static_cast<std::size_t>(page) + 1]
-                                : m_rowsEnd + 1;
+    const std::size_t end =
+        page + 1 < PageCount() ? m_pageFirstRow[static_cast<std::size_t>(page) + 1] : m_rowsEnd + 1;
     std::vector<std::string> cells;
     for (std::size_t i = first; i < end; ++i) {
         if (i >= m_rowsEnd) {

@@ -45,7 +45,7 @@ public:
 // Rows held in memory, for tables small enough to copy on the window thread.
 class CVectorRows : public CReportRows {
 public:
-    explicit CVectorRows(std::vector<std::vector<std::string>> rows) : m_rows(std::move(rows)) {}
+    explicit CVectorRows(std::vector<std::vector<std::string>> rows) : m_rows(std::move(rows)) { }
     std::size_t Count() const override { return m_rows.size(); }
     void Row(std::size_t index, std::vector<std::string>& cells) const override
     {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -69,7 +70,8 @@ CReportPreview::CReportPreview(CReportDefinition definition, std::unique_ptr<CRe
       m_pdfName(std::move(pdfName))
 {
     setObjectName(QStringLiteral("ReportPreview"));
-    setAttribute(Qt::WA_DeleteOnClose);
+    if (!parent)   // a window of its own; inside a window area, the area's frame owns it
+        setAttribute(Qt::WA_DeleteOnClose);
     const QString title =
         definition.titles.empty() ? QString() : QString::fromStdString(definition.titles.front());
     setWindowTitle(tr("Print Preview - %1").arg(title));
@@ -108,7 +110,12 @@ CReportPreview::CReportPreview(CReportDefinition definition, std::unique_ptr<CRe
     };
     connect(m_search, &QLineEdit::returnPressed, this, find);
     bar->addAction(tr("&Find"), this, find);
-    bar->addAction(tr("&Close"), this, &QWidget::close);
+    bar->addAction(tr("&Close"), this, [this] {
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            frame->close();
+        else
+            close();
+    });
 
     m_view = new CReportPageView(*m_layout);
     m_scroll = new QScrollArea(this);
@@ -175,8 +182,8 @@ void CReportPreview::OnPrint()
 
 void CReportPreview::OnSaveAs()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save As PDF"), m_pdfName,
-                                                      tr("PDF files (*.pdf)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Save As PDF"), m_pdfName, tr("PDF files (*.pdf)"));
     if (path.isEmpty())
         return;
     QString error;

@@ -45,7 +45,8 @@ std::vector<std::vector<std::string>> ChartRows(int count)
 {
     std::vector<std::vector<std::string>> rows;
     for (int i = 0; i < count; ++i)
-        rows.push_back({"GB" + std::to_string(1000 + i), "Admiralty Inlet part " + std::to_string(i),
+        rows.push_back({"GB" + std::to_string(1000 + i),
+                        "Admiralty Inlet part " + std::to_string(i),
                         "1:" + std::to_string(20000 + i)});
     return rows;
 }
@@ -208,7 +209,8 @@ TEST(ReportPreview, PagesKeysAndSearch)
     QTemporaryDir dir;
     QString error;
     ASSERT_TRUE(preview->SaveAsPdf(dir.filePath("saved.pdf"), error));
-    EXPECT_NE(CommandOutput("pdftotext '" + dir.filePath("saved.pdf").toStdString() + "' -").find("GB1299"),
+    EXPECT_NE(CommandOutput("pdftotext '" + dir.filePath("saved.pdf").toStdString() + "' -")
+                  .find("GB1299"),
               std::string::npos);
     preview->close();
 }
