@@ -33,8 +33,8 @@ bool ReadRows(chart::CChartingModule& charting, bool fullDetails,
         const charts::ui::CChartListSources sources{hcrf->SourcePath().string(),
                                                     hcrf->ChartsFolder().string()};
         std::string message;
-        if (!charts::ui::ReadChartList(hcrf->ModuleFolder(), fullDetails, sources, QLocale(),
-                                       rows, message)) {
+        if (!charts::ui::ReadChartList(hcrf->ModuleFolder(), fullDetails, sources, QLocale(), rows,
+                                       message)) {
             error = QString::fromStdString(message);
             return false;
         }

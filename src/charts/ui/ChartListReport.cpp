@@ -1,10 +1,10 @@
 #include "charts/ui/ChartListReport.h"
 
 #include "app/StringUtils.h"
-#include "platform/Ascii.h"
 #include "charts/hcrf/HCRFModule.h"
 #include "db/DBARCSCat.h"
 #include "db/DBTextTable.h"
+#include "platform/Ascii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,10 +20,10 @@ report::CReportDefinition ChartListDefinition(bool fullDetails)
     using report::Align;
     if (fullDetails) {
         def.titles = {"Installed Chart List ( Full Details ) Report"};
-        def.columns = {{"Service", 1.6, Align::Left},   {"Chart", 0.9, Align::Left},
-                       {"Title", 3.0, Align::Left},     {"Scale", 1.1, Align::Right},
-                       {"Chart CD", 1.0, Align::Left},  {"Chart CD Date", 1.0, Align::Left},
-                       {"Update CD", 1.0, Align::Left}, {"Update CD Date", 1.0, Align::Left},
+        def.columns = {{"Service", 1.6, Align::Left},     {"Chart", 0.9, Align::Left},
+                       {"Title", 3.0, Align::Left},       {"Scale", 1.1, Align::Right},
+                       {"Chart CD", 1.0, Align::Left},    {"Chart CD Date", 1.0, Align::Left},
+                       {"Update CD", 1.0, Align::Left},   {"Update CD Date", 1.0, Align::Left},
                        {"Chart Files", 1.4, Align::Left}, {"Update Files", 1.4, Align::Left}};
     } else {
         def.titles = {"Installed Chart List Report"};
@@ -46,9 +46,8 @@ std::string ChartScaleText(std::int32_t scale, const QLocale& locale)
 std::string ChartListDate(std::string_view date)
 {
     const bool eightDigits =
-        date.size() == 8 && std::all_of(date.begin(), date.end(), [](unsigned char c) {
-            return std::isdigit(c) != 0;
-        });
+        date.size() == 8 &&
+        std::all_of(date.begin(), date.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
     if (!eightDigits)
         return std::string(date);
     return std::string(date.substr(6, 2)) + "/" + std::string(date.substr(4, 2)) + "/" +

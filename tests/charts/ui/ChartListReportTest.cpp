@@ -63,8 +63,7 @@ TEST(ChartListReport, ScalesAndDatesAsPrinted)
     App();
     EXPECT_EQ(ChartScaleText(0, QLocale(QLocale::English, QLocale::UnitedKingdom)),
               "Sheet of Plans");
-    EXPECT_EQ(ChartScaleText(50000, QLocale(QLocale::English, QLocale::UnitedKingdom)),
-              "1:50,000");
+    EXPECT_EQ(ChartScaleText(50000, QLocale(QLocale::English, QLocale::UnitedKingdom)), "1:50,000");
     EXPECT_EQ(ChartScaleText(50000, QLocale(QLocale::German, QLocale::Germany)), "1:50.000");
     EXPECT_EQ(ChartListDate("19991231"), "31/12/1999");
     // Anything but eight digits prints as it stands, never cut out of range.
@@ -128,8 +127,8 @@ TEST(ChartListReport, RowsFromTheCatalogueAndToPdf)
     ASSERT_NE(third, std::string::npos) << text;
     EXPECT_LT(first, second);
     EXPECT_LT(second, third);
-    for (const char* expected : {"Installed Chart List Report", "Sheet of Plans", "1:50,000",
-                                 "Total: 3", "Page 1 of 1"})
+    for (const char* expected :
+         {"Installed Chart List Report", "Sheet of Plans", "1:50,000", "Total: 3", "Page 1 of 1"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
 
@@ -139,8 +138,8 @@ TEST(ChartListReport, NoCatalogueIsAnEmptyList)
     QTemporaryDir dir;
     std::vector<std::vector<std::string>> rows{{"stale"}};
     std::string error;
-    EXPECT_TRUE(charts::ui::ReadChartList(dir.path().toStdString(), false, {}, QLocale(), rows,
-                                          error));
+    EXPECT_TRUE(
+        charts::ui::ReadChartList(dir.path().toStdString(), false, {}, QLocale(), rows, error));
     EXPECT_TRUE(rows.empty());
 }
 
