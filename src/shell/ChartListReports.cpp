@@ -86,7 +86,7 @@ void PrintChartList(chart::CChartingModule& charting, bool fullDetails, QWidget*
             return;
         const report::CVectorRows source(std::move(rows));
         report::CReportLayout layout(charts::ui::ChartListDefinition(fullDetails), source,
-                                     report::DefaultPageSize());
+                                     report::DefaultPageSize(fullDetails));
         layout.Paginate();
         if (report::PrintReport(layout, printer, error))
             return;

@@ -20,8 +20,9 @@ report::CReportDefinition ChartListDefinition(bool fullDetails)
     using report::Align;
     if (fullDetails) {
         def.titles = {"Installed Chart List ( Full Details ) Report"};
+        def.landscape = true;
         def.columns = {{"Service", 1.6, Align::Left},     {"Chart", 0.9, Align::Left},
-                       {"Title", 3.0, Align::Left},       {"Scale", 1.1, Align::Right},
+                       {"Title", 3.0, Align::Left},       {"Scale", 1.2, Align::Right},
                        {"Chart CD", 1.0, Align::Left},    {"Chart CD Date", 1.0, Align::Left},
                        {"Update CD", 1.0, Align::Left},   {"Update CD Date", 1.0, Align::Left},
                        {"Chart Files", 1.4, Align::Left}, {"Update Files", 1.4, Align::Left}};

@@ -14,7 +14,19 @@ namespace report {
 namespace {
 
 constexpr double kCellPad = 2.0;   // points either side of a cell's text
-constexpr int kWrapFlags = Qt::TextWordWrap | Qt::TextWrapAnywhere;
+
+// Cells wrap at word boundaries; a word longer than its column is broken
+// anywhere rather than drawn past the column's edge.
+int WrapFlags(const QFontMetricsF& metrics, double width, const QString& text)
+{
+    const QRectF words = metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap, text);
+    return words.width() > width + 0.5 ? Qt::TextWrapAnywhere : Qt::TextWordWrap;
+}
+
+QRectF Measure(const QFontMetricsF& metrics, double width, const QString& text)
+{
+    return metrics.boundingRect(QRectF(0, 0, width, 1e6), WrapFlags(metrics, width, text), text);
+}
 
 QFont MakeFont(double size, bool bold)
 {
@@ -38,10 +50,12 @@ int AlignFlags(Align align)
 
 }   // namespace
 
-QSizeF DefaultPageSize()
+QSizeF DefaultPageSize(bool landscape)
 {
     const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
-    return QPageSize(letter ? QPageSize::Letter : QPageSize::A4).size(QPageSize::Point);
+    const QSizeF size =
+        QPageSize(letter ? QPageSize::Letter : QPageSize::A4).size(QPageSize::Point);
+    return landscape ? size.transposed() : size;
 }
 
 CReportLayout::CReportLayout(CReportDefinition definition, const CReportRows& rows, QSizeF page,
@@ -73,9 +87,9 @@ double CReportLayout::RowHeight(const std::vector<std::string>& cells) const
     const QFontMetricsF metrics(m_font);
     double height = metrics.height();
     for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
-        const QRectF box(0, 0, std::max(ColumnWidth(c) - 2 * kCellPad, 1.0), 1e6);
-        const QRectF used = metrics.boundingRect(box, kWrapFlags, QString::fromStdString(cells[c]));
-        height = std::max(height, used.height());
+        const double width = std::max(ColumnWidth(c) - 2 * kCellPad, 1.0);
+        height =
+            std::max(height, Measure(metrics, width, QString::fromStdString(cells[c])).height());
     }
     return height + 2 * kCellPad;
 }
@@ -89,11 +103,10 @@ double CReportLayout::HeaderHeight(int /*page*/) const
     const QFontMetricsF bold(m_boldFont);
     double headings = bold.height();
     for (std::size_t c = 0; c < m_def.columns.size(); ++c) {
-        const QRectF box(0, 0, std::max(ColumnWidth(c) - 2 * kCellPad, 1.0), 1e6);
-        headings =
-            std::max(headings, bold.boundingRect(box, kWrapFlags,
-                                                 QString::fromStdString(m_def.columns[c].heading))
-                                   .height());
+        const double width = std::max(ColumnWidth(c) - 2 * kCellPad, 1.0);
+        headings = std::max(
+            headings,
+            Measure(bold, width, QString::fromStdString(m_def.columns[c].heading)).height());
     }
     return height + headings + 2 * kCellPad + 3;
 }
@@ -181,7 +194,8 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
                          ColumnWidth(c) - 2 * kCellPad, 1e6);
         const QString text = QString::fromStdString(m_def.columns[c].heading);
         QRectF used;
-        painter.drawText(box, kWrapFlags | AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text,
+        const int wrap = WrapFlags(QFontMetricsF(m_boldFont), box.width(), text);
+        painter.drawText(box, wrap | AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text,
                          &used);
         headingBottom = std::max(headingBottom, used.bottom() + kCellPad);
     }
@@ -209,8 +223,9 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
         for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
             const QRectF box(ColumnX(c) + kCellPad, y + kCellPad, ColumnWidth(c) - 2 * kCellPad,
                              height);
-            painter.drawText(box, kWrapFlags | AlignFlags(m_def.columns[c].align) | Qt::AlignTop,
-                             QString::fromStdString(cells[c]));
+            const QString text = QString::fromStdString(cells[c]);
+            const int wrap = WrapFlags(QFontMetricsF(m_font), box.width(), text);
+            painter.drawText(box, wrap | AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text);
         }
         y += height;
     }

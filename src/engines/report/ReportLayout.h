@@ -32,6 +32,7 @@ struct CReportDefinition {
     std::vector<std::string> titles;   // the first is drawn larger
     std::vector<CReportColumn> columns;
     bool rowCountTotal = true;   // "Total: n" under the last row
+    bool landscape = false;
 };
 
 // Rows read by index, one at a time.
@@ -57,8 +58,8 @@ private:
 };
 
 // The paper of the user's locale in points: Letter where US measures are
-// used, A4 elsewhere.
-QSizeF DefaultPageSize();
+// used, A4 elsewhere; turned for a landscape report.
+QSizeF DefaultPageSize(bool landscape = false);
 
 class CReportLayout {
 public:

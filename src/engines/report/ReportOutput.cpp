@@ -18,8 +18,12 @@ namespace {
 
 QPageLayout PointsLayout(const CReportLayout& layout)
 {
-    const QPageSize size(layout.PageSize(), QPageSize::Point);
-    return QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+    // A wide page is the portrait paper turned, so printers feed it as landscape.
+    const QSizeF page = layout.PageSize();
+    const bool wide = page.width() > page.height();
+    const QPageSize size(wide ? page.transposed() : page, QPageSize::Point);
+    return QPageLayout(size, wide ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Point);
 }
 
 // Draws every page on a device whose painter is open.

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -14,9 +13,12 @@
 #include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QToolBar>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace report {
 
@@ -75,7 +77,9 @@ CReportPreview::CReportPreview(CReportDefinition definition, std::unique_ptr<CRe
     const QString title =
         definition.titles.empty() ? QString() : QString::fromStdString(definition.titles.front());
     setWindowTitle(tr("Print Preview - %1").arg(title));
-    m_layout = std::make_unique<CReportLayout>(std::move(definition), *m_rows, DefaultPageSize());
+    const bool landscape = definition.landscape;
+    m_layout =
+        std::make_unique<CReportLayout>(std::move(definition), *m_rows, DefaultPageSize(landscape));
     m_layout->Paginate();
     if (!m_printer) {
         m_ownPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -85,18 +89,18 @@ CReportPreview::CReportPreview(CReportDefinition definition, std::unique_ptr<CRe
     QToolBar* bar = addToolBar(tr("Preview"));
     bar->setObjectName(QStringLiteral("ReportPreviewBar"));
     bar->setMovable(false);
-    bar->addAction(tr("&Print..."), this, &CReportPreview::OnPrint);
-    bar->addAction(tr("Save &As PDF..."), this, &CReportPreview::OnSaveAs);
+    bar->addAction(tr("Print..."), this, &CReportPreview::OnPrint);
+    bar->addAction(tr("Save As PDF..."), this, &CReportPreview::OnSaveAs);
     bar->addSeparator();
-    bar->addAction(tr("Pre&vious"), this, [this] { ShowPage(m_page - 1); });
-    bar->addAction(tr("&Next"), this, [this] { ShowPage(m_page + 1); });
+    bar->addAction(tr("Previous"), this, [this] { ShowPage(m_page - 1); });
+    bar->addAction(tr("Next"), this, [this] { ShowPage(m_page + 1); });
     m_pageLabel = new QLabel(bar);
     m_pageLabel->setObjectName(QStringLiteral("ReportPageNumber"));
     m_pageLabel->setContentsMargins(8, 0, 8, 0);
     bar->addWidget(m_pageLabel);
     bar->addSeparator();
-    bar->addAction(tr("Zoom &In"), this, [this] { SetZoom(m_zoom * kZoomStep); });
-    bar->addAction(tr("Zoom &Out"), this, [this] { SetZoom(m_zoom / kZoomStep); });
+    bar->addAction(tr("Zoom In"), this, [this] { SetZoom(m_zoom * kZoomStep); });
+    bar->addAction(tr("Zoom Out"), this, [this] { SetZoom(m_zoom / kZoomStep); });
     bar->addSeparator();
     m_search = new QLineEdit(bar);
     m_search->setObjectName(QStringLiteral("ReportSearch"));
@@ -109,13 +113,28 @@ CReportPreview::CReportPreview(CReportDefinition definition, std::unique_ptr<CRe
                                      tr("\"%1\" was not found.").arg(m_search->text()));
     };
     connect(m_search, &QLineEdit::returnPressed, this, find);
-    bar->addAction(tr("&Find"), this, find);
-    bar->addAction(tr("&Close"), this, [this] {
+    bar->addAction(tr("Find"), this, find);
+    bar->addAction(tr("Close"), this, [this] {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
             frame->close();
         else
             close();
     });
+
+    // Paging keys work wherever the focus is in the preview (the scroll area
+    // would take them otherwise); the toolbar carries no mnemonics, so the
+    // main window's menu keys still reach its menus.
+    const std::pair<QKeySequence, std::function<void()>> keys[] = {
+        {Qt::Key_PageDown, [this] { ShowPage(m_page + 1); }},
+        {Qt::Key_PageUp, [this] { ShowPage(m_page - 1); }},
+        {Qt::Key_Home, [this] { ShowPage(0); }},
+        {Qt::Key_End, [this] { ShowPage(PageCount() - 1); }},
+    };
+    for (const auto& [key, go] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, go);
+    }
 
     m_view = new CReportPageView(*m_layout);
     m_scroll = new QScrollArea(this);
@@ -157,17 +176,6 @@ bool CReportPreview::Find(const QString& text)
 bool CReportPreview::SaveAsPdf(const QString& path, QString& error)
 {
     return WriteReportPdf(*m_layout, path, error);
-}
-
-void CReportPreview::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_PageDown: ShowPage(m_page + 1); return;
-    case Qt::Key_PageUp: ShowPage(m_page - 1); return;
-    case Qt::Key_Home: ShowPage(0); return;
-    case Qt::Key_End: ShowPage(PageCount() - 1); return;
-    default: QMainWindow::keyPressEvent(event);
-    }
 }
 
 void CReportPreview::OnPrint()

@@ -36,9 +36,6 @@ public:
     bool SaveAsPdf(const QString& path, QString& error);
     const CReportLayout& Layout() const { return *m_layout; }
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void SetZoom(double zoom);
     void OnPrint();

@@ -23,8 +23,9 @@ QApplication& App()
     static int argc = 1;
     static char name[] = "chartlist_test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: tearing Qt down among the other statics at exit can crash.
+    static auto* app = new QApplication(argc, argv);
+    return *app;
 }
 
 struct Chart {

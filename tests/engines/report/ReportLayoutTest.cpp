@@ -27,8 +27,9 @@ QApplication& App()
     static int argc = 1;
     static char name[] = "report_test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: tearing Qt down among the other statics at exit can crash.
+    static auto* app = new QApplication(argc, argv);
+    return *app;
 }
 
 CReportDefinition ChartListDefinition()
@@ -133,6 +134,17 @@ TEST(ReportLayout, LongCellsWrapAndEmptyTablesPrint)
     for (const char* word : {"Puget", "Foulweather", "Elliott", "Harbour"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
 
+    // A landscape report goes out as the paper turned, and its words stay whole.
+    CReportDefinition wide = ChartListDefinition();
+    wide.landscape = true;
+    CReportLayout turned(wide, rows, report::DefaultPageSize(true));
+    ASSERT_TRUE(turned.Paginate());
+    ASSERT_TRUE(report::WriteReportPdf(turned, path, error));
+    const std::string info = CommandOutput("pdfinfo '" + path.toStdString() + "'");
+    EXPECT_NE(info.find("842 x 595"), std::string::npos) << info;
+    EXPECT_NE(CommandOutput("pdftotext '" + path.toStdString() + "' -").find("Marrowstone"),
+              std::string::npos);
+
     CVectorRows none({});
     CReportLayout empty(ChartListDefinition(), none, report::DefaultPageSize());
     ASSERT_TRUE(empty.Paginate());
@@ -185,19 +197,25 @@ TEST(ReportPreview, PagesKeysAndSearch)
     auto* preview = new report::CReportPreview(
         ChartListDefinition(), std::make_unique<CVectorRows>(ChartRows(300)), nullptr, "x.pdf");
     preview->show();
+    preview->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(preview));
+    // The keys go to the page itself, where the scroll area would take them.
+    QWidget* page = preview->findChild<QWidget*>(QStringLiteral("ReportPage"));
+    ASSERT_NE(page, nullptr);
+    page->setFocus();
     const int pages = preview->PageCount();
     ASSERT_GT(pages, 3);
     auto* label = preview->findChild<QLabel*>(QStringLiteral("ReportPageNumber"));
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), QStringLiteral("Page 1 of %1").arg(pages));
-    QTest::keyClick(preview, Qt::Key_PageDown);
-    QTest::keyClick(preview, Qt::Key_PageDown);
+    QTest::keyClick(page, Qt::Key_PageDown);
+    QTest::keyClick(page, Qt::Key_PageDown);
     EXPECT_EQ(preview->Page(), 2);
     EXPECT_EQ(label->text(), QStringLiteral("Page 3 of %1").arg(pages));
-    QTest::keyClick(preview, Qt::Key_End);
-    QTest::keyClick(preview, Qt::Key_PageDown);   // stays on the last page
+    QTest::keyClick(page, Qt::Key_End);
+    QTest::keyClick(page, Qt::Key_PageDown);   // stays on the last page
     EXPECT_EQ(preview->Page(), pages - 1);
-    QTest::keyClick(preview, Qt::Key_Home);
+    QTest::keyClick(page, Qt::Key_Home);
     EXPECT_EQ(preview->Page(), 0);
 
     EXPECT_TRUE(preview->Find(QStringLiteral("gb1299")));
@@ -212,7 +230,7 @@ TEST(ReportPreview, PagesKeysAndSearch)
     EXPECT_NE(CommandOutput("pdftotext '" + dir.filePath("saved.pdf").toStdString() + "' -")
                   .find("GB1299"),
               std::string::npos);
-    preview->close();
+    delete preview;
 }
 
 }   // namespace
