@@ -27,9 +27,9 @@ void COwnVessel::CopyFrom(const COwnVessel& other)
 
 bool COwnVessel::IsEqual(const COwnVessel& other) const
 {
-    return name == other.name && number == other.number && speed == other.speed
-        && length == other.length && draft == other.draft && beam == other.beam
-        && deviation == other.deviation;
+    return name == other.name && number == other.number && speed == other.speed &&
+           length == other.length && draft == other.draft && beam == other.beam &&
+           deviation == other.deviation;
 }
 
 double COwnVessel::DeviationAt(double compassHeading) const

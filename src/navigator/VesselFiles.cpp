@@ -129,14 +129,14 @@ bool ParseVesselFile(std::string_view text, COwnVessel& vessel, std::string* rea
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     }
     if (lines.size() != static_cast<std::size_t>(kVesselFileLines))
-        return refuse("the file holds " + std::to_string(lines.size()) + " lines, not "
-                      + std::to_string(kVesselFileLines));
+        return refuse("the file holds " + std::to_string(lines.size()) + " lines, not " +
+                      std::to_string(kVesselFileLines));
     std::array<double, kVesselFileLines - 1> numbers{};
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const auto value = platform::ParseDouble(lines[i]);
         if (!value)
-            return refuse("line " + std::to_string(i + 1) + " is not a number: "
-                          + std::string(lines[i].substr(0, 40)));
+            return refuse("line " + std::to_string(i + 1) +
+                          " is not a number: " + std::string(lines[i].substr(0, 40)));
         numbers[i - 1] = *value;
     }
     vessel.name = std::string(lines[0]);
@@ -212,11 +212,11 @@ bool ParseVesselHeader(std::string_view bytes, COwnVessel& vessel, std::string* 
     };
     if (bytes.size() < kHeaderFixedBytes)
         return refuse("the record is cut short at " + std::to_string(bytes.size()) + " bytes");
-    const std::size_t n = static_cast<unsigned char>(bytes[164])
-                        | (static_cast<std::size_t>(static_cast<unsigned char>(bytes[165])) << 8);
+    const std::size_t n = static_cast<unsigned char>(bytes[164]) |
+                          (static_cast<std::size_t>(static_cast<unsigned char>(bytes[165])) << 8);
     if (bytes.size() != kHeaderFixedBytes + n)
-        return refuse("the record holds " + std::to_string(bytes.size()) + " bytes, its name says "
-                      + std::to_string(kHeaderFixedBytes + n));
+        return refuse("the record holds " + std::to_string(bytes.size()) +
+                      " bytes, its name says " + std::to_string(kHeaderFixedBytes + n));
     std::array<double, 4 + kDeviationPoints> numbers{};
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         numbers[i] = GetDouble(bytes, 4 + 8 * i);

@@ -54,9 +54,10 @@ CVesselModule::CVesselModule(app::CSettingsHome& home, fs::path defaultFolder)
     : app::CModule(home), m_defaultFolder(std::move(defaultFolder))
 {
     SetModuleName("Vessel");
-    for (chart::CPointProperties* p : {static_cast<chart::CPointProperties*>(&m_style.vessel),
-                                       static_cast<chart::CPointProperties*>(&m_style.headingMarker),
-                                       static_cast<chart::CPointProperties*>(&m_style.vector)})
+    for (chart::CPointProperties* p :
+         {static_cast<chart::CPointProperties*>(&m_style.vessel),
+          static_cast<chart::CPointProperties*>(&m_style.headingMarker),
+          static_cast<chart::CPointProperties*>(&m_style.vector)})
         p->SetBaseKey(GetModuleName());
     m_vessel.name = m_name;
 }

@@ -10,7 +10,10 @@ namespace navigator {
 
 namespace {
 
-std::string OneDecimal(double value) { return app::FormatDouble(value, 1, 0); }
+std::string OneDecimal(double value)
+{
+    return app::FormatDouble(value, 1, 0);
+}
 
 }   // namespace
 
@@ -98,8 +101,8 @@ std::vector<app::CFieldError> CVesselOverlayModel::Validate() const
     const auto radius = platform::ParseDouble(radiusText);
     if (!radius)
         return {{"radius", "Please enter a number."}};
-    if (auto e = app::CheckRange("radius", "Radius", *radius, kVesselCircleLeast,
-                                 kVesselCircleMost))
+    if (auto e =
+            app::CheckRange("radius", "Radius", *radius, kVesselCircleLeast, kVesselCircleMost))
         return {*e};
     return {};
 }

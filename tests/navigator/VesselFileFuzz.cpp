@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 __builtin_trap();
         } else {
             navigator::COwnVessel again = Sentinel();
-            if (!navigator::ParseVesselFile(navigator::FormatVesselFile(v), again)
-                || again.length != v.length || again.deviation != v.deviation)
+            if (!navigator::ParseVesselFile(navigator::FormatVesselFile(v), again) ||
+                again.length != v.length || again.deviation != v.deviation)
                 __builtin_trap();
         }
     }
@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 __builtin_trap();
         } else {
             navigator::COwnVessel again = Sentinel();
-            if (!navigator::ParseVesselHeader(navigator::FormatVesselHeader(v), again)
-                || !again.IsEqual(v))
+            if (!navigator::ParseVesselHeader(navigator::FormatVesselHeader(v), again) ||
+                !again.IsEqual(v))
                 __builtin_trap();
         }
     }

@@ -53,7 +53,10 @@ void Put(const fs::path& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-std::string Exact(double v) { return platform::FormatC("%.17g", v); }
+std::string Exact(double v)
+{
+    return platform::FormatC("%.17g", v);
+}
 
 }   // namespace
 
@@ -94,11 +97,11 @@ TEST(VesselFile, TextIsWhatPythonReads)
     EXPECT_EQ(lines[2], "2.5");
     EXPECT_EQ(lines[5 + 3], "0.1000000000000000056");
 
-    const auto out = brine_test::RunPython("lines = open('" + (dir / "ship.vsl").string()
-                                           + "').read().split('\\n')\n"
-                                             "assert lines[-1] == '' and len(lines) == 22\n"
-                                             "print(lines[0])\n"
-                                             "for l in lines[1:21]: print(repr(float(l)))\n");
+    const auto out = brine_test::RunPython("lines = open('" + (dir / "ship.vsl").string() +
+                                           "').read().split('\\n')\n"
+                                           "assert lines[-1] == '' and len(lines) == 22\n"
+                                           "print(lines[0])\n"
+                                           "for l in lines[1:21]: print(repr(float(l)))\n");
     if (!out)
         GTEST_SKIP() << "python3 missing";
     const auto py = brine_test::SplitLines(*out);
@@ -190,15 +193,14 @@ TEST(VesselHeader, BytesAreWhatPythonStructReads)
     ASSERT_TRUE(WriteVesselHeader(dir / "new" / "folder" / "00000001.trc", v));
     const fs::path file = dir / "new" / "folder" / "00000001.hdr";
     EXPECT_EQ(fs::file_size(file), 168u);
-    const auto out = brine_test::RunPython(
-        "import struct\n"
-        "b = open('"
-        + file.string()
-        + "', 'rb').read()\n"
-          "tag, *d, n = struct.unpack_from('<4s20dH', b)\n"
-          "assert len(b) == 166 + n and tag == b'VSL\\x00'\n"
-          "print(b[166:166 + n].decode())\n"
-          "for x in d: print(repr(x))\n");
+    const auto out = brine_test::RunPython("import struct\n"
+                                           "b = open('" +
+                                           file.string() +
+                                           "', 'rb').read()\n"
+                                           "tag, *d, n = struct.unpack_from('<4s20dH', b)\n"
+                                           "assert len(b) == 166 + n and tag == b'VSL\\x00'\n"
+                                           "print(b[166:166 + n].decode())\n"
+                                           "for x in d: print(repr(x))\n");
     if (!out)
         GTEST_SKIP() << "python3 missing";
     const auto py = brine_test::SplitLines(*out);
@@ -263,13 +265,12 @@ TEST(Deviation, InterpolatesAsPythonDoes)
     std::string card = "card = [";
     for (double d : v.deviation)
         card += Exact(d) + ",";
-    std::string program = card
-                        + "]\n"
-                          "def dev(h):\n"
-                          "    h = h % 360.0\n"
-                          "    i = min(15, int(h // 22.5))\n"
-                          "    a, b = card[i], card[(i + 1) % 16]\n"
-                          "    return a + (b - a) * (h - i * 22.5) / 22.5\n";
+    std::string program = card + "]\n"
+                                 "def dev(h):\n"
+                                 "    h = h % 360.0\n"
+                                 "    i = min(15, int(h // 22.5))\n"
+                                 "    a, b = card[i], card[(i + 1) % 16]\n"
+                                 "    return a + (b - a) * (h - i * 22.5) / 22.5\n";
     for (double h : headings)
         program += "print(repr(dev(" + Exact(h) + ")))\n";
     const auto out = brine_test::RunPython(program);
@@ -294,8 +295,8 @@ TEST(VesselFile, WaitsForAnotherStationsHold)
         ASSERT_TRUE(WriteVesselFile(dir / name, Sample()).ok);
     auto hold = [&](const char* name, int seconds, brine_test::Turn& held) {
         return brine_test::ForkChild([&, name, seconds] {
-            platform::CFileDescriptor fd(::open((dir / name).replace_extension(".vsl").c_str(),
-                                                O_RDWR));
+            platform::CFileDescriptor fd(
+                ::open((dir / name).replace_extension(".vsl").c_str(), O_RDWR));
             platform::CFileRangeLock lock;
             if (!lock.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive))
                 return 3;

@@ -42,8 +42,8 @@ TEST(VesselModule, RadiusSpinSteps)
         bool up;
         double to;
     } steps[] = {
-        {0.98, true, 1.0}, {1.0, true, 1.1}, {1.0, false, 0.98}, {1.1, false, 1.0},
-        {0.02, false, 0.02}, {0.04, false, 0.02}, {5.0, true, 5.0}, {4.9, true, 5.0},
+        {0.98, true, 1.0},   {1.0, true, 1.1},    {1.0, false, 0.98}, {1.1, false, 1.0},
+        {0.02, false, 0.02}, {0.04, false, 0.02}, {5.0, true, 5.0},   {4.9, true, 5.0},
     };
     for (const auto& s : steps)
         EXPECT_DOUBLE_EQ(StepVesselCircleRadius(s.from, s.up), s.to) << s.from << " " << s.up;
@@ -167,7 +167,9 @@ TEST(VesselModule, DamagedVesselFileIsReportedAndLeftAlone)
     brine_test::TempFolder dir;
     FolderSettings home(dir.Path());
     fs::create_directories(dir / "Vessel");
-    { std::ofstream(dir / "Vessel" / "Default.vsl") << "Default\nabc\n"; }
+    {
+        std::ofstream(dir / "Vessel" / "Default.vsl") << "Default\nabc\n";
+    }
     CVesselModule module(home, dir / "Vessel");
     module.Initialise();
     module.LoadSettings();
