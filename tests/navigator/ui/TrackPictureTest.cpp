@@ -72,8 +72,8 @@ const std::uint32_t kChartColour = 0xFFC8E6FAu;
     chart::FillPixels(buffer.Memory(), {0, 0, buffer.Width(), buffer.Height()}, kChartColour);
     track.Draw(doc, buffer, true);
     if (track.PaintedFromPicture() != expectPicture)
-        return ::testing::AssertionFailure() << "painted from picture: "
-                                             << track.PaintedFromPicture();
+        return ::testing::AssertionFailure()
+               << "painted from picture: " << track.PaintedFromPicture();
     QImage all(buffer.Width(), buffer.Height(), QImage::Format_RGB32);
     all.fill(QColor::fromRgb(kChartColour));
     {
