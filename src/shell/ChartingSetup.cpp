@@ -13,6 +13,7 @@
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
 #include "charts/vector/BlankChartService.h"
+#include "charts/vector/LiveChartService.h"
 #include "navigator/NavigatorModule.h"
 #include "shell/MainFrame.h"
 
@@ -82,6 +83,8 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     services.frameMsgBar = frame.MsgBar();
     services.programFolder = frame.Services().programFolder.string();
     services.defaultChartsFolder = DefaultChartsFolder();
+    services.chartServices.push_back(
+        std::make_unique<charts::CLiveChartService>(frame.SettingsHome()));
     services.chartServices.push_back(
         std::make_unique<charts::CBlankChartService>(frame.SettingsHome()));
     services.openChart = [&frame](const std::string& path, bool replace, int windowId) {

@@ -1,0 +1,177 @@
+#include "charts/vector/LiveChartDoc.h"
+
+#include <algorithm>
+
+#include "app/DateTimeEx.h"
+#include "charts/vector/LiveChartDraw.h"
+#include "charts/vector/LiveChartInfo.h"
+#include "geo/DatumInfo.h"
+
+namespace charts {
+
+using namespace vengine;
+
+CLiveChartDoc::CLiveChartDoc(chart::CChartingModule* module) : CBlankChartDoc(module)
+{
+    SetName("Livechart");
+}
+
+CLiveChartDoc::~CLiveChartDoc() = default;
+
+bool CLiveChartDoc::OpenChart(const std::string& path)
+{
+    m_file = CVChartFile::Open(path, &m_openError);
+    if (!m_file || !LoadChart())
+        return false;
+    CreatePalettes();
+    SetViewExtent(WholeNorthWest(), WholeSouthEast());
+    SetZoomFactor(1.0);
+    return true;
+}
+
+bool CLiveChartDoc::LoadChart()
+{
+    if (!m_file)
+        return false;
+    const CChartInfoBlock& info = m_file->View().Info();
+    const ChartOrientation o = OrientationFromFlags(info.U8(info::kFlags));
+    SetProjectionText(o.projection);
+    SetCrossesDateLine(o.crossesDateLine);
+    // Each corner value to micro-degrees (truncated), then degrees.
+    auto degrees = [&](std::size_t at) { return (info.I32(at) / 10) * 1e-6; };
+    const double north = degrees(info::kNorth), south = degrees(info::kSouth);
+    const double west = degrees(info::kWest), east = degrees(info::kEast);
+    if (!(north > south) || west == east)
+        return false;
+    SetWholeExtent(geo::CPosition(north, west), geo::CPosition(south, east));
+    return true;
+}
+
+int CLiveChartDoc::DrawChart(chart::CXDC& dc)
+{
+    if (!m_file)
+        return 0;
+    geo::CPosition nw;
+    geo::CPosition se;
+    geo::IntRect r;
+    GetVisibleRect(r);
+    if (!GetExtent(nw, se))
+        return 0;
+    CLinearProjection projection(nw, se, r);
+    if (!projection.IsValid())
+        return 0;
+    DrawVectorChart(dc, m_file->View(), projection);
+    return 1;
+}
+
+bool CLiveChartDoc::IsWorldChart() const
+{
+    if (!m_file)
+        return false;
+    std::string number = m_file->View().Info().Text(info::kName, info::kNameWidth);
+    std::transform(number.begin(), number.end(), number.begin(), ::toupper);
+    return number == "LCWORLD";
+}
+
+std::string CLiveChartDoc::GetChartTitle()
+{
+    return m_file ? m_file->View().Info().Text(info::kTitle, info::kTitleWidth) : std::string();
+}
+
+std::string CLiveChartDoc::GetChartNumber()
+{
+    if (!m_file)
+        return {};
+    std::string n = m_file->View().Info().Text(info::kName, info::kNameWidth);
+    const auto first = n.find_first_not_of(' ');
+    const auto last = n.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : n.substr(first, last - first + 1);
+}
+
+bool CLiveChartDoc::DateText(std::size_t year, std::size_t month, std::size_t day,
+                             std::string& text) const
+{
+    text.clear();
+    if (!m_file)
+        return false;
+    const CChartInfoBlock& info = m_file->View().Info();
+    const int y = info.U16(year), m = info.U8(month), d = info.U8(day);
+    if (y == 0 || m < 1 || m > 12 || d < 1 || d > 31)
+        return false;
+    text = CDateTimeEx(y, m, d, 0, 0, 0).FormatDate(true);
+    return !text.empty();
+}
+
+bool CLiveChartDoc::GetIssueDate(std::string& text)
+{
+    return DateText(info::kIssueYear, info::kIssueMonth, info::kIssueDay, text);
+}
+
+bool CLiveChartDoc::GetUpdateDate(std::string& text)
+{
+    return DateText(info::kUpdatedYear, info::kUpdatedMonth, info::kUpdatedDay, text);
+}
+
+std::uint16_t CLiveChartDoc::GetDatumIndex() const
+{
+    if (!m_file)
+        return geo::DatumIndexFallback();
+    const CChartInfoBlock& info = m_file->View().Info();
+    return DatumIndexFromCodes(info.U8(info::kHorizontalDatum), info.U8(info::kHorizontalDatum2));
+}
+
+std::string CLiveChartDoc::GetHorizontalDatum()
+{
+    return geo::CDatumInfo::GetName(GetDatumIndex());
+}
+
+std::string CLiveChartDoc::GetDepthUnits()
+{
+    if (!m_file)
+        return {};
+    const CChartInfoBlock& info = m_file->View().Info();
+    return DepthUnitsText(info.U8(info::kDepthUnits),
+                          info.Text(info::kUnitsText, info::kUnitsTextWidth));
+}
+
+std::string CLiveChartDoc::GetScaleText()
+{
+    return m_file ? ScaleText(m_file->View().Info().I32(info::kScale)) : std::string();
+}
+
+std::string CLiveChartDoc::GetHeightDatum() const
+{
+    return m_file ? DatumLevelText(m_file->View().Info().U8(info::kHeightDatum)) : std::string();
+}
+
+std::string CLiveChartDoc::GetDepthDatum() const
+{
+    return m_file ? DatumLevelText(m_file->View().Info().U8(info::kDepthDatum)) : std::string();
+}
+
+std::string CLiveChartDoc::GetBuoyage() const
+{
+    return m_file ? BuoyageText(m_file->View().Info().U8(info::kBuoyage)) : std::string();
+}
+
+std::string CLiveChartDoc::GetCautionaryNotes() const
+{
+    if (!m_file)
+        return {};
+    std::string notes;
+    const auto& view = m_file->View();
+    VFeature f;
+    for (std::size_t i = 0; i < view.FeatureCount() && notes.size() < 5120; ++i) {
+        const auto cls = view.ClassOf(i);
+        if (cls != "CTNARE" && cls != "M_NPUB")
+            continue;
+        if (!view.ReadFeature(i, f))
+            continue;
+        for (const char* key : {"INFORM", "NINFOM", "TXTDSC"})
+            if (const std::string* text = f.Attribute(key))
+                notes += *text + "\n";
+    }
+    return CleanNotes(notes.substr(0, 5120));
+}
+
+}   // namespace charts

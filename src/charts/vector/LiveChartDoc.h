@@ -1,0 +1,53 @@
+#pragma once
+// The document of one vector chart file (".b", imported from S-57 cells):
+// the chart's features drawn through the drawing layer over the vector base's
+// linear mapping, so overlays placed by PositionToPoint sit on the chart;
+// zooming and panning as the blank chart does, within the chart's extent.
+// Its information block gives the chart's number, dates, datums, units,
+// buoyage and notes.
+
+#include <memory>
+
+#include "charts/vector/BlankChartDoc.h"
+#include "engines/vector/VChartStore.h"
+
+namespace charts {
+
+class CLiveChartDoc : public CBlankChartDoc {
+public:
+    explicit CLiveChartDoc(chart::CChartingModule* module = nullptr);
+    ~CLiveChartDoc() override;
+
+    int GetChartType() const override { return chart::kChartLivechart; }
+    bool OpenChart(const std::string& path) override;
+    bool LoadChart() override;
+    int DrawChart(chart::CXDC& dc) override;
+    bool IsWorldChart() const override;
+    bool HasDatumShift() const override { return false; }
+    std::string GetChartTitle() override;
+    std::string GetChartNumber() override;
+    bool GetIssueDate(std::string& text) override;
+    bool GetUpdateDate(std::string& text) override;
+    std::uint16_t GetDatumIndex() const override;
+    std::string GetHorizontalDatum() override;
+    std::string GetDepthUnits() override;
+    std::string GetScaleText() override;
+    std::string GetHeightDatum() const;
+    std::string GetDepthDatum() const;
+    std::string GetBuoyage() const;
+    std::string GetManufacturer() const { return "LIVECHART"; }
+    // The texts of the chart's caution areas and notes, as one clean line.
+    std::string GetCautionaryNotes() const;
+
+    const vengine::CVChartFile* File() const { return m_file.get(); }
+    // The error of the last failed open.
+    const std::string& OpenError() const { return m_openError; }
+
+private:
+    bool DateText(std::size_t year, std::size_t month, std::size_t day, std::string& text) const;
+
+    std::unique_ptr<vengine::CVChartFile> m_file;
+    std::string m_openError;
+};
+
+}   // namespace charts
