@@ -15,18 +15,12 @@ using vengine::VGeom;
 
 CLinearProjection::CLinearProjection(const geo::CPosition& nw, const geo::CPosition& se,
                                      const geo::IntRect& r, bool crossesDateLine)
-    : m_crosses(crossesDateLine),
-      m_north(nw.GetLatitude()),
-      m_west(nw.GetLongitude()),
-      m_south(se.GetLatitude()),
-      m_east(se.GetLongitude()),
-      m_left(r.left),
-      m_top(r.top),
-      m_width(double(r.right) - r.left),
-      m_height(double(r.bottom) - r.top)
+    : m_crosses(crossesDateLine), m_north(nw.GetLatitude()), m_west(nw.GetLongitude()),
+      m_south(se.GetLatitude()), m_east(se.GetLongitude()), m_left(r.left), m_top(r.top),
+      m_width(double(r.right) - r.left), m_height(double(r.bottom) - r.top)
 {
-    m_valid = nw.IsValid() && se.IsValid() && m_width != 0 && m_height != 0 &&
-              m_north != m_south && m_east != m_west;
+    m_valid = nw.IsValid() && se.IsValid() && m_width != 0 && m_height != 0 && m_north != m_south &&
+              m_east != m_west;
 }
 
 geo::IntPoint CLinearProjection::ToPoint(std::int32_t lonUnits, std::int32_t latUnits) const
@@ -170,9 +164,9 @@ public:
             return;
         m_dc.SelectPen(Colour(kVcMagenta), chart::PenStyle::Solid, 2);
         m_dc.SelectBrush(Colour(kVcMagenta));
-        const std::array<geo::IntPoint, 3> flare = {
-            geo::IntPoint{p.x, p.y}, geo::IntPoint{p.x + 5, p.y - 14},
-            geo::IntPoint{p.x + 10, p.y - 11}};
+        const std::array<geo::IntPoint, 3> flare = {geo::IntPoint{p.x, p.y},
+                                                    geo::IntPoint{p.x + 5, p.y - 14},
+                                                    geo::IntPoint{p.x + 10, p.y - 11}};
         m_dc.Polygon(flare);
     }
 
@@ -227,8 +221,7 @@ void DrawVectorChart(chart::CXDC& dc, const vengine::CVChartView& chart,
     for (int pass = 0; pass < kPassCount; ++pass) {
         for (auto i : shown) {
             const auto cls = chart.ClassOf(i);
-            if (StartsWith(cls, "M_") || !chart.ReadFeature(i, f) ||
-                PassOf(cls, f.geom) != pass)
+            if (StartsWith(cls, "M_") || !chart.ReadFeature(i, f) || PassOf(cls, f.geom) != pass)
                 continue;
             switch (pass) {
             case kAreas: {

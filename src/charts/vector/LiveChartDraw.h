@@ -34,9 +34,22 @@ private:
 
 // Colour indices into the 16 vector colours.
 enum VectorColour : int {
-    kVcBlack = 0, kVcBlue = 1, kVcGreen = 2, kVcMediumBlue = 3, kVcRed = 4, kVcMagenta = 5,
-    kVcBrown = 6, kVcWhite = 7, kVcGrey = 8, kVcPaleBlue = 9, kVcBrightGreen = 10, kVcCyan = 11,
-    kVcRed2 = 12, kVcPurple = 13, kVcLand = 14, kVcWhite2 = 15
+    kVcBlack = 0,
+    kVcBlue = 1,
+    kVcGreen = 2,
+    kVcMediumBlue = 3,
+    kVcRed = 4,
+    kVcMagenta = 5,
+    kVcBrown = 6,
+    kVcWhite = 7,
+    kVcGrey = 8,
+    kVcPaleBlue = 9,
+    kVcBrightGreen = 10,
+    kVcCyan = 11,
+    kVcRed2 = 12,
+    kVcPurple = 13,
+    kVcLand = 14,
+    kVcWhite2 = 15
 };
 
 // The colour index of a depth area by its shallower limit (DRVAL1, metres):

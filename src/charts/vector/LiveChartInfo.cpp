@@ -60,9 +60,14 @@ std::string DepthUnitsText(int code, std::string_view ownText)
 
 std::string BuoyageText(int code)
 {
-    static const std::array<const char*, 8> texts = {
-        "IALA A", "IALA B", "Modified US", "Old US", "US Intercoastal Waterways",
-        "US uniform state", "US western rivers", "SIGNI"};
+    static const std::array<const char*, 8> texts = {"IALA A",
+                                                     "IALA B",
+                                                     "Modified US",
+                                                     "Old US",
+                                                     "US Intercoastal Waterways",
+                                                     "US uniform state",
+                                                     "US western rivers",
+                                                     "SIGNI"};
     if (code < 1 || code > int(texts.size()))
         return {};
     return texts[std::size_t(code - 1)];

@@ -23,7 +23,7 @@ std::string BuoyageText(int code);
 struct ChartOrientation {
     bool crossesDateLine = false;
     std::string orientation;   // "North up", "North up,crossing Date Line", "Polar"
-    std::string projection;    // "UT Mercator", "North pole", "South pole"
+    std::string projection;   // "UT Mercator", "North pole", "South pole"
 };
 ChartOrientation OrientationFromFlags(std::uint8_t flags);
 

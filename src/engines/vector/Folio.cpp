@@ -113,8 +113,8 @@ std::optional<std::size_t> FindBestChart(const std::vector<FolioRecord>& records
         const bool covers = west < a && a < east && west < b && b < east &&
                             r.south < query.latHigh && query.latHigh < r.north &&
                             r.south < query.latLow && query.latLow < r.north;
-        const bool scaleOk = threshold == 0 || r.scale < threshold ||
-                             (query.samePositions && r.scale <= threshold);
+        const bool scaleOk =
+            threshold == 0 || r.scale < threshold || (query.samePositions && r.scale <= threshold);
         if (covers && scaleOk) {
             best = i;
             threshold = r.scale;

@@ -43,8 +43,8 @@ struct FolioQuery {
 // acceptable scale: below the threshold, or equal to it for the same positions.
 // Among equal scales the first record stays, except for the same positions where
 // a later one replaces it. `allowed` (when set) restricts the records counted.
-std::optional<std::size_t> FindBestChart(const std::vector<FolioRecord>& records,
-                                         const FolioQuery& query,
-                                         const std::function<bool(const FolioRecord&)>& allowed = {});
+std::optional<std::size_t> FindBestChart(
+    const std::vector<FolioRecord>& records, const FolioQuery& query,
+    const std::function<bool(const FolioRecord&)>& allowed = {});
 
 }   // namespace vengine

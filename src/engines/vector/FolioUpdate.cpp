@@ -102,8 +102,8 @@ std::vector<fs::path> FindCells(const fs::path& folder)
 {
     std::vector<fs::path> cells;
     std::error_code ec;
-    for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied,
-                                             ec),
+    for (fs::recursive_directory_iterator
+             it(folder, fs::directory_options::skip_permission_denied, ec),
          end;
          !ec && it != end; it.increment(ec)) {
         if (it->is_regular_file(ec) && Lower(it->path().extension().string()) == ".000")

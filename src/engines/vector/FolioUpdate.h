@@ -18,10 +18,10 @@ inline constexpr const char* kFolioLockName = "LC.LCK";
 
 struct FolioUpdateResult {
     int recordsWritten = 0;   // -1: another process held the lock past the wait
-    int imported = 0;         // cells imported (new or changed)
+    int imported = 0;   // cells imported (new or changed)
     bool cancelled = false;
     std::vector<std::string> refused;   // "CELL.000: reason"
-    std::vector<std::string> notes;     // update gaps and the like
+    std::vector<std::string> notes;   // update gaps and the like
 };
 
 // Called before each cell with the number done, the total and the cell's name.

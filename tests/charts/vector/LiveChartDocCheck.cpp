@@ -30,10 +30,10 @@ TEST(LiveChartInfo, BlockDecoding)
         const char* orientation;
         const char* projection;
     };
-    for (const auto& row : {FlagRow{0, false, "North up", "UT Mercator"},
-                            FlagRow{1, true, "North up,crossing Date Line", "UT Mercator"},
-                            FlagRow{6, false, "Polar", "North pole"},
-                            FlagRow{12, false, "Polar", "South pole"}}) {
+    for (const auto& row :
+         {FlagRow{0, false, "North up", "UT Mercator"},
+          FlagRow{1, true, "North up,crossing Date Line", "UT Mercator"},
+          FlagRow{6, false, "Polar", "North pole"}, FlagRow{12, false, "Polar", "South pole"}}) {
         auto o = OrientationFromFlags(row.flags);
         EXPECT_EQ(o.crossesDateLine, row.crosses) << int(row.flags);
         EXPECT_EQ(o.orientation, row.orientation) << int(row.flags);

@@ -21,7 +21,10 @@ using brine_test::TempFolder;
 
 namespace {
 
-std::int32_t Deg(double d) { return std::int32_t(d * 1e7); }
+std::int32_t Deg(double d)
+{
+    return std::int32_t(d * 1e7);
+}
 
 FolioRecord Rec(const char* name, double w, double s, double e, double n, int scale,
                 bool inUse = true)
@@ -60,26 +63,56 @@ TEST(Folio, BestChartSearch)
     };
     const std::vector<FolioRecord> pacific = {Rec("DATELINE", 179.0, -20.0, -179.0, -15.0, 90000)};
     const std::vector<Row> rows = {
-        {"in-use 0 is never chosen, smallest scale wins", seattle,
-         Query(-122.40, -122.35, 47.58, 47.60, false, 0), {}, "HARBOUR"},
-        {"same positions take the current scale; a later equal one replaces", seattle,
-         Query(-122.40, -122.40, 47.60, 47.60, true, 20000), {}, "HARBOUR2"},
-        {"two positions: only a larger scale than the current", seattle,
-         Query(-122.40, -122.35, 47.58, 47.60, false, 20000), {}, nullptr},
-        {"two positions, first of equal scales stays", seattle,
-         Query(-122.40, -122.35, 47.58, 47.60, false, 50000), {}, "HARBOUR"},
-        {"an edge touched exactly is not covered", seattle,
-         Query(-122.45, -122.35, 47.58, 47.60, false, 0), {}, "APPROACH"},
-        {"crossing record cut at the meridian on A's east side", pacific,
-         Query(179.5, 179.8, -18.0, -17.0, false, 0), {}, "DATELINE"},
-        {"crossing record cut at the meridian on A's west side", pacific,
-         Query(-179.8, -179.5, -18.0, -17.0, false, 0), {}, "DATELINE"},
-        {"the cut edge at 179.9999999 itself is not covered", pacific,
-         Query(179.5, 179.99999995, -18.0, -17.0, false, 0), {}, nullptr},
-        {"crossing query finds the crossing record", pacific,
-         Query(179.5, -179.5, -18.0, -17.0, false, 0), {}, "DATELINE"},
-        {"crossing query skips records that do not cross", seattle,
-         Query(-122.35, -122.40, 47.58, 47.60, false, 0), {}, nullptr},
+        {"in-use 0 is never chosen, smallest scale wins",
+         seattle,
+         Query(-122.40, -122.35, 47.58, 47.60, false, 0),
+         {},
+         "HARBOUR"},
+        {"same positions take the current scale; a later equal one replaces",
+         seattle,
+         Query(-122.40, -122.40, 47.60, 47.60, true, 20000),
+         {},
+         "HARBOUR2"},
+        {"two positions: only a larger scale than the current",
+         seattle,
+         Query(-122.40, -122.35, 47.58, 47.60, false, 20000),
+         {},
+         nullptr},
+        {"two positions, first of equal scales stays",
+         seattle,
+         Query(-122.40, -122.35, 47.58, 47.60, false, 50000),
+         {},
+         "HARBOUR"},
+        {"an edge touched exactly is not covered",
+         seattle,
+         Query(-122.45, -122.35, 47.58, 47.60, false, 0),
+         {},
+         "APPROACH"},
+        {"crossing record cut at the meridian on A's east side",
+         pacific,
+         Query(179.5, 179.8, -18.0, -17.0, false, 0),
+         {},
+         "DATELINE"},
+        {"crossing record cut at the meridian on A's west side",
+         pacific,
+         Query(-179.8, -179.5, -18.0, -17.0, false, 0),
+         {},
+         "DATELINE"},
+        {"the cut edge at 179.9999999 itself is not covered",
+         pacific,
+         Query(179.5, 179.99999995, -18.0, -17.0, false, 0),
+         {},
+         nullptr},
+        {"crossing query finds the crossing record",
+         pacific,
+         Query(179.5, -179.5, -18.0, -17.0, false, 0),
+         {},
+         "DATELINE"},
+        {"crossing query skips records that do not cross",
+         seattle,
+         Query(-122.35, -122.40, 47.58, 47.60, false, 0),
+         {},
+         nullptr},
         {"restricted by name", seattle, Query(-122.40, -122.35, 47.58, 47.60, false, 0),
          [](const FolioRecord& r) { return r.name != "HARBOUR"; }, "HARBOUR2"},
         {"restricted by scale", seattle, Query(-122.40, -122.35, 47.58, 47.60, false, 0),
@@ -105,7 +138,9 @@ TEST(Folio, RecordsReadByPythonStruct)
     EXPECT_EQ((*back)[1].name, "A-VERY-LONG-NAM");   // 15 characters and its zero
     auto out = brine_test::RunPython(
         "import struct\n"
-        "data = open('" + (dir / "LC.FOL").string() + "', 'rb').read()\n"
+        "data = open('" +
+        (dir / "LC.FOL").string() +
+        "', 'rb').read()\n"
         "for i in range(0, len(data) - 39, 40):\n"
         "    name, w, s, e, n, scale, _, used = struct.unpack('<16s5iBB2x', data[i:i+40])\n"
         "    print(name.split(b'\\0')[0].decode(), w, s, e, n, scale, used)\n");
@@ -128,8 +163,8 @@ TEST(Folio, UpdateImportsCellsKeepsOldStoresOfRefusedOnesAndWaitsForTheLock)
     ASSERT_TRUE(vtest::WriteSampleCell(dir / "ENC_ROOT", "US5WA01M"));
     ASSERT_TRUE(vtest::WriteSampleCell(dir / "ENC_ROOT" / "sub", "us4wa02m"));
     std::vector<std::string> seen;
-    auto first = UpdateFolio(
-        dir.Path(), [&](int, int, const std::string& cell) { seen.push_back(cell); }, {});
+    auto first = UpdateFolio(dir.Path(),
+                             [&](int, int, const std::string& cell) { seen.push_back(cell); }, {});
     EXPECT_EQ(first.recordsWritten, 2);
     EXPECT_EQ(first.imported, 2);
     EXPECT_TRUE(first.refused.empty());
@@ -154,7 +189,8 @@ TEST(Folio, UpdateImportsCellsKeepsOldStoresOfRefusedOnesAndWaitsForTheLock)
     // Another process holding the lock past the wait: -1, the folio untouched.
     brine_test::Turn locked, release;
     pid_t holder = brine_test::ForkChild([&] {
-        platform::CFileDescriptor fd(::open((dir / kFolioLockName).c_str(), O_RDWR | O_CREAT, 0644));
+        platform::CFileDescriptor fd(
+            ::open((dir / kFolioLockName).c_str(), O_RDWR | O_CREAT, 0644));
         platform::CFileRangeLock lock;
         if (!lock.TryLock(fd.Get(), 0, 1, platform::LockKind::Exclusive))
             return 1;
@@ -188,9 +224,8 @@ TEST(Folio, KilledUpdatesLeaveWholeFilesAndARerunCompletes)
         // Touch the cells so every round imports them again.
         for (const auto& cell : FindCells(dir.Path()))
             std::filesystem::last_write_time(cell, std::filesystem::file_time_type::clock::now());
-        pid_t child = brine_test::ForkChild([&] {
-            return UpdateFolio(dir.Path(), {}, {}).recordsWritten == 4 ? 0 : 1;
-        });
+        pid_t child = brine_test::ForkChild(
+            [&] { return UpdateFolio(dir.Path(), {}, {}).recordsWritten == 4 ? 0 : 1; });
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
         ::kill(child, SIGKILL);
         brine_test::WaitChild(child);
