@@ -174,6 +174,7 @@ bool CMainFrame::OnCreate()
 
     RegisterFrameCommands();
     RegisterChartCommands();
+    RegisterVectorChartCommands();
     if (m_services.settings) {
         m_workspaceHooks = std::make_unique<CFrameWorkspace>(*this);
         m_workspace = std::make_unique<CWorkspaceManager>(*m_services.settings, *m_workspaceHooks);

@@ -279,6 +279,11 @@ private:
     void OnChartWindowClosed(std::uint64_t docId);
     void OnModelessSheetNotify(bool add, std::uint64_t sheetId);
     void RegisterChartCommands();
+    // Vector charts: Chart > Update Folio, and File > Open's "Livechart".
+    void RegisterVectorChartCommands();
+    bool HasVectorCharts() const;
+    void OpenVectorChartFile();
+    void UpdateVectorFolio();
     void ActivateNextChartFrame();
     void UpdatePositionPane();
     void KeepWindowsOnScreen();

@@ -230,8 +230,14 @@ void CMainFrame::RegisterChartCommands()
         me, cmd::kFileOpen,
         [this, state, choose](unsigned) {
             // A blank chart opened here takes the place of the ordinary chart window.
-            if (choose("Open", app::OpenChoices(state())) == app::choose::kBlankChart)
+            // Vector charts open from files; a new chart is a blank one.
+            app::CChooserState s = state();
+            s.vectorEngine = HasVectorCharts();
+            const int chosen = choose("Open", app::OpenChoices(s));
+            if (chosen == app::choose::kBlankChart)
                 OpenChart("", true, chart::kFrameNormal);
+            else if (chosen == app::choose::kVectorChart)
+                OpenVectorChartFile();
         },
         [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::OpenChoices(state()).empty()); });
     m_commands.Add(

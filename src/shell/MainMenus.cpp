@@ -114,6 +114,7 @@ constexpr MenuEntry kChart[] = {
     Sep(),
     I(kChartOptions, "O&ptions..."),
     I(kChartManagement, "&Management..."),
+    I(kChartUpdateFolio, "&Update Folio"),
 };
 
 constexpr MenuEntry kNavigator[] = {

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include <filesystem>
+
 #include "app/DateTimeEx.h"
+#include "chart/ChartWindow.h"
+#include "chart/ChartingModule.h"
 #include "charts/vector/LiveChartDraw.h"
 #include "charts/vector/LiveChartInfo.h"
 #include "geo/DatumInfo.h"
@@ -62,6 +66,89 @@ int CLiveChartDoc::DrawChart(chart::CXDC& dc)
         return 0;
     DrawVectorChart(dc, m_file->View(), projection);
     return 1;
+}
+
+std::int32_t CLiveChartDoc::Scale() const
+{
+    return m_file ? m_file->View().Info().I32(info::kScale) : 0;
+}
+
+bool CLiveChartDoc::OpenFolioChart(const std::string& name, const geo::CPosition& northWest,
+                                   const geo::CPosition& southEast)
+{
+    const std::filesystem::path path =
+        std::filesystem::path(GetPathName()).parent_path() / (name + ".b");
+    if (!Module() || !Module()->Services().openChart || !std::filesystem::exists(path))
+        return false;
+    const int windowId = GetChartFrame() ? GetChartFrame()->GetState() : chart::kFrameNormal;
+    chart::CChartDoc* opened = Module()->Services().openChart(path.string(), true, windowId);
+    auto* live = dynamic_cast<CLiveChartDoc*>(opened);
+    if (!live)
+        return false;
+    live->SetViewExtent(northWest, southEast);
+    live->InvalidateChart();
+    return true;
+}
+
+bool CLiveChartDoc::ZoomIn()
+{
+    if (!CBlankChartDoc::ZoomIn())
+        return false;
+    geo::CPosition nw;
+    geo::CPosition se;
+    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    if (!records || !GetExtent(nw, se))
+        return true;
+    // The largest-scale chart covering the view, when larger than this one.
+    FolioQuery query{DegreesToUnits(nw.GetLongitude()),
+                     DegreesToUnits(se.GetLongitude()),
+                     DegreesToUnits(se.GetLatitude()),
+                     DegreesToUnits(nw.GetLatitude()),
+                     false,
+                     Scale()};
+    auto found = FindBestChart(*records, query);
+    if (found && (*records)[*found].name != GetChartNumber())
+        OpenFolioChart((*records)[*found].name, nw, se);
+    return true;
+}
+
+bool CLiveChartDoc::ZoomOut()
+{
+    if (!CBlankChartDoc::ZoomOut())
+        return false;
+    geo::CPosition nw;
+    geo::CPosition se;
+    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    if (!records || !GetExtent(nw, se))
+        return true;
+    // Only once the whole chart is in view does a smaller-scale chart take over.
+    const geo::CPosition wholeNw = WholeNorthWest(), wholeSe = WholeSouthEast();
+    if (nw.GetLatitude() < wholeNw.GetLatitude() || se.GetLatitude() > wholeSe.GetLatitude() ||
+        nw.GetLongitude() > wholeNw.GetLongitude() || se.GetLongitude() < wholeSe.GetLongitude())
+        return true;
+    const std::int32_t margin = 1000;   // 0.0001 degree
+    const std::int32_t west = DegreesToUnits(wholeNw.GetLongitude()) - margin;
+    const std::int32_t east = DegreesToUnits(wholeSe.GetLongitude()) + margin;
+    const std::int32_t south = DegreesToUnits(wholeSe.GetLatitude()) - margin;
+    const std::int32_t north = DegreesToUnits(wholeNw.GetLatitude()) + margin;
+    std::optional<std::size_t> best;
+    for (std::size_t i = 0; i < records->size(); ++i) {
+        const FolioRecord& r = (*records)[i];
+        const bool covers =
+            r.inUse && r.west < west && east < r.east && r.south < south && north < r.north;
+        if (covers && r.scale > Scale() && (!best || r.scale < (*records)[*best].scale))
+            best = i;
+    }
+    if (!best)
+        return true;
+    // The old chart's area with half its size around it.
+    const double halfLat = (wholeNw.GetLatitude() - wholeSe.GetLatitude()) / 2;
+    const double halfLon = (wholeSe.GetLongitude() - wholeNw.GetLongitude()) / 2;
+    OpenFolioChart(
+        (*records)[*best].name,
+        geo::CPosition(wholeNw.GetLatitude() + halfLat, wholeNw.GetLongitude() - halfLon),
+        geo::CPosition(wholeSe.GetLatitude() - halfLat, wholeSe.GetLongitude() + halfLon));
+    return true;
 }
 
 bool CLiveChartDoc::IsWorldChart() const

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "charts/vector/BlankChartDoc.h"
+#include "engines/vector/Folio.h"
 #include "engines/vector/VChartStore.h"
 
 namespace charts {
@@ -39,11 +40,21 @@ public:
     // The texts of the chart's caution areas and notes, as one clean line.
     std::string GetCautionaryNotes() const;
 
+    // Zooming past the chart's own scale moves to the folio's best chart for
+    // the area: a larger-scale chart covering the view on zooming in, the
+    // next smaller-scale chart covering this one on zooming out.
+    bool ZoomIn() override;
+    bool ZoomOut() override;
+
     const vengine::CVChartFile* File() const { return m_file.get(); }
     // The error of the last failed open.
     const std::string& OpenError() const { return m_openError; }
 
 private:
+    // Opens the folio chart `name` in this window's place showing the area.
+    bool OpenFolioChart(const std::string& name, const geo::CPosition& northWest,
+                        const geo::CPosition& southEast);
+    std::int32_t Scale() const;
     bool DateText(std::size_t year, std::size_t month, std::size_t day, std::string& text) const;
 
     std::unique_ptr<vengine::CVChartFile> m_file;
