@@ -5,7 +5,7 @@ BRINE_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev qt6-svg-dev libqt6svg6 libgl-dev libxkbcommon-dev libxcb1-dev fonts-dejavu-core
-  libgeographiclib-dev libsqlite3-dev zlib1g-dev
+  libgeographiclib-dev libsqlite3-dev zlib1g-dev libjpeg62-turbo-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
   tzdata locales xvfb xauth xfonts-base xdotool evilwm x11-xserver-utils x11-apps socat poppler-utils python3-nmea2

@@ -78,6 +78,10 @@ bool CChartpointModule::Initialise()
         for (const auto& entry : fs::directory_iterator(older, ec))
             fs::rename(entry.path(), data / entry.path().filename(), ec);
     }
+    // A start without a workspace loads no module settings: the settings of
+    // the current workspace key (and the database they name) are read now,
+    // and again whenever a workspace loads.
+    LoadSettings();
     return true;
 }
 
@@ -90,7 +94,10 @@ bool CChartpointModule::Terminate()
 void CChartpointModule::LoadSettings()
 {
     CRegistry reg(Settings().GetStore());
-    if (OpenSettings(reg, false)) {
+    std::string stored;
+    if (!OpenSettings(reg, false) || !reg.ReadString("InitialDatabase", stored))
+        m_initialDatabase = m_defaultInitial;
+    if (reg.IsOpen()) {
         std::string text;
         if (reg.ReadString("DatabaseFolder", text) && !text.empty()) {
             const fs::path made = EnsureFolder(text, GetDataFolder());

@@ -48,7 +48,7 @@ public:
     void OnTimer(TimerCadence cadence) override;
 
     // ---- Plugged in by the program (all optional)
-    void SetUi(CChartpointUi* ui) { m_ui = ui; }
+    void SetUi(CChartpointUi* ui) { m_ui = ui ? ui : &m_noUi; }
     void SetStationLink(CStationLink* link) { m_station = link; }
     void SetTransmitter(CWaypointTransmitter* tx) { m_transmitter = tx; }
     void AddListener(CChartpointListener* listener);
@@ -128,6 +128,8 @@ public:
     void SetAttachmentsFolder(std::string folder) { m_attachmentsFolder = std::move(folder); }
     const std::string& InitialDatabase() const { return m_initialDatabase; }
     void SetInitialDatabase(std::string name) { m_initialDatabase = std::move(name); }
+    // The database opened at start when the settings name none (the sample data).
+    void SetDefaultInitialDatabase(std::string name) { m_defaultInitial = std::move(name); }
     // The path (without extension) of the temporary database this module made
     // and still owns; empty when none.
     const std::string& OwnTemporary() const { return m_ownTemporary; }
@@ -151,6 +153,7 @@ private:
     CChartpoint m_current;
     std::string m_attachmentsFolder;
     std::string m_initialDatabase;
+    std::string m_defaultInitial;
     std::string m_sortTag = "T_UNIQUE";
     long m_initialRecord = 1;
     int m_sortIndex = 0;

@@ -19,6 +19,7 @@
 #include "app/ui/QtWaitHost.h"
 #include "app/ui/ViewerTemplates.h"
 #include "chart/ChartingModule.h"
+#include "chartpoints/ui/ChartpointWindows.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/InstrumentsWindows.h"
 #include "platform/Files.h"
@@ -235,6 +236,20 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
             });
         }
         return navigator;
+    });
+    // Chartpoints before the charting module, so every chart view gets their layer.
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
+        auto chartpoints = std::make_unique<CChartpointWindows>(
+            m_settingsHome, *m_prompt, m_programFolder,
+            [this](const std::string& path, bool video) {
+                return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
+            });
+        chartpoints->SetInstruments(*instruments);
+        // BRINE_INITIAL_CHARTPOINTS (scripts/run sets it to the sample
+        // database): the database opened when the settings name none.
+        if (const char* name = std::getenv("BRINE_INITIAL_CHARTPOINTS"); name && *name)
+            chartpoints->SetDefaultInitialDatabase(name);
+        return chartpoints;
     });
     services.startupNotices = std::move(notices);
     services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });

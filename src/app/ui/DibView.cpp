@@ -8,18 +8,59 @@
 #include <QScrollBar>
 #include <QStyle>
 
+#include <cstring>
+
+#include "app/PcxImage.h"
 #include "app/WaitStatus.h"
+
+#include <QFile>
+
+namespace {
+
+// PCX pictures, which Qt's image plugins do not read.
+QImage ReadPcx(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    app::CPcxImage pcx;
+    std::string why;
+    if (!app::DecodePcx(std::string_view(bytes.constData(), std::size_t(bytes.size())), pcx,
+                        &why)) {
+        if (error)
+            *error = QString::fromStdString(why);
+        return {};
+    }
+    QImage image(pcx.width, pcx.height, QImage::Format_RGB32);
+    for (int y = 0; y < pcx.height; ++y)
+        std::memcpy(image.scanLine(y), pcx.pixels.data() + std::size_t(y) * pcx.width,
+                    std::size_t(pcx.width) * 4);
+    return image;
+}
+
+}   // namespace
 
 bool CDibDoc::OnOpenDocument(const QString& path, QString* error)
 {
     app::CWaitStatus wait;
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        if (error)
-            *error = reader.errorString();
-        return false;
+    QImage image;
+    if (QFileInfo(path).suffix().compare("pcx", Qt::CaseInsensitive) == 0) {
+        image = ReadPcx(path, error);
+        if (image.isNull())
+            return false;
+    } else {
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        image = reader.read();
+        if (image.isNull()) {
+            if (error)
+                *error = reader.errorString();
+            return false;
+        }
     }
     // One conversion now, so painting is a plain copy of the exposed part.
     m_image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied

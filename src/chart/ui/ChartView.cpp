@@ -2,13 +2,16 @@
 
 #include <QCursor>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/CommandIds.h"
 #include "app/DisplayPalettes.h"
@@ -33,9 +36,51 @@ CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QW
         return m_module && m_module->Services().ownVessel && m_module->Services().ownVessel(v);
     });
     m_pipeline.SetSource(chart::DynamicLayer::OwnVessel, m_ownVessel.get());
+    Views().push_back(this);
+    for (CChartViewExtension* e : Extensions())
+        e->ViewCreated(*this);
 }
 
-CChartView::~CChartView() = default;
+CChartView::~CChartView()
+{
+    for (CChartViewExtension* e : Extensions())
+        e->ViewDestroyed(*this);
+    std::erase(Views(), this);
+}
+
+std::vector<CChartView*>& CChartView::Views()
+{
+    static std::vector<CChartView*> views;
+    return views;
+}
+
+std::vector<CChartViewExtension*>& CChartView::Extensions()
+{
+    static std::vector<CChartViewExtension*> extensions;
+    return extensions;
+}
+
+void CChartView::AddExtension(CChartViewExtension* extension)
+{
+    if (!extension ||
+        std::find(Extensions().begin(), Extensions().end(), extension) != Extensions().end())
+        return;
+    Extensions().push_back(extension);
+    for (CChartView* view : Views())
+        extension->ViewCreated(*view);
+}
+
+void CChartView::RemoveExtension(CChartViewExtension* extension)
+{
+    if (std::find(Extensions().begin(), Extensions().end(), extension) == Extensions().end())
+        return;
+    for (CChartView* view : Views()) {
+        if (view->m_pressTaker == extension)
+            view->m_pressTaker = nullptr;
+        extension->ViewDestroyed(*view);
+    }
+    std::erase(Extensions(), extension);
+}
 
 double CChartView::PixelRatio() const
 {
@@ -232,19 +277,44 @@ void CChartView::ZoomToDragRect()
 void CChartView::mousePressEvent(QMouseEvent* e)
 {
     m_keyboardPoint.reset();
-    if (e->button() == Qt::LeftButton)
-        ButtonDown(ToDevice(e->position()), e->modifiers() & Qt::ShiftModifier);
+    const geo::IntPoint p = ToDevice(e->position());
+    if (e->button() == Qt::LeftButton) {
+        if (m_doc.IsChartLoaded() && !RangeBearingMode()) {
+            for (CChartViewExtension* ext : Extensions())
+                if (ext->Press(*this, p)) {
+                    m_pressTaker = ext;
+                    return;
+                }
+        }
+        ButtonDown(p, e->modifiers() & Qt::ShiftModifier);
+    } else if (e->button() == Qt::RightButton && m_doc.IsChartLoaded()) {
+        QMenu menu(this);
+        for (CChartViewExtension* ext : Extensions())
+            ext->AddContextMenu(*this, menu, p);
+        if (!menu.isEmpty())
+            menu.exec(e->globalPosition().toPoint());
+    }
 }
 
 void CChartView::mouseMoveEvent(QMouseEvent* e)
 {
     m_keyboardPoint.reset();
+    if (m_pressTaker) {
+        m_pressTaker->DragTo(*this, ToDevice(e->position()));
+        emit cursorMoved();
+        return;
+    }
     Move(ToDevice(e->position()));
     emit cursorMoved();
 }
 
 void CChartView::mouseReleaseEvent(QMouseEvent* e)
 {
+    if (e->button() == Qt::LeftButton && m_pressTaker) {
+        CChartViewExtension* taker = std::exchange(m_pressTaker, nullptr);
+        taker->Release(*this, ToDevice(e->position()));
+        return;
+    }
     if (e->button() == Qt::LeftButton)
         ButtonUp(ToDevice(e->position()));
 }

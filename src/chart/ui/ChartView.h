@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "chart/ChartViewPipeline.h"
 #include "chart/draw/BufferDC.h"
@@ -33,6 +34,23 @@ struct CChartViewServices {
 };
 
 class QPrinter;
+class QMenu;
+class CChartView;
+
+// What draws in and answers on every chart view besides the chart itself
+// (the chartpoints): told of each view as it is made and as it goes, offered
+// left presses before the view's own zoom rectangle, and the right-click menu.
+class CChartViewExtension {
+public:
+    virtual ~CChartViewExtension() = default;
+    virtual void ViewCreated(CChartView& view) = 0;
+    virtual void ViewDestroyed(CChartView& view) = 0;
+    // True when the extension takes the press and the moves and release after it.
+    virtual bool Press(CChartView& /*view*/, geo::IntPoint /*p*/) { return false; }
+    virtual void DragTo(CChartView& /*view*/, geo::IntPoint /*p*/) { }
+    virtual void Release(CChartView& /*view*/, geo::IntPoint /*p*/) { }
+    virtual void AddContextMenu(CChartView& /*view*/, QMenu& /*menu*/, geo::IntPoint /*p*/) { }
+};
 
 class CChartView : public QWidget {
     Q_OBJECT
@@ -66,6 +84,10 @@ public:
     // the button release finishes first; a double-click cancels it).
     void ZoomToDragRect();
     int PaintCount() const { return m_paints; }
+
+    // Extensions join every view there is and every view made later.
+    static void AddExtension(CChartViewExtension* extension);
+    static void RemoveExtension(CChartViewExtension* extension);
 
 signals:
     void cursorMoved();
@@ -105,4 +127,7 @@ private:
     bool m_zoomPending = false;
     int m_wheel = 0;
     int m_paints = 0;
+    CChartViewExtension* m_pressTaker = nullptr;   // the extension that took the left press
+    static std::vector<CChartView*>& Views();
+    static std::vector<CChartViewExtension*>& Extensions();
 };

@@ -100,6 +100,7 @@ int CDbaseTable::AddTag(const TagDefinition& given)
         tag->m_filter = CKeyExpression::Parse(tagDef.filter, slots);
         if (!tag->m_filter || tag->m_filter->Type() != 'L')
             return Fail(kErrExpression, 53);
+        tag->m_filtersDeleted = FiltersDeleted(tagDef.filter);
     }
     m_tags.push_back(std::move(tag));
     return 0;

@@ -185,6 +185,8 @@ int CDbaseTable::InLockedRead(const std::function<int()>& move)
 
 int CDbaseTable::SetPositionAtCursor(bool valid)
 {
+    const bool stepped = m_cursorStepped;
+    m_cursorStepped = false;
     if (!valid) {
         m_cursor.Reset();
         m_recNo = m_recCount + 1;
@@ -202,10 +204,22 @@ int CDbaseTable::SetPositionAtCursor(bool valid)
         return rc;
     // The entry must be the record's own key: a key left for a record the
     // tag's filter now excludes, or for an older image of it, would send
-    // skips and seeks round the same entry for ever.
+    // skips and seeks round the same entry for ever. A walk that stepped on
+    // from an entry it stood on only asks the filter (the cheap half); one
+    // that was placed afresh, where such a key would catch it, compares the
+    // whole key.
     if (m_selected && m_selected->m_number == m_cursor.tag) {
-        const std::optional<std::string> key = KeyOf(*m_selected, m_record.data());
-        if (!key || *key != m_index->KeyAt(m_cursor)) {
+        const CDbaseTag& tag = *m_selected;
+        bool sound = true;
+        if (stepped)
+            sound = tag.m_filtersDeleted
+                        ? m_record[0] != '*'
+                        : !tag.m_filter || tag.m_filter->EvalLogical(m_record.data());
+        else if (const std::optional<std::string> key = KeyOf(tag, m_record.data()))
+            sound = *key == m_index->KeyAt(m_cursor);
+        else
+            sound = false;
+        if (!sound) {
             m_indexDamaged = true;
             return Fail(kErrData, 122);
         }
@@ -220,8 +234,10 @@ bool CDbaseTable::PlaceCursor(bool& onEntry)
     if (m_index->Current(m_cursor) && m_cursor.tag == tag &&
         m_index->RecNoAt(m_cursor) == uint32_t(m_recNo)) {
         onEntry = true;
+        m_cursorStepped = true;
         return true;
     }
+    m_cursorStepped = false;
     // The current record's place in the tag: its own entry, or, when it has
     // none (deleted under a filter), the place its key would sort to.
     const char* stored = RecordAt(m_recNo);

@@ -101,6 +101,7 @@ private:
     int m_charLength = 0;
     std::shared_ptr<CKeyExpression> m_expr;
     std::shared_ptr<CKeyExpression> m_filter;
+    bool m_filtersDeleted = false;   // the filter is ".NOT. DELETED()"
     CDbaseTable* m_table = nullptr;
     int m_number = -1;   // the tag's place in the index file
 };
@@ -316,6 +317,7 @@ private:
     bool m_optimistic = false;   // a move under way without the lock
     bool m_tableLocked = false;
     bool m_indexDamaged = false;   // a move found an entry that is not its record's key
+    bool m_cursorStepped = false;   // the cursor moves on from an entry it stood on
     bool m_appendLocked = false;
     std::set<int32_t> m_recordLocks;
     int m_memoBlockSize = 512;

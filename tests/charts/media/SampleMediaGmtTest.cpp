@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -107,12 +108,103 @@ std::vector<bool> GmtLand(const std::vector<geo::CPosition>& positions, char sho
     return land;
 }
 
-struct PanelCase {
-    const CSubPanel* subPanel;
-    char shoreline;
+// Column fields of the Chart.cat entry of `number` in a medium, found through Chart.ptr.
+struct CatalogueFields {
+    std::string edition, updateNumber, chartCd;
+    unsigned plans = 0;
+    std::uint32_t rasterCheck = 0, indexCheck = 0;
 };
 
+std::optional<CatalogueFields> CatalogueOf(const std::filesystem::path& medium,
+                                           const std::string& number)
+{
+    const auto ptr = ReadWholeFile(medium / "ChartCat" / "Chart.ptr");
+    const auto cat = ReadWholeFile(medium / "ChartCat" / "Chart.cat");
+    if (!ptr || !cat)
+        return std::nullopt;
+    for (std::string_view record : SplitRecords(*ptr, 0)) {
+        if (Trimmed(FieldText(record, 0, 8)) != number)
+            continue;
+        const std::size_t at = FieldNumber(record, 8, 7);
+        if (at >= cat->size())
+            return std::nullopt;
+        const std::string_view entry = AsText(ByteView(*cat).subspan(at));
+        if (FieldText(entry, 0, 2) != "CH" || Trimmed(FieldText(entry, 2, 8)) != number)
+            return std::nullopt;
+        CatalogueFields f;
+        f.edition = FieldText(entry, 10, 8);
+        f.updateNumber = FieldText(entry, 147, 9);
+        f.plans = unsigned(FieldNumber(entry, 156, 2));
+        f.chartCd = Trimmed(FieldText(entry, 158, 10));
+        f.rasterCheck =
+            std::uint32_t(std::stoul(std::string(FieldText(entry, 177, 8)), nullptr, 16));
+        f.indexCheck =
+            std::uint32_t(std::stoul(std::string(FieldText(entry, 185, 8)), nullptr, 16));
+        return f;
+    }
+    return std::nullopt;
+}
+
 }   // namespace
+
+// What installation and verification rely on: every medium's catalogue finds every chart, names
+// the chart medium and the header's edition field (so the second update is no re-issue), and
+// holds check values that the chart's raster meets, the harbour chart's once update-2's tiles are
+// merged.
+TEST(SampleMedia, CataloguesAndCheckValuesMatchTheCharts)
+{
+    const std::filesystem::path chartMedium = kMedia / "chart-medium";
+    const struct {
+        const char* folder;
+        const char* descriptor;   // country, name and date columns
+    } media[] = {{"chart-medium", "GBRCSAMPLE  20260105"},
+                 {"update-1", "GBWK01_26   20260105"},
+                 {"update-2", "GBWK02_26   20260112"}};
+    for (const auto& m : media) {
+        const auto cdv = ReadWholeFile(kMedia / m.folder / "ReadMe.cdv");
+        ASSERT_TRUE(cdv);
+        EXPECT_EQ(FieldText(AsText(*cdv), 0, 20), m.descriptor);
+    }
+    for (const std::string number : {"RC9001", "RC9002", "RC9003"}) {
+        SCOPED_TRACE(number);
+        const auto chr = chartMedium / "RasChts" / "090" / number / (number + ".chr");
+        CHCRFHeader header;
+        const auto hdr = ReadWholeFile(SiblingFile(chr, "hdr"));
+        ASSERT_TRUE(hdr && header.Read(*hdr));
+        for (const char* medium : {"chart-medium", "update-1", "update-2"}) {
+            SCOPED_TRACE(medium);
+            const auto fields = CatalogueOf(kMedia / medium, number);
+            ASSERT_TRUE(fields);
+            EXPECT_EQ(fields->edition, header.identifier.field13);
+            EXPECT_EQ(fields->chartCd, "RCSAMPLE");
+            EXPECT_EQ(fields->plans, header.identifier.insetPanels);
+            CTileRaster raster;
+            std::string error;
+            ASSERT_TRUE(raster.Load(chr, IndexFileOf(chr), header.generalInfo.highTilesAcross,
+                                    header.generalInfo.highTilesDown, &error))
+                << error;
+            const bool updated = number == "RC9003" && std::string(medium) == "update-2";
+            if (updated) {
+                EXPECT_EQ(fields->updateNumber, "000000001");
+                const auto folder = kMedia / medium / "RasChts" / "090" / number;
+                const auto upr = ReadWholeFile(folder / (number + ".upr"));
+                const auto upi = ReadWholeFile(folder / (number + ".upi"));
+                ASSERT_TRUE(upr && upi);
+                std::vector<std::string> tiles;
+                ASSERT_TRUE(raster.MergeUpdates(*upr, *upi, fields->rasterCheck, fields->indexCheck,
+                                                &tiles, &error))
+                    << error;
+                EXPECT_FALSE(tiles.empty());
+            } else {
+                EXPECT_EQ(fields->updateNumber, header.generalInfo.updateNumber);
+                EXPECT_EQ(fields->rasterCheck, raster.ExpectedRasterCheck());
+                EXPECT_EQ(fields->indexCheck, raster.ExpectedIndexCheck());
+            }
+            EXPECT_EQ(Crc32(raster.Data()), raster.ExpectedRasterCheck());
+            EXPECT_EQ(Crc32(raster.Index()), raster.ExpectedIndexCheck());
+        }
+    }
+}
 
 TEST(SampleMedia, EveryPanelIsLandWhereGmtSaysLand)
 {

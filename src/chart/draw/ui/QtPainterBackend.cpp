@@ -310,12 +310,20 @@ void CQtPainterBackend::PatBlt(const IntRect& rect, PatOp op)
 void CQtPainterBackend::DrawPixels(const CPixelView& source, const IntRect& sourceRect,
                                    const IntRect& dest)
 {
-    // A view of the memory, not a copy.
+    // A view of the memory, not a copy...
     const QImage image(reinterpret_cast<const uchar*>(source.bits), source.width, source.height,
                        qsizetype(source.stride) * 4, QImage::Format_RGB32);
     m_painter->save();
     m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    m_painter->drawImage(ToQRect(dest), image, ToQRect(sourceRect));
+    // ... except on a device that keeps what it is given to play back later
+    // (a print preview's pages, a recorded picture): it gets its own pixels,
+    // since the memory is reused or freed long before the playback.
+    const QPaintDevice* device = m_painter->device();
+    const int type = device ? device->devType() : 0;
+    if (type == QInternal::Printer || type == QInternal::Picture)
+        m_painter->drawImage(ToQRect(dest), image.copy(ToQRect(sourceRect)));
+    else
+        m_painter->drawImage(ToQRect(dest), image, ToQRect(sourceRect));
     m_painter->restore();
 }
 

@@ -1,0 +1,385 @@
+#include "chartpoints/ui/ChartpointPanel.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/MediaFileType.h"
+#include "chartpoints/ChartpointModule.h"
+#include "geo/DatumInfo.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace cmd = app::cmd;
+
+namespace {
+
+QString Q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+// Memos are kept with CR LF line ends, as the tables' other writers keep them.
+std::string ToStored(const QString& text)
+{
+    std::string out;
+    for (char c : text.toStdString()) {
+        if (c == '\n')
+            out += "\r\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString FromStored(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            out += text[i];
+    return Q(out);
+}
+
+std::string Trimmed(const QString& text, int limit)
+{
+    return text.trimmed().left(limit).toStdString();
+}
+
+}   // namespace
+
+CChartpointPanel::CChartpointPanel(chartpoints::CChartpointModule& module,
+                                   std::function<bool(const std::string&, bool)> openAttachment,
+                                   QWidget* parent)
+    : CSidePanel(parent), m_module(module), m_openAttachment(std::move(openAttachment))
+{
+    setObjectName("ChartpointPanel");
+    setWindowTitle(QStringLiteral("Chartpoint"));
+}
+
+void CChartpointPanel::InitPanel()
+{
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    m_title = new QLabel(QStringLiteral("Chartpoint"), body);
+    QFont bold = m_title->font();
+    bold.setBold(true);
+    m_title->setFont(bold);
+    layout->addWidget(m_title);
+
+    auto* form = new QFormLayout();
+    const auto edit = [&](const char* name, const QString& label, int limit) {
+        auto* e = new QLineEdit(body);
+        e->setObjectName(name);
+        e->setAccessibleName(label);
+        e->setMaxLength(limit);
+        connect(e, &QLineEdit::textEdited, this, [this] { Modified(); });
+        form->addRow(label, e);
+        return e;
+    };
+    m_name = edit("name", QStringLiteral("&Name"), 25);
+    m_area = edit("area", QStringLiteral("&Area"), 20);
+    m_type = edit("type", QStringLiteral("T&ype"), 20);
+    m_id = edit("id", QStringLiteral("&ID"), 8);
+    connect(m_id, &QLineEdit::textEdited, this, [this](const QString& t) {
+        const int at = m_id->cursorPosition();
+        m_id->setText(t.toUpper());
+        m_id->setCursorPosition(at);
+    });
+    m_zone = edit("zone", QStringLiteral("&ZT"), 3);
+    m_latitude = edit("latitude", QStringLiteral("&Latitude"), 20);
+    m_longitude = edit("longitude", QStringLiteral("L&ongitude"), 20);
+    m_datum = new QComboBox(body);
+    m_datum->setObjectName("datum");
+    form->addRow(QStringLiteral("Datum"), m_datum);
+    connect(m_datum, &QComboBox::activated, this, [this](int index) {
+        // Choosing WGS 84 for a chartpoint in the default datum makes it explicit.
+        if (index > 0 && m_shown.m_position.GetDatum() == geo::kNoDatumIndex)
+            m_module.SetCurrentDatumWgs84();
+        else
+            ShowPosition();
+    });
+    m_locked = new QCheckBox(QStringLiteral("Loc&ked"), body);
+    m_locked->setObjectName("locked");
+    m_locked->setChecked(true);
+    form->addRow(QString(), m_locked);
+    layout->addLayout(form);
+
+    layout->addWidget(new QLabel(QStringLiteral("Memo"), body));
+    m_memo = new QPlainTextEdit(body);
+    m_memo->setObjectName("memo");
+    m_memo->setTabChangesFocus(true);
+    m_memo->setMaximumHeight(110);
+    connect(m_memo, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_memo->hasFocus())
+            Modified();
+    });
+    layout->addWidget(m_memo);
+
+    layout->addWidget(new QLabel(QStringLiteral("Attachments"), body));
+    m_attachments = new QComboBox(body);
+    m_attachments->setObjectName("attachments");
+    layout->addWidget(m_attachments);
+    auto* attachRow = new QHBoxLayout();
+    m_attach = new QPushButton(QStringLiteral("A&ttach"), body);
+    m_view = new QPushButton(QStringLiteral("Vie&w"), body);
+    m_detach = new QPushButton(QStringLiteral("D&etach"), body);
+    for (QPushButton* b : {m_attach, m_view, m_detach})
+        attachRow->addWidget(b);
+    layout->addLayout(attachRow);
+    connect(m_attach, &QPushButton::clicked, this, [this] { OnAttach(); });
+    connect(m_view, &QPushButton::clicked, this, [this] { OnView(); });
+    connect(m_detach, &QPushButton::clicked, this, [this] { OnDetach(); });
+
+    auto* buttons = new QGridLayout();
+    m_new = new QPushButton(QStringLiteral("&New"), body);
+    m_delete = new QPushButton(QStringLiteral("&Delete"), body);
+    m_edit = new QPushButton(QStringLiteral("Edit"), body);
+    m_apply = new QPushButton(QStringLiteral("Apply"), body);
+    m_new->setObjectName("new");
+    m_delete->setObjectName("delete");
+    m_edit->setObjectName("edit");
+    m_apply->setObjectName("apply");
+    m_edit->setCheckable(true);
+    buttons->addWidget(m_new, 0, 0);
+    buttons->addWidget(m_delete, 0, 1);
+    buttons->addWidget(m_edit, 1, 0);
+    buttons->addWidget(m_apply, 1, 1);
+    layout->addLayout(buttons);
+    layout->addStretch();
+    connect(m_new, &QPushButton::clicked, this, [this] { m_module.Execute(cmd::kChartpointNew); });
+    connect(m_delete, &QPushButton::clicked, this,
+            [this] { m_module.Execute(cmd::kChartpointDelete); });
+    connect(m_edit, &QPushButton::clicked, this, [this] {
+        m_module.Execute(cmd::kChartpointEdit);
+        m_edit->setChecked(m_module.IsEditMode());
+    });
+    connect(m_apply, &QPushButton::clicked, this, [this] { m_module.OnApply(); });
+    connect(m_locked, &QCheckBox::clicked, this, [this] {});
+    setWidget(body);
+    CSidePanel::InitPanel();
+}
+
+void CChartpointPanel::UpdatePanelControls(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/)
+{
+    if (!m_name)
+        return;
+    const bool editable = m_module.IsEditable();
+    const bool hasRecords = m_module.IsDatabaseOpen();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_name, m_area, m_type, m_id, m_zone,
+                                                      m_latitude, m_longitude, m_memo, m_locked})
+        w->setEnabled(editable);
+    m_datum->setEnabled(editable && m_datum->count() > 1);
+    m_attachments->setEnabled(hasRecords);
+    const int entry = m_attachments->currentIndex();
+    const bool unused = entry < 0 || m_attachments->currentText() == kUnused;
+    m_attach->setEnabled(editable && entry >= 0 && unused);
+    m_detach->setEnabled(editable && !unused);
+    bool viewable = false;
+    if (!unused) {
+        std::error_code ec;
+        const app::MediaFileType kind =
+            app::GetMediaFileType(m_attachments->currentText().toStdString());
+        viewable = std::filesystem::exists(AttachmentPath(entry), ec) &&
+                   (kind == app::MediaFileType::Image || kind == app::MediaFileType::Video);
+    }
+    m_view->setEnabled(viewable);
+    m_edit->setEnabled(m_module.CommandState(cmd::kChartpointEdit).enabled);
+    m_edit->setChecked(m_module.IsEditMode());
+    m_new->setEnabled(m_module.CommandState(cmd::kChartpointNew).enabled);
+    m_delete->setEnabled(m_module.CommandState(cmd::kChartpointDelete).enabled);
+    m_apply->setEnabled(m_module.CanApply());
+}
+
+void CChartpointPanel::FillDatums(const chartpoints::CChartpoint& cp)
+{
+    m_datum->clear();
+    const std::uint16_t own = cp.m_position.GetDatum();
+    const std::uint16_t wgs = geo::DatumIndexWGS84();
+    std::string ownName = geo::CDatumInfo::GetName(own == geo::kNoDatumIndex ? wgs : own);
+    if (ownName.empty())
+        ownName = "WGS 84";
+    m_datum->addItem(Q(ownName));
+    if (own != wgs)
+        m_datum->addItem(
+            Q(wgs == geo::kNoDatumIndex ? std::string("WGS 84") : geo::CDatumInfo::GetName(wgs)));
+    m_datum->setCurrentIndex(0);
+}
+
+void CChartpointPanel::ShowPosition()
+{
+    m_position.Show(m_shown.m_position);
+    m_latitude->setText(Q(chartpoints::LatitudeText(m_position.Shown().GetLatitude())));
+    m_longitude->setText(Q(chartpoints::LongitudeText(m_position.Shown().GetLongitude())));
+}
+
+void CChartpointPanel::ShowChartpoint(const chartpoints::CChartpoint& cp)
+{
+    if (!m_name)
+        return;
+    m_shown = cp;
+    m_name->setText(Q(cp.m_name).left(29).trimmed());
+    m_area->setText(Q(cp.m_area).left(29).trimmed());
+    m_type->setText(Q(cp.m_type).left(29).trimmed());
+    m_id->setText(Q(cp.m_id).left(8).trimmed());
+    m_zone->setText(Q(cp.m_zoneTime).trimmed());
+    FillDatums(cp);
+    ShowPosition();
+    const int selected = std::max(0, m_attachments->currentIndex());
+    m_attachments->clear();
+    for (const std::string& a : cp.m_attachments)
+        m_attachments->addItem(a.empty() ? QString(kUnused) : Q(a));
+    m_attachments->setCurrentIndex(selected < m_attachments->count() ? selected : 0);
+    m_memo->blockSignals(true);
+    m_memo->setPlainText(FromStored(cp.m_memo));
+    m_memo->blockSignals(false);
+}
+
+bool CChartpointPanel::ReadPanel(chartpoints::CChartpoint& cp, std::string& refusal)
+{
+    if (!m_name)
+        return true;
+    const std::optional<double> lat =
+        chartpoints::ParseAngle(m_latitude->text().toStdString(), true);
+    if (!lat) {
+        refusal = "Latitude: \"" + m_latitude->text().toStdString() +
+                  "\" is not a latitude (for example 47 54.720 N).";
+        return false;
+    }
+    const std::optional<double> lon =
+        chartpoints::ParseAngle(m_longitude->text().toStdString(), false);
+    if (!lon) {
+        refusal = "Longitude: \"" + m_longitude->text().toStdString() +
+                  "\" is not a longitude (for example 122 31.572 W).";
+        return false;
+    }
+    cp.m_name = Trimmed(m_name->text(), 25);
+    cp.m_position = m_position.Back(*lat, *lon);
+    cp.m_id = Trimmed(m_id->text().toUpper(), 8);
+    cp.m_area = Trimmed(m_area->text(), 20);
+    cp.m_type = Trimmed(m_type->text(), 20);
+    cp.m_zoneTime = m_zone->text().trimmed().toStdString();
+    if (cp.m_zoneTime.empty())
+        cp.m_zoneTime = "0";
+    for (int i = 0; i < chartpoints::CChartpoint::kAttachments && i < m_attachments->count(); ++i) {
+        const QString t = m_attachments->itemText(i);
+        cp.m_attachments[i] =
+            t.compare(kUnused, Qt::CaseInsensitive) == 0 ? std::string() : t.toStdString();
+    }
+    cp.m_memo = ToStored(m_memo->toPlainText());
+    return true;
+}
+
+bool CChartpointPanel::IsPositionLocked() const
+{
+    return !m_locked || m_locked->isChecked();
+}
+
+void CChartpointPanel::SetPositionLocked(bool locked)
+{
+    if (m_locked)
+        m_locked->setChecked(locked);
+}
+
+std::optional<std::string> CChartpointPanel::AskSavePath(const std::string& folder,
+                                                         const std::string& defaultName)
+{
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save Chartpoint Database"),
+                                     Q((std::filesystem::path(folder) / defaultName).string()),
+                                     QStringLiteral("Chartpoint DB (*.dbf)"));
+    if (path.isEmpty())
+        return std::nullopt;
+    return path.toStdString();
+}
+
+std::string CChartpointPanel::AttachmentPath(int entry) const
+{
+    if (entry < 0 || entry >= m_attachments->count())
+        return {};
+    return (std::filesystem::path(m_module.AttachmentsFolder()) /
+            m_attachments->itemText(entry).toStdString())
+        .string();
+}
+
+bool CChartpointPanel::AttachFile(const std::string& path)
+{
+    const int entry = m_attachments->currentIndex();
+    if (entry < 0)
+        return false;
+    const app::MediaFileType kind = app::GetMediaFileType(path);
+    if (entry == chartpoints::CChartpoint::kVideoSlot && kind == app::MediaFileType::Image) {
+        QApplication::beep();
+        QMessageBox::warning(this, QStringLiteral("Chartpoint"),
+                             QStringLiteral("You can only attach a video file here"));
+        return false;
+    }
+    if (entry != chartpoints::CChartpoint::kVideoSlot && kind == app::MediaFileType::Video) {
+        QApplication::beep();
+        QMessageBox::warning(this, QStringLiteral("Chartpoint"),
+                             QStringLiteral("You can only attach an image file here"));
+        return false;
+    }
+    std::string message;
+    const std::string stored = m_module.ImportAttachment(path, &message);
+    if (stored.empty()) {
+        QMessageBox::warning(this, QStringLiteral("Chartpoint"), Q(message));
+        return false;
+    }
+    m_attachments->setItemText(entry, Q(stored));
+    m_attachments->setCurrentIndex(entry);
+    Modified();
+    return true;
+}
+
+void CChartpointPanel::OnAttach()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Attach Attachment"), Q(m_module.AttachmentsFolder()),
+        QStringLiteral("Image files (*.bmp *.jpg *.tga *.tif *.pcx);;Video files (*.avi);;All "
+                       "(*.bmp *.jpg *.tga *.tif *.pcx *.avi)"));
+    if (!path.isEmpty())
+        AttachFile(path.toStdString());
+}
+
+void CChartpointPanel::OnView()
+{
+    const int entry = m_attachments->currentIndex();
+    if (entry < 0 || m_attachments->currentText() == kUnused || !m_openAttachment)
+        return;
+    const app::MediaFileType kind =
+        app::GetMediaFileType(m_attachments->currentText().toStdString());
+    if (kind != app::MediaFileType::Image && kind != app::MediaFileType::Video)
+        return;
+    m_openAttachment(AttachmentPath(entry), kind == app::MediaFileType::Video);
+}
+
+void CChartpointPanel::OnDetach()
+{
+    const int entry = m_attachments->currentIndex();
+    if (entry < 0)
+        return;
+    m_attachments->setItemText(entry, kUnused);
+    m_attachments->setCurrentIndex(entry);
+    Modified();
+}
+
+void CChartpointPanel::ShowAttachment(int n)
+{
+    if (!m_attachments || n < 1 || n > m_attachments->count())
+        return;
+    m_attachments->setCurrentIndex(n - 1);
+    OnView();
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The chartpoint side panel: shows and edits the module's current chartpoint
+// (name, area, type, ID, zone time, position in a chosen datum, memo, three
+// pictures and a video) and carries the buttons of the chartpoint commands.
+
+#include "app/ui/SidePanel.h"
+#include "chartpoints/ChartpointServices.h"
+#include "chartpoints/PanelPosition.h"
+
+#include <array>
+#include <functional>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace chartpoints {
+class CChartpointModule;
+}
+
+class CChartpointPanel final : public CSidePanel, public chartpoints::CChartpointUi {
+    Q_OBJECT
+public:
+    static constexpr unsigned kBarId = 258;
+    static constexpr const char* kUnused = "<Unused>";
+
+    // `openAttachment` shows a file of the attachments folder in a viewer.
+    CChartpointPanel(chartpoints::CChartpointModule& module,
+                     std::function<bool(const std::string& path, bool video)> openAttachment,
+                     QWidget* parent = nullptr);
+
+    // CSidePanel
+    void InitPanel() override;
+    void UpdatePanelControls(CCommandTable& commands, bool disableIfNoHandler) override;
+    QString GetTitle() const override { return QStringLiteral("Chartpoint"); }
+
+    // CChartpointUi
+    void ShowChartpoint(const chartpoints::CChartpoint& cp) override;
+    bool ReadPanel(chartpoints::CChartpoint& cp, std::string& refusal) override;
+    bool IsPanelModified() const override { return m_modified; }
+    void ClearPanelModified() override { m_modified = false; }
+    bool IsPositionLocked() const override;
+    void SetPositionLocked(bool locked) override;
+    std::optional<std::string> AskSavePath(const std::string& folder,
+                                           const std::string& defaultName) override;
+
+    // Selects attachment entry n (1..4) and opens or closes its viewer.
+    void ShowAttachment(int n);
+    // For scripted checks: attaches `path` to the selected entry as Attach does.
+    bool AttachFile(const std::string& path);
+
+private:
+    void Modified() { m_modified = true; }
+    void OnAttach();
+    void OnView();
+    void OnDetach();
+    void FillDatums(const chartpoints::CChartpoint& cp);
+    void ShowPosition();
+    std::string AttachmentPath(int entry) const;
+
+    chartpoints::CChartpointModule& m_module;
+    std::function<bool(const std::string&, bool)> m_openAttachment;
+    chartpoints::CChartpoint m_shown;
+    chartpoints::CPanelPosition m_position;
+    bool m_modified = false;
+    QLabel* m_title = nullptr;
+    QLineEdit* m_name = nullptr;
+    QLineEdit* m_area = nullptr;
+    QLineEdit* m_type = nullptr;
+    QLineEdit* m_id = nullptr;
+    QLineEdit* m_zone = nullptr;
+    QCheckBox* m_locked = nullptr;
+    QLineEdit* m_latitude = nullptr;
+    QLineEdit* m_longitude = nullptr;
+    QComboBox* m_datum = nullptr;
+    QPlainTextEdit* m_memo = nullptr;
+    QComboBox* m_attachments = nullptr;
+    QPushButton* m_attach = nullptr;
+    QPushButton* m_view = nullptr;
+    QPushButton* m_detach = nullptr;
+    QPushButton* m_new = nullptr;
+    QPushButton* m_delete = nullptr;
+    QPushButton* m_edit = nullptr;
+    QPushButton* m_apply = nullptr;
+};

@@ -1,0 +1,192 @@
+#include "chartpoints/ui/ChartpointWindows.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "chart/ChartDoc.h"
+#include "chartpoints/ui/ChartpointPanel.h"
+
+#include <QMainWindow>
+#include <QMenu>
+
+#include <cstdlib>
+
+namespace cmd = app::cmd;
+
+namespace {
+
+class CMessagingLink final : public chartpoints::CStationLink {
+public:
+    explicit CMessagingLink(nmea::CNetworkMessaging& messaging) : m_messaging(messaging) { }
+    bool IsRunning() const override { return m_messaging.IsStarted(); }
+    bool Post(std::uint8_t type, std::string payload) override
+    {
+        return m_messaging.PostMessage(type, std::move(payload));
+    }
+
+private:
+    nmea::CNetworkMessaging& m_messaging;
+};
+
+}   // namespace
+
+CChartpointWindows::CChartpointWindows(CSettingsHome& settings, platform::CPrompt& prompt,
+                                       std::filesystem::path programFolder,
+                                       AttachmentOpener openAttachment)
+    : CChartpointModule(settings, prompt, std::move(programFolder)),
+      m_openAttachment(std::move(openAttachment))
+{ }
+
+CChartpointWindows::~CChartpointWindows()
+{
+    CChartView::RemoveExtension(this);
+}
+
+void CChartpointWindows::SetInstruments(nmea::CInstrumentsModule* instruments)
+{
+    if (m_instruments)
+        m_instruments->SetStationMessageHandler({});
+    m_instruments = instruments;
+    m_stationLink =
+        instruments ? std::make_unique<CMessagingLink>(instruments->Messaging()) : nullptr;
+    SetStationLink(m_stationLink.get());
+    if (instruments)
+        instruments->SetStationMessageHandler([this](const nmea::CStationMessage& m) {
+            if (m.type == kStationMessageType)
+                OnNetworkMessage(m.payload);
+        });
+}
+
+bool CChartpointWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels)
+{
+    m_host = &host;
+    auto* panel = new CChartpointPanel(*this, m_openAttachment, &host.Window());
+    if (!panel->Create(CChartpointPanel::kBarId, &host.Window()))
+        return false;
+    m_panel = panel;
+    SetUi(panel);
+    panels.push_back(panel);
+    CChartView::AddExtension(this);
+    return true;
+}
+
+bool CChartpointWindows::Terminate()
+{
+    CChartView::RemoveExtension(this);
+    SetInstruments(nullptr);
+    const bool ok = CChartpointModule::Terminate();
+    SetUi(nullptr);
+    return ok;
+}
+
+void CChartpointWindows::RegisterCommands(CCommandTable& commands)
+{
+    CChartpointModule::RegisterCommands(commands);
+    commands.Add(
+        this, cmd::kViewChartpointPanel,
+        [this](unsigned) {
+            if (m_host && m_panel)
+                m_host->ActivateSidePanel(m_panel);
+        },
+        [this](CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+    commands.Add(
+        this, cmd::kChartpointAttachments.first, cmd::kChartpointAttachments.last,
+        [this](unsigned id) {
+            if (m_panel)
+                m_panel->ShowAttachment(int(id - cmd::kChartpointAttachments.first) + 1);
+        },
+        [this](CCmdUI& ui) {
+            const int slot = int(ui.GetID() - cmd::kChartpointAttachments.first);
+            const std::string& name = Current().m_attachments[std::size_t(slot)];
+            std::error_code ec;
+            ui.Enable(
+                IsDatabaseOpen() && !name.empty() &&
+                std::filesystem::exists(std::filesystem::path(AttachmentsFolder()) / name, ec));
+        });
+}
+
+void CChartpointWindows::ViewCreated(CChartView& view)
+{
+    auto layer = std::make_unique<chartpoints::CChartpointViewLayer>(
+        view.Doc(), Properties(), [&view] { view.InvalidateOverlays(); });
+    view.Pipeline().SetSource(chart::StaticLayer::Chartpoints, &layer->StaticSource());
+    view.Pipeline().SetSource(chart::DynamicLayer::CurrentChartpoint, &layer->CurrentSource());
+    if (Table().IsOpen()) {
+        layer->Rebuild(Table());
+        layer->OnChartpointChange({chartpoints::kHintCurrent, Table().GetRecNo(), Current()},
+                                  Table());
+    }
+    AddListener(layer.get());
+    m_layers[&view] = std::move(layer);
+}
+
+void CChartpointWindows::ViewDestroyed(CChartView& view)
+{
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end())
+        return;
+    view.Pipeline().SetSource(chart::StaticLayer::Chartpoints, nullptr);
+    view.Pipeline().SetSource(chart::DynamicLayer::CurrentChartpoint, nullptr);
+    RemoveListener(it->second.get());
+    if (m_dragView == &view)
+        m_dragView = nullptr;
+    m_layers.erase(it);
+}
+
+bool CChartpointWindows::Press(CChartView& view, geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end())
+        return false;
+    const std::optional<long> hit = it->second->FindAt(p);
+    if (!hit)
+        return false;
+    if (*hit != Table().GetRecNo())
+        GoToRecNo(*hit);
+    // Only an unlocked mark in edit mode moves.
+    if (IsEditable() && m_panel && !m_panel->IsPositionLocked()) {
+        m_dragView = &view;
+        m_dragStart = p;
+        m_dragMoved = false;
+    }
+    return true;
+}
+
+void CChartpointWindows::DragTo(CChartView& view, geo::IntPoint p)
+{
+    if (m_dragView != &view)
+        return;
+    if (std::abs(p.x - m_dragStart.x) + std::abs(p.y - m_dragStart.y) > 2)
+        m_dragMoved = true;
+    if (!m_dragMoved)
+        return;
+    m_layers[&view]->SetDragPoint(p);
+    view.update();
+}
+
+void CChartpointWindows::Release(CChartView& view, geo::IntPoint p)
+{
+    if (m_dragView != &view)
+        return;
+    m_dragView = nullptr;
+    m_layers[&view]->SetDragPoint(std::nullopt);
+    geo::CPosition position;
+    if (m_dragMoved && view.Doc().PointToPosition(p, position))
+        MoveCurrentTo(position);
+    view.InvalidateOverlays();
+}
+
+void CChartpointWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p)
+{
+    QAction* add = menu.addAction(QStringLiteral("Add New Chartpoint"));
+    QAction* del = menu.addAction(QStringLiteral("Delete Selected Chartpoint"));
+    menu.addSeparator();
+    add->setEnabled(IsEditMode() && Table().IsOpen());
+    del->setEnabled(IsEditable());
+    chart::CChartDoc* doc = &view.Doc();
+    QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
+        geo::CPosition position;
+        if (doc->PointToPosition(p, position))
+            AddChartpointAt(position);
+    });
+    QObject::connect(del, &QAction::triggered, &menu, [this] { OnDelete(); });
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The chartpoint module as the program creates it: the core module with its
+// side panel, a chartpoint layer in every chart view, the right-click entries
+// "Add New Chartpoint" and "Delete Selected Chartpoint", picking and dragging
+// marks, and the window commands (panel, list, attachments, upload).
+
+#include "app/ui/ModuleUi.h"
+#include "chart/ui/ChartView.h"
+#include "chartpoints/ChartpointLayer.h"
+#include "chartpoints/ChartpointModule.h"
+#include "nmea/InstrumentsModule.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class CChartpointPanel;
+
+class CChartpointWindows final : public chartpoints::CChartpointModule,
+                                 public CModuleUi,
+                                 public CChartViewExtension {
+public:
+    using AttachmentOpener = std::function<bool(const std::string& path, bool video)>;
+
+    CChartpointWindows(CSettingsHome& settings, platform::CPrompt& prompt,
+                       std::filesystem::path programFolder, AttachmentOpener openAttachment);
+    ~CChartpointWindows() override;
+
+    CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    bool Terminate() override;
+    void RegisterCommands(CCommandTable& commands) override;
+
+    // CChartViewExtension
+    void ViewCreated(CChartView& view) override;
+    void ViewDestroyed(CChartView& view) override;
+    bool Press(CChartView& view, geo::IntPoint p) override;
+    void DragTo(CChartView& view, geo::IntPoint p) override;
+    void Release(CChartView& view, geo::IntPoint p) override;
+    void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
+
+    CChartpointPanel* Panel() const { return m_panel; }
+
+    // The instruments module's station messaging: notices go out through it,
+    // type-2 messages come in. The hook is given back at Terminate (the
+    // instruments module is older and outlives this one).
+    void SetInstruments(nmea::CInstrumentsModule* instruments);
+
+private:
+    AttachmentOpener m_openAttachment;
+    CModuleHost* m_host = nullptr;
+    CChartpointPanel* m_panel = nullptr;
+    std::map<CChartView*, std::unique_ptr<chartpoints::CChartpointViewLayer>> m_layers;
+    std::unique_ptr<chartpoints::CStationLink> m_stationLink;
+    nmea::CInstrumentsModule* m_instruments = nullptr;
+    CChartView* m_dragView = nullptr;
+    geo::IntPoint m_dragStart{};
+    bool m_dragMoved = false;
+};
