@@ -95,9 +95,17 @@ int CS57CellWriter::Edge(const std::vector<LonLat>& pts)
     for (std::size_t i = 1; i + 1 < pts.size(); ++i)
         OGR_G_AddPoint_2D(g, pts[i].lon, pts[i].lat);
     return Primitive("Edge", 130, g,
-                     {{"NAME_RCNM_0", 120}, {"NAME_RCID_0", begin}, {"ORNT_0", 255},
-                      {"USAG_0", 255}, {"TOPI_0", 1}, {"MASK_0", 255}, {"NAME_RCNM_1", 120},
-                      {"NAME_RCID_1", end}, {"ORNT_1", 255}, {"USAG_1", 255}, {"TOPI_1", 2},
+                     {{"NAME_RCNM_0", 120},
+                      {"NAME_RCID_0", begin},
+                      {"ORNT_0", 255},
+                      {"USAG_0", 255},
+                      {"TOPI_0", 1},
+                      {"MASK_0", 255},
+                      {"NAME_RCNM_1", 120},
+                      {"NAME_RCID_1", end},
+                      {"ORNT_1", 255},
+                      {"USAG_1", 255},
+                      {"TOPI_1", 2},
                       {"MASK_1", 255}});
 }
 

@@ -21,7 +21,7 @@ using Attributes = std::vector<std::pair<std::string, std::string>>;
 struct CellHeader {
     int scale = 20000;
     int horizontalDatum = 2;   // WGS 84
-    int verticalDatum = 12;    // MLLW
+    int verticalDatum = 12;   // MLLW
     int soundingDatum = 12;
     int intendedUsage = 5;
     std::string edition = "1";

@@ -25,12 +25,12 @@ namespace {
 struct CellSpec {
     const char* name;
     double west, south, east, north;
-    double step;       // grid spacing, degrees
+    double step;   // grid spacing, degrees
     char resolution;   // GSHHG: 'f' full, 'h' high
     int scale;
     int usage;
     const char* title;
-    bool marks;        // buoys, lights, caution area
+    bool marks;   // buoys, lights, caution area
 };
 
 // Band of distance from land (grid pixels) and its depth range.
@@ -92,10 +92,11 @@ std::vector<std::vector<std::vector<Ring>>> Polygonize(GDALDatasetH bands, int c
 
 bool RunGmtLandMask(const CellSpec& spec, const fs::path& grid, std::string& error)
 {
-    const std::string command = platform::FormatC(
-        "gmt grdlandmask -R%.6f/%.6f/%.6f/%.6f -I%.6f -D%c -N0/1/0/1/0 -G'%s' 2>/dev/null",
-        spec.west, spec.east, spec.south, spec.north, spec.step, spec.resolution,
-        grid.string().c_str());
+    const std::string command =
+        platform::FormatC("gmt grdlandmask --GMT_HISTORY=false -R%.6f/%.6f/%.6f/%.6f -I%.6f -D%c "
+                          "-N0/1/0/1/0 -G'%s' 2>/dev/null",
+                          spec.west, spec.east, spec.south, spec.north, spec.step, spec.resolution,
+                          grid.string().c_str());
     if (std::system(command.c_str()) != 0) {
         error = "gmt grdlandmask failed (install the packages of scripts/deps.sh)";
         return false;
@@ -128,15 +129,15 @@ bool MakeCell(const CellSpec& spec, const fs::path& folder, std::string& error)
     Dataset work(GDALCreate(memory, "", w, h, 2, GDT_Float32, nullptr));
     GDALSetGeoTransform(work.get(), geo);
     GDALRasterBandH landBand = GDALGetRasterBand(work.get(), 1);
-    bool io = GDALRasterIO(landBand, GF_Write, 0, 0, w, h, land.data(), w, h, GDT_Float32, 0,
-                           0) == CE_None;
+    bool io = GDALRasterIO(landBand, GF_Write, 0, 0, w, h, land.data(), w, h, GDT_Float32, 0, 0) ==
+              CE_None;
     char** proximity = CSLSetNameValue(nullptr, "VALUES", "1");
     proximity = CSLSetNameValue(proximity, "DISTUNITS", "PIXEL");
     GDALComputeProximity(landBand, GDALGetRasterBand(work.get(), 2), proximity, nullptr, nullptr);
     CSLDestroy(proximity);
     std::vector<float> distance(land.size());
-    io = io && GDALRasterIO(GDALGetRasterBand(work.get(), 2), GF_Read, 0, 0, w, h,
-                            distance.data(), w, h, GDT_Float32, 0, 0) == CE_None;
+    io = io && GDALRasterIO(GDALGetRasterBand(work.get(), 2), GF_Read, 0, 0, w, h, distance.data(),
+                            w, h, GDT_Float32, 0, 0) == CE_None;
     std::vector<std::uint8_t> bandOf(land.size());
     for (std::size_t i = 0; i < land.size(); ++i) {
         std::uint8_t b = 0;   // land
@@ -149,8 +150,8 @@ bool MakeCell(const CellSpec& spec, const fs::path& folder, std::string& error)
     }
     Dataset bands(GDALCreate(memory, "", w, h, 1, GDT_Byte, nullptr));
     GDALSetGeoTransform(bands.get(), geo);
-    io = io && GDALRasterIO(GDALGetRasterBand(bands.get(), 1), GF_Write, 0, 0, w, h,
-                            bandOf.data(), w, h, GDT_Byte, 0, 0) == CE_None;
+    io = io && GDALRasterIO(GDALGetRasterBand(bands.get(), 1), GF_Write, 0, 0, w, h, bandOf.data(),
+                            w, h, GDT_Byte, 0, 0) == CE_None;
     if (!io) {
         error = "cannot work on the land mask of " + std::string(spec.name);
         return false;
@@ -167,16 +168,18 @@ bool MakeCell(const CellSpec& spec, const fs::path& folder, std::string& error)
         error = "GDAL could not create " + path.string();
         return false;
     }
-    const Ring cover = {{spec.west, spec.south}, {spec.west, spec.north},
-                        {spec.east, spec.north}, {spec.east, spec.south},
+    const Ring cover = {{spec.west, spec.south},
+                        {spec.west, spec.north},
+                        {spec.east, spec.north},
+                        {spec.east, spec.south},
                         {spec.west, spec.south}};
     bool ok = cell.Area("M_COVR", {{cover}}, {{"CATCOV", "1"}}) &&
               cell.Area("M_NSYS", {{cover}}, {{"MARSYS", "2"}});
     for (int b = 1; b <= 4 && ok; ++b)
         for (const auto& polygon : polygons[std::size_t(b)])
-            ok = ok && cell.Area("DEPARE", {polygon},
-                                 {{"DRVAL1", kBands[b - 1].drval1},
-                                  {"DRVAL2", kBands[b - 1].drval2}});
+            ok = ok &&
+                 cell.Area("DEPARE", {polygon},
+                           {{"DRVAL1", kBands[b - 1].drval1}, {"DRVAL2", kBands[b - 1].drval2}});
     for (const auto& polygon : polygons[0]) {
         ok = ok && cell.Area("LNDARE", {polygon}, {});
         for (const auto& ring : polygon)
@@ -238,8 +241,11 @@ bool MakeCell(const CellSpec& spec, const fs::path& folder, std::string& error)
             }
         const double mx = (spec.west + spec.east) / 2, my = (spec.south + spec.north) / 2;
         const double dx = (spec.east - spec.west) / 12, dy = (spec.north - spec.south) / 12;
-        const Ring caution = {{mx - dx, my - dy}, {mx - dx, my + dy}, {mx + dx, my + dy},
-                              {mx + dx, my - dy}, {mx - dx, my - dy}};
+        const Ring caution = {{mx - dx, my - dy},
+                              {mx - dx, my + dy},
+                              {mx + dx, my + dy},
+                              {mx + dx, my - dy},
+                              {mx - dx, my - dy}};
         ok = ok && cell.Area("CTNARE", {{caution}},
                              {{"INFORM", "Sample chart: shorelines from GSHHG, depths invented. "
                                          "Not for navigation."}});

@@ -99,8 +99,8 @@ int Dump(const std::string& cell, bool updates)
     std::cout << "{\"type\":\"FeatureCollection\",\"features\":[\n";
     for (std::size_t i = 0; i < back.features.size(); ++i) {
         const auto& f = back.features[i];
-        std::cout << (i ? ",\n" : "") << "{\"type\":\"Feature\",\"properties\":{\"class\":"
-                  << JsonText(f.objectClass);
+        std::cout << (i ? ",\n" : "")
+                  << "{\"type\":\"Feature\",\"properties\":{\"class\":" << JsonText(f.objectClass);
         for (const auto& [key, value] : f.attributes)
             std::cout << "," << JsonText(key) << ":" << JsonText(value);
         std::cout << "},\"geometry\":" << Geometry(f) << "}";
