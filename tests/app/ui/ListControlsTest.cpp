@@ -1,0 +1,67 @@
+// The list windows over 100,000 rows: shown, sized and selected without the
+// source being asked for more than the rows in view.
+#include <QApplication>
+#include <QMdiArea>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/ui/ListControls.h"
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "app_ui_ListControlsTest";
+char* g_argv[] = {g_arg0, nullptr};
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+class Chartpoints : public app::CRowSource {
+public:
+    std::size_t RowCount() const override { return 100000; }
+    std::size_t ColumnCount() const override { return 3; }
+    std::string Heading(std::size_t c) const override
+    {
+        return c == 0 ? "Number" : c == 1 ? "Name" : "Latitude";
+    }
+    void FetchRows(std::size_t first, std::size_t count,
+                   std::vector<app::ListRow>& rows) const override
+    {
+        for (std::size_t r = first; r < std::min(first + count, RowCount()); ++r)
+            rows.push_back({std::to_string(r + 1), "Buoy " + std::to_string(r % 977),
+                            std::to_string(50 + r % 60) + " 30.00N"});
+    }
+};
+
+TEST(ListControls, AHundredThousandRowsAskOnlyForTheRowsInView)
+{
+    App();
+    auto source = std::make_shared<Chartpoints>();
+    QMdiArea area;
+    auto* frame = new CListFrame("Chartpoint List", source);
+    area.addSubWindow(frame);
+    area.resize(600, 400);
+    area.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    CXListView* view = frame->View();
+    view->Model().TakeFetchedRows();
+    view->viewport()->repaint();
+    view->FitColumns();
+    const std::size_t fetched = view->Model().TakeFetchedRows();
+    EXPECT_LE(fetched, 2 * CListModelBase::kBlockRows) << "a repaint walked the rows";
+
+    view->SelectRange(10, 60000);
+    EXPECT_EQ(view->SelectedCount(), 59991);
+    view->SelectNone();
+    EXPECT_EQ(view->SelectedCount(), 0);
+    EXPECT_LE(view->Model().TakeFetchedRows(), 2 * CListModelBase::kBlockRows);
+
+    view->scrollToBottom();
+    view->viewport()->repaint();
+    EXPECT_LE(view->Model().TakeFetchedRows(), 2 * CListModelBase::kBlockRows);
+    EXPECT_EQ(view->Model().data(view->Model().index(99999, 0)).toString(), "100000");
+}
+
+}   // namespace

@@ -1,0 +1,201 @@
+#!/bin/bash
+# The own ship on the real program's chart, on a virtual X server with a
+# small window manager: a GPS on COM1 (a socat pty pair) sends RMC and GGA
+# once a second from 50 50.41 N 004 20.82 E, running east; Navigator > Go To
+# Vessel centres the chart on the vessel and Chart > Zoom In brings it close.
+# The vessel symbol and its course vector must be drawn on the chart's
+# middle row (its latitude) and, in a screenshot a few seconds later, further
+# east.
+# Screenshots go to $BRINE_SHOTS_DIR when it is set.
+# Exit code 77 (skipped) without xvfb-run, xdotool, evilwm, socat, python3 or ImageMagick.
+
+set -u
+PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
+SKIP=77
+STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}
+
+if [ -z "${BRINE_XWIN_INNER:-}" ]; then
+    for tool in xvfb-run xdotool xauth evilwm socat python3 import convert; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit $SKIP; }
+    done
+    [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
+    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-ship-outer.XXXXXX") || exit 1
+    trap 'rm -rf "$marker_dir"' EXIT
+    for attempt in 1 2 3; do
+        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
+            xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM"
+        rc=$?
+        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
+            exit $rc
+        fi
+        sleep "0.$((RANDOM % 9 + 1))"
+    done
+fi
+
+: > "$BRINE_XWIN_STARTED"
+work=$(mktemp -d "${TMPDIR:-/tmp}/brine-ship.XXXXXX") || exit 1
+mkdir -p "$work/home" "$work/config/Quorwick/Brinevane" "$work/data" "$work/runtime" "$work/tmp"
+chmod 700 "$work/runtime"
+SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
+mkdir -p "$SHOTS"
+PID=""
+WM_PID=""
+SOCAT_PID=""
+FEED_PID=""
+cleanup() {
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
+        kill "$PID" 2>/dev/null
+        sleep 0.5
+        kill -9 "$PID" 2>/dev/null
+    fi
+    [ -n "$FEED_PID" ] && kill "$FEED_PID" 2>/dev/null
+    [ -n "$SOCAT_PID" ] && kill "$SOCAT_PID" 2>/dev/null
+    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    cat "$work/program.log" >&2 2>/dev/null
+    exit 1
+}
+step() { echo "== $*"; }
+FOUND=""
+wait_for() {
+    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
+    while :; do
+        if FOUND=$($check); then
+            return 0
+        fi
+        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
+            fail "program ended while waiting for: $what"
+        fi
+        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
+        sleep 0.05
+    done
+}
+program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
+window_named() {
+    local w
+    for w in $(program_windows); do
+        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
+        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+        "$1" | "$1 - ["*"]")
+            echo "$w"
+            return 0
+            ;;
+        esac
+    done
+    return 1
+}
+is_gone() { ! program_windows | grep -qx "$1"; }
+geometry() {
+    local g
+    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
+    eval "$g"
+}
+focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
+menu_key() {
+    focus "$MAIN"
+    xdotool key "$1"
+    sleep 0.3
+    xdotool key "$2"
+    sleep 0.4
+}
+# The chart area of a screenshot: the box around the grid's lines.
+grid_box() { convert "$1" -fill black +opaque "#7F0000" -trim -format "%w %h %X %Y" info:; }
+# Dark pixels (the vessel's lines; the grid's red left out) in a box: count,
+# mean x and mean y within the box.
+dark_in_box() {
+    convert "$1" -crop "$2" +repage -fill white -opaque "#7F0000" -colorspace gray \
+        -threshold 40% txt:- |
+        awk -F'[,: ]+' '/black|#000000/ { n++; sx += $1; sy += $2 }
+            END { if (n) printf "%d %d %d\n", n, sx / n, sy / n; else print "0 0 0" }'
+}
+
+step "COM1 on a socat pty pair, a GPS on it"
+socat pty,raw,echo=0,link="$work/com1" pty,raw,echo=0,link="$work/feed" 2> "$work/socat.log" &
+SOCAT_PID=$!
+pty_ready() { [ -e "$work/com1" ] && [ -e "$work/feed" ] && echo ready; }
+wait_for "the pty pair" pty_ready
+printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
+    > "$work/config/Quorwick/Brinevane/settings.conf"
+python3 - "$work/feed" > "$work/feed.log" 2>&1 <<'PY' &
+import datetime, sys, time
+def checksum(s):
+    c = 0
+    for ch in s:
+        c ^= ord(ch)
+    return "%02X" % c
+lat, lon = 50 + 50.41 / 60, 4 + 20.82 / 60
+with open(sys.argv[1], "w") as port:
+    while True:
+        t = datetime.datetime.now(datetime.timezone.utc)
+        hms, dmy = t.strftime("%H%M%S.00"), t.strftime("%d%m%y")
+        la = "%02d%08.5f" % (int(lat), (lat - int(lat)) * 60)
+        lo = "%03d%08.5f" % (int(lon), (lon - int(lon)) * 60)
+        for s in ("GPRMC,%s,A,%s,N,%s,E,12.0,090.0,%s,," % (hms, la, lo, dmy),
+                  "GPGGA,%s,%s,N,%s,E,1,08,1.0,10.0,M,47.0,M,," % (hms, la, lo)):
+            port.write("$%s*%s\r\n" % (s, checksum(s)))
+        port.flush()
+        lon += 0.0008
+        time.sleep(1)
+PY
+FEED_PID=$!
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+export XDG_RUNTIME_DIR="$work/runtime" BRINE_INSTANCE_NAME="brine-ship-$$-$RANDOM"
+unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
+evilwm -fn fixed > "$work/wm.log" 2>&1 &
+WM_PID=$!
+wm_ready() { xdotool get_num_desktops 2>/dev/null; }
+wait_for "the window manager to start" wm_ready
+
+TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
+PID=$!
+dlg_visible() { window_named "DISCLAIMER"; }
+wait_for "the DISCLAIMER window" dlg_visible
+DLG=$FOUND
+geometry "$DLG"
+xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
+dlg_gone() { is_gone "$DLG"; }
+wait_for "the disclaimer to close" dlg_gone
+main_visible() { window_named "Brinevane"; }
+wait_for "the main window" main_visible
+MAIN=$FOUND
+xdotool mousemove --sync 2 2
+sleep 3
+
+step "Go To Vessel, then Zoom In ten times and Go To Vessel again"
+menu_key alt+n g
+for i in 1 2 3 4 5 6 7 8 9 10; do
+    menu_key alt+c i
+done
+menu_key alt+n g
+sleep 1.5
+xdotool mousemove --sync 2 2
+import -window root "$work/a.png"
+cp "$work/a.png" "$SHOTS/ship_1.png"
+read -r CW CH CX CY <<< "$(grid_box "$work/a.png")"
+[ "${CW:-0}" -gt 200 ] || fail "no chart with its grid"
+MIDX=$((CX + CW / 2)) MIDY=$((CY + CH / 2))
+echo "   chart area ${CW}x$CH at $CX,$CY, its middle at $MIDX,$MIDY"
+# Go To Vessel put the vessel's latitude at the middle, and it stays there
+# (the vessel runs east): the symbol (a 12-pixel circle) and its vector lie
+# on the middle row, a little east of the middle by the time of the picture.
+BOX="$((CW - 40))x40+$((CX + 20))+$((MIDY - 20))"
+read -r N1 X1 Y1 <<< "$(dark_in_box "$work/a.png" "$BOX")"
+echo "   $N1 dark pixels on the middle row, mean at x $((CX + 20 + X1)), y $((MIDY - 20 + Y1))"
+[ "$N1" -gt 40 ] || fail "no vessel drawn on the chart's middle row ($N1 dark pixels)"
+[ "$Y1" -ge 16 ] && [ "$Y1" -le 24 ] || fail "the vessel is not at its latitude's row (y $((MIDY - 20 + Y1)))"
+[ $((CX + 20 + X1)) -ge $((MIDX - 20)) ] || fail "the vessel is west of where it was sent to"
+
+step "a few seconds later the vessel has moved east"
+sleep 5
+import -window root "$work/b.png"
+cp "$work/b.png" "$SHOTS/ship_2.png"
+read -r N2 X2 Y2 <<< "$(dark_in_box "$work/b.png" "$BOX")"
+echo "   $N2 dark pixels, mean at x $((CX + 20 + X2)), y $((MIDY - 20 + Y2))"
+[ "$N2" -gt 40 ] || fail "the vessel is gone ($N2 dark pixels)"
+[ "$X2" -gt $((X1 + 3)) ] || fail "the vessel did not move east (mean x $X1 then $X2)"
+echo "PASS: the own ship is drawn where the GPS puts it and follows it"
