@@ -94,11 +94,25 @@ bool CLiveChartDoc::ZoomIn()
 {
     if (!CBlankChartDoc::ZoomIn())
         return false;
+    MoveToLargerScaleChart();
+    return true;
+}
+
+bool CLiveChartDoc::ZoomToRect(int left, int top, int right, int bottom)
+{
+    if (!CBlankChartDoc::ZoomToRect(left, top, right, bottom))
+        return false;
+    MoveToLargerScaleChart();
+    return true;
+}
+
+void CLiveChartDoc::MoveToLargerScaleChart()
+{
     geo::CPosition nw;
     geo::CPosition se;
     auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
     if (!records || !GetExtent(nw, se))
-        return true;
+        return;
     // The largest-scale chart covering the view, when larger than this one.
     FolioQuery query{DegreesToUnits(nw.GetLongitude()),
                      DegreesToUnits(se.GetLongitude()),
@@ -109,7 +123,6 @@ bool CLiveChartDoc::ZoomIn()
     auto found = FindBestChart(*records, query);
     if (found && (*records)[*found].name != GetChartNumber())
         OpenFolioChart((*records)[*found].name, nw, se);
-    return true;
 }
 
 bool CLiveChartDoc::ZoomOut()

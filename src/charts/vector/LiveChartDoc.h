@@ -45,6 +45,8 @@ public:
     // next smaller-scale chart covering this one on zooming out.
     bool ZoomIn() override;
     bool ZoomOut() override;
+    // The zoom rectangle takes the largest-scale folio chart covering it.
+    bool ZoomToRect(int left, int top, int right, int bottom) override;
 
     const vengine::CVChartFile* File() const { return m_file.get(); }
     // The error of the last failed open.
@@ -55,6 +57,9 @@ private:
     bool OpenFolioChart(const std::string& name, const geo::CPosition& northWest,
                         const geo::CPosition& southEast);
     std::int32_t Scale() const;
+    // After zooming in: the folio's largest-scale chart covering the view,
+    // when its scale is larger than this chart's, takes this window's place.
+    void MoveToLargerScaleChart();
     bool DateText(std::size_t year, std::size_t month, std::size_t day, std::string& text) const;
 
     std::unique_ptr<vengine::CVChartFile> m_file;
