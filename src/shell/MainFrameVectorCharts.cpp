@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <chrono>
 #include <thread>
 
 #include "app/CommandIds.h"
@@ -41,8 +42,17 @@ void CMainFrame::RegisterVectorChartCommands()
     m_commands.Add(
         me, cmd::kChartUpdateFolio, [this](unsigned) { UpdateVectorFolio(); },
         [this](CCmdUI& ui) {
-            const charts::CLiveChartService* service = FindVectorService(m_charting);
-            ui.Enable(service && service->HasChartsOrCells());
+            // The folder is looked at every few seconds, not on every idle
+            // update: the scan walks the folder tree.
+            static std::chrono::steady_clock::time_point next;
+            static bool enabled = false;
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= next) {
+                const charts::CLiveChartService* service = FindVectorService(m_charting);
+                enabled = service && service->HasChartsOrCells();
+                next = now + std::chrono::seconds(3);
+            }
+            ui.Enable(enabled);
         });
 }
 
