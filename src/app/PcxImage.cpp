@@ -58,6 +58,13 @@ bool DecodePcx(std::string_view bytes, CPcxImage& image, std::string* error)
     // in whether a run may cross the end of a line.
     const std::size_t lineBytes = std::size_t(bytesPerLine) * planes;
     const std::size_t total = lineBytes * std::size_t(height);
+    // A run of at most 63 bytes takes two bytes of the file, so a header that
+    // claims more than the file could hold is refused before anything is
+    // allocated for it.
+    const std::size_t body = bytes.size() - kHeaderSize;
+    const std::size_t mostDecoded = encoding == 0 ? body : body / 2 * 63 + body % 2;
+    if (total > mostDecoded)
+        return Fail(error, "PCX picture ends early");
     std::vector<std::uint8_t> raw(total);
     std::size_t in = kHeaderSize;
     std::size_t out = 0;

@@ -42,7 +42,8 @@ bool CChartDoc::OnOpenDocument(const std::string& path)
 {
     m_path = path;
     if (m_path.empty() && m_module)
-        m_path = AddBackslash(m_module->Services().programFolder) + "BlankChart";
+        m_path =
+            (std::filesystem::path(m_module->Services().programFolder) / "BlankChart").string();
     app::CMsgBar* bar = m_window ? m_window->GetMsgBar() : nullptr;
     if (bar)
         bar->LockUpdate(false);

@@ -190,6 +190,10 @@ public:
     // When the object's position is on the chart: its screen point, then
     // the object drawn there with `argument`.
     virtual void DrawChartObject(CXDC& dc, CChartObject& object, int argument);
+    // The integrity check of a raster chart: possible while its full-detail
+    // raster is in memory and no check is open; the check starts here.
+    virtual bool CanVerify() { return false; }
+    virtual void VerifyIntegrity() { }
 
     // ---- Shared operations -------------------------------------------------
     // The window title: name, then chart number, datum, depth units, scale

@@ -46,6 +46,26 @@ public:
     {
         return nullptr;
     }
+    // A new document for the file at `path`; a service whose kinds differ by
+    // chart (the raster services) decides here.
+    virtual std::unique_ptr<CChartDoc> CreateChartDocFor(CChartingModule& module,
+                                                         const std::string& /*path*/)
+    {
+        return CreateChartDoc(module);
+    }
+
+    // Whether the service has charts installed (the File choosers offer its kind).
+    virtual bool HasInstalledCharts() { return false; }
+    // A first start's installation from the sample media in `folder` (the
+    // start option): the path of the chart to show, empty when this service
+    // installed nothing.
+    virtual std::string InstallSampleMedia(const std::string& /*folder*/) { return {}; }
+
+    // The charting module that owns this service, set when it takes it over.
+    void SetCharting(CChartingModule* charting) { m_charting = charting; }
+
+protected:
+    CChartingModule* m_charting = nullptr;
 };
 
 }   // namespace chart

@@ -23,6 +23,8 @@ CChartingModule::CChartingModule(CSettingsHome& settings, CChartingServices serv
     : CModeModule(settings), m_services(std::move(services))
 {
     SetModuleName("Chart");
+    for (auto& service : m_services.chartServices)
+        service->SetCharting(this);
 }
 
 CChartingModule::~CChartingModule() = default;
@@ -117,6 +119,18 @@ void CChartingModule::RegisterCommands(CCommandTable& commands)
         m_settings.drawUpdateBoxes = !m_settings.drawUpdateBoxes;
         RedrawAllChartViews();
     });
+    commands.Add(
+        me, cmd::kChartVerify,
+        [this](unsigned) {
+            if (CChartDoc* doc = GetActiveChartDoc(); doc && doc->CanVerify())
+                doc->VerifyIntegrity();
+        },
+        [this](CCmdUI& ui) {
+            CChartDoc* doc = GetActiveChartDoc();
+            ui.Enable(doc && doc->CanVerify());
+        });
+    for (auto& service : m_services.chartServices)
+        service->RegisterCommands(commands);
 }
 
 bool CChartingModule::Terminate()
@@ -300,6 +314,22 @@ void CChartingModule::InvalidateAllChartViews()
 {
     for (CChartWindow* f : m_frames) {
         if (f->GetState() != kFramePrintPreview)
+            f->InvalidateView();
+    }
+}
+
+void CChartingModule::UpdateAllChartDocs(const app::CUpdateHint& hint,
+                                         const CHintOverlays& overlays)
+{
+    const HintRedraw redraw = RedrawForHint(hint, overlays);
+    if (redraw == HintRedraw::None)
+        return;
+    for (CChartWindow* f : m_frames) {
+        if (f->GetState() == kFramePrintPreview || f->GetChartDoc() == nullptr)
+            continue;
+        if (redraw == HintRedraw::Overlays)
+            f->InvalidateOverlays();
+        else
             f->InvalidateView();
     }
 }

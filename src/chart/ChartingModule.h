@@ -15,6 +15,7 @@
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "chart/ChartModule.h"
+#include "chart/ViewUpdateHints.h"
 #include "geo/Position.h"
 
 namespace app {
@@ -113,6 +114,9 @@ public:
 
     // ---- Redraws over every view not in print preview -----------------------
     void InvalidateAllChartViews();
+    // An update hint to the view of every chart window not in print preview,
+    // which redraws what the hint asks (`overlays`: what the views show).
+    void UpdateAllChartDocs(const app::CUpdateHint& hint, const CHintOverlays& overlays = {});
     void RefreshAllChartViews();
     void RedrawAllChartViews();
     void UpdateWindowAllChartViews();

@@ -751,8 +751,9 @@ bool CChartpointModule::MoveCurrentTo(const geo::CPosition& position)
         return false;
     }
     LoadCurrentFromDb();
-    UpdateViews(kHintRewritten);
+    // Locked again before anyone hears of the move: a mark moves by one drag only.
     m_ui->SetPositionLocked(true);
+    UpdateViews(kHintRewritten);
     m_ui->ShowChartpoint(m_current);
     return true;
 }

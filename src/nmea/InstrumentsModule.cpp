@@ -127,6 +127,27 @@ void CInstrumentsModule::SaveSettings()
     m_messaging->SaveSettings(Settings().GetStore(), Settings().GetRegistryKey());
 }
 
+bool CInstrumentsModule::ApplyNetworkOptions(const std::string& folder, std::optional<Ipv4> address,
+                                             std::uint16_t port)
+{
+    const bool changed = folder != m_messaging->GetSharedFolder() ||
+                         address != m_messaging->ChosenAddress() ||
+                         port != m_messaging->GetTcpPort();
+    if (changed) {
+        const bool wasStarted = m_messaging->IsStarted();
+        m_messaging->Stop();
+        // The folder is replaced even when it differs in case only: the user typed it so.
+        m_messaging->SetSharedFolder(std::string());
+        m_messaging->SetSharedFolder(folder);
+        m_messaging->SetChosenAddress(address);
+        m_messaging->SetTcpPort(port);
+        if (wasStarted || m_options.stationMessaging)
+            m_messaging->Start();
+    }
+    m_messaging->SaveSettings(Settings().GetStore(), Settings().GetRegistryKey());
+    return changed;
+}
+
 void CInstrumentsModule::RegisterCommands(CCommandTable& commands)
 {
     commands.Add(

@@ -51,6 +51,12 @@ public:
     void OnTimer(TimerCadence cadence) override;
     void ShutDown() override;
 
+    // The Network page applied: messaging leaves and joins again only when the
+    // folder (exact text), the address or the port changed; the values are
+    // kept either way. True when it restarted.
+    bool ApplyNetworkOptions(const std::string& folder, std::optional<Ipv4> address,
+                             std::uint16_t port);
+
     CPortList& Ports() { return *m_ports; }
     CNetworkMessaging& Messaging() { return *m_messaging; }
     CReceivedLines& ReceivedLines() { return m_received; }

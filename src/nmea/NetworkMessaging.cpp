@@ -83,10 +83,57 @@ std::optional<Ipv4> FirstNonLoopbackIpv4()
     return found;
 }
 
+std::vector<Ipv4> LocalIpv4Addresses()
+{
+    std::vector<Ipv4> addresses;
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return addresses;
+    for (const ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
+        if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET ||
+            (it->ifa_flags & IFF_UP) == 0)
+            continue;
+        Ipv4 address;
+        std::memcpy(address.data(),
+                    &reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr.s_addr, 4);
+        if (std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+            addresses.push_back(address);
+    }
+    ::freeifaddrs(list);
+    return addresses;
+}
+
+std::string LocalHostName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
+
+bool IsLocalIpv4(const Ipv4& address)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const sockaddr_in where = SocketAddress(address, 0);
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0;
+    ::close(fd);
+    return bound;
+}
+
 CNetworkMessaging::CNetworkMessaging(CStationOptions options)
     : m_options(std::move(options)), m_sharedFolder(m_options.applicationFolder.string())
 {
-    m_own = m_options.ownAddress.value_or(FirstNonLoopbackIpv4().value_or(Ipv4{127, 0, 0, 1}));
+    SetChosenAddress(m_options.ownAddress);
+}
+
+void CNetworkMessaging::SetChosenAddress(std::optional<Ipv4> address)
+{
+    if (IsStarted())
+        return;   // the thread reads the own address: changed only while stopped
+    m_chosen = address;
+    m_own = m_chosen.value_or(FirstNonLoopbackIpv4().value_or(Ipv4{127, 0, 0, 1}));
 }
 
 CNetworkMessaging::~CNetworkMessaging()
@@ -102,6 +149,12 @@ void CNetworkMessaging::LoadSettings(platform::CSettingsStore& store,
         SetSharedFolder(*folder);
     if (const auto port = store.GetDword(key, "TCPPort"); port && *port > 0 && *port <= 65535)
         m_tcpPort = static_cast<std::uint16_t>(*port);
+    // A stored address no longer this computer's (another machine's settings)
+    // falls back to the automatic choice rather than a station that cannot listen.
+    if (const auto text = store.GetString(key, "IPAddress")) {
+        const std::optional<Ipv4> address = ParseIpv4(*text);
+        SetChosenAddress(address && IsLocalIpv4(*address) ? address : std::nullopt);
+    }
 }
 
 void CNetworkMessaging::SaveSettings(platform::CSettingsStore& store,
@@ -110,6 +163,7 @@ void CNetworkMessaging::SaveSettings(platform::CSettingsStore& store,
     const std::string key = NetworkKey(workspaceKey);
     store.SetString(key, "FileFolder", GetSharedFolder());
     store.SetDword(key, "TCPPort", m_tcpPort);
+    store.SetString(key, "IPAddress", m_chosen ? Ipv4Text(*m_chosen) : std::string());
 }
 
 void CNetworkMessaging::SetSharedFolder(const std::string& folder)
@@ -145,9 +199,8 @@ bool CNetworkMessaging::Start()
         return false;
     const int fd = NonBlockingSocket();
     const int on = 1;
-    // Stations that share a machine (tests) each listen on their own address.
-    const sockaddr_in where =
-        SocketAddress(m_options.ownAddress ? m_own : Ipv4{0, 0, 0, 0}, m_tcpPort);
+    // Stations that share a computer each listen on their own chosen address.
+    const sockaddr_in where = SocketAddress(m_chosen ? m_own : Ipv4{0, 0, 0, 0}, m_tcpPort);
     if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 ||
         ::listen(fd, 5) != 0) {
@@ -228,8 +281,7 @@ void CNetworkMessaging::Connect(const Ipv4& peer, bool announce)
     if (connection->fd < 0)
         return;
     const sockaddr_in where = SocketAddress(peer, m_tcpPort);
-    if (m_options
-            .ownAddress) {   // leave from our own address, as a station on its own machine would
+    if (m_chosen) {   // from the chosen address, as a station on its own computer would
         const sockaddr_in from = SocketAddress(m_own, 0);
         ::bind(connection->fd, reinterpret_cast<const sockaddr*>(&from), sizeof from);
     }
@@ -238,6 +290,9 @@ void CNetworkMessaging::Connect(const Ipv4& peer, bool announce)
         return;   // unreachable at once: left out silently
     connection->connecting = true;
     connection->deadline = Clock::now() + m_options.connectTimeout;
+    // Only our own join announces us. A connection back to a station that
+    // joined carries no join: that station would take it for a restart of
+    // ours, connect again with its own join, and the two would go round for ever.
     if (announce)
         connection->pending =
             EncodeStationRecord(kStationJoin, std::string(m_own.begin(), m_own.end()));
@@ -251,6 +306,10 @@ void CNetworkMessaging::Join()
     std::filesystem::create_directories(folder, ec);
     if (!std::filesystem::is_directory(folder, ec))
         folder = m_options.applicationFolder;
+    // A folder that cannot take files (a read-only program folder) holds no
+    // station list: this station listens but joins no one, without a word.
+    if (::access(folder.c_str(), W_OK) != 0)
+        return;
     const CPeerFileResult result =
         JoinPeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
     if (!result.ok) {

@@ -38,8 +38,17 @@ namespace nmea {
 // host name's address is often 127.0.1.1 and no use to other stations.
 std::optional<Ipv4> FirstNonLoopbackIpv4();
 
+// Every IPv4 address of an interface that is up, loopback included.
+std::vector<Ipv4> LocalIpv4Addresses();
+// This computer's host name; empty when the system gives none.
+std::string LocalHostName();
+
+// True when a socket can be bound to the address here: it is one of this
+// computer's (any of 127.x.x.x counts).
+bool IsLocalIpv4(const Ipv4& address);
+
 struct CStationOptions {
-    std::optional<Ipv4> ownAddress;   // tests; otherwise FirstNonLoopbackIpv4
+    std::optional<Ipv4> ownAddress;   // the chosen address; otherwise FirstNonLoopbackIpv4
     std::chrono::milliseconds connectTimeout{2000};
     std::chrono::milliseconds peerFileTimeout{15000};
     std::size_t incomingLimit = 1000;
@@ -55,7 +64,8 @@ public:
     CNetworkMessaging(const CNetworkMessaging&) = delete;
     CNetworkMessaging& operator=(const CNetworkMessaging&) = delete;
 
-    // "<workspace key>\WorkSpace\Network": "FileFolder" and "TCPPort".
+    // "<workspace key>\WorkSpace\Network": "FileFolder", "TCPPort" and
+    // "IPAddress" (empty: the first address of the network, any interface listened on).
     void LoadSettings(platform::CSettingsStore& store, const std::string& workspaceKey);
     void SaveSettings(platform::CSettingsStore& store, const std::string& workspaceKey) const;
 
@@ -65,6 +75,11 @@ public:
     void SetTcpPort(std::uint16_t port) { m_tcpPort = port; }
     std::uint16_t GetTcpPort() const { return m_tcpPort; }
     Ipv4 OwnAddress() const { return m_own; }
+    // The address chosen for this station: it listens and connects from there
+    // only, so stations on one computer each keep their own. None: the first
+    // address of the network, listening on every interface. Set while stopped.
+    void SetChosenAddress(std::optional<Ipv4> address);
+    std::optional<Ipv4> ChosenAddress() const { return m_chosen; }
 
     // Listens and joins (the join runs on the messaging thread). False, with
     // the reason among the notices, when the port cannot be listened on.
@@ -102,6 +117,7 @@ private:
     void Notice(std::string text);
 
     const CStationOptions m_options;
+    std::optional<Ipv4> m_chosen;
     Ipv4 m_own{};
     std::atomic<std::uint16_t> m_tcpPort{kDefaultTcpPort};
     mutable std::mutex m_folderLock;

@@ -24,6 +24,23 @@ std::string Fixed(double value, int decimals, int width)
     return text;
 }
 
+}   // namespace
+
+std::string BearingField(double degrees)
+{
+    // Into 0-360, then a value that rounds up to 360.0 is the same bearing as
+    // 000.0: receivers refuse 360.0.
+    double d = std::fmod(degrees, 360.0);
+    if (d < 0)
+        d += 360.0;
+    std::string text = Fixed(d, 1, 5);
+    if (text == "360.0")
+        text = "000.0";
+    return text;
+}
+
+namespace {
+
 std::string CutToFit(std::string text)
 {
     if (text.size() > kMaxComposedText)
@@ -118,10 +135,10 @@ std::string ComposeApb(const CApbFields& f)
     head += f.crossTrackNm < 0 ? ",L,N," : ",R,N,";
     head += f.arrivalEntered ? "A," : ",";
     head += f.perpendicularPassed ? "A," : ",";
-    head += Fixed(f.bearingOriginToDestination, 1, 5) + "," + f.bearingOriginReference + ",";
+    head += BearingField(f.bearingOriginToDestination) + "," + f.bearingOriginReference + ",";
     std::string tail = ",";
-    tail += Fixed(f.bearingToDestination, 1, 5) + "," + f.bearingToDestinationReference + ",";
-    tail += Fixed(f.headingToSteer, 1, 5) + "," + f.headingReference;
+    tail += BearingField(f.bearingToDestination) + "," + f.bearingToDestinationReference + ",";
+    tail += BearingField(f.headingToSteer) + "," + f.headingReference;
     // The identifier gives way, so the bearings and heading always go out.
     const std::size_t room = kMaxComposedText > head.size() + tail.size()
                                  ? kMaxComposedText - head.size() - tail.size()

@@ -55,4 +55,8 @@ struct CApbFields {
 
 std::string ComposeApb(const CApbFields& fields);
 
+// A bearing in degrees as a sentence field, "ddd.d" in 000.0-359.9: any
+// angle is brought round, and one that rounds to 360.0 is written 000.0.
+std::string BearingField(double degrees);
+
 }   // namespace nmea

@@ -79,7 +79,10 @@ bool CPort::AttachUser(PortChannel channel, CNMEADevice& device, std::string_vie
     }
     AdjustUsers(channel, +1);
     AttachDevice(channel, device);
-    AddSentence(channel, "***" + std::string(deviceName) + " CONNECTED***\r\n");
+    // Open is all that is known yet: nothing has been received or sent.
+    AddSentence(channel, "***" + std::string(deviceName) + ": " + GetName() +
+                             (channel == PortChannel::Receive ? " open, waiting for data***\r\n"
+                                                              : " open for sending***\r\n"));
     return true;
 }
 

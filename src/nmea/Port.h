@@ -71,9 +71,9 @@ public:
     int GetUsers(PortChannel channel) const;
 
     // A device's side joins the channel: the port opened when needed, the
-    // channel's thread started, one user more, the device attached and a
-    // "CONNECTED" line in the history. False, with nothing changed but a port
-    // opened and closed again, when the port will not open or the thread will
+    // channel's thread started, one user more, the device attached and an
+    // "open, waiting for data" (or "open for sending") line in the history. False, with nothing
+    // changed but a port opened and closed again, when the port will not open or the thread will
     // not start.
     bool AttachUser(PortChannel channel, CNMEADevice& device, std::string_view deviceName);
     // The reverse: detached, one user less, the thread stopped when it was the

@@ -27,6 +27,7 @@
 #include "platform/SettingsStore.h"
 #include "shell/ChartingSetup.h"
 #include "shell/MainFrame.h"
+#include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
 
 namespace {
@@ -140,6 +141,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         line += (line.empty() ? "" : " ") + a;
     for (auto& word : SplitCommandLine(line))
         m_commandLine.push_back(word);
+    // The folder keeps its case, so it is taken from the arguments as given.
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == "--sample-media")
+            m_sampleMediaFolder = arguments[i + 1];
 
     // The settings file: a damaged one is set aside and the program starts on
     // defaults rather than not at all.
@@ -184,6 +189,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.programFolder = m_programFolder;
     services.audioFolder = GetAudioFolder();
     services.commandLine = m_commandLine;
+    services.sampleMediaFolder = m_sampleMediaFolder;
     services.buildTime = BuildTime();
     services.settings = m_settings.get();
     services.desktop = m_desktop.get();
@@ -253,6 +259,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     });
     services.startupNotices = std::move(notices);
     services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
+    // The route module joins after the navigator, which follows its route.
+    services.moduleFactories.push_back([this] { return MakeRouteModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;

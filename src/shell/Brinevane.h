@@ -118,6 +118,7 @@ private:
     QTimer m_idleTimer;
     std::filesystem::path m_programFolder;
     std::vector<std::string> m_commandLine;
+    std::string m_sampleMediaFolder;
     bool m_lowMemory = false;
     bool m_lowDisk = false;
     bool m_mousePresent = false;

@@ -12,6 +12,11 @@
 #include "chart/overlays/OverlayVessel.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "charts/hcrf/HCRFDoc.h"
+#include "charts/hcrf/HCRFModule.h"
+#include "charts/ui/ChartManagement.h"
+#include "charts/ui/MediaDialogs.h"
+#include "charts/ui/VerificationDialog.h"
 #include "charts/vector/BlankChartService.h"
 #include "charts/vector/LiveChartService.h"
 #include "navigator/NavigatorModule.h"
@@ -83,6 +88,32 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     services.frameMsgBar = frame.MsgBar();
     services.programFolder = frame.Services().programFolder.string();
     services.defaultChartsFolder = DefaultChartsFolder();
+    // The two raster chart services share their catalogue and the program's
+    // dialogs; the navigator's periodic work waits while a medium prompt is up.
+    auto shared = std::make_shared<charts::hcrf::CHCRFShared>();
+    shared->ownedUi = std::make_unique<CQtMediaUi>(&frame);
+    shared->host.ui = shared->ownedUi.get();
+    shared->host.setNavigatorHold = [&frame](bool on) {
+        const CModuleList& modules = frame.Modules();
+        for (std::size_t i = 0; i < modules.size(); ++i)
+            if (auto* navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]))
+                navigator->SetHoldTimerPass(on);
+    };
+    shared->host.showVerification = [&frame](charts::hcrf::CHCRFDoc& doc) {
+        auto* dialog = new CChartVerificationDlg(doc, &frame);
+        dialog->show();
+    };
+    // Each service's page joins the Chart Management Options sheet.
+    auto withPage = [&shared](std::unique_ptr<charts::hcrf::CHCRFModule> service) {
+        auto pages = std::make_shared<CChartServicePagesUi>(*service);
+        service->SetUi(pages.get());
+        shared->ownedPages.push_back(pages);
+        return service;
+    };
+    services.chartServices.push_back(
+        withPage(std::make_unique<charts::hcrf::CARCSModule>(frame.SettingsHome(), shared)));
+    services.chartServices.push_back(
+        withPage(std::make_unique<charts::hcrf::CSeafarerModule>(frame.SettingsHome(), shared)));
     services.chartServices.push_back(
         std::make_unique<charts::CLiveChartService>(frame.SettingsHome()));
     services.chartServices.push_back(

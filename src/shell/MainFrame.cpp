@@ -1,5 +1,8 @@
 #include "shell/MainFrame.h"
 
+#include "app/DateTimeEx.h"
+#include "shell/ComPortMenu.h"
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -183,11 +186,18 @@ bool CMainFrame::OnCreate()
             qWarning("Brinevane: %s", problem.c_str());
     }
     BuildMenus();
+    if (QAction* ports = Action(cmd::kViewPortWindow))
+        shell::BuildComPortMenu(*ports, m_commands);
     BuildToolBars();
 
     if (!m_activeSidePanel && !m_panels.empty())
         m_activeSidePanel = m_panels.front();
     const bool reopened = ReopenWorkspace();
+    // A start with no workspace named reads the same settings a workspace
+    // load reads, from the root key: instruments, ports and station
+    // messaging start either way.
+    if (!reopened)
+        LoadWorkspaceValues();
     if (m_workspace)
         m_workspace->EndStartUp();
     // A restored layout brings its own size and state (maximised or not).
@@ -232,6 +242,17 @@ bool CMainFrame::CompleteStartUp()
     if (m_services.showDisclaimer && !m_services.showDisclaimer(this))
         return false;
     RestoreWindows();
+    // A first start given the sample media installs them (when no chart is
+    // installed yet) and shows the chart the service names.
+    if (m_charting && m_charting->ChartFrames().empty() && !m_services.sampleMediaFolder.empty()) {
+        for (const auto& service : m_charting->ChartServices()) {
+            const std::string chart = service->InstallSampleMedia(m_services.sampleMediaFolder);
+            if (!chart.empty()) {
+                OpenChart(chart, false, 0);
+                break;
+            }
+        }
+    }
     // With nothing reopened and no chart installed the program still shows
     // a chart: the blank world chart.
     // A start asked to open documents of its own (scripted checks of the
@@ -707,8 +728,12 @@ void CMainFrame::RunTimerJobs()
 void CMainFrame::UpdateClockPane()
 {
     if (m_statusBar)
-        m_statusBar->SetPaneText(CXStatusBar::ClockPane,
-                                 QDateTime::currentDateTime().toString(" dd-MM-yyyy hh:mm:ss "));
+        // The user's date and time conventions, as the monitor and every other
+        // date the program shows.
+        m_statusBar->SetPaneText(
+            CXStatusBar::ClockPane,
+            QString::fromStdString(" " + CDateTimeEx::GetCurrentTime().FormatDateTime(true, false) +
+                                   " "));
 }
 
 void CMainFrame::UpdateLargerScaleMessage(bool a, bool b, bool c)

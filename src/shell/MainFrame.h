@@ -75,6 +75,8 @@ struct CFrameServices {
     std::filesystem::path programFolder;
     std::filesystem::path audioFolder;
     std::vector<std::string> commandLine;   // lower-case words
+    // "--sample-media <folder>": the sample chart media a first start installs.
+    std::string sampleMediaFolder;
     // The frame's modules in creation order; each is created, kept and
     // initialised in turn, and the first that fails stops creation.
     std::vector<std::function<std::unique_ptr<CModule>()>> moduleFactories;
@@ -284,6 +286,7 @@ private:
     bool HasVectorCharts() const;
     void OpenVectorChartFile();
     void UpdateVectorFolio();
+    void OpenRasterChartFile();
     void ActivateNextChartFrame();
     void UpdatePositionPane();
     void KeepWindowsOnScreen();

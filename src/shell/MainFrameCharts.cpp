@@ -4,6 +4,7 @@
 
 #include <QDataStream>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QIODevice>
 #include <QLabel>
@@ -111,7 +112,7 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
 
     chart::CChartModule* service = m_charting->FindServiceFor(GetExtensionPart(path));
     std::unique_ptr<chart::CChartDoc> core =
-        service ? service->CreateChartDoc(*m_charting) : nullptr;
+        service ? service->CreateChartDocFor(*m_charting, path) : nullptr;
     if (!core) {
         m_charting->ShowLoadFailure();
         return nullptr;
@@ -140,6 +141,8 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     connect(frame->View(), &CChartView::cursorMoved, this, &CMainFrame::UpdatePositionPane);
     frame->show();
     chart::CChartDoc* doc = &document->Doc();
+    if (std::getenv("BRINE_REPORT_CHARTS"))
+        qInfo("Brinevane: chart opened: %s", doc->GetTitle().c_str());
 
     const bool takesPlace =
         windowId == chart::kFrameAutoscroll || (windowId == chart::kFrameNormal && replace);
@@ -195,6 +198,19 @@ void CMainFrame::UpdatePositionPane()
                                  QString::fromStdString(m_charting->GetCursorPositionText()));
 }
 
+// A raster chart's file chosen from the charts folder (the chart dialogs that
+// find a chart by its number are not built yet).
+void CMainFrame::OpenRasterChartFile()
+{
+    QFileDialog dialog(this, "Open Chart",
+                       m_charting ? QString::fromStdString(m_charting->GetDataFolder()) : QString(),
+                       "Raster charts (*.chr *.CHR);;All files (*)");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        OpenChart(dialog.selectedFiles().front().toStdString(), true, chart::kFrameNormal);
+}
+
 void CMainFrame::RegisterChartCommands()
 {
     const void* me = this;
@@ -207,6 +223,8 @@ void CMainFrame::RegisterChartCommands()
             s.normalChartWindows = m_charting->CountChartFramesInState(chart::kFrameNormal);
             s.maxCharts = m_charting->ChartSettings().maxCharts;
             s.chartActive = m_charting->GetActiveChartDoc() != nullptr;
+            for (const auto& service : m_charting->ChartServices())
+                s.rasterCatalogue = s.rasterCatalogue || service->HasInstalledCharts();
         } else {
             s.maxCharts = 0;
         }
@@ -222,8 +240,11 @@ void CMainFrame::RegisterChartCommands()
     m_commands.Add(
         me, cmd::kFileNew,
         [this, state, choose](unsigned) {
-            if (choose("New", app::NewChoices(state())) == app::choose::kBlankChart)
+            const int chosen = choose("New", app::NewChoices(state()));
+            if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
+            else if (chosen == app::choose::kRasterChart)
+                OpenRasterChartFile();
         },
         [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::NewChoices(state()).empty()); });
     m_commands.Add(
@@ -236,6 +257,8 @@ void CMainFrame::RegisterChartCommands()
             const int chosen = choose("Open", app::OpenChoices(s));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", true, chart::kFrameNormal);
+            else if (chosen == app::choose::kRasterChart)
+                OpenRasterChartFile();
             else if (chosen == app::choose::kVectorChart)
                 OpenVectorChartFile();
         },

@@ -1,11 +1,15 @@
 #include "shell/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
 
 #include <unistd.h>
+
+#include "platform/SettingsStore.h"
 
 namespace {
 constexpr char kRaise[] = "raise\n";
@@ -17,7 +21,19 @@ QString CSingleInstance::DefaultName()
     const QByteArray overrideName = qgetenv("BRINE_INSTANCE_NAME");
     if (!overrideName.isEmpty())
         return QString::fromUtf8(overrideName);
-    return QString("brinevane-%1").arg(::getuid());
+    const auto folder = platform::CSettingsStore::DefaultPath().parent_path();
+    return NameFor(::getuid(), QString::fromStdString(folder.string()));
+}
+
+QString CSingleInstance::NameFor(unsigned userId, const QString& settingsFolder)
+{
+    // The folder's canonical path where it exists, so two spellings of one
+    // folder meet; a digest keeps the socket name short whatever the path.
+    const QString canonical = QFileInfo(settingsFolder).canonicalFilePath();
+    const QString folder = canonical.isEmpty() ? QDir::cleanPath(settingsFolder) : canonical;
+    const QByteArray digest =
+        QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return QString("brinevane-%1-%2").arg(userId).arg(QString::fromLatin1(digest));
 }
 
 CSingleInstance::CSingleInstance(QString name, QObject* parent)

@@ -1,7 +1,8 @@
 #pragma once
-// One running program per user. The first start listens on a local socket
-// named for the user; a later start finds it, asks it to come to the front,
-// and ends without showing anything.
+// One running program per user and settings folder. The first start listens
+// on a local socket named for both; a later start with the same folder finds
+// it, asks it to come to the front, and ends without showing anything. A start
+// with other settings (another profile) runs beside it.
 
 #include <QLocalServer>
 #include <QObject>
@@ -10,9 +11,11 @@
 class CSingleInstance final : public QObject {
     Q_OBJECT
 public:
-    // The name the instances of this user meet at ("brinevane-<uid>");
-    // BRINE_INSTANCE_NAME overrides it so tests do not meet a real instance.
+    // The name the instances of this user and settings folder meet at
+    // ("brinevane-<uid>-<folder digest>"); BRINE_INSTANCE_NAME overrides it so
+    // tests do not meet a real instance.
     static QString DefaultName();
+    static QString NameFor(unsigned userId, const QString& settingsFolder);
 
     explicit CSingleInstance(QString name = DefaultName(), QObject* parent = nullptr);
     ~CSingleInstance() override;

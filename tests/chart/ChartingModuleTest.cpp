@@ -229,7 +229,7 @@ TEST_F(ChartingModuleTest, OpenRegistersMessagesAndFailureRaisesTheLoadMessage)
     window.doc = &doc;
     doc.AttachWindow(&window);
     ASSERT_TRUE(doc.OnOpenDocument(""));
-    EXPECT_EQ(doc.GetPathName(), dir.Path().string() + "\\BlankChart");
+    EXPECT_EQ(doc.GetPathName(), (dir.Path() / "BlankChart").string());
     EXPECT_TRUE(IsActive(frameBar, "No datum shift available"));
     EXPECT_EQ(frameBar.Messages().size(), 4u);
     EXPECT_EQ(Module().GetFirstChartFrame(), &window);
@@ -372,4 +372,58 @@ TEST_F(ChartingModuleTest, CursorPositionTextOnlyOverTheChart)
                                                 "00.00'E");
     windows[0]->cursor = IntPoint{150, 20};   // outside the view
     EXPECT_EQ(Module().GetCursorPositionText(), "");
+}
+
+// Every sender and every view read the hint codes from one header; each hint redraws the part of
+// the view it touches, in every chart window but a print preview.
+TEST(ViewUpdateHints, EachCodeRedrawsWhatItTouches)
+{
+    using app::HintObject;
+    using chart::HintRedraw;
+    namespace cp = app::chartpoint_hint;
+    namespace wp = app::waypoint_hint;
+    const chart::CHintOverlays none{}, shown{true, true, true};
+    struct Row {
+        HintObject object;
+        int code;
+        HintRedraw withNone, withShown;
+    };
+    const Row rows[] = {
+        {HintObject::Chartpoint, cp::kClear, HintRedraw::Overlays, HintRedraw::Overlays},
+        {HintObject::Chartpoint, cp::kRebuild, HintRedraw::Overlays, HintRedraw::Overlays},
+        {HintObject::Chartpoint, cp::kNone, HintRedraw::None, HintRedraw::None},
+        {HintObject::Chartpoint, cp::kDeleted, HintRedraw::None, HintRedraw::Overlays},
+        {HintObject::Chartpoint, cp::kMoved, HintRedraw::None, HintRedraw::DynamicOnly},
+        {HintObject::Chartpoint, cp::kInserted, HintRedraw::Overlays, HintRedraw::Overlays},
+        {HintObject::Chartpoint, 9, HintRedraw::None, HintRedraw::Overlays},   // current changed
+        {HintObject::Waypoint, wp::kClear, HintRedraw::Overlays, HintRedraw::Overlays},
+        {HintObject::Waypoint, wp::kCurrentChanged, HintRedraw::None, HintRedraw::Overlays},
+        {HintObject::Waypoint, wp::kNone, HintRedraw::None, HintRedraw::None},
+        {HintObject::Waypoint, wp::kDeleted, HintRedraw::None, HintRedraw::Overlays},
+        {HintObject::Waypoint, wp::kMoved, HintRedraw::None, HintRedraw::DynamicOnly},
+        {HintObject::Waypoint, 3, HintRedraw::None, HintRedraw::None},
+        {HintObject::Vessel, app::vessel_hint::kFixLogged, HintRedraw::None, HintRedraw::None},
+        {HintObject::Vessel, app::vessel_hint::kMoved, HintRedraw::DynamicOnly,
+         HintRedraw::DynamicOnly},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(chart::RedrawForHint({r.object, r.code}, none), r.withNone)
+            << static_cast<int>(r.object) << " " << r.code;
+        EXPECT_EQ(chart::RedrawForHint({r.object, r.code}, shown), r.withShown)
+            << static_cast<int>(r.object) << " " << r.code;
+    }
+}
+
+TEST_F(ChartingModuleTest, UpdateHintsReachEveryChartWindowButAPrintPreview)
+{
+    Open("a.tst");
+    Open("b.tst", chart::kFramePrintPreview);
+    for (auto& w : windows)
+        w->overlayRedraws = w->viewRedraws = 0;
+    Module().UpdateAllChartDocs({app::HintObject::Vessel, app::vessel_hint::kMoved});
+    Module().UpdateAllChartDocs({app::HintObject::Chartpoint, app::chartpoint_hint::kRebuild});
+    Module().UpdateAllChartDocs({app::HintObject::Waypoint, app::waypoint_hint::kNone});
+    EXPECT_EQ(windows[0]->viewRedraws, 1);
+    EXPECT_EQ(windows[0]->overlayRedraws, 1);
+    EXPECT_EQ(windows[1]->viewRedraws + windows[1]->overlayRedraws, 0);
 }

@@ -237,6 +237,14 @@ wait_for "the pty pair" pty_ready
 mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
 printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
     > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
+# The station listener on a port of this run's own, its peer file in the work folder: a run
+# beside other copies of the program never meets them on the network.
+station_settings() {
+    { grep -v '^#end$' "$1" 2>/dev/null
+      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
+          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
+}
+station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 
 step "1. a capture replayed at 1x: progress, position, COG and SOG"
 CAPTURE="$SOURCE_DIR/tests/data/nmea/capture-08.nmea"

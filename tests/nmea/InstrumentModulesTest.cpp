@@ -75,15 +75,25 @@ TEST(OutputSentences, SteeringFields)
     f.bearingToDestination = 359.96;
     f.headingToSteer = 0.04;
     f.crossTrackNm = -0.25;
-    EXPECT_EQ(nmea::ComposeApb(f), "$ECAPB,A,A,00.25,L,N,,,005.0,T,DEST,360.0,T,000.0,T");
+    EXPECT_EQ(nmea::ComposeApb(f), "$ECAPB,A,A,00.25,L,N,,,005.0,T,DEST,000.0,T,000.0,T");
     f.crossTrackNm = 12345.6;
     f.statusValid = false;
     f.arrivalEntered = f.perpendicularPassed = true;
-    EXPECT_EQ(nmea::ComposeApb(f), "$ECAPB,V,A,9999.99,R,N,A,A,005.0,T,DEST,360.0,T,000.0,T");
+    EXPECT_EQ(nmea::ComposeApb(f), "$ECAPB,V,A,9999.99,R,N,A,A,005.0,T,DEST,000.0,T,000.0,T");
     f.destination = std::string(80, 'x');   // the identifier gives way to the bearings
     const std::string cut = nmea::ComposeApb(f);
     EXPECT_EQ(cut.size(), nmea::kMaxComposedText);
-    EXPECT_EQ(cut.substr(cut.size() - 16), ",360.0,T,000.0,T");
+    EXPECT_EQ(cut.substr(cut.size() - 16), ",000.0,T,000.0,T");
+    // Receivers refuse 360.0: every bearing that rounds there, or lies past it, comes round.
+    for (const auto& [degrees, text] :
+         std::initializer_list<std::pair<double, const char*>>{{359.96, "000.0"},
+                                                               {359.94, "359.9"},
+                                                               {360.0, "000.0"},
+                                                               {-0.04, "000.0"},
+                                                               {-90.0, "270.0"},
+                                                               {725.5, "005.5"},
+                                                               {0.0, "000.0"}})
+        EXPECT_EQ(nmea::BearingField(degrees), text) << degrees;
 }
 
 TEST(GPSModule, SettingsLoadWithLimitsAndFallBacks)

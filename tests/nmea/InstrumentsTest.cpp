@@ -430,7 +430,7 @@ TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
         EXPECT_EQ(f[2], "WP" + std::to_string(i));
         EXPECT_NEAR(std::stod(f[0]), 0.25 + i, 1e-9) << row;
         EXPECT_EQ(f[1], i % 2 == 0 ? "L" : "R") << row;   // negative = steer left
-        EXPECT_EQ(f[3] + "|" + f[4] + "|" + f[5], "005.0|360.0|012.3") << row;
+        EXPECT_EQ(f[3] + "|" + f[4] + "|" + f[5], "005.0|000.0|012.3") << row;
         EXPECT_NE(f[2], previous) << "each send carries the newest sentence";
         previous = f[2];
     }

@@ -74,8 +74,12 @@ TEST(NMEADevice, PortOpensForTheFirstUserAndClosesAfterTheLast)
     ASSERT_TRUE(wind.OpenReceive());
     EXPECT_EQ(port.openCalls, 1);
     EXPECT_EQ(port.GetUsers(PortChannel::Receive), 2);
+    // Before any byte the sentence window says only that the port is open and waits.
     EXPECT_EQ(port.GetHistory(PortChannel::Receive),
-              (std::vector<std::string>{"***GPS CONNECTED***", "***Wind CONNECTED***"}));
+              (std::vector<std::string>{"***GPS: COM3 open, waiting for data***",
+                                        "***Wind: COM3 open, waiting for data***"}));
+    EXPECT_EQ(port.GetHistory(PortChannel::Transmit),
+              (std::vector<std::string>{"***GPS: COM3 open for sending***"}));
 
     port.Receive("$GPRMC,1\r\n");
     EXPECT_EQ(gps.WaitLines(1, 2s).size(), 1u);

@@ -95,6 +95,14 @@ cat > "$work/config/Quorwick/Brinevane/settings.conf" <<CONF
 COM1=str:$LINK
 #end
 CONF
+# The station listener on a port of this run's own, its peer file in the work folder: a run
+# beside other copies of the program never meets them on the network.
+station_settings() {
+    { grep -v '^#end$' "$1" 2>/dev/null
+      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
+          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
+}
+station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 
 export XDG_CONFIG_HOME="$work/config"
 export XDG_RUNTIME_DIR="$work/runtime"

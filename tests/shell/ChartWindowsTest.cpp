@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -137,6 +138,27 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
     frame->CloseWithoutConfirmation();
 }
 
+// The vessel's chart window and a print preview carry pictures of their own; an ordinary chart
+// window keeps the program's.
+TEST_F(ChartWindowsTest, ChartFramesShowTheirKindsIcon)
+{
+    auto frame = Start();
+    ASSERT_NE(frame->OpenChart("", false, chart::kFrameAutoscroll), nullptr);
+    Pump();
+    const auto image = [](const QIcon& icon) { return icon.pixmap(32).toImage(); };
+    bool sawAutoscroll = false;
+    for (CChartFrame* f : Frames(*frame)) {
+        if (f->GetState() == chart::kFrameAutoscroll) {
+            sawAutoscroll = true;
+            EXPECT_EQ(image(f->windowIcon()), image(QIcon(":/icons/autoscroll.svg")));
+        } else {
+            EXPECT_NE(image(f->windowIcon()), image(QIcon(":/icons/autoscroll.svg")));
+        }
+    }
+    EXPECT_TRUE(sawAutoscroll);
+    frame->CloseWithoutConfirmation();
+}
+
 TEST_F(ChartWindowsTest, CloseMessagePostedTwiceClosesOnceAndActivatesTheNext)
 {
     auto frame = Start();
@@ -240,8 +262,14 @@ TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithA
     frame->Action(app::cmd::kViewProperties)->trigger();
     CChartPropDlg* page = frame->ChartProperties();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->NameEdit()->text(), " - Blank World Chart");
+    EXPECT_EQ(page->NameEdit()->text(), "Blank World Chart");
     EXPECT_EQ(page->DatumEdit()->text(), "WGS 84");
+    // The whole name fits its field.
+    QCoreApplication::processEvents();
+    const QLineEdit* name = page->NameEdit();
+    EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance(name->text()) +
+                                 name->fontMetrics().averageCharWidth())
+        << name->width();
     // The chart closes: the page lets it go.
     frame->PostedMessages().Post(app::kMsgChartWindowClosed,
                                  Frames(*frame).front()->Document().DocumentId());
@@ -326,6 +354,42 @@ TEST_F(ChartWindowsTest, WheelAndKeysZoom)
         Pump();
         EXPECT_NEAR(LongitudeSpan(doc), start * s.span / 360.0, 1e-6) << s.what;
     }
+    frame->CloseWithoutConfirmation();
+}
+
+// A finished drag rectangle zooms through message 0x502 on the view's own queue: the release
+// completes first, and a double-click before the message is handled cancels the zoom.
+TEST_F(ChartWindowsTest, DragRectangleZoomsThroughTheViewsMessageQueue)
+{
+    auto frame = Start();
+    CChartFrame* chartFrame = Frames(*frame).front();
+    CChartView* view = chartFrame->View();
+    chart::CChartDoc& doc = *chartFrame->GetChartDoc();
+    // Low in the window, where the world chart is drawn.
+    const QPoint a(view->width() / 4, view->height() - 60),
+        b(view->width() * 3 / 4, view->height() - 20);
+    const auto drag = [&] {
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, a);
+        QTest::mouseMove(view, b);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(b), view->mapToGlobal(QPointF(b)),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &release);
+    };
+    const double before = LongitudeSpan(doc);
+    drag();
+    EXPECT_EQ(view->Messages().Pending(), 1u) << "0x502 waits in the view's queue";
+    EXPECT_DOUBLE_EQ(LongitudeSpan(doc), before) << "no zoom before the message is handled";
+    Pump();
+    EXPECT_EQ(view->Messages().Pending(), 0u);
+    const double zoomed = LongitudeSpan(doc);
+    EXPECT_LT(zoomed, before * 0.75);
+
+    drag();
+    QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(b), view->mapToGlobal(QPointF(b)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &twice);
+    Pump();
+    EXPECT_DOUBLE_EQ(LongitudeSpan(doc), zoomed) << "a double-click cancels the pending zoom";
     frame->CloseWithoutConfirmation();
 }
 

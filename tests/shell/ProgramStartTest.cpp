@@ -106,6 +106,84 @@ TEST(ProgramStart, DamagedSettingsFileIsSetAsideAndNamed)
     EXPECT_TRUE(QFile::exists(folder + "/" + m.captured(1)));
 }
 
+TEST(SingleInstance, KeyedByUserAndSettingsFolder)
+{
+    QTemporaryDir a, b;
+    EXPECT_EQ(CSingleInstance::NameFor(1000, a.path()),
+              CSingleInstance::NameFor(1000, a.path() + "/sub/.."));
+    EXPECT_NE(CSingleInstance::NameFor(1000, a.path()), CSingleInstance::NameFor(1000, b.path()));
+    EXPECT_NE(CSingleInstance::NameFor(1000, a.path()), CSingleInstance::NameFor(1001, a.path()));
+    // Short enough for a local socket's path whatever the folder.
+    EXPECT_LT(CSingleInstance::NameFor(1000, a.path() + QString(300, 'x')).size(), 60);
+}
+
+// Established TCP connections from one local address to another's port, as the kernel lists them.
+bool Connected(const char* fromHex, const char* toHex, int port)
+{
+    QFile table("/proc/net/tcp");
+    if (!table.open(QIODevice::ReadOnly))
+        return false;
+    const QString to = QString("%1:%2").arg(toHex).arg(port, 4, 16, QChar('0')).toUpper();
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() > 3 && f[1].startsWith(fromHex) && QString::fromLatin1(f[2]) == to &&
+            f[3] == "01")
+            return true;
+    }
+    return false;
+}
+
+// Two profiles (settings folders) of one user run side by side, as two stations on one computer:
+// each listens on the address its Network settings choose, and each connected back to the other
+// on the other's join message.
+TEST(ProgramStart, TwoProfilesRunSideBySideAsTwoStations)
+{
+    UniqueName("profiles");
+    QTemporaryDir shared, configA, configB;
+    const int port = 20000 + ::getpid() % 20000;
+    const auto prepare = [&](const QTemporaryDir& config, const char* address) {
+        QDir().mkpath(config.filePath("Quorwick/Brinevane"));
+        QFile file(config.filePath("Quorwick/Brinevane/settings.conf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QString("[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\n"
+                           "FileFolder=str:%1\nTCPPort=dword:%2\nIPAddress=str:%3\n#end\n")
+                       .arg(shared.path())
+                       .arg(port)
+                       .arg(address)
+                       .toUtf8());
+    };
+    prepare(configA, "127.0.0.2");
+    prepare(configB, "127.0.0.3");
+    QProcess a, b;
+    const auto start = [](QProcess& p, const QTemporaryDir& config) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", config.path());
+        env.remove("BRINE_INSTANCE_NAME");   // the program's own name for its profile
+        env.insert("BRINE_QUIT_AFTER_MS", "8000");
+        p.setProcessEnvironment(env);
+        const char* bin = std::getenv("BRINE_BIN_DIR");
+        p.start(QDir(bin ? bin : ".").filePath("brinevane"));
+    };
+    start(a, configA);
+    ASSERT_TRUE(a.waitForStarted(5000));
+    QThread::msleep(1000);
+    start(b, configB);
+    ASSERT_TRUE(b.waitForStarted(5000));
+    bool both = false;
+    for (int i = 0; i < 100 && !both; ++i) {
+        both = Connected("0200007F", "0300007F", port) && Connected("0300007F", "0200007F", port);
+        if (!both)
+            QThread::msleep(50);
+    }
+    EXPECT_TRUE(both) << "the two stations did not connect both ways on port " << port;
+    EXPECT_EQ(b.state(), QProcess::Running) << "the second profile ended at once";
+    ASSERT_TRUE(a.waitForFinished(20000));
+    ASSERT_TRUE(b.waitForFinished(20000));
+    EXPECT_EQ(a.exitCode(), 0);
+    EXPECT_EQ(b.exitCode(), 0);
+}
+
 TEST(SingleInstance, SocketLeftByACrashedProgramIsReplaced)
 {
     const QString name = UniqueName("stale");

@@ -178,7 +178,45 @@ CONF
 export XDG_DATA_HOME="$HOME_DIR/.local/share" XDG_STATE_HOME="$HOME_DIR/.local/state"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-pal-$$-$RANDOM"
+# The station listener on a port of this run's own, its peer file in the work folder: a run
+# beside other copies of the program never meets them on the network.
+station_settings() {
+    { grep -v '^#end$' "$1" 2>/dev/null
+      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
+          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
+}
+mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
+# No instrument on a serial port: a port another program holds would put its
+# line on the message bar between two pictures that must match.
+cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<'CONF'
+[Software\Quorwick\Brinevane\Default\Navigator\GPS]
+ReceiveCOMPort=dword:0
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Wind]
+ReceiveCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
+TransmitCOMPort=dword:0
+#end
+CONF
+station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS BRINE_OPEN_FILES
+# No serial ports: a port another program on the machine holds would put a
+# message on the bar between the pictures compared.
+mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
+cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<'CONF'
+[Software\Quorwick\Brinevane\Default\Navigator\GPS]
+ReceiveCOMPort=dword:0
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Wind]
+ReceiveCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
+TransmitCOMPort=dword:0
+#end
+CONF
 
 # A small window manager, its own keys moved off Ctrl+Alt, which the
 # program's Day key (Ctrl+Alt+D) uses.
@@ -228,9 +266,7 @@ exit_program() {
     [ "$rc" -eq 0 ] || fail "the program ended with exit code $rc"
 }
 
-# The View menu's palette items by keyboard: Night by its key; Dusk, whose
-# key Target Tracking shares, as the item above Night (Up from the first
-# item wraps to Night, the last enabled one).
+# The View menu's palette items by keyboard, each by its own key.
 choose_palette() {
     focus "$MAIN"
     xdotool key alt+v
@@ -240,7 +276,7 @@ choose_palette() {
     menu_gone() { is_gone "$menu"; }
     sleep 0.2
     case $1 in
-        dusk) xdotool key Up Up Return ;;
+        dusk) xdotool key k ;;
         night) xdotool key n ;;
     esac
     wait_for "the View menu to close" menu_gone
@@ -372,9 +408,14 @@ wait_for "the message about the text file" message_visible
 MESSAGE=$(echo "$FOUND" | head -1)
 [ "$(xdotool getwindowname "$MESSAGE")" = "Brinevane" ] || fail "the message is titled '$(xdotool getwindowname "$MESSAGE")'"
 shoot "$MESSAGE" text-file-message
-focus "$MESSAGE"
-xdotool key Return
-message_gone() { is_gone "$MESSAGE"; }
+# Return until it goes: on a busy machine the first key can reach the window
+# before it takes the keyboard.
+message_gone() {
+    is_gone "$MESSAGE" && return 0
+    xdotool windowfocus --sync "$MESSAGE" 2>/dev/null && xdotool key Return
+    sleep 1
+    is_gone "$MESSAGE"
+}
 wait_for "the message to close" message_gone
 unset BRINE_OPEN_FILES
 xdotool mousemove 1279 1023   # no --sync: it waits for a move that may not come

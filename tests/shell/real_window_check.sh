@@ -172,6 +172,15 @@ focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to w
 export XDG_CONFIG_HOME="$work/config"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-xwin-$$-$RANDOM"
+# The station listener on a port of this run's own, its peer file in the work folder: a run
+# beside other copies of the program never meets them on the network.
+station_settings() {
+    { grep -v '^#end$' "$1" 2>/dev/null
+      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
+          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
+}
+mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
+station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
 
 # Full screen is the window manager's to grant: on a bare X server the

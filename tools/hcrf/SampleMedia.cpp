@@ -28,7 +28,7 @@ struct PlanSpec {
     char shoreline;
 };
 
-struct ChartSpec {
+struct SampleChart {
     std::string number, title;
     long scale;
     double metresPerPixel;
@@ -40,7 +40,7 @@ struct ChartSpec {
 const PlanSpec kEagleHarbor = {
     "PLAN 1: EAGLE HARBOR", 20000, 2.0, 47.6205, -122.515, 1536, 1024, 'f'};
 
-const ChartSpec kCharts[] = {
+const SampleChart kCharts[] = {
     {"RC9001", "PUGET SOUND - ADMIRALTY INLET TO TACOMA", 350000, 35.0, 1792, 3584, 'h', false},
     {"RC9002", "SEATTLE AND APPROACHES", 50000, 5.0, 4096, 3072, 'h', true},
     {"RC9003", "ELLIOTT BAY AND SEATTLE HARBOR", 20000, 2.0, 4096, 2816, 'f', false},
@@ -176,34 +176,34 @@ bool LandPicture(const ChartParameters& p, unsigned width, unsigned height, doub
     return true;
 }
 
-bool DrawChart(const ChartSpec& spec, unsigned processes, Drawn& drawn, std::string& error)
+bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::string& error)
 {
     ChartParameters& p = drawn.parameters;
-    p.chartNumber = spec.number;
-    p.title = spec.title;
+    p.chartNumber = chart.number;
+    p.title = chart.title;
     p.editionDate = "05012026";
     p.editionField = kEdition;
     p.chartCdName = kChartMedium;
     p.shortCode = "PUGET";
     p.headerUpdate = 0;
-    p.scale = spec.scale;
+    p.scale = chart.scale;
     p.lowResolutionRatio = 4;
     p.notes = 0;
     p.datumShift = false;
     p.supportFiles = false;
-    CentreBounds(kCentreLat, kCentreLon, spec.metresPerPixel, spec.width, spec.height, p.north,
+    CentreBounds(kCentreLat, kCentreLon, chart.metresPerPixel, chart.width, chart.height, p.north,
                  p.south, p.west, p.east);
-    if (!LandPicture(p, spec.width, spec.height, spec.metresPerPixel, spec.shoreline, processes,
+    if (!LandPicture(p, chart.width, chart.height, chart.metresPerPixel, chart.shoreline, processes,
                      drawn.picture, error))
         return false;
     IndexedImage& picture = drawn.picture;
     ChartPen pen(picture);
-    const int w = int(spec.width), h = int(spec.height);
+    const int w = int(chart.width), h = int(chart.height);
 
     // The main panel is the neatline's rectangle, less the plan's corner.
     const double m = kMargin;
     p.mainOutline = {{m, m}, {w - m, m}, {w - m, h - m}, {m, h - m}};
-    if (spec.withPlan) {
+    if (chart.withPlan) {
         const PlanSpec& plan = kEagleHarbor;
         const double x2 = w - m, y2 = h - m;
         const double x1 = x2 - plan.width, y1 = y2 - plan.height;
@@ -226,19 +226,20 @@ bool DrawChart(const ChartSpec& spec, unsigned processes, Drawn& drawn, std::str
             {plan.title, plan.scale, q.north, q.south, q.west, q.east, x1, y1, x2, y2});
     }
 
-    const double unit = GraduationMinutes(spec.metresPerPixel);
+    const double unit = GraduationMinutes(chart.metresPerPixel);
     pen.Border(
-        kMargin, unit, [&](int y) { return PixelToLatLon(p, spec.width, spec.height, 0, y).first; },
-        [&](int x) { return PixelToLatLon(p, spec.width, spec.height, x, 0).second; });
+        kMargin, unit,
+        [&](int y) { return PixelToLatLon(p, chart.width, chart.height, 0, y).first; },
+        [&](int x) { return PixelToLatLon(p, chart.width, chart.height, x, 0).second; });
     const std::string warning = "SAMPLE - NOT FOR NAVIGATION";
     for (int y : {10, h - 10 - 7 * 4})
         pen.Text((w - int(warning.size()) * 24) / 2, y, warning, 4, ChartPen::Colour::Ink);
     const std::vector<ChartPen::Line_> cartouche = {
-        {spec.number, 5},
-        {spec.title, 4},
-        {"SCALE 1:" + Thousands(spec.scale) + " AT LATITUDE 47 36N", 3},
+        {chart.number, 5},
+        {chart.title, 4},
+        {"SCALE 1:" + Thousands(chart.scale) + " AT LATITUDE 47 36N", 3},
         {"MERCATOR PROJECTION - WGS 84", 3},
-        {std::string("SHORELINE: GSHHG ") + (spec.shoreline == 'f' ? "FULL" : "HIGH") +
+        {std::string("SHORELINE: GSHHG ") + (chart.shoreline == 'f' ? "FULL" : "HIGH") +
              " RESOLUTION (GMT)",
          3},
         {"BLUE TINTS SHOW DISTANCE OFFSHORE, NOT DEPTH", 3},
@@ -317,16 +318,16 @@ bool WriteSampleMedia(const std::filesystem::path& folder, unsigned processes, s
 
     std::vector<CatalogueChart> firstCatalogue, secondCatalogue;
     for (std::size_t i = 0; i < std::size(kCharts); ++i) {
-        const ChartSpec& spec = kCharts[i];
+        const SampleChart& chart = kCharts[i];
         Drawn drawn;
-        if (!DrawChart(spec, processes, drawn, error))
+        if (!DrawChart(chart, processes, drawn, error))
             return false;
         IndexedImage updated;
         if (i == kHarbour) {
             updated = UpdatedHarbour(drawn);
             drawn.parameters.updatedPicture = &updated;
         }
-        const std::filesystem::path chartFolder = ChartFolder(chartMedium, spec.number);
+        const std::filesystem::path chartFolder = ChartFolder(chartMedium, chart.number);
         std::filesystem::create_directories(chartFolder, ec);
         WrittenChart written;
         if (!WriteChartSet(drawn.picture, drawn.parameters, chartFolder, written, error))
@@ -340,23 +341,23 @@ bool WriteSampleMedia(const std::filesystem::path& folder, unsigned processes, s
         base.indexCrc = written.indexCrc;
         firstCatalogue.push_back(base);
         secondCatalogue.push_back(i == kHarbour ? written.catalogue : base);
-        const std::filesystem::path upr = chartFolder / (spec.number + ".upr");
-        const std::filesystem::path upi = chartFolder / (spec.number + ".upi");
+        const std::filesystem::path upr = chartFolder / (chart.number + ".upr");
+        const std::filesystem::path upi = chartFolder / (chart.number + ".upi");
         if (i == kHarbour) {
-            const auto target = ChartFolder(update2, spec.number);
+            const auto target = ChartFolder(update2, chart.number);
             if (!MoveFile(upr, target / upr.filename(), error) ||
                 !MoveFile(upi, target / upi.filename(), error))
                 return false;
-            log << spec.number << ": " << written.updatedTiles << " update tiles\n";
+            log << chart.number << ": " << written.updatedTiles << " update tiles\n";
         } else {
             std::filesystem::remove(upr, ec);
             std::filesystem::remove(upi, ec);
-            if (!WriteEmptyUpdate(ChartFolder(update2, spec.number), spec.number, error))
+            if (!WriteEmptyUpdate(ChartFolder(update2, chart.number), chart.number, error))
                 return false;
         }
-        if (!WriteEmptyUpdate(ChartFolder(update1, spec.number), spec.number, error))
+        if (!WriteEmptyUpdate(ChartFolder(update1, chart.number), chart.number, error))
             return false;
-        log << spec.number << ": " << spec.width << " x " << spec.height << " pixels, "
+        log << chart.number << ": " << chart.width << " x " << chart.height << " pixels, "
             << written.highTilesAcross * written.highTilesDown << " tiles\n";
     }
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QIcon>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QScrollBar>
@@ -27,6 +28,13 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
 {
     setObjectName("ChartFrame");
     setAttribute(Qt::WA_DeleteOnClose);
+    // The vessel's chart window and a print preview show pictures of their
+    // own in the title bar and the window list; an ordinary chart keeps the
+    // program's.
+    if (state == chart::kFrameAutoscroll)
+        setWindowIcon(QIcon(QStringLiteral(":/icons/autoscroll.svg")));
+    else if (state == chart::kFramePrintPreview)
+        setWindowIcon(QIcon(QStringLiteral(":/icons/document-print.svg")));
     setMinimumSize(100, 100);
     m_msgBar =
         std::make_unique<app::CMsgBar>(*services.clock, *services.sound, services.audioFolder);

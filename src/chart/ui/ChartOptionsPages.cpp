@@ -1,5 +1,7 @@
 #include "chart/ui/ChartOptionsPages.h"
 
+#include "app/ui/ModuleUi.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -382,6 +384,11 @@ void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
         [module, parent](const chart::CChartFolders& v) {
             ReloadChartFolders(*module, v, parent);
         })));
+    // Each chart service with pages of its own (the raster services' installation) adds them.
+    for (const auto& service : charting.ChartServices())
+        if (CModuleUi* ui = service->Ui())
+            for (const COptionPageFactory& page : ui->OptionPages())
+                sheet->AddPage(page.create(sheet));
     sheet->SetFrameQueue(frameQueue);
     sheet->ShowModeless();
 }

@@ -1,7 +1,9 @@
 #include "chart/ui/ChartPropDlg.h"
 
 #include <QFormLayout>
+
 #include <QLineEdit>
+#include <algorithm>
 
 #include "chart/ChartDoc.h"
 #include "geo/DatumInfo.h"
@@ -42,7 +44,21 @@ void CChartPropDlg::UpdateControls()
         m_datum->clear();
         return;
     }
-    m_name->setText(
-        QString::fromStdString(m_doc->GetChartNumber() + " - " + m_doc->GetChartTitle()));
+    const std::string number = m_doc->GetChartNumber();
+    m_name->setText(QString::fromStdString(
+        number.empty() ? m_doc->GetChartTitle() : number + " - " + m_doc->GetChartTitle()));
     m_datum->setText(QString::fromStdString(geo::CDatumInfo::GetName(m_doc->GetDatumIndex())));
+    // The whole name shows, from its start: the fields are as wide as the
+    // longer text needs (up to a sensible limit), and the window follows.
+    int wanted = 0;
+    for (QLineEdit* edit : {m_name, m_datum}) {
+        wanted = std::max(wanted, edit->fontMetrics().horizontalAdvance(edit->text()));
+        edit->setCursorPosition(0);
+    }
+    const int margins = 4 * m_name->fontMetrics().averageCharWidth();
+    const int width = std::min(wanted + margins, 60 * m_name->fontMetrics().averageCharWidth());
+    m_name->setMinimumWidth(width);
+    m_datum->setMinimumWidth(width);
+    if (isWindow())
+        adjustSize();
 }

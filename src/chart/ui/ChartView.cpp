@@ -15,6 +15,7 @@
 
 #include "app/CommandIds.h"
 #include "app/DisplayPalettes.h"
+#include "app/ui/PostedMessagePump.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/ui/QtPainterBackend.h"
@@ -31,6 +32,13 @@ CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QW
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
     setMinimumSize(16, 16);
+    m_pump = std::make_unique<CPostedMessagePump>(
+        m_messages,
+        [this](const app::CPostedMessage& message) {
+            if (message.id == kMsgZoomToDragRect)
+                ZoomToDragRect();
+        },
+        this);
     // The own vessel on every chart, where the navigator has it at each paint.
     m_ownVessel = std::make_unique<chart::COwnVesselLayer>([this](chart::COwnVesselValues& v) {
         return m_module && m_module->Services().ownVessel && m_module->Services().ownVessel(v);
@@ -43,6 +51,8 @@ CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QW
 
 CChartView::~CChartView()
 {
+    m_messages.Close();
+    m_pump.reset();
     for (CChartViewExtension* e : Extensions())
         e->ViewDestroyed(*this);
     std::erase(Views(), this);
@@ -257,8 +267,7 @@ void CChartView::ButtonUp(geo::IntPoint p)
         m_pipeline.SetDragging(false);
         m_doc.EndDrag(p);
         m_zoomPending = true;
-        QMetaObject::invokeMethod(
-            this, [this] { ZoomToDragRect(); }, Qt::QueuedConnection);
+        m_messages.Post(kMsgZoomToDragRect);
         update();
     }
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PostedMessageQueue.h"
 #include "chart/ChartViewPipeline.h"
 #include "chart/draw/BufferDC.h"
 #include "geo/Clipping.h"
@@ -33,6 +34,7 @@ struct CChartViewServices {
     std::function<void(const std::string&)> showRangeBearingLabel;
 };
 
+class CPostedMessagePump;
 class QPrinter;
 class QMenu;
 class CChartView;
@@ -55,6 +57,9 @@ public:
 class CChartView : public QWidget {
     Q_OBJECT
 public:
+    // The view's own messages, posted to itself through its queue.
+    static constexpr unsigned kMsgZoomToDragRect = 0x502;   // a finished drag rectangle
+
     CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QWidget* parent = nullptr);
     ~CChartView() override;
 
@@ -80,9 +85,11 @@ public:
     // sans font, then buffer 3 scaled into the rest of the page. False when
     // there is nothing to print.
     bool Print(QPrinter& printer);
-    // The drag rectangle finished: the chart zooms to it (a posted step, so
-    // the button release finishes first; a double-click cancels it).
+    // The drag rectangle finished: the chart zooms to it (message 0x502
+    // through the view's queue, so the button release finishes first; a
+    // double-click before it is handled cancels it).
     void ZoomToDragRect();
+    app::CPostedMessageQueue& Messages() { return m_messages; }
     int PaintCount() const { return m_paints; }
 
     // Extensions join every view there is and every view made later.
@@ -125,6 +132,8 @@ private:
     geo::IntPoint m_lastPoint;
     std::optional<geo::IntPoint> m_keyboardPoint;   // where warping the pointer is refused
     bool m_zoomPending = false;
+    app::CPostedMessageQueue m_messages;
+    std::unique_ptr<CPostedMessagePump> m_pump;
     int m_wheel = 0;
     int m_paints = 0;
     CChartViewExtension* m_pressTaker = nullptr;   // the extension that took the left press

@@ -92,7 +92,7 @@ void CChartpointPanel::InitPanel()
     m_name = edit("name", QStringLiteral("&Name"), 25);
     m_area = edit("area", QStringLiteral("&Area"), 20);
     m_type = edit("type", QStringLiteral("T&ype"), 20);
-    m_id = edit("id", QStringLiteral("&ID"), 8);
+    m_id = edit("id", QStringLiteral("I&D"), 8);
     connect(m_id, &QLineEdit::textEdited, this, [this](const QString& t) {
         const int at = m_id->cursorPosition();
         m_id->setText(t.toUpper());
@@ -100,7 +100,7 @@ void CChartpointPanel::InitPanel()
     });
     m_zone = edit("zone", QStringLiteral("&ZT"), 3);
     m_latitude = edit("latitude", QStringLiteral("&Latitude"), 20);
-    m_longitude = edit("longitude", QStringLiteral("L&ongitude"), 20);
+    m_longitude = edit("longitude", QStringLiteral("Lon&gitude"), 20);
     m_datum = new QComboBox(body);
     m_datum->setObjectName("datum");
     form->addRow(QStringLiteral("Datum"), m_datum);
@@ -117,8 +117,10 @@ void CChartpointPanel::InitPanel()
     form->addRow(QString(), m_locked);
     layout->addLayout(form);
 
-    layout->addWidget(new QLabel(QStringLiteral("Memo"), body));
+    auto* memoLabel = new QLabel(QStringLiteral("&Memo"), body);
+    layout->addWidget(memoLabel);
     m_memo = new QPlainTextEdit(body);
+    memoLabel->setBuddy(m_memo);
     m_memo->setObjectName("memo");
     m_memo->setTabChangesFocus(true);
     m_memo->setMaximumHeight(110);
@@ -134,7 +136,7 @@ void CChartpointPanel::InitPanel()
     layout->addWidget(m_attachments);
     auto* attachRow = new QHBoxLayout();
     m_attach = new QPushButton(QStringLiteral("A&ttach"), body);
-    m_view = new QPushButton(QStringLiteral("Vie&w"), body);
+    m_view = new QPushButton(QStringLiteral("V&iew"), body);
     m_detach = new QPushButton(QStringLiteral("D&etach"), body);
     for (QPushButton* b : {m_attach, m_view, m_detach})
         attachRow->addWidget(b);
@@ -147,7 +149,7 @@ void CChartpointPanel::InitPanel()
     m_new = new QPushButton(QStringLiteral("&New"), body);
     m_delete = new QPushButton(QStringLiteral("&Delete"), body);
     m_edit = new QPushButton(QStringLiteral("Edit"), body);
-    m_apply = new QPushButton(QStringLiteral("Apply"), body);
+    m_apply = new QPushButton(QStringLiteral("A&pply"), body);
     m_new->setObjectName("new");
     m_delete->setObjectName("delete");
     m_edit->setObjectName("edit");
@@ -167,7 +169,6 @@ void CChartpointPanel::InitPanel()
         m_edit->setChecked(m_module.IsEditMode());
     });
     connect(m_apply, &QPushButton::clicked, this, [this] { m_module.OnApply(); });
-    connect(m_locked, &QCheckBox::clicked, this, [this] {});
     setWidget(body);
     CSidePanel::InitPanel();
 }
@@ -374,6 +375,14 @@ void CChartpointPanel::OnDetach()
     m_attachments->setItemText(entry, kUnused);
     m_attachments->setCurrentIndex(entry);
     Modified();
+}
+
+void CChartpointPanel::FocusName()
+{
+    if (!m_name)
+        return;
+    m_name->setFocus(Qt::OtherFocusReason);
+    m_name->selectAll();
 }
 
 void CChartpointPanel::ShowAttachment(int n)

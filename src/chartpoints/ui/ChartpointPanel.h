@@ -50,6 +50,8 @@ public:
 
     // Selects attachment entry n (1..4) and opens or closes its viewer.
     void ShowAttachment(int n);
+    // Puts the keyboard in the Name field (a chartpoint was just added).
+    void FocusName();
     // For scripted checks: attaches `path` to the selected entry as Attach does.
     bool AttachFile(const std::string& path);
 

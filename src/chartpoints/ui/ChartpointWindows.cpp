@@ -3,12 +3,14 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "chart/ChartDoc.h"
+#include "chartpoints/PanelPosition.h"
 #include "chartpoints/ui/ChartpointPanel.h"
 
 #include <QMainWindow>
 #include <QMenu>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace cmd = app::cmd;
 
@@ -29,12 +31,54 @@ private:
 
 }   // namespace
 
+class CChartpointWindows::StateWriter final : public chartpoints::CChartpointListener {
+public:
+    explicit StateWriter(CChartpointWindows& owner) : m_owner(owner) { }
+    void OnChartpointChange(const chartpoints::CChartpointChange& change,
+                            db::CDBChartPoint&) override
+    {
+        m_owner.WriteState(change.hint);
+    }
+
+private:
+    CChartpointWindows& m_owner;
+};
+
+void CChartpointWindows::WriteState(int hint)
+{
+    std::ofstream out(m_stateFile, std::ios::app);
+    const geo::CPosition& p = Current().m_position;
+    out << "hint=" << hint << " edit=" << (IsEditMode() ? 1 : 0)
+        << " locked=" << (m_panel && m_panel->IsPositionLocked() ? 1 : 0)
+        << " count=" << (Table().IsOpen() ? Table().GetRecordCount() : 0)
+        << " lat=" << chartpoints::LatitudeText(p.GetLatitude())
+        << " lon=" << chartpoints::LongitudeText(p.GetLongitude());
+    // Where the current mark is on the screen, in the first view that shows it.
+    for (const auto& [view, layer] : m_layers) {
+        chart::PointList points;
+        if (!view->Doc().PositionToClientPoints(p, points) || points.empty())
+            continue;
+        const double ratio = view->PixelRatio();
+        const QPoint global = view->mapToGlobal(
+            QPoint(int(points.front().x / ratio + 0.5), int(points.front().y / ratio + 0.5)));
+        out << " x=" << global.x() << " y=" << global.y();
+        break;
+    }
+    out << " name=" << Current().m_name << "\n";
+}
+
 CChartpointWindows::CChartpointWindows(CSettingsHome& settings, platform::CPrompt& prompt,
                                        std::filesystem::path programFolder,
                                        AttachmentOpener openAttachment)
     : CChartpointModule(settings, prompt, std::move(programFolder)),
       m_openAttachment(std::move(openAttachment))
-{ }
+{
+    if (const char* file = std::getenv("BRINE_CHARTPOINT_STATE_FILE"); file && *file) {
+        m_stateFile = file;
+        m_stateWriter = std::make_unique<StateWriter>(*this);
+        AddListener(m_stateWriter.get());
+    }
+}
 
 CChartpointWindows::~CChartpointWindows()
 {
@@ -185,8 +229,8 @@ void CChartpointWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntP
     chart::CChartDoc* doc = &view.Doc();
     QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
         geo::CPosition position;
-        if (doc->PointToPosition(p, position))
-            AddChartpointAt(position);
+        if (doc->PointToPosition(p, position) && AddChartpointAt(position) && m_panel)
+            m_panel->FocusName();   // the new mark's name is typed next
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { OnDelete(); });
 }

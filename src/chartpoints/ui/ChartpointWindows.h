@@ -47,12 +47,18 @@ public:
     void SetInstruments(nmea::CInstrumentsModule* instruments);
 
 private:
+    // BRINE_CHARTPOINT_STATE_FILE: one line per change for scripted checks.
+    class StateWriter;
+    friend class StateWriter;
+    void WriteState(int hint);
     AttachmentOpener m_openAttachment;
     CModuleHost* m_host = nullptr;
     CChartpointPanel* m_panel = nullptr;
     std::map<CChartView*, std::unique_ptr<chartpoints::CChartpointViewLayer>> m_layers;
     std::unique_ptr<chartpoints::CStationLink> m_stationLink;
     nmea::CInstrumentsModule* m_instruments = nullptr;
+    std::unique_ptr<chartpoints::CChartpointListener> m_stateWriter;
+    std::string m_stateFile;
     CChartView* m_dragView = nullptr;
     geo::IntPoint m_dragStart{};
     bool m_dragMoved = false;

@@ -240,6 +240,8 @@ void CNavigatorWindows::WriteStateFile()
     field("longitude", m_panel->ValueText("longitude"));
     field("cog", m_panel->ValueText("cog"));
     field("sog", m_panel->ValueText("sog"));
+    field("windAngle1", m_panel->ValueText("windAngle1"));
+    field("windSpeed1", m_panel->ValueText("windSpeed1"));
     // The status bar's COG and SOG panes as shown (they follow on the idle pass).
     for (const auto& [name, pane] :
          {std::pair{"cogPane", "Indicator2311"}, std::pair{"sogPane", "Indicator2312"}}) {

@@ -2,6 +2,7 @@
 
 #include "app/StringUtils.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
+#include "nmea/ui/NetworkOptionsPage.h"
 #include "nmea/ui/SentenceOptionsPages.h"
 
 #include <QMessageBox>
@@ -58,5 +59,27 @@ std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
                                                   QString::fromStdString(failure));
                      });
                  return new CNavigatorWindOptions(std::move(model), &Ports(), parent);
+             }}};
+}
+
+std::vector<COptionPageFactory> CInstrumentsWindows::OptionPages()
+{
+    return {{"Network", [this](QWidget* parent) -> CXPropertyPage* {
+                 nmea::CNetworkMessaging& messaging = Messaging();
+                 nmea::CNetworkOptions v;
+                 v.folder = messaging.GetSharedFolder();
+                 v.hostName = nmea::LocalHostName();
+                 if (const auto chosen = messaging.ChosenAddress())
+                     v.address = nmea::Ipv4Text(*chosen);
+                 v.tcpPort = messaging.GetTcpPort();
+                 auto model = std::make_unique<nmea::CNetworkOptionsModel>(
+                     v, nmea::IsLocalIpv4,
+                     [this](const std::string& folder, std::optional<nmea::Ipv4> address,
+                            std::uint16_t port) { ApplyNetworkOptions(folder, address, port); });
+                 const std::optional<nmea::Ipv4> automatic = nmea::FirstNonLoopbackIpv4();
+                 return new CNetworkOptionsDlg(std::move(model), nmea::LocalIpv4Addresses(),
+                                               QString::fromStdString(nmea::Ipv4Text(
+                                                   automatic.value_or(nmea::Ipv4{127, 0, 0, 1}))),
+                                               parent);
              }}};
 }

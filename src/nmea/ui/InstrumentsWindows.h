@@ -13,6 +13,8 @@ public:
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
     // The pages this module adds to the navigator's options sheet.
     std::vector<COptionPageFactory> NavigatorOptionPages();
+    // Its page of the Tools Options sheet: "Network".
+    std::vector<COptionPageFactory> OptionPages() override;
 
 protected:
     // With BRINE_PORTS_STATE_FILE set (scripted window checks), each change of

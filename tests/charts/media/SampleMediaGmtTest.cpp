@@ -148,9 +148,9 @@ std::optional<CatalogueFields> CatalogueOf(const std::filesystem::path& medium,
 }   // namespace
 
 // What installation and verification rely on: every medium's catalogue finds every chart, names
-// the chart medium and the header's edition field (so the second update is no re-issue), and
-// holds check values that the chart's raster meets, the harbour chart's once update-2's tiles are
-// merged.
+// the chart medium and the header's edition field (the same edition in every medium, so the harbour
+// chart's update is not a new edition), and holds check values that the chart's raster meets, the
+// harbour chart's once update-2's tiles are merged.
 TEST(SampleMedia, CataloguesAndCheckValuesMatchTheCharts)
 {
     const std::filesystem::path chartMedium = kMedia / "chart-medium";

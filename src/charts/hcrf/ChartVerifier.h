@@ -1,0 +1,46 @@
+#pragma once
+// The integrity check of a chart's full-detail raster: a worker thread
+// computes the CRC-32 of the tile index and of every tile (in index order)
+// and compares them with the expected values. It takes the document's tile
+// lock per chunk of the index and per tile copy, checks its stop token
+// between chunks, and reports through a posted-message queue, so it never
+// waits for the user-interface thread. Stopping requests the stop and joins.
+
+#include "app/PostedMessageQueue.h"
+#include "charts/hcrf/HCRFRaster.h"
+
+#include <cstdint>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+
+namespace charts::hcrf {
+
+class CChartVerifier {
+public:
+    // Messages on Queue(): progress 0..100 in wParam; results 1 passed, 0 failed.
+    enum Message : unsigned {
+        kIndexProgress = app::kMsgModuleFirst + 0x60,
+        kChartProgress,
+        kIndexResult,
+        kChartResult,
+        kFinished,
+    };
+    static constexpr std::size_t kChunk = 64 * 1024;
+
+    ~CChartVerifier() { Stop(); }
+    // `raster` must stay unchanged until Stop.
+    void Start(const CTileRaster& raster, std::mutex& tileLock);
+    void Stop();
+    bool IsRunning() const { return m_thread.joinable(); }
+    app::CPostedMessageQueue& Queue() { return m_queue; }
+
+private:
+    static void Run(std::stop_token stop, const CTileRaster& raster, std::mutex& lock,
+                    app::CPostedMessageQueue& queue);
+
+    app::CPostedMessageQueue m_queue;
+    std::jthread m_thread;
+};
+
+}   // namespace charts::hcrf

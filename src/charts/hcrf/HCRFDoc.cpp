@@ -1,0 +1,1089 @@
+#include "charts/hcrf/HCRFDoc.h"
+
+#include "app/Colour.h"
+#include "app/Registry.h"
+#include "app/SystemUtils.h"
+#include "app/WaitStatus.h"
+#include "chart/ChartWindow.h"
+#include "chart/ChartingModule.h"
+#include "chart/draw/XDC.h"
+#include "charts/hcrf/ChartNames.h"
+#include "charts/hcrf/HCRFModule.h"
+#include "geo/DatumInfo.h"
+#include "platform/Ascii.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace charts::hcrf {
+
+namespace {
+
+constexpr const char* kOverscale = "Overscale";
+constexpr const char* kUnderscale = "Underscale";
+
+long LeadingNumber(std::string_view text)
+{
+    return long(FieldNumber(text, 0, text.size()));
+}
+
+std::string UnitsText(const std::string& units)
+{
+    return units;
+}
+
+}   // namespace
+
+CHCRFDoc::CHCRFDoc(chart::CChartingModule* charting, CHCRFModule* service)
+    : CChartDoc(charting), m_service(service)
+{ }
+
+CHCRFDoc::~CHCRFDoc()
+{
+    // An open verification window closes (stopping and joining its worker)
+    // before the rasters it reads go.
+    if (m_closeVerification)
+        m_closeVerification();
+    m_verifier.Stop();
+    if (chart::CChartWindow* window = GetChartFrame()) {
+        if (app::CMsgBar* bar = window->GetMsgBar()) {
+            bar->RemoveMessage(m_hMsgOverscale, false);
+            bar->RemoveMessage(m_hMsgUnderscale, false);
+        }
+    }
+    std::error_code ec;
+    if (!m_updateScratch.empty())
+        fs::remove_all(m_updateScratch, ec);
+}
+
+int CHCRFDoc::GetChartType() const
+{
+    return m_service ? m_service->ChartKind() : chart::kChartARCS;
+}
+
+std::string CHCRFDoc::GetChartTypeName()
+{
+    return m_service ? m_service->GetName() : "ARCS";
+}
+
+fs::path CHCRFDoc::ChartFile(std::string_view extension) const
+{
+    const fs::path chr =
+        m_service->ChartFilePath((m_record.source & 1) != 0, m_record.number, "chr");
+    return SiblingFile(chr, extension);
+}
+
+// ---- Opening --------------------------------------------------------------------------
+
+bool CHCRFDoc::OpenChart(const std::string& path)
+{
+    m_fileName = fs::path(path).stem().string();
+    if (!LoadChart())
+        return false;
+    SetName(GetChartTypeName());
+    CreatePalettes();
+    if (chart::CChartWindow* window = GetChartFrame()) {
+        if (app::CMsgBar* bar = window->GetMsgBar()) {
+            bar->AddMessage(m_hMsgOverscale, kOverscale, 34000, 0, false);
+            bar->AddMessage(m_hMsgUnderscale, kUnderscale, 35000, 0, false);
+        }
+    }
+    SetScaleMessages();
+    return true;
+}
+
+bool CHCRFDoc::MakeChartFilesReachable()
+{
+    if (m_record.source & 1)
+        return FolderExists(m_service->ChartsFolder());
+    std::string name = m_record.chartCd, date = m_record.chartDate;
+    if (platform::EqualNoCaseAscii(m_record.chartCd, "UPDATE")) {
+        name = m_record.chartDate.empty() ? m_record.updateCd : m_record.chartDate;
+        date.clear();
+    }
+    return m_service->WaitForCD(name, date, &m_promptCancelled);
+}
+
+bool CHCRFDoc::FetchUpdateFiles()
+{
+    if (m_record.source & 2)
+        return FolderExists(m_service->ChartsFolder());
+    return m_service->WaitForCD(m_record.updateCd, {}, &m_promptCancelled);
+}
+
+bool CHCRFDoc::LoadChart()
+{
+    if (!m_service)
+        return false;
+    db::CDBARCSCat& cat = m_service->Catalogue();
+    // 1. The catalogue's record of the chart.
+    if (!cat.SeekKey(m_fileName))
+        return false;
+    m_record =
+        CCatalogueCopy{cat.m_no,      cat.m_desc,   cat.m_chcdid, cat.m_chcddop, cat.m_upcdid,
+                       cat.m_upcddop, cat.m_source, cat.m_chptr,  cat.m_scale,   cat.m_ho};
+    // 2. The chart's files reachable.
+    if (!MakeChartFilesReachable())
+        return false;
+    // 3. Header.
+    auto header = ReadWholeFile(ChartFile("hdr"));
+    if (!header || !m_header.Read(*header))
+        return false;
+    m_headerBytes = std::move(*header);
+    // 4, 5. Catalogue entry and plans from the installed update copy.
+    CCatalogueFolder catalogue;
+    if (!catalogue.Load(m_service->UpdateSourcePath(m_record.updateCd)) ||
+        !catalogue.ReadEntry(m_record.number, m_entry))
+        return false;
+    m_plans.clear();
+    for (unsigned i = 1; i <= m_entry.plans; ++i) {
+        CPlanCatEntry plan;
+        if (const auto offset = m_entry.PlanOffset(i))
+            catalogue.ReadPlan(*offset, plan);
+        m_plans.push_back(std::move(plan));
+    }
+    // 6. Code tables.
+    const auto pal = ReadWholeFile(ChartFile("pal"));
+    if (!pal || !LoadCodeTable(*pal, RasterKind::HighResolution, m_highTable) ||
+        !LoadCodeTable(*pal, RasterKind::LowResolution, m_lowTable))
+        return false;
+    // 7. Update label.
+    m_updateLabel = m_header.generalInfo.updateNumber;
+    // 8. Panels: the main panel's outline from the catalogue entry, inset i
+    //    from plan i; an inset beyond the catalogue's plans has no outline.
+    CPanelLookups lookups;
+    lookups.Load(m_service->UpdateSourcePath(m_record.updateCd));
+    m_panels.clear();
+    const unsigned insets = m_header.identifier.insetPanels;
+    for (unsigned i = 0; i <= insets; ++i) {
+        std::vector<geo::CPosition> outline;
+        if (i == 0)
+            outline = m_entry.outline;
+        else if (i <= m_plans.size() && m_plans[i - 1].valid)
+            outline = m_plans[i - 1].outline;
+        CPanel panel;
+        std::string error;
+        const bool enciphered =
+            m_header.protection.IsEnciphered(true, CDataProtection::Part::PanelData);
+        if (!panel.Load(ChartFile("chr"), i, std::move(outline), lookups, enciphered, &error))
+            return false;
+        m_panels.push_back(std::move(panel));
+    }
+    m_mainWithoutOutline = m_entry.outline.empty();
+    m_currentPanel = (m_mainWithoutOutline && m_panels.size() > 1) ? 1 : 0;
+    // 9. Extent.
+    bool any = false;
+    for (const CPanel& panel : m_panels) {
+        for (std::size_t s = 0; s < panel.SubPanelCount(); ++s) {
+            const geo::IntRect& r = panel.SubPanel(s).PixelBounds();
+            if (panel.SubPanel(s).PixelOutline().empty())
+                continue;
+            if (!any)
+                m_pixelExtent = r;
+            m_pixelExtent.left = std::min(m_pixelExtent.left, r.left);
+            m_pixelExtent.top = std::min(m_pixelExtent.top, r.top);
+            m_pixelExtent.right = std::max(m_pixelExtent.right, r.right);
+            m_pixelExtent.bottom = std::max(m_pixelExtent.bottom, r.bottom);
+            any = true;
+        }
+    }
+    if (!m_entry.outline.empty()) {
+        double n = -90, s = 90, w = 180, e = -180;
+        for (const auto& p : m_entry.outline) {
+            n = std::max(n, p.GetLatitude());
+            s = std::min(s, p.GetLatitude());
+            w = std::min(w, p.GetLongitude());
+            e = std::max(e, p.GetLongitude());
+        }
+        SetWholeExtent(geo::CPosition(n, w), geo::CPosition(s, e));
+        SetReferencePosition(geo::CPosition((n + s) / 2, (w + e) / 2));
+    }
+    // 10. The overview raster.
+    return LoadRaster(kLow);
+}
+
+bool CHCRFDoc::CreatePalettes()
+{
+    CChartDoc::CreatePalettes();
+    const auto pal = ReadWholeFile(ChartFile("pal"));
+    CColourTables tables;
+    if (!pal || !ApplyColourSections(*pal, tables))
+        return true;
+    const PaletteKind kinds[] = {PaletteKind::Day, PaletteKind::Dusk, PaletteKind::Night};
+    for (int p = 0; p < 3; ++p) {
+        const auto& table = tables.Table(kinds[p]);
+        for (std::size_t i = 0; i < 256; ++i)
+            Colours(p)[i] = 0xFF000000u | std::uint32_t(table[i].red) << 16 |
+                            std::uint32_t(table[i].green) << 8 | table[i].blue;
+    }
+    SetColourCount(std::uint16_t(tables.dayCount));
+    return true;
+}
+
+bool CHCRFDoc::LoadHighWithUpdates()
+{
+    const auto chr = ReadWholeFile(ChartFile("chr"));
+    const auto chi = ReadWholeFile(IndexFileOf(ChartFile("chr")));
+    if (!chr || !chi)
+        return false;
+    CTileRaster raster;
+    std::string error;
+    if (!raster.Assign(*chr, *chi, m_header.generalInfo.highTilesAcross,
+                       m_header.generalInfo.highTilesDown, &error))
+        return false;
+    std::vector<std::string> updated;
+    const bool wanted =
+        LeadingNumber(m_entry.updateNumber) != LeadingNumber(m_header.generalInfo.updateNumber);
+    if (wanted && FetchUpdateFiles()) {
+        const bool updatesOnDisk = (m_record.source & 2) != 0;
+        fs::path upr = SiblingFile(
+            m_service->ChartUpdateFilePath(updatesOnDisk, m_record.number, "upr"), "upr");
+        fs::path upi = SiblingFile(upr, "upi");
+        bool copied = false;
+        if (m_record.source == 0) {
+            // Both on their media: the update files are copied to a private
+            // folder while the chart medium is asked for again.
+            std::error_code ec;
+            if (m_updateScratch.empty()) {
+                std::string pattern = (fs::temp_directory_path() / "brine-upd-XXXXXX").string();
+                if (char* made = mkdtemp(pattern.data()))
+                    m_updateScratch = made;
+            }
+            if (m_updateScratch.empty())
+                return false;
+            const fs::path toUpr = m_updateScratch / GetChartFileName(m_record.number, "upr");
+            const fs::path toUpi = m_updateScratch / GetChartFileName(m_record.number, "upi");
+            if (!fs::copy_file(upr, toUpr, fs::copy_options::overwrite_existing, ec) ||
+                !fs::copy_file(upi, toUpi, fs::copy_options::overwrite_existing, ec))
+                return false;
+            copied = true;
+            upr = toUpr;
+            upi = toUpi;
+            if (!MakeChartFilesReachable()) {
+                fs::remove(toUpr, ec);
+                fs::remove(toUpi, ec);
+                return false;
+            }
+        }
+        const auto uprBytes = ReadWholeFile(upr);
+        const auto upiBytes = ReadWholeFile(upi);
+        if (uprBytes && upiBytes)
+            raster.MergeUpdates(*uprBytes, *upiBytes, m_entry.rasterCheck, m_entry.indexCheck,
+                                &updated, &error);
+        if (copied) {
+            std::error_code ec;
+            fs::remove(upr, ec);
+            fs::remove(upi, ec);
+        }
+    }
+    std::lock_guard lock(m_tileLock);
+    m_high = std::move(raster);
+    m_updatedTiles = std::move(updated);
+    m_updatedSet.clear();
+    for (const std::string& t : m_updatedTiles)
+        if (t.size() == 6)
+            m_updatedSet.emplace(unsigned(std::atoi(t.substr(0, 3).c_str())),
+                                 unsigned(std::atoi(t.substr(3).c_str())));
+    return true;
+}
+
+bool CHCRFDoc::LoadRaster(int raster)
+{
+    app::CWaitStatus wait;
+    m_scale = 1.0;
+    if (raster == kHigh) {
+        if (!m_high.IsLoaded() && !LoadHighWithUpdates())
+            return false;
+        m_updateLabel = m_entry.updateNumber;
+    } else {
+        if (!m_low.IsLoaded()) {
+            const fs::path lor = ChartFile("lor");
+            std::string error;
+            if (!m_low.Load(lor, IndexFileOf(lor), m_header.generalInfo.lowTilesAcross,
+                            m_header.generalInfo.lowTilesDown, &error))
+                return false;
+        }
+        m_scroll = {0, 0};
+        m_updateLabel = m_header.generalInfo.updateNumber;
+    }
+    m_lastDrawn = m_scroll;
+    m_active = raster;
+    InvalidateChart();
+    SetScaleMessages();
+    return true;
+}
+
+// ---- Texts ---------------------------------------------------------------------------
+
+const CSubPanel* CHCRFDoc::CurrentSubPanel() const
+{
+    return m_currentPanel < m_panels.size() ? m_panels[m_currentPanel].Current() : nullptr;
+}
+
+std::string CHCRFDoc::GetChartTitle()
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return s ? s->Name() : std::string{};
+}
+
+std::string CHCRFDoc::GetChartNumber()
+{
+    return m_header.identifier.chartNumber;
+}
+
+bool CHCRFDoc::GetIssueDate(std::string& text)
+{
+    text = m_header.identifier.editionDate;
+    return IsChartLoaded();
+}
+
+bool CHCRFDoc::GetUpdateDate(std::string& text)
+{
+    const std::string& l = m_updateLabel;
+    text = l.substr(0, std::min<std::size_t>(4, l.size())) + "/" +
+           (l.size() > 4 ? l.substr(4, 5) : std::string{});
+    return IsChartLoaded();
+}
+
+std::string CHCRFDoc::GetScaleText()
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return (IsChartLoaded() && s) ? s->ScaleText() : std::string{};
+}
+
+std::string CHCRFDoc::GetHorizontalDatum()
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return s ? s->HorizontalDatumName() : std::string{};
+}
+
+std::string CHCRFDoc::GetDepthUnits()
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return s ? UnitsText(s->DepthUnits()) : std::string{};
+}
+
+std::string CHCRFDoc::GetProjection()
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return s ? s->ProjectionName() : std::string{};
+}
+
+std::uint16_t CHCRFDoc::GetDatumIndex() const
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return s ? s->DatumIndex() : geo::DatumIndexChart();
+}
+
+std::string CHCRFDoc::ManufacturerText() const
+{
+    return CHCRFModule::GetServiceName(m_service ? m_service->Office() : 2);
+}
+
+std::string CHCRFDoc::NorthSouthRangeText()
+{
+    if (!IsChartLoaded() || m_currentPanel >= m_panels.size())
+        return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld",
+                  std::lround(m_panels[m_currentPanel].NorthSouthRangeMinutes()));
+    return std::string(text) + "nm";
+}
+
+bool CHCRFDoc::GetMetresPerPixel(double& metres)
+{
+    const CSubPanel* s = CurrentSubPanel();
+    if (!s || s->OutlineHeight() <= 0)
+        return false;
+    const double height = double(s->OutlineHeight()) * m_scale / LowRatio();
+    if (height <= 0)
+        return false;
+    metres = s->NorthSouthRangeMinutes() / height * 1852.0;
+    return true;
+}
+
+bool CHCRFDoc::GetResolutionText(std::string& text, double& metresPerPixel)
+{
+    // A sub-panel without outline height has no figure: the text is empty.
+    const CSubPanel* s = CurrentSubPanel();
+    if (!s || s->OutlineHeight() <= 0) {
+        text.clear();
+        return false;
+    }
+    return CChartDoc::GetResolutionText(text, metresPerPixel);
+}
+
+// ---- Drawing -------------------------------------------------------------------------
+
+geo::IntRect CHCRFDoc::ClientArea()
+{
+    return ViewClientRect();
+}
+
+int CHCRFDoc::DrawChart(chart::CXDC& dc)
+{
+    const CTileRaster& raster = ActiveData();
+    if (!raster.IsLoaded())
+        return 0;
+    const geo::IntRect client = ClientArea();
+    const int t = TileSize();
+    if (t <= 0)
+        return 0;
+    m_lastDrawn = m_scroll;
+    const int firstCol = std::max(0, (m_scroll.x + client.left) / t);
+    const int lastCol =
+        std::min<int>(int(raster.TilesAcross()), (m_scroll.x + client.right + t - 1) / t);
+    const int firstRow = std::max(0, (m_scroll.y + client.top) / t);
+    const int lastRow =
+        std::min<int>(int(raster.TilesDown()), (m_scroll.y + client.bottom + t - 1) / t);
+    const CodeTable& table = m_active == kHigh ? m_highTable : m_lowTable;
+    const bool enciphered =
+        m_header.protection.IsEnciphered(m_active == kHigh, CDataProtection::Part::Tiles);
+    int drawn = 0;
+    for (int row = firstRow; row < lastRow; ++row) {
+        for (int col = firstCol; col < lastCol; ++col) {
+            const CTileCache::Tile* tile =
+                m_cache.Get(unsigned(m_active), unsigned(col), unsigned(row), [&](TileBuffer out) {
+                    return raster.ReadTile(unsigned(col), unsigned(row), table, enciphered, out,
+                                           m_tileLock);
+                });
+            if (!tile)
+                continue;   // a tile that does not decode leaves its area as it was
+            const geo::IntRect dest{col * t - m_scroll.x, row * t - m_scroll.y,
+                                    col * t - m_scroll.x + t, row * t - m_scroll.y + t};
+            const chart::CIndexedImage image{tile->data(), int(kTileSide), int(kTileSide),
+                                             std::ptrdiff_t(kTileSide)};
+            dc.BlitIndexed(image, geo::IntRect{0, 0, int(kTileSide), int(kTileSide)}, dest);
+            ++drawn;
+        }
+    }
+    const chart::CChartingModule* charting = Module();
+    if (charting && charting->ChartSettings().drawUpdateBoxes && m_active == kHigh) {
+        chart::CSelPen pen(dc, 0x000000FF, chart::PenStyle::Solid, 2);
+        for (const auto& [col, row] : m_updatedSet) {
+            const int x = int(col) * t - m_scroll.x, y = int(row) * t - m_scroll.y;
+            dc.DrawRectangle(geo::IntRect{x, y, x + t, y + t});
+        }
+    }
+    return drawn;
+}
+
+void CHCRFDoc::SetScaleMessages()
+{
+    chart::CChartWindow* window = GetChartFrame();
+    app::CMsgBar* bar = window ? window->GetMsgBar() : nullptr;
+    if (!bar || !m_hMsgOverscale || !m_hMsgUnderscale)
+        return;
+    bar->LockUpdate(false);
+    const bool under = m_active == kLow || m_scale < 1.0;
+    const bool over = m_active == kHigh && m_scale > 1.0;
+    bar->SetMessageActive(m_hMsgUnderscale, under ? 1 : 0, false);
+    bar->SetMessageActive(m_hMsgOverscale, over ? 1 : 0, false);
+    bar->LockUpdate(true);
+}
+
+void CHCRFDoc::ChartChanged(bool zoomed)
+{
+    SetScaleMessages();
+    if (zoomed) {
+        ClampScroll();
+        InvalidateChart();
+    }
+}
+
+bool CHCRFDoc::SetZoom(int mode, const geo::IntRect* rect)
+{
+    m_autoCentred = false;
+    bool changed = true;
+    switch (mode) {
+    case 0:
+        m_scale = 1.0;
+        if (m_active == kHigh && !LoadRaster(kLow))
+            changed = false;
+        m_scroll = m_lastDrawn = m_savedScroll = {0, 0};
+        break;
+    case 1:
+        if (m_active == kLow && m_scale >= 1.0) {
+            if (LoadRaster(kHigh))
+                m_scale = 0.5;
+            else
+                changed = false;
+        } else if (m_active == kLow) {
+            m_scale = 1.0;
+        } else if (m_scale < 2.0) {
+            m_scale *= 2;
+        } else {
+            changed = false;
+        }
+        break;
+    case 2:
+        if (m_active == kLow && m_scale <= 0.5) {
+            changed = false;
+        } else if (m_active == kLow) {
+            m_scale = 0.5;
+        } else if (m_scale <= 0.5) {
+            const geo::IntPoint saved = m_savedScroll;
+            if (LoadRaster(kLow))
+                m_scroll = saved;
+            else
+                changed = false;
+            m_scale = 1.0;
+        } else {
+            m_scale /= 2;
+        }
+        break;
+    case 3:
+        m_scale = 1.0;
+        if (m_active == kLow) {
+            m_savedScroll = m_scroll;
+            changed = LoadRaster(kHigh);
+        } else {
+            changed = false;
+        }
+        break;
+    case 4:
+        if (!rect || rect->right == rect->left || rect->bottom == rect->top)
+            return SetZoom(3, nullptr);
+        if (m_active == kLow) {
+            m_savedScroll = m_scroll;
+            changed = LoadRaster(kHigh);
+            m_scale = 0.5;
+        } else {
+            m_scale = 2.0;
+        }
+        break;
+    default: return false;
+    }
+    ChartChanged(changed);
+    return changed;
+}
+
+bool CHCRFDoc::SetZoomLevel(int mode, bool /*flag*/)
+{
+    return SetZoom(mode, nullptr);
+}
+
+bool CHCRFDoc::ZoomToRect(int left, int top, int right, int bottom)
+{
+    const geo::IntRect r{left, top, right, bottom};
+    geo::IntPoint centre{(left + right) / 2, (top + bottom) / 2};
+    ClientToChartPoint(centre, centre);
+    geo::CPosition position;
+    const bool have = PointToPosition(centre, position);
+    const bool changed = SetZoom(4, &r);
+    if (have)
+        CentreOnPosition(position, false);
+    return changed;
+}
+
+bool CHCRFDoc::ZoomIn()
+{
+    if (IsAtMaxZoom())
+        return false;
+    const geo::IntRect client = ClientArea();
+    geo::IntPoint centre{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+    ClientToChartPoint(centre, centre);
+    geo::CPosition position;
+    const bool have = PointToPosition(centre, position);
+    if (!SetZoom(1, nullptr))
+        return false;
+    if (have)
+        CentreOnPosition(position, false);
+    return true;
+}
+
+bool CHCRFDoc::ZoomOut()
+{
+    if (IsAtMinZoom())
+        return false;
+    const geo::IntRect client = ClientArea();
+    geo::IntPoint centre{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+    ClientToChartPoint(centre, centre);
+    geo::CPosition position;
+    const bool have = PointToPosition(centre, position);
+    if (!SetZoom(2, nullptr))
+        return false;
+    if (have && m_scroll.x != 0 && m_scroll.y != 0)
+        CentreOnPosition(position, false);
+    return true;
+}
+
+void CHCRFDoc::ClampScroll()
+{
+    const CTileRaster& raster = ActiveData();
+    const geo::IntRect client = ClientArea();
+    const int t = TileSize();
+    const int maxX = std::max(0, int(raster.TilesAcross()) * t - (client.right - client.left));
+    const int maxY = std::max(0, int(raster.TilesDown()) * t - (client.bottom - client.top));
+    m_scroll.x = std::clamp(m_scroll.x, 0, maxX);
+    m_scroll.y = std::clamp(m_scroll.y, 0, maxY);
+}
+
+bool CHCRFDoc::OnViewSize(int width, int height)
+{
+    if ((!m_placed || m_autoCentred) && width > 0 && height > 0 && m_low.IsLoaded()) {
+        CentreOnPosition(GetReferencePosition(), false);
+        m_autoCentred = true;
+    }
+    return true;
+}
+
+bool CHCRFDoc::CentreOnPosition(const geo::CPosition& position, bool chooseSubPanel)
+{
+    if (!position.IsValid())
+        return false;
+    const geo::IntRect area = ClientArea();
+    if (area.right > area.left && area.bottom > area.top)
+        m_placed = true;
+    m_autoCentred = false;
+    geo::IntPoint point;
+    if (!IsPositionOnChart(position) || !PositionToPoint(position, point)) {
+        m_scroll = m_panelOrigin = {0, 0};
+    } else {
+        (void)chooseSubPanel;
+        const geo::IntRect client = ClientArea();
+        const double f = m_scale / LowRatio();
+        // Not held to the chart's far edges: the position comes to the middle
+        // of the view even near the chart's border.
+        m_scroll.x = int(point.x * f) - (client.right - client.left) / 2;
+        m_scroll.y = int(point.y * f) - (client.bottom - client.top) / 2;
+    }
+    m_scroll.x = std::max(m_scroll.x, 0);
+    m_scroll.y = std::max(m_scroll.y, 0);
+    m_savedScroll = m_lastDrawn = m_scroll;
+    InvalidateChart();
+    return true;
+}
+
+bool CHCRFDoc::SelectPanel(unsigned panel, bool redraw)
+{
+    if (panel >= m_panels.size())
+        return false;
+    m_currentPanel = panel;
+    if (const CSubPanel* s = CurrentSubPanel()) {
+        const double f = m_scale / LowRatio();
+        m_panelOrigin = {std::max(0, int(s->Origin().x * f)), std::max(0, int(s->Origin().y * f))};
+        m_scroll = m_savedScroll = m_panelOrigin;
+    }
+    if (redraw)
+        InvalidateChart();
+    return true;
+}
+
+int CHCRFDoc::PanHorizontal(int step)
+{
+    m_autoCentred = false;
+    const geo::IntRect client = ClientArea();
+    const int width = int(ActiveData().TilesAcross()) * TileSize();
+    const int w = client.right - client.left;
+    m_savedScroll = m_scroll;
+    if (step > 0)
+        step = std::min(step, std::max(0, width - w - m_scroll.x));
+    else
+        step = std::max(step, -m_scroll.x);
+    if (step != 0) {
+        m_scroll.x = std::max(0, m_scroll.x + step);
+        InvalidateChart();
+    }
+    return 1;
+}
+
+int CHCRFDoc::PanVertical(int step)
+{
+    m_autoCentred = false;
+    const geo::IntRect client = ClientArea();
+    const int height = int(ActiveData().TilesDown()) * TileSize();
+    const int h = client.bottom - client.top;
+    m_savedScroll = m_scroll;
+    if (step > 0)
+        step = std::min(step, std::max(0, height - h - m_scroll.y));
+    else
+        step = std::max(step, -m_scroll.y);
+    if (step != 0) {
+        m_scroll.y = std::max(0, m_scroll.y + step);
+        InvalidateChart();
+    }
+    return 1;
+}
+
+int CHCRFDoc::OnHScroll(int request)
+{
+    const geo::IntRect client = ClientArea();
+    const double size = double(ActiveData().TilesAcross()) * TileSize();
+    const double range = std::max(1.0, size - (client.right - client.left));
+    if (request < 0) {
+        if (m_scroll.x == 0 && size <= client.right - client.left)
+            return -1;
+        return int(m_scroll.x / range * 100);
+    }
+    m_savedScroll = m_scroll;
+    m_autoCentred = false;
+    m_scroll.x = int(request * 0.01 * range);
+    InvalidateChart();
+    return 1;
+}
+
+int CHCRFDoc::OnVScroll(int request)
+{
+    const geo::IntRect client = ClientArea();
+    const double size = double(ActiveData().TilesDown()) * TileSize();
+    const double range = std::max(1.0, size - (client.bottom - client.top));
+    if (request < 0) {
+        if (m_scroll.y == 0 && size <= client.bottom - client.top)
+            return -1;
+        return int((1.0 - m_scroll.y / range) * 100);
+    }
+    m_savedScroll = m_scroll;
+    m_autoCentred = false;
+    m_scroll.y = int((1.0 - request * 0.01) * range);
+    InvalidateChart();
+    return 1;
+}
+
+// ---- Conversions -----------------------------------------------------------------------
+
+void CHCRFDoc::ClientToChartPoint(geo::IntPoint in, geo::IntPoint& out) const
+{
+    const double r = m_active == kLow ? m_header.generalInfo.LowResolutionRatio() : 1.0;
+    out.x = int((m_scroll.x + in.x) * r / m_scale);
+    out.y = int((m_scroll.y + in.y) * r / m_scale);
+}
+
+void CHCRFDoc::ChartToClientPoint(const geo::IntPoint& in, geo::IntPoint& out)
+{
+    const double f = m_scale / LowRatio();
+    const geo::IntPoint p = in;
+    out.x = int(p.x * f - m_scroll.x);
+    out.y = int(p.y * f - m_scroll.y);
+}
+
+bool CHCRFDoc::PositionToPoint(const geo::CPosition& position, geo::IntPoint& point)
+{
+    if (m_panels.size() == 1 && m_panels[0].SubPanelCount() == 1) {
+        const auto p = m_panels[0].SubPanel(0).PositionToPoint(position);
+        if (p)
+            point = *p;
+        return p.has_value();
+    }
+    for (std::size_t i = m_mainWithoutOutline ? 1 : 0; i < m_panels.size(); ++i) {
+        for (std::size_t s = 0; s < m_panels[i].SubPanelCount(); ++s) {
+            const CSubPanel& sub = m_panels[i].SubPanel(s);
+            if (sub.ContainsPosition(position)) {
+                const auto p = sub.PositionToPoint(position);
+                if (p)
+                    point = *p;
+                return p.has_value();
+            }
+        }
+    }
+    return false;
+}
+
+bool CHCRFDoc::PointToPosition(geo::IntPoint point, geo::CPosition& position)
+{
+    for (std::size_t i = m_mainWithoutOutline ? 1 : 0; i < m_panels.size(); ++i) {
+        for (std::size_t s = 0; s < m_panels[i].SubPanelCount(); ++s) {
+            const CSubPanel& sub = m_panels[i].SubPanel(s);
+            if (sub.ContainsPoint(point)) {
+                const auto p = sub.PointToPosition(point);
+                if (p)
+                    position = *p;
+                return p.has_value();
+            }
+        }
+    }
+    const CSubPanel* current = CurrentSubPanel();
+    const auto p = current ? current->PointToPosition(point) : std::nullopt;
+    if (p)
+        position = *p;
+    return p.has_value();
+}
+
+bool CHCRFDoc::PositionToPoints(const geo::CPosition& position, chart::PointList& points)
+{
+    bool any = false;
+    for (const CPanel& panel : m_panels) {
+        for (std::size_t s = 0; s < panel.SubPanelCount(); ++s) {
+            const CSubPanel& sub = panel.SubPanel(s);
+            if (!sub.ContainsPosition(position))
+                continue;
+            if (const auto p = sub.PositionToPoint(position)) {
+                points.push_back(*p);
+                any = true;
+            }
+        }
+    }
+    return any;
+}
+
+bool CHCRFDoc::IsChartPointOnChart(geo::IntPoint point)
+{
+    for (const CPanel& panel : m_panels)
+        if (panel.ContainsPoint(point))
+            return true;
+    return false;
+}
+
+bool CHCRFDoc::IsPositionOnChart(const geo::CPosition& position) const
+{
+    for (const CPanel& panel : m_panels)
+        if (panel.ContainsPosition(position))
+            return true;
+    return false;
+}
+
+void CHCRFDoc::GetVisibleRect(geo::IntRect& rect)
+{
+    const geo::IntRect client = ClientArea();
+    geo::IntPoint a, b;
+    ClientToChartPoint({client.left, client.top}, a);
+    ClientToChartPoint({client.right, client.bottom}, b);
+    rect.left = std::max(a.x, m_pixelExtent.left);
+    rect.top = std::max(a.y, m_pixelExtent.top);
+    rect.right = std::min(b.x, m_pixelExtent.right);
+    rect.bottom = std::min(b.y, m_pixelExtent.bottom);
+    if (rect.right < rect.left)
+        rect.right = rect.left;
+    if (rect.bottom < rect.top)
+        rect.bottom = rect.top;
+}
+
+bool CHCRFDoc::GetExtent(geo::CPosition& northWest, geo::CPosition& southEast) const
+{
+    if (m_entry.outline.empty())
+        return false;
+    northWest = WholeNorthWest();
+    southEast = WholeSouthEast();
+    return true;
+}
+
+int CHCRFDoc::ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out)
+{
+    out = in;
+    if (!IsPositionOnChart(in))
+        return chart::kShiftNotOnChart;
+    const CSubPanel* s = CurrentSubPanel();
+    if (!s || !s->HasDatumShift() || GetDatumIndex() == geo::DatumIndexChart())
+        return chart::kShiftNone;
+    if (in.GetDatum() != geo::DatumIndexWGS84() && in.GetDatum() != geo::kNoDatumIndex)
+        return chart::kShiftNotWGS84;
+    if (GetDatumIndex() == geo::DatumIndexWGS84())
+        return chart::kShiftChartWGS84;
+    return s->ShiftToChartDatum(in, out);
+}
+
+int CHCRFDoc::ShiftToPositionDatum(const geo::CPosition& in, geo::CPosition& out)
+{
+    out = in;
+    if (!IsPositionOnChart(in))
+        return chart::kShiftNotOnChart;
+    const CSubPanel* s = CurrentSubPanel();
+    if (!s || !s->HasDatumShift())
+        return chart::kShiftNone;
+    if (GetDatumIndex() == geo::DatumIndexWGS84())
+        return chart::kShiftChartWGS84;
+    return s->ShiftToWgs84(in, out);
+}
+
+bool CHCRFDoc::HasDatumShift() const
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return s && s->HasDatumShift() && s->HasPolynomialDatumShift();
+}
+
+void CHCRFDoc::OnMouseMove(geo::IntPoint client)
+{
+    geo::IntPoint point;
+    ClientToChartPoint(client, point);
+    for (std::size_t i = m_mainWithoutOutline ? 1 : 0; i < m_panels.size(); ++i) {
+        for (std::size_t s = 0; s < m_panels[i].SubPanelCount(); ++s) {
+            if (!m_panels[i].SubPanel(s).ContainsPoint(point))
+                continue;
+            if (i != m_currentPanel || s != m_panels[i].CurrentIndex()) {
+                m_currentPanel = i;
+                m_panels[i].SelectSubPanel(s);
+                SetTitle();
+            }
+            return;
+        }
+    }
+}
+
+// ---- Folio -------------------------------------------------------------------------------
+
+bool CHCRFDoc::RebuildFolio()
+{
+    CChartDoc::RebuildFolio();
+    return !Folio().empty();
+}
+
+const CFolioChart* CHCRFDoc::FindFolioChart(const geo::CPosition& position, int mode)
+{
+    const CSubPanel* current = CurrentSubPanel();
+    const long scale = current ? current->Scale() : 0;
+    const CFolioChart* best = nullptr;
+    for (const chart::CFolioItem* item : Folio()) {
+        const auto* c = dynamic_cast<const CFolioChart*>(item);
+        if (!c || c->notOffered || !c->ContainsPosition(position))
+            continue;
+        if (mode <= 1) {
+            if (!best || c->scale < best->scale ||
+                (c->scale == best->scale &&
+                 platform::EqualNoCaseAscii(c->fileName, m_record.number)))
+                best = c;
+        } else if (mode == 2) {
+            if (c->scale > scale && (!best || c->scale < best->scale))
+                best = c;
+        } else if (c->scale < scale && (!best || c->scale > best->scale)) {
+            best = c;
+        }
+    }
+    if (best && platform::EqualNoCaseAscii(best->fileName, m_record.number) && best->scale == scale)
+        return nullptr;
+    return best;
+}
+
+bool CHCRFDoc::HasLargerScaleChartAt(const geo::CPosition& position)
+{
+    return FindFolioChart(position, 3) != nullptr;
+}
+
+bool CHCRFDoc::HasSmallerScaleChartAt(const geo::CPosition& position)
+{
+    return FindFolioChart(position, 2) != nullptr;
+}
+
+bool CHCRFDoc::CanShowLargerScale()
+{
+    geo::CPosition centre;
+    return IsChartLoaded() && GetCentrePosition(centre) && HasLargerScaleChartAt(centre);
+}
+
+bool CHCRFDoc::CanShowSmallerScale()
+{
+    geo::CPosition centre;
+    return IsChartLoaded() && GetCentrePosition(centre) && HasSmallerScaleChartAt(centre);
+}
+
+bool CHCRFDoc::OpenNextScaleChart(const geo::CPosition& position, int mode)
+{
+    const CFolioChart* item = FindFolioChart(position, mode);
+    chart::CChartingModule* charting = Module();
+    if (!item || !item->service || !charting || !charting->Services().openChart)
+        return false;
+    const unsigned panel = item->panel;
+    const std::string path =
+        const_cast<CHCRFModule*>(item->service)->GetCataloguedChartPath(item->fileName);
+    if (path.empty())
+        return false;
+    const geo::CPosition at = position;
+    chart::CChartDoc* opened = charting->Services().openChart(path, true, chart::kFrameNormal);
+    auto* doc = dynamic_cast<CHCRFDoc*>(opened);
+    if (!doc)
+        return false;
+    doc->SetZoom(3, nullptr);
+    if (panel > 0)
+        doc->SelectPanel(panel, false);
+    doc->CentreOnPosition(at, true);
+    doc->InvalidateOverlays();
+    return true;
+}
+
+void CHCRFDoc::LargerScale()
+{
+    geo::CPosition centre;
+    if (GetCentrePosition(centre))
+        OpenNextScaleChart(centre, 3);
+}
+
+void CHCRFDoc::SmallerScale()
+{
+    geo::CPosition centre;
+    if (GetCentrePosition(centre))
+        OpenNextScaleChart(centre, 2);
+}
+
+bool CHCRFDoc::IsWorldChart() const
+{
+    const std::string& n = m_header.identifier.chartNumber;
+    if (platform::EqualNoCaseAscii(n, "4000"))
+        return true;
+    return GetChartType() == chart::kChartSeafarer && platform::EqualNoCaseAscii(n, "AUS4060");
+}
+
+int CHCRFDoc::OpenWorldChart(int /*argument*/, bool /*flag*/)
+{
+    chart::CChartingModule* charting = Module();
+    if (!m_service || !charting || !charting->Services().openChart)
+        return 0;
+    for (const char* number : {"4000", "AUS4060"}) {
+        if (std::string(number) == "AUS4060" && GetChartType() != chart::kChartSeafarer)
+            break;
+        const std::string path = m_service->GetCataloguedChartPath(number);
+        if (path.empty())
+            continue;
+        if (chart::CChartDoc* doc =
+                charting->Services().openChart(path, true, chart::kFrameNormal)) {
+            doc->ZoomOut();
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// ---- Placement -------------------------------------------------------------------------
+
+void CHCRFDoc::SaveWindowPlacement(CRegistry& registry)
+{
+    CChartDoc::SaveWindowPlacement(registry);
+    registry.WriteString("ZoomResolution",
+                         m_active == kHigh ? "High Resolution" : "Low Resolution");
+    registry.WriteDouble("ZoomLevel", m_scale);
+}
+
+void CHCRFDoc::RestoreWindowPlacement(CRegistry& registry)
+{
+    CChartDoc::RestoreWindowPlacement(registry);
+    std::string resolution;
+    if (registry.ReadString("ZoomResolution", resolution) && resolution == "High Resolution")
+        LoadRaster(kHigh);
+    double level = 1.0;
+    if (registry.ReadDouble("ZoomLevel", level)) {
+        if (level > 1.0)
+            SetZoom(1, nullptr);
+        else if (level == 0.5)
+            SetZoom(2, nullptr);
+    }
+    CentreOnPosition(GetReferencePosition(), false);
+}
+
+// ---- Verification -----------------------------------------------------------------------
+
+bool CHCRFDoc::CanVerify()
+{
+    return m_high.IsLoaded() && !m_verificationOpen;
+}
+
+void CHCRFDoc::VerifyIntegrity()
+{
+    if (!CanVerify())
+        return;
+    m_verificationOpen = true;
+    // The window is up (listening to the queue) before the worker posts.
+    if (m_service && m_service->Shared().host.showVerification)
+        m_service->Shared().host.showVerification(*this);
+    m_verifier.Start(m_high, m_tileLock);
+}
+
+void CHCRFDoc::EndVerification()
+{
+    m_verifier.Stop();
+    m_verificationOpen = false;
+    m_closeVerification = nullptr;
+}
+
+}   // namespace charts::hcrf

@@ -1,0 +1,209 @@
+#pragma once
+// The raster chart document of both chart services. It finds its chart in
+// the catalogue, makes the chart's files reachable (on disk, or on a chart
+// medium it asks for), reads the header, catalogue entry and plans, palettes
+// and code tables, panels and both rasters (merging update tiles into the
+// full-detail one), then draws, zooms, scrolls and converts through its
+// panels. Tiles are decoded once into a bounded cache and drawn through the
+// device context's 8-bit blit with the active palette.
+
+#include "chart/ChartDoc.h"
+#include "charts/hcrf/ChartCatalogue.h"
+#include "charts/hcrf/ChartPanel.h"
+#include "charts/hcrf/ChartVerifier.h"
+#include "charts/hcrf/HCRFHeader.h"
+#include "charts/hcrf/HCRFPalette.h"
+#include "charts/hcrf/HCRFRaster.h"
+#include "charts/hcrf/TileCache.h"
+
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace charts::hcrf {
+
+class CHCRFModule;
+struct CFolioChart;
+
+// The document's copy of its catalogue record.
+struct CCatalogueCopy {
+    std::string number, description, chartCd, chartDate, updateCd, updateDate;
+    std::uint8_t source = 0;
+    std::uint32_t pointer = 0;
+    std::int32_t scale = 0;
+    std::uint32_t office = 0;
+};
+
+class CHCRFDoc : public chart::CChartDoc {
+public:
+    enum Raster : int { kHigh = 0, kLow = 1 };
+
+    CHCRFDoc(chart::CChartingModule* charting, CHCRFModule* service);
+    ~CHCRFDoc() override;
+
+    int GetChartType() const override;
+    std::string GetChartTypeName() override;
+    bool OpenChart(const std::string& path) override;
+    bool LoadChart() override;
+    bool CreatePalettes() override;
+
+    // ---- Texts ----
+    std::string GetChartTitle() override;
+    std::string GetChartNumber() override;
+    std::string GetKindText() override { return IsChartLoaded() ? "Chart" : ""; }
+    bool GetIssueDate(std::string& text) override;
+    bool GetUpdateDate(std::string& text) override;
+    std::string GetScaleText() override;
+    std::string GetHorizontalDatum() override;
+    std::string GetDepthUnits() override;
+    std::string GetProjection() override;
+    std::uint16_t GetDatumIndex() const override;
+    bool GetMetresPerPixel(double& metres) override;
+    bool GetResolutionText(std::string& text, double& metresPerPixel) override;
+    std::string NorthSouthRangeText();
+    std::string ManufacturerText() const;
+
+    // ---- Drawing, zoom and scroll ----
+    int DrawChart(chart::CXDC& dc) override;
+    bool SetZoomLevel(int mode, bool flag) override;
+    bool SetZoom(int mode, const geo::IntRect* rect);
+    bool ZoomToRect(int left, int top, int right, int bottom) override;
+    bool ZoomFull() override { return SetZoom(0, nullptr); }
+    bool ZoomMax() override { return SetZoom(3, nullptr); }
+    bool IsAtMaxZoom() override { return m_active == kHigh && m_scale >= 2.0; }
+    bool IsAtMinZoom() override { return m_active == kLow && m_scale <= 0.5; }
+    bool ZoomIn() override;
+    bool ZoomOut() override;
+    bool CentreOnPosition(const geo::CPosition& position, bool chooseSubPanel) override;
+    int OnHScroll(int request) override;
+    int OnVScroll(int request) override;
+    int PanHorizontal(int step) override;
+    int PanVertical(int step) override;
+    bool UsesScrollBars() const override { return true; }
+    // The first size the view gets centres a chart nothing has placed yet on
+    // its reference position (the middle of its outline); until the view is
+    // moved, a new size (the window maximised) centres it again.
+    bool OnViewSize(int width, int height) override;
+    bool SelectPanel(unsigned panel, bool redraw);
+
+    // ---- Conversions ----
+    void ClientToChartPoint(geo::IntPoint in, geo::IntPoint& out) const override;
+    void ChartToClientPoint(const geo::IntPoint& in, geo::IntPoint& out) override;
+    bool PositionToPoint(const geo::CPosition& position, geo::IntPoint& point) override;
+    bool PointToPosition(geo::IntPoint point, geo::CPosition& position) override;
+    bool PositionToPoints(const geo::CPosition& position, chart::PointList& points) override;
+    bool IsChartPointOnChart(geo::IntPoint point) override;
+    bool IsPositionOnChart(const geo::CPosition& position) const override;
+    void GetVisibleRect(geo::IntRect& rect) override;
+    bool GetExtent(geo::CPosition& northWest, geo::CPosition& southEast) const override;
+    int ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out) override;
+    int ShiftToPositionDatum(const geo::CPosition& in, geo::CPosition& out) override;
+    bool HasDatumShift() const override;
+    void OnMouseMove(geo::IntPoint client) override;
+
+    // ---- Folio ----
+    bool RebuildFolio() override;
+    bool HasLargerScaleChartAt(const geo::CPosition& position) override;
+    bool HasSmallerScaleChartAt(const geo::CPosition& position) override;
+    bool CanShowLargerScale() override;
+    bool CanShowSmallerScale() override;
+    void LargerScale() override;
+    void SmallerScale() override;
+    // The folio chart at a position by mode (Part of the folio rules: 0/1
+    // smallest scale number, 2 next smaller scale, 3 next larger scale).
+    const CFolioChart* FindFolioChart(const geo::CPosition& position, int mode);
+    bool OpenNextScaleChart(const geo::CPosition& position, int mode);
+    bool IsWorldChart() const override;
+    int OpenWorldChart(int argument, bool flag) override;
+
+    // ---- Placement ----
+    void RestoreWindowPlacement(CRegistry& registry) override;
+    void SaveWindowPlacement(CRegistry& registry) override;
+
+    // ---- Verification ----
+    bool CanVerify() override;
+    void VerifyIntegrity() override;
+    // Stops and joins a running check; the dialog closes through this.
+    void EndVerification();
+    CChartVerifier& Verifier() { return m_verifier; }
+    // Called when the document goes, so an open verification window closes first.
+    void SetVerificationCloser(std::function<void()> closer)
+    {
+        m_closeVerification = std::move(closer);
+    }
+
+    // ---- State (tests and the view) ----
+    int ActiveRaster() const { return m_active; }
+    double DisplayScale() const { return m_scale; }
+    geo::IntPoint ScrollPosition() const { return m_scroll; }
+    const CTileRaster& HighRaster() const { return m_high; }
+    const CTileRaster& LowRaster() const { return m_low; }
+    const std::vector<std::string>& UpdatedTiles() const { return m_updatedTiles; }
+    const std::string& UpdateLabel() const { return m_updateLabel; }
+    const CCatalogueCopy& Record() const { return m_record; }
+    const CARCSCatEntry& Entry() const { return m_entry; }
+    const std::vector<CPanel>& Panels() const { return m_panels; }
+    std::size_t CurrentPanel() const { return m_currentPanel; }
+    const CTileCache& Cache() const { return m_cache; }
+    bool PromptCancelled() const { return m_promptCancelled; }
+    CHCRFModule* Service() const { return m_service; }
+    std::mutex& TileLock() { return m_tileLock; }
+    // The folder update files of a chart on media are copied to while merged.
+    const std::filesystem::path& UpdateScratch() const { return m_updateScratch; }
+
+private:
+    bool MakeChartFilesReachable();
+    bool FetchUpdateFiles();
+    bool LoadRaster(int raster);
+    bool LoadHighWithUpdates();
+    const CSubPanel* CurrentSubPanel() const;
+    double LowRatio() const
+    {
+        return m_active == kLow ? m_header.generalInfo.LowResolutionRatio() : 1.0;
+    }
+    int TileSize() const { return int(128 * m_scale); }
+    const CTileRaster& ActiveData() const { return m_active == kHigh ? m_high : m_low; }
+    geo::IntRect ClientArea();
+    void ClampScroll();
+    void SetScaleMessages();
+    void ChartChanged(bool zoomed);
+    std::filesystem::path ChartFile(std::string_view extension) const;
+
+    CHCRFModule* m_service;
+    std::string m_fileName;   // the chart's file name without extension
+    CCatalogueCopy m_record;
+    CHCRFHeader m_header;
+    Bytes m_headerBytes;
+    CARCSCatEntry m_entry;
+    std::vector<CPlanCatEntry> m_plans;
+    CodeTable m_highTable{}, m_lowTable{};
+    CTileRaster m_high, m_low;
+    std::vector<CPanel> m_panels;
+    std::size_t m_currentPanel = 0;
+    bool m_mainWithoutOutline = false;
+    geo::IntRect m_pixelExtent;
+    std::string m_updateLabel;
+    std::vector<std::string> m_updatedTiles;
+    std::set<std::pair<unsigned, unsigned>> m_updatedSet;
+    std::filesystem::path m_updateScratch;
+
+    int m_active = kHigh;
+    double m_scale = 1.0;
+    geo::IntPoint m_scroll{0, 0}, m_lastDrawn{0, 0}, m_savedScroll{0, 0};
+    geo::IntPoint m_panelOrigin{0, 0};
+    bool m_promptCancelled = false;
+    bool m_placed = false;
+    bool m_autoCentred = false;   // centred by the view's size, not moved since
+
+    std::mutex m_tileLock;
+    CTileCache m_cache;
+    CChartVerifier m_verifier;
+    bool m_verificationOpen = false;
+    std::function<void()> m_closeVerification;
+    app::MsgHandle m_hMsgOverscale = nullptr;
+    app::MsgHandle m_hMsgUnderscale = nullptr;
+};
+
+}   // namespace charts::hcrf

@@ -1,0 +1,207 @@
+#pragma once
+// The raster chart-service modules: the base CHCRFModule with the folder
+// rules of the chart trees on disk and on chart media, the catalogue table
+// both services share, folio building, finding chart media and installing
+// from them; CARCSModule and CSeafarerModule fill in the services' names,
+// codes and label forms.
+//
+// Chart media are folders: the charting module's "SourcePath" is a medium's
+// root, and a medium is present when that root holds a readable ReadMe.cdv.
+// On a medium the root is itself the chart tree ("RasChts", "ChartCat",
+// "Misc", "Temp_NM"); on disk the trees are <charts>/HCRF/<CC>/ChartCD and
+// .../UpdateCD. Names on media are matched without case.
+
+#include "chart/ChartModule.h"
+#include "charts/hcrf/CdIdentifier.h"
+#include "charts/hcrf/ChartCatalogue.h"
+#include "charts/hcrf/MediaUi.h"
+#include "db/DBARCSCat.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace charts::hcrf {
+
+class CHCRFDoc;
+class CHCRFModule;
+
+// What the program gives both services.
+struct CHCRFHost {
+    // The navigator's hold flag: its periodic work waits while a prompt is up.
+    std::function<void(bool)> setNavigatorHold;
+    CMediaUi* ui = nullptr;
+    // Shows the verification dialog of a document whose check has started.
+    std::function<void(CHCRFDoc&)> showVerification;
+};
+
+// State both service modules share: the catalogue table and the host.
+struct CHCRFShared {
+    db::CDBARCSCat catalogue;
+    bool startupDone = false;
+    CHCRFHost host;
+    // The window layer's answers and pages, owned here when the program made them.
+    std::unique_ptr<CMediaUi> ownedUi;
+    std::vector<std::shared_ptr<CModuleUi>> ownedPages;
+    std::vector<CHCRFModule*> services;
+};
+
+// One work item: requested location flags and a chart number.
+struct CWorkItem {
+    std::uint8_t flags = 0;
+    std::string number;
+};
+
+struct CFolioChart : chart::CFolioItem {
+    const CHCRFModule* service = nullptr;
+    std::int32_t scale = 0;
+    unsigned panel = 0;   // 0 the main chart, i an inset plan
+    std::vector<geo::CPosition> positions;
+    bool ContainsPosition(const geo::CPosition& position) const;
+};
+
+class CHCRFModule : public chart::CChartModule {
+public:
+    CHCRFModule(CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared, int chartKind,
+                std::uint32_t office, std::string country);
+    ~CHCRFModule() override;
+
+    // ---- Service operations -----------------------------------------------
+    std::string GetName() const override { return "HCRF"; }
+    virtual std::string GetUpdateLabelKey(std::string_view label) const;
+    virtual std::string GetLatestUpdateLabel() const { return {}; }
+    virtual std::string GetUpdatePrefix() const { return {}; }
+    virtual bool IsServiceChart(std::string_view /*number*/) const { return false; }
+    virtual bool IsServiceUpdate(const CCDIdentifier& id) const;
+    virtual std::string NormaliseCdName(std::string_view name) const { return std::string(name); }
+
+    // ---- Module ------------------------------------------------------------
+    bool Initialise() override;
+    void SetChartsFolder(const std::string& folder) override;
+    int BuildFolio(chart::Folio& folio) override;
+    void RemoveFolioItems(chart::Folio& folio) override;
+    // The service's page of the Chart Management Options sheet, when the
+    // window layer gave one.
+    CModuleUi* Ui() override { return m_ui; }
+    void SetUi(CModuleUi* ui) { m_ui = ui; }
+    bool OpensExtension(std::string_view extension) const override;
+    std::unique_ptr<chart::CChartDoc> CreateChartDoc(chart::CChartingModule& module) override;
+    std::unique_ptr<chart::CChartDoc> CreateChartDocFor(chart::CChartingModule& module,
+                                                        const std::string& path) override;
+
+    int ChartKind() const { return m_chartKind; }
+    std::uint32_t Office() const { return m_office; }
+    const std::string& Country() const { return m_country; }
+    CHCRFShared& Shared() const { return *m_shared; }
+    db::CDBARCSCat& Catalogue() const { return m_shared->catalogue; }
+    static std::string GetServiceName(std::uint32_t office);
+
+    // ---- Catalogue ---------------------------------------------------------
+    bool OpenCatalogue(const std::filesystem::path& folder, bool readOnly);
+    void CloseCatalogue();
+    // The chart's "chr" where its record says its files are; empty when not catalogued.
+    std::string GetCataloguedChartPath(const std::string& number);
+    // Whether the catalogue holds the chart of the path's name as an ARCS
+    // chart; false when it does not hold it at all.
+    bool IsChartInCatalogue(const std::string& path);
+
+    // ---- Folders -----------------------------------------------------------
+    std::filesystem::path ChartsFolder() const;
+    std::filesystem::path ModuleFolder() const;   // <charts>/HCRF, holds "Cat"
+    std::filesystem::path ServiceDir() const;   // <charts>/HCRF/<CC>
+    std::filesystem::path SourcePath() const;   // the medium root
+    // The chart tree and update tree on disk or on the medium.
+    std::filesystem::path ChartTree(bool onDisk) const;
+    std::filesystem::path UpdateTree(bool onDisk) const;
+    static std::filesystem::path ChartDir(const std::string& number);   // RasChts/GGG/NAME
+    std::filesystem::path ChartFolder(bool onDisk, const std::string& number) const;
+    std::filesystem::path ChartUpdateFolder(bool onDisk, const std::string& number) const;
+    std::filesystem::path ChartFilePath(bool onDisk, const std::string& number,
+                                        std::string_view extension) const;
+    std::filesystem::path ChartUpdateFilePath(bool onDisk, const std::string& number,
+                                              std::string_view extension) const;
+    // The installed copy of an update medium on disk.
+    std::filesystem::path UpdateSourcePath(const std::string& name) const;
+    // The newest update folder name with the service's prefix, or empty.
+    std::string FindChartFile(const std::string& baseLabel) const;
+    bool IsNewerUpdateLabel(std::string_view label, std::string_view other) const;
+
+    // ---- Chart media -------------------------------------------------------
+    // The medium at the source path, when one is there.
+    bool ReadMediumIdentifier(CCDIdentifier& id) const;
+    bool IsMediumPresent() const;
+    // Waits for any update medium of the service; false on Cancel.
+    bool WaitForUpdateCD(CCDIdentifier& id);
+    // Waits for the named medium (date tested for chart media when given);
+    // `cancelled` is cleared at the start and set on Cancel.
+    bool WaitForCD(const std::string& name, const std::string& date, bool* cancelled = nullptr);
+    // One prompt for a named medium; false on Cancel. Choose Folder... sets
+    // the source path and answers true.
+    bool PromptInsertCD(const std::string& name, const std::string& date);
+
+    // ---- Installation (ChartInstall.cpp) -------------------------------------
+    bool OnUpdates();
+    bool OnExpress();
+    bool ProcessUpdateCD();
+    bool ProcessCharts(const std::vector<CWorkItem>& items);
+    bool ScanChartFolders();
+    bool CollectUpdateCdNames(std::vector<std::string>& names);
+    bool CanUpdate() const;
+    bool CanInstall();
+    bool HasInstalledCharts() override { return CanInstall(); }
+    // Runs an operation as the management page does: chart windows of both
+    // services closed, the catalogue writable around it and read-only after,
+    // the folio rebuilt after Updates.
+    bool RunManaged(bool (CHCRFModule::*operation)(), bool rebuildFolio);
+    // The first start with the sample media: when the catalogue holds no
+    // chart, installs the first update medium and the chart medium found
+    // below `sampleFolder` and answers the overview chart's path.
+    std::string InstallSampleMedia(const std::string& sampleFolder) override;
+
+protected:
+    CMediaUi* MediaUi() const { return m_shared->host.ui; }
+    chart::CChartingModule* Charting() const { return m_charting; }
+
+private:
+    friend class CChartInstaller;
+    // Refreshes the current record from an entry read from an update copy.
+    void RefreshRecord(const CARCSCatEntry& entry, const std::string& chartCd,
+                       const std::string& updateCd, const std::string& chartDate,
+                       const std::string& updateDate, std::uint8_t flags);
+
+    std::shared_ptr<CHCRFShared> m_shared;
+    CModuleUi* m_ui = nullptr;
+    int m_chartKind;
+    std::uint32_t m_office;
+    std::string m_country;
+};
+
+class CARCSModule final : public CHCRFModule {
+public:
+    CARCSModule(CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared);
+    std::string GetName() const override { return "ARCS"; }
+    std::string GetUpdateLabelKey(std::string_view label) const override;
+    std::string GetLatestUpdateLabel() const override { return FindChartFile("00_95"); }
+    std::string GetUpdatePrefix() const override { return "Wk"; }
+    bool IsServiceChart(std::string_view number) const override;
+    bool IsServiceUpdate(const CCDIdentifier& id) const override;
+};
+
+class CSeafarerModule final : public CHCRFModule {
+public:
+    CSeafarerModule(CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared);
+    std::string GetName() const override { return "Seafarer"; }
+    std::string GetUpdateLabelKey(std::string_view label) const override;
+    std::string GetLatestUpdateLabel() const override { return FindChartFile("jan95"); }
+    std::string GetUpdatePrefix() const override { return "Up"; }
+    bool IsServiceChart(std::string_view number) const override;
+    bool IsServiceUpdate(const CCDIdentifier& id) const override;
+    std::string NormaliseCdName(std::string_view name) const override;
+};
+
+// Splits an outline at the 180-degree meridian into eastern and western lists.
+void SplitOutlineAt180(std::vector<geo::CPosition>& east, std::vector<geo::CPosition>& west);
+
+}   // namespace charts::hcrf

@@ -1,0 +1,130 @@
+#include "charts/ui/MediaDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Q(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// A path shortened to at most 33 characters by leaving out middle folders.
+QString Compact(std::string_view path)
+{
+    QString text = Q(path);
+    if (text.size() <= 33)
+        return text;
+    return text.left(12) + "..." + text.right(18);
+}
+
+}   // namespace
+
+CInstallProgressDlg::CInstallProgressDlg(const QString& title, QWidget* parent) : QDialog(parent)
+{
+    setObjectName("InstallProgress");
+    setWindowTitle(title);
+    setModal(false);
+    auto* grid = new QGridLayout;
+    m_chart = new QLabel;
+    m_from = new QLabel;
+    m_to = new QLabel;
+    grid->addWidget(new QLabel("Chart No"), 0, 0);
+    grid->addWidget(m_chart, 0, 1);
+    grid->addWidget(new QLabel("From"), 1, 0);
+    grid->addWidget(m_from, 1, 1);
+    grid->addWidget(new QLabel("To"), 2, 0);
+    grid->addWidget(m_to, 2, 1);
+    m_bar = new QProgressBar;
+    m_bar->setRange(0, 1000);
+    m_cancel = new QPushButton("&Cancel");
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_cancel, 0, Qt::AlignRight);
+    setMinimumWidth(420);
+    show();
+    Pump();
+}
+
+void CInstallProgressDlg::SetText(std::string_view chartNumber, std::string_view from,
+                                  std::string_view to)
+{
+    m_chart->setText(Q(chartNumber));
+    m_from->setText(Compact(from));
+    m_to->setText(Compact(to));
+}
+
+void CInstallProgressDlg::SetProgress(std::size_t chart, std::size_t charts, std::uint64_t bytes,
+                                      std::uint64_t totalBytes)
+{
+    if (charts == 0)
+        return;
+    const double part = totalBytes ? double(bytes) / double(totalBytes) : 0.0;
+    m_bar->setValue(int((double(chart) + part) / double(charts) * 1000));
+}
+
+void CInstallProgressDlg::Pump()
+{
+    QApplication::processEvents();
+}
+
+void CInstallProgressDlg::reject()
+{
+    // Closing the window counts as Cancel; the stage closes it when it ends.
+    m_cancelled = true;
+}
+
+platform::PromptAnswer CQtMediaUi::Message(std::string_view text, platform::PromptIcon icon,
+                                           platform::PromptButtons buttons)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle("Brinevane");
+    box.setText(Q(text));
+    box.setIcon(icon == platform::PromptIcon::Stop          ? QMessageBox::Critical
+                : icon == platform::PromptIcon::Exclamation ? QMessageBox::Warning
+                                                            : QMessageBox::Information);
+    box.setStandardButtons(buttons == platform::PromptButtons::OkCancel
+                               ? QMessageBox::Ok | QMessageBox::Cancel
+                               : QMessageBox::Ok);
+    return box.exec() == QMessageBox::Cancel ? platform::PromptAnswer::Cancel
+                                             : platform::PromptAnswer::Ok;
+}
+
+charts::hcrf::MediumAnswer CQtMediaUi::AskForMedium(std::string_view text, std::string_view,
+                                                    std::string& folder)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle("Chart Medium");
+    box.setText(Q(text));
+    box.setIcon(QMessageBox::Information);
+    box.addButton(QMessageBox::Ok);
+    box.addButton(QMessageBox::Cancel);
+    QPushButton* choose = box.addButton("C&hoose Folder...", QMessageBox::ActionRole);
+    box.exec();
+    if (box.clickedButton() == choose) {
+        QFileDialog chooser(m_parent, "Choose the chart medium's folder");
+        chooser.setFileMode(QFileDialog::Directory);
+        chooser.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+            return charts::hcrf::MediumAnswer::Ok;
+        folder = chooser.selectedFiles().front().toStdString();
+        return charts::hcrf::MediumAnswer::ChooseFolder;
+    }
+    return box.clickedButton() == box.button(QMessageBox::Cancel)
+               ? charts::hcrf::MediumAnswer::Cancel
+               : charts::hcrf::MediumAnswer::Ok;
+}
+
+std::unique_ptr<charts::hcrf::CInstallProgress> CQtMediaUi::OpenProgress(std::string_view title)
+{
+    return std::make_unique<CInstallProgressDlg>(Q(title), m_parent);
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The program's answers to the chart services' questions: message boxes,
+// the medium prompt with OK, Cancel and Choose Folder..., and the progress
+// dialog of an installation stage (chart number, from, to, one bar over the
+// stage's charts and the bytes of the chart in hand, Cancel).
+
+#include "charts/hcrf/MediaUi.h"
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
+class CInstallProgressDlg final : public QDialog, public charts::hcrf::CInstallProgress {
+    Q_OBJECT
+public:
+    CInstallProgressDlg(const QString& title, QWidget* parent);
+    void SetText(std::string_view chartNumber, std::string_view from, std::string_view to) override;
+    void SetProgress(std::size_t chart, std::size_t charts, std::uint64_t bytes,
+                     std::uint64_t totalBytes) override;
+    bool IsCancelled() override { return m_cancelled; }
+    void Pump() override;
+
+protected:
+    void reject() override;
+
+private:
+    QLabel* m_chart;
+    QLabel* m_from;
+    QLabel* m_to;
+    QProgressBar* m_bar;
+    QPushButton* m_cancel;
+    bool m_cancelled = false;
+};
+
+class CQtMediaUi final : public charts::hcrf::CMediaUi {
+public:
+    explicit CQtMediaUi(QWidget* parent) : m_parent(parent) { }
+    platform::PromptAnswer Message(std::string_view text, platform::PromptIcon icon,
+                                   platform::PromptButtons buttons) override;
+    charts::hcrf::MediumAnswer AskForMedium(std::string_view text, std::string_view wanted,
+                                            std::string& folder) override;
+    std::unique_ptr<charts::hcrf::CInstallProgress> OpenProgress(std::string_view title) override;
+
+private:
+    QWidget* m_parent;
+};

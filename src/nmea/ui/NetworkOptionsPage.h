@@ -1,0 +1,30 @@
+#pragma once
+// The Tools Options page "Network" over its model: the server folder (typed
+// or browsed), the host name (shown only), this station's IP address (empty
+// for automatic, or one of this computer's) and its TCP port.
+
+#include "app/ui/PropertySheet.h"
+#include "nmea/NetworkOptions.h"
+
+class QComboBox;
+class QLineEdit;
+
+class CNetworkOptionsDlg : public CXPropertyPage {
+    Q_OBJECT
+public:
+    // `addresses`: this computer's addresses, offered in the address list.
+    CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsModel> model,
+                       const std::vector<nmea::Ipv4>& addresses, const QString& automaticAddress,
+                       QWidget* parent = nullptr);
+    nmea::CNetworkOptionsModel& M() const;
+    std::optional<app::CFieldError> ControlsToModel() override;
+    void ModelToControls() override;
+
+private:
+    void BrowseFolder();
+
+    QLineEdit* m_folder;
+    QLineEdit* m_hostName;
+    QComboBox* m_address;
+    QLineEdit* m_port;
+};

@@ -1,0 +1,20 @@
+#include "routes/RouteInUse.h"
+
+namespace routes {
+
+std::string CRouteInUse::Describe() const
+{
+    static const char* const kNames[] = {"automatic waypoint advance", "the autopilot",
+                                         "an upload"};
+    std::string out;
+    for (std::size_t i = 0; i < m_holders.size(); ++i) {
+        if (!m_holders.test(i))
+            continue;
+        if (!out.empty())
+            out += ", ";
+        out += kNames[i];
+    }
+    return out;
+}
+
+}   // namespace routes

@@ -1,0 +1,368 @@
+#include "routes/RouteModule.h"
+
+#include "app/Registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace routes {
+
+namespace {
+
+fs::path MakeFolder(const fs::path& folder)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec) ? folder : fs::path();
+}
+
+bool SameNameNoCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+           });
+}
+
+}   // namespace
+
+CRouteModule::CRouteModule(CSettingsHome& settings, platform::CPrompt& prompt, fs::path dataRoot)
+    : CModeModule(settings), m_prompt(prompt), m_dataRoot(std::move(dataRoot)),
+      m_db(std::make_unique<db::CDBRoute>()), m_lock([this] { return m_db->Lock(); })
+{
+    SetModuleName("Route");
+}
+
+CRouteModule::~CRouteModule() = default;
+
+bool CRouteModule::Initialise()
+{
+    const fs::path data = MakeFolder(m_dataRoot / "Routes");
+    const fs::path attach = MakeFolder(m_dataRoot / "Attach");
+    if (data.empty() || attach.empty())
+        return false;
+    SetDataFolder(data.string());
+    m_attachmentsFolder = attach.string();
+    return true;
+}
+
+bool CRouteModule::Terminate()
+{
+    CloseDatabase();
+    return true;
+}
+
+void CRouteModule::LoadSettings()
+{
+    CRegistry reg(Settings().GetStore());
+    if (OpenSettings(reg, false)) {
+        std::string text;
+        if (reg.ReadString("DatabaseFolder", text) && !text.empty() && !MakeFolder(text).empty())
+            SetDataFolder(text);
+        if (reg.ReadString("AttachmentsFolder", text) && !text.empty() && !MakeFolder(text).empty())
+            m_attachmentsFolder = text;
+        reg.ReadString("InitialDatabase", m_initialDatabase);
+        reg.ReadLong("InitialRecord", m_initialRecord);
+        reg.ReadLong("InitialWaypointRecord", m_initialWaypoint);
+        reg.ReadBool("DrawLegArrow", m_state.draw.drawLegArrow);
+        reg.ReadBool("DrawCourseAndSMG", m_state.draw.drawCourseAndSMG);
+        reg.ReadBool("DrawDistanceToRun", m_state.draw.drawDistanceToRun);
+        reg.ReadBool("ApplyToEntireRoute", m_state.draw.applyToEntireRoute);
+        double interval = 0;
+        if (reg.ReadDouble("DistanceToRunInterval", interval) && interval > 0)
+            m_state.draw.distanceToRunInterval = interval;
+    }
+    CRegistry monitoring(Settings().GetStore());
+    if (OpenSettings(monitoring, false, "Monitoring"))
+        m_state.monitoring.Load(monitoring);
+    CRegistry greatCircle(Settings().GetStore());
+    if (OpenSettings(greatCircle, false, "GreatCircle"))
+        m_state.greatCircle.Load(greatCircle);
+    m_views.Refresh();
+    // Automatic advance holds the route from the start; the autopilot and an
+    // upload keep the holds they have (a reload must not drop them).
+    if (m_state.monitoring.autoAdvance)
+        m_state.inUse.Take(RouteHolder::Advance);
+    else
+        m_state.inUse.Give(RouteHolder::Advance);
+    // A workspace load opens the database it names, so the route is
+    // followed from the start.
+    if (!m_db->IsOpen() && !m_initialDatabase.empty())
+        OpenDatabase({});
+}
+
+void CRouteModule::SaveSettings()
+{
+    CRegistry reg(Settings().GetStore());
+    if (OpenSettings(reg, true)) {
+        const bool open = m_db->IsOpen();
+        const std::string name = open ? m_db->GetName() : "";
+        const bool temp = open && name.rfind("~d", 0) == 0;
+        reg.WriteString("DatabaseFolder", GetDataFolder());
+        reg.WriteString("AttachmentsFolder", m_attachmentsFolder);
+        reg.WriteString("InitialDatabase",
+                        open ? (temp ? std::string() : name) : m_initialDatabase);
+        reg.WriteLong("InitialRecord", temp ? 1 : (open ? std::max(1L, m_db->GetOrdinal()) : 1));
+        reg.WriteLong("InitialWaypointRecord", temp ? 1 : std::max(1, m_state.activeIndex));
+        reg.WriteBool("DrawLegArrow", m_state.draw.drawLegArrow);
+        reg.WriteBool("DrawCourseAndSMG", m_state.draw.drawCourseAndSMG);
+        reg.WriteBool("DrawDistanceToRun", m_state.draw.drawDistanceToRun);
+        reg.WriteBool("ApplyToEntireRoute", m_state.draw.applyToEntireRoute);
+        reg.WriteDouble("DistanceToRunInterval", m_state.draw.distanceToRunInterval);
+    }
+    CRegistry monitoring(Settings().GetStore());
+    if (OpenSettings(monitoring, true, "Monitoring"))
+        m_state.monitoring.Save(monitoring);
+    CRegistry greatCircle(Settings().GetStore());
+    if (OpenSettings(greatCircle, true, "GreatCircle"))
+        m_state.greatCircle.Save(greatCircle);
+}
+
+bool CRouteModule::StartUpload(const CUploadChoice& choice, CRouteTransmitter& tx)
+{
+    if (m_upload || !m_state.hasRoute || m_state.waypoints.empty())
+        return false;
+    if (!tx.CanTransmit()) {
+        Tell("The GPS port is not open for output: nothing was sent.");
+        return false;
+    }
+    m_upload = std::make_unique<CRouteUpload>(choice, m_state.name, m_state.waypoints);
+    m_uploadTx = &tx;
+    m_state.inUse.Take(RouteHolder::Upload);
+    FeedUpload();
+    return true;
+}
+
+void CRouteModule::FeedUpload()
+{
+    const CRouteUpload::State state = m_upload->Feed(*m_uploadTx);
+    m_uploadProgress = m_upload->Progress();
+    if (state == CRouteUpload::State::Sending)
+        return;
+    m_upload.reset();
+    m_uploadTx = nullptr;
+    m_state.inUse.Give(RouteHolder::Upload);
+    if (state == CRouteUpload::State::Failed)
+        Tell("Route upload stopped: the GPS port closed, " + m_uploadProgress + ".");
+}
+
+void CRouteModule::OnTimer(TimerCadence cadence)
+{
+    if (cadence == TimerCadence::EveryPass && m_upload)
+        FeedUpload();
+    if (cadence != TimerCadence::EveryPass ||
+        m_lock.GetState() != CRouteLockAttempt::State::Pending)
+        return;
+    switch (m_lock.Poll(m_now())) {
+    case CRouteLockAttempt::State::Taken:
+        m_lock.Cancel();
+        m_state.editMode = true;
+        Post(kNoticeLocked);
+        break;
+    case CRouteLockAttempt::State::Refused:
+        m_lock.Cancel();
+        Tell(m_lock.RefusalText());
+        break;
+    default: break;
+    }
+}
+
+bool CRouteModule::OpenDatabase(const std::string& path)
+{
+    CloseDatabase();
+    std::string target = path;
+    if (target.empty() && !m_initialDatabase.empty()) {
+        target = (fs::path(GetDataFolder()) / m_initialDatabase).string();
+        m_initialDatabase.clear();
+    }
+    if (target.empty())
+        return false;
+    m_db->SetFilePath(target);
+    if (!m_db->Open()) {
+        Tell("Unable to open Route database : " + target);
+        return false;
+    }
+    m_lockedElsewhere = m_db->IsLockedElsewhere();
+    if (m_db->IsEmpty() || !m_db->GoOrdinal(std::max(1L, m_initialRecord)))
+        m_db->GoTop();
+    m_initialRecord = 1;
+    const bool read = ReadCurrentRoute();
+    if (read && m_initialWaypoint >= 1 && m_initialWaypoint <= long(m_state.waypoints.size()))
+        m_state.activeIndex = int(m_initialWaypoint);
+    m_initialWaypoint = 1;
+    return true;
+}
+
+bool CRouteModule::CloseDatabase()
+{
+    if (!m_db->IsOpen())
+        return true;
+    if (m_state.editMode || m_db->IsLockHeld()) {
+        m_db->FlushAndUnlock();
+        Post(kNoticeUnlocked);
+    }
+    m_state.editMode = false;
+    m_lock.Cancel();
+    m_db->Close();
+    m_state.hasRoute = false;
+    m_state.waypoints.clear();
+    m_state.activeIndex = 0;
+    m_state.name.clear();
+    return true;
+}
+
+bool CRouteModule::ReadCurrentRoute()
+{
+    m_state.waypoints.clear();
+    m_state.activeIndex = 0;
+    m_repairMessages.clear();
+    m_state.hasRoute = m_db->IsOpen() && !m_db->IsEmpty();
+    if (!m_state.hasRoute) {
+        m_state.name.clear();
+        return false;
+    }
+    m_state.name = m_db->m_name;
+    db::CDBRoutePoints& links = m_db->Points();
+    if (!links.IsOpen() && !m_db->OpenRoutePoints())
+        return false;
+    links.SelectTag("T_ORDER");
+    std::vector<CLinkRow> rows;
+    std::vector<std::pair<long, CWaypoint>> found;
+    std::set<long> existing;
+    // Walked by count, not by the move results: a move onto a link whose
+    // waypoint is missing reports false but still lands on that link.
+    const long count = links.IsEmpty() ? 0 : links.GetRecordCount();
+    if (count > 0)
+        links.GoTop();
+    for (long n = 0; n < count; ++n) {
+        rows.push_back({links.GetRecNo(), links.m_order, links.m_pointId});
+        db::CDBWaypoint& w = links.Waypoints();
+        if (w.GetId() == links.m_pointId) {
+            existing.insert(links.m_pointId);
+            CWaypoint wp(w.m_position);
+            wp.m_name = w.m_name;
+            wp.m_id = w.m_ident;
+            wp.m_area = w.m_area;
+            wp.m_type = w.m_group;
+            wp.m_zoneTime = std::to_string(int(w.m_zone));
+            wp.m_legType = WaypointLegFromLink(links.m_link);
+            found.emplace_back(links.GetRecNo(), wp);
+        }
+        if (links.IsLast())
+            break;
+        links.SkipForward();
+    }
+    const CLinkRepair repair = PlanLinkRepair(rows, existing);
+    for (long recNo : repair.keptInOrder) {
+        for (const auto& [rec, wp] : found)
+            if (rec == recNo)
+                m_state.waypoints.push_back(wp);
+    }
+    m_repairMessages = repair.Messages();
+    m_state.activeIndex = m_state.waypoints.empty() ? 0 : 1;
+    return true;
+}
+
+bool CRouteModule::CanEdit() const
+{
+    return m_db->IsOpen() && !m_lockedElsewhere && !m_state.inUse.InUse();
+}
+
+void CRouteModule::OnEdit()
+{
+    if (m_state.editMode) {
+        LockDatabase(false);
+        m_state.editMode = false;
+        return;
+    }
+    if (!CanEdit()) {
+        if (m_lockedElsewhere)
+            Tell(m_lock.RefusalText());
+        return;
+    }
+    if (m_lock.Start(m_now()) == CRouteLockAttempt::State::Taken) {
+        m_lock.Cancel();
+        m_state.editMode = true;
+        Post(kNoticeLocked);
+    }
+    // Pending: the timer tries again and either enters edit mode or names
+    // the holder; edit mode stays off meanwhile.
+}
+
+bool CRouteModule::LockDatabase(bool lock)
+{
+    if (!m_db->IsOpen())
+        return false;
+    if (lock) {
+        if (!m_db->Lock())
+            return false;
+        Post(kNoticeLocked);
+        return true;
+    }
+    if (!m_db->FlushAndUnlock())
+        return false;
+    Post(kNoticeUnlocked);
+    return true;
+}
+
+bool CRouteModule::SetAutoAdvance(bool on)
+{
+    if (on == m_state.inUse.Holds(RouteHolder::Advance))
+        return true;
+    // Editing keeps its own lock: advance rides on it.
+    if (!m_state.editMode && !LockDatabase(on)) {
+        if (on)
+            Tell(m_lock.RefusalText());
+        return false;
+    }
+    m_state.monitoring.autoAdvance = on;
+    if (on)
+        m_state.inUse.Take(RouteHolder::Advance);
+    else
+        m_state.inUse.Give(RouteHolder::Advance);
+    return true;
+}
+
+void CRouteModule::OnNetworkMessage(const std::string& payload, const std::string& sender)
+{
+    if (payload.size() < 2)
+        return;
+    const std::uint8_t notice = std::uint8_t(payload[0]);
+    if (notice < 13 || notice > 19)
+        return;
+    const std::string name = payload.substr(1);
+    if (!m_db->IsOpen() || !SameNameNoCase(name, m_db->GetName()))
+        return;
+    if (notice == kNoticeLocked) {
+        if (m_db->IsLockedElsewhere()) {
+            m_lockedElsewhere = true;
+            m_lock.HeldBy(sender);
+        }
+    } else if (notice == kNoticeUnlocked) {
+        if (!m_db->IsLockedElsewhere()) {
+            m_lockedElsewhere = false;
+            m_lock.Released();
+        }
+    } else if (notice != 16 && m_db->IsLockedElsewhere()) {
+        const int active = m_state.activeIndex;
+        m_db->ResetCache();
+        ReadCurrentRoute();
+        if (active >= 1 && active <= int(m_state.waypoints.size()))
+            m_state.activeIndex = active;
+    }
+}
+
+void CRouteModule::Post(std::uint8_t notice)
+{
+    if (m_station && m_station->IsRunning())
+        m_station->Post(kStationMessageType, std::string(1, char(notice)) + m_db->GetName());
+}
+
+void CRouteModule::Tell(const std::string& text)
+{
+    m_prompt.Ask(text, "Route", platform::PromptIcon::Stop, platform::PromptButtons::Ok);
+}
+
+}   // namespace routes

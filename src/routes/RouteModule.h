@@ -1,0 +1,120 @@
+#pragma once
+// CRouteModule: the user's routes. Owns the route database, the current
+// route and waypoint (CRouteState, read by the navigator, autopilot and
+// chart through CRouteViews), who holds the route in use, the lock between
+// stations with its timer-driven retries, and the settings records. Editing
+// is allowed only while the database is open, no other station holds it and
+// nothing uses the route.
+
+#include "app/Module.h"
+#include "chartpoints/ChartpointServices.h"
+#include "db/DBRoute.h"
+#include "platform/Prompt.h"
+#include "routes/RouteLock.h"
+#include "routes/RouteRepair.h"
+#include "routes/RouteUpload.h"
+#include "routes/RouteViews.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace routes {
+
+class CRouteModule : public CModeModule {
+public:
+    // Station message type and the notice bytes about our database.
+    static constexpr std::uint8_t kStationMessageType = 3;
+    static constexpr std::uint8_t kNoticeLocked = 13;
+    static constexpr std::uint8_t kNoticeUnlocked = 14;
+    static constexpr std::uint8_t kNoticeChanged = 15;
+
+    // Routes and attachments live in "Routes" and "Attach" under `dataRoot`
+    // (the user's data folder: the program folder may be read-only).
+    CRouteModule(CSettingsHome& settings, platform::CPrompt& prompt,
+                 std::filesystem::path dataRoot);
+    ~CRouteModule() override;
+
+    bool Initialise() override;
+    bool Terminate() override;
+    void LoadSettings() override;
+    void SaveSettings() override;
+    void OnTimer(TimerCadence cadence) override;
+
+    void SetStationLink(chartpoints::CStationLink* link) { m_station = link; }
+
+    // ---- Database
+    // Opens the database at `path` (without extension); an empty path takes
+    // the initial database of the data folder when one is set.
+    bool OpenDatabase(const std::string& path);
+    bool CloseDatabase();
+    bool IsDatabaseOpen() const { return m_db->IsOpen(); }
+    // Reads the current route's waypoints in ORDER into the state; links to
+    // missing waypoints are left out and named in RepairMessages().
+    bool ReadCurrentRoute();
+    const std::vector<std::string>& RepairMessages() const { return m_repairMessages; }
+
+    // ---- Editing and enable rules
+    bool CanEdit() const;
+    // Route > Edit: leaves edit mode, or starts taking the lock (at once or
+    // from the timer; a refusal names the holder).
+    void OnEdit();
+    bool IsEditMode() const { return m_state.editMode; }
+    bool IsLockedElsewhere() const { return m_lockedElsewhere; }
+    std::string LockHolder() const { return m_lock.HolderText(); }
+    // The monitor's Auto switch: lock first, then hold or release the route.
+    bool SetAutoAdvance(bool on);
+    // Lock (or unlock) the database and tell the other stations.
+    bool LockDatabase(bool lock);
+    // A station message of our type from `sender` (its address).
+    void OnNetworkMessage(const std::string& payload, const std::string& sender);
+
+    // ---- Upload: planned whole, fed from the timer; the route is held in
+    // use until the last sentence has left or the port failed.
+    bool StartUpload(const CUploadChoice& choice, CRouteTransmitter& tx);
+    bool IsUploading() const { return m_upload != nullptr; }
+    // "k of n sent" of the upload running or last run.
+    const std::string& UploadProgress() const { return m_uploadProgress; }
+
+    // ---- State and views
+    CRouteState& State() { return m_state; }
+    CRouteViews& Views() { return m_views; }
+    db::CDBRoute& Database() { return *m_db; }
+    const std::string& InitialDatabase() const { return m_initialDatabase; }
+    void SetInitialDatabase(std::string name) { m_initialDatabase = std::move(name); }
+    const std::string& AttachmentsFolder() const { return m_attachmentsFolder; }
+
+    // Injected for tests: the time the lock retries measure.
+    void SetClock(std::function<CRouteLockAttempt::Clock::time_point()> now)
+    {
+        m_now = std::move(now);
+    }
+
+private:
+    void Post(std::uint8_t notice);
+    void Tell(const std::string& text);
+
+    platform::CPrompt& m_prompt;
+    std::filesystem::path m_dataRoot;
+    std::unique_ptr<db::CDBRoute> m_db;
+    CRouteState m_state;
+    CRouteViews m_views{m_state};
+    CRouteLockAttempt m_lock;
+    bool m_lockedElsewhere = false;
+    std::string m_attachmentsFolder;
+    std::string m_initialDatabase;
+    long m_initialRecord = 1;
+    long m_initialWaypoint = 1;
+    std::vector<std::string> m_repairMessages;
+    std::unique_ptr<CRouteUpload> m_upload;
+    CRouteTransmitter* m_uploadTx = nullptr;
+    std::string m_uploadProgress;
+    void FeedUpload();
+    chartpoints::CStationLink* m_station = nullptr;
+    std::function<CRouteLockAttempt::Clock::time_point()> m_now = [] {
+        return CRouteLockAttempt::Clock::now();
+    };
+};
+
+}   // namespace routes

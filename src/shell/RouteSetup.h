@@ -1,0 +1,15 @@
+#pragma once
+// The route module as the program builds it: its folders under the user's
+// data folder, and the navigator following its current route.
+
+#include <filesystem>
+#include <memory>
+
+class CMainFrame;
+class CModule;
+
+// $XDG_DATA_HOME/Quorwick/Brinevane ($HOME/.local/share when unset): the
+// routes and their attachments live in "Routes" and "Attach" there.
+std::filesystem::path UserDataRoot();
+
+std::unique_ptr<CModule> MakeRouteModule(CMainFrame& frame);

@@ -1,0 +1,334 @@
+#!/bin/bash
+# Chartpoints on the real program window, on a virtual X server driven with
+# xdotool, with HOME and the XDG folders in a temporary folder and the sample
+# chartpoints installed into a program folder of its own as scripts/run does:
+#   1. the sample marks show with their ID and name labels on the chart;
+#   2. Edit, a right click "Add New Chartpoint" at a known pixel puts the new
+#      mark there; a name and a memo typed and applied, the sample picture
+#      attached and viewed;
+#   3. Locked unticked, the mark dragged 100 px lands at the drop and Locked
+#      is ticked again; dbfread finds the stored position where the mark is drawn;
+#   4. Delete: No keeps the mark, Yes removes it;
+#   5. the Night palette.
+# Screenshots go to $BRINE_SHOTS_DIR when it is set. The program reports each
+# change on BRINE_CHARTPOINT_STATE_FILE (the current mark's screen point).
+# Exit code 77 (skipped) without xvfb-run, xdotool, evilwm or ImageMagick.
+
+set -u
+PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../../build/bin}/brinevane}
+SAMPLES=${2:-$(dirname "$PROGRAM")/../sample-chartpoints}
+SKIP=77
+STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}
+CONVERT=/usr/bin/convert
+IMPORT=/usr/bin/import
+
+if [ -z "${BRINE_XWIN_INNER:-}" ]; then
+    for tool in xvfb-run xdotool xauth evilwm "$CONVERT" "$IMPORT" /usr/bin/python3; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit $SKIP; }
+    done
+    [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
+    [ -f "$SAMPLES/Chartpoints/PugetSound.dbf" ] || { echo "FAIL: no sample chartpoints in $SAMPLES" >&2; exit 1; }
+    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-cpt-outer.XXXXXX") || exit 1
+    trap 'rm -rf "$marker_dir"' EXIT
+    for attempt in 1 2 3; do
+        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
+            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM" "$SAMPLES"
+        rc=$?
+        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
+            exit $rc
+        fi
+        sleep "0.$((RANDOM % 9 + 1))"
+    done
+fi
+
+: > "$BRINE_XWIN_STARTED"
+work=$(mktemp -d "${TMPDIR:-/tmp}/brine-cpt.XXXXXX") || exit 1
+mkdir -p "$work/config/Quorwick/Brinevane" "$work/data" "$work/runtime" "$work/tmp" "$work/home" "$work/prog"
+chmod 700 "$work/runtime"
+SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
+mkdir -p "$SHOTS"
+STATE="$work/state.txt"
+PID=""
+WM_PID=""
+cleanup() {
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
+        kill "$PID" 2>/dev/null
+        sleep 0.5
+        kill -9 "$PID" 2>/dev/null
+    fi
+    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    "$IMPORT" -window root "$SHOTS/failure.png" 2>/dev/null
+    tail -5 "$STATE" >&2 2>/dev/null
+    cat "$work/program.log" >&2 2>/dev/null
+    exit 1
+}
+step() { echo "== $*"; }
+FOUND=""
+wait_for() {
+    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
+    while :; do
+        if FOUND=$($check); then
+            return 0
+        fi
+        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
+            fail "program ended while waiting for: $what"
+        fi
+        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
+        sleep 0.05
+    done
+}
+program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
+window_named() {
+    local w
+    for w in $(program_windows); do
+        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+        "$1" | "$1 - ["*"]") echo "$w"; return 0 ;;
+        esac
+    done
+    return 1
+}
+is_gone() { ! program_windows | grep -qx "$1"; }
+geometry() {
+    local g
+    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
+    eval "$g"
+}
+focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
+settled() {
+    local out=$1 prev="$work/prev.png" deadline=$((SECONDS + STEP_SECONDS))
+    "$IMPORT" -window root "$prev"
+    while :; do
+        sleep 0.4
+        "$IMPORT" -window root "$out"
+        [ "$(compare -metric AE "$prev" "$out" null: 2>&1)" = "0" ] && return 0
+        [ "$SECONDS" -ge "$deadline" ] && fail "the screen did not settle"
+        cp "$out" "$prev"
+    done
+}
+count_colour() {
+    "$CONVERT" "$1" -fuzz 8% -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
+}
+# The last state line and one of its fields.
+last_state() { tail -1 "$STATE" 2>/dev/null; }
+field() { last_state | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+state_lines() { if [ -f "$STATE" ]; then wc -l < "$STATE"; else echo 0; fi; }
+# Waits for a new state line whose field matches.
+LINES=0
+expect_state() {
+    local what=$1 key=$2 want=$3
+    has() { [ "$(state_lines)" -gt "$LINES" ] && [ "$(field "$key")" = "$want" ] && echo ok; }
+    wait_for "$what" has
+    LINES=$(state_lines)
+}
+
+# A Chartpoint menu entry by its key. The menu bar's title is found in the
+# first screenshot by its text's place: the seventh title.
+CHARTPOINT_MENU_X=329
+popup() { program_windows | while read -r w; do [ "$w" != "$MAIN" ] && echo "$w"; done | head -1 | grep .; }
+chartpoint_menu() {
+    focus "$MAIN"
+    geometry "$MAIN"
+    # The Chartpoint menu's title in the menu bar, by the pointer.
+    xdotool mousemove --sync $((X + CHARTPOINT_MENU_X)) $((Y + 8)) click 1
+    sleep 0.6
+    xdotool key "$1"
+    sleep 0.4
+}
+
+# The sample chartpoints installed as scripts/run installs them.
+for f in "$(dirname "$PROGRAM")"/*; do
+    case "$(basename "$f")" in Chartpoints | Attach) ;; *) ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/prog/";; esac
+done
+for folder in Chartpoints Attach; do
+    mkdir -p "$work/prog/$folder"
+    cp -rn "$SAMPLES/$folder/." "$work/prog/$folder/"
+done
+# A blank chart over Admiralty Inlet and Seattle, chartpoint labels on.
+cat > "$work/config/Quorwick/Brinevane/settings.conf" <<'CONF'
+[Software\Quorwick\Brinevane\Default\Navigator\GPS]
+ReceiveCOMPort=dword:0
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Chart\LastOpened]
+ChartsOpen=dword:1
+Chart1=str:
+[Software\Quorwick\Brinevane\Default\Chart\LastOpened\Chart1]
+TopLeftLatitude=str:48.25
+TopLeftLongitude=str:-122.95
+BottomRightLatitude=str:47.5
+BottomRightLongitude=str:-122.15
+[Software\Quorwick\Brinevane\Default\Chartpoint\OverlayProperties]
+DrawID=str:True
+DrawName=str:True
+#end
+CONF
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
+export BRINE_PROGRAM_FOLDER="$work/prog" BRINE_INITIAL_CHARTPOINTS=PugetSound BRINE_CHARTPOINT_STATE_FILE="$STATE"
+export BRINE_INSTANCE_NAME="brine-cpt-$$-$RANDOM"
+unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
+evilwm -fn fixed > "$work/wm.log" 2>&1 &
+WM_PID=$!
+wm_ready() { xdotool get_num_desktops 2>/dev/null; }
+wait_for "the window manager to start" wm_ready
+
+TMPDIR="$work/tmp" "$work/prog/brinevane" > "$work/program.log" 2>&1 &
+PID=$!
+dlg_visible() { window_named "DISCLAIMER"; }
+wait_for "the DISCLAIMER window" dlg_visible
+DLG=$FOUND
+geometry "$DLG"
+xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
+dlg_gone() { is_gone "$DLG"; }
+wait_for "the disclaimer to close" dlg_gone
+main_visible() { window_named "Brinevane"; }
+wait_for "the main window" main_visible
+MAIN=$FOUND
+
+step "the sample marks with ID and name labels"
+expect_state "PugetSound open at Point Wilson Light" name Point
+focus "$MAIN"
+xdotool key F3   # the chartpoint panel
+# The chart window tiled over the whole work area: Window > Tile.
+xdotool key alt+w
+sleep 0.4
+xdotool key t
+xdotool mousemove --sync 2 2
+sleep 1
+focus "$MAIN"
+settled "$SHOTS/chartpoints_1_marks.png"
+labels=$(count_colour "$SHOTS/chartpoints_1_marks.png" "#FF8000")
+echo "   label and mark pixels: $labels"
+[ "$labels" -gt 400 ] || fail "no chartpoint labels on the chart ($labels pixels)"
+LINES=$(state_lines)
+
+step "Edit, right click \"Add New Chartpoint\" at a known pixel"
+# Next: Admiralty Head Light becomes current and reports where it is drawn;
+# the new mark goes on open water 150 px right of it and 80 px down.
+LINES=$(state_lines)
+chartpoint_menu x
+expect_state "Admiralty Head Light current" name Admiralty
+PX=$(field x) PY=$(field y)
+[ -n "$PX" ] || fail "Admiralty Head Light's mark was not reported"
+AX=$((PX + 150)) AY=$((PY + 80))
+chartpoint_menu e
+LINES=$(state_lines)
+xdotool mousemove --sync $AX $AY click 3
+menu_open() { program_windows | while read -r w; do [ "$w" != "$MAIN" ] && echo "$w"; done | head -1 | grep .; }
+wait_for "the chart's context menu" menu_open
+sleep 0.3
+xdotool key Down Return
+expect_state "a new chartpoint appended" hint 6
+NX=$(field x) NY=$(field y)
+echo "   new mark at $NX,$NY for a click at $AX,$AY"
+[ $(( (NX - AX) * (NX - AX) + (NY - AY) * (NY - AY) )) -le 2 ] || fail "the new mark is not at the click"
+xdotool type --delay 40 "Elliott Bay Anchorage"
+xdotool key alt+m
+xdotool type --delay 40 "Good holding in mud, 15 m."
+xdotool key alt+p
+expect_state "the panel applied" name "Elliott"
+step "the sample picture attached and viewed"
+xdotool key alt+m Tab Tab space
+dlg() { window_named "Attach Attachment"; }
+wait_for "the Attach Attachment dialog" dlg
+ATT=$FOUND
+sleep 0.5
+xdotool type --delay 20 "$work/prog/Attach/PointWilson.jpg"
+xdotool key Return
+att_gone() { is_gone "$ATT"; }
+wait_for "the dialog to close" att_gone
+focus "$MAIN"
+sleep 0.5
+xdotool key alt+m
+sleep 0.2
+xdotool key alt+p
+expect_state "the attachment applied" hint 5
+xdotool key alt+i
+viewer() { window_named "PointWilson.jpg"; }
+sleep 2
+settled "$SHOTS/chartpoints_2_panel_and_picture.png"
+python_out=$(/usr/bin/python3 - "$work/prog/Chartpoints/PugetSound" <<'PY'
+import sys
+from dbfread import DBF
+base = sys.argv[1]
+ids = {r['UNIQUE']: r['NAME'] for r in DBF(base + '.dbf', encoding='cp1252')}
+memo = [r['DATA'] for r in DBF(base + '.X/MEMOS.dbf', encoding='cp1252') if ids.get(r['MASTER_ID']) == 'Elliott Bay Anchorage']
+att = [r['DATA'] for r in DBF(base + '.X/ATTCHMTS.dbf', encoding='cp1252') if ids.get(r['MASTER_ID']) == 'Elliott Bay Anchorage']
+print(len(ids), memo, att)
+PY
+)
+echo "   dbfread: $python_out"
+case "$python_out" in
+"13 ['Good holding in mud, 15 m.'] ['PointWilson.jpg']") ;;
+*) fail "dbfread does not find the new chartpoint's memo and picture: $python_out" ;;
+esac
+
+step "Locked unticked, the mark dragged 100 px"
+focus "$MAIN"
+xdotool key alt+k
+LINES=$(state_lines)
+xdotool mousemove --sync $AX $AY mousedown 1
+for i in 1 2 3 4 5 6 7 8 9 10; do xdotool mousemove --sync $((AX + i * 10)) $((AY - i * 4)); done
+xdotool mouseup 1
+DX=$((AX + 100)) DY=$((AY - 40))
+expect_state "the mark moved" hint 5
+MX=$(field x) MY=$(field y)
+echo "   mark at $MX,$MY for a drop at $DX,$DY, locked=$(field locked)"
+[ $(( (MX - DX) * (MX - DX) + (MY - DY) * (MY - DY) )) -le 2 ] || fail "the mark is not at the drop"
+xdotool mousemove --sync 2 2
+settled "$SHOTS/chartpoints_3_dragged.png"
+[ "$(field locked)" = 1 ] || fail "Locked is not ticked again after the move"
+STORED=$(/usr/bin/python3 - "$work/prog/Chartpoints/PugetSound" <<'PY'
+import sys
+from dbfread import DBF
+for r in DBF(sys.argv[1] + '.dbf', encoding='cp1252'):
+    if r['NAME'] == 'Elliott Bay Anchorage':
+        lat, lon = r['LAT'], r['LNG']
+        print('%02d %06.3f %s' % (int(abs(lat)), (abs(lat) % 1) * 60, 'N' if lat >= 0 else 'S'),
+              '%03d %06.3f %s' % (int(abs(lon)), (abs(lon) % 1) * 60, 'E' if lon >= 0 else 'W'))
+PY
+)
+DRAWN=$(last_state | sed -n 's/.* lat=\(.*\) lon=\(.*\) x=.*/\1 \2/p')
+echo "   dbfread: $STORED; drawn from: $DRAWN"
+# The table keeps more digits than the texts show, so the two texts may round
+# the last decimal of the minutes apart: the same place to within 0.002'
+# (about 4 m, well under a pixel at this scale).
+same_place() {
+    /usr/bin/python3 - "$1" "$2" <<'PY'
+import sys
+def minutes(text):
+    p = text.split()
+    lat = (int(p[0]) * 60 + float(p[1])) * (1 if p[2] == 'N' else -1)
+    lon = (int(p[3]) * 60 + float(p[4])) * (1 if p[5] == 'E' else -1)
+    return lat, lon
+a, b = minutes(sys.argv[1]), minutes(sys.argv[2])
+sys.exit(0 if abs(a[0] - b[0]) <= 0.002 and abs(a[1] - b[1]) <= 0.002 else 1)
+PY
+}
+same_place "$STORED" "$DRAWN" || fail "the stored position is not the one drawn at the drop"
+
+step "Delete: No keeps the mark, Yes removes it"
+ask() { window_named "Chartpoint"; }
+chartpoint_menu d
+wait_for "the delete question" ask
+xdotool key n
+sleep 1
+[ "$(grep -c "hint=4" "$STATE")" = 0 ] || fail "No deleted the chartpoint"
+chartpoint_menu d
+wait_for "the delete question" ask
+xdotool key y
+expect_state "the chartpoint deleted" count 12
+xdotool mousemove --sync 2 2
+settled "$SHOTS/chartpoints_4_deleted.png"
+
+step "the Night palette"
+focus "$MAIN"
+xdotool key alt+v
+sleep 0.4
+xdotool key n
+sleep 1
+settled "$SHOTS/chartpoints_5_night.png"
+echo "PASS"

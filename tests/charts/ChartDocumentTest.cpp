@@ -1,0 +1,140 @@
+// The raster chart document on installed fake charts: an inset the
+// catalogue has no plan for gets no outline, a sub-panel without outline
+// height gives no distance per pixel, the zoom steps, and the service's
+// catalogue answers for a chart it does not hold.
+
+#include "FakeChartWindow.h"
+#include "TempFolder.h"
+#include "support/InstallFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace charts::hcrf;
+
+namespace {
+
+std::string ReadAll(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& p, const std::string& text)
+{
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << text;
+}
+
+struct Installed {
+    brine_test::TempFolder dir;
+    brine_test::Installation in{dir.Path()};
+    brine_test::FakeChartWindow window;
+
+    // The charts made, then `prepare` run on the media, then installed.
+    template <class Prepare>
+    explicit Installed(Prepare prepare, unsigned insets = 0)
+    {
+        in.charts.clear();
+        brine_test::FakeChart c;
+        c.parameters.chartNumber = "RC1001";
+        c.parameters.insets = insets;
+        c.width = 520;
+        c.height = 400;
+        in.charts.push_back(c);
+        std::string error;
+        EXPECT_TRUE(brine_test::MakeMedia(in.charts, dir / "work", dir / "RC1", "RC1",
+                                          dir / "WK10_26", "WK10_26", "20260305", false, error))
+            << error;
+        prepare();
+        in.ui.answers = {(dir / "WK10_26").string()};
+        EXPECT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+        in.ui.answers = {(dir / "RC1").string()};
+        EXPECT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+        window.client = geo::IntRect{0, 0, 320, 240};
+    }
+};
+
+TEST(ChartDocument, InsetBeyondTheCataloguesPlansHasNoOutline)
+{
+    // The chart has one inset panel, but the installed catalogue entry lists no plan.
+    Installed chart([] {}, 1);
+    const fs::path cat = chart.in.arcs->UpdateSourcePath("WK10_26") / "ChartCat" / "Chart.cat";
+    std::string text = ReadAll(cat);
+    ASSERT_EQ(text.substr(156, 2), "01");
+    text.replace(156, 2, "00");
+    WriteAll(cat, text);
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OpenChart(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+    EXPECT_FALSE(doc.Panels()[0].Outline().empty());
+    EXPECT_TRUE(doc.Panels()[1].Outline().empty());
+}
+
+TEST(ChartDocument, SubPanelWithoutOutlineHeightGivesNoDistancePerPixel)
+{
+    Installed chart([] {});
+    // Every outline point of the main sub-panel moved to one latitude.
+    const fs::path p00 = chart.in.arcs->ChartFilePath(true, "RC1001", "p00");
+    std::string text = ReadAll(p00);
+    const std::string end = "\x0B\x0D\x0A";
+    std::vector<std::size_t> starts{0};
+    for (std::size_t at = text.find(end); at != std::string::npos; at = text.find(end, at + 3))
+        starts.push_back(at + 3);
+    ASSERT_GT(starts.size(), 7u);
+    const std::size_t outline = starts[6];
+    const std::string latitude = text.substr(outline, 8);
+    for (std::size_t at = outline; at + 17 <= text.size() && text.compare(at, 3, end) != 0;
+         at += 17)
+        text.replace(at, 8, latitude);
+    WriteAll(p00, text);
+
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_TRUE(doc.IsChartLoaded());
+    std::string resolution = "x";
+    double metres = 0;
+    EXPECT_FALSE(doc.GetResolutionText(resolution, metres));
+    EXPECT_EQ(resolution, "");
+}
+
+TEST(ChartDocument, ZoomStepsAndCatalogueAnswersForUnknownCharts)
+{
+    Installed chart([] {});
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    const std::string path = chart.in.arcs->GetCataloguedChartPath("RC1001");
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    std::string resolution;
+    double metres = 0;
+    EXPECT_TRUE(doc.GetResolutionText(resolution, metres));
+    EXPECT_GT(metres, 0);
+    // low 1.0 -> zoom out low 0.5; in: low 1.0, high 0.5, 1.0, 2.0; a sixth changes nothing.
+    EXPECT_TRUE(doc.ZoomOut());
+    EXPECT_TRUE(doc.IsAtMinZoom());
+    const std::pair<int, double> steps[] = {{CHCRFDoc::kLow, 1.0},
+                                            {CHCRFDoc::kHigh, 0.5},
+                                            {CHCRFDoc::kHigh, 1.0},
+                                            {CHCRFDoc::kHigh, 2.0}};
+    for (const auto& [raster, scale] : steps) {
+        EXPECT_TRUE(doc.ZoomIn());
+        EXPECT_EQ(doc.ActiveRaster(), raster);
+        EXPECT_EQ(doc.DisplayScale(), scale);
+    }
+    EXPECT_FALSE(doc.ZoomIn());
+    EXPECT_TRUE(doc.IsAtMaxZoom());
+
+    // The catalogue's record after a failed seek is not taken for the chart.
+    EXPECT_TRUE(chart.in.arcs->IsChartInCatalogue(path));
+    EXPECT_FALSE(chart.in.arcs->IsChartInCatalogue("/x/ZZ9999.chr"));
+    auto unknown = chart.in.arcs->CreateChartDocFor(*chart.in.charting, "/x/ZZ9999.chr");
+    EXPECT_EQ(unknown->GetChartType(), chart::kChartSeafarer);
+    auto known = chart.in.arcs->CreateChartDocFor(*chart.in.charting, path);
+    EXPECT_EQ(known->GetChartType(), chart::kChartARCS);
+    EXPECT_FALSE(unknown->OpenChart("/x/ZZ9999.chr"));
+}
+
+}   // namespace

@@ -1,0 +1,277 @@
+// Installation from fake chart media with scripted prompts: the update pass
+// seeding an empty catalogue, Express with the chart medium found through
+// Choose Folder..., Cancel and a failed copy leaving no partial chart, a
+// second update medium bringing update tiles, and the documents opened from
+// what was installed (drawn, zoomed, verified).
+
+#include "FakeChartWindow.h"
+#include "PythonScript.h"
+#include "TempFolder.h"
+#include "support/InstallFixture.h"
+
+#include "chart/ChartingModule.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/draw/XDC.h"
+#include "charts/hcrf/ChartCopy.h"
+#include "charts/hcrf/HCRFDoc.h"
+#include "charts/hcrf/HCRFModule.h"
+#include "platform/SettingsStore.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+#include <functional>
+
+namespace fs = std::filesystem;
+using namespace charts::hcrf;
+
+namespace {
+
+using brine_test::Installation;
+
+TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    // Fresh settings: no medium at the source path; the update prompt is
+    // answered by choosing the update medium's folder.
+    in.ui.answers = {(dir / "WK10_26").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    EXPECT_FALSE(in.holdSet);
+    EXPECT_GE(in.holdChanges, 2);
+    ASSERT_TRUE(in.Cat().IsOpen());
+    EXPECT_TRUE(in.Cat().IsReadOnly());
+    EXPECT_EQ(in.Cat().GetRecordCount(), 3);
+    ASSERT_TRUE(in.Cat().SeekKey("rc2002"));
+    EXPECT_EQ(in.Cat().m_source, 0);
+    EXPECT_EQ(in.Cat().m_ho, 0u);
+    EXPECT_EQ(in.Cat().m_upcdid, "WK10_26");
+    EXPECT_EQ(in.Cat().m_chcdid, "RC1");
+    EXPECT_EQ(in.Cat().m_scale, 50000);
+    EXPECT_TRUE(fs::exists(in.arcs->UpdateSourcePath("WK10_26") / "ReadMe.cdv"));
+    EXPECT_EQ(in.arcs->GetLatestUpdateLabel(), "WK10_26");
+
+    // Express: the chart medium is asked for and chosen by folder.
+    in.ui.answers = {(dir / "RC1").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
+        EXPECT_EQ(in.Cat().m_source, 3) << n;
+        EXPECT_EQ(in.Cat().m_chcddop, "20260101");
+        EXPECT_TRUE(fs::exists(in.arcs->ChartFilePath(true, n, "chr"))) << n;
+        EXPECT_FALSE(fs::exists(StagingFolderOf(in.arcs->ChartFolder(true, n))));
+    }
+    // Copies keep the medium's time, so a rerun copies nothing.
+    const fs::path chr = in.arcs->ChartFilePath(true, "RC1001", "chr");
+    const fs::path source = dir / "RC1" / "RasChts" / "010" / "RC1001" / "RC1001.chr";
+    EXPECT_EQ(fs::last_write_time(chr), fs::last_write_time(source));
+
+    // Another dBASE reader finds the media's values in the catalogue.
+    const auto out = brine_test::RunPython(
+        "import dbfread\n"
+        "for r in dbfread.DBF('" +
+        (in.arcs->ModuleFolder() / "Cat.dbf").string() +
+        "', encoding='cp1252'):\n"
+        "    print('|'.join(str(r[f]) for f in ('NO', 'DESC', 'CHCDID', 'CHCDDOP', 'UPCDID', "
+        "'UPCDDOP', 'SOURCE', 'CHPTR', 'SCALE', 'HO')))\n");
+    ASSERT_TRUE(out.has_value()) << "python3 with dbfread is needed";
+    std::ifstream ptr(dir / "WK10_26" / "ChartCat" / "Chart.ptr", std::ios::binary);
+    const std::string pointers(std::istreambuf_iterator<char>(ptr), {});
+    std::vector<std::string> expected;
+    const char* numbers[] = {"RC1001", "RC2002", "RC3003"};
+    const char* scales[] = {"150000", "50000", "12500"};
+    for (int i = 0; i < 3; ++i)
+        expected.push_back(
+            std::string(numbers[i]) + "|Chart " + numbers[i] + "|RC1|20260101|WK10_26|20260305|3|" +
+            std::to_string(std::stoul(pointers.substr(i * 18 + 8, 7))) + "|" + scales[i] + "|0");
+    EXPECT_EQ(brine_test::SplitLines(*out), expected);
+}
+
+TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    in.ui.answers = {(dir / "WK10_26").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+
+    // Cancel pressed during the first chart copy.
+    in.ui.answers = {(dir / "RC1").string()};
+    const std::string chartMedium = (dir / "RC1").string();
+    in.ui.cancelAfter = [&] { return in.charting->GetSourcePath() == chartMedium; };
+    EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    in.ui.cancelAfter = nullptr;
+    for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n));
+        if (in.Cat().m_source & 1)
+            EXPECT_TRUE(fs::exists(in.arcs->ChartFilePath(true, n, "hdr"))) << n;
+        else
+            EXPECT_FALSE(fs::exists(in.arcs->ChartFolder(true, n))) << n;
+        EXPECT_FALSE(fs::exists(StagingFolderOf(in.arcs->ChartFolder(true, n)))) << n;
+    }
+    // The page's frame reopened the catalogue read-only after the cancel.
+    EXPECT_TRUE(in.Cat().IsReadOnly());
+
+    // A chart folder missing from the medium fails that chart only.
+    fs::remove_all(dir / "RC1" / "RasChts" / "020");
+    in.ui.answers = {chartMedium};
+    in.ui.messages.clear();
+    EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    ASSERT_TRUE(in.Cat().SeekKey("RC2002"));
+    EXPECT_EQ(in.Cat().m_source & 1, 0);
+    ASSERT_TRUE(in.Cat().SeekKey("RC3003"));
+    EXPECT_EQ(in.Cat().m_source, 3);
+    EXPECT_FALSE(in.ui.messages.empty());
+}
+
+TEST(ChartInstall, ChartMediumWithAnotherDateIsNotTaken)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    in.charting->SetSourcePath((dir / "RC1").string());
+    // The medium is named right but dated otherwise: said so, then asked for again.
+    in.ui.answers = {""};
+    bool cancelled = false;
+    EXPECT_FALSE(in.arcs->WaitForCD("rc1", "20991231", &cancelled));
+    EXPECT_TRUE(cancelled);
+    ASSERT_EQ(in.ui.messages.size(), 1u);
+    EXPECT_NE(in.ui.messages[0].find("wrong publication date"), std::string::npos);
+    ASSERT_EQ(in.ui.prompts.size(), 1u);
+    EXPECT_NE(in.ui.prompts[0].find("rc1 dated 31/12/99"), std::string::npos);
+    // The right date, or none asked for, takes it at once.
+    EXPECT_TRUE(in.arcs->WaitForCD("RC1", "20260101", &cancelled));
+    EXPECT_FALSE(cancelled);
+    EXPECT_TRUE(in.arcs->WaitForCD("rc1", "", nullptr));
+    EXPECT_FALSE(in.holdSet);
+}
+
+TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    in.ui.answers = {""};
+    EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    EXPECT_EQ(in.Cat().GetRecordCount(), 0);
+    EXPECT_FALSE(in.arcs->PromptInsertCD("RC1", "20260101"));
+    EXPECT_FALSE(in.holdSet);
+}
+
+TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    in.ui.answers = {(dir / "WK10_26").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    in.ui.answers = {(dir / "RC1").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    // The second update medium carries the update files.
+    std::vector<brine_test::FakeChart> again = in.charts;
+    std::string error;
+    ASSERT_TRUE(brine_test::MakeMedia(again, dir / "work2", dir / "RC1b", "RC1", dir / "WK11_26",
+                                      "WK11_26", "20260312", true, error));
+    in.ui.answers = {(dir / "WK11_26").string()};
+    in.charting->SetSourcePath((dir / "RC1").string());
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    ASSERT_TRUE(in.Cat().SeekKey("RC3003"));
+    EXPECT_EQ(in.Cat().m_upcdid, "WK11_26");
+    EXPECT_EQ(in.Cat().m_source, 3);
+    EXPECT_TRUE(fs::exists(in.arcs->ChartUpdateFilePath(true, "RC3003", "upr")));
+    // The older update copy is gone; the chart tree stays.
+    EXPECT_FALSE(fs::exists(in.arcs->UpdateSourcePath("WK10_26")));
+    EXPECT_TRUE(fs::exists(in.arcs->UpdateTree(true) / "RasChts"));
+
+    // Open the harbour chart: low resolution first, full detail merges the updates.
+    // The window outlives the document, which leaves its message bar on close.
+    brine_test::FakeChartWindow window;
+    CHCRFDoc doc(in.charting.get(), in.arcs);
+    window.client = geo::IntRect{0, 0, 400, 300};
+    doc.AttachWindow(&window);
+    const std::string path = in.arcs->GetCataloguedChartPath("RC3003");
+    ASSERT_FALSE(path.empty());
+    ASSERT_TRUE(doc.OpenChart(path));
+    EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    EXPECT_FALSE(doc.CanVerify());
+    ASSERT_TRUE(doc.SetZoom(3, nullptr));
+    EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kHigh);
+    EXPECT_EQ(doc.UpdatedTiles(), std::vector<std::string>{"001001"});
+    EXPECT_TRUE(doc.CanVerify());
+
+    // Drawing decodes each visible tile once; a second paint decodes nothing.
+    chart::CXDC dc(std::make_unique<chart::CRecordingBackend>());
+    chart::CPaletteTable palette{};
+    dc.SetPalette(&palette);
+    EXPECT_GT(doc.DrawChart(dc), 0);
+    const auto decodes = doc.Cache().Decodes();
+    doc.DrawChart(dc);
+    EXPECT_EQ(doc.Cache().Decodes(), decodes);
+
+    // Verification: passed against the catalogue's values.
+    auto verify = [&doc] {
+        doc.Verifier().Start(doc.HighRaster(), doc.TileLock());
+        int index = -1, chartResult = -1;
+        bool finished = false;
+        for (int i = 0; i < 500 && !finished; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            doc.Verifier().Queue().Drain([&](const app::CPostedMessage& m) {
+                if (m.id == CChartVerifier::kIndexResult)
+                    index = int(m.wParam);
+                if (m.id == CChartVerifier::kChartResult)
+                    chartResult = int(m.wParam);
+                if (m.id == CChartVerifier::kFinished)
+                    finished = true;
+            });
+        }
+        doc.Verifier().Stop();
+        return std::pair{index, chartResult};
+    };
+    EXPECT_EQ(verify(), (std::pair{1, 1}));
+
+    // A corrupted tile in the installed raster fails the chart check.
+    const fs::path chr = in.arcs->ChartFilePath(true, "RC3003", "chr");
+    {
+        std::fstream f(chr, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(10);
+        f.put('\x5A');
+    }
+    CHCRFDoc corrupt(in.charting.get(), in.arcs);
+    ASSERT_TRUE(corrupt.OpenChart(path));
+    ASSERT_TRUE(corrupt.SetZoom(3, nullptr));
+    corrupt.Verifier().Start(corrupt.HighRaster(), corrupt.TileLock());
+    int chartResult = -1;
+    for (int i = 0; i < 500 && chartResult < 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        corrupt.Verifier().Queue().Drain([&](const app::CPostedMessage& m) {
+            if (m.id == CChartVerifier::kChartResult)
+                chartResult = int(m.wParam);
+        });
+    }
+    EXPECT_EQ(chartResult, 0);
+}
+
+TEST(ChartInstall, LargerScaleFindsTheNextChartInTheFolio)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    in.ui.answers = {(dir / "WK10_26").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    in.ui.answers = {(dir / "RC1").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    in.charting->BuildChartFolio();
+    EXPECT_EQ(in.charting->GetFolio().size(), 3u);
+    CHCRFDoc doc(in.charting.get(), in.arcs);
+    ASSERT_TRUE(doc.OpenChart(in.arcs->GetCataloguedChartPath("RC1001")));
+    doc.RebuildFolio();
+    const geo::CPosition centre(50.7, -1.2);
+    const CFolioChart* next = doc.FindFolioChart(centre, 3);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->fileName, "RC2002");
+    EXPECT_EQ(doc.FindFolioChart(centre, 2), nullptr);
+}
+
+}   // namespace

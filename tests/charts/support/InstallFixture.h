@@ -1,0 +1,130 @@
+#pragma once
+// An installation for the chart service tests: a charting module with both
+// raster services over a charts folder, prompts answered from a script, and
+// fake media made beside it.
+
+#include "FakeMedia.h"
+
+#include "chart/ChartingModule.h"
+#include "charts/hcrf/HCRFDoc.h"
+#include "charts/hcrf/HCRFModule.h"
+#include "platform/SettingsStore.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+namespace brine_test {
+
+struct TestHome : CSettingsHome {
+    platform::CSettingsStore* store = nullptr;
+    platform::CSettingsStore& GetStore() const override { return *store; }
+    std::string GetRegistryKey() const override { return "W"; }
+};
+
+class ScriptedProgress final : public charts::hcrf::CInstallProgress {
+public:
+    explicit ScriptedProgress(std::function<bool()> cancel) : m_cancel(std::move(cancel)) { }
+    void SetText(std::string_view, std::string_view, std::string_view) override { }
+    void SetProgress(std::size_t, std::size_t, std::uint64_t, std::uint64_t) override { }
+    bool IsCancelled() override { return m_cancel && m_cancel(); }
+    void Pump() override { }
+
+private:
+    std::function<bool()> m_cancel;
+};
+
+// Answers medium prompts from a script: each entry a folder to choose, or
+// empty for Cancel. Messages are recorded and answered OK.
+class ScriptedMediaUi final : public charts::hcrf::CMediaUi {
+public:
+    platform::PromptAnswer Message(std::string_view text, platform::PromptIcon,
+                                   platform::PromptButtons) override
+    {
+        messages.emplace_back(text);
+        return platform::PromptAnswer::Ok;
+    }
+    charts::hcrf::MediumAnswer AskForMedium(std::string_view text, std::string_view,
+                                            std::string& folder) override
+    {
+        prompts.emplace_back(text);
+        if (answers.empty())
+            return charts::hcrf::MediumAnswer::Cancel;
+        folder = answers.front();
+        answers.pop_front();
+        return folder.empty() ? charts::hcrf::MediumAnswer::Cancel
+                              : charts::hcrf::MediumAnswer::ChooseFolder;
+    }
+    std::unique_ptr<charts::hcrf::CInstallProgress> OpenProgress(std::string_view) override
+    {
+        return std::make_unique<ScriptedProgress>(cancelAfter);
+    }
+    std::deque<std::string> answers;
+    std::vector<std::string> messages, prompts;
+    std::function<bool()> cancelAfter;
+};
+
+// The charts folder is root/charts, the media root/RC1 and root/WK10_26.
+struct Installation {
+    std::filesystem::path root;
+    platform::CSettingsStore store;
+    TestHome home;
+    ScriptedMediaUi ui;
+    std::unique_ptr<chart::CChartingModule> charting;
+    charts::hcrf::CHCRFModule* arcs = nullptr;
+    std::vector<FakeChart> charts;
+    bool holdSet = false;
+    int holdChanges = 0;
+
+    explicit Installation(std::filesystem::path folder)
+        : root(std::move(folder)), store(root / "s.conf")
+    {
+        home.store = &store;
+        auto shared = std::make_shared<charts::hcrf::CHCRFShared>();
+        shared->host.ui = &ui;
+        shared->host.setNavigatorHold = [this](bool on) {
+            holdSet = on;
+            ++holdChanges;
+        };
+        chart::CChartingServices services;
+        services.defaultChartsFolder = (root / "charts").string();
+        auto a = std::make_unique<charts::hcrf::CARCSModule>(home, shared);
+        arcs = a.get();
+        services.chartServices.push_back(std::move(a));
+        services.chartServices.push_back(
+            std::make_unique<charts::hcrf::CSeafarerModule>(home, shared));
+        charting = std::make_unique<chart::CChartingModule>(home, std::move(services));
+        EXPECT_TRUE(charting->Initialise());
+    }
+
+    // Three charts nested round one centre: 1:150,000, 1:50,000, 1:12,500.
+    void MakeCharts(bool withUpdates, unsigned width = 520, unsigned height = 400)
+    {
+        const char* numbers[] = {"RC1001", "RC2002", "RC3003"};
+        const long scales[] = {150000, 50000, 12500};
+        const double half[] = {0.3, 0.1, 0.03};
+        for (int i = 0; i < 3; ++i) {
+            FakeChart c;
+            c.parameters.chartNumber = numbers[i];
+            c.parameters.title = std::string("Chart ") + numbers[i];
+            c.parameters.north = 50.7 + half[i];
+            c.parameters.south = 50.7 - half[i];
+            c.parameters.west = -1.2 - half[i] * 1.5;
+            c.parameters.east = -1.2 + half[i] * 1.5;
+            c.parameters.scale = scales[i];
+            c.parameters.updateTiles = {{1, 1}};
+            c.width = width;
+            c.height = height;
+            charts.push_back(c);
+        }
+        std::string error;
+        ASSERT_TRUE(MakeMedia(charts, root / "work", root / "RC1", "RC1", root / "WK10_26",
+                              "WK10_26", "20260305", withUpdates, error))
+            << error;
+    }
+
+    db::CDBARCSCat& Cat() { return arcs->Catalogue(); }
+};
+
+}   // namespace brine_test

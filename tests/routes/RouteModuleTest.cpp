@@ -1,0 +1,225 @@
+// The route module over a real route database in a test folder: reading the
+// current route in ORDER, a crashed route's missing waypoint named, settings
+// reaching the views, the lock and the station notices.
+
+#include "routes/RouteModule.h"
+#include "../chartpoints/ChartpointFakes.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "app/Registry.h"
+
+#include <gtest/gtest.h>
+
+using namespace routes;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+class RouteModuleTest : public ::testing::Test {
+protected:
+    RouteModuleTest() : settings(dir.Path()), module(settings, prompt, dir.Path())
+    {
+        EXPECT_TRUE(module.Initialise());
+        module.SetStationLink(&station);
+        module.SetClock([this] { return now; });
+    }
+    ~RouteModuleTest() override { module.Terminate(); }
+
+    // A route of named points written straight into the tables.
+    void WriteRoute(const fs::path& path, const std::vector<std::string>& names)
+    {
+        db::CDBRoute table;
+        table.SetFilePath(path.string());
+        ASSERT_TRUE(table.Open());
+        table.ClearRecord();
+        table.m_name = "Admiralty Inlet";
+        ASSERT_TRUE(table.AppendNew());
+        ASSERT_TRUE(table.FlushIfOpen());
+        double lat = 48.1;
+        for (const std::string& name : names) {
+            auto& links = table.Points();
+            links.Waypoints().ClearRecord();
+            links.Waypoints().m_name = name;
+            links.Waypoints().m_position = geo::CPosition(lat, -122.6, 0.0, -1);
+            links.m_link = name == "Point No Point" ? 1 : 0;
+            ASSERT_TRUE(links.AppendPoint());
+            lat -= 0.1;
+        }
+        table.Close();
+    }
+
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings;
+    brine_test::ScriptedPrompt prompt;
+    brine_test::RecordingStation station;
+    CRouteLockAttempt::Clock::time_point now = CRouteLockAttempt::Clock::time_point{} + 50s;
+    CRouteModule module;
+};
+
+}   // namespace
+
+TEST_F(RouteModuleTest, ReadsTheRouteInOrderForEveryView)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "sample";
+    WriteRoute(path, {"Point Wilson", "Point No Point", "West Point", "Elliott Bay"});
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    CRouteViews& views = module.Views();
+    EXPECT_TRUE(views.HasRoute());
+    EXPECT_EQ(views.Name(), "Admiralty Inlet");
+    ASSERT_EQ(views.WaypointCount(), 4);
+    EXPECT_EQ(views.Waypoint(1).name, "Point Wilson");
+    EXPECT_EQ(views.Waypoint(4).name, "Elliott Bay");
+    EXPECT_EQ(views.ActiveIndex(), 1);
+    EXPECT_EQ(module.State().waypoints[1].m_legType, kLegGreatCircle);
+    EXPECT_EQ(module.State().waypoints[0].m_legType, kLegRhumb);
+    EXPECT_TRUE(module.RepairMessages().empty());
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "Attach"));
+}
+
+TEST_F(RouteModuleTest, LinkToAMissingWaypointIsLeftOutAndNamed)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "crashed";
+    WriteRoute(path, {"Point Wilson", "Point No Point", "West Point"});
+    {
+        // The crash: the middle waypoint's record gone, its link left.
+        db::CDBRoute table;
+        table.SetFilePath(path.string());
+        ASSERT_TRUE(table.Open());
+        table.GoTop();
+        auto& wpts = table.Points().Waypoints();
+        wpts.SelectUniqueTag();
+        ASSERT_TRUE(wpts.Seek("2"));
+        ASSERT_TRUE(wpts.CDBPoint::DeleteRecord());
+        ASSERT_TRUE(wpts.FlushIfOpen());
+        table.Close();
+    }
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    ASSERT_EQ(module.Views().WaypointCount(), 2);
+    EXPECT_EQ(module.Views().Waypoint(2).name, "West Point");
+    ASSERT_EQ(module.RepairMessages().size(), 1u);
+    EXPECT_NE(module.RepairMessages()[0].find("Waypoint 2"), std::string::npos);
+}
+
+TEST_F(RouteModuleTest, StoredSettingsReachTheViewsAndHoldersSurviveAReload)
+{
+    {
+        CRegistry key(settings.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(module.GetSettingsKey("Monitoring")));
+        key.WriteBool("AutoWptAdvanceOn", true);
+        key.WriteBool("ArrivalCircleEntryOn", true);
+        key.WriteDouble("ArrivalCircleRadius", 0.3);
+        CRegistry gc(settings.GetStore());
+        ASSERT_TRUE(gc.OpenKeyForWrite(module.GetSettingsKey("GreatCircle")));
+        gc.WriteDWord("DegreeIntercept", 0);
+    }
+    module.Views().TakeInUseHold();   // the autopilot is on
+    module.LoadSettings();
+    EXPECT_EQ(module.State().inUse.Count(), 2);   // not reset under the autopilot
+    module.LoadSettings();
+    EXPECT_EQ(module.State().inUse.Count(), 2);
+    EXPECT_DOUBLE_EQ(module.Views().Settings().arrivalCircleRadius, 0.3);
+    EXPECT_TRUE(module.Views().GetMonitoring().arrivalCircle);
+    EXPECT_DOUBLE_EQ(module.Views().GreatCircleSettings().degreeIntercept, 1.0);
+    EXPECT_FALSE(module.CanEdit());   // no database, and the route is in use
+}
+
+TEST_F(RouteModuleTest, EditLocksAndTellsTheStations)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "shared";
+    WriteRoute(path, {"Point Wilson", "West Point"});
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    ASSERT_TRUE(module.CanEdit());
+    module.OnEdit();
+    EXPECT_TRUE(module.IsEditMode());
+    ASSERT_EQ(station.posts.size(), 1u);
+    EXPECT_EQ(station.posts[0].substr(0, 5), "3:13:");
+    module.OnEdit();
+    EXPECT_FALSE(module.IsEditMode());
+    EXPECT_EQ(station.posts.back().substr(0, 5), "3:14:");
+}
+
+TEST_F(RouteModuleTest, NoticesAboutOtherNamesOrTooShortAreIgnored)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "shared";
+    WriteRoute(path, {"Point Wilson", "West Point"});
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    module.OnNetworkMessage("", "127.0.0.2");
+    module.OnNetworkMessage(std::string(1, char(13)), "127.0.0.2");
+    module.OnNetworkMessage(std::string(1, char(13)) + "other", "127.0.0.2");
+    // Our own name, but nobody else holds the table: not locked elsewhere.
+    module.OnNetworkMessage(std::string(1, char(13)) + module.Database().GetName(), "127.0.0.2");
+    EXPECT_FALSE(module.IsLockedElsewhere());
+    EXPECT_TRUE(module.CanEdit());
+}
+
+TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)
+{
+    WriteRoute(fs::path(module.GetDataFolder()) / "Sample", {"Point Wilson", "Point No Point"});
+    {
+        CRegistry key(settings.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(module.GetSettingsKey()));
+        key.WriteString("InitialDatabase", "Sample");
+    }
+    module.LoadSettings();
+    ASSERT_TRUE(module.IsDatabaseOpen());
+    EXPECT_EQ(module.Views().WaypointCount(), 2);
+    EXPECT_EQ(module.Views().ActiveIndex(), 1);
+    EXPECT_EQ(module.Views().Waypoint(1).name, "Point Wilson");
+}
+
+namespace {
+
+class StagingTransmitter final : public CRouteTransmitter {
+public:
+    bool CanTransmit() const override { return open; }
+    bool SendRoute(const std::string&, const std::string&, const std::string&, const std::string&,
+                   bool) override
+    {
+        return Take();
+    }
+    bool SendWaypoint(const nmea::CUploadPoint&, bool) override { return Take(); }
+    bool Take()
+    {
+        if (!open || staged >= 500)
+            return false;
+        ++staged;
+        ++sent;
+        return true;
+    }
+    bool open = true;
+    int staged = 0;
+    int sent = 0;
+};
+
+}   // namespace
+
+TEST_F(RouteModuleTest, UploadHoldsTheRouteUntilTheLastSentenceLeaves)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "upload";
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i)
+        names.push_back("W" + std::to_string(i));
+    WriteRoute(path, names);
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    StagingTransmitter tx;
+    ASSERT_TRUE(module.StartUpload(CUploadChoice{}, tx));
+    EXPECT_TRUE(module.IsUploading());
+    EXPECT_FALSE(module.CanEdit());
+    EXPECT_EQ(module.UploadProgress(), "250 of 300 sent");
+    tx.staged = 0;
+    module.OnTimer(TimerCadence::EveryPass);
+    EXPECT_FALSE(module.IsUploading());
+    EXPECT_EQ(tx.sent, 600);
+    EXPECT_EQ(module.State().inUse.Count(), 0);
+    EXPECT_TRUE(module.CanEdit());
+
+    // A port lost mid-way: the route is freed and the message counts.
+    prompt.Expect(platform::PromptAnswer::Ok, "250 of 300 sent");
+    StagingTransmitter cut;
+    ASSERT_TRUE(module.StartUpload(CUploadChoice{}, cut));
+    cut.open = false;
+    module.OnTimer(TimerCadence::EveryPass);
+    EXPECT_FALSE(module.IsUploading());
+    EXPECT_EQ(module.State().inUse.Count(), 0);
+}

@@ -1,0 +1,141 @@
+// The application object started in this process with fresh folders and no workspace named, as a
+// new user's first start: every module reads its settings, so wind sentences on COM1 reach the
+// monitor's Wind card and station messaging listens on its port.
+#include "shell/Brinevane.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "navigator/ui/MonitorPanel.h"
+#include "shell/MainFrame.h"
+
+namespace {
+
+QApplication& App()
+{
+    static int argc = 1;
+    static char arg0[] = "shell_FreshStartTest";
+    static char* argv[] = {arg0, nullptr};
+    static auto* app = new QApplication(argc, argv);   // never destroyed: Qt's exit order
+    return *app;
+}
+
+std::string WithChecksum(const std::string& body)
+{
+    unsigned sum = 0;
+    for (char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    return "$" + body + tail;
+}
+
+// A TCP port nobody uses now, below the range the system hands out for outgoing connections, so
+// no other test's connection takes it before the program listens.
+int FreePort()
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const int port = 20000 + static_cast<int>((::getpid() * 7919u + attempt * 104729u) % 10000);
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_port = htons(static_cast<std::uint16_t>(port));
+        const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+        ::close(fd);
+        if (free)
+            return port;
+    }
+    return 0;
+}
+
+// Accepts the disclaimer (and any other question in a dialog) as a user would.
+void AcceptDialogsAsTheyCome(QObject* owner)
+{
+    auto* timer = new QTimer(owner);
+    QObject::connect(timer, &QTimer::timeout, [] {
+        if (auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dlg->accept();
+    });
+    timer->start(50);
+}
+
+TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspace)
+{
+    App();
+    brine_test::TempFolder home;
+    const std::filesystem::path config = home / "config";
+    std::filesystem::create_directories(config / "Quorwick" / "Brinevane");
+    setenv("HOME", home.Path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    setenv("BRINE_INSTANCE_NAME", ("brine-fresh-" + std::to_string(::getpid())).c_str(), 1);
+
+    int master = -1, slave = -1;
+    char slaveName[128] = {};
+    ASSERT_EQ(::openpty(&master, &slave, slaveName, nullptr, nullptr), 0);
+    termios raw{};
+    ::tcgetattr(slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave, TCSANOW, &raw);
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+
+    // Only the machine's COM1 and the unnamed workspace's station port and folder.
+    const int port = FreePort();
+    {
+        std::ofstream out(config / "Quorwick" / "Brinevane" / "settings.conf");
+        out << "[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:" << slaveName << "\n"
+            << "[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nFileFolder=str:"
+            << home.Path().string() << "\nTCPPort=dword:" << port << "\n#end\n";
+    }
+
+    brine_test::ScriptedPrompt prompt;
+    QObject owner;
+    AcceptDialogsAsTheyCome(&owner);
+    CBrinevane theApp(&prompt);
+    ASSERT_TRUE(theApp.InitApplication());
+    ASSERT_TRUE(theApp.InitInstance({}));
+    ASSERT_NE(theApp.MainFrame(), nullptr);
+
+    // The station listener is up on the port the settings name.
+    QTcpSocket probe;
+    probe.connectToHost("127.0.0.1", static_cast<quint16>(port));
+    EXPECT_TRUE(probe.waitForConnected(3000)) << "nothing listens on TCP port " << port;
+    probe.abort();
+
+    auto* panel = theApp.MainFrame()->findChild<CMonitorPanel*>();
+    ASSERT_NE(panel, nullptr);
+    const std::string rmc = WithChecksum("GPRMC,120000,A,5050.410,N,00420.820,E,5.0,90.0,070126,,");
+    const std::string mwv = WithChecksum("WIMWV,045.0,R,12.5,N,A");
+    QString angle;
+    for (int i = 0; i < 100 && angle.isEmpty(); ++i) {
+        const std::string lines = rmc + mwv;
+        [[maybe_unused]] const auto written = ::write(master, lines.data(), lines.size());
+        QTest::qWait(100);
+        angle = panel->ValueText("windAngle1");
+    }
+    EXPECT_FALSE(angle.isEmpty()) << "no wind on the Wind card";
+    EXPECT_TRUE(angle.contains("45")) << angle.toStdString();
+
+    theApp.ExitInstance();
+    ::close(master);
+    ::close(slave);
+}
+
+}   // namespace

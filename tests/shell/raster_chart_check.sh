@@ -1,0 +1,384 @@
+#!/bin/bash
+# Raster charts on the real program, from fresh settings, with the sample
+# chart media: Chart > Management... > Updates seeds the catalogue from the
+# first update medium (chosen through Choose Folder...); an Express cancelled
+# at once leaves no partial chart folder and no record claiming files that
+# are not there; Express installs the charts from the chart medium; the
+# overview opens, Larger Scale twice reaches the harbour chart; Updates from
+# the second medium brings update tiles and their boxes show; Verify says
+# Passed; a corrupted tile of the installed raster makes it say Failed with
+# the reinstall hint. Then a first start with the sample option installs the
+# media by itself and shows the overview. dbfread reads the catalogue.
+# Screenshots go to $BRINE_SHOTS_DIR when it is set.
+# Exit code 77 (skipped) without xvfb-run, xdotool, evilwm, ImageMagick or the media.
+
+set -u
+PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
+MEDIA=${2:-${BRINE_SAMPLE_MEDIA:-$(dirname "$PROGRAM")/../sample-media}}
+SKIP=77
+STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-30}
+
+if [ -z "${BRINE_XWIN_INNER:-}" ]; then
+    for tool in xvfb-run xdotool xauth evilwm import compare convert; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit $SKIP; }
+    done
+    [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
+    [ -f "$MEDIA/update-1/ReadMe.cdv" ] || { echo "SKIP: no sample media in $MEDIA"; exit $SKIP; }
+    MEDIA=$(cd "$MEDIA" && pwd)
+    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-raster-outer.XXXXXX") || exit 1
+    trap 'rm -rf "$marker_dir"' EXIT
+    for attempt in 1 2 3; do
+        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
+            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM" "$MEDIA"
+        rc=$?
+        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
+            exit $rc
+        fi
+        sleep "0.$((RANDOM % 9 + 1))"
+    done
+fi
+
+: > "$BRINE_XWIN_STARTED"
+work=$(mktemp -d "${TMPDIR:-/tmp}/brine-raster.XXXXXX") || exit 1
+mkdir -p "$work/config/Quorwick/Brinevane" "$work/data" "$work/runtime" "$work/tmp" "$work/media"
+chmod 700 "$work/runtime"
+# The media are copied, so the corrupted tile below never reaches the build's own.
+cp -r "$MEDIA/." "$work/media/"
+SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
+mkdir -p "$SHOTS"
+PID=""
+WM_PID=""
+stop_program() {
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
+        kill "$PID" 2>/dev/null
+        for i in $(seq 1 40); do kill -0 "$PID" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$PID" 2>/dev/null
+    fi
+    PID=""
+}
+cleanup() {
+    stop_program
+    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    import -window root "$SHOTS/raster_failure.png" 2>/dev/null
+    tail -n 30 "$work/program.log" >&2 2>/dev/null
+    exit 1
+}
+step() { echo "== [$SECONDS s] $*"; }
+FOUND=""
+wait_for() {
+    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
+    while :; do
+        if FOUND=$($check); then
+            return 0
+        fi
+        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
+            fail "program ended while waiting for: $what"
+        fi
+        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
+        sleep 0.1
+    done
+}
+program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
+window_named() {
+    local w
+    for w in $(program_windows); do
+        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+# Chart windows live inside the main window, out of xdotool's sight: the
+# program reports each chart it opens (BRINE_REPORT_CHARTS), and the count of
+# such lines tells a new opening from an old one.
+OPENED=0
+chart_opened() {
+    local n last
+    n=$(grep -c "chart opened:" "$work/program.log")
+    last=$(grep "chart opened:" "$work/program.log" | tail -n 1)
+    [ "$n" -gt "$OPENED" ] && echo "$last" | grep -- "$1"
+}
+opened_count() { grep -c "chart opened:" "$work/program.log"; }
+is_gone() { ! program_windows | grep -qx "$1"; }
+focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
+shot() { sleep 0.6; import -window root "$SHOTS/raster_$1.png"; echo "   screenshot raster_$1.png"; }
+count_colour() {
+    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
+}
+
+HCRF="$work/data/Quorwick/Brinevane/Charts/HCRF"
+CHARTS="$HCRF/GB/ChartCD/RasChts/090"
+
+write_settings() {
+cat > "$work/config/Quorwick/Brinevane/settings.conf" <<'CONF'
+[Software\Quorwick\Brinevane\Default\Navigator\GPS]
+ReceiveCOMPort=dword:0
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Wind]
+ReceiveCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
+TransmitCOMPort=dword:0
+[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
+TransmitCOMPort=dword:0
+#end
+CONF
+}
+write_settings
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
+export BRINE_INSTANCE_NAME="brine-raster-$$-$RANDOM" BRINE_REPORT_CHARTS=1
+unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS BRINE_OPEN_FILES
+evilwm -fn fixed > "$work/wm.log" 2>&1 &
+WM_PID=$!
+wm_ready() { xdotool get_num_desktops 2>/dev/null; }
+wait_for "the window manager to start" wm_ready
+
+start_program() {
+    TMPDIR="$work/tmp" "$PROGRAM" "$@" >> "$work/program.log" 2>&1 &
+    PID=$!
+    dlg_visible() { window_named "DISCLAIMER"; }
+    wait_for "the DISCLAIMER window" dlg_visible
+    local dlg=$FOUND
+    focus "$dlg"
+    xdotool key Return
+    # The main window's title names a maximised chart after the program's name.
+    main_visible() {
+        local w
+        for w in $(program_windows); do
+            case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+            "Brinevane - "*) echo "$w"; return 0 ;;
+            esac
+        done
+        window_named "Brinevane"
+    }
+    wait_for "the main window" main_visible
+    MAIN=$FOUND
+}
+
+# Chart > Management...: the sheet, its ARCS page first.
+open_sheet() {
+    focus "$MAIN"
+    xdotool key alt+c
+    sleep 0.4
+    xdotool key m
+    sheet_visible() { window_named "Chart Management Options"; }
+    wait_for "the Chart Management Options sheet" sheet_visible
+    SHEET=$FOUND
+    # General first, then the ARCS page.
+    focus "$SHEET"
+    xdotool key ctrl+Tab
+    sleep 0.3
+}
+# Answers a medium prompt with Choose Folder... and the folder typed in.
+choose_folder() {
+    prompt_visible() { window_named "Chart Medium"; }
+    wait_for "the medium prompt" prompt_visible
+    shot "$2"
+    focus "$FOUND"
+    xdotool key alt+h
+    chooser_visible() { window_named "Choose the chart medium's folder"; }
+    wait_for "the folder chooser" chooser_visible
+    focus "$FOUND"
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 2 "$1"
+    sleep 0.3
+    xdotool key Return
+    local chooser=$FOUND
+    chooser_gone() { is_gone "$chooser"; }
+    wait_for "the folder chooser to close" chooser_gone
+}
+# The message box with the update question, answered OK.
+answer_ok() {
+    box_visible() {
+        local w
+        for w in $(program_windows); do
+            if [ "$w" != "$MAIN" ] && [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Brinevane" ]; then
+                echo "$w"
+                return 0
+            fi
+        done
+        return 1
+    }
+    wait_for "the message box" box_visible
+    focus "$FOUND"
+    xdotool key Return
+}
+progress_gone() { ! window_named "Installing Update Data" >/dev/null &&
+    ! window_named "Processing Charts" >/dev/null && ! window_named "Processing Updates" >/dev/null; }
+page_enabled_again() { progress_gone && [ -f "$1" ] && echo ok; }
+# Opens a chart file through File > Open.
+open_chart() {
+    focus "$MAIN"
+    xdotool key ctrl+o
+    # File > Open offers the chart kinds first: ARCS/Seafarer after Blank Chart.
+    chooser_visible() { window_named "Open"; }
+    wait_for "the Open chooser" chooser_visible
+    focus "$FOUND"
+    xdotool key Down Return
+    open_visible() { window_named "Open Chart"; }
+    wait_for "the Open Chart dialog" open_visible
+    focus "$FOUND"
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 2 "$1"
+    xdotool key Return
+    wait_opened "$2"
+}
+# Waits for a chart window whose title names `$1` to open.
+wait_opened() {
+    WANTED=$1
+    chart_visible() { chart_opened "$WANTED"; }
+    wait_for "the chart window of $1" chart_visible
+    echo "   $FOUND"
+    OPENED=$(grep -c "chart opened:" "$work/program.log")
+}
+chart_menu() {
+    focus "$MAIN"
+    xdotool key alt+c
+    sleep 0.4
+    xdotool key "$1"
+}
+verification() {
+    chart_menu v
+    ver_visible() { window_named "Chart Verification"; }
+    wait_for "the Chart Verification window" ver_visible
+    VER=$FOUND
+    result() { grep -o "Chart verification of $1: index [A-Za-z]*, chart [A-Za-z]*" "$work/program.log" | tail -n 1; }
+    finished() { [ "$(grep -c "Chart verification of $1:" "$work/program.log")" -gt "$2" ] && result "$1"; }
+}
+
+step "fresh settings: the program starts on its blank chart"
+start_program
+shot start
+
+step "Chart > Management... > Updates: the update medium chosen through Choose Folder..."
+open_sheet
+focus "$SHEET"
+xdotool key alt+u
+answer_ok
+choose_folder "$work/media/update-1" update_prompt
+catalogued() { page_enabled_again "$HCRF/Cat.dbf"; }
+wait_for "the update pass to end" catalogued
+shot updates_done
+[ -d "$HCRF/GB/UpdateCD/WK01_26/ChartCat" ] || fail "no copy of the update medium's catalogue"
+
+step "Express cancelled at once: no partial chart folder, no record claiming missing files"
+focus "$SHEET"
+xdotool key alt+e
+choose_folder "$work/media/chart-medium" express_prompt
+cancel_progress() { window_named "Processing Charts"; }
+if FOUND=$(cancel_progress); then
+    focus "$FOUND"
+    xdotool key alt+c
+fi
+wait_for "the cancelled Express to end" progress_gone
+sleep 1
+[ -z "$(find "$HCRF" -name '*.partial')" ] || fail "a partial chart folder was left"
+/usr/bin/python3 - "$HCRF/Cat.dbf" "$CHARTS" > "$work/claims.txt" <<'PY' || fail "dbfread could not read the catalogue"
+import os, sys, dbfread
+for r in dbfread.DBF(sys.argv[1], encoding='cp1252'):
+    folder = os.path.join(sys.argv[2], r['NO'])
+    print(r['NO'], r['SOURCE'], os.path.isfile(os.path.join(folder, r['NO'] + '.chr')))
+PY
+cat "$work/claims.txt"
+grep -E " (1|3) False$" "$work/claims.txt" && fail "a record claims chart files that are not on disk"
+
+step "Express: the charts from the chart medium"
+focus "$SHEET"
+xdotool key alt+e
+all_installed() { progress_gone && [ -f "$CHARTS/RC9001/RC9001.chr" ] && [ -f "$CHARTS/RC9002/RC9002.chr" ] &&
+    [ -f "$CHARTS/RC9003/RC9003.chr" ] && echo ok; }
+if prompt=$(window_named "Chart Medium"); then
+    choose_folder "$work/media/chart-medium" express_prompt2
+fi
+wait_for "Express to install the three charts" all_installed
+shot express_done
+/usr/bin/python3 - "$HCRF/Cat.dbf" > "$work/cat.txt" <<'PY' || fail "dbfread could not read the catalogue"
+import sys, dbfread
+for r in dbfread.DBF(sys.argv[1], encoding='cp1252'):
+    print('|'.join(str(r[f]) for f in ('NO', 'DESC', 'CHCDID', 'CHCDDOP', 'UPCDID', 'UPCDDOP', 'SOURCE', 'SCALE', 'HO')))
+PY
+cat "$work/cat.txt"
+grep -q "^RC9001|PUGET SOUND - ADMIRALTY INLET TO TACOMA|RCSAMPLE|20260105|WK01_26|20260105|3|350000|0$" "$work/cat.txt" ||
+    fail "dbfread does not read the overview's record as the media give it"
+[ "$(grep -c '|3|' "$work/cat.txt")" = 3 ] || fail "not every chart is on disk in the catalogue"
+focus "$SHEET"
+xdotool key Escape
+sheet_gone() { is_gone "$SHEET"; }
+wait_for "the sheet to close" sheet_gone
+
+step "the overview opens; Larger Scale twice reaches the harbour chart"
+open_chart "$CHARTS/RC9001/RC9001.chr" RC9001
+shot overview
+chart_menu l
+wait_opened RC9002
+shot larger_1
+chart_menu l
+wait_opened RC9003
+shot larger_2
+
+step "Updates from the second medium: update tiles, their boxes shown"
+open_sheet
+focus "$SHEET"
+xdotool key alt+u
+answer_ok
+choose_folder "$work/media/update-2" update2_prompt
+updated() { progress_gone && [ -f "$HCRF/GB/UpdateCD/RasChts/090/RC9003/RC9003.upr" ] &&
+    [ ! -d "$HCRF/GB/UpdateCD/WK01_26" ] && echo ok; }
+wait_for "the second update pass" updated
+focus "$SHEET"
+xdotool key Escape
+wait_for "the sheet to close" sheet_gone
+open_chart "$CHARTS/RC9003/RC9003.chr" RC9003
+chart_menu b
+chart_menu i
+sleep 1
+shot update_boxes
+boxes=$(count_colour "$SHOTS/raster_update_boxes.png" "#FF0000")
+echo "   $boxes pixels of update boxes"
+[ "$boxes" -gt 100 ] || fail "no update boxes on the harbour chart"
+
+step "Verify: Passed"
+verification
+passed() { finished RC9003 0; }
+wait_for "the verification to finish" passed
+echo "   $FOUND"
+shot verify_passed
+echo "$FOUND" | grep -q "index Passed, chart Passed" || fail "verification did not pass: $FOUND"
+focus "$VER"
+xdotool key Return
+ver_gone() { is_gone "$VER"; }
+wait_for "the verification window to close" ver_gone
+
+step "a corrupted tile of the installed raster: Verify says Failed, with the reinstall hint"
+printf '\x5a\x5a\x5a\x5a' | dd of="$CHARTS/RC9003/RC9003.chr" bs=1 seek=40 conv=notrunc status=none
+open_chart "$CHARTS/RC9003/RC9003.chr" RC9003
+chart_menu i
+sleep 0.5
+chart_menu i
+sleep 1
+verification
+failed() { finished RC9003 1; }
+wait_for "the second verification to finish" failed
+echo "   $FOUND"
+shot verify_failed
+echo "$FOUND" | grep -q "chart Failed" || fail "a corrupted tile passed the verification: $FOUND"
+
+step "a first start with the sample option installs the media and shows the overview"
+stop_program
+rm -rf "$work/data" "$work/config/Quorwick/Brinevane"
+mkdir -p "$work/data" "$work/config/Quorwick/Brinevane"
+write_settings
+cp -r "$MEDIA/." "$work/media2/" 2>/dev/null || { mkdir -p "$work/media2" && cp -r "$MEDIA/." "$work/media2/"; }
+OPENED=0
+: > "$work/program.log"
+start_program --sample-media "$work/media2"
+wait_opened RC9001
+shot first_start
+echo "PASS: raster charts installed, opened, updated and verified on the real program"
