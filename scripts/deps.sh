@@ -12,6 +12,7 @@ BRINE_PACKAGES=(
   imagemagick ffmpeg qt6-image-formats-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gmt gmt-gshhg-high gmt-gshhg-full
   libgdal-dev gdal-data gdal-bin
+  libtcd-dev xtide-data tcd-utils geographiclib-tools
 )
 
 brine_install_packages() {

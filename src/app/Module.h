@@ -21,12 +21,13 @@
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 
-class CCommandTable;
 class CModuleUi;
-class CRegistry;
+
 namespace app {
+
+class CCommandTable;
+class CRegistry;
 struct CPostedMessage;
-}
 
 // Which part of the frame's timer pass a module is called for.
 enum class TimerCadence {
@@ -89,6 +90,9 @@ public:
     virtual void OnPostedMessage(const app::CPostedMessage& /*message*/) { }
     // The module's part of the owner's timer pass.
     virtual void OnTimer(TimerCadence /*cadence*/) { }
+    // View > Refresh: start again what may have stalled and read again what
+    // another station may have changed.
+    virtual void OnRefresh() { }
     // The module's window side (side panels, option pages); null for a
     // module without windows. See app/ui/ModuleUi.h.
     virtual CModuleUi* Ui() { return nullptr; }
@@ -151,3 +155,5 @@ public:
 private:
     std::vector<std::unique_ptr<CModule>> m_modules;
 };
+
+}   // namespace app

@@ -65,19 +65,22 @@ struct CChartingServices {
     std::function<std::vector<geo::CPosition>()> ownVesselFixes;
     // Autoscroll-area per cent held by the navigator.
     std::function<int()> autoscrollAreaPercent;
+    // The folio is about to be cleared (its items deleted): whoever holds
+    // items lets go of them.
+    std::function<void()> folioClearing;
     // The program's Day, Dusk and Night palettes; not owned.
     const app::CDisplayPalettes* palettes = nullptr;
 };
 
-class CChartingModule : public CModeModule {
+class CChartingModule : public app::CModeModule {
 public:
-    CChartingModule(CSettingsHome& settings, CChartingServices services);
+    CChartingModule(app::CSettingsHome& settings, CChartingServices services);
     ~CChartingModule() override;
 
     bool Initialise() override;
     // Zoom In and Out, Full, World, Larger and Smaller Scale and the update
     // boxes switch, each on the active chart.
-    void RegisterCommands(CCommandTable& commands) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;

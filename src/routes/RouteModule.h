@@ -22,7 +22,7 @@
 
 namespace routes {
 
-class CRouteModule : public CModeModule {
+class CRouteModule : public app::CModeModule {
 public:
     // Station message type and the notice bytes about our database.
     static constexpr std::uint8_t kStationMessageType = 3;
@@ -32,7 +32,7 @@ public:
 
     // Routes and attachments live in "Routes" and "Attach" under `dataRoot`
     // (the user's data folder: the program folder may be read-only).
-    CRouteModule(CSettingsHome& settings, platform::CPrompt& prompt,
+    CRouteModule(app::CSettingsHome& settings, platform::CPrompt& prompt,
                  std::filesystem::path dataRoot);
     ~CRouteModule() override;
 
@@ -40,7 +40,7 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
-    void OnTimer(TimerCadence cadence) override;
+    void OnTimer(app::TimerCadence cadence) override;
 
     void SetStationLink(chartpoints::CStationLink* link) { m_station = link; }
 

@@ -12,7 +12,7 @@ namespace {
 // navigator is created first and so outlives it.
 class CProgramRoutes final : public routes::CRouteModule {
 public:
-    CProgramRoutes(CSettingsHome& settings, platform::CPrompt& prompt,
+    CProgramRoutes(app::CSettingsHome& settings, platform::CPrompt& prompt,
                    std::filesystem::path dataRoot, navigator::CNavigatorModule* nav)
         : CRouteModule(settings, prompt, std::move(dataRoot)), m_navigator(nav)
     {
@@ -43,7 +43,7 @@ std::filesystem::path UserDataRoot()
     return base / "Quorwick" / "Brinevane";
 }
 
-std::unique_ptr<CModule> MakeRouteModule(CMainFrame& frame)
+std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame)
 {
     navigator::CNavigatorModule* nav = nullptr;
     for (std::size_t i = 0; i < frame.Modules().size() && !nav; ++i)

@@ -1,6 +1,7 @@
 // The Network options page's model, and two stations on one computer set up through it: each
 // module listens on its own loopback address, they find each other in one server folder and
-// exchange messages; an OK that changes nothing keeps the connections.
+// exchange messages; an OK that changes nothing keeps the connections, and View > Refresh
+// starts a station's messaging again.
 
 #include "nmea/NetworkOptions.h"
 
@@ -79,13 +80,13 @@ TEST(NetworkOptions, FolderAddressAndPortAreCheckedBeforeAnythingApplies)
     EXPECT_EQ(applied, 0);
 }
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     brine_test::TempFolder dir;
     mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override
     {
-        return CWorkspaceManager::DefaultRoot() + "\\Default";
+        return app::CWorkspaceManager::DefaultRoot() + "\\Default";
     }
 };
 
@@ -222,8 +223,9 @@ TEST(NetworkOptions, TwoStationsOnOneComputerExchangeMessages)
     EXPECT_EQ(a.module->Messaging().OwnAddress(), (nmea::Ipv4{127, 0, 0, 2}));
 
     // What the page stored is what a restart reads.
-    EXPECT_EQ(b.home.store.GetString(
-                  CWorkspaceManager::DefaultRoot() + "\\Default\\WorkSpace\\Network", "IPAddress"),
+    EXPECT_EQ(b.home.store.GetString(app::CWorkspaceManager::DefaultRoot() +
+                                         "\\Default\\WorkSpace\\Network",
+                                     "IPAddress"),
               "127.0.0.3");
 
     const auto connected = [](Station& s) {
@@ -232,8 +234,8 @@ TEST(NetworkOptions, TwoStationsOnOneComputerExchangeMessages)
     };
     const auto passUntil = [&](auto condition) {
         for (int i = 0; i < 100; ++i) {
-            a.module->OnTimer(TimerCadence::EveryPass);
-            b.module->OnTimer(TimerCadence::EveryPass);
+            a.module->OnTimer(app::TimerCadence::EveryPass);
+            b.module->OnTimer(app::TimerCadence::EveryPass);
             if (condition())
                 return true;
             std::this_thread::sleep_for(50ms);
@@ -255,6 +257,17 @@ TEST(NetworkOptions, TwoStationsOnOneComputerExchangeMessages)
     EXPECT_TRUE(connected(a));
     EXPECT_TRUE(a.module->Messaging().PostMessage(nmea::kStationLogRow, "again"));
     ASSERT_TRUE(passUntil([&] { return b.received.size() == 2; }));
+
+    // View > Refresh: messaging that stalled (here stopped outright) starts again, b
+    // connects back and messages flow as before.
+    a.module->Messaging().Stop();
+    ASSERT_FALSE(a.module->Messaging().IsStarted());
+    a.module->OnRefresh();
+    EXPECT_TRUE(a.module->Messaging().IsStarted());
+    ASSERT_TRUE(passUntil([&] { return connected(a) && connected(b); }));
+    EXPECT_TRUE(a.module->Messaging().PostMessage(nmea::kStationLogRow, "after refresh"));
+    ASSERT_TRUE(passUntil([&] { return b.received.size() == 3; }));
+    EXPECT_EQ(b.received[2].payload, "after refresh");
 
     // The port on its own changed: the station leaves and joins again there, where b is not.
     const std::uint16_t other = FreePort();

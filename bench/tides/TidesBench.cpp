@@ -1,0 +1,123 @@
+// The tidal atlas's work for one paint: 50 x 50 predictions at one instant,
+// through the library's DoPrediction, on a model the size of the sample
+// (80 x 47 cells, 37 constituents). The reference makes the same sums the
+// naive way: the year's astronomy and every cosine worked out again for every
+// point, amplitude and phase read from the file's records.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+#include "TestModels.h"
+#include "engines/tidal/Constituents.h"
+#include "engines/tidal/TidalLibrary.h"
+#include "engines/tidal/TidalModel.h"
+
+namespace {
+
+constexpr int kRows = 80, kColumns = 47, kGrid = 50;
+constexpr double kNorth = 48.2, kWest = -122.85, kStep = 0.01;
+
+struct Model {
+    tidal::ModelData data;
+    tidal::ModelHeader header;
+    std::filesystem::path folder;
+    Model()
+    {
+        std::vector<const char*> names;
+        for (std::size_t k = 0; k < tidal::kConstituentCount; ++k)
+            names.push_back(tidal::ConstituentName(k).data());
+        data = tidaltest::BlankModel(kRows, kColumns, tidal::CellQuality::Station, {"M2"});
+        data.constituents.clear();
+        for (auto n : names)
+            data.constituents.emplace_back(n);
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> amp(0.0f, 0.5f), phase(0.0f, 360.0f);
+        for (auto& c : data.cells)
+            for (auto* s : {&c.height, &c.east, &c.north}) {
+                s->resize(tidal::kConstituentCount);
+                for (auto& h : *s)
+                    h = {amp(random), phase(random)};
+            }
+        header = tidaltest::HeaderFor(data, kNorth, kWest, kStep);
+        folder = tidaltest::FreshFolder("bench");
+        tidaltest::Write(folder, "bench", header, data);
+        SetPath(folder.c_str());
+        SetDataFileName("bench.tid", "bench.dat");
+    }
+    ~Model() { std::filesystem::remove_all(folder); }
+};
+
+Model& TheModel()
+{
+    static Model model;
+    return model;
+}
+
+double GridLat(int i)
+{
+    return kNorth - 0.1 - i * 0.012;
+}
+double GridLon(int j)
+{
+    return kWest + 0.05 + j * 0.008;
+}
+
+void BM_AtlasGrid(benchmark::State& state)
+{
+    TheModel();
+    std::int16_t w[5];
+    long sum = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kGrid; ++i)
+            for (int j = 0; j < kGrid; ++j) {
+                const std::int32_t lat = std::int32_t(GridLat(i) * 1e7);
+                const std::int32_t lon = std::int32_t(GridLon(j) * 1e7);
+                if (DoPrediction(1, &lat, &lon, 15, 3, 2030, 12, 0, 0, 0, &w[0], &w[1], &w[2],
+                                 &w[3], &w[4]) <= 0)
+                    sum += w[3];
+            }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kGrid * kGrid);
+}
+BENCHMARK(BM_AtlasGrid)->Unit(benchmark::kMillisecond);
+
+void BM_AtlasGrid_Reference(benchmark::State& state)
+{
+    const Model& m = TheModel();
+    const long long instant = (60 * 365 + 15 + 73) * 86400LL;   // about 15 March 2030
+    double sum = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kGrid; ++i)
+            for (int j = 0; j < kGrid; ++j) {
+                const auto args = tidal::ArgumentsForYear(2030);
+                const double hours = double(instant % (365 * 86400LL)) / 3600.0;
+                const double row = (kNorth - GridLat(i)) / kStep,
+                             col = (GridLon(j) - kWest) / kStep;
+                const int r0 = int(row), c0 = int(col);
+                const double fr = row - r0, fc = col - c0;
+                double east = 0, north = 0;
+                for (int corner = 0; corner < 4; ++corner) {
+                    const int r = r0 + corner / 2, c = c0 + corner % 2;
+                    const double w = (corner / 2 ? fr : 1 - fr) * (corner % 2 ? fc : 1 - fc);
+                    const auto& cell = m.data.cells[std::size_t(r) * kColumns + c];
+                    for (std::size_t k = 0; k < tidal::kConstituentCount; ++k) {
+                        const double arg = tidal::ConstituentSpeed(k) * hours + args.equilibrium[k];
+                        east += w * args.nodeFactor[k] * cell.east[k].amplitude *
+                                std::cos((arg - cell.east[k].phase) * M_PI / 180);
+                        north += w * args.nodeFactor[k] * cell.north[k].amplitude *
+                                 std::cos((arg - cell.north[k].phase) * M_PI / 180);
+                    }
+                }
+                sum += std::hypot(east, north);
+            }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kGrid * kGrid);
+}
+BENCHMARK(BM_AtlasGrid_Reference)->Unit(benchmark::kMillisecond);
+
+}   // namespace
+
+BENCHMARK_MAIN();

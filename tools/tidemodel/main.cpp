@@ -1,0 +1,394 @@
+// Writes the sample tidal model of Puget Sound, Admiralty Inlet to Seattle,
+// from the public harmonic constants of Debian's xtide-data (read with
+// libtcd) and GMT's high-resolution shoreline (land cells).
+//
+//   tidemodel write <folder> [<database.tcd>]   PugetSound.tid/.dat and stations.txt
+//
+// Heights come from the tide stations, streams from the current stations
+// (signed speed along the flood direction, stored as east and north parts;
+// of several depths at one place the shallowest). Each station's own cell
+// keeps its constants; other water cells take them by inverse distance from
+// the nearest stations, as complex numbers. Phases are folded from the
+// station's zone time to Greenwich, so the model knows only UTC.
+
+#include "engines/tidal/Constituents.h"
+#include "engines/tidal/ModelFiles.h"
+
+#include <tcd.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using tidal::CellQuality;
+
+constexpr double kDeg = M_PI / 180.0;
+constexpr double kKnot = 1852.0 / 3600.0;   // metres per second
+constexpr double kFoot = 0.3048;
+
+// The grid: about 1 km cells over Admiralty Inlet, the main basin and Elliott Bay.
+constexpr double kNorth = 48.20, kWest = -122.85;
+constexpr double kLatStep = 0.009, kLonStep = 0.0135;
+constexpr int kRows = 80, kColumns = 47;
+constexpr int kFirstYear = 1970, kYears = 131;   // 1970-2100
+
+// Distances (km) from the nearest current station that grade a cell.
+constexpr double kNearKm = 4.0, kFarKm = 9.0, kTooFarKm = 16.0;
+
+using Constants = std::vector<std::complex<double>>;   // per constituent, A e^{i g}
+
+struct Station {
+    std::string name;
+    double lat = 0, lon = 0;
+    bool current = false;
+    double depthFeet = 0;
+    Constants height, east, north;
+    double meanEast = 0, meanNorth = 0;
+    int row = -1, column = -1;   // its cell
+};
+
+std::string Number(double v)
+{
+    char text[40];
+    return std::string(text, std::to_chars(text, text + sizeof text, v).ptr);
+}
+
+double Km(double lat1, double lon1, double lat2, double lon2)
+{
+    const double dy = (lat2 - lat1) * 111.2;
+    const double dx = (lon2 - lon1) * 111.2 * std::cos(0.5 * (lat1 + lat2) * kDeg);
+    return std::hypot(dx, dy);
+}
+
+double CellLat(int row)
+{
+    return kNorth - row * kLatStep;
+}
+double CellLon(int column)
+{
+    return kWest + column * kLonStep;
+}
+
+// "... (Depth 43.9ft) ..." gives 43.9; a name without a depth gives 0.
+double DepthOf(const std::string& name, std::string& place)
+{
+    const auto at = name.find("(Depth ");
+    place = name;
+    if (at == std::string::npos)
+        return 0.0;
+    const auto close = name.find(')', at);
+    place = name.substr(0, at) + (close == std::string::npos ? "" : name.substr(close + 1));
+    double depth = 0;
+    const char* first = name.c_str() + at + 7;
+    std::from_chars(first, name.c_str() + name.size(), depth);
+    return depth;
+}
+
+// Zone offsets are stored as hours x 100 + minutes.
+double ZoneHours(int offset)
+{
+    const int magnitude = std::abs(offset);
+    const double hours = magnitude / 100 + (magnitude % 100) / 60.0;
+    return offset < 0 ? -hours : hours;
+}
+
+bool ReadStations(const std::string& database, std::vector<Station>& out, std::string& error)
+{
+    if (!open_tide_db(const_cast<char*>(database.c_str()))) {
+        error = "cannot open " + database;
+        return false;
+    }
+    const double margin = 0.05;
+    std::map<std::string, Station> currents;   // by place, the shallowest depth
+    TIDE_RECORD rec;
+    for (int i = read_next_tide_record(&rec); i >= 0; i = read_next_tide_record(&rec)) {
+        if (rec.header.record_type != REFERENCE_STATION)
+            continue;
+        if (rec.header.latitude > kNorth + margin ||
+            rec.header.latitude < CellLat(kRows - 1) - margin ||
+            rec.header.longitude < kWest - margin ||
+            rec.header.longitude > CellLon(kColumns - 1) + margin)
+            continue;
+        const std::string units = get_level_units(rec.level_units);
+        const bool current = units == "knots";
+        if (!current && units != "feet" && units != "meters")
+            continue;   // hydraulic currents (knots^2) and the like
+        if (current && (rec.max_direction < 0 || rec.max_direction > 360))
+            continue;
+        Station s;
+        s.name = rec.header.name;
+        s.lat = rec.header.latitude;
+        s.lon = rec.header.longitude;
+        s.current = current;
+        const double scale = current ? kKnot : units == "feet" ? kFoot : 1.0;
+        const double zone = ZoneHours(rec.zone_offset);
+        const double flood = rec.max_direction * kDeg;
+        s.height.assign(tidal::kConstituentCount, 0.0);
+        s.east.assign(tidal::kConstituentCount, 0.0);
+        s.north.assign(tidal::kConstituentCount, 0.0);
+        for (int k = 0; k < int(get_tide_db_header().constituents); ++k) {
+            if (rec.amplitude[k] <= 0)
+                continue;
+            const auto ours = tidal::FindConstituent(get_constituent(k));
+            if (!ours)
+                continue;
+            // Epochs refer to the zone's clock: Greenwich phase g = kappa' - speed x zone.
+            const double g = rec.epoch[k] - get_speed(k) * zone;
+            const std::complex<double> c = std::polar(rec.amplitude[k] * scale, g * kDeg);
+            if (current) {
+                s.east[*ours] = c * std::sin(flood);
+                s.north[*ours] = c * std::cos(flood);
+            } else {
+                s.height[*ours] = c;
+            }
+        }
+        if (current) {
+            s.meanEast = rec.datum_offset * kKnot * std::sin(flood);
+            s.meanNorth = rec.datum_offset * kKnot * std::cos(flood);
+            std::string place;
+            s.depthFeet = DepthOf(s.name, place);
+            auto found = currents.find(place);
+            if (found == currents.end() || s.depthFeet < found->second.depthFeet)
+                currents[place] = s;
+        } else {
+            out.push_back(s);
+        }
+    }
+    close_tide_db();
+    for (auto& [place, s] : currents)
+        out.push_back(s);
+    return true;
+}
+
+// Land (1) or water (0) at every cell centre, from GMT's high-resolution shoreline.
+bool LandMask(std::vector<std::uint8_t>& land, std::string& error)
+{
+    char pattern[] = "/tmp/tidemodel-XXXXXX";
+    if (!mkdtemp(pattern)) {
+        error = "cannot make a temporary folder for gmt";
+        return false;
+    }
+    const std::filesystem::path work = pattern;
+    // grdlandmask marks the region's edge nodes as land whatever lies there,
+    // so the run covers one more node on every side and those are dropped.
+    const std::string region = "-R" + Number(kWest - kLonStep) + "/" + Number(CellLon(kColumns)) +
+                               "/" + Number(CellLat(kRows)) + "/" + Number(kNorth + kLatStep);
+    const std::string spacing =
+        "-I" + std::to_string(kColumns + 2) + "+n/" + std::to_string(kRows + 2) + "+n";
+    std::vector<std::string> words = {"gmt",   "grdlandmask",   region,
+                                      spacing, "-Dh",           "-N0/1",
+                                      "-A0",   "-Gmask.grd=bb", "--GMT_HISTORY=false"};
+    std::vector<char*> argv;
+    for (auto& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(work.c_str()) != 0)
+            _exit(126);
+        execvp("gmt", argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        error = "gmt grdlandmask failed";
+        std::filesystem::remove_all(work);
+        return false;
+    }
+    std::ifstream in(work / "mask.grd", std::ios::binary);
+    std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+    std::filesystem::remove_all(work);
+    constexpr std::size_t kNativeHeader = 892;
+    const std::size_t across = kColumns + 2;
+    if (bytes.size() != kNativeHeader + across * (kRows + 2)) {
+        error = "gmt grdlandmask wrote " + std::to_string(bytes.size()) + " bytes";
+        return false;
+    }
+    land.assign(std::size_t(kRows) * kColumns, 0);
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < kColumns; ++c)
+            land[std::size_t(r) * kColumns + c] =
+                bytes[kNativeHeader + std::size_t(r + 1) * across + std::size_t(c) + 1] != 0;
+    return true;
+}
+
+// The water cell nearest to a station, within two cells; false when none.
+bool PlaceStation(Station& s, const std::vector<std::uint8_t>& land)
+{
+    const int row = int(std::lround((kNorth - s.lat) / kLatStep));
+    const int column = int(std::lround((s.lon - kWest) / kLonStep));
+    double best = 1e9;
+    for (int r = row - 2; r <= row + 2; ++r)
+        for (int c = column - 2; c <= column + 2; ++c) {
+            if (r < 0 || c < 0 || r >= kRows || c >= kColumns ||
+                land[std::size_t(r) * kColumns + c])
+                continue;
+            const double d = Km(s.lat, s.lon, CellLat(r), CellLon(c));
+            if (d < best) {
+                best = d;
+                s.row = r;
+                s.column = c;
+            }
+        }
+    return s.row >= 0;
+}
+
+// Inverse-distance weights of the nearest `count` stations of one kind.
+std::vector<std::pair<const Station*, double>> Nearest(const std::vector<Station>& stations,
+                                                       bool current, double lat, double lon,
+                                                       std::size_t count)
+{
+    std::vector<std::pair<const Station*, double>> all;
+    for (const Station& s : stations)
+        if (s.current == current && s.row >= 0)
+            all.push_back({&s, Km(lat, lon, CellLat(s.row), CellLon(s.column))});
+    std::sort(all.begin(), all.end(), [](auto& a, auto& b) { return a.second < b.second; });
+    if (all.size() > count)
+        all.resize(count);
+    return all;
+}
+
+void Blend(const std::vector<std::pair<const Station*, double>>& near, Constants Station::*series,
+           std::vector<tidal::Harmonic>& out)
+{
+    double total = 0;
+    Constants sum(tidal::kConstituentCount, 0.0);
+    for (auto [s, km] : near) {
+        const double w = 1.0 / std::max(km * km, 0.01);
+        total += w;
+        for (std::size_t k = 0; k < sum.size(); ++k)
+            sum[k] += w * (s->*series)[k];
+    }
+    out.resize(sum.size());
+    for (std::size_t k = 0; k < sum.size(); ++k) {
+        const auto c = total > 0 ? sum[k] / total : std::complex<double>(0.0);
+        double phase = std::arg(c) / kDeg;
+        if (phase < 0)
+            phase += 360.0;
+        out[k] = {float(std::abs(c)), float(phase)};
+    }
+}
+
+int Write(const std::filesystem::path& folder, const std::string& database)
+{
+    std::string error;
+    std::vector<Station> stations;
+    std::vector<std::uint8_t> land;
+    if (!ReadStations(database, stations, error) || !LandMask(land, error)) {
+        std::cerr << "tidemodel: " << error << "\n";
+        return 1;
+    }
+    // One station per cell and kind: the first read (tide stations) or the
+    // shallowest place keeps it.
+    std::map<std::tuple<bool, int, int>, bool> taken;
+    std::erase_if(stations, [&](Station& s) {
+        return !PlaceStation(s, land) ||
+               !taken.emplace(std::tuple(s.current, s.row, s.column), true).second;
+    });
+    const auto currents =
+        std::count_if(stations.begin(), stations.end(), [](auto& s) { return s.current; });
+    if (currents == 0 || std::size_t(currents) == stations.size()) {
+        std::cerr << "tidemodel: no tide or no current stations in the area\n";
+        return 1;
+    }
+
+    tidal::ModelData data;
+    data.rows = kRows;
+    data.columns = kColumns;
+    data.firstYear = kFirstYear;
+    data.years = kYears;
+    for (std::size_t k = 0; k < tidal::kConstituentCount; ++k)
+        data.constituents.emplace_back(tidal::ConstituentName(k));
+    data.cells.resize(land.size());
+    auto isLand = [&land](int r, int c) {
+        return r >= 0 && c >= 0 && r < kRows && c < kColumns && land[std::size_t(r) * kColumns + c];
+    };
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < kColumns; ++c) {
+            tidal::ModelCell& cell = data.cells[std::size_t(r) * kColumns + c];
+            cell.height.assign(tidal::kConstituentCount, {});
+            cell.east.assign(tidal::kConstituentCount, {});
+            cell.north.assign(tidal::kConstituentCount, {});
+            if (isLand(r, c)) {
+                cell.quality = CellQuality::Land;
+                continue;
+            }
+            const double lat = CellLat(r), lon = CellLon(c);
+            auto streams = Nearest(stations, true, lat, lon, 3);
+            auto tides = Nearest(stations, false, lat, lon, 2);
+            // A station's own cell keeps its constants.
+            if (streams.front().second < 1e-9)
+                streams.resize(1);
+            if (tides.front().second < 1e-9)
+                tides.resize(1);
+            Blend(streams, &Station::east, cell.east);
+            Blend(streams, &Station::north, cell.north);
+            Blend(tides, &Station::height, cell.height);
+            double total = 0, meanEast = 0, meanNorth = 0;
+            for (auto [s, km] : streams) {
+                const double w = 1.0 / std::max(km * km, 0.01);
+                total += w;
+                meanEast += w * s->meanEast;
+                meanNorth += w * s->meanNorth;
+            }
+            cell.meanEast = float(meanEast / total);
+            cell.meanNorth = float(meanNorth / total);
+            bool besideLand = false;
+            for (int dr = -1; dr <= 1; ++dr)
+                for (int dc = -1; dc <= 1; ++dc)
+                    besideLand = besideLand || isLand(r + dr, c + dc);
+            const double km = streams.front().second;
+            cell.quality = km < 1e-9                   ? CellQuality::Station
+                           : km > kTooFarKm            ? CellQuality::Remote
+                           : besideLand || km > kFarKm ? CellQuality::Marginal
+                           : km <= kNearKm             ? CellQuality::Interpolated
+                                                       : CellQuality::Marginal;
+        }
+
+    tidal::ModelHeader header;
+    header.rows = kRows;
+    header.columns = kColumns;
+    header.lonStep = kLonStep;
+    header.latStep = kLatStep;
+    header.west = kWest;
+    header.north = kNorth;
+    std::filesystem::create_directories(folder);
+    if (!tidal::WriteModel(folder / "PugetSound.tid", header, data, error)) {
+        std::cerr << "tidemodel: " << error << "\n";
+        return 1;
+    }
+    // The stations and their cells, for checks against the database.
+    std::ofstream list(folder / "stations.txt");
+    for (const Station& s : stations)
+        list << (s.current ? "current" : "height") << "\t" << s.row << "\t" << s.column << "\t"
+             << s.name << "\n";
+    std::cout << "tidemodel: " << stations.size() << " stations (" << currents << " current), "
+              << kRows << " x " << kColumns << " cells\n";
+    return list ? 0 : 1;
+}
+
+}   // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string kDefault = "/usr/share/xtide/harmonics-dwf-20191229-free.tcd";
+    if (argc >= 3 && std::string(argv[1]) == "write")
+        return Write(argv[2], argc >= 4 ? argv[3] : kDefault);
+    std::cerr << "usage: tidemodel write <folder> [<database.tcd>]\n";
+    return 2;
+}
