@@ -6,7 +6,10 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <thread>
 
 #include "app/CommandIds.h"
@@ -39,20 +42,23 @@ bool CMainFrame::HasVectorCharts() const
 void CMainFrame::RegisterVectorChartCommands()
 {
     const void* me = this;
+    // The folder is looked at every few seconds, not on every idle update:
+    // the scan walks the folder tree.
+    struct Seen {
+        std::chrono::steady_clock::time_point next;
+        bool enabled = false;
+    };
+    auto seen = std::make_shared<Seen>();
     m_commands.Add(
         me, cmd::kChartUpdateFolio, [this](unsigned) { UpdateVectorFolio(); },
-        [this](CCmdUI& ui) {
-            // The folder is looked at every few seconds, not on every idle
-            // update: the scan walks the folder tree.
-            static std::chrono::steady_clock::time_point next;
-            static bool enabled = false;
+        [this, seen](app::CCmdUI& ui) {
             const auto now = std::chrono::steady_clock::now();
-            if (now >= next) {
+            if (now >= seen->next) {
                 const charts::CLiveChartService* service = FindVectorService(m_charting);
-                enabled = service && service->HasChartsOrCells();
-                next = now + std::chrono::seconds(3);
+                seen->enabled = service && service->HasChartsOrCells();
+                seen->next = now + std::chrono::seconds(3);
             }
-            ui.Enable(enabled);
+            ui.Enable(seen->enabled);
         });
 }
 
@@ -113,6 +119,12 @@ void CMainFrame::UpdateVectorFolio()
         text += "\n" + refused;
     for (const auto& note : result.notes)
         text += "\n" + note;
+    // Scripted checks read the outcome from the log.
+    if (std::getenv("BRINE_REPORT_CHARTS")) {
+        std::string line = text;
+        std::replace(line.begin(), line.end(), '\n', ';');
+        qInfo("Brinevane: folio: %s", line.c_str());
+    }
     if (result.recordsWritten > 0) {
         QMessageBox::information(this, tr("Livechart"), QString::fromStdString(text));
         if (m_charting)

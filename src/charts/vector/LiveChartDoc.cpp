@@ -9,6 +9,7 @@
 #include "chart/ChartingModule.h"
 #include "charts/vector/LiveChartDraw.h"
 #include "charts/vector/LiveChartInfo.h"
+#include "charts/vector/LiveChartService.h"
 #include "geo/DatumInfo.h"
 
 namespace charts {
@@ -20,16 +21,37 @@ CLiveChartDoc::CLiveChartDoc(chart::CChartingModule* module) : CBlankChartDoc(mo
     SetName("Livechart");
 }
 
-CLiveChartDoc::~CLiveChartDoc() = default;
+CLiveChartDoc::~CLiveChartDoc()
+{
+    if (auto service = m_countedBy.lock())
+        (*service)->ChartClosed();
+}
+
+CLiveChartService* CLiveChartDoc::Service() const
+{
+    if (!Module())
+        return nullptr;
+    for (const auto& service : Module()->ChartServices())
+        if (auto* live = dynamic_cast<CLiveChartService*>(service.get()))
+            return live;
+    return nullptr;
+}
 
 bool CLiveChartDoc::OpenChart(const std::string& path)
 {
+    m_notes.reset();
     m_file = CVChartFile::Open(path, &m_openError);
     if (!m_file || !LoadChart())
         return false;
     CreatePalettes();
+    // The whole chart in view, also when the disclaimer comes up for it.
     SetViewExtent(WholeNorthWest(), WholeSouthEast());
     SetZoomFactor(1.0);
+    if (m_countedBy.expired())
+        if (CLiveChartService* service = Service()) {
+            m_countedBy = service->Handle();
+            service->ChartOpened();
+        }
     return true;
 }
 
@@ -198,7 +220,7 @@ bool CLiveChartDoc::DateText(std::size_t year, std::size_t month, std::size_t da
     const int y = info.U16(year), m = info.U8(month), d = info.U8(day);
     if (y == 0 || m < 1 || m > 12 || d < 1 || d > 31)
         return false;
-    text = CDateTimeEx(y, m, d, 0, 0, 0).FormatDate(true);
+    text = app::CDateTimeEx(y, m, d, 0, 0, 0).FormatDate(true);
     return !text.empty();
 }
 
@@ -220,6 +242,11 @@ std::uint16_t CLiveChartDoc::GetDatumIndex() const
     return DatumIndexFromCodes(info.U8(info::kHorizontalDatum), info.U8(info::kHorizontalDatum2));
 }
 
+bool CLiveChartDoc::HasDatumShift() const
+{
+    return GetDatumIndex() == geo::DatumIndexWGS84();
+}
+
 std::string CLiveChartDoc::GetHorizontalDatum()
 {
     return geo::CDatumInfo::GetName(GetDatumIndex());
@@ -239,22 +266,29 @@ std::string CLiveChartDoc::GetScaleText()
     return m_file ? ScaleText(m_file->View().Info().I32(info::kScale)) : std::string();
 }
 
-std::string CLiveChartDoc::GetHeightDatum() const
+std::string CLiveChartDoc::GetHeightDatum()
 {
     return m_file ? DatumLevelText(m_file->View().Info().U8(info::kHeightDatum)) : std::string();
 }
 
-std::string CLiveChartDoc::GetDepthDatum() const
+std::string CLiveChartDoc::GetDepthDatum()
 {
     return m_file ? DatumLevelText(m_file->View().Info().U8(info::kDepthDatum)) : std::string();
 }
 
-std::string CLiveChartDoc::GetBuoyage() const
+std::string CLiveChartDoc::GetBuoyage()
 {
     return m_file ? BuoyageText(m_file->View().Info().U8(info::kBuoyage)) : std::string();
 }
 
-std::string CLiveChartDoc::GetCautionaryNotes() const
+std::string CLiveChartDoc::GetCautionaryNotes()
+{
+    if (!m_notes)
+        m_notes = ReadCautionaryNotes();
+    return *m_notes;
+}
+
+std::string CLiveChartDoc::ReadCautionaryNotes() const
 {
     if (!m_file)
         return {};

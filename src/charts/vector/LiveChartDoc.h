@@ -7,12 +7,15 @@
 // buoyage and notes.
 
 #include <memory>
+#include <optional>
 
 #include "charts/vector/BlankChartDoc.h"
 #include "engines/vector/Folio.h"
 #include "engines/vector/VChartStore.h"
 
 namespace charts {
+
+class CLiveChartService;
 
 class CLiveChartDoc : public CBlankChartDoc {
 public:
@@ -24,7 +27,8 @@ public:
     bool LoadChart() override;
     int DrawChart(chart::CXDC& dc) override;
     bool IsWorldChart() const override;
-    bool HasDatumShift() const override { return false; }
+    // A chart on WGS 84 takes positions as they come: no shift is missing.
+    bool HasDatumShift() const override;
     std::string GetChartTitle() override;
     std::string GetChartNumber() override;
     bool GetIssueDate(std::string& text) override;
@@ -33,12 +37,13 @@ public:
     std::string GetHorizontalDatum() override;
     std::string GetDepthUnits() override;
     std::string GetScaleText() override;
-    std::string GetHeightDatum() const;
-    std::string GetDepthDatum() const;
-    std::string GetBuoyage() const;
-    std::string GetManufacturer() const { return "LIVECHART"; }
-    // The texts of the chart's caution areas and notes, as one clean line.
-    std::string GetCautionaryNotes() const;
+    std::string GetHeightDatum() override;
+    std::string GetDepthDatum() override;
+    std::string GetBuoyage() override;
+    std::string GetManufacturer() override { return "LIVECHART"; }
+    // The texts of the chart's caution areas and notes, as one clean line;
+    // read once per chart.
+    std::string GetCautionaryNotes() override;
 
     // Zooming past the chart's own scale moves to the folio's best chart for
     // the area: a larger-scale chart covering the view on zooming in, the
@@ -53,6 +58,7 @@ public:
     const std::string& OpenError() const { return m_openError; }
 
 private:
+    CLiveChartService* Service() const;
     // Opens the folio chart `name` in this window's place showing the area.
     bool OpenFolioChart(const std::string& name, const geo::CPosition& northWest,
                         const geo::CPosition& southEast);
@@ -62,8 +68,13 @@ private:
     void MoveToLargerScaleChart();
     bool DateText(std::size_t year, std::size_t month, std::size_t day, std::string& text) const;
 
+    std::string ReadCautionaryNotes() const;
+
     std::unique_ptr<vengine::CVChartFile> m_file;
     std::string m_openError;
+    std::optional<std::string> m_notes;
+    // The service this chart is counted with as open, while it exists.
+    std::weak_ptr<CLiveChartService*> m_countedBy;
 };
 
 }   // namespace charts

@@ -1,6 +1,7 @@
 #include "charts/vector/LiveChartDraw.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -215,13 +216,20 @@ Pass PassOf(std::string_view cls, VGeom geom)
 void DrawVectorChart(chart::CXDC& dc, const vengine::CVChartView& chart,
                      const CLinearProjection& projection)
 {
-    const auto shown = chart.FeaturesIn(projection.Area());
-    CFeaturePainter painter(dc, projection);
+    // The shown features sorted into their passes by class and geometry
+    // (both read without decoding), so each is decoded once.
+    std::array<std::vector<std::uint32_t>, kPassCount> passes;
+    for (auto i : chart.FeaturesIn(projection.Area())) {
+        const auto cls = chart.ClassOf(i);
+        if (!StartsWith(cls, "M_"))
+            passes[PassOf(cls, chart.GeomOf(i))].push_back(i);
+    }
     VFeature f;
+    CFeaturePainter painter(dc, projection);
     for (int pass = 0; pass < kPassCount; ++pass) {
-        for (auto i : shown) {
+        for (auto i : passes[std::size_t(pass)]) {
             const auto cls = chart.ClassOf(i);
-            if (StartsWith(cls, "M_") || !chart.ReadFeature(i, f) || PassOf(cls, f.geom) != pass)
+            if (!chart.ReadFeature(i, f))
                 continue;
             switch (pass) {
             case kAreas: {

@@ -93,4 +93,23 @@ std::string CLiveChartService::UpdateMessage(const vengine::FolioUpdateResult& r
     return text;
 }
 
+bool CLiveChartService::ChartOpened()
+{
+    ++m_openCharts;
+    if (m_accepted || !m_disclaimer.show)
+        return false;
+    // Set before the dialog shows: agreeing keeps it, declining clears it.
+    m_accepted = true;
+    m_disclaimer.show(&m_accepted);
+    return true;
+}
+
+void CLiveChartService::ChartClosed()
+{
+    if (m_openCharts > 0)
+        --m_openCharts;
+    if (m_openCharts == 0 && m_disclaimer.cancel)
+        m_disclaimer.cancel();
+}
+
 }   // namespace charts

@@ -430,6 +430,11 @@ VBounds CVChartView::BoundsOf(std::size_t feature) const
     return {GetI32(r, 4), GetI32(r, 8), GetI32(r, 12), GetI32(r, 16)};
 }
 
+VGeom CVChartView::GeomOf(std::size_t feature) const
+{
+    return feature < m_featureCount ? VGeom(std::uint8_t(Record(feature)[2])) : VGeom::None;
+}
+
 bool CVChartView::ReadFeature(std::size_t feature, VFeature& out) const
 {
     if (feature >= m_featureCount)
@@ -437,7 +442,7 @@ bool CVChartView::ReadFeature(std::size_t feature, VFeature& out) const
     auto r = Record(feature);
     out = VFeature();
     out.objectClass = std::string(ClassOf(feature));
-    out.geom = VGeom(std::uint8_t(r[2]));
+    out.geom = GeomOf(feature);
     out.bounds = BoundsOf(feature);
     std::uint32_t attrs = GetU32(r, 20), parts = GetU32(r, 24);
     std::size_t at = kRecordHead;

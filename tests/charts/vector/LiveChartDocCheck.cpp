@@ -131,7 +131,7 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
 {
     TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
-    struct Home : CSettingsHome {
+    struct Home : app::CSettingsHome {
         platform::CSettingsStore* s;
         platform::CSettingsStore& GetStore() const override { return *s; }
         std::string GetRegistryKey() const override { return "W"; }
@@ -169,4 +169,57 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
               "Folio Updated OK: one file added to the folio file");
     r.recordsWritten = -1;
     EXPECT_EQ(CLiveChartService::UpdateMessage(r), "Update Folio failed");
+}
+
+TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)
+{
+    TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    struct Home : app::CSettingsHome {
+        platform::CSettingsStore* s;
+        platform::CSettingsStore& GetStore() const override { return *s; }
+        std::string GetRegistryKey() const override { return "W"; }
+    } home;
+    home.s = &store;
+    CLiveChartService service(home);
+    // The "dialog": its flag, whether it is up, and how often it came up.
+    bool* flag = nullptr;
+    bool up = false;
+    int shown = 0;
+    service.SetDisclaimerHost({[&](bool* accepted) {
+                                   flag = accepted;
+                                   up = true;
+                                   ++shown;
+                               },
+                               [&] {
+                                   if (up && flag)
+                                       *flag = false;   // a cancel declines
+                                   up = false;
+                               }});
+    EXPECT_TRUE(service.ChartOpened());
+    EXPECT_EQ(shown, 1);
+    ASSERT_NE(flag, nullptr);
+    EXPECT_TRUE(*flag);   // set while it shows; agreeing keeps it
+    up = false;   // agreed
+    EXPECT_FALSE(service.ChartOpened());   // once per run
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(service.OpenCharts(), 2);
+
+    // Declined: the flag cleared, the next chart asks again.
+    *flag = false;
+    service.ChartClosed();
+    service.ChartClosed();
+    EXPECT_EQ(service.OpenCharts(), 0);
+    EXPECT_TRUE(service.ChartOpened());
+    EXPECT_EQ(shown, 2);
+    // The last vector chart closes while it is still up: cancelled, and the
+    // next chart shows it again.
+    service.ChartClosed();
+    EXPECT_FALSE(up);
+    EXPECT_FALSE(service.DisclaimerAccepted());
+    EXPECT_TRUE(service.ChartOpened());
+    EXPECT_EQ(shown, 3);
+    service.ChartClosed();
+    service.ChartClosed();   // never below none
+    EXPECT_EQ(service.OpenCharts(), 0);
 }
