@@ -62,6 +62,8 @@ QGuiApplication& App()
     static int argc = 1;
     static char name[] = "bench_vector";
     static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     static auto* app = new QGuiApplication(argc, argv);   // never destroyed: Qt's exit order
     return *app;
 }
