@@ -247,7 +247,7 @@ void DrawVectorChart(chart::CXDC& dc, const vengine::CVChartView& chart,
                 break;
             case kLines:
                 if (cls == "COALNE" || cls == "SLCONS")
-                    painter.Outline(f, kVcBlack, chart::PenStyle::Solid, 2);
+                    painter.Outline(f, kVcBlack, chart::PenStyle::Solid, 1);
                 else if (cls == "DEPCNT")
                     painter.Outline(f, kVcGrey);
                 else

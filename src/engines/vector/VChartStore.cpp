@@ -481,6 +481,8 @@ std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area) const
                               std::int64_t(g.north) - g.south, kGridSide);
     const std::size_t starts = m_gridOff + 16;
     const std::size_t list = starts + (std::size_t(kGridSide) * kGridSide + 1) * 4;
+    // A large feature sits in many cells: each is looked at once.
+    std::vector<std::uint8_t> seen(m_featureCount);
     for (auto r = r0; r <= r1; ++r)
         for (auto c = c0; c <= c1; ++c) {
             std::size_t cell = std::size_t(r) * kGridSide + c;
@@ -488,12 +490,14 @@ std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area) const
             auto to = GetU32(m_bytes, starts + 4 * (cell + 1));
             for (auto e = from; e < to; ++e) {
                 auto i = GetU32(m_bytes, list + 4 * std::size_t(e));
+                if (seen[i])
+                    continue;
+                seen[i] = 1;
                 if (Meets(area, BoundsOf(i)))
                     found.push_back(i);
             }
         }
     std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
 }
 
