@@ -407,10 +407,15 @@ void CNetworkMessaging::Run(std::stop_token stop)
         // below line up with the connections polled.
         std::vector<std::unique_ptr<Connection>> accepted;
         if ((fds[1].revents & POLLIN) != 0) {
-            for (int fd;
-                 (fd = ::accept4(m_listen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
+            sockaddr_in from{};
+            socklen_t fromSize = sizeof from;
+            for (int fd; (fd = ::accept4(m_listen, reinterpret_cast<sockaddr*>(&from), &fromSize,
+                                         SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;
+                 fromSize = sizeof from) {
                 accepted.push_back(std::make_unique<Connection>());
                 accepted.back()->fd = fd;
+                // Stations connect from their chosen address: it names the sender.
+                std::memcpy(accepted.back()->peer.data(), &from.sin_addr.s_addr, 4);
             }
         }
 
@@ -482,6 +487,7 @@ void CNetworkMessaging::Run(std::stop_token stop)
                     else {
                         std::lock_guard lock(m_queueLock);
                         m_incoming.push_back(message);
+                        m_incoming.back().sender = c->peer;
                     }
                 });
             if (state == CStationDeframer::State::Broken)
