@@ -94,3 +94,11 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
                                           frame.Services().programFolder.string(),
                                           *frame.Services().prompt, std::move(links));
 }
+
+std::string ModuleVersionsText(CMainFrame& frame)
+{
+    std::string text;
+    if (auto* tides = FindModule<routes::CTidalModule>(frame))
+        text += "Tidal-model library: " + tides->Models().GetVersionText() + "\n";
+    return text;
+}
