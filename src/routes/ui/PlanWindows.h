@@ -26,8 +26,8 @@ class CGeomag;
 }
 
 class CPlanWindows final : public routes::CPlanModule,
-                          public CModuleUi,
-                          public CChartViewExtension {
+                           public CModuleUi,
+                           public CChartViewExtension {
 public:
     struct Links {
         std::function<routes::CRouteModule*()> routes;
