@@ -26,14 +26,12 @@ using brine_test::Installation;
 
 // Three charts catalogued from the update medium; installed from the chart
 // medium when `express`.
-void Install(Installation& in, const brine_test::TempFolder& dir, bool express)
+void Install(Installation& in, bool express)
 {
     in.MakeCharts(false);
-    in.ui.answers = {(dir / "WK10_26").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    ASSERT_TRUE(in.SeedCatalogue());
     if (express) {
-        in.ui.answers = {(dir / "RC1").string()};
-        ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+        ASSERT_TRUE(in.InstallCharts());
     }
     in.charting->BuildChartFolio();
 }
@@ -42,7 +40,7 @@ TEST(ChartDialogs, OpenChartFindWrapsMatchesCaseAndNeedsACataloguedChart)
 {
     brine_test::TempFolder dir;
     Installation in(dir.Path());
-    Install(in, dir, true);
+    Install(in, true);
     COpenChartList list;
     list.Fill(in.charting->GetFolio());
     ASSERT_EQ(list.Rows().size(), 3u);
@@ -82,7 +80,7 @@ TEST(ChartDialogs, ChartsAvailableAreOrderedByScaleWithTheShownChartFound)
 {
     brine_test::TempFolder dir;
     Installation in(dir.Path());
-    Install(in, dir, true);
+    Install(in, true);
     brine_test::FakeChartWindow window;
     window.client = geo::IntRect{0, 0, 400, 300};
     CHCRFDoc doc(in.charting.get(), in.arcs);
@@ -111,7 +109,7 @@ TEST(ChartDialogs, NotesNameTheirTypesAndGotoBringsTheNoteToTheMiddle)
 {
     brine_test::TempFolder dir;
     Installation in(dir.Path());
-    Install(in, dir, true);
+    Install(in, true);
     brine_test::FakeChartWindow window;
     window.client = geo::IntRect{0, 0, 200, 160};
     CHCRFDoc doc(in.charting.get(), in.arcs);
@@ -165,7 +163,7 @@ TEST(ChartDialogs, CustomListFlipsSetsAllAndScrollsKeepingChoices)
 {
     brine_test::TempFolder dir;
     Installation in(dir.Path());
-    Install(in, dir, false);
+    Install(in, false);
     CCustomChartList list;
     list.Build(*in.arcs);
     ASSERT_EQ(list.Count(), 3u);
@@ -208,7 +206,7 @@ TEST(ChartDialogs, CustomApplyCopiesToTheDiskAndRelocatesBackToTheMedium)
 {
     brine_test::TempFolder dir;
     Installation in(dir.Path());
-    Install(in, dir, false);
+    Install(in, false);
     in.arcs->CloseCatalogue();
     ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), false));
     CCustomChartList list;

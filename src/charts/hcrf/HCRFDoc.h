@@ -221,6 +221,10 @@ private:
     const CTileRaster& ActiveData() const { return m_active == kHigh ? m_high : m_low; }
     geo::IntRect ClientArea();
     void ClampScroll();
+    // One axis of a pan or a scroll bar (the vertical bar's percentage counts
+    // from the picture's far end); `scroll` is that axis of m_scroll.
+    int PanAlong(int& scroll, int pictureSize, int viewSize, int step);
+    int ScrollBarAlong(int& scroll, double pictureSize, int viewSize, int request, bool fromFarEnd);
     void SetScaleMessages();
     void ChartChanged(bool zoomed);
     std::filesystem::path ChartFile(std::string_view extension) const;
