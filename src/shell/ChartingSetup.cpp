@@ -82,11 +82,11 @@ public:
     {
         if (m_navigator)
             m_navigator->SetOwnVesselOverlay(this);
-        CChartView::AddExtension(&m_rasterMenu);
+        chart::CChartView::AddExtension(&m_rasterMenu);
     }
     ~CProgramCharting() override
     {
-        CChartView::RemoveExtension(&m_rasterMenu);
+        chart::CChartView::RemoveExtension(&m_rasterMenu);
         if (m_navigator)
             m_navigator->SetOwnVesselOverlay(nullptr);
     }
@@ -122,7 +122,7 @@ private:
 
     navigator::CNavigatorModule* m_navigator;
     // The raster charts' entries in every chart view's right-click menu.
-    CRasterChartMenu m_rasterMenu{[this]() -> std::optional<geo::CPosition> {
+    charts::CRasterChartMenu m_rasterMenu{[this]() -> std::optional<geo::CPosition> {
         chart::COwnVesselValues v;
         if (m_navigator && OwnVesselFromSnapshot(*m_navigator->Snapshot(), v))
             return v.position;
@@ -200,18 +200,18 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
     };
     shared->host.showChartsAtPosition = [&frame](charts::hcrf::CHCRFDoc& doc,
                                                  const geo::CPosition& position) {
-        RunChartsAtPosition(doc, position, &frame);
+        charts::RunChartsAtPosition(doc, position, &frame);
     };
     shared->host.showNotes = [&frame](charts::hcrf::CHCRFDoc& doc) {
-        CNotesDialog dialog(doc, &frame);
+        charts::CNotesDialog dialog(doc, &frame);
         dialog.exec();
     };
     shared->host.showNotices = [&frame](charts::hcrf::CHCRFDoc& doc) {
-        CAddNtmDialog dialog(doc, &frame);
+        charts::CAddNtmDialog dialog(doc, &frame);
         dialog.exec();
     };
     shared->host.showCustom = [&frame](charts::hcrf::CHCRFModule& service) {
-        CARCSCustomDlg dialog(service, &frame);
+        charts::CARCSCustomDlg dialog(service, &frame);
         dialog.exec();
     };
     // Each service's page joins the Chart Management Options sheet.

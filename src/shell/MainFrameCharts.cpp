@@ -210,7 +210,7 @@ void CMainFrame::OpenRasterChartFile(bool replace)
 {
     if (!m_charting)
         return;
-    COpenArcsDlg dialog(m_charting->GetFolio(), this);
+    charts::COpenArcsDlg dialog(m_charting->GetFolio(), this);
     if (dialog.exec() == QDialog::Accepted && !dialog.ChosenPath().empty())
         OpenChart(dialog.ChosenPath(), replace, chart::kFrameNormal);
 }

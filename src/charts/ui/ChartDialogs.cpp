@@ -15,6 +15,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace charts {
+
 namespace {
 
 QString Q(const std::string& s)
@@ -311,3 +313,5 @@ void CAddNtmDialog::ShowNotice(const QString& name)
     m_title->setText(Q(charts::hcrf::NoticeTitle(file)));
     m_text->setPlainText(Q(charts::hcrf::ReadNoticeText(m_folder / file)));
 }
+
+}   // namespace charts

@@ -17,6 +17,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QTreeWidget;
 
+namespace charts {
+
 class COpenArcsDlg final : public QDialog {
     Q_OBJECT
 public:
@@ -93,3 +95,5 @@ private:
 // Runs "Charts Available" for a position and opens the chosen chart.
 void RunChartsAtPosition(charts::hcrf::CHCRFDoc& doc, const geo::CPosition& position,
                          QWidget* parent);
+
+}   // namespace charts

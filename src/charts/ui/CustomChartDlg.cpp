@@ -15,6 +15,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace charts {
+
 using charts::hcrf::CCustomChartList;
 
 namespace {
@@ -189,3 +191,5 @@ void CARCSCustomDlg::Apply()
     m_scroll->setValue(m_list.ScrollPosition());
     FillRows();
 }
+
+}   // namespace charts

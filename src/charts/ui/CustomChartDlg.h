@@ -19,6 +19,8 @@ class QLineEdit;
 class QScrollBar;
 class QToolButton;
 
+namespace charts {
+
 class CARCSCustomDlg final : public QDialog {
     Q_OBJECT
 public:
@@ -44,3 +46,5 @@ private:
     QScrollBar* m_scroll;
     QLabel* m_details;
 };
+
+}   // namespace charts

@@ -4,7 +4,9 @@
 
 #include <QMenu>
 
-void CRasterChartMenu::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p)
+namespace charts {
+
+void CRasterChartMenu::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
 {
     auto* doc = dynamic_cast<charts::hcrf::CHCRFDoc*>(&view.Doc());
     if (!doc || !doc->IsChartLoaded())
@@ -48,3 +50,5 @@ void CRasterChartMenu::AddEntries(charts::hcrf::CHCRFDoc* doc, QMenu& menu, geo:
                                         [doc, cursor] { doc->ShowChartsAtPosition(cursor); });
     forCursor->setEnabled(onChart && doc->CanShowChartsForCursor());
 }
+
+}   // namespace charts

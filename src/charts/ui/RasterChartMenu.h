@@ -9,23 +9,28 @@
 
 #include <functional>
 
+#include <optional>
+
 namespace charts::hcrf {
 class CHCRFDoc;
 }
-#include <optional>
 
-class CRasterChartMenu final : public CChartViewExtension {
+namespace charts {
+
+class CRasterChartMenu final : public chart::CChartViewExtension {
 public:
     // `vesselPosition` gives the own vessel's position while it is shown.
     explicit CRasterChartMenu(std::function<std::optional<geo::CPosition>()> vesselPosition)
         : m_vesselPosition(std::move(vesselPosition))
     { }
-    void ViewCreated(CChartView&) override { }
-    void ViewDestroyed(CChartView&) override { }
-    void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    void ViewCreated(chart::CChartView&) override { }
+    void ViewDestroyed(chart::CChartView&) override { }
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
 
 private:
     void AddEntries(charts::hcrf::CHCRFDoc* doc, QMenu& menu, geo::IntPoint p);
 
     std::function<std::optional<geo::CPosition>()> m_vesselPosition;
 };
+
+}   // namespace charts
