@@ -115,7 +115,9 @@ void CPlanCard::ShowPlanFields()
 {
     m_showing = true;
     const QSignalBlocker a(m_departTime), b(m_arriveTime), c(m_speed), d(m_depart), e(m_arrive);
-    const auto cut = [](const std::string& s) { return QString::fromStdString(s).trimmed().left(25); };
+    const auto cut = [](const std::string& s) {
+        return QString::fromStdString(s).trimmed().left(25);
+    };
     m_name->setText(cut(m_plan.planName));
     m_from->setText(cut(m_plan.from));
     m_to->setText(cut(m_plan.to));
@@ -142,9 +144,8 @@ void CPlanCard::ReadPlanFields()
     m_plan.from = m_from->text().trimmed().toStdString();
     m_plan.to = m_to->text().trimmed().toStdString();
     s.mode = m_depart->isChecked() ? PlanMode::DepartAt : PlanMode::ArriveFor;
-    m_plan.planUtc = (s.mode == PlanMode::DepartAt ? m_departTime : m_arriveTime)
-                         ->dateTime()
-                         .toSecsSinceEpoch();
+    m_plan.planUtc =
+        (s.mode == PlanMode::DepartAt ? m_departTime : m_arriveTime)->dateTime().toSecsSinceEpoch();
     s.vesselSpeed = m_speed->value();
 }
 

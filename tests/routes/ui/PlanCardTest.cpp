@@ -4,9 +4,9 @@
 
 #include "routes/ui/PlanCard.h"
 
+#include "../../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
-#include "../../chartpoints/ChartpointFakes.h"
 
 #include <QApplication>
 #include <QDateTimeEdit>
