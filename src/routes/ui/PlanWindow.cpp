@@ -22,6 +22,8 @@
 
 #include <algorithm>
 
+namespace routes {
+
 namespace {
 
 QString LocalText(std::int64_t utc)
@@ -262,3 +264,5 @@ void CBestTimeDialog::paintEvent(QPaintEvent* e)
     painter.drawText(2, bottom + 60 + fm.ascent(),
                      "Percentage gained on worst time: " + Number(percent, 1) + "%");
 }
+
+}   // namespace routes

@@ -19,6 +19,8 @@ class QRadioButton;
 class QSpinBox;
 class QTableWidget;
 
+namespace routes {
+
 class CPlanWindow final : public QDialog {
     Q_OBJECT
 public:
@@ -71,3 +73,5 @@ private:
 
 // "Calculating , Please Wait": the search's progress.
 class CPlanWaitDialog;
+
+}   // namespace routes

@@ -19,6 +19,8 @@
 #include <chrono>
 #include <ctime>
 
+namespace routes {
+
 namespace {
 
 // Escape while a plan is worked out: the probe is asked once per time step.
@@ -129,22 +131,22 @@ CPlanWindows::CPlanWindows(app::CSettingsHome& settings, std::string programFold
     : CPlanModule(settings, std::move(programFolder)), m_prompt(prompt), m_links(std::move(links))
 {
     planUtc = QDateTime::currentSecsSinceEpoch();
-    CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(this);
 }
 
 CPlanWindows::~CPlanWindows()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
 }
 
-void CPlanWindows::ViewCreated(CChartView& view)
+void CPlanWindows::ViewCreated(chart::CChartView& view)
 {
     auto layer = std::make_unique<TrackLayer>(*this);
     view.Pipeline().SetSource(chart::StaticLayer::PlanTracks, layer.get());
     m_layers[&view] = std::move(layer);
 }
 
-void CPlanWindows::ViewDestroyed(CChartView& view)
+void CPlanWindows::ViewDestroyed(chart::CChartView& view)
 {
     view.Pipeline().SetSource(chart::StaticLayer::PlanTracks, nullptr);
     m_layers.erase(&view);
@@ -156,7 +158,8 @@ void CPlanWindows::RedrawViews()
         view->InvalidateOverlays();
 }
 
-bool CPlanWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
+bool CPlanWindows::CreateSidePanels(app::CModuleHost& host,
+                                    std::vector<app::CSidePanel*>& /*panels*/)
 {
     m_host = &host;
     // The route panel was made first: the plan card goes onto it.
@@ -312,3 +315,5 @@ void CPlanWindows::RunBestTime()
     TakeSearchResult(*result, dialog.UsedBest());
     CardChanged(nullptr);
 }
+
+}   // namespace routes
