@@ -187,6 +187,7 @@ public:
     QMainWindow& Window() override { return *this; }
     app::CMsgBar& Messages() override { return *m_msgBar; }
     void ActivateSidePanel(CSidePanel* panel) override { SetActiveSidePanel(panel); }
+    void OpenOptionsAt(const std::string& pageTitle) override;
     // The options sheet's pages: every module's, in module order.
     std::vector<COptionPageFactory> OptionPages() const;
     // Open documents the frame may be asked to close by identity.
@@ -294,12 +295,17 @@ private:
     void OnChartWindowClosed(std::uint64_t docId);
     void OnModelessSheetNotify(bool add, std::uint64_t sheetId);
     void RegisterChartCommands();
+    // Vector charts: Chart > Update Folio, and File > Open's "Livechart".
+    void RegisterVectorChartCommands();
+    bool HasVectorCharts() const;
+    void OpenVectorChartFile();
+    void UpdateVectorFolio();
     void OpenRasterChartFile();
     void ActivateNextChartFrame();
     void UpdatePositionPane();
     void KeepWindowsOnScreen();
     // Tools Options: the frame's pages first, then every module's.
-    void OpenToolsOptions();
+    void OpenToolsOptions(const std::string& pageTitle = {});
     void ApplyWorkspaceOptions(const app::CWorkspaceOptions& options);
     void ApplySystemOptions(const app::CSystemOptions& options);
     app::CWorkspaceOptions CurrentWorkspaceOptions() const;
