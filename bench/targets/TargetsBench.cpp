@@ -64,8 +64,8 @@ std::vector<std::string> Lines(int k)
         const double r = range(random) + 0.001 * k, b = bearing(random);
         const double c = course(random), s = speed(random);
         lines.push_back(Checksummed(platform::FormatC(
-            "RATTM,%02d,%.3f,%.1f,T,%.1f,%.1f,T,%.3f,%.2f,N,T%02d,T,,1200%02d.00,A", i % 100, r, b,
-            s, c, r * 0.3, 12.5, i % 100, k % 60)));
+            "RATTM,%02d,%.3f,%.1f,T,%.1f,%.1f,T,%.3f,%.2f,N,T%02d,T,,%02d%02d%02d.00,A", i % 100, r,
+            b, s, c, r * 0.3, 12.5, i % 100, 12 + k / 3600, k / 60 % 60, k % 60)));
     }
     return lines;
 }
@@ -115,6 +115,7 @@ void BM_TargetStep(benchmark::State& state)
         o.properties.drawProjectedPath = true;
         o.properties.projectedPathDistance = 1.0;
         o.properties.loggingPeriod = app::CDateTimeSpanEx(1);
+        o.properties.FixMarker().SetDraw(true);
         m->ApplyOptions(o);
         m->OnActivate();
         radars.push_back(std::move(m));

@@ -39,7 +39,10 @@ targets::CNavigationState NavigationFrom(const navigator::CNavSnapshot& s,
 
 }   // namespace
 
-std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame, CInstrumentsWindows& instruments,
+namespace shell {
+
+std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
+                                             nmea::CInstrumentsWindows& instruments,
                                              const platform::CClock& clock)
 {
     auto arpa = std::make_unique<targets::CARPAWindows>(frame.SettingsHome(), instruments.Ports(),
@@ -48,7 +51,7 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame, CInstrumentsWind
     CMainFrame* f = &frame;
     const platform::CClock* time = &clock;
     arpa->SetNavigation([f, module, time] {
-        CNavigatorWindows* nav = f->Navigator();
+        navigator::CNavigatorWindows* nav = f->Navigator();
         if (nav == nullptr)
             return targets::CNavigationState{};
         return NavigationFrom(*nav->Snapshot(), *module, *time);
@@ -58,3 +61,5 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame, CInstrumentsWind
     });
     return arpa;
 }
+
+}   // namespace shell

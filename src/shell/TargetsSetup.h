@@ -5,14 +5,22 @@
 
 #include <memory>
 
-class CMainFrame;
-class CInstrumentsWindows;
 namespace app {
 class CModule;
+}
+namespace nmea {
+class CInstrumentsWindows;
 }
 namespace platform {
 class CClock;
 }
 
-std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame, CInstrumentsWindows& instruments,
+namespace shell {
+
+class CMainFrame;
+
+std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
+                                             nmea::CInstrumentsWindows& instruments,
                                              const platform::CClock& clock);
+
+}   // namespace shell

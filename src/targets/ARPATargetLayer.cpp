@@ -78,20 +78,43 @@ double CARPATargetLayer::WarningCirclesRadius() const
     return m_module.PassOptions().warningCircleRadiusNm;
 }
 
-chart::COverlayTarget& CARPATargetLayer::SymbolFor(const CTrackedTarget& target)
+CARPATargetLayer::CTargetPicture& CARPATargetLayer::PictureFor(const CTrackedTarget& target)
 {
-    auto& slot = m_symbols[target.record.get()];
-    if (!slot)
-        slot = std::make_unique<chart::COverlayTarget>(
+    CTargetPicture& picture = m_pictures[target.record.get()];
+    if (!picture.symbol)
+        picture.symbol = std::make_unique<chart::COverlayTarget>(
             std::make_unique<CARPAVesselView>(target.record), this);
-    return *slot;
+    return picture;
+}
+
+void CARPATargetLayer::UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTarget& target,
+                                         CTargetPicture& picture)
+{
+    auto& points = picture.points;
+    const auto& track = target.track;
+    bool valid = picture.doc == &doc && points.size() <= track.size();
+    // Three probes: the first, middle and last fix converted before.
+    if (valid && !points.empty()) {
+        for (const std::size_t i : {std::size_t{0}, points.size() / 2, points.size() - 1})
+            if (ClientPoint(doc, track[i].position) != points[i]) {
+                valid = false;
+                break;
+            }
+    }
+    if (!valid) {
+        points.clear();
+        picture.doc = &doc;
+    }
+    points.reserve(track.size());
+    for (std::size_t i = points.size(); i < track.size(); ++i)
+        points.push_back(ClientPoint(doc, track[i].position));
 }
 
 void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
 {
     const chart::CTargetProperties& properties = m_module.Properties();
-    // Symbols of targets no longer listed go first.
-    std::erase_if(m_symbols, [&](const auto& entry) {
+    // Pictures of targets no longer listed go first.
+    std::erase_if(m_pictures, [&](const auto& entry) {
         for (const CTrackedTarget& t : m_module.Targets())
             if (t.record.get() == entry.first)
                 return false;
@@ -102,9 +125,10 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
     for (const CTrackedTarget& target : m_module.Targets()) {
         if (!target.fix || !m_module.IsShown(target))
             continue;
+        CTargetPicture& picture = PictureFor(target);
         if (properties.drawTrack)
-            DrawTrack(doc, dc, target);
-        chart::COverlayTarget& symbol = SymbolFor(target);
+            DrawTrack(doc, dc, target, picture);
+        chart::COverlayTarget& symbol = *picture.symbol;
         symbol.Properties() = properties;
         symbol.SetOwner(&doc);
         symbol.SetSizeMode(m_module.OverlaySize());
@@ -121,7 +145,7 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
 }
 
 void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
-                                 const CTrackedTarget& target)
+                                 const CTrackedTarget& target, CTargetPicture& picture)
 {
     if (target.track.empty())
         return;
@@ -137,18 +161,16 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         limit = std::chrono::seconds(properties.trackTimeLimit.GetTotalSeconds());
     const std::size_t first = FirstFixToDraw(target.track, limit);
 
-    // Each fix is turned into a client point once; a fix off the chart breaks the line.
-    std::vector<std::optional<geo::IntPoint>> points;
-    points.reserve(target.track.size() - first);
-    for (std::size_t i = first; i < target.track.size(); ++i)
-        points.push_back(ClientPoint(doc, target.track[i].position));
+    // A fix off the chart breaks the line.
+    UpdateTrackPoints(doc, target, picture);
+    const auto& points = picture.points;
     {
         chart::CSelPen pen(dc, lineColour, chart::PenStyle::Solid, width);
-        for (std::size_t i = 1; i < points.size(); ++i)
-            if (points[i - 1] && points[i] && !target.track[first + i].newSegment)
+        for (std::size_t i = first + 1; i < points.size(); ++i)
+            if (points[i - 1] && points[i] && !target.track[i].newSegment)
                 doc.DrawLine(dc, *points[i - 1], *points[i]);
         // The closing line from the newest fix to where the target is now.
-        if (first < target.track.size() && points.back())
+        if (first < points.size() && points.back())
             if (const auto now = ClientPoint(doc, target.fix->position))
                 doc.DrawLine(dc, *points.back(), *now);
     }
@@ -157,8 +179,8 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     chart::CSelPen pen(dc, markerColour);
     chart::CSelStock brush(dc, chart::StockObject::WhiteBrush);
     const int half = 2 + static_cast<int>(properties.FixMarker().GetSizeMode());
-    for (const auto& p : points)
-        if (p)
+    for (std::size_t i = first; i < points.size(); ++i)
+        if (const auto& p = points[i])
             dc.Rectangle(p->x - half, p->y - half, p->x + half + 1, p->y + half + 1);
 }
 

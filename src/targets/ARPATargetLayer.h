@@ -10,6 +10,8 @@
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "chart/ChartViewPipeline.h"
 #include "chart/overlays/OverlayTarget.h"
@@ -32,13 +34,26 @@ public:
     chart::CCurrentTargetCount& CurrentTargets() override { return m_current; }
 
 private:
-    void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target);
-    chart::COverlayTarget& SymbolFor(const CTrackedTarget& target);
+    // What the layer keeps of one target between paints: its symbol, and the
+    // client points of its track fixes. Fixes only ever join the end, so a
+    // paint converts the new ones; the points are worked out again when the
+    // view moved (a probe fix no longer lands where it did) or the chart changed.
+    struct CTargetPicture {
+        std::unique_ptr<chart::COverlayTarget> symbol;
+        const chart::CChartDoc* doc = nullptr;
+        std::vector<std::optional<geo::IntPoint>> points;
+    };
+
+    void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target,
+                   CTargetPicture& picture);
+    CTargetPicture& PictureFor(const CTrackedTarget& target);
+    void UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTarget& target,
+                           CTargetPicture& picture);
 
     const CARPAModule& m_module;
     chart::CCurrentTargetCount m_current;
-    // One symbol per record, kept between paints; dropped when the target goes.
-    std::map<const CTargetRecord*, std::unique_ptr<chart::COverlayTarget>> m_symbols;
+    // One picture per record, kept between paints; dropped when the target goes.
+    std::map<const CTargetRecord*, CTargetPicture> m_pictures;
 };
 
 class CRadarCursorLayer final : public chart::CLayerSource {

@@ -56,9 +56,10 @@ std::optional<double> Number(const QLineEdit* edit)
 }
 
 // A spin edit whose arrows step its value by `step`, shown with `places` decimals.
-CSpinEdit* SteppedEdit(const char* name, double (*step)(double, bool), int places, QWidget* parent)
+app::CSpinEdit* SteppedEdit(const char* name, double (*step)(double, bool), int places,
+                            QWidget* parent)
 {
-    auto* edit = new CSpinEdit(name, parent);
+    auto* edit = new app::CSpinEdit(name, parent);
     edit->SetSpin([step, places](const QString& text, bool up) {
         const auto value = platform::ParseDouble(text.trimmed().toStdString());
         return value ? Fixed(step(*value, up), places) : text;
@@ -70,7 +71,7 @@ CSpinEdit* SteppedEdit(const char* name, double (*step)(double, bool), int place
 
 CARPAOptionsPage::CARPAOptionsPage(std::unique_ptr<CARPAOptionsModel> model,
                                    const nmea::CPortDirectory* ports, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     setObjectName("arpaOptions");
     auto* tabs = new QTabWidget(this);
@@ -159,7 +160,7 @@ QWidget* CARPAOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* por
 {
     auto* card = new QWidget(this);
     auto* form = new QFormLayout(card);
-    m_receive = new CPortCombo(ports, card);
+    m_receive = new nmea::CPortCombo(ports, card);
     m_receive->setObjectName("receivePort");
     form->addRow(tr("&Receive:"), m_receive);
     m_validTime = new QLineEdit(card);

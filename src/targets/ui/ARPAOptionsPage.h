@@ -10,15 +10,17 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTimeEdit;
-class CPortCombo;
+namespace app {
 class CSpinEdit;
-namespace nmea {
-class CPortDirectory;
 }
+namespace nmea {
+class CPortCombo;
+class CPortDirectory;
+}   // namespace nmea
 
 namespace targets {
 
-class CARPAOptionsPage final : public CXPropertyPage {
+class CARPAOptionsPage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
     CARPAOptionsPage(std::unique_ptr<CARPAOptionsModel> model, const nmea::CPortDirectory* ports,
@@ -39,7 +41,7 @@ private:
     QTimeEdit* m_autoDeleteLimit = nullptr;
     QTimeEdit* m_dangerous = nullptr;
     QCheckBox* m_circles = nullptr;
-    CSpinEdit* m_radius = nullptr;
+    app::CSpinEdit* m_radius = nullptr;
     QComboBox* m_overlaySize = nullptr;
     // Target
     QCheckBox* m_overlays = nullptr;
@@ -47,7 +49,7 @@ private:
     QCheckBox* m_name = nullptr;
     QCheckBox* m_label = nullptr;
     QCheckBox* m_path = nullptr;
-    CSpinEdit* m_pathDistance = nullptr;
+    app::CSpinEdit* m_pathDistance = nullptr;
     QCheckBox* m_track = nullptr;
     QCheckBox* m_markers = nullptr;
     QTimeEdit* m_markerEvery = nullptr;
@@ -55,7 +57,7 @@ private:
     QTimeEdit* m_limitSpan = nullptr;
     QPushButton* m_default = nullptr;
     // Configuration
-    CPortCombo* m_receive = nullptr;
+    nmea::CPortCombo* m_receive = nullptr;
     QLineEdit* m_validTime = nullptr;
 };
 

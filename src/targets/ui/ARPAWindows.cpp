@@ -14,17 +14,17 @@ CARPAWindows::CARPAWindows(app::CSettingsHome& settings, nmea::CPortDirectory& p
     : CARPAModule(settings, ports, clock, bar), m_portDirectory(ports), m_window(window)
 {
     SetRedraw([this] { RepaintViews(); });
-    CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(this);
 }
 
 CARPAWindows::~CARPAWindows()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
 }
 
 bool CARPAWindows::Terminate()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
     for (auto& [view, layers] : m_layers) {
         view->Pipeline().SetSource(chart::DynamicLayer::Targets, nullptr);
         view->Pipeline().SetSource(chart::DynamicLayer::RadarCursor, nullptr);
@@ -46,7 +46,7 @@ void CARPAWindows::CloseWorkspaceWindows()
         m_sheet->close();
 }
 
-void CARPAWindows::ViewCreated(CChartView& view)
+void CARPAWindows::ViewCreated(chart::CChartView& view)
 {
     CViewLayers layers;
     layers.targets = std::make_unique<CARPATargetLayer>(*this);
@@ -56,7 +56,7 @@ void CARPAWindows::ViewCreated(CChartView& view)
     m_layers[&view] = std::move(layers);
 }
 
-void CARPAWindows::ViewDestroyed(CChartView& view)
+void CARPAWindows::ViewDestroyed(chart::CChartView& view)
 {
     view.Pipeline().SetSource(chart::DynamicLayer::Targets, nullptr);
     view.Pipeline().SetSource(chart::DynamicLayer::RadarCursor, nullptr);
@@ -76,13 +76,13 @@ void CARPAWindows::OpenTargetOptions()
         m_sheet->activateWindow();
         return;
     }
-    auto* sheet = new CModelessPropertySheet(QObject::tr("Target Options"), m_window);
+    auto* sheet = new app::CModelessPropertySheet(QObject::tr("Target Options"), m_window);
     sheet->setObjectName("targetOptions");
     auto model = std::make_unique<CARPAOptionsModel>(
         *this, [this](const std::string& failure) { ShowPortFailure(failure); });
     sheet->AddPage(new CARPAOptionsPage(std::move(model), &m_portDirectory, sheet));
     if (m_extraPages)
-        for (CXPropertyPage* page : m_extraPages(sheet))
+        for (app::CXPropertyPage* page : m_extraPages(sheet))
             sheet->AddPage(page);
     m_sheet = sheet;
     QObject::connect(sheet, &QObject::destroyed, [this] { m_sheet = nullptr; });

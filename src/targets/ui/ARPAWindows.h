@@ -13,29 +13,34 @@
 #include "targets/ARPAModule.h"
 #include "targets/ARPATargetLayer.h"
 
-class CModelessPropertySheet;
 class QWidget;
+namespace app {
+class CModelessPropertySheet;
+class CXPropertyPage;
+}   // namespace app
 
 namespace targets {
 
-class CARPAWindows final : public CARPAModule, public CModuleUi, public CChartViewExtension {
+class CARPAWindows final : public CARPAModule,
+                           public app::CModuleUi,
+                           public chart::CChartViewExtension {
 public:
     CARPAWindows(app::CSettingsHome& settings, nmea::CPortDirectory& ports,
                  const platform::CClock& clock, app::CMsgBar* bar, QWidget* window);
     ~CARPAWindows() override;
 
-    CModuleUi* Ui() override { return this; }
+    app::CModuleUi* Ui() override { return this; }
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
     void CloseWorkspaceWindows() override;
 
-    void ViewCreated(CChartView& view) override;
-    void ViewDestroyed(CChartView& view) override;
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
 
     // "Target > Options...": raises the open sheet or opens one.
     void OpenTargetOptions();
-    CModelessPropertySheet* OptionsSheet() const { return m_sheet; }
-    void SetExtraOptionPages(std::function<std::vector<CXPropertyPage*>(QWidget*)> pages)
+    app::CModelessPropertySheet* OptionsSheet() const { return m_sheet; }
+    void SetExtraOptionPages(std::function<std::vector<app::CXPropertyPage*>(QWidget*)> pages)
     {
         m_extraPages = std::move(pages);
     }
@@ -49,9 +54,9 @@ private:
         std::unique_ptr<CARPATargetLayer> targets;
         std::unique_ptr<CRadarCursorLayer> cursor;
     };
-    std::map<CChartView*, CViewLayers> m_layers;
-    CModelessPropertySheet* m_sheet = nullptr;
-    std::function<std::vector<CXPropertyPage*>(QWidget*)> m_extraPages;
+    std::map<chart::CChartView*, CViewLayers> m_layers;
+    app::CModelessPropertySheet* m_sheet = nullptr;
+    std::function<std::vector<app::CXPropertyPage*>(QWidget*)> m_extraPages;
 };
 
 }   // namespace targets
