@@ -344,6 +344,20 @@ void CChartpointWindows::DragTo(CChartView& view, geo::IntPoint p)
     view.update();
 }
 
+namespace {
+
+// The position under a client point: through the chart point, the inverse of
+// how marks are placed (position, chart point, client point). On a raster
+// chart the two points differ by the scroll and the zoom.
+bool PositionAtClient(chart::CChartDoc& doc, geo::IntPoint client, geo::CPosition& position)
+{
+    geo::IntPoint chartPoint;
+    doc.ClientToChartPoint(client, chartPoint);
+    return doc.PointToPosition(chartPoint, position);
+}
+
+}   // namespace
+
 void CChartpointWindows::Release(CChartView& view, geo::IntPoint p)
 {
     if (m_dragView != &view)
@@ -351,7 +365,7 @@ void CChartpointWindows::Release(CChartView& view, geo::IntPoint p)
     m_dragView = nullptr;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (m_dragMoved && view.Doc().PointToPosition(p, position))
+    if (m_dragMoved && PositionAtClient(view.Doc(), p, position))
         MoveCurrentTo(position);
     view.InvalidateOverlays();
 }
@@ -366,7 +380,7 @@ void CChartpointWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntP
     chart::CChartDoc* doc = &view.Doc();
     QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
         geo::CPosition position;
-        if (doc->PointToPosition(p, position) && AddChartpointAt(position) && m_panel)
+        if (PositionAtClient(*doc, p, position) && AddChartpointAt(position) && m_panel)
             m_panel->FocusName();   // the new mark's name is typed next
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { OnDelete(); });
