@@ -36,8 +36,8 @@ public:
     }
     bool PointToPosition(geo::IntPoint p, geo::CPosition& position) override
     {
-        position = geo::CPosition(48.0 - p.y * 0.001, -123.0 + p.x * 0.001, 0.0,
-                                  geo::DatumIndexWGS84());
+        position =
+            geo::CPosition(48.0 - p.y * 0.001, -123.0 + p.x * 0.001, 0.0, geo::DatumIndexWGS84());
         return true;
     }
     bool PositionToPoint(const geo::CPosition& position, geo::IntPoint& p) override
