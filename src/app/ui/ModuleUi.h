@@ -7,14 +7,15 @@
 #include <string>
 #include <vector>
 
-class CSidePanel;
-class CXPropertyPage;
 class QMainWindow;
 class QWidget;
+
 namespace app {
+
+class CSidePanel;
+class CXPropertyPage;
 class CMsgBar;
 class CPostedMessageQueue;
-}   // namespace app
 
 // What the main frame offers a module's windows. The reference stays valid
 // until the module is terminated.
@@ -54,3 +55,5 @@ public:
     // A chart service's pages of the Chart Options sheet (its chart folder).
     virtual std::vector<COptionPageFactory> ChartOptionPages() { return {}; }
 };
+
+}   // namespace app

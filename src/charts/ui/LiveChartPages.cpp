@@ -13,6 +13,8 @@
 #include "charts/vector/LiveChartFolderModel.h"
 #include "charts/vector/LiveChartService.h"
 
+namespace charts {
+
 namespace {
 
 // The page keeps no values of its own.
@@ -27,7 +29,7 @@ public:
 
 CLiveChartManagementPage::CLiveChartManagementPage(charts::CLiveChartService& service,
                                                    std::function<void()> update, QWidget* parent)
-    : CXPropertyPage(std::make_unique<CLiveChartPageModel>(), parent), m_service(service),
+    : app::CXPropertyPage(std::make_unique<CLiveChartPageModel>(), parent), m_service(service),
       m_update(std::move(update))
 {
     setObjectName("LIVECHART");
@@ -49,7 +51,7 @@ CLiveChartManagementPage::CLiveChartManagementPage(charts::CLiveChartService& se
 
 void CLiveChartManagementPage::showEvent(QShowEvent* event)
 {
-    CXPropertyPage::showEvent(event);
+    app::CXPropertyPage::showEvent(event);
     UpdateButtons();
 }
 
@@ -99,7 +101,7 @@ void CLiveChartFolderPage::ModelToControls()
     m_folder->setText(QString::fromStdString(M().Folder()));
 }
 
-std::vector<COptionPageFactory> CLiveChartPagesUi::ChartOptionPages()
+std::vector<app::COptionPageFactory> CLiveChartPagesUi::ChartOptionPages()
 {
     charts::CLiveChartService* service = &m_service;
     auto changed = m_folderChanged;
@@ -110,7 +112,7 @@ std::vector<COptionPageFactory> CLiveChartPagesUi::ChartOptionPages()
              }}};
 }
 
-std::vector<COptionPageFactory> CLiveChartPagesUi::OptionPages()
+std::vector<app::COptionPageFactory> CLiveChartPagesUi::OptionPages()
 {
     charts::CLiveChartService* service = &m_service;
     auto update = m_update;
@@ -118,3 +120,5 @@ std::vector<COptionPageFactory> CLiveChartPagesUi::OptionPages()
                  return new CLiveChartManagementPage(*service, update, parent);
              }}};
 }
+
+}   // namespace charts

@@ -19,7 +19,9 @@ class CLiveChartService;
 class QLineEdit;
 class QPushButton;
 
-class CLiveChartManagementPage final : public CXPropertyPage {
+namespace charts {
+
+class CLiveChartManagementPage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
     CLiveChartManagementPage(charts::CLiveChartService& service, std::function<void()> update,
@@ -35,7 +37,7 @@ private:
     QPushButton* m_button;
 };
 
-class CLiveChartFolderPage final : public CXPropertyPage {
+class CLiveChartFolderPage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CLiveChartFolderPage(std::unique_ptr<charts::CLiveChartFolderModel> model,
@@ -51,17 +53,19 @@ private:
 // What the vector chart service gives the sheets: the management page and the
 // chart folder page. `update` runs the program's folio update; `folderChanged`
 // takes a folder applied on the Chart Options page.
-class CLiveChartPagesUi final : public CModuleUi {
+class CLiveChartPagesUi final : public app::CModuleUi {
 public:
     CLiveChartPagesUi(charts::CLiveChartService& service, std::function<void()> update,
                       std::function<void(const std::string&)> folderChanged)
         : m_service(service), m_update(std::move(update)), m_folderChanged(std::move(folderChanged))
     { }
-    std::vector<COptionPageFactory> OptionPages() override;
-    std::vector<COptionPageFactory> ChartOptionPages() override;
+    std::vector<app::COptionPageFactory> OptionPages() override;
+    std::vector<app::COptionPageFactory> ChartOptionPages() override;
 
 private:
     charts::CLiveChartService& m_service;
     std::function<void()> m_update;
     std::function<void(const std::string&)> m_folderChanged;
 };
+
+}   // namespace charts

@@ -55,14 +55,14 @@ TEST(ChartpointClick, AddNewChartpointGoesWhereTheClickIsOnAZoomedChart)
     brine_test::TempFolder dir;
     brine_test::FolderSettings settings{dir.Path()};
     brine_test::ScriptedPrompt prompt;
-    CChartpointWindows windows(settings, prompt, dir.Path(), {});
+    chartpoints::CChartpointWindows windows(settings, prompt, dir.Path(), {});
     ASSERT_TRUE(windows.Initialise());
     ASSERT_TRUE(windows.OpenDatabase((dir / "Chartpoints" / "Sound").string()));
     windows.OnEdit();
     ASSERT_TRUE(windows.IsEditMode());
 
     CZoomedChart doc;
-    CChartView view(doc, nullptr);
+    chart::CChartView view(doc, nullptr);
     windows.ViewCreated(view);
     QMenu menu;
     windows.AddContextMenu(view, menu, {300, 200});
