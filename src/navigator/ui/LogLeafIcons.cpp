@@ -74,7 +74,8 @@ QString LogLeafMeaning(int image)
 {
     switch (image) {
     case kLeafRowsOnly: return QCoreApplication::translate("LogChooser", "Logbook rows, no track");
-    case kLeafTrackOnly: return QCoreApplication::translate("LogChooser", "A track, no logbook rows");
+    case kLeafTrackOnly:
+        return QCoreApplication::translate("LogChooser", "A track, no logbook rows");
     case kLeafRowsAndTrack:
         return QCoreApplication::translate("LogChooser", "Logbook rows and a track");
     case kLeafGroup: return QCoreApplication::translate("LogChooser", "The appends of one vessel");
