@@ -11,6 +11,8 @@
 #include "navigator/LogChooser.h"
 #include "navigator/ui/LogLeafIcons.h"
 
+namespace navigator {
+
 namespace {
 
 enum Role : int { kKind = Qt::UserRole, kVessel, kAppend, kFilled };
@@ -115,3 +117,5 @@ void CLogChooserDlg::accept()
     }
     QDialog::accept();
 }
+
+}   // namespace navigator
