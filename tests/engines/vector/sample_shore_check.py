@@ -54,7 +54,7 @@ class Areas:
 
 def gmt_land(points, region, resolution):
     text = "".join(f"{x:.9f} {y:.9f} {i}\n" for i, (x, y) in enumerate(points))
-    out = subprocess.run(["gmt", "select", "-R" + "/".join(f"{v:.7f}" for v in region),
+    out = subprocess.run(["gmt", "select", "--GMT_HISTORY=false", "-R" + "/".join(f"{v:.7f}" for v in region),
                           "-D" + resolution, "-Ns/k/s/k/s"], input=text, check=True,
                          capture_output=True, text=True).stdout
     return {int(float(line.split()[-1])) for line in out.splitlines()
