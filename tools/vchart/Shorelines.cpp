@@ -38,16 +38,24 @@ Key KeyOf(const LonLat& p)
     return {std::llround(p.lon * 1e7), std::llround(p.lat * 1e7)};
 }
 
+// GMT writes a history file into the folder it runs in whatever it is told:
+// it runs in a temporary folder of its own.
 bool RunCapture(const std::string& command, std::string& output)
 {
-    FILE* pipe = ::popen(command.c_str(), "r");
+    std::error_code ec;
+    const fs::path folder =
+        fs::temp_directory_path() / platform::FormatC("vchart-gmt-%d", int(::getpid()));
+    fs::create_directories(folder, ec);
+    FILE* pipe = ::popen(("cd '" + folder.string() + "' && " + command).c_str(), "r");
     if (!pipe)
         return false;
     char buffer[65536];
     std::size_t n = 0;
     while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
         output.append(buffer, n);
-    return ::pclose(pipe) == 0;
+    const bool ok = ::pclose(pipe) == 0;
+    fs::remove_all(folder, ec);
+    return ok;
 }
 
 std::string RegionOption(const Region& r)
@@ -60,7 +68,7 @@ bool ReadPieces(const Region& region, char resolution, std::vector<std::vector<L
                 std::string& error)
 {
     std::string text;
-    const std::string command = "gmt coast --GMT_HISTORY=false " + RegionOption(region) + " -D" +
+    const std::string command = "gmt coast " + RegionOption(region) + " -D" +
                                 std::string(1, resolution) + " -M -W 2>/dev/null";
     if (!RunCapture(command, text)) {
         error = "gmt coast failed (install the packages of scripts/deps.sh)";
@@ -152,8 +160,8 @@ bool ClassifyFaces(const Region& region, char resolution, OGRGeometryH faces,
 {
     const int count = OGR_G_GetGeometryCount(faces);
     land.assign(std::size_t(count), false);
-    const fs::path points = fs::temp_directory_path() /
-                            platform::FormatC("vchart-faces-%d.txt", int(::getpid()));
+    const fs::path points =
+        fs::temp_directory_path() / platform::FormatC("vchart-faces-%d.txt", int(::getpid()));
     {
         FILE* f = std::fopen(points.c_str(), "w");
         if (!f) {
@@ -164,19 +172,18 @@ bool ClassifyFaces(const Region& region, char resolution, OGRGeometryH faces,
             OGRGeometryH inside = OGR_G_PointOnSurface(OGR_G_GetGeometryRef(faces, i));
             if (!inside)
                 continue;
-            std::fputs(platform::FormatC("%.9f %.9f %d\n", OGR_G_GetX(inside, 0),
-                                         OGR_G_GetY(inside, 0), i)
-                           .c_str(),
-                       f);
+            std::fputs(
+                platform::FormatC("%.9f %.9f %d\n", OGR_G_GetX(inside, 0), OGR_G_GetY(inside, 0), i)
+                    .c_str(),
+                f);
             OGR_G_DestroyGeometry(inside);
         }
         std::fclose(f);
     }
     std::string text;
     // Kept: land and islands in lakes; skipped: ocean, lakes, ponds.
-    const std::string command = "gmt select --GMT_HISTORY=false '" + points.string() + "' " +
-                                RegionOption(region) + " -D" + std::string(1, resolution) +
-                                " -Ns/k/s/k/s 2>/dev/null";
+    const std::string command = "gmt select '" + points.string() + "' " + RegionOption(region) +
+                                " -D" + std::string(1, resolution) + " -Ns/k/s/k/s 2>/dev/null";
     const bool ran = RunCapture(command, text);
     fs::remove(points);
     if (!ran) {
@@ -245,11 +252,10 @@ bool ReadShorelines(const Region& region, char resolution, Shorelines& out, std:
                             {r.west, r.south}});
     Geometry lines(OGR_G_CreateGeometry(wkbMultiLineString));
     for (const auto& line : out.coast)
-        OGR_G_AddGeometryDirectly(static_cast<OGRGeometryH>(lines.get()),
-                                  LineOf(line).release());
+        OGR_G_AddGeometryDirectly(static_cast<OGRGeometryH>(lines.get()), LineOf(line).release());
     // The union nodes the shorelines with the rectangle's edge.
-    Geometry noded(OGR_G_Union(static_cast<OGRGeometryH>(lines.get()),
-                               static_cast<OGRGeometryH>(edge.get())));
+    Geometry noded(
+        OGR_G_Union(static_cast<OGRGeometryH>(lines.get()), static_cast<OGRGeometryH>(edge.get())));
     Geometry faces(noded ? OGR_G_Polygonize(static_cast<OGRGeometryH>(noded.get())) : nullptr);
     if (!faces) {
         error = "the shorelines of the region do not form faces";
@@ -263,15 +269,13 @@ bool ReadShorelines(const Region& region, char resolution, Shorelines& out, std:
     Geometry water(OGR_G_CreateGeometry(wkbMultiPolygon));
     for (int i = 0; i < OGR_G_GetGeometryCount(facesH); ++i) {
         OGRGeometryH face = OGR_G_Clone(OGR_G_GetGeometryRef(facesH, i));
-        OGR_G_AddGeometryDirectly(static_cast<OGRGeometryH>(isLand[std::size_t(i)] ? land.get()
-                                                                                   : water.get()),
-                                  face);
+        OGR_G_AddGeometryDirectly(
+            static_cast<OGRGeometryH>(isLand[std::size_t(i)] ? land.get() : water.get()), face);
     }
     // Neighbouring faces of one kind become one polygon.
     auto join = [](Geometry& faces) {
         auto* h = static_cast<OGRGeometryH>(faces.get());
-        return OGR_G_GetGeometryCount(h) == 0 ? std::move(faces)
-                                              : Geometry(OGR_G_UnionCascaded(h));
+        return OGR_G_GetGeometryCount(h) == 0 ? std::move(faces) : Geometry(OGR_G_UnionCascaded(h));
     };
     out.land = join(land);
     out.water = join(water);

@@ -24,7 +24,7 @@ struct Region {
 
 struct Shorelines {
     std::vector<std::vector<LonLat>> coast;   // the shorelines, pieces joined end to end
-    Geometry land;    // multipolygon
+    Geometry land;   // multipolygon
     Geometry water;   // multipolygon: the rectangle less the land
 };
 

@@ -11,6 +11,7 @@ import json
 import os
 import subprocess
 import sys
+import tempfile
 
 # Cell, GSHHG resolution it was made from.
 CELLS = {"US2WA01M": "h", "US4WA02M": "f", "US5WA03M": "f"}
@@ -52,16 +53,16 @@ class Areas:
         return n
 
 
-def gmt_land(points, region, resolution):
+def gmt_land(points, region, resolution, scratch):
     text = "".join(f"{x:.9f} {y:.9f} {i}\n" for i, (x, y) in enumerate(points))
-    out = subprocess.run(["gmt", "select", "--GMT_HISTORY=false", "-R" + "/".join(f"{v:.7f}" for v in region),
+    out = subprocess.run(["gmt", "select", "-R" + "/".join(f"{v:.7f}" for v in region),
                           "-D" + resolution, "-Ns/k/s/k/s"], input=text, check=True,
-                         capture_output=True, text=True).stdout
+                         capture_output=True, text=True, cwd=scratch).stdout
     return {int(float(line.split()[-1])) for line in out.splitlines()
             if line and not line.startswith(">")}
 
 
-def check_cell(vchart, cell, resolution):
+def check_cell(vchart, cell, resolution, scratch):
     features = json.loads(subprocess.run([vchart, "geojson", cell], check=True,
                                          capture_output=True, text=True).stdout)["features"]
     by_class = {}
@@ -75,7 +76,7 @@ def check_cell(vchart, cell, resolution):
     points = [(west + (east - west) * (i + 0.5137) / LATTICE,
                south + (north - south) * (j + 0.4871) / LATTICE)
               for j in range(LATTICE) for i in range(LATTICE)]
-    theirs = gmt_land(points, (west, east, south, north), resolution)
+    theirs = gmt_land(points, (west, east, south, north), resolution, scratch)
     gaps, overlaps, differ = [], [], []
     for i, (x, y) in enumerate(points):
         on_land, in_depth = land.count_containing(x, y), depth.count_containing(x, y)
@@ -100,12 +101,14 @@ def check_cell(vchart, cell, resolution):
 def main():
     vchart, folder = sys.argv[1], sys.argv[2]
     problems = []
-    for name, resolution in CELLS.items():
-        cell = os.path.join(folder, name + ".000")
-        if not os.path.exists(cell):
-            problems.append(f"{cell} is missing")
-            continue
-        problems += check_cell(vchart, cell, resolution)
+    # GMT leaves a history file where it runs: a folder of its own.
+    with tempfile.TemporaryDirectory() as scratch:
+        for name, resolution in CELLS.items():
+            cell = os.path.join(folder, name + ".000")
+            if not os.path.exists(cell):
+                problems.append(f"{cell} is missing")
+                continue
+            problems += check_cell(vchart, cell, resolution, scratch)
     for p in problems:
         print(p)
     return 1 if problems else 0
