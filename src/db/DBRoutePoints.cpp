@@ -196,6 +196,20 @@ bool CDBRoutePoints::DeleteRecord()
     return ok;
 }
 
+bool CDBRoutePoints::RewriteOrder(const std::vector<long>& keptInOrder,
+                                  const std::vector<long>& dropped)
+{
+    if (!IsOpen() || IsReadOnly())
+        return false;
+    bool ok = true;
+    for (long recNo : dropped) {
+        // The move reports the missing waypoint but lands on the link.
+        GoRecord(recNo);
+        ok = GetRecNo() == recNo && CDBTextTable::DeleteRecord() && ok;
+    }
+    return Renumber(keptInOrder) && ok;
+}
+
 bool CDBRoutePoints::ReverseOrder()
 {
     std::vector<long> order = PointsInOrder();

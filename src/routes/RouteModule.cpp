@@ -1,6 +1,7 @@
 #include "routes/RouteModule.h"
 
 #include "app/Registry.h"
+#include "app/SystemUtils.h"
 
 #include <algorithm>
 #include <cctype>
@@ -169,6 +170,39 @@ void CRouteModule::OnTimer(TimerCadence cadence)
     }
 }
 
+bool CRouteModule::MakeTemporary(std::string& path)
+{
+    fs::path placeholder;
+    if (MakeTempFileName(GetDataFolder(), "d", placeholder) != 0)
+        return false;
+    m_ownPlaceholder = placeholder.string();
+    m_ownTemporary = (placeholder.parent_path() / placeholder.stem()).string();
+    path = m_ownTemporary;
+    return true;
+}
+
+void CRouteModule::DeleteOwnTemporary()
+{
+    // Only our own temporary database, by its base name: other stations'
+    // temporary databases may share the folder.
+    if (m_ownTemporary.empty())
+        return;
+    std::error_code ec;
+    for (const char* ext : {".dbf", ".dbt", ".mdx", ".DBF", ".DBT", ".MDX"})
+        fs::remove(m_ownTemporary + ext, ec);
+    fs::remove_all(m_ownTemporary + ".X", ec);
+    if (!m_ownPlaceholder.empty())
+        fs::remove(m_ownPlaceholder, ec);
+    m_ownTemporary.clear();
+    m_ownPlaceholder.clear();
+}
+
+bool CRouteModule::IsTempDatabase() const
+{
+    const std::string name = m_db->GetName();
+    return name.size() >= 2 && name[0] == '~' && (name[1] == 'd' || name[1] == 'D');
+}
+
 bool CRouteModule::OpenDatabase(const std::string& path)
 {
     CloseDatabase();
@@ -177,12 +211,35 @@ bool CRouteModule::OpenDatabase(const std::string& path)
         target = (fs::path(GetDataFolder()) / m_initialDatabase).string();
         m_initialDatabase.clear();
     }
-    if (target.empty())
+    if (target.empty() && !MakeTemporary(target)) {
+        Tell("Unable to create a temporary Route database in " + GetDataFolder());
         return false;
+    }
     m_db->SetFilePath(target);
-    if (!m_db->Open()) {
-        Tell("Unable to open Route database : " + target);
-        return false;
+    // The table makes its companion folder as it opens; one made for a file
+    // that then fails to open is taken away again.
+    std::error_code ec;
+    const bool hadCompanions = fs::exists(m_db->CompanionFolder(), ec);
+    bool opened = m_db->Open();
+    if (!opened) {
+        if (!hadCompanions)
+            fs::remove_all(m_db->CompanionFolder(), ec);
+        const bool failedWasOurs = !m_ownTemporary.empty() && target == m_ownTemporary;
+        std::string text =
+            "Unable to open Route database : " + db::WithoutExtension(target) + ".dbf";
+        if (!m_db->GetMessage().empty())
+            text += "\n" + m_db->GetMessage();
+        Tell(text);
+        m_db->Close();
+        if (!failedWasOurs && MakeTemporary(target)) {
+            m_db->SetFilePath(target);
+            opened = m_db->Open();
+        }
+        if (!opened) {
+            m_db->Close();
+            DeleteOwnTemporary();
+            return false;
+        }
     }
     m_lockedElsewhere = m_db->IsLockedElsewhere();
     if (m_db->IsEmpty() || !m_db->GoOrdinal(std::max(1L, m_initialRecord)))
@@ -192,13 +249,18 @@ bool CRouteModule::OpenDatabase(const std::string& path)
     if (read && m_initialWaypoint >= 1 && m_initialWaypoint <= long(m_state.waypoints.size()))
         m_state.activeIndex = int(m_initialWaypoint);
     m_initialWaypoint = 1;
+    m_appendNext = false;
+    TellRepairs();
+    Notify(kHintRoute);
     return true;
 }
 
 bool CRouteModule::CloseDatabase()
 {
-    if (!m_db->IsOpen())
+    if (!m_db->IsOpen()) {
+        DeleteOwnTemporary();
         return true;
+    }
     if (m_state.editMode || m_db->IsLockHeld()) {
         m_db->FlushAndUnlock();
         Post(kNoticeUnlocked);
@@ -206,10 +268,12 @@ bool CRouteModule::CloseDatabase()
     m_state.editMode = false;
     m_lock.Cancel();
     m_db->Close();
+    DeleteOwnTemporary();
     m_state.hasRoute = false;
     m_state.waypoints.clear();
     m_state.activeIndex = 0;
     m_state.name.clear();
+    Notify(kHintClosed);
     return true;
 }
 
@@ -255,6 +319,8 @@ bool CRouteModule::ReadCurrentRoute()
         links.SkipForward();
     }
     const CLinkRepair repair = PlanLinkRepair(rows, existing);
+    if (repair.needed)
+        RewriteLinks(repair);
     for (long recNo : repair.keptInOrder) {
         for (const auto& [rec, wp] : found)
             if (rec == recNo)
@@ -352,6 +418,63 @@ void CRouteModule::OnNetworkMessage(const std::string& payload, const std::strin
         if (active >= 1 && active <= int(m_state.waypoints.size()))
             m_state.activeIndex = active;
     }
+}
+
+void CRouteModule::RewriteLinks(const CLinkRepair& repair)
+{
+    // Put right on disk too, so every station and every later open reads
+    // the same ORDER 1..n; not while another station holds the database (it
+    // writes the links itself) nor in a read-only one.
+    if (m_db->IsReadOnly() || m_db->IsLockedElsewhere())
+        return;
+    const bool held = m_db->IsLockHeld();
+    if (!held && !m_db->Lock())
+        return;
+    std::vector<long> dropped;
+    for (const CLinkRow& row : repair.dropped)
+        dropped.push_back(row.recNo);
+    if (!m_db->Points().RewriteOrder(repair.keptInOrder, dropped))
+        m_repairMessages.push_back("The route's links could not be written back: " +
+                                   m_db->Points().GetMessage());
+    if (!held)
+        m_db->FlushAndUnlock();
+}
+
+void CRouteModule::TellRepairs()
+{
+    if (m_repairMessages.empty())
+        return;
+    std::string text;
+    for (const std::string& line : m_repairMessages)
+        text += (text.empty() ? "" : "\n") + line;
+    m_prompt.Ask(text, "Route", platform::PromptIcon::Information, platform::PromptButtons::Ok);
+}
+
+void CRouteModule::AddListener(CRouteListener* listener)
+{
+    if (listener &&
+        std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
+        m_listeners.push_back(listener);
+}
+
+void CRouteModule::RemoveListener(CRouteListener* listener)
+{
+    std::erase(m_listeners, listener);
+}
+
+void CRouteModule::Notify(int hint)
+{
+    // A copy: a listener may go away while being told.
+    const std::vector<CRouteListener*> listeners = m_listeners;
+    for (CRouteListener* l : listeners)
+        l->OnRouteChange(hint);
+}
+
+CRouteTexts CRouteModule::RouteTexts() const
+{
+    if (!m_state.hasRoute)
+        return {};
+    return {m_db->m_name, m_db->m_from, m_db->m_to, m_db->m_note};
 }
 
 void CRouteModule::Post(std::uint8_t notice)

@@ -1,7 +1,7 @@
 #include "shell/RouteSetup.h"
 
 #include "navigator/NavigatorModule.h"
-#include "routes/RouteModule.h"
+#include "routes/ui/RouteWindows.h"
 #include "shell/MainFrame.h"
 
 #include <cstdlib>
@@ -10,11 +10,11 @@ namespace {
 
 // Detaches the navigator from the route before the route goes: the
 // navigator is created first and so outlives it.
-class CProgramRoutes final : public routes::CRouteModule {
+class CProgramRoutes final : public CRouteWindows {
 public:
     CProgramRoutes(CSettingsHome& settings, platform::CPrompt& prompt,
                    std::filesystem::path dataRoot, navigator::CNavigatorModule* nav)
-        : CRouteModule(settings, prompt, std::move(dataRoot)), m_navigator(nav)
+        : CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav)
     {
         if (m_navigator)
             m_navigator->SetRoute(&Views());

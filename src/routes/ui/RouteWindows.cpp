@@ -1,0 +1,170 @@
+#include "routes/ui/RouteWindows.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "chart/ChartDoc.h"
+#include "routes/ui/RoutePanel.h"
+
+#include <QMainWindow>
+#include <QMenu>
+
+#include <cstdlib>
+
+namespace cmd = app::cmd;
+
+CRouteWindows::CRouteWindows(CSettingsHome& settings, platform::CPrompt& prompt,
+                             std::filesystem::path dataRoot)
+    : CRouteModule(settings, prompt, std::move(dataRoot))
+{ }
+
+CRouteWindows::~CRouteWindows()
+{
+    CChartView::RemoveExtension(this);
+}
+
+bool CRouteWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels)
+{
+    m_host = &host;
+    auto* panel = new CRoutePanel(*this, &host.Window());
+    if (!panel->Create(CRoutePanel::kBarId, &host.Window()))
+        return false;
+    m_panel = panel;
+    AddListener(panel);
+    panels.push_back(panel);
+    CChartView::AddExtension(this);
+    return true;
+}
+
+bool CRouteWindows::Terminate()
+{
+    CChartView::RemoveExtension(this);
+    if (m_panel)
+        RemoveListener(m_panel);
+    return CRouteModule::Terminate();
+}
+
+bool CRouteWindows::IsPanelActive() const
+{
+    return m_panel && m_panel->isVisible();
+}
+
+void CRouteWindows::RegisterCommands(CCommandTable& commands)
+{
+    for (unsigned id : CommandIds())
+        commands.Add(
+            this, id, [this](unsigned which) { Execute(which); },
+            [this](CCmdUI& ui) {
+                const CCmdUIState s = CommandState(ui.GetID());
+                ui.Enable(s.enabled);
+                if (s.check)
+                    ui.SetCheck(*s.check);
+            });
+    commands.Add(
+        this, cmd::kViewRoutePanel,
+        [this](unsigned) {
+            if (m_host && m_panel)
+                m_host->ActivateSidePanel(m_panel);
+        },
+        [this](CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+}
+
+void CRouteWindows::ViewCreated(CChartView& view)
+{
+    auto layer = std::make_unique<routes::CRouteViewLayer>(view.Doc(), Views(), State(),
+                                                           [&view] { view.InvalidateOverlays(); });
+    view.Pipeline().SetSource(chart::StaticLayer::Route, &layer->StaticSource());
+    view.Pipeline().SetSource(chart::DynamicLayer::ActiveRoute, &layer->CurrentSource());
+    AddListener(layer.get());
+    m_layers[&view] = std::move(layer);
+}
+
+void CRouteWindows::ViewDestroyed(CChartView& view)
+{
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end())
+        return;
+    view.Pipeline().SetSource(chart::StaticLayer::Route, nullptr);
+    view.Pipeline().SetSource(chart::DynamicLayer::ActiveRoute, nullptr);
+    RemoveListener(it->second.get());
+    if (m_dragView == &view)
+        m_dragView = nullptr;
+    m_layers.erase(it);
+}
+
+bool CRouteWindows::Press(CChartView& view, geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end())
+        return false;
+    const std::optional<int> hit = it->second->FindAt(p);
+    if (!hit)
+        return false;
+    if (*hit != State().activeIndex)
+        SelectWaypoint(*hit);
+    // Only an unlocked waypoint of an editable, free route moves.
+    if (CanChangeRoute() && !AreWaypointsLocked() && *hit == State().activeIndex) {
+        m_dragView = &view;
+        m_dragStart = p;
+        m_dragMoved = false;
+    }
+    return true;
+}
+
+void CRouteWindows::DragTo(CChartView& view, geo::IntPoint p)
+{
+    if (m_dragView != &view)
+        return;
+    if (std::abs(p.x - m_dragStart.x) + std::abs(p.y - m_dragStart.y) > 2)
+        m_dragMoved = true;
+    if (!m_dragMoved)
+        return;
+    m_layers[&view]->SetDragPoint(p);
+    view.InvalidateOverlays();
+}
+
+void CRouteWindows::Release(CChartView& view, geo::IntPoint p)
+{
+    if (m_dragView != &view)
+        return;
+    m_dragView = nullptr;
+    m_layers[&view]->SetDragPoint(std::nullopt);
+    geo::CPosition position;
+    if (m_dragMoved && view.Doc().PointToPosition(p, position))
+        MoveWaypoint(State().activeIndex, position);
+    view.InvalidateOverlays();
+}
+
+bool CRouteWindows::DoubleClick(CChartView& view, geo::IntPoint p)
+{
+    if (!IsPanelActive() || !CanChangeRoute())
+        return false;
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end())
+        return false;
+    const std::optional<int> hit = it->second->FindAt(p);
+    return hit && AppendCopyOfWaypoint(*hit);
+}
+
+void CRouteWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p)
+{
+    QAction* add = menu.addAction(QStringLiteral("Add New Waypoint"));
+    QAction* insert = menu.addAction(QStringLiteral("Insert New Waypoint"));
+    QAction* del = menu.addAction(QStringLiteral("Delete Selected Waypoint"));
+    menu.addSeparator();
+    const bool editable = CanChangeRoute();
+    add->setEnabled(editable);
+    insert->setEnabled(editable && State().activeIndex >= 1);
+    del->setEnabled(editable && State().activeIndex >= 1);
+    chart::CChartDoc* doc = &view.Doc();
+    QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
+        geo::CPosition position;
+        if (doc->PointToPosition(p, position))
+            AddWaypointAt(position);
+    });
+    QObject::connect(insert, &QAction::triggered, &menu, [this, doc, p] {
+        geo::CPosition position;
+        if (doc->PointToPosition(p, position))
+            InsertWaypointAfterCurrent(position);
+    });
+    QObject::connect(del, &QAction::triggered, &menu, [this] { DeleteCurrentWaypoint(); });
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The route module as the program creates it: the core module with its side
+// panel, the route drawn in every chart view, picking, dragging and
+// double-clicking waypoints, the right-click entries "Add New Waypoint",
+// "Insert New Waypoint" and "Delete Selected Waypoint", and the Route
+// commands on the menu, toolbar and keys.
+
+#include "app/ui/ModuleUi.h"
+#include "chart/ui/ChartView.h"
+#include "routes/RouteLayer.h"
+#include "routes/RouteModule.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class CRoutePanel;
+
+class CRouteWindows : public routes::CRouteModule,
+                      public CModuleUi,
+                      public CChartViewExtension {
+public:
+    CRouteWindows(CSettingsHome& settings, platform::CPrompt& prompt,
+                  std::filesystem::path dataRoot);
+    ~CRouteWindows() override;
+
+    CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    bool Terminate() override;
+    void RegisterCommands(CCommandTable& commands) override;
+
+    // CChartViewExtension
+    void ViewCreated(CChartView& view) override;
+    void ViewDestroyed(CChartView& view) override;
+    bool Press(CChartView& view, geo::IntPoint p) override;
+    void DragTo(CChartView& view, geo::IntPoint p) override;
+    void Release(CChartView& view, geo::IntPoint p) override;
+    bool DoubleClick(CChartView& view, geo::IntPoint p) override;
+    void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
+
+    CRoutePanel* Panel() const { return m_panel; }
+    // Whether the route panel is the side panel shown: chart double-clicks
+    // only reach the route then.
+    bool IsPanelActive() const;
+
+private:
+    CModuleHost* m_host = nullptr;
+    CRoutePanel* m_panel = nullptr;
+    std::map<CChartView*, std::unique_ptr<routes::CRouteViewLayer>> m_layers;
+    CChartView* m_dragView = nullptr;
+    geo::IntPoint m_dragStart{};
+    bool m_dragMoved = false;
+};
