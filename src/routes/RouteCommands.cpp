@@ -15,10 +15,10 @@ namespace cmd = app::cmd;
 const std::vector<unsigned>& CRouteModule::CommandIds()
 {
     static const std::vector<unsigned> ids{
-        cmd::kRouteFirst,     cmd::kRoutePrevious,      cmd::kRouteNext,      cmd::kRouteLast,
-        cmd::kWaypointFirst,  cmd::kWaypointPrevious,   cmd::kWaypointNext,   cmd::kWaypointLast,
-        cmd::kWaypointDelete, cmd::kWaypointLocked,     cmd::kRouteEdit,      cmd::kRouteNew,
-        cmd::kRouteCopy,      cmd::kRouteReverse,       cmd::kRouteDelete,    cmd::kRouteShowWaypoints,
+        cmd::kRouteFirst,     cmd::kRoutePrevious,    cmd::kRouteNext,    cmd::kRouteLast,
+        cmd::kWaypointFirst,  cmd::kWaypointPrevious, cmd::kWaypointNext, cmd::kWaypointLast,
+        cmd::kWaypointDelete, cmd::kWaypointLocked,   cmd::kRouteEdit,    cmd::kRouteNew,
+        cmd::kRouteCopy,      cmd::kRouteReverse,     cmd::kRouteDelete,  cmd::kRouteShowWaypoints,
     };
     return ids;
 }

@@ -145,8 +145,8 @@ bool CRouteModule::DeleteCurrentWaypoint()
     const int active = m_state.activeIndex;
     if (!CanChangeRoute() || active < 1)
         return false;
-    if (m_prompt.Ask("Do you really want to delete this waypoint ", "Route",
-                     PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes)
+    if (m_prompt.Ask("Do you really want to delete this waypoint ", "Route", PromptIcon::Question,
+                     PromptButtons::YesNo) != PromptAnswer::Yes)
         return false;
     Notify(kHintDeleting);
     if (!GoToLink(active) || !m_db->Points().DeleteRecord()) {
@@ -322,8 +322,7 @@ bool CRouteModule::SetLegType(std::uint32_t type)
         return false;
     const geo::CPosition start = m_state.waypoints[std::size_t(active - 1)].m_position;
     const geo::CPosition end = m_state.waypoints[std::size_t(active)].m_position;
-    if (IsBeyondLimitLatitude(m_state.greatCircle, start.GetLatitude(), end.GetLatitude(),
-                              type)) {
+    if (IsBeyondLimitLatitude(m_state.greatCircle, start.GetLatitude(), end.GetLatitude(), type)) {
         m_prompt.Ask("One or more points lie beyond an active limiting latitude.", "Route",
                      PromptIcon::Exclamation, PromptButtons::Ok);
         return false;

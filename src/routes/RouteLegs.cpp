@@ -18,8 +18,8 @@ bool CompositeLimit(const CGreatCircleRecord& gc, const geo::CPosition& start,
     limit = 90.0;
     if (!gc.applyNorthLimit && !gc.applySouthLimit)
         return false;
-    return geo::GreatCircleVertex(start, end, gc.applyNorthLimit, gc.applySouthLimit,
-                                  gc.northLimit, gc.southLimit, &limit);
+    return geo::GreatCircleVertex(start, end, gc.applyNorthLimit, gc.applySouthLimit, gc.northLimit,
+                                  gc.southLimit, &limit);
 }
 
 // Great-circle points from `from` towards `to`, stopping at `to`.

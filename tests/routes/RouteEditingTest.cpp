@@ -3,12 +3,12 @@
 // right on disk, copies and reversals that leave their source alone, and
 // temporary databases that are the module's own.
 
-#include "routes/RouteModule.h"
 #include "../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "routes/RouteModule.h"
 
 #include <gtest/gtest.h>
 

@@ -90,7 +90,8 @@ void CRoutePanel::InitPanel()
     m_locked->setChecked(true);
     m_legType = new QComboBox(waypoints);
     m_legType->setObjectName("legType");
-    m_legType->addItems({QStringLiteral("Rhumb"), QStringLiteral("GC"), QStringLiteral("GC waypts")});
+    m_legType->addItems(
+        {QStringLiteral("Rhumb"), QStringLiteral("GC"), QStringLiteral("GC waypts")});
     row->addWidget(m_locked);
     row->addWidget(m_legType);
     wpLayout->addLayout(row);
@@ -98,8 +99,8 @@ void CRoutePanel::InitPanel()
     m_list->setObjectName("waypoints");
     m_list->setRootIsDecorated(false);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setHeaderLabels({"No.", "Name", "Leg Type", "Distance", "Course", "Latitude",
-                             "Longitude", "Datum"});
+    m_list->setHeaderLabels(
+        {"No.", "Name", "Leg Type", "Distance", "Course", "Latitude", "Longitude", "Datum"});
     wpLayout->addWidget(m_list);
     m_deleteWaypoint = new QPushButton(QStringLiteral("De&l"), waypoints);
     m_deleteWaypoint->setObjectName("deleteWaypoint");
@@ -255,9 +256,8 @@ void CRoutePanel::ShowLegType()
         m_legType->setCurrentIndex(-1);
         return;
     }
-    m_legType->setCurrentIndex(points[std::size_t(active - 1)].m_legType == routes::kLegGreatCircle
-                                   ? 1
-                                   : 0);
+    m_legType->setCurrentIndex(
+        points[std::size_t(active - 1)].m_legType == routes::kLegGreatCircle ? 1 : 0);
 }
 
 void CRoutePanel::OnLegTypeChosen(int index)

@@ -12,6 +12,20 @@
 
 namespace cmd = app::cmd;
 
+namespace {
+
+// A client point of a view (its device pixels) as a chart position.
+bool ClientToPosition(chart::CChartDoc& doc, geo::IntPoint client, geo::CPosition& position)
+{
+    if (!doc.IsClientPointOnChart(client))
+        return false;
+    geo::IntPoint chartPoint;
+    doc.ClientToChartPoint(client, chartPoint);
+    return doc.PointToPosition(chartPoint, position);
+}
+
+}   // namespace
+
 CRouteWindows::CRouteWindows(CSettingsHome& settings, platform::CPrompt& prompt,
                              std::filesystem::path dataRoot)
     : CRouteModule(settings, prompt, std::move(dataRoot))
@@ -129,7 +143,7 @@ void CRouteWindows::Release(CChartView& view, geo::IntPoint p)
     m_dragView = nullptr;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (m_dragMoved && view.Doc().PointToPosition(p, position))
+    if (m_dragMoved && ClientToPosition(view.Doc(), p, position))
         MoveWaypoint(State().activeIndex, position);
     view.InvalidateOverlays();
 }
@@ -158,12 +172,12 @@ void CRouteWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint 
     chart::CChartDoc* doc = &view.Doc();
     QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
         geo::CPosition position;
-        if (doc->PointToPosition(p, position))
+        if (ClientToPosition(*doc, p, position))
             AddWaypointAt(position);
     });
     QObject::connect(insert, &QAction::triggered, &menu, [this, doc, p] {
         geo::CPosition position;
-        if (doc->PointToPosition(p, position))
+        if (ClientToPosition(*doc, p, position))
             InsertWaypointAfterCurrent(position);
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { DeleteCurrentWaypoint(); });

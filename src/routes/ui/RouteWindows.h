@@ -16,9 +16,7 @@
 
 class CRoutePanel;
 
-class CRouteWindows : public routes::CRouteModule,
-                      public CModuleUi,
-                      public CChartViewExtension {
+class CRouteWindows : public routes::CRouteModule, public CModuleUi, public CChartViewExtension {
 public:
     CRouteWindows(CSettingsHome& settings, platform::CPrompt& prompt,
                   std::filesystem::path dataRoot);
