@@ -185,8 +185,14 @@ void CInstrumentsModule::HandOutStationMessages()
     for (CStationMessage& message : m_messaging->TakeIncoming()) {
         if (message.type == kStationSentence)
             m_received.Add(std::move(message.payload));
-        else if (m_stationHandler)
-            m_stationHandler(message);
+        else {
+            if (m_stationHandler)
+                m_stationHandler(message);
+            // A copy: a handler may give its hook back while being called.
+            const auto handlers = m_ownerHandlers;
+            for (const auto& [owner, handler] : handlers)
+                handler(message);
+        }
     }
     for (std::string& text : m_messaging->TakeNotices()) {
         if (m_bar == nullptr)

@@ -9,6 +9,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/Module.h"
 #include "app/MsgBar.h"
@@ -88,6 +90,16 @@ public:
     {
         m_stationHandler = std::move(handler);
     }
+    // Further owners' hooks (each module its own), given back by owner.
+    void AddStationMessageHandler(const void* owner,
+                                  std::function<void(const CStationMessage&)> handler)
+    {
+        m_ownerHandlers.emplace_back(owner, std::move(handler));
+    }
+    void RemoveStationMessageHandlers(const void* owner)
+    {
+        std::erase_if(m_ownerHandlers, [owner](const auto& h) { return h.first == owner; });
+    }
 
 protected:
     // A port's line on the message bar changed: `text` is empty when it went.
@@ -111,6 +123,8 @@ private:
     std::map<std::uint8_t, std::pair<app::MsgHandle, std::string>> m_portMessages;
     std::vector<app::MsgHandle> m_notices;
     std::function<void(const CStationMessage&)> m_stationHandler;
+    std::vector<std::pair<const void*, std::function<void(const CStationMessage&)>>>
+        m_ownerHandlers;
     bool m_devicesOpen = false;
     std::atomic<bool> m_ignoreWarnings{false};
 };

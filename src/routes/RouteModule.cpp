@@ -2,6 +2,7 @@
 
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
+#include "geo/DatumInfo.h"
 
 #include <algorithm>
 #include <cctype>
@@ -124,6 +125,18 @@ void CRouteModule::SaveSettings()
 bool CRouteModule::StartUpload(const CUploadChoice& choice, CRouteTransmitter& tx)
 {
     if (m_upload || !m_state.hasRoute || m_state.waypoints.empty())
+        return false;
+    // Positions go out as they are stored: the user confirms any not in WGS 84.
+    const bool otherDatum =
+        std::any_of(m_state.waypoints.begin(), m_state.waypoints.end(), [](const CWaypoint& wp) {
+            const std::uint16_t datum = wp.m_position.GetDatum();
+            return datum != geo::kNoDatumIndex && datum != geo::DatumIndexWGS84();
+        });
+    if (otherDatum &&
+        m_prompt.Ask("One or more route waypoints selected for upload are in a different\n"
+                     "datum than WGS84. Proceed with upload ?\"",
+                     "Route", platform::PromptIcon::Question,
+                     platform::PromptButtons::YesNo) != platform::PromptAnswer::Yes)
         return false;
     if (!tx.CanTransmit()) {
         Tell("The GPS port is not open for output: nothing was sent.");

@@ -1,6 +1,11 @@
 #include "shell/RouteSetup.h"
 
+#include "navigator/Instruments.h"
 #include "navigator/NavigatorModule.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "nmea/GPSModule.h"
+#include "nmea/InstrumentsModule.h"
+#include "routes/GpsRouteTransmitter.h"
 #include "routes/ui/RouteWindows.h"
 #include "shell/MainFrame.h"
 
@@ -8,25 +13,70 @@
 
 namespace {
 
-// Detaches the navigator from the route before the route goes: the
-// navigator is created first and so outlives it.
+// Joins the route to the modules that follow it: the navigator monitors it,
+// the autopilot steers it, the GPS device takes its upload, the station
+// network carries its lock and change notices. Each is detached before the
+// route goes: those modules are created first and outlive it.
 class CProgramRoutes final : public CRouteWindows {
 public:
     CProgramRoutes(CSettingsHome& settings, platform::CPrompt& prompt,
-                   std::filesystem::path dataRoot, navigator::CNavigatorModule* nav)
-        : CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav)
+                   std::filesystem::path dataRoot, navigator::CNavigatorModule* nav,
+                   nmea::CInstrumentsModule* instruments)
+        : CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav),
+          m_instruments(instruments)
     {
         if (m_navigator)
             m_navigator->SetRoute(&Views());
+        auto* navWindows = dynamic_cast<CNavigatorWindows*>(nav);
+        SetTransmitterSource([this, navWindows]() -> routes::CRouteTransmitter* {
+            if (!navWindows || !navWindows->Instruments())
+                return nullptr;
+            if (!m_transmitter)
+                m_transmitter = std::make_unique<routes::CGpsRouteTransmitter>(
+                    navWindows->Instruments()->Gps().Device());
+            // The GPS port's transmit side opens for the upload if nothing opened it.
+            navWindows->Instruments()->Gps().Device().OpenTransmit();
+            return m_transmitter.get();
+        });
+        if (m_instruments) {
+            m_instruments->Autopilot().SetRoute(&Views());
+            m_link = std::make_unique<CMessagingLink>(m_instruments->Messaging());
+            SetStationLink(m_link.get());
+            m_instruments->AddStationMessageHandler(this, [this](const nmea::CStationMessage& m) {
+                if (m.type == kStationMessageType)
+                    OnNetworkMessage(m.payload, {});
+            });
+        }
     }
     ~CProgramRoutes() override
     {
         if (m_navigator)
             m_navigator->SetRoute(nullptr);
+        if (m_instruments) {
+            m_instruments->Autopilot().SetRoute(nullptr);
+            m_instruments->RemoveStationMessageHandlers(this);
+        }
+        SetStationLink(nullptr);
     }
 
 private:
+    class CMessagingLink final : public chartpoints::CStationLink {
+    public:
+        explicit CMessagingLink(nmea::CNetworkMessaging& messaging) : m_messaging(messaging) { }
+        bool IsRunning() const override { return m_messaging.IsStarted(); }
+        bool Post(std::uint8_t type, std::string payload) override
+        {
+            return m_messaging.PostMessage(type, std::move(payload));
+        }
+
+    private:
+        nmea::CNetworkMessaging& m_messaging;
+    };
+
     navigator::CNavigatorModule* m_navigator;
+    nmea::CInstrumentsModule* m_instruments;
+    std::unique_ptr<routes::CGpsRouteTransmitter> m_transmitter;
+    std::unique_ptr<CMessagingLink> m_link;
 };
 
 }   // namespace
@@ -46,8 +96,13 @@ std::filesystem::path UserDataRoot()
 std::unique_ptr<CModule> MakeRouteModule(CMainFrame& frame)
 {
     navigator::CNavigatorModule* nav = nullptr;
-    for (std::size_t i = 0; i < frame.Modules().size() && !nav; ++i)
-        nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
+    nmea::CInstrumentsModule* instruments = nullptr;
+    for (std::size_t i = 0; i < frame.Modules().size(); ++i) {
+        if (!nav)
+            nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
+        if (!instruments)
+            instruments = dynamic_cast<nmea::CInstrumentsModule*>(frame.Modules()[i]);
+    }
     return std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
-                                            UserDataRoot(), nav);
+                                            UserDataRoot(), nav, instruments);
 }

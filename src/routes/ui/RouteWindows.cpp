@@ -4,6 +4,7 @@
 #include "app/CommandTable.h"
 #include "chart/ChartDoc.h"
 #include "routes/ui/RoutePanel.h"
+#include "routes/ui/RouteUploadDlg.h"
 
 #include <QMainWindow>
 #include <QMenu>
@@ -51,6 +52,7 @@ bool CRouteWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>
 
 bool CRouteWindows::Terminate()
 {
+    delete m_uploadDialog.data();
     CChartView::RemoveExtension(this);
     if (m_panel)
         RemoveListener(m_panel);
@@ -74,12 +76,28 @@ void CRouteWindows::RegisterCommands(CCommandTable& commands)
                     ui.SetCheck(*s.check);
             });
     commands.Add(
+        this, cmd::kNavUploadRoute, [this](unsigned) { ShowUploadDialog(); },
+        [this](CCmdUI& ui) { ui.Enable(State().hasRoute && !State().waypoints.empty()); });
+    commands.Add(
         this, cmd::kViewRoutePanel,
         [this](unsigned) {
             if (m_host && m_panel)
                 m_host->ActivateSidePanel(m_panel);
         },
         [this](CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+}
+
+void CRouteWindows::ShowUploadDialog()
+{
+    if (!m_uploadDialog) {
+        QWidget* parent = m_host ? &m_host->Window() : nullptr;
+        auto* dlg = new CRouteUploadDlg(*this, m_transmitter, parent);
+        dlg->setAttribute(Qt::WA_DeleteOnClose);
+        m_uploadDialog = dlg;
+    }
+    m_uploadDialog->show();
+    m_uploadDialog->raise();
+    m_uploadDialog->activateWindow();
 }
 
 void CRouteWindows::ViewCreated(CChartView& view)

@@ -10,6 +10,9 @@
 #include "routes/RouteLayer.h"
 #include "routes/RouteModule.h"
 
+#include <QDialog>
+#include <QPointer>
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -37,11 +40,20 @@ public:
     void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
 
     CRoutePanel* Panel() const { return m_panel; }
+    // The GPS device the upload sends through; none while there is none.
+    void SetTransmitterSource(std::function<routes::CRouteTransmitter*()> source)
+    {
+        m_transmitter = std::move(source);
+    }
+    // Navigator > Upload > Route...: the modeless upload dialog.
+    void ShowUploadDialog();
     // Whether the route panel is the side panel shown: chart double-clicks
     // only reach the route then.
     bool IsPanelActive() const;
 
 private:
+    std::function<routes::CRouteTransmitter*()> m_transmitter;
+    QPointer<QDialog> m_uploadDialog;
     CModuleHost* m_host = nullptr;
     CRoutePanel* m_panel = nullptr;
     std::map<CChartView*, std::unique_ptr<routes::CRouteViewLayer>> m_layers;
