@@ -5,9 +5,9 @@
 // in place may stand at the end or one further), ORDER runs 1..n and every
 // link finds its waypoint; dbfread reads the tables.
 
-#include "routes/RouteModule.h"
 #include "../chartpoints/ChartpointFakes.h"
 #include "TempFolder.h"
+#include "routes/RouteModule.h"
 
 #include <gtest/gtest.h>
 
@@ -132,9 +132,9 @@ std::string Encode(const Routes& routes)
         } else if (op == 1) {
             ok = module.SelectWaypoint(at) && module.DeleteCurrentWaypoint();
         } else if (op == 2) {
-            ok = module.MoveWaypoint(at, geo::CPosition(module.State().waypoints[at - 1]
-                                                            .m_position.GetLatitude(),
-                                                        -122.0 - double(rng() % 5000) / 1e4));
+            ok = module.MoveWaypoint(
+                at, geo::CPosition(module.State().waypoints[at - 1].m_position.GetLatitude(),
+                                   -122.0 - double(rng() % 5000) / 1e4));
         } else if (op == 3 || op == 4) {
             ok = module.RouteCount() >= 6 ? module.SelectRoute(1) : module.CopyRoute(op == 4);
         } else {
@@ -252,7 +252,8 @@ TEST(RouteKill, EveryReportedEditSurvivesASigkill)
             continue;
         // Not what was reported: only the edit in progress may differ.
         ASSERT_FALSE(begun.empty()) << "round " << round << ": a reported edit is missing\n"
-                                    << reported << "\n" << seenText;
+                                    << reported << "\n"
+                                    << seenText;
         ++midEdit;
         std::istringstream routesText(reported);
         Routes before;
@@ -279,16 +280,17 @@ TEST(RouteKill, EveryReportedEditSurvivesASigkill)
                 differing += seen[r] != before[r];
             const Route& now = seen[std::size_t(route)];
             const Route& was = before[std::size_t(route)];
-            explained = differing == 1 &&
-                        (IsInsertInProgress(now, was) || now.size() + 1 == was.size() ||
-                         (now.size() == was.size() && (op == 2 || op == 5)));
+            explained =
+                differing == 1 && (IsInsertInProgress(now, was) || now.size() + 1 == was.size() ||
+                                   (now.size() == was.size() && (op == 2 || op == 5)));
         } else if (seen.size() == before.size() + 1 && (op == 3 || op == 4)) {
             // A copy being written: a new route, its waypoints so far.
             explained = std::equal(before.begin(), before.end(), seen.begin()) &&
                         seen.back().size() <= before[std::size_t(route)].size();
         }
         EXPECT_TRUE(explained) << "round " << round << " op " << op << "\n"
-                               << reported << "\n" << seenText;
+                               << reported << "\n"
+                               << seenText;
     }
     // Some kills fell in the middle of an edit.
     RecordProperty("killed_mid_edit", midEdit);
@@ -296,7 +298,8 @@ TEST(RouteKill, EveryReportedEditSurvivesASigkill)
     // dbfread, a reader nobody here wrote, reads the three tables.
     if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") == 0) {
         const std::string command = "/usr/bin/python3 -c \"import dbfread,glob,sys\n"
-                                    "fs=glob.glob(sys.argv[1]+'.dbf')+glob.glob(sys.argv[1]+'.X/*.dbf')+glob.glob(sys.argv[1]+'.X/*/*.dbf')\n"
+                                    "fs=glob.glob(sys.argv[1]+'.dbf')+glob.glob(sys.argv[1]+'.X/"
+                                    "*.dbf')+glob.glob(sys.argv[1]+'.X/*/*.dbf')\n"
                                     "assert len(fs)>=3\n"
                                     "[list(dbfread.DBF(f)) for f in fs]\" " +
                                     path.string();
