@@ -58,7 +58,8 @@ private:
 struct BenchFolder {
     BenchFolder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brine-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "brine-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()))
             path = pattern;
     }
