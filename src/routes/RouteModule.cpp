@@ -218,7 +218,8 @@ bool CRouteModule::IsTempDatabase() const
 
 bool CRouteModule::OpenDatabase(const std::string& path)
 {
-    CloseDatabase();
+    if (!CloseDatabase(false))
+        return false;
     std::string target = path;
     if (target.empty() && !m_initialDatabase.empty()) {
         target = (fs::path(GetDataFolder()) / m_initialDatabase).string();
@@ -268,12 +269,15 @@ bool CRouteModule::OpenDatabase(const std::string& path)
     return true;
 }
 
-bool CRouteModule::CloseDatabase()
+bool CRouteModule::CloseDatabase(bool quiet)
 {
     if (!m_db->IsOpen()) {
         DeleteOwnTemporary();
         return true;
     }
+    if (!quiet && IsTempDatabase() && !m_db->IsEmpty() &&
+        QuerySaveDatabase(true) == platform::PromptAnswer::Cancel)
+        return false;
     if (m_state.editMode || m_db->IsLockHeld()) {
         m_db->FlushAndUnlock();
         Post(kNoticeUnlocked);
@@ -288,6 +292,95 @@ bool CRouteModule::CloseDatabase()
     m_state.name.clear();
     Notify(kHintClosed);
     return true;
+}
+
+platform::PromptAnswer CRouteModule::QueryClose(platform::CPrompt& /*prompt*/)
+{
+    if (m_db->IsOpen() && IsTempDatabase() && !m_db->IsEmpty() &&
+        QuerySaveDatabase(true) == platform::PromptAnswer::Cancel)
+        return platform::PromptAnswer::Cancel;
+    return platform::PromptAnswer::Ok;
+}
+
+platform::PromptAnswer CRouteModule::QuerySaveDatabase(bool ask)
+{
+    using platform::PromptAnswer;
+    if (!m_db->IsOpen())
+        return PromptAnswer::No;
+    if (ask) {
+        const PromptAnswer a =
+            m_prompt.Ask("Save Route database?", "Route", platform::PromptIcon::Question,
+                         platform::PromptButtons::YesNoCancel);
+        if (a != PromptAnswer::Yes)
+            return a;
+    }
+    const bool temp = IsTempDatabase();
+    const std::optional<std::string> chosen =
+        m_askSavePath
+            ? m_askSavePath(GetDataFolder(), temp ? std::string() : m_db->GetName() + ".dbf")
+            : std::nullopt;
+    if (!chosen || chosen->empty())
+        return PromptAnswer::Cancel;
+    const std::string target = db::WithoutExtension(*chosen);
+    const long route = m_db->GetOrdinal();
+    const int active = m_state.activeIndex;
+    bool saved = false;
+    if (db::SamePath(target, m_db->GetFilePath())) {
+        // Onto itself: what is there is flushed; nothing to copy.
+        saved = m_db->FlushIfOpen();
+    } else if (temp) {
+        saved = m_db->MoveTo(target);
+        if (saved) {
+            std::error_code ec;
+            if (!m_ownPlaceholder.empty())
+                fs::remove(m_ownPlaceholder, ec);
+            m_ownTemporary.clear();
+            m_ownPlaceholder.clear();
+        }
+    } else {
+        saved = m_db->CopyTo(target);
+        if (saved) {
+            if (m_state.editMode || m_db->IsLockHeld()) {
+                m_db->FlushAndUnlock();
+                Post(kNoticeUnlocked);
+                m_state.editMode = false;
+            }
+            m_db->Close();
+            m_db->SetFilePath(target);
+            saved = m_db->Open();
+            m_lockedElsewhere = saved && m_db->IsLockedElsewhere();
+        }
+    }
+    if (!saved) {
+        Tell("Unable to save Route database as " + target + ".dbf" +
+             (m_db->GetMessage().empty() ? "" : "\n" + m_db->GetMessage()));
+        return PromptAnswer::Cancel;
+    }
+    if (route > 0)
+        m_db->GoOrdinal(route);
+    Reread(active);
+    Notify(kHintRoute);
+    return PromptAnswer::Yes;
+}
+
+bool CRouteModule::OnNewDatabase()
+{
+    if (m_state.inUse.InUse())
+        return false;
+    return OpenDatabase({});
+}
+
+bool CRouteModule::OnOpenDatabase()
+{
+    if (m_state.inUse.InUse() || !m_askOpenPath)
+        return false;
+    const std::optional<std::string> chosen = m_askOpenPath(GetDataFolder(), {});
+    return chosen && !chosen->empty() && OpenDatabase(*chosen);
+}
+
+bool CRouteModule::OnSaveDatabaseAs()
+{
+    return QuerySaveDatabase(false) == platform::PromptAnswer::Yes;
 }
 
 bool CRouteModule::ReadCurrentRoute()

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,28 @@ public:
     // Opens the database at `path` (without extension); an empty path takes
     // the initial database of the data folder when one is set.
     bool OpenDatabase(const std::string& path);
-    bool CloseDatabase();
+    // Closes the database; unless quiet, a temporary one with routes in it
+    // asks to be saved first (Cancel keeps it open: false).
+    bool CloseDatabase(bool quiet = true);
+    // Save As: with `ask` the question "Save Route database?" first. A
+    // temporary database moves to the chosen name; a permanent one is copied
+    // there and the copy opened. Yes when saved, No or Cancel otherwise.
+    platform::PromptAnswer QuerySaveDatabase(bool ask);
+    bool IsTempDatabase() const;
+    // File > New, Open and Save As for the route database.
+    bool OnNewDatabase();
+    bool OnOpenDatabase();
+    bool OnSaveDatabaseAs();
+    platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
+    // The file dialogs, plugged in by the windows (tests script them):
+    // a path chosen in `folder`, or nothing on Cancel.
+    using PathQuestion = std::function<std::optional<std::string>(const std::string& folder,
+                                                                  const std::string& proposed)>;
+    void SetFileDialogs(PathQuestion open, PathQuestion saveAs)
+    {
+        m_askOpenPath = std::move(open);
+        m_askSavePath = std::move(saveAs);
+    }
     bool IsDatabaseOpen() const { return m_db->IsOpen(); }
     // Reads the current route's waypoints in ORDER into the state; links to
     // missing waypoints are left out and named in RepairMessages().
@@ -163,7 +185,6 @@ private:
     // the windows are told.
     void Stored(int hint);
     void RewriteLinks(const CLinkRepair& repair);
-    bool IsTempDatabase() const;
     void TellRepairs();
     bool GoToLink(int ordinal);
     // Reads the route again with waypoint `active` current (kept within it).
@@ -196,6 +217,8 @@ private:
     std::vector<CRouteListener*> m_listeners;
     bool m_appendNext = false;   // the next added waypoint goes last
     bool m_waypointsLocked = true;   // waypoints are not dragged
+    PathQuestion m_askOpenPath;
+    PathQuestion m_askSavePath;
     std::string m_ownTemporary;   // base path of the temporary database we made
     std::string m_ownPlaceholder;
     std::function<CRouteLockAttempt::Clock::time_point()> m_now = [] {

@@ -38,6 +38,7 @@
 #include "chart/ui/ChartView.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
+#include "routes/RouteModule.h"
 #include "shell/MainFrame.h"
 
 namespace cmd = app::cmd;
@@ -216,9 +217,20 @@ void CMainFrame::RegisterChartCommands()
     const void* me = this;
     // File > New, Open and Save As: a chooser of what can be done now; a
     // chooser with nothing to offer is not shown.
-    auto state = [this] {
+    // The route module's database is one of the choosers' entries.
+    auto routeModule = [this]() -> routes::CRouteModule* {
+        for (std::size_t i = 0; i < m_modules.size(); ++i)
+            if (auto* r = dynamic_cast<routes::CRouteModule*>(m_modules[i]))
+                return r;
+        return nullptr;
+    };
+    auto state = [this, routeModule] {
         app::CChooserState s;
         s.lowMemory = m_lowMemory;
+        if (routes::CRouteModule* r = routeModule()) {
+            s.routes = true;
+            s.routeInUse = r->State().inUse.InUse();
+        }
         if (m_charting) {
             s.normalChartWindows = m_charting->CountChartFramesInState(chart::kFrameNormal);
             s.maxCharts = m_charting->ChartSettings().maxCharts;
@@ -239,28 +251,36 @@ void CMainFrame::RegisterChartCommands()
     };
     m_commands.Add(
         me, cmd::kFileNew,
-        [this, state, choose](unsigned) {
+        [this, state, choose, routeModule](unsigned) {
             const int chosen = choose("New", app::NewChoices(state()));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile();
+            else if (chosen == app::choose::kNewRoutes && routeModule())
+                routeModule()->OnNewDatabase();
         },
         [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::NewChoices(state()).empty()); });
     m_commands.Add(
         me, cmd::kFileOpen,
-        [this, state, choose](unsigned) {
+        [this, state, choose, routeModule](unsigned) {
             // A blank chart opened here takes the place of the ordinary chart window.
             const int chosen = choose("Open", app::OpenChoices(state()));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", true, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile();
+            else if (chosen == app::choose::kOpenRoutes && routeModule())
+                routeModule()->OnOpenDatabase();
         },
         [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::OpenChoices(state()).empty()); });
     m_commands.Add(
         me, cmd::kFileSaveAs,
-        [state, choose](unsigned) { choose("Save As", app::SaveAsChoices(state())); },
+        [state, choose, routeModule](unsigned) {
+            if (choose("Save As", app::SaveAsChoices(state())) == app::choose::kSaveRoutes &&
+                routeModule())
+                routeModule()->OnSaveDatabaseAs();
+        },
         [state](CCmdUI& ui) { ui.Enable(!app::SaveAsChoices(state()).empty()); });
     m_commands.Add(
         me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },

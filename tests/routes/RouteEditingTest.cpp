@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <random>
 
 using namespace routes;
@@ -310,4 +311,63 @@ TEST_F(RouteEditingTest, TemporaryDatabasesAreTheModulesOwn)
     EXPECT_TRUE(module.OpenDatabase((fs::path(module.GetDataFolder()) / "broken").string()));
     EXPECT_EQ(module.Database().GetName().rfind("~d", 0), 0u);
     EXPECT_EQ(fs::file_size(bad), size);
+}
+
+TEST_F(RouteEditingTest, SaveAsMovesATemporaryAndCopiesAPermanentDatabase)
+{
+    std::string asked;
+    std::optional<std::string> answer;
+    module.SetFileDialogs({}, [&](const std::string& folder, const std::string& proposed) {
+        asked = proposed;
+        EXPECT_EQ(folder, module.GetDataFolder());
+        return answer;
+    });
+    ASSERT_TRUE(module.OpenDatabase({}));
+    const fs::path temp = fs::path(module.Database().GetFilePath());
+    module.OnEdit();
+    ASSERT_TRUE(module.NewRoute());
+    ASSERT_TRUE(module.AddWaypointAt(geo::CPosition(47.9, -122.5)));
+    ASSERT_TRUE(module.AddWaypointAt(geo::CPosition(47.7, -122.45)));
+
+    // Cancel in the dialog: nothing moves.
+    EXPECT_FALSE(module.OnSaveDatabaseAs());
+    EXPECT_TRUE(module.IsTempDatabase());
+    // A temporary database moves to its name; its own files go.
+    answer = (fs::path(module.GetDataFolder()) / "Passage.dbf").string();
+    ASSERT_TRUE(module.OnSaveDatabaseAs());
+    EXPECT_EQ(asked, "");
+    EXPECT_EQ(module.Database().GetName(), "Passage");
+    EXPECT_FALSE(fs::exists(temp.string() + ".dbf"));
+    EXPECT_EQ(ReadStored(fs::path(module.GetDataFolder()) / "Passage").size(), 2u);
+    EXPECT_EQ(module.Views().WaypointCount(), 2);
+
+    // Onto its own path: flushed, no copy.
+    answer = (fs::path(module.GetDataFolder()) / "Passage.dbf").string();
+    EXPECT_TRUE(module.OnSaveDatabaseAs());
+    EXPECT_EQ(asked, "Passage.dbf");
+    // A permanent database is copied; the copy is what stays open, out of edit mode.
+    answer = (fs::path(module.GetDataFolder()) / "Spare.dbf").string();
+    ASSERT_TRUE(module.OnSaveDatabaseAs());
+    EXPECT_EQ(module.Database().GetName(), "Spare");
+    EXPECT_FALSE(module.IsEditMode());
+    EXPECT_EQ(ReadStored(fs::path(module.GetDataFolder()) / "Passage").size(), 2u);
+    EXPECT_EQ(ReadStored(fs::path(module.GetDataFolder()) / "Spare").size(), 2u);
+}
+
+TEST_F(RouteEditingTest, ANewDatabaseOverAFilledTemporaryOneAsksFirst)
+{
+    module.SetFileDialogs(
+        {}, [](const std::string&, const std::string&) { return std::optional<std::string>(); });
+    ASSERT_TRUE(module.OpenDatabase({}));
+    const std::string first = module.Database().GetName();
+    module.OnEdit();
+    ASSERT_TRUE(module.NewRoute());
+    // Cancel keeps it open; No lets it go.
+    prompt.Expect(PromptAnswer::Cancel, "Save Route database?");
+    EXPECT_FALSE(module.OnNewDatabase());
+    EXPECT_EQ(module.Database().GetName(), first);
+    prompt.Expect(PromptAnswer::No, "Save Route database?");
+    EXPECT_TRUE(module.OnNewDatabase());
+    EXPECT_NE(module.Database().GetName(), first);
+    EXPECT_FALSE(fs::exists(fs::path(module.GetDataFolder()) / (first + ".dbf")));
 }

@@ -3,8 +3,8 @@
 // leg and a line 150 m either side of each leg lie in water. A route the
 // program offers to a new user must not run over land.
 
-#include "db/DBRoute.h"
 #include "TempFolder.h"
+#include "db/DBRoute.h"
 
 #include <gtest/gtest.h>
 
@@ -70,8 +70,7 @@ TEST(SampleRoute, EveryLegLiesInWaterWithRoomEitherSide)
         }
     }
     const std::string command = "cd '" + folder.Path().string() + "' && gmt gmtselect '" +
-                                input.string() +
-                                "' -fg -Df -A0 -Ns/k/s/k/s --GMT_HISTORY=false";
+                                input.string() + "' -fg -Df -A0 -Ns/k/s/k/s --GMT_HISTORY=false";
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::ostringstream land;

@@ -6,6 +6,7 @@
 #include "routes/ui/RoutePanel.h"
 #include "routes/ui/RouteUploadDlg.h"
 
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QMenu>
 
@@ -30,7 +31,30 @@ bool ClientToPosition(chart::CChartDoc& doc, geo::IntPoint client, geo::CPositio
 CRouteWindows::CRouteWindows(CSettingsHome& settings, platform::CPrompt& prompt,
                              std::filesystem::path dataRoot)
     : CRouteModule(settings, prompt, std::move(dataRoot))
-{ }
+{
+    const auto parent = [this]() -> QWidget* { return m_host ? &m_host->Window() : nullptr; };
+    SetFileDialogs(
+        [parent](const std::string& folder, const std::string&) -> std::optional<std::string> {
+            const QString path = QFileDialog::getOpenFileName(
+                parent(), QStringLiteral("Open Route Database"), QString::fromStdString(folder),
+                QStringLiteral("Route DB (*.dbf *.DBF);;Old Route DB (*.rdb *.RDB);;"
+                               "Coursemead DB (*.wpt *.WPT)"));
+            if (path.isEmpty())
+                return std::nullopt;
+            return path.toStdString();
+        },
+        [parent](const std::string& folder,
+                 const std::string& proposed) -> std::optional<std::string> {
+            const QString start =
+                QString::fromStdString((std::filesystem::path(folder) / proposed).string());
+            QString path =
+                QFileDialog::getSaveFileName(parent(), QStringLiteral("Save Route Database"), start,
+                                             QStringLiteral("Route DB (*.dbf)"));
+            if (path.isEmpty())
+                return std::nullopt;
+            return path.toStdString();
+        });
+}
 
 CRouteWindows::~CRouteWindows()
 {
