@@ -407,10 +407,15 @@ void CNetworkMessaging::Run(std::stop_token stop)
         // below line up with the connections polled.
         std::vector<std::unique_ptr<Connection>> accepted;
         if ((fds[1].revents & POLLIN) != 0) {
-            for (int fd;
-                 (fd = ::accept4(m_listen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
+            sockaddr_in from{};
+            socklen_t fromLength = sizeof from;
+            for (int fd; (fd = ::accept4(m_listen, reinterpret_cast<sockaddr*>(&from), &fromLength,
+                                         SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;
+                 fromLength = sizeof from) {
                 accepted.push_back(std::make_unique<Connection>());
                 accepted.back()->fd = fd;
+                // Peers connect from their own address: what their messages name as sender.
+                std::memcpy(accepted.back()->peer.data(), &from.sin_addr.s_addr, 4);
             }
         }
 
@@ -480,8 +485,12 @@ void CNetworkMessaging::Run(std::stop_token stop)
                     else if (message.type == kStationLeave)
                         left.push_back(address);
                     else {
+                        CStationMessage named = message;
+                        named.sender =
+                            std::to_string(c->peer[0]) + "." + std::to_string(c->peer[1]) + "." +
+                            std::to_string(c->peer[2]) + "." + std::to_string(c->peer[3]);
                         std::lock_guard lock(m_queueLock);
-                        m_incoming.push_back(message);
+                        m_incoming.push_back(std::move(named));
                     }
                 });
             if (state == CStationDeframer::State::Broken)

@@ -32,6 +32,7 @@ enum StationMessageType : std::uint8_t {
 struct CStationMessage {
     std::uint8_t type = 0;
     std::string payload;   // bytes
+    std::string sender;   // the sending station's address ("127.0.0.2"); not on the wire
 };
 
 // The bytes on the wire; the payload must not exceed kMaxPayload.

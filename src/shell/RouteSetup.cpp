@@ -44,7 +44,7 @@ public:
             SetStationLink(m_link.get());
             m_instruments->AddStationMessageHandler(this, [this](const nmea::CStationMessage& m) {
                 if (m.type == kStationMessageType)
-                    OnNetworkMessage(m.payload, {});
+                    OnNetworkMessage(m.payload, m.sender);
             });
         }
     }

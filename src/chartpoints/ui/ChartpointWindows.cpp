@@ -96,7 +96,7 @@ void CChartpointWindows::SetInstruments(nmea::CInstrumentsModule* instruments)
     if (instruments)
         instruments->SetStationMessageHandler([this](const nmea::CStationMessage& m) {
             if (m.type == kStationMessageType)
-                OnNetworkMessage(m.payload);
+                OnNetworkMessage(m.payload, m.sender);
         });
 }
 
