@@ -48,6 +48,7 @@ CCmdUIState CRouteModule::CommandState(unsigned id)
         s.check = m_waypointsLocked ? 1 : 0;
         break;
     case cmd::kRouteEdit:
+        RecheckLockHolder();
         s.enabled = m_db->IsOpen() && !m_lockedElsewhere && free;
         s.check = m_state.editMode ? 1 : 0;
         break;

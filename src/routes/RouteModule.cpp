@@ -442,8 +442,19 @@ bool CRouteModule::CanEdit() const
     return m_db->IsOpen() && !m_lockedElsewhere && !m_state.inUse.InUse();
 }
 
+void CRouteModule::RecheckLockHolder()
+{
+    // A station killed while holding the lock sends no notice: the lock
+    // itself says whether it is still held.
+    if (m_lockedElsewhere && m_db->IsOpen() && !m_db->IsLockedElsewhere()) {
+        m_lockedElsewhere = false;
+        m_lock.Released();
+    }
+}
+
 void CRouteModule::OnEdit()
 {
+    RecheckLockHolder();
     if (m_state.editMode) {
         LockDatabase(false);
         m_state.editMode = false;

@@ -93,6 +93,9 @@ public:
 
     // ---- Editing and enable rules
     bool CanEdit() const;
+    // Clears the locked-elsewhere flag when the table's lock is free again
+    // (its holder ended without a notice).
+    void RecheckLockHolder();
     // Route > Edit: leaves edit mode, or starts taking the lock (at once or
     // from the timer; a refusal names the holder).
     void OnEdit();
