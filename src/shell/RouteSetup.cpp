@@ -2,6 +2,7 @@
 
 #include "navigator/Instruments.h"
 #include "navigator/NavigatorModule.h"
+#include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/GPSModule.h"
 #include "nmea/InstrumentsModule.h"
@@ -48,8 +49,23 @@ public:
             });
         }
     }
+    // The Monitor's "Auto" is the route's automatic waypoint advance; the
+    // navigator's panels exist by now (its module comes first).
+    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override
+    {
+        if (!CRouteWindows::CreateSidePanels(host, panels))
+            return false;
+        if (auto* navWindows = dynamic_cast<CNavigatorWindows*>(m_navigator))
+            if (CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
+                                       [this] { return State().monitoring.autoAdvance; });
+        return true;
+    }
     ~CProgramRoutes() override
     {
+        if (auto* navWindows = dynamic_cast<CNavigatorWindows*>(m_navigator))
+            if (CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch({}, {});
         if (m_navigator)
             m_navigator->SetRoute(nullptr);
         if (m_instruments) {

@@ -4,11 +4,11 @@
 // while its timer passes stay short, reads A's changes from A's notices,
 // and may edit once A was killed holding the lock. dbfread finds A's edits.
 
-#include "routes/RouteModule.h"
 #include "../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "nmea/NetworkMessaging.h"
+#include "routes/RouteModule.h"
 
 #include <gtest/gtest.h>
 
@@ -100,8 +100,8 @@ std::unique_ptr<nmea::CNetworkMessaging> StartStation(std::uint8_t host, const f
             module.OnEdit();
             ok = module.IsEditMode();
         } else if (c == 'w') {
-            ok = module.AddWaypointAt(geo::CPosition(47.70 - module.Views().WaypointCount() * 0.01,
-                                                     -122.44));
+            ok = module.AddWaypointAt(
+                geo::CPosition(47.70 - module.Views().WaypointCount() * 0.01, -122.44));
         }
         net->FlushOutgoing();
         const char reply = ok ? '+' : '-';
@@ -179,8 +179,8 @@ TEST(RouteStations, AnEditingStationIsNamedFollowedAndFreedWhenKilled)
         return false;
     };
     // The two stations find each other through the shared folder.
-    ASSERT_TRUE(within([&] { return net->Counts().receiving >= 1 && net->Counts().sending >= 1; },
-                       10s));
+    ASSERT_TRUE(
+        within([&] { return net->Counts().receiving >= 1 && net->Counts().sending >= 1; }, 10s));
 
     ASSERT_TRUE(ask('e'));
     ASSERT_TRUE(within([&] { return b.IsLockedElsewhere(); }, 5s)) << "A's lock notice never came";
@@ -228,13 +228,12 @@ TEST(RouteStations, AnEditingStationIsNamedFollowedAndFreedWhenKilled)
 
     // dbfread, a reader nobody here wrote, finds every edit.
     if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") == 0) {
-        const std::string command =
-            "/usr/bin/python3 -c \"import dbfread,glob,sys\n"
-            "f=glob.glob(sys.argv[1]+'.X/*/*.dbf')\n"
-            "assert len(f)==1, f\n"
-            "lat=sorted(round(r['LAT'],3) for r in dbfread.DBF(f[0]))\n"
-            "assert lat==[47.6,47.68,47.69,47.9], lat\" " +
-            path.string();
+        const std::string command = "/usr/bin/python3 -c \"import dbfread,glob,sys\n"
+                                    "f=glob.glob(sys.argv[1]+'.X/*/*.dbf')\n"
+                                    "assert len(f)==1, f\n"
+                                    "lat=sorted(round(r['LAT'],3) for r in dbfread.DBF(f[0]))\n"
+                                    "assert lat==[47.6,47.68,47.69,47.9], lat\" " +
+                                    path.string();
         EXPECT_EQ(std::system(command.c_str()), 0);
     }
 }
