@@ -89,6 +89,9 @@ public:
     virtual void OnPostedMessage(const app::CPostedMessage& /*message*/) { }
     // The module's part of the owner's timer pass.
     virtual void OnTimer(TimerCadence /*cadence*/) { }
+    // View > Refresh: start again what may have stalled and read again what
+    // another station may have changed.
+    virtual void OnRefresh() { }
     // The module's window side (side panels, option pages); null for a
     // module without windows. See app/ui/ModuleUi.h.
     virtual CModuleUi* Ui() { return nullptr; }

@@ -476,6 +476,8 @@ void CChartingModule::BuildChartFolio()
 
 void CChartingModule::ClearFolioItems()
 {
+    if (m_services.folioClearing)
+        m_services.folioClearing();
     // Documents point into the folio: they forget it first.
     for (CChartWindow* f : m_frames) {
         if (CChartDoc* doc = f->GetChartDoc())

@@ -65,6 +65,9 @@ struct CChartingServices {
     std::function<std::vector<geo::CPosition>()> ownVesselFixes;
     // Autoscroll-area per cent held by the navigator.
     std::function<int()> autoscrollAreaPercent;
+    // The folio is about to be cleared (its items deleted): whoever holds
+    // items lets go of them.
+    std::function<void()> folioClearing;
     // The program's Day, Dusk and Night palettes; not owned.
     const app::CDisplayPalettes* palettes = nullptr;
 };

@@ -46,6 +46,8 @@ public:
     void CloseWorkspaceWindows() override;
     void ShutDown() override;
     void OnTimer(TimerCadence cadence) override;
+    // The table read again at the current record and order.
+    void OnRefresh() override { RememberPosition(); }
 
     // ---- Plugged in by the program (all optional)
     void SetUi(CChartpointUi* ui) { m_ui = ui ? ui : &m_noUi; }

@@ -205,8 +205,46 @@ void CNavigatorModule::OnTimer(TimerCadence cadence)
     m_simulation->UpdateProgress();
 }
 
+void CNavigatorModule::SetBestChartSelection(bool on)
+{
+    if (!m_setBestChart)
+        return;
+    const bool wasOn = IsBestChartOn();
+    m_setBestChart(on);
+    if (!on && wasOn)
+        m_bestChartOffSince = m_clock.Monotonic();
+}
+
+void CNavigatorModule::SetBestChartResume(bool on)
+{
+    if (on && !m_bestChartResume)
+        m_bestChartOffSince = m_clock.Monotonic();
+    m_bestChartResume = on;
+}
+
+void CNavigatorModule::ResumeBestChartIfDue()
+{
+    if (!m_bestChartOn || !m_setBestChart)
+        return;
+    const Time now = m_clock.Monotonic();
+    if (m_bestChartOn()) {
+        m_bestChartOffSince.reset();
+        return;
+    }
+    // Switched off where this module did not see it: the delay counts from now.
+    if (!m_bestChartOffSince) {
+        m_bestChartOffSince = now;
+        return;
+    }
+    if (m_bestChartResume && now - *m_bestChartOffSince > m_bestChartResumeInterval) {
+        m_setBestChart(true);
+        m_bestChartOffSince.reset();
+    }
+}
+
 bool CNavigatorModule::NavigationTimerPass()
 {
+    ResumeBestChartIfDue();
     if (m_holdTimerPass)
         return true;
     try {

@@ -22,6 +22,7 @@
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "app/PostedMessageQueue.h"
+#include "navigator/AutoscrollRestrictions.h"
 #include "navigator/MonitorModel.h"
 #include "navigator/NavInterfaces.h"
 #include "navigator/NavSnapshot.h"
@@ -119,11 +120,27 @@ public:
     // Autoscroll margin in per cent of the window ("AutoScrollPercentage").
     int AutoscrollPercentage() const { return m_autoscrollPercentage; }
     void SetAutoscrollPercentage(int percent);
-    // Best-chart selection switched back on this long after the user switched it off.
+    // Best-chart selection is the charting module's switch: how to read and
+    // set it. Without them there is nothing to resume.
+    void SetBestChartSwitch(std::function<bool()> isOn, std::function<void(bool)> set)
+    {
+        m_bestChartOn = std::move(isOn);
+        m_setBestChart = std::move(set);
+    }
+    const std::function<bool()>& BestChartOnQuery() const { return m_bestChartOn; }
+    bool IsBestChartOn() const { return m_bestChartOn && m_bestChartOn(); }
+    // Switches best-chart selection; switched off, the resume delay counts from now.
+    void SetBestChartSelection(bool on);
+    // Best-chart selection switched back on this long after the user switched
+    // it off. Switched on while selection is off, the delay counts from now.
     bool BestChartResume() const { return m_bestChartResume; }
-    void SetBestChartResume(bool on) { m_bestChartResume = on; }
+    void SetBestChartResume(bool on);
     std::chrono::seconds BestChartResumeInterval() const { return m_bestChartResumeInterval; }
     void SetBestChartResumeInterval(std::chrono::seconds s) { m_bestChartResumeInterval = s; }
+    // The charts autoscroll is restricted to; emptied whenever the chart
+    // folio is cleared (its entries name folio items).
+    CAutoscrollRestrictions& AutoscrollRestrictions() { return m_restrictions; }
+    void ClearAutoscrollRestrictions() { m_restrictions.Clear(); }
     void SetDrDelay(std::chrono::seconds s) { m_source.SetDrDelay(s); }
     void SetHoldTick(bool hold) { m_holdTick = hold; }
     void SetHoldTimerPass(bool hold) { m_holdTimerPass = hold; }
@@ -208,6 +225,7 @@ private:
     void OnTrackPeriod();
     void KeepInView();
     void BestChartCheck();
+    void ResumeBestChartIfDue();
     using Time = std::chrono::steady_clock::time_point;
     static bool Passed(const std::optional<Time>& last, Time now,
                        std::chrono::steady_clock::duration interval)
@@ -249,6 +267,8 @@ private:
     std::function<bool()> m_audioAlertsOn;
     std::function<bool(const geo::CPosition&)> m_goToPosition;
     std::function<bool()> m_activeChartLoaded;
+    std::function<bool()> m_bestChartOn;
+    std::function<void(bool)> m_setBestChart;
 
     std::chrono::seconds m_loggingPeriod{std::chrono::minutes(5)};
     std::chrono::seconds m_plotFixFreq{std::chrono::minutes(5)};
@@ -257,6 +277,10 @@ private:
     int m_autoscrollPercentage = 20;
     bool m_bestChartResume = false;
     std::optional<Time> m_lastLogRow, m_lastTrackPoint, m_lastBestChartCheck;
+    // Since when best-chart selection has been off as far as resuming goes;
+    // none while it is on.
+    std::optional<Time> m_bestChartOffSince;
+    CAutoscrollRestrictions m_restrictions;
     bool m_holdTick = false;
     bool m_holdTimerPass = false;
     bool m_inRefresh = false;

@@ -127,6 +127,14 @@ void CInstrumentsModule::SaveSettings()
     m_messaging->SaveSettings(Settings().GetStore(), Settings().GetRegistryKey());
 }
 
+void CInstrumentsModule::OnRefresh()
+{
+    if (!m_messaging || (!m_options.stationMessaging && !m_messaging->IsStarted()))
+        return;
+    m_messaging->Stop();
+    m_messaging->Start();
+}
+
 bool CInstrumentsModule::ApplyNetworkOptions(const std::string& folder, std::optional<Ipv4> address,
                                              std::uint16_t port)
 {

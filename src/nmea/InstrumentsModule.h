@@ -51,6 +51,8 @@ public:
     void SaveSettings() override;
     void RegisterCommands(CCommandTable& commands) override;
     void OnTimer(TimerCadence cadence) override;
+    // Station messaging, when this program runs it, leaves and joins again.
+    void OnRefresh() override;
     void ShutDown() override;
 
     // The Network page applied: messaging leaves and joins again only when the

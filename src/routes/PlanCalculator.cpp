@@ -245,7 +245,7 @@ int CPlanCalculator::CalculateLegTide(int number, CLegData& r, std::int64_t& pas
             if (m_probe && m_probe->AbortRequested())
                 return kPlanAborted;
             double height = 0, rate = 0, direction = 0;
-            const int code = m_tides->PredictStream(p, t, height, rate, direction);
+            const int code = m_tides->PredictAt(p, t, height, rate, direction);
             if (code < -2 || code > 0) {
                 LegWithoutTide(number, code, r);
                 passage = 0;

@@ -19,8 +19,8 @@ public:
     // place (code 3 when none does), then predicts. Codes as the tidal-model
     // library's; on -2..0 rate in metres per hour, direction in degrees true,
     // height in metres.
-    virtual int PredictStream(const geo::CPosition& where, std::int64_t utc, double& height,
-                              double& rate, double& direction) = 0;
+    virtual int PredictAt(const geo::CPosition& where, std::int64_t utc, double& height,
+                          double& rate, double& direction) = 0;
     virtual std::string ResultText(int code) const = 0;
 };
 

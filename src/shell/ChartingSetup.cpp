@@ -143,9 +143,12 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     navigator::CNavigatorModule* nav = nullptr;
     for (std::size_t i = 0; i < frame.Modules().size() && !nav; ++i)
         nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
-    if (nav)
+    if (nav) {
         services.ownVessel = [nav](chart::COwnVesselValues& v) {
             return OwnVesselFromSnapshot(*nav->Snapshot(), v);
         };
+        // The autoscroll restrictions name folio items: they go before the items do.
+        services.folioClearing = [nav] { nav->ClearAutoscrollRestrictions(); };
+    }
     return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services), nav);
 }

@@ -23,6 +23,7 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,6 +84,17 @@ CMainFrame::CMainFrame(CFrameServices services)
     // BRINE_REPORT_TIMER logs each run of the 1 s and 10 s jobs, for scripted
     // checks of the cadence in the running program.
     m_reportTimerJobs = std::getenv("BRINE_REPORT_TIMER") != nullptr;
+    // BRINE_REPORT_FOCUS logs the window the program holds active (its
+    // window system id and title) at each change, so a scripted check can
+    // wait until an activation has arrived before it presses on the window.
+    if (std::getenv("BRINE_REPORT_FOCUS"))
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, [](QWindow* window) {
+            if (window)
+                qInfo("Brinevane: focus: %llu %s", static_cast<unsigned long long>(window->winId()),
+                      qPrintable(window->title()));
+            else
+                qInfo("Brinevane: focus: none");
+        });
     setWindowTitle("Brinevane");
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1024, 768);
@@ -247,7 +259,10 @@ bool CMainFrame::CompleteStartUp()
         for (const auto& service : m_charting->ChartServices()) {
             const std::string chart = service->InstallSampleMedia(m_services.sampleMediaFolder);
             if (!chart.empty()) {
-                OpenChart(chart, false, 0);
+                // Like the blank chart below, the first chart fills the workspace.
+                if (chart::CChartDoc* doc = OpenChart(chart, false, 0))
+                    if (auto* frame = dynamic_cast<CChartFrame*>(doc->GetChartFrame()))
+                        frame->showMaximized();
                 break;
             }
         }

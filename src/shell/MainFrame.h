@@ -249,6 +249,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     QMenu* createPopupMenu() override;
 
 private:
@@ -347,6 +348,8 @@ private:
     app::CFrameSettings m_frameSettings;
     bool m_layoutRestored = false;
     std::optional<std::string> m_pendingLayout;
+    // The restored place the window is held to until its frame is seen.
+    std::optional<QPoint> m_wantedPlace;
     QPointer<CChartPropDlg> m_chartProps;
     std::shared_ptr<QPrinter> m_printer;
     QPointer<QLabel> m_rangeBearingLabel;

@@ -335,9 +335,13 @@ void CMainFrame::RegisterChartCommands()
                 PreviewActiveChart();
         },
         printable);
-    // View > Refresh (F2): range and bearing lines off every chart but a
-    // preview, the read-out cleared, every chart view drawn again in full.
+    // View > Refresh (F2): the modules first (station messaging restarted,
+    // databases read again at their records), then range and bearing lines
+    // off every chart but a preview, the read-out cleared, every chart view
+    // drawn again in full.
     m_commands.Add(me, cmd::kViewRefresh, [this](unsigned) {
+        for (std::size_t i = 0; i < m_modules.size(); ++i)
+            m_modules[i]->OnRefresh();
         if (!m_charting)
             return;
         for (std::size_t i = 1;
@@ -444,13 +448,12 @@ bool CMainFrame::RestoreLayout(const std::string& stored)
     if (ok && !maximised && normal.isValid()) {
         normal = OnScreen(normal);
         setGeometry(normal);
-        // Once the window manager has framed the window, it is moved by
-        // whatever the frame pushed it off its stored place.
-        QTimer::singleShot(100, this, [this, normal] {
-            const QPoint off = normal.topLeft() - this->geometry().topLeft();
-            if (!off.isNull() && !isMaximized() && !isFullScreen())
-                move(pos() + off);
-        });
+        // A window manager that frames the window may push it off its stored
+        // place; it is moved back when the frame is seen (moveEvent), however
+        // long the window manager takes. After a few seconds the place is
+        // the user's again.
+        m_wantedPlace = normal.topLeft();
+        QTimer::singleShot(3000, this, [this] { m_wantedPlace.reset(); });
     }
     ok = restoreState(state, 1) && ok;
     // The message bar shows what the messages say, never what was stored.
@@ -459,6 +462,19 @@ bool CMainFrame::RestoreLayout(const std::string& stored)
     m_layoutRestored = m_layoutRestored || ok;
     KeepWindowsOnScreen();
     return ok;
+}
+
+void CMainFrame::moveEvent(QMoveEvent* e)
+{
+    QMainWindow::moveEvent(e);
+    // Framed: the window manager's frame is known, so the place is final.
+    if (!m_wantedPlace || frameGeometry() == geometry() || isMaximized() || isFullScreen())
+        return;
+    const QPoint off = *m_wantedPlace - geometry().topLeft();
+    if (off.isNull())
+        return;
+    m_wantedPlace.reset();
+    move(pos() + off);
 }
 
 void CMainFrame::KeepWindowsOnScreen()

@@ -10,6 +10,7 @@
 #include "support/InstallFixture.h"
 
 #include "chart/ChartingModule.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
 #include "charts/hcrf/ChartCopy.h"
@@ -272,6 +273,63 @@ TEST(ChartInstall, LargerScaleFindsTheNextChartInTheFolio)
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(next->fileName, "RC2002");
     EXPECT_EQ(doc.FindFolioChart(centre, 2), nullptr);
+}
+
+// The tiles round the picture up to whole tiles: the padding past the
+// picture's edge and everything past the raster show the window background,
+// at both resolutions and every display scale.
+TEST(ChartInstall, AreaPastThePictureShowsTheBackground)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false, 520, 400);   // 5 x 4 tiles of 128 at full detail
+    in.ui.answers = {(dir / "WK10_26").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    in.ui.answers = {(dir / "RC1").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    brine_test::FakeChartWindow window;
+    window.client = geo::IntRect{0, 0, 1400, 1100};
+    CHCRFDoc doc(in.charting.get(), in.arcs);
+    doc.AttachWindow(&window);
+    ASSERT_TRUE(doc.OpenChart(in.arcs->GetCataloguedChartPath("RC1001")));
+    // No palette index maps to the background's white.
+    chart::CPaletteTable palette{};
+    for (unsigned i = 0; i < 256; ++i)
+        palette[i] = 0xFF000000u | (i * 0x000101u);
+    const std::uint32_t background = app::ColourToPixel(app::RGB(255, 255, 255));
+    struct Case {
+        int zoom;   // SetZoom mode taken before drawing (-1 none)
+        int raster;
+        double scale;
+        int width, height;   // the picture on screen
+    };
+    // Low resolution is a quarter: 130 x 100 pixels.
+    const Case cases[] = {{-1, CHCRFDoc::kLow, 1.0, 130, 100},
+                          {3, CHCRFDoc::kHigh, 1.0, 520, 400},
+                          {1, CHCRFDoc::kHigh, 2.0, 1040, 800}};
+    for (const Case& c : cases) {
+        if (c.zoom >= 0) {
+            ASSERT_TRUE(doc.SetZoom(c.zoom, nullptr));
+        }
+        ASSERT_EQ(doc.ActiveRaster(), c.raster);
+        ASSERT_EQ(doc.DisplayScale(), c.scale);
+        doc.PanHorizontal(-100000);
+        doc.PanVertical(-100000);
+        chart::CScreenBuffer buffers(&palette, 1400, 1100);
+        buffers.ClearToColour(app::RGB(0, 0, 0));   // what a previous paint left
+        doc.PrepareBuffer(buffers);
+        ASSERT_GT(doc.DrawChart(buffers.Chart()), 0);
+        const chart::CPixelView m = buffers.Chart().Memory();
+        auto at = [&m](int x, int y) { return m.Row(y)[x]; };
+        const int w = c.width, h = c.height;
+        SCOPED_TRACE(c.raster * 10 + int(c.scale * 2));
+        EXPECT_NE(at(w - 1, h / 2), background);   // the picture's last column
+        EXPECT_NE(at(w / 2, h - 1), background);   // and its last row
+        EXPECT_EQ(at(w, h / 2), background);   // the tile's padding
+        EXPECT_EQ(at(w / 2, h), background);
+        EXPECT_EQ(at(1399, 1099), background);   // past every tile
+        EXPECT_EQ(at(w + 5, h + 5), background);
+    }
 }
 
 }   // namespace

@@ -445,4 +445,63 @@ TEST(PositionSourceChoice, UserDeadReckoningAndSwitchingOff)
     EXPECT_EQ(c.nav.Monitor().Texts().latitude, "");
 }
 
+// Best-chart selection switched off by the user comes back on after the
+// resume delay, strictly, and only with resume on; resume switched on while
+// selection is off counts its delay from that moment.
+TEST(NavigationCycle, BestChartResumesAfterItsDelay)
+{
+    Cycle c;
+    bool bestChart = true;
+    int switchedOn = 0;
+    c.nav.SetBestChartSwitch([&] { return bestChart; },
+                             [&](bool on) {
+                                 switchedOn += on && !bestChart ? 1 : 0;
+                                 bestChart = on;
+                             });
+    c.nav.SetBestChartResumeInterval(300s);
+
+    // Resume off: selection switched off stays off.
+    c.nav.SetBestChartSelection(false);
+    for (int s = 0; s < 400; s += 50) {
+        c.clock.Advance(50s);
+        c.Pass();
+    }
+    EXPECT_FALSE(bestChart);
+
+    // Resume switched on long after the switch-off: the delay starts now.
+    c.nav.SetBestChartResume(true);
+    c.clock.Advance(300s);
+    c.Pass();
+    EXPECT_FALSE(bestChart) << "300 s is not more than 300 s";
+    c.clock.Advance(1s);
+    c.Pass();
+    EXPECT_TRUE(bestChart);
+    EXPECT_EQ(switchedOn, 1);
+
+    // Switched off again with resume on: back on after the delay, once.
+    c.clock.Advance(20s);
+    c.nav.SetBestChartSelection(false);
+    c.clock.Advance(299s);
+    c.Pass();
+    EXPECT_FALSE(bestChart);
+    c.clock.Advance(2s);
+    c.Pass();
+    c.clock.Advance(2s);
+    c.Pass();
+    EXPECT_TRUE(bestChart);
+    EXPECT_EQ(switchedOn, 2);
+
+    // Switched off elsewhere (not through the module): counted from the
+    // first pass that sees it, and the held timer pass does not stop it.
+    c.nav.SetHoldTimerPass(true);
+    bestChart = false;
+    c.Pass();
+    c.clock.Advance(300s);
+    c.Pass();
+    EXPECT_FALSE(bestChart);
+    c.clock.Advance(1s);
+    c.Pass();
+    EXPECT_TRUE(bestChart);
+}
+
 }   // namespace

@@ -1,6 +1,7 @@
 // The Network options page's model, and two stations on one computer set up through it: each
 // module listens on its own loopback address, they find each other in one server folder and
-// exchange messages; an OK that changes nothing keeps the connections.
+// exchange messages; an OK that changes nothing keeps the connections, and View > Refresh
+// starts a station's messaging again.
 
 #include "nmea/NetworkOptions.h"
 
@@ -255,6 +256,17 @@ TEST(NetworkOptions, TwoStationsOnOneComputerExchangeMessages)
     EXPECT_TRUE(connected(a));
     EXPECT_TRUE(a.module->Messaging().PostMessage(nmea::kStationLogRow, "again"));
     ASSERT_TRUE(passUntil([&] { return b.received.size() == 2; }));
+
+    // View > Refresh: messaging that stalled (here stopped outright) starts again, b
+    // connects back and messages flow as before.
+    a.module->Messaging().Stop();
+    ASSERT_FALSE(a.module->Messaging().IsStarted());
+    a.module->OnRefresh();
+    EXPECT_TRUE(a.module->Messaging().IsStarted());
+    ASSERT_TRUE(passUntil([&] { return connected(a) && connected(b); }));
+    EXPECT_TRUE(a.module->Messaging().PostMessage(nmea::kStationLogRow, "after refresh"));
+    ASSERT_TRUE(passUntil([&] { return b.received.size() == 3; }));
+    EXPECT_EQ(b.received[2].payload, "after refresh");
 
     // The port on its own changed: the station leaves and joins again there, where b is not.
     const std::uint16_t other = FreePort();

@@ -39,8 +39,8 @@ public:
         };
     int calls = 0;
     bool IsAvailable() const override { return true; }
-    int PredictStream(const geo::CPosition& where, std::int64_t utc, double& height, double& rate,
-                      double& direction) override
+    int PredictAt(const geo::CPosition& where, std::int64_t utc, double& height, double& rate,
+                  double& direction) override
     {
         ++calls;
         double knots = 0, towards = 0;

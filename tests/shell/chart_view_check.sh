@@ -13,106 +13,22 @@
 
 set -u
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
-SKIP=77
-STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}
+XWIN_NAME=view
+XWIN_TOOLS="evilwm import compare convert"
+# shellcheck source=../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM"
 
-if [ -z "${BRINE_XWIN_INNER:-}" ]; then
-    for tool in xvfb-run xdotool xauth evilwm import compare convert; do
-        command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit $SKIP; }
-    done
-    [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
-    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-view-outer.XXXXXX") || exit 1
-    trap 'rm -rf "$marker_dir"' EXIT
-    for attempt in 1 2 3; do
-        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
-            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM"
-        rc=$?
-        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
-            exit $rc
-        fi
-        sleep "0.$((RANDOM % 9 + 1))"
-    done
-fi
-
-: > "$BRINE_XWIN_STARTED"
-work=$(mktemp -d "${TMPDIR:-/tmp}/brine-view.XXXXXX") || exit 1
-mkdir -p "$work/config/Quorwick/Brinevane" "$work/data" "$work/runtime" "$work/tmp"
-chmod 700 "$work/runtime"
+mkdir -p "$work/config/Quorwick/Brinevane"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
-PID=""
-WM_PID=""
-cleanup() {
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
-        kill "$PID" 2>/dev/null
-        sleep 0.5
-        kill -9 "$PID" 2>/dev/null
-    fi
-    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    cat "$work/program.log" >&2 2>/dev/null
-    exit 1
-}
-step() { echo "== $*"; }
-FOUND=""
-wait_for() {
-    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
-    while :; do
-        if FOUND=$($check); then
-            return 0
-        fi
-        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
-            fail "program ended while waiting for: $what"
-        fi
-        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
-        sleep 0.05
-    done
-}
-program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
-window_named() {
-    local w
-    for w in $(program_windows); do
-        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
-        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
-        "$1" | "$1 - ["*"]")
-            echo "$w"
-            return 0
-            ;;
-        esac
-    done
-    return 1
-}
-is_gone() { ! program_windows | grep -qx "$1"; }
-geometry() {
-    local g
-    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
-    eval "$g"
-}
-focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
 
 # A screenshot of the whole screen once two in a row agree.
-settled() {
-    local out=$1 prev="$work/prev.png" deadline=$((SECONDS + STEP_SECONDS))
-    import -window root "$prev"
-    while :; do
-        sleep 0.4
-        import -window root "$out"
-        [ "$(compare -metric AE "$prev" "$out" null: 2>&1)" = "0" ] && return 0
-        [ "$SECONDS" -ge "$deadline" ] && fail "the screen did not settle"
-        cp "$out" "$prev"
-    done
-}
+settled() { settled_screen "$1"; }
 # The chart area of a screenshot: the box around the grid's lines.
 grid_box() { convert "$1" -fill black +opaque "#7F0000" -trim -format "%w %h %X %Y" info:; }
 area() { convert "$1" -crop "${CW}x$CH+$CX+$CY" +repage "$2"; }
 pixels_differ() { compare -metric AE "$1" "$2" null: 2>&1; }
-count_colour() {
-    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
-}
 pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
 
 # Each step: act, settle, and the chart area must differ from the last one.
@@ -145,21 +61,10 @@ TransmitCOMPort=dword:0
 TransmitCOMPort=dword:0
 #end
 CONF
-# The station listener on a port of this run's own, its peer file in the work folder: a run
-# beside other copies of the program never meets them on the network.
-station_settings() {
-    { grep -v '^#end$' "$1" 2>/dev/null
-      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
-          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
-}
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-view-$$-$RANDOM"
-unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
-evilwm -fn fixed > "$work/wm.log" 2>&1 &
-WM_PID=$!
-wm_ready() { xdotool get_num_desktops 2>/dev/null; }
-wait_for "the window manager to start" wm_ready
+start_wm
 
 TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
 PID=$!

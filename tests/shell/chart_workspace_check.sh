@@ -19,146 +19,28 @@
 set -u
 
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
-SKIP=77
-STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}
+XWIN_NAME=charts
+XWIN_TOOLS="evilwm import compare convert"
+# shellcheck source=../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM"
 
-if [ -z "${BRINE_XWIN_INNER:-}" ]; then
-    for tool in xvfb-run xdotool xauth evilwm import compare convert; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed"
-            exit $SKIP
-        fi
-    done
-    [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
-    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-charts-outer.XXXXXX") || exit 1
-    trap 'rm -rf "$marker_dir"' EXIT
-    for attempt in 1 2 3; do
-        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
-            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM"
-        rc=$?
-        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
-            exit $rc
-        fi
-        sleep "0.$((RANDOM % 9 + 1))"
-    done
-fi
-
-: > "$BRINE_XWIN_STARTED"
-work=$(mktemp -d "${TMPDIR:-/tmp}/brine-charts.XXXXXX") || exit 1
-mkdir -p "$work/config" "$work/data" "$work/runtime" "$work/tmp" "$work/shots"
-chmod 700 "$work/runtime"
+mkdir -p "$work/shots"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
-PID=""
-WM_PID=""
-cleanup() {
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
-        kill "$PID" 2>/dev/null
-        sleep 0.5
-        kill -9 "$PID" 2>/dev/null
-    fi
-    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    echo "--- program output:" >&2
-    cat "$work/program.log" >&2 2>/dev/null
-    exit 1
-}
-step() { echo "== $*"; }
-
-FOUND=""
-wait_for() {
-    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
-    while :; do
-        if FOUND=$($check); then
-            return 0
-        fi
-        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
-            fail "program ended while waiting for: $what"
-        fi
-        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
-        sleep 0.05
-    done
-}
-program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
-window_named() {
-    local w
-    for w in $(program_windows); do
-        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
-        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
-        "$1" | "$1 - ["*"]")
-            echo "$w"
-            return 0
-            ;;
-        esac
-    done
-    return 1
-}
-other_windows() {
-    local w x found=1
-    for w in $(program_windows); do
-        for x in "$@"; do
-            [ "$w" = "$x" ] && continue 2
-        done
-        echo "$w"
-        found=0
-    done
-    return $found
-}
-is_gone() { ! program_windows | grep -qx "$1"; }
-geometry() {
-    local g
-    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
-    eval "$g"
-}
-click_at() {
-    xdotool mousemove --sync "$1" "$2" click 1 || fail "cannot click at $1,$2"
-}
-focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
-# A mouse drag in small steps, so the program sees a drag start and follows it.
-drag() {
-    local x0=$1 y0=$2 x1=$3 y1=$4 i
-    xdotool mousemove --sync "$x0" "$y0" mousedown 1
-    for i in 1 2 3 4 5 6 7 8 9 10; do
-        xdotool mousemove --sync $((x0 + (x1 - x0) * i / 10)) $((y0 + (y1 - y0) * i / 10))
-        sleep 0.05
-    done
-    sleep 0.2
-    xdotool mouseup 1
-}
-# Pixels of one colour in a picture.
-count_colour() {
-    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
-}
-# A screenshot once two in a row agree (the windows have settled), with
-# the main window's status bar painted over.
+# A settled screenshot with the pointer out of the way.
 settle() {
-    local prev="$work/prev.png" deadline=$((SECONDS + STEP_SECONDS))
     xdotool mousemove --sync 2 2
-    import -window root "$prev"
-    while :; do
-        sleep 0.5
-        import -window root "$1"
-        if [ "$(compare -metric AE "$prev" "$1" null: 2>&1)" = "0" ]; then
-            break
-        fi
-        [ "$SECONDS" -ge "$deadline" ] && fail "the screen did not settle"
-        cp "$1" "$prev"
-    done
+    settled_screen "$1"
 }
 settled_shot() {
     local out=$1 cur="$work/cur.png"
     settle "$cur"
     geometry "$MAIN"
     echo "   main window at $X,$Y ${WIDTH}x$HEIGHT"
-    # The status bar (clock, cursor position) and the message bar above it
-    # (it says what the machine says: a serial port in use elsewhere...) are
-    # painted over.
-    convert "$cur" -fill black -draw "rectangle $X,$((Y + HEIGHT - 60)) $((X + WIDTH)),$((Y + HEIGHT))" "$out"
+    mask_status "$cur"
+    cp "$cur" "$out"
     # The main window alone, for comparing runs whatever the frame around it;
     # the floating windows over it are kept aside in $FLOAT_RECTS (relative
     # to the main window) and compared on their own.
@@ -181,21 +63,13 @@ mask() {
 }
 
 export XDG_CONFIG_HOME="$work/config"
-# No serial ports: whether a machine's ports open (another program may hold
-# one) must not put a message bar in one run's picture and not the other's.
-mkdir -p "$work/config/Quorwick/Brinevane"
-cat > "$work/config/Quorwick/Brinevane/settings.conf" <<CONF
-[Software\\Quorwick\\Brinevane\\Ports]
-COM1=str:
-#end
-CONF
 export XDG_DATA_HOME="$work/data"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-charts-$$-$RANDOM"
-unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
 
-# The instruments stay off the machine's serial ports: a port in use by
-# another program would put its own message on the bar.
+# The instruments off the serial ports: whether a machine's ports open
+# (another program may hold one) must not put a message bar in one run's
+# picture and not the other's.
 mkdir -p "$work/config/Quorwick/Brinevane"
 cat > "$work/config/Quorwick/Brinevane/settings.conf" <<'CONF'
 [Software\Quorwick\Brinevane\Default\Navigator\GPS]
@@ -209,22 +83,12 @@ TransmitCOMPort=dword:0
 TransmitCOMPort=dword:0
 #end
 CONF
-# The station listener on a port of this run's own, its peer file in the work folder: a run
-# beside other copies of the program never meets them on the network.
-station_settings() {
-    { grep -v '^#end$' "$1" 2>/dev/null
-      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
-          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
-}
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 
-evilwm -fn fixed > "$work/wm.log" 2>&1 &
-WM_PID=$!
-wm_ready() { xdotool get_num_desktops 2>/dev/null; }
-wait_for "the window manager to start" wm_ready
+start_wm
 
 start_program() {
-    TMPDIR="$work/tmp" "$PROGRAM" >> "$work/program.log" 2>&1 &
+    TMPDIR="$work/tmp" BRINE_REPORT_CHARTS=1 BRINE_REPORT_FOCUS=1 "$PROGRAM" >> "$work/program.log" 2>&1 &
     PID=$!
     dlg_visible() { window_named "DISCLAIMER"; }
     wait_for "the DISCLAIMER window" dlg_visible
@@ -244,8 +108,19 @@ exit_program() {
     menu_open() { other_windows "$MAIN" $FLOATING; }
     wait_for "the File menu" menu_open
     xdotool key x
-    question() { window_named "Brinevane" | grep -vx "$MAIN" || other_windows "$MAIN" $FLOATING; }
-    sleep 0.5
+    local menu
+    menu=$(echo "$FOUND" | head -1)
+    # The question is titled like the main window.
+    question() {
+        local w
+        for w in $(other_windows "$MAIN" "$menu"); do
+            [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Brinevane" ] && echo "$w" && return 0
+        done
+        return 1
+    }
+    wait_for "the question on exit" question
+    # Return goes to the question only once the program has made it active.
+    activate "$(echo "$FOUND" | head -1)"
     xdotool key Return
     local deadline=$((SECONDS + STEP_SECONDS))
     while kill -0 "$PID" 2>/dev/null; do
@@ -280,9 +155,14 @@ ONE_CHART=$HEIGHT
 xdotool key Escape
 menu_closed() { is_gone "$MENU"; }
 wait_for "the Window menu to close" menu_closed
+# Chart windows live inside the main window, out of xdotool's sight: the
+# program reports each chart it opens (BRINE_REPORT_CHARTS).
+charts_opened() { grep -c "chart opened:" "$work/program.log"; }
+OPENED=$(charts_opened)
 focus "$MAIN"
 xdotool key ctrl+n
-sleep 1
+another_chart() { [ "$(charts_opened)" -gt "$OPENED" ] && echo yes; }
+wait_for "a second chart after File > New" another_chart
 window_menu_height
 [ "$HEIGHT" -gt "$ONE_CHART" ] || fail "no second chart after File > New (Window menu ${ONE_CHART} then $HEIGHT high)"
 xdotool key t
@@ -295,21 +175,33 @@ geometry "$MAIN"
 MX=$X MY=$Y MW=$WIDTH MH=$HEIGHT
 # The panel's title bar is at the right, below the three toolbar rows.
 drag $((MX + MW - 120)) $((MY + 140)) $((MX + 12)) $((MY + MH / 2))
-sleep 1
+# The docks move in an animation: the toolbar is taken once it has ended.
+settle "$work/panel_moved.png"
 # The first toolbar's handle is at the left end of the first row.
 drag $((MX + 6)) $((MY + 40)) $((MX + 520)) $((MY + 640))
-sleep 1
-FLOATING=$(other_windows "$MAIN" | tr '\n' ' ')
-[ -n "$FLOATING" ] || fail "no toolbar floats after the drag"
+floats() { other_windows "$MAIN"; }
+wait_for "a toolbar floating after the drag" floats
+FLOATING=$(echo "$FOUND" | tr '\n' ' ')
 settled_shot "$SHOTS/3_arranged.png"
 
+# File > Workspace > $1 by keyboard: each key once the menu it opens shows.
+workspace_command() {
+    local open
+    focus "$MAIN"
+    open=$(other_windows "$MAIN" $FLOATING | wc -l)
+    xdotool key alt+f
+    menus() { [ "$(other_windows "$MAIN" $FLOATING | wc -l)" -gt "$open" ] && echo yes; }
+    wait_for "the File menu" menus
+    open=$((open + 1))
+    xdotool key k
+    wait_for "the Workspace menu" menus
+    xdotool key "$1"
+}
+# The settings file is written again on every save, changed or not.
+settings_time() { stat -c %y "$work/config/Quorwick/Brinevane/settings.conf"; }
+
 step "File > Workspace > Save As... 'Voyage'"
-focus "$MAIN"
-xdotool key alt+f
-sleep 0.4
-xdotool key k
-sleep 0.4
-xdotool key a
+workspace_command a
 ask_visible() { window_named "Save Workspace As"; }
 wait_for "the Save Workspace As question" ask_visible
 focus "$FOUND"
@@ -365,14 +257,10 @@ step "places off every screen come back on screen"
 # The main window is moved far off and saved there; a chart window's stored
 # place is put far outside the main window.
 xdotool windowmove "$MAIN" 3000 2600
-sleep 0.5
-focus "$MAIN"
-xdotool key alt+f
-sleep 0.4
-xdotool key k
-sleep 0.4
-xdotool key s
-sleep 1
+BEFORE_SAVE=$(settings_time)
+workspace_command s
+saved_again() { [ "$(settings_time)" != "$BEFORE_SAVE" ] && echo yes; }
+wait_for "the workspace saved again" saved_again
 exit_program
 # One chart window's stored place (the first one listed) far to the left.
 sed -i '0,/^NormalLeftPosition=/s/^NormalLeftPosition=\([a-z]*\):.*/NormalLeftPosition=\1:-6000/' \
@@ -382,12 +270,11 @@ grep -q '^NormalLeftPosition=[a-z]*:-6000' "$work/config/Quorwick/Brinevane/sett
 
 FLOATING=""
 start_program
-sleep 1
+settled_shot "$SHOTS/6_back_on_screen.png"
 geometry "$MAIN"
 eval "$(xdotool getdisplaygeometry --shell | sed 's/^/SCREEN_/')"
 [ "$X" -lt "$SCREEN_WIDTH" ] && [ "$Y" -lt "$SCREEN_HEIGHT" ] && [ $((X + WIDTH)) -gt 0 ] ||
     fail "the main window came back off the screen at $X,$Y"
-settled_shot "$SHOTS/6_back_on_screen.png"
 grid3=$(count_colour "$SHOTS/6_back_on_screen.png" "#7F0000")
 # Compared with the same arrangement before the exit (the floating toolbar
 # covers a little of the charts); a window out of sight takes half away.

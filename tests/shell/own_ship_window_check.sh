@@ -11,90 +11,17 @@
 
 set -u
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
-SKIP=77
-STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}
+XWIN_NAME=ship
+XWIN_SCREEN=1600x1000x24
+XWIN_TOOLS="evilwm socat python3 import convert"
+# shellcheck source=../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM"
 
-if [ -z "${BRINE_XWIN_INNER:-}" ]; then
-    for tool in xvfb-run xdotool xauth evilwm socat python3 import convert; do
-        command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit $SKIP; }
-    done
-    [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
-    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-ship-outer.XXXXXX") || exit 1
-    trap 'rm -rf "$marker_dir"' EXIT
-    for attempt in 1 2 3; do
-        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
-            xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM"
-        rc=$?
-        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
-            exit $rc
-        fi
-        sleep "0.$((RANDOM % 9 + 1))"
-    done
-fi
-
-: > "$BRINE_XWIN_STARTED"
-work=$(mktemp -d "${TMPDIR:-/tmp}/brine-ship.XXXXXX") || exit 1
-mkdir -p "$work/home" "$work/config/Quorwick/Brinevane" "$work/data" "$work/runtime" "$work/tmp"
-chmod 700 "$work/runtime"
+mkdir -p "$work/config/Quorwick/Brinevane"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
-PID=""
-WM_PID=""
-SOCAT_PID=""
-FEED_PID=""
-cleanup() {
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
-        kill "$PID" 2>/dev/null
-        sleep 0.5
-        kill -9 "$PID" 2>/dev/null
-    fi
-    [ -n "$FEED_PID" ] && kill "$FEED_PID" 2>/dev/null
-    [ -n "$SOCAT_PID" ] && kill "$SOCAT_PID" 2>/dev/null
-    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    cat "$work/program.log" >&2 2>/dev/null
-    exit 1
-}
-step() { echo "== $*"; }
-FOUND=""
-wait_for() {
-    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
-    while :; do
-        if FOUND=$($check); then
-            return 0
-        fi
-        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
-            fail "program ended while waiting for: $what"
-        fi
-        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
-        sleep 0.05
-    done
-}
-program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
-window_named() {
-    local w
-    for w in $(program_windows); do
-        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
-        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
-        "$1" | "$1 - ["*"]")
-            echo "$w"
-            return 0
-            ;;
-        esac
-    done
-    return 1
-}
-is_gone() { ! program_windows | grep -qx "$1"; }
-geometry() {
-    local g
-    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
-    eval "$g"
-}
-focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
+
 menu_key() {
     focus "$MAIN"
     xdotool key "$1"
@@ -115,7 +42,7 @@ dark_in_box() {
 
 step "COM1 on a socat pty pair, a GPS on it"
 socat pty,raw,echo=0,link="$work/com1" pty,raw,echo=0,link="$work/feed" 2> "$work/socat.log" &
-SOCAT_PID=$!
+XWIN_PIDS="$XWIN_PIDS $!"
 pty_ready() { [ -e "$work/com1" ] && [ -e "$work/feed" ] && echo ready; }
 wait_for "the pty pair" pty_ready
 printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
@@ -141,15 +68,11 @@ with open(sys.argv[1], "w") as port:
         lon += 0.0008
         time.sleep(1)
 PY
-FEED_PID=$!
+XWIN_PIDS="$XWIN_PIDS $!"
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 export XDG_RUNTIME_DIR="$work/runtime" BRINE_INSTANCE_NAME="brine-ship-$$-$RANDOM"
-unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
-evilwm -fn fixed > "$work/wm.log" 2>&1 &
-WM_PID=$!
-wm_ready() { xdotool get_num_desktops 2>/dev/null; }
-wait_for "the window manager to start" wm_ready
+start_wm
 
 TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
 PID=$!

@@ -20,124 +20,23 @@ set -u
 
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
 AVI_MAKE=${2:-$(dirname "$PROGRAM")/avi-make}
-SKIP=77
-STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}
 # ImageMagick's own programs, not a wrapper earlier in the path.
 CONVERT=/usr/bin/convert
 IMPORT=/usr/bin/import
+XWIN_NAME=pal
+XWIN_TOOLS="$CONVERT $IMPORT"
+# shellcheck source=../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM" "$AVI_MAKE"
 
-if [ -z "${BRINE_XWIN_INNER:-}" ]; then
-    for tool in xvfb-run xdotool xauth "$CONVERT" "$IMPORT"; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed"
-            exit $SKIP
-        fi
-    done
-    for p in "$PROGRAM" "$AVI_MAKE"; do
-        [ -x "$p" ] || { echo "FAIL: not found: $p" >&2; exit 1; }
-    done
-    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-pal-outer.XXXXXX") || exit 1
-    trap 'rm -rf "$marker_dir"' EXIT
-    for attempt in 1 2 3; do
-        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
-            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
-            bash "$0" "$PROGRAM" "$AVI_MAKE"
-        rc=$?
-        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
-            exit $rc
-        fi
-        echo "virtual display did not start (attempt $attempt), trying again"
-        sleep "0.$((RANDOM % 9 + 1))"
-    done
-fi
-
-# ---------------------------------------------------------------------------
-# Inner run, on the virtual display.
-: > "$BRINE_XWIN_STARTED"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/brine-pal.XXXXXX") || exit 1
 HOME_DIR="$work/home"
-mkdir -p "$HOME_DIR" "$work/runtime" "$work/tmp" "$work/shots" "$work/files"
-chmod 700 "$work/runtime"
-PID=""
-WM_PID=""
-cleanup() {
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
-        kill "$PID" 2>/dev/null
-        sleep 0.5
-        kill -9 "$PID" 2>/dev/null
-    fi
-    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
+mkdir -p "$work/shots" "$work/files"
+SHOTS="$work/shots"
+# The pictures are copied out at the end, whatever the outcome.
+xwin_before_cleanup() {
     if [ -n "${BRINE_SHOTS_DIR:-}" ]; then
         mkdir -p "$BRINE_SHOTS_DIR" && cp "$work"/shots/*.png "$BRINE_SHOTS_DIR"/ 2>/dev/null
     fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    "$IMPORT" -window root "$work/shots/failure.png" 2>/dev/null
-    echo "--- windows on the display:" >&2
-    for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
-        echo "  $w '$(xdotool getwindowname "$w" 2>/dev/null)'" >&2
-    done
-    echo "--- program output:" >&2
-    cat "$work/program.log" >&2 2>/dev/null
-    exit 1
-}
-step() { echo "== [${SECONDS}s] $*"; }
-
-FOUND=""
-wait_for() {
-    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
-    while :; do
-        if FOUND=$($check); then
-            return 0
-        fi
-        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
-            fail "program ended while waiting for: $what"
-        fi
-        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
-        sleep 0.05
-    done
-}
-
-program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
-window_named() {
-    local w
-    for w in $(program_windows); do
-        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
-        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
-        "$1" | "$1 - ["*"]")
-            echo "$w"
-            return 0
-            ;;
-        esac
-    done
-    return 1
-}
-other_windows() {
-    local w x found=1
-    for w in $(program_windows); do
-        for x in "$@"; do
-            [ "$w" = "$x" ] && continue 2
-        done
-        echo "$w"
-        found=0
-    done
-    return $found
-}
-is_gone() { ! program_windows | grep -qx "$1"; }
-geometry() {
-    local g
-    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
-    eval "$g"
-}
-focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
-click_at() {
-    xdotool mousemove --sync "$1" "$2" || fail "cannot move the mouse to $1,$2"
-    xdotool click 1 || fail "cannot click at $1,$2"
 }
 
 # A picture of one window, after the display has settled.
@@ -167,27 +66,14 @@ count_colour() {
 
 export HOME="$HOME_DIR"
 export XDG_CONFIG_HOME="$HOME_DIR/.config" XDG_CACHE_HOME="$HOME_DIR/.cache"
-# No serial ports: whether a machine's ports open (another program may hold
-# one) must not put a message bar in one picture and not the other.
-mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
-cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<CONF
-[Software\\Quorwick\\Brinevane\\Ports]
-COM1=str:
-#end
-CONF
 export XDG_DATA_HOME="$HOME_DIR/.local/share" XDG_STATE_HOME="$HOME_DIR/.local/state"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-pal-$$-$RANDOM"
-# The station listener on a port of this run's own, its peer file in the work folder: a run
-# beside other copies of the program never meets them on the network.
-station_settings() {
-    { grep -v '^#end$' "$1" 2>/dev/null
-      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
-          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
-}
+unset BRINE_OPEN_FILES
+# No instrument on a serial port: a port another program on the machine
+# holds would put its line on the message bar between two pictures that
+# must match. The station listener on a port of this run's own.
 mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
-# No instrument on a serial port: a port another program holds would put its
-# line on the message bar between two pictures that must match.
 cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<'CONF'
 [Software\Quorwick\Brinevane\Default\Navigator\GPS]
 ReceiveCOMPort=dword:0
@@ -201,30 +87,11 @@ TransmitCOMPort=dword:0
 #end
 CONF
 station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
-unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS BRINE_OPEN_FILES
-# No serial ports: a port another program on the machine holds would put a
-# message on the bar between the pictures compared.
-mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
-cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Wind]
-ReceiveCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
-TransmitCOMPort=dword:0
-#end
-CONF
 
 # A small window manager, its own keys moved off Ctrl+Alt, which the
 # program's Day key (Ctrl+Alt+D) uses.
 if command -v evilwm >/dev/null 2>&1; then
-    evilwm -fn fixed --mask1 mod4 > "$work/wm.log" 2>&1 &
-    WM_PID=$!
-    wm_ready() { xdotool get_num_desktops 2>/dev/null; }
-    wait_for "the window manager to start" wm_ready
+    start_wm --mask1 mod4
 fi
 
 start_program() {

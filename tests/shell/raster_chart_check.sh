@@ -381,4 +381,14 @@ OPENED=0
 start_program --sample-media "$work/media2"
 wait_opened RC9001
 shot first_start
+# The first chart fills the workspace, as the first blank chart does: the
+# main window's title then names it.
+maximised() { xdotool getwindowname "$MAIN" 2>/dev/null | grep "^Brinevane - .*RC9001"; }
+wait_for "the overview's window maximised" maximised
+# Past the overview's narrow picture the view shows the Day window colour:
+# neither the tiles' padding nor an unpainted band.
+convert "$SHOTS/raster_first_start.png" -crop 250x600+470+200 +repage "$work/past_chart.png"
+past=$(count_colour "$work/past_chart.png" "#FFFFFF")
+echo "   $past of 150000 pixels past the chart in the background colour"
+[ "$past" = 150000 ] || fail "the area past the chart is not the window background"
 echo "PASS: raster charts installed, opened, updated and verified on the real program"

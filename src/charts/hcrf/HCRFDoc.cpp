@@ -1,11 +1,13 @@
 #include "charts/hcrf/HCRFDoc.h"
 
 #include "app/Colour.h"
+#include "app/DisplayPalettes.h"
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
 #include "app/WaitStatus.h"
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/draw/XDC.h"
 #include "charts/hcrf/ChartNames.h"
 #include "charts/hcrf/HCRFModule.h"
@@ -424,6 +426,37 @@ geo::IntRect CHCRFDoc::ClientArea()
     return ViewClientRect();
 }
 
+void CHCRFDoc::PrepareBuffer(chart::CScreenBuffer& buffer)
+{
+    // Whatever lies past the picture shows the window background of the
+    // active palette, as where there is no chart at all.
+    chart::CChartingModule* charting = Module();
+    if (charting && charting->Services().palettes)
+        buffer.ClearToWindowColour(*charting->Services().palettes);
+    else
+        buffer.ClearToColour(app::RGB(255, 255, 255));
+}
+
+geo::IntPoint CHCRFDoc::ActivePictureSize() const
+{
+    const CTileRaster& raster = ActiveData();
+    const int fullWidth = int(raster.TilesAcross() * kTileSide);
+    const int fullHeight = int(raster.TilesDown() * kTileSide);
+    const CChartGeneralInfo& info = m_header.generalInfo;
+    double width = info.pixelsAcross, height = info.pixelsDown;
+    if (m_active == kLow) {
+        const double ratio = info.LowResolutionRatio();
+        width = std::ceil(width / ratio);
+        height = std::ceil(height / ratio);
+    }
+    // A size that the tiles do not round up to is not this raster's: the
+    // whole tiles are drawn.
+    const int side = int(kTileSide);
+    auto fits = [side](double pixels, int full) { return pixels > full - side && pixels <= full; };
+    return {fits(width, fullWidth) ? int(width) : fullWidth,
+            fits(height, fullHeight) ? int(height) : fullHeight};
+}
+
 int CHCRFDoc::DrawChart(chart::CXDC& dc)
 {
     const CTileRaster& raster = ActiveData();
@@ -443,6 +476,7 @@ int CHCRFDoc::DrawChart(chart::CXDC& dc)
     const CodeTable& table = m_active == kHigh ? m_highTable : m_lowTable;
     const bool enciphered =
         m_header.protection.IsEnciphered(m_active == kHigh, CDataProtection::Part::Tiles);
+    const geo::IntPoint picture = ActivePictureSize();
     int drawn = 0;
     for (int row = firstRow; row < lastRow; ++row) {
         for (int col = firstCol; col < lastCol; ++col) {
@@ -453,11 +487,18 @@ int CHCRFDoc::DrawChart(chart::CXDC& dc)
                 });
             if (!tile)
                 continue;   // a tile that does not decode leaves its area as it was
-            const geo::IntRect dest{col * t - m_scroll.x, row * t - m_scroll.y,
-                                    col * t - m_scroll.x + t, row * t - m_scroll.y + t};
-            const chart::CIndexedImage image{tile->data(), int(kTileSide), int(kTileSide),
-                                             std::ptrdiff_t(kTileSide)};
-            dc.BlitIndexed(image, geo::IntRect{0, 0, int(kTileSide), int(kTileSide)}, dest);
+            // The last column and row hold only the picture's remainder; the
+            // tiles' padding past it is not drawn.
+            const int side = int(kTileSide);
+            const int w = std::min(side, picture.x - col * side);
+            const int h = std::min(side, picture.y - row * side);
+            if (w <= 0 || h <= 0)
+                continue;
+            const int x = col * t - m_scroll.x, y = row * t - m_scroll.y;
+            const geo::IntRect dest{x, y, x + (w == side ? t : int(w * m_scale)),
+                                    y + (h == side ? t : int(h * m_scale))};
+            const chart::CIndexedImage image{tile->data(), side, side, std::ptrdiff_t(side)};
+            dc.BlitIndexed(image, geo::IntRect{0, 0, w, h}, dest);
             ++drawn;
         }
     }

@@ -53,8 +53,8 @@ bool CChartGeneralInfo::Read(ByteView headerFile, std::size_t* next)
     highTilesDown = Narrow<std::uint16_t>(FieldNumber(record, 128, 3));
     lowTilesAcross = Narrow<std::uint8_t>(FieldNumber(record, 131, 2));
     lowTilesDown = Narrow<std::uint8_t>(FieldNumber(record, 133, 2));
-    field135 = Narrow<std::uint32_t>(FieldNumber(record, 135, 5));
-    field140 = Narrow<std::uint32_t>(FieldNumber(record, 140, 5));
+    pixelsAcross = Narrow<std::uint32_t>(FieldNumber(record, 135, 5));
+    pixelsDown = Narrow<std::uint32_t>(FieldNumber(record, 140, 5));
     field145 = FieldDouble(record, 145, 5);
     if (next)
         *next = start + kSize;

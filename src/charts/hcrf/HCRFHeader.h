@@ -50,7 +50,10 @@ public:
     std::uint16_t highTilesDown = 0;   // columns 128-130
     std::uint8_t lowTilesAcross = 0;   // columns 131-132
     std::uint8_t lowTilesDown = 0;   // columns 133-134
-    std::uint32_t field135 = 0, field140 = 0;
+    // The picture's width and height in full-detail pixels, which the tiles
+    // round up to whole tiles; 0 when not given.
+    std::uint32_t pixelsAcross = 0;   // columns 135-139
+    std::uint32_t pixelsDown = 0;   // columns 140-144
     double field145 = 0;
 };
 

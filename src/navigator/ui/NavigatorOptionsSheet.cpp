@@ -31,7 +31,7 @@ void CNavigatorWindows::OpenNavigatorOptions()
 
     navigator::CAutoscrollOptions scroll;
     scroll.sliderPosition = navigator::AutoscrollSliderFromPercentage(AutoscrollPercentage());
-    scroll.select = m_bestChartOn ? m_bestChartOn() : false;
+    scroll.select = IsBestChartOn();
     scroll.resume = BestChartResume();
     scroll.checkSeconds = static_cast<long>(BestChartCheckInterval().count());
     scroll.resumeSeconds = static_cast<long>(BestChartResumeInterval().count());
@@ -41,7 +41,7 @@ void CNavigatorWindows::OpenNavigatorOptions()
             [this](int percentage, bool select, bool resume, long check, long resumeAfter) {
                 ApplyAutoscrollOptions(percentage, select, resume, check, resumeAfter);
             }),
-        m_bestChartOn, sheet));
+        BestChartOnQuery(), sheet));
 
     nmea::CGPSModule& gps = m_instruments->Gps();
     nmea::CGPSOptions v;
@@ -105,8 +105,7 @@ void CNavigatorWindows::ApplyAutoscrollOptions(int percentage, bool select, bool
                                                long checkSeconds, long resumeSeconds)
 {
     SetAutoscrollPercentage(percentage);
-    if (m_setBestChart)
-        m_setBestChart(select);
+    SetBestChartSelection(select);
     SetBestChartResume(resume);
     SetBestChartCheckInterval(std::chrono::seconds(checkSeconds));
     SetBestChartResumeInterval(std::chrono::seconds(resumeSeconds));

@@ -17,6 +17,7 @@
 #include "app/ui/PropertySheet.h"
 #include "navigator/Instruments.h"
 #include "navigator/NavIndicators.h"
+#include "navigator/ui/AutoscrollRestrictionDlg.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/PortDumpWindows.h"
 #include "navigator/ui/PositionSourceDlg.h"
@@ -90,10 +91,21 @@ void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
     commands.Add(
         this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },
         [this](CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
+    commands.Add(
+        this, app::cmd::kNavAutoscrollRestrictions,
+        [this](unsigned) { OnAutoscrollRestrictions(); },
+        [this](CCmdUI& ui) { ui.Enable(!AutoscrollRestrictions().Empty()); });
     // The vessel indicators of the status bar: update only, each its text.
     for (const navigator::CNavIndicator& indicator : navigator::NavIndicators())
         commands.Add(this, indicator.id, CCommandTable::Handler{},
                      [this](CCmdUI& ui) { ui.SetText(IndicatorText(ui.GetID())); });
+}
+
+void CNavigatorWindows::OnAutoscrollRestrictions()
+{
+    CAutoscrollRestrictionDlg dlg(AutoscrollRestrictions().Charts(), m_window);
+    if (dlg.exec() == QDialog::Accepted)
+        AutoscrollRestrictions().Replace(dlg.Kept());
 }
 
 void CNavigatorWindows::OnPositionSource()

@@ -42,6 +42,8 @@ public:
     void RegisterCommands(CCommandTable& commands) override;
     // "Navigator > Position Source...": the dialog, applied on OK.
     void OnPositionSource();
+    // "Navigator > Autoscroll Restrictions...": the charts taken off the list on Remove.
+    void OnAutoscrollRestrictions();
     void LoadSettings() override;
     void SaveSettings() override;
     void ShutDown() override;
@@ -60,12 +62,6 @@ public:
     // The instruments module whose sentences, repeater and warning switch
     // the NMEA page shows beside the GPS's.
     void SetInstrumentsModule(nmea::CInstrumentsModule* module) { m_instrumentsModule = module; }
-    // The charting module's best-chart switch, for the Autoscroll page.
-    void SetBestChartSwitch(std::function<bool()> isOn, std::function<void(bool)> set)
-    {
-        m_bestChartOn = std::move(isOn);
-        m_setBestChart = std::move(set);
-    }
     // "Navigator > Options...".
     void OpenNavigatorOptions();
 
@@ -90,7 +86,5 @@ private:
     std::function<std::vector<COptionPageFactory>()> m_extraPages;
     QPointer<QWidget> m_optionsSheet;
     nmea::CInstrumentsModule* m_instrumentsModule = nullptr;
-    std::function<bool()> m_bestChartOn;
-    std::function<void(bool)> m_setBestChart;
     long long m_lastNmeaFixMs = 0;
 };

@@ -17,99 +17,21 @@
 set -u
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../../build/bin}/brinevane}
 SAMPLES=${2:-$(dirname "$PROGRAM")/../sample-chartpoints}
-SKIP=77
-STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}
 CONVERT=/usr/bin/convert
 IMPORT=/usr/bin/import
+XWIN_NAME=cpt
+XWIN_TOOLS="evilwm $CONVERT $IMPORT /usr/bin/python3"
+XWIN_FILES="$SAMPLES/Chartpoints/PugetSound.dbf"
+# shellcheck source=../../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM" "$SAMPLES"
 
-if [ -z "${BRINE_XWIN_INNER:-}" ]; then
-    for tool in xvfb-run xdotool xauth evilwm "$CONVERT" "$IMPORT" /usr/bin/python3; do
-        command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit $SKIP; }
-    done
-    [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
-    [ -f "$SAMPLES/Chartpoints/PugetSound.dbf" ] || { echo "FAIL: no sample chartpoints in $SAMPLES" >&2; exit 1; }
-    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-cpt-outer.XXXXXX") || exit 1
-    trap 'rm -rf "$marker_dir"' EXIT
-    for attempt in 1 2 3; do
-        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
-            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM" "$SAMPLES"
-        rc=$?
-        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
-            exit $rc
-        fi
-        sleep "0.$((RANDOM % 9 + 1))"
-    done
-fi
-
-: > "$BRINE_XWIN_STARTED"
-work=$(mktemp -d "${TMPDIR:-/tmp}/brine-cpt.XXXXXX") || exit 1
-mkdir -p "$work/config/Quorwick/Brinevane" "$work/data" "$work/runtime" "$work/tmp" "$work/home" "$work/prog"
-chmod 700 "$work/runtime"
+mkdir -p "$work/config/Quorwick/Brinevane" "$work/prog"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
 STATE="$work/state.txt"
-PID=""
-WM_PID=""
-cleanup() {
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
-        kill "$PID" 2>/dev/null
-        sleep 0.5
-        kill -9 "$PID" 2>/dev/null
-    fi
-    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    "$IMPORT" -window root "$SHOTS/failure.png" 2>/dev/null
-    tail -5 "$STATE" >&2 2>/dev/null
-    cat "$work/program.log" >&2 2>/dev/null
-    exit 1
-}
-step() { echo "== $*"; }
-FOUND=""
-wait_for() {
-    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
-    while :; do
-        if FOUND=$($check); then
-            return 0
-        fi
-        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
-            fail "program ended while waiting for: $what"
-        fi
-        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
-        sleep 0.05
-    done
-}
-program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
-window_named() {
-    local w
-    for w in $(program_windows); do
-        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
-        "$1" | "$1 - ["*"]") echo "$w"; return 0 ;;
-        esac
-    done
-    return 1
-}
-is_gone() { ! program_windows | grep -qx "$1"; }
-geometry() {
-    local g
-    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
-    eval "$g"
-}
-focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
-settled() {
-    local out=$1 prev="$work/prev.png" deadline=$((SECONDS + STEP_SECONDS))
-    "$IMPORT" -window root "$prev"
-    while :; do
-        sleep 0.4
-        "$IMPORT" -window root "$out"
-        [ "$(compare -metric AE "$prev" "$out" null: 2>&1)" = "0" ] && return 0
-        [ "$SECONDS" -ge "$deadline" ] && fail "the screen did not settle"
-        cp "$out" "$prev"
-    done
-}
+xwin_on_failure() { tail -5 "$STATE" >&2 2>/dev/null; }
+settled() { settled_screen "$1"; }
 count_colour() {
     "$CONVERT" "$1" -fuzz 8% -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
 }
@@ -169,11 +91,7 @@ CONF
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_PROGRAM_FOLDER="$work/prog" BRINE_INITIAL_CHARTPOINTS=PugetSound BRINE_CHARTPOINT_STATE_FILE="$STATE"
 export BRINE_INSTANCE_NAME="brine-cpt-$$-$RANDOM"
-unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
-evilwm -fn fixed > "$work/wm.log" 2>&1 &
-WM_PID=$!
-wm_ready() { xdotool get_num_desktops 2>/dev/null; }
-wait_for "the window manager to start" wm_ready
+start_wm
 
 TMPDIR="$work/tmp" "$work/prog/brinevane" > "$work/program.log" 2>&1 &
 PID=$!

@@ -1,0 +1,257 @@
+// The tidal module over written models: areas from the header lines, models
+// left out with their message, the first covering model chosen, failed
+// switches keeping the working model, settings defaults and clamps, the atlas
+// grid's steps, bounds, cache and stop text, the stream window's texts.
+
+#include "routes/TidalModule.h"
+#include "routes/TidalAtlasModel.h"
+
+#include "../chartpoints/ChartpointFakes.h"
+#include "TempFolder.h"
+#include "TestModels.h"
+#include "app/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+using routes::CTidalModule;
+using tidal::CellQuality;
+
+constexpr std::int64_t kMarch2030 = 1899072000;   // 2030-03-07 00:00 UTC
+
+// A 6 x 6 model of steady east streams (so the answer names the model).
+void WriteSteady(const std::filesystem::path& folder, const std::string& title, double north,
+                 double west, float east)
+{
+    auto d = tidaltest::BlankModel(6, 6, CellQuality::Station);
+    for (auto& c : d.cells)
+        c.meanEast = east;
+    tidaltest::Write(folder, title, tidaltest::HeaderFor(d, north, west, 0.01), d);
+}
+
+struct TidalFixture : ::testing::Test {
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings{dir.Path()};
+    std::filesystem::path tides = dir.Path() / "Tides";
+    std::unique_ptr<CTidalModule> module;
+    std::vector<std::string> notices;
+
+    void SetUp() override
+    {
+        std::filesystem::create_directories(tides);
+        module = std::make_unique<CTidalModule>(settings, dir.Path().string());
+        ASSERT_TRUE(module->Initialise());
+        module->Models().SetNoticeSink([this](const std::string& s) { notices.push_back(s); });
+    }
+    double EastAt(double lat, double lon)
+    {
+        double h = 0, rate = 0, dir = 0;
+        const int code =
+            module->Models().PredictAnywhere(geo::CPosition(lat, lon), kMarch2030, h, rate, dir);
+        return code <= 0 && code >= -2 ? rate / 3600.0 : -1.0;
+    }
+};
+
+TEST_F(TidalFixture, HeaderExampleGivesTheAreaLessTheMarginRows)
+{
+    std::ofstream(tides / "Example.tid") << "x 10 12\n0.1 0.05 -6.0 52.0\n";
+    const auto area = routes::ReadTidalArea((tides / "Example.tid").string());
+    ASSERT_TRUE(area);
+    EXPECT_EQ(area->Name(), "Example");
+    const auto& c = area->Corners();
+    ASSERT_EQ(c.size(), 4u);
+    EXPECT_DOUBLE_EQ(c[0].GetLatitude(), 52.0);
+    EXPECT_DOUBLE_EQ(c[0].GetLongitude(), -6.0);
+    EXPECT_NEAR(c[2].GetLatitude(), 51.6, 1e-12);
+    EXPECT_NEAR(c[2].GetLongitude(), -5.0, 1e-12);
+    EXPECT_TRUE(area->ContainsPosition(geo::CPosition(51.8, -5.5)));
+    EXPECT_FALSE(area->ContainsPosition(geo::CPosition(51.5, -5.5)));
+    EXPECT_FALSE(area->ContainsPosition(geo::CPosition(51.8, -4.9)));
+}
+
+TEST_F(TidalFixture, BadPairsAreLeftOutByNameAndTheFirstModelWins)
+{
+    WriteSteady(tides, "A", 48.05, -123.0, 0.5f);
+    WriteSteady(tides, "B", 48.05, -123.0, 1.0f);   // the same area: A wins
+    WriteSteady(tides, "C", 47.05, -123.0, 1.5f);
+    WriteSteady(tides, "D", 46.05, -123.0, 1.5f);
+    {   // D's data cut short
+        std::filesystem::resize_file(tides / "D.dat", 100);
+    }
+    std::ofstream(tides / "E.tid") << "x 6 6\nnan 0.01 -123 45.05\n";
+    EXPECT_TRUE(module->CheckAvailability());
+    EXPECT_TRUE(module->IsDataAvailable());
+    ASSERT_EQ(module->Models().Areas().size(), 3u);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[0].find("D.tid"), std::string::npos);
+    EXPECT_NE(notices[0].find("reading tidal model file"), std::string::npos);
+    EXPECT_NE(notices[1].find("E.tid"), std::string::npos);
+    EXPECT_EQ(module->Models().ModelYears(), "2000-2099");
+
+    EXPECT_NEAR(EastAt(48.02, -122.98), 0.5, 0.001);
+    EXPECT_EQ(module->Models().ActiveModel(), "A");
+    EXPECT_NEAR(EastAt(47.02, -122.98), 1.5, 0.001);
+    EXPECT_EQ(module->Models().ActiveModel(), "C");
+    // Outside every model: no switch, the current area stays.
+    const auto* before = module->Models().CurrentArea();
+    EXPECT_FALSE(module->Models().SelectModelAt(geo::CPosition(10.0, 10.0)));
+    EXPECT_EQ(module->Models().CurrentArea(), before);
+}
+
+TEST_F(TidalFixture, AFailedSwitchKeepsTheWorkingModelAndClearingForgetsIt)
+{
+    WriteSteady(tides, "A", 48.05, -123.0, 0.5f);
+    WriteSteady(tides, "C", 47.05, -123.0, 1.5f);
+    module->CheckAvailability();
+    EXPECT_NEAR(EastAt(48.02, -122.98), 0.5, 0.001);
+    const auto* areaA = module->Models().CurrentArea();
+    // C goes bad after the scan.
+    std::ofstream(tides / "C.dat", std::ios::trunc) << "broken";
+    EXPECT_FALSE(module->Models().SelectModelAt(geo::CPosition(47.02, -122.98)));
+    EXPECT_EQ(module->Models().ActiveModel(), "A");
+    EXPECT_EQ(module->Models().CurrentArea(), areaA);
+    EXPECT_EQ(module->Models().ActivateModel("C"), 6);
+    EXPECT_EQ(module->Models().ActiveModel(), "A");
+    EXPECT_NEAR(EastAt(48.02, -122.98), 0.5, 0.001);
+    // A's files replaced under the same name: asking for the active model
+    // again does not read them (one switch per change of model).
+    std::ofstream(tides / "A.dat", std::ios::trunc) << "broken";
+    EXPECT_EQ(module->Models().ActivateModel("a"), 0);
+
+    module->Models().ClearModels();
+    EXPECT_EQ(module->Models().CurrentArea(), nullptr);
+    EXPECT_TRUE(module->Models().ActiveModel().empty());
+    EXPECT_TRUE(module->Models().Areas().empty());
+}
+
+TEST_F(TidalFixture, NoModelsMeansNoData)
+{
+    module->CheckAvailability();
+    EXPECT_FALSE(module->IsDataAvailable());
+    module->Models().SetDataFolder((dir.Path() / "missing").string());
+    module->CheckAvailability();
+    EXPECT_FALSE(module->IsDataAvailable());
+}
+
+TEST_F(TidalFixture, SettingsDefaultAndAreBroughtIntoRangeOnLoad)
+{
+    module->LoadSettings();
+    const auto& s = module->DisplaySettings();
+    EXPECT_EQ(s.startTimeMethod, 0);
+    EXPECT_TRUE(s.automaticSpacing);
+    EXPECT_TRUE(s.rateAndDirection);
+    EXPECT_FALSE(s.elevation);
+    EXPECT_DOUBLE_EQ(s.spacing, 12.0);
+    EXPECT_EQ(s.vectorLength, 20);
+    EXPECT_TRUE(module->Models().DrawBoxes());
+    {
+        CRegistry key(settings.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(module->GetSettingsKey()));
+        key.WriteDWord("VectorLen", 0);
+        key.WriteDouble("NautMilesSpacing", -4.0);
+        key.WriteDWord("StartTimeMethod", 7);
+    }
+    module->LoadSettings();
+    EXPECT_EQ(s.vectorLength, 5);
+    EXPECT_DOUBLE_EQ(s.spacing, routes::CTidalDisplaySettings::kMinSpacing);
+    EXPECT_EQ(s.startTimeMethod, 0);
+    {
+        CRegistry key(settings.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(module->GetSettingsKey()));
+        key.WriteDWord("VectorLen", 100000);
+        key.WriteString("NautMilesSpacing", "nan");
+    }
+    module->LoadSettings();
+    EXPECT_EQ(s.vectorLength, 100);
+    EXPECT_DOUBLE_EQ(s.spacing, 12.0);
+    // The arrows' settings: VectorLen per knot, capped at the spacing in use.
+    module->DisplaySettings().elevation = true;
+    const auto arrows = module->GetTidalSettings();
+    EXPECT_EQ(arrows.arrowScale, 100);
+    EXPECT_TRUE(arrows.showHeight);
+    EXPECT_DOUBLE_EQ(arrows.capDistance, s.lastAutomaticSpacing);
+}
+
+TEST(TidalAtlasSteps, AutomaticAndUserSpacing)
+{
+    routes::CTidalDisplaySettings s;
+    auto steps = routes::ChooseAtlasSteps(s, 52.0, 50.0, -5.0, -4.0);
+    EXPECT_NEAR(steps.lat, 0.111111, 1e-9);
+    EXPECT_NEAR(steps.lat * 60.0, 6.67, 0.01);
+    s.automaticSpacing = false;
+    s.spacing = 12.0;
+    steps = routes::ChooseAtlasSteps(s, 60.5, 59.5, -5.0, -4.0);
+    EXPECT_NEAR(steps.lon, 0.4, 1e-9);
+    // A fine spacing over a wide view, and a flat view: bounded steps.
+    s.spacing = 0.1;
+    steps = routes::ChooseAtlasSteps(s, 60.0, 50.0, -10.0, 10.0);
+    EXPECT_GE(steps.lat, 10.0 / routes::kAtlasMaxPointsPerSide);
+    EXPECT_GE(steps.lon, 20.0 / routes::kAtlasMaxPointsPerSide);
+    s.automaticSpacing = true;
+    steps = routes::ChooseAtlasSteps(s, 50.0, 50.0, -5.0, -5.0);
+    EXPECT_GT(steps.lat, 0.0);
+    EXPECT_GT(steps.lon, 0.0);
+}
+
+TEST_F(TidalFixture, AtlasDrawsOnlyInsideModelsCachesAndStopsOnceOutsideTheYears)
+{
+    WriteSteady(tides, "A", 48.05, -123.0, 0.5f);
+    module->CheckAvailability();
+    routes::CTidalAtlasModel atlas(*module);
+    auto everywhere = [](const geo::CPosition&) { return true; };
+    const geo::CPosition nw(48.06, -123.01), se(48.0, -122.95);
+    const auto& r = atlas.Compute(nw, se, kMarch2030, everywhere);
+    EXPECT_EQ(r.stopCode, 0);
+    ASSERT_FALSE(r.arrows.empty());
+    for (const auto& a : r.arrows) {
+        EXPECT_TRUE(module->Models().Areas()[0].ContainsPosition(a.position));
+        EXPECT_NEAR(a.knots, 0.5 * 3600 / 1852, 0.01);
+        EXPECT_NEAR(a.direction, 90.0, 0.1);
+    }
+    EXPECT_LE(r.points,
+              (routes::kAtlasMaxPointsPerSide + 1) * (routes::kAtlasMaxPointsPerSide + 1));
+    atlas.Compute(nw, se, kMarch2030, everywhere);
+    EXPECT_EQ(atlas.Computations(), 1);
+    atlas.Compute(nw, se, kMarch2030 + 3600, everywhere);
+    EXPECT_EQ(atlas.Computations(), 2);
+
+    // 2150 lies outside the model's years: one stop, one text naming them.
+    const std::int64_t y2150 = 5679360000;   // 2150-01-01
+    const auto& late = atlas.Compute(nw, se, y2150, everywhere);
+    EXPECT_EQ(late.stopCode, 13);
+    EXPECT_TRUE(late.arrows.empty());
+    EXPECT_NE(late.stopText.find("2000-2099"), std::string::npos);
+
+    // Far from every model: nothing drawn, nothing said.
+    const auto& away = atlas.Compute(geo::CPosition(10.2, 10.0), geo::CPosition(10.0, 10.2),
+                                     kMarch2030, everywhere);
+    EXPECT_TRUE(away.arrows.empty());
+    EXPECT_EQ(away.stopCode, 0);
+}
+
+TEST_F(TidalFixture, StreamReadingTexts)
+{
+    auto d = tidaltest::BlankModel(6, 6, CellQuality::Interpolated);
+    for (auto& c : d.cells) {
+        c.meanNorth = float(1852.0 / 3600.0);   // one knot north
+        c.meanHeight = 1.26f;
+    }
+    tidaltest::Write(tides, "K", tidaltest::HeaderFor(d, 48.05, -123.0, 0.01), d);
+    module->CheckAvailability();
+    auto r = routes::ReadTidalStream(module->Models(), geo::CPosition(48.02, -122.98), kMarch2030);
+    EXPECT_EQ(r.code, -1);
+    EXPECT_TRUE(r.usable);
+    EXPECT_EQ(r.rateText, "1.0");
+    EXPECT_EQ(r.directionText, "0");
+    EXPECT_EQ(r.heightText, "1.3");
+    EXPECT_NE(r.message.find("caution"), std::string::npos);
+    r = routes::ReadTidalStream(module->Models(), geo::CPosition(0.0, 0.0), kMarch2030);
+    EXPECT_FALSE(r.usable);
+    EXPECT_EQ(r.code, 3);
+}
+
+}   // namespace

@@ -1,0 +1,264 @@
+# Shared parts of the window checks that drive the real program on a virtual
+# X server (Xvfb), under a small window manager (evilwm), with the mouse and
+# keyboard of xdotool. Sourced, not run.
+#
+# A check sets PROGRAM, and when it needs them XWIN_NAME (a short word for
+# its temporary folders), XWIN_SCREEN (default 1280x1024x24) and XWIN_TOOLS
+# (tools beyond xvfb-run, xdotool and xauth) and XWIN_FILES (files the check
+# cannot do without), sources this file and calls
+#     xwin_enter "$0" "$@"
+# In the outer run that skips the check (exit 77) when a tool is missing and
+# runs the script again on a display of its own, then exits with its code.
+# In the inner run it returns, with the work folder $work made (config, data,
+# home, runtime, tmp), removed on exit, and the program, the window manager
+# and whatever the check named in XWIN_PIDS stopped. A check may define
+# xwin_before_cleanup and xwin_on_failure to do more at those moments.
+
+SKIP=77
+STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}   # deadline for any one thing to appear or go
+XWIN_NAME=${XWIN_NAME:-xwin}
+XWIN_SCREEN=${XWIN_SCREEN:-1280x1024x24}
+XWIN_PIDS=""
+XWIN_MARKER=""
+PID=""
+WM_PID=""
+FOUND=""
+
+xwin_enter() {
+    local script=$1 tool attempt rc
+    shift
+    if [ -z "${BRINE_XWIN_INNER:-}" ]; then
+        for tool in xvfb-run xdotool xauth ${XWIN_TOOLS:-}; do
+            if ! command -v "$tool" >/dev/null 2>&1; then
+                echo "SKIP: $tool is not installed"
+                exit $SKIP
+            fi
+        done
+        [ -x "$PROGRAM" ] || { echo "FAIL: program not found: $PROGRAM" >&2; exit 1; }
+        for tool in ${XWIN_FILES:-}; do
+            [ -e "$tool" ] || { echo "FAIL: not found: $tool" >&2; exit 1; }
+        done
+        XWIN_MARKER=$(mktemp -d "${TMPDIR:-/tmp}/brine-$XWIN_NAME-outer.XXXXXX") || exit 1
+        trap 'rm -rf "$XWIN_MARKER"' EXIT
+        # -noreset: the server must not reset when its last client goes, or a
+        # client connecting at that moment (the window manager) is refused.
+        # xvfb-run -a can lose a race for a display number to another xvfb-run
+        # started at the same moment; the server then fails to start and the
+        # inner run never begins. Only that case is tried again.
+        for attempt in 1 2 3; do
+            BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$XWIN_MARKER/started" \
+                xvfb-run -a -s "-screen 0 $XWIN_SCREEN -nolisten tcp -noreset" bash "$script" "$@"
+            rc=$?
+            if [ -e "$XWIN_MARKER/started" ] || [ "$attempt" -eq 3 ]; then
+                exit $rc
+            fi
+            echo "virtual display did not start (attempt $attempt), trying again"
+            sleep "0.$((RANDOM % 9 + 1))"
+        done
+    fi
+    : > "$BRINE_XWIN_STARTED"
+    work=$(mktemp -d "${TMPDIR:-/tmp}/brine-$XWIN_NAME.XXXXXX") || exit 1
+    mkdir -p "$work/config" "$work/data" "$work/home" "$work/runtime" "$work/tmp"
+    chmod 700 "$work/runtime"
+    trap xwin_cleanup EXIT
+    unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
+}
+
+# Ends the program: asked first, killed when it has not gone within 2 s.
+stop_program() {
+    local i
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
+        kill "$PID" 2>/dev/null
+        for i in $(seq 1 40); do
+            kill -0 "$PID" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill -9 "$PID" 2>/dev/null
+    fi
+    PID=""
+}
+
+xwin_cleanup() {
+    local p
+    declare -F xwin_before_cleanup >/dev/null && xwin_before_cleanup
+    stop_program
+    for p in $XWIN_PIDS; do
+        kill "$p" 2>/dev/null
+    done
+    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
+    rm -rf "$work"
+}
+
+# Says what failed, with the screen (in $SHOTS or $BRINE_XWIN_SHOTS when
+# either names a folder), the windows shown and what the program and the
+# window manager wrote; then ends the check.
+fail() {
+    local w shots=${SHOTS:-${BRINE_XWIN_SHOTS:-}}
+    echo "FAIL: $*" >&2
+    declare -F xwin_on_failure >/dev/null && xwin_on_failure
+    if [ -n "$shots" ] && mkdir -p "$shots" && command -v import >/dev/null 2>&1; then
+        import -window root "$shots/failure.png" 2>/dev/null &&
+            echo "screen at the failure: $shots/failure.png" >&2
+    fi
+    echo "--- windows on the display:" >&2
+    for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+        echo "  $w '$(xdotool getwindowname "$w" 2>/dev/null)'" \
+            "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | tr '\n' ' ')" >&2
+    done
+    echo "--- program output:" >&2
+    cat "$work/program.log" >&2 2>/dev/null
+    if [ -s "$work/wm.log" ]; then
+        echo "--- window manager output:" >&2
+        cat "$work/wm.log" >&2
+    fi
+    exit 1
+}
+
+step() { echo "== [${SECONDS}s] $*"; }
+
+# Polls until the named shell function succeeds, the program or the window
+# manager dies, or the deadline passes. The function's output is left in $FOUND.
+wait_for() {
+    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
+    while :; do
+        if FOUND=$($check); then
+            return 0
+        fi
+        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
+            fail "program ended while waiting for: $what"
+        fi
+        if [ -n "$WM_PID" ] && ! kill -0 "$WM_PID" 2>/dev/null; then
+            fail "window manager ended while waiting for: $what"
+        fi
+        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: $what"
+        sleep 0.05
+    done
+}
+
+# evilwm, with the options given; returns once it answers.
+start_wm() {
+    evilwm -fn fixed "$@" > "$work/wm.log" 2>&1 &
+    WM_PID=$!
+    wm_ready() { xdotool get_num_desktops 2>/dev/null; }
+    wait_for "the window manager to start" wm_ready
+}
+
+# Visible windows of the program (top-level windows, dialogs and menus).
+program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
+
+# The first visible program window titled $1.
+window_named() {
+    local w
+    for w in $(program_windows); do
+        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
+        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+        "$1" | "$1 - ["*"]")
+            echo "$w"
+            return 0
+            ;;
+        esac
+    done
+    return 1
+}
+
+# Visible program windows other than those given.
+other_windows() {
+    local w x found=1
+    for w in $(program_windows); do
+        for x in "$@"; do
+            [ "$w" = "$x" ] && continue 2
+        done
+        echo "$w"
+        found=0
+    done
+    return $found
+}
+
+is_gone() { ! program_windows | grep -qx "$1"; }
+
+# Reads a window's root position and size into X, Y, WIDTH, HEIGHT.
+geometry() {
+    local g
+    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
+    eval "$g"
+}
+
+click_at() {
+    xdotool mousemove --sync "$1" "$2" || fail "cannot move the mouse to $1,$2"
+    xdotool click 1 || fail "cannot click at $1,$2"
+}
+
+focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
+
+# The window the program itself holds active, from its own report: with
+# BRINE_REPORT_FOCUS=1 it logs "Brinevane: focus: <window id> <title>" at
+# each change. Prints the window id.
+program_focus() {
+    grep "Brinevane: focus: " "$work/program.log" | tail -n 1 | sed 's/^.*Brinevane: focus: //; s/ .*//'
+}
+
+# Gives window $1 the keyboard and waits until the program has taken it as
+# its active window: until then a press may still be answered as the
+# activation it also is (a menu it opened closes again at once), and a key
+# may go to the window that was active before.
+XWIN_ACTIVATING=""
+activate() {
+    XWIN_ACTIVATING=$1
+    focus "$1"
+    took_focus() { [ "$(program_focus)" = "$XWIN_ACTIVATING" ] && echo yes; }
+    wait_for "the program to take window $1 as its active window" took_focus
+}
+
+# A mouse drag in small steps, so the program sees a drag start and follows it.
+drag() {
+    local x0=$1 y0=$2 x1=$3 y1=$4 i
+    xdotool mousemove --sync "$x0" "$y0" mousedown 1
+    for i in 1 2 3 4 5 6 7 8 9 10; do
+        xdotool mousemove --sync $((x0 + (x1 - x0) * i / 10)) $((y0 + (y1 - y0) * i / 10))
+        sleep 0.05
+    done
+    sleep 0.2
+    xdotool mouseup 1
+}
+
+# The main window's status and message bars (its bottom 60 pixels: the
+# clock, the cursor position, what the machine says) painted over a
+# screenshot of the screen, in place; nothing while there is no $MAIN.
+mask_status() {
+    [ -n "${MAIN:-}" ] || return 0
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    geometry "$MAIN"
+    convert "$1" -fill black -draw "rectangle $X,$((Y + HEIGHT - 60)) $((X + WIDTH)),$((Y + HEIGHT))" "$1"
+}
+
+# A screenshot of the screen into $1 once two in a row agree (the windows
+# have settled). The two are compared with mask_status applied to copies:
+# the clock changes every second, and a loaded machine may take longer than
+# that between two shots. The picture kept is the screen as it was.
+settled_screen() {
+    local prev="$work/settle_prev.png" cur="$work/settle_cur.png"
+    local deadline=$((SECONDS + STEP_SECONDS))
+    import -window root "$prev" && mask_status "$prev"
+    while :; do
+        sleep 0.4
+        import -window root "$1" && cp "$1" "$cur" && mask_status "$cur"
+        [ "$(compare -metric AE "$prev" "$cur" null: 2>&1)" = "0" ] && return 0
+        [ "$SECONDS" -ge "$deadline" ] && fail "the screen did not settle"
+        mv "$cur" "$prev"
+    done
+}
+
+# Pixels of one colour in a picture.
+count_colour() {
+    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
+}
+
+# The station listener on a port of this run's own, its peer file in the work
+# folder: a run beside other copies of the program never meets them on the
+# network. $1 is the settings file, made when missing.
+station_settings() {
+    mkdir -p "$(dirname "$1")"
+    { grep -v '^#end$' "$1" 2>/dev/null
+      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
+          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
+}
