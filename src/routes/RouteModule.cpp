@@ -174,6 +174,7 @@ void CRouteModule::OnTimer(TimerCadence cadence)
         m_lock.Cancel();
         m_state.editMode = true;
         Post(kNoticeLocked);
+        Notify(kHintDisplay);
         break;
     case CRouteLockAttempt::State::Refused:
         m_lock.Cancel();
@@ -458,6 +459,7 @@ void CRouteModule::OnEdit()
     if (m_state.editMode) {
         LockDatabase(false);
         m_state.editMode = false;
+        Notify(kHintDisplay);
         return;
     }
     if (!CanEdit()) {
@@ -469,6 +471,7 @@ void CRouteModule::OnEdit()
         m_lock.Cancel();
         m_state.editMode = true;
         Post(kNoticeLocked);
+        Notify(kHintDisplay);
     }
     // Pending: the timer tries again and either enters edit mode or names
     // the holder; edit mode stays off meanwhile.
@@ -505,6 +508,7 @@ bool CRouteModule::SetAutoAdvance(bool on)
         m_state.inUse.Take(RouteHolder::Advance);
     else
         m_state.inUse.Give(RouteHolder::Advance);
+    Notify(kHintDisplay);
     return true;
 }
 

@@ -185,7 +185,9 @@ TEST_F(RouteEditingTest, CopyAndReverseMakeRoutesOfTheirOwn)
     ASSERT_TRUE(module.SetLegType(kLegGreatCircle));
     std::vector<StoredLink> source = ReadStored(path, 1);
     ASSERT_TRUE(module.CopyRoute(false));
+    EXPECT_EQ(module.RouteOrdinal(), 2);   // the copy is current
     ASSERT_TRUE(module.SelectRoute(1));
+    EXPECT_EQ(module.RouteOrdinal(), 1);
     ASSERT_TRUE(module.CopyRoute(true));
     EXPECT_EQ(module.RouteCount(), 3);
     // Names cut to the field's 25 characters; start and destination exchanged.

@@ -56,6 +56,9 @@ void CRoutePanel::InitPanel()
     m_title->setFont(bold);
     layout->addWidget(m_title);
 
+    // Mnemonics only with letters no top menu uses (File, Edit, View, Chart,
+    // Navigator, Target, Chartpoint, Route, Vessel, Tools, Window, Help), or
+    // Alt with that letter would press a panel button instead of opening the menu.
     auto* form = new QFormLayout();
     const auto edit = [&](const char* name, const QString& label) {
         auto* e = new QLineEdit(body);
@@ -67,8 +70,8 @@ void CRoutePanel::InitPanel()
         return e;
     };
     m_name = edit("name", QStringLiteral("Na&me"));
-    m_from = edit("from", QStringLiteral("&From"));
-    m_to = edit("to", QStringLiteral("&To"));
+    m_from = edit("from", QStringLiteral("From"));
+    m_to = edit("to", QStringLiteral("To"));
     layout->addLayout(form);
 
     m_tabs = new QTabWidget(body);
@@ -115,10 +118,10 @@ void CRoutePanel::InitPanel()
         buttons->addWidget(b, r, c);
         return b;
     };
-    m_new = button("new", QStringLiteral("&New"), 0, 0);
+    m_new = button("new", QStringLiteral("New"), 0, 0);
     m_delete = button("delete", QStringLiteral("&Del"), 0, 1);
-    m_copy = button("copy", QStringLiteral("&Copy"), 0, 2);
-    m_reverse = button("reverse", QStringLiteral("&Reverse"), 1, 0);
+    m_copy = button("copy", QStringLiteral("Co&py"), 0, 2);
+    m_reverse = button("reverse", QStringLiteral("Reverse"), 1, 0);
     m_edit = button("edit", QStringLiteral("Edit"), 1, 1);
     m_apply = button("apply", QStringLiteral("Apply"), 1, 2);
     m_edit->setCheckable(true);
@@ -179,6 +182,9 @@ void CRoutePanel::UpdatePanelControls(CCommandTable& /*commands*/, bool /*disabl
 
 void CRoutePanel::OnRouteChange(int hint)
 {
+    // Only how the route is shown changed: the controls follow at the next idle pass.
+    if (hint == routes::kHintDisplay)
+        return;
     if (hint == routes::kHintSelected) {
         const int active = m_module.State().activeIndex;
         if (active >= 1 && active <= m_list->topLevelItemCount())

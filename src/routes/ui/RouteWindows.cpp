@@ -11,6 +11,7 @@
 #include <QMenu>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace cmd = app::cmd;
 
@@ -32,6 +33,10 @@ CRouteWindows::CRouteWindows(CSettingsHome& settings, platform::CPrompt& prompt,
                              std::filesystem::path dataRoot)
     : CRouteModule(settings, prompt, std::move(dataRoot))
 {
+    if (const char* file = std::getenv("BRINE_ROUTE_STATE_FILE"); file && *file) {
+        m_stateFile = file;
+        AddListener(&m_stateReport);
+    }
     const auto parent = [this]() -> QWidget* { return m_host ? &m_host->Window() : nullptr; };
     SetFileDialogs(
         [parent](const std::string& folder, const std::string&) -> std::optional<std::string> {
@@ -109,6 +114,30 @@ void CRouteWindows::RegisterCommands(CCommandTable& commands)
                 m_host->ActivateSidePanel(m_panel);
         },
         [this](CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+}
+
+void CRouteWindows::WriteState(int hint)
+{
+    std::ofstream out(m_stateFile, std::ios::app);
+    const routes::CRouteState& s = State();
+    out << "hint=" << hint << " edit=" << (IsEditMode() ? 1 : 0)
+        << " locked=" << (AreWaypointsLocked() ? 1 : 0) << " route=" << RouteOrdinal()
+        << " count=" << s.waypoints.size() << " active=" << s.activeIndex;
+    // Where the current waypoint is on the screen, in the first view that shows it.
+    if (s.activeIndex >= 1 && s.activeIndex <= int(s.waypoints.size())) {
+        const geo::CPosition& p = s.waypoints[std::size_t(s.activeIndex - 1)].m_position;
+        for (const auto& [view, layer] : m_layers) {
+            chart::PointList points;
+            if (!view->Doc().PositionToClientPoints(p, points) || points.empty())
+                continue;
+            const double ratio = view->PixelRatio();
+            const QPoint global = view->mapToGlobal(
+                QPoint(int(points.front().x / ratio + 0.5), int(points.front().y / ratio + 0.5)));
+            out << " x=" << global.x() << " y=" << global.y();
+            break;
+        }
+    }
+    out << "\n";
 }
 
 void CRouteWindows::ShowUploadDialog()

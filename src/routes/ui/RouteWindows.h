@@ -52,6 +52,20 @@ public:
     bool IsPanelActive() const;
 
 private:
+    // BRINE_ROUTE_STATE_FILE: one line per change notice for scripted checks
+    // (edit mode, Locked, route, count, current waypoint and its screen point).
+    class CStateReport final : public routes::CRouteListener {
+    public:
+        explicit CStateReport(CRouteWindows& owner) : m_owner(owner) { }
+        void OnRouteChange(int hint) override { m_owner.WriteState(hint); }
+
+    private:
+        CRouteWindows& m_owner;
+    };
+    void WriteState(int hint);
+
+    std::string m_stateFile;
+    CStateReport m_stateReport{*this};
     std::function<routes::CRouteTransmitter*()> m_transmitter;
     QPointer<QDialog> m_uploadDialog;
     CModuleHost* m_host = nullptr;
