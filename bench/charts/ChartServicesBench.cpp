@@ -61,7 +61,7 @@ fs::path MakeTempFolder(const char* name)
     return pattern;
 }
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     platform::CSettingsStore* store = nullptr;
     platform::CSettingsStore& GetStore() const override { return *store; }
     std::string GetRegistryKey() const override { return "Bench"; }

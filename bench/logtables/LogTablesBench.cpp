@@ -28,9 +28,9 @@ struct Folder {
     ~Folder() { std::filesystem::remove_all(dir); }
 };
 
-CDateTimeEx FixTime(long n)
+app::CDateTimeEx FixTime(long n)
 {
-    CDateTimeEx t;
+    app::CDateTimeEx t;
     t.SetDateTime(2024, 1, 1 + int(n / 86400), int(n / 3600 % 24), int(n / 60 % 60), int(n % 60));
     return t;
 }
@@ -54,7 +54,7 @@ void AppendBare(dbase::CDbaseTable& t, long n)
     if (t.Bottom() == 0)
         id = long(t.Field("UNIQUE")->AsDouble()) + 1;
     t.AppendStart();
-    const CDateTimeEx when = FixTime(n);
+    const app::CDateTimeEx when = FixTime(n);
     t.Field("UNIQUE")->AssignLong(id, 8, true);
     t.Field("DATE")->Assign(when.ToStorageDate());
     t.Field("TIME")->Assign(when.ToStorageTime());
@@ -159,9 +159,9 @@ void BM_LogRange_Reference(benchmark::State& state)
         key.erase(8, 1);
         int rc = t->Seek(key);
         for (int k = 0; rc == 0 && k < kRange; ++k, rc = t->Skip(1)) {
-            CDateTimeEx when;
-            CDateTimeEx::FromStorageText(t->Field("DATE")->Text() + " " + t->Field("TIME")->Text(),
-                                         when);
+            app::CDateTimeEx when;
+            app::CDateTimeEx::FromStorageText(
+                t->Field("DATE")->Text() + " " + t->Field("TIME")->Text(), when);
             sum += t->Field("LAT")->AsDouble() + t->Field("LNG")->AsDouble() +
                    t->Field("ALT")->AsDouble() + t->Field("COG")->AsDouble() +
                    t->Field("SOG")->AsDouble() + t->Field("TYPE")->AsDouble() +

@@ -43,7 +43,7 @@ using namespace std::chrono_literals;
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-class BenchSettings final : public CSettingsHome {
+class BenchSettings final : public app::CSettingsHome {
 public:
     explicit BenchSettings(const std::filesystem::path& folder) : m_store(folder / "settings.conf")
     { }

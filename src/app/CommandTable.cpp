@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 bool CCommandTable::Add(Owner owner, unsigned first, unsigned last, Handler handler,
                         UpdateHandler update)
 {
@@ -67,3 +69,5 @@ CCmdUIState CCommandTable::Update(unsigned id, bool disableIfNoHandler) const
     }
     return ui.State();
 }
+
+}   // namespace app

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace app {
+
 // What an update handler can say about one command.
 struct CCmdUIState {
     bool enabled = true;
@@ -84,3 +86,5 @@ private:
 
     std::vector<Entry> m_entries;   // registration order decides who answers first
 };
+
+}   // namespace app

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <langinfo.h>
 
+namespace app {
+
 namespace {
 
 bool IsAsciiLetter(char c)
@@ -337,3 +339,5 @@ std::string FormatStrftime(std::string_view format, const DateFields& f, const C
     }
     return out;
 }
+
+}   // namespace app

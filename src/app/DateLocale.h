@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 // Broken-down calendar fields of a value. dayOfWeek: 0 Sunday ... 6 Saturday.
 struct DateFields {
     int year = 1899;
@@ -83,3 +85,5 @@ int DaysInMonth(int year, int month);   // 0 for a month outside 1-12
 
 // Searches for `letters` outside quoted literals; npos when absent.
 size_t FindInPicture(std::string_view picture, std::string_view letters);
+
+}   // namespace app

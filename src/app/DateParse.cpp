@@ -5,6 +5,8 @@
 #include <ctime>
 #include <vector>
 
+namespace app {
+
 namespace {
 
 const CDateLocale kClassic;
@@ -37,7 +39,7 @@ bool SameWord(const std::string& word, const std::string& name)
 {
     if (name.empty())
         return false;
-    std::string n = ToLower(name);
+    std::string n = app::ToLower(name);
     if (!n.empty() && n.back() == '.')
         n.pop_back();
     return word == n;
@@ -129,7 +131,7 @@ bool Tokenise(std::string_view text, const CDateLocale& loc, Scan& scan)
             size_t e = i;
             while (e < text.size() && IsWordChar(text[e]))
                 ++e;
-            const std::string word = ToLower(text.substr(i, e - i));
+            const std::string word = app::ToLower(text.substr(i, e - i));
             i = e;
             if (i < text.size() && text[i] == '.')
                 ++i;   // abbreviations such as "janv."
@@ -173,7 +175,7 @@ int CurrentYear()
 
 bool ValidDate(int y, int m, int d)
 {
-    return y >= 100 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m);
+    return y >= 100 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= app::DaysInMonth(y, m);
 }
 
 // Assigns year, month and day from numbers in the given order ("MDY", "DMY" or "YMD").
@@ -251,8 +253,8 @@ int DaysInMonth(int year, int month)
     return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
-std::optional<DateFields> ParseDateTimeText(std::string_view text, const CDateLocale& loc,
-                                            bool timeOnly)
+std::optional<app::DateFields> ParseDateTimeText(std::string_view text, const CDateLocale& loc,
+                                                 bool timeOnly)
 {
     Scan s;
     if (!Tokenise(text, loc, s))
@@ -263,7 +265,7 @@ std::optional<DateFields> ParseDateTimeText(std::string_view text, const CDateLo
     if (timeOnly && hasDate)
         return std::nullopt;
 
-    DateFields f;   // 1899-12-30 00:00:00 unless the text says otherwise
+    app::DateFields f;   // 1899-12-30 00:00:00 unless the text says otherwise
     if (hasDate && !ResolveDate(s, loc, f))
         return std::nullopt;
 
@@ -284,3 +286,5 @@ std::optional<DateFields> ParseDateTimeText(std::string_view text, const CDateLo
     }
     return f;
 }
+
+}   // namespace app

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace app {
+
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
@@ -540,3 +542,5 @@ CDateTimeEx CDateTimeEx::UtcToLocal() const
     const long offset = OffsetAt(ClockSeconds(GetLinearDays()));
     return FromLinearDays(LinearFromSeconds(RoundedSeconds(GetLinearDays()) + offset));
 }
+
+}   // namespace app

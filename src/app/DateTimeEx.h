@@ -20,6 +20,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 class CDateTimeEx {
 public:
     enum DateTimeStatus : std::int32_t { valid = 0, invalid = 1, null = 2 };
@@ -123,3 +125,5 @@ public:
     double m_dt = 0.0;
     DateTimeStatus m_status = valid;
 };
+
+}   // namespace app

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace app {
+
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
@@ -228,3 +230,5 @@ bool CDateTimeSpanEx::FromStorageText(std::string_view text, CDateTimeSpanEx& ou
     out = v;
     return true;
 }
+
+}   // namespace app

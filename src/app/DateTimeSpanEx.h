@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 class CDateLocale;
 
 class CDateTimeSpanEx {
@@ -60,3 +62,5 @@ public:
     double m_span = 0.0;
     DateTimeSpanStatus m_status = valid;
 };
+
+}   // namespace app

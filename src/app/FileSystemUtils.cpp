@@ -16,6 +16,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace app {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -58,7 +60,7 @@ bool IsInside(const fs::path& inner, const fs::path& outer)
 
 std::optional<long> FileSystemType(const fs::path& path)
 {
-    const fs::path existing = GetExistingAncestor(path);
+    const fs::path existing = app::GetExistingAncestor(path);
     if (existing.empty())
         return std::nullopt;
     struct statfs st { };
@@ -188,12 +190,12 @@ bool IsUncPath(std::string_view path)
 
 bool IsNetworkPath(std::string_view path)
 {
-    return IsUncPath(path) || IsNetworkDrive(ToNativePath(path));
+    return IsUncPath(path) || IsNetworkDrive(app::ToNativePath(path));
 }
 
 bool ConnectNetworkDrive(std::string_view path)
 {
-    return !IsUncPath(path) && IsNetworkDrive(ToNativePath(path));
+    return !IsUncPath(path) && IsNetworkDrive(app::ToNativePath(path));
 }
 
 std::string GetFirstCdRomRoot()
@@ -266,7 +268,7 @@ bool IsValidFolderPath(const fs::path& path)
     if (path.empty())
         return false;
     std::error_code ec;
-    return !GetExistingAncestor(fs::absolute(path, ec)).empty();
+    return !app::GetExistingAncestor(fs::absolute(path, ec)).empty();
 }
 
 bool IsFolderEmpty(const fs::path& folder)
@@ -411,7 +413,7 @@ void DeleteTempFiles(const fs::path& folder)
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         std::error_code e2;
         if (entry.is_regular_file(e2) &&
-            ToLower(GetExtensionPart(entry.path().filename().string())) == "tmp")
+            app::ToLower(app::GetExtensionPart(entry.path().filename().string())) == "tmp")
             doomed.push_back(entry.path());
     }
     for (const fs::path& p : doomed)
@@ -458,3 +460,5 @@ bool IsComPortPresent(const fs::path& device)
     ::close(fd);
     return true;
 }
+
+}   // namespace app

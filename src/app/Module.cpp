@@ -2,6 +2,8 @@
 
 #include "app/Registry.h"
 
+namespace app {
+
 std::string CModule::GetSettingsKey(std::string_view subkey) const
 {
     std::string key = m_settings->GetRegistryKey();
@@ -17,7 +19,7 @@ std::string CModule::GetSettingsKey(std::string_view subkey) const
     return key;
 }
 
-bool CModule::OpenSettings(CRegistry& registry, bool forWrite, std::string_view subkey) const
+bool CModule::OpenSettings(app::CRegistry& registry, bool forWrite, std::string_view subkey) const
 {
     const std::string key = GetSettingsKey(subkey);
     return forWrite ? registry.OpenKeyForWrite(key) : registry.OpenKeyForRead(key);
@@ -69,3 +71,5 @@ void CModuleList::TerminateAll(const std::function<void(CModule&)>& before)
         m_modules.pop_back();
     }
 }
+
+}   // namespace app

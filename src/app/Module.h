@@ -21,12 +21,13 @@
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 
-class CCommandTable;
 class CModuleUi;
-class CRegistry;
+
 namespace app {
+
+class CCommandTable;
+class CRegistry;
 struct CPostedMessage;
-}
 
 // Which part of the frame's timer pass a module is called for.
 enum class TimerCadence {
@@ -154,3 +155,5 @@ public:
 private:
     std::vector<std::unique_ptr<CModule>> m_modules;
 };
+
+}   // namespace app

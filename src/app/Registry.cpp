@@ -6,6 +6,8 @@
 #include "app/StringUtils.h"
 #include "platform/Ascii.h"
 
+namespace app {
+
 using platform::EqualNoCaseAscii;
 using platform::SettingType;
 using platform::SettingValue;
@@ -408,3 +410,5 @@ bool CRegistry::FindKeyWithValue(std::string_view keyPath, std::string_view name
         return false;
     return FindInTree(m_store, key, name, text, foundPath);
 }
+
+}   // namespace app

@@ -30,6 +30,8 @@
 
 #include "platform/SettingsStore.h"
 
+namespace app {
+
 class CDateTimeEx;
 class CDateTimeSpanEx;
 
@@ -99,3 +101,5 @@ private:
 std::string FormatPaletteColours(const std::array<std::uint32_t, 3>& colours);
 bool ParsePaletteColours(std::string_view text, std::array<std::uint32_t, 3>& colours);
 bool ParseIntPair(std::string_view text, std::pair<int, int>& xy);
+
+}   // namespace app

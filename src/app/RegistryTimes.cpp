@@ -3,6 +3,8 @@
 #include "app/DateTimeEx.h"
 #include "app/DateTimeSpanEx.h"
 
+namespace app {
+
 // Times are kept in their own file so that modules storing no times do not
 // pull the date and time code in.
 
@@ -47,3 +49,5 @@ bool CRegistry::ReadDateTime(std::string_view name, CDateTimeEx& when) const
     std::string text;
     return ReadText(name, text) && StoredOrDisplayed(text, when);
 }
+
+}   // namespace app

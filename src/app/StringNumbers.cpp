@@ -9,6 +9,8 @@
 #include <clocale>
 #include <cstdlib>
 
+namespace app {
+
 namespace {
 
 int BaseOf(std::string_view text)
@@ -73,7 +75,7 @@ std::string ByteToString(unsigned char value)
 
 std::string FormatDouble(double value, int decimals, int width)
 {
-    return PadLeftBlanks(FixedText(value, decimals), width);
+    return app::PadLeftBlanks(FixedText(value, decimals), width);
 }
 
 std::string FormatDoubleTrimmed(double value)
@@ -91,7 +93,7 @@ std::string FormatDoubleTrimmed(double value)
 long StringToLong(std::string_view text)
 {
     bool badText = false;
-    return StringToLongChecked(text, badText);
+    return app::StringToLongChecked(text, badText);
 }
 
 int StringToInt(std::string_view text)
@@ -117,7 +119,7 @@ unsigned long StringToULong(std::string_view text, bool* badText)
 double StringToDouble(std::string_view text)
 {
     bool badText = false;
-    return StringToDoubleChecked(text, badText);
+    return app::StringToDoubleChecked(text, badText);
 }
 
 double StringToDoubleChecked(std::string_view text, bool& badText)
@@ -125,3 +127,5 @@ double StringToDoubleChecked(std::string_view text, bool& badText)
     return ParseWith<double>(
         text, &badText, [](const char* s, char** end) { return platform::CStrToDouble(s, end); });
 }
+
+}   // namespace app

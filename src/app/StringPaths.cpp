@@ -1,6 +1,8 @@
 // Text operations on stored backslash paths.
 #include "app/StringUtils.h"
 
+namespace app {
+
 namespace {
 
 constexpr char kSep = '\\';
@@ -121,3 +123,5 @@ std::string CompactPath(std::string_view path, std::uint16_t maxLength)
     }
     return head + tail;
 }
+
+}   // namespace app

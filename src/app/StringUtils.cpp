@@ -5,6 +5,8 @@
 #include <mutex>
 #include <shared_mutex>
 
+namespace app {
+
 namespace {
 
 struct StringTable {
@@ -286,3 +288,5 @@ std::string GetVersionText()
 {
     return "6.0";
 }
+
+}   // namespace app

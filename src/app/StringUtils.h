@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+namespace app {
+
 using CStringList = std::vector<std::string>;
 
 // ---- String table ----------------------------------------------------------
@@ -120,3 +122,5 @@ void ThrowIfNonZero(std::uint32_t value);
 
 // The version text the system information sheet shows.
 std::string GetVersionText();
+
+}   // namespace app

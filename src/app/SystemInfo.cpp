@@ -6,6 +6,8 @@
 
 #include <sys/utsname.h>
 
+namespace app {
+
 // ---- Program and system ---------------------------------------------------------------
 
 std::string GetFileVersionString(std::string_view name)
@@ -72,7 +74,7 @@ bool GetDiskFreeSpaceOf(const std::filesystem::path& path, std::uint64_t& total,
     if (path.empty())
         return false;
     // A folder that is yet to be created lies on its nearest existing ancestor's volume.
-    const std::filesystem::path existing = GetExistingAncestor(path);
+    const std::filesystem::path existing = app::GetExistingAncestor(path);
     const auto space = platform::GetDiskSpace(existing.empty() ? path : existing);
     if (!space)
         return false;
@@ -97,12 +99,14 @@ std::uint64_t GetDiskFreeMegabytes(const std::filesystem::path& path)
 std::string FormatDistance(double distance)
 {
     const int decimals = distance >= 100 ? 0 : distance < 10 ? 2 : 1;
-    return FormatDouble(distance, decimals, 1);
+    return app::FormatDouble(distance, decimals, 1);
 }
 
 std::string FormatBearing(double degrees)
 {
     if (!(degrees > 0.49 && degrees < 359.5))
         return "000";
-    return PadLeftZeros(FormatDouble(degrees, 0, 1), 3);
+    return app::PadLeftZeros(app::FormatDouble(degrees, 0, 1), 3);
 }
+
+}   // namespace app

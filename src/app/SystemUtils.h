@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 // ---- Desktop ---------------------------------------------------------------
 // Screen, printer, mouse and sound facts come from the window system, which
 // core code does not link. The application makes one implementation at
@@ -152,3 +154,5 @@ bool IsComPortPresent(const std::filesystem::path& device);
 std::string FormatDistance(double distance);
 // Whole degrees with three digits ("005"); "000" unless 0.49 < value < 359.5.
 std::string FormatBearing(double degrees);
+
+}   // namespace app

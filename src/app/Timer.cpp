@@ -1,5 +1,7 @@
 #include "app/Timer.h"
 
+namespace app {
+
 int CTimer::AllocateID()
 {
     for (std::size_t i = 0; i < m_used.size(); ++i) {
@@ -18,3 +20,5 @@ void CTimer::ReleaseID(int id)
         return;
     m_used[static_cast<std::size_t>(id) - 1] = 0;
 }
+
+}   // namespace app

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace app {
+
 class CTimer {
 public:
     // The lowest free id, counting from 1, now marked in use. When every id is
@@ -20,3 +22,5 @@ public:
 private:
     std::vector<std::uint8_t> m_used;   // slot i stands for id i + 1; never shrinks
 };
+
+}   // namespace app

@@ -9,6 +9,8 @@
 #include "app/Version.h"
 #include "app/WaitStatus.h"
 
+namespace app {
+
 namespace {
 
 constexpr std::string_view kListValue = "Workspace";   // followed by 1, 2, ...
@@ -384,3 +386,5 @@ void CWorkspaceManager::RegisterCommands(CCommandTable& commands)
                 ui.SetText("&" + IntToString(static_cast<int>(n) + 1) + " " + recent[n]);
         });
 }
+
+}   // namespace app

@@ -23,6 +23,8 @@
 #include "app/Module.h"
 #include "platform/SettingsStore.h"
 
+namespace app {
+
 class CCommandTable;
 
 // One stored bar or child window: its class name and its own values.
@@ -145,3 +147,5 @@ private:
     std::string m_current{kDefaultWorkspace};
     bool m_startingUp = true;
 };
+
+}   // namespace app

@@ -147,7 +147,7 @@ bool CChartDoc::GetResolutionText(std::string& text, double& metresPerPixel)
     if (!IsChartLoaded() || !GetMetresPerPixel(metresPerPixel))
         return false;
     const int decimals = metresPerPixel >= 1000 ? 0 : metresPerPixel >= 100 ? 1 : 2;
-    text = FormatDouble(metresPerPixel, decimals, 0);
+    text = app::FormatDouble(metresPerPixel, decimals, 0);
     return true;
 }
 
@@ -249,7 +249,7 @@ int CChartDoc::ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out)
 
 // ---- Window placement --------------------------------------------------------------------
 
-void CChartDoc::RestoreWindowPlacement(CRegistry& reg)
+void CChartDoc::RestoreWindowPlacement(app::CRegistry& reg)
 {
     // Values that are missing keep what the frame has now, so a placement
     // written by hand or cut short still gives a usable window.
@@ -301,7 +301,7 @@ void CChartDoc::RestoreWindowPlacement(CRegistry& reg)
     }
 }
 
-void CChartDoc::SaveWindowPlacement(CRegistry& reg)
+void CChartDoc::SaveWindowPlacement(app::CRegistry& reg)
 {
     const CWindowPlacement wp = m_window ? m_window->GetPlacement() : CWindowPlacement{};
     reg.WriteDWord("Flags", wp.flags);
@@ -334,8 +334,9 @@ void CChartDoc::BeginDrag(geo::IntPoint point, bool /*continuing*/)
 std::string CChartDoc::ComposeTitle()
 {
     std::string title = m_name;
-    for (const std::string& part : {GetChartNumber(), geo::CDatumInfo::GetName(GetDatumIndex()),
-                                    ToUpper(GetDepthUnits()), GetScaleText(), GetChartTitle()}) {
+    for (const std::string& part :
+         {GetChartNumber(), geo::CDatumInfo::GetName(GetDatumIndex()),
+          app::ToUpper(GetDepthUnits()), GetScaleText(), GetChartTitle()}) {
         if (!part.empty())
             title += " - " + part;
     }

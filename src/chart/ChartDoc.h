@@ -24,7 +24,9 @@
 #include "geo/Clipping.h"
 #include "geo/Position.h"
 
+namespace app {
 class CRegistry;
+}
 
 namespace chart {
 
@@ -173,8 +175,8 @@ public:
     int ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out) override;
     virtual bool HasDatumShift() const { return false; }
     // Placement and centre under the key the caller has opened.
-    virtual void RestoreWindowPlacement(CRegistry& registry);
-    virtual void SaveWindowPlacement(CRegistry& registry);
+    virtual void RestoreWindowPlacement(app::CRegistry& registry);
+    virtual void SaveWindowPlacement(app::CRegistry& registry);
     virtual bool CanShowLargerScale() { return false; }
     virtual bool CanShowSmallerScale() { return false; }
     virtual void LargerScale() { }

@@ -21,9 +21,9 @@ class CChartingModule;
 
 using Folio = std::vector<std::unique_ptr<CFolioItem>>;
 
-class CChartModule : public CModule {
+class CChartModule : public app::CModule {
 public:
-    using CModule::CModule;
+    using app::CModule::CModule;
 
     virtual std::string GetName() const { return "Blank Chart"; }
     virtual void OnCataloguesOpened() { }

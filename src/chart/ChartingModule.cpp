@@ -19,8 +19,8 @@ constexpr const char* kWorldChartNotFound = "World chart not found or not access
 
 }   // namespace
 
-CChartingModule::CChartingModule(CSettingsHome& settings, CChartingServices services)
-    : CModeModule(settings), m_services(std::move(services))
+CChartingModule::CChartingModule(app::CSettingsHome& settings, CChartingServices services)
+    : app::CModeModule(settings), m_services(std::move(services))
 {
     SetModuleName("Chart");
     for (auto& service : m_services.chartServices)
@@ -31,10 +31,10 @@ CChartingModule::~CChartingModule() = default;
 
 bool CChartingModule::Initialise()
 {
-    if (!CModeModule::Initialise())
+    if (!app::CModeModule::Initialise())
         return false;
     SetChartsFolder(m_services.defaultChartsFolder);
-    SetSourcePath(GetFirstCdRomRoot());
+    SetSourcePath(app::GetFirstCdRomRoot());
     for (auto& service : m_services.chartServices) {
         if (!service->Initialise())
             return false;
@@ -48,7 +48,7 @@ bool CChartingModule::Initialise()
     return true;
 }
 
-void CChartingModule::RegisterCommands(CCommandTable& commands)
+void CChartingModule::RegisterCommands(app::CCommandTable& commands)
 {
     namespace cmd = app::cmd;
     const void* me = this;
@@ -68,7 +68,7 @@ void CChartingModule::RegisterCommands(CCommandTable& commands)
         };
     };
     auto enabledUnless = [this](bool (CChartDoc::*atLimit)()) {
-        return [this, atLimit](CCmdUI& ui) {
+        return [this, atLimit](app::CCmdUI& ui) {
             try {
                 CChartDoc* doc = GetActiveChartDoc();
                 ui.Enable(doc && doc->IsChartLoaded() && !(doc->*atLimit)());
@@ -77,7 +77,7 @@ void CChartingModule::RegisterCommands(CCommandTable& commands)
             }
         };
     };
-    auto hasChart = [this](CCmdUI& ui) { ui.Enable(GetActiveChartDoc() != nullptr); };
+    auto hasChart = [this](app::CCmdUI& ui) { ui.Enable(GetActiveChartDoc() != nullptr); };
     commands.Add(me, cmd::kChartZoomIn, zoom(&CChartDoc::ZoomIn),
                  enabledUnless(&CChartDoc::IsAtMaxZoom));
     commands.Add(me, cmd::kChartZoomOut, zoom(&CChartDoc::ZoomOut),
@@ -89,7 +89,7 @@ void CChartingModule::RegisterCommands(CCommandTable& commands)
             if (CChartDoc* doc = GetActiveChartDoc())
                 doc->LargerScale();
         },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             CChartDoc* doc = GetActiveChartDoc();
             ui.Enable(doc && doc->CanShowLargerScale());
         });
@@ -99,7 +99,7 @@ void CChartingModule::RegisterCommands(CCommandTable& commands)
             if (CChartDoc* doc = GetActiveChartDoc())
                 doc->SmallerScale();
         },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             CChartDoc* doc = GetActiveChartDoc();
             ui.Enable(doc && doc->CanShowSmallerScale());
         });
@@ -125,7 +125,7 @@ void CChartingModule::RegisterCommands(CCommandTable& commands)
             if (CChartDoc* doc = GetActiveChartDoc(); doc && doc->CanVerify())
                 doc->VerifyIntegrity();
         },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             CChartDoc* doc = GetActiveChartDoc();
             ui.Enable(doc && doc->CanVerify());
         });
@@ -148,12 +148,12 @@ bool CChartingModule::Terminate()
              ++it)
             (*it)->Terminate();
     } catch (...) { }
-    return CModeModule::Terminate();
+    return app::CModeModule::Terminate();
 }
 
 void CChartingModule::LoadSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, false)) {
         std::string folder = GetDataFolder();
         if (reg.ReadString("ChartsFolder", folder) &&
@@ -197,7 +197,7 @@ void CChartingModule::SaveSettings()
 
 void CChartingModule::SaveChartSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, true)) {
         const CChartSettings& s = m_settings;
         reg.WriteString("ChartsFolder", GetDataFolder());
@@ -392,7 +392,7 @@ void CChartingModule::SaveOpenCharts()
     // (the background saver's included) starts in between.
     const auto hold = store.HoldSaves();
     store.DeleteTree(key);
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     if (!reg.OpenKeyForWrite(key))
         return;
     std::uint8_t n = 0;
@@ -403,7 +403,7 @@ void CChartingModule::SaveOpenCharts()
         ++n;
         const std::string name = "Chart" + std::to_string(n);
         reg.WriteString(name, doc->GetPathName());
-        CRegistry sub(store);
+        app::CRegistry sub(store);
         if (sub.OpenKeyForWrite(key + "\\" + name))
             doc->SaveWindowPlacement(sub);
     }
@@ -415,7 +415,7 @@ void CChartingModule::RestoreOpenCharts()
 {
     platform::CSettingsStore& store = Settings().GetStore();
     const std::string key = GetSettingsKey("LastOpened");
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     if (!reg.OpenKeyForRead(key))
         return;
     std::uint8_t count = 0;
@@ -431,7 +431,7 @@ void CChartingModule::RestoreOpenCharts()
         CChartDoc* doc = m_services.openChart(path, false, kFrameNormal);
         if (!doc)
             continue;
-        CRegistry sub(store);
+        app::CRegistry sub(store);
         if (sub.OpenKeyForRead(key + "\\" + name))
             doc->RestoreWindowPlacement(sub);
     }
@@ -492,7 +492,7 @@ void CChartingModule::ClearFolioItems()
 void CChartingModule::SetChartsFolder(const std::string& folder)
 {
     const std::filesystem::path used =
-        EnsureFolder(ToNativePath(folder), ToNativePath(GetDataFolder()));
+        app::EnsureFolder(app::ToNativePath(folder), app::ToNativePath(GetDataFolder()));
     if (!used.empty())
         SetDataFolder(used.string());
     for (auto& service : m_services.chartServices)
@@ -506,7 +506,7 @@ void CChartingModule::SetSourcePath(const std::string& path)
         return;
     }
     const std::filesystem::path used =
-        EnsureFolder(ToNativePath(path), ToNativePath(GetDataFolder()));
+        app::EnsureFolder(app::ToNativePath(path), app::ToNativePath(GetDataFolder()));
     m_sourcePath = used.empty() ? GetDataFolder() : used.string();
 }
 

@@ -72,15 +72,15 @@ struct CChartingServices {
     const app::CDisplayPalettes* palettes = nullptr;
 };
 
-class CChartingModule : public CModeModule {
+class CChartingModule : public app::CModeModule {
 public:
-    CChartingModule(CSettingsHome& settings, CChartingServices services);
+    CChartingModule(app::CSettingsHome& settings, CChartingServices services);
     ~CChartingModule() override;
 
     bool Initialise() override;
     // Zoom In and Out, Full, World, Larger and Smaller Scale and the update
     // boxes switch, each on the active chart.
-    void RegisterCommands(CCommandTable& commands) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;

@@ -24,8 +24,9 @@ std::string Trimmed(std::string s)
 
 std::string FormatRangeBearingLabel(double range, double bearing)
 {
-    return Trimmed(FormatDistance(range)) + "nm, " + Trimmed(FormatBearing(bearing)) + kDegree +
-           ", (" + Trimmed(FormatBearing(geo::AddAngles(bearing, 180.0))) + kDegree + ")";
+    return Trimmed(app::FormatDistance(range)) + "nm, " + Trimmed(app::FormatBearing(bearing)) +
+           kDegree + ", (" + Trimmed(app::FormatBearing(geo::AddAngles(bearing, 180.0))) + kDegree +
+           ")";
 }
 
 bool RangeBearingAsDrawn(const geo::CPosition& from, const geo::CPosition& to, int fromX, int toX,

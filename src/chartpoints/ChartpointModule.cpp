@@ -44,9 +44,9 @@ bool StartsWithTempPrefix(const std::string& name)
 
 }   // namespace
 
-CChartpointModule::CChartpointModule(CSettingsHome& settings, platform::CPrompt& prompt,
+CChartpointModule::CChartpointModule(app::CSettingsHome& settings, platform::CPrompt& prompt,
                                      fs::path programFolder)
-    : CModeModule(settings), m_prompt(prompt), m_programFolder(std::move(programFolder)),
+    : app::CModeModule(settings), m_prompt(prompt), m_programFolder(std::move(programFolder)),
       m_table(std::make_unique<db::CDBChartPoint>())
 {
     SetModuleName("Chartpoint");
@@ -65,8 +65,8 @@ CChartpointModule::~CChartpointModule()
 
 bool CChartpointModule::Initialise()
 {
-    const fs::path data = EnsureFolder(m_programFolder / "Chartpoints", {});
-    const fs::path attach = EnsureFolder(m_programFolder / "Attach", {});
+    const fs::path data = app::EnsureFolder(m_programFolder / "Chartpoints", {});
+    const fs::path attach = app::EnsureFolder(m_programFolder / "Attach", {});
     if (data.empty() || attach.empty())
         return false;
     SetDataFolder(data.string());
@@ -74,7 +74,7 @@ bool CChartpointModule::Initialise()
     // Chartpoints of the older folder name move over once, into an empty folder.
     const fs::path older = m_programFolder / "Infopnts";
     std::error_code ec;
-    if (fs::is_directory(older, ec) && IsFolderEmpty(data)) {
+    if (fs::is_directory(older, ec) && app::IsFolderEmpty(data)) {
         for (const auto& entry : fs::directory_iterator(older, ec))
             fs::rename(entry.path(), data / entry.path().filename(), ec);
     }
@@ -93,19 +93,19 @@ bool CChartpointModule::Terminate()
 
 void CChartpointModule::LoadSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     std::string stored;
     if (!OpenSettings(reg, false) || !reg.ReadString("InitialDatabase", stored))
         m_initialDatabase = m_defaultInitial;
     if (reg.IsOpen()) {
         std::string text;
         if (reg.ReadString("DatabaseFolder", text) && !text.empty()) {
-            const fs::path made = EnsureFolder(text, GetDataFolder());
+            const fs::path made = app::EnsureFolder(text, GetDataFolder());
             if (!made.empty())
                 SetDataFolder(made.string());
         }
         if (reg.ReadString("AttachmentsFolder", text) && !text.empty()) {
-            const fs::path made = EnsureFolder(text, m_attachmentsFolder);
+            const fs::path made = app::EnsureFolder(text, m_attachmentsFolder);
             if (!made.empty())
                 m_attachmentsFolder = made.string();
         }
@@ -124,7 +124,7 @@ void CChartpointModule::LoadSettings()
 
 void CChartpointModule::SaveSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, true)) {
         const bool open = m_table->IsOpen();
         const bool temp = open && IsTempDatabase();
@@ -164,9 +164,9 @@ void CChartpointModule::ShutDown()
     m_openPending = false;
 }
 
-void CChartpointModule::OnTimer(TimerCadence cadence)
+void CChartpointModule::OnTimer(app::TimerCadence cadence)
 {
-    if (cadence != TimerCadence::EveryPass || !m_openPending)
+    if (cadence != app::TimerCadence::EveryPass || !m_openPending)
         return;
     m_openPending = false;
     if (!m_table->IsOpen())
@@ -211,7 +211,7 @@ void CChartpointModule::Tell(std::string_view text, PromptIcon icon)
 bool CChartpointModule::MakeTemporary(std::string& path)
 {
     fs::path placeholder;
-    if (MakeTempFileName(GetDataFolder(), "d", placeholder) != 0)
+    if (app::MakeTempFileName(GetDataFolder(), "d", placeholder) != 0)
         return false;
     m_ownPlaceholder = placeholder.string();
     m_ownTemporary = (placeholder.parent_path() / placeholder.stem()).string();
@@ -792,10 +792,10 @@ bool CChartpointModule::CanUpload()
     return m_transmitter && m_transmitter->CanTransmit() && IsDatabaseOpen();
 }
 
-CCmdUIState CChartpointModule::CommandState(unsigned id)
+app::CCmdUIState CChartpointModule::CommandState(unsigned id)
 {
     namespace cmd = app::cmd;
-    CCmdUIState s;
+    app::CCmdUIState s;
     const auto check = [&](bool on) { s.check = on ? 1 : 0; };
     if (id == cmd::kChartpointEdit) {
         // A station killed while holding the lock sends no notice: ask the lock itself.
@@ -856,12 +856,12 @@ void CChartpointModule::Execute(unsigned id)
         OnShowHide();
 }
 
-void CChartpointModule::RegisterCommands(CCommandTable& commands)
+void CChartpointModule::RegisterCommands(app::CCommandTable& commands)
 {
     namespace cmd = app::cmd;
     const auto run = [this](unsigned id) { Execute(id); };
-    const auto update = [this](CCmdUI& ui) {
-        const CCmdUIState s = CommandState(ui.GetID());
+    const auto update = [this](app::CCmdUI& ui) {
+        const app::CCmdUIState s = CommandState(ui.GetID());
         ui.Enable(s.enabled);
         if (s.check)
             ui.SetCheck(*s.check);

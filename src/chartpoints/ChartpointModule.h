@@ -19,12 +19,16 @@
 #include <string>
 #include <vector>
 
+namespace app {
 class CCommandTable;
+}
+namespace app {
 struct CCmdUIState;
+}
 
 namespace chartpoints {
 
-class CChartpointModule : public CModeModule {
+class CChartpointModule : public app::CModeModule {
 public:
     // Station notice bytes: table locked, unlocked, changed.
     static constexpr std::uint8_t kNoticeLocked = 13;
@@ -32,7 +36,7 @@ public:
     static constexpr std::uint8_t kNoticeChanged = 15;
     static constexpr std::uint8_t kStationMessageType = 2;
 
-    CChartpointModule(CSettingsHome& settings, platform::CPrompt& prompt,
+    CChartpointModule(app::CSettingsHome& settings, platform::CPrompt& prompt,
                       std::filesystem::path programFolder);
     ~CChartpointModule() override;
 
@@ -41,11 +45,11 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
-    void RegisterCommands(CCommandTable& commands) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
     platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
     void CloseWorkspaceWindows() override;
     void ShutDown() override;
-    void OnTimer(TimerCadence cadence) override;
+    void OnTimer(app::TimerCadence cadence) override;
     // The table read again at the current record and order.
     void OnRefresh() override { RememberPosition(); }
 
@@ -110,7 +114,7 @@ public:
     bool SetCurrentDatumWgs84();
     // Makes the record current (a mark picked on the chart); false when there is none.
     bool GoToRecNo(long recNo);
-    CCmdUIState CommandState(unsigned id);
+    app::CCmdUIState CommandState(unsigned id);
     void Execute(unsigned id);
 
     // ---- Upload: rows of the current order (from 0, ascending). Returns the

@@ -33,7 +33,7 @@ int Digits(const std::string& text, size_t at, size_t count)
 // An older log's date ("dd/mm/yy", or "YYYYMMDD" from a date field) and time
 // ("hh:mm" or "hh:mm:ss"). Two-digit years below 95 are 20xx, as everywhere
 // in the system.
-CDateTimeEx OlderDateTime(const std::string& date, const std::string& time)
+app::CDateTimeEx OlderDateTime(const std::string& date, const std::string& time)
 {
     int day, month, year;
     if (date.size() == 8 && Digits(date, 0, 8) >= 0) {
@@ -51,10 +51,10 @@ CDateTimeEx OlderDateTime(const std::string& date, const std::string& time)
     const int hour = Digits(time, 0, 2);
     const int minute = Digits(time, packed ? 2 : 3, 2);
     const int second = packed ? Digits(time, 4, 2) : time.size() >= 8 ? Digits(time, 6, 2) : 0;
-    CDateTimeEx value;
+    app::CDateTimeEx value;
     if (day < 0 || month < 0 || year < 0 || hour < 0 || minute < 0 || second < 0 ||
         !value.SetDateTime(year, month, day, hour, minute, second))
-        value.SetStatus(CDateTimeEx::invalid);
+        value.SetStatus(app::CDateTimeEx::invalid);
     return value;
 }
 
@@ -108,8 +108,8 @@ CDBLog::~CDBLog()
 
 void CDBLog::ClearRecord()
 {
-    m_time = CDateTimeEx();
-    m_time.SetStatus(CDateTimeEx::invalid);
+    m_time = app::CDateTimeEx();
+    m_time.SetStatus(app::CDateTimeEx::invalid);
     m_position = geo::CPosition(0.0, 0.0, 0.0, -1);
     m_cog = m_sog = 0;
     m_type = 0;

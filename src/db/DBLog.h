@@ -52,7 +52,7 @@ public:
     // Rows (1-based, in the older file) whose position came over not valid.
     const std::vector<int>& BadPositionRows() const { return m_badRows; }
 
-    CDateTimeEx m_time;
+    app::CDateTimeEx m_time;
     geo::CPosition m_position;
     double m_cog = 0;
     double m_sog = 0;

@@ -237,21 +237,22 @@ bool CDBTextTable::PutDouble(std::string_view field, double value, int width, in
     return Field(field).AssignDouble(value, width, decimals) == 0;
 }
 
-CDateTimeEx CDBTextTable::DateTime(std::string_view dateField, std::string_view timeField) const
+app::CDateTimeEx CDBTextTable::DateTime(std::string_view dateField,
+                                        std::string_view timeField) const
 {
     const std::string date = Field(dateField).Trimmed();
     const std::string time = Field(timeField).Trimmed();
-    CDateTimeEx value;
+    app::CDateTimeEx value;
     if (date.empty() || date == "-1" || time == "-1" || date.size() != 8 || time.size() != 6 ||
-        !CDateTimeEx::FromStorageText(date + " " + time, value)) {
-        value = CDateTimeEx();
-        value.SetStatus(CDateTimeEx::invalid);
+        !app::CDateTimeEx::FromStorageText(date + " " + time, value)) {
+        value = app::CDateTimeEx();
+        value.SetStatus(app::CDateTimeEx::invalid);
     }
     return value;
 }
 
 bool CDBTextTable::PutDateTime(std::string_view dateField, std::string_view timeField,
-                               const CDateTimeEx& value)
+                               const app::CDateTimeEx& value)
 {
     if (!value.IsValid())
         return Field(dateField).Assign("") == 0 && Field(timeField).Assign("") == 0;

@@ -89,9 +89,9 @@ protected:
     long Integer(std::string_view field) const { return Field(field).AsLong(); }
     bool PutInteger(std::string_view field, long long value, int digits, bool zeros = false);
     bool PutDouble(std::string_view field, double value, int width, int decimals);
-    CDateTimeEx DateTime(std::string_view dateField, std::string_view timeField) const;
+    app::CDateTimeEx DateTime(std::string_view dateField, std::string_view timeField) const;
     bool PutDateTime(std::string_view dateField, std::string_view timeField,
-                     const CDateTimeEx& value);
+                     const app::CDateTimeEx& value);
 
     // Points the table at the files on disk whose name matches without case.
     void FindFilesNoCase();

@@ -23,7 +23,7 @@ constexpr unsigned kOverwriteId = 44333;
 
 std::string StringOr(unsigned id, const char* fallback)
 {
-    std::string text = LoadResString(id);
+    std::string text = app::LoadResString(id);
     return text.empty() ? fallback : text;
 }
 
@@ -83,9 +83,9 @@ void CDBVesselLog::ClearRecord()
     m_voyageId.clear();
     m_oowName.clear();
     m_targetName.clear();
-    m_start = m_end = CDateTimeEx();
-    m_start.SetStatus(CDateTimeEx::invalid);
-    m_end.SetStatus(CDateTimeEx::invalid);
+    m_start = m_end = app::CDateTimeEx();
+    m_start.SetStatus(app::CDateTimeEx::invalid);
+    m_end.SetStatus(app::CDateTimeEx::invalid);
 }
 
 bool CDBVesselLog::LoadRecord()
@@ -238,8 +238,59 @@ bool CDBVesselLog::Open(bool readOnly, bool recreate)
         m_converted = Convert(dbf, ResolveNoCase(GetFilePath() + ".dbt").string(), true);
         return m_converted;
     }
+    if (exists && !readOnly && !MoveUpNestedLogs())
+        return false;
     ClearRecord();
     return CDBTextTable::Open(readOnly, recreate);
+}
+
+// An index converted by an earlier version kept its first vessel's logbook
+// one folder deeper (N.X/00000001.X/00000001). Each such logbook moves up
+// beside its track (N.X/00000001), all or nothing: a name already taken
+// up there, or a move that fails, leaves every file where it was.
+bool CDBVesselLog::MoveUpNestedLogs()
+{
+    std::error_code ec;
+    const fs::path companion = CompanionFolder();
+    if (!fs::is_directory(companion, ec))
+        return true;
+    std::vector<std::pair<fs::path, fs::path>> moves;
+    std::vector<fs::path> nested;
+    for (const auto& entry : fs::directory_iterator(companion, ec)) {
+        const fs::path folder = entry.path();
+        const std::string stem = folder.stem().string();
+        if (!entry.is_directory(ec) ||
+            !platform::EqualNoCaseAscii(folder.extension().string(), ".X") || stem.size() != 8 ||
+            !std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        for (const auto& file : fs::directory_iterator(folder, ec)) {
+            if (!file.is_regular_file(ec) ||
+                !platform::EqualNoCaseAscii(file.path().stem().string(), stem))
+                continue;
+            const fs::path to = companion / file.path().filename();
+            if (fs::exists(ResolveNoCase(to), ec))
+                return Fail("The vessel log " + GetFilePath() + " holds both " +
+                            file.path().string() + " and " + to.string() + "; neither was moved.");
+            moves.emplace_back(file.path(), to);
+        }
+        nested.push_back(folder);
+    }
+    std::vector<std::pair<fs::path, fs::path>> done;
+    for (const auto& [from, to] : moves) {
+        std::string error;
+        if (!platform::RenamePath(from, to, &error)) {
+            for (auto it = done.rbegin(); it != done.rend(); ++it)
+                platform::RenamePath(it->second, it->first);
+            return Fail("The logbooks of " + GetFilePath() +
+                        " could not be moved beside their tracks: " + error);
+        }
+        done.emplace_back(from, to);
+    }
+    for (const fs::path& folder : nested)
+        fs::remove(folder, ec);   // only when nothing else is left in it
+    if (!done.empty())
+        platform::SyncFolder(companion);
+    return true;
 }
 
 bool CDBVesselLog::Convert(const std::string& olderData, const std::string& olderMemo,
@@ -250,7 +301,7 @@ bool CDBVesselLog::Convert(const std::string& olderData, const std::string& olde
     CImportStaging staging(GetFolder(), GetName());
     if (!staging.IsReady())
         return Fail("No room for a new vessel log could be made in " + GetFolder() + ".");
-    const std::string logFolder = staging.TablePath() + ".X/" + IdName(1) + ".X";
+    const std::string logFolder = staging.TablePath() + ".X";
     fs::create_directories(logFolder, ec);
     CDBLog log;
     log.SetFilePath(logFolder + "/" + IdName(1));

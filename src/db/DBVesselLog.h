@@ -1,8 +1,10 @@
 #pragma once
 // CDBVesselLog: the logbook index, one row per logged vessel and voyage
 // segment. Its companion folder (the index's path with the extension "X")
-// holds each row's position log; the own vessel's first log is the table
-// 00000001 in the folder 00000001.X there.
+// holds each row's logbook table and track, named by the row's UNIQUE id in
+// eight digits (00000001.dbf, 00000001.trc). An index converted by an earlier
+// version kept the first logbook one folder deeper (00000001.X/00000001); it
+// is moved up when the index opens.
 //
 // Two older forms are taken over when the index opens: a single position log
 // named with the extension "log" (with its "lom" memo file), and a position
@@ -48,6 +50,10 @@ public:
     // Copies the index's files (dbf, dbt, mdx, trc) into "~OldLogs.Backup".
     bool BackupOldLogs();
     bool WasConverted() const { return m_converted; }
+    // Moves logbooks kept one folder deeper by an earlier conversion up
+    // beside their tracks, all or nothing; false (with the reason) when a
+    // name up there is taken or a move fails, every file left in place.
+    bool MoveUpNestedLogs();
 
     int m_vesselType = 0;
     std::string m_voyageId;
@@ -56,8 +62,8 @@ public:
     std::string m_targetName;
     std::uint32_t m_vesselId = 0;
     std::uint32_t m_appendNo = 0;
-    CDateTimeEx m_start;
-    CDateTimeEx m_end;
+    app::CDateTimeEx m_start;
+    app::CDateTimeEx m_end;
 
 protected:
     void ListTexts(std::vector<TextMember>& out) const override;

@@ -13,14 +13,14 @@ constexpr double kMaxDeviation = 180.0;
 
 std::optional<double> ParseDeviationEntry(std::string_view text)
 {
-    std::string body = ::TrimBlanks(text);
+    std::string body = app::TrimBlanks(text);
     if (body.empty())
         return 0.0;
     double sign = 1.0;
     const char last = body.back();
     if (last == 'E' || last == 'e' || last == 'W' || last == 'w') {
         sign = (last == 'W' || last == 'w') ? -1.0 : 1.0;
-        body = ::TrimBlanks(std::string_view(body).substr(0, body.size() - 1));
+        body = app::TrimBlanks(std::string_view(body).substr(0, body.size() - 1));
     }
     // Only a plain signed decimal: digits, one point, a leading minus.
     if (body.empty() || body.size() >= 10)
@@ -39,7 +39,7 @@ std::optional<double> ParseDeviationEntry(std::string_view text)
     if (!digit)
         return std::nullopt;
     bool bad = false;
-    const double value = ::StringToDoubleChecked(body, bad);
+    const double value = app::StringToDoubleChecked(body, bad);
     if (bad || !std::isfinite(value) || std::fabs(value) > kMaxDeviation)
         return std::nullopt;
     return sign * value;

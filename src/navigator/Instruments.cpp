@@ -40,7 +40,7 @@ private:
 
 }   // namespace
 
-CInstruments::CInstruments(CSettingsHome& settings, const platform::CClock& clock,
+CInstruments::CInstruments(app::CSettingsHome& settings, const platform::CClock& clock,
                            app::CMsgBar* bar, nmea::CPortList* ports)
     : m_ports(ports)
 {

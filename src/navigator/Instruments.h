@@ -26,7 +26,7 @@ public:
 
     // `ports` is the application's port list (the instruments module's); without
     // one (tests) the instruments keep a list of their own.
-    CInstruments(CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar,
+    CInstruments(app::CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar,
                  nmea::CPortList* ports = nullptr);
     ~CInstruments();
 

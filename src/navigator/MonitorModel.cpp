@@ -32,7 +32,7 @@ char GpsLetter(const nmea::CNMEADataValue* gps, int index)
 // A UTC time point as local date and time text.
 std::string LocalDateTimeText(std::chrono::system_clock::time_point utc)
 {
-    CDateTimeEx when;
+    app::CDateTimeEx when;
     when = std::chrono::system_clock::to_time_t(utc);
     return when.FormatDateTime(true, false);
 }
@@ -354,7 +354,7 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
         const std::chrono::year_month_day ymd{days};
         const std::chrono::hh_mm_ss hms{
             std::chrono::floor<std::chrono::seconds>(*snapshot.fixTimeUtc - days)};
-        const CDateTimeEx when(
+        const app::CDateTimeEx when(
             static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
             static_cast<int>(static_cast<unsigned>(ymd.day())),
             static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()),

@@ -23,7 +23,7 @@ double RoundHundredth(double v)
 double ReadNm(const std::string& text)
 {
     bool bad = false;
-    const double v = ::StringToDoubleChecked(::TrimBlanks(text), bad);
+    const double v = app::StringToDoubleChecked(app::TrimBlanks(text), bad);
     return bad ? std::nan("") : v;
 }
 
@@ -50,8 +50,8 @@ double StepDeviationLimit(double nm, bool up)
 CMonitoringOptionsModel::CMonitoringOptionsModel(const CRouteMonitoringSettings& settings,
                                                  const CMonitoringOverlays& overlays,
                                                  bool routeAllowsAdvance, ApplyFn apply)
-    : radiusText(::FormatDouble(settings.arrivalCircleRadius, 2, 0)),
-      limitText(::FormatDouble(settings.limitOfDeviation, 2, 0)), m_settings(settings),
+    : radiusText(app::FormatDouble(settings.arrivalCircleRadius, 2, 0)),
+      limitText(app::FormatDouble(settings.limitOfDeviation, 2, 0)), m_settings(settings),
       m_overlays(overlays), m_routeAllowsAdvance(routeAllowsAdvance), m_apply(std::move(apply))
 {
     Refresh();
@@ -72,14 +72,14 @@ void CMonitoringOptionsModel::Refresh()
 void CMonitoringOptionsModel::SpinRadius(bool up)
 {
     const double v = ReadNm(radiusText);
-    radiusText = ::FormatDouble(
+    radiusText = app::FormatDouble(
         StepArrivalRadius(std::isfinite(v) ? std::clamp(v, kLeast, kMost) : 0.1, up), 2, 0);
 }
 
 void CMonitoringOptionsModel::SpinLimit(bool up)
 {
     const double v = ReadNm(limitText);
-    limitText = ::FormatDouble(
+    limitText = app::FormatDouble(
         StepDeviationLimit(std::isfinite(v) ? std::clamp(v, kLeast, kMost) : 0.1, up), 2, 0);
 }
 

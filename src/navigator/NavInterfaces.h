@@ -60,6 +60,9 @@ public:
     virtual void SetNextFixType(int fixType) = 0;
     virtual bool WriteLogRecord(const CNavSnapshot& snapshot) = 0;
     virtual bool WriteTrackPoint(const CNavSnapshot& snapshot) = 0;
+    // Writes what an earlier call had to keep (a lock another station
+    // held); the navigation cycle calls it on every timer pass.
+    virtual void WriteKept() { }
 };
 
 // The chart side: the autoscroll chart and the best-chart check.

@@ -68,9 +68,9 @@ CSwitchableTarget& Switch(std::unique_ptr<CReplayTarget>& holder)
 }
 }   // namespace
 
-CNavigatorModule::CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock,
+CNavigatorModule::CNavigatorModule(app::CSettingsHome& settings, const platform::CClock& clock,
                                    CGpsReceiver* gps)
-    : CModeModule(settings), m_clock(clock), m_ownGps(std::make_unique<CStandInGps>(clock)),
+    : app::CModeModule(settings), m_clock(clock), m_ownGps(std::make_unique<CStandInGps>(clock)),
       m_gps(gps != nullptr ? gps : m_ownGps.get()),
       m_source(clock, m_gps->Parser().FixRecord(), m_gps->Parser().Values(), *this),
       m_monitor(clock, *this, nullptr, nullptr),
@@ -82,10 +82,12 @@ CNavigatorModule::CNavigatorModule(CSettingsHome& settings, const platform::CClo
     m_simulation = std::make_unique<CSimulationModule>(
         settings, GetModuleName(), *m_replaySwitch, m_pacer,
         [this](std::uint64_t generation) { m_panelQueue.Post(kMsgReplayFinished, generation); });
+    CreateVesselLog();
 }
 
 CNavigatorModule::~CNavigatorModule()
 {
+    m_tracks.clear();   // their readers stop before the log goes
     m_simulation->Stop();
     m_panelQueue.Close();
 }
@@ -121,18 +123,23 @@ void CNavigatorModule::SetMessageBar(app::CMsgBar* bar)
         "Position confirmation required, please confirm vessel position, course and speed.", 50001,
         0, false);
     m_bar->AddMessage(m_notVisibleWarning, "Vessel position is not visible.", 20000, 0, false);
+    m_bar->AddMessage(m_logWarning, "", 30000, 0, false);
     m_simulation->SetMessageBar(bar);
 }
 
 bool CNavigatorModule::Terminate()
 {
     m_simulation->Terminate();
+    // The log closes with the program; a temporary one with rows is offered for saving.
+    m_tracks.clear();
+    m_logbook->Close(false);
     if (m_bar != nullptr) {
         m_bar->LockUpdate(false);
         m_bar->RemoveMessage(m_nmeaCaution, false);
         m_bar->RemoveMessage(m_offTrackCaution, false);
         m_bar->RemoveMessage(m_confirmationWarning, false);
         m_bar->RemoveMessage(m_notVisibleWarning, false);
+        m_bar->RemoveMessage(m_logWarning, false);
         m_bar->LockUpdate(true);
         m_bar = nullptr;
     }
@@ -142,12 +149,16 @@ bool CNavigatorModule::Terminate()
 void CNavigatorModule::ShutDown()
 {
     m_simulation->Stop();
+    // Rows and points kept for a lock go in now; the log itself closes
+    // with the module (a temporary one is asked about first).
+    if (m_log != nullptr)
+        m_log->WriteKept();
 }
 
 namespace {
-void ReadSeconds(const CRegistry& reg, std::string_view name, std::chrono::seconds& out)
+void ReadSeconds(const app::CRegistry& reg, std::string_view name, std::chrono::seconds& out)
 {
-    CDateTimeSpanEx span;
+    app::CDateTimeSpanEx span;
     if (reg.ReadTimeSpan(name, span) && span.IsValid() && span.GetTotalSeconds() > 0)
         out = std::chrono::seconds(span.GetTotalSeconds());
 }
@@ -155,7 +166,7 @@ void ReadSeconds(const CRegistry& reg, std::string_view name, std::chrono::secon
 
 void CNavigatorModule::LoadSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, false)) {
         ReadSeconds(reg, "VesselPlotFixFreq", m_plotFixFreq);
         ReadSeconds(reg, "BestChartCheckInterval", m_bestChartCheckInterval);
@@ -164,9 +175,18 @@ void CNavigatorModule::LoadSettings()
         std::uint32_t percent = 0;
         if (reg.ReadDWord("AutoScrollPercentage", percent))
             SetAutoscrollPercentage(static_cast<int>(std::min<std::uint32_t>(percent, 100)));
+        LoadLogSettings(reg);
     }
+    app::CRegistry log(Settings().GetStore());
+    if (OpenSettings(log, false, "Log"))
+        LoadLogFolderSettings(log);
+    m_fixProperties.Load(Settings());
+    // The log opens on the next timer pass, once every module has its settings.
+    if (!m_logbook->IsOpen())
+        m_openLogPending = true;
+    SyncTracks(true);
     // The GPS module's own settings, read here until that module is ours to ask.
-    CRegistry gps(Settings().GetStore());
+    app::CRegistry gps(Settings().GetStore());
     if (OpenSettings(gps, false, "GPS")) {
         std::chrono::seconds delay = m_source.DrDelay();
         ReadSeconds(gps, "DRDelay", delay);
@@ -178,16 +198,19 @@ void CNavigatorModule::LoadSettings()
 
 void CNavigatorModule::SaveSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, true)) {
         reg.WriteTimeSpan("VesselPlotFixFreq",
-                          CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
-        reg.WriteTimeSpan("BestChartCheckInterval",
-                          CDateTimeSpanEx(static_cast<long>(m_bestChartCheckInterval.count())));
-        reg.WriteTimeSpan("BestChartResumeInterval",
-                          CDateTimeSpanEx(static_cast<long>(m_bestChartResumeInterval.count())));
+                          app::CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
+        reg.WriteTimeSpan("BestChartCheckInterval", app::CDateTimeSpanEx(static_cast<long>(
+                                                        m_bestChartCheckInterval.count())));
+        reg.WriteTimeSpan("BestChartResumeInterval", app::CDateTimeSpanEx(static_cast<long>(
+                                                         m_bestChartResumeInterval.count())));
         reg.WriteBool("BestChartResume", m_bestChartResume);
         reg.WriteDWord("AutoScrollPercentage", static_cast<std::uint32_t>(m_autoscrollPercentage));
+        app::CRegistry log(Settings().GetStore());
+        OpenSettings(log, true, "Log");
+        SaveLogSettings(reg, log);
     }
     m_simulation->SaveSettings();
 }
@@ -197,9 +220,9 @@ void CNavigatorModule::SetAutoscrollPercentage(int percent)
     m_autoscrollPercentage = std::clamp(percent, 0, 100);
 }
 
-void CNavigatorModule::OnTimer(TimerCadence cadence)
+void CNavigatorModule::OnTimer(app::TimerCadence cadence)
 {
-    if (cadence != TimerCadence::EverySecond)
+    if (cadence != app::TimerCadence::EverySecond)
         return;
     NavigationTimerPass();
     m_simulation->UpdateProgress();
@@ -248,6 +271,10 @@ bool CNavigatorModule::NavigationTimerPass()
     if (m_holdTimerPass)
         return true;
     try {
+        if (m_openLogPending)
+            OpenVesselLog(std::string());
+        if (m_log != nullptr)
+            m_log->WriteKept();
         ProcessQueuedVessels();
         if (!m_holdTick && m_gps->IsReceiving())
             NavigationTick();
@@ -317,6 +344,7 @@ void CNavigatorModule::OnMonitorMessage(const app::CPostedMessage& message)
                 BestChartCheck();
             break;
         case kMsgReplayFinished: m_simulation->OnFinished(message.wParam); break;
+        case kMsgTrackReady: TakeTrackResults(); break;
         default: return;
         }
     } catch (...) {

@@ -22,7 +22,9 @@
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "app/PostedMessageQueue.h"
+#include "chart/overlays/OverlayProperties.h"
 #include "navigator/AutoscrollRestrictions.h"
+#include "navigator/LogTrack.h"
 #include "navigator/MonitorModel.h"
 #include "navigator/NavInterfaces.h"
 #include "navigator/NavSnapshot.h"
@@ -30,6 +32,7 @@
 #include "navigator/PositionSource.h"
 #include "navigator/PositionSourceChoice.h"
 #include "navigator/SimulationModule.h"
+#include "navigator/VesselLogbook.h"
 #include "nmea/NMEAMessageParser.h"
 #include "platform/Clock.h"
 
@@ -45,6 +48,7 @@ enum MonitorMessage : unsigned {
     kMsgAutoscrollStep = 0x506,
     kMsgBestChartCheck = 0x507,
     kMsgReplayFinished = 0x508,
+    kMsgTrackReady = 0x509,   // a track's window was read again
 };
 
 // The GPS receive side the navigator reads: the parser whose store and fix
@@ -63,11 +67,13 @@ struct CQueuedVessel {
     std::string name;
 };
 
-class CNavigatorModule : public CModeModule, private CPositionSourceHost, private CMonitorHost {
+class CNavigatorModule : public app::CModeModule,
+                         private CPositionSourceHost,
+                         private CMonitorHost {
 public:
     // gps may be null: the module then keeps its own stand-in receive side,
     // fed by the replay and reported receiving once a line has arrived.
-    CNavigatorModule(CSettingsHome& settings, const platform::CClock& clock,
+    CNavigatorModule(app::CSettingsHome& settings, const platform::CClock& clock,
                      CGpsReceiver* gps = nullptr);
     ~CNavigatorModule() override;
 
@@ -75,11 +81,12 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
-    void OnTimer(TimerCadence cadence) override;
+    void OnTimer(app::TimerCadence cadence) override;
     void ShutDown() override;
 
     // Set before the first cycle (the window side has the frame's bar).
     void SetMessageBar(app::CMsgBar* bar);
+    // The module keeps its own vessel log; tests may put another in its place.
     void SetVesselLog(CVesselLog* log) { m_log = log; }
     void SetChartHost(CNavChartHost* charts) { m_charts = charts; }
     void SetOwnVesselOverlay(COwnVesselOverlay* overlay) { m_overlay = overlay; }
@@ -204,6 +211,38 @@ public:
     bool CanGoToVessel() const;
     bool GoToVessel();
 
+    // ---- The vessel log -------------------------------------------------------------------
+    CVesselLogbook& Logbook() { return *m_logbook; }
+    const CVesselLogbook& Logbook() const { return *m_logbook; }
+    using SavePathChooser =
+        std::function<std::optional<std::string>(const std::string&, const std::string&)>;
+    using NoticeSender = std::function<void(int, const std::string&)>;
+    void SetLogServices(platform::CPrompt* prompt, SavePathChooser chooseSavePath,
+                        NoticeSender sendNotice);
+    // Opens a log (empty: the last one, else a new temporary one); the next
+    // tick writes a row and a point at once.
+    bool OpenVesselLog(const std::string& path);
+    bool CanStartEndVoyage() const;
+    bool StartVoyage(const std::string& voyageId, const std::string& watchOfficer);
+    bool EndVoyage();
+    void SetLogging(bool on);
+    const CLogTrackSettings& TrackSettings() const { return m_trackSettings; }
+    void SetTrackSettings(const CLogTrackSettings& settings);
+    chart::CPositionFixProperties& FixProperties() { return m_fixProperties; }
+    // Every vessel's recorded track on a chart view, with its decorations.
+    void DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc);
+    // The own vessel's drawn track, oldest first.
+    std::vector<geo::CPosition> OwnTrackPositions() const;
+    // A drawn track changed (a point, a window read again): views repaint.
+    void SetTrackListener(std::function<void()> listener) { m_trackListener = std::move(listener); }
+    // A logbook row was written or heard of (the logbook window counts again).
+    void SetRowListener(std::function<void(const CLogVessel&)> listener)
+    {
+        m_rowListener = std::move(listener);
+    }
+    // A notice of another station's row (type 5) or point (type 12).
+    void ProcessLogNotice(int type, const std::string& payload, const std::string& sender);
+
 private:
     // CPositionSourceHost
     void SetNmeaCaution(bool on) override;
@@ -218,6 +257,19 @@ private:
     bool IsOffTrackCautionOn() const override { return m_offTrackOn; }
     void LogEvent(const std::string& note) override { LogEvent(note, -1); }
 
+    void CreateVesselLog();
+    void TellLog(const std::string& message);
+    void RememberLog();
+    void LoadLogSettings(const app::CRegistry& reg);
+    void LoadLogFolderSettings(const app::CRegistry& reg);
+    void SaveLogSettings(app::CRegistry& reg, app::CRegistry& log) const;
+    CLogTrack* TrackOf(const CLogVessel& vessel) const;
+    void TakeTrackResults();
+
+protected:
+    void SyncTracks(bool reread = false);
+
+private:
     void RefreshNavigation();
     void ProcessQueuedVessels();
     void UpdateOwnVessel(bool trackPointDue);
@@ -253,6 +305,7 @@ private:
     app::MsgHandle m_offTrackCaution = nullptr;
     app::MsgHandle m_confirmationWarning = nullptr;
     app::MsgHandle m_notVisibleWarning = nullptr;
+    app::MsgHandle m_logWarning = nullptr;
     bool m_nmeaCautionOn = false;
     bool m_offTrackOn = false;
     bool m_confirmationOn = false;
@@ -292,6 +345,14 @@ private:
     std::mutex m_newVesselLock;
     std::vector<CQueuedVessel> m_newVessels;
     std::vector<CQueuedVessel> m_vessels;
+
+    std::unique_ptr<CVesselLogbook> m_logbook;
+    bool m_openLogPending = false;
+    CLogTrackSettings m_trackSettings;
+    chart::CPositionFixProperties m_fixProperties;
+    std::vector<std::pair<const CLogVessel*, std::unique_ptr<CLogTrack>>> m_tracks;
+    std::function<void()> m_trackListener;
+    std::function<void(const CLogVessel&)> m_rowListener;
 };
 
 }   // namespace navigator

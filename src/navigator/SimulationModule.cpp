@@ -8,10 +8,10 @@
 
 namespace navigator {
 
-CSimulationModule::CSimulationModule(CSettingsHome& settings, std::string ownerName,
+CSimulationModule::CSimulationModule(app::CSettingsHome& settings, std::string ownerName,
                                      CReplayTarget& target, CReplayPacer& pacer,
                                      std::function<void(std::uint64_t)> postFinished)
-    : CModule(settings), m_replay(target, pacer, std::move(postFinished))
+    : app::CModule(settings), m_replay(target, pacer, std::move(postFinished))
 {
     SetModuleName(ownerName + "\\Simulation");
 }
@@ -45,7 +45,7 @@ bool CSimulationModule::Terminate()
 
 void CSimulationModule::LoadSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (!OpenSettings(reg, false))
         return;
     std::string path;
@@ -58,7 +58,7 @@ void CSimulationModule::LoadSettings()
 
 void CSimulationModule::SaveSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (!OpenSettings(reg, true))
         return;
     reg.WriteString("FilePath", m_filePath.string());

@@ -16,13 +16,13 @@
 
 namespace navigator {
 
-class CSimulationModule final : public CModule {
+class CSimulationModule final : public app::CModule {
 public:
     static constexpr const char* kMessageText = "NMEA in Simulation Mode.";
 
     // postFinished(generation) is called on the replay thread; it posts the
     // end notice (0x508, wParam = generation) to the monitor panel's queue.
-    CSimulationModule(CSettingsHome& settings, std::string ownerName, CReplayTarget& target,
+    CSimulationModule(app::CSettingsHome& settings, std::string ownerName, CReplayTarget& target,
                       CReplayPacer& pacer, std::function<void(std::uint64_t)> postFinished);
     ~CSimulationModule() override;
 

@@ -39,9 +39,9 @@ std::size_t ChooseStartingLeg(const std::vector<geo::CPosition>& waypoints,
     return index;
 }
 
-CAutopilotModule::CAutopilotModule(CSettingsHome& settings, CPortDirectory& ports,
+CAutopilotModule::CAutopilotModule(app::CSettingsHome& settings, CPortDirectory& ports,
                                    platform::CPrompt& prompt)
-    : CModule(settings), m_ports(ports), m_prompt(prompt)
+    : app::CModule(settings), m_ports(ports), m_prompt(prompt)
 {
     SetModuleName("Navigator\\Autopilot");
     m_config.transmitPort = 1;
@@ -57,7 +57,7 @@ CAutopilotModule::~CAutopilotModule()
 
 bool CAutopilotModule::Initialise()
 {
-    const bool result = CModule::Initialise();
+    const bool result = app::CModule::Initialise();
     m_config.SetSentences({{"APB", "Heading/Track Controller ( Autopilot ) Sentence \"B\"", true}});
     m_config.SetTalkers({"EC", "II"});
     return result;
@@ -68,12 +68,12 @@ bool CAutopilotModule::Terminate()
     m_device->CloseAll();
     m_config.SetTalkers({});
     m_config.SetSentences({});
-    return CModule::Terminate();
+    return app::CModule::Terminate();
 }
 
 void CAutopilotModule::LoadSettings()
 {
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     if (OpenSettings(registry, false)) {
         std::uint8_t port = m_config.transmitPort;
         if (registry.ReadByte("TransmitCOMPort", port))
@@ -92,7 +92,7 @@ void CAutopilotModule::LoadSettings()
 
 void CAutopilotModule::SaveSettings()
 {
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     if (OpenSettings(registry, true)) {
         registry.WriteByte("TransmitCOMPort", m_config.transmitPort);
         registry.WriteDouble("OutputRate", m_device->GetOutputRate());

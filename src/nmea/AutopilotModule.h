@@ -62,9 +62,10 @@ struct CCommandState {
     bool checked = false;
 };
 
-class CAutopilotModule : public CModule {
+class CAutopilotModule : public app::CModule {
 public:
-    CAutopilotModule(CSettingsHome& settings, CPortDirectory& ports, platform::CPrompt& prompt);
+    CAutopilotModule(app::CSettingsHome& settings, CPortDirectory& ports,
+                     platform::CPrompt& prompt);
     ~CAutopilotModule() override;
 
     // Both may be absent: then the switch stays disabled.

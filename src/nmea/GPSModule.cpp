@@ -36,10 +36,10 @@ SentenceList GpsSentences()
     };
 }
 
-CGPSModule::CGPSModule(CSettingsHome& settings, CPortDirectory& ports,
+CGPSModule::CGPSModule(app::CSettingsHome& settings, CPortDirectory& ports,
                        const platform::CClock& clock, app::CMsgBar* bar,
                        std::function<int()> decimalPlaces)
-    : CModule(settings), m_ports(ports), m_bar(bar), m_parser(clock, kDefaultRefreshSeconds)
+    : app::CModule(settings), m_ports(ports), m_bar(bar), m_parser(clock, kDefaultRefreshSeconds)
 {
     SetModuleName("Navigator\\GPS");
     m_config.receivePort = 1;
@@ -54,7 +54,7 @@ CGPSModule::~CGPSModule()
 
 bool CGPSModule::Initialise()
 {
-    const bool result = CModule::Initialise();
+    const bool result = app::CModule::Initialise();
     m_config.SetSentences(GpsSentences());
     m_config.SetTalkers({});
     if (m_bar != nullptr) {
@@ -76,7 +76,7 @@ bool CGPSModule::Terminate()
     }
     m_config.SetTalkers({});
     m_config.SetSentences({});
-    return CModule::Terminate();
+    return app::CModule::Terminate();
 }
 
 void CGPSModule::SetRefreshTime(std::uint8_t seconds)
@@ -88,7 +88,7 @@ void CGPSModule::SetRefreshTime(std::uint8_t seconds)
 
 void CGPSModule::LoadSettings()
 {
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     std::uint8_t refresh = m_refreshSeconds;
     if (OpenSettings(registry, false)) {
         std::uint8_t port = m_config.receivePort;
@@ -113,7 +113,7 @@ void CGPSModule::LoadSettings()
 
 void CGPSModule::SaveSettings()
 {
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     if (OpenSettings(registry, true)) {
         registry.WriteByte("ReceiveCOMPort", m_config.receivePort);
         registry.WriteByte("TransmitCOMPort", m_config.transmitPort);

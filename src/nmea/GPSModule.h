@@ -20,13 +20,13 @@ namespace nmea {
 // The sentences a module registers, as ids and descriptions, all enabled.
 SentenceList GpsSentences();
 
-class CGPSModule : public CModule {
+class CGPSModule : public app::CModule {
 public:
     static constexpr std::uint8_t kDefaultRefreshSeconds = 5;
 
     // `bar` may be null (tools, tests without a bar). `decimalPlaces` gives
     // the "DecimalPlaces" setting.
-    CGPSModule(CSettingsHome& settings, CPortDirectory& ports, const platform::CClock& clock,
+    CGPSModule(app::CSettingsHome& settings, CPortDirectory& ports, const platform::CClock& clock,
                app::CMsgBar* bar, std::function<int()> decimalPlaces);
     ~CGPSModule() override;
 
@@ -50,10 +50,10 @@ public:
     CInstrumentConfig& Config() { return m_config; }
 
     std::uint8_t GetRefreshTime() const { return m_refreshSeconds; }
-    const CDateTimeSpanEx& GetLoggingPeriod() const { return m_loggingPeriod; }
-    const CDateTimeSpanEx& GetDRDelay() const { return m_drDelay; }
-    void SetLoggingPeriod(const CDateTimeSpanEx& span) { m_loggingPeriod = span; }
-    void SetDRDelay(const CDateTimeSpanEx& span) { m_drDelay = span; }
+    const app::CDateTimeSpanEx& GetLoggingPeriod() const { return m_loggingPeriod; }
+    const app::CDateTimeSpanEx& GetDRDelay() const { return m_drDelay; }
+    void SetLoggingPeriod(const app::CDateTimeSpanEx& span) { m_loggingPeriod = span; }
+    void SetDRDelay(const app::CDateTimeSpanEx& span) { m_drDelay = span; }
     void SetRefreshTime(std::uint8_t seconds);
 
     // The answers of the GPS configuration dialog.
@@ -67,8 +67,8 @@ private:
     CNMEAGPSParser m_parser;
     std::unique_ptr<CGPSDevice> m_device;   // after the parser: its worker parses into it
     std::uint8_t m_refreshSeconds = kDefaultRefreshSeconds;
-    CDateTimeSpanEx m_loggingPeriod{60};
-    CDateTimeSpanEx m_drDelay{60};
+    app::CDateTimeSpanEx m_loggingPeriod{60};
+    app::CDateTimeSpanEx m_drDelay{60};
     app::MsgHandle m_warning = nullptr;
     std::function<void()> m_inputStopped;
 };

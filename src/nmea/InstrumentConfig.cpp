@@ -51,7 +51,7 @@ bool CInstrumentConfig::IsSentenceEnabled(std::string_view line) const
     return CNMEADevice::IsSentenceEnabled(line, m_sentences);
 }
 
-void CInstrumentConfig::LoadSentenceFlags(const CRegistry& registry)
+void CInstrumentConfig::LoadSentenceFlags(const app::CRegistry& registry)
 {
     std::lock_guard lock(m_lock);
     for (NMEASentenceEntry& entry : m_sentences) {
@@ -65,7 +65,7 @@ void CInstrumentConfig::LoadSentenceFlags(const CRegistry& registry)
     }
 }
 
-void CInstrumentConfig::SaveSentenceFlags(CRegistry& registry) const
+void CInstrumentConfig::SaveSentenceFlags(app::CRegistry& registry) const
 {
     std::lock_guard lock(m_lock);
     for (const NMEASentenceEntry& entry : m_sentences)

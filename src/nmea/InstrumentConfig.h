@@ -11,7 +11,9 @@
 
 #include "nmea/NMEADevice.h"
 
+namespace app {
 class CRegistry;
+}
 
 namespace nmea {
 
@@ -32,8 +34,8 @@ public:
 
     // "True" / "False" per sentence id in an open "NMEASentences" key;
     // missing or unreadable values keep the flag as it is.
-    void LoadSentenceFlags(const CRegistry& registry);
-    void SaveSentenceFlags(CRegistry& registry) const;
+    void LoadSentenceFlags(const app::CRegistry& registry);
+    void SaveSentenceFlags(app::CRegistry& registry) const;
 
 private:
     mutable std::mutex m_lock;

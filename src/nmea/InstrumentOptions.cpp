@@ -37,7 +37,7 @@ CAutopilotOptionsModel::CAutopilotOptionsModel(const CAutopilotOptions& current,
 double CAutopilotOptionsModel::Rate() const
 {
     bool bad = false;
-    const double v = ::StringToDoubleChecked(::TrimBlanks(m_values.rateText), bad);
+    const double v = app::StringToDoubleChecked(app::TrimBlanks(m_values.rateText), bad);
     return bad ? std::nan("") : v;
 }
 
@@ -45,7 +45,7 @@ void CAutopilotOptionsModel::Spin(bool up)
 {
     double v = Rate();
     v = StepAutopilotRate(std::isfinite(v) ? std::clamp(v, kMinRate, kMaxRate) : 1.0, up);
-    m_values.rateText = ::FormatDouble(v, 1, 0);
+    m_values.rateText = app::FormatDouble(v, 1, 0);
 }
 
 std::vector<app::CFieldError> CAutopilotOptionsModel::Validate() const

@@ -20,9 +20,9 @@ std::string PortDisconnectedText(const CPort& port, const CPortCondition& condit
                                      : condition.reason);
 }
 
-CInstrumentsModule::CInstrumentsModule(CSettingsHome& settings, const platform::CClock& clock,
+CInstrumentsModule::CInstrumentsModule(app::CSettingsHome& settings, const platform::CClock& clock,
                                        platform::CPrompt& prompt, CInstrumentsOptions options)
-    : CModule(settings), m_clock(clock), m_prompt(prompt), m_options(std::move(options))
+    : app::CModule(settings), m_clock(clock), m_prompt(prompt), m_options(std::move(options))
 {
     SetModuleName("Instruments");
 }
@@ -40,7 +40,7 @@ void CInstrumentsModule::SetMessageBar(app::CMsgBar* bar)
 bool CInstrumentsModule::Initialise()
 {
     // Port paths belong to the machine, not to a workspace.
-    const std::string key = CWorkspaceManager::DefaultRoot() + "\\Ports";
+    const std::string key = app::CWorkspaceManager::DefaultRoot() + "\\Ports";
     m_ports = std::make_unique<CPortList>(LoadPortPaths(Settings().GetStore(), key, m_options.scan),
                                           m_options.ports);
     CStationOptions station;
@@ -59,8 +59,8 @@ bool CInstrumentsModule::Initialise()
 bool CInstrumentsModule::Terminate()
 {
     ShutDown();
-    for (CModule* module :
-         std::initializer_list<CModule*>{m_autopilot.get(), m_repeater.get(), m_wind.get()})
+    for (app::CModule* module :
+         std::initializer_list<app::CModule*>{m_autopilot.get(), m_repeater.get(), m_wind.get()})
         if (module != nullptr)
             module->Terminate();
     m_autopilot.reset();
@@ -90,7 +90,7 @@ void CInstrumentsModule::LoadSettings()
     m_wind->LoadSettings();
     m_repeater->LoadSettings();
     m_autopilot->LoadSettings();
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     bool ignore = false;
     if (OpenSettings(registry, false)) {
         registry.ReadBool("IgnoreWarningFlags", ignore);
@@ -119,7 +119,7 @@ void CInstrumentsModule::SaveSettings()
     m_wind->SaveSettings();
     m_repeater->SaveSettings();
     m_autopilot->SaveSettings();
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     if (OpenSettings(registry, true)) {
         registry.WriteBool("IgnoreWarningFlags", m_ignoreWarnings);
         registry.Close();
@@ -156,11 +156,11 @@ bool CInstrumentsModule::ApplyNetworkOptions(const std::string& folder, std::opt
     return changed;
 }
 
-void CInstrumentsModule::RegisterCommands(CCommandTable& commands)
+void CInstrumentsModule::RegisterCommands(app::CCommandTable& commands)
 {
     commands.Add(
         this, app::cmd::kNavAutopilot, [this](unsigned) { m_autopilot->OnAutopilotSwitch(); },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             const CCommandState state = m_autopilot->OnUpdateAutopilotSwitch();
             ui.Enable(state.enabled);
             ui.SetCheck(state.checked ? 1 : 0);
@@ -179,9 +179,9 @@ void CInstrumentsModule::ShutDown()
     m_devicesOpen = false;
 }
 
-void CInstrumentsModule::OnTimer(TimerCadence cadence)
+void CInstrumentsModule::OnTimer(app::TimerCadence cadence)
 {
-    if (cadence != TimerCadence::EveryPass || !m_ports)
+    if (cadence != app::TimerCadence::EveryPass || !m_ports)
         return;
     m_messaging->FlushOutgoing();
     HandOutStationMessages();
@@ -196,9 +196,7 @@ void CInstrumentsModule::HandOutStationMessages()
         else {
             if (m_stationHandler)
                 m_stationHandler(message);
-            // A copy: a handler may give its hook back while being called.
-            const auto handlers = m_ownerHandlers;
-            for (const auto& [owner, handler] : handlers)
+            for (const auto& [owner, handler] : m_ownedHandlers)
                 handler(message);
         }
     }

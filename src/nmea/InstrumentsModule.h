@@ -35,9 +35,9 @@ struct CInstrumentsOptions {
 // The message bar line of a port that lost its instrument.
 std::string PortDisconnectedText(const CPort& port, const CPortCondition& condition);
 
-class CInstrumentsModule : public CModule {
+class CInstrumentsModule : public app::CModule {
 public:
-    CInstrumentsModule(CSettingsHome& settings, const platform::CClock& clock,
+    CInstrumentsModule(app::CSettingsHome& settings, const platform::CClock& clock,
                        platform::CPrompt& prompt, CInstrumentsOptions options);
     ~CInstrumentsModule() override;
 
@@ -49,8 +49,8 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
-    void RegisterCommands(CCommandTable& commands) override;
-    void OnTimer(TimerCadence cadence) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
+    void OnTimer(app::TimerCadence cadence) override;
     // Station messaging, when this program runs it, leaves and joins again.
     void OnRefresh() override;
     void ShutDown() override;
@@ -92,15 +92,15 @@ public:
     {
         m_stationHandler = std::move(handler);
     }
-    // Further owners' hooks (each module its own), given back by owner.
-    void AddStationMessageHandler(const void* owner,
-                                  std::function<void(const CStationMessage&)> handler)
+    // A further handler, one per owner (an empty one takes the owner's away):
+    // every handler sees every message.
+    void SetStationMessageHandlerFor(const void* owner,
+                                     std::function<void(const CStationMessage&)> handler)
     {
-        m_ownerHandlers.emplace_back(owner, std::move(handler));
-    }
-    void RemoveStationMessageHandlers(const void* owner)
-    {
-        std::erase_if(m_ownerHandlers, [owner](const auto& h) { return h.first == owner; });
+        if (handler)
+            m_ownedHandlers[owner] = std::move(handler);
+        else
+            m_ownedHandlers.erase(owner);
     }
 
 protected:
@@ -125,8 +125,7 @@ private:
     std::map<std::uint8_t, std::pair<app::MsgHandle, std::string>> m_portMessages;
     std::vector<app::MsgHandle> m_notices;
     std::function<void(const CStationMessage&)> m_stationHandler;
-    std::vector<std::pair<const void*, std::function<void(const CStationMessage&)>>>
-        m_ownerHandlers;
+    std::map<const void*, std::function<void(const CStationMessage&)>> m_ownedHandlers;
     bool m_devicesOpen = false;
     std::atomic<bool> m_ignoreWarnings{false};
 };

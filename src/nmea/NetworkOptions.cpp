@@ -12,9 +12,9 @@ CNetworkOptionsModel::CNetworkOptionsModel(const CNetworkOptions& current, Local
 std::vector<app::CFieldError> CNetworkOptionsModel::Validate() const
 {
     std::vector<app::CFieldError> errors;
-    if (::TrimBlanks(m_values.folder).empty())
+    if (app::TrimBlanks(m_values.folder).empty())
         errors.push_back({"folder", "Choose the server folder that every station can reach"});
-    const std::string address = ::TrimBlanks(m_values.address);
+    const std::string address = app::TrimBlanks(m_values.address);
     if (!address.empty()) {
         const std::optional<Ipv4> parsed = ParseIpv4(address);
         if (!parsed)
@@ -34,8 +34,8 @@ void CNetworkOptionsModel::Apply()
 {
     if (!m_apply)
         return;
-    const std::string address = ::TrimBlanks(m_values.address);
-    m_apply(::TrimBlanks(m_values.folder), address.empty() ? std::nullopt : ParseIpv4(address),
+    const std::string address = app::TrimBlanks(m_values.address);
+    m_apply(app::TrimBlanks(m_values.folder), address.empty() ? std::nullopt : ParseIpv4(address),
             static_cast<std::uint16_t>(m_values.tcpPort));
 }
 

@@ -45,8 +45,8 @@ bool CRepeaterDevice::StartTransmitThread()
     });
 }
 
-CRepeaterModule::CRepeaterModule(CSettingsHome& settings, CPortDirectory& ports)
-    : CModule(settings), m_ports(ports)
+CRepeaterModule::CRepeaterModule(app::CSettingsHome& settings, CPortDirectory& ports)
+    : app::CModule(settings), m_ports(ports)
 {
     SetModuleName("Navigator\\Repeater");
     m_device = std::make_unique<CRepeaterDevice>(ports, m_transmitPort);
@@ -78,7 +78,7 @@ void CRepeaterModule::SetReceivePortNumbers(std::vector<std::uint8_t> numbers)
 
 void CRepeaterModule::LoadSettings()
 {
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     std::vector<std::uint8_t> numbers;
     std::uint8_t transmit = 0;
     if (OpenSettings(registry, false)) {
@@ -92,7 +92,7 @@ void CRepeaterModule::LoadSettings()
 
 void CRepeaterModule::SaveSettings()
 {
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     if (OpenSettings(registry, true)) {
         registry.WriteBinary("ReceiveCOMPort", m_receiveNumbers);
         registry.WriteByte("TransmitCOMPort", m_transmitPort);

@@ -36,12 +36,12 @@ private:
     std::vector<CPort*> m_attached;
 };
 
-class CRepeaterModule : public CModule {
+class CRepeaterModule : public app::CModule {
 public:
     // The stored list is cut to this many ports.
     static constexpr std::size_t kMaxReceivePorts = 13;
 
-    CRepeaterModule(CSettingsHome& settings, CPortDirectory& ports);
+    CRepeaterModule(app::CSettingsHome& settings, CPortDirectory& ports);
     ~CRepeaterModule() override;
 
     void LoadSettings() override;

@@ -6,9 +6,9 @@
 
 namespace nmea {
 
-CWindModule::CWindModule(CSettingsHome& settings, CPortDirectory& ports,
+CWindModule::CWindModule(app::CSettingsHome& settings, CPortDirectory& ports,
                          const platform::CClock& clock)
-    : CModule(settings), m_ports(ports), m_parser(clock, 5)
+    : app::CModule(settings), m_ports(ports), m_parser(clock, 5)
 {
     SetModuleName("Navigator\\Wind");
     m_config.receivePort = 1;
@@ -22,7 +22,7 @@ CWindModule::~CWindModule()
 
 bool CWindModule::Initialise()
 {
-    const bool result = CModule::Initialise();
+    const bool result = app::CModule::Initialise();
     m_config.SetSentences(
         {{"MWV", "Wind Speed and Angle", true}, {"MWD", "Wind Direction & Speed", true}});
     m_config.SetTalkers({"WI", "II"});
@@ -34,12 +34,12 @@ bool CWindModule::Terminate()
     m_device->CloseAll();
     m_config.SetTalkers({});
     m_config.SetSentences({});
-    return CModule::Terminate();
+    return app::CModule::Terminate();
 }
 
 void CWindModule::LoadSettings()
 {
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     std::uint8_t refresh = m_refreshSeconds;
     if (OpenSettings(registry, false)) {
         std::uint8_t port = m_config.receivePort;
@@ -67,7 +67,7 @@ void CWindModule::SetRefreshTime(std::uint8_t seconds)
 
 void CWindModule::SaveSettings()
 {
-    CRegistry registry(Settings().GetStore());
+    app::CRegistry registry(Settings().GetStore());
     if (OpenSettings(registry, true)) {
         registry.WriteByte("ReceiveCOMPort", m_config.receivePort);
         registry.WriteByte("NMEARefreshTime", m_refreshSeconds);

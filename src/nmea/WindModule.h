@@ -19,9 +19,9 @@ public:
     std::uint8_t GetTransmitPort() const override { return 0; }
 };
 
-class CWindModule : public CModule {
+class CWindModule : public app::CModule {
 public:
-    CWindModule(CSettingsHome& settings, CPortDirectory& ports, const platform::CClock& clock);
+    CWindModule(app::CSettingsHome& settings, CPortDirectory& ports, const platform::CClock& clock);
     ~CWindModule() override;
 
     bool Initialise() override;

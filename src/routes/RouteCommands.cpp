@@ -23,9 +23,9 @@ const std::vector<unsigned>& CRouteModule::CommandIds()
     return ids;
 }
 
-CCmdUIState CRouteModule::CommandState(unsigned id)
+app::CCmdUIState CRouteModule::CommandState(unsigned id)
 {
-    CCmdUIState s;
+    app::CCmdUIState s;
     s.enabled = false;
     const bool free = IsFree();
     const int route = RouteOrdinal();

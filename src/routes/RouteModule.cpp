@@ -30,8 +30,9 @@ bool SameNameNoCase(const std::string& a, const std::string& b)
 
 }   // namespace
 
-CRouteModule::CRouteModule(CSettingsHome& settings, platform::CPrompt& prompt, fs::path dataRoot)
-    : CModeModule(settings), m_prompt(prompt), m_dataRoot(std::move(dataRoot)),
+CRouteModule::CRouteModule(app::CSettingsHome& settings, platform::CPrompt& prompt,
+                           fs::path dataRoot)
+    : app::CModeModule(settings), m_prompt(prompt), m_dataRoot(std::move(dataRoot)),
       m_db(std::make_unique<db::CDBRoute>()), m_lock([this] { return m_db->Lock(); })
 {
     SetModuleName("Route");
@@ -58,7 +59,7 @@ bool CRouteModule::Terminate()
 
 void CRouteModule::LoadSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, false)) {
         std::string text;
         if (reg.ReadString("DatabaseFolder", text) && !text.empty() && !MakeFolder(text).empty())
@@ -76,10 +77,10 @@ void CRouteModule::LoadSettings()
         if (reg.ReadDouble("DistanceToRunInterval", interval) && interval > 0)
             m_state.draw.distanceToRunInterval = interval;
     }
-    CRegistry monitoring(Settings().GetStore());
+    app::CRegistry monitoring(Settings().GetStore());
     if (OpenSettings(monitoring, false, "Monitoring"))
         m_state.monitoring.Load(monitoring);
-    CRegistry greatCircle(Settings().GetStore());
+    app::CRegistry greatCircle(Settings().GetStore());
     if (OpenSettings(greatCircle, false, "GreatCircle"))
         m_state.greatCircle.Load(greatCircle);
     m_views.Refresh();
@@ -97,7 +98,7 @@ void CRouteModule::LoadSettings()
 
 void CRouteModule::SaveSettings()
 {
-    CRegistry reg(Settings().GetStore());
+    app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, true)) {
         const bool open = m_db->IsOpen();
         const std::string name = open ? m_db->GetName() : "";
@@ -114,10 +115,10 @@ void CRouteModule::SaveSettings()
         reg.WriteBool("ApplyToEntireRoute", m_state.draw.applyToEntireRoute);
         reg.WriteDouble("DistanceToRunInterval", m_state.draw.distanceToRunInterval);
     }
-    CRegistry monitoring(Settings().GetStore());
+    app::CRegistry monitoring(Settings().GetStore());
     if (OpenSettings(monitoring, true, "Monitoring"))
         m_state.monitoring.Save(monitoring);
-    CRegistry greatCircle(Settings().GetStore());
+    app::CRegistry greatCircle(Settings().GetStore());
     if (OpenSettings(greatCircle, true, "GreatCircle"))
         m_state.greatCircle.Save(greatCircle);
 }
@@ -162,11 +163,11 @@ void CRouteModule::FeedUpload()
         Tell("Route upload stopped: the GPS port closed, " + m_uploadProgress + ".");
 }
 
-void CRouteModule::OnTimer(TimerCadence cadence)
+void CRouteModule::OnTimer(app::TimerCadence cadence)
 {
-    if (cadence == TimerCadence::EveryPass && m_upload)
+    if (cadence == app::TimerCadence::EveryPass && m_upload)
         FeedUpload();
-    if (cadence != TimerCadence::EveryPass ||
+    if (cadence != app::TimerCadence::EveryPass ||
         m_lock.GetState() != CRouteLockAttempt::State::Pending)
         return;
     switch (m_lock.Poll(m_now())) {
@@ -187,7 +188,7 @@ void CRouteModule::OnTimer(TimerCadence cadence)
 bool CRouteModule::MakeTemporary(std::string& path)
 {
     fs::path placeholder;
-    if (MakeTempFileName(GetDataFolder(), "d", placeholder) != 0)
+    if (app::MakeTempFileName(GetDataFolder(), "d", placeholder) != 0)
         return false;
     m_ownPlaceholder = placeholder.string();
     m_ownTemporary = (placeholder.parent_path() / placeholder.stem()).string();

@@ -24,7 +24,9 @@
 #include <string>
 #include <vector>
 
+namespace app {
 struct CCmdUIState;
+}
 
 namespace routes {
 
@@ -37,7 +39,7 @@ struct CRouteTexts {
     std::string name, from, to, note;
 };
 
-class CRouteModule : public CModeModule {
+class CRouteModule : public app::CModeModule {
 public:
     // Station message type and the notice bytes about our database.
     static constexpr std::uint8_t kStationMessageType = 3;
@@ -47,7 +49,7 @@ public:
 
     // Routes and attachments live in "Routes" and "Attach" under `dataRoot`
     // (the user's data folder: the program folder may be read-only).
-    CRouteModule(CSettingsHome& settings, platform::CPrompt& prompt,
+    CRouteModule(app::CSettingsHome& settings, platform::CPrompt& prompt,
                  std::filesystem::path dataRoot);
     ~CRouteModule() override;
 
@@ -55,7 +57,7 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
-    void OnTimer(TimerCadence cadence) override;
+    void OnTimer(app::TimerCadence cadence) override;
 
     void SetStationLink(chartpoints::CStationLink* link) { m_station = link; }
 
@@ -153,7 +155,7 @@ public:
 
     // ---- Commands of the Route menu
     static const std::vector<unsigned>& CommandIds();
-    CCmdUIState CommandState(unsigned id);
+    app::CCmdUIState CommandState(unsigned id);
     void Execute(unsigned id);
 
     // ---- Change notices to the panel and the chart views

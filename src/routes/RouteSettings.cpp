@@ -33,7 +33,7 @@ bool FinitePositive(double value)
 
 }   // namespace
 
-void CGreatCircleRecord::Load(const CRegistry& key)
+void CGreatCircleRecord::Load(const app::CRegistry& key)
 {
     key.ReadBool("WholeDegrees", wholeDegrees);
     key.ReadBool("ApplyNorthLimitLatitude", applyNorthLimit);
@@ -49,7 +49,7 @@ void CGreatCircleRecord::Load(const CRegistry& key)
     DeriveDegrees();
 }
 
-void CGreatCircleRecord::Save(CRegistry& key) const
+void CGreatCircleRecord::Save(app::CRegistry& key) const
 {
     key.WriteBool("WholeDegrees", wholeDegrees);
     key.WriteBool("ApplyNorthLimitLatitude", applyNorthLimit);
@@ -91,7 +91,7 @@ chart::CGreatCircleSettings CGreatCircleRecord::ForChart() const
     return out;
 }
 
-void CMonitoringRecord::Load(const CRegistry& key)
+void CMonitoringRecord::Load(const app::CRegistry& key)
 {
     key.ReadBool("AutoWptAdvanceOn", autoAdvance);
     key.ReadBool("ArrivalCircleEntryOn", arrivalCircleOn);
@@ -104,7 +104,7 @@ void CMonitoringRecord::Load(const CRegistry& key)
         deviationLimitNm = value;
 }
 
-void CMonitoringRecord::Save(CRegistry& key) const
+void CMonitoringRecord::Save(app::CRegistry& key) const
 {
     key.WriteBool("AutoWptAdvanceOn", autoAdvance);
     key.WriteBool("ArrivalCircleEntryOn", arrivalCircleOn);

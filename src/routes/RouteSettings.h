@@ -10,7 +10,9 @@
 
 #include <cstdint>
 
+namespace app {
 class CRegistry;
+}
 
 namespace routes {
 
@@ -28,8 +30,8 @@ struct CGreatCircleRecord {
 
     // Reads what is stored, keeping the defaults for what is absent; the
     // intercept is kept within 1..90 (0 would never advance along a leg).
-    void Load(const CRegistry& key);
-    void Save(CRegistry& key) const;
+    void Load(const app::CRegistry& key);
+    void Save(app::CRegistry& key) const;
     // The degree and minute fields from the doubles (after a load).
     void DeriveDegrees();
     // The doubles from the degree and minute fields (after the page).
@@ -50,8 +52,8 @@ struct CMonitoringRecord {
     bool deviationLimitOn = false;
     double deviationLimitNm = 0.1;
 
-    void Load(const CRegistry& key);
-    void Save(CRegistry& key) const;
+    void Load(const app::CRegistry& key);
+    void Save(app::CRegistry& key) const;
 
     navigator::CRouteMonitoringSettings ForNavigator() const;
     nmea::CRouteMonitoring ForAutopilot() const;

@@ -74,7 +74,7 @@ public:
         return m_state.hasRoute && m_state.activeIndex > 0;
     }
     // No passage plan yet: no arrival times.
-    bool GetArrivalTime(int, CDateTimeEx&) const override { return false; }
+    bool GetArrivalTime(int, app::CDateTimeEx&) const override { return false; }
 
     chart::CWaypointProperties& Properties() { return m_properties; }
 

@@ -160,8 +160,8 @@ std::int16_t CTidalModelDLL::DoPrediction(int mode, std::int32_t latitude, std::
 
 // ---- CTidalModelModule
 
-CTidalModelModule::CTidalModelModule(CSettingsHome& settings, std::string programFolder)
-    : CModule(settings), m_programFolder(std::move(programFolder))
+CTidalModelModule::CTidalModelModule(app::CSettingsHome& settings, std::string programFolder)
+    : app::CModule(settings), m_programFolder(std::move(programFolder))
 {
     SetModuleName("Tidal\\TidalModel");
 }
@@ -169,8 +169,8 @@ CTidalModelModule::CTidalModelModule(CSettingsHome& settings, std::string progra
 bool CTidalModelModule::Initialise()
 {
     const std::filesystem::path folder = std::filesystem::path(m_programFolder) / "Tides";
-    const std::filesystem::path made = EnsureFolder(folder, folder);
-    CModule::SetDataFolder((made.empty() ? folder : made).string());
+    const std::filesystem::path made = app::EnsureFolder(folder, folder);
+    app::CModule::SetDataFolder((made.empty() ? folder : made).string());
     return true;
 }
 
@@ -182,7 +182,7 @@ bool CTidalModelModule::Terminate()
 
 void CTidalModelModule::LoadSettings()
 {
-    CRegistry key(Settings().GetStore());
+    app::CRegistry key(Settings().GetStore());
     if (!OpenSettings(key, false))
         return;
     std::string folder;
@@ -199,7 +199,7 @@ void CTidalModelModule::LoadSettings()
 
 void CTidalModelModule::SaveSettings()
 {
-    CRegistry key(Settings().GetStore());
+    app::CRegistry key(Settings().GetStore());
     if (!OpenSettings(key, true))
         return;
     key.WriteString("DataFolder", GetDataFolder());
@@ -208,7 +208,7 @@ void CTidalModelModule::SaveSettings()
 
 void CTidalModelModule::SetDataFolder(std::string folder)
 {
-    CModule::SetDataFolder(std::move(folder));
+    app::CModule::SetDataFolder(std::move(folder));
     // Another folder: the areas and the active model belong to the old one.
     ClearModels();
 }

@@ -48,9 +48,9 @@ public:
                                      std::int64_t utc, std::int16_t words[5]);
 };
 
-class CTidalModelModule : public CModule, public CPlanTides {
+class CTidalModelModule : public app::CModule, public CPlanTides {
 public:
-    CTidalModelModule(CSettingsHome& settings, std::string programFolder);
+    CTidalModelModule(app::CSettingsHome& settings, std::string programFolder);
 
     bool Initialise() override;
     bool Terminate() override;

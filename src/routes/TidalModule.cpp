@@ -8,7 +8,7 @@
 
 namespace routes {
 
-void CTidalDisplaySettings::Load(const CRegistry& key)
+void CTidalDisplaySettings::Load(const app::CRegistry& key)
 {
     std::uint32_t number = 0;
     if (key.ReadDWord("StartTimeMethod", number))
@@ -21,12 +21,12 @@ void CTidalDisplaySettings::Load(const CRegistry& key)
         spacing = std::isfinite(value) ? std::clamp(value, kMinSpacing, kMaxSpacing) : 12.0;
     if (key.ReadDWord("VectorLen", number))
         vectorLength = int(std::clamp<std::uint32_t>(number, kMinVectorLength, kMaxVectorLength));
-    CDateTimeEx when;
+    app::CDateTimeEx when;
     if (key.ReadDateTime("StartTime", when) && when.IsValid())
         startTime = when;
 }
 
-void CTidalDisplaySettings::Save(CRegistry& key) const
+void CTidalDisplaySettings::Save(app::CRegistry& key) const
 {
     key.WriteDWord("StartTimeMethod", std::uint32_t(startTimeMethod));
     key.WriteBool("AutomaticOn", automaticSpacing);
@@ -38,8 +38,8 @@ void CTidalDisplaySettings::Save(CRegistry& key) const
         key.WriteDateTime("StartTime", startTime);
 }
 
-CTidalModule::CTidalModule(CSettingsHome& settings, std::string programFolder)
-    : CModule(settings), m_models(std::make_unique<CTidalModelModule>(settings, programFolder))
+CTidalModule::CTidalModule(app::CSettingsHome& settings, std::string programFolder)
+    : app::CModule(settings), m_models(std::make_unique<CTidalModelModule>(settings, programFolder))
 {
     SetModuleName("Tidal");
 }
@@ -48,7 +48,7 @@ CTidalModule::~CTidalModule() = default;
 
 bool CTidalModule::Initialise()
 {
-    return CModule::Initialise() && m_models->Initialise();
+    return app::CModule::Initialise() && m_models->Initialise();
 }
 
 bool CTidalModule::Terminate()
@@ -56,12 +56,12 @@ bool CTidalModule::Terminate()
     try {
         m_models->Terminate();
     } catch (...) { }
-    return CModule::Terminate();
+    return app::CModule::Terminate();
 }
 
 void CTidalModule::LoadSettings()
 {
-    CRegistry key(Settings().GetStore());
+    app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, false))
         m_display.Load(key);
     m_models->LoadSettings();
@@ -69,7 +69,7 @@ void CTidalModule::LoadSettings()
 
 void CTidalModule::SaveSettings()
 {
-    CRegistry key(Settings().GetStore());
+    app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, true))
         m_display.Save(key);
     m_models->SaveSettings();
@@ -92,7 +92,7 @@ chart::CTidalSettings CTidalModule::GetTidalSettings() const
     return s;
 }
 
-std::int64_t LocalToUtcSeconds(const CDateTimeEx& local)
+std::int64_t LocalToUtcSeconds(const app::CDateTimeEx& local)
 {
     std::tm tm{};
     tm.tm_year = local.GetYear() - 1900;
@@ -105,13 +105,13 @@ std::int64_t LocalToUtcSeconds(const CDateTimeEx& local)
     return std::int64_t(std::mktime(&tm));
 }
 
-CDateTimeEx UtcSecondsToLocal(std::int64_t utc)
+app::CDateTimeEx UtcSecondsToLocal(std::int64_t utc)
 {
     const std::time_t t = std::time_t(utc);
     std::tm tm{};
     localtime_r(&t, &tm);
-    return CDateTimeEx(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                       tm.tm_sec);
+    return app::CDateTimeEx(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                            tm.tm_sec);
 }
 
 }   // namespace routes

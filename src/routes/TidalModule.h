@@ -21,21 +21,21 @@ struct CTidalDisplaySettings {
     double spacing = 12.0;   // nm, user defined
     double lastAutomaticSpacing = 12.0;   // nm, not stored
     int vectorLength = 20;   // pixels per knot
-    CDateTimeEx startTime = CDateTimeEx::GetCurrentTime();
+    app::CDateTimeEx startTime = app::CDateTimeEx::GetCurrentTime();
 
     static constexpr int kMinVectorLength = 5, kMaxVectorLength = 100;
     static constexpr double kMinSpacing = 0.1, kMaxSpacing = 600.0;
 
     // Missing values leave their fields; values out of range are brought in.
-    void Load(const CRegistry& key);
-    void Save(CRegistry& key) const;
+    void Load(const app::CRegistry& key);
+    void Save(app::CRegistry& key) const;
     // The spacing the atlas draws at now, nm.
     double SpacingInUse() const { return automaticSpacing ? lastAutomaticSpacing : spacing; }
 };
 
-class CTidalModule : public CModule, public chart::CTidalSettingsSource {
+class CTidalModule : public app::CModule, public chart::CTidalSettingsSource {
 public:
-    CTidalModule(CSettingsHome& settings, std::string programFolder);
+    CTidalModule(app::CSettingsHome& settings, std::string programFolder);
     ~CTidalModule() override;
 
     bool Initialise() override;
@@ -60,7 +60,7 @@ private:
 };
 
 // Seconds since 1970 UTC of a local time, and back (the tz database decides).
-std::int64_t LocalToUtcSeconds(const CDateTimeEx& local);
-CDateTimeEx UtcSecondsToLocal(std::int64_t utc);
+std::int64_t LocalToUtcSeconds(const app::CDateTimeEx& local);
+app::CDateTimeEx UtcSecondsToLocal(std::int64_t utc);
 
 }   // namespace routes

@@ -109,10 +109,10 @@ app::CSystemFacts CBrinevane::GatherSystemFacts() const
 
 void CBrinevane::RecordDesktopFacts()
 {
-    const CDesktop& d = *m_desktop;
+    const app::CDesktop& d = *m_desktop;
     m_mousePresent = d.IsMousePresent();
     m_printerPresent = d.IsPrinterInstalled();
-    m_cdRomRoot = GetFirstCdRomRoot();
+    m_cdRomRoot = app::GetFirstCdRomRoot();
     if (std::getenv("BRINE_REPORT_DESKTOP"))
         qInfo("Brinevane: desktop: screen %dx%dx%d, mouse %s, buttons %s, printer %s, sound %s, "
               "chart media \"%s\"",
@@ -139,7 +139,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     std::string line;
     for (const auto& a : arguments)
         line += (line.empty() ? "" : " ") + a;
-    for (auto& word : SplitCommandLine(line))
+    for (auto& word : app::SplitCommandLine(line))
         m_commandLine.push_back(word);
     // The folder keeps its case, so it is taken from the arguments as given.
     for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
@@ -201,7 +201,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // them. The navigator's GPS runs on the instruments module's port list, which exists by then:
     // modules are created and initialised in this order.
     auto instruments = std::make_shared<CInstrumentsWindows*>(nullptr);
-    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         nmea::CInstrumentsOptions options;
         options.programFolder = m_programFolder;
         auto module = std::make_unique<CInstrumentsWindows>(m_settingsHome, m_clock, *m_prompt,
@@ -209,7 +209,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *instruments = module.get();
         return module;
     });
-    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
         // The frame and its charting module exist before any of these is asked.
         navigator->SetCursorPositionSource([this]() -> std::optional<geo::CPosition> {
@@ -244,7 +244,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         return navigator;
     });
     // Chartpoints before the charting module, so every chart view gets their layer.
-    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<CModule> {
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         auto chartpoints = std::make_unique<CChartpointWindows>(
             m_settingsHome, *m_prompt, m_programFolder,
             [this](const std::string& path, bool video) {

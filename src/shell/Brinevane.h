@@ -67,7 +67,7 @@ public:
     bool IsMousePresentAtStart() const { return m_mousePresent; }
     bool IsPrinterPresent() const { return m_printerPresent; }
     const std::string& ChartMediaRoot() const { return m_cdRomRoot; }
-    CTimer& TimerIds() { return m_timerIds; }
+    app::CTimer& TimerIds() { return m_timerIds; }
     app::CDisplayPalettes& Palettes() { return m_palettes; }
 
     // Opens an attached picture or video in a viewer in the main frame; the
@@ -88,7 +88,7 @@ private:
 
     // Settings of the modules the application hands the frame: the frame's
     // current workspace once it has one.
-    class CFrameSettingsHome final : public CSettingsHome {
+    class CFrameSettingsHome final : public app::CSettingsHome {
     public:
         explicit CFrameSettingsHome(CBrinevane& app) : m_app(app) { }
         platform::CSettingsStore& GetStore() const override;
@@ -107,7 +107,7 @@ private:
     std::unique_ptr<CQtAlertSound> m_sound;
     std::unique_ptr<CQtWaitCursor> m_waitCursor;
     std::unique_ptr<CSingleInstance> m_instance;
-    CTimer m_timerIds;
+    app::CTimer m_timerIds;
     std::unique_ptr<platform::CSettingsStore> m_settings;
     std::unique_ptr<platform::CSettingsAutoSave> m_autoSave;
     CFrameSettingsHome m_settingsHome{*this};

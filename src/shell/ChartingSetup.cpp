@@ -60,7 +60,7 @@ bool OwnVesselFromSnapshot(const navigator::CNavSnapshot& snap, chart::COwnVesse
 // chart view when the navigator has moved it (a fix or a DR step).
 class CProgramCharting final : public chart::CChartingModule, private navigator::COwnVesselOverlay {
 public:
-    CProgramCharting(CSettingsHome& home, chart::CChartingServices services,
+    CProgramCharting(app::CSettingsHome& home, chart::CChartingServices services,
                      navigator::CNavigatorModule* navigator)
         : chart::CChartingModule(home, std::move(services)), m_navigator(navigator)
     {
@@ -81,7 +81,7 @@ private:
 
 }   // namespace
 
-std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
+std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
 {
     chart::CChartingServices services;
     services.frameMsgBar = frame.MsgBar();
@@ -93,7 +93,7 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
     shared->ownedUi = std::make_unique<CQtMediaUi>(&frame);
     shared->host.ui = shared->ownedUi.get();
     shared->host.setNavigatorHold = [&frame](bool on) {
-        const CModuleList& modules = frame.Modules();
+        const app::CModuleList& modules = frame.Modules();
         for (std::size_t i = 0; i < modules.size(); ++i)
             if (auto* navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]))
                 navigator->SetHoldTimerPass(on);
@@ -129,9 +129,9 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
         auto* chartFrame = qobject_cast<CChartFrame*>(active);
         return chartFrame ? chartFrame->GetChartDoc() : nullptr;
     };
-    services.availableMemory = [] { return GetAvailableMemory(); };
+    services.availableMemory = [] { return app::GetAvailableMemory(); };
     services.screenFacts = [&frame] {
-        const CDesktop& d = frame.Desktop();
+        const app::CDesktop& d = frame.Desktop();
         return std::array<int, 3>{d.ScreenWidth(), d.ScreenHeight(), d.ScreenBitsPerPixel()};
     };
     services.palettes = app::GetProgramPalettes();
@@ -147,6 +147,8 @@ std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame)
         services.ownVessel = [nav](chart::COwnVesselValues& v) {
             return OwnVesselFromSnapshot(*nav->Snapshot(), v);
         };
+        // The own vessel's drawn track window, never its whole file.
+        services.ownVesselFixes = [nav] { return nav->OwnTrackPositions(); };
         // The autoscroll restrictions name folio items: they go before the items do.
         services.folioClearing = [nav] { nav->ClearAutoscrollRestrictions(); };
     }

@@ -5,6 +5,8 @@
 #include <memory>
 
 class CMainFrame;
+namespace app {
 class CModule;
+}
 
-std::unique_ptr<CModule> MakeChartingModule(CMainFrame& frame);
+std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame);

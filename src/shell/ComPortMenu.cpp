@@ -15,11 +15,11 @@ constexpr unsigned kNetworkTransmit = 2294;
 constexpr unsigned kSerialPorts = 12;
 }   // namespace
 
-bool FillComPortMenu(QMenu& menu, const CCommandTable& commands)
+bool FillComPortMenu(QMenu& menu, const app::CCommandTable& commands)
 {
     menu.clear();
     const auto add = [&](unsigned id, const QString& text) {
-        const CCmdUIState state = commands.Update(id);
+        const app::CCmdUIState state = commands.Update(id);
         if (!state.enabled)
             return;   // no such port
         QAction* a = menu.addAction(text);
@@ -37,7 +37,7 @@ bool FillComPortMenu(QMenu& menu, const CCommandTable& commands)
     return !menu.isEmpty();
 }
 
-QMenu* BuildComPortMenu(QAction& item, const CCommandTable& commands)
+QMenu* BuildComPortMenu(QAction& item, const app::CCommandTable& commands)
 {
     auto* menu = new QMenu(item.text(), qobject_cast<QWidget*>(item.parent()));
     menu->setObjectName("ComPortMenu");

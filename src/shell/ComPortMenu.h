@@ -6,15 +6,17 @@
 // time the menu opens, so ports added or removed show at once; with no port
 // at all the item is greyed.
 
+namespace app {
 class CCommandTable;
+}
 class QAction;
 class QMenu;
 
 namespace shell {
 
 // Gives `item` its submenu; the commands run through `commands`.
-QMenu* BuildComPortMenu(QAction& item, const CCommandTable& commands);
+QMenu* BuildComPortMenu(QAction& item, const app::CCommandTable& commands);
 // Fills the submenu from the commands' states now; false when it stays empty.
-bool FillComPortMenu(QMenu& menu, const CCommandTable& commands);
+bool FillComPortMenu(QMenu& menu, const app::CCommandTable& commands);
 
 }   // namespace shell

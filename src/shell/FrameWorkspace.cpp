@@ -11,7 +11,7 @@
 
 namespace {
 
-std::string ValueText(const CWindowStateEntry& e, std::string_view name)
+std::string ValueText(const app::CWindowStateEntry& e, std::string_view name)
 {
     for (const auto& [n, v] : e.values) {
         if (n == name && v.type == static_cast<std::uint32_t>(platform::SettingType::String))
@@ -20,9 +20,9 @@ std::string ValueText(const CWindowStateEntry& e, std::string_view name)
     return {};
 }
 
-CWindowStateEntry BarEntry(const char* className, unsigned id, bool visible)
+app::CWindowStateEntry BarEntry(const char* className, unsigned id, bool visible)
 {
-    CWindowStateEntry e;
+    app::CWindowStateEntry e;
     e.className = className;
     e.values.emplace_back("BarID", platform::SettingValue::FromString(std::to_string(id)));
     e.values.emplace_back("Visible",
@@ -67,31 +67,31 @@ void CFrameWorkspace::SaveWorkspaceState()
     m_frame.SaveWorkspaceValues();
 }
 
-std::vector<CWindowStateEntry> CFrameWorkspace::CaptureBarLayout()
+std::vector<app::CWindowStateEntry> CFrameWorkspace::CaptureBarLayout()
 {
-    std::vector<CWindowStateEntry> bars;
+    std::vector<app::CWindowStateEntry> bars;
     for (const auto& [id, bar] : m_frame.ToolBars())
         bars.push_back(BarEntry("CCustomToolBarEx", id, !bar->isHidden()));
     if (CXStatusBar* status = m_frame.StatusBar())
         bars.push_back(BarEntry("CXStatusBar", 0xE801, !status->isHidden()));
     if (CSidePanel* panel = m_frame.ActiveSidePanel()) {
-        CWindowStateEntry e = BarEntry("CSidePanel", panel->BarId(), !panel->isHidden());
+        app::CWindowStateEntry e = BarEntry("CSidePanel", panel->BarId(), !panel->isHidden());
         e.values.emplace_back("Right", platform::SettingValue::FromString(
                                            panel->IsRightAligned() ? "True" : "False"));
         bars.push_back(std::move(e));
     }
     // Geometry, toolbars and docks (floating ones too) as Qt keeps them,
     // beside the readable entries above; applied last, so it has the last word.
-    CWindowStateEntry layout;
+    app::CWindowStateEntry layout;
     layout.className = "CFrameLayout";
     layout.values.emplace_back("State", platform::SettingValue::FromBinary(m_frame.SaveLayout()));
     bars.push_back(std::move(layout));
     return bars;
 }
 
-void CFrameWorkspace::ApplyBarLayout(const std::vector<CWindowStateEntry>& bars)
+void CFrameWorkspace::ApplyBarLayout(const std::vector<app::CWindowStateEntry>& bars)
 {
-    for (const CWindowStateEntry& e : bars) {
+    for (const app::CWindowStateEntry& e : bars) {
         const bool visible = ValueText(e, "Visible") != "False";
         const unsigned id =
             static_cast<unsigned>(std::strtoul(ValueText(e, "BarID").c_str(), nullptr, 10));

@@ -11,7 +11,7 @@
 
 class CMainFrame;
 
-class CFrameWorkspace final : public CWorkspaceFrame {
+class CFrameWorkspace final : public app::CWorkspaceFrame {
 public:
     explicit CFrameWorkspace(CMainFrame& frame) : m_frame(frame) { }
 
@@ -22,10 +22,10 @@ public:
     void UpdateWorkspaceToolBars() override;
     void RestoreWindows() override;
     bool IsFullScreen() const override;
-    std::vector<CWindowStateEntry> CaptureBarLayout() override;
-    void ApplyBarLayout(const std::vector<CWindowStateEntry>& bars) override;
-    std::vector<CWindowStateEntry> CaptureFrames() override { return {}; }
-    void RestoreFrames(const std::vector<CWindowStateEntry>&) override { }
+    std::vector<app::CWindowStateEntry> CaptureBarLayout() override;
+    void ApplyBarLayout(const std::vector<app::CWindowStateEntry>& bars) override;
+    std::vector<app::CWindowStateEntry> CaptureFrames() override { return {}; }
+    void RestoreFrames(const std::vector<app::CWindowStateEntry>&) override { }
     void DestroyControlBar(unsigned id) override;
     std::optional<std::string> ChooseWorkspaceToOpen(
         const std::vector<std::string>& names) override;

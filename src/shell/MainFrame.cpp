@@ -191,7 +191,8 @@ bool CMainFrame::OnCreate()
     RegisterChartCommands();
     if (m_services.settings) {
         m_workspaceHooks = std::make_unique<CFrameWorkspace>(*this);
-        m_workspace = std::make_unique<CWorkspaceManager>(*m_services.settings, *m_workspaceHooks);
+        m_workspace =
+            std::make_unique<app::CWorkspaceManager>(*m_services.settings, *m_workspaceHooks);
         m_workspace->RegisterCommands(m_commands);
         for (const std::string& problem : m_workspace->RepairWorkspaceStates())
             qWarning("Brinevane: %s", problem.c_str());
@@ -287,7 +288,7 @@ bool CMainFrame::ReopenWorkspace()
 {
     if (!m_workspace)
         return false;
-    CRegistry registry(*m_services.settings);
+    app::CRegistry registry(*m_services.settings);
     if (registry.OpenKeyForRead(m_workspace->GetRoot())) {
         registry.ReadBool("ReloadWorkspace", m_reloadWorkspace);
         registry.Close();
@@ -339,7 +340,7 @@ void CMainFrame::CloseWorkspaceWindows()
 {
     if (m_fullScreen)
         m_fullScreen->Exit();
-    m_modules.ForEach([](CModule& m) { m.CloseWorkspaceWindows(); });
+    m_modules.ForEach([](app::CModule& m) { m.CloseWorkspaceWindows(); });
     if (m_aboutDlg)
         m_aboutDlg->close();
     if (m_techSupportDlg)
@@ -349,7 +350,7 @@ void CMainFrame::CloseWorkspaceWindows()
 void CMainFrame::LoadWorkspaceValues()
 {
     if (m_workspace) {
-        CRegistry registry(*m_services.settings);
+        app::CRegistry registry(*m_services.settings);
         if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
             registry.ReadBool("AutoSaveWorkspace", m_autoSaveWorkspace);
             registry.ReadBool("ConfirmClosedown", m_confirmClosedown);
@@ -389,7 +390,7 @@ void CMainFrame::LoadWorkspaceValues()
 void CMainFrame::SaveWorkspaceValues()
 {
     if (m_workspace) {
-        CRegistry registry(*m_services.settings);
+        app::CRegistry registry(*m_services.settings);
         if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
             registry.WriteBool("AutoSaveWorkspace", m_autoSaveWorkspace);
             registry.WriteBool("ConfirmClosedown", m_confirmClosedown);
@@ -421,7 +422,7 @@ void CMainFrame::StoreClosingSettings()
 {
     if (!m_workspace)
         return;
-    CRegistry registry(*m_services.settings);
+    app::CRegistry registry(*m_services.settings);
     if (registry.OpenKeyForWrite(m_workspace->GetRoot())) {
         registry.WriteBool("ReloadWorkspace", m_reloadWorkspace);
         registry.Close();
@@ -437,7 +438,7 @@ void CMainFrame::StoreClosingSettings()
 
 void CMainFrame::RegisterFrameCommands()
 {
-    using Cmd = CCmdUI;
+    using Cmd = app::CCmdUI;
     const void* me = this;
     m_commands.Add(me, cmd::kAppExit, [this](unsigned) { close(); });
     m_commands.Add(me, cmd::kToolsOptions, [this](unsigned) { OpenToolsOptions(); });
@@ -687,13 +688,13 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
     // The indicator panes show their update handlers' texts.
     if (m_statusBar)
         for (unsigned id : m_statusBar->IndicatorIds()) {
-            const CCmdUIState s = m_commands.Update(id, false);
+            const app::CCmdUIState s = m_commands.Update(id, false);
             m_statusBar->SetIndicator(id, QString::fromStdString(s.text.value_or(std::string())),
                                       s.enabled);
         }
     // Menus and toolbars: a command nobody handles yet stays disabled.
     for (const auto& [id, action] : m_actions) {
-        const CCmdUIState s = m_commands.Update(id, true);
+        const app::CCmdUIState s = m_commands.Update(id, true);
         action->setEnabled(s.enabled);
         if (s.check) {
             action->setCheckable(true);
@@ -715,15 +716,15 @@ void CMainFrame::OnTimer()
 
 void CMainFrame::RunTimerJobs()
 {
-    auto modules = [this](TimerCadence cadence) {
-        m_modules.ForEach([cadence](CModule& m) { m.OnTimer(cadence); });
+    auto modules = [this](app::TimerCadence cadence) {
+        m_modules.ForEach([cadence](app::CModule& m) { m.OnTimer(cadence); });
     };
     app::CFrameTimer::Jobs jobs;
-    jobs.stationRecords = [modules] { modules(TimerCadence::EveryPass); };
+    jobs.stationRecords = [modules] { modules(app::TimerCadence::EveryPass); };
     jobs.every1s = [this, modules] {
         if (m_reportTimerJobs)
             std::fprintf(stderr, "Brinevane: timer: 1 s job\n");
-        modules(TimerCadence::EverySecond);
+        modules(app::TimerCadence::EverySecond);
     };
     jobs.every10s = [this, modules] {
         m_msgBar->LockUpdate(false);
@@ -734,7 +735,7 @@ void CMainFrame::RunTimerJobs()
         m_msgBar->LockUpdate(true);
         if (m_reportTimerJobs)
             std::fprintf(stderr, "Brinevane: timer: 10 s job\n");
-        modules(TimerCadence::EveryTenSeconds);
+        modules(app::TimerCadence::EveryTenSeconds);
     };
     m_frameTimer.OnTimer(jobs);
 }
@@ -746,8 +747,8 @@ void CMainFrame::UpdateClockPane()
         // date the program shows.
         m_statusBar->SetPaneText(
             CXStatusBar::ClockPane,
-            QString::fromStdString(" " + CDateTimeEx::GetCurrentTime().FormatDateTime(true, false) +
-                                   " "));
+            QString::fromStdString(
+                " " + app::CDateTimeEx::GetCurrentTime().FormatDateTime(true, false) + " "));
 }
 
 void CMainFrame::UpdateLargerScaleMessage(bool a, bool b, bool c)
@@ -770,7 +771,7 @@ void CMainFrame::OnPostedMessage(const app::CPostedMessage& msg)
         break;
     default: break;
     }
-    m_modules.ForEach([&msg](CModule& m) { m.OnPostedMessage(msg); });
+    m_modules.ForEach([&msg](app::CModule& m) { m.OnPostedMessage(msg); });
 }
 
 void CMainFrame::AddDocument(CDocument* doc)
@@ -819,7 +820,7 @@ std::vector<QWidget*> CMainFrame::ModelessSheets()
 bool CMainFrame::CreateSidePanels()
 {
     bool ok = true;
-    m_modules.ForEach([this, &ok](CModule& m) {
+    m_modules.ForEach([this, &ok](app::CModule& m) {
         CModuleUi* ui = m.Ui();
         std::vector<CSidePanel*> panels;
         if (ok && ui && !ui->CreateSidePanels(*this, panels))
@@ -862,7 +863,7 @@ std::vector<CSidePanel*> CMainFrame::SidePanels() const
 std::vector<COptionPageFactory> CMainFrame::OptionPages() const
 {
     std::vector<COptionPageFactory> pages;
-    m_modules.ForEach([&pages](CModule& m) {
+    m_modules.ForEach([&pages](app::CModule& m) {
         if (CModuleUi* ui = m.Ui()) {
             for (auto& page : ui->OptionPages())
                 pages.push_back(std::move(page));
@@ -1051,7 +1052,7 @@ bool CMainFrame::RunClose(bool confirm)
     app::CCloseSteps steps;
     steps.confirmClosedown = confirm;
     // Each module's question (the databases' offers to save), in module order.
-    m_modules.ForEach([this, &steps](CModule& m) {
+    m_modules.ForEach([this, &steps](app::CModule& m) {
         steps.saveQueries.push_back([this, &m] { return m.QueryClose(*m_services.prompt); });
     });
     steps.closeAuxiliaryWindows = [this] { CloseWorkspaceWindows(); };
@@ -1059,7 +1060,7 @@ bool CMainFrame::RunClose(bool confirm)
         if (m_msgBar)
             m_msgBar->LockUpdate(false);   // no refresh while things go
         m_created = false;
-        m_modules.ForEach([](CModule& m) { m.ShutDown(); });
+        m_modules.ForEach([](app::CModule& m) { m.ShutDown(); });
         CloseRangeBearingBar();
         StoreClosingSettings();
         if (m_charting)
@@ -1113,7 +1114,7 @@ void CMainFrame::TearDown()
     }
     m_variationNotices.reset();
     // Modules newest first, each terminated before it is deleted.
-    m_modules.TerminateAll([this](CModule& m) { m_commands.Remove(&m); });
+    m_modules.TerminateAll([this](app::CModule& m) { m_commands.Remove(&m); });
     m_commands.Remove(m_workspace.get());
     m_workspace.reset();
     m_workspaceHooks.reset();

@@ -43,10 +43,14 @@ class CMsgBarWnd;
 class CQtWaitStatusPane;
 class CSidePanel;
 class CTechSuppDLG;
+namespace app {
 class CTimer;
+}
 class CVariationMsgBarNotices;
 class CFrameWorkspace;
+namespace app {
 class CWorkspaceManager;
+}
 namespace platform {
 class CSettingsStore;
 }
@@ -68,7 +72,7 @@ class CPrompt;
 
 // What the application hands its main frame.
 struct CFrameServices {
-    CTimer* timerIds = nullptr;
+    app::CTimer* timerIds = nullptr;
     platform::CPrompt* prompt = nullptr;
     const platform::CClock* clock = nullptr;
     app::CAlertSound* sound = nullptr;
@@ -79,7 +83,7 @@ struct CFrameServices {
     std::string sampleMediaFolder;
     // The frame's modules in creation order; each is created, kept and
     // initialised in turn, and the first that fails stops creation.
-    std::vector<std::function<std::unique_ptr<CModule>()>> moduleFactories;
+    std::vector<std::function<std::unique_ptr<app::CModule>()>> moduleFactories;
     // Shows the start-up disclaimer modally over the frame; true when accepted.
     std::function<bool(QWidget* frame)> showDisclaimer;
     // The build's date and time, for the About box.
@@ -89,12 +93,13 @@ struct CFrameServices {
     platform::CSettingsStore* settings = nullptr;
     // Screen, mouse, printer and sound facts; without one (tests), those of no
     // window system. Not owned: the application keeps it past the frame.
-    CDesktop* desktop = nullptr;
+    app::CDesktop* desktop = nullptr;
     // What start-up has to tell the user (a damaged settings file set
     // aside): shown on the message bar until the user clears it.
     std::vector<std::string> startupNotices;
 };
 
+class CNavigatorWindows;
 class CMainFrame final : public QMainWindow, public CModuleHost {
     Q_OBJECT
 public:
@@ -131,7 +136,7 @@ public:
     void RaiseFromSecondStart();
 
     // Accessors for the program and its tests.
-    CCommandTable& Commands() { return m_commands; }
+    app::CCommandTable& Commands() { return m_commands; }
     QAction* Action(unsigned id) const;
     app::CMsgBar* MsgBar() const { return m_msgBar.get(); }
     CMsgBarWnd* MsgBarWnd() const { return m_msgBarWnd; }
@@ -140,7 +145,7 @@ public:
     CFullScreenMode* FullScreen() const { return m_fullScreen.get(); }
     QToolBar* ToolBar(unsigned id) const;
     const std::map<unsigned, QToolBar*>& ToolBars() const { return m_toolBars; }
-    CWorkspaceManager* Workspace() const { return m_workspace.get(); }
+    app::CWorkspaceManager* Workspace() const { return m_workspace.get(); }
     bool ReloadWorkspace() const { return m_reloadWorkspace; }
     bool AutoSaveWorkspace() const { return m_autoSaveWorkspace; }
     bool ConfirmClosedown() const { return m_confirmClosedown; }
@@ -155,7 +160,7 @@ public:
     void CloseWorkspaceWindows();
     void LoadWorkspaceValues();
     void SaveWorkspaceValues();
-    const CModuleList& Modules() const { return m_modules; }
+    const app::CModuleList& Modules() const { return m_modules; }
     geo::CGeomag* Geomag() const { return m_geomag.get(); }
     bool IsCreated() const { return m_created; }
     bool IsTimerSuspended() const { return m_frameTimer.IsSuspended(); }
@@ -189,6 +194,8 @@ public:
 
     // ---- Chart windows (MainFrameCharts.cpp) ----
     chart::CChartingModule* Charting() const { return m_charting; }
+    // The navigator's module with its windows; none in a program without it.
+    CNavigatorWindows* Navigator() const;
     // Opens a chart file by its kind into a new chart window; a new blank
     // chart for an empty path. With `replace` the new window takes the
     // place of the chart window of the same id, which then closes. Null
@@ -205,10 +212,10 @@ public:
     // Reopens what the workspace names: its charts, then the folio.
     void RestoreWindows();
     // Where modules keep their settings: the current workspace.
-    CSettingsHome& SettingsHome();
+    app::CSettingsHome& SettingsHome();
     const CFrameServices& Services() const { return m_services; }
     // The desktop facts the application handed over, or those of no window system.
-    CDesktop& Desktop() { return m_services.desktop ? *m_services.desktop : m_noDesktop; }
+    app::CDesktop& Desktop() { return m_services.desktop ? *m_services.desktop : m_noDesktop; }
     app::CFrameSettings& FrameSettings() { return m_frameSettings; }
     std::string GetPositionTemplate() const;
     bool IsLowMemory() const { return m_lowMemory; }
@@ -294,8 +301,8 @@ private:
     app::CSystemOptions CurrentSystemOptions() const;
 
     CFrameServices m_services;
-    CNoDesktop m_noDesktop;
-    CCommandTable m_commands;
+    app::CNoDesktop m_noDesktop;
+    app::CCommandTable m_commands;
     std::map<unsigned, QAction*> m_actions;
     std::map<unsigned, QToolBar*> m_toolBars;
     QMdiArea* m_mdi = nullptr;
@@ -314,7 +321,7 @@ private:
     CXStatusBar* m_statusBar = nullptr;
     std::unique_ptr<CQtWaitStatusPane> m_waitPane;
     std::unique_ptr<CFullScreenMode> m_fullScreen;
-    CModuleList m_modules;
+    app::CModuleList m_modules;
     std::unique_ptr<CVariationMsgBarNotices> m_variationNotices;
     std::unique_ptr<geo::CGeomag> m_geomag;
     std::vector<QPointer<CSidePanel>> m_panels;
@@ -340,10 +347,10 @@ private:
     bool m_autoConfigurePorts = true;
     std::uint8_t m_threadPriority = 0;
     std::unique_ptr<CFrameWorkspace> m_workspaceHooks;
-    std::unique_ptr<CWorkspaceManager> m_workspace;
+    std::unique_ptr<app::CWorkspaceManager> m_workspace;
     std::vector<QPointer<CDocument>> m_documents;
     std::vector<QPointer<QWidget>> m_listSheets;
-    std::unique_ptr<CSettingsHome> m_home;
+    std::unique_ptr<app::CSettingsHome> m_home;
     chart::CChartingModule* m_charting = nullptr;
     app::CFrameSettings m_frameSettings;
     bool m_layoutRestored = false;

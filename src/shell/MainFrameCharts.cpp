@@ -36,6 +36,7 @@
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
+#include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
 #include "routes/RouteModule.h"
@@ -46,22 +47,23 @@ namespace cmd = app::cmd;
 namespace {
 
 // The current workspace as the modules' settings home.
-class CFrameHome final : public CSettingsHome {
+class CFrameHome final : public app::CSettingsHome {
 public:
-    CFrameHome(platform::CSettingsStore& store, const std::unique_ptr<CWorkspaceManager>& workspace)
+    CFrameHome(platform::CSettingsStore& store,
+               const std::unique_ptr<app::CWorkspaceManager>& workspace)
         : m_store(store), m_workspace(workspace)
     { }
     platform::CSettingsStore& GetStore() const override { return m_store; }
     std::string GetRegistryKey() const override
     {
         return m_workspace ? m_workspace->GetRegistryKey()
-                           : CWorkspaceManager::DefaultRoot() + "\\" +
-                                 std::string(CWorkspaceManager::kDefaultWorkspace);
+                           : app::CWorkspaceManager::DefaultRoot() + "\\" +
+                                 std::string(app::CWorkspaceManager::kDefaultWorkspace);
     }
 
 private:
     platform::CSettingsStore& m_store;
-    const std::unique_ptr<CWorkspaceManager>& m_workspace;
+    const std::unique_ptr<app::CWorkspaceManager>& m_workspace;
 };
 
 app::ScreenRect ToScreenRect(const QRect& r)
@@ -85,7 +87,7 @@ QRect OnScreen(const QRect& r)
 
 }   // namespace
 
-CSettingsHome& CMainFrame::SettingsHome()
+app::CSettingsHome& CMainFrame::SettingsHome()
 {
     if (!m_home)
         m_home = std::make_unique<CFrameHome>(*m_services.settings, m_workspace);
@@ -111,7 +113,7 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     if (previous && previous->GetChartFrame())
         previousPlace = previous->GetChartFrame()->GetPlacement();
 
-    chart::CChartModule* service = m_charting->FindServiceFor(GetExtensionPart(path));
+    chart::CChartModule* service = m_charting->FindServiceFor(app::GetExtensionPart(path));
     std::unique_ptr<chart::CChartDoc> core =
         service ? service->CreateChartDocFor(*m_charting, path) : nullptr;
     if (!core) {
@@ -212,6 +214,14 @@ void CMainFrame::OpenRasterChartFile()
         OpenChart(dialog.selectedFiles().front().toStdString(), true, chart::kFrameNormal);
 }
 
+CNavigatorWindows* CMainFrame::Navigator() const
+{
+    for (std::size_t i = 0; i < Modules().size(); ++i)
+        if (auto* nav = dynamic_cast<CNavigatorWindows*>(Modules()[i]))
+            return nav;
+    return nullptr;
+}
+
 void CMainFrame::RegisterChartCommands()
 {
     const void* me = this;
@@ -240,6 +250,7 @@ void CMainFrame::RegisterChartCommands()
         } else {
             s.maxCharts = 0;
         }
+        s.vesselLog = Navigator() != nullptr;
         return s;
     };
     auto choose = [this](const char* caption, const std::vector<app::CChooserItem>& items) {
@@ -249,10 +260,17 @@ void CMainFrame::RegisterChartCommands()
         chooser.AddItems(items);
         return chooser.Choose();
     };
+    // A log is opened or saved through the File menu, never started there: a
+    // new log begins with a voyage, or at start when none is named.
+    auto newState = [state] {
+        app::CChooserState s = state();
+        s.vesselLog = false;
+        return s;
+    };
     m_commands.Add(
         me, cmd::kFileNew,
-        [this, state, choose, routeModule](unsigned) {
-            const int chosen = choose("New", app::NewChoices(state()));
+        [this, newState, choose, routeModule](unsigned) {
+            const int chosen = choose("New", app::NewChoices(newState()));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
@@ -260,7 +278,9 @@ void CMainFrame::RegisterChartCommands()
             else if (chosen == app::choose::kNewRoutes && routeModule())
                 routeModule()->OnNewDatabase();
         },
-        [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::NewChoices(state()).empty()); });
+        [this, newState](app::CCmdUI& ui) {
+            ui.Enable(m_charting && !app::NewChoices(newState()).empty());
+        });
     m_commands.Add(
         me, cmd::kFileOpen,
         [this, state, choose, routeModule](unsigned) {
@@ -272,23 +292,29 @@ void CMainFrame::RegisterChartCommands()
                 OpenRasterChartFile();
             else if (chosen == app::choose::kOpenRoutes && routeModule())
                 routeModule()->OnOpenDatabase();
+            else if (chosen == app::choose::kOpenLog && Navigator())
+                Navigator()->OpenLogFromChooser();
         },
-        [this, state](CCmdUI& ui) { ui.Enable(m_charting && !app::OpenChoices(state()).empty()); });
+        [this, state](app::CCmdUI& ui) {
+            ui.Enable(m_charting && !app::OpenChoices(state()).empty());
+        });
     m_commands.Add(
         me, cmd::kFileSaveAs,
-        [state, choose, routeModule](unsigned) {
-            if (choose("Save As", app::SaveAsChoices(state())) == app::choose::kSaveRoutes &&
-                routeModule())
+        [this, state, choose, routeModule](unsigned) {
+            const int chosen = choose("Save As", app::SaveAsChoices(state()));
+            if (chosen == app::choose::kSaveLog && Navigator())
+                Navigator()->SaveLogAs();
+            else if (chosen == app::choose::kSaveRoutes && routeModule())
                 routeModule()->OnSaveDatabaseAs();
         },
-        [state](CCmdUI& ui) { ui.Enable(!app::SaveAsChoices(state()).empty()); });
+        [state](app::CCmdUI& ui) { ui.Enable(!app::SaveAsChoices(state()).empty()); });
     m_commands.Add(
         me, cmd::kChartRangeBearing, [this](unsigned) { SetRangeBearingMode(!m_rangeBearingMode); },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             ui.Enable(true);
             ui.SetCheck(m_rangeBearingMode ? 1 : 0);
         });
-    auto hasChart = [this](CCmdUI& ui) {
+    auto hasChart = [this](app::CCmdUI& ui) {
         ui.Enable(m_charting && m_charting->GetActiveChartDoc());
     };
     // The chart view's own print and preview, and Print Setup; File > Print
@@ -309,7 +335,7 @@ void CMainFrame::RegisterChartCommands()
         QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
         return active ? qobject_cast<CNmeaDumpView*>(active->widget()) : nullptr;
     };
-    auto printable = [activeDump, state](CCmdUI& ui) {
+    auto printable = [activeDump, state](app::CCmdUI& ui) {
         ui.Enable(activeDump() || !app::PrintChoices(state()).empty());
     };
     m_commands.Add(
@@ -362,14 +388,14 @@ void CMainFrame::RegisterChartCommands()
             if (m_charting)
                 OpenChartOptionsSheet(*m_charting, app::GetProgramPalettes(), this, &m_posted);
         },
-        [this](CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
+        [this](app::CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
     m_commands.Add(
         me, cmd::kChartManagement,
         [this](unsigned) {
             if (m_charting)
                 OpenChartManagementSheet(*m_charting, this, &m_posted);
         },
-        [this](CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
+        [this](app::CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
     // Properties of the active chart, in a small window of their own; with
     // no chart active, the program's own (the About box).
     m_commands.Add(
@@ -390,7 +416,7 @@ void CMainFrame::RegisterChartCommands()
             m_chartProps->show();
             m_chartProps->raise();
         },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             chart::CChartDoc* active = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
             ui.Enable(true);
             // The page follows the active chart, and never keeps a closed one.
@@ -405,7 +431,7 @@ void CMainFrame::RegisterChartCommands()
                 if (!path.empty())
                     OpenChart(path, true, chart::kFrameNormal);
             },
-            [this, i](CCmdUI& ui) {
+            [this, i](app::CCmdUI& ui) {
                 const std::string& path = m_frameSettings.recentFiles[i];
                 ui.Enable(!path.empty() && m_charting);
                 ui.SetText("&" + std::to_string(i + 1) + " " + path);

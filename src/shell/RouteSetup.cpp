@@ -20,7 +20,7 @@ namespace {
 // route goes: those modules are created first and outlive it.
 class CProgramRoutes final : public CRouteWindows {
 public:
-    CProgramRoutes(CSettingsHome& settings, platform::CPrompt& prompt,
+    CProgramRoutes(app::CSettingsHome& settings, platform::CPrompt& prompt,
                    std::filesystem::path dataRoot, navigator::CNavigatorModule* nav,
                    nmea::CInstrumentsModule* instruments)
         : CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav),
@@ -43,10 +43,11 @@ public:
             m_instruments->Autopilot().SetRoute(&Views());
             m_link = std::make_unique<CMessagingLink>(m_instruments->Messaging());
             SetStationLink(m_link.get());
-            m_instruments->AddStationMessageHandler(this, [this](const nmea::CStationMessage& m) {
-                if (m.type == kStationMessageType)
-                    OnNetworkMessage(m.payload, m.sender);
-            });
+            m_instruments->SetStationMessageHandlerFor(
+                this, [this](const nmea::CStationMessage& m) {
+                    if (m.type == kStationMessageType)
+                        OnNetworkMessage(m.payload, m.sender);
+                });
         }
     }
     // The Monitor's "Auto" is the route's automatic waypoint advance; the
@@ -70,7 +71,7 @@ public:
             m_navigator->SetRoute(nullptr);
         if (m_instruments) {
             m_instruments->Autopilot().SetRoute(nullptr);
-            m_instruments->RemoveStationMessageHandlers(this);
+            m_instruments->SetStationMessageHandlerFor(this, {});
         }
         SetStationLink(nullptr);
     }
@@ -109,7 +110,7 @@ std::filesystem::path UserDataRoot()
     return base / "Quorwick" / "Brinevane";
 }
 
-std::unique_ptr<CModule> MakeRouteModule(CMainFrame& frame)
+std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame)
 {
     navigator::CNavigatorModule* nav = nullptr;
     nmea::CInstrumentsModule* instruments = nullptr;

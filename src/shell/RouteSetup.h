@@ -6,10 +6,12 @@
 #include <memory>
 
 class CMainFrame;
+namespace app {
 class CModule;
+}
 
 // $XDG_DATA_HOME/Quorwick/Brinevane ($HOME/.local/share when unset): the
 // routes and their attachments live in "Routes" and "Attach" there.
 std::filesystem::path UserDataRoot();
 
-std::unique_ptr<CModule> MakeRouteModule(CMainFrame& frame);
+std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame);

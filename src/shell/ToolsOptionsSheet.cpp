@@ -18,10 +18,10 @@ namespace {
 // Where the serial ports' device paths are kept, beside the program's other keys.
 constexpr const char* kPortsKey = "Software\\Quorwick\\Brinevane\\Ports";
 
-app::CDisplayPaletteModule* FindPaletteModule(const CModuleList& modules)
+app::CDisplayPaletteModule* FindPaletteModule(const app::CModuleList& modules)
 {
     app::CDisplayPaletteModule* found = nullptr;
-    modules.ForEach([&found](CModule& m) {
+    modules.ForEach([&found](app::CModule& m) {
         if (!found)
             found = dynamic_cast<app::CDisplayPaletteModule*>(&m);
     });

@@ -33,11 +33,11 @@ private:
     std::optional<std::string> m_old;
 };
 
-std::string Fields(const CDateTimeEx& v)
+std::string Fields(const app::CDateTimeEx& v)
 {
     if (!v.IsValid())
         return "invalid";
-    const DateFields f = v.GetFields();
+    const app::DateFields f = v.GetFields();
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour,
                   f.minute, f.second);
@@ -59,7 +59,7 @@ bool HavePythonZoneinfo()
 TEST(DateTimeEx, NegativeDatesCountTheFractionForward)
 {
     // -1.25: one day back from 1899-12-30, then six hours forward.
-    CDateTimeEx v(-1.25);
+    app::CDateTimeEx v(-1.25);
     EXPECT_EQ(Fields(v), "1899-12-29 06:00:00");
     EXPECT_DOUBLE_EQ(v.GetLinearDays(), -0.75);
 
@@ -73,15 +73,15 @@ TEST(DateTimeEx, NegativeDatesCountTheFractionForward)
                         {1899, 12, 28, 12, 0, 0, -2.5},
                         {1900, 1, 1, 6, 0, 0, 2.25}};
     for (const Row& r : rows) {
-        CDateTimeEx t(r.y, r.mo, r.d, r.h, r.mi, r.s);
+        app::CDateTimeEx t(r.y, r.mo, r.d, r.h, r.mi, r.s);
         EXPECT_DOUBLE_EQ(t.m_dt, r.stored) << r.y << "-" << r.mo << "-" << r.d;
-        EXPECT_EQ(Fields(CDateTimeEx(r.stored)), Fields(t));
+        EXPECT_EQ(Fields(app::CDateTimeEx(r.stored)), Fields(t));
     }
     // Ordering and differences follow time, not the raw double.
-    const CDateTimeEx early(1899, 12, 29, 6, 0, 0), late(1899, 12, 29, 18, 0, 0);
+    const app::CDateTimeEx early(1899, 12, 29, 6, 0, 0), late(1899, 12, 29, 18, 0, 0);
     EXPECT_LT(early, late);
     EXPECT_EQ((late - early).GetTotalSeconds(), 12 * 3600);
-    EXPECT_EQ(Fields(early + CDateTimeSpanEx(0L, 30, 0, 0)), "1899-12-30 12:00:00");
+    EXPECT_EQ(Fields(early + app::CDateTimeSpanEx(0L, 30, 0, 0)), "1899-12-30 12:00:00");
 }
 
 TEST(DateTimeEx, RangeAndFieldChecks)
@@ -98,35 +98,36 @@ TEST(DateTimeEx, RangeAndFieldChecks)
         {2023, 1, 1, 0, 60, 0, false},    {2023, 0, 1, 0, 0, 0, false},
     };
     for (const Row& r : rows) {
-        CDateTimeEx v;
+        app::CDateTimeEx v;
         EXPECT_EQ(v.SetDateTime(r.y, r.mo, r.d, r.h, r.mi, r.s), r.ok)
             << r.y << "-" << r.mo << "-" << r.d;
         EXPECT_EQ(v.IsValid(), r.ok);
     }
-    const CDateTimeEx last(9999, 12, 31, 23, 59, 59);
-    EXPECT_FALSE((last + CDateTimeSpanEx(1L)).IsValid());
-    const CDateTimeEx first(100, 1, 1, 0, 0, 0);
-    EXPECT_FALSE((first - CDateTimeSpanEx(1L)).IsValid());
-    EXPECT_FALSE(CDateTimeEx(1e300).IsValid());
-    EXPECT_EQ(CDateTimeEx(-1e300).GetYear(), 1899);   // no overflow on an invalid value's fields
-    EXPECT_FALSE(CDateTimeEx(std::nan("")).IsValid());
+    const app::CDateTimeEx last(9999, 12, 31, 23, 59, 59);
+    EXPECT_FALSE((last + app::CDateTimeSpanEx(1L)).IsValid());
+    const app::CDateTimeEx first(100, 1, 1, 0, 0, 0);
+    EXPECT_FALSE((first - app::CDateTimeSpanEx(1L)).IsValid());
+    EXPECT_FALSE(app::CDateTimeEx(1e300).IsValid());
+    EXPECT_EQ(app::CDateTimeEx(-1e300).GetYear(),
+              1899);   // no overflow on an invalid value's fields
+    EXPECT_FALSE(app::CDateTimeEx(std::nan("")).IsValid());
 
-    CDateTimeEx null;
-    null.SetStatus(CDateTimeEx::null);
-    EXPECT_EQ((null + CDateTimeSpanEx(5L)).GetStatus(), CDateTimeEx::null);
-    EXPECT_EQ((first - null).GetStatus(), CDateTimeSpanEx::null);
+    app::CDateTimeEx null;
+    null.SetStatus(app::CDateTimeEx::null);
+    EXPECT_EQ((null + app::CDateTimeSpanEx(5L)).GetStatus(), app::CDateTimeEx::null);
+    EXPECT_EQ((first - null).GetStatus(), app::CDateTimeSpanEx::null);
 }
 
 TEST(DateTimeEx, StoredFormsRoundTripAndRefuseMalformedText)
 {
-    const CDateTimeEx v(101, 1, 1, 1, 30, 0);
+    const app::CDateTimeEx v(101, 1, 1, 1, 30, 0);
     EXPECT_EQ(v.ToStorageText(), "01010101 013000");
-    CDateTimeEx back;
-    ASSERT_TRUE(CDateTimeEx::FromStorageText(v.ToStorageText(), back));
+    app::CDateTimeEx back;
+    ASSERT_TRUE(app::CDateTimeEx::FromStorageText(v.ToStorageText(), back));
     EXPECT_EQ(back, v);
 
-    CDateTimeEx time;
-    ASSERT_TRUE(CDateTimeEx::FromStorageTime("235959", time));
+    app::CDateTimeEx time;
+    ASSERT_TRUE(app::CDateTimeEx::FromStorageTime("235959", time));
     EXPECT_EQ(Fields(time), "1899-12-30 23:59:59");
 
     const char* bad[] = {"",
@@ -138,12 +139,12 @@ TEST(DateTimeEx, StoredFormsRoundTripAndRefuseMalformedText)
                          "2024O101 120000",
                          "20240101 120000 "};
     for (const char* text : bad) {
-        CDateTimeEx out(2000, 1, 1, 0, 0, 0);
-        EXPECT_FALSE(CDateTimeEx::FromStorageText(text, out)) << text;
+        app::CDateTimeEx out(2000, 1, 1, 0, 0, 0);
+        EXPECT_FALSE(app::CDateTimeEx::FromStorageText(text, out)) << text;
         EXPECT_EQ(Fields(out), "2000-01-01 00:00:00") << "left unchanged: " << text;
     }
-    CDateTimeEx invalid;
-    invalid.SetStatus(CDateTimeEx::invalid);
+    app::CDateTimeEx invalid;
+    invalid.SetStatus(app::CDateTimeEx::invalid);
     EXPECT_EQ(invalid.ToStorageText(), "");
 }
 
@@ -162,53 +163,53 @@ TEST(DateTimeEx, NthWeekdayOfMonth)
         {2024, 13, 0, 1, "invalid"},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(Fields(CDateTimeEx::NthWeekdayOfMonth(r.y, r.mo, r.dow, r.week)), r.date)
+        EXPECT_EQ(Fields(app::CDateTimeEx::NthWeekdayOfMonth(r.y, r.mo, r.dow, r.week)), r.date)
             << r.y << "/" << r.mo << " week " << r.week;
 }
 
 TEST(DateTimeEx, LocalePicturesAndText)
 {
-    CDateLocale us, de, noYear, ampm;   // us keeps the C conventions: %m/%d/%y and %H:%M:%S
+    app::CDateLocale us, de, noYear, ampm;   // us keeps the C conventions: %m/%d/%y and %H:%M:%S
     de.dateFormat = "%d.%m.%Y";
     noYear.dateFormat = "%d-%m";
     ampm.timeFormat = "%I:%M:%S %p";
-    const CDateTimeEx v(2024, 3, 5, 14, 5, 9);
+    const app::CDateTimeEx v(2024, 3, 5, 14, 5, 9);
     const std::pair<std::string, const char*> rows[] = {
-        {CDateTimeEx::GetShortDateFormat(false, us), "MM/dd/yy"},
-        {CDateTimeEx::GetShortDateFormat(true, de), "dd.MM.yyyy"},
-        {CDateTimeEx::GetShortDateFormat(true, noYear), "dd-MM-yyyy"},
-        {CDateTimeEx::GetTimeFormat(true, ampm), "hh:mm tt"},
-        {CDateTimeEx::GetDateTimeFormat(true, false, de), "dd.MM.yyyy HH:mm:ss"},
+        {app::CDateTimeEx::GetShortDateFormat(false, us), "MM/dd/yy"},
+        {app::CDateTimeEx::GetShortDateFormat(true, de), "dd.MM.yyyy"},
+        {app::CDateTimeEx::GetShortDateFormat(true, noYear), "dd-MM-yyyy"},
+        {app::CDateTimeEx::GetTimeFormat(true, ampm), "hh:mm tt"},
+        {app::CDateTimeEx::GetDateTimeFormat(true, false, de), "dd.MM.yyyy HH:mm:ss"},
         {v.FormatTime(true, us), "14:05"},
         {v.FormatTime(false, ampm), "02:05:09 PM"},
         {v.FormatDate(false, us), "03/05/24"},
         {v.FormatDateTime(true, true, de), "05.03.2024 14:05"},
-        {CDateTimeEx(101, 1, 1, 0, 0, 0).FormatDate(true, de), "01.01.0101"},
+        {app::CDateTimeEx(101, 1, 1, 0, 0, 0).FormatDate(true, de), "01.01.0101"},
     };
     for (const auto& [text, expected] : rows)
         EXPECT_EQ(text, expected);
-    CDateTimeEx invalid;
-    invalid.SetStatus(CDateTimeEx::invalid);
+    app::CDateTimeEx invalid;
+    invalid.SetStatus(app::CDateTimeEx::invalid);
     EXPECT_EQ(invalid.FormatLong(us) + invalid.FormatDate(true, us), "");
 }
 
 TEST(DateTimeEx, LongFormKeepsTheDayWhenNoWeekdayLeads)
 {
-    const CDateTimeEx v(1995, 3, 14, 12, 41, 29);   // a Tuesday
-    CDateLocale c;
+    const app::CDateTimeEx v(1995, 3, 14, 12, 41, 29);   // a Tuesday
+    app::CDateLocale c;
     EXPECT_EQ(v.FormatLong(c), "Mar 14 12:41:29 1995");
 
-    CDateLocale weekdayComma;
+    app::CDateLocale weekdayComma;
     weekdayComma.dateTimeFormat = "%A, %B %d, %Y %H:%M:%S";
     EXPECT_EQ(v.FormatLong(weekdayComma), "March 14 1995 12:41:29");
 
-    CDateLocale dayFirst;
+    app::CDateLocale dayFirst;
     dayFirst.dateTimeFormat = "%d %B %Y %H:%M:%S %Z";
     EXPECT_EQ(v.FormatLong(dayFirst), "14 March 1995 12:41:29");
 
     // Whatever the locale, the long text reads back as the same value.
-    for (const CDateLocale* loc : {&c, &weekdayComma, &dayFirst}) {
-        CDateTimeEx back;
+    for (const app::CDateLocale* loc : {&c, &weekdayComma, &dayFirst}) {
+        app::CDateTimeEx back;
         ASSERT_TRUE(back.Parse(v.FormatLong(*loc), *loc)) << v.FormatLong(*loc);
         EXPECT_EQ(back, v) << v.FormatLong(*loc);
     }
@@ -216,11 +217,11 @@ TEST(DateTimeEx, LongFormKeepsTheDayWhenNoWeekdayLeads)
 
 TEST(DateTimeEx, ParseReadsLocaleTextAndRefusesNonsense)
 {
-    CDateLocale us;
-    CDateLocale uk;
+    app::CDateLocale us;
+    app::CDateLocale uk;
     uk.dateFormat = "%d/%m/%Y";
     struct Row {
-        const CDateLocale* loc;
+        const app::CDateLocale* loc;
         const char* text;
         const char* fields;
     };
@@ -245,7 +246,7 @@ TEST(DateTimeEx, ParseReadsLocaleTextAndRefusesNonsense)
         {&us, "12:00 @", "invalid"},
     };
     for (const Row& r : rows) {
-        CDateTimeEx v(2000, 1, 1, 0, 0, 0);
+        app::CDateTimeEx v(2000, 1, 1, 0, 0, 0);
         const bool ok = v.Parse(r.text, *r.loc);
         EXPECT_EQ(ok, std::string(r.fields) != "invalid") << r.text;
         EXPECT_EQ(Fields(v), r.fields) << r.text;
@@ -326,8 +327,8 @@ TEST(DateTimeEx, LocalAndUtcMatchTheZoneDatabase)
     for (size_t i = 0; i < std::size(kZoneCases); ++i) {
         const ZoneCase& c = kZoneCases[i];
         ScopedTz tz(c.zone);
-        const CDateTimeEx in(c.y, c.mo, c.d, c.h, c.mi, c.s);
-        const CDateTimeEx out = c.toUtc ? in.LocalToUtc() : in.UtcToLocal();
+        const app::CDateTimeEx in(c.y, c.mo, c.d, c.h, c.mi, c.s);
+        const app::CDateTimeEx out = c.toUtc ? in.LocalToUtc() : in.UtcToLocal();
         EXPECT_EQ(Fields(out), expected[i])
             << c.zone << (c.toUtc ? " local " : " utc ") << Fields(in);
         if (c.toUtc) {
@@ -350,10 +351,10 @@ TEST(DateTimeEx, SentinelsAgainstPython)
         "print(t.strftime('%H:%M:%S'), (t - datetime(101, 1, 1)).total_seconds())\n");
     ASSERT_EQ(expected.size(), 5u);
 
-    const CDateTimeEx dates[] = {{101, 1, 1, 0, 0, 0},
-                                 {9998, 12, 31, 23, 59, 59},
-                                 {100, 1, 1, 0, 0, 0},
-                                 {9999, 12, 31, 23, 59, 59}};
+    const app::CDateTimeEx dates[] = {{101, 1, 1, 0, 0, 0},
+                                      {9998, 12, 31, 23, 59, 59},
+                                      {100, 1, 1, 0, 0, 0},
+                                      {9999, 12, 31, 23, 59, 59}};
     for (size_t i = 0; i < 4; ++i) {
         ASSERT_TRUE(dates[i].IsValid());
         EXPECT_EQ(std::llround(dates[i].GetLinearDays() * 86400),
@@ -361,10 +362,10 @@ TEST(DateTimeEx, SentinelsAgainstPython)
             << Fields(dates[i]);
     }
     // The "no fix yet" sentinel plus an hour and a half gives back exactly that span.
-    const CDateTimeEx noFix(101, 1, 1, 0, 0, 0);
-    const CDateTimeEx later = noFix + CDateTimeSpanEx(0L, 1, 30, 0);
+    const app::CDateTimeEx noFix(101, 1, 1, 0, 0, 0);
+    const app::CDateTimeEx later = noFix + app::CDateTimeSpanEx(0L, 1, 30, 0);
     EXPECT_EQ(Fields(later), "0101-01-01 01:30:00");
-    const CDateTimeSpanEx back = later - noFix;
+    const app::CDateTimeSpanEx back = later - noFix;
     EXPECT_EQ(std::to_string(back.GetTotalSeconds()) + ".0", expected[4].substr(9));
     EXPECT_EQ(back.ToStorageText(), "0 01:30:00");
     EXPECT_LT(later.m_dt, noFix.m_dt);   // stored fraction runs the other way below zero

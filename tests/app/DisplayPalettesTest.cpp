@@ -114,7 +114,7 @@ TEST(DisplayPalettes, StoredFormRoundTripsAndDamagedRowsKeepBuiltIns)
     EXPECT_TRUE(reread.GetApplyToDesktop());
 }
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     explicit Home(platform::CSettingsStore& s) : store(s) { }
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\W"; }
@@ -129,7 +129,7 @@ TEST(DisplayPaletteModule, CommandsSelectCheckAndApply)
     CDisplayPalettes palettes;
     int applied = 0;
     app::CDisplayPaletteModule module(home, palettes, [&] { ++applied; });
-    CCommandTable commands;
+    app::CCommandTable commands;
     module.RegisterCommands(commands);
     namespace cmd = app::cmd;
     const std::pair<unsigned, int> steps[] = {{cmd::kPaletteNight, 2},
@@ -140,7 +140,7 @@ TEST(DisplayPaletteModule, CommandsSelectCheckAndApply)
         ASSERT_TRUE(commands.Execute(id));
         EXPECT_EQ(palettes.GetActive(), palette);
         for (unsigned other : {cmd::kPaletteDay, cmd::kPaletteDusk, cmd::kPaletteNight}) {
-            const CCmdUIState state = commands.Update(other);
+            const app::CCmdUIState state = commands.Update(other);
             EXPECT_TRUE(state.enabled);
             EXPECT_EQ(state.check, (other - cmd::kPaletteDay) == unsigned(palette) ? 1 : 0);
         }

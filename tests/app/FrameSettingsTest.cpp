@@ -48,7 +48,7 @@ TEST(FrameSettings, RoundTripDefaultsClampsAndRecentFiles)
     s.AddRecentFile("b.b");
     s.AddRecentFile("A.B");   // the same file moves to the head
     ASSERT_TRUE(s.Save(store, key));
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     std::string slot4 = "x";
     ASSERT_TRUE(reg.OpenKeyForRead(key + "\\WorkSpace\\RecentFileList"));
     EXPECT_TRUE(reg.ReadString("File4", slot4));   // written, empty

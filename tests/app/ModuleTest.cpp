@@ -9,7 +9,7 @@ namespace {
 
 const std::string kWorkspace = "Software\\Quorwick\\Brinevane\\Default";
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     brine_test::TempFolder dir;
     mutable platform::CSettingsStore store{dir / "settings.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
@@ -20,11 +20,11 @@ using Log = std::vector<std::string>;
 
 // Records each framework call, keeps one value, and owns sub-modules the way
 // the navigator owns its instruments.
-class FakeModule : public CModeModule {
+class FakeModule : public app::CModeModule {
 public:
-    FakeModule(CSettingsHome& home, Log& log, std::string name,
+    FakeModule(app::CSettingsHome& home, Log& log, std::string name,
                std::vector<std::string_view> subs = {}, bool initOk = true)
-        : CModeModule(home), m_log(log), m_initOk(initOk)
+        : app::CModeModule(home), m_log(log), m_initOk(initOk)
     {
         SetModuleName(std::move(name));
         for (std::string_view word : subs)
@@ -35,7 +35,7 @@ public:
     void LoadSettings() override
     {
         Record("load");
-        CRegistry reg(Settings().GetStore());
+        app::CRegistry reg(Settings().GetStore());
         if (OpenSettings(reg, false))
             reg.ReadString("Owner", m_loaded);
         m_subs.LoadSettings();
@@ -43,7 +43,7 @@ public:
     void SaveSettings() override
     {
         Record("save");
-        CRegistry reg(Settings().GetStore());
+        app::CRegistry reg(Settings().GetStore());
         if (OpenSettings(reg, true))
             reg.WriteString("Owner", GetModuleName());
         m_subs.SaveSettings();
@@ -54,7 +54,7 @@ private:
     void Record(const char* what) { m_log.push_back(std::string(what) + " " + GetModuleName()); }
     Log& m_log;
     bool m_initOk;
-    CModuleList m_subs;
+    app::CModuleList m_subs;
 };
 
 }   // namespace
@@ -63,7 +63,7 @@ TEST(Module, TreeOfModulesKeepsSettingsUnderNestedKeysInFrameOrder)
 {
     Home home;
     Log log;
-    CModuleList frame;
+    app::CModuleList frame;
     // The frame's modules in creation order; the tidal module has no name of its own.
     frame.Add(std::make_unique<FakeModule>(home, log, "Chart"));
     frame.Add(std::make_unique<FakeModule>(home, log, "Chartpoint"));

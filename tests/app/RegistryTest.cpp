@@ -28,7 +28,7 @@ const Colours kColours = {0x0000FF, 0x123456, 0xFE0107};
 // One typed read: the value, or nothing when the reader refused; a refusing
 // reader must also leave the caller's default alone.
 template <class T, class Reader>
-std::optional<T> Get(const CRegistry& reg, Reader read, const char* name, T init = T{})
+std::optional<T> Get(const app::CRegistry& reg, Reader read, const char* name, T init = T{})
 {
     T value = init;
     if ((reg.*read)(name, value))
@@ -37,7 +37,7 @@ std::optional<T> Get(const CRegistry& reg, Reader read, const char* name, T init
     return std::nullopt;
 }
 
-void WriteAll(CRegistry& reg)
+void WriteAll(app::CRegistry& reg)
 {
     reg.WriteString("Text", kText);
     reg.WriteBool("On", true);
@@ -52,19 +52,19 @@ void WriteAll(CRegistry& reg)
     reg.WriteDWord("ByteOf300", 300);
     reg.WriteByte("Byte", 200);
     reg.WriteBinary("Bytes", kBytes);
-    reg.WriteTimeSpan("Span", CDateTimeSpanEx(1, 0, 30, 0));
-    reg.WriteTimeSpan("NegativeSpan", -CDateTimeSpanEx(0, 5, 4, 3));
-    reg.WriteDateTime("When", CDateTimeEx(2026, 12, 6, 21, 35, 59));
+    reg.WriteTimeSpan("Span", app::CDateTimeSpanEx(1, 0, 30, 0));
+    reg.WriteTimeSpan("NegativeSpan", -app::CDateTimeSpanEx(0, 5, 4, 3));
+    reg.WriteDateTime("When", app::CDateTimeEx(2026, 12, 6, 21, 35, 59));
     reg.WriteDateTime("NoFix",
-                      CDateTimeEx(101, 1, 1, 0, 0, 0));   // how track points say "no fix yet"
+                      app::CDateTimeEx(101, 1, 1, 0, 0, 0));   // how track points say "no fix yet"
     reg.WriteIntPair("Point", {-5, 10});
     reg.WritePaletteColours("Greys", kGreys);
     reg.WritePaletteColours("Colours", kColours);
 }
 
-void CheckAll(const CRegistry& reg)
+void CheckAll(const app::CRegistry& reg)
 {
-    using R = CRegistry;
+    using R = app::CRegistry;
     EXPECT_EQ(Get<std::string>(reg, &R::ReadString, "Text"), kText);
     EXPECT_EQ(Get<bool>(reg, &R::ReadBool, "On"), true);
     EXPECT_EQ(Get<bool>(reg, &R::ReadBool, "Off", true), false);
@@ -79,12 +79,14 @@ void CheckAll(const CRegistry& reg)
     EXPECT_EQ(Get<std::uint8_t>(reg, &R::ReadByte, "ByteOf300"), 44);
     EXPECT_EQ(Get<std::uint8_t>(reg, &R::ReadByte, "Byte"), 200);
     EXPECT_EQ(Get<Bytes>(reg, &R::ReadBinary, "Bytes", Bytes{9}), kBytes);
-    EXPECT_EQ(Get<CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "Span")->GetTotalSeconds(), 86400 + 1800);
-    EXPECT_EQ(Get<CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "NegativeSpan")->GetTotalSeconds(),
+    EXPECT_EQ(Get<app::CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "Span")->GetTotalSeconds(),
+              86400 + 1800);
+    EXPECT_EQ(Get<app::CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "NegativeSpan")->GetTotalSeconds(),
               -18243);
-    EXPECT_EQ(Get<CDateTimeEx>(reg, &R::ReadDateTime, "When"),
-              CDateTimeEx(2026, 12, 6, 21, 35, 59));
-    EXPECT_EQ(Get<CDateTimeEx>(reg, &R::ReadDateTime, "NoFix"), CDateTimeEx(101, 1, 1, 0, 0, 0));
+    EXPECT_EQ(Get<app::CDateTimeEx>(reg, &R::ReadDateTime, "When"),
+              app::CDateTimeEx(2026, 12, 6, 21, 35, 59));
+    EXPECT_EQ(Get<app::CDateTimeEx>(reg, &R::ReadDateTime, "NoFix"),
+              app::CDateTimeEx(101, 1, 1, 0, 0, 0));
     EXPECT_EQ((Get<std::pair<int, int>>(reg, &R::ReadIntPair, "Point")), std::make_pair(-5, 10));
     EXPECT_EQ(Get<Colours>(reg, &R::ReadPaletteColours, "Greys"), kGreys);
     EXPECT_EQ(Get<Colours>(reg, &R::ReadPaletteColours, "Colours"), kColours);
@@ -115,7 +117,7 @@ TEST(RegistryFreshProcess, ReadsBackWhatAnotherWrote)
         GTEST_SKIP() << "the second process of the round-trip test";
     CSettingsStore store(file);
     ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     ASSERT_TRUE(reg.OpenKeyForRead(kKey));
     CheckAll(reg);
 }
@@ -125,7 +127,7 @@ TEST(Registry, TypedValuesRoundTripThroughTheFileAndAFreshProcess)
     brine_test::TempFolder dir;
     const std::string file = dir / "settings.conf";
     CSettingsStore store(file);
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     ASSERT_TRUE(
         reg.OpenKeyForWrite(std::string(kKey) + "\\"));   // a trailing backslash is harmless
     WriteAll(reg);
@@ -152,8 +154,8 @@ TEST(Registry, MalformedOrMistypedValuesKeepTheDefault)
 {
     brine_test::TempFolder dir;
     CSettingsStore store(dir / "settings.conf");
-    CRegistry reg(store);
-    using R = CRegistry;
+    app::CRegistry reg(store);
+    using R = app::CRegistry;
     EXPECT_FALSE(reg.OpenKeyForRead("Software\\Missing"));
     EXPECT_FALSE(Get<std::string>(reg, &R::ReadString, "Text", "default"));   // no key open
     ASSERT_TRUE(reg.OpenKeyForWrite("Software\\Test"));
@@ -175,10 +177,11 @@ TEST(Registry, MalformedOrMistypedValuesKeepTheDefault)
     }
     for (const char* bad : {"", "abc", "1 xx:yy:zz"}) {
         reg.WriteString("Value", bad);
-        EXPECT_FALSE(Get<CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "Value", CDateTimeSpanEx(42)))
-            << bad;
         EXPECT_FALSE(
-            Get<CDateTimeEx>(reg, &R::ReadDateTime, "Value", CDateTimeEx(2000, 2, 29, 0, 0, 0)))
+            Get<app::CDateTimeSpanEx>(reg, &R::ReadTimeSpan, "Value", app::CDateTimeSpanEx(42)))
+            << bad;
+        EXPECT_FALSE(Get<app::CDateTimeEx>(reg, &R::ReadDateTime, "Value",
+                                           app::CDateTimeEx(2000, 2, 29, 0, 0, 0)))
             << bad;
     }
     // Right name, wrong type; and names never written.
@@ -194,7 +197,7 @@ TEST(Registry, LooseTextsReadAsOtherWritersLeftThem)
 {
     brine_test::TempFolder dir;
     CSettingsStore store(dir / "settings.conf");
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     ASSERT_TRUE(reg.OpenKeyForWrite("Software\\Test"));
     for (auto [text, expected] : {std::pair{"True", true},
                                   {"TRUE", true},
@@ -204,15 +207,17 @@ TEST(Registry, LooseTextsReadAsOtherWritersLeftThem)
                                   {"True ", false},
                                   {"", false}}) {
         reg.WriteString("Value", text);
-        EXPECT_EQ(Get<bool>(reg, &CRegistry::ReadBool, "Value", !expected), expected) << text;
+        EXPECT_EQ(Get<bool>(reg, &app::CRegistry::ReadBool, "Value", !expected), expected) << text;
     }
     for (auto [text, expected] :
          {std::pair{"0x1A", 26L}, {"12abc", 12L}, {"-7", -7L}, {"abc", 0L}}) {
         reg.WriteString("Value", text);
-        EXPECT_EQ(Get<long>(reg, &CRegistry::ReadLong, "Value", 99L), expected) << text;
+        EXPECT_EQ(Get<long>(reg, &app::CRegistry::ReadLong, "Value", 99L), expected) << text;
     }
     reg.WriteString("Value", "90");   // a bare number of seconds
-    EXPECT_EQ(Get<CDateTimeSpanEx>(reg, &CRegistry::ReadTimeSpan, "Value")->GetTotalSeconds(), 90);
+    EXPECT_EQ(
+        Get<app::CDateTimeSpanEx>(reg, &app::CRegistry::ReadTimeSpan, "Value")->GetTotalSeconds(),
+        90);
 }
 
 TEST(Registry, MoveKeyTreeLeavesAnIdenticalCopyAndNoSource)
@@ -227,7 +232,7 @@ TEST(Registry, MoveKeyTreeLeavesAnIdenticalCopyAndNoSource)
     store.CreateKey(src + "\\Bars\\Empty");
     const registry_test::Tree before = Snapshot(store, src);
 
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     ASSERT_TRUE(reg.OpenKeyForRead(src));
     // Copying into its own tree would never end: refused, nothing touched.
     EXPECT_FALSE(reg.CopyKeyTree(src + "\\Frames\\Copy"));
@@ -250,7 +255,7 @@ TEST(Registry, FindKeyWithValueSearchesSubkeysFirstIgnoringCase)
     store.SetString(top + "\\A\\Deep\\Deeper", "CLASSNAME", "cMsgBar");
     store.SetString(top + "\\B", "ClassName", "CMsgBar");
 
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     std::string found;
     const std::pair<const char*, const char*> searches[] = {{"ClassName", "CMsgBar"},
                                                             {"", "CMSGBAR"}};

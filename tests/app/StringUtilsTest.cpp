@@ -21,11 +21,11 @@ TEST(StringUtils, FieldsKeepEmptiesTokensSkipThem)
         {"abc", 0, "", ""},    {"a;b c", 3, "c", "c"},   // any character of the set delimits
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(GetField(r.n, r.text, ",; "), r.field) << r.text << " #" << r.n;
-        EXPECT_EQ(GetToken(r.n, r.text, ",; "), r.token) << r.text << " #" << r.n;
+        EXPECT_EQ(app::GetField(r.n, r.text, ",; "), r.field) << r.text << " #" << r.n;
+        EXPECT_EQ(app::GetToken(r.n, r.text, ",; "), r.token) << r.text << " #" << r.n;
     }
-    EXPECT_EQ(CountTokens(",,a,,b,", ","), 2);
-    EXPECT_EQ(CountTokens("", ","), 0);
+    EXPECT_EQ(app::CountTokens(",,a,,b,", ","), 2);
+    EXPECT_EQ(app::CountTokens("", ","), 0);
 }
 
 TEST(StringUtils, SplitFieldsStopsAtFirstEmptyField)
@@ -33,8 +33,8 @@ TEST(StringUtils, SplitFieldsStopsAtFirstEmptyField)
     const std::pair<const char*, int> rows[] = {
         {"a,,b", 1}, {"a,b,c", 3}, {",a", 0}, {"a,b,", 2}, {"", 0}};
     for (const auto& [text, count] : rows) {
-        CStringList list{"kept"};
-        EXPECT_EQ(SplitFields(text, ",", list), count) << text;
+        app::CStringList list{"kept"};
+        EXPECT_EQ(app::SplitFields(text, ",", list), count) << text;
         ASSERT_EQ(list.size(), size_t(count) + 1) << text;
         EXPECT_EQ(list.front(), "kept");   // appends, never clears
     }
@@ -44,7 +44,7 @@ TEST(StringUtils, CommandLineFindsSwitchWhateverTheDelimiters)
 {
     struct Row {
         const char* line;
-        CStringList words;
+        app::CStringList words;
     };
     const Row rows[] = {
         {"/noworkspace", {"noworkspace"}},
@@ -55,26 +55,26 @@ TEST(StringUtils, CommandLineFindsSwitchWhateverTheDelimiters)
         {" / - , ", {}},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(SplitCommandLine(r.line), r.words) << r.line;
+        EXPECT_EQ(app::SplitCommandLine(r.line), r.words) << r.line;
 }
 
 TEST(StringUtils, FillingNeverCutsTrimKeepsLineEndsAndCutsClamp)
 {
     std::string deleted = "abcdef";
-    DeleteChars(deleted, 1, 2);
-    DeleteChars(deleted, 3, 10);
-    DeleteChars(deleted, 9, 1);
+    app::DeleteChars(deleted, 1, 2);
+    app::DeleteChars(deleted, 3, 10);
+    app::DeleteChars(deleted, 9, 1);
     const std::pair<std::string, const char*> rows[] = {
-        {PadLeftZeros("123", 2), "123"},
-        {PadLeftZeros("7", 3), "007"},
-        {PadLeftBlanks("ab", -1), "ab"},
-        {TrimBlanks(" \t a b\t "), "a b"},
-        {TrimRightBlanks("a \r\n"), "a \r\n"},
-        {TrimLeftBlanks("\n a"), "\n a"},
-        {MidString("abcdef", 2, 3), "cde"},
-        {MidString("abc", 5, 2), ""},
-        {MidString("abc", -3, 2), "ab"},
-        {MidString("abc", 1, 99), "bc"},
+        {app::PadLeftZeros("123", 2), "123"},
+        {app::PadLeftZeros("7", 3), "007"},
+        {app::PadLeftBlanks("ab", -1), "ab"},
+        {app::TrimBlanks(" \t a b\t "), "a b"},
+        {app::TrimRightBlanks("a \r\n"), "a \r\n"},
+        {app::TrimLeftBlanks("\n a"), "\n a"},
+        {app::MidString("abcdef", 2, 3), "cde"},
+        {app::MidString("abc", 5, 2), ""},
+        {app::MidString("abc", -3, 2), "ab"},
+        {app::MidString("abc", 1, 99), "bc"},
         {deleted, "ade"},
     };
     for (const auto& [text, expected] : rows)
@@ -83,18 +83,18 @@ TEST(StringUtils, FillingNeverCutsTrimKeepsLineEndsAndCutsClamp)
 
 TEST(StringUtils, CaseChangesAccentedLettersAndLeavesOtherBytes)
 {
-    EXPECT_EQ(ToUpper("noworkspace é ß ÷"), "NOWORKSPACE É ß ÷");
-    EXPECT_EQ(ToLower("ÀÉÖ × Ω"), "àéö × Ω");
-    CStringList list{"ABC", "Déf"};
-    LowerCaseList(list);
-    EXPECT_EQ(list, (CStringList{"abc", "déf"}));
+    EXPECT_EQ(app::ToUpper("noworkspace é ß ÷"), "NOWORKSPACE É ß ÷");
+    EXPECT_EQ(app::ToLower("ÀÉÖ × Ω"), "àéö × Ω");
+    app::CStringList list{"ABC", "Déf"};
+    app::LowerCaseList(list);
+    EXPECT_EQ(list, (app::CStringList{"abc", "déf"}));
 }
 
 TEST(StringUtils, OemTextRoundTrips)
 {
-    EXPECT_EQ(AnsiToOem("caf\xC3\xA9 \xC2\xB0"), "caf\x82 \xF8");   // é and the degree sign
-    EXPECT_EQ(OemToAnsi("caf\x82 \xF8"), "caf\xC3\xA9 \xC2\xB0");
-    EXPECT_EQ(AnsiToOem("\xE2\x82\xAC"), "?");   // no euro sign in OEM
+    EXPECT_EQ(app::AnsiToOem("caf\xC3\xA9 \xC2\xB0"), "caf\x82 \xF8");   // é and the degree sign
+    EXPECT_EQ(app::OemToAnsi("caf\x82 \xF8"), "caf\xC3\xA9 \xC2\xB0");
+    EXPECT_EQ(app::AnsiToOem("\xE2\x82\xAC"), "?");   // no euro sign in OEM
 }
 
 TEST(StringUtils, BackslashPaths)
@@ -117,20 +117,20 @@ TEST(StringUtils, BackslashPaths)
         {"", "", "", "", ""},
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(GetFileNamePart(r.path), r.name) << r.path;
-        EXPECT_EQ(GetFolderPart(r.path), r.folder) << r.path;
-        EXPECT_EQ(GetExtensionPart(r.path), r.ext) << r.path;
-        EXPECT_EQ(GetRootPart(r.path), r.root) << r.path;
+        EXPECT_EQ(app::GetFileNamePart(r.path), r.name) << r.path;
+        EXPECT_EQ(app::GetFolderPart(r.path), r.folder) << r.path;
+        EXPECT_EQ(app::GetExtensionPart(r.path), r.ext) << r.path;
+        EXPECT_EQ(app::GetRootPart(r.path), r.root) << r.path;
     }
     const std::pair<std::string, const char*> edits[] = {
-        {AddBackslash(""), "\\"},
-        {AddBackslash("C:\\a\\"), "C:\\a\\"},
-        {AddBackslash("C:\\a"), "C:\\a\\"},
-        {RemoveBackslash(""), ""},
-        {RemoveBackslash("C:\\a\\\\"), "C:\\a\\"},
-        {ChangeExtension("C:\\a.old\\f.tst", "log"), "C:\\a.old\\f.log"},
-        {ChangeExtension("C:\\a.old\\f", "log"), "C:\\a.old\\f.log"},
-        {ChangeExtension("f.tst", ""), "f"},
+        {app::AddBackslash(""), "\\"},
+        {app::AddBackslash("C:\\a\\"), "C:\\a\\"},
+        {app::AddBackslash("C:\\a"), "C:\\a\\"},
+        {app::RemoveBackslash(""), ""},
+        {app::RemoveBackslash("C:\\a\\\\"), "C:\\a\\"},
+        {app::ChangeExtension("C:\\a.old\\f.tst", "log"), "C:\\a.old\\f.log"},
+        {app::ChangeExtension("C:\\a.old\\f", "log"), "C:\\a.old\\f.log"},
+        {app::ChangeExtension("f.tst", ""), "f"},
     };
     for (const auto& [text, expected] : edits)
         EXPECT_EQ(text, expected);
@@ -156,7 +156,7 @@ TEST(StringUtils, CompactPathKeepsRootNameAndTrailingFolders)
         {"\\\\srv\\sh\\dir1\\d2\\n.b", 18, "\\\\srv\\sh\\...\\n.b"},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(CompactPath(r.path, r.max), r.out) << r.path << " max " << r.max;
+        EXPECT_EQ(app::CompactPath(r.path, r.max), r.out) << r.path << " max " << r.max;
 }
 
 TEST(StringUtils, IntegerTextChoosesHexByAnyX)
@@ -173,15 +173,15 @@ TEST(StringUtils, IntegerTextChoosesHexByAnyX)
     };
     for (const Row& r : rows) {
         bool bad = !r.bad;
-        EXPECT_EQ(StringToLongChecked(r.text, bad), r.value) << r.text;
+        EXPECT_EQ(app::StringToLongChecked(r.text, bad), r.value) << r.text;
         EXPECT_EQ(bad, r.bad) << r.text;
-        EXPECT_EQ(StringToLong(r.text), r.value) << r.text;
+        EXPECT_EQ(app::StringToLong(r.text), r.value) << r.text;
     }
     bool bad = true;
-    EXPECT_EQ(StringToULong("0xFFFFFFFF", &bad), 0xFFFFFFFFul);
+    EXPECT_EQ(app::StringToULong("0xFFFFFFFF", &bad), 0xFFFFFFFFul);
     EXPECT_FALSE(bad);
-    EXPECT_EQ(StringToInt("99999999999"), 2147483647);
-    EXPECT_EQ(StringToInt("-99999999999"), -2147483647 - 1);
+    EXPECT_EQ(app::StringToInt("99999999999"), 2147483647);
+    EXPECT_EQ(app::StringToInt("-99999999999"), -2147483647 - 1);
 }
 
 TEST(StringUtils, NumberTextIgnoresTheUserLocale)
@@ -197,18 +197,18 @@ TEST(StringUtils, NumberTextIgnoresTheUserLocale)
                                                    {3.0, "3.0"},       {-0.25, "-0.25"},
                                                    {1e6, "1000000.0"}, {123.125, "123.125"}};
     for (const auto& [v, trimmed] : rows)
-        EXPECT_EQ(FormatDoubleTrimmed(v), trimmed);
-    EXPECT_GT(FormatDoubleTrimmed(0.1).size(), 3u);   // inexact values keep their tail
-    EXPECT_EQ(FormatDouble(3.14159, 2, 7), "   3.14");
-    EXPECT_EQ(FormatDouble(-2.5, 0, 1), "-2");   // round half to even, as printf
-    EXPECT_EQ(FormatDouble(12345.6, 1, 3), "12345.6");
+        EXPECT_EQ(app::FormatDoubleTrimmed(v), trimmed);
+    EXPECT_GT(app::FormatDoubleTrimmed(0.1).size(), 3u);   // inexact values keep their tail
+    EXPECT_EQ(app::FormatDouble(3.14159, 2, 7), "   3.14");
+    EXPECT_EQ(app::FormatDouble(-2.5, 0, 1), "-2");   // round half to even, as printf
+    EXPECT_EQ(app::FormatDouble(12345.6, 1, 3), "12345.6");
 
     bool bad = true;
-    EXPECT_DOUBLE_EQ(StringToDoubleChecked("51.5", bad), 51.5);
+    EXPECT_DOUBLE_EQ(app::StringToDoubleChecked("51.5", bad), 51.5);
     EXPECT_FALSE(bad);
-    EXPECT_DOUBLE_EQ(StringToDoubleChecked("51,5", bad), 51.0);
+    EXPECT_DOUBLE_EQ(app::StringToDoubleChecked("51,5", bad), 51.0);
     EXPECT_TRUE(bad);
-    EXPECT_DOUBLE_EQ(StringToDouble(" -1e3x"), -1000.0);
+    EXPECT_DOUBLE_EQ(app::StringToDouble(" -1e3x"), -1000.0);
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 

@@ -34,20 +34,20 @@ TEST(SystemUtils, DisplayForms)
         {359.49, "359"}, {45.7, "046"}, {180.0, "180"}, {-5.0, "000"},  {NAN, "000"},
     };
     for (const auto& [v, text] : bearings)
-        EXPECT_EQ(FormatBearing(v), text) << v;
+        EXPECT_EQ(app::FormatBearing(v), text) << v;
 
     const std::pair<double, const char*> distances[] = {
         {9.999, "10.00"}, {10.0, "10.0"}, {99.96, "100.0"},
         {100.0, "100"},   {0.0, "0.00"},  {1234.4, "1234"},
     };
     for (const auto& [v, text] : distances)
-        EXPECT_EQ(FormatDistance(v), text) << v;
+        EXPECT_EQ(app::FormatDistance(v), text) << v;
 }
 
 // Without a window system the desktop facts read as "none" and no sound is tried.
 TEST(SystemUtils, DesktopFactsWithoutAWindowSystem)
 {
-    CNoDesktop none;
+    app::CNoDesktop none;
     EXPECT_EQ(none.ScreenBitsPerPixel(), 0);
     EXPECT_EQ(none.ScreenWidth(), -1);
     EXPECT_FALSE(none.HasStaticSystemColours());
@@ -58,15 +58,15 @@ TEST(SystemUtils, DesktopFactsWithoutAWindowSystem)
 
 TEST(SystemUtils, VersionAndMemoryFigures)
 {
-    EXPECT_EQ(GetFileVersionString("ProductName"), "Brinevane");
-    EXPECT_EQ(GetFileVersionString("NoSuchValue"), "");
-    EXPECT_NE(GetOSName(), "Unknown");
+    EXPECT_EQ(app::GetFileVersionString("ProductName"), "Brinevane");
+    EXPECT_EQ(app::GetFileVersionString("NoSuchValue"), "");
+    EXPECT_NE(app::GetOSName(), "Unknown");
 
     // Whole 64-bit figures: the machines this runs on have more than 4 GiB.
-    const std::uint64_t total = GetTotalMemory();
+    const std::uint64_t total = app::GetTotalMemory();
     EXPECT_GT(total, 0u);
-    EXPECT_LE(GetAvailableMemory(), total);
-    EXPECT_LE(static_cast<unsigned>(GetMemoryLoad()), 100u);
+    EXPECT_LE(app::GetAvailableMemory(), total);
+    EXPECT_LE(static_cast<unsigned>(app::GetMemoryLoad()), 100u);
 }
 
 TEST(SystemUtils, PathTextChecks)
@@ -78,40 +78,40 @@ TEST(SystemUtils, PathTextChecks)
                                                  {"", false},
                                                  {"/", false}};
     for (const auto& [path, unc] : rows)
-        EXPECT_EQ(IsUncPath(path), unc) << path;
-    EXPECT_EQ(ToNativePath("Charts\\UK\\a.b"), fs::path("Charts/UK/a.b"));
-    EXPECT_FALSE(ConnectNetworkDrive("\\\\server\\share"));
+        EXPECT_EQ(app::IsUncPath(path), unc) << path;
+    EXPECT_EQ(app::ToNativePath("Charts\\UK\\a.b"), fs::path("Charts/UK/a.b"));
+    EXPECT_FALSE(app::ConnectNetworkDrive("\\\\server\\share"));
 }
 
 TEST_F(SystemUtilsFiles, DiskSpaceOfEmptyAndMissingPaths)
 {
-    EXPECT_EQ(GetDiskFreeMegabytes(""), 0u);
+    EXPECT_EQ(app::GetDiskFreeMegabytes(""), 0u);
     std::uint64_t total = 0, free = 0;
-    EXPECT_FALSE(GetDiskFreeSpaceOf("", total, free));
+    EXPECT_FALSE(app::GetDiskFreeSpaceOf("", total, free));
     // A folder still to be created is measured on the volume that will hold it.
-    ASSERT_TRUE(GetDiskFreeSpaceOf(m_root / "not" / "yet", total, free));
+    ASSERT_TRUE(app::GetDiskFreeSpaceOf(m_root / "not" / "yet", total, free));
     EXPECT_GT(total, 0u);
     EXPECT_LE(free, total);
-    EXPECT_EQ(GetDiskFreeMegabytes(m_root), GetDiskFreeBytes(m_root) >> 20);
+    EXPECT_EQ(app::GetDiskFreeMegabytes(m_root), app::GetDiskFreeBytes(m_root) >> 20);
 }
 
 TEST_F(SystemUtilsFiles, FoldersAndAncestors)
 {
     const fs::path deep = m_root / "a" / "b" / "c";
-    EXPECT_EQ(GetExistingAncestor(deep / "file.dbf"), m_root);
-    EXPECT_TRUE(CreateFolderPath(deep.string() + "/"));
-    EXPECT_TRUE(FolderExists(deep));
-    EXPECT_TRUE(IsFolderEmpty(deep));
-    EXPECT_FALSE(IsFolderEmpty(m_root / "a"));
+    EXPECT_EQ(app::GetExistingAncestor(deep / "file.dbf"), m_root);
+    EXPECT_TRUE(app::CreateFolderPath(deep.string() + "/"));
+    EXPECT_TRUE(app::FolderExists(deep));
+    EXPECT_TRUE(app::IsFolderEmpty(deep));
+    EXPECT_FALSE(app::IsFolderEmpty(m_root / "a"));
 
     Write(m_root / "file", 1);
-    EXPECT_FALSE(CreateFolderPath(m_root / "file" / "sub"));   // a file in the way
-    EXPECT_FALSE(FolderExists(m_root / "file"));
+    EXPECT_FALSE(app::CreateFolderPath(m_root / "file" / "sub"));   // a file in the way
+    EXPECT_FALSE(app::FolderExists(m_root / "file"));
 
-    const fs::path chosen = EnsureFolder(m_root / "file" / "data", m_root / "fallback");
+    const fs::path chosen = app::EnsureFolder(m_root / "file" / "data", m_root / "fallback");
     EXPECT_EQ(chosen, m_root / "fallback");
-    EXPECT_TRUE(FolderExists(chosen));
-    EXPECT_EQ(EnsureFolder(m_root / "file" / "x", m_root / "file" / "y"), fs::path());
+    EXPECT_TRUE(app::FolderExists(chosen));
+    EXPECT_EQ(app::EnsureFolder(m_root / "file" / "x", m_root / "file" / "y"), fs::path());
 }
 
 TEST_F(SystemUtilsFiles, MasksMatchWithoutCase)
@@ -123,15 +123,15 @@ TEST_F(SystemUtilsFiles, MasksMatchWithoutCase)
     Write(m_root / "sub" / "deeper" / "d.txt", 3);
     fs::create_directories(m_root / "x.dbf");   // a folder that matches the mask
 
-    EXPECT_TRUE(FileExists(m_root / "*.dbf"));
-    EXPECT_TRUE(FileExists(m_root / "?.Dbf"));
-    EXPECT_FALSE(FileExists(m_root / "*.mdx"));
+    EXPECT_TRUE(app::FileExists(m_root / "*.dbf"));
+    EXPECT_TRUE(app::FileExists(m_root / "?.Dbf"));
+    EXPECT_FALSE(app::FileExists(m_root / "*.mdx"));
 
-    EXPECT_EQ(GetFolderSize(m_root, "*.dbf", false), 30u);
-    EXPECT_EQ(GetFolderSize(m_root, "*.*", false), 35u);   // names without a dot too
-    EXPECT_EQ(GetFolderSize(m_root, "*.dbf", true), 40u);   // subfolders count whole
+    EXPECT_EQ(app::GetFolderSize(m_root, "*.dbf", false), 30u);
+    EXPECT_EQ(app::GetFolderSize(m_root, "*.*", false), 35u);   // names without a dot too
+    EXPECT_EQ(app::GetFolderSize(m_root, "*.dbf", true), 40u);   // subfolders count whole
 
-    EXPECT_TRUE(DeleteFilesByMask(m_root / "*.DBF"));
+    EXPECT_TRUE(app::DeleteFilesByMask(m_root / "*.DBF"));
     EXPECT_FALSE(fs::exists(m_root / "a.DBF"));
     EXPECT_FALSE(fs::exists(m_root / "b.dbf"));
     EXPECT_TRUE(fs::exists(m_root / "README"));
@@ -144,7 +144,7 @@ TEST_F(SystemUtilsFiles, TempFilesAreUniqueAndCleanedByExtension)
     std::set<fs::path> names;
     for (int i = 0; i < 50; ++i) {
         fs::path name;
-        ASSERT_EQ(MakeTempFileName(m_root, "nav", name), 0);
+        ASSERT_EQ(app::MakeTempFileName(m_root, "nav", name), 0);
         EXPECT_EQ(name.filename().string().rfind("~nav", 0), 0u);
         EXPECT_EQ(name.extension(), ".tmp");
         names.insert(name);
@@ -153,9 +153,9 @@ TEST_F(SystemUtilsFiles, TempFilesAreUniqueAndCleanedByExtension)
     Write(m_root / "OLD.TMP", 1);
     Write(m_root / "keep.tmpx", 1);
     fs::path none;
-    EXPECT_NE(MakeTempFileName(m_root / "missing", "x", none), 0);
+    EXPECT_NE(app::MakeTempFileName(m_root / "missing", "x", none), 0);
 
-    DeleteTempFiles(m_root);
+    app::DeleteTempFiles(m_root);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_root), fs::directory_iterator()), 1);
     EXPECT_TRUE(fs::exists(m_root / "keep.tmpx"));
 }
@@ -167,22 +167,22 @@ TEST_F(SystemUtilsFiles, MoveFolderNeverDestroysTheDataItMoves)
     Write(m_root / "new" / "stale.dbf", 1);
 
     // Into itself, or its parent into it: refused, everything where it was.
-    EXPECT_FALSE(MoveFolder(m_root / "old", m_root / "old" / "inner"));
-    EXPECT_FALSE(MoveFolder(m_root / "old" / "sub", m_root / "old"));
-    EXPECT_FALSE(MoveFolder(m_root / "absent", m_root / "new"));
+    EXPECT_FALSE(app::MoveFolder(m_root / "old", m_root / "old" / "inner"));
+    EXPECT_FALSE(app::MoveFolder(m_root / "old" / "sub", m_root / "old"));
+    EXPECT_FALSE(app::MoveFolder(m_root / "absent", m_root / "new"));
     EXPECT_TRUE(fs::exists(m_root / "old" / "sub" / "memo.dbt"));
     EXPECT_TRUE(fs::exists(m_root / "new" / "stale.dbf"));
 
-    EXPECT_TRUE(MoveFolder(m_root / "old", m_root / "old/"));   // same folder: nothing to do
-    EXPECT_TRUE(MoveFolder(m_root / "old", m_root / "new"));
+    EXPECT_TRUE(app::MoveFolder(m_root / "old", m_root / "old/"));   // same folder: nothing to do
+    EXPECT_TRUE(app::MoveFolder(m_root / "old", m_root / "new"));
     EXPECT_FALSE(fs::exists(m_root / "old"));
     EXPECT_TRUE(fs::exists(m_root / "new" / "log.dbf"));
     EXPECT_TRUE(fs::exists(m_root / "new" / "sub" / "memo.dbt"));
     EXPECT_FALSE(fs::exists(m_root / "new" / "stale.dbf"));   // the target was emptied first
 
-    EXPECT_TRUE(CopyFolderTree(m_root / "new", m_root / "copy"));
+    EXPECT_TRUE(app::CopyFolderTree(m_root / "new", m_root / "copy"));
     EXPECT_TRUE(fs::exists(m_root / "copy" / "sub" / "memo.dbt"));
-    EXPECT_TRUE(RemoveFolderTree(m_root / "copy"));
+    EXPECT_TRUE(app::RemoveFolderTree(m_root / "copy"));
     EXPECT_FALSE(fs::exists(m_root / "copy"));
 }
 
@@ -193,12 +193,12 @@ TEST_F(SystemUtilsFiles, SerialPortPresenceNeedsADeviceThatOpens)
     ASSERT_EQ(grantpt(master), 0);
     ASSERT_EQ(unlockpt(master), 0);
     const std::string slave = ptsname(master);
-    EXPECT_TRUE(IsComPortPresent(slave));
+    EXPECT_TRUE(app::IsComPortPresent(slave));
     close(master);
 
     Write(m_root / "ttyFake", 1);
-    EXPECT_FALSE(IsComPortPresent(m_root / "ttyFake"));   // a plain file is no port
-    EXPECT_FALSE(IsComPortPresent(m_root / "ttyUSB9"));
+    EXPECT_FALSE(app::IsComPortPresent(m_root / "ttyFake"));   // a plain file is no port
+    EXPECT_FALSE(app::IsComPortPresent(m_root / "ttyUSB9"));
 }
 
 }   // namespace

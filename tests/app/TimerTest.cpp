@@ -4,7 +4,7 @@
 
 TEST(Timer, LowestFreeIdFirstAndBadReleasesChangeNothing)
 {
-    CTimer timer;
+    app::CTimer timer;
     timer.ReleaseID(1);   // on an empty table
     for (int expected : {1, 2, 3})
         EXPECT_EQ(timer.AllocateID(), expected);

@@ -17,10 +17,10 @@ namespace {
 using Log = std::vector<std::string>;
 
 // The main frame's side of opening and saving, recorded.
-struct FakeFrame : CWorkspaceFrame {
+struct FakeFrame : app::CWorkspaceFrame {
     Log log;
     bool fullScreen = false, throwOnRestore = false;
-    std::vector<CWindowStateEntry> bars, frames, appliedBars, restoredFrames;
+    std::vector<app::CWindowStateEntry> bars, frames, appliedBars, restoredFrames;
     std::optional<std::string> chosen;
     std::vector<unsigned> destroyed;
 
@@ -36,14 +36,14 @@ struct FakeFrame : CWorkspaceFrame {
             throw true;   // the program's error exception
     }
     bool IsFullScreen() const override { return fullScreen; }
-    std::vector<CWindowStateEntry> CaptureBarLayout() override { return bars; }
-    void ApplyBarLayout(const std::vector<CWindowStateEntry>& b) override
+    std::vector<app::CWindowStateEntry> CaptureBarLayout() override { return bars; }
+    void ApplyBarLayout(const std::vector<app::CWindowStateEntry>& b) override
     {
         appliedBars = b;
         log.push_back("bars");
     }
-    std::vector<CWindowStateEntry> CaptureFrames() override { return frames; }
-    void RestoreFrames(const std::vector<CWindowStateEntry>& f) override
+    std::vector<app::CWindowStateEntry> CaptureFrames() override { return frames; }
+    void RestoreFrames(const std::vector<app::CWindowStateEntry>& f) override
     {
         restoredFrames = f;
         log.push_back("frames");
@@ -59,7 +59,7 @@ struct FakeFrame : CWorkspaceFrame {
     }
 };
 
-CWindowStateEntry Entry(std::string cls, std::uint32_t n)
+app::CWindowStateEntry Entry(std::string cls, std::uint32_t n)
 {
     return {std::move(cls),
             {{"Placement", SettingValue::FromBinary(std::string("\0\1\2\3", 4))},
@@ -75,7 +75,7 @@ TEST(WorkspaceManager, RepairMovesTheOldLayoutAndDropsEveryMessageBarEntry)
     brine_test::TempFolder dir;
     CSettingsStore store(dir / "settings.conf");
     FakeFrame frame;
-    CWorkspaceManager wm(store, frame);
+    app::CWorkspaceManager wm(store, frame);
     int n = 0;
     for (const char* name : {"Alpha", "Beta", "Gamma", "Delta", "Alpha\\WorkState_v1"})
         store.SetString(kRoot, "Workspace" + std::to_string(++n), name);
@@ -120,7 +120,7 @@ TEST(WorkspaceManager, SaveAndOpenRunTheFrameHooksInOrderAndSkipTheMessageBar)
     brine_test::TempFolder dir;
     CSettingsStore store(dir / "settings.conf");
     FakeFrame frame;
-    CWorkspaceManager wm(store, frame);
+    app::CWorkspaceManager wm(store, frame);
     EXPECT_EQ(wm.GetRegistryKey(), kRoot + "\\Default");
 
     frame.bars = {Entry("CToolBar", 1), Entry("CMsgBar", 2), Entry("CSidePanel", 3)};
@@ -129,14 +129,15 @@ TEST(WorkspaceManager, SaveAndOpenRunTheFrameHooksInOrderAndSkipTheMessageBar)
     EXPECT_EQ(frame.log, (Log{"save state"}));
     EXPECT_EQ(wm.GetRegistryKey(), kRoot + "\\Night Watch");
     std::string found;
-    EXPECT_FALSE(CRegistry(store).FindKeyWithValue(kRoot, "ClassName", "CMsgBar", found)) << found;
+    EXPECT_FALSE(app::CRegistry(store).FindKeyWithValue(kRoot, "ClassName", "CMsgBar", found))
+        << found;
     EXPECT_FALSE(wm.SaveWorkspace("a\\b"));
 
     // Saved to disk: a fresh store sees the list and the layout.
     CSettingsStore again(dir / "settings.conf");
     ASSERT_EQ(again.Load(), platform::LoadStatus::Ok);
     FakeFrame frame2;
-    CWorkspaceManager wm2(again, frame2);
+    app::CWorkspaceManager wm2(again, frame2);
     EXPECT_EQ(wm2.GetWorkspaceList(), (std::vector<std::string>{"Night Watch"}));
     EXPECT_EQ(wm2.GetLastWorkspace(), "Night Watch");
 
@@ -144,7 +145,7 @@ TEST(WorkspaceManager, SaveAndOpenRunTheFrameHooksInOrderAndSkipTheMessageBar)
     ASSERT_TRUE(wm2.OpenWorkspace("night watch"));
     EXPECT_EQ(frame2.log, (Log{"bars", "frames", "load state", "toolbars"}));
     EXPECT_EQ(frame2.appliedBars,
-              (std::vector<CWindowStateEntry>{Entry("CToolBar", 1), Entry("CSidePanel", 3)}));
+              (std::vector<app::CWindowStateEntry>{Entry("CToolBar", 1), Entry("CSidePanel", 3)}));
     EXPECT_EQ(frame2.restoredFrames, frame.frames);
     EXPECT_EQ(wm2.GetRegistryKey(), kRoot + "\\Night Watch");
 
@@ -175,8 +176,8 @@ TEST(WorkspaceManager, CommandsFollowTheWorkspaceListAndFullScreenMode)
     brine_test::TempFolder dir;
     CSettingsStore store(dir / "settings.conf");
     FakeFrame frame;
-    CWorkspaceManager wm(store, frame);
-    CCommandTable commands;
+    app::CWorkspaceManager wm(store, frame);
+    app::CCommandTable commands;
     wm.RegisterCommands(commands);
 
     EXPECT_FALSE(commands.Update(app::cmd::kWorkspaceOpen).enabled);   // nothing to open yet

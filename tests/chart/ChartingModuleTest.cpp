@@ -20,7 +20,7 @@ using geo::IntPoint;
 
 namespace {
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     explicit Home(platform::CSettingsStore& s) : store(s) { }
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override { return "Software\\Test\\WS"; }
@@ -291,7 +291,7 @@ TEST_F(ChartingModuleTest, FrameListOrderAndCloseThatThrowsLeavesNoFrameListed)
 
 TEST_F(ChartingModuleTest, SettingsAreClampedWhenLoaded)
 {
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     ASSERT_TRUE(reg.OpenKeyForWrite("Software\\Test\\WS\\Chart"));
     reg.WriteDWord("FocusBoxLineWidth", 7);
     reg.WriteDWord("SmallPanStep", 0);
@@ -330,7 +330,7 @@ TEST_F(ChartingModuleTest, ReopensTheHighestNumbersFirstAndStopsOnLowMemory)
     };
     std::uint64_t memory = 1ull << 40;
     services.availableMemory = [&memory] { return memory; };
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     ASSERT_TRUE(reg.OpenKeyForWrite("Software\\Test\\WS\\Chart\\LastOpened"));
     reg.WriteDWord("ChartsOpen", 5);
     for (int i = 1; i <= 5; ++i)

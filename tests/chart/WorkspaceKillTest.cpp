@@ -16,7 +16,7 @@
 
 namespace {
 
-struct Frame : CWorkspaceFrame {
+struct Frame : app::CWorkspaceFrame {
     chart::CChartingModule* charts = nullptr;
     void SuspendTimer(bool) override { }
     void CloseWorkspaceWindows() override { }
@@ -25,10 +25,10 @@ struct Frame : CWorkspaceFrame {
     void UpdateWorkspaceToolBars() override { }
     void RestoreWindows() override { }
     bool IsFullScreen() const override { return false; }
-    std::vector<CWindowStateEntry> CaptureBarLayout() override { return {}; }
-    void ApplyBarLayout(const std::vector<CWindowStateEntry>&) override { }
-    std::vector<CWindowStateEntry> CaptureFrames() override { return {}; }
-    void RestoreFrames(const std::vector<CWindowStateEntry>&) override { }
+    std::vector<app::CWindowStateEntry> CaptureBarLayout() override { return {}; }
+    void ApplyBarLayout(const std::vector<app::CWindowStateEntry>&) override { }
+    std::vector<app::CWindowStateEntry> CaptureFrames() override { return {}; }
+    void RestoreFrames(const std::vector<app::CWindowStateEntry>&) override { }
     void DestroyControlBar(unsigned) override { }
     std::optional<std::string> ChooseWorkspaceToOpen(const std::vector<std::string>&) override
     {
@@ -54,11 +54,11 @@ int SaveForever(const std::filesystem::path& file, brine_test::Turn& started)
     platform::CSettingsStore store(file);
     store.Load();
     Frame frame;
-    CWorkspaceManager workspace(store, frame, "Software\\Q\\B");
+    app::CWorkspaceManager workspace(store, frame, "Software\\Q\\B");
     chart::CChartingModule charts(workspace, {});
     frame.charts = &charts;
     // Bulk beside the charts, so a save takes long enough to be cut into.
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     reg.OpenKeyForWrite("Software\\Q\\B\\Voyage\\Bulk");
     for (int i = 0; i < 2000; ++i)
         reg.WriteString("V" + std::to_string(i), std::string(40, 'x'));
@@ -104,7 +104,7 @@ TEST(WorkspaceSave, KilledMidSaveLeavesTheOldChartListOrTheNew)
 
         platform::CSettingsStore store(file);
         ASSERT_EQ(store.Load(), platform::LoadStatus::Ok) << "kill " << kill;
-        CRegistry reg(store);
+        app::CRegistry reg(store);
         const std::string key = "Software\\Q\\B\\Voyage\\Chart\\LastOpened";
         ASSERT_TRUE(reg.OpenKeyForRead(key)) << "kill " << kill << ": the chart list is gone";
         std::uint32_t open = 0;
@@ -119,7 +119,7 @@ TEST(WorkspaceSave, KilledMidSaveLeavesTheOldChartListOrTheNew)
             if (i == 1)
                 generation = g;
             EXPECT_EQ(g, generation) << "kill " << kill;
-            CRegistry sub(store);
+            app::CRegistry sub(store);
             ASSERT_TRUE(sub.OpenKeyForRead(key + "\\Chart" + std::to_string(i)));
             std::uint32_t height = 0;
             EXPECT_TRUE(sub.ReadDWord("NormalHeight", height));

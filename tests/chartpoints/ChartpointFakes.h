@@ -12,7 +12,7 @@
 
 namespace brine_test {
 
-class FolderSettings final : public CSettingsHome {
+class FolderSettings final : public app::CSettingsHome {
 public:
     explicit FolderSettings(const std::filesystem::path& folder) : m_store(folder / "settings.conf")
     { }

@@ -114,7 +114,7 @@ TEST_F(ChartpointModuleTest, TemporaryDatabasesComeAndGoByTheirOwnName)
     std::ofstream(Data() / "~dABCDEF.tmp") << "";
     std::ofstream(Data() / "~dABCDEF.dbf") << "theirs";
     module->LoadSettings();
-    module->OnTimer(TimerCadence::EveryPass);
+    module->OnTimer(app::TimerCadence::EveryPass);
     ASSERT_TRUE(module->Table().IsOpen());
     EXPECT_TRUE(module->IsTempDatabase());
     const std::string name = module->Table().GetName();
@@ -255,7 +255,7 @@ TEST_F(ChartpointModuleTest, EnableRulesOnEmptyAndOneRecordTables)
 
     // Sort by zone keeps the same record current and checks the command.
     AddPoint(*module, "Alki Point", 47.576, -122.420);
-    CCommandTable table;
+    app::CCommandTable table;
     module->RegisterCommands(table);
     EXPECT_TRUE(table.Execute(cmd::kChartpointSortZone));
     EXPECT_EQ(module->Current().m_name, "Alki Point");

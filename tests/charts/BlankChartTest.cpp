@@ -297,7 +297,7 @@ TEST(BlankChart, PlacementGivesBackTheExtentExactly)
 {
     brine_test::TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     OpenBlank a(640, 480);
     a.window.placement.normal = {10, 20, 650, 500};
     ASSERT_TRUE(a.doc.ZoomToRect(100, 300, 260, 420));
@@ -322,7 +322,7 @@ TEST(BlankChartService, OpensEverythingButRasterCharts)
 {
     brine_test::TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
-    struct Home : CSettingsHome {
+    struct Home : app::CSettingsHome {
         platform::CSettingsStore* s;
         platform::CSettingsStore& GetStore() const override { return *s; }
         std::string GetRegistryKey() const override { return "W"; }

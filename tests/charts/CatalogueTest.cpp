@@ -173,7 +173,7 @@ TEST(CdIdentifier, DescriptorColumnsAndShortRecords)
 
 TEST(ServiceModules, LabelKeysNamesAndOutlineSplit)
 {
-    struct Home : CSettingsHome {
+    struct Home : app::CSettingsHome {
         platform::CSettingsStore& GetStore() const override { std::abort(); }
         std::string GetRegistryKey() const override { return "W"; }
     } home;

@@ -322,7 +322,7 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     EXPECT_EQ(index.GetNextAppendNo(1), 2u);
     index.Close();
     CDBLog first;
-    first.SetFilePath(dir / "voyage.X/00000001.X/00000001");
+    first.SetFilePath(dir / "voyage.X/00000001");
     ASSERT_TRUE(first.Open());
     EXPECT_EQ(first.GetRecordCount(), 2);
     first.Close();
@@ -352,7 +352,7 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     CDBLog single;
     single.SetFilePath(dir / "single");
     ASSERT_TRUE(single.Open());
-    single.m_time = CDateTimeEx(2023, 5, 1, 6, 0, 0);
+    single.m_time = app::CDateTimeEx(2023, 5, 1, 6, 0, 0);
     single.m_note = "kept";
     ASSERT_TRUE(single.AppendNew() && single.Close());
     CDBVesselLog fromSingle;
@@ -363,7 +363,7 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     ASSERT_TRUE(fromSingle.GoTop());
     EXPECT_EQ(fromSingle.m_start.ToStorageText(), "20230501 060000");
     CDBLog moved;
-    moved.SetFilePath(dir / "single.X/00000001.X/00000001");
+    moved.SetFilePath(dir / "single.X/00000001");
     ASSERT_TRUE(moved.Open());
     ASSERT_TRUE(moved.GoTop());
     EXPECT_EQ(moved.m_note, "kept");

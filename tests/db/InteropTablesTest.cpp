@@ -132,7 +132,7 @@ TEST_F(InteropTables, LogsIndexAndPlan)
     for (int h : hours) {
         log.ClearRecord();
         if (h >= 0)
-            log.m_time = CDateTimeEx(2024, 6, 1, h, 30, 5);
+            log.m_time = app::CDateTimeEx(2024, 6, 1, h, 30, 5);
         log.m_sog = 6.5;
         log.m_note = h == 9 ? "Pilot on board" : "";
         ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
@@ -154,7 +154,7 @@ TEST_F(InteropTables, LogsIndexAndPlan)
         index.m_vesselType = r[0] == 1 ? 1 : 2;
         index.m_vesselId = r[0];
         index.m_appendNo = r[1];
-        index.m_start = CDateTimeEx(2024, 6, day--, 8, 0, 0);
+        index.m_start = app::CDateTimeEx(2024, 6, day--, 8, 0, 0);
         ASSERT_TRUE(index.AppendNew() && index.FlushIfOpen());
     }
     ASSERT_TRUE(index.Close());

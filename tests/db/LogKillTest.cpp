@@ -25,9 +25,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-CDateTimeEx FixTime(long n)
+app::CDateTimeEx FixTime(long n)
 {
-    CDateTimeEx t;
+    app::CDateTimeEx t;
     t.SetDateTime(2024, 1, 1 + int(n / 86400), int(n / 3600 % 24), int(n / 60 % 60), int(n % 60));
     return t;
 }

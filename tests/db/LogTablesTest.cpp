@@ -37,7 +37,7 @@ TEST(LogTables, FixesRoundTripAndInvalidTimesStoreEmpty)
     CDBLog log;
     log.SetFilePath(dir / "own");
     ASSERT_TRUE(log.Open());
-    log.m_time = CDateTimeEx(2024, 2, 29, 23, 59, 58);
+    log.m_time = app::CDateTimeEx(2024, 2, 29, 23, 59, 58);
     log.m_position = geo::CPosition(-33.85678, 151.21, 3.5, -1);
     log.m_cog = 359.99;
     log.m_sog = 12.5;
@@ -110,7 +110,7 @@ TEST(LogTables, VesselLogRowsAppendNumbersAndEmptying)
         index.m_vesselId = r.vessel;
         index.m_appendNo = r.append;
         index.m_voyageId = "Voyage ÅB";
-        index.m_start = CDateTimeEx(2024, 6, 1, 8, 0, 0);
+        index.m_start = app::CDateTimeEx(2024, 6, 1, 8, 0, 0);
         ASSERT_TRUE(index.AppendNew() && index.FlushIfOpen());
     }
     EXPECT_EQ(index.GetNextAppendNo(1), 4u);
@@ -175,7 +175,7 @@ TEST(LogTables, ALoweredHeaderCountKeepsEveryFixAndSaysSo)
         ASSERT_TRUE(log.Open());
         for (int i = 0; i < 500; ++i) {
             log.ClearRecord();
-            log.m_time = CDateTimeEx(2024, 6, 1, i / 3600, i / 60 % 60, i % 60);
+            log.m_time = app::CDateTimeEx(2024, 6, 1, i / 3600, i / 60 % 60, i % 60);
             log.m_position = geo::CPosition(50 + i / 1000.0, -1.5, 0, -1);
             ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
         }
@@ -194,7 +194,7 @@ TEST(LogTables, ALoweredHeaderCountKeepsEveryFixAndSaysSo)
     EXPECT_NE(log.GetMessage().find("500"), std::string::npos) << log.GetMessage();
     EXPECT_EQ(log.GetRecordCount(), 500);
     log.ClearRecord();
-    log.m_time = CDateTimeEx(2024, 6, 2, 0, 0, 0);
+    log.m_time = app::CDateTimeEx(2024, 6, 2, 0, 0, 0);
     log.m_position = geo::CPosition(51, -1.5, 0, -1);
     ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
     EXPECT_EQ(log.GetRecordCount(), 501);

@@ -95,10 +95,10 @@ TEST_F(CommaDecimal, PositionsAndStringHelpersWriteAPoint)
     const geo::CPosition p(50.508333, -1.25);
     EXPECT_EQ(p.FormatLatDM(3), "50\xC2\xB0"
                                 "30.500'N");
-    EXPECT_EQ(FormatDouble(-12.345, 2, 8), "  -12.35");
-    EXPECT_EQ(StringToDouble("12.5"), 12.5);
+    EXPECT_EQ(app::FormatDouble(-12.345, 2, 8), "  -12.35");
+    EXPECT_EQ(app::StringToDouble("12.5"), 12.5);
     bool bad = true;
-    EXPECT_EQ(StringToDoubleChecked("-0.125", bad), -0.125);
+    EXPECT_EQ(app::StringToDoubleChecked("-0.125", bad), -0.125);
     EXPECT_FALSE(bad);
 }
 
@@ -137,7 +137,7 @@ TEST_F(CommaDecimal, SettingsDoublesRoundTrip)
 {
     brine_test::TempFolder dir;
     platform::CSettingsStore store(dir / "settings.conf");
-    CRegistry reg(store);
+    app::CRegistry reg(store);
     ASSERT_TRUE(reg.OpenKeyForWrite("Software\\Test"));
     ASSERT_TRUE(reg.WriteDouble("Scale", 2.5));
     ASSERT_TRUE(reg.WriteDouble("Tiny", 1.25e-9));

@@ -92,7 +92,7 @@ public:
 };
 
 // Settings in a temporary file, empty.
-class MemorySettings final : public CSettingsHome {
+class MemorySettings final : public app::CSettingsHome {
 public:
     MemorySettings() : m_store(std::filesystem::temp_directory_path() / "brine-nav-test.conf") { }
     platform::CSettingsStore& GetStore() const override { return m_store; }

@@ -17,7 +17,7 @@
 
 namespace {
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     brine_test::TempFolder dir;
     mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
@@ -110,7 +110,7 @@ TEST(GPSModule, SettingsLoadWithLimitsAndFallBacks)
     for (const auto& r : rows) {
         nmea::CGPSModule gps(home, ports, clock, nullptr, [] { return 2; });
         ASSERT_TRUE(gps.Initialise());
-        CRegistry registry(home.store);
+        app::CRegistry registry(home.store);
         ASSERT_TRUE(registry.OpenKeyForWrite(gps.GetSettingsKey()));
         registry.WriteByte("NMEARefreshTime", r.storedRefresh);
         registry.WriteByte("ReceiveCOMPort", r.storedPort);
@@ -154,7 +154,7 @@ TEST(RepeaterModule, ReceivePortsFromTheStoredList)
         ports.Add(n);
     ports.Add(255);
     nmea::CRepeaterModule repeater(home, ports);
-    CRegistry registry(home.store);
+    app::CRegistry registry(home.store);
     ASSERT_TRUE(registry.OpenKeyForWrite(repeater.GetSettingsKey()));
     // 16 numbers: a missing port, a repeat, then more than a list can hold.
     registry.WriteBinary("ReceiveCOMPort", {1, 40, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 255, 0});

@@ -18,13 +18,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     brine_test::TempFolder dir;
     mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override
     {
-        return CWorkspaceManager::DefaultRoot() + "\\Default";
+        return app::CWorkspaceManager::DefaultRoot() + "\\Default";
     }
 };
 
@@ -51,7 +51,7 @@ TEST(InstrumentsModule, LostAdapterShowsOnTheMessageBarUntilItIsBack)
     // The port list as the user set it: COM1 on the adapter's stable name.
     nmea::PortPaths paths;
     paths[0] = pty->Path().string();
-    nmea::SavePortPaths(home.store, CWorkspaceManager::DefaultRoot() + "\\Ports", paths);
+    nmea::SavePortPaths(home.store, app::CWorkspaceManager::DefaultRoot() + "\\Ports", paths);
 
     platform::CSystemClock clock;
     Silent sound;
@@ -72,7 +72,7 @@ TEST(InstrumentsModule, LostAdapterShowsOnTheMessageBarUntilItIsBack)
             std::chrono::milliseconds limit) -> std::optional<std::chrono::milliseconds> {
         const auto start = std::chrono::steady_clock::now();
         while (std::chrono::steady_clock::now() - start < limit) {
-            module.OnTimer(TimerCadence::EveryPass);
+            module.OnTimer(app::TimerCadence::EveryPass);
             if (condition())
                 return std::chrono::duration_cast<std::chrono::milliseconds>(
                     std::chrono::steady_clock::now() - start);

@@ -28,7 +28,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     brine_test::TempFolder dir;
     mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }

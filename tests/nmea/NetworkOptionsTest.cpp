@@ -80,13 +80,13 @@ TEST(NetworkOptions, FolderAddressAndPortAreCheckedBeforeAnythingApplies)
     EXPECT_EQ(applied, 0);
 }
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     brine_test::TempFolder dir;
     mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override
     {
-        return CWorkspaceManager::DefaultRoot() + "\\Default";
+        return app::CWorkspaceManager::DefaultRoot() + "\\Default";
     }
 };
 
@@ -223,8 +223,9 @@ TEST(NetworkOptions, TwoStationsOnOneComputerExchangeMessages)
     EXPECT_EQ(a.module->Messaging().OwnAddress(), (nmea::Ipv4{127, 0, 0, 2}));
 
     // What the page stored is what a restart reads.
-    EXPECT_EQ(b.home.store.GetString(
-                  CWorkspaceManager::DefaultRoot() + "\\Default\\WorkSpace\\Network", "IPAddress"),
+    EXPECT_EQ(b.home.store.GetString(app::CWorkspaceManager::DefaultRoot() +
+                                         "\\Default\\WorkSpace\\Network",
+                                     "IPAddress"),
               "127.0.0.3");
 
     const auto connected = [](Station& s) {
@@ -233,8 +234,8 @@ TEST(NetworkOptions, TwoStationsOnOneComputerExchangeMessages)
     };
     const auto passUntil = [&](auto condition) {
         for (int i = 0; i < 100; ++i) {
-            a.module->OnTimer(TimerCadence::EveryPass);
-            b.module->OnTimer(TimerCadence::EveryPass);
+            a.module->OnTimer(app::TimerCadence::EveryPass);
+            b.module->OnTimer(app::TimerCadence::EveryPass);
             if (condition())
                 return true;
             std::this_thread::sleep_for(50ms);

@@ -60,13 +60,13 @@ TEST(WindOptions, ValidSentenceTimeRunsFromOneToSixty)
         EXPECT_TRUE((model.Values().validSentenceSeconds = good, model.Validate().empty()));
 }
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     brine_test::TempFolder dir;
     mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override
     {
-        return CWorkspaceManager::DefaultRoot() + "\\Default";
+        return app::CWorkspaceManager::DefaultRoot() + "\\Default";
     }
 };
 
@@ -76,7 +76,7 @@ TEST(InstrumentsOptions, PagesApplyToTheModulesAndAreKept)
     nmea::PortPaths paths;
     paths[0] = (home.dir.Path() / "ttyNone0").string();
     paths[1] = (home.dir.Path() / "ttyNone1").string();
-    nmea::SavePortPaths(home.store, CWorkspaceManager::DefaultRoot() + "\\Ports", paths);
+    nmea::SavePortPaths(home.store, app::CWorkspaceManager::DefaultRoot() + "\\Ports", paths);
     platform::CSystemClock clock;
     brine_test::ScriptedPrompt prompt;
     nmea::CInstrumentsOptions options;

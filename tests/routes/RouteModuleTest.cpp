@@ -105,12 +105,12 @@ TEST_F(RouteModuleTest, LinkToAMissingWaypointIsLeftOutAndNamed)
 TEST_F(RouteModuleTest, StoredSettingsReachTheViewsAndHoldersSurviveAReload)
 {
     {
-        CRegistry key(settings.GetStore());
+        app::CRegistry key(settings.GetStore());
         ASSERT_TRUE(key.OpenKeyForWrite(module.GetSettingsKey("Monitoring")));
         key.WriteBool("AutoWptAdvanceOn", true);
         key.WriteBool("ArrivalCircleEntryOn", true);
         key.WriteDouble("ArrivalCircleRadius", 0.3);
-        CRegistry gc(settings.GetStore());
+        app::CRegistry gc(settings.GetStore());
         ASSERT_TRUE(gc.OpenKeyForWrite(module.GetSettingsKey("GreatCircle")));
         gc.WriteDWord("DegreeIntercept", 0);
     }
@@ -158,7 +158,7 @@ TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)
 {
     WriteRoute(fs::path(module.GetDataFolder()) / "Sample", {"Point Wilson", "Point No Point"});
     {
-        CRegistry key(settings.GetStore());
+        app::CRegistry key(settings.GetStore());
         ASSERT_TRUE(key.OpenKeyForWrite(module.GetSettingsKey()));
         key.WriteString("InitialDatabase", "Sample");
     }
@@ -209,7 +209,7 @@ TEST_F(RouteModuleTest, UploadHoldsTheRouteUntilTheLastSentenceLeaves)
     EXPECT_FALSE(module.CanEdit());
     EXPECT_EQ(module.UploadProgress(), "250 of 300 sent");
     tx.staged = 0;
-    module.OnTimer(TimerCadence::EveryPass);
+    module.OnTimer(app::TimerCadence::EveryPass);
     EXPECT_FALSE(module.IsUploading());
     EXPECT_EQ(tx.sent, 600);
     EXPECT_EQ(module.State().inUse.Count(), 0);
@@ -220,7 +220,7 @@ TEST_F(RouteModuleTest, UploadHoldsTheRouteUntilTheLastSentenceLeaves)
     StagingTransmitter cut;
     ASSERT_TRUE(module.StartUpload(CUploadChoice{}, cut));
     cut.open = false;
-    module.OnTimer(TimerCadence::EveryPass);
+    module.OnTimer(app::TimerCadence::EveryPass);
     EXPECT_FALSE(module.IsUploading());
     EXPECT_EQ(module.State().inUse.Count(), 0);
 }

@@ -40,14 +40,14 @@ TEST(RouteSettingsRecords, LoadClampsInterceptAndDerivesDegrees)
     brine_test::TempFolder dir;
     platform::CSettingsStore store(dir.Path() / "s.conf");
     {
-        CRegistry key(store);
+        app::CRegistry key(store);
         ASSERT_TRUE(key.OpenKeyForWrite("Route\\GreatCircle"));
         key.WriteDWord("DegreeIntercept", 0);
         key.WriteDouble("NorthLimitLatitude", 60.5);
         key.WriteDouble("SouthLimitLatitude", 40.25);
         key.WriteBool("ApplySouthLimitLatitude", true);
     }
-    CRegistry key(store);
+    app::CRegistry key(store);
     ASSERT_TRUE(key.OpenKeyForRead("Route\\GreatCircle"));
     CGreatCircleRecord gc;
     gc.Load(key);
@@ -105,12 +105,12 @@ TEST(RouteSettingsRecords, MonitoringRoundTripsAndRefusesNonsenseRadius)
     written.arrivalRadiusNm = 0.25;
     written.perpendicularOn = false;
     {
-        CRegistry key(store);
+        app::CRegistry key(store);
         ASSERT_TRUE(key.OpenKeyForWrite("Route\\Monitoring"));
         written.Save(key);
         key.WriteDouble("LimitOfDeviation", -3.0);
     }
-    CRegistry key(store);
+    app::CRegistry key(store);
     ASSERT_TRUE(key.OpenKeyForRead("Route\\Monitoring"));
     CMonitoringRecord read;
     read.Load(key);

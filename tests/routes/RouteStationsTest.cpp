@@ -193,7 +193,7 @@ TEST(RouteStations, AnEditingStationIsNamedFollowedAndFreedWhenKilled)
     auto longest = 0ms;
     while (prompt.told.empty() && std::chrono::steady_clock::now() - start < 5s) {
         const auto before = std::chrono::steady_clock::now();
-        b.OnTimer(TimerCadence::EveryPass);
+        b.OnTimer(app::TimerCadence::EveryPass);
         longest = std::max(longest, std::chrono::duration_cast<std::chrono::milliseconds>(
                                         std::chrono::steady_clock::now() - before));
         std::this_thread::sleep_for(50ms);

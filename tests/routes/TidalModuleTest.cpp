@@ -149,7 +149,7 @@ TEST_F(TidalFixture, SettingsDefaultAndAreBroughtIntoRangeOnLoad)
     EXPECT_EQ(s.vectorLength, 20);
     EXPECT_TRUE(module->Models().DrawBoxes());
     {
-        CRegistry key(settings.GetStore());
+        app::CRegistry key(settings.GetStore());
         ASSERT_TRUE(key.OpenKeyForWrite(module->GetSettingsKey()));
         key.WriteDWord("VectorLen", 0);
         key.WriteDouble("NautMilesSpacing", -4.0);
@@ -160,7 +160,7 @@ TEST_F(TidalFixture, SettingsDefaultAndAreBroughtIntoRangeOnLoad)
     EXPECT_DOUBLE_EQ(s.spacing, routes::CTidalDisplaySettings::kMinSpacing);
     EXPECT_EQ(s.startTimeMethod, 0);
     {
-        CRegistry key(settings.GetStore());
+        app::CRegistry key(settings.GetStore());
         ASSERT_TRUE(key.OpenKeyForWrite(module->GetSettingsKey()));
         key.WriteDWord("VectorLen", 100000);
         key.WriteString("NautMilesSpacing", "nan");

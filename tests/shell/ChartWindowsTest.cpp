@@ -104,7 +104,7 @@ struct ChartWindowsTest : ::testing::Test {
     brine_test::FakeClock clock;
     brine_test::ScriptedPrompt prompt;
     SilentSound sound;
-    CTimer timerIds;
+    app::CTimer timerIds;
     CMainFrame* current = nullptr;
     bool withNavigator = false;
     navigator::CNavigatorModule* navigator = nullptr;

@@ -29,16 +29,16 @@ QApplication& App()
 TEST(ComPortMenu, ListsThePortsThereAreCheckedWhileOpenAndRunsTheirCommands)
 {
     App();
-    CCommandTable commands;
+    app::CCommandTable commands;
     const int owner = 0;
     std::vector<unsigned> ran;
     const auto run = [&ran](unsigned id) { ran.push_back(id); };
     // COM1 both ways, its receive window open; COM2 gone (disabled); the network port.
-    commands.Add(&owner, 2269, run, [](CCmdUI& ui) { ui.SetCheck(1); });
-    commands.Add(&owner, 2281, run, [](CCmdUI& ui) { ui.SetCheck(0); });
-    commands.Add(&owner, 2270, run, [](CCmdUI& ui) { ui.Enable(false); });
-    commands.Add(&owner, 2293, run, [](CCmdUI& ui) { ui.SetCheck(0); });
-    commands.Add(&owner, 2294, run, [](CCmdUI& ui) { ui.SetCheck(0); });
+    commands.Add(&owner, 2269, run, [](app::CCmdUI& ui) { ui.SetCheck(1); });
+    commands.Add(&owner, 2281, run, [](app::CCmdUI& ui) { ui.SetCheck(0); });
+    commands.Add(&owner, 2270, run, [](app::CCmdUI& ui) { ui.Enable(false); });
+    commands.Add(&owner, 2293, run, [](app::CCmdUI& ui) { ui.SetCheck(0); });
+    commands.Add(&owner, 2294, run, [](app::CCmdUI& ui) { ui.SetCheck(0); });
 
     QMenu view;
     QAction* item = view.addAction("COM Port &Window");
@@ -56,7 +56,7 @@ TEST(ComPortMenu, ListsThePortsThereAreCheckedWhileOpenAndRunsTheirCommands)
     EXPECT_EQ(ran, (std::vector<unsigned>{2281}));
 
     // No port at all: nothing to list.
-    CCommandTable none;
+    app::CCommandTable none;
     QMenu empty;
     EXPECT_FALSE(shell::FillComPortMenu(empty, none));
     EXPECT_TRUE(empty.isEmpty());
@@ -67,7 +67,7 @@ TEST(ComPortMenu, TheFramesViewMenuItemOpensTheSubmenu)
     App();
     brine_test::FakeClock clock;
     brine_test::ScriptedPrompt prompt;
-    CTimer timerIds;
+    app::CTimer timerIds;
     brine_test::TempFolder folder;
     platform::CSettingsStore store{folder.Path() / "settings.conf"};
     const char* bin = std::getenv("BRINE_BIN_DIR");

@@ -46,7 +46,7 @@ TEST(Customise, AButtonAddedIsShownKeptAndBuiltAgain)
     App();
     brine_test::FakeClock clock;
     brine_test::ScriptedPrompt prompt;
-    CTimer timerIds;
+    app::CTimer timerIds;
     brine_test::TempFolder folder;
     platform::CSettingsStore store{folder.Path() / "settings.conf"};
     auto services = [&] {

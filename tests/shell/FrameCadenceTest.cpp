@@ -22,16 +22,16 @@ struct SilentSound : app::CAlertSound {
     void Beep() override { }
 };
 
-struct NoSettings : CSettingsHome {
+struct NoSettings : app::CSettingsHome {
     mutable platform::CSettingsStore store{std::filesystem::temp_directory_path() /
                                            "brine-cadence-test-unused.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
 };
 
-struct CountingModule : CModule {
-    using CModule::CModule;
-    void OnTimer(TimerCadence c) override { ++counts[static_cast<int>(c)]; }
+struct CountingModule : app::CModule {
+    using app::CModule::CModule;
+    void OnTimer(app::TimerCadence c) override { ++counts[static_cast<int>(c)]; }
     int counts[3] = {};
 };
 
@@ -44,7 +44,7 @@ TEST(FrameCadence, ThirtySecondsGiveThirtySecondJobsAndThreeTenSecondJobs)
     platform::CSystemClock clock;
     brine_test::ScriptedPrompt prompt;
     SilentSound sound;
-    CTimer timerIds;
+    app::CTimer timerIds;
     NoSettings home;
     CountingModule* module = nullptr;
 

@@ -57,7 +57,7 @@ struct SilentSound : app::CAlertSound {
     void Beep() override { }
 };
 
-struct NoSettings : CSettingsHome {
+struct NoSettings : app::CSettingsHome {
     mutable platform::CSettingsStore store{std::filesystem::temp_directory_path() /
                                            "brine-shell-test-unused.conf"};
     platform::CSettingsStore& GetStore() const override { return store; }
@@ -65,9 +65,9 @@ struct NoSettings : CSettingsHome {
 };
 
 // A module that records its life in a shared log.
-struct LoggingModule : CModule {
-    LoggingModule(CSettingsHome& home, std::string n, bool ok, std::vector<std::string>& log)
-        : CModule(home), name(std::move(n)), initOk(ok), log(log)
+struct LoggingModule : app::CModule {
+    LoggingModule(app::CSettingsHome& home, std::string n, bool ok, std::vector<std::string>& log)
+        : app::CModule(home), name(std::move(n)), initOk(ok), log(log)
     {
         log.push_back("create " + name);
     }
@@ -97,7 +97,7 @@ struct MainFrameTest : ::testing::Test {
     brine_test::FakeClock clock;
     brine_test::ScriptedPrompt prompt;
     SilentSound sound;
-    CTimer timerIds;
+    app::CTimer timerIds;
     NoSettings home;
     std::vector<std::string> log;
     bool disclaimerAnswer = true;
@@ -117,7 +117,7 @@ struct MainFrameTest : ::testing::Test {
         };
         return s;
     }
-    std::function<std::unique_ptr<CModule>()> Module(std::string name, bool ok = true)
+    std::function<std::unique_ptr<app::CModule>()> Module(std::string name, bool ok = true)
     {
         return [this, name, ok] { return std::make_unique<LoggingModule>(home, name, ok, log); };
     }
@@ -142,7 +142,7 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
     // The clock's date in the user's conventions, as the monitor and every other date shows it.
     const QString pane = frame.StatusBar()->PaneText(CXStatusBar::ClockPane);
     EXPECT_TRUE(pane.startsWith(
-        QString::fromStdString(" " + CDateTimeEx::GetCurrentTime().FormatDate(true) + " ")))
+        QString::fromStdString(" " + app::CDateTimeEx::GetCurrentTime().FormatDate(true) + " ")))
         << pane.toStdString();
     ASSERT_NE(frame.ActiveSidePanel(), nullptr);
     EXPECT_FALSE(frame.ActiveSidePanel()->isHidden());
@@ -174,13 +174,13 @@ TEST_F(MainFrameTest, StatusBarIndicatorsShowTheirHandlersTexts)
     // A handler's text shows on the next idle pass; a disabled one greys its pane.
     std::string text = " 045";
     bool enabled = true;
-    frame.Commands().Add(this, 2311, CCommandTable::Handler{}, [&](CCmdUI& ui) {
+    frame.Commands().Add(this, 2311, app::CCommandTable::Handler{}, [&](app::CCmdUI& ui) {
         ui.SetText(text);
         ui.Enable(enabled);
     });
     for (unsigned id : {2310u, 2318u})
-        frame.Commands().Add(this, id, CCommandTable::Handler{},
-                             [](CCmdUI& ui) { ui.SetText("x" + std::to_string(ui.GetID())); });
+        frame.Commands().Add(this, id, app::CCommandTable::Handler{},
+                             [](app::CCmdUI& ui) { ui.SetText("x" + std::to_string(ui.GetID())); });
     frame.UpdateModuleCmdUI(true);
     EXPECT_EQ(bar->IndicatorText(2311), " 045");
     EXPECT_FALSE(cog->isHidden());
@@ -223,7 +223,7 @@ TEST_F(MainFrameTest, StartUpNoticesStayOnTheMessageBarUntilCleared)
 }
 
 // A desktop whose mouse is set up for the left hand.
-struct LeftHandedDesktop : CDesktop {
+struct LeftHandedDesktop : app::CDesktop {
     int ScreenBitsPerPixel() const override { return 24; }
     int ScreenWidth() const override { return 1280; }
     int ScreenHeight() const override { return 1024; }
@@ -491,10 +491,10 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
 
 // A module the frame has never heard of: everything it adds comes through
 // the module hooks.
-struct TideModule : CModule, CModuleUi {
+struct TideModule : app::CModule, CModuleUi {
     static constexpr unsigned kPanelId = 4242;
     static constexpr unsigned kMsgTideTurned = app::kMsgModuleFirst + 7;
-    explicit TideModule(CSettingsHome& home) : CModule(home) { }
+    explicit TideModule(app::CSettingsHome& home) : app::CModule(home) { }
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& h, std::vector<CSidePanel*>& panels) override
     {
@@ -515,7 +515,7 @@ struct TideModule : CModule, CModuleUi {
                      return new CXPropertyPage(std::make_unique<TidesPage>(), parent);
                  }}};
     }
-    void RegisterCommands(CCommandTable& commands) override
+    void RegisterCommands(app::CCommandTable& commands) override
     {
         commands.Add(this, cmd::kTidalAtlas, [this](unsigned) {
             ++atlasShown;
@@ -532,7 +532,7 @@ struct TideModule : CModule, CModuleUi {
         if (m.id == kMsgTideTurned)
             turned.push_back(m.wParam);
     }
-    void OnTimer(TimerCadence c) override { ++ticks[static_cast<int>(c)]; }
+    void OnTimer(app::TimerCadence c) override { ++ticks[static_cast<int>(c)]; }
     void ShutDown() override { shutDown = true; }
 
     CModuleHost* host = nullptr;
@@ -687,8 +687,8 @@ TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysN
         // The close stored ReloadWorkspace; switched off, the saved workspace is not reopened.
         platform::CSettingsStore store(file);
         ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
-        CRegistry registry(store);
-        ASSERT_TRUE(registry.OpenKeyForWrite(CWorkspaceManager::DefaultRoot()));
+        app::CRegistry registry(store);
+        ASSERT_TRUE(registry.OpenKeyForWrite(app::CWorkspaceManager::DefaultRoot()));
         bool reload = false;
         EXPECT_TRUE(registry.ReadBool("ReloadWorkspace", reload) && reload);
         registry.WriteBool("ReloadWorkspace", false);

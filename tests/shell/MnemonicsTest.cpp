@@ -68,7 +68,7 @@ TEST(Mnemonics, EveryMenuUsesEachLetterOnce)
     App();
     brine_test::FakeClock clock;
     brine_test::ScriptedPrompt prompt;
-    CTimer timerIds;
+    app::CTimer timerIds;
     brine_test::TempFolder folder;
     platform::CSettingsStore store{folder.Path() / "settings.conf"};
     const char* bin = std::getenv("BRINE_BIN_DIR");

@@ -40,7 +40,7 @@ std::filesystem::path BinDir()
 struct ToolsOptionsTest : ::testing::Test {
     brine_test::FakeClock clock;
     brine_test::ScriptedPrompt prompt;
-    CTimer timerIds;
+    app::CTimer timerIds;
     brine_test::TempFolder folder;
     platform::CSettingsStore store{folder.Path() / "settings.conf"};
 
@@ -72,7 +72,7 @@ struct ToolsOptionsTest : ::testing::Test {
     }
     bool StoredPlaces(CMainFrame& frame, long& places)
     {
-        CRegistry registry(store);
+        app::CRegistry registry(store);
         return registry.OpenKeyForRead(frame.Workspace()->GetRegistryKey() + "\\WorkSpace") &&
                registry.ReadLong("DecimalPlaces", places);
     }
@@ -150,7 +150,7 @@ TEST_F(ToolsOptionsTest, StoredDecimalPlacesOutOfRangeAreClampedOnLoad)
         CMainFrame frame(Services());
         ASSERT_TRUE(frame.OnCreate());
         {
-            CRegistry registry(store);
+            app::CRegistry registry(store);
             ASSERT_TRUE(
                 registry.OpenKeyForWrite(frame.Workspace()->GetRegistryKey() + "\\WorkSpace"));
             registry.WriteLong("DecimalPlaces", written);

@@ -109,7 +109,7 @@ int Install(const fs::path& built, const fs::path& folder, const fs::path& setti
         std::cerr << "route-sample: settings not read; the sample is not made the initial route\n";
         return 0;
     }
-    CRegistry key(store);
+    app::CRegistry key(store);
     std::string current;
     if (key.OpenKeyForRead(kWorkspaceRouteKey) && key.ReadString("InitialDatabase", current) &&
         !current.empty())

@@ -15,7 +15,7 @@
 class QObject;
 class QSoundEffect;
 
-class CQtDesktop final : public CDesktop {
+class CQtDesktop final : public app::CDesktop {
 public:
     CQtDesktop();
     ~CQtDesktop() override;

@@ -8,7 +8,9 @@
 #include <QPoint>
 #include <QString>
 
+namespace app {
 class CCommandTable;
+}
 // Chart objects and views are only pointed at here; panels that hit-test
 // include their definitions from the chart library.
 namespace chart {
@@ -32,7 +34,8 @@ public:
     // The panel interface; the base does nothing, hits nothing, handles nothing.
     virtual void InitPanel();   // base: hides the panel
     virtual void DestroyPanel() { }
-    virtual void UpdatePanelControls(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/) { }
+    virtual void UpdatePanelControls(app::CCommandTable& /*commands*/, bool /*disableIfNoHandler*/)
+    { }
     virtual void OnSysColourChange() { }
     virtual void OnChartMouseEvent1(QPoint /*clientPoint*/) { }
     virtual void OnChartMouseEvent2(QPoint /*clientPoint*/) { }

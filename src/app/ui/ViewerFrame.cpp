@@ -35,7 +35,7 @@ CViewerFrame::~CViewerFrame()
     }
 }
 
-void CViewerFrame::DisableWhileActive(CCommandTable& commands, std::vector<unsigned> ids)
+void CViewerFrame::DisableWhileActive(app::CCommandTable& commands, std::vector<unsigned> ids)
 {
     OnActiveChanged(false);
     m_commands = &commands;
@@ -54,7 +54,7 @@ void CViewerFrame::OnActiveChanged(bool active)
     }
     for (unsigned id : m_disabled)
         m_commands->AddFirst(
-            this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+            this, id, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
 }
 
 void CViewerFrame::FitTo(QSize content, bool shrinkOnly)

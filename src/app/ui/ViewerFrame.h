@@ -10,7 +10,9 @@
 
 #include <vector>
 
+namespace app {
 class CCommandTable;
+}
 class CDocument;
 namespace app {
 class CPostedMessageQueue;
@@ -26,7 +28,7 @@ public:
 
     // Commands the frame answers ahead of everyone while it is the active
     // window: accepted and disabled (a viewer does not save or print).
-    void DisableWhileActive(CCommandTable& commands, std::vector<unsigned> ids);
+    void DisableWhileActive(app::CCommandTable& commands, std::vector<unsigned> ids);
 
     // Resizes the frame so its view shows `content` pixels exactly, keeping
     // its top-left corner; never larger than the MDI area when `shrinkOnly`.
@@ -40,7 +42,7 @@ private:
 
     QPointer<CDocument> m_document;
     app::CPostedMessageQueue* m_owner;
-    CCommandTable* m_commands = nullptr;
+    app::CCommandTable* m_commands = nullptr;
     std::vector<unsigned> m_disabled;
     bool m_registered = false;
     bool m_documentClosed = false;

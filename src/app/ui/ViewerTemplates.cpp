@@ -22,7 +22,7 @@ void TellWhy(platform::CPrompt& prompt, const char* what, const QString& path, c
 }   // namespace
 
 CDibDoc* OpenBitmapViewer(QMdiArea& area, const QString& path, app::CPostedMessageQueue* owner,
-                          CCommandTable* commands, platform::CPrompt& prompt)
+                          app::CCommandTable* commands, platform::CPrompt& prompt)
 {
     auto* document = new CDibDoc;
     QString why;

@@ -6,7 +6,9 @@
 #include <QString>
 
 class CAviDoc;
+namespace app {
 class CCommandTable;
+}
 class CDibDoc;
 class QMdiArea;
 namespace app {
@@ -33,7 +35,7 @@ inline constexpr CViewerTemplate kVideoTemplate{14, "Video", "Video(*.avi)", ".a
 // close to `owner` (null: it closes itself); while it is the active window
 // Save As, Print and Print Preview are disabled in `commands`.
 CDibDoc* OpenBitmapViewer(QMdiArea& area, const QString& path, app::CPostedMessageQueue* owner,
-                          CCommandTable* commands, platform::CPrompt& prompt);
+                          app::CCommandTable* commands, platform::CPrompt& prompt);
 
 // The same for a video; its frame takes the video's size once known.
 CAviDoc* OpenVideoViewer(QMdiArea& area, const QString& path, app::CPostedMessageQueue* owner,

@@ -18,7 +18,7 @@ namespace {
 // Text of a coordinate as the comparison sees it: six decimals, width 11.
 std::string SixDecimals(double v)
 {
-    return FormatDouble(v, 6, 11);
+    return app::FormatDouble(v, 6, 11);
 }
 
 // Ranges below this are a point: the sailings refuse them.
@@ -204,7 +204,7 @@ void COverlayLine::DrawLegMarks(CXDC& dc, double bearing, IntPoint point)
         text.textColour = props.GetColour();
         text.SetOwner(m_owner);
         if (drawCourse) {
-            text.text = FormatBearing(b);
+            text.text = app::FormatBearing(b);
             text.placement = kPlaceCentred;
             text.SetScreenPoint({x + RoundToInt(16 * sinS), y - RoundToInt(16 * cosS)});
             text.Draw(dc);
@@ -282,7 +282,7 @@ void COverlayLine::DrawLegDistanceMarks(bool draw, CXDC& dc, const geo::CPositio
             !PositionAtPixelDistance(n, 6, right, at))
             break;
         DrawSegment(dc, l, n);
-        label.text = FormatDouble(mark.toRun, decimals, 1) + "M";
+        label.text = app::FormatDouble(mark.toRun, decimals, 1) + "M";
         label.SetPosition(at);
         label.DrawAtScreenPoints(dc);
     }

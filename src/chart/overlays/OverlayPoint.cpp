@@ -108,9 +108,9 @@ void COverlayWaypoint::Draw(CXDC& dc)
 
 // ---- Position fixes -----------------------------------------------------------------------
 
-CDateTimeEx COverlayPositionFix::NoFixTime()
+app::CDateTimeEx COverlayPositionFix::NoFixTime()
 {
-    return CDateTimeEx(101, 1, 1, 0, 0, 0);
+    return app::CDateTimeEx(101, 1, 1, 0, 0, 0);
 }
 
 COverlayPositionFix::COverlayPositionFix()
@@ -119,7 +119,7 @@ COverlayPositionFix::COverlayPositionFix()
 }
 
 COverlayPositionFix::COverlayPositionFix(double latitude, double longitude, double altitude,
-                                         std::uint16_t datum, const CDateTimeEx& fixTime,
+                                         std::uint16_t datum, const app::CDateTimeEx& fixTime,
                                          CChartDoc* owner)
 {
     COverlayPositionFix::Reset();
@@ -128,8 +128,8 @@ COverlayPositionFix::COverlayPositionFix(double latitude, double longitude, doub
     m_owner = owner;
 }
 
-COverlayPositionFix::COverlayPositionFix(const geo::CPosition& position, const CDateTimeEx& fixTime,
-                                         CChartDoc* owner)
+COverlayPositionFix::COverlayPositionFix(const geo::CPosition& position,
+                                         const app::CDateTimeEx& fixTime, CChartDoc* owner)
 {
     COverlayPositionFix::Reset();
     m_position = position;
@@ -149,6 +149,7 @@ void COverlayPositionFix::CopyFrom(const COverlayPositionFix& other)
     m_fixTime = other.m_fixTime;
     values = other.values;
     code = other.code;
+    segmentStart = other.segmentStart;
     m_owner = other.m_owner;
 }
 
@@ -158,6 +159,7 @@ void COverlayPositionFix::Reset()
     m_fixTime = NoFixTime();
     values = {};
     code = 0;
+    segmentStart = false;
     m_owner = nullptr;
 }
 
@@ -189,7 +191,8 @@ MarkerTriangle ComputeMarkerTriangle(IntPoint at, double course, double r)
 
 COverlayTargetPositionFix::COverlayTargetPositionFix(double latitude, double longitude,
                                                      double altitude, std::uint16_t datum,
-                                                     const CDateTimeEx& fixTime, CChartDoc* owner)
+                                                     const app::CDateTimeEx& fixTime,
+                                                     CChartDoc* owner)
     : COverlayPositionFix(latitude, longitude, altitude, datum, fixTime, owner)
 { }
 
@@ -209,8 +212,8 @@ void COverlayTargetPositionFix::Draw(CXDC& dc)
 }
 
 COverlayARPAPositionFix::COverlayARPAPositionFix(double latitude, double longitude, double altitude,
-                                                 std::uint16_t datum, const CDateTimeEx& fixTime,
-                                                 CChartDoc* owner)
+                                                 std::uint16_t datum,
+                                                 const app::CDateTimeEx& fixTime, CChartDoc* owner)
     : COverlayPositionFix(latitude, longitude, altitude, datum, fixTime, owner)
 { }
 

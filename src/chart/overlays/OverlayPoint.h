@@ -87,12 +87,12 @@ public:
 class COverlayPositionFix : public COverlayPoint {
 public:
     // The date that stands for "no fix yet".
-    static CDateTimeEx NoFixTime();
+    static app::CDateTimeEx NoFixTime();
 
     COverlayPositionFix();
     COverlayPositionFix(double latitude, double longitude, double altitude, std::uint16_t datum,
-                        const CDateTimeEx& fixTime, CChartDoc* owner);
-    COverlayPositionFix(const geo::CPosition& position, const CDateTimeEx& fixTime,
+                        const app::CDateTimeEx& fixTime, CChartDoc* owner);
+    COverlayPositionFix(const geo::CPosition& position, const app::CDateTimeEx& fixTime,
                         CChartDoc* owner);
     COverlayPositionFix(const COverlayPositionFix& other);
     COverlayPositionFix& operator=(const COverlayPositionFix& other)
@@ -108,21 +108,23 @@ public:
     virtual void Reset();
     void Assign(const COverlayPositionFix& other) { CopyFrom(other); }
 
-    const CDateTimeEx& GetFixTime() const { return m_fixTime; }
-    void SetFixTime(const CDateTimeEx& when) { m_fixTime = when; }
+    const app::CDateTimeEx& GetFixTime() const { return m_fixTime; }
+    void SetFixTime(const app::CDateTimeEx& when) { m_fixTime = when; }
     // The first value is the course that orients the triangle markers.
     std::array<double, 5> values{};
     std::int32_t code = 0;
+    // A track does not join this fix to the one before it.
+    bool segmentStart = false;
 
 protected:
-    CDateTimeEx m_fixTime;
+    app::CDateTimeEx m_fixTime;
 };
 
 // A fix of a radar target's track, with the target data its track keeps.
 class COverlayARPAPositionFix : public COverlayPositionFix {
 public:
     COverlayARPAPositionFix(double latitude, double longitude, double altitude, std::uint16_t datum,
-                            const CDateTimeEx& fixTime, CChartDoc* owner);
+                            const app::CDateTimeEx& fixTime, CChartDoc* owner);
     COverlayARPAPositionFix(const COverlayARPAPositionFix& other);
     void Draw(CXDC& dc) override;
     void CopyFrom(const COverlayPositionFix& other) override;
@@ -137,7 +139,8 @@ public:
 class COverlayTargetPositionFix : public COverlayPositionFix {
 public:
     COverlayTargetPositionFix(double latitude, double longitude, double altitude,
-                              std::uint16_t datum, const CDateTimeEx& fixTime, CChartDoc* owner);
+                              std::uint16_t datum, const app::CDateTimeEx& fixTime,
+                              CChartDoc* owner);
     COverlayTargetPositionFix(const COverlayTargetPositionFix& other);
     void Draw(CXDC& dc) override;
 };

@@ -135,7 +135,7 @@ const OverlayKindRow& LineRow(std::int32_t kind)
 // The registry opened on the properties' key, or not open.
 class PropertiesKey {
 public:
-    PropertiesKey(const CPointProperties& props, const CSettingsHome& home, bool write)
+    PropertiesKey(const CPointProperties& props, const app::CSettingsHome& home, bool write)
         : m_reg(home.GetStore())
     {
         const std::string path = props.GetRegistryPath(home);
@@ -148,15 +148,15 @@ public:
     PropertiesKey(const PropertiesKey&) = delete;
     PropertiesKey& operator=(const PropertiesKey&) = delete;
     bool IsOpen() const { return m_reg.IsOpen(); }
-    CRegistry& Reg() { return m_reg; }
+    app::CRegistry& Reg() { return m_reg; }
 
 private:
-    CRegistry m_reg;
+    app::CRegistry m_reg;
 };
 
 // A value that is missing or does not read leaves the member as it was.
 struct ReadInto {
-    const CRegistry& reg;
+    const app::CRegistry& reg;
     const char* name;
 
     void operator()(bool* flag) const { reg.ReadBool(name, *flag); }
@@ -175,11 +175,11 @@ struct ReadInto {
     }
     void operator()(PaletteColours* colours) const { reg.ReadPaletteColours(name, *colours); }
     void operator()(double* number) const { reg.ReadDouble(name, *number); }
-    void operator()(CDateTimeSpanEx* span) const { reg.ReadTimeSpan(name, *span); }
+    void operator()(app::CDateTimeSpanEx* span) const { reg.ReadTimeSpan(name, *span); }
 };
 
 struct WriteFrom {
-    CRegistry& reg;
+    app::CRegistry& reg;
     const char* name;
 
     void operator()(const bool* flag) const { reg.WriteBool(name, *flag); }
@@ -193,7 +193,7 @@ struct WriteFrom {
         reg.WritePaletteColours(name, *colours);
     }
     void operator()(const double* number) const { reg.WriteDouble(name, *number); }
-    void operator()(const CDateTimeSpanEx* span) const { reg.WriteTimeSpan(name, *span); }
+    void operator()(const app::CDateTimeSpanEx* span) const { reg.WriteTimeSpan(name, *span); }
 };
 
 }   // namespace
@@ -212,7 +212,7 @@ std::string CPointProperties::GetKeyName() const
     return m_row->colourValue;
 }
 
-std::string CPointProperties::GetRegistryPath(const CSettingsHome& home) const
+std::string CPointProperties::GetRegistryPath(const app::CSettingsHome& home) const
 {
     std::string path = home.GetRegistryKey();
     if (!path.empty() && path.back() != '\\')
@@ -235,7 +235,7 @@ std::vector<CPointProperties::StoredValue> CPointProperties::StoredValues()
     return values;
 }
 
-void CPointProperties::Load(const CSettingsHome& home)
+void CPointProperties::Load(const app::CSettingsHome& home)
 {
     {
         PropertiesKey key(*this, home, false);
@@ -249,7 +249,7 @@ void CPointProperties::Load(const CSettingsHome& home)
         owned->Load(home);
 }
 
-void CPointProperties::Save(const CSettingsHome& home) const
+void CPointProperties::Save(const app::CSettingsHome& home) const
 {
     // The lists name members to read from; saving changes none of them.
     auto& self = const_cast<CPointProperties&>(*this);
@@ -468,8 +468,8 @@ void CTargetProperties::SetDefaults()
     drawProjectedPath = limitTrackDisplay = false;
     projectedPathDistance = 10.0;
     projectedPathColours = {kGreen, kGreen, kDarkGreen};
-    loggingPeriod = CDateTimeSpanEx(0, 0, 3, 0);
-    trackTimeLimit = CDateTimeSpanEx(0, 0, 10, 0);
+    loggingPeriod = app::CDateTimeSpanEx(0, 0, 3, 0);
+    trackTimeLimit = app::CDateTimeSpanEx(0, 0, 10, 0);
     m_line.SetDefaults();
     m_text.SetDefaults();
     m_fix.SetDefaults();

@@ -14,9 +14,13 @@
 #include "chart/draw/DrawTypes.h"
 #include "chart/overlays/OverlayServices.h"
 
+namespace app {
 class CRegistry;
+}
 
+namespace app {
 class CSettingsHome;
+}
 
 namespace chart {
 
@@ -37,15 +41,15 @@ public:
     // Read and write the kind's values under GetRegistryPath, then those of the
     // sub-properties it owns, each under its own path; a key that cannot be
     // opened changes nothing.
-    void Load(const CSettingsHome& home);
-    void Save(const CSettingsHome& home) const;
+    void Load(const app::CSettingsHome& home);
+    void Save(const app::CSettingsHome& home) const;
     virtual void SetDefaults();
     // Owned sub-properties take the same path.
     void SetBaseKey(const std::string& path);
 
     void ApplyDefaultColours() { m_colours = m_defaultColours; }
     // Workspace key, base key and "OverlayProperties", backslash separated.
-    std::string GetRegistryPath(const CSettingsHome& home) const;
+    std::string GetRegistryPath(const app::CSettingsHome& home) const;
 
     // Draw flag, size, label prefix and both colour sets; not the base key.
     void CopyFrom(const CPointProperties& other);
@@ -75,7 +79,7 @@ protected:
     struct StoredValue {
         const char* name;
         std::variant<bool*, std::uint8_t*, std::int32_t*, PaletteColours*, double*,
-                     CDateTimeSpanEx*>
+                     app::CDateTimeSpanEx*>
             member;
     };
     // The kind's own values, stored after its draw flag and before its colours.
@@ -250,8 +254,8 @@ public:
     bool spareFlag = false;   // carried, copied and compared only
     double projectedPathDistance = 10.0;   // nautical miles
     PaletteColours projectedPathColours{};
-    CDateTimeSpanEx loggingPeriod;
-    CDateTimeSpanEx trackTimeLimit;
+    app::CDateTimeSpanEx loggingPeriod;
+    app::CDateTimeSpanEx trackTimeLimit;
 
 protected:
     void ListOwnValues(std::vector<StoredValue>& values) override;

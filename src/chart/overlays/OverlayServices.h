@@ -9,7 +9,9 @@
 
 #include "app/Colour.h"
 
+namespace app {
 class CDateTimeEx;
+}
 
 namespace chart {
 
@@ -64,7 +66,7 @@ public:
     // Both the route table and the route-point table stand on records.
     virtual bool AreRouteTablesPositioned() const = 0;
     // The arrival time at the waypoint with this index (number - 1).
-    virtual bool GetArrivalTime(int index, CDateTimeEx& when) const = 0;
+    virtual bool GetArrivalTime(int index, app::CDateTimeEx& when) const = 0;
 };
 
 // The tidal module's arrow settings.

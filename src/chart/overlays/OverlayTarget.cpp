@@ -255,7 +255,7 @@ void COverlayTenderTarget::DrawLabels(CXDC& dc, IntPoint p)
         show(m_record->GetIdText(), kPlaceUpperLeft);
     const double depth = m_record->GetDepth();
     if (m_properties.drawDepth && IsSetNumber(depth))
-        show(FormatDistance(depth), kPlaceBelow);
+        show(app::FormatDistance(depth), kPlaceBelow);
 }
 
 }   // namespace chart

@@ -198,7 +198,7 @@ void CSelectedRoute::SetLabelTexts(DrawPass& pass, const COverlayWaypoint& wp) c
         if (showName)
             pass.label.text += " " + wp.name;
     }
-    CDateTimeEx eta;
+    app::CDateTimeEx eta;
     if (props.drawEta && m_route->GetArrivalTime(wp.number - 1, eta))
         pass.etaLabel.text = eta.Format("%d/%H%M ");
 }

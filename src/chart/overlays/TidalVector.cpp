@@ -182,7 +182,7 @@ Font CTidalVector::LabelFont(const CXDC& dc) const
 void CTidalVector::DrawRateHeightLabel(CXDC& dc, IntPoint p)
 {
     const std::string text =
-        FormatDouble(m_rate, 1, 1) + "kn, " + FormatDouble(m_height, 1, 1) + "m";
+        app::FormatDouble(m_rate, 1, 1) + "kn, " + app::FormatDouble(m_height, 1, 1) + "m";
     CSelFont font(dc, LabelFont(dc));
     const IntSize extent = dc.GetTextExtent(text);
     {
@@ -211,9 +211,9 @@ void CTidalVector::DrawRateLabel(CXDC& dc, IntPoint p, double direction)
     const BkMode oldMode = dc.SetBkMode(BkMode::Transparent);
     const int lineHeight = dc.GetTextExtent("X").cy;
     if (settings.showRate)
-        dc.TextOut(p.x, p.y, FormatDouble(m_rate, 1, 1));
+        dc.TextOut(p.x, p.y, app::FormatDouble(m_rate, 1, 1));
     if (settings.showHeight)
-        dc.TextOut(p.x, p.y - lineHeight, FormatDouble(m_height, 1, 1));
+        dc.TextOut(p.x, p.y - lineHeight, app::FormatDouble(m_height, 1, 1));
     dc.SetBkMode(oldMode);
     dc.SetTextColor(oldText);
 }

@@ -173,7 +173,8 @@ void CChartpointPanel::InitPanel()
     CSidePanel::InitPanel();
 }
 
-void CChartpointPanel::UpdatePanelControls(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/)
+void CChartpointPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
+                                           bool /*disableIfNoHandler*/)
 {
     if (!m_name)
         return;

@@ -35,7 +35,7 @@ public:
 
     // CSidePanel
     void InitPanel() override;
-    void UpdatePanelControls(CCommandTable& commands, bool disableIfNoHandler) override;
+    void UpdatePanelControls(app::CCommandTable& commands, bool disableIfNoHandler) override;
     QString GetTitle() const override { return QStringLiteral("Chartpoint"); }
 
     // CChartpointUi

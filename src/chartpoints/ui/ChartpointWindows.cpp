@@ -67,7 +67,7 @@ void CChartpointWindows::WriteState(int hint)
     out << " name=" << Current().m_name << "\n";
 }
 
-CChartpointWindows::CChartpointWindows(CSettingsHome& settings, platform::CPrompt& prompt,
+CChartpointWindows::CChartpointWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
                                        std::filesystem::path programFolder,
                                        AttachmentOpener openAttachment)
     : CChartpointModule(settings, prompt, std::move(programFolder)),
@@ -122,7 +122,7 @@ bool CChartpointWindows::Terminate()
     return ok;
 }
 
-void CChartpointWindows::RegisterCommands(CCommandTable& commands)
+void CChartpointWindows::RegisterCommands(app::CCommandTable& commands)
 {
     CChartpointModule::RegisterCommands(commands);
     commands.Add(
@@ -131,14 +131,14 @@ void CChartpointWindows::RegisterCommands(CCommandTable& commands)
             if (m_host && m_panel)
                 m_host->ActivateSidePanel(m_panel);
         },
-        [this](CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+        [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
     commands.Add(
         this, cmd::kChartpointAttachments.first, cmd::kChartpointAttachments.last,
         [this](unsigned id) {
             if (m_panel)
                 m_panel->ShowAttachment(int(id - cmd::kChartpointAttachments.first) + 1);
         },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             const int slot = int(ui.GetID() - cmd::kChartpointAttachments.first);
             const std::string& name = Current().m_attachments[std::size_t(slot)];
             std::error_code ec;

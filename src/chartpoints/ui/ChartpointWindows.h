@@ -22,14 +22,14 @@ class CChartpointWindows final : public chartpoints::CChartpointModule,
 public:
     using AttachmentOpener = std::function<bool(const std::string& path, bool video)>;
 
-    CChartpointWindows(CSettingsHome& settings, platform::CPrompt& prompt,
+    CChartpointWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
                        std::filesystem::path programFolder, AttachmentOpener openAttachment);
     ~CChartpointWindows() override;
 
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
     bool Terminate() override;
-    void RegisterCommands(CCommandTable& commands) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
 
     // CChartViewExtension
     void ViewCreated(CChartView& view) override;

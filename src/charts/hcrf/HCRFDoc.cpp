@@ -101,7 +101,7 @@ bool CHCRFDoc::OpenChart(const std::string& path)
 bool CHCRFDoc::MakeChartFilesReachable()
 {
     if (m_record.source & 1)
-        return FolderExists(m_service->ChartsFolder());
+        return app::FolderExists(m_service->ChartsFolder());
     std::string name = m_record.chartCd, date = m_record.chartDate;
     if (platform::EqualNoCaseAscii(m_record.chartCd, "UPDATE")) {
         name = m_record.chartDate.empty() ? m_record.updateCd : m_record.chartDate;
@@ -113,7 +113,7 @@ bool CHCRFDoc::MakeChartFilesReachable()
 bool CHCRFDoc::FetchUpdateFiles()
 {
     if (m_record.source & 2)
-        return FolderExists(m_service->ChartsFolder());
+        return app::FolderExists(m_service->ChartsFolder());
     return m_service->WaitForCD(m_record.updateCd, {}, &m_promptCancelled);
 }
 
@@ -1078,7 +1078,7 @@ int CHCRFDoc::OpenWorldChart(int /*argument*/, bool /*flag*/)
 
 // ---- Placement -------------------------------------------------------------------------
 
-void CHCRFDoc::SaveWindowPlacement(CRegistry& registry)
+void CHCRFDoc::SaveWindowPlacement(app::CRegistry& registry)
 {
     CChartDoc::SaveWindowPlacement(registry);
     registry.WriteString("ZoomResolution",
@@ -1086,7 +1086,7 @@ void CHCRFDoc::SaveWindowPlacement(CRegistry& registry)
     registry.WriteDouble("ZoomLevel", m_scale);
 }
 
-void CHCRFDoc::RestoreWindowPlacement(CRegistry& registry)
+void CHCRFDoc::RestoreWindowPlacement(app::CRegistry& registry)
 {
     CChartDoc::RestoreWindowPlacement(registry);
     std::string resolution;

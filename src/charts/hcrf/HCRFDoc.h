@@ -123,8 +123,8 @@ public:
     int OpenWorldChart(int argument, bool flag) override;
 
     // ---- Placement ----
-    void RestoreWindowPlacement(CRegistry& registry) override;
-    void SaveWindowPlacement(CRegistry& registry) override;
+    void RestoreWindowPlacement(app::CRegistry& registry) override;
+    void SaveWindowPlacement(app::CRegistry& registry) override;
 
     // ---- Verification ----
     bool CanVerify() override;

@@ -68,7 +68,7 @@ bool CFolioChart::ContainsPosition(const geo::CPosition& position) const
 
 // ---- Construction --------------------------------------------------------------------
 
-CHCRFModule::CHCRFModule(CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared,
+CHCRFModule::CHCRFModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared,
                          int chartKind, std::uint32_t office, std::string country)
     : CChartModule(settings), m_shared(std::move(shared)), m_chartKind(chartKind), m_office(office),
       m_country(std::move(country))
@@ -113,7 +113,7 @@ bool CHCRFModule::Initialise()
             const fs::path old = fs::path(m_charting->Services().programFolder) / "arcs";
             std::error_code ec;
             if (!m_charting->Services().programFolder.empty() && fs::is_directory(old, ec) &&
-                !IsReadOnlyPath(old)) {
+                !app::IsReadOnlyPath(old)) {
                 const fs::path target = ModuleFolder() / "GB";
                 fs::remove_all(target, ec);
                 fs::create_directories(ModuleFolder(), ec);
@@ -505,7 +505,7 @@ bool CHCRFModule::WaitForCD(const std::string& name, const std::string& date, bo
 
 // ---- Services ----------------------------------------------------------------------
 
-CARCSModule::CARCSModule(CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared)
+CARCSModule::CARCSModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared)
     : CHCRFModule(settings, std::move(shared), chart::kChartARCS, 0, "GB")
 {
     SetModuleName("ARCS");
@@ -529,7 +529,7 @@ bool CARCSModule::IsServiceUpdate(const CCDIdentifier& id) const
     return StartsNoCase(id.name, "WK") && CHCRFModule::IsServiceUpdate(id);
 }
 
-CSeafarerModule::CSeafarerModule(CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared)
+CSeafarerModule::CSeafarerModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared)
     : CHCRFModule(settings, std::move(shared), chart::kChartSeafarer, 1, "AU")
 {
     SetModuleName("Seafarer");

@@ -64,7 +64,7 @@ struct CFolioChart : chart::CFolioItem {
 
 class CHCRFModule : public chart::CChartModule {
 public:
-    CHCRFModule(CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared, int chartKind,
+    CHCRFModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared, int chartKind,
                 std::uint32_t office, std::string country);
     ~CHCRFModule() override;
 
@@ -180,7 +180,7 @@ private:
 
 class CARCSModule final : public CHCRFModule {
 public:
-    CARCSModule(CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared);
+    CARCSModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared);
     std::string GetName() const override { return "ARCS"; }
     std::string GetUpdateLabelKey(std::string_view label) const override;
     std::string GetLatestUpdateLabel() const override { return FindChartFile("00_95"); }
@@ -191,7 +191,7 @@ public:
 
 class CSeafarerModule final : public CHCRFModule {
 public:
-    CSeafarerModule(CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared);
+    CSeafarerModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared);
     std::string GetName() const override { return "Seafarer"; }
     std::string GetUpdateLabelKey(std::string_view label) const override;
     std::string GetLatestUpdateLabel() const override { return FindChartFile("jan95"); }

@@ -34,7 +34,7 @@ int CBlankChartDoc::DrawChart(chart::CXDC& dc)
 
 bool CBlankChartDoc::GetIssueDate(std::string& text)
 {
-    text = CDateTimeEx::GetCurrentTime().FormatDate(true);
+    text = app::CDateTimeEx::GetCurrentTime().FormatDate(true);
     return !text.empty();
 }
 

@@ -189,7 +189,7 @@ std::string CVectorChartDoc::GetExtentText()
     const double d =
         std::fabs(WholeNorthWest().GetLatitude() - WholeSouthEast().GetLatitude()) * 60.0;
     const int decimals = d >= 10 ? 0 : d > 1 ? 1 : 2;
-    return FormatDouble(d, decimals, 8) + "nm";
+    return app::FormatDouble(d, decimals, 8) + "nm";
 }
 
 std::vector<CGridLine> CVectorChartDoc::ComputeGridLines()
@@ -244,7 +244,7 @@ void CVectorChartDoc::EndDrag(geo::IntPoint point)
 
 // ---- Placement ---------------------------------------------------------------------------------
 
-void CVectorChartDoc::SaveWindowPlacement(CRegistry& reg)
+void CVectorChartDoc::SaveWindowPlacement(app::CRegistry& reg)
 {
     CChartDoc::SaveWindowPlacement(reg);
     geo::CPosition nw;
@@ -259,7 +259,7 @@ void CVectorChartDoc::SaveWindowPlacement(CRegistry& reg)
     reg.WriteDouble("BottomRightLongitude", se.GetLongitude());
 }
 
-void CVectorChartDoc::RestoreWindowPlacement(CRegistry& reg)
+void CVectorChartDoc::RestoreWindowPlacement(app::CRegistry& reg)
 {
     CChartDoc::RestoreWindowPlacement(reg);
     double v[4] = {0, 0, 0, 0};

@@ -43,8 +43,8 @@ public:
     bool PositionToPoints(const geo::CPosition& position, chart::PointList& points) override;
     bool IsChartPointOnChart(geo::IntPoint point) override;
     bool IsPositionOnChart(const geo::CPosition& position) const override;
-    void RestoreWindowPlacement(CRegistry& registry) override;
-    void SaveWindowPlacement(CRegistry& registry) override;
+    void RestoreWindowPlacement(app::CRegistry& registry) override;
+    void SaveWindowPlacement(app::CRegistry& registry) override;
     void BeginDrag(geo::IntPoint point, bool continuing) override;
     void DragTo(geo::IntPoint point) override;
     void EndDrag(geo::IntPoint point) override;

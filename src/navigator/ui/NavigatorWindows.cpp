@@ -26,7 +26,7 @@
 #include "nmea/PortList.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 
-CNavigatorWindows::CNavigatorWindows(CSettingsHome& settings, const platform::CClock& clock)
+CNavigatorWindows::CNavigatorWindows(app::CSettingsHome& settings, const platform::CClock& clock)
     : navigator::CNavigatorModule(settings, clock), m_clock(clock)
 {
     SetGpsConfigurationAsker([this] { AskGpsConfigurationModeless(); });
@@ -67,7 +67,7 @@ void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
     m_instruments->OpenGpsReceive();
 }
 
-void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
+void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
 {
     commands.Add(this, app::cmd::kNavPositionSource, [this](unsigned) { OnPositionSource(); });
     m_dumpWindows = std::make_unique<CPortDumpWindows>(
@@ -79,26 +79,24 @@ void CNavigatorWindows::RegisterCommands(CCommandTable& commands)
             return frame ? qobject_cast<QMdiArea*>(frame->centralWidget()) : nullptr;
         });
     m_dumpWindows->RegisterCommands(commands, this);
-    // Logging, the logbook entry and the option sheets need the vessel log and
-    // the instrument pages; they show disabled until those exist.
+    // The option sheets need the instrument pages; they show disabled until those exist.
     commands.Add(
         this, app::cmd::kNavOptions, [this](unsigned) { OpenNavigatorOptions(); },
-        [this](CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
-    for (unsigned id :
-         {app::cmd::kNavDataLogging, app::cmd::kNavLogbookEntry, app::cmd::kTargetOptions})
-        commands.Add(
-            this, id, [](unsigned) {}, [](CCmdUI& ui) { ui.Enable(false); });
+        [this](app::CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
+    commands.Add(
+        this, app::cmd::kTargetOptions, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
+    RegisterLogCommands(commands);
     commands.Add(
         this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },
-        [this](CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
+        [this](app::CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
     commands.Add(
         this, app::cmd::kNavAutoscrollRestrictions,
         [this](unsigned) { OnAutoscrollRestrictions(); },
-        [this](CCmdUI& ui) { ui.Enable(!AutoscrollRestrictions().Empty()); });
+        [this](app::CCmdUI& ui) { ui.Enable(!AutoscrollRestrictions().Empty()); });
     // The vessel indicators of the status bar: update only, each its text.
     for (const navigator::CNavIndicator& indicator : navigator::NavIndicators())
-        commands.Add(this, indicator.id, CCommandTable::Handler{},
-                     [this](CCmdUI& ui) { ui.SetText(IndicatorText(ui.GetID())); });
+        commands.Add(this, indicator.id, app::CCommandTable::Handler{},
+                     [this](app::CCmdUI& ui) { ui.SetText(IndicatorText(ui.GetID())); });
 }
 
 void CNavigatorWindows::OnAutoscrollRestrictions()
@@ -127,6 +125,12 @@ void CNavigatorWindows::OnPositionSource()
 
 bool CNavigatorWindows::Terminate()
 {
+    CChartView::RemoveExtension(this);
+    m_trackLayers.clear();
+    if (m_instrumentsModule)
+        m_instrumentsModule->SetStationMessageHandlerFor(this, {});
+    if (m_logbookFrame)
+        m_logbookFrame->close();
     Simulation().Stop();
     if (m_instruments) {
         m_instruments->Terminate();
@@ -150,6 +154,7 @@ bool CNavigatorWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePan
 {
     SetMessageBar(&host.Messages());
     m_window = &host.Window();
+    CreateLogServices();
     CreateInstruments(host.Messages());
     auto* panel = new CMonitorPanel(*this, &host.Window());
     if (!panel->Create(CMonitorPanel::kBarId, &host.Window()))
@@ -281,7 +286,7 @@ void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,
     if (!m_instruments)
         return;
     nmea::CGPSModule& gps = m_instruments->Gps();
-    gps.SetDRDelay(CDateTimeSpanEx(now.drDelaySeconds));
+    gps.SetDRDelay(app::CDateTimeSpanEx(now.drDelaySeconds));
     SetDrDelay(std::chrono::seconds(now.drDelaySeconds));
     if (now.validSentenceSeconds != before.validSentenceSeconds)
         gps.SetRefreshTime(static_cast<std::uint8_t>(now.validSentenceSeconds));

@@ -6,18 +6,27 @@
 #include <QPointer>
 
 #include <functional>
+#include <map>
 #include <memory>
 
+#include "app/ui/ListControls.h"
 #include "app/ui/ModuleUi.h"
+#include "app/ui/QtPrompt.h"
+#include "chart/ui/ChartView.h"
 #include "navigator/NavigatorModule.h"
+#include "navigator/ui/TrackLayer.h"
 
 namespace navigator {
 class CInstruments;
-}
+class CLogbookRows;
+}   // namespace navigator
+
 class CModelessPropertySheet;
 class CMonitorPanel;
 class CPortDumpWindows;
+namespace app {
 class CSettingsHome;
+}
 class QDialog;
 namespace app {
 class CMsgBar;
@@ -31,15 +40,17 @@ namespace platform {
 class CClock;
 }
 
-class CNavigatorWindows final : public navigator::CNavigatorModule, public CModuleUi {
+class CNavigatorWindows final : public navigator::CNavigatorModule,
+                                public CModuleUi,
+                                public CChartViewExtension {
 public:
-    CNavigatorWindows(CSettingsHome& settings, const platform::CClock& clock);
+    CNavigatorWindows(app::CSettingsHome& settings, const platform::CClock& clock);
     ~CNavigatorWindows() override;
 
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
     bool Terminate() override;
-    void RegisterCommands(CCommandTable& commands) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
     // "Navigator > Position Source...": the dialog, applied on OK.
     void OnPositionSource();
     // "Navigator > Autoscroll Restrictions...": the charts taken off the list on Remove.
@@ -65,6 +76,18 @@ public:
     // "Navigator > Options...".
     void OpenNavigatorOptions();
 
+    // The vessel log's windows and the File menu's log items.
+    void OnStartEndVoyage();
+    void OnLogbookEntry();
+    void OpenLogbookWindow();
+    CListFrame* LogbookFrame() const { return m_logbookFrame.data(); }
+    bool OpenLogFromChooser();
+    bool SaveLogAs();
+
+    // CChartViewExtension: each view draws the tracks as a dynamic layer.
+    void ViewCreated(CChartView& view) override;
+    void ViewDestroyed(CChartView& view) override;
+
 private:
     void AskGpsConfigurationModeless();
     void ApplyScriptedStart(bool startReplay);
@@ -74,6 +97,11 @@ private:
                                 long resumeSeconds);
     void ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before);
     void WriteStateFile();
+    void RegisterLogCommands(app::CCommandTable& commands);
+    void CreateLogServices();
+    void RefreshLogbookWindow();
+    void RepaintViews();
+    QString LogbookTitle() const;
 
     const platform::CClock& m_clock;
     std::unique_ptr<navigator::CInstruments> m_instruments;
@@ -87,4 +115,8 @@ private:
     QPointer<QWidget> m_optionsSheet;
     nmea::CInstrumentsModule* m_instrumentsModule = nullptr;
     long long m_lastNmeaFixMs = 0;
+    std::unique_ptr<CQtPrompt> m_logPrompt;
+    QPointer<CListFrame> m_logbookFrame;
+    std::shared_ptr<navigator::CLogbookRows> m_logbookRows;
+    std::map<CChartView*, std::unique_ptr<CTrackLayer>> m_trackLayers;
 };

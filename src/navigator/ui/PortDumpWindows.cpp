@@ -83,17 +83,17 @@ void CPortDumpWindows::CloseAll()
     m_windows.clear();
 }
 
-void CPortDumpWindows::RegisterCommands(CCommandTable& commands, const void* owner)
+void CPortDumpWindows::RegisterCommands(app::CCommandTable& commands, const void* owner)
 {
     const auto toggle = [this](unsigned id) { Toggle(id); };
-    const auto update = [this](CCmdUI& ui) {
+    const auto update = [this](app::CCmdUI& ui) {
         ui.Enable(PortOf(ui.GetID()) != nullptr);
         ui.SetCheck(IsOpen(ui.GetID()) ? 1 : 0);
     };
     commands.Add(owner, kFirstReceive, kNetworkTransmit, toggle, update);
     commands.Add(
         owner, app::cmd::kViewPortWindow, [this, &commands](unsigned) { ShowMenu(commands); },
-        [this](CCmdUI& ui) {
+        [this](app::CCmdUI& ui) {
             bool any = false;
             for (unsigned id = kFirstReceive; id <= kNetworkTransmit && !any; ++id)
                 any = PortOf(id) != nullptr;
@@ -101,7 +101,7 @@ void CPortDumpWindows::RegisterCommands(CCommandTable& commands, const void* own
         });
 }
 
-void CPortDumpWindows::ShowMenu(CCommandTable& commands)
+void CPortDumpWindows::ShowMenu(app::CCommandTable& commands)
 {
     QMenu menu;
     const auto add = [&](unsigned id, const QString& text) {

@@ -8,7 +8,9 @@
 #include <functional>
 #include <map>
 
+namespace app {
 class CCommandTable;
+}
 class QMdiArea;
 class QMdiSubWindow;
 namespace nmea {
@@ -27,14 +29,14 @@ public:
     CPortDumpWindows(std::function<nmea::CPortDirectory*()> ports, MdiFinder mdi);
     ~CPortDumpWindows();
 
-    void RegisterCommands(CCommandTable& commands, const void* owner);
+    void RegisterCommands(app::CCommandTable& commands, const void* owner);
     // Shows the window of the command's port and channel, or closes it when open.
     void Toggle(unsigned id);
     bool IsOpen(unsigned id) const;
     QMdiSubWindow* Window(unsigned id) const;
     void CloseAll();
     // The popup of "COM Port Window": every port's two windows, checked when open.
-    void ShowMenu(CCommandTable& commands);
+    void ShowMenu(app::CCommandTable& commands);
 
 private:
     nmea::CPort* PortOf(unsigned id) const;

@@ -39,7 +39,7 @@ std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
                  nmea::CAutopilotOptions v;
                  v.transmitPort = pilot.Config().transmitPort;
                  v.transmit = pilot.IsAutopilotOn();
-                 v.rateText = FormatDouble(pilot.Device().GetOutputRate(), 1, 0);
+                 v.rateText = app::FormatDouble(pilot.Device().GetOutputRate(), 1, 0);
                  auto model = std::make_unique<nmea::CAutopilotOptionsModel>(
                      v, pilot.OnUpdateAutopilotSwitch().enabled,
                      [this](std::uint8_t port, bool on, double rate) {

@@ -154,7 +154,7 @@ void CRoutePanel::InitPanel()
     Refresh();
 }
 
-void CRoutePanel::UpdatePanelControls(CCommandTable& /*commands*/, bool /*disableIfNoHandler*/)
+void CRoutePanel::UpdatePanelControls(app::CCommandTable& /*commands*/, bool /*disableIfNoHandler*/)
 {
     if (!m_name)
         return;

@@ -29,7 +29,7 @@ bool ClientToPosition(chart::CChartDoc& doc, geo::IntPoint client, geo::CPositio
 
 }   // namespace
 
-CRouteWindows::CRouteWindows(CSettingsHome& settings, platform::CPrompt& prompt,
+CRouteWindows::CRouteWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
                              std::filesystem::path dataRoot)
     : CRouteModule(settings, prompt, std::move(dataRoot))
 {
@@ -93,27 +93,27 @@ bool CRouteWindows::IsPanelActive() const
     return m_panel && m_panel->isVisible();
 }
 
-void CRouteWindows::RegisterCommands(CCommandTable& commands)
+void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
 {
     for (unsigned id : CommandIds())
         commands.Add(
             this, id, [this](unsigned which) { Execute(which); },
-            [this](CCmdUI& ui) {
-                const CCmdUIState s = CommandState(ui.GetID());
+            [this](app::CCmdUI& ui) {
+                const app::CCmdUIState s = CommandState(ui.GetID());
                 ui.Enable(s.enabled);
                 if (s.check)
                     ui.SetCheck(*s.check);
             });
     commands.Add(
         this, cmd::kNavUploadRoute, [this](unsigned) { ShowUploadDialog(); },
-        [this](CCmdUI& ui) { ui.Enable(State().hasRoute && !State().waypoints.empty()); });
+        [this](app::CCmdUI& ui) { ui.Enable(State().hasRoute && !State().waypoints.empty()); });
     commands.Add(
         this, cmd::kViewRoutePanel,
         [this](unsigned) {
             if (m_host && m_panel)
                 m_host->ActivateSidePanel(m_panel);
         },
-        [this](CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+        [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
 }
 
 void CRouteWindows::WriteState(int hint)

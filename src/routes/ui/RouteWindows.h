@@ -21,14 +21,14 @@ class CRoutePanel;
 
 class CRouteWindows : public routes::CRouteModule, public CModuleUi, public CChartViewExtension {
 public:
-    CRouteWindows(CSettingsHome& settings, platform::CPrompt& prompt,
+    CRouteWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
                   std::filesystem::path dataRoot);
     ~CRouteWindows() override;
 
     CModuleUi* Ui() override { return this; }
     bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
     bool Terminate() override;
-    void RegisterCommands(CCommandTable& commands) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
 
     // CChartViewExtension
     void ViewCreated(CChartView& view) override;

@@ -109,7 +109,7 @@ TEST_F(Viewers, UnreadableFilesOpenNoWindowAndSayWhy)
 
 TEST_F(Viewers, PictureViewerRefusesSavingAndPrintingWhileActiveAndClosesByIdentity)
 {
-    CCommandTable commands;
+    app::CCommandTable commands;
     int printed = 0;
     commands.Add(this, cmd::kFilePrint, [&](unsigned) { ++printed; });
     commands.Add(this, cmd::kFileSaveAs, [](unsigned) {});

@@ -120,7 +120,7 @@ TEST(SelectedRoute, DistanceToRunFromTheFirstMarkAndLabels)
     route.waypoints.drawNumber = true;
     route.waypoints.drawName = true;
     route.waypoints.drawEta = true;
-    route.arrivals[2] = CDateTimeEx(2026, 5, 9, 14, 35, 0);
+    route.arrivals[2] = app::CDateTimeEx(2026, 5, 9, 14, 35, 0);
     chart::CSelectedRoute selected(chart.doc.get(), &route);
     const CPosition w1(50.25, -0.95);
     const CPosition w2 = East(w1, 2.0), w3 = East(w2, 3.0), w4 = East(w3, 5.0);

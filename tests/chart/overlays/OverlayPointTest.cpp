@@ -174,7 +174,7 @@ TEST(OverlayPoint, TargetTrianglesPointAlongTheCourse)
 TEST(OverlayPoint, PositionFixCopiesAndResets)
 {
     Chart chart;
-    const CDateTimeEx when(2026, 3, 4, 5, 6, 7);
+    const app::CDateTimeEx when(2026, 3, 4, 5, 6, 7);
     chart::COverlayARPAPositionFix a(50.5, -1.25, 3.0, 0xFFFF, when, chart.doc.get());
     a.values = {1, 2, 3, 4, 5};
     a.code = 9;

@@ -29,7 +29,7 @@ namespace {
 
 constexpr const char* kRoot = "Software\\Quorwick\\Brinevane";
 
-class FileSettings final : public CSettingsHome {
+class FileSettings final : public app::CSettingsHome {
 public:
     FileSettings(const fs::path& file, std::string workspace)
         : m_store(file), m_key(std::string(kRoot) + "\\" + std::move(workspace))
@@ -81,11 +81,11 @@ struct AllKinds {
         for (auto& line : lines)
             visit(*line);
     }
-    void Save(const CSettingsHome& home)
+    void Save(const app::CSettingsHome& home)
     {
         ForEach([&](CPointProperties& p) { p.Save(home); });
     }
-    void Load(const CSettingsHome& home)
+    void Load(const app::CSettingsHome& home)
     {
         ForEach([&](CPointProperties& p) { p.Load(home); });
     }
@@ -131,8 +131,8 @@ struct AllKinds {
         target.drawProjectedPath = target.limitTrackDisplay = true;
         target.projectedPathDistance = 2.75;
         target.projectedPathColours = Odd(51);
-        target.loggingPeriod = CDateTimeSpanEx(0, 0, 7, 30);
-        target.trackTimeLimit = CDateTimeSpanEx(1, 2, 0, 0);
+        target.loggingPeriod = app::CDateTimeSpanEx(0, 0, 7, 30);
+        target.trackTimeLimit = app::CDateTimeSpanEx(1, 2, 0, 0);
         target.SetColours(Odd(52));
         target.Line().SetDraw(false);
         target.Line().SetWidth(2);

@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* kWorkspace = "Software\\Quorwick\\Brinevane\\Default";
 
-class TestSettings final : public CSettingsHome {
+class TestSettings final : public app::CSettingsHome {
 public:
     TestSettings() : m_store(m_folder / "settings.conf") { }
     platform::CSettingsStore& GetStore() const override { return m_store; }
@@ -95,8 +95,8 @@ TEST(OverlayProperties, EveryClassRoundTrips)
         a.drawProjectedPath = a.limitTrackDisplay = true;
         a.projectedPathDistance = 2.75;
         a.projectedPathColours = kOdd;
-        a.loggingPeriod = CDateTimeSpanEx(0, 0, 7, 30);
-        a.trackTimeLimit = CDateTimeSpanEx(1, 2, 0, 0);
+        a.loggingPeriod = app::CDateTimeSpanEx(0, 0, 7, 30);
+        a.trackTimeLimit = app::CDateTimeSpanEx(1, 2, 0, 0);
         a.SetColours(kOdd);
         a.Line().SetWidth(2);
         a.Text().SetColours(kOdd);
@@ -115,7 +115,7 @@ TEST(OverlayProperties, EveryClassRoundTrips)
 TEST(OverlayProperties, LineWidthsClampAndKindsKeepTheirKeys)
 {
     TestSettings home;
-    CRegistry reg(home.GetStore());
+    app::CRegistry reg(home.GetStore());
     struct Row {
         std::uint32_t stored, loaded;
     };
@@ -177,7 +177,7 @@ TEST(OverlayProperties, DefaultsWithoutAKeyAndDamagedSizes)
     EXPECT_EQ(CTargetProperties().loggingPeriod.GetTotalSeconds(), 180);
 
     // A size outside 0..2 indexes nothing: small.
-    CRegistry reg(home.GetStore());
+    app::CRegistry reg(home.GetStore());
     ASSERT_TRUE(reg.OpenKeyForWrite(KeyOf("Vessel")));
     reg.WriteDWord("OverlaySize", 7);
     reg.Close();

@@ -85,7 +85,7 @@ public:
     const chart::CRouteDrawSettings& DrawSettings() const override { return draw; }
     const chart::CWaypointProperties& WaypointProperties() const override { return waypoints; }
     bool AreRouteTablesPositioned() const override { return positioned; }
-    bool GetArrivalTime(int index, CDateTimeEx& when) const override
+    bool GetArrivalTime(int index, app::CDateTimeEx& when) const override
     {
         const auto it = arrivals.find(index);
         if (it == arrivals.end())
@@ -98,7 +98,7 @@ public:
     chart::CRouteDrawSettings draw;
     chart::CWaypointProperties waypoints;
     bool positioned = true;
-    std::map<int, CDateTimeEx> arrivals;
+    std::map<int, app::CDateTimeEx> arrivals;
 };
 
 class FakeTides : public chart::CTidalSettingsSource {

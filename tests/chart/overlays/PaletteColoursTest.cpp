@@ -43,7 +43,7 @@ struct ActivePalette {
     CDisplayPalettes palettes;
 };
 
-struct Home : CSettingsHome {
+struct Home : app::CSettingsHome {
     explicit Home(platform::CSettingsStore& s) : store(s) { }
     platform::CSettingsStore& GetStore() const override { return store; }
     std::string GetRegistryKey() const override { return "Software\\Test\\WS"; }
@@ -150,7 +150,7 @@ TEST(PaletteColours, EachOverlayFamilysLabelTakesItsPalettesColour)
             route.waypoints.drawNumber = route.waypoints.drawEta = true;
             route.waypoints.Text().SetColours(kLabelColours);
             route.draw.drawCourseAndSMG = true;
-            route.arrivals[1] = CDateTimeEx(2026, 5, 9, 14, 35, 0);
+            route.arrivals[1] = app::CDateTimeEx(2026, 5, 9, 14, 35, 0);
             chart::CSelectedRoute selected(chart.doc.get(), &route);
             for (int i = 1; i <= 2; ++i) {
                 auto wp = std::make_unique<chart::COverlayWaypoint>();

@@ -55,9 +55,9 @@ public:
     const chart::CRouteDrawSettings& DrawSettings() const override { return draw; }
     const chart::CWaypointProperties& WaypointProperties() const override { return props; }
     bool AreRouteTablesPositioned() const override { return true; }
-    bool GetArrivalTime(int index, CDateTimeEx& when) const override
+    bool GetArrivalTime(int index, app::CDateTimeEx& when) const override
     {
-        when = CDateTimeEx(2026, 12, 7, 9 + index, 15, 0);
+        when = app::CDateTimeEx(2026, 12, 7, 9 + index, 15, 0);
         return true;
     }
     chart::CGreatCircleSettings gc;

@@ -17,7 +17,7 @@
 
 namespace brine_test {
 
-struct TestHome : CSettingsHome {
+struct TestHome : app::CSettingsHome {
     platform::CSettingsStore* store = nullptr;
     platform::CSettingsStore& GetStore() const override { return *store; }
     std::string GetRegistryKey() const override { return "W"; }

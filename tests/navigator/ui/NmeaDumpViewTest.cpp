@@ -102,7 +102,7 @@ TEST(NmeaDumpView, WindowsOpenAndCloseWhileLinesArrive)
     mdi.show();
     CPortDumpWindows windows([&]() -> nmea::CPortDirectory* { return &ports; },
                              [&] { return &mdi; });
-    CCommandTable commands;
+    app::CCommandTable commands;
     int owner = 0;
     windows.RegisterCommands(commands, &owner);
     EXPECT_TRUE(commands.Update(CPortDumpWindows::kFirstReceive).enabled);

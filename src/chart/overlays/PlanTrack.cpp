@@ -1,0 +1,70 @@
+#include "chart/overlays/PlanTrack.h"
+
+#include "chart/ChartDoc.h"
+#include "chart/draw/XDC.h"
+#include "chart/overlays/OverlayServices.h"
+
+namespace chart {
+
+void CPlanTrack::CopyFrom(const CPlanTrack& other)
+{
+    m_fixes.clear();
+    m_fixes.reserve(other.m_fixes.size());
+    for (const auto& fix : other.m_fixes)
+        m_fixes.push_back(std::make_unique<COverlayPositionFix>(*fix));
+}
+
+CTrackLineStyle CPlanTrack::GetLineStyle(int) const
+{
+    return m_planned;
+}
+
+std::optional<std::size_t> CPlanTrack::GetFirstNodeToDraw(bool) const
+{
+    return m_fixes.empty() ? std::nullopt : std::optional<std::size_t>(0);
+}
+
+void CPlanTrack::DrawFixes(CChartDoc&, CXDC&, std::optional<std::size_t>) { }
+
+void CPlanTrack::DrawTimeMarks(CChartDoc&, CXDC&, std::optional<std::size_t>) { }
+
+void CPlanTrack::Draw(CChartDoc& doc, CXDC& dc, bool decorate)
+{
+    if (m_fixes.empty())
+        return;
+    const CTrackLineStyle style = GetLineStyle(ActivePaletteIndex());
+    const Pen linePen{style.broken ? PenStyle::Dot : PenStyle::Solid, std::max(1, style.width),
+                      style.line};
+    const Pen before = dc.SelectPen(linePen);
+    const std::optional<std::size_t> first = GetFirstNodeToDraw(decorate);
+    // Runs of joined points become one polyline each; a point off the
+    // chart's datum area ends a run as a segment start does.
+    std::vector<IntPoint> run;
+    PointList points;
+    auto flush = [&] {
+        if (run.size() >= 2)
+            dc.Polyline(run);
+        run.clear();
+    };
+    if (first) {
+        for (std::size_t i = *first; i < m_fixes.size(); ++i) {
+            const COverlayPositionFix& fix = *m_fixes[i];
+            if (fix.segmentStart)
+                flush();
+            if (!doc.PositionToClientPoints(fix.GetPosition(), points) || points.empty()) {
+                flush();
+                continue;
+            }
+            run.push_back(points.front());
+        }
+        flush();
+    }
+    if (decorate) {
+        DrawTimeMarks(doc, dc, first);
+        dc.SelectPen(Pen{PenStyle::Solid, 1, style.marker});
+        DrawFixes(doc, dc, first);
+    }
+    dc.SelectPen(before);
+}
+
+}   // namespace chart

@@ -1,0 +1,48 @@
+#pragma once
+// What the log chooser shows: the vessel logs of a folder and, for one log,
+// its own vessel's appends grouped by vessel id, each with its voyage, time
+// span and watch officer and a picture of what it holds.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace navigator {
+
+// The pictures of a leaf: what the append's logbook and track hold.
+enum LogLeafImage : int {
+    kLeafRowsOnly = 1,
+    kLeafTrackOnly = 2,
+    kLeafRowsAndTrack = 3,
+    kLeafGroup = 4,
+    kLeafEmpty = 5,
+};
+
+struct CLogLeaf {
+    std::uint32_t appendNo = 0;
+    std::string description;
+    int image = kLeafEmpty;
+};
+
+struct CLogGroup {
+    std::uint32_t vesselId = 0;
+    std::string name;   // the voyage id, else "Log" and the group's number
+    std::vector<CLogLeaf> leaves;
+};
+
+// The log files of `folder` in name order: names ending ".dbf" (any case)
+// that do not begin with "~" (temporary logs, backups, work files).
+std::vector<std::filesystem::path> ListLogFiles(const std::filesystem::path& folder);
+
+// The groups of one log. A file that is not a current vessel log, or one
+// without own-vessel rows, gives one group with one empty leaf; a file that
+// cannot be read gives none.
+std::vector<CLogGroup> ReadLogTree(const std::filesystem::path& logFile);
+
+// "TARGET. From <start> to <end>. Watch Officer: <name>" with local times and
+// "--" for a time not set.
+std::string DescribeAppend(const std::string& targetName, const std::string& start,
+                           const std::string& end, const std::string& watchOfficer);
+
+}   // namespace navigator

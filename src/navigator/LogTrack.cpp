@@ -1,0 +1,341 @@
+#include "navigator/LogTrack.h"
+
+#include <cmath>
+
+#include "chart/ChartDoc.h"
+#include "chart/draw/XDC.h"
+#include "chart/overlays/OverlayLine.h"
+#include "chart/overlays/OverlayProperties.h"
+#include "chart/overlays/OverlayServices.h"
+#include "chart/overlays/OverlayText.h"
+
+namespace navigator {
+
+using namespace std::chrono;
+
+namespace {
+
+// A fix time as the labels show it: the local hour and minute, four digits.
+std::string HourMinute(sys_seconds utc)
+{
+    const std::time_t t = system_clock::to_time_t(utc);
+    std::tm local{};
+    ::localtime_r(&t, &local);
+    std::string text = "0000";
+    text[0] = char('0' + local.tm_hour / 10);
+    text[1] = char('0' + local.tm_hour % 10);
+    text[2] = char('0' + local.tm_min / 10);
+    text[3] = char('0' + local.tm_min % 10);
+    return text;
+}
+
+app::CDateTimeEx LocalTime(sys_seconds utc)
+{
+    app::CDateTimeEx value;
+    value = system_clock::to_time_t(utc);
+    return value;
+}
+
+}   // namespace
+
+CLogTrack::CLogTrack()
+{
+    m_worker = std::jthread([this](std::stop_token stop) { Work(stop); });
+}
+
+CLogTrack::~CLogTrack()
+{
+    m_worker.request_stop();
+    m_wake.notify_all();
+    m_worker = {};
+}
+
+void CLogTrack::SetFile(const std::filesystem::path& path)
+{
+    m_path = path;
+    m_grid = {};   // the next view to draw asks for its window
+    m_live.reset();
+    SetKept({});
+}
+
+void CLogTrack::Rebuild(CPixelGrid grid)
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_requested = true;
+        ++m_asked;
+        m_askedGrid = grid;
+        m_askedPath = m_path;
+        m_askedSettings = m_settings;
+    }
+    m_wake.notify_all();
+}
+
+void CLogTrack::Work(std::stop_token stop)
+{
+    for (;;) {
+        std::filesystem::path path;
+        CPixelGrid grid;
+        CLogTrackSettings settings;
+        std::uint64_t ticket = 0;
+        {
+            std::unique_lock lock(m_lock);
+            if (!m_wake.wait(lock, stop, [this] { return m_requested; }))
+                return;
+            m_requested = false;
+            path = m_askedPath;
+            grid = m_askedGrid;
+            settings = m_askedSettings;
+            ticket = m_asked;
+        }
+        CTrackDecimator decimator(grid, settings.markInterval);
+        if (!path.empty()) {
+            // A descriptor of the worker's own: its reads never share a file
+            // position or a lock with the writer's.
+            CTrackFile file;
+            if (file.Open(path)) {
+                if (settings.limitDisplay)
+                    file.ReadWindow(settings.span, decimator);
+                else
+                    file.ReadRange(0, file.RecordCount(), [&](std::uint64_t i, const CTrackFix& f) {
+                        decimator.Add(i, f);
+                    });
+            }
+        }
+        {
+            std::lock_guard lock(m_lock);
+            m_result.emplace(std::move(decimator));
+            m_finished = ticket;
+        }
+        m_done.notify_all();
+        if (m_ready)
+            m_ready();
+    }
+}
+
+bool CLogTrack::WaitForRebuild(milliseconds timeout)
+{
+    std::unique_lock lock(m_lock);
+    return m_done.wait_for(lock, timeout, [this] { return m_finished == m_asked; });
+}
+
+bool CLogTrack::TakeResult()
+{
+    std::optional<CTrackDecimator> result;
+    CPixelGrid grid;
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_result || m_finished != m_asked)
+            return false;
+        result.swap(m_result);
+        grid = m_askedGrid;
+    }
+    m_grid = grid;
+    SetKept(result->Result());
+    m_live = std::move(result);
+    return true;
+}
+
+void CLogTrack::Extend(std::uint64_t index, const CTrackFix& fix)
+{
+    if (!m_live)
+        m_live.emplace(m_grid, m_settings.markInterval);
+    m_live->Add(index, fix);
+    SetKept(m_live->Result());
+}
+
+void CLogTrack::SetKept(std::vector<CKeptFix> kept)
+{
+    m_kept = std::move(kept);
+    m_fixes.clear();
+    m_fixes.reserve(m_kept.size());
+    for (const CKeptFix& k : m_kept) {
+        auto fix = std::make_unique<chart::COverlayPositionFix>(
+            geo::CPosition(k.fix.latitude, k.fix.longitude, k.fix.altitude,
+                           static_cast<std::int16_t>(k.fix.datum)),
+            LocalTime(k.fix.utc), nullptr);
+        fix->values = {k.fix.cog, k.fix.sog, k.fix.heading, k.fix.speed, k.fix.depth};
+        fix->code = k.fix.fixType;
+        fix->segmentStart = k.segmentStart;
+        m_fixes.push_back(std::move(fix));
+    }
+}
+
+std::vector<geo::CPosition> CLogTrack::Positions() const
+{
+    std::vector<geo::CPosition> positions;
+    positions.reserve(m_fixes.size());
+    for (const auto& fix : m_fixes)
+        positions.push_back(fix->GetPosition());
+    return positions;
+}
+
+std::optional<CPixelGrid> CLogTrack::GridOf(chart::CChartDoc& doc)
+{
+    geo::IntRect rect;
+    doc.GetVisibleRect(rect);
+    const geo::IntPoint centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    geo::CPosition a, b, corner1, corner2;
+    if (!doc.PointToPosition(centre, a) || !doc.PointToPosition({centre.x + 1, centre.y + 1}, b))
+        return std::nullopt;
+    const double lat = std::fabs(a.GetLatitude() - b.GetLatitude());
+    const double lon = std::fabs(a.GetLongitude() - b.GetLongitude());
+    if (!(lat > 0.0) || !(lon > 0.0))
+        return std::nullopt;
+    CPixelGrid grid{lat / 2, lon / 2};
+    // The fine cells cover the view and as much again round it.
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (doc.PointToPosition({rect.left - w / 2, rect.top - h / 2}, corner1) &&
+        doc.PointToPosition({rect.right + w / 2, rect.bottom + h / 2}, corner2)) {
+        grid.boxed = true;
+        grid.north = std::max(corner1.GetLatitude(), corner2.GetLatitude());
+        grid.south = std::min(corner1.GetLatitude(), corner2.GetLatitude());
+        grid.west = std::min(corner1.GetLongitude(), corner2.GetLongitude());
+        grid.east = std::max(corner1.GetLongitude(), corner2.GetLongitude());
+    }
+    return grid;
+}
+
+// Whether the list, thinned on `had`, serves a view whose grid is `now`:
+// cells no coarser than the view needs (with some slack, so a small zoom
+// does not read the file again) and a fine box that holds the view.
+bool CLogTrack::Serves(const CPixelGrid& had, const CPixelGrid& now)
+{
+    if (had.latitudeStep <= 0.0)
+        return false;
+    if (now.latitudeStep < had.latitudeStep * 0.75 || now.latitudeStep > had.latitudeStep * 4.0)
+        return false;
+    if (!had.boxed)
+        return true;
+    const double marginLat = (now.north - now.south) / 4, marginLon = (now.east - now.west) / 4;
+    return now.boxed && now.south + marginLat >= had.south && now.north - marginLat <= had.north &&
+           now.west + marginLon >= had.west && now.east - marginLon <= had.east;
+}
+
+void CLogTrack::Draw(chart::CChartDoc& doc, chart::CXDC& dc, bool decorate)
+{
+    // A view the list was not thinned for asks for the window again.
+    if (const auto grid = GridOf(doc); grid && !m_path.empty() && !Serves(m_grid, *grid)) {
+        std::lock_guard lock(m_lock);
+        const bool asked = m_asked != m_finished && Serves(m_askedGrid, *grid);
+        if (!asked) {
+            m_requested = true;
+            ++m_asked;
+            m_askedGrid = *grid;
+            m_askedPath = m_path;
+            m_askedSettings = m_settings;
+            m_wake.notify_all();
+        }
+    }
+    chart::CPlanTrack::Draw(doc, dc, decorate);
+}
+
+chart::CTrackLineStyle CLogTrack::GetLineStyle(int palette) const
+{
+    chart::CTrackLineStyle style;
+    if (!m_properties)
+        return style;
+    const auto p = std::clamp(palette, 0, 2);
+    style.marker = m_properties->GetColours()[std::size_t(p)];
+    style.width = m_properties->Line().GetWidth();
+    style.line = m_properties->Line().GetColours()[std::size_t(p)];
+    style.broken = m_properties->Line().GetPatternFlag();
+    return style;
+}
+
+std::optional<std::size_t> CLogTrack::GetFirstNodeToDraw(bool limit) const
+{
+    if (m_kept.empty())
+        return std::nullopt;
+    if (!limit || !m_settings.limitDisplay)
+        return 0;
+    // Back from the newest while the fixes stay within the span.
+    const sys_seconds newest = m_kept.back().fix.utc;
+    std::size_t first = m_kept.size();
+    while (first > 0 && newest - m_kept[first - 1].fix.utc < m_settings.span)
+        --first;
+    if (first == m_kept.size())
+        return std::nullopt;
+    return first;
+}
+
+void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::optional<std::size_t> first)
+{
+    if (!first || (m_properties && !m_properties->GetDraw()))
+        return;
+    const bool labels = !m_properties || m_properties->drawFixTimeAndSource;
+    const int palette = std::clamp(chart::ActivePaletteIndex(), 0, 2);
+    chart::COverlayText time(m_properties ? &m_properties->Text().GetFont() : nullptr);
+    chart::COverlayText source(m_properties ? &m_properties->Text().GetFont() : nullptr);
+    if (m_properties)
+        time.textColour = source.textColour =
+            m_properties->Text().GetColours()[std::size_t(palette)];
+    chart::PointList points;
+    for (std::size_t i = *first; i < m_fixes.size(); ++i) {
+        chart::COverlayPositionFix& fix = *m_fixes[i];
+        fix.SetOwner(&doc);
+        if (labels) {
+            time.text = HourMinute(m_kept[i].fix.utc);
+            time.placement = chart::kPlaceAbove;
+            const CFixLabel label = GetFixLabel(fix.code);
+            source.text = label.text;
+            source.placement = label.estimated ? chart::kPlaceLowerLeft : chart::kPlaceLowerRight;
+        }
+        if (!doc.PositionToClientPoints(fix.GetPosition(), points))
+            continue;
+        for (const geo::IntPoint& p : points) {
+            fix.SetScreenPoint(p);
+            fix.Draw(dc);
+            if (labels) {
+                time.SetScreenPoint(p);
+                source.SetScreenPoint(p);
+                time.Draw(dc);
+                if (!source.text.empty())
+                    source.Draw(dc);
+            }
+        }
+    }
+}
+
+void CLogTrack::DrawTimeMarks(chart::CChartDoc& doc, chart::CXDC& dc,
+                              std::optional<std::size_t> first)
+{
+    if (!first || !m_settings.drawTimeMarks)
+        return;
+    const bool markerCarriesTime =
+        m_properties && m_properties->GetDraw() && m_properties->drawFixTimeAndSource;
+    chart::COverlayText label(m_properties ? &m_properties->Text().GetFont() : nullptr);
+    label.placement = chart::kPlaceCentred;
+    if (m_properties)
+        label.textColour =
+            m_properties->Text()
+                .GetColours()[std::size_t(std::clamp(chart::ActivePaletteIndex(), 0, 2))];
+    chart::PointList points;
+    auto mark = [&](std::size_t i) {
+        const CTrackFix& f = m_kept[i].fix;
+        const double cog = f.cog == kUnsetTrackValue ? 0.0 : f.cog;
+        if (!doc.PositionToClientPoints(m_fixes[i]->GetPosition(), points))
+            return;
+        const double across = std::fmod(cog + 90.0, 360.0) * M_PI / 180.0;
+        const int dx = int(std::lround(std::sin(across) * 6.0));
+        const int dy = int(-std::lround(std::cos(across) * 6.0));
+        for (const geo::IntPoint& p : points) {
+            dc.DrawLine(p.x - dx, p.y - dy, p.x + dx, p.y + dy);
+            if (!markerCarriesTime) {
+                label.text = HourMinute(f.utc);
+                label.SetScreenPoint({p.x + 2 * dx, p.y + 2 * dy});
+                label.Draw(dc);
+            }
+        }
+    };
+    sys_seconds next = m_kept[*first].fix.utc + m_settings.markInterval;
+    mark(*first);
+    for (std::size_t i = *first + 1; i < m_kept.size(); ++i) {
+        if (m_kept[i].fix.utc >= next) {
+            mark(i);
+            next = m_kept[i].fix.utc + m_settings.markInterval;
+        }
+    }
+}
+
+}   // namespace navigator

@@ -1,0 +1,113 @@
+#include "navigator/LogbookRows.h"
+
+#include <ctime>
+
+#include "app/StringUtils.h"
+#include "db/DBLog.h"
+#include "navigator/TrackRecord.h"
+#include "navigator/VesselLogbook.h"
+
+namespace navigator {
+
+namespace {
+
+constexpr const char* kHeadings[] = {"Date", "Time", "Latitude", "Longitude",
+                                     "COG",  "SOG",  "Type",     "Note"};
+
+// A stored UTC date and time as the user's local one.
+app::CDateTimeEx LocalFromUtc(const app::CDateTimeEx& utc)
+{
+    app::CDateTimeEx local;
+    if (!utc.IsValid()) {
+        local.SetStatus(app::CDateTimeEx::invalid);
+        return local;
+    }
+    const auto f = utc.GetFields();
+    std::tm tm{};
+    tm.tm_year = f.year - 1900;
+    tm.tm_mon = f.month - 1;
+    tm.tm_mday = f.day;
+    tm.tm_hour = f.hour;
+    tm.tm_min = f.minute;
+    tm.tm_sec = f.second;
+    local = ::timegm(&tm);
+    return local;
+}
+
+std::string Value(double value)
+{
+    return value == kUnsetTrackValue ? std::string() : app::FormatDouble(value, 1, 0);
+}
+
+}   // namespace
+
+CLogbookRows::CLogbookRows(CVesselLogbook& log, std::uint32_t vesselId)
+    : m_log(log), m_vesselId(vesselId)
+{
+    Recount();
+}
+
+void CLogbookRows::Recount()
+{
+    m_appends.clear();
+    m_total = 0;
+    const auto& vessels = m_log.Vessels();
+    for (std::size_t i = 0; i < vessels.size(); ++i) {
+        CLogVessel& v = *vessels[i];
+        if (v.vesselId != m_vesselId || !v.rows || !v.rows->IsOpen())
+            continue;
+        v.rows->ResetCache();
+        const long n = std::max(0L, v.rows->GetRecordCount());
+        m_appends.emplace_back(i, n);
+        m_total += std::size_t(n);
+    }
+}
+
+std::string CLogbookRows::Heading(std::size_t column) const
+{
+    return column < 8 ? kHeadings[column] : std::string();
+}
+
+app::ListRow CLogbookRows::FormatRow(const db::CDBLog& t)
+{
+    const app::CDateTimeEx local = LocalFromUtc(t.m_time);
+    std::string note = t.m_note;
+    for (std::size_t at = 0; (at = note.find("\r\n", at)) != std::string::npos;)
+        note.replace(at, 2, "<cr>");
+    return {local.FormatDate(true),
+            local.FormatTime(false),
+            t.m_position.FormatLatitude(),
+            t.m_position.FormatLongitude(),
+            Value(t.m_cog),
+            Value(t.m_sog),
+            GetFixTypeText(t.m_type),
+            note};
+}
+
+void CLogbookRows::FetchRows(std::size_t first, std::size_t count,
+                             std::vector<app::ListRow>& rows) const
+{
+    rows.clear();
+    const auto& vessels = m_log.Vessels();
+    std::size_t before = 0;
+    for (const auto& [index, n] : m_appends) {
+        if (count == 0)
+            break;
+        const std::size_t size = std::size_t(n);
+        if (first >= before + size || index >= vessels.size()) {
+            before += size;
+            continue;
+        }
+        db::CDBLog& table = *vessels[index]->rows;
+        // Rows are kept in the order they were written: the n-th row is record n.
+        for (std::size_t r = first - before; r < size && count > 0; ++r, ++first, --count) {
+            if (table.GoRecord(long(r) + 1))
+                rows.push_back(FormatRow(table));
+            else
+                rows.push_back(app::ListRow(8));
+        }
+        before += size;
+    }
+}
+
+}   // namespace navigator

@@ -1,0 +1,45 @@
+#pragma once
+// The logbook window's rows: every logbook row of one vessel, its appends
+// one after another (the first append's rows first), fetched by ordinal a
+// block at a time from tables the vessel log keeps open. Counting adds the
+// tables' counts; nothing walks the rows.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/ListRows.h"
+
+namespace db {
+class CDBLog;
+}
+
+namespace navigator {
+
+class CVesselLogbook;
+
+class CLogbookRows final : public app::CRowSource {
+public:
+    CLogbookRows(CVesselLogbook& log, std::uint32_t vesselId);
+
+    std::uint32_t VesselId() const { return m_vesselId; }
+    // Counts again (vessels loaded, another append, a row added).
+    void Recount();
+
+    std::size_t RowCount() const override { return m_total; }
+    std::size_t ColumnCount() const override { return 8; }
+    std::string Heading(std::size_t column) const override;
+    void FetchRows(std::size_t first, std::size_t count,
+                   std::vector<app::ListRow>& rows) const override;
+
+    // The texts of one stored row as the window shows them.
+    static app::ListRow FormatRow(const db::CDBLog& table);
+
+private:
+    CVesselLogbook& m_log;
+    std::uint32_t m_vesselId;
+    std::vector<std::pair<std::size_t, long>> m_appends;   // vessel index, row count
+    std::size_t m_total = 0;
+};
+
+}   // namespace navigator

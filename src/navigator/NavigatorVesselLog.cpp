@@ -1,0 +1,246 @@
+// The navigator's side of the vessel log: its settings, opening it once
+// every module has its settings, the voyage commands, the drawn tracks of
+// the log's vessels and the notices of other stations.
+#include <algorithm>
+#include <system_error>
+
+#include "app/Registry.h"
+#include "app/SystemUtils.h"
+#include "navigator/NavigatorModule.h"
+#include "platform/Files.h"
+
+namespace navigator {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void ReadSpan(const app::CRegistry& reg, std::string_view name, std::chrono::seconds& out)
+{
+    app::CDateTimeSpanEx span;
+    if (reg.ReadTimeSpan(name, span) && span.IsValid() && span.GetTotalSeconds() >= 0)
+        out = std::chrono::seconds(span.GetTotalSeconds());
+}
+
+}   // namespace
+
+void CNavigatorModule::CreateVesselLog()
+{
+    CVesselLogServices s;
+    s.warn = [this](const std::string& message) { TellLog(message); };
+    s.deadReckoning = [this] { return m_source.IsDrOn(); };
+    s.drift = [this] { return m_source.Fix().drift; };
+    s.trackAdded = [this](const CLogVessel& vessel) {
+        if (CLogTrack* track = TrackOf(vessel); track && vessel.lastFix)
+            track->Extend(vessel.track.RecordCount() - 1, *vessel.lastFix);
+        if (m_trackListener)
+            m_trackListener();
+    };
+    s.rowAdded = [this](const CLogVessel& vessel) {
+        if (m_rowListener)
+            m_rowListener(vessel);
+    };
+    s.logChanged = [this] {
+        SyncTracks();
+        RememberLog();
+    };
+    s.navigationTime = [this]() -> std::optional<std::chrono::sys_seconds> {
+        const auto snapshot = m_snapshots.Get();
+        if (!snapshot->fixTimeUtc)
+            return std::nullopt;
+        return std::chrono::floor<std::chrono::seconds>(*snapshot->fixTimeUtc);
+    };
+    m_logbook = std::make_unique<CVesselLogbook>(m_clock, std::move(s));
+    m_logbook->SetFolder(platform::ExecutableFolder() / "Logs");
+    m_log = m_logbook.get();
+    // The fix markers' properties live under the module's own key.
+    m_fixProperties.SetBaseKey(GetModuleName());
+}
+
+// The log to open at the next start, written as soon as it changes: a log
+// saved under a name while the program closes is still the one taken next.
+void CNavigatorModule::RememberLog()
+{
+    if (!m_logbook->IsOpen())
+        return;
+    app::CRegistry log(Settings().GetStore());
+    if (OpenSettings(log, true, "Log"))
+        log.WriteString("InitialDatabase", m_logbook->LogTitle());
+}
+
+void CNavigatorModule::SetLogServices(platform::CPrompt* prompt, SavePathChooser chooseSavePath,
+                                      NoticeSender sendNotice)
+{
+    CVesselLogServices& s = m_logbook->Services();
+    s.prompt = prompt;
+    s.chooseSavePath = std::move(chooseSavePath);
+    s.sendNotice = std::move(sendNotice);
+}
+
+void CNavigatorModule::TellLog(const std::string& message)
+{
+    if (m_bar == nullptr)
+        return;
+    m_bar->RemoveMessage(m_logWarning, false);
+    m_bar->AddMessage(m_logWarning, message, 30000, 1, true);
+    m_bar->SetMessageFlag(m_logWarning, true);
+    m_bar->SetMessageTimeout(m_logWarning, std::chrono::seconds(60));
+}
+
+void CNavigatorModule::LoadLogSettings(const app::CRegistry& reg)
+{
+    bool on = m_logbook->IsLogging();
+    if (reg.ReadBool("SaveToLogBookOn", on))
+        m_logbook->SetLogging(on);
+    reg.ReadBool("DrawTimeMarks", m_trackSettings.drawTimeMarks);
+    ReadSpan(reg, "TimeMarkInterval", m_trackSettings.markInterval);
+    reg.ReadBool("LimitTrackDisplay", m_trackSettings.limitDisplay);
+    ReadSpan(reg, "TrackTimeLimit", m_trackSettings.span);
+    if (m_trackSettings.markInterval <= std::chrono::seconds(0))
+        m_trackSettings.markInterval = std::chrono::minutes(10);
+}
+
+void CNavigatorModule::LoadLogFolderSettings(const app::CRegistry& reg)
+{
+    std::string text;
+    if (reg.ReadString("DatabaseFolder", text) && !text.empty()) {
+        const fs::path made = app::EnsureFolder(text, m_logbook->Folder());
+        if (!made.empty())
+            m_logbook->SetFolder(made);
+    }
+    if (reg.ReadString("InitialDatabase", text))
+        m_logbook->SetInitialLog(fs::path(text).stem().string());
+}
+
+void CNavigatorModule::SaveLogSettings(app::CRegistry& reg, app::CRegistry& log) const
+{
+    reg.WriteBool("SaveToLogBookOn", m_logbook->IsLogging());
+    reg.WriteBool("DrawTimeMarks", m_trackSettings.drawTimeMarks);
+    reg.WriteTimeSpan("TimeMarkInterval", app::CDateTimeSpanEx(static_cast<long>(
+                                              m_trackSettings.markInterval.count())));
+    reg.WriteBool("LimitTrackDisplay", m_trackSettings.limitDisplay);
+    reg.WriteTimeSpan("TrackTimeLimit",
+                      app::CDateTimeSpanEx(static_cast<long>(m_trackSettings.span.count())));
+    if (log.IsOpen()) {
+        log.WriteString("DatabaseFolder", m_logbook->Folder().string());
+        if (m_logbook->IsOpen())
+            log.WriteString("InitialDatabase", m_logbook->LogTitle());
+    }
+}
+
+void CNavigatorModule::SetTrackSettings(const CLogTrackSettings& settings)
+{
+    m_trackSettings = settings;
+    SyncTracks(true);
+}
+
+bool CNavigatorModule::OpenVesselLog(const std::string& path)
+{
+    m_openLogPending = false;
+    const bool opened = m_logbook->Open(path);
+    // The next tick writes a row and a point at once.
+    m_lastLogRow.reset();
+    m_lastTrackPoint.reset();
+    if (opened)
+        SaveSettings();
+    return opened;
+}
+
+bool CNavigatorModule::CanStartEndVoyage() const
+{
+    return m_positionAvailable && (m_source.IsDrOn() || m_gps->IsReceiving());
+}
+
+bool CNavigatorModule::StartVoyage(const std::string& voyageId, const std::string& watchOfficer)
+{
+    if (!m_logbook->IsOpen() && !OpenVesselLog(""))
+        return false;
+    if (!m_logbook->StartVoyage(voyageId, watchOfficer))
+        return false;
+    m_lastLogRow.reset();
+    m_lastTrackPoint.reset();
+    SaveSettings();
+    return true;
+}
+
+bool CNavigatorModule::EndVoyage()
+{
+    if (!m_logbook->EndVoyage())
+        return false;
+    SaveSettings();
+    return true;
+}
+
+void CNavigatorModule::SetLogging(bool on)
+{
+    m_logbook->SetLogging(on);
+    m_lastLogRow.reset();
+    m_lastTrackPoint.reset();
+}
+
+CLogTrack* CNavigatorModule::TrackOf(const CLogVessel& vessel) const
+{
+    for (const auto& [owner, track] : m_tracks)
+        if (owner == &vessel)
+            return track.get();
+    return nullptr;
+}
+
+// Every vessel of the log has its drawn track; a vessel gone takes its
+// track with it. `reread` reads every window again (the settings changed).
+void CNavigatorModule::SyncTracks(bool reread)
+{
+    std::vector<std::pair<const CLogVessel*, std::unique_ptr<CLogTrack>>> kept;
+    for (const auto& vessel : m_logbook->Vessels()) {
+        auto it = std::find_if(m_tracks.begin(), m_tracks.end(),
+                               [&](const auto& t) { return t.first == vessel.get(); });
+        std::unique_ptr<CLogTrack> track;
+        const bool fresh = it == m_tracks.end() || it->second->File() != vessel->track.Path();
+        if (it != m_tracks.end())
+            track = std::move(it->second);
+        if (!track) {
+            track = std::make_unique<CLogTrack>();
+            track->SetReadyCallback([this] { m_panelQueue.Post(kMsgTrackReady); });
+        }
+        track->Settings() = m_trackSettings;
+        track->SetProperties(&m_fixProperties);
+        if (fresh)
+            track->SetFile(vessel->track.Path());   // read when a view first draws it
+        else if (reread && track->Grid().latitudeStep > 0.0)
+            track->Rebuild(track->Grid());
+        kept.emplace_back(vessel.get(), std::move(track));
+    }
+    m_tracks.swap(kept);
+    if (m_trackListener)
+        m_trackListener();
+}
+
+void CNavigatorModule::TakeTrackResults()
+{
+    bool changed = false;
+    for (auto& entry : m_tracks)
+        changed = entry.second->TakeResult() || changed;
+    if (changed && m_trackListener)
+        m_trackListener();
+}
+
+void CNavigatorModule::DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc)
+{
+    for (auto& entry : m_tracks)
+        entry.second->Draw(doc, dc, true);
+}
+
+std::vector<geo::CPosition> CNavigatorModule::OwnTrackPositions() const
+{
+    const CLogVessel* own = m_logbook->OwnTrackVessel();
+    const CLogTrack* track = own ? TrackOf(*own) : nullptr;
+    return track ? track->Positions() : std::vector<geo::CPosition>{};
+}
+
+void CNavigatorModule::ProcessLogNotice(int type, const std::string& payload,
+                                        const std::string& sender)
+{
+    m_logbook->ProcessNotice(type, payload, sender);
+}
+
+}   // namespace navigator

@@ -1,0 +1,874 @@
+#include "navigator/VesselLogbook.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+#include "app/SystemUtils.h"
+#include "nmea/NMEAData.h"
+#include "platform/Ascii.h"
+#include "platform/Files.h"
+
+namespace navigator {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+namespace {
+
+constexpr std::size_t kConvertBatch = 4096;
+// Kept points beyond this are dropped oldest first (hours of a second each).
+constexpr std::size_t kMostKept = 20000;
+
+app::CDateTimeEx UtcFields(sys_seconds t)
+{
+    const sys_days day = floor<days>(t);
+    const year_month_day ymd{day};
+    const hh_mm_ss<seconds> hms{t - day};
+    app::CDateTimeEx value;
+    if (!value.SetDateTime(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())),
+                           int(hms.hours().count()), int(hms.minutes().count()),
+                           int(hms.seconds().count())))
+        value.SetStatus(app::CDateTimeEx::invalid);
+    return value;
+}
+
+std::optional<sys_seconds> FromUtcFields(const app::CDateTimeEx& value)
+{
+    if (!value.IsValid())
+        return std::nullopt;
+    const auto f = value.GetFields();
+    const year_month_day ymd{year{f.year}, month{unsigned(f.month)}, day{unsigned(f.day)}};
+    if (!ymd.ok())
+        return std::nullopt;
+    return sys_days{ymd} + hours(f.hour) + minutes(f.minute) + seconds(f.second);
+}
+
+double Stored(double value)
+{
+    return value == nmea::kNoValue ? kUnsetTrackValue : value;
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return platform::AsciiLower(x) == platform::AsciiLower(y);
+           });
+}
+
+// The path as the file system resolves it, for comparing two names of one log.
+std::string Resolved(const std::string& path)
+{
+    std::error_code ec;
+    const fs::path p = db::ResolveNoCase(path);
+    const fs::path canonical = fs::weakly_canonical(p, ec);
+    return ec ? p.string() : canonical.string();
+}
+
+class CTableLock final : public CVesselLogIndexLock {
+public:
+    explicit CTableLock(CDBInterface& table) : m_table(table) { }
+    bool TryLock() override { return m_table.Lock(); }
+    std::string IndexName() const override { return m_table.GetFilePath() + ".dbf"; }
+
+private:
+    CDBInterface& m_table;
+};
+
+}   // namespace
+
+CVesselLogbook::CVesselLogbook(const platform::CClock& clock, CVesselLogServices services)
+    : m_clock(clock), m_services(std::move(services))
+{ }
+
+CVesselLogbook::~CVesselLogbook()
+{
+    // Nothing is deleted here: a log still open when its owner goes (the
+    // program ending without closing it) stays, and the next start offers
+    // to continue it.
+    for (auto& vessel : m_vessels) {
+        WriteKeptRows(*vessel);
+        WriteKeptPoints(*vessel);
+    }
+}
+
+// ---- Names --------------------------------------------------------------------------------
+
+bool CVesselLogbook::IsTemporaryName(const std::string& path)
+{
+    const std::string name = fs::path(path).filename().string();
+    return name.size() >= 2 && name[0] == '~' && platform::AsciiLower(name[1]) == 'd';
+}
+
+bool CVesselLogbook::IsTemporary() const
+{
+    return IsOpen() && IsTemporaryName(LogPath());
+}
+
+std::string CVesselLogbook::LogTitle() const
+{
+    return IsOpen() ? fs::path(LogPath()).filename().string() : std::string();
+}
+
+fs::path CVesselLogbook::VesselFile(long unique, const char* extension) const
+{
+    return fs::path(LogPath() + ".X") / (db::IdName(unique) + "." + extension);
+}
+
+std::string CVesselLogbook::NewTemporaryPath()
+{
+    std::error_code ec;
+    fs::create_directories(m_folder, ec);
+    // The ".tmp" file reserves the name while the log lives; it is deleted
+    // with the log, by its own name.
+    m_placeholder = app::GetTempFileNameIn(m_folder, "d");
+    if (m_placeholder.empty())
+        return {};
+    return (m_placeholder.parent_path() / m_placeholder.stem()).string();
+}
+
+void CVesselLogbook::DeleteLogFiles(const std::string& path)
+{
+    std::error_code ec;
+    platform::RemoveTree(path + ".X");
+    // The ".tmp" file that reserved a temporary log's name goes with it.
+    for (const char* ext : {".dbf", ".dbt", ".mdx", ".tmp"})
+        fs::remove(path + ext, ec);
+    if (!m_placeholder.empty() &&
+        db::SamePath(db::WithoutExtension(m_placeholder.string()), path)) {
+        fs::remove(m_placeholder, ec);
+        m_placeholder.clear();
+    }
+}
+
+void CVesselLogbook::Warn(const std::string& message)
+{
+    if (m_services.warn)
+        m_services.warn(message);
+}
+
+void CVesselLogbook::Changed()
+{
+    if (m_services.logChanged)
+        m_services.logChanged();
+}
+
+void CVesselLogbook::ChooseVessel(std::uint32_t vesselId, std::uint32_t appendNo)
+{
+    m_chosen.vesselId = vesselId;
+    m_chosen.appendNo = appendNo;
+    m_chosen.valid = true;
+}
+
+// ---- Opening and closing ------------------------------------------------------------------
+
+bool CVesselLogbook::Open(const std::string& requested)
+{
+    m_error.clear();
+    const bool wasLogging = m_logging;
+    m_logging = false;
+    if (!Close(false)) {
+        m_logging = wasLogging;
+        return false;
+    }
+    m_eventType = m_fixType = 0;
+    std::string path = requested;
+    if (path.empty() && !m_initialLog.empty()) {
+        path = (m_folder / m_initialLog).string();
+        m_initialLog.clear();
+    }
+    if (path.empty())
+        path = NewTemporaryPath();
+    if (db::ExtensionOf(path).size() == 3 && EqualNoCase(db::ExtensionOf(path), "dbf"))
+        path = db::WithoutExtension(path);
+    m_index.SetFilePath(path);
+    std::error_code ec;
+    if (IsTemporaryName(path) && fs::exists(db::ResolveNoCase(path + ".dbf"), ec)) {
+        const std::string question = "The last log file used was " + path +
+                                     ".dbf\n\nDo you want to continue to use this log?\n\n"
+                                     "Selecting No will start a new log.";
+        const bool yes =
+            m_services.prompt &&
+            m_services.prompt->Ask(question, "", platform::PromptIcon::Question,
+                                   platform::PromptButtons::YesNo) == platform::PromptAnswer::Yes;
+        m_appendToExisting = yes;
+        if (yes)
+            m_chosen.valid = false;
+        else
+            DeleteLogFiles(path);
+    }
+    if (!m_index.Open()) {
+        m_error = "Unable to Open Log database : " + path + ".dbf";
+        if (!m_index.GetMessage().empty())
+            m_error += "\n" + m_index.GetMessage();
+        Warn(m_error);
+        const std::string fallback = IsTemporaryName(path) ? std::string() : NewTemporaryPath();
+        m_index.SetFilePath(fallback);
+        if (fallback.empty() || !m_index.Open()) {
+            if (!fallback.empty())
+                DeleteLogFiles(fallback);
+            m_logging = wasLogging;
+            return false;
+        }
+    }
+    if (m_index.WasConverted())
+        ConvertLegacyTrack();
+    LoadVessels();
+    m_logging = wasLogging;
+    RestorePositions();
+    Changed();
+    return true;
+}
+
+bool CVesselLogbook::ConvertLegacyTrack()
+{
+    // A log taken over from an older layout brings its older track archive
+    // beside it; it becomes the first vessel's track.
+    const fs::path archive = db::ResolveNoCase(LogPath() + ".log");
+    std::error_code ec;
+    if (!fs::exists(archive, ec) || db::LogLayoutOf(archive.string()) != db::LogLayout::Other)
+        return false;
+    CTrackFile track;
+    std::string error;
+    if (!track.Open(VesselFile(1, "trc"), &error)) {
+        Warn(error);
+        return false;
+    }
+    std::vector<CTrackFix> batch;
+    const bool read = ReadLegacyTrack(
+        archive,
+        [&](const CTrackFix& fix) {
+            batch.push_back(fix);
+            if (batch.size() == kConvertBatch) {
+                track.Append(batch);
+                batch.clear();
+            }
+        },
+        &error);
+    if (!batch.empty())
+        track.Append(batch);
+    if (!read)
+        Warn(error);
+    return read;
+}
+
+bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
+{
+    vessel.rows = std::make_unique<db::CDBLog>();
+    vessel.rows->SetFilePath(VesselFile(vessel.unique, "dbf").replace_extension().string());
+    bool ok = vessel.rows->Open();
+    std::string error;
+    vessel.track.SetLockWait(m_trackLockWait);
+    if (!vessel.track.Open(VesselFile(vessel.unique, "trc"), &error)) {
+        Warn(error);
+        ok = false;
+    }
+    return ok;
+}
+
+void CVesselLogbook::LoadVessels()
+{
+    m_vessels.clear();
+    m_own = nullptr;
+    m_index.SelectTag("T_VSLAPDNO");
+    for (bool ok = m_index.GoTop(); ok; ok = m_index.SkipForward()) {
+        if (m_chosen.valid && (m_index.m_vesselId != m_chosen.vesselId ||
+                               (m_chosen.appendNo != 0 && m_index.m_appendNo != m_chosen.appendNo)))
+            continue;
+        if (m_index.m_vesselType == kVesselIgnored)
+            continue;
+        auto vessel = std::make_unique<CLogVessel>();
+        vessel->kind = m_index.m_vesselType == kVesselArpa || m_index.m_vesselType == kVesselTender
+                           ? m_index.m_vesselType
+                           : kVesselOwn;
+        vessel->vesselId = m_index.m_vesselId;
+        vessel->appendNo = m_index.m_appendNo;
+        vessel->unique = m_index.GetId();
+        vessel->recNo = m_index.GetRecNo();
+        vessel->voyageId = m_index.m_voyageId;
+        vessel->watchOfficer = m_index.m_oowName;
+        OpenVesselFiles(*vessel);
+        m_vessels.push_back(std::move(vessel));
+    }
+    m_index.SelectUniqueTag();
+    m_index.GoTop();
+    m_chosen.valid = false;
+}
+
+void CVesselLogbook::RestorePositions()
+{
+    m_restored.reset();
+    for (auto& vessel : m_vessels) {
+        std::optional<CTrackFix> best = vessel->track.ReadLast();
+        db::CDBLog& rows = *vessel->rows;
+        if (rows.IsOpen()) {
+            rows.SelectTag("T_DT_TM");
+            if (rows.GoBottom()) {
+                if (const auto t = FromUtcFields(rows.m_time); t && (!best || *t > best->utc)) {
+                    CTrackFix fix;
+                    fix.latitude = rows.m_position.GetLatitude();
+                    fix.longitude = rows.m_position.GetLongitude();
+                    fix.altitude = rows.m_position.GetAltitude();
+                    fix.datum = rows.m_position.GetDatum();
+                    fix.cog = rows.m_cog;
+                    fix.sog = rows.m_sog;
+                    fix.utc = *t;
+                    fix.fixType = rows.m_type;
+                    best = fix;
+                }
+            }
+        }
+        vessel->lastFix = best;
+        if (vessel->kind == kVesselOwn && best && (!m_restored || best->utc > m_restored->utc))
+            m_restored = best;
+    }
+}
+
+bool CVesselLogbook::Close(bool skipSave)
+{
+    if (!m_index.IsOpen())
+        return true;
+    if (!skipSave && IsTemporary() && !m_index.IsEmpty() &&
+        SaveAs(true) == LogSaveResult::Cancelled)
+        return false;
+    const sys_seconds now = NavigationTime(nullptr);
+    for (auto& vessel : m_vessels) {
+        WriteKeptRows(*vessel);
+        WriteKeptPoints(*vessel);
+        if (vessel->rowOpen)
+            CloseVesselRow(*vessel, vessel->lastFix ? std::max(vessel->lastFix->utc, now) : now);
+    }
+    m_vessels.clear();
+    m_own = nullptr;
+    m_voyageRunning = false;
+    const std::string path = LogPath();
+    const bool temporary = IsTemporaryName(path);
+    m_index.Close();
+    if (temporary)
+        DeleteLogFiles(path);
+    Changed();
+    return true;
+}
+
+// ---- Saving and copying -------------------------------------------------------------------
+
+LogSaveResult CVesselLogbook::SaveAs(bool ask)
+{
+    if (!IsOpen())
+        return LogSaveResult::Failed;
+    const bool wasLogging = m_logging;
+    m_logging = false;
+    LogSaveResult result = LogSaveResult::Cancelled;
+    if (ask) {
+        const auto answer =
+            m_services.prompt
+                ? m_services.prompt->Ask("Save Log file?", "", platform::PromptIcon::Question,
+                                         platform::PromptButtons::YesNoCancel)
+                : platform::PromptAnswer::Cancel;
+        if (answer != platform::PromptAnswer::Yes) {
+            m_logging = wasLogging;
+            return answer == platform::PromptAnswer::No ? LogSaveResult::NotSaved
+                                                        : LogSaveResult::Cancelled;
+        }
+    }
+    const auto chosen =
+        m_services.chooseSavePath
+            ? m_services.chooseSavePath(m_folder.string(),
+                                        IsTemporary() ? std::string() : LogTitle() + ".dbf")
+            : std::nullopt;
+    if (chosen && !chosen->empty())
+        result = CopyTo(*chosen) ? LogSaveResult::Saved : LogSaveResult::Failed;
+    m_logging = wasLogging;
+    return result;
+}
+
+bool CVesselLogbook::CopyTo(const std::string& requested)
+{
+    m_error.clear();
+    if (!IsOpen())
+        return false;
+    std::string target = requested;
+    if (EqualNoCase(db::ExtensionOf(target), "dbf"))
+        target = db::WithoutExtension(target);
+    const std::string source = LogPath();
+    // Onto its own name: everything is already there.
+    if (EqualNoCase(Resolved(target + ".dbf"), Resolved(source + ".dbf"))) {
+        m_index.FlushIfOpen();
+        for (auto& vessel : m_vessels)
+            if (vessel->rows)
+                vessel->rows->FlushIfOpen();
+        return true;
+    }
+    const bool wasLogging = m_logging;
+    m_logging = false;
+    for (auto& vessel : m_vessels) {
+        WriteKeptRows(*vessel);
+        WriteKeptPoints(*vessel);
+    }
+    // The own row carries the time of the copy as its end so far.
+    if (m_own && m_own->rowOpen && m_index.GoRecord(m_own->recNo)) {
+        m_index.m_end = UtcFields(NavigationTime(nullptr));
+        m_index.Update();
+    }
+    m_index.FlushIfOpen();
+    std::error_code ec;
+    std::string error;
+    // The companion folder goes first and whole; the index after it, so a
+    // copy cut short never has an index that names missing files. The old
+    // log stays as it is until the new one is complete.
+    const fs::path targetFolder = target + ".X";
+    bool ok = platform::RemoveTree(targetFolder, &error);
+    fs::create_directories(targetFolder, ec);
+    for (auto& vessel : m_vessels) {
+        if (!ok)
+            break;
+        const std::string name = db::IdName(vessel->unique);
+        if (vessel->rows && vessel->rows->IsOpen())
+            ok =
+                vessel->rows->FlushIfOpen() && vessel->rows->CopyTo((targetFolder / name).string());
+        for (const char* ext : {".trc", ".hdr"}) {
+            const fs::path from = db::ResolveNoCase(source + ".X/" + name + ext);
+            if (ok && fs::exists(from, ec))
+                ok = platform::CopyTree(from, targetFolder / (name + ext), &error);
+        }
+    }
+    ok = ok && m_index.CopyTo(target);
+    if (!ok) {
+        m_error = "The log could not be copied to " + target + ".dbf" +
+                  (error.empty() ? std::string() : ": " + error);
+        Warn(m_error);
+        m_logging = wasLogging;
+        return false;
+    }
+    // Go on in the copy.
+    const bool wasTemporary = IsTemporaryName(source);
+    m_index.Close();
+    m_index.SetFilePath(target);
+    ok = m_index.Open();
+    for (auto& vessel : m_vessels) {
+        vessel->track.Close();
+        vessel->rows.reset();
+        OpenVesselFiles(*vessel);
+    }
+    if (wasTemporary)
+        DeleteLogFiles(source);
+    m_logging = wasLogging;
+    Changed();
+    return ok;
+}
+
+// ---- Vessels and rows ---------------------------------------------------------------------
+
+CLogVessel* CVesselLogbook::FindVessel(std::uint32_t vesselId, std::uint32_t appendNo) const
+{
+    for (const auto& vessel : m_vessels)
+        if (vessel->vesselId == vesselId && vessel->appendNo == appendNo)
+            return vessel.get();
+    return nullptr;
+}
+
+CLogVessel* CVesselLogbook::OwnTrackVessel() const
+{
+    if (m_own)
+        return m_own;
+    for (auto it = m_vessels.rbegin(); it != m_vessels.rend(); ++it)
+        if ((*it)->kind == kVesselOwn)
+            return it->get();
+    return nullptr;
+}
+
+bool CVesselLogbook::LockIndex(const std::string& what)
+{
+    CTableLock lock(m_index);
+    std::string message;
+    if (LockVesselLogIndex(lock, what, m_lockPolicy, message))
+        return true;
+    Warn(message + (m_lastHolder.empty() ? std::string() : " (last heard: " + m_lastHolder + ")"));
+    return false;
+}
+
+CLogVessel* CVesselLogbook::GetOrCreateOwnVessel(const std::string& voyageId,
+                                                 const std::string& watchOfficer)
+{
+    if (!IsOpen() && !Open(std::string()))
+        return nullptr;
+    CLogVessel* previous = nullptr;
+    for (const auto& vessel : m_vessels)
+        if (vessel->kind == kVesselOwn)
+            previous = vessel.get();
+    const bool continuing = m_appendToExisting && previous != nullptr;
+    if (!LockIndex("The new log row"))
+        return nullptr;
+    m_index.ClearRecord();
+    m_index.m_vesselType = kVesselOwn;
+    m_index.m_voyageId = voyageId;
+    m_index.m_oowName = watchOfficer;
+    m_index.m_start = UtcFields(NavigationTime(nullptr));
+    if (continuing) {
+        m_index.m_vesselId = previous->vesselId;
+        m_index.m_appendNo = m_index.GetNextAppendNo(previous->vesselId);
+    }
+    bool ok = m_index.AppendNew();
+    if (ok && !continuing) {
+        m_index.m_vesselId = std::uint32_t(m_index.GetId());
+        m_index.m_appendNo = 1;
+        ok = m_index.Update();
+    }
+    m_index.FlushAndUnlock();
+    if (!ok) {
+        Warn("The vessel log " + LogPath() + ".dbf could not take a new row. " +
+             m_index.GetMessage());
+        return nullptr;
+    }
+    if (!continuing) {
+        // A new log for the own vessel: earlier logs' vessels are not followed.
+        std::erase_if(m_vessels, [](const auto& v) { return v->kind == kVesselOwn; });
+    }
+    auto vessel = std::make_unique<CLogVessel>();
+    vessel->kind = kVesselOwn;
+    vessel->vesselId = m_index.m_vesselId;
+    vessel->appendNo = m_index.m_appendNo;
+    vessel->unique = m_index.GetId();
+    vessel->recNo = m_index.GetRecNo();
+    vessel->rowOpen = true;
+    vessel->voyageId = voyageId;
+    vessel->watchOfficer = watchOfficer;
+    OpenVesselFiles(*vessel);
+    m_own = vessel.get();
+    m_vessels.push_back(std::move(vessel));
+    Changed();
+    return m_own;
+}
+
+void CVesselLogbook::CloseVesselRow(CLogVessel& vessel, sys_seconds end)
+{
+    if (!vessel.rowOpen)
+        return;
+    if (LockIndex("The end of the log row")) {
+        if (m_index.GoRecord(vessel.recNo)) {
+            m_index.m_end = UtcFields(end);
+            m_index.Update();
+        }
+        m_index.FlushAndUnlock();
+    }
+    vessel.rowOpen = false;
+    if (&vessel == m_own)
+        m_own = nullptr;
+}
+
+sys_seconds CVesselLogbook::NavigationTime(const CNavSnapshot* snapshot) const
+{
+    if (snapshot && snapshot->fixTimeUtc)
+        return floor<seconds>(*snapshot->fixTimeUtc);
+    if (!snapshot && m_services.navigationTime)
+        if (const auto t = m_services.navigationTime())
+            return *t;
+    return floor<seconds>(m_clock.UtcNow());
+}
+
+int CVesselLogbook::GetRecordFixType(int code) const
+{
+    if (m_eventType == kFixManual)
+        return kFixManual;
+    const bool dr = m_services.deadReckoning && m_services.deadReckoning();
+    if (!dr)
+        return kFixEpfs;
+    if (code != 0)
+        return code;
+    const double drift = m_services.drift ? m_services.drift() : 0.0;
+    return drift == 0.0 ? kFixSystemDr : kFixSystemEp;
+}
+
+void CVesselLogbook::LogEvent(const std::string& note, int eventType)
+{
+    m_pendingNote = note;
+    if (eventType >= 0)
+        m_eventType = eventType;
+    WriteLogRecord(CNavSnapshot{});
+}
+
+bool CVesselLogbook::WriteLogRecord(const CNavSnapshot& snapshot)
+{
+    CLogVessel* vessel = m_own ? m_own : GetOrCreateOwnVessel("", "");
+    if (!vessel)
+        return false;
+    CLogRow row;
+    row.utc = NavigationTime(&snapshot);
+    row.position = snapshot.position;
+    row.cog = Stored(snapshot.cog);
+    row.sog = Stored(snapshot.sog);
+    row.note = std::move(m_pendingNote);
+    m_pendingNote.clear();
+    row.type = GetRecordFixType(m_eventType);
+    m_eventType = 0;
+    vessel->keptRows.push_back(std::move(row));
+    WriteKeptRows(*vessel);
+    return true;
+}
+
+void CVesselLogbook::WriteKeptRows(CLogVessel& vessel)
+{
+    if (vessel.keptRows.empty() || !vessel.rows || !vessel.rows->IsOpen())
+        return;
+    db::CDBLog& rows = *vessel.rows;
+    CTableLock lock(rows);
+    std::string message;
+    if (!LockVesselLogIndex(lock, "The logbook row", m_lockPolicy, message)) {
+        Warn(message +
+             (m_lastHolder.empty() ? std::string() : " (last heard: " + m_lastHolder + ")"));
+        return;
+    }
+    std::size_t written = 0;
+    for (const CLogRow& row : vessel.keptRows) {
+        rows.ClearRecord();
+        rows.m_time = UtcFields(row.utc);
+        rows.m_position = row.position;
+        rows.m_cog = row.cog;
+        rows.m_sog = row.sog;
+        rows.m_type = row.type;
+        rows.m_note = row.note;
+        if (!rows.AppendNew())
+            break;
+        ++written;
+    }
+    const bool flushed = rows.FlushAndUnlock();
+    if (written < vessel.keptRows.size())
+        Warn("The logbook row could not be written to " + rows.GetFilePath() + ".dbf. " +
+             rows.GetMessage());
+    vessel.keptRows.erase(vessel.keptRows.begin(), vessel.keptRows.begin() + long(written));
+    if (written == 0 || !flushed)
+        return;
+    if (m_services.rowAdded)
+        for (std::size_t i = 0; i < written; ++i)
+            m_services.rowAdded(vessel);
+    SendNotice(kNoticeLogRow, vessel);
+}
+
+bool CVesselLogbook::WriteTrackPoint(const CNavSnapshot& snapshot)
+{
+    if (!m_logging)
+        return false;
+    CLogVessel* vessel = m_own ? m_own : GetOrCreateOwnVessel("", "");
+    if (!vessel)
+        return false;
+    CTrackFix fix;
+    fix.latitude = snapshot.position.GetLatitude();
+    fix.longitude = snapshot.position.GetLongitude();
+    fix.altitude = snapshot.position.GetAltitude();
+    fix.datum = snapshot.position.GetDatum();
+    fix.cog = Stored(snapshot.cog);
+    fix.sog = Stored(snapshot.sog);
+    fix.heading = Stored(snapshot.heading);
+    fix.speed = Stored(snapshot.speedThroughWater);
+    fix.depth = Stored(snapshot.depthMetres);
+    fix.utc = NavigationTime(&snapshot);
+    fix.fixType = GetRecordFixType(m_fixType);
+    m_fixType = 0;
+    vessel->lastFix = fix;
+    vessel->keptPoints.push_back(fix);
+    if (vessel->keptPoints.size() > kMostKept)
+        vessel->keptPoints.erase(vessel->keptPoints.begin());
+    WriteKeptPoints(*vessel);
+    return true;
+}
+
+void CVesselLogbook::WriteKeptPoints(CLogVessel& vessel)
+{
+    if (vessel.keptPoints.empty() || !vessel.track.IsOpen())
+        return;
+    const CTrackAppendResult result = vessel.track.Append(vessel.keptPoints);
+    if (result.fragmentReplaced && !m_fragmentWarned) {
+        m_fragmentWarned = true;
+        Warn("The track file " + vessel.track.Path().string() +
+             " ended in part of a record (an earlier write was cut short); it was replaced.");
+    }
+    if (!result.Written()) {
+        Warn(result.message +
+             (m_lastHolder.empty() ? std::string() : " (last heard: " + m_lastHolder + ")"));
+        return;
+    }
+    vessel.keptPoints.clear();
+    if (m_services.trackAdded)
+        m_services.trackAdded(vessel);
+    SendNotice(kNoticeTrackPoint, vessel);
+}
+
+void CVesselLogbook::WriteKept()
+{
+    for (auto& vessel : m_vessels) {
+        WriteKeptRows(*vessel);
+        WriteKeptPoints(*vessel);
+    }
+}
+
+std::size_t CVesselLogbook::KeptCount() const
+{
+    std::size_t n = 0;
+    for (const auto& vessel : m_vessels)
+        n += vessel->keptRows.size() + vessel->keptPoints.size();
+    return n;
+}
+
+void CVesselLogbook::SendNotice(int type, const CLogVessel& vessel)
+{
+    if (!m_services.sendNotice)
+        return;
+    std::string payload(1, kNoticeMarker);
+    payload += std::to_string(vessel.vesselId) + ":" + std::to_string(vessel.appendNo) + ":" +
+               fs::path(LogPath()).filename().string();
+    m_services.sendNotice(type, payload);
+}
+
+void CVesselLogbook::ProcessNotice(int type, const std::string& payload, const std::string& sender)
+{
+    if ((type != kNoticeLogRow && type != kNoticeTrackPoint) || payload.size() < 2 ||
+        payload[0] != kNoticeMarker || !IsOpen())
+        return;
+    const std::string text = payload.substr(1);
+    const auto first = text.find(':');
+    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos)
+        return;
+    if (!EqualNoCase(text.substr(second + 1), fs::path(LogPath()).filename().string()))
+        return;
+    const auto number = [](const std::string& s) -> std::optional<std::uint32_t> {
+        if (s.empty() || s.size() > 9 || !std::all_of(s.begin(), s.end(), [](char c) {
+                return std::isdigit(static_cast<unsigned char>(c));
+            }))
+            return std::nullopt;
+        return std::uint32_t(std::stoul(s));
+    };
+    const auto vesselId = number(text.substr(0, first));
+    const auto appendNo = number(text.substr(first + 1, second - first - 1));
+    if (!vesselId || !appendNo)
+        return;
+    if (!sender.empty())
+        m_lastHolder = sender;
+    CLogVessel* vessel = FindVessel(*vesselId, *appendNo);
+    if (!vessel) {
+        // Another station started this append after the log was opened here.
+        m_index.FlushIfOpen();
+        m_index.ResetCache();
+        m_index.SelectTag("T_VSLAPDNO");
+        for (bool ok = m_index.GoTop(); ok; ok = m_index.SkipForward()) {
+            if (m_index.m_vesselId != *vesselId || m_index.m_appendNo != *appendNo)
+                continue;
+            auto added = std::make_unique<CLogVessel>();
+            added->kind =
+                m_index.m_vesselType == kVesselArpa || m_index.m_vesselType == kVesselTender
+                    ? m_index.m_vesselType
+                    : kVesselOwn;
+            added->vesselId = *vesselId;
+            added->appendNo = *appendNo;
+            added->unique = m_index.GetId();
+            added->recNo = m_index.GetRecNo();
+            added->voyageId = m_index.m_voyageId;
+            added->watchOfficer = m_index.m_oowName;
+            OpenVesselFiles(*added);
+            vessel = added.get();
+            m_vessels.push_back(std::move(added));
+            break;
+        }
+        m_index.SelectUniqueTag();
+        if (!vessel)
+            return;
+        Changed();
+    }
+    if (type == kNoticeTrackPoint) {
+        vessel->lastFix = vessel->track.ReadLast();
+        if (m_services.trackAdded)
+            m_services.trackAdded(*vessel);
+    } else {
+        if (vessel->rows)
+            vessel->rows->ResetCache();
+        if (m_services.rowAdded)
+            m_services.rowAdded(*vessel);
+    }
+}
+
+// ---- Voyages ------------------------------------------------------------------------------
+
+bool CVesselLogbook::StartVoyage(const std::string& voyageId, const std::string& watchOfficer)
+{
+    if (IsTemporary() && SaveAs(true) == LogSaveResult::Cancelled)
+        return false;
+    const sys_seconds now = NavigationTime(nullptr);
+    if (m_own)
+        CloseVesselRow(*m_own, now);
+    m_voyageRunning = true;
+    m_logging = true;
+    return GetOrCreateOwnVessel(voyageId, watchOfficer) != nullptr;
+}
+
+bool CVesselLogbook::EndVoyage()
+{
+    if (IsTemporary() && SaveAs(true) == LogSaveResult::Cancelled)
+        return false;
+    m_voyageRunning = false;
+    m_logging = false;
+    WriteKept();
+    if (m_own)
+        CloseVesselRow(*m_own, NavigationTime(nullptr));
+    Changed();
+    return true;
+}
+
+// ---- Rebuilding a track from the logbook --------------------------------------------------
+
+bool CVesselLogbook::CanConvertLogToTrack()
+{
+    bool any = false;
+    for (const auto& vessel : m_vessels) {
+        if (vessel->kind != kVesselOwn)
+            continue;
+        if (!vessel->rows || !vessel->rows->IsOpen() || vessel->rows->GetRecordCount() <= 0 ||
+            vessel->track.RecordCount() != 0)
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+bool CVesselLogbook::ConvertLogToTrack()
+{
+    if (!CanConvertLogToTrack())
+        return false;
+    bool ok = true;
+    for (const auto& vessel : m_vessels) {
+        if (vessel->kind != kVesselOwn)
+            continue;
+        db::CDBLog& rows = *vessel->rows;
+        rows.SelectTag("T_DT_TM");
+        std::vector<CTrackFix> batch;
+        auto flush = [&] {
+            // One lock and one flush per batch; the records are those one
+            // append at a time would write.
+            if (!batch.empty() && !vessel->track.Append(batch).Written())
+                ok = false;
+            batch.clear();
+        };
+        for (bool more = rows.GoTop(); more && ok; more = rows.SkipForward()) {
+            const auto t = FromUtcFields(rows.m_time);
+            if (!t)
+                continue;
+            CTrackFix fix;
+            fix.latitude = rows.m_position.GetLatitude();
+            fix.longitude = rows.m_position.GetLongitude();
+            fix.altitude = rows.m_position.GetAltitude();
+            fix.datum = rows.m_position.GetDatum();
+            fix.cog = rows.m_cog;
+            fix.sog = rows.m_sog;
+            fix.utc = *t;
+            fix.fixType = rows.m_type;
+            batch.push_back(fix);
+            if (batch.size() == kConvertBatch)
+                flush();
+        }
+        flush();
+        vessel->lastFix = vessel->track.ReadLast();
+    }
+    Changed();
+    return ok;
+}
+
+}   // namespace navigator

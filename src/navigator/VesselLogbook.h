@@ -1,0 +1,219 @@
+#pragma once
+// The vessel log: logbook rows and track points of the own vessel and of
+// every tracked vessel, grouped into one log that the user continues or
+// starts afresh, saves under a name, and other stations follow.
+//
+// A log named N in the log folder is the index table N.dbf (one row per
+// vessel and append) and the companion folder N.X holding, per index row,
+// the logbook table and the track file named by the row's UNIQUE id in
+// eight digits (00000001.dbf, 00000001.trc, and a particulars file .hdr).
+// A log whose name begins with "~d" is temporary: made when no name is
+// known, offered for saving at close and deleted when closed unsaved (its
+// own files only, by its base name; the folder may hold others' logs).
+//
+// Every time here is UTC: rows and points both take the navigation time.
+// Writes never block the navigation cycle: a table or track lock another
+// station holds is waited for a bounded time, then the row or point is kept
+// for the next try and the message bar says so.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/DBLog.h"
+#include "db/DBVesselLog.h"
+#include "geo/Position.h"
+#include "navigator/NavInterfaces.h"
+#include "navigator/TrackFile.h"
+#include "navigator/VesselLogLock.h"
+#include "platform/Clock.h"
+#include "platform/Prompt.h"
+
+namespace navigator {
+
+// Kinds of vessel in the index (VSLTYPE).
+enum VesselKind : int { kVesselOwn = 1, kVesselArpa = 2, kVesselIgnored = 3, kVesselTender = 4 };
+
+// Station message types of the log's notices.
+inline constexpr int kNoticeLogRow = 5;
+inline constexpr int kNoticeTrackPoint = 12;
+inline constexpr char kNoticeMarker = 18;
+
+// One logbook row as the vessel log writes it.
+struct CLogRow {
+    std::chrono::sys_seconds utc{};
+    geo::CPosition position;
+    double cog = kUnsetTrackValue;
+    double sog = kUnsetTrackValue;
+    int type = 0;
+    std::string note;
+};
+
+// One vessel of the open log: an index row with its logbook and track.
+struct CLogVessel {
+    int kind = kVesselOwn;
+    std::uint32_t vesselId = 0;
+    std::uint32_t appendNo = 0;
+    long unique = 0;   // the index row's id, which names its files
+    long recNo = 0;   // the index row's record number
+    bool rowOpen = false;   // started this session; its end time is still to be written
+    std::string voyageId;
+    std::string watchOfficer;
+    std::unique_ptr<db::CDBLog> rows;
+    CTrackFile track;
+    std::vector<CLogRow> keptRows;   // not yet written (the table was locked)
+    std::vector<CTrackFix> keptPoints;
+    std::optional<CTrackFix> lastFix;   // the newest known position
+};
+
+enum class LogSaveResult { Saved, NotSaved, Cancelled, Failed };
+
+// What the log needs of the program; every hook may be left empty.
+struct CVesselLogServices {
+    platform::CPrompt* prompt = nullptr;
+    // The "Save Log Database" dialog: the chosen path, none on Cancel.
+    std::function<std::optional<std::string>(const std::string& folder,
+                                             const std::string& proposedName)>
+        chooseSavePath;
+    // A message for the message bar (a lock held elsewhere, a repaired file).
+    std::function<void(const std::string&)> warn;
+    // A notice to the other stations; empty while stations are not networked.
+    std::function<void(int type, const std::string& payload)> sendNotice;
+    std::function<void(const CLogVessel&)> rowAdded;
+    std::function<void(const CLogVessel&)> trackAdded;
+    // The log was opened, closed, renamed or its vessels changed.
+    std::function<void()> logChanged;
+    // The navigation time (the last fix's UTC) for the index's start and end
+    // stamps; the wall clock when empty or when it has none.
+    std::function<std::optional<std::chrono::sys_seconds>()> navigationTime;
+    // Dead reckoning on, and its drift, for the fix type of a record.
+    std::function<bool()> deadReckoning;
+    std::function<double()> drift;
+};
+
+class CVesselLogbook final : public CVesselLog {
+public:
+    CVesselLogbook(const platform::CClock& clock, CVesselLogServices services);
+    ~CVesselLogbook() override;
+
+    CVesselLogServices& Services() { return m_services; }
+
+    // ---- Settings ---------------------------------------------------------------------------
+    void SetFolder(const std::filesystem::path& folder) { m_folder = folder; }
+    const std::filesystem::path& Folder() const { return m_folder; }
+    // The log opened by Open("") (file title, no extension); emptied when used.
+    void SetInitialLog(const std::string& name) { m_initialLog = name; }
+    // The name to remember for the next start: the open log's title.
+    std::string LogTitle() const;
+    void SetLogging(bool on) { m_logging = on; }
+    void SetAppendToExisting(bool on) { m_appendToExisting = on; }
+    bool AppendToExisting() const { return m_appendToExisting; }
+    // The chooser's pick: open only this vessel's rows (append 0 = all its appends).
+    void ChooseVessel(std::uint32_t vesselId, std::uint32_t appendNo);
+    void SetLockPolicy(const CLockRetryPolicy& policy) { m_lockPolicy = policy; }
+    void SetTrackLockWait(std::chrono::milliseconds wait) { m_trackLockWait = wait; }
+
+    // ---- The log ----------------------------------------------------------------------------
+    // Opens (continuing or creating) the log at `path` (with or without
+    // ".dbf"); empty = the initial log, else a new temporary one.
+    bool Open(const std::string& path);
+    // Ends the log; false when the user cancelled saving a temporary log.
+    bool Close(bool skipSave);
+    bool IsOpen() const { return m_index.IsOpen(); }
+    // The log's path without extension.
+    std::string LogPath() const { return m_index.GetFilePath(); }
+    bool IsTemporary() const;
+    static bool IsTemporaryName(const std::string& path);
+    // Offers to save the log under a name (ask: "Save Log file?" first).
+    LogSaveResult SaveAs(bool ask);
+    // Copies the whole log to `path` and goes on there. Onto its own name
+    // (resolved, any case) it only flushes.
+    bool CopyTo(const std::string& path);
+    const std::string& LastError() const { return m_error; }
+
+    // ---- Voyages ----------------------------------------------------------------------------
+    bool IsVoyageRunning() const { return m_voyageRunning; }
+    // Start: a new append row with these texts, logging on. End: the own
+    // row's end time, logging off. False when a temporary log's save was
+    // cancelled (nothing changes then).
+    bool StartVoyage(const std::string& voyageId, const std::string& watchOfficer);
+    bool EndVoyage();
+
+    // ---- Vessels ----------------------------------------------------------------------------
+    const std::vector<std::unique_ptr<CLogVessel>>& Vessels() const { return m_vessels; }
+    CLogVessel* OwnVessel() const { return m_own; }
+    // The own vessel of the open log (its current append, else the last loaded).
+    CLogVessel* OwnTrackVessel() const;
+    CLogVessel* FindVessel(std::uint32_t vesselId, std::uint32_t appendNo) const;
+    // The newest own position found when the log opened.
+    const std::optional<CTrackFix>& RestoredPosition() const { return m_restored; }
+
+    // ---- Records ----------------------------------------------------------------------------
+    int GetRecordFixType(int code) const;
+    bool IsLogging() const override { return m_logging; }
+    void LogEvent(const std::string& note, int eventType) override;
+    void SetNextFixType(int fixType) override { m_fixType = fixType; }
+    bool WriteLogRecord(const CNavSnapshot& snapshot) override;
+    bool WriteTrackPoint(const CNavSnapshot& snapshot) override;
+    void WriteKept() override;
+    // Rows and points kept for a later try, over all vessels.
+    std::size_t KeptCount() const;
+
+    // Rebuilds each own vessel's empty track from its logbook rows.
+    bool CanConvertLogToTrack();
+    bool ConvertLogToTrack();
+
+    // A notice from another station (types 5 and 12); `sender` names it.
+    void ProcessNotice(int type, const std::string& payload, const std::string& sender = {});
+
+private:
+    std::chrono::sys_seconds NavigationTime(const CNavSnapshot* snapshot) const;
+    std::filesystem::path VesselFile(long unique, const char* extension) const;
+    bool OpenVesselFiles(CLogVessel& vessel);
+    void LoadVessels();
+    void RestorePositions();
+    CLogVessel* GetOrCreateOwnVessel(const std::string& voyageId, const std::string& watchOfficer);
+    void CloseVesselRow(CLogVessel& vessel, std::chrono::sys_seconds end);
+    void WriteKeptRows(CLogVessel& vessel);
+    void WriteKeptPoints(CLogVessel& vessel);
+    void SendNotice(int type, const CLogVessel& vessel);
+    void Warn(const std::string& message);
+    void Changed();
+    bool LockIndex(const std::string& what);
+    void DeleteLogFiles(const std::string& path);
+    std::string NewTemporaryPath();
+    bool ConvertLegacyTrack();
+
+    const platform::CClock& m_clock;
+    CVesselLogServices m_services;
+    db::CDBVesselLog m_index;
+    std::filesystem::path m_folder;
+    std::string m_initialLog;
+    std::filesystem::path m_placeholder;   // the temporary log's reserved name
+    std::vector<std::unique_ptr<CLogVessel>> m_vessels;
+    CLogVessel* m_own = nullptr;
+    std::optional<CTrackFix> m_restored;
+    bool m_logging = false;
+    bool m_appendToExisting = false;
+    bool m_voyageRunning = false;
+    struct {
+        std::uint32_t vesselId = 0;
+        std::uint32_t appendNo = 0;
+        bool valid = false;
+    } m_chosen;
+    std::string m_pendingNote;
+    int m_eventType = 0;
+    int m_fixType = 0;
+    CLockRetryPolicy m_lockPolicy{3, std::chrono::milliseconds(50)};
+    std::chrono::milliseconds m_trackLockWait = CTrackFile::kDefaultLockWait;
+    std::string m_lastHolder;   // the station last heard from, named when it holds a lock
+    bool m_fragmentWarned = false;
+    std::string m_error;
+};
+
+}   // namespace navigator

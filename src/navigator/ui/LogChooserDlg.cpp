@@ -1,0 +1,112 @@
+#include "navigator/ui/LogChooserDlg.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "navigator/LogChooser.h"
+
+namespace {
+
+enum Role : int { kKind = Qt::UserRole, kVessel, kAppend, kFilled };
+enum Kind : int { kFile = 1, kGroup = 2, kLeaf = 3 };
+
+}   // namespace
+
+CLogChooserDlg::CLogChooserDlg(const std::filesystem::path& folder, bool appendToLog,
+                               QWidget* parent)
+    : QDialog(parent), m_folder(folder)
+{
+    setObjectName(QStringLiteral("LogChooser"));
+    setWindowTitle(tr("Open"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    auto* shown = new QLineEdit(QString::fromStdString(folder.string()), this);
+    shown->setReadOnly(true);
+    form->addRow(tr("Folder"), shown);
+    layout->addLayout(form);
+    m_tree = new QTreeWidget(this);
+    m_tree->setObjectName(QStringLiteral("LogTree"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setRootIsDecorated(true);
+    layout->addWidget(m_tree, 1);
+    m_append = new QCheckBox(tr("&Append to current log"), this);
+    m_append->setChecked(appendToLog);
+    layout->addWidget(m_append);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CLogChooserDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        if (item->data(0, kKind).toInt() == kFile)
+            FillLog(item);
+    });
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem*, int) { accept(); });
+    auto* open = buttons->button(QDialogButtonBox::Open);
+    connect(m_tree, &QTreeWidget::currentItemChanged, this,
+            [open](QTreeWidgetItem* item) { open->setEnabled(item != nullptr); });
+    open->setEnabled(false);
+    FillFiles();
+    resize(520, 380);
+}
+
+void CLogChooserDlg::FillFiles()
+{
+    m_tree->clear();
+    for (const auto& file : navigator::ListLogFiles(m_folder)) {
+        auto* node = new QTreeWidgetItem(m_tree, {QString::fromStdString(file.stem().string())});
+        node->setData(0, kKind, kFile);
+        node->setData(0, Qt::UserRole + 10, QString::fromStdString(file.string()));
+        node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    }
+}
+
+void CLogChooserDlg::FillLog(QTreeWidgetItem* fileNode)
+{
+    if (fileNode->data(0, kFilled).toBool())
+        return;
+    fileNode->setData(0, kFilled, true);
+    const std::filesystem::path file =
+        fileNode->data(0, Qt::UserRole + 10).toString().toStdString();
+    for (const navigator::CLogGroup& group : navigator::ReadLogTree(file)) {
+        auto* node = new QTreeWidgetItem(fileNode, {QString::fromStdString(group.name)});
+        node->setData(0, kKind, kGroup);
+        node->setData(0, kVessel, group.vesselId);
+        for (const navigator::CLogLeaf& leaf : group.leaves) {
+            auto* item = new QTreeWidgetItem(node, {QString::fromStdString(leaf.description)});
+            item->setData(0, kKind, kLeaf);
+            item->setData(0, kAppend, leaf.appendNo);
+            item->setData(0, kVessel, group.vesselId);
+            item->setToolTip(0, item->text(0));
+        }
+        node->setExpanded(true);
+    }
+    if (fileNode->childCount() == 0)
+        fileNode->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+}
+
+void CLogChooserDlg::accept()
+{
+    QTreeWidgetItem* item = m_tree->currentItem();
+    if (!item)
+        return;
+    m_choice = {};
+    m_choice.appendToLog = m_append->isChecked();
+    const int kind = item->data(0, kKind).toInt();
+    // A file node opens the whole log; a group its vessel; a leaf one append.
+    QTreeWidgetItem* fileNode = item;
+    while (fileNode->parent())
+        fileNode = fileNode->parent();
+    m_choice.log = fileNode->data(0, Qt::UserRole + 10).toString().toStdString();
+    if (kind != kFile && item->data(0, kVessel).toUInt() != 0) {
+        m_choice.vesselChosen = true;
+        m_choice.vesselId = item->data(0, kVessel).toUInt();
+        m_choice.appendNo = kind == kLeaf ? item->data(0, kAppend).toUInt() : 0;
+    }
+    QDialog::accept();
+}

@@ -1,0 +1,237 @@
+// The navigator's vessel-log commands and windows: Start/End Voyage, data
+// logging, a logbook entry, the logbook window, Convert Log to Track, and the
+// log's Open, Save As and New of the File menu.
+#include <QInputDialog>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/ui/ListControls.h"
+#include "app/ui/OpenSaveDlgs.h"
+#include "app/ui/QtPrompt.h"
+#include "navigator/LogbookRows.h"
+#include "navigator/ui/LogChooserDlg.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "navigator/ui/TrackLayer.h"
+#include "navigator/ui/VoyageDlg.h"
+#include "nmea/InstrumentsModule.h"
+#include "nmea/NetworkMessaging.h"
+
+namespace {
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+}   // namespace
+
+void CNavigatorWindows::RegisterLogCommands(app::CCommandTable& commands)
+{
+    using app::cmd::kNavVoyage;
+    commands.Add(
+        this, kNavVoyage, [this](unsigned) { OnStartEndVoyage(); },
+        [this](app::CCmdUI& ui) {
+            const bool enabled = CanStartEndVoyage();
+            ui.Enable(enabled);
+            ui.SetCheck(enabled && Logbook().IsVoyageRunning() ? 1 : 0);
+        });
+    commands.Add(
+        this, app::cmd::kNavDataLogging, [this](unsigned) { SetLogging(!Logbook().IsLogging()); },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(true);
+            ui.SetCheck(Logbook().IsLogging() ? 1 : 0);
+        });
+    commands.Add(
+        this, app::cmd::kNavLogbookEntry, [this](unsigned) { OnLogbookEntry(); },
+        [this](app::CCmdUI& ui) { ui.Enable(Logbook().IsOpen()); });
+    commands.Add(
+        this, app::cmd::kNavLogbookWindow, [this](unsigned) { OpenLogbookWindow(); },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(true);
+            ui.SetCheck(m_logbookFrame ? 1 : 0);
+        });
+    commands.Add(
+        this, app::cmd::kNavLogToTrack,
+        [this](unsigned) {
+            Logbook().ConvertLogToTrack();
+            SyncTracks(true);
+        },
+        [this](app::CCmdUI& ui) { ui.Enable(Logbook().CanConvertLogToTrack()); });
+    commands.Add(
+        this, app::cmd::kNavVesselTrack,
+        [this](unsigned) {
+            navigator::CLogTrackSettings s = TrackSettings();
+            s.visible = !s.visible;
+            SetTrackSettings(s);
+        },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(true);
+            ui.SetCheck(TrackSettings().visible ? 1 : 0);
+        });
+}
+
+void CNavigatorWindows::CreateLogServices()
+{
+    m_logPrompt = std::make_unique<CQtPrompt>(m_window);
+    // Rows and points are told to the other stations, and theirs taken in.
+    navigator::CNavigatorModule::NoticeSender sender;
+    if (m_instrumentsModule) {
+        nmea::CNetworkMessaging& messaging = m_instrumentsModule->Messaging();
+        sender = [&messaging](int type, const std::string& payload) {
+            if (messaging.IsStarted())
+                messaging.PostMessage(static_cast<std::uint8_t>(type), payload);
+        };
+        m_instrumentsModule->SetStationMessageHandlerFor(
+            this, [this](const nmea::CStationMessage& m) {
+                if (m.type == navigator::kNoticeLogRow || m.type == navigator::kNoticeTrackPoint)
+                    ProcessLogNotice(m.type, m.payload, {});
+            });
+    }
+    SetLogServices(m_logPrompt.get(),
+                   [this](const std::string& folder,
+                          const std::string& proposed) -> std::optional<std::string> {
+                       CSaveFileDlg dialog(QStringLiteral("Save Log Database"), Q(folder),
+                                           QStringLiteral("dbf"), Q(proposed), m_window);
+                       if (dialog.exec() != QDialog::Accepted)
+                           return std::nullopt;
+                       return dialog.GetPathName().string();
+                   },
+                   {});
+    SetRowListener([this](const navigator::CLogVessel& vessel) {
+        if (m_logbookRows && vessel.vesselId == m_logbookRows->VesselId())
+            RefreshLogbookWindow();
+    });
+    SetTrackListener([this] { RepaintViews(); });
+    CChartView::AddExtension(this);
+}
+
+void CNavigatorWindows::OnStartEndVoyage()
+{
+    const bool start = !Logbook().IsVoyageRunning();
+    CVoyageDlg::CTexts texts;
+    texts.start = start;
+    const std::filesystem::path log = Logbook().LogPath();
+    texts.folder = Q(log.parent_path().string());
+    texts.fileName = Q(log.filename().string() + ".dbf");
+    if (const navigator::CLogVessel* own = Logbook().OwnTrackVessel(); own && !start) {
+        texts.voyageId = Q(own->voyageId);
+        texts.watchOfficer = Q(own->watchOfficer);
+    }
+    CVoyageDlg dialog(texts, m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (start)
+        StartVoyage(dialog.VoyageId().toStdString(), dialog.WatchOfficer().toStdString());
+    else
+        EndVoyage();
+    RefreshLogbookWindow();
+}
+
+void CNavigatorWindows::OnLogbookEntry()
+{
+    bool ok = false;
+    const QString note = QInputDialog::getMultiLineText(m_window, QStringLiteral("Logbook Entry"),
+                                                        QStringLiteral("&Note"), {}, &ok);
+    if (ok)
+        Logbook().LogEvent(note.toStdString(), navigator::kFixManual);
+}
+
+void CNavigatorWindows::OpenLogbookWindow()
+{
+    auto* frame = qobject_cast<QMainWindow*>(m_window);
+    auto* mdi = frame ? qobject_cast<QMdiArea*>(frame->centralWidget()) : nullptr;
+    if (m_logbookFrame) {
+        if (mdi)
+            mdi->setActiveSubWindow(m_logbookFrame);
+        return;
+    }
+    if (!mdi)
+        return;
+    const navigator::CLogVessel* own = Logbook().OwnTrackVessel();
+    m_logbookRows = std::make_shared<navigator::CLogbookRows>(Logbook(), own ? own->vesselId : 0);
+    auto* window = new CListFrame(LogbookTitle(), m_logbookRows, mdi);
+    window->setObjectName(QStringLiteral("LogbookWindow"));
+    mdi->addSubWindow(window);
+    m_logbookFrame = window;
+    QObject::connect(window, &QObject::destroyed, [this] { m_logbookRows.reset(); });
+    window->resize(760, 320);
+    window->show();
+    window->View()->FitColumns();
+    window->View()->scrollToBottom();
+}
+
+QString CNavigatorWindows::LogbookTitle() const
+{
+    return QStringLiteral("Logbook - ") +
+           Q(std::filesystem::path(Logbook().LogPath()).filename().string());
+}
+
+void CNavigatorWindows::RefreshLogbookWindow()
+{
+    if (!m_logbookFrame || !m_logbookRows)
+        return;
+    const navigator::CLogVessel* own = Logbook().OwnTrackVessel();
+    if (own && own->vesselId != m_logbookRows->VesselId()) {
+        m_logbookRows = std::make_shared<navigator::CLogbookRows>(Logbook(), own->vesselId);
+        // A new model for another vessel: the frame is made again.
+        m_logbookFrame->close();
+        OpenLogbookWindow();
+        return;
+    }
+    m_logbookRows->Recount();
+    CXListView* view = m_logbookFrame->View();
+    const bool atEnd = view->verticalScrollBar()->value() == view->verticalScrollBar()->maximum();
+    view->Reload();
+    m_logbookFrame->setWindowTitle(LogbookTitle());
+    if (atEnd)
+        view->scrollToBottom();
+}
+
+bool CNavigatorWindows::OpenLogFromChooser()
+{
+    CLogChooserDlg dialog(Logbook().Folder(), Logbook().AppendToExisting(), m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const CLogChooserDlg::CChoice& choice = dialog.Choice();
+    Logbook().SetAppendToExisting(choice.appendToLog);
+    if (choice.vesselChosen)
+        Logbook().ChooseVessel(choice.vesselId, choice.appendNo);
+    const bool opened = OpenVesselLog(choice.log.string());
+    RefreshLogbookWindow();
+    return opened;
+}
+
+bool CNavigatorWindows::SaveLogAs()
+{
+    const bool saved = Logbook().SaveAs(false) == navigator::LogSaveResult::Saved;
+    if (saved) {
+        SaveSettings();
+        RefreshLogbookWindow();
+    }
+    return saved;
+}
+
+void CNavigatorWindows::ViewCreated(CChartView& view)
+{
+    auto layer = std::make_unique<CTrackLayer>(
+        [this] { return TrackSettings().visible; },
+        [this](chart::CChartDoc& doc, chart::CXDC& dc) { DrawTracks(doc, dc); });
+    view.Pipeline().SetSource(chart::DynamicLayer::OwnTrack, layer.get());
+    m_trackLayers[&view] = std::move(layer);
+}
+
+void CNavigatorWindows::ViewDestroyed(CChartView& view)
+{
+    view.Pipeline().SetSource(chart::DynamicLayer::OwnTrack, nullptr);
+    m_trackLayers.erase(&view);
+}
+
+void CNavigatorWindows::RepaintViews()
+{
+    for (const auto& entry : m_trackLayers)
+        entry.first->update();
+}

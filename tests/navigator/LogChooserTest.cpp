@@ -1,0 +1,74 @@
+// The log chooser's tree: named logs only (no temporary ones), without
+// extension; a log's own-vessel appends grouped by vessel id with their
+// APPENDNO, voyage, time span and watch officer, and pictures from the
+// files named by each row's UNIQUE id.
+#include "navigator/LogChooser.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+
+#include "FakeClock.h"
+#include "TempFolder.h"
+#include "navigator/VesselLogbook.h"
+
+using namespace navigator;
+using namespace std::chrono;
+namespace fs = std::filesystem;
+
+TEST(LogChooser, LogsAndTheirAppends)
+{
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;   // 2024-01-01 00:00 UTC
+    {
+        CVesselLogbook log(clock, {});
+        log.SetFolder(dir.Path());
+        ASSERT_TRUE(log.Open((dir / "Passage").string()));
+        ASSERT_TRUE(log.StartVoyage("PS-1", "Ada"));
+        CNavSnapshot s;
+        s.position = geo::CPosition(47.6, -122.4, 0.0, -1);
+        s.fixTimeUtc = clock.UtcNow();
+        ASSERT_TRUE(log.WriteLogRecord(s));
+        ASSERT_TRUE(log.WriteTrackPoint(s));
+        clock.Advance(hours(2));
+        ASSERT_TRUE(log.EndVoyage());
+        log.SetAppendToExisting(true);
+        ASSERT_TRUE(log.StartVoyage("", ""));
+        ASSERT_TRUE(log.WriteTrackPoint(s));   // a track only
+        // The second append stays open: no end time.
+        ASSERT_TRUE(log.Open(""));   // a temporary log, not listed
+        ASSERT_TRUE(log.Close(true));
+    }
+    std::ofstream(dir / "~dother.dbf") << "x";
+    const auto files = ListLogFiles(dir.Path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].stem(), "Passage");
+    const auto groups = ReadLogTree(files[0]);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].name, "PS-1");
+    ASSERT_EQ(groups[0].leaves.size(), 2u);
+    EXPECT_EQ(groups[0].leaves[0].appendNo, 1u);
+    EXPECT_EQ(groups[0].leaves[1].appendNo, 2u);
+    EXPECT_EQ(groups[0].leaves[0].image, kLeafRowsAndTrack);
+    EXPECT_EQ(groups[0].leaves[1].image, kLeafTrackOnly);
+    EXPECT_NE(groups[0].leaves[0].description.find("From "), std::string::npos);
+    EXPECT_NE(groups[0].leaves[0].description.find(". Watch Officer: Ada"), std::string::npos)
+        << groups[0].leaves[0].description;
+    // Closed with its end, the second append has one; no watch officer, nothing after the span.
+    EXPECT_EQ(groups[0].leaves[1].description.find("Watch Officer"), std::string::npos);
+    EXPECT_EQ(DescribeAppend("", "", "", ""), "From -- to --");
+    EXPECT_EQ(DescribeAppend("Tug", "1/6/2024 16:00", "", "Bo"),
+              "Tug. From 1/6/2024 16:00 to --. Watch Officer: Bo");
+    // A file that is not a vessel log shows one empty leaf.
+    std::ofstream(dir / "odd.dbf") << "not a table";
+    const auto odd = ReadLogTree(dir / "odd.dbf");
+    ASSERT_EQ(odd.size(), 1u);
+    ASSERT_EQ(odd[0].leaves.size(), 1u);
+    EXPECT_EQ(odd[0].leaves[0].description, "");
+    ::unsetenv("TZ");
+    ::tzset();
+}

@@ -1,0 +1,212 @@
+// A recorded track on a chart view (recording backend): time marks where
+// they fall, a display limit of 0 drawing nothing, the window read from the
+// file by the worker, and the thinned line within a pixel of the full one.
+#include "navigator/LogTrack.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <random>
+
+#include "TempFolder.h"
+#include "chart/ChartDoc.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/draw/XDC.h"
+#include "chart/overlays/OverlayProperties.h"
+
+using namespace navigator;
+using namespace std::chrono;
+
+namespace {
+
+// A plain chart at 20,000 pixels a degree round 47.6 N 122.4 W, 1920 x 1080.
+class PlainDoc final : public chart::CChartDoc {
+public:
+    static constexpr double kScale = 20000.0;
+    bool OpenChart(const std::string&) override { return true; }
+    void GetVisibleRect(geo::IntRect& r) override { r = {0, 0, 1920, 1080}; }
+    bool IsPositionOnChart(const geo::CPosition&) const override { return true; }
+    bool PositionToPoints(const geo::CPosition& p, chart::PointList& points) override
+    {
+        points.push_back(Project(p.GetLatitude(), p.GetLongitude()));
+        return true;
+    }
+    bool PointToPosition(geo::IntPoint pt, geo::CPosition& p) override
+    {
+        return p.Set(47.6 - pt.y / kScale, -122.45 + pt.x / kScale, 0, 0xFFFF);
+    }
+    static geo::IntPoint Project(double lat, double lon)
+    {
+        return {int(std::lround((lon + 122.45) * kScale)), int(std::lround((47.6 - lat) * kScale))};
+    }
+};
+
+struct Drawn {
+    chart::CRecordingBackend* backend;
+    chart::CXDC dc;
+    Drawn()
+        : backend(new chart::CRecordingBackend), dc(std::unique_ptr<chart::CDrawBackend>(backend))
+    { }
+    std::vector<chart::DrawRecord> Of(chart::DrawOp op) const
+    {
+        std::vector<chart::DrawRecord> out;
+        for (const auto& r : backend->Records())
+            if (r.op == op)
+                out.push_back(r);
+        return out;
+    }
+};
+
+sys_seconds Noon()
+{
+    return sys_days{year{2024} / 6 / 1} + hours(12);
+}
+
+CTrackFix At(double lat, double lon, sys_seconds t)
+{
+    CTrackFix f;
+    f.latitude = lat;
+    f.longitude = lon;
+    f.utc = t;
+    f.cog = 90.0;
+    f.fixType = kFixEpfs;
+    return f;
+}
+
+struct Exact {
+    double x, y;
+};
+
+Exact ExactPoint(double lat, double lon)
+{
+    return {(lon + 122.45) * PlainDoc::kScale, (47.6 - lat) * PlainDoc::kScale};
+}
+
+double ToSegment(Exact p, Exact a, Exact b)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y, len = dx * dx + dy * dy;
+    const double t =
+        len > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len, 0.0, 1.0) : 0.0;
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+class LogTrackTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+    }
+};
+
+}   // namespace
+
+TEST_F(LogTrackTest, TimeMarksFallAtTwelveAndEveryFirstFixAfterTheInterval)
+{
+    PlainDoc doc;
+    chart::CPositionFixProperties properties;
+    properties.SetDraw(false);   // the marks carry their own times
+    CLogTrack track;
+    track.SetProperties(&properties);
+    track.Settings().drawTimeMarks = true;
+    track.Settings().markInterval = minutes(10);
+    for (int i = 0; i < 8; ++i)
+        track.Extend(std::uint64_t(i), At(47.6, -122.44 + i * 1e-3, Noon() + minutes(4 * i)));
+    Drawn d;
+    track.Draw(doc, d.dc, true);
+    std::vector<std::string> labels;
+    for (const auto& t : d.Of(chart::DrawOp::Text))
+        labels.push_back(t.text);
+    EXPECT_EQ(labels, (std::vector<std::string>{"1200", "1212", "1224"}));
+    // Each mark is 12 pixels across the track (course 090: north to south).
+    const auto lines = d.Of(chart::DrawOp::Line);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].points[0].x, lines[0].points[1].x);
+    EXPECT_EQ(std::abs(lines[0].points[1].y - lines[0].points[0].y), 12);
+    ASSERT_EQ(d.Of(chart::DrawOp::Polyline).size(), 1u);
+    EXPECT_EQ(d.Of(chart::DrawOp::Polyline)[0].points.size(), 8u);
+
+    // With fix markers and their labels on, the marks leave the time to them.
+    properties.SetDraw(true);
+    properties.drawFixTimeAndSource = true;
+    Drawn labelled;
+    track.Draw(doc, labelled.dc, true);
+    std::vector<std::string> texts;
+    for (const auto& t : labelled.Of(chart::DrawOp::Text))
+        texts.push_back(t.text);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "G"), 8);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "1204"), 1) << "one label per fix";
+
+    // A display limit of 0 draws nothing, not even the hooks' marks.
+    track.Settings().limitDisplay = true;
+    track.Settings().span = seconds(0);
+    Drawn none;
+    track.Draw(doc, none.dc, true);
+    EXPECT_TRUE(none.Of(chart::DrawOp::Polyline).empty());
+    EXPECT_TRUE(none.Of(chart::DrawOp::Text).empty());
+    // A span of 10 minutes draws the fixes younger than that: 12:24 and 12:28.
+    track.Settings().span = minutes(10);
+    Drawn recent;
+    track.Draw(doc, recent.dc, true);
+    ASSERT_EQ(recent.Of(chart::DrawOp::Polyline).size(), 1u);
+    EXPECT_EQ(recent.Of(chart::DrawOp::Polyline)[0].points.size(), 3u);
+}
+
+TEST_F(LogTrackTest, TheThinnedWindowStaysWithinAPixelOfTheFullLine)
+{
+    brine_test::TempFolder dir;
+    CTrackFile file;
+    ASSERT_TRUE(file.Open(dir / "day.trc"));
+    std::mt19937 random(28);
+    std::normal_distribution<double> turn(0.0, 0.02);
+    std::vector<CTrackFix> fixes;
+    double lat = 47.58, lon = -122.43, heading = 0.3;
+    for (int i = 0; i < 86400; ++i) {   // a day of fixes a second at about 6 knots
+        heading += turn(random);
+        lat += std::cos(heading) * 2.7e-5 / 3.0;
+        lon += std::sin(heading) * 4.0e-5 / 3.0;
+        fixes.push_back(At(lat, lon, Noon() + seconds(i)));
+    }
+    ASSERT_TRUE(file.Append(fixes).Written());
+    PlainDoc doc;
+    CLogTrack track;
+    track.SetFile(dir / "day.trc");
+    const auto grid = CLogTrack::GridOf(doc);
+    ASSERT_TRUE(grid);
+    track.Rebuild(*grid);
+    ASSERT_TRUE(track.WaitForRebuild(seconds(20)));
+    ASSERT_TRUE(track.TakeResult());
+    EXPECT_LT(track.Size(), fixes.size() / 4) << "memory follows pixels, not fixes";
+    Drawn d;
+    track.Draw(doc, d.dc, false);
+    std::vector<geo::IntPoint> drawn;
+    for (const auto& p : d.Of(chart::DrawOp::Polyline))
+        drawn.insert(drawn.end(), p.points.begin(), p.points.end());
+    ASSERT_GE(drawn.size(), 2u);
+    // The drawn vertices are the kept fixes, in order: each fix of the full
+    // line lies within a pixel of the drawn segment it was thinned into.
+    const auto& kept = track.Kept();
+    ASSERT_EQ(drawn.size(), kept.size());
+    // Off the view the cells are coarse by design; the fixes in view are checked.
+    double worst = 0.0;
+    std::size_t j = 0, inView = 0;
+    for (std::size_t i = 0; i < fixes.size(); ++i) {
+        while (j + 1 < kept.size() && kept[j + 1].index <= i)
+            ++j;
+        const Exact p = ExactPoint(fixes[i].latitude, fixes[i].longitude);
+        if (p.x < 0 || p.x >= 1920 || p.y < 0 || p.y >= 1080)
+            continue;
+        ++inView;
+        const auto& a = kept[j].fix;
+        const auto& b = kept[std::min(j + 1, kept.size() - 1)].fix;
+        worst = std::max(worst, ToSegment(p, ExactPoint(a.latitude, a.longitude),
+                                          ExactPoint(b.latitude, b.longitude)));
+    }
+    // And what is drawn is the kept fixes, each at its pixel.
+    for (std::size_t k = 0; k < kept.size(); ++k)
+        ASSERT_EQ(drawn[k], PlainDoc::Project(kept[k].fix.latitude, kept[k].fix.longitude)) << k;
+    EXPECT_GT(inView, 2000u);
+    EXPECT_LE(worst, 1.0);
+}

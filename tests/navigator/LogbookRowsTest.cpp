@@ -1,0 +1,78 @@
+// The logbook window's rows: a vessel's appends as one list (the first
+// append's rows first), notes on one line, unset courses empty, a row past
+// the count empty, and rows fetched by ordinal without walking the tables.
+#include "navigator/LogbookRows.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "FakeClock.h"
+#include "TempFolder.h"
+#include "navigator/VesselLogbook.h"
+
+using namespace navigator;
+using namespace std::chrono;
+
+namespace {
+
+CNavSnapshot At(double lat, sys_seconds t, double cog)
+{
+    CNavSnapshot s;
+    s.position = geo::CPosition(lat, -122.4, 0.0, -1);
+    s.fixTimeUtc = t;
+    s.cog = cog;
+    s.sog = 7.5;
+    return s;
+}
+
+}   // namespace
+
+TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
+{
+    ::setenv("TZ", "America/Los_Angeles", 1);
+    ::tzset();
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    CVesselLogbook log(clock, {});
+    log.SetFolder(dir.Path());
+    ASSERT_TRUE(log.Open((dir / "rows").string()));
+    const sys_seconds t0 = sys_days{year{2024} / 11 / 3} + hours(8) + minutes(30);
+    ASSERT_TRUE(log.StartVoyage("one", ""));
+    ASSERT_TRUE(log.WriteLogRecord(At(47.61, t0, 45.0)));
+    log.LogEvent("first line\r\nsecond line", -1);
+    ASSERT_TRUE(log.EndVoyage());
+    log.SetAppendToExisting(true);
+    ASSERT_TRUE(log.StartVoyage("two", ""));
+    // An hour later in UTC: the same 01:30 on the clock, standard time now.
+    ASSERT_TRUE(log.WriteLogRecord(At(47.62, t0 + hours(1), nmea::kNoValue)));
+    CLogbookRows rows(log, log.OwnVessel()->vesselId);
+    ASSERT_EQ(rows.RowCount(), 3u);
+    std::vector<app::ListRow> got;
+    rows.FetchRows(0, 10, got);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0][1], got[2][1]) << "both 01:30s read 01:30 local";
+    EXPECT_NE(got[0][2], got[2][2]);
+    EXPECT_EQ(got[0][4], "45.0");
+    EXPECT_EQ(got[0][5], "7.5");
+    EXPECT_EQ(got[0][6], "EPFS");
+    EXPECT_EQ(got[1][7], "first line<cr>second line");
+    EXPECT_EQ(got[2][4], "") << "an unset course shows empty";
+    // A row past the count is no row; a block from the middle starts there.
+    rows.FetchRows(3, 5, got);
+    EXPECT_TRUE(got.empty());
+    rows.FetchRows(2, 1, got);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][4], "");
+    // A row written after the count is seen once counted again.
+    ASSERT_TRUE(log.WriteLogRecord(At(47.63, t0 + hours(2), 90.0)));
+    EXPECT_EQ(rows.RowCount(), 3u);
+    rows.Recount();
+    EXPECT_EQ(rows.RowCount(), 4u);
+    // Another vessel id has no rows.
+    CLogbookRows none(log, 999);
+    EXPECT_EQ(none.RowCount(), 0u);
+    ::unsetenv("TZ");
+    ::tzset();
+}

@@ -1,0 +1,483 @@
+// The vessel log on fakes: temporary logs continued or started afresh,
+// Cancel stopping a close, Save As onto itself and to a new name, voyages,
+// the fix type of a record, notices both ways, a track rebuilt from the
+// logbook, a log converted by an earlier version moved up, and every table
+// read by dbfread and Perl's XBase.
+#include "navigator/VesselLogbook.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/Files.h"
+
+#include "ChildProcess.h"
+#include "FakeClock.h"
+#include "OuterTools.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+
+using namespace navigator;
+using namespace std::chrono;
+namespace fs = std::filesystem;
+using platform::PromptAnswer;
+
+namespace {
+
+CNavSnapshot At(double lat, double lon, sys_seconds t)
+{
+    CNavSnapshot s;
+    s.position = geo::CPosition(lat, lon, 0.0, -1);
+    s.positionAvailable = s.positionAcquired = true;
+    s.fixTimeUtc = t;
+    s.cog = 45.0;
+    s.sog = 6.5;
+    return s;
+}
+
+sys_seconds T0()
+{
+    return sys_days{year{2024} / 6 / 1} + hours(16);
+}
+
+struct Harness {
+    explicit Harness(const fs::path& folder)
+        : log(clock, [this] {
+              CVesselLogServices s;
+              s.prompt = &prompt;
+              s.chooseSavePath = [this](const std::string&, const std::string& proposed) {
+                  proposedNames.push_back(proposed);
+                  return savePath;
+              };
+              s.warn = [this](const std::string& m) { warnings.push_back(m); };
+              s.sendNotice = [this](int type, const std::string& payload) {
+                  notices.emplace_back(type, payload);
+              };
+              s.rowAdded = [this](const CLogVessel&) { ++rowsAdded; };
+              s.deadReckoning = [this] { return dr; };
+              s.drift = [this] { return drift; };
+              return s;
+          }())
+    {
+        log.SetFolder(folder);
+    }
+    brine_test::FakeClock clock;
+    brine_test::ScriptedPrompt prompt;
+    std::optional<std::string> savePath;
+    std::vector<std::string> proposedNames;
+    std::vector<std::string> warnings;
+    std::vector<std::pair<int, std::string>> notices;
+    int rowsAdded = 0;
+    bool dr = false;
+    double drift = 0.0;
+    CVesselLogbook log;
+};
+
+std::vector<std::string> Names(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        names.push_back(fs::relative(e.path(), folder).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Logs `n` rows and points a second apart from `from`.
+void Log(Harness& h, int n, sys_seconds from, double lat = 47.9)
+{
+    for (int i = 0; i < n; ++i) {
+        const auto s = At(lat + i * 1e-4, -122.6, from + seconds(i));
+        ASSERT_TRUE(h.log.WriteLogRecord(s));
+        ASSERT_TRUE(h.log.WriteTrackPoint(s));
+    }
+}
+
+}   // namespace
+
+TEST(VesselLogbook, TemporaryLogIsContinuedOrStartedAfreshAndDeletedByItsOwnName)
+{
+    brine_test::TempFolder dir;
+    // Another program's temporary files share the folder.
+    std::ofstream(dir / "~dzzzz.tmp") << "x";
+    std::ofstream(dir / "~dzzzz.dbf") << "x";
+    std::string title;
+    {
+        // A first run ends without closing (a crash): its log stays.
+        const pid_t child = brine_test::ForkChild([&] {
+            Harness h(dir.Path());
+            if (!h.log.Open(""))
+                return 1;
+            h.log.SetLogging(true);
+            Log(h, 3, T0());
+            std::ofstream(dir / "title") << h.log.LogTitle();
+            ::_exit(0);
+        });
+        ASSERT_EQ(brine_test::WaitChild(child), 0);
+        std::ifstream(dir / "title") >> title;
+        fs::remove(dir / "title");
+    }
+    ASSERT_TRUE(CVesselLogbook::IsTemporaryName(title)) << title;
+
+    Harness h(dir.Path());
+    h.log.SetInitialLog(title);
+    h.prompt.Expect(PromptAnswer::Yes, "Do you want to continue to use this log?");
+    ASSERT_TRUE(h.log.Open(""));
+    EXPECT_TRUE(h.prompt.Done());
+    EXPECT_TRUE(h.log.IsTemporary());
+    EXPECT_TRUE(h.log.AppendToExisting());
+    ASSERT_EQ(h.log.Vessels().size(), 1u);
+    ASSERT_TRUE(h.log.RestoredPosition());
+    EXPECT_NEAR(h.log.RestoredPosition()->latitude, 47.9002, 1e-9) << "the last position";
+    h.log.SetLogging(true);
+    Log(h, 2, T0() + hours(1));
+    // The same vessel goes on in its second append, in files of its own.
+    ASSERT_EQ(h.log.Vessels().size(), 2u);
+    EXPECT_EQ(h.log.OwnVessel()->vesselId, h.log.Vessels()[0]->vesselId);
+    EXPECT_EQ(h.log.OwnVessel()->appendNo, 2u);
+    EXPECT_EQ(h.log.OwnVessel()->track.RecordCount(), 2u);
+    EXPECT_EQ(h.log.Vessels()[0]->track.RecordCount(), 3u);
+
+    // Cancel at the save question stops the close; No deletes the log.
+    h.prompt.Expect(PromptAnswer::Cancel, "Save Log file?");
+    EXPECT_FALSE(h.log.Close(false));
+    EXPECT_TRUE(h.log.IsOpen());
+    h.prompt.Expect(PromptAnswer::No, "Save Log file?");
+    EXPECT_TRUE(h.log.Close(false));
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"~dzzzz.dbf", "~dzzzz.tmp"}));
+
+    // A temporary log answered No at start begins empty.
+    {
+        const pid_t child = brine_test::ForkChild([&] {
+            Harness c(dir.Path());
+            if (!c.log.Open(""))
+                return 1;
+            c.log.SetLogging(true);
+            Log(c, 2, T0());
+            std::ofstream(dir / "title") << c.log.LogTitle();
+            ::_exit(0);
+        });
+        ASSERT_EQ(brine_test::WaitChild(child), 0);
+        std::ifstream(dir / "title") >> title;
+        fs::remove(dir / "title");
+    }
+    h.log.SetInitialLog(title);
+    h.prompt.Expect(PromptAnswer::No, "continue");
+    ASSERT_TRUE(h.log.Open(""));
+    EXPECT_TRUE(h.log.Vessels().empty());
+    EXPECT_FALSE(h.log.RestoredPosition());
+    EXPECT_FALSE(fs::exists(h.log.LogPath() + ".X/00000001.trc"));
+}
+
+TEST(VesselLogbook, SaveAsOntoItselfKeepsAllAndToANewNameTheTrackGoesOnInTheCopy)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "Voyage").string()));
+    h.log.SetLogging(true);
+    Log(h, 4, T0());
+    const auto before = Names(dir.Path());
+    // Onto its own name, in another case and with the extension: nothing is lost.
+    EXPECT_TRUE(h.log.CopyTo((dir / "VOYAGE.DBF").string()));
+    EXPECT_EQ(Names(dir.Path()), before);
+    EXPECT_EQ(h.log.OwnVessel()->track.RecordCount(), 4u);
+    EXPECT_EQ(h.log.OwnVessel()->rows->GetRecordCount(), 4);
+
+    h.savePath = (dir / "copy.dbf").string();
+    EXPECT_EQ(h.log.SaveAs(false), LogSaveResult::Saved);
+    EXPECT_EQ(h.proposedNames, std::vector<std::string>{"Voyage.dbf"});
+    EXPECT_EQ(fs::path(h.log.LogPath()).filename(), "copy");
+    Log(h, 2, T0() + seconds(10));
+    CTrackFile original, copy;
+    ASSERT_TRUE(original.Open(dir / "Voyage.X/00000001.trc"));
+    ASSERT_TRUE(copy.Open(dir / "copy.X/00000001.trc"));
+    EXPECT_EQ(original.RecordCount(), 4u);
+    EXPECT_EQ(copy.RecordCount(), 6u);
+    EXPECT_EQ(h.log.OwnVessel()->rows->GetRecordCount(), 6);
+
+    // A temporary log saved under a name leaves no temporary files behind.
+    ASSERT_TRUE(h.log.Open(""));
+    const std::string temporary = h.log.LogPath();
+    EXPECT_TRUE(h.log.IsTemporary());
+    Log(h, 1, T0() + hours(2));
+    h.savePath = (dir / "kept").string();
+    h.prompt.Expect(PromptAnswer::Yes, "Save Log file?");
+    ASSERT_TRUE(h.log.Close(false));
+    EXPECT_FALSE(fs::exists(temporary + ".dbf"));
+    EXPECT_FALSE(fs::exists(temporary + ".X"));
+    EXPECT_TRUE(fs::exists(dir / "kept.X/00000001.trc"));
+    for (const auto& name : Names(dir.Path()))
+        EXPECT_NE(name.rfind("~d", 0), 0u) << name;
+}
+
+TEST(VesselLogbook, FixTypeOfARecord)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    const struct {
+        bool dr;
+        double drift;
+        int eventType;
+        int code;
+        int row;
+        int point;
+    } cases[] = {
+        {false, 0.0, 0, 0, kFixEpfs, kFixEpfs},
+        {false, 0.5, 5, 5, kFixEpfs, kFixEpfs},
+        {false, 0.0, 11, 0, kFixManual, kFixEpfs},
+        {true, 0.0, 0, 0, kFixSystemDr, kFixSystemDr},
+        {true, 0.5, 0, 0, kFixSystemEp, kFixSystemEp},
+        {true, 0.0, 5, 5, kFixUserDr, kFixUserDr},
+        {true, 0.0, 11, 6, kFixManual, kFixUserEp},
+    };
+    ASSERT_TRUE(h.log.Open((dir / "types").string()));
+    h.log.SetLogging(true);
+    for (const auto& r : cases) {
+        h.dr = r.dr;
+        h.drift = r.drift;
+        // The row takes the event's type; the point after it the fix type set for it.
+        h.log.LogEvent("event", r.eventType);
+        h.log.SetNextFixType(r.code);
+        ASSERT_TRUE(h.log.WriteTrackPoint(At(47.5, -122.4, T0())));
+        ASSERT_NE(h.log.OwnVessel(), nullptr);
+        auto& table = *h.log.OwnVessel()->rows;
+        table.SelectUniqueTag();
+        ASSERT_TRUE(table.GoBottom());
+        EXPECT_EQ(table.m_type, r.row) << "row, event " << r.eventType;
+        EXPECT_EQ(h.log.OwnVessel()->track.ReadLast()->fixType, r.point)
+            << "point, code " << r.code;
+    }
+    // Unset course and speed are stored as -99.99, the row's time is the fix's UTC.
+    CNavSnapshot s = At(47.5, -122.4, T0() + seconds(7));
+    s.cog = s.sog = nmea::kNoValue;
+    ASSERT_TRUE(h.log.WriteLogRecord(s));
+    auto& table = *h.log.OwnVessel()->rows;
+    table.SelectUniqueTag();
+    ASSERT_TRUE(table.GoBottom());
+    EXPECT_EQ(table.m_cog, -99.99);
+    EXPECT_EQ(table.m_time.ToStorageText(), "20240601 160007");
+}
+
+TEST(VesselLogbook, NoticesGoOutAndOnlyThisLogsAreTakenIn)
+{
+    brine_test::TempFolder dir;
+    Harness a(dir.Path());
+    Harness b(dir.Path());
+    ASSERT_TRUE(a.log.Open((dir / "shared").string()));
+    a.log.SetLogging(true);
+    Log(a, 1, T0());
+    ASSERT_EQ(a.notices.size(), 2u);
+    EXPECT_EQ(a.notices[0], std::make_pair(kNoticeLogRow, std::string("\x12"
+                                                                      "1:1:shared")));
+    EXPECT_EQ(a.notices[1], std::make_pair(kNoticeTrackPoint, std::string("\x12"
+                                                                          "1:1:shared")));
+
+    ASSERT_TRUE(b.log.Open((dir / "shared").string()));
+    ASSERT_EQ(b.log.Vessels().size(), 1u);
+    Log(a, 1, T0() + seconds(1));
+    b.log.ProcessNotice(kNoticeLogRow,
+                        "\x12"
+                        "1:1:other",
+                        "A");
+    b.log.ProcessNotice(kNoticeLogRow,
+                        "\x12"
+                        "1:1",
+                        "A");
+    b.log.ProcessNotice(kNoticeLogRow,
+                        "\x11"
+                        "1:1:shared",
+                        "A");
+    b.log.ProcessNotice(kNoticeLogRow,
+                        "\x12"
+                        "x:1:shared",
+                        "A");
+    EXPECT_EQ(b.rowsAdded, 0);
+    b.log.ProcessNotice(kNoticeLogRow,
+                        "\x12"
+                        "1:1:SHARED",
+                        "A");
+    EXPECT_EQ(b.rowsAdded, 1);
+    b.log.ProcessNotice(kNoticeTrackPoint,
+                        "\x12"
+                        "1:1:shared",
+                        "A");
+    ASSERT_TRUE(b.log.Vessels()[0]->lastFix);
+    EXPECT_NEAR(b.log.Vessels()[0]->lastFix->latitude, 47.9, 1e-9);
+    // A voyage A starts after B opened the log is found in the index.
+    a.log.SetAppendToExisting(true);
+    ASSERT_TRUE(a.log.StartVoyage("V2", "Ada"));
+    Log(a, 1, T0() + seconds(5));
+    b.log.ProcessNotice(kNoticeLogRow, a.notices.back().second, "A");
+    EXPECT_EQ(b.rowsAdded, 2);
+    ASSERT_EQ(b.log.Vessels().size(), 2u);
+    EXPECT_EQ(b.log.Vessels()[1]->voyageId, "V2");
+    b.log.ProcessNotice(kNoticeLogRow, "\x12", "A");
+    EXPECT_EQ(b.rowsAdded, 2);
+
+    // B holds the logbook table A writes to: A waits a bounded time, keeps
+    // the row, names the station it last heard from, and loses nothing.
+    a.log.ProcessNotice(kNoticeTrackPoint,
+                        "\x12"
+                        "9:9:shared",
+                        "station B");
+    db::CDBLog& held = *b.log.Vessels()[1]->rows;
+    ASSERT_TRUE(held.Lock());
+    const auto rowsBefore = a.log.OwnVessel()->rows->GetRecordCount();
+    const auto started = steady_clock::now();
+    a.log.LogEvent("while B holds it", -1);
+    EXPECT_LT(steady_clock::now() - started, milliseconds(1500));
+    EXPECT_EQ(a.log.KeptCount(), 1u);
+    ASSERT_FALSE(a.warnings.empty());
+    EXPECT_NE(a.warnings.back().find("station B"), std::string::npos) << a.warnings.back();
+    ASSERT_TRUE(held.FlushAndUnlock());
+    a.log.WriteKept();
+    EXPECT_EQ(a.log.KeptCount(), 0u);
+    EXPECT_EQ(a.log.OwnVessel()->rows->GetRecordCount(), rowsBefore + 1);
+}
+
+TEST(VesselLogbook, TrackRebuiltFromTheLogbookEqualsOneAppendAtATime)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "rows").string()));
+    // One row through the log makes the vessel; the rest straight into its table.
+    h.log.LogEvent("first", -1);
+    EXPECT_FALSE(h.log.IsLogging());
+    db::CDBLog& table = *h.log.OwnVessel()->rows;
+    ASSERT_TRUE(table.Lock());
+    for (int i = 1; i < 5000; ++i) {
+        table.ClearRecord();
+        table.m_time = app::CDateTimeEx(2024, 6, 1, 16, i / 60 % 60, i % 60);
+        table.m_position = geo::CPosition(47.9 + i * 1e-5, -122.6, 0.0, -1);
+        table.m_cog = i % 7 == 0 ? -99.99 : i % 360;
+        table.m_type = i % 11 + 1;
+        ASSERT_TRUE(table.AppendNew());
+    }
+    ASSERT_TRUE(table.FlushAndUnlock());
+    ASSERT_TRUE(h.log.CanConvertLogToTrack());
+    ASSERT_TRUE(h.log.ConvertLogToTrack());
+    EXPECT_FALSE(h.log.CanConvertLogToTrack()) << "the track holds records now";
+    auto& vessel = *h.log.OwnVessel();
+    ASSERT_EQ(vessel.track.RecordCount(), 5000u);
+    // The same records one by one.
+    CTrackFile single;
+    ASSERT_TRUE(single.Open(dir / "single.trc"));
+    vessel.rows->SelectTag("T_DT_TM");
+    for (bool ok = vessel.rows->GoTop(); ok; ok = vessel.rows->SkipForward()) {
+        CTrackFix f;
+        f.latitude = vessel.rows->m_position.GetLatitude();
+        f.longitude = vessel.rows->m_position.GetLongitude();
+        f.datum = vessel.rows->m_position.GetDatum();
+        f.cog = vessel.rows->m_cog;
+        f.sog = vessel.rows->m_sog;
+        f.utc = sys_days{year{vessel.rows->m_time.GetYear()} / vessel.rows->m_time.GetMonth() /
+                         vessel.rows->m_time.GetDay()} +
+                hours(vessel.rows->m_time.GetHour()) + minutes(vessel.rows->m_time.GetMinute()) +
+                seconds(vessel.rows->m_time.GetSecond());
+        f.fixType = vessel.rows->m_type;
+        ASSERT_TRUE(single.Append(f).Written());
+    }
+    std::ifstream a(dir / "rows.X/00000001.trc", std::ios::binary),
+        b(dir / "single.trc", std::ios::binary);
+    EXPECT_TRUE(
+        std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b)));
+}
+
+TEST(VesselLogbook, ALogConvertedEarlierIsMovedUpOnOpenAllOrNothing)
+{
+    brine_test::TempFolder dir;
+    {
+        db::CDBVesselLog index;
+        index.SetFilePath(dir / "old");
+        ASSERT_TRUE(index.OpenIndex());
+        for (std::uint32_t id : {1u, 2u}) {
+            index.ClearRecord();
+            index.m_vesselType = 1;
+            index.m_vesselId = id;
+            index.m_appendNo = 1;
+            ASSERT_TRUE(index.AppendNew());
+            db::CDBLog rows;
+            rows.SetFilePath(dir / ("old.X/" + db::IdName(id) + ".X/" + db::IdName(id)));
+            ASSERT_TRUE(rows.Open());
+            rows.m_note = "older layout " + std::to_string(id);
+            ASSERT_TRUE(rows.AppendNew() && rows.Close());
+        }
+        ASSERT_TRUE(index.Close());
+    }
+    const auto before = brine_test::Snapshot(dir.Path());
+    // A move that fails half way puts back what had moved.
+    int renames = 0;
+    platform::SetRenameFaultHook(
+        [&](const fs::path&, const fs::path&) { return ++renames == 4 ? EIO : 0; });
+    // The log is not opened: a temporary one takes its place, and the user is told why.
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "old").string()));
+    platform::SetRenameFaultHook({});
+    EXPECT_TRUE(h.log.IsTemporary());
+    ASSERT_FALSE(h.warnings.empty());
+    EXPECT_NE(h.warnings.back().find("moved beside their tracks"), std::string::npos)
+        << h.warnings.back();
+    EXPECT_GE(renames, 4);
+    h.log.Close(true);
+    EXPECT_EQ(brine_test::Snapshot(dir.Path()), before);
+
+    ASSERT_TRUE(h.log.Open((dir / "old").string())) << h.log.LastError();
+    ASSERT_EQ(h.log.Vessels().size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        auto& rows = *h.log.Vessels()[i]->rows;
+        ASSERT_TRUE(rows.GoTop());
+        EXPECT_EQ(rows.m_note, "older layout " + std::to_string(i + 1));
+    }
+    EXPECT_TRUE(fs::exists(dir / "old.X/00000002.dbf"));
+    EXPECT_FALSE(fs::exists(dir / "old.X/00000001.X"));
+    ASSERT_TRUE(h.log.Close(true));
+
+    // A name taken both up and below is not guessed at: nothing moves.
+    fs::create_directories(dir / "old.X/00000001.X");
+    fs::copy_file(dir / "old.X/00000001.dbf", dir / "old.X/00000001.X/00000001.dbf");
+    const auto both = brine_test::Snapshot(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "old").string()));
+    EXPECT_TRUE(h.log.IsTemporary());
+    EXPECT_NE(h.warnings.back().find("00000001"), std::string::npos) << h.warnings.back();
+    h.log.Close(true);
+    EXPECT_EQ(brine_test::Snapshot(dir.Path()), both);
+}
+
+TEST(VesselLogbook, OutsideReadersOpenEveryTable)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "outside").string()));
+    ASSERT_TRUE(h.log.StartVoyage("PS-0601", "M. Okafor"));
+    Log(h, 3, T0());
+    h.log.LogEvent("Cleared Point No Point\r\nwind NW 15", -1);
+    ASSERT_TRUE(h.log.EndVoyage());
+    h.log.SetAppendToExisting(true);
+    ASSERT_TRUE(h.log.StartVoyage("PS-0602", ""));
+    Log(h, 2, T0() + hours(3));
+    ASSERT_TRUE(h.log.Close(true));
+    const std::string python = brine_test::Python(dir.Path(), R"(
+import sys, dbfread
+idx = dbfread.DBF(sys.argv[1] + '.dbf', load=True)
+for r in idx.records:
+    print(r['VSLTYPE'], r['VOYAGEID'], r['OOWNAME'], r['VSLID'], r['APPENDNO'], r['STARTDATE'],
+          r['STARTTIME'], r['ENDDATE'] is not None)
+    t = dbfread.DBF(sys.argv[1] + '.X/%08d.dbf' % r['UNIQUE'], load=True)
+    print(len(t.records), (t.records[-1]['NOTE'] or '').replace('\r\n', '<cr>'), t.records[0]['TYPE'])
+)",
+                                                  (dir / "outside").string());
+    EXPECT_EQ(python, "1 PS-0601 M. Okafor 1 1 2024-01-01 000000 True\n"
+                      "4 Cleared Point No Point<cr>wind NW 15 4\n"
+                      "1 PS-0602  1 2 2024-01-01 000000 True\n"
+                      "2  4\n");
+    const std::string perl = brine_test::Perl(dir.Path(), R"(
+use XBase;
+for my $f (@ARGV) {
+    my $t = XBase->new($f) or die XBase->errstr;
+    print $t->last_record + 1, "\n";
+}
+)",
+                                              (dir / "outside.dbf").string() + " " +
+                                                  (dir / "outside.X/00000001.dbf").string() + " " +
+                                                  (dir / "outside.X/00000002.dbf").string());
+    EXPECT_EQ(perl, "2\n4\n2\n");
+}
