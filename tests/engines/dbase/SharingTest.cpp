@@ -77,15 +77,17 @@ TEST(SharedTable, TwoAppendersInTurnAndAReaderSeeEveryRecordOnceInKeyOrder)
     CDbaseEngine engine;
     ASSERT_NE(engine.Create(path, kFields, kTags), nullptr);
     constexpr int kLast = 1200;   // enough for splits in both tags
-    brine_test::Turn toA, toB, stop;
+    brine_test::Turn toA, toB, stop, readerWalked;
     const pid_t a = brine_test::ForkChild([&] { return Appender(path, 1, kLast, toA, toB); });
     const pid_t b = brine_test::ForkChild([&] { return Appender(path, 2, kLast, toB, toA); });
     const pid_t reader = brine_test::ForkChild([&] {
         CDbaseEngine e;
         e.readOnly = true;
         auto t = e.Open(path);
-        if (!t)
+        if (!t) {
+            readerWalked.Post();
             return 20;
+        }
         t->Select(t->Tag("T_UNIQUE"));
         int seen = 0, walks = 0;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -101,10 +103,14 @@ TEST(SharedTable, TwoAppendersInTurnAndAReaderSeeEveryRecordOnceInKeyOrder)
             if (expect - 1 < seen)
                 return 22;
             seen = expect - 1;
-            ++walks;
+            if (++walks == 1)
+                readerWalked.Post();   // the appenders start only now
         }
         return walks > 1 ? 0 : 23;
     });
+    // Under load the reader may start late; appending begins after its first
+    // walk, so it walks the table at least once more while or after it grows.
+    readerWalked.Wait();
     toA.Post();
     EXPECT_EQ(brine_test::WaitChild(a), 0);
     EXPECT_EQ(brine_test::WaitChild(b), 0);
