@@ -110,14 +110,20 @@ public:
     bool lockEnforce = true;
     // How long an automatic lock (append, record, header) keeps trying, in ms.
     int lockWaitMs = 2000;
-    // Memory each open table may keep: data records, and index blocks of 1 KB.
+    // Memory each open table may keep: data records, and index blocks of 1 KB
+    // (enough for every branch of a tag of some ten million keys).
     size_t recordCacheBytes = size_t(4) << 20;
-    size_t indexCacheBlocks = 2048;
+    size_t indexCacheBlocks = 8192;
     // How often a flush also syncs the files to the disk, in ms: 0 at every
     // flush, -1 never (close still syncs). A power cut loses at most this
     // much of what was flushed.
     int syncIntervalMs = 1000;
-    // Told how far a rebuild of an index from the data has come.
+    // Memory a rebuild of an index may sort its keys in; more keys go through
+    // sorted runs in an unnamed temporary file beside the table.
+    size_t rebuildSortBytes = size_t(32) << 20;
+    // Told how far a rebuild of an index from the data has come: reading the
+    // records, then writing each tag's keys (the total is known better once
+    // the records are read).
     std::function<void(int64_t done, int64_t total)> progress;
 
     // Tables register themselves so CloseAll reaches them.

@@ -3,6 +3,8 @@
 #include "platform/Ascii.h"
 
 #include "engines/dbase/KeyExpression.h"
+#include "engines/dbase/KeyRuns.h"
+#include "engines/dbase/MdxWriter.h"
 #include "engines/dbase/TableFiles.h"
 #include "platform/LocaleFreeNumbers.h"
 
@@ -450,18 +452,32 @@ int CDbaseTable::RepairIndex(bool adopt)
 
 int CDbaseTable::WriteIndexFrom(int fd, int32_t count, const std::string& mdxPath)
 {
-    std::vector<MdxTagImage> images;
+    // Each tag's keys go through a bounded sort as fixed-size entries whose
+    // byte order is the tag's walk order: the key as the tag compares it
+    // (numbers as their stored form reads back, so the order is the one
+    // changes in place keep; bytes inverted for a descending tag), then the
+    // record number, high byte first.
+    const size_t slash = mdxPath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : mdxPath.substr(0, slash);
+    struct TagKeys {
+        const CDbaseTag* tag;
+        size_t keyBytes;
+        std::unique_ptr<CKeyRuns> runs;
+    };
+    std::vector<TagKeys> tags;
+    const size_t budget =
+        std::max<size_t>(m_engine->rebuildSortBytes / std::max<size_t>(m_tags.size(), 1), 1 << 16);
     for (auto& t : m_tags) {
-        MdxTagImage img;
-        img.tagDef = t->m_spec;
-        img.keyType = t->m_keyType;
-        img.keyLength = t->KeyLength();
-        images.push_back(std::move(img));
+        const size_t keyBytes = t->m_keyType == 'C' ? size_t(t->KeyLength()) : 8;
+        tags.push_back(
+            {t.get(), keyBytes, std::make_unique<CKeyRuns>(keyBytes + 4, budget, folder)});
     }
     // Keys straight from the file in large reads, past the record cache.
-    std::vector<std::vector<std::pair<std::string, uint32_t>>> keys(m_tags.size());
     const int32_t chunk = int32_t(std::max<size_t>((size_t(1) << 20) / m_recordLength, 1));
     std::vector<char> buf;
+    std::vector<unsigned char> entry(104 + 4);
     for (int32_t first = 1; first <= count; first += chunk) {
         const int32_t n = std::min(chunk, count - first + 1);
         buf.resize(size_t(n) * m_recordLength);
@@ -470,47 +486,80 @@ int CDbaseTable::WriteIndexFrom(int fd, int32_t count, const std::string& mdxPat
             return Fail(kErrRead, 30);
         for (int32_t i = 0; i < n; ++i) {
             const char* rec = buf.data() + size_t(i) * m_recordLength;
-            for (size_t t = 0; t < m_tags.size(); ++t)
-                if (!m_tags[t]->m_filter || m_tags[t]->m_filter->EvalLogical(rec))
-                    keys[t].emplace_back(BareKeyOf(*m_tags[t], rec), uint32_t(first + i));
+            const uint32_t recNo = uint32_t(first + i);
+            for (TagKeys& k : tags) {
+                const CDbaseTag& tag = *k.tag;
+                if (tag.m_filter && !tag.m_filter->EvalLogical(rec))
+                    continue;
+                std::string key = BareKeyOf(tag, rec);
+                if (tag.m_keyType == 'N')
+                    key = SortableDouble(BcdKeyValue(BcdKey(DoubleFromSortable(key))));
+                key.resize(k.keyBytes, ' ');
+                std::memcpy(entry.data(), key.data(), k.keyBytes);
+                if (tag.m_spec.descending)
+                    for (size_t b = 0; b < k.keyBytes; ++b)
+                        entry[b] = uint8_t(~entry[b]);
+                for (int b = 0; b < 4; ++b)
+                    entry[k.keyBytes + size_t(b)] = uint8_t(recNo >> (24 - 8 * b));
+                if (!k.runs->Add(entry.data()))
+                    return Fail(kErrWrite, 30);
+            }
         }
+        // Reading is the first part of the work, writing each tag's keys
+        // the rest (at most one key a record a tag).
         if (m_engine->progress)
-            m_engine->progress(first + n - 1, count);
+            m_engine->progress(first + n - 1, int64_t(count) * int64_t(1 + tags.size()));
     }
-    for (size_t t = 0; t < m_tags.size(); ++t) {
-        // Equal keys in record order; a descending tag from the highest key
-        // down; a unique tag keeps the first record of each key.
-        if (m_tags[t]->m_spec.descending)
-            std::sort(keys[t].begin(), keys[t].end(), [](const auto& a, const auto& b) {
-                return a.first != b.first ? a.first > b.first : a.second < b.second;
-            });
-        else
-            std::sort(keys[t].begin(), keys[t].end());
-        if (m_tags[t]->m_spec.unique)
-            keys[t].erase(
-                std::unique(keys[t].begin(), keys[t].end(),
-                            [](const auto& a, const auto& b) { return a.first == b.first; }),
-                keys[t].end());
-        images[t].keys.reserve(keys[t].size());
-        for (auto& [key, recNo] : keys[t]) {
+    int64_t work = count, done = count;
+    for (const TagKeys& k : tags)
+        work += int64_t(k.runs->Count());
+
+    const std::string name = m_path.substr(m_path.find_last_of('/') + 1);
+    CMdxWriter writer(mdxPath, name, m_counter);
+    if (!writer.Open())
+        return Fail(kErrWrite, 55);
+    for (TagKeys& k : tags) {
+        const CDbaseTag& tag = *k.tag;
+        if (!writer.BeginTag(tag.m_spec, tag.m_keyType, tag.KeyLength()))
+            return Fail(kErrWrite, 55);
+        // A unique tag keeps the first record of each key.
+        std::string previous, key(k.keyBytes, '\0');
+        bool any = false;
+        const bool drained = k.runs->Drain([&](const unsigned char* e) {
+            std::memcpy(key.data(), e, k.keyBytes);
+            if (tag.m_spec.unique && any && key == previous)
+                return true;
+            any = true;
+            previous = key;
+            if (tag.m_spec.descending)
+                for (char& c : key)
+                    c = char(~c);
+            const uint32_t recNo = uint32_t(e[k.keyBytes]) << 24 |
+                                   uint32_t(e[k.keyBytes + 1]) << 16 |
+                                   uint32_t(e[k.keyBytes + 2]) << 8 | e[k.keyBytes + 3];
             std::string stored;
-            if (m_tags[t]->m_keyType == 'N') {
+            if (tag.m_keyType == 'N') {
                 stored = BcdKey(DoubleFromSortable(key));
-            } else if (m_tags[t]->m_keyType == 'D') {
+            } else if (tag.m_keyType == 'D') {
                 const double jd = DoubleFromSortable(key);
                 stored.assign(reinterpret_cast<const char*>(&jd), 8);   // little-endian IEEE double
             } else {
                 stored = key;
             }
-            images[t].keys.emplace_back(std::move(stored), recNo);
-        }
-        keys[t].clear();
-        keys[t].shrink_to_fit();
+            if (++done % 65536 == 0 && m_engine->progress)
+                m_engine->progress(done, work);
+            return writer.Add(stored, recNo);
+        });
+        k.runs.reset();   // its memory and temporary file go before the next tag's
+        if (!drained)
+            return Fail(kErrRead, 30);
+        if (!writer.EndTag())
+            return Fail(kErrWrite, 55);
     }
-    const size_t slash = m_path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
-    if (!WriteMdxFile(mdxPath, name, m_counter, images, uint32_t(count)))
+    if (!writer.Finish(uint32_t(count)))
         return Fail(kErrWrite, 55);
+    if (m_engine->progress)
+        m_engine->progress(work, work);
     return 0;
 }
 

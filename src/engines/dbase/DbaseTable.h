@@ -19,7 +19,9 @@
 // shared by readers for one move), and a presence lock every handle shares,
 // which the open uses to tell a crashed writer from a live one. The change
 // counters in the two headers tell a handle that another one wrote; it then
-// drops its cached records and blocks and reads again only what it visits.
+// drops the index blocks the writer changed (the index's change list names
+// them) and, after a change in place, its cached records, and reads again
+// only what it visits.
 
 #include "engines/dbase/DbaseEngine.h"
 #include "engines/dbase/IndexFile.h"

@@ -23,12 +23,19 @@ constexpr int kFilterOffset = 0x200;
 constexpr int kMaxTags = 47;
 constexpr int kMaxDepth = 16;
 constexpr uint32_t kJournalImages = 32;   // blocks one change may touch
-constexpr size_t kHeaderWrite = 288;   // the header bytes we ever change
+constexpr size_t kHeaderWrite = 544;   // the header bytes we ever change: all before the tag table
 
 // Our fields in the header's reserved bytes.
 constexpr int kMagicAt = 52, kCoverageAt = 56, kCleanAt = 60, kCounterAt = 64, kJournalAt = 68,
               kCommittedAt = 72, kPendingAt = 76, kCountsAt = 96;
 constexpr char kMagic[4] = {'I', 'X', 'C', '1'};
+// The change list, also in the reserved bytes: the counter of the last write
+// section that kept it, a floor (every section that ended above it is
+// listed), the next slot and the slots in use, then slots of (counter the
+// section ended with, page it wrote).
+constexpr int kChangesAt = 288, kChangeSlotsAt = kChangesAt + 12;
+constexpr uint32_t kChangeSlots = 30;
+static_assert(kChangeSlotsAt + 8 * kChangeSlots <= kHeaderWrite);
 constexpr uint32_t kControlMagic = 0x4C4E524A;
 
 uint32_t Get32(const unsigned char* p)
@@ -43,6 +50,11 @@ void Put32(unsigned char* p, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
         p[i] = uint8_t(v >> (8 * i));
+}
+void Put16(unsigned char* p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
 }
 
 off_t At(uint32_t page)
@@ -62,6 +74,7 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
     f->m_path = path;
     f->m_readOnly = readOnly;
     f->m_capacity = std::max<size_t>(cacheBlocks, 64);
+    f->m_cache = std::make_unique<CBlockCache>(f->m_capacity, kIndexBlock);
     f->m_recordLength = recordLength;
     f->m_fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     auto refuse = [&](const char* text) {
@@ -173,8 +186,55 @@ bool CIndexFile::Reload()
     if (!ReadHeaderBytes())
         return false;
     if (m_state.counter != seen)
-        Drop();
+        Forget(seen);
     return true;
+}
+
+void CIndexFile::Forget(uint32_t seen)
+{
+    // The change list names the blocks other handles wrote since `seen` when
+    // its keeper wrote last (nobody changed the index without keeping it)
+    // and it reaches back that far; otherwise nothing cached can be trusted.
+    const unsigned char* r = m_head.data() + kChangesAt;
+    const uint32_t used = Get16(r + 10);
+    if (Get32(r) != m_state.counter || Get32(r + 4) > seen || used > kChangeSlots ||
+        Get16(r + 8) >= kChangeSlots) {
+        Drop();
+        return;
+    }
+    for (uint32_t i = 0; i < used; ++i) {
+        const unsigned char* slot = r + 12 + 8 * i;
+        if (Get32(slot) > seen)
+            Evict(Get32(slot + 4));
+    }
+}
+
+void CIndexFile::ListChanges(uint32_t ended)
+{
+    unsigned char* r = m_head.data() + kChangesAt;
+    uint32_t floor = Get32(r + 4), next = Get16(r + 8), used = Get16(r + 10);
+    if (m_changedPages.size() > kChangeSlots) {
+        // More than the list holds: it starts afresh, and a handle that
+        // looked before this section drops everything.
+        floor = ended;
+        next = used = 0;
+    } else {
+        for (uint32_t page : m_changedPages) {
+            unsigned char* slot = r + 12 + 8 * next;
+            if (used == kChangeSlots)
+                floor = std::max(floor, Get32(slot));   // the oldest entry goes
+            else
+                ++used;
+            Put32(slot, ended);
+            Put32(slot + 4, page);
+            next = (next + 1) % kChangeSlots;
+        }
+    }
+    Put32(r, ended);
+    Put32(r + 4, floor);
+    Put16(r + 8, next);
+    Put16(r + 10, used);
+    m_changedPages.clear();
 }
 
 std::optional<uint32_t> CIndexFile::CounterNow() const
@@ -193,6 +253,17 @@ bool CIndexFile::BeginChange()
 {
     if (m_readOnly)
         return false;
+    // A change made without keeping the change list (a crash inside a write
+    // section, a repair, a program that does not know the list) left the
+    // counter where the list's keeper did not: the list starts again here.
+    unsigned char* r = m_head.data() + kChangesAt;
+    if (Get32(r) != m_state.counter || Get16(r + 10) > kChangeSlots ||
+        Get16(r + 8) >= kChangeSlots) {
+        std::memset(r, 0, 12);
+        Put32(r, m_state.counter);
+        Put32(r + 4, m_state.counter);
+    }
+    m_changedPages.clear();
     m_state.counter = (m_state.counter + 1) | 1;
     unsigned char b[4];
     Put32(b, m_state.counter);
@@ -229,40 +300,48 @@ bool CIndexFile::Sync()
 void CIndexFile::Drop()
 {
     m_last = nullptr;
-    m_cache.clear();
-    m_lru.clear();
+    m_cache->Clear();
+}
+
+void CIndexFile::Evict(uint32_t page)
+{
+    if (m_last && m_lastPage == page)
+        m_last = nullptr;
+    m_cache->Erase(page);
+}
+
+void CIndexFile::KeepLast()
+{
+    if (m_last)
+        m_cache->Keep(m_lastSlot);
 }
 
 const unsigned char* CIndexFile::Read(uint32_t page)
 {
-    for (auto& [p, block] : m_writes)
-        if (p == page)
+    for (auto& [p, block] : m_writes) {
+        if (p == page) {
+            m_last = nullptr;
             return block.data();
+        }
+    }
     if (m_last && m_lastPage == page)
-        return m_last->data
-            .data();   // the block asked for just before: most moves stay in one leaf
-    if (auto it = m_cache.find(page); it != m_cache.end()) {
-        m_lru.splice(m_lru.begin(), m_lru, it->second.lru);
-        m_last = &it->second;
-        m_lastPage = page;
-        return it->second.data.data();
+        return m_last;   // the block asked for just before: most moves stay in one leaf
+    int32_t slot = m_cache->Find(page);
+    if (slot == CBlockCache::kNone) {
+        m_last = nullptr;
+        if (page < 2 || page >= m_pages)
+            return nullptr;
+        slot = m_cache->Insert(page);
+        if (!ReadAll(m_fd, m_cache->Data(slot), kIndexBlock, At(page))) {
+            m_cache->Erase(page);
+            return nullptr;
+        }
+        ++m_reads;
     }
-    if (page < 2 || page >= m_pages)
-        return nullptr;
-    Block b;
-    if (!ReadAll(m_fd, b.data(), b.size(), At(page)))
-        return nullptr;
-    ++m_reads;
-    while (m_cache.size() >= m_capacity) {
-        m_cache.erase(m_lru.back());
-        m_lru.pop_back();
-    }
-    m_last = nullptr;
-    m_lru.push_front(page);
-    Cached& c = m_cache[page];
-    c.data = b;
-    c.lru = m_lru.begin();
-    return c.data.data();
+    m_last = m_cache->Data(slot);
+    m_lastSlot = slot;
+    m_lastPage = page;
+    return m_last;
 }
 
 unsigned char* CIndexFile::Change(uint32_t page)
@@ -335,8 +414,10 @@ bool CIndexFile::Commit()
         ok = ok && WriteHeader();
     }
     for (auto& [page, block] : m_writes) {
-        if (auto it = m_cache.find(page); it != m_cache.end())
-            it->second.data = block;
+        if (const int32_t slot = m_cache->Find(page); slot != CBlockCache::kNone)
+            std::memcpy(m_cache->Data(slot), block.data(), kIndexBlock);
+        if (std::find(m_changedPages.begin(), m_changedPages.end(), page) == m_changedPages.end())
+            m_changedPages.push_back(page);
     }
     m_writes.clear();
     if (!ok)
@@ -473,6 +554,7 @@ const unsigned char* Item(const unsigned char* b, const CIndexFile::Tag& t, size
 uint32_t CIndexFile::Root(int tag)
 {
     const unsigned char* th = Read(m_tags[size_t(tag)].headerPage);
+    KeepLast();
     return th ? Get32(th) : 0;
 }
 
@@ -499,6 +581,7 @@ bool CIndexFile::MaxBelow(const Tag& t, uint32_t page, std::string_view key, uin
             const int cmp = Compare(t, last, key);
             return cmp < 0 || (cmp == 0 && Get32(last) < recNo);
         }
+        KeepLast();
         page = Get32(Item(b, t, n));
     }
     return false;
@@ -554,6 +637,7 @@ bool CIndexFile::DownLeft(const Tag& t, uint32_t page, IndexCursor& c)
             c.path.pop_back();   // an empty leaf: only an empty tree has one
             break;
         }
+        KeepLast();
         page = Get32(Item(b, t, 0));
     }
     c.Reset();
@@ -573,6 +657,7 @@ bool CIndexFile::DownRight(const Tag& t, uint32_t page, IndexCursor& c)
             c.path.emplace_back(page, int(n) - 1);
             return true;
         }
+        KeepLast();
         c.path.emplace_back(page, int(n));
         page = Get32(Item(b, t, n));
     }
@@ -704,6 +789,7 @@ bool CIndexFile::Descend(int tag, std::string_view key, uint32_t recNo, bool byR
             c.path.back().second = n - 1;
             return Next(c);
         }
+        KeepLast();
         int lo = 0, hi = n;   // first child whose last key is not below the key
         while (lo < hi) {
             const int mid = (lo + hi) / 2;

@@ -14,21 +14,26 @@
 // journals the record's old image, so the next open can put that record's
 // keys right whatever the crash left.
 //
+// Sharing. The reserved bytes also hold a change list: the blocks the last
+// write sections wrote, each with the counter its section ended with. A
+// handle that finds the counter moved drops from its cache only the blocks
+// listed since it last looked, or everything when the list does not reach
+// back that far or was not kept by the last writer.
+//
 // Keys cross this interface in the engine's sortable form (text as stored;
 // numbers and dates as SortableDouble). Within a tag entries are ordered by
 // key, then record number.
 
+#include "engines/dbase/BlockCache.h"
 #include "engines/dbase/DbaseEngine.h"
 
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -84,17 +89,24 @@ public:
     State& MutableHeader() { return m_state; }
     uint32_t KeyCount(int tag) const { return m_state.keyCounts[size_t(tag)]; }
 
-    // Reads the header afresh; drops every cached block when another handle
-    // changed the index since this one last looked. False on a read failure.
+    // Reads the header afresh; when another handle changed the index since
+    // this one last looked, drops the cached blocks the header's change list
+    // names (every cached block when the list cannot tell). False on a read
+    // failure.
     bool Reload();
     // The change counter as the file holds it now, read from a shared
     // mapping of the header (no system call); odd while a writer is inside
     // a change. Nullopt when the header could not be mapped.
     std::optional<uint32_t> CounterNow() const;
     // A write section begins (the counter turns odd, written at once) or ends
-    // (even again, written with the header by the caller).
+    // (even again, written with the header by the caller, and the blocks the
+    // section wrote added to the change list).
     bool BeginChange();
-    void EndChange() { m_state.counter = (m_state.counter | 1) + 1; }
+    void EndChange()
+    {
+        m_state.counter = (m_state.counter | 1) + 1;
+        ListChanges(m_state.counter);
+    }
     // Writes the header (our fields, the page count). The key counts written
     // are those of the last finished change (MarkDurable), so a crash inside
     // a change never leaves counts that include half of it.
@@ -144,17 +156,13 @@ public:
     bool ReplayJournal();
 
     // Statistics for dbtool stat.
-    size_t CachedBlocks() const { return m_cache.size(); }
+    size_t CachedBlocks() const { return m_cache ? m_cache->Size() : 0; }
     size_t CacheCapacity() const { return m_capacity; }
     uint64_t BlockReads() const { return m_reads; }
     uint32_t Pages() const { return m_pages; }
 
 private:
     using Block = std::array<unsigned char, kIndexBlock>;
-    struct Cached {
-        Block data;
-        std::list<uint32_t>::iterator lru;
-    };
 
     CIndexFile() = default;
     // The block at `page` (from the write set, the cache, or the file);
@@ -166,6 +174,15 @@ private:
     // Writes the write set: one block directly, several through the journal.
     bool Commit();
     void Drop();
+    void Evict(uint32_t page);
+    // The block Read gave last is a branch or a tag header: kept before leaves.
+    void KeepLast();
+    // After another handle's change: drops what the change list says changed
+    // since the counter `seen`, or everything.
+    void Forget(uint32_t seen);
+    // Adds the blocks this section wrote to the change list, under the
+    // counter the section ended with.
+    void ListChanges(uint32_t ended);
     bool ReadHeaderBytes();
 
     bool IsLeaf(const Tag& t, const unsigned char* b) const;
@@ -202,9 +219,11 @@ private:
     std::vector<uint32_t> m_durableCounts;
     uint32_t m_pages = 0;
     size_t m_capacity = 1024;
-    std::unordered_map<uint32_t, Cached> m_cache;
-    std::list<uint32_t> m_lru;   // most recent first
-    Cached* m_last = nullptr;   // the block found last, and its page
+    std::unique_ptr<CBlockCache> m_cache;
+    std::vector<uint32_t> m_changedPages;   // written since the section began
+    // The cached block found last, its slot and page.
+    const unsigned char* m_last = nullptr;
+    int32_t m_lastSlot = CBlockCache::kNone;
     uint32_t m_lastPage = 0;
     std::deque<std::pair<uint32_t, Block>> m_writes;   // the change being made (stable addresses)
     uint64_t m_reads = 0;

@@ -73,26 +73,11 @@ uint32_t ReadNextFreeBlock(int memoFd, int blockSize);
 bool WriteNextFreeBlock(int memoFd, uint32_t block);
 bool WriteEmptyMemoFile(const std::string& path, const std::string& tableName);
 
-// One tag as the .mdx stores it, with its keys in walk order (raw key bytes
-// as stored: BCD for numbers, doubles for dates).
-struct MdxTagImage {
-    TagDefinition tagDef;
-    char keyType = 'C';
-    int keyLength = 0;
-    std::vector<std::pair<std::string, uint32_t>> keys;
-};
-
 struct MdxInfo {
     std::vector<TagDefinition> tags;
     uint32_t stamp = 0;   // the data file's change counter when written
 };
 
 bool ReadMdx(const std::string& path, MdxInfo& info);
-// Writes to a fresh file beside `path` and renames it over, so a reader (or
-// a crash) sees the old index or the new one, never half of each.
-// `coverage` is the number of data records the keys come from; the file is
-// marked closed cleanly.
-bool WriteMdxFile(const std::string& path, const std::string& tableName, uint32_t stamp,
-                  const std::vector<MdxTagImage>& tags, uint32_t coverage = 0);
 
 }   // namespace dbase

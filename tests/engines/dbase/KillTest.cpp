@@ -32,7 +32,7 @@ namespace {
 
 // The child kills itself when this reaches zero; -1 never. With
 // g_inSplit set the count starts when the index header commits a journal
-// (a write of its first 288 bytes with a block count at 72): the kill then
+// (a write of its first 544 bytes with a block count at 72): the kill then
 // falls between the writes of a split.
 long g_writesLeft = -1;
 long g_inSplit = -1;
@@ -43,7 +43,7 @@ long g_inSplit = -1;
 extern "C" ssize_t pwrite(int fd, const void* buf, size_t count, off_t offset)
 {
     const auto* b = static_cast<const unsigned char*>(buf);
-    if (g_inSplit >= 0 && count == 288 && offset == 0 && (b[72] | b[73]) != 0) {
+    if (g_inSplit >= 0 && count == 544 && offset == 0 && (b[72] | b[73]) != 0) {
         g_writesLeft = g_inSplit;
         g_inSplit = -1;
     }
