@@ -257,7 +257,7 @@ bool CDBVesselLog::MoveUpNestedLogs()
     std::vector<std::pair<fs::path, fs::path>> moves;
     std::vector<fs::path> nested;
     for (const auto& entry : fs::directory_iterator(companion, ec)) {
-        const fs::path folder = entry.path();
+        const fs::path& folder = entry.path();
         const std::string stem = folder.stem().string();
         if (!entry.is_directory(ec) ||
             !platform::EqualNoCaseAscii(folder.extension().string(), ".X") || stem.size() != 8 ||

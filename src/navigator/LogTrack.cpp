@@ -270,29 +270,45 @@ void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::optional<
     if (m_properties)
         time.textColour = source.textColour =
             m_properties->Text().GetColours()[std::size_t(palette)];
+    // Fixes a second apart would bury the track under their markers: a
+    // marker is drawn a few pixels from the last one drawn, its labels
+    // clear of the last labels.
+    constexpr int kMarkerSpacing = 10, kLabelSpacing = 40;
+    std::optional<geo::IntPoint> lastMarker, lastLabel;
+    auto apart = [](const std::optional<geo::IntPoint>& a, geo::IntPoint b, int d) {
+        return !a || std::abs(a->x - b.x) >= d || std::abs(a->y - b.y) >= d;
+    };
+    // Markers first, then every label over them, so no marker hides a label.
+    std::vector<std::pair<std::size_t, geo::IntPoint>> labelled;
     chart::PointList points;
     for (std::size_t i = *first; i < m_fixes.size(); ++i) {
         chart::COverlayPositionFix& fix = *m_fixes[i];
         fix.SetOwner(&doc);
-        if (labels) {
-            time.text = HourMinute(m_kept[i].fix.utc);
-            time.placement = chart::kPlaceAbove;
-            const CFixLabel label = GetFixLabel(fix.code);
-            source.text = label.text;
-            source.placement = label.estimated ? chart::kPlaceLowerLeft : chart::kPlaceLowerRight;
-        }
         if (!doc.PositionToClientPoints(fix.GetPosition(), points))
             continue;
         for (const geo::IntPoint& p : points) {
+            if (!apart(lastMarker, p, kMarkerSpacing))
+                continue;
+            lastMarker = p;
             fix.SetScreenPoint(p);
             fix.Draw(dc);
-            if (labels) {
-                time.SetScreenPoint(p);
-                source.SetScreenPoint(p);
-                time.Draw(dc);
-                if (!source.text.empty())
-                    source.Draw(dc);
+            if (labels && apart(lastLabel, p, kLabelSpacing)) {
+                lastLabel = p;
+                labelled.emplace_back(i, p);
             }
+        }
+    }
+    for (const auto& [i, p] : labelled) {
+        time.text = HourMinute(m_kept[i].fix.utc);
+        time.placement = chart::kPlaceAbove;
+        const CFixLabel label = GetFixLabel(m_fixes[i]->code);
+        source.text = label.text;
+        source.placement = label.estimated ? chart::kPlaceLowerLeft : chart::kPlaceLowerRight;
+        time.SetScreenPoint(p);
+        time.Draw(dc);
+        if (!source.text.empty()) {
+            source.SetScreenPoint(p);
+            source.Draw(dc);
         }
     }
 }

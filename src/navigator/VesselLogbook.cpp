@@ -174,8 +174,11 @@ bool CVesselLogbook::Open(const std::string& requested)
     m_eventType = m_fixType = 0;
     std::string path = requested;
     if (path.empty() && !m_initialLog.empty()) {
+        // The last log, opened again at start: the own vessel goes on in it
+        // (a new append of the same vessel), its earlier tracks still drawn.
         path = (m_folder / m_initialLog).string();
         m_initialLog.clear();
+        m_appendToExisting = true;
     }
     if (path.empty())
         path = NewTemporaryPath();
@@ -252,11 +255,54 @@ bool CVesselLogbook::ConvertLegacyTrack()
     return read;
 }
 
+// A new vessel's logbook is made under a name of its own and put in place
+// with its data file last, so a kill while it is made leaves either no
+// logbook (made again next time) or a whole one, never a torn table.
+void CVesselLogbook::MakeLogbook(const fs::path& dbf)
+{
+    std::error_code ec;
+    const fs::path folder = dbf.parent_path();
+    fs::create_directories(folder, ec);
+    const std::string stem = "~new-" + dbf.stem().string();
+    // What an earlier try left half made goes first.
+    for (const char* ext : {".dbf", ".dbt", ".mdx"})
+        fs::remove(folder / (stem + ext), ec);
+    {
+        db::CDBLog made;
+        made.SetFilePath((folder / stem).string());
+        if (!made.Open() || !made.Close())
+            return;   // the ordinary open below says what went wrong
+    }
+    for (const char* ext : {".dbt", ".mdx", ".dbf"}) {
+        const fs::path from = folder / (stem + ext);
+        if (fs::exists(from, ec))
+            platform::RenamePath(from, fs::path(dbf).replace_extension(ext));
+    }
+    platform::SyncFolder(folder);
+}
+
 bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
 {
     vessel.rows = std::make_unique<db::CDBLog>();
-    vessel.rows->SetFilePath(VesselFile(vessel.unique, "dbf").replace_extension().string());
+    const fs::path dbf = VesselFile(vessel.unique, "dbf");
+    std::error_code ec;
+    if (!fs::exists(db::ResolveNoCase(dbf), ec))
+        MakeLogbook(dbf);
+    vessel.rows->SetFilePath(fs::path(dbf).replace_extension().string());
     bool ok = vessel.rows->Open();
+    const auto size = fs::file_size(dbf, ec);
+    // A logbook whose making was cut short (the program killed while it was
+    // being created) is shorter than its own header: it holds no row, and is
+    // made again rather than leaving the vessel without a logbook.
+    const std::uintmax_t header = 32 * (vessel.rows->Fields().Entries().size() + 1) + 1;
+    if (!ok && !ec && size < header) {
+        Warn("The logbook " + dbf.string() + " was left unfinished and is made again.");
+        for (const char* ext : {".dbf", ".dbt", ".mdx"})
+            fs::remove(fs::path(dbf).replace_extension(ext), ec);
+        ok = vessel.rows->Open();
+    }
+    if (!ok)
+        Warn("The logbook " + dbf.string() + " could not be opened. " + vessel.rows->GetMessage());
     std::string error;
     vessel.track.SetLockWait(m_trackLockWait);
     if (!vessel.track.Open(VesselFile(vessel.unique, "trc"), &error)) {

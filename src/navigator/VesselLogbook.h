@@ -175,6 +175,7 @@ private:
     std::chrono::sys_seconds NavigationTime(const CNavSnapshot* snapshot) const;
     std::filesystem::path VesselFile(long unique, const char* extension) const;
     bool OpenVesselFiles(CLogVessel& vessel);
+    void MakeLogbook(const std::filesystem::path& dbf);
     void LoadVessels();
     void RestorePositions();
     CLogVessel* GetOrCreateOwnVessel(const std::string& voyageId, const std::string& watchOfficer);

@@ -113,7 +113,7 @@ TEST_F(LogTrackTest, TimeMarksFallAtTwelveAndEveryFirstFixAfterTheInterval)
     track.Settings().drawTimeMarks = true;
     track.Settings().markInterval = minutes(10);
     for (int i = 0; i < 8; ++i)
-        track.Extend(std::uint64_t(i), At(47.6, -122.44 + i * 1e-3, Noon() + minutes(4 * i)));
+        track.Extend(std::uint64_t(i), At(47.6, -122.44 + i * 3e-3, Noon() + minutes(4 * i)));
     Drawn d;
     track.Draw(doc, d.dc, true);
     std::vector<std::string> labels;
@@ -138,6 +138,20 @@ TEST_F(LogTrackTest, TimeMarksFallAtTwelveAndEveryFirstFixAfterTheInterval)
         texts.push_back(t.text);
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "G"), 8);
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "1204"), 1) << "one label per fix";
+    // Fixes 3 pixels apart (a second each at a harbour scale) are not buried
+    // under their markers and labels: a marker 10 pixels or more from the last,
+    // its labels 40 pixels or more from the last ones.
+    CLogTrack dense;
+    dense.SetProperties(&properties);
+    for (int i = 0; i < 100; ++i)
+        dense.Extend(std::uint64_t(i), At(47.6, -122.44 + i * 1.5e-4, Noon() + seconds(i)));
+    Drawn thinned;
+    dense.Draw(doc, thinned.dc, true);
+    std::size_t g = 0;
+    for (const auto& t : thinned.Of(chart::DrawOp::Text))
+        g += t.text == "G";
+    EXPECT_EQ(g, 7u) << "297 pixels of fixes: markers 12 apart, labels 48 apart";
+    EXPECT_EQ(thinned.Of(chart::DrawOp::Ellipse).size(), 25u);
 
     // A display limit of 0 draws nothing, not even the hooks' marks.
     track.Settings().limitDisplay = true;

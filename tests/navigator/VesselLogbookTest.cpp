@@ -193,6 +193,23 @@ TEST(VesselLogbook, SaveAsOntoItselfKeepsAllAndToANewNameTheTrackGoesOnInTheCopy
     EXPECT_EQ(original.RecordCount(), 4u);
     EXPECT_EQ(copy.RecordCount(), 6u);
     EXPECT_EQ(h.log.OwnVessel()->rows->GetRecordCount(), 6);
+    ASSERT_TRUE(h.log.Close(false));
+
+    // The next start takes the copy up again: the same vessel goes on in a
+    // second append, and the first one's track is still there to draw.
+    {
+        Harness next(dir.Path());
+        next.log.SetInitialLog("copy");
+        ASSERT_TRUE(next.log.Open(""));
+        ASSERT_TRUE(next.log.RestoredPosition());
+        next.log.SetLogging(true);
+        Log(next, 1, T0() + minutes(5));
+        ASSERT_EQ(next.log.Vessels().size(), 2u);
+        EXPECT_EQ(next.log.Vessels()[0]->track.RecordCount(), 6u);
+        EXPECT_EQ(next.log.OwnVessel()->vesselId, next.log.Vessels()[0]->vesselId);
+        EXPECT_EQ(next.log.OwnVessel()->appendNo, 2u);
+        ASSERT_TRUE(next.log.Close(false));
+    }
 
     // A temporary log saved under a name leaves no temporary files behind.
     ASSERT_TRUE(h.log.Open(""));
