@@ -261,11 +261,16 @@ TEST(RouteKill, EveryReportedEditSurvivesASigkill)
                                     << reported << "\n"
                                     << seenText;
         ++midEdit;
-        std::istringstream routesText(reported);
+        // One '|' before each route; a route without waypoints is an empty part.
         Routes before;
-        std::string part;
-        std::getline(routesText, part, '|');
-        while (std::getline(routesText, part, '|')) {
+        std::vector<std::string> parts;
+        for (std::size_t at = reported.find('|'); at != std::string::npos;) {
+            const std::size_t next = reported.find('|', at + 1);
+            parts.push_back(reported.substr(at + 1, next == std::string::npos ? std::string::npos
+                                                                              : next - at - 1));
+            at = next;
+        }
+        for (const std::string& part : parts) {
             Route r;
             std::istringstream points(part);
             std::string point;
@@ -294,7 +299,8 @@ TEST(RouteKill, EveryReportedEditSurvivesASigkill)
             explained = std::equal(before.begin(), before.end(), seen.begin()) &&
                         seen.back().size() <= before[std::size_t(route)].size();
         }
-        EXPECT_TRUE(explained) << "round " << round << " op " << op << "\n"
+        EXPECT_TRUE(explained) << "round " << round << " op " << op << " route " << route + 1
+                               << " routes " << before.size() << " seen " << seen.size() << "\n"
                                << reported << "\n"
                                << seenText;
     }
