@@ -93,9 +93,9 @@ std::vector<CChooserItem> PrintChoices(const CChooserState& s)
         chart.push_back(Item("Installed Chart List ( Full Details )", kImageReport,
                              choose::kPrintFullChartList));
     AddGroup(out, Heading("Chart", kImageChart), chart);
-    if (s.chartpoints && !s.chartpointReportOpen)
+    if (s.chartpoints && s.chartpointReport && !s.chartpointReportOpen)
         out.push_back({0, "Chartpoint List", kImageReport, choose::kPrintChartpoints});
-    if (s.routes) {
+    if (s.routes && s.routeReports) {
         std::vector<CChooserItem> route;
         if (!s.waypointListOpen)
             route.push_back(Item("Waypoint List", kImageReport, choose::kPrintWaypoints));
@@ -106,7 +106,7 @@ std::vector<CChooserItem> PrintChoices(const CChooserState& s)
                 Item("Route List ( Full Details )", kImageReport, choose::kPrintFullRouteList));
         AddGroup(out, Heading("Route", kImageRoute), route);
     }
-    if (s.plans && s.validPlan) {
+    if (s.plans && s.planReports && s.validPlan) {
         std::vector<CChooserItem> plan;
         if (!s.planReportOpen)
             plan.push_back(Item("Passage Plan", kImageReport, choose::kPrintPlan));
@@ -117,7 +117,7 @@ std::vector<CChooserItem> PrintChoices(const CChooserState& s)
                 Item("Custom Plan ( With memos )", kImageReport, choose::kPrintCustomPlanMemos));
         AddGroup(out, Heading("Plan", kImagePlan), plan);
     }
-    if (s.vesselLog) {
+    if (s.vesselLog && s.logReports) {
         std::vector<CChooserItem> log;
         if (!s.vesselLogReportOpen)
             log.push_back(Item("Vessel Log", kImageReport, choose::kPrintVesselLog));

@@ -53,6 +53,9 @@ struct CChooserState {
     bool customPlanFile = false, customPlanMemosFile = false;
     bool vesselLogReportOpen = false, logListReportOpen = false;
     bool chartFolioReports = false;   // the charting module has its list reports
+    // Whether each module's report windows exist in this build: Print lists
+    // a report only when its window can be opened, whatever the module has.
+    bool chartpointReport = false, routeReports = false, planReports = false, logReports = false;
 };
 
 // Ids as each chooser's dispatch reads them.

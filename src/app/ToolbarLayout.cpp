@@ -123,9 +123,46 @@ bool SaveToolbarButtons(platform::CSettingsStore& store, const std::string& work
     if (!reg.OpenKeyForWrite(workspaceKey + kToolBarsKey))
         return false;
     bool ok = true;
-    for (const CToolbarButtons& bar : bars)
+    std::vector<unsigned> userBars;
+    for (const CToolbarButtons& bar : bars) {
         ok = reg.WriteString("Bar" + std::to_string(bar.id), ButtonsText(bar.buttons)) && ok;
-    return ok;
+        if (IsUserToolbar(bar.id)) {
+            userBars.push_back(bar.id);
+            ok = reg.WriteString("Title" + std::to_string(bar.id), bar.title) && ok;
+        }
+    }
+    return reg.WriteString("UserBars", ButtonsText(userBars)) && ok;
+}
+
+std::vector<CToolbarButtons> LoadUserToolbars(platform::CSettingsStore& store,
+                                              const std::string& workspaceKey,
+                                              const std::function<bool(unsigned)>& known)
+{
+    std::vector<CToolbarButtons> bars;
+    CRegistry reg(store);
+    std::string list;
+    if (!reg.OpenKeyForRead(workspaceKey + kToolBarsKey) || !reg.ReadString("UserBars", list))
+        return bars;
+    const auto ids = ParseButtonsText(list, [](unsigned) { return true; });
+    if (!ids)
+        return bars;
+    CToolbarCustomisation check;
+    for (unsigned id : *ids) {
+        std::string title;
+        std::string text;
+        if (!IsUserToolbar(id) || !reg.ReadString("Title" + std::to_string(id), title))
+            continue;
+        std::optional<std::vector<unsigned>> buttons = std::vector<unsigned>{};
+        if (reg.ReadString("Bar" + std::to_string(id), text))
+            buttons = ParseButtonsText(text, known);
+        // The same rules as in the dialog: a damaged name or list leaves the bar out.
+        const bool taken =
+            std::any_of(bars.begin(), bars.end(), [id](const auto& b) { return b.id == id; });
+        if (!buttons || taken || !check.AddUserBar(title))
+            continue;
+        bars.push_back({id, std::move(*buttons), check.bars.back().title});
+    }
+    return bars;
 }
 
 void LoadToolbarButtons(platform::CSettingsStore& store, const std::string& workspaceKey,
@@ -142,6 +179,74 @@ void LoadToolbarButtons(platform::CSettingsStore& store, const std::string& work
         if (auto buttons = ParseButtonsText(text, known))
             bar.buttons = std::move(*buttons);
     }
+}
+
+std::optional<std::string> CToolbarCustomisation::CheckTitle(const std::string& title,
+                                                             std::size_t except,
+                                                             std::string* refusal) const
+{
+    auto refuse = [refusal](const char* why) -> std::optional<std::string> {
+        if (refusal)
+            *refusal = why;
+        return std::nullopt;
+    };
+    const std::size_t first = title.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return refuse("A toolbar needs a name.");
+    std::string name = title.substr(first, title.find_last_not_of(" \t") - first + 1);
+    if (name.size() > kMaxToolbarTitle)
+        return refuse("A toolbar's name is at most 64 characters long.");
+    if (name.find_first_of("\r\n") != std::string::npos)
+        return refuse("A toolbar's name is one line.");
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return s;
+    };
+    for (std::size_t i = 0; i < bars.size(); ++i)
+        if (i != except && lower(bars[i].title) == lower(name))
+            return refuse("Another toolbar has that name.");
+    return name;
+}
+
+std::optional<std::size_t> CToolbarCustomisation::AddUserBar(const std::string& title,
+                                                             std::string* refusal)
+{
+    const std::optional<std::string> name = CheckTitle(title, bars.size(), refusal);
+    if (!name)
+        return std::nullopt;
+    for (unsigned id = kFirstUserToolbarId; IsUserToolbar(id); ++id) {
+        const bool used = std::any_of(bars.begin(), bars.end(),
+                                      [id](const CToolbarButtons& b) { return b.id == id; });
+        if (!used) {
+            bars.push_back({id, {}, *name});
+            return bars.size() - 1;
+        }
+    }
+    if (refusal)
+        *refusal = "There are as many toolbars of your own as there can be.";
+    return std::nullopt;
+}
+
+bool CToolbarCustomisation::RenameUserBar(std::size_t bar, const std::string& title,
+                                          std::string* refusal)
+{
+    if (bar >= bars.size() || !IsUserToolbar(bars[bar].id))
+        return false;
+    const std::optional<std::string> name = CheckTitle(title, bar, refusal);
+    if (!name)
+        return false;
+    bars[bar].title = *name;
+    return true;
+}
+
+bool CToolbarCustomisation::DeleteUserBar(std::size_t bar)
+{
+    if (bar >= bars.size() || !IsUserToolbar(bars[bar].id))
+        return false;
+    bars.erase(bars.begin() + static_cast<std::ptrdiff_t>(bar));
+    return true;
 }
 
 }   // namespace app

@@ -4,8 +4,10 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -37,10 +39,24 @@ CCustomiseDlg::CCustomiseDlg(app::CToolbarCustomisation layout, std::vector<CBar
     barsLabel->setBuddy(m_barList);
     auto* reset = new QPushButton(tr("R&eset"), barsPage);
     connect(reset, &QPushButton::clicked, this, [this] { ResetSelectedBar(); });
+    auto* newBar = new QPushButton(tr("&New..."), barsPage);
+    newBar->setObjectName("newBar");
+    m_rename = new QPushButton(tr("Rena&me..."), barsPage);
+    m_rename->setObjectName("renameBar");
+    m_delete = new QPushButton(tr("&Delete"), barsPage);
+    m_delete->setObjectName("deleteBar");
+    connect(newBar, &QPushButton::clicked, this, [this] { AskNewBar(); });
+    connect(m_rename, &QPushButton::clicked, this, [this] { AskRenameBar(); });
+    connect(m_delete, &QPushButton::clicked, this, [this] { DeleteSelectedBar(); });
+    connect(m_barList, &QListWidget::currentRowChanged, this, [this] { UpdateBarButtons(); });
+    auto* barButtons = new QVBoxLayout;
+    for (QPushButton* b : {reset, newBar, m_rename, m_delete})
+        barButtons->addWidget(b);
+    barButtons->addStretch(1);
     auto* barsLayout = new QGridLayout(barsPage);
     barsLayout->addWidget(barsLabel, 0, 0);
     barsLayout->addWidget(m_barList, 1, 0, 2, 1);
-    barsLayout->addWidget(reset, 1, 1, Qt::AlignTop);
+    barsLayout->addLayout(barButtons, 1, 1);
     tabs->addTab(barsPage, tr("Toolbars"));
 
     // Commands: a group's commands on the left, a toolbar's buttons on the right.
@@ -100,6 +116,105 @@ CCustomiseDlg::CCustomiseDlg(app::CToolbarCustomisation layout, std::vector<CBar
     resize(760, 440);
     m_groups->setCurrentRow(0);
     ShowBar();
+    UpdateBarButtons();
+}
+
+void CCustomiseDlg::FillBarLists()
+{
+    const int listRow = m_barList->currentRow();
+    const int comboRow = m_bar->currentIndex();
+    const QSignalBlocker blockList(m_barList);
+    const QSignalBlocker blockCombo(m_bar);
+    m_barList->clear();
+    m_bar->clear();
+    for (const CBar& bar : m_bars) {
+        auto* item = new QListWidgetItem(bar.title, m_barList);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(bar.visible ? Qt::Checked : Qt::Unchecked);
+        m_bar->addItem(bar.title);
+    }
+    const int last = static_cast<int>(m_bars.size()) - 1;
+    m_barList->setCurrentRow(std::min(listRow, last));
+    m_bar->setCurrentIndex(std::min(std::max(comboRow, 0), last));
+}
+
+void CCustomiseDlg::UpdateBarButtons()
+{
+    const int row = m_barList->currentRow();
+    const bool own = row >= 0 && row < static_cast<int>(m_layout.bars.size()) &&
+                     app::IsUserToolbar(m_layout.bars[static_cast<std::size_t>(row)].id);
+    m_rename->setEnabled(own);
+    m_delete->setEnabled(own);
+}
+
+bool CCustomiseDlg::NewBar(const QString& title, QString* refusal)
+{
+    std::string why;
+    const std::optional<std::size_t> added = m_layout.AddUserBar(title.toStdString(), &why);
+    if (!added) {
+        if (refusal)
+            *refusal = QString::fromStdString(why);
+        return false;
+    }
+    m_bars.push_back({QString::fromStdString(m_layout.bars[*added].title), true, {}});
+    FillBarLists();
+    m_barList->setCurrentRow(static_cast<int>(*added));
+    m_bar->setCurrentIndex(static_cast<int>(*added));
+    ShowBar();
+    UpdateBarButtons();
+    return true;
+}
+
+bool CCustomiseDlg::RenameSelectedBar(const QString& title, QString* refusal)
+{
+    const int row = m_barList->currentRow();
+    std::string why;
+    if (row < 0 ||
+        !m_layout.RenameUserBar(static_cast<std::size_t>(row), title.toStdString(), &why)) {
+        if (refusal)
+            *refusal = QString::fromStdString(why);
+        return false;
+    }
+    m_bars[static_cast<std::size_t>(row)].title =
+        QString::fromStdString(m_layout.bars[static_cast<std::size_t>(row)].title);
+    FillBarLists();
+    return true;
+}
+
+bool CCustomiseDlg::DeleteSelectedBar()
+{
+    const int row = m_barList->currentRow();
+    if (row < 0 || !m_layout.DeleteUserBar(static_cast<std::size_t>(row)))
+        return false;
+    m_bars.erase(m_bars.begin() + row);
+    FillBarLists();
+    ShowBar();
+    UpdateBarButtons();
+    return true;
+}
+
+void CCustomiseDlg::AskNewBar()
+{
+    bool ok = false;
+    const QString title = QInputDialog::getText(this, tr("New Toolbar"), tr("Toolbar &name:"),
+                                                QLineEdit::Normal, QString(), &ok);
+    QString refusal;
+    if (ok && !NewBar(title, &refusal))
+        QMessageBox::warning(this, tr("New Toolbar"), refusal);
+}
+
+void CCustomiseDlg::AskRenameBar()
+{
+    const int row = m_barList->currentRow();
+    if (row < 0 || row >= static_cast<int>(m_bars.size()))
+        return;
+    bool ok = false;
+    const QString title =
+        QInputDialog::getText(this, tr("Rename Toolbar"), tr("Toolbar &name:"), QLineEdit::Normal,
+                              m_bars[static_cast<std::size_t>(row)].title, &ok);
+    QString refusal;
+    if (ok && !RenameSelectedBar(title, &refusal))
+        QMessageBox::warning(this, tr("Rename Toolbar"), refusal);
 }
 
 std::size_t CCustomiseDlg::CurrentBar() const

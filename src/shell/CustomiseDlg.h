@@ -1,8 +1,8 @@
 #pragma once
 // Tools > Customise: "Toolbars" (which bars show, a bar back to its own
-// buttons) and "Commands" (the thirteen command groups; a command added to
-// a bar, taken off it, or moved along it). The dialog edits a copy; the
-// frame takes it on OK.
+// buttons, toolbars of the user's own made, renamed and deleted) and
+// "Commands" (the thirteen command groups; a command added to a bar, taken
+// off it, or moved along it). The dialog edits a copy; the frame takes it on OK.
 
 #include <QDialog>
 #include <functional>
@@ -12,6 +12,7 @@
 
 class QComboBox;
 class QListWidget;
+class QPushButton;
 
 class CCustomiseDlg : public QDialog {
     Q_OBJECT
@@ -35,6 +36,11 @@ public:
     void RemoveSelected();
     void MoveSelected(int delta);
     void ResetSelectedBar();
+    // The Toolbars page's New, Rename and Delete, after their name is asked;
+    // false (with the reason) when the name is refused or the bar is the program's.
+    bool NewBar(const QString& title, QString* refusal = nullptr);
+    bool RenameSelectedBar(const QString& title, QString* refusal = nullptr);
+    bool DeleteSelectedBar();
     QListWidget* Groups() const { return m_groups; }
     QListWidget* Commands() const { return m_commands; }
     QListWidget* BarButtons() const { return m_buttons; }
@@ -45,6 +51,10 @@ private:
     void ShowGroup();
     void ShowBar();
     std::size_t CurrentBar() const;
+    void FillBarLists();
+    void UpdateBarButtons();
+    void AskNewBar();
+    void AskRenameBar();
 
     app::CToolbarCustomisation m_layout;
     std::vector<CBar> m_bars;
@@ -55,4 +65,6 @@ private:
     QListWidget* m_commands;
     QComboBox* m_bar;
     QListWidget* m_buttons;
+    QPushButton* m_rename = nullptr;
+    QPushButton* m_delete = nullptr;
 };

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/CommandIds.h"
 #include "app/ToolbarLayout.h"
@@ -58,7 +59,7 @@ std::vector<app::CToolbarButtons> CMainFrame::CurrentToolbarButtons() const
 {
     std::vector<app::CToolbarButtons> bars;
     for (const auto& [id, bar] : m_toolBars) {
-        app::CToolbarButtons b{id, {}};
+        app::CToolbarButtons b{id, {}, bar->windowTitle().toStdString()};
         for (QAction* a : bar->actions())
             b.buttons.push_back(a->isSeparator() ? 0u : a->data().toUInt());
         bars.push_back(std::move(b));
@@ -82,10 +83,48 @@ void CMainFrame::ApplyToolbarButtons(const std::vector<app::CToolbarButtons>& ba
     }
 }
 
+void CMainFrame::SyncUserToolbars(const std::vector<app::CToolbarButtons>& bars)
+{
+    auto listed = [&bars](unsigned id) {
+        return std::any_of(bars.begin(), bars.end(),
+                           [id](const app::CToolbarButtons& b) { return b.id == id; });
+    };
+    for (auto it = m_toolBars.begin(); it != m_toolBars.end();) {
+        if (!app::IsUserToolbar(it->first) || listed(it->first)) {
+            ++it;
+            continue;
+        }
+        removeToolBar(it->second);
+        it->second->deleteLater();
+        it = m_toolBars.erase(it);
+    }
+    for (const app::CToolbarButtons& b : bars) {
+        if (!app::IsUserToolbar(b.id))
+            continue;
+        const QString title = QString::fromStdString(b.title);
+        if (QToolBar* bar = ToolBar(b.id))
+            bar->setWindowTitle(title);
+        else
+            MakeToolBar(b.id, title)->show();
+    }
+}
+
+void CMainFrame::LoadUserToolbars()
+{
+    if (!m_workspace || !m_services.settings)
+        return;
+    const std::vector<app::CToolbarButtons> bars = app::LoadUserToolbars(
+        *m_services.settings, m_workspace->GetRegistryKey(),
+        [this](unsigned id) { return m_commands.HasHandler(id) || m_actions.count(id) > 0; });
+    SyncUserToolbars(bars);
+    ApplyToolbarButtons(bars);
+}
+
 void CMainFrame::LoadToolbarButtons()
 {
     if (!m_workspace || !m_services.settings)
         return;
+    LoadUserToolbars();
     std::vector<app::CToolbarButtons> bars = CurrentToolbarButtons();
     const std::vector<app::CToolbarButtons> before = bars;
     // A stored id is taken when the program knows the command (a menu item,
@@ -116,6 +155,7 @@ void CMainFrame::OpenCustomise()
     CCustomiseDlg dlg(layout, bars, app::CustomiseGroups(available), label, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
+    SyncUserToolbars(dlg.Layout().bars);
     ApplyToolbarButtons(dlg.Layout().bars);
     for (std::size_t i = 0; i < dlg.Layout().bars.size(); ++i)
         if (QToolBar* bar = ToolBar(dlg.Layout().bars[i].id))

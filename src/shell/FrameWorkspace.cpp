@@ -91,6 +91,8 @@ std::vector<app::CWindowStateEntry> CFrameWorkspace::CaptureBarLayout()
 
 void CFrameWorkspace::ApplyBarLayout(const std::vector<app::CWindowStateEntry>& bars)
 {
+    // The user's toolbars exist before the layout that places them is applied.
+    m_frame.LoadUserToolbars();
     for (const app::CWindowStateEntry& e : bars) {
         const bool visible = ValueText(e, "Visible") != "False";
         const unsigned id =

@@ -591,12 +591,7 @@ void CMainFrame::BuildToolBars()
     for (const shell::ToolBarDef& def : shell::MainToolBars()) {
         if (def.newRow && !m_toolBars.empty())
             addToolBarBreak(Qt::TopToolBarArea);
-        QToolBar* bar = addToolBar(QString::fromLatin1(def.title));
-        bar->setObjectName(QString("ToolBar%1").arg(def.id));
-        bar->setIconSize(QSize(20, 20));
-        bar->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(bar, &QToolBar::customContextMenuRequested, this,
-                [this, bar](const QPoint& p) { ShowToolbarContextMenu(bar->mapToGlobal(p)); });
+        QToolBar* bar = MakeToolBar(def.id, QString::fromLatin1(def.title));
         for (const shell::ToolBarButton& b : def.buttons) {
             if (b.id == 0) {
                 bar->addSeparator();
@@ -617,8 +612,20 @@ void CMainFrame::BuildToolBars()
             a->setToolTip(QString::fromLatin1(b.tip));
             bar->addAction(a);
         }
-        m_toolBars.emplace(def.id, bar);
     }
+}
+
+QToolBar* CMainFrame::MakeToolBar(unsigned id, const QString& title)
+{
+    QToolBar* bar = addToolBar(title);
+    // The name the saved layout knows the bar by.
+    bar->setObjectName(QString("ToolBar%1").arg(id));
+    bar->setIconSize(QSize(20, 20));
+    bar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(bar, &QToolBar::customContextMenuRequested, this,
+            [this, bar](const QPoint& p) { ShowToolbarContextMenu(bar->mapToGlobal(p)); });
+    m_toolBars.emplace(id, bar);
+    return bar;
 }
 
 void CMainFrame::ExecuteCommand(unsigned id)
@@ -911,8 +918,15 @@ void CMainFrame::ToggleSidePanel()
 
 void CMainFrame::FillBarMenu(QMenu& menu)
 {
-    for (const shell::ToolBarDef& def : shell::MainToolBars()) {
-        QToolBar* bar = ToolBar(def.id);
+    // The program's bars in their order, then the user's own.
+    std::vector<unsigned> ids;
+    for (const shell::ToolBarDef& def : shell::MainToolBars())
+        ids.push_back(def.id);
+    for (const auto& [id, bar] : m_toolBars)
+        if (app::IsUserToolbar(id))
+            ids.push_back(id);
+    for (unsigned id : ids) {
+        QToolBar* bar = ToolBar(id);
         if (!bar)
             continue;
         QAction* a = menu.addAction(bar->windowTitle());

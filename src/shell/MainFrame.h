@@ -251,6 +251,10 @@ public:
     std::vector<app::CToolbarButtons> CurrentToolbarButtons() const;
     void ApplyToolbarButtons(const std::vector<app::CToolbarButtons>& bars);
     void LoadToolbarButtons();
+    // The user's toolbars of the workspace made, renamed or removed to match
+    // what is stored (before its layout is applied, which places them).
+    void LoadUserToolbars();
+    void SyncUserToolbars(const std::vector<app::CToolbarButtons>& bars);
     // The action of a command, made on first use.
     QAction* CommandAction(unsigned id);
 
@@ -266,6 +270,7 @@ private:
     void AddSidePanel(CSidePanel* panel);
     void BuildMenus();
     void BuildToolBars();
+    QToolBar* MakeToolBar(unsigned id, const QString& title);
     void FillWindowList(QMenu* menu);
     void RegisterFrameCommands();
     void UpdateClockPane();

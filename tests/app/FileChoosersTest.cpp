@@ -66,12 +66,19 @@ TEST(FileChoosers, ModulesAbsentFromThisBuildAreNotListed)
     all.routeInUse = true;
     EXPECT_EQ(Ids(app::NewChoices(all)), (std::vector<int>{1, 4, 6, 7}));
     EXPECT_EQ(Ids(app::SaveAsChoices(all)), (std::vector<int>{1, 3}));
+    // The modules there but none of their report windows: Print offers the chart alone.
+    all.chartActive = true;
+    all.validPlan = all.customPlanFile = all.customPlanMemosFile = true;
+    EXPECT_EQ(Ids(app::PrintChoices(all)), std::vector<int>{1});
+    all.routeReports = true;
+    EXPECT_EQ(Ids(app::PrintChoices(all)), (std::vector<int>{1, 4, 10, 12}));
 }
 
 TEST(FileChoosers, PrintListsOnlyReportsNotAlreadyOpen)
 {
     CChooserState s;
     s.chartFolioReports = s.chartpoints = s.routes = s.plans = s.vesselLog = true;
+    s.chartpointReport = s.routeReports = s.planReports = s.logReports = true;
     s.validPlan = s.customPlanFile = true;
     EXPECT_EQ(Ids(app::PrintChoices(s)), (std::vector<int>{2, 11, 3, 4, 10, 12, 5, 7, 8, 9}));
     s.chartListOpen = s.fullChartListOpen = s.chartpointReportOpen = true;

@@ -1,9 +1,12 @@
 // Tools > Customise on the real frame: a command added to a toolbar and
 // another moved show on the bar at once, are kept with the workspace, and a
-// new frame on the same settings builds the bar that way again.
+// new frame on the same settings builds the bar that way again; a toolbar of
+// the user's own is made with a command on it, comes back with the
+// workspace, is renamed, offered in the bar menu, and deleted.
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMenu>
 #include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -91,6 +94,96 @@ TEST(Customise, AButtonAddedIsShownKeptAndBuiltAgain)
     ASSERT_TRUE(again.OnCreate());
     again.LoadToolbarButtons();
     EXPECT_EQ(Buttons(again.ToolBar(app::cmd::kBarStandard)), customised);
+    again.TearDown();
+}
+
+TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
+{
+    App();
+    brine_test::FakeClock clock;
+    brine_test::ScriptedPrompt prompt;
+    app::CTimer timerIds;
+    brine_test::TempFolder folder;
+    platform::CSettingsStore store{folder.Path() / "settings.conf"};
+    auto services = [&] {
+        CFrameServices s;
+        s.timerIds = &timerIds;
+        s.prompt = &prompt;
+        s.clock = &clock;
+        s.programFolder = BinDir();
+        s.audioFolder = BinDir() / "System" / "Audio";
+        s.settings = &store;
+        s.showDisclaimer = [](QWidget*) { return true; };
+        return s;
+    };
+    auto customise = [](CMainFrame& frame, std::function<void(CCustomiseDlg&)> edit) {
+        QTimer::singleShot(0, [edit] {
+            auto* dlg = qobject_cast<CCustomiseDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            edit(*dlg);
+            dlg->accept();
+        });
+        frame.Action(app::cmd::kToolsCustomise)->trigger();
+    };
+    const unsigned id = app::kFirstUserToolbarId;
+    {
+        CMainFrame frame(services());
+        ASSERT_TRUE(frame.OnCreate());
+        customise(frame, [](CCustomiseDlg& dlg) {
+            QString why;
+            EXPECT_FALSE(dlg.NewBar("standard", &why));
+            EXPECT_EQ(why, "Another toolbar has that name.");
+            ASSERT_TRUE(dlg.NewBar("Watch"));
+            EXPECT_EQ(dlg.BarCombo()->currentText(), "Watch");
+            auto groups = dlg.Groups()->findItems("Help", Qt::MatchExactly);
+            ASSERT_EQ(groups.size(), 1);
+            dlg.Groups()->setCurrentItem(groups.front());
+            dlg.AddSelected();
+        });
+        QToolBar* watch = frame.ToolBar(id);
+        ASSERT_NE(watch, nullptr);
+        EXPECT_EQ(watch->windowTitle(), "Watch");
+        EXPECT_EQ(watch->objectName(), QString("ToolBar%1").arg(id));
+        EXPECT_FALSE(watch->isHidden());
+        EXPECT_EQ(Buttons(watch), std::vector<unsigned>{app::cmd::kAbout});
+        store.Save();
+        frame.TearDown();
+    }
+    CMainFrame again(services());
+    ASSERT_TRUE(again.OnCreate());
+    again.LoadToolbarButtons();
+    QToolBar* watch = again.ToolBar(id);
+    ASSERT_NE(watch, nullptr);
+    EXPECT_EQ(watch->windowTitle(), "Watch");
+    EXPECT_EQ(Buttons(watch), std::vector<unsigned>{app::cmd::kAbout});
+    // The bar menu offers it with the program's bars.
+    QMenu* menu = static_cast<QMainWindow&>(again).createPopupMenu();
+    QStringList titles;
+    for (QAction* a : menu->actions())
+        titles << a->text();
+    EXPECT_TRUE(titles.contains("Watch"));
+    delete menu;
+
+    customise(again, [](CCustomiseDlg& dlg) {
+        auto found = dlg.BarList()->findItems("Watch", Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        dlg.BarList()->setCurrentItem(found.front());
+        EXPECT_TRUE(dlg.RenameSelectedBar("Harbour watch"));
+    });
+    EXPECT_EQ(again.ToolBar(id)->windowTitle(), "Harbour watch");
+    customise(again, [](CCustomiseDlg& dlg) {
+        dlg.BarList()->setCurrentRow(0);
+        EXPECT_FALSE(dlg.DeleteSelectedBar()) << "the program's bars stay";
+        auto found = dlg.BarList()->findItems("Harbour watch", Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        dlg.BarList()->setCurrentItem(found.front());
+        EXPECT_TRUE(dlg.DeleteSelectedBar());
+    });
+    EXPECT_EQ(again.ToolBar(id), nullptr);
+    EXPECT_NE(again.ToolBar(app::cmd::kBarStandard), nullptr);
+    // Gone from the workspace too: the next load makes no such bar.
+    again.LoadToolbarButtons();
+    EXPECT_EQ(again.ToolBar(id), nullptr);
     again.TearDown();
 }
 

@@ -53,7 +53,7 @@ expect_state() {
 CHARTPOINT_MENU_X=329
 popup() { program_windows | while read -r w; do [ "$w" != "$MAIN" ] && echo "$w"; done | head -1 | grep .; }
 chartpoint_menu() {
-    focus "$MAIN"
+    activate "$MAIN"
     geometry "$MAIN"
     # The Chartpoint menu's title in the menu bar, by the pointer.
     xdotool mousemove --sync $((X + CHARTPOINT_MENU_X)) $((Y + 8)) click 1
@@ -90,7 +90,7 @@ DrawName=str:True
 CONF
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_PROGRAM_FOLDER="$work/prog" BRINE_INITIAL_CHARTPOINTS=PugetSound BRINE_CHARTPOINT_STATE_FILE="$STATE"
-export BRINE_INSTANCE_NAME="brine-cpt-$$-$RANDOM"
+export BRINE_INSTANCE_NAME="brine-cpt-$$-$RANDOM" BRINE_REPORT_FOCUS=1
 start_wm
 
 TMPDIR="$work/tmp" "$work/prog/brinevane" > "$work/program.log" 2>&1 &
@@ -108,7 +108,7 @@ MAIN=$FOUND
 
 step "the sample marks with ID and name labels"
 expect_state "PugetSound open at Point Wilson Light" name Point
-focus "$MAIN"
+activate "$MAIN"
 xdotool key F3   # the chartpoint panel
 # The chart window tiled over the whole work area: Window > Tile.
 xdotool key alt+w
@@ -116,7 +116,7 @@ sleep 0.4
 xdotool key t
 xdotool mousemove --sync 2 2
 sleep 1
-focus "$MAIN"
+activate "$MAIN"
 settled "$SHOTS/chartpoints_1_marks.png"
 labels=$(count_colour "$SHOTS/chartpoints_1_marks.png" "#FF8000")
 echo "   label and mark pixels: $labels"
@@ -158,7 +158,7 @@ xdotool type --delay 20 "$work/prog/Attach/PointWilson.jpg"
 xdotool key Return
 att_gone() { is_gone "$ATT"; }
 wait_for "the dialog to close" att_gone
-focus "$MAIN"
+activate "$MAIN"
 sleep 0.5
 xdotool key alt+m
 sleep 0.2
@@ -185,7 +185,8 @@ case "$python_out" in
 esac
 
 step "Locked unticked, the mark dragged 100 px"
-focus "$MAIN"
+# Alt+K reaches the panel only once the main window is active again after the viewer.
+activate "$MAIN"
 xdotool key alt+k
 LINES=$(state_lines)
 xdotool mousemove --sync $AX $AY mousedown 1
@@ -243,7 +244,7 @@ xdotool mousemove --sync 2 2
 settled "$SHOTS/chartpoints_4_deleted.png"
 
 step "the Night palette"
-focus "$MAIN"
+activate "$MAIN"
 xdotool key alt+v
 sleep 0.4
 xdotool key n
