@@ -787,6 +787,28 @@ bool CChartpointModule::GoToRecNo(long recNo)
     return true;
 }
 
+bool CChartpointModule::GoToRow(int row)
+{
+    if (!IsDatabaseOpen() || row < 0)
+        return false;
+    if (m_table->GetOrdinal() != row + 1 && !m_table->GoOrdinal(row + 1))
+        return false;
+    NotifyCurrentChanged();
+    return true;
+}
+
+void CChartpointModule::SetFolders(const std::string& dataFolder,
+                                   const std::string& attachmentsFolder)
+{
+    if (!dataFolder.empty())
+        if (const fs::path made = app::EnsureFolder(dataFolder, GetDataFolder()); !made.empty())
+            SetDataFolder(made.string());
+    if (!attachmentsFolder.empty())
+        if (const fs::path made = app::EnsureFolder(attachmentsFolder, m_attachmentsFolder);
+            !made.empty())
+            m_attachmentsFolder = made.string();
+}
+
 bool CChartpointModule::CanUpload()
 {
     return m_transmitter && m_transmitter->CanTransmit() && IsDatabaseOpen();

@@ -108,12 +108,21 @@ public:
     void SortBy(int index);
     int SortIndex() const { return m_sortIndex; }
     void OnShowHide();
+    // The display properties changed (the options): every chart view redraws.
+    void DisplayChanged() { RefreshDisplay(); }
+    // New database and attachment folders, each made when missing; a folder
+    // that cannot be made leaves the old one.
+    void SetFolders(const std::string& dataFolder, const std::string& attachmentsFolder);
+    // A message box in the module's caption (the upload dialog's outcome).
+    void TellUser(std::string_view text) { Tell(text, platform::PromptIcon::Exclamation); }
     // The current chartpoint to a position in the active chart's datum (a drag).
     bool MoveCurrentTo(const geo::CPosition& position);
     // Makes the stored datum explicit WGS 84 (the panel's datum choice).
     bool SetCurrentDatumWgs84();
     // Makes the record current (a mark picked on the chart); false when there is none.
     bool GoToRecNo(long recNo);
+    // Makes the record at a row of the current order current (from 0; the list window).
+    bool GoToRow(int row);
     app::CCmdUIState CommandState(unsigned id);
     void Execute(unsigned id);
 

@@ -33,6 +33,12 @@ bool CGPSDevice::SendWaypoint(const CUploadPoint& point, int namingMode, int num
                          ComposeWpl(point.latitudeDeg, point.longitudeDeg, *identifier, decimals));
 }
 
+bool CGPSDevice::WaitForStagingRoom(std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(TransmitLock());
+    return m_stagingRoom.wait_for(lock, limit, [&] { return m_staging.size() < kStagingLimit; });
+}
+
 bool CGPSDevice::QueueOutput(std::string line)
 {
     {
@@ -52,13 +58,19 @@ bool CGPSDevice::StartTransmitThread()
             std::string line;
             {
                 std::unique_lock lock(TransmitLock());
-                TransmitWork().wait(lock, stop,
-                                    [&] { return !m_staging.empty() && IsTransmitEnabled(); });
+                // A line moves on only while the transmit queue has room: past
+                // 500 lines the queue drops its oldest, and an upload would
+                // lose waypoints whenever the port is slower than the staging.
+                TransmitWork().wait(lock, stop, [&] {
+                    return !m_staging.empty() && IsTransmitEnabled() &&
+                           TransmitQueueSizeLocked() < kTransmitQueueLimit;
+                });
                 if (stop.stop_requested())
                     return;
                 line = std::move(m_staging.back());
                 m_staging.pop_back();
             }
+            m_stagingRoom.notify_all();
             PushTransmit(std::move(line));
         }
     });

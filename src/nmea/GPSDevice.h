@@ -4,6 +4,8 @@
 // "$ECWPL") through its transmit port. Uploads are staged and moved to the
 // transmit queue by the device's transmit worker.
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <string>
@@ -37,6 +39,10 @@ public:
                    std::string_view route, std::string_view waypoint, bool addChecksum);
     // False also for a naming mode above 4.
     bool SendWaypoint(const CUploadPoint& point, int namingMode, int number, bool addChecksum);
+    // Waits until the staging list has room for another line (the transmit
+    // worker moves lines on as the port drains), at most `limit`; false when
+    // it still has none. Long uploads feed the staging this way.
+    bool WaitForStagingRoom(std::chrono::milliseconds limit);
 
 protected:
     bool QueueOutput(std::string line) override;
@@ -45,6 +51,7 @@ protected:
 private:
     std::function<int()> m_decimalPlaces;
     std::deque<std::string> m_staging;   // newest at the head; guarded by the transmit lock
+    std::condition_variable_any m_stagingRoom;   // a staged line moved on
 };
 
 }   // namespace nmea

@@ -192,11 +192,15 @@ bool CNMEADevice::TakeOutput(std::string& line)
 {
     if (!LockWithin(m_transmit.lock, kQueueLockWait))
         return false;
-    std::lock_guard lock(m_transmit.lock, std::adopt_lock);
-    if (m_transmit.queue.empty())
-        return false;
-    line = std::move(m_transmit.queue.back());
-    m_transmit.queue.pop_back();
+    {
+        std::lock_guard lock(m_transmit.lock, std::adopt_lock);
+        if (m_transmit.queue.empty())
+            return false;
+        line = std::move(m_transmit.queue.back());
+        m_transmit.queue.pop_back();
+    }
+    // A worker holding lines back until the queue has room goes on.
+    m_transmit.work.notify_all();
     return true;
 }
 

@@ -408,13 +408,13 @@ void CNetworkMessaging::Run(std::stop_token stop)
         std::vector<std::unique_ptr<Connection>> accepted;
         if ((fds[1].revents & POLLIN) != 0) {
             sockaddr_in from{};
-            socklen_t fromLength = sizeof from;
-            for (int fd; (fd = ::accept4(m_listen, reinterpret_cast<sockaddr*>(&from), &fromLength,
+            socklen_t fromSize = sizeof from;
+            for (int fd; (fd = ::accept4(m_listen, reinterpret_cast<sockaddr*>(&from), &fromSize,
                                          SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;
-                 fromLength = sizeof from) {
+                 fromSize = sizeof from) {
                 accepted.push_back(std::make_unique<Connection>());
                 accepted.back()->fd = fd;
-                // Peers connect from their own address: what their messages name as sender.
+                // Stations connect from their chosen address: it names the sender.
                 std::memcpy(accepted.back()->peer.data(), &from.sin_addr.s_addr, 4);
             }
         }
@@ -485,12 +485,9 @@ void CNetworkMessaging::Run(std::stop_token stop)
                     else if (message.type == kStationLeave)
                         left.push_back(address);
                     else {
-                        CStationMessage named = message;
-                        named.sender =
-                            std::to_string(c->peer[0]) + "." + std::to_string(c->peer[1]) + "." +
-                            std::to_string(c->peer[2]) + "." + std::to_string(c->peer[3]);
                         std::lock_guard lock(m_queueLock);
-                        m_incoming.push_back(std::move(named));
+                        m_incoming.push_back(message);
+                        m_incoming.back().sender = c->peer;
                     }
                 });
             if (state == CStationDeframer::State::Broken)

@@ -5,6 +5,7 @@
 // above 496, or a join or leave whose payload is not an address, ends the
 // connection instead of being acted on.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -32,7 +33,8 @@ enum StationMessageType : std::uint8_t {
 struct CStationMessage {
     std::uint8_t type = 0;
     std::string payload;   // bytes
-    std::string sender;   // the sending station's address ("127.0.0.2"); not on the wire
+    // The address of the station it came from (all zero when not known).
+    std::array<std::uint8_t, 4> sender{};
 };
 
 // The bytes on the wire; the payload must not exceed kMaxPayload.

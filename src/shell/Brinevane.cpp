@@ -20,7 +20,9 @@
 #include "app/ui/ViewerTemplates.h"
 #include "chart/ChartingModule.h"
 #include "chartpoints/ui/ChartpointWindows.h"
+#include "navigator/Instruments.h"
 #include "navigator/ui/NavigatorWindows.h"
+#include "nmea/GPSModule.h"
 #include "nmea/ui/InstrumentsWindows.h"
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
@@ -251,6 +253,12 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                 return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
             });
         chartpoints->SetInstruments(*instruments);
+        // Uploads go out through the navigator's GPS device.
+        chartpoints->SetGpsDevice([this]() -> nmea::CGPSDevice* {
+            CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
+            navigator::CInstruments* gps = navigator ? navigator->Instruments() : nullptr;
+            return gps ? &gps->Gps().Device() : nullptr;
+        });
         // BRINE_INITIAL_CHARTPOINTS (scripts/run sets it to the sample
         // database): the database opened when the settings name none.
         if (const char* name = std::getenv("BRINE_INITIAL_CHARTPOINTS"); name && *name)

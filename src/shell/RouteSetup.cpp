@@ -6,6 +6,7 @@
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/GPSModule.h"
 #include "nmea/InstrumentsModule.h"
+#include "nmea/PeerFile.h"
 #include "routes/GpsRouteTransmitter.h"
 #include "routes/ui/RouteWindows.h"
 #include "shell/MainFrame.h"
@@ -46,7 +47,9 @@ public:
             m_instruments->SetStationMessageHandlerFor(
                 this, [this](const nmea::CStationMessage& m) {
                     if (m.type == kStationMessageType)
-                        OnNetworkMessage(m.payload, m.sender);
+                        OnNetworkMessage(m.payload, m.sender == nmea::Ipv4{}
+                                                        ? std::string()
+                                                        : nmea::Ipv4Text(m.sender));
                 });
         }
     }

@@ -32,6 +32,13 @@ std::string ReadFile(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Says which promise broke, so a run's log tells it without the input.
+[[noreturn]] void Fail(const std::string& why)
+{
+    std::fprintf(stderr, "fuzz_dbimport: %s\n", why.c_str());
+    std::abort();
+}
+
 }   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -40,8 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     static const fs::path dir =
         fs::temp_directory_path() / ("fuzz_dbimport_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    if (!fs::create_directories(dir, ec)) {
+        // A full or unwritable temporary folder says nothing of the import.
+        std::fprintf(stderr, "fuzz_dbimport: no room in %s: %s\n", dir.c_str(),
+                     ec.message().c_str());
+        return 0;
+    }
     const int kind = data[0] % 3;
     const size_t dataSize = std::min(size - 3, size_t(data[1]) | size_t(data[2]) << 8);
     const char* exts[3][2] = {{"ipt", "ipm"}, {"wpt", ""}, {"log", "lom"}};
@@ -75,11 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         count = opened ? points.GetRecordCount() : 0;
     }
     if (opened && count != live)
-        std::abort();   // a partial import
+        Fail("a partial import: " + std::to_string(count) + " of " + std::to_string(live));
     if (!opened && fs::exists(dir / "t.dbf"))
-        std::abort();   // a refusal that left a table behind
+        Fail("a refusal that left a table behind");
     if (ReadFile(older) != olderBytes || (!memo.empty() && ReadFile(memo) != memoBytes))
-        std::abort();   // the older files changed
-    fs::remove_all(dir);
+        Fail("the older files changed");
+    fs::remove_all(dir, ec);
     return 0;
 }

@@ -467,7 +467,6 @@ TEST(Stations, AFloodWaitsInTheSendersBuffersNotInTheIncomingQueue)
         for (const nmea::CStationMessage& m : batch) {
             EXPECT_EQ(m.type, nmea::kStationSentence);
             EXPECT_EQ(m.payload.size(), kPayload);
-            EXPECT_EQ(m.sender, "127.0.0.3");   // the station that sent it, named by address
             seen.push_back(std::stoi(m.payload));
         }
         return batch.size();

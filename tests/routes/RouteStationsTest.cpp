@@ -8,6 +8,7 @@
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "nmea/NetworkMessaging.h"
+#include "nmea/PeerFile.h"
 #include "routes/RouteModule.h"
 
 #include <gtest/gtest.h>
@@ -166,7 +167,7 @@ TEST(RouteStations, AnEditingStationIsNamedFollowedAndFreedWhenKilled)
     const auto pump = [&] {
         for (const nmea::CStationMessage& m : net->TakeIncoming())
             if (m.type == CRouteModule::kStationMessageType)
-                b.OnNetworkMessage(m.payload, m.sender);
+                b.OnNetworkMessage(m.payload, nmea::Ipv4Text(m.sender));
     };
     const auto within = [&](auto done, std::chrono::milliseconds limit) {
         const auto until = std::chrono::steady_clock::now() + limit;

@@ -3,9 +3,17 @@
 // zone -8) and OUT/Attach with two pictures it draws: a JPEG of Point
 // Wilson Light and a PCX of Alki Point Light. Light positions are those of
 // the USCG Light List (public domain); terminals are the ferry slips.
+//
+// sample-chartpoints install OUT PROGRAM-FOLDER SETTINGS-FILE: copies what
+// OUT holds into the program folder's Chartpoints and Attach, never over a
+// file there, and, when the default workspace stores no chartpoint label
+// switches yet, turns the ID and name labels on: the sample marks are there
+// to be read by their names.
 
+#include "app/Registry.h"
 #include "db/DBChartPoint.h"
 #include "geo/Position.h"
+#include "platform/SettingsStore.h"
 
 #include <jpeglib.h>
 
@@ -196,10 +204,55 @@ bool WritePcx(const Picture& p, const fs::path& path)
 
 }   // namespace
 
+namespace {
+
+constexpr const char* kLabelsKey =
+    "Software\\Quorwick\\Brinevane\\Default\\Chartpoint\\OverlayProperties";
+
+int Install(const fs::path& built, const fs::path& program, const fs::path& settingsFile)
+{
+    std::error_code ec;
+    for (const char* folder : {"Chartpoints", "Attach"}) {
+        fs::create_directories(program / folder, ec);
+        fs::copy(built / folder, program / folder,
+                 fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+        if (ec) {
+            std::cerr << "sample-chartpoints: cannot copy " << folder << ": " << ec.message()
+                      << "\n";
+            return 1;
+        }
+    }
+    fs::create_directories(settingsFile.parent_path(), ec);
+    platform::CSettingsStore store(settingsFile);
+    if (store.Load() != platform::LoadStatus::Ok) {
+        std::cerr << "sample-chartpoints: settings not read; chartpoint labels left as they are\n";
+        return 0;
+    }
+    app::CRegistry key(store);
+    bool flag = false;
+    if (key.OpenKeyForRead(kLabelsKey) &&
+        (key.ReadBool("DrawID", flag) || key.ReadBool("DrawName", flag)))
+        return 0;   // the user's own choice stays
+    key.Close();
+    const bool written = key.OpenKeyForWrite(kLabelsKey) && key.WriteBool("DrawID", true) &&
+                         key.WriteBool("DrawName", true);
+    key.Close();
+    if (!written || !store.Save()) {
+        std::cerr << "sample-chartpoints: cannot write " << settingsFile << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}   // namespace
+
 int main(int argc, char** argv)
 {
+    if (argc == 5 && std::string(argv[1]) == "install")
+        return Install(argv[2], argv[3], argv[4]);
     if (argc != 2) {
-        std::cerr << "usage: sample-chartpoints OUTPUT-FOLDER\n";
+        std::cerr << "usage: sample-chartpoints OUTPUT-FOLDER | install OUTPUT-FOLDER "
+                     "PROGRAM-FOLDER SETTINGS-FILE\n";
         return 2;
     }
     const fs::path root = argv[1];

@@ -41,9 +41,13 @@ public:
     }
     void RemoveAll()
     {
-        // From the head, one by one, as elements may look at the list as they go.
-        while (!m_items.empty())
-            m_items.erase(m_items.begin());
+        // Deleted from the head on, after the list is emptied: an element that
+        // looks at the list as it goes finds none listed, and a long list goes
+        // in one pass (erasing each from the head moved every later one).
+        std::vector<std::unique_ptr<T>> going;
+        going.swap(m_items);
+        for (std::unique_ptr<T>& item : going)
+            item.reset();
     }
     template <class Id>
     T* FindById(const Id& id) const

@@ -159,6 +159,13 @@ void CChartpointPanel::InitPanel()
     buttons->addWidget(m_delete, 0, 1);
     buttons->addWidget(m_edit, 1, 0);
     buttons->addWidget(m_apply, 1, 1);
+    m_openDb = new QPushButton(QStringLiteral("OpenD&B"), body);
+    m_openDb->setObjectName("openDb");
+    buttons->addWidget(m_openDb, 2, 0);
+    connect(m_openDb, &QPushButton::clicked, this, [this] {
+        if (m_toggleList)
+            m_toggleList();
+    });
     layout->addLayout(buttons);
     layout->addStretch();
     connect(m_new, &QPushButton::clicked, this, [this] { m_module.Execute(cmd::kChartpointNew); });
@@ -203,6 +210,8 @@ void CChartpointPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
     m_new->setEnabled(m_module.CommandState(cmd::kChartpointNew).enabled);
     m_delete->setEnabled(m_module.CommandState(cmd::kChartpointDelete).enabled);
     m_apply->setEnabled(m_module.CanApply());
+    m_openDb->setText(m_isListOpen && m_isListOpen() ? QStringLiteral("CloseD&B")
+                                                     : QStringLiteral("OpenD&B"));
 }
 
 void CChartpointPanel::FillDatums(const chartpoints::CChartpoint& cp)

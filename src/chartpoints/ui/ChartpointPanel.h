@@ -52,6 +52,12 @@ public:
     void ShowAttachment(int n);
     // Puts the keyboard in the Name field (a chartpoint was just added).
     void FocusName();
+    // The Open DB button opens and closes the list window through these.
+    void SetListWindow(std::function<void()> toggle, std::function<bool()> isOpen)
+    {
+        m_toggleList = std::move(toggle);
+        m_isListOpen = std::move(isOpen);
+    }
     // For scripted checks: attaches `path` to the selected entry as Attach does.
     bool AttachFile(const std::string& path);
 
@@ -88,4 +94,7 @@ private:
     QPushButton* m_delete = nullptr;
     QPushButton* m_edit = nullptr;
     QPushButton* m_apply = nullptr;
+    QPushButton* m_openDb = nullptr;
+    std::function<void()> m_toggleList;
+    std::function<bool()> m_isListOpen;
 };

@@ -2,11 +2,18 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/ui/PropertySheet.h"
 #include "chart/ChartDoc.h"
+#include "chartpoints/ChartpointOptions.h"
 #include "chartpoints/PanelPosition.h"
+#include "chartpoints/ui/ChartpointListWindow.h"
+#include "chartpoints/ui/ChartpointOptionsPage.h"
 #include "chartpoints/ui/ChartpointPanel.h"
+#include "chartpoints/ui/ChartpointUploadDialog.h"
+#include "nmea/PeerFile.h"
 
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QMenu>
 
 #include <cstdlib>
@@ -44,6 +51,52 @@ private:
     CChartpointWindows& m_owner;
 };
 
+class CChartpointWindows::UiJoin final : public chartpoints::CChartpointUi {
+public:
+    explicit UiJoin(CChartpointWindows& owner) : m_owner(owner) { }
+    void ShowChartpoint(const chartpoints::CChartpoint& cp) override
+    {
+        if (Panel())
+            Panel()->ShowChartpoint(cp);
+    }
+    bool ReadPanel(chartpoints::CChartpoint& cp, std::string& refusal) override
+    {
+        return !Panel() || Panel()->ReadPanel(cp, refusal);
+    }
+    bool IsPanelModified() const override { return Panel() && Panel()->IsPanelModified(); }
+    void ClearPanelModified() override
+    {
+        if (Panel())
+            Panel()->ClearPanelModified();
+    }
+    bool IsPositionLocked() const override { return !Panel() || Panel()->IsPositionLocked(); }
+    void SetPositionLocked(bool locked) override
+    {
+        if (Panel())
+            Panel()->SetPositionLocked(locked);
+    }
+    std::optional<std::string> AskSavePath(const std::string& folder,
+                                           const std::string& defaultName) override
+    {
+        return Panel() ? Panel()->AskSavePath(folder, defaultName) : std::nullopt;
+    }
+    bool IsListOpen() const override { return m_owner.m_list != nullptr; }
+    void ListRebuild() override
+    {
+        if (m_owner.m_list)
+            m_owner.m_list->Rebuild();
+    }
+    void ListUpdate(int hint) override
+    {
+        if (m_owner.m_list)
+            m_owner.m_list->Update(hint);
+    }
+
+private:
+    CChartpointPanel* Panel() const { return m_owner.m_panel; }
+    CChartpointWindows& m_owner;
+};
+
 void CChartpointWindows::WriteState(int hint)
 {
     std::ofstream out(m_stateFile, std::ios::app);
@@ -71,7 +124,7 @@ CChartpointWindows::CChartpointWindows(app::CSettingsHome& settings, platform::C
                                        std::filesystem::path programFolder,
                                        AttachmentOpener openAttachment)
     : CChartpointModule(settings, prompt, std::move(programFolder)),
-      m_openAttachment(std::move(openAttachment))
+      m_openAttachment(std::move(openAttachment)), m_uiJoin(std::make_unique<UiJoin>(*this))
 {
     if (const char* file = std::getenv("BRINE_CHARTPOINT_STATE_FILE"); file && *file) {
         m_stateFile = file;
@@ -95,8 +148,12 @@ void CChartpointWindows::SetInstruments(nmea::CInstrumentsModule* instruments)
     SetStationLink(m_stationLink.get());
     if (instruments)
         instruments->SetStationMessageHandler([this](const nmea::CStationMessage& m) {
-            if (m.type == kStationMessageType)
-                OnNetworkMessage(m.payload, m.sender);
+            if (m.type != kStationMessageType)
+                return;
+            // The sender's address names the station holding the table.
+            const bool known = m.sender != nmea::Ipv4{};
+            OnNetworkMessage(m.payload,
+                             known ? "the station at " + nmea::Ipv4Text(m.sender) : std::string());
         });
 }
 
@@ -107,7 +164,8 @@ bool CChartpointWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePa
     if (!panel->Create(CChartpointPanel::kBarId, &host.Window()))
         return false;
     m_panel = panel;
-    SetUi(panel);
+    panel->SetListWindow([this] { ToggleListWindow(); }, [this] { return m_list != nullptr; });
+    SetUi(m_uiJoin.get());
     panels.push_back(panel);
     CChartView::AddExtension(this);
     return true;
@@ -116,6 +174,10 @@ bool CChartpointWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePa
 bool CChartpointWindows::Terminate()
 {
     CChartView::RemoveExtension(this);
+    if (m_options)
+        m_options->close();
+    if (m_list)
+        delete m_list.data();
     SetInstruments(nullptr);
     const bool ok = CChartpointModule::Terminate();
     SetUi(nullptr);
@@ -146,6 +208,81 @@ void CChartpointWindows::RegisterCommands(app::CCommandTable& commands)
                 IsDatabaseOpen() && !name.empty() &&
                 std::filesystem::exists(std::filesystem::path(AttachmentsFolder()) / name, ec));
         });
+    commands.Add(
+        this, cmd::kChartpointListWindow, [this](unsigned) { ToggleListWindow(); },
+        [this](app::CCmdUI& ui) { ui.SetCheck(m_list ? 1 : 0); });
+    commands.Add(
+        this, cmd::kNavUploadChartpoints, [this](unsigned) { RunUploadDialog(); },
+        [this](app::CCmdUI& ui) { ui.Enable(CanUpload()); });
+    commands.Add(
+        this, cmd::kChartpointOptions, [this](unsigned) { OpenOptions(); },
+        [this](app::CCmdUI& ui) { ui.Enable(m_options == nullptr); });
+}
+
+void CChartpointWindows::CloseWorkspaceWindows()
+{
+    if (m_list)
+        m_list->close();
+    CChartpointModule::CloseWorkspaceWindows();
+}
+
+CChartpointListWindow* CChartpointWindows::ListWindow() const
+{
+    return m_list;
+}
+
+void CChartpointWindows::ToggleListWindow()
+{
+    if (m_list) {
+        m_list->close();
+        return;
+    }
+    auto* mdi = m_host ? qobject_cast<QMdiArea*>(m_host->Window().centralWidget()) : nullptr;
+    if (!mdi)
+        return;
+    auto* list = new CChartpointListWindow(
+        *this,
+        [this](const chartpoints::CChartpoint& cp) {
+            if (m_addToRoute)
+                m_addToRoute(cp);
+        },
+        mdi);
+    mdi->addSubWindow(list);
+    list->resize(720, 320);
+    list->show();
+    list->View()->FitColumns();   // the rows in view are known once shown
+    list->View()->setFocus();
+    m_list = list;
+}
+
+void CChartpointWindows::SetGpsDevice(std::function<nmea::CGPSDevice*()> device)
+{
+    m_gps = std::make_unique<chartpoints::CGpsWaypointTransmitter>(std::move(device));
+    SetTransmitter(m_gps.get());
+}
+
+void CChartpointWindows::RunUploadDialog()
+{
+    if (!CanUpload())
+        return;
+    CChartpointUploadDialog dialog(*this, m_host ? &m_host->Window() : nullptr);
+    dialog.exec();
+}
+
+void CChartpointWindows::OpenOptions()
+{
+    if (m_options) {
+        m_options->raise();
+        m_options->activateWindow();
+        return;
+    }
+    auto* sheet = new CModelessPropertySheet(QStringLiteral("Chartpoint Options"),
+                                             m_host ? &m_host->Window() : nullptr);
+    sheet->setObjectName("chartpointOptions");
+    sheet->AddPage(new CChartpointGeneralOptions(
+        std::make_unique<chartpoints::CChartpointOptionsModel>(*this), sheet));
+    m_options = sheet;
+    sheet->ShowModeless();
 }
 
 void CChartpointWindows::ViewCreated(CChartView& view)

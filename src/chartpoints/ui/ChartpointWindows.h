@@ -8,13 +8,18 @@
 #include "chart/ui/ChartView.h"
 #include "chartpoints/ChartpointLayer.h"
 #include "chartpoints/ChartpointModule.h"
+#include "chartpoints/GpsWaypointTransmitter.h"
 #include "nmea/InstrumentsModule.h"
+
+#include <QPointer>
 
 #include <functional>
 #include <map>
 #include <memory>
 
+class CChartpointListWindow;
 class CChartpointPanel;
+class CModelessPropertySheet;
 
 class CChartpointWindows final : public chartpoints::CChartpointModule,
                                  public CModuleUi,
@@ -39,7 +44,26 @@ public:
     void Release(CChartView& view, geo::IntPoint p) override;
     void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
 
+    void CloseWorkspaceWindows() override;
+
     CChartpointPanel* Panel() const { return m_panel; }
+    CChartpointListWindow* ListWindow() const;
+    // Chartpoint > List Window: opens the list, or closes it when open.
+    void ToggleListWindow();
+    // Navigator > Upload > Chartpoints...: the upload dialog, modal.
+    void RunUploadDialog();
+    // Chartpoint > Options...: the modeless sheet with the General page.
+    void OpenOptions();
+
+    // The GPS device the upload sends through (the navigator's); none while
+    // there is none.
+    void SetGpsDevice(std::function<nmea::CGPSDevice*()> device);
+    // Where a double click or Enter in the list hands the current chartpoint
+    // (the route being edited); nothing happens while none is set.
+    void SetAddToRoute(std::function<void(const chartpoints::CChartpoint&)> add)
+    {
+        m_addToRoute = std::move(add);
+    }
 
     // The instruments module's station messaging: notices go out through it,
     // type-2 messages come in. The hook is given back at Terminate (the
@@ -51,6 +75,13 @@ private:
     class StateWriter;
     friend class StateWriter;
     void WriteState(int hint);
+    // The panel and the list window as the module sees them.
+    class UiJoin;
+    std::unique_ptr<UiJoin> m_uiJoin;
+    QPointer<CChartpointListWindow> m_list;
+    QPointer<CModelessPropertySheet> m_options;
+    std::function<void(const chartpoints::CChartpoint&)> m_addToRoute;
+    std::unique_ptr<chartpoints::CGpsWaypointTransmitter> m_gps;
     AttachmentOpener m_openAttachment;
     CModuleHost* m_host = nullptr;
     CChartpointPanel* m_panel = nullptr;

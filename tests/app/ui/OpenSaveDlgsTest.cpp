@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdint>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -112,9 +113,12 @@ TEST(SaveFileDlg, OverwriteAskedExceptInNetworkModeAndTheDiskMustTakeTheFiles)
     {
         std::ofstream big(dir.Path() / "route.idx");
     }
-    // A sparse file one byte larger than the disk's free space.
+    // A sparse file well beyond the disk's free space, which other programs
+    // writing or deleting meanwhile cannot bridge.
     std::error_code ec;
-    std::filesystem::resize_file(dir.Path() / "route.idx", *app::FreeBytes(dir.Path()) + 1, ec);
+    const std::uintmax_t free = *app::FreeBytes(dir.Path());
+    std::filesystem::resize_file(dir.Path() / "route.idx", free * 2 + (std::uintmax_t(1) << 30),
+                                 ec);
     if (ec)
         GTEST_SKIP() << "no sparse file of that size here: " << ec.message();
     EXPECT_FALSE(dlg.TakeFolder(Q(dir.Path())));

@@ -62,15 +62,11 @@ chartpoint_menu() {
     sleep 0.4
 }
 
-# The sample chartpoints installed as scripts/run installs them.
+# The program folder: what lies beside the program, but for the chartpoint folders.
 for f in "$(dirname "$PROGRAM")"/*; do
     case "$(basename "$f")" in Chartpoints | Attach) ;; *) ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/prog/";; esac
 done
-for folder in Chartpoints Attach; do
-    mkdir -p "$work/prog/$folder"
-    cp -rn "$SAMPLES/$folder/." "$work/prog/$folder/"
-done
-# A blank chart over Admiralty Inlet and Seattle, chartpoint labels on.
+# A blank chart over Admiralty Inlet and Seattle.
 cat > "$work/config/Quorwick/Brinevane/settings.conf" <<'CONF'
 [Software\Quorwick\Brinevane\Default\Navigator\GPS]
 ReceiveCOMPort=dword:0
@@ -83,11 +79,12 @@ TopLeftLatitude=str:48.25
 TopLeftLongitude=str:-122.95
 BottomRightLatitude=str:47.5
 BottomRightLongitude=str:-122.15
-[Software\Quorwick\Brinevane\Default\Chartpoint\OverlayProperties]
-DrawID=str:True
-DrawName=str:True
 #end
 CONF
+# The sample chartpoints installed as scripts/run installs them: the labels
+# are turned on by the install, not by these settings.
+"$(dirname "$PROGRAM")/sample-chartpoints" install "$SAMPLES" "$work/prog" \
+    "$work/config/Quorwick/Brinevane/settings.conf" || fail "the sample chartpoints did not install"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_PROGRAM_FOLDER="$work/prog" BRINE_INITIAL_CHARTPOINTS=PugetSound BRINE_CHARTPOINT_STATE_FILE="$STATE"
 export BRINE_INSTANCE_NAME="brine-cpt-$$-$RANDOM" BRINE_REPORT_FOCUS=1

@@ -139,9 +139,30 @@ void CQtPainterBackend::SetBrush(const Brush& brush)
 
 void CQtPainterBackend::SetFont(const Font& font)
 {
-    m_qfont = MapFont(font);
+    const MappedFont* mapped = nullptr;
+    for (const auto& m : m_mapped)
+        if (m && m->font == font)
+            mapped = &*m;
+    if (!mapped) {
+        auto& slot = m_mapped[m_nextMapped];
+        m_nextMapped = (m_nextMapped + 1) % m_mapped.size();
+        slot = MappedFont{font, MapFont(font)};
+        mapped = &*slot;
+    }
     m_qfontEscapement = font.escapement;
+    if (m_fontInUse == font)
+        return;   // the painter has it already
+    m_fontInUse = font;
+    m_qfont = mapped->qfont;
+    m_metrics.reset();
     m_painter->setFont(m_qfont);
+}
+
+const QFontMetrics& CQtPainterBackend::Metrics()
+{
+    if (!m_metrics)
+        m_metrics.emplace(m_qfont, m_painter->device());
+    return *m_metrics;
 }
 
 void CQtPainterBackend::SetRop2(Rop2 rop)
@@ -229,8 +250,11 @@ void CQtPainterBackend::Arc(const IntRect& box, IntPoint start, IntPoint end,
 void CQtPainterBackend::TextOut(IntPoint at, std::string_view text)
 {
     const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    const QFontMetrics metrics(m_qfont, m_painter->device());
-    const int width = metrics.horizontalAdvance(s);
+    const QFontMetrics& metrics = Metrics();
+    // The width is measured only when the placement or the background needs it.
+    const bool needsWidth = (m_textAlign & TA_CENTER) == TA_CENTER || (m_textAlign & TA_RIGHT) ||
+                            m_bkMode == BkMode::Opaque;
+    const int width = needsWidth ? metrics.horizontalAdvance(s) : 0;
     int dx = 0, dy = 0;
     if ((m_textAlign & TA_CENTER) == TA_CENTER)
         dx = -width / 2;
@@ -242,22 +266,35 @@ void CQtPainterBackend::TextOut(IntPoint at, std::string_view text)
         dy = -metrics.descent();
     else
         dy = metrics.ascent();
-    m_painter->save();
-    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    m_painter->translate(at.x, at.y);
-    if (m_qfontEscapement != 0)
+    if (m_qfontEscapement != 0) {
+        m_painter->save();
+        m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        m_painter->translate(at.x, at.y);
         m_painter->rotate(-m_qfontEscapement / 10.0);
+        if (m_bkMode == BkMode::Opaque)
+            m_painter->fillRect(QRect(dx, dy - metrics.ascent(), width, metrics.height()),
+                                ToQColor(m_bkColour));
+        m_painter->setPen(ToQColor(m_textColour));
+        m_painter->drawText(QPoint(dx, dy), s);
+        m_painter->restore();
+        return;
+    }
+    // Level text: no transform to save and undo, only the pen and the mode.
+    if (m_mode != QPainter::CompositionMode_SourceOver)
+        m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (m_bkMode == BkMode::Opaque)
-        m_painter->fillRect(QRect(dx, dy - metrics.ascent(), width, metrics.height()),
+        m_painter->fillRect(QRect(at.x + dx, at.y + dy - metrics.ascent(), width, metrics.height()),
                             ToQColor(m_bkColour));
     m_painter->setPen(ToQColor(m_textColour));
-    m_painter->drawText(QPoint(dx, dy), s);
-    m_painter->restore();
+    m_painter->drawText(QPoint(at.x + dx, at.y + dy), s);
+    m_painter->setPen(m_qpen);
+    if (m_mode != QPainter::CompositionMode_SourceOver)
+        m_painter->setCompositionMode(m_mode);
 }
 
 IntSize CQtPainterBackend::GetTextExtent(std::string_view text)
 {
-    const QFontMetrics metrics(m_qfont, m_painter->device());
+    const QFontMetrics& metrics = Metrics();
     const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
     return IntSize{metrics.horizontalAdvance(s), metrics.height()};
 }

@@ -6,10 +6,13 @@
 // code expects of its device context.
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 
+#include <array>
 #include <memory>
+#include <optional>
 
 #include "chart/draw/DrawBackend.h"
 
@@ -62,6 +65,17 @@ private:
     QBrush m_qbrush;
     QFont m_qfont;
     int m_qfontEscapement = 0;
+    // The last two fonts mapped (labels select one font and put the old one
+    // back, once per label) and the metrics of the one in use.
+    struct MappedFont {
+        Font font;
+        QFont qfont;
+    };
+    std::array<std::optional<MappedFont>, 2> m_mapped;
+    std::size_t m_nextMapped = 0;
+    std::optional<Font> m_fontInUse;
+    std::optional<QFontMetrics> m_metrics;
+    const QFontMetrics& Metrics();
     QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = 0xFFFFFF;

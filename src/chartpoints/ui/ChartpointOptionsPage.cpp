@@ -1,0 +1,182 @@
+#include "chartpoints/ui/ChartpointOptionsPage.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+QColor FromColorRef(chart::COLORREF c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+chart::COLORREF ToColorRef(const QColor& c)
+{
+    return chart::COLORREF(c.red()) | (chart::COLORREF(c.green()) << 8) |
+           (chart::COLORREF(c.blue()) << 16);
+}
+
+void Paint(QPushButton* well, chart::COLORREF colour)
+{
+    well->setStyleSheet(QStringLiteral("background-color: %1").arg(FromColorRef(colour).name()));
+}
+
+// A folder edit with its Browse button.
+QLineEdit* FolderRow(QFormLayout* form, const QString& label, const char* name,
+                     const QString& browseTitle, QWidget* parent)
+{
+    auto* row = new QHBoxLayout();
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    auto* browse = new QPushButton(QObject::tr("..."), parent);
+    browse->setAccessibleName(browseTitle);
+    browse->setMaximumWidth(32);
+    edit->setMinimumWidth(280);
+    row->addWidget(edit, 1);
+    row->addWidget(browse);
+    auto* caption = new QLabel(label, parent);
+    caption->setBuddy(edit);
+    form->addRow(caption, row);
+    QObject::connect(browse, &QPushButton::clicked, parent, [edit, browseTitle, parent] {
+        const QString chosen = QFileDialog::getExistingDirectory(parent, browseTitle, edit->text());
+        if (!chosen.isEmpty())
+            edit->setText(chosen);
+    });
+    return edit;
+}
+
+}   // namespace
+
+CChartpointGeneralOptions::CChartpointGeneralOptions(
+    std::unique_ptr<chartpoints::CChartpointOptionsModel> model, QWidget* parent)
+    : CXPropertyPage(std::move(model), parent)
+{
+    setObjectName("ChartpointGeneralOptions");
+    auto* display = new QGroupBox(tr("Chartpoints"), this);
+    auto* grid = new QGridLayout(display);
+    m_overlays = new QCheckBox(tr("&Overlays"), display);
+    m_overlays->setObjectName("overlays");
+    m_symbolWell = new QPushButton(display);
+    m_symbolWell->setObjectName("symbolColour");
+    m_symbolWell->setAccessibleName(tr("Chartpoint colour"));
+    m_symbolWell->setFixedWidth(48);
+    m_textLabel = new QLabel(tr("&Text"), display);
+    m_textWell = new QPushButton(display);
+    m_textWell->setObjectName("textColour");
+    m_textWell->setAccessibleName(tr("Label text colour"));
+    m_textWell->setFixedWidth(48);
+    m_textLabel->setBuddy(m_textWell);
+    m_id = new QCheckBox(tr("&ID"), display);
+    m_id->setObjectName("drawId");
+    m_name = new QCheckBox(tr("&Name"), display);
+    m_name->setObjectName("drawName");
+    m_sizeLabel = new QLabel(tr("Overlay &Size"), display);
+    m_size = new QComboBox(display);
+    m_size->setObjectName("overlaySize");
+    m_size->addItems({tr("Small"), tr("Medium"), tr("Large")});
+    m_sizeLabel->setBuddy(m_size);
+    grid->addWidget(m_overlays, 0, 0);
+    grid->addWidget(m_symbolWell, 0, 1);
+    grid->addWidget(m_textLabel, 1, 0);
+    grid->addWidget(m_textWell, 1, 1);
+    grid->addWidget(m_id, 2, 0);
+    grid->addWidget(m_name, 2, 1);
+    grid->addWidget(m_sizeLabel, 3, 0);
+    grid->addWidget(m_size, 3, 1);
+    grid->setColumnStretch(2, 1);
+
+    auto* folders = new QGroupBox(tr("Folders"), this);
+    auto* form = new QFormLayout(folders);
+    m_dataFolder = FolderRow(form, tr("&Database"), "databaseFolder",
+                             tr("Select Chartpoint database folder"), this);
+    m_attachmentsFolder = FolderRow(form, tr("&Attachments"), "attachmentsFolder",
+                                    tr("Select Chartpoint attachments folder"), this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(display);
+    layout->addWidget(folders);
+    layout->addStretch(1);
+
+    connect(m_overlays, &QCheckBox::clicked, this, [this](bool on) {
+        M().Values().draw = on;
+        UpdateControls();
+    });
+    connect(m_id, &QCheckBox::clicked, this, [this](bool on) { M().Values().drawId = on; });
+    connect(m_name, &QCheckBox::clicked, this, [this](bool on) { M().Values().drawName = on; });
+    connect(m_symbolWell, &QPushButton::clicked, this, [this] { PickColour(true); });
+    connect(m_textWell, &QPushButton::clicked, this, [this] { PickColour(false); });
+    // The palette may be switched while the page is open: the wells follow.
+    auto* palette = new QTimer(this);
+    palette->setInterval(250);
+    connect(palette, &QTimer::timeout, this, [this] {
+        if (M().FollowPalette(chart::ActivePaletteIndex()))
+            ShowWells();
+    });
+    palette->start();
+}
+
+chartpoints::CChartpointOptionsModel& CChartpointGeneralOptions::M() const
+{
+    return static_cast<chartpoints::CChartpointOptionsModel&>(Model());
+}
+
+void CChartpointGeneralOptions::ShowWells()
+{
+    Paint(m_symbolWell, M().Values().symbolColour);
+    Paint(m_textWell, M().Values().textColour);
+}
+
+void CChartpointGeneralOptions::PickColour(bool symbol)
+{
+    chart::COLORREF& colour = symbol ? M().Values().symbolColour : M().Values().textColour;
+    const QColor chosen = QColorDialog::getColor(
+        FromColorRef(colour), this, symbol ? tr("Chartpoint colour") : tr("Label text colour"));
+    if (!chosen.isValid())
+        return;
+    colour = ToColorRef(chosen);
+    ShowWells();
+}
+
+std::optional<app::CFieldError> CChartpointGeneralOptions::ControlsToModel()
+{
+    chartpoints::CChartpointOptions& v = M().Values();
+    v.draw = m_overlays->isChecked();
+    v.drawId = m_id->isChecked();
+    v.drawName = m_name->isChecked();
+    v.sizeMode = m_size->currentIndex();
+    v.dataFolder = m_dataFolder->text().trimmed().toStdString();
+    v.attachmentsFolder = m_attachmentsFolder->text().trimmed().toStdString();
+    return std::nullopt;
+}
+
+void CChartpointGeneralOptions::ModelToControls()
+{
+    const chartpoints::CChartpointOptions& v = M().Values();
+    m_overlays->setChecked(v.draw);
+    m_id->setChecked(v.drawId);
+    m_name->setChecked(v.drawName);
+    m_size->setCurrentIndex(v.sizeMode);
+    m_dataFolder->setText(QString::fromStdString(v.dataFolder));
+    m_attachmentsFolder->setText(QString::fromStdString(v.attachmentsFolder));
+    ShowWells();
+    UpdateControls();
+}
+
+void CChartpointGeneralOptions::UpdateControls()
+{
+    const bool on = M().DetailsEnabled();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_symbolWell, m_textLabel, m_textWell, m_id,
+                                                      m_name, m_sizeLabel, m_size})
+        w->setEnabled(on);
+}

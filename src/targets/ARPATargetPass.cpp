@@ -1,0 +1,136 @@
+#include "targets/ARPATargetPass.h"
+
+namespace targets {
+
+CARPATargetPass::CARPATargetPass(CARPATargetStore& store) : m_store(store) { }
+
+void CARPATargetPass::AdoptNewTargets(Clock::time_point navigationUtc)
+{
+    for (auto& record : m_store.TakeNewTargets()) {
+        CTrackedTarget target;
+        target.record = record;
+        target.lastReportTime = navigationUtc;
+        target.displayOrder = static_cast<int>(m_targets.size()) + 1;
+        record->live = true;
+        m_targets.push_back(std::move(target));
+    }
+}
+
+CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
+{
+    CARPAPassOutcome outcome;
+    // Tail to head, so removing the current target leaves the rest in place.
+    for (std::size_t i = m_targets.size(); i-- > 0;) {
+        CTrackedTarget& target = m_targets[i];
+        CTargetRecord& record = *target.record;
+        if (record.IsLost()) {
+            // Handled once: the live flag is cleared the first time.
+            if (!record.live)
+                continue;
+            outcome.lost.push_back(target.record);
+            m_store.ClearSlot(record);
+            record.live = false;
+            if (m_options.autoDelete) {
+                outcome.removed.push_back(target.record);
+                RemoveAt(i);
+                continue;
+            }
+            record.tllUpdated = false;
+            record.ttmUpdated = false;
+            continue;
+        }
+        const auto t = record.LastReportTime(navigationUtc);
+        if (record.tllUpdated || record.ttmUpdated) {
+            target.lastReportTime = t;
+            record.current = m_ownFixReal;
+            if (record.live && t - target.lastFixTime >= m_options.positionMarkerEvery) {
+                target.lastFixTime = t;
+                outcome.fixes.emplace_back(target.record, t);
+            }
+        } else if (m_ownFixReal && t - target.lastReportTime >= m_options.targetDangerousInterval) {
+            record.current = false;
+        }
+        if (m_options.warningCircles)
+            UpdateWarningCircle(target);
+        if (m_options.autoDelete && t - target.lastReportTime >= m_options.autoDeleteTimeLimit) {
+            m_store.ClearSlot(record);
+            outcome.removed.push_back(target.record);
+            RemoveAt(i);
+            continue;
+        }
+        record.tllUpdated = false;
+        record.ttmUpdated = false;
+    }
+    return outcome;
+}
+
+void CARPATargetPass::CheckTargetAges(bool ownFixReal, Clock::time_point navigationUtc)
+{
+    m_ownFixReal = ownFixReal;
+    for (auto& target : m_targets) {
+        const auto t = target.record->LastReportTime(navigationUtc);
+        target.record->current =
+            m_ownFixReal && t - target.lastReportTime <= m_options.targetDangerousInterval;
+    }
+}
+
+void CARPATargetPass::ApplyOptions()
+{
+    for (auto& target : m_targets)
+        UpdateWarningCircle(target);
+}
+
+void CARPATargetPass::UpdateWarningCircle(CTrackedTarget& target)
+{
+    const bool inside = m_options.warningCircles && target.rangeNm &&
+                        *target.rangeNm <= m_options.warningCircleRadiusNm;
+    if (inside != target.inside)
+        m_insideCount += inside ? 1 : -1;
+    target.inside = inside;
+}
+
+CTrackedTarget* CARPATargetPass::Find(const CTargetRecord& record)
+{
+    for (auto& target : m_targets)
+        if (target.record.get() == &record)
+            return &target;
+    return nullptr;
+}
+
+bool CARPATargetPass::IsShown(const CTrackedTarget& target) const
+{
+    return target.displayOrder <= m_options.maxTargets;
+}
+
+void CARPATargetPass::Remove(const CTargetRecord& record)
+{
+    for (std::size_t i = 0; i < m_targets.size(); ++i) {
+        if (m_targets[i].record.get() == &record) {
+            m_store.ClearSlot(record);
+            RemoveAt(i);
+            return;
+        }
+    }
+}
+
+void CARPATargetPass::RemoveAt(std::size_t index)
+{
+    const CTrackedTarget& gone = m_targets[index];
+    if (gone.inside)
+        --m_insideCount;
+    // Later targets move up one place in the display order.
+    for (auto& target : m_targets)
+        if (target.displayOrder > gone.displayOrder)
+            --target.displayOrder;
+    gone.record->live = false;
+    m_targets.erase(m_targets.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void CARPATargetPass::Reset()
+{
+    while (!m_targets.empty())
+        RemoveAt(m_targets.size() - 1);
+    m_store.Reset();
+}
+
+}   // namespace targets

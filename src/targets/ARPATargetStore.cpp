@@ -1,0 +1,240 @@
+#include "targets/ARPATargetStore.h"
+
+#include <cmath>
+#include <string>
+
+#include "nmea/NMEASentenceTable.h"
+#include "nmea/NMEAValueIndex.h"
+
+namespace targets {
+
+namespace item = nmea::item;
+using nmea::CNMEAMessage;
+using nmea::CNMEAStamp;
+
+namespace {
+
+// The most (number, label) pairs one TLB line may carry.
+constexpr int kMaxLabelPairs = CNMEAMessage::kNumberSlots;
+
+bool IsTargetNumber(std::int64_t n)
+{
+    return n >= 0 && n <= kMaxTargetNumber;
+}
+
+std::optional<double> StoredLatitude(std::optional<double> v, std::optional<char> hemisphere)
+{
+    if (!v || !hemisphere || *v < 0 || *v >= 9000.0 || std::fmod(*v, 100.0) >= 60.0)
+        return std::nullopt;
+    if (*hemisphere == 'N')
+        return -*v;
+    if (*hemisphere == 'S')
+        return *v;
+    return std::nullopt;
+}
+
+std::optional<double> StoredLongitude(std::optional<double> v, std::optional<char> hemisphere)
+{
+    if (!v || !hemisphere || *v < 0 || *v > 18000.0 || std::fmod(*v, 100.0) >= 60.0)
+        return std::nullopt;
+    if (*hemisphere == 'E')
+        return -*v;
+    if (*hemisphere == 'W')
+        return *v;
+    return std::nullopt;
+}
+
+void SetCode(nmea::CNMEADataValue& value, std::optional<char> letter, const CNMEAStamp& stamp)
+{
+    if (letter)
+        value.SetInt(static_cast<unsigned char>(*letter), stamp);
+}
+
+void SetNumber(nmea::CNMEADataValue& value, std::optional<double> number, const CNMEAStamp& stamp)
+{
+    if (number)
+        value.SetDouble(*number, stamp);
+}
+
+}   // namespace
+
+CARPATargetStore::CARPATargetStore(const platform::CClock& clock) : m_clock(clock) { }
+
+void CARPATargetStore::SetRefreshTime(std::chrono::seconds refresh)
+{
+    std::lock_guard lock(m_lock);
+    m_refresh = refresh;
+}
+
+void CARPATargetStore::ParseTargetSentence(int sentenceIndex, CNMEAMessage& message)
+{
+    switch (sentenceIndex) {
+    case nmea::sentence::TLL: ParseTLL(message); break;
+    case nmea::sentence::TTM: ParseTTM(message); break;
+    case nmea::sentence::TLB: ParseTLB(message); break;
+    default: message.Refuse(); break;
+    }
+}
+
+CTargetRecord& CARPATargetStore::FindOrCreate(int number, bool& created)
+{
+    const auto slot = static_cast<std::size_t>(number);
+    if (slot >= m_slots.size())
+        m_slots.resize(slot + 1);
+    created = m_slots[slot] == nullptr;
+    if (created) {
+        m_slots[slot] = std::make_shared<CTargetRecord>(number, m_clock, m_refresh);
+        m_newTargets.push_back(m_slots[slot]);
+    }
+    return *m_slots[slot];
+}
+
+void CARPATargetStore::ParseTLL(CNMEAMessage& message)
+{
+    // Number, latitude, N/S, longitude, E/W, name, time, status, reference.
+    message.Split("IDCDCSDCC");
+    const auto number = message.Int(1);
+    if (!message.IsValid() || !number || !IsTargetNumber(*number)) {
+        message.Refuse();
+        return;
+    }
+    const CNMEAStamp stamp = CNMEAStamp::Now(m_clock);
+    std::lock_guard lock(m_lock);
+    bool created = false;
+    CTargetRecord& target = FindOrCreate(*number, created);
+    target.Value(item::TllTargetNumber).SetInt(*number, stamp);
+    if (const auto name = message.Text(1)) {
+        target.Value(item::TllTargetName).SetString(*name, stamp);
+        if (created)
+            target.SetName(std::string(*name));
+    }
+    const auto lat = StoredLatitude(message.Number(1), message.Char(1));
+    const auto lon = StoredLongitude(message.Number(2), message.Char(2));
+    if (lat && lon) {
+        target.Value(item::TllTargetLatitude).SetDouble(*lat, stamp);
+        target.Value(item::TllTargetLongitude).SetDouble(*lon, stamp);
+    }
+    SetNumber(target.Value(item::TllTime), message.Number(3), stamp);
+    SetCode(target.Value(item::TllTargetStatus), message.Char(3), stamp);
+    if (const auto reference = message.Char(4))
+        target.Value(item::TllReferenceTarget).SetByte(*reference == 'R' ? 1 : 0, stamp);
+    target.tllUpdated = true;
+}
+
+void CARPATargetStore::ParseTTM(CNMEAMessage& message)
+{
+    // Number, distance, bearing, bearing reference, speed, course, course
+    // reference, CPA, TCPA, unit, name, status, reference, time, acquisition.
+    message.Split("IDDCDDCDDCSCCDC");
+    const auto number = message.Int(1);
+    if (!message.IsValid() || !number || !IsTargetNumber(*number)) {
+        message.Refuse();
+        return;
+    }
+    const CNMEAStamp stamp = CNMEAStamp::Now(m_clock);
+    std::lock_guard lock(m_lock);
+    bool created = false;
+    CTargetRecord& target = FindOrCreate(*number, created);
+    target.Value(item::TtmTargetNumber).SetInt(*number, stamp);
+    if (const auto name = message.Text(1)) {
+        target.Value(item::TtmTargetName).SetString(*name, stamp);
+        if (created)
+            target.SetName(std::string(*name));
+    }
+    if (const auto bearing = message.Number(2)) {
+        target.Value(item::TtmTargetBearing).SetDouble(*bearing, stamp);
+        SetCode(target.Value(item::TtmBearingReference), message.Char(1), stamp);
+    }
+    if (const auto course = message.Number(4)) {
+        target.Value(item::TtmTargetCourse).SetDouble(*course, stamp);
+        SetCode(target.Value(item::TtmCourseReference), message.Char(2), stamp);
+    }
+    const auto distance = message.Number(1);
+    const auto speed = message.Number(3);
+    const auto unit = message.Char(3);
+    if (distance && speed && unit) {
+        target.Value(item::TtmTargetDistance).SetDouble(*distance, stamp);
+        target.Value(item::TtmTargetSpeed).SetDouble(*speed, stamp);
+        SetCode(target.Value(item::TtmUnit), unit, stamp);
+    }
+    const auto cpa = message.Number(5);
+    const auto tcpa = message.Number(6);
+    if (cpa && tcpa) {
+        target.Value(item::TtmClosestApproach).SetDouble(*cpa, stamp);
+        target.Value(item::TtmTimeToClosestApproach).SetDouble(*tcpa, stamp);
+    }
+    SetNumber(target.Value(item::TtmTime), message.Number(7), stamp);
+    SetCode(target.Value(item::TtmTargetStatus), message.Char(4), stamp);
+    if (const auto reference = message.Char(5))
+        target.Value(item::TtmReferenceTarget).SetByte(*reference == 'R' ? 1 : 0, stamp);
+    SetCode(target.Value(item::TtmAcquisitionType), message.Char(6), stamp);
+    target.ttmUpdated = true;
+}
+
+void CARPATargetStore::ParseTLB(CNMEAMessage& message)
+{
+    // Pairs of (number, label) after the id; a trailing odd token is no pair.
+    const std::string_view text = message.SentenceText();
+    int tokens = 1;
+    for (const char c : text) {
+        if (c == '*' || c == '\r' || c == '\n')
+            break;
+        if (c == ',')
+            ++tokens;
+    }
+    int pairs = tokens / 2;
+    if (pairs > kMaxLabelPairs)
+        pairs = kMaxLabelPairs;
+    for (int i = 0; i < pairs; ++i) {
+        const std::string_view numberField = message.GetField(2 + 2 * i);
+        const std::string label(message.GetField(3 + 2 * i));
+        if (numberField.empty() || label.empty())
+            continue;
+        const auto number = nmea::NmeaParseNumber(numberField);
+        if (!number || !std::isfinite(*number) || *number < 0 || *number >= kMaxTargetNumber + 1)
+            continue;
+        const auto slot = static_cast<std::size_t>(*number);
+        std::lock_guard lock(m_lock);
+        if (slot < m_slots.size() && m_slots[slot] != nullptr)
+            m_slots[slot]->SetLabel(label);
+    }
+}
+
+std::vector<std::shared_ptr<CTargetRecord>> CARPATargetStore::TakeNewTargets()
+{
+    std::lock_guard lock(m_lock);
+    std::vector<std::shared_ptr<CTargetRecord>> taken;
+    taken.swap(m_newTargets);
+    return taken;
+}
+
+std::shared_ptr<CTargetRecord> CARPATargetStore::Slot(int number) const
+{
+    std::lock_guard lock(m_lock);
+    if (number < 0 || static_cast<std::size_t>(number) >= m_slots.size())
+        return nullptr;
+    return m_slots[static_cast<std::size_t>(number)];
+}
+
+int CARPATargetStore::SlotCount() const
+{
+    std::lock_guard lock(m_lock);
+    return static_cast<int>(m_slots.size());
+}
+
+void CARPATargetStore::ClearSlot(const CTargetRecord& record)
+{
+    std::lock_guard lock(m_lock);
+    const auto slot = static_cast<std::size_t>(record.Number());
+    if (slot < m_slots.size() && m_slots[slot].get() == &record)
+        m_slots[slot].reset();
+}
+
+void CARPATargetStore::Reset()
+{
+    std::lock_guard lock(m_lock);
+    m_slots.clear();
+    m_newTargets.clear();
+}
+
+}   // namespace targets

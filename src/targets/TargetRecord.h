@@ -1,0 +1,102 @@
+#pragma once
+// One radar target as the radar reports it: its 155 time-stamped values (the
+// same item numbering as every instrument store), name, label and the flags
+// the timer pass and the sentence handlers share.
+//
+// Sentence handlers write values on the device thread while the user-interface
+// thread reads them; each value has its own lock, name and label share one,
+// and the flags are atomics.
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "nmea/NMEADataValue.h"
+#include "nmea/NMEAValueIndex.h"
+#include "platform/Clock.h"
+
+namespace targets {
+
+// Radar target numbers run 0 to 99; anything else is dropped at intake.
+inline constexpr int kMaxTargetNumber = 99;
+
+// Signed degrees, north and east positive.
+struct CTargetPosition {
+    double latitude = 0.0;
+    double longitude = 0.0;
+};
+
+// The stored pair (items 126/128: signed ddmm.mmm, north and east negative,
+// as every instrument store keeps positions) to degrees and back. These are
+// the only conversions between the two forms.
+CTargetPosition StoredPairToPosition(double storedLatitude, double storedLongitude);
+void PositionToStoredPair(const CTargetPosition& position, double& storedLatitude,
+                          double& storedLongitude);
+
+// A distance or speed in kilometres (K), statute miles (S) or nautical miles
+// (N, upper or lower case) to nautical miles; nothing for any other letter.
+std::optional<double> ConvertToNauticalUnits(char unit, double value);
+
+class CTargetRecord {
+public:
+    using Clock = std::chrono::system_clock;
+
+    // Every value is stamped by `clock` and counts as valid for `refresh`.
+    CTargetRecord(int number, const platform::CClock& clock, std::chrono::seconds refresh);
+    CTargetRecord(const CTargetRecord&) = delete;
+    CTargetRecord& operator=(const CTargetRecord&) = delete;
+
+    int Number() const { return m_number; }
+
+    nmea::CNMEADataValue& Value(int item) { return m_values.at(static_cast<std::size_t>(item)); }
+    const nmea::CNMEADataValue& Value(int item) const
+    {
+        return m_values.at(static_cast<std::size_t>(item));
+    }
+
+    std::string Name() const;
+    void SetName(std::string name);
+    std::string Label() const;
+    void SetLabel(std::string label);
+
+    // The TTM status letter while valid, else the TLL one, else empty.
+    std::string StatusText() const;
+    // True when the status text is "L" (either case).
+    bool IsLost() const;
+    // TTM reference flag while valid, else TLL's, else false.
+    bool IsReferenceTarget() const;
+    // Speed (item 138) in knots by the unit letter of item 143.
+    std::optional<double> SpeedKnots() const;
+    // Closest point of approach (item 141) in nautical miles.
+    std::optional<double> ClosestApproachNm() const;
+    // The TLL position while both halves are valid.
+    std::optional<CTargetPosition> ReportedPosition() const;
+
+    // The time of the last report (TTM time, else TLL time) dated on the day
+    // nearest `navigationUtc`, so 23:59:58 seen at 00:00:03 is yesterday. With
+    // no valid report time it is `navigationUtc` itself.
+    Clock::time_point LastReportTime(Clock::time_point navigationUtc) const;
+
+    // Set while the position counts as up to date (reported on a real own fix
+    // and younger than the dangerous interval).
+    std::atomic<bool> current{false};
+    // Set when the record joins the target list; cleared when reported lost.
+    std::atomic<bool> live{false};
+    // Set by the TLL and TTM handlers; cleared by the timer pass.
+    std::atomic<bool> tllUpdated{false};
+    std::atomic<bool> ttmUpdated{false};
+
+private:
+    std::optional<int> ValidCode(int item) const;
+
+    const int m_number;
+    std::array<nmea::CNMEADataValue, nmea::kValueCount> m_values;
+    mutable std::mutex m_textLock;
+    std::string m_name;
+    std::string m_label;
+};
+
+}   // namespace targets

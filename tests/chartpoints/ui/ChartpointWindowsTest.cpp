@@ -1,0 +1,237 @@
+// The chartpoint list window, the upload dialog and the options page over a
+// real chartpoint table: the list follows and moves the current record and
+// sorts the table by a heading; the dialog's buttons and identifier boxes and
+// what it hands the GPS; the options page's switches, the palette the wells
+// follow, and what OK stores.
+#include "chartpoints/ChartpointModule.h"
+#include "chartpoints/ChartpointOptions.h"
+#include "chartpoints/ui/ChartpointListWindow.h"
+#include "chartpoints/ui/ChartpointOptionsPage.h"
+#include "chartpoints/ui/ChartpointUploadDialog.h"
+
+#include "app/DisplayPalettes.h"
+#include "geo/DatumInfo.h"
+
+#include "../ChartpointFakes.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace chartpoints;
+namespace fs = std::filesystem;
+
+namespace {
+
+int argc = 1;
+char name[] = "test";
+char* argv[] = {name, nullptr};
+QApplication* app = new QApplication(argc, argv);
+
+class ChartpointWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        module = std::make_unique<CChartpointModule>(settings, prompt, dir.Path());
+        ASSERT_TRUE(module->Initialise());
+        module->SetUi(&panel);
+        module->SetTransmitter(&transmitter);
+        ASSERT_TRUE(module->OpenDatabase((dir / "Chartpoints" / "Sound").string()));
+    }
+    void TearDown() override { module->CloseDatabase(true); }
+    void Add(const std::string& name, const std::string& zone, double lat, double lon)
+    {
+        if (!module->IsEditMode())
+            module->OnEdit();
+        module->OnNew();
+        panel.edited = module->Current();
+        panel.edited.m_name = name;
+        panel.edited.m_id = name.substr(0, 3);
+        panel.edited.m_zoneTime = zone;
+        panel.edited.m_position = geo::CPosition(lat, lon, 0.0, geo::DatumIndexWGS84());
+        panel.modified = true;
+        ASSERT_TRUE(module->OnApply());
+    }
+    void AddFive()
+    {
+        Add("Point Wilson", "-8", 48.144, -122.755);
+        Add("Bush Point", "-7", 48.031, -122.607);
+        Add("West Point", "-9", 47.662, -122.436);
+        Add("Alki Point", "-6", 47.576, -122.421);
+        Add("Duwamish Head", "-5", 47.593, -122.387);
+    }
+
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings{dir.Path()};
+    brine_test::ScriptedPrompt prompt;
+    brine_test::FakePanel panel;
+    brine_test::FakeTransmitter transmitter;
+    std::unique_ptr<CChartpointModule> module;
+};
+
+TEST_F(ChartpointWindowsTest, ListFollowsMovesAndSortsTheTable)
+{
+    // An empty table: no rows, the heading off, focus keys ignored.
+    std::vector<std::string> routed;
+    CChartpointListWindow list(*module,
+                               [&](const CChartpoint& cp) { routed.push_back(cp.m_name); });
+    list.resize(700, 300);
+    list.show();
+    EXPECT_EQ(list.View()->model()->rowCount(), 0);
+    EXPECT_FALSE(list.View()->horizontalHeader()->isEnabled());
+    QTest::keyClick(list.View(), Qt::Key_End);
+    EXPECT_EQ(list.SelectedRow(), -1);
+    EXPECT_EQ(list.windowTitle().toStdString(), "Chartpoint Database - Sound");
+
+    AddFive();
+    list.Update(kHintDeleted);   // what the module sends after appends
+    EXPECT_EQ(list.View()->model()->rowCount(), 5);
+    EXPECT_TRUE(list.View()->horizontalHeader()->isEnabled());
+    EXPECT_EQ(list.SelectedRow(), 4);   // the last added is current
+
+    // A click makes the row's record current.
+    const QRect third = list.View()->visualRect(list.View()->model()->index(2, 1));
+    QTest::mouseClick(list.View()->viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(module->Current().m_name, "West Point");
+    EXPECT_EQ(list.SelectedRow(), 2);
+    QTest::keyClick(list.View(), Qt::Key_Up);
+    EXPECT_EQ(module->Current().m_name, "Bush Point");
+    QTest::keyClick(list.View(), Qt::Key_End);
+    EXPECT_EQ(module->Current().m_name, "Duwamish Head");
+    QTest::keyClick(list.View(), Qt::Key_Down);   // kept within the list
+    EXPECT_EQ(module->Current().m_name, "Duwamish Head");
+
+    // Enter hands the current chartpoint to the route.
+    QTest::keyClick(list.View(), Qt::Key_Return);
+    EXPECT_EQ(routed, std::vector<std::string>{"Duwamish Head"});
+
+    // The Zone heading sorts the table by zone; the same record stays current.
+    module->SetUi(nullptr);
+    struct ListUi final : CChartpointUi {
+        CChartpointListWindow* list = nullptr;
+        bool IsListOpen() const override { return true; }
+        void ListUpdate(int hint) override { list->Update(hint); }
+    } ui;
+    ui.list = &list;
+    module->SetUi(&ui);
+    list.View()->horizontalHeader()->sectionClicked(7);
+    EXPECT_EQ(module->SortIndex(), 8);
+    EXPECT_EQ(module->Current().m_name, "Duwamish Head");
+    EXPECT_EQ(list.SelectedRow(), 4);   // zone -5 is the highest
+    EXPECT_EQ(list.View()->model()->index(0, 1).data().toString().toStdString(), "West Point");
+    EXPECT_EQ(list.View()->model()->index(0, 7).data().toString().toStdString(), "-9");
+    module->SetUi(&panel);
+}
+
+TEST_F(ChartpointWindowsTest, UploadDialogButtonsIdentifiersAndWhatIsSent)
+{
+    AddFive();
+    CChartpointUploadDialog dialog(*module);
+    auto* rows = dialog.findChild<QListWidget*>("rows");
+    auto* number = dialog.findChild<QCheckBox*>("number");
+    auto* nameBox = dialog.findChild<QCheckBox*>("name");
+    auto* id = dialog.findChild<QCheckBox*>("id");
+    auto* start = dialog.findChild<QLineEdit*>("start");
+    ASSERT_TRUE(rows && number && nameBox && id && start);
+    QPushButton* upload = nullptr;
+    QPushButton* none = nullptr;
+    for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+        if (b->text() == "&Upload")
+            upload = b;
+        if (b->text() == "Select &None")
+            none = b;
+    }
+    ASSERT_TRUE(upload && none);
+    ASSERT_EQ(rows->count(), 5);
+    EXPECT_FALSE(upload->isEnabled());
+    EXPECT_FALSE(none->isEnabled());
+
+    // Unticking the only identifier leaves it ticked; Name and ID exclude each other.
+    nameBox->click();
+    EXPECT_TRUE(nameBox->isChecked());
+    id->click();
+    EXPECT_TRUE(id->isChecked());
+    EXPECT_FALSE(nameBox->isChecked());
+    number->click();
+    EXPECT_TRUE(start->isEnabled());
+    nameBox->click();   // number and name: mode 3
+    EXPECT_FALSE(id->isChecked());
+    start->setText("10");
+
+    rows->item(2)->setSelected(true);
+    rows->item(5 - 1)->setSelected(true);
+    EXPECT_TRUE(upload->isEnabled());
+    upload->click();
+    EXPECT_EQ(transmitter.sent,
+              (std::vector<std::string>{"10 West Point m3", "11 Duwamish Head m3"}));
+    EXPECT_EQ(dialog.SentCount(), 2);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(ChartpointWindowsTest, OptionsPageSwitchesPaletteAndOk)
+{
+    app::CDisplayPalettes palettes;
+    app::SetProgramPalettes(&palettes);
+    palettes.SetActive(app::CDisplayPalettes::kDay);
+    chart::CChartpointProperties& props = module->Properties();
+    chart::PaletteColours colours = props.GetColours();
+    colours[2] = 0x000040;   // a dark red for Night
+    props.SetColours(colours);
+
+    CChartpointGeneralOptions page(std::make_unique<CChartpointOptionsModel>(*module));
+    page.ModelToControls();
+    auto* overlays = page.findChild<QCheckBox*>("overlays");
+    auto* drawId = page.findChild<QCheckBox*>("drawId");
+    auto* size = page.findChild<QComboBox*>("overlaySize");
+    auto* well = page.findChild<QPushButton*>("symbolColour");
+    auto* folder = page.findChild<QLineEdit*>("databaseFolder");
+    ASSERT_TRUE(overlays && drawId && size && well && folder);
+    EXPECT_TRUE(overlays->isChecked());
+    EXPECT_TRUE(size->isEnabled());
+    overlays->click();
+    EXPECT_FALSE(size->isEnabled());
+    EXPECT_FALSE(drawId->isEnabled());
+    EXPECT_FALSE(well->isEnabled());
+    overlays->click();
+    EXPECT_TRUE(drawId->isEnabled());
+
+    // Night while the page is open: the wells show Night's colours.
+    palettes.SetActive(app::CDisplayPalettes::kNight);
+    EXPECT_TRUE(page.M().FollowPalette(chart::ActivePaletteIndex()));
+    EXPECT_EQ(page.M().Values().symbolColour, 0x000040u);
+
+    // OK: labels on, medium symbols, a new database folder made.
+    drawId->click();
+    size->setCurrentIndex(1);
+    const fs::path newFolder = dir / "Other" / "Chartpoints";
+    folder->setText(QString::fromStdString(newFolder.string()));
+    ASSERT_FALSE(page.ControlsToModel());
+    EXPECT_TRUE(page.M().Validate().empty());
+    page.M().Apply();
+    EXPECT_TRUE(props.drawId);
+    EXPECT_EQ(props.GetSizeMode(), 1);
+    EXPECT_TRUE(fs::is_directory(newFolder));
+    EXPECT_EQ(fs::path(module->GetDataFolder()), newFolder);
+
+    // A folder that is a file is refused, naming the field.
+    std::ofstream(dir / "plain.txt") << "x";
+    folder->setText(QString::fromStdString((dir / "plain.txt").string()));
+    ASSERT_FALSE(page.ControlsToModel());
+    const auto errors = page.M().Validate();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].field, "databaseFolder");
+    app::SetProgramPalettes(nullptr);
+}
+
+}   // namespace

@@ -1,0 +1,174 @@
+// The timer pass over ARPA targets on a fake clock: lost once, AutoDelete,
+// the dangerous-interval and auto-delete boundaries, the warning circle and
+// the display order.
+
+#include "targets/ARPATargetPass.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "FakeClock.h"
+#include "nmea/NMEASentenceTable.h"
+
+using namespace std::chrono_literals;
+using targets::CARPATargetPass;
+using targets::CARPATargetStore;
+
+namespace {
+
+struct PassTest : ::testing::Test {
+    brine_test::FakeClock clock;
+    CARPATargetStore store{clock};
+    CARPATargetPass pass{store};
+    nmea::CNMEAMessage message;
+
+    PassTest()
+    {
+        message.SetClock(clock);
+        message.SetTargetSentenceParser(&store);
+    }
+
+    // A TTM report of `number` with `status`, no report time (so ageing runs
+    // on the navigation time), then the navigator's adoption of new targets.
+    void Report(int number, char status = 'T')
+    {
+        const std::string text =
+            "TTM," + std::to_string(number) + ",0.5,10.0,T,5.0,90.0,T,,,N,," + status + ",,,A";
+        message.SetSentence(nmea::sentence::TTM, text);
+        message.Parse();
+        ASSERT_TRUE(message.IsValid());
+        pass.AdoptNewTargets(clock.UtcNow());
+    }
+    targets::CARPAPassOutcome Run() { return pass.Run(clock.UtcNow()); }
+};
+
+TEST_F(PassTest, LostTargetFreesItsNumberOnceAndStaysWithoutAutoDelete)
+{
+    Report(3);
+    Run();
+    const auto first = store.Slot(3);
+    ASSERT_TRUE(first->live);
+    Report(3, 'L');
+    auto outcome = Run();
+    ASSERT_EQ(outcome.lost.size(), 1u);
+    EXPECT_TRUE(outcome.removed.empty());
+    EXPECT_FALSE(first->live);
+    EXPECT_EQ(store.Slot(3), nullptr);
+    EXPECT_EQ(pass.Targets().size(), 1u);   // still drawn, as lost
+    EXPECT_TRUE(Run().lost.empty());   // lost once only
+
+    Report(3);   // the number again: a new target beside the lost one
+    EXPECT_NE(store.Slot(3), first);
+    EXPECT_EQ(pass.Targets().size(), 2u);
+}
+
+TEST_F(PassTest, AutoDeleteDropsLostTargetsAtOnceAndSilentOnesAtTheLimit)
+{
+    auto options = pass.Options();
+    options.autoDelete = true;
+    options.autoDeleteTimeLimit = 10min;
+    pass.SetOptions(options);
+    Report(1);
+    Report(2);
+    Run();
+    Report(1, 'L');
+    auto outcome = Run();
+    ASSERT_EQ(outcome.removed.size(), 1u);
+    EXPECT_EQ(outcome.removed.front()->Number(), 1);
+    ASSERT_EQ(pass.Targets().size(), 1u);
+
+    clock.Advance(10min - 1s);
+    EXPECT_TRUE(Run().removed.empty());
+    clock.Advance(1s);   // exactly the limit
+    outcome = Run();
+    ASSERT_EQ(outcome.removed.size(), 1u);
+    EXPECT_EQ(outcome.removed.front()->Number(), 2);
+    EXPECT_TRUE(pass.Targets().empty());
+    EXPECT_EQ(store.Slot(2), nullptr);
+}
+
+TEST_F(PassTest, DangerousIntervalBoundaryDiffersBetweenThePassAndTheAgeCheck)
+{
+    Report(5);
+    Run();
+    const auto five = store.Slot(5);
+    EXPECT_TRUE(five->current);
+    clock.Advance(60s);   // exactly the interval
+    pass.CheckTargetAges(true, clock.UtcNow());
+    EXPECT_TRUE(five->current);   // the age check needs it exceeded
+    Run();
+    EXPECT_FALSE(five->current);   // the pass takes it at the interval
+    Report(5);
+    Run();
+    EXPECT_TRUE(five->current);
+    pass.CheckTargetAges(false, clock.UtcNow());   // own position dead-reckoned
+    EXPECT_FALSE(five->current);
+    EXPECT_FALSE(pass.OwnFixReal());
+    Report(5);
+    Run();
+    EXPECT_FALSE(five->current);   // reported on a dead-reckoned own position
+}
+
+TEST_F(PassTest, WarningCircleCountsEachTargetInsideOnce)
+{
+    Report(1);
+    Report(2);
+    pass.Find(*store.Slot(1))->rangeNm = 0.05;
+    pass.Find(*store.Slot(2))->rangeNm = 0.1;   // on the circle counts as inside
+    Run();
+    Run();
+    EXPECT_EQ(pass.InsideCount(), 2);
+    pass.Find(*store.Slot(1))->rangeNm = 0.2;
+    Run();
+    EXPECT_EQ(pass.InsideCount(), 1);
+    pass.Remove(*store.Slot(2));
+    EXPECT_EQ(pass.InsideCount(), 0);
+
+    Report(2);
+    pass.Find(*store.Slot(2))->rangeNm = 0.01;
+    Run();
+    EXPECT_EQ(pass.InsideCount(), 1);
+    auto options = pass.Options();
+    options.warningCircles = false;
+    pass.SetOptions(options);
+    pass.ApplyOptions();
+    EXPECT_EQ(pass.InsideCount(), 0);
+}
+
+TEST_F(PassTest, RemovingATargetMovesLaterOnesUpTheDisplayOrder)
+{
+    for (int n = 1; n <= 7; ++n)
+        Report(n);
+    auto shown = [&] {
+        std::string numbers;
+        for (const auto& t : pass.Targets())
+            if (pass.IsShown(t))
+                numbers += std::to_string(t.record->Number());
+        return numbers;
+    };
+    EXPECT_EQ(shown(), "12345");
+    pass.Remove(*store.Slot(2));
+    EXPECT_EQ(shown(), "13456");
+    EXPECT_EQ(store.Slot(2), nullptr);
+    pass.Reset();
+    EXPECT_TRUE(pass.Targets().empty());
+    EXPECT_EQ(store.SlotCount(), 0);
+}
+
+TEST_F(PassTest, TrackFixesComeOncePerMarkerSpan)
+{
+    auto options = pass.Options();
+    options.positionMarkerEvery = 30s;
+    pass.SetOptions(options);
+    int fixes = 0;
+    for (int second = 0; second <= 90; ++second) {
+        Report(9);
+        fixes += static_cast<int>(Run().fixes.size());
+        clock.Advance(1s);
+    }
+    EXPECT_EQ(fixes, 4);   // at 0, 30, 60 and 90 s
+}
+
+}   // namespace
