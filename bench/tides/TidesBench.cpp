@@ -6,12 +6,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <ctime>
 #include <random>
 
 #include "TestModels.h"
 #include "engines/tidal/Constituents.h"
 #include "engines/tidal/TidalLibrary.h"
 #include "engines/tidal/TidalModel.h"
+#include "geo/NavMaths.h"
+#include "platform/Prompt.h"
+#include "routes/PlanCalculator.h"
 
 namespace {
 
@@ -117,6 +121,128 @@ void BM_AtlasGrid_Reference(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kGrid * kGrid);
 }
 BENCHMARK(BM_AtlasGrid_Reference)->Unit(benchmark::kMillisecond);
+
+// ---- The best-departure search: 12 plans 2 h apart (24 h) over a
+// three-leg route of 20 nm through the model at 5 kn, 10-minute steps.
+
+class QuietPrompt final : public platform::CPrompt {
+public:
+    platform::PromptAnswer Ask(std::string_view, std::string_view, platform::PromptIcon,
+                               platform::PromptButtons) override
+    {
+        return platform::PromptAnswer::Ok;
+    }
+};
+
+// Streams through the library, as the tidal-model module asks for them.
+class LibraryTides final : public routes::CPlanTides {
+public:
+    bool IsAvailable() const override { return true; }
+    int PredictAt(const geo::CPosition& p, std::int64_t utc, double& height, double& rate,
+                  double& direction) override
+    {
+        const std::int32_t lat = std::int32_t(p.GetLatitude() * 1e7);
+        const std::int32_t lon = std::int32_t(p.GetLongitude() * 1e7);
+        const std::time_t t = std::time_t(utc);
+        std::tm tm{};
+        gmtime_r(&t, &tm);
+        std::int16_t w[5];
+        const int code =
+            DoPrediction(1, &lat, &lon, tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900, tm.tm_hour,
+                         tm.tm_min, tm.tm_sec, 0, &w[0], &w[1], &w[2], &w[3], &w[4]);
+        if (code < -2 || code > 0)
+            return code;
+        height = w[0] * 0.001;
+        rate = w[3] * 3.6;
+        direction = w[4] * 0.1;
+        return code;
+    }
+    std::string ResultText(int) const override { return {}; }
+};
+
+// The same streams summed the naive way at every call.
+class NaiveTides final : public routes::CPlanTides {
+public:
+    explicit NaiveTides(const Model& m) : m_model(m) { }
+    bool IsAvailable() const override { return true; }
+    int PredictAt(const geo::CPosition& p, std::int64_t utc, double& height, double& rate,
+                  double& direction) override
+    {
+        const auto args = tidal::ArgumentsForYear(2030);
+        const double hours = double(utc - 1893456000LL) / 3600.0;   // from 2030-01-01
+        const double row = (kNorth - p.GetLatitude()) / kStep,
+                     col = (p.GetLongitude() - kWest) / kStep;
+        const int r0 = int(row), c0 = int(col);
+        const double fr = row - r0, fc = col - c0;
+        double east = 0, north = 0;
+        for (int corner = 0; corner < 4; ++corner) {
+            const int r = r0 + corner / 2, c = c0 + corner % 2;
+            const double w = (corner / 2 ? fr : 1 - fr) * (corner % 2 ? fc : 1 - fc);
+            const auto& cell = m_model.data.cells[std::size_t(r) * kColumns + c];
+            for (std::size_t k = 0; k < tidal::kConstituentCount; ++k) {
+                const double arg = tidal::ConstituentSpeed(k) * hours + args.equilibrium[k];
+                east += w * args.nodeFactor[k] * cell.east[k].amplitude *
+                        std::cos((arg - cell.east[k].phase) * M_PI / 180);
+                north += w * args.nodeFactor[k] * cell.north[k].amplitude *
+                         std::cos((arg - cell.north[k].phase) * M_PI / 180);
+            }
+        }
+        height = 0;
+        rate = std::hypot(east, north) * 3600.0;
+        direction = std::atan2(east, north) * 180.0 / M_PI;
+        return 0;
+    }
+    std::string ResultText(int) const override { return {}; }
+
+private:
+    const Model& m_model;
+};
+
+std::vector<routes::PlanWaypoint> BenchRoute()
+{
+    std::vector<routes::PlanWaypoint> route = {{geo::CPosition(48.10, -122.75), 0, 0},
+                                               {geo::CPosition(47.98, -122.65), 0, 0},
+                                               {geo::CPosition(47.85, -122.60), 0, 0},
+                                               {geo::CPosition(47.75, -122.50), 0, 0}};
+    for (std::size_t i = 0; i + 1 < route.size(); ++i)
+        geo::RhumbRangeBearing(route[i].position, route[i + 1].position, &route[i].distance,
+                               &route[i].course, true);
+    return route;
+}
+
+void RunSearch(benchmark::State& state, routes::CPlanTides& tides)
+{
+    routes::CPlanSettings settings;
+    settings.tidesOn = true;
+    settings.tidalIntervalSeconds = 600;
+    settings.bestTimePlans = 12;
+    settings.bestTimeIntervalSeconds = 7200;
+    QuietPrompt prompt;
+    routes::CPlanCalculator calc(settings, prompt);
+    calc.SetTides(&tides);
+    const auto route = BenchRoute();
+    for (auto _ : state) {
+        int code = 0;
+        auto best = calc.SearchBestTime(route, 1899072000, code);
+        benchmark::DoNotOptimize(best);
+    }
+    state.SetItemsProcessed(state.iterations() * 12);
+}
+
+void BM_BestTimeSearch(benchmark::State& state)
+{
+    TheModel();
+    LibraryTides tides;
+    RunSearch(state, tides);
+}
+BENCHMARK(BM_BestTimeSearch)->Unit(benchmark::kMillisecond);
+
+void BM_BestTimeSearch_Reference(benchmark::State& state)
+{
+    NaiveTides tides(TheModel());
+    RunSearch(state, tides);
+}
+BENCHMARK(BM_BestTimeSearch_Reference)->Unit(benchmark::kMillisecond);
 
 }   // namespace
 

@@ -269,6 +269,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
     // The route module joins after the navigator, which follows its route.
     services.moduleFactories.push_back([this] { return MakeRouteModule(*m_frame); });
+    services.moduleFactories.push_back([this] { return MakeTidalModule(*m_frame); });
+    services.moduleFactories.push_back([this] { return MakePlanModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
         CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;

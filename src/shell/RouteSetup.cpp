@@ -8,7 +8,10 @@
 #include "nmea/InstrumentsModule.h"
 #include "nmea/PeerFile.h"
 #include "routes/GpsRouteTransmitter.h"
+#include "routes/RouteModule.h"
+#include "routes/ui/PlanWindows.h"
 #include "routes/ui/RouteWindows.h"
+#include "routes/ui/TidalWindows.h"
 #include "shell/MainFrame.h"
 
 #include <cstdlib>
@@ -125,4 +128,45 @@ std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame)
     }
     return std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
                                             UserDataRoot(), nav, instruments);
+}
+
+namespace {
+
+template <class T>
+T* FindModule(CMainFrame& frame)
+{
+    for (std::size_t i = 0; i < frame.Modules().size(); ++i)
+        if (auto* found = dynamic_cast<T*>(frame.Modules()[i]))
+            return found;
+    return nullptr;
+}
+
+}   // namespace
+
+std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame)
+{
+    auto tides = std::make_unique<CTidalWindows>(frame.SettingsHome(),
+                                                 frame.Services().programFolder.string());
+    tides->planDeparture = [&frame]() -> std::optional<std::int64_t> {
+        const auto* plan = FindModule<routes::CPlanModule>(frame);
+        if (!plan)
+            return std::nullopt;
+        if (plan->IsCalculated() && !plan->Plan().empty())
+            return plan->Plan().front().utc;
+        if (plan->PlanSettings().mode == routes::PlanMode::DepartAt)
+            return plan->planUtc;
+        return std::nullopt;
+    };
+    return tides;
+}
+
+std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
+{
+    CPlanWindows::Links links;
+    links.routes = [&frame] { return FindModule<routes::CRouteModule>(frame); };
+    links.tides = [&frame] { return FindModule<routes::CTidalModule>(frame); };
+    links.geomag = [&frame] { return frame.Geomag(); };
+    return std::make_unique<CPlanWindows>(frame.SettingsHome(),
+                                          frame.Services().programFolder.string(),
+                                          *frame.Services().prompt, std::move(links));
 }

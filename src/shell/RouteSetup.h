@@ -15,3 +15,10 @@ class CModule;
 std::filesystem::path UserDataRoot();
 
 std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame);
+
+// The tidal module with its atlas and stream windows; its data folder is
+// "Tides" beside the program.
+std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame);
+// The passage plan with its window, following the route and tidal modules
+// and the frame's magnetic model.
+std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame);

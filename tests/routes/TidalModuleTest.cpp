@@ -5,6 +5,7 @@
 
 #include "routes/TidalModule.h"
 #include "routes/TidalAtlasModel.h"
+#include "routes/TidalAtlasOptions.h"
 
 #include "../chartpoints/ChartpointFakes.h"
 #include "TempFolder.h"
@@ -252,6 +253,51 @@ TEST_F(TidalFixture, StreamReadingTexts)
     r = routes::ReadTidalStream(module->Models(), geo::CPosition(0.0, 0.0), kMarch2030);
     EXPECT_FALSE(r.usable);
     EXPECT_EQ(r.code, 3);
+}
+
+}   // namespace
+
+namespace {
+
+TEST(TidalAtlasOptions, SpinStepsAndChecks)
+{
+    using routes::SpacingStepDown;
+    using routes::SpacingStepUp;
+    EXPECT_DOUBLE_EQ(SpacingStepUp(0.5), 0.6);
+    EXPECT_DOUBLE_EQ(SpacingStepUp(1.0), 2.0);
+    EXPECT_DOUBLE_EQ(SpacingStepUp(20.0), 25.0);
+    EXPECT_DOUBLE_EQ(SpacingStepUp(50.0), 60.0);
+    EXPECT_DOUBLE_EQ(SpacingStepUp(500.0), 500.0);   // no step up from 500
+    EXPECT_DOUBLE_EQ(SpacingStepUp(505.0), 505.0);
+    EXPECT_DOUBLE_EQ(SpacingStepDown(60.0), 50.0);
+    EXPECT_DOUBLE_EQ(SpacingStepDown(25.0), 20.0);
+    EXPECT_DOUBLE_EQ(SpacingStepDown(2.0), 1.0);
+    EXPECT_DOUBLE_EQ(SpacingStepDown(1.0), 0.9);
+    EXPECT_DOUBLE_EQ(SpacingStepDown(0.2), 0.2);   // no step down from 0.2
+    double s = 0.2;
+    for (int i = 0; i < 200; ++i)
+        s = SpacingStepUp(s);
+    EXPECT_GE(s, 500.0);
+    EXPECT_LT(s, 520.0);
+
+    EXPECT_EQ(routes::VectorLengthStep(19, true), 20);
+    EXPECT_EQ(routes::VectorLengthStep(20, true), 25);
+    EXPECT_EQ(routes::VectorLengthStep(25, false), 20);
+    EXPECT_EQ(routes::VectorLengthStep(24, false), 23);
+    EXPECT_EQ(routes::VectorLengthStep(100, true), 100);
+    EXPECT_EQ(routes::VectorLengthStep(5, false), 5);
+
+    routes::CTidalAtlasOptions v;
+    bool applied = false;
+    routes::CTidalAtlasOptionsModel model(
+        v, [&applied](const routes::CTidalAtlasOptions&) { applied = true; });
+    EXPECT_TRUE(model.Validate().empty());
+    model.values.display.automaticSpacing = false;
+    model.values.display.spacing = 0.0;
+    model.values.display.vectorLength = 3;
+    EXPECT_EQ(model.Validate().size(), 2u);
+    model.Apply();
+    EXPECT_TRUE(applied);
 }
 
 }   // namespace

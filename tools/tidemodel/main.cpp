@@ -174,7 +174,10 @@ bool ReadStations(const std::string& database, std::vector<Station>& out, std::s
     return true;
 }
 
-// Land (1) or water (0) at every cell centre, from GMT's high-resolution shoreline.
+// Land (1) or water (0) for every cell, from GMT's high-resolution shoreline.
+// Each cell is sampled at 3 x 3 points (its centre and a third of a step
+// round it) and is land only when all of them are: a cell with water in it
+// is water, so the shore cells, where waypoints lie, carry a stream.
 bool LandMask(std::vector<std::uint8_t>& land, std::string& error)
 {
     char pattern[] = "/tmp/tidemodel-XXXXXX";
@@ -183,12 +186,16 @@ bool LandMask(std::vector<std::uint8_t>& land, std::string& error)
         return false;
     }
     const std::filesystem::path work = pattern;
-    // grdlandmask marks the region's edge nodes as land whatever lies there,
-    // so the run covers one more node on every side and those are dropped.
-    const std::string region = "-R" + Number(kWest - kLonStep) + "/" + Number(CellLon(kColumns)) +
-                               "/" + Number(CellLat(kRows)) + "/" + Number(kNorth + kLatStep);
-    const std::string spacing =
-        "-I" + std::to_string(kColumns + 2) + "+n/" + std::to_string(kRows + 2) + "+n";
+    // Sub-node k lies at west + (k - 2) third-steps: cell c's samples are
+    // 3c + 1 .. 3c + 3, and one more node on every side is dropped, since
+    // grdlandmask marks a region's edge nodes as land whatever lies there.
+    constexpr int kSub = 3;
+    const int across = kSub * (kColumns - 1) + 5, down = kSub * (kRows - 1) + 5;
+    const double lonSub = kLonStep / kSub, latSub = kLatStep / kSub;
+    const std::string region =
+        "-R" + Number(kWest - 2 * lonSub) + "/" + Number(kWest + (across - 3) * lonSub) + "/" +
+        Number(kNorth - (down - 3) * latSub) + "/" + Number(kNorth + 2 * latSub);
+    const std::string spacing = "-I" + std::to_string(across) + "+n/" + std::to_string(down) + "+n";
     std::vector<std::string> words = {"gmt",   "grdlandmask",   region,
                                       spacing, "-Dh",           "-N0/1",
                                       "-A0",   "-Gmask.grd=bb", "--GMT_HISTORY=false"};
@@ -214,16 +221,20 @@ bool LandMask(std::vector<std::uint8_t>& land, std::string& error)
     std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
     std::filesystem::remove_all(work);
     constexpr std::size_t kNativeHeader = 892;
-    const std::size_t across = kColumns + 2;
-    if (bytes.size() != kNativeHeader + across * (kRows + 2)) {
+    if (bytes.size() != kNativeHeader + std::size_t(across) * down) {
         error = "gmt grdlandmask wrote " + std::to_string(bytes.size()) + " bytes";
         return false;
     }
     land.assign(std::size_t(kRows) * kColumns, 0);
     for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kColumns; ++c)
-            land[std::size_t(r) * kColumns + c] =
-                bytes[kNativeHeader + std::size_t(r + 1) * across + std::size_t(c) + 1] != 0;
+        for (int c = 0; c < kColumns; ++c) {
+            bool allLand = true;
+            for (int dr = 1; dr <= kSub && allLand; ++dr)
+                for (int dc = 1; dc <= kSub && allLand; ++dc)
+                    allLand = bytes[kNativeHeader + std::size_t(kSub * r + dr) * across +
+                                    std::size_t(kSub * c + dc)] != 0;
+            land[std::size_t(r) * kColumns + c] = allLand;
+        }
     return true;
 }
 

@@ -7,6 +7,7 @@
 // panels. Tiles are decoded once into a bounded cache and drawn through the
 // device context's 8-bit blit with the active palette.
 
+#include "app/Colour.h"
 #include "chart/ChartDoc.h"
 #include "charts/hcrf/ChartCatalogue.h"
 #include "charts/hcrf/ChartPanel.h"
@@ -58,6 +59,20 @@ public:
     std::string GetScaleText() override;
     std::string GetHorizontalDatum() override;
     std::string GetDepthUnits() override;
+    // Raster charts paint land in buff and yellow tints and water in white and
+    // blue: what lies under a tidal arrow is told by hue, in every palette.
+    bool IsColourInFirstClass(app::COLORREF c) const override
+    {
+        const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)),
+                  b = int(app::GetBValue(c));
+        return r > b + 24 && g > b;
+    }
+    bool IsColourInSecondClass(app::COLORREF c) const override
+    {
+        const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)),
+                  b = int(app::GetBValue(c));
+        return b >= r && b + 8 >= g && b > 0;
+    }
     std::string GetProjection() override;
     std::uint16_t GetDatumIndex() const override;
     bool GetMetresPerPixel(double& metres) override;

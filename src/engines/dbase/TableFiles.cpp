@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dbase {
@@ -214,17 +215,23 @@ bool WriteEmptyTable(const std::string& base, const std::vector<FieldSpec>& fiel
     }
     buf[headerLength - 1] = 0x0D;
     buf[headerLength] = 0x1A;
+    // The memo file first, then the data file whole under its name: a crash
+    // part way leaves no table (a memo file alone is written over by the
+    // next create), never a data file whose memo file is missing.
+    // (Not synced, as no other create is: a rename is enough against a crash
+    // of the process.)
+    if (memo && !WriteEmptyMemoFile(base + ".dbt", BaseName(base)))
+        return false;
     const std::string dbf = base + ".dbf";
-    const int fd = ::open(dbf.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::string temp = dbf + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool ok = WriteAll(fd, buf.data(), buf.size(), 0);
-    ::close(fd);
+    bool ok = WriteAll(fd, buf.data(), buf.size(), 0) && ::fchmod(fd, 0644) == 0;
+    ok = ::close(fd) == 0 && ok && ::rename(temp.c_str(), dbf.c_str()) == 0;
     if (!ok)
-        return false;
-    if (memo)
-        return WriteEmptyMemoFile(base + ".dbt", BaseName(base));
-    return true;
+        ::unlink(temp.c_str());
+    return ok;
 }
 
 // ------------------------------------------------------------------ memos

@@ -121,6 +121,7 @@ def main():
         lat = ctypes.c_int32(int((north - row * lat_step) * 1e7))
         lon = ctypes.c_int32(int((west + column * lon_step) * 1e7))
         worst_rate = worst_height = worst_direction = 0.0
+        peak_flood = peak_ebb = (0.0, None)
         start = datetime.datetime(2029, 6, 1)
         for hour in range(0, 365 * 24):
             when = start + datetime.timedelta(hours=hour)
@@ -137,6 +138,10 @@ def main():
             else:
                 rate = abs(value) * KNOT
                 worst_rate = max(worst_rate, abs(words[3].value / 1000.0 - rate))
+                if value > peak_flood[0]:
+                    peak_flood = (value, words[4].value / 10.0)
+                if -value > peak_ebb[0]:
+                    peak_ebb = (-value, words[4].value / 10.0)
                 if abs(value) > 0.2:
                     towards = station["flood"] if value > 0 else station["flood"] + 180.0
                     gap = abs((words[4].value / 10.0 - towards + 180.0) % 360.0 - 180.0)
@@ -145,9 +150,13 @@ def main():
             ok = worst_height <= 0.005
             print("%s %s: worst height %.4f m" % ("ok" if ok else "FAIL", name, worst_height))
         else:
-            ok = worst_rate <= 0.01 and worst_direction <= 1.0
-            print("%s %s: worst rate %.4f m/s, worst direction %.2f deg"
-                  % ("ok" if ok else "FAIL", name, worst_rate, worst_direction))
+            # At the sum's strongest flood and ebb the model's streams oppose.
+            opposed = abs((peak_flood[1] - peak_ebb[1]) % 360.0 - 180.0)
+            ok = worst_rate <= 0.01 and worst_direction <= 1.0 and opposed <= 1.0
+            print("%s %s: worst rate %.4f m/s, worst direction %.2f deg; peak flood %.1f kn to"
+                  " %.1f, peak ebb %.1f kn to %.1f"
+                  % ("ok" if ok else "FAIL", name, worst_rate, worst_direction, peak_flood[0],
+                     peak_flood[1], peak_ebb[0], peak_ebb[1]))
         failures += 0 if ok else 1
     return 1 if failures else 0
 

@@ -1,0 +1,71 @@
+#pragma once
+// CPlanModule ("Route\Plan"): the passage plan of the current route, its
+// header fields and settings, and the Calculate and Best Time commands' work.
+// A plan lives in memory only; its settings are stored.
+
+#include "app/Module.h"
+#include "platform/Prompt.h"
+#include "routes/PlanCalculator.h"
+#include "routes/PlanTypes.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace routes {
+
+struct CRouteState;
+
+// The route's waypoints with each leg's course and distance by its leg type
+// (rhumb line, or great circle for both great-circle kinds).
+std::vector<PlanWaypoint> PlanWaypointsOf(const CRouteState& state);
+
+class CPlanModule : public app::CModule {
+public:
+    CPlanModule(app::CSettingsHome& settings, std::string programFolder);
+
+    bool Initialise() override;
+    void LoadSettings() override;
+    void SaveSettings() override;
+
+    CPlanSettings& PlanSettings() { return m_settings; }
+    const CPlanSettings& PlanSettings() const { return m_settings; }
+
+    // Header fields the plan card edits.
+    std::string planName, from, to;
+    std::int64_t planUtc = 0;   // departure (mode 0) or arrival (mode 1)
+
+    const CPlanList& Plan() const { return m_plan; }
+    bool IsCalculated() const { return m_calculated; }
+    void ClearPlan();
+    bool CanCalculate(std::size_t waypointCount) const;
+    // The time at waypoint `index` (from 0) of a calculated plan.
+    std::optional<std::int64_t> GetWaypointTime(std::size_t index) const;
+
+    // Calculate: the plan for planUtc. Aborts and dates out of range are
+    // told through the prompt; the code is returned.
+    int Calculate(const std::vector<PlanWaypoint>& route, platform::CPrompt& prompt,
+                  CPlanTides* tides, CPlanVariation* variation, CPlanAbortProbe* probe);
+
+    // Best Time: the search, or nothing after telling the user it stopped.
+    std::optional<CPlanCalculator::BestTime> SearchBestTime(
+        const std::vector<PlanWaypoint>& route, platform::CPrompt& prompt, CPlanTides* tides,
+        CPlanVariation* variation, CPlanAbortProbe* probe, CPlanProgress* progress);
+    // The user's answer to the search: the best plan, or the first (OK).
+    void TakeSearchResult(const CPlanCalculator::BestTime& result, bool useBest);
+
+    void SetDeviationCard(const std::array<double, 16>& card) { m_card = card; }
+
+private:
+    CPlanCalculator MakeCalculator(platform::CPrompt& prompt, CPlanTides* tides,
+                                   CPlanVariation* variation, CPlanAbortProbe* probe,
+                                   CPlanProgress* progress);
+
+    CPlanSettings m_settings;
+    CPlanList m_plan;
+    bool m_calculated = false;
+    std::array<double, 16> m_card{};
+    std::string m_programFolder;
+};
+
+}   // namespace routes

@@ -1,0 +1,349 @@
+#include "routes/ui/PlanWindow.h"
+
+#include "platform/LocaleFreeNumbers.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QDateTimeEdit* TimeEdit(QWidget* parent, const char* name)
+{
+    auto* edit = new QDateTimeEdit(parent);
+    edit->setObjectName(name);
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat("yyyy-MM-dd HH:mm");
+    edit->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0)),
+                           QDateTime(QDate(9998, 12, 31), QTime(23, 59, 59)));
+    return edit;
+}
+
+QString LocalText(std::int64_t utc)
+{
+    return QDateTime::fromSecsSinceEpoch(utc).toLocalTime().toString("yyyy-MM-dd HH:mm");
+}
+
+QString SpanText(std::int64_t seconds)
+{
+    return QString::asprintf("%lld:%02lld", static_cast<long long>(seconds / 3600),
+                             static_cast<long long>(seconds % 3600 / 60));
+}
+
+QString Number(double value, int decimals)
+{
+    return QString::fromStdString(platform::FormatC("%.*f", decimals, value));
+}
+
+}   // namespace
+
+CPlanWindow::CPlanWindow(routes::CPlanModule& plan, QWidget* parent) : QDialog(parent), m_plan(plan)
+{
+    setWindowTitle("Passage Plan");
+    setObjectName("PlanWindow");
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(this);
+
+    auto* card = new QGroupBox("Plan", this);
+    auto* grid = new QGridLayout(card);
+    auto text = [this](const char* name) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(name);
+        e->setMaxLength(25);
+        return e;
+    };
+    m_name = text("PlanName");
+    m_from = text("PlanFrom");
+    m_to = text("PlanTo");
+    grid->addWidget(new QLabel("Name"), 0, 0);
+    grid->addWidget(m_name, 0, 1, 1, 3);
+    grid->addWidget(new QLabel("From"), 1, 0);
+    grid->addWidget(m_from, 1, 1);
+    grid->addWidget(new QLabel("To"), 1, 2);
+    grid->addWidget(m_to, 1, 3);
+    m_depart = new QRadioButton("To &depart at", this);
+    m_arrive = new QRadioButton("To &arrive for", this);
+    m_departTime = TimeEdit(this, "DepartTime");
+    m_arriveTime = TimeEdit(this, "ArriveTime");
+    grid->addWidget(m_depart, 2, 0);
+    grid->addWidget(m_departTime, 2, 1);
+    grid->addWidget(m_arrive, 2, 2);
+    grid->addWidget(m_arriveTime, 2, 3);
+    m_speed = new QDoubleSpinBox(this);
+    m_speed->setObjectName("PlanSpeed");
+    m_speed->setDecimals(1);
+    // A plan needs a speed above 0: the box cannot be set to 0 or below.
+    m_speed->setRange(0.1, 99.9);
+    m_speed->setSuffix(" kn");
+    grid->addWidget(new QLabel("Speed"), 3, 0);
+    grid->addWidget(m_speed, 3, 1);
+    layout->addWidget(card);
+
+    auto* options = new QGroupBox("Calculate with", this);
+    auto* row = new QHBoxLayout(options);
+    m_variation = new QCheckBox("Variation", this);
+    m_deviation = new QCheckBox("Deviation", this);
+    m_tides = new QCheckBox("Tidal Stream every", this);
+    m_tides->setObjectName("PlanTides");
+    m_interval = new QSpinBox(this);
+    m_interval->setRange(1, 23 * 60 + 59);
+    m_interval->setSuffix(" min");
+    m_plans = new QSpinBox(this);
+    m_plans->setRange(2, 12);
+    m_plans->setPrefix("Best time: ");
+    m_plans->setSuffix(" plans");
+    m_planInterval = new QSpinBox(this);
+    m_planInterval->setRange(1, 3600);
+    m_planInterval->setPrefix("every ");
+    m_planInterval->setSuffix(" min");
+    for (QWidget* w : std::initializer_list<QWidget*>{m_variation, m_deviation, m_tides, m_interval,
+                                                      m_plans, m_planInterval})
+        row->addWidget(w);
+    layout->addWidget(options);
+
+    auto* buttons = new QHBoxLayout;
+    m_calc = new QPushButton("&Calc", this);
+    m_best = new QPushButton("&Best time", this);
+    m_report = new QPushButton("&Report", this);
+    m_report->setToolTip("Open short form plan");
+    m_report->setEnabled(false);   // the printed reports come later
+    buttons->addWidget(m_calc);
+    buttons->addWidget(m_best);
+    buttons->addWidget(m_report);
+    buttons->addStretch();
+    auto* close = new QPushButton("Close", this);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+
+    m_table = new QTableWidget(this);
+    m_table->setObjectName("PlanTable");
+    m_table->setColumnCount(11);
+    m_table->setHorizontalHeaderLabels({"WP", "Time", "Passage", "Dist", "Run", "To go", "Course",
+                                        "Set", "Drift", "CTS", "Compass"});
+    m_table->verticalHeader()->setVisible(false);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setMinimumSize(760, 220);
+    layout->addWidget(m_table);
+
+    auto modeChanged = [this] {
+        m_departTime->setEnabled(m_depart->isChecked());
+        m_arriveTime->setEnabled(m_arrive->isChecked());
+    };
+    connect(m_depart, &QRadioButton::toggled, this, modeChanged);
+    connect(m_tides, &QCheckBox::toggled, m_interval, &QWidget::setEnabled);
+    connect(m_calc, &QPushButton::clicked, this, [this] {
+        if (ReadCard() && onCalculate)
+            onCalculate();
+    });
+    connect(m_best, &QPushButton::clicked, this, [this] {
+        if (ReadCard() && onBestTime)
+            onBestTime();
+    });
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+
+    const auto& s = m_plan.PlanSettings();
+    m_name->setText(QString::fromStdString(m_plan.planName).left(29));
+    m_from->setText(QString::fromStdString(m_plan.from).left(29));
+    m_to->setText(QString::fromStdString(m_plan.to).left(29));
+    m_speed->setValue(s.vesselSpeed);
+    m_tides->setChecked(s.tidesOn);
+    m_variation->setChecked(s.variationOn);
+    m_deviation->setChecked(s.deviationOn);
+    m_interval->setValue(int(s.tidalIntervalSeconds / 60));
+    m_interval->setEnabled(s.tidesOn);
+    m_plans->setValue(s.bestTimePlans);
+    m_planInterval->setValue(int(s.bestTimeIntervalSeconds / 60));
+    (s.mode == routes::PlanMode::DepartAt ? m_depart : m_arrive)->setChecked(true);
+    modeChanged();
+    const QDateTime start = QDateTime::fromSecsSinceEpoch(m_plan.planUtc).toLocalTime();
+    m_departTime->setDateTime(start);
+    m_arriveTime->setDateTime(start);
+}
+
+void CPlanWindow::SetTidalAvailable(bool available, bool variationLoaded)
+{
+    if (!available)
+        m_tides->setChecked(false);
+    m_tides->setEnabled(available);
+    if (!variationLoaded)
+        m_variation->setChecked(false);
+    m_variation->setEnabled(variationLoaded);
+    m_best->setEnabled(available);
+}
+
+bool CPlanWindow::ReadCard()
+{
+    auto& s = m_plan.PlanSettings();
+    const bool settingsChanged = s.tidesOn != m_tides->isChecked() ||
+                                 s.variationOn != m_variation->isChecked() ||
+                                 s.deviationOn != m_deviation->isChecked() ||
+                                 s.tidalIntervalSeconds != std::int64_t(m_interval->value()) * 60;
+    if (settingsChanged)
+        m_plan.ClearPlan();
+    m_plan.planName = m_name->text().trimmed().toStdString();
+    m_plan.from = m_from->text().trimmed().toStdString();
+    m_plan.to = m_to->text().trimmed().toStdString();
+    s.vesselSpeed = m_speed->value();
+    s.tidesOn = m_tides->isChecked();
+    s.variationOn = m_variation->isChecked();
+    s.deviationOn = m_deviation->isChecked();
+    s.tidalIntervalSeconds = std::int64_t(m_interval->value()) * 60;
+    s.bestTimePlans = m_plans->value();
+    s.bestTimeIntervalSeconds = std::int64_t(m_planInterval->value()) * 60;
+    s.mode = m_depart->isChecked() ? routes::PlanMode::DepartAt : routes::PlanMode::ArriveFor;
+    m_plan.planUtc = (s.mode == routes::PlanMode::DepartAt ? m_departTime : m_arriveTime)
+                         ->dateTime()
+                         .toSecsSinceEpoch();
+    return true;
+}
+
+void CPlanWindow::ShowPlan()
+{
+    const routes::CPlanList& plan = m_plan.Plan();
+    m_table->setRowCount(int(plan.size()));
+    for (int i = 0; i < int(plan.size()); ++i) {
+        const routes::CLegData& r = plan[std::size_t(i)];
+        const bool leg = r.end.IsValid();
+        const QString cells[] = {
+            QString::number(i + 1),
+            LocalText(r.utc),
+            leg ? SpanText(r.passageSeconds) : QString(),
+            leg ? Number(r.distance, 2) : QString(),
+            Number(r.distanceRun, 2),
+            Number(r.distanceToGo, 2),
+            leg ? Number(r.course, 1) : QString(),
+            leg && r.tidal ? Number(r.set, 0) : QString(),
+            leg && r.tidal ? Number(r.drift, 2) : QString(),
+            leg ? Number(r.courseToSteer, 1) : QString(),
+            leg ? Number(r.compassCourse, 1) : QString(),
+        };
+        for (int c = 0; c < 11; ++c)
+            m_table->setItem(i, c, new QTableWidgetItem(cells[c]));
+    }
+    m_table->resizeColumnsToContents();
+    if (!plan.empty() && m_plan.IsCalculated()) {
+        const QSignalBlocker a(m_departTime), b(m_arriveTime);
+        m_departTime->setDateTime(QDateTime::fromSecsSinceEpoch(plan.front().utc).toLocalTime());
+        m_arriveTime->setDateTime(QDateTime::fromSecsSinceEpoch(plan.back().utc).toLocalTime());
+    }
+}
+
+// ---- CBestTimeDialog
+
+CBestTimeDialog::CBestTimeDialog(const std::vector<std::int64_t>& starts,
+                                 const std::vector<std::int64_t>& passages, bool arrival,
+                                 QWidget* parent)
+    : QDialog(parent), m_starts(starts), m_passages(passages), m_arrival(arrival)
+{
+    setWindowTitle("Departure time against Passage time ");
+    setObjectName("BestTimeDialog");
+    const int n = int(m_passages.size());
+    m_worst = m_shortest = n ? m_passages[0] : 0;
+    for (int i = 1; i < n; ++i) {
+        m_worst = std::max(m_worst, m_passages[std::size_t(i)]);
+        if (m_passages[std::size_t(i)] < m_shortest) {   // ties keep the earliest
+            m_shortest = m_passages[std::size_t(i)];
+            m_best = i;
+        }
+    }
+    setMinimumSize(620, m_top + n * 24 + 130);
+    auto* layout = new QVBoxLayout(this);
+    layout->addStretch();
+    auto* row = new QHBoxLayout;
+    m_showDifferences = new QCheckBox("&Show differences only", this);
+    m_showDifferences->setEnabled(m_worst - m_shortest > 0);
+    auto* useBest = new QPushButton("&Use best", this);
+    auto* ok = new QPushButton("OK", this);
+    row->addWidget(m_showDifferences);
+    row->addStretch();
+    row->addWidget(useBest);
+    row->addWidget(ok);
+    layout->addLayout(row);
+    connect(m_showDifferences, &QCheckBox::toggled, this, [this](bool on) {
+        m_differences = on;
+        update();
+    });
+    connect(useBest, &QPushButton::clicked, this, [this] {
+        m_usedBest = true;
+        accept();
+    });
+    connect(ok, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+std::vector<int> CBestTimeDialog::BarWidths(int width) const
+{
+    std::vector<int> out;
+    const std::int64_t spread = m_worst - m_shortest;
+    for (std::int64_t p : m_passages) {
+        // 64-bit products, and no division by a worst passage or spread of 0.
+        std::int64_t w = 0;
+        if (m_differences && spread > 0)
+            w = (p - m_shortest) * width / spread;
+        else if (!m_differences && m_worst > 0)
+            w = p * width / m_worst;
+        out.push_back(int(std::clamp<std::int64_t>(w, 0, width)));
+    }
+    return out;
+}
+
+void CBestTimeDialog::paintEvent(QPaintEvent* e)
+{
+    QDialog::paintEvent(e);
+    QPainter painter(this);
+    const QFontMetrics fm(font());
+    const int left = fm.horizontalAdvance("0000-00-00 00:00  ") + 4;
+    const int right = width() - 10;
+    const int top = m_top;
+    const int n = int(m_passages.size());
+    const int bottom = n * 24 + top + 2;
+    painter.drawText(2, 2 + fm.ascent(), m_arrival ? "ARRIVAL TIME" : "DEPARTURE TIME");
+    painter.setPen(Qt::black);
+    painter.drawLine(left, top, right, top);
+    painter.drawLine(left, top, left, bottom);
+    painter.setPen(Qt::white);
+    painter.drawLine(right, top, right, bottom);
+    painter.drawLine(left, bottom, right, bottom);
+    const auto widths = BarWidths(right - left - 2);
+    for (int i = 0; i < n; ++i) {
+        const int y = top + 24 * i;
+        painter.setPen(Qt::black);
+        if (i > 0)
+            painter.drawLine(left + 1, y + 1, right - 1, y + 1);
+        painter.drawText(2, y + 1 + fm.ascent(), LocalText(m_starts[std::size_t(i)]));
+        const int w = widths[std::size_t(i)];
+        painter.fillRect(QRect(QPoint(left + 1, y + 2), QPoint(left + std::max(1, w), y + 23)),
+                         Qt::red);
+        const std::int64_t p = m_passages[std::size_t(i)];
+        const QString label =
+            QString::asprintf("%lld Hrs %02lld Mins", static_cast<long long>(p / 3600),
+                              static_cast<long long>(p % 3600 / 60));
+        const int x = std::max(left + 2, left + w - (fm.horizontalAdvance(label) + 4));
+        painter.drawText(x, y + 6 + fm.ascent() - 2, label);
+    }
+    painter.setPen(Qt::black);
+    painter.drawText((left + right) / 3, bottom + 10 + fm.ascent(), "PASSAGE TIME (hours) ");
+    const std::int64_t gained = m_worst - m_shortest;
+    painter.drawText(2, bottom + 35 + fm.ascent(),
+                     QString::asprintf("Hours gained on worst time: %lld Hrs %02lld Mins",
+                                       static_cast<long long>(gained / 3600),
+                                       static_cast<long long>(gained % 3600 / 60)));
+    const double percent = m_worst > 0 ? double(gained) * 100.0 / double(m_worst) : 0.0;
+    painter.drawText(2, bottom + 60 + fm.ascent(),
+                     "Percentage gained on worst time: " + Number(percent, 1) + "%");
+}

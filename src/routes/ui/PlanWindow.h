@@ -1,0 +1,77 @@
+#pragma once
+// The "Passage Plan" window: name, from and to, depart-at or arrive-for with
+// their times, the estimated speed, the calculation switches, Calc, Best time
+// and Report, and the worked plan one row per waypoint.
+
+#include "routes/PlanModule.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QDateTimeEdit;
+class QDoubleSpinBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTableWidget;
+
+class CPlanWindow final : public QDialog {
+    Q_OBJECT
+public:
+    CPlanWindow(routes::CPlanModule& plan, QWidget* parent);
+
+    // Card to module: false (with the field focused) when a value is refused.
+    bool ReadCard();
+    // Module to card and table.
+    void ShowPlan();
+    void SetTidalAvailable(bool available, bool variationLoaded);
+
+    std::function<void()> onCalculate;
+    std::function<void()> onBestTime;
+
+    QTableWidget* Table() const { return m_table; }
+
+private:
+    routes::CPlanModule& m_plan;
+    QLineEdit *m_name, *m_from, *m_to;
+    QRadioButton *m_depart, *m_arrive;
+    QDateTimeEdit *m_departTime, *m_arriveTime;
+    QDoubleSpinBox* m_speed;
+    QCheckBox *m_tides, *m_variation, *m_deviation;
+    QSpinBox* m_interval;
+    QSpinBox* m_plans;
+    QSpinBox* m_planInterval;
+    QPushButton *m_calc, *m_best, *m_report;
+    QTableWidget* m_table;
+};
+
+// "Departure time against Passage time": one bar per start time.
+class CBestTimeDialog final : public QDialog {
+    Q_OBJECT
+public:
+    CBestTimeDialog(const std::vector<std::int64_t>& starts,
+                    const std::vector<std::int64_t>& passages, bool arrival, QWidget* parent);
+    int BestIndex() const { return m_best; }
+    // Bar widths in pixels for a plot `width` wide (what paint draws).
+    std::vector<int> BarWidths(int width) const;
+    bool UsedBest() const { return m_usedBest; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    std::vector<std::int64_t> m_starts, m_passages;
+    bool m_arrival;
+    int m_best = 0;
+    std::int64_t m_worst = 0, m_shortest = 0;
+    bool m_differences = false;
+    bool m_usedBest = false;
+    QCheckBox* m_showDifferences;
+    int m_top = 30;
+};
+
+// "Calculating , Please Wait": the search's progress.
+class CPlanWaitDialog;

@@ -1,0 +1,233 @@
+#include "routes/ui/PlanWindows.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "geo/Geomag.h"
+#include "routes/RouteModule.h"
+#include "routes/TidalModule.h"
+#include "routes/ui/PlanWindow.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFormLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+
+#include <chrono>
+#include <ctime>
+
+namespace {
+
+// Escape while a plan is worked out: the probe is asked once per time step.
+// The filter turns Escape into the abort and drops other input meanwhile;
+// events are pumped at most every 50 ms so the windows stay drawn.
+class CEscapeProbe final : public QObject, public routes::CPlanAbortProbe {
+public:
+    CEscapeProbe() { qApp->installEventFilter(this); }
+    ~CEscapeProbe() override { qApp->removeEventFilter(this); }
+    void Reset() override { m_escape = false; }
+    bool AbortRequested() override
+    {
+        if (!m_pumped.isValid() || m_pumped.elapsed() >= 50) {
+            QApplication::processEvents();
+            m_pumped.restart();
+        }
+        return m_escape;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Input is judged where it reaches a widget (the window system's
+        // window passes it on first), and a message box the calculation
+        // opened takes its own.
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget)
+            return QObject::eventFilter(watched, event);
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && widget->window() == modal)
+            return QObject::eventFilter(watched, event);
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                m_escape = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel: return true;
+        default: return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    bool m_escape = false;
+    QElapsedTimer m_pumped;
+};
+
+class CWaitDialog final : public QDialog, public routes::CPlanProgress {
+public:
+    explicit CWaitDialog(QWidget* parent) : QDialog(parent)
+    {
+        setWindowTitle("Calculating , Please Wait");
+        auto* form = new QFormLayout(this);
+        for (QLabel** label : {&m_time, &m_leg, &m_course, &m_step}) {
+            *label = new QLabel("0", this);
+            (*label)->setMinimumWidth(40);
+        }
+        form->addRow("Time iteration No", m_time);
+        form->addRow("Leg No", m_leg);
+        form->addRow("Course iteration No", m_course);
+        form->addRow("Time step", m_step);
+    }
+    void ShowTimeIteration(int n) override { m_time->setNum(n); }
+    void ShowLeg(int n) override { m_leg->setNum(n); }
+    void ShowCourseIteration(int n) override { m_course->setNum(n); }
+    void ShowTimeStep(int n) override { m_step->setNum(n); }
+
+private:
+    QLabel *m_time, *m_leg, *m_course, *m_step;
+};
+
+class CGeomagVariation final : public routes::CPlanVariation {
+public:
+    explicit CGeomagVariation(geo::CGeomag* geomag) : m_geomag(geomag) { }
+    bool IsLoaded() const override { return m_geomag && m_geomag->IsLoaded(); }
+    double Variation(std::int64_t utc, const geo::CPosition& where) override
+    {
+        const std::time_t t = std::time_t(utc);
+        std::tm tm{};
+        gmtime_r(&t, &tm);
+        const std::chrono::year_month_day date{std::chrono::year(tm.tm_year + 1900),
+                                               std::chrono::month(unsigned(tm.tm_mon + 1)),
+                                               std::chrono::day(unsigned(tm.tm_mday))};
+        return m_geomag->GetVariation(date, where);
+    }
+
+private:
+    geo::CGeomag* m_geomag;
+};
+
+}   // namespace
+
+CPlanWindows::CPlanWindows(app::CSettingsHome& settings, std::string programFolder,
+                           platform::CPrompt& prompt, Links links)
+    : CPlanModule(settings, std::move(programFolder)), m_prompt(prompt), m_links(std::move(links))
+{
+    planUtc = QDateTime::currentSecsSinceEpoch();
+}
+
+CPlanWindows::~CPlanWindows() = default;
+
+bool CPlanWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
+{
+    m_host = &host;
+    return true;
+}
+
+std::size_t CPlanWindows::RouteWaypointCount() const
+{
+    routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr;
+    return r && r->State().hasRoute ? r->State().waypoints.size() : 0;
+}
+
+bool CPlanWindows::TidalDataAvailable() const
+{
+    routes::CTidalModule* t = m_links.tides ? m_links.tides() : nullptr;
+    return t && t->IsDataAvailable();
+}
+
+void CPlanWindows::RegisterCommands(app::CCommandTable& commands)
+{
+    commands.Add(
+        this, app::cmd::kPlanCalculate, [this](unsigned) { RunCalculate(); },
+        [this](app::CCmdUI& ui) { ui.Enable(CanCalculate(RouteWaypointCount())); });
+    commands.Add(
+        this, app::cmd::kPlanBestTime, [this](unsigned) { RunBestTime(); },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(TidalDataAvailable() && CanCalculate(RouteWaypointCount()));
+        });
+}
+
+void CPlanWindows::CloseWorkspaceWindows()
+{
+    if (m_window)
+        m_window->close();
+}
+
+CPlanWindow* CPlanWindows::OpenWindow()
+{
+    if (!m_window) {
+        routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr;
+        if (r && r->State().hasRoute && planName.empty()) {
+            planName = r->State().name;
+            const auto& w = r->State().waypoints;
+            if (!w.empty()) {
+                from = w.front().m_name;
+                to = w.back().m_name;
+            }
+        }
+        m_window = new CPlanWindow(*this, m_host ? &m_host->Window() : nullptr);
+        m_window->onCalculate = [this] { RunCalculate(); };
+        m_window->onBestTime = [this] { RunBestTime(); };
+    }
+    geo::CGeomag* geomag = m_links.geomag ? m_links.geomag() : nullptr;
+    m_window->SetTidalAvailable(TidalDataAvailable(), geomag && geomag->IsLoaded());
+    m_window->show();
+    m_window->raise();
+    return m_window;
+}
+
+void CPlanWindows::RunCalculate()
+{
+    CPlanWindow* window = OpenWindow();
+    window->ReadCard();
+    routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr;
+    if (!r)
+        return;
+    routes::CTidalModule* t = m_links.tides ? m_links.tides() : nullptr;
+    CGeomagVariation variation(m_links.geomag ? m_links.geomag() : nullptr);
+    CEscapeProbe escape;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Calculate(routes::PlanWaypointsOf(r->State()), m_prompt, t ? &t->Models() : nullptr, &variation,
+              &escape);
+    QApplication::restoreOverrideCursor();
+    if (m_window)
+        m_window->ShowPlan();
+}
+
+void CPlanWindows::RunBestTime()
+{
+    CPlanWindow* window = OpenWindow();
+    window->ReadCard();
+    routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr;
+    routes::CTidalModule* t = m_links.tides ? m_links.tides() : nullptr;
+    if (!r || !t)
+        return;
+    if (!PlanSettings().tidesOn) {
+        m_prompt.Ask("Best time needs \"Tidal Stream every\" switched on.", "Passage plan",
+                     platform::PromptIcon::Information, platform::PromptButtons::Ok);
+        return;
+    }
+    CGeomagVariation variation(m_links.geomag ? m_links.geomag() : nullptr);
+    std::optional<routes::CPlanCalculator::BestTime> result;
+    {
+        CWaitDialog wait(window);
+        wait.show();
+        CEscapeProbe escape;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        result = SearchBestTime(routes::PlanWaypointsOf(r->State()), m_prompt, &t->Models(),
+                                &variation, &escape, &wait);
+        QApplication::restoreOverrideCursor();
+    }
+    if (!result)
+        return;
+    CBestTimeDialog dialog(result->starts, result->passages,
+                           PlanSettings().mode == routes::PlanMode::ArriveFor, window);
+    dialog.exec();
+    TakeSearchResult(*result, dialog.UsedBest());
+    if (m_window)
+        m_window->ShowPlan();
+}

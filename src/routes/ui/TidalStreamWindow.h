@@ -1,0 +1,26 @@
+#pragma once
+// The tidal stream window: rate (knots), direction (degrees true) and height
+// from mean sea level (metres) at one clicked position, for its time.
+
+#include "routes/TidalAtlasModel.h"
+#include "routes/ui/TidalTimeWindow.h"
+
+class QLineEdit;
+
+class CTidalStreamWindow final : public CTidalTimeWindow {
+    Q_OBJECT
+public:
+    CTidalStreamWindow(const geo::CPosition& where, QWidget* parent);
+    const geo::CPosition& Position() const { return m_where; }
+    // Shows a reading: its texts, or empty fields and its message.
+    void Show(const routes::TidalStreamReading& reading);
+    QString RateText() const;
+    QString DirectionText() const;
+    QString HeightText() const;
+
+private:
+    geo::CPosition m_where;
+    QLineEdit* m_rate;
+    QLineEdit* m_direction;
+    QLineEdit* m_height;
+};

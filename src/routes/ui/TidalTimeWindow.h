@@ -1,0 +1,46 @@
+#pragma once
+// The small modeless window both tidal windows share: a time (local, 1970 to
+// the end of 9998), Apply with "Apply Immediately", Close, the CAUTION button
+// and a status line. Problems found while drawing go to the status line, one
+// text per change of time or position, never a message box from a paint.
+
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QDateTimeEdit;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+class CTidalTimeWindow : public QDialog {
+    Q_OBJECT
+public:
+    CTidalTimeWindow(const QString& title, QWidget* parent);
+
+    // Seconds since 1970 UTC of the time shown and applied.
+    qint64 AppliedUtc() const { return m_applied; }
+    void SetUtc(qint64 utc);
+    void SetStatus(const QString& text);
+    QString Status() const;
+    QDateTimeEdit* TimeEdit() const { return m_time; }
+    QPushButton* ApplyButton() const { return m_apply; }
+
+    std::function<void()> onApplied;   // the time changed: redraw
+    std::function<void()> onClosed;   // the window is going
+    std::function<void()> onCaution;
+
+protected:
+    QVBoxLayout* Body() const { return m_body; }
+
+private:
+    void Apply();
+
+    QDateTimeEdit* m_time;
+    QPushButton* m_apply;
+    QCheckBox* m_immediately;
+    QLabel* m_status;
+    QVBoxLayout* m_body;
+    qint64 m_applied = 0;
+};

@@ -1,0 +1,386 @@
+#include "routes/ui/TidalWindows.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/MsgBar.h"
+#include "chart/ChartDoc.h"
+#include "chart/draw/XDC.h"
+#include "chart/overlays/TidalVector.h"
+#include "routes/ui/TidalAtlasOptionsPage.h"
+#include "routes/ui/TidalStreamWindow.h"
+#include "routes/ui/TidalTimeWindow.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+
+// A corner of the view beyond the chart's picture has no position: the
+// nearest point towards the view's centre that has one stands in for it.
+bool CornerPosition(CChartView& view, geo::IntPoint corner, geo::IntPoint centre,
+                    geo::CPosition& out)
+{
+    constexpr int kSteps = 32;
+    for (int k = 0; k < kSteps; ++k) {
+        const geo::IntPoint p{corner.x + (centre.x - corner.x) * k / kSteps,
+                              corner.y + (centre.y - corner.y) * k / kSteps};
+        geo::IntPoint chartPoint;
+        view.Doc().ClientToChartPoint(p, chartPoint);
+        if (view.Doc().PointToPosition(chartPoint, out) && out.IsValid())
+            return true;
+    }
+    return false;
+}
+
+// The visible extent of a view: the positions of its client corners.
+bool VisibleExtent(CChartView& view, geo::CPosition& nw, geo::CPosition& se)
+{
+    const geo::IntRect r = view.ClientRect();
+    const geo::IntPoint centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    return CornerPosition(view, {r.left, r.top}, centre, nw) &&
+           CornerPosition(view, {r.right, r.bottom}, centre, se) &&
+           nw.GetLatitude() > se.GetLatitude() && se.GetLongitude() > nw.GetLongitude();
+}
+
+void DrawArrow(chart::CChartDoc& doc, chart::CXDC& dc, const chart::CTidalSettingsSource& source,
+               const routes::TidalArrow& a, int mode)
+{
+    chart::CTidalVector arrow(&doc, &source);
+    // The arrow takes the rate negated and draws its magnitude.
+    arrow.SetVector(a.position, a.direction, -a.knots, a.height, 0.0);
+    arrow.SetColourKind(a.style);
+    arrow.DrawOnChart(&dc, mode);
+}
+
+}   // namespace
+
+// The three tidal layers of one chart view.
+class CTidalWindows::ViewLayers {
+public:
+    ViewLayers(CTidalWindows& owner, CChartView& view)
+        : atlas(owner, view), boxes(owner, view), stream(owner, view)
+    { }
+
+    class Atlas final : public chart::CLayerSource {
+    public:
+        Atlas(CTidalWindows& owner, CChartView& view) : m_owner(owner), m_view(view), m_model(owner)
+        { }
+        bool IsOn() const override { return m_owner.m_atlas != nullptr; }
+        void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override
+        {
+            geo::CPosition nw, se;
+            if (!VisibleExtent(m_view, nw, se))
+                return;
+            const auto& result = m_model.Compute(
+                nw, se, m_owner.m_atlas->AppliedUtc(),
+                [&doc](const geo::CPosition& p) { return doc.IsPositionOnChart(p); });
+            for (const routes::TidalArrow& a : result.arrows)
+                DrawArrow(doc, dc, m_owner, a, chart::kTidalDraw);
+            // The status line is set after the paint, once per change.
+            const QString text = QString::fromStdString(result.stopText);
+            QPointer<CTidalTimeWindow> window = m_owner.m_atlas.data();
+            QTimer::singleShot(0, window, [window, text] {
+                if (window)
+                    window->SetStatus(text);
+            });
+        }
+        void Invalidate() { m_model.Invalidate(); }
+
+    private:
+        CTidalWindows& m_owner;
+        CChartView& m_view;
+        routes::CTidalAtlasModel m_model;
+    } atlas;
+
+    class Boxes final : public chart::CLayerSource {
+    public:
+        Boxes(CTidalWindows& owner, CChartView& view) : m_owner(owner), m_view(view) { }
+        bool IsOn() const override
+        {
+            return m_owner.IsDataAvailable() && m_owner.Models().DrawBoxes() &&
+                   (m_owner.m_atlas || (m_owner.m_stream && m_owner.m_streamView == &m_view));
+        }
+        void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override
+        {
+            // Each side is followed in small steps, so a box that runs off
+            // the chart is drawn where it lies on it.
+            constexpr int kSteps = 64;
+            chart::CSelPen pen(dc, app::RGB(255, 0, 0), chart::PenStyle::Solid, 2);
+            for (const routes::CTidalArea& area : m_owner.Models().Areas()) {
+                const auto& c = area.Corners();
+                for (std::size_t side = 0; side < c.size(); ++side) {
+                    const geo::CPosition& a = c[side];
+                    const geo::CPosition& b = c[(side + 1) % c.size()];
+                    std::vector<geo::IntPoint> run;
+                    for (int k = 0; k <= kSteps; ++k) {
+                        const double f = double(k) / kSteps;
+                        const geo::CPosition p(
+                            a.GetLatitude() + (b.GetLatitude() - a.GetLatitude()) * f,
+                            a.GetLongitude() + (b.GetLongitude() - a.GetLongitude()) * f);
+                        chart::PointList points;
+                        if (doc.IsPositionOnChart(p) &&
+                            doc.ChartPositionToClientPoints(p, points) && !points.empty()) {
+                            run.push_back(points.front());
+                            continue;
+                        }
+                        if (run.size() > 1)
+                            dc.Polyline(run);
+                        run.clear();
+                    }
+                    if (run.size() > 1)
+                        dc.Polyline(run);
+                }
+            }
+        }
+
+    private:
+        CTidalWindows& m_owner;
+        CChartView& m_view;
+    } boxes;
+
+    class Stream final : public chart::CLayerSource {
+    public:
+        Stream(CTidalWindows& owner, CChartView& view) : m_owner(owner), m_view(view) { }
+        bool IsOn() const override { return m_owner.m_stream && m_owner.m_streamView == &m_view; }
+        void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override
+        {
+            CTidalStreamWindow* window = m_owner.m_stream;
+            const qint64 utc = window->AppliedUtc();
+            if (!m_valid || utc != m_utc || !(window->Position() == m_where)) {
+                m_reading = routes::ReadTidalStream(m_owner.Models(), window->Position(), utc);
+                m_utc = utc;
+                m_where = window->Position();
+                m_valid = true;
+                QPointer<CTidalStreamWindow> guarded = window;
+                const routes::TidalStreamReading reading = m_reading;
+                QTimer::singleShot(0, guarded, [guarded, reading] {
+                    if (guarded)
+                        guarded->Show(reading);
+                });
+            }
+            if (m_reading.usable)
+                DrawArrow(doc, dc, m_owner,
+                          {m_where, m_reading.direction, m_reading.knots, m_reading.height,
+                           routes::ArrowStyleForCode(m_reading.code)},
+                          chart::kTidalBoxedLabel);
+        }
+
+    private:
+        CTidalWindows& m_owner;
+        CChartView& m_view;
+        bool m_valid = false;
+        qint64 m_utc = 0;
+        geo::CPosition m_where;
+        routes::TidalStreamReading m_reading;
+    } stream;
+};
+
+CTidalWindows::CTidalWindows(app::CSettingsHome& settings, std::string programFolder)
+    : CTidalModule(settings, std::move(programFolder))
+{
+    CChartView::AddExtension(this);
+}
+
+CTidalWindows::~CTidalWindows()
+{
+    CChartView::RemoveExtension(this);
+}
+
+bool CTidalWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
+{
+    m_host = &host;
+    Models().SetNoticeSink([this](const std::string& text) {
+        if (!m_host)
+            return;
+        app::MsgHandle& handle = m_notices.emplace_back(nullptr);
+        m_host->Messages().AddMessage(handle, text, 20000, 1, false);
+        m_host->Messages().SetMessageFlag(handle, true);
+        m_host->Messages().SwitchOn();
+    });
+    return true;
+}
+
+void CTidalWindows::RegisterCommands(app::CCommandTable& commands)
+{
+    commands.Add(
+        this, app::cmd::kTidalAtlas, [this](unsigned) { OpenAtlas(); },
+        [this](app::CCmdUI& ui) { ui.Enable(CanOpenWindow()); });
+}
+
+void CTidalWindows::LoadSettings()
+{
+    CTidalModule::LoadSettings();
+    // A workspace's folder may differ: the models are read again.
+    CheckAvailability();
+}
+
+bool CTidalWindows::CheckAvailability()
+{
+    if (m_host)
+        for (app::MsgHandle& handle : m_notices)
+            m_host->Messages().RemoveMessage(handle, false);
+    m_notices.clear();
+    return CTidalModule::CheckAvailability();
+}
+
+bool CTidalWindows::Terminate()
+{
+    CloseWorkspaceWindows();
+    return CTidalModule::Terminate();
+}
+
+void CTidalWindows::CloseWorkspaceWindows()
+{
+    if (m_atlas)
+        m_atlas->reject();
+    if (m_stream)
+        m_stream->reject();
+}
+
+bool CTidalWindows::CanOpenWindow() const
+{
+    return IsDataAvailable() && !m_atlas && !m_stream;
+}
+
+void CTidalWindows::ViewCreated(CChartView& view)
+{
+    auto layers = std::make_unique<ViewLayers>(*this, view);
+    view.Pipeline().SetSource(chart::StaticLayer::TidalAtlas, &layers->atlas);
+    view.Pipeline().SetSource(chart::StaticLayer::TidalBoxes, &layers->boxes);
+    view.Pipeline().SetSource(chart::StaticLayer::TidalVector, &layers->stream);
+    m_views[&view] = std::move(layers);
+}
+
+void CTidalWindows::ViewDestroyed(CChartView& view)
+{
+    view.Pipeline().SetSource(chart::StaticLayer::TidalAtlas, nullptr);
+    view.Pipeline().SetSource(chart::StaticLayer::TidalBoxes, nullptr);
+    view.Pipeline().SetSource(chart::StaticLayer::TidalVector, nullptr);
+    m_views.erase(&view);
+    if (m_streamView == &view && m_stream)
+        m_stream->reject();
+}
+
+void CTidalWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p)
+{
+    QAction* stream = menu.addAction(QStringLiteral("Tidal stream"));
+    stream->setEnabled(CanOpenWindow());
+    chart::CChartDoc* doc = &view.Doc();
+    CChartView* target = &view;
+    QObject::connect(stream, &QAction::triggered, &menu, [this, doc, target, p] {
+        // The view hands over a client point; positions come from chart points.
+        geo::IntPoint chartPoint;
+        doc->ClientToChartPoint(p, chartPoint);
+        geo::CPosition where;
+        if (doc->PointToPosition(chartPoint, where))
+            OpenStream(*target, where);
+    });
+}
+
+void CTidalWindows::RefreshViews()
+{
+    for (auto& [view, layers] : m_views) {
+        layers->atlas.Invalidate();
+        view->InvalidateOverlays();
+    }
+}
+
+void CTidalWindows::ShowCaution()
+{
+    QMessageBox::information(m_host ? &m_host->Window() : nullptr, "Tidal model",
+                             QString::fromStdString(routes::CTidalModelModule::CautionText()));
+}
+
+void CTidalWindows::OpenAtlas()
+{
+    if (!CanOpenWindow())
+        return;
+    auto* window = new CTidalTimeWindow("Tidal Atlas", m_host ? &m_host->Window() : nullptr);
+    window->setObjectName("TidalAtlasWindow");
+    window->SetUtc(StartUtc());
+    window->onApplied = [this] { RefreshViews(); };
+    window->onCaution = [this] { ShowCaution(); };
+    window->onClosed = [this] {
+        m_atlas = nullptr;
+        RefreshViews();
+    };
+    m_atlas = window;
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    window->show();
+    RefreshViews();
+}
+
+bool CTidalWindows::OpenStream(CChartView& view, const geo::CPosition& where)
+{
+    if (!CanOpenWindow())
+        return false;
+    const qint64 utc = StartUtc();
+    const routes::TidalStreamReading first = routes::ReadTidalStream(Models(), where, utc);
+    if (!first.usable) {
+        QMessageBox::critical(m_host ? &m_host->Window() : nullptr, "Tidal Stream",
+                              QString::fromStdString(first.message));
+        return false;
+    }
+    auto* window = new CTidalStreamWindow(where, m_host ? &m_host->Window() : nullptr);
+    window->setObjectName("TidalStreamWindow");
+    window->SetUtc(utc);
+    window->Show(first);
+    m_streamView = &view;
+    window->onApplied = [this] {
+        if (m_streamView)
+            m_streamView->InvalidateOverlays();
+    };
+    window->onCaution = [this] { ShowCaution(); };
+    window->onClosed = [this] {
+        m_stream = nullptr;
+        CChartView* view = m_streamView;
+        m_streamView = nullptr;
+        if (view && m_views.count(view))
+            view->InvalidateOverlays();
+    };
+    m_stream = window;
+    window->show();
+    view.InvalidateOverlays();
+    return true;
+}
+
+std::vector<COptionPageFactory> CTidalWindows::OptionPages()
+{
+    return {{"Tidal Atlas", [this](QWidget* parent) -> CXPropertyPage* {
+                 routes::CTidalAtlasOptions values{DisplaySettings(), Models().DrawBoxes()};
+                 auto model = std::make_unique<routes::CTidalAtlasOptionsModel>(
+                     values, [this](const routes::CTidalAtlasOptions& v) { ApplyOptions(v); });
+                 return new CTidalAtlasOptionsPage(std::move(model), parent);
+             }}};
+}
+
+void CTidalWindows::ApplyOptions(const routes::CTidalAtlasOptions& options)
+{
+    routes::CTidalDisplaySettings& s = DisplaySettings();
+    const double lastAutomatic = s.lastAutomaticSpacing;
+    s = options.display;
+    s.lastAutomaticSpacing = lastAutomatic;
+    Models().SetDrawBoxes(options.limitLines);
+    const qint64 utc = StartUtc();
+    for (CTidalTimeWindow* w : std::initializer_list<CTidalTimeWindow*>{m_atlas, m_stream})
+        if (w) {
+            w->SetUtc(utc);
+            if (w->onApplied)
+                w->onApplied();
+        }
+    RefreshViews();
+}
+
+qint64 CTidalWindows::StartUtc() const
+{
+    const routes::CTidalDisplaySettings& s = DisplaySettings();
+    if (s.startTimeMethod == 2 && s.startTime.IsValid())
+        return routes::LocalToUtcSeconds(s.startTime);
+    if (s.startTimeMethod == 1 && planDeparture)
+        if (const auto departure = planDeparture())
+            return *departure;
+    return QDateTime::currentSecsSinceEpoch();
+}

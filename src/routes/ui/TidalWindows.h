@@ -1,0 +1,67 @@
+#pragma once
+// The tidal module as the program creates it: Tools > Display Tidal Atlas
+// (Ctrl+Alt+T) with its small time window, the chart view's "Tidal stream"
+// entry with the tidal stream window, and the layers that draw the atlas
+// arrows, the clicked stream and the model boxes in every chart view.
+
+#include "app/ui/ModuleUi.h"
+#include "chart/ChartViewPipeline.h"
+#include "chart/ui/ChartView.h"
+#include "routes/TidalAtlasModel.h"
+#include "routes/TidalAtlasOptions.h"
+#include "routes/TidalModule.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "routes/ui/TidalStreamWindow.h"
+
+class CTidalWindows final : public routes::CTidalModule,
+                            public CModuleUi,
+                            public CChartViewExtension {
+public:
+    CTidalWindows(app::CSettingsHome& settings, std::string programFolder);
+    ~CTidalWindows() override;
+
+    CModuleUi* Ui() override { return this; }
+    std::vector<COptionPageFactory> OptionPages() override;
+    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
+    void LoadSettings() override;
+    bool CheckAvailability() override;
+    bool Terminate() override;
+    void CloseWorkspaceWindows() override;
+
+    // CChartViewExtension
+    void ViewCreated(CChartView& view) override;
+    void ViewDestroyed(CChartView& view) override;
+    void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
+
+    bool CanOpenWindow() const;
+    void OpenAtlas();
+    // False (with one message) when the place has no usable stream.
+    bool OpenStream(CChartView& view, const geo::CPosition& where);
+    CTidalTimeWindow* AtlasWindow() const { return m_atlas; }
+    // The plan's departure (start-time method 1), when there is one.
+    std::function<std::optional<std::int64_t>()> planDeparture;
+    CTidalStreamWindow* StreamWindow() const { return m_stream; }
+
+private:
+    class ViewLayers;
+    void RefreshViews();
+    void ApplyOptions(const routes::CTidalAtlasOptions& options);
+    // The first time of a window by the start-time method.
+    qint64 StartUtc() const;
+    void ShowCaution();
+
+    CModuleHost* m_host = nullptr;
+    std::map<CChartView*, std::unique_ptr<ViewLayers>> m_views;
+    QPointer<CTidalTimeWindow> m_atlas;
+    QPointer<CTidalStreamWindow> m_stream;
+    CChartView* m_streamView = nullptr;
+    std::vector<app::MsgHandle> m_notices;
+};

@@ -1,0 +1,95 @@
+// The plan module's stored settings: defaults on a fresh start, and values
+// out of range brought back on load (a plan count of 0 or a tidal step of 0
+// would stall or divide).
+
+#include "routes/PlanModule.h"
+
+#include "../chartpoints/ChartpointFakes.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "app/DateTimeSpanEx.h"
+#include "app/Registry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PlanModule, DefaultsAndClampsOnLoad)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    routes::CPlanModule plan(settings, dir.Path().string());
+    ASSERT_TRUE(plan.Initialise());
+    plan.LoadSettings();
+    const auto& s = plan.PlanSettings();
+    EXPECT_FALSE(s.tidesOn);
+    EXPECT_FALSE(s.variationOn);
+    EXPECT_FALSE(s.deviationOn);
+    EXPECT_DOUBLE_EQ(s.vesselSpeed, 5.0);
+    EXPECT_EQ(s.tidalIntervalSeconds, 3600);
+    EXPECT_EQ(s.bestTimeIntervalSeconds, 3600);
+    EXPECT_EQ(s.bestTimePlans, 6);
+    EXPECT_TRUE(std::filesystem::is_directory(plan.GetDataFolder()));
+
+    {
+        app::CRegistry key(settings.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(plan.GetSettingsKey("Settings")));
+        key.WriteDWord("BestTimePlans", 0);
+        key.WriteTimeSpan("TidalCalcInterval", app::CDateTimeSpanEx(0L));
+        key.WriteTimeSpan("BestTimeCalcInterval", app::CDateTimeSpanEx(10L * 86400));
+        key.WriteDouble("VesselSpeed", -3.0);
+        key.WriteBool("TidesOn", true);
+    }
+    plan.LoadSettings();
+    EXPECT_EQ(s.bestTimePlans, 2);
+    EXPECT_EQ(s.tidalIntervalSeconds, 60);
+    EXPECT_EQ(s.bestTimeIntervalSeconds, 3600 * 60);
+    EXPECT_DOUBLE_EQ(s.vesselSpeed, 5.0);
+    EXPECT_TRUE(s.tidesOn);
+    {
+        app::CRegistry key(settings.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(plan.GetSettingsKey("Settings")));
+        key.WriteDWord("BestTimePlans", 200);
+        key.WriteString("VesselSpeed", "nan");
+    }
+    plan.LoadSettings();
+    EXPECT_EQ(s.bestTimePlans, 12);
+    EXPECT_DOUBLE_EQ(s.vesselSpeed, 5.0);
+
+    // Saved and read back unchanged.
+    plan.PlanSettings().vesselSpeed = 7.5;
+    plan.PlanSettings().tidalIntervalSeconds = 600;
+    plan.SaveSettings();
+    routes::CPlanModule again(settings, dir.Path().string());
+    again.Initialise();
+    again.LoadSettings();
+    EXPECT_DOUBLE_EQ(again.PlanSettings().vesselSpeed, 7.5);
+    EXPECT_EQ(again.PlanSettings().tidalIntervalSeconds, 600);
+}
+
+TEST(PlanModule, CalculateNeedsTwoWaypointsAndASpeedAndKeepsTimesOnlyWhileValid)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CPlanModule plan(settings, dir.Path().string());
+    plan.Initialise();
+    std::vector<routes::PlanWaypoint> route = {{geo::CPosition(48.0, -123.0), 0.0, 10.0},
+                                               {geo::CPosition(48.1666667, -123.0), 0.0, 0.0}};
+    EXPECT_FALSE(plan.CanCalculate(1));
+    EXPECT_TRUE(plan.CanCalculate(2));
+    plan.planUtc = 1899072000;
+    plan.PlanSettings().vesselSpeed = 4.0;
+    EXPECT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
+    ASSERT_TRUE(plan.GetWaypointTime(1));
+    EXPECT_EQ(*plan.GetWaypointTime(1), 1899072000 + 9000);
+    EXPECT_FALSE(plan.GetWaypointTime(2));
+    plan.ClearPlan();
+    EXPECT_FALSE(plan.GetWaypointTime(0));
+    plan.PlanSettings().vesselSpeed = 0.0;
+    EXPECT_FALSE(plan.CanCalculate(2));
+    EXPECT_NE(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
+    EXPECT_FALSE(plan.IsCalculated());
+}
+
+}   // namespace

@@ -1,0 +1,48 @@
+// The best-time chart's bars: lengths against the worst passage, the
+// differences view, and the two cases that used to divide by zero or
+// overflow 32 bits (all passages 0; passages of years on a wide window).
+
+#include "routes/ui/PlanWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int argc = 1;
+char name[] = "test";
+char* argv[] = {name, nullptr};
+
+TEST(BestTimeDialog, BarsAreGuardedAndSixtyFourBit)
+{
+    QApplication app(argc, argv);
+    const std::vector<std::int64_t> starts = {0, 3600, 7200};
+    {
+        CBestTimeDialog d(starts, {7200, 3600, 5400}, false, nullptr);
+        EXPECT_EQ(d.BestIndex(), 1);
+        EXPECT_EQ(d.BarWidths(600), (std::vector<int>{600, 300, 450}));
+        d.findChild<QCheckBox*>()->setChecked(true);
+        EXPECT_EQ(d.BarWidths(600), (std::vector<int>{600, 0, 300}));
+    }
+    {
+        // Equal passages: the earliest is best and differences cannot be shown.
+        CBestTimeDialog d(starts, {5400, 5400, 5400}, true, nullptr);
+        EXPECT_EQ(d.BestIndex(), 0);
+        EXPECT_FALSE(d.findChild<QCheckBox*>()->isEnabled());
+        EXPECT_EQ(d.BarWidths(600), (std::vector<int>{600, 600, 600}));
+    }
+    {
+        CBestTimeDialog d(starts, {0, 0, 0}, false, nullptr);
+        EXPECT_EQ(d.BarWidths(600), (std::vector<int>{0, 0, 0}));
+    }
+    {
+        // 30 years of passage on a 4000-pixel window: 9.5e8 x 4000 overflows 32 bits.
+        const std::int64_t years = 30LL * 365 * 86400;
+        CBestTimeDialog d(starts, {years, years / 2, years}, false, nullptr);
+        EXPECT_EQ(d.BarWidths(4000), (std::vector<int>{4000, 2000, 4000}));
+    }
+}
+
+}   // namespace

@@ -1,0 +1,155 @@
+#!/bin/bash
+# The tidal windows and the passage plan on the real program window, on a
+# virtual X server driven with xdotool, with the sample chart media and the
+# sample tidal model (its folder named in the settings):
+#   1. Ctrl+Alt+T opens the Tidal Atlas: arrows (blue and red) and the red
+#      model box appear over the chart; Escape closes it and they go;
+#   2. a right click on open water, "Tidal stream": the Tidal Stream window
+#      opens and its arrow is drawn at the click;
+#   3. Route > Plan > Calculate on the sample route opens the Passage Plan
+#      window with its four waypoints worked out.
+# Screenshots go to $BRINE_SHOTS_DIR when it is set.
+
+set -u
+PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../../build/bin}/brinevane}
+MEDIA=${2:-$(dirname "$PROGRAM")/../sample-media}
+TIDES=${3:-$(dirname "$PROGRAM")/../sample-tides}
+ROUTES=${4:-$(dirname "$PROGRAM")/../sample-routes}
+XWIN_NAME=tides
+XWIN_SCREEN=1600x1000x24
+XWIN_TOOLS="evilwm import compare convert"
+XWIN_FILES="$MEDIA $TIDES/PugetSound.tid $ROUTES/Sample.dbf"
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM" "$MEDIA" "$TIDES" "$ROUTES"
+
+SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
+mkdir -p "$SHOTS" "$work/config/Quorwick/Brinevane"
+TIDES=$(cd "$TIDES" && pwd)
+MEDIA=$(cd "$MEDIA" && pwd)
+cat > "$work/config/Quorwick/Brinevane/settings.conf" <<CONF
+[Software\\Quorwick\\Brinevane\\Default\\Tidal]
+StartTimeMethod=dword:2
+StartTime=str:20300307 120000
+[Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]
+DataFolder=str:$TIDES
+#end
+CONF
+station_settings "$work/config/Quorwick/Brinevane/settings.conf"
+# The sample route, as scripts/run installs it.
+"$(dirname "$PROGRAM")/route-sample" install "$ROUTES/Sample" "$work/data/Quorwick/Brinevane/Routes" \
+    "$work/config/Quorwick/Brinevane/settings.conf" || fail "cannot install the sample route"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
+export HOME="$work/home" TZ=America/Los_Angeles
+export BRINE_INSTANCE_NAME="brine-tides-$$-$RANDOM"
+start_wm
+
+BLUE="#007FFF"
+RED="#FF0000"
+N=0
+shot() {
+    N=$((N + 1))
+    settled_screen "$work/full.png"
+    cp "$work/full.png" "$SHOTS/tides_${N}_$1.png"
+}
+
+TMPDIR="$work/tmp" "$PROGRAM" --sample-media "$MEDIA" > "$work/program.log" 2>&1 &
+PID=$!
+dlg_visible() { window_named "DISCLAIMER"; }
+wait_for "the DISCLAIMER window" dlg_visible
+DLG=$FOUND
+geometry "$DLG"
+xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
+chart_open() {
+    local w
+    for w in $(program_windows); do
+        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+        *RC9001*) echo "$w"; return 0 ;;
+        esac
+    done
+    return 1
+}
+STEP_SECONDS=60 wait_for "the sample chart RC9001" chart_open
+MAIN=$FOUND
+xdotool mousemove --sync 2 2
+shot chart
+BLUE0=$(count_colour "$work/full.png" "$BLUE")
+RED0=$(count_colour "$work/full.png" "$RED")
+
+step "Ctrl+Alt+T: the Tidal Atlas, arrows and the model box over the chart"
+focus "$MAIN"
+xdotool key ctrl+alt+t
+atlas_visible() { window_named "Tidal Atlas"; }
+wait_for "the Tidal Atlas window" atlas_visible
+ATLAS=$FOUND
+xdotool mousemove --sync 2 2
+shot atlas
+BLUE1=$(count_colour "$work/full.png" "$BLUE")
+RED1=$(count_colour "$work/full.png" "$RED")
+echo "   blue pixels $BLUE0 -> $BLUE1, red $RED0 -> $RED1"
+[ "$BLUE1" -gt $((BLUE0 + 20)) ] || fail "no blue arrows drawn"
+[ "$RED1" -gt $((RED0 + 100)) ] || fail "no red model box or arrows drawn"
+# Open water where the stream window is asked next: the middle of the widest
+# run of the chart's white water along a row through the blue arrows' middle.
+read -r BY <<< "$(convert "$work/full.png" -fill black +opaque "$BLUE" -fill white \
+    -opaque "$BLUE" -trim -format "%[fx:page.y+h/2]" info:)"
+read -r AX AY <<< "$(convert "$work/full.png" -crop "440x1+0+${BY%.*}" +repage -depth 8 txt:- |
+    python3 -c '
+import sys
+best, run, start = (0, 0), 0, 0
+for line in sys.stdin:
+    if line.startswith("#"):
+        continue
+    x = int(line.split(",")[0])
+    white = "#FFFFFF" in line
+    run = run + 1 if white else 0
+    start = x - run + 1
+    if run > best[0]:
+        best = (run, start + run // 2)
+print(best[1], sys.argv[1])' "${BY%.*}")"
+[ -n "${AY:-}" ] && [ "$AX" -gt 0 ] || fail "no open water found on the chart"
+
+step "Escape closes the atlas; its arrows go"
+focus "$ATLAS"
+xdotool key Escape
+atlas_gone() { is_gone "$ATLAS"; }
+wait_for "the atlas to close" atlas_gone
+shot closed
+BLUE2=$(count_colour "$work/full.png" "$BLUE")
+RED2=$(count_colour "$work/full.png" "$RED")
+[ "$BLUE2" -le $((BLUE0 + 5)) ] || fail "arrows stayed after the atlas closed ($BLUE2)"
+
+step "right click on water, Tidal stream: the Tidal Stream window"
+geometry "$MAIN"
+xdotool mousemove --sync "$AX" "$AY" click 3
+sleep 0.6
+xdotool key Down Return
+stream_visible() { window_named "Tidal Stream"; }
+wait_for "the Tidal Stream window" stream_visible
+STREAM=$FOUND
+xdotool mousemove --sync 2 2
+shot stream
+convert "$work/full.png" -crop "80x80+$((AX - 40))+$((AY - 40))" +repage "$work/near.png"
+ARROW=$(( $(count_colour "$work/near.png" "$BLUE") + $(count_colour "$work/near.png" "$RED") ))
+echo "   $ARROW blue and red pixels within 40 px of the click"
+[ "$ARROW" -gt 10 ] || fail "no stream arrow drawn at the click"
+focus "$STREAM"
+xdotool key Escape
+stream_gone() { is_gone "$STREAM"; }
+wait_for "the stream window to close" stream_gone
+
+step "Route > Plan > Calculate: the Passage Plan window"
+focus "$MAIN"
+xdotool key alt+r
+menu_open() { other_windows "$MAIN"; }
+wait_for "the Route menu" menu_open
+MENU=$(echo "$FOUND" | head -n 1)
+geometry "$MENU"
+# Plan is the menu's last but one entry; its submenu opens to the right.
+xdotool mousemove --sync $((X + 40)) $((Y + HEIGHT - 36))
+sleep 0.6
+xdotool mousemove --sync $((X + WIDTH + 40)) $((Y + HEIGHT - 36)) click 1
+plan_visible() { window_named "Passage Plan"; }
+wait_for "the Passage Plan window" plan_visible
+xdotool mousemove --sync 2 2
+shot plan
+echo "PASS"
