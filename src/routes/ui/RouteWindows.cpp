@@ -232,9 +232,9 @@ bool CRouteWindows::DoubleClick(CChartView& view, geo::IntPoint p)
 
 void CRouteWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p)
 {
-    QAction* add = menu.addAction(QStringLiteral("Add New Waypoint"));
-    QAction* insert = menu.addAction(QStringLiteral("Insert New Waypoint"));
-    QAction* del = menu.addAction(QStringLiteral("Delete Selected Waypoint"));
+    QAction* add = menu.addAction(QStringLiteral("&Add New Waypoint"));
+    QAction* insert = menu.addAction(QStringLiteral("&Insert New Waypoint"));
+    QAction* del = menu.addAction(QStringLiteral("&Delete Selected Waypoint"));
     menu.addSeparator();
     const bool editable = CanChangeRoute();
     add->setEnabled(editable);
