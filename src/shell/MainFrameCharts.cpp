@@ -40,6 +40,7 @@
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
 #include "routes/RouteModule.h"
+#include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
 
 namespace cmd = app::cmd;
@@ -247,6 +248,9 @@ void CMainFrame::RegisterChartCommands()
             s.chartActive = m_charting->GetActiveChartDoc() != nullptr;
             for (const auto& service : m_charting->ChartServices())
                 s.rasterCatalogue = s.rasterCatalogue || service->HasInstalledCharts();
+            s.chartFolioReports = s.rasterCatalogue;
+            s.chartListOpen = m_mdi && IsChartListPreviewOpen(*m_mdi, false);
+            s.fullChartListOpen = m_mdi && IsChartListPreviewOpen(*m_mdi, true);
         } else {
             s.maxCharts = 0;
         }
@@ -345,20 +349,32 @@ void CMainFrame::RegisterChartCommands()
                 QPrintDialog dialog(&Printer(), this);
                 if (dialog.exec() == QDialog::Accepted)
                     PrintDumpView(*dump, Printer());
-            } else if (choose("Print", app::PrintChoices(state())) ==
-                       app::choose::kPrintChartView) {
-                PrintActiveChartWithDialog();
+            } else {
+                const int chosen = choose("Print", app::PrintChoices(state()));
+                if (chosen == app::choose::kPrintChartView)
+                    PrintActiveChartWithDialog();
+                else if (m_charting && (chosen == app::choose::kPrintChartList ||
+                                        chosen == app::choose::kPrintFullChartList))
+                    PrintChartList(*m_charting, chosen == app::choose::kPrintFullChartList, this,
+                                   Printer());
             }
         },
         printable);
     m_commands.Add(
         me, cmd::kFilePrintPreview,
         [this, activeDump, state, choose](unsigned) {
-            if (CNmeaDumpView* dump = activeDump())
+            if (CNmeaDumpView* dump = activeDump()) {
                 PreviewDumpView(*dump, this);
-            else if (choose("Print Preview", app::PrintChoices(state())) ==
-                     app::choose::kPrintChartView)
+                return;
+            }
+            const int chosen = choose("Print Preview", app::PrintChoices(state()));
+            if (chosen == app::choose::kPrintChartView)
                 PreviewActiveChart();
+            else if (m_charting && m_mdi &&
+                     (chosen == app::choose::kPrintChartList ||
+                      chosen == app::choose::kPrintFullChartList))
+                PreviewChartList(*m_charting, chosen == app::choose::kPrintFullChartList, *m_mdi,
+                                 Printer());
         },
         printable);
     // View > Refresh (F2): the modules first (station messaging restarted,

@@ -1,0 +1,244 @@
+#include "engines/report/ReportLayout.h"
+
+#include <QDateTime>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPageSize>
+#include <QPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace report {
+
+namespace {
+
+constexpr double kCellPad = 2.0;   // points either side of a cell's text
+
+// Cells wrap at word boundaries; a word longer than its column is broken
+// anywhere rather than drawn past the column's edge.
+int WrapFlags(const QFontMetricsF& metrics, double width, const QString& text)
+{
+    const QRectF words = metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap, text);
+    return words.width() > width + 0.5 ? Qt::TextWrapAnywhere : Qt::TextWordWrap;
+}
+
+QRectF Measure(const QFontMetricsF& metrics, double width, const QString& text)
+{
+    return metrics.boundingRect(QRectF(0, 0, width, 1e6), WrapFlags(metrics, width, text), text);
+}
+
+QFont MakeFont(double size, bool bold)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    // Pixel sizes: one unit is one point once the painter is scaled.
+    font.setPixelSize(static_cast<int>(size));
+    font.setBold(bold);
+    return font;
+}
+
+int AlignFlags(Align align)
+{
+    switch (align) {
+    case Align::Right: return Qt::AlignRight;
+    case Align::Centre: return Qt::AlignHCenter;
+    case Align::Left: break;
+    }
+    return Qt::AlignLeft;
+}
+
+}   // namespace
+
+QSizeF DefaultPageSize(bool landscape)
+{
+    const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    const QSizeF size =
+        QPageSize(letter ? QPageSize::Letter : QPageSize::A4).size(QPageSize::Point);
+    return landscape ? size.transposed() : size;
+}
+
+CReportLayout::CReportLayout(CReportDefinition definition, const CReportRows& rows, QSizeF page,
+                             double margin)
+    : m_def(std::move(definition)), m_rows(rows), m_page(page), m_margin(margin),
+      m_font(MakeFont(9, false)), m_boldFont(MakeFont(9, true)), m_titleFont(MakeFont(14, true))
+{
+    for (const CReportColumn& column : m_def.columns)
+        m_totalWidth += std::max(column.width, 0.01);
+    m_date = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+}
+
+double CReportLayout::ColumnX(std::size_t column) const
+{
+    double share = 0;
+    for (std::size_t i = 0; i < column; ++i)
+        share += std::max(m_def.columns[i].width, 0.01);
+    return m_margin + (m_page.width() - 2 * m_margin) * share / m_totalWidth;
+}
+
+double CReportLayout::ColumnWidth(std::size_t column) const
+{
+    return (m_page.width() - 2 * m_margin) * std::max(m_def.columns[column].width, 0.01) /
+           m_totalWidth;
+}
+
+double CReportLayout::RowHeight(const std::vector<std::string>& cells) const
+{
+    const QFontMetricsF metrics(m_font);
+    double height = metrics.height();
+    for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
+        const double width = std::max(ColumnWidth(c) - 2 * kCellPad, 1.0);
+        height =
+            std::max(height, Measure(metrics, width, QString::fromStdString(cells[c])).height());
+    }
+    return height + 2 * kCellPad;
+}
+
+double CReportLayout::HeaderHeight(int /*page*/) const
+{
+    double height = 0;
+    for (std::size_t i = 0; i < m_def.titles.size(); ++i)
+        height += QFontMetricsF(i == 0 ? m_titleFont : m_font).height() + 2;
+    height += 6;   // space under the titles
+    const QFontMetricsF bold(m_boldFont);
+    double headings = bold.height();
+    for (std::size_t c = 0; c < m_def.columns.size(); ++c) {
+        const double width = std::max(ColumnWidth(c) - 2 * kCellPad, 1.0);
+        headings = std::max(
+            headings,
+            Measure(bold, width, QString::fromStdString(m_def.columns[c].heading)).height());
+    }
+    return height + headings + 2 * kCellPad + 3;
+}
+
+bool CReportLayout::Paginate(const std::function<bool()>& cancelled)
+{
+    m_pageFirstRow.clear();
+    const std::size_t count = m_rows.Count();
+    const double footer = QFontMetricsF(m_font).height() + 8;
+    const double bottom = m_page.height() - m_margin - footer;
+    m_pageFirstRow.push_back(0);
+    double y = m_margin + HeaderHeight(0);
+    std::vector<std::string> cells;
+    // Index `count` is the total line, kept with its rows where it fits.
+    for (std::size_t i = 0; i <= count; ++i) {
+        double height = QFontMetricsF(m_boldFont).height() + 2 * kCellPad;
+        if (i < count) {
+            m_rows.Row(i, cells);
+            height = RowHeight(cells);
+        }
+        if (y + height > bottom && i != m_pageFirstRow.back()) {
+            if (cancelled && cancelled()) {
+                m_pageFirstRow.clear();
+                return false;
+            }
+            m_pageFirstRow.push_back(i);
+            y = m_margin + HeaderHeight(PageCount() - 1);
+        }
+        y += height;
+    }
+    m_rowsEnd = count;
+    return true;
+}
+
+int CReportLayout::PageOfRow(std::size_t index) const
+{
+    if (m_pageFirstRow.empty() || index >= m_rowsEnd)
+        return -1;
+    const auto after = std::upper_bound(m_pageFirstRow.begin(), m_pageFirstRow.end(), index);
+    return static_cast<int>(after - m_pageFirstRow.begin()) - 1;
+}
+
+std::ptrdiff_t CReportLayout::FindRow(const QString& text, std::size_t from) const
+{
+    if (text.isEmpty())
+        return -1;
+    std::vector<std::string> cells;
+    for (std::size_t i = from; i < m_rows.Count(); ++i) {
+        m_rows.Row(i, cells);
+        for (const std::string& cell : cells)
+            if (QString::fromStdString(cell).contains(text, Qt::CaseInsensitive))
+                return static_cast<std::ptrdiff_t>(i);
+    }
+    return -1;
+}
+
+void CReportLayout::ScaleToPoints(QPainter& painter, const QPaintDevice& device)
+{
+    painter.scale(device.logicalDpiX() / 72.0, device.logicalDpiY() / 72.0);
+}
+
+void CReportLayout::DrawPage(QPainter& painter, int page) const
+{
+    if (page < 0 || page >= PageCount())
+        return;
+    painter.save();
+    painter.setPen(Qt::black);
+    const double left = m_margin, right = m_page.width() - m_margin;
+    double y = m_margin;
+    for (std::size_t i = 0; i < m_def.titles.size(); ++i) {
+        const QFont& font = i == 0 ? m_titleFont : m_font;
+        painter.setFont(font);
+        const double h = QFontMetricsF(font).height();
+        painter.drawText(QRectF(left, y, right - left, h), Qt::AlignHCenter | Qt::AlignTop,
+                         QString::fromStdString(m_def.titles[i]));
+        y += h + 2;
+    }
+    y += 6;
+    // Headings, repeated on every page, with a rule under them.
+    painter.setFont(m_boldFont);
+    const double headingTop = y;
+    double headingBottom = y + QFontMetricsF(m_boldFont).height() + 2 * kCellPad;
+    for (std::size_t c = 0; c < m_def.columns.size(); ++c) {
+        const QRectF box(ColumnX(c) + kCellPad, headingTop + kCellPad,
+                         ColumnWidth(c) - 2 * kCellPad, 1e6);
+        const QString text = QString::fromStdString(m_def.columns[c].heading);
+        QRectF used;
+        const int wrap = WrapFlags(QFontMetricsF(m_boldFont), box.width(), text);
+        painter.drawText(box, wrap | AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text,
+                         &used);
+        headingBottom = std::max(headingBottom, used.bottom() + kCellPad);
+    }
+    painter.drawLine(QPointF(left, headingBottom + 1), QPointF(right, headingBottom + 1));
+    y = headingBottom + 3;
+
+    const std::size_t count = m_rows.Count();
+    const std::size_t first = m_pageFirstRow[static_cast<std::size_t>(page)];
+    const std::size_t end =
+        page + 1 < PageCount() ? m_pageFirstRow[static_cast<std::size_t>(page) + 1] : m_rowsEnd + 1;
+    std::vector<std::string> cells;
+    for (std::size_t i = first; i < end; ++i) {
+        if (i >= m_rowsEnd) {
+            if (m_def.rowCountTotal) {
+                painter.setFont(m_boldFont);
+                painter.drawText(QRectF(left + kCellPad, y + kCellPad, right - left, 1e3),
+                                 Qt::AlignLeft | Qt::AlignTop,
+                                 QStringLiteral("Total: %1").arg(static_cast<qulonglong>(count)));
+            }
+            break;
+        }
+        m_rows.Row(i, cells);
+        painter.setFont(m_font);
+        const double height = RowHeight(cells);
+        for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
+            const QRectF box(ColumnX(c) + kCellPad, y + kCellPad, ColumnWidth(c) - 2 * kCellPad,
+                             height);
+            const QString text = QString::fromStdString(cells[c]);
+            const int wrap = WrapFlags(QFontMetricsF(m_font), box.width(), text);
+            painter.drawText(box, wrap | AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text);
+        }
+        y += height;
+    }
+
+    // Footer: the date on the left, "Page n of m" on the right.
+    painter.setFont(m_font);
+    const double footerH = QFontMetricsF(m_font).height();
+    const QRectF footer(left, m_page.height() - m_margin - footerH, right - left, footerH);
+    painter.drawLine(QPointF(left, footer.top() - 4), QPointF(right, footer.top() - 4));
+    painter.drawText(footer, Qt::AlignLeft | Qt::AlignVCenter, m_date);
+    painter.drawText(footer, Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("Page %1 of %2").arg(page + 1).arg(PageCount()));
+    painter.restore();
+}
+
+}   // namespace report

@@ -1,0 +1,58 @@
+#pragma once
+// The report preview: one page drawn at a time (only the page in view is
+// ever painted, so a long report costs no more than a short one), with a
+// bar for Print, Save As PDF, previous and next page, zoom, search and the
+// page number.
+
+#include "engines/report/ReportLayout.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QScrollArea;
+
+namespace report {
+
+class CReportPageView;
+
+class CReportPreview : public QMainWindow {
+    Q_OBJECT
+public:
+    // Takes the rows; `printer` (may be null) is the program's printer,
+    // which must outlive the window. `pdfName` is the Save As suggestion.
+    CReportPreview(CReportDefinition definition, std::unique_ptr<CReportRows> rows,
+                   QPrinter* printer, QString pdfName, QWidget* parent = nullptr);
+    ~CReportPreview() override;
+
+    int Page() const { return m_page; }
+    int PageCount() const { return m_layout->PageCount(); }
+    void ShowPage(int page);
+    // Goes to the page of the next row holding `text`; false when none does.
+    bool Find(const QString& text);
+    bool SaveAsPdf(const QString& path, QString& error);
+    const CReportLayout& Layout() const { return *m_layout; }
+
+private:
+    void SetZoom(double zoom);
+    void OnPrint();
+    void OnSaveAs();
+
+    std::unique_ptr<CReportRows> m_rows;
+    std::unique_ptr<CReportLayout> m_layout;
+    std::unique_ptr<QPrinter> m_ownPrinter;
+    QPrinter* m_printer;
+    QString m_pdfName;
+    CReportPageView* m_view = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QLabel* m_pageLabel = nullptr;
+    QLineEdit* m_search = nullptr;
+    int m_page = 0;
+    std::ptrdiff_t m_lastFound = -1;
+    double m_zoom = 1.0;
+};
+
+}   // namespace report
