@@ -16,6 +16,8 @@
 
 #include <cstdlib>
 
+namespace shell {
+
 namespace {
 
 // Joins the route to the modules that follow it: the navigator monitors it,
@@ -145,8 +147,8 @@ T* FindModule(CMainFrame& frame)
 
 std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame)
 {
-    auto tides = std::make_unique<CTidalWindows>(frame.SettingsHome(),
-                                                 frame.Services().programFolder.string());
+    auto tides = std::make_unique<routes::CTidalWindows>(frame.SettingsHome(),
+                                                         frame.Services().programFolder.string());
     tides->planDeparture = [&frame]() -> std::optional<std::int64_t> {
         const auto* plan = FindModule<routes::CPlanModule>(frame);
         if (!plan)
@@ -162,7 +164,7 @@ std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame)
 
 std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
 {
-    CPlanWindows::Links links;
+    routes::CPlanWindows::Links links;
     links.routes = [&frame] { return FindModule<routes::CRouteModule>(frame); };
     links.tides = [&frame] { return FindModule<routes::CTidalModule>(frame); };
     links.geomag = [&frame] { return frame.Geomag(); };
@@ -172,9 +174,9 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
             const auto* plan = FindModule<routes::CPlanModule>(frame);
             return plan ? plan->GetWaypointTime(index) : std::nullopt;
         });
-    return std::make_unique<CPlanWindows>(frame.SettingsHome(),
-                                          frame.Services().programFolder.string(),
-                                          *frame.Services().prompt, std::move(links));
+    return std::make_unique<routes::CPlanWindows>(frame.SettingsHome(),
+                                                  frame.Services().programFolder.string(),
+                                                  *frame.Services().prompt, std::move(links));
 }
 
 std::string ModuleVersionsText(CMainFrame& frame)
@@ -184,3 +186,5 @@ std::string ModuleVersionsText(CMainFrame& frame)
         text += "Tidal-model library: " + tides->Models().GetVersionText() + "\n";
     return text;
 }
+
+}   // namespace shell
