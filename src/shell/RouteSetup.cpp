@@ -24,17 +24,17 @@ namespace {
 // the autopilot steers it, the GPS device takes its upload, the station
 // network carries its lock and change notices. Each is detached before the
 // route goes: those modules are created first and outlive it.
-class CProgramRoutes final : public CRouteWindows {
+class CProgramRoutes final : public routes::CRouteWindows {
 public:
     CProgramRoutes(app::CSettingsHome& settings, platform::CPrompt& prompt,
                    std::filesystem::path dataRoot, navigator::CNavigatorModule* nav,
                    nmea::CInstrumentsModule* instruments)
-        : CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav),
+        : routes::CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav),
           m_instruments(instruments)
     {
         if (m_navigator)
             m_navigator->SetRoute(&Views());
-        auto* navWindows = dynamic_cast<CNavigatorWindows*>(nav);
+        auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(nav);
         SetTransmitterSource([this, navWindows]() -> routes::CRouteTransmitter* {
             if (!navWindows || !navWindows->Instruments())
                 return nullptr;
@@ -60,20 +60,20 @@ public:
     }
     // The Monitor's "Auto" is the route's automatic waypoint advance; the
     // navigator's panels exist by now (its module comes first).
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override
     {
         if (!CRouteWindows::CreateSidePanels(host, panels))
             return false;
-        if (auto* navWindows = dynamic_cast<CNavigatorWindows*>(m_navigator))
-            if (CMonitorPanel* monitor = navWindows->Panel())
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
                 monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
                                        [this] { return State().monitoring.autoAdvance; });
         return true;
     }
     ~CProgramRoutes() override
     {
-        if (auto* navWindows = dynamic_cast<CNavigatorWindows*>(m_navigator))
-            if (CMonitorPanel* monitor = navWindows->Panel())
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
                 monitor->SetAutoSwitch({}, {});
         if (m_navigator)
             m_navigator->SetRoute(nullptr);

@@ -20,6 +20,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace routes {
+
 namespace cmd = app::cmd;
 
 namespace {
@@ -38,7 +40,7 @@ QString RowNumber(int n, int count)
 }   // namespace
 
 CRoutePanel::CRoutePanel(routes::CRouteModule& module, QWidget* parent)
-    : CSidePanel(parent), m_module(module)
+    : app::CSidePanel(parent), m_module(module)
 {
     setObjectName("RoutePanel");
     setWindowTitle(QStringLiteral("Route"));
@@ -150,7 +152,7 @@ void CRoutePanel::InitPanel()
         m_module.SelectWaypoint(m_list->indexOfTopLevelItem(item) + 1);
     });
     setWidget(body);
-    CSidePanel::InitPanel();
+    app::CSidePanel::InitPanel();
     Refresh();
 }
 
@@ -288,3 +290,5 @@ void CRoutePanel::SetWaypointLocked(bool locked)
 {
     m_module.SetWaypointsLocked(locked);
 }
+
+}   // namespace routes

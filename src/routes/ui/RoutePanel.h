@@ -21,7 +21,9 @@ namespace routes {
 class CRouteModule;
 }
 
-class CRoutePanel final : public CSidePanel, public routes::CRouteListener {
+namespace routes {
+
+class CRoutePanel final : public app::CSidePanel, public routes::CRouteListener {
     Q_OBJECT
 public:
     static constexpr unsigned kBarId = 259;
@@ -29,7 +31,7 @@ public:
     CRoutePanel(routes::CRouteModule& module, QWidget* parent = nullptr);
     ~CRoutePanel() override;
 
-    // CSidePanel
+    // app::CSidePanel
     void InitPanel() override;
     void UpdatePanelControls(app::CCommandTable& commands, bool disableIfNoHandler) override;
     QString GetTitle() const override { return QStringLiteral("Route"); }
@@ -70,3 +72,5 @@ private:
     QPushButton* m_edit = nullptr;
     QPushButton* m_apply = nullptr;
 };
+
+}   // namespace routes

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace routes {
+
 CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, TransmitterSource transmitter,
                                  QWidget* parent)
     : QDialog(parent), m_module(module), m_transmitter(std::move(transmitter)),
@@ -147,3 +149,5 @@ void CRouteUploadDlg::reject()
         m_module.SelectRoute(m_routeAtOpening);
     QDialog::reject();
 }
+
+}   // namespace routes

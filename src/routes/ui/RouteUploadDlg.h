@@ -20,6 +20,8 @@ class CRouteModule;
 class CRouteTransmitter;
 }   // namespace routes
 
+namespace routes {
+
 class CRouteUploadDlg final : public QDialog {
     Q_OBJECT
 public:
@@ -55,3 +57,5 @@ private:
     QPushButton* m_upload = nullptr;
     QTimer* m_timer = nullptr;
 };
+
+}   // namespace routes

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <fstream>
 
+namespace routes {
+
 namespace cmd = app::cmd;
 
 namespace {
@@ -63,10 +65,10 @@ CRouteWindows::CRouteWindows(app::CSettingsHome& settings, platform::CPrompt& pr
 
 CRouteWindows::~CRouteWindows()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
 }
 
-bool CRouteWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels)
+bool CRouteWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels)
 {
     m_host = &host;
     auto* panel = new CRoutePanel(*this, &host.Window());
@@ -75,14 +77,14 @@ bool CRouteWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>
     m_panel = panel;
     AddListener(panel);
     panels.push_back(panel);
-    CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(this);
     return true;
 }
 
 bool CRouteWindows::Terminate()
 {
     delete m_uploadDialog.data();
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
     if (m_panel)
         RemoveListener(m_panel);
     return CRouteModule::Terminate();
@@ -153,7 +155,7 @@ void CRouteWindows::ShowUploadDialog()
     m_uploadDialog->activateWindow();
 }
 
-void CRouteWindows::ViewCreated(CChartView& view)
+void CRouteWindows::ViewCreated(chart::CChartView& view)
 {
     auto layer = std::make_unique<routes::CRouteViewLayer>(view.Doc(), Views(), State(),
                                                            [&view] { view.InvalidateOverlays(); });
@@ -163,7 +165,7 @@ void CRouteWindows::ViewCreated(CChartView& view)
     m_layers[&view] = std::move(layer);
 }
 
-void CRouteWindows::ViewDestroyed(CChartView& view)
+void CRouteWindows::ViewDestroyed(chart::CChartView& view)
 {
     const auto it = m_layers.find(&view);
     if (it == m_layers.end())
@@ -176,7 +178,7 @@ void CRouteWindows::ViewDestroyed(CChartView& view)
     m_layers.erase(it);
 }
 
-bool CRouteWindows::Press(CChartView& view, geo::IntPoint p)
+bool CRouteWindows::Press(chart::CChartView& view, geo::IntPoint p)
 {
     const auto it = m_layers.find(&view);
     if (it == m_layers.end())
@@ -195,7 +197,7 @@ bool CRouteWindows::Press(CChartView& view, geo::IntPoint p)
     return true;
 }
 
-void CRouteWindows::DragTo(CChartView& view, geo::IntPoint p)
+void CRouteWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
 {
     if (m_dragView != &view)
         return;
@@ -207,7 +209,7 @@ void CRouteWindows::DragTo(CChartView& view, geo::IntPoint p)
     view.InvalidateOverlays();
 }
 
-void CRouteWindows::Release(CChartView& view, geo::IntPoint p)
+void CRouteWindows::Release(chart::CChartView& view, geo::IntPoint p)
 {
     if (m_dragView != &view)
         return;
@@ -219,7 +221,7 @@ void CRouteWindows::Release(CChartView& view, geo::IntPoint p)
     view.InvalidateOverlays();
 }
 
-bool CRouteWindows::DoubleClick(CChartView& view, geo::IntPoint p)
+bool CRouteWindows::DoubleClick(chart::CChartView& view, geo::IntPoint p)
 {
     if (!IsPanelActive() || !CanChangeRoute())
         return false;
@@ -230,7 +232,7 @@ bool CRouteWindows::DoubleClick(CChartView& view, geo::IntPoint p)
     return hit && AppendCopyOfWaypoint(*hit);
 }
 
-void CRouteWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p)
+void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
 {
     QAction* add = menu.addAction(QStringLiteral("&Add New Waypoint"));
     QAction* insert = menu.addAction(QStringLiteral("&Insert New Waypoint"));
@@ -253,3 +255,5 @@ void CRouteWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint 
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { DeleteCurrentWaypoint(); });
 }
+
+}   // namespace routes

@@ -17,27 +17,29 @@
 #include <map>
 #include <memory>
 
+namespace routes {
+
 class CRoutePanel;
 
-class CRouteWindows : public routes::CRouteModule, public CModuleUi, public CChartViewExtension {
+class CRouteWindows : public routes::CRouteModule, public app::CModuleUi, public chart::CChartViewExtension {
 public:
     CRouteWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
                   std::filesystem::path dataRoot);
     ~CRouteWindows() override;
 
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
 
-    // CChartViewExtension
-    void ViewCreated(CChartView& view) override;
-    void ViewDestroyed(CChartView& view) override;
-    bool Press(CChartView& view, geo::IntPoint p) override;
-    void DragTo(CChartView& view, geo::IntPoint p) override;
-    void Release(CChartView& view, geo::IntPoint p) override;
-    bool DoubleClick(CChartView& view, geo::IntPoint p) override;
-    void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    // chart::CChartViewExtension
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
+    bool Press(chart::CChartView& view, geo::IntPoint p) override;
+    void DragTo(chart::CChartView& view, geo::IntPoint p) override;
+    void Release(chart::CChartView& view, geo::IntPoint p) override;
+    bool DoubleClick(chart::CChartView& view, geo::IntPoint p) override;
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
 
     CRoutePanel* Panel() const { return m_panel; }
     // The GPS device the upload sends through; none while there is none.
@@ -68,10 +70,12 @@ private:
     CStateReport m_stateReport{*this};
     std::function<routes::CRouteTransmitter*()> m_transmitter;
     QPointer<QDialog> m_uploadDialog;
-    CModuleHost* m_host = nullptr;
+    app::CModuleHost* m_host = nullptr;
     CRoutePanel* m_panel = nullptr;
-    std::map<CChartView*, std::unique_ptr<routes::CRouteViewLayer>> m_layers;
-    CChartView* m_dragView = nullptr;
+    std::map<chart::CChartView*, std::unique_ptr<routes::CRouteViewLayer>> m_layers;
+    chart::CChartView* m_dragView = nullptr;
     geo::IntPoint m_dragStart{};
     bool m_dragMoved = false;
 };
+
+}   // namespace routes
