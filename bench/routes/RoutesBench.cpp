@@ -9,8 +9,9 @@
 // list rows (leg type, distance and course of each leg, both positions).
 // BM_RouteFrame: the route layer of one chart view, 200 waypoints over a
 // 1920 x 1080 harbour chart with numbers and names, leg arrows and course
-// labels and distance-to-run ticks; BM_RouteFrame_Reference has the painter
-// draw the same polyline, circles and labels from client points worked out
+// labels and distance-to-run ticks, arrival circles, perpendiculars and
+// limits of deviation; BM_RouteFrame_Reference has the painter draw the same
+// polyline, circles, lines and labels from client points worked out
 // beforehand.
 
 #include <QGuiApplication>
@@ -203,6 +204,12 @@ struct Harbour {
         s.draw.drawDistanceToRun = true;
         s.draw.applyToEntireRoute = true;
         s.draw.distanceToRunInterval = 1.0;
+        s.monitoring.arrivalRadiusNm = 0.2;
+        s.monitoring.deviationLimitOn = true;
+        s.monitoring.deviationLimitNm = 0.1;
+        s.overlays.arrivalCircles = true;
+        s.overlays.perpendiculars = true;
+        s.overlays.deviationLimits = true;
         route.module.Views().Properties().drawNumber = true;
         route.module.Views().Properties().drawName = true;
     }
@@ -225,7 +232,12 @@ void BM_RouteFrame(benchmark::State& state)
     chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(memory));
     for (auto _ : state) {
         layer.StaticSource().Draw(harbour.doc, dc);
+        for (auto kind :
+             {routes::MonitoringKind::ArrivalCircles, routes::MonitoringKind::Perpendiculars,
+              routes::MonitoringKind::DeviationLimits})
+            layer.Monitoring().Static(kind).Draw(harbour.doc, dc);
         layer.CurrentSource().Draw(harbour.doc, dc);
+        layer.Monitoring().Current().Draw(harbour.doc, dc);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * 200);
@@ -260,7 +272,17 @@ void BM_RouteFrame_Reference(benchmark::State& state)
                 painter.drawLine(mid, mid + QPoint(6, 6));
                 painter.drawLine(mid, mid + QPoint(-6, 6));
                 painter.drawText(mid + QPoint(8, 0), QStringLiteral("135.0\u00b0"));
+                // Its perpendicular and the two limits beside it.
+                painter.setPen(QPen(QColor(255, 0, 0), 1));
+                painter.drawLine(line[i] + QPoint(-20, 10), line[i] + QPoint(20, -10));
+                painter.setPen(QPen(QColor(255, 0, 0), 1, Qt::DashLine));
+                painter.drawLine(line[i - 1] + QPoint(5, 5), line[i] + QPoint(5, 5));
+                painter.drawLine(line[i - 1] - QPoint(5, 5), line[i] - QPoint(5, 5));
+                painter.setPen(QPen(QColor(255, 127, 0), 1));
             }
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(line[i], 15, 15);   // the arrival circle
+            painter.setBrush(Qt::white);
         }
         benchmark::ClobberMemory();
     }

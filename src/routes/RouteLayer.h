@@ -7,6 +7,7 @@
 
 #include "chart/ChartViewPipeline.h"
 #include "chart/overlays/SelectedRoute.h"
+#include "routes/RouteMonitoringLayer.h"
 #include "routes/RouteServices.h"
 #include "routes/RouteViews.h"
 
@@ -28,6 +29,8 @@ public:
 
     chart::CLayerSource& StaticSource() { return m_static; }
     chart::CLayerSource& CurrentSource() { return m_current; }
+    // The arrival circles, perpendiculars and limits of deviation of the route.
+    CRouteMonitoringLayers& Monitoring() { return m_monitoring; }
 
     // The number (from 1) of the waypoint under a client point: the current
     // one first, then in route order; none when hidden or nothing is hit.
@@ -67,6 +70,7 @@ private:
     std::optional<geo::IntPoint> m_dragPoint;
     StaticLayer m_static{*this};
     CurrentLayer m_current{*this};
+    CRouteMonitoringLayers m_monitoring{m_state};
 };
 
 }   // namespace routes

@@ -36,6 +36,20 @@ CRouteModule::CRouteModule(app::CSettingsHome& settings, platform::CPrompt& prom
       m_db(std::make_unique<db::CDBRoute>()), m_lock([this] { return m_db->Lock(); })
 {
     SetModuleName("Route");
+    // The waypoint symbols with the route's pen are stored under the
+    // module's own key, each monitoring pen under its kind's name there
+    // (they share value names such as "LineWidth").
+    m_views.Properties().SetBaseKey(GetModuleName());
+    for (chart::CLineProperties* line :
+         {&m_state.overlays.arrivalLine, &m_state.overlays.perpendicularLine,
+          &m_state.overlays.limitLine})
+        line->SetBaseKey(GetModuleName() + "\\" + line->GetKeyName());
+}
+
+std::vector<chart::CPointProperties*> CRouteModule::OverlayProperties()
+{
+    return {&m_views.Properties(), &m_state.overlays.arrivalLine,
+            &m_state.overlays.perpendicularLine, &m_state.overlays.limitLine};
 }
 
 CRouteModule::~CRouteModule() = default;
@@ -76,7 +90,12 @@ void CRouteModule::LoadSettings()
         double interval = 0;
         if (reg.ReadDouble("DistanceToRunInterval", interval) && interval > 0)
             m_state.draw.distanceToRunInterval = interval;
+        reg.ReadBool("DrawDeviationLimits", m_state.overlays.deviationLimits);
+        reg.ReadBool("DrawWaypointArrivalCircles", m_state.overlays.arrivalCircles);
+        reg.ReadBool("DrawWaypointPerpendiculars", m_state.overlays.perpendiculars);
     }
+    for (chart::CPointProperties* p : OverlayProperties())
+        p->Load(Settings());
     app::CRegistry monitoring(Settings().GetStore());
     if (OpenSettings(monitoring, false, "Monitoring"))
         m_state.monitoring.Load(monitoring);
@@ -114,7 +133,12 @@ void CRouteModule::SaveSettings()
         reg.WriteBool("DrawDistanceToRun", m_state.draw.drawDistanceToRun);
         reg.WriteBool("ApplyToEntireRoute", m_state.draw.applyToEntireRoute);
         reg.WriteDouble("DistanceToRunInterval", m_state.draw.distanceToRunInterval);
+        reg.WriteBool("DrawDeviationLimits", m_state.overlays.deviationLimits);
+        reg.WriteBool("DrawWaypointArrivalCircles", m_state.overlays.arrivalCircles);
+        reg.WriteBool("DrawWaypointPerpendiculars", m_state.overlays.perpendiculars);
     }
+    for (const chart::CPointProperties* p : OverlayProperties())
+        p->Save(Settings());
     app::CRegistry monitoring(Settings().GetStore());
     if (OpenSettings(monitoring, true, "Monitoring"))
         m_state.monitoring.Save(monitoring);

@@ -176,6 +176,14 @@ public:
     const std::string& InitialDatabase() const { return m_initialDatabase; }
     void SetInitialDatabase(std::string name) { m_initialDatabase = std::move(name); }
     const std::string& AttachmentsFolder() const { return m_attachmentsFolder; }
+    void SetAttachmentsFolder(std::string folder) { m_attachmentsFolder = std::move(folder); }
+    // After an options page changed how the route is drawn or sailed: the
+    // chart's copies follow the records and every view draws again.
+    void DisplayChanged()
+    {
+        m_views.Refresh();
+        Notify(kHintDisplay);
+    }
 
     // Injected for tests: the time the lock retries measure.
     void SetClock(std::function<CRouteLockAttempt::Clock::time_point()> now)
@@ -184,6 +192,8 @@ public:
     }
 
 private:
+    // The waypoint symbols with the route's pen and the three monitoring pens.
+    std::vector<chart::CPointProperties*> OverlayProperties();
     void Post(std::uint8_t notice);
     void Notify(int hint);
     // After a stored change: the other stations read the route again, then

@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "chart/ChartDoc.h"
+#include "routes/ui/RouteOptionsPages.h"
 #include "routes/ui/RoutePanel.h"
 #include "routes/ui/RouteUploadDlg.h"
 
@@ -110,12 +111,37 @@ void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
         this, cmd::kNavUploadRoute, [this](unsigned) { ShowUploadDialog(); },
         [this](app::CCmdUI& ui) { ui.Enable(State().hasRoute && !State().waypoints.empty()); });
     commands.Add(
+        this, cmd::kRouteOptions, [this](unsigned) { OpenOptions(); },
+        [this](app::CCmdUI& ui) { ui.Enable(true); });
+    commands.Add(
         this, cmd::kViewRoutePanel,
         [this](unsigned) {
             if (m_host && m_panel)
                 m_host->ActivateSidePanel(m_panel);
         },
         [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+}
+
+void CRouteWindows::OpenOptions()
+{
+    if (m_options) {
+        m_options->raise();
+        m_options->activateWindow();
+        return;
+    }
+    auto* sheet = new app::CModelessPropertySheet(QStringLiteral("Route Options"),
+                                                  m_host ? &m_host->Window() : nullptr);
+    sheet->setObjectName("routeOptions");
+    sheet->AddPage(new routes::CRouteGeneralOptionsPage(
+        std::make_unique<routes::CRouteGeneralOptionsModel>(*this), sheet));
+    sheet->AddPage(new routes::CRoutePathOptionsPage(
+        std::make_unique<routes::CRoutePathOptionsModel>(*this), sheet));
+    sheet->AddPage(new routes::CRouteMonitoringOptionsPage(
+        std::make_unique<routes::CRouteMonitoringOptionsModel>(*this), sheet));
+    sheet->AddPage(new routes::CGreatCircleOptionsPage(
+        std::make_unique<routes::CGreatCircleOptionsModel>(*this), sheet));
+    m_options = sheet;
+    sheet->ShowModeless();
 }
 
 void CRouteWindows::WriteState(int hint)
@@ -161,6 +187,7 @@ void CRouteWindows::ViewCreated(chart::CChartView& view)
                                                            [&view] { view.InvalidateOverlays(); });
     view.Pipeline().SetSource(chart::StaticLayer::Route, &layer->StaticSource());
     view.Pipeline().SetSource(chart::DynamicLayer::ActiveRoute, &layer->CurrentSource());
+    layer->Monitoring().Attach(view.Pipeline());
     AddListener(layer.get());
     m_layers[&view] = std::move(layer);
 }
@@ -172,6 +199,7 @@ void CRouteWindows::ViewDestroyed(chart::CChartView& view)
         return;
     view.Pipeline().SetSource(chart::StaticLayer::Route, nullptr);
     view.Pipeline().SetSource(chart::DynamicLayer::ActiveRoute, nullptr);
+    it->second->Monitoring().Detach(view.Pipeline());
     RemoveListener(it->second.get());
     if (m_dragView == &view)
         m_dragView = nullptr;

@@ -21,7 +21,9 @@ namespace routes {
 
 class CRoutePanel;
 
-class CRouteWindows : public routes::CRouteModule, public app::CModuleUi, public chart::CChartViewExtension {
+class CRouteWindows : public routes::CRouteModule,
+                      public app::CModuleUi,
+                      public chart::CChartViewExtension {
 public:
     CRouteWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
                   std::filesystem::path dataRoot);
@@ -49,6 +51,8 @@ public:
     }
     // Navigator > Upload > Route...: the modeless upload dialog.
     void ShowUploadDialog();
+    // Route > Options...: the General, Paths, Monitoring and Great Circle pages.
+    void OpenOptions();
     // Whether the route panel is the side panel shown: chart double-clicks
     // only reach the route then.
     bool IsPanelActive() const;
@@ -70,6 +74,7 @@ private:
     CStateReport m_stateReport{*this};
     std::function<routes::CRouteTransmitter*()> m_transmitter;
     QPointer<QDialog> m_uploadDialog;
+    QPointer<QDialog> m_options;   // the Route Options sheet while open
     app::CModuleHost* m_host = nullptr;
     CRoutePanel* m_panel = nullptr;
     std::map<chart::CChartView*, std::unique_ptr<routes::CRouteViewLayer>> m_layers;
