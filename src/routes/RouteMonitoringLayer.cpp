@@ -81,10 +81,9 @@ bool CRouteMonitoringLayers::Layer::IsOn() const
 {
     if (!m_current)
         return m_owner.IsOn(m_kind);
-    return m_owner.m_state.activeIndex >= 1 &&
-           (m_owner.IsOn(MonitoringKind::ArrivalCircles) ||
-            m_owner.IsOn(MonitoringKind::Perpendiculars) ||
-            m_owner.IsOn(MonitoringKind::DeviationLimits));
+    return m_owner.m_state.activeIndex >= 1 && (m_owner.IsOn(MonitoringKind::ArrivalCircles) ||
+                                                m_owner.IsOn(MonitoringKind::Perpendiculars) ||
+                                                m_owner.IsOn(MonitoringKind::DeviationLimits));
 }
 
 void CRouteMonitoringLayers::Layer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)

@@ -101,7 +101,8 @@ std::vector<app::CFieldError> CRouteGeneralOptionsModel::Validate() const
     std::vector<app::CFieldError> errors;
     Add(errors, app::CheckRange("lineWidth", "Line widths", (long long)m_values.lineWidth, 1,
                                 chart::CLineProperties::kMaximumWidth));
-    Add(errors, app::CheckRange("overlaySize", "Overlay sizes", (long long)m_values.sizeMode, 0, 2));
+    Add(errors,
+        app::CheckRange("overlaySize", "Overlay sizes", (long long)m_values.sizeMode, 0, 2));
     // A mark every 0 nm would never get along the leg.
     Add(errors, app::CheckRange("markEvery", "Distance-to-run marks",
                                 m_values.draw.distanceToRunInterval, 0.1, 1000.0));
@@ -154,8 +155,7 @@ void CRoutePathOptionsModel::Apply()
 
 // ---- Monitoring ---------------------------------------------------------------------------
 
-CRouteMonitoringOptionsModel::CRouteMonitoringOptionsModel(CRouteModule& module)
-    : m_module(module)
+CRouteMonitoringOptionsModel::CRouteMonitoringOptionsModel(CRouteModule& module) : m_module(module)
 {
     const CRouteState& s = module.State();
     m_values.record = s.monitoring;
@@ -219,10 +219,10 @@ std::vector<app::CFieldError> CGreatCircleOptionsModel::Validate() const
     Add(errors, app::CheckRange("intercept", "Intercepts", (long long)r.degreeIntercept, 1, 90));
     const auto limit = [&](const char* degField, const char* minField, const char* label,
                            int degrees, int minutes) {
-        Add(errors, app::CheckRange(degField, std::string(label) + " degrees", (long long)degrees,
-                                    1, 90));
-        Add(errors, app::CheckRange(minField, std::string(label) + " minutes", (long long)minutes,
-                                    0, 60));
+        Add(errors,
+            app::CheckRange(degField, std::string(label) + " degrees", (long long)degrees, 1, 90));
+        Add(errors,
+            app::CheckRange(minField, std::string(label) + " minutes", (long long)minutes, 0, 60));
         if (degrees * 60 + minutes > 90 * 60)
             errors.push_back({minField, std::string(label) + " lies beyond the pole."});
     };

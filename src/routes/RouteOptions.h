@@ -46,7 +46,10 @@ public:
     CRouteGeneralOptions& Values() { return m_values; }
     // The distance-to-run controls are live only while the route and its
     // ticks are both drawn.
-    bool DistanceToRunEnabled() const { return m_values.drawRoute && m_values.draw.drawDistanceToRun; }
+    bool DistanceToRunEnabled() const
+    {
+        return m_values.drawRoute && m_values.draw.drawDistanceToRun;
+    }
     // The display palette changed while the page is open: the wells show the
     // new palette's colours (those picked for the old one are kept for it).
     bool FollowPalette(int palette);

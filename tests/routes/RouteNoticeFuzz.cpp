@@ -147,8 +147,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t pick = std::uint8_t(record[0]);
         if (pick & 0x80)
             m.OnEdit();
-        const std::string sender = (pick & 0x40) ? record.substr(2, pick & 0x0F)
-                                                 : kSenders[pick % std::size(kSenders)];
+        const std::string sender =
+            (pick & 0x40) ? record.substr(2, pick & 0x0F) : kSenders[pick % std::size(kSenders)];
         std::string payload = record.substr(2);
         if ((record[1] & 1) && !payload.empty())
             payload = payload.substr(0, 1) + ours + payload.substr(1);

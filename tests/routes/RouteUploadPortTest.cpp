@@ -84,9 +84,8 @@ protected:
             auto& links = table.Points();
             links.Waypoints().ClearRecord();
             links.Waypoints().m_name = i % 10 == 4 ? "" : "S" + std::to_string(i + 1);
-            links.Waypoints().m_position =
-                geo::CPosition(48.10 - 0.0003 * i, -122.60 + 0.0001 * i, 0.0,
-                               geo::DatumIndexWGS84());
+            links.Waypoints().m_position = geo::CPosition(48.10 - 0.0003 * i, -122.60 + 0.0001 * i,
+                                                          0.0, geo::DatumIndexWGS84());
             ASSERT_TRUE(links.AppendPoint());
         }
         table.Close();
@@ -142,9 +141,9 @@ TEST_F(RouteUploadPortTest, ThousandWaypointsReachASlowReaderWhole)
     const auto longest = Pump(50s);
     EXPECT_FALSE(module->IsUploading());
     EXPECT_EQ(module->UploadProgress(), "1000 of 1000 sent");
-    EXPECT_LT(longest, 50ms) << "a timer pass took "
-                             << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()
-                             << " ms";
+    EXPECT_LT(longest, 50ms)
+        << "a timer pass took "
+        << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count() << " ms";
     EXPECT_EQ(module->State().inUse.Count(), 0);
     // What is still in the port's queue drains to the reader.
     reader.join();
