@@ -39,6 +39,7 @@
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
+#include "routes/RouteModule.h"
 #include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
 
@@ -229,9 +230,20 @@ void CMainFrame::RegisterChartCommands()
     const void* me = this;
     // File > New, Open and Save As: a chooser of what can be done now; a
     // chooser with nothing to offer is not shown.
-    auto state = [this] {
+    // The route module's database is one of the choosers' entries.
+    auto routeModule = [this]() -> routes::CRouteModule* {
+        for (std::size_t i = 0; i < m_modules.size(); ++i)
+            if (auto* r = dynamic_cast<routes::CRouteModule*>(m_modules[i]))
+                return r;
+        return nullptr;
+    };
+    auto state = [this, routeModule] {
         app::CChooserState s;
         s.lowMemory = m_lowMemory;
+        if (routes::CRouteModule* r = routeModule()) {
+            s.routes = true;
+            s.routeInUse = r->State().inUse.InUse();
+        }
         if (m_charting) {
             s.normalChartWindows = m_charting->CountChartFramesInState(chart::kFrameNormal);
             s.maxCharts = m_charting->ChartSettings().maxCharts;
@@ -263,19 +275,21 @@ void CMainFrame::RegisterChartCommands()
     };
     m_commands.Add(
         me, cmd::kFileNew,
-        [this, newState, choose](unsigned) {
+        [this, newState, choose, routeModule](unsigned) {
             const int chosen = choose("New", app::NewChoices(newState()));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile();
+            else if (chosen == app::choose::kNewRoutes && routeModule())
+                routeModule()->OnNewDatabase();
         },
         [this, newState](app::CCmdUI& ui) {
             ui.Enable(m_charting && !app::NewChoices(newState()).empty());
         });
     m_commands.Add(
         me, cmd::kFileOpen,
-        [this, state, choose](unsigned) {
+        [this, state, choose, routeModule](unsigned) {
             // A blank chart opened here takes the place of the ordinary chart window.
             // Vector charts open from files; a new chart is a blank one.
             app::CChooserState s = state();
@@ -285,6 +299,8 @@ void CMainFrame::RegisterChartCommands()
                 OpenChart("", true, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile();
+            else if (chosen == app::choose::kOpenRoutes && routeModule())
+                routeModule()->OnOpenDatabase();
             else if (chosen == app::choose::kVectorChart)
                 OpenVectorChartFile();
             else if (chosen == app::choose::kOpenLog && Navigator())
@@ -295,10 +311,12 @@ void CMainFrame::RegisterChartCommands()
         });
     m_commands.Add(
         me, cmd::kFileSaveAs,
-        [this, state, choose](unsigned) {
-            if (choose("Save As", app::SaveAsChoices(state())) == app::choose::kSaveLog &&
-                Navigator())
+        [this, state, choose, routeModule](unsigned) {
+            const int chosen = choose("Save As", app::SaveAsChoices(state()));
+            if (chosen == app::choose::kSaveLog && Navigator())
                 Navigator()->SaveLogAs();
+            else if (chosen == app::choose::kSaveRoutes && routeModule())
+                routeModule()->OnSaveDatabaseAs();
         },
         [state](app::CCmdUI& ui) { ui.Enable(!app::SaveAsChoices(state()).empty()); });
     m_commands.Add(

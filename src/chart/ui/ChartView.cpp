@@ -334,6 +334,12 @@ void CChartView::mouseDoubleClickEvent(QMouseEvent* e)
 {
     // A double click is no zoom rectangle.
     m_zoomPending = false;
+    if (e->button() == Qt::LeftButton && m_doc.IsChartLoaded()) {
+        const geo::IntPoint p = ToDevice(e->position());
+        for (CChartViewExtension* ext : Extensions())
+            if (ext->DoubleClick(*this, p))
+                return;
+    }
     QWidget::mouseDoubleClickEvent(e);
 }
 
