@@ -31,6 +31,7 @@
 #include "shell/MainFrame.h"
 #include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
+#include "shell/VesselSetup.h"
 
 namespace {
 
@@ -211,6 +212,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *instruments = module.get();
         return module;
     });
+    // The vessel's particulars and display before the navigator that draws and logs the vessel.
+    services.moduleFactories.push_back([this] { return MakeVesselModule(*m_frame); });
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
         // The frame and its charting module exist before any of these is asked.
