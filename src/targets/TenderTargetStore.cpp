@@ -37,8 +37,8 @@ std::optional<CTenderLine> SplitTenderLine(std::string_view line)
 {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.remove_suffix(1);
-    if (line.size() > kTenderLineMax || line.size() < kPrefix.size()
-        || !platform::EqualNoCaseAscii(line.substr(0, kPrefix.size()), kPrefix))
+    if (line.size() > kTenderLineMax || line.size() < kPrefix.size() ||
+        !platform::EqualNoCaseAscii(line.substr(0, kPrefix.size()), kPrefix))
         return std::nullopt;
     // A checksum covers everything between "$" and "*".
     if (const std::size_t star = line.find('*'); star != std::string_view::npos) {

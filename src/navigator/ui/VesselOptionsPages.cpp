@@ -29,8 +29,8 @@ QColor FromColorRef(chart::COLORREF c)
 
 chart::COLORREF ToColorRef(const QColor& c)
 {
-    return chart::COLORREF(c.red()) | (chart::COLORREF(c.green()) << 8)
-         | (chart::COLORREF(c.blue()) << 16);
+    return chart::COLORREF(c.red()) | (chart::COLORREF(c.green()) << 8) |
+           (chart::COLORREF(c.blue()) << 16);
 }
 
 QLineEdit* NumberEdit(const char* name, QWidget* parent)
@@ -45,15 +45,20 @@ QLineEdit* NumberEdit(const char* name, QWidget* parent)
     return edit;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QLineEdit* e) { return e->text().trimmed().toStdString(); }
+QString Q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+std::string S(const QLineEdit* e)
+{
+    return e->text().trimmed().toStdString();
+}
 
 }   // namespace
 
 // ---- General ------------------------------------------------------------------------------
 
-CVesselGeneralPage::CVesselGeneralPage(std::unique_ptr<CVesselGeneralModel> model,
-                                       QWidget* parent)
+CVesselGeneralPage::CVesselGeneralPage(std::unique_ptr<CVesselGeneralModel> model, QWidget* parent)
     : CXPropertyPage(std::move(model), parent)
 {
     setObjectName("VesselGeneralOptions");
@@ -153,7 +158,10 @@ CDeviationPage::CDeviationPage(std::unique_ptr<CDeviationModel> model, QWidget* 
     layout->addStretch(1);
 }
 
-CDeviationModel& CDeviationPage::M() const { return static_cast<CDeviationModel&>(Model()); }
+CDeviationModel& CDeviationPage::M() const
+{
+    return static_cast<CDeviationModel&>(Model());
+}
 
 std::optional<app::CFieldError> CDeviationPage::ControlsToModel()
 {
@@ -170,8 +178,7 @@ void CDeviationPage::ModelToControls()
 
 // ---- Overlays -----------------------------------------------------------------------------
 
-CVesselOverlayPage::CVesselOverlayPage(std::unique_ptr<CVesselOverlayModel> model,
-                                       QWidget* parent)
+CVesselOverlayPage::CVesselOverlayPage(std::unique_ptr<CVesselOverlayModel> model, QWidget* parent)
     : CXPropertyPage(std::move(model), parent)
 {
     setObjectName("VesselOverlayOptions");
@@ -262,8 +269,9 @@ void CVesselOverlayPage::PickColour(int well)
                                         &M().style.vector};
     chart::CPointProperties& kind = *kinds[well];
     chart::PaletteColours colours = kind.GetColours();
-    const QColor chosen = QColorDialog::getColor(FromColorRef(colours[std::size_t(m_palette)]),
-                                                 this, m_wells[std::size_t(well)]->accessibleName());
+    const QColor chosen =
+        QColorDialog::getColor(FromColorRef(colours[std::size_t(m_palette)]), this,
+                               m_wells[std::size_t(well)]->accessibleName());
     if (!chosen.isValid())
         return;
     colours[std::size_t(m_palette)] = ToColorRef(chosen);

@@ -15,7 +15,10 @@ CVesselWindows::CVesselWindows(app::CSettingsHome& home, std::filesystem::path d
     : CVesselModule(home, std::move(defaultFolder)), m_prompt(prompt)
 { }
 
-CVesselWindows::~CVesselWindows() { CloseWorkspaceWindows(); }
+CVesselWindows::~CVesselWindows()
+{
+    CloseWorkspaceWindows();
+}
 
 bool CVesselWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
 {
@@ -65,19 +68,19 @@ void CVesselWindows::OpenOptions()
                                                       ReportFile();
                                               }),
         sheet));
-    sheet->AddPage(new CDeviationPage(
-        std::make_unique<CDeviationModel>(Vessel().deviation,
-                                          [this](const auto& card) {
-                                              if (!ApplyDeviation(card))
-                                                  ReportFile();
-                                          }),
-        sheet));
+    sheet->AddPage(
+        new CDeviationPage(std::make_unique<CDeviationModel>(Vessel().deviation,
+                                                             [this](const auto& card) {
+                                                                 if (!ApplyDeviation(card))
+                                                                     ReportFile();
+                                                             }),
+                           sheet));
     sheet->AddPage(new CVesselOverlayPage(
-        std::make_unique<CVesselOverlayModel>(Style(), WarningCircles(), WarningCirclesRadius(),
-                                              [this](const chart::COwnVesselStyle& style,
-                                                     bool circles, double radius) {
-                                                  ApplyOverlays(style, circles, radius);
-                                              }),
+        std::make_unique<CVesselOverlayModel>(
+            Style(), WarningCircles(), WarningCirclesRadius(),
+            [this](const chart::COwnVesselStyle& style, bool circles, double radius) {
+                ApplyOverlays(style, circles, radius);
+            }),
         sheet));
     m_sheet = sheet;
     sheet->ShowModeless();

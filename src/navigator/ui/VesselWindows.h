@@ -11,7 +11,6 @@
 #include "navigator/VesselModule.h"
 #include "platform/Prompt.h"
 
-
 namespace navigator {
 
 class CVesselWindows final : public CVesselModule, public CModuleUi {
