@@ -31,6 +31,7 @@
 #include "shell/MainFrame.h"
 #include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
+#include "shell/TenderSetup.h"
 #include "shell/VesselSetup.h"
 
 namespace {
@@ -247,6 +248,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
             });
         }
         return navigator;
+    });
+    // The navigator creates tender tracking: its tenders on the instruments' ports.
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
+        return MakeTenderModule(*m_frame, m_clock, (*instruments)->Ports());
     });
     // Chartpoints before the charting module, so every chart view gets their layer.
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
