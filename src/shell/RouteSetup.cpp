@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 
+namespace shell {
+
 namespace {
 
 // Detaches the navigator from the route before the route goes: the
@@ -69,8 +71,8 @@ T* FindModule(CMainFrame& frame)
 
 std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame)
 {
-    auto tides = std::make_unique<CTidalWindows>(frame.SettingsHome(),
-                                                 frame.Services().programFolder.string());
+    auto tides = std::make_unique<routes::CTidalWindows>(frame.SettingsHome(),
+                                                         frame.Services().programFolder.string());
     tides->planDeparture = [&frame]() -> std::optional<std::int64_t> {
         const auto* plan = FindModule<routes::CPlanModule>(frame);
         if (!plan)
@@ -86,7 +88,7 @@ std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame)
 
 std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
 {
-    CPlanWindows::Links links;
+    routes::CPlanWindows::Links links;
     links.routes = [&frame] { return FindModule<routes::CRouteModule>(frame); };
     links.tides = [&frame] { return FindModule<routes::CTidalModule>(frame); };
     links.geomag = [&frame] { return frame.Geomag(); };
@@ -96,9 +98,9 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
             const auto* plan = FindModule<routes::CPlanModule>(frame);
             return plan ? plan->GetWaypointTime(index) : std::nullopt;
         });
-    return std::make_unique<CPlanWindows>(frame.SettingsHome(),
-                                          frame.Services().programFolder.string(),
-                                          *frame.Services().prompt, std::move(links));
+    return std::make_unique<routes::CPlanWindows>(frame.SettingsHome(),
+                                                  frame.Services().programFolder.string(),
+                                                  *frame.Services().prompt, std::move(links));
 }
 
 std::string ModuleVersionsText(CMainFrame& frame)
@@ -108,3 +110,5 @@ std::string ModuleVersionsText(CMainFrame& frame)
         text += "Tidal-model library: " + tides->Models().GetVersionText() + "\n";
     return text;
 }
+
+}   // namespace shell

@@ -22,6 +22,8 @@
 
 #include <algorithm>
 
+namespace routes {
+
 namespace {
 
 QDateTimeEdit* TimeEdit(QWidget* parent, const char* name)
@@ -347,3 +349,5 @@ void CBestTimeDialog::paintEvent(QPaintEvent* e)
     painter.drawText(2, bottom + 60 + fm.ascent(),
                      "Percentage gained on worst time: " + Number(percent, 1) + "%");
 }
+
+}   // namespace routes

@@ -18,6 +18,8 @@ class QRadioButton;
 class QSpinBox;
 class QTableWidget;
 
+namespace routes {
+
 class CPlanWindow final : public QDialog {
     Q_OBJECT
 public:
@@ -75,3 +77,5 @@ private:
 
 // "Calculating , Please Wait": the search's progress.
 class CPlanWaitDialog;
+
+}   // namespace routes

@@ -18,6 +18,8 @@
 #include <chrono>
 #include <ctime>
 
+namespace routes {
+
 namespace {
 
 // Escape while a plan is worked out: the probe is asked once per time step.
@@ -128,22 +130,22 @@ CPlanWindows::CPlanWindows(app::CSettingsHome& settings, std::string programFold
     : CPlanModule(settings, std::move(programFolder)), m_prompt(prompt), m_links(std::move(links))
 {
     planUtc = QDateTime::currentSecsSinceEpoch();
-    CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(this);
 }
 
 CPlanWindows::~CPlanWindows()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
 }
 
-void CPlanWindows::ViewCreated(CChartView& view)
+void CPlanWindows::ViewCreated(chart::CChartView& view)
 {
     auto layer = std::make_unique<TrackLayer>(*this);
     view.Pipeline().SetSource(chart::StaticLayer::PlanTracks, layer.get());
     m_layers[&view] = std::move(layer);
 }
 
-void CPlanWindows::ViewDestroyed(CChartView& view)
+void CPlanWindows::ViewDestroyed(chart::CChartView& view)
 {
     view.Pipeline().SetSource(chart::StaticLayer::PlanTracks, nullptr);
     m_layers.erase(&view);
@@ -155,7 +157,8 @@ void CPlanWindows::RedrawViews()
         view->InvalidateOverlays();
 }
 
-bool CPlanWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
+bool CPlanWindows::CreateSidePanels(app::CModuleHost& host,
+                                    std::vector<app::CSidePanel*>& /*panels*/)
 {
     m_host = &host;
     return true;
@@ -269,3 +272,5 @@ void CPlanWindows::RunBestTime()
         m_window->ShowPlan();
     RedrawViews();
 }
+
+}   // namespace routes

@@ -25,9 +25,11 @@ namespace geo {
 class CGeomag;
 }
 
+namespace routes {
+
 class CPlanWindows final : public routes::CPlanModule,
-                           public CModuleUi,
-                           public CChartViewExtension {
+                           public app::CModuleUi,
+                           public chart::CChartViewExtension {
 public:
     struct Links {
         std::function<routes::CRouteModule*()> routes;
@@ -38,14 +40,14 @@ public:
                  Links links);
     ~CPlanWindows() override;
 
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     void RegisterCommands(app::CCommandTable& commands) override;
     void CloseWorkspaceWindows() override;
 
     // CChartViewExtension: the plan's leg tracks in every chart view.
-    void ViewCreated(CChartView& view) override;
-    void ViewDestroyed(CChartView& view) override;
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
     // Every chart view draws the plan again (calculated, cleared, restyled).
     void RedrawViews();
 
@@ -58,9 +60,11 @@ public:
 
 private:
     class TrackLayer;
-    CModuleHost* m_host = nullptr;
-    std::map<CChartView*, std::unique_ptr<TrackLayer>> m_layers;
+    app::CModuleHost* m_host = nullptr;
+    std::map<chart::CChartView*, std::unique_ptr<TrackLayer>> m_layers;
     platform::CPrompt& m_prompt;
     Links m_links;
     QPointer<CPlanWindow> m_window;
 };
+
+}   // namespace routes
