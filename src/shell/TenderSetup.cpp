@@ -8,6 +8,8 @@
 #include "shell/MainFrame.h"
 #include "targets/ui/TenderWindows.h"
 
+namespace shell {
+
 namespace {
 
 template <class T>
@@ -54,3 +56,5 @@ std::unique_ptr<app::CModule> MakeTenderModule(CMainFrame& frame, const platform
     };
     return tenders;
 }
+
+}   // namespace shell

@@ -5,7 +5,6 @@
 
 #include <memory>
 
-class CMainFrame;
 namespace app {
 class CModule;
 }
@@ -16,5 +15,11 @@ namespace platform {
 class CClock;
 }
 
+namespace shell {
+
+class CMainFrame;
+
 std::unique_ptr<app::CModule> MakeTenderModule(CMainFrame& frame, const platform::CClock& clock,
                                                nmea::CPortDirectory& ports);
+
+}   // namespace shell

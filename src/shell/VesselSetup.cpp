@@ -8,6 +8,8 @@
 #include "shell/MainFrame.h"
 #include "shell/RouteSetup.h"
 
+namespace shell {
+
 namespace {
 
 constexpr const char* kVesselAltered = "Your vessel information has been altered.";
@@ -36,9 +38,11 @@ std::unique_ptr<app::CModule> MakeVesselModule(CMainFrame& frame)
     // A change made while the log runs on a receiving GPS is a logbook event.
     vessel->particularsChanging = [&frame](const navigator::COwnVessel& before,
                                            const navigator::COwnVessel& after) {
-        CNavigatorWindows* nav = frame.Navigator();
+        navigator::CNavigatorWindows* nav = frame.Navigator();
         if (nav && nav->Logbook().IsLogging() && nav->IsGpsReceiving() && before.IsDifferent(after))
             nav->Logbook().LogEvent(kVesselAltered, -1);
     };
     return vessel;
 }
+
+}   // namespace shell

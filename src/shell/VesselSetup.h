@@ -5,9 +5,14 @@
 
 #include <memory>
 
-class CMainFrame;
 namespace app {
 class CModule;
 }
 
+namespace shell {
+
+class CMainFrame;
+
 std::unique_ptr<app::CModule> MakeVesselModule(CMainFrame& frame);
+
+}   // namespace shell

@@ -59,7 +59,7 @@ std::string S(const QLineEdit* e)
 // ---- General ------------------------------------------------------------------------------
 
 CVesselGeneralPage::CVesselGeneralPage(std::unique_ptr<CVesselGeneralModel> model, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     setObjectName("VesselGeneralOptions");
     auto* details = new QGroupBox(tr("Details"), this);
@@ -130,7 +130,7 @@ void CVesselGeneralPage::ModelToControls()
 // ---- Deviation ----------------------------------------------------------------------------
 
 CDeviationPage::CDeviationPage(std::unique_ptr<CDeviationModel> model, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     setObjectName("DeviationOptions");
     auto* grid = new QGridLayout;
@@ -179,7 +179,7 @@ void CDeviationPage::ModelToControls()
 // ---- Overlays -----------------------------------------------------------------------------
 
 CVesselOverlayPage::CVesselOverlayPage(std::unique_ptr<CVesselOverlayModel> model, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     setObjectName("VesselOverlayOptions");
     auto* grid = new QGridLayout;
@@ -208,7 +208,7 @@ CVesselOverlayPage::CVesselOverlayPage(std::unique_ptr<CVesselOverlayModel> mode
     m_circle = new QCheckBox(tr("Own Vessel &Circle"), this);
     m_circle->setObjectName("ownVesselCircle");
     m_radiusLabel = new QLabel(tr("&Radius"), this);
-    m_radius = new CSpinEdit("radius", this);
+    m_radius = new app::CSpinEdit("radius", this);
     m_radius->setMaximumWidth(80);
     m_radiusLabel->setBuddy(m_radius);
     m_radiusUnit = new QLabel(tr("nm"), this);

@@ -15,11 +15,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+namespace app {
 class CSpinEdit;
+}
 
 namespace navigator {
 
-class CVesselGeneralPage : public CXPropertyPage {
+class CVesselGeneralPage : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CVesselGeneralPage(std::unique_ptr<CVesselGeneralModel> model,
@@ -37,7 +39,7 @@ private:
     QLineEdit* m_folder;
 };
 
-class CDeviationPage : public CXPropertyPage {
+class CDeviationPage : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CDeviationPage(std::unique_ptr<CDeviationModel> model, QWidget* parent = nullptr);
@@ -49,7 +51,7 @@ private:
     std::array<QLineEdit*, kDeviationPoints> m_entries{};
 };
 
-class CVesselOverlayPage : public CXPropertyPage {
+class CVesselOverlayPage : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CVesselOverlayPage(std::unique_ptr<CVesselOverlayModel> model,
@@ -67,7 +69,7 @@ private:
     std::array<QPushButton*, 3> m_wells{};
     QCheckBox* m_circle;
     QLabel* m_radiusLabel;
-    CSpinEdit* m_radius;
+    app::CSpinEdit* m_radius;
     QLabel* m_radiusUnit;
     int m_palette = 0;
 };

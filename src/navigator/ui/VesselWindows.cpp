@@ -20,7 +20,8 @@ CVesselWindows::~CVesselWindows()
     CloseWorkspaceWindows();
 }
 
-bool CVesselWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
+bool CVesselWindows::CreateSidePanels(app::CModuleHost& host,
+                                      std::vector<app::CSidePanel*>& /*panels*/)
 {
     m_window = &host.Window();
     return true;
@@ -59,7 +60,7 @@ void CVesselWindows::OpenOptions()
         m_sheet->activateWindow();
         return;
     }
-    auto* sheet = new CModelessPropertySheet(QObject::tr("Vessel Options"), m_window);
+    auto* sheet = new app::CModelessPropertySheet(QObject::tr("Vessel Options"), m_window);
     sheet->setObjectName("vesselOptions");
     sheet->AddPage(new CVesselGeneralPage(
         std::make_unique<CVesselGeneralModel>(Vessel(), GetDataFolder(),

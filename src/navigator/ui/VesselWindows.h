@@ -13,28 +13,28 @@
 
 namespace navigator {
 
-class CVesselWindows final : public CVesselModule, public CModuleUi {
+class CVesselWindows final : public CVesselModule, public app::CModuleUi {
 public:
     CVesselWindows(app::CSettingsHome& home, std::filesystem::path defaultFolder,
                    platform::CPrompt& prompt);
     ~CVesselWindows() override;
 
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     void RegisterCommands(app::CCommandTable& commands) override;
     void LoadSettings() override;
     void CloseWorkspaceWindows() override;
 
     void OpenOptions();
     bool IsOptionsOpen() const { return !m_sheet.isNull(); }
-    CModelessPropertySheet* OptionsSheet() const { return m_sheet.data(); }
+    app::CModelessPropertySheet* OptionsSheet() const { return m_sheet.data(); }
 
 private:
     void ReportFile();
 
     platform::CPrompt& m_prompt;
     QWidget* m_window = nullptr;
-    QPointer<CModelessPropertySheet> m_sheet;
+    QPointer<app::CModelessPropertySheet> m_sheet;
 };
 
 }   // namespace navigator

@@ -12,7 +12,7 @@ namespace {
 constexpr int kKeyRole = Qt::UserRole + 1;
 }   // namespace
 
-CTargetTrackingPanel::CTargetTrackingPanel(QWidget* parent) : CSidePanel(parent)
+CTargetTrackingPanel::CTargetTrackingPanel(QWidget* parent) : app::CSidePanel(parent)
 {
     setObjectName("TargetTrackingPanel");
     auto* body = new QWidget(this);
@@ -52,7 +52,7 @@ CTargetTrackingPanel::CTargetTrackingPanel(QWidget* parent) : CSidePanel(parent)
 
 void CTargetTrackingPanel::InitPanel()
 {
-    CSidePanel::InitPanel();
+    app::CSidePanel::InitPanel();
 }
 
 void CTargetTrackingPanel::SetHeaders(Card card, const std::vector<std::string>& headers)

@@ -17,7 +17,7 @@ class QTreeWidget;
 
 namespace targets {
 
-class CTargetTrackingPanel : public CSidePanel {
+class CTargetTrackingPanel : public app::CSidePanel {
     Q_OBJECT
 public:
     static constexpr unsigned kBarId = 260;

@@ -42,7 +42,7 @@ CTenderWindows::~CTenderWindows()
     CloseWorkspaceWindows();
 }
 
-bool CTenderWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels)
+bool CTenderWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels)
 {
     m_host = &host;
     m_messages = &host.Messages();

@@ -20,14 +20,14 @@
 
 namespace targets {
 
-class CTenderWindows final : public app::CModeModule, public CModuleUi {
+class CTenderWindows final : public app::CModeModule, public app::CModuleUi {
 public:
     CTenderWindows(app::CSettingsHome& home, const platform::CClock& clock,
                    nmea::CPortDirectory& ports);
     ~CTenderWindows() override;
 
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     void RegisterCommands(app::CCommandTable& commands) override;
     void LoadSettings() override;
     void SaveSettings() override;
@@ -62,7 +62,7 @@ private:
     const platform::CClock& m_clock;
     nmea::CPortDirectory& m_ports;
     CTenderTracking m_tracking;
-    CModuleHost* m_host = nullptr;
+    app::CModuleHost* m_host = nullptr;
     QPointer<CTargetTrackingPanel> m_panel;
     QPointer<CTenderLogWindow> m_log;
     app::CMsgBar* m_messages = nullptr;
