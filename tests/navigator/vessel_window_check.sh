@@ -121,11 +121,13 @@ saved() { grep -q "^Name=.*Sea Lion" "$CONF"; }
 wait_for "the vessel's name in the settings file" saved
 stop_program
 start_program
-open_options
-# The first run's vessel log is offered for continuing: yes.
-sleep 1
-for w in $(other_windows "$MAIN" "$SHEET"); do
+# The first run's vessel log is offered for continuing (a modal question on
+# the first timer pass): yes, before the menu is used.
+sleep 2
+for w in $(other_windows "$MAIN"); do
     xdotool windowfocus --sync "$w" 2>/dev/null && xdotool key Return
 done
+sleep 0.5
+open_options
 shoot root vessel-screen-again
 echo "PASS"

@@ -101,7 +101,7 @@ wait_for "the disclaimer to close" dlg_gone
 main_visible() { window_named "Brinevane"; }
 wait_for "the main window" main_visible
 MAIN=$FOUND
-sleep 1
+sleep 2
 # A question about an earlier vessel log, if any: yes.
 for w in $(other_windows "$MAIN"); do
     xdotool windowfocus --sync "$w" 2>/dev/null && xdotool key Return
