@@ -1,6 +1,7 @@
 #include "shell/RouteSetup.h"
 
 #include "navigator/NavigatorModule.h"
+#include "navigator/VesselModule.h"
 #include "routes/RouteModule.h"
 #include "routes/ui/PlanWindows.h"
 #include "routes/ui/TidalWindows.h"
@@ -92,6 +93,10 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
     links.routes = [&frame] { return FindModule<routes::CRouteModule>(frame); };
     links.tides = [&frame] { return FindModule<routes::CTidalModule>(frame); };
     links.geomag = [&frame] { return frame.Geomag(); };
+    links.vessel = [&frame]() -> const navigator::COwnVessel* {
+        const auto* vessels = FindModule<navigator::CVesselModule>(frame);
+        return vessels ? &vessels->Vessel() : nullptr;
+    };
     // The route's waypoint labels show the plan's times.
     if (auto* route = FindModule<routes::CRouteModule>(frame))
         route->Views().SetWaypointTimes([&frame](std::size_t index) {
