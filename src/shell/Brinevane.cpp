@@ -32,6 +32,8 @@
 #include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
 #include "shell/TargetsSetup.h"
+#include "shell/TenderSetup.h"
+#include "shell/VesselSetup.h"
 
 namespace shell {
 
@@ -217,6 +219,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *instruments = module.get();
         return module;
     });
+    // The vessel's particulars and display before the navigator that draws and logs the vessel.
+    services.moduleFactories.push_back([this] { return MakeVesselModule(*m_frame); });
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         auto navigator = std::make_unique<navigator::CNavigatorWindows>(m_settingsHome, m_clock);
         // The frame and its charting module exist before any of these is asked.
@@ -250,6 +254,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
             });
         }
         return navigator;
+    });
+    // The navigator creates tender tracking: its tenders on the instruments' ports.
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
+        return MakeTenderModule(*m_frame, m_clock, (*instruments)->Ports());
     });
     // Chartpoints before the charting module, so every chart view gets their layer.
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
