@@ -36,11 +36,13 @@
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
+#include "chartpoints/ChartpointModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
 #include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
+#include "shell/ModuleReports.h"
 
 namespace cmd = app::cmd;
 
@@ -321,18 +323,32 @@ void CMainFrame::RegisterChartCommands()
         QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
         return active ? qobject_cast<CNmeaDumpView*>(active->widget()) : nullptr;
     };
-    auto printable = [activeDump, state](app::CCmdUI& ui) {
-        ui.Enable(activeDump() || !app::PrintChoices(state()).empty());
+    // The modules' reports join the charts' in the Print choosers.
+    auto reportHost = [this] {
+        shell::CModuleReportHost host{this, m_mdi, &Printer(), nullptr, Navigator()};
+        for (std::size_t i = 0; i < Modules().size() && !host.chartpoints; ++i)
+            host.chartpoints = dynamic_cast<chartpoints::CChartpointModule*>(Modules()[i]);
+        return host;
+    };
+    auto printState = [state, reportHost] {
+        app::CChooserState s = state();
+        shell::AddModuleReportChoices(s, reportHost());
+        return s;
+    };
+    auto printable = [activeDump, printState](app::CCmdUI& ui) {
+        ui.Enable(activeDump() || !app::PrintChoices(printState()).empty());
     };
     m_commands.Add(
         me, cmd::kFilePrint,
-        [this, activeDump, state, choose](unsigned) {
+        [this, activeDump, printState, reportHost, choose](unsigned) {
             if (CNmeaDumpView* dump = activeDump()) {
                 QPrintDialog dialog(&Printer(), this);
                 if (dialog.exec() == QDialog::Accepted)
                     PrintDumpView(*dump, Printer());
             } else {
-                const int chosen = choose("Print", app::PrintChoices(state()));
+                const int chosen = choose("Print", app::PrintChoices(printState()));
+                if (shell::RunModuleReport(chosen, false, reportHost()))
+                    return;
                 if (chosen == app::choose::kPrintChartView)
                     PrintActiveChartWithDialog();
                 else if (m_charting && (chosen == app::choose::kPrintChartList ||
@@ -344,12 +360,14 @@ void CMainFrame::RegisterChartCommands()
         printable);
     m_commands.Add(
         me, cmd::kFilePrintPreview,
-        [this, activeDump, state, choose](unsigned) {
+        [this, activeDump, printState, reportHost, choose](unsigned) {
             if (CNmeaDumpView* dump = activeDump()) {
                 PreviewDumpView(*dump, this);
                 return;
             }
-            const int chosen = choose("Print Preview", app::PrintChoices(state()));
+            const int chosen = choose("Print Preview", app::PrintChoices(printState()));
+            if (shell::RunModuleReport(chosen, true, reportHost()))
+                return;
             if (chosen == app::choose::kPrintChartView)
                 PreviewActiveChart();
             else if (m_charting && m_mdi &&

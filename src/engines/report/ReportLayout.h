@@ -26,6 +26,7 @@ struct CReportColumn {
     std::string heading;
     double width = 1.0;   // share of the printable width, relative to the other columns
     Align align = Align::Left;
+    std::string field;   // the report table's field shown, when rows come from one
 };
 
 struct CReportDefinition {
