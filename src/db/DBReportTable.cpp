@@ -75,9 +75,9 @@ const std::vector<ReportField>& ReportChartpointFields()
 const std::vector<ReportField>& ReportLogFields()
 {
     static const std::vector<ReportField> f{
-        {"DATE", 'C', 10},   {"TIME", 'C', 11}, {"LAT", 'C', 15, kOem}, {"LNG", 'C', 15, kOem},
-        {"DSHIFT", 'C', 10}, {"COG", 'C', 5},   {"SOG", 'C', 5},        {"TYPE", 'C', 13},
-        {"NOTE", 'M', 10}};
+        {"DATE", 'C', 10},      {"TIME", 'C', 11},   {"LAT", 'C', 15, kOem},
+        {"LNG", 'C', 15, kOem}, {"DSHIFT", 'C', 10}, {"COG", 'C', 5},
+        {"SOG", 'C', 5},        {"TYPE", 'C', 13},   {"NOTE", 'M', 10}};
     return f;
 }
 
@@ -93,8 +93,8 @@ const std::vector<ReportField>& ReportVesselLogFields()
 const std::vector<ReportField>& ReportRouteFields()
 {
     static const std::vector<ReportField> f{
-        {"NAME", 'C', 25},   {"LAT", 'C', 15, kOem}, {"LNG", 'C', 15, kOem}, {"DSHIFT", 'C', 10},
-        {"TYPE", 'C', 2},    {"DIST", 'C', 10},      {"COURSE", 'C', 3}};
+        {"NAME", 'C', 25}, {"LAT", 'C', 15, kOem}, {"LNG", 'C', 15, kOem}, {"DSHIFT", 'C', 10},
+        {"TYPE", 'C', 2},  {"DIST", 'C', 10},      {"COURSE", 'C', 3}};
     return f;
 }
 
@@ -103,19 +103,18 @@ const std::vector<ReportField>& ReportRouteFields()
 const std::vector<ReportField>& ReportRouteListFields()
 {
     static const std::vector<ReportField> f{
-        {"NAME", 'C', 25},     {"FROM", 'C', 25},     {"TO", 'C', 25},
-        {"ATTACH1", 'C', 254}, {"ATTACH2", 'C', 254}, {"ATTACH3", 'C', 254},
-        {"ATTACH4", 'C', 254}, {"MEMO", 'M', 10}};
+        {"NAME", 'C', 25},     {"FROM", 'C', 25},     {"TO", 'C', 25},       {"ATTACH1", 'C', 254},
+        {"ATTACH2", 'C', 254}, {"ATTACH3", 'C', 254}, {"ATTACH4", 'C', 254}, {"MEMO", 'M', 10}};
     return f;
 }
 
 const std::vector<ReportField>& ReportChartFolioFields()
 {
     static const std::vector<ReportField> f{
-        {"HO", 'N', 3},          {"HONAME", 'C', 70},    {"CHARTNO", 'C', 8},
-        {"CHARTDSRPT", 'C', 132}, {"SCALE", 'C', 15},     {"UPCDDOP", 'C', 10},
-        {"UPCDID", 'C', 10},     {"CHCDDOP", 'C', 10},   {"CHCDID", 'C', 10},
-        {"CHCDPATH", 'C', 254},  {"UPCDPATH", 'C', 254}};
+        {"HO", 'N', 3},           {"HONAME", 'C', 70},   {"CHARTNO", 'C', 8},
+        {"CHARTDSRPT", 'C', 132}, {"SCALE", 'C', 15},    {"UPCDDOP", 'C', 10},
+        {"UPCDID", 'C', 10},      {"CHCDDOP", 'C', 10},  {"CHCDID", 'C', 10},
+        {"CHCDPATH", 'C', 254},   {"UPCDPATH", 'C', 254}};
     return f;
 }
 

@@ -77,8 +77,8 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
             request = navigator::LogListReport(log.LogPath());
         } else {
             const std::uint32_t key = navigator::VesselLogKey(log);
-            request = navigator::VesselLogReport(log.LogPath(),
-                                                 navigator::VesselLogTables(log, key));
+            request =
+                navigator::VesselLogReport(log.LogPath(), navigator::VesselLogTables(log, key));
         }
         return true;
     }
@@ -107,9 +107,8 @@ bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
     if (!MakeRequest(chosen, host, request, error)) {
         if (error.isEmpty())
             return false;
-        QMessageBox::warning(host.parent, preview ? QObject::tr("Print Preview")
-                                                  : QObject::tr("Print"),
-                             error);
+        QMessageBox::warning(host.parent,
+                             preview ? QObject::tr("Print Preview") : QObject::tr("Print"), error);
         return true;
     }
     const QString caption = QString::fromStdString(request.definition.titles.front());

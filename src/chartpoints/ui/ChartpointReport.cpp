@@ -15,9 +15,9 @@ report::CReportRequest ChartpointReport(db::CDBChartPoint& table)
     request.definition.titles = {"Chartpoint Report - " + table.GetName(),
                                  "File: " + app::CompactPath(path, 47)};
     request.definition.columns = {
-        {"Name", 2.2, Align::Left, "NAME"},      {"ID", 0.9, Align::Left, "ID"},
-        {"Latitude", 1.5, Align::Left, "LAT"},   {"Longitude", 1.6, Align::Left, "LNG"},
-        {"Area", 1.6, Align::Left, "AREA"},      {"Group", 1.6, Align::Left, "GROUP"}};
+        {"Name", 2.2, Align::Left, "NAME"},    {"ID", 0.9, Align::Left, "ID"},
+        {"Latitude", 1.5, Align::Left, "LAT"}, {"Longitude", 1.6, Align::Left, "LNG"},
+        {"Area", 1.6, Align::Left, "AREA"},    {"Group", 1.6, Align::Left, "GROUP"}};
     request.fields = db::ReportChartpointFields();
 
     std::vector<std::array<std::string, 6>> rows;

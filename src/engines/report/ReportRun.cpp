@@ -24,8 +24,7 @@ CReportSink::CReportSink(db::CDBReportTable& table, std::stop_token stop,
                          std::shared_ptr<dbase::CDbaseEngine> engine)
     : m_table(table), m_stop(std::move(stop)), m_done(done), m_expected(expected),
       m_engine(std::move(engine))
-{
-}
+{ }
 
 std::string& CReportSink::Cell(std::string_view field)
 {
@@ -76,9 +75,8 @@ std::filesystem::path CReportTableRows::TablePath() const
     return std::filesystem::path(m_name->Base()).concat(".dbf");
 }
 
-std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page,
-                                          std::stop_token stop, CRunProgress& progress,
-                                          std::string& error)
+std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page, std::stop_token stop,
+                                          CRunProgress& progress, std::string& error)
 {
     error.clear();
     auto engine = std::make_shared<dbase::CDbaseEngine>();
@@ -167,8 +165,8 @@ std::unique_ptr<CFilledReport> RunReport(CReportRequest request, const QString& 
             dialog.setRange(0, 0);
         } else if (const std::size_t expected = progress.expected; expected > 0) {
             dialog.setRange(0, 1000);
-            dialog.setValue(static_cast<int>(
-                std::min<std::size_t>(1000, progress.done * 1000 / expected)));
+            dialog.setValue(
+                static_cast<int>(std::min<std::size_t>(1000, progress.done * 1000 / expected)));
         }
     });
     tick.start(100);

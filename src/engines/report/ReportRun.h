@@ -99,9 +99,8 @@ struct CRunProgress {
 
 // Fills and measures on the calling thread. Null when stopped (error empty)
 // or failed (error says why); the table's files are gone either way.
-std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page,
-                                          std::stop_token stop, CRunProgress& progress,
-                                          std::string& error);
+std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page, std::stop_token stop,
+                                          CRunProgress& progress, std::string& error);
 
 // FillReport on a worker thread under a progress dialog with Cancel; a
 // failure is shown in a message box titled `caption`. Null when cancelled or failed.

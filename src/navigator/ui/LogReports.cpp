@@ -67,9 +67,9 @@ std::vector<std::string> VesselLogTables(const CVesselLogbook& log, std::uint32_
         return tables;   // no own vessel: an empty report
     for (const auto& vessel : log.Vessels())
         if (vessel->vesselId == vesselId)
-            tables.push_back((std::filesystem::path(log.LogPath() + ".X") /
-                              db::IdName(vessel->unique))
-                                 .string());
+            tables.push_back(
+                (std::filesystem::path(log.LogPath() + ".X") / db::IdName(vessel->unique))
+                    .string());
     return tables;
 }
 
@@ -80,10 +80,10 @@ report::CReportRequest VesselLogReport(const std::string& indexPath,
     request.definition.titles = {"Vessel Log Report - " + TableName(indexPath),
                                  "Log: " + app::CompactPath(indexPath, 47)};
     request.definition.columns = {
-        {"Date", 1.1, Align::Left, "DATE"},       {"Time", 1.0, Align::Left, "TIME"},
-        {"Latitude", 1.5, Align::Left, "LAT"},    {"Longitude", 1.6, Align::Left, "LNG"},
-        {"Datum", 1.0, Align::Left, "DSHIFT"},    {"COG", 0.6, Align::Right, "COG"},
-        {"SOG", 0.6, Align::Right, "SOG"},        {"Type", 1.1, Align::Left, "TYPE"},
+        {"Date", 1.1, Align::Left, "DATE"},    {"Time", 1.0, Align::Left, "TIME"},
+        {"Latitude", 1.5, Align::Left, "LAT"}, {"Longitude", 1.6, Align::Left, "LNG"},
+        {"Datum", 1.0, Align::Left, "DSHIFT"}, {"COG", 0.6, Align::Right, "COG"},
+        {"SOG", 0.6, Align::Right, "SOG"},     {"Type", 1.1, Align::Left, "TYPE"},
         {"Note", 2.2, Align::Left, "NOTE"}};
     request.fields = db::ReportLogFields();
     request.fill = [tables = std::move(tables)](report::CReportSink& sink, std::string&) {
@@ -134,15 +134,14 @@ report::CReportRequest LogListReport(const std::string& indexPath)
     request.definition.titles = {"Log Report - " + TableName(indexPath),
                                  "Log: " + app::CompactPath(indexPath, 47)};
     request.definition.landscape = true;
-    request.definition.columns = {
-        {"Vessel Type", 1.2, Align::Left, "VESSELSTR"},
-        {"Vessel", 1.6, Align::Left, "VESSELNAME"},
-        {"Voyage", 1.3, Align::Left, "VOYAGEID"},
-        {"Officer of the Watch", 1.4, Align::Left, "OOWNAME"},
-        {"Start Date", 1.0, Align::Left, "STARTDATE"},
-        {"Start Time", 0.9, Align::Left, "STARTTIME"},
-        {"End Date", 1.0, Align::Left, "ENDDATE"},
-        {"End Time", 0.9, Align::Left, "ENDTIME"}};
+    request.definition.columns = {{"Vessel Type", 1.2, Align::Left, "VESSELSTR"},
+                                  {"Vessel", 1.6, Align::Left, "VESSELNAME"},
+                                  {"Voyage", 1.3, Align::Left, "VOYAGEID"},
+                                  {"Officer of the Watch", 1.4, Align::Left, "OOWNAME"},
+                                  {"Start Date", 1.0, Align::Left, "STARTDATE"},
+                                  {"Start Time", 0.9, Align::Left, "STARTTIME"},
+                                  {"End Date", 1.0, Align::Left, "ENDDATE"},
+                                  {"End Time", 0.9, Align::Left, "ENDTIME"}};
     request.fields = db::ReportVesselLogFields();
     request.fill = [indexPath](report::CReportSink& sink, std::string& error) {
         db::CDBVesselLog index(sink.Engine());

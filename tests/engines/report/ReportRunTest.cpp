@@ -1,8 +1,8 @@
+#include "engines/report/ReportRun.h"
 #include "db/DBLog.h"
 #include "db/DBReportTable.h"
 #include "engines/report/ReportFiles.h"
 #include "engines/report/ReportOutput.h"
-#include "engines/report/ReportRun.h"
 #include "navigator/ui/LogReports.h"
 
 #include <QApplication>
@@ -127,8 +127,8 @@ TEST(ReportRun, AStoppedOrFailedFillLeavesNoFiles)
         return fill(sink, message);
     };
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(report::FillReport(std::move(request), report::DefaultPageSize(),
-                                    stop.get_token(), progress, error));
+    EXPECT_FALSE(report::FillReport(std::move(request), report::DefaultPageSize(), stop.get_token(),
+                                    progress, error));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(200));
     EXPECT_TRUE(error.empty()) << error;
     EXPECT_LE(progress.done.load(), 64u);
