@@ -1,6 +1,7 @@
 #include "routes/PlanCalculator.h"
 
 #include "geo/NavMaths.h"
+#include "navigator/OwnVessel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -83,13 +84,7 @@ std::int64_t CPlanCalculator::PlanPassage(const CPlanList& list)
 
 double CPlanCalculator::GetDeviation(double heading) const
 {
-    const double h = geo::NormaliseAngle360(heading);
-    if (!std::isfinite(h))
-        return 0.0;
-    const int i = std::min(15, int(h / 22.5));
-    const double base = i * 22.5, upper = base + 22.5;
-    const double d0 = m_card[std::size_t(i)], d1 = m_card[std::size_t(i < 15 ? i + 1 : 0)];
-    return d0 + (d1 - d0) * (h - base) / (upper - base);
+    return navigator::DeviationAt(m_card, heading);
 }
 
 int CPlanCalculator::BuildLegs(const std::vector<PlanWaypoint>& route, std::int64_t planUtc,

@@ -1,0 +1,51 @@
+// Any bytes as a ".vsl" text and as a ".hdr" record: a refused file leaves
+// the record exactly as it was, and a read record writes and reads back the
+// same.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "navigator/VesselFiles.h"
+
+namespace {
+
+navigator::COwnVessel Sentinel()
+{
+    navigator::COwnVessel v;
+    v.name = "sentinel";
+    v.length = 7.0;
+    v.deviation[5] = -3.0;
+    return v;
+}
+
+}   // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    {
+        navigator::COwnVessel v = Sentinel();
+        if (!navigator::ParseVesselFile(bytes, v)) {
+            if (!v.IsEqual(Sentinel()))
+                __builtin_trap();
+        } else {
+            navigator::COwnVessel again = Sentinel();
+            if (!navigator::ParseVesselFile(navigator::FormatVesselFile(v), again) ||
+                again.length != v.length || again.deviation != v.deviation)
+                __builtin_trap();
+        }
+    }
+    {
+        navigator::COwnVessel v = Sentinel();
+        if (!navigator::ParseVesselHeader(bytes, v)) {
+            if (!v.IsEqual(Sentinel()))
+                __builtin_trap();
+        } else {
+            navigator::COwnVessel again = Sentinel();
+            if (!navigator::ParseVesselHeader(navigator::FormatVesselHeader(v), again) ||
+                !again.IsEqual(v))
+                __builtin_trap();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,190 @@
+// The vessel module's settings (folder, name, circle radius) and the three
+// pages of "Vessel Options": what each shows, refuses and applies.
+#include "navigator/VesselModule.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "NavigatorFakes.h"
+#include "TempFolder.h"
+#include "app/Registry.h"
+#include "navigator/VesselOptions.h"
+
+using namespace navigator;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FolderSettings final : public app::CSettingsHome {
+public:
+    explicit FolderSettings(const fs::path& folder) : m_store(folder / "settings.conf") { }
+    platform::CSettingsStore& GetStore() const override { return m_store; }
+    std::string GetRegistryKey() const override { return "Software\\Test\\Default"; }
+
+private:
+    mutable platform::CSettingsStore m_store;
+};
+
+void Store(app::CSettingsHome& home, const std::function<void(app::CRegistry&)>& write)
+{
+    app::CRegistry key(home.GetStore());
+    ASSERT_TRUE(key.OpenKeyForWrite(home.GetRegistryKey() + "\\Vessel"));
+    write(key);
+}
+
+}   // namespace
+
+TEST(VesselModule, RadiusSpinSteps)
+{
+    const struct {
+        double from;
+        bool up;
+        double to;
+    } steps[] = {
+        {0.98, true, 1.0},   {1.0, true, 1.1},    {1.0, false, 0.98}, {1.1, false, 1.0},
+        {0.02, false, 0.02}, {0.04, false, 0.02}, {5.0, true, 5.0},   {4.9, true, 5.0},
+    };
+    for (const auto& s : steps)
+        EXPECT_DOUBLE_EQ(StepVesselCircleRadius(s.from, s.up), s.to) << s.from << " " << s.up;
+}
+
+TEST(VesselModule, SettingsLoadWithTheirChecks)
+{
+    const struct {
+        double stored;
+        double loaded;
+    } radii[] = {{0.04, 0.04}, {0.02, 0.02}, {5.0, 5.0}, {0.01, 1.0}, {6.0, 1.0}, {0.1, 0.1}};
+    for (const auto& r : radii) {
+        brine_test::TempFolder dir;
+        FolderSettings home(dir.Path());
+        Store(home, [&](app::CRegistry& key) {
+            key.WriteDouble("WarningCirclesRadius", r.stored);
+            key.WriteString("Name", "C:\\Ships\\Old Folder/M.V. Aurora.VSL");
+            key.WriteString("DataFolder", (dir / "ships").string());
+        });
+        CVesselModule module(home, dir / "default");
+        module.Initialise();
+        module.LoadSettings();
+        EXPECT_DOUBLE_EQ(module.WarningCirclesRadius(), r.loaded) << r.stored;
+        EXPECT_EQ(module.VesselName(), "M.V. Aurora");
+        EXPECT_EQ(module.GetDataFolder(), (dir / "ships").string());
+        EXPECT_TRUE(fs::is_directory(dir / "ships"));
+        EXPECT_TRUE(module.WarningCircles());
+    }
+}
+
+TEST(VesselModule, FreshStartThenOptionsWriteTheFileTheNextStartReads)
+{
+    brine_test::TempFolder dir;
+    FolderSettings home(dir.Path());
+    {
+        CVesselModule module(home, dir / "Vessel");
+        ASSERT_TRUE(module.Initialise());
+        module.LoadSettings();
+        EXPECT_TRUE(fs::is_directory(dir / "Vessel"));
+        EXPECT_EQ(module.VesselName(), "Default");
+        EXPECT_TRUE(module.LastFileMessage().empty());
+        EXPECT_EQ(module.Vessel().length, 1.0);
+
+        int changes = 0;
+        std::string noted;
+        module.changed = [&] { ++changes; };
+        module.particularsChanging = [&](const COwnVessel& before, const COwnVessel& after) {
+            if (before.IsDifferent(after))
+                noted = "Your vessel information has been altered.";
+        };
+        CVesselGeneralModel general(module.Vessel(), module.GetDataFolder(),
+                                    [&](const COwnVessel& v, const std::string& folder) {
+                                        module.ApplyParticulars(v, folder);
+                                    });
+        EXPECT_EQ(general.length, "1.0");
+        general.name = "Sea/Lion";
+        general.length = "31.4";
+        general.speed = "abc";
+        ASSERT_EQ(general.Validate().size(), 1u);
+        EXPECT_EQ(general.Validate()[0].field, "speed");
+        general.speed = "12.5";
+        general.folder = (dir / "Ships").string();
+        ASSERT_TRUE(general.Validate().empty());
+        general.Apply();
+        EXPECT_EQ(noted, "Your vessel information has been altered.");
+        EXPECT_EQ(module.Vessel().name, "Sea/Lion");
+        EXPECT_EQ(module.VesselName(), "Sea_Lion");
+        ASSERT_TRUE(fs::exists(dir / "Ships" / "Sea_Lion.vsl"));
+
+        CDeviationModel deviation(module.Vessel().deviation,
+                                  [&](const auto& card) { module.ApplyDeviation(card); });
+        EXPECT_EQ(deviation.entries[0], "0.0E");
+        deviation.entries[1] = "2.5W";
+        deviation.entries[2] = "2.5";   // no side letter: 2.5, not 2.0
+        deviation.entries[3] = "x1E";
+        const auto refused = deviation.Validate();
+        ASSERT_EQ(refused.size(), 1u);
+        EXPECT_EQ(refused[0].message, "Invalid deviation : x1E");
+        deviation.entries[3] = "";
+        ASSERT_TRUE(deviation.Validate().empty());
+        deviation.Apply();
+        EXPECT_EQ(module.Vessel().deviation[1], -2.5);
+        EXPECT_EQ(module.Vessel().deviation[2], 2.5);
+        EXPECT_EQ(module.Vessel().deviation[3], 0.0);
+        EXPECT_GE(changes, 2);
+
+        CVesselOverlayModel overlays(module.Style(), module.WarningCircles(),
+                                     module.WarningCirclesRadius(),
+                                     [&](const auto& style, bool on, double radius) {
+                                         module.ApplyOverlays(style, on, radius);
+                                     });
+        EXPECT_EQ(overlays.radiusText, "0.50");
+        overlays.radiusText = "0.04";
+        overlays.SpinRadius(false);
+        EXPECT_EQ(overlays.radiusText, "0.02");
+        overlays.SpinRadius(false);
+        EXPECT_EQ(overlays.radiusText, "0.02");
+        overlays.radiusText = "7";
+        EXPECT_EQ(overlays.Validate().size(), 1u);
+        overlays.radiusText = "0.04";
+        overlays.Apply();
+        module.SaveSettings();
+        home.GetStore().Save();
+    }
+    FolderSettings again(dir.Path());
+    again.GetStore().Load();
+    CVesselModule module(again, dir / "Vessel");
+    module.Initialise();
+    module.LoadSettings();
+    EXPECT_EQ(module.GetDataFolder(), (dir / "Ships").string());
+    EXPECT_EQ(module.VesselName(), "Sea_Lion");
+    EXPECT_EQ(module.Vessel().name, "Sea/Lion");
+    EXPECT_EQ(module.Vessel().length, 31.4);
+    EXPECT_EQ(module.Vessel().speed, 12.5);
+    EXPECT_EQ(module.Vessel().deviation[1], -2.5);
+    EXPECT_DOUBLE_EQ(module.WarningCirclesRadius(), 0.04);
+}
+
+TEST(VesselModule, DamagedVesselFileIsReportedAndLeftAlone)
+{
+    brine_test::TempFolder dir;
+    FolderSettings home(dir.Path());
+    fs::create_directories(dir / "Vessel");
+    {
+        std::ofstream(dir / "Vessel" / "Default.vsl") << "Default\nabc\n";
+    }
+    CVesselModule module(home, dir / "Vessel");
+    module.Initialise();
+    module.LoadSettings();
+    EXPECT_NE(module.LastFileMessage().find("Unable to open vessel file"), std::string::npos);
+    EXPECT_EQ(module.Vessel().length, 1.0);
+    std::ifstream in(dir / "Vessel" / "Default.vsl");
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "Default");
+}
+
+TEST(VesselOptions, DeviationEntryTexts)
+{
+    EXPECT_EQ(FormatDeviationEntry(2.5), "2.5E");
+    EXPECT_EQ(FormatDeviationEntry(-1.0), "1.0W");
+    EXPECT_EQ(FormatDeviationEntry(0.0), "0.0E");
+    EXPECT_EQ(FormatDeviationEntry(-0.04), "0.0W");
+}
