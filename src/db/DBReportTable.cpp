@@ -9,7 +9,7 @@ CDBReportTable::CDBReportTable(std::vector<ReportField> fields,
     : CDBTextTable(std::move(engine)), m_fields(std::move(fields))
 {
     for (const ReportField& f : m_fields)
-        m_fieldList.Add(f.name, f.type, f.type == 'M' ? 10 : f.width, 0);
+        m_fieldList.Add(f.name, f.type, f.type == 'M' ? 10 : f.width, f.decimals);
     m_cells.resize(m_fields.size());
 }
 
@@ -45,7 +45,9 @@ bool CDBReportTable::StoreRecord()
     for (std::size_t i = 0; ok && i < m_fields.size(); ++i) {
         const ReportField& f = m_fields[i];
         const std::string& cell = i < m_cells.size() ? m_cells[i] : std::string();
-        if (f.type == 'N')
+        if (f.type == 'N' && f.decimals > 0)
+            ok = PutDouble(f.name, NumberFromText(cell), f.width, f.decimals);
+        else if (f.type == 'N')
             ok = PutInteger(f.name, static_cast<long long>(NumberFromText(cell)), f.width);
         else
             ok = PutText(f.name, cell, f.page);   // a text too long is cut to the field
@@ -115,6 +117,34 @@ const std::vector<ReportField>& ReportChartFolioFields()
         {"CHARTDSRPT", 'C', 132}, {"SCALE", 'C', 15},    {"UPCDDOP", 'C', 10},
         {"UPCDID", 'C', 10},      {"CHCDDOP", 'C', 10},  {"CHCDID", 'C', 10},
         {"CHCDPATH", 'C', 254},   {"UPCDPATH", 'C', 254}};
+    return f;
+}
+
+const std::vector<ReportField>& ReportPlanFields()
+{
+    static const std::vector<ReportField> f{{"NAME", 'C', 25},
+                                            {"ID", 'C', 8},
+                                            {"LATITUDE", 'C', 14, kOem},
+                                            {"LONGITUDE", 'C', 15, kOem},
+                                            {"DATUMSHIFT", 'C', 12},
+                                            {"LINK", 'C', 2},
+                                            {"TIME", 'C', 11},
+                                            {"DATE", 'C', 10},
+                                            {"ZONE", 'C', 4},
+                                            {"PASSAGETME", 'C', 12},
+                                            {"ELAPSEDTME", 'C', 9},
+                                            {"SET", 'C', 3},
+                                            {"VARIATION", 'C', 5},
+                                            {"DEVIATION", 'C', 5},
+                                            {"COURSE", 'C', 3},
+                                            {"TRUECRSE", 'C', 3},
+                                            {"MAGCRSE", 'C', 3},
+                                            {"COMPCRSE", 'C', 3},
+                                            {"DISTANCE", 'C', 10},
+                                            {"TOTAL", 'C', 10},
+                                            {"TOGO", 'C', 10},
+                                            {"DRIFT", 'N', 5, CodePage::Windows1252, 2},
+                                            {"MEMO", 'M', 10}};
     return f;
 }
 

@@ -19,6 +19,7 @@ struct ReportField {
     char type = 'C';   // 'C' text, 'N' whole number, 'M' memo
     int width = 10;
     CodePage page = CodePage::Windows1252;
+    int decimals = 0;   // of a number
 };
 
 class CDBReportTable : public CDBTextTable {
@@ -48,5 +49,7 @@ const std::vector<ReportField>& ReportVesselLogFields();
 const std::vector<ReportField>& ReportRouteFields();
 const std::vector<ReportField>& ReportRouteListFields();
 const std::vector<ReportField>& ReportChartFolioFields();
+// The passage plan's, as CDBPlan declares them.
+const std::vector<ReportField>& ReportPlanFields();
 
 }   // namespace db

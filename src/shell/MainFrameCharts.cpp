@@ -40,6 +40,8 @@
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
+#include "routes/PlanModule.h"
+#include "routes/RouteModule.h"
 #include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
 #include "shell/ModuleReports.h"
@@ -326,8 +328,15 @@ void CMainFrame::RegisterChartCommands()
     // The modules' reports join the charts' in the Print choosers.
     auto reportHost = [this] {
         shell::CModuleReportHost host{this, m_mdi, &Printer(), nullptr, Navigator()};
-        for (std::size_t i = 0; i < Modules().size() && !host.chartpoints; ++i)
-            host.chartpoints = dynamic_cast<chartpoints::CChartpointModule*>(Modules()[i]);
+        for (std::size_t i = 0; i < Modules().size(); ++i) {
+            app::CModule* module = Modules()[i];
+            if (!host.chartpoints)
+                host.chartpoints = dynamic_cast<chartpoints::CChartpointModule*>(module);
+            if (!host.routes)
+                host.routes = dynamic_cast<routes::CRouteModule*>(module);
+            if (!host.plans)
+                host.plans = dynamic_cast<routes::CPlanModule*>(module);
+        }
         return host;
     };
     auto printState = [state, reportHost] {

@@ -7,6 +7,9 @@
 #include "navigator/NavigatorModule.h"
 #include "navigator/VesselLogbook.h"
 #include "navigator/ui/LogReports.h"
+#include "routes/PlanModule.h"
+#include "routes/RouteModule.h"
+#include "routes/ui/RouteReports.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -26,6 +29,10 @@ const char* PreviewName(int chosen)
     case app::choose::kPrintChartpoints: return "ChartPntReport";
     case app::choose::kPrintVesselLog: return "VesselLogReport";
     case app::choose::kPrintLogList: return "LogReport";
+    case app::choose::kPrintWaypoints: return "WaypointListReport";
+    case app::choose::kPrintRouteList: return "RouteDbListReport";
+    case app::choose::kPrintFullRouteList: return "FullRouteDbListReport";
+    case app::choose::kPrintPlan: return "PssgPlnReport";
     default: return "";
     }
 }
@@ -36,6 +43,10 @@ const char* PdfName(int chosen)
     case app::choose::kPrintChartpoints: return "ChartPnt.pdf";
     case app::choose::kPrintVesselLog: return "VesselLog.pdf";
     case app::choose::kPrintLogList: return "Log.pdf";
+    case app::choose::kPrintWaypoints: return "WaypointList.pdf";
+    case app::choose::kPrintRouteList: return "RouteDbList.pdf";
+    case app::choose::kPrintFullRouteList: return "FullRouteDbList.pdf";
+    case app::choose::kPrintPlan: return "PssgPln.pdf";
     default: return "Report.pdf";
     }
 }
@@ -53,6 +64,17 @@ bool IsOpen(const QMdiArea* area, int chosen)
 bool LogOpen(const CModuleReportHost& host)
 {
     return host.navigator && host.navigator->Logbook().IsOpen();
+}
+
+bool RoutesOpen(const CModuleReportHost& host)
+{
+    return host.routes && host.routes->IsDatabaseOpen();
+}
+
+bool PlanReady(const CModuleReportHost& host)
+{
+    return RoutesOpen(host) && host.plans && host.plans->IsCalculated() &&
+           !host.plans->Plan().empty() && host.routes->State().hasRoute;
 }
 
 // The request of a chosen report, or false when it cannot be made now
@@ -82,6 +104,32 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
         }
         return true;
     }
+    case app::choose::kPrintWaypoints:
+    case app::choose::kPrintRouteList:
+    case app::choose::kPrintFullRouteList: {
+        if (!RoutesOpen(host)) {
+            error = QObject::tr("No route database is open.");
+            return false;
+        }
+        db::CDBRoute& table = host.routes->Database();
+        if (chosen == app::choose::kPrintWaypoints) {
+            const routes::CRouteState& state = host.routes->State();
+            request =
+                routes::WaypointListReport(state, table.GetFilePath(), table.m_from, table.m_to);
+        } else {
+            request = routes::RouteListReport(table, chosen == app::choose::kPrintFullRouteList,
+                                              host.routes->AttachmentsFolder());
+        }
+        return true;
+    }
+    case app::choose::kPrintPlan:
+        if (!PlanReady(host)) {
+            error = QObject::tr("There is no calculated passage plan.");
+            return false;
+        }
+        request = routes::PassagePlanReport(*host.plans, host.routes->State(),
+                                            routes::PlanReportKind::Standard);
+        return true;
     default: return false;
     }
 }
@@ -98,6 +146,15 @@ void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& 
     state.logReports = state.vesselLog;
     state.vesselLogReportOpen = IsOpen(host.mdi, app::choose::kPrintVesselLog);
     state.logListReportOpen = IsOpen(host.mdi, app::choose::kPrintLogList);
+    state.routes = RoutesOpen(host);
+    state.routeReports = state.routes;
+    state.waypointListOpen = IsOpen(host.mdi, app::choose::kPrintWaypoints);
+    state.routeListOpen = IsOpen(host.mdi, app::choose::kPrintRouteList);
+    state.fullRouteListOpen = IsOpen(host.mdi, app::choose::kPrintFullRouteList);
+    state.plans = host.plans != nullptr;
+    state.planReports = state.plans;
+    state.validPlan = PlanReady(host);
+    state.planReportOpen = IsOpen(host.mdi, app::choose::kPrintPlan);
 }
 
 bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)

@@ -1,6 +1,7 @@
 #pragma once
 // The modules' reports in File > Print and Print Preview: the chartpoint
-// report and the logbook's vessel log and log list. Each run fills its
+// report, the logbook's vessel log and log list, the route database's
+// waypoint and route lists and the passage plan. Each run fills its
 // report table on a worker thread under a progress dialog; a preview is a
 // window among the charts, printing goes to the program's printer.
 
@@ -16,6 +17,10 @@ class CChartpointModule;
 namespace navigator {
 class CNavigatorModule;
 }
+namespace routes {
+class CRouteModule;
+class CPlanModule;
+}   // namespace routes
 
 namespace shell {
 
@@ -25,6 +30,8 @@ struct CModuleReportHost {
     QPrinter* printer = nullptr;
     chartpoints::CChartpointModule* chartpoints = nullptr;
     navigator::CNavigatorModule* navigator = nullptr;
+    routes::CRouteModule* routes = nullptr;
+    routes::CPlanModule* plans = nullptr;
 };
 
 // Which of these reports the Print choosers offer now.
