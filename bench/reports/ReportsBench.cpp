@@ -4,6 +4,8 @@
 // through the bare table engine, then drawn by plain QPainter at fixed
 // places on a QPdfWriter. And the chartpoint report's copy of 10,000
 // chartpoints in the user's order against a walk of the table alone.
+#include "app/StringUtils.h"
+#include "app/SystemUtils.h"
 #include "chartpoints/ui/ChartpointReport.h"
 #include "db/DBChartPoint.h"
 #include "db/DBLog.h"
@@ -11,11 +13,9 @@
 #include "engines/dbase/DbaseTable.h"
 #include "engines/report/ReportOutput.h"
 #include "engines/report/ReportRun.h"
+#include "navigator/LogbookRows.h"
 #include "navigator/TrackRecord.h"
 #include "navigator/ui/LogReports.h"
-#include "navigator/LogbookRows.h"
-#include "app/StringUtils.h"
-#include "app/SystemUtils.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -61,8 +61,8 @@ const std::string& LogPath()
         for (int i = 0; i < kLogRows; ++i) {
             log.ClearRecord();
             const int minute = i % (24 * 60);
-            log.m_time = app::CDateTimeEx(2026, 1 + i / (24 * 60 * 28) % 12,
-                                          1 + i / (24 * 60) % 28, minute / 60, minute % 60, 0);
+            log.m_time = app::CDateTimeEx(2026, 1 + i / (24 * 60 * 28) % 12, 1 + i / (24 * 60) % 28,
+                                          minute / 60, minute % 60, 0);
             log.m_position =
                 geo::CPosition(47.6 + (i % 1000) * 0.0005, -122.4 - (i % 700) * 0.0005);
             log.m_cog = (i * 7) % 360;
@@ -104,10 +104,10 @@ std::vector<std::string> BareCells(dbase::CDbaseTable& t)
     utc.SetDateTime(0, 0, 0, 0, 0, 0);
     const std::string date(t.Field("DATE")->Bytes());
     const std::string time(t.Field("TIME")->Bytes());
-    utc = app::CDateTimeEx(std::atoi(date.substr(0, 4).c_str()),
-                           std::atoi(date.substr(4, 2).c_str()),
-                           std::atoi(date.substr(6, 2).c_str()), std::atoi(time.substr(0, 2).c_str()),
-                           std::atoi(time.substr(2, 2).c_str()), std::atoi(time.substr(4, 2).c_str()));
+    utc = app::CDateTimeEx(
+        std::atoi(date.substr(0, 4).c_str()), std::atoi(date.substr(4, 2).c_str()),
+        std::atoi(date.substr(6, 2).c_str()), std::atoi(time.substr(0, 2).c_str()),
+        std::atoi(time.substr(2, 2).c_str()), std::atoi(time.substr(4, 2).c_str()));
     const app::CDateTimeEx local = navigator::LocalFromUtc(utc);
     const geo::CPosition position(t.Field("LAT")->AsDouble(), t.Field("LNG")->AsDouble());
     return {local.FormatDate(false),
@@ -131,7 +131,8 @@ void BM_LogReportPdf_Reference(benchmark::State& state)
         auto source = engine.Open(log);
         std::vector<dbase::FieldSpec> fields{{"UNIQUE", 'N', 8, 0}};
         for (const auto& f : db::ReportLogFields())
-            fields.push_back({f.name, f.type, static_cast<uint16_t>(f.type == 'M' ? 10 : f.width), 0});
+            fields.push_back(
+                {f.name, f.type, static_cast<uint16_t>(f.type == 'M' ? 10 : f.width), 0});
         const std::string copyPath = (Work().dir / "ref-copy").string();
         auto copy = engine.Create(copyPath, fields, {});
         const int32_t count = source->RecordCount();

@@ -83,8 +83,8 @@ report::CReportRequest WaypointListReport(const CRouteState& state, const std::s
 {
     report::CReportRequest request;
     request.definition.titles = {"Waypoint List Report - " + FileName(tablePath),
-                                 "Route: " + state.name + "   File: " +
-                                     app::CompactPath(tablePath, 10),
+                                 "Route: " + state.name +
+                                     "   File: " + app::CompactPath(tablePath, 10),
                                  "From: " + from + "   To: " + to};
     request.definition.columns = {
         {"Waypoint", 2.2, Align::Left, "NAME"}, {"Latitude", 1.5, Align::Left, "LAT"},
@@ -119,11 +119,14 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
             "Route Path: " + app::CompactPath(table.GetFolder(), 47) +
             "   Attach Path: " + app::CompactPath(attachmentsFolder, 47));
         request.definition.landscape = true;
-        request.definition.columns = {
-            {"Route", 1.6, Align::Left, "NAME"},        {"From", 1.3, Align::Left, "FROM"},
-            {"To", 1.3, Align::Left, "TO"},             {"Attachment 1", 1.4, Align::Left, "ATTACH1"},
-            {"Attachment 2", 1.4, Align::Left, "ATTACH2"}, {"Attachment 3", 1.4, Align::Left, "ATTACH3"},
-            {"Attachment 4", 1.4, Align::Left, "ATTACH4"}, {"Memo", 2.0, Align::Left, "MEMO"}};
+        request.definition.columns = {{"Route", 1.6, Align::Left, "NAME"},
+                                      {"From", 1.3, Align::Left, "FROM"},
+                                      {"To", 1.3, Align::Left, "TO"},
+                                      {"Attachment 1", 1.4, Align::Left, "ATTACH1"},
+                                      {"Attachment 2", 1.4, Align::Left, "ATTACH2"},
+                                      {"Attachment 3", 1.4, Align::Left, "ATTACH3"},
+                                      {"Attachment 4", 1.4, Align::Left, "ATTACH4"},
+                                      {"Memo", 2.0, Align::Left, "MEMO"}};
     } else {
         request.definition.columns = {{"Route", 2.0, Align::Left, "NAME"},
                                       {"From", 1.6, Align::Left, "FROM"},
@@ -137,8 +140,7 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
         for (bool more = table.GoTop(); more; more = table.SkipForward()) {
             std::vector<std::string> row{table.m_name, table.m_from, table.m_to};
             for (const std::string& attachment : table.m_attachment)
-                row.push_back(attachment.empty() ? "<Unused>"
-                                                 : app::CompactPath(attachment, 28));
+                row.push_back(attachment.empty() ? "<Unused>" : app::CompactPath(attachment, 28));
             row.resize(7, "<Unused>");
             row.push_back(table.m_note);
             rows.push_back(std::move(row));
@@ -166,15 +168,15 @@ report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteSt
             OnOff(s.deviationOn)};
     request.definition.landscape = true;
     request.definition.columns = {
-        {"Waypoint", 1.6, Align::Left, "NAME"},      {"Latitude", 1.3, Align::Left, "LATITUDE"},
+        {"Waypoint", 1.6, Align::Left, "NAME"},       {"Latitude", 1.3, Align::Left, "LATITUDE"},
         {"Longitude", 1.4, Align::Left, "LONGITUDE"}, {"Leg", 0.4, Align::Left, "LINK"},
-        {"Date", 0.9, Align::Left, "DATE"},          {"Time", 0.9, Align::Left, "TIME"},
+        {"Date", 0.9, Align::Left, "DATE"},           {"Time", 0.9, Align::Left, "TIME"},
         {"Elapsed", 0.9, Align::Right, "ELAPSEDTME"}, {"Passage", 1.1, Align::Right, "PASSAGETME"},
-        {"Course", 0.6, Align::Right, "COURSE"},     {"Set", 0.5, Align::Right, "SET"},
-        {"Steer", 0.6, Align::Right, "TRUECRSE"},    {"Mag", 0.5, Align::Right, "MAGCRSE"},
-        {"Comp", 0.5, Align::Right, "COMPCRSE"},     {"Var", 0.5, Align::Right, "VARIATION"},
-        {"Dev", 0.5, Align::Right, "DEVIATION"},     {"Dist", 0.7, Align::Right, "DISTANCE"},
-        {"Total", 0.7, Align::Right, "TOTAL"},       {"To Go", 0.7, Align::Right, "TOGO"}};
+        {"Course", 0.6, Align::Right, "COURSE"},      {"Set", 0.5, Align::Right, "SET"},
+        {"Steer", 0.6, Align::Right, "TRUECRSE"},     {"Mag", 0.5, Align::Right, "MAGCRSE"},
+        {"Comp", 0.5, Align::Right, "COMPCRSE"},      {"Var", 0.5, Align::Right, "VARIATION"},
+        {"Dev", 0.5, Align::Right, "DEVIATION"},      {"Dist", 0.7, Align::Right, "DISTANCE"},
+        {"Total", 0.7, Align::Right, "TOTAL"},        {"To Go", 0.7, Align::Right, "TOGO"}};
     if (kind == PlanReportKind::CustomWithMemos)
         request.definition.columns.push_back({"Memo", 1.6, Align::Left, "MEMO"});
     request.fields = db::ReportPlanFields();

@@ -64,8 +64,8 @@ long PeakInChild(const std::string& log, const std::string& folder)
             const QString pdf = QString::fromStdString(folder + "/log.pdf");
             const int pages = filled->layout->PageCount();
             if (report::WriteReportPdf(*filled->layout, pdf, pdfError)) {
-                report::CReportPreview preview(std::move(filled->rows),
-                                               std::move(filled->layout), nullptr, "log.pdf");
+                report::CReportPreview preview(std::move(filled->rows), std::move(filled->layout),
+                                               nullptr, "log.pdf");
                 preview.resize(800, 600);
                 preview.show();
                 for (int p = 0; p < pages; p += std::max(1, pages / 200)) {

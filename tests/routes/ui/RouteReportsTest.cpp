@@ -1,7 +1,7 @@
+#include "routes/ui/RouteReports.h"
 #include "engines/report/ReportOutput.h"
 #include "engines/report/ReportRun.h"
 #include "routes/RouteViews.h"
-#include "routes/ui/RouteReports.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -67,9 +67,8 @@ TEST(RouteReports, WaypointListEndsWithAnEmptyLeg)
         state.waypoints.push_back(w);
     }
     QTemporaryDir dir;
-    report::CReportRequest request =
-        routes::WaypointListReport(state, dir.filePath("Puget Sound Routes").toStdString(),
-                                   "Port Townsend", "Seattle");
+    report::CReportRequest request = routes::WaypointListReport(
+        state, dir.filePath("Puget Sound Routes").toStdString(), "Port Townsend", "Seattle");
     request.folder = dir.filePath("reports").toStdString();
     report::CRunProgress progress;
     std::string error;
