@@ -6,7 +6,8 @@
 //   Build/day, year: the display window read and thinned to a 1920 x 1080
 //   view's pixel grid (the worker's job).
 //   Repaint/day, year: drawing the thinned track with its time marks and
-//   fix markers into a 1920 x 1080 picture.
+//   fix markers into a 1920 x 1080 buffer, a new point before each.
+//   FirstPaint/day, year: the same on a view moved since the last paint.
 //   Append: one point (lock, write, fdatasync, unlock).
 #include <QGuiApplication>
 #include <QImage>
@@ -22,6 +23,8 @@
 #include <random>
 
 #include "chart/ChartDoc.h"
+#include "chart/draw/BufferDC.h"
+#include "chart/draw/PixelOps.h"
 #include "chart/draw/XDC.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "navigator/LogTrack.h"
@@ -217,6 +220,8 @@ public:
         return p.Set(m_north - pt.y * m_step, m_west + pt.x * m_step, 0, 0xFFFF);
     }
 
+    void MoveEast(int pixels) { m_west += pixels * m_step; }
+
 private:
     double m_north, m_west, m_step;
 };
@@ -262,19 +267,55 @@ void BM_Build(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// The track's part of the view's dynamic redraw, as the program does it:
+// into the dynamic buffer's memory, one new point a second between repaints.
 void BM_Repaint(benchmark::State& state)
 {
     const bool year = state.range(0) == 1;
     ViewDoc doc = ViewFor(year);
     const auto track = BuiltTrack(year, doc);
-    QImage picture(1920, 1080, QImage::Format_RGB32);
-    for (auto _ : state) {
-        picture.fill(Qt::white);
-        QPainter painter(&picture);
-        chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
-        track->Draw(doc, dc, true);
+    chart::CQtBackendFactory factory;
+    chart::SetDrawBackendFactory(&factory);
+    {
+        chart::CBufferDC buffer(nullptr, 1920, 1080);
+        std::uint64_t next = Prepared().fixes;
+        track->Draw(doc, buffer, true);   // the view's first paint
+        for (auto _ : state) {
+            state.PauseTiming();
+            track->Extend(next, FixAt(next));
+            ++next;
+            chart::FillPixels(buffer.Memory(), {0, 0, 1920, 1080}, 0xFFFFFFFFu);
+            state.ResumeTiming();
+            track->Draw(doc, buffer, true);
+        }
+        state.counters["points"] = double(track->Size());
+        state.counters["picture"] = track->PaintedFromPicture() ? 1 : 0;
     }
-    state.counters["points"] = double(track->Size());
+    chart::SetDrawBackendFactory(nullptr);
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The first paint after the view moved: every drawn fix placed and drawn.
+void BM_FirstPaint(benchmark::State& state)
+{
+    const bool year = state.range(0) == 1;
+    ViewDoc doc = ViewFor(year);
+    const auto track = BuiltTrack(year, doc);
+    chart::CQtBackendFactory factory;
+    chart::SetDrawBackendFactory(&factory);
+    {
+        chart::CBufferDC buffer(nullptr, 1920, 1080);
+        for (auto _ : state) {
+            state.PauseTiming();
+            // A view a pixel further east: nothing drawn before serves it.
+            doc.MoveEast(1);
+            chart::FillPixels(buffer.Memory(), {0, 0, 1920, 1080}, 0xFFFFFFFFu);
+            state.ResumeTiming();
+            track->Draw(doc, buffer, true);
+        }
+        state.counters["points"] = double(track->Size());
+    }
+    chart::SetDrawBackendFactory(nullptr);
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -302,6 +343,7 @@ BENCHMARK(BM_Query_Reference)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Build)->Arg(0)->Arg(1)->ArgName("year")->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Repaint)->Arg(0)->Arg(1)->ArgName("year")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstPaint)->Arg(0)->Arg(1)->ArgName("year")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Append)->Unit(benchmark::kMicrosecond);
 
 }   // namespace

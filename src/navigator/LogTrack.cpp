@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "chart/ChartDoc.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/draw/XDC.h"
 #include "chart/overlays/OverlayLine.h"
 #include "chart/overlays/OverlayProperties.h"
@@ -138,27 +139,42 @@ bool CLogTrack::TakeResult()
 
 void CLogTrack::Extend(std::uint64_t index, const CTrackFix& fix)
 {
-    if (!m_live)
+    if (!m_live) {
         m_live.emplace(m_grid, m_settings.markInterval);
+        SetKept({});
+    }
+    // Only the newest may change: the list is cut back to what the thinning
+    // keeps for good and what it holds after that is added.
+    const std::size_t stable = m_live->StableCount();
     m_live->Add(index, fix);
-    SetKept(m_live->Result());
+    m_kept.resize(std::min(m_kept.size(), stable));
+    m_fixes.resize(m_kept.size());
+    for (const CKeptFix& k : m_live->ResultFrom(stable))
+        AppendKept(k);
 }
 
 void CLogTrack::SetKept(std::vector<CKeptFix> kept)
 {
-    m_kept = std::move(kept);
+    ++m_generation;
+    m_kept.clear();
     m_fixes.clear();
-    m_fixes.reserve(m_kept.size());
-    for (const CKeptFix& k : m_kept) {
-        auto fix = std::make_unique<chart::COverlayPositionFix>(
-            geo::CPosition(k.fix.latitude, k.fix.longitude, k.fix.altitude,
-                           static_cast<std::int16_t>(k.fix.datum)),
-            LocalTime(k.fix.utc), nullptr);
-        fix->values = {k.fix.cog, k.fix.sog, k.fix.heading, k.fix.speed, k.fix.depth};
-        fix->code = k.fix.fixType;
-        fix->segmentStart = k.segmentStart;
-        m_fixes.push_back(std::move(fix));
-    }
+    m_kept.reserve(kept.size());
+    m_fixes.reserve(kept.size());
+    for (const CKeptFix& k : kept)
+        AppendKept(k);
+}
+
+void CLogTrack::AppendKept(const CKeptFix& k)
+{
+    auto fix = std::make_unique<chart::COverlayPositionFix>(
+        geo::CPosition(k.fix.latitude, k.fix.longitude, k.fix.altitude,
+                       static_cast<std::int16_t>(k.fix.datum)),
+        LocalTime(k.fix.utc), nullptr);
+    fix->values = {k.fix.cog, k.fix.sog, k.fix.heading, k.fix.speed, k.fix.depth};
+    fix->code = k.fix.fixType;
+    fix->segmentStart = k.segmentStart;
+    m_kept.push_back(k);
+    m_fixes.push_back(std::move(fix));
 }
 
 std::vector<geo::CPosition> CLogTrack::Positions() const
@@ -227,7 +243,141 @@ void CLogTrack::Draw(chart::CChartDoc& doc, chart::CXDC& dc, bool decorate)
             m_wake.notify_all();
         }
     }
-    chart::CPlanTrack::Draw(doc, dc, decorate);
+    m_paintedFromPicture = false;
+    const std::optional<std::size_t> first = GetFirstNodeToDraw(decorate);
+    if (!first)
+        return;
+    const std::size_t end = m_fixes.size();
+    const chart::CPixelView memory = dc.Memory();
+    const std::optional<CPictureKey> key =
+        end - *first >= kPictureFrom ? KeyOf(doc, memory, *first, decorate) : std::nullopt;
+    if (!key) {
+        m_picture.reset();
+        CDrawState state;
+        DrawPart(doc, dc, *first, *first, end, decorate, state);
+        return;
+    }
+    // The picture holds every fix but the newest, which the next point may
+    // replace; the points after it are drawn over the picture until there
+    // are enough of them to be worth a new one.
+    constexpr std::size_t kTailLimit = 2000;
+    if (!m_picture || !(m_pictureKey == *key) || end - m_pictureEnd > kTailLimit) {
+        m_picture.reset();
+        // Drawn on black and on white: the two tell drawn pixels from the
+        // chart below, and how much of it the smoothed label edges let through.
+        chart::CBufferDC onBlack(nullptr, memory.width, memory.height);
+        chart::CBufferDC onWhite(nullptr, memory.width, memory.height);
+        if (onBlack.Memory().IsValid() && onWhite.Memory().IsValid()) {
+            CDrawState state;
+            for (auto* buffer : {&onBlack, &onWhite}) {
+                CTrackPicture::Clear(buffer->Memory(), buffer == &onBlack ? CTrackPicture::kBlack
+                                                                          : CTrackPicture::kWhite);
+                state = {};
+                DrawPart(doc, *buffer, *first, *first, end - 1, decorate, state);
+                buffer->Backend()->Flush();
+            }
+            m_picture = CTrackPicture::Capture(onBlack.Memory(), onWhite.Memory());
+            m_pictureKey = *key;
+            m_pictureEnd = end - 1;
+            m_pictureState = state;
+        }
+    }
+    if (!m_picture) {
+        CDrawState state;
+        DrawPart(doc, dc, *first, *first, end, decorate, state);
+        return;
+    }
+    dc.Backend()->Flush();
+    m_picture->PaintOn(memory);
+    m_paintedFromPicture = true;
+    CDrawState state = m_pictureState;
+    DrawPart(doc, dc, std::max(*first, m_pictureEnd - 1), m_pictureEnd, end, decorate, state);
+}
+
+std::optional<CLogTrack::CPictureKey> CLogTrack::KeyOf(chart::CChartDoc& doc,
+                                                       const chart::CPixelView& memory,
+                                                       std::size_t first, bool decorate) const
+{
+    if (!memory.IsValid())
+        return std::nullopt;
+    CPictureKey key;
+    const geo::IntPoint corners[3] = {{0, 0}, {memory.width, 0}, {0, memory.height}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        geo::CPosition at;
+        if (!doc.PointToPosition(corners[i], at))
+            return std::nullopt;
+        key.corners[2 * i] = at.GetLatitude();
+        key.corners[2 * i + 1] = at.GetLongitude();
+    }
+    key.width = memory.width;
+    key.height = memory.height;
+    key.generation = m_generation;
+    key.first = first;
+    key.decorate = decorate;
+    key.palette = std::clamp(chart::ActivePaletteIndex(), 0, 2);
+    const chart::CTrackLineStyle style = GetLineStyle(key.palette);
+    key.marker = style.marker;
+    key.line = style.line;
+    key.lineWidth = style.width;
+    key.broken = style.broken;
+    if (m_properties) {
+        key.markers = m_properties->GetDraw();
+        key.labels = m_properties->drawFixTimeAndSource;
+        key.text = m_properties->Text().GetColours()[std::size_t(key.palette)];
+        key.font = m_properties->Text().GetFont();
+    }
+    key.settings = m_settings;
+    return key;
+}
+
+void CLogTrack::DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t lineFrom,
+                         std::size_t from, std::size_t to, bool decorate, CDrawState& state)
+{
+    if (lineFrom >= to)
+        return;
+    // Every fix is placed once; the line, the marks and the markers share
+    // the places.
+    std::vector<geo::IntPoint> points;
+    std::vector<std::uint32_t> starts;
+    points.reserve(to - lineFrom);
+    starts.reserve(to - lineFrom + 1);
+    chart::PointList placed;
+    for (std::size_t i = lineFrom; i < to; ++i) {
+        starts.push_back(std::uint32_t(points.size()));
+        if (doc.PositionToClientPoints(m_fixes[i]->GetPosition(), placed))
+            points.insert(points.end(), placed.begin(), placed.end());
+    }
+    starts.push_back(std::uint32_t(points.size()));
+
+    const chart::CTrackLineStyle style = GetLineStyle(chart::ActivePaletteIndex());
+    const chart::Pen before =
+        dc.SelectPen(chart::Pen{style.broken ? chart::PenStyle::Dot : chart::PenStyle::Solid,
+                                std::max(1, style.width), style.line});
+    // Runs of joined points become one polyline each; a point off the
+    // chart's datum area ends a run as a segment start does.
+    std::vector<geo::IntPoint> run;
+    auto flush = [&] {
+        if (run.size() >= 2)
+            dc.Polyline(run);
+        run.clear();
+    };
+    for (std::size_t i = lineFrom; i < to; ++i) {
+        if (m_fixes[i]->segmentStart)
+            flush();
+        const std::size_t k = i - lineFrom;
+        if (starts[k] == starts[k + 1]) {
+            flush();
+            continue;
+        }
+        run.push_back(points[starts[k]]);
+    }
+    flush();
+    if (decorate) {
+        DrawTimeMarks(dc, from, to, points, starts, lineFrom, state);
+        dc.SelectPen(chart::Pen{chart::PenStyle::Solid, 1, style.marker});
+        DrawFixes(doc, dc, from, to, points, starts, lineFrom, state);
+    }
+    dc.SelectPen(before);
 }
 
 chart::CTrackLineStyle CLogTrack::GetLineStyle(int palette) const
@@ -259,9 +409,12 @@ std::optional<std::size_t> CLogTrack::GetFirstNodeToDraw(bool limit) const
     return first;
 }
 
-void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::optional<std::size_t> first)
+void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t from, std::size_t to,
+                          const std::vector<geo::IntPoint>& points,
+                          const std::vector<std::uint32_t>& starts, std::size_t base,
+                          CDrawState& state)
 {
-    if (!first || (m_properties && !m_properties->GetDraw()))
+    if (m_properties && !m_properties->GetDraw())
         return;
     const bool labels = !m_properties || m_properties->drawFixTimeAndSource;
     const int palette = std::clamp(chart::ActivePaletteIndex(), 0, 2);
@@ -274,26 +427,23 @@ void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::optional<
     // marker is drawn a few pixels from the last one drawn, its labels
     // clear of the last labels.
     constexpr int kMarkerSpacing = 10, kLabelSpacing = 40;
-    std::optional<geo::IntPoint> lastMarker, lastLabel;
     auto apart = [](const std::optional<geo::IntPoint>& a, geo::IntPoint b, int d) {
         return !a || std::abs(a->x - b.x) >= d || std::abs(a->y - b.y) >= d;
     };
     // Markers first, then every label over them, so no marker hides a label.
     std::vector<std::pair<std::size_t, geo::IntPoint>> labelled;
-    chart::PointList points;
-    for (std::size_t i = *first; i < m_fixes.size(); ++i) {
+    for (std::size_t i = from; i < to; ++i) {
         chart::COverlayPositionFix& fix = *m_fixes[i];
         fix.SetOwner(&doc);
-        if (!doc.PositionToClientPoints(fix.GetPosition(), points))
-            continue;
-        for (const geo::IntPoint& p : points) {
-            if (!apart(lastMarker, p, kMarkerSpacing))
+        for (std::uint32_t k = starts[i - base]; k < starts[i - base + 1]; ++k) {
+            const geo::IntPoint p = points[k];
+            if (!apart(state.lastMarker, p, kMarkerSpacing))
                 continue;
-            lastMarker = p;
+            state.lastMarker = p;
             fix.SetScreenPoint(p);
             fix.Draw(dc);
-            if (labels && apart(lastLabel, p, kLabelSpacing)) {
-                lastLabel = p;
+            if (labels && apart(state.lastLabel, p, kLabelSpacing)) {
+                state.lastLabel = p;
                 labelled.emplace_back(i, p);
             }
         }
@@ -313,10 +463,14 @@ void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::optional<
     }
 }
 
-void CLogTrack::DrawTimeMarks(chart::CChartDoc& doc, chart::CXDC& dc,
-                              std::optional<std::size_t> first)
+// A mark on the window's first fix, then on the first fix at or after the
+// interval from the last mark.
+void CLogTrack::DrawTimeMarks(chart::CXDC& dc, std::size_t from, std::size_t to,
+                              const std::vector<geo::IntPoint>& points,
+                              const std::vector<std::uint32_t>& starts, std::size_t base,
+                              CDrawState& state)
 {
-    if (!first || !m_settings.drawTimeMarks)
+    if (!m_settings.drawTimeMarks)
         return;
     const bool markerCarriesTime =
         m_properties && m_properties->GetDraw() && m_properties->drawFixTimeAndSource;
@@ -326,30 +480,23 @@ void CLogTrack::DrawTimeMarks(chart::CChartDoc& doc, chart::CXDC& dc,
         label.textColour =
             m_properties->Text()
                 .GetColours()[std::size_t(std::clamp(chart::ActivePaletteIndex(), 0, 2))];
-    chart::PointList points;
-    auto mark = [&](std::size_t i) {
+    for (std::size_t i = from; i < to; ++i) {
         const CTrackFix& f = m_kept[i].fix;
+        if (state.nextMark && f.utc < *state.nextMark)
+            continue;
+        state.nextMark = f.utc + m_settings.markInterval;
         const double cog = f.cog == kUnsetTrackValue ? 0.0 : f.cog;
-        if (!doc.PositionToClientPoints(m_fixes[i]->GetPosition(), points))
-            return;
         const double across = std::fmod(cog + 90.0, 360.0) * M_PI / 180.0;
         const int dx = int(std::lround(std::sin(across) * 6.0));
         const int dy = int(-std::lround(std::cos(across) * 6.0));
-        for (const geo::IntPoint& p : points) {
+        for (std::uint32_t k = starts[i - base]; k < starts[i - base + 1]; ++k) {
+            const geo::IntPoint p = points[k];
             dc.DrawLine(p.x - dx, p.y - dy, p.x + dx, p.y + dy);
             if (!markerCarriesTime) {
                 label.text = HourMinute(f.utc);
                 label.SetScreenPoint({p.x + 2 * dx, p.y + 2 * dy});
                 label.Draw(dc);
             }
-        }
-    };
-    sys_seconds next = m_kept[*first].fix.utc + m_settings.markInterval;
-    mark(*first);
-    for (std::size_t i = *first + 1; i < m_kept.size(); ++i) {
-        if (m_kept[i].fix.utc >= next) {
-            mark(i);
-            next = m_kept[i].fix.utc + m_settings.markInterval;
         }
     }
 }

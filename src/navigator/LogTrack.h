@@ -6,6 +6,7 @@
 // points extend the list as they are written. Drawn with fix markers (time
 // and source labels) and time marks across the line.
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include "chart/overlays/PlanTrack.h"
 #include "geo/Position.h"
 #include "navigator/TrackDecimator.h"
+#include "navigator/TrackPicture.h"
 
 namespace chart {
 class CPositionFixProperties;
@@ -32,6 +34,7 @@ struct CLogTrackSettings {
     std::chrono::seconds span{std::chrono::hours(4)};
     bool drawTimeMarks = false;   // "DrawTimeMarks"
     std::chrono::seconds markInterval{std::chrono::minutes(10)};
+    bool operator==(const CLogTrackSettings&) const = default;
 };
 
 class CLogTrack final : public chart::CPlanTrack {
@@ -66,13 +69,16 @@ public:
     const std::vector<CKeptFix>& Kept() const { return m_kept; }
     CPixelGrid Grid() const { return m_grid; }
 
+    // Draws the line, then the time marks and the fix markers. A context
+    // over memory drawing this many fixes or more keeps the picture of all
+    // but the newest for the repaints that follow while the view, the list
+    // and the style stay as they are; points added since are drawn over it.
+    static constexpr std::size_t kPictureFrom = 20000;
     void Draw(chart::CChartDoc& doc, chart::CXDC& dc, bool decorate) override;
     chart::CTrackLineStyle GetLineStyle(int palette) const override;
     std::optional<std::size_t> GetFirstNodeToDraw(bool limit) const override;
-    void DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc,
-                   std::optional<std::size_t> first) override;
-    void DrawTimeMarks(chart::CChartDoc& doc, chart::CXDC& dc,
-                       std::optional<std::size_t> first) override;
+    // Whether the last Draw painted from a kept picture (for tests).
+    bool PaintedFromPicture() const { return m_paintedFromPicture; }
 
     // The grid of half a pixel of the view at its centre; none when the view
     // cannot say where its pixels lie.
@@ -80,8 +86,44 @@ public:
     static bool Serves(const CPixelGrid& had, const CPixelGrid& now);
 
 private:
+    // Where drawing a part of the list left off, so the next part goes on
+    // as if both were drawn at once.
+    struct CDrawState {
+        std::optional<geo::IntPoint> lastMarker;
+        std::optional<geo::IntPoint> lastLabel;
+        std::optional<std::chrono::sys_seconds> nextMark;
+    };
+    // What a kept picture was drawn for.
+    struct CPictureKey {
+        std::array<double, 6> corners{};   // three corners of the memory, latitude and longitude
+        int width = 0, height = 0;
+        std::uint64_t generation = 0;
+        std::size_t first = 0;
+        bool decorate = false;
+        int palette = 0;
+        app::COLORREF marker = 0, line = 0, text = 0;
+        int lineWidth = 0;
+        bool broken = false, markers = true, labels = true;
+        chart::Font font;
+        CLogTrackSettings settings;
+        bool operator==(const CPictureKey&) const = default;
+    };
+    std::optional<CPictureKey> KeyOf(chart::CChartDoc& doc, const chart::CPixelView& memory,
+                                     std::size_t first, bool decorate) const;
+    // The line through [lineFrom, to), then the time marks and markers of
+    // [from, to).
+    void DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t lineFrom, std::size_t from,
+                  std::size_t to, bool decorate, CDrawState& state);
+    void DrawTimeMarks(chart::CXDC& dc, std::size_t from, std::size_t to,
+                       const std::vector<geo::IntPoint>& points,
+                       const std::vector<std::uint32_t>& starts, std::size_t base,
+                       CDrawState& state);
+    void DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t from, std::size_t to,
+                   const std::vector<geo::IntPoint>& points,
+                   const std::vector<std::uint32_t>& starts, std::size_t base, CDrawState& state);
     void Work(std::stop_token stop);
     void SetKept(std::vector<CKeptFix> kept);
+    void AppendKept(const CKeptFix& kept);
 
     CLogTrackSettings m_settings;
     const chart::CPositionFixProperties* m_properties = nullptr;
@@ -90,6 +132,14 @@ private:
     std::vector<CKeptFix> m_kept;   // parallel to the drawn list
     CPixelGrid m_grid;
     std::optional<CTrackDecimator> m_live;
+    std::uint64_t m_generation = 0;   // counts replacements of the whole list
+
+    // The kept picture: fixes [first, m_pictureEnd) as drawn for m_pictureKey.
+    std::optional<CTrackPicture> m_picture;
+    CPictureKey m_pictureKey;
+    std::size_t m_pictureEnd = 0;
+    CDrawState m_pictureState;
+    bool m_paintedFromPicture = false;
 
     // Worker request and result.
     std::mutex m_lock;

@@ -1,5 +1,6 @@
 #include "navigator/TrackDecimator.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace navigator {
@@ -60,9 +61,10 @@ void CTrackDecimator::Take(std::uint64_t index, const CTrackFix& fix, bool segme
         m_kept.push_back(m_newest);
 }
 
-std::vector<CKeptFix> CTrackDecimator::Result() const
+std::vector<CKeptFix> CTrackDecimator::ResultFrom(std::size_t from) const
 {
-    std::vector<CKeptFix> result = m_kept;
+    std::vector<CKeptFix> result(m_kept.begin() + std::ptrdiff_t(std::min(from, m_kept.size())),
+                                 m_kept.end());
     if (m_haveNewest && !m_newestKept)
         result.push_back(m_newest);
     return result;

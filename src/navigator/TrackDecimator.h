@@ -51,7 +51,12 @@ public:
     void AddSegmentStart(std::uint64_t index, const CTrackFix& fix);
 
     // The kept fixes, the newest always among them.
-    std::vector<CKeptFix> Result() const;
+    std::vector<CKeptFix> Result() const { return ResultFrom(0); }
+    // The same from the `from`th kept fix on. The fixes before StableCount()
+    // stay as they are whatever is added next; the newest after them may be
+    // replaced by the next fix.
+    std::vector<CKeptFix> ResultFrom(std::size_t from) const;
+    std::size_t StableCount() const { return m_kept.size(); }
     std::uint64_t FirstIndex() const { return m_first; }
     std::uint64_t Seen() const { return m_seen; }
 
