@@ -133,7 +133,7 @@ int CPlanCalculator::CalculateLeg(CPlanList& list, int number, std::int64_t& run
     r.drift = 0;
     r.set = 0;
     r.tidal = false;
-    r.track.clear();
+    r.track.RemoveAll();
     std::int64_t passage = 0;
     if (r.end.IsValid() && m_settings.tidesOn && m_tides) {
         if (const int code = CalculateLegTide(number, r, passage); code != kPlanDone)
@@ -195,7 +195,7 @@ void CPlanCalculator::LegWithoutTide(int number, int code, CLegData& r)
     r.drift = 0;
     r.set = 0;
     r.tidal = false;
-    r.track.clear();
+    r.track.RemoveAll();
 }
 
 int CPlanCalculator::CalculateLegTide(int number, CLegData& r, std::int64_t& passage)
@@ -213,7 +213,7 @@ int CPlanCalculator::CalculateLegTide(int number, CLegData& r, std::int64_t& pas
     double course = r.courseToSteer;
     geo::CPosition q;
     for (int pass = 0;;) {
-        r.track.clear();
+        r.track.RemoveAll();
         double remaining = r.distance;
         caution = false;
         const std::int64_t interval = std::max<std::int64_t>(1, m_settings.tidalIntervalSeconds);
@@ -221,7 +221,7 @@ int CPlanCalculator::CalculateLegTide(int number, CLegData& r, std::int64_t& pas
         int steps = int((legHours + h) / h);
         const double halfStep = h * speed * 0.5;
         q = forward ? r.start : r.end;
-        r.track.push_back(q);
+        r.track.Append(q, r.utc);
         std::int64_t stepSpan = std::int64_t(h * 3600.0);
         const std::int64_t halfSpan = std::int64_t(h * 3600.0 * 0.5);
         std::int64_t t = r.utc + (forward ? halfSpan : -halfSpan);
@@ -268,8 +268,9 @@ int CPlanCalculator::CalculateLegTide(int number, CLegData& r, std::int64_t& pas
             }
             p = Moved(p, dLat, dLon, sign);
             q = Moved(q, dLat, dLon, sign);
-            r.track.push_back(q);
             remaining -= stepDistance;
+            const std::int64_t reached = r.utc + (forward ? passage + span : -(passage + span));
+            r.track.Append(q, reached);
             t += forward ? span : -span;
             if (!InRange(t))
                 return kPlanDateOutOfRange;

@@ -30,6 +30,9 @@ CPlanModule::CPlanModule(app::CSettingsHome& settings, std::string programFolder
     : app::CModule(settings), m_programFolder(std::move(programFolder))
 {
     SetModuleName("Route\\Plan");
+    m_line.SetBaseKey(GetModuleName());
+    // A workspace that never stored a width draws the plan two pixels wide.
+    m_line.SetWidth(2);
 }
 
 bool CPlanModule::Initialise()
@@ -41,6 +44,7 @@ bool CPlanModule::Initialise()
 
 void CPlanModule::LoadSettings()
 {
+    m_line.Load(Settings());
     app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, false)) {
         std::string folder;
@@ -77,6 +81,7 @@ void CPlanModule::LoadSettings()
 
 void CPlanModule::SaveSettings()
 {
+    m_line.Save(Settings());
     app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, true))
         key.WriteString("FileFolder", GetDataFolder());
@@ -135,6 +140,7 @@ int CPlanModule::Calculate(const std::vector<PlanWaypoint>& route, platform::CPr
     calc.SetTidalMessages(true);
     const int code = calc.BuildLegs(route, planUtc, m_plan);
     if (code == kPlanDone) {
+        MarkTrackStarts();
         m_calculated = true;
         return code;
     }
@@ -164,7 +170,32 @@ void CPlanModule::TakeSearchResult(const CPlanCalculator::BestTime& result, bool
     m_plan = useBest ? result.best : result.first;
     const int index = useBest ? result.bestIndex : 0;
     planUtc = result.starts[std::size_t(index)];
+    MarkTrackStarts();
     m_calculated = true;
+}
+
+void CPlanModule::MarkTrackStarts()
+{
+    for (CLegData& record : m_plan)
+        record.track.MarkStart();
+}
+
+bool CPlanModule::DrawsTracks() const
+{
+    return m_line.GetDraw() && m_calculated;
+}
+
+void CPlanModule::DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc)
+{
+    if (!DrawsTracks())
+        return;
+    chart::CTrackLineStyle style;
+    style.line = m_line.GetColour();
+    style.width = m_line.GetWidth();
+    for (CLegData& record : m_plan) {
+        record.track.SetPlannedStyle(style);
+        record.track.Draw(doc, dc, false);
+    }
 }
 
 }   // namespace routes

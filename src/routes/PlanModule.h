@@ -4,6 +4,7 @@
 // A plan lives in memory only; its settings are stored.
 
 #include "app/Module.h"
+#include "chart/overlays/OverlayProperties.h"
 #include "platform/Prompt.h"
 #include "routes/PlanCalculator.h"
 #include "routes/PlanTypes.h"
@@ -11,6 +12,11 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace chart {
+class CChartDoc;
+class CXDC;
+}   // namespace chart
 
 namespace routes {
 
@@ -56,6 +62,17 @@ public:
 
     void SetDeviationCard(const std::array<double, 16>& card) { m_card = card; }
 
+    // The look of the drawn leg tracks ("PlannedTrack": draw flag, width,
+    // colours), stored under the module's key.
+    chart::CLineProperties& LineProperties() { return m_line; }
+    const chart::CLineProperties& LineProperties() const { return m_line; }
+    // Each record's track starts a line of its own (after every calculation
+    // and best-time search).
+    void MarkTrackStarts();
+    // The leg tracks of a calculated plan, while the draw flag is set.
+    bool DrawsTracks() const;
+    void DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc);
+
 private:
     CPlanCalculator MakeCalculator(platform::CPrompt& prompt, CPlanTides* tides,
                                    CPlanVariation* variation, CPlanAbortProbe* probe,
@@ -66,6 +83,7 @@ private:
     bool m_calculated = false;
     std::array<double, 16> m_card{};
     std::string m_programFolder;
+    chart::CLineProperties m_line{chart::kLinePlannedTrack};
 };
 
 }   // namespace routes

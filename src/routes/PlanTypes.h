@@ -4,6 +4,7 @@
 // final waypoint. Times run in UTC seconds (a clock change in the middle of a
 // passage must not shift later waypoints); windows show them in local time.
 
+#include "chart/overlays/PlanTrack.h"
 #include "geo/Position.h"
 
 #include <array>
@@ -16,6 +17,27 @@ namespace routes {
 // 31 December 9998 23:59:59 UTC, as seconds since 1970.
 inline constexpr std::int64_t kPlanEarliest = -58979923200LL;
 inline constexpr std::int64_t kPlanLatest = 253370851199LL;
+
+// A leg's dead-reckoned ground track as the chart draws it: a plan track
+// whose points are copied with the record (the best-time search keeps copies
+// of whole plans). Fix times are UTC.
+class CLegTrack final : public chart::CPlanTrack {
+public:
+    CLegTrack() = default;
+    CLegTrack(const CLegTrack& other) : chart::CPlanTrack() { CopyFrom(other); }
+    CLegTrack& operator=(const CLegTrack& other)
+    {
+        if (this != &other)
+            CopyFrom(other);
+        return *this;
+    }
+    ~CLegTrack() override = default;
+
+    void Append(const geo::CPosition& where, std::int64_t utc);
+    // The first point starts a line of its own: legs are not joined.
+    void MarkStart();
+    geo::CPosition PositionAt(std::size_t i) const { return Points()[i]->GetPosition(); }
+};
 
 struct CLegData {
     bool timeValid = false;
@@ -33,7 +55,7 @@ struct CLegData {
     double magneticCourse = 0;
     double compassCourse = 0;
     geo::CPosition start, end;   // end invalid for the last record
-    std::vector<geo::CPosition> track;   // dead-reckoned ground track (tidal legs)
+    CLegTrack track;   // dead-reckoned ground track (tidal legs)
     bool tidal = false;   // the leg has a tidal result
 
     CLegData()

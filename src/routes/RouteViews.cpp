@@ -1,5 +1,7 @@
 #include "routes/RouteViews.h"
 
+#include "routes/TidalModule.h"
+
 namespace routes {
 
 CRouteViews::CRouteViews(CRouteState& state) : m_state(state)
@@ -13,6 +15,17 @@ navigator::CRouteWaypoint CRouteViews::Waypoint(int index) const
         return {};
     const CWaypoint& wp = m_state.waypoints[std::size_t(index - 1)];
     return {wp.m_position, wp.m_name};
+}
+
+bool CRouteViews::GetArrivalTime(int index, app::CDateTimeEx& when) const
+{
+    if (index < 0 || !m_waypointTimes)
+        return false;
+    const std::optional<std::int64_t> utc = m_waypointTimes(std::size_t(index));
+    if (!utc)
+        return false;
+    when = UtcSecondsToLocal(*utc);
+    return true;
 }
 
 bool CRouteViews::SelectWaypoint(int index)

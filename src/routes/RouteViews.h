@@ -8,6 +8,9 @@
 #include "routes/RouteSettings.h"
 #include "routes/Waypoint.h"
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,8 +76,14 @@ public:
     {
         return m_state.hasRoute && m_state.activeIndex > 0;
     }
-    // No passage plan yet: no arrival times.
-    bool GetArrivalTime(int, app::CDateTimeEx&) const override { return false; }
+    // The passage plan's time at a waypoint (index from 0), local.
+    bool GetArrivalTime(int index, app::CDateTimeEx& when) const override;
+    // Where the plan's waypoint times come from (UTC seconds; none when the
+    // plan is not calculated). The program sets it once the plan exists.
+    void SetWaypointTimes(std::function<std::optional<std::int64_t>(std::size_t)> times)
+    {
+        m_waypointTimes = std::move(times);
+    }
 
     chart::CWaypointProperties& Properties() { return m_properties; }
 
@@ -82,6 +91,7 @@ private:
     CRouteState& m_state;
     chart::CGreatCircleSettings m_chartGreatCircle;
     chart::CWaypointProperties m_properties;
+    std::function<std::optional<std::int64_t>(std::size_t)> m_waypointTimes;
 };
 
 }   // namespace routes

@@ -1,5 +1,7 @@
 #include "shell/MainFrame.h"
 
+#include "app/StringUtils.h"
+
 #include "app/DateTimeEx.h"
 #include "shell/ComPortMenu.h"
 
@@ -54,6 +56,7 @@
 #include "platform/Prompt.h"
 #include "shell/FrameWorkspace.h"
 #include "shell/MainMenus.h"
+#include "shell/RouteSetup.h"
 #include "shell/SystemInfoDlg.h"
 #include "shell/VariationNotices.h"
 
@@ -461,8 +464,11 @@ void CMainFrame::RegisterFrameCommands()
     m_commands.Add(me, cmd::kToolsCustomise, [this](unsigned) { OpenCustomise(); });
     m_commands.Add(me, cmd::kFocusPanelOrChart, [this](unsigned) { SwapPanelChartFocus(); });
     m_commands.Add(me, cmd::kSystemInformation, [this](unsigned) {
+        const std::string versions =
+            "Brinevane " + app::GetVersionText() + "\n" + ModuleVersionsText(*this);
         CSystemInfoDlg dlg(QString::fromStdString(app::OperatingSystemText(qVersion())),
-                           QString::fromStdString(FilesInUseText()), this);
+                           QString::fromStdString(FilesInUseText()), this,
+                           QString::fromStdString(versions));
         dlg.exec();
     });
     m_commands.Add(

@@ -187,6 +187,7 @@ public:
     QMainWindow& Window() override { return *this; }
     app::CMsgBar& Messages() override { return *m_msgBar; }
     void ActivateSidePanel(CSidePanel* panel) override { SetActiveSidePanel(panel); }
+    void OpenOptionsAt(const std::string& pageTitle) override;
     // The options sheet's pages: every module's, in module order.
     std::vector<COptionPageFactory> OptionPages() const;
     // Open documents the frame may be asked to close by identity.
@@ -299,7 +300,7 @@ private:
     void UpdatePositionPane();
     void KeepWindowsOnScreen();
     // Tools Options: the frame's pages first, then every module's.
-    void OpenToolsOptions();
+    void OpenToolsOptions(const std::string& pageTitle = {});
     void ApplyWorkspaceOptions(const app::CWorkspaceOptions& options);
     void ApplySystemOptions(const app::CSystemOptions& options);
     app::CWorkspaceOptions CurrentWorkspaceOptions() const;

@@ -90,7 +90,21 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
     links.routes = [&frame] { return FindModule<routes::CRouteModule>(frame); };
     links.tides = [&frame] { return FindModule<routes::CTidalModule>(frame); };
     links.geomag = [&frame] { return frame.Geomag(); };
+    // The route's waypoint labels show the plan's times.
+    if (auto* route = FindModule<routes::CRouteModule>(frame))
+        route->Views().SetWaypointTimes([&frame](std::size_t index) {
+            const auto* plan = FindModule<routes::CPlanModule>(frame);
+            return plan ? plan->GetWaypointTime(index) : std::nullopt;
+        });
     return std::make_unique<CPlanWindows>(frame.SettingsHome(),
                                           frame.Services().programFolder.string(),
                                           *frame.Services().prompt, std::move(links));
+}
+
+std::string ModuleVersionsText(CMainFrame& frame)
+{
+    std::string text;
+    if (auto* tides = FindModule<routes::CTidalModule>(frame))
+        text += "Tidal-model library: " + tides->Models().GetVersionText() + "\n";
+    return text;
 }

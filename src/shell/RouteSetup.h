@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 class CMainFrame;
 namespace app {
@@ -22,3 +23,7 @@ std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame);
 // The passage plan with its window, following the route and tidal modules
 // and the frame's magnetic model.
 std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame);
+
+// The version lines of the libraries these modules load (the tidal-model
+// library's two texts), for the system information's Versions page.
+std::string ModuleVersionsText(CMainFrame& frame);

@@ -7,6 +7,8 @@
 class CSystemInfoDlg : public QDialog {
     Q_OBJECT
 public:
+    // `versions` (the program's and its libraries' version texts) gets its
+    // own page when given.
     CSystemInfoDlg(const QString& operatingSystem, const QString& filesInUse,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, const QString& versions = {});
 };

@@ -13,6 +13,8 @@
 #include "shell/MainFrame.h"
 #include "shell/ToolsOptionsPages.h"
 
+#include <QTabWidget>
+
 namespace {
 
 // Where the serial ports' device paths are kept, beside the program's other keys.
@@ -115,10 +117,33 @@ void CMainFrame::ApplySystemOptions(const app::CSystemOptions& v)
     StoreClosingSettings();
 }
 
-void CMainFrame::OpenToolsOptions()
+namespace {
+
+// Shows the tab titled `title` (an empty title leaves the sheet as it is).
+void ShowPage(QTabWidget* tabs, const std::string& title)
+{
+    if (title.empty() || !tabs)
+        return;
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->tabText(i).remove('&').toStdString() == title) {
+            tabs->setCurrentIndex(i);
+            return;
+        }
+}
+
+}   // namespace
+
+void CMainFrame::OpenOptionsAt(const std::string& pageTitle)
+{
+    OpenToolsOptions(pageTitle);
+}
+
+void CMainFrame::OpenToolsOptions(const std::string& pageTitle)
 {
     for (QWidget* sheet : ModelessSheets()) {
         if (sheet->objectName() == "toolsOptions") {
+            if (auto* open = qobject_cast<CModelessPropertySheet*>(sheet))
+                ShowPage(open->Tabs(), pageTitle);
             sheet->raise();
             sheet->activateWindow();
             return;
@@ -140,6 +165,7 @@ void CMainFrame::OpenToolsOptions()
         if (CXPropertyPage* p = page.create(sheet))
             sheet->AddPage(p);
     }
+    ShowPage(sheet->Tabs(), pageTitle);
     sheet->SetFrameQueue(&m_posted);
     sheet->ShowModeless();
 }

@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "targets/ARPATargetStore.h"
+#include "targets/TargetMotion.h"
 #include "targets/TargetRecord.h"
+#include "targets/TargetTrack.h"
 
 namespace targets {
 
@@ -42,6 +44,10 @@ struct CTrackedTarget {
     bool inside = false;   // inside the warning circle
     int displayOrder = 0;   // 1 = first; drawn while at most MaxTargets
     std::optional<double> rangeNm;   // from the own vessel, set by the caller
+    // Where the target is drawn and how it moves; kept when a report gives
+    // no usable position, so the target stays put.
+    std::optional<CTargetFix> fix;
+    std::vector<CTargetTrackFix> track;   // oldest first
 };
 
 struct CARPAPassOutcome {
@@ -71,6 +77,8 @@ public:
     void Reset();
 
     const std::vector<CTrackedTarget>& Targets() const { return m_targets; }
+    // For the owner's positions and tracks; the list itself is the pass's.
+    std::vector<CTrackedTarget>& MutableTargets() { return m_targets; }
     CTrackedTarget* Find(const CTargetRecord& record);
     bool IsShown(const CTrackedTarget& target) const;
     int InsideCount() const { return m_insideCount; }

@@ -89,86 +89,87 @@ CTargetRecord& CARPATargetStore::FindOrCreate(int number, bool& created)
     return *m_slots[slot];
 }
 
-void CARPATargetStore::ParseTLL(CNMEAMessage& message)
+CTargetRecord* CARPATargetStore::BeginReport(CNMEAMessage& message, const char* fieldTypes,
+                                             const CReportItems& items, const CNMEAStamp& stamp)
 {
-    // Number, latitude, N/S, longitude, E/W, name, time, status, reference.
-    message.Split("IDCDCSDCC");
+    message.Split(fieldTypes);
     const auto number = message.Int(1);
     if (!message.IsValid() || !number || !IsTargetNumber(*number)) {
         message.Refuse();
-        return;
+        return nullptr;
     }
-    const CNMEAStamp stamp = CNMEAStamp::Now(m_clock);
-    std::lock_guard lock(m_lock);
     bool created = false;
-    CTargetRecord& target = FindOrCreate(*number, created);
-    target.Value(item::TllTargetNumber).SetInt(*number, stamp);
+    CTargetRecord& target = FindOrCreate(static_cast<int>(*number), created);
+    target.Value(items.number).SetInt(*number, stamp);
     if (const auto name = message.Text(1)) {
-        target.Value(item::TllTargetName).SetString(*name, stamp);
+        target.Value(items.name).SetString(*name, stamp);
+        // The record's own name is taken from its first report only.
         if (created)
             target.SetName(std::string(*name));
     }
+    return &target;
+}
+
+void CARPATargetStore::ParseTLL(CNMEAMessage& message)
+{
+    // Number, latitude, N/S, longitude, E/W, name, time, status, reference.
+    const CNMEAStamp stamp = CNMEAStamp::Now(m_clock);
+    std::lock_guard lock(m_lock);
+    CTargetRecord* target =
+        BeginReport(message, "IDCDCSDCC", {item::TllTargetNumber, item::TllTargetName}, stamp);
+    if (target == nullptr)
+        return;
     const auto lat = StoredLatitude(message.Number(1), message.Char(1));
     const auto lon = StoredLongitude(message.Number(2), message.Char(2));
     if (lat && lon) {
-        target.Value(item::TllTargetLatitude).SetDouble(*lat, stamp);
-        target.Value(item::TllTargetLongitude).SetDouble(*lon, stamp);
+        target->Value(item::TllTargetLatitude).SetDouble(*lat, stamp);
+        target->Value(item::TllTargetLongitude).SetDouble(*lon, stamp);
     }
-    SetNumber(target.Value(item::TllTime), message.Number(3), stamp);
-    SetCode(target.Value(item::TllTargetStatus), message.Char(3), stamp);
+    SetNumber(target->Value(item::TllTime), message.Number(3), stamp);
+    SetCode(target->Value(item::TllTargetStatus), message.Char(3), stamp);
     if (const auto reference = message.Char(4))
-        target.Value(item::TllReferenceTarget).SetByte(*reference == 'R' ? 1 : 0, stamp);
-    target.tllUpdated = true;
+        target->Value(item::TllReferenceTarget).SetByte(*reference == 'R' ? 1 : 0, stamp);
+    target->tllUpdated = true;
 }
 
 void CARPATargetStore::ParseTTM(CNMEAMessage& message)
 {
     // Number, distance, bearing, bearing reference, speed, course, course
     // reference, CPA, TCPA, unit, name, status, reference, time, acquisition.
-    message.Split("IDDCDDCDDCSCCDC");
-    const auto number = message.Int(1);
-    if (!message.IsValid() || !number || !IsTargetNumber(*number)) {
-        message.Refuse();
-        return;
-    }
     const CNMEAStamp stamp = CNMEAStamp::Now(m_clock);
     std::lock_guard lock(m_lock);
-    bool created = false;
-    CTargetRecord& target = FindOrCreate(*number, created);
-    target.Value(item::TtmTargetNumber).SetInt(*number, stamp);
-    if (const auto name = message.Text(1)) {
-        target.Value(item::TtmTargetName).SetString(*name, stamp);
-        if (created)
-            target.SetName(std::string(*name));
-    }
+    CTargetRecord* target = BeginReport(message, "IDDCDDCDDCSCCDC",
+                                        {item::TtmTargetNumber, item::TtmTargetName}, stamp);
+    if (target == nullptr)
+        return;
     if (const auto bearing = message.Number(2)) {
-        target.Value(item::TtmTargetBearing).SetDouble(*bearing, stamp);
-        SetCode(target.Value(item::TtmBearingReference), message.Char(1), stamp);
+        target->Value(item::TtmTargetBearing).SetDouble(*bearing, stamp);
+        SetCode(target->Value(item::TtmBearingReference), message.Char(1), stamp);
     }
     if (const auto course = message.Number(4)) {
-        target.Value(item::TtmTargetCourse).SetDouble(*course, stamp);
-        SetCode(target.Value(item::TtmCourseReference), message.Char(2), stamp);
+        target->Value(item::TtmTargetCourse).SetDouble(*course, stamp);
+        SetCode(target->Value(item::TtmCourseReference), message.Char(2), stamp);
     }
     const auto distance = message.Number(1);
     const auto speed = message.Number(3);
     const auto unit = message.Char(3);
     if (distance && speed && unit) {
-        target.Value(item::TtmTargetDistance).SetDouble(*distance, stamp);
-        target.Value(item::TtmTargetSpeed).SetDouble(*speed, stamp);
-        SetCode(target.Value(item::TtmUnit), unit, stamp);
+        target->Value(item::TtmTargetDistance).SetDouble(*distance, stamp);
+        target->Value(item::TtmTargetSpeed).SetDouble(*speed, stamp);
+        SetCode(target->Value(item::TtmUnit), unit, stamp);
     }
     const auto cpa = message.Number(5);
     const auto tcpa = message.Number(6);
     if (cpa && tcpa) {
-        target.Value(item::TtmClosestApproach).SetDouble(*cpa, stamp);
-        target.Value(item::TtmTimeToClosestApproach).SetDouble(*tcpa, stamp);
+        target->Value(item::TtmClosestApproach).SetDouble(*cpa, stamp);
+        target->Value(item::TtmTimeToClosestApproach).SetDouble(*tcpa, stamp);
     }
-    SetNumber(target.Value(item::TtmTime), message.Number(7), stamp);
-    SetCode(target.Value(item::TtmTargetStatus), message.Char(4), stamp);
+    SetNumber(target->Value(item::TtmTime), message.Number(7), stamp);
+    SetCode(target->Value(item::TtmTargetStatus), message.Char(4), stamp);
     if (const auto reference = message.Char(5))
-        target.Value(item::TtmReferenceTarget).SetByte(*reference == 'R' ? 1 : 0, stamp);
-    SetCode(target.Value(item::TtmAcquisitionType), message.Char(6), stamp);
-    target.ttmUpdated = true;
+        target->Value(item::TtmReferenceTarget).SetByte(*reference == 'R' ? 1 : 0, stamp);
+    SetCode(target->Value(item::TtmAcquisitionType), message.Char(6), stamp);
+    target->ttmUpdated = true;
 }
 
 void CARPATargetStore::ParseTLB(CNMEAMessage& message)

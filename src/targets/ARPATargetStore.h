@@ -38,10 +38,27 @@ public:
     // Clears the record's slot when it still holds this record.
     void ClearSlot(const CTargetRecord& record);
     void Reset();
+    // Runs `read` under the target lock: no handler is halfway through a
+    // report meanwhile, so the values read belong together.
+    template <class F>
+    void WithTargetLock(F read) const
+    {
+        std::lock_guard lock(m_lock);
+        read();
+    }
 
 private:
     // The record of `number`, made (and queued) when its slot is empty.
     CTargetRecord& FindOrCreate(int number, bool& created);
+    // What TLL and TTM share: the split, the number check (a bad number
+    // refuses the line and gives null), the record and its name. Called
+    // under the target lock.
+    struct CReportItems {
+        int number;
+        int name;
+    };
+    CTargetRecord* BeginReport(nmea::CNMEAMessage& message, const char* fieldTypes,
+                               const CReportItems& items, const nmea::CNMEAStamp& stamp);
     void ParseTLL(nmea::CNMEAMessage& message);
     void ParseTTM(nmea::CNMEAMessage& message);
     void ParseTLB(nmea::CNMEAMessage& message);

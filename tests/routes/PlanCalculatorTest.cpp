@@ -166,7 +166,17 @@ TEST(PlanCalculator, UniformStreamAlongTheLegShortensThePassage)
     EXPECT_NEAR(plan[0].drift, 1.0 * 6000.0 / 3600.0, 0.02);
     EXPECT_NEAR(plan[0].set, 0.0, 0.5);
     EXPECT_TRUE(plan[0].tidal);
-    EXPECT_GT(plan[0].track.size(), 2u);
+    // The drawn track runs from the start waypoint to the leg's end, its fixes
+    // timed from the departure to the arrival.
+    const routes::CLegTrack& track = plan[0].track;
+    ASSERT_GT(track.Size(), 2u);
+    EXPECT_NEAR(track.PositionAt(0).GetLatitude(), 48.0, 1e-9);
+    EXPECT_NEAR(track.PositionAt(track.Size() - 1).GetLatitude(), plan[1].start.GetLatitude(),
+                0.01 / 60.0);
+    const auto days = [](std::int64_t utc) { return double(utc) / 86400.0 + 25569.0; };
+    EXPECT_NEAR(track.Points().front()->GetFixTime().GetLinearDays(), days(kMarch2030), 1e-6);
+    EXPECT_NEAR(track.Points().back()->GetFixTime().GetLinearDays(),
+                days(kMarch2030 + plan[0].passageSeconds), 1e-6);
 }
 
 TEST(PlanCalculator, CrossStreamGivesTheClosedFormCourseToSteerInBothModes)

@@ -3,6 +3,8 @@
 // would stall or divide).
 
 #include "routes/PlanModule.h"
+#include "routes/RouteViews.h"
+#include "routes/TidalModule.h"
 
 #include "../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
@@ -84,12 +86,68 @@ TEST(PlanModule, CalculateNeedsTwoWaypointsAndASpeedAndKeepsTimesOnlyWhileValid)
     ASSERT_TRUE(plan.GetWaypointTime(1));
     EXPECT_EQ(*plan.GetWaypointTime(1), 1899072000 + 9000);
     EXPECT_FALSE(plan.GetWaypointTime(2));
+    // The route's waypoint labels read the same times, in local time.
+    routes::CRouteState state;
+    routes::CRouteViews views(state);
+    app::CDateTimeEx when;
+    EXPECT_FALSE(views.GetArrivalTime(1, when));
+    views.SetWaypointTimes([&plan](std::size_t i) { return plan.GetWaypointTime(i); });
+    ASSERT_TRUE(views.GetArrivalTime(1, when));
+    EXPECT_EQ(routes::LocalToUtcSeconds(when), 1899072000 + 9000);
+    EXPECT_FALSE(views.GetArrivalTime(2, when));
+    EXPECT_FALSE(views.GetArrivalTime(-1, when));
     plan.ClearPlan();
+    EXPECT_FALSE(views.GetArrivalTime(1, when));
     EXPECT_FALSE(plan.GetWaypointTime(0));
     plan.PlanSettings().vesselSpeed = 0.0;
     EXPECT_FALSE(plan.CanCalculate(2));
     EXPECT_NE(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
     EXPECT_FALSE(plan.IsCalculated());
+}
+
+TEST(PlanModule, TakenPlansOwnTheirTracksWithEachLegStartingItsOwnLine)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    routes::CPlanModule plan(settings, dir.Path().string());
+    plan.Initialise();
+    routes::CPlanCalculator::BestTime result;
+    result.starts = {1899072000, 1899075600};
+    result.passages = {5400, 3600};
+    result.bestIndex = 1;
+    for (int leg = 0; leg < 2; ++leg) {
+        routes::CLegData r;
+        for (int k = 0; k < 3; ++k)
+            r.track.Append(geo::CPosition(48.0 + 0.01 * leg + 0.001 * k, -123.0),
+                           1899072000 + k * 600);
+        result.first.push_back(r);
+    }
+    result.best = result.first;
+    EXPECT_FALSE(plan.DrawsTracks());
+    plan.TakeSearchResult(result, true);
+    ASSERT_EQ(plan.Plan().size(), 2u);
+    EXPECT_TRUE(plan.DrawsTracks());
+    for (const routes::CLegData& r : plan.Plan()) {
+        ASSERT_EQ(r.track.Size(), 3u);
+        EXPECT_TRUE(r.track.Points()[0]->segmentStart);
+        EXPECT_FALSE(r.track.Points()[1]->segmentStart);
+    }
+    // The search's own lists are copies: changing them leaves the plan alone.
+    result.best[0].track.RemoveAll();
+    EXPECT_EQ(plan.Plan()[0].track.Size(), 3u);
+    EXPECT_NEAR(plan.Plan()[1].track.PositionAt(2).GetLatitude(), 48.012, 1e-9);
+    EXPECT_EQ(plan.planUtc, 1899075600);
+
+    // The draw flag and width are stored with the plan's settings.
+    plan.LineProperties().SetDraw(false);
+    plan.LineProperties().SetWidth(3);
+    plan.SaveSettings();
+    routes::CPlanModule again(settings, dir.Path().string());
+    again.Initialise();
+    EXPECT_EQ(again.LineProperties().GetWidth(), 2);   // the width before any is stored
+    again.LoadSettings();
+    EXPECT_FALSE(again.LineProperties().GetDraw());
+    EXPECT_EQ(again.LineProperties().GetWidth(), 3);
 }
 
 }   // namespace

@@ -27,6 +27,9 @@ public:
     // Makes `panel` the one side panel shown (it takes the old one's side
     // and visibility).
     virtual void ActivateSidePanel(CSidePanel* panel) = 0;
+    // Opens the Tools Options sheet (or raises the open one) at the page
+    // titled `pageTitle`.
+    virtual void OpenOptionsAt(const std::string& /*pageTitle*/) { }
 };
 
 // One page of the options sheet: its tab title and how to build it.

@@ -112,14 +112,48 @@ private:
 
 }   // namespace
 
+// The plan's leg tracks in one chart view.
+class CPlanWindows::TrackLayer final : public chart::CLayerSource {
+public:
+    explicit TrackLayer(CPlanWindows& owner) : m_owner(owner) { }
+    bool IsOn() const override { return m_owner.DrawsTracks(); }
+    void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override { m_owner.DrawTracks(doc, dc); }
+
+private:
+    CPlanWindows& m_owner;
+};
+
 CPlanWindows::CPlanWindows(app::CSettingsHome& settings, std::string programFolder,
                            platform::CPrompt& prompt, Links links)
     : CPlanModule(settings, std::move(programFolder)), m_prompt(prompt), m_links(std::move(links))
 {
     planUtc = QDateTime::currentSecsSinceEpoch();
+    CChartView::AddExtension(this);
 }
 
-CPlanWindows::~CPlanWindows() = default;
+CPlanWindows::~CPlanWindows()
+{
+    CChartView::RemoveExtension(this);
+}
+
+void CPlanWindows::ViewCreated(CChartView& view)
+{
+    auto layer = std::make_unique<TrackLayer>(*this);
+    view.Pipeline().SetSource(chart::StaticLayer::PlanTracks, layer.get());
+    m_layers[&view] = std::move(layer);
+}
+
+void CPlanWindows::ViewDestroyed(CChartView& view)
+{
+    view.Pipeline().SetSource(chart::StaticLayer::PlanTracks, nullptr);
+    m_layers.erase(&view);
+}
+
+void CPlanWindows::RedrawViews()
+{
+    for (auto& [view, layer] : m_layers)
+        view->InvalidateOverlays();
+}
 
 bool CPlanWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
 {
@@ -196,6 +230,7 @@ void CPlanWindows::RunCalculate()
     QApplication::restoreOverrideCursor();
     if (m_window)
         m_window->ShowPlan();
+    RedrawViews();
 }
 
 void CPlanWindows::RunBestTime()
@@ -222,12 +257,15 @@ void CPlanWindows::RunBestTime()
                                 &variation, &escape, &wait);
         QApplication::restoreOverrideCursor();
     }
-    if (!result)
+    if (!result) {
+        RedrawViews();
         return;
+    }
     CBestTimeDialog dialog(result->starts, result->passages,
                            PlanSettings().mode == routes::PlanMode::ArriveFor, window);
     dialog.exec();
     TakeSearchResult(*result, dialog.UsedBest());
     if (m_window)
         m_window->ShowPlan();
+    RedrawViews();
 }

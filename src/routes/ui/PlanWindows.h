@@ -6,11 +6,15 @@
 // thread; Escape aborts it between time steps.
 
 #include "app/ui/ModuleUi.h"
+#include "chart/ChartViewPipeline.h"
+#include "chart/ui/ChartView.h"
 #include "routes/PlanModule.h"
 
 #include <QPointer>
 
 #include <functional>
+#include <map>
+#include <memory>
 
 #include "routes/ui/PlanWindow.h"
 namespace routes {
@@ -21,7 +25,9 @@ namespace geo {
 class CGeomag;
 }
 
-class CPlanWindows final : public routes::CPlanModule, public CModuleUi {
+class CPlanWindows final : public routes::CPlanModule,
+                           public CModuleUi,
+                           public CChartViewExtension {
 public:
     struct Links {
         std::function<routes::CRouteModule*()> routes;
@@ -37,6 +43,12 @@ public:
     void RegisterCommands(app::CCommandTable& commands) override;
     void CloseWorkspaceWindows() override;
 
+    // CChartViewExtension: the plan's leg tracks in every chart view.
+    void ViewCreated(CChartView& view) override;
+    void ViewDestroyed(CChartView& view) override;
+    // Every chart view draws the plan again (calculated, cleared, restyled).
+    void RedrawViews();
+
     std::size_t RouteWaypointCount() const;
     bool TidalDataAvailable() const;
     CPlanWindow* Window() const { return m_window; }
@@ -45,7 +57,9 @@ public:
     void RunBestTime();
 
 private:
+    class TrackLayer;
     CModuleHost* m_host = nullptr;
+    std::map<CChartView*, std::unique_ptr<TrackLayer>> m_layers;
     platform::CPrompt& m_prompt;
     Links m_links;
     QPointer<CPlanWindow> m_window;

@@ -41,8 +41,11 @@ CTidalTimeWindow::CTidalTimeWindow(const QString& title, QWidget* parent) : QDia
     auto* caution = new QPushButton("CAUTION", this);
     caution->setStyleSheet("color: red; font-weight: bold");
     auto* close = new QPushButton("&Close", this);
+    m_options = new QPushButton("&Options", this);
+    m_options->setObjectName("TidalOptions");
     buttons->addWidget(caution);
     buttons->addStretch();
+    buttons->addWidget(m_options);
     buttons->addWidget(close);
     layout->addLayout(buttons);
 
@@ -66,6 +69,10 @@ CTidalTimeWindow::CTidalTimeWindow(const QString& title, QWidget* parent) : QDia
     connect(caution, &QPushButton::clicked, this, [this] {
         if (onCaution)
             onCaution();
+    });
+    connect(m_options, &QPushButton::clicked, this, [this] {
+        if (onOptions)
+            onOptions();
     });
     SetUtc(QDateTime::currentSecsSinceEpoch());
 }

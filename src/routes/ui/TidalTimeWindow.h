@@ -1,8 +1,8 @@
 #pragma once
 // The small modeless window both tidal windows share: a time (local, 1970 to
-// the end of 9998), Apply with "Apply Immediately", Close, the CAUTION button
-// and a status line. Problems found while drawing go to the status line, one
-// text per change of time or position, never a message box from a paint.
+// the end of 9998), Apply with "Apply Immediately", Close, Options (the Tidal
+// Atlas options page), the CAUTION button and a status line. Problems found while drawing go to the
+// status line, one text per change of time or position, never a message box from a paint.
 
 #include <QDialog>
 
@@ -26,10 +26,12 @@ public:
     QString Status() const;
     QDateTimeEdit* TimeEdit() const { return m_time; }
     QPushButton* ApplyButton() const { return m_apply; }
+    QPushButton* OptionsButton() const { return m_options; }
 
     std::function<void()> onApplied;   // the time changed: redraw
     std::function<void()> onClosed;   // the window is going
     std::function<void()> onCaution;
+    std::function<void()> onOptions;
 
 protected:
     QVBoxLayout* Body() const { return m_body; }
@@ -39,6 +41,7 @@ private:
 
     QDateTimeEdit* m_time;
     QPushButton* m_apply;
+    QPushButton* m_options;
     QCheckBox* m_immediately;
     QLabel* m_status;
     QVBoxLayout* m_body;

@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -294,6 +295,19 @@ void CTidalWindows::ShowCaution()
                              QString::fromStdString(routes::CTidalModelModule::CautionText()));
 }
 
+void CTidalWindows::OpenOptionsPage()
+{
+    if (m_host)
+        m_host->OpenOptionsAt("Tidal Atlas");
+}
+
+void CTidalWindows::UpdateOptionsButtons()
+{
+    for (CTidalTimeWindow* w : std::initializer_list<CTidalTimeWindow*>{m_atlas, m_stream})
+        if (w)
+            w->OptionsButton()->setEnabled(!m_optionsPage);
+}
+
 void CTidalWindows::OpenAtlas()
 {
     if (!CanOpenWindow())
@@ -303,6 +317,8 @@ void CTidalWindows::OpenAtlas()
     window->SetUtc(StartUtc());
     window->onApplied = [this] { RefreshViews(); };
     window->onCaution = [this] { ShowCaution(); };
+    window->onOptions = [this] { OpenOptionsPage(); };
+    window->OptionsButton()->setEnabled(!m_optionsPage);
     window->onClosed = [this] {
         m_atlas = nullptr;
         RefreshViews();
@@ -334,6 +350,8 @@ bool CTidalWindows::OpenStream(CChartView& view, const geo::CPosition& where)
             m_streamView->InvalidateOverlays();
     };
     window->onCaution = [this] { ShowCaution(); };
+    window->onOptions = [this] { OpenOptionsPage(); };
+    window->OptionsButton()->setEnabled(!m_optionsPage);
     window->onClosed = [this] {
         m_stream = nullptr;
         CChartView* view = m_streamView;
@@ -353,7 +371,15 @@ std::vector<COptionPageFactory> CTidalWindows::OptionPages()
                  routes::CTidalAtlasOptions values{DisplaySettings(), Models().DrawBoxes()};
                  auto model = std::make_unique<routes::CTidalAtlasOptionsModel>(
                      values, [this](const routes::CTidalAtlasOptions& v) { ApplyOptions(v); });
-                 return new CTidalAtlasOptionsPage(std::move(model), parent);
+                 auto* page = new CTidalAtlasOptionsPage(std::move(model), parent);
+                 // The windows' Options buttons wait while the page exists.
+                 m_optionsPage = page;
+                 QObject::connect(page, &QObject::destroyed, &m_guard, [this] {
+                     m_optionsPage = nullptr;
+                     UpdateOptionsButtons();
+                 });
+                 UpdateOptionsButtons();
+                 return page;
              }}};
 }
 

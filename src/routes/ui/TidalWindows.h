@@ -49,6 +49,9 @@ public:
     // The plan's departure (start-time method 1), when there is one.
     std::function<std::optional<std::int64_t>()> planDeparture;
     CTidalStreamWindow* StreamWindow() const { return m_stream; }
+    // Whether the Tidal Atlas options page is open (the windows' Options
+    // buttons are disabled meanwhile).
+    bool OptionsPageOpen() const { return m_optionsPage != nullptr; }
 
 private:
     class ViewLayers;
@@ -57,11 +60,18 @@ private:
     // The first time of a window by the start-time method.
     qint64 StartUtc() const;
     void ShowCaution();
+    void OpenOptionsPage();
+    // Options in both windows: enabled unless the options page is open.
+    void UpdateOptionsButtons();
 
     CModuleHost* m_host = nullptr;
     std::map<CChartView*, std::unique_ptr<ViewLayers>> m_views;
     QPointer<CTidalTimeWindow> m_atlas;
     QPointer<CTidalStreamWindow> m_stream;
     CChartView* m_streamView = nullptr;
+    QPointer<QWidget> m_optionsPage;
     std::vector<app::MsgHandle> m_notices;
+    // Context of the connections to the options page: declared last, so it
+    // goes first and no late signal reaches a half-destroyed module.
+    QObject m_guard;
 };

@@ -3,11 +3,14 @@
 # virtual X server driven with xdotool, with the sample chart media and the
 # sample tidal model (its folder named in the settings):
 #   1. Ctrl+Alt+T opens the Tidal Atlas: arrows (blue and red) and the red
-#      model box appear over the chart; Escape closes it and they go;
+#      model box appear over the chart; its Options (Alt+O) opens the Tools
+#      Options sheet at the Tidal Atlas page; Escape closes it and the arrows
+#      go;
 #   2. a right click on open water, "Tidal stream": the Tidal Stream window
 #      opens and its arrow is drawn at the click;
-#   3. Route > Plan > Calculate on the sample route opens the Passage Plan
-#      window with its four waypoints worked out.
+#   3. Route > Plan > Calculate on the sample route, tides on, opens the
+#      Passage Plan window with its waypoints worked out, and the legs' ground
+#      tracks are drawn on the chart.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
 
 set -u
@@ -32,6 +35,9 @@ StartTimeMethod=dword:2
 StartTime=str:20300307 120000
 [Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]
 DataFolder=str:$TIDES
+[Software\\Quorwick\\Brinevane\\Default\\Route\\Plan\\Settings]
+TidesOn=str:True
+TidalCalcInterval=str:600
 #end
 CONF
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
@@ -108,6 +114,19 @@ for line in sys.stdin:
 print(best[1], sys.argv[1])' "${BY%.*}")"
 [ -n "${AY:-}" ] && [ "$AX" -gt 0 ] || fail "no open water found on the chart"
 
+step "the atlas's Options: the Tools Options sheet at the Tidal Atlas page"
+focus "$ATLAS"
+xdotool key alt+o
+sheet_visible() { window_named "Options"; }
+wait_for "the Options sheet" sheet_visible
+SHEET=$FOUND
+xdotool mousemove --sync 2 2
+shot options
+focus "$SHEET"
+xdotool key Escape
+sheet_gone() { is_gone "$SHEET"; }
+wait_for "the Options sheet to close" sheet_gone
+
 step "Escape closes the atlas; its arrows go"
 focus "$ATLAS"
 xdotool key Escape
@@ -148,8 +167,29 @@ geometry "$MENU"
 xdotool mousemove --sync $((X + 40)) $((Y + HEIGHT - 36))
 sleep 0.6
 xdotool mousemove --sync $((X + WIDTH + 40)) $((Y + HEIGHT - 36)) click 1
-plan_visible() { window_named "Passage Plan"; }
-wait_for "the Passage Plan window" plan_visible
+# Legs near land warn once each (OK silences the rest).
+plan_done() {
+    local box
+    if box=$(window_named "Passage plan"); then
+        WARNINGS=$((WARNINGS + 1))
+        [ "$WARNINGS" -le 2 ] && shot "warning$WARNINGS"
+        focus "$box"
+        xdotool key Return
+        return 1
+    fi
+    window_named "Passage Plan"
+}
+WARNINGS=0
+wait_for "the Passage Plan window" plan_done
+PLAN=$FOUND
 xdotool mousemove --sync 2 2
 shot plan
+focus "$PLAN"
+xdotool key Escape
+plan_gone() { is_gone "$PLAN"; }
+wait_for "the plan window to close" plan_gone
+shot plantrack
+BLUE3=$(count_colour "$work/full.png" "$BLUE")
+echo "   blue pixels with the plan drawn: $BLUE3 (none drawn: $BLUE2)"
+[ "$BLUE3" -gt $((BLUE2 + 100)) ] || fail "no planned ground track drawn"
 echo "PASS"

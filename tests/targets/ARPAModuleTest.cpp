@@ -1,0 +1,244 @@
+// The ARPA module over a fake port: settings, switching on and off (a port
+// that will not open leaves ARPA off with its reason), lines through the
+// device's worker into targets with positions, the warnings and observers.
+
+#include "targets/ARPAModule.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "FakeClock.h"
+#include "FakePort.h"
+#include "TempFolder.h"
+#include "app/Registry.h"
+#include "nmea/NMEAData.h"
+#include "platform/SettingsStore.h"
+
+using namespace std::chrono_literals;
+using targets::CARPAModule;
+
+namespace {
+
+struct Home : app::CSettingsHome {
+    brine_test::TempFolder dir;
+    mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
+    platform::CSettingsStore& GetStore() const override { return store; }
+    std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
+};
+
+class Silent : public app::CAlertSound {
+public:
+    bool Play(const std::filesystem::path&) override { return true; }
+    void Beep() override { }
+};
+
+struct Observer : targets::CARPAObserver {
+    std::vector<int> added, removed;
+    int changes = 0;
+    void OnTargetAdded(const targets::CTargetRecord& r) override { added.push_back(r.Number()); }
+    void OnTargetChanged(const targets::CTargetRecord&) override { ++changes; }
+    void OnTargetRemoved(const targets::CTargetRecord& r) override
+    {
+        removed.push_back(r.Number());
+    }
+};
+
+// A line with its checksum.
+std::string Line(const std::string& body)
+{
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    return "$" + body + tail;
+}
+
+struct ModuleTest : ::testing::Test {
+    Home home;
+    brine_test::FakeClock clock;
+    Silent sound;
+    app::CMsgBar bar{clock, sound, "."};
+    brine_test::FakePorts ports;
+    brine_test::FakePort& port = ports.Add(2);
+    CARPAModule module{home, ports, clock, &bar};
+    targets::CNavigationState nav;
+
+    ModuleTest()
+    {
+        module.Initialise();
+        nav.own.position = targets::CTargetPosition{50.0, -1.0};
+        nav.own.heading = 0.0;
+        nav.utc = clock.UtcNow();
+        nav.cycle = 1;
+        module.SetNavigation([this] { return nav; });
+    }
+    ~ModuleTest() override { module.Terminate(); }
+
+    void WriteSettings(const std::function<void(app::CRegistry&)>& write)
+    {
+        app::CRegistry registry(home.GetStore());
+        ASSERT_TRUE(module.OpenSettings(registry, true));
+        write(registry);
+        registry.Close();
+    }
+    // Feeds lines as the port's reader would and waits until the worker parsed them.
+    void Receive(const std::vector<std::string>& bodies, std::size_t filtered = 0)
+    {
+        const auto before = module.Device().ParsedLines();
+        for (const auto& body : bodies)
+            port.Receive(Line(body));
+        for (int i = 0;
+             i < 500 && module.Device().ParsedLines() < before + bodies.size() - filtered; ++i)
+            std::this_thread::sleep_for(2ms);
+        ASSERT_EQ(module.Device().ParsedLines(), before + bodies.size() - filtered);
+    }
+    void Pass(std::chrono::seconds step = 1s)
+    {
+        clock.Advance(step);
+        nav.utc = clock.UtcNow();
+        module.TimerPass();
+    }
+};
+
+TEST_F(ModuleTest, SettingsLoadWithTheirRangesAndComeBackAsSaved)
+{
+    WriteSettings([](app::CRegistry& r) {
+        r.WriteByte("ReceiveCOMPort", 9);   // gone: the first port there is
+        r.WriteByte("NMEARefreshTime", 61);
+        r.WriteByte("MaxTargets", 3);
+        r.WriteBool("AutoDelete", true);
+        r.WriteDouble("WarningCirclesRadius", 0.25);
+    });
+    module.LoadSettings();
+    EXPECT_EQ(module.Config().receivePort, 2);
+    EXPECT_EQ(module.RefreshSeconds(), 5);
+    EXPECT_EQ(module.PassOptions().maxTargets, 3);
+    EXPECT_TRUE(module.PassOptions().autoDelete);
+    EXPECT_DOUBLE_EQ(module.PassOptions().warningCircleRadiusNm, 0.25);
+
+    WriteSettings([](app::CRegistry& r) { r.WriteByte("NMEARefreshTime", 60); });
+    module.LoadSettings();
+    EXPECT_EQ(module.RefreshSeconds(), 60);
+    WriteSettings([](app::CRegistry& r) { r.WriteByte("NMEARefreshTime", 0); });
+    module.LoadSettings();
+    EXPECT_EQ(module.RefreshSeconds(), 5);
+
+    auto options = module.GetOptions();
+    options.pass.autoDeleteTimeLimit = 45min;
+    options.pass.targetDangerousInterval = 2min;
+    options.refreshSeconds = 12;
+    module.ApplyOptions(options);
+    module.SaveSettings();
+    CARPAModule again(home, ports, clock, nullptr);
+    again.LoadSettings();
+    EXPECT_EQ(again.PassOptions().autoDeleteTimeLimit, 45min);
+    EXPECT_EQ(again.PassOptions().targetDangerousInterval, 2min);
+    EXPECT_EQ(again.RefreshSeconds(), 12);
+}
+
+TEST_F(ModuleTest, APortThatWillNotOpenLeavesArpaOffWithItsReason)
+{
+    module.Config().receivePort = 2;
+    port.opens = false;
+    const std::string failure = module.OnActivate();
+    EXPECT_FALSE(module.IsOn());
+    EXPECT_NE(failure.find("COM2"), std::string::npos) << failure;
+    EXPECT_FALSE(bar.IsMessageActive(module.TurnedOffMessage()));
+
+    port.opens = true;
+    EXPECT_EQ(module.OnActivate(), "");
+    EXPECT_TRUE(module.IsOn());
+    EXPECT_EQ(module.OnActivate(), "");   // off again: the notice shows for 20 s
+    EXPECT_FALSE(module.IsOn());
+    EXPECT_TRUE(bar.IsMessageActive(module.TurnedOffMessage()));
+    EXPECT_EQ(module.TurnedOffMessage()->expiry,
+              std::chrono::floor<std::chrono::seconds>(clock.UtcNow()) + 20s);
+
+    // A changed port while on reopens; when the new one fails ARPA is off.
+    module.OnActivate();
+    ASSERT_TRUE(module.IsOn());
+    auto options = module.GetOptions();
+    options.receivePort = 7;
+    EXPECT_NE(module.ApplyOptions(options), "");
+    EXPECT_FALSE(module.IsOn());
+}
+
+TEST_F(ModuleTest, LinesBecomeTargetsWithPositionsWarningsAndObserverCalls)
+{
+    Observer observer;
+    module.AddObserver(&observer);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,01,0.05,090.0,T,5.0,180.0,T,,,N,NEAR,T,,,A",
+             "RATTM,02,3.00,270.0,R,8.0,000.0,T,,,N,FAR,T,,,A",
+             "RATLL,03,5010.000,N,00100.000,W,BUOY,,T,", "RATLB,01,PILOT,03,MARK",
+             "GPGLL,5000.000,N,00100.000,W,,A"},   // not an ARPA sentence: filtered
+            1);
+    EXPECT_EQ(module.Device().ParsedLines(), 4u);
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 3u);
+    EXPECT_EQ(observer.added, (std::vector<int>{1, 2, 3}));
+    const auto& near = module.Targets()[0];
+    ASSERT_TRUE(near.fix.has_value());
+    EXPECT_NEAR(near.fix->position.latitude, 50.0, 1e-6);
+    EXPECT_GT(near.fix->position.longitude, -1.0);
+    EXPECT_EQ(near.record->Label(), "PILOT");
+    EXPECT_NEAR(*module.Targets()[1].fix->bearing, 270.0, 1e-9);   // heading 0
+    EXPECT_NEAR(module.Targets()[2].fix->position.latitude, 50.0 + 10.0 / 60.0, 1e-9);
+    // 0.05 nm is inside the 0.1 nm circle.
+    EXPECT_EQ(module.InsideCount(), 1);
+    EXPECT_TRUE(bar.IsMessageActive(module.WarningCircleMessage()));
+    EXPECT_TRUE(near.record->current);
+
+    // Dead reckoning: every target loses its up-to-date state and 34014 shows.
+    nav.ownFixReal = false;
+    nav.cycle = 2;
+    Pass();
+    EXPECT_TRUE(bar.IsMessageActive(module.DeadReckoningMessage()));
+    EXPECT_FALSE(module.Targets()[0].record->current);
+
+    // Delete the selected target: observers hear it and the circle empties.
+    module.SelectTarget(near.record.get());
+    ASSERT_NE(module.Selected(), nullptr);
+    module.RemoveTarget(*module.Targets()[0].record);
+    EXPECT_EQ(observer.removed, (std::vector<int>{1}));
+    EXPECT_EQ(module.Selected(), nullptr);
+    EXPECT_EQ(module.InsideCount(), 0);
+    EXPECT_FALSE(bar.IsMessageActive(module.WarningCircleMessage()));
+    EXPECT_EQ(module.Targets()[0].displayOrder, 1);
+    module.RemoveObserver(&observer);
+    module.ResetTargets();
+    EXPECT_TRUE(module.Targets().empty());
+}
+
+TEST_F(ModuleTest, TracksGetAFixPerMarkerSpanAndTargetsWithoutAPositionStayPut)
+{
+    auto options = module.GetOptions();
+    options.properties.loggingPeriod = app::CDateTimeSpanEx(30);
+    module.ApplyOptions(options);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    for (int s = 0; s < 95; ++s) {
+        Receive({"RATTM,05,1.0,045.0,T,10.0,045.0,T,,,N,,T,,,A"});
+        Pass();
+    }
+    ASSERT_EQ(module.Targets().size(), 1u);
+    const auto& track = module.Targets()[0].track;
+    ASSERT_EQ(track.size(), 4u);   // 0, 30, 60, 90 s
+    EXPECT_TRUE(track[0].newSegment);
+    EXPECT_FALSE(track[1].newSegment);
+    EXPECT_EQ(track[1].time - track[0].time, 30s);
+
+    // A relative bearing with no heading anywhere: the target keeps its place.
+    const auto before = module.Targets()[0].fix->position;
+    nav.own.heading.reset();
+    Receive({"RATTM,05,2.0,100.0,R,10.0,045.0,T,,,N,,T,,,A"});
+    Pass();
+    EXPECT_EQ(module.Targets()[0].fix->position.latitude, before.latitude);
+    EXPECT_EQ(module.Targets()[0].fix->position.longitude, before.longitude);
+}
+
+}   // namespace
