@@ -4,4 +4,6 @@
 if(BRINE_WITH_QT)
   brine_add_bench(NAME bench_reports SOURCES ${CMAKE_CURRENT_LIST_DIR}/reports/ReportsBench.cpp
                   LIBS brine_report brine_navigator_ui brine_chartpoints_ui)
+  target_compile_definitions(bench_reports PRIVATE
+    BRINE_REPORTS_DIR="${CMAKE_SOURCE_DIR}/data/System/Reports")
 endif()

@@ -86,6 +86,8 @@ void BM_LogReportPdf(benchmark::State& state)
         std::string error;
         report::CReportRequest request = navigator::VesselLogReport(log, {log});
         request.folder = Work().dir / "reports";
+        std::string definitionError;
+        report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, definitionError);
         auto filled = report::FillReport(std::move(request), report::DefaultPageSize(),
                                          std::stop_token(), progress, error);
         QString pdfError;

@@ -37,6 +37,7 @@
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
 #include "chartpoints/ChartpointModule.h"
+#include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
@@ -328,6 +329,7 @@ void CMainFrame::RegisterChartCommands()
     // The modules' reports join the charts' in the Print choosers.
     auto reportHost = [this] {
         shell::CModuleReportHost host{this, m_mdi, &Printer(), nullptr, Navigator()};
+        host.reportsFolder = m_services.programFolder / "System" / "Reports";
         for (std::size_t i = 0; i < Modules().size(); ++i) {
             app::CModule* module = Modules()[i];
             if (!host.chartpoints)
@@ -336,6 +338,8 @@ void CMainFrame::RegisterChartCommands()
                 host.routes = dynamic_cast<routes::CRouteModule*>(module);
             if (!host.plans)
                 host.plans = dynamic_cast<routes::CPlanModule*>(module);
+            if (auto* vessel = dynamic_cast<navigator::CVesselModule*>(module))
+                host.vesselName = vessel->VesselName();
         }
         return host;
     };

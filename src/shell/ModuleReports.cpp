@@ -2,6 +2,8 @@
 
 #include "chartpoints/ChartpointModule.h"
 #include "chartpoints/ui/ChartpointReport.h"
+#include "db/DBRoute.h"
+#include "engines/report/ReportDefinitionFile.h"
 #include "engines/report/ReportOutput.h"
 #include "engines/report/ReportPreview.h"
 #include "navigator/NavigatorModule.h"
@@ -33,6 +35,8 @@ const char* PreviewName(int chosen)
     case app::choose::kPrintRouteList: return "RouteDbListReport";
     case app::choose::kPrintFullRouteList: return "FullRouteDbListReport";
     case app::choose::kPrintPlan: return "PssgPlnReport";
+    case app::choose::kPrintCustomPlan: return "CustomPlanReport";
+    case app::choose::kPrintCustomPlanMemos: return "CustomPlanMemosReport";
     default: return "";
     }
 }
@@ -47,6 +51,8 @@ const char* PdfName(int chosen)
     case app::choose::kPrintRouteList: return "RouteDbList.pdf";
     case app::choose::kPrintFullRouteList: return "FullRouteDbList.pdf";
     case app::choose::kPrintPlan: return "PssgPln.pdf";
+    case app::choose::kPrintCustomPlan: return "CustomPlan.pdf";
+    case app::choose::kPrintCustomPlanMemos: return "CustomPlanMemos.pdf";
     default: return "Report.pdf";
     }
 }
@@ -123,13 +129,28 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
         return true;
     }
     case app::choose::kPrintPlan:
+    case app::choose::kPrintCustomPlan:
+    case app::choose::kPrintCustomPlanMemos: {
         if (!PlanReady(host)) {
             error = QObject::tr("There is no calculated passage plan.");
             return false;
         }
+        const routes::PlanReportKind kind =
+            chosen == app::choose::kPrintPlan         ? routes::PlanReportKind::Standard
+            : chosen == app::choose::kPrintCustomPlan ? routes::PlanReportKind::Custom
+                                                      : routes::PlanReportKind::CustomWithMemos;
+        // A custom file that is missing falls back to the standard plan.
+        const std::string pair = routes::CustomPlanPair(host.reportsFolder);
+        const bool present =
+            kind == routes::PlanReportKind::Standard ||
+            !report::FindReportDefinition(routes::PlanReportName(kind, pair), host.reportsFolder)
+                 .empty();
+        db::CDBRoute& table = host.routes->Database();
         request = routes::PassagePlanReport(*host.plans, host.routes->State(),
-                                            routes::PlanReportKind::Standard);
+                                            present ? kind : routes::PlanReportKind::Standard, pair,
+                                            host.vesselName, table.m_note);
         return true;
+    }
     default: return false;
     }
 }
@@ -155,6 +176,13 @@ void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& 
     state.planReports = state.plans;
     state.validPlan = PlanReady(host);
     state.planReportOpen = IsOpen(host.mdi, app::choose::kPrintPlan);
+    const std::string pair = routes::CustomPlanPair(host.reportsFolder);
+    state.customPlanFile =
+        !pair.empty() && !report::FindReportDefinition(pair + "1", host.reportsFolder).empty();
+    state.customPlanMemosFile =
+        !pair.empty() && !report::FindReportDefinition(pair + "2", host.reportsFolder).empty();
+    state.customPlanOpen = IsOpen(host.mdi, app::choose::kPrintCustomPlan);
+    state.customPlanMemosOpen = IsOpen(host.mdi, app::choose::kPrintCustomPlanMemos);
 }
 
 bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
@@ -168,7 +196,17 @@ bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
                              preview ? QObject::tr("Print Preview") : QObject::tr("Print"), error);
         return true;
     }
-    const QString caption = QString::fromStdString(request.definition.titles.front());
+    std::string definitionError;
+    if (!report::ApplyReportDefinition(request, host.reportsFolder, definitionError)) {
+        QMessageBox::critical(host.parent,
+                              preview ? QObject::tr("Print Preview") : QObject::tr("Print"),
+                              QString::fromStdString(definitionError));
+        return true;
+    }
+    const QString caption =
+        request.definition.titleParts.empty()
+            ? QString()
+            : QString::fromStdString(request.definition.titleParts.front().front().text);
     if (!preview && host.printer) {
         // The printer is asked for first, so a cancelled dialog reads nothing.
         QPrintDialog dialog(host.printer, host.parent);

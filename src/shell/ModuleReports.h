@@ -7,6 +7,9 @@
 
 #include "app/FileChoosers.h"
 
+#include <filesystem>
+#include <string>
+
 class QMdiArea;
 class QPrinter;
 class QWidget;
@@ -32,6 +35,8 @@ struct CModuleReportHost {
     navigator::CNavigatorModule* navigator = nullptr;
     routes::CRouteModule* routes = nullptr;
     routes::CPlanModule* plans = nullptr;
+    std::filesystem::path reportsFolder;   // the program's definition files
+    std::string vesselName;   // the own vessel's, for the plan reports
 };
 
 // Which of these reports the Print choosers offer now.

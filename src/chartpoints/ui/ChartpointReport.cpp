@@ -9,15 +9,10 @@ namespace chartpoints {
 
 report::CReportRequest ChartpointReport(db::CDBChartPoint& table)
 {
-    using report::Align;
     report::CReportRequest request;
     const std::string path = table.GetFilePath();
-    request.definition.titles = {"Chartpoint Report - " + table.GetName(),
-                                 "File: " + app::CompactPath(path, 47)};
-    request.definition.columns = {
-        {"Name", 2.2, Align::Left, "NAME"},    {"ID", 0.9, Align::Left, "ID"},
-        {"Latitude", 1.5, Align::Left, "LAT"}, {"Longitude", 1.6, Align::Left, "LNG"},
-        {"Area", 1.6, Align::Left, "AREA"},    {"Group", 1.6, Align::Left, "GROUP"}};
+    request.name = "ChartPnt";
+    request.formulas = {{"File_name", app::CompactPath(path, 47)}};
     request.fields = db::ReportChartpointFields();
 
     std::vector<std::array<std::string, 6>> rows;

@@ -27,13 +27,34 @@ struct CReportColumn {
     double width = 1.0;   // share of the printable width, relative to the other columns
     Align align = Align::Left;
     std::string field;   // the report table's field shown, when rows come from one
+    bool wrap = true;   // else one line, cut with an ellipsis
 };
+
+// A column's figure on the total line: the sum of its numbers, or its last value.
+struct CReportTotal {
+    enum Kind { Sum, Last } kind = Sum;
+    std::size_t column = 0;
+};
+
+// A piece of a title line: text, or a field of the report's first row.
+struct CTitlePart {
+    std::string text;
+    bool field = false;
+};
+
+enum class PaperSize { Locale, A4, Letter };
 
 struct CReportDefinition {
     std::vector<std::string> titles;   // the first is drawn larger
+    // When set, the titles are made from these once the rows are known.
+    std::vector<std::vector<CTitlePart>> titleParts;
     std::vector<CReportColumn> columns;
     bool rowCountTotal = true;   // "Total: n" under the last row
+    std::vector<CReportTotal> totals;
     bool landscape = false;
+    PaperSize paper = PaperSize::Locale;
+    double margin = 36.0;   // points on every side
+    bool footerDate = true;
 };
 
 // Rows read by index, one at a time.
@@ -61,6 +82,8 @@ private:
 // The paper of the user's locale in points: Letter where US measures are
 // used, A4 elsewhere; turned for a landscape report.
 QSizeF DefaultPageSize(bool landscape = false);
+// The paper a definition asks for, turned when landscape.
+QSizeF DefinitionPageSize(const CReportDefinition& definition);
 
 class CReportLayout {
 public:
@@ -100,6 +123,7 @@ private:
     double m_totalWidth = 0;
     QString m_date;
     std::vector<std::size_t> m_pageFirstRow;
+    std::vector<std::string> m_totalTexts;   // per column, from the measuring pass
     std::size_t m_rowsEnd = 0;
     bool m_totalOnOwnPage = false;
 };

@@ -1,6 +1,7 @@
 #include "engines/report/ReportRun.h"
 
 #include "engines/dbase/DbaseEngine.h"
+#include "engines/report/ReportDefinitionFile.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -75,6 +76,13 @@ std::filesystem::path CReportTableRows::TablePath() const
     return std::filesystem::path(m_name->Base()).concat(".dbf");
 }
 
+bool ApplyReportDefinition(CReportRequest& request, const std::filesystem::path& systemFolder,
+                           std::string& error)
+{
+    return LoadReportDefinition(request.name, systemFolder, request.fields, request.formulas,
+                                request.definition, error);
+}
+
 std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page, std::stop_token stop,
                                           CRunProgress& progress, std::string& error)
 {
@@ -109,12 +117,31 @@ std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page, s
     std::vector<int> columnFields;
     for (const CReportColumn& column : request.definition.columns)
         columnFields.push_back(table->FieldIndex(column.field));
+    // Title lines that show fields take them from the first row.
+    if (!request.definition.titleParts.empty()) {
+        const bool first = table->GoRecord(1);
+        request.definition.titles.clear();
+        for (const auto& parts : request.definition.titleParts) {
+            std::string line;
+            for (const CTitlePart& part : parts) {
+                if (!part.field) {
+                    line += part.text;
+                    continue;
+                }
+                const int index = table->FieldIndex(part.text);
+                if (first && index >= 0)
+                    line += table->m_cells[static_cast<std::size_t>(index)];
+            }
+            request.definition.titles.push_back(std::move(line));
+        }
+    }
     auto filled = std::make_unique<CFilledReport>();
     filled->rows = std::make_unique<CReportTableRows>(engine, std::move(table), std::move(name),
                                                       std::move(columnFields));
     progress.measuring = true;
+    const double margin = request.definition.margin;
     filled->layout =
-        std::make_unique<CReportLayout>(std::move(request.definition), *filled->rows, page);
+        std::make_unique<CReportLayout>(std::move(request.definition), *filled->rows, page, margin);
     const bool measured = filled->layout->Paginate([&] {
         ++progress.pages;
         return stop.stop_requested();
@@ -130,7 +157,7 @@ std::unique_ptr<CFilledReport> RunReport(CReportRequest request, const QString& 
     CRunProgress progress;
     std::unique_ptr<CFilledReport> result;
     std::string error;
-    const QSizeF page = DefaultPageSize(request.definition.landscape);
+    const QSizeF page = DefinitionPageSize(request.definition);
 
     QProgressDialog dialog(QObject::tr("Reading rows..."), QObject::tr("Cancel"), 0, 0, parent);
     dialog.setWindowTitle(caption);

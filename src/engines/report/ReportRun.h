@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -59,11 +60,18 @@ private:
 using CReportFill = std::function<bool(CReportSink& sink, std::string& error)>;
 
 struct CReportRequest {
+    std::string name;   // the definition file's name, "ChartPnt" for "ChartPnt.rpt"
+    std::map<std::string, std::string> formulas;   // values for the titles' placeholders
     CReportDefinition definition;   // columns name their fields
     std::vector<db::ReportField> fields;
     CReportFill fill;
     std::filesystem::path folder;   // where the table is written; empty: this process's folder
 };
+
+// Reads the request's definition file (the user's copy first, then
+// `systemFolder`); false with the file and line named.
+bool ApplyReportDefinition(CReportRequest& request, const std::filesystem::path& systemFolder,
+                           std::string& error);
 
 // Rows read back from a filled report table; owns the table and its files.
 class CReportTableRows final : public CReportRows {

@@ -14,13 +14,6 @@ namespace navigator {
 
 namespace {
 
-using report::Align;
-
-std::string TableName(const std::string& indexPath)
-{
-    return std::filesystem::path(indexPath).filename().string();
-}
-
 std::string Bearing(double value)
 {
     return value == kUnsetTrackValue ? std::string() : app::FormatBearing(value);
@@ -77,14 +70,8 @@ report::CReportRequest VesselLogReport(const std::string& indexPath,
                                        std::vector<std::string> tables)
 {
     report::CReportRequest request;
-    request.definition.titles = {"Vessel Log Report - " + TableName(indexPath),
-                                 "Log: " + app::CompactPath(indexPath, 47)};
-    request.definition.columns = {
-        {"Date", 1.1, Align::Left, "DATE"},    {"Time", 1.0, Align::Left, "TIME"},
-        {"Latitude", 1.5, Align::Left, "LAT"}, {"Longitude", 1.6, Align::Left, "LNG"},
-        {"Datum", 1.0, Align::Left, "DSHIFT"}, {"COG", 0.6, Align::Right, "COG"},
-        {"SOG", 0.6, Align::Right, "SOG"},     {"Type", 1.1, Align::Left, "TYPE"},
-        {"Note", 2.2, Align::Left, "NOTE"}};
+    request.name = "VesselLog";
+    request.formulas = {{"FileName", app::CompactPath(indexPath, 47)}};
     request.fields = db::ReportLogFields();
     request.fill = [tables = std::move(tables)](report::CReportSink& sink, std::string&) {
         // Each logbook is read up to the rows it had when the run began; a
@@ -131,17 +118,8 @@ report::CReportRequest VesselLogReport(const std::string& indexPath,
 report::CReportRequest LogListReport(const std::string& indexPath)
 {
     report::CReportRequest request;
-    request.definition.titles = {"Log Report - " + TableName(indexPath),
-                                 "Log: " + app::CompactPath(indexPath, 47)};
-    request.definition.landscape = true;
-    request.definition.columns = {{"Vessel Type", 1.2, Align::Left, "VESSELSTR"},
-                                  {"Vessel", 1.6, Align::Left, "VESSELNAME"},
-                                  {"Voyage", 1.3, Align::Left, "VOYAGEID"},
-                                  {"Officer of the Watch", 1.4, Align::Left, "OOWNAME"},
-                                  {"Start Date", 1.0, Align::Left, "STARTDATE"},
-                                  {"Start Time", 0.9, Align::Left, "STARTTIME"},
-                                  {"End Date", 1.0, Align::Left, "ENDDATE"},
-                                  {"End Time", 0.9, Align::Left, "ENDTIME"}};
+    request.name = "Log";
+    request.formulas = {{"File Name", app::CompactPath(indexPath, 47)}};
     request.fields = db::ReportVesselLogFields();
     request.fill = [indexPath](report::CReportSink& sink, std::string& error) {
         db::CDBVesselLog index(sink.Engine());

@@ -4,6 +4,7 @@
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
 #include "db/DBRoute.h"
+#include "engines/report/ReportDefinitionFile.h"
 #include "routes/LegTypes.h"
 #include "routes/PlanModule.h"
 #include "routes/RouteViews.h"
@@ -16,7 +17,6 @@ namespace routes {
 
 namespace {
 
-using report::Align;
 using Rows = std::vector<std::vector<std::string>>;
 
 // A fill that writes rows copied beforehand, each in the table's field order.
@@ -82,15 +82,11 @@ report::CReportRequest WaypointListReport(const CRouteState& state, const std::s
                                           const std::string& from, const std::string& to)
 {
     report::CReportRequest request;
-    request.definition.titles = {"Waypoint List Report - " + FileName(tablePath),
-                                 "Route: " + state.name +
-                                     "   File: " + app::CompactPath(tablePath, 10),
-                                 "From: " + from + "   To: " + to};
-    request.definition.columns = {
-        {"Waypoint", 2.2, Align::Left, "NAME"}, {"Latitude", 1.5, Align::Left, "LAT"},
-        {"Longitude", 1.6, Align::Left, "LNG"}, {"Datum", 1.0, Align::Left, "DSHIFT"},
-        {"Leg", 0.5, Align::Left, "TYPE"},      {"Course", 0.8, Align::Right, "COURSE"},
-        {"Distance", 1.0, Align::Right, "DIST"}};
+    request.name = "WaypointList";
+    request.formulas = {{"Route_Name", state.name},
+                        {"File_Name", app::CompactPath(FileName(tablePath), 10)},
+                        {"From", from},
+                        {"To", to}};
     request.fields = db::ReportRouteFields();
     Rows rows;
     // Course and distance of the leg to the next waypoint; 0 and 0 at the last.
@@ -110,29 +106,10 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
 {
     report::CReportRequest request;
     const std::string path = table.GetFilePath();
-    request.definition.titles = {
-        std::string(fullDetails ? "Route List ( Full Details ) Report" : "Route List Report") +
-            " - " + FileName(path),
-        "File: " + app::CompactPath(path, 47)};
-    if (fullDetails) {
-        request.definition.titles.push_back(
-            "Route Path: " + app::CompactPath(table.GetFolder(), 47) +
-            "   Attach Path: " + app::CompactPath(attachmentsFolder, 47));
-        request.definition.landscape = true;
-        request.definition.columns = {{"Route", 1.6, Align::Left, "NAME"},
-                                      {"From", 1.3, Align::Left, "FROM"},
-                                      {"To", 1.3, Align::Left, "TO"},
-                                      {"Attachment 1", 1.4, Align::Left, "ATTACH1"},
-                                      {"Attachment 2", 1.4, Align::Left, "ATTACH2"},
-                                      {"Attachment 3", 1.4, Align::Left, "ATTACH3"},
-                                      {"Attachment 4", 1.4, Align::Left, "ATTACH4"},
-                                      {"Memo", 2.0, Align::Left, "MEMO"}};
-    } else {
-        request.definition.columns = {{"Route", 2.0, Align::Left, "NAME"},
-                                      {"From", 1.6, Align::Left, "FROM"},
-                                      {"To", 1.6, Align::Left, "TO"},
-                                      {"Memo", 2.4, Align::Left, "MEMO"}};
-    }
+    request.name = fullDetails ? "FullRouteDbList" : "RouteDbList";
+    request.formulas = {{"File Name", app::CompactPath(FileName(path), 47)},
+                        {"Route Path", app::CompactPath(table.GetFolder(), 47)},
+                        {"Attach Path", app::CompactPath(attachmentsFolder, 47)}};
     request.fields = db::ReportRouteListFields();
     Rows rows;
     if (table.IsOpen() && !table.IsEmpty()) {
@@ -151,34 +128,46 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
     return request;
 }
 
+std::string PlanReportName(PlanReportKind kind, const std::string& customPair)
+{
+    switch (kind) {
+    case PlanReportKind::Standard: break;
+    case PlanReportKind::Custom: return customPair + "1";
+    case PlanReportKind::CustomWithMemos: return customPair + "2";
+    }
+    return "PssgPln";
+}
+
+std::string CustomPlanPair(const std::filesystem::path& systemFolder)
+{
+    for (const char* pair : {"PlnCstm", "PlnIntl"})
+        if (!report::FindReportDefinition(std::string(pair) + "1", systemFolder).empty() ||
+            !report::FindReportDefinition(std::string(pair) + "2", systemFolder).empty())
+            return pair;
+    return {};
+}
+
 report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,
-                                         PlanReportKind kind)
+                                         PlanReportKind kind, const std::string& customPair,
+                                         const std::string& vessel, const std::string& routeMemo)
 {
     report::CReportRequest request;
-    const char* title = kind == PlanReportKind::Standard ? "Passage Plan Report"
-                        : kind == PlanReportKind::Custom ? "Custom Plan Report"
-                                                         : "Custom Plan ( With memos ) Report";
+    request.name = PlanReportName(kind, customPair);
     const CPlanSettings& s = plan.PlanSettings();
+    const app::CDateTimeEx calculated = LocalTime(plan.CalculatedUtc());
     // Formula values go in as data: whatever the user typed prints as typed.
-    request.definition.titles = {
-        std::string(title) + " - Plan: " + plan.planName,
-        "From: " + plan.from + "   To: " + plan.to +
-            "   Estimated speed: " + app::FormatDouble(s.vesselSpeed, 1, 0) + " kn",
-        "Tides " + OnOff(s.tidesOn) + "   Variation " + OnOff(s.variationOn) + "   Deviation " +
-            OnOff(s.deviationOn)};
-    request.definition.landscape = true;
-    request.definition.columns = {
-        {"Waypoint", 1.6, Align::Left, "NAME"},       {"Latitude", 1.3, Align::Left, "LATITUDE"},
-        {"Longitude", 1.4, Align::Left, "LONGITUDE"}, {"Leg", 0.4, Align::Left, "LINK"},
-        {"Date", 0.9, Align::Left, "DATE"},           {"Time", 0.9, Align::Left, "TIME"},
-        {"Elapsed", 0.9, Align::Right, "ELAPSEDTME"}, {"Passage", 1.1, Align::Right, "PASSAGETME"},
-        {"Course", 0.6, Align::Right, "COURSE"},      {"Set", 0.5, Align::Right, "SET"},
-        {"Steer", 0.6, Align::Right, "TRUECRSE"},     {"Mag", 0.5, Align::Right, "MAGCRSE"},
-        {"Comp", 0.5, Align::Right, "COMPCRSE"},      {"Var", 0.5, Align::Right, "VARIATION"},
-        {"Dev", 0.5, Align::Right, "DEVIATION"},      {"Dist", 0.7, Align::Right, "DISTANCE"},
-        {"Total", 0.7, Align::Right, "TOTAL"},        {"To Go", 0.7, Align::Right, "TOGO"}};
+    request.formulas = {{"Vessel", vessel},
+                        {"Estimated_Speed", app::FormatDouble(s.vesselSpeed, 1, 0)},
+                        {"Calc_Date", plan.CalculatedUtc() ? calculated.FormatDate(false) : ""},
+                        {"Calc_Time", plan.CalculatedUtc() ? calculated.FormatTime(false) : ""},
+                        {"Plan_Name", plan.planName},
+                        {"From", plan.from},
+                        {"To", plan.to},
+                        {"Tides", OnOff(s.tidesOn)},
+                        {"Variation", OnOff(s.variationOn)},
+                        {"Deviation", OnOff(s.deviationOn)}};
     if (kind == PlanReportKind::CustomWithMemos)
-        request.definition.columns.push_back({"Memo", 1.6, Align::Left, "MEMO"});
+        request.formulas["RouteMemo"] = routeMemo;
     request.fields = db::ReportPlanFields();
 
     Rows rows;

@@ -8,6 +8,7 @@
 #include "engines/report/ReportRun.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace db {
@@ -25,8 +26,13 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
                                        const std::string& attachmentsFolder);
 
 enum class PlanReportKind { Standard, Custom, CustomWithMemos };
+// The custom pair whose files are present ("PlnCstm", else "PlnIntl"), or empty.
+std::string CustomPlanPair(const std::filesystem::path& systemFolder);
+// "PssgPln", or the pair's first (short) or second (with memos) file.
+std::string PlanReportName(PlanReportKind kind, const std::string& customPair);
 report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,
-                                         PlanReportKind kind);
+                                         PlanReportKind kind, const std::string& customPair,
+                                         const std::string& vessel, const std::string& routeMemo);
 
 // The plan's printed forms of a leg's values.
 std::string PlanElapsedText(std::int64_t seconds);   // "001:05:30", rounded to the minute

@@ -56,6 +56,7 @@ long PeakInChild(const std::string& log, const std::string& folder)
         std::string error;
         report::CReportRequest request = navigator::VesselLogReport(log, {log});
         request.folder = folder;
+        report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error);
         auto filled = report::FillReport(std::move(request), report::DefaultPageSize(),
                                          std::stop_token(), progress, error);
         long peak = -1;

@@ -25,6 +25,9 @@ namespace fs = std::filesystem;
 
 QApplication& App()
 {
+    // The shipped definitions, never a copy in the user's data folder.
+    static QTemporaryDir data;
+    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
     static int argc = 1;
     static char name[] = "report_run_test";
     static char* argv[] = {name, nullptr};
@@ -215,6 +218,7 @@ TEST(ReportRun, VesselLogPrintsLocalTimesAndBlankUnsetValues)
     report::CReportRequest request =
         navigator::VesselLogReport(dir.filePath("Voyage").toStdString(), {logPath});
     request.folder = dir.filePath("reports").toStdString();
+    ASSERT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;
     auto filled = report::FillReport(std::move(request), report::DefaultPageSize(),
                                      std::stop_token(), progress, error);
     ASSERT_TRUE(filled) << error;

@@ -1,6 +1,11 @@
 #include "routes/ui/RouteReports.h"
+#include "../../chartpoints/ChartpointFakes.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "engines/report/ReportDefinitionFile.h"
 #include "engines/report/ReportOutput.h"
 #include "engines/report/ReportRun.h"
+#include "routes/PlanModule.h"
 #include "routes/RouteViews.h"
 
 #include <QApplication>
@@ -15,6 +20,9 @@ namespace {
 
 QApplication& App()
 {
+    // The shipped definitions, never a copy in the user's data folder.
+    static QTemporaryDir data;
+    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
     static int argc = 1;
     static char name[] = "route_reports_test";
     static char* argv[] = {name, nullptr};
@@ -70,6 +78,9 @@ TEST(RouteReports, WaypointListEndsWithAnEmptyLeg)
     report::CReportRequest request = routes::WaypointListReport(
         state, dir.filePath("Puget Sound Routes").toStdString(), "Port Townsend", "Seattle");
     request.folder = dir.filePath("reports").toStdString();
+    std::string definitionError;
+    ASSERT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, definitionError))
+        << definitionError;
     report::CRunProgress progress;
     std::string error;
     auto filled = report::FillReport(std::move(request), report::DefaultPageSize(),
@@ -90,10 +101,86 @@ TEST(RouteReports, WaypointListEndsWithAnEmptyLeg)
     QString pdfError;
     ASSERT_TRUE(report::WriteReportPdf(*filled->layout, pdf, pdfError));
     const std::string text = CommandOutput("pdftotext -layout '" + pdf.toStdString() + "' -");
-    EXPECT_NE(text.find("Waypoint List Report - Puget Sound Routes"), std::string::npos) << text;
+    EXPECT_NE(text.find("Waypoint List Report"), std::string::npos) << text;
+    EXPECT_NE(text.find("Route: Inlet to Seattle"), std::string::npos) << text;
     EXPECT_NE(text.find("From: Port Townsend"), std::string::npos);
     EXPECT_LT(text.find("Point Wilson"), text.find("Point No Point"));
     EXPECT_LT(text.find("Point No Point"), text.find("Elliott Bay"));
+}
+
+routes::CRouteState SampleRoute()
+{
+    routes::CRouteState state;
+    state.hasRoute = true;
+    state.name = "Inlet to Seattle";
+    const std::array<std::pair<const char*, geo::CPosition>, 3> points{
+        {{"Point Wilson", geo::CPosition(48.1450, -122.7550)},
+         {"Point No Point", geo::CPosition(47.9120, -122.5260)},
+         {"Elliott Bay", geo::CPosition(47.6050, -122.3550)}}};
+    for (const auto& [name, position] : points) {
+        routes::CWaypoint w(position);
+        w.m_name = name;
+        w.m_memo = std::string("Memo of ") + name;
+        state.waypoints.push_back(w);
+    }
+    return state;
+}
+
+std::string PlanPdfText(routes::PlanReportKind kind, const std::string& planName)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CPlanModule plan(settings, dir.Path().string());
+    plan.Initialise();
+    const routes::CRouteState state = SampleRoute();
+    plan.planUtc = 1780000000;
+    plan.planName = planName;
+    plan.from = "Port Townsend";
+    plan.to = "Seattle";
+    plan.PlanSettings().vesselSpeed = 6.0;
+    EXPECT_EQ(plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr), 0);
+    report::CReportRequest request =
+        routes::PassagePlanReport(plan, state, kind, routes::CustomPlanPair(BRINE_REPORTS_DIR),
+                                  "Brine Lady", "Keep clear of the ferry lanes");
+    request.folder = (dir.Path() / "reports").string();
+    std::string error;
+    EXPECT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;
+    report::CRunProgress progress;
+    auto filled = report::FillReport(std::move(request), report::DefaultPageSize(true),
+                                     std::stop_token(), progress, error);
+    if (!filled)
+        return "fill failed: " + error;
+    const QString pdf = QString::fromStdString((dir.Path() / "plan.pdf").string());
+    QString pdfError;
+    if (!report::WriteReportPdf(*filled->layout, pdf, pdfError))
+        return "pdf failed";
+    return CommandOutput("pdftotext -layout '" + pdf.toStdString() + "' -");
+}
+
+// The plan's header values print as typed (a quote is data, a brace is not a
+// placeholder); every waypoint has its row; the custom pair differs only in
+// file, title and the memos.
+TEST(RouteReports, PassagePlanAndTheCustomPair)
+{
+    App();
+    const std::string standard =
+        PlanPdfText(routes::PlanReportKind::Standard, "Inlet \"north\" {Vessel}");
+    EXPECT_NE(standard.find("Passage Plan Report"), std::string::npos) << standard;
+    EXPECT_NE(standard.find("Plan: Inlet \"north\" {Vessel}"), std::string::npos) << standard;
+    EXPECT_NE(standard.find("Vessel: Brine Lady"), std::string::npos);
+    EXPECT_NE(standard.find("[Off]"), std::string::npos) << standard;
+    EXPECT_NE(standard.find("000:00:00"), std::string::npos);
+    EXPECT_NE(standard.find("0.0W"), std::string::npos);
+    EXPECT_LT(standard.find("Point Wilson"), standard.find("Elliott Bay"));
+
+    const std::string custom = PlanPdfText(routes::PlanReportKind::Custom, "Inlet");
+    EXPECT_NE(custom.find("Custom Plan Report"), std::string::npos) << custom;
+    EXPECT_EQ(custom.find("Memo of Point Wilson"), std::string::npos);
+    const std::string memos = PlanPdfText(routes::PlanReportKind::CustomWithMemos, "Inlet");
+    EXPECT_NE(memos.find("Custom Plan ( With memos ) Report"), std::string::npos) << memos;
+    EXPECT_NE(memos.find("Keep clear of the ferry lanes"), std::string::npos);
+    EXPECT_NE(memos.find("Memo of Point Wilson"), std::string::npos);
 }
 
 }   // namespace
