@@ -138,7 +138,17 @@ public:
     virtual std::string GetScaleText() { return {}; }
     virtual std::string GetKindText() { return {}; }
     virtual std::string GetProjection() { return m_projection; }
+    // The north-south range of the chart as text ("30nm"); may be padded in front.
     virtual std::string GetExtentText() { return {}; }
+    // The rest of the chart information texts; a kind fills those it knows.
+    virtual std::string GetManufacturer() { return {}; }
+    virtual std::string GetIssueDateLabel() { return "Issue Date"; }
+    virtual std::string GetUpdatedLabel() { return "Updated"; }
+    virtual std::string GetHeightUnits() { return {}; }
+    virtual std::string GetHeightDatum() { return {}; }
+    virtual std::string GetDepthDatum() { return {}; }
+    virtual std::string GetBuoyage() { return {}; }
+    virtual std::string GetCautionaryNotes() { return {}; }
     virtual bool PolygonTouchesChart(std::span<const geo::CPosition>) { return true; }
     virtual bool SegmentTouchesChart(const geo::CPosition&, const geo::CPosition&) { return true; }
     virtual bool GetExtent(geo::CPosition& /*northWest*/, geo::CPosition& /*southEast*/) const

@@ -2,22 +2,30 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "app/DisplayPalettes.h"
 #include "app/SystemUtils.h"
 #include "chart/ChartingModule.h"
 #include "chart/overlays/OverlayVessel.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartInfoPanel.h"
 #include "charts/hcrf/HCRFDoc.h"
 #include "charts/hcrf/HCRFModule.h"
 #include "charts/ui/ChartManagement.h"
+#include "charts/ui/LiveChartDisclaimer.h"
+#include "charts/ui/LiveChartPages.h"
 #include "charts/ui/MediaDialogs.h"
 #include "charts/ui/VerificationDialog.h"
 #include "charts/vector/BlankChartService.h"
+#include "charts/vector/LiveChartService.h"
 #include "navigator/NavigatorModule.h"
 #include "shell/MainFrame.h"
 
@@ -57,8 +65,11 @@ bool OwnVesselFromSnapshot(const navigator::CNavSnapshot& snap, chart::COwnVesse
 }
 
 // The charting module of the program: it redraws the own vessel on every
-// chart view when the navigator has moved it (a fix or a DR step).
-class CProgramCharting final : public chart::CChartingModule, private navigator::COwnVesselOverlay {
+// chart view when the navigator has moved it (a fix or a DR step), and docks
+// the Chart Info panel, which View > Chart Information (F5) brings up.
+class CProgramCharting final : public chart::CChartingModule,
+                               public CModuleUi,
+                               private navigator::COwnVesselOverlay {
 public:
     CProgramCharting(app::CSettingsHome& home, chart::CChartingServices services,
                      navigator::CNavigatorModule* navigator)
@@ -73,11 +84,81 @@ public:
             m_navigator->SetOwnVesselOverlay(nullptr);
     }
 
+    CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override
+    {
+        m_host = &host;
+        auto* panel = new CChartInfoPanel([this] { return GetActiveChartDoc(); }, &host.Window());
+        if (!panel->Create(CChartInfoPanel::kBarId, &host.Window()))
+            return false;
+        m_infoPanel = panel;
+        panels.push_back(panel);
+        return true;
+    }
+    void RegisterCommands(app::CCommandTable& commands) override
+    {
+        chart::CChartingModule::RegisterCommands(commands);
+        commands.Add(
+            this, app::cmd::kViewChartInfoPanel,
+            [this](unsigned) {
+                if (m_host && m_infoPanel)
+                    m_host->ActivateSidePanel(m_infoPanel);
+            },
+            [this](app::CCmdUI& ui) {
+                ui.SetCheck(m_infoPanel && m_infoPanel->isVisible() ? 1 : 0);
+            });
+    }
+
 private:
     void SetPosition(const navigator::CNavSnapshot&, bool) override { InvalidateAllChartViews(); }
 
     navigator::CNavigatorModule* m_navigator;
+    CModuleHost* m_host = nullptr;
+    QPointer<CChartInfoPanel> m_infoPanel;
 };
+
+// The vector chart service with its windows: the management page's Update
+// Folio runs the frame's update, and the disclaimer comes up for the first
+// vector chart of a run; declining it closes every vector chart.
+std::unique_ptr<charts::CLiveChartService> MakeLiveChartService(CMainFrame& frame)
+{
+    auto service = std::make_unique<charts::CLiveChartService>(frame.SettingsHome());
+    auto pages = std::make_shared<CLiveChartPagesUi>(
+        *service, [&frame] { frame.PostCommand(app::cmd::kChartUpdateFolio); });
+    service->SetUi(pages);
+    auto dialog = std::make_shared<QPointer<CLCDisclaimerDlg>>();
+    charts::CLiveChartService::DisclaimerHost host;
+    host.show = [&frame, dialog](bool* accepted) {
+        auto closeVectorCharts = [&frame] {
+            chart::CChartingModule* charting = frame.Charting();
+            if (!charting)
+                return;
+            std::vector<chart::CChartDoc*> vector;
+            for (chart::CChartWindow* window : charting->ChartFrames())
+                if (chart::CChartDoc* doc = window ? window->GetChartDoc() : nullptr)
+                    if (doc->GetChartType() == chart::kChartLivechart)
+                        vector.push_back(doc);
+            for (chart::CChartDoc* doc : vector)
+                charting->Services().closeDocument(doc);
+        };
+        auto* dlg = new CLCDisclaimerDlg(closeVectorCharts, &frame);
+        dlg->SetResultFlag(accepted);
+        *dialog = dlg;
+        // Shown once the chart window that asked for it is up, so it comes
+        // up in front of it with the keyboard.
+        QTimer::singleShot(0, dlg, [dlg] {
+            dlg->Open();
+            dlg->raise();
+            dlg->activateWindow();
+        });
+    };
+    host.cancel = [dialog] {
+        if (*dialog)
+            (*dialog)->Cancel();
+    };
+    service->SetDisclaimerHost(std::move(host));
+    return service;
+}
 
 }   // namespace
 
@@ -113,6 +194,7 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         withPage(std::make_unique<charts::hcrf::CARCSModule>(frame.SettingsHome(), shared)));
     services.chartServices.push_back(
         withPage(std::make_unique<charts::hcrf::CSeafarerModule>(frame.SettingsHome(), shared)));
+    services.chartServices.push_back(MakeLiveChartService(frame));
     services.chartServices.push_back(
         std::make_unique<charts::CBlankChartService>(frame.SettingsHome()));
     services.openChart = [&frame](const std::string& path, bool replace, int windowId) {

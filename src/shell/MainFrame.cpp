@@ -192,6 +192,7 @@ bool CMainFrame::OnCreate()
 
     RegisterFrameCommands();
     RegisterChartCommands();
+    RegisterVectorChartCommands();
     if (m_services.settings) {
         m_workspaceHooks = std::make_unique<CFrameWorkspace>(*this);
         m_workspace =

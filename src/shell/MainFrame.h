@@ -295,6 +295,11 @@ private:
     void OnChartWindowClosed(std::uint64_t docId);
     void OnModelessSheetNotify(bool add, std::uint64_t sheetId);
     void RegisterChartCommands();
+    // Vector charts: Chart > Update Folio, and File > Open's "Livechart".
+    void RegisterVectorChartCommands();
+    bool HasVectorCharts() const;
+    void OpenVectorChartFile();
+    void UpdateVectorFolio();
     void OpenRasterChartFile();
     void ActivateNextChartFrame();
     void UpdatePositionPane();

@@ -280,11 +280,16 @@ void CMainFrame::RegisterChartCommands()
         me, cmd::kFileOpen,
         [this, state, choose](unsigned) {
             // A blank chart opened here takes the place of the ordinary chart window.
-            const int chosen = choose("Open", app::OpenChoices(state()));
+            // Vector charts open from files; a new chart is a blank one.
+            app::CChooserState s = state();
+            s.vectorEngine = HasVectorCharts();
+            const int chosen = choose("Open", app::OpenChoices(s));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", true, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile();
+            else if (chosen == app::choose::kVectorChart)
+                OpenVectorChartFile();
             else if (chosen == app::choose::kOpenLog && Navigator())
                 Navigator()->OpenLogFromChooser();
         },

@@ -116,6 +116,7 @@ constexpr MenuEntry kChart[] = {
     Sep(),
     I(kChartOptions, "O&ptions..."),
     I(kChartManagement, "&Management..."),
+    I(kChartUpdateFolio, "&Update Folio"),
 };
 
 constexpr MenuEntry kNavigator[] = {

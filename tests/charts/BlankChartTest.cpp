@@ -318,7 +318,7 @@ TEST(BlankChart, PlacementGivesBackTheExtentExactly)
     EXPECT_EQ(b.window.placement.normal, a.window.placement.normal);
 }
 
-TEST(BlankChartService, OpensEverythingButRasterCharts)
+TEST(BlankChartService, OpensEverythingButRasterAndVectorCharts)
 {
     brine_test::TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
@@ -329,9 +329,10 @@ TEST(BlankChartService, OpensEverythingButRasterCharts)
     } home;
     home.s = &store;
     charts::CBlankChartService service(home);
-    for (const char* ext : {"", "b", "B", "txt"})
+    for (const char* ext : {"", "txt", "bb"})
         EXPECT_TRUE(service.OpensExtension(ext)) << ext;
-    EXPECT_FALSE(service.OpensExtension("CHR"));
+    for (const char* ext : {"CHR", "b", "B"})
+        EXPECT_FALSE(service.OpensExtension(ext)) << ext;
 }
 
 TEST(BlankChart, GridLabelsThatWouldTouchAreLeftOut)

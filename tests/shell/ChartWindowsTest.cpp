@@ -190,7 +190,10 @@ TEST_F(ChartWindowsTest, OpenChartByKindAndReplace)
     EXPECT_EQ(frame->OpenChart("/charts/1234.CHR", false, 0), nullptr);
     EXPECT_TRUE(frame->MsgBar()->IsMessageActive(charts.LoadFailureMessage()));
     EXPECT_EQ(Frames(*frame).size(), 1u);
-    chart::CChartDoc* b = frame->OpenChart("/charts/world.B", false, 0);
+    // A vector chart that is not there does not open either; a file of no
+    // chart kind opens as a blank chart.
+    EXPECT_EQ(frame->OpenChart("/charts/world.B", false, 0), nullptr);
+    chart::CChartDoc* b = frame->OpenChart("/charts/world.dat", false, 0);
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->GetChartType(), chart::kChartBlank);
     Pump();

@@ -35,6 +35,9 @@ public:
     // Outline with the pen, inside filled with the brush.
     virtual void Rectangle(const IntRect& rect) = 0;
     virtual void Polygon(std::span<const IntPoint> points) = 0;
+    // Several rings filled as one shape (alternate filling, so inner rings are
+    // holes), each outlined; `counts` gives the rings' point counts in order.
+    virtual void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) = 0;
     virtual void Ellipse(const IntRect& box) = 0;
     // The part of the ellipse in `box` from where the radial from its centre
     // through `start` crosses it to where the radial through `end` does.

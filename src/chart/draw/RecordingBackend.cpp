@@ -16,6 +16,7 @@ const char* OpName(DrawOp op)
     case DrawOp::Polyline: return "Polyline";
     case DrawOp::Rectangle: return "Rectangle";
     case DrawOp::Polygon: return "Polygon";
+    case DrawOp::PolyPolygon: return "PolyPolygon";
     case DrawOp::Ellipse: return "Ellipse";
     case DrawOp::Arc: return "Arc";
     case DrawOp::Text: return "Text";
@@ -94,6 +95,13 @@ void CRecordingBackend::Rectangle(const IntRect& r)
 void CRecordingBackend::Polygon(std::span<const IntPoint> points)
 {
     Add(DrawOp::Polygon).points.assign(points.begin(), points.end());
+}
+
+void CRecordingBackend::PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts)
+{
+    auto& record = Add(DrawOp::PolyPolygon);
+    record.points.assign(points.begin(), points.end());
+    record.counts.assign(counts.begin(), counts.end());
 }
 
 void CRecordingBackend::Ellipse(const IntRect& r)

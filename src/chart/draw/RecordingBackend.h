@@ -15,7 +15,18 @@
 
 namespace chart {
 
-enum class DrawOp { Line, Polyline, Rectangle, Polygon, Ellipse, Arc, Text, PatBlt, Pixels };
+enum class DrawOp {
+    Line,
+    Polyline,
+    Rectangle,
+    Polygon,
+    PolyPolygon,
+    Ellipse,
+    Arc,
+    Text,
+    PatBlt,
+    Pixels
+};
 
 struct DrawRecord {
     DrawOp op;
@@ -28,6 +39,7 @@ struct DrawRecord {
     ArcDirection direction = ArcDirection::CounterClockwise;   // Arc only
     PatOp patOp = PatOp::PatCopy;   // PatBlt only
     std::string text;   // Text only
+    std::vector<int> counts;   // PolyPolygon only: the rings' point counts
     Font font;
     COLORREF textColour = 0;
     COLORREF bkColour = 0;
@@ -66,6 +78,7 @@ public:
     void Polyline(std::span<const IntPoint> points) override;
     void Rectangle(const IntRect& rect) override;
     void Polygon(std::span<const IntPoint> points) override;
+    void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) override;
     void Ellipse(const IntRect& box) override;
     void Arc(const IntRect& box, IntPoint start, IntPoint end, ArcDirection direction) override;
     void TextOut(IntPoint at, std::string_view text) override;

@@ -245,6 +245,22 @@ bool CXDC::Polygon(std::span<const IntPoint> points)
     return true;
 }
 
+bool CXDC::PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts)
+{
+    if (!m_backend)
+        return false;
+    std::size_t total = 0;
+    for (int n : counts) {
+        if (n < 0)
+            return false;
+        total += std::size_t(n);
+    }
+    if (total > points.size())
+        return false;
+    m_backend->PolyPolygon(points, counts);
+    return true;
+}
+
 bool CXDC::Rectangle(int left, int top, int right, int bottom)
 {
     if (!m_backend)

@@ -80,6 +80,8 @@ public:
     }
     bool Polyline(std::span<const IntPoint> points);
     bool Polygon(std::span<const IntPoint> points);
+    // Rings of `counts` points each, filled together: inner rings are holes.
+    bool PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts);
     bool Rectangle(int left, int top, int right, int bottom);
     bool Rectangle(const IntRect& r) { return Rectangle(r.left, r.top, r.right, r.bottom); }
     // Outline only: the rectangle with the null brush selected.

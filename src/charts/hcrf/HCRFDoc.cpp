@@ -369,6 +369,24 @@ std::string CHCRFDoc::GetDepthUnits()
     return s ? UnitsText(s->DepthUnits()) : std::string{};
 }
 
+std::string CHCRFDoc::GetHeightUnits()
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return s ? UnitsText(s->HeightUnits()) : std::string{};
+}
+
+std::string CHCRFDoc::GetHeightDatum()
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return s ? s->HeightDatumName() : std::string{};
+}
+
+std::string CHCRFDoc::GetDepthDatum()
+{
+    const CSubPanel* s = CurrentSubPanel();
+    return s ? s->SoundingDatumName() : std::string{};
+}
+
 std::string CHCRFDoc::GetProjection()
 {
     const CSubPanel* s = CurrentSubPanel();

@@ -79,6 +79,14 @@ public:
     bool GetResolutionText(std::string& text, double& metresPerPixel) override;
     std::string NorthSouthRangeText();
     std::string ManufacturerText() const;
+    // The chart information panel's texts.
+    std::string GetExtentText() override { return NorthSouthRangeText(); }
+    std::string GetManufacturer() override { return ManufacturerText(); }
+    std::string GetIssueDateLabel() override { return "Edition Date"; }
+    std::string GetUpdatedLabel() override { return "NtM"; }
+    std::string GetHeightUnits() override;
+    std::string GetHeightDatum() override;
+    std::string GetDepthDatum() override;
 
     // ---- Drawing, zoom and scroll ----
     void PrepareBuffer(chart::CScreenBuffer& buffer) override;

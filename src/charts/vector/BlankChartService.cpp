@@ -7,9 +7,10 @@ namespace charts {
 
 bool CBlankChartService::OpensExtension(std::string_view extension) const
 {
-    // Raster charts ("chr") are the raster services'; with none installed
-    // such a file does not open at all rather than as a blank chart.
-    return !platform::EqualNoCaseAscii(extension, "chr");
+    // Raster charts ("chr") and vector charts ("b") are other services'; with
+    // none installed such a file does not open at all rather than as a blank chart.
+    return !platform::EqualNoCaseAscii(extension, "chr") &&
+           !platform::EqualNoCaseAscii(extension, "b");
 }
 
 std::unique_ptr<chart::CChartDoc> CBlankChartService::CreateChartDoc(chart::CChartingModule& module)

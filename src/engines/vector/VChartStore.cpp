@@ -430,6 +430,11 @@ VBounds CVChartView::BoundsOf(std::size_t feature) const
     return {GetI32(r, 4), GetI32(r, 8), GetI32(r, 12), GetI32(r, 16)};
 }
 
+VGeom CVChartView::GeomOf(std::size_t feature) const
+{
+    return feature < m_featureCount ? VGeom(std::uint8_t(Record(feature)[2])) : VGeom::None;
+}
+
 bool CVChartView::ReadFeature(std::size_t feature, VFeature& out) const
 {
     if (feature >= m_featureCount)
@@ -437,7 +442,7 @@ bool CVChartView::ReadFeature(std::size_t feature, VFeature& out) const
     auto r = Record(feature);
     out = VFeature();
     out.objectClass = std::string(ClassOf(feature));
-    out.geom = VGeom(std::uint8_t(r[2]));
+    out.geom = GeomOf(feature);
     out.bounds = BoundsOf(feature);
     std::uint32_t attrs = GetU32(r, 20), parts = GetU32(r, 24);
     std::size_t at = kRecordHead;
@@ -476,6 +481,8 @@ std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area) const
                               std::int64_t(g.north) - g.south, kGridSide);
     const std::size_t starts = m_gridOff + 16;
     const std::size_t list = starts + (std::size_t(kGridSide) * kGridSide + 1) * 4;
+    // A large feature sits in many cells: each is looked at once.
+    std::vector<std::uint8_t> seen(m_featureCount);
     for (auto r = r0; r <= r1; ++r)
         for (auto c = c0; c <= c1; ++c) {
             std::size_t cell = std::size_t(r) * kGridSide + c;
@@ -483,12 +490,14 @@ std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area) const
             auto to = GetU32(m_bytes, starts + 4 * (cell + 1));
             for (auto e = from; e < to; ++e) {
                 auto i = GetU32(m_bytes, list + 4 * std::size_t(e));
+                if (seen[i])
+                    continue;
+                seen[i] = 1;
                 if (Meets(area, BoundsOf(i)))
                     found.push_back(i);
             }
         }
     std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
 }
 

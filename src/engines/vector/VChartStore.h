@@ -45,6 +45,7 @@ public:
     std::size_t FeatureCount() const { return m_featureCount; }
     std::string_view ClassOf(std::size_t feature) const;
     VBounds BoundsOf(std::size_t feature) const;
+    VGeom GeomOf(std::size_t feature) const;
     bool ReadFeature(std::size_t feature, VFeature& out) const;
     // Indices of features whose bounds may meet `area` (from the grid index),
     // each once, ascending.

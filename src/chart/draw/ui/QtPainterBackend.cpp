@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPaintDevice>
+#include <QPainterPath>
 #include <QPolygon>
 #include <QScreen>
 
@@ -202,6 +203,20 @@ void CQtPainterBackend::Polygon(std::span<const IntPoint> points)
 {
     if (points.size() >= 2)
         m_painter->drawPolygon(ToQPolygon(points), Qt::OddEvenFill);
+}
+
+void CQtPainterBackend::PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts)
+{
+    // One path of all rings, filled odd-even so inner rings are holes.
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    std::size_t at = 0;
+    for (int n : counts) {
+        if (n >= 2)
+            path.addPolygon(QPolygonF(ToQPolygon(points.subspan(at, std::size_t(n)))));
+        at += std::size_t(n);
+    }
+    m_painter->drawPath(path);
 }
 
 void CQtPainterBackend::Ellipse(const IntRect& r)

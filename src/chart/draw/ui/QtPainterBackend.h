@@ -44,6 +44,7 @@ public:
     void Polyline(std::span<const IntPoint> points) override;
     void Rectangle(const IntRect& rect) override;
     void Polygon(std::span<const IntPoint> points) override;
+    void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) override;
     void Ellipse(const IntRect& box) override;
     void Arc(const IntRect& box, IntPoint start, IntPoint end, ArcDirection direction) override;
     void TextOut(IntPoint at, std::string_view text) override;

@@ -1,0 +1,38 @@
+#include "charts/ui/LiveChartDisclaimer.h"
+
+#include "engines/vector/Disclaimer.h"
+
+CLCDisclaimerDlg::CLCDisclaimerDlg(std::function<void()> onDecline, QWidget* parent)
+    : CDisclaimerDlg(parent), m_onDecline(std::move(onDecline))
+{
+    setWindowTitle("Livechart Disclaimer");
+}
+
+QString CLCDisclaimerDlg::BoxText(const std::string& engineText)
+{
+    std::string text;
+    text.reserve(engineText.size());
+    for (const char c : engineText)
+        text += (c == '\r' || c == '\n') ? '\n' : c;
+    return QString::fromStdString(text);
+}
+
+void CLCDisclaimerDlg::FillTexts()
+{
+    m_editText = BoxText(vengine::DisclaimerText());
+    m_staticText = "This disclaimer is given by Quorwick Ltd for the Livechart vector charts.";
+}
+
+void CLCDisclaimerDlg::reject()
+{
+    auto onDecline = std::move(m_onDecline);
+    CDisclaimerDlg::reject();
+    if (onDecline)
+        onDecline();
+}
+
+void CLCDisclaimerDlg::Cancel()
+{
+    m_onDecline = nullptr;
+    reject();
+}

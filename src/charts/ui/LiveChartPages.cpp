@@ -1,0 +1,65 @@
+#include "charts/ui/LiveChartPages.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/OptionPages.h"
+#include "charts/vector/LiveChartService.h"
+
+namespace {
+
+// The page keeps no values of its own.
+class CLiveChartPageModel final : public app::COptionPageModel {
+public:
+    std::string Title() const override { return "LIVECHART"; }
+    std::vector<app::CFieldError> Validate() const override { return {}; }
+    void Apply() override { }
+};
+
+}   // namespace
+
+CLiveChartManagementPage::CLiveChartManagementPage(charts::CLiveChartService& service,
+                                                   std::function<void()> update, QWidget* parent)
+    : CXPropertyPage(std::make_unique<CLiveChartPageModel>(), parent), m_service(service),
+      m_update(std::move(update))
+{
+    setObjectName("LIVECHART");
+    auto* box = new QGroupBox("Management");
+    auto* grid = new QGridLayout(box);
+    m_button = new QPushButton("&Update Folio");
+    m_button->setObjectName("UpdateFolio");
+    grid->addWidget(m_button, 0, 0);
+    grid->addWidget(new QLabel("Update the Folio"), 0, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(box);
+    layout->addStretch();
+    connect(m_button, &QPushButton::clicked, this, [this] {
+        if (m_update)
+            m_update();
+    });
+    UpdateButtons();
+}
+
+void CLiveChartManagementPage::showEvent(QShowEvent* event)
+{
+    CXPropertyPage::showEvent(event);
+    UpdateButtons();
+}
+
+void CLiveChartManagementPage::UpdateButtons()
+{
+    // Cells copied in but not yet imported are work for the update too.
+    m_button->setEnabled(m_service.HasChartsOrCells());
+}
+
+std::vector<COptionPageFactory> CLiveChartPagesUi::OptionPages()
+{
+    charts::CLiveChartService* service = &m_service;
+    auto update = m_update;
+    return {{"LIVECHART", [service, update](QWidget* parent) {
+                 return new CLiveChartManagementPage(*service, update, parent);
+             }}};
+}

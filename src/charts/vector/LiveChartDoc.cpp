@@ -1,0 +1,311 @@
+#include "charts/vector/LiveChartDoc.h"
+
+#include <algorithm>
+
+#include <filesystem>
+
+#include "app/DateTimeEx.h"
+#include "chart/ChartWindow.h"
+#include "chart/ChartingModule.h"
+#include "charts/vector/LiveChartDraw.h"
+#include "charts/vector/LiveChartInfo.h"
+#include "charts/vector/LiveChartService.h"
+#include "geo/DatumInfo.h"
+
+namespace charts {
+
+using namespace vengine;
+
+CLiveChartDoc::CLiveChartDoc(chart::CChartingModule* module) : CBlankChartDoc(module)
+{
+    SetName("Livechart");
+}
+
+CLiveChartDoc::~CLiveChartDoc()
+{
+    if (auto service = m_countedBy.lock())
+        (*service)->ChartClosed();
+}
+
+CLiveChartService* CLiveChartDoc::Service() const
+{
+    if (!Module())
+        return nullptr;
+    for (const auto& service : Module()->ChartServices())
+        if (auto* live = dynamic_cast<CLiveChartService*>(service.get()))
+            return live;
+    return nullptr;
+}
+
+bool CLiveChartDoc::OpenChart(const std::string& path)
+{
+    m_notes.reset();
+    m_file = CVChartFile::Open(path, &m_openError);
+    if (!m_file || !LoadChart())
+        return false;
+    CreatePalettes();
+    // The whole chart in view, also when the disclaimer comes up for it.
+    SetViewExtent(WholeNorthWest(), WholeSouthEast());
+    SetZoomFactor(1.0);
+    if (m_countedBy.expired())
+        if (CLiveChartService* service = Service()) {
+            m_countedBy = service->Handle();
+            service->ChartOpened();
+        }
+    return true;
+}
+
+bool CLiveChartDoc::LoadChart()
+{
+    if (!m_file)
+        return false;
+    const CChartInfoBlock& info = m_file->View().Info();
+    const ChartOrientation o = OrientationFromFlags(info.U8(info::kFlags));
+    SetProjectionText(o.projection);
+    SetCrossesDateLine(o.crossesDateLine);
+    // Each corner value to micro-degrees (truncated), then degrees.
+    auto degrees = [&](std::size_t at) { return (info.I32(at) / 10) * 1e-6; };
+    const double north = degrees(info::kNorth), south = degrees(info::kSouth);
+    const double west = degrees(info::kWest), east = degrees(info::kEast);
+    if (!(north > south) || west == east)
+        return false;
+    SetWholeExtent(geo::CPosition(north, west), geo::CPosition(south, east));
+    return true;
+}
+
+int CLiveChartDoc::DrawChart(chart::CXDC& dc)
+{
+    if (!m_file)
+        return 0;
+    geo::CPosition nw;
+    geo::CPosition se;
+    geo::IntRect r;
+    GetVisibleRect(r);
+    if (!GetExtent(nw, se))
+        return 0;
+    CLinearProjection projection(nw, se, r);
+    if (!projection.IsValid())
+        return 0;
+    DrawVectorChart(dc, m_file->View(), projection);
+    return 1;
+}
+
+std::int32_t CLiveChartDoc::Scale() const
+{
+    return m_file ? m_file->View().Info().I32(info::kScale) : 0;
+}
+
+bool CLiveChartDoc::OpenFolioChart(const std::string& name, const geo::CPosition& northWest,
+                                   const geo::CPosition& southEast)
+{
+    const std::filesystem::path path =
+        std::filesystem::path(GetPathName()).parent_path() / (name + ".b");
+    if (!Module() || !Module()->Services().openChart || !std::filesystem::exists(path))
+        return false;
+    const int windowId = GetChartFrame() ? GetChartFrame()->GetState() : chart::kFrameNormal;
+    chart::CChartDoc* opened = Module()->Services().openChart(path.string(), true, windowId);
+    auto* live = dynamic_cast<CLiveChartDoc*>(opened);
+    if (!live)
+        return false;
+    live->SetViewExtent(northWest, southEast);
+    live->InvalidateChart();
+    return true;
+}
+
+bool CLiveChartDoc::ZoomIn()
+{
+    if (!CBlankChartDoc::ZoomIn())
+        return false;
+    MoveToLargerScaleChart();
+    return true;
+}
+
+bool CLiveChartDoc::ZoomToRect(int left, int top, int right, int bottom)
+{
+    if (!CBlankChartDoc::ZoomToRect(left, top, right, bottom))
+        return false;
+    MoveToLargerScaleChart();
+    return true;
+}
+
+void CLiveChartDoc::MoveToLargerScaleChart()
+{
+    geo::CPosition nw;
+    geo::CPosition se;
+    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    if (!records || !GetExtent(nw, se))
+        return;
+    // The largest-scale chart covering the view, when larger than this one.
+    FolioQuery query{DegreesToUnits(nw.GetLongitude()),
+                     DegreesToUnits(se.GetLongitude()),
+                     DegreesToUnits(se.GetLatitude()),
+                     DegreesToUnits(nw.GetLatitude()),
+                     false,
+                     Scale()};
+    auto found = FindBestChart(*records, query);
+    if (found && (*records)[*found].name != GetChartNumber())
+        OpenFolioChart((*records)[*found].name, nw, se);
+}
+
+bool CLiveChartDoc::ZoomOut()
+{
+    if (!CBlankChartDoc::ZoomOut())
+        return false;
+    geo::CPosition nw;
+    geo::CPosition se;
+    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    if (!records || !GetExtent(nw, se))
+        return true;
+    // Only once the whole chart is in view does a smaller-scale chart take over.
+    const geo::CPosition wholeNw = WholeNorthWest(), wholeSe = WholeSouthEast();
+    if (nw.GetLatitude() < wholeNw.GetLatitude() || se.GetLatitude() > wholeSe.GetLatitude() ||
+        nw.GetLongitude() > wholeNw.GetLongitude() || se.GetLongitude() < wholeSe.GetLongitude())
+        return true;
+    const std::int32_t margin = 1000;   // 0.0001 degree
+    const std::int32_t west = DegreesToUnits(wholeNw.GetLongitude()) - margin;
+    const std::int32_t east = DegreesToUnits(wholeSe.GetLongitude()) + margin;
+    const std::int32_t south = DegreesToUnits(wholeSe.GetLatitude()) - margin;
+    const std::int32_t north = DegreesToUnits(wholeNw.GetLatitude()) + margin;
+    std::optional<std::size_t> best;
+    for (std::size_t i = 0; i < records->size(); ++i) {
+        const FolioRecord& r = (*records)[i];
+        const bool covers =
+            r.inUse && r.west < west && east < r.east && r.south < south && north < r.north;
+        if (covers && r.scale > Scale() && (!best || r.scale < (*records)[*best].scale))
+            best = i;
+    }
+    if (!best)
+        return true;
+    // The old chart's area with half its size around it.
+    const double halfLat = (wholeNw.GetLatitude() - wholeSe.GetLatitude()) / 2;
+    const double halfLon = (wholeSe.GetLongitude() - wholeNw.GetLongitude()) / 2;
+    OpenFolioChart(
+        (*records)[*best].name,
+        geo::CPosition(wholeNw.GetLatitude() + halfLat, wholeNw.GetLongitude() - halfLon),
+        geo::CPosition(wholeSe.GetLatitude() - halfLat, wholeSe.GetLongitude() + halfLon));
+    return true;
+}
+
+bool CLiveChartDoc::IsWorldChart() const
+{
+    if (!m_file)
+        return false;
+    std::string number = m_file->View().Info().Text(info::kName, info::kNameWidth);
+    std::transform(number.begin(), number.end(), number.begin(), ::toupper);
+    return number == "LCWORLD";
+}
+
+std::string CLiveChartDoc::GetChartTitle()
+{
+    return m_file ? m_file->View().Info().Text(info::kTitle, info::kTitleWidth) : std::string();
+}
+
+std::string CLiveChartDoc::GetChartNumber()
+{
+    if (!m_file)
+        return {};
+    std::string n = m_file->View().Info().Text(info::kName, info::kNameWidth);
+    const auto first = n.find_first_not_of(' ');
+    const auto last = n.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : n.substr(first, last - first + 1);
+}
+
+bool CLiveChartDoc::DateText(std::size_t year, std::size_t month, std::size_t day,
+                             std::string& text) const
+{
+    text.clear();
+    if (!m_file)
+        return false;
+    const CChartInfoBlock& info = m_file->View().Info();
+    const int y = info.U16(year), m = info.U8(month), d = info.U8(day);
+    if (y == 0 || m < 1 || m > 12 || d < 1 || d > 31)
+        return false;
+    text = app::CDateTimeEx(y, m, d, 0, 0, 0).FormatDate(true);
+    return !text.empty();
+}
+
+bool CLiveChartDoc::GetIssueDate(std::string& text)
+{
+    return DateText(info::kIssueYear, info::kIssueMonth, info::kIssueDay, text);
+}
+
+bool CLiveChartDoc::GetUpdateDate(std::string& text)
+{
+    return DateText(info::kUpdatedYear, info::kUpdatedMonth, info::kUpdatedDay, text);
+}
+
+std::uint16_t CLiveChartDoc::GetDatumIndex() const
+{
+    if (!m_file)
+        return geo::DatumIndexFallback();
+    const CChartInfoBlock& info = m_file->View().Info();
+    return DatumIndexFromCodes(info.U8(info::kHorizontalDatum), info.U8(info::kHorizontalDatum2));
+}
+
+bool CLiveChartDoc::HasDatumShift() const
+{
+    return GetDatumIndex() == geo::DatumIndexWGS84();
+}
+
+std::string CLiveChartDoc::GetHorizontalDatum()
+{
+    return geo::CDatumInfo::GetName(GetDatumIndex());
+}
+
+std::string CLiveChartDoc::GetDepthUnits()
+{
+    if (!m_file)
+        return {};
+    const CChartInfoBlock& info = m_file->View().Info();
+    return DepthUnitsText(info.U8(info::kDepthUnits),
+                          info.Text(info::kUnitsText, info::kUnitsTextWidth));
+}
+
+std::string CLiveChartDoc::GetScaleText()
+{
+    return m_file ? ScaleText(m_file->View().Info().I32(info::kScale)) : std::string();
+}
+
+std::string CLiveChartDoc::GetHeightDatum()
+{
+    return m_file ? DatumLevelText(m_file->View().Info().U8(info::kHeightDatum)) : std::string();
+}
+
+std::string CLiveChartDoc::GetDepthDatum()
+{
+    return m_file ? DatumLevelText(m_file->View().Info().U8(info::kDepthDatum)) : std::string();
+}
+
+std::string CLiveChartDoc::GetBuoyage()
+{
+    return m_file ? BuoyageText(m_file->View().Info().U8(info::kBuoyage)) : std::string();
+}
+
+std::string CLiveChartDoc::GetCautionaryNotes()
+{
+    if (!m_notes)
+        m_notes = ReadCautionaryNotes();
+    return *m_notes;
+}
+
+std::string CLiveChartDoc::ReadCautionaryNotes() const
+{
+    if (!m_file)
+        return {};
+    std::string notes;
+    const auto& view = m_file->View();
+    VFeature f;
+    for (std::size_t i = 0; i < view.FeatureCount() && notes.size() < 5120; ++i) {
+        const auto cls = view.ClassOf(i);
+        if (cls != "CTNARE" && cls != "M_NPUB")
+            continue;
+        if (!view.ReadFeature(i, f))
+            continue;
+        for (const char* key : {"INFORM", "NINFOM", "TXTDSC"})
+            if (const std::string* text = f.Attribute(key))
+                notes += *text + "\n";
+    }
+    return CleanNotes(notes.substr(0, 5120));
+}
+
+}   // namespace charts

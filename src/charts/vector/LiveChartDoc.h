@@ -1,0 +1,80 @@
+#pragma once
+// The document of one vector chart file (".b", imported from S-57 cells):
+// the chart's features drawn through the drawing layer over the vector base's
+// linear mapping, so overlays placed by PositionToPoint sit on the chart;
+// zooming and panning as the blank chart does, within the chart's extent.
+// Its information block gives the chart's number, dates, datums, units,
+// buoyage and notes.
+
+#include <memory>
+#include <optional>
+
+#include "charts/vector/BlankChartDoc.h"
+#include "engines/vector/Folio.h"
+#include "engines/vector/VChartStore.h"
+
+namespace charts {
+
+class CLiveChartService;
+
+class CLiveChartDoc : public CBlankChartDoc {
+public:
+    explicit CLiveChartDoc(chart::CChartingModule* module = nullptr);
+    ~CLiveChartDoc() override;
+
+    int GetChartType() const override { return chart::kChartLivechart; }
+    bool OpenChart(const std::string& path) override;
+    bool LoadChart() override;
+    int DrawChart(chart::CXDC& dc) override;
+    bool IsWorldChart() const override;
+    // A chart on WGS 84 takes positions as they come: no shift is missing.
+    bool HasDatumShift() const override;
+    std::string GetChartTitle() override;
+    std::string GetChartNumber() override;
+    bool GetIssueDate(std::string& text) override;
+    bool GetUpdateDate(std::string& text) override;
+    std::uint16_t GetDatumIndex() const override;
+    std::string GetHorizontalDatum() override;
+    std::string GetDepthUnits() override;
+    std::string GetScaleText() override;
+    std::string GetHeightDatum() override;
+    std::string GetDepthDatum() override;
+    std::string GetBuoyage() override;
+    std::string GetManufacturer() override { return "LIVECHART"; }
+    // The texts of the chart's caution areas and notes, as one clean line;
+    // read once per chart.
+    std::string GetCautionaryNotes() override;
+
+    // Zooming past the chart's own scale moves to the folio's best chart for
+    // the area: a larger-scale chart covering the view on zooming in, the
+    // next smaller-scale chart covering this one on zooming out.
+    bool ZoomIn() override;
+    bool ZoomOut() override;
+    // The zoom rectangle takes the largest-scale folio chart covering it.
+    bool ZoomToRect(int left, int top, int right, int bottom) override;
+
+    const vengine::CVChartFile* File() const { return m_file.get(); }
+    // The error of the last failed open.
+    const std::string& OpenError() const { return m_openError; }
+
+private:
+    CLiveChartService* Service() const;
+    // Opens the folio chart `name` in this window's place showing the area.
+    bool OpenFolioChart(const std::string& name, const geo::CPosition& northWest,
+                        const geo::CPosition& southEast);
+    std::int32_t Scale() const;
+    // After zooming in: the folio's largest-scale chart covering the view,
+    // when its scale is larger than this chart's, takes this window's place.
+    void MoveToLargerScaleChart();
+    bool DateText(std::size_t year, std::size_t month, std::size_t day, std::string& text) const;
+
+    std::string ReadCautionaryNotes() const;
+
+    std::unique_ptr<vengine::CVChartFile> m_file;
+    std::string m_openError;
+    std::optional<std::string> m_notes;
+    // The service this chart is counted with as open, while it exists.
+    std::weak_ptr<CLiveChartService*> m_countedBy;
+};
+
+}   // namespace charts

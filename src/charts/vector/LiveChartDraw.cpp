@@ -1,0 +1,273 @@
+#include "charts/vector/LiveChartDraw.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "app/Colour.h"
+#include "charts/vector/VectorChartDoc.h"
+#include "platform/LocaleFreeNumbers.h"
+
+namespace charts {
+
+using vengine::VFeature;
+using vengine::VGeom;
+
+CLinearProjection::CLinearProjection(const geo::CPosition& nw, const geo::CPosition& se,
+                                     const geo::IntRect& r, bool crossesDateLine)
+    : m_crosses(crossesDateLine), m_north(nw.GetLatitude()), m_west(nw.GetLongitude()),
+      m_south(se.GetLatitude()), m_east(se.GetLongitude()), m_left(r.left), m_top(r.top),
+      m_width(double(r.right) - r.left), m_height(double(r.bottom) - r.top)
+{
+    m_valid = nw.IsValid() && se.IsValid() && m_width != 0 && m_height != 0 && m_north != m_south &&
+              m_east != m_west;
+}
+
+geo::IntPoint CLinearProjection::ToPoint(std::int32_t lonUnits, std::int32_t latUnits) const
+{
+    const double lon = lonUnits * 1e-7, lat = latUnits * 1e-7;
+    double d = lon - m_west;
+    double span = m_east - m_west;
+    if (m_crosses && m_west >= m_east) {
+        span += 360.0;
+        if (lon < 0.0)
+            d += 360.0;
+    }
+    // Kept well inside what the painters take; such points lie far off the view.
+    const double x = std::clamp(m_left + std::trunc(d / span * m_width), -1e6, 1e6);
+    const double y =
+        std::clamp(m_top + std::trunc((m_north - lat) / (m_north - m_south) * m_height), -1e6, 1e6);
+    return {int(x), int(y)};
+}
+
+vengine::VBounds CLinearProjection::Area() const
+{
+    auto units = [](double deg) { return vengine::DegreesToUnits(deg); };
+    if (m_crosses && m_west >= m_east)
+        return {units(-180.0), units(m_south), units(180.0), units(m_north)};
+    return {units(m_west), units(m_south), units(m_east), units(m_north)};
+}
+
+int DepthBandColour(double drval1)
+{
+    if (drval1 < 0)
+        return kVcBrightGreen;
+    if (drval1 < 5)
+        return kVcMediumBlue;
+    if (drval1 < 20)
+        return kVcPaleBlue;
+    return kVcWhite;
+}
+
+int MarkColour(std::string_view list)
+{
+    const auto comma = list.find(',');
+    auto code = platform::ParseDouble(list.substr(0, comma));
+    switch (code ? int(*code) : 0) {
+    case 1: return kVcWhite;
+    case 2: return kVcBlack;
+    case 3: return kVcRed;
+    case 4: return kVcGreen;
+    case 5: return kVcBlue;
+    case 6: return kVcLand;   // yellow: the nearest of the 16
+    case 7: return kVcGrey;
+    case 8: return kVcBrown;
+    default: return kVcPurple;
+    }
+}
+
+namespace {
+
+class CFeaturePainter {
+public:
+    CFeaturePainter(chart::CXDC& dc, const CLinearProjection& p) : m_dc(dc), m_p(p) { }
+
+    app::COLORREF Colour(int index) const
+    {
+        const chart::CPaletteTable* table = m_dc.GetPalette();
+        const std::uint32_t pixel =
+            table ? (*table)[std::size_t(index)] : CVectorChartDoc::kColours[std::size_t(index)];
+        return app::PixelToColour(pixel);
+    }
+
+    void Area(const VFeature& f, int fill, int outline)
+    {
+        m_points.clear();
+        m_counts.clear();
+        for (const auto& part : f.parts) {
+            for (const auto& c : part.points)
+                m_points.push_back(m_p.ToPoint(c.lon, c.lat));
+            m_counts.push_back(int(part.points.size()));
+        }
+        m_dc.SelectBrush(Colour(fill));
+        m_dc.SelectPen(Colour(outline < 0 ? fill : outline));
+        m_dc.PolyPolygon(m_points, m_counts);
+    }
+
+    void Outline(const VFeature& f, int colour, chart::PenStyle style = chart::PenStyle::Solid,
+                 int width = 1)
+    {
+        m_dc.SelectPen(Colour(colour), style, width);
+        for (const auto& part : f.parts) {
+            m_points.clear();
+            for (const auto& c : part.points)
+                m_points.push_back(m_p.ToPoint(c.lon, c.lat));
+            m_dc.Polyline(m_points);
+        }
+    }
+
+    bool At(const VFeature& f, geo::IntPoint& p) const
+    {
+        if (f.parts.empty() || f.parts[0].points.empty())
+            return false;
+        const auto& c = f.parts[0].points[0];
+        p = m_p.ToPoint(c.lon, c.lat);
+        return true;
+    }
+
+    void Sounding(const VFeature& f)
+    {
+        geo::IntPoint p;
+        const std::string* depth = f.Attribute("DEPTH");
+        if (!At(f, p) || !depth)
+            return;
+        auto value = platform::ParseDouble(*depth);
+        if (!value)
+            return;
+        const std::string text = *value < 31 && std::fabs(*value - std::trunc(*value)) >= 0.05
+                                     ? platform::FormatC("%.1f", *value)
+                                     : platform::FormatC("%.0f", std::trunc(*value));
+        m_dc.SetTextColor(Colour(kVcGrey));
+        m_dc.SetBkMode(chart::BkMode::Transparent);
+        const auto size = m_dc.GetTextExtent(text);
+        m_dc.TextOut(p.x - size.cx / 2, p.y - size.cy / 2, text);
+    }
+
+    void Mark(const VFeature& f, bool buoy)
+    {
+        geo::IntPoint p;
+        if (!At(f, p))
+            return;
+        const std::string* colour = f.Attribute("COLOUR");
+        m_dc.SelectPen(Colour(kVcBlack));
+        m_dc.SelectBrush(Colour(colour ? MarkColour(*colour) : kVcPurple));
+        if (buoy)
+            m_dc.Ellipse(p.x - 5, p.y - 5, p.x + 6, p.y + 6);
+        else
+            m_dc.Rectangle(p.x - 3, p.y - 8, p.x + 4, p.y + 1);
+    }
+
+    void Light(const VFeature& f)
+    {
+        geo::IntPoint p;
+        if (!At(f, p))
+            return;
+        m_dc.SelectPen(Colour(kVcMagenta), chart::PenStyle::Solid, 2);
+        m_dc.SelectBrush(Colour(kVcMagenta));
+        const std::array<geo::IntPoint, 3> flare = {geo::IntPoint{p.x, p.y},
+                                                    geo::IntPoint{p.x + 5, p.y - 14},
+                                                    geo::IntPoint{p.x + 10, p.y - 11}};
+        m_dc.Polygon(flare);
+    }
+
+    void Point(const VFeature& f)
+    {
+        geo::IntPoint p;
+        if (!At(f, p))
+            return;
+        m_dc.SelectPen(Colour(kVcGrey));
+        m_dc.SelectBrush(Colour(kVcGrey));
+        m_dc.Ellipse(p.x - 2, p.y - 2, p.x + 3, p.y + 3);
+    }
+
+private:
+    chart::CXDC& m_dc;
+    const CLinearProjection& m_p;
+    std::vector<geo::IntPoint> m_points;
+    std::vector<int> m_counts;
+};
+
+bool StartsWith(std::string_view s, std::string_view prefix)
+{
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+// Drawing passes, lowest first.
+enum Pass { kAreas, kLand, kPlainAreas, kLines, kSoundings, kMarks, kPassCount };
+
+Pass PassOf(std::string_view cls, VGeom geom)
+{
+    if (cls == "DEPARE" || cls == "DRGARE" || cls == "UNSARE")
+        return kAreas;
+    if (cls == "LNDARE" && geom == VGeom::Area)
+        return kLand;
+    if (geom == VGeom::Area)
+        return kPlainAreas;
+    if (geom == VGeom::Line)
+        return kLines;
+    if (cls == "SOUNDG")
+        return kSoundings;
+    return kMarks;
+}
+
+}   // namespace
+
+void DrawVectorChart(chart::CXDC& dc, const vengine::CVChartView& chart,
+                     const CLinearProjection& projection)
+{
+    // The shown features sorted into their passes by class and geometry
+    // (both read without decoding), so each is decoded once.
+    std::array<std::vector<std::uint32_t>, kPassCount> passes;
+    for (auto i : chart.FeaturesIn(projection.Area())) {
+        const auto cls = chart.ClassOf(i);
+        if (!StartsWith(cls, "M_"))
+            passes[PassOf(cls, chart.GeomOf(i))].push_back(i);
+    }
+    VFeature f;
+    CFeaturePainter painter(dc, projection);
+    for (int pass = 0; pass < kPassCount; ++pass) {
+        for (auto i : passes[std::size_t(pass)]) {
+            const auto cls = chart.ClassOf(i);
+            if (!chart.ReadFeature(i, f))
+                continue;
+            switch (pass) {
+            case kAreas: {
+                const std::string* d1 = f.Attribute("DRVAL1");
+                auto v = d1 ? platform::ParseDouble(*d1) : std::nullopt;
+                painter.Area(f, cls == "UNSARE" ? kVcGrey : DepthBandColour(v ? *v : 0.0), -1);
+                break;
+            }
+            case kLand: painter.Area(f, kVcLand, kVcBrown); break;
+            case kPlainAreas:
+                if (cls == "CTNARE" || cls == "RESARE")
+                    painter.Outline(f, kVcMagenta, chart::PenStyle::Dash);
+                else
+                    painter.Outline(f, kVcGrey);
+                break;
+            case kLines:
+                if (cls == "COALNE" || cls == "SLCONS")
+                    painter.Outline(f, kVcBlack, chart::PenStyle::Solid, 1);
+                else if (cls == "DEPCNT")
+                    painter.Outline(f, kVcGrey);
+                else
+                    painter.Outline(f, kVcGrey, chart::PenStyle::Dot);
+                break;
+            case kSoundings: painter.Sounding(f); break;
+            case kMarks:
+                if (cls == "LIGHTS")
+                    painter.Light(f);
+                else if (StartsWith(cls, "BOY"))
+                    painter.Mark(f, true);
+                else if (StartsWith(cls, "BCN"))
+                    painter.Mark(f, false);
+                else
+                    painter.Point(f);
+                break;
+            default: break;
+            }
+        }
+    }
+}
+
+}   // namespace charts

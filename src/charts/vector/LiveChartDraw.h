@@ -1,0 +1,64 @@
+#pragma once
+// Drawing a vector chart's features through the drawing layer: depth areas in
+// four bands, land, coastline, contours, soundings, lights and buoys as simple
+// symbols, other classes plain. Colours are indices into the document's 16
+// colours, taken from the DC's current palette (Day, Dusk or Night).
+
+#include <cstdint>
+
+#include "chart/draw/XDC.h"
+#include "engines/vector/VChartStore.h"
+#include "geo/Position.h"
+
+namespace charts {
+
+// The vector base's linear mapping of positions to view pixels, computed once
+// per drawing: the same arithmetic as CVectorChartDoc::PositionToPoint, so the
+// chart and the overlays placed through it meet.
+class CLinearProjection {
+public:
+    CLinearProjection(const geo::CPosition& northWest, const geo::CPosition& southEast,
+                      const geo::IntRect& visible, bool crossesDateLine = false);
+    bool IsValid() const { return m_valid; }
+    // A coordinate in 1e-7 degree to a view point.
+    geo::IntPoint ToPoint(std::int32_t lon, std::int32_t lat) const;
+    // The shown area in 1e-7 degree, for the grid index.
+    vengine::VBounds Area() const;
+
+private:
+    bool m_valid = false;
+    bool m_crosses = false;
+    double m_north = 0, m_west = 0, m_south = 0, m_east = 0;
+    double m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+};
+
+// Colour indices into the 16 vector colours.
+enum VectorColour : int {
+    kVcBlack = 0,
+    kVcBlue = 1,
+    kVcGreen = 2,
+    kVcMediumBlue = 3,
+    kVcRed = 4,
+    kVcMagenta = 5,
+    kVcBrown = 6,
+    kVcWhite = 7,
+    kVcGrey = 8,
+    kVcPaleBlue = 9,
+    kVcBrightGreen = 10,
+    kVcCyan = 11,
+    kVcRed2 = 12,
+    kVcPurple = 13,
+    kVcLand = 14,
+    kVcWhite2 = 15
+};
+
+// The colour index of a depth area by its shallower limit (DRVAL1, metres):
+// drying, 0 to 5, 5 to 20, deeper.
+int DepthBandColour(double drval1);
+// The first S-57 COLOUR code of a list such as "3,1" as a colour index.
+int MarkColour(std::string_view colourList);
+
+void DrawVectorChart(chart::CXDC& dc, const vengine::CVChartView& chart,
+                     const CLinearProjection& projection);
+
+}   // namespace charts

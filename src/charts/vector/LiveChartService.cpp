@@ -1,0 +1,115 @@
+#include "charts/vector/LiveChartService.h"
+
+#include <algorithm>
+
+#include "charts/vector/LiveChartDoc.h"
+#include "platform/Ascii.h"
+
+namespace charts {
+
+namespace fs = std::filesystem;
+
+bool CLiveChartFolioItem::Matches(const vengine::FolioRecord& record) const
+{
+    const fs::path name(fileName);
+    return scale == record.scale && name.stem().string() == record.name;
+}
+
+void CLiveChartService::SetChartsFolder(const std::string& folder)
+{
+    const fs::path own = fs::path(folder) / "LIVECHART";
+    std::error_code ec;
+    fs::create_directories(own, ec);
+    SetDataFolder(own.string());
+}
+
+bool CLiveChartService::OpensExtension(std::string_view extension) const
+{
+    return platform::EqualNoCaseAscii(extension, "b");
+}
+
+std::unique_ptr<chart::CChartDoc> CLiveChartService::CreateChartDoc(chart::CChartingModule& module)
+{
+    return std::make_unique<CLiveChartDoc>(&module);
+}
+
+int CLiveChartService::BuildFolio(chart::Folio& folio)
+{
+    auto records = vengine::ReadFolio(Folder());
+    if (!records)
+        return 0;
+    int added = 0;
+    for (const auto& r : *records) {
+        if (!r.inUse)
+            continue;
+        auto item = std::make_unique<CLiveChartFolioItem>();
+        item->chartKind = chart::kChartLivechart;
+        item->fileName = r.name + ".b";
+        item->scale = r.scale;
+        item->value = std::uint32_t(std::max(r.scale, 0));
+        item->title = r.name;
+        folio.push_back(std::move(item));
+        ++added;
+    }
+    return added;
+}
+
+void CLiveChartService::RemoveFolioItems(chart::Folio& folio)
+{
+    std::erase_if(folio, [](const std::unique_ptr<chart::CFolioItem>& item) {
+        return item && item->chartKind == chart::kChartLivechart;
+    });
+}
+
+bool CLiveChartService::HasChartsOrCells() const
+{
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(Folder(), ec)) {
+        std::string ext = entry.path().extension().string();
+        if (platform::EqualNoCaseAscii(ext, ".b"))
+            return true;
+    }
+    return !vengine::FindCells(Folder()).empty();
+}
+
+vengine::FolioUpdateResult CLiveChartService::UpdateFolio(const vengine::FolioProgress& progress,
+                                                          std::stop_token stop)
+{
+    auto result = vengine::UpdateFolio(Folder(), progress, stop);
+    // Another process rebuilding: one more try, as the engine's result -1 asks.
+    if (result.recordsWritten == -1 && !stop.stop_requested())
+        result = vengine::UpdateFolio(Folder(), progress, stop);
+    return result;
+}
+
+std::string CLiveChartService::UpdateMessage(const vengine::FolioUpdateResult& result)
+{
+    const int n = result.recordsWritten;
+    if (n <= 0)
+        return "Update Folio failed";
+    std::string text = "Folio Updated OK: ";
+    text += n == 1 ? std::string("one file added to the folio file")
+                   : std::to_string(n) + " files were added to the folio file";
+    return text;
+}
+
+bool CLiveChartService::ChartOpened()
+{
+    ++m_openCharts;
+    if (m_accepted || !m_disclaimer.show)
+        return false;
+    // Set before the dialog shows: agreeing keeps it, declining clears it.
+    m_accepted = true;
+    m_disclaimer.show(&m_accepted);
+    return true;
+}
+
+void CLiveChartService::ChartClosed()
+{
+    if (m_openCharts > 0)
+        --m_openCharts;
+    if (m_openCharts == 0 && m_disclaimer.cancel)
+        m_disclaimer.cancel();
+}
+
+}   // namespace charts

@@ -1,0 +1,217 @@
+// The chart information texts and the "Chart Info" panel over the sample
+// harbour cell (imported with its update) and a blank chart: every text from
+// the document, nothing without one, and the active chart followed at the
+// next update pass. The vector charts' disclaimer and management page.
+#include <QApplication>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "../../support/FakeChartWindow.h"
+#include "TempFolder.h"
+#include "app/CommandTable.h"
+#include "chart/ChartInfoTexts.h"
+#include "chart/ui/ChartInfoPanel.h"
+#include "charts/ui/LiveChartDisclaimer.h"
+#include "charts/ui/LiveChartPages.h"
+#include "charts/vector/BlankChartDoc.h"
+#include "charts/vector/LiveChartDoc.h"
+#include "charts/vector/LiveChartService.h"
+#include "engines/vector/Disclaimer.h"
+#include "engines/vector/S57Import.h"
+#include "engines/vector/VChartStore.h"
+#include "geo/DatumInfo.h"
+#include "platform/SettingsStore.h"
+
+using brine_test::FakeChartWindow;
+using brine_test::TempFolder;
+
+namespace {
+
+int g_argc = 1;
+char g_name[] = "charts_ChartInfoPanel";
+char* g_argv[] = {g_name, nullptr};
+
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+// The harbour cell with its update, imported and opened in an 800 x 600 window.
+struct Harbour {
+    Harbour() : window(geo::IntRect{0, 0, 800, 600})
+    {
+        const char* bin = std::getenv("BRINE_BIN_DIR");
+        geo::CDatumInfo::LoadTable(bin ? bin : ".");
+        const std::filesystem::path cell =
+            std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / "US5WA03M.000";
+        vengine::VChartData chart;
+        if (!vengine::ImportS57Cell(cell.string(), true, chart).ok ||
+            !vengine::WriteVChartFile(dir / "US5WA03M.b", chart, nullptr))
+            return;
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        opened = doc.OnOpenDocument((dir / "US5WA03M.b").string());
+    }
+    TempFolder dir;
+    FakeChartWindow window;
+    charts::CLiveChartDoc doc;
+    bool opened = false;
+};
+
+}   // namespace
+
+TEST(ChartInfoTexts, NoDocumentGivesEmptyTextsAndPlainLabels)
+{
+    const chart::CChartInfoTexts t = chart::ChartInfoTextsOf(nullptr);
+    EXPECT_EQ(t, chart::CChartInfoTexts{});
+    EXPECT_EQ(t.issueLabel, "Issue date");
+    EXPECT_EQ(t.updatedLabel, "Updated");
+    EXPECT_TRUE(t.chartNumber.empty() && t.cautions.empty() && t.title.empty());
+}
+
+TEST(ChartInfoTexts, VectorChartShowsItsBlockAndNotes)
+{
+    Harbour h;
+    ASSERT_TRUE(h.opened) << h.doc.OpenError();
+    const chart::CChartInfoTexts t = chart::ChartInfoTextsOf(&h.doc);
+    EXPECT_EQ(t.chartNumber, "US5WA03M");
+    EXPECT_EQ(t.manufacturer, "LIVECHART");
+    EXPECT_EQ(t.title, "SAMPLE - NOT FOR NAVIGATION - Seattle Harbour");
+    EXPECT_EQ(t.horizontalDatum, "WGS 84");
+    EXPECT_EQ(t.depthDatum, "MLLW - Mean Lower Low Water");
+    EXPECT_EQ(t.buoyage, "IALA B");
+    EXPECT_EQ(t.depthUnits, "metres");
+    EXPECT_EQ(t.scale.rfind("1:", 0), 0u) << t.scale;
+    EXPECT_EQ(t.issueLabel, "Issue Date");
+    EXPECT_FALSE(t.issueDate.empty());
+    // The range is kept right-aligned by the document; the panel drops the blanks.
+    ASSERT_FALSE(t.northSouthRange.empty());
+    EXPECT_NE(t.northSouthRange.front(), ' ');
+    EXPECT_NE(h.doc.GetExtentText(), t.northSouthRange);
+    EXPECT_EQ(t.northSouthRange.substr(t.northSouthRange.size() - 2), "nm");
+    EXPECT_NE(t.displayResolution.find("m/pixel"), std::string::npos) << t.displayResolution;
+    // The caution area's text, on one clean line.
+    EXPECT_NE(t.cautions.find("depths invented"), std::string::npos) << t.cautions;
+    EXPECT_EQ(t.cautions.find('\n'), std::string::npos);
+}
+
+TEST(ChartInfoPanel, FollowsTheActiveChartAndShowsNothingWithout)
+{
+    App();
+    Harbour h;
+    ASSERT_TRUE(h.opened) << h.doc.OpenError();
+    charts::CBlankChartDoc blank;
+    FakeChartWindow blankWindow(geo::IntRect{0, 0, 800, 600});
+    blankWindow.doc = &blank;
+    blank.AttachWindow(&blankWindow);
+    ASSERT_TRUE(blank.OnOpenDocument(""));
+
+    chart::CChartDoc* active = &h.doc;
+    QMainWindow frame;
+    auto* panel = new CChartInfoPanel([&active] { return active; }, &frame);
+    ASSERT_TRUE(panel->Create(CChartInfoPanel::kBarId, &frame));
+    EXPECT_EQ(panel->windowTitle(), "Chart Info");
+    EXPECT_TRUE(panel->isHidden());
+    app::CCommandTable commands;
+
+    // Hidden, it reads nothing.
+    panel->UpdatePanelControls(commands, false);
+    EXPECT_EQ(panel->ChartDoc(), nullptr);
+    EXPECT_EQ(panel->ValueText("chartNumber"), "");
+
+    panel->show();
+    panel->UpdatePanelControls(commands, false);
+    EXPECT_EQ(panel->ChartDoc(), &h.doc);
+    EXPECT_EQ(panel->ValueText("chartNumber"), "US5WA03M");
+    EXPECT_EQ(panel->ValueText("horizontalDatum"), "WGS 84");
+    EXPECT_EQ(panel->ValueText("depthDatum"), "MLLW - Mean Lower Low Water");
+    EXPECT_EQ(panel->ValueText("buoyage"), "IALA B");
+    EXPECT_EQ(panel->ValueText("title"), "SAMPLE - NOT FOR NAVIGATION - Seattle Harbour");
+    EXPECT_TRUE(panel->ValueText("cautions").contains("depths invented"));
+
+    // Another chart becomes active: every text changes at the next pass.
+    active = &blank;
+    panel->UpdatePanelControls(commands, false);
+    EXPECT_EQ(panel->ValueText("chartNumber"), QString::fromStdString(blank.GetChartNumber()));
+    EXPECT_EQ(panel->ValueText("buoyage"), "");
+    EXPECT_EQ(panel->ValueText("cautions"), "");
+    EXPECT_EQ(panel->ValueText("title"), "Blank World Chart");
+
+    // No chart at all: everything empty.
+    active = nullptr;
+    panel->UpdatePanelControls(commands, false);
+    for (const char* name :
+         {"chartNumber", "manufacturer", "issueDate", "updated", "depthUnits", "horizontalDatum",
+          "scale", "northSouthRange", "displayResolution", "cautions", "title"})
+        EXPECT_EQ(panel->ValueText(name), "") << name;
+    EXPECT_EQ(panel->ValueText("issueLabel"), "Issue date");
+}
+
+TEST(LiveChartDisclaimer, DecliningClosesTheChartsACancelDoesNot)
+{
+    App();
+    // Each carriage return and each line feed is a line break of its own.
+    EXPECT_EQ(CLCDisclaimerDlg::BoxText("a\r\nb\rc\nd"), "a\n\nb\nc\nd");
+    const std::string text = vengine::DisclaimerText();
+    EXPECT_FALSE(text.empty());
+    EXPECT_LE(text.size(), vengine::kDisclaimerLimit);
+
+    int closed = 0;
+    bool accepted = true;
+    auto* dlg = new CLCDisclaimerDlg([&closed] { ++closed; });
+    dlg->SetResultFlag(&accepted);
+    dlg->Open();
+    EXPECT_TRUE(dlg->findChild<QPlainTextEdit*>()->toPlainText().contains("Quorwick Ltd"));
+    dlg->reject();   // "I do not agree"
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(closed, 1);
+
+    accepted = true;
+    auto* second = new CLCDisclaimerDlg([&closed] { ++closed; });
+    second->SetResultFlag(&accepted);
+    second->Open();
+    second->Cancel();   // the last vector chart went first
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(closed, 1);
+
+    accepted = true;
+    auto* third = new CLCDisclaimerDlg([&closed] { ++closed; });
+    third->SetResultFlag(&accepted);
+    third->Open();
+    third->accept();
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(closed, 1);
+    QApplication::processEvents();   // the closed dialogs delete themselves
+}
+
+TEST(LiveChartManagementPage, UpdateFolioNeedsChartsOrCells)
+{
+    App();
+    TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    struct Home : app::CSettingsHome {
+        platform::CSettingsStore* s;
+        platform::CSettingsStore& GetStore() const override { return *s; }
+        std::string GetRegistryKey() const override { return "W"; }
+    } home;
+    home.s = &store;
+    charts::CLiveChartService service(home);
+    service.SetChartsFolder(dir.Path().string());
+    int updates = 0;
+    CLiveChartManagementPage page(service, [&updates] { ++updates; });
+    auto* button = page.findChild<QPushButton*>("UpdateFolio");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "&Update Folio");
+    EXPECT_FALSE(button->isEnabled());   // an empty folder
+
+    std::filesystem::copy_file(std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / "US5WA03M.000",
+                               service.Folder() / "US5WA03M.000");
+    page.UpdateButtons();
+    EXPECT_TRUE(button->isEnabled());   // a cell to import
+    button->click();
+    EXPECT_EQ(updates, 1);
+}

@@ -1,0 +1,225 @@
+// The vector chart document: its information texts, opening a ".b" made from
+// a cell, and its drawing recorded where overlays are placed.
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "../../support/FakeChartWindow.h"
+#include "TempFolder.h"
+#include "TestCells.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/draw/XDC.h"
+#include "charts/vector/LiveChartDoc.h"
+#include "charts/vector/LiveChartDraw.h"
+#include "charts/vector/LiveChartInfo.h"
+#include "charts/vector/LiveChartService.h"
+#include "engines/vector/S57Import.h"
+#include "engines/vector/VChartStore.h"
+#include "geo/DatumInfo.h"
+#include "platform/SettingsStore.h"
+
+using namespace charts;
+using brine_test::FakeChartWindow;
+using brine_test::TempFolder;
+
+TEST(LiveChartInfo, BlockDecoding)
+{
+    struct FlagRow {
+        std::uint8_t flags;
+        bool crosses;
+        const char* orientation;
+        const char* projection;
+    };
+    for (const auto& row :
+         {FlagRow{0, false, "North up", "UT Mercator"},
+          FlagRow{1, true, "North up,crossing Date Line", "UT Mercator"},
+          FlagRow{6, false, "Polar", "North pole"}, FlagRow{12, false, "Polar", "South pole"}}) {
+        auto o = OrientationFromFlags(row.flags);
+        EXPECT_EQ(o.crossesDateLine, row.crosses) << int(row.flags);
+        EXPECT_EQ(o.orientation, row.orientation) << int(row.flags);
+        EXPECT_EQ(o.projection, row.projection) << int(row.flags);
+    }
+    // S-57 HDAT 2 is WGS 84; 255 at 38 falls back to the code at 39; unknown
+    // codes give the fallback datum.
+    EXPECT_EQ(DatumIndexFromCodes(2, 0), geo::DatumIndexWGS84());
+    EXPECT_EQ(DatumIndexFromCodes(255, 2), geo::DatumIndexWGS84());
+    EXPECT_EQ(DatumIndexFromCodes(0, 2), geo::DatumIndexWGS84());
+    EXPECT_EQ(DatumIndexFromCodes(200, 2), geo::DatumIndexFallback());
+    EXPECT_EQ(DatumLevelText(0), "Unspecified");
+    EXPECT_EQ(DatumLevelText(12), "MLLW - Mean Lower Low Water");
+    EXPECT_EQ(DatumLevelText(23), "LAT - Lowest Astronomical Tide");
+    EXPECT_EQ(DatumLevelText(99), "");
+    EXPECT_EQ(DepthUnitsText(0, "x"), "");
+    EXPECT_EQ(DepthUnitsText(1, "x"), "metres");
+    EXPECT_EQ(DepthUnitsText(4, "fm and ft"), "fm and ft");
+    EXPECT_EQ(BuoyageText(2), "IALA B");
+    EXPECT_EQ(BuoyageText(9), "");
+    EXPECT_EQ(CleanNotes("\r\n  Caution:\tsubmarine\x01\x02 cable\n\n area.  "),
+              "Caution: submarine cable area. ");
+    EXPECT_EQ(ScaleText(0), "");
+    EXPECT_EQ(ScaleText(20000), "1:20000");
+}
+
+namespace {
+
+struct OpenLive {
+    explicit OpenLive(const std::filesystem::path& path) : window(geo::IntRect{0, 0, 800, 600})
+    {
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        opened = doc.OnOpenDocument(path.string());
+    }
+    FakeChartWindow window;
+    CLiveChartDoc doc;
+    bool opened = false;
+};
+
+}   // namespace
+
+TEST(LiveChartDoc, OpensTheStoreShowsItsTextsAndDrawsWhereOverlaysGo)
+{
+    TempFolder dir;
+    ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), "US5WA99M"));
+    vengine::VChartData chart;
+    ASSERT_TRUE(vengine::ImportS57Cell((dir / "US5WA99M.000").string(), true, chart).ok);
+    ASSERT_TRUE(vengine::WriteVChartFile(dir / "US5WA99M.b", chart, nullptr));
+
+    const char* bin = std::getenv("BRINE_BIN_DIR");
+    ASSERT_TRUE(geo::CDatumInfo::LoadTable(bin ? bin : "."));
+    OpenLive live(dir / "US5WA99M.b");
+    ASSERT_TRUE(live.opened) << live.doc.OpenError();
+    auto& doc = live.doc;
+    EXPECT_EQ(doc.GetChartType(), chart::kChartLivechart);
+    EXPECT_EQ(doc.GetChartNumber(), "US5WA99M");
+    EXPECT_EQ(doc.GetScaleText(), "1:20000");
+    EXPECT_EQ(doc.GetHorizontalDatum(), "WGS 84");
+    EXPECT_EQ(doc.GetDepthDatum(), "MLLW - Mean Lower Low Water");
+    EXPECT_EQ(doc.GetBuoyage(), "IALA B");
+    EXPECT_EQ(doc.GetDepthUnits(), "metres");
+    EXPECT_EQ(doc.GetChartTitle(), "SAMPLE - NOT FOR NAVIGATION");
+    EXPECT_FALSE(doc.IsWorldChart());
+
+    // The buoy drawn by the chart and an overlay placed at its position meet.
+    auto backend = std::make_unique<chart::CRecordingBackend>();
+    auto* recorder = backend.get();
+    chart::CXDC dc(std::move(backend));
+    ASSERT_EQ(doc.DrawChart(dc), 1);
+    geo::IntPoint overlay;
+    ASSERT_TRUE(doc.PositionToPoint(geo::CPosition(47.6012345, -122.3912345), overlay));
+    bool met = false;
+    int areas = 0;
+    for (const auto& r : recorder->Records()) {
+        if (r.op == chart::DrawOp::Ellipse && r.points.size() == 2) {
+            const int cx = (r.points[0].x + r.points[1].x) / 2;
+            const int cy = (r.points[0].y + r.points[1].y) / 2;
+            met |= std::abs(cx - overlay.x) <= 1 && std::abs(cy - overlay.y) <= 1;
+        }
+        areas += r.op == chart::DrawOp::PolyPolygon;
+    }
+    EXPECT_TRUE(met);
+    EXPECT_GE(areas, 1);   // the depth area with its hole
+
+    // A damaged file opens to a message.
+    std::string bytes = vengine::EncodeVChart(chart);
+    std::ofstream(dir / "BAD.b", std::ios::binary) << bytes.substr(0, bytes.size() - 9);
+    OpenLive bad(dir / "BAD.b");
+    EXPECT_FALSE(bad.opened);
+    EXPECT_NE(bad.doc.OpenError().find("damaged"), std::string::npos) << bad.doc.OpenError();
+}
+
+TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
+{
+    TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    struct Home : app::CSettingsHome {
+        platform::CSettingsStore* s;
+        platform::CSettingsStore& GetStore() const override { return *s; }
+        std::string GetRegistryKey() const override { return "W"; }
+    } home;
+    home.s = &store;
+    CLiveChartService service(home);
+    service.SetChartsFolder(dir.Path().string());
+    EXPECT_EQ(service.Folder(), dir / "LIVECHART");
+    EXPECT_TRUE(service.OpensExtension("B"));
+    EXPECT_FALSE(service.HasChartsOrCells());   // Update Folio stays disabled
+    ASSERT_TRUE(vtest::WriteSampleCell(service.Folder(), "US5WA01M"));
+    ASSERT_TRUE(vtest::WriteSampleCell(service.Folder(), "US4WA02M"));
+    EXPECT_TRUE(service.HasChartsOrCells());
+    auto result = service.UpdateFolio({}, {});
+    EXPECT_EQ(CLiveChartService::UpdateMessage(result),
+              "Folio Updated OK: 2 files were added to the folio file");
+    chart::Folio folio;
+    EXPECT_EQ(service.BuildFolio(folio), 2);
+    ASSERT_EQ(folio.size(), 2u);
+    auto* item = dynamic_cast<CLiveChartFolioItem*>(folio[0].get());
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->chartKind, chart::kChartLivechart);
+    EXPECT_EQ(item->fileName, "US4WA02M.b");
+    EXPECT_TRUE(item->Matches({"US4WA02M", 0, 0, 0, 0, 20000, true}));
+    EXPECT_FALSE(item->Matches({"US4WA02M", 0, 0, 0, 0, 50000, true}));
+    service.RemoveFolioItems(folio);
+    EXPECT_TRUE(folio.empty());
+
+    vengine::FolioUpdateResult r;
+    r.recordsWritten = 4;
+    EXPECT_EQ(CLiveChartService::UpdateMessage(r),
+              "Folio Updated OK: 4 files were added to the folio file");
+    r.recordsWritten = 1;
+    EXPECT_EQ(CLiveChartService::UpdateMessage(r),
+              "Folio Updated OK: one file added to the folio file");
+    r.recordsWritten = -1;
+    EXPECT_EQ(CLiveChartService::UpdateMessage(r), "Update Folio failed");
+}
+
+TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)
+{
+    TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    struct Home : app::CSettingsHome {
+        platform::CSettingsStore* s;
+        platform::CSettingsStore& GetStore() const override { return *s; }
+        std::string GetRegistryKey() const override { return "W"; }
+    } home;
+    home.s = &store;
+    CLiveChartService service(home);
+    // The "dialog": its flag, whether it is up, and how often it came up.
+    bool* flag = nullptr;
+    bool up = false;
+    int shown = 0;
+    service.SetDisclaimerHost({[&](bool* accepted) {
+                                   flag = accepted;
+                                   up = true;
+                                   ++shown;
+                               },
+                               [&] {
+                                   if (up && flag)
+                                       *flag = false;   // a cancel declines
+                                   up = false;
+                               }});
+    EXPECT_TRUE(service.ChartOpened());
+    EXPECT_EQ(shown, 1);
+    ASSERT_NE(flag, nullptr);
+    EXPECT_TRUE(*flag);   // set while it shows; agreeing keeps it
+    up = false;   // agreed
+    EXPECT_FALSE(service.ChartOpened());   // once per run
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(service.OpenCharts(), 2);
+
+    // Declined: the flag cleared, the next chart asks again.
+    *flag = false;
+    service.ChartClosed();
+    service.ChartClosed();
+    EXPECT_EQ(service.OpenCharts(), 0);
+    EXPECT_TRUE(service.ChartOpened());
+    EXPECT_EQ(shown, 2);
+    // The last vector chart closes while it is still up: cancelled, and the
+    // next chart shows it again.
+    service.ChartClosed();
+    EXPECT_FALSE(up);
+    EXPECT_FALSE(service.DisclaimerAccepted());
+    EXPECT_TRUE(service.ChartOpened());
+    EXPECT_EQ(shown, 3);
+    service.ChartClosed();
+    service.ChartClosed();   // never below none
+    EXPECT_EQ(service.OpenCharts(), 0);
+}
