@@ -49,8 +49,7 @@ public:
     CParser(const std::vector<db::ReportField>& fields,
             const std::map<std::string, std::string>& formulas, CReportDefinition& out)
         : m_fields(fields), m_formulas(formulas), m_out(out)
-    {
-    }
+    { }
 
     bool Line(int number, std::string_view line, std::string& error)
     {

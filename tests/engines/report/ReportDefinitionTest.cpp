@@ -98,8 +98,8 @@ TEST(ReportDefinition, AUserCopyWinsAndMissingOrBadOnesAreNamed)
     }
     report::CReportDefinition def;
     std::string error;
-    ASSERT_TRUE(report::LoadReportDefinition("ChartPnt", BRINE_REPORTS_DIR, fields, formulas, def,
-                                             error))
+    ASSERT_TRUE(
+        report::LoadReportDefinition("ChartPnt", BRINE_REPORTS_DIR, fields, formulas, def, error))
         << error;
     EXPECT_TRUE(def.landscape);
     EXPECT_EQ(def.paper, report::PaperSize::A4);
@@ -115,8 +115,8 @@ TEST(ReportDefinition, AUserCopyWinsAndMissingOrBadOnesAreNamed)
         std::ofstream out(user.Reports() / "ChartPnt.rpt");
         out << "# a comment\n\ncolumn NAME 1 left wrap Name\ncolumn DEPTH 1 left wrap Depth\n";
     }
-    EXPECT_FALSE(report::LoadReportDefinition("ChartPnt", BRINE_REPORTS_DIR, fields, formulas,
-                                              def, error));
+    EXPECT_FALSE(
+        report::LoadReportDefinition("ChartPnt", BRINE_REPORTS_DIR, fields, formulas, def, error));
     EXPECT_NE(error.find("ChartPnt.rpt"), std::string::npos) << error;
     EXPECT_NE(error.find("line 4"), std::string::npos) << error;
     EXPECT_NE(error.find("DEPTH"), std::string::npos) << error;
