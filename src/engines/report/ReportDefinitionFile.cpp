@@ -3,8 +3,7 @@
 #include "platform/Ascii.h"
 #include "platform/LocaleFreeNumbers.h"
 
-#include <QStandardPaths>
-
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -258,8 +257,13 @@ std::string ReportBaseName(std::string_view name)
 
 fs::path UserReportsFolder()
 {
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return fs::path(data.toStdString()) / "Quorwick" / "Brinevane" / "Reports";
+    // $XDG_DATA_HOME when it names a folder, else ~/.local/share.
+    fs::path data;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
+        data = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        data = fs::path(home) / ".local" / "share";
+    return data.empty() ? fs::path() : data / "Quorwick" / "Brinevane" / "Reports";
 }
 
 fs::path FindReportDefinition(std::string_view name, const fs::path& systemFolder)

@@ -13,7 +13,7 @@
 // the definition with the line's number and what was not known.
 
 #include "db/DBReportTable.h"
-#include "engines/report/ReportLayout.h"
+#include "engines/report/ReportDefinition.h"
 
 #include <filesystem>
 #include <map>
