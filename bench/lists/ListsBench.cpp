@@ -72,7 +72,7 @@ void FillAndSort(benchmark::State& state)
     App();
     const auto source = std::make_shared<ChartpointRows>();
     for (auto _ : state) {
-        CListModelBase model(source);
+        app::CListModelBase model(source);
         model.sort(0);
         model.sort(4);
         benchmark::DoNotOptimize(model.index(0, 0).data());
@@ -104,9 +104,9 @@ void StoreLines(benchmark::State& state, bool windowOpen)
 {
     App();
     nmea::CPort port(1);
-    std::unique_ptr<CNmeaDumpView> view;
+    std::unique_ptr<nmea::CNmeaDumpView> view;
     if (windowOpen) {
-        view = std::make_unique<CNmeaDumpView>(port, nmea::PortChannel::Receive);
+        view = std::make_unique<nmea::CNmeaDumpView>(port, nmea::PortChannel::Receive);
         view->resize(500, 300);
         view->show();
     }

@@ -21,7 +21,9 @@
 #include "platform/Prompt.h"
 #include "platform/SettingsStore.h"
 
+namespace app {
 class CModuleUi;
+}
 
 namespace app {
 
@@ -95,7 +97,7 @@ public:
     virtual void OnRefresh() { }
     // The module's window side (side panels, option pages); null for a
     // module without windows. See app/ui/ModuleUi.h.
-    virtual CModuleUi* Ui() { return nullptr; }
+    virtual app::CModuleUi* Ui() { return nullptr; }
 
     const std::string& GetModuleName() const { return m_moduleName; }
 

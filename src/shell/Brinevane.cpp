@@ -33,6 +33,8 @@
 #include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
 
+namespace shell {
+
 namespace {
 
 constexpr const char* kFailedApplication = "Failed to Initialise application";
@@ -49,7 +51,7 @@ QDateTime BuildTime()
 CBrinevane::CBrinevane(platform::CPrompt* prompt) : m_prompt(prompt)
 {
     if (!m_prompt) {
-        m_ownPrompt = std::make_unique<CQtPrompt>();
+        m_ownPrompt = std::make_unique<app::CQtPrompt>();
         m_prompt = m_ownPrompt.get();
     }
 }
@@ -131,9 +133,9 @@ void CBrinevane::RecordDesktopFacts()
 bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
 {
     m_programFolder = FindProgramFolder();
-    m_desktop = std::make_unique<CQtDesktop>();
+    m_desktop = std::make_unique<app::CQtDesktop>();
     RecordDesktopFacts();
-    m_waitCursor = std::make_unique<CQtWaitCursor>();
+    m_waitCursor = std::make_unique<app::CQtWaitCursor>();
     app::CWaitStatus::SetCursorHost(m_waitCursor.get());
 
     if (!app::RunStartupChecks(GatherSystemFacts(), *m_prompt)) {
@@ -180,12 +182,12 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // Buffers paint with Qt. The program's palette is taken as Day in the
     // style that honours palettes everywhere, before any window exists.
     chart::SetDrawBackendFactory(&m_drawFactory);
-    UseFusionStyle();
-    m_systemColours = std::make_unique<CQtSystemColours>();
+    app::UseFusionStyle();
+    m_systemColours = std::make_unique<app::CQtSystemColours>();
     m_palettes.CaptureSystemColours(*m_systemColours);
     app::SetProgramPalettes(&m_palettes);
 
-    m_sound = std::make_unique<CQtAlertSound>();
+    m_sound = std::make_unique<app::CQtAlertSound>();
     CFrameServices services;
     services.timerIds = &m_timerIds;
     services.prompt = m_prompt;
@@ -205,17 +207,17 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // Ports, station messaging and the instrument devices come before the navigator that reads
     // them. The navigator's GPS runs on the instruments module's port list, which exists by then:
     // modules are created and initialised in this order.
-    auto instruments = std::make_shared<CInstrumentsWindows*>(nullptr);
+    auto instruments = std::make_shared<nmea::CInstrumentsWindows*>(nullptr);
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         nmea::CInstrumentsOptions options;
         options.programFolder = m_programFolder;
-        auto module = std::make_unique<CInstrumentsWindows>(m_settingsHome, m_clock, *m_prompt,
-                                                            std::move(options));
+        auto module = std::make_unique<nmea::CInstrumentsWindows>(m_settingsHome, m_clock,
+                                                                  *m_prompt, std::move(options));
         *instruments = module.get();
         return module;
     });
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
-        auto navigator = std::make_unique<CNavigatorWindows>(m_settingsHome, m_clock);
+        auto navigator = std::make_unique<navigator::CNavigatorWindows>(m_settingsHome, m_clock);
         // The frame and its charting module exist before any of these is asked.
         navigator->SetCursorPositionSource([this]() -> std::optional<geo::CPosition> {
             return m_frame && m_frame->Charting() ? m_frame->Charting()->GetCursorPosition()
@@ -243,14 +245,14 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
             navigator->SetWindStore((*instruments)->Wind().Parser().Values());
             navigator->SetExtraOptionPages([instruments] {
                 return *instruments ? (*instruments)->NavigatorOptionPages()
-                                    : std::vector<COptionPageFactory>{};
+                                    : std::vector<app::COptionPageFactory>{};
             });
         }
         return navigator;
     });
     // Chartpoints before the charting module, so every chart view gets their layer.
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
-        auto chartpoints = std::make_unique<CChartpointWindows>(
+        auto chartpoints = std::make_unique<chartpoints::CChartpointWindows>(
             m_settingsHome, *m_prompt, m_programFolder,
             [this](const std::string& path, bool video) {
                 return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
@@ -258,7 +260,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         chartpoints->SetInstruments(*instruments);
         // Uploads go out through the navigator's GPS device.
         chartpoints->SetGpsDevice([this]() -> nmea::CGPSDevice* {
-            CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
+            navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
             navigator::CInstruments* gps = navigator ? navigator->Instruments() : nullptr;
             return gps ? &gps->Gps().Device() : nullptr;
         });
@@ -275,7 +277,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.moduleFactories.push_back([this] { return MakeTidalModule(*m_frame); });
     services.moduleFactories.push_back([this] { return MakePlanModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
-        CBVDisclaimerDlg dlg(frame);
+        app::CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;
     };
     m_frame = std::make_unique<CMainFrame>(std::move(services));
@@ -285,7 +287,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         m_startFailed = true;
         return false;
     }
-    if (auto* prompt = dynamic_cast<CQtPrompt*>(m_prompt))
+    if (auto* prompt = dynamic_cast<app::CQtPrompt*>(m_prompt))
         prompt->SetParent(m_frame.get());
     if (m_raisePending)
         m_frame->RaiseFromSecondStart();
@@ -314,29 +316,30 @@ std::string CBrinevane::CFrameSettingsHome::GetRegistryKey() const
 void CBrinevane::ApplyDisplayPalette()
 {
     if (m_frame && m_systemColours)
-        ::ApplyDisplayPalette(*m_frame, m_palettes, *m_systemColours);
+        app::ApplyDisplayPalette(*m_frame, m_palettes, *m_systemColours);
     // Every chart takes its table of the new palette and redraws.
     if (m_frame && m_frame->Charting())
         m_frame->Charting()->ApplyDisplayPaletteToCharts();
 }
 
-CDibDoc* CBrinevane::OpenBitmapFile(const std::filesystem::path& path)
+app::CDibDoc* CBrinevane::OpenBitmapFile(const std::filesystem::path& path)
 {
     if (!m_frame || !m_frame->MdiArea())
         return nullptr;
-    CDibDoc* doc = OpenBitmapViewer(*m_frame->MdiArea(), QString::fromStdString(path.string()),
-                                    &m_frame->PostedMessages(), &m_frame->Commands(), *m_prompt);
+    app::CDibDoc* doc =
+        OpenBitmapViewer(*m_frame->MdiArea(), QString::fromStdString(path.string()),
+                         &m_frame->PostedMessages(), &m_frame->Commands(), *m_prompt);
     if (doc)
         m_frame->AddDocument(doc);
     return doc;
 }
 
-CAviDoc* CBrinevane::OpenVideoFile(const std::filesystem::path& path)
+app::CAviDoc* CBrinevane::OpenVideoFile(const std::filesystem::path& path)
 {
     if (!m_frame || !m_frame->MdiArea())
         return nullptr;
-    CAviDoc* doc = OpenVideoViewer(*m_frame->MdiArea(), QString::fromStdString(path.string()),
-                                   &m_frame->PostedMessages(), *m_prompt);
+    app::CAviDoc* doc = OpenVideoViewer(*m_frame->MdiArea(), QString::fromStdString(path.string()),
+                                        &m_frame->PostedMessages(), *m_prompt);
     if (doc)
         m_frame->AddDocument(doc);
     return doc;
@@ -380,3 +383,5 @@ int CBrinevane::ExitInstance()
     m_instance.reset();
     return 0;
 }
+
+}   // namespace shell

@@ -19,21 +19,38 @@
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "platform/Clock.h"
 
+namespace app {
 class CAviDoc;
+}
+namespace app {
 class CDibDoc;
-class CMainFrame;
+}
+namespace app {
 class CQtDesktop;
+}
+namespace app {
 class CQtAlertSound;
+}
+namespace app {
 class CQtPrompt;
+}
+namespace app {
 class CQtSystemColours;
+}
+namespace app {
 class CQtWaitCursor;
-class CSingleInstance;
+}
 class QApplication;
 namespace platform {
 class CPrompt;
 class CSettingsAutoSave;
 class CSettingsStore;
 }   // namespace platform
+
+namespace shell {
+
+class CMainFrame;
+class CSingleInstance;
 
 class CBrinevane final : public QObject {
     Q_OBJECT
@@ -73,8 +90,8 @@ public:
     // Opens an attached picture or video in a viewer in the main frame; the
     // viewer's close comes back to the frame by the document's identity.
     // Null, after telling the user why, when the file cannot be shown.
-    CDibDoc* OpenBitmapFile(const std::filesystem::path& path);
-    CAviDoc* OpenVideoFile(const std::filesystem::path& path);
+    app::CDibDoc* OpenBitmapFile(const std::filesystem::path& path);
+    app::CAviDoc* OpenVideoFile(const std::filesystem::path& path);
 
     // What the start-up and idle checks read about this machine, through
     // the installed desktop.
@@ -101,18 +118,18 @@ private:
     void ApplyDisplayPalette();
 
     platform::CSystemClock m_clock;
-    std::unique_ptr<CQtDesktop> m_desktop;
-    std::unique_ptr<CQtPrompt> m_ownPrompt;
+    std::unique_ptr<app::CQtDesktop> m_desktop;
+    std::unique_ptr<app::CQtPrompt> m_ownPrompt;
     platform::CPrompt* m_prompt;
-    std::unique_ptr<CQtAlertSound> m_sound;
-    std::unique_ptr<CQtWaitCursor> m_waitCursor;
+    std::unique_ptr<app::CQtAlertSound> m_sound;
+    std::unique_ptr<app::CQtWaitCursor> m_waitCursor;
     std::unique_ptr<CSingleInstance> m_instance;
     app::CTimer m_timerIds;
     std::unique_ptr<platform::CSettingsStore> m_settings;
     std::unique_ptr<platform::CSettingsAutoSave> m_autoSave;
     CFrameSettingsHome m_settingsHome{*this};
     app::CDisplayPalettes m_palettes;
-    std::unique_ptr<CQtSystemColours> m_systemColours;
+    std::unique_ptr<app::CQtSystemColours> m_systemColours;
     chart::CQtBackendFactory m_drawFactory;
     std::unique_ptr<CMainFrame> m_frame;
     QTimer m_idleTimer;
@@ -127,3 +144,5 @@ private:
     bool m_raisePending = false;
     bool m_startFailed = false;
 };
+
+}   // namespace shell

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+namespace shell {
+
 namespace {
 
 QString PreviewName(bool fullDetails)
@@ -30,11 +32,11 @@ bool ReadRows(chart::CChartingModule& charting, bool fullDetails,
         auto* hcrf = dynamic_cast<charts::hcrf::CHCRFModule*>(service.get());
         if (!hcrf)
             continue;
-        const charts::ui::CChartListSources sources{hcrf->SourcePath().string(),
-                                                    hcrf->ChartsFolder().string()};
+        const charts::CChartListSources sources{hcrf->SourcePath().string(),
+                                                hcrf->ChartsFolder().string()};
         std::string message;
-        if (!charts::ui::ReadChartList(hcrf->ModuleFolder(), fullDetails, sources, QLocale(), rows,
-                                       message)) {
+        if (!charts::ReadChartList(hcrf->ModuleFolder(), fullDetails, sources, QLocale(), rows,
+                                   message)) {
             error = QString::fromStdString(message);
             return false;
         }
@@ -63,7 +65,7 @@ void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiAr
         return;
     }
     auto* preview = new report::CReportPreview(
-        charts::ui::ChartListDefinition(fullDetails),
+        charts::ChartListDefinition(fullDetails),
         std::make_unique<report::CVectorRows>(std::move(rows)), &printer,
         fullDetails ? QStringLiteral("FullChartFolio.pdf") : QStringLiteral("ChartFolio.pdf"));
     preview->setObjectName(PreviewName(fullDetails));
@@ -85,7 +87,7 @@ void PrintChartList(chart::CChartingModule& charting, bool fullDetails, QWidget*
         if (dialog.exec() != QDialog::Accepted)
             return;
         const report::CVectorRows source(std::move(rows));
-        report::CReportLayout layout(charts::ui::ChartListDefinition(fullDetails), source,
+        report::CReportLayout layout(charts::ChartListDefinition(fullDetails), source,
                                      report::DefaultPageSize(fullDetails));
         layout.Paginate();
         if (report::PrintReport(layout, printer, error))
@@ -93,3 +95,5 @@ void PrintChartList(chart::CChartingModule& charting, bool fullDetails, QWidget*
     }
     QMessageBox::warning(parent, QObject::tr("Print"), error);
 }
+
+}   // namespace shell

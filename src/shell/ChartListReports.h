@@ -10,6 +10,8 @@ namespace chart {
 class CChartingModule;
 }
 
+namespace shell {
+
 // Whether the list's preview window is open.
 bool IsChartListPreviewOpen(const QMdiArea& area, bool fullDetails);
 void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiArea& area,
@@ -17,3 +19,5 @@ void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiAr
 // Asks for the printer, then prints; a failure is told in a message box.
 void PrintChartList(chart::CChartingModule& charting, bool fullDetails, QWidget* parent,
                     QPrinter& printer);
+
+}   // namespace shell

@@ -29,6 +29,8 @@
 #include "navigator/NavigatorModule.h"
 #include "shell/MainFrame.h"
 
+namespace shell {
+
 namespace {
 
 // Charts are data, not program: under the user's data folder, since the
@@ -68,7 +70,7 @@ bool OwnVesselFromSnapshot(const navigator::CNavSnapshot& snap, chart::COwnVesse
 // chart view when the navigator has moved it (a fix or a DR step), and docks
 // the Chart Info panel, which View > Chart Information (F5) brings up.
 class CProgramCharting final : public chart::CChartingModule,
-                               public CModuleUi,
+                               public app::CModuleUi,
                                private navigator::COwnVesselOverlay {
 public:
     CProgramCharting(app::CSettingsHome& home, chart::CChartingServices services,
@@ -84,12 +86,13 @@ public:
             m_navigator->SetOwnVesselOverlay(nullptr);
     }
 
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override
     {
         m_host = &host;
-        auto* panel = new CChartInfoPanel([this] { return GetActiveChartDoc(); }, &host.Window());
-        if (!panel->Create(CChartInfoPanel::kBarId, &host.Window()))
+        auto* panel =
+            new chart::CChartInfoPanel([this] { return GetActiveChartDoc(); }, &host.Window());
+        if (!panel->Create(chart::CChartInfoPanel::kBarId, &host.Window()))
             return false;
         m_infoPanel = panel;
         panels.push_back(panel);
@@ -113,8 +116,8 @@ private:
     void SetPosition(const navigator::CNavSnapshot&, bool) override { InvalidateAllChartViews(); }
 
     navigator::CNavigatorModule* m_navigator;
-    CModuleHost* m_host = nullptr;
-    QPointer<CChartInfoPanel> m_infoPanel;
+    app::CModuleHost* m_host = nullptr;
+    QPointer<chart::CChartInfoPanel> m_infoPanel;
 };
 
 // The vector chart service with its windows: the management page's Update
@@ -123,10 +126,10 @@ private:
 std::unique_ptr<charts::CLiveChartService> MakeLiveChartService(CMainFrame& frame)
 {
     auto service = std::make_unique<charts::CLiveChartService>(frame.SettingsHome());
-    auto pages = std::make_shared<CLiveChartPagesUi>(
+    auto pages = std::make_shared<charts::CLiveChartPagesUi>(
         *service, [&frame] { frame.PostCommand(app::cmd::kChartUpdateFolio); });
     service->SetUi(pages);
-    auto dialog = std::make_shared<QPointer<CLCDisclaimerDlg>>();
+    auto dialog = std::make_shared<QPointer<charts::CLCDisclaimerDlg>>();
     charts::CLiveChartService::DisclaimerHost host;
     host.show = [&frame, dialog](bool* accepted) {
         auto closeVectorCharts = [&frame] {
@@ -141,7 +144,7 @@ std::unique_ptr<charts::CLiveChartService> MakeLiveChartService(CMainFrame& fram
             for (chart::CChartDoc* doc : vector)
                 charting->Services().closeDocument(doc);
         };
-        auto* dlg = new CLCDisclaimerDlg(closeVectorCharts, &frame);
+        auto* dlg = new charts::CLCDisclaimerDlg(closeVectorCharts, &frame);
         dlg->SetResultFlag(accepted);
         *dialog = dlg;
         // Shown once the chart window that asked for it is up, so it comes
@@ -171,7 +174,7 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
     // The two raster chart services share their catalogue and the program's
     // dialogs; the navigator's periodic work waits while a medium prompt is up.
     auto shared = std::make_shared<charts::hcrf::CHCRFShared>();
-    shared->ownedUi = std::make_unique<CQtMediaUi>(&frame);
+    shared->ownedUi = std::make_unique<charts::CQtMediaUi>(&frame);
     shared->host.ui = shared->ownedUi.get();
     shared->host.setNavigatorHold = [&frame](bool on) {
         const app::CModuleList& modules = frame.Modules();
@@ -180,12 +183,12 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
                 navigator->SetHoldTimerPass(on);
     };
     shared->host.showVerification = [&frame](charts::hcrf::CHCRFDoc& doc) {
-        auto* dialog = new CChartVerificationDlg(doc, &frame);
+        auto* dialog = new charts::CChartVerificationDlg(doc, &frame);
         dialog->show();
     };
     // Each service's page joins the Chart Management Options sheet.
     auto withPage = [&shared](std::unique_ptr<charts::hcrf::CHCRFModule> service) {
-        auto pages = std::make_shared<CChartServicePagesUi>(*service);
+        auto pages = std::make_shared<charts::CChartServicePagesUi>(*service);
         service->SetUi(pages.get());
         shared->ownedPages.push_back(pages);
         return service;
@@ -201,14 +204,14 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         return frame.OpenChart(path, replace, windowId);
     };
     services.closeDocument = [](chart::CChartDoc* doc) {
-        if (auto* window = dynamic_cast<CChartFrame*>(doc ? doc->GetChartFrame() : nullptr))
+        if (auto* window = dynamic_cast<chart::CChartFrame*>(doc ? doc->GetChartFrame() : nullptr))
             window->Document().OnCloseDocument();
         else if (doc)
             doc->OnCloseDocument();
     };
     services.activeDocument = [&frame]() -> chart::CChartDoc* {
         QMdiSubWindow* active = frame.MdiArea() ? frame.MdiArea()->activeSubWindow() : nullptr;
-        auto* chartFrame = qobject_cast<CChartFrame*>(active);
+        auto* chartFrame = qobject_cast<chart::CChartFrame*>(active);
         return chartFrame ? chartFrame->GetChartDoc() : nullptr;
     };
     services.availableMemory = [] { return app::GetAvailableMemory(); };
@@ -236,3 +239,5 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
     }
     return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services), nav);
 }
+
+}   // namespace shell

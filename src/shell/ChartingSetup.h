@@ -4,9 +4,14 @@
 
 #include <memory>
 
-class CMainFrame;
 namespace app {
 class CModule;
 }
 
+namespace shell {
+
+class CMainFrame;
+
 std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame);
+
+}   // namespace shell

@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace shell {
+
 CCustomiseDlg::CCustomiseDlg(app::CToolbarCustomisation layout, std::vector<CBar> bars,
                              std::vector<app::CCommandGroup> groups,
                              std::function<QString(unsigned)> label, QWidget* parent)
@@ -287,3 +289,5 @@ void CCustomiseDlg::ResetSelectedBar()
         m_bars[static_cast<std::size_t>(row)].defaults;
     ShowBar();
 }
+
+}   // namespace shell

@@ -14,6 +14,8 @@ class QComboBox;
 class QListWidget;
 class QPushButton;
 
+namespace shell {
+
 class CCustomiseDlg : public QDialog {
     Q_OBJECT
 public:
@@ -68,3 +70,5 @@ private:
     QPushButton* m_rename = nullptr;
     QPushButton* m_delete = nullptr;
 };
+
+}   // namespace shell

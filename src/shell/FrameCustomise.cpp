@@ -14,6 +14,8 @@
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
 
+namespace shell {
+
 namespace {
 
 const shell::ToolBarDef* FindDef(unsigned bar)
@@ -164,3 +166,5 @@ void CMainFrame::OpenCustomise()
         app::SaveToolbarButtons(*m_services.settings, m_workspace->GetRegistryKey(),
                                 dlg.Layout().bars);
 }
+
+}   // namespace shell

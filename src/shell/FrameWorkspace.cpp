@@ -9,6 +9,8 @@
 #include "app/ui/XStatusBar.h"
 #include "shell/MainFrame.h"
 
+namespace shell {
+
 namespace {
 
 std::string ValueText(const app::CWindowStateEntry& e, std::string_view name)
@@ -72,9 +74,9 @@ std::vector<app::CWindowStateEntry> CFrameWorkspace::CaptureBarLayout()
     std::vector<app::CWindowStateEntry> bars;
     for (const auto& [id, bar] : m_frame.ToolBars())
         bars.push_back(BarEntry("CCustomToolBarEx", id, !bar->isHidden()));
-    if (CXStatusBar* status = m_frame.StatusBar())
+    if (app::CXStatusBar* status = m_frame.StatusBar())
         bars.push_back(BarEntry("CXStatusBar", 0xE801, !status->isHidden()));
-    if (CSidePanel* panel = m_frame.ActiveSidePanel()) {
+    if (app::CSidePanel* panel = m_frame.ActiveSidePanel()) {
         app::CWindowStateEntry e = BarEntry("CSidePanel", panel->BarId(), !panel->isHidden());
         e.values.emplace_back("Right", platform::SettingValue::FromString(
                                            panel->IsRightAligned() ? "True" : "False"));
@@ -110,7 +112,7 @@ void CFrameWorkspace::ApplyBarLayout(const std::vector<app::CWindowStateEntry>& 
                     m_frame.RestoreLayout(value.data);
             }
         } else if (e.className == "CSidePanel") {
-            if (CSidePanel* panel = m_frame.ActiveSidePanel()) {
+            if (app::CSidePanel* panel = m_frame.ActiveSidePanel()) {
                 panel->SetAlignment(ValueText(e, "Right") != "False");
                 panel->setVisible(visible);
             }
@@ -150,3 +152,5 @@ std::optional<std::string> CFrameWorkspace::ChooseWorkspaceSaveName(
         return std::nullopt;
     return name.toStdString();
 }
+
+}   // namespace shell

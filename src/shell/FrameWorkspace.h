@@ -9,6 +9,8 @@
 
 #include "app/WorkspaceManager.h"
 
+namespace shell {
+
 class CMainFrame;
 
 class CFrameWorkspace final : public app::CWorkspaceFrame {
@@ -35,3 +37,5 @@ public:
 private:
     CMainFrame& m_frame;
 };
+
+}   // namespace shell

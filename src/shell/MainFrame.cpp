@@ -60,6 +60,8 @@
 #include "shell/SystemInfoDlg.h"
 #include "shell/VariationNotices.h"
 
+namespace shell {
+
 namespace cmd = app::cmd;
 
 namespace {
@@ -104,7 +106,7 @@ CMainFrame::CMainFrame(CFrameServices services)
     // Every window of the program shows the program's icon, the frame's
     // child windows and dialogs too.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/brinevane.svg")));
-    m_pump = std::make_unique<CPostedMessagePump>(
+    m_pump = std::make_unique<app::CPostedMessagePump>(
         m_posted, [this](const app::CPostedMessage& msg) { OnPostedMessage(msg); }, this);
 }
 
@@ -141,12 +143,12 @@ bool CMainFrame::OnCreate()
     m_mdi->setBackground(QColor(96, 110, 128));
     setCentralWidget(m_mdi);
     connect(m_mdi, &QMdiArea::subWindowActivated, this,
-            [this](QMdiSubWindow* w) { ActivateChartFrame(qobject_cast<CChartFrame*>(w)); });
+            [this](QMdiSubWindow* w) { ActivateChartFrame(qobject_cast<chart::CChartFrame*>(w)); });
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
 
     m_msgBar = std::make_unique<app::CMsgBar>(*m_services.clock, *m_services.sound,
                                               m_services.audioFolder);
-    m_fullScreen = std::make_unique<CFullScreenMode>(*this, *m_msgBar);
+    m_fullScreen = std::make_unique<app::CFullScreenMode>(*this, *m_msgBar);
 
     // Each module's commands go in as it joins, so they answer before the
     // frame's own registrations of the same ids.
@@ -164,19 +166,20 @@ bool CMainFrame::OnCreate()
     m_geomag = std::make_unique<geo::CGeomag>(m_variationNotices.get());
     m_geomag->LoadModel(m_services.programFolder);
 
-    m_statusBar = new CXStatusBar(this);
+    m_statusBar = new app::CXStatusBar(this);
     setStatusBar(m_statusBar);
-    connect(m_statusBar, &CXStatusBar::contextMenuAt, this, &CMainFrame::ShowToolbarContextMenu);
-    m_waitPane = std::make_unique<CQtWaitStatusPane>(m_statusBar);
+    connect(m_statusBar, &app::CXStatusBar::contextMenuAt, this,
+            &CMainFrame::ShowToolbarContextMenu);
+    m_waitPane = std::make_unique<app::CQtWaitStatusPane>(m_statusBar);
     app::CWaitStatus::SetStatusHost(m_waitPane.get());
-    m_statusBar->SetPaneText(CXStatusBar::MessagePane, "Ready");
+    m_statusBar->SetPaneText(app::CXStatusBar::MessagePane, "Ready");
     for (const navigator::CNavIndicator& i : navigator::NavIndicators())
         m_statusBar->AddIndicator(i.id, QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample));
 
     if (!CreateSidePanels())
         return Fail();
 
-    m_msgBarWnd = new CMsgBarWnd(*m_msgBar, this);
+    m_msgBarWnd = new app::CMsgBarWnd(*m_msgBar, this);
 
     m_msgBar->AddMessage(m_hMsgMemoryLow, "Warning, memory low", 65535, 0, false);
     m_msgBar->AddMessage(m_hMsgDiskLow, "Warning, disk space low", 65534, 0, false);
@@ -266,7 +269,7 @@ bool CMainFrame::CompleteStartUp()
             if (!chart.empty()) {
                 // Like the blank chart below, the first chart fills the workspace.
                 if (chart::CChartDoc* doc = OpenChart(chart, false, 0))
-                    if (auto* frame = dynamic_cast<CChartFrame*>(doc->GetChartFrame()))
+                    if (auto* frame = dynamic_cast<chart::CChartFrame*>(doc->GetChartFrame()))
                         frame->showMaximized();
                 break;
             }
@@ -281,7 +284,7 @@ bool CMainFrame::CompleteStartUp()
         !(documents && *documents)) {
         // The first chart fills the workspace.
         if (chart::CChartDoc* doc = OpenChart("", false, 0))
-            if (auto* frame = dynamic_cast<CChartFrame*>(doc->GetChartFrame()))
+            if (auto* frame = dynamic_cast<chart::CChartFrame*>(doc->GetChartFrame()))
                 frame->showMaximized();
     }
     m_frameTimer.SuspendTimer(false);
@@ -381,7 +384,7 @@ void CMainFrame::LoadWorkspaceValues()
         m_ptRangeBearingBar = QPoint(m_frameSettings.rangeBearingPoint.first,
                                      m_frameSettings.rangeBearingPoint.second);
         ShowFrameNotice(app::ApplyThreadPriority(static_cast<std::int32_t>(m_threadPriority)));
-        for (CSidePanel* panel : SidePanels()) {
+        for (app::CSidePanel* panel : SidePanels()) {
             if (!m_frameSettings.operationalMode.empty() &&
                 panel->GetTitle().compare(QString::fromStdString(m_frameSettings.operationalMode),
                                           Qt::CaseInsensitive) == 0)
@@ -760,7 +763,7 @@ void CMainFrame::UpdateClockPane()
         // The user's date and time conventions, as the monitor and every other
         // date the program shows.
         m_statusBar->SetPaneText(
-            CXStatusBar::ClockPane,
+            app::CXStatusBar::ClockPane,
             QString::fromStdString(
                 " " + app::CDateTimeEx::GetCurrentTime().FormatDateTime(true, false) + " "));
 }
@@ -788,9 +791,9 @@ void CMainFrame::OnPostedMessage(const app::CPostedMessage& msg)
     m_modules.ForEach([&msg](app::CModule& m) { m.OnPostedMessage(msg); });
 }
 
-void CMainFrame::AddDocument(CDocument* doc)
+void CMainFrame::AddDocument(app::CDocument* doc)
 {
-    std::erase_if(m_documents, [](const QPointer<CDocument>& d) { return d.isNull(); });
+    std::erase_if(m_documents, [](const QPointer<app::CDocument>& d) { return d.isNull(); });
     if (doc && std::find(m_documents.begin(), m_documents.end(), doc) == m_documents.end())
         m_documents.emplace_back(doc);
 }
@@ -800,7 +803,7 @@ void CMainFrame::OnChartWindowClosed(std::uint64_t docId)
     // A chart window posts this for each close and print-preview close, so
     // two can name the same document; only the first finds it open. An
     // identity that names nothing (a document already gone) is ignored.
-    CDocument* doc = CObjectIds::Find<CDocument>(docId);
+    app::CDocument* doc = app::CObjectIds::Find<app::CDocument>(docId);
     const auto it = std::find(m_documents.begin(), m_documents.end(), doc);
     if (!doc || it == m_documents.end() || doc->IsClosed())
         return;
@@ -814,7 +817,7 @@ void CMainFrame::OnModelessSheetNotify(bool add, std::uint64_t sheetId)
     // Destroyed sheets leave the list whether or not they said so; a sheet
     // destroyed before its message arrived is never listed.
     std::erase_if(m_listSheets, [](const QPointer<QWidget>& s) { return s.isNull(); });
-    QWidget* sheet = CObjectIds::Find<QWidget>(sheetId);
+    QWidget* sheet = app::CObjectIds::Find<QWidget>(sheetId);
     const auto it = std::find(m_listSheets.begin(), m_listSheets.end(), sheet);
     if (!add && it != m_listSheets.end())
         m_listSheets.erase(it);
@@ -835,11 +838,11 @@ bool CMainFrame::CreateSidePanels()
 {
     bool ok = true;
     m_modules.ForEach([this, &ok](app::CModule& m) {
-        CModuleUi* ui = m.Ui();
-        std::vector<CSidePanel*> panels;
+        app::CModuleUi* ui = m.Ui();
+        std::vector<app::CSidePanel*> panels;
         if (ok && ui && !ui->CreateSidePanels(*this, panels))
             ok = false;
-        for (CSidePanel* p : panels)
+        for (app::CSidePanel* p : panels)
             AddSidePanel(p);
     });
     if (!ok)
@@ -847,7 +850,7 @@ bool CMainFrame::CreateSidePanels()
     // Without a module panel the empty base stands in, so the panel's place,
     // docking and View command are there all the same.
     if (m_panels.empty()) {
-        auto* panel = new CSidePanel(this);
+        auto* panel = new app::CSidePanel(this);
         if (!panel->Create(cmd::kViewSidePanel, this))
             return false;
         panel->setMinimumWidth(220);
@@ -856,17 +859,17 @@ bool CMainFrame::CreateSidePanels()
     return true;
 }
 
-void CMainFrame::AddSidePanel(CSidePanel* panel)
+void CMainFrame::AddSidePanel(app::CSidePanel* panel)
 {
     if (!panel)
         return;
-    connect(panel, &CSidePanel::contextMenuAt, this, &CMainFrame::ShowToolbarContextMenu);
+    connect(panel, &app::CSidePanel::contextMenuAt, this, &CMainFrame::ShowToolbarContextMenu);
     m_panels.push_back(panel);
 }
 
-std::vector<CSidePanel*> CMainFrame::SidePanels() const
+std::vector<app::CSidePanel*> CMainFrame::SidePanels() const
 {
-    std::vector<CSidePanel*> panels;
+    std::vector<app::CSidePanel*> panels;
     for (const auto& p : m_panels) {
         if (p)
             panels.push_back(p.data());
@@ -874,11 +877,11 @@ std::vector<CSidePanel*> CMainFrame::SidePanels() const
     return panels;
 }
 
-std::vector<COptionPageFactory> CMainFrame::OptionPages() const
+std::vector<app::COptionPageFactory> CMainFrame::OptionPages() const
 {
-    std::vector<COptionPageFactory> pages;
+    std::vector<app::COptionPageFactory> pages;
     m_modules.ForEach([&pages](app::CModule& m) {
-        if (CModuleUi* ui = m.Ui()) {
+        if (app::CModuleUi* ui = m.Ui()) {
             for (auto& page : ui->OptionPages())
                 pages.push_back(std::move(page));
         }
@@ -886,7 +889,7 @@ std::vector<COptionPageFactory> CMainFrame::OptionPages() const
     return pages;
 }
 
-void CMainFrame::SetActiveSidePanel(CSidePanel* panel)
+void CMainFrame::SetActiveSidePanel(app::CSidePanel* panel)
 {
     if (!panel)
         return;
@@ -1034,7 +1037,7 @@ void CMainFrame::ShowAboutBox()
 {
     if (m_aboutDlg)
         return;
-    m_aboutDlg = new CAboutDlg(this, m_services.buildTime);
+    m_aboutDlg = new app::CAboutDlg(this, m_services.buildTime);
     m_aboutDlg->show();
 }
 
@@ -1042,7 +1045,7 @@ void CMainFrame::ShowTechSupport()
 {
     if (m_techSupportDlg)
         return;
-    m_techSupportDlg = new CTechSuppDLG(this);
+    m_techSupportDlg = new app::CTechSuppDLG(this);
     m_techSupportDlg->show();
 }
 
@@ -1152,3 +1155,5 @@ void CMainFrame::TearDown()
         m_timerId = 0;
     }
 }
+
+}   // namespace shell

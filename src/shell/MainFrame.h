@@ -29,25 +29,43 @@
 #include "app/ToolsOptions.h"
 #include "app/ui/ModuleUi.h"
 
+namespace app {
 class CAboutDlg;
+}
+namespace chart {
 class CChartFrame;
+}
+namespace chart {
 class CChartPropDlg;
+}
 namespace chart {
 class CChartDoc;
 class CChartingModule;
 }   // namespace chart
+namespace app {
 class CDocument;
+}
+namespace app {
 class CPostedMessagePump;
+}
+namespace app {
 class CFullScreenMode;
+}
+namespace app {
 class CMsgBarWnd;
+}
+namespace app {
 class CQtWaitStatusPane;
+}
+namespace app {
 class CSidePanel;
+}
+namespace app {
 class CTechSuppDLG;
+}
 namespace app {
 class CTimer;
 }
-class CVariationMsgBarNotices;
-class CFrameWorkspace;
 namespace app {
 class CWorkspaceManager;
 }
@@ -58,17 +76,26 @@ namespace geo {
 class CGeomag;
 class CPosition;
 }   // namespace geo
+namespace app {
 class CXStatusBar;
+}
 class QLabel;
 class QPrinter;
 class QMdiArea;
 class QMenu;
 class QToolBar;
-
 namespace platform {
 class CClock;
 class CPrompt;
 }   // namespace platform
+namespace navigator {
+class CNavigatorWindows;
+}
+
+namespace shell {
+
+class CVariationMsgBarNotices;
+class CFrameWorkspace;
 
 // What the application hands its main frame.
 struct CFrameServices {
@@ -99,8 +126,7 @@ struct CFrameServices {
     std::vector<std::string> startupNotices;
 };
 
-class CNavigatorWindows;
-class CMainFrame final : public QMainWindow, public CModuleHost {
+class CMainFrame final : public QMainWindow, public app::CModuleHost {
     Q_OBJECT
 public:
     explicit CMainFrame(CFrameServices services);
@@ -122,10 +148,10 @@ public:
     // One timer pass, as the 500 ms timer runs it.
     void OnTimer();
 
-    void SetActiveSidePanel(CSidePanel* panel);
-    CSidePanel* ActiveSidePanel() const { return m_activeSidePanel; }
+    void SetActiveSidePanel(app::CSidePanel* panel);
+    app::CSidePanel* ActiveSidePanel() const { return m_activeSidePanel; }
     // Every side panel, in the order the modules created them.
-    std::vector<CSidePanel*> SidePanels() const;
+    std::vector<app::CSidePanel*> SidePanels() const;
     void ShowToolbarContextMenu(QPoint globalPos);
 
     // Closes without the exit question (scripted runs); the other questions
@@ -139,10 +165,10 @@ public:
     app::CCommandTable& Commands() { return m_commands; }
     QAction* Action(unsigned id) const;
     app::CMsgBar* MsgBar() const { return m_msgBar.get(); }
-    CMsgBarWnd* MsgBarWnd() const { return m_msgBarWnd; }
-    CXStatusBar* StatusBar() const { return m_statusBar; }
+    app::CMsgBarWnd* MsgBarWnd() const { return m_msgBarWnd; }
+    app::CXStatusBar* StatusBar() const { return m_statusBar; }
     QMdiArea* MdiArea() const { return m_mdi; }
-    CFullScreenMode* FullScreen() const { return m_fullScreen.get(); }
+    app::CFullScreenMode* FullScreen() const { return m_fullScreen.get(); }
     QToolBar* ToolBar(unsigned id) const;
     const std::map<unsigned, QToolBar*>& ToolBars() const { return m_toolBars; }
     app::CWorkspaceManager* Workspace() const { return m_workspace.get(); }
@@ -186,17 +212,17 @@ public:
     // What modules' windows get from the frame.
     QMainWindow& Window() override { return *this; }
     app::CMsgBar& Messages() override { return *m_msgBar; }
-    void ActivateSidePanel(CSidePanel* panel) override { SetActiveSidePanel(panel); }
+    void ActivateSidePanel(app::CSidePanel* panel) override { SetActiveSidePanel(panel); }
     void OpenOptionsAt(const std::string& pageTitle) override;
     // The options sheet's pages: every module's, in module order.
-    std::vector<COptionPageFactory> OptionPages() const;
+    std::vector<app::COptionPageFactory> OptionPages() const;
     // Open documents the frame may be asked to close by identity.
-    void AddDocument(CDocument* doc);
+    void AddDocument(app::CDocument* doc);
 
     // ---- Chart windows (MainFrameCharts.cpp) ----
     chart::CChartingModule* Charting() const { return m_charting; }
     // The navigator's module with its windows; none in a program without it.
-    CNavigatorWindows* Navigator() const;
+    navigator::CNavigatorWindows* Navigator() const;
     // Opens a chart file by its kind into a new chart window; a new blank
     // chart for an empty path. With `replace` the new window takes the
     // place of the chart window of the same id, which then closes. Null
@@ -209,7 +235,7 @@ public:
     // A chart window is active and its chart loaded.
     bool IsActiveChartLoaded() const;
     // A chart window became active (null: none is).
-    void ActivateChartFrame(CChartFrame* frame);
+    void ActivateChartFrame(chart::CChartFrame* frame);
     // Reopens what the workspace names: its charts, then the folio.
     void RestoreWindows();
     // Where modules keep their settings: the current workspace.
@@ -243,7 +269,7 @@ public:
     // A command run after the current event when its update handler enables it.
     void PostCommand(unsigned id);
     // The chart properties window while it is open.
-    CChartPropDlg* ChartProperties() const;
+    chart::CChartPropDlg* ChartProperties() const;
     // The modeless option sheets open now, each once, in the order they came.
     std::vector<QWidget*> ModelessSheets();
 
@@ -268,7 +294,7 @@ private:
     bool Fail();
     bool CreateSidePanels();
     void FillBarMenu(QMenu& menu);
-    void AddSidePanel(CSidePanel* panel);
+    void AddSidePanel(app::CSidePanel* panel);
     void BuildMenus();
     void BuildToolBars();
     QToolBar* MakeToolBar(unsigned id, const QString& title);
@@ -324,21 +350,21 @@ private:
     bool m_datumsLoaded = false;
 
     std::unique_ptr<app::CMsgBar> m_msgBar;
-    CMsgBarWnd* m_msgBarWnd = nullptr;
+    app::CMsgBarWnd* m_msgBarWnd = nullptr;
     app::MsgHandle m_hMsgMemoryLow = nullptr;
     app::MsgHandle m_hMsgDiskLow = nullptr;
     app::MsgHandle m_hMsgLargerScale = nullptr;
     std::vector<app::MsgHandle> m_notices;
-    CXStatusBar* m_statusBar = nullptr;
-    std::unique_ptr<CQtWaitStatusPane> m_waitPane;
-    std::unique_ptr<CFullScreenMode> m_fullScreen;
+    app::CXStatusBar* m_statusBar = nullptr;
+    std::unique_ptr<app::CQtWaitStatusPane> m_waitPane;
+    std::unique_ptr<app::CFullScreenMode> m_fullScreen;
     app::CModuleList m_modules;
     std::unique_ptr<CVariationMsgBarNotices> m_variationNotices;
     std::unique_ptr<geo::CGeomag> m_geomag;
-    std::vector<QPointer<CSidePanel>> m_panels;
-    CSidePanel* m_activeSidePanel = nullptr;
-    QPointer<CAboutDlg> m_aboutDlg;
-    QPointer<CTechSuppDLG> m_techSupportDlg;
+    std::vector<QPointer<app::CSidePanel>> m_panels;
+    app::CSidePanel* m_activeSidePanel = nullptr;
+    QPointer<app::CAboutDlg> m_aboutDlg;
+    QPointer<app::CTechSuppDLG> m_techSupportDlg;
 
     bool m_created = false;
     bool m_closing = false;
@@ -359,7 +385,7 @@ private:
     std::uint8_t m_threadPriority = 0;
     std::unique_ptr<CFrameWorkspace> m_workspaceHooks;
     std::unique_ptr<app::CWorkspaceManager> m_workspace;
-    std::vector<QPointer<CDocument>> m_documents;
+    std::vector<QPointer<app::CDocument>> m_documents;
     std::vector<QPointer<QWidget>> m_listSheets;
     std::unique_ptr<app::CSettingsHome> m_home;
     chart::CChartingModule* m_charting = nullptr;
@@ -368,10 +394,12 @@ private:
     std::optional<std::string> m_pendingLayout;
     // The restored place the window is held to until its frame is seen.
     std::optional<QPoint> m_wantedPlace;
-    QPointer<CChartPropDlg> m_chartProps;
+    QPointer<chart::CChartPropDlg> m_chartProps;
     std::shared_ptr<QPrinter> m_printer;
     QPointer<QLabel> m_rangeBearingLabel;
     bool m_rangeBearingMode = false;
     app::CPostedMessageQueue m_posted;
-    std::unique_ptr<CPostedMessagePump> m_pump;   // after the queue: detaches before it goes
+    std::unique_ptr<app::CPostedMessagePump> m_pump;   // after the queue: detaches before it goes
 };
+
+}   // namespace shell

@@ -47,6 +47,8 @@
 #include "shell/MainFrame.h"
 #include "shell/ModuleReports.h"
 
+namespace shell {
+
 namespace cmd = app::cmd;
 
 namespace {
@@ -125,8 +127,8 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
         m_charting->ShowLoadFailure();
         return nullptr;
     }
-    auto* document = new CChartDocument(std::move(core), this);
-    CChartFrameServices frameServices;
+    auto* document = new chart::CChartDocument(std::move(core), this);
+    chart::CChartFrameServices frameServices;
     frameServices.module = m_charting;
     frameServices.frameMessages = &m_posted;
     frameServices.clock = m_services.clock;
@@ -137,7 +139,7 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     frameServices.showRangeBearingLabel = [this](const std::string& text) {
         ShowRangeBearingLabel(text);
     };
-    auto* frame = new CChartFrame(windowId, *document, frameServices);
+    auto* frame = new chart::CChartFrame(windowId, *document, frameServices);
     m_mdi->addSubWindow(frame);
     const QSize area = m_mdi->viewport()->size();
     frame->resize(std::max(area.width() * 3 / 5, 320), std::max(area.height() * 3 / 5, 240));
@@ -146,7 +148,7 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
         return nullptr;
     }
     AddDocument(document);
-    connect(frame->View(), &CChartView::cursorMoved, this, &CMainFrame::UpdatePositionPane);
+    connect(frame->View(), &chart::CChartView::cursorMoved, this, &CMainFrame::UpdatePositionPane);
     frame->show();
     chart::CChartDoc* doc = &document->Doc();
     if (std::getenv("BRINE_REPORT_CHARTS"))
@@ -162,12 +164,12 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     // The old window closes after the new one is up, through the frame's
     // close message like any other chart window.
     if (replace && previous && previous->GetChartFrame())
-        if (auto* old = dynamic_cast<CChartFrame*>(previous->GetChartFrame()))
+        if (auto* old = dynamic_cast<chart::CChartFrame*>(previous->GetChartFrame()))
             m_posted.Post(app::kMsgChartWindowClosed, old->Document().DocumentId());
     return doc;
 }
 
-void CMainFrame::ActivateChartFrame(CChartFrame* frame)
+void CMainFrame::ActivateChartFrame(chart::CChartFrame* frame)
 {
     if (!m_charting || !frame || frame->GetState() == chart::kFramePrintPreview)
         return;
@@ -202,7 +204,7 @@ void CMainFrame::RestoreWindows()
 void CMainFrame::UpdatePositionPane()
 {
     if (m_statusBar && m_charting)
-        m_statusBar->SetPaneText(CXStatusBar::PositionPane,
+        m_statusBar->SetPaneText(app::CXStatusBar::PositionPane,
                                  QString::fromStdString(m_charting->GetCursorPositionText()));
 }
 
@@ -219,10 +221,10 @@ void CMainFrame::OpenRasterChartFile()
         OpenChart(dialog.selectedFiles().front().toStdString(), true, chart::kFrameNormal);
 }
 
-CNavigatorWindows* CMainFrame::Navigator() const
+navigator::CNavigatorWindows* CMainFrame::Navigator() const
 {
     for (std::size_t i = 0; i < Modules().size(); ++i)
-        if (auto* nav = dynamic_cast<CNavigatorWindows*>(Modules()[i]))
+        if (auto* nav = dynamic_cast<navigator::CNavigatorWindows*>(Modules()[i]))
             return nav;
     return nullptr;
 }
@@ -251,7 +253,7 @@ void CMainFrame::RegisterChartCommands()
         return s;
     };
     auto choose = [this](const char* caption, const std::vector<app::CChooserItem>& items) {
-        CTreeListOptionDlg chooser(this);
+        app::CTreeListOptionDlg chooser(this);
         chooser.SetCaption(tr(caption));
         chooser.SetExpand(true);
         chooser.AddItems(items);
@@ -327,9 +329,9 @@ void CMainFrame::RegisterChartCommands()
         },
         hasChart);
     // File > Print and Print Preview: the active window, a chart or a sentence window.
-    auto activeDump = [this]() -> CNmeaDumpView* {
+    auto activeDump = [this]() -> nmea::CNmeaDumpView* {
         QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
-        return active ? qobject_cast<CNmeaDumpView*>(active->widget()) : nullptr;
+        return active ? qobject_cast<nmea::CNmeaDumpView*>(active->widget()) : nullptr;
     };
     // The modules' reports join the charts' in the Print choosers.
     auto reportHost = [this] {
@@ -359,7 +361,7 @@ void CMainFrame::RegisterChartCommands()
     m_commands.Add(
         me, cmd::kFilePrint,
         [this, activeDump, printState, reportHost, choose](unsigned) {
-            if (CNmeaDumpView* dump = activeDump()) {
+            if (nmea::CNmeaDumpView* dump = activeDump()) {
                 QPrintDialog dialog(&Printer(), this);
                 if (dialog.exec() == QDialog::Accepted)
                     PrintDumpView(*dump, Printer());
@@ -379,7 +381,7 @@ void CMainFrame::RegisterChartCommands()
     m_commands.Add(
         me, cmd::kFilePrintPreview,
         [this, activeDump, printState, reportHost, choose](unsigned) {
-            if (CNmeaDumpView* dump = activeDump()) {
+            if (nmea::CNmeaDumpView* dump = activeDump()) {
                 PreviewDumpView(*dump, this);
                 return;
             }
@@ -406,7 +408,7 @@ void CMainFrame::RegisterChartCommands()
             return;
         for (std::size_t i = 1;
              chart::CChartWindow* chartWindow = m_charting->GetChartFrameByIndex(i); ++i) {
-            auto* frame = dynamic_cast<CChartFrame*>(chartWindow);
+            auto* frame = dynamic_cast<chart::CChartFrame*>(chartWindow);
             if (frame && frame->GetState() != chart::kFramePrintPreview && frame->View())
                 frame->View()->ClearRangeBearing();
         }
@@ -441,7 +443,7 @@ void CMainFrame::RegisterChartCommands()
                 return;
             }
             if (!m_chartProps) {
-                m_chartProps = new CChartPropDlg(this);
+                m_chartProps = new chart::CChartPropDlg(this);
                 m_chartProps->setWindowFlag(Qt::Tool);
                 m_chartProps->setAttribute(Qt::WA_DeleteOnClose);
                 m_chartProps->setWindowTitle("Chart Properties");
@@ -556,7 +558,7 @@ void CMainFrame::KeepWindowsOnScreen()
     }
 }
 
-CChartPropDlg* CMainFrame::ChartProperties() const
+chart::CChartPropDlg* CMainFrame::ChartProperties() const
 {
     return m_chartProps;
 }
@@ -630,7 +632,7 @@ bool CMainFrame::GoToPosition(const geo::CPosition& position)
         if (doc->ShiftToChartDatum(position, onChart) == chart::kShiftNotOnChart)
             return false;
         if (doc->CentreOnPosition(onChart, false)) {
-            if (auto* frame = dynamic_cast<CChartFrame*>(doc->GetChartFrame())) {
+            if (auto* frame = dynamic_cast<chart::CChartFrame*>(doc->GetChartFrame())) {
                 frame->SyncScrollBars();
                 frame->InvalidateView();
             }
@@ -650,7 +652,7 @@ bool CMainFrame::IsActiveChartLoaded() const
 bool CMainFrame::PrintActiveChart(QPrinter& printer)
 {
     chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
-    auto* frame = dynamic_cast<CChartFrame*>(doc ? doc->GetChartFrame() : nullptr);
+    auto* frame = dynamic_cast<chart::CChartFrame*>(doc ? doc->GetChartFrame() : nullptr);
     return frame && frame->View()->Print(printer);
 }
 
@@ -676,16 +678,18 @@ bool CMainFrame::PrintActiveChartWithDialog()
 void CMainFrame::PreviewActiveChart()
 {
     chart::CChartDoc* doc = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
-    auto* frame = dynamic_cast<CChartFrame*>(doc ? doc->GetChartFrame() : nullptr);
+    auto* frame = dynamic_cast<chart::CChartFrame*>(doc ? doc->GetChartFrame() : nullptr);
     if (!frame)
         return;
     // Qt's preview is a window of its own: the chart window stays as it is.
     // It is the frame's child, so the session's printer outlives it.
-    auto* preview = new CChartPreview(Printer(), Desktop().IsPrinterInstalled(), this);
-    QPointer<CChartView> view = frame->View();
-    connect(preview, &CChartPreview::paintRequested, this, [view](QPrinter* p) {
+    auto* preview = new chart::CChartPreview(Printer(), Desktop().IsPrinterInstalled(), this);
+    QPointer<chart::CChartView> view = frame->View();
+    connect(preview, &chart::CChartPreview::paintRequested, this, [view](QPrinter* p) {
         if (view)
             view->Print(*p);
     });
     preview->show();
 }
+
+}   // namespace shell

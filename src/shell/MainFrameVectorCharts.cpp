@@ -18,6 +18,8 @@
 #include "charts/vector/LiveChartService.h"
 #include "shell/MainFrame.h"
 
+namespace shell {
+
 namespace cmd = app::cmd;
 
 namespace {
@@ -133,3 +135,5 @@ void CMainFrame::UpdateVectorFolio()
         QMessageBox::critical(this, tr("Livechart"), QString::fromStdString(text));
     }
 }
+
+}   // namespace shell

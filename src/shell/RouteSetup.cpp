@@ -1,12 +1,15 @@
 #include "shell/RouteSetup.h"
 
 #include "navigator/NavigatorModule.h"
+#include "navigator/VesselModule.h"
 #include "routes/RouteModule.h"
 #include "routes/ui/PlanWindows.h"
 #include "routes/ui/TidalWindows.h"
 #include "shell/MainFrame.h"
 
 #include <cstdlib>
+
+namespace shell {
 
 namespace {
 
@@ -69,8 +72,8 @@ T* FindModule(CMainFrame& frame)
 
 std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame)
 {
-    auto tides = std::make_unique<CTidalWindows>(frame.SettingsHome(),
-                                                 frame.Services().programFolder.string());
+    auto tides = std::make_unique<routes::CTidalWindows>(frame.SettingsHome(),
+                                                         frame.Services().programFolder.string());
     tides->planDeparture = [&frame]() -> std::optional<std::int64_t> {
         const auto* plan = FindModule<routes::CPlanModule>(frame);
         if (!plan)
@@ -86,19 +89,23 @@ std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame)
 
 std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
 {
-    CPlanWindows::Links links;
+    routes::CPlanWindows::Links links;
     links.routes = [&frame] { return FindModule<routes::CRouteModule>(frame); };
     links.tides = [&frame] { return FindModule<routes::CTidalModule>(frame); };
     links.geomag = [&frame] { return frame.Geomag(); };
+    links.vessel = [&frame]() -> const navigator::COwnVessel* {
+        const auto* vessels = FindModule<navigator::CVesselModule>(frame);
+        return vessels ? &vessels->Vessel() : nullptr;
+    };
     // The route's waypoint labels show the plan's times.
     if (auto* route = FindModule<routes::CRouteModule>(frame))
         route->Views().SetWaypointTimes([&frame](std::size_t index) {
             const auto* plan = FindModule<routes::CPlanModule>(frame);
             return plan ? plan->GetWaypointTime(index) : std::nullopt;
         });
-    return std::make_unique<CPlanWindows>(frame.SettingsHome(),
-                                          frame.Services().programFolder.string(),
-                                          *frame.Services().prompt, std::move(links));
+    return std::make_unique<routes::CPlanWindows>(frame.SettingsHome(),
+                                                  frame.Services().programFolder.string(),
+                                                  *frame.Services().prompt, std::move(links));
 }
 
 std::string ModuleVersionsText(CMainFrame& frame)
@@ -108,3 +115,5 @@ std::string ModuleVersionsText(CMainFrame& frame)
         text += "Tidal-model library: " + tides->Models().GetVersionText() + "\n";
     return text;
 }
+
+}   // namespace shell

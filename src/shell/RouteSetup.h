@@ -6,10 +6,13 @@
 #include <memory>
 #include <string>
 
-class CMainFrame;
 namespace app {
 class CModule;
 }
+
+namespace shell {
+
+class CMainFrame;
 
 // $XDG_DATA_HOME/Quorwick/Brinevane ($HOME/.local/share when unset): the
 // routes and their attachments live in "Routes" and "Attach" there.
@@ -27,3 +30,5 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame);
 // The version lines of the libraries these modules load (the tidal-model
 // library's two texts), for the system information's Versions page.
 std::string ModuleVersionsText(CMainFrame& frame);
+
+}   // namespace shell

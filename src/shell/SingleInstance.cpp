@@ -11,6 +11,8 @@
 
 #include "platform/SettingsStore.h"
 
+namespace shell {
+
 namespace {
 constexpr char kRaise[] = "raise\n";
 constexpr int kConnectMs = 500;
@@ -94,3 +96,5 @@ void CSingleInstance::OnConnection()
         readLines();   // what arrived before the connection was taken
     }
 }
+
+}   // namespace shell

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+namespace shell {
+
 class CSingleInstance final : public QObject {
     Q_OBJECT
 public:
@@ -35,3 +37,5 @@ private:
     QString m_name;
     QLocalServer m_server;
 };
+
+}   // namespace shell

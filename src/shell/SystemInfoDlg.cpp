@@ -6,6 +6,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace shell {
+
 namespace {
 
 QPlainTextEdit* TextPage(const QString& text, const char* name)
@@ -37,3 +39,5 @@ CSystemInfoDlg::CSystemInfoDlg(const QString& operatingSystem, const QString& fi
     layout->addWidget(buttons);
     resize(640, 480);
 }
+
+}   // namespace shell

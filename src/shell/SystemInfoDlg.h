@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+namespace shell {
+
 class CSystemInfoDlg : public QDialog {
     Q_OBJECT
 public:
@@ -12,3 +14,5 @@ public:
     CSystemInfoDlg(const QString& operatingSystem, const QString& filesInUse,
                    QWidget* parent = nullptr, const QString& versions = {});
 };
+
+}   // namespace shell

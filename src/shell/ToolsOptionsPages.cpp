@@ -19,6 +19,8 @@
 
 #include "app/ui/EditColorsDlg.h"
 
+namespace shell {
+
 namespace {
 
 const char* const kWorkspaceItems[] = {
@@ -32,7 +34,7 @@ const char* const kWorkspaceItems[] = {
 
 CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOptionsModel> model,
                                                QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     auto* paletteBox = new QGroupBox(tr("Palette"), this);
     m_palette = new QButtonGroup(this);
@@ -55,7 +57,7 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
     paletteLayout->addWidget(m_default);
     connect(m_edit, &QPushButton::clicked, this, [this] {
         // The editor works on a copy; the page keeps what it returns on OK.
-        CEditColorsDlg editor(M().Values().palettes, M().Values().palette, this);
+        app::CEditColorsDlg editor(M().Values().palettes, M().Values().palette, this);
         if (editor.exec() == QDialog::Accepted)
             M().Values().palettes = editor.Palettes();
     });
@@ -130,7 +132,7 @@ bool CApplicationOptionsDlg::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return CXPropertyPage::eventFilter(watched, event);
+    return app::CXPropertyPage::eventFilter(watched, event);
 }
 
 std::optional<app::CFieldError> CApplicationOptionsDlg::ControlsToModel()
@@ -180,7 +182,7 @@ void CApplicationOptionsDlg::UpdateControls()
 
 CSystemOptionsDlg::CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> model,
                                      QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     m_audio = new QCheckBox(tr("Audio a&lerts"), this);
     m_audio->setObjectName("audioAlerts");
@@ -273,3 +275,5 @@ void CSystemOptionsDlg::UpdateControls()
     m_audio->setEnabled(M().AudioEnabled());
     m_autoConfigure->setEnabled(M().AutoConfigureEnabled());
 }
+
+}   // namespace shell

@@ -12,7 +12,9 @@ class QListWidget;
 class QPushButton;
 class QSlider;
 
-class CApplicationOptionsDlg : public CXPropertyPage {
+namespace shell {
+
+class CApplicationOptionsDlg : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOptionsModel> model,
@@ -38,7 +40,7 @@ private:
     QListWidget* m_workspace;
 };
 
-class CSystemOptionsDlg : public CXPropertyPage {
+class CSystemOptionsDlg : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> model,
@@ -54,3 +56,5 @@ private:
     QSlider* m_priority;
     std::vector<QComboBox*> m_ports;
 };
+
+}   // namespace shell

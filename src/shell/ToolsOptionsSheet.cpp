@@ -15,6 +15,8 @@
 
 #include <QTabWidget>
 
+namespace shell {
+
 namespace {
 
 // Where the serial ports' device paths are kept, beside the program's other keys.
@@ -142,14 +144,14 @@ void CMainFrame::OpenToolsOptions(const std::string& pageTitle)
 {
     for (QWidget* sheet : ModelessSheets()) {
         if (sheet->objectName() == "toolsOptions") {
-            if (auto* open = qobject_cast<CModelessPropertySheet*>(sheet))
+            if (auto* open = qobject_cast<app::CModelessPropertySheet*>(sheet))
                 ShowPage(open->Tabs(), pageTitle);
             sheet->raise();
             sheet->activateWindow();
             return;
         }
     }
-    auto* sheet = new CModelessPropertySheet(tr("Options"), this);
+    auto* sheet = new app::CModelessPropertySheet(tr("Options"), this);
     sheet->setObjectName("toolsOptions");
     sheet->AddPage(new CApplicationOptionsDlg(std::make_unique<app::CWorkspaceOptionsModel>(
         CurrentWorkspaceOptions(),
@@ -162,10 +164,12 @@ void CMainFrame::OpenToolsOptions(const std::string& pageTitle)
         system, hasAudio, hasPorts,
         [this](const app::CSystemOptions& v) { ApplySystemOptions(v); })));
     for (auto& page : OptionPages()) {
-        if (CXPropertyPage* p = page.create(sheet))
+        if (app::CXPropertyPage* p = page.create(sheet))
             sheet->AddPage(p);
     }
     ShowPage(sheet->Tabs(), pageTitle);
     sheet->SetFrameQueue(&m_posted);
     sheet->ShowModeless();
 }
+
+}   // namespace shell

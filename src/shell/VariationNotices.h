@@ -4,6 +4,8 @@
 #include "app/MsgBar.h"
 #include "geo/Geomag.h"
 
+namespace shell {
+
 class CVariationMsgBarNotices final : public geo::CVariationNotices {
 public:
     explicit CVariationMsgBarNotices(app::CMsgBar& bar) : m_bar(bar) { }
@@ -30,3 +32,5 @@ private:
     app::MsgHandle m_unavailable = nullptr;
     app::MsgHandle m_outOfDate = nullptr;
 };
+
+}   // namespace shell

@@ -79,7 +79,7 @@ int RunProgram(CBrinevaneApplication& qapp, int argc, char* argv[])
     QApplication::setApplicationName("Brinevane");
     QApplication::setOrganizationName("Quorwick");
 
-    CBrinevane theApp;
+    shell::CBrinevane theApp;
     if (!theApp.InitApplication())
         return 0;   // the running instance came to the front
 
@@ -94,7 +94,7 @@ int RunProgram(CBrinevaneApplication& qapp, int argc, char* argv[])
             quitTimer.setInterval(500);
             if (QWidget* modal = QApplication::activeModalWidget())
                 modal->close();
-            if (CMainFrame* frame = theApp.MainFrame(); frame && frame->IsCreated())
+            if (shell::CMainFrame* frame = theApp.MainFrame(); frame && frame->IsCreated())
                 frame->CloseWithoutConfirmation();
         });
         quitTimer.start(std::atoi(ms));

@@ -66,9 +66,9 @@ struct ChartWindowsTest : ::testing::Test {
         chart::SetDrawBackendFactory(&painter);
     }
 
-    std::unique_ptr<CMainFrame> Start()
+    std::unique_ptr<shell::CMainFrame> Start()
     {
-        CFrameServices s;
+        shell::CFrameServices s;
         std::tie(s.timerIds, s.prompt, s.clock, s.sound) =
             std::tuple(&timerIds, &prompt, &clock, &sound);
         s.programFolder = BinDir();
@@ -82,7 +82,7 @@ struct ChartWindowsTest : ::testing::Test {
                 return n;
             });
         s.moduleFactories.push_back([this] { return MakeChartingModule(*current); });
-        auto frame = std::make_unique<CMainFrame>(std::move(s));
+        auto frame = std::make_unique<shell::CMainFrame>(std::move(s));
         current = frame.get();
         EXPECT_TRUE(frame->OnCreate());
         EXPECT_TRUE(frame->CompleteStartUp());
@@ -90,11 +90,11 @@ struct ChartWindowsTest : ::testing::Test {
         return frame;
     }
 
-    static std::vector<CChartFrame*> Frames(CMainFrame& f)
+    static std::vector<chart::CChartFrame*> Frames(shell::CMainFrame& f)
     {
-        std::vector<CChartFrame*> out;
+        std::vector<chart::CChartFrame*> out;
         for (QMdiSubWindow* w : f.MdiArea()->subWindowList())
-            if (auto* c = qobject_cast<CChartFrame*>(w))
+            if (auto* c = qobject_cast<chart::CChartFrame*>(w))
                 out.push_back(c);
         return out;
     }
@@ -105,7 +105,7 @@ struct ChartWindowsTest : ::testing::Test {
     brine_test::ScriptedPrompt prompt;
     SilentSound sound;
     app::CTimer timerIds;
-    CMainFrame* current = nullptr;
+    shell::CMainFrame* current = nullptr;
     bool withNavigator = false;
     navigator::CNavigatorModule* navigator = nullptr;
 };
@@ -147,7 +147,7 @@ TEST_F(ChartWindowsTest, ChartFramesShowTheirKindsIcon)
     Pump();
     const auto image = [](const QIcon& icon) { return icon.pixmap(32).toImage(); };
     bool sawAutoscroll = false;
-    for (CChartFrame* f : Frames(*frame)) {
+    for (chart::CChartFrame* f : Frames(*frame)) {
         if (f->GetState() == chart::kFrameAutoscroll) {
             sawAutoscroll = true;
             EXPECT_EQ(image(f->windowIcon()), image(QIcon(":/icons/autoscroll.svg")));
@@ -166,11 +166,11 @@ TEST_F(ChartWindowsTest, CloseMessagePostedTwiceClosesOnceAndActivatesTheNext)
     Pump();
     auto frames = Frames(*frame);
     ASSERT_EQ(frames.size(), 2u);
-    CChartFrame* second = frames[1];
+    chart::CChartFrame* second = frames[1];
     frame->MdiArea()->setActiveSubWindow(second);
     const std::uint64_t id = second->Document().DocumentId();
     int closings = 0;
-    QObject::connect(&second->Document(), &CDocument::closing, [&closings] { ++closings; });
+    QObject::connect(&second->Document(), &app::CDocument::closing, [&closings] { ++closings; });
     // The window's own close and a second message for the same document.
     second->close();
     frame->PostedMessages().Post(app::kMsgChartWindowClosed, id);
@@ -199,14 +199,14 @@ TEST_F(ChartWindowsTest, OpenChartByKindAndReplace)
     Pump();
 
     // Replacing: the new window takes the old one's place; the old closes after.
-    CChartFrame* old = dynamic_cast<CChartFrame*>(b->GetChartFrame());
+    chart::CChartFrame* old = dynamic_cast<chart::CChartFrame*>(b->GetChartFrame());
     old->showNormal();
     old->setGeometry(30, 40, 420, 300);
     frame->MdiArea()->setActiveSubWindow(old);
     Pump();
     chart::CChartDoc* replacement = frame->OpenChart("", true, 0);
     ASSERT_NE(replacement, nullptr);
-    auto* fresh = dynamic_cast<CChartFrame*>(replacement->GetChartFrame());
+    auto* fresh = dynamic_cast<chart::CChartFrame*>(replacement->GetChartFrame());
     EXPECT_EQ(fresh->geometry(), QRect(30, 40, 420, 300));
     EXPECT_EQ(Frames(*frame).size(), 3u);   // the old one is still there ...
     Pump();
@@ -221,7 +221,7 @@ TEST_F(ChartWindowsTest, SavedWorkspaceBringsBackTheChartsAndTheirZoom)
         auto frame = Start();
         ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
         Pump();
-        for (CChartFrame* f : Frames(*frame)) {
+        for (chart::CChartFrame* f : Frames(*frame)) {
             f->showNormal();
             f->resize(500, 350);
         }
@@ -253,14 +253,14 @@ TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithA
 {
     auto frame = Start();
     // Without a chart the page is empty and disabled.
-    CChartPropDlg empty;
+    chart::CChartPropDlg empty;
     EXPECT_FALSE(empty.NameEdit()->isEnabled());
     EXPECT_TRUE(empty.DatumEdit()->text().isEmpty());
 
     frame->UpdateModuleCmdUI(false);
     ASSERT_TRUE(frame->Action(app::cmd::kViewProperties)->isEnabled());
     frame->Action(app::cmd::kViewProperties)->trigger();
-    CChartPropDlg* page = frame->ChartProperties();
+    chart::CChartPropDlg* page = frame->ChartProperties();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->NameEdit()->text(), "Blank World Chart");
     EXPECT_EQ(page->DatumEdit()->text(), "WGS 84");
@@ -280,7 +280,7 @@ TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithA
 
     QPrinter printer;
     for (bool installed : {false, true}) {
-        auto* preview = new CChartPreview(printer, installed);
+        auto* preview = new chart::CChartPreview(printer, installed);
         EXPECT_EQ(preview->PrintAction()->isVisible(), installed);
         delete preview;
     }
@@ -301,7 +301,7 @@ double LongitudeSpan(chart::CChartDoc& doc)
 TEST_F(ChartWindowsTest, AnIdleChartIsNotPaintedAgain)
 {
     auto frame = Start();
-    CChartView* view = Frames(*frame).front()->View();
+    chart::CChartView* view = Frames(*frame).front()->View();
     frame->CompleteStartUp();   // the frame's timer runs from here
     QTest::qWait(300);
     const int before = view->PaintCount();
@@ -314,8 +314,8 @@ TEST_F(ChartWindowsTest, AnIdleChartIsNotPaintedAgain)
 TEST_F(ChartWindowsTest, WheelAndKeysZoom)
 {
     auto frame = Start();
-    CChartFrame* chartFrame = Frames(*frame).front();
-    CChartView* view = chartFrame->View();
+    chart::CChartFrame* chartFrame = Frames(*frame).front();
+    chart::CChartView* view = chartFrame->View();
     chart::CChartDoc& doc = *chartFrame->GetChartDoc();
     frame->MdiArea()->setActiveSubWindow(chartFrame);
     // The whole world as the window shows it (its proportions decide how
@@ -362,8 +362,8 @@ TEST_F(ChartWindowsTest, WheelAndKeysZoom)
 TEST_F(ChartWindowsTest, DragRectangleZoomsThroughTheViewsMessageQueue)
 {
     auto frame = Start();
-    CChartFrame* chartFrame = Frames(*frame).front();
-    CChartView* view = chartFrame->View();
+    chart::CChartFrame* chartFrame = Frames(*frame).front();
+    chart::CChartView* view = chartFrame->View();
     chart::CChartDoc& doc = *chartFrame->GetChartDoc();
     // Low in the window, where the world chart is drawn.
     const QPoint a(view->width() / 4, view->height() - 60),
@@ -396,8 +396,8 @@ TEST_F(ChartWindowsTest, DragRectangleZoomsThroughTheViewsMessageQueue)
 TEST_F(ChartWindowsTest, RangeAndBearingShowsItsLabelOnTheBar)
 {
     auto frame = Start();
-    CChartFrame* chartFrame = Frames(*frame).front();
-    CChartView* view = chartFrame->View();
+    chart::CChartFrame* chartFrame = Frames(*frame).front();
+    chart::CChartView* view = chartFrame->View();
     frame->Action(app::cmd::kChartRangeBearing)->trigger();
     ASSERT_TRUE(frame->IsRangeBearingMode());
     const geo::IntRect client = view->ClientRect();
@@ -441,7 +441,7 @@ TEST_F(ChartWindowsTest, PrintedPdfHoldsTheHeaderAndOneImageOfTheView)
     ASSERT_FALSE(Shell("command -v pdftotext pdfimages").empty())
         << "poppler-utils is in scripts/deps.sh";
     auto frame = Start();
-    CChartFrame* chartFrame = Frames(*frame).front();
+    chart::CChartFrame* chartFrame = Frames(*frame).front();
     frame->MdiArea()->setActiveSubWindow(chartFrame);
     Pump();
     const std::string pdf = (dir / "chart.pdf").string();
@@ -477,7 +477,7 @@ TEST_F(ChartWindowsTest, PrintedPdfHoldsTheHeaderAndOneImageOfTheView)
 TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
 {
     auto frame = Start();
-    CChartFrame* chartFrame = Frames(*frame).front();
+    chart::CChartFrame* chartFrame = Frames(*frame).front();
     frame->MdiArea()->setActiveSubWindow(chartFrame);
     chart::CChartDoc& doc = *chartFrame->GetChartDoc();
     ASSERT_TRUE(frame->IsActiveChartLoaded());
@@ -513,7 +513,7 @@ TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
 TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
 {
     auto frame = Start();
-    CChartFrame* chartFrame = Frames(*frame).front();
+    chart::CChartFrame* chartFrame = Frames(*frame).front();
     frame->MdiArea()->setActiveSubWindow(chartFrame);
     Pump();
     frame->UpdateModuleCmdUI(false);
@@ -536,7 +536,7 @@ TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
     // Print Preview opens the preview of this chart.
     frame->Action(app::cmd::kFilePrintPreview)->trigger();
     Pump();
-    auto* preview = frame->findChild<CChartPreview*>();
+    auto* preview = frame->findChild<chart::CChartPreview*>();
     ASSERT_NE(preview, nullptr);
     EXPECT_TRUE(preview->isVisible());
     preview->close();
@@ -570,7 +570,7 @@ TEST_F(ChartWindowsTest, WorldChartReplacesTheChartWindowAndIsSavedWithTheWorksp
         }
         chart::CChartingModule& charts = *frame->Charting();
         EXPECT_EQ(charts.CountChartFramesInState(chart::kFrameNormal), 2);
-        for (CChartFrame* f : Frames(*frame)) {
+        for (chart::CChartFrame* f : Frames(*frame)) {
             EXPECT_FALSE(f->windowTitle().startsWith("[")) << f->windowTitle().toStdString();
             EXPECT_TRUE(f->windowTitle().contains("Blank World Chart"))
                 << f->windowTitle().toStdString();
@@ -605,7 +605,7 @@ TEST_F(ChartWindowsTest, FirstStartFillsTheDesktopWithTheChartMaximisedAndThePro
 namespace {
 
 // Yellow label-box pixels in a picture of the view, in the left and right half.
-std::pair<int, int> YellowPixels(CChartView* view)
+std::pair<int, int> YellowPixels(chart::CChartView* view)
 {
     const QImage shot = view->grab().toImage();
     std::pair<int, int> count;
@@ -621,7 +621,7 @@ std::pair<int, int> YellowPixels(CChartView* view)
 TEST_F(ChartWindowsTest, ANewMeasurementErasesTheOldOneAndTheCurrentOneOutlivesRepaints)
 {
     auto frame = Start();
-    CChartView* view = Frames(*frame).front()->View();
+    chart::CChartView* view = Frames(*frame).front()->View();
     frame->MdiArea()->setActiveSubWindow(Frames(*frame).front());
     frame->Action(app::cmd::kChartRangeBearing)->trigger();
     ASSERT_TRUE(frame->IsRangeBearingMode());
@@ -693,7 +693,7 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
     frame->MdiArea()->tileSubWindows();
     Pump();
     // Both charts close round the vessel: half a degree of longitude across.
-    for (CChartFrame* f : Frames(*frame)) {
+    for (chart::CChartFrame* f : Frames(*frame)) {
         auto* blank = dynamic_cast<charts::CBlankChartDoc*>(f->GetChartDoc());
         ASSERT_NE(blank, nullptr);
         blank->SetViewExtent(geo::CPosition(51.0, 4.1), geo::CPosition(50.6, 4.6));
@@ -701,7 +701,7 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
     }
     Pump();
     std::vector<QImage> empty;
-    for (CChartFrame* f : Frames(*frame))
+    for (chart::CChartFrame* f : Frames(*frame))
         empty.push_back(f->View()->grab().toImage());
 
     // A DR start at 50 50.41 N 004 20.82 E heading east at 10 knots.
@@ -715,7 +715,7 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
     navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
     Pump();
     std::size_t i = 0;
-    for (CChartFrame* f : Frames(*frame)) {
+    for (chart::CChartFrame* f : Frames(*frame)) {
         chart::CChartDoc& doc = *f->GetChartDoc();
         geo::IntPoint at;
         ASSERT_TRUE(doc.PositionToPoint(first, at));
@@ -736,7 +736,7 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
     navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
     Pump();
     i = 0;
-    for (CChartFrame* f : Frames(*frame)) {
+    for (chart::CChartFrame* f : Frames(*frame)) {
         chart::CChartDoc& doc = *f->GetChartDoc();
         geo::IntPoint old, now;
         ASSERT_TRUE(doc.PositionToPoint(first, old));

@@ -71,14 +71,14 @@ TEST(ComPortMenu, TheFramesViewMenuItemOpensTheSubmenu)
     brine_test::TempFolder folder;
     platform::CSettingsStore store{folder.Path() / "settings.conf"};
     const char* bin = std::getenv("BRINE_BIN_DIR");
-    CFrameServices s;
+    shell::CFrameServices s;
     s.timerIds = &timerIds;
     s.prompt = &prompt;
     s.clock = &clock;
     s.programFolder = bin ? bin : std::filesystem::current_path();
     s.settings = &store;
     s.showDisclaimer = [](QWidget*) { return true; };
-    CMainFrame frame(std::move(s));
+    shell::CMainFrame frame(std::move(s));
     ASSERT_TRUE(frame.OnCreate());
     QAction* item = frame.Action(app::cmd::kViewPortWindow);
     ASSERT_NE(item, nullptr);

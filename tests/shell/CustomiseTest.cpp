@@ -53,7 +53,7 @@ TEST(Customise, AButtonAddedIsShownKeptAndBuiltAgain)
     brine_test::TempFolder folder;
     platform::CSettingsStore store{folder.Path() / "settings.conf"};
     auto services = [&] {
-        CFrameServices s;
+        shell::CFrameServices s;
         s.timerIds = &timerIds;
         s.prompt = &prompt;
         s.clock = &clock;
@@ -65,13 +65,13 @@ TEST(Customise, AButtonAddedIsShownKeptAndBuiltAgain)
     };
     std::vector<unsigned> customised;
     {
-        CMainFrame frame(services());
+        shell::CMainFrame frame(services());
         ASSERT_TRUE(frame.OnCreate());
         QToolBar* standard = frame.ToolBar(app::cmd::kBarStandard);
         ASSERT_NE(standard, nullptr);
         const std::vector<unsigned> before = Buttons(standard);
         QTimer::singleShot(0, [] {
-            auto* dlg = qobject_cast<CCustomiseDlg*>(QApplication::activeModalWidget());
+            auto* dlg = qobject_cast<shell::CCustomiseDlg*>(QApplication::activeModalWidget());
             ASSERT_NE(dlg, nullptr);
             // The Help group's About box, added after the standard bar's first button.
             auto groups = dlg->Groups()->findItems("Help", Qt::MatchExactly);
@@ -90,7 +90,7 @@ TEST(Customise, AButtonAddedIsShownKeptAndBuiltAgain)
         store.Save();
         frame.TearDown();
     }
-    CMainFrame again(services());
+    shell::CMainFrame again(services());
     ASSERT_TRUE(again.OnCreate());
     again.LoadToolbarButtons();
     EXPECT_EQ(Buttons(again.ToolBar(app::cmd::kBarStandard)), customised);
@@ -106,7 +106,7 @@ TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
     brine_test::TempFolder folder;
     platform::CSettingsStore store{folder.Path() / "settings.conf"};
     auto services = [&] {
-        CFrameServices s;
+        shell::CFrameServices s;
         s.timerIds = &timerIds;
         s.prompt = &prompt;
         s.clock = &clock;
@@ -116,9 +116,9 @@ TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
         s.showDisclaimer = [](QWidget*) { return true; };
         return s;
     };
-    auto customise = [](CMainFrame& frame, std::function<void(CCustomiseDlg&)> edit) {
+    auto customise = [](shell::CMainFrame& frame, std::function<void(shell::CCustomiseDlg&)> edit) {
         QTimer::singleShot(0, [edit] {
-            auto* dlg = qobject_cast<CCustomiseDlg*>(QApplication::activeModalWidget());
+            auto* dlg = qobject_cast<shell::CCustomiseDlg*>(QApplication::activeModalWidget());
             ASSERT_NE(dlg, nullptr);
             edit(*dlg);
             dlg->accept();
@@ -127,9 +127,9 @@ TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
     };
     const unsigned id = app::kFirstUserToolbarId;
     {
-        CMainFrame frame(services());
+        shell::CMainFrame frame(services());
         ASSERT_TRUE(frame.OnCreate());
-        customise(frame, [](CCustomiseDlg& dlg) {
+        customise(frame, [](shell::CCustomiseDlg& dlg) {
             QString why;
             EXPECT_FALSE(dlg.NewBar("standard", &why));
             EXPECT_EQ(why, "Another toolbar has that name.");
@@ -149,7 +149,7 @@ TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
         store.Save();
         frame.TearDown();
     }
-    CMainFrame again(services());
+    shell::CMainFrame again(services());
     ASSERT_TRUE(again.OnCreate());
     again.LoadToolbarButtons();
     QToolBar* watch = again.ToolBar(id);
@@ -164,14 +164,14 @@ TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
     EXPECT_TRUE(titles.contains("Watch"));
     delete menu;
 
-    customise(again, [](CCustomiseDlg& dlg) {
+    customise(again, [](shell::CCustomiseDlg& dlg) {
         auto found = dlg.BarList()->findItems("Watch", Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1);
         dlg.BarList()->setCurrentItem(found.front());
         EXPECT_TRUE(dlg.RenameSelectedBar("Harbour watch"));
     });
     EXPECT_EQ(again.ToolBar(id)->windowTitle(), "Harbour watch");
-    customise(again, [](CCustomiseDlg& dlg) {
+    customise(again, [](shell::CCustomiseDlg& dlg) {
         dlg.BarList()->setCurrentRow(0);
         EXPECT_FALSE(dlg.DeleteSelectedBar()) << "the program's bars stay";
         auto found = dlg.BarList()->findItems("Harbour watch", Qt::MatchExactly);

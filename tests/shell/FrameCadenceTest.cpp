@@ -48,7 +48,7 @@ TEST(FrameCadence, ThirtySecondsGiveThirtySecondJobsAndThreeTenSecondJobs)
     NoSettings home;
     CountingModule* module = nullptr;
 
-    CFrameServices s;
+    shell::CFrameServices s;
     s.timerIds = &timerIds;
     s.prompt = &prompt;
     s.clock = &clock;
@@ -60,7 +60,7 @@ TEST(FrameCadence, ThirtySecondsGiveThirtySecondJobsAndThreeTenSecondJobs)
         module = m.get();
         return m;
     }};
-    CMainFrame frame(std::move(s));
+    shell::CMainFrame frame(std::move(s));
     ASSERT_TRUE(frame.OnCreate());
     ASSERT_TRUE(frame.CompleteStartUp());
     // Passes fall about every 500 ms from creation; ending a quarter second

@@ -108,7 +108,7 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
     brine_test::ScriptedPrompt prompt;
     QObject owner;
     AcceptDialogsAsTheyCome(&owner);
-    CBrinevane theApp(&prompt);
+    shell::CBrinevane theApp(&prompt);
     ASSERT_TRUE(theApp.InitApplication());
     ASSERT_TRUE(theApp.InitInstance({}));
     ASSERT_NE(theApp.MainFrame(), nullptr);
@@ -119,7 +119,7 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
     EXPECT_TRUE(probe.waitForConnected(3000)) << "nothing listens on TCP port " << port;
     probe.abort();
 
-    auto* panel = theApp.MainFrame()->findChild<CMonitorPanel*>();
+    auto* panel = theApp.MainFrame()->findChild<navigator::CMonitorPanel*>();
     ASSERT_NE(panel, nullptr);
     const std::string rmc = WithChecksum("GPRMC,120000,A,5050.410,N,00420.820,E,5.0,90.0,070126,,");
     const std::string mwv = WithChecksum("WIMWV,045.0,R,12.5,N,A");

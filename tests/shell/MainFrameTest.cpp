@@ -103,10 +103,10 @@ struct MainFrameTest : ::testing::Test {
     bool disclaimerAnswer = true;
     int disclaimerShown = 0;
 
-    CFrameServices Services(std::filesystem::path folder = BinDir())
+    shell::CFrameServices Services(std::filesystem::path folder = BinDir())
     {
         App();
-        CFrameServices s;
+        shell::CFrameServices s;
         std::tie(s.timerIds, s.prompt, s.clock, s.sound) =
             std::tuple(&timerIds, &prompt, &clock, &sound);
         s.programFolder = folder;
@@ -125,7 +125,7 @@ struct MainFrameTest : ::testing::Test {
 
 TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
 {
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     ASSERT_TRUE(frame.CompleteStartUp());
     EXPECT_EQ(disclaimerShown, 1);
@@ -140,7 +140,7 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
         EXPECT_NE(frame.ToolBar(id), nullptr) << id;
     EXPECT_GT(geo::CDatumInfo::RowCount(), 0u);
     // The clock's date in the user's conventions, as the monitor and every other date shows it.
-    const QString pane = frame.StatusBar()->PaneText(CXStatusBar::ClockPane);
+    const QString pane = frame.StatusBar()->PaneText(app::CXStatusBar::ClockPane);
     EXPECT_TRUE(pane.startsWith(
         QString::fromStdString(" " + app::CDateTimeEx::GetCurrentTime().FormatDate(true) + " ")))
         << pane.toStdString();
@@ -153,10 +153,10 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
 // each with its tooltip, and show whatever their update handlers say.
 TEST_F(MainFrameTest, StatusBarIndicatorsShowTheirHandlersTexts)
 {
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     ASSERT_TRUE(frame.CompleteStartUp());
-    CXStatusBar* bar = frame.StatusBar();
+    app::CXStatusBar* bar = frame.StatusBar();
     std::vector<unsigned> ids;
     for (const navigator::CNavIndicator& i : navigator::NavIndicators())
         ids.push_back(i.id);
@@ -206,7 +206,7 @@ TEST_F(MainFrameTest, StartUpNoticesStayOnTheMessageBarUntilCleared)
 {
     auto s = Services();
     s.startupNotices = {"The settings file was damaged and has been set aside as \"x.damaged-1\""};
-    CMainFrame frame(std::move(s));
+    shell::CMainFrame frame(std::move(s));
     ASSERT_TRUE(frame.OnCreate());
     ASSERT_TRUE(frame.CompleteStartUp());
     App().processEvents();
@@ -240,9 +240,9 @@ struct LeftHandedDesktop : app::CDesktop {
 TEST_F(MainFrameTest, LeftHandedMouseDocksTheSidePanelLeftWithoutAWorkspace)
 {
     LeftHandedDesktop desktop;
-    CFrameServices services = Services();
+    shell::CFrameServices services = Services();
     services.desktop = &desktop;
-    CMainFrame frame(std::move(services));
+    shell::CMainFrame frame(std::move(services));
     ASSERT_TRUE(frame.OnCreate());
     EXPECT_FALSE(frame.ActiveSidePanel()->IsRightAligned());
     EXPECT_EQ(frame.dockWidgetArea(frame.ActiveSidePanel()), Qt::LeftDockWidgetArea);
@@ -252,7 +252,7 @@ TEST_F(MainFrameTest, LeftHandedMouseDocksTheSidePanelLeftWithoutAWorkspace)
 // one; never missing) and says what it does in its tooltip.
 TEST_F(MainFrameTest, EveryToolbarButtonHasAPictureAndATooltip)
 {
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     int buttons = 0;
     for (const shell::ToolBarDef& def : shell::MainToolBars()) {
@@ -279,7 +279,7 @@ TEST_F(MainFrameTest, EveryToolbarButtonHasAPictureAndATooltip)
 
 TEST_F(MainFrameTest, CommandsPanelsAndBars)
 {
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     frame.UpdateModuleCmdUI(true);
     // Commands no module of this frame handles, then the frame's own.
@@ -310,9 +310,9 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     frame.Commands().Execute(cmd::kViewFullScreen);
     EXPECT_TRUE(bar.IsSwitchedOff());
 
-    CSidePanel* first = frame.ActiveSidePanel();
-    auto* second = new CSidePanel(&frame);
-    auto* third = new CSidePanel(&frame);
+    app::CSidePanel* first = frame.ActiveSidePanel();
+    auto* second = new app::CSidePanel(&frame);
+    auto* third = new app::CSidePanel(&frame);
     ASSERT_TRUE(second->Create(cmd::kPanelMonitor, &frame) &&
                 third->Create(cmd::kPanelChartpoint, &frame));
     first->SetAlignment(false);   // docked left, shown
@@ -340,7 +340,7 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
 // bar menu, never the toolkit's own.
 TEST_F(MainFrameTest, RightPressOnPanelBarsOrToolbarsOpensTheBarMenu)
 {
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     App().processEvents();
     const QStringList expected = {
@@ -383,11 +383,11 @@ TEST_F(MainFrameTest, RightPressOnPanelBarsOrToolbarsOpensTheBarMenu)
 
 TEST_F(MainFrameTest, WindowMenuListsTheOpenWindowsWithCurrentTitles)
 {
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
-    CDocumentEx doc;
+    app::CDocumentEx doc;
     QMdiSubWindow* log = frame.MdiArea()->addSubWindow(new QWidget);
-    QObject::connect(&doc, &CDocumentEx::titleChanged, log, &QWidget::setWindowTitle);
+    QObject::connect(&doc, &app::CDocumentEx::titleChanged, log, &QWidget::setWindowTitle);
     EXPECT_TRUE(doc.SetTitle("Log"));
     EXPECT_FALSE(doc.SetTitle("Log"));   // the same title again changes nothing
     log->show();
@@ -409,7 +409,7 @@ TEST_F(MainFrameTest, WindowMenuListsTheOpenWindowsWithCurrentTitles)
 TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
 {
     disclaimerAnswer = false;
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     frame.SetResourceFlags(false, true);
     EXPECT_FALSE(frame.CompleteStartUp());   // a declined disclaimer leaves the timer still
@@ -456,7 +456,7 @@ TEST_F(MainFrameTest, FailedCreationShowsOneMessageAndReleasesOnlyWhatExists)
             auto s = Services(r.folder);
             for (std::size_t i = 0; i < r.modulesOk.size(); ++i)
                 s.moduleFactories.push_back(Module("m" + std::to_string(i), r.modulesOk[i]));
-            CMainFrame frame(std::move(s));
+            shell::CMainFrame frame(std::move(s));
             EXPECT_FALSE(frame.OnCreate());
             frame.TearDown();
             frame.TearDown();   // a second tear-down finds nothing left
@@ -473,7 +473,7 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
 {
     auto s = Services();
     s.moduleFactories = {Module("charting"), Module("chartpoint"), Module("route")};
-    CMainFrame frame(std::move(s));
+    shell::CMainFrame frame(std::move(s));
     ASSERT_TRUE(frame.OnCreate());
     ASSERT_TRUE(frame.CompleteStartUp());
     log.clear();
@@ -491,20 +491,20 @@ TEST_F(MainFrameTest, CloseAsksFirstAndTearsDownInReverseOrder)
 
 // A module the frame has never heard of: everything it adds comes through
 // the module hooks.
-struct TideModule : app::CModule, CModuleUi {
+struct TideModule : app::CModule, app::CModuleUi {
     static constexpr unsigned kPanelId = 4242;
     static constexpr unsigned kMsgTideTurned = app::kMsgModuleFirst + 7;
     explicit TideModule(app::CSettingsHome& home) : app::CModule(home) { }
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& h, std::vector<CSidePanel*>& panels) override
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& h, std::vector<app::CSidePanel*>& panels) override
     {
         host = &h;
-        panel = new CSidePanel(&h.Window());
+        panel = new app::CSidePanel(&h.Window());
         panel->setWindowTitle("Tides");
         panels.push_back(panel);
         return panel->Create(kPanelId, &h.Window());
     }
-    std::vector<COptionPageFactory> OptionPages() override
+    std::vector<app::COptionPageFactory> OptionPages() override
     {
         struct TidesPage : app::COptionPageModel {
             std::string Title() const override { return "Tides"; }
@@ -512,7 +512,7 @@ struct TideModule : app::CModule, CModuleUi {
             void Apply() override { }
         };
         return {{"Tides", [](QWidget* parent) {
-                     return new CXPropertyPage(std::make_unique<TidesPage>(), parent);
+                     return new app::CXPropertyPage(std::make_unique<TidesPage>(), parent);
                  }}};
     }
     void RegisterCommands(app::CCommandTable& commands) override
@@ -535,8 +535,8 @@ struct TideModule : app::CModule, CModuleUi {
     void OnTimer(app::TimerCadence c) override { ++ticks[static_cast<int>(c)]; }
     void ShutDown() override { shutDown = true; }
 
-    CModuleHost* host = nullptr;
-    CSidePanel* panel = nullptr;
+    app::CModuleHost* host = nullptr;
+    app::CSidePanel* panel = nullptr;
     int atlasShown = 0;
     std::vector<std::uint64_t> turned;
     int ticks[3] = {};
@@ -552,12 +552,12 @@ TEST_F(MainFrameTest, AModuleJoinsThroughItsHooksAlone)
         tide = m.get();
         return m;
     }};
-    CMainFrame frame(std::move(s));
+    shell::CMainFrame frame(std::move(s));
     ASSERT_TRUE(frame.OnCreate());
     ASSERT_TRUE(frame.CompleteStartUp());
 
     // Its panel is the frame's only one (no stand-in), active and docked.
-    EXPECT_EQ(frame.SidePanels(), std::vector<CSidePanel*>{tide->panel});
+    EXPECT_EQ(frame.SidePanels(), std::vector<app::CSidePanel*>{tide->panel});
     EXPECT_EQ(frame.ActiveSidePanel(), tide->panel);
     EXPECT_EQ(tide->panel->BarId(), TideModule::kPanelId);
     ASSERT_EQ(frame.OptionPages().size(), 1u);
@@ -596,26 +596,26 @@ TEST_F(MainFrameTest, AModuleJoinsThroughItsHooksAlone)
 }
 
 // A document that counts how often it is really closed.
-struct CountingDoc : CDocumentEx {
+struct CountingDoc : app::CDocumentEx {
     int* closes;
     explicit CountingDoc(int* count) : closes(count) { }
     void OnCloseDocument() override
     {
         ++*closes;
-        CDocumentEx::OnCloseDocument();
+        app::CDocumentEx::OnCloseDocument();
     }
 };
 
 TEST_F(MainFrameTest, PostedMessagesCloseTheNamedChartOnceAndListSheets)
 {
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
     int closesA = 0, others = 0;
     auto* a = new CountingDoc(&closesA);
     CountingDoc b(&others), stranger(&others);   // b stays open; the frame was never given stranger
     frame.AddDocument(a);
     frame.AddDocument(&b);
-    QPointer<CDocument> watchA = a;
+    QPointer<app::CDocument> watchA = a;
     const std::uint64_t ids[] = {a->DocumentId(), a->DocumentId(), a->DocumentId() + 1000,
                                  stranger.DocumentId()};
     // Posted from a worker: the frame wakes up and handles them on its own thread.
@@ -633,7 +633,7 @@ TEST_F(MainFrameTest, PostedMessagesCloseTheNamedChartOnceAndListSheets)
     auto* gone = new QWidget(&frame);
     const auto post = [&](QWidget* sheet, bool add) {
         frame.PostedMessages().Post(app::kMsgModelessSheet, add ? 1 : 0,
-                                    std::int64_t(CObjectIds::Of(sheet)));
+                                    std::int64_t(app::CObjectIds::Of(sheet)));
     };
     for (QWidget* sheet : {one, two, one, gone})
         post(sheet, true);
@@ -661,7 +661,7 @@ TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysN
     };
     {
         platform::CSettingsStore store(file);
-        CMainFrame frame(services(store, {}));
+        shell::CMainFrame frame(services(store, {}));
         ASSERT_TRUE(frame.OnCreate());
         frame.ToolBar(cmd::kBarArpa)->hide();
         frame.StatusBar()->hide();
@@ -674,7 +674,7 @@ TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysN
     const auto reopen = [&](std::vector<std::string> words) {
         platform::CSettingsStore store(file);
         EXPECT_EQ(store.Load(), platform::LoadStatus::Ok);
-        CMainFrame frame(services(store, std::move(words)));
+        shell::CMainFrame frame(services(store, std::move(words)));
         EXPECT_TRUE(frame.OnCreate());
         const auto seen = std::tuple(frame.ToolBar(cmd::kBarArpa)->isHidden(),
                                      frame.StatusBar()->isHidden(), frame.ConfirmClosedown());

@@ -72,14 +72,14 @@ TEST(Mnemonics, EveryMenuUsesEachLetterOnce)
     brine_test::TempFolder folder;
     platform::CSettingsStore store{folder.Path() / "settings.conf"};
     const char* bin = std::getenv("BRINE_BIN_DIR");
-    CFrameServices s;
+    shell::CFrameServices s;
     s.timerIds = &timerIds;
     s.prompt = &prompt;
     s.clock = &clock;
     s.programFolder = bin ? bin : std::filesystem::current_path();
     s.settings = &store;
     s.showDisclaimer = [](QWidget*) { return true; };
-    CMainFrame frame(std::move(s));
+    shell::CMainFrame frame(std::move(s));
     ASSERT_TRUE(frame.OnCreate());
     ASSERT_GT(frame.menuBar()->actions().size(), 5);
     CheckMenu("menu bar", frame.menuBar()->actions());
@@ -89,13 +89,13 @@ TEST(Mnemonics, EveryMenuUsesEachLetterOnce)
 TEST(Mnemonics, EveryInstrumentPageUsesEachLetterOnce)
 {
     App();
-    CModelessPropertySheet sheet("Options");
-    sheet.AddPage(new CNetworkOptionsDlg(
+    app::CModelessPropertySheet sheet("Options");
+    sheet.AddPage(new nmea::CNetworkOptionsDlg(
         std::make_unique<nmea::CNetworkOptionsModel>(nmea::CNetworkOptions{}, nullptr, nullptr), {},
         "192.0.2.1"));
-    sheet.AddPage(new COptionsGPS(
+    sheet.AddPage(new nmea::COptionsGPS(
         std::make_unique<nmea::CGPSOptionsModel>(nmea::CGPSOptions{}, nullptr), nullptr));
-    sheet.AddPage(new COptionsAutopilot(
+    sheet.AddPage(new nmea::COptionsAutopilot(
         std::make_unique<nmea::CAutopilotOptionsModel>(nmea::CAutopilotOptions{}, true, nullptr),
         nullptr));
     QStringList sheetTexts;

@@ -109,12 +109,14 @@ TEST(ProgramStart, DamagedSettingsFileIsSetAsideAndNamed)
 TEST(SingleInstance, KeyedByUserAndSettingsFolder)
 {
     QTemporaryDir a, b;
-    EXPECT_EQ(CSingleInstance::NameFor(1000, a.path()),
-              CSingleInstance::NameFor(1000, a.path() + "/sub/.."));
-    EXPECT_NE(CSingleInstance::NameFor(1000, a.path()), CSingleInstance::NameFor(1000, b.path()));
-    EXPECT_NE(CSingleInstance::NameFor(1000, a.path()), CSingleInstance::NameFor(1001, a.path()));
+    EXPECT_EQ(shell::CSingleInstance::NameFor(1000, a.path()),
+              shell::CSingleInstance::NameFor(1000, a.path() + "/sub/.."));
+    EXPECT_NE(shell::CSingleInstance::NameFor(1000, a.path()),
+              shell::CSingleInstance::NameFor(1000, b.path()));
+    EXPECT_NE(shell::CSingleInstance::NameFor(1000, a.path()),
+              shell::CSingleInstance::NameFor(1001, a.path()));
     // Short enough for a local socket's path whatever the folder.
-    EXPECT_LT(CSingleInstance::NameFor(1000, a.path() + QString(300, 'x')).size(), 60);
+    EXPECT_LT(shell::CSingleInstance::NameFor(1000, a.path() + QString(300, 'x')).size(), 60);
 }
 
 // Established TCP connections from one local address to another's port, as the kernel lists them.
@@ -190,7 +192,7 @@ TEST(SingleInstance, SocketLeftByACrashedProgramIsReplaced)
     QFile stale(QDir::temp().filePath(name));
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.close();
-    CSingleInstance first{name};
+    shell::CSingleInstance first{name};
     EXPECT_TRUE(first.Acquire() && first.IsPrimary());
 }
 

@@ -44,10 +44,10 @@ struct ToolsOptionsTest : ::testing::Test {
     brine_test::TempFolder folder;
     platform::CSettingsStore store{folder.Path() / "settings.conf"};
 
-    CFrameServices Services()
+    shell::CFrameServices Services()
     {
         App();
-        CFrameServices s;
+        shell::CFrameServices s;
         s.timerIds = &timerIds;
         s.prompt = &prompt;
         s.clock = &clock;
@@ -57,20 +57,20 @@ struct ToolsOptionsTest : ::testing::Test {
         s.showDisclaimer = [](QWidget*) { return true; };
         return s;
     }
-    static CModelessPropertySheet* OpenSheet(CMainFrame& frame)
+    static app::CModelessPropertySheet* OpenSheet(shell::CMainFrame& frame)
     {
         frame.UpdateModuleCmdUI(true);
         frame.Action(app::cmd::kToolsOptions)->trigger();
         for (QWidget* w : frame.ModelessSheets())
-            if (auto* sheet = qobject_cast<CModelessPropertySheet*>(w))
+            if (auto* sheet = qobject_cast<app::CModelessPropertySheet*>(w))
                 return sheet;
         QCoreApplication::sendPostedEvents();
         for (QWidget* w : frame.ModelessSheets())
-            if (auto* sheet = qobject_cast<CModelessPropertySheet*>(w))
+            if (auto* sheet = qobject_cast<app::CModelessPropertySheet*>(w))
                 return sheet;
         return nullptr;
     }
-    bool StoredPlaces(CMainFrame& frame, long& places)
+    bool StoredPlaces(shell::CMainFrame& frame, long& places)
     {
         app::CRegistry registry(store);
         return registry.OpenKeyForRead(frame.Workspace()->GetRegistryKey() + "\\WorkSpace") &&
@@ -80,9 +80,9 @@ struct ToolsOptionsTest : ::testing::Test {
 
 TEST_F(ToolsOptionsTest, RefusedDecimalPlacesStoreNothingAndAcceptedOnesAreStored)
 {
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
-    CModelessPropertySheet* sheet = OpenSheet(frame);
+    app::CModelessPropertySheet* sheet = OpenSheet(frame);
     ASSERT_NE(sheet, nullptr);
     ASSERT_GE(sheet->PageCount(), 2);
     EXPECT_EQ(sheet->Tabs()->tabText(0), "Workspace");
@@ -118,9 +118,9 @@ TEST_F(ToolsOptionsTest, RefusedDecimalPlacesStoreNothingAndAcceptedOnesAreStore
 // (the sheet's own buttons count on every page) only moves the focus.
 TEST_F(ToolsOptionsTest, EveryPageUsesEachMnemonicOnce)
 {
-    CMainFrame frame(Services());
+    shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
-    CModelessPropertySheet* sheet = OpenSheet(frame);
+    app::CModelessPropertySheet* sheet = OpenSheet(frame);
     ASSERT_NE(sheet, nullptr);
     const QRegularExpression mnemonic("&([^&])");
     QStringList sheetKeys;
@@ -147,7 +147,7 @@ TEST_F(ToolsOptionsTest, EveryPageUsesEachMnemonicOnce)
 TEST_F(ToolsOptionsTest, StoredDecimalPlacesOutOfRangeAreClampedOnLoad)
 {
     for (const auto& [written, read] : {std::pair{200L, 4}, {-3L, 0}, {4L, 4}, {0L, 0}}) {
-        CMainFrame frame(Services());
+        shell::CMainFrame frame(Services());
         ASSERT_TRUE(frame.OnCreate());
         {
             app::CRegistry registry(store);

@@ -16,6 +16,8 @@
 
 #include "app/WaitStatus.h"
 
+namespace app {
+
 namespace {
 
 QString Clock(qint64 ms)
@@ -244,3 +246,5 @@ CAviFrame::CAviFrame(CAviDoc* document, app::CPostedMessageQueue* owner, QWidget
             [this] { FitTo(m_view->sizeHint(), false); });
     connect(m_view, &CAviView::mediaClosed, this, [this] { close(); });
 }
+
+}   // namespace app

@@ -18,6 +18,8 @@ class QPushButton;
 class QVideoFrame;
 class QVideoSink;
 
+namespace app {
+
 class CAviDoc final : public CDocument {
     Q_OBJECT
 public:
@@ -85,3 +87,5 @@ public:
 private:
     CAviView* m_view;
 };
+
+}   // namespace app

@@ -15,6 +15,8 @@
 
 #include <QFile>
 
+namespace app {
+
 namespace {
 
 // PCX pictures, which Qt's image plugins do not read.
@@ -127,3 +129,5 @@ void CDibFrame::OnInitialUpdate()
           true);
     m_view->OnInitialUpdate();
 }
+
+}   // namespace app

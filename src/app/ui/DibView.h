@@ -10,6 +10,8 @@
 #include "app/ui/Document.h"
 #include "app/ui/ViewerFrame.h"
 
+namespace app {
+
 class CDibDoc final : public CDocument {
     Q_OBJECT
 public:
@@ -61,3 +63,5 @@ public:
 private:
     CDibView* m_view;
 };
+
+}   // namespace app

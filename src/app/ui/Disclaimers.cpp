@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace app {
+
 CBVDisclaimerDlg::CBVDisclaimerDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName("StartupDisclaimer");
@@ -77,3 +79,5 @@ void CDisclaimerDlg::reject()
         *m_accepted = false;
     QDialog::reject();
 }
+
+}   // namespace app

@@ -8,6 +8,8 @@
 class QLabel;
 class QPlainTextEdit;
 
+namespace app {
+
 // Modal; the only button accepts. Closing it any other way (Escape, the close
 // box) is a refusal and the program ends.
 class CBVDisclaimerDlg final : public QDialog {
@@ -41,3 +43,5 @@ private:
     QPlainTextEdit* m_edit;
     QLabel* m_static;
 };
+
+}   // namespace app

@@ -2,6 +2,8 @@
 
 #include "app/ui/ObjectIds.h"
 
+namespace app {
+
 std::uint64_t CDocument::DocumentId()
 {
     return CObjectIds::Of(this);
@@ -17,3 +19,5 @@ void CDocument::OnCloseDocument()
     // own window or from a handler still holding the document.
     deleteLater();
 }
+
+}   // namespace app

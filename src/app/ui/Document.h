@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace app {
+
 class CDocument : public QObject {
     Q_OBJECT
 public:
@@ -26,3 +28,5 @@ signals:
 private:
     bool m_closed = false;
 };
+
+}   // namespace app

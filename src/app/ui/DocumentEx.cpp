@@ -1,5 +1,7 @@
 #include "app/ui/DocumentEx.h"
 
+namespace app {
+
 bool CDocumentEx::SetTitle(const QString& title)
 {
     if (title == m_title)
@@ -8,3 +10,5 @@ bool CDocumentEx::SetTitle(const QString& title)
     emit titleChanged(m_title);
     return true;
 }
+
+}   // namespace app

@@ -7,6 +7,8 @@
 
 #include "app/ui/Document.h"
 
+namespace app {
+
 class CDocumentEx : public CDocument {
     Q_OBJECT
 public:
@@ -21,3 +23,5 @@ signals:
 private:
     QString m_title;
 };
+
+}   // namespace app

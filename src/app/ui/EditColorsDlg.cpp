@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+namespace app {
+
 namespace {
 
 // The grid's layout in pixels: margins, pitch and cell size.
@@ -235,3 +237,5 @@ void CEditColorsDlg::SelectElement(int element)
     m_grid->update();
     m_sample->update();
 }
+
+}   // namespace app

@@ -11,6 +11,8 @@
 
 class QComboBox;
 
+namespace app {
+
 class CColourGridPanel : public QWidget {
     Q_OBJECT
 public:
@@ -67,3 +69,5 @@ private:
     CColourGridPanel* m_grid;
     CSampleElementsPanel* m_sample;
 };
+
+}   // namespace app

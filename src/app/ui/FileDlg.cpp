@@ -10,6 +10,8 @@
 
 #include "app/WaitStatus.h"
 
+namespace app {
+
 namespace {
 
 QString ModifiedText(std::filesystem::file_time_type t)
@@ -91,3 +93,5 @@ void CFileDlg::RefreshStep()
     case app::CFileDlgModel::RefreshAction::None: break;
     }
 }
+
+}   // namespace app

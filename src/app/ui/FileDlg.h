@@ -13,6 +13,8 @@
 class QComboBox;
 class QTreeWidget;
 
+namespace app {
+
 class CFileDlg : public QDialog {
     Q_OBJECT
 public:
@@ -46,3 +48,5 @@ protected:
     std::vector<app::CFileListEntry> m_entries;
     bool m_initialised = false;
 };
+
+}   // namespace app

@@ -6,6 +6,8 @@
 
 #include "app/MsgBar.h"
 
+namespace app {
+
 void CFullScreenMode::Enter()
 {
     if (m_active)
@@ -45,3 +47,5 @@ void CFullScreenMode::Exit()
     if (m_msgBarWasOn)
         m_msgBar.SwitchOn();
 }
+
+}   // namespace app

@@ -12,6 +12,8 @@ namespace app {
 class CMsgBar;
 }
 
+namespace app {
+
 class CFullScreenMode {
 public:
     CFullScreenMode(QMainWindow& frame, app::CMsgBar& msgBar) : m_frame(frame), m_msgBar(msgBar) { }
@@ -29,3 +31,5 @@ private:
     bool m_wasMaximised = false;
     QList<QPointer<QWidget>> m_hidden;   // bars hidden on entry, shown again on exit
 };
+
+}   // namespace app

@@ -11,6 +11,8 @@
 
 #include "app/Version.h"
 
+namespace app {
+
 namespace {
 QString FromView(std::string_view s)
 {
@@ -114,3 +116,5 @@ QString CWaitDlg::Value(int index) const
 {
     return index >= 0 && index < 4 ? m_values[index]->text() : QString();
 }
+
+}   // namespace app

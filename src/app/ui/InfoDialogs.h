@@ -8,6 +8,8 @@
 
 class QLabel;
 
+namespace app {
+
 class CAboutDlg final : public QDialog {
     Q_OBJECT
 public:
@@ -36,3 +38,5 @@ public:
 private:
     QLabel* m_values[4] = {};
 };
+
+}   // namespace app

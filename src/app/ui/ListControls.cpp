@@ -2,6 +2,8 @@
 
 #include <QItemSelection>
 
+namespace app {
+
 CListCtrlEx::CListCtrlEx(std::shared_ptr<const app::CRowSource> source, QWidget* parent)
     : QTableView(parent), m_model(new CListModelBase(std::move(source), this))
 {
@@ -43,3 +45,5 @@ CListFrame::CListFrame(const QString& title, std::shared_ptr<const app::CRowSour
     setWidget(m_view);
     setAttribute(Qt::WA_DeleteOnClose);
 }
+
+}   // namespace app

@@ -12,6 +12,8 @@
 #include "app/ListRows.h"
 #include "app/ui/ListModelBase.h"
 
+namespace app {
+
 class CListCtrlEx : public QTableView {
     Q_OBJECT
 public:
@@ -47,3 +49,5 @@ public:
 private:
     CXListView* m_view;
 };
+
+}   // namespace app

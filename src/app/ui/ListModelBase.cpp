@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 CListModelBase::CListModelBase(std::shared_ptr<const app::CRowSource> source, QObject* parent)
     : QAbstractTableModel(parent), m_source(std::move(source))
 { }
@@ -116,3 +118,5 @@ void CListModelBase::FitColumnsToVisibleRows(QTableView& view)
         view.setColumnWidth(c, width);
     }
 }
+
+}   // namespace app

@@ -14,6 +14,8 @@
 
 class QTableView;
 
+namespace app {
+
 class CListModelBase : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -53,3 +55,5 @@ private:
     mutable std::list<Block> m_blocks;   // most recently used first
     mutable std::size_t m_fetched = 0;
 };
+
+}   // namespace app

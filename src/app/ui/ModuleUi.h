@@ -7,14 +7,15 @@
 #include <string>
 #include <vector>
 
-class CSidePanel;
-class CXPropertyPage;
 class QMainWindow;
 class QWidget;
+
 namespace app {
+
+class CSidePanel;
+class CXPropertyPage;
 class CMsgBar;
 class CPostedMessageQueue;
-}   // namespace app
 
 // What the main frame offers a module's windows. The reference stays valid
 // until the module is terminated.
@@ -51,3 +52,5 @@ public:
     // The pages the module adds to the options sheet, in order.
     virtual std::vector<COptionPageFactory> OptionPages() { return {}; }
 };
+
+}   // namespace app

@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QStyle>
 
+namespace app {
+
 CMsgBarWnd::CMsgBarWnd(app::CMsgBar& model, QMainWindow* frame)
     : QDockWidget(frame), m_model(model), m_frame(frame), m_label(new QLabel(this))
 {
@@ -140,3 +142,5 @@ void CMsgBarWnd::contextMenuEvent(QContextMenuEvent* e)
         menu.addAction("&Clear Message", this, [this, hit] { m_model.ClearMessage(hit); });
     menu.exec(e->globalPos());
 }
+
+}   // namespace app

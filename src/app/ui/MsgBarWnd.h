@@ -11,6 +11,8 @@
 class QLabel;
 class QMainWindow;
 
+namespace app {
+
 class CMsgBarWnd final : public QDockWidget, public app::CMsgBarView, public app::CTextMeasurer {
     Q_OBJECT
 public:
@@ -47,3 +49,5 @@ private:
     QTimer m_timer;
     bool m_layoutQueued = false;
 };
+
+}   // namespace app

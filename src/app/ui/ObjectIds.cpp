@@ -4,6 +4,8 @@
 
 #include <unordered_map>
 
+namespace app {
+
 namespace {
 
 constexpr const char* kIdProperty = "brineObjectId";
@@ -36,3 +38,5 @@ QObject* CObjectIds::Find(std::uint64_t id)
     const auto it = Table().find(id);
     return it == Table().end() ? nullptr : it->second;
 }
+
+}   // namespace app

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace app {
+
 class CObjectIds {
 public:
     // The object's identity, given on first use and kept until it is destroyed.
@@ -20,3 +22,5 @@ public:
         return qobject_cast<T*>(Find(id));
     }
 };
+
+}   // namespace app

@@ -16,6 +16,8 @@
 
 #include "app/FileNameRoom.h"
 
+namespace app {
+
 COpenSaveDlgBase::COpenSaveDlgBase(const QString& title, const QString& folder, QWidget* parent)
     : CFileDlg(parent)
 {
@@ -266,3 +268,5 @@ void CSaveFileDlg::accept()
     }
     QDialog::accept();
 }
+
+}   // namespace app

@@ -14,6 +14,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace app {
+
 class COpenSaveDlgBase : public CFileDlg {
     Q_OBJECT
 public:
@@ -104,3 +106,5 @@ private:
     bool m_networkMode = false;
     std::function<bool(const QString&)> m_ask;
 };
+
+}   // namespace app

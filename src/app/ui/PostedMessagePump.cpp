@@ -1,5 +1,7 @@
 #include "app/ui/PostedMessagePump.h"
 
+namespace app {
+
 CPostedMessagePump::CPostedMessagePump(app::CPostedMessageQueue& queue,
                                        app::CPostedMessageQueue::Handler handler, QObject* parent)
     : QObject(parent), m_queue(queue), m_handler(std::move(handler))
@@ -14,3 +16,5 @@ CPostedMessagePump::~CPostedMessagePump()
 {
     m_queue.SetWaker(nullptr);
 }
+
+}   // namespace app

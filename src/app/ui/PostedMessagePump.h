@@ -7,6 +7,8 @@
 
 #include "app/PostedMessageQueue.h"
 
+namespace app {
+
 class CPostedMessagePump : public QObject {
     Q_OBJECT
 public:
@@ -19,3 +21,5 @@ private:
     app::CPostedMessageQueue& m_queue;
     app::CPostedMessageQueue::Handler m_handler;
 };
+
+}   // namespace app

@@ -15,6 +15,8 @@
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/SidePanel.h"
 
+namespace app {
+
 using app::COLORREF;
 
 namespace {
@@ -335,3 +337,5 @@ void ApplyDisplayPalette(QMainWindow& frame, const app::CDisplayPalettes& palett
     for (const auto& [id, listener] : listeners)
         listener(palettes);
 }
+
+}   // namespace app

@@ -16,6 +16,8 @@
 class QIcon;
 class QMainWindow;
 
+namespace app {
+
 class CQtSystemColours final : public app::CSystemColours {
 public:
     // Takes the program's palette as it is now as Day.
@@ -60,3 +62,5 @@ void RemoveDisplayPaletteListener(int id);
 // bar, the side panels, the MDI area, the toolbar pictures, then the listeners.
 void ApplyDisplayPalette(QMainWindow& frame, const app::CDisplayPalettes& palettes,
                          CQtSystemColours& colours);
+
+}   // namespace app

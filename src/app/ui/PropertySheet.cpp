@@ -11,6 +11,8 @@
 #include "app/PostedMessageQueue.h"
 #include "app/ui/ObjectIds.h"
 
+namespace app {
+
 CXPropertyPage::CXPropertyPage(std::unique_ptr<app::COptionPageModel> model, QWidget* parent)
     : QWidget(parent), m_model(std::move(model))
 { }
@@ -179,3 +181,5 @@ void CModelessPropertySheet::reject()
     // Escape and the caption's close box cancel like the Cancel button.
     OnCancel();
 }
+
+}   // namespace app

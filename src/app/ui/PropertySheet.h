@@ -21,6 +21,8 @@ namespace app {
 class CPostedMessageQueue;
 }
 
+namespace app {
+
 class CXPropertyPage : public QWidget {
     Q_OBJECT
 public:
@@ -84,3 +86,5 @@ private:
     bool m_closed = false;
     std::uint64_t m_id = 0;
 };
+
+}   // namespace app

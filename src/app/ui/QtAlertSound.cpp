@@ -6,6 +6,8 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+namespace app {
+
 CQtAlertSound::CQtAlertSound() = default;
 CQtAlertSound::~CQtAlertSound() = default;
 
@@ -31,3 +33,5 @@ void CQtAlertSound::Beep()
 {
     QApplication::beep();
 }
+
+}   // namespace app

@@ -8,6 +8,8 @@
 
 class QSoundEffect;
 
+namespace app {
+
 class CQtAlertSound final : public app::CAlertSound {
 public:
     CQtAlertSound();
@@ -20,3 +22,5 @@ public:
 private:
     std::unique_ptr<QSoundEffect> m_effect;
 };
+
+}   // namespace app

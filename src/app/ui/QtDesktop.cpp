@@ -14,6 +14,8 @@
 
 #include <cstdlib>
 
+namespace app {
+
 namespace {
 
 QScreen* Screen()
@@ -142,3 +144,5 @@ void CQtDesktop::PumpMessages()
 {
     QCoreApplication::processEvents();
 }
+
+}   // namespace app

@@ -15,6 +15,8 @@
 class QObject;
 class QSoundEffect;
 
+namespace app {
+
 class CQtDesktop final : public app::CDesktop {
 public:
     CQtDesktop();
@@ -49,3 +51,5 @@ private:
     std::unique_ptr<QSoundEffect> m_sound;
     std::unique_ptr<QObject> m_watcher;   // screen-change connections
 };
+
+}   // namespace app

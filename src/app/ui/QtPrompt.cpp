@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+namespace app {
+
 using platform::PromptAnswer;
 using platform::PromptButtons;
 using platform::PromptIcon;
@@ -65,3 +67,5 @@ PromptAnswer CQtPrompt::Ask(std::string_view text, std::string_view caption, Pro
                     parent);
     return FromButton(box.exec(), buttons);
 }
+
+}   // namespace app

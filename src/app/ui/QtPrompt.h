@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace app {
+
 class CQtPrompt final : public platform::CPrompt {
 public:
     explicit CQtPrompt(QWidget* parent = nullptr) : m_parent(parent) { }
@@ -15,3 +17,5 @@ public:
 private:
     QWidget* m_parent;
 };
+
+}   // namespace app

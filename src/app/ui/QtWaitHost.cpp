@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCursor>
 
+namespace app {
+
 void CQtWaitCursor::SetWaitCursor(bool on)
 {
     if (on)
@@ -25,3 +27,5 @@ void CQtWaitStatusPane::SetStatusText(const std::string& text)
     m_bar->SetPaneText(CXStatusBar::MessagePane, QString::fromStdString(text));
     m_bar->repaint();   // the user-interface thread stays busy: paint now
 }
+
+}   // namespace app

@@ -7,6 +7,8 @@
 #include "app/WaitStatus.h"
 #include "app/ui/XStatusBar.h"
 
+namespace app {
+
 class CQtWaitCursor final : public app::CWaitHost {
 public:
     void SetWaitCursor(bool on) override;
@@ -24,3 +26,5 @@ public:
 private:
     QPointer<CXStatusBar> m_bar;
 };
+
+}   // namespace app

@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QTextEdit>
 
+namespace app {
+
 CSidePanel::CSidePanel(QWidget* parent) : QDockWidget(parent)
 {
     setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetClosable);
@@ -90,3 +92,5 @@ void CSidePanel::contextMenuEvent(QContextMenuEvent* e)
     e->accept();
     emit contextMenuAt(e->globalPos());
 }
+
+}   // namespace app

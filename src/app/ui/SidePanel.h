@@ -20,6 +20,8 @@ class CChartView;
 class QMainWindow;
 class QMenu;
 
+namespace app {
+
 class CSidePanel : public QDockWidget {
     Q_OBJECT
 public:
@@ -75,3 +77,5 @@ private:
     unsigned m_barId = 0;
     bool m_right = true;
 };
+
+}   // namespace app

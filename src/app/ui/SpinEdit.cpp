@@ -5,6 +5,8 @@
 #include <QStyle>
 #include <QWheelEvent>
 
+namespace app {
+
 CSpinEdit::CSpinEdit(const char* objectName, QWidget* parent) : QLineEdit(parent)
 {
     setObjectName(objectName);
@@ -46,3 +48,5 @@ void CSpinEdit::wheelEvent(QWheelEvent* event)
     }
     QLineEdit::wheelEvent(event);
 }
+
+}   // namespace app

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <functional>
 
+namespace app {
+
 class CSpinEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -22,3 +24,5 @@ protected:
 private:
     std::function<QString(const QString&, bool)> m_spin;
 };
+
+}   // namespace app

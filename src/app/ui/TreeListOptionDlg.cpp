@@ -6,6 +6,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace app {
+
 namespace {
 
 constexpr int kIdRole = Qt::UserRole;
@@ -141,3 +143,5 @@ int CTreeListOptionDlg::Choose()
     Build();
     return exec() == QDialog::Accepted ? m_result : 0;
 }
+
+}   // namespace app

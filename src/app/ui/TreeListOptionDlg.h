@@ -13,6 +13,8 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace app {
+
 class CTreeListOptionDlg : public QDialog {
     Q_OBJECT
 public:
@@ -48,3 +50,5 @@ private:
     QTreeWidget* m_tree;
     QPushButton* m_ok;
 };
+
+}   // namespace app

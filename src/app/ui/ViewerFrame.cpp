@@ -9,6 +9,8 @@
 #include "app/PostedMessageQueue.h"
 #include "app/ui/Document.h"
 
+namespace app {
+
 CViewerFrame::CViewerFrame(CDocument* document, app::CPostedMessageQueue* owner, QWidget* parent)
     : QMdiSubWindow(parent), m_document(document), m_owner(owner)
 {
@@ -86,3 +88,5 @@ void CViewerFrame::closeEvent(QCloseEvent* e)
     m_document->OnCloseDocument();   // no owner: close here
     QMdiSubWindow::closeEvent(e);
 }
+
+}   // namespace app

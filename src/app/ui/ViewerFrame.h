@@ -13,10 +13,10 @@
 namespace app {
 class CCommandTable;
 }
-class CDocument;
 namespace app {
+
+class CDocument;
 class CPostedMessageQueue;
-}
 
 class CViewerFrame : public QMdiSubWindow {
     Q_OBJECT
@@ -47,3 +47,5 @@ private:
     bool m_registered = false;
     bool m_documentClosed = false;
 };
+
+}   // namespace app

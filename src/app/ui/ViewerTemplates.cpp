@@ -9,6 +9,8 @@
 #include "app/ui/DibView.h"
 #include "platform/Prompt.h"
 
+namespace app {
+
 namespace {
 
 void TellWhy(platform::CPrompt& prompt, const char* what, const QString& path, const QString& why)
@@ -59,3 +61,5 @@ CAviDoc* OpenVideoViewer(QMdiArea& area, const QString& path, app::CPostedMessag
     document->Player().play();
     return document;
 }
+
+}   // namespace app

@@ -5,18 +5,18 @@
 
 #include <QString>
 
-class CAviDoc;
-namespace app {
-class CCommandTable;
-}
-class CDibDoc;
 class QMdiArea;
-namespace app {
-class CPostedMessageQueue;
-}
 namespace platform {
 class CPrompt;
 }
+
+namespace app {
+
+class CAviDoc;
+class CCommandTable;
+
+class CDibDoc;
+class CPostedMessageQueue;
 
 struct CViewerTemplate {
     int number;   // place among the application's document kinds
@@ -40,3 +40,5 @@ CDibDoc* OpenBitmapViewer(QMdiArea& area, const QString& path, app::CPostedMessa
 // The same for a video; its frame takes the video's size once known.
 CAviDoc* OpenVideoViewer(QMdiArea& area, const QString& path, app::CPostedMessageQueue* owner,
                          platform::CPrompt& prompt);
+
+}   // namespace app

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 namespace {
 
 // An indicator pane asks for its sample's width, so it keeps its place as
@@ -144,3 +146,5 @@ void CXStatusBar::contextMenuEvent(QContextMenuEvent* e)
     e->accept();
     emit contextMenuAt(e->globalPos());
 }
+
+}   // namespace app

@@ -13,6 +13,8 @@
 class QLabel;
 class QProgressBar;
 
+namespace app {
+
 class CXStatusBar final : public QStatusBar {
     Q_OBJECT
 public:
@@ -55,3 +57,5 @@ private:
     std::vector<unsigned> m_indicatorIds;
     std::map<unsigned, QLabel*> m_indicators;
 };
+
+}   // namespace app

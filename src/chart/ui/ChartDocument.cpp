@@ -1,7 +1,9 @@
 #include "chart/ui/ChartDocument.h"
 
+namespace chart {
+
 CChartDocument::CChartDocument(std::unique_ptr<chart::CChartDoc> doc, QObject* parent)
-    : CDocument(parent), m_doc(std::move(doc))
+    : app::CDocument(parent), m_doc(std::move(doc))
 { }
 
 CChartDocument::~CChartDocument() = default;
@@ -13,5 +15,7 @@ void CChartDocument::OnCloseDocument()
     try {
         m_doc->OnCloseDocument();
     } catch (...) { }
-    CDocument::OnCloseDocument();
+    app::CDocument::OnCloseDocument();
 }
+
+}   // namespace chart

@@ -8,7 +8,9 @@
 #include "app/ui/Document.h"
 #include "chart/ChartDoc.h"
 
-class CChartDocument final : public CDocument {
+namespace chart {
+
+class CChartDocument final : public app::CDocument {
     Q_OBJECT
 public:
     CChartDocument(std::unique_ptr<chart::CChartDoc> doc, QObject* parent = nullptr);
@@ -23,3 +25,5 @@ public:
 private:
     std::unique_ptr<chart::CChartDoc> m_doc;
 };
+
+}   // namespace chart

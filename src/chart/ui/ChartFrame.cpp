@@ -15,6 +15,8 @@
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartView.h"
 
+namespace chart {
+
 namespace {
 
 // The scroll bar's answer when the chart has no scroll position.
@@ -60,13 +62,13 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
     grid->addWidget(m_vScroll, 0, 1);
     grid->addWidget(m_hScroll, 1, 0);
     m_inner->setCentralWidget(centre);
-    m_msgBarWnd = new CMsgBarWnd(*m_msgBar, m_inner);
+    m_msgBarWnd = new app::CMsgBarWnd(*m_msgBar, m_inner);
     setWidget(m_inner);
 
     connect(m_view, &CChartView::resized, this, &CChartFrame::SyncScrollBars);
     connect(m_hScroll, &QScrollBar::valueChanged, this, [this](int v) { OnScroll(true, v); });
     connect(m_vScroll, &QScrollBar::valueChanged, this, [this](int v) { OnScroll(false, v); });
-    connect(&document, &CDocument::closing, this, [this] {
+    connect(&document, &app::CDocument::closing, this, [this] {
         m_documentClosed = true;
         close();
     });
@@ -232,3 +234,5 @@ void CChartFrame::closeEvent(QCloseEvent* e)
     m_services.frameMessages->Post(app::kMsgChartWindowClosed, m_document->DocumentId());
     e->ignore();
 }
+
+}   // namespace chart

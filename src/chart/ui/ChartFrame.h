@@ -15,21 +15,24 @@
 #include "app/MsgBar.h"
 #include "chart/ChartWindow.h"
 
-class CChartDocument;
-class CChartView;
+namespace app {
 class CMsgBarWnd;
+}
 class QMainWindow;
 class QScrollBar;
-
 namespace app {
 class CPostedMessageQueue;
 }
 namespace platform {
 class CClock;
 }
+
 namespace chart {
+
+class CChartDocument;
+class CChartView;
+
 class CChartingModule;
-}
 
 // What a chart frame needs of the program.
 struct CChartFrameServices {
@@ -53,7 +56,7 @@ public:
 
     CChartDocument& Document() const;
     CChartView* View() const { return m_view; }
-    CMsgBarWnd* MsgBarWnd() const { return m_msgBarWnd; }
+    app::CMsgBarWnd* MsgBarWnd() const { return m_msgBarWnd; }
     // Scroll bars follow the chart's position after it moved.
     void SyncScrollBars();
 
@@ -86,9 +89,11 @@ private:
     bool m_documentClosed = false;
     std::unique_ptr<app::CMsgBar> m_msgBar;
     QMainWindow* m_inner = nullptr;
-    CMsgBarWnd* m_msgBarWnd = nullptr;
+    app::CMsgBarWnd* m_msgBarWnd = nullptr;
     CChartView* m_view = nullptr;
     QScrollBar* m_hScroll = nullptr;
     QScrollBar* m_vScroll = nullptr;
     bool m_syncing = false;
 };
+
+}   // namespace chart

@@ -8,6 +8,8 @@
 
 #include "chart/ChartDoc.h"
 
+namespace chart {
+
 namespace {
 
 QString Q(const std::string& s)
@@ -18,7 +20,7 @@ QString Q(const std::string& s)
 }   // namespace
 
 CChartInfoPanel::CChartInfoPanel(std::function<chart::CChartDoc*()> activeDoc, QWidget* parent)
-    : CSidePanel(parent), m_activeDoc(std::move(activeDoc))
+    : app::CSidePanel(parent), m_activeDoc(std::move(activeDoc))
 { }
 
 QLabel* CChartInfoPanel::AddRow(QWidget* card, const QString& name, const QString& label, int row)
@@ -148,3 +150,5 @@ QString CChartInfoPanel::ValueText(const QString& name) const
         return label->text();
     return {};
 }
+
+}   // namespace chart

@@ -20,7 +20,9 @@ namespace chart {
 class CChartDoc;
 }
 
-class CChartInfoPanel final : public CSidePanel {
+namespace chart {
+
+class CChartInfoPanel final : public app::CSidePanel {
     Q_OBJECT
 public:
     static constexpr unsigned kBarId = 256;
@@ -54,3 +56,5 @@ private:
     QLabel* m_updatedLabel = nullptr;
     QPlainTextEdit* m_cautions = nullptr;
 };
+
+}   // namespace chart

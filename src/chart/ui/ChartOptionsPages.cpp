@@ -23,6 +23,8 @@
 #include "app/ui/SpinEdit.h"
 #include "chart/ChartingModule.h"
 
+namespace chart {
+
 namespace {
 
 int ReadInt(const QString& text, bool& ok)
@@ -61,9 +63,9 @@ QIcon LineImage(int width)
     return QIcon(pixmap);
 }
 
-CModelessPropertySheet* FindSheet(QWidget* frame, const char* name)
+app::CModelessPropertySheet* FindSheet(QWidget* frame, const char* name)
 {
-    return frame ? frame->findChild<CModelessPropertySheet*>(name, Qt::FindDirectChildrenOnly)
+    return frame ? frame->findChild<app::CModelessPropertySheet*>(name, Qt::FindDirectChildrenOnly)
                  : nullptr;
 }
 
@@ -71,12 +73,12 @@ CModelessPropertySheet* FindSheet(QWidget* frame, const char* name)
 
 CDisplayOptionsPage::CDisplayOptionsPage(std::unique_ptr<chart::CDisplayOptionsModel> model,
                                          QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
-    m_maxCharts = new CSpinEdit("maxCharts", this);
+    m_maxCharts = new app::CSpinEdit("maxCharts", this);
     m_maxCharts->SetSpin(Stepper(1, 255));
-    m_small = new CSpinEdit("smallPan", this);
-    m_large = new CSpinEdit("largePan", this);
+    m_small = new app::CSpinEdit("smallPan", this);
+    m_large = new app::CSpinEdit("largePan", this);
     // The pan steps move by the model's rule and never pass each other.
     m_small->SetSpin([this](const QString& text, bool up) {
         ControlsToModel();
@@ -98,7 +100,7 @@ CDisplayOptionsPage::CDisplayOptionsPage(std::unique_ptr<chart::CDisplayOptionsM
         M().SpinLarge(up);
         return QString::number(M().Values().largePanStep);
     });
-    m_lineWidth = new CSpinEdit("lineWidth", this);
+    m_lineWidth = new app::CSpinEdit("lineWidth", this);
     m_lineWidth->SetSpin(Stepper(1, 4));
 
     auto* form = new QFormLayout;
@@ -130,10 +132,10 @@ chart::CDisplayOptionsModel& CDisplayOptionsPage::M() const
 std::optional<app::CFieldError> CDisplayOptionsPage::ControlsToModel()
 {
     chart::CDisplayOptions& v = M().Values();
-    const std::pair<CSpinEdit*, int*> fields[] = {{m_maxCharts, &v.maxCharts},
-                                                  {m_small, &v.smallPanStep},
-                                                  {m_large, &v.largePanStep},
-                                                  {m_lineWidth, &v.lineWidth}};
+    const std::pair<app::CSpinEdit*, int*> fields[] = {{m_maxCharts, &v.maxCharts},
+                                                       {m_small, &v.smallPanStep},
+                                                       {m_large, &v.largePanStep},
+                                                       {m_lineWidth, &v.lineWidth}};
     for (const auto& [edit, out] : fields) {
         bool ok = false;
         const int n = ReadInt(edit->text(), ok);
@@ -156,7 +158,7 @@ void CDisplayOptionsPage::ModelToControls()
 
 CViewDisplayPage::CViewDisplayPage(std::unique_ptr<chart::COverlayOptionsModel> model,
                                    std::function<int()> activePalette, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent), m_activePalette(std::move(activePalette))
+    : app::CXPropertyPage(std::move(model), parent), m_activePalette(std::move(activePalette))
 {
     auto* limits = new QGroupBox(tr("Limit lines"), this);
     m_boundaries = new QCheckBox(tr("Chart &boundaries"), limits);
@@ -245,7 +247,7 @@ void CViewDisplayPage::UpdateControls()
 
 CChartManagementPage::CChartManagementPage(std::unique_ptr<chart::CChartFoldersModel> model,
                                            QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     // A labelled folder field with its Browse button; the label gives the field its key.
     auto* layout = new QVBoxLayout(this);
@@ -322,12 +324,12 @@ void ReloadChartFolders(chart::CChartingModule& charting, const chart::CChartFol
 void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplayPalettes* palettes,
                            QWidget* frame, app::CPostedMessageQueue* frameQueue)
 {
-    if (CModelessPropertySheet* open = FindSheet(frame, "chartOptions")) {
+    if (app::CModelessPropertySheet* open = FindSheet(frame, "chartOptions")) {
         open->raise();
         open->activateWindow();
         return;
     }
-    auto* sheet = new CModelessPropertySheet(QObject::tr("Chart Options"), frame);
+    auto* sheet = new app::CModelessPropertySheet(QObject::tr("Chart Options"), frame);
     sheet->setObjectName("chartOptions");
     const chart::CChartSettings& s = charting.ChartSettings();
     chart::CDisplayOptions display{s.maxCharts, s.smallPanStep, s.largePanStep, s.lineWidth};
@@ -370,12 +372,12 @@ void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplay
 void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
                               app::CPostedMessageQueue* frameQueue)
 {
-    if (CModelessPropertySheet* open = FindSheet(frame, "chartManagement")) {
+    if (app::CModelessPropertySheet* open = FindSheet(frame, "chartManagement")) {
         open->raise();
         open->activateWindow();
         return;
     }
-    auto* sheet = new CModelessPropertySheet(QObject::tr("Chart Management Options"), frame);
+    auto* sheet = new app::CModelessPropertySheet(QObject::tr("Chart Management Options"), frame);
     sheet->setObjectName("chartManagement");
     chart::CChartingModule* module = &charting;
     QPointer<QWidget> parent = sheet;
@@ -386,9 +388,11 @@ void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
         })));
     // Each chart service with pages of its own (the raster services' installation) adds them.
     for (const auto& service : charting.ChartServices())
-        if (CModuleUi* ui = service->Ui())
-            for (const COptionPageFactory& page : ui->OptionPages())
+        if (app::CModuleUi* ui = service->Ui())
+            for (const app::COptionPageFactory& page : ui->OptionPages())
                 sheet->AddPage(page.create(sheet));
     sheet->SetFrameQueue(frameQueue);
     sheet->ShowModeless();
 }
+
+}   // namespace chart

@@ -8,7 +8,9 @@
 #include "app/ui/PropertySheet.h"
 #include "chart/ChartOptions.h"
 
+namespace app {
 class CSpinEdit;
+}
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -21,7 +23,9 @@ namespace chart {
 class CChartingModule;
 }
 
-class CDisplayOptionsPage : public CXPropertyPage {
+namespace chart {
+
+class CDisplayOptionsPage : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CDisplayOptionsPage(std::unique_ptr<chart::CDisplayOptionsModel> model,
@@ -31,13 +35,13 @@ public:
     void ModelToControls() override;
 
 private:
-    CSpinEdit* m_maxCharts;
-    CSpinEdit* m_small;
-    CSpinEdit* m_large;
-    CSpinEdit* m_lineWidth;
+    app::CSpinEdit* m_maxCharts;
+    app::CSpinEdit* m_small;
+    app::CSpinEdit* m_large;
+    app::CSpinEdit* m_lineWidth;
 };
 
-class CViewDisplayPage : public CXPropertyPage {
+class CViewDisplayPage : public app::CXPropertyPage {
     Q_OBJECT
 public:
     // `activePalette` says which of Day, Dusk and Night the program shows now.
@@ -60,7 +64,7 @@ private:
     QComboBox* m_width;
 };
 
-class CChartManagementPage : public CXPropertyPage {
+class CChartManagementPage : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CChartManagementPage(std::unique_ptr<chart::CChartFoldersModel> model,
@@ -82,3 +86,5 @@ void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
 // Closes every chart, sets the folders and rebuilds the folio, showing the steps.
 void ReloadChartFolders(chart::CChartingModule& charting, const chart::CChartFolders& folders,
                         QWidget* parent);
+
+}   // namespace chart

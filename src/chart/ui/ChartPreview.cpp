@@ -5,6 +5,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+namespace chart {
+
 CChartPreview::CChartPreview(QPrinter& printer, bool printerInstalled, QWidget* parent)
     : QWidget(parent, Qt::Window), m_printer(printer)
 {
@@ -31,3 +33,5 @@ CChartPreview::CChartPreview(QPrinter& printer, bool printerInstalled, QWidget* 
 }
 
 CChartPreview::~CChartPreview() = default;
+
+}   // namespace chart

@@ -9,6 +9,8 @@ class QAction;
 class QPrinter;
 class QPrintPreviewWidget;
 
+namespace chart {
+
 class CChartPreview final : public QWidget {
     Q_OBJECT
 public:
@@ -26,3 +28,5 @@ private:
     QPrintPreviewWidget* m_preview;
     QAction* m_print;
 };
+
+}   // namespace chart

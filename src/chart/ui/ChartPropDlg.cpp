@@ -8,6 +8,8 @@
 #include "chart/ChartDoc.h"
 #include "geo/DatumInfo.h"
 
+namespace chart {
+
 CChartPropDlg::CChartPropDlg(QWidget* parent)
     : QWidget(parent), m_name(new QLineEdit(this)), m_datum(new QLineEdit(this))
 {
@@ -62,3 +64,5 @@ void CChartPropDlg::UpdateControls()
     if (isWindow())
         adjustSize();
 }
+
+}   // namespace chart

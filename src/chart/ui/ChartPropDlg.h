@@ -12,6 +12,8 @@ namespace chart {
 class CChartDoc;
 }
 
+namespace chart {
+
 class CChartPropDlg final : public QWidget {
     Q_OBJECT
 public:
@@ -38,3 +40,5 @@ private:
     std::function<void()> m_onDestroyed;
     std::function<void()> m_onObjectChanged;
 };
+
+}   // namespace chart

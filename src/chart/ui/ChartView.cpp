@@ -21,6 +21,8 @@
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/overlays/OwnVesselLayer.h"
 
+namespace chart {
+
 namespace cmd = app::cmd;
 
 CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QWidget* parent)
@@ -32,7 +34,7 @@ CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QW
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
     setMinimumSize(16, 16);
-    m_pump = std::make_unique<CPostedMessagePump>(
+    m_pump = std::make_unique<app::CPostedMessagePump>(
         m_messages,
         [this](const app::CPostedMessage& message) {
             if (message.id == kMsgZoomToDragRect)
@@ -471,3 +473,5 @@ bool CChartView::Print(QPrinter& printer)
     painter.end();
     return ok;
 }
+
+}   // namespace chart

@@ -24,6 +24,14 @@ class CChartingModule;
 class COwnVesselLayer;
 }   // namespace chart
 
+namespace app {
+class CPostedMessagePump;
+}
+class QPrinter;
+class QMenu;
+
+namespace chart {
+
 // What the view needs of the program.
 struct CChartViewServices {
     // Runs a command after the current event, when its update handler enables it.
@@ -34,9 +42,6 @@ struct CChartViewServices {
     std::function<void(const std::string&)> showRangeBearingLabel;
 };
 
-class CPostedMessagePump;
-class QPrinter;
-class QMenu;
 class CChartView;
 
 // What draws in and answers on every chart view besides the chart itself
@@ -133,10 +138,12 @@ private:
     std::optional<geo::IntPoint> m_keyboardPoint;   // where warping the pointer is refused
     bool m_zoomPending = false;
     app::CPostedMessageQueue m_messages;
-    std::unique_ptr<CPostedMessagePump> m_pump;
+    std::unique_ptr<app::CPostedMessagePump> m_pump;
     int m_wheel = 0;
     int m_paints = 0;
     CChartViewExtension* m_pressTaker = nullptr;   // the extension that took the left press
     static std::vector<CChartView*>& Views();
     static std::vector<CChartViewExtension*>& Extensions();
 };
+
+}   // namespace chart

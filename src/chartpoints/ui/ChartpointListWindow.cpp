@@ -7,14 +7,16 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 
+namespace chartpoints {
+
 CChartpointListWindow::CChartpointListWindow(chartpoints::CChartpointModule& module,
                                              AddToRoute addToRoute, QWidget* parent)
-    : CListFrame(QString(), std::make_shared<chartpoints::CChartpointRowSource>(module.Table()),
-                 parent),
+    : app::CListFrame(QString(),
+                      std::make_shared<chartpoints::CChartpointRowSource>(module.Table()), parent),
       m_module(module), m_addToRoute(std::move(addToRoute))
 {
     setObjectName("ChartpointList");
-    CXListView* view = View();
+    app::CXListView* view = View();
     view->setObjectName("ChartpointListView");
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     // The table sorts, not the list: a heading click picks the table's order.
@@ -62,7 +64,7 @@ int CChartpointListWindow::SelectedRow() const
 
 void CChartpointListWindow::SelectCurrent()
 {
-    CXListView* view = View();
+    app::CXListView* view = View();
     if (!m_module.IsDatabaseOpen()) {
         view->SelectNone();
         return;
@@ -95,7 +97,7 @@ void CChartpointListWindow::AddCurrentToRoute()
 bool CChartpointListWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != View() || event->type() != QEvent::KeyPress)
-        return CListFrame::eventFilter(watched, event);
+        return app::CListFrame::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     using chartpoints::FocusKey;
     std::optional<FocusKey> focus;
@@ -108,9 +110,9 @@ bool CChartpointListWindow::eventFilter(QObject* watched, QEvent* event)
     case Qt::Key_PageDown: focus = FocusKey::PageDown; break;
     case Qt::Key_Return:
     case Qt::Key_Enter: AddCurrentToRoute(); return true;
-    default: return CListFrame::eventFilter(watched, event);
+    default: return app::CListFrame::eventFilter(watched, event);
     }
-    CXListView* view = View();
+    app::CXListView* view = View();
     const int rowHeight = std::max(1, view->verticalHeader()->defaultSectionSize());
     const int perPage = std::max(1, view->viewport()->height() / rowHeight);
     const std::optional<int> row =
@@ -119,3 +121,5 @@ bool CChartpointListWindow::eventFilter(QObject* watched, QEvent* event)
         GoToRow(*row);
     return true;
 }
+
+}   // namespace chartpoints

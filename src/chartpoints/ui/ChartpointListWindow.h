@@ -14,7 +14,9 @@ namespace chartpoints {
 class CChartpointModule;
 }
 
-class CChartpointListWindow final : public CListFrame {
+namespace chartpoints {
+
+class CChartpointListWindow final : public app::CListFrame {
     Q_OBJECT
 public:
     using AddToRoute = std::function<void(const chartpoints::CChartpoint&)>;
@@ -41,3 +43,5 @@ private:
     chartpoints::CChartpointModule& m_module;
     AddToRoute m_addToRoute;
 };
+
+}   // namespace chartpoints

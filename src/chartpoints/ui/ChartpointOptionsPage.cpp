@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace chartpoints {
+
 namespace {
 
 QColor FromColorRef(chart::COLORREF c)
@@ -60,7 +62,7 @@ QLineEdit* FolderRow(QFormLayout* form, const QString& label, const char* name,
 
 CChartpointGeneralOptions::CChartpointGeneralOptions(
     std::unique_ptr<chartpoints::CChartpointOptionsModel> model, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     setObjectName("ChartpointGeneralOptions");
     auto* display = new QGroupBox(tr("Chartpoints"), this);
@@ -180,3 +182,5 @@ void CChartpointGeneralOptions::UpdateControls()
                                                       m_name, m_sizeLabel, m_size})
         w->setEnabled(on);
 }
+
+}   // namespace chartpoints

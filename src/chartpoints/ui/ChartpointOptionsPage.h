@@ -10,7 +10,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class CChartpointGeneralOptions final : public CXPropertyPage {
+namespace chartpoints {
+
+class CChartpointGeneralOptions final : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CChartpointGeneralOptions(std::unique_ptr<chartpoints::CChartpointOptionsModel> model,
@@ -35,3 +37,5 @@ private:
     QLineEdit* m_dataFolder;
     QLineEdit* m_attachmentsFolder;
 };
+
+}   // namespace chartpoints

@@ -22,6 +22,8 @@
 
 #include <filesystem>
 
+namespace chartpoints {
+
 namespace cmd = app::cmd;
 
 namespace {
@@ -63,7 +65,7 @@ std::string Trimmed(const QString& text, int limit)
 CChartpointPanel::CChartpointPanel(chartpoints::CChartpointModule& module,
                                    std::function<bool(const std::string&, bool)> openAttachment,
                                    QWidget* parent)
-    : CSidePanel(parent), m_module(module), m_openAttachment(std::move(openAttachment))
+    : app::CSidePanel(parent), m_module(module), m_openAttachment(std::move(openAttachment))
 {
     setObjectName("ChartpointPanel");
     setWindowTitle(QStringLiteral("Chartpoint"));
@@ -177,7 +179,7 @@ void CChartpointPanel::InitPanel()
     });
     connect(m_apply, &QPushButton::clicked, this, [this] { m_module.OnApply(); });
     setWidget(body);
-    CSidePanel::InitPanel();
+    app::CSidePanel::InitPanel();
 }
 
 void CChartpointPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
@@ -402,3 +404,5 @@ void CChartpointPanel::ShowAttachment(int n)
     m_attachments->setCurrentIndex(n - 1);
     OnView();
 }
+
+}   // namespace chartpoints

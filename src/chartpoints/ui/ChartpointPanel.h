@@ -22,7 +22,9 @@ namespace chartpoints {
 class CChartpointModule;
 }
 
-class CChartpointPanel final : public CSidePanel, public chartpoints::CChartpointUi {
+namespace chartpoints {
+
+class CChartpointPanel final : public app::CSidePanel, public chartpoints::CChartpointUi {
     Q_OBJECT
 public:
     static constexpr unsigned kBarId = 258;
@@ -98,3 +100,5 @@ private:
     std::function<void()> m_toggleList;
     std::function<bool()> m_isListOpen;
 };
+
+}   // namespace chartpoints

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace chartpoints {
+
 namespace {
 
 std::string Padded(std::string text, std::size_t width)
@@ -177,3 +179,5 @@ void CChartpointUploadDialog::OnUpload()
         m_module.TellUser(message);
     accept();
 }
+
+}   // namespace chartpoints

@@ -18,6 +18,8 @@ namespace chartpoints {
 class CChartpointModule;
 }
 
+namespace chartpoints {
+
 class CChartpointUploadDialog final : public QDialog {
     Q_OBJECT
 public:
@@ -47,3 +49,5 @@ private:
     QCheckBox* m_checksum = nullptr;
     QLineEdit* m_start = nullptr;
 };
+
+}   // namespace chartpoints

@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <fstream>
 
+namespace chartpoints {
+
 namespace cmd = app::cmd;
 
 namespace {
@@ -135,7 +137,7 @@ CChartpointWindows::CChartpointWindows(app::CSettingsHome& settings, platform::C
 
 CChartpointWindows::~CChartpointWindows()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
 }
 
 void CChartpointWindows::SetInstruments(nmea::CInstrumentsModule* instruments)
@@ -157,7 +159,8 @@ void CChartpointWindows::SetInstruments(nmea::CInstrumentsModule* instruments)
         });
 }
 
-bool CChartpointWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels)
+bool CChartpointWindows::CreateSidePanels(app::CModuleHost& host,
+                                          std::vector<app::CSidePanel*>& panels)
 {
     m_host = &host;
     auto* panel = new CChartpointPanel(*this, m_openAttachment, &host.Window());
@@ -167,13 +170,13 @@ bool CChartpointWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePa
     panel->SetListWindow([this] { ToggleListWindow(); }, [this] { return m_list != nullptr; });
     SetUi(m_uiJoin.get());
     panels.push_back(panel);
-    CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(this);
     return true;
 }
 
 bool CChartpointWindows::Terminate()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
     if (m_options)
         m_options->close();
     if (m_list)
@@ -276,8 +279,8 @@ void CChartpointWindows::OpenOptions()
         m_options->activateWindow();
         return;
     }
-    auto* sheet = new CModelessPropertySheet(QStringLiteral("Chartpoint Options"),
-                                             m_host ? &m_host->Window() : nullptr);
+    auto* sheet = new app::CModelessPropertySheet(QStringLiteral("Chartpoint Options"),
+                                                  m_host ? &m_host->Window() : nullptr);
     sheet->setObjectName("chartpointOptions");
     sheet->AddPage(new CChartpointGeneralOptions(
         std::make_unique<chartpoints::CChartpointOptionsModel>(*this), sheet));
@@ -285,7 +288,7 @@ void CChartpointWindows::OpenOptions()
     sheet->ShowModeless();
 }
 
-void CChartpointWindows::ViewCreated(CChartView& view)
+void CChartpointWindows::ViewCreated(chart::CChartView& view)
 {
     auto layer = std::make_unique<chartpoints::CChartpointViewLayer>(
         view.Doc(), Properties(), [&view] { view.InvalidateOverlays(); });
@@ -300,7 +303,7 @@ void CChartpointWindows::ViewCreated(CChartView& view)
     m_layers[&view] = std::move(layer);
 }
 
-void CChartpointWindows::ViewDestroyed(CChartView& view)
+void CChartpointWindows::ViewDestroyed(chart::CChartView& view)
 {
     const auto it = m_layers.find(&view);
     if (it == m_layers.end())
@@ -313,7 +316,7 @@ void CChartpointWindows::ViewDestroyed(CChartView& view)
     m_layers.erase(it);
 }
 
-bool CChartpointWindows::Press(CChartView& view, geo::IntPoint p)
+bool CChartpointWindows::Press(chart::CChartView& view, geo::IntPoint p)
 {
     const auto it = m_layers.find(&view);
     if (it == m_layers.end())
@@ -332,7 +335,7 @@ bool CChartpointWindows::Press(CChartView& view, geo::IntPoint p)
     return true;
 }
 
-void CChartpointWindows::DragTo(CChartView& view, geo::IntPoint p)
+void CChartpointWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
 {
     if (m_dragView != &view)
         return;
@@ -344,7 +347,7 @@ void CChartpointWindows::DragTo(CChartView& view, geo::IntPoint p)
     view.update();
 }
 
-void CChartpointWindows::Release(CChartView& view, geo::IntPoint p)
+void CChartpointWindows::Release(chart::CChartView& view, geo::IntPoint p)
 {
     if (m_dragView != &view)
         return;
@@ -356,7 +359,7 @@ void CChartpointWindows::Release(CChartView& view, geo::IntPoint p)
     view.InvalidateOverlays();
 }
 
-void CChartpointWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p)
+void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
 {
     QAction* add = menu.addAction(QStringLiteral("Add New Chartpoint"));
     QAction* del = menu.addAction(QStringLiteral("Delete Selected Chartpoint"));
@@ -371,3 +374,5 @@ void CChartpointWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntP
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { OnDelete(); });
 }
+
+}   // namespace chartpoints

@@ -17,13 +17,18 @@
 #include <map>
 #include <memory>
 
+namespace app {
+class CModelessPropertySheet;
+}
+
+namespace chartpoints {
+
 class CChartpointListWindow;
 class CChartpointPanel;
-class CModelessPropertySheet;
 
 class CChartpointWindows final : public chartpoints::CChartpointModule,
-                                 public CModuleUi,
-                                 public CChartViewExtension {
+                                 public app::CModuleUi,
+                                 public chart::CChartViewExtension {
 public:
     using AttachmentOpener = std::function<bool(const std::string& path, bool video)>;
 
@@ -31,18 +36,18 @@ public:
                        std::filesystem::path programFolder, AttachmentOpener openAttachment);
     ~CChartpointWindows() override;
 
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
 
     // CChartViewExtension
-    void ViewCreated(CChartView& view) override;
-    void ViewDestroyed(CChartView& view) override;
-    bool Press(CChartView& view, geo::IntPoint p) override;
-    void DragTo(CChartView& view, geo::IntPoint p) override;
-    void Release(CChartView& view, geo::IntPoint p) override;
-    void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
+    bool Press(chart::CChartView& view, geo::IntPoint p) override;
+    void DragTo(chart::CChartView& view, geo::IntPoint p) override;
+    void Release(chart::CChartView& view, geo::IntPoint p) override;
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
 
     void CloseWorkspaceWindows() override;
 
@@ -79,18 +84,20 @@ private:
     class UiJoin;
     std::unique_ptr<UiJoin> m_uiJoin;
     QPointer<CChartpointListWindow> m_list;
-    QPointer<CModelessPropertySheet> m_options;
+    QPointer<app::CModelessPropertySheet> m_options;
     std::function<void(const chartpoints::CChartpoint&)> m_addToRoute;
     std::unique_ptr<chartpoints::CGpsWaypointTransmitter> m_gps;
     AttachmentOpener m_openAttachment;
-    CModuleHost* m_host = nullptr;
+    app::CModuleHost* m_host = nullptr;
     CChartpointPanel* m_panel = nullptr;
-    std::map<CChartView*, std::unique_ptr<chartpoints::CChartpointViewLayer>> m_layers;
+    std::map<chart::CChartView*, std::unique_ptr<chartpoints::CChartpointViewLayer>> m_layers;
     std::unique_ptr<chartpoints::CStationLink> m_stationLink;
     nmea::CInstrumentsModule* m_instruments = nullptr;
     std::unique_ptr<chartpoints::CChartpointListener> m_stateWriter;
     std::string m_stateFile;
-    CChartView* m_dragView = nullptr;
+    chart::CChartView* m_dragView = nullptr;
     geo::IntPoint m_dragStart{};
     bool m_dragMoved = false;
 };
+
+}   // namespace chartpoints

@@ -44,7 +44,7 @@ struct CHCRFShared {
     CHCRFHost host;
     // The window layer's answers and pages, owned here when the program made them.
     std::unique_ptr<CMediaUi> ownedUi;
-    std::vector<std::shared_ptr<CModuleUi>> ownedPages;
+    std::vector<std::shared_ptr<app::CModuleUi>> ownedPages;
     std::vector<CHCRFModule*> services;
 };
 
@@ -84,8 +84,8 @@ public:
     void RemoveFolioItems(chart::Folio& folio) override;
     // The service's page of the Chart Management Options sheet, when the
     // window layer gave one.
-    CModuleUi* Ui() override { return m_ui; }
-    void SetUi(CModuleUi* ui) { m_ui = ui; }
+    app::CModuleUi* Ui() override { return m_ui; }
+    void SetUi(app::CModuleUi* ui) { m_ui = ui; }
     bool OpensExtension(std::string_view extension) const override;
     std::unique_ptr<chart::CChartDoc> CreateChartDoc(chart::CChartingModule& module) override;
     std::unique_ptr<chart::CChartDoc> CreateChartDocFor(chart::CChartingModule& module,
@@ -172,7 +172,7 @@ private:
                        const std::string& updateDate, std::uint8_t flags);
 
     std::shared_ptr<CHCRFShared> m_shared;
-    CModuleUi* m_ui = nullptr;
+    app::CModuleUi* m_ui = nullptr;
     int m_chartKind;
     std::uint32_t m_office;
     std::string m_country;

@@ -10,7 +10,7 @@
 #include <cctype>
 #include <system_error>
 
-namespace charts::ui {
+namespace charts {
 
 namespace fs = std::filesystem;
 
@@ -90,4 +90,4 @@ bool ReadChartList(const fs::path& folder, bool fullDetails, const CChartListSou
     return true;
 }
 
-}   // namespace charts::ui
+}   // namespace charts

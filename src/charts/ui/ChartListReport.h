@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace charts::ui {
+namespace charts {
 
 // Where a chart's files come from: its medium, or the charts folder on disk.
 struct CChartListSources {
@@ -34,4 +34,4 @@ bool ReadChartList(const std::filesystem::path& folder, bool fullDetails,
                    const CChartListSources& sources, const QLocale& locale,
                    std::vector<std::vector<std::string>>& rows, std::string& error);
 
-}   // namespace charts::ui
+}   // namespace charts

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace charts {
+
 namespace {
 
 // The page keeps no values of its own.
@@ -26,7 +28,7 @@ private:
 }   // namespace
 
 CChartServicePage::CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget* parent)
-    : CXPropertyPage(std::make_unique<CServicePageModel>(service.GetName()), parent),
+    : app::CXPropertyPage(std::make_unique<CServicePageModel>(service.GetName()), parent),
       m_service(service)
 {
     setObjectName(QString::fromStdString(service.GetName()));
@@ -54,7 +56,7 @@ CChartServicePage::CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget
 
 void CChartServicePage::showEvent(QShowEvent* event)
 {
-    CXPropertyPage::showEvent(event);
+    app::CXPropertyPage::showEvent(event);
     UpdateButtons();
 }
 
@@ -77,9 +79,11 @@ void CChartServicePage::Run(bool updates)
     UpdateButtons();
 }
 
-std::vector<COptionPageFactory> CChartServicePagesUi::OptionPages()
+std::vector<app::COptionPageFactory> CChartServicePagesUi::OptionPages()
 {
     charts::hcrf::CHCRFModule* service = &m_service;
     return {{service->GetName(),
              [service](QWidget* parent) { return new CChartServicePage(*service, parent); }}};
 }
+
+}   // namespace charts

@@ -14,7 +14,9 @@ class CHCRFModule;
 }
 class QPushButton;
 
-class CChartServicePage final : public CXPropertyPage {
+namespace charts {
+
+class CChartServicePage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
     CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget* parent = nullptr);
@@ -33,11 +35,13 @@ private:
 };
 
 // What a service gives the sheet: its page.
-class CChartServicePagesUi final : public CModuleUi {
+class CChartServicePagesUi final : public app::CModuleUi {
 public:
     explicit CChartServicePagesUi(charts::hcrf::CHCRFModule& service) : m_service(service) { }
-    std::vector<COptionPageFactory> OptionPages() override;
+    std::vector<app::COptionPageFactory> OptionPages() override;
 
 private:
     charts::hcrf::CHCRFModule& m_service;
 };
+
+}   // namespace charts

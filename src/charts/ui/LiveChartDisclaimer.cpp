@@ -2,8 +2,10 @@
 
 #include "engines/vector/Disclaimer.h"
 
+namespace charts {
+
 CLCDisclaimerDlg::CLCDisclaimerDlg(std::function<void()> onDecline, QWidget* parent)
-    : CDisclaimerDlg(parent), m_onDecline(std::move(onDecline))
+    : app::CDisclaimerDlg(parent), m_onDecline(std::move(onDecline))
 {
     setWindowTitle("Livechart Disclaimer");
 }
@@ -26,7 +28,7 @@ void CLCDisclaimerDlg::FillTexts()
 void CLCDisclaimerDlg::reject()
 {
     auto onDecline = std::move(m_onDecline);
-    CDisclaimerDlg::reject();
+    app::CDisclaimerDlg::reject();
     if (onDecline)
         onDecline();
 }
@@ -36,3 +38,5 @@ void CLCDisclaimerDlg::Cancel()
     m_onDecline = nullptr;
     reject();
 }
+
+}   // namespace charts

@@ -7,7 +7,9 @@
 
 #include "app/ui/Disclaimers.h"
 
-class CLCDisclaimerDlg final : public CDisclaimerDlg {
+namespace charts {
+
+class CLCDisclaimerDlg final : public app::CDisclaimerDlg {
     Q_OBJECT
 public:
     explicit CLCDisclaimerDlg(std::function<void()> onDecline, QWidget* parent = nullptr);
@@ -25,3 +27,5 @@ protected:
 private:
     std::function<void()> m_onDecline;
 };
+
+}   // namespace charts

@@ -9,6 +9,8 @@
 #include "app/OptionPages.h"
 #include "charts/vector/LiveChartService.h"
 
+namespace charts {
+
 namespace {
 
 // The page keeps no values of its own.
@@ -23,7 +25,7 @@ public:
 
 CLiveChartManagementPage::CLiveChartManagementPage(charts::CLiveChartService& service,
                                                    std::function<void()> update, QWidget* parent)
-    : CXPropertyPage(std::make_unique<CLiveChartPageModel>(), parent), m_service(service),
+    : app::CXPropertyPage(std::make_unique<CLiveChartPageModel>(), parent), m_service(service),
       m_update(std::move(update))
 {
     setObjectName("LIVECHART");
@@ -45,7 +47,7 @@ CLiveChartManagementPage::CLiveChartManagementPage(charts::CLiveChartService& se
 
 void CLiveChartManagementPage::showEvent(QShowEvent* event)
 {
-    CXPropertyPage::showEvent(event);
+    app::CXPropertyPage::showEvent(event);
     UpdateButtons();
 }
 
@@ -55,7 +57,7 @@ void CLiveChartManagementPage::UpdateButtons()
     m_button->setEnabled(m_service.HasChartsOrCells());
 }
 
-std::vector<COptionPageFactory> CLiveChartPagesUi::OptionPages()
+std::vector<app::COptionPageFactory> CLiveChartPagesUi::OptionPages()
 {
     charts::CLiveChartService* service = &m_service;
     auto update = m_update;
@@ -63,3 +65,5 @@ std::vector<COptionPageFactory> CLiveChartPagesUi::OptionPages()
                  return new CLiveChartManagementPage(*service, update, parent);
              }}};
 }
+
+}   // namespace charts

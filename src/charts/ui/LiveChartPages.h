@@ -14,7 +14,9 @@ class CLiveChartService;
 }
 class QPushButton;
 
-class CLiveChartManagementPage final : public CXPropertyPage {
+namespace charts {
+
+class CLiveChartManagementPage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
     CLiveChartManagementPage(charts::CLiveChartService& service, std::function<void()> update,
@@ -31,14 +33,16 @@ private:
 };
 
 // What the vector chart service gives the sheet: its page.
-class CLiveChartPagesUi final : public CModuleUi {
+class CLiveChartPagesUi final : public app::CModuleUi {
 public:
     CLiveChartPagesUi(charts::CLiveChartService& service, std::function<void()> update)
         : m_service(service), m_update(std::move(update))
     { }
-    std::vector<COptionPageFactory> OptionPages() override;
+    std::vector<app::COptionPageFactory> OptionPages() override;
 
 private:
     charts::CLiveChartService& m_service;
     std::function<void()> m_update;
 };
+
+}   // namespace charts

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace charts {
+
 namespace {
 
 QString Q(std::string_view text)
@@ -128,3 +130,5 @@ std::unique_ptr<charts::hcrf::CInstallProgress> CQtMediaUi::OpenProgress(std::st
 {
     return std::make_unique<CInstallProgressDlg>(Q(title), m_parent);
 }
+
+}   // namespace charts

@@ -13,6 +13,8 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 
+namespace charts {
+
 class CInstallProgressDlg final : public QDialog, public charts::hcrf::CInstallProgress {
     Q_OBJECT
 public:
@@ -47,3 +49,5 @@ public:
 private:
     QWidget* m_parent;
 };
+
+}   // namespace charts

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace charts {
+
 using charts::hcrf::CChartVerifier;
 
 CChartVerificationDlg::CChartVerificationDlg(charts::hcrf::CHCRFDoc& doc, QWidget* parent)
@@ -59,7 +61,7 @@ CChartVerificationDlg::CChartVerificationDlg(charts::hcrf::CHCRFDoc& doc, QWidge
         m_pump.reset();
         close();
     });
-    m_pump = std::make_unique<CPostedMessagePump>(
+    m_pump = std::make_unique<app::CPostedMessagePump>(
         doc.Verifier().Queue(),
         [this](const app::CPostedMessage& m) {
             auto result = [this](QLabel* label, bool passed) {
@@ -108,3 +110,5 @@ void CChartVerificationDlg::done(int result)
     QDialog::done(result);
     close();
 }
+
+}   // namespace charts

@@ -12,10 +12,14 @@
 namespace charts::hcrf {
 class CHCRFDoc;
 }
+namespace app {
 class CPostedMessagePump;
+}
 class QLabel;
 class QProgressBar;
 class QPushButton;
+
+namespace charts {
 
 class CChartVerificationDlg final : public QDialog {
     Q_OBJECT
@@ -30,7 +34,7 @@ private:
     void Finish();
 
     charts::hcrf::CHCRFDoc* m_doc;
-    std::unique_ptr<CPostedMessagePump> m_pump;
+    std::unique_ptr<app::CPostedMessagePump> m_pump;
     QProgressBar* m_indexBar;
     QProgressBar* m_chartBar;
     QLabel* m_indexResult;
@@ -39,3 +43,5 @@ private:
     QPushButton* m_cancel;
     QPushButton* m_ok;
 };
+
+}   // namespace charts

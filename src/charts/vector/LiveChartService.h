@@ -33,8 +33,8 @@ public:
     void RemoveFolioItems(chart::Folio& folio) override;
 
     // The program's windows for this service (its management page), if any.
-    void SetUi(std::shared_ptr<CModuleUi> ui) { m_ui = std::move(ui); }
-    CModuleUi* Ui() override { return m_ui.get(); }
+    void SetUi(std::shared_ptr<app::CModuleUi> ui) { m_ui = std::move(ui); }
+    app::CModuleUi* Ui() override { return m_ui.get(); }
 
     std::filesystem::path Folder() const { return GetDataFolder(); }
     // Whether Update Folio has anything to work on: ".b" files or cells.
@@ -66,7 +66,7 @@ public:
 
 private:
     std::shared_ptr<CLiveChartService*> m_self = std::make_shared<CLiveChartService*>(this);
-    std::shared_ptr<CModuleUi> m_ui;
+    std::shared_ptr<app::CModuleUi> m_ui;
     DisclaimerHost m_disclaimer;
     bool m_accepted = false;
     int m_openCharts = 0;

@@ -6,6 +6,8 @@
 
 #include "geo/PositionEntry.h"
 
+namespace geo {
+
 namespace {
 
 // Which characters a kind lets in at all, before the text is judged whole.
@@ -69,3 +71,5 @@ CDegrEdit::CDegrEdit(Kind kind, QWidget* parent) : QLineEdit(parent), m_kind(kin
     });
     connect(this, &QLineEdit::textChanged, this, [this] { m_message.clear(); });
 }
+
+}   // namespace geo

@@ -7,6 +7,8 @@
 
 #include <QLineEdit>
 
+namespace geo {
+
 class CDegrEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -23,3 +25,5 @@ private:
     Kind m_kind;
     QString m_message;
 };
+
+}   // namespace geo

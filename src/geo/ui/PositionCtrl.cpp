@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QToolTip>
 
+namespace geo {
+
 namespace {
 constexpr int kFirstInterval = 300;   // ms, the first repeats of a held arrow
 constexpr int kFastInterval = 50;   // ms, after kSlowTicks repeats
@@ -307,3 +309,5 @@ void CPositionCtrl::contextMenuEvent(QContextMenuEvent* event)
     });
     menu.exec(event->globalPos());
 }
+
+}   // namespace geo

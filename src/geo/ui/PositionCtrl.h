@@ -16,6 +16,8 @@
 class QAction;
 class QMenu;
 
+namespace geo {
+
 class CPositionCtrl : public QLineEdit {
     Q_OBJECT
 public:
@@ -71,3 +73,5 @@ private:
     int m_datumFirst = 0;
     QAction* m_datumAction = nullptr;
 };
+
+}   // namespace geo

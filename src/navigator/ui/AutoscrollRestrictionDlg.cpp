@@ -9,6 +9,8 @@
 #include "app/ListRows.h"
 #include "app/ui/ListControls.h"
 
+namespace navigator {
+
 namespace {
 
 // The charts as the list's rows.
@@ -43,7 +45,7 @@ CAutoscrollRestrictionDlg::CAutoscrollRestrictionDlg(
 {
     setWindowTitle(tr("Charts restricted by Autoscroll"));
     setObjectName("AutoscrollRestrictions");
-    m_list = new CListCtrlEx(std::make_shared<CRestrictedRows>(m_charts), this);
+    m_list = new app::CListCtrlEx(std::make_shared<CRestrictedRows>(m_charts), this);
     m_list->setObjectName("restrictedCharts");
     // Rows stay in list order: Remove keeps the others in that order.
     m_list->setSortingEnabled(false);
@@ -110,3 +112,5 @@ void CAutoscrollRestrictionDlg::OnRemove()
     m_kept = m_selection.Kept(m_charts);
     accept();
 }
+
+}   // namespace navigator

@@ -9,8 +9,12 @@
 
 #include "navigator/AutoscrollRestrictions.h"
 
+namespace app {
 class CListCtrlEx;
+}
 class QPushButton;
+
+namespace navigator {
 
 class CAutoscrollRestrictionDlg final : public QDialog {
     Q_OBJECT
@@ -21,7 +25,7 @@ public:
     // The list Remove leaves; the charts as given until then.
     const std::vector<navigator::CRestrictedChart>& Kept() const { return m_kept; }
 
-    CListCtrlEx* List() const { return m_list; }
+    app::CListCtrlEx* List() const { return m_list; }
     QPushButton* SelectAllButton() const { return m_selectAll; }
     QPushButton* SelectNoneButton() const { return m_selectNone; }
     QPushButton* RemoveButton() const { return m_remove; }
@@ -34,8 +38,10 @@ private:
     std::vector<navigator::CRestrictedChart> m_charts;
     std::vector<navigator::CRestrictedChart> m_kept;
     navigator::CRestrictionSelection m_selection;
-    CListCtrlEx* m_list;
+    app::CListCtrlEx* m_list;
     QPushButton* m_selectAll;
     QPushButton* m_selectNone;
     QPushButton* m_remove;
 };
+
+}   // namespace navigator

@@ -10,6 +10,8 @@
 
 #include "navigator/LogChooser.h"
 
+namespace navigator {
+
 namespace {
 
 enum Role : int { kKind = Qt::UserRole, kVessel, kAppend, kFilled };
@@ -110,3 +112,5 @@ void CLogChooserDlg::accept()
     }
     QDialog::accept();
 }
+
+}   // namespace navigator

@@ -12,6 +12,8 @@ class QCheckBox;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace navigator {
+
 class CLogChooserDlg final : public QDialog {
     Q_OBJECT
 public:
@@ -39,3 +41,5 @@ private:
     QCheckBox* m_append;
     CChoice m_choice;
 };
+
+}   // namespace navigator

@@ -17,6 +17,8 @@
 #include "app/ui/PostedMessagePump.h"
 #include "navigator/NavigatorModule.h"
 
+namespace navigator {
+
 namespace {
 
 QFont PanelFont(int pixelHeight, bool bold)
@@ -37,7 +39,7 @@ const QString kDegreesTrue = QString(QChar(0x00B0)) + QStringLiteral(" T");
 }   // namespace
 
 CMonitorPanel::CMonitorPanel(navigator::CNavigatorModule& navigator, QWidget* parent)
-    : CSidePanel(parent), m_nav(navigator)
+    : app::CSidePanel(parent), m_nav(navigator)
 { }
 
 // The frame calls DestroyPanel before it deletes the modules and deletes the
@@ -200,7 +202,7 @@ void CMonitorPanel::InitPanel()
         if (id == 0 || id == navigator::kMsgNavRefresh || id == navigator::kMsgReplayFinished)
             RefreshFromModel();
     });
-    m_pump = std::make_unique<CPostedMessagePump>(
+    m_pump = std::make_unique<app::CPostedMessagePump>(
         m_nav.PanelQueue(), [this](const app::CPostedMessage& m) { m_nav.OnMonitorMessage(m); },
         this);
     RefreshFromModel();
@@ -340,3 +342,5 @@ void CMonitorPanel::ShowAlarms()
         m_alarmList->setCurrentRow(m_alarmList->count() - 1);
     }
 }
+
+}   // namespace navigator

@@ -18,13 +18,17 @@ class QLineEdit;
 class QListWidget;
 class QTabWidget;
 class QDialog;
+namespace app {
 class CPostedMessagePump;
+}
 
 namespace navigator {
 class CNavigatorModule;
 }
 
-class CMonitorPanel final : public CSidePanel {
+namespace navigator {
+
+class CMonitorPanel final : public app::CSidePanel {
     Q_OBJECT
 public:
     static constexpr unsigned kBarId = 257;
@@ -51,7 +55,7 @@ private:
     void ApplyFixedColours();
 
     navigator::CNavigatorModule& m_nav;
-    std::unique_ptr<CPostedMessagePump> m_pump;
+    std::unique_ptr<app::CPostedMessagePump> m_pump;
     QTabWidget* m_tabs = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_latitude = nullptr;
@@ -69,3 +73,5 @@ private:
     bool m_drColours = false;   // the position boxes show dead reckoning
     bool m_tornDown = false;
 };
+
+}   // namespace navigator

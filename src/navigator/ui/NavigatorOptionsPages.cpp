@@ -12,6 +12,8 @@
 #include "app/TimeSpanText.h"
 #include "app/ui/SpinEdit.h"
 
+namespace navigator {
+
 namespace {
 
 QLineEdit* TimeEdit(const char* name, QWidget* parent)
@@ -28,7 +30,7 @@ QLineEdit* TimeEdit(const char* name, QWidget* parent)
 CAutoscrollOptionsPage::CAutoscrollOptionsPage(
     std::unique_ptr<navigator::CAutoscrollOptionsModel> model, std::function<bool()> moduleSelect,
     QWidget* parent)
-    : CXPropertyPage(std::move(model), parent), m_moduleSelect(std::move(moduleSelect))
+    : app::CXPropertyPage(std::move(model), parent), m_moduleSelect(std::move(moduleSelect))
 {
     auto* distance = new QGroupBox(tr("% distance from center to edge of window"), this);
     m_slider = new QSlider(Qt::Horizontal, distance);
@@ -87,7 +89,7 @@ navigator::CAutoscrollOptionsModel& CAutoscrollOptionsPage::M() const
 
 void CAutoscrollOptionsPage::showEvent(QShowEvent* event)
 {
-    CXPropertyPage::showEvent(event);
+    app::CXPropertyPage::showEvent(event);
     // The best-chart switch may have been changed from the menu meanwhile.
     if (m_moduleSelect && M().FollowSelect(m_moduleSelect()))
         m_select->setChecked(M().Values().select);
@@ -136,12 +138,12 @@ void CAutoscrollOptionsPage::UpdateControls()
 
 CAutopilotMonitoringPage::CAutopilotMonitoringPage(
     std::unique_ptr<navigator::CMonitoringOptionsModel> model, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     auto* detection = new QGroupBox(tr("Waypoint Detection"), this);
     m_arrival = new QCheckBox(tr("Arrival Circle &Entry"), detection);
     m_arrival->setObjectName("arrivalCircleEntry");
-    m_radius = new CSpinEdit("radius", detection);
+    m_radius = new app::CSpinEdit("radius", detection);
     m_radius->SetSpin([this](const QString& text, bool up) {
         M().radiusText = text.toStdString();
         M().SpinRadius(up);
@@ -164,7 +166,7 @@ CAutopilotMonitoringPage::CAutopilotMonitoringPage(
 
     m_limitOn = new QCheckBox(tr("&Limit of Deviation from  Planned Route"), this);
     m_limitOn->setObjectName("limitOfDeviation");
-    m_limit = new CSpinEdit("limit", this);
+    m_limit = new app::CSpinEdit("limit", this);
     m_limit->SetSpin([this](const QString& text, bool up) {
         M().limitText = text.toStdString();
         M().SpinLimit(up);
@@ -254,3 +256,5 @@ void CAutopilotMonitoringPage::UpdateControls()
     m_limit->setEnabled(M().LimitEnabled());
     m_advance->setEnabled(M().AutoAdvanceEnabled());
 }
+
+}   // namespace navigator

@@ -7,13 +7,17 @@
 #include "navigator/AutoscrollOptions.h"
 #include "navigator/MonitoringOptions.h"
 
+namespace app {
 class CSpinEdit;
+}
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QSlider;
 
-class CAutoscrollOptionsPage : public CXPropertyPage {
+namespace navigator {
+
+class CAutoscrollOptionsPage : public app::CXPropertyPage {
     Q_OBJECT
 public:
     // `moduleSelect` reads the charting module's best-chart switch, which
@@ -40,7 +44,7 @@ private:
     QLabel* m_resumeUnit;
 };
 
-class CAutopilotMonitoringPage : public CXPropertyPage {
+class CAutopilotMonitoringPage : public app::CXPropertyPage {
     Q_OBJECT
 public:
     explicit CAutopilotMonitoringPage(std::unique_ptr<navigator::CMonitoringOptionsModel> model,
@@ -52,12 +56,14 @@ public:
 
 private:
     QCheckBox* m_arrival;
-    CSpinEdit* m_radius;
+    app::CSpinEdit* m_radius;
     QCheckBox* m_perpendicular;
     QCheckBox* m_advance;
     QCheckBox* m_limitOn;
-    CSpinEdit* m_limit;
+    app::CSpinEdit* m_limit;
     QCheckBox* m_circles;
     QCheckBox* m_perpendiculars;
     QCheckBox* m_limits;
 };
+
+}   // namespace navigator

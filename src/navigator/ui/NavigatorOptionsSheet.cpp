@@ -13,6 +13,8 @@
 #include "nmea/ui/InstrumentOptionsPages.h"
 #include "nmea/ui/SentenceOptionsPages.h"
 
+namespace navigator {
+
 namespace {
 constexpr const char* kGpsSentencesTitle = "Global Positioning System ( GPS ) Sentences";
 }   // namespace
@@ -26,7 +28,7 @@ void CNavigatorWindows::OpenNavigatorOptions()
     }
     if (!m_instruments)
         return;
-    auto* sheet = new CModelessPropertySheet(QObject::tr("Navigator Options"), m_window);
+    auto* sheet = new app::CModelessPropertySheet(QObject::tr("Navigator Options"), m_window);
     sheet->setObjectName("navigatorOptions");
 
     navigator::CAutoscrollOptions scroll;
@@ -53,17 +55,17 @@ void CNavigatorWindows::OpenNavigatorOptions()
         v, [this](const nmea::CGPSOptions& now, const nmea::CGPSOptions& before) {
             ApplyGpsOptions(now, before);
         });
-    sheet->AddPage(new COptionsGPS(std::move(model), m_instruments->Ports(), sheet));
+    sheet->AddPage(new nmea::COptionsGPS(std::move(model), m_instruments->Ports(), sheet));
     if (m_extraPages)
         for (auto& page : m_extraPages())
-            if (CXPropertyPage* p = page.create(sheet))
+            if (app::CXPropertyPage* p = page.create(sheet))
                 sheet->AddPage(p);
     AddNmeaPage(*sheet);
     m_optionsSheet = sheet;
     sheet->ShowModeless();
 }
 
-void CNavigatorWindows::AddNmeaPage(CModelessPropertySheet& sheet)
+void CNavigatorWindows::AddNmeaPage(app::CModelessPropertySheet& sheet)
 {
     nmea::CGPSModule& gps = m_instruments->Gps();
     std::vector<nmea::CSentenceGroup> leading{{kGpsSentencesTitle, gps.Config().GetSentences()}};
@@ -98,7 +100,7 @@ void CNavigatorWindows::AddNmeaPage(CModelessPropertySheet& sheet)
             if (!failure.empty())
                 QMessageBox::warning(parent, QObject::tr("NMEA"), QString::fromStdString(failure));
         });
-    sheet.AddPage(new CNMEASentenceOptions(std::move(model), m_instruments->Ports(), &sheet));
+    sheet.AddPage(new nmea::CNMEASentenceOptions(std::move(model), m_instruments->Ports(), &sheet));
 }
 
 void CNavigatorWindows::ApplyAutoscrollOptions(int percentage, bool select, bool resume,
@@ -111,3 +113,5 @@ void CNavigatorWindows::ApplyAutoscrollOptions(int percentage, bool select, bool
     SetBestChartResumeInterval(std::chrono::seconds(resumeSeconds));
     navigator::CNavigatorModule::SaveSettings();
 }
+
+}   // namespace navigator

@@ -26,6 +26,8 @@
 #include "nmea/PortList.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 
+namespace navigator {
+
 CNavigatorWindows::CNavigatorWindows(app::CSettingsHome& settings, const platform::CClock& clock)
     : navigator::CNavigatorModule(settings, clock), m_clock(clock)
 {
@@ -125,7 +127,7 @@ void CNavigatorWindows::OnPositionSource()
 
 bool CNavigatorWindows::Terminate()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
     m_trackLayers.clear();
     if (m_instrumentsModule)
         m_instrumentsModule->SetStationMessageHandlerFor(this, {});
@@ -150,7 +152,8 @@ CMonitorPanel* CNavigatorWindows::Panel() const
     return m_panel.data();
 }
 
-bool CNavigatorWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels)
+bool CNavigatorWindows::CreateSidePanels(app::CModuleHost& host,
+                                         std::vector<app::CSidePanel*>& panels)
 {
     SetMessageBar(&host.Messages());
     m_window = &host.Window();
@@ -301,3 +304,5 @@ void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,
         gps.Config().transmitPort = now.transmitPort;
     m_instruments->SaveSettings();
 }
+
+}   // namespace navigator

@@ -21,9 +21,9 @@ class CInstruments;
 class CLogbookRows;
 }   // namespace navigator
 
+namespace app {
 class CModelessPropertySheet;
-class CMonitorPanel;
-class CPortDumpWindows;
+}
 namespace app {
 class CSettingsHome;
 }
@@ -40,15 +40,20 @@ namespace platform {
 class CClock;
 }
 
+namespace navigator {
+
+class CMonitorPanel;
+class CPortDumpWindows;
+
 class CNavigatorWindows final : public navigator::CNavigatorModule,
-                                public CModuleUi,
-                                public CChartViewExtension {
+                                public app::CModuleUi,
+                                public chart::CChartViewExtension {
 public:
     CNavigatorWindows(app::CSettingsHome& settings, const platform::CClock& clock);
     ~CNavigatorWindows() override;
 
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
     // "Navigator > Position Source...": the dialog, applied on OK.
@@ -66,7 +71,7 @@ public:
     // The application's port list, before the frame's windows are made.
     void SetPortList(nmea::CPortList* ports) { m_portList = ports; }
     // Pages of other modules for the navigator's options sheet (the autopilot's).
-    void SetExtraOptionPages(std::function<std::vector<COptionPageFactory>()> pages)
+    void SetExtraOptionPages(std::function<std::vector<app::COptionPageFactory>()> pages)
     {
         m_extraPages = std::move(pages);
     }
@@ -80,19 +85,19 @@ public:
     void OnStartEndVoyage();
     void OnLogbookEntry();
     void OpenLogbookWindow();
-    CListFrame* LogbookFrame() const { return m_logbookFrame.data(); }
+    app::CListFrame* LogbookFrame() const { return m_logbookFrame.data(); }
     bool OpenLogFromChooser();
     bool SaveLogAs();
 
     // CChartViewExtension: each view draws the tracks as a dynamic layer.
-    void ViewCreated(CChartView& view) override;
-    void ViewDestroyed(CChartView& view) override;
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
 
 private:
     void AskGpsConfigurationModeless();
     void ApplyScriptedStart(bool startReplay);
     void CreateInstruments(app::CMsgBar& bar);
-    void AddNmeaPage(CModelessPropertySheet& sheet);
+    void AddNmeaPage(app::CModelessPropertySheet& sheet);
     void ApplyAutoscrollOptions(int percentage, bool select, bool resume, long checkSeconds,
                                 long resumeSeconds);
     void ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before);
@@ -111,12 +116,14 @@ private:
     QPointer<QDialog> m_gpsQuestion;
     QWidget* m_window = nullptr;
     std::string m_stateFile;
-    std::function<std::vector<COptionPageFactory>()> m_extraPages;
+    std::function<std::vector<app::COptionPageFactory>()> m_extraPages;
     QPointer<QWidget> m_optionsSheet;
     nmea::CInstrumentsModule* m_instrumentsModule = nullptr;
     long long m_lastNmeaFixMs = 0;
-    std::unique_ptr<CQtPrompt> m_logPrompt;
-    QPointer<CListFrame> m_logbookFrame;
+    std::unique_ptr<app::CQtPrompt> m_logPrompt;
+    QPointer<app::CListFrame> m_logbookFrame;
     std::shared_ptr<navigator::CLogbookRows> m_logbookRows;
-    std::map<CChartView*, std::unique_ptr<CTrackLayer>> m_trackLayers;
+    std::map<chart::CChartView*, std::unique_ptr<CTrackLayer>> m_trackLayers;
 };
+
+}   // namespace navigator

@@ -11,6 +11,8 @@
 #include "nmea/Port.h"
 #include "nmea/ui/NmeaDumpView.h"
 
+namespace navigator {
+
 namespace {
 
 bool IsReceive(unsigned id)
@@ -64,8 +66,8 @@ void CPortDumpWindows::Toggle(unsigned id)
     QMdiArea* mdi = m_mdi ? m_mdi() : nullptr;
     if (!port || !mdi)
         return;
-    auto* view = new CNmeaDumpView(*port, IsReceive(id) ? nmea::PortChannel::Receive
-                                                        : nmea::PortChannel::Transmit);
+    auto* view = new nmea::CNmeaDumpView(*port, IsReceive(id) ? nmea::PortChannel::Receive
+                                                              : nmea::PortChannel::Transmit);
     QMdiSubWindow* sub = mdi->addSubWindow(view);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(view->windowTitle());
@@ -121,3 +123,5 @@ void CPortDumpWindows::ShowMenu(app::CCommandTable& commands)
     if (!menu.isEmpty())
         menu.exec(QCursor::pos());
 }
+
+}   // namespace navigator

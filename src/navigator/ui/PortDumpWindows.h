@@ -18,6 +18,8 @@ class CPort;
 class CPortDirectory;
 }   // namespace nmea
 
+namespace navigator {
+
 class CPortDumpWindows {
 public:
     static constexpr unsigned kFirstReceive = 2269;   // COM1 receive; COMn is 2268 + n
@@ -45,3 +47,5 @@ private:
     MdiFinder m_mdi;
     std::map<unsigned, QPointer<QMdiSubWindow>> m_windows;
 };
+
+}   // namespace navigator

@@ -16,6 +16,8 @@
 
 #include "geo/ui/PositionCtrl.h"
 
+namespace navigator {
+
 namespace {
 
 // Numbers in the fields are read and written with a point, whatever the locale.
@@ -92,7 +94,7 @@ CPositionSourceDlg::CPositionSourceDlg(const CStart& start, QWidget* parent)
     const geo::CPosition p = v.position.value_or(geo::CPosition());
     m_datum = p.GetDatum();
     // Typed field by field, each checked as it changes (Up and Down spin a field).
-    m_position = new CPositionCtrl(posGroup);
+    m_position = new geo::CPositionCtrl(posGroup);
     m_position->setObjectName("position");
     m_position->SetFormat(QString::fromUtf8("DD\u00B0MM'MMMN ddd\u00B0mm'mmmE"));
     geo::CEntryPosition shown;
@@ -179,3 +181,5 @@ navigator::CPositionSourceChoice CPositionSourceDlg::Choice() const
     c.fixTypeText = m_fixType->currentText().toStdString();
     return c;
 }
+
+}   // namespace navigator

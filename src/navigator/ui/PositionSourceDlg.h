@@ -15,8 +15,12 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+namespace geo {
 class CPositionCtrl;
+}
 class QRadioButton;
+
+namespace navigator {
 
 class CPositionSourceDlg final : public QDialog {
     Q_OBJECT
@@ -47,7 +51,7 @@ private:
     QLineEdit* m_drift = nullptr;
     QLineEdit* m_cog = nullptr;
     QLineEdit* m_sog = nullptr;
-    CPositionCtrl* m_position = nullptr;
+    geo::CPositionCtrl* m_position = nullptr;
     QComboBox* m_fixType = nullptr;
     QCheckBox* m_useChart = nullptr;
     std::string m_lastCourse = "000";
@@ -55,3 +59,5 @@ private:
     bool m_positionAvailable = false;
     std::uint16_t m_datum = 0xFFFF;   // the typed position keeps the vessel's datum
 };
+
+}   // namespace navigator

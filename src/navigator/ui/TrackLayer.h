@@ -7,6 +7,8 @@
 
 #include "chart/ChartViewPipeline.h"
 
+namespace navigator {
+
 class CTrackLayer final : public chart::CLayerSource {
 public:
     using Drawer = std::function<void(chart::CChartDoc&, chart::CXDC&)>;
@@ -20,3 +22,5 @@ private:
     std::function<bool()> m_isOn;
     Drawer m_draw;
 };
+
+}   // namespace navigator

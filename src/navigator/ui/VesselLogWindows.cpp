@@ -20,6 +20,8 @@
 #include "nmea/InstrumentsModule.h"
 #include "nmea/NetworkMessaging.h"
 
+namespace navigator {
+
 namespace {
 
 QString Q(const std::string& text)
@@ -76,7 +78,7 @@ void CNavigatorWindows::RegisterLogCommands(app::CCommandTable& commands)
 
 void CNavigatorWindows::CreateLogServices()
 {
-    m_logPrompt = std::make_unique<CQtPrompt>(m_window);
+    m_logPrompt = std::make_unique<app::CQtPrompt>(m_window);
     // Rows and points are told to the other stations, and theirs taken in.
     navigator::CNavigatorModule::NoticeSender sender;
     if (m_instrumentsModule) {
@@ -94,8 +96,8 @@ void CNavigatorWindows::CreateLogServices()
     SetLogServices(m_logPrompt.get(),
                    [this](const std::string& folder,
                           const std::string& proposed) -> std::optional<std::string> {
-                       CSaveFileDlg dialog(QStringLiteral("Save Log Database"), Q(folder),
-                                           QStringLiteral("dbf"), Q(proposed), m_window);
+                       app::CSaveFileDlg dialog(QStringLiteral("Save Log Database"), Q(folder),
+                                                QStringLiteral("dbf"), Q(proposed), m_window);
                        if (dialog.exec() != QDialog::Accepted)
                            return std::nullopt;
                        return dialog.GetPathName().string();
@@ -106,7 +108,7 @@ void CNavigatorWindows::CreateLogServices()
             RefreshLogbookWindow();
     });
     SetTrackListener([this] { RepaintViews(); });
-    CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(this);
 }
 
 void CNavigatorWindows::OnStartEndVoyage()
@@ -153,7 +155,7 @@ void CNavigatorWindows::OpenLogbookWindow()
         return;
     const navigator::CLogVessel* own = Logbook().OwnTrackVessel();
     m_logbookRows = std::make_shared<navigator::CLogbookRows>(Logbook(), own ? own->vesselId : 0);
-    auto* window = new CListFrame(LogbookTitle(), m_logbookRows, mdi);
+    auto* window = new app::CListFrame(LogbookTitle(), m_logbookRows, mdi);
     window->setObjectName(QStringLiteral("LogbookWindow"));
     mdi->addSubWindow(window);
     m_logbookFrame = window;
@@ -183,7 +185,7 @@ void CNavigatorWindows::RefreshLogbookWindow()
         return;
     }
     m_logbookRows->Recount();
-    CXListView* view = m_logbookFrame->View();
+    app::CXListView* view = m_logbookFrame->View();
     const bool atEnd = view->verticalScrollBar()->value() == view->verticalScrollBar()->maximum();
     view->Reload();
     m_logbookFrame->setWindowTitle(LogbookTitle());
@@ -215,7 +217,7 @@ bool CNavigatorWindows::SaveLogAs()
     return saved;
 }
 
-void CNavigatorWindows::ViewCreated(CChartView& view)
+void CNavigatorWindows::ViewCreated(chart::CChartView& view)
 {
     auto layer = std::make_unique<CTrackLayer>(
         [this] { return TrackSettings().visible; },
@@ -224,7 +226,7 @@ void CNavigatorWindows::ViewCreated(CChartView& view)
     m_trackLayers[&view] = std::move(layer);
 }
 
-void CNavigatorWindows::ViewDestroyed(CChartView& view)
+void CNavigatorWindows::ViewDestroyed(chart::CChartView& view)
 {
     view.Pipeline().SetSource(chart::DynamicLayer::OwnTrack, nullptr);
     m_trackLayers.erase(&view);
@@ -235,3 +237,5 @@ void CNavigatorWindows::RepaintViews()
     for (const auto& entry : m_trackLayers)
         entry.first->update();
 }
+
+}   // namespace navigator

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+namespace navigator {
+
 namespace {
 constexpr int kMostCharacters = 20;
 }
@@ -70,3 +72,5 @@ QString CVoyageDlg::WatchOfficer() const
 {
     return m_officer->text();
 }
+
+}   // namespace navigator

@@ -7,6 +7,8 @@
 
 class QLineEdit;
 
+namespace navigator {
+
 class CVoyageDlg final : public QDialog {
     Q_OBJECT
 public:
@@ -28,3 +30,5 @@ private:
     QLineEdit* m_voyage;
     QLineEdit* m_officer;
 };
+
+}   // namespace navigator

@@ -4,6 +4,8 @@
 #include <QDialogButtonBox>
 #include <QVBoxLayout>
 
+namespace nmea {
+
 CGPSConfiguration::CGPSConfiguration(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("GPS Configuration");
@@ -29,3 +31,5 @@ bool CGPSConfiguration::TimeConfirmed() const
 {
     return m_time->isChecked();
 }
+
+}   // namespace nmea

@@ -6,6 +6,8 @@
 
 class QCheckBox;
 
+namespace nmea {
+
 class CGPSConfiguration final : public QDialog {
     Q_OBJECT
 public:
@@ -18,3 +20,5 @@ private:
     QCheckBox* m_datum;
     QCheckBox* m_time;
 };
+
+}   // namespace nmea

@@ -13,6 +13,8 @@
 #include "nmea/NMEADevice.h"
 #include "nmea/Port.h"
 
+namespace nmea {
+
 CPortCombo::CPortCombo(const nmea::CPortDirectory* ports, QWidget* parent) : QComboBox(parent)
 {
     addItem(tr("Off"), 0);
@@ -73,7 +75,7 @@ int ReadMinutesSeconds(const QString& text)
 
 COptionsGPS::COptionsGPS(std::unique_ptr<nmea::CGPSOptionsModel> model,
                          const nmea::CPortDirectory* ports, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     auto* portsBox = new QGroupBox(tr("Communications port"), this);
     m_receive = new CPortCombo(ports, portsBox);
@@ -140,7 +142,7 @@ void COptionsGPS::ModelToControls()
 
 COptionsAutopilot::COptionsAutopilot(std::unique_ptr<nmea::CAutopilotOptionsModel> model,
                                      const nmea::CPortDirectory* ports, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     auto* portsBox = new QGroupBox(tr("Communications port"), this);
     m_port = new CPortCombo(ports, portsBox);
@@ -184,7 +186,7 @@ bool COptionsAutopilot::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return CXPropertyPage::eventFilter(watched, event);
+    return app::CXPropertyPage::eventFilter(watched, event);
 }
 
 std::optional<app::CFieldError> COptionsAutopilot::ControlsToModel()
@@ -208,3 +210,5 @@ void COptionsAutopilot::UpdateControls()
 {
     m_transmit->setEnabled(M().SwitchEnabled() || M().Values().transmit);
 }
+
+}   // namespace nmea

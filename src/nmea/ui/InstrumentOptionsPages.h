@@ -14,6 +14,8 @@ namespace nmea {
 class CPortDirectory;
 }
 
+namespace nmea {
+
 class CPortCombo : public QComboBox {
     Q_OBJECT
 public:
@@ -23,7 +25,7 @@ public:
     std::uint8_t SelectedPort() const;
 };
 
-class COptionsGPS : public CXPropertyPage {
+class COptionsGPS : public app::CXPropertyPage {
     Q_OBJECT
 public:
     COptionsGPS(std::unique_ptr<nmea::CGPSOptionsModel> model, const nmea::CPortDirectory* ports,
@@ -39,7 +41,7 @@ private:
     QLineEdit* m_validTime;
 };
 
-class COptionsAutopilot : public CXPropertyPage {
+class COptionsAutopilot : public app::CXPropertyPage {
     Q_OBJECT
 public:
     COptionsAutopilot(std::unique_ptr<nmea::CAutopilotOptionsModel> model,
@@ -57,3 +59,5 @@ private:
     QCheckBox* m_transmit;
     QLineEdit* m_rate;
 };
+
+}   // namespace nmea

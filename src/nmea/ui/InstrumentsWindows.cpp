@@ -12,7 +12,10 @@
 #include <cstdlib>
 #include <fstream>
 
-bool CInstrumentsWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
+namespace nmea {
+
+bool CInstrumentsWindows::CreateSidePanels(app::CModuleHost& host,
+                                           std::vector<app::CSidePanel*>& /*panels*/)
 {
     // No panel of its own: the frame's windows exist now, so the message bar can be used.
     SetMessageBar(&host.Messages());
@@ -31,10 +34,10 @@ void CInstrumentsWindows::OnPortMessage(const nmea::CPort& port, const std::stri
         << port.GetName() << ' ' << ms.count() << ' ' << text << '\n';
 }
 
-std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
+std::vector<app::COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
 {
     return {{"Autopilot",
-             [this](QWidget* parent) -> CXPropertyPage* {
+             [this](QWidget* parent) -> app::CXPropertyPage* {
                  nmea::CAutopilotModule& pilot = Autopilot();
                  nmea::CAutopilotOptions v;
                  v.transmitPort = pilot.Config().transmitPort;
@@ -48,7 +51,7 @@ std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
                      });
                  return new COptionsAutopilot(std::move(model), &Ports(), parent);
              }},
-            {"Wind", [this](QWidget* parent) -> CXPropertyPage* {
+            {"Wind", [this](QWidget* parent) -> app::CXPropertyPage* {
                  QPointer<QWidget> sheet = parent;
                  auto model = std::make_unique<nmea::CWindOptionsModel>(
                      WindOptions(), [this, sheet](const nmea::CWindOptions& now,
@@ -62,9 +65,9 @@ std::vector<COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
              }}};
 }
 
-std::vector<COptionPageFactory> CInstrumentsWindows::OptionPages()
+std::vector<app::COptionPageFactory> CInstrumentsWindows::OptionPages()
 {
-    return {{"Network", [this](QWidget* parent) -> CXPropertyPage* {
+    return {{"Network", [this](QWidget* parent) -> app::CXPropertyPage* {
                  nmea::CNetworkMessaging& messaging = Messaging();
                  nmea::CNetworkOptions v;
                  v.folder = messaging.GetSharedFolder();
@@ -83,3 +86,5 @@ std::vector<COptionPageFactory> CInstrumentsWindows::OptionPages()
                                                parent);
              }}};
 }
+
+}   // namespace nmea

@@ -5,19 +5,23 @@
 #include "app/ui/ModuleUi.h"
 #include "nmea/InstrumentsModule.h"
 
-class CInstrumentsWindows final : public nmea::CInstrumentsModule, public CModuleUi {
+namespace nmea {
+
+class CInstrumentsWindows final : public nmea::CInstrumentsModule, public app::CModuleUi {
 public:
     using nmea::CInstrumentsModule::CInstrumentsModule;
 
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     // The pages this module adds to the navigator's options sheet.
-    std::vector<COptionPageFactory> NavigatorOptionPages();
+    std::vector<app::COptionPageFactory> NavigatorOptionPages();
     // Its page of the Tools Options sheet: "Network".
-    std::vector<COptionPageFactory> OptionPages() override;
+    std::vector<app::COptionPageFactory> OptionPages() override;
 
 protected:
     // With BRINE_PORTS_STATE_FILE set (scripted window checks), each change of
     // a port's message bar line is appended there: "<port> <ms since start> <text>".
     void OnPortMessage(const nmea::CPort& port, const std::string& text) override;
 };
+
+}   // namespace nmea

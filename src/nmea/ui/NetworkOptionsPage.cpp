@@ -10,10 +10,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace nmea {
+
 CNetworkOptionsDlg::CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsModel> model,
                                        const std::vector<nmea::Ipv4>& addresses,
                                        const QString& automaticAddress, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     auto* folderBox = new QGroupBox(tr("Server folder"), this);
     m_folder = new QLineEdit(folderBox);
@@ -88,3 +90,5 @@ void CNetworkOptionsDlg::ModelToControls()
     m_address->setCurrentText(QString::fromStdString(v.address));
     m_port->setText(QString::number(v.tcpPort));
 }
+
+}   // namespace nmea

@@ -9,7 +9,9 @@
 class QComboBox;
 class QLineEdit;
 
-class CNetworkOptionsDlg : public CXPropertyPage {
+namespace nmea {
+
+class CNetworkOptionsDlg : public app::CXPropertyPage {
     Q_OBJECT
 public:
     // `addresses`: this computer's addresses, offered in the address list.
@@ -28,3 +30,5 @@ private:
     QComboBox* m_address;
     QLineEdit* m_port;
 };
+
+}   // namespace nmea

@@ -7,6 +7,8 @@
 
 #include "nmea/ui/NmeaDumpView.h"
 
+namespace nmea {
+
 int PrintDumpView(const CNmeaDumpView& view, QPrinter& printer)
 {
     // One copy of the history, taken under its lock; the painting runs outside it.
@@ -49,3 +51,5 @@ void PreviewDumpView(const CNmeaDumpView& view, QWidget* parent)
                      [&view](QPrinter* printer) { PrintDumpView(view, *printer); });
     preview.exec();
 }
+
+}   // namespace nmea

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace nmea {
+
 CNmeaDumpView::CNmeaDumpView(nmea::CPort& port, nmea::PortChannel channel, QWidget* parent)
     : QAbstractScrollArea(parent), m_port(port), m_channel(channel)
 {
@@ -143,3 +145,5 @@ void CNmeaDumpView::Print(QPainter& painter, const QRect& page) const
         y += metrics.height();
     }
 }
+
+}   // namespace nmea

@@ -19,6 +19,8 @@
 
 class QPainter;
 
+namespace nmea {
+
 class CNmeaDumpView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -60,3 +62,5 @@ private:
     static constexpr int kRefreshMs = 20;   // fifty refreshes a second at most
     QTimer m_refresh;
 };
+
+}   // namespace nmea

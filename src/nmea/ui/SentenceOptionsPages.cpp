@@ -18,6 +18,8 @@
 #include "nmea/Port.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 
+namespace nmea {
+
 namespace {
 
 QString StepSeconds(const QString& text, bool up)
@@ -40,7 +42,7 @@ Qt::CheckState ToQt(nmea::GroupCheck state)
 
 CNavigatorWindOptions::CNavigatorWindOptions(std::unique_ptr<nmea::CWindOptionsModel> model,
                                              const nmea::CPortDirectory* ports, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     auto* portsBox = new QGroupBox(tr("Communications port"), this);
     m_receive = new CPortCombo(ports, portsBox);
@@ -48,7 +50,7 @@ CNavigatorWindOptions::CNavigatorWindOptions(std::unique_ptr<nmea::CWindOptionsM
     auto* portsForm = new QFormLayout(portsBox);
     portsForm->addRow(tr("&Receive"), m_receive);
 
-    m_validTime = new CSpinEdit("windValidTime", this);
+    m_validTime = new app::CSpinEdit("windValidTime", this);
     m_validTime->SetSpin(StepSeconds);
     auto* validLabel = new QLabel(tr("&Valid Sentence Time"), this);
     validLabel->setBuddy(m_validTime);
@@ -89,7 +91,7 @@ void CNavigatorWindOptions::ModelToControls()
 
 CNMEASentenceOptions::CNMEASentenceOptions(std::unique_ptr<nmea::CNMEAOptionsModel> model,
                                            const nmea::CPortDirectory* ports, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     auto* repeater = new QGroupBox(tr("Repeater"), this);
     m_receive = new QListWidget(repeater);
@@ -155,8 +157,8 @@ void CNMEASentenceOptions::Browse()
     const QString folder = current.absolutePath().isEmpty() || m_file->text().isEmpty()
                                ? QDir::homePath()
                                : current.absolutePath();
-    COpenFileDlg open(tr("Simulation file"), folder, tr("Text Files (*.txt)"),
-                      current.completeBaseName(), this);
+    app::COpenFileDlg open(tr("Simulation file"), folder, tr("Text Files (*.txt)"),
+                           current.completeBaseName(), this);
     if (open.exec() != QDialog::Accepted)
         return;
     const QString file = QString::fromStdString(open.GetPathName().string());
@@ -250,3 +252,5 @@ void CNMEASentenceOptions::UpdateControls()
     m_receive->setEnabled(m_receive->count() > 0);
     m_transmit->setEnabled(m_transmit->count() > 0);
 }
+
+}   // namespace nmea

@@ -4,18 +4,21 @@
 #include "app/ui/PropertySheet.h"
 #include "nmea/SentenceOptions.h"
 
-class CPortCombo;
+namespace app {
 class CSpinEdit;
+}
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
-namespace nmea {
-class CPortDirectory;
-}
 
-class CNavigatorWindOptions : public CXPropertyPage {
+namespace nmea {
+
+class CPortCombo;
+class CPortDirectory;
+
+class CNavigatorWindOptions : public app::CXPropertyPage {
     Q_OBJECT
 public:
     CNavigatorWindOptions(std::unique_ptr<nmea::CWindOptionsModel> model,
@@ -26,10 +29,10 @@ public:
 
 private:
     CPortCombo* m_receive;
-    CSpinEdit* m_validTime;
+    app::CSpinEdit* m_validTime;
 };
 
-class CNMEASentenceOptions : public CXPropertyPage {
+class CNMEASentenceOptions : public app::CXPropertyPage {
     Q_OBJECT
 public:
     CNMEASentenceOptions(std::unique_ptr<nmea::CNMEAOptionsModel> model,
@@ -53,3 +56,5 @@ private:
     QCheckBox* m_ignore;
     bool m_filling = false;
 };
+
+}   // namespace nmea

@@ -22,18 +22,9 @@
 
 #include <algorithm>
 
-namespace {
+namespace routes {
 
-QDateTimeEdit* TimeEdit(QWidget* parent, const char* name)
-{
-    auto* edit = new QDateTimeEdit(parent);
-    edit->setObjectName(name);
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat("yyyy-MM-dd HH:mm");
-    edit->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0)),
-                           QDateTime(QDate(9998, 12, 31), QTime(23, 59, 59)));
-    return edit;
-}
+namespace {
 
 QString LocalText(std::int64_t utc)
 {
@@ -61,38 +52,9 @@ CPlanWindow::CPlanWindow(routes::CPlanModule& plan, QWidget* parent) : QDialog(p
     auto* layout = new QVBoxLayout(this);
 
     auto* card = new QGroupBox("Plan", this);
-    auto* grid = new QGridLayout(card);
-    auto text = [this](const char* name) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(name);
-        e->setMaxLength(25);
-        return e;
-    };
-    m_name = text("PlanName");
-    m_from = text("PlanFrom");
-    m_to = text("PlanTo");
-    grid->addWidget(new QLabel("Name"), 0, 0);
-    grid->addWidget(m_name, 0, 1, 1, 3);
-    grid->addWidget(new QLabel("From"), 1, 0);
-    grid->addWidget(m_from, 1, 1);
-    grid->addWidget(new QLabel("To"), 1, 2);
-    grid->addWidget(m_to, 1, 3);
-    m_depart = new QRadioButton("To &depart at", this);
-    m_arrive = new QRadioButton("To &arrive for", this);
-    m_departTime = TimeEdit(this, "DepartTime");
-    m_arriveTime = TimeEdit(this, "ArriveTime");
-    grid->addWidget(m_depart, 2, 0);
-    grid->addWidget(m_departTime, 2, 1);
-    grid->addWidget(m_arrive, 2, 2);
-    grid->addWidget(m_arriveTime, 2, 3);
-    m_speed = new QDoubleSpinBox(this);
-    m_speed->setObjectName("PlanSpeed");
-    m_speed->setDecimals(1);
-    // A plan needs a speed above 0: the box cannot be set to 0 or below.
-    m_speed->setRange(0.1, 99.9);
-    m_speed->setSuffix(" kn");
-    grid->addWidget(new QLabel("Speed"), 3, 0);
-    grid->addWidget(m_speed, 3, 1);
+    auto* cardLayout = new QVBoxLayout(card);
+    m_card = new routes::CPlanCard(m_plan, card);
+    cardLayout->addWidget(m_card);
     layout->addWidget(card);
 
     auto* options = new QGroupBox("Calculate with", this);
@@ -117,20 +79,6 @@ CPlanWindow::CPlanWindow(routes::CPlanModule& plan, QWidget* parent) : QDialog(p
         row->addWidget(w);
     layout->addWidget(options);
 
-    auto* buttons = new QHBoxLayout;
-    m_calc = new QPushButton("&Calc", this);
-    m_best = new QPushButton("&Best time", this);
-    m_report = new QPushButton("&Report", this);
-    m_report->setToolTip("Open short form plan");
-    m_report->setEnabled(false);   // the printed reports come later
-    buttons->addWidget(m_calc);
-    buttons->addWidget(m_best);
-    buttons->addWidget(m_report);
-    buttons->addStretch();
-    auto* close = new QPushButton("Close", this);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
-
     m_table = new QTableWidget(this);
     m_table->setObjectName("PlanTable");
     m_table->setColumnCount(11);
@@ -140,28 +88,16 @@ CPlanWindow::CPlanWindow(routes::CPlanModule& plan, QWidget* parent) : QDialog(p
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setMinimumSize(760, 220);
     layout->addWidget(m_table);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* close = new QPushButton("Close", this);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
 
-    auto modeChanged = [this] {
-        m_departTime->setEnabled(m_depart->isChecked());
-        m_arriveTime->setEnabled(m_arrive->isChecked());
-    };
-    connect(m_depart, &QRadioButton::toggled, this, modeChanged);
     connect(m_tides, &QCheckBox::toggled, m_interval, &QWidget::setEnabled);
-    connect(m_calc, &QPushButton::clicked, this, [this] {
-        if (ReadCard() && onCalculate)
-            onCalculate();
-    });
-    connect(m_best, &QPushButton::clicked, this, [this] {
-        if (ReadCard() && onBestTime)
-            onBestTime();
-    });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 
     const auto& s = m_plan.PlanSettings();
-    m_name->setText(QString::fromStdString(m_plan.planName).left(29));
-    m_from->setText(QString::fromStdString(m_plan.from).left(29));
-    m_to->setText(QString::fromStdString(m_plan.to).left(29));
-    m_speed->setValue(s.vesselSpeed);
     m_tides->setChecked(s.tidesOn);
     m_variation->setChecked(s.variationOn);
     m_deviation->setChecked(s.deviationOn);
@@ -169,11 +105,6 @@ CPlanWindow::CPlanWindow(routes::CPlanModule& plan, QWidget* parent) : QDialog(p
     m_interval->setEnabled(s.tidesOn);
     m_plans->setValue(s.bestTimePlans);
     m_planInterval->setValue(int(s.bestTimeIntervalSeconds / 60));
-    (s.mode == routes::PlanMode::DepartAt ? m_depart : m_arrive)->setChecked(true);
-    modeChanged();
-    const QDateTime start = QDateTime::fromSecsSinceEpoch(m_plan.planUtc).toLocalTime();
-    m_departTime->setDateTime(start);
-    m_arriveTime->setDateTime(start);
 }
 
 void CPlanWindow::SetTidalAvailable(bool available, bool variationLoaded)
@@ -184,10 +115,9 @@ void CPlanWindow::SetTidalAvailable(bool available, bool variationLoaded)
     if (!variationLoaded)
         m_variation->setChecked(false);
     m_variation->setEnabled(variationLoaded);
-    m_best->setEnabled(available);
 }
 
-bool CPlanWindow::ReadCard()
+void CPlanWindow::ReadSwitches()
 {
     auto& s = m_plan.PlanSettings();
     const bool settingsChanged = s.tidesOn != m_tides->isChecked() ||
@@ -196,21 +126,12 @@ bool CPlanWindow::ReadCard()
                                  s.tidalIntervalSeconds != std::int64_t(m_interval->value()) * 60;
     if (settingsChanged)
         m_plan.ClearPlan();
-    m_plan.planName = m_name->text().trimmed().toStdString();
-    m_plan.from = m_from->text().trimmed().toStdString();
-    m_plan.to = m_to->text().trimmed().toStdString();
-    s.vesselSpeed = m_speed->value();
     s.tidesOn = m_tides->isChecked();
     s.variationOn = m_variation->isChecked();
     s.deviationOn = m_deviation->isChecked();
     s.tidalIntervalSeconds = std::int64_t(m_interval->value()) * 60;
     s.bestTimePlans = m_plans->value();
     s.bestTimeIntervalSeconds = std::int64_t(m_planInterval->value()) * 60;
-    s.mode = m_depart->isChecked() ? routes::PlanMode::DepartAt : routes::PlanMode::ArriveFor;
-    m_plan.planUtc = (s.mode == routes::PlanMode::DepartAt ? m_departTime : m_arriveTime)
-                         ->dateTime()
-                         .toSecsSinceEpoch();
-    return true;
 }
 
 void CPlanWindow::ShowPlan()
@@ -237,11 +158,7 @@ void CPlanWindow::ShowPlan()
             m_table->setItem(i, c, new QTableWidgetItem(cells[c]));
     }
     m_table->resizeColumnsToContents();
-    if (!plan.empty() && m_plan.IsCalculated()) {
-        const QSignalBlocker a(m_departTime), b(m_arriveTime);
-        m_departTime->setDateTime(QDateTime::fromSecsSinceEpoch(plan.front().utc).toLocalTime());
-        m_arriveTime->setDateTime(QDateTime::fromSecsSinceEpoch(plan.back().utc).toLocalTime());
-    }
+    m_card->ShowPlanFields();
 }
 
 // ---- CBestTimeDialog
@@ -347,3 +264,5 @@ void CBestTimeDialog::paintEvent(QPaintEvent* e)
     painter.drawText(2, bottom + 60 + fm.ascent(),
                      "Percentage gained on worst time: " + Number(percent, 1) + "%");
 }
+
+}   // namespace routes

@@ -1,9 +1,10 @@
 #pragma once
-// The "Passage Plan" window: name, from and to, depart-at or arrive-for with
-// their times, the estimated speed, the calculation switches, Calc, Best time
-// and Report, and the worked plan one row per waypoint.
+// The "Passage Plan" window: the plan card (name, from and to, depart-at or
+// arrive-for with their times, the estimated speed, Calc, Report and Best
+// time), the calculation switches, and the worked plan one row per waypoint.
 
 #include "routes/PlanModule.h"
+#include "routes/ui/PlanCard.h"
 
 #include <QDialog>
 
@@ -18,33 +19,30 @@ class QRadioButton;
 class QSpinBox;
 class QTableWidget;
 
+namespace routes {
+
 class CPlanWindow final : public QDialog {
     Q_OBJECT
 public:
     CPlanWindow(routes::CPlanModule& plan, QWidget* parent);
 
-    // Card to module: false (with the field focused) when a value is refused.
-    bool ReadCard();
+    // The switches to the module; a change of a calculation switch clears
+    // the plan. The card's fields are in the module already.
+    void ReadSwitches();
     // Module to card and table.
     void ShowPlan();
     void SetTidalAvailable(bool available, bool variationLoaded);
 
-    std::function<void()> onCalculate;
-    std::function<void()> onBestTime;
-
+    routes::CPlanCard* Card() const { return m_card; }
     QTableWidget* Table() const { return m_table; }
 
 private:
     routes::CPlanModule& m_plan;
-    QLineEdit *m_name, *m_from, *m_to;
-    QRadioButton *m_depart, *m_arrive;
-    QDateTimeEdit *m_departTime, *m_arriveTime;
-    QDoubleSpinBox* m_speed;
+    routes::CPlanCard* m_card;
     QCheckBox *m_tides, *m_variation, *m_deviation;
     QSpinBox* m_interval;
     QSpinBox* m_plans;
     QSpinBox* m_planInterval;
-    QPushButton *m_calc, *m_best, *m_report;
     QTableWidget* m_table;
 };
 
@@ -75,3 +73,5 @@ private:
 
 // "Calculating , Please Wait": the search's progress.
 class CPlanWaitDialog;
+
+}   // namespace routes

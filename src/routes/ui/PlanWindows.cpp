@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "geo/Geomag.h"
+#include "navigator/OwnVessel.h"
 #include "routes/RouteModule.h"
 #include "routes/TidalModule.h"
 #include "routes/ui/PlanWindow.h"
@@ -17,6 +18,8 @@
 
 #include <chrono>
 #include <ctime>
+
+namespace routes {
 
 namespace {
 
@@ -128,22 +131,22 @@ CPlanWindows::CPlanWindows(app::CSettingsHome& settings, std::string programFold
     : CPlanModule(settings, std::move(programFolder)), m_prompt(prompt), m_links(std::move(links))
 {
     planUtc = QDateTime::currentSecsSinceEpoch();
-    CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(this);
 }
 
 CPlanWindows::~CPlanWindows()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
 }
 
-void CPlanWindows::ViewCreated(CChartView& view)
+void CPlanWindows::ViewCreated(chart::CChartView& view)
 {
     auto layer = std::make_unique<TrackLayer>(*this);
     view.Pipeline().SetSource(chart::StaticLayer::PlanTracks, layer.get());
     m_layers[&view] = std::move(layer);
 }
 
-void CPlanWindows::ViewDestroyed(CChartView& view)
+void CPlanWindows::ViewDestroyed(chart::CChartView& view)
 {
     view.Pipeline().SetSource(chart::StaticLayer::PlanTracks, nullptr);
     m_layers.erase(&view);
@@ -155,10 +158,53 @@ void CPlanWindows::RedrawViews()
         view->InvalidateOverlays();
 }
 
-bool CPlanWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
+bool CPlanWindows::CreateSidePanels(app::CModuleHost& host,
+                                    std::vector<app::CSidePanel*>& /*panels*/)
 {
     m_host = &host;
+    // The route panel was made first: the plan card goes onto it.
+    auto* card = new routes::CPlanCard(*this, &host.Window());
+    if (m_links.addRouteCard && m_links.addRouteCard(card, QStringLiteral("Plan"))) {
+        m_routeCard = card;
+        AddCard(card);
+    } else {
+        delete card;
+    }
     return true;
+}
+
+void CPlanWindows::AddCard(routes::CPlanCard* card)
+{
+    std::erase_if(m_cards, [](const QPointer<routes::CPlanCard>& c) { return c.isNull(); });
+    m_cards.push_back(card);
+    card->onCalculate = [this] { RunCalculate(); };
+    card->onBestTime = [this] { RunBestTime(); };
+    card->onChanged = [this, card] { CardChanged(card); };
+}
+
+void CPlanWindows::CardChanged(routes::CPlanCard* source)
+{
+    for (const QPointer<routes::CPlanCard>& c : m_cards)
+        if (c && c != source)
+            c->ShowPlanFields();
+    if (m_window)
+        m_window->ShowPlan();
+    RedrawViews();
+}
+
+void CPlanWindows::OnUpdateCmdUI(app::CCommandTable& commands, bool disableIfNoHandler)
+{
+    const bool calc = commands.Update(app::cmd::kPlanCalculate, disableIfNoHandler).enabled;
+    const bool best = commands.Update(app::cmd::kPlanBestTime, disableIfNoHandler).enabled;
+    for (const QPointer<routes::CPlanCard>& c : m_cards)
+        if (c)
+            c->UpdateButtons(calc, best);
+}
+
+void CPlanWindows::TakeDeviationCard()
+{
+    const navigator::COwnVessel* vessel = m_links.vessel ? m_links.vessel() : nullptr;
+    SetDeviationCard(vessel ? vessel->deviation : std::array<double, 16>{});
 }
 
 std::size_t CPlanWindows::RouteWaypointCount() const
@@ -204,8 +250,10 @@ CPlanWindow* CPlanWindows::OpenWindow()
             }
         }
         m_window = new CPlanWindow(*this, m_host ? &m_host->Window() : nullptr);
-        m_window->onCalculate = [this] { RunCalculate(); };
-        m_window->onBestTime = [this] { RunBestTime(); };
+        AddCard(m_window->Card());
+        for (const QPointer<routes::CPlanCard>& c : m_cards)
+            if (c)
+                c->ShowPlanFields();
     }
     geo::CGeomag* geomag = m_links.geomag ? m_links.geomag() : nullptr;
     m_window->SetTidalAvailable(TidalDataAvailable(), geomag && geomag->IsLoaded());
@@ -217,7 +265,8 @@ CPlanWindow* CPlanWindows::OpenWindow()
 void CPlanWindows::RunCalculate()
 {
     CPlanWindow* window = OpenWindow();
-    window->ReadCard();
+    window->ReadSwitches();
+    TakeDeviationCard();
     routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr;
     if (!r)
         return;
@@ -228,15 +277,14 @@ void CPlanWindows::RunCalculate()
     Calculate(routes::PlanWaypointsOf(r->State()), m_prompt, t ? &t->Models() : nullptr, &variation,
               &escape);
     QApplication::restoreOverrideCursor();
-    if (m_window)
-        m_window->ShowPlan();
-    RedrawViews();
+    CardChanged(nullptr);
 }
 
 void CPlanWindows::RunBestTime()
 {
     CPlanWindow* window = OpenWindow();
-    window->ReadCard();
+    window->ReadSwitches();
+    TakeDeviationCard();
     routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr;
     routes::CTidalModule* t = m_links.tides ? m_links.tides() : nullptr;
     if (!r || !t)
@@ -258,14 +306,14 @@ void CPlanWindows::RunBestTime()
         QApplication::restoreOverrideCursor();
     }
     if (!result) {
-        RedrawViews();
+        CardChanged(nullptr);
         return;
     }
     CBestTimeDialog dialog(result->starts, result->passages,
                            PlanSettings().mode == routes::PlanMode::ArriveFor, window);
     dialog.exec();
     TakeSearchResult(*result, dialog.UsedBest());
-    if (m_window)
-        m_window->ShowPlan();
-    RedrawViews();
+    CardChanged(nullptr);
 }
+
+}   // namespace routes

@@ -1,6 +1,7 @@
 #pragma once
-// The passage plan as the program shows it: Route > Plan > Calculate and
-// Best Time open the "Passage Plan" window (the plan card's fields, the
+// The passage plan as the program shows it: the "Plan" card on the route
+// panel, and Route > Plan > Calculate and Best Time (or the card's Calc and
+// Best time), which open the "Passage Plan" window (the card again, the
 // settings a calculation runs with, and the worked plan); Best Time shows the
 // passages of the series side by side. The calculation runs on the window's
 // thread; Escape aborts it between time steps.
@@ -24,43 +25,66 @@ class CTidalModule;
 namespace geo {
 class CGeomag;
 }
+namespace navigator {
+class COwnVessel;
+}
+
+namespace routes {
 
 class CPlanWindows final : public routes::CPlanModule,
-                           public CModuleUi,
-                           public CChartViewExtension {
+                           public app::CModuleUi,
+                           public chart::CChartViewExtension {
 public:
     struct Links {
         std::function<routes::CRouteModule*()> routes;
         std::function<routes::CTidalModule*()> tides;
         std::function<geo::CGeomag*()> geomag;
+        // The own vessel (its deviation card); none while there is none.
+        std::function<const navigator::COwnVessel*()> vessel;
+        // Puts a card on the route panel; false when there is no panel.
+        std::function<bool(QWidget* card, const QString& title)> addRouteCard;
     };
     CPlanWindows(app::CSettingsHome& settings, std::string programFolder, platform::CPrompt& prompt,
                  Links links);
     ~CPlanWindows() override;
 
-    CModuleUi* Ui() override { return this; }
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     void RegisterCommands(app::CCommandTable& commands) override;
     void CloseWorkspaceWindows() override;
+    // The cards' Calc and Best time follow the commands.
+    void OnUpdateCmdUI(app::CCommandTable& commands, bool disableIfNoHandler) override;
 
     // CChartViewExtension: the plan's leg tracks in every chart view.
-    void ViewCreated(CChartView& view) override;
-    void ViewDestroyed(CChartView& view) override;
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
     // Every chart view draws the plan again (calculated, cleared, restyled).
     void RedrawViews();
 
     std::size_t RouteWaypointCount() const;
     bool TidalDataAvailable() const;
     CPlanWindow* Window() const { return m_window; }
+    // The card on the route panel, when there is one.
+    routes::CPlanCard* RouteCard() const { return m_routeCard; }
     CPlanWindow* OpenWindow();
     void RunCalculate();
     void RunBestTime();
 
 private:
     class TrackLayer;
-    CModuleHost* m_host = nullptr;
-    std::map<CChartView*, std::unique_ptr<TrackLayer>> m_layers;
+    // Runs the card's buttons and keeps every card showing the module.
+    void AddCard(routes::CPlanCard* card);
+    // A card changed the module (none: a calculation did): the other cards
+    // and the window show it, the views redraw.
+    void CardChanged(routes::CPlanCard* source);
+    void TakeDeviationCard();
+    app::CModuleHost* m_host = nullptr;
+    std::map<chart::CChartView*, std::unique_ptr<TrackLayer>> m_layers;
     platform::CPrompt& m_prompt;
     Links m_links;
     QPointer<CPlanWindow> m_window;
+    QPointer<routes::CPlanCard> m_routeCard;
+    std::vector<QPointer<routes::CPlanCard>> m_cards;
 };
+
+}   // namespace routes

@@ -10,6 +10,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+namespace routes {
+
 namespace {
 
 // The spacing spin steps as the page's rules say, not by a fixed amount.
@@ -41,7 +43,7 @@ public:
 
 CTidalAtlasOptionsPage::CTidalAtlasOptionsPage(
     std::unique_ptr<routes::CTidalAtlasOptionsModel> model, QWidget* parent)
-    : CXPropertyPage(std::move(model), parent)
+    : app::CXPropertyPage(std::move(model), parent)
 {
     auto* layout = new QVBoxLayout(this);
     auto* start = new QGroupBox("Start Time", this);
@@ -145,3 +147,5 @@ void CTidalAtlasOptionsPage::UpdateControls()
     m_start->setEnabled(m_user->isChecked());
     m_spacing->setEnabled(m_userSpacing->isChecked());
 }
+
+}   // namespace routes

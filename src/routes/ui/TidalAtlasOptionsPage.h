@@ -10,7 +10,9 @@ class QDateTimeEdit;
 class QRadioButton;
 class QAbstractSpinBox;
 
-class CTidalAtlasOptionsPage final : public CXPropertyPage {
+namespace routes {
+
+class CTidalAtlasOptionsPage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
     CTidalAtlasOptionsPage(std::unique_ptr<routes::CTidalAtlasOptionsModel> model, QWidget* parent);
@@ -29,3 +31,5 @@ private:
     QAbstractSpinBox* m_length;
     QCheckBox *m_height, *m_speed;
 };
+
+}   // namespace routes

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+namespace routes {
+
 CTidalStreamWindow::CTidalStreamWindow(const geo::CPosition& where, QWidget* parent)
     : CTidalTimeWindow("Tidal Stream", parent), m_where(where)
 {
@@ -42,3 +44,5 @@ QString CTidalStreamWindow::HeightText() const
 {
     return m_height->text();
 }
+
+}   // namespace routes

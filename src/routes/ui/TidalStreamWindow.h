@@ -7,6 +7,8 @@
 
 class QLineEdit;
 
+namespace routes {
+
 class CTidalStreamWindow final : public CTidalTimeWindow {
     Q_OBJECT
 public:
@@ -24,3 +26,5 @@ private:
     QLineEdit* m_direction;
     QLineEdit* m_height;
 };
+
+}   // namespace routes

@@ -8,6 +8,8 @@
 #include <QTimeZone>
 #include <QVBoxLayout>
 
+namespace routes {
+
 CTidalTimeWindow::CTidalTimeWindow(const QString& title, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(title);
@@ -101,3 +103,5 @@ QString CTidalTimeWindow::Status() const
 {
     return m_status->text();
 }
+
+}   // namespace routes

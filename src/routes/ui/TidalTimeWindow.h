@@ -14,6 +14,8 @@ class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
+namespace routes {
+
 class CTidalTimeWindow : public QDialog {
     Q_OBJECT
 public:
@@ -47,3 +49,5 @@ private:
     QVBoxLayout* m_body;
     qint64 m_applied = 0;
 };
+
+}   // namespace routes

@@ -17,11 +17,13 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace routes {
+
 namespace {
 
 // A corner of the view beyond the chart's picture has no position: the
 // nearest point towards the view's centre that has one stands in for it.
-bool CornerPosition(CChartView& view, geo::IntPoint corner, geo::IntPoint centre,
+bool CornerPosition(chart::CChartView& view, geo::IntPoint corner, geo::IntPoint centre,
                     geo::CPosition& out)
 {
     constexpr int kSteps = 32;
@@ -37,7 +39,7 @@ bool CornerPosition(CChartView& view, geo::IntPoint corner, geo::IntPoint centre
 }
 
 // The visible extent of a view: the positions of its client corners.
-bool VisibleExtent(CChartView& view, geo::CPosition& nw, geo::CPosition& se)
+bool VisibleExtent(chart::CChartView& view, geo::CPosition& nw, geo::CPosition& se)
 {
     const geo::IntRect r = view.ClientRect();
     const geo::IntPoint centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -61,13 +63,14 @@ void DrawArrow(chart::CChartDoc& doc, chart::CXDC& dc, const chart::CTidalSettin
 // The three tidal layers of one chart view.
 class CTidalWindows::ViewLayers {
 public:
-    ViewLayers(CTidalWindows& owner, CChartView& view)
+    ViewLayers(CTidalWindows& owner, chart::CChartView& view)
         : atlas(owner, view), boxes(owner, view), stream(owner, view)
     { }
 
     class Atlas final : public chart::CLayerSource {
     public:
-        Atlas(CTidalWindows& owner, CChartView& view) : m_owner(owner), m_view(view), m_model(owner)
+        Atlas(CTidalWindows& owner, chart::CChartView& view)
+            : m_owner(owner), m_view(view), m_model(owner)
         { }
         bool IsOn() const override { return m_owner.m_atlas != nullptr; }
         void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override
@@ -92,13 +95,13 @@ public:
 
     private:
         CTidalWindows& m_owner;
-        CChartView& m_view;
+        chart::CChartView& m_view;
         routes::CTidalAtlasModel m_model;
     } atlas;
 
     class Boxes final : public chart::CLayerSource {
     public:
-        Boxes(CTidalWindows& owner, CChartView& view) : m_owner(owner), m_view(view) { }
+        Boxes(CTidalWindows& owner, chart::CChartView& view) : m_owner(owner), m_view(view) { }
         bool IsOn() const override
         {
             return m_owner.IsDataAvailable() && m_owner.Models().DrawBoxes() &&
@@ -139,12 +142,12 @@ public:
 
     private:
         CTidalWindows& m_owner;
-        CChartView& m_view;
+        chart::CChartView& m_view;
     } boxes;
 
     class Stream final : public chart::CLayerSource {
     public:
-        Stream(CTidalWindows& owner, CChartView& view) : m_owner(owner), m_view(view) { }
+        Stream(CTidalWindows& owner, chart::CChartView& view) : m_owner(owner), m_view(view) { }
         bool IsOn() const override { return m_owner.m_stream && m_owner.m_streamView == &m_view; }
         void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override
         {
@@ -171,7 +174,7 @@ public:
 
     private:
         CTidalWindows& m_owner;
-        CChartView& m_view;
+        chart::CChartView& m_view;
         bool m_valid = false;
         qint64 m_utc = 0;
         geo::CPosition m_where;
@@ -182,15 +185,16 @@ public:
 CTidalWindows::CTidalWindows(app::CSettingsHome& settings, std::string programFolder)
     : CTidalModule(settings, std::move(programFolder))
 {
-    CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(this);
 }
 
 CTidalWindows::~CTidalWindows()
 {
-    CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(this);
 }
 
-bool CTidalWindows::CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& /*panels*/)
+bool CTidalWindows::CreateSidePanels(app::CModuleHost& host,
+                                     std::vector<app::CSidePanel*>& /*panels*/)
 {
     m_host = &host;
     Models().SetNoticeSink([this](const std::string& text) {
@@ -246,7 +250,7 @@ bool CTidalWindows::CanOpenWindow() const
     return IsDataAvailable() && !m_atlas && !m_stream;
 }
 
-void CTidalWindows::ViewCreated(CChartView& view)
+void CTidalWindows::ViewCreated(chart::CChartView& view)
 {
     auto layers = std::make_unique<ViewLayers>(*this, view);
     view.Pipeline().SetSource(chart::StaticLayer::TidalAtlas, &layers->atlas);
@@ -255,7 +259,7 @@ void CTidalWindows::ViewCreated(CChartView& view)
     m_views[&view] = std::move(layers);
 }
 
-void CTidalWindows::ViewDestroyed(CChartView& view)
+void CTidalWindows::ViewDestroyed(chart::CChartView& view)
 {
     view.Pipeline().SetSource(chart::StaticLayer::TidalAtlas, nullptr);
     view.Pipeline().SetSource(chart::StaticLayer::TidalBoxes, nullptr);
@@ -265,12 +269,12 @@ void CTidalWindows::ViewDestroyed(CChartView& view)
         m_stream->reject();
 }
 
-void CTidalWindows::AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p)
+void CTidalWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
 {
     QAction* stream = menu.addAction(QStringLiteral("Tidal stream"));
     stream->setEnabled(CanOpenWindow());
     chart::CChartDoc* doc = &view.Doc();
-    CChartView* target = &view;
+    chart::CChartView* target = &view;
     QObject::connect(stream, &QAction::triggered, &menu, [this, doc, target, p] {
         // The view hands over a client point; positions come from chart points.
         geo::IntPoint chartPoint;
@@ -329,7 +333,7 @@ void CTidalWindows::OpenAtlas()
     RefreshViews();
 }
 
-bool CTidalWindows::OpenStream(CChartView& view, const geo::CPosition& where)
+bool CTidalWindows::OpenStream(chart::CChartView& view, const geo::CPosition& where)
 {
     if (!CanOpenWindow())
         return false;
@@ -354,7 +358,7 @@ bool CTidalWindows::OpenStream(CChartView& view, const geo::CPosition& where)
     window->OptionsButton()->setEnabled(!m_optionsPage);
     window->onClosed = [this] {
         m_stream = nullptr;
-        CChartView* view = m_streamView;
+        chart::CChartView* view = m_streamView;
         m_streamView = nullptr;
         if (view && m_views.count(view))
             view->InvalidateOverlays();
@@ -365,9 +369,9 @@ bool CTidalWindows::OpenStream(CChartView& view, const geo::CPosition& where)
     return true;
 }
 
-std::vector<COptionPageFactory> CTidalWindows::OptionPages()
+std::vector<app::COptionPageFactory> CTidalWindows::OptionPages()
 {
-    return {{"Tidal Atlas", [this](QWidget* parent) -> CXPropertyPage* {
+    return {{"Tidal Atlas", [this](QWidget* parent) -> app::CXPropertyPage* {
                  routes::CTidalAtlasOptions values{DisplaySettings(), Models().DrawBoxes()};
                  auto model = std::make_unique<routes::CTidalAtlasOptionsModel>(
                      values, [this](const routes::CTidalAtlasOptions& v) { ApplyOptions(v); });
@@ -410,3 +414,5 @@ qint64 CTidalWindows::StartUtc() const
             return *departure;
     return QDateTime::currentSecsSinceEpoch();
 }
+
+}   // namespace routes

@@ -20,16 +20,18 @@
 
 #include "routes/ui/TidalStreamWindow.h"
 
+namespace routes {
+
 class CTidalWindows final : public routes::CTidalModule,
-                            public CModuleUi,
-                            public CChartViewExtension {
+                            public app::CModuleUi,
+                            public chart::CChartViewExtension {
 public:
     CTidalWindows(app::CSettingsHome& settings, std::string programFolder);
     ~CTidalWindows() override;
 
-    CModuleUi* Ui() override { return this; }
-    std::vector<COptionPageFactory> OptionPages() override;
-    bool CreateSidePanels(CModuleHost& host, std::vector<CSidePanel*>& panels) override;
+    app::CModuleUi* Ui() override { return this; }
+    std::vector<app::COptionPageFactory> OptionPages() override;
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     void RegisterCommands(app::CCommandTable& commands) override;
     void LoadSettings() override;
     bool CheckAvailability() override;
@@ -37,14 +39,14 @@ public:
     void CloseWorkspaceWindows() override;
 
     // CChartViewExtension
-    void ViewCreated(CChartView& view) override;
-    void ViewDestroyed(CChartView& view) override;
-    void AddContextMenu(CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
 
     bool CanOpenWindow() const;
     void OpenAtlas();
     // False (with one message) when the place has no usable stream.
-    bool OpenStream(CChartView& view, const geo::CPosition& where);
+    bool OpenStream(chart::CChartView& view, const geo::CPosition& where);
     CTidalTimeWindow* AtlasWindow() const { return m_atlas; }
     // The plan's departure (start-time method 1), when there is one.
     std::function<std::optional<std::int64_t>()> planDeparture;
@@ -64,14 +66,16 @@ private:
     // Options in both windows: enabled unless the options page is open.
     void UpdateOptionsButtons();
 
-    CModuleHost* m_host = nullptr;
-    std::map<CChartView*, std::unique_ptr<ViewLayers>> m_views;
+    app::CModuleHost* m_host = nullptr;
+    std::map<chart::CChartView*, std::unique_ptr<ViewLayers>> m_views;
     QPointer<CTidalTimeWindow> m_atlas;
     QPointer<CTidalStreamWindow> m_stream;
-    CChartView* m_streamView = nullptr;
+    chart::CChartView* m_streamView = nullptr;
     QPointer<QWidget> m_optionsPage;
     std::vector<app::MsgHandle> m_notices;
     // Context of the connections to the options page: declared last, so it
     // goes first and no late signal reaches a half-destroyed module.
     QObject m_guard;
 };
+
+}   // namespace routes

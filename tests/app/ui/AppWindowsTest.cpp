@@ -43,7 +43,7 @@ TEST(MsgBarWnd, GrowsWithWrappedMessagesAndHidesWhenNoneIsActive)
     app::CMsgBar model(clock, sound, "/tmp");
     QMainWindow frame;
     frame.resize(400, 300);
-    CMsgBarWnd bar(model, &frame);
+    app::CMsgBarWnd bar(model, &frame);
     frame.show();
     app::MsgHandle a = nullptr, b = nullptr;
     model.AddMessage(a, "EPFS reception lost.", 100, 1, true);
@@ -74,13 +74,13 @@ TEST(XStatusBar, ProgressAndWaitStateRestoreThePaneTextExactly)
 {
     App();
     QMainWindow frame;
-    auto* status = new CXStatusBar(&frame);
+    auto* status = new app::CXStatusBar(&frame);
     frame.setStatusBar(status);
     frame.resize(900, 300);
     frame.show();
     App().processEvents();
-    const auto pane = [&] { return status->PaneText(CXStatusBar::MessagePane); };
-    status->SetPaneText(CXStatusBar::MessagePane, "Ready");
+    const auto pane = [&] { return status->PaneText(app::CXStatusBar::MessagePane); };
+    status->SetPaneText(app::CXStatusBar::MessagePane, "Ready");
     status->ShowProgress("Installing charts", 0, 3);
     EXPECT_EQ(pane(), "Installing charts");
     status->StepProgress();
@@ -90,8 +90,8 @@ TEST(XStatusBar, ProgressAndWaitStateRestoreThePaneTextExactly)
     EXPECT_EQ(status->Progress(), nullptr);
     EXPECT_EQ(pane(), "Ready");
 
-    CQtWaitStatusPane waitPane(status);
-    CQtWaitCursor cursor;
+    app::CQtWaitStatusPane waitPane(status);
+    app::CQtWaitCursor cursor;
     app::CWaitStatus::SetStatusHost(&waitPane);
     app::CWaitStatus::SetCursorHost(&cursor);
     {
@@ -113,7 +113,7 @@ TEST(Disclaimers, RefusalAndAcceptance)
     App();
     // The start-up disclaimer: Escape refuses, only its button accepts.
     for (const bool viaButton : {false, true}) {
-        CBVDisclaimerDlg dlg;
+        app::CBVDisclaimerDlg dlg;
         EXPECT_TRUE(dlg.LiabilityText().startsWith("Quorwick Ltd will not accept responsibility"));
         QTimer::singleShot(0, &dlg, [&dlg, viaButton] {
             if (viaButton)
@@ -124,7 +124,7 @@ TEST(Disclaimers, RefusalAndAcceptance)
         EXPECT_EQ(dlg.exec(), viaButton ? QDialog::Accepted : QDialog::Rejected);
     }
     // A chart-format disclaimer: declining clears the caller's flag, accepting leaves it.
-    struct Chart : CDisclaimerDlg {
+    struct Chart : app::CDisclaimerDlg {
         void FillTexts() override { m_staticText = "Chart format terms"; }
     };
     for (const bool agree : {false, true}) {
@@ -137,7 +137,7 @@ TEST(Disclaimers, RefusalAndAcceptance)
     }
 }
 
-struct ListDlg : CFileDlg {
+struct ListDlg : app::CFileDlg {
     QTreeWidget* list = new QTreeWidget(this);
     int refills = 0;
     QTreeWidget* FileList() const override { return list; }

@@ -26,7 +26,7 @@ TEST(EditColorsDlg, SampleClickPicksTheElementAndTheGridRecoloursTheCopy)
     app::CDisplayPalettes palettes;
     palettes.ExpandDefaults(app::CDisplayPalettes::kNight);
     const app::CDisplayPalettes before = palettes;
-    CEditColorsDlg dlg(palettes, app::CDisplayPalettes::kNight);
+    app::CEditColorsDlg dlg(palettes, app::CDisplayPalettes::kNight);
     dlg.show();
     EXPECT_EQ(dlg.ElementCombo()->count(), app::CDisplayPalettes::kElementCount);
     // The scroll bar of the sample (element 17), 4 pixels in from the panel's edge.

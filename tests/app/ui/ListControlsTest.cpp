@@ -40,27 +40,27 @@ TEST(ListControls, AHundredThousandRowsAskOnlyForTheRowsInView)
     App();
     auto source = std::make_shared<Chartpoints>();
     QMdiArea area;
-    auto* frame = new CListFrame("Chartpoint List", source);
+    auto* frame = new app::CListFrame("Chartpoint List", source);
     area.addSubWindow(frame);
     area.resize(600, 400);
     area.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
-    CXListView* view = frame->View();
+    app::CXListView* view = frame->View();
     view->Model().TakeFetchedRows();
     view->viewport()->repaint();
     view->FitColumns();
     const std::size_t fetched = view->Model().TakeFetchedRows();
-    EXPECT_LE(fetched, 2 * CListModelBase::kBlockRows) << "a repaint walked the rows";
+    EXPECT_LE(fetched, 2 * app::CListModelBase::kBlockRows) << "a repaint walked the rows";
 
     view->SelectRange(10, 60000);
     EXPECT_EQ(view->SelectedCount(), 59991);
     view->SelectNone();
     EXPECT_EQ(view->SelectedCount(), 0);
-    EXPECT_LE(view->Model().TakeFetchedRows(), 2 * CListModelBase::kBlockRows);
+    EXPECT_LE(view->Model().TakeFetchedRows(), 2 * app::CListModelBase::kBlockRows);
 
     view->scrollToBottom();
     view->viewport()->repaint();
-    EXPECT_LE(view->Model().TakeFetchedRows(), 2 * CListModelBase::kBlockRows);
+    EXPECT_LE(view->Model().TakeFetchedRows(), 2 * app::CListModelBase::kBlockRows);
     EXPECT_EQ(view->Model().data(view->Model().index(99999, 0)).toString(), "100000");
 }
 

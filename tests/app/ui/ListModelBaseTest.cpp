@@ -48,20 +48,20 @@ TEST(ListModelBase, RepaintOfAHundredThousandRowsAsksOnlyForVisibleRows)
 {
     App();
     auto source = std::make_shared<CountingSource>(100000);
-    CListModelBase model(source);
+    app::CListModelBase model(source);
     QTableView view;
     view.setModel(&model);
-    CListModelBase::SetUpView(view);
+    app::CListModelBase::SetUpView(view);
     view.resize(400, 300);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    CListModelBase::FitColumnsToVisibleRows(view);
+    app::CListModelBase::FitColumnsToVisibleRows(view);
     view.scrollTo(model.index(50000, 0));
     source->fetched = 0;
     view.viewport()->repaint();
     // One or two cache blocks, never a walk of the list.
     EXPECT_GT(source->fetched, 0u);
-    EXPECT_LE(source->fetched, 2 * CListModelBase::kBlockRows);
+    EXPECT_LE(source->fetched, 2 * app::CListModelBase::kBlockRows);
     EXPECT_EQ(model.index(50000, 0).data().toString(), "Point 50000");
 }
 
@@ -69,7 +69,7 @@ TEST(ListModelBase, SortsNumbersAsNumbersAndKeepsTiesInSourceOrder)
 {
     App();
     auto source = std::make_shared<CountingSource>(2000);
-    CListModelBase model(source);
+    app::CListModelBase model(source);
     model.sort(1, Qt::AscendingOrder);
     double previous = -1;
     for (int r = 0; r < 2000; r += 37) {

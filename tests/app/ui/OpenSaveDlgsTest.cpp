@@ -40,7 +40,8 @@ TEST(OpenFileDlg, TypesListFilesAndAMissingFileIsNotOpened)
     brine_test::TempFolder dir;
     std::ofstream(dir.Path() / "harbour.txt") << "$GPGLL";
     std::ofstream(dir.Path() / "notes.log") << "x";
-    COpenFileDlg dlg("Simulation file", Q(dir.Path()), "Text Files (*.txt)\nAll (*.txt;*.log)", "");
+    app::COpenFileDlg dlg("Simulation file", Q(dir.Path()), "Text Files (*.txt)\nAll (*.txt;*.log)",
+                          "");
     EXPECT_EQ(dlg.Files()->topLevelItemCount(), 1);
     dlg.TypeCombo()->setCurrentIndex(1);
     EXPECT_EQ(dlg.Files()->topLevelItemCount(), 2);
@@ -69,7 +70,7 @@ TEST(OpenFileDlg, AFolderWithNoRoomForANameIsRefused)
     while (deep.native().size() < PATH_MAX - 4)
         deep /= std::string(std::min<std::size_t>(200, PATH_MAX - 4 - deep.native().size()), 'd');
     std::filesystem::create_directories(deep);
-    COpenFileDlg dlg("Open", Q(dir.Path()), "Text Files (*.txt)", "");
+    app::COpenFileDlg dlg("Open", Q(dir.Path()), "Text Files (*.txt)", "");
     EXPECT_FALSE(dlg.TakeFolder(Q(deep)));
     EXPECT_EQ(dlg.LastMessage(), "The folder's path leaves no room for a file name");
     EXPECT_EQ(dlg.FolderEdit()->text(), Q(dir.Path()));   // the old folder comes back
@@ -85,7 +86,7 @@ TEST(SaveFileDlg, OverwriteAskedExceptInNetworkModeAndTheDiskMustTakeTheFiles)
     App();
     brine_test::TempFolder dir;
     std::ofstream(dir.Path() / "route.rte") << "old";
-    CSaveFileDlg dlg("Save", Q(dir.Path()), "rte", "route.rte");
+    app::CSaveFileDlg dlg("Save", Q(dir.Path()), "rte", "route.rte");
     EXPECT_EQ(dlg.NameEdit()->text(), "route");
     EXPECT_EQ(dlg.NameEdit()->maxLength(), NAME_MAX - 4);
     dlg.SetCompanionFiles(false, 2, 0);

@@ -27,8 +27,8 @@ protected:
     {
         static auto* app = new QApplication(g_argc, g_argv);   // never destroyed
         (void)app;
-        UseFusionStyle();
-        s_colours = new CQtSystemColours;
+        app::UseFusionStyle();
+        s_colours = new app::CQtSystemColours;
         s_palettes.CaptureSystemColours(*s_colours);
         app::SetProgramPalettes(&s_palettes);
     }
@@ -39,7 +39,7 @@ protected:
         s_palettes.Apply(*s_colours, false);
         QCoreApplication::processEvents();   // palette changes reach widgets as events
     }
-    static inline CQtSystemColours* s_colours = nullptr;
+    static inline app::CQtSystemColours* s_colours = nullptr;
     static inline CDisplayPalettes s_palettes;
 };
 
@@ -67,9 +67,9 @@ TEST_F(ProgramPaletteTest, NightWindowsStayBelowNightsBrightestColour)
     }
     const int bound = nightBrightest + 10;   // the style's own shading
 
-    CAboutDlg about(nullptr, QDateTime::currentDateTime());
-    CTechSuppDLG support(nullptr);
-    CBVDisclaimerDlg disclaimer;
+    app::CAboutDlg about(nullptr, QDateTime::currentDateTime());
+    app::CTechSuppDLG support(nullptr);
+    app::CBVDisclaimerDlg disclaimer;
     QMessageBox box(QMessageBox::Warning, "Brinevane", "Are you sure you want to exit?",
                     QMessageBox::Yes | QMessageBox::No);
     QMenu menu;
@@ -102,7 +102,7 @@ TEST_F(ProgramPaletteTest, NightWindowsStayBelowNightsBrightestColour)
 
 TEST_F(ProgramPaletteTest, DayGivesTheFirstPictureBack)
 {
-    CAboutDlg about(nullptr, QDateTime::fromSecsSinceEpoch(0));
+    app::CAboutDlg about(nullptr, QDateTime::fromSecsSinceEpoch(0));
     QMenu menu;
     menu.addAction("&Night");
     const QImage aboutBefore = about.grab().toImage(), menuBefore = menu.grab().toImage();

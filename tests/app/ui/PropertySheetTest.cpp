@@ -47,9 +47,9 @@ struct CountModel : app::COptionPageModel {
     int stored = 2;
 };
 
-class CountPage : public CXPropertyPage {
+class CountPage : public app::CXPropertyPage {
 public:
-    explicit CountPage(std::unique_ptr<CountModel> model) : CXPropertyPage(std::move(model))
+    explicit CountPage(std::unique_ptr<CountModel> model) : app::CXPropertyPage(std::move(model))
     {
         edit = new QLineEdit(this);
         edit->setObjectName("places");
@@ -73,7 +73,7 @@ public:
 struct SheetFixture {
     int applies = 0, resets = 0;
     QStringList messages;
-    QPointer<CModelessPropertySheet> sheet = new CModelessPropertySheet("Options");
+    QPointer<app::CModelessPropertySheet> sheet = new app::CModelessPropertySheet("Options");
     CountPage* first = new CountPage(std::make_unique<CountModel>("First", applies, resets));
     CountPage* second = new CountPage(std::make_unique<CountModel>("Second", applies, resets));
     SheetFixture()

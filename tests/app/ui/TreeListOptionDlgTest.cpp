@@ -22,18 +22,18 @@ QApplication& App()
 TEST(TreeListOptionDlg, OneOptionAnswersWithoutAWindow)
 {
     App();
-    CTreeListOptionDlg dlg;
+    app::CTreeListOptionDlg dlg;
     dlg.AddTextItem("Chart List", 0, app::kImageReport, 9);
     EXPECT_EQ(dlg.Choose(), 9);
     EXPECT_FALSE(dlg.isVisible());
     // A heading with one option under it: still one choice.
-    CTreeListOptionDlg headed;
+    app::CTreeListOptionDlg headed;
     headed.AddTextItem("Chart", 0, app::kImageChart, 0);
     headed.AddTextItem("Blank Chart", 1, app::kImageChart, 1);
     EXPECT_EQ(headed.Choose(), 1);
     EXPECT_FALSE(headed.isVisible());
     // Nothing to choose: no window, no answer.
-    CTreeListOptionDlg none;
+    app::CTreeListOptionDlg none;
     none.AddTextItem("Route", 0, app::kImageRoute, 0);
     none.AddTextItem("Database", 1, app::kHeadingImage, 5);
     EXPECT_EQ(none.Choose(), 0);
@@ -42,7 +42,7 @@ TEST(TreeListOptionDlg, OneOptionAnswersWithoutAWindow)
 TEST(TreeListOptionDlg, HeadingsAndParentsCannotBeChosen)
 {
     App();
-    CTreeListOptionDlg dlg;
+    app::CTreeListOptionDlg dlg;
     dlg.SetExpand(true);
     dlg.AddTextItem("Chart", 0, app::kImageChart, 0);
     dlg.AddTextItem("Blank Chart", 1, app::kImageChart, 1);

@@ -68,17 +68,17 @@ struct Viewers : ::testing::Test {
 
 TEST_F(Viewers, SmallPictureShrinksItsFrameAndLargeOneScrolls)
 {
-    CDibDoc* small = OpenBitmapViewer(area, Picture(120, 80), &owner, nullptr, prompt);
+    app::CDibDoc* small = OpenBitmapViewer(area, Picture(120, 80), &owner, nullptr, prompt);
     ASSERT_TRUE(small);
-    auto* frame = qobject_cast<CDibFrame*>(area.subWindowList().back());
+    auto* frame = qobject_cast<app::CDibFrame*>(area.subWindowList().back());
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->widget()->size(), QSize(120, 80));
 
-    CDibDoc* large = OpenBitmapViewer(area, Picture(2000, 1500), &owner, nullptr, prompt);
+    app::CDibDoc* large = OpenBitmapViewer(area, Picture(2000, 1500), &owner, nullptr, prompt);
     ASSERT_TRUE(large);
-    auto* big = qobject_cast<CDibFrame*>(area.subWindowList().back());
+    auto* big = qobject_cast<app::CDibFrame*>(area.subWindowList().back());
     EXPECT_LT(big->widget()->width(), 2000);
-    CDibView* view = big->View();
+    app::CDibView* view = big->View();
     EXPECT_EQ(view->horizontalScrollBar()->maximum(), 2000 - view->viewport()->width());
     // Scrolled, a small exposed strip paints only the picture under it.
     view->horizontalScrollBar()->setValue(700);
@@ -113,7 +113,7 @@ TEST_F(Viewers, PictureViewerRefusesSavingAndPrintingWhileActiveAndClosesByIdent
     int printed = 0;
     commands.Add(this, cmd::kFilePrint, [&](unsigned) { ++printed; });
     commands.Add(this, cmd::kFileSaveAs, [](unsigned) {});
-    CDibDoc* doc = OpenBitmapViewer(area, Picture(50, 40), &owner, &commands, prompt);
+    app::CDibDoc* doc = OpenBitmapViewer(area, Picture(50, 40), &owner, &commands, prompt);
     ASSERT_TRUE(doc);
     QPointer<QMdiSubWindow> frame = area.subWindowList().back();
     area.setActiveSubWindow(frame);
@@ -132,7 +132,7 @@ TEST_F(Viewers, PictureViewerRefusesSavingAndPrintingWhileActiveAndClosesByIdent
     EXPECT_EQ(posted[0].id, app::kMsgChartWindowClosed);
     EXPECT_EQ(posted[0].wParam, doc->DocumentId());
     EXPECT_TRUE(frame);
-    CObjectIds::Find<CDocument>(posted[0].wParam)->OnCloseDocument();
+    app::CObjectIds::Find<app::CDocument>(posted[0].wParam)->OnCloseDocument();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(frame);
     EXPECT_TRUE(commands.Update(cmd::kFilePrint).enabled);
@@ -157,12 +157,12 @@ TEST_F(Viewers, VideoFrameTakesTheVideosSizeAndClosingTheMediaClosesIt)
     ASSERT_TRUE(std::fgets(line, sizeof line, probe));
     EXPECT_EQ(::pclose(probe), 0);
     EXPECT_STREQ(line, "rawvideo,176,144,20\n");
-    CAviDoc* doc = OpenVideoViewer(area, QString::fromStdString(avi), &owner, prompt);
+    app::CAviDoc* doc = OpenVideoViewer(area, QString::fromStdString(avi), &owner, prompt);
     ASSERT_TRUE(doc);
-    auto* frame = qobject_cast<CAviFrame*>(area.subWindowList().back());
+    auto* frame = qobject_cast<app::CAviFrame*>(area.subWindowList().back());
     ASSERT_TRUE(frame);
     QPointer<QMdiSubWindow> guard = frame;
-    CAviView* view = frame->View();
+    app::CAviView* view = frame->View();
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->VideoSize().isValid(); }, 10000));
     EXPECT_EQ(view->VideoSize(), QSize(176, 144));
     EXPECT_EQ(frame->widget()->size(), view->sizeHint());

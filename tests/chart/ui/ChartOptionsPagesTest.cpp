@@ -27,7 +27,7 @@ QApplication& App()
     return *app;
 }
 
-void ExpectOwnKeys(CModelessPropertySheet& sheet)
+void ExpectOwnKeys(app::CModelessPropertySheet& sheet)
 {
     const QRegularExpression mnemonic("&([^&])");
     for (int i = 0; i < sheet.PageCount(); ++i) {
@@ -53,15 +53,15 @@ TEST(ChartOptionsPages, PanSpinsRefusalAndPaletteFollow)
     int displayApplies = 0;
     chart::COverlayOptions overlaysApplied;
     int palette = 2;
-    auto* sheet = new CModelessPropertySheet("Chart Options");
-    sheet->AddPage(new CDisplayOptionsPage(std::make_unique<chart::CDisplayOptionsModel>(
+    auto* sheet = new app::CModelessPropertySheet("Chart Options");
+    sheet->AddPage(new chart::CDisplayOptionsPage(std::make_unique<chart::CDisplayOptionsModel>(
         chart::CDisplayOptions{3, 19, 30, 1}, [&](const chart::CDisplayOptions& v) {
             ++displayApplies;
             applied = v;
         })));
     chart::COverlayOptions overlays;
     overlays.focusBoxColour = {0x000000, 0xFFFFFF, 0x0000FF};
-    sheet->AddPage(new CViewDisplayPage(
+    sheet->AddPage(new chart::CViewDisplayPage(
         std::make_unique<chart::COverlayOptionsModel>(
             overlays, palette, [&](const chart::COverlayOptions& v) { overlaysApplied = v; }),
         [&palette] { return palette; }));
@@ -70,8 +70,8 @@ TEST(ChartOptionsPages, PanSpinsRefusalAndPaletteFollow)
     sheet->ShowModeless();
     ExpectOwnKeys(*sheet);
 
-    auto* small = sheet->Page(0)->findChild<CSpinEdit*>("smallPan");
-    auto* large = sheet->Page(0)->findChild<CSpinEdit*>("largePan");
+    auto* small = sheet->Page(0)->findChild<app::CSpinEdit*>("smallPan");
+    auto* large = sheet->Page(0)->findChild<app::CSpinEdit*>("largePan");
     QTest::keyClick(small, Qt::Key_Up);
     EXPECT_EQ(small->text(), "20");
     QTest::keyClick(small, Qt::Key_Up);
@@ -84,7 +84,7 @@ TEST(ChartOptionsPages, PanSpinsRefusalAndPaletteFollow)
     QTest::keyClick(large, Qt::Key_Down);
     EXPECT_EQ(large->text(), "30");   // would fall below the small step
 
-    auto* maxCharts = sheet->Page(0)->findChild<CSpinEdit*>("maxCharts");
+    auto* maxCharts = sheet->Page(0)->findChild<app::CSpinEdit*>("maxCharts");
     maxCharts->setText("0");
     EXPECT_FALSE(sheet->OnApply());
     EXPECT_EQ(messages, QStringList{"Maximum chart windows run from 1 to 255"});
@@ -119,8 +119,8 @@ TEST(ChartOptionsPages, ManagementReloadsOnlyForAChangedFolder)
     App();
     int reloads = 0;
     chart::CChartFolders seen;
-    auto* sheet = new CModelessPropertySheet("Chart Management Options");
-    sheet->AddPage(new CChartManagementPage(std::make_unique<chart::CChartFoldersModel>(
+    auto* sheet = new app::CModelessPropertySheet("Chart Management Options");
+    sheet->AddPage(new chart::CChartManagementPage(std::make_unique<chart::CChartFoldersModel>(
         chart::CChartFolders{"/data/charts", "/media/cdrom"}, [&](const chart::CChartFolders& v) {
             ++reloads;
             seen = v;

@@ -84,8 +84,8 @@ TEST_F(ChartpointWindowsTest, ListFollowsMovesAndSortsTheTable)
 {
     // An empty table: no rows, the heading off, focus keys ignored.
     std::vector<std::string> routed;
-    CChartpointListWindow list(*module,
-                               [&](const CChartpoint& cp) { routed.push_back(cp.m_name); });
+    chartpoints::CChartpointListWindow list(
+        *module, [&](const CChartpoint& cp) { routed.push_back(cp.m_name); });
     list.resize(700, 300);
     list.show();
     EXPECT_EQ(list.View()->model()->rowCount(), 0);
@@ -119,7 +119,7 @@ TEST_F(ChartpointWindowsTest, ListFollowsMovesAndSortsTheTable)
     // The Zone heading sorts the table by zone; the same record stays current.
     module->SetUi(nullptr);
     struct ListUi final : CChartpointUi {
-        CChartpointListWindow* list = nullptr;
+        chartpoints::CChartpointListWindow* list = nullptr;
         bool IsListOpen() const override { return true; }
         void ListUpdate(int hint) override { list->Update(hint); }
     } ui;
@@ -137,7 +137,7 @@ TEST_F(ChartpointWindowsTest, ListFollowsMovesAndSortsTheTable)
 TEST_F(ChartpointWindowsTest, UploadDialogButtonsIdentifiersAndWhatIsSent)
 {
     AddFive();
-    CChartpointUploadDialog dialog(*module);
+    chartpoints::CChartpointUploadDialog dialog(*module);
     auto* rows = dialog.findChild<QListWidget*>("rows");
     auto* number = dialog.findChild<QCheckBox*>("number");
     auto* nameBox = dialog.findChild<QCheckBox*>("name");
@@ -189,7 +189,7 @@ TEST_F(ChartpointWindowsTest, OptionsPageSwitchesPaletteAndOk)
     colours[2] = 0x000040;   // a dark red for Night
     props.SetColours(colours);
 
-    CChartpointGeneralOptions page(std::make_unique<CChartpointOptionsModel>(*module));
+    chartpoints::CChartpointGeneralOptions page(std::make_unique<CChartpointOptionsModel>(*module));
     page.ModelToControls();
     auto* overlays = page.findChild<QCheckBox*>("overlays");
     auto* drawId = page.findChild<QCheckBox*>("drawId");

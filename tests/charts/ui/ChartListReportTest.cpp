@@ -15,8 +15,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using charts::ui::ChartListDate;
-using charts::ui::ChartScaleText;
+using charts::ChartListDate;
+using charts::ChartScaleText;
 
 QApplication& App()
 {
@@ -82,11 +82,11 @@ TEST(ChartListReport, RowsFromTheCatalogueAndToPdf)
     WriteCatalogue(folder, {{"4360", "Port Townsend", 25000, "ARCS 2", "20070105", "", 1},
                             {"2531", "Puget Sound Sheet", 0, "update", "05/01/07", "20070112", 2},
                             {"3000", "Admiralty Inlet", 50000, "ARCS 1", "19991231", "x", 3}});
-    const charts::ui::CChartListSources sources{"/media/cdrom", "/home/nav/Charts"};
+    const charts::CChartListSources sources{"/media/cdrom", "/home/nav/Charts"};
     const QLocale british(QLocale::English, QLocale::UnitedKingdom);
     std::vector<std::vector<std::string>> rows;
     std::string error;
-    ASSERT_TRUE(charts::ui::ReadChartList(folder, true, sources, british, rows, error)) << error;
+    ASSERT_TRUE(charts::ReadChartList(folder, true, sources, british, rows, error)) << error;
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0][1], "2531");
     EXPECT_EQ(rows[1][1], "3000");
@@ -104,13 +104,13 @@ TEST(ChartListReport, RowsFromTheCatalogueAndToPdf)
     EXPECT_EQ(rows[1][0], "ARCS - United Kingdom Hydrographic Office");
 
     std::vector<std::vector<std::string>> plain;
-    ASSERT_TRUE(charts::ui::ReadChartList(folder, false, sources, british, plain, error));
+    ASSERT_TRUE(charts::ReadChartList(folder, false, sources, british, plain, error));
     ASSERT_EQ(plain.size(), 3u);
     EXPECT_EQ(plain[1], (std::vector<std::string>{"3000", "Admiralty Inlet", "1:50,000", "ARCS 1",
                                                   "Wk01_07"}));
 
     const report::CVectorRows source(plain);
-    report::CReportLayout layout(charts::ui::ChartListDefinition(false), source,
+    report::CReportLayout layout(charts::ChartListDefinition(false), source,
                                  report::DefaultPageSize());
     ASSERT_TRUE(layout.Paginate());
     const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
@@ -139,8 +139,7 @@ TEST(ChartListReport, NoCatalogueIsAnEmptyList)
     QTemporaryDir dir;
     std::vector<std::vector<std::string>> rows{{"stale"}};
     std::string error;
-    EXPECT_TRUE(
-        charts::ui::ReadChartList(dir.path().toStdString(), false, {}, QLocale(), rows, error));
+    EXPECT_TRUE(charts::ReadChartList(dir.path().toStdString(), false, {}, QLocale(), rows, error));
     EXPECT_TRUE(rows.empty());
 }
 

@@ -112,8 +112,8 @@ TEST(ChartInfoPanel, FollowsTheActiveChartAndShowsNothingWithout)
 
     chart::CChartDoc* active = &h.doc;
     QMainWindow frame;
-    auto* panel = new CChartInfoPanel([&active] { return active; }, &frame);
-    ASSERT_TRUE(panel->Create(CChartInfoPanel::kBarId, &frame));
+    auto* panel = new chart::CChartInfoPanel([&active] { return active; }, &frame);
+    ASSERT_TRUE(panel->Create(chart::CChartInfoPanel::kBarId, &frame));
     EXPECT_EQ(panel->windowTitle(), "Chart Info");
     EXPECT_TRUE(panel->isHidden());
     app::CCommandTable commands;
@@ -155,14 +155,14 @@ TEST(LiveChartDisclaimer, DecliningClosesTheChartsACancelDoesNot)
 {
     App();
     // Each carriage return and each line feed is a line break of its own.
-    EXPECT_EQ(CLCDisclaimerDlg::BoxText("a\r\nb\rc\nd"), "a\n\nb\nc\nd");
+    EXPECT_EQ(charts::CLCDisclaimerDlg::BoxText("a\r\nb\rc\nd"), "a\n\nb\nc\nd");
     const std::string text = vengine::DisclaimerText();
     EXPECT_FALSE(text.empty());
     EXPECT_LE(text.size(), vengine::kDisclaimerLimit);
 
     int closed = 0;
     bool accepted = true;
-    auto* dlg = new CLCDisclaimerDlg([&closed] { ++closed; });
+    auto* dlg = new charts::CLCDisclaimerDlg([&closed] { ++closed; });
     dlg->SetResultFlag(&accepted);
     dlg->Open();
     EXPECT_TRUE(dlg->findChild<QPlainTextEdit*>()->toPlainText().contains("Quorwick Ltd"));
@@ -171,7 +171,7 @@ TEST(LiveChartDisclaimer, DecliningClosesTheChartsACancelDoesNot)
     EXPECT_EQ(closed, 1);
 
     accepted = true;
-    auto* second = new CLCDisclaimerDlg([&closed] { ++closed; });
+    auto* second = new charts::CLCDisclaimerDlg([&closed] { ++closed; });
     second->SetResultFlag(&accepted);
     second->Open();
     second->Cancel();   // the last vector chart went first
@@ -179,7 +179,7 @@ TEST(LiveChartDisclaimer, DecliningClosesTheChartsACancelDoesNot)
     EXPECT_EQ(closed, 1);
 
     accepted = true;
-    auto* third = new CLCDisclaimerDlg([&closed] { ++closed; });
+    auto* third = new charts::CLCDisclaimerDlg([&closed] { ++closed; });
     third->SetResultFlag(&accepted);
     third->Open();
     third->accept();
@@ -202,7 +202,7 @@ TEST(LiveChartManagementPage, UpdateFolioNeedsChartsOrCells)
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     int updates = 0;
-    CLiveChartManagementPage page(service, [&updates] { ++updates; });
+    charts::CLiveChartManagementPage page(service, [&updates] { ++updates; });
     auto* button = page.findChild<QPushButton*>("UpdateFolio");
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), "&Update Folio");

@@ -35,12 +35,12 @@ geo::CEntryPosition Solent()
 TEST(PositionCtrl, TypedMinutesOutOfRangeAreRefusedAtTheFieldAndTheTextStays)
 {
     App();
-    CPositionCtrl field;
+    geo::CPositionCtrl field;
     field.show();
     ASSERT_TRUE(field.SetPosition(Solent()));
     const QString shown = field.text();
     EXPECT_TRUE(shown.startsWith(QString::fromUtf8("50\u00B030'00N"))) << shown.toStdString();
-    QSignalSpy refusals(&field, &CPositionCtrl::refused);
+    QSignalSpy refusals(&field, &geo::CPositionCtrl::refused);
     QTest::keyClick(&field, Qt::Key_Home);
     QTest::keyClick(&field, Qt::Key_Right);   // the latitude minutes
     QTest::keyClicks(&field, "75");
@@ -63,7 +63,7 @@ TEST(PositionCtrl, TypedMinutesOutOfRangeAreRefusedAtTheFieldAndTheTextStays)
 TEST(PositionCtrl, ArrowsSpinTheSelectedFieldAndRepeatWhileHeld)
 {
     App();
-    CPositionCtrl field;
+    geo::CPositionCtrl field;
     field.show();
     ASSERT_TRUE(field.SetPosition(Solent()));
     QTest::keyClick(&field, Qt::Key_Home);   // latitude degrees
@@ -88,7 +88,7 @@ TEST(PositionCtrl, ArrowsSpinTheSelectedFieldAndRepeatWhileHeld)
 TEST(PositionCtrl, PasteThatDoesNotFitIsRefusedWhole)
 {
     App();
-    CPositionCtrl field;
+    geo::CPositionCtrl field;
     field.show();
     ASSERT_TRUE(field.SetPosition(Solent()));
     const QString before = field.text();
@@ -102,7 +102,7 @@ TEST(PositionCtrl, PasteThatDoesNotFitIsRefusedWhole)
 TEST(PositionCtrl, DatumMenuShowsFiveAtATimeAndChoosingMakesItCurrent)
 {
     App();
-    CPositionCtrl field;
+    geo::CPositionCtrl field;
     ASSERT_TRUE(field.SetFormat(QString::fromUtf8("DD\u00B0MM'MMN ddd\u00B0mm'mmE C")));
     std::vector<std::string> datums;
     for (int i = 0; i < 12; ++i)
@@ -124,8 +124,8 @@ TEST(PositionCtrl, DatumMenuShowsFiveAtATimeAndChoosingMakesItCurrent)
 TEST(DegrEdit, EachKindKeepsToItsNumbers)
 {
     App();
-    CDegrEdit deviation(CDegrEdit::Kind::Deviation);
-    QSignalSpy refusals(&deviation, &CDegrEdit::refused);
+    geo::CDegrEdit deviation(geo::CDegrEdit::Kind::Deviation);
+    QSignalSpy refusals(&deviation, &geo::CDegrEdit::refused);
     QTest::keyClicks(&deviation, "3.5w");
     EXPECT_EQ(deviation.text(), "3.5w");
     QTest::keyClick(&deviation, Qt::Key_Period);
@@ -133,12 +133,12 @@ TEST(DegrEdit, EachKindKeepsToItsNumbers)
     EXPECT_EQ(deviation.text(), "3.5w");
     EXPECT_EQ(refusals.count(), 2);
 
-    CDegrEdit decimal(CDegrEdit::Kind::SignedDecimal);
+    geo::CDegrEdit decimal(geo::CDegrEdit::Kind::SignedDecimal);
     QTest::keyClicks(&decimal, "-2.5E");
     EXPECT_EQ(decimal.text(), "-2.5");
 
-    CDegrEdit zone(CDegrEdit::Kind::ZoneTime);
-    QSignalSpy zoneRefusals(&zone, &CDegrEdit::refused);
+    geo::CDegrEdit zone(geo::CDegrEdit::Kind::ZoneTime);
+    QSignalSpy zoneRefusals(&zone, &geo::CDegrEdit::refused);
     QTest::keyClicks(&zone, "-13");
     EXPECT_EQ(zone.text(), "-1");
     EXPECT_EQ(zone.LastMessage(), "Zone time runs from -12 to +14 hours");

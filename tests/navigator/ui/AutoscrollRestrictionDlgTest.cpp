@@ -38,7 +38,7 @@ TEST(AutoscrollRestrictionDlg, RemoveTakesTheSelectedChartsOff)
 {
     App();
     const auto charts = Charts();
-    CAutoscrollRestrictionDlg dlg(charts);
+    navigator::CAutoscrollRestrictionDlg dlg(charts);
     dlg.show();
     QApplication::processEvents();
     EXPECT_EQ(dlg.windowTitle(), "Charts restricted by Autoscroll");
@@ -73,12 +73,12 @@ TEST(AutoscrollRestrictionDlg, CancelKeepsTheListAndOneRowSelectsItself)
 {
     App();
     const auto charts = Charts();
-    CAutoscrollRestrictionDlg dlg(charts);
+    navigator::CAutoscrollRestrictionDlg dlg(charts);
     dlg.List()->SelectRange(0, 2);
     dlg.reject();
     EXPECT_EQ(dlg.Kept(), charts);
 
-    CAutoscrollRestrictionDlg single({charts[1]});
+    navigator::CAutoscrollRestrictionDlg single({charts[1]});
     single.SelectAllButton()->click();
     EXPECT_EQ(single.List()->SelectedCount(), 1);
     single.RemoveButton()->click();

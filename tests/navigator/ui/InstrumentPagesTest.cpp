@@ -39,15 +39,16 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
     int applies = 0;
     std::uint8_t appliedPort = 99;
     double appliedRate = 0;
-    auto* sheet = new CModelessPropertySheet("Navigator Options");
+    auto* sheet = new app::CModelessPropertySheet("Navigator Options");
     nmea::CGPSOptions gps;
     gps.receivePort = 3;
     gps.drDelaySeconds = 90;
-    auto* gpsPage = new COptionsGPS(std::make_unique<nmea::CGPSOptionsModel>(gps, nullptr), &ports);
+    auto* gpsPage =
+        new nmea::COptionsGPS(std::make_unique<nmea::CGPSOptionsModel>(gps, nullptr), &ports);
     sheet->AddPage(gpsPage);
     nmea::CAutopilotOptions pilot;
     pilot.transmitPort = 7;   // no such port: shown as "Off"
-    auto* page = new COptionsAutopilot(
+    auto* page = new nmea::COptionsAutopilot(
         std::make_unique<nmea::CAutopilotOptionsModel>(pilot, false,
                                                        [&](std::uint8_t p, bool, double r) {
                                                            ++applies;
@@ -60,7 +61,7 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
     sheet->SetMessageShower([&](const QString& m) { messages << m; });
     sheet->ShowModeless();
 
-    auto* combo = page->findChild<CPortCombo*>("transmitPort");
+    auto* combo = page->findChild<nmea::CPortCombo*>("transmitPort");
     ASSERT_NE(combo, nullptr);
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)

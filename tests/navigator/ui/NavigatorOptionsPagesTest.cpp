@@ -51,12 +51,13 @@ struct Applied {
     navigator::CRouteMonitoringSettings monitorValues;
 };
 
-CModelessPropertySheet* MakeSheet(TwoPorts& ports, Applied& a, bool& moduleSelect)
+app::CModelessPropertySheet* MakeSheet(TwoPorts& ports, Applied& a, bool& moduleSelect)
 {
-    auto* sheet = new CModelessPropertySheet("Navigator Options");
+    auto* sheet = new app::CModelessPropertySheet("Navigator Options");
     navigator::CAutoscrollOptions scroll;
     scroll.sliderPosition = 4;
-    sheet->AddPage(new CAutoscrollOptionsPage(std::make_unique<navigator::CAutoscrollOptionsModel>(
+    sheet->AddPage(
+        new navigator::CAutoscrollOptionsPage(std::make_unique<navigator::CAutoscrollOptionsModel>(
                                                   scroll,
                                                   [&a](int pct, bool, bool, long check, long) {
                                                       ++a.scroll;
@@ -67,15 +68,15 @@ CModelessPropertySheet* MakeSheet(TwoPorts& ports, Applied& a, bool& moduleSelec
     nmea::CWindOptions wind;
     wind.receivePort = 2;
     sheet->AddPage(
-        new CNavigatorWindOptions(std::make_unique<nmea::CWindOptionsModel>(
-                                      wind, [&a](const auto&, const auto&) { ++a.wind; }),
-                                  &ports));
+        new nmea::CNavigatorWindOptions(std::make_unique<nmea::CWindOptionsModel>(
+                                            wind, [&a](const auto&, const auto&) { ++a.wind; }),
+                                        &ports));
     nmea::CNMEAOptions values;
     values.groups = {{"Global Positioning System ( GPS ) Sentences",
                       {{"RMC", "Recommended Minimum", true}, {"GGA", "Fix Data", false}}},
                      {"Wind Sentences", {{"MWV", "Wind Speed and Angle", true}}}};
     values.repeaterReceive = {{1, false}, {2, true}};
-    sheet->AddPage(new CNMEASentenceOptions(
+    sheet->AddPage(new nmea::CNMEASentenceOptions(
         std::make_unique<nmea::CNMEAOptionsModel>(values,
                                                   [&a](const auto& now, const auto&) {
                                                       ++a.nmea;
@@ -83,8 +84,8 @@ CModelessPropertySheet* MakeSheet(TwoPorts& ports, Applied& a, bool& moduleSelec
                                                   }),
         &ports));
     navigator::CRouteMonitoringSettings monitoring;
-    sheet->AddPage(
-        new CAutopilotMonitoringPage(std::make_unique<navigator::CMonitoringOptionsModel>(
+    sheet->AddPage(new navigator::CAutopilotMonitoringPage(
+        std::make_unique<navigator::CMonitoringOptionsModel>(
             monitoring, navigator::CMonitoringOverlays{}, true, [&a](const auto& s, const auto&) {
                 ++a.monitor;
                 a.monitorValues = s;
@@ -98,12 +99,12 @@ TEST(NavigatorOptionsPages, RefusedTimeShowsAtItsFieldAndNothingApplies)
     TwoPorts ports;
     Applied a;
     bool moduleSelect = false;
-    CModelessPropertySheet* sheet = MakeSheet(ports, a, moduleSelect);
+    app::CModelessPropertySheet* sheet = MakeSheet(ports, a, moduleSelect);
     QStringList messages;
     sheet->SetMessageShower([&](const QString& m) { messages << m; });
     sheet->ShowModeless();
 
-    CXPropertyPage* scrollPage = sheet->Page(0);
+    app::CXPropertyPage* scrollPage = sheet->Page(0);
     auto* select = scrollPage->findChild<QCheckBox*>("select");
     auto* check = scrollPage->findChild<QLineEdit*>("checkTime");
     EXPECT_FALSE(check->isEnabled());   // "Check every" follows "Select"
@@ -129,7 +130,7 @@ TEST(NavigatorOptionsPages, RefusedTimeShowsAtItsFieldAndNothingApplies)
     EXPECT_EQ(a.nmea, 1);
     EXPECT_EQ(a.monitor, 1);
 
-    auto* windTime = sheet->Page(1)->findChild<CSpinEdit*>("windValidTime");
+    auto* windTime = sheet->Page(1)->findChild<app::CSpinEdit*>("windValidTime");
     windTime->setText("60");
     QTest::keyClick(windTime, Qt::Key_Up);   // the spin stops at its top
     EXPECT_EQ(windTime->text(), "60");
@@ -147,9 +148,9 @@ TEST(NavigatorOptionsPages, SentenceTreeAndMonitoringRules)
     TwoPorts ports;
     Applied a;
     bool moduleSelect = false;
-    CModelessPropertySheet* sheet = MakeSheet(ports, a, moduleSelect);
+    app::CModelessPropertySheet* sheet = MakeSheet(ports, a, moduleSelect);
     sheet->ShowModeless();
-    auto* page = static_cast<CNMEASentenceOptions*>(sheet->Page(2));
+    auto* page = static_cast<nmea::CNMEASentenceOptions*>(sheet->Page(2));
     QTreeWidget* tree = page->Tree();
     QTreeWidgetItem* gps = tree->topLevelItem(0);
     EXPECT_EQ(gps->checkState(0), Qt::PartiallyChecked);
@@ -169,7 +170,7 @@ TEST(NavigatorOptionsPages, SentenceTreeAndMonitoringRules)
     auto* monitor = sheet->Page(3);
     auto* arrival = monitor->findChild<QCheckBox*>("arrivalCircleEntry");
     auto* advance = monitor->findChild<QCheckBox*>("autoAdvance");
-    auto* radius = monitor->findChild<CSpinEdit*>("radius");
+    auto* radius = monitor->findChild<app::CSpinEdit*>("radius");
     sheet->Tabs()->setCurrentWidget(monitor);
     EXPECT_TRUE(radius->isEnabled());
     QTest::mouseClick(advance, Qt::LeftButton);
@@ -222,7 +223,7 @@ TEST(NavigatorOptionsPages, BestChartSwitchChangedFromTheMenuIsShown)
     TwoPorts ports;
     Applied a;
     bool moduleSelect = false;
-    CModelessPropertySheet* sheet = MakeSheet(ports, a, moduleSelect);
+    app::CModelessPropertySheet* sheet = MakeSheet(ports, a, moduleSelect);
     sheet->ShowModeless();
     sheet->Tabs()->setCurrentIndex(1);
     moduleSelect = true;   // switched on from the Navigator menu meanwhile

@@ -37,8 +37,8 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
     navigator::CNavigatorModule nav(settings, clock, &gps);
     nav.SetDrDelay(10s);
     QMainWindow frame;
-    auto* panel = new CMonitorPanel(nav, &frame);
-    ASSERT_TRUE(panel->Create(CMonitorPanel::kBarId, &frame));
+    auto* panel = new navigator::CMonitorPanel(nav, &frame);
+    ASSERT_TRUE(panel->Create(navigator::CMonitorPanel::kBarId, &frame));
     EXPECT_EQ(panel->ValueText("status"), "NMEA inactive");
 
     gps.parser.ParseLine(navtest::Rmc(50.5, -4.25, 6.4, 45.0));
@@ -68,13 +68,13 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
 TEST(PositionSourceDlg, FieldsFollowTheRules)
 {
     App();
-    CPositionSourceDlg::CStart start;
+    navigator::CPositionSourceDlg::CStart start;
     start.gpsReceiving = true;
     start.positionAvailable = true;
     start.values.course = 10;
     start.values.speed = 10;
     start.values.position = geo::CPosition(50.0, -4.0);
-    CPositionSourceDlg dlg(start);
+    navigator::CPositionSourceDlg dlg(start);
     auto* course = dlg.findChildren<QLineEdit*>()[0];
     const auto radios = dlg.findChildren<QRadioButton*>();
     ASSERT_EQ(radios.size(), 3);

@@ -53,7 +53,7 @@ TEST(NmeaDumpPrint, EveryHistoryLineIsPrinted)
         sent.push_back(line);
     }
     ASSERT_GT(sent.size(), 100u);
-    CNmeaDumpView view(port, nmea::PortChannel::Receive);
+    nmea::CNmeaDumpView view(port, nmea::PortChannel::Receive);
 
     brine_test::TempFolder dir;
     const std::string pdf = (dir.Path() / "dump.pdf").string();

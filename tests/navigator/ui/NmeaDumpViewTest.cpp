@@ -57,7 +57,7 @@ TEST(NmeaDumpView, ReaderLinesReachTheHistoryAndTheViewFollowsTheNewest)
     const std::vector<std::string> capture = CaptureLines();
     ASSERT_GT(capture.size(), 50u);
     nmea::CPort port(1);
-    CNmeaDumpView view(port, nmea::PortChannel::Receive);
+    nmea::CNmeaDumpView view(port, nmea::PortChannel::Receive);
     view.resize(500, 20 * view.LineHeight());
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
@@ -100,13 +100,14 @@ TEST(NmeaDumpView, WindowsOpenAndCloseWhileLinesArrive)
     QMdiArea mdi;
     mdi.resize(600, 400);
     mdi.show();
-    CPortDumpWindows windows([&]() -> nmea::CPortDirectory* { return &ports; },
-                             [&] { return &mdi; });
+    navigator::CPortDumpWindows windows([&]() -> nmea::CPortDirectory* { return &ports; },
+                                        [&] { return &mdi; });
     app::CCommandTable commands;
     int owner = 0;
     windows.RegisterCommands(commands, &owner);
-    EXPECT_TRUE(commands.Update(CPortDumpWindows::kFirstReceive).enabled);
-    EXPECT_FALSE(commands.Update(CPortDumpWindows::kFirstReceive + 1).enabled);   // no COM2
+    EXPECT_TRUE(commands.Update(navigator::CPortDumpWindows::kFirstReceive).enabled);
+    EXPECT_FALSE(
+        commands.Update(navigator::CPortDumpWindows::kFirstReceive + 1).enabled);   // no COM2
 
     std::atomic<bool> stop{false};
     std::thread reader([&] {
@@ -115,14 +116,14 @@ TEST(NmeaDumpView, WindowsOpenAndCloseWhileLinesArrive)
                                        std::to_string(i % 100));
     });
     for (int cycle = 0; cycle < 200; ++cycle) {
-        commands.Execute(CPortDumpWindows::kFirstReceive);
-        ASSERT_TRUE(windows.IsOpen(CPortDumpWindows::kFirstReceive));
-        EXPECT_EQ(commands.Update(CPortDumpWindows::kFirstReceive).check, 1);
+        commands.Execute(navigator::CPortDumpWindows::kFirstReceive);
+        ASSERT_TRUE(windows.IsOpen(navigator::CPortDumpWindows::kFirstReceive));
+        EXPECT_EQ(commands.Update(navigator::CPortDumpWindows::kFirstReceive).check, 1);
         QApplication::processEvents();
-        commands.Execute(CPortDumpWindows::kFirstReceive);
+        commands.Execute(navigator::CPortDumpWindows::kFirstReceive);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QApplication::processEvents();
-        ASSERT_FALSE(windows.IsOpen(CPortDumpWindows::kFirstReceive));
+        ASSERT_FALSE(windows.IsOpen(navigator::CPortDumpWindows::kFirstReceive));
     }
     stop = true;
     reader.join();

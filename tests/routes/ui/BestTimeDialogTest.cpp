@@ -20,7 +20,7 @@ TEST(BestTimeDialog, BarsAreGuardedAndSixtyFourBit)
     QApplication app(argc, argv);
     const std::vector<std::int64_t> starts = {0, 3600, 7200};
     {
-        CBestTimeDialog d(starts, {7200, 3600, 5400}, false, nullptr);
+        routes::CBestTimeDialog d(starts, {7200, 3600, 5400}, false, nullptr);
         EXPECT_EQ(d.BestIndex(), 1);
         EXPECT_EQ(d.BarWidths(600), (std::vector<int>{600, 300, 450}));
         d.findChild<QCheckBox*>()->setChecked(true);
@@ -28,19 +28,19 @@ TEST(BestTimeDialog, BarsAreGuardedAndSixtyFourBit)
     }
     {
         // Equal passages: the earliest is best and differences cannot be shown.
-        CBestTimeDialog d(starts, {5400, 5400, 5400}, true, nullptr);
+        routes::CBestTimeDialog d(starts, {5400, 5400, 5400}, true, nullptr);
         EXPECT_EQ(d.BestIndex(), 0);
         EXPECT_FALSE(d.findChild<QCheckBox*>()->isEnabled());
         EXPECT_EQ(d.BarWidths(600), (std::vector<int>{600, 600, 600}));
     }
     {
-        CBestTimeDialog d(starts, {0, 0, 0}, false, nullptr);
+        routes::CBestTimeDialog d(starts, {0, 0, 0}, false, nullptr);
         EXPECT_EQ(d.BarWidths(600), (std::vector<int>{0, 0, 0}));
     }
     {
         // 30 years of passage on a 4000-pixel window: 9.5e8 x 4000 overflows 32 bits.
         const std::int64_t years = 30LL * 365 * 86400;
-        CBestTimeDialog d(starts, {years, years / 2, years}, false, nullptr);
+        routes::CBestTimeDialog d(starts, {years, years / 2, years}, false, nullptr);
         EXPECT_EQ(d.BarWidths(4000), (std::vector<int>{4000, 2000, 4000}));
     }
 }

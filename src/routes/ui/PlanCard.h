@@ -1,0 +1,53 @@
+#pragma once
+// The "Plan" card: the passage plan's name, start and destination, the
+// depart-at or arrive-for time, the estimated speed, and Calc, Report and
+// Best time. The route panel carries one and the Passage Plan window one;
+// every change is read into the plan module at once, clears a calculated
+// plan, and the other cards show it (CPlanWindows keeps them in step).
+
+#include "routes/PlanModule.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QDateTimeEdit;
+class QDoubleSpinBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace routes {
+
+class CPlanCard final : public QWidget {
+    Q_OBJECT
+public:
+    CPlanCard(CPlanModule& plan, QWidget* parent);
+
+    // Module to card: texts trimmed and cut to the 25 characters the card
+    // takes back, both times the plan's, or the worked departure and arrival
+    // of a calculated plan.
+    void ShowPlanFields();
+    // Card to module: name, from, to, mode, the time by the mode, speed.
+    void ReadPlanFields();
+    // Calc and Best time follow the commands' states.
+    void UpdateButtons(bool canCalculate, bool canBestTime);
+
+    std::function<void()> onCalculate;
+    std::function<void()> onBestTime;
+    // A field changed and went into the module.
+    std::function<void()> onChanged;
+
+private:
+    void FieldChanged();
+
+    CPlanModule& m_plan;
+    QLineEdit *m_name, *m_from, *m_to;
+    QRadioButton *m_depart, *m_arrive;
+    QDateTimeEdit *m_departTime, *m_arriveTime;
+    QDoubleSpinBox* m_speed;
+    QPushButton *m_calc, *m_report, *m_best;
+    bool m_showing = false;
+};
+
+}   // namespace routes

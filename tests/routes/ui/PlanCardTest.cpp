@@ -1,0 +1,83 @@
+// The plan card: what it shows of the module, and which edits clear a worked
+// plan (a changed field or mode does; a click on the mode already set does
+// not).
+
+#include "routes/ui/PlanCard.h"
+
+#include "../../chartpoints/ChartpointFakes.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int argc = 1;
+char name[] = "test";
+char* argv[] = {name, nullptr};
+
+TEST(PlanCard, ShowsTheModuleAndClearsAWorkedPlanOnlyOnAChange)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CPlanModule plan(settings, dir.Path().string());
+    plan.Initialise();
+    plan.planName = std::string(40, 'N');
+    plan.planUtc = 1899072000;
+    plan.PlanSettings().vesselSpeed = 4.0;
+    const std::vector<routes::PlanWaypoint> route = {
+        {geo::CPosition(48.0, -123.0), 0.0, 10.0}, {geo::CPosition(48.1666667, -123.0), 0.0, 0.0}};
+    ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
+
+    routes::CPlanCard card(plan, nullptr);
+    int changes = 0;
+    card.onChanged = [&changes] { ++changes; };
+    auto* nameEdit = card.findChild<QLineEdit*>("PlanName");
+    auto* depart = card.findChild<QRadioButton*>("PlanDepart");
+    auto* arrive = card.findChild<QRadioButton*>("PlanArrive");
+    auto* departTime = card.findChild<QDateTimeEdit*>("DepartTime");
+    auto* arriveTime = card.findChild<QDateTimeEdit*>("ArriveTime");
+    auto* speed = card.findChild<QDoubleSpinBox*>("PlanSpeed");
+    ASSERT_TRUE(nameEdit && depart && arrive && departTime && arriveTime && speed);
+
+    // Shown cut to the 25 characters the card takes back (showing 29 would
+    // make the card refuse its own text); the worked departure and arrival.
+    EXPECT_EQ(nameEdit->text().size(), 25);
+    EXPECT_EQ(departTime->dateTime().toSecsSinceEpoch(), 1899072000);
+    EXPECT_EQ(arriveTime->dateTime().toSecsSinceEpoch(), 1899072000 + 9000);
+    EXPECT_TRUE(depart->isChecked());
+    EXPECT_TRUE(departTime->isEnabled());
+    EXPECT_FALSE(arriveTime->isEnabled());
+
+    // The mode already set: nothing happens.
+    depart->click();
+    EXPECT_TRUE(plan.IsCalculated());
+    EXPECT_EQ(changes, 0);
+
+    // To arrive for: the plan is cleared, the arrival time is the plan's.
+    arrive->click();
+    EXPECT_FALSE(plan.IsCalculated());
+    EXPECT_EQ(plan.PlanSettings().mode, routes::PlanMode::ArriveFor);
+    EXPECT_EQ(plan.planUtc, 1899072000 + 9000);
+    EXPECT_FALSE(departTime->isEnabled());
+    EXPECT_TRUE(arriveTime->isEnabled());
+    EXPECT_EQ(changes, 1);
+
+    // A typed speed goes into the module and clears a plan worked again.
+    ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
+    speed->setValue(5.0);
+    EXPECT_DOUBLE_EQ(plan.PlanSettings().vesselSpeed, 5.0);
+    EXPECT_FALSE(plan.IsCalculated());
+    nameEdit->setText("Inlet");   // set by the program, not typed: not a change
+    EXPECT_EQ(changes, 2);
+}
+
+}   // namespace
