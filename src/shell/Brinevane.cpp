@@ -32,6 +32,7 @@
 #include "shell/MainFrame.h"
 #include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
+#include "shell/TargetsSetup.h"
 
 namespace shell {
 
@@ -276,6 +277,13 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.moduleFactories.push_back([this] { return MakeRouteModule(*m_frame); });
     services.moduleFactories.push_back([this] { return MakeTidalModule(*m_frame); });
     services.moduleFactories.push_back([this] { return MakePlanModule(*m_frame); });
+    // Radar targets: on the instruments' ports, after the navigator (the own
+    // vessel) and the charting module.
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
+        if (*instruments == nullptr)
+            return nullptr;
+        return MakeARPAModule(*m_frame, **instruments, m_clock);
+    });
     services.showDisclaimer = [](QWidget* frame) {
         app::CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;

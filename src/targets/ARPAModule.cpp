@@ -15,7 +15,9 @@ namespace {
 constexpr std::uint16_t kTurnedOffPriority = 20002;
 constexpr std::uint16_t kWarningCirclePriority = 19000;
 constexpr std::uint16_t kDeadReckoningPriority = 18500;
+constexpr std::uint16_t kPortFailurePriority = 20001;
 constexpr std::chrono::seconds kTurnedOffShown{20};
+constexpr std::chrono::seconds kPortFailureShown{60};
 
 std::chrono::seconds SpanSeconds(const app::CDateTimeSpanEx& span, std::chrono::seconds fallback)
 {
@@ -82,6 +84,8 @@ bool CARPAModule::Terminate()
         m_bar->RemoveMessage(m_msgTurnedOff, false);
         m_bar->RemoveMessage(m_msgInside, false);
         m_bar->RemoveMessage(m_msgDr, false);
+        if (m_msgPortFailure != nullptr)
+            m_bar->RemoveMessage(m_msgPortFailure, false);
         m_bar->LockUpdate(true);
     }
     m_config.SetTalkers({});
@@ -216,6 +220,7 @@ std::string CARPAModule::OnActivate()
             const std::string reason = port ? port->GetCondition().reason : "no such port";
             failure = "ARPA: " + nmea::CPort::PortName(m_config.receivePort) + " would not open" +
                       (reason.empty() ? "" : ": " + reason);
+            ShowPortFailure(failure);
         }
     } else {
         m_device->CloseReceive();
@@ -230,6 +235,21 @@ std::string CARPAModule::OnActivate()
     }
     m_inToggle = false;
     return failure;
+}
+
+void CARPAModule::ShowPortFailure(const std::string& text)
+{
+    if (m_bar == nullptr)
+        return;
+    m_bar->LockUpdate(false);
+    if (m_msgPortFailure != nullptr)
+        m_bar->RemoveMessage(m_msgPortFailure, false);
+    m_bar->AddMessage(m_msgPortFailure, text, kPortFailurePriority, 1, false);
+    m_bar->SetMessageFlag(m_msgPortFailure, true);
+    m_bar->SetMessageExpiry(m_msgPortFailure,
+                            std::chrono::floor<std::chrono::seconds>(m_clock.UtcNow()) +
+                                kPortFailureShown);
+    m_bar->LockUpdate(true);
 }
 
 void CARPAModule::OnRadarCursor()

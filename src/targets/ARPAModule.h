@@ -108,6 +108,9 @@ public:
     // Switches ARPA on or off. On follows the outcome: a port that will not
     // open leaves ARPA off and the reason is returned (and shown on the bar).
     std::string OnActivate();
+    // Puts a port's failure on the message bar (replacing the last one) until
+    // it is cleared or a minute has passed.
+    void ShowPortFailure(const std::string& text);
     bool IsOn() const { return m_arpaOn; }
     void OnRadarCursor();
     bool IsCursorShown() const { return m_cursorShown; }
@@ -138,11 +141,13 @@ public:
     CARPADevice& Device() { return *m_device; }
     nmea::CInstrumentConfig& Config() { return m_config; }
     nmea::CNMEAGPSParser& Parser() { return m_parser; }
+    const nmea::CNMEAGPSParser& Parser() const { return m_parser; }
     CARPATargetStore& Store() { return m_store; }
     std::uint8_t RefreshSeconds() const { return m_refreshSeconds; }
     app::MsgHandle TurnedOffMessage() const { return m_msgTurnedOff; }
     app::MsgHandle WarningCircleMessage() const { return m_msgInside; }
     app::MsgHandle DeadReckoningMessage() const { return m_msgDr; }
+    app::MsgHandle PortFailureMessage() const { return m_msgPortFailure; }
 
 private:
     void SetRefreshTime(std::uint8_t seconds);
@@ -179,6 +184,7 @@ private:
     app::MsgHandle m_msgTurnedOff{};
     app::MsgHandle m_msgInside{};
     app::MsgHandle m_msgDr{};
+    app::MsgHandle m_msgPortFailure{};
 };
 
 }   // namespace targets

@@ -146,6 +146,9 @@ TEST_F(ModuleTest, APortThatWillNotOpenLeavesArpaOffWithItsReason)
     const std::string failure = module.OnActivate();
     EXPECT_FALSE(module.IsOn());
     EXPECT_NE(failure.find("COM2"), std::string::npos) << failure;
+    ASSERT_NE(module.PortFailureMessage(), nullptr);
+    EXPECT_TRUE(bar.IsMessageActive(module.PortFailureMessage()));
+    EXPECT_EQ(module.PortFailureMessage()->text, failure);
     EXPECT_FALSE(bar.IsMessageActive(module.TurnedOffMessage()));
 
     port.opens = true;

@@ -85,8 +85,6 @@ void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, app::cmd::kNavOptions, [this](unsigned) { OpenNavigatorOptions(); },
         [this](app::CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
-    commands.Add(
-        this, app::cmd::kTargetOptions, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
     RegisterLogCommands(commands);
     commands.Add(
         this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },

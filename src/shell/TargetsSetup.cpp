@@ -1,0 +1,65 @@
+#include "shell/TargetsSetup.h"
+
+#include "navigator/NavSnapshot.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "nmea/NMEAValueIndex.h"
+#include "nmea/ui/InstrumentsWindows.h"
+#include "shell/MainFrame.h"
+#include "targets/ui/ARPAWindows.h"
+
+namespace {
+
+std::optional<double> Known(double v)
+{
+    if (v == nmea::kNoValue || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+// The own vessel of the navigator's last cycle, as the targets need it.
+targets::CNavigationState NavigationFrom(const navigator::CNavSnapshot& s,
+                                         const targets::CARPAModule& arpa,
+                                         const platform::CClock& clock)
+{
+    namespace item = nmea::item;
+    targets::CNavigationState nav;
+    if (s.position.IsValid())
+        nav.own.position =
+            targets::CTargetPosition{s.position.GetLatitude(), s.position.GetLongitude()};
+    nav.own.heading = targets::HeadingForTargets(s.heading, arpa.Parser().Value(item::OwnHeading),
+                                                 arpa.Parser().Value(item::OwnHeadingStatus));
+    nav.own.courseOverGround = Known(s.cog);
+    nav.own.speedOverGround = Known(s.sog);
+    nav.navigatorHeading = s.heading;
+    nav.ownFixReal = s.source != navigator::PositionSourceKind::DR;
+    nav.utc = clock.UtcNow();
+    nav.cycle = s.cycle;
+    return nav;
+}
+
+}   // namespace
+
+namespace shell {
+
+std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
+                                             nmea::CInstrumentsWindows& instruments,
+                                             const platform::CClock& clock)
+{
+    auto arpa = std::make_unique<targets::CARPAWindows>(frame.SettingsHome(), instruments.Ports(),
+                                                        clock, frame.MsgBar(), &frame);
+    targets::CARPAWindows* module = arpa.get();
+    CMainFrame* f = &frame;
+    const platform::CClock* time = &clock;
+    arpa->SetNavigation([f, module, time] {
+        navigator::CNavigatorWindows* nav = f->Navigator();
+        if (nav == nullptr)
+            return targets::CNavigationState{};
+        return NavigationFrom(*nav->Snapshot(), *module, *time);
+    });
+    arpa->SetGoTo([f](const targets::CTargetPosition& p) {
+        f->GoToPosition(geo::CPosition(p.latitude, p.longitude));
+    });
+    return arpa;
+}
+
+}   // namespace shell

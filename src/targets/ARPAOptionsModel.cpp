@@ -1,0 +1,81 @@
+#include "targets/ARPAOptionsModel.h"
+
+#include <cmath>
+
+namespace targets {
+
+namespace {
+
+// Steps land on the shown decimals, so 0.98 + 0.02 is 1.00 and not 0.99999.
+double RoundTo(double value, double places)
+{
+    const double scale = std::pow(10.0, places);
+    return std::round(value * scale) / scale;
+}
+
+}   // namespace
+
+double StepWarningRadius(double d, bool up)
+{
+    if (up)
+        return d < 5.0 ? RoundTo(d + (d >= 1.0 ? 0.1 : 0.02), 2) : d;
+    return d > 0.02 ? RoundTo(d - (d <= 1.0 ? 0.02 : 0.1), 2) : d;
+}
+
+double StepPathDistance(double d, bool up)
+{
+    if (up) {
+        if (d >= 1000.0)
+            return d;
+        const double step = d >= 100.0 ? 100.0 : d >= 10.0 ? 10.0 : d >= 1.0 ? 1.0 : 0.1;
+        return RoundTo(d + step, 1);
+    }
+    if (d <= 0.1)
+        return d;
+    const double step = d >= 200.0 ? 100.0 : d >= 20.0 ? 10.0 : d >= 2.0 ? 1.0 : 0.1;
+    return RoundTo(d - step, 1);
+}
+
+CARPAOptionsModel::CARPAOptionsModel(CARPAModule& module,
+                                     std::function<void(const std::string&)> reportFailure)
+    : m_module(module), m_reportFailure(std::move(reportFailure)), m_values(module.GetOptions())
+{ }
+
+std::vector<app::CFieldError> CARPAOptionsModel::Validate() const
+{
+    std::vector<app::CFieldError> errors;
+    const auto add = [&](std::optional<app::CFieldError> e) {
+        if (e)
+            errors.push_back(*e);
+    };
+    add(app::CheckRange("maxTargets", "Maximum targets",
+                        static_cast<long long>(m_values.pass.maxTargets), 1, 100));
+    add(app::CheckRange("radius", "Radius", m_values.pass.warningCircleRadiusNm, 0.0, 100.0));
+    add(app::CheckRange("pathDistance", "Projected path distance",
+                        m_values.properties.projectedPathDistance, 0.0, 10000.0));
+    add(app::CheckRange("validTime", "Valid Sentence Time",
+                        static_cast<long long>(m_values.refreshSeconds), 1, 60));
+    return errors;
+}
+
+void CARPAOptionsModel::Apply()
+{
+    const std::string failure = m_module.ApplyOptions(m_values);
+    m_values = m_module.GetOptions();
+    if (!failure.empty() && m_reportFailure)
+        m_reportFailure(failure);
+}
+
+bool CARPAOptionsModel::PropertiesDiffer() const
+{
+    chart::CTargetProperties defaults;
+    defaults.SetDefaults();
+    return m_values.properties != defaults;
+}
+
+void CARPAOptionsModel::DefaultProperties()
+{
+    m_values.properties.SetDefaults();
+}
+
+}   // namespace targets

@@ -1,0 +1,44 @@
+#pragma once
+// The ARPA options page without windows: a copy of the module's options, the
+// range checks, the stepped spins of the radius and projected-path edits,
+// and Apply, which hands the copy to the module (a port that will not open
+// comes back as text for the message bar).
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/OptionPages.h"
+#include "targets/ARPAModule.h"
+
+namespace targets {
+
+// Warning-circle radius, shown with two decimals: up below 5.0 by 0.1 from
+// 1.0 on, else by 0.02; down above 0.02 by 0.02 up to 1.0, else by 0.1.
+double StepWarningRadius(double value, bool up);
+// Projected path distance, shown with one decimal: up below 1000 by 100, 10,
+// 1 or 0.1 as the value is at least 100, 10, 1 or less; down above 0.1 by
+// 100 from 200, 10 from 20, 1 from 2, else 0.1.
+double StepPathDistance(double value, bool up);
+
+class CARPAOptionsModel final : public app::COptionPageModel {
+public:
+    CARPAOptionsModel(CARPAModule& module, std::function<void(const std::string&)> reportFailure);
+
+    std::string Title() const override { return "ARPA"; }
+    std::vector<app::CFieldError> Validate() const override;
+    void Apply() override;
+
+    CARPAModuleOptions& Values() { return m_values; }
+    const CARPAModuleOptions& Values() const { return m_values; }
+    // "&Default" is enabled while the target properties differ from the defaults.
+    bool PropertiesDiffer() const;
+    void DefaultProperties();
+
+private:
+    CARPAModule& m_module;
+    std::function<void(const std::string&)> m_reportFailure;
+    CARPAModuleOptions m_values;
+};
+
+}   // namespace targets

@@ -1,0 +1,69 @@
+#pragma once
+// The ARPA targets on a chart view: each shown target's track (line, fix
+// markers, the closing line to its symbol) and its symbol with projected
+// path, labels and warning circle, through the chart overlays. A target that
+// is not up to date (silent, or the own position dead-reckoned) has its whole
+// track drawn red. The radar cursor is a green cross where the radar points.
+//
+// Drawn on the user-interface thread from what the module's pass worked out;
+// the reader thread never touches what is drawn.
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "chart/ChartViewPipeline.h"
+#include "chart/overlays/OverlayTarget.h"
+#include "targets/ARPAModule.h"
+
+namespace targets {
+
+class CARPATargetLayer final : public chart::CLayerSource, public chart::CTargetTracking {
+public:
+    explicit CARPATargetLayer(const CARPAModule& module);
+    ~CARPATargetLayer() override;
+
+    bool IsOn() const override { return true; }
+    void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override;
+
+    // What the symbols ask of the target module.
+    bool IsKnownTargetKey(char key) const override;
+    bool WarningCircles() const override;
+    double WarningCirclesRadius() const override;
+    chart::CCurrentTargetCount& CurrentTargets() override { return m_current; }
+
+private:
+    // What the layer keeps of one target between paints: its symbol, and the
+    // client points of its track fixes. Fixes only ever join the end, so a
+    // paint converts the new ones; the points are worked out again when the
+    // view moved (a probe fix no longer lands where it did) or the chart changed.
+    struct CTargetPicture {
+        std::unique_ptr<chart::COverlayTarget> symbol;
+        const chart::CChartDoc* doc = nullptr;
+        std::vector<std::optional<geo::IntPoint>> points;
+    };
+
+    void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target,
+                   CTargetPicture& picture);
+    CTargetPicture& PictureFor(const CTrackedTarget& target);
+    void UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTarget& target,
+                           CTargetPicture& picture);
+
+    const CARPAModule& m_module;
+    chart::CCurrentTargetCount m_current;
+    // One picture per record, kept between paints; dropped when the target goes.
+    std::map<const CTargetRecord*, CTargetPicture> m_pictures;
+};
+
+class CRadarCursorLayer final : public chart::CLayerSource {
+public:
+    explicit CRadarCursorLayer(const CARPAModule& module) : m_module(module) { }
+    bool IsOn() const override { return m_module.IsCursorShown(); }
+    void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override;
+
+private:
+    const CARPAModule& m_module;
+};
+
+}   // namespace targets

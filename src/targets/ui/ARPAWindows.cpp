@@ -1,0 +1,92 @@
+#include "targets/ui/ARPAWindows.h"
+
+#include <QPointer>
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/ui/PropertySheet.h"
+#include "targets/ui/ARPAOptionsPage.h"
+
+namespace targets {
+
+CARPAWindows::CARPAWindows(app::CSettingsHome& settings, nmea::CPortDirectory& ports,
+                           const platform::CClock& clock, app::CMsgBar* bar, QWidget* window)
+    : CARPAModule(settings, ports, clock, bar), m_portDirectory(ports), m_window(window)
+{
+    SetRedraw([this] { RepaintViews(); });
+    chart::CChartView::AddExtension(this);
+}
+
+CARPAWindows::~CARPAWindows()
+{
+    chart::CChartView::RemoveExtension(this);
+}
+
+bool CARPAWindows::Terminate()
+{
+    chart::CChartView::RemoveExtension(this);
+    for (auto& [view, layers] : m_layers) {
+        view->Pipeline().SetSource(chart::DynamicLayer::Targets, nullptr);
+        view->Pipeline().SetSource(chart::DynamicLayer::RadarCursor, nullptr);
+    }
+    m_layers.clear();
+    CloseWorkspaceWindows();
+    return CARPAModule::Terminate();
+}
+
+void CARPAWindows::RegisterCommands(app::CCommandTable& commands)
+{
+    CARPAModule::RegisterCommands(commands);
+    commands.Add(this, app::cmd::kTargetOptions, [this](unsigned) { OpenTargetOptions(); });
+}
+
+void CARPAWindows::CloseWorkspaceWindows()
+{
+    if (m_sheet != nullptr)
+        m_sheet->close();
+}
+
+void CARPAWindows::ViewCreated(chart::CChartView& view)
+{
+    CViewLayers layers;
+    layers.targets = std::make_unique<CARPATargetLayer>(*this);
+    layers.cursor = std::make_unique<CRadarCursorLayer>(*this);
+    view.Pipeline().SetSource(chart::DynamicLayer::Targets, layers.targets.get());
+    view.Pipeline().SetSource(chart::DynamicLayer::RadarCursor, layers.cursor.get());
+    m_layers[&view] = std::move(layers);
+}
+
+void CARPAWindows::ViewDestroyed(chart::CChartView& view)
+{
+    view.Pipeline().SetSource(chart::DynamicLayer::Targets, nullptr);
+    view.Pipeline().SetSource(chart::DynamicLayer::RadarCursor, nullptr);
+    m_layers.erase(&view);
+}
+
+void CARPAWindows::RepaintViews()
+{
+    for (const auto& entry : m_layers)
+        entry.first->InvalidateOverlays();
+}
+
+void CARPAWindows::OpenTargetOptions()
+{
+    if (m_sheet != nullptr) {
+        m_sheet->raise();
+        m_sheet->activateWindow();
+        return;
+    }
+    auto* sheet = new app::CModelessPropertySheet(QObject::tr("Target Options"), m_window);
+    sheet->setObjectName("targetOptions");
+    auto model = std::make_unique<CARPAOptionsModel>(
+        *this, [this](const std::string& failure) { ShowPortFailure(failure); });
+    sheet->AddPage(new CARPAOptionsPage(std::move(model), &m_portDirectory, sheet));
+    if (m_extraPages)
+        for (app::CXPropertyPage* page : m_extraPages(sheet))
+            sheet->AddPage(page);
+    m_sheet = sheet;
+    QObject::connect(sheet, &QObject::destroyed, [this] { m_sheet = nullptr; });
+    sheet->ShowModeless();
+}
+
+}   // namespace targets

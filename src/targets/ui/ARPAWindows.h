@@ -1,0 +1,62 @@
+#pragma once
+// The ARPA module with its windows: the target and radar-cursor layers of
+// every chart view, and "Target > Options..." (the Target Options sheet with
+// the ARPA page; other target modules add their pages through
+// `SetExtraOptionPages`).
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/ui/ModuleUi.h"
+#include "chart/ui/ChartView.h"
+#include "targets/ARPAModule.h"
+#include "targets/ARPATargetLayer.h"
+
+class QWidget;
+namespace app {
+class CModelessPropertySheet;
+class CXPropertyPage;
+}   // namespace app
+
+namespace targets {
+
+class CARPAWindows final : public CARPAModule,
+                           public app::CModuleUi,
+                           public chart::CChartViewExtension {
+public:
+    CARPAWindows(app::CSettingsHome& settings, nmea::CPortDirectory& ports,
+                 const platform::CClock& clock, app::CMsgBar* bar, QWidget* window);
+    ~CARPAWindows() override;
+
+    app::CModuleUi* Ui() override { return this; }
+    bool Terminate() override;
+    void RegisterCommands(app::CCommandTable& commands) override;
+    void CloseWorkspaceWindows() override;
+
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
+
+    // "Target > Options...": raises the open sheet or opens one.
+    void OpenTargetOptions();
+    app::CModelessPropertySheet* OptionsSheet() const { return m_sheet; }
+    void SetExtraOptionPages(std::function<std::vector<app::CXPropertyPage*>(QWidget*)> pages)
+    {
+        m_extraPages = std::move(pages);
+    }
+
+private:
+    void RepaintViews();
+
+    nmea::CPortDirectory& m_portDirectory;
+    QWidget* m_window;
+    struct CViewLayers {
+        std::unique_ptr<CARPATargetLayer> targets;
+        std::unique_ptr<CRadarCursorLayer> cursor;
+    };
+    std::map<chart::CChartView*, CViewLayers> m_layers;
+    app::CModelessPropertySheet* m_sheet = nullptr;
+    std::function<std::vector<app::CXPropertyPage*>(QWidget*)> m_extraPages;
+};
+
+}   // namespace targets

@@ -1,0 +1,177 @@
+// The target layer over a blank harbour chart through the recording
+// backend: tracks in their colour while current and red once not, the
+// closing line to the symbol, "Limit to previous", MaxTargets, the track
+// redrawn where the view moved, and the radar cursor's green cross.
+
+#include "targets/ARPATargetLayer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "../chart/overlays/OverlayTestSupport.h"
+#include "FakeClock.h"
+#include "FakePort.h"
+#include "TempFolder.h"
+#include "chart/overlays/OverlayServices.h"
+#include "platform/SettingsStore.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Home : app::CSettingsHome {
+    brine_test::TempFolder dir;
+    mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
+    platform::CSettingsStore& GetStore() const override { return store; }
+    std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
+};
+
+std::string Line(const std::string& body)
+{
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    static const char* hex = "0123456789ABCDEF";
+    return "$" + body + "*" + hex[(sum >> 4) & 15] + hex[sum & 15];
+}
+
+constexpr chart::COLORREF kRed = app::RGB(255, 0, 0);
+
+struct LayerTest : ::testing::Test {
+    Home home;
+    brine_test::FakeClock clock;
+    brine_test::FakePorts ports;
+    overlay_test::Chart chart{geo::CPosition(50.10, -1.20), geo::CPosition(49.90, -0.80)};
+    overlay_test::Recorder recorder;
+    std::unique_ptr<targets::CARPAModule> module;
+    targets::CNavigationState nav;
+
+    LayerTest()
+    {
+        ports.Add(1);
+        module = std::make_unique<targets::CARPAModule>(home, ports, clock, nullptr);
+        module->Initialise();
+        nav.own.position = targets::CTargetPosition{50.0, -1.0};
+        nav.own.heading = 0.0;
+        nav.cycle = 1;
+        module->SetNavigation([this] { return nav; });
+        auto o = module->GetOptions();
+        o.properties.loggingPeriod = app::CDateTimeSpanEx(10);
+        o.pass.targetDangerousInterval = 30s;
+        module->ApplyOptions(o);
+        EXPECT_EQ(module->OnActivate(), "");
+    }
+    ~LayerTest() override { module->Terminate(); }
+
+    // Target `n` at range `r` due east for `seconds` one-second passes.
+    void Report(int n, double range, int seconds)
+    {
+        for (int s = 0; s < seconds; ++s) {
+            module->Parser().ParseLine(Line("RATTM," + std::to_string(n) + "," +
+                                            std::to_string(range + 0.01 * s) +
+                                            ",090.0,T,5.0,090.0,T,,,N,,T,,,A"));
+            Pass();
+        }
+    }
+    void Pass(std::chrono::seconds step = 1s)
+    {
+        clock.Advance(step);
+        nav.utc = clock.UtcNow();
+        module->TimerPass();
+    }
+    std::vector<chart::DrawRecord> LinesOf(chart::COLORREF colour) const
+    {
+        std::vector<chart::DrawRecord> out;
+        for (const auto& r : recorder.Of(chart::DrawOp::Line))
+            if (r.pen.colour == colour)
+                out.push_back(r);
+        return out;
+    }
+};
+
+TEST_F(LayerTest, TrackTurnsRedWhenTheTargetIsNoLongerCurrent)
+{
+    Report(1, 2.0, 31);   // fixes at 1, 11, 21 and 31 s
+    targets::CARPATargetLayer layer(*module);
+    const chart::COLORREF trackColour = module->Properties().Line().GetColour();
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto green = LinesOf(trackColour);
+    EXPECT_GE(green.size(), 4u);   // three between fixes and the closing line
+    EXPECT_TRUE(LinesOf(kRed).empty());
+
+    for (int s = 0; s < 31; ++s)   // silent past the dangerous interval
+        Pass();
+    ASSERT_FALSE(module->Targets()[0].record->current);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto red = LinesOf(chart::DimForActivePalette(kRed));
+    EXPECT_EQ(red.size(), green.size());
+    EXPECT_TRUE(LinesOf(trackColour).empty());
+}
+
+TEST_F(LayerTest, LimitToPreviousAndMaxTargetsLeaveThingsOut)
+{
+    Report(1, 2.0, 31);
+    auto o = module->GetOptions();
+    o.properties.limitTrackDisplay = true;
+    o.properties.trackTimeLimit = app::CDateTimeSpanEx(10);   // only the newest fix
+    module->ApplyOptions(o);
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    EXPECT_EQ(LinesOf(module->Properties().Line().GetColour()).size(), 1u);   // the closing line
+
+    Report(2, 3.0, 1);
+    o.pass.maxTargets = 1;
+    module->ApplyOptions(o);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto everything = recorder.Records().size();
+    o.pass.maxTargets = 2;
+    module->ApplyOptions(o);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    EXPECT_GT(recorder.Records().size(), everything);
+}
+
+TEST_F(LayerTest, AMovedViewRedrawsTheTrackWhereTheFixesNowAre)
+{
+    Report(1, 2.0, 31);
+    targets::CARPATargetLayer layer(*module);
+    const chart::COLORREF colour = module->Properties().Line().GetColour();
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto before = LinesOf(colour);
+    ASSERT_FALSE(before.empty());
+    ASSERT_TRUE(
+        chart.doc->SetViewExtent(geo::CPosition(50.05, -1.10), geo::CPosition(49.95, -0.90)));
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto after = LinesOf(colour);
+    ASSERT_EQ(after.size(), before.size());
+    const auto& fix = module->Targets()[0].track.front().position;
+    EXPECT_EQ(after.front().points.front(),
+              chart.ClientPoint(geo::CPosition(fix.latitude, fix.longitude)));
+    EXPECT_NE(after.front().points.front(), before.front().points.front());
+}
+
+TEST_F(LayerTest, RadarCursorIsAGreenCrossAtItsRangeAndBearing)
+{
+    module->Parser().ParseLine(Line("RARSD,,,,,,,,,2.0,090.0,12.0,N,N"));
+    Pass();
+    ASSERT_TRUE(module->Cursor().has_value());
+    targets::CRadarCursorLayer cursor(*module);
+    EXPECT_FALSE(cursor.IsOn());
+    module->OnRadarCursor();
+    EXPECT_TRUE(cursor.IsOn());
+    cursor.Draw(*chart.doc, recorder.dc);
+    const auto green = LinesOf(chart::DimForActivePalette(app::RGB(0, 255, 0)));
+    ASSERT_EQ(green.size(), 2u);
+    geo::CPosition at;
+    ASSERT_TRUE(geo::PositionAtRangeBearing(geo::CPosition(50.0, -1.0), 2.0, 90.0, &at));
+    const geo::IntPoint centre = chart.ClientPoint(at);
+    EXPECT_EQ(green[0].points[0], (geo::IntPoint{centre.x, centre.y + 10}));
+    EXPECT_EQ(green[0].points[1], (geo::IntPoint{centre.x, centre.y - 10}));
+    EXPECT_EQ(green[1].points[0], (geo::IntPoint{centre.x + 10, centre.y}));
+}
+
+}   // namespace

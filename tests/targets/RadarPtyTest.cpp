@@ -1,0 +1,179 @@
+// The ARPA device on a real serial line: radar-sim writes into one end of a
+// socat pty pair, the module's port reads the other. 60 targets at 1 Hz, then
+// a flood, while this (the user-interface) thread removes, resets and applies
+// options; stopping joins at once, and an idle ARPA costs nothing.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <thread>
+
+#include "FakeClock.h"
+#include "PtyPair.h"
+#include "TempFolder.h"
+#include "nmea/ComPort.h"
+#include "platform/SettingsStore.h"
+#include "targets/ARPAModule.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Home : app::CSettingsHome {
+    brine_test::TempFolder dir;
+    mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
+    platform::CSettingsStore& GetStore() const override { return store; }
+    std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
+};
+
+class OnePort : public nmea::CPortDirectory {
+public:
+    explicit OnePort(nmea::CPort& port) : m_port(port) { }
+    nmea::CPort* FindPort(std::uint8_t number) const override
+    {
+        return number == m_port.GetNumber() ? &m_port : nullptr;
+    }
+    std::uint8_t GetFirstPortNumber() const override { return m_port.GetNumber(); }
+
+private:
+    nmea::CPort& m_port;
+};
+
+// radar-sim writing into `out` until stopped.
+class Simulator {
+public:
+    Simulator(const std::string& out, const std::vector<std::string>& extra)
+    {
+        const char* source = std::getenv("BRINE_SOURCE_DIR");
+        std::vector<std::string> args{
+            "/usr/bin/python3", std::string(source ? source : ".") + "/tools/radar-sim/radar-sim",
+            "--out", out};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (::posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+            m_pid = 0;
+    }
+    ~Simulator()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            int status = 0;
+            ::waitpid(m_pid, &status, 0);
+        }
+    }
+    bool Running() const { return m_pid > 0; }
+
+private:
+    pid_t m_pid = 0;
+};
+
+double ProcessCpuSeconds()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+struct PtyTest : ::testing::Test {
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty{folder.Path(), "usb-Radar_ARPA-if00"};
+    nmea::CComPort port{1, pty.Path().string()};
+    OnePort ports{port};
+    Home home;
+    platform::CSystemClock clock;
+    targets::CARPAModule module{home, ports, clock, nullptr};
+    targets::CNavigationState nav;
+
+    PtyTest()
+    {
+        module.Initialise();
+        nav.own.position = targets::CTargetPosition{47.60, -122.40};
+        nav.own.heading = 0.0;
+        nav.own.courseOverGround = 0.0;
+        nav.own.speedOverGround = 8.0;
+        module.SetNavigation([this] {
+            nav.utc = clock.UtcNow();
+            return nav;
+        });
+        module.Config().receivePort = 1;
+    }
+    ~PtyTest() override { module.Terminate(); }
+
+    // Passes until `done` holds or `limit` runs out.
+    template <class F>
+    bool PassUntil(F done, std::chrono::milliseconds limit)
+    {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < until) {
+            module.TimerPass();
+            if (done())
+                return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+};
+
+TEST_F(PtyTest, SixtyTargetsArriveWhileTheWindowSideRemovesResetsAndApplies)
+{
+    ASSERT_TRUE(pty.Running());
+    ASSERT_EQ(module.OnActivate(), "");
+    Simulator sim(pty.PeerPath().string(), {"--targets", "60", "--rate", "1", "--seed", "3"});
+    ASSERT_TRUE(sim.Running());
+    ASSERT_TRUE(PassUntil([&] { return module.Targets().size() == 60; }, 20s))
+        << module.Targets().size() << " targets, " << module.Device().ParsedLines() << " lines";
+    for (const auto& t : module.Targets())
+        EXPECT_TRUE(t.fix.has_value()) << t.record->Number();
+    const auto& first = *module.Targets()[0].record;
+    EXPECT_EQ(first.Label(), (first.Number() < 10 ? "L0" : "L") + std::to_string(first.Number()));
+    EXPECT_TRUE(module.Cursor().has_value());
+
+    // The window side at work while lines keep coming.
+    module.RemoveTarget(*module.Targets()[10].record);
+    auto options = module.GetOptions();
+    options.pass.maxTargets = 3;
+    options.refreshSeconds = 7;
+    EXPECT_EQ(module.ApplyOptions(options), "");
+    module.ResetTargets();
+    EXPECT_TRUE(module.Targets().empty());
+    // Every number reports again and comes back as a new target.
+    ASSERT_TRUE(PassUntil([&] { return module.Targets().size() == 60; }, 20s))
+        << module.Targets().size() << " targets, " << module.Store().SlotCount() << " slots";
+    int shown = 0;
+    for (const auto& t : module.Targets())
+        shown += module.IsShown(t) ? 1 : 0;
+    EXPECT_EQ(shown, 3);
+}
+
+TEST_F(PtyTest, AFloodIsTakenWholeAndStoppingJoinsAtOnce)
+{
+    ASSERT_EQ(module.OnActivate(), "");
+    {
+        Simulator sim(pty.PeerPath().string(), {"--targets", "60", "--flood", "--seed", "5"});
+        ASSERT_TRUE(PassUntil([&] { return module.Device().ParsedLines() > 20000; }, 20s))
+            << module.Device().ParsedLines();
+        EXPECT_EQ(module.Targets().size(), 60u);
+        const auto start = std::chrono::steady_clock::now();
+        module.OnActivate();   // off while the flood still runs
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+        EXPECT_FALSE(module.Device().IsReceiveOpen());
+    }
+    // On again with nothing coming in: the worker sleeps on its queue.
+    ASSERT_EQ(module.OnActivate(), "");
+    const double before = ProcessCpuSeconds();
+    std::this_thread::sleep_for(2s);
+    const double used = ProcessCpuSeconds() - before;
+    EXPECT_LT(used, 0.02) << used << " s of CPU in 2 s";
+}
+
+}   // namespace
