@@ -153,6 +153,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
         if (arguments[i] == "--sample-media")
             m_sampleMediaFolder = arguments[i + 1];
+        else if (arguments[i] == "--sample-cells")
+            m_sampleCellsFolder = arguments[i + 1];
 
     // The settings file: a damaged one is set aside and the program starts on
     // defaults rather than not at all.
@@ -198,6 +200,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.audioFolder = GetAudioFolder();
     services.commandLine = m_commandLine;
     services.sampleMediaFolder = m_sampleMediaFolder;
+    services.sampleCellsFolder = m_sampleCellsFolder;
     services.buildTime = BuildTime();
     services.settings = m_settings.get();
     services.desktop = m_desktop.get();

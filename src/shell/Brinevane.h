@@ -136,6 +136,7 @@ private:
     std::filesystem::path m_programFolder;
     std::vector<std::string> m_commandLine;
     std::string m_sampleMediaFolder;
+    std::string m_sampleCellsFolder;
     bool m_lowMemory = false;
     bool m_lowDisk = false;
     bool m_mousePresent = false;

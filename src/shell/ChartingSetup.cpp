@@ -2,6 +2,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
@@ -126,8 +127,24 @@ private:
 std::unique_ptr<charts::CLiveChartService> MakeLiveChartService(CMainFrame& frame)
 {
     auto service = std::make_unique<charts::CLiveChartService>(frame.SettingsHome());
+    charts::CLiveChartService* live = service.get();
+    // A folder applied on the Chart Options page: made and kept, the folio
+    // rebuilt from it, and the cells it holds imported.
+    auto folderChanged = [&frame, live](const std::string& folder) {
+        if (!live->SetFolder(folder)) {
+            QMessageBox::critical(&frame, QStringLiteral("Livechart"),
+                                  QStringLiteral("The chart folder %1 could not be made.")
+                                      .arg(QString::fromStdString(folder)));
+            return;
+        }
+        if (frame.Charting())
+            frame.Charting()->BuildChartFolio();
+        if (live->HasChartsOrCells())
+            frame.PostCommand(app::cmd::kChartUpdateFolio);
+    };
     auto pages = std::make_shared<charts::CLiveChartPagesUi>(
-        *service, [&frame] { frame.PostCommand(app::cmd::kChartUpdateFolio); });
+        *service, [&frame] { frame.PostCommand(app::cmd::kChartUpdateFolio); },
+        std::move(folderChanged));
     service->SetUi(pages);
     auto dialog = std::make_shared<QPointer<charts::CLCDisclaimerDlg>>();
     charts::CLiveChartService::DisclaimerHost host;

@@ -262,11 +262,17 @@ bool CMainFrame::CompleteStartUp()
         return false;
     RestoreWindows();
     // A first start given the sample media installs them (when no chart is
-    // installed yet) and shows the chart the service names.
-    if (m_charting && m_charting->ChartFrames().empty() && !m_services.sampleMediaFolder.empty()) {
-        for (const auto& service : m_charting->ChartServices()) {
-            const std::string chart = service->InstallSampleMedia(m_services.sampleMediaFolder);
-            if (!chart.empty()) {
+    // installed yet) and shows the chart the service names; given the sample
+    // vector cells as well, their overview opens over it.
+    if (m_charting && m_charting->ChartFrames().empty()) {
+        for (const std::string& folder :
+             {m_services.sampleMediaFolder, m_services.sampleCellsFolder}) {
+            if (folder.empty())
+                continue;
+            for (const auto& service : m_charting->ChartServices()) {
+                const std::string chart = service->InstallSampleMedia(folder);
+                if (chart.empty())
+                    continue;
                 // Like the blank chart below, the first chart fills the workspace.
                 if (chart::CChartDoc* doc = OpenChart(chart, false, 0))
                     if (auto* frame = dynamic_cast<chart::CChartFrame*>(doc->GetChartFrame()))

@@ -108,6 +108,9 @@ struct CFrameServices {
     std::vector<std::string> commandLine;   // lower-case words
     // "--sample-media <folder>": the sample chart media a first start installs.
     std::string sampleMediaFolder;
+    // "--sample-cells <folder>": the sample vector chart cells a first start
+    // installs; their overview opens over the media's chart.
+    std::string sampleCellsFolder;
     // The frame's modules in creation order; each is created, kept and
     // initialised in turn, and the first that fails stops creation.
     std::vector<std::function<std::unique_ptr<app::CModule>()>> moduleFactories;

@@ -16,155 +16,23 @@
 # to BRINE_SHOTS_DIR when it is set.
 #
 # Usage: nav_window_check.sh [path/to/brinevane]
-# Exit code 77 (skipped) when xvfb-run, xdotool or socat is not installed.
+# Exit code 77 (skipped) when xvfb-run, xdotool, evilwm or socat is not installed.
 
 set -u
 
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
-SKIP=77
-STEP_SECONDS=${BRINE_XWIN_STEP_SECONDS:-20}   # deadline for any one thing to appear or go
 SOURCE_DIR=${BRINE_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 SHOTS=${BRINE_SHOTS_DIR:-}                    # screenshots go here when set
 DR_DELAY=10
+XWIN_NAME=nav
+XWIN_TOOLS="evilwm socat"
+# shellcheck source=../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM"
 
-# ---------------------------------------------------------------------------
-# Outer run: bring up the virtual display and run this script again inside it.
-if [ -z "${BRINE_XWIN_INNER:-}" ]; then
-    for tool in xvfb-run xdotool xauth socat; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed"
-            exit $SKIP
-        fi
-    done
-    if [ ! -x "$PROGRAM" ]; then
-        echo "FAIL: program not found: $PROGRAM" >&2
-        exit 1
-    fi
-    marker_dir=$(mktemp -d "${TMPDIR:-/tmp}/brine-xwin-outer.XXXXXX") || exit 1
-    trap 'rm -rf "$marker_dir"' EXIT
-    # -noreset: the server must not reset when its last client goes, or a
-    # client connecting at that moment (the window manager) is refused.
-    # xvfb-run -a can lose a race for a display number to another xvfb-run
-    # started at the same moment; the server then fails to start and our
-    # inner run never begins. Only that case is tried again.
-    for attempt in 1 2 3; do
-        BRINE_XWIN_INNER=1 BRINE_XWIN_STARTED="$marker_dir/started" \
-            xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$PROGRAM"
-        rc=$?
-        if [ -e "$marker_dir/started" ] || [ "$attempt" -eq 3 ]; then
-            exit $rc
-        fi
-        echo "virtual display did not start (attempt $attempt), trying again"
-        sleep "0.$((RANDOM % 9 + 1))"
-    done
-fi
-
-# ---------------------------------------------------------------------------
-# Inner run, on the virtual display.
-: > "$BRINE_XWIN_STARTED"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/brine-xwin.XXXXXX") || exit 1
-mkdir -p "$work/config" "$work/runtime" "$work/tmp"
-chmod 700 "$work/runtime"
-PID=""
-WM_PID=""
-cleanup() {
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
-        kill "$PID" 2>/dev/null
-        sleep 0.5
-        kill -9 "$PID" 2>/dev/null
-    fi
-    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
+xwin_before_cleanup() {
     [ -n "${BRINE_KEEP_WORK:-}" ] && cp "$work/state.txt" /tmp/nav-state.txt 2>/dev/null
-    rm -rf "$work"
 }
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    echo "--- windows on the display:" >&2
-    for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
-        echo "  $w '$(xdotool getwindowname "$w" 2>/dev/null)' $(xdotool getwindowgeometry --shell "$w" 2>/dev/null | tr '\n' ' ')" >&2
-    done
-    echo "--- program output:" >&2
-    cat "$work/program.log" >&2 2>/dev/null
-    if [ -n "$WM_PID" ]; then
-        echo "--- window manager output:" >&2
-        cat "$work/wm.log" >&2 2>/dev/null
-    fi
-    exit 1
-}
-
-step() { echo "== $*"; }
-
-# Poll until the named shell function succeeds, the program dies, or the
-# deadline passes. The function's output is left in $FOUND.
-FOUND=""
-wait_for() {
-    local what=$1 check=$2 deadline=$((SECONDS + STEP_SECONDS))
-    while :; do
-        if FOUND=$($check); then
-            return 0
-        fi
-        if [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null; then
-            fail "program ended while waiting for: $what"
-        fi
-        if [ -n "$WM_PID" ] && ! kill -0 "$WM_PID" 2>/dev/null; then
-            fail "window manager ended while waiting for: $what"
-        fi
-        if [ "$SECONDS" -ge "$deadline" ]; then
-            fail "not within $STEP_SECONDS s: $what"
-        fi
-        sleep 0.05
-    done
-}
-
-# Visible windows of the program (top-level windows, dialogs and menus).
-program_windows() { xdotool search --onlyvisible --pid "$PID" 2>/dev/null; }
-
-# The first visible window whose title is exactly $1.
-window_named() {
-    local w
-    for w in $(program_windows); do
-        # A maximised chart window adds its title to the main window's: "Brinevane - [...]".
-        case "$(xdotool getwindowname "$w" 2>/dev/null)" in
-        "$1" | "$1 - ["*"]")
-            echo "$w"
-            return 0
-            ;;
-        esac
-    done
-    return 1
-}
-
-# Visible program windows other than those given.
-other_windows() {
-    local w x found=1
-    for w in $(program_windows); do
-        for x in "$@"; do
-            [ "$w" = "$x" ] && continue 2
-        done
-        echo "$w"
-        found=0
-    done
-    return $found
-}
-
-is_gone() { ! program_windows | grep -qx "$1"; }
-
-# Reads a window's root position and size into X, Y, WIDTH, HEIGHT.
-geometry() {
-    local g
-    g=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
-    eval "$g"
-}
-
-click_at() {
-    xdotool mousemove --sync "$1" "$2" || fail "cannot move the mouse to $1,$2"
-    xdotool click 1 || fail "cannot click at $1,$2"
-}
-
-focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
 
 # ---------------------------------------------------------------------------
 export XDG_CONFIG_HOME="$work/config"
@@ -174,12 +42,7 @@ unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
 
 # Full screen is the window manager's to grant: on a bare X server the
 # program's request changes nothing. evilwm is small and answers it.
-if command -v evilwm >/dev/null 2>&1; then
-    evilwm -fn fixed > "$work/wm.log" 2>&1 &
-    WM_PID=$!
-    wm_ready() { xdotool get_num_desktops 2>/dev/null; }
-    wait_for "the window manager to start" wm_ready
-fi
+start_wm
 
 STATE="$work/state.txt"
 shot() {
@@ -206,12 +69,6 @@ start_program() {
     wait_for "the main window 'Brinevane'" main_visible
     MAIN=$FOUND
 }
-stop_program() {
-    kill "$PID" 2>/dev/null
-    for _ in $(seq 50); do kill -0 "$PID" 2>/dev/null || break; sleep 0.1; done
-    kill -9 "$PID" 2>/dev/null
-    PID=""
-}
 
 # Waits for the caution after the last fix and checks its timing.
 check_dr_timing() {
@@ -232,18 +89,12 @@ check_dr_timing() {
 step "COM1 on a socat pty pair"
 socat pty,raw,echo=0,link="$work/com1" pty,raw,echo=0,link="$work/feed" 2> "$work/socat.log" &
 SOCAT_PID=$!
+XWIN_PIDS="$SOCAT_PID"
 pty_ready() { [ -e "$work/com1" ] && [ -e "$work/feed" ] && echo ready; }
 wait_for "the pty pair" pty_ready
 mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
 printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
     > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
-# The station listener on a port of this run's own, its peer file in the work folder: a run
-# beside other copies of the program never meets them on the network.
-station_settings() {
-    { grep -v '^#end$' "$1" 2>/dev/null
-      printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
-          $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
-}
 station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 
 step "1. a capture replayed at 1x: progress, position, COG and SOG"
@@ -291,6 +142,7 @@ PYTHON=/usr/bin/python3
 [ -x "$PYTHON" ] || PYTHON=python3
 "$PYTHON" "$work/writer.py" "$work/feed" "$CAPTURE" &
 WRITER=$!
+XWIN_PIDS="$XWIN_PIDS $WRITER"
 cleared() { [ "$(field caution)" = 0 ] && [ "$(field tab)" = NMEA ] && [ -n "$(field latitude)" ] && echo cleared; }
 STEP_SECONDS=10 wait_for "the writer's fixes to clear the caution" cleared
 echo "   cleared: tab $(field tab), $(field latitude) $(field longitude) COG$(field cog) SOG $(field sog)"

@@ -49,8 +49,11 @@ public:
     {
         return true;
     }
-    // The pages the module adds to the options sheet, in order.
+    // The pages the module adds to the options sheet, in order (a chart
+    // service's go to the Chart Management Options sheet).
     virtual std::vector<COptionPageFactory> OptionPages() { return {}; }
+    // A chart service's pages of the Chart Options sheet (its chart folder).
+    virtual std::vector<COptionPageFactory> ChartOptionPages() { return {}; }
 };
 
 }   // namespace app

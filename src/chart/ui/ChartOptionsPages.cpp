@@ -365,6 +365,11 @@ void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplay
                                                 module->RedrawAllChartViews();
                                             }),
                                         active));
+    // Each chart service with a folder of its own (the vector charts) adds its page.
+    for (const auto& service : charting.ChartServices())
+        if (app::CModuleUi* ui = service->Ui())
+            for (const app::COptionPageFactory& page : ui->ChartOptionPages())
+                sheet->AddPage(page.create(sheet));
     sheet->SetFrameQueue(frameQueue);
     sheet->ShowModeless();
 }

@@ -347,6 +347,20 @@ void CChartpointWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
     view.update();
 }
 
+namespace {
+
+// The position under a client point: through the chart point, the inverse of
+// how marks are placed (position, chart point, client point). On a raster
+// chart the two points differ by the scroll and the zoom.
+bool PositionAtClient(chart::CChartDoc& doc, geo::IntPoint client, geo::CPosition& position)
+{
+    geo::IntPoint chartPoint;
+    doc.ClientToChartPoint(client, chartPoint);
+    return doc.PointToPosition(chartPoint, position);
+}
+
+}   // namespace
+
 void CChartpointWindows::Release(chart::CChartView& view, geo::IntPoint p)
 {
     if (m_dragView != &view)
@@ -354,7 +368,7 @@ void CChartpointWindows::Release(chart::CChartView& view, geo::IntPoint p)
     m_dragView = nullptr;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (m_dragMoved && view.Doc().PointToPosition(p, position))
+    if (m_dragMoved && PositionAtClient(view.Doc(), p, position))
         MoveCurrentTo(position);
     view.InvalidateOverlays();
 }
@@ -369,7 +383,7 @@ void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, ge
     chart::CChartDoc* doc = &view.Doc();
     QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
         geo::CPosition position;
-        if (doc->PointToPosition(p, position) && AddChartpointAt(position) && m_panel)
+        if (PositionAtClient(*doc, p, position) && AddChartpointAt(position) && m_panel)
             m_panel->FocusName();   // the new mark's name is typed next
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { OnDelete(); });

@@ -1,12 +1,16 @@
 #include "charts/ui/LiveChartPages.h"
 
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/OptionPages.h"
+#include "charts/vector/LiveChartFolderModel.h"
 #include "charts/vector/LiveChartService.h"
 
 namespace charts {
@@ -55,6 +59,57 @@ void CLiveChartManagementPage::UpdateButtons()
 {
     // Cells copied in but not yet imported are work for the update too.
     m_button->setEnabled(m_service.HasChartsOrCells());
+}
+
+CLiveChartFolderPage::CLiveChartFolderPage(std::unique_ptr<charts::CLiveChartFolderModel> model,
+                                           QWidget* parent)
+    : CXPropertyPage(std::move(model), parent)
+{
+    setObjectName("LIVECHART");
+    auto* box = new QGroupBox("Chart folder");
+    m_folder = new QLineEdit;
+    m_folder->setObjectName("liveChartFolder");
+    m_folder->setMinimumWidth(360);
+    auto* browse = new QPushButton("&Browse...");
+    auto* row = new QHBoxLayout(box);
+    row->addWidget(m_folder, 1);
+    row->addWidget(browse);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(box);
+    layout->addStretch();
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString dir =
+            QFileDialog::getExistingDirectory(this, "Select chart folder", m_folder->text());
+        if (!dir.isEmpty())
+            m_folder->setText(dir);
+    });
+}
+
+charts::CLiveChartFolderModel& CLiveChartFolderPage::M() const
+{
+    return static_cast<charts::CLiveChartFolderModel&>(Model());
+}
+
+std::optional<app::CFieldError> CLiveChartFolderPage::ControlsToModel()
+{
+    M().Folder() = m_folder->text().trimmed().toStdString();
+    return std::nullopt;
+}
+
+void CLiveChartFolderPage::ModelToControls()
+{
+    m_folder->setText(QString::fromStdString(M().Folder()));
+}
+
+std::vector<app::COptionPageFactory> CLiveChartPagesUi::ChartOptionPages()
+{
+    charts::CLiveChartService* service = &m_service;
+    auto changed = m_folderChanged;
+    return {{"LIVECHART", [service, changed](QWidget* parent) {
+                 return new CLiveChartFolderPage(std::make_unique<charts::CLiveChartFolderModel>(
+                                                     service->Folder().string(), changed),
+                                                 parent);
+             }}};
 }
 
 std::vector<app::COptionPageFactory> CLiveChartPagesUi::OptionPages()

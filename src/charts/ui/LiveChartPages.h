@@ -1,17 +1,22 @@
 #pragma once
-// The vector charts' page of the Chart Management Options sheet: "Update the
-// Folio" with its "&Update Folio" button, disabled while the chart folder holds
-// neither ".b" files nor cells. The button runs the program's folio update (progress, Cancel,
-// message); the page changes nothing through the sheet's OK or Apply.
+// The vector charts' pages. Chart Management Options: "Update the Folio" with
+// its "&Update Folio" button, disabled while the chart folder holds neither
+// ".b" files nor cells; the button runs the program's folio update (progress,
+// Cancel, message) and the page changes nothing through the sheet's OK or
+// Apply. Chart Options: the chart folder, with a Browse button.
 
 #include <functional>
+#include <memory>
+#include <string>
 
 #include "app/ui/ModuleUi.h"
 #include "app/ui/PropertySheet.h"
 
 namespace charts {
+class CLiveChartFolderModel;
 class CLiveChartService;
-}
+}   // namespace charts
+class QLineEdit;
 class QPushButton;
 
 namespace charts {
@@ -32,17 +37,35 @@ private:
     QPushButton* m_button;
 };
 
-// What the vector chart service gives the sheet: its page.
+class CLiveChartFolderPage final : public app::CXPropertyPage {
+    Q_OBJECT
+public:
+    explicit CLiveChartFolderPage(std::unique_ptr<charts::CLiveChartFolderModel> model,
+                                  QWidget* parent = nullptr);
+    charts::CLiveChartFolderModel& M() const;
+    std::optional<app::CFieldError> ControlsToModel() override;
+    void ModelToControls() override;
+
+private:
+    QLineEdit* m_folder;
+};
+
+// What the vector chart service gives the sheets: the management page and the
+// chart folder page. `update` runs the program's folio update; `folderChanged`
+// takes a folder applied on the Chart Options page.
 class CLiveChartPagesUi final : public app::CModuleUi {
 public:
-    CLiveChartPagesUi(charts::CLiveChartService& service, std::function<void()> update)
-        : m_service(service), m_update(std::move(update))
+    CLiveChartPagesUi(charts::CLiveChartService& service, std::function<void()> update,
+                      std::function<void(const std::string&)> folderChanged)
+        : m_service(service), m_update(std::move(update)), m_folderChanged(std::move(folderChanged))
     { }
     std::vector<app::COptionPageFactory> OptionPages() override;
+    std::vector<app::COptionPageFactory> ChartOptionPages() override;
 
 private:
     charts::CLiveChartService& m_service;
     std::function<void()> m_update;
+    std::function<void(const std::string&)> m_folderChanged;
 };
 
 }   // namespace charts

@@ -101,7 +101,13 @@ public:
             m_counts.push_back(int(part.points.size()));
         }
         m_dc.SelectBrush(Colour(fill));
-        m_dc.SelectPen(Colour(outline < 0 ? fill : outline));
+        // Areas of one colour throughout are filled without a stroke: the
+        // depth areas share their edges, so the fills meet without a gap,
+        // and stroking every edge cost a fifth of the drawing.
+        if (outline < 0)
+            m_dc.SelectPen(Colour(fill), chart::PenStyle::Null);
+        else
+            m_dc.SelectPen(Colour(outline));
         m_dc.PolyPolygon(m_points, m_counts);
     }
 

@@ -2,12 +2,102 @@
 
 #include <algorithm>
 
+#include "app/Registry.h"
+#include "chart/ChartingModule.h"
 #include "charts/vector/LiveChartDoc.h"
 #include "platform/Ascii.h"
 
 namespace charts {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Creates `folder` when missing; whether it is a folder now.
+bool MakeFolder(const fs::path& folder)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec);
+}
+
+// A cell's base file or one of its updates: ".000" to ".999".
+bool IsCellFile(const fs::path& file)
+{
+    const std::string ext = file.extension().string();
+    return ext.size() == 4 &&
+           std::all_of(ext.begin() + 1, ext.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}   // namespace
+
+CLiveChartService::CLiveChartService(app::CSettingsHome& home) : CChartModule(home)
+{
+    SetModuleName("Chart\\LIVECHART");
+}
+
+bool CLiveChartService::SetFolder(const std::string& folder)
+{
+    if (folder.empty() || !MakeFolder(folder))
+        return false;
+    SetDataFolder(folder);
+    SaveSettings();
+    return true;
+}
+
+void CLiveChartService::LoadSettings()
+{
+    app::CRegistry reg(Settings().GetStore());
+    std::string folder;
+    if (!OpenSettings(reg, false) || !reg.ReadString("ChartsFolder", folder))
+        return;
+    reg.Close();
+    // A stored folder that cannot be made leaves the one below the charts folder.
+    if (!folder.empty() && MakeFolder(folder))
+        SetDataFolder(folder);
+}
+
+void CLiveChartService::SaveSettings()
+{
+    app::CRegistry reg(Settings().GetStore());
+    if (OpenSettings(reg, true)) {
+        reg.WriteString("ChartsFolder", GetDataFolder());
+        reg.Close();
+    }
+}
+
+std::string CLiveChartService::InstallSampleMedia(const std::string& folder)
+{
+    // Samples never mix with charts the user has.
+    if (folder.empty() || GetDataFolder().empty() || HasChartsOrCells())
+        return {};
+    std::error_code ec;
+    int copied = 0;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (!entry.is_regular_file(ec) || !IsCellFile(entry.path()))
+            continue;
+        // Never over a file already there.
+        if (fs::copy_file(entry.path(), Folder() / entry.path().filename(),
+                          fs::copy_options::skip_existing, ec))
+            ++copied;
+    }
+    if (copied == 0)
+        return {};
+    const vengine::FolioUpdateResult result = UpdateFolio({}, {});
+    if (result.recordsWritten <= 0)
+        return {};
+    if (m_charting)
+        m_charting->BuildChartFolio();
+    const auto records = vengine::ReadFolio(Folder());
+    if (!records)
+        return {};
+    const vengine::FolioRecord* overview = nullptr;
+    for (const auto& r : *records)
+        if (r.inUse && !platform::EqualNoCaseAscii(r.name, "LCWORLD") &&
+            (!overview || r.scale > overview->scale))
+            overview = &r;
+    return overview ? (Folder() / (overview->name + ".b")).string() : std::string();
+}
 
 bool CLiveChartFolioItem::Matches(const vengine::FolioRecord& record) const
 {

@@ -23,7 +23,8 @@ struct CLiveChartFolioItem : chart::CFolioItem {
 
 class CLiveChartService : public chart::CChartModule {
 public:
-    using CChartModule::CChartModule;
+    // Its settings live under the workspace's "Chart\LIVECHART" key.
+    explicit CLiveChartService(app::CSettingsHome& home);
 
     std::string GetName() const override { return "Livechart"; }
     void SetChartsFolder(const std::string& folder) override;
@@ -37,6 +38,17 @@ public:
     app::CModuleUi* Ui() override { return m_ui.get(); }
 
     std::filesystem::path Folder() const { return GetDataFolder(); }
+    // The folder the Chart Options page names: created when missing and
+    // kept in the settings. False (the folder unchanged) when it cannot be made.
+    bool SetFolder(const std::string& folder);
+    // "ChartsFolder": a stored folder wins over the one below the charts folder.
+    void LoadSettings() override;
+    void SaveSettings() override;
+    // A first start's sample cells: the S-57 cells at the top of `folder`
+    // (with their updates) are copied into a chart folder holding neither
+    // charts nor cells, the folio is updated, and the path of the overview
+    // (the smallest-scale chart but the world chart) is returned.
+    std::string InstallSampleMedia(const std::string& folder) override;
     // Whether Update Folio has anything to work on: ".b" files or cells.
     bool HasChartsOrCells() const;
     vengine::FolioUpdateResult UpdateFolio(const vengine::FolioProgress& progress,

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "navigator/LogChooser.h"
+#include "navigator/ui/LogLeafIcons.h"
 
 namespace navigator {
 
@@ -79,12 +80,16 @@ void CLogChooserDlg::FillLog(QTreeWidgetItem* fileNode)
         auto* node = new QTreeWidgetItem(fileNode, {QString::fromStdString(group.name)});
         node->setData(0, kKind, kGroup);
         node->setData(0, kVessel, group.vesselId);
+        node->setIcon(0, navigator::LogLeafIcon(navigator::kLeafGroup));
         for (const navigator::CLogLeaf& leaf : group.leaves) {
             auto* item = new QTreeWidgetItem(node, {QString::fromStdString(leaf.description)});
             item->setData(0, kKind, kLeaf);
             item->setData(0, kAppend, leaf.appendNo);
             item->setData(0, kVessel, group.vesselId);
-            item->setToolTip(0, item->text(0));
+            // The picture says what the append holds; the tooltip says it in words.
+            item->setIcon(0, navigator::LogLeafIcon(leaf.image));
+            item->setToolTip(0, item->text(0) + QStringLiteral("\n") +
+                                    navigator::LogLeafMeaning(leaf.image));
         }
         node->setExpanded(true);
     }

@@ -3,6 +3,7 @@
 // the document, nothing without one, and the active chart followed at the
 // next update pass. The vector charts' disclaimer and management page.
 #include <QApplication>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include "../../support/FakeChartWindow.h"
 #include "TempFolder.h"
 #include "app/CommandTable.h"
+#include "app/ui/PropertySheet.h"
 #include "chart/ChartInfoTexts.h"
 #include "chart/ui/ChartInfoPanel.h"
 #include "charts/ui/LiveChartDisclaimer.h"
@@ -214,4 +216,41 @@ TEST(LiveChartManagementPage, UpdateFolioNeedsChartsOrCells)
     EXPECT_TRUE(button->isEnabled());   // a cell to import
     button->click();
     EXPECT_EQ(updates, 1);
+}
+
+TEST(LiveChartFolderPage, ShowsTheFolderAndHandsOnAChangedOne)
+{
+    App();
+    TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    struct Home : app::CSettingsHome {
+        platform::CSettingsStore* s;
+        platform::CSettingsStore& GetStore() const override { return *s; }
+        std::string GetRegistryKey() const override { return "W"; }
+    } home;
+    home.s = &store;
+    charts::CLiveChartService service(home);
+    service.SetChartsFolder(dir.Path().string());
+    std::vector<std::string> changed;
+    charts::CLiveChartPagesUi ui(
+        service, [] {}, [&changed](const std::string& f) { changed.push_back(f); });
+    const auto pages = ui.ChartOptionPages();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].title, "LIVECHART");
+
+    auto* sheet = new app::CModelessPropertySheet("Chart Options");
+    QStringList refusals;
+    sheet->SetMessageShower([&refusals](const QString& m) { refusals << m; });
+    sheet->AddPage(pages[0].create(sheet));
+    auto* edit = sheet->findChild<QLineEdit*>("liveChartFolder");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->text().toStdString(), service.Folder().string());
+    edit->setText("charts");   // not a full path: refused, nothing handed on
+    EXPECT_FALSE(sheet->OnApply());
+    EXPECT_EQ(refusals.size(), 1);
+    EXPECT_TRUE(changed.empty());
+    edit->setText(QString::fromStdString((dir / "elsewhere").string()));
+    EXPECT_TRUE(sheet->OnApply());
+    EXPECT_EQ(changed, std::vector<std::string>{(dir / "elsewhere").string()});
+    delete sheet;
 }

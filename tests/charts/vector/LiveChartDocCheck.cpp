@@ -11,6 +11,7 @@
 #include "chart/draw/XDC.h"
 #include "charts/vector/LiveChartDoc.h"
 #include "charts/vector/LiveChartDraw.h"
+#include "charts/vector/LiveChartFolderModel.h"
 #include "charts/vector/LiveChartInfo.h"
 #include "charts/vector/LiveChartService.h"
 #include "engines/vector/S57Import.h"
@@ -222,4 +223,103 @@ TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)
     service.ChartClosed();
     service.ChartClosed();   // never below none
     EXPECT_EQ(service.OpenCharts(), 0);
+}
+
+TEST(LiveChartDoc, EachDocumentKeepsItsOwnChartAndView)
+{
+    TempFolder dir;
+    for (const char* name : {"US5WA98M", "US5WA99M"}) {
+        ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), name));
+        vengine::VChartData chart;
+        ASSERT_TRUE(
+            vengine::ImportS57Cell((dir / (std::string(name) + ".000")).string(), true, chart).ok);
+        ASSERT_TRUE(vengine::WriteVChartFile(dir / (std::string(name) + ".b"), chart, nullptr));
+    }
+    // Two windows on one chart and a third on another.
+    OpenLive a(dir / "US5WA98M.b");
+    OpenLive b(dir / "US5WA98M.b");
+    OpenLive c(dir / "US5WA99M.b");
+    ASSERT_TRUE(a.opened && b.opened && c.opened);
+    geo::CPosition nw0, se0;
+    ASSERT_TRUE(b.doc.GetExtent(nw0, se0));
+
+    // Zooming one changes its own view only.
+    ASSERT_TRUE(a.doc.ZoomIn());
+    ASSERT_TRUE(a.doc.ZoomIn());
+    geo::CPosition nw, se;
+    ASSERT_TRUE(a.doc.GetExtent(nw, se));
+    EXPECT_LT(se.GetLongitude() - nw.GetLongitude(), (se0.GetLongitude() - nw0.GetLongitude()) / 2);
+    geo::CPosition bnw, bse;
+    ASSERT_TRUE(b.doc.GetExtent(bnw, bse));
+    EXPECT_EQ(bnw.GetLatitude(), nw0.GetLatitude());
+    EXPECT_EQ(bse.GetLongitude(), se0.GetLongitude());
+    // The zoomed view's corner lies at a corner there and well inside the other view.
+    geo::IntPoint pa, pb;
+    ASSERT_TRUE(a.doc.PositionToPoint(nw, pa));
+    ASSERT_TRUE(b.doc.PositionToPoint(nw, pb));
+    EXPECT_LE(std::abs(pa.x) + std::abs(pa.y), 2);
+    EXPECT_GT(pb.x, 100);
+    EXPECT_GT(pb.y, 50);
+    // Each document keeps its own file and texts.
+    EXPECT_EQ(a.doc.GetChartNumber(), "US5WA98M");
+    EXPECT_EQ(c.doc.GetChartNumber(), "US5WA99M");
+    EXPECT_NE(a.doc.File(), b.doc.File());
+}
+
+TEST(LiveChartService, ChartFolderSettingAndFirstStartSamples)
+{
+    TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    struct Home : app::CSettingsHome {
+        platform::CSettingsStore* s;
+        platform::CSettingsStore& GetStore() const override { return *s; }
+        std::string GetRegistryKey() const override { return "W"; }
+    } home;
+    home.s = &store;
+
+    // The sample folder: two cells, one the world chart, and a file that is no cell.
+    const std::filesystem::path samples = dir / "samples";
+    std::filesystem::create_directories(samples);
+    ASSERT_TRUE(vtest::WriteSampleCell(samples, "LCWORLD"));
+    ASSERT_TRUE(vtest::WriteSampleCell(samples, "US5WA01M"));
+    std::ofstream(samples / "README.txt") << "not a cell";
+
+    {
+        CLiveChartService service(home);
+        service.SetChartsFolder(dir.Path().string());
+        const std::string overview = service.InstallSampleMedia(samples.string());
+        EXPECT_EQ(overview, (service.Folder() / "US5WA01M.b").string());
+        EXPECT_TRUE(std::filesystem::exists(service.Folder() / "LCWORLD.b"));
+        EXPECT_FALSE(std::filesystem::exists(service.Folder() / "README.txt"));
+        // The folder now holds charts: a second start installs nothing.
+        EXPECT_EQ(service.InstallSampleMedia(samples.string()), "");
+
+        // A folder named on the Chart Options page is made and kept.
+        EXPECT_FALSE(service.SetFolder(""));
+        EXPECT_TRUE(service.SetFolder((dir / "mine" / "vector").string()));
+        EXPECT_TRUE(std::filesystem::is_directory(dir / "mine" / "vector"));
+        EXPECT_FALSE(service.HasChartsOrCells());
+    }
+    CLiveChartService later(home);
+    later.SetChartsFolder(dir.Path().string());
+    EXPECT_EQ(later.Folder(), dir / "LIVECHART");
+    later.LoadSettings();
+    EXPECT_EQ(later.Folder(), dir / "mine" / "vector");
+
+    // The page's model: full paths of folders only; a change applied once.
+    std::vector<std::string> applied;
+    CLiveChartFolderModel model(later.Folder().string(),
+                                [&applied](const std::string& f) { applied.push_back(f); });
+    model.Apply();
+    EXPECT_TRUE(applied.empty());   // unchanged
+    for (const std::string& bad :
+         std::vector<std::string>{"", "relative/charts", (samples / "README.txt").string()}) {
+        model.Folder() = bad;
+        EXPECT_EQ(model.Validate().size(), 1u) << bad;
+    }
+    model.Folder() = (dir / "other").string();
+    EXPECT_TRUE(model.Validate().empty());
+    model.Apply();
+    model.Apply();
+    EXPECT_EQ(applied, std::vector<std::string>{(dir / "other").string()});
 }

@@ -1,0 +1,83 @@
+// "Add New Chartpoint" on a chart whose client points are not its chart
+// points (a zoomed, scrolled raster chart): the mark goes to the position
+// under the click, reached through the chart point.
+#include "chartpoints/ui/ChartpointWindows.h"
+
+#include "chart/ChartDoc.h"
+#include "geo/DatumInfo.h"
+
+#include "../ChartpointFakes.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+
+#include <QApplication>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int argc = 1;
+char name[] = "test";
+char* argv[] = {name, nullptr};
+QApplication* app = new QApplication(argc, argv);
+
+// Shown at twice its size, scrolled 100 pixels right and 50 down; a chart
+// point is a thousandth of a degree.
+class CZoomedChart final : public chart::CChartDoc {
+public:
+    void ClientToChartPoint(geo::IntPoint in, geo::IntPoint& out) const override
+    {
+        out = {in.x / 2 + 100, in.y / 2 + 50};
+    }
+    void ChartToClientPoint(const geo::IntPoint& in, geo::IntPoint& out) override
+    {
+        out = {(in.x - 100) * 2, (in.y - 50) * 2};
+    }
+    bool PointToPosition(geo::IntPoint p, geo::CPosition& position) override
+    {
+        position =
+            geo::CPosition(48.0 - p.y * 0.001, -123.0 + p.x * 0.001, 0.0, geo::DatumIndexWGS84());
+        return true;
+    }
+    bool PositionToPoint(const geo::CPosition& position, geo::IntPoint& p) override
+    {
+        p = {int(std::lround((position.GetLongitude() + 123.0) * 1000)),
+             int(std::lround((48.0 - position.GetLatitude()) * 1000))};
+        return true;
+    }
+};
+
+}   // namespace
+
+TEST(ChartpointClick, AddNewChartpointGoesWhereTheClickIsOnAZoomedChart)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings{dir.Path()};
+    brine_test::ScriptedPrompt prompt;
+    chartpoints::CChartpointWindows windows(settings, prompt, dir.Path(), {});
+    ASSERT_TRUE(windows.Initialise());
+    ASSERT_TRUE(windows.OpenDatabase((dir / "Chartpoints" / "Sound").string()));
+    windows.OnEdit();
+    ASSERT_TRUE(windows.IsEditMode());
+
+    CZoomedChart doc;
+    chart::CChartView view(doc, nullptr);
+    windows.ViewCreated(view);
+    QMenu menu;
+    windows.AddContextMenu(view, menu, {300, 200});
+    QAction* add = nullptr;
+    for (QAction* a : menu.actions())
+        if (a->text() == "Add New Chartpoint")
+            add = a;
+    ASSERT_NE(add, nullptr);
+    ASSERT_TRUE(add->isEnabled());
+    add->trigger();
+
+    // Client (300, 200) is chart point (250, 150): 47.85 N, 122.75 W.
+    const geo::CPosition placed = windows.Current().m_position;
+    EXPECT_NEAR(placed.GetLatitude(), 47.85, 1e-9);
+    EXPECT_NEAR(placed.GetLongitude(), -122.75, 1e-9);
+    windows.ViewDestroyed(view);
+    windows.CloseDatabase(true);
+}
