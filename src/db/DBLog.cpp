@@ -103,7 +103,7 @@ LogLayout LogLayoutOf(const std::string& dataPath)
     return LogLayout::Other;
 }
 
-CDBLog::CDBLog()
+CDBLog::CDBLog(std::shared_ptr<dbase::CDbaseEngine> engine) : CDBTextTable(std::move(engine))
 {
     m_fieldList.Add("DATE", 'D', 8, 0);
     m_fieldList.Add("TIME", 'C', 6, 0);

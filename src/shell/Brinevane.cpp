@@ -20,6 +20,7 @@
 #include "app/ui/ViewerTemplates.h"
 #include "chart/ChartingModule.h"
 #include "chartpoints/ui/ChartpointWindows.h"
+#include "engines/report/ReportFiles.h"
 #include "navigator/Instruments.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/GPSModule.h"
@@ -92,6 +93,8 @@ bool CBrinevane::InitApplication()
     m_instance = std::make_unique<CSingleInstance>();
     if (!m_instance->Acquire())
         return false;
+    // Report tables left by runs of programs that ended without closing them.
+    report::RemoveDeadReportFolders();
     connect(m_instance.get(), &CSingleInstance::raiseRequested, this, [this] {
         if (m_frame)
             m_frame->RaiseFromSecondStart();

@@ -36,12 +36,16 @@
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
+#include "chartpoints/ChartpointModule.h"
+#include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
+#include "routes/PlanModule.h"
 #include "routes/RouteModule.h"
 #include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
+#include "shell/ModuleReports.h"
 
 namespace shell {
 
@@ -346,18 +350,42 @@ void CMainFrame::RegisterChartCommands()
         QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
         return active ? qobject_cast<nmea::CNmeaDumpView*>(active->widget()) : nullptr;
     };
-    auto printable = [activeDump, state](app::CCmdUI& ui) {
-        ui.Enable(activeDump() || !app::PrintChoices(state()).empty());
+    // The modules' reports join the charts' in the Print choosers.
+    auto reportHost = [this] {
+        shell::CModuleReportHost host{this, m_mdi, &Printer(), nullptr, Navigator()};
+        host.reportsFolder = m_services.programFolder / "System" / "Reports";
+        for (std::size_t i = 0; i < Modules().size(); ++i) {
+            app::CModule* module = Modules()[i];
+            if (!host.chartpoints)
+                host.chartpoints = dynamic_cast<chartpoints::CChartpointModule*>(module);
+            if (!host.routes)
+                host.routes = dynamic_cast<routes::CRouteModule*>(module);
+            if (!host.plans)
+                host.plans = dynamic_cast<routes::CPlanModule*>(module);
+            if (auto* vessel = dynamic_cast<navigator::CVesselModule*>(module))
+                host.vesselName = vessel->VesselName();
+        }
+        return host;
+    };
+    auto printState = [state, reportHost] {
+        app::CChooserState s = state();
+        shell::AddModuleReportChoices(s, reportHost());
+        return s;
+    };
+    auto printable = [activeDump, printState](app::CCmdUI& ui) {
+        ui.Enable(activeDump() || !app::PrintChoices(printState()).empty());
     };
     m_commands.Add(
         me, cmd::kFilePrint,
-        [this, activeDump, state, choose](unsigned) {
+        [this, activeDump, printState, reportHost, choose](unsigned) {
             if (nmea::CNmeaDumpView* dump = activeDump()) {
                 QPrintDialog dialog(&Printer(), this);
                 if (dialog.exec() == QDialog::Accepted)
                     PrintDumpView(*dump, Printer());
             } else {
-                const int chosen = choose("Print", app::PrintChoices(state()));
+                const int chosen = choose("Print", app::PrintChoices(printState()));
+                if (shell::RunModuleReport(chosen, false, reportHost()))
+                    return;
                 if (chosen == app::choose::kPrintChartView)
                     PrintActiveChartWithDialog();
                 else if (m_charting && (chosen == app::choose::kPrintChartList ||
@@ -369,12 +397,14 @@ void CMainFrame::RegisterChartCommands()
         printable);
     m_commands.Add(
         me, cmd::kFilePrintPreview,
-        [this, activeDump, state, choose](unsigned) {
+        [this, activeDump, printState, reportHost, choose](unsigned) {
             if (nmea::CNmeaDumpView* dump = activeDump()) {
                 PreviewDumpView(*dump, this);
                 return;
             }
-            const int chosen = choose("Print Preview", app::PrintChoices(state()));
+            const int chosen = choose("Print Preview", app::PrintChoices(printState()));
+            if (shell::RunModuleReport(chosen, true, reportHost()))
+                return;
             if (chosen == app::choose::kPrintChartView)
                 PreviewActiveChart();
             else if (m_charting && m_mdi &&
