@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -150,6 +151,13 @@ TEST(VesselLogKill, EveryReportedRowAndPointSurvivesAKill)
         ::close(fds[1]);
         // Each child first opens the log (a few ms), then logs a row and a
         // point every few ms, saving the log under a new name every tenth.
+        // Even rounds kill at any moment, during the open too; odd rounds
+        // wait for the child's first report so that a loaded machine, where
+        // the open alone can outlast the delay, still logs in half the kills.
+        if (round % 2 == 1) {
+            pollfd first{fds[0], POLLIN, 0};
+            ::poll(&first, 1, 10000);
+        }
         ::usleep(useconds_t(2000 + random() % 80000));
         ::kill(pid, SIGKILL);
         Report r{};
