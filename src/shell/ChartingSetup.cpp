@@ -20,10 +20,13 @@
 #include "chart/ui/ChartInfoPanel.h"
 #include "charts/hcrf/HCRFDoc.h"
 #include "charts/hcrf/HCRFModule.h"
+#include "charts/ui/ChartDialogs.h"
 #include "charts/ui/ChartManagement.h"
+#include "charts/ui/CustomChartDlg.h"
 #include "charts/ui/LiveChartDisclaimer.h"
 #include "charts/ui/LiveChartPages.h"
 #include "charts/ui/MediaDialogs.h"
+#include "charts/ui/RasterChartMenu.h"
 #include "charts/ui/VerificationDialog.h"
 #include "charts/vector/BlankChartService.h"
 #include "charts/vector/LiveChartService.h"
@@ -80,9 +83,11 @@ public:
     {
         if (m_navigator)
             m_navigator->SetOwnVesselOverlay(this);
+        chart::CChartView::AddExtension(&m_rasterMenu);
     }
     ~CProgramCharting() override
     {
+        chart::CChartView::RemoveExtension(&m_rasterMenu);
         if (m_navigator)
             m_navigator->SetOwnVesselOverlay(nullptr);
     }
@@ -117,6 +122,13 @@ private:
     void SetPosition(const navigator::CNavSnapshot&, bool) override { InvalidateAllChartViews(); }
 
     navigator::CNavigatorModule* m_navigator;
+    // The raster charts' entries in every chart view's right-click menu.
+    charts::CRasterChartMenu m_rasterMenu{[this]() -> std::optional<geo::CPosition> {
+        chart::COwnVesselValues v;
+        if (m_navigator && OwnVesselFromSnapshot(*m_navigator->Snapshot(), v))
+            return v.position;
+        return std::nullopt;
+    }};
     app::CModuleHost* m_host = nullptr;
     QPointer<chart::CChartInfoPanel> m_infoPanel;
 };
@@ -202,6 +214,22 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
     shared->host.showVerification = [&frame](charts::hcrf::CHCRFDoc& doc) {
         auto* dialog = new charts::CChartVerificationDlg(doc, &frame);
         dialog->show();
+    };
+    shared->host.showChartsAtPosition = [&frame](charts::hcrf::CHCRFDoc& doc,
+                                                 const geo::CPosition& position) {
+        charts::RunChartsAtPosition(doc, position, &frame);
+    };
+    shared->host.showNotes = [&frame](charts::hcrf::CHCRFDoc& doc) {
+        charts::CNotesDialog dialog(doc, &frame);
+        dialog.exec();
+    };
+    shared->host.showNotices = [&frame](charts::hcrf::CHCRFDoc& doc) {
+        charts::CAddNtmDialog dialog(doc, &frame);
+        dialog.exec();
+    };
+    shared->host.showCustom = [&frame](charts::hcrf::CHCRFModule& service) {
+        charts::CARCSCustomDlg dialog(service, &frame);
+        dialog.exec();
     };
     // Each service's page joins the Chart Management Options sheet.
     auto withPage = [&shared](std::unique_ptr<charts::hcrf::CHCRFModule> service) {

@@ -329,7 +329,7 @@ private:
     bool HasVectorCharts() const;
     void OpenVectorChartFile();
     void UpdateVectorFolio();
-    void OpenRasterChartFile();
+    void OpenRasterChartFile(bool replace);
     void ActivateNextChartFrame();
     void UpdatePositionPane();
     void KeepWindowsOnScreen();

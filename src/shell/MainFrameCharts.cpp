@@ -37,6 +37,7 @@
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
 #include "chartpoints/ChartpointModule.h"
+#include "charts/ui/ChartDialogs.h"
 #include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
@@ -208,17 +209,15 @@ void CMainFrame::UpdatePositionPane()
                                  QString::fromStdString(m_charting->GetCursorPositionText()));
 }
 
-// A raster chart's file chosen from the charts folder (the chart dialogs that
-// find a chart by its number are not built yet).
-void CMainFrame::OpenRasterChartFile()
+// An installed raster chart chosen by its number from the folio, in a new
+// chart window (File New) or in place of the ordinary one (File Open).
+void CMainFrame::OpenRasterChartFile(bool replace)
 {
-    QFileDialog dialog(this, "Open Chart",
-                       m_charting ? QString::fromStdString(m_charting->GetDataFolder()) : QString(),
-                       "Raster charts (*.chr *.CHR);;All files (*)");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        OpenChart(dialog.selectedFiles().front().toStdString(), true, chart::kFrameNormal);
+    if (!m_charting)
+        return;
+    charts::COpenArcsDlg dialog(m_charting->GetFolio(), this);
+    if (dialog.exec() == QDialog::Accepted && !dialog.ChosenPath().empty())
+        OpenChart(dialog.ChosenPath(), replace, chart::kFrameNormal);
 }
 
 navigator::CNavigatorWindows* CMainFrame::Navigator() const
@@ -284,7 +283,7 @@ void CMainFrame::RegisterChartCommands()
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
-                OpenRasterChartFile();
+                OpenRasterChartFile(false);
             else if (chosen == app::choose::kNewRoutes && routeModule())
                 routeModule()->OnNewDatabase();
         },
@@ -302,7 +301,7 @@ void CMainFrame::RegisterChartCommands()
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", true, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
-                OpenRasterChartFile();
+                OpenRasterChartFile(true);
             else if (chosen == app::choose::kOpenRoutes && routeModule())
                 routeModule()->OnOpenDatabase();
             else if (chosen == app::choose::kVectorChart)

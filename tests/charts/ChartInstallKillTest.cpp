@@ -21,26 +21,6 @@ using namespace charts::hcrf;
 
 namespace {
 
-// Runs the verification of a document's full-detail raster to its end.
-std::pair<int, int> Verify(CHCRFDoc& doc)
-{
-    doc.Verifier().Start(doc.HighRaster(), doc.TileLock());
-    int index = -1, chart = -1;
-    bool finished = false;
-    for (int i = 0; i < 1000 && !finished; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        doc.Verifier().Queue().Drain([&](const app::CPostedMessage& m) {
-            if (m.id == CChartVerifier::kIndexResult)
-                index = int(m.wParam);
-            if (m.id == CChartVerifier::kChartResult)
-                chart = int(m.wParam);
-            finished = finished || m.id == CChartVerifier::kFinished;
-        });
-    }
-    doc.Verifier().Stop();
-    return {index, chart};
-}
-
 // Updates (again each time: the same medium is processed again) and Express, answering
 // each medium prompt with the medium's folder.
 bool Install(brine_test::Installation& in)
@@ -99,7 +79,8 @@ TEST(ChartInstallKill, KilledInstallationsLeaveOnlyWholeChartsAndARerunCompletes
             ASSERT_TRUE(doc.OpenChart(in.arcs->GetCataloguedChartPath(number)))
                 << number << " round " << round << " after " << delayMs << " ms";
             ASSERT_TRUE(doc.SetZoom(3, nullptr)) << number;
-            EXPECT_EQ(Verify(doc), (std::pair{1, 1})) << number << " round " << round;
+            EXPECT_EQ(brine_test::VerifyToEnd(doc), (std::pair{1, 1}))
+                << number << " round " << round;
         }
     }
     std::printf("%d of 16 installations killed midway; a whole one takes %lld ms\n", killedMidway,

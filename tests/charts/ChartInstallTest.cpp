@@ -38,8 +38,7 @@ TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
     in.MakeCharts(false);
     // Fresh settings: no medium at the source path; the update prompt is
     // answered by choosing the update medium's folder.
-    in.ui.answers = {(dir / "WK10_26").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    ASSERT_TRUE(in.SeedCatalogue());
     EXPECT_FALSE(in.holdSet);
     EXPECT_GE(in.holdChanges, 2);
     ASSERT_TRUE(in.Cat().IsOpen());
@@ -55,8 +54,7 @@ TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
     EXPECT_EQ(in.arcs->GetLatestUpdateLabel(), "WK10_26");
 
     // Express: the chart medium is asked for and chosen by folder.
-    in.ui.answers = {(dir / "RC1").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    ASSERT_TRUE(in.InstallCharts());
     for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
         ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
         EXPECT_EQ(in.Cat().m_source, 3) << n;
@@ -95,8 +93,7 @@ TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
     brine_test::TempFolder dir;
     Installation in(dir.Path());
     in.MakeCharts(false);
-    in.ui.answers = {(dir / "WK10_26").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    ASSERT_TRUE(in.SeedCatalogue());
 
     // Cancel pressed during the first chart copy.
     in.ui.answers = {(dir / "RC1").string()};
@@ -166,10 +163,8 @@ TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
     brine_test::TempFolder dir;
     Installation in(dir.Path());
     in.MakeCharts(false);
-    in.ui.answers = {(dir / "WK10_26").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
-    in.ui.answers = {(dir / "RC1").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
     // The second update medium carries the update files.
     std::vector<brine_test::FakeChart> again = in.charts;
     std::string error;
@@ -212,25 +207,7 @@ TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
     EXPECT_EQ(doc.Cache().Decodes(), decodes);
 
     // Verification: passed against the catalogue's values.
-    auto verify = [&doc] {
-        doc.Verifier().Start(doc.HighRaster(), doc.TileLock());
-        int index = -1, chartResult = -1;
-        bool finished = false;
-        for (int i = 0; i < 500 && !finished; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            doc.Verifier().Queue().Drain([&](const app::CPostedMessage& m) {
-                if (m.id == CChartVerifier::kIndexResult)
-                    index = int(m.wParam);
-                if (m.id == CChartVerifier::kChartResult)
-                    chartResult = int(m.wParam);
-                if (m.id == CChartVerifier::kFinished)
-                    finished = true;
-            });
-        }
-        doc.Verifier().Stop();
-        return std::pair{index, chartResult};
-    };
-    EXPECT_EQ(verify(), (std::pair{1, 1}));
+    EXPECT_EQ(brine_test::VerifyToEnd(doc), (std::pair{1, 1}));
 
     // A corrupted tile in the installed raster fails the chart check.
     const fs::path chr = in.arcs->ChartFilePath(true, "RC3003", "chr");
@@ -242,16 +219,7 @@ TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
     CHCRFDoc corrupt(in.charting.get(), in.arcs);
     ASSERT_TRUE(corrupt.OpenChart(path));
     ASSERT_TRUE(corrupt.SetZoom(3, nullptr));
-    corrupt.Verifier().Start(corrupt.HighRaster(), corrupt.TileLock());
-    int chartResult = -1;
-    for (int i = 0; i < 500 && chartResult < 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        corrupt.Verifier().Queue().Drain([&](const app::CPostedMessage& m) {
-            if (m.id == CChartVerifier::kChartResult)
-                chartResult = int(m.wParam);
-        });
-    }
-    EXPECT_EQ(chartResult, 0);
+    EXPECT_EQ(brine_test::VerifyToEnd(corrupt).second, 0);
 }
 
 TEST(ChartInstall, LargerScaleFindsTheNextChartInTheFolio)
@@ -259,10 +227,8 @@ TEST(ChartInstall, LargerScaleFindsTheNextChartInTheFolio)
     brine_test::TempFolder dir;
     Installation in(dir.Path());
     in.MakeCharts(false);
-    in.ui.answers = {(dir / "WK10_26").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
-    in.ui.answers = {(dir / "RC1").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
     in.charting->BuildChartFolio();
     EXPECT_EQ(in.charting->GetFolio().size(), 3u);
     CHCRFDoc doc(in.charting.get(), in.arcs);
@@ -283,10 +249,8 @@ TEST(ChartInstall, AreaPastThePictureShowsTheBackground)
     brine_test::TempFolder dir;
     Installation in(dir.Path());
     in.MakeCharts(false, 520, 400);   // 5 x 4 tiles of 128 at full detail
-    in.ui.answers = {(dir / "WK10_26").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
-    in.ui.answers = {(dir / "RC1").string()};
-    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
     brine_test::FakeChartWindow window;
     window.client = geo::IntRect{0, 0, 1400, 1100};
     CHCRFDoc doc(in.charting.get(), in.arcs);

@@ -1,11 +1,14 @@
+#include "charts/hcrf/ChartVerifier.h"
 #include "charts/hcrf/HCRFRaster.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <random>
+#include <thread>
 
 using namespace charts::hcrf;
 
@@ -248,4 +251,54 @@ TEST(TileDecoder, RandomCodeStreamsDecodeToThePixelsTheyDescribe)
             << "round " << round;
         ASSERT_EQ(out, expected) << "round " << round;
     }
+}
+
+// The check feeds the tiles in index order whatever their order in the data,
+// merging runs that follow each other there, across chunk boundaries: only
+// the tiles' bytes in index order give "passed".
+TEST(HCRFRaster, VerifierFeedsTilesInIndexOrderAcrossChunks)
+{
+    constexpr std::uint16_t kLength = 40000;   // runs of these pass the 64 KB chunk
+    // Data order: tile 2, then tiles 0 and 1, then tiles 3 to 5.
+    const std::uint32_t offsets[6] = {kLength,      2u * kLength, 0,
+                                      3u * kLength, 4u * kLength, 5u * kLength};
+    Bytes data(6u * kLength);
+    std::mt19937 random(7);
+    for (auto& b : data)
+        b = std::uint8_t(random());
+    Bytes inIndexOrder;
+    for (std::uint32_t offset : offsets)
+        inIndexOrder.insert(inIndexOrder.end(), data.begin() + offset,
+                            data.begin() + offset + kLength);
+    auto verify = [&](Bytes rasterFile) {
+        Bytes index = Entries({{0, 0, kLength, offsets[0]},
+                               {1, 0, kLength, offsets[1]},
+                               {2, 0, kLength, offsets[2]},
+                               {0, 1, kLength, offsets[3]},
+                               {1, 1, kLength, offsets[4]},
+                               {2, 1, kLength, offsets[5]}});
+        CTileRaster raster;
+        EXPECT_TRUE(raster.Assign(std::move(rasterFile), std::move(index), 3, 2, nullptr));
+        std::mutex lock;
+        CChartVerifier verifier;
+        verifier.Start(raster, lock);
+        int result = -1;
+        for (int i = 0; i < 500 && result < 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            verifier.Queue().Drain([&](const app::CPostedMessage& m) {
+                if (m.id == CChartVerifier::kChartResult)
+                    result = int(m.wParam);
+            });
+        }
+        verifier.Stop();
+        return result;
+    };
+    Bytes good = data, wrong = data;
+    const std::uint32_t crc = Crc32(inIndexOrder), fileOrder = Crc32(data);
+    for (int i = 0; i < 4; ++i) {
+        good.push_back(std::uint8_t(crc >> (8 * i)));
+        wrong.push_back(std::uint8_t(fileOrder >> (8 * i)));
+    }
+    EXPECT_EQ(verify(good), 1);
+    EXPECT_EQ(verify(wrong), 0);
 }

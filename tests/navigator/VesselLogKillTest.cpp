@@ -160,11 +160,15 @@ TEST(VesselLogKill, EveryReportedRowAndPointSurvivesAKill)
         // Even rounds kill at any moment, during the open too; odd rounds
         // wait for the child's first report so that a loaded machine, where
         // the open alone can outlast the delay, still logs in half the kills.
+        // Those rounds also run longer, long enough for a save under a new
+        // name (every tenth row) on a slow machine.
         if (round % 2 == 1) {
             pollfd first{fds[0], POLLIN, 0};
             ::poll(&first, 1, 2000);
+            ::usleep(useconds_t(2000 + random() % 300000));
+        } else {
+            ::usleep(useconds_t(2000 + random() % 80000));
         }
-        ::usleep(useconds_t(2000 + random() % 80000));
         ::kill(pid, SIGKILL);
         Report r{};
         while (::read(fds[0], &r, sizeof r) == sizeof r) {

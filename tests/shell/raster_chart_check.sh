@@ -7,8 +7,11 @@
 # overview opens, Larger Scale twice reaches the harbour chart; Updates from
 # the second medium brings update tiles and their boxes show; Verify says
 # Passed; a corrupted tile of the installed raster makes it say Failed with
-# the reinstall hint. Then a first start with the sample option installs the
-# media by itself and shows the overview. dbfread reads the catalogue.
+# the reinstall hint. The chart notes, the notices and the charts at the
+# point clicked come from the chart's right-click menu; Custom... moves every
+# chart back to the medium and to the disk again. Then a first start with the
+# sample option installs the media by itself and shows the overview, filling
+# the workspace. dbfread reads the catalogue.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
 # Exit code 77 (skipped) without xvfb-run, xdotool, evilwm, ImageMagick or the media.
 
@@ -195,14 +198,25 @@ choose_folder() {
     xdotool key alt+h
     chooser_visible() { window_named "Choose the chart medium's folder"; }
     wait_for "the folder chooser" chooser_visible
-    focus "$FOUND"
-    sleep 0.3
-    xdotool key ctrl+a
-    xdotool type --delay 2 "$1"
-    sleep 0.3
-    xdotool key Return
     local chooser=$FOUND
     chooser_gone() { is_gone "$chooser"; }
+    # On a loaded machine the chooser's completer can swallow a typed key; the
+    # chooser then says the folder does not exist and stays: that note is
+    # dismissed and the path typed again, more slowly.
+    local attempt delay=25
+    for attempt in 1 2 3; do
+        focus "$chooser"
+        sleep 0.3
+        xdotool key ctrl+a
+        xdotool type --delay "$delay" "$1"
+        sleep 0.3
+        xdotool key Return
+        for i in $(seq 1 30); do chooser_gone && return 0; sleep 0.1; done
+        echo "   the chooser did not take the path; typing it again"
+        xdotool key Return   # the chooser's note about a missing folder
+        sleep 0.5
+        delay=$((delay * 3))
+    done
     wait_for "the folder chooser to close" chooser_gone
 }
 # The message box with the update question, answered OK.
@@ -224,7 +238,8 @@ answer_ok() {
 progress_gone() { ! window_named "Installing Update Data" >/dev/null &&
     ! window_named "Processing Charts" >/dev/null && ! window_named "Processing Updates" >/dev/null; }
 page_enabled_again() { progress_gone && [ -f "$1" ] && echo ok; }
-# Opens a chart file through File > Open.
+# Opens an installed chart by its number through File > Open: the number
+# typed into Open Chart's find box, Find, OK.
 open_chart() {
     focus_main
     xdotool key ctrl+o
@@ -235,12 +250,38 @@ open_chart() {
     xdotool key Down Return
     open_visible() { window_named "Open Chart"; }
     wait_for "the Open Chart dialog" open_visible
+    # The find box has the keyboard once the dialog has settled.
+    sleep 0.6
     focus "$FOUND"
     sleep 0.3
-    xdotool key ctrl+a
-    xdotool type --delay 2 "$1"
+    xdotool type --delay 25 "$1"
+    xdotool key alt+f
+    shot "open_chart_$1"
     xdotool key Return
-    wait_opened "$2"
+    wait_opened "$1"
+}
+# Right-clicks the chart view and picks menu entries by their keys.
+chart_context() {
+    eval "$(xdotool getwindowgeometry --shell "$MAIN")"
+    focus "$MAIN"
+    xdotool mousemove $((X + 200)) $((Y + 380))
+    sleep 0.2
+    xdotool click 3
+    sleep 0.6
+    xdotool key "$@"
+}
+# Waits for a dialog, takes its picture and gives it the focus.
+dialog_shown() {
+    DIALOG_TITLE=$1
+    dialog_visible() { window_named "$DIALOG_TITLE"; }
+    wait_for "the $1 dialog" dialog_visible
+    DIALOG=$FOUND
+    focus "$DIALOG"
+    sleep 0.3
+}
+dialog_closed() {
+    dialog_gone() { is_gone "$DIALOG"; }
+    wait_for "the $DIALOG_TITLE dialog to close" dialog_gone
 }
 # Waits for a chart window whose title names `$1` to open.
 wait_opened() {
@@ -326,7 +367,7 @@ sheet_gone() { is_gone "$SHEET"; }
 wait_for "the sheet to close" sheet_gone
 
 step "the overview opens; Larger Scale twice reaches the harbour chart"
-open_chart "$CHARTS/RC9001/RC9001.chr" RC9001
+open_chart RC9001
 shot overview
 chart_menu l
 wait_opened RC9002
@@ -347,7 +388,7 @@ wait_for "the second update pass" updated
 focus "$SHEET"
 xdotool key Escape
 wait_for "the sheet to close" sheet_gone
-open_chart "$CHARTS/RC9003/RC9003.chr" RC9003
+open_chart RC9003
 chart_menu b
 chart_menu i
 # Screenshots until the boxes are drawn: a loaded machine may take a while.
@@ -360,6 +401,23 @@ boxes_drawn() {
 wait_for "update boxes on the harbour chart" boxes_drawn
 echo "   screenshot raster_update_boxes.png"
 echo "   $FOUND pixels of update boxes"
+
+step "Chart Notes: the harbour chart's note and caution; Goto shows the caution"
+chart_context i n
+dialog_shown "Chart Notes"
+xdotool key Down Down alt+g
+sleep 0.5
+shot chart_notes
+xdotool key alt+c
+dialog_closed
+
+step "Notices to mariners: the update medium's notices, titled by number and year"
+chart_context i t
+dialog_shown "Temporary and Preliminary Notices To Mariners"
+xdotool key Down Down
+shot notices
+xdotool key alt+d
+dialog_closed
 
 step "Verify: Passed"
 verification
@@ -375,7 +433,7 @@ wait_for "the verification window to close" ver_gone
 
 step "a corrupted tile of the installed raster: Verify says Failed, with the reinstall hint"
 printf '\x5a\x5a\x5a\x5a' | dd of="$CHARTS/RC9003/RC9003.chr" bs=1 seek=40 conv=notrunc status=none
-open_chart "$CHARTS/RC9003/RC9003.chr" RC9003
+open_chart RC9003
 chart_menu i
 sleep 0.5
 chart_menu i
@@ -386,6 +444,43 @@ wait_for "the second verification to finish" failed
 echo "   $FOUND"
 shot verify_failed
 echo "$FOUND" | grep -q "chart Failed" || fail "a corrupted tile passed the verification: $FOUND"
+
+step "Charts for Cursor Posn: the three charts there by scale; New opens the approach chart"
+chart_context c
+dialog_shown "Charts Available"
+shot charts_available
+xdotool key Down alt+n
+wait_opened RC9002
+shot charts_available_new
+
+step "Custom...: every chart back to the medium, then every chart to the disk again"
+open_sheet
+focus "$SHEET"
+xdotool key alt+s
+dialog_shown "Custom Chart Management"
+shot custom
+xdotool key alt+h alt+a
+on_medium() { [ ! -d "$CHARTS" ] && echo ok; }
+wait_for "the chart folders to leave the disk" on_medium
+sources() { /usr/bin/python3 -c 'import sys, dbfread
+print(" ".join(str(r["SOURCE"]) for r in dbfread.DBF(sys.argv[1])))' "$HCRF/Cat.dbf"; }
+sleep 0.5
+echo "   sources after relocation: $(sources)"
+[ "$(sources)" = "2 2 2" ] || fail "the catalogue does not say the charts are on the medium"
+shot custom_medium
+focus "$DIALOG"
+xdotool key alt+c alt+a
+choose_folder "$work/media/chart-medium" custom_prompt
+wait_for "Custom to copy the three charts back" all_installed
+sleep 0.5
+echo "   sources after Apply: $(sources)"
+[ "$(sources)" = "3 3 3" ] || fail "the catalogue does not say the charts are on the disk again"
+focus "$DIALOG"
+xdotool key alt+d
+dialog_closed
+focus "$SHEET"
+xdotool key Escape
+wait_for "the sheet to close" sheet_gone
 
 step "a first start with the sample option installs the media and shows the overview"
 stop_program

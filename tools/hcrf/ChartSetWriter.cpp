@@ -822,7 +822,9 @@ bool WriteLookupTables(const std::filesystem::path& folder, std::string& error)
            WriteFile(folder / "hordat.tab",
                      LookupTable(
                          {{"WGD", "World Geodetic System 1984"}, {"OGB", "Ordnance Survey 1936"}}),
-                     error);
+                     error) &&
+           WriteFile(folder / "notetype.tab",
+                     LookupTable({{"NT", "Note"}, {"CA", "Caution"}, {"DI", "Diagram"}}), error);
 }
 
 bool WriteCatalogue(const std::filesystem::path& folder, const std::vector<CatalogueChart>& charts,

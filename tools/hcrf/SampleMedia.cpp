@@ -188,7 +188,8 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     p.headerUpdate = 0;
     p.scale = chart.scale;
     p.lowResolutionRatio = 4;
-    p.notes = 0;
+    // The harbour chart carries a note and a caution for the chart notes dialog.
+    p.notes = chart.number == "RC9003" ? 2 : 0;
     p.datumShift = false;
     p.supportFiles = false;
     CentreBounds(kCentreLat, kCentreLon, chart.metresPerPixel, chart.width, chart.height, p.north,
@@ -364,17 +365,19 @@ bool WriteSampleMedia(const std::filesystem::path& folder, unsigned processes, s
     const std::string about =
         "Brinevane sample charts of Puget Sound, made from GMT's GSHHG shorelines. Blue tints "
         "show distance offshore, not depth. SAMPLE - NOT FOR NAVIGATION.";
+    // Notices are named year, week and number (YYWWNNNN.txt), as the chart
+    // notices dialog titles them.
     const std::string notice = "SAMPLE - NOT FOR NAVIGATION\r\nNo temporary or preliminary "
                                "notices are in force for the sample charts.\r\n";
     if (!WriteSupport(chartMedium, kChartMedium, kChartMediumDate, "Chart medium. " + about,
-                      {{"Notices.txt", notice}}, firstCatalogue, error) ||
+                      {{"26010001.txt", notice}}, firstCatalogue, error) ||
         !WriteSupport(update1, "WK01_26", "20260105", "Update medium, week 1 2026. " + about,
-                      {{"Notices.txt", notice}}, firstCatalogue, error) ||
+                      {{"26010001.txt", notice}}, firstCatalogue, error) ||
         !WriteSupport(update2, "WK02_26", "20260112", "Update medium, week 2 2026. " + about,
-                      {{"Notices.txt", notice},
-                       {"WK02_26.txt", "SAMPLE - NOT FOR NAVIGATION\r\nChart RC9003 update 1: "
-                                       "a new wreck and a new light buoy in Elliott "
-                                       "Bay.\r\n"}},
+                      {{"26010001.txt", notice},
+                       {"26020002.txt", "SAMPLE - NOT FOR NAVIGATION\r\nChart RC9003 update 1: "
+                                        "a new wreck and a new light buoy in Elliott "
+                                        "Bay.\r\n"}},
                       secondCatalogue, error))
         return false;
     const double seconds =

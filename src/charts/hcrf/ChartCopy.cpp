@@ -169,8 +169,13 @@ CopyResult CopyFolderIntoPlace(const fs::path& source, const std::vector<std::st
     // Over a folder already in place (a chart copied again, or update files
     // refreshed) only the files that differ are copied, into the staging
     // folder, and then each moves over its old copy; the folder in place is
-    // never left half written.
+    // never left half written. When nothing differs nothing is touched.
     const bool inPlace = fs::is_directory(dest, ec);
+    if (inPlace) {
+        CCopyPlan needed;
+        if (PlanMatchingFiles(source, patterns, staging, needed, dest) && needed.files.empty())
+            return CopyResult::Done;
+    }
     fs::create_directories(staging, ec);
     CCopyPlan plan;
     if (ec || !PlanMatchingFiles(source, patterns, staging, plan, inPlace ? dest : staging)) {

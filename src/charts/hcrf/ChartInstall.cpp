@@ -84,19 +84,27 @@ private:
 
 }   // namespace
 
-void CHCRFModule::RefreshRecord(const CARCSCatEntry& entry, const std::string& chartCd,
+bool CHCRFModule::RefreshRecord(const CARCSCatEntry& entry, const std::string& chartCd,
                                 const std::string& updateCd, const std::string& chartDate,
                                 const std::string& updateDate, std::uint8_t flags)
 {
     db::CDBARCSCat& cat = Catalogue();
-    cat.m_chptr = entry.offset;
-    cat.m_desc = entry.title;
-    cat.m_chcdid = chartCd;
-    cat.m_chcddop = chartDate;
-    cat.m_upcdid = updateCd;
-    cat.m_upcddop = updateDate;
-    cat.m_source = flags;
-    cat.m_scale = entry.Scale();
+    bool changed = false;
+    auto set = [&changed](auto& field, const auto& value) {
+        if (!(field == value)) {
+            field = value;
+            changed = true;
+        }
+    };
+    set(cat.m_chptr, entry.offset);
+    set(cat.m_desc, entry.title);
+    set(cat.m_chcdid, chartCd);
+    set(cat.m_chcddop, chartDate);
+    set(cat.m_upcdid, updateCd);
+    set(cat.m_upcddop, updateDate);
+    set(cat.m_source, flags);
+    set(cat.m_scale, entry.Scale());
+    return changed;
 }
 
 bool CHCRFModule::CollectUpdateCdNames(std::vector<std::string>& names)
@@ -114,10 +122,12 @@ bool CHCRFModule::CollectUpdateCdNames(std::vector<std::string>& names)
     return !names.empty();
 }
 
-bool CHCRFModule::ScanChartFolders()
+bool CHCRFModule::ScanChartFolders(const std::vector<std::string>* known)
 {
     std::vector<std::string> names;
-    if (!CollectUpdateCdNames(names))
+    if (known)
+        names = *known;
+    else if (!CollectUpdateCdNames(names))
         return false;
     // Only update copies go: the chart and update folders ("RasChts") and
     // anything else in the tree stay.
@@ -224,29 +234,30 @@ bool CHCRFModule::ProcessUpdateCD()
     if (!catalogue.Load(copy))
         return false;
     db::CDBARCSCat& cat = Catalogue();
-    std::vector<std::string> numbers;
-    cat.SelectTag("T_HO_NO");
-    for (bool more = cat.Seek(db::CDBARCSCat::OfficeKey(m_office)); more && cat.m_ho == m_office;
-         more = cat.SkipForward())
-        numbers.push_back(cat.m_no);
-    cat.SelectTag("T_NO");
-
-    const std::size_t total = numbers.size() + catalogue.ChartNumbers().size();
+    // One walk over the catalogue in chart-number order visits every record
+    // of the service; records the medium no longer lists are deleted after it.
+    const std::size_t total =
+        std::size_t(std::max(0L, long(cat.GetRecordCount()))) + catalogue.ChartNumbers().size();
+    const std::string mediumText = medium_root.string() + "/RasChts/";
+    const std::string diskText = ChartTree(true).string() + "/RasChts/";
+    std::set<std::string> visited;   // the service's chart numbers, upper case
+    std::vector<std::string> gone;
     bool reissued = false;
     bool cancelled = false;
     std::size_t done = 0;
-    for (const std::string& number : numbers) {
-        if (!cat.SeekKey(number))
+    for (bool more = cat.GoTop(); more; more = cat.SkipForward()) {
+        if (cat.m_ho != m_office)
             continue;
-        progress->SetText(number, ChartFolder(false, number).string(),
-                          ChartFolder(true, number).string());
+        const std::string number = cat.m_no;
+        visited.insert(platform::AsciiUpperCopy(number));
+        // The text names the folders as the medium lays them out; finding
+        // their names on the medium (without case) waits until a copy needs it.
+        const std::string dir = GetChartGroup(number) + "/" + GetChartFileName(number);
+        progress->SetText(number, mediumText + dir, diskText + dir);
         progress->SetProgress(done++, total, 0, 0);
         CARCSCatEntry entry;
         if (!catalogue.ReadEntry(number, entry)) {
-            // No longer in the service: the record and the chart's folders go.
-            cat.DeleteRecord();
-            RemoveFolderAndEmptyParent(ChartFolder(true, number));
-            RemoveFolderAndEmptyParent(ChartUpdateFolder(true, number));
+            gone.push_back(number);   // no longer in the service
             continue;
         }
         std::uint8_t flags = cat.m_source;
@@ -292,20 +303,38 @@ bool CHCRFModule::ProcessUpdateCD()
                 }
             }
         }
-        RefreshRecord(entry, entry.chartCd, newName, chartDate, newDate, flags);
-        cat.Update();
+        // Only a record the medium changes is written: a pass over an
+        // unchanged catalogue writes nothing.
+        // A copy lets window events through: the walk goes on from this record.
+        if (cat.m_no != number && !cat.SeekKey(number)) {
+            cancelled = true;   // the walk cannot go on: treated as unfinished
+            break;
+        }
+        if (RefreshRecord(entry, entry.chartCd, newName, chartDate, newDate, flags))
+            cat.Update();
         progress->Pump();
         if (progress->IsCancelled()) {
             cancelled = true;
             break;
         }
+        if (cat.m_no != number && !cat.SeekKey(number)) {
+            cancelled = true;   // the walk cannot go on: treated as unfinished
+            break;
+        }
+    }
+    // Charts no longer in the service: the record and the chart's folders go.
+    for (const std::string& number : gone) {
+        if (cat.SeekKey(number) && cat.m_ho == m_office)
+            cat.DeleteRecord();
+        RemoveFolderAndEmptyParent(ChartFolder(true, number));
+        RemoveFolderAndEmptyParent(ChartUpdateFolder(true, number));
     }
     // Charts the medium's catalogue lists and the installation lacks get a
     // record, their files still on their media.
     for (std::size_t i = 0; !cancelled && i < catalogue.ChartNumbers().size(); ++i) {
         const std::string& number = catalogue.ChartNumbers()[i];
         progress->SetProgress(done++, total, 0, 0);
-        if (cat.SeekKey(number))
+        if (visited.count(platform::AsciiUpperCopy(number)) || cat.SeekKey(number))
             continue;
         CARCSCatEntry entry;
         if (!catalogue.ReadEntry(number, entry))
@@ -327,7 +356,10 @@ bool CHCRFModule::ProcessUpdateCD()
                     "media have been removed from your hard disk.\nRe-install them using your "
                     "new chart medium.",
                     PromptIcon::Exclamation, PromptButtons::Ok);
-    if (!ScanChartFolders() && ui)
+    // After a whole pass every record of the service names the new medium.
+    const bool anyLeft = visited.size() > gone.size() || cat.SeekHO(m_office);
+    const std::vector<std::string> names{Lower(newName)};
+    if (!(cancelled ? ScanChartFolders() : anyLeft && ScanChartFolders(&names)) && ui)
         ui->Message("Update process not completed.", PromptIcon::Exclamation, PromptButtons::Ok);
     return !cancelled;
 }
@@ -347,6 +379,41 @@ bool CHCRFModule::OnExpress()
             items.push_back({3, cat.m_no});
     }
     return ProcessCharts(items);
+}
+
+bool CHCRFModule::OnCustom()
+{
+    if (!m_shared->host.showCustom)
+        return false;
+    m_shared->host.showCustom(*this);
+    return true;
+}
+
+bool CHCRFModule::RelocateCharts(const std::vector<CWorkItem>& items)
+{
+    app::CWaitStatus wait;
+    db::CDBARCSCat& cat = Catalogue();
+    if (!cat.IsOpen() || cat.IsReadOnly())
+        return false;
+    for (const CWorkItem& item : items) {
+        if (!cat.SeekKey(item.number) || cat.m_ho != m_office)
+            continue;
+        std::uint8_t flags = cat.m_source;
+        if ((flags & 1) && !(item.flags & 1)) {
+            RemoveFolderAndEmptyParent(ChartFolder(true, cat.m_no));
+            flags &= std::uint8_t(~1u);
+        }
+        if ((flags & 2) && !(item.flags & 2)) {
+            RemoveFolderAndEmptyParent(ChartUpdateFolder(true, cat.m_no));
+            flags &= std::uint8_t(~2u);
+        }
+        if (flags != cat.m_source) {
+            cat.m_source = flags;
+            cat.Update();
+        }
+    }
+    cat.FlushIfOpen();
+    return true;
 }
 
 bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)

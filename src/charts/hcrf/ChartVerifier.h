@@ -2,9 +2,10 @@
 // The integrity check of a chart's full-detail raster: a worker thread
 // computes the CRC-32 of the tile index and of every tile (in index order)
 // and compares them with the expected values. It takes the document's tile
-// lock per chunk of the index and per tile copy, checks its stop token
-// between chunks, and reports through a posted-message queue, so it never
-// waits for the user-interface thread. Stopping requests the stop and joins.
+// lock per chunk (64 KB of the index, or of tiles fed straight from the
+// raster), checks its stop token between chunks, and reports through a
+// posted-message queue, so it never waits for the user-interface thread.
+// Stopping requests the stop and joins.
 
 #include "app/PostedMessageQueue.h"
 #include "charts/hcrf/HCRFRaster.h"

@@ -159,6 +159,7 @@ bool CHCRFDoc::LoadChart()
     //    from plan i; an inset beyond the catalogue's plans has no outline.
     CPanelLookups lookups;
     lookups.Load(m_service->UpdateSourcePath(m_record.updateCd));
+    m_noteTypes.Load(m_service->UpdateSourcePath(m_record.updateCd), "notetype.tab");
     m_panels.clear();
     const unsigned insets = m_header.identifier.insetPanels;
     for (unsigned i = 0; i <= insets; ++i) {
@@ -735,35 +736,29 @@ bool CHCRFDoc::SelectPanel(unsigned panel, bool redraw)
 
 int CHCRFDoc::PanHorizontal(int step)
 {
-    m_autoCentred = false;
     const geo::IntRect client = ClientArea();
-    const int width = int(ActiveData().TilesAcross()) * TileSize();
-    const int w = client.right - client.left;
-    m_savedScroll = m_scroll;
-    if (step > 0)
-        step = std::min(step, std::max(0, width - w - m_scroll.x));
-    else
-        step = std::max(step, -m_scroll.x);
-    if (step != 0) {
-        m_scroll.x = std::max(0, m_scroll.x + step);
-        InvalidateChart();
-    }
-    return 1;
+    return PanAlong(m_scroll.x, int(ActiveData().TilesAcross()) * TileSize(),
+                    client.right - client.left, step);
 }
 
 int CHCRFDoc::PanVertical(int step)
 {
-    m_autoCentred = false;
     const geo::IntRect client = ClientArea();
-    const int height = int(ActiveData().TilesDown()) * TileSize();
-    const int h = client.bottom - client.top;
+    return PanAlong(m_scroll.y, int(ActiveData().TilesDown()) * TileSize(),
+                    client.bottom - client.top, step);
+}
+
+int CHCRFDoc::PanAlong(int& scroll, int pictureSize, int viewSize, int step)
+{
+    m_autoCentred = false;
     m_savedScroll = m_scroll;
+    // Held so the view neither leaves the picture's start nor runs past its end.
     if (step > 0)
-        step = std::min(step, std::max(0, height - h - m_scroll.y));
+        step = std::min(step, std::max(0, pictureSize - viewSize - scroll));
     else
-        step = std::max(step, -m_scroll.y);
+        step = std::max(step, -scroll);
     if (step != 0) {
-        m_scroll.y = std::max(0, m_scroll.y + step);
+        scroll = std::max(0, scroll + step);
         InvalidateChart();
     }
     return 1;
@@ -772,33 +767,31 @@ int CHCRFDoc::PanVertical(int step)
 int CHCRFDoc::OnHScroll(int request)
 {
     const geo::IntRect client = ClientArea();
-    const double size = double(ActiveData().TilesAcross()) * TileSize();
-    const double range = std::max(1.0, size - (client.right - client.left));
-    if (request < 0) {
-        if (m_scroll.x == 0 && size <= client.right - client.left)
-            return -1;
-        return int(m_scroll.x / range * 100);
-    }
-    m_savedScroll = m_scroll;
-    m_autoCentred = false;
-    m_scroll.x = int(request * 0.01 * range);
-    InvalidateChart();
-    return 1;
+    return ScrollBarAlong(m_scroll.x, double(ActiveData().TilesAcross()) * TileSize(),
+                          client.right - client.left, request, false);
 }
 
 int CHCRFDoc::OnVScroll(int request)
 {
     const geo::IntRect client = ClientArea();
-    const double size = double(ActiveData().TilesDown()) * TileSize();
-    const double range = std::max(1.0, size - (client.bottom - client.top));
+    return ScrollBarAlong(m_scroll.y, double(ActiveData().TilesDown()) * TileSize(),
+                          client.bottom - client.top, request, true);
+}
+
+int CHCRFDoc::ScrollBarAlong(int& scroll, double pictureSize, int viewSize, int request,
+                             bool fromFarEnd)
+{
+    const double range = std::max(1.0, pictureSize - viewSize);
     if (request < 0) {
-        if (m_scroll.y == 0 && size <= client.bottom - client.top)
+        if (scroll == 0 && pictureSize <= viewSize)
             return -1;
-        return int((1.0 - m_scroll.y / range) * 100);
+        const double at = scroll / range;
+        return int((fromFarEnd ? 1.0 - at : at) * 100);
     }
     m_savedScroll = m_scroll;
     m_autoCentred = false;
-    m_scroll.y = int((1.0 - request * 0.01) * range);
+    const double at = request * 0.01;
+    scroll = int((fromFarEnd ? 1.0 - at : at) * range);
     InvalidateChart();
     return 1;
 }
@@ -1031,25 +1024,7 @@ bool CHCRFDoc::CanShowSmallerScale()
 bool CHCRFDoc::OpenNextScaleChart(const geo::CPosition& position, int mode)
 {
     const CFolioChart* item = FindFolioChart(position, mode);
-    chart::CChartingModule* charting = Module();
-    if (!item || !item->service || !charting || !charting->Services().openChart)
-        return false;
-    const unsigned panel = item->panel;
-    const std::string path =
-        const_cast<CHCRFModule*>(item->service)->GetCataloguedChartPath(item->fileName);
-    if (path.empty())
-        return false;
-    const geo::CPosition at = position;
-    chart::CChartDoc* opened = charting->Services().openChart(path, true, chart::kFrameNormal);
-    auto* doc = dynamic_cast<CHCRFDoc*>(opened);
-    if (!doc)
-        return false;
-    doc->SetZoom(3, nullptr);
-    if (panel > 0)
-        doc->SelectPanel(panel, false);
-    doc->CentreOnPosition(at, true);
-    doc->InvalidateOverlays();
-    return true;
+    return item && OpenChartAtPosition(*item, position, false);
 }
 
 void CHCRFDoc::LargerScale()

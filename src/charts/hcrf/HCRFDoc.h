@@ -145,6 +145,33 @@ public:
     bool IsWorldChart() const override;
     int OpenWorldChart(int argument, bool flag) override;
 
+    // ---- The chart dialogs (HCRFDocDialogs.cpp) ----
+    bool HasInformationMenu() override { return IsChartLoaded(); }
+    bool CanShowChartsForVessel() override { return IsChartLoaded(); }
+    bool CanShowChartsForCursor() override { return IsChartLoaded(); }
+    // "Charts Available" for a position, "Chart Notes" and the notices, shown
+    // by the program's windows.
+    void ShowChartsAtPosition(const geo::CPosition& position);
+    void ShowChartNotes();
+    void ShowNoticesToMariners();
+    // Opens a folio chart at full detail, in a new chart window or in place
+    // of the current one, selects its panel and centres it on `position`.
+    bool OpenChartAtPosition(const CFolioChart& item, const geo::CPosition& position,
+                             bool newWindow);
+    // Room for another ordinary chart window.
+    bool CanOpenChartWindow() const;
+    struct CNoteLine {
+        std::string text;
+        CNoteRecord note;
+    };
+    // One line per note of the current panel: its type's text from the
+    // chart's note types, or the type itself when the table lacks it.
+    std::vector<CNoteLine> NoteLines() const;
+    // Full detail, the note's middle scrolled to the middle of the view.
+    bool GotoNote(const CNoteRecord& note);
+    // The folder of the notices that came with the chart ("Temp_NM").
+    std::filesystem::path NoticesFolder() const;
+
     // ---- Placement ----
     void RestoreWindowPlacement(app::CRegistry& registry) override;
     void SaveWindowPlacement(app::CRegistry& registry) override;
@@ -194,6 +221,10 @@ private:
     const CTileRaster& ActiveData() const { return m_active == kHigh ? m_high : m_low; }
     geo::IntRect ClientArea();
     void ClampScroll();
+    // One axis of a pan or a scroll bar (the vertical bar's percentage counts
+    // from the picture's far end); `scroll` is that axis of m_scroll.
+    int PanAlong(int& scroll, int pictureSize, int viewSize, int step);
+    int ScrollBarAlong(int& scroll, double pictureSize, int viewSize, int request, bool fromFarEnd);
     void SetScaleMessages();
     void ChartChanged(bool zoomed);
     std::filesystem::path ChartFile(std::string_view extension) const;
@@ -215,6 +246,7 @@ private:
     std::vector<std::string> m_updatedTiles;
     std::set<std::pair<unsigned, unsigned>> m_updatedSet;
     std::filesystem::path m_updateScratch;
+    CLookupTable m_noteTypes;
 
     int m_active = kHigh;
     double m_scale = 1.0;

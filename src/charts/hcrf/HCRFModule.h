@@ -35,6 +35,12 @@ struct CHCRFHost {
     CMediaUi* ui = nullptr;
     // Shows the verification dialog of a document whose check has started.
     std::function<void(CHCRFDoc&)> showVerification;
+    // The chart dialogs: the charts at a position, the current panel's notes,
+    // the notices to mariners, and Custom Chart Management of a service.
+    std::function<void(CHCRFDoc&, const geo::CPosition&)> showChartsAtPosition;
+    std::function<void(CHCRFDoc&)> showNotes;
+    std::function<void(CHCRFDoc&)> showNotices;
+    std::function<void(CHCRFModule&)> showCustom;
 };
 
 // State both service modules share: the catalogue table and the host.
@@ -144,9 +150,18 @@ public:
     // ---- Installation (ChartInstall.cpp) -------------------------------------
     bool OnUpdates();
     bool OnExpress();
+    // Custom Chart Management of this service's charts.
+    bool OnCustom();
+    // Removes from the disk what the work items no longer want there: chart
+    // files (bit 0) and update files (bit 1), each folder with its group
+    // folder when that becomes empty; the records lose those bits. Copies
+    // towards the disk are left to ProcessCharts.
+    bool RelocateCharts(const std::vector<CWorkItem>& items);
     bool ProcessUpdateCD();
     bool ProcessCharts(const std::vector<CWorkItem>& items);
-    bool ScanChartFolders();
+    // Removes the update copies no record names; `names` (lower case) when
+    // the caller knows them, else the catalogue's.
+    bool ScanChartFolders(const std::vector<std::string>* names = nullptr);
     bool CollectUpdateCdNames(std::vector<std::string>& names);
     bool CanUpdate() const;
     bool CanInstall();
@@ -166,8 +181,9 @@ protected:
 
 private:
     friend class CChartInstaller;
-    // Refreshes the current record from an entry read from an update copy.
-    void RefreshRecord(const CARCSCatEntry& entry, const std::string& chartCd,
+    // Refreshes the current record from an entry read from an update copy;
+    // true when a field changed.
+    bool RefreshRecord(const CARCSCatEntry& entry, const std::string& chartCd,
                        const std::string& updateCd, const std::string& chartDate,
                        const std::string& updateDate, std::uint8_t flags);
 

@@ -45,21 +45,23 @@ std::string CLookupTable::Find(std::string_view key) const
     return {};
 }
 
-void CPanelLookups::Load(const std::filesystem::path& chartFolder)
+void CLookupTable::Load(const std::filesystem::path& chartFolder, std::string_view name)
 {
     // Chart sets copied from discs often carry upper-case names ("MISC",
     // "PROJCODE.TAB"); the tables are found without case, as the chart files are.
     const auto misc = platform::FindNoCase(chartFolder, "Misc");
-    const auto load = [&misc](CLookupTable& table, std::string_view name) {
-        const auto file = misc ? platform::FindNoCase(*misc, name) : std::nullopt;
-        if (file)
-            table.Load(*file);
-        else
-            table = CLookupTable();
-    };
-    load(projections, "projcode.tab");
-    load(verticalDatums, "verdat.tab");
-    load(horizontalDatums, "hordat.tab");
+    const auto file = misc ? platform::FindNoCase(*misc, name) : std::nullopt;
+    if (file)
+        Load(*file);
+    else
+        m_rows.clear();
+}
+
+void CPanelLookups::Load(const std::filesystem::path& chartFolder)
+{
+    projections.Load(chartFolder, "projcode.tab");
+    verticalDatums.Load(chartFolder, "verdat.tab");
+    horizontalDatums.Load(chartFolder, "hordat.tab");
 }
 
 }   // namespace charts::hcrf

@@ -16,6 +16,8 @@ class CLookupTable {
 public:
     // A table that cannot be read stays empty, so every key gives "".
     void Load(const std::filesystem::path& file);
+    // The table `name` in the "Misc" folder below `chartFolder`, names found without case.
+    void Load(const std::filesystem::path& chartFolder, std::string_view name);
     void Parse(ByteView file);
 
     // The text of `key` (the stored key and `key` compared without their

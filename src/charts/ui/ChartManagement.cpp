@@ -51,6 +51,12 @@ CChartServicePage::CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget
     layout->addStretch();
     connect(m_updates, &QPushButton::clicked, this, [this] { Run(true); });
     connect(m_express, &QPushButton::clicked, this, [this] { Run(false); });
+    connect(m_custom, &QPushButton::clicked, this, [this] {
+        setEnabled(false);
+        m_service.RunManaged(&charts::hcrf::CHCRFModule::OnCustom, false);
+        setEnabled(true);
+        UpdateButtons();
+    });
     UpdateButtons();
 }
 
@@ -64,8 +70,7 @@ void CChartServicePage::UpdateButtons()
 {
     m_updates->setEnabled(m_service.CanUpdate());
     m_express->setEnabled(m_service.CanInstall());
-    // Custom management of single charts is not offered yet.
-    m_custom->setEnabled(false);
+    m_custom->setEnabled(m_service.CanInstall());
 }
 
 void CChartServicePage::Run(bool updates)

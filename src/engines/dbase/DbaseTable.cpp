@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -444,9 +445,16 @@ int CDbaseField::AssignLong(long long value, int digits, bool zeros)
 {
     if (digits <= 0)
         digits = m_spec.width;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, zeros ? "%0*lld" : "%*lld", digits, value);
-    std::string s(buf);
+    char buf[32];
+    std::string s(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+    // As "%0*lld" or "%*lld" pads: zeros after the sign, or blanks before it.
+    if (int(s.size()) < digits) {
+        const size_t pad = size_t(digits) - s.size();
+        if (zeros)
+            s.insert(value < 0 ? 1 : 0, pad, '0');
+        else
+            s.insert(0, pad, ' ');
+    }
     if (int(s.size()) > m_spec.width)
         s.assign(size_t(m_spec.width), '*');
     else

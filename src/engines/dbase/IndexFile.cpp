@@ -479,18 +479,25 @@ std::string CIndexFile::JournalledRecord(size_t length)
 
 // ------------------------------------------------------------------ keys
 
-std::string CIndexFile::Sortable(const Tag& t, const unsigned char* item) const
+void CIndexFile::SortableNumber(const Tag& t, const unsigned char* item, char* out) const
 {
     const char* k = reinterpret_cast<const char*>(item + 4);
-    switch (t.keyType) {
-    case 'N': return SortableDouble(BcdKeyValue(std::string_view(k, 12)));
-    case 'D': {
-        double jd = 0;
-        std::memcpy(&jd, k, 8);
-        return SortableDouble(jd);
+    double value = 0;
+    if (t.keyType == 'N')
+        value = BcdKeyValue(std::string_view(k, 12));
+    else
+        std::memcpy(&value, k, 8);
+    SortableDoubleInto(value, out);
+}
+
+std::string CIndexFile::Sortable(const Tag& t, const unsigned char* item) const
+{
+    if (t.keyType == 'N' || t.keyType == 'D') {
+        std::string s(8, '\0');
+        SortableNumber(t, item, s.data());
+        return s;
     }
-    default: return std::string(k, size_t(t.keyLength));
-    }
+    return std::string(reinterpret_cast<const char*>(item + 4), size_t(t.keyLength));
 }
 
 std::string CIndexFile::Stored(const Tag& t, std::string_view key) const
@@ -509,12 +516,14 @@ std::string CIndexFile::Stored(const Tag& t, std::string_view key) const
     }
 }
 
-std::string CIndexFile::Normalize(int tag, std::string_view key) const
+std::string CIndexFile::Normalize(int tag, std::string_view key, std::string* storedOut) const
 {
     const Tag& t = m_tags[size_t(tag)];
     unsigned char item[4 + 104] = {};
     const std::string stored = Stored(t, key);
     std::memcpy(item + 4, stored.data(), stored.size());
+    if (storedOut)
+        *storedOut = stored;
     return Sortable(t, item);
 }
 
@@ -528,7 +537,11 @@ int CIndexFile::Compare(const Tag& t, const unsigned char* item, std::string_vie
         const size_t n = std::min(size_t(t.keyLength), key.size());
         cmp = std::string_view(reinterpret_cast<const char*>(item + 4), n).compare(key);
     } else {
-        cmp = std::string_view(Sortable(t, item)).compare(key);
+        // Numbers and dates compare in their sortable bytes, made on the
+        // stack: a seek or an insert compares at every level of the tree.
+        char bytes[8];
+        SortableNumber(t, item, bytes);
+        cmp = std::string_view(bytes, 8).compare(key);
     }
     // A descending tag keeps its entries from the highest key down, as its
     // stored flag tells every reader; equal keys stay in record order.
@@ -805,10 +818,21 @@ bool CIndexFile::Descend(int tag, std::string_view key, uint32_t recNo, bool byR
             Block here;
             std::memcpy(here.data(), b, kIndexBlock);
             b = here.data();
-            int end = lo;
-            while (end + 1 < n && Compare(t, Item(b, t, size_t(end + 1)), key) == 0)
-                ++end;
+            int end = lo, past = n;   // the last child whose key equals it
+            while (end + 1 < past) {
+                const int mid = (end + 1 + past) / 2;
+                if (Compare(t, Item(b, t, size_t(mid)), key) == 0)
+                    end = mid;
+                else
+                    past = mid;
+            }
             int a = lo, z = end + 1;
+            // An append carries the highest record number, so it usually goes
+            // after every equal key: one look below the last child says so.
+            if (MaxBelow(t, Get32(Item(b, t, size_t(end))), key, recNo))
+                a = z;
+            else
+                z = end;
             while (a < z) {
                 const int mid = (a + z) / 2;
                 if (MaxBelow(t, Get32(Item(b, t, size_t(mid))), key, recNo))
@@ -932,7 +956,9 @@ bool CIndexFile::Insert(int tag, std::string_view key, uint32_t recNo)
     if (m_readOnly)
         return false;
     const Tag& t = m_tags[size_t(tag)];
-    const std::string k = Normalize(tag, key);
+    // The entry's stored bytes are those the comparable key was made from.
+    std::string stored;
+    const std::string k = Normalize(tag, key, &stored);
     IndexCursor c;
     if (!Descend(tag, k, recNo, true, false, c))
         return false;
@@ -949,7 +975,6 @@ bool CIndexFile::Insert(int tag, std::string_view key, uint32_t recNo)
         std::memmove(at + item, at, size_t(held - uint32_t(pos)) * item);
         std::memset(at, 0, item);
         Put32(at, recNo);
-        const std::string stored = Stored(t, k);
         std::memcpy(at + 4, stored.data(), size_t(t.keyLength));
         Put32(b, held + 1);
         Put32(b + 8 + size_t(held + 1) * item, 0);   // a leaf's pointer after its entries
@@ -961,7 +986,7 @@ bool CIndexFile::Insert(int tag, std::string_view key, uint32_t recNo)
     }
     Items items = Unpack(b, t, true);
     items.ptrs.insert(items.ptrs.begin() + pos, recNo);
-    items.keys.insert(items.keys.begin() + pos, Stored(t, k));
+    items.keys.insert(items.keys.begin() + pos, stored);
     const size_t n = items.keys.size();
     bool ok = true;
     if (n <= size_t(t.maxKeys)) {

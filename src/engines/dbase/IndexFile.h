@@ -145,7 +145,7 @@ public:
     bool Contains(int tag, std::string_view key, uint32_t recNo);
     // The key as the tag stores it and reads it back (numbers lose what the
     // packed decimal form cannot hold): what Insert, Erase and seeks compare.
-    std::string Normalize(int tag, std::string_view key) const;
+    std::string Normalize(int tag, std::string_view key, std::string* stored = nullptr) const;
 
     // Journals a record's image before the record changes; Settle clears it.
     bool JournalRecord(uint32_t recNo, const char* image, size_t length);
@@ -188,6 +188,8 @@ private:
     bool IsLeaf(const Tag& t, const unsigned char* b) const;
     int Compare(const Tag& t, const unsigned char* item, std::string_view key) const;
     std::string Sortable(const Tag& t, const unsigned char* item) const;
+    // A number or date entry's eight sortable bytes into `out`.
+    void SortableNumber(const Tag& t, const unsigned char* item, char* out) const;
     std::string Stored(const Tag& t, std::string_view key) const;
     uint32_t Root(int tag);
     bool SetRoot(int tag, uint32_t page);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <endian.h>
 
 namespace dbase {
 
@@ -362,13 +363,34 @@ bool CKeyExpression::EvalLogical(const char* record) const
     return EvalLogicalNode(*m_root, record);
 }
 
+namespace {
+
+// A finite value with `decimals` digits after the point, as "%.*f" writes it
+// (std::to_chars gives the same digits, without printf's locale switch: a
+// log writes several numbers per fix).
+std::string FormatFixed(double value, int decimals)
+{
+    char buf[400];
+    if (decimals >= 0) {
+        const auto r =
+            std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+        if (r.ec == std::errc())
+            return std::string(buf, r.ptr);
+    }
+    return platform::FormatC("%.*f", decimals, value);
+}
+
+}   // namespace
+
 std::string FormatNumber(double value, int width, int decimals)
 {
     if (width <= 0)
         return {};
     if (!std::isfinite(value))
         return std::string(size_t(width), '*');
-    std::string s = platform::FormatC("%*.*f", width, decimals, value);
+    std::string s = FormatFixed(value, decimals);
+    if (int(s.size()) < width)
+        s.insert(0, size_t(width) - s.size(), ' ');
     if (s.empty() || int(s.size()) > width)
         return std::string(size_t(width), '*');
     // "-0.00" reads oddly and sorts apart from "0.00"; dBASE writes zero unsigned.
@@ -445,16 +467,20 @@ std::string DateOfJulianDay(double jd)
     return buf;
 }
 
-std::string SortableDouble(double value)
+void SortableDoubleInto(double value, char* out)
 {
     if (value == 0)
         value = 0;   // -0 and +0 are one key
     uint64_t bits;
     std::memcpy(&bits, &value, 8);
-    bits = (bits & 0x8000000000000000ull) ? ~bits : bits | 0x8000000000000000ull;
+    bits = htobe64((bits & 0x8000000000000000ull) ? ~bits : bits | 0x8000000000000000ull);
+    std::memcpy(out, &bits, 8);
+}
+
+std::string SortableDouble(double value)
+{
     std::string s(8, '\0');
-    for (int i = 0; i < 8; ++i)
-        s[size_t(i)] = char((bits >> (56 - 8 * i)) & 0xFF);
+    SortableDoubleInto(value, s.data());
     return s;
 }
 
@@ -476,7 +502,16 @@ double DoubleFromSortable(std::string_view s)
 std::string BcdKey(double value)
 {
     std::string key(12, '\0');
-    const std::string text = platform::FormatC("%.9f", std::fabs(value));
+    // A whole number (most keys: counts, codes) is its integer's digits; the
+    // fixed form would only add zeros after the point, which are dropped.
+    const double magnitude = std::fabs(value);
+    std::string text;
+    if (magnitude < 1e15 && magnitude == std::trunc(magnitude)) {
+        char whole[24];
+        text.assign(whole, std::to_chars(whole, whole + sizeof whole, uint64_t(magnitude)).ptr);
+    } else {
+        text = FormatFixed(magnitude, 9);
+    }
     const char* buf = text.c_str();
     std::string digits;
     int intDigits = 0;
@@ -525,7 +560,13 @@ double BcdKeyValue(std::string_view key)
         const unsigned char b = static_cast<unsigned char>(key[size_t(2 + i / 2)]);
         value = value * 10 + (i % 2 == 0 ? b >> 4 : b & 0x0F);
     }
-    value *= std::pow(10.0, intDigits - count);
+    // Powers of ten up to 1e22 are exact doubles, as pow gives them; the
+    // table spares the call for whole numbers, the usual numeric keys.
+    static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const int exponent = intDigits - count;
+    value *= exponent >= 0 && exponent <= 22 ? kExact[exponent] : std::pow(10.0, exponent);
     return (static_cast<unsigned char>(key[1]) & 0x80) ? -value : value;
 }
 

@@ -58,6 +58,8 @@ std::string DateOfJulianDay(double jd);
 
 // Sortable 8-byte form of a double: memcmp order equals numeric order.
 std::string SortableDouble(double value);
+// The same eight bytes into `out`, for comparisons that keep no string.
+void SortableDoubleInto(double value, char* out);
 double DoubleFromSortable(std::string_view bytes);
 
 // The 12-byte packed-decimal key dBASE IV stores for numeric tags.

@@ -12,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 #include <functional>
+#include <thread>
+#include <utility>
 
 namespace brine_test {
 
@@ -124,7 +127,44 @@ struct Installation {
             << error;
     }
 
+    // Updates from the first update medium, its prompt answered by choosing
+    // the medium's folder: the catalogue is seeded with the three charts.
+    [[nodiscard]] bool SeedCatalogue()
+    {
+        ui.answers = {(root / "WK10_26").string()};
+        return arcs->RunManaged(&charts::hcrf::CHCRFModule::OnUpdates, true);
+    }
+
+    // Express, the chart medium chosen by its folder.
+    [[nodiscard]] bool InstallCharts()
+    {
+        ui.answers = {(root / "RC1").string()};
+        return arcs->RunManaged(&charts::hcrf::CHCRFModule::OnExpress, false);
+    }
+
     db::CDBARCSCat& Cat() { return arcs->Catalogue(); }
 };
+
+// Runs the verification of a document's full-detail raster to its end (five
+// seconds at most): the index and chart results, -1 for one not reported.
+inline std::pair<int, int> VerifyToEnd(charts::hcrf::CHCRFDoc& doc)
+{
+    using charts::hcrf::CChartVerifier;
+    doc.Verifier().Start(doc.HighRaster(), doc.TileLock());
+    int index = -1, chart = -1;
+    bool finished = false;
+    for (int i = 0; i < 1000 && !finished; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        doc.Verifier().Queue().Drain([&](const app::CPostedMessage& m) {
+            if (m.id == CChartVerifier::kIndexResult)
+                index = int(m.wParam);
+            if (m.id == CChartVerifier::kChartResult)
+                chart = int(m.wParam);
+            finished = finished || m.id == CChartVerifier::kFinished;
+        });
+    }
+    doc.Verifier().Stop();
+    return {index, chart};
+}
 
 }   // namespace brine_test

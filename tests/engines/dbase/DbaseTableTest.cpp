@@ -1,5 +1,6 @@
 #include "engines/dbase/DbaseTable.h"
 #include "engines/dbase/KeyExpression.h"
+#include "platform/LocaleFreeNumbers.h"
 
 #include "ChildProcess.h"
 #include "TempFolder.h"
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -67,6 +69,84 @@ TEST(KeyExpression, NumbersAreWrittenAsDbaseWritesThem)
     };
     for (const Row& r : rows)
         EXPECT_EQ(FormatNumber(r.value, r.width, r.decimals), r.text) << r.value;
+}
+
+namespace {
+
+// The packed key of a value as the "%.9f" digits give it: the leading
+// byte's digit count before the point, up to twenty digits, zeros dropped.
+std::string PackedFromPrintf(double value)
+{
+    const std::string text = platform::FormatC("%.9f", std::fabs(value));
+    std::string digits = text.substr(0, text.find('.')) + text.substr(text.find('.') + 1);
+    int before = int(text.find('.'));
+    const size_t first = digits.find_first_not_of('0');
+    std::string key(12, '\0');
+    if (first == std::string::npos) {
+        key[0] = 0x34;
+        key[1] = 0x01;
+        return key;
+    }
+    digits.erase(0, first);
+    before -= int(first);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    digits.resize(std::min<size_t>(digits.size(), 20));
+    key[0] = char(0x34 + before);
+    key[1] = char(int(digits.size()) << 2 | 0x01 | (value < 0 ? 0x80 : 0));
+    for (size_t i = 0; i < digits.size(); ++i)
+        key[2 + i / 2] = char(key[2 + i / 2] | (digits[i] - '0') << (i % 2 == 0 ? 4 : 0));
+    return key;
+}
+
+}   // namespace
+
+// Fields and numeric keys are written without printf (it is slow, and bound
+// to the locale); what they hold must stay the C library's fixed form, for
+// whole numbers, exact ties and large and small magnitudes alike.
+TEST(KeyExpression, FieldsAndKeysHoldTheCLibrarysFixedDigits)
+{
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> spread(-1e5, 1e5);
+    for (int i = 0; i < 20000; ++i) {
+        double v = spread(rng);
+        if (i % 4 == 1)
+            v = std::round(v);
+        else if (i % 4 == 2)
+            v = std::round(v * 8) / 8;
+        else if (i % 4 == 3)
+            v = std::ldexp(v, int(rng() % 90) - 45);
+        const int width = 1 + int(rng() % 20), decimals = int(rng() % 10);
+        std::string c = platform::FormatC("%*.*f", width, decimals, v);
+        if (int(c.size()) > width) {
+            c.assign(size_t(width), '*');
+        } else if (c.find_first_not_of(" -0.") == std::string::npos) {
+            const size_t minus = c.find('-');
+            if (minus != std::string::npos)
+                c.erase(minus, 1).insert(0, 1, ' ');
+        }
+        ASSERT_EQ(FormatNumber(v, width, decimals), c) << v << " " << width << "." << decimals;
+        ASSERT_EQ(BcdKey(v), PackedFromPrintf(v)) << v;
+    }
+}
+
+TEST(DbaseTable, WholeNumbersArePaddedAsPrintfPadsThem)
+{
+    brine_test::TempFolder dir;
+    CDbaseEngine engine;
+    auto t = engine.Create(dir / "n", {{"N", 'N', 6, 0}}, {});
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(t->AppendStart(), 0);
+    const struct {
+        long long value;
+        int digits;
+        bool zeros;
+        const char* text;
+    } rows[] = {{-5, 4, true, "  -005"},  {42, 3, false, "    42"},      {42, 3, true, "   042"},
+                {-42, 0, true, "-00042"}, {1234567, 0, false, "******"}, {0, 2, true, "    00"}};
+    for (const auto& r : rows) {
+        t->Field("N")->AssignLong(r.value, r.digits, r.zeros);
+        EXPECT_EQ(t->Field("N")->Bytes(), r.text) << r.value;
+    }
 }
 
 TEST(KeyExpression, BcdKeyValueReadsNoMoreThanTheKeyHolds)
