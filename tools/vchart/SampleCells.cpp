@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CellSpec {
+struct CellPlan {
     const char* name;
     double west, south, east, north;
     double step;   // grid spacing, degrees
@@ -90,12 +90,12 @@ std::vector<std::vector<std::vector<Ring>>> Polygonize(GDALDatasetH bands, int c
     return byValue;
 }
 
-bool RunGmtLandMask(const CellSpec& spec, const fs::path& grid, std::string& error)
+bool RunGmtLandMask(const CellPlan& plan, const fs::path& grid, std::string& error)
 {
     const std::string command =
         platform::FormatC("gmt grdlandmask --GMT_HISTORY=false -R%.6f/%.6f/%.6f/%.6f -I%.6f -D%c "
                           "-N0/1/0/1/0 -G'%s' 2>/dev/null",
-                          spec.west, spec.east, spec.south, spec.north, spec.step, spec.resolution,
+                          plan.west, plan.east, plan.south, plan.north, plan.step, plan.resolution,
                           grid.string().c_str());
     if (std::system(command.c_str()) != 0) {
         error = "gmt grdlandmask failed (install the packages of scripts/deps.sh)";
@@ -104,15 +104,15 @@ bool RunGmtLandMask(const CellSpec& spec, const fs::path& grid, std::string& err
     return true;
 }
 
-bool MakeCell(const CellSpec& spec, const fs::path& folder, std::string& error)
+bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
 {
-    const fs::path grid = folder / (std::string(spec.name) + ".mask.nc");
-    if (!RunGmtLandMask(spec, grid, error))
+    const fs::path grid = folder / (std::string(plan.name) + ".mask.nc");
+    if (!RunGmtLandMask(plan, grid, error))
         return false;
     Dataset mask(GDALOpen(grid.c_str(), GA_ReadOnly));
     fs::remove(grid);
     if (!mask) {
-        error = "cannot read the land mask of " + std::string(spec.name);
+        error = "cannot read the land mask of " + std::string(plan.name);
         return false;
     }
     const int w = GDALGetRasterXSize(mask.get()), h = GDALGetRasterYSize(mask.get());
@@ -153,26 +153,26 @@ bool MakeCell(const CellSpec& spec, const fs::path& folder, std::string& error)
     io = io && GDALRasterIO(GDALGetRasterBand(bands.get(), 1), GF_Write, 0, 0, w, h, bandOf.data(),
                             w, h, GDT_Byte, 0, 0) == CE_None;
     if (!io) {
-        error = "cannot work on the land mask of " + std::string(spec.name);
+        error = "cannot work on the land mask of " + std::string(plan.name);
         return false;
     }
-    auto polygons = Polygonize(bands.get(), 5, spec.step);
+    auto polygons = Polygonize(bands.get(), 5, plan.step);
 
     CellHeader header;
-    header.scale = spec.scale;
-    header.intendedUsage = spec.usage;
-    header.comment = spec.title;
+    header.scale = plan.scale;
+    header.intendedUsage = plan.usage;
+    header.comment = plan.title;
     CS57CellWriter cell;
-    const fs::path path = folder / (std::string(spec.name) + ".000");
+    const fs::path path = folder / (std::string(plan.name) + ".000");
     if (!cell.Create(path.string(), header)) {
         error = "GDAL could not create " + path.string();
         return false;
     }
-    const Ring cover = {{spec.west, spec.south},
-                        {spec.west, spec.north},
-                        {spec.east, spec.north},
-                        {spec.east, spec.south},
-                        {spec.west, spec.south}};
+    const Ring cover = {{plan.west, plan.south},
+                        {plan.west, plan.north},
+                        {plan.east, plan.north},
+                        {plan.east, plan.south},
+                        {plan.west, plan.south}};
     bool ok = cell.Area("M_COVR", {{cover}}, {{"CATCOV", "1"}}) &&
               cell.Area("M_NSYS", {{cover}}, {{"MARSYS", "2"}});
     for (int b = 1; b <= 4 && ok; ++b)
@@ -208,7 +208,7 @@ bool MakeCell(const CellSpec& spec, const fs::path& folder, std::string& error)
     if (!points.empty())
         ok = ok && cell.Soundings(points, depths);
 
-    if (spec.marks) {
+    if (plan.marks) {
         // Buoys in the 0-5 m band, starboard (red in IALA B) and port (green)
         // in turn; lights on land pixels at the shore.
         int buoys = 0, lights = 0;
@@ -239,8 +239,8 @@ bool MakeCell(const CellSpec& spec, const fs::path& folder, std::string& error)
                     }
                 }
             }
-        const double mx = (spec.west + spec.east) / 2, my = (spec.south + spec.north) / 2;
-        const double dx = (spec.east - spec.west) / 12, dy = (spec.north - spec.south) / 12;
+        const double mx = (plan.west + plan.east) / 2, my = (plan.south + plan.north) / 2;
+        const double dx = (plan.east - plan.west) / 12, dy = (plan.north - plan.south) / 12;
         const Ring caution = {{mx - dx, my - dy},
                               {mx - dx, my + dy},
                               {mx + dx, my + dy},
@@ -252,7 +252,7 @@ bool MakeCell(const CellSpec& spec, const fs::path& folder, std::string& error)
     }
     cell.Close();
     if (!ok)
-        error = "GDAL refused a feature of " + std::string(spec.name);
+        error = "GDAL refused a feature of " + std::string(plan.name);
     return ok;
 }
 
@@ -263,7 +263,7 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
     std::error_code ec;
     fs::create_directories(folder, ec);
     GDALAllRegister();
-    const CellSpec cells[] = {
+    const CellPlan cells[] = {
         {"LCWORLD", -180.0, -80.0, 180.0, 84.0, 0.5, 'h', 50000000, 1,
          "SAMPLE WORLD - NOT FOR NAVIGATION", false},
         {"US2WA01M", -123.2, 47.0, -122.0, 48.3, 0.004, 'h', 350000, 2,
@@ -273,9 +273,9 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
         {"US5WA03M", -122.45, 47.56, -122.30, 47.66, 0.0004, 'f', 20000, 5,
          "SAMPLE - NOT FOR NAVIGATION - Seattle Harbour", true},
     };
-    for (const auto& spec : cells) {
-        fs::remove(folder / (std::string(spec.name) + ".000"), ec);
-        if (!MakeCell(spec, folder, error))
+    for (const auto& plan : cells) {
+        fs::remove(folder / (std::string(plan.name) + ".000"), ec);
+        if (!MakeCell(plan, folder, error))
             return false;
     }
     return true;
