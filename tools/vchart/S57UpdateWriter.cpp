@@ -78,8 +78,7 @@ std::uint32_t Coordinate(double degrees)
 
 }   // namespace
 
-bool CS57UpdateWriter::Begin(const std::string& basePath, const UpdateHeader& h,
-                             std::string& error)
+bool CS57UpdateWriter::Begin(const std::string& basePath, const UpdateHeader& h, std::string& error)
 {
     std::ifstream in(basePath, std::ios::binary);
     const std::string base((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -103,8 +102,8 @@ bool CS57UpdateWriter::Begin(const std::string& basePath, const UpdateHeader& h,
     Text(dsid, std::to_string(h.updateNumber));
     dsid += h.date.substr(0, 8);   // UADT, A(8)
     dsid += h.date.substr(0, 8);   // ISDT, A(8)
-    dsid += "03.1";                // STED, R(4)
-    Unsigned(dsid, 1, 1);          // PRSP: ENC
+    dsid += "03.1";   // STED, R(4)
+    Unsigned(dsid, 1, 1);   // PRSP: ENC
     Text(dsid, "");
     Text(dsid, "2.0");
     Unsigned(dsid, 1, 1);   // PROF: ENC new edition / revision
