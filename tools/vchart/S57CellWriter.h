@@ -44,6 +44,12 @@ public:
     bool Area(const std::string& cls, const std::vector<std::vector<Ring>>& polygons,
               const Attributes& attrs);
 
+    // Record numbers of the last feature and last spatial record written
+    // (a feature's object number is its record number), so an update can
+    // name them.
+    int LastFeatureId() const { return m_nextFeature; }
+    int LastPrimitiveId() const { return m_nextId; }
+
 private:
     struct Ref {
         int rcnm, rcid, ornt, usag;

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "S57CellWriter.h"
+#include "S57UpdateWriter.h"
 #include "Shorelines.h"
 #include "platform/LocaleFreeNumbers.h"
 
@@ -26,6 +28,7 @@ struct CellPlan {
     int usage;
     const char* title;
     bool marks;   // buoys, lights, caution area
+    bool update;   // an update ".001": a buoy added, a sounding deleted, a light changed
 };
 
 // Band of distance from land (in steps) and its depth range.
@@ -203,8 +206,15 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
             depths.push_back(std::round((DepthAt(steps) + (row + column) % 5 * 0.1) * 10) / 10);
         }
     }
-    if (!points.empty())
+    int soundingNode = 0;
+    if (!points.empty()) {
         ok = ok && cell.Soundings(points, depths);
+        soundingNode = cell.LastPrimitiveId();
+    }
+    // What the update changes: the first light, the first sounding, and a
+    // buoy where a ninth would go.
+    int firstLight = 0;
+    std::optional<LonLat> newBuoy;
 
     if (plan.marks) {
         // Buoys 3 to 6 steps off the shore, starboard (red in IALA B) and port
@@ -227,6 +237,14 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
                     }
                 }
             }
+        // The update's buoy: the first such place on the rows between.
+        for (double lat = r.south + markSpacing; plan.update && lat < r.north && !newBuoy;
+             lat += markSpacing)
+            for (double lon = r.west; lon < r.east; lon += plan.step / 2 / cosLat)
+                if (const double steps = stepsFromLand({lon, lat}); steps >= 3 && steps <= 6) {
+                    newBuoy = LonLat{lon, lat};
+                    break;
+                }
         // Lights on the shoreline, spread along it, away from the cell's edge.
         std::vector<LonLat> shorePoints;
         const double margin = (r.north - r.south) / 20;
@@ -236,9 +254,12 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
                     p.lat > r.south + margin && p.lat < r.north - margin)
                     shorePoints.push_back(p);
         const std::size_t lights = std::min<std::size_t>(6, shorePoints.size());
-        for (std::size_t i = 0; i < lights; ++i)
+        for (std::size_t i = 0; i < lights; ++i) {
             ok = ok && cell.Point("LIGHTS", shorePoints[(2 * i + 1) * shorePoints.size() / 12],
                                   {{"COLOUR", "1"}, {"LITCHR", "2"}, {"SIGPER", "4"}});
+            if (i == 0)
+                firstLight = cell.LastFeatureId();
+        }
         const double mx = (r.west + r.east) / 2, my = (r.south + r.north) / 2;
         const double dx = (r.east - r.west) / 12, dy = (r.north - r.south) / 12;
         const Ring caution = {{mx - dx, my - dy},
@@ -250,10 +271,33 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
                              {{"INFORM", "Sample chart: shorelines from GSHHG, depths invented. "
                                          "Not for navigation."}});
     }
+    const int lastFeature = cell.LastFeatureId(), lastPrimitive = cell.LastPrimitiveId();
     cell.Close();
-    if (!ok)
+    if (!ok) {
         error = "GDAL refused a feature of " + std::string(plan.name);
-    return ok;
+        return false;
+    }
+    if (!plan.update)
+        return true;
+    if (!soundingNode || !firstLight || !newBuoy) {
+        error = std::string(plan.name) + " has no sounding, light or room for a buoy to update";
+        return false;
+    }
+    UpdateHeader update;
+    update.intendedUsage = plan.usage;
+    update.comment = plan.title;
+    CS57UpdateWriter writer;
+    if (!writer.Begin(path.string(), update, error))
+        return false;
+    ok = writer.InsertPoint("BOYLAT", lastFeature + 1, lastPrimitive + 1, *newBuoy,
+                            {{"BOYSHP", "2"}, {"CATLAM", "2"}, {"COLOUR", "3"}}) &&
+         writer.DeleteSoundings(soundingNode, 1, 1, 1) &&
+         writer.ChangeAttributes("LIGHTS", 1, firstLight, 1, {{"COLOUR", "3"}, {"SIGPER", "6"}});
+    if (!ok) {
+        error = "the update of " + std::string(plan.name) + " names an unknown class or attribute";
+        return false;
+    }
+    return writer.Write((folder / (std::string(plan.name) + ".001")).string(), error);
 }
 
 }   // namespace
@@ -263,6 +307,7 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
     std::error_code ec;
     fs::create_directories(folder, ec);
     GDALAllRegister();
+    // Name, area, band step, GSHHG resolution, scale, usage, title, marks, update.
     const CellPlan cells[] = {
         {"LCWORLD",
          {-180.0, -80.0, 180.0, 84.0},
@@ -271,6 +316,7 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
          50000000,
          1,
          "SAMPLE WORLD - NOT FOR NAVIGATION",
+         false,
          false},
         {"US2WA01M",
          {-123.2, 47.0, -122.0, 48.3},
@@ -279,7 +325,8 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
          350000,
          2,
          "SAMPLE - NOT FOR NAVIGATION - Puget Sound",
-         true},
+         true,
+         false},
         {"US4WA02M",
          {-122.85, 47.75, -122.35, 48.2},
          0.0015,
@@ -287,7 +334,8 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
          80000,
          4,
          "SAMPLE - NOT FOR NAVIGATION - Admiralty Inlet",
-         true},
+         true,
+         false},
         {"US5WA03M",
          {-122.45, 47.56, -122.30, 47.66},
          0.0004,
@@ -295,10 +343,12 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
          20000,
          5,
          "SAMPLE - NOT FOR NAVIGATION - Seattle Harbour",
+         true,
          true},
     };
     for (const auto& plan : cells) {
         fs::remove(folder / (std::string(plan.name) + ".000"), ec);
+        fs::remove(folder / (std::string(plan.name) + ".001"), ec);
         if (!MakeCell(plan, folder, error))
             return false;
     }

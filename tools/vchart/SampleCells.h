@@ -12,7 +12,8 @@
 namespace vchart {
 
 // Writes LCWORLD.000, US2WA01M.000 (Puget Sound), US4WA02M.000 (Admiralty
-// Inlet) and US5WA03M.000 (Seattle harbour) into `folder`.
+// Inlet) and US5WA03M.000 (Seattle harbour) with its update US5WA03M.001 (a
+// buoy added, a sounding deleted, a light made red every 6 s) into `folder`.
 bool MakeSampleCells(const std::filesystem::path& folder, std::string& error);
 
 }   // namespace vchart

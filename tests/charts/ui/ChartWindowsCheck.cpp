@@ -218,6 +218,64 @@ TEST(LiveChartManagementPage, UpdateFolioNeedsChartsOrCells)
     EXPECT_EQ(updates, 1);
 }
 
+// What the sample harbour's update touches, counted in a chart.
+struct UpdatedParts {
+    int buoys = 0;
+    std::size_t soundings = 0;
+    int redLightsEverySixSeconds = 0;
+};
+
+UpdatedParts Count(const vengine::VChartData& chart)
+{
+    UpdatedParts n;
+    for (const auto& f : chart.features) {
+        if (f.objectClass == "BOYLAT")
+            ++n.buoys;
+        if (f.objectClass == "SOUNDG")
+            for (const auto& part : f.parts)
+                n.soundings += part.points.size();
+        const std::string* colour = f.Attribute("COLOUR");
+        const std::string* period = f.Attribute("SIGPER");
+        if (f.objectClass == "LIGHTS" && colour && *colour == "3" && period && *period == "6")
+            ++n.redLightsEverySixSeconds;
+    }
+    return n;
+}
+
+TEST(LiveChartService, FirstStartInstallsTheHarbourWithItsUpdateApplied)
+{
+    TempFolder dir;
+    platform::CSettingsStore store(dir / "s.conf");
+    struct Home : app::CSettingsHome {
+        platform::CSettingsStore* s;
+        platform::CSettingsStore& GetStore() const override { return *s; }
+        std::string GetRegistryKey() const override { return "W"; }
+    } home;
+    home.s = &store;
+    charts::CLiveChartService service(home);
+    service.SetChartsFolder(dir.Path().string());
+    EXPECT_EQ(service.InstallSampleMedia(BRINE_SAMPLE_CELLS_DIR),
+              (service.Folder() / "US2WA01M.b").string());
+    EXPECT_TRUE(std::filesystem::exists(service.Folder() / "US5WA03M.001"));
+
+    std::string error;
+    const auto installed = vengine::CVChartFile::Open(service.Folder() / "US5WA03M.b", &error);
+    ASSERT_TRUE(installed) << error;
+    EXPECT_EQ(installed->View().Update(), 1);
+    vengine::VChartData updated, base;
+    ASSERT_TRUE(installed->View().ReadAll(updated));
+    ASSERT_TRUE(
+        vengine::ImportS57Cell(
+            (std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / "US5WA03M.000").string(), false, base)
+            .ok);
+    // A buoy added, a sounding deleted, a light changed to red every 6 s.
+    const UpdatedParts before = Count(base), after = Count(updated);
+    EXPECT_EQ(after.buoys, before.buoys + 1);
+    EXPECT_EQ(after.soundings + 1, before.soundings);
+    EXPECT_EQ(before.redLightsEverySixSeconds, 0);
+    EXPECT_EQ(after.redLightsEverySixSeconds, 1);
+}
+
 TEST(LiveChartFolderPage, ShowsTheFolderAndHandsOnAChangedOne)
 {
     App();

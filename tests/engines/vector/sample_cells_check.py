@@ -17,8 +17,8 @@ OPTIONS = ["-oo", "SPLIT_MULTIPOINT=ON", "-oo", "ADD_SOUNDG_DEPTH=ON", "-oo", "L
            "-oo", "RETURN_PRIMITIVES=OFF", "-oo", "RETURN_LINKAGES=OFF"]
 
 
-def ogr_counts(cell):
-    out = subprocess.run(["ogrinfo", "-ro", "-al", "-so", *OPTIONS, cell], check=True,
+def ogr_counts(cell, extra=()):
+    out = subprocess.run(["ogrinfo", "-ro", "-al", "-so", *OPTIONS, *extra, cell], check=True,
                          capture_output=True, text=True).stdout
     counts, layer = {}, None
     for line in out.splitlines():
@@ -102,6 +102,19 @@ def check_cell(vchart, cell, folder):
     if worst > 1.0000001e-7:
         problems.append(f"coordinates differ by up to {worst:.3e} degree")
     name = os.path.basename(cell)
+    if os.path.exists(cell[:-4] + ".001"):
+        # With updates off both read the base alone, and the update changed it.
+        base = json.loads(subprocess.run([vchart, "geojson", cell, "--no-updates"], check=True,
+                                         capture_output=True, text=True).stdout)["features"]
+        base_counts = {}
+        for f in base:
+            base_counts[f["properties"]["class"]] = base_counts.get(f["properties"]["class"], 0) + 1
+        theirs = ogr_counts(cell, ["-oo", "UPDATES=IGNORE"])
+        if base_counts != theirs:
+            problems.append(f"without updates: ours {base_counts}, ogrinfo {theirs}")
+        if base == ours:
+            problems.append("the update changed nothing")
+        print(f"{name}: without its updates {sum(base_counts.values())} features")
     print(f"{name}: {sum(our_counts.values())} features in {len(our_counts)} classes, "
           f"largest coordinate difference {worst:.2e} degree")
     return [f"{name}: {p}" for p in problems]
