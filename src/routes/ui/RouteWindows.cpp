@@ -129,17 +129,7 @@ void CRouteWindows::OpenOptions()
         m_options->activateWindow();
         return;
     }
-    auto* sheet = new app::CModelessPropertySheet(QStringLiteral("Route Options"),
-                                                  m_host ? &m_host->Window() : nullptr);
-    sheet->setObjectName("routeOptions");
-    sheet->AddPage(new routes::CRouteGeneralOptionsPage(
-        std::make_unique<routes::CRouteGeneralOptionsModel>(*this), sheet));
-    sheet->AddPage(new routes::CRoutePathOptionsPage(
-        std::make_unique<routes::CRoutePathOptionsModel>(*this), sheet));
-    sheet->AddPage(new routes::CRouteMonitoringOptionsPage(
-        std::make_unique<routes::CRouteMonitoringOptionsModel>(*this), sheet));
-    sheet->AddPage(new routes::CGreatCircleOptionsPage(
-        std::make_unique<routes::CGreatCircleOptionsModel>(*this), sheet));
+    auto* sheet = routes::CreateRouteOptionsSheet(*this, m_host ? &m_host->Window() : nullptr);
     m_options = sheet;
     sheet->ShowModeless();
 }
