@@ -63,9 +63,9 @@ TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
     EXPECT_EQ(plan.to, "Elliott Bay");
 
     plan.PlanSettings().vesselSpeed = 8.0;
-    ASSERT_EQ(plan.Calculate(routes::PlanWaypointsOf(module.State()), prompt, nullptr, nullptr,
-                             nullptr),
-              0);
+    ASSERT_EQ(
+        plan.Calculate(routes::PlanWaypointsOf(module.State()), prompt, nullptr, nullptr, nullptr),
+        0);
     ASSERT_TRUE(plan.IsCalculated());
     ASSERT_TRUE(module.SelectWaypoint(2));
     module.DisplayChanged();
@@ -76,9 +76,9 @@ TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
     ASSERT_TRUE(module.MoveWaypoint(2, geo::CPosition(47.95, -122.55)));
     EXPECT_FALSE(plan.IsCalculated());
 
-    ASSERT_EQ(plan.Calculate(routes::PlanWaypointsOf(module.State()), prompt, nullptr, nullptr,
-                             nullptr),
-              0);
+    ASSERT_EQ(
+        plan.Calculate(routes::PlanWaypointsOf(module.State()), prompt, nullptr, nullptr, nullptr),
+        0);
     ASSERT_TRUE(module.NewRoute());
     EXPECT_FALSE(plan.IsCalculated());
     EXPECT_EQ(plan.planName, module.RouteTexts().name);
