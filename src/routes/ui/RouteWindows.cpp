@@ -5,6 +5,7 @@
 #include "chart/ChartDoc.h"
 #include "routes/ui/RouteOptionsPages.h"
 #include "routes/ui/RoutePanel.h"
+#include "routes/ui/RouteToolBarCombos.h"
 #include "routes/ui/RouteUploadDlg.h"
 
 #include <QFileDialog>
@@ -82,8 +83,41 @@ bool CRouteWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CS
     return true;
 }
 
+QAction* CRouteWindows::ToolBarControl(unsigned id, QObject* parent)
+{
+    using Kind = routes::CRouteComboAction::Kind;
+    QPointer<CRouteComboAction>* slot = id == app::cmd::kRouteCombo      ? &m_routeCombo
+                                        : id == app::cmd::kWaypointCombo ? &m_waypointCombo
+                                                                         : nullptr;
+    if (!slot)
+        return nullptr;
+    if (!*slot) {
+        *slot = new CRouteComboAction(
+            *this, id == app::cmd::kRouteCombo ? Kind::Route : Kind::Waypoint, parent);
+        AddListener(&m_comboFollower);
+    }
+    return slot->data();
+}
+
+void CRouteWindows::CComboFollower::OnRouteChange(int hint)
+{
+    for (CRouteComboAction* combo : {m_owner.m_routeCombo.data(), m_owner.m_waypointCombo.data()}) {
+        if (!combo || hint == routes::kHintDisplay)
+            continue;
+        // Choosing a waypoint changes no list: only the waypoint picker's mark.
+        if (hint == routes::kHintSelected)
+            combo->ShowCurrent();
+        else
+            combo->Refill();
+    }
+}
+
 bool CRouteWindows::Terminate()
 {
+    RemoveListener(&m_comboFollower);
+    for (CRouteComboAction* combo : {m_routeCombo.data(), m_waypointCombo.data()})
+        if (combo)
+            combo->Detach();
     delete m_uploadDialog.data();
     chart::CChartView::RemoveExtension(this);
     if (m_panel)
@@ -110,9 +144,18 @@ void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, cmd::kNavUploadRoute, [this](unsigned) { ShowUploadDialog(); },
         [this](app::CCmdUI& ui) { ui.Enable(State().hasRoute && !State().waypoints.empty()); });
+    // The pickers choose while nothing holds the route (as the route and
+    // waypoint buttons beside them).
+    commands.Add(
+        this, cmd::kRouteCombo, [](unsigned) {},
+        [this](app::CCmdUI& ui) { ui.Enable(IsFree() && RouteCount() > 0); });
+    commands.Add(
+        this, cmd::kWaypointCombo, [](unsigned) {},
+        [this](app::CCmdUI& ui) { ui.Enable(IsFree() && !State().waypoints.empty()); });
+    // Off while the sheet is open: one Route Options sheet at a time.
     commands.Add(
         this, cmd::kRouteOptions, [this](unsigned) { OpenOptions(); },
-        [this](app::CCmdUI& ui) { ui.Enable(true); });
+        [this](app::CCmdUI& ui) { ui.Enable(m_options.isNull()); });
     commands.Add(
         this, cmd::kViewRoutePanel,
         [this](unsigned) {

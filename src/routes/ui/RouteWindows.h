@@ -20,6 +20,7 @@
 namespace routes {
 
 class CRoutePanel;
+class CRouteComboAction;
 
 class CRouteWindows : public routes::CRouteModule,
                       public app::CModuleUi,
@@ -33,6 +34,8 @@ public:
     bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
+    // The toolbar's route and waypoint pickers.
+    QAction* ToolBarControl(unsigned id, QObject* parent) override;
 
     // chart::CChartViewExtension
     void ViewCreated(chart::CChartView& view) override;
@@ -69,6 +72,18 @@ private:
         CRouteWindows& m_owner;
     };
     void WriteState(int hint);
+    // The toolbar pickers follow every change of route or waypoint.
+    class CComboFollower final : public routes::CRouteListener {
+    public:
+        explicit CComboFollower(CRouteWindows& owner) : m_owner(owner) { }
+        void OnRouteChange(int hint) override;
+
+    private:
+        CRouteWindows& m_owner;
+    };
+    CComboFollower m_comboFollower{*this};
+    QPointer<CRouteComboAction> m_routeCombo;
+    QPointer<CRouteComboAction> m_waypointCombo;
 
     std::string m_stateFile;
     CStateReport m_stateReport{*this};
