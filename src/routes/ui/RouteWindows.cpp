@@ -5,6 +5,7 @@
 #include "chart/ChartDoc.h"
 #include "routes/ui/RouteOptionsPages.h"
 #include "routes/ui/RoutePanel.h"
+#include "routes/ui/RoutePropertiesSheet.h"
 #include "routes/ui/RouteToolBarCombos.h"
 #include "routes/ui/RouteUploadDlg.h"
 
@@ -94,13 +95,15 @@ QAction* CRouteWindows::ToolBarControl(unsigned id, QObject* parent)
     if (!*slot) {
         *slot = new CRouteComboAction(
             *this, id == app::cmd::kRouteCombo ? Kind::Route : Kind::Waypoint, parent);
-        AddListener(&m_comboFollower);
+        AddListener(&m_windowFollower);
     }
     return slot->data();
 }
 
-void CRouteWindows::CComboFollower::OnRouteChange(int hint)
+void CRouteWindows::CWindowFollower::OnRouteChange(int hint)
 {
+    if (m_owner.m_properties && hint != routes::kHintDisplay)
+        m_owner.m_properties->ShowRoute();
     for (CRouteComboAction* combo : {m_owner.m_routeCombo.data(), m_owner.m_waypointCombo.data()}) {
         if (!combo || hint == routes::kHintDisplay)
             continue;
@@ -112,9 +115,22 @@ void CRouteWindows::CComboFollower::OnRouteChange(int hint)
     }
 }
 
+void CRouteWindows::ShowProperties(int waypoint)
+{
+    if (!m_properties) {
+        m_properties = new CRoutePropertiesSheet(*this, m_host ? &m_host->Window() : nullptr);
+        m_properties->ShowModeless();
+        AddListener(&m_windowFollower);
+    }
+    m_properties->SetWaypoint(waypoint);
+    m_properties->raise();
+    m_properties->activateWindow();
+}
+
 bool CRouteWindows::Terminate()
 {
-    RemoveListener(&m_comboFollower);
+    RemoveListener(&m_windowFollower);
+    delete m_properties.data();
     for (CRouteComboAction* combo : {m_routeCombo.data(), m_waypointCombo.data()})
         if (combo)
             combo->Detach();
@@ -315,6 +331,13 @@ void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
             InsertWaypointAfterCurrent(position);
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { DeleteCurrentWaypoint(); });
+    // The route's properties, at the waypoint right-clicked when there is one.
+    QAction* properties = menu.addAction(QStringLiteral("Route &Properties..."));
+    properties->setEnabled(State().hasRoute);
+    const auto it = m_layers.find(&view);
+    const int hit = it != m_layers.end() ? it->second->FindAt(p).value_or(0) : 0;
+    QObject::connect(properties, &QAction::triggered, &menu, [this, hit] { ShowProperties(hit); });
+    menu.addSeparator();
 }
 
 }   // namespace routes

@@ -21,6 +21,7 @@ namespace routes {
 
 class CRoutePanel;
 class CRouteComboAction;
+class CRoutePropertiesSheet;
 
 class CRouteWindows : public routes::CRouteModule,
                       public app::CModuleUi,
@@ -56,6 +57,9 @@ public:
     void ShowUploadDialog();
     // Route > Options...: the General, Paths, Monitoring and Great Circle pages.
     void OpenOptions();
+    // The "Route Properties" sheet (raised when open) showing waypoint
+    // `waypoint` (from 1), or the current one for 0.
+    void ShowProperties(int waypoint);
     // Whether the route panel is the side panel shown: chart double-clicks
     // only reach the route then.
     bool IsPanelActive() const;
@@ -72,18 +76,20 @@ private:
         CRouteWindows& m_owner;
     };
     void WriteState(int hint);
-    // The toolbar pickers follow every change of route or waypoint.
-    class CComboFollower final : public routes::CRouteListener {
+    // The toolbar pickers and the properties sheet follow every change of
+    // route or waypoint.
+    class CWindowFollower final : public routes::CRouteListener {
     public:
-        explicit CComboFollower(CRouteWindows& owner) : m_owner(owner) { }
+        explicit CWindowFollower(CRouteWindows& owner) : m_owner(owner) { }
         void OnRouteChange(int hint) override;
 
     private:
         CRouteWindows& m_owner;
     };
-    CComboFollower m_comboFollower{*this};
+    CWindowFollower m_windowFollower{*this};
     QPointer<CRouteComboAction> m_routeCombo;
     QPointer<CRouteComboAction> m_waypointCombo;
+    QPointer<CRoutePropertiesSheet> m_properties;
 
     std::string m_stateFile;
     CStateReport m_stateReport{*this};

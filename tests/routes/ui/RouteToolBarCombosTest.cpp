@@ -32,7 +32,8 @@ void AddRoute(db::CDBRoute& table, const char* routeName, int points)
     for (int i = 0; i < points; ++i) {
         auto& links = table.Points();
         links.Waypoints().ClearRecord();
-        links.Waypoints().m_name = i == 1 ? "" : std::string(routeName).substr(0, 3) + char('A' + i);
+        links.Waypoints().m_name =
+            i == 1 ? "" : std::string(routeName).substr(0, 3) + char('A' + i);
         links.Waypoints().m_position = geo::CPosition(48.1 - 0.05 * i, -122.6 + 0.02 * i);
         ASSERT_TRUE(links.AppendPoint());
     }
