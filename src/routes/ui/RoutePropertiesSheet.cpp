@@ -42,6 +42,8 @@ CRoutePropertiesSheet::CRoutePropertiesSheet(CRouteModule& module, QWidget* pare
     : app::CModelessPropertySheet(QStringLiteral("Route Properties"), parent), m_module(module)
 {
     setObjectName("routeProperties");
+    // Room for a route name of 25 characters.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 48);
     auto* general = new app::CXPropertyPage(std::make_unique<CShownOnly>("General"), this);
     auto* generalForm = new QFormLayout(general);
     m_name = ShownField(generalForm, tr("Name"), "routeName", general);
