@@ -48,6 +48,7 @@ public:
     // the pixels directly; otherwise drawn one by one.
     void Dots(std::span<const IntPoint> points, IntPoint reach) override;
     void Rectangle(const IntRect& rect) override;
+    void Rectangles(std::span<const IntRect> rects) override;
     void Polygon(std::span<const IntPoint> points) override;
     void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) override;
     void Ellipse(const IntRect& box) override;
