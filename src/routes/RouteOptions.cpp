@@ -155,55 +155,36 @@ void CRoutePathOptionsModel::Apply()
 
 // ---- Monitoring ---------------------------------------------------------------------------
 
-CRouteMonitoringOptionsModel::CRouteMonitoringOptionsModel(CRouteModule& module) : m_module(module)
+std::unique_ptr<navigator::CMonitoringOptionsModel> MakeMonitoringOptionsModel(CRouteModule& module)
 {
     const CRouteState& s = module.State();
-    m_values.record = s.monitoring;
-    m_values.arrivalCircles = s.overlays.arrivalCircles;
-    m_values.perpendiculars = s.overlays.perpendiculars;
-    m_values.deviationLimits = s.overlays.deviationLimits;
-}
-
-bool CRouteMonitoringOptionsModel::AutoAdvanceEnabled() const
-{
-    const CMonitoringRecord& r = m_values.record;
-    return (r.arrivalCircleOn || r.perpendicularOn) && !m_module.IsEditMode() &&
-           !m_module.IsLockedElsewhere() && m_module.State().waypoints.size() > 1;
-}
-
-void CRouteMonitoringOptionsModel::FollowRules()
-{
-    if (!AutoAdvanceEnabled())
-        m_values.record.autoAdvance = false;
-}
-
-std::vector<app::CFieldError> CRouteMonitoringOptionsModel::Validate() const
-{
-    std::vector<app::CFieldError> errors;
-    const CMonitoringRecord& r = m_values.record;
-    if (r.arrivalCircleOn)
-        Add(errors, app::CheckRange("arrivalRadius", "Arrival circle radii", r.arrivalRadiusNm,
-                                    kLeastDistance, kGreatestDistance));
-    if (r.deviationLimitOn)
-        Add(errors, app::CheckRange("deviationLimit", "Limits of deviation", r.deviationLimitNm,
-                                    kLeastDistance, kGreatestDistance));
-    return errors;
-}
-
-void CRouteMonitoringOptionsModel::Apply()
-{
-    CRouteState& s = m_module.State();
-    s.overlays.arrivalCircles = m_values.arrivalCircles;
-    s.overlays.perpendiculars = m_values.perpendiculars;
-    s.overlays.deviationLimits = m_values.deviationLimits;
-    const bool wanted = m_values.record.autoAdvance;
-    const bool before = s.monitoring.autoAdvance;
-    s.monitoring = m_values.record;
-    s.monitoring.autoAdvance = before;
-    // The switch goes through the lock: refused, it stays as it was.
-    if (wanted != before && !m_module.SetAutoAdvance(wanted))
-        m_values.record.autoAdvance = before;
-    m_module.DisplayChanged();
+    navigator::CMonitoringOverlays overlays;
+    overlays.arrivalCircles = s.overlays.arrivalCircles;
+    overlays.perpendiculars = s.overlays.perpendiculars;
+    overlays.limitsOfDeviation = s.overlays.deviationLimits;
+    const bool advanceCanBeHad =
+        !module.IsEditMode() && !module.IsLockedElsewhere() && s.waypoints.size() > 1;
+    // The page's own copy, reached by the apply function once made.
+    auto page = std::make_shared<navigator::CMonitoringOptionsModel*>(nullptr);
+    auto apply = [&module, page](const navigator::CRouteMonitoringSettings& wanted,
+                                 const navigator::CMonitoringOverlays& shown) {
+        CRouteState& st = module.State();
+        st.overlays.arrivalCircles = shown.arrivalCircles;
+        st.overlays.perpendiculars = shown.perpendiculars;
+        st.overlays.deviationLimits = shown.limitsOfDeviation;
+        const bool before = st.monitoring.autoAdvance;
+        st.monitoring.TakeFromNavigator(wanted);
+        st.monitoring.autoAdvance = before;
+        // The switch goes through the lock: refused, it stays as it was.
+        if (wanted.autoWptAdvanceOn != before && !module.SetAutoAdvance(wanted.autoWptAdvanceOn) &&
+            *page)
+            (*page)->Settings().autoWptAdvanceOn = before;
+        module.DisplayChanged();
+    };
+    auto model = std::make_unique<navigator::CMonitoringOptionsModel>(
+        s.monitoring.ForNavigator(), overlays, advanceCanBeHad, std::move(apply));
+    *page = model.get();
+    return model;
 }
 
 // ---- Great circle -------------------------------------------------------------------------

@@ -12,8 +12,10 @@
 
 #include "app/OptionPages.h"
 #include "chart/overlays/OverlayServices.h"
+#include "navigator/MonitoringOptions.h"
 #include "routes/RouteSettings.h"
 
+#include <memory>
 #include <string>
 
 namespace routes {
@@ -83,38 +85,13 @@ private:
     CRoutePathOptions m_values;
 };
 
-struct CRouteMonitoringOptions {
-    CMonitoringRecord record;
-    bool arrivalCircles = false;
-    bool perpendiculars = false;
-    bool deviationLimits = false;
-};
-
-class CRouteMonitoringOptionsModel final : public app::COptionPageModel {
-public:
-    static constexpr double kLeastDistance = 0.01;   // nautical miles
-    static constexpr double kGreatestDistance = 99.99;
-
-    explicit CRouteMonitoringOptionsModel(CRouteModule& module);
-    std::string Title() const override { return "Monitoring"; }
-    std::vector<app::CFieldError> Validate() const override;
-    // Overlays and limits are stored; a change of automatic advance takes or
-    // gives the database lock first and keeps its former value when refused.
-    void Apply() override;
-
-    CRouteMonitoringOptions& Values() { return m_values; }
-    bool RadiusEnabled() const { return m_values.record.arrivalCircleOn; }
-    bool LimitEnabled() const { return m_values.record.deviationLimitOn; }
-    // Advance needs a detection switched on, a route of more than one
-    // waypoint and the route not being edited here or elsewhere. While it
-    // cannot be had the page's flag is cleared.
-    bool AutoAdvanceEnabled() const;
-    void FollowRules();
-
-private:
-    CRouteModule& m_module;
-    CRouteMonitoringOptions m_values;
-};
+// The "Monitoring" page is the navigator's (as the autopilot's options show
+// it) over the route's record and overlays. Applying stores them; a change of
+// automatic advance takes or gives the database lock first and, refused,
+// keeps its former value on the page too. Advance is offered while the route
+// has more than one waypoint and is edited neither here nor elsewhere.
+std::unique_ptr<navigator::CMonitoringOptionsModel> MakeMonitoringOptionsModel(
+    CRouteModule& module);
 
 class CGreatCircleOptionsModel final : public app::COptionPageModel {
 public:

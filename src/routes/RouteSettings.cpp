@@ -126,6 +126,16 @@ navigator::CRouteMonitoringSettings CMonitoringRecord::ForNavigator() const
     return out;
 }
 
+void CMonitoringRecord::TakeFromNavigator(const navigator::CRouteMonitoringSettings& in)
+{
+    autoAdvance = in.autoWptAdvanceOn;
+    arrivalCircleOn = in.arrivalCircleEntryOn;
+    arrivalRadiusNm = in.arrivalCircleRadius;
+    perpendicularOn = in.passingPerpendicularOn;
+    deviationLimitOn = in.limitOfDeviationOn;
+    deviationLimitNm = in.limitOfDeviation;
+}
+
 nmea::CRouteMonitoring CMonitoringRecord::ForAutopilot() const
 {
     nmea::CRouteMonitoring out;

@@ -57,6 +57,8 @@ struct CMonitoringRecord {
     void Save(app::CRegistry& key) const;
 
     navigator::CRouteMonitoringSettings ForNavigator() const;
+    // The options page's settings taken back (all six fields).
+    void TakeFromNavigator(const navigator::CRouteMonitoringSettings& settings);
     nmea::CRouteMonitoring ForAutopilot() const;
     // What the autopilot changed, taken back (the other fields stay).
     void TakeFromAutopilot(const nmea::CRouteMonitoring& monitoring);

@@ -41,6 +41,8 @@ QAction* CMainFrame::CommandAction(unsigned id)
 {
     if (auto found = m_actions.find(id); found != m_actions.end())
         return found->second;
+    if (QAction* control = ModuleToolBarControl(id))
+        return control;
     // A command no bar or menu showed yet: its picture from any bar that has one.
     QString tip = QString("Command %1").arg(id);
     QIcon icon;
@@ -55,6 +57,20 @@ QAction* CMainFrame::CommandAction(unsigned id)
     connect(a, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     m_actions.emplace(id, a);
     return a;
+}
+
+QAction* CMainFrame::ModuleToolBarControl(unsigned id)
+{
+    for (std::size_t i = 0; i < m_modules.size(); ++i) {
+        app::CModuleUi* ui = m_modules[i]->Ui();
+        QAction* a = ui ? ui->ToolBarControl(id, this) : nullptr;
+        if (!a)
+            continue;
+        a->setData(id);
+        m_actions.emplace(id, a);
+        return a;
+    }
+    return nullptr;
 }
 
 std::vector<app::CToolbarButtons> CMainFrame::CurrentToolbarButtons() const

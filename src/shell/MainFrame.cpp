@@ -617,6 +617,7 @@ void CMainFrame::BuildToolBars()
             QAction* a = nullptr;
             if (found != m_actions.end()) {
                 a = found->second;
+            } else if ((a = ModuleToolBarControl(b.id))) {
             } else {
                 a = new QAction(QString::fromLatin1(b.tip), this);
                 a->setData(b.id);

@@ -287,6 +287,8 @@ public:
     void SyncUserToolbars(const std::vector<app::CToolbarButtons>& bars);
     // The action of a command, made on first use.
     QAction* CommandAction(unsigned id);
+    // A module's own toolbar control for `id` (kept with the actions), or none.
+    QAction* ModuleToolBarControl(unsigned id);
 
 protected:
     void closeEvent(QCloseEvent* e) override;

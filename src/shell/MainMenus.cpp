@@ -351,6 +351,7 @@ constexpr ToolBarButton kRouteBar[] = {
     T(kRoutePrevious, "Previous route", "go-previous"),
     T(kRouteNext, "Next route", "go-next"),
     T(kRouteLast, "Last route", "go-last"),
+    O(kRouteCombo, "Route", "route"),
     O(kRouteAttachments.first, "First bitmap attachment", "picture-1"),
     O(kRouteAttachments.first + 1, "Second bitmap attachment", "picture-2"),
     O(kRouteAttachments.first + 2, "Third bitmap attachment", "picture-3"),
@@ -360,6 +361,7 @@ constexpr ToolBarButton kRouteBar[] = {
     T(kWaypointPrevious, "Previous waypoint", "go-up"),
     T(kWaypointNext, "Next waypoint", "go-down"),
     T(kWaypointLast, "Last waypoint", "go-bottom"),
+    O(kWaypointCombo, "Waypoint", "chartpoint"),
     S,
     O(kWaypointGoToSelected, "Best chart for waypoint", "best-chart"),
 };

@@ -11,6 +11,7 @@
 #include "routes/GpsRouteTransmitter.h"
 #include "routes/RouteModule.h"
 #include "routes/ui/PlanWindows.h"
+#include "routes/ui/RoutePanel.h"
 #include "routes/ui/RouteWindows.h"
 #include "routes/ui/TidalWindows.h"
 #include "shell/MainFrame.h"
@@ -169,6 +170,13 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
     links.routes = [&frame] { return FindModule<routes::CRouteModule>(frame); };
     links.tides = [&frame] { return FindModule<routes::CTidalModule>(frame); };
     links.geomag = [&frame] { return frame.Geomag(); };
+    links.addRouteCard = [&frame](QWidget* card, const QString& title) {
+        auto* routes = FindModule<routes::CRouteWindows>(frame);
+        if (!routes || !routes->Panel())
+            return false;
+        routes->Panel()->AddCard(card, title);
+        return true;
+    };
     links.vessel = [&frame]() -> const navigator::COwnVessel* {
         const auto* vessels = FindModule<navigator::CVesselModule>(frame);
         return vessels ? &vessels->Vessel() : nullptr;

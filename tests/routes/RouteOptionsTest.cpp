@@ -105,48 +105,64 @@ TEST_F(RouteOptionsTest, GeneralPageRefusesNoIntervalAndStoresTheDrawing)
 TEST_F(RouteOptionsTest, MonitoringPageKeepsAdvanceBehindTheLock)
 {
     OpenRoute(3);
-    CRouteMonitoringOptionsModel page(module);
+    auto page = MakeMonitoringOptionsModel(module);
     // Without a detection switched on there is no advance to have.
-    page.Values().record.perpendicularOn = false;
-    page.Values().record.arrivalCircleOn = false;
-    page.Values().record.autoAdvance = true;
-    page.FollowRules();
-    EXPECT_FALSE(page.Values().record.autoAdvance);
+    page->Settings().passingPerpendicularOn = false;
+    page->Settings().arrivalCircleEntryOn = false;
+    page->Settings().autoWptAdvanceOn = true;
+    page->Refresh();
+    EXPECT_FALSE(page->Settings().autoWptAdvanceOn);
 
     // Unchanged advance: neither the lock nor the holders are touched.
-    page.Values().record.arrivalCircleOn = true;
-    page.Values().record.arrivalRadiusNm = 0.2;
-    page.Values().arrivalCircles = true;
-    page.Apply();
+    page->Settings().arrivalCircleEntryOn = true;
+    page->radiusText = "0.2";
+    page->Overlays().arrivalCircles = true;
+    ASSERT_TRUE(Fields(*page).empty());
+    page->Apply();
     EXPECT_TRUE(station.posts.empty());
     EXPECT_EQ(module.State().inUse.Count(), 0);
     EXPECT_TRUE(module.State().overlays.arrivalCircles);
+    EXPECT_TRUE(module.State().monitoring.arrivalCircleOn);
+    EXPECT_FALSE(module.State().monitoring.perpendicularOn);
     EXPECT_DOUBLE_EQ(module.Views().Settings().arrivalCircleRadius, 0.2);
 
     // Switched on: the database is locked for the others and the route held.
-    page.Values().record.autoAdvance = true;
-    page.Apply();
+    page->Settings().autoWptAdvanceOn = true;
+    page->Apply();
     EXPECT_TRUE(module.State().monitoring.autoAdvance);
     EXPECT_EQ(module.State().inUse.Count(), 1);
     ASSERT_FALSE(station.posts.empty());
     EXPECT_EQ(station.posts.back().substr(0, 5), "3:13:");
-    page.Values().record.autoAdvance = false;
-    page.Apply();
+    page->Settings().autoWptAdvanceOn = false;
+    page->Apply();
     EXPECT_EQ(module.State().inUse.Count(), 0);
     EXPECT_EQ(station.posts.back().substr(0, 5), "3:14:");
 }
 
-TEST_F(RouteOptionsTest, MonitoringPageRefusesDistancesOnlyWhereTheyCount)
+TEST_F(RouteOptionsTest, MonitoringPageOffersNoAdvanceOnALonePointAndReadsTextsLocaleFree)
 {
-    CRouteMonitoringOptionsModel page(module);
-    page.Values().record.arrivalCircleOn = false;
-    page.Values().record.arrivalRadiusNm = 0.0;   // greyed: not checked
-    page.Values().record.deviationLimitOn = true;
-    page.Values().record.deviationLimitNm = 0.0;
-    EXPECT_EQ(Fields(page), std::vector<std::string>{"deviationLimit"});
-    page.Values().record.arrivalCircleOn = true;
-    page.Values().record.deviationLimitNm = 0.3;
-    EXPECT_EQ(Fields(page), std::vector<std::string>{"arrivalRadius"});
+    OpenRoute(1);
+    auto page = MakeMonitoringOptionsModel(module);
+    // One waypoint: nowhere to advance to, so the page offers none.
+    page->Settings().autoWptAdvanceOn = true;
+    page->Refresh();
+    EXPECT_FALSE(page->AutoAdvanceEnabled());
+    EXPECT_FALSE(page->Settings().autoWptAdvanceOn);
+    // A comma is no decimal point here; an empty or too large limit is refused.
+    page->radiusText = "0,5";
+    page->limitText = "";
+    std::vector<std::string> expected{"radius", "limit"};
+    EXPECT_EQ(Fields(*page), expected);
+    page->radiusText = "0.5";
+    page->limitText = "25";
+    EXPECT_EQ(Fields(*page), std::vector<std::string>{"limit"});
+    page->limitText = "0.25";
+    ASSERT_TRUE(Fields(*page).empty());
+    page->Settings().limitOfDeviationOn = true;
+    page->Apply();
+    EXPECT_DOUBLE_EQ(module.State().monitoring.arrivalRadiusNm, 0.5);
+    EXPECT_DOUBLE_EQ(module.State().monitoring.deviationLimitNm, 0.25);
+    EXPECT_TRUE(module.State().monitoring.deviationLimitOn);
 }
 
 TEST_F(RouteOptionsTest, GreatCirclePageDerivesTheLimitsOnce)

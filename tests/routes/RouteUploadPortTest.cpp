@@ -188,8 +188,9 @@ TEST_F(RouteUploadPortTest, ThousandWaypointsReachASlowReaderWhole)
         EXPECT_EQ(rte[2], std::to_string(i + 1));
         EXPECT_EQ(rte[3], wpl[1]) << "waypoint " << i + 1;
         EXPECT_EQ(wpl[0], "WPL");
-        if (i % 10 != 4)
+        if (i % 10 != 4) {
             EXPECT_EQ(wpl[1], std::to_string(i + 1) + " S" + std::to_string(i + 1));
+        }
         EXPECT_NEAR(std::stod(wpl[2]), 48.10 - 0.0003 * i, 1e-4 / 60) << i;
         EXPECT_NEAR(std::stod(wpl[3]), -122.60 + 0.0001 * i, 1e-4 / 60) << i;
     }

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QMainWindow;
+class QObject;
 class QWidget;
 
 namespace app {
@@ -54,6 +56,10 @@ public:
     virtual std::vector<COptionPageFactory> OptionPages() { return {}; }
     // A chart service's pages of the Chart Options sheet (its chart folder).
     virtual std::vector<COptionPageFactory> ChartOptionPages() { return {}; }
+    // The control the module puts on toolbars for command `id` (a widget
+    // action making one widget per bar), owned by `parent`; none when the
+    // command is not one of its controls.
+    virtual QAction* ToolBarControl(unsigned /*id*/, QObject* /*parent*/) { return nullptr; }
 };
 
 }   // namespace app

@@ -32,6 +32,15 @@ public:
     // A line from `from` to `to`, the end pixel left out.
     virtual void Line(IntPoint from, IntPoint to) = 0;
     virtual void Polyline(std::span<const IntPoint> points) = 0;
+    // A dot of the pen at each point (the dots of a dotted line), each the
+    // line from the point to the point moved by `reach`: one pixel long for a
+    // one-pixel pen (its end left out: the point's pixel), of no length for
+    // a wider pen (its round dot).
+    virtual void Dots(std::span<const IntPoint> points, IntPoint reach)
+    {
+        for (const IntPoint& p : points)
+            Line(p, IntPoint{p.x + reach.x, p.y + reach.y});
+    }
     // Outline with the pen, inside filled with the brush.
     virtual void Rectangle(const IntRect& rect) = 0;
     // Many rectangles with one pen and brush, in order (fix markers).

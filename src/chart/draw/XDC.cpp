@@ -199,33 +199,39 @@ bool CXDC::DrawDottedLine(IntPoint a, int bx, int by, int spacing, bool dotted)
         return DrawLine(a, bx, by);
     if (!m_backend)
         return false;
-    const int dot = m_pen.width <= 1 ? 1 : 0;
+    // The dots go to the backend in one batch: a route leg has hundreds.
+    m_dots.clear();
     if (a.x == bx) {
         for (int y = std::min(a.y, by); y <= std::max(a.y, by); y += step)
-            DrawLine(a.x, y, a.x, y + dot);
-        return true;
-    }
-    if (a.y == by) {
+            m_dots.push_back({a.x, y});
+    } else if (a.y == by) {
         for (int x = std::min(a.x, bx); x <= std::max(a.x, bx); x += step)
-            DrawLine(x, a.y, x + dot, a.y);
-        return true;
+            m_dots.push_back({x, a.y});
+    } else {
+        const double dx = double(bx) - a.x;
+        const double dy = double(by) - a.y;
+        const double angle = std::atan(std::fabs(dy) / std::fabs(dx));
+        const double xStep = step * std::cos(angle) * (dx < 0 ? -1 : 1);
+        const double yStep = step * std::sin(angle) * (dy < 0 ? -1 : 1);
+        const int minX = std::min(a.x, bx), maxX = std::max(a.x, bx);
+        const int minY = std::min(a.y, by), maxY = std::max(a.y, by);
+        double x = a.x, y = a.y;
+        for (;;) {
+            const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+            if (ix < minX || ix > maxX || iy < minY || iy > maxY)
+                break;
+            m_dots.push_back({ix, iy});
+            x += xStep;
+            y += yStep;
+        }
     }
-    const double dx = double(bx) - a.x;
-    const double dy = double(by) - a.y;
-    const double angle = std::atan(std::fabs(dy) / std::fabs(dx));
-    const double xStep = step * std::cos(angle) * (dx < 0 ? -1 : 1);
-    const double yStep = step * std::sin(angle) * (dy < 0 ? -1 : 1);
-    const int minX = std::min(a.x, bx), maxX = std::max(a.x, bx);
-    const int minY = std::min(a.y, by), maxY = std::max(a.y, by);
-    double x = a.x, y = a.y;
-    for (;;) {
-        const int ix = static_cast<int>(x), iy = static_cast<int>(y);
-        if (ix < minX || ix > maxX || iy < minY || iy > maxY)
-            break;
-        DrawLine(ix, iy, ix + dot, iy);
-        x += xStep;
-        y += yStep;
-    }
+    const IntPoint reach = m_pen.width > 1 ? IntPoint{0, 0}
+                           : a.x == bx     ? IntPoint{0, 1}
+                                           : IntPoint{1, 0};
+    m_backend->Dots(m_dots, reach);
+    // Where the last dot's own line would have left the position.
+    if (!m_dots.empty())
+        m_position = {m_dots.back().x + reach.x, m_dots.back().y + reach.y};
     return true;
 }
 

@@ -137,6 +137,7 @@ private:
     unsigned m_textAlign = TA_LEFT | TA_TOP;
     ArcDirection m_arcDirection = ArcDirection::CounterClockwise;
     IntPoint m_position{};
+    std::vector<IntPoint> m_dots;   // a dotted line's dots, handed over at once
     const CPaletteTable* m_palette = nullptr;
 };
 

@@ -162,6 +162,8 @@ bool CPlanWindows::CreateSidePanels(app::CModuleHost& host,
                                     std::vector<app::CSidePanel*>& /*panels*/)
 {
     m_host = &host;
+    if (routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr)
+        r->AddListener(this);
     // The route panel was made first: the plan card goes onto it.
     auto* card = new routes::CPlanCard(*this, &host.Window());
     if (m_links.addRouteCard && m_links.addRouteCard(card, QStringLiteral("Plan"))) {
@@ -171,6 +173,41 @@ bool CPlanWindows::CreateSidePanels(app::CModuleHost& host,
         delete card;
     }
     return true;
+}
+
+bool CPlanWindows::Terminate()
+{
+    if (routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr)
+        r->RemoveListener(this);
+    return CPlanModule::Terminate();
+}
+
+void CPlanWindows::OnRouteChange(int hint)
+{
+    switch (hint) {
+    case routes::kHintDisplay:
+    case routes::kHintSelected: return;
+    case routes::kHintClosed:
+    case routes::kHintRoute:
+    case routes::kHintAdded:
+    case routes::kHintDeleted: {
+        ClearPlan();
+        routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr;
+        if (r && r->State().hasRoute) {
+            const routes::CRouteTexts texts = r->RouteTexts();
+            planName = texts.name;
+            from = texts.from;
+            to = texts.to;
+        }
+        planUtc = QDateTime::currentSecsSinceEpoch();
+        if (const navigator::COwnVessel* vessel = m_links.vessel ? m_links.vessel() : nullptr)
+            if (routes::CPlanCalculator::IsUsableSpeed(vessel->speed))
+                PlanSettings().vesselSpeed = vessel->speed;
+        break;
+    }
+    default: ClearPlan(); break;
+    }
+    CardChanged(nullptr);
 }
 
 void CPlanWindows::AddCard(routes::CPlanCard* card)

@@ -10,6 +10,7 @@
 #include "chart/ChartViewPipeline.h"
 #include "chart/ui/ChartView.h"
 #include "routes/PlanModule.h"
+#include "routes/RouteServices.h"
 
 #include <QPointer>
 
@@ -32,6 +33,7 @@ class COwnVessel;
 namespace routes {
 
 class CPlanWindows final : public routes::CPlanModule,
+                           public routes::CRouteListener,
                            public app::CModuleUi,
                            public chart::CChartViewExtension {
 public:
@@ -52,6 +54,10 @@ public:
     bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     void RegisterCommands(app::CCommandTable& commands) override;
     void CloseWorkspaceWindows() override;
+    bool Terminate() override;
+    // The route changed: another route starts a new plan (its name, start and
+    // destination, now); a changed waypoint or leg clears the worked plan.
+    void OnRouteChange(int hint) override;
     // The cards' Calc and Best time follow the commands.
     void OnUpdateCmdUI(app::CCommandTable& commands, bool disableIfNoHandler) override;
 

@@ -1,5 +1,7 @@
 #include "routes/ui/RouteOptionsPages.h"
 
+#include "navigator/ui/NavigatorOptionsPages.h"
+
 #include "chart/overlays/OverlayProperties.h"
 
 #include <QCheckBox>
@@ -53,19 +55,6 @@ QCheckBox* Check(const QString& text, const char* name, QWidget* parent)
     auto* box = new QCheckBox(text, parent);
     box->setObjectName(name);
     return box;
-}
-
-// Distances in nautical miles, read and shown without the desktop's locale.
-QDoubleSpinBox* Distance(const char* name, int decimals, double low, double high, QWidget* parent)
-{
-    auto* spin = new QDoubleSpinBox(parent);
-    spin->setObjectName(name);
-    spin->setLocale(QLocale::c());
-    spin->setDecimals(decimals);
-    spin->setRange(low, high);
-    spin->setSingleStep(decimals == 1 ? 0.1 : 0.01);
-    spin->setSuffix(QStringLiteral(" nm"));
-    return spin;
 }
 
 QSpinBox* Whole(const char* name, int low, int high, QWidget* parent)
@@ -148,7 +137,7 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
     auto* legs = new QGroupBox(tr("Legs"), this);
     auto* legGrid = new QGridLayout(legs);
     m_arrow = Check(tr("Direction &arrow for leg(s)"), "drawLegArrow", legs);
-    m_course = Check(tr("Leg &course and speed-to-make-good"), "drawCourse", legs);
+    m_course = Check(tr("&Leg course and speed-to-make-good"), "drawCourse", legs);
     m_toRun = Check(tr("&Distance-to-run ticks and labels"), "drawDistanceToRun", legs);
     m_entire = new QRadioButton(tr("&Entire route"), legs);
     m_entire->setObjectName("entireRoute");
@@ -160,7 +149,7 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
     m_markEvery->setDecimals(1);
     m_markEvery->setRange(0.1, 1000.0);
     m_markEvery->setSuffix(QStringLiteral(" nm"));
-    auto* markLabel = new QLabel(tr("&Mark every"), legs);
+    auto* markLabel = new QLabel(tr("Mar&k every"), legs);
     markLabel->setBuddy(m_markEvery);
     legGrid->addWidget(m_arrow, 0, 0, 1, 3);
     legGrid->addWidget(m_course, 1, 0, 1, 3);
@@ -176,7 +165,7 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
     m_waypointWell = Well("waypointColour", tr("Waypoint colour"), points);
     m_number = Check(tr("&Number"), "drawNumber", points);
     m_name = Check(tr("Na&me"), "drawName", points);
-    m_eta = Check(tr("&Plan ETA"), "drawEta", points);
+    m_eta = Check(tr("Plan E&TA"), "drawEta", points);
     row->addWidget(m_waypointWell);
     row->addWidget(m_number);
     row->addWidget(m_name);
@@ -307,105 +296,6 @@ void CRoutePathOptionsPage::ModelToControls()
     m_attachmentsFolder->setText(QString::fromStdString(M().Values().attachmentsFolder));
 }
 
-// ---- Monitoring ---------------------------------------------------------------------------
-
-CRouteMonitoringOptionsPage::CRouteMonitoringOptionsPage(
-    std::unique_ptr<CRouteMonitoringOptionsModel> model, QWidget* parent)
-    : app::CXPropertyPage(std::move(model), parent)
-{
-    setObjectName("RouteMonitoringOptions");
-    const double low = CRouteMonitoringOptionsModel::kLeastDistance;
-    const double high = CRouteMonitoringOptionsModel::kGreatestDistance;
-    auto* detection = new QGroupBox(tr("Waypoint Detection"), this);
-    auto* grid = new QGridLayout(detection);
-    m_arrival = Check(tr("Arrival &Circle Entry"), "arrivalCircleOn", detection);
-    m_radius = Distance("arrivalRadius", 2, low, high, detection);
-    auto* radiusLabel = new QLabel(tr("&Radius"), detection);
-    radiusLabel->setBuddy(m_radius);
-    m_perpendicular = Check(tr("&Passing Perpendicular"), "perpendicularOn", detection);
-    m_advance = Check(tr("&Automatic leg advance"), "autoAdvance", detection);
-    grid->addWidget(m_arrival, 0, 0);
-    grid->addWidget(radiusLabel, 0, 1);
-    grid->addWidget(m_radius, 0, 2);
-    grid->addWidget(m_perpendicular, 1, 0);
-    grid->addWidget(m_advance, 2, 0);
-    grid->setColumnStretch(3, 1);
-
-    auto* limitRow = new QHBoxLayout();
-    m_limitOn = Check(tr("&Limit of Deviation from Planned Route"), "deviationLimitOn", this);
-    m_limit = Distance("deviationLimit", 2, low, high, this);
-    limitRow->addWidget(m_limitOn);
-    limitRow->addWidget(m_limit);
-    limitRow->addStretch(1);
-
-    auto* overlays = new QGroupBox(tr("Overlays"), this);
-    auto* row = new QHBoxLayout(overlays);
-    m_circles = Check(tr("Arrival c&ircles"), "drawArrivalCircles", overlays);
-    m_perpendiculars = Check(tr("P&erpendiculars"), "drawPerpendiculars", overlays);
-    m_limits = Check(tr("Limits of &deviation"), "drawDeviationLimits", overlays);
-    row->addWidget(m_circles);
-    row->addWidget(m_perpendiculars);
-    row->addWidget(m_limits);
-    row->addStretch(1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(detection);
-    layout->addLayout(limitRow);
-    layout->addWidget(overlays);
-    layout->addStretch(1);
-
-    for (QCheckBox* box : {m_arrival, m_perpendicular, m_advance, m_limitOn})
-        connect(box, &QCheckBox::clicked, this, [this] {
-            ControlsToModel();
-            UpdateControls();
-        });
-}
-
-CRouteMonitoringOptionsModel& CRouteMonitoringOptionsPage::M() const
-{
-    return static_cast<CRouteMonitoringOptionsModel&>(Model());
-}
-
-std::optional<app::CFieldError> CRouteMonitoringOptionsPage::ControlsToModel()
-{
-    CRouteMonitoringOptions& v = M().Values();
-    v.record.arrivalCircleOn = m_arrival->isChecked();
-    v.record.arrivalRadiusNm = m_radius->value();
-    v.record.perpendicularOn = m_perpendicular->isChecked();
-    v.record.autoAdvance = m_advance->isChecked();
-    v.record.deviationLimitOn = m_limitOn->isChecked();
-    v.record.deviationLimitNm = m_limit->value();
-    v.arrivalCircles = m_circles->isChecked();
-    v.perpendiculars = m_perpendiculars->isChecked();
-    v.deviationLimits = m_limits->isChecked();
-    M().FollowRules();
-    return std::nullopt;
-}
-
-void CRouteMonitoringOptionsPage::ModelToControls()
-{
-    M().FollowRules();
-    const CRouteMonitoringOptions& v = M().Values();
-    m_arrival->setChecked(v.record.arrivalCircleOn);
-    m_radius->setValue(v.record.arrivalRadiusNm);
-    m_perpendicular->setChecked(v.record.perpendicularOn);
-    m_advance->setChecked(v.record.autoAdvance);
-    m_limitOn->setChecked(v.record.deviationLimitOn);
-    m_limit->setValue(v.record.deviationLimitNm);
-    m_circles->setChecked(v.arrivalCircles);
-    m_perpendiculars->setChecked(v.perpendiculars);
-    m_limits->setChecked(v.deviationLimits);
-    UpdateControls();
-}
-
-void CRouteMonitoringOptionsPage::UpdateControls()
-{
-    m_radius->setEnabled(M().RadiusEnabled());
-    m_limit->setEnabled(M().LimitEnabled());
-    m_advance->setEnabled(M().AutoAdvanceEnabled());
-    m_advance->setChecked(M().Values().record.autoAdvance);
-}
-
 // ---- Great circle -------------------------------------------------------------------------
 
 CGreatCircleOptionsPage::CGreatCircleOptionsPage(std::unique_ptr<CGreatCircleOptionsModel> model,
@@ -495,6 +385,21 @@ void CGreatCircleOptionsPage::UpdateControls()
     m_northMinutes->setEnabled(M().Values().applyNorthLimit);
     m_southDegrees->setEnabled(M().Values().applySouthLimit);
     m_southMinutes->setEnabled(M().Values().applySouthLimit);
+}
+
+app::CModelessPropertySheet* CreateRouteOptionsSheet(CRouteModule& module, QWidget* parent)
+{
+    auto* sheet = new app::CModelessPropertySheet(QStringLiteral("Route Options"), parent);
+    sheet->setObjectName("routeOptions");
+    sheet->AddPage(
+        new CRouteGeneralOptionsPage(std::make_unique<CRouteGeneralOptionsModel>(module), sheet));
+    sheet->AddPage(
+        new CRoutePathOptionsPage(std::make_unique<CRoutePathOptionsModel>(module), sheet));
+    sheet->AddPage(
+        new navigator::CAutopilotMonitoringPage(MakeMonitoringOptionsModel(module), sheet));
+    sheet->AddPage(
+        new CGreatCircleOptionsPage(std::make_unique<CGreatCircleOptionsModel>(module), sheet));
+    return sheet;
 }
 
 }   // namespace routes

@@ -1,8 +1,7 @@
 #pragma once
-// The four pages of the Route Options sheet over their models: General
-// (how the route is drawn), Paths (folders), Monitoring (waypoint detection,
-// limit of deviation, overlays) and Great Circle (intercepts, limiting
-// latitudes).
+// Three pages of the Route Options sheet over their models: General (how the
+// route is drawn), Paths (folders) and Great Circle (intercepts, limiting
+// latitudes). Its Monitoring page is the navigator's.
 
 #include "app/ui/PropertySheet.h"
 #include "routes/RouteOptions.h"
@@ -62,28 +61,6 @@ private:
     QLineEdit* m_attachmentsFolder;
 };
 
-class CRouteMonitoringOptionsPage final : public app::CXPropertyPage {
-    Q_OBJECT
-public:
-    explicit CRouteMonitoringOptionsPage(std::unique_ptr<CRouteMonitoringOptionsModel> model,
-                                         QWidget* parent = nullptr);
-    CRouteMonitoringOptionsModel& M() const;
-    std::optional<app::CFieldError> ControlsToModel() override;
-    void ModelToControls() override;
-    void UpdateControls() override;
-
-private:
-    QCheckBox* m_arrival;
-    QDoubleSpinBox* m_radius;
-    QCheckBox* m_perpendicular;
-    QCheckBox* m_advance;
-    QCheckBox* m_limitOn;
-    QDoubleSpinBox* m_limit;
-    QCheckBox* m_circles;
-    QCheckBox* m_perpendiculars;
-    QCheckBox* m_limits;
-};
-
 class CGreatCircleOptionsPage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
@@ -104,5 +81,9 @@ private:
     QSpinBox* m_southDegrees;
     QSpinBox* m_southMinutes;
 };
+
+// The "Route Options" sheet over the module: General, Paths, Monitoring and
+// Great Circle, not yet shown.
+app::CModelessPropertySheet* CreateRouteOptionsSheet(CRouteModule& module, QWidget* parent);
 
 }   // namespace routes

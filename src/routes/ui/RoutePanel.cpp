@@ -197,6 +197,12 @@ void CRoutePanel::OnRouteChange(int hint)
     Refresh();
 }
 
+void CRoutePanel::AddCard(QWidget* card, const QString& title)
+{
+    if (m_tabs)
+        m_tabs->addTab(card, title);
+}
+
 bool CRoutePanel::IsModified() const
 {
     return m_modified;

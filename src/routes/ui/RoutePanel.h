@@ -33,6 +33,8 @@ public:
 
     // app::CSidePanel
     void InitPanel() override;
+    // Another module's card (the passage plan's) as a tab of its own.
+    void AddCard(QWidget* card, const QString& title);
     void UpdatePanelControls(app::CCommandTable& commands, bool disableIfNoHandler) override;
     QString GetTitle() const override { return QStringLiteral("Route"); }
 

@@ -5,6 +5,8 @@
 #include "chart/ChartDoc.h"
 #include "routes/ui/RouteOptionsPages.h"
 #include "routes/ui/RoutePanel.h"
+#include "routes/ui/RoutePropertiesSheet.h"
+#include "routes/ui/RouteToolBarCombos.h"
 #include "routes/ui/RouteUploadDlg.h"
 
 #include <QFileDialog>
@@ -82,8 +84,56 @@ bool CRouteWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CS
     return true;
 }
 
+QAction* CRouteWindows::ToolBarControl(unsigned id, QObject* parent)
+{
+    using Kind = routes::CRouteComboAction::Kind;
+    QPointer<CRouteComboAction>* slot = id == app::cmd::kRouteCombo      ? &m_routeCombo
+                                        : id == app::cmd::kWaypointCombo ? &m_waypointCombo
+                                                                         : nullptr;
+    if (!slot)
+        return nullptr;
+    if (!*slot) {
+        *slot = new CRouteComboAction(
+            *this, id == app::cmd::kRouteCombo ? Kind::Route : Kind::Waypoint, parent);
+        AddListener(&m_windowFollower);
+    }
+    return slot->data();
+}
+
+void CRouteWindows::CWindowFollower::OnRouteChange(int hint)
+{
+    if (m_owner.m_properties && hint != routes::kHintDisplay)
+        m_owner.m_properties->ShowRoute();
+    for (CRouteComboAction* combo : {m_owner.m_routeCombo.data(), m_owner.m_waypointCombo.data()}) {
+        if (!combo || hint == routes::kHintDisplay)
+            continue;
+        // Choosing a waypoint changes no list: only the waypoint picker's mark.
+        if (hint == routes::kHintSelected)
+            combo->ShowCurrent();
+        else
+            combo->Refill();
+    }
+}
+
+void CRouteWindows::ShowProperties(int waypoint)
+{
+    if (!m_properties) {
+        m_properties = new CRoutePropertiesSheet(*this, m_host ? &m_host->Window() : nullptr);
+        m_properties->ShowModeless();
+        AddListener(&m_windowFollower);
+    }
+    m_properties->SetWaypoint(waypoint);
+    m_properties->raise();
+    m_properties->activateWindow();
+}
+
 bool CRouteWindows::Terminate()
 {
+    RemoveListener(&m_windowFollower);
+    delete m_properties.data();
+    for (CRouteComboAction* combo : {m_routeCombo.data(), m_waypointCombo.data()})
+        if (combo)
+            combo->Detach();
     delete m_uploadDialog.data();
     chart::CChartView::RemoveExtension(this);
     if (m_panel)
@@ -110,9 +160,18 @@ void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, cmd::kNavUploadRoute, [this](unsigned) { ShowUploadDialog(); },
         [this](app::CCmdUI& ui) { ui.Enable(State().hasRoute && !State().waypoints.empty()); });
+    // The pickers choose while nothing holds the route (as the route and
+    // waypoint buttons beside them).
+    commands.Add(
+        this, cmd::kRouteCombo, [](unsigned) {},
+        [this](app::CCmdUI& ui) { ui.Enable(IsFree() && RouteCount() > 0); });
+    commands.Add(
+        this, cmd::kWaypointCombo, [](unsigned) {},
+        [this](app::CCmdUI& ui) { ui.Enable(IsFree() && !State().waypoints.empty()); });
+    // Off while the sheet is open: one Route Options sheet at a time.
     commands.Add(
         this, cmd::kRouteOptions, [this](unsigned) { OpenOptions(); },
-        [this](app::CCmdUI& ui) { ui.Enable(true); });
+        [this](app::CCmdUI& ui) { ui.Enable(m_options.isNull()); });
     commands.Add(
         this, cmd::kViewRoutePanel,
         [this](unsigned) {
@@ -129,17 +188,7 @@ void CRouteWindows::OpenOptions()
         m_options->activateWindow();
         return;
     }
-    auto* sheet = new app::CModelessPropertySheet(QStringLiteral("Route Options"),
-                                                  m_host ? &m_host->Window() : nullptr);
-    sheet->setObjectName("routeOptions");
-    sheet->AddPage(new routes::CRouteGeneralOptionsPage(
-        std::make_unique<routes::CRouteGeneralOptionsModel>(*this), sheet));
-    sheet->AddPage(new routes::CRoutePathOptionsPage(
-        std::make_unique<routes::CRoutePathOptionsModel>(*this), sheet));
-    sheet->AddPage(new routes::CRouteMonitoringOptionsPage(
-        std::make_unique<routes::CRouteMonitoringOptionsModel>(*this), sheet));
-    sheet->AddPage(new routes::CGreatCircleOptionsPage(
-        std::make_unique<routes::CGreatCircleOptionsModel>(*this), sheet));
+    auto* sheet = routes::CreateRouteOptionsSheet(*this, m_host ? &m_host->Window() : nullptr);
     m_options = sheet;
     sheet->ShowModeless();
 }
@@ -282,6 +331,13 @@ void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
             InsertWaypointAfterCurrent(position);
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { DeleteCurrentWaypoint(); });
+    // The route's properties, at the waypoint right-clicked when there is one.
+    QAction* properties = menu.addAction(QStringLiteral("Route &Properties..."));
+    properties->setEnabled(State().hasRoute);
+    const auto it = m_layers.find(&view);
+    const int hit = it != m_layers.end() ? it->second->FindAt(p).value_or(0) : 0;
+    QObject::connect(properties, &QAction::triggered, &menu, [this, hit] { ShowProperties(hit); });
+    menu.addSeparator();
 }
 
 }   // namespace routes

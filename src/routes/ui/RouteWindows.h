@@ -20,6 +20,8 @@
 namespace routes {
 
 class CRoutePanel;
+class CRouteComboAction;
+class CRoutePropertiesSheet;
 
 class CRouteWindows : public routes::CRouteModule,
                       public app::CModuleUi,
@@ -33,6 +35,8 @@ public:
     bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
+    // The toolbar's route and waypoint pickers.
+    QAction* ToolBarControl(unsigned id, QObject* parent) override;
 
     // chart::CChartViewExtension
     void ViewCreated(chart::CChartView& view) override;
@@ -53,6 +57,9 @@ public:
     void ShowUploadDialog();
     // Route > Options...: the General, Paths, Monitoring and Great Circle pages.
     void OpenOptions();
+    // The "Route Properties" sheet (raised when open) showing waypoint
+    // `waypoint` (from 1), or the current one for 0.
+    void ShowProperties(int waypoint);
     // Whether the route panel is the side panel shown: chart double-clicks
     // only reach the route then.
     bool IsPanelActive() const;
@@ -69,6 +76,20 @@ private:
         CRouteWindows& m_owner;
     };
     void WriteState(int hint);
+    // The toolbar pickers and the properties sheet follow every change of
+    // route or waypoint.
+    class CWindowFollower final : public routes::CRouteListener {
+    public:
+        explicit CWindowFollower(CRouteWindows& owner) : m_owner(owner) { }
+        void OnRouteChange(int hint) override;
+
+    private:
+        CRouteWindows& m_owner;
+    };
+    CWindowFollower m_windowFollower{*this};
+    QPointer<CRouteComboAction> m_routeCombo;
+    QPointer<CRouteComboAction> m_waypointCombo;
+    QPointer<CRoutePropertiesSheet> m_properties;
 
     std::string m_stateFile;
     CStateReport m_stateReport{*this};

@@ -217,10 +217,7 @@ void CQtPainterBackend::Line(IntPoint from, IntPoint to)
             return;
         // Stroking a dot is slow and a dotted route leg has hundreds: a
         // plain pen's dot is filled from the rows of pixels Qt's own covers.
-        if (m_mode == QPainter::CompositionMode_SourceOver &&
-            !m_painter->testRenderHint(QPainter::Antialiasing) &&
-            m_painter->transform().type() == QTransform::TxNone && m_qpen.color().alpha() == 255 &&
-            m_qpen.style() == Qt::SolidLine && m_painter->pen() == m_qpen) {
+        if (PlainPen()) {
             for (const QRect& span : DotSpans(m_qpen.width()))
                 m_painter->fillRect(span.translated(from.x, from.y), m_qpen.color());
             return;
@@ -229,6 +226,49 @@ void CQtPainterBackend::Line(IntPoint from, IntPoint to)
         return;
     }
     m_painter->drawLine(from.x, from.y, to.x, to.y);
+}
+
+bool CQtPainterBackend::PlainPen() const
+{
+    return m_mode == QPainter::CompositionMode_SourceOver &&
+           !m_painter->testRenderHint(QPainter::Antialiasing) &&
+           m_painter->transform().type() == QTransform::TxNone && m_qpen.color().alpha() == 255 &&
+           m_qpen.style() == Qt::SolidLine && m_painter->pen() == m_qpen;
+}
+
+void CQtPainterBackend::Dots(std::span<const IntPoint> points, IntPoint reach)
+{
+    if (!m_ownPainter || !m_memory.IsValid() || !PlainPen() || m_painter->hasClipping() ||
+        m_painter->combinedTransform().type() != QTransform::TxNone) {
+        CDrawBackend::Dots(points, reach);
+        return;
+    }
+    const std::uint32_t colour = m_qpen.color().rgb();
+    const auto fillRow = [this, colour](int y, int left, int right) {
+        if (y < 0 || y >= m_memory.height)
+            return;
+        left = std::max(left, 0);
+        right = std::min(right, m_memory.width - 1);
+        std::uint32_t* row = m_memory.Row(y);
+        for (int x = left; x <= right; ++x)
+            row[x] = colour;
+    };
+    if (reach.x != 0 || reach.y != 0) {
+        // A one-pixel pen's dot, as its one-pixel line draws it.
+        if (m_qpen.width() <= 1)
+            for (const IntPoint& p : points)
+                fillRow(p.y, p.x, p.x);
+        else
+            CDrawBackend::Dots(points, reach);
+        return;
+    }
+    if (m_qpen.width() <= 1)
+        return;   // a one-pixel line of no length draws nothing
+    const std::vector<QRect>& spans = DotSpans(m_qpen.width());
+    for (const IntPoint& p : points)
+        for (const QRect& span : spans)
+            for (int y = span.top(); y <= span.bottom(); ++y)
+                fillRow(p.y + y, p.x + span.left(), p.x + span.right());
 }
 
 void CQtPainterBackend::Polyline(std::span<const IntPoint> points)

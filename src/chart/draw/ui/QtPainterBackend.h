@@ -43,6 +43,10 @@ public:
 
     void Line(IntPoint from, IntPoint to) override;
     void Polyline(std::span<const IntPoint> points) override;
+    // On the program's own memory with a plain opaque pen and nothing in the
+    // way (no clip, transform or raster operation) the dots are written into
+    // the pixels directly; otherwise drawn one by one.
+    void Dots(std::span<const IntPoint> points, IntPoint reach) override;
     void Rectangle(const IntRect& rect) override;
     void Rectangles(std::span<const IntRect> rects) override;
     void Polygon(std::span<const IntPoint> points) override;
@@ -60,6 +64,9 @@ public:
 private:
     // The rows of pixels, round the point, of a dot of a pen this wide.
     const std::vector<QRect>& DotSpans(int width);
+    // A plain opaque pen as selected, no antialiasing, transform or other
+    // composition: its dots may be filled from DotSpans.
+    bool PlainPen() const;
     void Prepare();
 
     CPixelView m_memory;

@@ -158,6 +158,44 @@ TEST_F(PainterTest, WideDotsAreQtsOwnDots)
     }
 }
 
+TEST_F(PainterTest, DottedLinesWrittenIntoMemoryMatchDrawingEachDot)
+{
+    // On the buffer's own memory the dots are written straight into the
+    // pixels; on a painter someone else owns each dot is drawn by Qt. Both
+    // must give the same pixels, for every pen width and direction, with
+    // lines running off the picture.
+    struct Dotted {
+        IntPoint a, b;
+        int spacing;
+    };
+    const Dotted lines[] = {{{2, 3}, {60, 3}, 3},   {{5, 62}, {5, -4}, 2},
+                            {{1, 1}, {70, 50}, 2},  {{63, 2}, {-6, 40}, 4},
+                            {{30, 60}, {40, 0}, 3}, {{-3, 20}, {20, 20}, 2}};
+    for (int width = 1; width <= 5; ++width) {
+        CBufferDC memory(nullptr, 64, 64);
+        memory.PatBlt(IntRect{0, 0, 64, 64}, chart::PatOp::Whiteness);
+        memory.SelectPen(app::RGB(20, 90, 200), chart::PenStyle::Solid, width);
+        QImage drawn(64, 64, QImage::Format_RGB32);
+        drawn.fill(Qt::white);
+        {
+            QPainter painter(&drawn);
+            chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
+            dc.SelectPen(app::RGB(20, 90, 200), chart::PenStyle::Solid, width);
+            for (const Dotted& l : lines) {
+                dc.DrawDottedLine(l.a, l.b.x, l.b.y, l.spacing, true);
+                memory.DrawDottedLine(l.a, l.b.x, l.b.y, l.spacing, true);
+                EXPECT_EQ(memory.GetCurrentPosition(), dc.GetCurrentPosition());
+            }
+        }
+        EXPECT_EQ(View(memory), drawn) << "pen width " << width;
+        int coloured = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                coloured += drawn.pixel(x, y) != QColor(Qt::white).rgb();
+        EXPECT_GT(coloured, 60) << "pen width " << width;
+    }
+}
+
 TEST_F(PainterTest, RectanglesInOneCallPaintWhatOneAtATimePaints)
 {
     // Overlapping, one and two pixels wide, empty, partly off the buffer;

@@ -1,0 +1,91 @@
+// The passage plan follows the route it is worked for: another route starts
+// a fresh plan with that route's name, start and destination; a changed
+// waypoint clears a worked plan; choosing a waypoint or changing how the
+// route is drawn keeps it.
+
+#include "routes/ui/PlanWindows.h"
+
+#include "../../chartpoints/ChartpointFakes.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "db/DBRoute.h"
+#include "routes/RouteModule.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int argc = 1;
+char name[] = "test";
+char* argv[] = {name, nullptr};
+
+TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    brine_test::RecordingStation station;
+    routes::CRouteModule module(settings, prompt, dir.Path());
+    ASSERT_TRUE(module.Initialise());
+    module.SetStationLink(&station);
+
+    routes::CPlanWindows::Links links;
+    links.routes = [&module] { return &module; };
+    routes::CPlanWindows plan(settings, dir.Path().string(), prompt, links);
+    ASSERT_TRUE(plan.Initialise());
+    // What creating the side panels does in the program.
+    module.AddListener(&plan);
+
+    const std::filesystem::path path = dir.Path() / "Puget";
+    {
+        db::CDBRoute table;
+        table.SetFilePath(path.string());
+        ASSERT_TRUE(table.Open());
+        table.ClearRecord();
+        table.m_name = "Admiralty Inlet";
+        table.m_from = "Point Wilson";
+        table.m_to = "Elliott Bay";
+        ASSERT_TRUE(table.AppendNew());
+        for (int i = 0; i < 3; ++i) {
+            auto& points = table.Points();
+            points.Waypoints().ClearRecord();
+            points.Waypoints().m_position = geo::CPosition(48.14 - 0.2 * i, -122.70 + 0.1 * i);
+            ASSERT_TRUE(points.AppendPoint());
+        }
+        table.Close();
+    }
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    EXPECT_EQ(plan.planName, "Admiralty Inlet");
+    EXPECT_EQ(plan.from, "Point Wilson");
+    EXPECT_EQ(plan.to, "Elliott Bay");
+
+    plan.PlanSettings().vesselSpeed = 8.0;
+    ASSERT_EQ(
+        plan.Calculate(routes::PlanWaypointsOf(module.State()), prompt, nullptr, nullptr, nullptr),
+        0);
+    ASSERT_TRUE(plan.IsCalculated());
+    ASSERT_TRUE(module.SelectWaypoint(2));
+    module.DisplayChanged();
+    EXPECT_TRUE(plan.IsCalculated());
+
+    module.OnEdit();
+    ASSERT_TRUE(module.IsEditMode());
+    ASSERT_TRUE(module.MoveWaypoint(2, geo::CPosition(47.95, -122.55)));
+    EXPECT_FALSE(plan.IsCalculated());
+
+    ASSERT_EQ(
+        plan.Calculate(routes::PlanWaypointsOf(module.State()), prompt, nullptr, nullptr, nullptr),
+        0);
+    ASSERT_TRUE(module.NewRoute());
+    EXPECT_FALSE(plan.IsCalculated());
+    EXPECT_EQ(plan.planName, module.RouteTexts().name);
+    EXPECT_NE(plan.planName, "Admiralty Inlet");
+
+    plan.Terminate();
+    module.Terminate();
+}
+
+}   // namespace
