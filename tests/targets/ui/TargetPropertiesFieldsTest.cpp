@@ -24,7 +24,11 @@ struct FieldsTest : ::testing::Test {
         (void)app;
     }
     targets::CTargetPropertiesFields fields;
-    template <class T> T* Find(const char* name) { return fields.findChild<T*>(name); }
+    template <class T>
+    T* Find(const char* name)
+    {
+        return fields.findChild<T*>(name);
+    }
 };
 
 TEST_F(FieldsTest, WhatIsLoadedComesBackStored)
