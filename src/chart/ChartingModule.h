@@ -27,6 +27,7 @@ namespace chart {
 class CChartDoc;
 class CChartWindow;
 struct COwnVesselValues;
+struct COwnVesselStyle;
 
 // The chart settings of a workspace, with their defaults.
 struct CChartSettings {
@@ -61,6 +62,8 @@ struct CChartingServices {
     // The own vessel as the navigator knows it now; false while it has no
     // position. Every chart view draws it at each paint.
     std::function<bool(COwnVesselValues&)> ownVessel;
+    // The vessel module's display properties of the own vessel; null: the defaults.
+    std::function<const COwnVesselStyle*()> ownVesselStyle;
     // The own vessel's logged fixes, oldest first (the navigator's track).
     std::function<std::vector<geo::CPosition>()> ownVesselFixes;
     // Autoscroll-area per cent held by the navigator.

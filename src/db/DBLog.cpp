@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -60,6 +61,24 @@ app::CDateTimeEx OlderDateTime(const std::string& date, const std::string& time)
 
 }   // namespace
 
+// A data file shorter than the header it announces (or than any header):
+// what a kill leaves while the table is being made.
+bool IsCutShortHeader(const std::string& dataPath)
+{
+    std::error_code ec;
+    const auto size = fs::file_size(dataPath, ec);
+    if (ec)
+        return false;
+    if (size < 32)
+        return true;
+    std::ifstream in(dataPath, std::ios::binary);
+    unsigned char header[10] = {};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header))
+        return true;
+    const std::uintmax_t headerLength = header[8] | (unsigned(header[9]) << 8);
+    return size < headerLength;
+}
+
 LogLayout LogLayoutOf(const std::string& dataPath)
 {
     std::error_code ec;
@@ -84,7 +103,7 @@ LogLayout LogLayoutOf(const std::string& dataPath)
     return LogLayout::Other;
 }
 
-CDBLog::CDBLog()
+CDBLog::CDBLog(std::shared_ptr<dbase::CDbaseEngine> engine) : CDBTextTable(std::move(engine))
 {
     m_fieldList.Add("DATE", 'D', 8, 0);
     m_fieldList.Add("TIME", 'C', 6, 0);
@@ -209,6 +228,10 @@ bool CDBLog::Open(bool readOnly, bool recreate)
         // An older log under the log's own name: taken over, its files kept.
         if (!Import(dbf, ResolveNoCase(GetFilePath() + ".dbt").string(), true))
             return false;
+    } else if (layout == LogLayout::Other && !readOnly && IsCutShortHeader(dbf)) {
+        // A log whose making was killed before its header was whole holds no
+        // row: it is made again.
+        DeleteFiles();
     } else if (layout == LogLayout::Other) {
         return Fail("The file " + dbf + " is not a position log.");
     } else if (kind == kLogFile) {

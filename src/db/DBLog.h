@@ -25,7 +25,8 @@ class CDBLog : public CDBTextTable {
 public:
     enum ImportKind { kNone = 0, kLogFile = 1, kNineField = 2 };
 
-    CDBLog();
+    // On the default engine, or on a worker thread's own.
+    explicit CDBLog(std::shared_ptr<dbase::CDbaseEngine> engine = nullptr);
     ~CDBLog() override;
 
     bool LoadRecord() override;

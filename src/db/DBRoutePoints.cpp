@@ -116,14 +116,38 @@ std::vector<long> CDBRoutePoints::PointsInOrder()
 
 bool CDBRoutePoints::Renumber(const std::vector<long>& recNos)
 {
+    // Read as (ORDER, record) after a crash at any write, the route must be
+    // either the old sequence or the new one (with at most the moved link
+    // out of place). So links moving later are written first, the last of
+    // them first: each then only leaves a gap behind it, or ties with the
+    // link just appended, which has the highest record number. Links moving
+    // earlier follow, the first of them first, each filling a gap.
+    struct Move {
+        long recNo, from, to;
+    };
+    std::vector<Move> later, earlier;
     bool ok = true;
-    for (size_t i = 0; i < recNos.size() && ok; ++i) {
-        ok = GoRecord(recNos[i]);
-        if (ok && m_order != long(i + 1)) {
-            m_order = long(i + 1);
-            ok = Update();
-        }
+    for (std::size_t i = 0; i < recNos.size() && ok; ++i) {
+        GoRecord(recNos[i]);   // a link whose waypoint is missing still lands
+        ok = GetRecNo() == recNos[i];
+        const long to = long(i + 1);
+        if (ok && m_order != to)
+            (m_order < to ? later : earlier).push_back({recNos[i], m_order, to});
     }
+    std::sort(later.begin(), later.end(), [](const Move& a, const Move& b) { return a.to > b.to; });
+    std::sort(earlier.begin(), earlier.end(),
+              [](const Move& a, const Move& b) { return a.to < b.to; });
+    for (const std::vector<Move>* moves : {&later, &earlier})
+        for (const Move& m : *moves) {
+            if (!ok)
+                break;
+            GoRecord(m.recNo);
+            ok = GetRecNo() == m.recNo;
+            if (ok) {
+                m_order = m.to;
+                ok = Update();
+            }
+        }
     return FlushIfOpen() && ok;
 }
 
@@ -194,6 +218,20 @@ bool CDBRoutePoints::DeleteRecord()
     const bool ok = Renumber(PointsInOrder());
     GoRecord(here);
     return ok;
+}
+
+bool CDBRoutePoints::RewriteOrder(const std::vector<long>& keptInOrder,
+                                  const std::vector<long>& dropped)
+{
+    if (!IsOpen() || IsReadOnly())
+        return false;
+    bool ok = true;
+    for (long recNo : dropped) {
+        // The move reports the missing waypoint but lands on the link.
+        GoRecord(recNo);
+        ok = GetRecNo() == recNo && CDBTextTable::DeleteRecord() && ok;
+    }
+    return Renumber(keptInOrder) && ok;
 }
 
 bool CDBRoutePoints::ReverseOrder()

@@ -38,6 +38,9 @@ public:
     // Moves the current point to position n; the others keep their sequence.
     bool InsertAtOrder(long n);
     bool ReverseOrder();
+    // After a crash: the links `dropped` (their waypoint is gone) deleted and
+    // the others given ORDER 1..n in the sequence of `keptInOrder`; flushed.
+    bool RewriteOrder(const std::vector<long>& keptInOrder, const std::vector<long>& dropped);
 
     CDBWaypoint& Waypoints() { return *m_waypoints; }
 

@@ -47,6 +47,9 @@ bool SamePath(const std::string& a, const std::string& b);
 
 class CDBTextTable : public CDBInterface {
 public:
+    // On the default engine, or on the engine given (a worker thread's own).
+    using CDBInterface::CDBInterface;
+
     const std::string& GetMessage() const { return m_message; }
 
     // Whether the current members can all be stored; the first field that

@@ -41,7 +41,8 @@ bool IsIndexLayout(const std::string& dataPath)
 
 }   // namespace
 
-CDBVesselLog::CDBVesselLog()
+CDBVesselLog::CDBVesselLog(std::shared_ptr<dbase::CDbaseEngine> engine)
+    : CDBTextTable(std::move(engine))
 {
     m_fieldList.Add("VSLTYPE", 'N', 3, 0);
     m_fieldList.Add("VOYAGEID", 'C', 20, 0);

@@ -26,7 +26,8 @@ class CDBVesselLog : public CDBTextTable {
 public:
     enum ImportKind { kNone = 0, kLogFile = 1, kSingleLog = 2 };
 
-    CDBVesselLog();
+    // On the default engine, or on a worker thread's own.
+    explicit CDBVesselLog(std::shared_ptr<dbase::CDbaseEngine> engine = nullptr);
     ~CDBVesselLog() override;
 
     bool LoadRecord() override;

@@ -14,7 +14,8 @@ namespace {
 constexpr const char* kHeadings[] = {"Date", "Time", "Latitude", "Longitude",
                                      "COG",  "SOG",  "Type",     "Note"};
 
-// A stored UTC date and time as the user's local one.
+}   // namespace
+
 app::CDateTimeEx LocalFromUtc(const app::CDateTimeEx& utc)
 {
     app::CDateTimeEx local;
@@ -33,6 +34,8 @@ app::CDateTimeEx LocalFromUtc(const app::CDateTimeEx& utc)
     local = ::timegm(&tm);
     return local;
 }
+
+namespace {
 
 std::string Value(double value)
 {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DateTimeEx.h"
 #include "app/ListRows.h"
 
 namespace db {
@@ -17,6 +18,9 @@ class CDBLog;
 namespace navigator {
 
 class CVesselLogbook;
+
+// A stored UTC date and time as the user's local one (not valid stays not valid).
+app::CDateTimeEx LocalFromUtc(const app::CDateTimeEx& utc);
 
 class CLogbookRows final : public app::CRowSource {
 public:

@@ -158,6 +158,8 @@ bool CVesselModule::ApplyParticulars(const COwnVessel& particulars, const std::s
     UseFolder(folder);
     m_name = VesselFileTitleForName(m_vessel.name);
     const bool ok = WriteVessel();
+    // Stored at once: a program killed later still finds this vessel's file by its name.
+    SaveSettings();
     Changed();
     return ok;
 }
@@ -176,6 +178,7 @@ void CVesselModule::ApplyOverlays(const chart::COwnVesselStyle& style, bool circ
     m_warningCircles = circles;
     if (std::isfinite(radius))
         m_warningCirclesRadius = std::clamp(radius, kVesselCircleLeast, kVesselCircleMost);
+    SaveSettings();
     Changed();
 }
 

@@ -9,6 +9,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/Module.h"
 #include "app/MsgBar.h"

@@ -153,6 +153,19 @@ bool CNMEADevice::TakeReceived(std::stop_token stop, std::string& line)
     return true;
 }
 
+bool CNMEADevice::TakeReceivedUntil(std::stop_token stop,
+                                    std::chrono::steady_clock::time_point deadline,
+                                    std::string& line)
+{
+    std::unique_lock lock(m_receive.lock);
+    m_receive.work.wait_until(lock, stop, deadline, [&] { return !m_receive.queue.empty(); });
+    if (stop.stop_requested() || m_receive.queue.empty())
+        return false;
+    line = std::move(m_receive.queue.back());
+    m_receive.queue.pop_back();
+    return true;
+}
+
 bool CNMEADevice::TakeAllReceived(std::stop_token stop, std::vector<std::string>& lines)
 {
     lines.clear();

@@ -15,6 +15,7 @@
 // a device never stays attached to a port after it is destroyed.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -136,6 +137,9 @@ protected:
     // Receive workers: the oldest received line; waits until one comes or the
     // stop is requested (then false).
     bool TakeReceived(std::stop_token stop, std::string& line);
+    // As TakeReceived, but gives up at `deadline`: false on a stop or when no line came.
+    bool TakeReceivedUntil(std::stop_token stop, std::chrono::steady_clock::time_point deadline,
+                           std::string& line);
     // Every received line at once, oldest first (a worker that keeps up
     // takes one wake-up per burst, not one per line); false when stopping.
     bool TakeAllReceived(std::stop_token stop, std::vector<std::string>& lines);

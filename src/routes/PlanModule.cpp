@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace routes {
 
@@ -142,6 +143,7 @@ int CPlanModule::Calculate(const std::vector<PlanWaypoint>& route, platform::CPr
     if (code == kPlanDone) {
         MarkTrackStarts();
         m_calculated = true;
+        m_calculatedUtc = std::time(nullptr);
         return code;
     }
     prompt.Ask(code == kPlanAborted ? PlanAbortedText() : PlanDateOutOfRangeText(), "Passage plan",
@@ -172,6 +174,7 @@ void CPlanModule::TakeSearchResult(const CPlanCalculator::BestTime& result, bool
     planUtc = result.starts[std::size_t(index)];
     MarkTrackStarts();
     m_calculated = true;
+    m_calculatedUtc = std::time(nullptr);
 }
 
 void CPlanModule::MarkTrackStarts()

@@ -43,6 +43,8 @@ public:
 
     const CPlanList& Plan() const { return m_plan; }
     bool IsCalculated() const { return m_calculated; }
+    // When the plan was last calculated (seconds since 1970); 0 before.
+    std::int64_t CalculatedUtc() const { return m_calculatedUtc; }
     void ClearPlan();
     bool CanCalculate(std::size_t waypointCount) const;
     // The time at waypoint `index` (from 0) of a calculated plan.
@@ -81,6 +83,7 @@ private:
     CPlanSettings m_settings;
     CPlanList m_plan;
     bool m_calculated = false;
+    std::int64_t m_calculatedUtc = 0;
     std::array<double, 16> m_card{};
     std::string m_programFolder;
     chart::CLineProperties m_line{chart::kLinePlannedTrack};

@@ -1,6 +1,8 @@
 #include "routes/RouteModule.h"
 
 #include "app/Registry.h"
+#include "app/SystemUtils.h"
+#include "geo/DatumInfo.h"
 
 #include <algorithm>
 #include <cctype>
@@ -34,6 +36,20 @@ CRouteModule::CRouteModule(app::CSettingsHome& settings, platform::CPrompt& prom
       m_db(std::make_unique<db::CDBRoute>()), m_lock([this] { return m_db->Lock(); })
 {
     SetModuleName("Route");
+    // The waypoint symbols with the route's pen are stored under the
+    // module's own key, each monitoring pen under its kind's name there
+    // (they share value names such as "LineWidth").
+    m_views.Properties().SetBaseKey(GetModuleName());
+    for (chart::CLineProperties* line :
+         {&m_state.overlays.arrivalLine, &m_state.overlays.perpendicularLine,
+          &m_state.overlays.limitLine})
+        line->SetBaseKey(GetModuleName() + "\\" + line->GetKeyName());
+}
+
+std::vector<chart::CPointProperties*> CRouteModule::OverlayProperties()
+{
+    return {&m_views.Properties(), &m_state.overlays.arrivalLine,
+            &m_state.overlays.perpendicularLine, &m_state.overlays.limitLine};
 }
 
 CRouteModule::~CRouteModule() = default;
@@ -74,7 +90,12 @@ void CRouteModule::LoadSettings()
         double interval = 0;
         if (reg.ReadDouble("DistanceToRunInterval", interval) && interval > 0)
             m_state.draw.distanceToRunInterval = interval;
+        reg.ReadBool("DrawDeviationLimits", m_state.overlays.deviationLimits);
+        reg.ReadBool("DrawWaypointArrivalCircles", m_state.overlays.arrivalCircles);
+        reg.ReadBool("DrawWaypointPerpendiculars", m_state.overlays.perpendiculars);
     }
+    for (chart::CPointProperties* p : OverlayProperties())
+        p->Load(Settings());
     app::CRegistry monitoring(Settings().GetStore());
     if (OpenSettings(monitoring, false, "Monitoring"))
         m_state.monitoring.Load(monitoring);
@@ -112,7 +133,12 @@ void CRouteModule::SaveSettings()
         reg.WriteBool("DrawDistanceToRun", m_state.draw.drawDistanceToRun);
         reg.WriteBool("ApplyToEntireRoute", m_state.draw.applyToEntireRoute);
         reg.WriteDouble("DistanceToRunInterval", m_state.draw.distanceToRunInterval);
+        reg.WriteBool("DrawDeviationLimits", m_state.overlays.deviationLimits);
+        reg.WriteBool("DrawWaypointArrivalCircles", m_state.overlays.arrivalCircles);
+        reg.WriteBool("DrawWaypointPerpendiculars", m_state.overlays.perpendiculars);
     }
+    for (const chart::CPointProperties* p : OverlayProperties())
+        p->Save(Settings());
     app::CRegistry monitoring(Settings().GetStore());
     if (OpenSettings(monitoring, true, "Monitoring"))
         m_state.monitoring.Save(monitoring);
@@ -124,6 +150,18 @@ void CRouteModule::SaveSettings()
 bool CRouteModule::StartUpload(const CUploadChoice& choice, CRouteTransmitter& tx)
 {
     if (m_upload || !m_state.hasRoute || m_state.waypoints.empty())
+        return false;
+    // Positions go out as they are stored: the user confirms any not in WGS 84.
+    const bool otherDatum =
+        std::any_of(m_state.waypoints.begin(), m_state.waypoints.end(), [](const CWaypoint& wp) {
+            const std::uint16_t datum = wp.m_position.GetDatum();
+            return datum != geo::kNoDatumIndex && datum != geo::DatumIndexWGS84();
+        });
+    if (otherDatum &&
+        m_prompt.Ask("One or more route waypoints selected for upload are in a different\n"
+                     "datum than WGS84. Proceed with upload ?\"",
+                     "Route", platform::PromptIcon::Question,
+                     platform::PromptButtons::YesNo) != platform::PromptAnswer::Yes)
         return false;
     if (!tx.CanTransmit()) {
         Tell("The GPS port is not open for output: nothing was sent.");
@@ -161,6 +199,7 @@ void CRouteModule::OnTimer(app::TimerCadence cadence)
         m_lock.Cancel();
         m_state.editMode = true;
         Post(kNoticeLocked);
+        Notify(kHintDisplay);
         break;
     case CRouteLockAttempt::State::Refused:
         m_lock.Cancel();
@@ -170,20 +209,77 @@ void CRouteModule::OnTimer(app::TimerCadence cadence)
     }
 }
 
+bool CRouteModule::MakeTemporary(std::string& path)
+{
+    fs::path placeholder;
+    if (app::MakeTempFileName(GetDataFolder(), "d", placeholder) != 0)
+        return false;
+    m_ownPlaceholder = placeholder.string();
+    m_ownTemporary = (placeholder.parent_path() / placeholder.stem()).string();
+    path = m_ownTemporary;
+    return true;
+}
+
+void CRouteModule::DeleteOwnTemporary()
+{
+    // Only our own temporary database, by its base name: other stations'
+    // temporary databases may share the folder.
+    if (m_ownTemporary.empty())
+        return;
+    std::error_code ec;
+    for (const char* ext : {".dbf", ".dbt", ".mdx", ".DBF", ".DBT", ".MDX"})
+        fs::remove(m_ownTemporary + ext, ec);
+    fs::remove_all(m_ownTemporary + ".X", ec);
+    if (!m_ownPlaceholder.empty())
+        fs::remove(m_ownPlaceholder, ec);
+    m_ownTemporary.clear();
+    m_ownPlaceholder.clear();
+}
+
+bool CRouteModule::IsTempDatabase() const
+{
+    const std::string name = m_db->GetName();
+    return name.size() >= 2 && name[0] == '~' && (name[1] == 'd' || name[1] == 'D');
+}
+
 bool CRouteModule::OpenDatabase(const std::string& path)
 {
-    CloseDatabase();
+    if (!CloseDatabase(false))
+        return false;
     std::string target = path;
     if (target.empty() && !m_initialDatabase.empty()) {
         target = (fs::path(GetDataFolder()) / m_initialDatabase).string();
         m_initialDatabase.clear();
     }
-    if (target.empty())
+    if (target.empty() && !MakeTemporary(target)) {
+        Tell("Unable to create a temporary Route database in " + GetDataFolder());
         return false;
+    }
     m_db->SetFilePath(target);
-    if (!m_db->Open()) {
-        Tell("Unable to open Route database : " + target);
-        return false;
+    // The table makes its companion folder as it opens; one made for a file
+    // that then fails to open is taken away again.
+    std::error_code ec;
+    const bool hadCompanions = fs::exists(m_db->CompanionFolder(), ec);
+    bool opened = m_db->Open();
+    if (!opened) {
+        if (!hadCompanions)
+            fs::remove_all(m_db->CompanionFolder(), ec);
+        const bool failedWasOurs = !m_ownTemporary.empty() && target == m_ownTemporary;
+        std::string text =
+            "Unable to open Route database : " + db::WithoutExtension(target) + ".dbf";
+        if (!m_db->GetMessage().empty())
+            text += "\n" + m_db->GetMessage();
+        Tell(text);
+        m_db->Close();
+        if (!failedWasOurs && MakeTemporary(target)) {
+            m_db->SetFilePath(target);
+            opened = m_db->Open();
+        }
+        if (!opened) {
+            m_db->Close();
+            DeleteOwnTemporary();
+            return false;
+        }
     }
     m_lockedElsewhere = m_db->IsLockedElsewhere();
     if (m_db->IsEmpty() || !m_db->GoOrdinal(std::max(1L, m_initialRecord)))
@@ -193,13 +289,21 @@ bool CRouteModule::OpenDatabase(const std::string& path)
     if (read && m_initialWaypoint >= 1 && m_initialWaypoint <= long(m_state.waypoints.size()))
         m_state.activeIndex = int(m_initialWaypoint);
     m_initialWaypoint = 1;
+    m_appendNext = false;
+    TellRepairs();
+    Notify(kHintRoute);
     return true;
 }
 
-bool CRouteModule::CloseDatabase()
+bool CRouteModule::CloseDatabase(bool quiet)
 {
-    if (!m_db->IsOpen())
+    if (!m_db->IsOpen()) {
+        DeleteOwnTemporary();
         return true;
+    }
+    if (!quiet && IsTempDatabase() && !m_db->IsEmpty() &&
+        QuerySaveDatabase(true) == platform::PromptAnswer::Cancel)
+        return false;
     if (m_state.editMode || m_db->IsLockHeld()) {
         m_db->FlushAndUnlock();
         Post(kNoticeUnlocked);
@@ -207,11 +311,102 @@ bool CRouteModule::CloseDatabase()
     m_state.editMode = false;
     m_lock.Cancel();
     m_db->Close();
+    DeleteOwnTemporary();
     m_state.hasRoute = false;
     m_state.waypoints.clear();
     m_state.activeIndex = 0;
     m_state.name.clear();
+    Notify(kHintClosed);
     return true;
+}
+
+platform::PromptAnswer CRouteModule::QueryClose(platform::CPrompt& /*prompt*/)
+{
+    if (m_db->IsOpen() && IsTempDatabase() && !m_db->IsEmpty() &&
+        QuerySaveDatabase(true) == platform::PromptAnswer::Cancel)
+        return platform::PromptAnswer::Cancel;
+    return platform::PromptAnswer::Ok;
+}
+
+platform::PromptAnswer CRouteModule::QuerySaveDatabase(bool ask)
+{
+    using platform::PromptAnswer;
+    if (!m_db->IsOpen())
+        return PromptAnswer::No;
+    if (ask) {
+        const PromptAnswer a =
+            m_prompt.Ask("Save Route database?", "Route", platform::PromptIcon::Question,
+                         platform::PromptButtons::YesNoCancel);
+        if (a != PromptAnswer::Yes)
+            return a;
+    }
+    const bool temp = IsTempDatabase();
+    const std::optional<std::string> chosen =
+        m_askSavePath
+            ? m_askSavePath(GetDataFolder(), temp ? std::string() : m_db->GetName() + ".dbf")
+            : std::nullopt;
+    if (!chosen || chosen->empty())
+        return PromptAnswer::Cancel;
+    const std::string target = db::WithoutExtension(*chosen);
+    const long route = m_db->GetOrdinal();
+    const int active = m_state.activeIndex;
+    bool saved = false;
+    if (db::SamePath(target, m_db->GetFilePath())) {
+        // Onto itself: what is there is flushed; nothing to copy.
+        saved = m_db->FlushIfOpen();
+    } else if (temp) {
+        saved = m_db->MoveTo(target);
+        if (saved) {
+            std::error_code ec;
+            if (!m_ownPlaceholder.empty())
+                fs::remove(m_ownPlaceholder, ec);
+            m_ownTemporary.clear();
+            m_ownPlaceholder.clear();
+        }
+    } else {
+        saved = m_db->CopyTo(target);
+        if (saved) {
+            if (m_state.editMode || m_db->IsLockHeld()) {
+                m_db->FlushAndUnlock();
+                Post(kNoticeUnlocked);
+                m_state.editMode = false;
+            }
+            m_db->Close();
+            m_db->SetFilePath(target);
+            saved = m_db->Open();
+            m_lockedElsewhere = saved && m_db->IsLockedElsewhere();
+        }
+    }
+    if (!saved) {
+        Tell("Unable to save Route database as " + target + ".dbf" +
+             (m_db->GetMessage().empty() ? "" : "\n" + m_db->GetMessage()));
+        return PromptAnswer::Cancel;
+    }
+    if (route > 0)
+        m_db->GoOrdinal(route);
+    Reread(active);
+    Notify(kHintRoute);
+    return PromptAnswer::Yes;
+}
+
+bool CRouteModule::OnNewDatabase()
+{
+    if (m_state.inUse.InUse())
+        return false;
+    return OpenDatabase({});
+}
+
+bool CRouteModule::OnOpenDatabase()
+{
+    if (m_state.inUse.InUse() || !m_askOpenPath)
+        return false;
+    const std::optional<std::string> chosen = m_askOpenPath(GetDataFolder(), {});
+    return chosen && !chosen->empty() && OpenDatabase(*chosen);
+}
+
+bool CRouteModule::OnSaveDatabaseAs()
+{
+    return QuerySaveDatabase(false) == platform::PromptAnswer::Yes;
 }
 
 bool CRouteModule::ReadCurrentRoute()
@@ -256,6 +451,8 @@ bool CRouteModule::ReadCurrentRoute()
         links.SkipForward();
     }
     const CLinkRepair repair = PlanLinkRepair(rows, existing);
+    if (repair.needed)
+        RewriteLinks(repair);
     for (long recNo : repair.keptInOrder) {
         for (const auto& [rec, wp] : found)
             if (rec == recNo)
@@ -271,11 +468,23 @@ bool CRouteModule::CanEdit() const
     return m_db->IsOpen() && !m_lockedElsewhere && !m_state.inUse.InUse();
 }
 
+void CRouteModule::RecheckLockHolder()
+{
+    // A station killed while holding the lock sends no notice: the lock
+    // itself says whether it is still held.
+    if (m_lockedElsewhere && m_db->IsOpen() && !m_db->IsLockedElsewhere()) {
+        m_lockedElsewhere = false;
+        m_lock.Released();
+    }
+}
+
 void CRouteModule::OnEdit()
 {
+    RecheckLockHolder();
     if (m_state.editMode) {
         LockDatabase(false);
         m_state.editMode = false;
+        Notify(kHintDisplay);
         return;
     }
     if (!CanEdit()) {
@@ -287,6 +496,7 @@ void CRouteModule::OnEdit()
         m_lock.Cancel();
         m_state.editMode = true;
         Post(kNoticeLocked);
+        Notify(kHintDisplay);
     }
     // Pending: the timer tries again and either enters edit mode or names
     // the holder; edit mode stays off meanwhile.
@@ -323,6 +533,7 @@ bool CRouteModule::SetAutoAdvance(bool on)
         m_state.inUse.Take(RouteHolder::Advance);
     else
         m_state.inUse.Give(RouteHolder::Advance);
+    Notify(kHintDisplay);
     return true;
 }
 
@@ -353,6 +564,63 @@ void CRouteModule::OnNetworkMessage(const std::string& payload, const std::strin
         if (active >= 1 && active <= int(m_state.waypoints.size()))
             m_state.activeIndex = active;
     }
+}
+
+void CRouteModule::RewriteLinks(const CLinkRepair& repair)
+{
+    // Put right on disk too, so every station and every later open reads
+    // the same ORDER 1..n; not while another station holds the database (it
+    // writes the links itself) nor in a read-only one.
+    if (m_db->IsReadOnly() || m_db->IsLockedElsewhere())
+        return;
+    const bool held = m_db->IsLockHeld();
+    if (!held && !m_db->Lock())
+        return;
+    std::vector<long> dropped;
+    for (const CLinkRow& row : repair.dropped)
+        dropped.push_back(row.recNo);
+    if (!m_db->Points().RewriteOrder(repair.keptInOrder, dropped))
+        m_repairMessages.push_back("The route's links could not be written back: " +
+                                   m_db->Points().GetMessage());
+    if (!held)
+        m_db->FlushAndUnlock();
+}
+
+void CRouteModule::TellRepairs()
+{
+    if (m_repairMessages.empty())
+        return;
+    std::string text;
+    for (const std::string& line : m_repairMessages)
+        text += (text.empty() ? "" : "\n") + line;
+    m_prompt.Ask(text, "Route", platform::PromptIcon::Information, platform::PromptButtons::Ok);
+}
+
+void CRouteModule::AddListener(CRouteListener* listener)
+{
+    if (listener &&
+        std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
+        m_listeners.push_back(listener);
+}
+
+void CRouteModule::RemoveListener(CRouteListener* listener)
+{
+    std::erase(m_listeners, listener);
+}
+
+void CRouteModule::Notify(int hint)
+{
+    // A copy: a listener may go away while being told.
+    const std::vector<CRouteListener*> listeners = m_listeners;
+    for (CRouteListener* l : listeners)
+        l->OnRouteChange(hint);
+}
+
+CRouteTexts CRouteModule::RouteTexts() const
+{
+    if (!m_state.hasRoute)
+        return {};
+    return {m_db->m_name, m_db->m_from, m_db->m_to, m_db->m_note};
 }
 
 void CRouteModule::Post(std::uint8_t notice)

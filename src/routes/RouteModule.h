@@ -10,17 +10,34 @@
 #include "chartpoints/ChartpointServices.h"
 #include "db/DBRoute.h"
 #include "platform/Prompt.h"
+#include "routes/RouteLegs.h"
 #include "routes/RouteLock.h"
 #include "routes/RouteRepair.h"
+#include "routes/RouteServices.h"
 #include "routes/RouteUpload.h"
 #include "routes/RouteViews.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+namespace app {
+struct CCmdUIState;
+}
+
 namespace routes {
+
+// The route with its legs reversed: the waypoints last to first, each leg
+// keeping its type, the new last waypoint's leg rhumb, IDs 1..n.
+std::vector<CWaypoint> ReversedWaypoints(const std::vector<CWaypoint>& points);
+
+// The route record's texts as the panel shows them.
+struct CRouteTexts {
+    std::string name, from, to, note;
+};
 
 class CRouteModule : public app::CModeModule {
 public:
@@ -48,7 +65,28 @@ public:
     // Opens the database at `path` (without extension); an empty path takes
     // the initial database of the data folder when one is set.
     bool OpenDatabase(const std::string& path);
-    bool CloseDatabase();
+    // Closes the database; unless quiet, a temporary one with routes in it
+    // asks to be saved first (Cancel keeps it open: false).
+    bool CloseDatabase(bool quiet = true);
+    // Save As: with `ask` the question "Save Route database?" first. A
+    // temporary database moves to the chosen name; a permanent one is copied
+    // there and the copy opened. Yes when saved, No or Cancel otherwise.
+    platform::PromptAnswer QuerySaveDatabase(bool ask);
+    bool IsTempDatabase() const;
+    // File > New, Open and Save As for the route database.
+    bool OnNewDatabase();
+    bool OnOpenDatabase();
+    bool OnSaveDatabaseAs();
+    platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
+    // The file dialogs, plugged in by the windows (tests script them):
+    // a path chosen in `folder`, or nothing on Cancel.
+    using PathQuestion = std::function<std::optional<std::string>(const std::string& folder,
+                                                                  const std::string& proposed)>;
+    void SetFileDialogs(PathQuestion open, PathQuestion saveAs)
+    {
+        m_askOpenPath = std::move(open);
+        m_askSavePath = std::move(saveAs);
+    }
     bool IsDatabaseOpen() const { return m_db->IsOpen(); }
     // Reads the current route's waypoints in ORDER into the state; links to
     // missing waypoints are left out and named in RepairMessages().
@@ -57,6 +95,9 @@ public:
 
     // ---- Editing and enable rules
     bool CanEdit() const;
+    // Clears the locked-elsewhere flag when the table's lock is free again
+    // (its holder ended without a notice).
+    void RecheckLockHolder();
     // Route > Edit: leaves edit mode, or starts taking the lock (at once or
     // from the timer; a refusal names the holder).
     void OnEdit();
@@ -69,6 +110,57 @@ public:
     bool LockDatabase(bool lock);
     // A station message of our type from `sender` (its address).
     void OnNetworkMessage(const std::string& payload, const std::string& sender);
+
+    // ---- Editing (every change is stored, then read back; each refuses
+    // unless the route is editable: edit mode, a route, nothing holding it)
+    bool IsRouteAvailable() const;
+    bool IsFree() const;
+    bool CanChangeRoute() const;
+    // A waypoint (by value) into a new record, linked last and then moved to
+    // ordinal n when n is within the links there were.
+    bool InsertWaypoint(const CWaypoint& wp, long n);
+    // "Add New Waypoint": before the current waypoint, or last after a new
+    // route or an add at the end (the new one is then current).
+    bool AddWaypointAt(const geo::CPosition& position);
+    // "Insert New Waypoint": after the current waypoint.
+    bool InsertWaypointAfterCurrent(const geo::CPosition& position);
+    // A double-click on a route waypoint: a copy of it appended last.
+    bool AppendCopyOfWaypoint(int index);
+    bool DeleteCurrentWaypoint();
+    // A waypoint dragged on the chart, written on release.
+    bool MoveWaypoint(int index, const geo::CPosition& position);
+    bool SelectWaypoint(int index);
+    bool SelectRoute(int n);
+    int RouteCount();
+    // The current route's place in the table (from 1), 0 for none.
+    int RouteOrdinal();
+    bool NewRoute();
+    // Route > Copy, or Reverse with `reverse`: a new route with its own
+    // copies of the waypoints.
+    bool CopyRoute(bool reverse);
+    bool DeleteRoute();
+    // The panel's Apply: name, start and destination, each at most 25 characters.
+    bool SaveRouteTexts(const std::string& name, const std::string& from, const std::string& to);
+    CRouteTexts RouteTexts() const;
+    // One entry per route in table order: its name, with " [from->to]"
+    // when both are set.
+    std::vector<std::string> RouteList();
+    // The leg from waypoint `index` to the next; not computed for the last.
+    CLegResult LegFrom(int index) const;
+    // The current waypoint's leg: 0 rhumb, 1 great circle, 2 great circle
+    // replaced by intermediate waypoints. False when refused.
+    bool SetLegType(std::uint32_t type);
+    bool AreWaypointsLocked() const { return m_waypointsLocked; }
+    void SetWaypointsLocked(bool locked) { m_waypointsLocked = locked; }
+
+    // ---- Commands of the Route menu
+    static const std::vector<unsigned>& CommandIds();
+    app::CCmdUIState CommandState(unsigned id);
+    void Execute(unsigned id);
+
+    // ---- Change notices to the panel and the chart views
+    void AddListener(CRouteListener* listener);
+    void RemoveListener(CRouteListener* listener);
 
     // ---- Upload: planned whole, fed from the timer; the route is held in
     // use until the last sentence has left or the port failed.
@@ -84,6 +176,14 @@ public:
     const std::string& InitialDatabase() const { return m_initialDatabase; }
     void SetInitialDatabase(std::string name) { m_initialDatabase = std::move(name); }
     const std::string& AttachmentsFolder() const { return m_attachmentsFolder; }
+    void SetAttachmentsFolder(std::string folder) { m_attachmentsFolder = std::move(folder); }
+    // After an options page changed how the route is drawn or sailed: the
+    // chart's copies follow the records and every view draws again.
+    void DisplayChanged()
+    {
+        m_views.Refresh();
+        Notify(kHintDisplay);
+    }
 
     // Injected for tests: the time the lock retries measure.
     void SetClock(std::function<CRouteLockAttempt::Clock::time_point()> now)
@@ -92,7 +192,24 @@ public:
     }
 
 private:
+    // The waypoint symbols with the route's pen and the three monitoring pens.
+    std::vector<chart::CPointProperties*> OverlayProperties();
     void Post(std::uint8_t notice);
+    void Notify(int hint);
+    // After a stored change: the other stations read the route again, then
+    // the windows are told.
+    void Stored(int hint);
+    void RewriteLinks(const CLinkRepair& repair);
+    void TellRepairs();
+    bool GoToLink(int ordinal);
+    // Reads the route again with waypoint `active` current (kept within it).
+    void Reread(int active);
+    void WriteWaypoint(const CWaypoint& wp);
+    bool WriteNewRoute(const std::string& name, const std::string& from, const std::string& to,
+                       const std::vector<CWaypoint>& points);
+    bool MakeTemporary(std::string& path);
+    void DeleteOwnTemporary();
+
     void Tell(const std::string& text);
 
     platform::CPrompt& m_prompt;
@@ -112,6 +229,13 @@ private:
     std::string m_uploadProgress;
     void FeedUpload();
     chartpoints::CStationLink* m_station = nullptr;
+    std::vector<CRouteListener*> m_listeners;
+    bool m_appendNext = false;   // the next added waypoint goes last
+    bool m_waypointsLocked = true;   // waypoints are not dragged
+    PathQuestion m_askOpenPath;
+    PathQuestion m_askSavePath;
+    std::string m_ownTemporary;   // base path of the temporary database we made
+    std::string m_ownPlaceholder;
     std::function<CRouteLockAttempt::Clock::time_point()> m_now = [] {
         return CRouteLockAttempt::Clock::now();
     };

@@ -4,6 +4,7 @@
 // record ("Monitoring"), with what the chart, navigator and autopilot read
 // derived from them, so all three views follow the same stored values.
 
+#include "chart/overlays/OverlayProperties.h"
 #include "chart/overlays/OverlayServices.h"
 #include "navigator/NavInterfaces.h"
 #include "nmea/AutopilotModule.h"
@@ -59,6 +60,18 @@ struct CMonitoringRecord {
     nmea::CRouteMonitoring ForAutopilot() const;
     // What the autopilot changed, taken back (the other fields stay).
     void TakeFromAutopilot(const nmea::CRouteMonitoring& monitoring);
+};
+
+// What the chart shows of the monitoring: arrival circles round the
+// waypoints, perpendiculars across the legs' ends and the limits of deviation
+// beside the legs, each with its switch and its stored pen.
+struct CMonitoringOverlays {
+    bool arrivalCircles = false;   // "DrawWaypointArrivalCircles"
+    bool perpendiculars = false;   // "DrawWaypointPerpendiculars"
+    bool deviationLimits = false;   // "DrawDeviationLimits"
+    chart::CLineProperties arrivalLine{chart::kLineArrivalCircle};
+    chart::CLineProperties perpendicularLine{chart::kLineWaypointPerpendicular};
+    chart::CLineProperties limitLine{chart::kLineCrossTrackLimits};
 };
 
 }   // namespace routes

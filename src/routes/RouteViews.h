@@ -24,6 +24,7 @@ struct CRouteState {
     bool editMode = false;
     CGreatCircleRecord greatCircle;
     CMonitoringRecord monitoring;
+    CMonitoringOverlays overlays;
     chart::CRouteDrawSettings draw;
     CRouteInUse inUse;
 };

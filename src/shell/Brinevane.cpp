@@ -20,6 +20,7 @@
 #include "app/ui/ViewerTemplates.h"
 #include "chart/ChartingModule.h"
 #include "chartpoints/ui/ChartpointWindows.h"
+#include "engines/report/ReportFiles.h"
 #include "navigator/Instruments.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/GPSModule.h"
@@ -32,6 +33,8 @@
 #include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
 #include "shell/TargetsSetup.h"
+#include "shell/TenderSetup.h"
+#include "shell/VesselSetup.h"
 
 namespace shell {
 
@@ -90,6 +93,8 @@ bool CBrinevane::InitApplication()
     m_instance = std::make_unique<CSingleInstance>();
     if (!m_instance->Acquire())
         return false;
+    // Report tables left by runs of programs that ended without closing them.
+    report::RemoveDeadReportFolders();
     connect(m_instance.get(), &CSingleInstance::raiseRequested, this, [this] {
         if (m_frame)
             m_frame->RaiseFromSecondStart();
@@ -217,6 +222,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *instruments = module.get();
         return module;
     });
+    // The vessel's particulars and display before the navigator that draws and logs the vessel.
+    services.moduleFactories.push_back([this] { return MakeVesselModule(*m_frame); });
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         auto navigator = std::make_unique<navigator::CNavigatorWindows>(m_settingsHome, m_clock);
         // The frame and its charting module exist before any of these is asked.
@@ -250,6 +257,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
             });
         }
         return navigator;
+    });
+    // The navigator creates tender tracking: its tenders on the instruments' ports.
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
+        return MakeTenderModule(*m_frame, m_clock, (*instruments)->Ports());
     });
     // Chartpoints before the charting module, so every chart view gets their layer.
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
@@ -300,8 +311,11 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     if (m_raisePending)
         m_frame->RaiseFromSecondStart();
 
-    // Command states and the resource flags follow the user's actions; a
-    // quarter-second pass keeps them current without costing anything.
+    // Command states and the resource flags follow the user's actions: a
+    // quarter-second pass after input, once a second while nobody touches
+    // the program (instruments and timers change states too, but an idle
+    // program must cost next to nothing).
+    qApp->installEventFilter(this);
     m_idleTimer.setInterval(250);
     connect(&m_idleTimer, &QTimer::timeout, this, &CBrinevane::OnIdle);
     m_idleTimer.start();
@@ -355,12 +369,23 @@ app::CAviDoc* CBrinevane::OpenVideoFile(const std::filesystem::path& path)
 
 void CBrinevane::OnIdle()
 {
-    const app::CSystemFacts facts = GatherSystemFacts();
-    m_lowMemory = app::IsMemoryLow(facts);
-    std::optional<std::uint64_t> freeBytes;
-    if (auto disk = platform::GetDiskSpace(m_programFolder))
-        freeBytes = disk->freeBytes;
-    m_lowDisk = app::IsDiskLow(freeBytes);
+    // The low-memory and low-disk messages are refreshed every 10 s; reading
+    // the figures every few seconds is enough, and keeps the idle program off
+    // /proc and the file system four times a second.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_resourcesRead >= std::chrono::seconds(5)) {
+        m_resourcesRead = now;
+        const app::CSystemFacts facts = GatherSystemFacts();
+        m_lowMemory = app::IsMemoryLow(facts);
+        std::optional<std::uint64_t> freeBytes;
+        if (auto disk = platform::GetDiskSpace(m_programFolder))
+            freeBytes = disk->freeBytes;
+        m_lowDisk = app::IsDiskLow(freeBytes);
+    }
+    if (!m_userActed && now - m_lastCommandPass < std::chrono::seconds(1))
+        return;
+    m_userActed = false;
+    m_lastCommandPass = now;
     if (m_frame) {
         m_frame->SetResourceFlags(m_lowMemory, m_lowDisk);
         try {
@@ -369,10 +394,29 @@ void CBrinevane::OnIdle()
     }
 }
 
+bool CBrinevane::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::FocusIn:
+    case QEvent::WindowActivate:
+    case QEvent::Close: m_userActed = true; break;
+    default: break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 int CBrinevane::ExitInstance()
 {
     // Every step tolerates what was never made: start-up may have ended early.
     m_idleTimer.stop();
+    if (qApp)
+        qApp->removeEventFilter(this);
     if (m_frame) {
         m_frame->TearDown();
         m_frame.reset();

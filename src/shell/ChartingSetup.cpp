@@ -31,6 +31,7 @@
 #include "charts/vector/BlankChartService.h"
 #include "charts/vector/LiveChartService.h"
 #include "navigator/NavigatorModule.h"
+#include "navigator/VesselModule.h"
 #include "shell/AutoscrollWindowHost.h"
 #include "shell/MainFrame.h"
 
@@ -57,8 +58,7 @@ double Known(double value)
     return value == nmea::kNoValue ? geo::kUnsetValue : value;
 }
 
-// The own vessel's values for the charts from the navigator's snapshot; the
-// vessel's particulars are the overlay's defaults.
+// The own vessel's values for the charts from the navigator's snapshot.
 bool OwnVesselFromSnapshot(const navigator::CNavSnapshot& snap, chart::COwnVesselValues& v)
 {
     if (!snap.positionAvailable || !snap.position.IsValid())
@@ -283,8 +283,18 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
     navigator::CNavigatorModule* nav = nullptr;
     for (std::size_t i = 0; i < frame.Modules().size() && !nav; ++i)
         nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
+    // The vessel module joins before the charts: its circle and display properties.
+    navigator::CVesselModule* vessel = nullptr;
+    for (std::size_t i = 0; i < frame.Modules().size() && !vessel; ++i)
+        vessel = dynamic_cast<navigator::CVesselModule*>(frame.Modules()[i]);
+    if (vessel)
+        services.ownVesselStyle = [vessel] { return &vessel->Style(); };
     if (nav) {
-        services.ownVessel = [nav](chart::COwnVesselValues& v) {
+        services.ownVessel = [nav, vessel](chart::COwnVesselValues& v) {
+            if (vessel) {
+                v.warningCircles = vessel->WarningCircles();
+                v.warningCirclesRadius = vessel->WarningCirclesRadius();
+            }
             return OwnVesselFromSnapshot(*nav->Snapshot(), v);
         };
         // The own vessel's drawn track window, never its whole file.

@@ -36,12 +36,17 @@
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
+#include "chartpoints/ChartpointModule.h"
 #include "charts/ui/ChartDialogs.h"
+#include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
+#include "routes/PlanModule.h"
+#include "routes/RouteModule.h"
 #include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
+#include "shell/ModuleReports.h"
 
 namespace shell {
 
@@ -228,9 +233,20 @@ void CMainFrame::RegisterChartCommands()
     const void* me = this;
     // File > New, Open and Save As: a chooser of what can be done now; a
     // chooser with nothing to offer is not shown.
-    auto state = [this] {
+    // The route module's database is one of the choosers' entries.
+    auto routeModule = [this]() -> routes::CRouteModule* {
+        for (std::size_t i = 0; i < m_modules.size(); ++i)
+            if (auto* r = dynamic_cast<routes::CRouteModule*>(m_modules[i]))
+                return r;
+        return nullptr;
+    };
+    auto state = [this, routeModule] {
         app::CChooserState s;
         s.lowMemory = m_lowMemory;
+        if (routes::CRouteModule* r = routeModule()) {
+            s.routes = true;
+            s.routeInUse = r->State().inUse.InUse();
+        }
         if (m_charting) {
             s.normalChartWindows = m_charting->CountChartFramesInState(chart::kFrameNormal);
             s.maxCharts = m_charting->ChartSettings().maxCharts;
@@ -262,19 +278,21 @@ void CMainFrame::RegisterChartCommands()
     };
     m_commands.Add(
         me, cmd::kFileNew,
-        [this, newState, choose](unsigned) {
+        [this, newState, choose, routeModule](unsigned) {
             const int chosen = choose("New", app::NewChoices(newState()));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile(false);
+            else if (chosen == app::choose::kNewRoutes && routeModule())
+                routeModule()->OnNewDatabase();
         },
         [this, newState](app::CCmdUI& ui) {
             ui.Enable(m_charting && !app::NewChoices(newState()).empty());
         });
     m_commands.Add(
         me, cmd::kFileOpen,
-        [this, state, choose](unsigned) {
+        [this, state, choose, routeModule](unsigned) {
             // A blank chart opened here takes the place of the ordinary chart window.
             // Vector charts open from files; a new chart is a blank one.
             app::CChooserState s = state();
@@ -284,6 +302,8 @@ void CMainFrame::RegisterChartCommands()
                 OpenChart("", true, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile(true);
+            else if (chosen == app::choose::kOpenRoutes && routeModule())
+                routeModule()->OnOpenDatabase();
             else if (chosen == app::choose::kVectorChart)
                 OpenVectorChartFile();
             else if (chosen == app::choose::kOpenLog && Navigator())
@@ -294,10 +314,12 @@ void CMainFrame::RegisterChartCommands()
         });
     m_commands.Add(
         me, cmd::kFileSaveAs,
-        [this, state, choose](unsigned) {
-            if (choose("Save As", app::SaveAsChoices(state())) == app::choose::kSaveLog &&
-                Navigator())
+        [this, state, choose, routeModule](unsigned) {
+            const int chosen = choose("Save As", app::SaveAsChoices(state()));
+            if (chosen == app::choose::kSaveLog && Navigator())
                 Navigator()->SaveLogAs();
+            else if (chosen == app::choose::kSaveRoutes && routeModule())
+                routeModule()->OnSaveDatabaseAs();
         },
         [state](app::CCmdUI& ui) { ui.Enable(!app::SaveAsChoices(state()).empty()); });
     m_commands.Add(
@@ -327,18 +349,42 @@ void CMainFrame::RegisterChartCommands()
         QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
         return active ? qobject_cast<nmea::CNmeaDumpView*>(active->widget()) : nullptr;
     };
-    auto printable = [activeDump, state](app::CCmdUI& ui) {
-        ui.Enable(activeDump() || !app::PrintChoices(state()).empty());
+    // The modules' reports join the charts' in the Print choosers.
+    auto reportHost = [this] {
+        shell::CModuleReportHost host{this, m_mdi, &Printer(), nullptr, Navigator()};
+        host.reportsFolder = m_services.programFolder / "System" / "Reports";
+        for (std::size_t i = 0; i < Modules().size(); ++i) {
+            app::CModule* module = Modules()[i];
+            if (!host.chartpoints)
+                host.chartpoints = dynamic_cast<chartpoints::CChartpointModule*>(module);
+            if (!host.routes)
+                host.routes = dynamic_cast<routes::CRouteModule*>(module);
+            if (!host.plans)
+                host.plans = dynamic_cast<routes::CPlanModule*>(module);
+            if (auto* vessel = dynamic_cast<navigator::CVesselModule*>(module))
+                host.vesselName = vessel->VesselName();
+        }
+        return host;
+    };
+    auto printState = [state, reportHost] {
+        app::CChooserState s = state();
+        shell::AddModuleReportChoices(s, reportHost());
+        return s;
+    };
+    auto printable = [activeDump, printState](app::CCmdUI& ui) {
+        ui.Enable(activeDump() || !app::PrintChoices(printState()).empty());
     };
     m_commands.Add(
         me, cmd::kFilePrint,
-        [this, activeDump, state, choose](unsigned) {
+        [this, activeDump, printState, reportHost, choose](unsigned) {
             if (nmea::CNmeaDumpView* dump = activeDump()) {
                 QPrintDialog dialog(&Printer(), this);
                 if (dialog.exec() == QDialog::Accepted)
                     PrintDumpView(*dump, Printer());
             } else {
-                const int chosen = choose("Print", app::PrintChoices(state()));
+                const int chosen = choose("Print", app::PrintChoices(printState()));
+                if (shell::RunModuleReport(chosen, false, reportHost()))
+                    return;
                 if (chosen == app::choose::kPrintChartView)
                     PrintActiveChartWithDialog();
                 else if (m_charting && (chosen == app::choose::kPrintChartList ||
@@ -350,12 +396,14 @@ void CMainFrame::RegisterChartCommands()
         printable);
     m_commands.Add(
         me, cmd::kFilePrintPreview,
-        [this, activeDump, state, choose](unsigned) {
+        [this, activeDump, printState, reportHost, choose](unsigned) {
             if (nmea::CNmeaDumpView* dump = activeDump()) {
                 PreviewDumpView(*dump, this);
                 return;
             }
-            const int chosen = choose("Print Preview", app::PrintChoices(state()));
+            const int chosen = choose("Print Preview", app::PrintChoices(printState()));
+            if (shell::RunModuleReport(chosen, true, reportHost()))
+                return;
             if (chosen == app::choose::kPrintChartView)
                 PreviewActiveChart();
             else if (m_charting && m_mdi &&

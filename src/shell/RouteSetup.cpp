@@ -1,9 +1,17 @@
 #include "shell/RouteSetup.h"
 
+#include "navigator/Instruments.h"
 #include "navigator/NavigatorModule.h"
 #include "navigator/VesselModule.h"
+#include "navigator/ui/MonitorPanel.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "nmea/GPSModule.h"
+#include "nmea/InstrumentsModule.h"
+#include "nmea/PeerFile.h"
+#include "routes/GpsRouteTransmitter.h"
 #include "routes/RouteModule.h"
 #include "routes/ui/PlanWindows.h"
+#include "routes/ui/RouteWindows.h"
 #include "routes/ui/TidalWindows.h"
 #include "shell/MainFrame.h"
 
@@ -13,25 +21,88 @@ namespace shell {
 
 namespace {
 
-// Detaches the navigator from the route before the route goes: the
-// navigator is created first and so outlives it.
-class CProgramRoutes final : public routes::CRouteModule {
+// Joins the route to the modules that follow it: the navigator monitors it,
+// the autopilot steers it, the GPS device takes its upload, the station
+// network carries its lock and change notices. Each is detached before the
+// route goes: those modules are created first and outlive it.
+class CProgramRoutes final : public routes::CRouteWindows {
 public:
     CProgramRoutes(app::CSettingsHome& settings, platform::CPrompt& prompt,
-                   std::filesystem::path dataRoot, navigator::CNavigatorModule* nav)
-        : CRouteModule(settings, prompt, std::move(dataRoot)), m_navigator(nav)
+                   std::filesystem::path dataRoot, navigator::CNavigatorModule* nav,
+                   nmea::CInstrumentsModule* instruments)
+        : routes::CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav),
+          m_instruments(instruments)
     {
         if (m_navigator)
             m_navigator->SetRoute(&Views());
+        auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(nav);
+        SetTransmitterSource([this, navWindows]() -> routes::CRouteTransmitter* {
+            if (!navWindows || !navWindows->Instruments())
+                return nullptr;
+            if (!m_transmitter)
+                m_transmitter = std::make_unique<routes::CGpsRouteTransmitter>(
+                    navWindows->Instruments()->Gps().Device());
+            // The GPS port's transmit side opens for the upload if nothing opened it.
+            navWindows->Instruments()->Gps().Device().OpenTransmit();
+            return m_transmitter.get();
+        });
+        if (m_instruments) {
+            m_instruments->Autopilot().SetRoute(&Views());
+            m_link = std::make_unique<CMessagingLink>(m_instruments->Messaging());
+            SetStationLink(m_link.get());
+            m_instruments->SetStationMessageHandlerFor(
+                this, [this](const nmea::CStationMessage& m) {
+                    if (m.type == kStationMessageType)
+                        OnNetworkMessage(m.payload, m.sender == nmea::Ipv4{}
+                                                        ? std::string()
+                                                        : nmea::Ipv4Text(m.sender));
+                });
+        }
+    }
+    // The Monitor's "Auto" is the route's automatic waypoint advance; the
+    // navigator's panels exist by now (its module comes first).
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override
+    {
+        if (!CRouteWindows::CreateSidePanels(host, panels))
+            return false;
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
+                                       [this] { return State().monitoring.autoAdvance; });
+        return true;
     }
     ~CProgramRoutes() override
     {
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch({}, {});
         if (m_navigator)
             m_navigator->SetRoute(nullptr);
+        if (m_instruments) {
+            m_instruments->Autopilot().SetRoute(nullptr);
+            m_instruments->SetStationMessageHandlerFor(this, {});
+        }
+        SetStationLink(nullptr);
     }
 
 private:
+    class CMessagingLink final : public chartpoints::CStationLink {
+    public:
+        explicit CMessagingLink(nmea::CNetworkMessaging& messaging) : m_messaging(messaging) { }
+        bool IsRunning() const override { return m_messaging.IsStarted(); }
+        bool Post(std::uint8_t type, std::string payload) override
+        {
+            return m_messaging.PostMessage(type, std::move(payload));
+        }
+
+    private:
+        nmea::CNetworkMessaging& m_messaging;
+    };
+
     navigator::CNavigatorModule* m_navigator;
+    nmea::CInstrumentsModule* m_instruments;
+    std::unique_ptr<routes::CGpsRouteTransmitter> m_transmitter;
+    std::unique_ptr<CMessagingLink> m_link;
 };
 
 }   // namespace
@@ -51,10 +122,15 @@ std::filesystem::path UserDataRoot()
 std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame)
 {
     navigator::CNavigatorModule* nav = nullptr;
-    for (std::size_t i = 0; i < frame.Modules().size() && !nav; ++i)
-        nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
+    nmea::CInstrumentsModule* instruments = nullptr;
+    for (std::size_t i = 0; i < frame.Modules().size(); ++i) {
+        if (!nav)
+            nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
+        if (!instruments)
+            instruments = dynamic_cast<nmea::CInstrumentsModule*>(frame.Modules()[i]);
+    }
     return std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
-                                            UserDataRoot(), nav);
+                                            UserDataRoot(), nav, instruments);
 }
 
 namespace {

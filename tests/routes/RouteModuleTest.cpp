@@ -94,6 +94,7 @@ TEST_F(RouteModuleTest, LinkToAMissingWaypointIsLeftOutAndNamed)
         ASSERT_TRUE(wpts.FlushIfOpen());
         table.Close();
     }
+    prompt.Expect(platform::PromptAnswer::Ok, "Waypoint 2 (link 2) is missing");
     ASSERT_TRUE(module.OpenDatabase(path.string()));
     ASSERT_EQ(module.Views().WaypointCount(), 2);
     EXPECT_EQ(module.Views().Waypoint(2).name, "West Point");

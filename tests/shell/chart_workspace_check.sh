@@ -161,6 +161,13 @@ charts_opened() { grep -c "chart opened:" "$work/program.log"; }
 OPENED=$(charts_opened)
 focus "$MAIN"
 xdotool key ctrl+n
+# With a route database to offer too, File > New asks what to make: its
+# first choice, the blank chart, is selected.
+chooser() { window_named "New"; }
+wait_for "the File > New chooser" chooser
+CHOOSER=$FOUND
+activate "$CHOOSER"
+xdotool key Return
 another_chart() { [ "$(charts_opened)" -gt "$OPENED" ] && echo yes; }
 wait_for "a second chart after File > New" another_chart
 window_menu_height

@@ -32,11 +32,19 @@ struct SamplePoint {
 };
 
 // North to south: out of Admiralty Inlet past Point No Point and West Point
-// into Elliott Bay.
+// into Elliott Bay, with the turns that keep every leg in the fairway. Every
+// leg and a line 150 m either side of it lie in water on GMT's full-resolution
+// shoreline, the one the sample charts are drawn from (routes_SampleRouteGmtTest).
 constexpr SamplePoint kPoints[] = {
     {"Point Wilson", "PTWIL", 48.1530, -122.7370},
+    {"Marrowstone Point", "MARRO", 48.1000, -122.6400},
+    {"Bush Point", "BUSHP", 48.0300, -122.6450},
+    {"Foulweather Bluff", "FOULW", 47.9700, -122.6000},
     {"Point No Point", "PTNOP", 47.9140, -122.5120},
+    {"Apple Cove Point", "APPLE", 47.8000, -122.4400},
+    {"Meadow Point", "MEADP", 47.6900, -122.4400},
     {"West Point", "WESTP", 47.6620, -122.4520},
+    {"Magnolia Bluff", "MAGNO", 47.6280, -122.4250},
     {"Elliott Bay", "ELBAY", 47.6080, -122.3650},
 };
 

@@ -2,8 +2,16 @@
 
 namespace chart {
 
+bool COwnVesselLayer::IsOn() const
+{
+    const COwnVesselStyle* style = m_style ? m_style() : nullptr;
+    return (style ? *style : m_overlay.Style()).vessel.GetDraw();
+}
+
 void COwnVesselLayer::Draw(CChartDoc& doc, CXDC& dc)
 {
+    if (const COwnVesselStyle* style = m_style ? m_style() : nullptr)
+        m_overlay.Style() = *style;
     COwnVesselValues values;
     if (!m_values || !m_values(values))
         return;

@@ -16,15 +16,21 @@ public:
     // Fills the values and answers true when the navigator has them.
     using ValuesSource = std::function<bool(COwnVesselValues&)>;
 
-    explicit COwnVesselLayer(ValuesSource values) : m_values(std::move(values)) { }
+    // The vessel module's display properties; null, or no source, keeps the overlay's own.
+    using StyleSource = std::function<const COwnVesselStyle*()>;
+
+    explicit COwnVesselLayer(ValuesSource values, StyleSource style = {})
+        : m_values(std::move(values)), m_style(std::move(style))
+    { }
 
     // The vessel module's properties drive the overlay.
     COwnVesselStyle& Style() { return m_overlay.Style(); }
-    bool IsOn() const override { return m_overlay.Style().vessel.GetDraw(); }
+    bool IsOn() const override;
     void Draw(CChartDoc& doc, CXDC& dc) override;
 
 private:
     ValuesSource m_values;
+    StyleSource m_style;
     COverlayOwnVessel m_overlay;
 };
 

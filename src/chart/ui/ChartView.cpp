@@ -42,9 +42,15 @@ CChartView::CChartView(chart::CChartDoc& doc, chart::CChartingModule* module, QW
         },
         this);
     // The own vessel on every chart, where the navigator has it at each paint.
-    m_ownVessel = std::make_unique<chart::COwnVesselLayer>([this](chart::COwnVesselValues& v) {
-        return m_module && m_module->Services().ownVessel && m_module->Services().ownVessel(v);
-    });
+    m_ownVessel = std::make_unique<chart::COwnVesselLayer>(
+        [this](chart::COwnVesselValues& v) {
+            return m_module && m_module->Services().ownVessel && m_module->Services().ownVessel(v);
+        },
+        [this]() -> const chart::COwnVesselStyle* {
+            return m_module && m_module->Services().ownVesselStyle
+                       ? m_module->Services().ownVesselStyle()
+                       : nullptr;
+        });
     m_pipeline.SetSource(chart::DynamicLayer::OwnVessel, m_ownVessel.get());
     Views().push_back(this);
     for (CChartViewExtension* e : Extensions())
@@ -334,6 +340,12 @@ void CChartView::mouseDoubleClickEvent(QMouseEvent* e)
 {
     // A double click is no zoom rectangle.
     m_zoomPending = false;
+    if (e->button() == Qt::LeftButton && m_doc.IsChartLoaded()) {
+        const geo::IntPoint p = ToDevice(e->position());
+        for (CChartViewExtension* ext : Extensions())
+            if (ext->DoubleClick(*this, p))
+                return;
+    }
     QWidget::mouseDoubleClickEvent(e);
 }
 

@@ -56,6 +56,8 @@ public:
     virtual bool Press(CChartView& /*view*/, geo::IntPoint /*p*/) { return false; }
     virtual void DragTo(CChartView& /*view*/, geo::IntPoint /*p*/) { }
     virtual void Release(CChartView& /*view*/, geo::IntPoint /*p*/) { }
+    // True when the extension took the double-click.
+    virtual bool DoubleClick(CChartView& /*view*/, geo::IntPoint /*p*/) { return false; }
     virtual void AddContextMenu(CChartView& /*view*/, QMenu& /*menu*/, geo::IntPoint /*p*/) { }
 };
 

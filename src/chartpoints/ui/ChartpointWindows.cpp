@@ -375,8 +375,8 @@ void CChartpointWindows::Release(chart::CChartView& view, geo::IntPoint p)
 
 void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
 {
-    QAction* add = menu.addAction(QStringLiteral("Add New Chartpoint"));
-    QAction* del = menu.addAction(QStringLiteral("Delete Selected Chartpoint"));
+    QAction* add = menu.addAction(QStringLiteral("Add &New Chartpoint"));
+    QAction* del = menu.addAction(QStringLiteral("Delete Selected C&hartpoint"));
     menu.addSeparator();
     add->setEnabled(IsEditMode() && Table().IsOpen());
     del->setEnabled(IsEditable());

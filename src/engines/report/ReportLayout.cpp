@@ -7,6 +7,8 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include "platform/LocaleFreeNumbers.h"
+
 #include <algorithm>
 
 namespace report {
@@ -35,6 +37,9 @@ QFont MakeFont(double size, bool bold)
     // Pixel sizes: one unit is one point once the painter is scaled.
     font.setPixelSize(static_cast<int>(size));
     font.setBold(bold);
+    // No ligatures: "Off" must come out of a PDF as three letters, so a
+    // search or a copy of the text finds what was printed.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -56,6 +61,16 @@ QSizeF DefaultPageSize(bool landscape)
     const QSizeF size =
         QPageSize(letter ? QPageSize::Letter : QPageSize::A4).size(QPageSize::Point);
     return landscape ? size.transposed() : size;
+}
+
+QSizeF DefinitionPageSize(const CReportDefinition& definition)
+{
+    if (definition.paper == PaperSize::Locale)
+        return DefaultPageSize(definition.landscape);
+    const QSizeF size =
+        QPageSize(definition.paper == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4)
+            .size(QPageSize::Point);
+    return definition.landscape ? size.transposed() : size;
 }
 
 CReportLayout::CReportLayout(CReportDefinition definition, const CReportRows& rows, QSizeF page,
@@ -87,6 +102,8 @@ double CReportLayout::RowHeight(const std::vector<std::string>& cells) const
     const QFontMetricsF metrics(m_font);
     double height = metrics.height();
     for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
+        if (!m_def.columns[c].wrap)
+            continue;   // one line, cut to the column
         const double width = std::max(ColumnWidth(c) - 2 * kCellPad, 1.0);
         height =
             std::max(height, Measure(metrics, width, QString::fromStdString(cells[c])).height());
@@ -120,12 +137,22 @@ bool CReportLayout::Paginate(const std::function<bool()>& cancelled)
     m_pageFirstRow.push_back(0);
     double y = m_margin + HeaderHeight(0);
     std::vector<std::string> cells;
+    std::vector<double> sums(m_def.columns.size(), 0.0);
+    m_totalTexts.assign(m_def.columns.size(), std::string());
     // Index `count` is the total line, kept with its rows where it fits.
     for (std::size_t i = 0; i <= count; ++i) {
         double height = QFontMetricsF(m_boldFont).height() + 2 * kCellPad;
         if (i < count) {
             m_rows.Row(i, cells);
             height = RowHeight(cells);
+            for (const CReportTotal& total : m_def.totals) {
+                if (total.column >= cells.size())
+                    continue;
+                if (total.kind == CReportTotal::Last)
+                    m_totalTexts[total.column] = cells[total.column];
+                else
+                    sums[total.column] += platform::ParseDouble(cells[total.column]).value_or(0);
+            }
         }
         if (y + height > bottom && i != m_pageFirstRow.back()) {
             if (cancelled && cancelled()) {
@@ -137,6 +164,9 @@ bool CReportLayout::Paginate(const std::function<bool()>& cancelled)
         }
         y += height;
     }
+    for (const CReportTotal& total : m_def.totals)
+        if (total.kind == CReportTotal::Sum && total.column < sums.size())
+            m_totalTexts[total.column] = platform::FormatC("%.2f", sums[total.column]);
     m_rowsEnd = count;
     return true;
 }
@@ -209,11 +239,18 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
     std::vector<std::string> cells;
     for (std::size_t i = first; i < end; ++i) {
         if (i >= m_rowsEnd) {
-            if (m_def.rowCountTotal) {
-                painter.setFont(m_boldFont);
+            painter.setFont(m_boldFont);
+            if (m_def.rowCountTotal)
                 painter.drawText(QRectF(left + kCellPad, y + kCellPad, right - left, 1e3),
                                  Qt::AlignLeft | Qt::AlignTop,
                                  QStringLiteral("Total: %1").arg(static_cast<qulonglong>(count)));
+            for (const CReportTotal& total : m_def.totals) {
+                if (total.column >= m_totalTexts.size())
+                    continue;
+                const QRectF box(ColumnX(total.column) + kCellPad, y + kCellPad,
+                                 ColumnWidth(total.column) - 2 * kCellPad, 1e3);
+                painter.drawText(box, AlignFlags(m_def.columns[total.column].align) | Qt::AlignTop,
+                                 QString::fromStdString(m_totalTexts[total.column]));
             }
             break;
         }
@@ -223,7 +260,13 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
         for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
             const QRectF box(ColumnX(c) + kCellPad, y + kCellPad, ColumnWidth(c) - 2 * kCellPad,
                              height);
-            const QString text = QString::fromStdString(cells[c]);
+            QString text = QString::fromStdString(cells[c]);
+            if (!m_def.columns[c].wrap) {
+                text = QFontMetricsF(m_font).elidedText(text.simplified(), Qt::ElideRight,
+                                                        box.width());
+                painter.drawText(box, AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text);
+                continue;
+            }
             const int wrap = WrapFlags(QFontMetricsF(m_font), box.width(), text);
             painter.drawText(box, wrap | AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text);
         }
@@ -235,7 +278,8 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
     const double footerH = QFontMetricsF(m_font).height();
     const QRectF footer(left, m_page.height() - m_margin - footerH, right - left, footerH);
     painter.drawLine(QPointF(left, footer.top() - 4), QPointF(right, footer.top() - 4));
-    painter.drawText(footer, Qt::AlignLeft | Qt::AlignVCenter, m_date);
+    if (m_def.footerDate)
+        painter.drawText(footer, Qt::AlignLeft | Qt::AlignVCenter, m_date);
     painter.drawText(footer, Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Page %1 of %2").arg(page + 1).arg(PageCount()));
     painter.restore();

@@ -6,6 +6,8 @@
 // pass keeps only each page's first row, and a page is drawn by reading its
 // rows again from the source.
 
+#include "engines/report/ReportDefinition.h"
+
 #include <QFont>
 #include <QSizeF>
 #include <QString>
@@ -19,21 +21,6 @@ class QPainter;
 class QPaintDevice;
 
 namespace report {
-
-enum class Align { Left, Right, Centre };
-
-struct CReportColumn {
-    std::string heading;
-    double width = 1.0;   // share of the printable width, relative to the other columns
-    Align align = Align::Left;
-};
-
-struct CReportDefinition {
-    std::vector<std::string> titles;   // the first is drawn larger
-    std::vector<CReportColumn> columns;
-    bool rowCountTotal = true;   // "Total: n" under the last row
-    bool landscape = false;
-};
 
 // Rows read by index, one at a time.
 class CReportRows {
@@ -60,6 +47,8 @@ private:
 // The paper of the user's locale in points: Letter where US measures are
 // used, A4 elsewhere; turned for a landscape report.
 QSizeF DefaultPageSize(bool landscape = false);
+// The paper a definition asks for, turned when landscape.
+QSizeF DefinitionPageSize(const CReportDefinition& definition);
 
 class CReportLayout {
 public:
@@ -99,6 +88,7 @@ private:
     double m_totalWidth = 0;
     QString m_date;
     std::vector<std::size_t> m_pageFirstRow;
+    std::vector<std::string> m_totalTexts;   // per column, from the measuring pass
     std::size_t m_rowsEnd = 0;
     bool m_totalOnOwnPage = false;
 };

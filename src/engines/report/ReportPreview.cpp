@@ -71,16 +71,30 @@ CReportPreview::CReportPreview(CReportDefinition definition, std::unique_ptr<CRe
     : QMainWindow(parent), m_rows(std::move(rows)), m_printer(printer),
       m_pdfName(std::move(pdfName))
 {
-    setObjectName(QStringLiteral("ReportPreview"));
-    if (!parent)   // a window of its own; inside a window area, the area's frame owns it
-        setAttribute(Qt::WA_DeleteOnClose);
-    const QString title =
-        definition.titles.empty() ? QString() : QString::fromStdString(definition.titles.front());
-    setWindowTitle(tr("Print Preview - %1").arg(title));
     const bool landscape = definition.landscape;
     m_layout =
         std::make_unique<CReportLayout>(std::move(definition), *m_rows, DefaultPageSize(landscape));
     m_layout->Paginate();
+    Build();
+}
+
+CReportPreview::CReportPreview(std::unique_ptr<CReportRows> rows,
+                               std::unique_ptr<CReportLayout> layout, QPrinter* printer,
+                               QString pdfName, QWidget* parent)
+    : QMainWindow(parent), m_rows(std::move(rows)), m_layout(std::move(layout)), m_printer(printer),
+      m_pdfName(std::move(pdfName))
+{
+    Build();
+}
+
+void CReportPreview::Build()
+{
+    setObjectName(QStringLiteral("ReportPreview"));
+    if (!parentWidget())   // a window of its own; inside a window area, the area's frame owns it
+        setAttribute(Qt::WA_DeleteOnClose);
+    const auto& titles = m_layout->Definition().titles;
+    const QString title = titles.empty() ? QString() : QString::fromStdString(titles.front());
+    setWindowTitle(tr("Print Preview - %1").arg(title));
     if (!m_printer) {
         m_ownPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
         m_printer = m_ownPrinter.get();

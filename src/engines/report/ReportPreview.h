@@ -26,6 +26,9 @@ public:
     // which must outlive the window. `pdfName` is the Save As suggestion.
     CReportPreview(CReportDefinition definition, std::unique_ptr<CReportRows> rows,
                    QPrinter* printer, QString pdfName, QWidget* parent = nullptr);
+    // Shows a report laid out already (on a worker thread) over `rows`.
+    CReportPreview(std::unique_ptr<CReportRows> rows, std::unique_ptr<CReportLayout> layout,
+                   QPrinter* printer, QString pdfName, QWidget* parent = nullptr);
     ~CReportPreview() override;
 
     int Page() const { return m_page; }
@@ -37,6 +40,7 @@ public:
     const CReportLayout& Layout() const { return *m_layout; }
 
 private:
+    void Build();
     void SetZoom(double zoom);
     void OnPrint();
     void OnSaveAs();

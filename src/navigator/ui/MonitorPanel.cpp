@@ -111,7 +111,13 @@ void CMonitorPanel::InitPanel()
     auto* previous = new QPushButton(QStringLiteral("<"), body);
     auto* next = new QPushButton(QStringLiteral(">"), body);
     m_auto = new QCheckBox(QStringLiteral("Auto"), body);
-    m_auto->setEnabled(false);   // needs the route module
+    m_auto->setObjectName("auto");
+    m_auto->setEnabled(bool(m_setAuto));   // needs the route module
+    connect(m_auto, &QCheckBox::clicked, this, [this](bool on) {
+        if (m_setAuto)
+            m_setAuto(on);
+        m_auto->setChecked(m_isAutoOn && m_isAutoOn());
+    });
     route->addWidget(new QLabel(QStringLiteral("Route"), body), 0, 0);
     route->addWidget(m_routeName, 0, 1, 1, 4);
     route->addWidget(new QLabel(QStringLiteral("Leg"), body), 1, 0);
@@ -249,10 +255,22 @@ void CMonitorPanel::ApplyFixedColours()
     }
 }
 
+void CMonitorPanel::SetAutoSwitch(std::function<bool(bool)> set, std::function<bool()> isOn)
+{
+    m_setAuto = std::move(set);
+    m_isAutoOn = std::move(isOn);
+    if (m_auto) {
+        m_auto->setEnabled(bool(m_setAuto));
+        m_auto->setChecked(m_isAutoOn && m_isAutoOn());
+    }
+}
+
 void CMonitorPanel::RefreshFromModel()
 {
     if (!m_tabs)
         return;
+    if (m_auto && m_isAutoOn)
+        m_auto->setChecked(m_isAutoOn());
     const navigator::CMonitorTexts& t = m_nav.Monitor().Texts();
     m_tabs->setTabText(0, Q(m_nav.NmeaTabTitle()));
     m_status->setText(Q(t.status));

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 #include "app/ui/SidePanel.h"
@@ -45,6 +46,10 @@ public:
 
     // Copies the model's texts into the controls.
     void RefreshFromModel();
+    // The route module's automatic waypoint advance behind "Auto": `set`
+    // switches it (false when refused), `isOn` reads it. Without them the
+    // box stays disabled.
+    void SetAutoSwitch(std::function<bool(bool)> set, std::function<bool()> isOn);
     // The text of a named value ("status", "latitude", "cog", "tab", ...), as shown.
     QString ValueText(const QString& name) const;
 
@@ -55,6 +60,8 @@ private:
     void ApplyFixedColours();
 
     navigator::CNavigatorModule& m_nav;
+    std::function<bool(bool)> m_setAuto;
+    std::function<bool()> m_isAutoOn;
     std::unique_ptr<app::CPostedMessagePump> m_pump;
     QTabWidget* m_tabs = nullptr;
     QLabel* m_status = nullptr;

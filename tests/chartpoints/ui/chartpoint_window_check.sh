@@ -90,6 +90,9 @@ BottomRightLatitude=str:47.5
 BottomRightLongitude=str:-122.15
 #end
 CONF
+# A station port and folder of its own: a program of another check on the
+# default port would be a station holding the chartpoint lock.
+station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 if [ -n "$MEDIA" ]; then
     # No chart to reopen: the first start installs the media and shows the overview.
     sed -i '/LastOpened/,/BottomRightLongitude/d' "$work/config/Quorwick/Brinevane/settings.conf"
@@ -156,7 +159,7 @@ xdotool mousemove --sync $AX $AY click 3
 menu_open() { program_windows | while read -r w; do [ "$w" != "$MAIN" ] && echo "$w"; done | head -1 | grep .; }
 wait_for "the chart's context menu" menu_open
 sleep 0.3
-xdotool key Down Return
+xdotool key n   # Add New Chartpoint by its letter: other modules' entries share the menu
 expect_state "a new chartpoint appended" hint 6
 NX=$(field x) NY=$(field y)
 echo "   new mark at $NX,$NY for a click at $AX,$AY"

@@ -173,14 +173,59 @@ void CQtPainterBackend::SetRop2(Rop2 rop)
     m_painter->setCompositionMode(m_mode);
 }
 
+const std::vector<QRect>& CQtPainterBackend::DotSpans(int width)
+{
+    if (m_dotWidth == width)
+        return m_dotSpans;
+    // Qt's own dot of this pen, drawn once aside and read back as rows of
+    // pixels round the point.
+    const int half = width + 2;
+    QImage stamp(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32);
+    stamp.fill(Qt::transparent);
+    {
+        QPainter p(&stamp);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        QPen pen(Qt::black, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(pen);
+        p.drawPoint(half, half);
+    }
+    m_dotSpans.clear();
+    for (int y = 0; y < stamp.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(stamp.constScanLine(y));
+        for (int x = 0; x < stamp.width();) {
+            if (qAlpha(row[x]) == 0) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < stamp.width() && qAlpha(row[x]) != 0)
+                ++x;
+            m_dotSpans.emplace_back(start - half, y - half, x - start, 1);
+        }
+    }
+    m_dotWidth = width;
+    return m_dotSpans;
+}
+
 void CQtPainterBackend::Line(IntPoint from, IntPoint to)
 {
     if (from == to) {
         // A line leaves out its end pixel, so a one-pixel pen draws nothing;
         // a wide pen still draws its dot (the dotted lines of wide pens are
         // made of such dots).
-        if (m_painter->pen().widthF() > 1.0 && m_painter->pen().style() != Qt::NoPen)
-            m_painter->drawPoint(from.x, from.y);
+        if (m_painter->pen().widthF() <= 1.0 || m_painter->pen().style() == Qt::NoPen)
+            return;
+        // Stroking a dot is slow and a dotted route leg has hundreds: a
+        // plain pen's dot is filled from the rows of pixels Qt's own covers.
+        if (m_mode == QPainter::CompositionMode_SourceOver &&
+            !m_painter->testRenderHint(QPainter::Antialiasing) &&
+            m_painter->transform().type() == QTransform::TxNone && m_qpen.color().alpha() == 255 &&
+            m_qpen.style() == Qt::SolidLine && m_painter->pen() == m_qpen) {
+            for (const QRect& span : DotSpans(m_qpen.width()))
+                m_painter->fillRect(span.translated(from.x, from.y), m_qpen.color());
+            return;
+        }
+        m_painter->drawPoint(from.x, from.y);
         return;
     }
     m_painter->drawLine(from.x, from.y, to.x, to.y);

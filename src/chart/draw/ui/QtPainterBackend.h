@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "chart/draw/DrawBackend.h"
 
@@ -57,6 +58,8 @@ public:
     CPixelView Memory() const override { return m_memory; }
 
 private:
+    // The rows of pixels, round the point, of a dot of a pen this wide.
+    const std::vector<QRect>& DotSpans(int width);
     void Prepare();
 
     CPixelView m_memory;
@@ -64,6 +67,8 @@ private:
     std::unique_ptr<QPainter> m_ownPainter;
     QPainter* m_painter = nullptr;
     QPen m_qpen;
+    std::vector<QRect> m_dotSpans;
+    int m_dotWidth = 0;
     QBrush m_qbrush;
     QFont m_qfont;
     int m_qfontEscapement = 0;

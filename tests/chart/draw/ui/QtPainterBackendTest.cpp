@@ -1,5 +1,6 @@
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -130,6 +131,31 @@ TEST_F(PainterTest, LinesRectanglesAndFillsKeepToTheirPixels)
     dc.PatBlt(IntRect{40, 40, 50, 50}, chart::PatOp::PatCopy);
     EXPECT_EQ(dc.GetPixel(40, 40), app::RGB(0, 0, 255));
     EXPECT_EQ(dc.GetPixel(50, 50), app::RGB(255, 255, 255));
+}
+
+TEST_F(PainterTest, WideDotsAreQtsOwnDots)
+{
+    // Dotted lines of wide pens are made of dots: each must cover the pixels
+    // Qt's own round dot of that pen covers, at the edges too.
+    const IntPoint places[] = {{20, 20}, {0, 0}, {63, 40}, {-1, 10}, {31, 63}};
+    for (int width = 2; width <= 6; ++width) {
+        CBufferDC dc(nullptr, 64, 64);
+        dc.PatBlt(IntRect{0, 0, 64, 64}, chart::PatOp::Whiteness);
+        dc.SelectPen(app::RGB(200, 30, 60), chart::PenStyle::Solid, width);
+        for (const IntPoint& p : places)
+            dc.DrawLine(p.x, p.y, p.x, p.y);
+        QImage expected(64, 64, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        {
+            QPainter painter(&expected);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setPen(
+                QPen(QColor(200, 30, 60), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            for (const IntPoint& p : places)
+                painter.drawPoint(p.x, p.y);
+        }
+        EXPECT_EQ(View(dc), expected) << "pen width " << width;
+    }
 }
 
 TEST_F(PainterTest, RectanglesInOneCallPaintWhatOneAtATimePaints)

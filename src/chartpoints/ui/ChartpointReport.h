@@ -1,0 +1,17 @@
+#pragma once
+// The chartpoint report: every chartpoint of the open database in the sort
+// order the user chose. The rows are copied on the window thread (the table
+// is the module's, and goes back to its record afterwards); the worker
+// writes them to the report table and lays out the pages.
+
+#include "engines/report/ReportRun.h"
+
+namespace db {
+class CDBChartPoint;
+}
+
+namespace chartpoints {
+
+report::CReportRequest ChartpointReport(db::CDBChartPoint& table);
+
+}   // namespace chartpoints

@@ -1,0 +1,151 @@
+#include "db/DBReportTable.h"
+
+#include "platform/Ascii.h"
+
+namespace db {
+
+CDBReportTable::CDBReportTable(std::vector<ReportField> fields,
+                               std::shared_ptr<dbase::CDbaseEngine> engine)
+    : CDBTextTable(std::move(engine)), m_fields(std::move(fields))
+{
+    for (const ReportField& f : m_fields)
+        m_fieldList.Add(f.name, f.type, f.type == 'M' ? 10 : f.width, f.decimals);
+    m_cells.resize(m_fields.size());
+}
+
+int CDBReportTable::FieldIndex(std::string_view name) const
+{
+    for (std::size_t i = 0; i < m_fields.size(); ++i)
+        if (platform::EqualNoCaseAscii(m_fields[i].name, name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool CDBReportTable::LoadRecord()
+{
+    if (!CDBInterface::LoadRecord())
+        return false;
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        const ReportField& f = m_fields[i];
+        if (f.type == 'N')
+            m_cells[i] = Field(f.name).Trimmed();
+        else
+            m_cells[i] = Text(f.name, f.page);
+        if (f.type == 'N') {
+            const std::size_t first = m_cells[i].find_first_not_of(' ');
+            m_cells[i].erase(0, first == std::string::npos ? m_cells[i].size() : first);
+        }
+    }
+    return true;
+}
+
+bool CDBReportTable::StoreRecord()
+{
+    bool ok = CDBInterface::StoreRecord();
+    for (std::size_t i = 0; ok && i < m_fields.size(); ++i) {
+        const ReportField& f = m_fields[i];
+        const std::string& cell = i < m_cells.size() ? m_cells[i] : std::string();
+        if (f.type == 'N' && f.decimals > 0)
+            ok = PutDouble(f.name, NumberFromText(cell), f.width, f.decimals);
+        else if (f.type == 'N')
+            ok = PutInteger(f.name, static_cast<long long>(NumberFromText(cell)), f.width);
+        else
+            ok = PutText(f.name, cell, f.page);   // a text too long is cut to the field
+    }
+    return ok;
+}
+
+void CDBReportTable::ClearRecord()
+{
+    m_cells.assign(m_fields.size(), std::string());
+}
+
+namespace {
+constexpr CodePage kOem = CodePage::Oem437;
+}
+
+const std::vector<ReportField>& ReportChartpointFields()
+{
+    static const std::vector<ReportField> f{{"NAME", 'C', 25},      {"ID", 'C', 8},
+                                            {"LAT", 'C', 15, kOem}, {"LNG", 'C', 15, kOem},
+                                            {"AREA", 'C', 20},      {"GROUP", 'C', 20}};
+    return f;
+}
+
+// TIME holds a twelve-hour time with its AM/PM ("11:30 PM"), so it is wider
+// than five characters.
+const std::vector<ReportField>& ReportLogFields()
+{
+    static const std::vector<ReportField> f{
+        {"DATE", 'C', 10},      {"TIME", 'C', 11},   {"LAT", 'C', 15, kOem},
+        {"LNG", 'C', 15, kOem}, {"DSHIFT", 'C', 10}, {"COG", 'C', 5},
+        {"SOG", 'C', 5},        {"TYPE", 'C', 13},   {"NOTE", 'M', 10}};
+    return f;
+}
+
+const std::vector<ReportField>& ReportVesselLogFields()
+{
+    static const std::vector<ReportField> f{
+        {"VESSELTYPE", 'N', 3}, {"VESSELSTR", 'C', 25}, {"VESSELNAME", 'C', 32},
+        {"VOYAGEID", 'C', 20},  {"OOWNAME", 'C', 20},   {"STARTTIME", 'C', 11},
+        {"STARTDATE", 'C', 10}, {"ENDTIME", 'C', 11},   {"ENDDATE", 'C', 10}};
+    return f;
+}
+
+const std::vector<ReportField>& ReportRouteFields()
+{
+    static const std::vector<ReportField> f{
+        {"NAME", 'C', 25}, {"LAT", 'C', 15, kOem}, {"LNG", 'C', 15, kOem}, {"DSHIFT", 'C', 10},
+        {"TYPE", 'C', 2},  {"DIST", 'C', 10},      {"COURSE", 'C', 3}};
+    return f;
+}
+
+// Attachment paths are shortened to 28 characters before they are stored;
+// 254 is the widest text field dBASE IV readers take.
+const std::vector<ReportField>& ReportRouteListFields()
+{
+    static const std::vector<ReportField> f{
+        {"NAME", 'C', 25},     {"FROM", 'C', 25},     {"TO", 'C', 25},       {"ATTACH1", 'C', 254},
+        {"ATTACH2", 'C', 254}, {"ATTACH3", 'C', 254}, {"ATTACH4", 'C', 254}, {"MEMO", 'M', 10}};
+    return f;
+}
+
+const std::vector<ReportField>& ReportChartFolioFields()
+{
+    static const std::vector<ReportField> f{
+        {"HO", 'N', 3},           {"HONAME", 'C', 70},   {"CHARTNO", 'C', 8},
+        {"CHARTDSRPT", 'C', 132}, {"SCALE", 'C', 15},    {"UPCDDOP", 'C', 10},
+        {"UPCDID", 'C', 10},      {"CHCDDOP", 'C', 10},  {"CHCDID", 'C', 10},
+        {"CHCDPATH", 'C', 254},   {"UPCDPATH", 'C', 254}};
+    return f;
+}
+
+const std::vector<ReportField>& ReportPlanFields()
+{
+    static const std::vector<ReportField> f{{"NAME", 'C', 25},
+                                            {"ID", 'C', 8},
+                                            {"LATITUDE", 'C', 14, kOem},
+                                            {"LONGITUDE", 'C', 15, kOem},
+                                            {"DATUMSHIFT", 'C', 12},
+                                            {"LINK", 'C', 2},
+                                            {"TIME", 'C', 11},
+                                            {"DATE", 'C', 10},
+                                            {"ZONE", 'C', 4},
+                                            {"PASSAGETME", 'C', 12},
+                                            {"ELAPSEDTME", 'C', 9},
+                                            {"SET", 'C', 3},
+                                            {"VARIATION", 'C', 5},
+                                            {"DEVIATION", 'C', 5},
+                                            {"COURSE", 'C', 3},
+                                            {"TRUECRSE", 'C', 3},
+                                            {"MAGCRSE", 'C', 3},
+                                            {"COMPCRSE", 'C', 3},
+                                            {"DISTANCE", 'C', 10},
+                                            {"TOTAL", 'C', 10},
+                                            {"TOGO", 'C', 10},
+                                            {"DRIFT", 'N', 5, CodePage::Windows1252, 2},
+                                            {"MEMO", 'M', 10}};
+    return f;
+}
+
+}   // namespace db

@@ -1,0 +1,500 @@
+#include "routes/ui/RouteOptionsPages.h"
+
+#include "chart/overlays/OverlayProperties.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace routes {
+
+namespace {
+
+QColor FromColorRef(chart::COLORREF c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+chart::COLORREF ToColorRef(const QColor& c)
+{
+    return chart::COLORREF(c.red()) | (chart::COLORREF(c.green()) << 8) |
+           (chart::COLORREF(c.blue()) << 16);
+}
+
+void Paint(QPushButton* well, chart::COLORREF colour)
+{
+    well->setStyleSheet(QStringLiteral("background-color: %1").arg(FromColorRef(colour).name()));
+}
+
+QPushButton* Well(const char* name, const QString& accessible, QWidget* parent)
+{
+    auto* well = new QPushButton(parent);
+    well->setObjectName(name);
+    well->setAccessibleName(accessible);
+    well->setFixedWidth(48);
+    return well;
+}
+
+QCheckBox* Check(const QString& text, const char* name, QWidget* parent)
+{
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+// Distances in nautical miles, read and shown without the desktop's locale.
+QDoubleSpinBox* Distance(const char* name, int decimals, double low, double high, QWidget* parent)
+{
+    auto* spin = new QDoubleSpinBox(parent);
+    spin->setObjectName(name);
+    spin->setLocale(QLocale::c());
+    spin->setDecimals(decimals);
+    spin->setRange(low, high);
+    spin->setSingleStep(decimals == 1 ? 0.1 : 0.01);
+    spin->setSuffix(QStringLiteral(" nm"));
+    return spin;
+}
+
+QSpinBox* Whole(const char* name, int low, int high, QWidget* parent)
+{
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(name);
+    spin->setLocale(QLocale::c());
+    spin->setRange(low, high);
+    return spin;
+}
+
+// "Mark every" steps by the size of its value.
+class CMarkEverySpin final : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+    void stepBy(int steps) override
+    {
+        double v = value();
+        for (int i = 0; i < std::abs(steps); ++i)
+            v = SpinMarkInterval(v, steps > 0);
+        setValue(v);
+    }
+};
+
+QLineEdit* FolderRow(QFormLayout* form, const QString& label, const char* name,
+                     const QString& browseTitle, QWidget* parent)
+{
+    auto* row = new QHBoxLayout();
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setMinimumWidth(280);
+    auto* browse = new QPushButton(QStringLiteral("..."), parent);
+    browse->setAccessibleName(browseTitle);
+    browse->setMaximumWidth(32);
+    row->addWidget(edit, 1);
+    row->addWidget(browse);
+    auto* caption = new QLabel(label, parent);
+    caption->setBuddy(edit);
+    form->addRow(caption, row);
+    QObject::connect(browse, &QPushButton::clicked, parent, [edit, browseTitle, parent] {
+        const QString chosen = QFileDialog::getExistingDirectory(parent, browseTitle, edit->text());
+        if (!chosen.isEmpty())
+            edit->setText(chosen);
+    });
+    return edit;
+}
+
+}   // namespace
+
+// ---- General ------------------------------------------------------------------------------
+
+CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneralOptionsModel> model,
+                                                   QWidget* parent)
+    : app::CXPropertyPage(std::move(model), parent)
+{
+    setObjectName("RouteGeneralOptions");
+    auto* route = new QGroupBox(tr("Route"), this);
+    auto* grid = new QGridLayout(route);
+    m_route = Check(tr("&Selected route"), "drawRoute", route);
+    m_lineWell = Well("lineColour", tr("Line colour"), route);
+    m_width = new QComboBox(route);
+    m_width->setObjectName("lineWidth");
+    for (int w = 1; w <= chart::CLineProperties::kMaximumWidth; ++w)
+        m_width->addItem(tr("%1 pixels").arg(w));
+    auto* widthLabel = new QLabel(tr("Line &width"), route);
+    widthLabel->setBuddy(m_width);
+    m_size = new QComboBox(route);
+    m_size->setObjectName("overlaySize");
+    m_size->addItems({tr("Small"), tr("Medium"), tr("Large")});
+    auto* sizeLabel = new QLabel(tr("Overlay si&ze"), route);
+    sizeLabel->setBuddy(m_size);
+    grid->addWidget(m_route, 0, 0);
+    grid->addWidget(m_lineWell, 0, 1);
+    grid->addWidget(widthLabel, 1, 0);
+    grid->addWidget(m_width, 1, 1);
+    grid->addWidget(sizeLabel, 2, 0);
+    grid->addWidget(m_size, 2, 1);
+    grid->setColumnStretch(2, 1);
+
+    auto* legs = new QGroupBox(tr("Legs"), this);
+    auto* legGrid = new QGridLayout(legs);
+    m_arrow = Check(tr("Direction &arrow for leg(s)"), "drawLegArrow", legs);
+    m_course = Check(tr("Leg &course and speed-to-make-good"), "drawCourse", legs);
+    m_toRun = Check(tr("&Distance-to-run ticks and labels"), "drawDistanceToRun", legs);
+    m_entire = new QRadioButton(tr("&Entire route"), legs);
+    m_entire->setObjectName("entireRoute");
+    m_currentLeg = new QRadioButton(tr("C&urrent leg"), legs);
+    m_currentLeg->setObjectName("currentLeg");
+    m_markEvery = new CMarkEverySpin(legs);
+    m_markEvery->setObjectName("markEvery");
+    m_markEvery->setLocale(QLocale::c());
+    m_markEvery->setDecimals(1);
+    m_markEvery->setRange(0.1, 1000.0);
+    m_markEvery->setSuffix(QStringLiteral(" nm"));
+    auto* markLabel = new QLabel(tr("&Mark every"), legs);
+    markLabel->setBuddy(m_markEvery);
+    legGrid->addWidget(m_arrow, 0, 0, 1, 3);
+    legGrid->addWidget(m_course, 1, 0, 1, 3);
+    legGrid->addWidget(m_toRun, 2, 0, 1, 3);
+    legGrid->addWidget(m_entire, 3, 0);
+    legGrid->addWidget(m_currentLeg, 3, 1);
+    legGrid->addWidget(markLabel, 4, 0);
+    legGrid->addWidget(m_markEvery, 4, 1);
+    legGrid->setColumnStretch(2, 1);
+
+    auto* points = new QGroupBox(tr("Waypoints"), this);
+    auto* row = new QHBoxLayout(points);
+    m_waypointWell = Well("waypointColour", tr("Waypoint colour"), points);
+    m_number = Check(tr("&Number"), "drawNumber", points);
+    m_name = Check(tr("Na&me"), "drawName", points);
+    m_eta = Check(tr("&Plan ETA"), "drawEta", points);
+    row->addWidget(m_waypointWell);
+    row->addWidget(m_number);
+    row->addWidget(m_name);
+    row->addWidget(m_eta);
+    row->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(route);
+    layout->addWidget(legs);
+    layout->addWidget(points);
+    layout->addStretch(1);
+
+    for (QCheckBox* box : {m_route, m_toRun})
+        connect(box, &QCheckBox::clicked, this, [this] {
+            M().Values().drawRoute = m_route->isChecked();
+            M().Values().draw.drawDistanceToRun = m_toRun->isChecked();
+            UpdateControls();
+        });
+    connect(m_lineWell, &QPushButton::clicked, this, [this] { PickColour(true); });
+    connect(m_waypointWell, &QPushButton::clicked, this, [this] { PickColour(false); });
+    auto* palette = new QTimer(this);
+    palette->setInterval(250);
+    connect(palette, &QTimer::timeout, this, [this] {
+        if (M().FollowPalette(chart::ActivePaletteIndex()))
+            ShowWells();
+    });
+    palette->start();
+}
+
+CRouteGeneralOptionsModel& CRouteGeneralOptionsPage::M() const
+{
+    return static_cast<CRouteGeneralOptionsModel&>(Model());
+}
+
+void CRouteGeneralOptionsPage::ShowWells()
+{
+    Paint(m_lineWell, M().Values().lineColour);
+    Paint(m_waypointWell, M().Values().waypointColour);
+}
+
+void CRouteGeneralOptionsPage::PickColour(bool line)
+{
+    chart::COLORREF& colour = line ? M().Values().lineColour : M().Values().waypointColour;
+    const QColor chosen = QColorDialog::getColor(FromColorRef(colour), this,
+                                                 line ? tr("Line colour") : tr("Waypoint colour"));
+    if (!chosen.isValid())
+        return;
+    colour = ToColorRef(chosen);
+    ShowWells();
+}
+
+std::optional<app::CFieldError> CRouteGeneralOptionsPage::ControlsToModel()
+{
+    CRouteGeneralOptions& v = M().Values();
+    v.drawRoute = m_route->isChecked();
+    v.lineWidth = m_width->currentIndex() + 1;
+    v.sizeMode = m_size->currentIndex();
+    v.draw.drawLegArrow = m_arrow->isChecked();
+    v.draw.drawCourseAndSMG = m_course->isChecked();
+    v.draw.drawDistanceToRun = m_toRun->isChecked();
+    v.draw.applyToEntireRoute = m_entire->isChecked();
+    v.draw.distanceToRunInterval = m_markEvery->value();
+    v.drawNumber = m_number->isChecked();
+    v.drawName = m_name->isChecked();
+    v.drawEta = m_eta->isChecked();
+    return std::nullopt;
+}
+
+void CRouteGeneralOptionsPage::ModelToControls()
+{
+    const CRouteGeneralOptions& v = M().Values();
+    m_route->setChecked(v.drawRoute);
+    m_width->setCurrentIndex(v.lineWidth - 1);
+    m_size->setCurrentIndex(v.sizeMode);
+    m_arrow->setChecked(v.draw.drawLegArrow);
+    m_course->setChecked(v.draw.drawCourseAndSMG);
+    m_toRun->setChecked(v.draw.drawDistanceToRun);
+    m_entire->setChecked(v.draw.applyToEntireRoute);
+    m_currentLeg->setChecked(!v.draw.applyToEntireRoute);
+    m_markEvery->setValue(v.draw.distanceToRunInterval);
+    m_number->setChecked(v.drawNumber);
+    m_name->setChecked(v.drawName);
+    m_eta->setChecked(v.drawEta);
+    ShowWells();
+    UpdateControls();
+}
+
+void CRouteGeneralOptionsPage::UpdateControls()
+{
+    const bool toRun = M().DistanceToRunEnabled();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_entire, m_currentLeg, m_markEvery})
+        w->setEnabled(toRun);
+}
+
+// ---- Paths --------------------------------------------------------------------------------
+
+CRoutePathOptionsPage::CRoutePathOptionsPage(std::unique_ptr<CRoutePathOptionsModel> model,
+                                             QWidget* parent)
+    : app::CXPropertyPage(std::move(model), parent)
+{
+    setObjectName("RoutePathOptions");
+    auto* folders = new QGroupBox(tr("Folders"), this);
+    auto* form = new QFormLayout(folders);
+    m_dataFolder = FolderRow(form, tr("&Database folder"), "databaseFolder",
+                             tr("Select Route database folder"), this);
+    m_attachmentsFolder = FolderRow(form, tr("&Attachments folder"), "attachmentsFolder",
+                                    tr("Select Route attachments folder"), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(folders);
+    layout->addStretch(1);
+}
+
+CRoutePathOptionsModel& CRoutePathOptionsPage::M() const
+{
+    return static_cast<CRoutePathOptionsModel&>(Model());
+}
+
+std::optional<app::CFieldError> CRoutePathOptionsPage::ControlsToModel()
+{
+    M().Values().dataFolder = m_dataFolder->text().trimmed().toStdString();
+    M().Values().attachmentsFolder = m_attachmentsFolder->text().trimmed().toStdString();
+    return std::nullopt;
+}
+
+void CRoutePathOptionsPage::ModelToControls()
+{
+    m_dataFolder->setText(QString::fromStdString(M().Values().dataFolder));
+    m_attachmentsFolder->setText(QString::fromStdString(M().Values().attachmentsFolder));
+}
+
+// ---- Monitoring ---------------------------------------------------------------------------
+
+CRouteMonitoringOptionsPage::CRouteMonitoringOptionsPage(
+    std::unique_ptr<CRouteMonitoringOptionsModel> model, QWidget* parent)
+    : app::CXPropertyPage(std::move(model), parent)
+{
+    setObjectName("RouteMonitoringOptions");
+    const double low = CRouteMonitoringOptionsModel::kLeastDistance;
+    const double high = CRouteMonitoringOptionsModel::kGreatestDistance;
+    auto* detection = new QGroupBox(tr("Waypoint Detection"), this);
+    auto* grid = new QGridLayout(detection);
+    m_arrival = Check(tr("Arrival &Circle Entry"), "arrivalCircleOn", detection);
+    m_radius = Distance("arrivalRadius", 2, low, high, detection);
+    auto* radiusLabel = new QLabel(tr("&Radius"), detection);
+    radiusLabel->setBuddy(m_radius);
+    m_perpendicular = Check(tr("&Passing Perpendicular"), "perpendicularOn", detection);
+    m_advance = Check(tr("&Automatic leg advance"), "autoAdvance", detection);
+    grid->addWidget(m_arrival, 0, 0);
+    grid->addWidget(radiusLabel, 0, 1);
+    grid->addWidget(m_radius, 0, 2);
+    grid->addWidget(m_perpendicular, 1, 0);
+    grid->addWidget(m_advance, 2, 0);
+    grid->setColumnStretch(3, 1);
+
+    auto* limitRow = new QHBoxLayout();
+    m_limitOn = Check(tr("&Limit of Deviation from Planned Route"), "deviationLimitOn", this);
+    m_limit = Distance("deviationLimit", 2, low, high, this);
+    limitRow->addWidget(m_limitOn);
+    limitRow->addWidget(m_limit);
+    limitRow->addStretch(1);
+
+    auto* overlays = new QGroupBox(tr("Overlays"), this);
+    auto* row = new QHBoxLayout(overlays);
+    m_circles = Check(tr("Arrival c&ircles"), "drawArrivalCircles", overlays);
+    m_perpendiculars = Check(tr("P&erpendiculars"), "drawPerpendiculars", overlays);
+    m_limits = Check(tr("Limits of &deviation"), "drawDeviationLimits", overlays);
+    row->addWidget(m_circles);
+    row->addWidget(m_perpendiculars);
+    row->addWidget(m_limits);
+    row->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(detection);
+    layout->addLayout(limitRow);
+    layout->addWidget(overlays);
+    layout->addStretch(1);
+
+    for (QCheckBox* box : {m_arrival, m_perpendicular, m_advance, m_limitOn})
+        connect(box, &QCheckBox::clicked, this, [this] {
+            ControlsToModel();
+            UpdateControls();
+        });
+}
+
+CRouteMonitoringOptionsModel& CRouteMonitoringOptionsPage::M() const
+{
+    return static_cast<CRouteMonitoringOptionsModel&>(Model());
+}
+
+std::optional<app::CFieldError> CRouteMonitoringOptionsPage::ControlsToModel()
+{
+    CRouteMonitoringOptions& v = M().Values();
+    v.record.arrivalCircleOn = m_arrival->isChecked();
+    v.record.arrivalRadiusNm = m_radius->value();
+    v.record.perpendicularOn = m_perpendicular->isChecked();
+    v.record.autoAdvance = m_advance->isChecked();
+    v.record.deviationLimitOn = m_limitOn->isChecked();
+    v.record.deviationLimitNm = m_limit->value();
+    v.arrivalCircles = m_circles->isChecked();
+    v.perpendiculars = m_perpendiculars->isChecked();
+    v.deviationLimits = m_limits->isChecked();
+    M().FollowRules();
+    return std::nullopt;
+}
+
+void CRouteMonitoringOptionsPage::ModelToControls()
+{
+    M().FollowRules();
+    const CRouteMonitoringOptions& v = M().Values();
+    m_arrival->setChecked(v.record.arrivalCircleOn);
+    m_radius->setValue(v.record.arrivalRadiusNm);
+    m_perpendicular->setChecked(v.record.perpendicularOn);
+    m_advance->setChecked(v.record.autoAdvance);
+    m_limitOn->setChecked(v.record.deviationLimitOn);
+    m_limit->setValue(v.record.deviationLimitNm);
+    m_circles->setChecked(v.arrivalCircles);
+    m_perpendiculars->setChecked(v.perpendiculars);
+    m_limits->setChecked(v.deviationLimits);
+    UpdateControls();
+}
+
+void CRouteMonitoringOptionsPage::UpdateControls()
+{
+    m_radius->setEnabled(M().RadiusEnabled());
+    m_limit->setEnabled(M().LimitEnabled());
+    m_advance->setEnabled(M().AutoAdvanceEnabled());
+    m_advance->setChecked(M().Values().record.autoAdvance);
+}
+
+// ---- Great circle -------------------------------------------------------------------------
+
+CGreatCircleOptionsPage::CGreatCircleOptionsPage(std::unique_ptr<CGreatCircleOptionsModel> model,
+                                                 QWidget* parent)
+    : app::CXPropertyPage(std::move(model), parent)
+{
+    setObjectName("GreatCircleOptions");
+    auto* top = new QGridLayout();
+    m_intercept = Whole("intercept", 1, 90, this);
+    m_intercept->setSuffix(tr(" degrees"));
+    auto* interceptLabel = new QLabel(tr("&Intercept every"), this);
+    interceptLabel->setBuddy(m_intercept);
+    m_whole = Check(tr("&Force to whole degrees of longitude"), "wholeDegrees", this);
+    top->addWidget(interceptLabel, 0, 0);
+    top->addWidget(m_intercept, 0, 1);
+    top->addWidget(m_whole, 1, 0, 1, 2);
+    top->setColumnStretch(2, 1);
+
+    auto* composite = new QGroupBox(tr("Composite Great Circle"), this);
+    auto* grid = new QGridLayout(composite);
+    m_north = Check(tr("&North Limiting Latitude"), "applyNorthLimit", composite);
+    m_northDegrees = Whole("northDegrees", 1, 90, composite);
+    m_northDegrees->setSuffix(QStringLiteral("\u00B0"));
+    m_northMinutes = Whole("northMinutes", 0, 60, composite);
+    m_northMinutes->setSuffix(QStringLiteral("'"));
+    m_south = Check(tr("&South Limiting Latitude"), "applySouthLimit", composite);
+    m_southDegrees = Whole("southDegrees", 1, 90, composite);
+    m_southDegrees->setSuffix(QStringLiteral("\u00B0"));
+    m_southMinutes = Whole("southMinutes", 0, 60, composite);
+    m_southMinutes->setSuffix(QStringLiteral("'"));
+    grid->addWidget(m_north, 0, 0);
+    grid->addWidget(m_northDegrees, 0, 1);
+    grid->addWidget(m_northMinutes, 0, 2);
+    grid->addWidget(m_south, 1, 0);
+    grid->addWidget(m_southDegrees, 1, 1);
+    grid->addWidget(m_southMinutes, 1, 2);
+    grid->setColumnStretch(3, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(composite);
+    layout->addStretch(1);
+    for (QCheckBox* box : {m_north, m_south})
+        connect(box, &QCheckBox::clicked, this, [this] {
+            ControlsToModel();
+            UpdateControls();
+        });
+}
+
+CGreatCircleOptionsModel& CGreatCircleOptionsPage::M() const
+{
+    return static_cast<CGreatCircleOptionsModel&>(Model());
+}
+
+std::optional<app::CFieldError> CGreatCircleOptionsPage::ControlsToModel()
+{
+    CGreatCircleRecord& r = M().Values();
+    r.degreeIntercept = std::uint8_t(m_intercept->value());
+    r.wholeDegrees = m_whole->isChecked();
+    r.applyNorthLimit = m_north->isChecked();
+    r.northDegrees = std::uint8_t(m_northDegrees->value());
+    r.northMinutes = std::uint8_t(m_northMinutes->value());
+    r.applySouthLimit = m_south->isChecked();
+    r.southDegrees = std::uint8_t(m_southDegrees->value());
+    r.southMinutes = std::uint8_t(m_southMinutes->value());
+    return std::nullopt;
+}
+
+void CGreatCircleOptionsPage::ModelToControls()
+{
+    const CGreatCircleRecord& r = M().Values();
+    m_intercept->setValue(r.degreeIntercept);
+    m_whole->setChecked(r.wholeDegrees);
+    m_north->setChecked(r.applyNorthLimit);
+    m_northDegrees->setValue(r.northDegrees);
+    m_northMinutes->setValue(r.northMinutes);
+    m_south->setChecked(r.applySouthLimit);
+    m_southDegrees->setValue(r.southDegrees);
+    m_southMinutes->setValue(r.southMinutes);
+    UpdateControls();
+}
+
+void CGreatCircleOptionsPage::UpdateControls()
+{
+    // A limit not applied keeps its values, greyed.
+    m_northDegrees->setEnabled(M().Values().applyNorthLimit);
+    m_northMinutes->setEnabled(M().Values().applyNorthLimit);
+    m_southDegrees->setEnabled(M().Values().applySouthLimit);
+    m_southMinutes->setEnabled(M().Values().applySouthLimit);
+}
+
+}   // namespace routes

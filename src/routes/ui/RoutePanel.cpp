@@ -1,0 +1,294 @@
+#include "routes/ui/RoutePanel.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "chartpoints/PanelPosition.h"
+#include "geo/DatumInfo.h"
+#include "routes/RouteModule.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace routes {
+
+namespace cmd = app::cmd;
+
+namespace {
+
+QString Q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+// The list's numbers: as many digits as the number of waypoints has.
+QString RowNumber(int n, int count)
+{
+    return QString::number(n).rightJustified(int(std::to_string(count).size()), QLatin1Char('0'));
+}
+
+}   // namespace
+
+CRoutePanel::CRoutePanel(routes::CRouteModule& module, QWidget* parent)
+    : app::CSidePanel(parent), m_module(module)
+{
+    setObjectName("RoutePanel");
+    setWindowTitle(QStringLiteral("Route"));
+}
+
+CRoutePanel::~CRoutePanel() = default;
+
+void CRoutePanel::InitPanel()
+{
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    m_title = new QLabel(QStringLiteral("Route"), body);
+    QFont bold = m_title->font();
+    bold.setBold(true);
+    m_title->setFont(bold);
+    layout->addWidget(m_title);
+
+    // Mnemonics only with letters no top menu uses (File, Edit, View, Chart,
+    // Navigator, Target, Chartpoint, Route, Vessel, Tools, Window, Help), or
+    // Alt with that letter would press a panel button instead of opening the menu.
+    auto* form = new QFormLayout();
+    const auto edit = [&](const char* name, const QString& label) {
+        auto* e = new QLineEdit(body);
+        e->setObjectName(name);
+        e->setAccessibleName(label);
+        e->setMaxLength(25);
+        connect(e, &QLineEdit::textEdited, this, [this] { m_modified = true; });
+        form->addRow(label, e);
+        return e;
+    };
+    m_name = edit("name", QStringLiteral("Na&me"));
+    m_from = edit("from", QStringLiteral("From"));
+    m_to = edit("to", QStringLiteral("To"));
+    layout->addLayout(form);
+
+    m_tabs = new QTabWidget(body);
+    m_tabs->setObjectName("cards");
+    auto* general = new QWidget(m_tabs);
+    auto* generalLayout = new QVBoxLayout(general);
+    generalLayout->addWidget(new QLabel(QStringLiteral("Memo"), general));
+    m_memo = new QPlainTextEdit(general);
+    m_memo->setObjectName("memo");
+    m_memo->setReadOnly(true);
+    generalLayout->addWidget(m_memo);
+    m_tabs->addTab(general, QStringLiteral("General"));
+
+    auto* waypoints = new QWidget(m_tabs);
+    auto* wpLayout = new QVBoxLayout(waypoints);
+    auto* row = new QHBoxLayout();
+    m_locked = new QCheckBox(QStringLiteral("Loc&ked"), waypoints);
+    m_locked->setObjectName("locked");
+    m_locked->setChecked(true);
+    m_legType = new QComboBox(waypoints);
+    m_legType->setObjectName("legType");
+    m_legType->addItems(
+        {QStringLiteral("Rhumb"), QStringLiteral("GC"), QStringLiteral("GC waypts")});
+    row->addWidget(m_locked);
+    row->addWidget(m_legType);
+    wpLayout->addLayout(row);
+    m_list = new QTreeWidget(waypoints);
+    m_list->setObjectName("waypoints");
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setHeaderLabels(
+        {"No.", "Name", "Leg Type", "Distance", "Course", "Latitude", "Longitude", "Datum"});
+    wpLayout->addWidget(m_list);
+    m_deleteWaypoint = new QPushButton(QStringLiteral("De&l"), waypoints);
+    m_deleteWaypoint->setObjectName("deleteWaypoint");
+    wpLayout->addWidget(m_deleteWaypoint);
+    m_tabs->addTab(waypoints, QStringLiteral("Waypoints"));
+    layout->addWidget(m_tabs, 1);
+
+    auto* buttons = new QGridLayout();
+    const auto button = [&](const char* name, const QString& text, int r, int c) {
+        auto* b = new QPushButton(text, body);
+        b->setObjectName(name);
+        buttons->addWidget(b, r, c);
+        return b;
+    };
+    m_new = button("new", QStringLiteral("New"), 0, 0);
+    m_delete = button("delete", QStringLiteral("&Del"), 0, 1);
+    m_copy = button("copy", QStringLiteral("Co&py"), 0, 2);
+    m_reverse = button("reverse", QStringLiteral("Reverse"), 1, 0);
+    m_edit = button("edit", QStringLiteral("Edit"), 1, 1);
+    m_apply = button("apply", QStringLiteral("Apply"), 1, 2);
+    m_edit->setCheckable(true);
+    layout->addLayout(buttons);
+
+    const auto run = [this](unsigned id) { return [this, id] { m_module.Execute(id); }; };
+    connect(m_new, &QPushButton::clicked, this, run(cmd::kRouteNew));
+    connect(m_delete, &QPushButton::clicked, this, run(cmd::kRouteDelete));
+    connect(m_copy, &QPushButton::clicked, this, run(cmd::kRouteCopy));
+    connect(m_reverse, &QPushButton::clicked, this, run(cmd::kRouteReverse));
+    connect(m_deleteWaypoint, &QPushButton::clicked, this, run(cmd::kWaypointDelete));
+    connect(m_edit, &QPushButton::clicked, this, [this] {
+        // Leaving edit mode drops what was typed and not applied.
+        if (m_module.IsEditMode() && IsModified()) {
+            m_modified = false;
+            Refresh();
+        }
+        m_module.Execute(cmd::kRouteEdit);
+        m_edit->setChecked(m_module.IsEditMode());
+    });
+    connect(m_apply, &QPushButton::clicked, this, [this] { SaveEdits(); });
+    connect(m_locked, &QCheckBox::clicked, this,
+            [this](bool on) { m_module.SetWaypointsLocked(on); });
+    connect(m_legType, &QComboBox::activated, this, [this](int index) { OnLegTypeChosen(index); });
+    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        m_module.SelectWaypoint(m_list->indexOfTopLevelItem(item) + 1);
+    });
+    setWidget(body);
+    app::CSidePanel::InitPanel();
+    Refresh();
+}
+
+void CRoutePanel::UpdatePanelControls(app::CCommandTable& /*commands*/, bool /*disableIfNoHandler*/)
+{
+    if (!m_name)
+        return;
+    const bool editable = m_module.CanChangeRoute();
+    for (QLineEdit* e : {m_name, m_from, m_to})
+        e->setEnabled(editable);
+    const auto enable = [this](QPushButton* b, unsigned id) {
+        b->setEnabled(m_module.CommandState(id).enabled);
+    };
+    enable(m_new, cmd::kRouteNew);
+    enable(m_delete, cmd::kRouteDelete);
+    enable(m_copy, cmd::kRouteCopy);
+    enable(m_reverse, cmd::kRouteReverse);
+    enable(m_edit, cmd::kRouteEdit);
+    enable(m_deleteWaypoint, cmd::kWaypointDelete);
+    m_edit->setChecked(m_module.IsEditMode());
+    m_apply->setEnabled(editable && IsModified());
+    m_locked->setEnabled(m_module.CommandState(cmd::kWaypointLocked).enabled);
+    m_locked->setChecked(m_module.AreWaypointsLocked());
+    const int active = m_module.State().activeIndex;
+    m_legType->setEnabled(editable && active >= 1 &&
+                          active < int(m_module.State().waypoints.size()));
+    m_list->setEnabled(!m_module.State().waypoints.empty() && m_module.IsFree());
+}
+
+void CRoutePanel::OnRouteChange(int hint)
+{
+    // Only how the route is shown changed: the controls follow at the next idle pass.
+    if (hint == routes::kHintDisplay)
+        return;
+    if (hint == routes::kHintSelected) {
+        const int active = m_module.State().activeIndex;
+        if (active >= 1 && active <= m_list->topLevelItemCount())
+            m_list->setCurrentItem(m_list->topLevelItem(active - 1));
+        ShowLegType();
+        return;
+    }
+    Refresh();
+}
+
+bool CRoutePanel::IsModified() const
+{
+    return m_modified;
+}
+
+bool CRoutePanel::SaveEdits()
+{
+    if (!m_module.SaveRouteTexts(m_name->text().trimmed().toStdString(),
+                                 m_from->text().trimmed().toStdString(),
+                                 m_to->text().trimmed().toStdString()))
+        return false;
+    m_modified = false;
+    return true;
+}
+
+void CRoutePanel::Refresh()
+{
+    if (!m_name)
+        return;
+    routes::CRouteTexts texts = m_module.RouteTexts();
+    m_name->setText(Q(texts.name));
+    m_from->setText(Q(texts.from));
+    m_to->setText(Q(texts.to));
+    m_memo->setPlainText(Q(texts.note));
+    m_modified = false;
+    FillList();
+    ShowLegType();
+}
+
+void CRoutePanel::FillList()
+{
+    m_list->setUpdatesEnabled(false);
+    m_list->clear();
+    const auto& points = m_module.State().waypoints;
+    const int count = int(points.size());
+    const geo::CPositionFormat format;
+    for (int n = 1; n <= count; ++n) {
+        const routes::CWaypoint& wp = points[std::size_t(n - 1)];
+        auto* item = new QTreeWidgetItem(m_list);
+        item->setText(0, RowNumber(n, count));
+        item->setText(1, Q(wp.m_name));
+        item->setText(2, QString::fromLatin1(routes::LegTypeText(wp.m_legType)));
+        const routes::CLegResult leg = m_module.LegFrom(n);
+        if (leg.Computed()) {
+            item->setText(3, QString::number(leg.range, 'f', 2) + QStringLiteral(" nm"));
+            item->setText(4, QString::number(leg.bearing, 'f', 1) + QChar(0x00B0));
+        }
+        item->setText(5, Q(chartpoints::LatitudeText(wp.m_position.GetLatitude())));
+        item->setText(6, Q(chartpoints::LongitudeText(wp.m_position.GetLongitude())));
+        item->setText(7, Q(geo::CDatumInfo::GetName(wp.m_position.GetDatum())));
+    }
+    const int active = m_module.State().activeIndex;
+    if (active >= 1 && active <= count)
+        m_list->setCurrentItem(m_list->topLevelItem(active - 1));
+    for (int c = 0; c < m_list->columnCount(); ++c)
+        m_list->resizeColumnToContents(c);
+    m_list->setUpdatesEnabled(true);
+}
+
+void CRoutePanel::ShowLegType()
+{
+    const int active = m_module.State().activeIndex;
+    const auto& points = m_module.State().waypoints;
+    if (active < 1 || active > int(points.size())) {
+        m_legType->setCurrentIndex(-1);
+        return;
+    }
+    m_legType->setCurrentIndex(
+        points[std::size_t(active - 1)].m_legType == routes::kLegGreatCircle ? 1 : 0);
+}
+
+void CRoutePanel::OnLegTypeChosen(int index)
+{
+    const int active = m_module.State().activeIndex;
+    const auto& points = m_module.State().waypoints;
+    if (active < 1 || active >= int(points.size()))
+        return;
+    const std::uint32_t now = points[std::size_t(active - 1)].m_legType;
+    // Choosing the type the leg already has changes nothing.
+    if (index == 2 || std::uint32_t(index) != now)
+        m_module.SetLegType(std::uint32_t(index));
+    ShowLegType();
+}
+
+bool CRoutePanel::IsWaypointLocked() const
+{
+    return m_module.AreWaypointsLocked();
+}
+
+void CRoutePanel::SetWaypointLocked(bool locked)
+{
+    m_module.SetWaypointsLocked(locked);
+}
+
+}   // namespace routes

@@ -1,0 +1,209 @@
+#include "routes/ui/RouteReports.h"
+
+#include "app/DateTimeEx.h"
+#include "app/StringUtils.h"
+#include "app/SystemUtils.h"
+#include "db/DBRoute.h"
+#include "engines/report/ReportDefinitionFile.h"
+#include "routes/LegTypes.h"
+#include "routes/PlanModule.h"
+#include "routes/RouteViews.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace routes {
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// A fill that writes rows copied beforehand, each in the table's field order.
+report::CReportFill CopiedRows(Rows rows)
+{
+    return [rows = std::move(rows)](report::CReportSink& sink, std::string&) {
+        sink.Expect(rows.size());
+        for (const auto& row : rows) {
+            for (std::size_t i = 0; i < row.size() && i < sink.Cells().size(); ++i)
+                sink.Cells()[i] = row[i];
+            if (!sink.Append())
+                return false;
+        }
+        return true;
+    };
+}
+
+std::string FileName(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
+std::string OnOff(bool on)
+{
+    return on ? "[On]" : "[Off]";
+}
+
+app::CDateTimeEx LocalTime(std::int64_t utc)
+{
+    app::CDateTimeEx local;
+    local = static_cast<std::time_t>(utc);
+    return local;
+}
+
+}   // namespace
+
+std::string PlanElapsedText(std::int64_t seconds)
+{
+    const std::int64_t minutes = (seconds + 30) / 60;
+    char text[32];
+    std::snprintf(text, sizeof text, "%03lld:%02lld:%02lld",
+                  static_cast<long long>(minutes / (24 * 60)),
+                  static_cast<long long>(minutes / 60 % 24), static_cast<long long>(minutes % 60));
+    return text;
+}
+
+std::string PlanPassageText(std::int64_t seconds)
+{
+    const std::int64_t minutes = seconds / 60;
+    char text[40];
+    std::snprintf(text, sizeof text, "%3lldd %02lldh %02lldm",
+                  static_cast<long long>(minutes / (24 * 60)),
+                  static_cast<long long>(minutes / 60 % 24), static_cast<long long>(minutes % 60));
+    return text;
+}
+
+std::string PlanMagneticText(double degrees)
+{
+    return app::FormatDouble(std::fabs(degrees), 1, 0) + (degrees > 0 ? "E" : "W");
+}
+
+report::CReportRequest WaypointListReport(const CRouteState& state, const std::string& tablePath,
+                                          const std::string& from, const std::string& to)
+{
+    report::CReportRequest request;
+    request.name = "WaypointList";
+    request.formulas = {{"Route_Name", state.name},
+                        {"File_Name", app::CompactPath(FileName(tablePath), 10)},
+                        {"From", from},
+                        {"To", to}};
+    request.fields = db::ReportRouteFields();
+    Rows rows;
+    // Course and distance of the leg to the next waypoint; 0 and 0 at the last.
+    const std::vector<PlanWaypoint> legs = PlanWaypointsOf(state);
+    for (std::size_t i = 0; i < state.waypoints.size(); ++i) {
+        const CWaypoint& w = state.waypoints[i];
+        rows.push_back({w.m_name, w.m_position.FormatLatitude(), w.m_position.FormatLongitude(),
+                        w.m_position.GetDatumName(), LegTypeText(w.m_legType),
+                        app::FormatDistance(legs[i].distance), app::FormatBearing(legs[i].course)});
+    }
+    request.fill = CopiedRows(std::move(rows));
+    return request;
+}
+
+report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
+                                       const std::string& attachmentsFolder)
+{
+    report::CReportRequest request;
+    const std::string path = table.GetFilePath();
+    request.name = fullDetails ? "FullRouteDbList" : "RouteDbList";
+    request.formulas = {{"File Name", app::CompactPath(FileName(path), 47)},
+                        {"Route Path", app::CompactPath(table.GetFolder(), 47)},
+                        {"Attach Path", app::CompactPath(attachmentsFolder, 47)}};
+    request.fields = db::ReportRouteListFields();
+    Rows rows;
+    if (table.IsOpen() && !table.IsEmpty()) {
+        table.PushPosition();
+        for (bool more = table.GoTop(); more; more = table.SkipForward()) {
+            std::vector<std::string> row{table.m_name, table.m_from, table.m_to};
+            for (const std::string& attachment : table.m_attachment)
+                row.push_back(attachment.empty() ? "<Unused>" : app::CompactPath(attachment, 28));
+            row.resize(7, "<Unused>");
+            row.push_back(table.m_note);
+            rows.push_back(std::move(row));
+        }
+        table.PopPosition();
+    }
+    request.fill = CopiedRows(std::move(rows));
+    return request;
+}
+
+std::string PlanReportName(PlanReportKind kind, const std::string& customPair)
+{
+    switch (kind) {
+    case PlanReportKind::Standard: break;
+    case PlanReportKind::Custom: return customPair + "1";
+    case PlanReportKind::CustomWithMemos: return customPair + "2";
+    }
+    return "PssgPln";
+}
+
+std::string CustomPlanPair(const std::filesystem::path& systemFolder)
+{
+    for (const char* pair : {"PlnCstm", "PlnIntl"})
+        if (!report::FindReportDefinition(std::string(pair) + "1", systemFolder).empty() ||
+            !report::FindReportDefinition(std::string(pair) + "2", systemFolder).empty())
+            return pair;
+    return {};
+}
+
+report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,
+                                         PlanReportKind kind, const std::string& customPair,
+                                         const std::string& vessel, const std::string& routeMemo)
+{
+    report::CReportRequest request;
+    request.name = PlanReportName(kind, customPair);
+    const CPlanSettings& s = plan.PlanSettings();
+    const app::CDateTimeEx calculated = LocalTime(plan.CalculatedUtc());
+    // Formula values go in as data: whatever the user typed prints as typed.
+    request.formulas = {{"Vessel", vessel},
+                        {"Estimated_Speed", app::FormatDouble(s.vesselSpeed, 1, 0)},
+                        {"Calc_Date", plan.CalculatedUtc() ? calculated.FormatDate(false) : ""},
+                        {"Calc_Time", plan.CalculatedUtc() ? calculated.FormatTime(false) : ""},
+                        {"Plan_Name", plan.planName},
+                        {"From", plan.from},
+                        {"To", plan.to},
+                        {"Tides", OnOff(s.tidesOn)},
+                        {"Variation", OnOff(s.variationOn)},
+                        {"Deviation", OnOff(s.deviationOn)}};
+    if (kind == PlanReportKind::CustomWithMemos)
+        request.formulas["RouteMemo"] = routeMemo;
+    request.fields = db::ReportPlanFields();
+
+    Rows rows;
+    const CPlanList& legs = plan.Plan();
+    const std::int64_t first = legs.empty() ? 0 : legs.front().utc;
+    // A point without a calculated leg at its place writes no row.
+    for (std::size_t i = 0; i < state.waypoints.size() && i < legs.size(); ++i) {
+        const CWaypoint& w = state.waypoints[i];
+        const CLegData& leg = legs[i];
+        const app::CDateTimeEx local = LocalTime(leg.utc);
+        rows.push_back({w.m_name,
+                        w.m_id,
+                        w.m_position.FormatLatitude(),
+                        w.m_position.FormatLongitude(),
+                        w.m_position.GetDatumName(),
+                        LegTypeText(w.m_legType),
+                        leg.timeValid ? local.FormatTime(false) : std::string(),
+                        leg.timeValid ? local.FormatDate(false) : std::string(),
+                        w.m_zoneTime,
+                        PlanPassageText(leg.passageSeconds),
+                        PlanElapsedText(leg.utc - first),
+                        app::FormatBearing(leg.set),
+                        PlanMagneticText(leg.variation),
+                        PlanMagneticText(leg.deviation),
+                        app::FormatBearing(leg.course),
+                        app::FormatBearing(leg.courseToSteer),
+                        app::FormatBearing(leg.magneticCourse),
+                        app::FormatBearing(leg.compassCourse),
+                        app::FormatDistance(leg.distance),
+                        app::FormatDistance(leg.distanceRun),
+                        app::FormatDistance(leg.distanceToGo),
+                        app::FormatDouble(leg.drift, 2, 0),
+                        w.m_memo});
+    }
+    request.fill = CopiedRows(std::move(rows));
+    return request;
+}
+
+}   // namespace routes

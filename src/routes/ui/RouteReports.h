@@ -1,0 +1,42 @@
+#pragma once
+// The route database's reports: the waypoint list of the current route, the
+// route list (plain and with full details) and the passage plan with its
+// custom pair. Routes are short, so their rows are copied on the window
+// thread (the route table goes back to its record); the worker writes the
+// report table and lays out the pages.
+
+#include "engines/report/ReportRun.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace db {
+class CDBRoute;
+}
+
+namespace routes {
+
+struct CRouteState;
+class CPlanModule;
+
+report::CReportRequest WaypointListReport(const CRouteState& state, const std::string& tablePath,
+                                          const std::string& from, const std::string& to);
+report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
+                                       const std::string& attachmentsFolder);
+
+enum class PlanReportKind { Standard, Custom, CustomWithMemos };
+// The custom pair whose files are present ("PlnCstm", else "PlnIntl"), or empty.
+std::string CustomPlanPair(const std::filesystem::path& systemFolder);
+// "PssgPln", or the pair's first (short) or second (with memos) file.
+std::string PlanReportName(PlanReportKind kind, const std::string& customPair);
+report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,
+                                         PlanReportKind kind, const std::string& customPair,
+                                         const std::string& vessel, const std::string& routeMemo);
+
+// The plan's printed forms of a leg's values.
+std::string PlanElapsedText(std::int64_t seconds);   // "001:05:30", rounded to the minute
+std::string PlanPassageText(std::int64_t seconds);   // "  1d 02h 05m"
+std::string PlanMagneticText(double degrees);   // "2.5E", "3.0W", "0.0W"
+
+}   // namespace routes

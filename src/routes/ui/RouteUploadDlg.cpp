@@ -1,0 +1,153 @@
+#include "routes/ui/RouteUploadDlg.h"
+
+#include "routes/RouteModule.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace routes {
+
+CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, TransmitterSource transmitter,
+                                 QWidget* parent)
+    : QDialog(parent), m_module(module), m_transmitter(std::move(transmitter)),
+      m_routeAtOpening(module.RouteOrdinal())
+{
+    setObjectName("RouteUpload");
+    setWindowTitle(QStringLiteral("Upload Route to Navigator"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout();
+    m_routes = new QComboBox(this);
+    m_routes->setObjectName("routes");
+    form->addRow(QStringLiteral("Available &Routes"), m_routes);
+    layout->addLayout(form);
+
+    auto* routeBox = new QGroupBox(QStringLiteral("Route Identifier"), this);
+    auto* routeRow = new QHBoxLayout(routeBox);
+    m_byName = new QRadioButton(QStringLiteral("&Name"), routeBox);
+    m_byNumber = new QRadioButton(QStringLiteral("N&umber starting at"), routeBox);
+    m_routeNumber = new QLineEdit(QStringLiteral("0"), routeBox);
+    m_routeNumber->setObjectName("routeNumber");
+    m_routeNumber->setValidator(new QIntValidator(0, 999999, m_routeNumber));
+    m_byName->setChecked(true);
+    m_routeNumber->setEnabled(false);
+    routeRow->addWidget(m_byName);
+    routeRow->addWidget(m_byNumber);
+    routeRow->addWidget(m_routeNumber);
+    layout->addWidget(routeBox);
+
+    auto* pointBox = new QGroupBox(QStringLiteral("Waypoint Identifiers"), this);
+    auto* pointRow = new QHBoxLayout(pointBox);
+    m_numbered = new QCheckBox(QStringLiteral("Number &starting at"), pointBox);
+    m_numbered->setObjectName("numbered");
+    m_firstNumber = new QLineEdit(QStringLiteral("1"), pointBox);
+    m_firstNumber->setObjectName("firstNumber");
+    m_firstNumber->setValidator(new QIntValidator(0, 999999, m_firstNumber));
+    m_firstNumber->setEnabled(false);
+    m_name = new QCheckBox(QStringLiteral("Na&me"), pointBox);
+    m_name->setObjectName("name");
+    m_name->setChecked(true);
+    m_id = new QCheckBox(QStringLiteral("&ID"), pointBox);
+    m_id->setObjectName("id");
+    for (QWidget* w : std::initializer_list<QWidget*>{m_numbered, m_firstNumber, m_name, m_id})
+        pointRow->addWidget(w);
+    layout->addWidget(pointBox);
+
+    m_checksum = new QCheckBox(QStringLiteral("C&hecksum"), this);
+    m_checksum->setObjectName("checksum");
+    layout->addWidget(m_checksum);
+    m_progress = new QLabel(this);
+    m_progress->setObjectName("progress");
+    layout->addWidget(m_progress);
+
+    auto* buttons = new QDialogButtonBox(this);
+    m_upload = buttons->addButton(QStringLiteral("&Upload"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    layout->addWidget(buttons);
+
+    connect(m_byName, &QRadioButton::toggled, this,
+            [this](bool on) { m_routeNumber->setEnabled(!on); });
+    connect(m_byNumber, &QRadioButton::clicked, this, [this] { m_routeNumber->setFocus(); });
+    connect(m_numbered, &QCheckBox::clicked, this, [this] { OnWaypointBox(m_numbered); });
+    connect(m_name, &QCheckBox::clicked, this, [this] { OnWaypointBox(m_name); });
+    connect(m_id, &QCheckBox::clicked, this, [this] { OnWaypointBox(m_id); });
+    connect(m_routes, &QComboBox::activated, this,
+            [this](int index) { m_module.SelectRoute(index + 1); });
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { Upload(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &CRouteUploadDlg::reject);
+    m_timer = new QTimer(this);
+    m_timer->setInterval(100);
+    connect(m_timer, &QTimer::timeout, this, [this] { ShowProgress(); });
+    FillRoutes();
+}
+
+void CRouteUploadDlg::FillRoutes()
+{
+    m_routes->clear();
+    for (const std::string& text : m_module.RouteList())
+        m_routes->addItem(QString::fromStdString(text));
+    m_routes->setCurrentIndex(m_module.RouteOrdinal() - 1);
+}
+
+void CRouteUploadDlg::OnWaypointBox(QCheckBox* clicked)
+{
+    if (!m_numbered->isChecked() && !m_name->isChecked() && !m_id->isChecked())
+        clicked->setChecked(true);
+    if (clicked == m_name && m_name->isChecked())
+        m_id->setChecked(false);
+    if (clicked == m_id && m_id->isChecked())
+        m_name->setChecked(false);
+    m_firstNumber->setEnabled(m_numbered->isChecked());
+}
+
+bool CRouteUploadDlg::Upload()
+{
+    routes::CUploadChoice choice;
+    choice.routeMode = m_byNumber->isChecked() ? 2 : 1;
+    choice.routeNumber = m_routeNumber->text().toInt();
+    choice.firstWaypointNumber = m_firstNumber->text().toInt();
+    choice.checksum = m_checksum->isChecked();
+    if (!m_numbered->isChecked())
+        choice.waypointMode = m_name->isChecked() ? 1 : 0;
+    else
+        choice.waypointMode = m_id->isChecked() ? 4 : (m_name->isChecked() ? 3 : 2);
+    routes::CRouteTransmitter* tx = m_transmitter ? m_transmitter() : nullptr;
+    if (!tx || !m_module.StartUpload(choice, *tx)) {
+        if (!tx)
+            m_progress->setText(QStringLiteral("No GPS device: nothing was sent."));
+        return false;
+    }
+    m_upload->setEnabled(false);
+    ShowProgress();
+    m_timer->start();
+    return true;
+}
+
+void CRouteUploadDlg::ShowProgress()
+{
+    m_progress->setText(QString::fromStdString(m_module.UploadProgress()));
+    if (!m_module.IsUploading()) {
+        m_timer->stop();
+        m_upload->setEnabled(true);
+    }
+}
+
+void CRouteUploadDlg::reject()
+{
+    // Another route chosen here is put back.
+    if (m_module.RouteOrdinal() != m_routeAtOpening && m_routeAtOpening > 0)
+        m_module.SelectRoute(m_routeAtOpening);
+    QDialog::reject();
+}
+
+}   // namespace routes

@@ -1,0 +1,86 @@
+#pragma once
+// The route module as the program creates it: the core module with its side
+// panel, the route drawn in every chart view, picking, dragging and
+// double-clicking waypoints, the right-click entries "Add New Waypoint",
+// "Insert New Waypoint" and "Delete Selected Waypoint", and the Route
+// commands on the menu, toolbar and keys.
+
+#include "app/ui/ModuleUi.h"
+#include "chart/ui/ChartView.h"
+#include "routes/RouteLayer.h"
+#include "routes/RouteModule.h"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace routes {
+
+class CRoutePanel;
+
+class CRouteWindows : public routes::CRouteModule,
+                      public app::CModuleUi,
+                      public chart::CChartViewExtension {
+public:
+    CRouteWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
+                  std::filesystem::path dataRoot);
+    ~CRouteWindows() override;
+
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
+    bool Terminate() override;
+    void RegisterCommands(app::CCommandTable& commands) override;
+
+    // chart::CChartViewExtension
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
+    bool Press(chart::CChartView& view, geo::IntPoint p) override;
+    void DragTo(chart::CChartView& view, geo::IntPoint p) override;
+    void Release(chart::CChartView& view, geo::IntPoint p) override;
+    bool DoubleClick(chart::CChartView& view, geo::IntPoint p) override;
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
+
+    CRoutePanel* Panel() const { return m_panel; }
+    // The GPS device the upload sends through; none while there is none.
+    void SetTransmitterSource(std::function<routes::CRouteTransmitter*()> source)
+    {
+        m_transmitter = std::move(source);
+    }
+    // Navigator > Upload > Route...: the modeless upload dialog.
+    void ShowUploadDialog();
+    // Route > Options...: the General, Paths, Monitoring and Great Circle pages.
+    void OpenOptions();
+    // Whether the route panel is the side panel shown: chart double-clicks
+    // only reach the route then.
+    bool IsPanelActive() const;
+
+private:
+    // BRINE_ROUTE_STATE_FILE: one line per change notice for scripted checks
+    // (edit mode, Locked, route, count, current waypoint and its screen point).
+    class CStateReport final : public routes::CRouteListener {
+    public:
+        explicit CStateReport(CRouteWindows& owner) : m_owner(owner) { }
+        void OnRouteChange(int hint) override { m_owner.WriteState(hint); }
+
+    private:
+        CRouteWindows& m_owner;
+    };
+    void WriteState(int hint);
+
+    std::string m_stateFile;
+    CStateReport m_stateReport{*this};
+    std::function<routes::CRouteTransmitter*()> m_transmitter;
+    QPointer<QDialog> m_uploadDialog;
+    QPointer<QDialog> m_options;   // the Route Options sheet while open
+    app::CModuleHost* m_host = nullptr;
+    CRoutePanel* m_panel = nullptr;
+    std::map<chart::CChartView*, std::unique_ptr<routes::CRouteViewLayer>> m_layers;
+    chart::CChartView* m_dragView = nullptr;
+    geo::IntPoint m_dragStart{};
+    bool m_dragMoved = false;
+};
+
+}   // namespace routes

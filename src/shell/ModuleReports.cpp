@@ -1,0 +1,269 @@
+#include "shell/ModuleReports.h"
+
+#include "chartpoints/ChartpointModule.h"
+#include "chartpoints/ui/ChartpointReport.h"
+#include "db/DBRoute.h"
+#include "engines/report/ReportDefinitionFile.h"
+#include "engines/report/ReportOutput.h"
+#include "engines/report/ReportPreview.h"
+#include "navigator/NavigatorModule.h"
+#include "navigator/VesselLogbook.h"
+#include "navigator/ui/LogReports.h"
+#include "routes/PlanModule.h"
+#include "routes/RouteModule.h"
+#include "routes/ui/RouteReports.h"
+
+#include <chrono>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace shell {
+
+namespace {
+
+// The preview windows' names, one per report, so a report open already is
+// not offered again.
+const char* PreviewName(int chosen)
+{
+    switch (chosen) {
+    case app::choose::kPrintChartpoints: return "ChartPntReport";
+    case app::choose::kPrintVesselLog: return "VesselLogReport";
+    case app::choose::kPrintLogList: return "LogReport";
+    case app::choose::kPrintWaypoints: return "WaypointListReport";
+    case app::choose::kPrintRouteList: return "RouteDbListReport";
+    case app::choose::kPrintFullRouteList: return "FullRouteDbListReport";
+    case app::choose::kPrintPlan: return "PssgPlnReport";
+    case app::choose::kPrintCustomPlan: return "CustomPlanReport";
+    case app::choose::kPrintCustomPlanMemos: return "CustomPlanMemosReport";
+    default: return "";
+    }
+}
+
+const char* PdfName(int chosen)
+{
+    switch (chosen) {
+    case app::choose::kPrintChartpoints: return "ChartPnt.pdf";
+    case app::choose::kPrintVesselLog: return "VesselLog.pdf";
+    case app::choose::kPrintLogList: return "Log.pdf";
+    case app::choose::kPrintWaypoints: return "WaypointList.pdf";
+    case app::choose::kPrintRouteList: return "RouteDbList.pdf";
+    case app::choose::kPrintFullRouteList: return "FullRouteDbList.pdf";
+    case app::choose::kPrintPlan: return "PssgPln.pdf";
+    case app::choose::kPrintCustomPlan: return "CustomPlan.pdf";
+    case app::choose::kPrintCustomPlanMemos: return "CustomPlanMemos.pdf";
+    default: return "Report.pdf";
+    }
+}
+
+bool IsOpen(const QMdiArea* area, int chosen)
+{
+    if (!area)
+        return false;
+    for (QMdiSubWindow* sub : area->subWindowList())
+        if (sub->widget() && sub->widget()->objectName() == QLatin1String(PreviewName(chosen)))
+            return true;
+    return false;
+}
+
+bool LogOpen(const CModuleReportHost& host)
+{
+    return host.navigator && host.navigator->Logbook().IsOpen();
+}
+
+bool RoutesOpen(const CModuleReportHost& host)
+{
+    return host.routes && host.routes->IsDatabaseOpen();
+}
+
+bool PlanReady(const CModuleReportHost& host)
+{
+    return RoutesOpen(host) && host.plans && host.plans->IsCalculated() &&
+           !host.plans->Plan().empty() && host.routes->State().hasRoute;
+}
+
+// The request of a chosen report, or false when it cannot be made now
+// (with the reason in `error`, or none when the choice is not ours).
+bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportRequest& request,
+                 QString& error)
+{
+    switch (chosen) {
+    case app::choose::kPrintChartpoints:
+        if (!host.chartpoints)
+            return false;
+        request = chartpoints::ChartpointReport(host.chartpoints->Table());
+        return true;
+    case app::choose::kPrintVesselLog:
+    case app::choose::kPrintLogList: {
+        if (!LogOpen(host)) {
+            error = QObject::tr("No log is open.");
+            return false;
+        }
+        const navigator::CVesselLogbook& log = host.navigator->Logbook();
+        if (chosen == app::choose::kPrintLogList) {
+            request = navigator::LogListReport(log.LogPath());
+        } else {
+            const std::uint32_t key = navigator::VesselLogKey(log);
+            request =
+                navigator::VesselLogReport(log.LogPath(), navigator::VesselLogTables(log, key));
+        }
+        return true;
+    }
+    case app::choose::kPrintWaypoints:
+    case app::choose::kPrintRouteList:
+    case app::choose::kPrintFullRouteList: {
+        if (!RoutesOpen(host)) {
+            error = QObject::tr("No route database is open.");
+            return false;
+        }
+        db::CDBRoute& table = host.routes->Database();
+        if (chosen == app::choose::kPrintWaypoints) {
+            const routes::CRouteState& state = host.routes->State();
+            request =
+                routes::WaypointListReport(state, table.GetFilePath(), table.m_from, table.m_to);
+        } else {
+            request = routes::RouteListReport(table, chosen == app::choose::kPrintFullRouteList,
+                                              host.routes->AttachmentsFolder());
+        }
+        return true;
+    }
+    case app::choose::kPrintPlan:
+    case app::choose::kPrintCustomPlan:
+    case app::choose::kPrintCustomPlanMemos: {
+        if (!PlanReady(host)) {
+            error = QObject::tr("There is no calculated passage plan.");
+            return false;
+        }
+        const routes::PlanReportKind kind =
+            chosen == app::choose::kPrintPlan         ? routes::PlanReportKind::Standard
+            : chosen == app::choose::kPrintCustomPlan ? routes::PlanReportKind::Custom
+                                                      : routes::PlanReportKind::CustomWithMemos;
+        // A custom file that is missing falls back to the standard plan.
+        const std::string pair = routes::CustomPlanPair(host.reportsFolder);
+        const bool present =
+            kind == routes::PlanReportKind::Standard ||
+            !report::FindReportDefinition(routes::PlanReportName(kind, pair), host.reportsFolder)
+                 .empty();
+        db::CDBRoute& table = host.routes->Database();
+        request = routes::PassagePlanReport(*host.plans, host.routes->State(),
+                                            present ? kind : routes::PlanReportKind::Standard, pair,
+                                            host.vesselName, table.m_note);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+struct CustomPlanFiles {
+    std::filesystem::path folder;
+    std::chrono::steady_clock::time_point lookedAt;
+    bool plan = false;
+    bool planWithMemos = false;
+};
+
+// Whether the custom passage plan definitions are there. The Print commands'
+// update handlers ask four times a second; a file the user drops into the
+// folder is seen within a few seconds without a dozen lookups per pass.
+const CustomPlanFiles& LookForCustomPlanFiles(const std::filesystem::path& folder)
+{
+    static CustomPlanFiles seen;
+    const auto now = std::chrono::steady_clock::now();
+    if (seen.folder != folder || seen.lookedAt == std::chrono::steady_clock::time_point() ||
+        now - seen.lookedAt >= std::chrono::seconds(3)) {
+        const std::string pair = routes::CustomPlanPair(folder);
+        seen.folder = folder;
+        seen.lookedAt = now;
+        seen.plan = !pair.empty() && !report::FindReportDefinition(pair + "1", folder).empty();
+        seen.planWithMemos =
+            !pair.empty() && !report::FindReportDefinition(pair + "2", folder).empty();
+    }
+    return seen;
+}
+
+}   // namespace
+
+void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& host)
+{
+    using app::choose::kPrintChartpoints;
+    state.chartpoints = host.chartpoints != nullptr && host.chartpoints->Table().IsOpen();
+    state.chartpointReport = state.chartpoints;
+    state.chartpointReportOpen = IsOpen(host.mdi, kPrintChartpoints);
+    state.vesselLog = LogOpen(host);
+    state.logReports = state.vesselLog;
+    state.vesselLogReportOpen = IsOpen(host.mdi, app::choose::kPrintVesselLog);
+    state.logListReportOpen = IsOpen(host.mdi, app::choose::kPrintLogList);
+    state.routes = RoutesOpen(host);
+    state.routeReports = state.routes;
+    state.waypointListOpen = IsOpen(host.mdi, app::choose::kPrintWaypoints);
+    state.routeListOpen = IsOpen(host.mdi, app::choose::kPrintRouteList);
+    state.fullRouteListOpen = IsOpen(host.mdi, app::choose::kPrintFullRouteList);
+    state.plans = host.plans != nullptr;
+    state.planReports = state.plans;
+    state.validPlan = PlanReady(host);
+    state.planReportOpen = IsOpen(host.mdi, app::choose::kPrintPlan);
+    const CustomPlanFiles& custom = LookForCustomPlanFiles(host.reportsFolder);
+    state.customPlanFile = custom.plan;
+    state.customPlanMemosFile = custom.planWithMemos;
+    state.customPlanOpen = IsOpen(host.mdi, app::choose::kPrintCustomPlan);
+    state.customPlanMemosOpen = IsOpen(host.mdi, app::choose::kPrintCustomPlanMemos);
+}
+
+bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
+{
+    report::CReportRequest request;
+    QString error;
+    if (!MakeRequest(chosen, host, request, error)) {
+        if (error.isEmpty())
+            return false;
+        QMessageBox::warning(host.parent,
+                             preview ? QObject::tr("Print Preview") : QObject::tr("Print"), error);
+        return true;
+    }
+    std::string definitionError;
+    if (!report::ApplyReportDefinition(request, host.reportsFolder, definitionError)) {
+        QMessageBox::critical(host.parent,
+                              preview ? QObject::tr("Print Preview") : QObject::tr("Print"),
+                              QString::fromStdString(definitionError));
+        return true;
+    }
+    const QString caption =
+        request.definition.titleParts.empty()
+            ? QString()
+            : QString::fromStdString(request.definition.titleParts.front().front().text);
+    if (!preview && host.printer) {
+        // The printer is asked for first, so a cancelled dialog reads nothing.
+        QPrintDialog dialog(host.printer, host.parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return true;
+    }
+    std::unique_ptr<report::CFilledReport> filled =
+        report::RunReport(std::move(request), caption, host.parent);
+    if (!filled)
+        return true;   // cancelled, or the failure was told
+    if (!preview) {
+        QPrinter fallback(QPrinter::HighResolution);
+        QString printError;
+        if (!report::PrintReport(*filled->layout, host.printer ? *host.printer : fallback,
+                                 printError))
+            QMessageBox::warning(host.parent, QObject::tr("Print"), printError);
+        return true;   // the report table goes with `filled`
+    }
+    if (!host.mdi)
+        return true;
+    auto* window = new report::CReportPreview(std::move(filled->rows), std::move(filled->layout),
+                                              host.printer, QString::fromLatin1(PdfName(chosen)));
+    window->setObjectName(QLatin1String(PreviewName(chosen)));
+    QMdiSubWindow* sub = host.mdi->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview")));
+    const QSize space = host.mdi->viewport()->size();
+    sub->resize(std::max(space.width() * 4 / 5, 480), std::max(space.height() * 9 / 10, 360));
+    window->show();
+    host.mdi->setActiveSubWindow(sub);
+    return true;
+}
+
+}   // namespace shell

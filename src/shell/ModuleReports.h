@@ -1,0 +1,47 @@
+#pragma once
+// The modules' reports in File > Print and Print Preview: the chartpoint
+// report, the logbook's vessel log and log list, the route database's
+// waypoint and route lists and the passage plan. Each run fills its
+// report table on a worker thread under a progress dialog; a preview is a
+// window among the charts, printing goes to the program's printer.
+
+#include "app/FileChoosers.h"
+
+#include <filesystem>
+#include <string>
+
+class QMdiArea;
+class QPrinter;
+class QWidget;
+
+namespace chartpoints {
+class CChartpointModule;
+}
+namespace navigator {
+class CNavigatorModule;
+}
+namespace routes {
+class CRouteModule;
+class CPlanModule;
+}   // namespace routes
+
+namespace shell {
+
+struct CModuleReportHost {
+    QWidget* parent = nullptr;
+    QMdiArea* mdi = nullptr;
+    QPrinter* printer = nullptr;
+    chartpoints::CChartpointModule* chartpoints = nullptr;
+    navigator::CNavigatorModule* navigator = nullptr;
+    routes::CRouteModule* routes = nullptr;
+    routes::CPlanModule* plans = nullptr;
+    std::filesystem::path reportsFolder;   // the program's definition files
+    std::string vesselName;   // the own vessel's, for the plan reports
+};
+
+// Which of these reports the Print choosers offer now.
+void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& host);
+// Runs the chosen report when it is one of these; false when it is not.
+bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host);
+
+}   // namespace shell

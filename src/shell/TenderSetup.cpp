@@ -1,0 +1,60 @@
+#include "shell/TenderSetup.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include "navigator/NavigatorModule.h"
+#include "navigator/VesselModule.h"
+#include "shell/MainFrame.h"
+#include "targets/ui/TenderWindows.h"
+
+namespace shell {
+
+namespace {
+
+template <class T>
+T* FindModule(CMainFrame& frame)
+{
+    for (std::size_t i = 0; i < frame.Modules().size(); ++i)
+        if (auto* found = dynamic_cast<T*>(frame.Modules()[i]))
+            return found;
+    return nullptr;
+}
+
+}   // namespace
+
+std::unique_ptr<app::CModule> MakeTenderModule(CMainFrame& frame, const platform::CClock& clock,
+                                               nmea::CPortDirectory& ports)
+{
+    auto tenders = std::make_unique<targets::CTenderWindows>(frame.SettingsHome(), clock, ports);
+    tenders->ownSituation = [&frame] {
+        targets::COwnSituation own;
+        if (auto* nav = FindModule<navigator::CNavigatorModule>(frame)) {
+            const auto snap = nav->Snapshot();
+            if (snap->positionAvailable && snap->position.IsValid())
+                own.position = targets::CTargetPosition{snap->position.GetLatitude(),
+                                                        snap->position.GetLongitude()};
+        }
+        if (auto* vessel = FindModule<navigator::CVesselModule>(frame)) {
+            own.vesselCircle = vessel->WarningCircles();
+            own.vesselRadius = vessel->WarningCirclesRadius();
+        }
+        return own;
+    };
+    tenders->positionFormat = [&frame] {
+        return geo::CPositionFormat{static_cast<std::uint8_t>(frame.DecimalPlaces()),
+                                    frame.DegMinSec()};
+    };
+    tenders->goToPosition = [&frame](const targets::CTargetPosition& p) {
+        return frame.GoToPosition(geo::CPosition(p.latitude, p.longitude, 0.0));
+    };
+    tenders->localTime = [](std::chrono::system_clock::time_point utc) {
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(utc.time_since_epoch());
+        const QDateTime local = QDateTime::fromMSecsSinceEpoch(ms.count()).toLocalTime();
+        return QLocale().toString(local, QLocale::ShortFormat).toStdString();
+    };
+    return tenders;
+}
+
+}   // namespace shell

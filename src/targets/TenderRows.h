@@ -1,0 +1,47 @@
+#pragma once
+// The texts of the tender rows the windows show, made here so that every
+// rule (unset values empty, depth fallbacks, aged reports) is tested
+// without a window: the "Tender" card of the target tracking panel and the
+// "Tender Target Log" list of one tender's fixes.
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "geo/Position.h"
+#include "targets/TenderTracking.h"
+
+namespace targets {
+
+// A UTC moment as the user's locale writes local date and time.
+using LocalTimeText = std::function<std::string(std::chrono::system_clock::time_point)>;
+
+inline constexpr int kTenderColumns = 8;
+inline constexpr const char* kTenderHeaders[kTenderColumns] = {
+    "ID", "Name", "Latitude", "Longitude", "Last Updated Time", "SOG", "COG", "Depth"};
+
+inline constexpr int kTenderLogColumns = 7;
+inline constexpr const char* kTenderLogHeaders[kTenderLogColumns] = {
+    "Local Time", "Latitude", "Longitude", "Datum", "SOG", "COG", "Depth"};
+
+// Whole degrees, three digits: "005".
+std::string BearingText(double degrees);
+// 0 decimals from 100, 2 below 10, else 1.
+std::string DistanceText(double value);
+
+// The card's row: position, SOG and COG only while the RMC values are
+// valid; the time of the RMC (time and date) when valid, else the
+// navigation time; depth in metres from metres, feet or fathoms.
+std::array<std::string, kTenderColumns> TenderRowTexts(
+    const CTender& tender, const geo::CPositionFormat& format,
+    std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local);
+
+std::array<std::string, kTenderLogColumns> TenderFixTexts(const CTenderFix& fix,
+                                                          const geo::CPositionFormat& format,
+                                                          const LocalTimeText& local);
+
+// "Tender Target Log : Target ID T2 - Rescue"; without a tender it ends after " : ".
+std::string TenderLogTitle(const CTender* tender);
+
+}   // namespace targets

@@ -1,0 +1,194 @@
+#include "targets/TenderTargetStore.h"
+
+#include <utility>
+
+#include "nmea/NMEAMessage.h"
+#include "nmea/NMEASentenceTable.h"
+#include "nmea/NMEAValueIndex.h"
+#include "platform/Ascii.h"
+
+namespace targets {
+
+namespace item = nmea::item;
+
+namespace {
+
+constexpr std::string_view kPrefix = "$PABX,";
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = platform::AsciiUpper(c);
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+bool IsDigits(std::string_view text)
+{
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+}   // namespace
+
+std::optional<CTenderLine> SplitTenderLine(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.remove_suffix(1);
+    if (line.size() > kTenderLineMax || line.size() < kPrefix.size() ||
+        !platform::EqualNoCaseAscii(line.substr(0, kPrefix.size()), kPrefix))
+        return std::nullopt;
+    // A checksum covers everything between "$" and "*".
+    if (const std::size_t star = line.find('*'); star != std::string_view::npos) {
+        if (star + 3 != line.size())
+            return std::nullopt;
+        const int high = HexDigit(line[star + 1]), low = HexDigit(line[star + 2]);
+        unsigned sum = 0;
+        for (std::size_t i = 1; i < star; ++i)
+            sum ^= static_cast<unsigned char>(line[i]);
+        if (high < 0 || low < 0 || static_cast<unsigned>(high * 16 + low) != (sum & 0xFF))
+            return std::nullopt;
+        line = line.substr(0, star);
+    }
+    std::string_view rest = line.substr(kPrefix.size());
+    const std::size_t comma = rest.find(',');
+    const std::string_view serial = rest.substr(0, comma);
+    if (comma == std::string_view::npos || serial.size() != 4 || !IsDigits(serial))
+        return std::nullopt;
+    rest.remove_prefix(comma + 1);
+    const std::string_view kind = rest.substr(0, rest.find(','));
+    if (kind.empty())
+        return std::nullopt;
+    return CTenderLine{serial, kind, rest};
+}
+
+CTenderTargetStore::CTenderTargetStore(const platform::CClock& clock) : m_clock(clock) { }
+
+void CTenderTargetStore::SetRefreshTime(std::chrono::seconds refresh)
+{
+    std::lock_guard lock(m_lock);
+    m_refresh = refresh;
+}
+
+void CTenderTargetStore::ApplyRefreshTime(std::chrono::seconds refresh)
+{
+    std::lock_guard lock(m_lock);
+    m_refresh = refresh;
+    for (const auto& record : m_slots)
+        if (record)
+            for (int i = 0; i < nmea::kValueCount; ++i)
+                record->Value(i).SetValiditySpan(refresh);
+}
+
+bool CTenderTargetStore::ParseTargetLine(int channel, std::string_view line)
+{
+    if (channel < 0 || channel >= kTenderChannels)
+        return false;
+    const auto parts = SplitTenderLine(line);
+    if (!parts)
+        return false;
+    if (platform::EqualNoCaseAscii(parts->kind, "RMC"))
+        return ParseRMC(channel, parts->sentence);
+    if (platform::EqualNoCaseAscii(parts->kind, "DBT"))
+        return ParseDBT(channel, parts->sentence);
+    if (platform::EqualNoCaseAscii(parts->kind, "MOVB"))
+        return ParseMOVB(channel);
+    return true;
+}
+
+bool CTenderTargetStore::ParseRMC(int channel, std::string_view sentence)
+{
+    // The sentence id in the instrument parser's case, the fields as sent.
+    const std::string text = "RMC" + std::string(sentence.substr(3));
+    nmea::CNMEAMessage check;
+    check.SetClock(m_clock);
+    check.SetIgnoreWarningFlags(m_ignoreWarningFlags);
+    check.SetSentence(nmea::sentence::RMC, text);
+    // A dry run without a store: only an RMC with a position makes or moves a tender.
+    if (!check.Parse() || !check.IsValid())
+        return false;
+    // The parse left the fields in the slots: time, status, latitude, N/S, ...
+    if (!check.Number(2) || !check.Number(3))
+        return false;
+
+    std::lock_guard lock(m_lock);
+    const auto slot = static_cast<std::size_t>(channel);
+    if (slot >= m_slots.size())
+        m_slots.resize(slot + 1);
+    if (!m_slots[slot]) {
+        m_slots[slot] = std::make_shared<CTenderRecord>(channel, m_clock, m_refresh);
+        m_newTargets.push_back(m_slots[slot]);
+    }
+    CTenderRecord& tender = *m_slots[slot];
+    nmea::CNMEAMessage message;
+    message.SetClock(m_clock);
+    message.SetIgnoreWarningFlags(m_ignoreWarningFlags);
+    message.SetStores({&tender.Value(0), nullptr, nullptr, nullptr});
+    message.SetSentence(nmea::sentence::RMC, text);
+    message.Parse();
+    // A tender's course is kept as sent (no 359.5 rule).
+    if (const auto course = check.Number(5); course && *course >= 0.0 && *course <= 360.0)
+        tender.Value(item::CourseOverGroundTrue).SetDouble(*course, nmea::CNMEAStamp::Now(m_clock));
+    tender.newData = true;
+    return true;
+}
+
+bool CTenderTargetStore::ParseDBT(int channel, std::string_view sentence)
+{
+    std::lock_guard lock(m_lock);
+    const auto slot = static_cast<std::size_t>(channel);
+    if (slot >= m_slots.size() || !m_slots[slot])
+        return false;
+    CTenderRecord& tender = *m_slots[slot];
+    nmea::CNMEAMessage message;
+    message.SetClock(m_clock);
+    message.SetStores({&tender.Value(0), nullptr, nullptr, nullptr});
+    message.SetSentence(nmea::sentence::DBT, "DBT" + std::string(sentence.substr(3)));
+    if (!message.Parse() || !message.IsValid())
+        return false;
+    tender.newData = true;
+    return true;
+}
+
+bool CTenderTargetStore::ParseMOVB(int channel)
+{
+    std::lock_guard lock(m_lock);
+    const auto slot = static_cast<std::size_t>(channel);
+    if (slot >= m_slots.size() || !m_slots[slot])
+        return false;
+    m_slots[slot]->manOverboardReported = true;
+    return true;
+}
+
+std::vector<std::shared_ptr<CTenderRecord>> CTenderTargetStore::TakeNewTargets()
+{
+    std::lock_guard lock(m_lock);
+    return std::exchange(m_newTargets, {});
+}
+
+std::shared_ptr<CTenderRecord> CTenderTargetStore::Slot(int channel) const
+{
+    std::lock_guard lock(m_lock);
+    const auto slot = static_cast<std::size_t>(channel);
+    return channel >= 0 && slot < m_slots.size() ? m_slots[slot] : nullptr;
+}
+
+void CTenderTargetStore::ClearSlot(const CTenderRecord& record)
+{
+    std::lock_guard lock(m_lock);
+    const auto slot = static_cast<std::size_t>(record.Channel());
+    if (slot < m_slots.size() && m_slots[slot].get() == &record)
+        m_slots[slot].reset();
+    std::erase_if(m_newTargets, [&](const auto& r) { return r.get() == &record; });
+}
+
+void CTenderTargetStore::Reset()
+{
+    std::lock_guard lock(m_lock);
+    m_slots.clear();
+    m_newTargets.clear();
+}
+
+}   // namespace targets

@@ -1,0 +1,98 @@
+#pragma once
+// The tenders by channel, and the parser of the lines their units send:
+//   $PABX,<serial>,RMC,hhmmss,A,ddmm.mmm,N,dddmm.mmm,W,sog,cog,ddmmyy,var,E
+//   $PABX,<serial>,DBT,feet,f,metres,M,fathoms,F
+//   $PABX,<serial>,MOVB
+// The prefix and a serial of exactly four digits are checked, not skipped by
+// count; fields split at commas; a checksum, when the line has one, must hold.
+// RMC and DBT go through the instrument parsers into the tender's own values
+// (positions as signed ddmm.mmm, north and east negative). A tender's first
+// valid RMC creates its record, which goes to the new-tender queue the
+// user-interface thread empties; MOVB only marks the record, and the
+// user-interface thread applies the mark to the tender's overlay.
+//
+// The parser runs on the poll thread and the simulation thread, under the
+// store's lock; the user-interface thread takes new records, clears slots and
+// resets the store under the same lock.
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "targets/TargetRecord.h"
+
+namespace targets {
+
+inline constexpr int kTenderChannels = 17;
+// The longest line a tender unit sends, its "$" included and its line end not.
+inline constexpr std::size_t kTenderLineMax = 82;
+
+// One tender: the target record (its number is the 0-based channel) with the
+// marks its parser and the user-interface thread share.
+class CTenderRecord : public CTargetRecord {
+public:
+    CTenderRecord(int channel, const platform::CClock& clock, std::chrono::seconds refresh)
+        : CTargetRecord(channel, clock, refresh)
+    { }
+    int Channel() const { return Number(); }
+    // "T" and the 1-based channel number: how the panel and the log name it.
+    std::string Identifier() const { return "T" + std::to_string(Channel() + 1); }
+
+    // Set by every accepted RMC or DBT; the timer pass clears it.
+    std::atomic<bool> newData{false};
+    // Set by MOVB; the user-interface thread takes it and sets the overlay's flag.
+    std::atomic<bool> manOverboardReported{false};
+};
+
+// The parts of a tender line; views into the line.
+struct CTenderLine {
+    std::string_view serial;   // four digits
+    std::string_view kind;   // "RMC", "DBT", "MOVB" or anything else
+    std::string_view sentence;   // from the kind to the end, checksum removed
+};
+
+// Checks a line's form: at most 82 characters, "$PABX," (either case), a
+// four-digit serial, a kind, and a checksum that holds when there is one.
+std::optional<CTenderLine> SplitTenderLine(std::string_view line);
+
+class CTenderTargetStore {
+public:
+    explicit CTenderTargetStore(const platform::CClock& clock);
+
+    // Validity span of the values of records made from now on.
+    void SetRefreshTime(std::chrono::seconds refresh);
+    // The navigator's "Ignore warning flags" (an RMC with status V then counts).
+    void SetIgnoreWarningFlags(const std::atomic<bool>* option) { m_ignoreWarningFlags = option; }
+
+    // One line for a 0-based channel; true when it was taken. A kind other
+    // than RMC, DBT or MOVB is no error and stores nothing.
+    bool ParseTargetLine(int channel, std::string_view line);
+
+    std::vector<std::shared_ptr<CTenderRecord>> TakeNewTargets();
+    std::shared_ptr<CTenderRecord> Slot(int channel) const;
+    // Clears the record's slot when it still holds this record.
+    void ClearSlot(const CTenderRecord& record);
+    // Gives every tender's values a new validity span.
+    void ApplyRefreshTime(std::chrono::seconds refresh);
+    void Reset();
+
+private:
+    bool ParseRMC(int channel, std::string_view sentence);
+    bool ParseDBT(int channel, std::string_view sentence);
+    bool ParseMOVB(int channel);
+
+    const platform::CClock& m_clock;
+    const std::atomic<bool>* m_ignoreWarningFlags = nullptr;
+    mutable std::mutex m_lock;   // slots, queue, refresh time
+    std::chrono::seconds m_refresh{5};
+    std::vector<std::shared_ptr<CTenderRecord>> m_slots;
+    std::vector<std::shared_ptr<CTenderRecord>> m_newTargets;
+};
+
+}   // namespace targets

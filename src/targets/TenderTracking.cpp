@@ -1,0 +1,298 @@
+#include "targets/TenderTracking.h"
+
+#include <algorithm>
+
+#include "geo/NavMaths.h"
+#include "geo/Position.h"
+#include "nmea/NMEAValueIndex.h"
+
+namespace targets {
+
+namespace item = nmea::item;
+
+namespace {
+
+std::optional<double> Valid(const nmea::CNMEADataValue& value)
+{
+    if (!value.IsValid())
+        return std::nullopt;
+    return value.GetDouble();
+}
+
+std::optional<double> RangeNm(const CTargetPosition& from, const CTargetPosition& to)
+{
+    double range = 0, bearing = 0;
+    if (!geo::RhumbRangeBearing(geo::CPosition(from.latitude, from.longitude, 0.0),
+                                geo::CPosition(to.latitude, to.longitude, 0.0), &range, &bearing,
+                                true))
+        return std::nullopt;
+    return range;
+}
+
+}   // namespace
+
+std::optional<CTargetPosition> CTender::Position() const
+{
+    const auto lat = Valid(record->Value(item::Latitude));
+    const auto lon = Valid(record->Value(item::Longitude));
+    if (!lat || !lon)
+        return std::nullopt;
+    return StoredPairToPosition(*lat, *lon);
+}
+
+std::optional<double> CTender::Depth() const
+{
+    if (const auto m = Valid(record->Value(item::DepthMetres)))
+        return *m;
+    if (const auto ft = Valid(record->Value(item::DepthFeet)))
+        return *ft * 0.3048;
+    if (const auto fm = Valid(record->Value(item::DepthFathoms)))
+        return *fm * 1.8288;
+    return std::nullopt;
+}
+
+std::optional<double> CTender::Speed() const
+{
+    return Valid(record->Value(item::SpeedOverGroundKnots));
+}
+
+std::optional<double> CTender::Course() const
+{
+    return Valid(record->Value(item::CourseOverGroundTrue));
+}
+
+CTenderTracking::CTenderTracking(const platform::CClock& clock, nmea::CPortDirectory& ports)
+    : m_clock(clock), m_store(clock),
+      m_device(std::make_unique<CTenderTrackingDevice>(
+          ports,
+          [this](int channel, std::string_view line) { m_store.ParseTargetLine(channel, line); })),
+      m_simulator(clock, [this](int channel, std::string_view line) {
+          m_store.ParseTargetLine(channel, line);
+      })
+{
+    m_device->SetTable(CTenderPollTable::From(m_settings));
+}
+
+CTenderTracking::~CTenderTracking()
+{
+    m_simulator.Stop();
+    m_device->CloseReceive();
+}
+
+bool CTenderTracking::SetActive(bool on, std::string* reason)
+{
+    if (!on) {
+        m_device->CloseReceive();
+        m_active = false;
+        return true;
+    }
+    m_device->SetTable(CTenderPollTable::From(m_settings));
+    if (m_settings.receivePort == 0 || !m_device->OpenReceive()) {
+        m_active = false;
+        if (reason)
+            *reason = m_settings.receivePort == 0
+                          ? "Tender Tracking has no port: choose one in the options."
+                          : "Tender Tracking could not open " +
+                                nmea::CPort::PortName(m_settings.receivePort) + ".";
+        return false;
+    }
+    m_active = true;
+    return true;
+}
+
+void CTenderTracking::Adopt()
+{
+    for (auto& record : m_store.TakeNewTargets()) {
+        if (Find(record->Channel()))
+            continue;
+        record->SetName(m_settings.channels[std::size_t(record->Channel())].name);
+        CTender tender;
+        tender.record = std::move(record);
+        m_tenders.push_back(std::move(tender));
+    }
+}
+
+CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own,
+                                           std::chrono::seconds markerSpan)
+{
+    CTenderPassResult result;
+    const std::size_t before = m_tenders.size();
+    Adopt();
+    for (std::size_t i = before; i < m_tenders.size(); ++i)
+        result.added.push_back(m_tenders[i].Channel());
+    const auto now = m_clock.UtcNow();
+    for (CTender& t : m_tenders) {
+        if (t.record->manOverboardReported.exchange(false))
+            t.manOverboard = true;
+        if (t.record->newData.exchange(false)) {
+            const auto stamp = t.record->Value(item::Latitude).GetUtcStamp();
+            t.lastReport = stamp.value_or(now);
+            t.reporting = true;
+            result.rowsToWrite.push_back(t.Channel());
+            if (!t.hasFix || t.lastReport - t.lastFix >= markerSpan) {
+                if (const auto p = t.Position()) {
+                    t.lastFix = t.lastReport;
+                    t.hasFix = true;
+                    t.track.push_back({t.lastReport, *p, t.Course().value_or(geo::kUnsetValue),
+                                       t.Speed().value_or(geo::kUnsetValue),
+                                       t.Depth().value_or(geo::kUnsetValue)});
+                    result.fixesAdded.push_back(t.Channel());
+                }
+            }
+        } else if (t.reporting && now - t.lastReport >= m_settings.dangerousInterval) {
+            t.reporting = false;
+        }
+        CheckWarnings(t, own);
+    }
+    return result;
+}
+
+void CTenderTracking::CheckWarnings(CTender& t, const COwnSituation& own)
+{
+    const auto position = t.Position();
+    const auto range = own.position && position ? RangeNm(*own.position, *position) : std::nullopt;
+    t.insideCircle =
+        m_settings.warningCircles && range && *range <= m_settings.warningCirclesRadius;
+    t.outOfRange = own.vesselCircle && range && *range > own.vesselRadius;
+}
+
+void CTenderTracking::Recount(const COwnSituation& own)
+{
+    for (CTender& t : m_tenders)
+        CheckWarnings(t, own);
+}
+
+CTender* CTenderTracking::Find(int channel)
+{
+    for (CTender& t : m_tenders)
+        if (t.Channel() == channel)
+            return &t;
+    return nullptr;
+}
+
+void CTenderTracking::SetManOverboard(int channel, bool on)
+{
+    if (CTender* t = Find(channel)) {
+        t->manOverboard = on;
+        // A mark that arrived but was not applied yet goes too: the user has seen this alarm.
+        if (!on)
+            t->record->manOverboardReported = false;
+    }
+}
+
+void CTenderTracking::ClearPanic()
+{
+    for (CTender& t : m_tenders)
+        SetManOverboard(t.Channel(), false);
+}
+
+void CTenderTracking::Remove(int channel)
+{
+    const auto it = std::find_if(m_tenders.begin(), m_tenders.end(),
+                                 [&](const CTender& t) { return t.Channel() == channel; });
+    if (it == m_tenders.end())
+        return;
+    m_store.ClearSlot(*it->record);
+    m_tenders.erase(it);
+    if (current == channel)
+        current = -1;
+}
+
+void CTenderTracking::Reset()
+{
+    m_tenders.clear();
+    m_store.Reset();
+    current = -1;
+}
+
+int CTenderTracking::ManOverboardCount() const
+{
+    return int(std::count_if(m_tenders.begin(), m_tenders.end(),
+                             [](const CTender& t) { return t.manOverboard; }));
+}
+
+int CTenderTracking::InsideCount() const
+{
+    return int(std::count_if(m_tenders.begin(), m_tenders.end(),
+                             [](const CTender& t) { return t.insideCircle; }));
+}
+
+int CTenderTracking::OutOfRangeCount() const
+{
+    return int(std::count_if(m_tenders.begin(), m_tenders.end(),
+                             [](const CTender& t) { return t.outOfRange; }));
+}
+
+bool CTenderTracking::ApplySettings(const CTenderSettings& settings, std::string* reason)
+{
+    const bool portChanged = settings.receivePort != m_settings.receivePort;
+    m_device->SetPaused(true);
+    const bool refreshChanged = settings.refreshSeconds != m_settings.refreshSeconds;
+    // The simulation flags are the simulator's; the options set them through SetSimulation.
+    std::array<CTenderChannel, kTenderChannels> kept = m_settings.channels;
+    m_settings = settings;
+    for (int i = 0; i < kTenderChannels; ++i) {
+        m_settings.channels[std::size_t(i)].simulate = kept[std::size_t(i)].simulate;
+        m_settings.channels[std::size_t(i)].simulateManOverboard =
+            kept[std::size_t(i)].simulateManOverboard;
+    }
+    Adopt();
+    std::vector<int> gone;
+    for (CTender& t : m_tenders) {
+        const CTenderChannel& c = m_settings.channels[std::size_t(t.Channel())];
+        if (c.valid)
+            t.record->SetName(c.name);
+        else
+            gone.push_back(t.Channel());
+    }
+    for (int channel : gone)
+        Remove(channel);
+    if (refreshChanged)
+        m_store.ApplyRefreshTime(std::chrono::seconds(m_settings.refreshSeconds));
+    m_device->SetTable(CTenderPollTable::From(m_settings));
+    m_simulator.SetWindow(m_settings.channelDuration);
+    m_device->SetPaused(false);
+    bool ok = true;
+    if (portChanged && m_active) {
+        m_device->CloseReceive();
+        ok = SetActive(true, reason);
+    }
+    return ok;
+}
+
+void CTenderTracking::SetSimulation(int channel, bool simulate, bool manOverboard, bool useChart,
+                                    const CTargetPosition& position, double course, double speed,
+                                    double depth)
+{
+    if (channel < 0 || channel >= kTenderChannels)
+        return;
+    CTenderChannel& c = m_settings.channels[std::size_t(channel)];
+    c.simulate = simulate && c.valid;
+    c.simulateManOverboard = manOverboard;
+    CTenderSimulation s = m_simulator.Channel(channel);
+    const bool wasSimulated = s.simulate;
+    s.simulate = c.simulate;
+    s.manOverboard = manOverboard;
+    s.course = course;
+    s.speed = speed;
+    s.depth = depth;
+    bool restart = !useChart;
+    s.position = position;
+    s.since = m_clock.UtcNow();
+    if (useChart && !wasSimulated) {
+        // A tracked tender switched to simulation goes on from where it is now;
+        // one not tracked yet starts at the given position.
+        const CTender* t = Find(channel);
+        const auto where = t ? t->Position() : std::nullopt;
+        s.position = where.value_or(position);
+        restart = true;
+    }
+    m_simulator.SetChannel(channel, s, restart);
+    m_device->SetTable(CTenderPollTable::From(m_settings));
+    if (m_simulator.AnySimulated())
+        m_simulator.Start();
+    else
+        m_simulator.Stop();
+}
+
+}   // namespace targets

@@ -1,0 +1,137 @@
+#pragma once
+// Tender tracking on the user-interface thread: the tenders the parser has
+// made (taken from the store's queue on each pass), their reporting state,
+// man-overboard flags, warning circles and tracks, the transceiver and the
+// simulator. Everything here runs on one thread; the poll and simulation
+// threads reach it only through the store (its lock and the records'
+// atomics).
+//
+// Man overboard: MOVB only marks the record; the pass applies the mark to
+// the tender's flag. "Reset MOB", "Clear Panic" and removal clear it here,
+// and the panic count is the number of tenders whose flag is set, counted,
+// never kept apart from the flags.
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "targets/TenderDevice.h"
+#include "targets/TenderSettings.h"
+#include "targets/TenderSimulator.h"
+#include "targets/TenderTargetStore.h"
+
+namespace targets {
+
+// One fix of a tender's track; unset numbers hold the largest double.
+struct CTenderFix {
+    std::chrono::system_clock::time_point utc{};
+    CTargetPosition position;
+    double course = 0.0;
+    double speed = 0.0;
+    double depth = 0.0;
+};
+
+struct CTender {
+    std::shared_ptr<CTenderRecord> record;
+    bool reporting = false;
+    bool manOverboard = false;
+    bool insideCircle = false;
+    bool outOfRange = false;
+    std::chrono::system_clock::time_point lastReport{};
+    std::chrono::system_clock::time_point lastFix{};
+    bool hasFix = false;
+    std::vector<CTenderFix> track;
+
+    int Channel() const { return record->Channel(); }
+    // Degrees, from the record's RMC values while both are valid.
+    std::optional<CTargetPosition> Position() const;
+    // Metres: the metres value, else feet or fathoms converted; nothing when none is valid.
+    std::optional<double> Depth() const;
+    std::optional<double> Speed() const;
+    std::optional<double> Course() const;
+};
+
+// What the own vessel offers the pass.
+struct COwnSituation {
+    std::optional<CTargetPosition> position;
+    bool vesselCircle = false;   // the vessel module's circle
+    double vesselRadius = 0.5;   // nm
+};
+
+// What a pass changed, for the panel, the list window and the messages.
+struct CTenderPassResult {
+    std::vector<int> added;   // channels of tenders new in the list
+    std::vector<int> rowsToWrite;   // channels whose row has new data
+    std::vector<int> fixesAdded;
+};
+
+class CTenderTracking {
+public:
+    CTenderTracking(const platform::CClock& clock, nmea::CPortDirectory& ports);
+    ~CTenderTracking();
+    CTenderTracking(const CTenderTracking&) = delete;
+    CTenderTracking& operator=(const CTenderTracking&) = delete;
+
+    CTenderSettings& Settings() { return m_settings; }
+    const CTenderSettings& Settings() const { return m_settings; }
+    CTenderTargetStore& Store() { return m_store; }
+    CTenderTrackingDevice& Device() { return *m_device; }
+    CTenderSimulator& Simulator() { return m_simulator; }
+
+    // Tracking on opens the transceiver's port; when it cannot be opened
+    // tracking stays off and `reason` says why.
+    bool SetActive(bool on, std::string* reason = nullptr);
+    bool IsActive() const { return m_active; }
+
+    // The timer pass: new tenders adopted, marks applied, reports dated,
+    // silent tenders no longer reporting, track fixes every `markerSpan`,
+    // circles checked.
+    CTenderPassResult OnTimer(const COwnSituation& own, std::chrono::seconds markerSpan);
+    // Circles and out-of-range checked again (after options change).
+    void Recount(const COwnSituation& own);
+
+    const std::vector<CTender>& Tenders() const { return m_tenders; }
+    CTender* Find(int channel);
+    void SetManOverboard(int channel, bool on);
+    // Every flag cleared ("Clear Panic").
+    void ClearPanic();
+    // Removes the tender: flags and counts go with it, its slot is freed.
+    void Remove(int channel);
+    void Reset();
+
+    int ManOverboardCount() const;
+    int InsideCount() const;
+    int OutOfRangeCount() const;
+
+    // The current tender (the panel's selection); -1 none.
+    int current = -1;
+
+    // New settings from the options: polling paused while the channel table
+    // changes; a tender whose channel is no longer in use is removed; the
+    // rest take their channel's name; the poll table, refresh span and
+    // simulation follow. Port changes reopen the transceiver while active.
+    bool ApplySettings(const CTenderSettings& settings, std::string* reason = nullptr);
+
+    // The simulation of a channel as the options set it. A tender already
+    // tracked starts from where it is now, unless the options give a new
+    // position (`useChart` off).
+    void SetSimulation(int channel, bool simulate, bool manOverboard, bool useChart,
+                       const CTargetPosition& position, double course, double speed, double depth);
+
+private:
+    void CheckWarnings(CTender& tender, const COwnSituation& own);
+    void Adopt();
+
+    const platform::CClock& m_clock;
+    CTenderSettings m_settings;
+    CTenderTargetStore m_store;
+    std::unique_ptr<CTenderTrackingDevice> m_device;
+    CTenderSimulator m_simulator;
+    bool m_active = false;
+    std::vector<CTender> m_tenders;
+};
+
+}   // namespace targets

@@ -1,0 +1,117 @@
+#include "targets/ui/TargetTrackingPanel.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace targets {
+
+namespace {
+constexpr int kKeyRole = Qt::UserRole + 1;
+}   // namespace
+
+CTargetTrackingPanel::CTargetTrackingPanel(QWidget* parent) : app::CSidePanel(parent)
+{
+    setObjectName("TargetTrackingPanel");
+    auto* body = new QWidget(this);
+    m_caption = new QLabel(tr("Target Tracking"), body);
+    QFont bold = m_caption->font();
+    bold.setBold(true);
+    m_caption->setFont(bold);
+    m_caption->setAutoFillBackground(true);
+    m_caption->setForegroundRole(QPalette::HighlightedText);
+    m_caption->setBackgroundRole(QPalette::Highlight);
+    m_tabs = new QTabWidget(body);
+    const char* names[2] = {"arpaTargets", "tenderTargets"};
+    const QString titles[2] = {tr("ARPA"), tr("Tender")};
+    for (int card = 0; card < 2; ++card) {
+        auto* list = new QTreeWidget(m_tabs);
+        list->setObjectName(names[card]);
+        list->setRootIsDecorated(false);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setSelectionBehavior(QAbstractItemView::SelectRows);
+        list->setUniformRowHeights(true);
+        connect(list, &QTreeWidget::itemSelectionChanged, this, [this, card, list] {
+            const auto items = list->selectedItems();
+            if (selected)
+                selected(Card(card),
+                         items.isEmpty() ? -1 : items.front()->data(0, kKeyRole).toInt());
+        });
+        m_lists[card] = list;
+        m_tabs->addTab(list, titles[card]);
+    }
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_caption);
+    layout->addWidget(m_tabs, 1);
+    setWidget(body);
+    setWindowTitle(GetTitle());
+}
+
+void CTargetTrackingPanel::InitPanel()
+{
+    app::CSidePanel::InitPanel();
+}
+
+void CTargetTrackingPanel::SetHeaders(Card card, const std::vector<std::string>& headers)
+{
+    QStringList labels;
+    for (const auto& h : headers)
+        labels << QString::fromStdString(h);
+    QTreeWidget* list = m_lists[card];
+    list->setHeaderLabels(labels);
+    const QFontMetrics metrics(list->header()->font());
+    const int extra = card == kArpa ? 30 : 40;
+    for (int i = 0; i < labels.size(); ++i)
+        list->setColumnWidth(i, metrics.horizontalAdvance(labels[i]) + extra);
+}
+
+void CTargetTrackingPanel::UpdateRow(Card card, int key, const std::vector<std::string>& texts)
+{
+    QTreeWidget* list = m_lists[card];
+    QTreeWidgetItem* row = nullptr;
+    for (int i = 0; i < list->topLevelItemCount() && !row; ++i)
+        if (list->topLevelItem(i)->data(0, kKeyRole).toInt() == key)
+            row = list->topLevelItem(i);
+    if (!row) {
+        row = new QTreeWidgetItem(list);
+        row->setData(0, kKeyRole, key);
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        row->setText(int(i), QString::fromStdString(texts[i]));
+}
+
+void CTargetTrackingPanel::RemoveRow(Card card, int key)
+{
+    QTreeWidget* list = m_lists[card];
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        if (list->topLevelItem(i)->data(0, kKeyRole).toInt() == key) {
+            delete list->takeTopLevelItem(i);
+            return;
+        }
+}
+
+void CTargetTrackingPanel::SelectRow(Card card, int key)
+{
+    QTreeWidget* list = m_lists[card];
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        if (list->topLevelItem(i)->data(0, kKeyRole).toInt() == key) {
+            list->setCurrentItem(list->topLevelItem(i));
+            list->scrollToItem(list->topLevelItem(i));
+            return;
+        }
+}
+
+int CTargetTrackingPanel::RowCount(Card card) const
+{
+    return m_lists[card]->topLevelItemCount();
+}
+
+void CTargetTrackingPanel::ShowCard(Card card)
+{
+    m_tabs->setCurrentIndex(card);
+}
+
+}   // namespace targets

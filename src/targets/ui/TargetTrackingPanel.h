@@ -1,0 +1,49 @@
+#pragma once
+// The "Target Tracking" side panel: a caption and two cards, "ARPA" and
+// "Tender", each a list with one row per target. Rows are found by the
+// target's key (an ARPA number or a tender's channel), written whole from
+// the row texts core makes, and selecting a row makes its target current.
+
+#include <QPointer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ui/SidePanel.h"
+
+class QLabel;
+class QTabWidget;
+class QTreeWidget;
+
+namespace targets {
+
+class CTargetTrackingPanel : public app::CSidePanel {
+    Q_OBJECT
+public:
+    static constexpr unsigned kBarId = 260;
+    enum Card { kArpa = 0, kTender = 1 };
+
+    explicit CTargetTrackingPanel(QWidget* parent = nullptr);
+
+    void InitPanel() override;
+    QString GetTitle() const override { return tr("Target Tracking"); }
+
+    void SetHeaders(Card card, const std::vector<std::string>& headers);
+    // Finds the row of `key`, appends one when there is none, and writes it.
+    void UpdateRow(Card card, int key, const std::vector<std::string>& texts);
+    void RemoveRow(Card card, int key);
+    void SelectRow(Card card, int key);
+    int RowCount(Card card) const;
+    void ShowCard(Card card);
+    QTreeWidget* List(Card card) const { return m_lists[card]; }
+
+    // Told when the user selects a row (-1: the selection was cleared).
+    std::function<void(Card, int key)> selected;
+
+private:
+    QTreeWidget* m_lists[2] = {nullptr, nullptr};
+    QTabWidget* m_tabs = nullptr;
+    QLabel* m_caption = nullptr;
+};
+
+}   // namespace targets

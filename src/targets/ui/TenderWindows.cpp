@@ -1,0 +1,266 @@
+#include "targets/ui/TenderWindows.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/Registry.h"
+
+namespace targets {
+
+namespace {
+
+constexpr const char* kCircleText = "Your vessel has entered a Tender Target(s) Warning circle.";
+constexpr const char* kRangeText = "One or more of your Tender Target(s) has gone Out-Of-Range.";
+constexpr const char* kSimulationText = "One or more Tenders is in Simulation Mode.";
+constexpr const char* kPanicText = "One or more Tenders 'Panic Button' has been activated.";
+constexpr const char* kPanicSound = "Alert, tender tracking panic button activated";
+constexpr const char* kOffText =
+    "Tender Tracking has been turned off.  Targets WILL NO LONGER be updated or drawn.";
+
+std::vector<std::string> Headers(const char* const* names, int count)
+{
+    return std::vector<std::string>(names, names + count);
+}
+
+constexpr const char* kArpaHeaders[] = {
+    "Number",   "Name",    "Local Time", "Latitude",     "Longitude",   "Speed",  "Course",
+    "Distance", "Bearing", "Time CPA",   "Distance CPA", "Acquisition", "Status", "Reference"};
+
+}   // namespace
+
+CTenderWindows::CTenderWindows(app::CSettingsHome& home, const platform::CClock& clock,
+                               nmea::CPortDirectory& ports)
+    : app::CModeModule(home), m_clock(clock), m_ports(ports), m_tracking(clock, ports)
+{
+    SetModuleName("Navigator\\TenderTracking");
+}
+
+CTenderWindows::~CTenderWindows()
+{
+    CloseWorkspaceWindows();
+}
+
+bool CTenderWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels)
+{
+    m_host = &host;
+    m_messages = &host.Messages();
+    m_messages->AddMessage(m_circleMsg, kCircleText, 18601, 0, false);
+    m_messages->AddMessage(m_rangeMsg, kRangeText, 18602, 0, false);
+    m_messages->AddMessage(m_simulationMsg, kSimulationText, 22000, 0, false);
+    m_messages->AddMessage(m_panicMsg, kPanicText, 13000, 0, false);
+    m_messages->SetMessageSound(m_panicMsg, kPanicSound, std::chrono::seconds(10));
+    m_messages->SetMessageFlag(m_panicMsg, true);
+    m_messages->AddMessage(m_offMsg, kOffText, 20003, 0, false);
+    m_messages->SetMessageFlag(m_offMsg, true);
+
+    auto* panel = new CTargetTrackingPanel(&host.Window());
+    if (!panel->Create(CTargetTrackingPanel::kBarId, &host.Window()))
+        return false;
+    panel->SetHeaders(CTargetTrackingPanel::kArpa, Headers(kArpaHeaders, 14));
+    panel->SetHeaders(CTargetTrackingPanel::kTender, Headers(kTenderHeaders, kTenderColumns));
+    panel->selected = [this](CTargetTrackingPanel::Card card, int key) {
+        if (card == CTargetTrackingPanel::kTender)
+            SetCurrent(key);
+    };
+    m_panel = panel;
+    panels.push_back(panel);
+    return true;
+}
+
+void CTenderWindows::RegisterCommands(app::CCommandTable& commands)
+{
+    namespace cmd = app::cmd;
+    commands.Add(
+        this, cmd::kViewTargetPanel,
+        [this](unsigned) {
+            if (m_host && m_panel)
+                m_host->ActivateSidePanel(m_panel);
+        },
+        [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+    commands.Add(
+        this, cmd::kTenderActivate, [this](unsigned) { ToggleActive(); },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(m_tracking.Settings().receivePort != 0);
+            ui.SetCheck(m_tracking.IsActive() ? 1 : 0);
+        });
+    commands.Add(
+        this, cmd::kTenderGoToSelected,
+        [this](unsigned) {
+            const CTender* t = m_tracking.Find(m_tracking.current);
+            if (const auto p = t ? t->Position() : std::nullopt; p && goToPosition)
+                goToPosition(*p);
+        },
+        [this](app::CCmdUI& ui) {
+            const CTender* t = m_tracking.Find(m_tracking.current);
+            ui.Enable(t && t->Position() && goToPosition);
+        });
+    commands.Add(
+        this, cmd::kTenderView, [this](unsigned) { ToggleLogWindow(); },
+        [this](app::CCmdUI& ui) { ui.SetCheck(m_log ? 1 : 0); });
+    commands.Add(
+        this, cmd::kTenderSave, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
+    commands.Add(
+        this, cmd::kTenderResetMob, [this](unsigned) { ResetManOverboard(); },
+        [this](app::CCmdUI& ui) {
+            const CTender* t = m_tracking.Find(m_tracking.current);
+            ui.Enable(t && t->manOverboard);
+        });
+}
+
+void CTenderWindows::LoadSettings()
+{
+    app::CRegistry key(Settings().GetStore());
+    if (OpenSettings(key, false))
+        m_tracking.Settings().Load(key);
+    CTenderSettings& s = m_tracking.Settings();
+    s.receivePort = nmea::ResolveStoredPort(m_ports, s.receivePort);
+    m_tracking.Store().SetRefreshTime(std::chrono::seconds(s.refreshSeconds));
+    m_tracking.ApplySettings(s);
+}
+
+void CTenderWindows::SaveSettings()
+{
+    app::CRegistry key(Settings().GetStore());
+    if (OpenSettings(key, true))
+        m_tracking.Settings().Save(key);
+}
+
+void CTenderWindows::ShutDown()
+{
+    m_tracking.Simulator().Stop();
+    m_tracking.SetActive(false);
+}
+
+bool CTenderWindows::Terminate()
+{
+    ShutDown();
+    if (m_messages) {
+        for (app::MsgHandle* h :
+             {&m_circleMsg, &m_rangeMsg, &m_simulationMsg, &m_panicMsg, &m_offMsg})
+            if (*h)
+                m_messages->RemoveMessage(*h, false);
+    }
+    m_messages = nullptr;
+    return true;
+}
+
+void CTenderWindows::CloseWorkspaceWindows()
+{
+    if (m_log)
+        m_log->close();
+}
+
+void CTenderWindows::ToggleActive()
+{
+    if (m_tracking.IsActive()) {
+        m_tracking.SetActive(false);
+        if (m_messages) {
+            m_messages->SetMessageActive(m_offMsg, 1, false);
+            m_messages->SetMessageExpiry(
+                m_offMsg, std::chrono::floor<std::chrono::seconds>(m_clock.UtcNow()) +
+                              std::chrono::seconds(20));
+            m_messages->Refresh();
+        }
+        return;
+    }
+    std::string reason;
+    if (!m_tracking.SetActive(true, &reason)) {
+        QWidget* parent = m_host ? &m_host->Window() : nullptr;
+        QMessageBox::warning(parent, QObject::tr("Tender Tracking"),
+                             QString::fromStdString(reason));
+        return;
+    }
+    if (m_messages)
+        m_messages->SetMessageActive(m_offMsg, 0, true);
+}
+
+void CTenderWindows::ResetManOverboard()
+{
+    m_tracking.SetManOverboard(m_tracking.current, false);
+    UpdateMessages();
+}
+
+void CTenderWindows::SetCurrent(int channel)
+{
+    m_tracking.current = m_tracking.Find(channel) ? channel : -1;
+    if (m_log)
+        m_log->SetTender([this, channel] { return m_tracking.Find(channel); });
+}
+
+void CTenderWindows::ToggleLogWindow()
+{
+    if (m_log) {
+        m_log->close();
+        return;
+    }
+    QWidget* parent = m_host ? &m_host->Window() : nullptr;
+    m_log = new CTenderLogWindow(
+        [this] { return positionFormat ? positionFormat() : geo::CPositionFormat{}; }, localTime,
+        parent);
+    const int channel = m_tracking.current;
+    m_log->SetTender([this, channel] { return m_tracking.Find(channel); });
+    m_log->show();
+}
+
+void CTenderWindows::OnTimer(app::TimerCadence cadence)
+{
+    if (cadence == app::TimerCadence::EverySecond)
+        Pass();
+}
+
+void CTenderWindows::Pass()
+{
+    const COwnSituation own = ownSituation ? ownSituation() : COwnSituation{};
+    const CTenderPassResult result = m_tracking.OnTimer(own, std::chrono::seconds(10));
+    for (int channel : result.rowsToWrite)
+        if (const CTender* t = m_tracking.Find(channel))
+            WriteRow(*t);
+    RemoveRows();
+    if (m_log)
+        m_log->FixesAdded();
+    UpdateMessages();
+}
+
+void CTenderWindows::WriteRow(const CTender& tender)
+{
+    if (!m_panel)
+        return;
+    const auto texts =
+        TenderRowTexts(tender, positionFormat ? positionFormat() : geo::CPositionFormat{},
+                       m_clock.UtcNow(), localTime);
+    m_panel->UpdateRow(CTargetTrackingPanel::kTender, tender.Channel(),
+                       std::vector<std::string>(texts.begin(), texts.end()));
+    if (std::find(m_rows.begin(), m_rows.end(), tender.Channel()) == m_rows.end())
+        m_rows.push_back(tender.Channel());
+}
+
+// Rows of tenders that are gone (removed by the options or a reset).
+void CTenderWindows::RemoveRows()
+{
+    for (auto it = m_rows.begin(); it != m_rows.end();) {
+        if (m_tracking.Find(*it)) {
+            ++it;
+            continue;
+        }
+        if (m_panel)
+            m_panel->RemoveRow(CTargetTrackingPanel::kTender, *it);
+        it = m_rows.erase(it);
+    }
+}
+
+void CTenderWindows::UpdateMessages()
+{
+    if (!m_messages)
+        return;
+    m_messages->LockUpdate(false);
+    m_messages->SetMessageActive(m_circleMsg, std::uint16_t(m_tracking.InsideCount()), false);
+    m_messages->SetMessageActive(m_rangeMsg, std::uint16_t(m_tracking.OutOfRangeCount()), false);
+    m_messages->SetMessageActive(m_panicMsg, std::uint16_t(m_tracking.ManOverboardCount()), false);
+    m_messages->SetMessageActive(m_simulationMsg, m_tracking.Simulator().IsRunning() ? 1 : 0,
+                                 false);
+    m_messages->LockUpdate(true);
+}
+
+}   // namespace targets

@@ -1,0 +1,77 @@
+#pragma once
+// The tender tracking module the program creates ("Navigator\TenderTracking"):
+// its settings, the "Target Tracking" panel, the tender target log, the
+// commands of "Target > Tender Tracking" and "View > Target Tracking", and
+// the message-bar warnings (tender circles, out of range, simulation, the
+// panic button with its sound every 10 s, tracking turned off).
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/Module.h"
+#include "app/MsgBar.h"
+#include "app/ui/ModuleUi.h"
+#include "geo/Position.h"
+#include "targets/TenderTracking.h"
+#include "targets/ui/TargetTrackingPanel.h"
+#include "targets/ui/TenderLogWindow.h"
+
+namespace targets {
+
+class CTenderWindows final : public app::CModeModule, public app::CModuleUi {
+public:
+    CTenderWindows(app::CSettingsHome& home, const platform::CClock& clock,
+                   nmea::CPortDirectory& ports);
+    ~CTenderWindows() override;
+
+    app::CModuleUi* Ui() override { return this; }
+    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
+    void RegisterCommands(app::CCommandTable& commands) override;
+    void LoadSettings() override;
+    void SaveSettings() override;
+    bool Terminate() override;
+    void ShutDown() override;
+    void CloseWorkspaceWindows() override;
+    void OnTimer(app::TimerCadence cadence) override;
+
+    CTenderTracking& Tracking() { return m_tracking; }
+    CTargetTrackingPanel* Panel() const { return m_panel; }
+    CTenderLogWindow* LogWindow() const { return m_log; }
+
+    // What the program offers: the own vessel for the circles, the position
+    // format, going to a position, local time texts.
+    std::function<COwnSituation()> ownSituation;
+    std::function<geo::CPositionFormat()> positionFormat;
+    std::function<bool(const CTargetPosition&)> goToPosition;
+    LocalTimeText localTime;
+
+    void ToggleActive();
+    void ResetManOverboard();
+    void SetCurrent(int channel);
+    void ToggleLogWindow();
+    // The pass of the navigation cycle (each second).
+    void Pass();
+
+private:
+    void UpdateMessages();
+    void WriteRow(const CTender& tender);
+    void RemoveRows();
+
+    const platform::CClock& m_clock;
+    nmea::CPortDirectory& m_ports;
+    CTenderTracking m_tracking;
+    app::CModuleHost* m_host = nullptr;
+    QPointer<CTargetTrackingPanel> m_panel;
+    QPointer<CTenderLogWindow> m_log;
+    app::CMsgBar* m_messages = nullptr;
+    app::MsgHandle m_circleMsg = nullptr;
+    app::MsgHandle m_rangeMsg = nullptr;
+    app::MsgHandle m_simulationMsg = nullptr;
+    app::MsgHandle m_panicMsg = nullptr;
+    app::MsgHandle m_offMsg = nullptr;
+    std::vector<int> m_rows;   // channels with a row on the card
+};
+
+}   // namespace targets

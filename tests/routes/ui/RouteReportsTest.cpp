@@ -1,0 +1,186 @@
+#include "routes/ui/RouteReports.h"
+#include "../../chartpoints/ChartpointFakes.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "engines/report/ReportDefinitionFile.h"
+#include "engines/report/ReportOutput.h"
+#include "engines/report/ReportRun.h"
+#include "routes/PlanModule.h"
+#include "routes/RouteViews.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+QApplication& App()
+{
+    // The shipped definitions, never a copy in the user's data folder.
+    static QTemporaryDir data;
+    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
+    static int argc = 1;
+    static char name[] = "route_reports_test";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: tearing Qt down among the other statics at exit can crash.
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+std::string CommandOutput(const std::string& command)
+{
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        std::array<char, 4096> buffer{};
+        std::size_t got = 0;
+        while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+            out.append(buffer.data(), got);
+        pclose(pipe);
+    }
+    return out;
+}
+
+TEST(RouteReports, PlanValuesPrintInTheirFixedForms)
+{
+    using namespace routes;
+    EXPECT_EQ(PlanPassageText(((24 + 2) * 60 + 5) * 60), "  1d 02h 05m");
+    EXPECT_EQ(PlanPassageText(5 * 3600 + 30 * 60), "  0d 05h 30m");
+    EXPECT_EQ(PlanElapsedText(29 * 60 + 40), "000:00:30");   // to the nearest minute
+    EXPECT_EQ(PlanElapsedText(0), "000:00:00");
+    EXPECT_EQ(PlanElapsedText(((24 + 5) * 60 + 30) * 60), "001:05:30");
+    EXPECT_EQ(PlanMagneticText(2.5), "2.5E");
+    EXPECT_EQ(PlanMagneticText(-3.0), "3.0W");
+    EXPECT_EQ(PlanMagneticText(0.0), "0.0W");
+}
+
+// Admiralty Inlet to Seattle in three waypoints: each leg's course and
+// distance on its row, "000" and "0.00" at the last waypoint.
+TEST(RouteReports, WaypointListEndsWithAnEmptyLeg)
+{
+    App();
+    routes::CRouteState state;
+    state.hasRoute = true;
+    state.name = "Inlet to Seattle";
+    const std::array<std::pair<const char*, geo::CPosition>, 3> points{
+        {{"Point Wilson", geo::CPosition(48.1450, -122.7550)},
+         {"Point No Point", geo::CPosition(47.9120, -122.5260)},
+         {"Elliott Bay", geo::CPosition(47.6050, -122.3550)}}};
+    for (const auto& [name, position] : points) {
+        routes::CWaypoint w(position);
+        w.m_name = name;
+        state.waypoints.push_back(w);
+    }
+    QTemporaryDir dir;
+    report::CReportRequest request = routes::WaypointListReport(
+        state, dir.filePath("Puget Sound Routes").toStdString(), "Port Townsend", "Seattle");
+    request.folder = dir.filePath("reports").toStdString();
+    std::string definitionError;
+    ASSERT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, definitionError))
+        << definitionError;
+    report::CRunProgress progress;
+    std::string error;
+    auto filled = report::FillReport(std::move(request), report::DefaultPageSize(),
+                                     std::stop_token(), progress, error);
+    ASSERT_TRUE(filled) << error;
+    ASSERT_EQ(filled->rows->Count(), 3u);
+    std::vector<std::string> cells;
+    filled->rows->Row(2, cells);
+    // Waypoint, Latitude, Longitude, Datum, Leg, Course, Distance
+    EXPECT_EQ(cells[0], "Elliott Bay");
+    EXPECT_EQ(cells[5], "000");
+    EXPECT_EQ(cells[6], "0.00");
+    filled->rows->Row(0, cells);
+    EXPECT_NE(cells[5], "000");
+    EXPECT_NE(cells[6], "0.00");
+
+    const QString pdf = dir.filePath("WaypointList.pdf");
+    QString pdfError;
+    ASSERT_TRUE(report::WriteReportPdf(*filled->layout, pdf, pdfError));
+    const std::string text = CommandOutput("pdftotext -layout '" + pdf.toStdString() + "' -");
+    EXPECT_NE(text.find("Waypoint List Report"), std::string::npos) << text;
+    EXPECT_NE(text.find("Route: Inlet to Seattle"), std::string::npos) << text;
+    EXPECT_NE(text.find("From: Port Townsend"), std::string::npos);
+    EXPECT_LT(text.find("Point Wilson"), text.find("Point No Point"));
+    EXPECT_LT(text.find("Point No Point"), text.find("Elliott Bay"));
+}
+
+routes::CRouteState SampleRoute()
+{
+    routes::CRouteState state;
+    state.hasRoute = true;
+    state.name = "Inlet to Seattle";
+    const std::array<std::pair<const char*, geo::CPosition>, 3> points{
+        {{"Point Wilson", geo::CPosition(48.1450, -122.7550)},
+         {"Point No Point", geo::CPosition(47.9120, -122.5260)},
+         {"Elliott Bay", geo::CPosition(47.6050, -122.3550)}}};
+    for (const auto& [name, position] : points) {
+        routes::CWaypoint w(position);
+        w.m_name = name;
+        w.m_memo = std::string("Memo of ") + name;
+        state.waypoints.push_back(w);
+    }
+    return state;
+}
+
+std::string PlanPdfText(routes::PlanReportKind kind, const std::string& planName)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CPlanModule plan(settings, dir.Path().string());
+    plan.Initialise();
+    const routes::CRouteState state = SampleRoute();
+    plan.planUtc = 1780000000;
+    plan.planName = planName;
+    plan.from = "Port Townsend";
+    plan.to = "Seattle";
+    plan.PlanSettings().vesselSpeed = 6.0;
+    EXPECT_EQ(plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr), 0);
+    report::CReportRequest request =
+        routes::PassagePlanReport(plan, state, kind, routes::CustomPlanPair(BRINE_REPORTS_DIR),
+                                  "Brine Lady", "Keep clear of the ferry lanes");
+    request.folder = (dir.Path() / "reports").string();
+    std::string error;
+    EXPECT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;
+    report::CRunProgress progress;
+    auto filled = report::FillReport(std::move(request), report::DefaultPageSize(true),
+                                     std::stop_token(), progress, error);
+    if (!filled)
+        return "fill failed: " + error;
+    const QString pdf = QString::fromStdString((dir.Path() / "plan.pdf").string());
+    QString pdfError;
+    if (!report::WriteReportPdf(*filled->layout, pdf, pdfError))
+        return "pdf failed";
+    return CommandOutput("pdftotext -layout '" + pdf.toStdString() + "' -");
+}
+
+// The plan's header values print as typed (a quote is data, a brace is not a
+// placeholder); every waypoint has its row; the custom pair differs only in
+// file, title and the memos.
+TEST(RouteReports, PassagePlanAndTheCustomPair)
+{
+    App();
+    const std::string standard =
+        PlanPdfText(routes::PlanReportKind::Standard, "Inlet \"north\" {Vessel}");
+    EXPECT_NE(standard.find("Passage Plan Report"), std::string::npos) << standard;
+    EXPECT_NE(standard.find("Plan: Inlet \"north\" {Vessel}"), std::string::npos) << standard;
+    EXPECT_NE(standard.find("Vessel: Brine Lady"), std::string::npos);
+    EXPECT_NE(standard.find("[Off]"), std::string::npos) << standard;
+    EXPECT_NE(standard.find("000:00:00"), std::string::npos);
+    EXPECT_NE(standard.find("0.0W"), std::string::npos);
+    EXPECT_LT(standard.find("Point Wilson"), standard.find("Elliott Bay"));
+
+    const std::string custom = PlanPdfText(routes::PlanReportKind::Custom, "Inlet");
+    EXPECT_NE(custom.find("Custom Plan Report"), std::string::npos) << custom;
+    EXPECT_EQ(custom.find("Memo of Point Wilson"), std::string::npos);
+    const std::string memos = PlanPdfText(routes::PlanReportKind::CustomWithMemos, "Inlet");
+    EXPECT_NE(memos.find("Custom Plan ( With memos ) Report"), std::string::npos) << memos;
+    EXPECT_NE(memos.find("Keep clear of the ferry lanes"), std::string::npos);
+    EXPECT_NE(memos.find("Memo of Point Wilson"), std::string::npos);
+}
+
+}   // namespace

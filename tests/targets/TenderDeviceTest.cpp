@@ -1,0 +1,217 @@
+// The tender transceiver on a pseudo-terminal (socat): the poll bytes of a
+// channel, nothing sent on the station network port or with no channel in
+// use, replies credited by their serial number whatever window they arrive
+// in, the 82-character limit, pause and stop within their bounds, and an
+// idle poll thread that costs next to nothing.
+#include "targets/TenderDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "../nmea/PtyPair.h"
+#include "TempFolder.h"
+#include "nmea/ComPort.h"
+
+using namespace targets;
+using namespace std::chrono_literals;
+
+namespace {
+
+class Ports : public nmea::CPortDirectory {
+public:
+    void Add(nmea::CPort* port) { m_ports.push_back(port); }
+    nmea::CPort* FindPort(std::uint8_t number) const override
+    {
+        for (nmea::CPort* p : m_ports)
+            if (p->GetNumber() == number)
+                return p;
+        return nullptr;
+    }
+    std::uint8_t GetFirstPortNumber() const override { return 1; }
+
+private:
+    std::vector<nmea::CPort*> m_ports;
+};
+
+// What the device handed on, waited for without sleeping.
+class Sink {
+public:
+    void operator()(int channel, std::string_view line)
+    {
+        std::lock_guard lock(m_lock);
+        m_got.emplace_back(channel, std::string(line));
+        m_more.notify_all();
+    }
+    bool WaitFor(std::size_t count, std::chrono::milliseconds limit)
+    {
+        std::unique_lock lock(m_lock);
+        return m_more.wait_for(lock, limit, [&] { return m_got.size() >= count; });
+    }
+    std::vector<std::pair<int, std::string>> Got()
+    {
+        std::lock_guard lock(m_lock);
+        return m_got;
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_more;
+    std::vector<std::pair<int, std::string>> m_got;
+};
+
+CTenderPollTable Table(std::uint8_t port, std::chrono::milliseconds window)
+{
+    CTenderSettings settings;
+    settings.receivePort = port;
+    CTenderPollTable table = CTenderPollTable::From(settings);
+    table.window = window;
+    return table;
+}
+
+const std::string kRmc = "$PABX,1234,RMC,123519,A,4736.000,N,12224.000,W,3.5,90.0,071226,,";
+
+class TenderDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        pty = std::make_unique<brine_test::PtyPair>(dir.Path(), "usb-Tender_1");
+        ASSERT_TRUE(pty->Running());
+        port = std::make_unique<nmea::CComPort>(1, pty->Path().string());
+        network = std::make_unique<nmea::CComPort>(CTenderTrackingDevice::kNetworkPort,
+                                                   pty->Path().string());
+        ports.Add(port.get());
+        ports.Add(network.get());
+        device = std::make_unique<CTenderTrackingDevice>(
+            ports, [this](int c, std::string_view l) { sink(c, l); });
+    }
+    void TearDown() override
+    {
+        if (device)
+            device->CloseReceive();
+    }
+
+    brine_test::TempFolder dir;
+    std::unique_ptr<brine_test::PtyPair> pty;
+    std::unique_ptr<nmea::CComPort> port, network;
+    Ports ports;
+    Sink sink;
+    std::unique_ptr<CTenderTrackingDevice> device;
+};
+
+}   // namespace
+
+TEST(TenderCredit, BySerialAndForm)
+{
+    CTenderPollTable table = Table(1, 3000ms);
+    table.channels[1].valid = true;   // no serial: never matches
+    table.channels[2] = {"Sim", true, "1234", true, false};   // simulated: never matches
+    table.channels[4] = {"Five", true, "1234", false, false};
+    table.channels[6] = {"Seven", true, "1234", false, false};   // the first match wins
+    table.channels[8] = {"Off", false, "5678", false, false};
+    EXPECT_EQ(CreditedChannel(table, kRmc), 4);
+    EXPECT_EQ(CreditedChannel(table, kRmc + "\r\n"), 4);
+    EXPECT_EQ(CreditedChannel(table, "$pabx,1234,rmc,,A"), 4);   // prefix and kind, any case
+    EXPECT_EQ(CreditedChannel(table, "$PABX,5678,MOVB"), std::nullopt);   // channel not in use
+    EXPECT_EQ(CreditedChannel(table, "$PABX,4321,MOVB"), std::nullopt);
+    EXPECT_EQ(CreditedChannel(table, "PABX,1234,MOVB"), std::nullopt);
+    std::string at82 = "$PABX,1234,DBT,";
+    at82 += std::string(82 - at82.size(), '1');
+    EXPECT_EQ(CreditedChannel(table, at82), 4);
+    EXPECT_EQ(CreditedChannel(table, at82 + "1"), std::nullopt);
+    table.sentences[kTenderMOVB] = false;
+    EXPECT_EQ(CreditedChannel(table, "$PABX,1234,MOVB"), std::nullopt);
+    EXPECT_EQ(PollCommand(0x0A), std::string("ATX\n"));
+}
+
+TEST_F(TenderDeviceTest, PollsChannelFiveAndCreditsRepliesBySerial)
+{
+    CTenderPollTable table = Table(1, 1000ms);
+    table.channels[4] = {"Five", true, "1234", false, false};
+    table.channels[1] = {"Two", true, "5678", false, false};
+    device->SetTable(table);
+    ASSERT_TRUE(device->OpenReceive());
+    // Channel 2 first (code 04), then channel 5 (code 0A), each with its window.
+    const std::string polls = pty->Receive(8, 3000ms);
+    ASSERT_EQ(polls.size(), 8u);
+    EXPECT_EQ(polls.substr(0, 4), std::string("ATX\x04", 4));
+    EXPECT_EQ(polls.substr(4, 4), std::string("\x41\x54\x58\x0A", 4));
+    // During channel 5's window, a reply of channel 2's tender is credited to channel 2.
+    ASSERT_TRUE(pty->Send("$PABX,5678,MOVB\r\n"));
+    ASSERT_TRUE(pty->Send(kRmc + "\r\n"));
+    ASSERT_TRUE(pty->Send("$PABX,9999,MOVB\r\n"));
+    ASSERT_TRUE(sink.WaitFor(2, 3000ms));
+    std::this_thread::sleep_for(200ms);
+    const auto got = sink.Got();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].first, 1);
+    EXPECT_EQ(got[1].first, 4);
+    EXPECT_EQ(got[1].second.rfind(kRmc, 0), 0u);
+}
+
+TEST_F(TenderDeviceTest, NothingSentOnTheNetworkPortRepliesStillRead)
+{
+    CTenderPollTable table = Table(CTenderTrackingDevice::kNetworkPort, 500ms);
+    table.channels[4] = {"Five", true, "1234", false, false};
+    device->SetTable(table);
+    ASSERT_TRUE(device->OpenReceive());
+    ASSERT_TRUE(pty->Send(kRmc + "\r\n"));
+    ASSERT_TRUE(sink.WaitFor(1, 3000ms));
+    EXPECT_EQ(pty->Receive(1, 1500ms), "");
+    EXPECT_EQ(device->PollsSent(), 0u);
+}
+
+TEST_F(TenderDeviceTest, NoChannelInUseSendsNothingPauseAndStopAreQuick)
+{
+    device->SetTable(Table(1, 3000ms));
+    ASSERT_TRUE(device->OpenReceive());
+    EXPECT_EQ(pty->Receive(1, 1000ms), "");
+
+    CTenderPollTable table = Table(1, 3000ms);
+    table.channels[4] = {"Five", true, "1234", false, false};
+    device->SetTable(table);
+    EXPECT_EQ(pty->Receive(4, 2000ms), std::string("ATX\n"));
+    // Paused, the thread takes no line; resumed, it takes the waiting one.
+    device->SetPaused(true);
+    std::this_thread::sleep_for(CTenderTrackingDevice::kSlice + 50ms);
+    ASSERT_TRUE(pty->Send(kRmc + "\r\n"));
+    EXPECT_FALSE(sink.WaitFor(1, 500ms));
+    device->SetPaused(false);
+    EXPECT_TRUE(sink.WaitFor(1, 2000ms));
+
+    const auto t0 = std::chrono::steady_clock::now();
+    device->CloseReceive();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
+    EXPECT_FALSE(device->IsReceiveOpen());
+}
+
+// Seventeen channels in use and none answering: the poll thread waits, it does not spin.
+TEST_F(TenderDeviceTest, SilentChannelsCostUnderOnePercentOfACore)
+{
+    CTenderPollTable table = Table(1, 1000ms);
+    for (int i = 0; i < kTenderChannels; ++i)
+        table.channels[std::size_t(i)] = {"T", true, "1000", false, false};
+    device->SetTable(table);
+    ASSERT_TRUE(device->OpenReceive());
+    auto cpu = [] {
+        rusage u{};
+        ::getrusage(RUSAGE_SELF, &u);
+        return std::chrono::microseconds(u.ru_utime.tv_sec * 1000000L + u.ru_utime.tv_usec +
+                                         u.ru_stime.tv_sec * 1000000L + u.ru_stime.tv_usec);
+    };
+    const auto c0 = cpu();
+    const auto t0 = std::chrono::steady_clock::now();
+    pty->Receive(1000, 3000ms);   // drains the polls meanwhile
+    const auto used = cpu() - c0;
+    const auto wall = std::chrono::steady_clock::now() - t0;
+    EXPECT_LT(double(used.count()),
+              0.01 * double(std::chrono::duration_cast<std::chrono::microseconds>(wall).count()))
+        << used.count() << " us of CPU in " << std::chrono::duration<double>(wall).count() << " s";
+    EXPECT_GE(device->PollsSent(), 2u);
+}

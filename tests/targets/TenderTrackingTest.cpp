@@ -1,0 +1,196 @@
+// Tender tracking on the user-interface thread: tenders adopted from the
+// parser's queue, reporting and silence, track fixes at the marker span,
+// warning circles at their edges, man overboard applied on this thread and
+// counted from the flags, removal and options that drop a channel, and a
+// port that will not open leaving tracking off with the reason.
+#include "targets/TenderTracking.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "FakeClock.h"
+#include "geo/NavMaths.h"
+
+using namespace targets;
+using namespace std::chrono_literals;
+
+namespace {
+
+class NoPorts : public nmea::CPortDirectory {
+public:
+    nmea::CPort* FindPort(std::uint8_t) const override { return nullptr; }
+    std::uint8_t GetFirstPortNumber() const override { return 0; }
+};
+
+std::string Rmc(const std::string& serial, double latMinutes, double lonMinutes)
+{
+    return "$PABX," + serial + ",RMC,120000,A," + std::to_string(latMinutes) + ",N," +
+           std::to_string(lonMinutes) + ",W,4.0,45.0,071226,,";
+}
+
+struct Fixture {
+    brine_test::FakeClock clock;
+    NoPorts ports;
+    CTenderTracking tracking{clock, ports};
+    COwnSituation own;
+
+    Fixture()
+    {
+        clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 12h);
+        for (int i = 0; i < 3; ++i)
+            tracking.Settings().channels[std::size_t(i)].valid = true;
+        own.position = CTargetPosition{47.6, -122.4};
+    }
+    CTenderPassResult Pass() { return tracking.OnTimer(own, 10s); }
+};
+
+}   // namespace
+
+TEST(TenderTracking, AdoptReportSilenceAndTrack)
+{
+    Fixture f;
+    ASSERT_TRUE(f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.0, 12224.0)));
+    auto pass = f.Pass();
+    ASSERT_EQ(pass.added, std::vector<int>{1});
+    EXPECT_EQ(pass.rowsToWrite, std::vector<int>{1});
+    EXPECT_EQ(pass.fixesAdded, std::vector<int>{1});
+    const CTender* t = f.tracking.Find(1);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->record->Name(), "Tender 2");
+    EXPECT_TRUE(t->reporting);
+    // Nothing new: the row keeps its texts.
+    EXPECT_TRUE(f.Pass().rowsToWrite.empty());
+    // A report 5 s later is no fix (marker span 10 s); 10 s later is.
+    f.clock.Advance(5s);
+    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.1, 12224.0));
+    EXPECT_TRUE(f.Pass().fixesAdded.empty());
+    f.clock.Advance(5s);
+    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.2, 12224.0));
+    EXPECT_EQ(f.Pass().fixesAdded, std::vector<int>{1});
+    EXPECT_EQ(f.tracking.Find(1)->track.size(), 2u);
+    // Silent for the dangerous interval: no longer reporting.
+    f.clock.Advance(f.tracking.Settings().dangerousInterval);
+    f.Pass();
+    EXPECT_FALSE(f.tracking.Find(1)->reporting);
+}
+
+TEST(TenderTracking, CirclesAtTheirEdgesAndWithoutOwnPosition)
+{
+    Fixture f;
+    f.tracking.Settings().warningCircles = true;
+    f.own.vesselCircle = true;
+    // A tender 0.5 nm north of the own vessel (rhumb line).
+    double lat = 0, lon = 0;
+    ASSERT_TRUE(geo::PositionFromRangeBearing(47.6, -122.4, 0.5, 0.0, &lat, &lon));
+    const double latMinutes = 4700.0 + (lat - 47.0) * 60.0;
+    f.tracking.Store().ParseTargetLine(0, Rmc("0001", latMinutes, 12224.0));
+    f.tracking.Settings().warningCirclesRadius = 0.5 + 1e-9;
+    f.own.vesselRadius = 0.5 + 1e-9;
+    f.Pass();
+    EXPECT_EQ(f.tracking.InsideCount(), 1);
+    EXPECT_EQ(f.tracking.OutOfRangeCount(), 0);
+    f.tracking.Settings().warningCirclesRadius = 0.4;
+    f.own.vesselRadius = 0.4;
+    f.tracking.Recount(f.own);
+    EXPECT_EQ(f.tracking.InsideCount(), 0);
+    EXPECT_EQ(f.tracking.OutOfRangeCount(), 1);
+    // No own position: nothing counts, and the flags go at the next check.
+    f.own.position.reset();
+    f.Pass();
+    EXPECT_EQ(f.tracking.InsideCount(), 0);
+    EXPECT_EQ(f.tracking.OutOfRangeCount(), 0);
+}
+
+TEST(TenderTracking, ManOverboardAppliedHereClearedByResetPanicAndRemoval)
+{
+    Fixture f;
+    for (int c = 0; c < 3; ++c)
+        f.tracking.Store().ParseTargetLine(c, Rmc("000" + std::to_string(c + 1), 4736.0, 12224.0));
+    f.Pass();
+    for (int c = 0; c < 3; ++c)
+        f.tracking.Store().ParseTargetLine(c, "$PABX,0001,MOVB");
+    // The mark waits for the pass.
+    EXPECT_EQ(f.tracking.ManOverboardCount(), 0);
+    f.Pass();
+    EXPECT_EQ(f.tracking.ManOverboardCount(), 3);
+    f.tracking.SetManOverboard(0, false);   // Reset MOB
+    EXPECT_EQ(f.tracking.ManOverboardCount(), 2);
+    f.tracking.Remove(1);
+    EXPECT_EQ(f.tracking.ManOverboardCount(), 1);
+    EXPECT_EQ(f.tracking.Store().Slot(1), nullptr);
+    // A mark that came after the last pass is dropped by Clear Panic too.
+    f.tracking.Store().ParseTargetLine(0, "$PABX,0001,MOVB");
+    f.tracking.ClearPanic();
+    f.Pass();
+    EXPECT_EQ(f.tracking.ManOverboardCount(), 0);
+    // Until the next MOVB.
+    f.tracking.Store().ParseTargetLine(2, "$PABX,0001,MOVB");
+    f.Pass();
+    EXPECT_EQ(f.tracking.ManOverboardCount(), 1);
+}
+
+TEST(TenderTracking, OptionsDropAChannelAndRenameTheRest)
+{
+    Fixture f;
+    f.tracking.Store().ParseTargetLine(0, Rmc("0001", 4736.0, 12224.0));
+    f.tracking.Store().ParseTargetLine(2, Rmc("0003", 4736.0, 12224.0));
+    f.Pass();
+    f.tracking.current = 2;
+    CTenderSettings s = f.tracking.Settings();
+    s.channels[0].name = "Rescue";
+    s.channels[2].valid = false;
+    EXPECT_TRUE(f.tracking.ApplySettings(s));
+    EXPECT_EQ(f.tracking.Find(0)->record->Name(), "Rescue");
+    EXPECT_EQ(f.tracking.Find(2), nullptr);
+    EXPECT_EQ(f.tracking.current, -1);
+    EXPECT_FALSE(f.tracking.Device().IsPaused());
+    // Checked again, the channel's next position makes it anew.
+    s.channels[2].valid = true;
+    f.tracking.ApplySettings(s);
+    f.tracking.Store().ParseTargetLine(2, Rmc("0003", 4736.0, 12224.0));
+    EXPECT_EQ(f.Pass().added, std::vector<int>{2});
+}
+
+TEST(TenderTracking, PortThatWontOpenLeavesTrackingOff)
+{
+    Fixture f;
+    std::string reason;
+    EXPECT_FALSE(f.tracking.SetActive(true, &reason));
+    EXPECT_FALSE(f.tracking.IsActive());
+    EXPECT_NE(reason.find("COM1"), std::string::npos) << reason;
+    f.tracking.Settings().receivePort = 0;
+    EXPECT_FALSE(f.tracking.SetActive(true, &reason));
+    EXPECT_FALSE(reason.empty());
+}
+
+// Simulated tenders in panic while the user resets, clears and removes them:
+// at every pass the panic count is the number of flagged tenders.
+TEST(TenderTracking, SimulatedPanicAgainstResetsCountsTheFlags)
+{
+    Fixture f;
+    f.tracking.Settings().channelDuration = 1s;
+    f.tracking.Simulator().SetWindow(50ms);
+    for (int c = 0; c < 3; ++c)
+        f.tracking.SetSimulation(c, true, true, false, {47.6 + 0.01 * c, -122.4}, 90.0, 5.0, 3.0);
+    ASSERT_TRUE(f.tracking.Simulator().IsRunning());
+    const auto until = std::chrono::steady_clock::now() + 2s;
+    int passes = 0, flaggedSeen = 0;
+    while (std::chrono::steady_clock::now() < until) {
+        f.Pass();
+        int flagged = 0;
+        for (const CTender& t : f.tracking.Tenders())
+            flagged += t.manOverboard ? 1 : 0;
+        ASSERT_EQ(f.tracking.ManOverboardCount(), flagged);
+        flaggedSeen = std::max(flaggedSeen, flagged);
+        switch (passes++ % 3) {
+        case 0: f.tracking.SetManOverboard(0, false); break;
+        case 1: f.tracking.ClearPanic(); break;
+        case 2: f.tracking.Remove(1); break;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_GT(flaggedSeen, 0);
+    f.tracking.Simulator().Stop();
+}
