@@ -26,7 +26,6 @@ mkdir -p "$SHOTS"
 # A screenshot of the whole screen once two in a row agree.
 settled() { settled_screen "$1"; }
 # The chart area of a screenshot: the box around the grid's lines.
-grid_box() { convert "$1" -fill black +opaque "#7F0000" -trim -format "%w %h %X %Y" info:; }
 area() { convert "$1" -crop "${CW}x$CH+$CX+$CY" +repage "$2"; }
 pixels_differ() { compare -metric AE "$1" "$2" null: 2>&1; }
 pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }

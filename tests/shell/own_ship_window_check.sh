@@ -22,15 +22,6 @@ mkdir -p "$work/config/Quorwick/Brinevane"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
 
-menu_key() {
-    focus "$MAIN"
-    xdotool key "$1"
-    sleep 0.3
-    xdotool key "$2"
-    sleep 0.4
-}
-# The chart area of a screenshot: the box around the grid's lines.
-grid_box() { convert "$1" -fill black +opaque "#7F0000" -trim -format "%w %h %X %Y" info:; }
 # Dark pixels (the vessel's lines; the grid's red left out) in a box: count,
 # mean x and mean y within the box.
 dark_in_box() {
@@ -41,14 +32,11 @@ dark_in_box() {
 }
 
 step "COM1 on a socat pty pair, a GPS on it"
-socat pty,raw,echo=0,link="$work/com1" pty,raw,echo=0,link="$work/feed" 2> "$work/socat.log" &
-XWIN_PIDS="$XWIN_PIDS $!"
-pty_ready() { [ -e "$work/com1" ] && [ -e "$work/feed" ] && echo ready; }
-wait_for "the pty pair" pty_ready
+pty_pairs 1
 printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
     > "$work/config/Quorwick/Brinevane/settings.conf"
 private_logs "$work/config/Quorwick/Brinevane/settings.conf"
-python3 - "$work/feed" > "$work/feed.log" 2>&1 <<'PY' &
+python3 - "$work/feed1" > "$work/feed.log" 2>&1 <<'PY' &
 import datetime, sys, time
 def checksum(s):
     c = 0
@@ -71,31 +59,16 @@ with open(sys.argv[1], "w") as port:
 PY
 XWIN_PIDS="$XWIN_PIDS $!"
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-export XDG_RUNTIME_DIR="$work/runtime" BRINE_INSTANCE_NAME="brine-ship-$$-$RANDOM"
 start_wm
-
-TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
-PID=$!
-dlg_visible() { window_named "DISCLAIMER"; }
-wait_for "the DISCLAIMER window" dlg_visible
-DLG=$FOUND
-geometry "$DLG"
-xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
-dlg_gone() { is_gone "$DLG"; }
-wait_for "the disclaimer to close" dlg_gone
-main_visible() { window_named "Brinevane"; }
-wait_for "the main window" main_visible
-MAIN=$FOUND
-xdotool mousemove --sync 2 2
+start_past_disclaimer
 sleep 3
 
 step "Go To Vessel, then Zoom In ten times and Go To Vessel again"
-menu_key alt+n g
+menu_keys alt+n g
 for i in 1 2 3 4 5 6 7 8 9 10; do
-    menu_key alt+c i
+    menu_keys alt+c i
 done
-menu_key alt+n g
+menu_keys alt+n g
 sleep 1.5
 xdotool mousemove --sync 2 2
 import -window root "$work/a.png"

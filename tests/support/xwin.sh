@@ -248,9 +248,94 @@ settled_screen() {
     done
 }
 
-# Pixels of one colour in a picture.
+# Pixels of one colour in a picture; $3, when given, is how far a pixel may
+# be from it (ImageMagick's -fuzz, e.g. 12%).
 count_colour() {
-    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
+    convert "$1" ${3:+-fuzz "$3"} -fill black +opaque "$2" -fill white -opaque "$2" \
+        -format "%[fx:round(mean*w*h)]" info:
+}
+
+# The chart area of a screenshot: "width height x y" of the box round the grid's lines.
+grid_box() { convert "$1" -fill black +opaque "#7F0000" -trim -format "%w %h %X %Y" info:; }
+
+# Menu keys to the main window ($MAIN), one after another with time to open.
+menu_keys() {
+    local k
+    focus "$MAIN"
+    for k in "$@"; do
+        xdotool key "$k"
+        sleep 0.4
+    done
+}
+
+# A socat pty pair per name: the program's end $work/com<name>, the
+# writer's end $work/feed<name>; returns once all exist.
+pty_pairs() {
+    local n
+    for n in "$@"; do
+        socat pty,raw,echo=0,link="$work/com$n" pty,raw,echo=0,link="$work/feed$n" \
+            2>> "$work/socat.log" &
+        XWIN_PIDS="$XWIN_PIDS $!"
+    done
+    XWIN_PTYS="$*"
+    ptys_ready() {
+        local n
+        for n in $XWIN_PTYS; do
+            [ -e "$work/com$n" ] && [ -e "$work/feed$n" ] || return 1
+        done
+        echo ready
+    }
+    wait_for "the pty pairs" ptys_ready
+}
+
+# A GPS lying still at latitude $2, longitude $3 (decimal degrees, south and
+# west negative), writing RMC and GGA once a second into pty end $1.
+gps_writer() {
+    python3 - "$@" > "$work/gps.log" 2>&1 <<'PY' &
+import datetime, sys, time
+feed, lat, lon = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+def checksum(s):
+    c = 0
+    for ch in s:
+        c ^= ord(ch)
+    return "%02X" % c
+def dm(value, degrees_width):
+    v = abs(value)
+    return "%0*d%08.5f" % (degrees_width, int(v), (v - int(v)) * 60)
+la, ns = dm(lat, 2), "N" if lat >= 0 else "S"
+lo, ew = dm(lon, 3), "E" if lon >= 0 else "W"
+with open(feed, "w") as port:
+    while True:
+        t = datetime.datetime.now(datetime.timezone.utc)
+        hms, dmy = t.strftime("%H%M%S.00"), t.strftime("%d%m%y")
+        for s in ("GPRMC,%s,A,%s,%s,%s,%s,0.0,000.0,%s,," % (hms, la, ns, lo, ew, dmy),
+                  "GPGGA,%s,%s,%s,%s,%s,1,08,1.0,10.0,M,47.0,M,," % (hms, la, ns, lo, ew)):
+            port.write("$%s*%s\r\n" % (s, checksum(s)))
+        port.flush()
+        time.sleep(1)
+PY
+    XWIN_PIDS="$XWIN_PIDS $!"
+}
+
+# Starts $PROGRAM with the work folder's home and settings, answers the
+# DISCLAIMER and waits for the main window: its id in $MAIN, the program's in $PID.
+start_past_disclaimer() {
+    export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+    export XDG_RUNTIME_DIR="$work/runtime" BRINE_INSTANCE_NAME="brine-$XWIN_NAME-$$-$RANDOM"
+    TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
+    PID=$!
+    dlg_visible() { window_named "DISCLAIMER"; }
+    wait_for "the DISCLAIMER window" dlg_visible
+    local dlg=$FOUND X Y WIDTH HEIGHT SCREEN WINDOW
+    geometry "$dlg"
+    xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
+    XWIN_DLG=$dlg
+    dlg_gone() { is_gone "$XWIN_DLG"; }
+    wait_for "the disclaimer to close" dlg_gone
+    main_visible() { window_named "Brinevane"; }
+    wait_for "the main window" main_visible
+    MAIN=$FOUND
+    xdotool mousemove --sync 2 2
 }
 
 # The vessel log's folder in the work folder: otherwise the program keeps its

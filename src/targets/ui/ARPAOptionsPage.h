@@ -4,11 +4,11 @@
 
 #include "app/ui/PropertySheet.h"
 #include "targets/ARPAOptionsModel.h"
+#include "targets/ui/TargetPropertiesFields.h"
 
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 class QTimeEdit;
 namespace app {
 class CSpinEdit;
@@ -44,18 +44,7 @@ private:
     app::CSpinEdit* m_radius = nullptr;
     QComboBox* m_overlaySize = nullptr;
     // Target
-    QCheckBox* m_overlays = nullptr;
-    QCheckBox* m_number = nullptr;
-    QCheckBox* m_name = nullptr;
-    QCheckBox* m_label = nullptr;
-    QCheckBox* m_path = nullptr;
-    app::CSpinEdit* m_pathDistance = nullptr;
-    QCheckBox* m_track = nullptr;
-    QCheckBox* m_markers = nullptr;
-    QTimeEdit* m_markerEvery = nullptr;
-    QCheckBox* m_limit = nullptr;
-    QTimeEdit* m_limitSpan = nullptr;
-    QPushButton* m_default = nullptr;
+    CTargetPropertiesFields* m_target = nullptr;
     // Configuration
     nmea::CPortCombo* m_receive = nullptr;
     QLineEdit* m_validTime = nullptr;

@@ -1,0 +1,61 @@
+#include "targets/ui/OptionControls.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTimeEdit>
+
+#include <algorithm>
+
+#include "app/ui/SpinEdit.h"
+#include "platform/LocaleFreeNumbers.h"
+
+namespace targets {
+
+QCheckBox* MakeCheck(const QString& text, const char* name, QWidget* parent)
+{
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QTimeEdit* MakeSpanEdit(const char* name, const char* format, QWidget* parent)
+{
+    auto* edit = new QTimeEdit(parent);
+    edit->setObjectName(name);
+    edit->setDisplayFormat(QString::fromLatin1(format));
+    return edit;
+}
+
+app::CSpinEdit* MakeSteppedEdit(const char* name, double (*step)(double, bool), int places,
+                                QWidget* parent)
+{
+    auto* edit = new app::CSpinEdit(name, parent);
+    edit->SetSpin([step, places](const QString& text, bool up) {
+        const auto value = platform::ParseDouble(text.trimmed().toStdString());
+        return value ? FixedText(step(*value, up), places) : text;
+    });
+    return edit;
+}
+
+QTime TimeOfSpan(std::chrono::seconds span)
+{
+    const long long clamped = std::clamp<long long>(span.count(), 0, 24 * 3600 - 1);
+    return QTime(0, 0).addSecs(static_cast<int>(clamped));
+}
+
+std::chrono::seconds SpanOfTime(const QTime& time)
+{
+    return std::chrono::seconds(QTime(0, 0).secsTo(time));
+}
+
+QString FixedText(double value, int places)
+{
+    return QString::fromStdString(platform::FormatC("%.*f", places, value));
+}
+
+std::optional<double> NumberIn(const QLineEdit* edit)
+{
+    return platform::ParseDouble(edit->text().trimmed().toStdString());
+}
+
+}   // namespace targets

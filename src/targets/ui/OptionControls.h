@@ -1,0 +1,35 @@
+#pragma once
+// Small makers and converters the target option pages share: named check
+// boxes and span edits, spans to and from times of day, numbers shown with
+// fixed decimals and spin edits that step by a rule.
+
+#include <QString>
+#include <QTime>
+
+#include <chrono>
+#include <optional>
+
+class QCheckBox;
+class QLineEdit;
+class QTimeEdit;
+class QWidget;
+namespace app {
+class CSpinEdit;
+}
+
+namespace targets {
+
+QCheckBox* MakeCheck(const QString& text, const char* name, QWidget* parent);
+// A span edit in `format` ("H:mm", "H:mm:ss").
+QTimeEdit* MakeSpanEdit(const char* name, const char* format, QWidget* parent);
+// A spin edit whose arrows step its value by `step`, shown with `places` decimals.
+app::CSpinEdit* MakeSteppedEdit(const char* name, double (*step)(double, bool), int places,
+                                QWidget* parent);
+
+// A span as a time of day, held to 0:00:00-23:59:59.
+QTime TimeOfSpan(std::chrono::seconds span);
+std::chrono::seconds SpanOfTime(const QTime& time);
+QString FixedText(double value, int places);
+std::optional<double> NumberIn(const QLineEdit* edit);
+
+}   // namespace targets

@@ -1,0 +1,102 @@
+#include "targets/ui/TargetPropertiesFields.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTimeEdit>
+
+#include "app/ui/SpinEdit.h"
+#include "targets/ARPAOptionsModel.h"
+#include "targets/ui/OptionControls.h"
+
+namespace targets {
+
+CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent) : QWidget(parent)
+{
+    auto* form = new QFormLayout(this);
+    m_overlays = MakeCheck(tr("O&verlays"), "overlays", this);
+    form->addRow(m_overlays);
+    auto* texts = new QHBoxLayout();
+    m_number = MakeCheck(tr("&Number"), "drawNumber", this);
+    m_name = MakeCheck(tr("N&ame"), "drawName", this);
+    m_label = MakeCheck(tr("&Label"), "drawLabel", this);
+    texts->addWidget(m_number);
+    texts->addWidget(m_name);
+    texts->addWidget(m_label);
+    form->addRow(tr("Text:"), texts);
+    m_path = MakeCheck(tr("&Projected Path"), "projectedPath", this);
+    m_pathDistance = MakeSteppedEdit("pathDistance", &StepPathDistance, 1, this);
+    form->addRow(m_path, m_pathDistance);
+    m_track = MakeCheck(tr("&Track"), "track", this);
+    form->addRow(m_track);
+    m_markers = MakeCheck(tr("Position &markers"), "positionMarkers", this);
+    form->addRow(m_markers);
+    m_markerEvery = MakeSpanEdit("markerEvery", "H:mm:ss", this);
+    form->addRow(tr("Position marker &every (Hrs:Mins:Secs):"), m_markerEvery);
+    m_limit = MakeCheck(tr("L&imit to previous (Hrs:Mins)"), "limitToPrevious", this);
+    m_limitSpan = MakeSpanEdit("limitSpan", "H:mm", this);
+    form->addRow(m_limit, m_limitSpan);
+    m_default = new QPushButton(tr("&Default"), this);
+    m_default->setObjectName("default");
+    form->addRow(m_default);
+    for (QCheckBox* box :
+         {m_overlays, m_number, m_name, m_label, m_path, m_track, m_markers, m_limit})
+        connect(box, &QCheckBox::toggled, this, &CTargetPropertiesFields::Toggled);
+    connect(m_default, &QPushButton::clicked, this, &CTargetPropertiesFields::DefaultClicked);
+}
+
+void CTargetPropertiesFields::Load(const chart::CTargetProperties& p)
+{
+    const QSignalBlocker b1(m_overlays), b2(m_number), b3(m_name), b4(m_label), b5(m_path),
+        b6(m_track), b7(m_markers), b8(m_limit);
+    m_overlays->setChecked(p.GetDraw());
+    m_number->setChecked(p.drawNumber);
+    m_name->setChecked(p.drawName);
+    m_label->setChecked(p.drawLabel);
+    m_path->setChecked(p.drawProjectedPath);
+    m_pathDistance->setText(FixedText(p.projectedPathDistance, 1));
+    m_track->setChecked(p.drawTrack);
+    m_markers->setChecked(p.FixMarker().GetDraw());
+    m_markerEvery->setTime(TimeOfSpan(std::chrono::seconds(p.loggingPeriod.GetTotalSeconds())));
+    m_limit->setChecked(p.limitTrackDisplay);
+    m_limitSpan->setTime(TimeOfSpan(std::chrono::seconds(p.trackTimeLimit.GetTotalSeconds())));
+}
+
+std::optional<app::CFieldError> CTargetPropertiesFields::Store(chart::CTargetProperties& p) const
+{
+    p.SetDraw(m_overlays->isChecked());
+    p.drawNumber = m_number->isChecked();
+    p.drawName = m_name->isChecked();
+    p.drawLabel = m_label->isChecked();
+    p.drawProjectedPath = m_path->isChecked();
+    p.drawTrack = m_track->isChecked();
+    p.FixMarker().SetDraw(m_markers->isChecked());
+    p.limitTrackDisplay = m_limit->isChecked();
+    p.loggingPeriod =
+        app::CDateTimeSpanEx(static_cast<long>(SpanOfTime(m_markerEvery->time()).count()));
+    p.trackTimeLimit =
+        app::CDateTimeSpanEx(static_cast<long>(SpanOfTime(m_limitSpan->time()).count()));
+    const auto distance = NumberIn(m_pathDistance);
+    if (!distance)
+        return app::CFieldError{"pathDistance", "Projected path distance must be a number."};
+    p.projectedPathDistance = *distance;
+    return std::nullopt;
+}
+
+void CTargetPropertiesFields::UpdateEnables(bool differs)
+{
+    const bool overlays = m_overlays->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(m_number), static_cast<QWidget*>(m_name),
+                       static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_path),
+                       static_cast<QWidget*>(m_track)})
+        w->setEnabled(overlays);
+    m_pathDistance->setEnabled(overlays && m_path->isChecked());
+    const bool track = overlays && m_track->isChecked();
+    m_markers->setEnabled(track);
+    m_limit->setEnabled(track);
+    m_limitSpan->setEnabled(track && m_limit->isChecked());
+    m_default->setEnabled(differs);
+}
+
+}   // namespace targets
