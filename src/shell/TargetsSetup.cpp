@@ -6,6 +6,7 @@
 #include "nmea/ui/InstrumentsWindows.h"
 #include "shell/MainFrame.h"
 #include "targets/ui/ARPAWindows.h"
+#include "targets/ui/TenderWindows.h"
 
 namespace {
 
@@ -55,6 +56,14 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
         if (nav == nullptr)
             return targets::CNavigationState{};
         return NavigationFrom(*nav->Snapshot(), *module, *time);
+    });
+    // Tender tracking adds its page to the Target Options sheet.
+    arpa->SetExtraOptionPages([f](QWidget* sheet) {
+        std::vector<app::CXPropertyPage*> pages;
+        for (std::size_t i = 0; i < f->Modules().size(); ++i)
+            if (auto* tenders = dynamic_cast<targets::CTenderWindows*>(f->Modules()[i]))
+                pages.push_back(tenders->MakeOptionsPage(sheet));
+        return pages;
     });
     arpa->SetGoTo([f](const targets::CTargetPosition& p) {
         f->GoToPosition(geo::CPosition(p.latitude, p.longitude));

@@ -6,6 +6,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
+#include "targets/ui/TenderOptionsPage.h"
 
 namespace targets {
 
@@ -101,6 +102,14 @@ void CTenderWindows::RegisterCommands(app::CCommandTable& commands)
         [this](app::CCmdUI& ui) { ui.SetCheck(m_log ? 1 : 0); });
     commands.Add(
         this, cmd::kTenderSave, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
+    // The current tender's indicators on the status bar.
+    for (int pane = 0; pane < kTenderPaneCount; ++pane)
+        commands.Add(this, TenderPanes()[std::size_t(pane)].id, {}, [this, pane](app::CCmdUI& ui) {
+            const CTender* t = m_tracking.Find(m_tracking.current);
+            ui.Enable(t != nullptr);
+            ui.SetText(TenderPaneTexts(
+                t, positionFormat ? positionFormat() : geo::CPositionFormat{})[std::size_t(pane)]);
+        });
     commands.Add(
         this, cmd::kTenderResetMob, [this](unsigned) { ResetManOverboard(); },
         [this](app::CCmdUI& ui) {
@@ -114,6 +123,8 @@ void CTenderWindows::LoadSettings()
     app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, false))
         m_tracking.Settings().Load(key);
+    m_tracking.Properties().SetBaseKey(GetModuleName());
+    m_tracking.Properties().Load(Settings());
     CTenderSettings& s = m_tracking.Settings();
     s.receivePort = nmea::ResolveStoredPort(m_ports, s.receivePort);
     m_tracking.Store().SetRefreshTime(std::chrono::seconds(s.refreshSeconds));
@@ -125,6 +136,7 @@ void CTenderWindows::SaveSettings()
     app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, true))
         m_tracking.Settings().Save(key);
+    m_tracking.Properties().Save(Settings());
 }
 
 void CTenderWindows::ShutDown()
@@ -213,7 +225,11 @@ void CTenderWindows::OnTimer(app::TimerCadence cadence)
 void CTenderWindows::Pass()
 {
     const COwnSituation own = ownSituation ? ownSituation() : COwnSituation{};
-    const CTenderPassResult result = m_tracking.OnTimer(own, std::chrono::seconds(10));
+    // "Position marker every": a track fix at most this often (a second at least).
+    const auto markerSpan = std::max<std::chrono::seconds>(
+        std::chrono::seconds(m_tracking.Properties().loggingPeriod.GetTotalSeconds()),
+        std::chrono::seconds(1));
+    const CTenderPassResult result = m_tracking.OnTimer(own, markerSpan);
     for (int channel : result.rowsToWrite)
         if (const CTender* t = m_tracking.Find(channel))
             WriteRow(*t);
@@ -221,6 +237,42 @@ void CTenderWindows::Pass()
     if (m_log)
         m_log->FixesAdded();
     UpdateMessages();
+}
+
+app::CXPropertyPage* CTenderWindows::MakeOptionsPage(QWidget* parent)
+{
+    auto model = std::make_unique<CTenderOptionsModel>(
+        [this] {
+            const auto centre = chartCentre ? chartCentre() : std::nullopt;
+            return TenderOptionsOf(m_tracking, centre.value_or(CTargetPosition{}));
+        },
+        [this](const CTenderOptions& options) {
+            const std::string failure = ApplyOptions(options);
+            if (!failure.empty()) {
+                QWidget* window = m_host ? &m_host->Window() : nullptr;
+                QMessageBox::warning(window, QObject::tr("Tender Tracking"),
+                                     QString::fromStdString(failure));
+            }
+            return failure;
+        },
+        [this] { return m_tracking.ManOverboardCount(); });
+    return new CTenderOptionsPage(std::move(model), &m_ports, parent);
+}
+
+std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)
+{
+    std::string reason;
+    ApplyTenderOptions(m_tracking, options, &reason);
+    m_tracking.Recount(ownSituation ? ownSituation() : COwnSituation{});
+    RemoveRows();
+    // Names follow the channel table at once.
+    for (const CTender& t : m_tracking.Tenders())
+        if (std::find(m_rows.begin(), m_rows.end(), t.Channel()) != m_rows.end())
+            WriteRow(t);
+    if (m_log)
+        m_log->FixesAdded();
+    UpdateMessages();
+    return reason;
 }
 
 void CTenderWindows::WriteRow(const CTender& tender)

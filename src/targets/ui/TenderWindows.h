@@ -14,9 +14,14 @@
 #include "app/MsgBar.h"
 #include "app/ui/ModuleUi.h"
 #include "geo/Position.h"
+#include "targets/TenderOptions.h"
 #include "targets/TenderTracking.h"
 #include "targets/ui/TargetTrackingPanel.h"
 #include "targets/ui/TenderLogWindow.h"
+
+namespace app {
+class CXPropertyPage;
+}
 
 namespace targets {
 
@@ -46,6 +51,14 @@ public:
     std::function<geo::CPositionFormat()> positionFormat;
     std::function<bool(const CTargetPosition&)> goToPosition;
     LocalTimeText localTime;
+    // The middle of the active chart, where a new simulated tender starts.
+    std::function<std::optional<CTargetPosition>()> chartCentre;
+
+    // The "Tender Tracking" page of the Target Options sheet.
+    app::CXPropertyPage* MakeOptionsPage(QWidget* parent);
+    // Applies the page's values: tracking takes them, the circles are
+    // counted again, the rows and messages follow. A failure's text, or empty.
+    std::string ApplyOptions(const CTenderOptions& options);
 
     void ToggleActive();
     void ResetManOverboard();
