@@ -71,9 +71,9 @@ std::vector<app::CFieldError> CTenderOptionsModel::Validate() const
     std::vector<app::CFieldError> errors;
     const CTenderSettings& s = m_values.settings;
     const chart::CTargetProperties& p = m_values.properties;
-    Add(errors, app::CheckRange("dangerousInterval", "Tender considered dangerous (seconds)",
-                                static_cast<long long>(s.dangerousInterval.count()), kMinute,
-                                kFourHours));
+    Add(errors,
+        app::CheckRange("dangerousInterval", "Tender considered dangerous (seconds)",
+                        static_cast<long long>(s.dangerousInterval.count()), kMinute, kFourHours));
     Add(errors, app::CheckRange("radius", "Radius", s.warningCirclesRadius, kTenderCircleLeast,
                                 kTenderCircleMost));
     for (int i = 0; i < kTenderChannels; ++i) {
@@ -82,14 +82,14 @@ std::vector<app::CFieldError> CTenderOptionsModel::Validate() const
             errors.push_back({"transceiver", "Channel " + ChannelLetter(i) + " (" + c.name +
                                                  ") needs a serial number of 4 digits."});
     }
-    Add(errors, app::CheckRange("pathDistance", "Projected path distance",
-                                p.projectedPathDistance, 0.1, 1000.0));
-    Add(errors, app::CheckRange("markerEvery", "Position marker every (seconds)",
-                                static_cast<long long>(p.loggingPeriod.GetTotalSeconds()), 1,
-                                kFourHours));
+    Add(errors, app::CheckRange("pathDistance", "Projected path distance", p.projectedPathDistance,
+                                0.1, 1000.0));
+    Add(errors,
+        app::CheckRange("markerEvery", "Position marker every (seconds)",
+                        static_cast<long long>(p.loggingPeriod.GetTotalSeconds()), 1, kFourHours));
     Add(errors, app::CheckRange("limitSpan", "Limit to previous (seconds)",
-                                static_cast<long long>(p.trackTimeLimit.GetTotalSeconds()),
-                                kMinute, kFourHours));
+                                static_cast<long long>(p.trackTimeLimit.GetTotalSeconds()), kMinute,
+                                kFourHours));
     Add(errors, app::CheckRange("validTime", "Valid Sentence Time",
                                 static_cast<long long>(s.refreshSeconds), 1, 60));
     Add(errors, app::CheckRange("channelDuration", "Channel Duration",

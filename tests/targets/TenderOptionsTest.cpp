@@ -50,7 +50,8 @@ struct Fixture {
     }
     void Track(int channel)
     {
-        ASSERT_TRUE(tracking.Store().ParseTargetLine(channel, Rmc("000" + std::to_string(channel))));
+        ASSERT_TRUE(
+            tracking.Store().ParseTargetLine(channel, Rmc("000" + std::to_string(channel))));
         tracking.OnTimer(COwnSituation{}, 10s);
     }
 };

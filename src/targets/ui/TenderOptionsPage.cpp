@@ -148,8 +148,7 @@ void CTransceiverList::keyPressEvent(QKeyEvent* event)
             setCurrentIndex(m_rows->index(row, kSerial));
             edit(m_rows->index(row, kSerial));
             return;
-        default:
-            break;
+        default: break;
         }
     }
     QTreeView::keyPressEvent(event);

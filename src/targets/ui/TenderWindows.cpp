@@ -36,11 +36,52 @@ CTenderWindows::CTenderWindows(app::CSettingsHome& home, const platform::CClock&
     : app::CModeModule(home), m_clock(clock), m_ports(ports), m_tracking(clock, ports)
 {
     SetModuleName("Navigator\\TenderTracking");
+    chart::CChartView::AddExtension(this);
 }
 
 CTenderWindows::~CTenderWindows()
 {
+    DropLayers();
     CloseWorkspaceWindows();
+}
+
+void CTenderWindows::DropLayers()
+{
+    chart::CChartView::RemoveExtension(this);
+    for (auto& [view, layer] : m_layers)
+        view->Pipeline().SetSource(chart::DynamicLayer::TenderTargets, nullptr);
+    m_layers.clear();
+}
+
+void CTenderWindows::ViewCreated(chart::CChartView& view)
+{
+    auto layer = std::make_unique<CTenderTargetLayer>(m_tracking);
+    view.Pipeline().SetSource(chart::DynamicLayer::TenderTargets, layer.get());
+    m_layers[&view] = std::move(layer);
+}
+
+void CTenderWindows::ViewDestroyed(chart::CChartView& view)
+{
+    view.Pipeline().SetSource(chart::DynamicLayer::TenderTargets, nullptr);
+    m_layers.erase(&view);
+}
+
+bool CTenderWindows::Press(chart::CChartView& view, geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    const auto channel = it != m_layers.end() ? it->second->HitTest(p) : std::nullopt;
+    if (!channel)
+        return false;
+    SetCurrent(*channel);
+    if (m_panel)
+        m_panel->SelectRow(CTargetTrackingPanel::kTender, *channel);
+    return true;
+}
+
+void CTenderWindows::RepaintViews()
+{
+    for (const auto& entry : m_layers)
+        entry.first->InvalidateOverlays();
 }
 
 bool CTenderWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels)
@@ -147,6 +188,7 @@ void CTenderWindows::ShutDown()
 
 bool CTenderWindows::Terminate()
 {
+    DropLayers();
     ShutDown();
     if (m_messages) {
         for (app::MsgHandle* h :
@@ -192,6 +234,7 @@ void CTenderWindows::ResetManOverboard()
 {
     m_tracking.SetManOverboard(m_tracking.current, false);
     UpdateMessages();
+    RepaintViews();
 }
 
 void CTenderWindows::SetCurrent(int channel)
@@ -199,6 +242,7 @@ void CTenderWindows::SetCurrent(int channel)
     m_tracking.current = m_tracking.Find(channel) ? channel : -1;
     if (m_log)
         m_log->SetTender([this, channel] { return m_tracking.Find(channel); });
+    RepaintViews();
 }
 
 void CTenderWindows::ToggleLogWindow()
@@ -233,10 +277,13 @@ void CTenderWindows::Pass()
     for (int channel : result.rowsToWrite)
         if (const CTender* t = m_tracking.Find(channel))
             WriteRow(*t);
-    RemoveRows();
+    const bool removed = RemoveRows();
     if (m_log)
         m_log->FixesAdded();
     UpdateMessages();
+    // Views are drawn again while there are tenders to move, or one just went.
+    if (!m_tracking.Tenders().empty() || removed)
+        RepaintViews();
 }
 
 app::CXPropertyPage* CTenderWindows::MakeOptionsPage(QWidget* parent)
@@ -272,6 +319,7 @@ std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)
     if (m_log)
         m_log->FixesAdded();
     UpdateMessages();
+    RepaintViews();
     return reason;
 }
 
@@ -289,8 +337,9 @@ void CTenderWindows::WriteRow(const CTender& tender)
 }
 
 // Rows of tenders that are gone (removed by the options or a reset).
-void CTenderWindows::RemoveRows()
+bool CTenderWindows::RemoveRows()
 {
+    bool removed = false;
     for (auto it = m_rows.begin(); it != m_rows.end();) {
         if (m_tracking.Find(*it)) {
             ++it;
@@ -299,7 +348,9 @@ void CTenderWindows::RemoveRows()
         if (m_panel)
             m_panel->RemoveRow(CTargetTrackingPanel::kTender, *it);
         it = m_rows.erase(it);
+        removed = true;
     }
+    return removed;
 }
 
 void CTenderWindows::UpdateMessages()

@@ -7,14 +7,17 @@
 
 #include <QPointer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "app/ui/ModuleUi.h"
+#include "chart/ui/ChartView.h"
 #include "geo/Position.h"
 #include "targets/TenderOptions.h"
+#include "targets/TenderTargetLayer.h"
 #include "targets/TenderTracking.h"
 #include "targets/ui/TargetTrackingPanel.h"
 #include "targets/ui/TenderLogWindow.h"
@@ -25,7 +28,9 @@ class CXPropertyPage;
 
 namespace targets {
 
-class CTenderWindows final : public app::CModeModule, public app::CModuleUi {
+class CTenderWindows final : public app::CModeModule,
+                             public app::CModuleUi,
+                             public chart::CChartViewExtension {
 public:
     CTenderWindows(app::CSettingsHome& home, const platform::CClock& clock,
                    nmea::CPortDirectory& ports);
@@ -40,6 +45,11 @@ public:
     void ShutDown() override;
     void CloseWorkspaceWindows() override;
     void OnTimer(app::TimerCadence cadence) override;
+
+    // Every chart view draws the tenders; a click on one makes it current.
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
+    bool Press(chart::CChartView& view, geo::IntPoint p) override;
 
     CTenderTracking& Tracking() { return m_tracking; }
     CTargetTrackingPanel* Panel() const { return m_panel; }
@@ -70,7 +80,10 @@ public:
 private:
     void UpdateMessages();
     void WriteRow(const CTender& tender);
-    void RemoveRows();
+    // True when a row went.
+    bool RemoveRows();
+    void RepaintViews();
+    void DropLayers();
 
     const platform::CClock& m_clock;
     nmea::CPortDirectory& m_ports;
@@ -85,6 +98,7 @@ private:
     app::MsgHandle m_panicMsg = nullptr;
     app::MsgHandle m_offMsg = nullptr;
     std::vector<int> m_rows;   // channels with a row on the card
+    std::map<chart::CChartView*, std::unique_ptr<CTenderTargetLayer>> m_layers;
 };
 
 }   // namespace targets

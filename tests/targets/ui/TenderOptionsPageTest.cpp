@@ -52,7 +52,9 @@ struct Fixture {
         tracking.Settings().channels[0].valid = true;
         tracking.Settings().channels[0].serial = "0001";
         auto model = std::make_unique<CTenderOptionsModel>(
-            [this] { return TenderOptionsOf(tracking, CTargetPosition{50.0, -1.0}); },
+            [this] {
+                return TenderOptionsOf(tracking, CTargetPosition{50.0, -1.0});
+            },
             [this](const CTenderOptions& o) {
                 std::string reason;
                 ApplyTenderOptions(tracking, o, &reason);
