@@ -122,8 +122,11 @@ CTransceiverList::CTransceiverList(QWidget* parent)
     setItemDelegateForColumn(kSerial, new CSerialDelegate(this));
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     setSelectionBehavior(QAbstractItemView::SelectRows);
+    header()->resizeSection(kChannel, 70);
     header()->resizeSection(kName, 140);
     header()->resizeSection(kSerial, 80);
+    // The three columns whole, without scrolling sideways.
+    setMinimumSize(320, 240);
 }
 
 void CTransceiverList::keyPressEvent(QKeyEvent* event)
