@@ -18,8 +18,8 @@ constexpr chart::COLORREF kSilentRed = app::RGB(255, 0, 0);
 // What the overlay asks of a tender: its record's answers.
 class CTenderVesselView final : public chart::CTargetVessel {
 public:
-    explicit CTenderVesselView(std::shared_ptr<CTenderRecord> record)
-        : m_record(std::move(record)) { }
+    explicit CTenderVesselView(std::shared_ptr<CTenderRecord> record) : m_record(std::move(record))
+    { }
     void SetState(bool reporting, std::optional<double> depth)
     {
         m_reporting = reporting;
@@ -107,8 +107,8 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         if (!symbol)
             symbol = std::make_unique<chart::COverlayTenderTarget>(
                 std::make_unique<CTenderVesselView>(tender.record), this);
-        static_cast<CTenderVesselView&>(symbol->Record()).SetState(tender.reporting,
-                                                                   tender.Depth());
+        static_cast<CTenderVesselView&>(symbol->Record())
+            .SetState(tender.reporting, tender.Depth());
         symbol->Properties() = properties;
         symbol->SetOwner(&doc);
         symbol->SetSizeMode(m_tracking.Settings().overlaySize);

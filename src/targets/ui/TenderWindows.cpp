@@ -6,6 +6,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
+#include "targets/ARPARows.h"
 #include "targets/ui/TenderOptionsPage.h"
 
 namespace targets {
@@ -24,10 +25,6 @@ std::vector<std::string> Headers(const char* const* names, int count)
 {
     return std::vector<std::string>(names, names + count);
 }
-
-constexpr const char* kArpaHeaders[] = {
-    "Number",   "Name",    "Local Time", "Latitude",     "Longitude",   "Speed",  "Course",
-    "Distance", "Bearing", "Time CPA",   "Distance CPA", "Acquisition", "Status", "Reference"};
 
 }   // namespace
 
@@ -100,11 +97,13 @@ bool CTenderWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::C
     auto* panel = new CTargetTrackingPanel(&host.Window());
     if (!panel->Create(CTargetTrackingPanel::kBarId, &host.Window()))
         return false;
-    panel->SetHeaders(CTargetTrackingPanel::kArpa, Headers(kArpaHeaders, 14));
+    panel->SetHeaders(CTargetTrackingPanel::kArpa, Headers(kArpaHeaders, kArpaColumns));
     panel->SetHeaders(CTargetTrackingPanel::kTender, Headers(kTenderHeaders, kTenderColumns));
     panel->selected = [this](CTargetTrackingPanel::Card card, int key) {
         if (card == CTargetTrackingPanel::kTender)
             SetCurrent(key);
+        else if (arpaRowSelected)
+            arpaRowSelected(key);
     };
     m_panel = panel;
     panels.push_back(panel);

@@ -61,6 +61,8 @@ public:
     std::function<geo::CPositionFormat()> positionFormat;
     std::function<bool(const CTargetPosition&)> goToPosition;
     LocalTimeText localTime;
+    // A row of the panel's "ARPA" card was selected (its target number).
+    std::function<void(int number)> arpaRowSelected;
     // The middle of the active chart, where a new simulated tender starts.
     std::function<std::optional<CTargetPosition>()> chartCentre;
 
