@@ -2,8 +2,7 @@
 
 namespace targets {
 
-CARPAPanelRows::CARPAPanelRows(CARPAModule& module,
-                               std::function<CTargetTrackingPanel*()> panel,
+CARPAPanelRows::CARPAPanelRows(CARPAModule& module, std::function<CTargetTrackingPanel*()> panel,
                                std::function<geo::CPositionFormat()> format, LocalTimeText local)
     : m_module(module), m_findPanel(std::move(panel)), m_format(std::move(format)),
       m_local(std::move(local))
