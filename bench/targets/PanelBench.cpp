@@ -41,20 +41,21 @@ QApplication& App()
 std::vector<std::string> Cells(int n, int pass)
 {
     const int s = pass % 60;
-    return {std::to_string(n),
-            "Target " + std::to_string(n),
-            "07/12/2026 10:" + std::to_string(10 + s / 10) + ":" + std::to_string(s % 10) + "5",
-            "47\u00B0" + std::to_string(30 + n % 30) + "." + std::to_string(100 + pass % 900) + "'N",
-            "122\u00B0" + std::to_string(20 + n % 30) + "." + std::to_string(100 + pass % 900) + "'W",
-            std::to_string(10 + n % 7) + ".50 kn",
-            std::to_string(100 + n % 260),
-            std::to_string(1 + n % 9) + "." + std::to_string(10 + pass % 90) + " nm",
-            std::to_string(100 + (n + pass) % 260),
-            "5.50",
-            "0.50 nm",
-            "Auto",
-            "Tracking",
-            ""};
+    return {
+        std::to_string(n),
+        "Target " + std::to_string(n),
+        "07/12/2026 10:" + std::to_string(10 + s / 10) + ":" + std::to_string(s % 10) + "5",
+        "47\u00B0" + std::to_string(30 + n % 30) + "." + std::to_string(100 + pass % 900) + "'N",
+        "122\u00B0" + std::to_string(20 + n % 30) + "." + std::to_string(100 + pass % 900) + "'W",
+        std::to_string(10 + n % 7) + ".50 kn",
+        std::to_string(100 + n % 260),
+        std::to_string(1 + n % 9) + "." + std::to_string(10 + pass % 90) + " nm",
+        std::to_string(100 + (n + pass) % 260),
+        "5.50",
+        "0.50 nm",
+        "Auto",
+        "Tracking",
+        ""};
 }
 
 void BM_ArpaRowsRewritten(benchmark::State& state)
@@ -123,12 +124,11 @@ void BM_TenderLogPage(benchmark::State& state)
         tender.track.push_back({start + std::chrono::seconds(10 * i),
                                 targets::CTargetPosition{47.6 + i * 1e-5, -122.4 + i * 1e-5},
                                 double(i % 360), 4.5, 12.25});
-    targets::CTenderLogWindow window(
-        [] { return geo::CPositionFormat{}; },
-        [](std::chrono::system_clock::time_point t) {
-            return std::to_string(t.time_since_epoch().count());
-        },
-        nullptr);
+    targets::CTenderLogWindow window([] { return geo::CPositionFormat{}; },
+                                     [](std::chrono::system_clock::time_point t) {
+                                         return std::to_string(t.time_since_epoch().count());
+                                     },
+                                     nullptr);
     window.SetTender([&] { return &tender; });
     window.resize(900, 600);
     window.show();
