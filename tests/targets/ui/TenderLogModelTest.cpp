@@ -48,9 +48,9 @@ TEST(TenderLogModel, CellsFollowRowsTendersAndFormat)
     // Row by row, column by column, and back again.
     for (int row : {0, 1, 2, 1, 0})
         for (int column = 0; column < kTenderLogColumns; ++column)
-            EXPECT_EQ(cell(row, column), TenderFixTexts(Fix(row), format,
-                                                        [](auto) { return std::string("t"); })
-                                             [std::size_t(column)])
+            EXPECT_EQ(cell(row, column),
+                      TenderFixTexts(Fix(row), format,
+                                     [](auto) { return std::string("t"); })[std::size_t(column)])
                 << row << "," << column;
 
     // Another tender in the same place: its own fixes, not the last row kept.
