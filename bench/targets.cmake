@@ -6,3 +6,9 @@ if(BRINE_WITH_QT)
   brine_add_bench(NAME bench_targets SOURCES ${CMAKE_CURRENT_LIST_DIR}/targets/TargetsBench.cpp
                   LIBS brine_targets brine_chart_ui brine_charts brine_chart)
 endif()
+# The Target Tracking panel's ARPA card rewriting 200 rows against
+# QStandardItemModel with the same texts, and a page of a 50,000-fix tender log.
+if(BRINE_WITH_QT)
+  brine_add_bench(NAME bench_target_panel SOURCES ${CMAKE_CURRENT_LIST_DIR}/targets/PanelBench.cpp
+                  LIBS brine_targets_ui)
+endif()

@@ -46,6 +46,7 @@ enum class DynamicLayer : int {
     CurrentChartpoint,
     ActiveRoute,
     Targets,
+    TenderTargets,
     RadarCursor,
     CurrentRouteMonitoring,
     OwnTrack,
@@ -53,7 +54,7 @@ enum class DynamicLayer : int {
     RangeBearingInProgress,
     DragRectangle,
 };
-inline constexpr int kDynamicLayerCount = 9;
+inline constexpr int kDynamicLayerCount = 10;
 
 // A layer's drawing: its switch, read at every pass, and the drawing itself.
 class CLayerSource {

@@ -59,6 +59,7 @@
 #include "shell/RouteSetup.h"
 #include "shell/SystemInfoDlg.h"
 #include "shell/VariationNotices.h"
+#include "targets/TenderRows.h"
 
 namespace shell {
 
@@ -174,6 +175,8 @@ bool CMainFrame::OnCreate()
     app::CWaitStatus::SetStatusHost(m_waitPane.get());
     m_statusBar->SetPaneText(app::CXStatusBar::MessagePane, "Ready");
     for (const navigator::CNavIndicator& i : navigator::NavIndicators())
+        m_statusBar->AddIndicator(i.id, QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample));
+    for (const targets::CTenderPane& i : targets::TenderPanes())
         m_statusBar->AddIndicator(i.id, QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample));
 
     if (!CreateSidePanels())

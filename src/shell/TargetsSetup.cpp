@@ -5,7 +5,9 @@
 #include "nmea/NMEAValueIndex.h"
 #include "nmea/ui/InstrumentsWindows.h"
 #include "shell/MainFrame.h"
+#include "targets/ui/ARPAPanelRows.h"
 #include "targets/ui/ARPAWindows.h"
+#include "targets/ui/TenderWindows.h"
 
 namespace {
 
@@ -55,6 +57,46 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
         if (nav == nullptr)
             return targets::CNavigationState{};
         return NavigationFrom(*nav->Snapshot(), *module, *time);
+    });
+    // The "ARPA" card of the Target Tracking panel, which tender tracking makes.
+    const auto tenders = [f]() -> targets::CTenderWindows* {
+        for (std::size_t i = 0; i < f->Modules().size(); ++i)
+            if (auto* found = dynamic_cast<targets::CTenderWindows*>(f->Modules()[i]))
+                return found;
+        return nullptr;
+    };
+    arpa->KeepObserver(std::make_unique<targets::CARPAPanelRows>(
+        *module,
+        [tenders]() -> targets::CTargetTrackingPanel* {
+            targets::CTenderWindows* t = tenders();
+            return t ? t->Panel() : nullptr;
+        },
+        [tenders] {
+            targets::CTenderWindows* t = tenders();
+            return t && t->positionFormat ? t->positionFormat() : geo::CPositionFormat{};
+        },
+        [tenders](std::chrono::system_clock::time_point utc) {
+            targets::CTenderWindows* t = tenders();
+            return t && t->localTime ? t->localTime(utc) : std::string();
+        }));
+    if (targets::CTenderWindows* t = tenders())
+        t->arpaRowSelected = [f](int number) {
+            for (std::size_t i = 0; i < f->Modules().size(); ++i)
+                if (auto* arpa = dynamic_cast<targets::CARPAWindows*>(f->Modules()[i])) {
+                    const targets::CTargetRecord* chosen = nullptr;
+                    for (const targets::CTrackedTarget& target : arpa->Targets())
+                        if (target.record->Number() == number)
+                            chosen = target.record.get();
+                    arpa->SelectTarget(chosen);
+                }
+        };
+    // Tender tracking adds its page to the Target Options sheet.
+    arpa->SetExtraOptionPages([f](QWidget* sheet) {
+        std::vector<app::CXPropertyPage*> pages;
+        for (std::size_t i = 0; i < f->Modules().size(); ++i)
+            if (auto* tenders = dynamic_cast<targets::CTenderWindows*>(f->Modules()[i]))
+                pages.push_back(tenders->MakeOptionsPage(sheet));
+        return pages;
     });
     arpa->SetGoTo([f](const targets::CTargetPosition& p) {
         f->GoToPosition(geo::CPosition(p.latitude, p.longitude));

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include "chart/ChartDoc.h"
+#include "chart/ChartingModule.h"
 #include "navigator/NavigatorModule.h"
 #include "navigator/VesselModule.h"
 #include "shell/MainFrame.h"
@@ -47,6 +49,13 @@ std::unique_ptr<app::CModule> MakeTenderModule(CMainFrame& frame, const platform
     };
     tenders->goToPosition = [&frame](const targets::CTargetPosition& p) {
         return frame.GoToPosition(geo::CPosition(p.latitude, p.longitude, 0.0));
+    };
+    tenders->chartCentre = [&frame]() -> std::optional<targets::CTargetPosition> {
+        chart::CChartDoc* doc = frame.Charting() ? frame.Charting()->GetActiveChartDoc() : nullptr;
+        geo::CPosition centre;
+        if (doc == nullptr || !doc->GetCentrePosition(centre) || !centre.IsValid())
+            return std::nullopt;
+        return targets::CTargetPosition{centre.GetLatitude(), centre.GetLongitude()};
     };
     tenders->localTime = [](std::chrono::system_clock::time_point utc) {
         const auto ms =

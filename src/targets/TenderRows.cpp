@@ -107,6 +107,38 @@ std::array<std::string, kTenderLogColumns> TenderFixTexts(const CTenderFix& fix,
     return row;
 }
 
+std::span<const CTenderPane> TenderPanes()
+{
+    static constexpr CTenderPane kPanes[kTenderPaneCount] = {
+        {2325, "Display Current Tender Target ID", "T17"},
+        {2326, "Display Current Tender Target Name", "Tender 17 name"},
+        {2327, "Display Current Tender Target Position", "00\u00b000.000'N 000\u00b000.000'W"},
+        {2328, "Display Current Tender Target Course", "000"},
+        {2329, "Display Current Tender Target Speed", "00.0"},
+        {2330, "Display Current Tender Target Depth", "000"},
+    };
+    return kPanes;
+}
+
+std::array<std::string, kTenderPaneCount> TenderPaneTexts(const CTender* tender,
+                                                          const geo::CPositionFormat& format)
+{
+    std::array<std::string, kTenderPaneCount> texts;
+    if (!tender)
+        return texts;
+    texts[0] = tender->record->Identifier();
+    texts[1] = tender->record->Name();
+    if (const auto p = tender->Position())
+        texts[2] = PositionText(*p, format, true) + " " + PositionText(*p, format, false);
+    if (const auto cog = tender->Course())
+        texts[3] = BearingText(*cog);
+    if (const auto sog = tender->Speed())
+        texts[4] = app::FormatDouble(*sog, 1, 0);
+    if (const auto depth = tender->Depth())
+        texts[5] = DistanceText(*depth);
+    return texts;
+}
+
 std::string TenderLogTitle(const CTender* tender)
 {
     std::string title = "Tender Target Log : ";

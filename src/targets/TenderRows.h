@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "geo/Position.h"
@@ -40,6 +41,20 @@ std::array<std::string, kTenderColumns> TenderRowTexts(
 std::array<std::string, kTenderLogColumns> TenderFixTexts(const CTenderFix& fix,
                                                           const geo::CPositionFormat& format,
                                                           const LocalTimeText& local);
+
+// The current tender's indicators on the status bar, in their order there.
+inline constexpr int kTenderPaneCount = 6;
+struct CTenderPane {
+    unsigned id;
+    const char* tooltip;
+    const char* sample;   // sizes the pane
+};
+std::span<const CTenderPane> TenderPanes();
+// ID, name, position (latitude and longitude joined by a blank), course
+// (three digits), speed (1 decimal) and depth (distance format); all empty
+// without a tender, each empty while its value is unknown.
+std::array<std::string, kTenderPaneCount> TenderPaneTexts(const CTender* tender,
+                                                          const geo::CPositionFormat& format);
 
 // "Tender Target Log : Target ID T2 - Rescue"; without a tender it ends after " : ".
 std::string TenderLogTitle(const CTender* tender);

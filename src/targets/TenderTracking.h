@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/overlays/OverlayProperties.h"
 #include "platform/Clock.h"
 #include "targets/TenderDevice.h"
 #include "targets/TenderSettings.h"
@@ -77,6 +78,9 @@ public:
 
     CTenderSettings& Settings() { return m_settings; }
     const CTenderSettings& Settings() const { return m_settings; }
+    // How tenders are drawn: symbol, texts, track and its position markers.
+    chart::CTargetProperties& Properties() { return m_properties; }
+    const chart::CTargetProperties& Properties() const { return m_properties; }
     CTenderTargetStore& Store() { return m_store; }
     CTenderTrackingDevice& Device() { return *m_device; }
     CTenderSimulator& Simulator() { return m_simulator; }
@@ -127,6 +131,7 @@ private:
 
     const platform::CClock& m_clock;
     CTenderSettings m_settings;
+    chart::CTargetProperties m_properties;
     CTenderTargetStore m_store;
     std::unique_ptr<CTenderTrackingDevice> m_device;
     CTenderSimulator m_simulator;

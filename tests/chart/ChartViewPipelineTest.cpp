@@ -101,7 +101,7 @@ TEST_F(PipelineTest, LayerOrderAndSwitches)
     // Folio boxes, grid and range and bearing are the view's own layers;
     // layer s5 and d2 are switched off.
     EXPECT_EQ(log, (std::vector<std::string>{"s0", "s3", "s4", "s6", "s7", "s8", "s9", "s11", "s12",
-                                             "d0", "d1", "d3", "d4", "d5", "d6"}));
+                                             "d0", "d1", "d3", "d4", "d5", "d6", "d7"}));
     EXPECT_EQ(doc.folioDraws, 1);   // on by default
     EXPECT_EQ(doc.gridDraws, 0);   // off by default
     EXPECT_EQ(doc.dragDraws, 0);

@@ -149,7 +149,7 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
     EXPECT_TRUE(frame.MsgBarWnd()->isHidden());   // nothing to say yet
 }
 
-// The vessel indicators sit between the message pane and the position pane,
+// The vessel and tender indicators sit between the message pane and the position pane,
 // each with its tooltip, and show whatever their update handlers say.
 TEST_F(MainFrameTest, StatusBarIndicatorsShowTheirHandlersTexts)
 {
@@ -160,8 +160,11 @@ TEST_F(MainFrameTest, StatusBarIndicatorsShowTheirHandlersTexts)
     std::vector<unsigned> ids;
     for (const navigator::CNavIndicator& i : navigator::NavIndicators())
         ids.push_back(i.id);
-    EXPECT_EQ(bar->IndicatorIds(), ids);
     EXPECT_EQ(ids, (std::vector<unsigned>{2310, 2311, 2312, 2317, 2316, 2313, 2314, 2315, 2318}));
+    // Then the current tender's: ID, name, position, course, speed, depth.
+    for (unsigned id = 2325; id <= 2330; ++id)
+        ids.push_back(id);
+    EXPECT_EQ(bar->IndicatorIds(), ids);
     const auto* cog = bar->findChild<QLabel*>("Indicator2311");
     ASSERT_NE(cog, nullptr);
     EXPECT_EQ(cog->toolTip(), QString::fromUtf8("Vessel Course Over Ground (COG) in \u00b0T"));

@@ -114,3 +114,39 @@ TEST(TenderRows, LogCellsAndTitle)
     EXPECT_EQ(DistanceText(9.999), "10.00");
     EXPECT_EQ(DistanceText(99.94), "99.9");
 }
+
+TEST(TenderRows, StatusPanesFollowTheCurrentTender)
+{
+    brine_test::FakeClock clock;
+    clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 15h);
+    NoPorts ports;
+    CTenderTracking tracking(clock, ports);
+    tracking.Settings().channels[3].valid = true;
+    geo::CPositionFormat format;
+    for (const std::string& text : TenderPaneTexts(nullptr, format))
+        EXPECT_EQ(text, "");
+
+    ASSERT_TRUE(tracking.Store().ParseTargetLine(
+        3, "$PABX,0004,RMC,123519,A,4736.000,N,12224.000,W,4.44,5.4,071226,,"));
+    tracking.OnTimer({}, 10s);
+    const CTender* t = tracking.Find(3);
+    ASSERT_NE(t, nullptr);
+    auto panes = TenderPaneTexts(t, format);
+    const geo::CPosition where(47.6, -122.4, 0.0);
+    EXPECT_EQ(panes[0], "T4");
+    EXPECT_EQ(panes[1], "Tender 4");
+    EXPECT_EQ(panes[2], where.FormatLatitude(format) + " " + where.FormatLongitude(format));
+    EXPECT_EQ(panes[3], "005");
+    EXPECT_EQ(panes[4], "4.4");   // one decimal
+    EXPECT_EQ(panes[5], "");   // no depth reported yet
+    ASSERT_TRUE(tracking.Store().ParseTargetLine(3, "$PABX,0004,DBT,,,123.4,M,,"));
+    EXPECT_EQ(TenderPaneTexts(t, format)[5], "123");
+
+    // Once the RMC values have aged, position, course and speed go empty.
+    clock.Advance(10s);
+    panes = TenderPaneTexts(t, format);
+    EXPECT_EQ(panes[0], "T4");
+    EXPECT_EQ(panes[2], "");
+    EXPECT_EQ(panes[3], "");
+    EXPECT_EQ(panes[4], "");
+}

@@ -7,7 +7,9 @@
 #   2. the panic message is on the message bar;
 #   3. a clicked row makes its tender current, and "Reset MOB" clears the
 #      panic until the unit's next MOVB;
-#   4. "View" opens the Tender Target Log, whose rows grow.
+#   4. "View" opens the Tender Target Log, whose rows grow;
+#   5. "Go To Selected" shows the current tender on the chart, with its focus box;
+#   6. "Target > Options..." has the Tender Tracking page with the three channels.
 #
 # Usage: tender_window_check.sh [path/to/brinevane]
 # BRINE_SHOTS_DIR, when set, keeps the screenshots there. Exit code 77
@@ -155,4 +157,24 @@ LOG=$FOUND
 shoot "$LOG" tender-log-first
 sleep 12
 shoot "$LOG" tender-log-later
+
+step "5. Go To Selected: the tenders on the chart, the current one boxed"
+tender_menu g
+sleep 3
+shoot root tenders-chart
+
+step "6. Target > Options...: the Tender Tracking page"
+focus "$MAIN"
+xdotool key alt+t
+sleep 0.3
+xdotool key o
+options_open() { window_named "Target Options"; }
+wait_for "the Target Options sheet" options_open
+OPTS=$FOUND
+focus "$OPTS"
+# The sheet's tabs: ARPA first, then Tender Tracking.
+xdotool key ctrl+Tab
+sleep 1
+shoot "$OPTS" tender-options-general
+xdotool key Escape
 echo "PASS"

@@ -44,6 +44,11 @@ public:
     {
         m_extraPages = std::move(pages);
     }
+    // An observer that lives as long as the module (the panel's ARPA rows).
+    void KeepObserver(std::unique_ptr<CARPAObserver> observer)
+    {
+        m_keptObservers.push_back(std::move(observer));
+    }
 
 private:
     void RepaintViews();
@@ -57,6 +62,8 @@ private:
     std::map<chart::CChartView*, CViewLayers> m_layers;
     app::CModelessPropertySheet* m_sheet = nullptr;
     std::function<std::vector<app::CXPropertyPage*>(QWidget*)> m_extraPages;
+    // Last, so they go first and leave the module while it is whole.
+    std::vector<std::unique_ptr<CARPAObserver>> m_keptObservers;
 };
 
 }   // namespace targets

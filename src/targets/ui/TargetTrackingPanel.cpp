@@ -71,10 +71,7 @@ void CTargetTrackingPanel::SetHeaders(Card card, const std::vector<std::string>&
 void CTargetTrackingPanel::UpdateRow(Card card, int key, const std::vector<std::string>& texts)
 {
     QTreeWidget* list = m_lists[card];
-    QTreeWidgetItem* row = nullptr;
-    for (int i = 0; i < list->topLevelItemCount() && !row; ++i)
-        if (list->topLevelItem(i)->data(0, kKeyRole).toInt() == key)
-            row = list->topLevelItem(i);
+    QTreeWidgetItem*& row = m_rows[card][key];
     if (!row) {
         row = new QTreeWidgetItem(list);
         row->setData(0, kKeyRole, key);
@@ -85,23 +82,17 @@ void CTargetTrackingPanel::UpdateRow(Card card, int key, const std::vector<std::
 
 void CTargetTrackingPanel::RemoveRow(Card card, int key)
 {
-    QTreeWidget* list = m_lists[card];
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        if (list->topLevelItem(i)->data(0, kKeyRole).toInt() == key) {
-            delete list->takeTopLevelItem(i);
-            return;
-        }
+    QTreeWidgetItem* row = m_rows[card].take(key);
+    if (row)
+        delete m_lists[card]->takeTopLevelItem(m_lists[card]->indexOfTopLevelItem(row));
 }
 
 void CTargetTrackingPanel::SelectRow(Card card, int key)
 {
-    QTreeWidget* list = m_lists[card];
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        if (list->topLevelItem(i)->data(0, kKeyRole).toInt() == key) {
-            list->setCurrentItem(list->topLevelItem(i));
-            list->scrollToItem(list->topLevelItem(i));
-            return;
-        }
+    if (QTreeWidgetItem* row = m_rows[card].value(key)) {
+        m_lists[card]->setCurrentItem(row);
+        m_lists[card]->scrollToItem(row);
+    }
 }
 
 int CTargetTrackingPanel::RowCount(Card card) const

@@ -4,6 +4,7 @@
 // target's key (an ARPA number or a tender's channel), written whole from
 // the row texts core makes, and selecting a row makes its target current.
 
+#include <QHash>
 #include <QPointer>
 #include <functional>
 #include <string>
@@ -14,6 +15,7 @@
 class QLabel;
 class QTabWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace targets {
 
@@ -42,6 +44,8 @@ public:
 
 private:
     QTreeWidget* m_lists[2] = {nullptr, nullptr};
+    // Each card's rows by key, so a pass rewriting every row finds each at once.
+    QHash<int, QTreeWidgetItem*> m_rows[2];
     QTabWidget* m_tabs = nullptr;
     QLabel* m_caption = nullptr;
 };

@@ -13,6 +13,7 @@ CTenderLogModel::CTenderLogModel(Format format, LocalTimeText local, QObject* pa
 void CTenderLogModel::SetTender(Source source)
 {
     beginResetModel();
+    m_cache = {};
     m_source = std::move(source);
     const CTender* tender = m_source ? m_source() : nullptr;
     m_rows = tender ? int(tender->track.size()) : 0;
@@ -50,9 +51,20 @@ QVariant CTenderLogModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole || !tender || index.row() >= m_rows ||
         index.row() >= int(tender->track.size()) || index.column() >= kTenderLogColumns)
         return {};
-    const auto cells = TenderFixTexts(tender->track[std::size_t(index.row())],
-                                      m_format ? m_format() : geo::CPositionFormat{}, m_local);
-    return QString::fromStdString(cells[std::size_t(index.column())]);
+    // The view asks a row cell by cell: its texts are made once and kept
+    // until another row, tender, fix or position format is asked for.
+    const geo::CPositionFormat format = m_format ? m_format() : geo::CPositionFormat{};
+    const CTenderFix& fix = tender->track[std::size_t(index.row())];
+    if (m_cache.tender != tender || m_cache.row != index.row() || m_cache.utc != fix.utc ||
+        m_cache.format.decimalPlaces != format.decimalPlaces ||
+        m_cache.format.degMinSec != format.degMinSec) {
+        m_cache.cells = TenderFixTexts(fix, format, m_local);
+        m_cache.tender = tender;
+        m_cache.utc = fix.utc;
+        m_cache.row = index.row();
+        m_cache.format = format;
+    }
+    return QString::fromStdString(m_cache.cells[std::size_t(index.column())]);
 }
 
 QVariant CTenderLogModel::headerData(int section, Qt::Orientation orientation, int role) const

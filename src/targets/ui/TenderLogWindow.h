@@ -34,6 +34,14 @@ public:
 private:
     Source m_source;
     int m_rows = 0;
+    struct CRowCache {
+        const CTender* tender = nullptr;
+        int row = -1;
+        std::chrono::system_clock::time_point utc{};
+        geo::CPositionFormat format;
+        std::array<std::string, kTenderLogColumns> cells;
+    };
+    mutable CRowCache m_cache;
     Format m_format;
     LocalTimeText m_local;
 };

@@ -6,6 +6,8 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
+#include "targets/ARPARows.h"
+#include "targets/ui/TenderOptionsPage.h"
 
 namespace targets {
 
@@ -24,10 +26,6 @@ std::vector<std::string> Headers(const char* const* names, int count)
     return std::vector<std::string>(names, names + count);
 }
 
-constexpr const char* kArpaHeaders[] = {
-    "Number",   "Name",    "Local Time", "Latitude",     "Longitude",   "Speed",  "Course",
-    "Distance", "Bearing", "Time CPA",   "Distance CPA", "Acquisition", "Status", "Reference"};
-
 }   // namespace
 
 CTenderWindows::CTenderWindows(app::CSettingsHome& home, const platform::CClock& clock,
@@ -35,11 +33,52 @@ CTenderWindows::CTenderWindows(app::CSettingsHome& home, const platform::CClock&
     : app::CModeModule(home), m_clock(clock), m_ports(ports), m_tracking(clock, ports)
 {
     SetModuleName("Navigator\\TenderTracking");
+    chart::CChartView::AddExtension(this);
 }
 
 CTenderWindows::~CTenderWindows()
 {
+    DropLayers();
     CloseWorkspaceWindows();
+}
+
+void CTenderWindows::DropLayers()
+{
+    chart::CChartView::RemoveExtension(this);
+    for (auto& [view, layer] : m_layers)
+        view->Pipeline().SetSource(chart::DynamicLayer::TenderTargets, nullptr);
+    m_layers.clear();
+}
+
+void CTenderWindows::ViewCreated(chart::CChartView& view)
+{
+    auto layer = std::make_unique<CTenderTargetLayer>(m_tracking);
+    view.Pipeline().SetSource(chart::DynamicLayer::TenderTargets, layer.get());
+    m_layers[&view] = std::move(layer);
+}
+
+void CTenderWindows::ViewDestroyed(chart::CChartView& view)
+{
+    view.Pipeline().SetSource(chart::DynamicLayer::TenderTargets, nullptr);
+    m_layers.erase(&view);
+}
+
+bool CTenderWindows::Press(chart::CChartView& view, geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    const auto channel = it != m_layers.end() ? it->second->HitTest(p) : std::nullopt;
+    if (!channel)
+        return false;
+    SetCurrent(*channel);
+    if (m_panel)
+        m_panel->SelectRow(CTargetTrackingPanel::kTender, *channel);
+    return true;
+}
+
+void CTenderWindows::RepaintViews()
+{
+    for (const auto& entry : m_layers)
+        entry.first->InvalidateOverlays();
 }
 
 bool CTenderWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels)
@@ -58,11 +97,13 @@ bool CTenderWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::C
     auto* panel = new CTargetTrackingPanel(&host.Window());
     if (!panel->Create(CTargetTrackingPanel::kBarId, &host.Window()))
         return false;
-    panel->SetHeaders(CTargetTrackingPanel::kArpa, Headers(kArpaHeaders, 14));
+    panel->SetHeaders(CTargetTrackingPanel::kArpa, Headers(kArpaHeaders, kArpaColumns));
     panel->SetHeaders(CTargetTrackingPanel::kTender, Headers(kTenderHeaders, kTenderColumns));
     panel->selected = [this](CTargetTrackingPanel::Card card, int key) {
         if (card == CTargetTrackingPanel::kTender)
             SetCurrent(key);
+        else if (arpaRowSelected)
+            arpaRowSelected(key);
     };
     m_panel = panel;
     panels.push_back(panel);
@@ -101,6 +142,14 @@ void CTenderWindows::RegisterCommands(app::CCommandTable& commands)
         [this](app::CCmdUI& ui) { ui.SetCheck(m_log ? 1 : 0); });
     commands.Add(
         this, cmd::kTenderSave, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
+    // The current tender's indicators on the status bar.
+    for (int pane = 0; pane < kTenderPaneCount; ++pane)
+        commands.Add(this, TenderPanes()[std::size_t(pane)].id, {}, [this, pane](app::CCmdUI& ui) {
+            const CTender* t = m_tracking.Find(m_tracking.current);
+            ui.Enable(t != nullptr);
+            ui.SetText(TenderPaneTexts(
+                t, positionFormat ? positionFormat() : geo::CPositionFormat{})[std::size_t(pane)]);
+        });
     commands.Add(
         this, cmd::kTenderResetMob, [this](unsigned) { ResetManOverboard(); },
         [this](app::CCmdUI& ui) {
@@ -114,6 +163,8 @@ void CTenderWindows::LoadSettings()
     app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, false))
         m_tracking.Settings().Load(key);
+    m_tracking.Properties().SetBaseKey(GetModuleName());
+    m_tracking.Properties().Load(Settings());
     CTenderSettings& s = m_tracking.Settings();
     s.receivePort = nmea::ResolveStoredPort(m_ports, s.receivePort);
     m_tracking.Store().SetRefreshTime(std::chrono::seconds(s.refreshSeconds));
@@ -125,6 +176,7 @@ void CTenderWindows::SaveSettings()
     app::CRegistry key(Settings().GetStore());
     if (OpenSettings(key, true))
         m_tracking.Settings().Save(key);
+    m_tracking.Properties().Save(Settings());
 }
 
 void CTenderWindows::ShutDown()
@@ -135,6 +187,7 @@ void CTenderWindows::ShutDown()
 
 bool CTenderWindows::Terminate()
 {
+    DropLayers();
     ShutDown();
     if (m_messages) {
         for (app::MsgHandle* h :
@@ -180,6 +233,7 @@ void CTenderWindows::ResetManOverboard()
 {
     m_tracking.SetManOverboard(m_tracking.current, false);
     UpdateMessages();
+    RepaintViews();
 }
 
 void CTenderWindows::SetCurrent(int channel)
@@ -187,6 +241,7 @@ void CTenderWindows::SetCurrent(int channel)
     m_tracking.current = m_tracking.Find(channel) ? channel : -1;
     if (m_log)
         m_log->SetTender([this, channel] { return m_tracking.Find(channel); });
+    RepaintViews();
 }
 
 void CTenderWindows::ToggleLogWindow()
@@ -213,14 +268,58 @@ void CTenderWindows::OnTimer(app::TimerCadence cadence)
 void CTenderWindows::Pass()
 {
     const COwnSituation own = ownSituation ? ownSituation() : COwnSituation{};
-    const CTenderPassResult result = m_tracking.OnTimer(own, std::chrono::seconds(10));
+    // "Position marker every": a track fix at most this often (a second at least).
+    const auto markerSpan = std::max<std::chrono::seconds>(
+        std::chrono::seconds(m_tracking.Properties().loggingPeriod.GetTotalSeconds()),
+        std::chrono::seconds(1));
+    const CTenderPassResult result = m_tracking.OnTimer(own, markerSpan);
     for (int channel : result.rowsToWrite)
         if (const CTender* t = m_tracking.Find(channel))
             WriteRow(*t);
-    RemoveRows();
+    const bool removed = RemoveRows();
     if (m_log)
         m_log->FixesAdded();
     UpdateMessages();
+    // Views are drawn again while there are tenders to move, or one just went.
+    if (!m_tracking.Tenders().empty() || removed)
+        RepaintViews();
+}
+
+app::CXPropertyPage* CTenderWindows::MakeOptionsPage(QWidget* parent)
+{
+    auto model = std::make_unique<CTenderOptionsModel>(
+        [this] {
+            const auto centre = chartCentre ? chartCentre() : std::nullopt;
+            return TenderOptionsOf(m_tracking, centre.value_or(CTargetPosition{}));
+        },
+        [this](const CTenderOptions& options) {
+            const std::string failure = ApplyOptions(options);
+            if (!failure.empty()) {
+                QWidget* window = m_host ? &m_host->Window() : nullptr;
+                QMessageBox::warning(window, QObject::tr("Tender Tracking"),
+                                     QString::fromStdString(failure));
+            }
+            return failure;
+        },
+        [this] { return m_tracking.ManOverboardCount(); });
+    return new CTenderOptionsPage(std::move(model), &m_ports, parent);
+}
+
+std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)
+{
+    std::string reason;
+    ApplyTenderOptions(m_tracking, options, &reason);
+    m_tracking.Recount(ownSituation ? ownSituation() : COwnSituation{});
+    RemoveRows();
+    // Names follow the channel table at once.
+    for (const CTender& t : m_tracking.Tenders())
+        if (std::find(m_rows.begin(), m_rows.end(), t.Channel()) != m_rows.end())
+            WriteRow(t);
+    if (m_log)
+        m_log->FixesAdded();
+    UpdateMessages();
+    RepaintViews();
+    return reason;
 }
 
 void CTenderWindows::WriteRow(const CTender& tender)
@@ -237,8 +336,9 @@ void CTenderWindows::WriteRow(const CTender& tender)
 }
 
 // Rows of tenders that are gone (removed by the options or a reset).
-void CTenderWindows::RemoveRows()
+bool CTenderWindows::RemoveRows()
 {
+    bool removed = false;
     for (auto it = m_rows.begin(); it != m_rows.end();) {
         if (m_tracking.Find(*it)) {
             ++it;
@@ -247,7 +347,9 @@ void CTenderWindows::RemoveRows()
         if (m_panel)
             m_panel->RemoveRow(CTargetTrackingPanel::kTender, *it);
         it = m_rows.erase(it);
+        removed = true;
     }
+    return removed;
 }
 
 void CTenderWindows::UpdateMessages()

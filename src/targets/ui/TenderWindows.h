@@ -7,20 +7,30 @@
 
 #include <QPointer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
 #include "app/Module.h"
 #include "app/MsgBar.h"
 #include "app/ui/ModuleUi.h"
+#include "chart/ui/ChartView.h"
 #include "geo/Position.h"
+#include "targets/TenderOptions.h"
+#include "targets/TenderTargetLayer.h"
 #include "targets/TenderTracking.h"
 #include "targets/ui/TargetTrackingPanel.h"
 #include "targets/ui/TenderLogWindow.h"
 
+namespace app {
+class CXPropertyPage;
+}
+
 namespace targets {
 
-class CTenderWindows final : public app::CModeModule, public app::CModuleUi {
+class CTenderWindows final : public app::CModeModule,
+                             public app::CModuleUi,
+                             public chart::CChartViewExtension {
 public:
     CTenderWindows(app::CSettingsHome& home, const platform::CClock& clock,
                    nmea::CPortDirectory& ports);
@@ -36,6 +46,11 @@ public:
     void CloseWorkspaceWindows() override;
     void OnTimer(app::TimerCadence cadence) override;
 
+    // Every chart view draws the tenders; a click on one makes it current.
+    void ViewCreated(chart::CChartView& view) override;
+    void ViewDestroyed(chart::CChartView& view) override;
+    bool Press(chart::CChartView& view, geo::IntPoint p) override;
+
     CTenderTracking& Tracking() { return m_tracking; }
     CTargetTrackingPanel* Panel() const { return m_panel; }
     CTenderLogWindow* LogWindow() const { return m_log; }
@@ -46,6 +61,16 @@ public:
     std::function<geo::CPositionFormat()> positionFormat;
     std::function<bool(const CTargetPosition&)> goToPosition;
     LocalTimeText localTime;
+    // A row of the panel's "ARPA" card was selected (its target number).
+    std::function<void(int number)> arpaRowSelected;
+    // The middle of the active chart, where a new simulated tender starts.
+    std::function<std::optional<CTargetPosition>()> chartCentre;
+
+    // The "Tender Tracking" page of the Target Options sheet.
+    app::CXPropertyPage* MakeOptionsPage(QWidget* parent);
+    // Applies the page's values: tracking takes them, the circles are
+    // counted again, the rows and messages follow. A failure's text, or empty.
+    std::string ApplyOptions(const CTenderOptions& options);
 
     void ToggleActive();
     void ResetManOverboard();
@@ -57,7 +82,10 @@ public:
 private:
     void UpdateMessages();
     void WriteRow(const CTender& tender);
-    void RemoveRows();
+    // True when a row went.
+    bool RemoveRows();
+    void RepaintViews();
+    void DropLayers();
 
     const platform::CClock& m_clock;
     nmea::CPortDirectory& m_ports;
@@ -72,6 +100,7 @@ private:
     app::MsgHandle m_panicMsg = nullptr;
     app::MsgHandle m_offMsg = nullptr;
     std::vector<int> m_rows;   // channels with a row on the card
+    std::map<chart::CChartView*, std::unique_ptr<CTenderTargetLayer>> m_layers;
 };
 
 }   // namespace targets

@@ -1,0 +1,132 @@
+#include "targets/ARPARows.h"
+
+#include <cmath>
+
+#include "app/StringUtils.h"
+#include "nmea/NMEAValueIndex.h"
+
+namespace targets {
+
+namespace item = nmea::item;
+
+namespace {
+
+std::optional<double> Number(const CTargetRecord& r, int it)
+{
+    const auto& v = r.Value(it);
+    if (!v.IsValid())
+        return std::nullopt;
+    const double d = v.GetDouble();
+    return std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
+}
+
+std::optional<char> Code(const CTargetRecord& r, int it)
+{
+    const auto& v = r.Value(it);
+    if (!v.IsValid())
+        return std::nullopt;
+    const int c = v.GetInt();
+    return c > 0 && c < 128 ? std::optional<char>(static_cast<char>(c)) : std::nullopt;
+}
+
+std::string Bearing(const std::optional<double>& d)
+{
+    return d && *d >= 0.0 && *d <= 360.0 ? BearingText(*d) : std::string();
+}
+
+std::string NumberText(const CTargetRecord& r, int it)
+{
+    const auto& v = r.Value(it);
+    if (!v.IsValid())
+        return {};
+    return std::to_string(v.GetInt());
+}
+
+std::string ReferenceText(const CTargetRecord& r, int it)
+{
+    const auto& v = r.Value(it);
+    return v.IsValid() && v.GetByte() != 0 ? "R" : "";
+}
+
+void PositionCells(std::array<std::string, kArpaColumns>& row, const CTargetPosition& p,
+                   const geo::CPositionFormat& format)
+{
+    const geo::CPosition position(p.latitude, p.longitude, 0.0);
+    row[3] = position.FormatLatitude(format);
+    row[4] = position.FormatLongitude(format);
+}
+
+}   // namespace
+
+std::string AcquisitionText(char code)
+{
+    switch (code) {
+    case 'A': return "Auto";
+    case 'M': return "Manual";
+    case 'R': return "Reported";
+    default: return {};
+    }
+}
+
+std::string StatusWord(char code)
+{
+    switch (code) {
+    case 'L': return "Lost";
+    case 'Q': return "Query";
+    case 'T': return "Tracking";
+    default: return {};
+    }
+}
+
+std::array<std::string, kArpaColumns> ARPARowTexts(
+    const CTrackedTarget& target, const geo::CPositionFormat& format,
+    std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local)
+{
+    std::array<std::string, kArpaColumns> row;
+    const CTargetRecord& r = *target.record;
+    const bool tracked = r.Value(item::TtmTargetNumber).IsValid();
+    const bool positioned = r.Value(item::TllTargetNumber).IsValid() || r.ReportedPosition();
+    if (!tracked && !positioned)
+        return row;
+    row[1] = r.Name();
+    if (local)
+        row[2] = local(r.LastReportTime(navigationUtc));
+    if (tracked) {
+        row[0] = NumberText(r, item::TtmTargetNumber);
+        if (target.fix)
+            PositionCells(row, target.fix->position, format);
+        if (const auto speed = r.SpeedKnots())
+            row[5] = app::FormatDouble(*speed, 2, 0) + " kn";
+        row[6] = Bearing(Number(r, item::TtmTargetCourse));
+        const auto unit = Code(r, item::TtmUnit);
+        if (const auto d = Number(r, item::TtmTargetDistance); d && unit)
+            if (const auto nm = ConvertToNauticalUnits(*unit, *d))
+                row[7] = DistanceText(*nm) + " nm";
+        row[8] = Bearing(Number(r, item::TtmTargetBearing));
+        if (const auto tcpa = Number(r, item::TtmTimeToClosestApproach))
+            row[9] = app::FormatDouble(*tcpa, 2, 0);
+        if (const auto cpa = r.ClosestApproachNm())
+            row[10] = DistanceText(*cpa) + " nm";
+        if (const auto a = Code(r, item::TtmAcquisitionType))
+            row[11] = AcquisitionText(*a);
+        if (const auto s = Code(r, item::TtmTargetStatus))
+            row[12] = StatusWord(*s);
+        row[13] = ReferenceText(r, item::TtmReferenceTarget);
+        return row;
+    }
+    row[0] = NumberText(r, item::TllTargetNumber);
+    if (const auto p = r.ReportedPosition())
+        PositionCells(row, *p, format);
+    if (target.fix) {
+        row[6] = Bearing(target.fix->course);
+        if (target.fix->rangeNm && *target.fix->rangeNm >= 0.0)
+            row[7] = DistanceText(*target.fix->rangeNm);
+        row[8] = Bearing(target.fix->bearing);
+    }
+    if (const auto s = Code(r, item::TllTargetStatus))
+        row[12] = StatusWord(*s);
+    row[13] = ReferenceText(r, item::TllReferenceTarget);
+    return row;
+}
+
+}   // namespace targets

@@ -1,0 +1,33 @@
+#pragma once
+// The texts of an ARPA target's row on the "ARPA" card of the target
+// tracking panel. A target with tracked-target data (a TTM while its values
+// hold) is written from the TTM, with the drawn position; one with only
+// position data from its TLL and the drawn course, range and bearing; a
+// target with neither gets empty cells. Speeds and distances are converted
+// to knots and nautical miles by the TTM's unit letter; a value that cannot
+// be converted leaves its cell empty.
+
+#include <array>
+#include <chrono>
+#include <string>
+
+#include "geo/Position.h"
+#include "targets/ARPATargetPass.h"
+#include "targets/TenderRows.h"
+
+namespace targets {
+
+inline constexpr int kArpaColumns = 14;
+inline constexpr const char* kArpaHeaders[kArpaColumns] = {
+    "Number",   "Name",    "Local Time", "Latitude",     "Longitude",   "Speed",  "Course",
+    "Distance", "Bearing", "Time CPA",   "Distance CPA", "Acquisition", "Status", "Reference"};
+
+std::array<std::string, kArpaColumns> ARPARowTexts(
+    const CTrackedTarget& target, const geo::CPositionFormat& format,
+    std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local);
+
+// "A" Auto, "M" Manual, "R" Reported; "L" Lost, "Q" Query, "T" Tracking; else empty.
+std::string AcquisitionText(char code);
+std::string StatusWord(char code);
+
+}   // namespace targets

@@ -1,0 +1,173 @@
+#include "targets/TenderTargetLayer.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "chart/ChartDoc.h"
+#include "chart/draw/XDC.h"
+#include "chart/overlays/OverlayServices.h"
+#include "geo/NavMaths.h"
+
+namespace targets {
+
+namespace {
+
+constexpr chart::COLORREF kSilentRed = app::RGB(255, 0, 0);
+
+// What the overlay asks of a tender: its record's answers.
+class CTenderVesselView final : public chart::CTargetVessel {
+public:
+    explicit CTenderVesselView(std::shared_ptr<CTenderRecord> record) : m_record(std::move(record))
+    { }
+    void SetState(bool reporting, std::optional<double> depth)
+    {
+        m_reporting = reporting;
+        m_depth = depth.value_or(geo::kUnsetValue);
+    }
+    bool IsShown() const override { return true; }
+    bool GetState() const override { return m_reporting; }
+    bool DrawCourseLine() const override { return false; }
+    std::string GetName() const override { return m_record->Name(); }
+    int GetNumber() const override { return m_record->Channel() + 1; }
+    std::string GetLabel() const override { return {}; }
+    std::string GetIdText() const override { return m_record->Identifier(); }
+    double GetDepth() const override { return m_depth; }
+    // The layer hands the overlay its motion whole (SetMotion).
+    const chart::CTargetValues& Values() const override { return m_none; }
+
+private:
+    std::shared_ptr<CTenderRecord> m_record;
+    bool m_reporting = false;
+    double m_depth = geo::kUnsetValue;
+    chart::CTargetValues m_none;
+};
+
+geo::CPosition ToGeo(const CTargetPosition& p)
+{
+    return geo::CPosition(p.latitude, p.longitude);
+}
+
+std::optional<geo::IntPoint> ClientPoint(chart::CChartDoc& doc, const CTargetPosition& position)
+{
+    chart::PointList points;
+    if (!doc.PositionToClientPoints(ToGeo(position), points) || points.empty())
+        return std::nullopt;
+    return points.front();
+}
+
+}   // namespace
+
+CTenderTargetLayer::CTenderTargetLayer(const CTenderTracking& tracking) : m_tracking(tracking) { }
+
+CTenderTargetLayer::~CTenderTargetLayer() = default;
+
+bool CTenderTargetLayer::WarningCircles() const
+{
+    return m_tracking.Settings().warningCircles;
+}
+
+double CTenderTargetLayer::WarningCirclesRadius() const
+{
+    return m_tracking.Settings().warningCirclesRadius;
+}
+
+std::optional<int> CTenderTargetLayer::HitTest(geo::IntPoint point, int slack) const
+{
+    for (const auto& [channel, at] : m_drawnAt)
+        if (std::abs(at.x - point.x) <= slack && std::abs(at.y - point.y) <= slack)
+            return channel;
+    return std::nullopt;
+}
+
+void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
+{
+    const chart::CTargetProperties& properties = m_tracking.Properties();
+    // Symbols of tenders no longer tracked go first.
+    std::erase_if(m_symbols, [&](const auto& entry) {
+        for (const CTender& t : m_tracking.Tenders())
+            if (t.record.get() == entry.first)
+                return false;
+        return true;
+    });
+    m_drawnAt.clear();
+    if (!properties.GetDraw())
+        return;
+    for (const CTender& tender : m_tracking.Tenders()) {
+        const auto position = tender.Position();
+        // A tender whose position has aged stays where its last fix put it.
+        const CTargetPosition* where = position ? &*position : nullptr;
+        if (!where && !tender.track.empty())
+            where = &tender.track.back().position;
+        if (!where)
+            continue;
+        if (properties.drawTrack)
+            DrawTrack(doc, dc, tender);
+        auto& symbol = m_symbols[tender.record.get()];
+        if (!symbol)
+            symbol = std::make_unique<chart::COverlayTenderTarget>(
+                std::make_unique<CTenderVesselView>(tender.record), this);
+        static_cast<CTenderVesselView&>(symbol->Record())
+            .SetState(tender.reporting, tender.Depth());
+        symbol->Properties() = properties;
+        symbol->SetOwner(&doc);
+        symbol->SetSizeMode(m_tracking.Settings().overlaySize);
+        symbol->SetSelected(tender.Channel() == m_tracking.current);
+        symbol->SetManOverboard(tender.manOverboard);
+        chart::CTargetMotion motion;
+        motion.position = ToGeo(*where);
+        motion.course = tender.Course().value_or(geo::kUnsetValue);
+        motion.speed = tender.Speed().value_or(geo::kUnsetValue);
+        symbol->SetMotion(motion);
+        symbol->Draw(dc);
+        if (const auto p = ClientPoint(doc, *where))
+            m_drawnAt[tender.Channel()] = *p;
+    }
+}
+
+void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
+                                   const CTender& tender) const
+{
+    const auto& track = tender.track;
+    if (track.empty())
+        return;
+    const chart::CTargetProperties& properties = m_tracking.Properties();
+    const chart::COLORREF red = chart::DimForActivePalette(kSilentRed);
+    const chart::COLORREF lineColour = tender.reporting ? properties.Line().GetColour() : red;
+    const chart::COLORREF markerColour =
+        tender.reporting ? properties.FixMarker().GetColour() : red;
+    const int width = std::max(1, static_cast<int>(properties.Line().GetWidth()));
+    // "Limit to previous": only the fixes of the last span, counted from the newest.
+    std::size_t first = 0;
+    if (properties.limitTrackDisplay) {
+        const auto limit = std::chrono::seconds(properties.trackTimeLimit.GetTotalSeconds());
+        const auto from = track.back().utc - limit;
+        while (first + 1 < track.size() && track[first].utc < from)
+            ++first;
+    }
+    std::vector<std::optional<geo::IntPoint>> points;
+    points.reserve(track.size() - first);
+    for (std::size_t i = first; i < track.size(); ++i)
+        points.push_back(ClientPoint(doc, track[i].position));
+    {
+        chart::CSelPen pen(dc, lineColour, chart::PenStyle::Solid, width);
+        // A fix off the chart breaks the line.
+        for (std::size_t i = 1; i < points.size(); ++i)
+            if (points[i - 1] && points[i])
+                doc.DrawLine(dc, *points[i - 1], *points[i]);
+        // The closing line from the newest fix to where the tender is now.
+        if (const auto now = tender.Position(); now && points.back())
+            if (const auto p = ClientPoint(doc, *now))
+                doc.DrawLine(dc, *points.back(), *p);
+    }
+    if (!properties.FixMarker().GetDraw())
+        return;
+    chart::CSelPen pen(dc, markerColour);
+    chart::CSelStock brush(dc, chart::StockObject::WhiteBrush);
+    const int half = 2 + static_cast<int>(properties.FixMarker().GetSizeMode());
+    for (const auto& p : points)
+        if (p)
+            dc.Rectangle(p->x - half, p->y - half, p->x + half + 1, p->y + half + 1);
+}
+
+}   // namespace targets

@@ -1,0 +1,46 @@
+#pragma once
+// The tenders on a chart view: each tender's track (line and position
+// markers, limited to the last span when asked) and its symbol with circle,
+// labels (channel id, name, depth), projected path and, for the current
+// tender, the focus box. A tender no longer reporting is drawn red. The
+// layer remembers where it drew each symbol, so a click can find its tender.
+//
+// Drawn on the user-interface thread, where tender tracking lives.
+
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "chart/ChartViewPipeline.h"
+#include "chart/overlays/OverlayTarget.h"
+#include "targets/TenderTracking.h"
+
+namespace targets {
+
+class CTenderTargetLayer final : public chart::CLayerSource, public chart::CTargetTracking {
+public:
+    explicit CTenderTargetLayer(const CTenderTracking& tracking);
+    ~CTenderTargetLayer() override;
+
+    bool IsOn() const override { return true; }
+    void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override;
+
+    bool IsKnownTargetKey(char) const override { return true; }
+    bool WarningCircles() const override;
+    double WarningCirclesRadius() const override;
+    chart::CCurrentTargetCount& CurrentTargets() override { return m_current; }
+
+    // The channel of the tender whose symbol was drawn within `slack` pixels
+    // of the point at the last paint; nothing when none was.
+    std::optional<int> HitTest(geo::IntPoint point, int slack = 8) const;
+
+private:
+    void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender) const;
+
+    const CTenderTracking& m_tracking;
+    chart::CCurrentTargetCount m_current;
+    std::map<const CTenderRecord*, std::unique_ptr<chart::COverlayTenderTarget>> m_symbols;
+    std::map<int, geo::IntPoint> m_drawnAt;   // channel -> symbol point
+};
+
+}   // namespace targets

@@ -1,0 +1,515 @@
+#include "targets/ui/TenderOptionsPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTime>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "app/ui/SpinEdit.h"
+#include "geo/ui/PositionCtrl.h"
+#include "nmea/ui/InstrumentOptionsPages.h"
+#include "platform/LocaleFreeNumbers.h"
+#include "targets/ARPAOptionsModel.h"
+#include "targets/TenderRows.h"
+
+namespace targets {
+
+namespace {
+
+constexpr int kLineWidths = 8;
+
+QTimeEdit* SpanEdit(const char* name, const char* format, QWidget* parent)
+{
+    auto* edit = new QTimeEdit(parent);
+    edit->setObjectName(name);
+    edit->setDisplayFormat(QString::fromLatin1(format));
+    return edit;
+}
+
+QTime TimeOf(std::chrono::seconds s)
+{
+    const long long clamped = std::clamp<long long>(s.count(), 0, 24 * 3600 - 1);
+    return QTime(0, 0).addSecs(static_cast<int>(clamped));
+}
+
+std::chrono::seconds SecondsOf(const QTime& t)
+{
+    return std::chrono::seconds(QTime(0, 0).secsTo(t));
+}
+
+QCheckBox* Check(const QString& text, const char* name, QWidget* parent)
+{
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QLineEdit* Edit(const char* name, int maxLength, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setMaxLength(maxLength);
+    return edit;
+}
+
+QString Fixed(double value, int places)
+{
+    return QString::fromStdString(platform::FormatC("%.*f", places, value));
+}
+
+app::CSpinEdit* SteppedEdit(const char* name, double (*step)(double, bool), int places,
+                            QWidget* parent)
+{
+    auto* edit = new app::CSpinEdit(name, parent);
+    edit->SetSpin([step, places](const QString& text, bool up) {
+        const auto value = platform::ParseDouble(text.trimmed().toStdString());
+        return value ? Fixed(step(*value, up), places) : text;
+    });
+    return edit;
+}
+
+// A line of the width the entry stands for, 60 pixels long.
+QIcon LineIcon(int width)
+{
+    QPixmap picture(60, 12);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::black, width));
+    painter.drawLine(4, 6, 56, 6);
+    return QIcon(picture);
+}
+
+// Serial numbers: digits only, four at most.
+class CSerialDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setObjectName("serialEditor");
+            line->setMaxLength(4);
+            line->setValidator(
+                new QRegularExpressionValidator(QRegularExpression("[0-9]{0,4}"), line));
+        }
+        return editor;
+    }
+};
+
+}   // namespace
+
+CTransceiverList::CTransceiverList(QWidget* parent)
+    : QTreeView(parent), m_rows(new QStandardItemModel(0, 3, this))
+{
+    setObjectName("transceivers");
+    m_rows->setHorizontalHeaderLabels({tr("Channel"), tr("Name"), tr("Serial Number")});
+    setModel(m_rows);
+    setRootIsDecorated(false);
+    setItemDelegateForColumn(kSerial, new CSerialDelegate(this));
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    header()->resizeSection(kChannel, 70);
+    header()->resizeSection(kName, 140);
+    header()->resizeSection(kSerial, 80);
+    // The three columns whole, without scrolling sideways.
+    setMinimumSize(320, 240);
+}
+
+void CTransceiverList::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && state() != QAbstractItemView::EditingState) {
+        const int row = current.row();
+        switch (event->key()) {
+        case Qt::Key_Space:
+            if (QStandardItem* item = m_rows->item(row, kChannel)) {
+                item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked
+                                                                      : Qt::Checked);
+                return;
+            }
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            setCurrentIndex(m_rows->index(row, kName));
+            edit(m_rows->index(row, kName));
+            return;
+        case Qt::Key_Insert:
+            setCurrentIndex(m_rows->index(row, kSerial));
+            edit(m_rows->index(row, kSerial));
+            return;
+        default: break;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+CTenderOptionsPage::CTenderOptionsPage(std::unique_ptr<CTenderOptionsModel> model,
+                                       const nmea::CPortDirectory* ports, QWidget* parent)
+    : app::CXPropertyPage(std::move(model), parent)
+{
+    setObjectName("tenderOptions");
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName("tenderCards");
+    tabs->addTab(MakeGeneralCard(), tr("General"));
+    tabs->addTab(MakeTargetCard(), tr("Target"));
+    tabs->addTab(MakeConfigurationCard(ports), tr("Configuration"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    // The configuration card lists the tenders ticked on the General card as they are now.
+    connect(tabs, &QTabWidget::currentChanged, this, [this, tabs](int index) {
+        if (tabs->widget(index)->objectName() == "tenderConfiguration") {
+            TakeSimulation();
+            FillTenderCombo();
+            UpdateControls();
+        }
+    });
+}
+
+CTenderOptionsModel& CTenderOptionsPage::M() const
+{
+    return static_cast<CTenderOptionsModel&>(Model());
+}
+
+QWidget* CTenderOptionsPage::MakeGeneralCard()
+{
+    auto* card = new QWidget(this);
+    card->setObjectName("tenderGeneral");
+    auto* form = new QFormLayout(card);
+    m_lineWidth = new QComboBox(card);
+    m_lineWidth->setObjectName("lineWidth");
+    m_lineWidth->setIconSize(QSize(60, 12));
+    for (int w = 1; w <= kLineWidths; ++w)
+        m_lineWidth->addItem(LineIcon(w), QString::number(w));
+    form->addRow(tr("&Line Width:"), m_lineWidth);
+    m_overlaySize = new QComboBox(card);
+    m_overlaySize->setObjectName("overlaySize");
+    m_overlaySize->addItems({tr("Small"), tr("Medium"), tr("Large")});
+    form->addRow(tr("&Overlay Size:"), m_overlaySize);
+    m_dangerous = SpanEdit("dangerousInterval", "H:mm", card);
+    form->addRow(tr("Tender considered &dangerous (Hrs:Mins):"), m_dangerous);
+    m_circles = Check(tr("Tender &Circles"), "warningCircles", card);
+    form->addRow(m_circles);
+    m_radius = SteppedEdit("radius", &StepTenderCircleRadius, 2, card);
+    form->addRow(tr("&Radius (nm):"), m_radius);
+    m_transceivers = new CTransceiverList(card);
+    form->addRow(tr("Tender Description:"), m_transceivers);
+    connect(m_circles, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    return card;
+}
+
+QWidget* CTenderOptionsPage::MakeTargetCard()
+{
+    auto* card = new QWidget(this);
+    card->setObjectName("tenderTarget");
+    auto* form = new QFormLayout(card);
+    // Nothing saves tenders as targets: shown, never offered.
+    m_save = Check(tr("&Save Targets"), "saveTargets", card);
+    m_save->setEnabled(false);
+    form->addRow(m_save);
+    m_overlays = Check(tr("O&verlays"), "overlays", card);
+    form->addRow(m_overlays);
+    auto* texts = new QHBoxLayout();
+    m_channel = Check(tr("C&hannel"), "drawNumber", card);
+    m_name = Check(tr("N&ame"), "drawName", card);
+    m_depth = Check(tr("De&pth"), "drawDepth", card);
+    texts->addWidget(m_channel);
+    texts->addWidget(m_name);
+    texts->addWidget(m_depth);
+    form->addRow(tr("Text:"), texts);
+    m_path = Check(tr("Pro&jected Path"), "projectedPath", card);
+    m_pathDistance = SteppedEdit("pathDistance", &StepPathDistance, 1, card);
+    form->addRow(m_path, m_pathDistance);
+    m_track = Check(tr("&Track"), "track", card);
+    form->addRow(m_track);
+    m_markers = Check(tr("Position &markers"), "positionMarkers", card);
+    m_markerSize = new QComboBox(card);
+    m_markerSize->setObjectName("markerSize");
+    m_markerSize->addItems({tr("Small"), tr("Medium"), tr("Large")});
+    form->addRow(m_markers, m_markerSize);
+    m_limit = Check(tr("L&imit to previous (Hrs:Mins)"), "limitToPrevious", card);
+    m_limitSpan = SpanEdit("limitSpan", "H:mm", card);
+    form->addRow(m_limit, m_limitSpan);
+    m_markerEvery = SpanEdit("markerEvery", "H:mm:ss", card);
+    form->addRow(tr("Position marker &every (Hrs:Mins:Secs):"), m_markerEvery);
+    auto* buttons = new QHBoxLayout();
+    m_default = new QPushButton(tr("&Default"), card);
+    m_default->setObjectName("default");
+    m_clearPanic = new QPushButton(tr("&Clear Panic"), card);
+    m_clearPanic->setObjectName("clearPanic");
+    buttons->addWidget(m_default);
+    buttons->addWidget(m_clearPanic);
+    form->addRow(buttons);
+    for (QCheckBox* box :
+         {m_overlays, m_channel, m_name, m_depth, m_path, m_track, m_markers, m_limit})
+        connect(box, &QCheckBox::toggled, this, [this] {
+            ControlsToModel();
+            UpdateControls();
+        });
+    connect(m_default, &QPushButton::clicked, this, [this] {
+        ControlsToModel();
+        M().DefaultProperties();
+        ModelToControls();
+        UpdateControls();
+    });
+    connect(m_clearPanic, &QPushButton::clicked, this, [this] {
+        M().Values().clearPanic = true;
+        UpdateControls();
+    });
+    return card;
+}
+
+QWidget* CTenderOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* ports)
+{
+    auto* card = new QWidget(this);
+    card->setObjectName("tenderConfiguration");
+    auto* form = new QFormLayout(card);
+    m_port = new nmea::CPortCombo(ports, card);
+    m_port->setObjectName("receivePort");
+    form->addRow(tr("Communications &port (Receive/Transmit):"), m_port);
+    m_validTime = Edit("validTime", 2, card);
+    form->addRow(tr("&Valid Sentence Time (Secs):"), m_validTime);
+    m_channelDuration = Edit("channelDuration", 2, card);
+    form->addRow(tr("C&hannel Duration (Secs):"), m_channelDuration);
+    m_tender = new QComboBox(card);
+    m_tender->setObjectName("tender");
+    form->addRow(tr("&Tender:"), m_tender);
+    auto* flags = new QHBoxLayout();
+    m_simulate = Check(tr("&Simulation"), "simulate", card);
+    m_useChart = Check(tr("&Use Chart"), "useChart", card);
+    m_panic = Check(tr("Set '&Panic Button'"), "panic", card);
+    flags->addWidget(m_simulate);
+    flags->addWidget(m_useChart);
+    flags->addWidget(m_panic);
+    form->addRow(flags);
+    m_cog = Edit("cog", 3, card);
+    form->addRow(tr("COG:"), m_cog);
+    m_sog = Edit("sog", 4, card);
+    form->addRow(tr("SOG:"), m_sog);
+    m_depthEdit = Edit("depth", 3, card);
+    form->addRow(tr("Depth (M):"), m_depthEdit);
+    m_position = new geo::CPositionCtrl(card);
+    m_position->setObjectName("position");
+    m_position->SetFormat(QString::fromUtf8("DD\u00B0MM'MMMN ddd\u00B0mm'mmmE"));
+    form->addRow(tr("P&osition:"), m_position);
+    connect(m_tender, &QComboBox::activated, this, [this] {
+        TakeSimulation();
+        ShowSimulation();
+        UpdateControls();
+    });
+    for (QCheckBox* box : {m_simulate, m_useChart, m_panic})
+        connect(box, &QCheckBox::toggled, this, [this] {
+            TakeSimulation();
+            UpdateControls();
+        });
+    // COG is shown again as a three-digit bearing once taken.
+    connect(m_cog, &QLineEdit::editingFinished, this, [this] {
+        TakeSimulation();
+        ShowSimulation();
+    });
+    return card;
+}
+
+int CTenderOptionsPage::ShownChannel() const
+{
+    return m_tender->currentIndex() >= 0 ? m_tender->currentData().toInt() : -1;
+}
+
+void CTenderOptionsPage::FillTenderCombo()
+{
+    const QSignalBlocker block(m_tender);
+    m_tender->clear();
+    QStandardItemModel& rows = m_transceivers->Rows();
+    for (int i = 0; i < kTenderChannels && i < rows.rowCount(); ++i)
+        if (rows.item(i, CTransceiverList::kChannel)->checkState() == Qt::Checked)
+            m_tender->addItem(rows.item(i, CTransceiverList::kName)->text(), i);
+    if (m_tender->count() > 0)
+        m_tender->setCurrentIndex(0);
+    ShowSimulation();
+}
+
+void CTenderOptionsPage::ShowSimulation()
+{
+    m_shown = ShownChannel();
+    const QSignalBlocker b1(m_simulate), b2(m_useChart), b3(m_panic);
+    if (m_shown < 0) {
+        m_simulate->setChecked(false);
+        m_useChart->setChecked(false);
+        m_panic->setChecked(false);
+        m_cog->setText("000");
+        m_sog->setText("0");
+        m_depthEdit->setText("0");
+        return;
+    }
+    const CTenderSimulationRow& row = M().Values().simulation[std::size_t(m_shown)];
+    m_simulate->setChecked(row.simulate);
+    m_useChart->setChecked(row.useChart);
+    m_panic->setChecked(row.panic);
+    m_cog->setText(QString::fromStdString(BearingText(row.course)));
+    m_sog->setText(Fixed(row.speed, 0));
+    m_depthEdit->setText(Fixed(row.depth, 0));
+    geo::CEntryPosition shown;
+    shown.latitude = row.position.latitude;
+    shown.longitude = row.position.longitude;
+    m_position->SetPosition(shown);
+}
+
+std::optional<app::CFieldError> CTenderOptionsPage::TakeSimulation()
+{
+    if (m_shown < 0 || m_shown >= kTenderChannels)
+        return std::nullopt;
+    CTenderSimulationRow& row = M().Values().simulation[std::size_t(m_shown)];
+    row.simulate = m_simulate->isChecked();
+    row.useChart = m_useChart->isChecked();
+    row.panic = m_panic->isChecked();
+    if (const auto p = m_position->GetPosition())
+        row.position = CTargetPosition{p->latitude, p->longitude};
+    const auto number = [](const QLineEdit* e) {
+        return platform::ParseDouble(e->text().trimmed().toStdString());
+    };
+    const auto cog = number(m_cog);
+    if (!cog)
+        return app::CFieldError{"cog", "COG must be a number."};
+    row.course = *cog;
+    const auto sog = number(m_sog);
+    if (!sog)
+        return app::CFieldError{"sog", "SOG must be a number."};
+    row.speed = *sog;
+    const auto depth = number(m_depthEdit);
+    if (!depth)
+        return app::CFieldError{"depth", "Depth must be a number."};
+    row.depth = *depth;
+    return std::nullopt;
+}
+
+void CTenderOptionsPage::ModelToControls()
+{
+    const CTenderOptions& v = M().Values();
+    const CTenderSettings& s = v.settings;
+    const chart::CTargetProperties& p = v.properties;
+    m_lineWidth->setCurrentIndex(std::clamp(int(p.Line().GetWidth()) - 1, 0, kLineWidths - 1));
+    m_overlaySize->setCurrentIndex(std::clamp(s.overlaySize, 0, 2));
+    m_dangerous->setTime(TimeOf(s.dangerousInterval));
+    m_circles->setChecked(s.warningCircles);
+    m_radius->setText(Fixed(s.warningCirclesRadius, 2));
+    QStandardItemModel& rows = m_transceivers->Rows();
+    rows.setRowCount(0);
+    for (int i = 0; i < kTenderChannels; ++i) {
+        const CTenderChannel& c = s.channels[std::size_t(i)];
+        auto* letter = new QStandardItem(QString::fromStdString(ChannelLetter(i)));
+        letter->setCheckable(true);
+        letter->setEditable(false);
+        letter->setCheckState(c.valid ? Qt::Checked : Qt::Unchecked);
+        rows.appendRow({letter, new QStandardItem(QString::fromStdString(c.name)),
+                        new QStandardItem(QString::fromStdString(c.serial))});
+    }
+    const QSignalBlocker b1(m_overlays), b2(m_channel), b3(m_name), b4(m_depth), b5(m_path),
+        b6(m_track), b7(m_markers), b8(m_limit);
+    m_overlays->setChecked(p.GetDraw());
+    m_channel->setChecked(p.drawNumber);
+    m_name->setChecked(p.drawName);
+    m_depth->setChecked(p.drawDepth);
+    m_path->setChecked(p.drawProjectedPath);
+    m_pathDistance->setText(Fixed(p.projectedPathDistance, 1));
+    m_track->setChecked(p.drawTrack);
+    m_markers->setChecked(p.FixMarker().GetDraw());
+    m_markerSize->setCurrentIndex(std::clamp(int(p.FixMarker().GetSizeMode()), 0, 2));
+    m_limit->setChecked(p.limitTrackDisplay);
+    m_limitSpan->setTime(TimeOf(std::chrono::seconds(p.trackTimeLimit.GetTotalSeconds())));
+    m_markerEvery->setTime(TimeOf(std::chrono::seconds(p.loggingPeriod.GetTotalSeconds())));
+    m_port->SelectPort(s.receivePort);
+    m_validTime->setText(QString::number(s.refreshSeconds));
+    m_channelDuration->setText(QString::number(s.channelDuration.count()));
+    FillTenderCombo();
+}
+
+std::optional<app::CFieldError> CTenderOptionsPage::ControlsToModel()
+{
+    CTenderOptions& v = M().Values();
+    CTenderSettings& s = v.settings;
+    chart::CTargetProperties& p = v.properties;
+    p.Line().SetWidth(static_cast<std::uint8_t>(m_lineWidth->currentIndex() + 1));
+    s.overlaySize = m_overlaySize->currentIndex();
+    s.dangerousInterval = SecondsOf(m_dangerous->time());
+    s.warningCircles = m_circles->isChecked();
+    const QStandardItemModel& rows = m_transceivers->Rows();
+    for (int i = 0; i < kTenderChannels && i < rows.rowCount(); ++i) {
+        CTenderChannel& c = s.channels[std::size_t(i)];
+        c.valid = rows.item(i, CTransceiverList::kChannel)->checkState() == Qt::Checked;
+        c.name = rows.item(i, CTransceiverList::kName)->text().trimmed().toStdString();
+        c.serial = rows.item(i, CTransceiverList::kSerial)->text().trimmed().toStdString();
+    }
+    p.SetDraw(m_overlays->isChecked());
+    p.drawNumber = m_channel->isChecked();
+    p.drawName = m_name->isChecked();
+    p.drawDepth = m_depth->isChecked();
+    p.drawProjectedPath = m_path->isChecked();
+    p.drawTrack = m_track->isChecked();
+    p.FixMarker().SetDraw(m_markers->isChecked());
+    p.FixMarker().SetSizeMode(m_markerSize->currentIndex());
+    p.limitTrackDisplay = m_limit->isChecked();
+    p.trackTimeLimit =
+        app::CDateTimeSpanEx(static_cast<long>(SecondsOf(m_limitSpan->time()).count()));
+    p.loggingPeriod =
+        app::CDateTimeSpanEx(static_cast<long>(SecondsOf(m_markerEvery->time()).count()));
+    s.receivePort = m_port->SelectedPort();
+    bool ok = false;
+    const int valid = m_validTime->text().trimmed().toInt(&ok);
+    if (!ok)
+        return app::CFieldError{"validTime", "Valid Sentence Time must be a whole number."};
+    s.refreshSeconds = valid;
+    const int duration = m_channelDuration->text().trimmed().toInt(&ok);
+    if (!ok)
+        return app::CFieldError{"channelDuration", "Channel Duration must be a whole number."};
+    s.channelDuration = std::chrono::seconds(duration);
+    const auto radius = platform::ParseDouble(m_radius->text().trimmed().toStdString());
+    if (!radius)
+        return app::CFieldError{"radius", "Radius must be a number."};
+    s.warningCirclesRadius = *radius;
+    const auto distance = platform::ParseDouble(m_pathDistance->text().trimmed().toStdString());
+    if (!distance)
+        return app::CFieldError{"pathDistance", "Projected path distance must be a number."};
+    p.projectedPathDistance = *distance;
+    return TakeSimulation();
+}
+
+void CTenderOptionsPage::UpdateControls()
+{
+    m_radius->setEnabled(m_circles->isChecked());
+    const bool overlays = m_overlays->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(m_channel), static_cast<QWidget*>(m_name),
+                       static_cast<QWidget*>(m_depth), static_cast<QWidget*>(m_path),
+                       static_cast<QWidget*>(m_track)})
+        w->setEnabled(overlays);
+    m_pathDistance->setEnabled(overlays && m_path->isChecked());
+    const bool track = overlays && m_track->isChecked();
+    m_markers->setEnabled(track);
+    m_markerSize->setEnabled(track && m_markers->isChecked());
+    m_limit->setEnabled(track);
+    m_limitSpan->setEnabled(track && m_limit->isChecked());
+    m_default->setEnabled(M().PropertiesDiffer());
+    m_clearPanic->setEnabled(M().ClearPanicEnabled());
+    const bool chosen = m_shown >= 0;
+    const bool simulated = chosen && m_simulate->isChecked();
+    m_simulate->setEnabled(chosen);
+    for (QWidget* w : {static_cast<QWidget*>(m_useChart), static_cast<QWidget*>(m_panic),
+                       static_cast<QWidget*>(m_cog), static_cast<QWidget*>(m_sog),
+                       static_cast<QWidget*>(m_depthEdit)})
+        w->setEnabled(simulated);
+    m_position->setEnabled(simulated && !m_useChart->isChecked());
+}
+
+}   // namespace targets

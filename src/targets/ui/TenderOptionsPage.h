@@ -1,0 +1,109 @@
+#pragma once
+// The "Tender Tracking" page of the Target Options sheet: the General card
+// (symbols, the dangerous interval, tender circles and the transceiver list
+// of the 17 channels), the Target card (what is drawn of each tender, and
+// Clear Panic) and the Configuration card (port, intervals and the
+// simulation of each tender in use).
+
+#include <QTreeView>
+
+#include "app/ui/PropertySheet.h"
+#include "targets/TenderOptions.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QStandardItemModel;
+class QTimeEdit;
+namespace app {
+class CSpinEdit;
+}
+namespace geo {
+class CPositionCtrl;
+}
+namespace nmea {
+class CPortCombo;
+class CPortDirectory;
+}   // namespace nmea
+
+namespace targets {
+
+// The channel table: a check box per row (space or a click toggles it),
+// Enter edits the name, Insert the serial number (four digits at most).
+class CTransceiverList final : public QTreeView {
+    Q_OBJECT
+public:
+    enum Column { kChannel = 0, kName = 1, kSerial = 2 };
+    explicit CTransceiverList(QWidget* parent = nullptr);
+    QStandardItemModel& Rows() const { return *m_rows; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QStandardItemModel* m_rows;
+};
+
+class CTenderOptionsPage final : public app::CXPropertyPage {
+    Q_OBJECT
+public:
+    CTenderOptionsPage(std::unique_ptr<CTenderOptionsModel> model,
+                       const nmea::CPortDirectory* ports, QWidget* parent = nullptr);
+    CTenderOptionsModel& M() const;
+    std::optional<app::CFieldError> ControlsToModel() override;
+    void ModelToControls() override;
+    void UpdateControls() override;
+
+    CTransceiverList* Transceivers() const { return m_transceivers; }
+
+private:
+    QWidget* MakeGeneralCard();
+    QWidget* MakeTargetCard();
+    QWidget* MakeConfigurationCard(const nmea::CPortDirectory* ports);
+    // The tender combo lists the channels ticked on the General card.
+    void FillTenderCombo();
+    // The shown tender's simulation row to the controls and back.
+    void ShowSimulation();
+    std::optional<app::CFieldError> TakeSimulation();
+    int ShownChannel() const;
+
+    // General
+    QComboBox* m_lineWidth = nullptr;
+    QComboBox* m_overlaySize = nullptr;
+    QTimeEdit* m_dangerous = nullptr;
+    QCheckBox* m_circles = nullptr;
+    app::CSpinEdit* m_radius = nullptr;
+    CTransceiverList* m_transceivers = nullptr;
+    // Target
+    QCheckBox* m_save = nullptr;
+    QCheckBox* m_overlays = nullptr;
+    QCheckBox* m_channel = nullptr;
+    QCheckBox* m_name = nullptr;
+    QCheckBox* m_depth = nullptr;
+    QCheckBox* m_path = nullptr;
+    app::CSpinEdit* m_pathDistance = nullptr;
+    QCheckBox* m_track = nullptr;
+    QCheckBox* m_markers = nullptr;
+    QComboBox* m_markerSize = nullptr;
+    QCheckBox* m_limit = nullptr;
+    QTimeEdit* m_limitSpan = nullptr;
+    QTimeEdit* m_markerEvery = nullptr;
+    QPushButton* m_default = nullptr;
+    QPushButton* m_clearPanic = nullptr;
+    // Configuration
+    nmea::CPortCombo* m_port = nullptr;
+    QLineEdit* m_validTime = nullptr;
+    QLineEdit* m_channelDuration = nullptr;
+    QComboBox* m_tender = nullptr;
+    QCheckBox* m_simulate = nullptr;
+    QCheckBox* m_useChart = nullptr;
+    QCheckBox* m_panic = nullptr;
+    QLineEdit* m_cog = nullptr;
+    QLineEdit* m_sog = nullptr;
+    QLineEdit* m_depthEdit = nullptr;
+    geo::CPositionCtrl* m_position = nullptr;
+    int m_shown = -1;   // channel whose simulation the controls show
+};
+
+}   // namespace targets

@@ -1,0 +1,149 @@
+// The tender layer over a blank chart through the recording backend: the
+// symbol where the tender is and a click there finding it, the labels by
+// their switches, the tender circle, the focus box on the current tender
+// only, and the track in its colour while reporting and red once silent.
+
+#include "targets/TenderTargetLayer.h"
+
+#include <gtest/gtest.h>
+
+#include "../chart/overlays/OverlayTestSupport.h"
+#include "FakeClock.h"
+#include "chart/overlays/OverlayServices.h"
+
+using namespace std::chrono_literals;
+using namespace targets;
+
+namespace {
+
+class NoPorts : public nmea::CPortDirectory {
+public:
+    nmea::CPort* FindPort(std::uint8_t) const override { return nullptr; }
+    std::uint8_t GetFirstPortNumber() const override { return 0; }
+};
+
+constexpr chart::COLORREF kRed = app::RGB(255, 0, 0);
+
+// Minutes past 50N and past 1W, as ddmm.mmm wants them (two digits before the point).
+std::string Minutes(double m)
+{
+    return (m < 10.0 ? "0" : "") + std::to_string(m);
+}
+
+std::string Rmc(double latMinutes, double lonMinutes)
+{
+    return "$PABX,0001,RMC,120000,A,50" + Minutes(latMinutes) + ",N,001" + Minutes(lonMinutes) +
+           ",W,4.0,90.0,071226,,";
+}
+
+struct TenderLayerTest : ::testing::Test {
+    brine_test::FakeClock clock;
+    NoPorts ports;
+    CTenderTracking tracking{clock, ports};
+    overlay_test::Chart chart{geo::CPosition(50.10, -1.20), geo::CPosition(49.90, -0.80)};
+    overlay_test::Recorder recorder;
+    CTenderTargetLayer layer{tracking};
+
+    TenderLayerTest()
+    {
+        clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 12h);
+        tracking.Settings().channels[0].valid = true;
+        tracking.Settings().channels[0].name = "Rescue";
+        tracking.Properties().FixMarker().SetDraw(false);
+    }
+    void Report(double latMinutes, double lonMinutes)
+    {
+        ASSERT_TRUE(tracking.Store().ParseTargetLine(0, Rmc(latMinutes, lonMinutes)));
+        ASSERT_TRUE(tracking.Store().ParseTargetLine(0, "$PABX,0001,DBT,,,3.25,M,,"));
+        tracking.OnTimer({}, 10s);
+    }
+    void Draw()
+    {
+        recorder.Clear();
+        layer.Draw(*chart.doc, recorder.dc);
+    }
+    std::size_t LinesOf(chart::COLORREF colour) const
+    {
+        std::size_t n = 0;
+        for (const auto& r : recorder.Of(chart::DrawOp::Line))
+            n += r.pen.colour == colour;
+        return n;
+    }
+};
+
+}   // namespace
+
+TEST_F(TenderLayerTest, SymbolWhereTheTenderIsAndAClickFindsIt)
+{
+    Draw();
+    EXPECT_TRUE(recorder.Records().empty());   // no tender yet
+    Report(0.0, 0.0);   // 50N 1W
+    Draw();
+    EXPECT_FALSE(recorder.Of(chart::DrawOp::Polygon).empty());
+    const geo::IntPoint at = chart.ClientPoint(geo::CPosition(50.0, -1.0));
+    EXPECT_EQ(layer.HitTest(at), 0);
+    EXPECT_EQ(layer.HitTest({at.x + 5, at.y - 5}), 0);
+    EXPECT_EQ(layer.HitTest({at.x + 40, at.y}), std::nullopt);
+    // Nothing drawn with the overlays switched off, and nothing to click.
+    tracking.Properties().SetDraw(false);
+    Draw();
+    EXPECT_TRUE(recorder.Records().empty());
+    EXPECT_EQ(layer.HitTest(at), std::nullopt);
+}
+
+TEST_F(TenderLayerTest, LabelsCircleAndFocusBoxFollowTheirSwitches)
+{
+    Report(0.0, 0.0);
+    Draw();
+    EXPECT_TRUE(recorder.Texts().empty());
+    const std::size_t plain = recorder.Records().size();
+
+    tracking.Properties().drawNumber = true;
+    tracking.Properties().drawName = true;
+    tracking.Properties().drawDepth = true;
+    Draw();
+    const auto texts = recorder.Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "T1"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Rescue"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "3.25"), texts.end());
+    tracking.Properties().drawNumber = tracking.Properties().drawName =
+        tracking.Properties().drawDepth = false;
+
+    // The current tender gets its focus box; the others do not.
+    tracking.current = 0;
+    Draw();
+    const std::size_t selected = recorder.Records().size();
+    EXPECT_GT(selected, plain);
+    tracking.current = -1;
+    Draw();
+    EXPECT_EQ(recorder.Records().size(), plain);
+
+    tracking.Settings().warningCircles = true;
+    tracking.Settings().warningCirclesRadius = 0.5;
+    Draw();
+    EXPECT_GT(recorder.Records().size(), plain);
+}
+
+TEST_F(TenderLayerTest, TrackInItsColourWhileReportingAndRedOnceSilent)
+{
+    tracking.Properties().limitTrackDisplay = false;
+    Report(0.0, 0.0);
+    clock.Advance(10s);
+    Report(0.5, 0.0);
+    clock.Advance(10s);
+    Report(1.0, 0.0);
+    ASSERT_EQ(tracking.Find(0)->track.size(), 3u);
+    const chart::COLORREF colour = tracking.Properties().Line().GetColour();
+    Draw();
+    EXPECT_GE(LinesOf(colour), 2u);
+    EXPECT_EQ(LinesOf(chart::DimForActivePalette(kRed)), 0u);
+
+    clock.Advance(tracking.Settings().dangerousInterval);
+    tracking.OnTimer({}, 10s);
+    ASSERT_FALSE(tracking.Find(0)->reporting);
+    Draw();
+    EXPECT_EQ(LinesOf(colour), 0u);
+    // The aged position leaves the symbol at the last fix.
+    EXPECT_GE(LinesOf(chart::DimForActivePalette(kRed)), 2u);
+    EXPECT_FALSE(recorder.Of(chart::DrawOp::Polygon).empty());
+}

@@ -1,0 +1,183 @@
+// The Tender Tracking page, offscreen: the transceiver list's keys (space
+// ticks, Enter edits the name, Insert the serial, which takes four digits
+// and nothing else), the configuration card's tender list following the
+// ticks, the simulation controls' enable rules, and Clear Panic offered only
+// while a tender is in panic.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "FakeClock.h"
+#include "geo/ui/PositionCtrl.h"
+#include "targets/TenderTracking.h"
+#include "targets/ui/TenderOptionsPage.h"
+
+using namespace targets;
+using namespace std::chrono_literals;
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "targets_ui_TenderOptionsPageTest";
+char* g_argv[] = {g_arg0, nullptr};
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+class NoPorts : public nmea::CPortDirectory {
+public:
+    nmea::CPort* FindPort(std::uint8_t) const override { return nullptr; }
+    std::uint8_t GetFirstPortNumber() const override { return 0; }
+};
+
+struct Fixture {
+    brine_test::FakeClock clock;
+    NoPorts ports;
+    CTenderTracking tracking{clock, ports};
+    CTenderOptionsPage* page = nullptr;
+
+    Fixture()
+    {
+        App();
+        clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 12h);
+        tracking.Settings().channels[0].valid = true;
+        tracking.Settings().channels[0].serial = "0001";
+        auto model = std::make_unique<CTenderOptionsModel>(
+            [this] {
+                return TenderOptionsOf(tracking, CTargetPosition{50.0, -1.0});
+            },
+            [this](const CTenderOptions& o) {
+                std::string reason;
+                ApplyTenderOptions(tracking, o, &reason);
+                return reason;
+            },
+            [this] { return tracking.ManOverboardCount(); });
+        page = new CTenderOptionsPage(std::move(model), &ports);
+        page->ModelToControls();
+        page->UpdateControls();
+        page->show();
+    }
+    ~Fixture() { delete page; }
+
+    template <class T>
+    T* Child(const char* name) const
+    {
+        T* w = page->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QStandardItemModel& Rows() const { return page->Transceivers()->Rows(); }
+    void Focus(int row, int column)
+    {
+        page->Transceivers()->setCurrentIndex(Rows().index(row, column));
+        page->Transceivers()->setFocus();
+    }
+    void ShowCard(int index) { Child<QTabWidget>("tenderCards")->setCurrentIndex(index); }
+};
+
+}   // namespace
+
+TEST(TenderOptionsPage, TransceiverListKeys)
+{
+    Fixture f;
+    CTransceiverList* list = f.page->Transceivers();
+    ASSERT_EQ(f.Rows().rowCount(), kTenderChannels);
+    EXPECT_EQ(f.Rows().item(16, CTransceiverList::kChannel)->text(), "Q");
+    EXPECT_EQ(f.Rows().item(0, CTransceiverList::kChannel)->checkState(), Qt::Checked);
+
+    // Space ticks the focused row.
+    f.Focus(2, CTransceiverList::kChannel);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(f.Rows().item(2, CTransceiverList::kChannel)->checkState(), Qt::Checked);
+
+    // Insert edits the serial: letters and a fifth digit cannot be typed.
+    QTest::keyClick(list, Qt::Key_Insert);
+    auto* serial = list->findChild<QLineEdit*>("serialEditor");
+    ASSERT_NE(serial, nullptr);
+    serial->selectAll();
+    QTest::keyClicks(serial, "12a345");
+    EXPECT_EQ(serial->text(), "1234");
+    QTest::keyClick(serial, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(f.Rows().item(2, CTransceiverList::kSerial)->text(), "1234");
+
+    // Enter edits the name.
+    f.Focus(2, CTransceiverList::kChannel);
+    QTest::keyClick(list, Qt::Key_Return);
+    auto* name =
+        qobject_cast<QLineEdit*>(list->indexWidget(f.Rows().index(2, CTransceiverList::kName)));
+    ASSERT_NE(name, nullptr);
+    name->selectAll();
+    QTest::keyClicks(name, "Rescue");
+    QTest::keyClick(name, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(f.Rows().item(2, CTransceiverList::kName)->text(), "Rescue");
+
+    ASSERT_FALSE(f.page->ControlsToModel());
+    const CTenderChannel& c = f.page->M().Values().settings.channels[2];
+    EXPECT_TRUE(c.valid);
+    EXPECT_EQ(c.serial, "1234");
+    EXPECT_EQ(c.name, "Rescue");
+    EXPECT_TRUE(f.page->M().Validate().empty());
+}
+
+TEST(TenderOptionsPage, ConfigurationListsTheTickedTenders)
+{
+    Fixture f;
+    f.ShowCard(2);
+    auto* tender = f.Child<QComboBox>("tender");
+    ASSERT_EQ(tender->count(), 1);
+    EXPECT_EQ(tender->itemText(0), "Tender 1");
+    // Not simulated: only the simulation box is offered.
+    EXPECT_TRUE(f.Child<QCheckBox>("simulate")->isEnabled());
+    EXPECT_FALSE(f.Child<QLineEdit>("cog")->isEnabled());
+    EXPECT_FALSE(f.Child<geo::CPositionCtrl>("position")->isEnabled());
+    f.Child<QCheckBox>("simulate")->setChecked(true);
+    EXPECT_TRUE(f.Child<QLineEdit>("cog")->isEnabled());
+    // Use Chart keeps the tender where it is: no position to give.
+    EXPECT_TRUE(f.Child<QCheckBox>("useChart")->isChecked());
+    EXPECT_FALSE(f.Child<geo::CPositionCtrl>("position")->isEnabled());
+    f.Child<QCheckBox>("useChart")->setChecked(false);
+    EXPECT_TRUE(f.Child<geo::CPositionCtrl>("position")->isEnabled());
+    f.Child<QLineEdit>("cog")->setText("90");
+    ASSERT_FALSE(f.page->ControlsToModel());
+    EXPECT_TRUE(f.page->M().Values().simulation[0].simulate);
+    EXPECT_DOUBLE_EQ(f.page->M().Values().simulation[0].course, 90.0);
+
+    // Channel A unticked, C ticked: the list follows when the card shows again.
+    f.ShowCard(0);
+    f.Rows().item(0, CTransceiverList::kChannel)->setCheckState(Qt::Unchecked);
+    f.Rows().item(2, CTransceiverList::kChannel)->setCheckState(Qt::Checked);
+    f.ShowCard(2);
+    ASSERT_EQ(tender->count(), 1);
+    EXPECT_EQ(tender->itemText(0), "Tender 3");
+    EXPECT_FALSE(f.Child<QCheckBox>("simulate")->isChecked());
+}
+
+TEST(TenderOptionsPage, ClearPanicOnlyWhileATenderIsInPanic)
+{
+    Fixture f;
+    auto* clear = f.Child<QPushButton>("clearPanic");
+    EXPECT_FALSE(clear->isEnabled());
+    ASSERT_TRUE(f.tracking.Store().ParseTargetLine(
+        0, "$PABX,0001,RMC,120000,A,5000.000,N,00100.000,W,4.0,45.0,071226,,"));
+    ASSERT_TRUE(f.tracking.Store().ParseTargetLine(0, "$PABX,0001,MOVB"));
+    f.tracking.OnTimer({}, 10s);
+    ASSERT_EQ(f.tracking.ManOverboardCount(), 1);
+    f.page->UpdateControls();
+    EXPECT_TRUE(clear->isEnabled());
+    clear->click();
+    EXPECT_FALSE(clear->isEnabled());
+    ASSERT_FALSE(f.page->ControlsToModel());
+    f.page->M().Apply();
+    EXPECT_EQ(f.tracking.ManOverboardCount(), 0);
+}
