@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/ui/ToolbarComboAction.h"
 #include "chart/ChartDoc.h"
 #include "routes/ui/RouteOptionsPages.h"
 #include "routes/ui/RoutePanel.h"
@@ -67,6 +68,61 @@ CRouteWindows::CRouteWindows(app::CSettingsHome& settings, platform::CPrompt& pr
 CRouteWindows::~CRouteWindows()
 {
     chart::CChartView::RemoveExtension(this);
+    for (app::CToolbarComboAction* action : {m_routeAction.data(), m_waypointAction.data()})
+        if (action)
+            action->Detach();
+}
+
+void CRouteWindows::MakeToolbarCombos(app::CModuleHost& host)
+{
+    m_routeCombo.SetRoutes(&Database());
+    m_routeAction = new app::CToolbarComboAction(
+        m_routeCombo, cmd::kRouteCombo, QStringLiteral("Select Route"), 200, true,
+        [this](int index) {
+            if (index >= 0 && index + 1 != RouteOrdinal())
+                SelectRoute(index + 1);
+        },
+        &host.Window());
+    m_waypointAction = new app::CToolbarComboAction(
+        m_waypointCombo, cmd::kWaypointCombo, QStringLiteral("Select Route Waypoint"), 160, true,
+        [this](int index) {
+            if (index >= 0)
+                SelectWaypoint(index + 1);
+        },
+        &host.Window());
+    m_routeCombo.Refill();
+    m_waypointCombo.Refill();
+    host.AddToolbarControl(m_routeAction);
+    host.AddToolbarControl(m_waypointAction);
+    AddListener(&m_comboFollower);
+}
+
+void CRouteWindows::FollowInCombos(int hint)
+{
+    switch (hint) {
+    case kHintClosed:
+    case kHintRoute:
+    case kHintAdded:
+    case kHintDeleted:
+        m_routeCombo.Refill();
+        m_waypointCombo.Refill();
+        break;
+    case kHintDeleting: m_waypointDeleting = true; break;
+    case kHintSelected:
+        // A delete ends with the next point selected: the deleted one's entry goes.
+        if (m_waypointDeleting)
+            m_waypointCombo.DeleteCurrentEntry();
+        else
+            m_waypointCombo.SelectCurrentRecord();
+        m_waypointDeleting = false;
+        break;
+    case kHintInserted: m_waypointCombo.InsertCurrentEntry(); break;
+    case kHintWritten:
+        m_routeCombo.UpdateCurrentEntry();
+        m_waypointCombo.UpdateCurrentEntry();
+        break;
+    default: break;
+    }
 }
 
 bool CRouteWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels)
@@ -77,6 +133,7 @@ bool CRouteWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CS
         return false;
     m_panel = panel;
     AddListener(panel);
+    MakeToolbarCombos(host);
     panels.push_back(panel);
     chart::CChartView::AddExtension(this);
     return true;
@@ -88,6 +145,7 @@ bool CRouteWindows::Terminate()
     chart::CChartView::RemoveExtension(this);
     if (m_panel)
         RemoveListener(m_panel);
+    RemoveListener(&m_comboFollower);
     return CRouteModule::Terminate();
 }
 
@@ -98,6 +156,27 @@ bool CRouteWindows::IsPanelActive() const
 
 void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
 {
+    const auto comboState = [this](db::CDBComboModel& combo) {
+        return [this, &combo](app::CCmdUI& ui) { ui.Enable(combo.HasRows() && IsFree()); };
+    };
+    commands.Add(
+        this, cmd::kRouteCombo, [](unsigned) {}, comboState(m_routeCombo));
+    commands.Add(
+        this, cmd::kWaypointCombo, [](unsigned) {}, comboState(m_waypointCombo));
+    commands.Add(
+        this, cmd::kOpenRouteCombo,
+        [this](unsigned) {
+            if (m_routeAction)
+                m_routeAction->OpenDropDown();
+        },
+        comboState(m_routeCombo));
+    commands.Add(
+        this, cmd::kOpenWaypointCombo,
+        [this](unsigned) {
+            if (m_waypointAction)
+                m_waypointAction->OpenDropDown();
+        },
+        comboState(m_waypointCombo));
     for (unsigned id : CommandIds())
         commands.Add(
             this, id, [this](unsigned which) { Execute(which); },

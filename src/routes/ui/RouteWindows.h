@@ -6,7 +6,9 @@
 // commands on the menu, toolbar and keys.
 
 #include "app/ui/ModuleUi.h"
+#include "app/ui/ToolbarComboAction.h"
 #include "chart/ui/ChartView.h"
+#include "routes/RouteCombos.h"
 #include "routes/RouteLayer.h"
 #include "routes/RouteModule.h"
 
@@ -56,6 +58,9 @@ public:
     // Whether the route panel is the side panel shown: chart double-clicks
     // only reach the route then.
     bool IsPanelActive() const;
+    // The toolbar drop-downs of routes and of the current route's waypoints.
+    CRouteComboModel& RouteCombo() { return m_routeCombo; }
+    CWaypointComboModel& WaypointCombo() { return m_waypointCombo; }
 
 private:
     // BRINE_ROUTE_STATE_FILE: one line per change notice for scripted checks
@@ -69,6 +74,16 @@ private:
         CRouteWindows& m_owner;
     };
     void WriteState(int hint);
+    void MakeToolbarCombos(app::CModuleHost& host);
+    void FollowInCombos(int hint);
+    class CComboFollower final : public routes::CRouteListener {
+    public:
+        explicit CComboFollower(CRouteWindows& owner) : m_owner(owner) { }
+        void OnRouteChange(int hint) override { m_owner.FollowInCombos(hint); }
+
+    private:
+        CRouteWindows& m_owner;
+    };
 
     std::string m_stateFile;
     CStateReport m_stateReport{*this};
@@ -81,6 +96,12 @@ private:
     chart::CChartView* m_dragView = nullptr;
     geo::IntPoint m_dragStart{};
     bool m_dragMoved = false;
+    CRouteComboModel m_routeCombo;
+    CWaypointComboModel m_waypointCombo{State()};
+    QPointer<app::CToolbarComboAction> m_routeAction;
+    QPointer<app::CToolbarComboAction> m_waypointAction;
+    CComboFollower m_comboFollower{*this};
+    bool m_waypointDeleting = false;
 };
 
 }   // namespace routes
