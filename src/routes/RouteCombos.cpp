@@ -7,8 +7,7 @@
 
 namespace routes {
 
-std::string RouteEntryText(const std::string& name, const std::string& from,
-                           const std::string& to)
+std::string RouteEntryText(const std::string& name, const std::string& from, const std::string& to)
 {
     if (from.empty() || to.empty())
         return name;

@@ -16,17 +16,14 @@ inline constexpr int kRouteComboId = 814;
 inline constexpr int kWaypointComboId = 964;
 
 // "name [from->to]", or the name alone when either end is empty.
-std::string RouteEntryText(const std::string& name, const std::string& from,
-                           const std::string& to);
+std::string RouteEntryText(const std::string& name, const std::string& from, const std::string& to);
 // "007 No name": the point's ordinal in three digits, then its name.
 std::string WaypointEntryText(int ordinal, const std::string& name);
 
 class CRouteComboModel final : public db::CDBTableComboModel {
 public:
     // `controlId` -1 for the upload dialog's list, which has no toolbar copies.
-    explicit CRouteComboModel(int controlId = kRouteComboId) : db::CDBTableComboModel(controlId)
-    {
-    }
+    explicit CRouteComboModel(int controlId = kRouteComboId) : db::CDBTableComboModel(controlId) { }
     void SetRoutes(db::CDBRoute* table);
 
 protected:
@@ -43,8 +40,7 @@ class CWaypointComboModel final : public db::CDBComboModel {
 public:
     explicit CWaypointComboModel(const CRouteState& state)
         : db::CDBComboModel(kWaypointComboId), m_state(state)
-    {
-    }
+    { }
     bool HasRows() override;
     // The ordinals after a deleted point change: all anew, unless it was the last.
     void DeleteCurrentEntry() override;

@@ -28,10 +28,9 @@ private:
     QComboBox* m_box;
 };
 
-
 CToolbarComboAction::CToolbarComboAction(CComboEntries& entries, unsigned commandId,
-                                         const QString& tip, int width, bool bold,
-                                         Chosen chosen, QObject* parent)
+                                         const QString& tip, int width, bool bold, Chosen chosen,
+                                         QObject* parent)
     : QWidgetAction(parent), m_entries(&entries), m_width(width), m_bold(bold),
       m_chosen(std::move(chosen))
 {

@@ -22,8 +22,8 @@ public:
     using Chosen = std::function<void(int index)>;
 
     // `entries` must outlive the action; `width` is each copy's width in pixels.
-    CToolbarComboAction(CComboEntries& entries, unsigned commandId, const QString& tip,
-                        int width, bool bold, Chosen chosen, QObject* parent);
+    CToolbarComboAction(CComboEntries& entries, unsigned commandId, const QString& tip, int width,
+                        bool bold, Chosen chosen, QObject* parent);
     ~CToolbarComboAction() override;
 
     // Opens the list of the first copy whose list is closed, when its toolbar

@@ -11,8 +11,8 @@
 
 #include "TempFolder.h"
 
-#include <QApplication>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QMainWindow>
 #include <QToolBar>
@@ -41,7 +41,8 @@ protected:
         table.SetFilePath((dir / "points").string());
         ASSERT_TRUE(table.Open());
         ASSERT_TRUE(table.Lock());
-        for (const char* n : {"Point Wilson", "Bush Point", "West Point", "Alki Point", "Duwamish Head"}) {
+        for (const char* n :
+             {"Point Wilson", "Bush Point", "West Point", "Alki Point", "Duwamish Head"}) {
             table.ClearRecord();
             table.m_name = n;
             ASSERT_TRUE(table.AppendNew());
@@ -69,11 +70,14 @@ TEST_F(ToolbarCombosTest, CopiesOnTwoToolbarsFollowTheTableAndEachOther)
     chartpoints::CChartpointComboModel names;
     names.SetChartpoints(&table);
     int chosen = -1;
-    app::CToolbarComboAction action(names, 815, "Select Chartpoint", 180, true, [&](int index) {
-        chosen = index;
-        table.GoOrdinal(index + 1);
-        names.SelectCurrentRecord();
-    }, nullptr);
+    app::CToolbarComboAction action(
+        names, 815, "Select Chartpoint", 180, true,
+        [&](int index) {
+            chosen = index;
+            table.GoOrdinal(index + 1);
+            names.SelectCurrentRecord();
+        },
+        nullptr);
     Place(&action);
     ASSERT_EQ(action.Copies().size(), 2);
     ASSERT_TRUE(table.GoOrdinal(3));
