@@ -32,8 +32,8 @@ constexpr std::array<Point, 4> kPassage{{
     {"Elliott Bay", 47.6080, -122.3650},
 }};
 
-constexpr std::array<const char*, 5> kAreas{"Admiralty Inlet", "Puget Sound",
-                                            "Possession Sound", "Shilshole Bay", "Elliott Bay"};
+constexpr std::array<const char*, 5> kAreas{"Admiralty Inlet", "Puget Sound", "Possession Sound",
+                                            "Shilshole Bay", "Elliott Bay"};
 constexpr std::array<const char*, 4> kKinds{"Buoy", "Light", "Beacon", "Anchorage"};
 
 constexpr double kKnots = 9.0;
@@ -137,8 +137,7 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
                 const double f = double(i) / steps;
                 navigator::CNavSnapshot s;
                 s.position = geo::CPosition(a.latitude + (b.latitude - a.latitude) * f,
-                                            a.longitude + (b.longitude - a.longitude) * f, 0.0,
-                                            -1);
+                                            a.longitude + (b.longitude - a.longitude) * f, 0.0, -1);
                 s.fixTimeUtc = t;
                 s.cog = course;
                 s.sog = kKnots;

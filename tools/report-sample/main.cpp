@@ -46,7 +46,7 @@ int main(int argc, char** argv)
                      "       report-sample log <path> [passages]\n";
         return 2;
     }
-    std::cerr << "report-sample: " << (error.empty() ? "the count must be a whole number above 0" : error)
-              << "\n";
+    std::cerr << "report-sample: "
+              << (error.empty() ? "the count must be a whole number above 0" : error) << "\n";
     return 1;
 }

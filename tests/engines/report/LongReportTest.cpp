@@ -89,7 +89,7 @@ void KeepPicture(const std::string& pdf, int page, const std::string& name)
         return;
     const std::string n = std::to_string(page);
     CommandOutput("pdftoppm -png -r 80 -singlefile -f " + n + " -l " + n + " '" + pdf + "' '" +
-        (fs::path(shots) / name).string() + "'");
+                  (fs::path(shots) / name).string() + "'");
 }
 
 TEST(LongReport, TwoHundredChartpointsOverManyPages)
