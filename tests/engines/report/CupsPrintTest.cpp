@@ -60,7 +60,10 @@ public:
     }
     fs::path Socket() const { return m_root / "cups.sock"; }
     fs::path Out() const { return m_root / "out"; }
-    std::string Log() const { return CommandOutput("tail -n 20 '" + (m_root / "error_log").string() + "'"); }
+    std::string Log() const
+    {
+        return CommandOutput("tail -n 20 '" + (m_root / "error_log").string() + "'");
+    }
 
     bool Start()
     {
@@ -68,9 +71,8 @@ public:
             fs::create_directories(m_root / dir);
         // The backends and filters run as another user: they must reach these.
         const auto open = fs::perms::owner_all | fs::perms::group_all | fs::perms::others_all;
-        const auto readable = fs::perms::owner_all | fs::perms::group_read |
-                              fs::perms::group_exec | fs::perms::others_read |
-                              fs::perms::others_exec;
+        const auto readable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec;
         fs::permissions(m_root, readable);
         fs::permissions(m_root / "bin", readable);
         fs::permissions(m_root / "bin/backend", readable);
@@ -78,7 +80,8 @@ public:
         fs::permissions(m_root / "out", open);
         for (const char* part : {"filter", "daemon", "notifier", "cgi-bin", "monitor", "driver"})
             if (fs::exists(fs::path("/usr/lib/cups") / part))
-                fs::create_directory_symlink(fs::path("/usr/lib/cups") / part, m_root / "bin" / part);
+                fs::create_directory_symlink(fs::path("/usr/lib/cups") / part,
+                                             m_root / "bin" / part);
         const fs::path backend = m_root / "bin/backend/testfile";
         {
             std::ofstream out(backend);
@@ -86,7 +89,8 @@ public:
                    "# Writes the job's data to the file the device URI names.\n"
                    "[ $# -eq 0 ] && { echo 'file testfile \"Unknown\" \"Test file\"'; exit 0; }\n"
                    "out=${DEVICE_URI#testfile:}\n"
-                   "if [ $# -ge 6 ]; then cat \"$6\" > \"$out.part\"; else cat > \"$out.part\"; fi\n"
+                   "if [ $# -ge 6 ]; then cat \"$6\" > \"$out.part\"; else cat > \"$out.part\"; "
+                   "fi\n"
                    "mv \"$out.part\" \"$out\"\n";
         }
         fs::permissions(backend, readable);
