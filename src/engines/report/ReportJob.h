@@ -21,8 +21,7 @@ class CReportJob {
 public:
     explicit CReportJob(std::filesystem::path systemFolder)
         : m_systemFolder(std::move(systemFolder))
-    {
-    }
+    { }
     virtual ~CReportJob() = default;
     CReportJob(const CReportJob&) = delete;
     CReportJob& operator=(const CReportJob&) = delete;

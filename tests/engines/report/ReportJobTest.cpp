@@ -5,8 +5,8 @@
 // cancelled. Printing is closed before Run returns; a preview keeps its rows
 // until its window goes. "X.rpt" and "X" are one report; a user's copy of a
 // definition wins.
-#include "db/DBReportTable.h"
 #include "engines/report/ReportJob.h"
+#include "db/DBReportTable.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -38,8 +38,7 @@ public:
 
     FakeJob(fs::path reports, Fail fail)
         : report::CReportJob(BRINE_REPORTS_DIR), reports(std::move(reports)), fail(fail)
-    {
-    }
+    { }
 
     fs::path reports;
     Fail fail;
@@ -76,8 +75,8 @@ protected:
         std::stop_source stop;
         stop.request_stop();
         report::CRunProgress progress;
-        return report::FillReport(std::move(request), report::DefaultPageSize(),
-                                  stop.get_token(), progress, error);
+        return report::FillReport(std::move(request), report::DefaultPageSize(), stop.get_token(),
+                                  progress, error);
     }
     bool Output(std::unique_ptr<report::CFilledReport>& filled, ReportOutput output,
                 std::string& error) override
@@ -149,18 +148,48 @@ TEST_F(ReportJobTest, EachFailingStepStopsClosesOnceAndTellsOnlyWhatFailed)
         const char* told;   // a piece of the one message, or null for none
     };
     const std::vector<Case> cases{
-        {"missing definition", "NoSuch.rpt", FakeJob::Fail::None, false, ReportOutput::Print,
-         {"definition NoSuch"}, "NoSuch.rpt"},
-        {"no printer", "ChartPnt", FakeJob::Fail::NoPrinter, false, ReportOutput::Print,
-         {"definition ChartPnt", "printer"}, "No printer"},
-        {"printer dialog cancelled", "ChartPnt", FakeJob::Fail::PrinterCancelled, false,
-         ReportOutput::Print, {"definition ChartPnt", "printer"}, nullptr},
-        {"fill failed", "ChartPnt", FakeJob::Fail::None, true, ReportOutput::Pdf,
-         {"definition ChartPnt", "fill"}, "could not be read"},
-        {"fill stopped", "ChartPnt", FakeJob::Fail::FillStopped, false, ReportOutput::Preview,
-         {"definition ChartPnt", "fill"}, nullptr},
-        {"output failed", "ChartPnt", FakeJob::Fail::Output, false, ReportOutput::Print,
-         {"definition ChartPnt", "printer", "fill", "output"}, "could not be started"},
+        {"missing definition",
+         "NoSuch.rpt",
+         FakeJob::Fail::None,
+         false,
+         ReportOutput::Print,
+         {"definition NoSuch"},
+         "NoSuch.rpt"},
+        {"no printer",
+         "ChartPnt",
+         FakeJob::Fail::NoPrinter,
+         false,
+         ReportOutput::Print,
+         {"definition ChartPnt", "printer"},
+         "No printer"},
+        {"printer dialog cancelled",
+         "ChartPnt",
+         FakeJob::Fail::PrinterCancelled,
+         false,
+         ReportOutput::Print,
+         {"definition ChartPnt", "printer"},
+         nullptr},
+        {"fill failed",
+         "ChartPnt",
+         FakeJob::Fail::None,
+         true,
+         ReportOutput::Pdf,
+         {"definition ChartPnt", "fill"},
+         "could not be read"},
+        {"fill stopped",
+         "ChartPnt",
+         FakeJob::Fail::FillStopped,
+         false,
+         ReportOutput::Preview,
+         {"definition ChartPnt", "fill"},
+         nullptr},
+        {"output failed",
+         "ChartPnt",
+         FakeJob::Fail::Output,
+         false,
+         ReportOutput::Print,
+         {"definition ChartPnt", "printer", "fill", "output"},
+         "could not be started"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -183,8 +212,8 @@ TEST_F(ReportJobTest, PrintingClosesBeforeReturningAndAPreviewKeepsItsRows)
 {
     FakeJob print(Reports(), FakeJob::Fail::None);
     ASSERT_TRUE(print.Run(Request("ChartPnt.rpt"), ReportOutput::Print));
-    EXPECT_EQ(print.steps, (std::vector<std::string>{"definition ChartPnt", "printer", "fill",
-                                                     "output"}));
+    EXPECT_EQ(print.steps,
+              (std::vector<std::string>{"definition ChartPnt", "printer", "fill", "output"}));
     EXPECT_GT(print.filesAtOutput, 0u);   // the table was there to print from
     EXPECT_EQ(print.closed, 1);
     EXPECT_EQ(print.filesAtClose, 0u);
@@ -203,7 +232,8 @@ TEST_F(ReportJobTest, PrintingClosesBeforeReturningAndAPreviewKeepsItsRows)
 
 TEST_F(ReportJobTest, AUserCopyWinsAndABadOneIsNamedWithItsLine)
 {
-    const fs::path user = dir.filePath(QStringLiteral("data/Quorwick/Brinevane/Reports")).toStdString();
+    const fs::path user =
+        dir.filePath(QStringLiteral("data/Quorwick/Brinevane/Reports")).toStdString();
     fs::create_directories(user);
     {
         std::ofstream out(user / "ChartPnt.rpt");
