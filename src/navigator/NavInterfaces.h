@@ -77,6 +77,13 @@ public:
     virtual bool BestChartCheck(const geo::CPosition& chartPosition) = 0;
     virtual bool IsVesselVisible(const geo::CPosition& p) = 0;
     virtual void RedrawViews() = 0;
+    // The chart window that follows the vessel (the monitor window): the
+    // active chart when its kind can follow, else a chart opened for it,
+    // shown at `vessel`; false when no chart could take it.
+    virtual bool AttachAutoscrollWindow(const geo::CPosition& vessel) = 0;
+    // Closes the following window and brings another chart window forward.
+    virtual void ReleaseAutoscrollWindow() = 0;
+    virtual bool HasAutoscrollWindow() = 0;
 };
 
 // The own vessel's symbol on the charts.

@@ -175,6 +175,11 @@ void CNavigatorModule::LoadSettings()
         std::uint32_t percent = 0;
         if (reg.ReadDWord("AutoScrollPercentage", percent))
             SetAutoscrollPercentage(static_cast<int>(std::min<std::uint32_t>(percent, 100)));
+        bool monitorWindow = false;
+        if (reg.ReadBool("MonitorWindowOn", monitorWindow) && monitorWindow) {
+            m_openMonitorWindowPending = true;
+            m_logbook->SetLogging(true);
+        }
         LoadLogSettings(reg);
     }
     app::CRegistry log(Settings().GetStore());
@@ -208,6 +213,7 @@ void CNavigatorModule::SaveSettings()
                                                          m_bestChartResumeInterval.count())));
         reg.WriteBool("BestChartResume", m_bestChartResume);
         reg.WriteDWord("AutoScrollPercentage", static_cast<std::uint32_t>(m_autoscrollPercentage));
+        reg.WriteBool("MonitorWindowOn", m_monitorWindowOn);
         app::CRegistry log(Settings().GetStore());
         OpenSettings(log, true, "Log");
         SaveLogSettings(reg, log);
@@ -275,6 +281,7 @@ bool CNavigatorModule::NavigationTimerPass()
             OpenVesselLog(std::string());
         if (m_log != nullptr)
             m_log->WriteKept();
+        FollowWithMonitorWindow();
         ProcessQueuedVessels();
         if (!m_holdTick && m_gps->IsReceiving())
             NavigationTick();
@@ -454,6 +461,34 @@ void CNavigatorModule::OnTrackPeriod()
         return;
     if (m_log->WriteTrackPoint(*m_snapshots.Get()))
         m_lastTrackPoint = m_clock.Monotonic();
+}
+
+void CNavigatorModule::SetAutoscrollWindow(bool on)
+{
+    m_openMonitorWindowPending = false;
+    if (m_charts == nullptr) {
+        m_monitorWindowOn = false;
+        return;
+    }
+    if (on != m_charts->HasAutoscrollWindow()) {
+        if (on)
+            m_charts->AttachAutoscrollWindow(m_snapshots.Get()->position);
+        else
+            m_charts->ReleaseAutoscrollWindow();
+    }
+    m_monitorWindowOn = m_charts->HasAutoscrollWindow();
+}
+
+// The window asked for at start once a position has come; a window the
+// user closed is let go.
+void CNavigatorModule::FollowWithMonitorWindow()
+{
+    if (m_charts == nullptr)
+        return;
+    if (m_openMonitorWindowPending && m_positionAvailable)
+        SetAutoscrollWindow(true);
+    else if (m_monitorWindowOn && !m_charts->HasAutoscrollWindow())
+        m_monitorWindowOn = false;
 }
 
 // Keeps the vessel in the autoscroll chart. A position the chart's datum

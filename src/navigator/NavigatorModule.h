@@ -153,6 +153,14 @@ public:
     void SetHoldTimerPass(bool hold) { m_holdTimerPass = hold; }
 
     bool IsPositionAvailable() const { return m_positionAvailable; }
+    // Attaches or releases the chart window that follows the vessel; the
+    // voyage switches it with logging.
+    void SetAutoscrollWindow(bool on);
+    bool IsMonitorWindowOn() const { return m_monitorWindowOn; }
+    bool HasAutoscrollWindow() const
+    {
+        return m_charts != nullptr && m_charts->HasAutoscrollWindow();
+    }
     bool IsNmeaCautionOn() const;
     bool IsConfirmationWarningOn() const;
     int ConfirmationWarningsShown() const { return m_confirmationsShown; }
@@ -276,6 +284,7 @@ private:
     void OnLogPeriod();
     void OnTrackPeriod();
     void KeepInView();
+    void FollowWithMonitorWindow();
     void BestChartCheck();
     void ResumeBestChartIfDue();
     using Time = std::chrono::steady_clock::time_point;
@@ -312,6 +321,13 @@ private:
     int m_confirmationsShown = 0;
     CVesselLog* m_log = nullptr;
     CNavChartHost* m_charts = nullptr;
+    // "MonitorWindowOn" read at start: the window follows the vessel again
+    // once a position is available.
+    bool m_openMonitorWindowPending = false;
+    // The window was attached and neither the voyage nor the user has let it
+    // go; kept apart from the chart side, which closes its windows before
+    // the settings are written at the end.
+    bool m_monitorWindowOn = false;
     COwnVesselOverlay* m_overlay = nullptr;
     std::function<void(unsigned)> m_listener;
     std::function<void()> m_askGpsConfiguration;

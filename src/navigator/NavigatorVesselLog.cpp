@@ -159,6 +159,7 @@ bool CNavigatorModule::StartVoyage(const std::string& voyageId, const std::strin
         return false;
     m_lastLogRow.reset();
     m_lastTrackPoint.reset();
+    SetAutoscrollWindow(true);
     SaveSettings();
     return true;
 }
@@ -167,6 +168,7 @@ bool CNavigatorModule::EndVoyage()
 {
     if (!m_logbook->EndVoyage())
         return false;
+    SetAutoscrollWindow(false);
     SaveSettings();
     return true;
 }

@@ -2,6 +2,8 @@
 #include "nmea/BoundedLock.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "nmea/NMEADevice.h"
 
@@ -210,15 +212,23 @@ void CPort::DeliverReceived(std::string_view line)
 
 bool CPort::ServeTransmitDevices(const std::function<std::size_t(std::string_view)>& send)
 {
+    // Each device's next line is taken under the lock and written after it:
+    // a write waiting for room on a stalled line must not keep a device that
+    // is closing (and so detaching) waiting behind it.
     bool any = false;
-    std::string line;
-    std::lock_guard lock(m_transmit.deviceLock);
-    for (CNMEADevice* device : m_transmit.devices) {
-        if (!device->TakeOutput(line))
-            continue;
-        any = true;
-        if (!device->IsSentenceAccepted(line))
-            continue;
+    std::vector<std::string> lines;
+    {
+        std::lock_guard lock(m_transmit.deviceLock);
+        for (CNMEADevice* device : m_transmit.devices) {
+            std::string line;
+            if (!device->TakeOutput(line))
+                continue;
+            any = true;
+            if (device->IsSentenceAccepted(line))
+                lines.push_back(std::move(line));
+        }
+    }
+    for (const std::string& line : lines) {
         const std::size_t written = std::min(send(line), line.size());
         AddSentence(PortChannel::Transmit, std::string_view(line).substr(0, written));
     }

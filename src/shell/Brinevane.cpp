@@ -311,8 +311,11 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     if (m_raisePending)
         m_frame->RaiseFromSecondStart();
 
-    // Command states and the resource flags follow the user's actions; a
-    // quarter-second pass keeps them current without costing anything.
+    // Command states and the resource flags follow the user's actions: a
+    // quarter-second pass after input, once a second while nobody touches
+    // the program (instruments and timers change states too, but an idle
+    // program must cost next to nothing).
+    qApp->installEventFilter(this);
     m_idleTimer.setInterval(250);
     connect(&m_idleTimer, &QTimer::timeout, this, &CBrinevane::OnIdle);
     m_idleTimer.start();
@@ -366,12 +369,23 @@ app::CAviDoc* CBrinevane::OpenVideoFile(const std::filesystem::path& path)
 
 void CBrinevane::OnIdle()
 {
-    const app::CSystemFacts facts = GatherSystemFacts();
-    m_lowMemory = app::IsMemoryLow(facts);
-    std::optional<std::uint64_t> freeBytes;
-    if (auto disk = platform::GetDiskSpace(m_programFolder))
-        freeBytes = disk->freeBytes;
-    m_lowDisk = app::IsDiskLow(freeBytes);
+    // The low-memory and low-disk messages are refreshed every 10 s; reading
+    // the figures every few seconds is enough, and keeps the idle program off
+    // /proc and the file system four times a second.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_resourcesRead >= std::chrono::seconds(5)) {
+        m_resourcesRead = now;
+        const app::CSystemFacts facts = GatherSystemFacts();
+        m_lowMemory = app::IsMemoryLow(facts);
+        std::optional<std::uint64_t> freeBytes;
+        if (auto disk = platform::GetDiskSpace(m_programFolder))
+            freeBytes = disk->freeBytes;
+        m_lowDisk = app::IsDiskLow(freeBytes);
+    }
+    if (!m_userActed && now - m_lastCommandPass < std::chrono::seconds(1))
+        return;
+    m_userActed = false;
+    m_lastCommandPass = now;
     if (m_frame) {
         m_frame->SetResourceFlags(m_lowMemory, m_lowDisk);
         try {
@@ -380,10 +394,29 @@ void CBrinevane::OnIdle()
     }
 }
 
+bool CBrinevane::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::FocusIn:
+    case QEvent::WindowActivate:
+    case QEvent::Close: m_userActed = true; break;
+    default: break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 int CBrinevane::ExitInstance()
 {
     // Every step tolerates what was never made: start-up may have ended early.
     m_idleTimer.stop();
+    if (qApp)
+        qApp->removeEventFilter(this);
     if (m_frame) {
         m_frame->TearDown();
         m_frame.reset();

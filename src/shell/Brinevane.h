@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -65,6 +66,8 @@ public:
     bool InitInstance(const std::vector<std::string>& arguments);
     // Low-memory and low-disk flags, then the frame's command states.
     void OnIdle();
+    // Notes the user's input, so the next idle pass does not wait.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     int ExitInstance();
 
     // True when start-up ended on a failed check or creation, as opposed to
@@ -139,6 +142,11 @@ private:
     std::string m_sampleCellsFolder;
     bool m_lowMemory = false;
     bool m_lowDisk = false;
+    // When the idle pass last read the memory and disk figures, and when it
+    // last updated the command states; whether the user acted since.
+    std::chrono::steady_clock::time_point m_resourcesRead;
+    std::chrono::steady_clock::time_point m_lastCommandPass;
+    bool m_userActed = true;
     bool m_mousePresent = false;
     bool m_printerPresent = false;
     std::string m_cdRomRoot;

@@ -32,6 +32,7 @@
 #include "charts/vector/LiveChartService.h"
 #include "navigator/NavigatorModule.h"
 #include "navigator/VesselModule.h"
+#include "shell/AutoscrollWindowHost.h"
 #include "shell/MainFrame.h"
 
 namespace shell {
@@ -78,18 +79,25 @@ class CProgramCharting final : public chart::CChartingModule,
                                private navigator::COwnVesselOverlay {
 public:
     CProgramCharting(app::CSettingsHome& home, chart::CChartingServices services,
-                     navigator::CNavigatorModule* navigator)
-        : chart::CChartingModule(home, std::move(services)), m_navigator(navigator)
+                     navigator::CNavigatorModule* navigator, CMainFrame& frame)
+        : chart::CChartingModule(home, std::move(services)), m_navigator(navigator),
+          m_autoscroll(*this, [&frame](const std::string& path, int windowState) {
+              return frame.OpenChart(path, false, windowState);
+          })
     {
-        if (m_navigator)
+        if (m_navigator) {
             m_navigator->SetOwnVesselOverlay(this);
+            m_navigator->SetChartHost(&m_autoscroll);
+        }
         chart::CChartView::AddExtension(&m_rasterMenu);
     }
     ~CProgramCharting() override
     {
         chart::CChartView::RemoveExtension(&m_rasterMenu);
-        if (m_navigator)
+        if (m_navigator) {
+            m_navigator->SetChartHost(nullptr);
             m_navigator->SetOwnVesselOverlay(nullptr);
+        }
     }
 
     app::CModuleUi* Ui() override { return this; }
@@ -122,6 +130,8 @@ private:
     void SetPosition(const navigator::CNavSnapshot&, bool) override { InvalidateAllChartViews(); }
 
     navigator::CNavigatorModule* m_navigator;
+    // The chart window that follows the vessel.
+    CAutoscrollWindowHost m_autoscroll;
     // The raster charts' entries in every chart view's right-click menu.
     charts::CRasterChartMenu m_rasterMenu{[this]() -> std::optional<geo::CPosition> {
         chart::COwnVesselValues v;
@@ -291,8 +301,10 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         services.ownVesselFixes = [nav] { return nav->OwnTrackPositions(); };
         // The autoscroll restrictions name folio items: they go before the items do.
         services.folioClearing = [nav] { nav->ClearAutoscrollRestrictions(); };
+        services.autoscrollAreaPercent = [nav] { return nav->AutoscrollPercentage(); };
     }
-    return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services), nav);
+    return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services), nav,
+                                              frame);
 }
 
 }   // namespace shell

@@ -14,6 +14,8 @@
 #include "routes/RouteModule.h"
 #include "routes/ui/RouteReports.h"
 
+#include <chrono>
+
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -156,6 +158,32 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
     }
 }
 
+struct CustomPlanFiles {
+    std::filesystem::path folder;
+    std::chrono::steady_clock::time_point lookedAt;
+    bool plan = false;
+    bool planWithMemos = false;
+};
+
+// Whether the custom passage plan definitions are there. The Print commands'
+// update handlers ask four times a second; a file the user drops into the
+// folder is seen within a few seconds without a dozen lookups per pass.
+const CustomPlanFiles& LookForCustomPlanFiles(const std::filesystem::path& folder)
+{
+    static CustomPlanFiles seen;
+    const auto now = std::chrono::steady_clock::now();
+    if (seen.folder != folder || seen.lookedAt == std::chrono::steady_clock::time_point() ||
+        now - seen.lookedAt >= std::chrono::seconds(3)) {
+        const std::string pair = routes::CustomPlanPair(folder);
+        seen.folder = folder;
+        seen.lookedAt = now;
+        seen.plan = !pair.empty() && !report::FindReportDefinition(pair + "1", folder).empty();
+        seen.planWithMemos =
+            !pair.empty() && !report::FindReportDefinition(pair + "2", folder).empty();
+    }
+    return seen;
+}
+
 }   // namespace
 
 void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& host)
@@ -177,11 +205,9 @@ void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& 
     state.planReports = state.plans;
     state.validPlan = PlanReady(host);
     state.planReportOpen = IsOpen(host.mdi, app::choose::kPrintPlan);
-    const std::string pair = routes::CustomPlanPair(host.reportsFolder);
-    state.customPlanFile =
-        !pair.empty() && !report::FindReportDefinition(pair + "1", host.reportsFolder).empty();
-    state.customPlanMemosFile =
-        !pair.empty() && !report::FindReportDefinition(pair + "2", host.reportsFolder).empty();
+    const CustomPlanFiles& custom = LookForCustomPlanFiles(host.reportsFolder);
+    state.customPlanFile = custom.plan;
+    state.customPlanMemosFile = custom.planWithMemos;
     state.customPlanOpen = IsOpen(host.mdi, app::choose::kPrintCustomPlan);
     state.customPlanMemosOpen = IsOpen(host.mdi, app::choose::kPrintCustomPlanMemos);
 }

@@ -10,9 +10,7 @@
 #include <ctime>
 #include <fstream>
 
-#include "FakeClock.h"
-#include "TempFolder.h"
-#include "navigator/VesselLogbook.h"
+#include "TwoAppendLog.h"
 
 using namespace navigator;
 using namespace std::chrono;
@@ -26,19 +24,9 @@ TEST(LogChooser, LogsAndTheirAppends)
     brine_test::FakeClock clock;   // 2024-01-01 00:00 UTC
     {
         CVesselLogbook log(clock, {});
-        log.SetFolder(dir.Path());
-        ASSERT_TRUE(log.Open((dir / "Passage").string()));
-        ASSERT_TRUE(log.StartVoyage("PS-1", "Ada"));
-        CNavSnapshot s;
-        s.position = geo::CPosition(47.6, -122.4, 0.0, -1);
-        s.fixTimeUtc = clock.UtcNow();
-        ASSERT_TRUE(log.WriteLogRecord(s));
-        ASSERT_TRUE(log.WriteTrackPoint(s));
-        clock.Advance(hours(2));
-        ASSERT_TRUE(log.EndVoyage());
-        log.SetAppendToExisting(true);
-        ASSERT_TRUE(log.StartVoyage("", ""));
-        ASSERT_TRUE(log.WriteTrackPoint(s));   // a track only
+        brine_test::WriteTwoAppendLog(log, clock, dir);
+        if (HasFatalFailure())
+            return;
         // The second append stays open: no end time.
         ASSERT_TRUE(log.Open(""));   // a temporary log, not listed
         ASSERT_TRUE(log.Close(true));

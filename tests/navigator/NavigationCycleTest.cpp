@@ -16,6 +16,7 @@
 
 #include "FakeClock.h"
 #include "NavigatorFakes.h"
+#include "TempFolder.h"
 
 using namespace std::chrono_literals;
 using namespace navigator;
@@ -348,8 +349,23 @@ public:
     }
     bool IsVesselVisible(const geo::CPosition&) override { return true; }
     void RedrawViews() override { ++redraws; }
+    bool AttachAutoscrollWindow(const geo::CPosition& vessel) override
+    {
+        ++attaches;
+        attachedAt = vessel;
+        attached = true;
+        return true;
+    }
+    void ReleaseAutoscrollWindow() override
+    {
+        ++releases;
+        attached = false;
+    }
+    bool HasAutoscrollWindow() override { return attached; }
     bool convertFails = false;
-    int scrolls = 0, checks = 0, redraws = 0;
+    bool attached = false;
+    geo::CPosition attachedAt;
+    int scrolls = 0, checks = 0, redraws = 0, attaches = 0, releases = 0;
 };
 
 // A position the chart's datum cannot take is not handed to the chart:
@@ -371,6 +387,71 @@ TEST(NavigationCycle, FailedDatumConversionIsSkipped)
     c.Pass();
     EXPECT_EQ(charts.scrolls, 2);   // 0x505 every tick, 0x506 with the check
     EXPECT_EQ(charts.checks, 1);
+}
+
+// The chart window that follows the vessel comes with the voyage and goes
+// with its end; one the user closed is let go; one open when the settings
+// were written follows again at the next start once a position comes.
+TEST(NavigationCycle, MonitorWindowFollowsTheVoyage)
+{
+    brine_test::TempFolder dir;
+    Cycle c;
+    c.nav.Logbook().SetFolder(dir.Path());
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Trip").string()));
+    FakeCharts charts;
+    c.nav.SetChartHost(&charts);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(charts.attaches, 0);
+
+    ASSERT_TRUE(c.nav.StartVoyage("V1", "Ada"));
+    EXPECT_EQ(charts.attaches, 1);
+    EXPECT_NEAR(charts.attachedAt.GetLatitude(), 50.0, 1e-9);
+    EXPECT_NEAR(charts.attachedAt.GetLongitude(), -4.0, 1e-9);
+    EXPECT_TRUE(c.nav.IsMonitorWindowOn());
+    c.nav.SetAutoscrollWindow(true);   // already attached: nothing opens twice
+    EXPECT_EQ(charts.attaches, 1);
+
+    charts.attached = false;   // the user closed the window
+    c.Pass();
+    EXPECT_FALSE(c.nav.IsMonitorWindowOn());
+    c.nav.SetAutoscrollWindow(true);   // the menu command brings it back
+    EXPECT_EQ(charts.attaches, 2);
+    c.nav.SaveSettings();
+
+    // The next start: nothing before a position, then the window.
+    CNavigatorModule next{c.settings, c.clock, &c.gps};
+    next.LoadSettings();
+    next.Logbook().SetFolder(dir.Path());
+    FakeCharts nextCharts;
+    next.SetChartHost(&nextCharts);
+    next.NavigationTimerPass();
+    EXPECT_EQ(nextCharts.attaches, 0);
+    EXPECT_TRUE(next.Logbook().IsLogging());
+    c.Feed(navtest::Rmc(50.1, -4.1, 6.0, 45.0));
+    next.NavigationTimerPass();
+    next.PanelQueue().Drain([&](const app::CPostedMessage& m) { next.OnMonitorMessage(m); });
+    next.NavigationTimerPass();
+    EXPECT_EQ(nextCharts.attaches, 1);
+    EXPECT_NEAR(nextCharts.attachedAt.GetLatitude(), 50.1, 1e-9);
+    next.NavigationTimerPass();
+    EXPECT_EQ(nextCharts.attaches, 1);
+    next.Logbook().Close(true);
+
+    ASSERT_TRUE(c.nav.EndVoyage());
+    EXPECT_EQ(charts.releases, 1);
+    EXPECT_FALSE(charts.attached);
+    c.nav.SaveSettings();
+    CNavigatorModule after{c.settings, c.clock, &c.gps};
+    after.LoadSettings();
+    after.Logbook().SetFolder(dir.Path());
+    FakeCharts afterCharts;
+    after.SetChartHost(&afterCharts);
+    after.NavigationTimerPass();
+    after.NavigationTimerPass();
+    EXPECT_EQ(afterCharts.attaches, 0);
+    after.Logbook().Close(true);
+    c.nav.Logbook().Close(true);
 }
 
 }   // namespace

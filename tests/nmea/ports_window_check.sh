@@ -93,6 +93,8 @@ kill_socat() {
 cat > "$work/config/Quorwick/Brinevane/settings.conf" <<CONF
 [Software\\Quorwick\\Brinevane\\Ports]
 COM1=str:$LINK
+[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]
+DatabaseFolder=str:$work/logs
 #end
 CONF
 # The station listener on a port of this run's own, its peer file in the work folder: a run

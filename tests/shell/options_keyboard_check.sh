@@ -52,6 +52,7 @@ export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-opt-$$-$RANDOM"
 unset BRINE_OPEN_FILES
 SETTINGS="$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
+private_logs "$SETTINGS"
 # Workspace and System, then the pages the modules add.
 TOOLS_PAGES=${BRINE_TOOLS_PAGES:-2}
 

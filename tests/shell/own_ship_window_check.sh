@@ -47,6 +47,7 @@ pty_ready() { [ -e "$work/com1" ] && [ -e "$work/feed" ] && echo ready; }
 wait_for "the pty pair" pty_ready
 printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
     > "$work/config/Quorwick/Brinevane/settings.conf"
+private_logs "$work/config/Quorwick/Brinevane/settings.conf"
 python3 - "$work/feed" > "$work/feed.log" 2>&1 <<'PY' &
 import datetime, sys, time
 def checksum(s):

@@ -143,6 +143,10 @@ TransmitCOMPort=dword:0
 TransmitCOMPort=dword:0
 #end
 CONF
+# The vessel log's folder in the work folder, not beside the program.
+sed -i '/^#end$/d' "$work/config/Quorwick/Brinevane/settings.conf"
+printf '[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:%s\n#end\n' \
+    "$work/logs" >> "$work/config/Quorwick/Brinevane/settings.conf"
 }
 write_settings
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"

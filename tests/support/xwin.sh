@@ -253,6 +253,19 @@ count_colour() {
     convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
 }
 
+# The vessel log's folder in the work folder: otherwise the program keeps its
+# logs beside itself, and a temporary log a killed program leaves behind
+# would stay in the build tree. A check that names a log folder of its own
+# keeps it. $1 is the settings file, made when missing.
+private_logs() {
+    mkdir -p "$(dirname "$1")"
+    awk '/^\[/ { inlog = ($0 ~ /\\Navigator\\Log\]$/) } inlog && /^DatabaseFolder=/ { named = 1 }
+         END { exit !named }' "$1" 2>/dev/null && return 0
+    { grep -v '^#end$' "$1" 2>/dev/null
+      printf '[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:%s\n#end\n' \
+          "$work/logs"; } > "$1.new" && mv "$1.new" "$1"
+}
+
 # The station listener on a port of this run's own, its peer file in the work
 # folder: a run beside other copies of the program never meets them on the
 # network. $1 is the settings file, made when missing.
@@ -261,4 +274,5 @@ station_settings() {
     { grep -v '^#end$' "$1" 2>/dev/null
       printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nTCPPort=dword:%d\nFileFolder=str:%s\n#end\n' \
           $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
+    private_logs "$1"
 }

@@ -58,6 +58,7 @@ DrawNumber=str:True
 #end
 CONF
 sed -i 's/\\\\/\\/g' "$work/config/Quorwick/Brinevane/settings.conf"
+private_logs "$work/config/Quorwick/Brinevane/settings.conf"
 python3 - "$work/feed1" > "$work/feed1.log" 2>&1 <<'PY' &
 import datetime, sys, time
 def checksum(s):

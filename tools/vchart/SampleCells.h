@@ -1,8 +1,8 @@
 #pragma once
-// The sample S-57 cells of Puget Sound made at build time: land from GMT's
-// GSHHG shorelines (a land mask turned into polygons by GDAL), depth areas as
-// bands of distance from the shore, contours at their edges, soundings growing
-// with that distance, lateral buoys (IALA B) and lights along the shore, and a
+// The sample S-57 cells of Puget Sound made at build time: land and coastline
+// from GMT's GSHHG shorelines clipped to each cell, depth areas as bands of
+// distance from the shore, contours at their edges, soundings growing with
+// that distance, lateral buoys (IALA B) and lights on the shore, and a
 // caution area. Depths are invented: the cells say so and are titled as
 // samples not for navigation.
 

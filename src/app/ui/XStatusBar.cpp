@@ -46,16 +46,27 @@ CXStatusBar::CXStatusBar(QWidget* parent) : QStatusBar(parent)
         m_panes[i]->setFrameShape(QFrame::Panel);
         m_panes[i]->setFrameShadow(QFrame::Sunken);
         m_panes[i]->setAlignment(Qt::AlignCenter);
+        // A fixed size: a new text then repaints the pane alone instead of
+        // laying out the status bar and the main window again (the clock and
+        // the position change every second).
         const int w = QFontMetrics(m_panes[i]->font()).horizontalAdvance(kSizingText[i]) + 8;
-        m_panes[i]->setMinimumWidth(w);
+        m_panes[i]->setFixedSize(w, m_panes[i]->sizeHint().height());
         addPermanentWidget(m_panes[i]);
     }
 }
 
 void CXStatusBar::SetPaneText(int pane, const QString& text)
 {
-    if (pane >= 0 && pane < 4)
-        m_panes[pane]->setText(text);
+    if (pane < 0 || pane >= 4)
+        return;
+    QLabel* label = m_panes[pane];
+    if (pane != MessagePane) {
+        // A text wider than the sizing sample widens its pane for good.
+        const int w = QFontMetrics(label->font()).horizontalAdvance(text) + 8;
+        if (w > label->maximumWidth())
+            label->setFixedWidth(w);
+    }
+    label->setText(text);
 }
 
 QString CXStatusBar::PaneText(int pane) const

@@ -90,6 +90,13 @@ void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
         this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },
         [this](app::CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
     commands.Add(
+        this, app::cmd::kNavAutoscroll,
+        [this](unsigned) { SetAutoscrollWindow(!HasAutoscrollWindow()); },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(IsPositionAvailable());
+            ui.SetCheck(HasAutoscrollWindow() ? 1 : 0);
+        });
+    commands.Add(
         this, app::cmd::kNavAutoscrollRestrictions,
         [this](unsigned) { OnAutoscrollRestrictions(); },
         [this](app::CCmdUI& ui) { ui.Enable(!AutoscrollRestrictions().Empty()); });

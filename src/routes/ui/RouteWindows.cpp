@@ -342,7 +342,7 @@ bool CRouteWindows::DoubleClick(chart::CChartView& view, geo::IntPoint p)
 void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
 {
     QAction* add = menu.addAction(QStringLiteral("&Add New Waypoint"));
-    QAction* insert = menu.addAction(QStringLiteral("&Insert New Waypoint"));
+    QAction* insert = menu.addAction(QStringLiteral("In&sert New Waypoint"));
     QAction* del = menu.addAction(QStringLiteral("&Delete Selected Waypoint"));
     menu.addSeparator();
     const bool editable = CanChangeRoute();

@@ -98,6 +98,7 @@ if [ -n "$MEDIA" ]; then
     sed -i '/LastOpened/,/BottomRightLongitude/d' "$work/config/Quorwick/Brinevane/settings.conf"
     cp -r "$MEDIA" "$work/media"
 fi
+private_logs "$work/config/Quorwick/Brinevane/settings.conf"
 # The sample chartpoints installed as scripts/run installs them: the labels
 # are turned on by the install, not by these settings.
 "$(dirname "$PROGRAM")/sample-chartpoints" install "$SAMPLES" "$work/prog" \

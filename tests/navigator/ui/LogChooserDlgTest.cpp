@@ -7,10 +7,8 @@
 
 #include <cstdlib>
 
-#include "FakeClock.h"
-#include "TempFolder.h"
+#include "TwoAppendLog.h"
 #include "navigator/LogChooser.h"
-#include "navigator/VesselLogbook.h"
 #include "navigator/ui/LogChooserDlg.h"
 #include "navigator/ui/LogLeafIcons.h"
 
@@ -44,19 +42,9 @@ TEST(LogChooserDlg, LeavesShowWhatTheirAppendsHold)
     brine_test::FakeClock clock;
     {
         CVesselLogbook log(clock, {});
-        log.SetFolder(dir.Path());
-        ASSERT_TRUE(log.Open((dir / "Passage").string()));
-        ASSERT_TRUE(log.StartVoyage("PS-1", "Ada"));
-        CNavSnapshot s;
-        s.position = geo::CPosition(47.6, -122.4, 0.0, -1);
-        s.fixTimeUtc = clock.UtcNow();
-        ASSERT_TRUE(log.WriteLogRecord(s));
-        ASSERT_TRUE(log.WriteTrackPoint(s));
-        clock.Advance(hours(1));
-        ASSERT_TRUE(log.EndVoyage());
-        log.SetAppendToExisting(true);
-        ASSERT_TRUE(log.StartVoyage("", ""));
-        ASSERT_TRUE(log.WriteTrackPoint(s));   // a track only
+        brine_test::WriteTwoAppendLog(log, clock, dir);
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(log.Close(true));
     }
     CLogChooserDlg dialog(dir.Path(), false);
@@ -75,8 +63,10 @@ TEST(LogChooserDlg, LeavesShowWhatTheirAppendsHold)
     const int kinds[] = {kLeafRowsOnly, kLeafTrackOnly, kLeafRowsAndTrack, kLeafGroup, kLeafEmpty};
     for (int a : kinds) {
         EXPECT_FALSE(Picture(LogLeafIcon(a)).isNull());
-        for (int b : kinds)
-            if (a != b)
+        for (int b : kinds) {
+            if (a != b) {
                 EXPECT_NE(Picture(LogLeafIcon(a)), Picture(LogLeafIcon(b))) << a << " " << b;
+            }
+        }
     }
 }

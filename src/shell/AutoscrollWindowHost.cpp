@@ -1,0 +1,126 @@
+#include "shell/AutoscrollWindowHost.h"
+
+#include "chart/ChartDoc.h"
+#include "chart/ChartWindow.h"
+#include "chart/ChartingModule.h"
+#include "chart/ui/ChartFrame.h"
+
+namespace shell {
+
+CAutoscrollWindowHost::CAutoscrollWindowHost(chart::CChartingModule& charting,
+                                             ChartOpener openChart)
+    : m_charting(charting), m_openChart(std::move(openChart))
+{ }
+
+chart::CChartDoc* CAutoscrollWindowHost::Following()
+{
+    if (m_doc == nullptr)
+        return nullptr;
+    // The window may have been closed by the user: the document is gone with it.
+    for (chart::CChartWindow* window : m_charting.ChartFrames())
+        if (window && window->GetChartDoc() == m_doc &&
+            window->GetState() == chart::kFrameAutoscroll)
+            return m_doc;
+    m_doc = nullptr;
+    return nullptr;
+}
+
+bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
+{
+    if (Following())
+        return true;
+    // A following window the workspace brought back is taken as it is;
+    // otherwise one of its own opens on the active chart, so the user's
+    // window keeps its place and view and is not closed at the voyage's end.
+    chart::CChartDoc* doc = m_charting.FindChartDocInState(chart::kFrameAutoscroll);
+    if (doc == nullptr && m_openChart) {
+        const chart::CChartDoc* active = m_charting.GetActiveChartDoc();
+        if (active && !active->GetPathName().empty())
+            doc = m_openChart(active->GetPathName(), chart::kFrameAutoscroll);
+        if (doc == nullptr)
+            doc = m_openChart("", chart::kFrameAutoscroll);
+    }
+    if (doc == nullptr)
+        return false;
+    m_doc = doc;
+    geo::CPosition onChart;
+    if (vessel.IsValid() && doc->ShiftToChartDatum(vessel, onChart) != chart::kShiftNotOnChart)
+        doc->CentreOnPosition(onChart, true);
+    if (chart::CChartWindow* window = doc->GetChartFrame()) {
+        window->InvalidateChart();
+        window->ActivateFrame();
+    }
+    return true;
+}
+
+void CAutoscrollWindowHost::ReleaseAutoscrollWindow()
+{
+    chart::CChartDoc* doc = Following();
+    m_doc = nullptr;
+    if (doc == nullptr)
+        return;
+    if (m_charting.Services().closeDocument)
+        m_charting.Services().closeDocument(doc);
+    // Another chart window comes forward: an ordinary one before another follower.
+    chart::CChartDoc* next = m_charting.FindChartDocInState(chart::kFrameNormal);
+    if (next == nullptr)
+        next = m_charting.FindChartDocInState(chart::kFrameAutoscroll);
+    if (next && next->GetChartFrame())
+        next->GetChartFrame()->ActivateFrame();
+}
+
+std::optional<geo::CPosition> CAutoscrollWindowHost::ConvertToAutoscrollDatum(
+    const geo::CPosition& p)
+{
+    chart::CChartDoc* doc = Following();
+    geo::CPosition out;
+    if (doc == nullptr || !p.IsValid() || doc->ShiftToChartDatum(p, out) == chart::kShiftNotOnChart)
+        return std::nullopt;
+    return out;
+}
+
+// The vessel moves freely inside the centred share of the window; once it
+// leaves it the chart is centred on it again.
+void CAutoscrollWindowHost::AutoscrollToPosition(const geo::CPosition& chartPosition)
+{
+    chart::CChartDoc* doc = Following();
+    if (doc == nullptr || !doc->IsPositionOnChart(chartPosition) ||
+        doc->IsInAutoscrollArea(chartPosition))
+        return;
+    if (doc->CentreOnPosition(chartPosition, true))
+        if (chart::CChartWindow* window = doc->GetChartFrame())
+            window->InvalidateChart();
+}
+
+bool CAutoscrollWindowHost::BestChartCheck(const geo::CPosition&)
+{
+    return Following() != nullptr || m_charting.FindChartDocInState(chart::kFrameNormal) != nullptr;
+}
+
+bool CAutoscrollWindowHost::IsVesselVisible(const geo::CPosition& p)
+{
+    chart::CChartDoc* active = m_charting.GetActiveChartDoc();
+    if (active == nullptr)
+        return false;
+    auto shows = [&p](chart::CChartDoc& doc) {
+        geo::CPosition onChart;
+        return doc.ShiftToChartDatum(p, onChart) != chart::kShiftNotOnChart &&
+               doc.IsPositionVisible(onChart);
+    };
+    auto* activeFrame = dynamic_cast<chart::CChartFrame*>(active->GetChartFrame());
+    if (activeFrame && activeFrame->isMaximized())
+        return active == Following() || shows(*active);
+    for (chart::CChartWindow* window : m_charting.ChartFrames()) {
+        auto* frame = dynamic_cast<chart::CChartFrame*>(window);
+        if (frame && !frame->isMinimized() && frame->GetChartDoc() && shows(*frame->GetChartDoc()))
+            return true;
+    }
+    return false;
+}
+
+void CAutoscrollWindowHost::RedrawViews()
+{
+    m_charting.InvalidateAllChartViews();
+}
+
+}   // namespace shell

@@ -1,0 +1,44 @@
+#pragma once
+// The navigator's chart side: the chart window that follows the own vessel
+// (the monitor window, opened at voyage start and closed at its end), keeping
+// the vessel inside that window's autoscroll area, and whether any chart
+// window shows the vessel.
+
+#include <functional>
+#include <optional>
+
+#include "navigator/NavInterfaces.h"
+
+namespace chart {
+class CChartDoc;
+class CChartingModule;
+}   // namespace chart
+
+namespace shell {
+
+class CAutoscrollWindowHost final : public navigator::CNavChartHost {
+public:
+    // `openChart` opens a chart (path, "" for the blank chart) in a window
+    // of the given state, as the main frame does.
+    using ChartOpener = std::function<chart::CChartDoc*(const std::string& path, int windowState)>;
+    CAutoscrollWindowHost(chart::CChartingModule& charting, ChartOpener openChart);
+
+    std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override;
+    void AutoscrollToPosition(const geo::CPosition& chartPosition) override;
+    bool BestChartCheck(const geo::CPosition& chartPosition) override;
+    bool IsVesselVisible(const geo::CPosition& p) override;
+    void RedrawViews() override;
+    bool AttachAutoscrollWindow(const geo::CPosition& vessel) override;
+    void ReleaseAutoscrollWindow() override;
+    bool HasAutoscrollWindow() override { return Following() != nullptr; }
+
+private:
+    // The attached document while its window is still open.
+    chart::CChartDoc* Following();
+
+    chart::CChartingModule& m_charting;
+    ChartOpener m_openChart;
+    chart::CChartDoc* m_doc = nullptr;
+};
+
+}   // namespace shell
