@@ -126,7 +126,7 @@ TEST(ChartCatalogue, PlanEntriesAndCoordinates)
 
 TEST(ChartCatalogue, PointerFileFindsNumbersWithoutCaseAndReadsHexOffsets)
 {
-    std::map<std::string, std::uint32_t> pointers;
+    CCatalogueFolder::PointerMap pointers;
     std::vector<std::string> numbers;
     const std::string file = Pad("RC1001", 8) + "0000196" + kEnd + Pad("rc2002", 8) + "0x001F0" +
                              kEnd + Pad("LONGNAME", 8) + "0000010" + kEnd;

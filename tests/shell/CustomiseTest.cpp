@@ -11,6 +11,8 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "FakeClock.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
@@ -44,68 +46,12 @@ std::vector<unsigned> Buttons(QToolBar* bar)
     return ids;
 }
 
-TEST(Customise, AButtonAddedIsShownKeptAndBuiltAgain)
-{
-    App();
-    brine_test::FakeClock clock;
-    brine_test::ScriptedPrompt prompt;
-    app::CTimer timerIds;
-    brine_test::TempFolder folder;
-    platform::CSettingsStore store{folder.Path() / "settings.conf"};
-    auto services = [&] {
-        shell::CFrameServices s;
-        s.timerIds = &timerIds;
-        s.prompt = &prompt;
-        s.clock = &clock;
-        s.programFolder = BinDir();
-        s.audioFolder = BinDir() / "System" / "Audio";
-        s.settings = &store;
-        s.showDisclaimer = [](QWidget*) { return true; };
-        return s;
-    };
-    std::vector<unsigned> customised;
+// Frames on one fresh settings file, and the Customise dialog run on a frame
+// with `edit` doing what the user would before OK.
+class Customise : public ::testing::Test {
+protected:
+    shell::CFrameServices Services()
     {
-        shell::CMainFrame frame(services());
-        ASSERT_TRUE(frame.OnCreate());
-        QToolBar* standard = frame.ToolBar(app::cmd::kBarStandard);
-        ASSERT_NE(standard, nullptr);
-        const std::vector<unsigned> before = Buttons(standard);
-        QTimer::singleShot(0, [] {
-            auto* dlg = qobject_cast<shell::CCustomiseDlg*>(QApplication::activeModalWidget());
-            ASSERT_NE(dlg, nullptr);
-            // The Help group's About box, added after the standard bar's first button.
-            auto groups = dlg->Groups()->findItems("Help", Qt::MatchExactly);
-            ASSERT_EQ(groups.size(), 1);
-            dlg->Groups()->setCurrentItem(groups.front());
-            dlg->BarCombo()->setCurrentIndex(0);
-            dlg->BarButtons()->setCurrentRow(0);
-            dlg->AddSelected();
-            dlg->MoveSelected(-1);   // now first
-            dlg->accept();
-        });
-        frame.Action(app::cmd::kToolsCustomise)->trigger();
-        customised = Buttons(standard);
-        ASSERT_EQ(customised.size(), before.size() + 1);
-        EXPECT_EQ(customised.front(), app::cmd::kAbout);
-        store.Save();
-        frame.TearDown();
-    }
-    shell::CMainFrame again(services());
-    ASSERT_TRUE(again.OnCreate());
-    again.LoadToolbarButtons();
-    EXPECT_EQ(Buttons(again.ToolBar(app::cmd::kBarStandard)), customised);
-    again.TearDown();
-}
-
-TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
-{
-    App();
-    brine_test::FakeClock clock;
-    brine_test::ScriptedPrompt prompt;
-    app::CTimer timerIds;
-    brine_test::TempFolder folder;
-    platform::CSettingsStore store{folder.Path() / "settings.conf"};
-    auto services = [&] {
         shell::CFrameServices s;
         s.timerIds = &timerIds;
         s.prompt = &prompt;
@@ -115,8 +61,10 @@ TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
         s.settings = &store;
         s.showDisclaimer = [](QWidget*) { return true; };
         return s;
-    };
-    auto customise = [](shell::CMainFrame& frame, std::function<void(shell::CCustomiseDlg&)> edit) {
+    }
+
+    static void Run(shell::CMainFrame& frame, std::function<void(shell::CCustomiseDlg&)> edit)
+    {
         QTimer::singleShot(0, [edit] {
             auto* dlg = qobject_cast<shell::CCustomiseDlg*>(QApplication::activeModalWidget());
             ASSERT_NE(dlg, nullptr);
@@ -124,12 +72,55 @@ TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
             dlg->accept();
         });
         frame.Action(app::cmd::kToolsCustomise)->trigger();
-    };
+    }
+
+    QApplication& app = App();
+    brine_test::FakeClock clock;
+    brine_test::ScriptedPrompt prompt;
+    app::CTimer timerIds;
+    brine_test::TempFolder folder;
+    platform::CSettingsStore store{folder.Path() / "settings.conf"};
+};
+
+TEST_F(Customise, AButtonAddedIsShownKeptAndBuiltAgain)
+{
+    std::vector<unsigned> customised;
+    {
+        shell::CMainFrame frame(Services());
+        ASSERT_TRUE(frame.OnCreate());
+        QToolBar* standard = frame.ToolBar(app::cmd::kBarStandard);
+        ASSERT_NE(standard, nullptr);
+        const std::vector<unsigned> before = Buttons(standard);
+        Run(frame, [](shell::CCustomiseDlg& dlg) {
+            // The Help group's About box, added after the standard bar's first button.
+            auto groups = dlg.Groups()->findItems("Help", Qt::MatchExactly);
+            ASSERT_EQ(groups.size(), 1);
+            dlg.Groups()->setCurrentItem(groups.front());
+            dlg.BarCombo()->setCurrentIndex(0);
+            dlg.BarButtons()->setCurrentRow(0);
+            dlg.AddSelected();
+            dlg.MoveSelected(-1);   // now first
+        });
+        customised = Buttons(standard);
+        ASSERT_EQ(customised.size(), before.size() + 1);
+        EXPECT_EQ(customised.front(), app::cmd::kAbout);
+        store.Save();
+        frame.TearDown();
+    }
+    shell::CMainFrame again(Services());
+    ASSERT_TRUE(again.OnCreate());
+    again.LoadToolbarButtons();
+    EXPECT_EQ(Buttons(again.ToolBar(app::cmd::kBarStandard)), customised);
+    again.TearDown();
+}
+
+TEST_F(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
+{
     const unsigned id = app::kFirstUserToolbarId;
     {
-        shell::CMainFrame frame(services());
+        shell::CMainFrame frame(Services());
         ASSERT_TRUE(frame.OnCreate());
-        customise(frame, [](shell::CCustomiseDlg& dlg) {
+        Run(frame, [](shell::CCustomiseDlg& dlg) {
             QString why;
             EXPECT_FALSE(dlg.NewBar("standard", &why));
             EXPECT_EQ(why, "Another toolbar has that name.");
@@ -149,7 +140,7 @@ TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
         store.Save();
         frame.TearDown();
     }
-    shell::CMainFrame again(services());
+    shell::CMainFrame again(Services());
     ASSERT_TRUE(again.OnCreate());
     again.LoadToolbarButtons();
     QToolBar* watch = again.ToolBar(id);
@@ -164,14 +155,14 @@ TEST(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
     EXPECT_TRUE(titles.contains("Watch"));
     delete menu;
 
-    customise(again, [](shell::CCustomiseDlg& dlg) {
+    Run(again, [](shell::CCustomiseDlg& dlg) {
         auto found = dlg.BarList()->findItems("Watch", Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1);
         dlg.BarList()->setCurrentItem(found.front());
         EXPECT_TRUE(dlg.RenameSelectedBar("Harbour watch"));
     });
     EXPECT_EQ(again.ToolBar(id)->windowTitle(), "Harbour watch");
-    customise(again, [](shell::CCustomiseDlg& dlg) {
+    Run(again, [](shell::CCustomiseDlg& dlg) {
         dlg.BarList()->setCurrentRow(0);
         EXPECT_FALSE(dlg.DeleteSelectedBar()) << "the program's bars stay";
         auto found = dlg.BarList()->findItems("Harbour watch", Qt::MatchExactly);

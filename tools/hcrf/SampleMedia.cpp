@@ -190,7 +190,10 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     p.lowResolutionRatio = 4;
     // The harbour chart carries a note and a caution for the chart notes dialog.
     p.notes = chart.number == "RC9003" ? 2 : 0;
-    p.datumShift = false;
+    // Drawn on WGS 84, as a real chart on WGS 84 is: zero shifts and the WGS 84
+    // transformations, so the chart offers a datum shift (none required).
+    p.datumShift = true;
+    p.wgs84ShiftLatSec = p.wgs84ShiftLonSec = 0.0;
     p.supportFiles = false;
     CentreBounds(kCentreLat, kCentreLon, chart.metresPerPixel, chart.width, chart.height, p.north,
                  p.south, p.west, p.east);

@@ -4,6 +4,7 @@
 #include "geo/DatumInfo.h"
 #include "platform/Ascii.h"
 
+#include <array>
 #include <system_error>
 
 namespace charts::hcrf {
@@ -19,11 +20,11 @@ bool TerminatorAt(std::string_view text, std::size_t at)
            text[at + 1] == char(kTerminator[1]) && text[at + 2] == char(kTerminator[2]);
 }
 
-std::string TrimRight(std::string_view text)
+std::string_view TrimRight(std::string_view text)
 {
     while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
-    return std::string(text);
+    return text;
 }
 
 std::uint32_t HexField(std::string_view record, std::size_t column)
@@ -81,17 +82,17 @@ bool CARCSCatInfoRec::ParseHeader(std::string_view r)
     valid = false;
     if (r.size() < kChartHeaderSize || !TerminatorAt(r, 193))
         return false;
-    typeCode = std::string(FieldText(r, 0, 2));
-    chartNumber = TrimRight(FieldText(r, 2, 8));
-    field10 = std::string(FieldText(r, 10, 8));
-    field18 = std::string(FieldText(r, 18, 8));
-    field26 = std::string(FieldText(r, 26, 8));
-    field34 = std::string(FieldText(r, 34, 8));
-    shortCode = TrimRight(FieldText(r, 42, 5));
-    title = TrimRight(FieldText(r, 47, 100));
-    updateNumber = std::string(FieldText(r, 147, 9));
+    typeCode.assign(FieldText(r, 0, 2));
+    chartNumber.assign(TrimRight(FieldText(r, 2, 8)));
+    field10.assign(FieldText(r, 10, 8));
+    field18.assign(FieldText(r, 18, 8));
+    field26.assign(FieldText(r, 26, 8));
+    field34.assign(FieldText(r, 34, 8));
+    shortCode.assign(TrimRight(FieldText(r, 42, 5)));
+    title.assign(TrimRight(FieldText(r, 47, 100)));
+    updateNumber.assign(FieldText(r, 147, 9));
     plans = std::uint8_t(FieldNumber(r, 156, 2));
-    chartCd = TrimRight(Trimmed(FieldText(r, 158, 10)));
+    chartCd.assign(TrimRight(Trimmed(FieldText(r, 158, 10))));
     scale = std::int32_t(std::min<std::uint64_t>(FieldNumber(r, 168, 8), 0x7FFFFFFF));
     digit = std::uint16_t(FieldNumber(r, 176, 1));
     rasterCheck = HexField(r, 177);
@@ -120,7 +121,7 @@ bool CARCSCatEntry::Read(ByteView file, std::uint32_t at)
         return valid = false;
     if (plans > 0) {
         planOffsets.assign(plans, 0);
-        std::vector<bool> seen(plans, false);
+        std::array<bool, 256> seen{};
         for (unsigned i = 0; i < plans; ++i, pos += kPlanIndexSize) {
             if (pos + kPlanIndexSize > block.size())
                 return valid = false;
@@ -156,13 +157,13 @@ bool CPlanCatEntry::Read(ByteView file, std::uint32_t at)
     const std::string_view r = Block(file, at, kCatalogueBlock);
     if (r.size() < kPlanHeaderSize || !TerminatorAt(r, 129))
         return false;
-    typeCode = std::string(FieldText(r, 0, 2));
-    chartNumber = TrimRight(FieldText(r, 2, 8));
-    field10 = std::string(FieldText(r, 10, 8));
+    typeCode.assign(FieldText(r, 0, 2));
+    chartNumber.assign(TrimRight(FieldText(r, 2, 8)));
+    field10.assign(FieldText(r, 10, 8));
     planNumber = std::uint8_t(FieldNumber(r, 18, 2));
     scale = std::int32_t(std::min<std::uint64_t>(FieldNumber(r, 20, 8), 0x7FFFFFFF));
     digit = std::uint16_t(FieldNumber(r, 28, 1));
-    title = TrimRight(FieldText(r, 29, 100));
+    title.assign(TrimRight(FieldText(r, 29, 100)));
     std::size_t pos = kPlanHeaderSize;
     if (!ReadOutline(r, pos, outline))
         return false;
@@ -178,7 +179,7 @@ std::string PointerKey(std::string_view chartNumber)
     return key;
 }
 
-void CCatalogueFolder::ParsePointers(ByteView bytes, std::map<std::string, std::uint32_t>& out,
+void CCatalogueFolder::ParsePointers(ByteView bytes, PointerMap& out,
                                      std::vector<std::string>& numbers)
 {
     for (std::size_t at = 0; at + 15 <= bytes.size(); at += kPointerRecordSize) {
@@ -199,7 +200,7 @@ void CCatalogueFolder::ParsePointers(ByteView bytes, std::map<std::string, std::
         }
         // The first record of a number wins, as a reader from the start finds it.
         if (out.emplace(key, offset).second)
-            numbers.push_back(TrimRight(r.substr(0, 8)));
+            numbers.emplace_back(TrimRight(r.substr(0, 8)));
     }
 }
 

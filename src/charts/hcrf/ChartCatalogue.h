@@ -11,9 +11,9 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace charts::hcrf {
@@ -97,13 +97,14 @@ public:
     // Chart numbers in pointer-file order, as written (trimmed).
     const std::vector<std::string>& ChartNumbers() const { return m_numbers; }
 
+    // Pointer-file key (upper case, padded to 8) -> entry offset.
+    using PointerMap = std::unordered_map<std::string, std::uint32_t>;
     // Parses pointer-file bytes into `out` (key -> offset) and `numbers`.
-    static void ParsePointers(ByteView bytes, std::map<std::string, std::uint32_t>& out,
-                              std::vector<std::string>& numbers);
+    static void ParsePointers(ByteView bytes, PointerMap& out, std::vector<std::string>& numbers);
 
 private:
     bool m_loaded = false;
-    std::map<std::string, std::uint32_t> m_pointers;
+    PointerMap m_pointers;
     std::vector<std::string> m_numbers;
     Bytes m_chartCat, m_planCat;
 };

@@ -15,6 +15,7 @@
 #include <map>
 #include <set>
 #include <system_error>
+#include <unordered_set>
 
 namespace fs = std::filesystem;
 
@@ -240,11 +241,15 @@ bool CHCRFModule::ProcessUpdateCD()
         std::size_t(std::max(0L, long(cat.GetRecordCount()))) + catalogue.ChartNumbers().size();
     const std::string mediumText = medium_root.string() + "/RasChts/";
     const std::string diskText = ChartTree(true).string() + "/RasChts/";
-    std::set<std::string> visited;   // the service's chart numbers, upper case
+    std::unordered_set<std::string> visited;   // the service's chart numbers, upper case
     std::vector<std::string> gone;
     bool reissued = false;
     bool cancelled = false;
     std::size_t done = 0;
+    // One entry and two path texts serve every chart: their buffers are
+    // reused rather than allocated per record.
+    CARCSCatEntry entry;
+    std::string fromText = mediumText, toText = diskText;
     for (bool more = cat.GoTop(); more; more = cat.SkipForward()) {
         if (cat.m_ho != m_office)
             continue;
@@ -252,10 +257,13 @@ bool CHCRFModule::ProcessUpdateCD()
         visited.insert(platform::AsciiUpperCopy(number));
         // The text names the folders as the medium lays them out; finding
         // their names on the medium (without case) waits until a copy needs it.
-        const std::string dir = GetChartGroup(number) + "/" + GetChartFileName(number);
-        progress->SetText(number, mediumText + dir, diskText + dir);
+        const std::string group = GetChartGroup(number), name = GetChartFileName(number);
+        fromText.resize(mediumText.size());
+        fromText.append(group).append(1, '/').append(name);
+        toText.resize(diskText.size());
+        toText.append(group).append(1, '/').append(name);
+        progress->SetText(number, fromText, toText);
         progress->SetProgress(done++, total, 0, 0);
-        CARCSCatEntry entry;
         if (!catalogue.ReadEntry(number, entry)) {
             gone.push_back(number);   // no longer in the service
             continue;
@@ -336,7 +344,6 @@ bool CHCRFModule::ProcessUpdateCD()
         progress->SetProgress(done++, total, 0, 0);
         if (visited.count(platform::AsciiUpperCopy(number)) || cat.SeekKey(number))
             continue;
-        CARCSCatEntry entry;
         if (!catalogue.ReadEntry(number, entry))
             continue;
         cat.ClearRecord();

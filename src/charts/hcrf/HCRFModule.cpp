@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <system_error>
 
 namespace fs = std::filesystem;

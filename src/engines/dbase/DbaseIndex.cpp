@@ -252,6 +252,7 @@ TableStats CDbaseTable::Stats()
     if (BeginRead() != 0)
         return s;
     s.records = m_recCount;
+    s.syncs = m_syncs;
     s.recordPages = m_records.CachedPages();
     s.recordPageCapacity = m_records.CapacityPages();
     s.recordsPerPage = m_records.RecordsPerPage();

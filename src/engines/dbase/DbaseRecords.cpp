@@ -180,10 +180,37 @@ int CDbaseTable::SyncIfDue(bool now)
     const auto clock = std::chrono::steady_clock::now();
     if (!now && m_synced && clock - *m_synced < std::chrono::milliseconds(interval))
         return 0;
+    // Nothing written since the last sync, by this process or (the change
+    // counters say) any other: the disk already holds it all. A flush and a
+    // close in a row sync once.
+    const std::optional<SyncMark> mark = SyncMarkNow();
+    if (mark && m_syncMark && mark->writes == m_syncMark->writes &&
+        mark->dbfCounter == m_syncMark->dbfCounter &&
+        mark->indexCounter == m_syncMark->indexCounter)
+        return 0;
     const bool ok = ::fdatasync(m_fd) == 0 && (m_memoFd < 0 || ::fdatasync(m_memoFd) == 0) &&
                     (!m_index || m_index->Sync());
     m_synced = clock;
+    m_syncMark = ok ? mark : std::nullopt;
+    ++m_syncs;
     return ok ? 0 : Fail(kErrWrite, 77);
+}
+
+std::optional<CDbaseTable::SyncMark> CDbaseTable::SyncMarkNow() const
+{
+    // Without the shared views of both headers another process's writes
+    // cannot be seen: no mark, so every sync is made.
+    if (!m_headMap || (m_index && !m_index->CounterNow()))
+        return std::nullopt;
+    SyncMark mark;
+    mark.writes = WritesBegun();
+    uint32_t seen;
+    std::memcpy(&seen, m_headMap + 16, 4);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    mark.dbfCounter = le32toh(seen);
+    if (m_index)
+        mark.indexCounter = m_index->CounterNow();
+    return mark;
 }
 
 int CDbaseTable::Refresh()

@@ -120,6 +120,7 @@ struct TableStats {
     size_t cachedBlocks = 0, blockCapacity = 0;
     uint64_t blockReads = 0;
     std::vector<uint32_t> tagKeys;   // each tag's key count, from the same look
+    uint64_t syncs = 0;   // the times this handle synced its files
 };
 
 class CDbaseTable {
@@ -325,6 +326,16 @@ private:
     int m_memoBlockSize = 512;
     std::vector<std::string> m_warnings;
     std::optional<std::chrono::steady_clock::time_point> m_synced;   // the last sync
+    // What the files looked like when the last sync began: this process's
+    // writes and both change counters. Unchanged, there is nothing to sync.
+    struct SyncMark {
+        uint64_t writes = 0;
+        uint32_t dbfCounter = 0;
+        std::optional<uint32_t> indexCounter;
+    };
+    std::optional<SyncMark> SyncMarkNow() const;
+    std::optional<SyncMark> m_syncMark;
+    uint64_t m_syncs = 0;
 };
 
 }   // namespace dbase

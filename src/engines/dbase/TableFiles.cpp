@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -72,9 +73,19 @@ bool ReadAll(int fd, void* data, size_t size, off_t at)
     return WholeRange(::pread, fd, static_cast<char*>(data), size, at);
 }
 
+namespace {
+std::atomic<uint64_t> g_writesBegun{0};
+}
+
 bool WriteAll(int fd, const void* data, size_t size, off_t at)
 {
+    g_writesBegun.fetch_add(1, std::memory_order_relaxed);
     return WholeRange(::pwrite, fd, static_cast<const char*>(data), size, at);
+}
+
+uint64_t WritesBegun()
+{
+    return g_writesBegun.load(std::memory_order_relaxed);
 }
 
 namespace {

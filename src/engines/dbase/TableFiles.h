@@ -30,6 +30,9 @@ inline constexpr off_t kOpenLock = kLockBase - 3;
 
 // The whole range or false (an error, or the file ends first).
 bool WriteAll(int fd, const void* data, size_t size, off_t at);
+// How many writes WriteAll has begun in this process: a table compares it
+// with the figure of its last sync to know nothing of ours was written since.
+uint64_t WritesBegun();
 bool ReadAll(int fd, void* data, size_t size, off_t at);
 
 struct DbfHeader {

@@ -6,7 +6,6 @@
 #include "charts/hcrf/CdIdentifier.h"
 #include "charts/hcrf/ChartCatalogue.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@ using namespace charts::hcrf;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const ByteView in(data, size);
-    std::map<std::string, std::uint32_t> pointers;
+    CCatalogueFolder::PointerMap pointers;
     std::vector<std::string> numbers;
     CCatalogueFolder::ParsePointers(in, pointers, numbers);
     CARCSCatEntry entry;

@@ -10,6 +10,7 @@
 #include "charts/hcrf/HCRFHeader.h"
 #include "charts/hcrf/HCRFPalette.h"
 #include "charts/hcrf/HCRFRaster.h"
+#include "geo/DatumInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -202,6 +203,50 @@ TEST(SampleMedia, CataloguesAndCheckValuesMatchTheCharts)
             }
             EXPECT_EQ(Crc32(raster.Data()), raster.ExpectedRasterCheck());
             EXPECT_EQ(Crc32(raster.Index()), raster.ExpectedIndexCheck());
+        }
+    }
+}
+
+// The charts are drawn on WGS 84 and carry a datum shift as real charts do, so none opens
+// with "No datum shift available": zero shift values, and the shift through the WGS 84
+// transformations leaves a position on its pixel.
+TEST(SampleMedia, EveryPanelOffersADatumShiftThatChangesNothing)
+{
+    CPanelLookups lookups;
+    lookups.Load(kMedia / "chart-medium");
+    const struct {
+        const char* number;
+        unsigned panels;
+    } charts[] = {{"RC9001", 1}, {"RC9002", 2}, {"RC9003", 1}};
+    for (const auto& chart : charts) {
+        const auto chr = kMedia / "chart-medium" / "RasChts" / "090" / chart.number /
+                         (std::string(chart.number) + ".chr");
+        for (unsigned n = 0; n < chart.panels; ++n) {
+            SCOPED_TRACE(std::string(chart.number) + " panel " + std::to_string(n));
+            CPanel panel;
+            std::string error;
+            ASSERT_TRUE(panel.Load(chr, n, {}, lookups, false, &error)) << error;
+            const CSubPanel& sub = panel.SubPanel(0);
+            EXPECT_TRUE(sub.HasDatumShift());
+            EXPECT_TRUE(sub.HasPolynomialDatumShift());
+            EXPECT_EQ(sub.DatumIndex(), geo::DatumIndexWGS84());
+            EXPECT_EQ(sub.LatitudeShift(), 0.0);
+            EXPECT_EQ(sub.LongitudeShift(), 0.0);
+            const auto& outline = sub.Outline();
+            ASSERT_FALSE(outline.empty());
+            const geo::CPosition corner = outline.front();
+            const geo::CPosition inside(
+                (corner.GetLatitude() + outline[outline.size() / 2].GetLatitude()) / 2,
+                (corner.GetLongitude() + outline[outline.size() / 2].GetLongitude()) / 2, 0.0,
+                std::int16_t(geo::DatumIndexWGS84()));
+            geo::CPosition shifted;
+            ASSERT_EQ(sub.ShiftToChartDatum(inside, shifted), 0);
+            // The shift lands on the pixel the position is on (a chart point is whole
+            // pixels: the way back may round to the next).
+            const auto before = sub.PositionToPoint(inside), after = sub.PositionToPoint(shifted);
+            ASSERT_TRUE(before && after);
+            EXPECT_LE(std::abs(after->x - before->x), 1);
+            EXPECT_LE(std::abs(after->y - before->y), 1);
         }
     }
 }

@@ -461,6 +461,51 @@ TEST_F(MemoTable, AFlushWritesOnlyTheRecordsItsHandleChanged)
     EXPECT_EQ(types, "111222333");
 }
 
+// A sync costs milliseconds on a busy disk: a flush with nothing written
+// since the last sync, here or in another process, makes none; anything
+// written, by any handle or process, is synced.
+TEST_F(MemoTable, AFlushSyncsOnlyWhenSomethingWasWrittenSinceTheLastSync)
+{
+    engine.syncIntervalMs = 0;   // every flush is due
+    auto a = Create();
+    ASSERT_NE(a, nullptr);
+    AddMemo(*a, 1, 1, 0, "first");
+    ASSERT_EQ(a->Flush(), 0);
+    const uint64_t synced = a->Stats().syncs;
+    ASSERT_GT(synced, 0u);
+    ASSERT_EQ(a->Flush(), 0);
+    ASSERT_EQ(a->Unlock(), 0);
+    ASSERT_EQ(a->Flush(), 0);
+    EXPECT_EQ(a->Stats().syncs, synced);
+
+    // Another handle of this process appends: a's next flush syncs.
+    auto b = engine.Open(path);
+    ASSERT_NE(b, nullptr);
+    AddMemo(*b, 2, 2, 0, "second");
+    ASSERT_EQ(b->Unlock(), 0);
+    ASSERT_EQ(a->Flush(), 0);
+    EXPECT_EQ(a->Stats().syncs, synced + 1);
+    ASSERT_EQ(a->Flush(), 0);
+    EXPECT_EQ(a->Stats().syncs, synced + 1);
+
+    // Another process appends and dies without syncing or closing: only the
+    // change counters tell a, and its next flush syncs.
+    const pid_t child = brine_test::ForkChild([this] {
+        auto* e = new CDbaseEngine;   // left open: the process ends as if killed
+        e->syncIntervalMs = -1;
+        CDbaseTable* t = e->Open(path).release();
+        if (!t || t->AppendStart() != 0)
+            return 1;
+        t->Field("UNIQUE")->AssignLong(3, 8, true);
+        t->Field("DATA")->Assign("third");
+        return t->Append() == 0 && t->Flush() == 0 && t->Unlock() == 0 ? 0 : 2;
+    });
+    ASSERT_EQ(brine_test::WaitChild(child), 0);
+    ASSERT_EQ(a->Flush(), 0);
+    EXPECT_EQ(a->Stats().syncs, synced + 2);
+    EXPECT_EQ(WalkIds(*a), (std::vector<int>{1, 2, 3}));
+}
+
 TEST_F(MemoTable, APackWaitsUntilNoOtherHandleHasTheTable)
 {
     auto a = Create();
