@@ -6,6 +6,7 @@
 #include "chart/ChartDoc.h"
 #include "chart/draw/XDC.h"
 #include "chart/overlays/OverlayServices.h"
+#include "geo/Clipping.h"
 #include "geo/NavMaths.h"
 
 namespace targets {
@@ -57,6 +58,88 @@ std::optional<geo::IntPoint> ClientPoint(chart::CChartDoc& doc, const CTargetPos
     return points.front();
 }
 
+// Leaves out the points of `run` that lie within half a pixel of the line
+// through the points kept round them (Douglas-Peucker): a slow target's
+// pixel staircase becomes a few segments the pen strokes as the same line.
+void DropPointsOnTheLine(std::vector<geo::IntPoint>& run)
+{
+    if (run.size() < 3)
+        return;
+    std::vector<bool> keep(run.size(), false);
+    keep.front() = keep.back() = true;
+    std::vector<std::pair<std::size_t, std::size_t>> spans{{0, run.size() - 1}};
+    while (!spans.empty()) {
+        const auto [a, b] = spans.back();
+        spans.pop_back();
+        const double dx = double(run[b].x) - run[a].x, dy = double(run[b].y) - run[a].y;
+        const double length2 = dx * dx + dy * dy;
+        double worst = 0.0;
+        std::size_t at = a;
+        for (std::size_t i = a + 1; i < b; ++i) {
+            const double px = double(run[i].x) - run[a].x, py = double(run[i].y) - run[a].y;
+            // Squared distance to the chord, times its squared length (to a point when a == b).
+            const double cross = dx * py - dy * px;
+            const double d = length2 > 0.0 ? cross * cross : (px * px + py * py);
+            if (d > worst) {
+                worst = d;
+                at = i;
+            }
+        }
+        const double limit = length2 > 0.0 ? 0.25 * length2 : 0.25;
+        if (worst > limit) {
+            keep[at] = true;
+            spans.emplace_back(a, at);
+            spans.emplace_back(at, b);
+        }
+    }
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < run.size(); ++i)
+        if (keep[i])
+            run[out++] = run[i];
+    run.resize(out);
+}
+
+// The track line from entry `from` on, as few polylines as the view allows:
+// a run ends where a line does not join the entry before (a fix off the chart,
+// a new segment) or where the line leaves the visible part of the view.
+void DrawTrackLine(chart::CChartDoc& doc, chart::CXDC& dc, const std::vector<CTrackPixel>& entries,
+                   std::size_t from)
+{
+    geo::IntRect visible;
+    doc.GetVisibleRect(visible);
+    std::vector<geo::IntPoint> run;
+    const auto flush = [&] {
+        DropPointsOnTheLine(run);
+        if (run.size() >= 2)
+            dc.Polyline(run);
+        else if (run.size() == 1)
+            doc.DrawLine(dc, run.front(), run.front());   // a wide pen's dot
+        run.clear();
+    };
+    const auto segment = [&](geo::IntPoint a, geo::IntPoint b) {
+        if (!geo::ClipSegmentToRect(visible, &a, &b)) {
+            flush();
+            return;
+        }
+        if (run.empty() || run.back() != a) {
+            flush();
+            run.push_back(a);
+        }
+        if (run.back() != b)
+            run.push_back(b);
+    };
+    for (std::size_t i = from; i < entries.size(); ++i) {
+        const CTrackPixel& e = entries[i];
+        if (i > from && e.joined)
+            segment(entries[i - 1].at, e.at);
+        else
+            flush();
+        if (e.dot)
+            segment(e.at, e.at);
+    }
+    flush();
+}
+
 }   // namespace
 
 CARPATargetLayer::CARPATargetLayer(const CARPAModule& module) : m_module(module) { }
@@ -90,24 +173,24 @@ CARPATargetLayer::CTargetPicture& CARPATargetLayer::PictureFor(const CTrackedTar
 void CARPATargetLayer::UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTarget& target,
                                          CTargetPicture& picture)
 {
-    auto& points = picture.points;
+    CTrackPixels& pixels = picture.pixels;
     const auto& track = target.track;
-    bool valid = picture.doc == &doc && points.size() <= track.size();
-    // Three probes: the first, middle and last fix converted before.
-    if (valid && !points.empty()) {
-        for (const std::size_t i : {std::size_t{0}, points.size() / 2, points.size() - 1})
-            if (ClientPoint(doc, track[i].position) != points[i]) {
+    bool valid = picture.doc == &doc && pixels.FixCount() <= track.size();
+    // Three probes: the first, middle and last entry still land where they did.
+    if (valid && !pixels.Entries().empty()) {
+        const auto& entries = pixels.Entries();
+        for (const std::size_t i : {std::size_t{0}, entries.size() / 2, entries.size() - 1})
+            if (ClientPoint(doc, track[entries[i].firstFix].position) != entries[i].at) {
                 valid = false;
                 break;
             }
     }
     if (!valid) {
-        points.clear();
+        pixels.Clear();
         picture.doc = &doc;
     }
-    points.reserve(track.size());
-    for (std::size_t i = points.size(); i < track.size(); ++i)
-        points.push_back(ClientPoint(doc, track[i].position));
+    for (std::size_t i = pixels.FixCount(); i < track.size(); ++i)
+        pixels.Add(ClientPoint(doc, track[i].position), track[i].newSegment);
 }
 
 void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
@@ -161,27 +244,33 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         limit = std::chrono::seconds(properties.trackTimeLimit.GetTotalSeconds());
     const std::size_t first = FirstFixToDraw(target.track, limit);
 
-    // A fix off the chart breaks the line.
     UpdateTrackPoints(doc, target, picture);
-    const auto& points = picture.points;
+    const auto& entries = picture.pixels.Entries();
+    const std::size_t from = picture.pixels.FirstEntryFrom(first);
     {
         chart::CSelPen pen(dc, lineColour, chart::PenStyle::Solid, width);
-        for (std::size_t i = first + 1; i < points.size(); ++i)
-            if (points[i - 1] && points[i] && !target.track[i].newSegment)
-                doc.DrawLine(dc, *points[i - 1], *points[i]);
+        DrawTrackLine(doc, dc, entries, from);
         // The closing line from the newest fix to where the target is now.
-        if (first < points.size() && points.back())
-            if (const auto now = ClientPoint(doc, target.fix->position))
-                doc.DrawLine(dc, *points.back(), *now);
+        if (first < target.track.size())
+            if (const auto newest = picture.pixels.Newest())
+                if (const auto now = ClientPoint(doc, target.fix->position))
+                    doc.DrawLine(dc, *newest, *now);
     }
     if (!properties.FixMarker().GetDraw())
         return;
     chart::CSelPen pen(dc, markerColour);
     chart::CSelStock brush(dc, chart::StockObject::WhiteBrush);
     const int half = 2 + static_cast<int>(properties.FixMarker().GetSizeMode());
-    for (std::size_t i = first; i < points.size(); ++i)
-        if (const auto& p = points[i])
-            dc.Rectangle(p->x - half, p->y - half, p->x + half + 1, p->y + half + 1);
+    // A marker on the pixel of the one before it would cover it exactly.
+    std::vector<geo::IntRect> markers;
+    markers.reserve(entries.size() - from);
+    std::optional<geo::IntPoint> previous;
+    for (std::size_t i = from; i < entries.size(); ++i)
+        if (const geo::IntPoint p = entries[i].at; p != previous) {
+            markers.push_back({p.x - half, p.y - half, p.x + half + 1, p.y + half + 1});
+            previous = p;
+        }
+    dc.Rectangles(markers);
 }
 
 void CRadarCursorLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)

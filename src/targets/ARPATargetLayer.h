@@ -16,6 +16,7 @@
 #include "chart/ChartViewPipeline.h"
 #include "chart/overlays/OverlayTarget.h"
 #include "targets/ARPAModule.h"
+#include "targets/TrackPixels.h"
 
 namespace targets {
 
@@ -35,13 +36,13 @@ public:
 
 private:
     // What the layer keeps of one target between paints: its symbol, and the
-    // client points of its track fixes. Fixes only ever join the end, so a
-    // paint converts the new ones; the points are worked out again when the
-    // view moved (a probe fix no longer lands where it did) or the chart changed.
+    // pixels of its track fixes. Fixes only ever join the end, so a paint
+    // converts the new ones; the pixels are worked out again when the view
+    // moved (a probe fix no longer lands where it did) or the chart changed.
     struct CTargetPicture {
         std::unique_ptr<chart::COverlayTarget> symbol;
         const chart::CChartDoc* doc = nullptr;
-        std::vector<std::optional<geo::IntPoint>> points;
+        CTrackPixels pixels;
     };
 
     void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target,

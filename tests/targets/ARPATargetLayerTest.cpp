@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "../chart/overlays/OverlayTestSupport.h"
 #include "FakeClock.h"
@@ -80,12 +81,17 @@ struct LayerTest : ::testing::Test {
         nav.utc = clock.UtcNow();
         module->TimerPass();
     }
-    std::vector<chart::DrawRecord> LinesOf(chart::COLORREF colour) const
+    // Every line segment drawn in `colour`, single lines and polylines alike.
+    std::vector<std::pair<geo::IntPoint, geo::IntPoint>> LinesOf(chart::COLORREF colour) const
     {
-        std::vector<chart::DrawRecord> out;
-        for (const auto& r : recorder.Of(chart::DrawOp::Line))
-            if (r.pen.colour == colour)
-                out.push_back(r);
+        std::vector<std::pair<geo::IntPoint, geo::IntPoint>> out;
+        for (const auto& r : recorder.Records()) {
+            if (r.pen.colour != colour ||
+                (r.op != chart::DrawOp::Line && r.op != chart::DrawOp::Polyline))
+                continue;
+            for (std::size_t i = 1; i < r.points.size(); ++i)
+                out.emplace_back(r.points[i - 1], r.points[i]);
+        }
         return out;
     }
 };
@@ -97,7 +103,7 @@ TEST_F(LayerTest, TrackTurnsRedWhenTheTargetIsNoLongerCurrent)
     const chart::COLORREF trackColour = module->Properties().Line().GetColour();
     layer.Draw(*chart.doc, recorder.dc);
     const auto green = LinesOf(trackColour);
-    EXPECT_GE(green.size(), 4u);   // three between fixes and the closing line
+    EXPECT_GE(green.size(), 2u);   // the track (fixes in a straight line) and the closing line
     EXPECT_TRUE(LinesOf(kRed).empty());
 
     for (int s = 0; s < 31; ++s)   // silent past the dangerous interval
@@ -149,9 +155,81 @@ TEST_F(LayerTest, AMovedViewRedrawsTheTrackWhereTheFixesNowAre)
     const auto after = LinesOf(colour);
     ASSERT_EQ(after.size(), before.size());
     const auto& fix = module->Targets()[0].track.front().position;
-    EXPECT_EQ(after.front().points.front(),
-              chart.ClientPoint(geo::CPosition(fix.latitude, fix.longitude)));
-    EXPECT_NE(after.front().points.front(), before.front().points.front());
+    EXPECT_EQ(after.front().first, chart.ClientPoint(geo::CPosition(fix.latitude, fix.longitude)));
+    EXPECT_NE(after.front().first, before.front().first);
+}
+
+TEST_F(LayerTest, FixesOnOnePixelDrawNothingTwice)
+{
+    // Metres apart at this scale: every fix lands on the pixel of the one before.
+    for (int s = 0; s < 61; ++s) {
+        module->Parser().ParseLine(Line("RATTM,1,2.0000,090.0,T,0.1,090.0,T,,,N,,T,,,A"));
+        Pass();
+    }
+    auto o = module->GetOptions();
+    o.properties.FixMarker().SetDraw(true);
+    module->ApplyOptions(o);
+    ASSERT_GE(module->Targets()[0].track.size(), 6u);
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    for (const auto& [from, to] : LinesOf(module->Properties().Line().GetColour()))
+        EXPECT_EQ(from, to) << "a line between fixes on one pixel";
+    const auto markers = recorder.Of(chart::DrawOp::Rectangle);
+    const auto onFix = std::count_if(markers.begin(), markers.end(), [&](const auto& r) {
+        return r.pen.colour == module->Properties().FixMarker().GetColour();
+    });
+    EXPECT_EQ(onFix, 1);
+}
+
+TEST_F(LayerTest, EveryFixOfATurningTrackLiesOnTheDrawnLine)
+{
+    // A target circling the own ship at 3 nm while closing in: a curved track.
+    for (int s = 0; s < 300; ++s) {
+        module->Parser().ParseLine(Line("RATTM,1," + std::to_string(3.0 - 0.005 * s) + "," +
+                                        std::to_string(0.9 * s) + ",T,5.0,090.0,T,,,N,,T,,,A"));
+        Pass();
+    }
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto lines = LinesOf(module->Properties().Line().GetColour());
+    const auto& track = module->Targets()[0].track;
+    ASSERT_GE(track.size(), 25u);
+    EXPECT_LT(lines.size(), track.size());   // points on the line between others left out
+    const auto distance = [](geo::IntPoint p, geo::IntPoint a, geo::IntPoint b) {
+        const double dx = b.x - a.x, dy = b.y - a.y, px = p.x - a.x, py = p.y - a.y;
+        const double l2 = dx * dx + dy * dy;
+        const double t = l2 > 0 ? std::clamp((px * dx + py * dy) / l2, 0.0, 1.0) : 0.0;
+        return std::hypot(px - t * dx, py - t * dy);
+    };
+    for (const auto& fix : track) {
+        const geo::IntPoint p =
+            chart.ClientPoint(geo::CPosition(fix.position.latitude, fix.position.longitude));
+        double nearest = 1e9;
+        for (const auto& [a, b] : lines)
+            nearest = std::min(nearest, distance(p, a, b));
+        EXPECT_LE(nearest, 0.5) << p.x << "," << p.y;
+    }
+}
+
+TEST_F(LayerTest, ATrackLeavingTheViewIsCutAtItsEdge)
+{
+    // Due east at 0.5 nm a second: out of the view's east edge (about 8 nm off) in 20 s.
+    for (int s = 0; s < 31; ++s) {
+        module->Parser().ParseLine(
+            Line("RATTM,1," + std::to_string(1.0 + 0.5 * s) + ",090.0,T,5.0,090.0,T,,,N,,T,,,A"));
+        Pass();
+    }
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto lines = LinesOf(module->Properties().Line().GetColour());
+    ASSERT_FALSE(lines.empty());
+    geo::IntRect visible;
+    chart.doc->GetVisibleRect(visible);
+    for (const auto& [from, to] : lines)
+        for (const auto& p : {from, to}) {
+            EXPECT_GE(p.x, visible.left);
+            EXPECT_LE(p.x, visible.right);
+        }
 }
 
 TEST_F(LayerTest, RadarCursorIsAGreenCrossAtItsRangeAndBearing)
@@ -169,9 +247,9 @@ TEST_F(LayerTest, RadarCursorIsAGreenCrossAtItsRangeAndBearing)
     geo::CPosition at;
     ASSERT_TRUE(geo::PositionAtRangeBearing(geo::CPosition(50.0, -1.0), 2.0, 90.0, &at));
     const geo::IntPoint centre = chart.ClientPoint(at);
-    EXPECT_EQ(green[0].points[0], (geo::IntPoint{centre.x, centre.y + 10}));
-    EXPECT_EQ(green[0].points[1], (geo::IntPoint{centre.x, centre.y - 10}));
-    EXPECT_EQ(green[1].points[0], (geo::IntPoint{centre.x + 10, centre.y}));
+    EXPECT_EQ(green[0].first, (geo::IntPoint{centre.x, centre.y + 10}));
+    EXPECT_EQ(green[0].second, (geo::IntPoint{centre.x, centre.y - 10}));
+    EXPECT_EQ(green[1].first, (geo::IntPoint{centre.x + 10, centre.y}));
 }
 
 }   // namespace

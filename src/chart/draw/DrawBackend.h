@@ -34,6 +34,12 @@ public:
     virtual void Polyline(std::span<const IntPoint> points) = 0;
     // Outline with the pen, inside filled with the brush.
     virtual void Rectangle(const IntRect& rect) = 0;
+    // Many rectangles with one pen and brush, in order (fix markers).
+    virtual void Rectangles(std::span<const IntRect> rects)
+    {
+        for (const IntRect& r : rects)
+            Rectangle(r);
+    }
     virtual void Polygon(std::span<const IntPoint> points) = 0;
     // Several rings filled as one shape (alternate filling, so inner rings are
     // holes), each outlined; `counts` gives the rings' point counts in order.

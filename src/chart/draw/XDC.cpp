@@ -269,6 +269,14 @@ bool CXDC::Rectangle(int left, int top, int right, int bottom)
     return true;
 }
 
+bool CXDC::Rectangles(std::span<const IntRect> rects)
+{
+    if (!m_backend)
+        return false;
+    m_backend->Rectangles(rects);
+    return true;
+}
+
 bool CXDC::DrawRectangle(const IntRect& rect)
 {
     CSelStock hollow(*this, StockObject::NullBrush);

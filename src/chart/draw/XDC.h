@@ -84,6 +84,7 @@ public:
     bool PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts);
     bool Rectangle(int left, int top, int right, int bottom);
     bool Rectangle(const IntRect& r) { return Rectangle(r.left, r.top, r.right, r.bottom); }
+    bool Rectangles(std::span<const IntRect> rects);
     // Outline only: the rectangle with the null brush selected.
     bool DrawRectangle(const IntRect& rect);
     bool FrameRectangle(int left, int top, int right, int bottom)

@@ -44,6 +44,7 @@ public:
     void Line(IntPoint from, IntPoint to) override;
     void Polyline(std::span<const IntPoint> points) override;
     void Rectangle(const IntRect& rect) override;
+    void Rectangles(std::span<const IntRect> rects) override;
     void Polygon(std::span<const IntPoint> points) override;
     void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) override;
     void Ellipse(const IntRect& box) override;

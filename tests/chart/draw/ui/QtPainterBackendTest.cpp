@@ -158,6 +158,36 @@ TEST_F(PainterTest, WideDotsAreQtsOwnDots)
     }
 }
 
+TEST_F(PainterTest, RectanglesInOneCallPaintWhatOneAtATimePaints)
+{
+    // Overlapping, one and two pixels wide, empty, partly off the buffer;
+    // filled, hollow, a wide pen and a see-through colour.
+    const std::vector<IntRect> boxes{{5, 5, 12, 12},   {9, 9, 16, 14},   {20, 3, 21, 9},
+                                     {24, 3, 26, 4},   {30, 30, 30, 40}, {-3, 50, 4, 70},
+                                     {58, 58, 70, 61}, {40, 10, 47, 17}};
+    const auto paint = [&](bool together, chart::Brush brush, int penWidth, chart::COLORREF pen) {
+        CBufferDC dc(nullptr, 64, 64);
+        dc.PatBlt(IntRect{0, 0, 64, 64}, chart::PatOp::Whiteness);
+        dc.SelectPen(pen, chart::PenStyle::Solid, penWidth);
+        dc.SelectBrush(brush);
+        if (together)
+            dc.Rectangles(boxes);
+        else
+            for (const IntRect& r : boxes)
+                dc.Rectangle(r);
+        return View(dc).copy();
+    };
+    const chart::Brush white{chart::BrushStyle::Solid, app::RGB(255, 255, 255)};
+    const chart::Brush blue{chart::BrushStyle::Solid, app::RGB(0, 0, 255)};
+    const chart::Brush hollow{chart::BrushStyle::Hollow, 0};
+    for (const auto& brush : {white, blue, hollow})
+        for (const int width : {1, 3}) {
+            const QImage one = paint(false, brush, width, app::RGB(200, 0, 0));
+            EXPECT_EQ(paint(true, brush, width, app::RGB(200, 0, 0)), one) << width;
+            EXPECT_NE(one.pixel(5, 5), 0xFFFFFFFFu);
+        }
+}
+
 TEST_F(PainterTest, ArcsEndOnTheirRadials)
 {
     struct Row {
