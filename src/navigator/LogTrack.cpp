@@ -30,6 +30,16 @@ std::string HourMinute(sys_seconds utc)
     return text;
 }
 
+// Fixes a second apart would bury the track under their markers: a marker
+// is drawn a few pixels from the last one drawn, a label clear of the last
+// label of its kind.
+constexpr int kMarkerSpacing = 10, kLabelSpacing = 40;
+
+bool Apart(const std::optional<geo::IntPoint>& a, geo::IntPoint b, int d)
+{
+    return !a || std::abs(a->x - b.x) >= d || std::abs(a->y - b.y) >= d;
+}
+
 app::CDateTimeEx LocalTime(sys_seconds utc)
 {
     app::CDateTimeEx value;
@@ -269,11 +279,13 @@ void CLogTrack::Draw(chart::CChartDoc& doc, chart::CXDC& dc, bool decorate)
         chart::CBufferDC onWhite(nullptr, memory.width, memory.height);
         if (onBlack.Memory().IsValid() && onWhite.Memory().IsValid()) {
             CDrawState state;
+            // Placed once for both drawings.
+            const CPlaced placed = Place(doc, *first, end - 1);
             for (auto* buffer : {&onBlack, &onWhite}) {
                 CTrackPicture::Clear(buffer->Memory(), buffer == &onBlack ? CTrackPicture::kBlack
                                                                           : CTrackPicture::kWhite);
                 state = {};
-                DrawPart(doc, *buffer, *first, *first, end - 1, decorate, state);
+                DrawPart(doc, *buffer, placed, *first, decorate, state);
                 buffer->Backend()->Flush();
             }
             m_picture = CTrackPicture::Capture(onBlack.Memory(), onWhite.Memory());
@@ -330,24 +342,40 @@ std::optional<CLogTrack::CPictureKey> CLogTrack::KeyOf(chart::CChartDoc& doc,
     return key;
 }
 
-void CLogTrack::DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t lineFrom,
-                         std::size_t from, std::size_t to, bool decorate, CDrawState& state)
+CLogTrack::CPlaced CLogTrack::Place(chart::CChartDoc& doc, std::size_t from, std::size_t to) const
 {
-    if (lineFrom >= to)
-        return;
     // Every fix is placed once; the line, the marks and the markers share
-    // the places.
-    std::vector<geo::IntPoint> points;
-    std::vector<std::uint32_t> starts;
-    points.reserve(to - lineFrom);
-    starts.reserve(to - lineFrom + 1);
-    chart::PointList placed;
-    for (std::size_t i = lineFrom; i < to; ++i) {
-        starts.push_back(std::uint32_t(points.size()));
-        if (doc.PositionToClientPoints(m_fixes[i]->GetPosition(), placed))
-            points.insert(points.end(), placed.begin(), placed.end());
+    // the places. The positions come from the kept list, which lies in one
+    // block, rather than from the fix objects spread over the heap.
+    CPlaced placed;
+    placed.from = from;
+    if (from >= to)
+        return placed;
+    placed.points.reserve(to - from);
+    placed.starts.reserve(to - from + 1);
+    chart::PointList at;
+    for (std::size_t i = from; i < to; ++i) {
+        placed.starts.push_back(std::uint32_t(placed.points.size()));
+        const CTrackFix& f = m_kept[i].fix;
+        at.clear();
+        if (doc.PositionToClientPoints(geo::CPosition(f.latitude, f.longitude, f.altitude,
+                                                      static_cast<std::int16_t>(f.datum)),
+                                       at))
+            placed.points.insert(placed.points.end(), at.begin(), at.end());
     }
-    starts.push_back(std::uint32_t(points.size()));
+    placed.starts.push_back(std::uint32_t(placed.points.size()));
+    return placed;
+}
+
+void CLogTrack::DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, const CPlaced& placed,
+                         std::size_t from, bool decorate, CDrawState& state)
+{
+    const std::size_t lineFrom = placed.from;
+    if (placed.starts.size() < 2)
+        return;
+    const std::size_t to = lineFrom + placed.starts.size() - 1;
+    const std::vector<geo::IntPoint>& points = placed.points;
+    const std::vector<std::uint32_t>& starts = placed.starts;
 
     const chart::CTrackLineStyle style = GetLineStyle(chart::ActivePaletteIndex());
     const chart::Pen before =
@@ -362,7 +390,7 @@ void CLogTrack::DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t lin
         run.clear();
     };
     for (std::size_t i = lineFrom; i < to; ++i) {
-        if (m_fixes[i]->segmentStart)
+        if (m_kept[i].segmentStart)
             flush();
         const std::size_t k = i - lineFrom;
         if (starts[k] == starts[k + 1]) {
@@ -423,26 +451,19 @@ void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t fr
     if (m_properties)
         time.textColour = source.textColour =
             m_properties->Text().GetColours()[std::size_t(palette)];
-    // Fixes a second apart would bury the track under their markers: a
-    // marker is drawn a few pixels from the last one drawn, its labels
-    // clear of the last labels.
-    constexpr int kMarkerSpacing = 10, kLabelSpacing = 40;
-    auto apart = [](const std::optional<geo::IntPoint>& a, geo::IntPoint b, int d) {
-        return !a || std::abs(a->x - b.x) >= d || std::abs(a->y - b.y) >= d;
-    };
     // Markers first, then every label over them, so no marker hides a label.
     std::vector<std::pair<std::size_t, geo::IntPoint>> labelled;
     for (std::size_t i = from; i < to; ++i) {
-        chart::COverlayPositionFix& fix = *m_fixes[i];
-        fix.SetOwner(&doc);
         for (std::uint32_t k = starts[i - base]; k < starts[i - base + 1]; ++k) {
             const geo::IntPoint p = points[k];
-            if (!apart(state.lastMarker, p, kMarkerSpacing))
+            if (!Apart(state.lastMarker, p, kMarkerSpacing))
                 continue;
             state.lastMarker = p;
+            chart::COverlayPositionFix& fix = *m_fixes[i];
+            fix.SetOwner(&doc);
             fix.SetScreenPoint(p);
             fix.Draw(dc);
-            if (labels && apart(state.lastLabel, p, kLabelSpacing)) {
+            if (labels && Apart(state.lastLabel, p, kLabelSpacing)) {
                 state.lastLabel = p;
                 labelled.emplace_back(i, p);
             }
@@ -492,9 +513,13 @@ void CLogTrack::DrawTimeMarks(chart::CXDC& dc, std::size_t from, std::size_t to,
         for (std::uint32_t k = starts[i - base]; k < starts[i - base + 1]; ++k) {
             const geo::IntPoint p = points[k];
             dc.DrawLine(p.x - dx, p.y - dy, p.x + dx, p.y + dy);
-            if (!markerCarriesTime) {
+            // A whole year in one view holds tens of thousands of marks: their
+            // labels, like the fixes', keep clear of the last one drawn.
+            const geo::IntPoint at{p.x + 2 * dx, p.y + 2 * dy};
+            if (!markerCarriesTime && Apart(state.lastMarkLabel, at, kLabelSpacing)) {
+                state.lastMarkLabel = at;
                 label.text = HourMinute(f.utc);
-                label.SetScreenPoint({p.x + 2 * dx, p.y + 2 * dy});
+                label.SetScreenPoint(at);
                 label.Draw(dc);
             }
         }

@@ -91,6 +91,7 @@ private:
     struct CDrawState {
         std::optional<geo::IntPoint> lastMarker;
         std::optional<geo::IntPoint> lastLabel;
+        std::optional<geo::IntPoint> lastMarkLabel;
         std::optional<std::chrono::sys_seconds> nextMark;
     };
     // What a kept picture was drawn for.
@@ -110,10 +111,23 @@ private:
     };
     std::optional<CPictureKey> KeyOf(chart::CChartDoc& doc, const chart::CPixelView& memory,
                                      std::size_t first, bool decorate) const;
-    // The line through [lineFrom, to), then the time marks and markers of
-    // [from, to).
+    // The screen places of fixes [from, to): fix from + k at
+    // points[starts[k]] up to points[starts[k + 1]] (none when off the chart).
+    struct CPlaced {
+        std::size_t from = 0;
+        std::vector<geo::IntPoint> points;
+        std::vector<std::uint32_t> starts;
+    };
+    CPlaced Place(chart::CChartDoc& doc, std::size_t from, std::size_t to) const;
+    // The line through the placed fixes, then the time marks and markers of
+    // those from `from` on.
+    void DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, const CPlaced& placed, std::size_t from,
+                  bool decorate, CDrawState& state);
     void DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t lineFrom, std::size_t from,
-                  std::size_t to, bool decorate, CDrawState& state);
+                  std::size_t to, bool decorate, CDrawState& state)
+    {
+        DrawPart(doc, dc, Place(doc, lineFrom, to), from, decorate, state);
+    }
     void DrawTimeMarks(chart::CXDC& dc, std::size_t from, std::size_t to,
                        const std::vector<geo::IntPoint>& points,
                        const std::vector<std::uint32_t>& starts, std::size_t base,

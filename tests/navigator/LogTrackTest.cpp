@@ -153,6 +153,24 @@ TEST_F(LogTrackTest, TimeMarksFallAtTwelveAndEveryFirstFixAfterTheInterval)
     EXPECT_EQ(g, 7u) << "297 pixels of fixes: markers 12 apart, labels 48 apart";
     EXPECT_EQ(thinned.Of(chart::DrawOp::Ellipse).size(), 25u);
 
+    // Marks 5 pixels apart (a long track seen whole): every mark has its
+    // tick, but a time label keeps 40 pixels clear of the last one.
+    properties.SetDraw(false);
+    CLogTrack marked;
+    marked.SetProperties(&properties);
+    marked.Settings().drawTimeMarks = true;
+    marked.Settings().markInterval = minutes(10);
+    for (int i = 0; i < 40; ++i)
+        marked.Extend(std::uint64_t(i), At(47.6, -122.44 + i * 2.5e-4, Noon() + minutes(10 * i)));
+    Drawn ticks;
+    marked.Draw(doc, ticks.dc, true);
+    EXPECT_EQ(ticks.Of(chart::DrawOp::Line).size(), 40u);
+    const auto markLabels = ticks.Of(chart::DrawOp::Text);
+    EXPECT_EQ(markLabels.size(), 5u) << "195 pixels of marks: a label every 8th";
+    ASSERT_FALSE(markLabels.empty());
+    EXPECT_EQ(markLabels[0].text, "1200");
+    properties.SetDraw(true);
+
     // A display limit of 0 draws nothing, not even the hooks' marks.
     track.Settings().limitDisplay = true;
     track.Settings().span = seconds(0);
