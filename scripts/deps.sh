@@ -9,6 +9,7 @@ BRINE_PACKAGES=(
   clang libclang-rt-14-dev clang-format clang-tidy
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
   tzdata locales xvfb xauth xfonts-base xdotool evilwm x11-xserver-utils x11-apps socat poppler-utils python3-nmea2 python3-geographiclib
+  cups printer-driver-cups-pdf
   imagemagick ffmpeg qt6-image-formats-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gmt gmt-gshhg-high gmt-gshhg-full
   libgdal-dev gdal-data gdal-bin

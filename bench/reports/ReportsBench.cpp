@@ -6,6 +6,8 @@
 // chartpoints in the user's order against a walk of the table alone.
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
+#include "app/ui/ToolbarComboAction.h"
+#include "chartpoints/ChartpointCombos.h"
 #include "chartpoints/ui/ChartpointReport.h"
 #include "db/DBChartPoint.h"
 #include "db/DBLog.h"
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QToolBar>
 
 #include <benchmark/benchmark.h>
 
@@ -221,10 +224,32 @@ void BM_ChartpointRefill_Reference(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kChartpoints);
 }
 
+// The toolbar drop-down of names refilled from the table (the list alone,
+// then shown by one combo box on a toolbar), against the same table walk.
+void BM_ChartpointComboRefill(benchmark::State& state)
+{
+    db::CDBChartPoint table;
+    table.SetFilePath(ChartpointPath());
+    table.Open();
+    table.SelectTag("T_NAME");
+    chartpoints::CChartpointComboModel names;
+    names.SetChartpoints(&table);
+    QToolBar bar;
+    app::CToolbarComboAction action(names, 815, "Select Chartpoint", 180, true, {}, nullptr);
+    if (state.range(0) > 0)
+        bar.addAction(&action);
+    for (auto _ : state) {
+        names.Refill();
+        benchmark::DoNotOptimize(names.GetCount());
+    }
+    state.SetItemsProcessed(state.iterations() * kChartpoints);
+}
+
 BENCHMARK(BM_LogReportPdf)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_LogReportPdf_Reference)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ChartpointRefill)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChartpointRefill_Reference)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChartpointComboRefill)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }   // namespace
 

@@ -129,6 +129,9 @@ inline constexpr unsigned kChartpointSortType = 2198;
 inline constexpr unsigned kChartpointSortZone = 2199;
 inline constexpr CommandRange kChartpointSort{2190, 2199};
 inline constexpr unsigned kChartpointOptions = 2186;
+inline constexpr unsigned kChartpointCombo = 815;   // toolbar drop-down of the names
+inline constexpr unsigned kChartpointSortCombo = 2189;   // toolbar drop-down of the orders
+inline constexpr unsigned kOpenChartpointCombo = 2171;   // Ctrl+Alt+C
 
 // Route
 inline constexpr unsigned kRouteNew = 2223;
@@ -148,9 +151,11 @@ inline constexpr unsigned kWaypointFirst = 971;
 inline constexpr unsigned kWaypointPrevious = 970;
 inline constexpr unsigned kWaypointNext = 969;
 inline constexpr unsigned kWaypointLast = 968;
+inline constexpr unsigned kRouteCombo = 814;   // toolbar drop-downs of routes and waypoints
+inline constexpr unsigned kWaypointCombo = 964;
+inline constexpr unsigned kOpenRouteCombo = 2172;   // Ctrl+Alt+R
+inline constexpr unsigned kOpenWaypointCombo = 2173;   // Ctrl+Alt+W
 inline constexpr unsigned kRouteShowWaypoints = 2262;
-inline constexpr unsigned kRouteCombo = 814;   // the toolbar's route picker
-inline constexpr unsigned kWaypointCombo = 964;   // the toolbar's waypoint picker
 inline constexpr unsigned kPlanCalculate = 2219;
 inline constexpr unsigned kPlanBestTime = 2221;
 inline constexpr unsigned kRouteOptions = 2125;

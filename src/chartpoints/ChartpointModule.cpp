@@ -488,7 +488,7 @@ bool CChartpointModule::UpdateViews(int hint)
     if (hint == kHintCurrent) {
         LoadCurrentFromDb();
         m_ui->ShowChartpoint(m_current);
-        m_ui->CombosRefill();
+        m_ui->CombosSelectCurrent();
     }
     if (hint == kHintApplied) {
         std::string refusal;

@@ -65,6 +65,8 @@ public:
     virtual void ListRebuild() { }
     virtual void ListUpdate(int /*hint*/) { }
     virtual void CombosRefill() { }
+    // Only the current record changed: the combos select it.
+    virtual void CombosSelectCurrent() { }
     // The save dialog: a path, or none when cancelled.
     virtual std::optional<std::string> AskSavePath(const std::string& /*folder*/,
                                                    const std::string& /*defaultName*/)

@@ -24,10 +24,13 @@ QString PreviewName(bool fullDetails)
                        : QStringLiteral("ChartFolioReport");
 }
 
-// Both raster services share one catalogue: the first service reads it.
+// Both raster services share one catalogue: the first service reads it;
+// the definition file then lays the list out.
 bool ReadRows(chart::CChartingModule& charting, bool fullDetails,
-              std::vector<std::vector<std::string>>& rows, QString& error)
+              const std::filesystem::path& reportsFolder, report::CReportDefinition& definition,
+              std::unique_ptr<report::CReportRows>& rows, QString& error)
 {
+    std::vector<std::vector<std::string>> folio;
     for (const auto& service : charting.ChartServices()) {
         auto* hcrf = dynamic_cast<charts::hcrf::CHCRFModule*>(service.get());
         if (!hcrf)
@@ -35,12 +38,17 @@ bool ReadRows(chart::CChartingModule& charting, bool fullDetails,
         const charts::CChartListSources sources{hcrf->SourcePath().string(),
                                                 hcrf->ChartsFolder().string()};
         std::string message;
-        if (!charts::ReadChartList(hcrf->ModuleFolder(), fullDetails, sources, QLocale(), rows,
-                                   message)) {
+        if (!charts::ReadChartFolio(hcrf->ModuleFolder(), sources, QLocale(), folio, message)) {
             error = QString::fromStdString(message);
             return false;
         }
-        return true;
+        break;
+    }
+    std::string message;
+    if (!charts::MakeChartListReport(fullDetails, reportsFolder, std::move(folio), definition, rows,
+                                     message)) {
+        error = QString::fromStdString(message);
+        return false;
     }
     return true;
 }
@@ -56,18 +64,18 @@ bool IsChartListPreviewOpen(const QMdiArea& area, bool fullDetails)
 }
 
 void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiArea& area,
-                      QPrinter& printer)
+                      QPrinter& printer, const std::filesystem::path& reportsFolder)
 {
-    std::vector<std::vector<std::string>> rows;
+    report::CReportDefinition definition;
+    std::unique_ptr<report::CReportRows> rows;
     QString error;
-    if (!ReadRows(charting, fullDetails, rows, error)) {
+    if (!ReadRows(charting, fullDetails, reportsFolder, definition, rows, error)) {
         QMessageBox::warning(area.window(), QObject::tr("Print Preview"), error);
         return;
     }
-    auto* preview = new report::CReportPreview(
-        charts::ChartListDefinition(fullDetails),
-        std::make_unique<report::CVectorRows>(std::move(rows)), &printer,
-        fullDetails ? QStringLiteral("FullChartFolio.pdf") : QStringLiteral("ChartFolio.pdf"));
+    auto* preview = new report::CReportPreview(std::move(definition), std::move(rows), &printer,
+                                               fullDetails ? QStringLiteral("FullChartFolio.pdf")
+                                                           : QStringLiteral("ChartFolio.pdf"));
     preview->setObjectName(PreviewName(fullDetails));
     QMdiSubWindow* sub = area.addSubWindow(preview);
     sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview")));
@@ -78,17 +86,17 @@ void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiAr
 }
 
 void PrintChartList(chart::CChartingModule& charting, bool fullDetails, QWidget* parent,
-                    QPrinter& printer)
+                    QPrinter& printer, const std::filesystem::path& reportsFolder)
 {
-    std::vector<std::vector<std::string>> rows;
+    report::CReportDefinition definition;
+    std::unique_ptr<report::CReportRows> rows;
     QString error;
-    if (ReadRows(charting, fullDetails, rows, error)) {
+    if (ReadRows(charting, fullDetails, reportsFolder, definition, rows, error)) {
         QPrintDialog dialog(&printer, parent);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        const report::CVectorRows source(std::move(rows));
-        report::CReportLayout layout(charts::ChartListDefinition(fullDetails), source,
-                                     report::DefaultPageSize(fullDetails));
+        const QSizeF page = report::DefinitionPageSize(definition);
+        report::CReportLayout layout(std::move(definition), *rows, page);
         layout.Paginate();
         if (report::PrintReport(layout, printer, error))
             return;

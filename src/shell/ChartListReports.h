@@ -2,6 +2,8 @@
 // The installed chart lists of File > Print and Print Preview: the preview
 // as a window among the charts, or the list sent to the printer.
 
+#include <filesystem>
+
 class QMdiArea;
 class QPrinter;
 class QWidget;
@@ -14,10 +16,12 @@ namespace shell {
 
 // Whether the list's preview window is open.
 bool IsChartListPreviewOpen(const QMdiArea& area, bool fullDetails);
+// The list's layout is its definition file's (the user's copy first, then
+// `reportsFolder`); a missing or bad one is told and nothing opens.
 void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiArea& area,
-                      QPrinter& printer);
+                      QPrinter& printer, const std::filesystem::path& reportsFolder);
 // Asks for the printer, then prints; a failure is told in a message box.
 void PrintChartList(chart::CChartingModule& charting, bool fullDetails, QWidget* parent,
-                    QPrinter& printer);
+                    QPrinter& printer, const std::filesystem::path& reportsFolder);
 
 }   // namespace shell

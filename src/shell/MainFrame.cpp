@@ -673,6 +673,7 @@ void CMainFrame::FillWindowList(QMenu* menu)
             break;
         QAction* a = menu->addAction(QString("&%1 %2").arg(n).arg(w->windowTitle()));
         a->setProperty("windowEntry", true);
+        a->setIcon(w->windowIcon());
         a->setCheckable(true);
         a->setChecked(w == m_mdi->activeSubWindow());
         connect(a, &QAction::triggered, this, [this, w = QPointer<QMdiSubWindow>(w)] {

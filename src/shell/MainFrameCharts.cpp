@@ -390,7 +390,7 @@ void CMainFrame::RegisterChartCommands()
                 else if (m_charting && (chosen == app::choose::kPrintChartList ||
                                         chosen == app::choose::kPrintFullChartList))
                     PrintChartList(*m_charting, chosen == app::choose::kPrintFullChartList, this,
-                                   Printer());
+                                   Printer(), reportHost().reportsFolder);
             }
         },
         printable);
@@ -410,7 +410,7 @@ void CMainFrame::RegisterChartCommands()
                      (chosen == app::choose::kPrintChartList ||
                       chosen == app::choose::kPrintFullChartList))
                 PreviewChartList(*m_charting, chosen == app::choose::kPrintFullChartList, *m_mdi,
-                                 Printer());
+                                 Printer(), reportHost().reportsFolder);
         },
         printable);
     // View > Refresh (F2): the modules first (station messaging restarted,

@@ -260,6 +260,9 @@ constexpr MenuEntry kAccelerators[] = {
     I(kPaletteDayKey, "Day palette", "Ctrl+Alt+D"),
     I(kFocusPanelOrChart, "Side panel or chart", "Shift+F6"),
     I(kSystemInformation, "System Information", "Ctrl+Alt+Shift+V"),
+    I(kOpenChartpointCombo, "Chartpoint list", "Ctrl+Alt+C"),
+    I(kOpenRouteCombo, "Route list", "Ctrl+Alt+R"),
+    I(kOpenWaypointCombo, "Waypoint list", "Ctrl+Alt+W"),
 };
 
 constexpr std::array kMenus = {
@@ -339,12 +342,15 @@ constexpr ToolBarButton kChartpointBar[] = {
     T(kChartpointPrevious, "Previous chartpoint", "go-previous"),
     T(kChartpointNext, "Next chartpoint", "go-next"),
     T(kChartpointLast, "Last chartpoint", "go-last"),
+    O(kChartpointCombo, "Select Chartpoint", "chartpoint"),
     O(kChartpointAttachments.first, "First bitmap attachment", "picture-1"),
     O(kChartpointAttachments.first + 1, "Second bitmap attachment", "picture-2"),
     O(kChartpointAttachments.first + 2, "Third bitmap attachment", "picture-3"),
     T(kChartpointAttachments.first + 3, "Video attachment", "video-x-generic"),
     S,
     O(kChartpointGoToSelected, "Best chart for chartpoint", "best-chart"),
+    S,
+    O(kChartpointSortCombo, "Sort Chartpoint database", "chartpoint"),
 };
 constexpr ToolBarButton kRouteBar[] = {
     T(kRouteFirst, "First route", "go-first"),

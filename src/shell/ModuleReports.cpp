@@ -4,6 +4,7 @@
 #include "chartpoints/ui/ChartpointReport.h"
 #include "db/DBRoute.h"
 #include "engines/report/ReportDefinitionFile.h"
+#include "engines/report/ReportJob.h"
 #include "engines/report/ReportOutput.h"
 #include "engines/report/ReportPreview.h"
 #include "navigator/NavigatorModule.h"
@@ -211,6 +212,74 @@ void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& 
     state.customPlanMemosOpen = IsOpen(host.mdi, app::choose::kPrintCustomPlanMemos);
 }
 
+namespace {
+
+// The run of a module's report from File > Print or Print Preview.
+class CModuleReportJob final : public report::CReportJob {
+public:
+    CModuleReportJob(const CModuleReportHost& host, int chosen, bool preview)
+        : report::CReportJob(host.reportsFolder), m_host(host), m_chosen(chosen),
+          m_caption(preview ? QObject::tr("Print Preview") : QObject::tr("Print"))
+    { }
+
+protected:
+    bool SelectPrinter(std::string&) override
+    {
+        // Asked before the rows are read, so a cancelled dialog reads nothing.
+        if (!m_host.printer)
+            return true;
+        QPrintDialog dialog(m_host.printer, m_host.parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+    std::unique_ptr<report::CFilledReport> Fill(report::CReportRequest request,
+                                                std::string& error) override
+    {
+        const QString caption =
+            request.definition.titleParts.empty()
+                ? m_caption
+                : QString::fromStdString(request.definition.titleParts.front().front().text);
+        return report::RunReport(std::move(request), caption, m_host.parent, error);
+    }
+    bool Output(std::unique_ptr<report::CFilledReport>& filled, report::ReportOutput output,
+                std::string& error) override
+    {
+        if (output != report::ReportOutput::Preview) {
+            QPrinter fallback(QPrinter::HighResolution);
+            QString printError;
+            const bool printed = report::PrintReport(
+                *filled->layout, m_host.printer ? *m_host.printer : fallback, printError);
+            error = printError.toStdString();
+            return printed;
+        }
+        if (!m_host.mdi)
+            return true;
+        auto* window =
+            new report::CReportPreview(std::move(filled->rows), std::move(filled->layout),
+                                       m_host.printer, QString::fromLatin1(PdfName(m_chosen)));
+        filled.reset();   // the window owns the rows now
+        window->setObjectName(QLatin1String(PreviewName(m_chosen)));
+        QMdiSubWindow* sub = m_host.mdi->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview")));
+        const QSize space = m_host.mdi->viewport()->size();
+        sub->resize(std::max(space.width() * 4 / 5, 480), std::max(space.height() * 9 / 10, 360));
+        window->show();
+        m_host.mdi->setActiveSubWindow(sub);
+        return true;
+    }
+    void Tell(const std::string& message) override
+    {
+        QMessageBox::warning(m_host.parent, m_caption, QString::fromStdString(message));
+    }
+
+private:
+    const CModuleReportHost& m_host;
+    int m_chosen;
+    QString m_caption;
+};
+
+}   // namespace
+
 bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
 {
     report::CReportRequest request;
@@ -222,47 +291,9 @@ bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
                              preview ? QObject::tr("Print Preview") : QObject::tr("Print"), error);
         return true;
     }
-    std::string definitionError;
-    if (!report::ApplyReportDefinition(request, host.reportsFolder, definitionError)) {
-        QMessageBox::critical(host.parent,
-                              preview ? QObject::tr("Print Preview") : QObject::tr("Print"),
-                              QString::fromStdString(definitionError));
-        return true;
-    }
-    const QString caption =
-        request.definition.titleParts.empty()
-            ? QString()
-            : QString::fromStdString(request.definition.titleParts.front().front().text);
-    if (!preview && host.printer) {
-        // The printer is asked for first, so a cancelled dialog reads nothing.
-        QPrintDialog dialog(host.printer, host.parent);
-        if (dialog.exec() != QDialog::Accepted)
-            return true;
-    }
-    std::unique_ptr<report::CFilledReport> filled =
-        report::RunReport(std::move(request), caption, host.parent);
-    if (!filled)
-        return true;   // cancelled, or the failure was told
-    if (!preview) {
-        QPrinter fallback(QPrinter::HighResolution);
-        QString printError;
-        if (!report::PrintReport(*filled->layout, host.printer ? *host.printer : fallback,
-                                 printError))
-            QMessageBox::warning(host.parent, QObject::tr("Print"), printError);
-        return true;   // the report table goes with `filled`
-    }
-    if (!host.mdi)
-        return true;
-    auto* window = new report::CReportPreview(std::move(filled->rows), std::move(filled->layout),
-                                              host.printer, QString::fromLatin1(PdfName(chosen)));
-    window->setObjectName(QLatin1String(PreviewName(chosen)));
-    QMdiSubWindow* sub = host.mdi->addSubWindow(window);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview")));
-    const QSize space = host.mdi->viewport()->size();
-    sub->resize(std::max(space.width() * 4 / 5, 480), std::max(space.height() * 9 / 10, 360));
-    window->show();
-    host.mdi->setActiveSubWindow(sub);
+    CModuleReportJob job(host, chosen, preview);
+    job.Run(std::move(request),
+            preview ? report::ReportOutput::Preview : report::ReportOutput::Print);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "app/ui/ListControls.h"
 
+#include <QIcon>
+
 #include <QItemSelection>
 
 namespace app {
@@ -42,6 +44,9 @@ CListFrame::CListFrame(const QString& title, std::shared_ptr<const app::CRowSour
     : QMdiSubWindow(parent), m_view(new CXListView(std::move(source), this))
 {
     setWindowTitle(title);
+    // The list picture in the caption and the Window menu, whatever list it
+    // holds; the view covers the whole frame, which paints nothing itself.
+    setWindowIcon(QIcon(QStringLiteral(":/icons/log-window.svg")));
     setWidget(m_view);
     setAttribute(Qt::WA_DeleteOnClose);
 }

@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/ui/PropertySheet.h"
+#include "app/ui/ToolbarComboAction.h"
 #include "chart/ChartDoc.h"
 #include "chartpoints/ChartpointOptions.h"
 #include "chartpoints/PanelPosition.h"
@@ -93,11 +94,70 @@ public:
         if (m_owner.m_list)
             m_owner.m_list->Update(hint);
     }
+    void CombosRefill() override
+    {
+        m_owner.m_nameCombo.Refill();
+        m_owner.m_sortCombo.SetCurSel(m_owner.SortIndex());
+    }
+    void CombosSelectCurrent() override { m_owner.m_nameCombo.SelectCurrentRecord(); }
 
 private:
     CChartpointPanel* Panel() const { return m_owner.m_panel; }
     CChartpointWindows& m_owner;
 };
+
+class CChartpointWindows::ComboFollower final : public chartpoints::CChartpointListener {
+public:
+    explicit ComboFollower(CChartpointWindows& owner) : m_owner(owner) { }
+    void OnChartpointChange(const chartpoints::CChartpointChange& change,
+                            db::CDBChartPoint&) override
+    {
+        m_owner.FollowInCombos(change.hint);
+    }
+
+private:
+    CChartpointWindows& m_owner;
+};
+
+void CChartpointWindows::FollowInCombos(int hint)
+{
+    switch (hint) {
+    case kHintClosed: m_nameCombo.Refill(); break;
+    case kHintApplied:
+    case kHintRewritten:
+        // An edit that moved the record in the sort order lists it anew.
+        if (Table().IsOpen() && Table().GetOrdinal() - 1 != m_nameCombo.CachedIndex())
+            m_nameCombo.Refill();
+        else
+            m_nameCombo.UpdateCurrentEntry();
+        break;
+    default: break;
+    }
+}
+
+void CChartpointWindows::MakeToolbarCombos(app::CModuleHost& host)
+{
+    m_nameCombo.SetChartpoints(&Table());
+    m_nameAction = new app::CToolbarComboAction(
+        m_nameCombo, cmd::kChartpointCombo, QStringLiteral("Select Chartpoint"), 180, true,
+        [this](int index) {
+            if (index < 0 || !IsDatabaseOpen())
+                return;
+            if (Table().GetOrdinal() != index + 1 && !Table().GoOrdinal(index + 1))
+                return;
+            NotifyCurrentChanged();
+        },
+        &host.Window());
+    m_sortAction = new app::CToolbarComboAction(
+        m_sortCombo, cmd::kChartpointSortCombo, QStringLiteral("Sort Chartpoint database"), 170,
+        false, [this](int index) { SortBy(index); }, &host.Window());
+    m_nameCombo.Refill();
+    m_sortCombo.SetCurSel(SortIndex());
+    host.AddToolbarControl(m_nameAction);
+    host.AddToolbarControl(m_sortAction);
+    m_comboFollower = std::make_unique<ComboFollower>(*this);
+    AddListener(m_comboFollower.get());
+}
 
 void CChartpointWindows::WriteState(int hint)
 {
@@ -138,6 +198,9 @@ CChartpointWindows::CChartpointWindows(app::CSettingsHome& settings, platform::C
 CChartpointWindows::~CChartpointWindows()
 {
     chart::CChartView::RemoveExtension(this);
+    for (app::CToolbarComboAction* action : {m_nameAction.data(), m_sortAction.data()})
+        if (action)
+            action->Detach();
 }
 
 void CChartpointWindows::SetInstruments(nmea::CInstrumentsModule* instruments)
@@ -167,6 +230,7 @@ bool CChartpointWindows::CreateSidePanels(app::CModuleHost& host,
     if (!panel->Create(CChartpointPanel::kBarId, &host.Window()))
         return false;
     m_panel = panel;
+    MakeToolbarCombos(host);
     panel->SetListWindow([this] { ToggleListWindow(); }, [this] { return m_list != nullptr; });
     SetUi(m_uiJoin.get());
     panels.push_back(panel);
@@ -217,6 +281,19 @@ void CChartpointWindows::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, cmd::kNavUploadChartpoints, [this](unsigned) { RunUploadDialog(); },
         [this](app::CCmdUI& ui) { ui.Enable(CanUpload()); });
+    commands.Add(
+        this, cmd::kChartpointCombo, [](unsigned) {},
+        [this](app::CCmdUI& ui) { ui.Enable(m_nameCombo.HasRows()); });
+    commands.Add(
+        this, cmd::kChartpointSortCombo, [](unsigned) {},
+        [this](app::CCmdUI& ui) { ui.Enable(IsDatabaseOpen()); });
+    commands.Add(
+        this, cmd::kOpenChartpointCombo,
+        [this](unsigned) {
+            if (m_nameAction)
+                m_nameAction->OpenDropDown();
+        },
+        [this](app::CCmdUI& ui) { ui.Enable(m_nameCombo.HasRows()); });
     commands.Add(
         this, cmd::kChartpointOptions, [this](unsigned) { OpenOptions(); },
         [this](app::CCmdUI& ui) { ui.Enable(m_options == nullptr); });

@@ -5,7 +5,9 @@
 // marks, and the window commands (panel, list, attachments, upload).
 
 #include "app/ui/ModuleUi.h"
+#include "app/ui/ToolbarComboAction.h"
 #include "chart/ui/ChartView.h"
+#include "chartpoints/ChartpointCombos.h"
 #include "chartpoints/ChartpointLayer.h"
 #include "chartpoints/ChartpointModule.h"
 #include "chartpoints/GpsWaypointTransmitter.h"
@@ -59,6 +61,10 @@ public:
     void RunUploadDialog();
     // Chartpoint > Options...: the modeless sheet with the General page.
     void OpenOptions();
+    // The toolbar drop-downs of names and sort orders.
+    CChartpointComboModel& NameCombo() { return m_nameCombo; }
+    CSortComboModel& SortCombo() { return m_sortCombo; }
+    app::CToolbarComboAction* NameComboAction() const { return m_nameAction; }
 
     // The GPS device the upload sends through (the navigator's); none while
     // there is none.
@@ -80,6 +86,9 @@ private:
     class StateWriter;
     friend class StateWriter;
     void WriteState(int hint);
+    void MakeToolbarCombos(app::CModuleHost& host);
+    void FollowInCombos(int hint);
+    class ComboFollower;
     // The panel and the list window as the module sees them.
     class UiJoin;
     std::unique_ptr<UiJoin> m_uiJoin;
@@ -98,6 +107,11 @@ private:
     chart::CChartView* m_dragView = nullptr;
     geo::IntPoint m_dragStart{};
     bool m_dragMoved = false;
+    CChartpointComboModel m_nameCombo;
+    CSortComboModel m_sortCombo;
+    QPointer<app::CToolbarComboAction> m_nameAction;
+    QPointer<app::CToolbarComboAction> m_sortAction;
+    std::unique_ptr<chartpoints::CChartpointListener> m_comboFollower;
 };
 
 }   // namespace chartpoints

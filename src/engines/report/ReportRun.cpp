@@ -4,7 +4,6 @@
 #include "engines/report/ReportDefinitionFile.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QProgressDialog>
 #include <QTimer>
 
@@ -152,11 +151,11 @@ std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page, s
 }
 
 std::unique_ptr<CFilledReport> RunReport(CReportRequest request, const QString& caption,
-                                         QWidget* parent)
+                                         QWidget* parent, std::string& error)
 {
     CRunProgress progress;
     std::unique_ptr<CFilledReport> result;
-    std::string error;
+    error.clear();
     const QSizeF page = DefinitionPageSize(request.definition);
 
     QProgressDialog dialog(QObject::tr("Reading rows..."), QObject::tr("Cancel"), 0, 0, parent);
@@ -200,8 +199,6 @@ std::unique_ptr<CFilledReport> RunReport(CReportRequest request, const QString& 
     loop.exec();
     worker.join();   // the worker has left FillReport; `result` is ours now
     dialog.hide();
-    if (!result && !error.empty())
-        QMessageBox::warning(parent, caption, QString::fromStdString(error));
     return result;
 }
 

@@ -110,9 +110,9 @@ struct CRunProgress {
 std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page, std::stop_token stop,
                                           CRunProgress& progress, std::string& error);
 
-// FillReport on a worker thread under a progress dialog with Cancel; a
-// failure is shown in a message box titled `caption`. Null when cancelled or failed.
+// FillReport on a worker thread under a progress dialog titled `caption`
+// with Cancel. Null when cancelled (error empty) or failed (error says why).
 std::unique_ptr<CFilledReport> RunReport(CReportRequest request, const QString& caption,
-                                         QWidget* parent);
+                                         QWidget* parent, std::string& error);
 
 }   // namespace report

@@ -75,6 +75,16 @@ void CRouteComboAction::Refill()
             Fill(*combo);
 }
 
+void CRouteComboAction::OpenList()
+{
+    for (QWidget* w : createdWidgets())
+        if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->isVisible()) {
+            combo->setFocus(Qt::ShortcutFocusReason);
+            combo->showPopup();
+            return;
+        }
+}
+
 void CRouteComboAction::ShowCurrent()
 {
     for (QWidget* w : createdWidgets())

@@ -24,6 +24,8 @@ public:
     void Refill();
     // Every combo only marks the current entry again.
     void ShowCurrent();
+    // Drops down the list of the first combo on a visible toolbar.
+    void OpenList();
     // The module goes: the combos are emptied and choose nothing any more.
     void Detach();
 

@@ -168,6 +168,23 @@ void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, cmd::kWaypointCombo, [](unsigned) {},
         [this](app::CCmdUI& ui) { ui.Enable(IsFree() && !State().waypoints.empty()); });
+    // Ctrl+Alt+R and Ctrl+Alt+W open the pickers' lists from the keyboard.
+    commands.Add(
+        this, cmd::kOpenRouteCombo,
+        [this](unsigned) {
+            if (m_routeCombo)
+                m_routeCombo->OpenList();
+        },
+        [this](app::CCmdUI& ui) { ui.Enable(m_routeCombo && IsFree() && RouteCount() > 0); });
+    commands.Add(
+        this, cmd::kOpenWaypointCombo,
+        [this](unsigned) {
+            if (m_waypointCombo)
+                m_waypointCombo->OpenList();
+        },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(m_waypointCombo && IsFree() && !State().waypoints.empty());
+        });
     // Off while the sheet is open: one Route Options sheet at a time.
     commands.Add(
         this, cmd::kRouteOptions, [this](unsigned) { OpenOptions(); },

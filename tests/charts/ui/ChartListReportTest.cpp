@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QtGlobal>
 
 #include <gtest/gtest.h>
 
@@ -109,9 +110,28 @@ TEST(ChartListReport, RowsFromTheCatalogueAndToPdf)
     EXPECT_EQ(plain[1], (std::vector<std::string>{"3000", "Admiralty Inlet", "1:50,000", "ARCS 1",
                                                   "Wk01_07"}));
 
-    const report::CVectorRows source(plain);
-    report::CReportLayout layout(charts::ChartListDefinition(false), source,
-                                 report::DefaultPageSize());
+    // The shipped definitions lay the lists out (no user copy here).
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+    std::vector<std::vector<std::string>> folio;
+    ASSERT_TRUE(charts::ReadChartFolio(folder, sources, british, folio, error));
+    report::CReportDefinition definition;
+    std::unique_ptr<report::CReportRows> source;
+    ASSERT_TRUE(
+        charts::MakeChartListReport(false, BRINE_REPORTS_DIR, folio, definition, source, error))
+        << error;
+    ASSERT_EQ(source->Count(), 3u);
+    std::vector<std::string> cells;
+    source->Row(1, cells);
+    EXPECT_EQ(cells, plain[1]);
+    report::CReportDefinition fullDefinition;
+    std::unique_ptr<report::CReportRows> fullSource;
+    ASSERT_TRUE(charts::MakeChartListReport(true, BRINE_REPORTS_DIR, folio, fullDefinition,
+                                            fullSource, error))
+        << error;
+    EXPECT_TRUE(fullDefinition.landscape);
+    fullSource->Row(0, cells);
+    EXPECT_EQ(cells, rows[0]);
+    report::CReportLayout layout(definition, *source, report::DefaultPageSize());
     ASSERT_TRUE(layout.Paginate());
     const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
     QString pdfError;

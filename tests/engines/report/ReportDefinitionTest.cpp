@@ -65,6 +65,12 @@ TEST(ReportDefinition, EveryShippedFileReadsAgainstItsReport)
         request.formulas = PlanFormulas(std::string(plan).back() == '2');
         requests.push_back(request);
     }
+    for (const char* list : {"ChartFolio", "FullChartFolio"}) {
+        report::CReportRequest request;
+        request.name = list;
+        request.fields = db::ReportChartFolioFields();
+        requests.push_back(request);
+    }
     std::size_t files = 0;
     for (const auto& entry : fs::directory_iterator(BRINE_REPORTS_DIR))
         files += entry.path().extension() == ".rpt";

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <array>
 #include <cstdio>
 
@@ -155,6 +157,10 @@ std::string PlanPdfText(routes::PlanReportKind kind, const std::string& planName
     QString pdfError;
     if (!report::WriteReportPdf(*filled->layout, pdf, pdfError))
         return "pdf failed";
+    // A picture of the first page for a person to look at, when asked for.
+    if (const char* shots = std::getenv("BRINE_SHOTS_DIR"); shots && *shots)
+        CommandOutput("pdftoppm -png -r 80 -singlefile -f 1 -l 1 '" + pdf.toStdString() + "' '" +
+                      shots + "/plan_" + std::to_string(int(kind)) + "'");
     return CommandOutput("pdftotext -layout '" + pdf.toStdString() + "' -");
 }
 

@@ -1,0 +1,50 @@
+#include "engines/report/ReportJob.h"
+
+#include "engines/report/ReportDefinitionFile.h"
+
+namespace report {
+
+bool CReportJob::ReadDefinition(CReportRequest& request, std::string& error)
+{
+    return ApplyReportDefinition(request, m_systemFolder, error);
+}
+
+std::unique_ptr<CFilledReport> CReportJob::Fill(CReportRequest request, std::string& error)
+{
+    CRunProgress progress;
+    const QSizeF page = DefinitionPageSize(request.definition);
+    return FillReport(std::move(request), page, {}, progress, error);
+}
+
+bool CReportJob::Stop(std::unique_ptr<CFilledReport>& filled, const std::string& error)
+{
+    filled.reset();   // closes the report table and deletes its files
+    CloseReport();
+    if (!error.empty())
+        Tell(error);
+    return false;
+}
+
+bool CReportJob::Run(CReportRequest request, ReportOutput output)
+{
+    std::unique_ptr<CFilledReport> filled;
+    std::string error;
+    request.name = ReportBaseName(request.name);
+    if (!ReadDefinition(request, error))
+        return Stop(filled, error);
+    if (output == ReportOutput::Print && !SelectPrinter(error))
+        return Stop(filled, error);
+    filled = Fill(std::move(request), error);
+    if (!filled)
+        return Stop(filled, error);
+    if (!Output(filled, output, error))
+        return Stop(filled, error);
+    if (filled) {
+        // Printed or written: closed before returning.
+        filled.reset();
+        CloseReport();
+    }
+    return true;
+}
+
+}   // namespace report

@@ -1,0 +1,57 @@
+#pragma once
+// One report run in its fixed order: the definition file read (the name
+// with or without ".rpt"), the printer chosen when printing, the rows filled
+// and measured, then shown, printed or written to PDF. A step that fails
+// stops the run there: the report table is closed and its files deleted,
+// CloseReport runs once, and the failure is told once (a cancel by the user
+// is told nothing). Printing closes everything before Run returns; a preview
+// keeps its rows until its window goes.
+
+#include "engines/report/ReportRun.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace report {
+
+enum class ReportOutput { Preview, Print, Pdf };
+
+class CReportJob {
+public:
+    explicit CReportJob(std::filesystem::path systemFolder)
+        : m_systemFolder(std::move(systemFolder))
+    { }
+    virtual ~CReportJob() = default;
+    CReportJob(const CReportJob&) = delete;
+    CReportJob& operator=(const CReportJob&) = delete;
+
+    // True when the report was shown, printed or written.
+    bool Run(CReportRequest request, ReportOutput output);
+
+protected:
+    // The definition file of the request's name; false with the file and line named.
+    virtual bool ReadDefinition(CReportRequest& request, std::string& error);
+    // Printing only: false stops the run (an empty error: the user cancelled).
+    virtual bool SelectPrinter(std::string& /*error*/) { return true; }
+    // Fills and measures; null when stopped (error empty) or failed.
+    virtual std::unique_ptr<CFilledReport> Fill(CReportRequest request, std::string& error);
+    // Shows, prints or writes the report. A preview takes `filled` (its
+    // window then owns the rows); otherwise the job closes it afterwards.
+    virtual bool Output(std::unique_ptr<CFilledReport>& filled, ReportOutput output,
+                        std::string& error) = 0;
+    // A failure, once per run.
+    virtual void Tell(const std::string& message) = 0;
+    // After the report table was closed and its files deleted, once per run
+    // that did not end in a preview.
+    virtual void CloseReport() { }
+
+    const std::filesystem::path& SystemFolder() const { return m_systemFolder; }
+
+private:
+    bool Stop(std::unique_ptr<CFilledReport>& filled, const std::string& error);
+
+    std::filesystem::path m_systemFolder;
+};
+
+}   // namespace report

@@ -1,0 +1,168 @@
+#include "ReportSample.h"
+
+#include "db/DBChartPoint.h"
+#include "geo/Position.h"
+#include "navigator/VesselLogbook.h"
+#include "platform/Clock.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace report_sample {
+
+namespace {
+
+using namespace std::chrono;
+
+struct Point {
+    const char* name;
+    double latitude;
+    double longitude;
+};
+
+// The sample route's fairway, off the lights of USCG Light List vol. VI.
+constexpr std::array<Point, 4> kPassage{{
+    {"Point Wilson", 48.1530, -122.7370},
+    {"Point No Point", 47.9140, -122.5120},
+    {"West Point", 47.6620, -122.4520},
+    {"Elliott Bay", 47.6080, -122.3650},
+}};
+
+constexpr std::array<const char*, 5> kAreas{"Admiralty Inlet", "Puget Sound", "Possession Sound",
+                                            "Shilshole Bay", "Elliott Bay"};
+constexpr std::array<const char*, 4> kKinds{"Buoy", "Light", "Beacon", "Anchorage"};
+
+constexpr double kKnots = 9.0;
+
+double Radians(double degrees)
+{
+    return degrees * M_PI / 180.0;
+}
+
+// A point `f` (0..1) of the way along the passage.
+geo::CPosition AlongPassage(double f)
+{
+    const double legs = double(kPassage.size() - 1);
+    const double at = std::clamp(f, 0.0, 1.0) * legs;
+    const std::size_t leg = std::min(std::size_t(at), kPassage.size() - 2);
+    const double t = at - double(leg);
+    const Point& a = kPassage[leg];
+    const Point& b = kPassage[leg + 1];
+    return geo::CPosition(a.latitude + (b.latitude - a.latitude) * t,
+                          a.longitude + (b.longitude - a.longitude) * t, 0.0, -1);
+}
+
+class PassageClock final : public platform::CClock {
+public:
+    steady_clock::time_point Monotonic() const override
+    {
+        return steady_clock::time_point(now.time_since_epoch());
+    }
+    system_clock::time_point UtcNow() const override { return now; }
+    system_clock::time_point now;
+};
+
+}   // namespace
+
+bool WriteChartpoints(const std::string& path, int count, std::string& error)
+{
+    db::CDBChartPoint table;
+    table.SetFilePath(path);
+    if (!table.Open() || !table.Lock()) {
+        error = "cannot write " + path + ": " + table.GetMessage();
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%03d", i + 1);
+        table.ClearRecord();
+        table.m_name = std::string("Mark ") + number + " " + kKinds[std::size_t(i) % kKinds.size()];
+        table.m_ident = std::string("M") + number;
+        // Strung along the fairway, set off a few cables to either side.
+        const geo::CPosition on = AlongPassage(count > 1 ? double(i) / (count - 1) : 0.0);
+        const double off = ((i % 5) - 2) * 0.004;
+        table.m_position = geo::CPosition(on.GetLatitude() + off * 0.5, on.GetLongitude() + off,
+                                          0.0, on.GetDatum());
+        table.m_area = kAreas[std::size_t(i) * kAreas.size() / std::size_t(std::max(count, 1))];
+        table.m_group = "SAMPLE";
+        if (!table.AppendNew()) {
+            error = "cannot append to " + path + ": " + table.GetMessage();
+            return false;
+        }
+    }
+    if (!table.FlushAndUnlock()) {
+        error = "cannot write " + path + ": " + table.GetMessage();
+        return false;
+    }
+    table.Close();
+    return true;
+}
+
+bool WriteLog(const std::string& path, int passages, std::string& error)
+{
+    PassageClock clock;
+    sys_seconds t = sys_days{year{2024} / 6 / 1} + hours(16);
+    clock.now = t;
+    navigator::CVesselLogbook log(clock, {});
+    if (!log.Open(path)) {
+        error = "cannot write " + path;
+        return false;
+    }
+    if (!log.StartVoyage("PS-SHUTTLE", "SAMPLE")) {
+        error = "the voyage could not start";
+        return false;
+    }
+    for (int passage = 0; passage < passages; ++passage) {
+        const bool north = passage % 2 == 1;
+        std::vector<Point> legs(kPassage.begin(), kPassage.end());
+        if (north)
+            std::reverse(legs.begin(), legs.end());
+        log.LogEvent(std::string("SAMPLE - NOT FOR NAVIGATION. Departed ") + legs.front().name, -1);
+        int step = 0;
+        for (std::size_t leg = 0; leg + 1 < legs.size(); ++leg) {
+            const Point& a = legs[leg];
+            const Point& b = legs[leg + 1];
+            // Plane sailing over these few miles.
+            const double dn = (b.latitude - a.latitude) * 60.0;
+            const double de = (b.longitude - a.longitude) * 60.0 * std::cos(Radians(a.latitude));
+            double course = std::atan2(de, dn) * 180.0 / M_PI;
+            if (course < 0)
+                course += 360.0;
+            const int steps = int(std::hypot(dn, de) / kKnots * 360.0);   // 10-second steps
+            for (int i = 0; i < steps; ++i, ++step) {
+                const double f = double(i) / steps;
+                navigator::CNavSnapshot s;
+                s.position = geo::CPosition(a.latitude + (b.latitude - a.latitude) * f,
+                                            a.longitude + (b.longitude - a.longitude) * f, 0.0, -1);
+                s.fixTimeUtc = t;
+                s.cog = course;
+                s.sog = kKnots;
+                s.heading = course;
+                s.speedThroughWater = kKnots;
+                clock.now = t;
+                log.WriteTrackPoint(s);
+                if (step % 30 == 0)
+                    log.WriteLogRecord(s);
+                t += seconds(10);
+            }
+            log.LogEvent(std::string("Passed ") + b.name, -1);
+        }
+        clock.now = t;
+        log.LogEvent("Arrived " + std::string(legs.back().name) + ", passage " +
+                         std::to_string(passage + 1) + ". SAMPLE",
+                     -1);
+        t += hours(1);   // alongside before the next passage
+    }
+    clock.now = t;
+    if (!log.EndVoyage() || !log.Close(true)) {
+        error = "the log " + path + " could not be closed";
+        return false;
+    }
+    return true;
+}
+
+}   // namespace report_sample

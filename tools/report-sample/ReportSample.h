@@ -1,0 +1,22 @@
+#pragma once
+// Sample data large enough for reports of many pages, in the sample area
+// (Admiralty Inlet to Seattle): a chartpoint database of any size and a
+// vessel log of the sample passage sailed out and back any number of times.
+// Every record reads "SAMPLE"; none of it is for navigation.
+
+#include <string>
+
+namespace report_sample {
+
+// `count` chartpoints strung along the passage, "Mark 001" onwards, their
+// areas and kinds cycling; written to `path` (no extension). False with the
+// reason in `error`.
+bool WriteChartpoints(const std::string& path, int count, std::string& error);
+
+// One voyage of the passage sailed `passages` times, alternately
+// southbound and northbound, at 9 knots from 1 June 2024 16:00 UTC with an
+// hour alongside between them: a logbook row every 5 minutes and a track
+// point every 10 seconds. Written to the log `path` (no extension).
+bool WriteLog(const std::string& path, int passages, std::string& error);
+
+}   // namespace report_sample
