@@ -315,10 +315,12 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // quarter-second pass after input, once a second while nobody touches
     // the program (instruments and timers change states too, but an idle
     // program must cost next to nothing).
+    // The timer is re-armed after each pass, so an idle program wakes once a
+    // second for it, not four times.
     qApp->installEventFilter(this);
-    m_idleTimer.setInterval(250);
+    m_idleTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, &CBrinevane::OnIdle);
-    m_idleTimer.start();
+    m_idleTimer.start(kIdlePassAfterInput);
 
     return m_frame->CompleteStartUp();
 }
@@ -382,16 +384,14 @@ void CBrinevane::OnIdle()
             freeBytes = disk->freeBytes;
         m_lowDisk = app::IsDiskLow(freeBytes);
     }
-    if (!m_userActed && now - m_lastCommandPass < std::chrono::seconds(1))
-        return;
     m_userActed = false;
-    m_lastCommandPass = now;
     if (m_frame) {
         m_frame->SetResourceFlags(m_lowMemory, m_lowDisk);
         try {
             m_frame->UpdateModuleCmdUI(false);
         } catch (...) { }
     }
+    m_idleTimer.start(kIdlePassWhileIdle);
 }
 
 bool CBrinevane::eventFilter(QObject* watched, QEvent* event)
@@ -405,7 +405,11 @@ bool CBrinevane::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Wheel:
     case QEvent::FocusIn:
     case QEvent::WindowActivate:
-    case QEvent::Close: m_userActed = true; break;
+    case QEvent::Close:
+        m_userActed = true;
+        if (m_idleTimer.isActive() && m_idleTimer.remainingTime() > kIdlePassAfterInput)
+            m_idleTimer.start(kIdlePassAfterInput);
+        break;
     default: break;
     }
     return QObject::eventFilter(watched, event);

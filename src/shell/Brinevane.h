@@ -142,11 +142,14 @@ private:
     std::string m_sampleCellsFolder;
     bool m_lowMemory = false;
     bool m_lowDisk = false;
-    // When the idle pass last read the memory and disk figures, and when it
-    // last updated the command states; whether the user acted since.
+    // When the idle pass last read the memory and disk figures; whether the
+    // user acted since the last pass.
     std::chrono::steady_clock::time_point m_resourcesRead;
-    std::chrono::steady_clock::time_point m_lastCommandPass;
     bool m_userActed = true;
+    // Milliseconds from the user's input, and from the last pass while
+    // nobody touches the program, to the next command-state pass.
+    static constexpr int kIdlePassAfterInput = 250;
+    static constexpr int kIdlePassWhileIdle = 1000;
     bool m_mousePresent = false;
     bool m_printerPresent = false;
     std::string m_cdRomRoot;

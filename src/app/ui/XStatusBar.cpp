@@ -60,8 +60,11 @@ void CXStatusBar::SetPaneText(int pane, const QString& text)
     if (pane < 0 || pane >= 4)
         return;
     QLabel* label = m_panes[pane];
-    if (pane != MessagePane) {
-        // A text wider than the sizing sample widens its pane for good.
+    if (pane != MessagePane && text.size() > m_measuredLength[pane]) {
+        // A text wider than the sizing sample widens its pane for good. Only
+        // a text longer than any measured before is measured: the clock's
+        // text keeps its length.
+        m_measuredLength[pane] = text.size();
         const int w = QFontMetrics(label->font()).horizontalAdvance(text) + 8;
         if (w > label->maximumWidth())
             label->setFixedWidth(w);

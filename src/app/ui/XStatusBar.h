@@ -52,6 +52,7 @@ protected:
 
 private:
     QLabel* m_panes[4] = {};
+    qsizetype m_measuredLength[4] = {};   // the longest text measured per pane
     QProgressBar* m_progress = nullptr;
     QString m_savedText;
     std::vector<unsigned> m_indicatorIds;
