@@ -30,8 +30,8 @@ def degrees_minutes(value, digits):
 
 
 class Unit:
-    def __init__(self, spec):
-        fields = spec.split(',')
+    def __init__(self, described):
+        fields = described.split(',')
         self.serial = fields[0]
         self.lat, self.lon = float(fields[1]), float(fields[2])
         self.course, self.speed = float(fields[3]), float(fields[4])
@@ -64,8 +64,8 @@ def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     units = {}
-    for spec in sys.argv[2:]:
-        code, rest = spec.split('=', 1)
+    for argument in sys.argv[2:]:
+        code, rest = argument.split('=', 1)
         units[int(code, 16)] = Unit(rest)
     fd = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
     pending = b''
