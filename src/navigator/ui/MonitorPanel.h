@@ -78,6 +78,7 @@ private:
     QPointer<QDialog> m_alarmDialog;
     QListWidget* m_alarmList = nullptr;
     bool m_drColours = false;   // the position boxes show dead reckoning
+    QString m_appliedColours;   // the style last set on the position boxes
     bool m_tornDown = false;
 };
 
