@@ -770,8 +770,15 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, bool shownOnly)
 void CMainFrame::OnTimer()
 {
     UpdateClockPane();
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_msgBarsTicked >= std::chrono::milliseconds(900)) {
+        m_msgBarsTicked = now;
+        app::CMsgBarWnd::TickAll();
+    }
     if (!m_frameTimer.IsSuspended())
         RunTimerJobs();
+    if (m_afterTimerPass)
+        m_afterTimerPass();
 }
 
 void CMainFrame::RunTimerJobs()

@@ -58,6 +58,7 @@ QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QStrin
     grid->addWidget(new QLabel(label, card), row, 0);
     auto* value = new QLabel(card);
     value->setObjectName(name);
+    m_values[name] = value;
     value->setAccessibleName(label);
     value->setMinimumWidth(70);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -298,8 +299,8 @@ void CMonitorPanel::RefreshFromModel()
     m_drColours = m_nav.Source().IsDrOn();
     ApplyFixedColours();
     auto set = [this, &setLabel](const char* name, const std::string& text) {
-        if (auto* l = findChild<QLabel*>(QString::fromLatin1(name)))
-            setLabel(l, text);
+        if (auto found = m_values.find(QString::fromLatin1(name)); found != m_values.end())
+            setLabel(found->second, text);
     };
     set("cog", t.cog);
     set("sog", t.sog);
