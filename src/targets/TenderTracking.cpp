@@ -100,6 +100,16 @@ bool CTenderTracking::SetActive(bool on, std::string* reason)
     return true;
 }
 
+std::string CTenderTracking::NothingToPollNotice() const
+{
+    for (const CTenderChannel& c : m_settings.channels)
+        if (c.valid)
+            return {};
+    return "Tender Tracking is on, but no transceiver channel is in use, so no tender will be "
+           "polled. Tick the tenders' channels and give their serial numbers under Target > "
+           "Options..., Tender Tracking, General.";
+}
+
 void CTenderTracking::Adopt()
 {
     for (auto& record : m_store.TakeNewTargets()) {

@@ -89,6 +89,9 @@ public:
     // tracking stays off and `reason` says why.
     bool SetActive(bool on, std::string* reason = nullptr);
     bool IsActive() const { return m_active; }
+    // What the user is told when tracking is switched on with no channel in
+    // use: the transceiver is polled for nothing. Empty when a channel is.
+    std::string NothingToPollNotice() const;
 
     // The timer pass: new tenders adopted, marks applied, reports dated,
     // silent tenders no longer reporting, track fixes every `markerSpan`,

@@ -165,6 +165,16 @@ TEST(TenderTracking, PortThatWontOpenLeavesTrackingOff)
     EXPECT_FALSE(reason.empty());
 }
 
+TEST(TenderTracking, SwitchingOnWithNoChannelInUseIsToldSo)
+{
+    Fixture f;
+    EXPECT_TRUE(f.tracking.NothingToPollNotice().empty());
+    for (auto& c : f.tracking.Settings().channels)
+        c.valid = false;
+    EXPECT_NE(f.tracking.NothingToPollNotice().find("no transceiver channel is in use"),
+              std::string::npos);
+}
+
 // Simulated tenders in panic while the user resets, clears and removes them:
 // at every pass the panic count is the number of flagged tenders.
 TEST(TenderTracking, SimulatedPanicAgainstResetsCountsTheFlags)

@@ -227,6 +227,9 @@ void CTenderWindows::ToggleActive()
     }
     if (m_messages)
         m_messages->SetMessageActive(m_offMsg, 0, true);
+    if (const std::string notice = m_tracking.NothingToPollNotice(); !notice.empty())
+        QMessageBox::information(m_host ? &m_host->Window() : nullptr,
+                                 QObject::tr("Tender Tracking"), QString::fromStdString(notice));
 }
 
 void CTenderWindows::ResetManOverboard()
