@@ -15,8 +15,7 @@ inline constexpr std::array<TargetColour, 5> kTargetColours{
     TargetColour::Symbol, TargetColour::Text, TargetColour::Track, TargetColour::Marker,
     TargetColour::Path};
 
-chart::COLORREF GetTargetColour(const chart::CTargetProperties& p, TargetColour which,
-                                int palette);
+chart::COLORREF GetTargetColour(const chart::CTargetProperties& p, TargetColour which, int palette);
 // Changes that palette's colour only.
 void SetTargetColour(chart::CTargetProperties& p, TargetColour which, int palette,
                      chart::COLORREF colour);

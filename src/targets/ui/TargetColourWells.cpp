@@ -6,24 +6,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/overlays/OverlayServices.h"
 
 namespace targets {
-
-namespace {
-
-QColor FromColorRef(chart::COLORREF c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-chart::COLORREF ToColorRef(const QColor& c)
-{
-    return chart::COLORREF(c.red()) | (chart::COLORREF(c.green()) << 8) |
-           (chart::COLORREF(c.blue()) << 16);
-}
-
-}   // namespace
 
 CTargetColourWells::CTargetColourWells(chart::CTargetProperties& edited, bool tender,
                                        QWidget* parent)
@@ -47,8 +33,8 @@ CTargetColourWells::CTargetColourWells(chart::CTargetProperties& edited, bool te
         m_wells[i] = well;
     }
     m_choose = [this](chart::COLORREF current, const QString& title) {
-        const QColor c = QColorDialog::getColor(FromColorRef(current), this, title);
-        return c.isValid() ? std::optional<chart::COLORREF>(ToColorRef(c)) : std::nullopt;
+        const QColor c = QColorDialog::getColor(chart::ToQColor(current), this, title);
+        return c.isValid() ? std::optional<chart::COLORREF>(chart::FromQColor(c)) : std::nullopt;
     };
     // Nothing says when the palette changes: looked at while the card is shown.
     m_paletteWatch->setInterval(500);
@@ -64,7 +50,7 @@ void CTargetColourWells::Refresh()
     for (TargetColour which : kTargetColours) {
         QPushButton* well = m_wells[std::size_t(which)];
         QPixmap swatch(32, 12);
-        swatch.fill(FromColorRef(GetTargetColour(m_edited, which, m_palette)));
+        swatch.fill(chart::ToQColor(GetTargetColour(m_edited, which, m_palette)));
         well->setIcon(QIcon(swatch));
         well->setIconSize(swatch.size());
         well->setEnabled(TargetColourEnabled(m_edited, which, m_tender));

@@ -10,24 +10,14 @@
 #include <gtest/gtest.h>
 
 #include "../../chart/overlays/OverlayTestSupport.h"
+#include "NavigatorFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "navigator/ui/VesselPropDlg.h"
 
 using namespace navigator;
-namespace fs = std::filesystem;
 
 namespace {
-
-class FolderSettings final : public app::CSettingsHome {
-public:
-    explicit FolderSettings(const fs::path& folder) : m_store(folder / "settings.conf") { }
-    platform::CSettingsStore& GetStore() const override { return m_store; }
-    std::string GetRegistryKey() const override { return "Software\\Test\\Default"; }
-
-private:
-    mutable platform::CSettingsStore m_store;
-};
 
 int g_argc = 1;
 char g_name[] = "vessel_properties_test";
@@ -48,7 +38,7 @@ QString Field(const app::CModelessPropertySheet& sheet, const char* name)
 struct VesselPropertiesTest : ::testing::Test {
     QApplication& app = App();
     brine_test::TempFolder dir;
-    FolderSettings home{dir.Path()};
+    navtest::MemorySettings home;
     brine_test::ScriptedPrompt prompt;
     CVesselWindows vessel{home, dir.Path() / "Vessel", prompt};
     // Admiralty Inlet down to Elliott Bay.
