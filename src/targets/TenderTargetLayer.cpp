@@ -82,7 +82,6 @@ std::optional<int> CTenderTargetLayer::HitTest(geo::IntPoint point, int slack) c
 
 void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
 {
-    const chart::CTargetProperties& properties = m_tracking.Properties();
     // Symbols of tenders no longer tracked go first.
     std::erase_if(m_symbols, [&](const auto& entry) {
         for (const CTender& t : m_tracking.Tenders())
@@ -91,9 +90,10 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         return true;
     });
     m_drawnAt.clear();
-    if (!properties.GetDraw())
-        return;
     for (const CTender& tender : m_tracking.Tenders()) {
+        const chart::CTargetProperties& properties = tender.properties;
+        if (!properties.GetDraw())
+            continue;
         const auto position = tender.Position();
         // A tender whose position has aged stays where its last fix put it.
         const CTargetPosition* where = position ? &*position : nullptr;
@@ -131,7 +131,7 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     const auto& track = tender.track;
     if (track.empty())
         return;
-    const chart::CTargetProperties& properties = m_tracking.Properties();
+    const chart::CTargetProperties& properties = tender.properties;
     const chart::COLORREF red = chart::DimForActivePalette(kSilentRed);
     const chart::COLORREF lineColour = tender.reporting ? properties.Line().GetColour() : red;
     const chart::COLORREF markerColour =

@@ -39,7 +39,7 @@ TEST(TenderRows, CardRowFromTheRecord)
     CTenderTargetStore& store = tracking.Store();
     ASSERT_TRUE(store.ParseTargetLine(
         0, "$PABX,0001,RMC,123519.5,A,4736.000,N,12224.000,W,4.0,45.2,071226,,"));
-    tracking.OnTimer({}, 10s);
+    tracking.OnTimer({});
     const CTender& t = tracking.Tenders().at(0);
     geo::CPositionFormat format;
     auto row = TenderRowTexts(t, format, clock.UtcNow(), Utc);
@@ -66,7 +66,7 @@ TEST(TenderRows, CardRowFromTheRecord)
         fresh.Store().ParseTargetLine(
             0, "$PABX,0001,RMC,123519,A,4736.000,N,12224.000,W,4.0,45.2,071226,,");
         ASSERT_TRUE(fresh.Store().ParseTargetLine(0, d.dbt)) << d.dbt;
-        fresh.OnTimer({}, 10s);
+        fresh.OnTimer({});
         EXPECT_EQ(TenderRowTexts(fresh.Tenders().at(0), format, clock.UtcNow(), Utc)[7], d.depth)
             << d.dbt;
     }
@@ -128,7 +128,7 @@ TEST(TenderRows, StatusPanesFollowTheCurrentTender)
 
     ASSERT_TRUE(tracking.Store().ParseTargetLine(
         3, "$PABX,0004,RMC,123519,A,4736.000,N,12224.000,W,4.44,5.4,071226,,"));
-    tracking.OnTimer({}, 10s);
+    tracking.OnTimer({});
     const CTender* t = tracking.Find(3);
     ASSERT_NE(t, nullptr);
     auto panes = TenderPaneTexts(t, format);

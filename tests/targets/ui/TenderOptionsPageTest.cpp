@@ -173,7 +173,7 @@ TEST(TenderOptionsPage, ClearPanicOnlyWhileATenderIsInPanic)
     ASSERT_TRUE(f.tracking.Store().ParseTargetLine(
         0, "$PABX,0001,RMC,120000,A,5000.000,N,00100.000,W,4.0,45.0,071226,,"));
     ASSERT_TRUE(f.tracking.Store().ParseTargetLine(0, "$PABX,0001,MOVB"));
-    f.tracking.OnTimer({}, 10s);
+    f.tracking.OnTimer({});
     ASSERT_EQ(f.tracking.ManOverboardCount(), 1);
     f.page->UpdateControls();
     EXPECT_TRUE(clear->isEnabled());
