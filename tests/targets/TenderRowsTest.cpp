@@ -150,3 +150,29 @@ TEST(TenderRows, StatusPanesFollowTheCurrentTender)
     EXPECT_EQ(panes[3], "");
     EXPECT_EQ(panes[4], "");
 }
+
+// The Summary page: the channel letter, and the state from panic, reporting
+// or silence, in that order of precedence.
+TEST(TenderRows, SummaryStateFromPanicReportingOrSilence)
+{
+    brine_test::FakeClock clock;
+    clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 15h);
+    NoPorts ports;
+    CTenderTracking tracking(clock, ports);
+    tracking.Settings().channels[2].valid = true;
+    tracking.Settings().channels[2].name = "Rescue";
+    ASSERT_TRUE(tracking.Store().ParseTargetLine(
+        2, "$PABX,0003,RMC,150000,A,4736.000,N,12224.000,W,3.0,90.0,071226,,"));
+    tracking.OnTimer({});
+    const CTender* t = tracking.Find(2);
+    ASSERT_NE(t, nullptr);
+    using Texts = std::array<std::string, kTenderSummaryFields>;
+    EXPECT_EQ(TenderSummaryTexts(*t), (Texts{"C", "Rescue", "Non-Dangerous", ""}));
+    ASSERT_TRUE(tracking.Store().ParseTargetLine(2, "$PABX,0003,MOVB"));
+    tracking.OnTimer({});
+    EXPECT_EQ(TenderSummaryTexts(*t)[2], "'Panic Button' Activated");
+    tracking.SetManOverboard(2, false);
+    clock.Advance(tracking.Settings().dangerousInterval);
+    tracking.OnTimer({});
+    EXPECT_EQ(TenderSummaryTexts(*t)[2], "Dangerous");
+}
