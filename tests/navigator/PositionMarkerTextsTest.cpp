@@ -13,8 +13,8 @@ namespace {
 
 std::string Utc(std::chrono::system_clock::time_point t)
 {
-    return std::to_string(std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch())
-                              .count());
+    return std::to_string(
+        std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count());
 }
 
 }   // namespace
@@ -45,7 +45,7 @@ TEST(PositionMarkerTexts, BearingsSpeedsDepthAndUnknowns)
     const struct {
         double degrees;
         const char* text;
-    } bearings[] = {{0.49, "000"}, {0.5, "001"}, {359.49, "359"}, {359.5, "000"},
+    } bearings[] = {{0.49, "000"},  {0.5, "001"},           {359.49, "359"},       {359.5, "000"},
                     {180.0, "180"}, {geo::kUnsetValue, ""}, {kUnsetTrackValue, ""}};
     for (const auto& b : bearings) {
         fix.cog = b.degrees;

@@ -176,3 +176,31 @@ TEST_F(TenderLayerTest, EachTenderDrawnByItsOwnProperties)
     EXPECT_TRUE(recorder.Texts().empty());
     EXPECT_EQ(layer.HitTest(at), 0);
 }
+
+// A press on a drawn position marker finds that fix (the newest where two
+// meet); markers not drawn, or left out by "Limit to previous", are not hit.
+TEST_F(TenderLayerTest, APositionMarkerIsHitOnlyWhereItIsDrawn)
+{
+    Report(0.0, 0.0);
+    clock.Advance(10s);
+    Report(3.0, 0.0);
+    clock.Advance(10s);
+    Report(6.0, 0.0);
+    ASSERT_EQ(tracking.Find(0)->track.size(), 3u);
+    const geo::IntPoint first = chart.ClientPoint(geo::CPosition(50.0, -1.0));
+    const geo::IntPoint second = chart.ClientPoint(geo::CPosition(50.05, -1.0));
+    EXPECT_FALSE(layer.HitTestFix(*chart.doc, second));   // markers off
+    Change([](auto& p) { p.FixMarker().SetDraw(true); });
+    const auto hit = layer.HitTestFix(*chart.doc, {second.x + 2, second.y - 2});
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->channel, 0);
+    EXPECT_EQ(hit->fix, 1u);
+    EXPECT_EQ(layer.HitTestFix(*chart.doc, first)->fix, 0u);
+    EXPECT_FALSE(layer.HitTestFix(*chart.doc, {second.x + 9, second.y}));
+    Change([](auto& p) {
+        p.limitTrackDisplay = true;
+        p.trackTimeLimit = app::CDateTimeSpanEx(15);
+    });
+    EXPECT_FALSE(layer.HitTestFix(*chart.doc, first));
+    EXPECT_TRUE(layer.HitTestFix(*chart.doc, second));
+}

@@ -28,10 +28,14 @@ CPositionMarkerPage::CPositionMarkerPage(QWidget* parent)
         const char* label;
         const char* name;
         const char* unit;
-    } fields[] = {{"Fix Type", "fixType", nullptr},   {"Time of Marker", "markerTime", nullptr},
-                  {"Latitude", "latitude", nullptr},  {"Longitude", "longitude", nullptr},
-                  {"COG", "cog", "\u00b0T"},          {"SOG", "sog", "Kn"},
-                  {"Heading", "heading", "\u00b0T"},  {"Speed", "speed", "Kn"},
+    } fields[] = {{"Fix Type", "fixType", nullptr},
+                  {"Time of Marker", "markerTime", nullptr},
+                  {"Latitude", "latitude", nullptr},
+                  {"Longitude", "longitude", nullptr},
+                  {"COG", "cog", "\u00b0T"},
+                  {"SOG", "sog", "Kn"},
+                  {"Heading", "heading", "\u00b0T"},
+                  {"Speed", "speed", "Kn"},
                   {"Depth", "depth", "m"}};
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         auto* edit = new QLineEdit(this);
@@ -58,9 +62,9 @@ void CPositionMarkerPage::Show(const std::optional<CPositionMarkerTexts>& texts)
     }
     if (!texts)
         return;
-    const std::string* values[] = {&texts->fixType, &texts->time, &texts->latitude,
-                                   &texts->longitude, &texts->cog, &texts->sog,
-                                   &texts->heading, &texts->speed, &texts->depth};
+    const std::string* values[] = {&texts->fixType,   &texts->time,  &texts->latitude,
+                                   &texts->longitude, &texts->cog,   &texts->sog,
+                                   &texts->heading,   &texts->speed, &texts->depth};
     for (std::size_t i = 0; i < m_fields.size(); ++i)
         m_fields[i]->setText(QString::fromStdString(*values[i]));
 }
