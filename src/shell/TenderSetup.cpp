@@ -6,7 +6,9 @@
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
 #include "navigator/NavigatorModule.h"
+#include "navigator/PositionMarkerTexts.h"
 #include "navigator/VesselModule.h"
+#include "navigator/ui/NavigatorWindows.h"
 #include "shell/MainFrame.h"
 #include "targets/ui/TenderWindows.h"
 
@@ -62,6 +64,22 @@ std::unique_ptr<app::CModule> MakeTenderModule(CMainFrame& frame, const platform
             std::chrono::duration_cast<std::chrono::milliseconds>(utc.time_since_epoch());
         const QDateTime local = QDateTime::fromMSecsSinceEpoch(ms.count()).toLocalTime();
         return QLocale().toString(local, QLocale::ShortFormat).toStdString();
+    };
+    targets::CTenderWindows* t = tenders.get();
+    tenders->showFixProperties = [&frame, t](const targets::CTenderFix& f) {
+        navigator::CNavigatorWindows* nav = frame.Navigator();
+        if (!nav)
+            return;
+        navigator::CTrackFix fix;
+        fix.latitude = f.position.latitude;
+        fix.longitude = f.position.longitude;
+        fix.cog = f.course;
+        fix.sog = f.speed;
+        fix.depth = f.depth;
+        fix.utc = std::chrono::floor<std::chrono::seconds>(f.utc);
+        fix.fixType = navigator::kFixTenderTarget;
+        nav->ShowPositionMarker(navigator::PositionMarkerTexts(
+            fix, t->positionFormat(), [t](auto utc) { return t->localTime(utc); }));
     };
     return tenders;
 }

@@ -44,6 +44,8 @@ namespace navigator {
 
 class CMonitorPanel;
 class CPortDumpWindows;
+class CPositionMarkerSheet;
+struct CPositionMarkerTexts;
 
 class CNavigatorWindows final : public navigator::CNavigatorModule,
                                 public app::CModuleUi,
@@ -89,6 +91,10 @@ public:
     bool OpenLogFromChooser();
     bool SaveLogAs();
 
+    // "Position Marker Properties" showing one track fix (opened or raised).
+    void ShowPositionMarker(const CPositionMarkerTexts& texts);
+    CPositionMarkerSheet* PositionMarkerSheet() const { return m_markerSheet.get(); }
+
     // CChartViewExtension: each view draws the tracks as a dynamic layer.
     void ViewCreated(chart::CChartView& view) override;
     void ViewDestroyed(chart::CChartView& view) override;
@@ -124,6 +130,7 @@ private:
     QPointer<app::CListFrame> m_logbookFrame;
     std::shared_ptr<navigator::CLogbookRows> m_logbookRows;
     std::map<chart::CChartView*, std::unique_ptr<CTrackLayer>> m_trackLayers;
+    std::unique_ptr<CPositionMarkerSheet> m_markerSheet;
 };
 
 }   // namespace navigator
