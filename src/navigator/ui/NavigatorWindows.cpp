@@ -217,11 +217,12 @@ void CNavigatorWindows::CloseWorkspaceWindows()
     navigator::CNavigatorModule::CloseWorkspaceWindows();
 }
 
-void CNavigatorWindows::ShowPositionMarker(const CPositionMarkerTexts& texts)
+void CNavigatorWindows::ShowPositionMarker(const CTrackFix& fix)
 {
     if (!m_markerSheet)
         m_markerSheet = std::make_unique<CPositionMarkerSheet>(m_window);
-    m_markerSheet->Show(texts);
+    m_markerSheet->Show(PositionMarkerTexts(
+        fix, positionFormat ? positionFormat() : geo::CPositionFormat{}, localTime));
 }
 
 void CNavigatorWindows::ShutDown()

@@ -45,7 +45,6 @@ namespace navigator {
 class CMonitorPanel;
 class CPortDumpWindows;
 class CPositionMarkerSheet;
-struct CPositionMarkerTexts;
 
 class CNavigatorWindows final : public navigator::CNavigatorModule,
                                 public app::CModuleUi,
@@ -91,9 +90,12 @@ public:
     bool OpenLogFromChooser();
     bool SaveLogAs();
 
-    // "Position Marker Properties" showing one track fix (opened or raised).
-    void ShowPositionMarker(const CPositionMarkerTexts& texts);
+    // "Position Marker Properties" showing one track fix (opened or raised),
+    // its position and time as the program writes them.
+    void ShowPositionMarker(const CTrackFix& fix);
     CPositionMarkerSheet* PositionMarkerSheet() const { return m_markerSheet.get(); }
+    std::function<geo::CPositionFormat()> positionFormat;
+    std::function<std::string(std::chrono::system_clock::time_point)> localTime;
 
     // CChartViewExtension: each view draws the tracks as a dynamic layer.
     void ViewCreated(chart::CChartView& view) override;
