@@ -205,7 +205,8 @@ void CRouteWindows::OpenOptions()
         m_options->activateWindow();
         return;
     }
-    auto* sheet = routes::CreateRouteOptionsSheet(*this, m_host ? &m_host->Window() : nullptr);
+    auto* sheet =
+        routes::CreateRouteOptionsSheet(*this, m_host ? &m_host->Window() : nullptr, m_planPage);
     m_options = sheet;
     sheet->ShowModeless();
 }
