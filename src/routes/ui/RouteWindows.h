@@ -48,6 +48,12 @@ public:
     void Release(chart::CChartView& view, geo::IntPoint p) override;
     bool DoubleClick(chart::CChartView& view, geo::IntPoint p) override;
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    // Properties over a drawn waypoint: the "Route Properties" sheet at it.
+    PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+    chart::PropertiesOrder PropertiesRank() const override
+    {
+        return chart::PropertiesOrder::RouteWaypoints;
+    }
 
     CRoutePanel* Panel() const { return m_panel; }
     // The GPS device the upload sends through; none while there is none.
