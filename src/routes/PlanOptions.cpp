@@ -82,7 +82,8 @@ std::vector<app::CFieldError> CPlanOptionsModel::Validate() const
     };
     if (IntervalEnabled() && (m_values.tidalIntervalSeconds < kShortestTidalStep ||
                               m_values.tidalIntervalSeconds > kLongestTidalStep))
-        errors.push_back({"tidalInterval", "The tidal stream step must lie between 0:01 and 23:59."});
+        errors.push_back(
+            {"tidalInterval", "The tidal stream step must lie between 0:01 and 23:59."});
     add(app::CheckRange("lineWidth", "Line widths", (long long)m_values.lineWidth, 1,
                         chart::CLineProperties::kMaximumWidth));
     add(app::CheckRange("bestTimePlans", "Plans", (long long)m_values.bestTimePlans, 2, 12));
@@ -101,10 +102,10 @@ void CPlanOptionsModel::Apply()
     const bool variation = m_magnetic && m_values.variation;
     const bool tides = m_tidal && m_values.tides;
     // A step that is not offered keeps its stored value.
-    const std::int64_t step = IntervalEnabled() ? m_values.tidalIntervalSeconds
-                                                : s.tidalIntervalSeconds;
-    if (variation != s.variationOn || m_values.deviation != s.deviationOn ||
-        tides != s.tidesOn || step != s.tidalIntervalSeconds)
+    const std::int64_t step =
+        IntervalEnabled() ? m_values.tidalIntervalSeconds : s.tidalIntervalSeconds;
+    if (variation != s.variationOn || m_values.deviation != s.deviationOn || tides != s.tidesOn ||
+        step != s.tidalIntervalSeconds)
         m_plan.ClearPlan();
     s.variationOn = variation;
     s.deviationOn = m_values.deviation;

@@ -35,8 +35,8 @@ std::vector<std::string> Fields(const std::vector<app::CFieldError>& errors)
 void Calculate(routes::CPlanModule& plan)
 {
     brine_test::ScriptedPrompt prompt;
-    const std::vector<routes::PlanWaypoint> route = {
-        {geo::CPosition(48.145, -122.755), 150.0, 7.6}, {geo::CPosition(48.03, -122.61), 0, 0}};
+    const std::vector<routes::PlanWaypoint> route = {{geo::CPosition(48.145, -122.755), 150.0, 7.6},
+                                                     {geo::CPosition(48.03, -122.61), 0, 0}};
     plan.planUtc = 1899072000;
     plan.PlanSettings().vesselSpeed = 8.0;
     ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
@@ -130,9 +130,8 @@ TEST(PlanOptions, BadValuesAreRefusedByFieldAndAFolderIsMade)
     page.Values().bestTimePlans = 1;
     page.Values().bestTimeMinutes = 3601;
     page.Values().folder = (dir.Path() / "notes.txt").string();
-    EXPECT_EQ(Fields(page.Validate()),
-              (std::vector<std::string>{"tidalInterval", "bestTimePlans", "bestTimeMinutes",
-                                        "planFolder"}));
+    EXPECT_EQ(Fields(page.Validate()), (std::vector<std::string>{"tidalInterval", "bestTimePlans",
+                                                                 "bestTimeMinutes", "planFolder"}));
     // Below a file no folder can be made; an empty folder is none.
     page.Values().tidalIntervalSeconds = 23 * 3600 + 59 * 60;
     page.Values().bestTimePlans = 2;

@@ -93,8 +93,8 @@ CPlanOptionsPage::CPlanOptionsPage(std::unique_ptr<CPlanOptionsModel> model, QWi
 
     auto* files = new QGroupBox(tr("Plan files"), this);
     auto* form = new QFormLayout(files);
-    m_folder = MakeFolderRow(form, tr("&Folder"), "planFolder", tr("Select Plan files folder"),
-                             this);
+    m_folder =
+        MakeFolderRow(form, tr("&Folder"), "planFolder", tr("Select Plan files folder"), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(calc);
