@@ -3,6 +3,7 @@
 #include "chart/ChartDoc.h"
 #include "chart/draw/XDC.h"
 #include "chart/overlays/OverlayLine.h"
+#include "chart/overlays/OverlayPoint.h"
 
 namespace routes {
 
@@ -42,6 +43,40 @@ bool IsCurrentMonitoring(MonitoringKind kind, int number, int current)
 }
 
 CRouteMonitoringLayers::CRouteMonitoringLayers(const CRouteState& state) : m_state(state) { }
+
+const CRouteMonitoringLayers::Across& CRouteMonitoringLayers::AcrossAt(std::vector<Across>& kept,
+                                                                       std::size_t index,
+                                                                       double distance,
+                                                                       const geo::CPosition& from,
+                                                                       const geo::CPosition& to)
+{
+    if (kept.size() <= index)
+        kept.resize(index + 1);
+    Across& a = kept[index];
+    if (!a.known || a.distance != distance || !(a.from == from) || !(a.to == to)) {
+        a.known = true;
+        a.from = from;
+        a.to = to;
+        a.distance = distance;
+        a.ok = chart::PerpendicularPositions(distance, from, to, a.left, a.right);
+    }
+    return a;
+}
+
+const CRouteMonitoringLayers::CircleEnds& CRouteMonitoringLayers::CircleAt(
+    std::size_t index, double range, const geo::CPosition& centre)
+{
+    if (m_circles.size() <= index)
+        m_circles.resize(index + 1);
+    CircleEnds& c = m_circles[index];
+    if (!c.known || c.range != range || !(c.centre == centre)) {
+        c.known = true;
+        c.centre = centre;
+        c.range = range;
+        c.ok = chart::RangeCircleEnds(centre, range, c.north, c.south);
+    }
+    return c;
+}
 
 void CRouteMonitoringLayers::Attach(chart::CChartViewPipeline& pipeline)
 {
@@ -112,40 +147,43 @@ void CRouteMonitoringLayers::DrawKind(chart::CChartDoc& doc, chart::CXDC& dc, Mo
     chart::CSelBrush hollow(dc, chart::Brush{chart::BrushStyle::Hollow, props.GetColour()});
     const double radius = m_state.monitoring.arrivalRadiusNm;
     const double limit = m_state.monitoring.deviationLimitNm;
-    chart::COverlayLine circle;
-    circle.SetOwner(&doc);
     for (int number = 1; number <= count; ++number) {
         if (IsCurrentMonitoring(kind, number, active) != current)
             continue;
-        const geo::CPosition& here = points[std::size_t(number - 1)].m_position;
+        const auto at = std::size_t(number - 1);
+        const geo::CPosition& here = points[at].m_position;
         switch (kind) {
-        case MonitoringKind::ArrivalCircles:
-            circle.SetPosition(here);
-            circle.DrawRangeCircle(dc, radius);
+        case MonitoringKind::ArrivalCircles: {
+            // Round the waypoint as the chart's datum has it.
+            geo::CPosition centre;
+            doc.ShiftToChartDatum(here, centre);
+            const CircleEnds& c = CircleAt(at, radius, centre);
+            if (c.ok)
+                doc.DrawEllipse(dc, c.north, c.south);
             break;
+        }
         case MonitoringKind::Perpendiculars: {
             // Across the end of the leg arriving here.
             if (number < 2)
                 break;
-            geo::CPosition left, right;
-            if (chart::PerpendicularPositions(kPerpendicularRadii * radius,
-                                              points[std::size_t(number - 2)].m_position, here,
-                                              left, right))
-                DrawRhumb(doc, dc, left, right);
+            const Across& a = AcrossAt(m_perpendiculars, at, kPerpendicularRadii * radius,
+                                       points[at - 1].m_position, here);
+            if (a.ok)
+                DrawRhumb(doc, dc, a.left, a.right);
             break;
         }
         case MonitoringKind::DeviationLimits: {
             // Beside the leg leaving here, at the limit on either side.
             if (number >= count)
                 break;
-            const geo::CPosition& next = points[std::size_t(number)].m_position;
-            geo::CPosition endLeft, endRight, startLeft, startRight;
+            const geo::CPosition& next = points[at + 1].m_position;
             // Square to the leg at its end, then at its start seen backwards
             // (so that start's left is the backward view's right).
-            if (chart::PerpendicularPositions(limit, here, next, endLeft, endRight) &&
-                chart::PerpendicularPositions(limit, next, here, startRight, startLeft)) {
-                DrawRhumb(doc, dc, startLeft, endLeft);
-                DrawRhumb(doc, dc, startRight, endRight);
+            const Across& end = AcrossAt(m_limitEnds, at, limit, here, next);
+            const Across& start = AcrossAt(m_limitStarts, at, limit, next, here);
+            if (end.ok && start.ok) {
+                DrawRhumb(doc, dc, start.right, end.left);
+                DrawRhumb(doc, dc, start.left, end.right);
             }
             break;
         }

@@ -15,6 +15,14 @@ double OneDecimal(double v)
     return std::round(v * 10.0) / 10.0;
 }
 
+void Add(std::vector<app::CFieldError>& errors, std::optional<app::CFieldError> error)
+{
+    if (error)
+        errors.push_back(std::move(*error));
+}
+
+}   // namespace
+
 std::optional<app::CFieldError> CheckFolder(const std::string& field, const std::string& label,
                                             const std::string& folder)
 {
@@ -26,14 +34,6 @@ std::optional<app::CFieldError> CheckFolder(const std::string& field, const std:
         return app::CFieldError{field, folder + " is a file, not a folder."};
     return std::nullopt;
 }
-
-void Add(std::vector<app::CFieldError>& errors, std::optional<app::CFieldError> error)
-{
-    if (error)
-        errors.push_back(std::move(*error));
-}
-
-}   // namespace
 
 double SpinMarkInterval(double value, bool up)
 {

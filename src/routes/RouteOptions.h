@@ -22,6 +22,11 @@ namespace routes {
 
 class CRouteModule;
 
+// A folder field: refused when empty or when the path is a file; a folder
+// that does not exist yet is accepted (applying makes it).
+std::optional<app::CFieldError> CheckFolder(const std::string& field, const std::string& label,
+                                            const std::string& folder);
+
 // "Mark every" spun up or down, in nautical miles with one decimal: steps of
 // 0.1, 1, 10 and 100 by the size of the value, never above 1000 when going
 // up nor below 0.1 going down.

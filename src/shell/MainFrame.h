@@ -285,6 +285,8 @@ public:
     void PostCommand(unsigned id);
     // The chart properties window while it is open.
     chart::CChartPropDlg* ChartProperties() const;
+    // Opens the active chart's properties window, or brings it forward.
+    void ShowChartProperties();
     // The modeless option sheets open now, each once, in the order they came.
     std::vector<QWidget*> ModelessSheets();
 

@@ -140,6 +140,7 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     frameServices.showRangeBearingLabel = [this](const std::string& text) {
         ShowRangeBearingLabel(text);
     };
+    frameServices.showChartProperties = [this] { ShowChartProperties(); };
     auto* frame = new chart::CChartFrame(windowId, *document, frameServices);
     m_mdi->addSubWindow(frame);
     const QSize area = m_mdi->viewport()->size();
@@ -451,25 +452,23 @@ void CMainFrame::RegisterChartCommands()
                 OpenChartManagementSheet(*m_charting, this, &m_posted);
         },
         [this](app::CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
-    // Properties of the active chart, in a small window of their own; with
-    // no chart active, the program's own (the About box).
+    // Properties of what lies under the pointer on the active chart view (the
+    // chart's own when nothing does); with no chart active, the program's own
+    // (the About box).
     m_commands.Add(
         me, cmd::kViewProperties,
         [this](unsigned) {
-            if (!m_charting || !m_charting->GetActiveChartDoc()) {
+            chart::CChartDoc* active = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
+            if (!active) {
                 if (!m_aboutDlg)
                     ShowAboutBox();
                 return;
             }
-            if (!m_chartProps) {
-                m_chartProps = new chart::CChartPropDlg(this);
-                m_chartProps->setWindowFlag(Qt::Tool);
-                m_chartProps->setAttribute(Qt::WA_DeleteOnClose);
-                m_chartProps->setWindowTitle("Chart Properties");
-            }
-            m_chartProps->SetObject(m_charting ? m_charting->GetActiveChartDoc() : nullptr);
-            m_chartProps->show();
-            m_chartProps->raise();
+            auto* frame = dynamic_cast<chart::CChartFrame*>(active->GetChartFrame());
+            if (frame && frame->View())
+                frame->View()->ShowProperties(frame->View()->LastPoint());
+            else
+                ShowChartProperties();
         },
         [this](app::CCmdUI& ui) {
             chart::CChartDoc* active = m_charting ? m_charting->GetActiveChartDoc() : nullptr;
@@ -580,6 +579,19 @@ void CMainFrame::KeepWindowsOnScreen()
 chart::CChartPropDlg* CMainFrame::ChartProperties() const
 {
     return m_chartProps;
+}
+
+void CMainFrame::ShowChartProperties()
+{
+    if (!m_chartProps) {
+        m_chartProps = new chart::CChartPropDlg(this);
+        m_chartProps->setWindowFlag(Qt::Tool);
+        m_chartProps->setAttribute(Qt::WA_DeleteOnClose);
+        m_chartProps->setWindowTitle("Chart Properties");
+    }
+    m_chartProps->SetObject(m_charting ? m_charting->GetActiveChartDoc() : nullptr);
+    m_chartProps->show();
+    m_chartProps->raise();
 }
 
 void CMainFrame::UpdateWorkspaceToolBars()

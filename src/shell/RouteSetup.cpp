@@ -181,6 +181,12 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
         const auto* vessels = FindModule<navigator::CVesselModule>(frame);
         return vessels ? &vessels->Vessel() : nullptr;
     };
+    // Route > Options carries the plan's page while the plan module is there.
+    if (auto* routeWindows = FindModule<routes::CRouteWindows>(frame))
+        routeWindows->SetPlanPageMaker([&frame](QWidget* parent) -> app::CXPropertyPage* {
+            auto* plan = FindModule<routes::CPlanWindows>(frame);
+            return plan ? plan->MakeOptionsPage(parent) : nullptr;
+        });
     // The route's waypoint labels show the plan's times.
     if (auto* route = FindModule<routes::CRouteModule>(frame))
         route->Views().SetWaypointTimes([&frame](std::size_t index) {

@@ -150,3 +150,38 @@ TEST(RouteMonitoringLayerTest, SwitchesAndRecordsDecideWhatIsOn)
     state.hasRoute = false;
     EXPECT_FALSE(layers.Static(MonitoringKind::Perpendiculars).IsOn());
 }
+
+TEST(RouteMonitoringLayerTest, AFrameAfterTheRouteOrDistancesChangedMatchesAFreshOne)
+{
+    Chart chart(geo::CPosition(47.75, -122.75), geo::CPosition(47.35, -122.15), 800, 400);
+    CRouteState state = StraightRoute(5, 2);
+    CRouteMonitoringLayers kept(state);
+    const auto all = [&chart](CRouteMonitoringLayers& layers) {
+        std::vector<std::vector<geo::IntPoint>> shapes;
+        for (chart::CLayerSource* layer :
+             {&layers.Static(MonitoringKind::ArrivalCircles),
+              &layers.Static(MonitoringKind::Perpendiculars),
+              &layers.Static(MonitoringKind::DeviationLimits), &layers.Current()}) {
+            const Drawn drawn = DrawLayer(*layer, chart);
+            for (const auto* records : {&drawn.arcs, &drawn.lines})
+                for (const chart::DrawRecord& r : *records)
+                    shapes.push_back(r.points);
+        }
+        return shapes;
+    };
+    const auto before = all(kept);
+    // Waypoint 3 moves about a mile east; then the radius and the limit change.
+    state.waypoints[2].m_position = geo::CPosition(47.60, kLon + 1.0 / 40, 0.0, -1);
+    const auto moved = all(kept);
+    CRouteMonitoringLayers fresh(state);
+    EXPECT_EQ(moved, all(fresh));
+    EXPECT_NE(moved, before);
+    state.monitoring.arrivalRadiusNm = 0.3;
+    state.monitoring.deviationLimitNm = 0.4;
+    const auto after = all(kept);
+    CRouteMonitoringLayers again(state);
+    EXPECT_EQ(after, all(again));
+    EXPECT_NE(after, moved);
+    // Drawn again unchanged, the kept answers give the same picture.
+    EXPECT_EQ(all(kept), after);
+}

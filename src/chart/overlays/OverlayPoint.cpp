@@ -66,6 +66,13 @@ void COverlayPoint::DrawFocusBox(CXDC& dc, int left, int top, int right, int bot
     dc.DrawFrameRect(IntRect{left - width, top - width, right + width, bottom + width}, 0, false);
 }
 
+bool RangeCircleEnds(const geo::CPosition& centre, double range, geo::CPosition& north,
+                     geo::CPosition& south)
+{
+    return geo::PositionAtRangeBearing(centre, range, 0.0, &north) &&
+           geo::PositionAtRangeBearing(centre, range, 180.0, &south);
+}
+
 void COverlayPoint::DrawRangeCircle(CXDC& dc, double range)
 {
     if (!m_owner)
@@ -73,10 +80,8 @@ void COverlayPoint::DrawRangeCircle(CXDC& dc, double range)
     geo::CPosition centre;
     m_owner->ShiftToChartDatum(m_position, centre);
     geo::CPosition north, south;
-    if (!geo::PositionAtRangeBearing(centre, range, 0.0, &north) ||
-        !geo::PositionAtRangeBearing(centre, range, 180.0, &south))
-        return;
-    m_owner->DrawEllipse(dc, north, south);
+    if (RangeCircleEnds(centre, range, north, south))
+        m_owner->DrawEllipse(dc, north, south);
 }
 
 // ---- Chartpoints and waypoints ------------------------------------------------------------

@@ -18,6 +18,11 @@ namespace chart {
 
 class CChartDoc;
 
+// The northern and southern points of the circle of `range` nm round `centre`
+// (what a range circle is drawn through); false when either has no position.
+bool RangeCircleEnds(const geo::CPosition& centre, double range, geo::CPosition& north,
+                     geo::CPosition& south);
+
 class COverlayPoint {
 public:
     COverlayPoint() = default;

@@ -45,6 +45,8 @@ struct CChartFrameServices {
     std::function<void(unsigned)> postCommand;
     std::function<bool()> rangeBearingMode;
     std::function<void(const std::string&)> showRangeBearingLabel;
+    // The chart's own properties, when Properties finds nothing under the point.
+    std::function<void()> showChartProperties;
 };
 
 class CChartFrame final : public QMdiSubWindow, public chart::CChartWindow {

@@ -305,12 +305,32 @@ void CChartView::mousePressEvent(QMouseEvent* e)
         }
         ButtonDown(p, e->modifiers() & Qt::ShiftModifier);
     } else if (e->button() == Qt::RightButton && m_doc.IsChartLoaded()) {
+        m_lastPoint = p;
         QMenu menu(this);
         for (CChartViewExtension* ext : Extensions())
             ext->AddContextMenu(*this, menu, p);
-        if (!menu.isEmpty())
-            menu.exec(e->globalPosition().toPoint());
+        menu.addSeparator();
+        QAction* properties = menu.addAction(QStringLiteral("&Properties"));
+        properties->setObjectName(QStringLiteral("chartViewProperties"));
+        connect(properties, &QAction::triggered, this, [this, p] { ShowProperties(p); });
+        menu.exec(e->globalPosition().toPoint());
     }
+}
+
+void CChartView::ShowProperties(geo::IntPoint p)
+{
+    // Extensions in their Properties order; among equals, the order they joined.
+    std::vector<CChartViewExtension*> ranked = Extensions();
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto* a, const auto* b) {
+        return a->PropertiesRank() < b->PropertiesRank();
+    });
+    for (CChartViewExtension* ext : ranked)
+        if (CChartViewExtension::PropertiesCall open = ext->PropertiesAt(*this, p)) {
+            open();
+            return;
+        }
+    if (m_services.showChartProperties)
+        m_services.showChartProperties();
 }
 
 void CChartView::mouseMoveEvent(QMouseEvent* e)

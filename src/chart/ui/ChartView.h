@@ -40,15 +40,32 @@ struct CChartViewServices {
     std::function<bool()> rangeBearingMode;
     // The measurement's label for the range-bearing bar.
     std::function<void(const std::string&)> showRangeBearingLabel;
+    // The chart's own properties: what Properties opens over nothing else.
+    std::function<void()> showChartProperties;
 };
 
 class CChartView;
 
+// Who answers Properties first when several things lie under the point:
+// the view asks extensions in this order, the first answer wins.
+enum class PropertiesOrder {
+    Chartpoints,
+    RouteWaypoints,
+    PositionFixes,
+    OwnVessel,
+    Targets,
+    Other,
+};
+
 // What draws in and answers on every chart view besides the chart itself
 // (the chartpoints): told of each view as it is made and as it goes, offered
-// left presses before the view's own zoom rectangle, and the right-click menu.
+// left presses before the view's own zoom rectangle, the right-click menu and
+// Properties.
 class CChartViewExtension {
 public:
+    // Opens the properties of the extension's object under a point.
+    using PropertiesCall = std::function<void()>;
+
     virtual ~CChartViewExtension() = default;
     virtual void ViewCreated(CChartView& view) = 0;
     virtual void ViewDestroyed(CChartView& view) = 0;
@@ -59,6 +76,11 @@ public:
     // True when the extension took the double-click.
     virtual bool DoubleClick(CChartView& /*view*/, geo::IntPoint /*p*/) { return false; }
     virtual void AddContextMenu(CChartView& /*view*/, QMenu& /*menu*/, geo::IntPoint /*p*/) { }
+    // The hit test of Properties: a call that opens the properties of what the
+    // extension has under p, or an empty one when it has nothing there. Only
+    // the winning call runs.
+    virtual PropertiesCall PropertiesAt(CChartView& /*view*/, geo::IntPoint /*p*/) { return {}; }
+    virtual PropertiesOrder PropertiesRank() const { return PropertiesOrder::Other; }
 };
 
 class CChartView : public QWidget {
@@ -85,6 +107,11 @@ public:
     // buffers; then a full redraw.
     void SelectDisplayPalette();
     void ClearRangeBearing();
+    // Properties of what lies under p (the extensions in their order), else
+    // the chart's own.
+    void ShowProperties(geo::IntPoint p);
+    // Where the pointer last was on the view (moved, clicked or right-clicked).
+    geo::IntPoint LastPoint() const { return m_lastPoint; }
     // Paints into the buffers only (for printing): false when nothing could be drawn.
     bool RenderBuffers();
     chart::CScreenBuffer* Buffers() const { return m_buffers.get(); }

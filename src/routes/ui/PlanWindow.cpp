@@ -97,6 +97,11 @@ CPlanWindow::CPlanWindow(routes::CPlanModule& plan, QWidget* parent) : QDialog(p
     connect(m_tides, &QCheckBox::toggled, m_interval, &QWidget::setEnabled);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 
+    ShowSwitches();
+}
+
+void CPlanWindow::ShowSwitches()
+{
     const auto& s = m_plan.PlanSettings();
     m_tides->setChecked(s.tidesOn);
     m_variation->setChecked(s.variationOn);

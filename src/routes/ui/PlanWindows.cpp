@@ -6,6 +6,7 @@
 #include "navigator/OwnVessel.h"
 #include "routes/RouteModule.h"
 #include "routes/TidalModule.h"
+#include "routes/ui/PlanOptionsPage.h"
 #include "routes/ui/PlanWindow.h"
 
 #include <QApplication>
@@ -136,7 +137,29 @@ CPlanWindows::CPlanWindows(app::CSettingsHome& settings, std::string programFold
 
 CPlanWindows::~CPlanWindows()
 {
+    CloseOptionsSheet();
     chart::CChartView::RemoveExtension(this);
+}
+
+void CPlanWindows::CloseOptionsSheet()
+{
+    // The page works on this module: its sheet does not outlive it.
+    if (m_optionsPage)
+        delete m_optionsPage->window();
+}
+
+app::CXPropertyPage* CPlanWindows::MakeOptionsPage(QWidget* parent)
+{
+    const geo::CGeomag* geomag = m_links.geomag ? m_links.geomag() : nullptr;
+    auto model = std::make_unique<routes::CPlanOptionsModel>(*this, geomag && geomag->IsLoaded(),
+                                                             TidalDataAvailable(), [this] {
+                                                                 if (m_window)
+                                                                     m_window->ShowSwitches();
+                                                                 CardChanged(nullptr);
+                                                             });
+    auto* page = new routes::CPlanOptionsPage(std::move(model), parent);
+    m_optionsPage = page;
+    return page;
 }
 
 void CPlanWindows::ViewCreated(chart::CChartView& view)
@@ -177,6 +200,7 @@ bool CPlanWindows::CreateSidePanels(app::CModuleHost& host,
 
 bool CPlanWindows::Terminate()
 {
+    CloseOptionsSheet();
     if (routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr)
         r->RemoveListener(this);
     return CPlanModule::Terminate();

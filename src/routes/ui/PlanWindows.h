@@ -26,6 +26,9 @@ class CTidalModule;
 namespace geo {
 class CGeomag;
 }
+namespace app {
+class CXPropertyPage;
+}
 namespace navigator {
 class COwnVessel;
 }
@@ -73,6 +76,9 @@ public:
     // The card on the route panel, when there is one.
     routes::CPlanCard* RouteCard() const { return m_routeCard; }
     CPlanWindow* OpenWindow();
+    // The "Plan" page of the Route Options sheet; applying it refreshes the
+    // plan's cards, window and tracks. It goes with the module.
+    app::CXPropertyPage* MakeOptionsPage(QWidget* parent);
     void RunCalculate();
     void RunBestTime();
 
@@ -84,11 +90,13 @@ private:
     // and the window show it, the views redraw.
     void CardChanged(routes::CPlanCard* source);
     void TakeDeviationCard();
+    void CloseOptionsSheet();
     app::CModuleHost* m_host = nullptr;
     std::map<chart::CChartView*, std::unique_ptr<TrackLayer>> m_layers;
     platform::CPrompt& m_prompt;
     Links m_links;
     QPointer<CPlanWindow> m_window;
+    QPointer<QWidget> m_optionsPage;
     QPointer<routes::CPlanCard> m_routeCard;
     std::vector<QPointer<routes::CPlanCard>> m_cards;
 };

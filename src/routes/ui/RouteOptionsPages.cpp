@@ -3,12 +3,11 @@
 #include "navigator/ui/NavigatorOptionsPages.h"
 
 #include "chart/overlays/OverlayProperties.h"
+#include "routes/ui/RouteOptionControls.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,53 +17,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace routes {
 
 namespace {
-
-QColor FromColorRef(chart::COLORREF c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-chart::COLORREF ToColorRef(const QColor& c)
-{
-    return chart::COLORREF(c.red()) | (chart::COLORREF(c.green()) << 8) |
-           (chart::COLORREF(c.blue()) << 16);
-}
-
-void Paint(QPushButton* well, chart::COLORREF colour)
-{
-    well->setStyleSheet(QStringLiteral("background-color: %1").arg(FromColorRef(colour).name()));
-}
-
-QPushButton* Well(const char* name, const QString& accessible, QWidget* parent)
-{
-    auto* well = new QPushButton(parent);
-    well->setObjectName(name);
-    well->setAccessibleName(accessible);
-    well->setFixedWidth(48);
-    return well;
-}
-
-QCheckBox* Check(const QString& text, const char* name, QWidget* parent)
-{
-    auto* box = new QCheckBox(text, parent);
-    box->setObjectName(name);
-    return box;
-}
-
-QSpinBox* Whole(const char* name, int low, int high, QWidget* parent)
-{
-    auto* spin = new QSpinBox(parent);
-    spin->setObjectName(name);
-    spin->setLocale(QLocale::c());
-    spin->setRange(low, high);
-    return spin;
-}
 
 // "Mark every" steps by the size of its value.
 class CMarkEverySpin final : public QDoubleSpinBox {
@@ -79,29 +36,6 @@ public:
     }
 };
 
-QLineEdit* FolderRow(QFormLayout* form, const QString& label, const char* name,
-                     const QString& browseTitle, QWidget* parent)
-{
-    auto* row = new QHBoxLayout();
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setMinimumWidth(280);
-    auto* browse = new QPushButton(QStringLiteral("..."), parent);
-    browse->setAccessibleName(browseTitle);
-    browse->setMaximumWidth(32);
-    row->addWidget(edit, 1);
-    row->addWidget(browse);
-    auto* caption = new QLabel(label, parent);
-    caption->setBuddy(edit);
-    form->addRow(caption, row);
-    QObject::connect(browse, &QPushButton::clicked, parent, [edit, browseTitle, parent] {
-        const QString chosen = QFileDialog::getExistingDirectory(parent, browseTitle, edit->text());
-        if (!chosen.isEmpty())
-            edit->setText(chosen);
-    });
-    return edit;
-}
-
 }   // namespace
 
 // ---- General ------------------------------------------------------------------------------
@@ -113,8 +47,8 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
     setObjectName("RouteGeneralOptions");
     auto* route = new QGroupBox(tr("Route"), this);
     auto* grid = new QGridLayout(route);
-    m_route = Check(tr("&Selected route"), "drawRoute", route);
-    m_lineWell = Well("lineColour", tr("Line colour"), route);
+    m_route = MakeCheck(tr("&Selected route"), "drawRoute", route);
+    m_lineWell = MakeWell("lineColour", tr("Line colour"), route);
     m_width = new QComboBox(route);
     m_width->setObjectName("lineWidth");
     for (int w = 1; w <= chart::CLineProperties::kMaximumWidth; ++w)
@@ -136,9 +70,9 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
 
     auto* legs = new QGroupBox(tr("Legs"), this);
     auto* legGrid = new QGridLayout(legs);
-    m_arrow = Check(tr("Direction &arrow for leg(s)"), "drawLegArrow", legs);
-    m_course = Check(tr("&Leg course and speed-to-make-good"), "drawCourse", legs);
-    m_toRun = Check(tr("&Distance-to-run ticks and labels"), "drawDistanceToRun", legs);
+    m_arrow = MakeCheck(tr("Direction &arrow for leg(s)"), "drawLegArrow", legs);
+    m_course = MakeCheck(tr("&Leg course and speed-to-make-good"), "drawCourse", legs);
+    m_toRun = MakeCheck(tr("&Distance-to-run ticks and labels"), "drawDistanceToRun", legs);
     m_entire = new QRadioButton(tr("&Entire route"), legs);
     m_entire->setObjectName("entireRoute");
     m_currentLeg = new QRadioButton(tr("C&urrent leg"), legs);
@@ -162,10 +96,10 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
 
     auto* points = new QGroupBox(tr("Waypoints"), this);
     auto* row = new QHBoxLayout(points);
-    m_waypointWell = Well("waypointColour", tr("Waypoint colour"), points);
-    m_number = Check(tr("&Number"), "drawNumber", points);
-    m_name = Check(tr("Na&me"), "drawName", points);
-    m_eta = Check(tr("Plan E&TA"), "drawEta", points);
+    m_waypointWell = MakeWell("waypointColour", tr("Waypoint colour"), points);
+    m_number = MakeCheck(tr("&Number"), "drawNumber", points);
+    m_name = MakeCheck(tr("Na&me"), "drawName", points);
+    m_eta = MakeCheck(tr("Plan E&TA"), "drawEta", points);
     row->addWidget(m_waypointWell);
     row->addWidget(m_number);
     row->addWidget(m_name);
@@ -184,15 +118,10 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
             M().Values().draw.drawDistanceToRun = m_toRun->isChecked();
             UpdateControls();
         });
-    connect(m_lineWell, &QPushButton::clicked, this, [this] { PickColour(true); });
-    connect(m_waypointWell, &QPushButton::clicked, this, [this] { PickColour(false); });
-    auto* palette = new QTimer(this);
-    palette->setInterval(250);
-    connect(palette, &QTimer::timeout, this, [this] {
-        if (M().FollowPalette(chart::ActivePaletteIndex()))
-            ShowWells();
-    });
-    palette->start();
+    connect(m_lineWell, &QPushButton::clicked, this, [this] { PickWellColour(true); });
+    connect(m_waypointWell, &QPushButton::clicked, this, [this] { PickWellColour(false); });
+    FollowDisplayPalette(
+        this, [this](int palette) { return M().FollowPalette(palette); }, [this] { ShowWells(); });
 }
 
 CRouteGeneralOptionsModel& CRouteGeneralOptionsPage::M() const
@@ -202,19 +131,15 @@ CRouteGeneralOptionsModel& CRouteGeneralOptionsPage::M() const
 
 void CRouteGeneralOptionsPage::ShowWells()
 {
-    Paint(m_lineWell, M().Values().lineColour);
-    Paint(m_waypointWell, M().Values().waypointColour);
+    PaintWell(m_lineWell, M().Values().lineColour);
+    PaintWell(m_waypointWell, M().Values().waypointColour);
 }
 
-void CRouteGeneralOptionsPage::PickColour(bool line)
+void CRouteGeneralOptionsPage::PickWellColour(bool line)
 {
     chart::COLORREF& colour = line ? M().Values().lineColour : M().Values().waypointColour;
-    const QColor chosen = QColorDialog::getColor(FromColorRef(colour), this,
-                                                 line ? tr("Line colour") : tr("Waypoint colour"));
-    if (!chosen.isValid())
-        return;
-    colour = ToColorRef(chosen);
-    ShowWells();
+    if (PickColour(this, line ? tr("Line colour") : tr("Waypoint colour"), colour))
+        ShowWells();
 }
 
 std::optional<app::CFieldError> CRouteGeneralOptionsPage::ControlsToModel()
@@ -269,10 +194,10 @@ CRoutePathOptionsPage::CRoutePathOptionsPage(std::unique_ptr<CRoutePathOptionsMo
     setObjectName("RoutePathOptions");
     auto* folders = new QGroupBox(tr("Folders"), this);
     auto* form = new QFormLayout(folders);
-    m_dataFolder = FolderRow(form, tr("&Database folder"), "databaseFolder",
-                             tr("Select Route database folder"), this);
-    m_attachmentsFolder = FolderRow(form, tr("&Attachments folder"), "attachmentsFolder",
-                                    tr("Select Route attachments folder"), this);
+    m_dataFolder = MakeFolderRow(form, tr("&Database folder"), "databaseFolder",
+                                 tr("Select Route database folder"), this);
+    m_attachmentsFolder = MakeFolderRow(form, tr("&Attachments folder"), "attachmentsFolder",
+                                        tr("Select Route attachments folder"), this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(folders);
     layout->addStretch(1);
@@ -304,11 +229,11 @@ CGreatCircleOptionsPage::CGreatCircleOptionsPage(std::unique_ptr<CGreatCircleOpt
 {
     setObjectName("GreatCircleOptions");
     auto* top = new QGridLayout();
-    m_intercept = Whole("intercept", 1, 90, this);
+    m_intercept = MakeWhole("intercept", 1, 90, this);
     m_intercept->setSuffix(tr(" degrees"));
     auto* interceptLabel = new QLabel(tr("&Intercept every"), this);
     interceptLabel->setBuddy(m_intercept);
-    m_whole = Check(tr("&Force to whole degrees of longitude"), "wholeDegrees", this);
+    m_whole = MakeCheck(tr("&Force to whole degrees of longitude"), "wholeDegrees", this);
     top->addWidget(interceptLabel, 0, 0);
     top->addWidget(m_intercept, 0, 1);
     top->addWidget(m_whole, 1, 0, 1, 2);
@@ -316,15 +241,15 @@ CGreatCircleOptionsPage::CGreatCircleOptionsPage(std::unique_ptr<CGreatCircleOpt
 
     auto* composite = new QGroupBox(tr("Composite Great Circle"), this);
     auto* grid = new QGridLayout(composite);
-    m_north = Check(tr("&North Limiting Latitude"), "applyNorthLimit", composite);
-    m_northDegrees = Whole("northDegrees", 1, 90, composite);
+    m_north = MakeCheck(tr("&North Limiting Latitude"), "applyNorthLimit", composite);
+    m_northDegrees = MakeWhole("northDegrees", 1, 90, composite);
     m_northDegrees->setSuffix(QStringLiteral("\u00B0"));
-    m_northMinutes = Whole("northMinutes", 0, 60, composite);
+    m_northMinutes = MakeWhole("northMinutes", 0, 60, composite);
     m_northMinutes->setSuffix(QStringLiteral("'"));
-    m_south = Check(tr("&South Limiting Latitude"), "applySouthLimit", composite);
-    m_southDegrees = Whole("southDegrees", 1, 90, composite);
+    m_south = MakeCheck(tr("&South Limiting Latitude"), "applySouthLimit", composite);
+    m_southDegrees = MakeWhole("southDegrees", 1, 90, composite);
     m_southDegrees->setSuffix(QStringLiteral("\u00B0"));
-    m_southMinutes = Whole("southMinutes", 0, 60, composite);
+    m_southMinutes = MakeWhole("southMinutes", 0, 60, composite);
     m_southMinutes->setSuffix(QStringLiteral("'"));
     grid->addWidget(m_north, 0, 0);
     grid->addWidget(m_northDegrees, 0, 1);
@@ -387,7 +312,8 @@ void CGreatCircleOptionsPage::UpdateControls()
     m_southMinutes->setEnabled(M().Values().applySouthLimit);
 }
 
-app::CModelessPropertySheet* CreateRouteOptionsSheet(CRouteModule& module, QWidget* parent)
+app::CModelessPropertySheet* CreateRouteOptionsSheet(CRouteModule& module, QWidget* parent,
+                                                     const PlanPageMaker& planPage)
 {
     auto* sheet = new app::CModelessPropertySheet(QStringLiteral("Route Options"), parent);
     sheet->setObjectName("routeOptions");
@@ -399,6 +325,9 @@ app::CModelessPropertySheet* CreateRouteOptionsSheet(CRouteModule& module, QWidg
         new navigator::CAutopilotMonitoringPage(MakeMonitoringOptionsModel(module), sheet));
     sheet->AddPage(
         new CGreatCircleOptionsPage(std::make_unique<CGreatCircleOptionsModel>(module), sheet));
+    if (planPage)
+        if (app::CXPropertyPage* plan = planPage(sheet))
+            sheet->AddPage(plan);
     return sheet;
 }
 

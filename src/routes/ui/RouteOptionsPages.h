@@ -1,10 +1,13 @@
 #pragma once
 // Three pages of the Route Options sheet over their models: General (how the
 // route is drawn), Paths (folders) and Great Circle (intercepts, limiting
-// latitudes). Its Monitoring page is the navigator's.
+// latitudes). Its Monitoring page is the navigator's, its Plan page the plan
+// module's.
 
 #include "app/ui/PropertySheet.h"
 #include "routes/RouteOptions.h"
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -29,7 +32,7 @@ public:
 
 private:
     void ShowWells();
-    void PickColour(bool line);
+    void PickWellColour(bool line);
 
     QCheckBox* m_route;
     QPushButton* m_lineWell;
@@ -82,8 +85,12 @@ private:
     QSpinBox* m_southMinutes;
 };
 
-// The "Route Options" sheet over the module: General, Paths, Monitoring and
-// Great Circle, not yet shown.
-app::CModelessPropertySheet* CreateRouteOptionsSheet(CRouteModule& module, QWidget* parent);
+// Makes the sheet's "Plan" page for a parent; none while there is no plan module.
+using PlanPageMaker = std::function<app::CXPropertyPage*(QWidget* parent)>;
+
+// The "Route Options" sheet over the module: General, Paths, Monitoring,
+// Great Circle and, when `planPage` makes one, Plan; not yet shown.
+app::CModelessPropertySheet* CreateRouteOptionsSheet(CRouteModule& module, QWidget* parent,
+                                                     const PlanPageMaker& planPage = {});
 
 }   // namespace routes

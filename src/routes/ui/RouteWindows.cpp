@@ -205,7 +205,8 @@ void CRouteWindows::OpenOptions()
         m_options->activateWindow();
         return;
     }
-    auto* sheet = routes::CreateRouteOptionsSheet(*this, m_host ? &m_host->Window() : nullptr);
+    auto* sheet =
+        routes::CreateRouteOptionsSheet(*this, m_host ? &m_host->Window() : nullptr, m_planPage);
     m_options = sheet;
     sheet->ShowModeless();
 }
@@ -348,13 +349,16 @@ void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
             InsertWaypointAfterCurrent(position);
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { DeleteCurrentWaypoint(); });
-    // The route's properties, at the waypoint right-clicked when there is one.
-    QAction* properties = menu.addAction(QStringLiteral("Route &Properties..."));
-    properties->setEnabled(State().hasRoute);
+}
+
+chart::CChartViewExtension::PropertiesCall CRouteWindows::PropertiesAt(chart::CChartView& view,
+                                                                       geo::IntPoint p)
+{
     const auto it = m_layers.find(&view);
-    const int hit = it != m_layers.end() ? it->second->FindAt(p).value_or(0) : 0;
-    QObject::connect(properties, &QAction::triggered, &menu, [this, hit] { ShowProperties(hit); });
-    menu.addSeparator();
+    const std::optional<int> hit = it != m_layers.end() ? it->second->FindAt(p) : std::nullopt;
+    if (!hit)
+        return {};
+    return [this, waypoint = *hit] { ShowProperties(waypoint); };
 }
 
 }   // namespace routes

@@ -2,13 +2,15 @@
 // The route module as the program creates it: the core module with its side
 // panel, the route drawn in every chart view, picking, dragging and
 // double-clicking waypoints, the right-click entries "Add New Waypoint",
-// "Insert New Waypoint" and "Delete Selected Waypoint", and the Route
-// commands on the menu, toolbar and keys.
+// "Insert New Waypoint" and "Delete Selected Waypoint", the chart's
+// Properties over a waypoint, and the Route commands on the menu, toolbar
+// and keys.
 
 #include "app/ui/ModuleUi.h"
 #include "chart/ui/ChartView.h"
 #include "routes/RouteLayer.h"
 #include "routes/RouteModule.h"
+#include "routes/ui/RouteOptionsPages.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -46,6 +48,12 @@ public:
     void Release(chart::CChartView& view, geo::IntPoint p) override;
     bool DoubleClick(chart::CChartView& view, geo::IntPoint p) override;
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    // Properties over a drawn waypoint: the "Route Properties" sheet at it.
+    PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+    chart::PropertiesOrder PropertiesRank() const override
+    {
+        return chart::PropertiesOrder::RouteWaypoints;
+    }
 
     CRoutePanel* Panel() const { return m_panel; }
     // The GPS device the upload sends through; none while there is none.
@@ -55,8 +63,10 @@ public:
     }
     // Navigator > Upload > Route...: the modeless upload dialog.
     void ShowUploadDialog();
-    // Route > Options...: the General, Paths, Monitoring and Great Circle pages.
+    // Route > Options...: the General, Paths, Monitoring and Great Circle
+    // pages, and Plan while the plan module gives one.
     void OpenOptions();
+    void SetPlanPageMaker(PlanPageMaker make) { m_planPage = std::move(make); }
     // The "Route Properties" sheet (raised when open) showing waypoint
     // `waypoint` (from 1), or the current one for 0.
     void ShowProperties(int waypoint);
@@ -96,6 +106,7 @@ private:
     std::function<routes::CRouteTransmitter*()> m_transmitter;
     QPointer<QDialog> m_uploadDialog;
     QPointer<QDialog> m_options;   // the Route Options sheet while open
+    PlanPageMaker m_planPage;
     app::CModuleHost* m_host = nullptr;
     CRoutePanel* m_panel = nullptr;
     std::map<chart::CChartView*, std::unique_ptr<routes::CRouteViewLayer>> m_layers;

@@ -1,20 +1,25 @@
 // The Route Options sheet offscreen over a route module: each page's keys are
-// its own (and none is the sheet's OK, Cancel or Apply), and the Monitoring
-// page, the navigator's, stores what is ticked and typed into the route.
+// its own (and none is the sheet's OK, Cancel or Apply), the Monitoring
+// page, the navigator's, stores what is ticked and typed into the route, and
+// the Plan page greys what is not offered and stores into the plan module.
 
 #include "routes/ui/RouteOptionsPages.h"
 
 #include "../../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "routes/PlanModule.h"
 #include "routes/RouteModule.h"
+#include "routes/ui/PlanOptionsPage.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
@@ -49,9 +54,16 @@ TEST(RouteOptionsSheet, KeysAreOwnAndMonitoringReachesTheRoute)
     routes::CRouteModule module(settings, prompt, dir.Path());
     ASSERT_TRUE(module.Initialise());
 
-    app::CModelessPropertySheet* sheet = routes::CreateRouteOptionsSheet(module, nullptr);
+    routes::CPlanModule plan(settings, dir.Path().string());
+    ASSERT_TRUE(plan.Initialise());
+    // No magnetic model and no tidal data here.
+    app::CModelessPropertySheet* sheet =
+        routes::CreateRouteOptionsSheet(module, nullptr, [&plan](QWidget* parent) {
+            return new routes::CPlanOptionsPage(
+                std::make_unique<routes::CPlanOptionsModel>(plan, false, false, nullptr), parent);
+        });
     sheet->ShowModeless();
-    ASSERT_EQ(sheet->PageCount(), 4);
+    ASSERT_EQ(sheet->PageCount(), 5);
     for (int i = 0; i < sheet->PageCount(); ++i) {
         const QStringList keys = PageKeys(*sheet->Page(i));
         QStringList unique = keys;
@@ -76,6 +88,27 @@ TEST(RouteOptionsSheet, KeysAreOwnAndMonitoringReachesTheRoute)
     EXPECT_TRUE(module.State().overlays.arrivalCircles);
     EXPECT_DOUBLE_EQ(module.State().monitoring.arrivalRadiusNm, 0.35);
     EXPECT_DOUBLE_EQ(module.Views().Settings().arrivalCircleRadius, 0.35);
+
+    QWidget* planPage = sheet->Page(4);
+    auto* tides = planPage->findChild<QCheckBox*>("tides");
+    auto* variation = planPage->findChild<QCheckBox*>("variation");
+    auto* overlays = planPage->findChild<QCheckBox*>("overlays");
+    auto* width = planPage->findChild<QComboBox*>("lineWidth");
+    auto* minutes = planPage->findChild<QSpinBox*>("bestTimeMinutes");
+    ASSERT_TRUE(tides && variation && overlays && width && minutes);
+    EXPECT_FALSE(tides->isEnabled());
+    EXPECT_FALSE(variation->isEnabled());
+    EXPECT_FALSE(planPage->findChild<QWidget*>("tidalInterval")->isEnabled());
+    ASSERT_TRUE(overlays->isChecked());
+    EXPECT_TRUE(width->isEnabled());
+    overlays->click();
+    EXPECT_FALSE(width->isEnabled());
+    EXPECT_FALSE(planPage->findChild<QWidget*>("lineColour")->isEnabled());
+    minutes->setValue(60);
+    minutes->stepUp();
+    apply->click();
+    EXPECT_FALSE(plan.LineProperties().GetDraw());
+    EXPECT_EQ(plan.PlanSettings().bestTimeIntervalSeconds, 70 * 60);
     delete sheet;
     module.Terminate();
 }

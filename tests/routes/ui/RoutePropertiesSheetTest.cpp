@@ -1,18 +1,22 @@
 // The "Route Properties" sheet: the route's texts and the chosen waypoint's
 // name and position, following the route while open; a chosen waypoint the
 // route no longer has gives way to the current one; one sheet at a time.
+// The chart's Properties reaches it over a drawn waypoint only.
 
 #include "routes/ui/RoutePropertiesSheet.h"
 
 #include "../../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "chart/ChartDoc.h"
 #include "chartpoints/PanelPosition.h"
 #include "db/DBRoute.h"
 #include "routes/ui/RouteWindows.h"
 
 #include <QApplication>
 #include <QLineEdit>
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +33,25 @@ QString Field(QWidget& sheet, const char* field)
     EXPECT_TRUE(edit && edit->isReadOnly()) << field;
     return edit ? edit->text() : QString();
 }
+
+// A thousand client pixels to the degree from 48.2 N, 123 W.
+class StraightChart final : public chart::CChartDoc {
+public:
+    void ClientToChartPoint(geo::IntPoint in, geo::IntPoint& out) const override { out = in; }
+    void ChartToClientPoint(const geo::IntPoint& in, geo::IntPoint& out) override { out = in; }
+    bool IsPositionOnChart(const geo::CPosition&) const override { return true; }
+    bool PointToPosition(geo::IntPoint p, geo::CPosition& position) override
+    {
+        position = geo::CPosition(48.2 - p.y * 0.001, -123.0 + p.x * 0.001);
+        return true;
+    }
+    bool PositionToPoints(const geo::CPosition& position, chart::PointList& points) override
+    {
+        points.push_back({int(std::lround((position.GetLongitude() + 123.0) * 1000)),
+                          int(std::lround((48.2 - position.GetLatitude()) * 1000))});
+        return true;
+    }
+};
 
 QList<QWidget*> Sheets()
 {
@@ -86,8 +109,16 @@ TEST(RoutePropertiesSheet, ShowsTheChosenWaypointAndFollowsTheRoute)
     EXPECT_EQ(Field(sheet, "routeTo"), "West Point");
     EXPECT_EQ(Field(sheet, "waypointName"), "Point Wilson");
 
-    // The waypoint right-clicked, in the same sheet.
-    routes.ShowProperties(2);
+    // The chart's Properties over waypoint 2 opens it in the same sheet;
+    // between waypoints the route has nothing to show.
+    StraightChart doc;
+    chart::CChartView view(doc, nullptr);
+    routes.ViewCreated(view);
+    EXPECT_FALSE(routes.PropertiesAt(view, {275, 100}));
+    auto open = routes.PropertiesAt(view, {301, 151});
+    ASSERT_TRUE(open);
+    open();
+    routes.ViewDestroyed(view);
     ASSERT_EQ(Sheets().size(), 1);
     EXPECT_EQ(Field(sheet, "waypointName"), "Bush Point");
     EXPECT_EQ(Field(sheet, "waypointLatitude"),

@@ -7,7 +7,9 @@
 #      Waypoint", each drawn where it was clicked, numbered in click order;
 #   3. Locked unticked, waypoint 2 dragged: drawn at the drop; dbfread finds
 #      it moved and the other three where they were;
-#   4. Edit left: the route is no longer editable.
+#   4. Edit left: the route is no longer editable;
+#   5. the right-click Properties over waypoint 2 opens "Route Properties",
+#      over open water "Chart Properties".
 # The program reports each route change on BRINE_ROUTE_STATE_FILE (the
 # current waypoint and where it is drawn). Screenshots go to $BRINE_SHOTS_DIR
 # when it is set. Exit code 77 (skipped) when a tool is missing.
@@ -170,4 +172,28 @@ echo "$AFTER" | sed 's/^/   /'
 step "Edit left"
 route_menu e
 expect_state "edit mode left" edit 0
+
+step "Properties over waypoint 2, then where nothing is"
+# The right-click menu's last entry: the waypoint's route properties, and
+# the chart's own where nothing is.
+properties_at() {
+    xdotool mousemove --sync "$1" "$2" click 3
+    menu_open() { other_windows "$MAIN" | head -1 | grep .; }
+    wait_for "the chart's context menu" menu_open
+    sleep 0.3
+    xdotool key p
+}
+properties_at "$(field x)" "$(field y)"
+route_props() { window_named "Route Properties"; }
+wait_for "the Route Properties sheet" route_props
+ROUTE_PROPS=$FOUND
+sleep 0.5
+import -window root "$SHOTS/routes_4_route_properties.png"
+chart_props() { window_named "Chart Properties"; }
+chart_props && fail "the chart's properties opened over a waypoint"
+properties_at "$((MX + MW / 10))" "$((MY + MH * 4 / 5))"
+wait_for "the Chart Properties window" chart_props
+sleep 0.5
+import -window root "$SHOTS/routes_5_chart_properties.png"
+program_windows | grep -qx "$ROUTE_PROPS" || fail "the Route Properties sheet closed"
 echo "PASS"

@@ -1,0 +1,106 @@
+// The chart view's Properties: extensions answer in their Properties order
+// whatever order they joined in, only the first answer opens anything, the
+// chart's own properties come when nothing answers, and the right-click
+// menu's last entry asks at the point clicked.
+
+#include "chart/ChartDoc.h"
+#include "chart/ui/ChartView.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "chart_ui_ChartViewPropertiesTest";
+char* g_argv[] = {g_arg0, nullptr};
+
+class LoadedChart final : public chart::CChartDoc {
+public:
+    bool IsChartLoaded() const override { return true; }
+};
+
+// Has something within `reach` pixels of `at`, and logs its name when its
+// properties are opened.
+class Answerer final : public chart::CChartViewExtension {
+public:
+    Answerer(std::string name, chart::PropertiesOrder rank, geo::IntPoint at, int reach,
+             std::vector<std::string>& log)
+        : m_name(std::move(name)), m_rank(rank), m_at(at), m_reach(reach), m_log(log)
+    { }
+    void ViewCreated(chart::CChartView&) override { }
+    void ViewDestroyed(chart::CChartView&) override { }
+    PropertiesCall PropertiesAt(chart::CChartView&, geo::IntPoint p) override
+    {
+        ++asked;
+        if (std::abs(p.x - m_at.x) > m_reach || std::abs(p.y - m_at.y) > m_reach)
+            return {};
+        return [this] { m_log.push_back(m_name); };
+    }
+    chart::PropertiesOrder PropertiesRank() const override { return m_rank; }
+    int asked = 0;
+
+private:
+    std::string m_name;
+    chart::PropertiesOrder m_rank;
+    geo::IntPoint m_at;
+    int m_reach;
+    std::vector<std::string>& m_log;
+};
+
+TEST(ChartViewProperties, FirstInOrderWinsElseTheChartsOwn)
+{
+    QApplication app(g_argc, g_argv);
+    std::vector<std::string> log;
+    LoadedChart doc;
+    chart::CChartView view(doc, nullptr);
+    view.resize(400, 300);
+    chart::CChartViewServices services;
+    services.showChartProperties = [&log] { log.push_back("chart"); };
+    view.SetServices(services);
+
+    // Targets join first and reach further; a waypoint sits on the same spot.
+    Answerer targets("targets", chart::PropertiesOrder::Targets, {100, 100}, 40, log);
+    Answerer route("route", chart::PropertiesOrder::RouteWaypoints, {100, 100}, 5, log);
+    chart::CChartView::AddExtension(&targets);
+    chart::CChartView::AddExtension(&route);
+
+    view.ShowProperties({102, 98});
+    EXPECT_EQ(log, std::vector<std::string>{"route"});
+    EXPECT_EQ(targets.asked, 0);   // nobody after the first answer is asked
+    view.ShowProperties({130, 100});
+    view.ShowProperties({300, 250});
+    EXPECT_EQ(log, (std::vector<std::string>{"route", "targets", "chart"}));
+
+    // Right-click: the menu ends with Properties, which asks at the click.
+    log.clear();
+    QStringList entries;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* a : menu->actions())
+            entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        if (QAction* last = menu->actions().value(menu->actions().size() - 1))
+            last->trigger();
+        menu->close();
+    });
+    QTest::mousePress(&view, Qt::RightButton, {}, QPoint(130, 100));
+    EXPECT_EQ(entries, (QStringList{"-", "&Properties"}));
+    EXPECT_EQ(log, std::vector<std::string>{"targets"});
+    EXPECT_EQ(view.LastPoint().x, 130);
+    EXPECT_EQ(view.LastPoint().y, 100);
+
+    chart::CChartView::RemoveExtension(&route);
+    chart::CChartView::RemoveExtension(&targets);
+}
+
+}   // namespace
