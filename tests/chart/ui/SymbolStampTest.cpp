@@ -61,9 +61,10 @@ chart::CPixelView ViewOf(QImage& image)
 }
 
 // Inside, on each edge and past each corner.
-const std::vector<IntPoint> kPoints = {{40, 50},  {41, 50},           {160, 100},     {0, 0},
-                                       {-5, 60},  {kWidth - 3, 120},  {100, -4},      {200, kHeight + 3},
-                                       {kWidth + 6, kHeight - 1},     {163, 104}};
+const std::vector<IntPoint> kPoints = {{40, 50},  {41, 50},           {160, 100},
+                                       {0, 0},    {-5, 60},           {kWidth - 3, 120},
+                                       {100, -4}, {200, kHeight + 3}, {kWidth + 6, kHeight - 1},
+                                       {163, 104}};
 
 int DifferentPixels(const QImage& a, const QImage& b)
 {
@@ -118,8 +119,8 @@ TEST(SymbolStamp, StampedSymbolsArePixelForPixelTheDrawnOnes)
                 painter.setClipRect(0, 0, kWidth, kHeight);
                 chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
                 // It makes no stamps itself: a window or printer draws each symbol.
-                EXPECT_TRUE(dc.MakeStamp(symbol.SymbolBox(), [](chart::CXDC&, IntPoint) {
-                                  }).IsEmpty());
+                EXPECT_TRUE(
+                    dc.MakeStamp(symbol.SymbolBox(), [](chart::CXDC&, IntPoint) {}).IsEmpty());
                 dc.Stamp(stamp, kPoints);
             }
             EXPECT_EQ(DifferentPixels(drawn, painted), 0) << "size " << sizeMode;
@@ -132,7 +133,9 @@ TEST(SymbolStamp, OnlyAPlainCopyMakesAStamp)
     StartQt();
     QImage image = Busy();
     chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(ViewOf(image)));
-    const auto dot = [](chart::CXDC& sdc, IntPoint at) { sdc.Rectangle(at.x, at.y, at.x + 2, at.y + 2); };
+    const auto dot = [](chart::CXDC& sdc, IntPoint at) {
+        sdc.Rectangle(at.x, at.y, at.x + 2, at.y + 2);
+    };
     EXPECT_FALSE(dc.MakeStamp({-2, -2, 3, 3}, dot).IsEmpty());
     dc.SetROP2(chart::Rop2::NotXorPen);
     EXPECT_TRUE(dc.MakeStamp({-2, -2, 3, 3}, dot).IsEmpty());

@@ -171,7 +171,7 @@ const QFontMetrics& CQtPainterBackend::Metrics()
 int CQtPainterBackend::TextWidth(std::string_view text)
 {
     constexpr std::size_t kFonts = 4;
-    constexpr std::size_t kTextsPerFont = 200000;
+    constexpr std::size_t kTextsPerFont = 120000;   // a few MB at the most per font
     if (!m_widthsInUse) {
         const Font font = m_fontInUse.value_or(Font{});
         auto it = std::find_if(m_widths.begin(), m_widths.end(),
