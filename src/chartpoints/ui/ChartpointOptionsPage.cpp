@@ -1,6 +1,6 @@
 #include "chartpoints/ui/ChartpointOptionsPage.h"
 
-#include "app/ui/OptionsPageRows.h"
+#include "chart/ui/OptionPageControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,16 +21,13 @@ CChartpointGeneralOptions::CChartpointGeneralOptions(
     setObjectName("ChartpointGeneralOptions");
     auto* display = new QGroupBox(tr("Chartpoints"), this);
     auto* grid = new QGridLayout(display);
-    m_overlays = new QCheckBox(tr("&Overlays"), display);
-    m_overlays->setObjectName("overlays");
-    m_symbolWell = app::ColourWell("symbolColour", tr("Chartpoint colour"), display);
+    m_overlays = chart::MakeCheck(tr("&Overlays"), "overlays", display);
+    m_symbolWell = chart::MakeWell("symbolColour", tr("Chartpoint colour"), display);
     m_textLabel = new QLabel(tr("&Text"), display);
-    m_textWell = app::ColourWell("textColour", tr("Label text colour"), display);
+    m_textWell = chart::MakeWell("textColour", tr("Label text colour"), display);
     m_textLabel->setBuddy(m_textWell);
-    m_id = new QCheckBox(tr("&ID"), display);
-    m_id->setObjectName("drawId");
-    m_name = new QCheckBox(tr("&Name"), display);
-    m_name->setObjectName("drawName");
+    m_id = chart::MakeCheck(tr("&ID"), "drawId", display);
+    m_name = chart::MakeCheck(tr("&Name"), "drawName", display);
     m_sizeLabel = new QLabel(tr("Overlay &Size"), display);
     m_size = new QComboBox(display);
     m_size->setObjectName("overlaySize");
@@ -48,10 +45,10 @@ CChartpointGeneralOptions::CChartpointGeneralOptions(
 
     auto* folders = new QGroupBox(tr("Folders"), this);
     auto* form = new QFormLayout(folders);
-    m_dataFolder = app::FolderRow(form, tr("&Database"), "databaseFolder",
-                                  tr("Select Chartpoint database folder"), this);
-    m_attachmentsFolder = app::FolderRow(form, tr("&Attachments"), "attachmentsFolder",
-                                         tr("Select Chartpoint attachments folder"), this);
+    m_dataFolder = chart::MakeFolderRow(form, tr("&Database"), "databaseFolder",
+                                        tr("Select Chartpoint database folder"), this);
+    m_attachmentsFolder = chart::MakeFolderRow(form, tr("&Attachments"), "attachmentsFolder",
+                                               tr("Select Chartpoint attachments folder"), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(display);
@@ -67,10 +64,8 @@ CChartpointGeneralOptions::CChartpointGeneralOptions(
     connect(m_symbolWell, &QPushButton::clicked, this, [this] { PickColour(true); });
     connect(m_textWell, &QPushButton::clicked, this, [this] { PickColour(false); });
     // The palette may be switched while the page is open: the wells follow.
-    app::CheckWhileOpen(this, [this] {
-        if (M().FollowPalette(chart::ActivePaletteIndex()))
-            ShowWells();
-    });
+    chart::FollowDisplayPalette(
+        this, [this](int palette) { return M().FollowPalette(palette); }, [this] { ShowWells(); });
 }
 
 chartpoints::CChartpointOptionsModel& CChartpointGeneralOptions::M() const
@@ -80,14 +75,14 @@ chartpoints::CChartpointOptionsModel& CChartpointGeneralOptions::M() const
 
 void CChartpointGeneralOptions::ShowWells()
 {
-    app::PaintWell(m_symbolWell, M().Values().symbolColour);
-    app::PaintWell(m_textWell, M().Values().textColour);
+    chart::PaintWell(m_symbolWell, M().Values().symbolColour);
+    chart::PaintWell(m_textWell, M().Values().textColour);
 }
 
 void CChartpointGeneralOptions::PickColour(bool symbol)
 {
     chart::COLORREF& colour = symbol ? M().Values().symbolColour : M().Values().textColour;
-    if (app::PickColour(colour, symbol ? tr("Chartpoint colour") : tr("Label text colour"), this))
+    if (chart::PickColour(this, symbol ? tr("Chartpoint colour") : tr("Label text colour"), colour))
         ShowWells();
 }
 

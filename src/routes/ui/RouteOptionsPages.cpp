@@ -2,12 +2,13 @@
 
 #include "navigator/ui/NavigatorOptionsPages.h"
 
-#include "app/ui/OptionsPageRows.h"
 #include "chart/overlays/OverlayProperties.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,11 +18,37 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace routes {
 
 namespace {
+
+QColor FromColorRef(chart::COLORREF c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+chart::COLORREF ToColorRef(const QColor& c)
+{
+    return chart::COLORREF(c.red()) | (chart::COLORREF(c.green()) << 8) |
+           (chart::COLORREF(c.blue()) << 16);
+}
+
+void Paint(QPushButton* well, chart::COLORREF colour)
+{
+    well->setStyleSheet(QStringLiteral("background-color: %1").arg(FromColorRef(colour).name()));
+}
+
+QPushButton* Well(const char* name, const QString& accessible, QWidget* parent)
+{
+    auto* well = new QPushButton(parent);
+    well->setObjectName(name);
+    well->setAccessibleName(accessible);
+    well->setFixedWidth(48);
+    return well;
+}
 
 QCheckBox* Check(const QString& text, const char* name, QWidget* parent)
 {
@@ -52,6 +79,29 @@ public:
     }
 };
 
+QLineEdit* FolderRow(QFormLayout* form, const QString& label, const char* name,
+                     const QString& browseTitle, QWidget* parent)
+{
+    auto* row = new QHBoxLayout();
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setMinimumWidth(280);
+    auto* browse = new QPushButton(QStringLiteral("..."), parent);
+    browse->setAccessibleName(browseTitle);
+    browse->setMaximumWidth(32);
+    row->addWidget(edit, 1);
+    row->addWidget(browse);
+    auto* caption = new QLabel(label, parent);
+    caption->setBuddy(edit);
+    form->addRow(caption, row);
+    QObject::connect(browse, &QPushButton::clicked, parent, [edit, browseTitle, parent] {
+        const QString chosen = QFileDialog::getExistingDirectory(parent, browseTitle, edit->text());
+        if (!chosen.isEmpty())
+            edit->setText(chosen);
+    });
+    return edit;
+}
+
 }   // namespace
 
 // ---- General ------------------------------------------------------------------------------
@@ -64,7 +114,7 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
     auto* route = new QGroupBox(tr("Route"), this);
     auto* grid = new QGridLayout(route);
     m_route = Check(tr("&Selected route"), "drawRoute", route);
-    m_lineWell = app::ColourWell("lineColour", tr("Line colour"), route);
+    m_lineWell = Well("lineColour", tr("Line colour"), route);
     m_width = new QComboBox(route);
     m_width->setObjectName("lineWidth");
     for (int w = 1; w <= chart::CLineProperties::kMaximumWidth; ++w)
@@ -112,7 +162,7 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
 
     auto* points = new QGroupBox(tr("Waypoints"), this);
     auto* row = new QHBoxLayout(points);
-    m_waypointWell = app::ColourWell("waypointColour", tr("Waypoint colour"), points);
+    m_waypointWell = Well("waypointColour", tr("Waypoint colour"), points);
     m_number = Check(tr("&Number"), "drawNumber", points);
     m_name = Check(tr("Na&me"), "drawName", points);
     m_eta = Check(tr("Plan E&TA"), "drawEta", points);
@@ -136,11 +186,13 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
         });
     connect(m_lineWell, &QPushButton::clicked, this, [this] { PickColour(true); });
     connect(m_waypointWell, &QPushButton::clicked, this, [this] { PickColour(false); });
-    // The palette may be switched while the page is open: the wells follow.
-    app::CheckWhileOpen(this, [this] {
+    auto* palette = new QTimer(this);
+    palette->setInterval(250);
+    connect(palette, &QTimer::timeout, this, [this] {
         if (M().FollowPalette(chart::ActivePaletteIndex()))
             ShowWells();
     });
+    palette->start();
 }
 
 CRouteGeneralOptionsModel& CRouteGeneralOptionsPage::M() const
@@ -150,15 +202,19 @@ CRouteGeneralOptionsModel& CRouteGeneralOptionsPage::M() const
 
 void CRouteGeneralOptionsPage::ShowWells()
 {
-    app::PaintWell(m_lineWell, M().Values().lineColour);
-    app::PaintWell(m_waypointWell, M().Values().waypointColour);
+    Paint(m_lineWell, M().Values().lineColour);
+    Paint(m_waypointWell, M().Values().waypointColour);
 }
 
 void CRouteGeneralOptionsPage::PickColour(bool line)
 {
     chart::COLORREF& colour = line ? M().Values().lineColour : M().Values().waypointColour;
-    if (app::PickColour(colour, line ? tr("Line colour") : tr("Waypoint colour"), this))
-        ShowWells();
+    const QColor chosen = QColorDialog::getColor(FromColorRef(colour), this,
+                                                 line ? tr("Line colour") : tr("Waypoint colour"));
+    if (!chosen.isValid())
+        return;
+    colour = ToColorRef(chosen);
+    ShowWells();
 }
 
 std::optional<app::CFieldError> CRouteGeneralOptionsPage::ControlsToModel()
@@ -213,10 +269,10 @@ CRoutePathOptionsPage::CRoutePathOptionsPage(std::unique_ptr<CRoutePathOptionsMo
     setObjectName("RoutePathOptions");
     auto* folders = new QGroupBox(tr("Folders"), this);
     auto* form = new QFormLayout(folders);
-    m_dataFolder = app::FolderRow(form, tr("&Database folder"), "databaseFolder",
-                                  tr("Select Route database folder"), this);
-    m_attachmentsFolder = app::FolderRow(form, tr("&Attachments folder"), "attachmentsFolder",
-                                         tr("Select Route attachments folder"), this);
+    m_dataFolder = FolderRow(form, tr("&Database folder"), "databaseFolder",
+                             tr("Select Route database folder"), this);
+    m_attachmentsFolder = FolderRow(form, tr("&Attachments folder"), "attachmentsFolder",
+                                    tr("Select Route attachments folder"), this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(folders);
     layout->addStretch(1);
