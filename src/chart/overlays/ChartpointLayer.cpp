@@ -4,6 +4,8 @@
 #include "chart/overlays/LabelSpace.h"
 #include "chart/overlays/OverlayText.h"
 
+#include <optional>
+
 namespace chart {
 
 std::string CChartpointList::LabelFor(const CChartpointProperties& props,
@@ -51,17 +53,21 @@ void CChartpointList::Draw(CXDC& dc)
             continue;
         label = labels ? LabelFor(*m_properties, *overlay) : std::string();
         overlay->SetSizeMode(m_properties->GetSizeMode());
-        const IntSize extent = label.empty() ? IntSize{} : dc.GetTextExtent(label);
+        std::optional<IntSize> extent;
         for (const IntPoint& p : points) {
             overlay->SetScreenPoint(p);
             if (stamp.IsEmpty())
                 overlay->Draw(dc);
             else
                 dc.Stamp(stamp, std::span(&p, 1));
-            if (label.empty())
+            // A label above its mark covers the pixel 12 above the mark
+            // whatever its size: when that is taken it is left out unmeasured.
+            if (label.empty() || taken.IsTaken({p.x, p.y - 12}))
                 continue;
-            const IntPoint corner = COverlayText::PlaceText(p, extent, kPlaceAbove);
-            if (taken.Claim({corner.x, corner.y, corner.x + extent.cx, corner.y + extent.cy}))
+            if (!extent)
+                extent = dc.GetTextExtent(label);
+            const IntPoint corner = COverlayText::PlaceText(p, *extent, kPlaceAbove);
+            if (taken.Claim({corner.x, corner.y, corner.x + extent->cx, corner.y + extent->cy}))
                 dc.TextOut(corner.x, corner.y, label);
         }
     }

@@ -22,6 +22,17 @@ bool Overlap(const IntRect& a, const IntRect& b)
 
 }   // namespace
 
+bool CLabelSpace::IsTaken(IntPoint p) const
+{
+    const auto it = m_cells.find(Key(CellOf(p.x, kCellWidth), CellOf(p.y, kCellHeight)));
+    if (it == m_cells.end())
+        return false;
+    for (const IntRect& r : it->second)
+        if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom)
+            return true;
+    return false;
+}
+
 bool CLabelSpace::Claim(const IntRect& rect)
 {
     if (rect.right <= rect.left || rect.bottom <= rect.top)

@@ -15,6 +15,8 @@ public:
     // True, and the room taken, when `rect` (right and bottom excluded)
     // overlaps no rectangle taken before; rectangles that only touch are clear.
     bool Claim(const IntRect& rect);
+    // Whether a rectangle taken covers the pixel.
+    bool IsTaken(IntPoint p) const;
     void Clear() { m_cells.clear(); }
 
 private:
