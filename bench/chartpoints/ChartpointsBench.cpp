@@ -88,20 +88,33 @@ void Fill(chartpoints::CChartpointViewLayer& layer, db::CDBChartPoint& table,
     layer.OnChartpointChange({chartpoints::kHintCurrent, 0, cp}, table);
 }
 
-void BM_ChartpointFrame(benchmark::State& state)
-{
+// N marks in the view's layer over a white frame in memory.
+struct MarkedFrame {
+    explicit MarkedFrame(int count)
+    {
+        Fill(layer, table, Marks(count));
+        image.fill(Qt::white);
+    }
+    chart::CPixelView Memory()
+    {
+        return {reinterpret_cast<std::uint32_t*>(image.bits()), kWidth, kHeight,
+                image.bytesPerLine() / 4};
+    }
+    void Draw(chart::CXDC& dc) { layer.StaticSource().Draw(sound.doc, dc); }
+
     Sound sound;
     db::CDBChartPoint table;
-    chartpoints::CChartpointViewLayer layer(sound.doc, sound.props);
-    Fill(layer, table, Marks(int(state.range(0))));
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    const chart::CPixelView memory{reinterpret_cast<std::uint32_t*>(image.bits()), kWidth, kHeight,
-                                   image.bytesPerLine() / 4};
-    chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(memory));
-    layer.StaticSource().Draw(sound.doc, dc);
+    chartpoints::CChartpointViewLayer layer{sound.doc, sound.props};
+    QImage image{kWidth, kHeight, QImage::Format_RGB32};
+};
+
+void BM_ChartpointFrame(benchmark::State& state)
+{
+    MarkedFrame frame(int(state.range(0)));
+    chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(frame.Memory()));
+    frame.Draw(dc);
     for (auto _ : state) {
-        layer.StaticSource().Draw(sound.doc, dc);
+        frame.Draw(dc);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -111,17 +124,10 @@ void BM_ChartpointFrame(benchmark::State& state)
 // so no text has been measured before.
 void BM_ChartpointFirstPaint(benchmark::State& state)
 {
-    Sound sound;
-    db::CDBChartPoint table;
-    chartpoints::CChartpointViewLayer layer(sound.doc, sound.props);
-    Fill(layer, table, Marks(int(state.range(0))));
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    const chart::CPixelView memory{reinterpret_cast<std::uint32_t*>(image.bits()), kWidth, kHeight,
-                                   image.bytesPerLine() / 4};
+    MarkedFrame frame(int(state.range(0)));
     for (auto _ : state) {
-        chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(memory));
-        layer.StaticSource().Draw(sound.doc, dc);
+        chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(frame.Memory()));
+        frame.Draw(dc);
         benchmark::ClobberMemory();
     }
 }
