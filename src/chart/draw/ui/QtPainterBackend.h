@@ -133,5 +133,6 @@ public:
 };
 
 QColor ToQColor(COLORREF colour);
+COLORREF FromQColor(const QColor& colour);
 
 }   // namespace chart
