@@ -58,7 +58,7 @@ CChartpointModule::~CChartpointModule()
     // A temporary database never outlives its module.
     if (m_table->IsOpen())
         m_table->Close();
-    DeleteOwnTemporary();
+    m_ownTemporary.Delete();
 }
 
 // ---- Module hooks ------------------------------------------------------------------------
@@ -208,33 +208,6 @@ void CChartpointModule::Tell(std::string_view text, PromptIcon icon)
 
 // ---- Databases ---------------------------------------------------------------------------
 
-bool CChartpointModule::MakeTemporary(std::string& path)
-{
-    fs::path placeholder;
-    if (app::MakeTempFileName(GetDataFolder(), "d", placeholder) != 0)
-        return false;
-    m_ownPlaceholder = placeholder.string();
-    m_ownTemporary = (placeholder.parent_path() / placeholder.stem()).string();
-    path = m_ownTemporary;
-    return true;
-}
-
-void CChartpointModule::DeleteOwnTemporary()
-{
-    // Only the files of our own temporary database, by its base name: a
-    // shared data folder also holds other stations' temporaries.
-    if (m_ownTemporary.empty())
-        return;
-    std::error_code ec;
-    for (const char* ext : {".dbf", ".dbt", ".mdx", ".DBF", ".DBT", ".MDX"})
-        fs::remove(m_ownTemporary + ext, ec);
-    fs::remove_all(m_ownTemporary + ".X", ec);
-    if (!m_ownPlaceholder.empty())
-        fs::remove(m_ownPlaceholder, ec);
-    m_ownTemporary.clear();
-    m_ownPlaceholder.clear();
-}
-
 bool CChartpointModule::OpenDatabase(const std::string& given)
 {
     if (!CloseDatabase(false))
@@ -244,7 +217,7 @@ bool CChartpointModule::OpenDatabase(const std::string& given)
         path = (fs::path(GetDataFolder()) / m_initialDatabase).string();
         m_initialDatabase.clear();
     }
-    if (path.empty() && !MakeTemporary(path)) {
+    if (path.empty() && !m_ownTemporary.Make(GetDataFolder(), path)) {
         Tell("Unable to create a temporary Chartpoint database in " + GetDataFolder());
         return false;
     }
@@ -257,13 +230,13 @@ bool CChartpointModule::OpenDatabase(const std::string& given)
     if (!opened) {
         if (!hadCompanions)
             fs::remove_all(m_table->CompanionFolder(), ec);
-        const bool failedWasOurs = !m_ownTemporary.empty() && path == m_ownTemporary;
+        const bool failedWasOurs = m_ownTemporary.IsAt(path);
         std::string shown = db::WithoutExtension(path) + ".dbf";
         std::string text = "Unable to open Chartpoint database : " + shown;
         if (!m_table->GetMessage().empty())
             text += "\n" + m_table->GetMessage();
         Tell(text);
-        if (!failedWasOurs && MakeTemporary(path)) {
+        if (!failedWasOurs && m_ownTemporary.Make(GetDataFolder(), path)) {
             m_table->SetFilePath(path);
             opened = m_table->Open();
         }
@@ -271,7 +244,7 @@ bool CChartpointModule::OpenDatabase(const std::string& given)
             // Only a temporary database of our own is removed; the user's
             // files stay as they were.
             m_table->Close();
-            DeleteOwnTemporary();
+            m_ownTemporary.Delete();
             return false;
         }
     }
@@ -284,7 +257,7 @@ bool CChartpointModule::OpenDatabase(const std::string& given)
 bool CChartpointModule::CloseDatabase(bool quiet)
 {
     if (!m_table->IsOpen()) {
-        DeleteOwnTemporary();
+        m_ownTemporary.Delete();
         return true;
     }
     if (m_editMode) {
@@ -296,7 +269,7 @@ bool CChartpointModule::CloseDatabase(bool quiet)
             return false;
     }
     m_table->Close();
-    DeleteOwnTemporary();
+    m_ownTemporary.Delete();
     m_lockedElsewhere = false;
     m_lockHolder.clear();
     if (!quiet) {
@@ -328,13 +301,8 @@ platform::PromptAnswer CChartpointModule::QuerySaveDatabase(bool ask)
         // The table moves to its new name; the placeholder goes with our
         // ownership of a temporary database.
         saved = m_table->MoveTo(target);
-        if (saved) {
-            std::error_code ec;
-            if (!m_ownPlaceholder.empty())
-                fs::remove(m_ownPlaceholder, ec);
-            m_ownTemporary.clear();
-            m_ownPlaceholder.clear();
-        }
+        if (saved)
+            m_ownTemporary.Release();
     } else {
         saved = m_table->CopyTo(target);
         if (saved) {

@@ -12,6 +12,7 @@
 #include "chartpoints/Chartpoint.h"
 #include "chartpoints/ChartpointServices.h"
 #include "db/DBChartPoint.h"
+#include "db/OwnTemporaryTable.h"
 
 #include <filesystem>
 #include <functional>
@@ -147,7 +148,7 @@ public:
     void SetDefaultInitialDatabase(std::string name) { m_defaultInitial = std::move(name); }
     // The path (without extension) of the temporary database this module made
     // and still owns; empty when none.
-    const std::string& OwnTemporary() const { return m_ownTemporary; }
+    const std::string& OwnTemporary() const { return m_ownTemporary.BasePath(); }
     // Copies a file chosen for an attachment into the attachments folder
     // under a name no file there has; the stored name (relative to the folder)
     // or empty with `message` on failure. A file already in the folder is
@@ -155,8 +156,6 @@ public:
     std::string ImportAttachment(const std::string& chosenPath, std::string* message = nullptr);
 
 private:
-    bool MakeTemporary(std::string& path);
-    void DeleteOwnTemporary();
     void Notify(const CChartpointChange& change);
     void Tell(std::string_view text, platform::PromptIcon icon = platform::PromptIcon::Stop);
     void RefreshDisplay();
@@ -175,8 +174,7 @@ private:
     bool m_editMode = false;
     bool m_lockedElsewhere = false;
     std::string m_lockHolder;
-    std::string m_ownTemporary;   // base path of the temporary database we made
-    std::string m_ownPlaceholder;   // its ".tmp" placeholder
+    db::COwnTemporaryTable m_ownTemporary;
     bool m_openPending = false;
     CChartpointUi m_noUi;
     CChartpointUi* m_ui = &m_noUi;

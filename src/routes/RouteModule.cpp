@@ -209,33 +209,6 @@ void CRouteModule::OnTimer(app::TimerCadence cadence)
     }
 }
 
-bool CRouteModule::MakeTemporary(std::string& path)
-{
-    fs::path placeholder;
-    if (app::MakeTempFileName(GetDataFolder(), "d", placeholder) != 0)
-        return false;
-    m_ownPlaceholder = placeholder.string();
-    m_ownTemporary = (placeholder.parent_path() / placeholder.stem()).string();
-    path = m_ownTemporary;
-    return true;
-}
-
-void CRouteModule::DeleteOwnTemporary()
-{
-    // Only our own temporary database, by its base name: other stations'
-    // temporary databases may share the folder.
-    if (m_ownTemporary.empty())
-        return;
-    std::error_code ec;
-    for (const char* ext : {".dbf", ".dbt", ".mdx", ".DBF", ".DBT", ".MDX"})
-        fs::remove(m_ownTemporary + ext, ec);
-    fs::remove_all(m_ownTemporary + ".X", ec);
-    if (!m_ownPlaceholder.empty())
-        fs::remove(m_ownPlaceholder, ec);
-    m_ownTemporary.clear();
-    m_ownPlaceholder.clear();
-}
-
 bool CRouteModule::IsTempDatabase() const
 {
     const std::string name = m_db->GetName();
@@ -251,7 +224,7 @@ bool CRouteModule::OpenDatabase(const std::string& path)
         target = (fs::path(GetDataFolder()) / m_initialDatabase).string();
         m_initialDatabase.clear();
     }
-    if (target.empty() && !MakeTemporary(target)) {
+    if (target.empty() && !m_ownTemporary.Make(GetDataFolder(), target)) {
         Tell("Unable to create a temporary Route database in " + GetDataFolder());
         return false;
     }
@@ -264,20 +237,20 @@ bool CRouteModule::OpenDatabase(const std::string& path)
     if (!opened) {
         if (!hadCompanions)
             fs::remove_all(m_db->CompanionFolder(), ec);
-        const bool failedWasOurs = !m_ownTemporary.empty() && target == m_ownTemporary;
+        const bool failedWasOurs = m_ownTemporary.IsAt(target);
         std::string text =
             "Unable to open Route database : " + db::WithoutExtension(target) + ".dbf";
         if (!m_db->GetMessage().empty())
             text += "\n" + m_db->GetMessage();
         Tell(text);
         m_db->Close();
-        if (!failedWasOurs && MakeTemporary(target)) {
+        if (!failedWasOurs && m_ownTemporary.Make(GetDataFolder(), target)) {
             m_db->SetFilePath(target);
             opened = m_db->Open();
         }
         if (!opened) {
             m_db->Close();
-            DeleteOwnTemporary();
+            m_ownTemporary.Delete();
             return false;
         }
     }
@@ -298,7 +271,7 @@ bool CRouteModule::OpenDatabase(const std::string& path)
 bool CRouteModule::CloseDatabase(bool quiet)
 {
     if (!m_db->IsOpen()) {
-        DeleteOwnTemporary();
+        m_ownTemporary.Delete();
         return true;
     }
     if (!quiet && IsTempDatabase() && !m_db->IsEmpty() &&
@@ -311,7 +284,7 @@ bool CRouteModule::CloseDatabase(bool quiet)
     m_state.editMode = false;
     m_lock.Cancel();
     m_db->Close();
-    DeleteOwnTemporary();
+    m_ownTemporary.Delete();
     m_state.hasRoute = false;
     m_state.waypoints.clear();
     m_state.activeIndex = 0;
@@ -356,13 +329,8 @@ platform::PromptAnswer CRouteModule::QuerySaveDatabase(bool ask)
         saved = m_db->FlushIfOpen();
     } else if (temp) {
         saved = m_db->MoveTo(target);
-        if (saved) {
-            std::error_code ec;
-            if (!m_ownPlaceholder.empty())
-                fs::remove(m_ownPlaceholder, ec);
-            m_ownTemporary.clear();
-            m_ownPlaceholder.clear();
-        }
+        if (saved)
+            m_ownTemporary.Release();
     } else {
         saved = m_db->CopyTo(target);
         if (saved) {

@@ -9,6 +9,7 @@
 #include "app/Module.h"
 #include "chartpoints/ChartpointServices.h"
 #include "db/DBRoute.h"
+#include "db/OwnTemporaryTable.h"
 #include "platform/Prompt.h"
 #include "routes/RouteLegs.h"
 #include "routes/RouteLock.h"
@@ -207,8 +208,6 @@ private:
     void WriteWaypoint(const CWaypoint& wp);
     bool WriteNewRoute(const std::string& name, const std::string& from, const std::string& to,
                        const std::vector<CWaypoint>& points);
-    bool MakeTemporary(std::string& path);
-    void DeleteOwnTemporary();
 
     void Tell(const std::string& text);
 
@@ -234,8 +233,7 @@ private:
     bool m_waypointsLocked = true;   // waypoints are not dragged
     PathQuestion m_askOpenPath;
     PathQuestion m_askSavePath;
-    std::string m_ownTemporary;   // base path of the temporary database we made
-    std::string m_ownPlaceholder;
+    db::COwnTemporaryTable m_ownTemporary;
     std::function<CRouteLockAttempt::Clock::time_point()> m_now = [] {
         return CRouteLockAttempt::Clock::now();
     };

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "chart/draw/DrawTypes.h"
+#include "chart/draw/SymbolStamp.h"
 
 namespace chart {
 
@@ -65,6 +66,18 @@ public:
     virtual void DrawPixels(const CPixelView& source, const IntRect& sourceRect,
                             const IntRect& dest) = 0;
     virtual int GetDeviceCaps(DeviceCap cap) const = 0;
+    // The stamp put down at each point; on memory its pixels are copied in.
+    virtual void Stamp(const CSymbolStamp& stamp, std::span<const IntPoint> points)
+    {
+        Flush();
+        StampInto(Memory(), stamp, points);
+    }
+    // A backend of the same kind and resolution drawing into `memory`, for
+    // drawings made once and then stamped; none when this one makes none.
+    virtual std::unique_ptr<CDrawBackend> CreateForMemory(const CPixelView& /*memory*/) const
+    {
+        return nullptr;
+    }
 
     // The RGB32 memory this backend draws into, when it draws into memory the
     // context may write directly (copies, indexed blits, pixel reads).

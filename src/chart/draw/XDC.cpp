@@ -453,4 +453,43 @@ CSelFont::~CSelFont()
     m_dc.SelectFont(m_old);
 }
 
+CSymbolStamp CXDC::MakeStamp(const IntRect& box,
+                             const std::function<void(CXDC&, IntPoint)>& draw) const
+{
+    if (!m_backend || m_rop != Rop2::CopyPen || IsEmptyRect(box))
+        return {};
+    const int width = box.right - box.left, height = box.bottom - box.top;
+    std::vector<std::uint32_t> black(std::size_t(width) * std::size_t(height), 0xFF000000u);
+    std::vector<std::uint32_t> white(black.size(), 0xFFFFFFFFu);
+    const CPixelView onBlack{black.data(), width, height, width};
+    const CPixelView onWhite{white.data(), width, height, width};
+    for (const CPixelView& ground : {onBlack, onWhite}) {
+        std::unique_ptr<CDrawBackend> backend = m_backend->CreateForMemory(ground);
+        if (!backend)
+            return {};
+        CXDC dc;
+        dc.m_pen = m_pen;
+        dc.m_brush = m_brush;
+        dc.m_font = m_font;
+        dc.m_textColour = m_textColour;
+        dc.m_bkColour = m_bkColour;
+        dc.m_bkMode = m_bkMode;
+        dc.m_textAlign = m_textAlign;
+        dc.m_arcDirection = m_arcDirection;
+        dc.m_palette = m_palette;
+        dc.Attach(std::move(backend));
+        draw(dc, IntPoint{-box.left, -box.top});
+        dc.Detach().reset();   // its painting ends, every pixel written
+    }
+    return StampFromTwoGrounds(box, onBlack, onWhite);
+}
+
+bool CXDC::Stamp(const CSymbolStamp& stamp, std::span<const IntPoint> points)
+{
+    if (!m_backend || stamp.IsEmpty())
+        return false;
+    m_backend->Stamp(stamp, points);
+    return true;
+}
+
 }   // namespace chart

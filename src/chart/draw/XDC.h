@@ -8,6 +8,7 @@
 // what was selected before. A context without a backend draws nothing and
 // answers false.
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -122,6 +123,16 @@ public:
     // Scaled copy (nearest pixel) from `source`'s memory.
     bool StretchBlt(const IntRect& dest, const CXDC& source, const IntRect& sourceRect);
     bool DrawPixels(const CPixelView& source, const IntRect& sourceRect, const IntRect& dest);
+
+    // ---- stamps ----
+    // `draw` run once with this context's selections, drawing round the
+    // point it is given, into a stamp over `box`. Empty when the backend
+    // makes no memory backends or the raster operation is not a plain copy
+    // (a stamp replaces what it covers).
+    CSymbolStamp MakeStamp(const IntRect& box,
+                           const std::function<void(CXDC&, IntPoint)>& draw) const;
+    // The stamp put down with its box round each point.
+    bool Stamp(const CSymbolStamp& stamp, std::span<const IntPoint> points);
 
 private:
     void SendState();

@@ -1,7 +1,10 @@
 #include "chart/overlays/ChartpointLayer.h"
 
 #include "chart/ChartDoc.h"
+#include "chart/overlays/LabelSpace.h"
 #include "chart/overlays/OverlayText.h"
+
+#include <optional>
 
 namespace chart {
 
@@ -25,28 +28,52 @@ void CChartpointList::Draw(CXDC& dc)
     if (!m_owner || !m_properties)
         return;
     CSelPen pen(dc, m_properties->GetColour());
-    COverlayText text(&m_properties->Text().GetFont());
-    text.textColour = m_properties->Text().GetColour();
-    text.frameStyle = kFrameNone;
-    text.placement = kPlaceAbove;
-    text.SetOwner(m_owner);
+    // The symbol drawn once with the pen and size in force; none where the
+    // context cannot (a window's or printer's painter, a recording).
+    COverlayChartpoint symbol;
+    symbol.SetSizeMode(m_properties->GetSizeMode());
+    const CSymbolStamp stamp = dc.MakeStamp(symbol.SymbolBox(), [&symbol](CXDC& sdc, IntPoint at) {
+        symbol.SetScreenPoint(at);
+        symbol.Draw(sdc);
+    });
+    // Every label in the one font and colour, placed above its mark.
+    const COLORREF textColour = m_properties->Text().GetColour();
+    const bool labels = (textColour & 0xFF000000u) == 0;
+    const COLORREF oldText = dc.SetTextColor(textColour);
+    const BkMode oldMode = dc.SetBkMode(BkMode::Transparent);
+    const unsigned oldAlign = dc.SetTextAlign(TA_LEFT | TA_TOP);
+    CSelFont font(dc, m_properties->Text().GetFont());
+    CLabelSpace taken;
     PointList points;
+    std::string label;
     for (const auto& overlay : m_overlays) {
         if (overlay->IsSelected())
             continue;
         if (!m_owner->PositionToClientPoints(overlay->GetPosition(), points))
             continue;
-        text.text = LabelFor(*m_properties, *overlay);
+        label = labels ? LabelFor(*m_properties, *overlay) : std::string();
         overlay->SetSizeMode(m_properties->GetSizeMode());
+        std::optional<IntSize> extent;
         for (const IntPoint& p : points) {
             overlay->SetScreenPoint(p);
-            overlay->Draw(dc);
-            if (!text.text.empty()) {
-                text.SetScreenPoint(p);
-                text.Draw(dc);
-            }
+            if (stamp.IsEmpty())
+                overlay->Draw(dc);
+            else
+                dc.Stamp(stamp, std::span(&p, 1));
+            // A label above its mark covers the pixel 12 above the mark
+            // whatever its size: when that is taken it is left out unmeasured.
+            if (label.empty() || taken.IsTaken({p.x, p.y - 12}))
+                continue;
+            if (!extent)
+                extent = dc.GetTextExtent(label);
+            const IntPoint corner = COverlayText::PlaceText(p, *extent, kPlaceAbove);
+            if (taken.Claim({corner.x, corner.y, corner.x + extent->cx, corner.y + extent->cy}))
+                dc.TextOut(corner.x, corner.y, label);
         }
     }
+    dc.SetTextAlign(oldAlign);
+    dc.SetBkMode(oldMode);
+    dc.SetTextColor(oldText);
 }
 
 }   // namespace chart

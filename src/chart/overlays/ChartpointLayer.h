@@ -14,7 +14,9 @@ public:
     CChartpointList(CChartDoc* owner, const CChartpointProperties* properties)
         : CChartObject(owner), m_properties(properties)
     { }
-    // Every marker that is not selected (the view draws the selected one).
+    // Every marker that is not selected (the view draws the selected one),
+    // in list order, each with its label unless that would cover a label
+    // drawn before it. On memory the symbol is drawn once and stamped.
     void Draw(CXDC& dc) override;
     COwningList<COverlayChartpoint>& Overlays() { return m_overlays; }
     // "CP", the ID when shown, a blank and the name when shown; empty when

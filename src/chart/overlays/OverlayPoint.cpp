@@ -101,6 +101,14 @@ void COverlayChartpoint::Draw(CXDC& dc)
         DrawFocusBox(dc, x - r, y - r, x + r, y + r);
 }
 
+IntRect COverlayChartpoint::SymbolBox() const
+{
+    // The circle and spokes within the radius, its one-pixel outline and a
+    // pixel to spare.
+    const int r = ScaleSize(6) + 2;
+    return {-r, -r, r + 1, r + 1};
+}
+
 void COverlayWaypoint::Draw(CXDC& dc)
 {
     CSelStock brush(dc, StockObject::WhiteBrush);

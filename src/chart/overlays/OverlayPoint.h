@@ -74,6 +74,8 @@ class COverlayChartpoint : public COverlayPoint {
 public:
     std::string GetDisplayName() const override { return "Chartpoint overlay"; }
     void Draw(CXDC& dc) override;
+    // The pixels round its point the symbol may cover at its size.
+    IntRect SymbolBox() const;
     std::string idText;
     std::string name;
 };

@@ -1,64 +1,18 @@
 #include "chartpoints/ui/ChartpointOptionsPage.h"
 
+#include "chart/ui/OptionPageControls.h"
+
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace chartpoints {
-
-namespace {
-
-QColor FromColorRef(chart::COLORREF c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-chart::COLORREF ToColorRef(const QColor& c)
-{
-    return chart::COLORREF(c.red()) | (chart::COLORREF(c.green()) << 8) |
-           (chart::COLORREF(c.blue()) << 16);
-}
-
-void Paint(QPushButton* well, chart::COLORREF colour)
-{
-    well->setStyleSheet(QStringLiteral("background-color: %1").arg(FromColorRef(colour).name()));
-}
-
-// A folder edit with its Browse button.
-QLineEdit* FolderRow(QFormLayout* form, const QString& label, const char* name,
-                     const QString& browseTitle, QWidget* parent)
-{
-    auto* row = new QHBoxLayout();
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    auto* browse = new QPushButton(QObject::tr("..."), parent);
-    browse->setAccessibleName(browseTitle);
-    browse->setMaximumWidth(32);
-    edit->setMinimumWidth(280);
-    row->addWidget(edit, 1);
-    row->addWidget(browse);
-    auto* caption = new QLabel(label, parent);
-    caption->setBuddy(edit);
-    form->addRow(caption, row);
-    QObject::connect(browse, &QPushButton::clicked, parent, [edit, browseTitle, parent] {
-        const QString chosen = QFileDialog::getExistingDirectory(parent, browseTitle, edit->text());
-        if (!chosen.isEmpty())
-            edit->setText(chosen);
-    });
-    return edit;
-}
-
-}   // namespace
 
 CChartpointGeneralOptions::CChartpointGeneralOptions(
     std::unique_ptr<chartpoints::CChartpointOptionsModel> model, QWidget* parent)
@@ -67,22 +21,13 @@ CChartpointGeneralOptions::CChartpointGeneralOptions(
     setObjectName("ChartpointGeneralOptions");
     auto* display = new QGroupBox(tr("Chartpoints"), this);
     auto* grid = new QGridLayout(display);
-    m_overlays = new QCheckBox(tr("&Overlays"), display);
-    m_overlays->setObjectName("overlays");
-    m_symbolWell = new QPushButton(display);
-    m_symbolWell->setObjectName("symbolColour");
-    m_symbolWell->setAccessibleName(tr("Chartpoint colour"));
-    m_symbolWell->setFixedWidth(48);
+    m_overlays = chart::MakeCheck(tr("&Overlays"), "overlays", display);
+    m_symbolWell = chart::MakeWell("symbolColour", tr("Chartpoint colour"), display);
     m_textLabel = new QLabel(tr("&Text"), display);
-    m_textWell = new QPushButton(display);
-    m_textWell->setObjectName("textColour");
-    m_textWell->setAccessibleName(tr("Label text colour"));
-    m_textWell->setFixedWidth(48);
+    m_textWell = chart::MakeWell("textColour", tr("Label text colour"), display);
     m_textLabel->setBuddy(m_textWell);
-    m_id = new QCheckBox(tr("&ID"), display);
-    m_id->setObjectName("drawId");
-    m_name = new QCheckBox(tr("&Name"), display);
-    m_name->setObjectName("drawName");
+    m_id = chart::MakeCheck(tr("&ID"), "drawId", display);
+    m_name = chart::MakeCheck(tr("&Name"), "drawName", display);
     m_sizeLabel = new QLabel(tr("Overlay &Size"), display);
     m_size = new QComboBox(display);
     m_size->setObjectName("overlaySize");
@@ -100,10 +45,10 @@ CChartpointGeneralOptions::CChartpointGeneralOptions(
 
     auto* folders = new QGroupBox(tr("Folders"), this);
     auto* form = new QFormLayout(folders);
-    m_dataFolder = FolderRow(form, tr("&Database"), "databaseFolder",
-                             tr("Select Chartpoint database folder"), this);
-    m_attachmentsFolder = FolderRow(form, tr("&Attachments"), "attachmentsFolder",
-                                    tr("Select Chartpoint attachments folder"), this);
+    m_dataFolder = chart::MakeFolderRow(form, tr("&Database"), "databaseFolder",
+                                        tr("Select Chartpoint database folder"), this);
+    m_attachmentsFolder = chart::MakeFolderRow(form, tr("&Attachments"), "attachmentsFolder",
+                                               tr("Select Chartpoint attachments folder"), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(display);
@@ -119,13 +64,8 @@ CChartpointGeneralOptions::CChartpointGeneralOptions(
     connect(m_symbolWell, &QPushButton::clicked, this, [this] { PickColour(true); });
     connect(m_textWell, &QPushButton::clicked, this, [this] { PickColour(false); });
     // The palette may be switched while the page is open: the wells follow.
-    auto* palette = new QTimer(this);
-    palette->setInterval(250);
-    connect(palette, &QTimer::timeout, this, [this] {
-        if (M().FollowPalette(chart::ActivePaletteIndex()))
-            ShowWells();
-    });
-    palette->start();
+    chart::FollowDisplayPalette(
+        this, [this](int palette) { return M().FollowPalette(palette); }, [this] { ShowWells(); });
 }
 
 chartpoints::CChartpointOptionsModel& CChartpointGeneralOptions::M() const
@@ -135,19 +75,15 @@ chartpoints::CChartpointOptionsModel& CChartpointGeneralOptions::M() const
 
 void CChartpointGeneralOptions::ShowWells()
 {
-    Paint(m_symbolWell, M().Values().symbolColour);
-    Paint(m_textWell, M().Values().textColour);
+    chart::PaintWell(m_symbolWell, M().Values().symbolColour);
+    chart::PaintWell(m_textWell, M().Values().textColour);
 }
 
 void CChartpointGeneralOptions::PickColour(bool symbol)
 {
     chart::COLORREF& colour = symbol ? M().Values().symbolColour : M().Values().textColour;
-    const QColor chosen = QColorDialog::getColor(
-        FromColorRef(colour), this, symbol ? tr("Chartpoint colour") : tr("Label text colour"));
-    if (!chosen.isValid())
-        return;
-    colour = ToColorRef(chosen);
-    ShowWells();
+    if (chart::PickColour(this, symbol ? tr("Chartpoint colour") : tr("Label text colour"), colour))
+        ShowWells();
 }
 
 std::optional<app::CFieldError> CChartpointGeneralOptions::ControlsToModel()

@@ -170,14 +170,10 @@ void CChartpointWindows::WriteState(int hint)
         << " lon=" << chartpoints::LongitudeText(p.GetLongitude());
     // Where the current mark is on the screen, in the first view that shows it.
     for (const auto& [view, layer] : m_layers) {
-        chart::PointList points;
-        if (!view->Doc().PositionToClientPoints(p, points) || points.empty())
-            continue;
-        const double ratio = view->PixelRatio();
-        const QPoint global = view->mapToGlobal(
-            QPoint(int(points.front().x / ratio + 0.5), int(points.front().y / ratio + 0.5)));
-        out << " x=" << global.x() << " y=" << global.y();
-        break;
+        if (const std::optional<QPoint> global = chart::ScreenPointOf(*view, p)) {
+            out << " x=" << global->x() << " y=" << global->y();
+            break;
+        }
     }
     out << " name=" << Current().m_name << "\n";
 }
@@ -388,8 +384,7 @@ void CChartpointWindows::ViewDestroyed(chart::CChartView& view)
     view.Pipeline().SetSource(chart::StaticLayer::Chartpoints, nullptr);
     view.Pipeline().SetSource(chart::DynamicLayer::CurrentChartpoint, nullptr);
     RemoveListener(it->second.get());
-    if (m_dragView == &view)
-        m_dragView = nullptr;
+    m_drag.Forget(view);
     m_layers.erase(it);
 }
 
@@ -405,47 +400,27 @@ bool CChartpointWindows::Press(chart::CChartView& view, geo::IntPoint p)
         GoToRecNo(*hit);
     // Only an unlocked mark in edit mode moves.
     if (IsEditable() && m_panel && !m_panel->IsPositionLocked()) {
-        m_dragView = &view;
-        m_dragStart = p;
-        m_dragMoved = false;
+        m_drag.Start(view, p);
     }
     return true;
 }
 
 void CChartpointWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
 {
-    if (m_dragView != &view)
-        return;
-    if (std::abs(p.x - m_dragStart.x) + std::abs(p.y - m_dragStart.y) > 2)
-        m_dragMoved = true;
-    if (!m_dragMoved)
+    if (!m_drag.Follow(view, p))
         return;
     m_layers[&view]->SetDragPoint(p);
     view.update();
 }
 
-namespace {
-
-// The position under a client point: through the chart point, the inverse of
-// how marks are placed (position, chart point, client point). On a raster
-// chart the two points differ by the scroll and the zoom.
-bool PositionAtClient(chart::CChartDoc& doc, geo::IntPoint client, geo::CPosition& position)
-{
-    geo::IntPoint chartPoint;
-    doc.ClientToChartPoint(client, chartPoint);
-    return doc.PointToPosition(chartPoint, position);
-}
-
-}   // namespace
-
 void CChartpointWindows::Release(chart::CChartView& view, geo::IntPoint p)
 {
-    if (m_dragView != &view)
+    bool moved = false;
+    if (!m_drag.Finish(view, moved))
         return;
-    m_dragView = nullptr;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (m_dragMoved && PositionAtClient(view.Doc(), p, position))
+    if (moved && chart::PositionAtClient(view.Doc(), p, position))
         MoveCurrentTo(position);
     view.InvalidateOverlays();
 }
@@ -460,7 +435,7 @@ void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, ge
     chart::CChartDoc* doc = &view.Doc();
     QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
         geo::CPosition position;
-        if (PositionAtClient(*doc, p, position) && AddChartpointAt(position) && m_panel)
+        if (chart::PositionAtClient(*doc, p, position) && AddChartpointAt(position) && m_panel)
             m_panel->FocusName();   // the new mark's name is typed next
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { OnDelete(); });

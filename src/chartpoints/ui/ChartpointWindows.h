@@ -7,6 +7,7 @@
 #include "app/ui/ModuleUi.h"
 #include "app/ui/ToolbarComboAction.h"
 #include "chart/ui/ChartView.h"
+#include "chart/ui/MarkDrag.h"
 #include "chartpoints/ChartpointCombos.h"
 #include "chartpoints/ChartpointLayer.h"
 #include "chartpoints/ChartpointModule.h"
@@ -104,9 +105,7 @@ private:
     nmea::CInstrumentsModule* m_instruments = nullptr;
     std::unique_ptr<chartpoints::CChartpointListener> m_stateWriter;
     std::string m_stateFile;
-    chart::CChartView* m_dragView = nullptr;
-    geo::IntPoint m_dragStart{};
-    bool m_dragMoved = false;
+    chart::CMarkDrag m_drag;
     CChartpointComboModel m_nameCombo;
     CSortComboModel m_sortCombo;
     QPointer<app::CToolbarComboAction> m_nameAction;

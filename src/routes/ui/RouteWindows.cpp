@@ -25,11 +25,7 @@ namespace {
 // A client point of a view (its device pixels) as a chart position.
 bool ClientToPosition(chart::CChartDoc& doc, geo::IntPoint client, geo::CPosition& position)
 {
-    if (!doc.IsClientPointOnChart(client))
-        return false;
-    geo::IntPoint chartPoint;
-    doc.ClientToChartPoint(client, chartPoint);
-    return doc.PointToPosition(chartPoint, position);
+    return doc.IsClientPointOnChart(client) && chart::PositionAtClient(doc, client, position);
 }
 
 }   // namespace
@@ -222,14 +218,10 @@ void CRouteWindows::WriteState(int hint)
     if (s.activeIndex >= 1 && s.activeIndex <= int(s.waypoints.size())) {
         const geo::CPosition& p = s.waypoints[std::size_t(s.activeIndex - 1)].m_position;
         for (const auto& [view, layer] : m_layers) {
-            chart::PointList points;
-            if (!view->Doc().PositionToClientPoints(p, points) || points.empty())
-                continue;
-            const double ratio = view->PixelRatio();
-            const QPoint global = view->mapToGlobal(
-                QPoint(int(points.front().x / ratio + 0.5), int(points.front().y / ratio + 0.5)));
-            out << " x=" << global.x() << " y=" << global.y();
-            break;
+            if (const std::optional<QPoint> global = chart::ScreenPointOf(*view, p)) {
+                out << " x=" << global->x() << " y=" << global->y();
+                break;
+            }
         }
     }
     out << "\n";
@@ -268,8 +260,7 @@ void CRouteWindows::ViewDestroyed(chart::CChartView& view)
     view.Pipeline().SetSource(chart::DynamicLayer::ActiveRoute, nullptr);
     it->second->Monitoring().Detach(view.Pipeline());
     RemoveListener(it->second.get());
-    if (m_dragView == &view)
-        m_dragView = nullptr;
+    m_drag.Forget(view);
     m_layers.erase(it);
 }
 
@@ -285,20 +276,14 @@ bool CRouteWindows::Press(chart::CChartView& view, geo::IntPoint p)
         SelectWaypoint(*hit);
     // Only an unlocked waypoint of an editable, free route moves.
     if (CanChangeRoute() && !AreWaypointsLocked() && *hit == State().activeIndex) {
-        m_dragView = &view;
-        m_dragStart = p;
-        m_dragMoved = false;
+        m_drag.Start(view, p);
     }
     return true;
 }
 
 void CRouteWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
 {
-    if (m_dragView != &view)
-        return;
-    if (std::abs(p.x - m_dragStart.x) + std::abs(p.y - m_dragStart.y) > 2)
-        m_dragMoved = true;
-    if (!m_dragMoved)
+    if (!m_drag.Follow(view, p))
         return;
     m_layers[&view]->SetDragPoint(p);
     view.InvalidateOverlays();
@@ -306,12 +291,12 @@ void CRouteWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
 
 void CRouteWindows::Release(chart::CChartView& view, geo::IntPoint p)
 {
-    if (m_dragView != &view)
+    bool moved = false;
+    if (!m_drag.Finish(view, moved))
         return;
-    m_dragView = nullptr;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (m_dragMoved && ClientToPosition(view.Doc(), p, position))
+    if (moved && ClientToPosition(view.Doc(), p, position))
         MoveWaypoint(State().activeIndex, position);
     view.InvalidateOverlays();
 }

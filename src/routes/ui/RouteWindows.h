@@ -8,6 +8,7 @@
 
 #include "app/ui/ModuleUi.h"
 #include "chart/ui/ChartView.h"
+#include "chart/ui/MarkDrag.h"
 #include "routes/RouteLayer.h"
 #include "routes/RouteModule.h"
 #include "routes/ui/RouteOptionsPages.h"
@@ -110,9 +111,7 @@ private:
     app::CModuleHost* m_host = nullptr;
     CRoutePanel* m_panel = nullptr;
     std::map<chart::CChartView*, std::unique_ptr<routes::CRouteViewLayer>> m_layers;
-    chart::CChartView* m_dragView = nullptr;
-    geo::IntPoint m_dragStart{};
-    bool m_dragMoved = false;
+    chart::CMarkDrag m_drag;
 };
 
 }   // namespace routes

@@ -107,6 +107,50 @@ TEST(ChartpointLayer, LabelsAndTheSelectedOne)
     EXPECT_EQ(rec.Of(DrawOp::Ellipse)[0].pen.colour, props.GetColour());
 }
 
+TEST(ChartpointLayer, ALabelCoveringOneDrawnBeforeIsLeftOut)
+{
+    // Half a degree to a pixel. Labels as wide as `width` pixels: marks
+    // width/2 apart cover each other's labels, marks width apart only touch.
+    Chart chart;
+    Recorder rec;
+    chart::CChartpointProperties props;
+    props.drawId = props.drawName = true;
+    chart::CChartpointList layer(chart.doc.get(), &props);
+    const auto widthOf = [&props](const std::string& text) {
+        return chart::CRecordingBackend::TextExtentFor(props.Text().GetFont(), text).cx;
+    };
+    const double half = widthOf("CP1 Mid-channel buoy") / 4.0;   // degrees
+    const struct {
+        CPosition at;
+        const char* id;
+    } marks[] = {{CPosition(10, 0), "1"},   // drawn
+                 {CPosition(10, half), "2"},   // covers 1's label: left out
+                 {CPosition(10, 2 * half), "3"},   // touches 1's, covers 2's (not drawn)
+                 {CPosition(-30, half), "4"},   // clear of all
+                 {CPosition(-30, half + 0.5), "5"}};   // a pixel beside 4
+    for (const auto& m : marks) {
+        auto cp = std::make_unique<chart::COverlayChartpoint>();
+        cp->SetPosition(m.at);
+        cp->idText = m.id;
+        cp->name = "Mid-channel buoy";
+        layer.Overlays().Add(std::move(cp));
+    }
+    layer.Draw(rec.dc);
+    EXPECT_EQ(rec.Of(DrawOp::Ellipse).size(), 5u);   // every symbol stays
+    EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"CP1 Mid-channel buoy", "CP3 Mid-channel buoy",
+                                                     "CP4 Mid-channel buoy"}));
+    // Each drawn label stands centred above its own mark.
+    const DrawRecord third = rec.Of(DrawOp::Text)[1];
+    const IntPoint mark = chart.ClientPoint(CPosition(10, 2 * half));
+    EXPECT_EQ(third.points[0].x, mark.x - widthOf(third.text) / 2);
+    EXPECT_LT(third.points[0].y, mark.y);
+
+    // A second paint draws the same: nothing is remembered between paints.
+    rec.Clear();
+    layer.Draw(rec.dc);
+    EXPECT_EQ(rec.Texts().size(), 3u);
+}
+
 TEST(SelectedRoute, DistanceToRunFromTheFirstMarkAndLabels)
 {
     // 800 pixels to a degree of longitude: legs of 2, 3 and 5 nm due east.

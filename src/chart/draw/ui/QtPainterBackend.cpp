@@ -8,6 +8,7 @@
 #include <QPolygon>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -161,6 +162,7 @@ void CQtPainterBackend::SetFont(const Font& font)
     m_fontInUse = font;
     m_qfont = mapped->qfont;
     m_metrics.reset();
+    m_widthsInUse = nullptr;
     m_painter->setFont(m_qfont);
 }
 
@@ -169,6 +171,34 @@ const QFontMetrics& CQtPainterBackend::Metrics()
     if (!m_metrics)
         m_metrics.emplace(m_qfont, m_painter->device());
     return *m_metrics;
+}
+
+int CQtPainterBackend::TextWidth(std::string_view text)
+{
+    constexpr std::size_t kFonts = 4;
+    constexpr std::size_t kTextsPerFont = 120000;   // a few MB at the most per font
+    if (!m_widthsInUse) {
+        const Font font = m_fontInUse.value_or(Font{});
+        auto it = std::find_if(m_widths.begin(), m_widths.end(),
+                               [&font](const FontWidths& w) { return w.font == font; });
+        if (it == m_widths.end()) {
+            if (m_widths.size() == kFonts)
+                m_widths.pop_back();
+            m_widths.insert(m_widths.begin(), FontWidths{font, {}});
+        } else {
+            std::rotate(m_widths.begin(), it, it + 1);
+        }
+        m_widthsInUse = &m_widths.front();
+    }
+    auto& widths = m_widthsInUse->widths;
+    if (const auto it = widths.find(text); it != widths.end())
+        return it->second;
+    const int width =
+        Metrics().horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    if (widths.size() >= kTextsPerFont)
+        widths.clear();
+    widths.emplace(std::string(text), width);
+    return width;
 }
 
 void CQtPainterBackend::SetRop2(Rop2 rop)
@@ -382,7 +412,7 @@ void CQtPainterBackend::TextOut(IntPoint at, std::string_view text)
     // The width is measured only when the placement or the background needs it.
     const bool needsWidth = (m_textAlign & TA_CENTER) == TA_CENTER || (m_textAlign & TA_RIGHT) ||
                             m_bkMode == BkMode::Opaque;
-    const int width = needsWidth ? metrics.horizontalAdvance(s) : 0;
+    const int width = needsWidth ? TextWidth(text) : 0;
     int dx = 0, dy = 0;
     if ((m_textAlign & TA_CENTER) == TA_CENTER)
         dx = -width / 2;
@@ -422,9 +452,7 @@ void CQtPainterBackend::TextOut(IntPoint at, std::string_view text)
 
 IntSize CQtPainterBackend::GetTextExtent(std::string_view text)
 {
-    const QFontMetrics& metrics = Metrics();
-    const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    return IntSize{metrics.horizontalAdvance(s), metrics.height()};
+    return IntSize{TextWidth(text), Metrics().height()};
 }
 
 void CQtPainterBackend::PatBlt(const IntRect& rect, PatOp op)
@@ -475,6 +503,32 @@ void CQtPainterBackend::DrawPixels(const CPixelView& source, const IntRect& sour
     else
         m_painter->drawImage(ToQRect(dest), image, ToQRect(sourceRect));
     m_painter->restore();
+}
+
+void CQtPainterBackend::Stamp(const CSymbolStamp& stamp, std::span<const IntPoint> points)
+{
+    if (stamp.IsEmpty())
+        return;
+    if (m_ownPainter && m_memory.IsValid() && m_mode == QPainter::CompositionMode_SourceOver &&
+        !m_painter->hasClipping() && m_painter->combinedTransform().type() == QTransform::TxNone) {
+        StampInto(m_memory, stamp, points);
+        return;
+    }
+    const QImage image(reinterpret_cast<const uchar*>(stamp.pixels.data()), stamp.Width(),
+                       stamp.Height(), qsizetype(stamp.Width()) * 4,
+                       QImage::Format_ARGB32_Premultiplied);
+    for (const IntPoint& p : points)
+        m_painter->drawImage(QPoint(p.x + stamp.box.left, p.y + stamp.box.top), image);
+}
+
+std::unique_ptr<CDrawBackend> CQtPainterBackend::CreateForMemory(const CPixelView& memory) const
+{
+    if (!m_ownPainter || !m_memory.IsValid())
+        return nullptr;
+    auto backend = std::make_unique<CQtPainterBackend>(memory);
+    backend->m_dpiX = m_dpiX;
+    backend->m_dpiY = m_dpiY;
+    return backend;
 }
 
 int CQtPainterBackend::GetDeviceCaps(DeviceCap cap) const

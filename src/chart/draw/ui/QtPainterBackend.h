@@ -13,6 +13,9 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "chart/draw/DrawBackend.h"
@@ -60,6 +63,13 @@ public:
                     const IntRect& dest) override;
     int GetDeviceCaps(DeviceCap cap) const override;
     CPixelView Memory() const override { return m_memory; }
+    // On the program's own memory with nothing in the way (no clip,
+    // transform or composition) the stamp's pixels are copied in; otherwise
+    // the painter draws its picture at each point.
+    void Stamp(const CSymbolStamp& stamp, std::span<const IntPoint> points) override;
+    // Only a backend on memory makes them: a window's or printer's painter
+    // draws every symbol itself, at its own resolution.
+    std::unique_ptr<CDrawBackend> CreateForMemory(const CPixelView& memory) const override;
 
 private:
     // The rows of pixels, round the point, of a dot of a pen this wide.
@@ -90,6 +100,23 @@ private:
     std::optional<Font> m_fontInUse;
     std::optional<QFontMetrics> m_metrics;
     const QFontMetrics& Metrics();
+    // The width of a text in the font in use. Labels are measured on every
+    // frame and seldom change, and shaping a text is the dearest part of
+    // drawing it: widths are kept for the last few fonts used.
+    int TextWidth(std::string_view text);
+    struct StringHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const
+        {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    struct FontWidths {
+        Font font;
+        std::unordered_map<std::string, int, StringHash, std::equal_to<>> widths;
+    };
+    std::vector<FontWidths> m_widths;   // the font used last first
+    FontWidths* m_widthsInUse = nullptr;
     QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = 0xFFFFFF;

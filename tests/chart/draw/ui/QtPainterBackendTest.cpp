@@ -314,6 +314,31 @@ TEST_F(PainterTest, RotatedTextRunsUpward)
     EXPECT_LE(right, 101);   // with its glyphs left of the baseline
 }
 
+TEST_F(PainterTest, TextWidthsFollowTheFontInUse)
+{
+    // Widths are kept per font: switching among more fonts than are kept,
+    // and back, every answer is the font's own measure.
+    CBufferDC dc(nullptr, 100, 100);
+    std::vector<chart::Font> fonts;
+    for (int height : {-10, -14, -20, -26, -32, -40}) {
+        chart::Font font;
+        font.face = "Arial";
+        font.height = height;
+        fonts.push_back(font);
+    }
+    for (int round = 0; round < 3; ++round)
+        for (const chart::Font& font : fonts) {
+            dc.SelectFont(font);
+            for (const char* text : {"CP12 Point Wilson", "W", "", "Kingston ferry terminal"}) {
+                const QFontMetrics metrics(chart::CQtPainterBackend::MapFont(font));
+                const chart::IntSize extent = dc.GetTextExtent(text);
+                EXPECT_EQ(extent.cx, metrics.horizontalAdvance(QString::fromUtf8(text)))
+                    << font.height << " " << text;
+                EXPECT_EQ(extent.cy, metrics.height());
+            }
+        }
+}
+
 TEST_F(PainterTest, PrintKeepsProportionsOnAPageOfUnequalResolutions)
 {
     // A 200 x 100 buffer printed 400 wide on a page of 300 by 150 dots per

@@ -1,0 +1,102 @@
+#include "chart/ui/OptionPageControls.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+
+namespace chart {
+
+namespace {
+
+QColor ToColour(COLORREF c)
+{
+    return QColor(int(app::GetRValue(c)), int(app::GetGValue(c)), int(app::GetBValue(c)));
+}
+
+}   // namespace
+
+QCheckBox* MakeCheck(const QString& text, const char* name, QWidget* parent)
+{
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QSpinBox* MakeWhole(const char* name, int low, int high, QWidget* parent)
+{
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(name);
+    spin->setLocale(QLocale::c());
+    spin->setRange(low, high);
+    return spin;
+}
+
+QPushButton* MakeWell(const char* name, const QString& accessibleName, QWidget* parent)
+{
+    auto* well = new QPushButton(parent);
+    well->setObjectName(name);
+    well->setAccessibleName(accessibleName);
+    well->setFixedWidth(48);
+    return well;
+}
+
+void PaintWell(QPushButton* well, COLORREF colour)
+{
+    well->setStyleSheet(QStringLiteral("background-color: %1").arg(ToColour(colour).name()));
+}
+
+bool PickColour(QWidget* parent, const QString& title, COLORREF& colour)
+{
+    const QColor chosen = QColorDialog::getColor(ToColour(colour), parent, title);
+    if (!chosen.isValid())
+        return false;
+    colour = app::RGB(unsigned(chosen.red()), unsigned(chosen.green()), unsigned(chosen.blue()));
+    return true;
+}
+
+QLineEdit* MakeFolderRow(QFormLayout* form, const QString& label, const char* name,
+                         const QString& browseTitle, QWidget* parent)
+{
+    auto* row = new QHBoxLayout();
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setMinimumWidth(280);
+    auto* browse = new QPushButton(QStringLiteral("..."), parent);
+    browse->setAccessibleName(browseTitle);
+    browse->setMaximumWidth(32);
+    row->addWidget(edit, 1);
+    row->addWidget(browse);
+    auto* caption = new QLabel(label, parent);
+    caption->setBuddy(edit);
+    form->addRow(caption, row);
+    QObject::connect(browse, &QPushButton::clicked, parent, [edit, browseTitle, parent] {
+        const QString chosen = QFileDialog::getExistingDirectory(parent, browseTitle, edit->text());
+        if (!chosen.isEmpty())
+            edit->setText(chosen);
+    });
+    return edit;
+}
+
+void FollowDisplayPalette(QWidget* page, std::function<bool(int palette)> follow,
+                          std::function<void()> repaint)
+{
+    // No notice reaches a page when the palette changes: it looks, only
+    // while the page exists.
+    auto* timer = new QTimer(page);
+    timer->setInterval(250);
+    QObject::connect(timer, &QTimer::timeout, page,
+                     [follow = std::move(follow), repaint = std::move(repaint)] {
+                         if (follow(ActivePaletteIndex()))
+                             repaint();
+                     });
+    timer->start();
+}
+
+}   // namespace chart
