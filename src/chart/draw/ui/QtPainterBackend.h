@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "chart/draw/DrawBackend.h"
@@ -68,11 +69,14 @@ private:
     // composition: its dots may be filled from DotSpans.
     bool PlainPen() const;
     void Prepare();
+    // A clip that leaves out some of the memory's pixels is in force.
+    bool Clipped() const;
 
     CPixelView m_memory;
     std::unique_ptr<QImage> m_image;
     std::unique_ptr<QPainter> m_ownPainter;
     QPainter* m_painter = nullptr;
+    bool m_deviceClip = false;   // Prepare set a clip of the whole device
     QPen m_qpen;
     std::vector<QRect> m_dotSpans;
     int m_dotWidth = 0;
@@ -90,6 +94,9 @@ private:
     std::optional<Font> m_fontInUse;
     std::optional<QFontMetrics> m_metrics;
     const QFontMetrics& Metrics();
+    // The font in use on this device, as the width table names it.
+    std::optional<std::string> m_widthKey;
+    int TextWidth(std::string_view text);
     QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = 0xFFFFFF;
