@@ -113,5 +113,6 @@ public:
 };
 
 QColor ToQColor(COLORREF colour);
+COLORREF FromQColor(const QColor& colour);
 
 }   // namespace chart
