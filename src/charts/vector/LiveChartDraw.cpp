@@ -169,11 +169,13 @@ public:
         geo::IntPoint p;
         if (!At(f, p))
             return;
-        m_dc.SelectPen(Colour(kVcMagenta), chart::PenStyle::Solid, 2);
+        // A one-pixel outline round a flare one pixel larger each way: what a
+        // two-pixel pen gives, without stroking a wide pen's round joins.
+        m_dc.SelectPen(Colour(kVcMagenta));
         m_dc.SelectBrush(Colour(kVcMagenta));
-        const std::array<geo::IntPoint, 3> flare = {geo::IntPoint{p.x, p.y},
-                                                    geo::IntPoint{p.x + 5, p.y - 14},
-                                                    geo::IntPoint{p.x + 10, p.y - 11}};
+        const std::array<geo::IntPoint, 3> flare = {geo::IntPoint{p.x - 1, p.y + 1},
+                                                    geo::IntPoint{p.x + 5, p.y - 15},
+                                                    geo::IntPoint{p.x + 11, p.y - 12}};
         m_dc.Polygon(flare);
     }
 

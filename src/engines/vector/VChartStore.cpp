@@ -355,9 +355,16 @@ bool CVChartView::Attach(std::string_view b, std::string* error)
         prev = s;
     }
     const std::size_t list = starts + (cells + 1) * 4;
-    for (std::uint64_t e = 0; e < prev; ++e)
-        if (GetU32(b, list + 4 * e) >= m_featureCount)
+    std::vector<std::uint8_t> listed(m_featureCount);
+    for (std::uint64_t e = 0; e < prev; ++e) {
+        const auto i = GetU32(b, list + 4 * e);
+        if (i >= m_featureCount)
             return Fail(error, "grid entry out of range");
+        listed[i] = 1;
+    }
+    for (std::uint32_t i = 0; i < m_featureCount; ++i)
+        if (listed[i])
+            m_listed.push_back(i);
     return true;
 }
 
@@ -440,16 +447,20 @@ bool CVChartView::ReadFeature(std::size_t feature, VFeature& out) const
     if (feature >= m_featureCount)
         return false;
     auto r = Record(feature);
-    out = VFeature();
-    out.objectClass = std::string(ClassOf(feature));
+    // Written over what `out` held, so a caller reading feature after feature
+    // into one VFeature reuses its strings and point lists instead of
+    // allocating them anew for each.
+    out.objectClass.assign(ClassOf(feature));
     out.geom = GeomOf(feature);
     out.bounds = BoundsOf(feature);
     std::uint32_t attrs = GetU32(r, 20), parts = GetU32(r, 24);
     std::size_t at = kRecordHead;
-    out.attributes.reserve(attrs);
-    for (std::uint32_t a = 0; a < attrs; ++a, at += 8)
-        out.attributes.emplace_back(std::string(String(GetU32(r, at))),
-                                    std::string(String(GetU32(r, at + 4))));
+    out.attributes.resize(attrs);
+    for (auto& [name, value] : out.attributes) {
+        name.assign(String(GetU32(r, at)));
+        value.assign(String(GetU32(r, at + 4)));
+        at += 8;
+    }
     out.parts.resize(parts);
     for (auto& part : out.parts) {
         auto head = GetU32(r, at);
@@ -479,6 +490,14 @@ std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area) const
                               std::int64_t(g.east) - g.west, kGridSide);
     auto [r0, r1] = CellRange(std::max(area.south, g.south), std::min(area.north, g.north), g.south,
                               std::int64_t(g.north) - g.south, kGridSide);
+    // An area over every cell (a whole chart in view) needs no walk through
+    // the cells, where a large feature is listed in hundreds of them.
+    if (c0 == 0 && r0 == 0 && c1 == kGridSide - 1 && r1 == kGridSide - 1) {
+        for (auto i : m_listed)
+            if (Meets(area, BoundsOf(i)))
+                found.push_back(i);
+        return found;
+    }
     const std::size_t starts = m_gridOff + 16;
     const std::size_t list = starts + (std::size_t(kGridSide) * kGridSide + 1) * 4;
     // A large feature sits in many cells: each is looked at once.

@@ -65,6 +65,7 @@ private:
     std::uint32_t m_featureCount = 0, m_dirOff = 0, m_dataOff = 0, m_dataSize = 0;
     std::uint32_t m_gridOff = 0, m_gridSize = 0;
     VBounds m_gridBounds;
+    std::vector<std::uint32_t> m_listed;   // every feature some grid cell lists, ascending
 };
 
 // A ".b" file mapped read-only.

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "../../support/FakeChartWindow.h"
+#include "StoreHome.h"
 #include "TempFolder.h"
 #include "app/CommandTable.h"
 #include "app/ui/PropertySheet.h"
@@ -195,12 +196,7 @@ TEST(LiveChartManagementPage, UpdateFolioNeedsChartsOrCells)
     App();
     TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::StoreHome home(store);
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     int updates = 0;
@@ -246,12 +242,7 @@ TEST(LiveChartService, FirstStartInstallsTheHarbourWithItsUpdateApplied)
 {
     TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::StoreHome home(store);
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     EXPECT_EQ(service.InstallSampleMedia(BRINE_SAMPLE_CELLS_DIR),
@@ -281,12 +272,7 @@ TEST(LiveChartFolderPage, ShowsTheFolderAndHandsOnAChangedOne)
     App();
     TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::StoreHome home(store);
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     std::vector<std::string> changed;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../../support/FakeChartWindow.h"
+#include "StoreHome.h"
 #include "TempFolder.h"
 #include "TestCells.h"
 #include "chart/draw/RecordingBackend.h"
@@ -132,12 +133,7 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
 {
     TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::StoreHome home(store);
     CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     EXPECT_EQ(service.Folder(), dir / "LIVECHART");
@@ -176,12 +172,7 @@ TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)
 {
     TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::StoreHome home(store);
     CLiveChartService service(home);
     // The "dialog": its flag, whether it is up, and how often it came up.
     bool* flag = nullptr;
@@ -270,12 +261,7 @@ TEST(LiveChartService, ChartFolderSettingAndFirstStartSamples)
 {
     TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::StoreHome home(store);
 
     // The sample folder: two cells, one the world chart, and a file that is no cell.
     const std::filesystem::path samples = dir / "samples";

@@ -84,6 +84,17 @@ TEST(VChartStore, ImportFillsBlockAndFeaturesAndRoundTrips)
     ASSERT_TRUE(file->View().ReadAll(back));
     EXPECT_EQ(back.info.bytes, chart.info.bytes);
     EXPECT_EQ(back.features, chart.features);
+    // One feature read over another (as drawing does) keeps nothing of the
+    // one before: read backwards too, so longer lists precede shorter ones.
+    VFeature one;
+    for (std::size_t i = 0; i < chart.features.size(); ++i) {
+        ASSERT_TRUE(file->View().ReadFeature(i, one));
+        EXPECT_EQ(one, chart.features[i]) << i;
+    }
+    for (std::size_t i = chart.features.size(); i-- > 0;) {
+        ASSERT_TRUE(file->View().ReadFeature(i, one));
+        EXPECT_EQ(one, chart.features[i]) << i;
+    }
 
     // The grid finds the buoy from a small area around it and not far off.
     auto near = file->View().FeaturesIn({-1223920000, 476000000, -1223900000, 476020000});
@@ -92,6 +103,47 @@ TEST(VChartStore, ImportFillsBlockAndFeaturesAndRoundTrips)
         foundBuoy |= file->View().ClassOf(i) == "BOYLAT";
     EXPECT_TRUE(foundBuoy);
     EXPECT_TRUE(file->View().FeaturesIn({0, 0, 10, 10}).empty());
+}
+
+// The grid answers as a search of every feature with points would: the
+// whole chart, beyond it, its quarters and small areas round its corners.
+TEST(VChartStore, GridFindsWhatASearchOfEveryFeatureFinds)
+{
+    TempFolder dir;
+    ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), "US5WA99M"));
+    VChartData chart;
+    ASSERT_TRUE(ImportS57Cell((dir / "US5WA99M.000").string(), true, chart).ok);
+    const std::string bytes = EncodeVChart(chart);
+    CVChartView view;
+    ASSERT_TRUE(view.Attach(bytes, nullptr));
+
+    VBounds all{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (const auto& f : chart.features)
+        if (!f.parts.empty())
+            all = {std::min(all.west, f.bounds.west), std::min(all.south, f.bounds.south),
+                   std::max(all.east, f.bounds.east), std::max(all.north, f.bounds.north)};
+    const std::int32_t midLon = all.west / 2 + all.east / 2, midLat = all.south / 2 + all.north / 2;
+    const std::vector<VBounds> areas = {
+        all,
+        {all.west - 100000, all.south - 100000, all.east + 100000, all.north + 100000},
+        {all.west, all.south, midLon, midLat},
+        {midLon, midLat, all.east, all.north},
+        {all.west, midLat, midLon, all.north},
+        {all.west - 1000, all.south - 1000, all.west + 1000, all.south + 1000},
+        {all.east - 1000, all.north - 1000, all.east + 1000, all.north + 1000},
+        {all.west + 1, all.south, all.east, all.north},
+    };
+    for (const auto& area : areas) {
+        std::vector<std::uint32_t> expected;
+        for (std::uint32_t i = 0; i < chart.features.size(); ++i) {
+            const auto& b = chart.features[i].bounds;
+            if (!chart.features[i].parts.empty() && area.west <= b.east && b.west <= area.east &&
+                area.south <= b.north && b.south <= area.north)
+                expected.push_back(i);
+        }
+        EXPECT_EQ(view.FeaturesIn(area), expected)
+            << area.west << " " << area.south << " " << area.east << " " << area.north;
+    }
 }
 
 TEST(VChartStore, UpdateGapImportsUpToItAndNamesTheMissingFile)

@@ -1,9 +1,12 @@
 #include "chart/draw/ui/QtPainterBackend.h"
 
+#include "chart/draw/ui/TextWidthCache.h"
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPolygon>
 #include <QScreen>
@@ -118,6 +121,8 @@ CQtPainterBackend::CQtPainterBackend(QPainter& painter) : m_painter(&painter)
 
 CQtPainterBackend::~CQtPainterBackend()
 {
+    if (m_deviceClip)
+        m_painter->setClipping(false);
     if (m_ownPainter)
         m_ownPainter->end();
 }
@@ -126,6 +131,26 @@ void CQtPainterBackend::Prepare()
 {
     m_painter->setRenderHint(QPainter::Antialiasing, false);
     m_painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // Qt's raster painter writes one-pixel lines straight into the pixels
+    // only under a clip rectangle; with none it sends every pixel through its
+    // span filling, several times slower. A clip of the whole device changes
+    // no pixel. Painters with a clip or a transform of their own keep them.
+    const QPaintDevice* device = m_painter->device();
+    const QPaintEngine* engine = m_painter->paintEngine();
+    if (m_painter->isActive() && device && engine && engine->type() == QPaintEngine::Raster &&
+        !m_painter->hasClipping() && m_painter->combinedTransform().type() == QTransform::TxNone) {
+        m_painter->setClipRect(QRect(0, 0, device->width(), device->height()));
+        m_deviceClip = true;
+    }
+}
+
+bool CQtPainterBackend::Clipped() const
+{
+    if (!m_painter->hasClipping())
+        return false;
+    // The whole-device clip set above clips nothing.
+    return !(m_deviceClip && m_painter->clipBoundingRect().toAlignedRect().contains(
+                                 QRect(0, 0, m_memory.width, m_memory.height)));
 }
 
 void CQtPainterBackend::SetPen(const Pen& pen)
@@ -162,7 +187,7 @@ void CQtPainterBackend::SetFont(const Font& font)
     m_fontInUse = font;
     m_qfont = mapped->qfont;
     m_metrics.reset();
-    m_widthsInUse = nullptr;
+    m_widthKey.reset();
     m_painter->setFont(m_qfont);
 }
 
@@ -175,30 +200,12 @@ const QFontMetrics& CQtPainterBackend::Metrics()
 
 int CQtPainterBackend::TextWidth(std::string_view text)
 {
-    constexpr std::size_t kFonts = 4;
-    constexpr std::size_t kTextsPerFont = 120000;   // a few MB at the most per font
-    if (!m_widthsInUse) {
-        const Font font = m_fontInUse.value_or(Font{});
-        auto it = std::find_if(m_widths.begin(), m_widths.end(),
-                               [&font](const FontWidths& w) { return w.font == font; });
-        if (it == m_widths.end()) {
-            if (m_widths.size() == kFonts)
-                m_widths.pop_back();
-            m_widths.insert(m_widths.begin(), FontWidths{font, {}});
-        } else {
-            std::rotate(m_widths.begin(), it, it + 1);
-        }
-        m_widthsInUse = &m_widths.front();
+    if (!m_widthKey) {
+        const QPaintDevice* device = m_painter->device();
+        m_widthKey = CTextWidthCache::FontKey(m_qfont, device ? device->logicalDpiX() : 0,
+                                              device ? device->logicalDpiY() : 0);
     }
-    auto& widths = m_widthsInUse->widths;
-    if (const auto it = widths.find(text); it != widths.end())
-        return it->second;
-    const int width =
-        Metrics().horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
-    if (widths.size() >= kTextsPerFont)
-        widths.clear();
-    widths.emplace(std::string(text), width);
-    return width;
+    return CTextWidthCache::Width(*m_widthKey, Metrics(), text);
 }
 
 void CQtPainterBackend::SetRop2(Rop2 rop)
@@ -273,7 +280,7 @@ bool CQtPainterBackend::PlainPen() const
 
 void CQtPainterBackend::Dots(std::span<const IntPoint> points, IntPoint reach)
 {
-    if (!m_ownPainter || !m_memory.IsValid() || !PlainPen() || m_painter->hasClipping() ||
+    if (!m_ownPainter || !m_memory.IsValid() || !PlainPen() || Clipped() ||
         m_painter->combinedTransform().type() != QTransform::TxNone) {
         CDrawBackend::Dots(points, reach);
         return;
@@ -350,13 +357,24 @@ void CQtPainterBackend::Polygon(std::span<const IntPoint> points)
 
 void CQtPainterBackend::PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts)
 {
-    // One path of all rings, filled odd-even so inner rings are holes.
+    // One ring is a polygon; several are one path, filled odd-even so inner
+    // rings are holes, built from the points as they are.
+    if (counts.size() == 1) {
+        if (counts[0] >= 2 && std::size_t(counts[0]) <= points.size())
+            m_painter->drawPolygon(ToQPolygon(points.first(std::size_t(counts[0]))),
+                                   Qt::OddEvenFill);
+        return;
+    }
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
+    path.reserve(int(points.size()));
     std::size_t at = 0;
     for (int n : counts) {
-        if (n >= 2)
-            path.addPolygon(QPolygonF(ToQPolygon(points.subspan(at, std::size_t(n)))));
+        if (n >= 2 && at + std::size_t(n) <= points.size()) {
+            path.moveTo(points[at].x, points[at].y);
+            for (std::size_t i = at + 1; i < at + std::size_t(n); ++i)
+                path.lineTo(points[i].x, points[i].y);
+        }
         at += std::size_t(n);
     }
     m_painter->drawPath(path);

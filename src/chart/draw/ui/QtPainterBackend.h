@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "chart/draw/DrawBackend.h"
@@ -78,11 +77,14 @@ private:
     // composition: its dots may be filled from DotSpans.
     bool PlainPen() const;
     void Prepare();
+    // A clip that leaves out some of the memory's pixels is in force.
+    bool Clipped() const;
 
     CPixelView m_memory;
     std::unique_ptr<QImage> m_image;
     std::unique_ptr<QPainter> m_ownPainter;
     QPainter* m_painter = nullptr;
+    bool m_deviceClip = false;   // Prepare set a clip of the whole device
     QPen m_qpen;
     std::vector<QRect> m_dotSpans;
     int m_dotWidth = 0;
@@ -100,23 +102,7 @@ private:
     std::optional<Font> m_fontInUse;
     std::optional<QFontMetrics> m_metrics;
     const QFontMetrics& Metrics();
-    // The width of a text in the font in use. Labels are measured on every
-    // frame and seldom change, and shaping a text is the dearest part of
-    // drawing it: widths are kept for the last few fonts used.
-    int TextWidth(std::string_view text);
-    struct StringHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const
-        {
-            return std::hash<std::string_view>{}(s);
-        }
-    };
-    struct FontWidths {
-        Font font;
-        std::unordered_map<std::string, int, StringHash, std::equal_to<>> widths;
-    };
-    std::vector<FontWidths> m_widths;   // the font used last first
-    FontWidths* m_widthsInUse = nullptr;
+#include <string_view>
     QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = 0xFFFFFF;

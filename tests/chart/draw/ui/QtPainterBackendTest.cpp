@@ -1,6 +1,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -337,6 +338,105 @@ TEST_F(PainterTest, TextWidthsFollowTheFontInUse)
                 EXPECT_EQ(extent.cy, metrics.height());
             }
         }
+}
+
+// Lines, outlined and dashed polygons and a shape with a hole drawn through
+// the backend on someone else's painter come out as the same drawing done by
+// plain Qt calls; the painter gets its clipping back as it was, and a clip
+// of the painter's own still holds.
+TEST_F(PainterTest, DrawingOnAPainterIsPlainQtDrawing)
+{
+    std::mt19937 random(11);
+    std::vector<IntPoint> line, ring, hole;
+    for (int i = 0; i < 200; ++i)
+        line.push_back({int(random() % 260) - 10, int(random() % 140) - 10});
+    for (int i = 0; i < 40; ++i) {
+        const double a = i * 2 * std::numbers::pi / 40;
+        ring.push_back({120 + int(90 * std::cos(a)), 60 + int(50 * std::sin(a))});
+        hole.push_back({120 + int(30 * std::cos(a)), 60 + int(20 * std::sin(a))});
+    }
+    std::vector<IntPoint> both = ring;
+    both.insert(both.end(), hole.begin(), hole.end());
+    const int counts[] = {int(ring.size()), int(hole.size())};
+    auto qtPoints = [](const std::vector<IntPoint>& points) {
+        QPolygon polygon;
+        for (const IntPoint& p : points)
+            polygon << QPoint(p.x, p.y);
+        return polygon;
+    };
+    const QRect ownClips[] = {QRect(), QRect(30, 20, 150, 70)};
+    for (const QRect& ownClip : ownClips) {
+        QImage drawn(240, 120, QImage::Format_RGB32), expected(240, 120, QImage::Format_RGB32);
+        drawn.fill(Qt::white);
+        expected.fill(Qt::white);
+        {
+            QPainter painter(&drawn);
+            if (!ownClip.isNull())
+                painter.setClipRect(ownClip);
+            {
+                chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
+                dc.SelectBrush(app::RGB(250, 220, 120));
+                dc.SelectPen(app::RGB(120, 60, 0));
+                dc.PolyPolygon(both, counts);
+                dc.SelectPen(app::RGB(0, 0, 0));
+                dc.Polyline(line);
+                dc.SelectPen(app::RGB(200, 0, 200), chart::PenStyle::Dash);
+                dc.SelectBrush(app::RGB(0, 120, 255));
+                dc.Polygon(hole);
+                dc.Detach();
+            }
+            EXPECT_EQ(painter.hasClipping(), !ownClip.isNull());
+        }
+        {
+            QPainter painter(&expected);
+            if (!ownClip.isNull())
+                painter.setClipRect(ownClip);
+            painter.setBrush(QColor(250, 220, 120));
+            painter.setPen(QPen(QColor(120, 60, 0), 1, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+            QPainterPath path;
+            path.setFillRule(Qt::OddEvenFill);
+            path.addPolygon(QPolygonF(qtPoints(ring)));
+            path.addPolygon(QPolygonF(qtPoints(hole)));
+            painter.drawPath(path);
+            painter.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+            painter.drawPolyline(qtPoints(line));
+            painter.setPen(QPen(QColor(200, 0, 200), 1, Qt::DashLine, Qt::FlatCap, Qt::RoundJoin));
+            painter.setBrush(QColor(0, 120, 255));
+            painter.drawPolygon(qtPoints(hole), Qt::OddEvenFill);
+        }
+        EXPECT_EQ(drawn, expected) << "own clip " << !ownClip.isNull();
+        if (!ownClip.isNull())
+            EXPECT_EQ(drawn.pixel(5, 5), QColor(Qt::white).rgb());   // outside the clip
+    }
+}
+
+// Widths are remembered by font and text: the same text in another font, or
+// on a device of another resolution, is measured anew.
+TEST_F(PainterTest, TextWidthsFollowTheFontAndDevice)
+{
+    chart::Font small, large, desktop;   // the desktop font is sized in points
+    small.face = large.face = "Arial";
+    small.height = -10;
+    large.height = -28;
+    for (const int dotsPerMetre : {3780, 7560}) {
+        QImage image(100, 40, QImage::Format_RGB32);
+        image.setDotsPerMeterX(dotsPerMetre);
+        image.setDotsPerMeterY(dotsPerMetre);
+        QPainter painter(&image);
+        chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
+        for (int round = 0; round < 2; ++round)
+            for (const chart::Font* font : {&small, &large, &desktop}) {
+                dc.SelectFont(*font);
+                const QFontMetrics metrics(chart::CQtPainterBackend::MapFont(*font), &image);
+                for (const char* text : {"12.5", "WWW", "Seattle"}) {
+                    const chart::IntSize size = dc.GetTextExtent(text);
+                    EXPECT_EQ(size.cx, metrics.horizontalAdvance(QString::fromUtf8(text)))
+                        << text << " at " << font->height << ", " << dotsPerMetre;
+                    EXPECT_EQ(size.cy, metrics.height());
+                }
+            }
+        dc.Detach();
+    }
 }
 
 TEST_F(PainterTest, PrintKeepsProportionsOnAPageOfUnequalResolutions)

@@ -1,0 +1,38 @@
+#include "chart/draw/ui/TextWidthCache.h"
+
+#include <unordered_map>
+
+namespace chart {
+
+namespace {
+
+// Enough for every text of a busy chart; emptied whole when full, so a
+// program that writes ever new texts keeps a bounded table.
+constexpr std::size_t kMaxWidths = 8192;
+
+}   // namespace
+
+int CTextWidthCache::Width(const std::string& fontKey, const QFontMetrics& metrics,
+                           std::string_view text)
+{
+    thread_local std::unordered_map<std::string, int> widths;
+    thread_local std::string key;
+    key.assign(fontKey);
+    key.push_back('\0');
+    key.append(text);
+    if (const auto found = widths.find(key); found != widths.end())
+        return found->second;
+    const int width =
+        metrics.horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    if (widths.size() >= kMaxWidths)
+        widths.clear();
+    widths.emplace(key, width);
+    return width;
+}
+
+std::string CTextWidthCache::FontKey(const QFont& font, int dpiX, int dpiY)
+{
+    return font.key().toStdString() + '@' + std::to_string(dpiX) + 'x' + std::to_string(dpiY);
+}
+
+}   // namespace chart
