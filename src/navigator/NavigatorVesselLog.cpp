@@ -44,12 +44,7 @@ void CNavigatorModule::CreateVesselLog()
         SyncTracks();
         RememberLog();
     };
-    s.navigationTime = [this]() -> std::optional<std::chrono::sys_seconds> {
-        const auto snapshot = m_snapshots.Get();
-        if (!snapshot->fixTimeUtc)
-            return std::nullopt;
-        return std::chrono::floor<std::chrono::seconds>(*snapshot->fixTimeUtc);
-    };
+    s.currentSnapshot = [this] { return m_snapshots.Get(); };
     m_logbook = std::make_unique<CVesselLogbook>(m_clock, std::move(s));
     m_logbook->SetFolder(platform::ExecutableFolder() / "Logs");
     m_log = m_logbook.get();

@@ -604,11 +604,13 @@ void CVesselLogbook::CloseVesselRow(CLogVessel& vessel, sys_seconds end)
 
 sys_seconds CVesselLogbook::NavigationTime(const CNavSnapshot* snapshot) const
 {
+    std::shared_ptr<const CNavSnapshot> current;
+    if (!snapshot && m_services.currentSnapshot) {
+        current = m_services.currentSnapshot();
+        snapshot = current.get();
+    }
     if (snapshot && snapshot->fixTimeUtc)
         return floor<seconds>(*snapshot->fixTimeUtc);
-    if (!snapshot && m_services.navigationTime)
-        if (const auto t = m_services.navigationTime())
-            return *t;
     return floor<seconds>(m_clock.UtcNow());
 }
 
@@ -630,7 +632,19 @@ void CVesselLogbook::LogEvent(const std::string& note, int eventType)
     m_pendingNote = note;
     if (eventType >= 0)
         m_eventType = eventType;
-    WriteLogRecord(CNavSnapshot{});
+    // An event row stands where the vessel is: the newest snapshot once a
+    // position is known, else only its navigation time.
+    std::shared_ptr<const CNavSnapshot> current;
+    if (m_services.currentSnapshot)
+        current = m_services.currentSnapshot();
+    if (current && current->positionAvailable && current->position.IsValid()) {
+        WriteLogRecord(*current);
+        return;
+    }
+    CNavSnapshot timeOnly;
+    if (current)
+        timeOnly.fixTimeUtc = current->fixTimeUtc;
+    WriteLogRecord(timeOnly);
 }
 
 bool CVesselLogbook::WriteLogRecord(const CNavSnapshot& snapshot)

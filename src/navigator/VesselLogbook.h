@@ -88,9 +88,10 @@ struct CVesselLogServices {
     std::function<void(const CLogVessel&)> trackAdded;
     // The log was opened, closed, renamed or its vessels changed.
     std::function<void()> logChanged;
-    // The navigation time (the last fix's UTC) for the index's start and end
-    // stamps; the wall clock when empty or when it has none.
-    std::function<std::optional<std::chrono::sys_seconds>()> navigationTime;
+    // The newest navigation snapshot: its fix time stamps the index's start and
+    // end (the wall clock when empty or when it has none), and event rows take
+    // its position, course and speed once a position is available.
+    std::function<std::shared_ptr<const CNavSnapshot>()> currentSnapshot;
     // Dead reckoning on, and its drift, for the fix type of a record.
     std::function<bool()> deadReckoning;
     std::function<double()> drift;

@@ -30,15 +30,18 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
     if (Following())
         return true;
     // A following window the workspace brought back is taken as it is;
-    // otherwise one of its own opens on the active chart, so the user's
-    // window keeps its place and view and is not closed at the voyage's end.
+    // otherwise one of its own opens on the active chart at the active
+    // view's zoom, so the user's window keeps its place and view and is not
+    // closed at the voyage's end.
     chart::CChartDoc* doc = m_charting.FindChartDocInState(chart::kFrameAutoscroll);
     if (doc == nullptr && m_openChart) {
-        const chart::CChartDoc* active = m_charting.GetActiveChartDoc();
+        chart::CChartDoc* active = m_charting.GetActiveChartDoc();
         if (active && !active->GetPathName().empty())
             doc = m_openChart(active->GetPathName(), chart::kFrameAutoscroll);
         if (doc == nullptr)
             doc = m_openChart("", chart::kFrameAutoscroll);
+        if (doc && active)
+            doc->TakeOverViewState(*active);
     }
     if (doc == nullptr)
         return false;

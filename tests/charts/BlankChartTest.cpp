@@ -319,6 +319,20 @@ TEST(BlankChart, PlacementGivesBackTheExtentExactly)
     EXPECT_EQ(b.window.placement.normal, a.window.placement.normal);
 }
 
+TEST(BlankChart, ViewStateIsTakenOverExactly)
+{
+    OpenBlank a(640, 480), b(640, 480);
+    ASSERT_TRUE(a.doc.ZoomToRect(100, 300, 260, 420));
+    a.doc.PanHorizontal(33);
+    ASSERT_TRUE(b.doc.TakeOverViewState(a.doc));
+    const Extent ea = ExtentOf(a.doc), eb = ExtentOf(b.doc);
+    EXPECT_EQ(ea.north, eb.north);
+    EXPECT_EQ(ea.west, eb.west);
+    EXPECT_EQ(ea.south, eb.south);
+    EXPECT_EQ(ea.east, eb.east);
+    EXPECT_FALSE(b.doc.TakeOverViewState(b.doc));
+}
+
 TEST(BlankChartService, OpensEverythingButRasterAndVectorCharts)
 {
     brine_test::TempFolder dir;

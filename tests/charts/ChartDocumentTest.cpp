@@ -5,6 +5,7 @@
 
 #include "FakeChartWindow.h"
 #include "TempFolder.h"
+#include "charts/vector/BlankChartDoc.h"
 #include "support/InstallFixture.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +136,44 @@ TEST(ChartDocument, ZoomStepsAndCatalogueAnswersForUnknownCharts)
     auto known = chart.in.arcs->CreateChartDocFor(*chart.in.charting, path);
     EXPECT_EQ(known->GetChartType(), chart::kChartARCS);
     EXPECT_FALSE(unknown->OpenChart("/x/ZZ9999.chr"));
+}
+
+// A second window on the chart (the one that follows the vessel) starts at the first's zoom.
+TEST(ChartDocument, ViewStateIsTakenOverFromTheSameChart)
+{
+    Installed chart([] {});
+    const std::string path = chart.in.arcs->GetCataloguedChartPath("RC1001");
+    CHCRFDoc first(chart.in.charting.get(), chart.in.arcs);
+    first.AttachWindow(&chart.window);
+    ASSERT_TRUE(first.OnOpenDocument(path));
+    ASSERT_TRUE(first.ZoomIn());
+    ASSERT_TRUE(first.ZoomIn());   // full detail at 1.0
+    first.PanHorizontal(40);
+    first.PanVertical(30);
+    ASSERT_EQ(first.ActiveRaster(), CHCRFDoc::kHigh);
+
+    brine_test::FakeChartWindow secondWindow;
+    secondWindow.client = chart.window.client;
+    CHCRFDoc second(chart.in.charting.get(), chart.in.arcs);
+    second.AttachWindow(&secondWindow);
+    ASSERT_TRUE(second.OnOpenDocument(path));
+    ASSERT_EQ(second.ActiveRaster(), CHCRFDoc::kLow);
+    ASSERT_TRUE(second.TakeOverViewState(first));
+    EXPECT_EQ(second.ActiveRaster(), CHCRFDoc::kHigh);
+    EXPECT_EQ(second.DisplayScale(), first.DisplayScale());
+    EXPECT_EQ(second.ScrollPosition(), first.ScrollPosition());
+    EXPECT_EQ(second.CurrentPanel(), first.CurrentPanel());
+    // The same position lands on the same pixel in both views.
+    geo::CPosition middle;
+    ASSERT_TRUE(first.PointToPosition({160, 120}, middle));
+    geo::IntPoint a, b;
+    ASSERT_TRUE(first.PositionToPoint(middle, a));
+    ASSERT_TRUE(second.PositionToPoint(middle, b));
+    EXPECT_EQ(a, b);
+    // Only a raster chart's state is taken.
+    charts::CBlankChartDoc blank;
+    EXPECT_FALSE(second.TakeOverViewState(blank));
+    EXPECT_FALSE(second.TakeOverViewState(second));
 }
 
 }   // namespace

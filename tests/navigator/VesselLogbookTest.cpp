@@ -56,6 +56,7 @@ struct Harness {
               s.rowAdded = [this](const CLogVessel&) { ++rowsAdded; };
               s.deadReckoning = [this] { return dr; };
               s.drift = [this] { return drift; };
+              s.currentSnapshot = [this] { return current; };
               return s;
           }())
     {
@@ -70,6 +71,7 @@ struct Harness {
     int rowsAdded = 0;
     bool dr = false;
     double drift = 0.0;
+    std::shared_ptr<const CNavSnapshot> current;   // none until set
     CVesselLogbook log;
 };
 
@@ -272,6 +274,37 @@ TEST(VesselLogbook, FixTypeOfARecord)
     ASSERT_TRUE(table.GoBottom());
     EXPECT_EQ(table.m_cog, -99.99);
     EXPECT_EQ(table.m_time.ToStorageText(), "20240601 160007");
+}
+
+TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "events").string()));
+    const auto lastRow = [&h]() -> db::CDBLog& {
+        auto& table = *h.log.OwnVessel()->rows;
+        table.SelectUniqueTag();
+        EXPECT_TRUE(table.GoBottom());
+        return table;
+    };
+    // Before any position: the row has the fix time but no place.
+    auto timeOnly = std::make_shared<CNavSnapshot>();
+    timeOnly->fixTimeUtc = T0() + seconds(3);
+    h.current = timeOnly;
+    h.log.LogEvent("Vessel altered", -1);
+    EXPECT_EQ(lastRow().m_time.ToStorageText(), "20240601 160003");
+    EXPECT_EQ(lastRow().m_position.GetLatitude(), 0.0);
+    EXPECT_EQ(lastRow().m_cog, -99.99);
+    // Off Point No Point: the event row takes the newest fix's place, course and speed.
+    h.current = std::make_shared<CNavSnapshot>(At(47.9121, -122.5262, T0() + minutes(5)));
+    h.log.LogEvent("EPFS reception lost.", -1);
+    const db::CDBLog& row = lastRow();
+    EXPECT_EQ(row.m_note, "EPFS reception lost.");
+    EXPECT_NEAR(row.m_position.GetLatitude(), 47.9121, 1e-5);
+    EXPECT_NEAR(row.m_position.GetLongitude(), -122.5262, 1e-5);
+    EXPECT_EQ(row.m_cog, 45.0);
+    EXPECT_EQ(row.m_sog, 6.5);
+    EXPECT_EQ(row.m_time.ToStorageText(), "20240601 160500");
 }
 
 TEST(VesselLogbook, NoticesGoOutAndOnlyThisLogsAreTakenIn)

@@ -96,13 +96,16 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
     ::tcsetattr(slave, TCSANOW, &raw);
     ::fcntl(master, F_SETFL, O_NONBLOCK);
 
-    // Only the machine's COM1 and the unnamed workspace's station port and folder.
+    // Only the machine's COM1, the unnamed workspace's station port and folder, and a log folder
+    // of the test's own (the default one lies beside the program, shared by every test run).
     const int port = FreePort();
     {
         std::ofstream out(config / "Quorwick" / "Brinevane" / "settings.conf");
         out << "[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:" << slaveName << "\n"
             << "[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nFileFolder=str:"
-            << home.Path().string() << "\nTCPPort=dword:" << port << "\n#end\n";
+            << home.Path().string() << "\nTCPPort=dword:" << port << "\n"
+            << "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:"
+            << (home / "logs").string() << "\n#end\n";
     }
 
     brine_test::ScriptedPrompt prompt;

@@ -734,6 +734,28 @@ bool CHCRFDoc::SelectPanel(unsigned panel, bool redraw)
     return true;
 }
 
+bool CHCRFDoc::TakeOverViewState(chart::CChartDoc& other)
+{
+    const auto* from = dynamic_cast<const CHCRFDoc*>(&other);
+    if (from == nullptr || from == this || from->GetChartType() != GetChartType() ||
+        !IsChartLoaded() || !from->IsChartLoaded())
+        return false;
+    if (from->m_active != m_active && !LoadRaster(from->m_active))
+        return false;
+    const bool sameChart = from->GetPathName() == GetPathName();
+    if (sameChart)
+        SelectPanel(unsigned(from->m_currentPanel), false);
+    m_scale = from->m_scale;
+    if (sameChart) {
+        m_scroll = m_savedScroll = m_lastDrawn = from->m_scroll;
+        m_panelOrigin = from->m_panelOrigin;
+    }
+    m_autoCentred = false;
+    InvalidateChart();
+    SetScaleMessages();
+    return true;
+}
+
 int CHCRFDoc::PanHorizontal(int step)
 {
     const geo::IntRect client = ClientArea();

@@ -114,6 +114,9 @@ public:
     // moved, a new size (the window maximised) centres it again.
     bool OnViewSize(int width, int height) override;
     bool SelectPanel(unsigned panel, bool redraw);
+    // Another raster chart's resolution and scale; its panel and scroll too
+    // when it is the same chart.
+    bool TakeOverViewState(chart::CChartDoc& other) override;
 
     // ---- Conversions ----
     void ClientToChartPoint(geo::IntPoint in, geo::IntPoint& out) const override;

@@ -383,6 +383,16 @@ bool CBlankChartDoc::ZoomToRect(int left, int top, int right, int bottom)
     return true;
 }
 
+bool CBlankChartDoc::TakeOverViewState(chart::CChartDoc& other)
+{
+    const auto* from = dynamic_cast<const CBlankChartDoc*>(&other);
+    if (from == nullptr || from == this ||
+        !SetViewExtent(from->m_viewNorthWest, from->m_viewSouthEast))
+        return false;
+    InvalidateChart();
+    return true;
+}
+
 void CBlankChartDoc::RestoreExtent(const geo::CPosition& northWest, const geo::CPosition& southEast)
 {
     // The extent comes back exactly as it was shown; zooming to its

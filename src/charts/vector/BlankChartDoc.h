@@ -38,6 +38,8 @@ public:
     // the world's edges allow; true when the extent moved.
     bool CentreOnPosition(const geo::CPosition& position, bool flag) override;
     bool ZoomToRect(int left, int top, int right, int bottom) override;
+    // The other blank chart's wanted extent, so this one shows what it shows.
+    bool TakeOverViewState(chart::CChartDoc& other) override;
     bool UsesScrollBars() const override { return true; }
     bool IsWorldChart() const override { return true; }
     bool HasDatumShift() const override { return true; }

@@ -89,22 +89,30 @@ void CNavigatorWindows::CreateLogServices()
         };
         m_instrumentsModule->SetStationMessageHandlerFor(
             this, [this](const nmea::CStationMessage& m) {
-                if (m.type == navigator::kNoticeLogRow || m.type == navigator::kNoticeTrackPoint)
-                    ProcessLogNotice(m.type, m.payload, {});
+                if (m.type != navigator::kNoticeLogRow && m.type != navigator::kNoticeTrackPoint)
+                    return;
+                // The station is named by its address on the message bar when it holds the log.
+                const std::string from =
+                    std::to_string(m.sender[0]) + "." + std::to_string(m.sender[1]) + "." +
+                    std::to_string(m.sender[2]) + "." + std::to_string(m.sender[3]);
+                ProcessLogNotice(m.type, m.payload, m.sender == decltype(m.sender){} ? "" : from);
             });
     }
-    SetLogServices(m_logPrompt.get(),
-                   [this](const std::string& folder,
-                          const std::string& proposed) -> std::optional<std::string> {
-                       app::CSaveFileDlg dialog(QStringLiteral("Save Log Database"), Q(folder),
-                                                QStringLiteral("dbf"), Q(proposed), m_window);
-                       if (dialog.exec() != QDialog::Accepted)
-                           return std::nullopt;
-                       return dialog.GetPathName().string();
-                   },
-                   {});
+    SetLogServices(
+        m_logPrompt.get(),
+        [this](const std::string& folder,
+               const std::string& proposed) -> std::optional<std::string> {
+            app::CSaveFileDlg dialog(QStringLiteral("Save Log Database"), Q(folder),
+                                     QStringLiteral("dbf"), Q(proposed), m_window);
+            if (dialog.exec() != QDialog::Accepted)
+                return std::nullopt;
+            return dialog.GetPathName().string();
+        },
+        std::move(sender));
+    // A window opened before the log had a vessel (vessel 0) takes the first one that writes.
     SetRowListener([this](const navigator::CLogVessel& vessel) {
-        if (m_logbookRows && vessel.vesselId == m_logbookRows->VesselId())
+        if (m_logbookRows &&
+            (vessel.vesselId == m_logbookRows->VesselId() || m_logbookRows->VesselId() == 0))
             RefreshLogbookWindow();
     });
     SetTrackListener([this] { RepaintViews(); });
