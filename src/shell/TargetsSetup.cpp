@@ -65,20 +65,22 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
                 return found;
         return nullptr;
     };
+    // Positions and times are written as the tender windows write them.
+    arpa->positionFormat = [tenders] {
+        targets::CTenderWindows* t = tenders();
+        return t && t->positionFormat ? t->positionFormat() : geo::CPositionFormat{};
+    };
+    arpa->localTime = [tenders](std::chrono::system_clock::time_point utc) {
+        targets::CTenderWindows* t = tenders();
+        return t && t->localTime ? t->localTime(utc) : std::string();
+    };
     arpa->KeepObserver(std::make_unique<targets::CARPAPanelRows>(
         *module,
         [tenders]() -> targets::CTargetTrackingPanel* {
             targets::CTenderWindows* t = tenders();
             return t ? t->Panel() : nullptr;
         },
-        [tenders] {
-            targets::CTenderWindows* t = tenders();
-            return t && t->positionFormat ? t->positionFormat() : geo::CPositionFormat{};
-        },
-        [tenders](std::chrono::system_clock::time_point utc) {
-            targets::CTenderWindows* t = tenders();
-            return t && t->localTime ? t->localTime(utc) : std::string();
-        }));
+        arpa->positionFormat, arpa->localTime));
     if (targets::CTenderWindows* t = tenders())
         t->arpaRowSelected = [f](int number) {
             for (std::size_t i = 0; i < f->Modules().size(); ++i)

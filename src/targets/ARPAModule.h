@@ -73,6 +73,8 @@ public:
     // Called before the target leaves the list.
     virtual void OnTargetRemoved(const CTargetRecord&) { }
     virtual void OnSelectionChanged(const CTargetRecord*) { }
+    // A target's own display properties changed (its page, Save, options applied).
+    virtual void OnTargetPropertiesChanged(const CTargetRecord&) { }
 };
 
 class CARPAModule : public app::CModule {
@@ -123,6 +125,22 @@ public:
     const CTargetRecord* Selected() const { return m_selected.get(); }
     void RemoveTarget(const CTargetRecord& record);
     void ResetTargets();
+    // The listed target of a record; null once it has left the list.
+    const CTrackedTarget* FindTarget(const CTargetRecord* record) const;
+    const CTrackedTarget* SelectedTarget() const { return FindTarget(m_selected.get()); }
+    // A target's own display properties (the module's until it has its own).
+    const chart::CTargetProperties& TargetProperties(const CTrackedTarget& target) const
+    {
+        return target.properties ? *target.properties : m_properties;
+    }
+    // A target's Configuration page applied: the target takes these properties
+    // (its track fixes then follow their "Position marker every").
+    void SetTargetProperties(const CTargetRecord& record,
+                             const chart::CTargetProperties& properties);
+    // "Current Target > Save": flips the selected target's "Save Target".
+    void ToggleSaveTarget();
+    // Moves on whenever any target's display properties change.
+    std::uint64_t PropertiesGeneration() const { return m_propertiesGeneration; }
 
     CARPAModuleOptions GetOptions() const;
     // Stores the page's values; a changed port reopens while ARPA is on. The
@@ -151,6 +169,7 @@ public:
 
 private:
     void SetRefreshTime(std::uint8_t seconds);
+    void GiveModuleProperties(CTrackedTarget& target);
     void UpdatePositions();
     void AddTrackFix(CTrackedTarget& target, std::chrono::system_clock::time_point when);
     void UpdateRadarCursor();
@@ -173,6 +192,7 @@ private:
     bool m_arpaOn = false;
     bool m_inToggle = false;
     bool m_cursorShown = false;
+    std::uint64_t m_propertiesGeneration = 0;
     std::optional<CRadarCursor> m_cursor;
     std::shared_ptr<CTargetRecord> m_selected;
     CNavigationState m_nav;

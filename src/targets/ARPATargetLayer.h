@@ -43,10 +43,11 @@ private:
         std::unique_ptr<chart::COverlayTarget> symbol;
         const chart::CChartDoc* doc = nullptr;
         CTrackPixels pixels;
+        std::uint64_t propertiesGeneration = ~std::uint64_t{0};   // of the symbol's properties
     };
 
     void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target,
-                   CTargetPicture& picture);
+                   const chart::CTargetProperties& properties, CTargetPicture& picture);
     CTargetPicture& PictureFor(const CTrackedTarget& target);
     void UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTarget& target,
                            CTargetPicture& picture);

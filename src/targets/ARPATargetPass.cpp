@@ -2,6 +2,14 @@
 
 namespace targets {
 
+std::chrono::seconds MarkerEvery(const CTrackedTarget& target, const CARPAOptions& options)
+{
+    if (!target.properties ||
+        target.properties->loggingPeriod.GetStatus() != app::CDateTimeSpanEx::valid)
+        return options.positionMarkerEvery;
+    return std::chrono::seconds(target.properties->loggingPeriod.GetTotalSeconds());
+}
+
 CARPATargetPass::CARPATargetPass(CARPATargetStore& store) : m_store(store) { }
 
 void CARPATargetPass::AdoptNewTargets(Clock::time_point navigationUtc)
@@ -43,7 +51,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
         if (record.tllUpdated || record.ttmUpdated) {
             target.lastReportTime = t;
             record.current = m_ownFixReal;
-            if (record.live && t - target.lastFixTime >= m_options.positionMarkerEvery) {
+            if (record.live && t - target.lastFixTime >= MarkerEvery(target, m_options)) {
                 target.lastFixTime = t;
                 outcome.fixes.emplace_back(target.record, t);
             }
