@@ -153,6 +153,18 @@ public:
     // The newest own position found when the log opened.
     const std::optional<CTrackFix>& RestoredPosition() const { return m_restored; }
 
+    // ---- Targets ----------------------------------------------------------------------------
+    // A tracked target's index row: its kind (kVesselArpa, kVesselTender), number and name,
+    // started at the navigation time. The row's record number and start; none while no log
+    // is open or when it could not take the row.
+    struct CTargetRow {
+        long recNo = 0;
+        std::chrono::sys_seconds start{};
+    };
+    std::optional<CTargetRow> StartTargetRow(int kind, int targetNumber, const std::string& name);
+    // Ends a target's row with its last report; a row of another log (or none) is left alone.
+    void EndTargetRow(long recNo, std::chrono::sys_seconds end);
+
     // ---- Records ----------------------------------------------------------------------------
     int GetRecordFixType(int code) const;
     bool IsLogging() const override { return m_logging; }

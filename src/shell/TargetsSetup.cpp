@@ -39,6 +39,30 @@ targets::CNavigationState NavigationFrom(const navigator::CNavSnapshot& s,
     return nav;
 }
 
+// Radar targets' rows in the navigator's vessel log.
+class CNavigatorTargetRows final : public targets::CTargetLogRows {
+public:
+    explicit CNavigatorTargetRows(shell::CMainFrame& frame) : m_frame(frame) { }
+    std::optional<CRow> StartRow(int kind, int number, const std::string& name) override
+    {
+        navigator::CNavigatorWindows* nav = m_frame.Navigator();
+        if (nav == nullptr)
+            return std::nullopt;
+        const auto row = nav->Logbook().StartTargetRow(kind, number, name);
+        if (!row)
+            return std::nullopt;
+        return CRow{row->recNo, row->start};
+    }
+    void EndRow(long row, std::chrono::system_clock::time_point lastReport) override
+    {
+        if (navigator::CNavigatorWindows* nav = m_frame.Navigator())
+            nav->Logbook().EndTargetRow(row, std::chrono::floor<std::chrono::seconds>(lastReport));
+    }
+
+private:
+    shell::CMainFrame& m_frame;
+};
+
 }   // namespace
 
 namespace shell {
@@ -100,6 +124,7 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
                 pages.push_back(tenders->MakeOptionsPage(sheet));
         return pages;
     });
+    arpa->KeepLogRows(std::make_unique<CNavigatorTargetRows>(frame));
     arpa->SetGoTo([f](const targets::CTargetPosition& p) {
         f->GoToPosition(geo::CPosition(p.latitude, p.longitude));
     });

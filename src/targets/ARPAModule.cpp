@@ -289,7 +289,14 @@ void CARPAModule::TimerPass()
         const auto before = m_pass.Targets().size();
         m_pass.AdoptNewTargets(m_nav.utc);
         for (std::size_t i = before; i < m_pass.Targets().size(); ++i) {
-            GiveModuleProperties(m_pass.MutableTargets()[i]);
+            CTrackedTarget& target = m_pass.MutableTargets()[i];
+            GiveModuleProperties(target);
+            if (m_logRows != nullptr)
+                if (const auto row =
+                        m_logRows->StartRow(2, target.record->Number(), target.record->Name())) {
+                    target.logRow = row->row;
+                    target.captured = row->start;
+                }
             Notify([&](CARPAObserver& o) { o.OnTargetAdded(*m_pass.Targets()[i].record); });
         }
         UpdatePositions();
@@ -298,6 +305,9 @@ void CARPAModule::TimerPass()
         for (const CTrackedTarget& t : m_pass.Targets())
             present.push_back(t.record);
         const CARPAPassOutcome outcome = m_pass.Run(m_nav.utc);
+        if (m_logRows != nullptr)
+            for (const auto& [row, lastReport] : outcome.endedRows)
+                m_logRows->EndRow(row, lastReport);
         for (const auto& record : outcome.removed) {
             Notify([&](CARPAObserver& o) { o.OnTargetRemoved(*record); });
             if (record == m_selected)
@@ -397,6 +407,8 @@ void CARPAModule::RemoveTarget(const CTargetRecord& record)
             keep = t.record;
     if (!keep)
         return;
+    if (CTrackedTarget* target = m_pass.Find(*keep))
+        EndLogRow(*target);
     Notify([&](CARPAObserver& o) { o.OnTargetRemoved(*keep); });
     if (m_selected == keep)
         SelectTarget(nullptr);
@@ -423,6 +435,14 @@ const CTrackedTarget* CARPAModule::FindTarget(const CTargetRecord* record) const
         if (t.record.get() == record)
             return &t;
     return nullptr;
+}
+
+void CARPAModule::EndLogRow(CTrackedTarget& target)
+{
+    if (target.logRow == 0 || m_logRows == nullptr)
+        return;
+    m_logRows->EndRow(target.logRow, target.record->LastReportTime(m_nav.utc));
+    target.logRow = 0;
 }
 
 void CARPAModule::GiveModuleProperties(CTrackedTarget& target)

@@ -64,6 +64,20 @@ struct CARPAModuleOptions {
     chart::CTargetProperties properties;
 };
 
+// The vessel log's rows of the targets (the navigator's log).
+class CTargetLogRows {
+public:
+    struct CRow {
+        long row = 0;
+        std::chrono::system_clock::time_point start{};
+    };
+    virtual ~CTargetLogRows() = default;
+    // Starts a target's row (kind 2 radar target); none when the log cannot take it.
+    virtual std::optional<CRow> StartRow(int kind, int number, const std::string& name) = 0;
+    // Ends it with the target's last report.
+    virtual void EndRow(long row, std::chrono::system_clock::time_point lastReport) = 0;
+};
+
 // Windows that show targets hear of changes here (user-interface thread).
 class CARPAObserver {
 public:
@@ -104,6 +118,8 @@ public:
     }
     void SetRedraw(std::function<void()> redraw) { m_redraw = std::move(redraw); }
     void SetGoTo(std::function<void(const CTargetPosition&)> goTo) { m_goTo = std::move(goTo); }
+    // Where targets get their vessel-log rows; none: no rows.
+    void SetLogRows(CTargetLogRows* rows) { m_logRows = rows; }
     void AddObserver(CARPAObserver* observer);
     void RemoveObserver(CARPAObserver* observer);
 
@@ -170,6 +186,8 @@ public:
 private:
     void SetRefreshTime(std::uint8_t seconds);
     void GiveModuleProperties(CTrackedTarget& target);
+    // Writes the target's last report time into its vessel-log row, once.
+    void EndLogRow(CTrackedTarget& target);
     void UpdatePositions();
     void AddTrackFix(CTrackedTarget& target, std::chrono::system_clock::time_point when);
     void UpdateRadarCursor();
@@ -200,6 +218,7 @@ private:
     std::function<CNavigationState()> m_navigation;
     std::function<void()> m_redraw;
     std::function<void(const CTargetPosition&)> m_goTo;
+    CTargetLogRows* m_logRows = nullptr;
     std::vector<CARPAObserver*> m_observers;
     app::MsgHandle m_msgTurnedOff{};
     app::MsgHandle m_msgInside{};

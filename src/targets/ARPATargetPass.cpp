@@ -36,6 +36,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
             if (!record.live)
                 continue;
             outcome.lost.push_back(target.record);
+            EndLogRow(target, navigationUtc, outcome);
             m_store.ClearSlot(record);
             record.live = false;
             if (m_options.autoDelete) {
@@ -62,6 +63,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
             UpdateWarningCircle(target);
         if (m_options.autoDelete && t - target.lastReportTime >= m_options.autoDeleteTimeLimit) {
             m_store.ClearSlot(record);
+            EndLogRow(target, navigationUtc, outcome);
             outcome.removed.push_back(target.record);
             RemoveAt(i);
             continue;
@@ -70,6 +72,15 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
         record.ttmUpdated = false;
     }
     return outcome;
+}
+
+void CARPATargetPass::EndLogRow(CTrackedTarget& target, Clock::time_point navigationUtc,
+                                CARPAPassOutcome& outcome)
+{
+    if (target.logRow == 0)
+        return;
+    outcome.endedRows.emplace_back(target.logRow, target.record->LastReportTime(navigationUtc));
+    target.logRow = 0;
 }
 
 void CARPATargetPass::CheckTargetAges(bool ownFixReal, Clock::time_point navigationUtc)

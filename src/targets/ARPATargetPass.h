@@ -54,6 +54,9 @@ struct CTrackedTarget {
     // list or the options were last applied, else what its Configuration
     // page set. Null: the module's.
     std::shared_ptr<chart::CTargetProperties> properties;
+    // The target's row in the vessel log (0: none, or ended) and when it started (UTC).
+    long logRow = 0;
+    std::optional<Clock::time_point> captured;
 };
 
 struct CARPAPassOutcome {
@@ -61,6 +64,8 @@ struct CARPAPassOutcome {
     std::vector<std::shared_ptr<CTargetRecord>> lost;
     // Taken off the list this pass (AutoDelete); rows want the last report time.
     std::vector<std::shared_ptr<CTargetRecord>> removed;
+    // Vessel-log rows to end (lost or dropped targets), with the last report time.
+    std::vector<std::pair<long, CTrackedTarget::Clock::time_point>> endedRows;
     // Targets that get a track fix, with the fix time.
     std::vector<std::pair<std::shared_ptr<CTargetRecord>, CTrackedTarget::Clock::time_point>> fixes;
 };
@@ -96,6 +101,8 @@ public:
 
 private:
     void UpdateWarningCircle(CTrackedTarget& target);
+    static void EndLogRow(CTrackedTarget& target, Clock::time_point navigationUtc,
+                          CARPAPassOutcome& outcome);
     void RemoveAt(std::size_t index);
 
     CARPATargetStore& m_store;

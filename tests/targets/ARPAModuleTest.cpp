@@ -279,3 +279,53 @@ TEST_F(ModuleTest, EachTargetHasItsOwnPropertiesUntilTheOptionsAreApplied)
     for (const auto& target : module.Targets())
         EXPECT_FALSE(module.TargetProperties(target) != module.Properties());
 }
+
+// Each target gets a vessel-log row when it joins the list; the row is ended
+// once with its last report when the target is reported lost, and when it is
+// deleted, dropped by AutoDelete or reset.
+TEST_F(ModuleTest, TargetsStartAndEndTheirVesselLogRowsOnce)
+{
+    struct Rows : targets::CTargetLogRows {
+        std::vector<std::string> started;
+        std::vector<long> ended;
+        long next = 1;
+        std::optional<CRow> StartRow(int kind, int number, const std::string& name) override
+        {
+            started.push_back(std::to_string(kind) + ":" + std::to_string(number) + ":" + name);
+            return CRow{next++, {}};
+        }
+        void EndRow(long row, std::chrono::system_clock::time_point) override
+        {
+            ended.push_back(row);
+        }
+    } rows;
+    module.SetLogRows(&rows);
+    auto options = module.GetOptions();
+    options.pass.autoDelete = true;
+    options.pass.autoDeleteTimeLimit = 60s;
+    module.ApplyOptions(options);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A",
+             "RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,T,,,A",
+             "RATTM,03,2.0,135.0,T,10.0,045.0,T,,,N,THREE,T,,,A"});
+    Pass();
+    EXPECT_EQ(rows.started, (std::vector<std::string>{"2:1:ONE", "2:2:TWO", "2:3:THREE"}));
+    ASSERT_TRUE(module.Targets()[0].captured.has_value());
+
+    // Lost twice: one end, and AutoDelete drops it.
+    Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,L,,,A"});
+    Pass();
+    Receive({"RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,T,,,A"});
+    Pass();
+    EXPECT_EQ(rows.ended, (std::vector<long>{1}));
+    // Deleted by hand.
+    module.RemoveTarget(*module.Targets()[0].record);
+    EXPECT_EQ(rows.ended, (std::vector<long>{1, 2}));
+    // Silent past the limit: dropped by AutoDelete.
+    for (int s = 0; s < 70; ++s)
+        Pass();
+    EXPECT_EQ(rows.ended, (std::vector<long>{1, 2, 3}));
+    EXPECT_TRUE(module.Targets().empty());
+    module.SetLogRows(nullptr);
+}

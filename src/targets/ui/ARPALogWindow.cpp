@@ -38,8 +38,8 @@ private:
 
 }   // namespace
 
-CARPALogWindow::CARPALogWindow(CARPAModule& module, QWidget* window,
-                               CTrackLogModel::Format format, LocalTimeText local)
+CARPALogWindow::CARPALogWindow(CARPAModule& module, QWidget* window, CTrackLogModel::Format format,
+                               LocalTimeText local)
     : m_module(module), m_window(window), m_format(std::move(format)), m_local(std::move(local))
 {
     m_module.AddObserver(this);

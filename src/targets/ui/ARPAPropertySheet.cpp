@@ -5,12 +5,11 @@
 namespace targets {
 
 CARPAPropertySheet::CARPAPropertySheet(CARPAModule& module, QWidget* window)
-    : m_module(module),
-      m_sheet({"ARPA Properties",
-               "arpaProperties",
-               {},
-               {std::begin(kArpaSummaryLabels), std::end(kArpaSummaryLabels)}},
-              window)
+    : m_module(module), m_sheet({"ARPA Properties",
+                                 "arpaProperties",
+                                 {},
+                                 {std::begin(kArpaSummaryLabels), std::end(kArpaSummaryLabels)}},
+                                window)
 {
     m_module.AddObserver(this);
 }

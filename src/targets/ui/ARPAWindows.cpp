@@ -16,6 +16,12 @@ CARPAWindows::CARPAWindows(app::CSettingsHome& settings, nmea::CPortDirectory& p
     SetRedraw([this] { RepaintViews(); });
     chart::CChartView::AddExtension(this);
     m_propertySheet = std::make_unique<CARPAPropertySheet>(*this, window);
+    // "Target Captured": when the target's vessel-log row started.
+    m_propertySheet->SetCapturedText([this](const CTargetRecord& record) {
+        const CTrackedTarget* target = FindTarget(&record);
+        return target && target->captured && localTime ? localTime(*target->captured)
+                                                       : std::string();
+    });
     m_logWindow = std::make_unique<CARPALogWindow>(
         *this, window,
         [this] { return positionFormat ? positionFormat() : geo::CPositionFormat{}; },

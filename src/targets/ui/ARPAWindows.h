@@ -55,6 +55,13 @@ public:
     std::function<geo::CPositionFormat()> positionFormat;
     LocalTimeText localTime;
 
+    // The vessel log's target rows, kept as long as the module.
+    void KeepLogRows(std::unique_ptr<CTargetLogRows> rows)
+    {
+        m_keptLogRows = std::move(rows);
+        SetLogRows(m_keptLogRows.get());
+    }
+
     // An observer that lives as long as the module (the panel's ARPA rows).
     void KeepObserver(std::unique_ptr<CARPAObserver> observer)
     {
@@ -75,6 +82,7 @@ private:
     std::function<std::vector<app::CXPropertyPage*>(QWidget*)> m_extraPages;
     std::unique_ptr<CARPAPropertySheet> m_propertySheet;
     std::unique_ptr<CARPALogWindow> m_logWindow;
+    std::unique_ptr<CTargetLogRows> m_keptLogRows;
     // Last, so they go first and leave the module while it is whole.
     std::vector<std::unique_ptr<CARPAObserver>> m_keptObservers;
 };

@@ -92,8 +92,8 @@ CTrackLogWindow::CTrackLogWindow(const char* objectName, std::unique_ptr<CTrackL
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
     const QFontMetrics metrics(m_view->horizontalHeader()->font());
     for (int i = 0; i < m_model->columnCount(); ++i)
-        m_view->setColumnWidth(
-            i, metrics.horizontalAdvance(m_model->Headers()[std::size_t(i)]) + 30);
+        m_view->setColumnWidth(i,
+                               metrics.horizontalAdvance(m_model->Headers()[std::size_t(i)]) + 30);
     m_view->setColumnWidth(0, 160);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -69,8 +69,7 @@ private:
 
 class CTrackLogWindow : public QWidget {
 public:
-    CTrackLogWindow(const char* objectName, std::unique_ptr<CTrackLogModel> model,
-                    QWidget* parent);
+    CTrackLogWindow(const char* objectName, std::unique_ptr<CTrackLogModel> model, QWidget* parent);
     void Show(std::unique_ptr<CTrackLogSource> source, const std::string& title);
     void FixesAdded() { m_model->FixesAdded(); }
     int Rows() const { return m_model->rowCount(); }

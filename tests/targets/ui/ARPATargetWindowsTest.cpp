@@ -151,13 +151,14 @@ TEST(TargetConfigurationPage, ClearPanicIsAskedForOnceAtApply)
     int applied = 0;
     std::vector<bool> panics;
     chart::CTargetProperties got;
-    page.Show(&shown,
-              [&](const chart::CTargetProperties& p, bool clearPanic) {
-                  ++applied;
-                  got = p;
-                  panics.push_back(clearPanic);
-              },
-              true);
+    page.Show(
+        &shown,
+        [&](const chart::CTargetProperties& p, bool clearPanic) {
+            ++applied;
+            got = p;
+            panics.push_back(clearPanic);
+        },
+        true);
     auto* clear = page.findChild<QPushButton*>("clearPanic");
     ASSERT_NE(clear, nullptr);
     EXPECT_TRUE(clear->isEnabled());
