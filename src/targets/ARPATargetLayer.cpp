@@ -202,11 +202,14 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
                 return false;
         return true;
     });
+    for (auto& entry : m_pictures)
+        entry.second.drawn = false;
     for (const CTrackedTarget& target : m_module.Targets()) {
         const chart::CTargetProperties& properties = m_module.TargetProperties(target);
         if (!target.fix || !m_module.IsShown(target) || !properties.GetDraw())
             continue;
         CTargetPicture& picture = PictureFor(target);
+        picture.drawn = true;
         if (properties.drawTrack)
             DrawTrack(doc, dc, target, properties, picture);
         chart::COverlayTarget& symbol = *picture.symbol;
@@ -227,6 +230,21 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         symbol.SetMotion(motion);
         symbol.Draw(dc);
     }
+}
+
+const CTargetRecord* CARPATargetLayer::HitTest(geo::IntPoint point) const
+{
+    const auto hit = [&](const CTargetRecord* record) {
+        const auto it = m_pictures.find(record);
+        return it != m_pictures.end() && it->second.drawn && it->second.symbol->HitTest(point);
+    };
+    if (hit(m_module.Selected()))
+        return m_module.Selected();
+    const auto& targets = m_module.Targets();
+    for (auto it = targets.rbegin(); it != targets.rend(); ++it)
+        if (hit(it->record.get()))
+            return it->record.get();
+    return nullptr;
 }
 
 void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,

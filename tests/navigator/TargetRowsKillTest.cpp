@@ -148,7 +148,7 @@ TEST(TargetRowsKill, EveryReportedRowAndEndSurvivesAKill)
     ASSERT_TRUE(log.Open((dir / "targets").string()));
     EXPECT_GE(log.Vessels().size(), reported.size());
     std::error_code ec;
-    const auto files = std::distance(fs::directory_iterator(dir / "targets.X", ec),
-                                     fs::directory_iterator());
+    const auto files =
+        std::distance(fs::directory_iterator(dir / "targets.X", ec), fs::directory_iterator());
     EXPECT_EQ(files, 0);
 }
