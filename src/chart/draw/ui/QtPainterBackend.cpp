@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainterPath>
 #include <QPolygon>
@@ -311,6 +312,38 @@ void CQtPainterBackend::Polygon(std::span<const IntPoint> points)
 {
     if (points.size() >= 2)
         m_painter->drawPolygon(ToQPolygon(points), Qt::OddEvenFill);
+}
+
+void CQtPainterBackend::Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places)
+{
+    // Opaque colours drawn over: the shape is painted once into a stamp and
+    // the stamp laid at each place. Aliased drawing moved by whole pixels
+    // covers the same pixels, and stroking a wide pen is what costs.
+    const bool stamp =
+        shape.size() >= 2 && places.size() > 1 && m_mode == QPainter::CompositionMode_SourceOver &&
+        m_qpen.color().alpha() == 255 &&
+        (m_qbrush.style() == Qt::NoBrush ||
+         (m_qbrush.style() == Qt::SolidPattern && m_qbrush.color().alpha() == 255)) &&
+        m_painter->transform().isIdentity() && m_painter->device()->devicePixelRatio() == 1.0;
+    if (!stamp) {
+        CDrawBackend::Polygons(shape, places);
+        return;
+    }
+    const QPolygon polygon = ToQPolygon(shape);
+    const int margin = m_qpen.width() + 2;
+    const QRect box = polygon.boundingRect().adjusted(-margin, -margin, margin, margin);
+    QImage image(box.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(m_qpen);
+        painter.setBrush(m_qbrush);
+        painter.translate(-box.left(), -box.top());
+        painter.drawPolygon(polygon, Qt::OddEvenFill);
+    }
+    for (const IntPoint& at : places)
+        m_painter->drawImage(box.left() + at.x, box.top() + at.y, image);
 }
 
 void CQtPainterBackend::PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts)

@@ -50,6 +50,7 @@ public:
     void Rectangle(const IntRect& rect) override;
     void Rectangles(std::span<const IntRect> rects) override;
     void Polygon(std::span<const IntPoint> points) override;
+    void Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places) override;
     void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) override;
     void Ellipse(const IntRect& box) override;
     void Arc(const IntRect& box, IntPoint start, IntPoint end, ArcDirection direction) override;
