@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -91,6 +92,23 @@ private:
     std::optional<Font> m_fontInUse;
     std::optional<QFontMetrics> m_metrics;
     const QFontMetrics& Metrics();
+    // Polygons painted once and laid down again at other places: a shape with
+    // one pen and brush is the same pixels wherever it goes, and stroking a
+    // wide pen is what costs. Kept between calls (marks and symbols keep their
+    // shape from paint to paint), dropped wholesale past a few hundred.
+    struct StampKey {
+        std::vector<int> shape;   // x, y, x, y...
+        QRgb pen;
+        int penWidth;
+        QRgb brush;   // 0 for none
+        auto operator<=>(const StampKey&) const = default;
+    };
+    struct Stamp {
+        QImage image;
+        QPoint offset;   // of the image's top left from the shape's origin
+    };
+    const Stamp* StampOf(std::span<const IntPoint> shape);
+    std::map<StampKey, Stamp> m_stamps;
     QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = 0xFFFFFF;
