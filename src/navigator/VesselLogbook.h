@@ -192,6 +192,11 @@ private:
     void RestorePositions();
     CLogVessel* GetOrCreateOwnVessel(const std::string& voyageId, const std::string& watchOfficer);
     void CloseVesselRow(CLogVessel& vessel, std::chrono::sys_seconds end);
+    // Appends the index's record (a new vessel: its id and append 1) and
+    // flushes; false, with a warning naming `what`, when the log refused it.
+    bool AppendIndexRow(bool newVessel, const char* what);
+    // The vessel of the row just appended, its row open.
+    std::unique_ptr<CLogVessel> VesselOfNewRow(int kind) const;
     void WriteKeptRows(CLogVessel& vessel);
     void WriteKeptPoints(CLogVessel& vessel);
     void SendNotice(int type, const CLogVessel& vessel);
