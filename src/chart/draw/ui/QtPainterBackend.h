@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "chart/draw/DrawBackend.h"
@@ -101,7 +102,11 @@ private:
         QRgb pen;
         int penWidth;
         QRgb brush;   // 0 for none
-        auto operator<=>(const StampKey&) const = default;
+        bool operator<(const StampKey& other) const
+        {
+            return std::tie(shape, pen, penWidth, brush) <
+                   std::tie(other.shape, other.pen, other.penWidth, other.brush);
+        }
     };
     struct Stamp {
         QImage image;
