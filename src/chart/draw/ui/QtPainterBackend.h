@@ -130,5 +130,6 @@ public:
 };
 
 QColor ToQColor(COLORREF colour);
+COLORREF FromQColor(const QColor& colour);
 
 }   // namespace chart
