@@ -182,9 +182,12 @@ void CChartGeometry::DrawRotatedSymbol(CXDC& dc, IntPoint centre, double angle, 
 
 void DrawRotatedPolygon(CXDC& dc, IntPoint centre, double angle, int length, int width)
 {
-    const ArrowHead head = ComputeArrowHead(centre, angle, length, width);
+    // The same triangle at the origin, laid at the centre: a painter that
+    // keeps shapes it has painted lays it down again instead of stroking it.
+    const ArrowHead head = ComputeArrowHead({0, 0}, angle, length, width);
     const IntPoint points[] = {head.tip, head.right, head.left};
-    dc.Polygon(points);
+    const IntPoint at[] = {centre};
+    dc.Polygons(points, at);
 }
 
 namespace {

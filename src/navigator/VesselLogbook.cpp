@@ -284,6 +284,10 @@ void CVesselLogbook::MakeLogbook(const fs::path& dbf)
 bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
 {
     vessel.rows = std::make_unique<db::CDBLog>();
+    // A target's row is an index row only: its fixes live with the target,
+    // and a log of many targets would otherwise open two files for each.
+    if (vessel.kind == kVesselArpa || vessel.kind == kVesselTender)
+        return true;
     const fs::path dbf = VesselFile(vessel.unique, "dbf");
     std::error_code ec;
     if (!fs::exists(db::ResolveNoCase(dbf), ec))
@@ -554,29 +558,13 @@ CLogVessel* CVesselLogbook::GetOrCreateOwnVessel(const std::string& voyageId,
         m_index.m_vesselId = previous->vesselId;
         m_index.m_appendNo = m_index.GetNextAppendNo(previous->vesselId);
     }
-    bool ok = m_index.AppendNew();
-    if (ok && !continuing) {
-        m_index.m_vesselId = std::uint32_t(m_index.GetId());
-        m_index.m_appendNo = 1;
-        ok = m_index.Update();
-    }
-    m_index.FlushAndUnlock();
-    if (!ok) {
-        Warn("The vessel log " + LogPath() + ".dbf could not take a new row. " +
-             m_index.GetMessage());
+    if (!AppendIndexRow(!continuing, "a new row"))
         return nullptr;
-    }
     if (!continuing) {
         // A new log for the own vessel: earlier logs' vessels are not followed.
         std::erase_if(m_vessels, [](const auto& v) { return v->kind == kVesselOwn; });
     }
-    auto vessel = std::make_unique<CLogVessel>();
-    vessel->kind = kVesselOwn;
-    vessel->vesselId = m_index.m_vesselId;
-    vessel->appendNo = m_index.m_appendNo;
-    vessel->unique = m_index.GetId();
-    vessel->recNo = m_index.GetRecNo();
-    vessel->rowOpen = true;
+    auto vessel = VesselOfNewRow(kVesselOwn);
     vessel->voyageId = voyageId;
     vessel->watchOfficer = watchOfficer;
     OpenVesselFiles(*vessel);
@@ -584,6 +572,64 @@ CLogVessel* CVesselLogbook::GetOrCreateOwnVessel(const std::string& voyageId,
     m_vessels.push_back(std::move(vessel));
     Changed();
     return m_own;
+}
+
+bool CVesselLogbook::AppendIndexRow(bool newVessel, const char* what)
+{
+    bool ok = m_index.AppendNew();
+    // A new vessel is named by its row's id, first append.
+    if (ok && newVessel) {
+        m_index.m_vesselId = std::uint32_t(m_index.GetId());
+        m_index.m_appendNo = 1;
+        ok = m_index.Update();
+    }
+    m_index.FlushAndUnlock();
+    if (!ok)
+        Warn("The vessel log " + LogPath() + ".dbf could not take " + what + ". " +
+             m_index.GetMessage());
+    return ok;
+}
+
+std::unique_ptr<CLogVessel> CVesselLogbook::VesselOfNewRow(int kind) const
+{
+    auto vessel = std::make_unique<CLogVessel>();
+    vessel->kind = kind;
+    vessel->vesselId = m_index.m_vesselId;
+    vessel->appendNo = m_index.m_appendNo;
+    vessel->unique = m_index.GetId();
+    vessel->recNo = m_index.GetRecNo();
+    vessel->rowOpen = true;
+    return vessel;
+}
+
+std::optional<CVesselLogbook::CTargetRow> CVesselLogbook::StartTargetRow(int kind, int targetNumber,
+                                                                         const std::string& name)
+{
+    if (!IsOpen() || !LockIndex("The target's log row"))
+        return std::nullopt;
+    const sys_seconds start = NavigationTime(nullptr);
+    m_index.ClearRecord();
+    m_index.m_vesselType = kind;
+    m_index.m_targetNo = static_cast<std::uint8_t>(targetNumber);
+    m_index.m_targetName = name;
+    m_index.m_start = UtcFields(start);
+    if (!AppendIndexRow(true, "a target's row"))
+        return std::nullopt;
+    auto vessel = VesselOfNewRow(kind);
+    OpenVesselFiles(*vessel);
+    const CTargetRow row{vessel->recNo, start};
+    m_vessels.push_back(std::move(vessel));
+    Changed();
+    return row;
+}
+
+void CVesselLogbook::EndTargetRow(long recNo, sys_seconds end)
+{
+    for (auto& vessel : m_vessels)
+        if (vessel->recNo == recNo && vessel->kind != kVesselOwn) {
+            CloseVesselRow(*vessel, end);
+            return;
+        }
 }
 
 void CVesselLogbook::CloseVesselRow(CLogVessel& vessel, sys_seconds end)

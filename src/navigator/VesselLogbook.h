@@ -154,6 +154,18 @@ public:
     // The newest own position found when the log opened.
     const std::optional<CTrackFix>& RestoredPosition() const { return m_restored; }
 
+    // ---- Targets ----------------------------------------------------------------------------
+    // A tracked target's index row: its kind (kVesselArpa, kVesselTender), number and name,
+    // started at the navigation time. The row's record number and start; none while no log
+    // is open or when it could not take the row.
+    struct CTargetRow {
+        long recNo = 0;
+        std::chrono::sys_seconds start{};
+    };
+    std::optional<CTargetRow> StartTargetRow(int kind, int targetNumber, const std::string& name);
+    // Ends a target's row with its last report; a row of another log (or none) is left alone.
+    void EndTargetRow(long recNo, std::chrono::sys_seconds end);
+
     // ---- Records ----------------------------------------------------------------------------
     int GetRecordFixType(int code) const;
     bool IsLogging() const override { return m_logging; }
@@ -181,6 +193,11 @@ private:
     void RestorePositions();
     CLogVessel* GetOrCreateOwnVessel(const std::string& voyageId, const std::string& watchOfficer);
     void CloseVesselRow(CLogVessel& vessel, std::chrono::sys_seconds end);
+    // Appends the index's record (a new vessel: its id and append 1) and
+    // flushes; false, with a warning naming `what`, when the log refused it.
+    bool AppendIndexRow(bool newVessel, const char* what);
+    // The vessel of the row just appended, its row open.
+    std::unique_ptr<CLogVessel> VesselOfNewRow(int kind) const;
     void WriteKeptRows(CLogVessel& vessel);
     void WriteKeptPoints(CLogVessel& vessel);
     void SendNotice(int type, const CLogVessel& vessel);

@@ -39,6 +39,30 @@ targets::CNavigationState NavigationFrom(const navigator::CNavSnapshot& s,
     return nav;
 }
 
+// Radar targets' rows in the navigator's vessel log.
+class CNavigatorTargetRows final : public targets::CTargetLogRows {
+public:
+    explicit CNavigatorTargetRows(shell::CMainFrame& frame) : m_frame(frame) { }
+    std::optional<CRow> StartRow(int kind, int number, const std::string& name) override
+    {
+        navigator::CNavigatorWindows* nav = m_frame.Navigator();
+        if (nav == nullptr)
+            return std::nullopt;
+        const auto row = nav->Logbook().StartTargetRow(kind, number, name);
+        if (!row)
+            return std::nullopt;
+        return CRow{row->recNo, row->start};
+    }
+    void EndRow(long row, std::chrono::system_clock::time_point lastReport) override
+    {
+        if (navigator::CNavigatorWindows* nav = m_frame.Navigator())
+            nav->Logbook().EndTargetRow(row, std::chrono::floor<std::chrono::seconds>(lastReport));
+    }
+
+private:
+    shell::CMainFrame& m_frame;
+};
+
 }   // namespace
 
 namespace shell {
@@ -65,20 +89,22 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
                 return found;
         return nullptr;
     };
+    // Positions and times are written as the tender windows write them.
+    arpa->positionFormat = [tenders] {
+        targets::CTenderWindows* t = tenders();
+        return t && t->positionFormat ? t->positionFormat() : geo::CPositionFormat{};
+    };
+    arpa->localTime = [tenders](std::chrono::system_clock::time_point utc) {
+        targets::CTenderWindows* t = tenders();
+        return t && t->localTime ? t->localTime(utc) : std::string();
+    };
     arpa->KeepObserver(std::make_unique<targets::CARPAPanelRows>(
         *module,
         [tenders]() -> targets::CTargetTrackingPanel* {
             targets::CTenderWindows* t = tenders();
             return t ? t->Panel() : nullptr;
         },
-        [tenders] {
-            targets::CTenderWindows* t = tenders();
-            return t && t->positionFormat ? t->positionFormat() : geo::CPositionFormat{};
-        },
-        [tenders](std::chrono::system_clock::time_point utc) {
-            targets::CTenderWindows* t = tenders();
-            return t && t->localTime ? t->localTime(utc) : std::string();
-        }));
+        arpa->positionFormat, arpa->localTime));
     if (targets::CTenderWindows* t = tenders())
         t->arpaRowSelected = [f](int number) {
             for (std::size_t i = 0; i < f->Modules().size(); ++i)
@@ -98,6 +124,7 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
                 pages.push_back(tenders->MakeOptionsPage(sheet));
         return pages;
     });
+    arpa->KeepLogRows(std::make_unique<CNavigatorTargetRows>(frame));
     arpa->SetGoTo([f](const targets::CTargetPosition& p) {
         f->GoToPosition(geo::CPosition(p.latitude, p.longitude));
     });

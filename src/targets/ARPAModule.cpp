@@ -194,6 +194,15 @@ void CARPAModule::RegisterCommands(app::CCommandTable& commands)
                     m_goTo(t.fix->position);
         },
         [this](app::CCmdUI& ui) { ui.Enable(m_selected != nullptr && m_goTo != nullptr); });
+    // Shown disabled: the menu only ticks the selected target's switch; its
+    // Configuration page and the panel flip it.
+    commands.Add(
+        this, cmd::kArpaSave, [this](unsigned) { ToggleSaveTarget(); },
+        [this](app::CCmdUI& ui) {
+            const CTrackedTarget* target = SelectedTarget();
+            ui.Enable(false);
+            ui.SetCheck(target != nullptr && TargetProperties(*target).saveTarget ? 1 : 0);
+        });
     commands.Add(
         this, cmd::kArpaDelete,
         [this](unsigned) {
@@ -279,14 +288,26 @@ void CARPAModule::TimerPass()
     if (m_device->IsReceiveOpen()) {
         const auto before = m_pass.Targets().size();
         m_pass.AdoptNewTargets(m_nav.utc);
-        for (std::size_t i = before; i < m_pass.Targets().size(); ++i)
+        for (std::size_t i = before; i < m_pass.Targets().size(); ++i) {
+            CTrackedTarget& target = m_pass.MutableTargets()[i];
+            GiveModuleProperties(target);
+            if (m_logRows != nullptr)
+                if (const auto row =
+                        m_logRows->StartRow(2, target.record->Number(), target.record->Name())) {
+                    target.logRow = row->row;
+                    target.captured = row->start;
+                }
             Notify([&](CARPAObserver& o) { o.OnTargetAdded(*m_pass.Targets()[i].record); });
+        }
         UpdatePositions();
         // Records the pass drops must not vanish under an observer or the selection.
         std::vector<std::shared_ptr<CTargetRecord>> present;
         for (const CTrackedTarget& t : m_pass.Targets())
             present.push_back(t.record);
         const CARPAPassOutcome outcome = m_pass.Run(m_nav.utc);
+        if (m_logRows != nullptr)
+            for (const auto& [row, lastReport] : outcome.endedRows)
+                m_logRows->EndRow(row, lastReport);
         for (const auto& record : outcome.removed) {
             Notify([&](CARPAObserver& o) { o.OnTargetRemoved(*record); });
             if (record == m_selected)
@@ -336,6 +357,9 @@ void CARPAModule::AddTrackFix(CTrackedTarget& target, std::chrono::system_clock:
     if (tcpa.IsValid())
         fix.minutesToClosestApproach = tcpa.GetDouble();
     fix.status = record.StatusText();
+    fix.reference = record.IsReferenceTarget();
+    if (const auto& a = record.Value(nmea::item::TtmAcquisitionType); a.IsValid())
+        fix.acquisition = static_cast<char>(a.GetInt());
     target.track.push_back(std::move(fix));
 }
 
@@ -383,6 +407,8 @@ void CARPAModule::RemoveTarget(const CTargetRecord& record)
             keep = t.record;
     if (!keep)
         return;
+    if (CTrackedTarget* target = m_pass.Find(*keep))
+        EndLogRow(*target);
     Notify([&](CARPAObserver& o) { o.OnTargetRemoved(*keep); });
     if (m_selected == keep)
         SelectTarget(nullptr);
@@ -399,6 +425,52 @@ void CARPAModule::ResetTargets()
     for (auto it = all.rbegin(); it != all.rend(); ++it)
         RemoveTarget(**it);
     m_pass.Reset();
+}
+
+const CTrackedTarget* CARPAModule::FindTarget(const CTargetRecord* record) const
+{
+    if (record == nullptr)
+        return nullptr;
+    for (const CTrackedTarget& t : m_pass.Targets())
+        if (t.record.get() == record)
+            return &t;
+    return nullptr;
+}
+
+void CARPAModule::EndLogRow(CTrackedTarget& target)
+{
+    if (target.logRow == 0 || m_logRows == nullptr)
+        return;
+    m_logRows->EndRow(target.logRow, target.record->LastReportTime(m_nav.utc));
+    target.logRow = 0;
+}
+
+void CARPAModule::GiveModuleProperties(CTrackedTarget& target)
+{
+    target.properties = std::make_shared<chart::CTargetProperties>(m_properties);
+    ++m_propertiesGeneration;
+}
+
+void CARPAModule::SetTargetProperties(const CTargetRecord& record,
+                                      const chart::CTargetProperties& properties)
+{
+    CTrackedTarget* target = m_pass.Find(record);
+    if (target == nullptr)
+        return;
+    target->properties = std::make_shared<chart::CTargetProperties>(properties);
+    ++m_propertiesGeneration;
+    Notify([&](CARPAObserver& o) { o.OnTargetPropertiesChanged(record); });
+    Redraw();
+}
+
+void CARPAModule::ToggleSaveTarget()
+{
+    const CTrackedTarget* target = SelectedTarget();
+    if (target == nullptr)
+        return;
+    chart::CTargetProperties properties = TargetProperties(*target);
+    properties.saveTarget = !properties.saveTarget;
+    SetTargetProperties(*target->record, properties);
 }
 
 CARPAModuleOptions CARPAModule::GetOptions() const
@@ -432,6 +504,12 @@ std::string CARPAModule::ApplyOptions(const CARPAModuleOptions& options)
     }
     if (options.refreshSeconds != m_refreshSeconds)
         SetRefreshTime(options.refreshSeconds);
+    // What a target's own page set is overwritten by the module's properties.
+    for (CTrackedTarget& target : m_pass.MutableTargets()) {
+        GiveModuleProperties(target);
+        Notify([&](CARPAObserver& o) { o.OnTargetPropertiesChanged(*target.record); });
+    }
+    ++m_propertiesGeneration;
     m_pass.ApplyOptions();
     UpdateWarnings();
     Redraw();

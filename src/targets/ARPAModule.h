@@ -64,6 +64,20 @@ struct CARPAModuleOptions {
     chart::CTargetProperties properties;
 };
 
+// The vessel log's rows of the targets (the navigator's log).
+class CTargetLogRows {
+public:
+    struct CRow {
+        long row = 0;
+        std::chrono::system_clock::time_point start{};
+    };
+    virtual ~CTargetLogRows() = default;
+    // Starts a target's row (kind 2 radar target); none when the log cannot take it.
+    virtual std::optional<CRow> StartRow(int kind, int number, const std::string& name) = 0;
+    // Ends it with the target's last report.
+    virtual void EndRow(long row, std::chrono::system_clock::time_point lastReport) = 0;
+};
+
 // Windows that show targets hear of changes here (user-interface thread).
 class CARPAObserver {
 public:
@@ -73,6 +87,8 @@ public:
     // Called before the target leaves the list.
     virtual void OnTargetRemoved(const CTargetRecord&) { }
     virtual void OnSelectionChanged(const CTargetRecord*) { }
+    // A target's own display properties changed (its page, Save, options applied).
+    virtual void OnTargetPropertiesChanged(const CTargetRecord&) { }
 };
 
 class CARPAModule : public app::CModule {
@@ -102,6 +118,8 @@ public:
     }
     void SetRedraw(std::function<void()> redraw) { m_redraw = std::move(redraw); }
     void SetGoTo(std::function<void(const CTargetPosition&)> goTo) { m_goTo = std::move(goTo); }
+    // Where targets get their vessel-log rows; none: no rows.
+    void SetLogRows(CTargetLogRows* rows) { m_logRows = rows; }
     void AddObserver(CARPAObserver* observer);
     void RemoveObserver(CARPAObserver* observer);
 
@@ -123,6 +141,22 @@ public:
     const CTargetRecord* Selected() const { return m_selected.get(); }
     void RemoveTarget(const CTargetRecord& record);
     void ResetTargets();
+    // The listed target of a record; null once it has left the list.
+    const CTrackedTarget* FindTarget(const CTargetRecord* record) const;
+    const CTrackedTarget* SelectedTarget() const { return FindTarget(m_selected.get()); }
+    // A target's own display properties (the module's until it has its own).
+    const chart::CTargetProperties& TargetProperties(const CTrackedTarget& target) const
+    {
+        return target.properties ? *target.properties : m_properties;
+    }
+    // A target's Configuration page applied: the target takes these properties
+    // (its track fixes then follow their "Position marker every").
+    void SetTargetProperties(const CTargetRecord& record,
+                             const chart::CTargetProperties& properties);
+    // "Current Target > Save": flips the selected target's "Save Target".
+    void ToggleSaveTarget();
+    // Moves on whenever any target's display properties change.
+    std::uint64_t PropertiesGeneration() const { return m_propertiesGeneration; }
 
     CARPAModuleOptions GetOptions() const;
     // Stores the page's values; a changed port reopens while ARPA is on. The
@@ -151,6 +185,9 @@ public:
 
 private:
     void SetRefreshTime(std::uint8_t seconds);
+    void GiveModuleProperties(CTrackedTarget& target);
+    // Writes the target's last report time into its vessel-log row, once.
+    void EndLogRow(CTrackedTarget& target);
     void UpdatePositions();
     void AddTrackFix(CTrackedTarget& target, std::chrono::system_clock::time_point when);
     void UpdateRadarCursor();
@@ -173,6 +210,7 @@ private:
     bool m_arpaOn = false;
     bool m_inToggle = false;
     bool m_cursorShown = false;
+    std::uint64_t m_propertiesGeneration = 0;
     std::optional<CRadarCursor> m_cursor;
     std::shared_ptr<CTargetRecord> m_selected;
     CNavigationState m_nav;
@@ -180,6 +218,7 @@ private:
     std::function<CNavigationState()> m_navigation;
     std::function<void()> m_redraw;
     std::function<void(const CTargetPosition&)> m_goTo;
+    CTargetLogRows* m_logRows = nullptr;
     std::vector<CARPAObserver*> m_observers;
     app::MsgHandle m_msgTurnedOff{};
     app::MsgHandle m_msgInside{};

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "targets/TargetConfigModel.h"
+
 namespace targets {
 
 namespace {
@@ -68,14 +70,12 @@ void CARPAOptionsModel::Apply()
 
 bool CARPAOptionsModel::PropertiesDiffer() const
 {
-    chart::CTargetProperties defaults;
-    defaults.SetDefaults();
-    return m_values.properties != defaults;
+    return DiffersFromDefaults(m_values.properties);
 }
 
 void CARPAOptionsModel::DefaultProperties()
 {
-    m_values.properties.SetDefaults();
+    ResetToDefaults(m_values.properties);
 }
 
 }   // namespace targets

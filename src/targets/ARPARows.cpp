@@ -129,4 +129,57 @@ std::array<std::string, kArpaColumns> ARPARowTexts(
     return row;
 }
 
+std::array<std::string, kArpaSummaryFields> ARPASummaryTexts(const CTrackedTarget& target,
+                                                             const std::string& captured)
+{
+    const CTargetRecord& r = *target.record;
+    const std::string status = r.StatusText();
+    return {std::to_string(target.displayOrder),
+            std::to_string(r.Number()),
+            r.Name(),
+            status.empty() ? std::string() : StatusWord(status[0]),
+            r.current ? "Non-Dangerous" : "Dangerous",
+            captured};
+}
+
+std::array<std::string, kArpaLogColumns> ARPAFixTexts(const CTargetTrackFix& fix,
+                                                      const geo::CPositionFormat& format,
+                                                      const LocalTimeText& local)
+{
+    std::array<std::string, kArpaLogColumns> row;
+    if (local)
+        row[0] = local(fix.time);
+    const geo::CPosition position(fix.position.latitude, fix.position.longitude, 0.0);
+    row[1] = position.FormatLatitude(format);
+    row[2] = position.FormatLongitude(format);
+    row[3] = position.GetDatumName();
+    if (fix.speedKnots)
+        row[4] = app::FormatDouble(*fix.speedKnots, 1, 0);
+    row[5] = Bearing(fix.course);
+    if (fix.rangeNm)
+        row[6] = DistanceText(*fix.rangeNm);
+    row[7] = Bearing(fix.bearing);
+    if (fix.minutesToClosestApproach)
+        row[8] = app::FormatDouble(*fix.minutesToClosestApproach, 2, 0);
+    if (fix.closestApproachNm)
+        row[9] = DistanceText(*fix.closestApproachNm);
+    if (!fix.status.empty())
+        row[10] = StatusWord(fix.status[0]);
+    row[11] = fix.reference ? "Yes" : "No";
+    if (fix.acquisition)
+        row[12] = AcquisitionText(*fix.acquisition);
+    return row;
+}
+
+std::string ARPALogTitle(const CTargetRecord* record)
+{
+    std::string title = "Target Log : ";
+    if (record == nullptr)
+        return title;
+    title += "Target number " + std::to_string(record->Number());
+    if (const std::string name = record->Name(); !name.empty())
+        title += " - " + name;
+    return title;
+}
+
 }   // namespace targets

@@ -26,6 +26,26 @@ std::array<std::string, kArpaColumns> ARPARowTexts(
     const CTrackedTarget& target, const geo::CPositionFormat& format,
     std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local);
 
+// The "Summary" page of "ARPA Properties": display order, number, name,
+// status word, "Non-Dangerous" while current else "Dangerous", and when
+// the target was captured (`captured`, empty while it has no log row).
+inline constexpr int kArpaSummaryFields = 6;
+inline constexpr const char* kArpaSummaryLabels[kArpaSummaryFields] = {
+    "Display Order", "Number", "Name", "Status", "Information Status", "Target Captured"};
+std::array<std::string, kArpaSummaryFields> ARPASummaryTexts(const CTrackedTarget& target,
+                                                             const std::string& captured);
+
+// "Target Log": one row per track fix, oldest first.
+inline constexpr int kArpaLogColumns = 13;
+inline constexpr const char* kArpaLogHeaders[kArpaLogColumns] = {
+    "Local Time", "Latitude", "Longitude",    "Datum",  "Speed",     "Course",     "Distance",
+    "Bearing",    "Time CPA", "Distance CPA", "Status", "Reference", "Acquisition"};
+std::array<std::string, kArpaLogColumns> ARPAFixTexts(const CTargetTrackFix& fix,
+                                                      const geo::CPositionFormat& format,
+                                                      const LocalTimeText& local);
+// "Target Log : Target number 7 - Ferry"; without a target it ends after " : ".
+std::string ARPALogTitle(const CTargetRecord* record);
+
 // "A" Auto, "M" Manual, "R" Reported; "L" Lost, "Q" Query, "T" Tracking; else empty.
 std::string AcquisitionText(char code);
 std::string StatusWord(char code);

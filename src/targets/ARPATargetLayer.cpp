@@ -195,7 +195,6 @@ void CARPATargetLayer::UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTa
 
 void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
 {
-    const chart::CTargetProperties& properties = m_module.Properties();
     // Pictures of targets no longer listed go first.
     std::erase_if(m_pictures, [&](const auto& entry) {
         for (const CTrackedTarget& t : m_module.Targets())
@@ -203,16 +202,22 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
                 return false;
         return true;
     });
-    if (!properties.GetDraw())
-        return;
+    for (auto& entry : m_pictures)
+        entry.second.drawn = false;
     for (const CTrackedTarget& target : m_module.Targets()) {
-        if (!target.fix || !m_module.IsShown(target))
+        const chart::CTargetProperties& properties = m_module.TargetProperties(target);
+        if (!target.fix || !m_module.IsShown(target) || !properties.GetDraw())
             continue;
         CTargetPicture& picture = PictureFor(target);
+        picture.drawn = true;
         if (properties.drawTrack)
-            DrawTrack(doc, dc, target, picture);
+            DrawTrack(doc, dc, target, properties, picture);
         chart::COverlayTarget& symbol = *picture.symbol;
-        symbol.Properties() = properties;
+        // Copied only when they changed: they hold fonts and colours.
+        if (picture.propertiesGeneration != m_module.PropertiesGeneration()) {
+            symbol.Properties() = properties;
+            picture.propertiesGeneration = m_module.PropertiesGeneration();
+        }
         symbol.SetOwner(&doc);
         symbol.SetSizeMode(m_module.OverlaySize());
         symbol.SetSelected(target.record.get() == m_module.Selected());
@@ -227,12 +232,28 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
     }
 }
 
+const CTargetRecord* CARPATargetLayer::HitTest(geo::IntPoint point) const
+{
+    const auto hit = [&](const CTargetRecord* record) {
+        const auto it = m_pictures.find(record);
+        return it != m_pictures.end() && it->second.drawn && it->second.symbol->HitTest(point);
+    };
+    if (hit(m_module.Selected()))
+        return m_module.Selected();
+    const auto& targets = m_module.Targets();
+    for (auto it = targets.rbegin(); it != targets.rend(); ++it)
+        if (hit(it->record.get()))
+            return it->record.get();
+    return nullptr;
+}
+
 void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
-                                 const CTrackedTarget& target, CTargetPicture& picture)
+                                 const CTrackedTarget& target,
+                                 const chart::CTargetProperties& properties,
+                                 CTargetPicture& picture)
 {
     if (target.track.empty())
         return;
-    const chart::CTargetProperties& properties = m_module.Properties();
     const bool current = target.record->current;
     const chart::COLORREF red = chart::DimForActivePalette(kStaleRed);
     const chart::COLORREF lineColour = current ? properties.Line().GetColour() : red;

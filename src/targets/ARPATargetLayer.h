@@ -28,6 +28,10 @@ public:
     bool IsOn() const override { return true; }
     void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override;
 
+    // The drawn target under a client point (the selected one first, then the
+    // one drawn last); null when none.
+    const CTargetRecord* HitTest(geo::IntPoint point) const;
+
     // What the symbols ask of the target module.
     bool IsKnownTargetKey(char key) const override;
     bool WarningCircles() const override;
@@ -43,10 +47,12 @@ private:
         std::unique_ptr<chart::COverlayTarget> symbol;
         const chart::CChartDoc* doc = nullptr;
         CTrackPixels pixels;
+        std::uint64_t propertiesGeneration = ~std::uint64_t{0};   // of the symbol's properties
+        bool drawn = false;   // by the last paint
     };
 
     void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target,
-                   CTargetPicture& picture);
+                   const chart::CTargetProperties& properties, CTargetPicture& picture);
     CTargetPicture& PictureFor(const CTrackedTarget& target);
     void UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTarget& target,
                            CTargetPicture& picture);

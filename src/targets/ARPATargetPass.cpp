@@ -2,6 +2,14 @@
 
 namespace targets {
 
+std::chrono::seconds MarkerEvery(const CTrackedTarget& target, const CARPAOptions& options)
+{
+    if (!target.properties ||
+        target.properties->loggingPeriod.GetStatus() != app::CDateTimeSpanEx::valid)
+        return options.positionMarkerEvery;
+    return std::chrono::seconds(target.properties->loggingPeriod.GetTotalSeconds());
+}
+
 CARPATargetPass::CARPATargetPass(CARPATargetStore& store) : m_store(store) { }
 
 void CARPATargetPass::AdoptNewTargets(Clock::time_point navigationUtc)
@@ -28,6 +36,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
             if (!record.live)
                 continue;
             outcome.lost.push_back(target.record);
+            EndLogRow(target, navigationUtc, outcome);
             m_store.ClearSlot(record);
             record.live = false;
             if (m_options.autoDelete) {
@@ -43,7 +52,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
         if (record.tllUpdated || record.ttmUpdated) {
             target.lastReportTime = t;
             record.current = m_ownFixReal;
-            if (record.live && t - target.lastFixTime >= m_options.positionMarkerEvery) {
+            if (record.live && t - target.lastFixTime >= MarkerEvery(target, m_options)) {
                 target.lastFixTime = t;
                 outcome.fixes.emplace_back(target.record, t);
             }
@@ -54,6 +63,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
             UpdateWarningCircle(target);
         if (m_options.autoDelete && t - target.lastReportTime >= m_options.autoDeleteTimeLimit) {
             m_store.ClearSlot(record);
+            EndLogRow(target, navigationUtc, outcome);
             outcome.removed.push_back(target.record);
             RemoveAt(i);
             continue;
@@ -62,6 +72,15 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
         record.ttmUpdated = false;
     }
     return outcome;
+}
+
+void CARPATargetPass::EndLogRow(CTrackedTarget& target, Clock::time_point navigationUtc,
+                                CARPAPassOutcome& outcome)
+{
+    if (target.logRow == 0)
+        return;
+    outcome.endedRows.emplace_back(target.logRow, target.record->LastReportTime(navigationUtc));
+    target.logRow = 0;
 }
 
 void CARPATargetPass::CheckTargetAges(bool ownFixReal, Clock::time_point navigationUtc)

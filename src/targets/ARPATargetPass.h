@@ -17,6 +17,7 @@
 #include <optional>
 #include <vector>
 
+#include "chart/overlays/OverlayProperties.h"
 #include "targets/ARPATargetStore.h"
 #include "targets/TargetMotion.h"
 #include "targets/TargetRecord.h"
@@ -31,7 +32,8 @@ struct CARPAOptions {
     bool warningCircles = true;
     double warningCircleRadiusNm = 0.1;
     int maxTargets = 5;
-    // The display properties' "Position marker every" span between track fixes.
+    // The display properties' "Position marker every" span between track
+    // fixes, for targets without their own properties.
     std::chrono::seconds positionMarkerEvery{60};
 };
 
@@ -48,6 +50,13 @@ struct CTrackedTarget {
     // no usable position, so the target stays put.
     std::optional<CTargetFix> fix;
     std::vector<CTargetTrackFix> track;   // oldest first
+    // The target's own display properties: the module's when it joined the
+    // list or the options were last applied, else what its Configuration
+    // page set. Null: the module's.
+    std::shared_ptr<chart::CTargetProperties> properties;
+    // The target's row in the vessel log (0: none, or ended) and when it started (UTC).
+    long logRow = 0;
+    std::optional<Clock::time_point> captured;
 };
 
 struct CARPAPassOutcome {
@@ -55,9 +64,15 @@ struct CARPAPassOutcome {
     std::vector<std::shared_ptr<CTargetRecord>> lost;
     // Taken off the list this pass (AutoDelete); rows want the last report time.
     std::vector<std::shared_ptr<CTargetRecord>> removed;
+    // Vessel-log rows to end (lost or dropped targets), with the last report time.
+    std::vector<std::pair<long, CTrackedTarget::Clock::time_point>> endedRows;
     // Targets that get a track fix, with the fix time.
     std::vector<std::pair<std::shared_ptr<CTargetRecord>, CTrackedTarget::Clock::time_point>> fixes;
 };
+
+// The span between a target's track fixes: its own properties' "Position
+// marker every" when it has them, else the options'.
+std::chrono::seconds MarkerEvery(const CTrackedTarget& target, const CARPAOptions& options);
 
 class CARPATargetPass {
 public:
@@ -86,6 +101,8 @@ public:
 
 private:
     void UpdateWarningCircle(CTrackedTarget& target);
+    static void EndLogRow(CTrackedTarget& target, Clock::time_point navigationUtc,
+                          CARPAPassOutcome& outcome);
     void RemoveAt(std::size_t index);
 
     CARPATargetStore& m_store;

@@ -24,6 +24,8 @@ struct CTargetTrackFix {
     std::optional<double> closestApproachNm;
     std::optional<double> minutesToClosestApproach;
     std::string status;
+    bool reference = false;
+    std::optional<char> acquisition;   // "A", "M" or "R" as reported
 };
 
 // The index of the first fix to draw. With `limit` set, fixes at least that

@@ -9,9 +9,9 @@
 #include <chrono>
 #include <thread>
 
-#include "FakeClock.h"
-#include "FakePort.h"
-#include "TempFolder.h"
+#include "ARPARig.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "app/Registry.h"
 #include "nmea/NMEAData.h"
 #include "platform/SettingsStore.h"
@@ -21,18 +21,8 @@ using targets::CARPAModule;
 
 namespace {
 
-struct Home : app::CSettingsHome {
-    brine_test::TempFolder dir;
-    mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
-    platform::CSettingsStore& GetStore() const override { return store; }
-    std::string GetRegistryKey() const override { return "Software\\Quorwick\\Brinevane\\Default"; }
-};
-
-class Silent : public app::CAlertSound {
-public:
-    bool Play(const std::filesystem::path&) override { return true; }
-    void Beep() override { }
-};
+using Home = brine_test::ARPAHome;
+using Silent = brine_test::SilentSound;
 
 struct Observer : targets::CARPAObserver {
     std::vector<int> added, removed;
@@ -45,15 +35,9 @@ struct Observer : targets::CARPAObserver {
     }
 };
 
-// A line with its checksum.
 std::string Line(const std::string& body)
 {
-    unsigned sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    return "$" + body + tail;
+    return brine_test::NmeaLine(body);
 }
 
 struct ModuleTest : ::testing::Test {
@@ -245,3 +229,103 @@ TEST_F(ModuleTest, TracksGetAFixPerMarkerSpanAndTargetsWithoutAPositionStayPut)
 }
 
 }   // namespace
+
+// Each target carries its own display properties: a copy of the module's when
+// it joins, changed on its own by its page (its fixes then follow its own
+// marker span), ticked by Save, and overwritten when the options are applied.
+TEST_F(ModuleTest, EachTargetHasItsOwnPropertiesUntilTheOptionsAreApplied)
+{
+    app::CCommandTable commands;
+    module.RegisterCommands(commands);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,,T,,,A",
+             "RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,,T,,,A"});
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 2u);
+    const auto& one = module.Targets()[0];
+    const auto& two = module.Targets()[1];
+    EXPECT_FALSE(module.TargetProperties(one) != module.Properties());
+
+    chart::CTargetProperties own = module.TargetProperties(one);
+    own.drawNumber = !own.drawNumber;
+    own.loggingPeriod = app::CDateTimeSpanEx(10);
+    const auto generation = module.PropertiesGeneration();
+    module.SetTargetProperties(*one.record, own);
+    EXPECT_NE(module.PropertiesGeneration(), generation);   // the layers copy them again
+    EXPECT_NE(module.TargetProperties(one).drawNumber, module.Properties().drawNumber);
+    EXPECT_FALSE(module.TargetProperties(two) != module.Properties());
+
+    // 35 s of reports: target 1 lays a fix each 10 s, target 2 each 3 minutes.
+    for (int s = 0; s < 35; ++s) {
+        Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,,T,,,A",
+                 "RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,,T,,,A"});
+        Pass();
+    }
+    EXPECT_EQ(module.Targets()[0].track.size(), 4u);
+    EXPECT_EQ(module.Targets()[1].track.size(), 1u);
+
+    // Save: never offered by the menu, ticked for the selected target only.
+    EXPECT_EQ(commands.Update(app::cmd::kArpaSave), (app::CCmdUIState{false, 0, std::nullopt}));
+    module.SelectTarget(two.record.get());
+    module.ToggleSaveTarget();
+    EXPECT_EQ(commands.Update(app::cmd::kArpaSave), (app::CCmdUIState{false, 1, std::nullopt}));
+    EXPECT_FALSE(module.TargetProperties(module.Targets()[0]).saveTarget);
+    module.SelectTarget(one.record.get());
+    EXPECT_EQ(commands.Update(app::cmd::kArpaSave).check, 0);
+
+    // Applying the options gives every target the module's properties again.
+    module.ApplyOptions(module.GetOptions());
+    for (const auto& target : module.Targets())
+        EXPECT_FALSE(module.TargetProperties(target) != module.Properties());
+}
+
+// Each target gets a vessel-log row when it joins the list; the row is ended
+// once with its last report when the target is reported lost, and when it is
+// deleted, dropped by AutoDelete or reset.
+TEST_F(ModuleTest, TargetsStartAndEndTheirVesselLogRowsOnce)
+{
+    struct Rows : targets::CTargetLogRows {
+        std::vector<std::string> started;
+        std::vector<long> ended;
+        long next = 1;
+        std::optional<CRow> StartRow(int kind, int number, const std::string& name) override
+        {
+            started.push_back(std::to_string(kind) + ":" + std::to_string(number) + ":" + name);
+            return CRow{next++, {}};
+        }
+        void EndRow(long row, std::chrono::system_clock::time_point) override
+        {
+            ended.push_back(row);
+        }
+    } rows;
+    module.SetLogRows(&rows);
+    auto options = module.GetOptions();
+    options.pass.autoDelete = true;
+    options.pass.autoDeleteTimeLimit = 60s;
+    module.ApplyOptions(options);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A",
+             "RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,T,,,A",
+             "RATTM,03,2.0,135.0,T,10.0,045.0,T,,,N,THREE,T,,,A"});
+    Pass();
+    EXPECT_EQ(rows.started, (std::vector<std::string>{"2:1:ONE", "2:2:TWO", "2:3:THREE"}));
+    ASSERT_TRUE(module.Targets()[0].captured.has_value());
+
+    // Lost twice: one end, and AutoDelete drops it.
+    Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,L,,,A"});
+    Pass();
+    Receive({"RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,T,,,A"});
+    Pass();
+    EXPECT_EQ(rows.ended, (std::vector<long>{1}));
+    // Deleted by hand.
+    module.RemoveTarget(*module.Targets()[0].record);
+    EXPECT_EQ(rows.ended, (std::vector<long>{1, 2}));
+    // Silent past the limit: dropped by AutoDelete.
+    for (int s = 0; s < 70; ++s)
+        Pass();
+    EXPECT_EQ(rows.ended, (std::vector<long>{1, 2, 3}));
+    EXPECT_TRUE(module.Targets().empty());
+    module.SetLogRows(nullptr);
+}

@@ -253,3 +253,30 @@ TEST_F(LayerTest, RadarCursorIsAGreenCrossAtItsRangeAndBearing)
 }
 
 }   // namespace
+
+// A target drawn by its own properties: its track off leaves the other's;
+// the hit test finds the drawn target under its symbol and nothing beside it.
+TEST_F(LayerTest, EachTargetIsDrawnByItsOwnPropertiesAndHitWhereItIsDrawn)
+{
+    Report(1, 2.0, 21);
+    Report(2, 4.0, 1);
+    targets::CARPATargetLayer layer(*module);
+    const chart::COLORREF trackColour = module->Properties().Line().GetColour();
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto both = LinesOf(trackColour).size();
+    chart::CTargetProperties own = module->TargetProperties(module->Targets()[0]);
+    own.drawTrack = false;
+    module->SetTargetProperties(*module->Targets()[0].record, own);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto second = LinesOf(trackColour).size();
+    EXPECT_GT(second, 0u);
+    EXPECT_LT(second, both);
+
+    for (const auto& target : module->Targets()) {
+        const geo::IntPoint at = chart.ClientPoint(
+            geo::CPosition(target.fix->position.latitude, target.fix->position.longitude));
+        EXPECT_EQ(layer.HitTest(at), target.record.get());
+        EXPECT_EQ(layer.HitTest({at.x + 40, at.y + 40}), nullptr);
+    }
+}

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "chart/draw/DrawTypes.h"
 #include "chart/draw/SymbolStamp.h"
@@ -51,6 +52,17 @@ public:
             Rectangle(r);
     }
     virtual void Polygon(std::span<const IntPoint> points) = 0;
+    // One polygon (`shape`, about 0,0) drawn at each of `places` in order,
+    // with one pen and brush (the marks along a projected path).
+    virtual void Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places)
+    {
+        std::vector<IntPoint> moved(shape.size());
+        for (const IntPoint& at : places) {
+            for (std::size_t i = 0; i < shape.size(); ++i)
+                moved[i] = {shape[i].x + at.x, shape[i].y + at.y};
+            Polygon(moved);
+        }
+    }
     // Several rings filled as one shape (alternate filling, so inner rings are
     // holes), each outlined; `counts` gives the rings' point counts in order.
     virtual void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) = 0;

@@ -275,6 +275,14 @@ bool CXDC::Rectangle(int left, int top, int right, int bottom)
     return true;
 }
 
+bool CXDC::Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places)
+{
+    if (!m_backend)
+        return false;
+    m_backend->Polygons(shape, places);
+    return true;
+}
+
 bool CXDC::Rectangles(std::span<const IntRect> rects)
 {
     if (!m_backend)

@@ -81,6 +81,8 @@ public:
     }
     bool Polyline(std::span<const IntPoint> points);
     bool Polygon(std::span<const IntPoint> points);
+    // The polygon `shape` (about 0,0) at each of `places`.
+    bool Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places);
     // Rings of `counts` points each, filled together: inner rings are holes.
     bool PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts);
     bool Rectangle(int left, int top, int right, int bottom);

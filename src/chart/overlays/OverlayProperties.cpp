@@ -452,7 +452,7 @@ CTargetProperties& CTargetProperties::operator=(const CTargetProperties& other)
     drawTrack = other.drawTrack;
     drawProjectedPath = other.drawProjectedPath;
     limitTrackDisplay = other.limitTrackDisplay;
-    spareFlag = other.spareFlag;
+    saveTarget = other.saveTarget;
     projectedPathDistance = other.projectedPathDistance;
     projectedPathColours = other.projectedPathColours;
     loggingPeriod = other.loggingPeriod;
@@ -500,7 +500,7 @@ bool CTargetProperties::operator!=(const CTargetProperties& other) const
         drawNumber == other.drawNumber && drawLabel == other.drawLabel &&
         drawDepth == other.drawDepth && drawTrack == other.drawTrack &&
         drawProjectedPath == other.drawProjectedPath &&
-        limitTrackDisplay == other.limitTrackDisplay && spareFlag == other.spareFlag &&
+        limitTrackDisplay == other.limitTrackDisplay && saveTarget == other.saveTarget &&
         projectedPathDistance == other.projectedPathDistance &&
         loggingPeriod == other.loggingPeriod &&
         loggingPeriod.GetStatus() == other.loggingPeriod.GetStatus() &&

@@ -251,7 +251,9 @@ public:
     bool drawTrack = true;
     bool drawProjectedPath = false;
     bool limitTrackDisplay = false;
-    bool spareFlag = false;   // carried, copied and compared only
+    // "Save Target": a per-target switch the menus tick; copied and compared,
+    // never stored with the settings.
+    bool saveTarget = false;
     double projectedPathDistance = 10.0;   // nautical miles
     PaletteColours projectedPathColours{};
     app::CDateTimeSpanEx loggingPeriod;

@@ -207,14 +207,21 @@ void COverlayVTS::DrawProjectedPath(CXDC& dc)
         m_owner->DrawRotatedSymbol(dc, p, FoldBearing(m_course + 180.0), 6, 3);
 }
 
-void COverlayVTS::DrawTimeMark(CXDC& dc, IntPoint p, bool major, double)
+void COverlayVTS::DrawTimeMarksAt(CXDC& dc, const std::vector<TimeMarkAt>& marks, double)
 {
-    if (major) {
+    // Every mark is the same triangle, so each kind is one shape at many places.
+    PointList majors, minors;
+    for (const auto& [p, major] : marks)
+        (major ? majors : minors).push_back(p);
+    const ArrowHead head = ComputeArrowHead({0, 0}, m_course, ScaleSize(3), ScaleSize(3));
+    const IntPoint shape[] = {head.tip, head.right, head.left};
+    if (!majors.empty()) {
         CSelBrush brush(dc, ActiveColour(m_properties.projectedPathColours));
-        DrawRotatedPolygon(dc, p, m_course, ScaleSize(3), ScaleSize(3));
-    } else {
+        dc.Polygons(shape, majors);
+    }
+    if (!minors.empty()) {
         CSelStock brush(dc, StockObject::NullBrush);
-        DrawRotatedPolygon(dc, p, m_course, ScaleSize(3), ScaleSize(3));
+        dc.Polygons(shape, minors);
     }
 }
 

@@ -88,7 +88,7 @@ public:
     void Prepare() override;
     void DrawSymbolAt(CXDC& dc, IntPoint point) override;
     void DrawAfter(CXDC& dc) override;
-    void DrawTimeMark(CXDC& dc, IntPoint point, bool major, double bearing) override;
+    void DrawTimeMarksAt(CXDC& dc, const std::vector<TimeMarkAt>& marks, double bearing) override;
 
     // The position from the record's position values; range, course and,
     // after at least a second, speed from the previous position.

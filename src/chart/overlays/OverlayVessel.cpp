@@ -51,14 +51,22 @@ void COverlayVessel::DrawTimeMarks(CXDC& dc, const geo::CPosition& from, const g
     const double count = std::trunc(range / step);
     const int n = count < kMaxTimeMarks ? static_cast<int>(count) : kMaxTimeMarks;
     PointList points;
+    std::vector<TimeMarkAt> marks;
     for (int i = 0; i < n; ++i) {
         geo::CPosition mark;
         if (!geo::PositionAtRangeBearing(from, (i + 1) * step, bearing, &mark))
             continue;
         m_owner->PositionToClientPoints(mark, points);
         for (const IntPoint& p : points)
-            DrawTimeMark(dc, p, i % 6 == 0, bearing);
+            marks.emplace_back(p, i % 6 == 0);
     }
+    DrawTimeMarksAt(dc, marks, bearing);
+}
+
+void COverlayVessel::DrawTimeMarksAt(CXDC& dc, const std::vector<TimeMarkAt>& marks, double bearing)
+{
+    for (const auto& [p, major] : marks)
+        DrawTimeMark(dc, p, major, bearing);
 }
 
 void COverlayVessel::SetCurrentTarget(bool on)

@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "chart/overlays/OverlayPoint.h"
 #include "chart/overlays/OverlayProperties.h"
@@ -39,6 +41,10 @@ public:
     virtual void DrawSymbolAt(CXDC&, IntPoint) { }
     virtual void DrawAfter(CXDC&) { }
     virtual void DrawTimeMark(CXDC&, IntPoint, bool /*major*/, double /*bearing*/) { }
+    // All the marks of one path in order, each with its major flag (one at a
+    // time unless a kind draws them together).
+    using TimeMarkAt = std::pair<IntPoint, bool>;
+    virtual void DrawTimeMarksAt(CXDC& dc, const std::vector<TimeMarkAt>& marks, double bearing);
     // The vessel record's display flag.
     virtual bool IsShown() const { return true; }
 

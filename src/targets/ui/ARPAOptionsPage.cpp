@@ -61,7 +61,9 @@ QWidget* CARPAOptionsPage::MakeGeneralCard()
 
 QWidget* CARPAOptionsPage::MakeTargetCard()
 {
-    m_target = new CTargetPropertiesFields(this);
+    m_target = new CTargetPropertiesFields(
+        this,
+        CTargetFieldsLayout{.tender = false, .markerSize = true, .saveText = "&Save Targets"});
     connect(m_target, &CTargetPropertiesFields::Toggled, this, [this] {
         ControlsToModel();
         UpdateControls();

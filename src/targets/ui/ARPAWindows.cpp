@@ -15,6 +15,19 @@ CARPAWindows::CARPAWindows(app::CSettingsHome& settings, nmea::CPortDirectory& p
 {
     SetRedraw([this] { RepaintViews(); });
     chart::CChartView::AddExtension(this);
+    m_propertySheet = std::make_unique<CARPAPropertySheet>(*this, window);
+    // "Target Captured": when the target's vessel-log row started.
+    m_propertySheet->SetCapturedText([this](const CTargetRecord& record) {
+        const CTrackedTarget* target = FindTarget(&record);
+        return target && target->captured && localTime ? localTime(*target->captured)
+                                                       : std::string();
+    });
+    m_logWindow = std::make_unique<CARPALogWindow>(
+        *this, window,
+        [this] { return positionFormat ? positionFormat() : geo::CPositionFormat{}; },
+        [this](std::chrono::system_clock::time_point utc) {
+            return localTime ? localTime(utc) : std::string();
+        });
 }
 
 CARPAWindows::~CARPAWindows()
@@ -38,12 +51,20 @@ void CARPAWindows::RegisterCommands(app::CCommandTable& commands)
 {
     CARPAModule::RegisterCommands(commands);
     commands.Add(this, app::cmd::kTargetOptions, [this](unsigned) { OpenTargetOptions(); });
+    commands.Add(
+        this, app::cmd::kArpaView, [this](unsigned) { m_logWindow->Open(); },
+        [this](app::CCmdUI& ui) { ui.SetCheck(m_logWindow->Window() != nullptr ? 1 : 0); });
+    // Shown, never offered: a target's sheet opens from the chart's Properties.
+    commands.Add(
+        this, app::cmd::kArpaOpen, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
 }
 
 void CARPAWindows::CloseWorkspaceWindows()
 {
     if (m_sheet != nullptr)
         m_sheet->close();
+    m_propertySheet->Close();
+    m_logWindow->Close();
 }
 
 void CARPAWindows::ViewCreated(chart::CChartView& view)

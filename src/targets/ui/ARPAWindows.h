@@ -12,6 +12,8 @@
 #include "chart/ui/ChartView.h"
 #include "targets/ARPAModule.h"
 #include "targets/ARPATargetLayer.h"
+#include "targets/ui/ARPALogWindow.h"
+#include "targets/ui/ARPAPropertySheet.h"
 
 class QWidget;
 namespace app {
@@ -44,6 +46,22 @@ public:
     {
         m_extraPages = std::move(pages);
     }
+    // "ARPA Properties" of a target (the chart view's Properties on a target).
+    void ShowProperties(const CTargetRecord* record) { m_propertySheet->Show(record); }
+    CARPAPropertySheet& PropertySheet() { return *m_propertySheet; }
+    // "Current Target > View".
+    CARPALogWindow& LogWindow() { return *m_logWindow; }
+    // How the windows write positions and times; set by the program.
+    std::function<geo::CPositionFormat()> positionFormat;
+    LocalTimeText localTime;
+
+    // The vessel log's target rows, kept as long as the module.
+    void KeepLogRows(std::unique_ptr<CTargetLogRows> rows)
+    {
+        m_keptLogRows = std::move(rows);
+        SetLogRows(m_keptLogRows.get());
+    }
+
     // An observer that lives as long as the module (the panel's ARPA rows).
     void KeepObserver(std::unique_ptr<CARPAObserver> observer)
     {
@@ -62,6 +80,9 @@ private:
     std::map<chart::CChartView*, CViewLayers> m_layers;
     app::CModelessPropertySheet* m_sheet = nullptr;
     std::function<std::vector<app::CXPropertyPage*>(QWidget*)> m_extraPages;
+    std::unique_ptr<CARPAPropertySheet> m_propertySheet;
+    std::unique_ptr<CARPALogWindow> m_logWindow;
+    std::unique_ptr<CTargetLogRows> m_keptLogRows;
     // Last, so they go first and leave the module while it is whole.
     std::vector<std::unique_ptr<CARPAObserver>> m_keptObservers;
 };

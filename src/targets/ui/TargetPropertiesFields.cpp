@@ -1,6 +1,7 @@
 #include "targets/ui/TargetPropertiesFields.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -12,18 +13,24 @@
 
 namespace targets {
 
-CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent) : QWidget(parent)
+CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetFieldsLayout& layout)
+    : QWidget(parent), m_tender(layout.tender)
 {
     auto* form = new QFormLayout(this);
+    if (layout.saveText != nullptr) {
+        m_save = MakeCheck(tr(layout.saveText), "saveTargets", this);
+        form->addRow(m_save);
+    }
     m_overlays = MakeCheck(tr("O&verlays"), "overlays", this);
     form->addRow(m_overlays);
     auto* texts = new QHBoxLayout();
-    m_number = MakeCheck(tr("&Number"), "drawNumber", this);
+    m_number = MakeCheck(m_tender ? tr("C&hannel") : tr("&Number"), "drawNumber", this);
     m_name = MakeCheck(tr("N&ame"), "drawName", this);
-    m_label = MakeCheck(tr("&Label"), "drawLabel", this);
+    m_third = m_tender ? MakeCheck(tr("De&pth"), "drawDepth", this)
+                       : MakeCheck(tr("&Label"), "drawLabel", this);
     texts->addWidget(m_number);
     texts->addWidget(m_name);
-    texts->addWidget(m_label);
+    texts->addWidget(m_third);
     form->addRow(tr("Text:"), texts);
     m_path = MakeCheck(tr("&Projected Path"), "projectedPath", this);
     m_pathDistance = MakeSteppedEdit("pathDistance", &StepPathDistance, 1, this);
@@ -31,33 +38,55 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent) : QWidget(pare
     m_track = MakeCheck(tr("&Track"), "track", this);
     form->addRow(m_track);
     m_markers = MakeCheck(tr("Position &markers"), "positionMarkers", this);
-    form->addRow(m_markers);
+    if (layout.markerSize) {
+        m_markerSize = new QComboBox(this);
+        m_markerSize->setObjectName("markerSize");
+        m_markerSize->addItems({tr("Small"), tr("Medium"), tr("Large")});
+        form->addRow(m_markers, m_markerSize);
+    } else {
+        form->addRow(m_markers);
+    }
     m_markerEvery = MakeSpanEdit("markerEvery", "H:mm:ss", this);
     form->addRow(tr("Position marker &every (Hrs:Mins:Secs):"), m_markerEvery);
     m_limit = MakeCheck(tr("L&imit to previous (Hrs:Mins)"), "limitToPrevious", this);
     m_limitSpan = MakeSpanEdit("limitSpan", "H:mm", this);
     form->addRow(m_limit, m_limitSpan);
+    auto* buttons = new QHBoxLayout();
     m_default = new QPushButton(tr("&Default"), this);
     m_default->setObjectName("default");
-    form->addRow(m_default);
+    buttons->addWidget(m_default);
+    if (m_tender) {
+        m_clearPanic = new QPushButton(tr("&Clear Panic"), this);
+        m_clearPanic->setObjectName("clearPanic");
+        buttons->addWidget(m_clearPanic);
+        connect(m_clearPanic, &QPushButton::clicked, this,
+                &CTargetPropertiesFields::ClearPanicClicked);
+    }
+    buttons->addStretch();
+    form->addRow(buttons);
     for (QCheckBox* box :
-         {m_overlays, m_number, m_name, m_label, m_path, m_track, m_markers, m_limit})
-        connect(box, &QCheckBox::toggled, this, &CTargetPropertiesFields::Toggled);
+         {m_save, m_overlays, m_number, m_name, m_third, m_path, m_track, m_markers, m_limit})
+        if (box != nullptr)
+            connect(box, &QCheckBox::toggled, this, &CTargetPropertiesFields::Toggled);
     connect(m_default, &QPushButton::clicked, this, &CTargetPropertiesFields::DefaultClicked);
 }
 
 void CTargetPropertiesFields::Load(const chart::CTargetProperties& p)
 {
-    const QSignalBlocker b1(m_overlays), b2(m_number), b3(m_name), b4(m_label), b5(m_path),
-        b6(m_track), b7(m_markers), b8(m_limit);
+    const QSignalBlocker b1(m_overlays), b2(m_number), b3(m_name), b4(m_third), b5(m_path),
+        b6(m_track), b7(m_markers), b8(m_limit), b9(m_save);
+    if (m_save != nullptr)
+        m_save->setChecked(p.saveTarget);
     m_overlays->setChecked(p.GetDraw());
     m_number->setChecked(p.drawNumber);
     m_name->setChecked(p.drawName);
-    m_label->setChecked(p.drawLabel);
+    m_third->setChecked(m_tender ? p.drawDepth : p.drawLabel);
     m_path->setChecked(p.drawProjectedPath);
     m_pathDistance->setText(FixedText(p.projectedPathDistance, 1));
     m_track->setChecked(p.drawTrack);
     m_markers->setChecked(p.FixMarker().GetDraw());
+    if (m_markerSize != nullptr)
+        m_markerSize->setCurrentIndex(std::clamp(int(p.FixMarker().GetSizeMode()), 0, 2));
     m_markerEvery->setTime(TimeOfSpan(std::chrono::seconds(p.loggingPeriod.GetTotalSeconds())));
     m_limit->setChecked(p.limitTrackDisplay);
     m_limitSpan->setTime(TimeOfSpan(std::chrono::seconds(p.trackTimeLimit.GetTotalSeconds())));
@@ -65,13 +94,17 @@ void CTargetPropertiesFields::Load(const chart::CTargetProperties& p)
 
 std::optional<app::CFieldError> CTargetPropertiesFields::Store(chart::CTargetProperties& p) const
 {
+    if (m_save != nullptr)
+        p.saveTarget = m_save->isChecked();
     p.SetDraw(m_overlays->isChecked());
     p.drawNumber = m_number->isChecked();
     p.drawName = m_name->isChecked();
-    p.drawLabel = m_label->isChecked();
+    (m_tender ? p.drawDepth : p.drawLabel) = m_third->isChecked();
     p.drawProjectedPath = m_path->isChecked();
     p.drawTrack = m_track->isChecked();
     p.FixMarker().SetDraw(m_markers->isChecked());
+    if (m_markerSize != nullptr && m_markerSize->currentIndex() >= 0)
+        p.FixMarker().SetSizeMode(m_markerSize->currentIndex());
     p.limitTrackDisplay = m_limit->isChecked();
     p.loggingPeriod =
         app::CDateTimeSpanEx(static_cast<long>(SpanOfTime(m_markerEvery->time()).count()));
@@ -86,17 +119,25 @@ std::optional<app::CFieldError> CTargetPropertiesFields::Store(chart::CTargetPro
 
 void CTargetPropertiesFields::UpdateEnables(bool differs)
 {
-    const bool overlays = m_overlays->isChecked();
+    const bool overlays = m_shown && m_overlays->isChecked();
+    m_overlays->setEnabled(m_shown);
+    m_markerEvery->setEnabled(m_shown);
+    if (m_save != nullptr)
+        m_save->setEnabled(m_shown && m_saveEnabled);
     for (QWidget* w : {static_cast<QWidget*>(m_number), static_cast<QWidget*>(m_name),
-                       static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_path),
+                       static_cast<QWidget*>(m_third), static_cast<QWidget*>(m_path),
                        static_cast<QWidget*>(m_track)})
         w->setEnabled(overlays);
     m_pathDistance->setEnabled(overlays && m_path->isChecked());
     const bool track = overlays && m_track->isChecked();
     m_markers->setEnabled(track);
+    if (m_markerSize != nullptr)
+        m_markerSize->setEnabled(track && m_markers->isChecked());
     m_limit->setEnabled(track);
     m_limitSpan->setEnabled(track && m_limit->isChecked());
-    m_default->setEnabled(differs);
+    m_default->setEnabled(m_shown && differs);
+    if (m_clearPanic != nullptr)
+        m_clearPanic->setEnabled(m_shown && m_clearPanicEnabled);
 }
 
 }   // namespace targets

@@ -1,9 +1,10 @@
 #pragma once
-// The fields of a target's display properties: overlays on or off, the texts
-// beside the symbol, the projected path and its distance, the track, its
-// position markers and their span, "Limit to previous" and its span, and
-// "&Default". The ARPA options' Target card shows the module's properties
-// with it; a page for one target's own properties can show those.
+// The fields of a target's display properties: "Save Target", overlays on or
+// off, the texts beside the symbol, the projected path and its distance, the
+// track, its position markers (with their size where the card has it) and
+// their span, "Limit to previous" and its span, "&Default" (and "&Clear
+// Panic" for tenders). The module options' Target cards show a module's
+// properties with it; a target's own Configuration page shows that target's.
 
 #include <QWidget>
 
@@ -13,6 +14,7 @@
 #include "chart/overlays/OverlayProperties.h"
 
 class QCheckBox;
+class QComboBox;
 class QPushButton;
 class QTimeEdit;
 namespace app {
@@ -21,36 +23,59 @@ class CSpinEdit;
 
 namespace targets {
 
+struct CTargetFieldsLayout {
+    // Tenders: "Channel" and "Depth" beside "Name" in place of "Number" and
+    // "Label", and "&Clear Panic" beside "&Default".
+    bool tender = false;
+    // The position markers' size combo.
+    bool markerSize = false;
+    // The "Save Target" box's text; none: no box.
+    const char* saveText = "&Save Target";
+};
+
 class CTargetPropertiesFields final : public QWidget {
     Q_OBJECT
 public:
-    explicit CTargetPropertiesFields(QWidget* parent = nullptr);
+    explicit CTargetPropertiesFields(QWidget* parent = nullptr,
+                                     const CTargetFieldsLayout& layout = {});
 
     void Load(const chart::CTargetProperties& properties);
     // Stores the switches and spans; the distance only when it reads as a
     // number, else the error names its field.
     std::optional<app::CFieldError> Store(chart::CTargetProperties& properties) const;
     // Enables each field by the switches it hangs on; "&Default" while
-    // `differs` (the properties are not the defaults).
+    // `differs` (the properties are not the defaults). Nothing is enabled
+    // while no target is shown (`SetShown(false)`).
     void UpdateEnables(bool differs);
+    void SetShown(bool shown) { m_shown = shown; }
+    void SetSaveEnabled(bool enabled) { m_saveEnabled = enabled; }
+    void SetClearPanicEnabled(bool enabled) { m_clearPanicEnabled = enabled; }
 
 signals:
     void Toggled();   // a switch changed
     void DefaultClicked();
+    void ClearPanicClicked();
 
 private:
+    QCheckBox* m_save = nullptr;
     QCheckBox* m_overlays = nullptr;
-    QCheckBox* m_number = nullptr;
+    QCheckBox* m_number = nullptr;   // "Channel" for tenders
     QCheckBox* m_name = nullptr;
-    QCheckBox* m_label = nullptr;
+    QCheckBox* m_third = nullptr;   // "Label", or "Depth" for tenders
     QCheckBox* m_path = nullptr;
     app::CSpinEdit* m_pathDistance = nullptr;
     QCheckBox* m_track = nullptr;
     QCheckBox* m_markers = nullptr;
+    QComboBox* m_markerSize = nullptr;
     QTimeEdit* m_markerEvery = nullptr;
     QCheckBox* m_limit = nullptr;
     QTimeEdit* m_limitSpan = nullptr;
     QPushButton* m_default = nullptr;
+    QPushButton* m_clearPanic = nullptr;
+    bool m_tender = false;
+    bool m_shown = true;
+    bool m_saveEnabled = true;
+    bool m_clearPanicEnabled = false;
 };
 
 }   // namespace targets

@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainterPath>
@@ -353,6 +354,54 @@ void CQtPainterBackend::Polygon(std::span<const IntPoint> points)
 {
     if (points.size() >= 2)
         m_painter->drawPolygon(ToQPolygon(points), Qt::OddEvenFill);
+}
+
+const CQtPainterBackend::Stamp* CQtPainterBackend::StampOf(std::span<const IntPoint> shape)
+{
+    // Opaque solid colours drawn over, nothing transformed: else no stamp.
+    const bool opaque = m_qbrush.style() == Qt::NoBrush ||
+                        (m_qbrush.style() == Qt::SolidPattern && m_qbrush.color().alpha() == 255);
+    if (shape.size() < 2 || m_mode != QPainter::CompositionMode_SourceOver ||
+        m_qpen.style() != Qt::SolidLine || m_qpen.color().alpha() != 255 || !opaque ||
+        !m_painter->transform().isIdentity() || m_painter->device()->devicePixelRatio() != 1.0)
+        return nullptr;
+    std::vector<int> corners;
+    corners.reserve(shape.size() * 2);
+    for (const IntPoint& p : shape) {
+        corners.push_back(p.x);
+        corners.push_back(p.y);
+    }
+    StampKey key{std::move(corners), m_qpen.color().rgba(), m_qpen.width(),
+                 m_qbrush.style() == Qt::NoBrush ? QRgb(0) : m_qbrush.color().rgba()};
+    if (const auto it = m_stamps.find(key); it != m_stamps.end())
+        return &it->second;
+    if (m_stamps.size() >= 512)
+        m_stamps.clear();
+    const QPolygon polygon = ToQPolygon(shape);
+    const int margin = m_qpen.width() + 2;
+    const QRect box = polygon.boundingRect().adjusted(-margin, -margin, margin, margin);
+    Stamp stamp{QImage(box.size(), QImage::Format_ARGB32_Premultiplied), box.topLeft()};
+    stamp.image.fill(Qt::transparent);
+    {
+        QPainter painter(&stamp.image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(m_qpen);
+        painter.setBrush(m_qbrush);
+        painter.translate(-box.left(), -box.top());
+        painter.drawPolygon(polygon, Qt::OddEvenFill);
+    }
+    return &m_stamps.emplace(std::move(key), std::move(stamp)).first->second;
+}
+
+void CQtPainterBackend::Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places)
+{
+    const Stamp* stamp = places.empty() ? nullptr : StampOf(shape);
+    if (stamp == nullptr) {
+        CDrawBackend::Polygons(shape, places);
+        return;
+    }
+    for (const IntPoint& at : places)
+        m_painter->drawImage(stamp->offset.x() + at.x, stamp->offset.y() + at.y, stamp->image);
 }
 
 void CQtPainterBackend::PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts)

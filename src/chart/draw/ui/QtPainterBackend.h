@@ -11,10 +11,12 @@
 #include <QPainter>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "chart/draw/DrawBackend.h"
@@ -52,6 +54,7 @@ public:
     void Rectangle(const IntRect& rect) override;
     void Rectangles(std::span<const IntRect> rects) override;
     void Polygon(std::span<const IntPoint> points) override;
+    void Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places) override;
     void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) override;
     void Ellipse(const IntRect& box) override;
     void Arc(const IntRect& box, IntPoint start, IntPoint end, ArcDirection direction) override;
@@ -102,7 +105,30 @@ private:
     std::optional<Font> m_fontInUse;
     std::optional<QFontMetrics> m_metrics;
     const QFontMetrics& Metrics();
-#include <string_view>
+    // The font in use on this device, as the width table names it.
+    std::optional<std::string> m_widthKey;
+    int TextWidth(std::string_view text);
+    // Polygons painted once and laid down again at other places: a shape with
+    // one pen and brush is the same pixels wherever it goes, and stroking a
+    // wide pen is what costs. Kept between calls (marks and symbols keep their
+    // shape from paint to paint), dropped wholesale past a few hundred.
+    struct StampKey {
+        std::vector<int> shape;   // x, y, x, y...
+        QRgb pen;
+        int penWidth;
+        QRgb brush;   // 0 for none
+        bool operator<(const StampKey& other) const
+        {
+            return std::tie(shape, pen, penWidth, brush) <
+                   std::tie(other.shape, other.pen, other.penWidth, other.brush);
+        }
+    };
+    struct Stamp {
+        QImage image;
+        QPoint offset;   // of the image's top left from the shape's origin
+    };
+    const Stamp* StampOf(std::span<const IntPoint> shape);
+    std::map<StampKey, Stamp> m_stamps;
     QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = 0xFFFFFF;

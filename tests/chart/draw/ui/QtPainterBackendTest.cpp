@@ -464,3 +464,49 @@ TEST_F(PainterTest, PrintKeepsProportionsOnAPageOfUnequalResolutions)
 }
 
 }   // namespace
+
+TEST_F(PainterTest, PolygonsAtManyPlacesPaintWhatOneAtATimePaints)
+{
+    // Triangles turned every way, overlapping and partly off the buffer;
+    // filled, hollow, thin and wide pens.
+    const std::vector<IntPoint> places{{10, 10}, {12, 11}, {30, 5}, {0, 40},
+                                       {63, 63}, {-2, 20}, {45, 30}};
+    const auto paint = [&](bool together, const std::vector<IntPoint>& shape, chart::Brush brush,
+                           int penWidth) {
+        CBufferDC dc(nullptr, 64, 64);
+        dc.PatBlt(IntRect{0, 0, 64, 64}, chart::PatOp::Whiteness);
+        dc.SelectPen(app::RGB(0, 160, 0), chart::PenStyle::Solid, penWidth);
+        dc.SelectBrush(brush);
+        if (together) {
+            dc.Polygons(shape, places);
+        } else {
+            for (const IntPoint& at : places) {
+                std::vector<IntPoint> moved;
+                for (const IntPoint& p : shape)
+                    moved.push_back({p.x + at.x, p.y + at.y});
+                dc.Polygon(moved);
+            }
+        }
+        return View(dc).copy();
+    };
+    const chart::Brush green{chart::BrushStyle::Solid, app::RGB(0, 160, 0)};
+    const chart::Brush hollow{chart::BrushStyle::Hollow, 0};
+    for (const double angle : {0.0, 37.0, 90.0, 200.0, 315.0}) {
+        const double a = angle * std::numbers::pi / 180.0;
+        const auto at = [&](double along, double across) {
+            return IntPoint{int(std::lround(along * std::sin(a) + across * std::cos(a))),
+                            int(std::lround(-along * std::cos(a) + across * std::sin(a)))};
+        };
+        const std::vector<IntPoint> shape{at(4, 0), at(-4, 4), at(-4, -4)};
+        for (const auto& brush : {green, hollow})
+            for (const int width : {1, 3}) {
+                const QImage one = paint(false, shape, brush, width);
+                EXPECT_EQ(paint(true, shape, brush, width), one) << angle << " " << width;
+                int painted = 0;
+                for (int y = 0; y < 64; ++y)
+                    for (int x = 0; x < 64; ++x)
+                        painted += one.pixel(x, y) != 0xFFFFFFFFu;
+                EXPECT_GT(painted, 40) << angle << " " << width;
+            }
+    }
+}
