@@ -66,21 +66,21 @@ void CMenuCheckStyle::DrawMark(const QStyleOptionMenuItem& item, int column, QPa
     const int side = qMin(column, r.height()) - 2 * kMargin;
     QStyleOptionButton mark;
     mark.QStyleOption::operator=(item);
-    mark.rect = visualRect(item.direction, r,
-                           QRect(r.left() + kMargin + (column - side) / 2,
-                                 r.center().y() - side / 2 + 1, side, side));
+    mark.rect = visualRect(
+        item.direction, r,
+        QRect(r.left() + kMargin + (column - side) / 2, r.center().y() - side / 2 + 1, side, side));
     mark.state = (item.state & State_Enabled) | (item.checked ? State_On : State_Off);
     proxy()->drawPrimitive(box ? PE_IndicatorCheckBox : PE_IndicatorRadioButton, &mark, painter,
                            widget);
 }
 
-void CMenuCheckStyle::DrawPicture(const QStyleOptionMenuItem& item, int column,
-                                  QPainter* painter, const QWidget* widget) const
+void CMenuCheckStyle::DrawPicture(const QStyleOptionMenuItem& item, int column, QPainter* painter,
+                                  const QWidget* widget) const
 {
     if (item.icon.isNull())
         return;
     const int side = proxy()->pixelMetric(PM_SmallIconSize, &item, widget);
-    const QIcon::Mode mode = !(item.state & State_Enabled)  ? QIcon::Disabled
+    const QIcon::Mode mode = !(item.state & State_Enabled)   ? QIcon::Disabled
                              : (item.state & State_Selected) ? QIcon::Active
                                                              : QIcon::Normal;
     const QPixmap picture =

@@ -20,7 +20,7 @@ char* g_argv[] = {g_arg0, nullptr};
 // Pixels of one entry's row within columns [left, right).
 struct RowCount {
     int dark = 0;   // a tick's strokes
-    int red = 0;    // the picture
+    int red = 0;   // the picture
 };
 
 RowCount Count(const QImage& image, const QRect& row, int left, int right)

@@ -187,6 +187,14 @@ TEST(RouteReports, PassagePlanAndTheCustomPair)
     EXPECT_NE(memos.find("Custom Plan ( With memos ) Report"), std::string::npos) << memos;
     EXPECT_NE(memos.find("Keep clear of the ferry lanes"), std::string::npos);
     EXPECT_NE(memos.find("Memo of Point Wilson"), std::string::npos);
+    // The right-aligned distance and the memo after it stand apart as two
+    // columns, in the headings and in every row.
+    for (const char* memo : {"Memo\n", "Memo of Point Wilson", "Memo of Elliott Bay"}) {
+        const std::size_t at = memos.find(memo);
+        ASSERT_NE(at, std::string::npos) << memo;
+        ASSERT_GE(at, 2u);
+        EXPECT_EQ(memos.substr(at - 2, 2), "  ") << memos;
+    }
 }
 
 }   // namespace
