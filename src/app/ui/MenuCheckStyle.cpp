@@ -1,5 +1,6 @@
 #include "app/ui/MenuCheckStyle.h"
 
+#include <QMenu>
 #include <QPainter>
 #include <QStyleOption>
 
@@ -12,11 +13,13 @@ constexpr int kLeastColumn = 21;
 constexpr int kMargin = 3;
 
 // The tick column's width for an entry of a menu with both checkable entries
-// and pictures; 0 for an entry of any other menu.
-int ColumnWidth(const QStyleOption* option)
+// and pictures; 0 for an entry of any other menu, and for a combo box's list,
+// which draws its entries as menu entries but shows no ticks.
+int ColumnWidth(const QStyleOption* option, const QWidget* widget)
 {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-    if (!item || !item->menuHasCheckableItems || item->maxIconWidth <= 0)
+    if (!item || !qobject_cast<const QMenu*>(widget) || !item->menuHasCheckableItems ||
+        item->maxIconWidth <= 0)
         return 0;
     return qMax(item->maxIconWidth, kLeastColumn);
 }
@@ -26,7 +29,7 @@ int ColumnWidth(const QStyleOption* option)
 QSize CMenuCheckStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
                                         const QSize& size, const QWidget* widget) const
 {
-    const int column = type == CT_MenuItem ? ColumnWidth(option) : 0;
+    const int column = type == CT_MenuItem ? ColumnWidth(option, widget) : 0;
     if (column == 0)
         return QProxyStyle::sizeFromContents(type, option, size, widget);
     QStyleOptionMenuItem item(*qstyleoption_cast<const QStyleOptionMenuItem*>(option));
@@ -37,7 +40,7 @@ QSize CMenuCheckStyle::sizeFromContents(ContentsType type, const QStyleOption* o
 void CMenuCheckStyle::drawControl(ControlElement element, const QStyleOption* option,
                                   QPainter* painter, const QWidget* widget) const
 {
-    const int column = element == CE_MenuItem ? ColumnWidth(option) : 0;
+    const int column = element == CE_MenuItem ? ColumnWidth(option, widget) : 0;
     const auto* source = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
     if (column == 0 || source->menuItemType == QStyleOptionMenuItem::Separator) {
         QProxyStyle::drawControl(element, option, painter, widget);

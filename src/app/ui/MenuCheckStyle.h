@@ -4,7 +4,7 @@
 // base style draws a checked entry's picture in place of its tick, so the
 // active window could not be told. Here such a menu gets a column twice as
 // wide, the tick in its first half and the picture in its second. Every
-// other menu is drawn by the base style as it is.
+// other menu, and every combo box list, is drawn by the base style as it is.
 
 #include <QProxyStyle>
 

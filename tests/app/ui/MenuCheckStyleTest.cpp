@@ -1,13 +1,16 @@
 // Menus with checkable entries that have pictures, as the Window menu's open
 // windows: the active entry shows its tick beside the picture, not hidden
-// under it, and a menu without pictures is drawn as the base style draws it.
+// under it; a menu without pictures and a combo box's list are drawn as the
+// base style draws them.
 
 #include "app/ui/MenuCheckStyle.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMenu>
 #include <QPixmap>
 #include <QStyleFactory>
+#include <QStyleOptionMenuItem>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +93,19 @@ TEST_F(MenuCheckStyleTest, MenusWithoutPicturesLookAsTheBaseDrawsThem)
         return menu.grab().toImage();
     };
     EXPECT_EQ(draw(&style), draw(fusion));
+
+    // A combo box's list draws its entries as checkable menu entries with
+    // pictures, yet shows no ticks: its entries keep the base's size.
+    QComboBox combo;
+    QStyleOptionMenuItem entry;
+    entry.initFrom(&combo);
+    entry.menuItemType = QStyleOptionMenuItem::Normal;
+    entry.checkType = QStyleOptionMenuItem::NonExclusive;
+    entry.menuHasCheckableItems = true;
+    entry.maxIconWidth = 20;
+    entry.text = QStringLiteral("001 Point Wilson");
+    EXPECT_EQ(style.sizeFromContents(QStyle::CT_MenuItem, &entry, QSize(120, 16), &combo),
+              fusion->sizeFromContents(QStyle::CT_MenuItem, &entry, QSize(120, 16), &combo));
     delete fusion;
 }
 
