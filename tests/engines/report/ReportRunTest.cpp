@@ -18,6 +18,7 @@
 #include <ctime>
 #include <filesystem>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -147,6 +148,35 @@ TEST(ReportRun, AStoppedOrFailedFillLeavesNoFiles)
     EXPECT_FALSE(report::FillReport(std::move(failing), report::DefaultPageSize(),
                                     std::stop_token(), progress, error));
     EXPECT_EQ(error, "The log could not be read.");
+    EXPECT_EQ(FilesIn(dir.path().toStdString()), 0u);
+}
+
+// Cancel while the pages are measured: the run ends soon after, with no
+// pages and no report files left.
+TEST(ReportRun, AStopWhilePagesAreMeasuredEndsTheRunSoon)
+{
+    App();
+    QTemporaryDir dir;
+    std::stop_source stop;
+    report::CRunProgress progress;
+    std::string error;
+    report::CReportRequest request = NumberedRows(50000);
+    request.folder = dir.path().toStdString();
+    std::atomic<std::chrono::steady_clock::time_point> stopped{};
+    std::jthread canceller([&](std::stop_token done) {
+        while (!done.stop_requested() && progress.pages.load() < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopped = std::chrono::steady_clock::now();
+        stop.request_stop();   // as Cancel does while pages are counted
+    });
+    EXPECT_FALSE(report::FillReport(std::move(request), report::DefaultPageSize(), stop.get_token(),
+                                    progress, error));
+    const auto returned = std::chrono::steady_clock::now();
+    canceller.request_stop();
+    canceller.join();
+    EXPECT_TRUE(progress.measuring.load());
+    EXPECT_LT(returned - stopped.load(), std::chrono::milliseconds(200));
+    EXPECT_TRUE(error.empty()) << error;
     EXPECT_EQ(FilesIn(dir.path().toStdString()), 0u);
 }
 
