@@ -29,6 +29,7 @@
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
 #include "shell/ChartingSetup.h"
+#include "shell/LocalTimeText.h"
 #include "shell/MainFrame.h"
 #include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
@@ -233,6 +234,13 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         });
         navigator->SetAlertSound(m_sound.get(), GetAudioFolder(),
                                  [this] { return m_frame && m_frame->AudioAlerts(); });
+        navigator->positionFormat = [this] {
+            return m_frame
+                       ? geo::CPositionFormat{static_cast<std::uint8_t>(m_frame->DecimalPlaces()),
+                                              m_frame->DegMinSec()}
+                       : geo::CPositionFormat{};
+        };
+        navigator->localTime = LocalDateTimeText;
         navigator->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
             [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
