@@ -306,24 +306,6 @@ bool CRouteModule::SaveRouteTexts(const std::string& name, const std::string& fr
     return true;
 }
 
-std::vector<std::string> CRouteModule::RouteList()
-{
-    std::vector<std::string> out;
-    if (!m_db->IsOpen() || m_db->IsEmpty())
-        return out;
-    m_db->PushPosition();
-    for (bool ok = m_db->GoTop(); ok || m_db->GetRecNo() > 0; ok = m_db->SkipForward()) {
-        std::string text = m_db->m_name;
-        if (!m_db->m_from.empty() && !m_db->m_to.empty())
-            text += " [" + m_db->m_from + "->" + m_db->m_to + "]";
-        out.push_back(text);
-        if (m_db->IsLast())
-            break;
-    }
-    m_db->PopPosition();
-    return out;
-}
-
 CLegResult CRouteModule::LegFrom(int index) const
 {
     if (index < 1 || index >= int(m_state.waypoints.size()))

@@ -143,9 +143,6 @@ public:
     // The panel's Apply: name, start and destination, each at most 25 characters.
     bool SaveRouteTexts(const std::string& name, const std::string& from, const std::string& to);
     CRouteTexts RouteTexts() const;
-    // One entry per route in table order: its name, with " [from->to]"
-    // when both are set.
-    std::vector<std::string> RouteList();
     // The leg from waypoint `index` to the next; not computed for the last.
     CLegResult LegFrom(int index) const;
     // The current waypoint's leg: 0 rhumb, 1 great circle, 2 great circle

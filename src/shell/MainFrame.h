@@ -225,10 +225,6 @@ public:
     app::CMsgBar& Messages() override { return *m_msgBar; }
     void ActivateSidePanel(app::CSidePanel* panel) override { SetActiveSidePanel(panel); }
     void OpenOptionsAt(const std::string& pageTitle) override;
-    void AddToolbarControl(QAction* action) override
-    {
-        m_actions.emplace(action->data().toUInt(), action);
-    }
     // The options sheet's pages: every module's, in module order.
     std::vector<app::COptionPageFactory> OptionPages() const;
     // Open documents the frame may be asked to close by identity.

@@ -1,6 +1,7 @@
 #include "ReportSample.h"
 
 #include "db/DBChartPoint.h"
+#include "db/DBRoute.h"
 #include "geo/Position.h"
 #include "navigator/VesselLogbook.h"
 #include "platform/Clock.h"
@@ -160,6 +161,102 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
     clock.now = t;
     if (!log.EndVoyage() || !log.Close(true)) {
         error = "the log " + path + " could not be closed";
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+struct SampleRoute {
+    const char* name;
+    const char* from;
+    const char* to;
+    const char* memo;
+    std::vector<Point> points;
+    std::vector<const char*> attachments;
+};
+
+// Waypoints a few cables into the fairway off the lights of USCG Light List
+// vol. VI and NOAA charts 18441, 18446 and 18449.
+std::vector<SampleRoute> SampleRoutes()
+{
+    return {
+        {"Admiralty Inlet-Seattle",
+         "Port Townsend",
+         "Seattle",
+         "SAMPLE. Keep clear of the ferry lanes off Kingston and Edmonds; "
+         "slack water at Admiralty Inlet an hour before the Seattle turn.",
+         {{"Point Wilson", 48.1530, -122.7370},
+          {"Marrowstone Point", 48.1000, -122.6400},
+          {"Bush Point", 48.0300, -122.6450},
+          {"Foulweather Bluff", 47.9700, -122.6000},
+          {"Point No Point", 47.9140, -122.5120},
+          {"Kingston", 47.8050, -122.4700},
+          {"Apple Cove Point", 47.8000, -122.4400},
+          {"Meadow Point", 47.6900, -122.4400},
+          {"West Point", 47.6620, -122.4520},
+          {"Magnolia Bluff", 47.6280, -122.4250},
+          {"Duwamish Head", 47.6000, -122.3900},
+          {"Elliott Bay", 47.6080, -122.3650}},
+         {"/home/navigator/Charts/Pictures/Point Wilson light from the south.jpg",
+          "/home/navigator/Notes/Admiralty Inlet tidal streams.txt"}},
+        {"Seattle to Kingston",
+         "Seattle",
+         "Kingston",
+         "SAMPLE. Ferry route; cross the traffic lanes at right angles.",
+         {{"Elliott Bay", 47.6080, -122.3650},
+          {"West Point", 47.6620, -122.4520},
+          {"Apple Cove Point", 47.8000, -122.4400},
+          {"Kingston", 47.7960, -122.4950}},
+         {}},
+        {"Elliott Bay",
+         "",
+         "",
+         "",
+         {{"Duwamish Head", 47.6000, -122.3900}, {"Alki Point", 47.5760, -122.4200}},
+         {}},
+    };
+}
+
+}   // namespace
+
+bool WriteRoutes(const std::string& path, std::string& error)
+{
+    db::CDBRoute routes;
+    routes.SetFilePath(path);
+    if (!routes.Open(false, true)) {
+        error = "cannot create " + path + ": " + routes.GetMessage();
+        return false;
+    }
+    for (const SampleRoute& route : SampleRoutes()) {
+        routes.ClearRecord();
+        routes.m_name = route.name;
+        routes.m_ident = "SAMPLE";
+        routes.m_from = route.from;
+        routes.m_to = route.to;
+        routes.m_note = route.memo;
+        for (std::size_t i = 0; i < route.attachments.size(); ++i)
+            routes.m_attachment[i] = route.attachments[i];
+        if (!routes.AppendNew() || !routes.FlushIfOpen()) {
+            error = std::string("cannot add the route ") + route.name + ": " + routes.GetMessage();
+            return false;
+        }
+        for (const Point& p : route.points) {
+            db::CDBRoutePoints& links = routes.Points();
+            links.Waypoints().ClearRecord();
+            links.Waypoints().m_name = p.name;
+            // Datum 0xFFFF: WGS 84.
+            links.Waypoints().m_position = geo::CPosition(p.latitude, p.longitude, 0.0, 0xFFFF);
+            links.m_link = 0;
+            if (!links.AppendPoint()) {
+                error = std::string("cannot add the waypoint ") + p.name;
+                return false;
+            }
+        }
+    }
+    if (!routes.Close()) {
+        error = "cannot close " + path;
         return false;
     }
     return true;

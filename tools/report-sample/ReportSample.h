@@ -1,7 +1,8 @@
 #pragma once
 // Sample data large enough for reports of many pages, in the sample area
-// (Admiralty Inlet to Seattle): a chartpoint database of any size and a
-// vessel log of the sample passage sailed out and back any number of times.
+// (Admiralty Inlet to Seattle): a chartpoint database of any size, a route
+// database of three routes, and a vessel log of the sample passage sailed
+// out and back any number of times.
 // Every record reads "SAMPLE"; none of it is for navigation.
 
 #include <string>
@@ -12,6 +13,11 @@ namespace report_sample {
 // areas and kinds cycling; written to `path` (no extension). False with the
 // reason in `error`.
 bool WriteChartpoints(const std::string& path, int count, std::string& error);
+
+// Three routes: "Admiralty Inlet-Seattle" (12 waypoints, a memo and two
+// attachments, the other two slots unused), "Seattle to Kingston" and
+// "Elliott Bay" (no ends, no attachments). Written to `path` (no extension).
+bool WriteRoutes(const std::string& path, std::string& error);
 
 // One voyage of the passage sailed `passages` times, alternately
 // southbound and northbound, at 9 knots from 1 June 2024 16:00 UTC with an

@@ -2,6 +2,7 @@
 //
 //   report-sample chartpoints <path> [count]   a chartpoint database of
 //                                              `count` marks (default 200)
+//   report-sample routes <path>                three routes of the sample area
 //   report-sample log <path> [passages]        a vessel log of the sample
 //                                              passage sailed `passages`
 //                                              times in one voyage (default 10)
@@ -37,12 +38,16 @@ int main(int argc, char** argv)
         const int count = Count(argc, argv, 200);
         if (count > 0 && report_sample::WriteChartpoints(argv[2], count, error))
             return 0;
+    } else if (argc == 3 && what == "routes") {
+        if (report_sample::WriteRoutes(argv[2], error))
+            return 0;
     } else if (argc <= 4 && what == "log") {
         const int passages = Count(argc, argv, 10);
         if (passages > 0 && report_sample::WriteLog(argv[2], passages, error))
             return 0;
     } else {
         std::cerr << "usage: report-sample chartpoints <path> [count]\n"
+                     "       report-sample routes <path>\n"
                      "       report-sample log <path> [passages]\n";
         return 2;
     }

@@ -33,10 +33,6 @@ public:
     // Opens the Tools Options sheet (or raises the open one) at the page
     // titled `pageTitle`.
     virtual void OpenOptionsAt(const std::string& /*pageTitle*/) { }
-    // A toolbar control of the module (a drop-down) for its command id (the
-    // action's data); toolbars and Customise place it like a button. Given
-    // while the side panels are made, before the toolbars are built.
-    virtual void AddToolbarControl(QAction* /*action*/) { }
 };
 
 // One page of the options sheet: its tab title and how to build it.

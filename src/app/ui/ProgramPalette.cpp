@@ -12,6 +12,7 @@
 #include <QStyleOption>
 #include <QToolBar>
 
+#include "app/ui/MenuCheckStyle.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/SidePanel.h"
 
@@ -133,7 +134,7 @@ int BrightestChannel()
 void UseFusionStyle()
 {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        QApplication::setStyle(new CPaletteBoundStyle(fusion));
+        QApplication::setStyle(new CMenuCheckStyle(new CPaletteBoundStyle(fusion)));
 }
 
 CQtSystemColours::CQtSystemColours() : m_day(QApplication::palette())

@@ -1,32 +1,12 @@
 #include "app/ui/ToolbarComboAction.h"
 
+#include "app/ui/ComboBoxCopy.h"
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QToolBar>
 
 namespace app {
-
-// One copy on a toolbar: a QComboBox that follows the shared list.
-class CToolbarComboAction::Copy final : public CComboCopy {
-public:
-    explicit Copy(QComboBox* box) : m_box(box) { }
-    void Reset() override { m_box->clear(); }
-    void Insert(int index, const std::string& text) override
-    {
-        m_box->insertItem(index, QString::fromStdString(text));
-    }
-    void Remove(int index) override { m_box->removeItem(index); }
-    void Select(int index) override { m_box->setCurrentIndex(index); }
-    void SetRedraw(bool on) override
-    {
-        m_box->setUpdatesEnabled(on);
-        if (on)
-            m_box->update();
-    }
-
-private:
-    QComboBox* m_box;
-};
 
 CToolbarComboAction::CToolbarComboAction(CComboEntries& entries, unsigned commandId,
                                          const QString& tip, int width, bool bold, Chosen chosen,
@@ -81,7 +61,7 @@ QWidget* CToolbarComboAction::createWidget(QWidget* parent)
     QFont font = box->font();
     font.setBold(m_bold);
     box->setFont(font);
-    auto copy = std::make_unique<Copy>(box);
+    auto copy = std::make_unique<CComboBoxCopy>(box);
     if (m_entries)
         m_entries->AddCopy(copy.get());
     m_copies[box] = std::move(copy);

@@ -40,11 +40,10 @@ protected:
     void deleteWidget(QWidget* widget) override;
 
 private:
-    class Copy;
     void Forget(QWidget* widget);
 
     CComboEntries* m_entries;
-    std::map<QWidget*, std::unique_ptr<Copy>> m_copies;
+    std::map<QWidget*, std::unique_ptr<CComboCopy>> m_copies;
     int m_width;
     bool m_bold;
     Chosen m_chosen;

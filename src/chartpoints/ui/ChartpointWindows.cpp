@@ -135,28 +135,39 @@ void CChartpointWindows::FollowInCombos(int hint)
     }
 }
 
-void CChartpointWindows::MakeToolbarCombos(app::CModuleHost& host)
+void CChartpointWindows::StartComboLists()
 {
     m_nameCombo.SetChartpoints(&Table());
-    m_nameAction = new app::CToolbarComboAction(
-        m_nameCombo, cmd::kChartpointCombo, QStringLiteral("Select Chartpoint"), 180, true,
-        [this](int index) {
-            if (index < 0 || !IsDatabaseOpen())
-                return;
-            if (Table().GetOrdinal() != index + 1 && !Table().GoOrdinal(index + 1))
-                return;
-            NotifyCurrentChanged();
-        },
-        &host.Window());
-    m_sortAction = new app::CToolbarComboAction(
-        m_sortCombo, cmd::kChartpointSortCombo, QStringLiteral("Sort Chartpoint database"), 170,
-        false, [this](int index) { SortBy(index); }, &host.Window());
     m_nameCombo.Refill();
     m_sortCombo.SetCurSel(SortIndex());
-    host.AddToolbarControl(m_nameAction);
-    host.AddToolbarControl(m_sortAction);
     m_comboFollower = std::make_unique<ComboFollower>(*this);
     AddListener(m_comboFollower.get());
+}
+
+QAction* CChartpointWindows::ToolBarControl(unsigned id, QObject* parent)
+{
+    if (id == cmd::kChartpointCombo) {
+        if (!m_nameAction)
+            m_nameAction = new app::CToolbarComboAction(
+                m_nameCombo, id, QStringLiteral("Select Chartpoint"), 180, true,
+                [this](int index) {
+                    if (index < 0 || !IsDatabaseOpen())
+                        return;
+                    if (Table().GetOrdinal() != index + 1 && !Table().GoOrdinal(index + 1))
+                        return;
+                    NotifyCurrentChanged();
+                },
+                parent);
+        return m_nameAction;
+    }
+    if (id == cmd::kChartpointSortCombo) {
+        if (!m_sortAction)
+            m_sortAction = new app::CToolbarComboAction(
+                m_sortCombo, id, QStringLiteral("Sort Chartpoint database"), 170, false,
+                [this](int index) { SortBy(index); }, parent);
+        return m_sortAction;
+    }
+    return nullptr;
 }
 
 void CChartpointWindows::WriteState(int hint)
@@ -226,7 +237,7 @@ bool CChartpointWindows::CreateSidePanels(app::CModuleHost& host,
     if (!panel->Create(CChartpointPanel::kBarId, &host.Window()))
         return false;
     m_panel = panel;
-    MakeToolbarCombos(host);
+    StartComboLists();
     panel->SetListWindow([this] { ToggleListWindow(); }, [this] { return m_list != nullptr; });
     SetUi(m_uiJoin.get());
     panels.push_back(panel);

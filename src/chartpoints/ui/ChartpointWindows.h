@@ -43,6 +43,9 @@ public:
     bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
+    // The toolbar drop-downs of names and sort orders: one action each, made
+    // when the first toolbar asks.
+    QAction* ToolBarControl(unsigned id, QObject* parent) override;
 
     // CChartViewExtension
     void ViewCreated(chart::CChartView& view) override;
@@ -65,7 +68,6 @@ public:
     // The toolbar drop-downs of names and sort orders.
     CChartpointComboModel& NameCombo() { return m_nameCombo; }
     CSortComboModel& SortCombo() { return m_sortCombo; }
-    app::CToolbarComboAction* NameComboAction() const { return m_nameAction; }
 
     // The GPS device the upload sends through (the navigator's); none while
     // there is none.
@@ -87,7 +89,8 @@ private:
     class StateWriter;
     friend class StateWriter;
     void WriteState(int hint);
-    void MakeToolbarCombos(app::CModuleHost& host);
+    // The name and sort lists start following the table.
+    void StartComboLists();
     void FollowInCombos(int hint);
     class ComboFollower;
     // The panel and the list window as the module sees them.

@@ -16,6 +16,10 @@ namespace report {
 namespace {
 
 constexpr double kCellPad = 2.0;   // points either side of a cell's text
+// More space before a column's text when the column before it is
+// right-aligned: the two texts meet at that border, and two pads alone read
+// as one space ("0.88 Pass the light").
+constexpr double kAfterRightAligned = 8.0;
 
 // Cells wrap at word boundaries; a word longer than its column is broken
 // anywhere rather than drawn past the column's edge.
@@ -97,6 +101,18 @@ double CReportLayout::ColumnWidth(std::size_t column) const
            m_totalWidth;
 }
 
+double CReportLayout::TextX(std::size_t column) const
+{
+    const bool afterRight = column > 0 && m_def.columns[column - 1].align == Align::Right &&
+                            m_def.columns[column].align != Align::Right;
+    return ColumnX(column) + kCellPad + (afterRight ? kAfterRightAligned : 0.0);
+}
+
+double CReportLayout::TextWidth(std::size_t column) const
+{
+    return std::max(ColumnX(column) + ColumnWidth(column) - kCellPad - TextX(column), 1.0);
+}
+
 double CReportLayout::RowHeight(const std::vector<std::string>& cells) const
 {
     const QFontMetricsF metrics(m_font);
@@ -104,7 +120,7 @@ double CReportLayout::RowHeight(const std::vector<std::string>& cells) const
     for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
         if (!m_def.columns[c].wrap)
             continue;   // one line, cut to the column
-        const double width = std::max(ColumnWidth(c) - 2 * kCellPad, 1.0);
+        const double width = TextWidth(c);
         height =
             std::max(height, Measure(metrics, width, QString::fromStdString(cells[c])).height());
     }
@@ -120,7 +136,7 @@ double CReportLayout::HeaderHeight(int /*page*/) const
     const QFontMetricsF bold(m_boldFont);
     double headings = bold.height();
     for (std::size_t c = 0; c < m_def.columns.size(); ++c) {
-        const double width = std::max(ColumnWidth(c) - 2 * kCellPad, 1.0);
+        const double width = TextWidth(c);
         headings = std::max(
             headings,
             Measure(bold, width, QString::fromStdString(m_def.columns[c].heading)).height());
@@ -220,8 +236,7 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
     const double headingTop = y;
     double headingBottom = y + QFontMetricsF(m_boldFont).height() + 2 * kCellPad;
     for (std::size_t c = 0; c < m_def.columns.size(); ++c) {
-        const QRectF box(ColumnX(c) + kCellPad, headingTop + kCellPad,
-                         ColumnWidth(c) - 2 * kCellPad, 1e6);
+        const QRectF box(TextX(c), headingTop + kCellPad, TextWidth(c), 1e6);
         const QString text = QString::fromStdString(m_def.columns[c].heading);
         QRectF used;
         const int wrap = WrapFlags(QFontMetricsF(m_boldFont), box.width(), text);
@@ -247,8 +262,7 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
             for (const CReportTotal& total : m_def.totals) {
                 if (total.column >= m_totalTexts.size())
                     continue;
-                const QRectF box(ColumnX(total.column) + kCellPad, y + kCellPad,
-                                 ColumnWidth(total.column) - 2 * kCellPad, 1e3);
+                const QRectF box(TextX(total.column), y + kCellPad, TextWidth(total.column), 1e3);
                 painter.drawText(box, AlignFlags(m_def.columns[total.column].align) | Qt::AlignTop,
                                  QString::fromStdString(m_totalTexts[total.column]));
             }
@@ -258,8 +272,7 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
         painter.setFont(m_font);
         const double height = RowHeight(cells);
         for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
-            const QRectF box(ColumnX(c) + kCellPad, y + kCellPad, ColumnWidth(c) - 2 * kCellPad,
-                             height);
+            const QRectF box(TextX(c), y + kCellPad, TextWidth(c), height);
             QString text = QString::fromStdString(cells[c]);
             if (!m_def.columns[c].wrap) {
                 text = QFontMetricsF(m_font).elidedText(text.simplified(), Qt::ElideRight,

@@ -79,6 +79,10 @@ private:
     double HeaderHeight(int page) const;
     double ColumnX(std::size_t column) const;
     double ColumnWidth(std::size_t column) const;
+    // Where a cell's text goes across its column: inside the padding, and
+    // clear of a right-aligned column before it.
+    double TextX(std::size_t column) const;
+    double TextWidth(std::size_t column) const;
 
     CReportDefinition m_def;
     const CReportRows& m_rows;

@@ -1,5 +1,7 @@
 #include "routes/ui/RouteUploadDlg.h"
 
+#include "app/ComboEntries.h"
+#include "app/ui/ComboBoxCopy.h"
 #include "routes/RouteModule.h"
 
 #include <QCheckBox>
@@ -18,10 +20,10 @@
 
 namespace routes {
 
-CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, TransmitterSource transmitter,
-                                 QWidget* parent)
+CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntries& routes,
+                                 TransmitterSource transmitter, QWidget* parent)
     : QDialog(parent), m_module(module), m_transmitter(std::move(transmitter)),
-      m_routeAtOpening(module.RouteOrdinal())
+      m_routeAtOpening(module.RouteOrdinal()), m_routeList(routes)
 {
     setObjectName("RouteUpload");
     setWindowTitle(QStringLiteral("Upload Route to Navigator"));
@@ -81,22 +83,23 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, TransmitterSource
     connect(m_numbered, &QCheckBox::clicked, this, [this] { OnWaypointBox(m_numbered); });
     connect(m_name, &QCheckBox::clicked, this, [this] { OnWaypointBox(m_name); });
     connect(m_id, &QCheckBox::clicked, this, [this] { OnWaypointBox(m_id); });
-    connect(m_routes, &QComboBox::activated, this,
-            [this](int index) { m_module.SelectRoute(index + 1); });
+    // A choice the module refuses (the route held) shows the route in use again.
+    connect(m_routes, &QComboBox::activated, this, [this](int index) {
+        if (index < 0 || !m_module.SelectRoute(index + 1))
+            m_routes->setCurrentIndex(m_module.RouteOrdinal() - 1);
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { Upload(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &CRouteUploadDlg::reject);
     m_timer = new QTimer(this);
     m_timer->setInterval(100);
     connect(m_timer, &QTimer::timeout, this, [this] { ShowProgress(); });
-    FillRoutes();
+    m_routesCopy = std::make_unique<app::CComboBoxCopy>(m_routes);
+    m_routeList.AddCopy(m_routesCopy.get());
 }
 
-void CRouteUploadDlg::FillRoutes()
+CRouteUploadDlg::~CRouteUploadDlg()
 {
-    m_routes->clear();
-    for (const std::string& text : m_module.RouteList())
-        m_routes->addItem(QString::fromStdString(text));
-    m_routes->setCurrentIndex(m_module.RouteOrdinal() - 1);
+    m_routeList.RemoveCopy(m_routesCopy.get());
 }
 
 void CRouteUploadDlg::OnWaypointBox(QCheckBox* clicked)

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -14,6 +15,11 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+
+namespace app {
+class CComboBoxCopy;
+class CComboEntries;
+}   // namespace app
 
 namespace routes {
 class CRouteModule;
@@ -26,8 +32,11 @@ class CRouteUploadDlg final : public QDialog {
     Q_OBJECT
 public:
     using TransmitterSource = std::function<routes::CRouteTransmitter*()>;
-    CRouteUploadDlg(routes::CRouteModule& module, TransmitterSource transmitter,
-                    QWidget* parent = nullptr);
+    // `routes` is the module's shared route list; the dialog's list is one
+    // more copy of it while the dialog lives.
+    CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntries& routes,
+                    TransmitterSource transmitter, QWidget* parent = nullptr);
+    ~CRouteUploadDlg() override;
 
     // Upload: false (the dialog stays open) when nothing could be started.
     bool Upload();
@@ -36,7 +45,6 @@ protected:
     void reject() override;
 
 private:
-    void FillRoutes();
     // The waypoint boxes keep at least one ticked; Name and ID exclude each other.
     void OnWaypointBox(QCheckBox* clicked);
     void ShowProgress();
@@ -44,7 +52,9 @@ private:
     routes::CRouteModule& m_module;
     TransmitterSource m_transmitter;
     int m_routeAtOpening = 0;
+    app::CComboEntries& m_routeList;
     QComboBox* m_routes = nullptr;
+    std::unique_ptr<app::CComboBoxCopy> m_routesCopy;
     QRadioButton* m_byName = nullptr;
     QRadioButton* m_byNumber = nullptr;
     QLineEdit* m_routeNumber = nullptr;

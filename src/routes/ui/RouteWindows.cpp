@@ -6,7 +6,6 @@
 #include "routes/ui/RouteOptionsPages.h"
 #include "routes/ui/RoutePanel.h"
 #include "routes/ui/RoutePropertiesSheet.h"
-#include "routes/ui/RouteToolBarCombos.h"
 #include "routes/ui/RouteUploadDlg.h"
 
 #include <QFileDialog>
@@ -38,6 +37,10 @@ CRouteWindows::CRouteWindows(app::CSettingsHome& settings, platform::CPrompt& pr
         m_stateFile = file;
         AddListener(&m_stateReport);
     }
+    // The shared route and waypoint lists follow the module from the start,
+    // whether or not a toolbar shows them yet.
+    m_routeList.SetRoutes(&Database());
+    AddListener(&m_windowFollower);
     const auto parent = [this]() -> QWidget* { return m_host ? &m_host->Window() : nullptr; };
     SetFileDialogs(
         [parent](const std::string& folder, const std::string&) -> std::optional<std::string> {
@@ -82,32 +85,64 @@ bool CRouteWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CS
 
 QAction* CRouteWindows::ToolBarControl(unsigned id, QObject* parent)
 {
-    using Kind = routes::CRouteComboAction::Kind;
-    QPointer<CRouteComboAction>* slot = id == app::cmd::kRouteCombo      ? &m_routeCombo
-                                        : id == app::cmd::kWaypointCombo ? &m_waypointCombo
-                                                                         : nullptr;
-    if (!slot)
+    const bool route = id == cmd::kRouteCombo;
+    if (!route && id != cmd::kWaypointCombo)
         return nullptr;
-    if (!*slot) {
-        *slot = new CRouteComboAction(
-            *this, id == app::cmd::kRouteCombo ? Kind::Route : Kind::Waypoint, parent);
-        AddListener(&m_windowFollower);
-    }
-    return slot->data();
+    QPointer<app::CToolbarComboAction>& slot = route ? m_routeCombo : m_waypointCombo;
+    if (slot)
+        return slot.data();
+    if (route)
+        slot = new app::CToolbarComboAction(
+            m_routeList, id, QStringLiteral("Select Route"), 200, true,
+            [this](int index) {
+                // A refused choice (the route held) shows the route in use again.
+                if (index < 0 || (index + 1 != RouteOrdinal() && !SelectRoute(index + 1)))
+                    m_routeList.SelectCurrentRecord();
+            },
+            parent);
+    else
+        slot = new app::CToolbarComboAction(
+            m_waypointList, id, QStringLiteral("Select Route Waypoint"), 160, true,
+            [this](int index) {
+                if (index < 0 || !SelectWaypoint(index + 1))
+                    m_waypointList.SelectCurrentRecord();
+            },
+            parent);
+    return slot.data();
 }
 
 void CRouteWindows::CWindowFollower::OnRouteChange(int hint)
 {
-    if (m_owner.m_properties && hint != routes::kHintDisplay)
+    if (hint == routes::kHintDisplay)
+        return;
+    if (m_owner.m_properties)
         m_owner.m_properties->ShowRoute();
-    for (CRouteComboAction* combo : {m_owner.m_routeCombo.data(), m_owner.m_waypointCombo.data()}) {
-        if (!combo || hint == routes::kHintDisplay)
-            continue;
-        // Choosing a waypoint changes no list: only the waypoint picker's mark.
-        if (hint == routes::kHintSelected)
-            combo->ShowCurrent();
+    m_owner.FollowInLists(hint);
+}
+
+void CRouteWindows::FollowInLists(int hint)
+{
+    switch (hint) {
+    case kHintClosed:
+    case kHintRoute:
+    case kHintAdded:
+    case kHintDeleted:
+        m_routeList.Refill();
+        m_waypointList.Refill();
+        break;
+    case kHintSelected:
+        // A delete ends with the next point selected: one point fewer than
+        // listed means the cached entry is the deleted one.
+        if (m_waypointList.GetCount() == int(State().waypoints.size()) + 1)
+            m_waypointList.DeleteCurrentEntry();
+        else if (m_waypointList.GetCount() != int(State().waypoints.size()))
+            m_waypointList.Refill();
         else
-            combo->Refill();
+            m_waypointList.SelectCurrentRecord();
+        break;
+    case kHintInserted: m_waypointList.InsertCurrentEntry(); break;
+    case kHintWritten: m_waypointList.UpdateCurrentEntry(); break;
+    default: break;   // a drag moves a point, its entry stays
     }
 }
 
@@ -116,7 +151,6 @@ void CRouteWindows::ShowProperties(int waypoint)
     if (!m_properties) {
         m_properties = new CRoutePropertiesSheet(*this, m_host ? &m_host->Window() : nullptr);
         m_properties->ShowModeless();
-        AddListener(&m_windowFollower);
     }
     m_properties->SetWaypoint(waypoint);
     m_properties->raise();
@@ -127,7 +161,10 @@ bool CRouteWindows::Terminate()
 {
     RemoveListener(&m_windowFollower);
     delete m_properties.data();
-    for (CRouteComboAction* combo : {m_routeCombo.data(), m_waypointCombo.data()})
+    // The pickers go empty: nothing is left to choose in.
+    m_routeList.ResetContent();
+    m_waypointList.ResetContent();
+    for (app::CToolbarComboAction* combo : {m_routeCombo.data(), m_waypointCombo.data()})
         if (combo)
             combo->Detach();
     delete m_uploadDialog.data();
@@ -169,14 +206,14 @@ void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
         this, cmd::kOpenRouteCombo,
         [this](unsigned) {
             if (m_routeCombo)
-                m_routeCombo->OpenList();
+                m_routeCombo->OpenDropDown();
         },
         [this](app::CCmdUI& ui) { ui.Enable(m_routeCombo && IsFree() && RouteCount() > 0); });
     commands.Add(
         this, cmd::kOpenWaypointCombo,
         [this](unsigned) {
             if (m_waypointCombo)
-                m_waypointCombo->OpenList();
+                m_waypointCombo->OpenDropDown();
         },
         [this](app::CCmdUI& ui) {
             ui.Enable(m_waypointCombo && IsFree() && !State().waypoints.empty());
@@ -231,7 +268,7 @@ void CRouteWindows::ShowUploadDialog()
 {
     if (!m_uploadDialog) {
         QWidget* parent = m_host ? &m_host->Window() : nullptr;
-        auto* dlg = new CRouteUploadDlg(*this, m_transmitter, parent);
+        auto* dlg = new CRouteUploadDlg(*this, m_routeList, m_transmitter, parent);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         m_uploadDialog = dlg;
     }

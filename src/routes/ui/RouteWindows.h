@@ -7,8 +7,10 @@
 // and keys.
 
 #include "app/ui/ModuleUi.h"
+#include "app/ui/ToolbarComboAction.h"
 #include "chart/ui/ChartView.h"
 #include "chart/ui/MarkDrag.h"
+#include "routes/RouteCombos.h"
 #include "routes/RouteLayer.h"
 #include "routes/RouteModule.h"
 #include "routes/ui/RouteOptionsPages.h"
@@ -23,7 +25,6 @@
 namespace routes {
 
 class CRoutePanel;
-class CRouteComboAction;
 class CRoutePropertiesSheet;
 
 class CRouteWindows : public routes::CRouteModule,
@@ -38,8 +39,13 @@ public:
     bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
-    // The toolbar's route and waypoint pickers.
+    // The toolbar's route and waypoint pickers: one action each, made when
+    // the first toolbar asks, showing the module's shared lists.
     QAction* ToolBarControl(unsigned id, QObject* parent) override;
+    // The routes of the database ("name [from->to]") and the current route's
+    // waypoints ("007 No name"), as every picker shows them.
+    CRouteComboModel& RouteEntries() { return m_routeList; }
+    CWaypointComboModel& WaypointEntries() { return m_waypointList; }
 
     // chart::CChartViewExtension
     void ViewCreated(chart::CChartView& view) override;
@@ -97,9 +103,12 @@ private:
     private:
         CRouteWindows& m_owner;
     };
+    void FollowInLists(int hint);
     CWindowFollower m_windowFollower{*this};
-    QPointer<CRouteComboAction> m_routeCombo;
-    QPointer<CRouteComboAction> m_waypointCombo;
+    CRouteComboModel m_routeList;
+    CWaypointComboModel m_waypointList{State()};
+    QPointer<app::CToolbarComboAction> m_routeCombo;
+    QPointer<app::CToolbarComboAction> m_waypointCombo;
     QPointer<CRoutePropertiesSheet> m_properties;
 
     std::string m_stateFile;

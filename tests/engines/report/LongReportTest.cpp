@@ -5,11 +5,13 @@
 #include "ReportSample.h"
 #include "chartpoints/ui/ChartpointReport.h"
 #include "db/DBChartPoint.h"
+#include "db/DBRoute.h"
 #include "engines/report/ReportOutput.h"
 #include "engines/report/ReportRun.h"
 #include "navigator/VesselLogbook.h"
 #include "navigator/ui/LogReports.h"
 #include "platform/Clock.h"
+#include "routes/ui/RouteReports.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -180,6 +182,48 @@ TEST(LongReport, AVesselLogOfManyPassages)
               std::string::npos);
     log.Close(true);
     EXPECT_TRUE(fs::is_empty(folder / "reports"));
+}
+
+// The generator's three routes in both route lists: every route in order
+// with its memo, the count at the end; the full list adds the first route's
+// two shortened attachments and "<Unused>" in every empty slot.
+TEST(LongReport, TheSampleRoutesInBothRouteLists)
+{
+    App();
+    QTemporaryDir dir;
+    const fs::path folder = dir.path().toStdString();
+    const std::string path = (folder / "Sound").string();
+    std::string error;
+    ASSERT_TRUE(report_sample::WriteRoutes(path, error)) << error;
+    db::CDBRoute table;
+    table.SetFilePath(path);
+    ASSERT_TRUE(table.Open(true));
+    ASSERT_EQ(table.GetRecordCount(), 3);
+
+    for (const bool full : {true, false}) {
+        const std::string pdf = (folder / (full ? "full.pdf" : "plain.pdf")).string();
+        const int pages =
+            WritePdf(routes::RouteListReport(table, full, folder.string()), folder, pdf);
+        ASSERT_GE(pages, 1);
+        EXPECT_EQ(PdfPages(pdf), pages);
+        const std::string text = CommandOutput("pdftotext -layout '" + pdf + "' -");
+        const std::size_t first = text.find("Admiralty Inlet-");   // the name may wrap
+        const std::size_t second = text.find("Seattle to Kingston");
+        const std::size_t third = text.find("Elliott Bay", second);
+        ASSERT_NE(first, std::string::npos) << text;
+        EXPECT_LT(first, second);
+        EXPECT_NE(third, std::string::npos);
+        EXPECT_NE(text.find("Total: 3"), std::string::npos) << text;
+        std::size_t unused = 0;
+        for (std::size_t at = text.find("<Unused>"); at != std::string::npos;
+             at = text.find("<Unused>", at + 1))
+            ++unused;
+        EXPECT_EQ(unused, full ? 2u + 4u + 4u : 0u) << text;
+        EXPECT_NE(text.find("SAMPLE. Keep clear"), std::string::npos) << text;
+        EXPECT_EQ(text.find("/home/navigator/") != std::string::npos, full) << text;
+        if (full)
+            KeepPicture(pdf, 1, "routes_full");
+    }
 }
 
 }   // namespace

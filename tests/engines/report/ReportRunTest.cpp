@@ -1,6 +1,7 @@
 #include "engines/report/ReportRun.h"
 #include "db/DBLog.h"
 #include "db/DBReportTable.h"
+#include "db/DBVesselLog.h"
 #include "engines/report/ReportFiles.h"
 #include "engines/report/ReportOutput.h"
 #include "navigator/ui/LogReports.h"
@@ -17,6 +18,7 @@
 #include <ctime>
 #include <filesystem>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -149,6 +151,35 @@ TEST(ReportRun, AStoppedOrFailedFillLeavesNoFiles)
     EXPECT_EQ(FilesIn(dir.path().toStdString()), 0u);
 }
 
+// Cancel while the pages are measured: the run ends soon after, with no
+// pages and no report files left.
+TEST(ReportRun, AStopWhilePagesAreMeasuredEndsTheRunSoon)
+{
+    App();
+    QTemporaryDir dir;
+    std::stop_source stop;
+    report::CRunProgress progress;
+    std::string error;
+    report::CReportRequest request = NumberedRows(50000);
+    request.folder = dir.path().toStdString();
+    std::atomic<std::chrono::steady_clock::time_point> stopped{};
+    std::jthread canceller([&](std::stop_token done) {
+        while (!done.stop_requested() && progress.pages.load() < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopped = std::chrono::steady_clock::now();
+        stop.request_stop();   // as Cancel does while pages are counted
+    });
+    EXPECT_FALSE(report::FillReport(std::move(request), report::DefaultPageSize(), stop.get_token(),
+                                    progress, error));
+    const auto returned = std::chrono::steady_clock::now();
+    canceller.request_stop();
+    canceller.join();
+    EXPECT_TRUE(progress.measuring.load());
+    EXPECT_LT(returned - stopped.load(), std::chrono::milliseconds(200));
+    EXPECT_TRUE(error.empty()) << error;
+    EXPECT_EQ(FilesIn(dir.path().toStdString()), 0u);
+}
+
 TEST(ReportRun, TempNamesRemoveOnlyTheirOwnFiles)
 {
     QTemporaryDir dir;
@@ -237,6 +268,62 @@ TEST(ReportRun, VesselLogPrintsLocalTimesAndBlankUnsetValues)
     EXPECT_EQ(fs::file_size(logBytes), sizeBefore);   // read only
     filled.reset();
     EXPECT_EQ(FilesIn(dir.filePath("reports").toStdString()), 0u);
+}
+
+// The log list: a voyage still under way has no end yet and prints
+// "Unknown" for it, with no time.
+TEST(ReportRun, LogListPrintsUnknownForAVoyageNotEnded)
+{
+    App();
+    setenv("TZ", "America/Los_Angeles", 1);
+    tzset();
+    QTemporaryDir dir;
+    const std::string indexPath = dir.filePath("Voyage").toStdString();
+    {
+        db::CDBVesselLog index;
+        index.SetFilePath(indexPath);
+        ASSERT_TRUE(index.OpenIndex());
+        index.ClearRecord();
+        index.m_vesselId = 1;
+        index.m_appendNo = 1;
+        index.m_targetName = "Brine Lady";
+        index.m_voyageId = "Townsend - Seattle";
+        index.m_start = app::CDateTimeEx(2026, 6, 1, 15, 0, 0);
+        index.m_end = app::CDateTimeEx(2026, 6, 1, 21, 5, 0);
+        ASSERT_TRUE(index.AppendNew());
+        index.ClearRecord();   // the end stays unset
+        index.m_vesselId = 1;
+        index.m_appendNo = 2;
+        index.m_targetName = "Brine Lady";
+        index.m_voyageId = "Seattle - Kingston";
+        index.m_start = app::CDateTimeEx(2026, 6, 2, 16, 0, 0);
+        ASSERT_TRUE(index.AppendNew());
+    }
+    report::CRunProgress progress;
+    std::string error;
+    report::CReportRequest request = navigator::LogListReport(indexPath);
+    request.folder = dir.filePath("reports").toStdString();
+    ASSERT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;
+    auto filled = report::FillReport(std::move(request), report::DefaultPageSize(true),
+                                     std::stop_token(), progress, error);
+    ASSERT_TRUE(filled) << error;
+    ASSERT_EQ(filled->rows->Count(), 2u);
+    std::vector<std::string> cells;
+    // Vessel Type, Vessel, Voyage, Officer, Start Date, Start Time, End Date, End Time
+    filled->rows->Row(0, cells);
+    EXPECT_EQ(cells[5].substr(0, 5), "08:00") << cells[5];   // PDT
+    EXPECT_NE(cells[6], "Unknown");
+    EXPECT_EQ(cells[7].substr(0, 5), "14:05") << cells[7];
+    filled->rows->Row(1, cells);
+    EXPECT_EQ(cells[2], "Seattle - Kingston");
+    EXPECT_EQ(cells[6], "Unknown");
+    EXPECT_EQ(cells[7], "");
+    const QString pdf = dir.filePath("Log.pdf");
+    QString pdfError;
+    ASSERT_TRUE(report::WriteReportPdf(*filled->layout, pdf, pdfError));
+    const std::string text = CommandOutput("pdftotext -layout '" + pdf.toStdString() + "' -");
+    EXPECT_NE(text.find("Unknown"), std::string::npos) << text;
+    EXPECT_LT(text.find("Townsend - Seattle"), text.find("Seattle - Kingston")) << text;
 }
 
 }   // namespace

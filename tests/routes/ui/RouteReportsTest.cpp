@@ -2,6 +2,7 @@
 #include "../../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "db/DBRoute.h"
 #include "engines/report/ReportDefinitionFile.h"
 #include "engines/report/ReportOutput.h"
 #include "engines/report/ReportRun.h"
@@ -110,6 +111,51 @@ TEST(RouteReports, WaypointListEndsWithAnEmptyLeg)
     EXPECT_LT(text.find("Point No Point"), text.find("Elliott Bay"));
 }
 
+// The full route list: a route with two attachments prints them shortened,
+// and "<Unused>" in the two empty slots; the plain list leaves them out.
+TEST(RouteReports, RouteListShowsUnusedAttachmentSlots)
+{
+    App();
+    QTemporaryDir dir;
+    db::CDBRoute table;
+    table.SetFilePath(dir.filePath("Puget").toStdString());
+    ASSERT_TRUE(table.Open());
+    table.ClearRecord();
+    table.m_name = "Admiralty Inlet";
+    table.m_from = "Port Townsend";
+    table.m_to = "Seattle";
+    table.m_note = "Ferry lanes off Edmonds";
+    table.m_attachment[0] = "/home/mate/Charts/Pictures/Point Wilson light from the south.jpg";
+    table.m_attachment[1] = "/home/mate/notes.txt";
+    ASSERT_TRUE(table.AppendNew());
+
+    for (const bool full : {true, false}) {
+        report::CReportRequest request = routes::RouteListReport(table, full, "/home/mate");
+        request.folder = dir.filePath(full ? "full" : "plain").toStdString();
+        std::string error;
+        ASSERT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;
+        report::CRunProgress progress;
+        auto filled = report::FillReport(std::move(request), report::DefaultPageSize(true),
+                                         std::stop_token(), progress, error);
+        ASSERT_TRUE(filled) << error;
+        const QString pdf = dir.filePath(full ? "full.pdf" : "plain.pdf");
+        QString pdfError;
+        ASSERT_TRUE(report::WriteReportPdf(*filled->layout, pdf, pdfError));
+        const std::string text = CommandOutput("pdftotext -layout '" + pdf.toStdString() + "' -");
+        EXPECT_NE(text.find("Admiralty Inlet"), std::string::npos) << text;
+        std::size_t unused = 0;
+        for (std::size_t at = text.find("<Unused>"); at != std::string::npos;
+             at = text.find("<Unused>", at + 1))
+            ++unused;
+        EXPECT_EQ(unused, full ? 2u : 0u) << text;
+        if (full) {
+            EXPECT_NE(text.find("notes.txt"), std::string::npos) << text;
+            EXPECT_EQ(text.find("from the south.jpg"), std::string::npos);   // shortened
+            EXPECT_NE(text.find("Ferry lanes off Edmonds"), std::string::npos);
+        }
+    }
+}
+
 routes::CRouteState SampleRoute()
 {
     routes::CRouteState state;
@@ -187,6 +233,14 @@ TEST(RouteReports, PassagePlanAndTheCustomPair)
     EXPECT_NE(memos.find("Custom Plan ( With memos ) Report"), std::string::npos) << memos;
     EXPECT_NE(memos.find("Keep clear of the ferry lanes"), std::string::npos);
     EXPECT_NE(memos.find("Memo of Point Wilson"), std::string::npos);
+    // The right-aligned distance and the memo after it stand apart as two
+    // columns, in the headings and in every row.
+    for (const char* memo : {"Memo\n", "Memo of Point Wilson", "Memo of Elliott Bay"}) {
+        const std::size_t at = memos.find(memo);
+        ASSERT_NE(at, std::string::npos) << memo;
+        ASSERT_GE(at, 2u);
+        EXPECT_EQ(memos.substr(at - 2, 2), "  ") << memos;
+    }
 }
 
 }   // namespace

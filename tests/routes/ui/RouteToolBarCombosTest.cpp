@@ -1,19 +1,19 @@
 // The toolbar's route and waypoint pickers over a route database of two
 // routes: what they list and mark, choosing from them, every bar's picker
-// following a change, a choice refused while the route is held, and empty
-// pickers once the module is gone.
-
-#include "routes/ui/RouteToolBarCombos.h"
+// following a change, waypoint deletes and inserts, a choice refused while
+// the route is held, and empty pickers once the module is gone.
 
 #include "../../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
+#include "app/ui/ToolbarComboAction.h"
 #include "db/DBRoute.h"
 #include "routes/ui/RouteWindows.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -28,6 +28,8 @@ void AddRoute(db::CDBRoute& table, const char* routeName, int points)
 {
     table.ClearRecord();
     table.m_name = routeName;
+    table.m_from = "Port Townsend";
+    table.m_to = points > 2 ? "Seattle" : "";
     ASSERT_TRUE(table.AppendNew());
     for (int i = 0; i < points; ++i) {
         auto& links = table.Points();
@@ -79,15 +81,24 @@ TEST(RouteToolBarCombos, ListChooseFollowAndRefuseWhileHeld)
     bar.addAction(routeAction);
     bar.addAction(waypointAction);
     own.addAction(routeAction);
-    auto* routeCombo = bar.findChild<QComboBox*>("routeCombo");
-    auto* waypointCombo = bar.findChild<QComboBox*>("waypointCombo");
-    auto* ownRoute = own.findChild<QComboBox*>("routeCombo");
-    ASSERT_TRUE(routeCombo && waypointCombo && ownRoute);
+    const auto copies = [](QAction* a) {
+        return static_cast<app::CToolbarComboAction*>(a)->Copies();
+    };
+    ASSERT_EQ(copies(routeAction).size(), 2);
+    ASSERT_EQ(copies(waypointAction).size(), 1);
+    QComboBox* routeCombo = copies(routeAction).at(0);
+    QComboBox* ownRoute = copies(routeAction).at(1);
+    QComboBox* waypointCombo = copies(waypointAction).at(0);
+    EXPECT_EQ(ownRoute->parentWidget(), &own);
 
-    EXPECT_EQ(Items(*routeCombo), QStringList({"Admiralty Inlet", "Elliott Bay"}));
+    // The ends shown only when both are set; the pickers are the module's
+    // shared lists.
+    EXPECT_EQ(Items(*routeCombo),
+              QStringList({"Admiralty Inlet [Port Townsend->Seattle]", "Elliott Bay"}));
+    EXPECT_EQ(routes.RouteEntries().GetCount(), 2);
     EXPECT_EQ(routeCombo->currentIndex(), 0);
-    // An unnamed waypoint is its number alone.
-    EXPECT_EQ(Items(*waypointCombo), QStringList({"1 AdmA", "2", "3 AdmC"}));
+    // An unnamed waypoint is "No name" after its three-digit number.
+    EXPECT_EQ(Items(*waypointCombo), QStringList({"001 AdmA", "002 No name", "003 AdmC"}));
     EXPECT_EQ(waypointCombo->currentIndex(), routes.State().activeIndex - 1);
 
     // Choosing the second route: both route pickers mark it, the waypoint
@@ -96,7 +107,7 @@ TEST(RouteToolBarCombos, ListChooseFollowAndRefuseWhileHeld)
     emit routeCombo->activated(1);
     EXPECT_EQ(routes.RouteOrdinal(), 2);
     EXPECT_EQ(ownRoute->currentIndex(), 1);
-    EXPECT_EQ(Items(*waypointCombo), QStringList({"1 EllA", "2"}));
+    EXPECT_EQ(Items(*waypointCombo), QStringList({"001 EllA", "002 No name"}));
 
     waypointCombo->setCurrentIndex(1);
     emit waypointCombo->activated(1);
@@ -112,6 +123,53 @@ TEST(RouteToolBarCombos, ListChooseFollowAndRefuseWhileHeld)
     EXPECT_EQ(routes.RouteOrdinal(), 2);
     EXPECT_EQ(routeCombo->currentIndex(), 1);
     ASSERT_TRUE(routes.SetAutoAdvance(false));
+
+    // Deletes and inserts in edit mode: a middle point renumbers the rest,
+    // the last point goes alone, an added point is listed in its place.
+    ASSERT_TRUE(routes.SelectRoute(1));
+    routes.OnEdit();
+    ASSERT_TRUE(routes.IsEditMode());
+    ASSERT_TRUE(routes.SelectWaypoint(2));
+    prompt.Expect(platform::PromptAnswer::Yes, "delete this waypoint");
+    ASSERT_TRUE(routes.DeleteCurrentWaypoint());
+    EXPECT_EQ(Items(*waypointCombo), QStringList({"001 AdmA", "002 AdmC"}));
+    EXPECT_EQ(waypointCombo->currentIndex(), 1);
+    prompt.Expect(platform::PromptAnswer::Yes, "delete this waypoint");
+    ASSERT_TRUE(routes.DeleteCurrentWaypoint());
+    EXPECT_EQ(Items(*waypointCombo), QStringList({"001 AdmA"}));
+    EXPECT_EQ(waypointCombo->currentIndex(), 0);
+    // A delete the user refuses changes nothing listed.
+    prompt.Expect(platform::PromptAnswer::No, "delete this waypoint");
+    EXPECT_FALSE(routes.DeleteCurrentWaypoint());
+    EXPECT_EQ(Items(*waypointCombo), QStringList({"001 AdmA"}));
+    ASSERT_TRUE(routes.InsertWaypointAfterCurrent(geo::CPosition(47.62, -122.38)));
+    ASSERT_EQ(waypointCombo->count(), 2);
+    EXPECT_EQ(waypointCombo->itemText(0), "001 AdmA");
+    EXPECT_TRUE(waypointCombo->itemText(1).startsWith("002 "));
+    EXPECT_EQ(waypointCombo->currentIndex(), routes.State().activeIndex - 1);
+    routes.OnEdit();
+
+    // The upload dialog's route list is one more copy of the shared list:
+    // the same entries and mark, a choice there shows on the toolbar, and
+    // the copy leaves the list with the dialog.
+    routes.ShowUploadDialog();
+    QDialog* upload = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "RouteUpload")
+            upload = qobject_cast<QDialog*>(w);
+    ASSERT_TRUE(upload);
+    auto* uploadRoutes = upload->findChild<QComboBox*>("routes");
+    ASSERT_TRUE(uploadRoutes);
+    EXPECT_EQ(Items(*uploadRoutes), Items(*routeCombo));
+    EXPECT_EQ(uploadRoutes->currentIndex(), 0);
+    EXPECT_EQ(routes.RouteEntries().CopyCount(), 3u);
+    uploadRoutes->setCurrentIndex(1);
+    emit uploadRoutes->activated(1);
+    EXPECT_EQ(routes.RouteOrdinal(), 2);
+    EXPECT_EQ(routeCombo->currentIndex(), 1);
+    EXPECT_EQ(uploadRoutes->currentIndex(), 1);
+    delete upload;
+    EXPECT_EQ(routes.RouteEntries().CopyCount(), 2u);
 
     routes.Terminate();
     EXPECT_EQ(routeCombo->count(), 0);
