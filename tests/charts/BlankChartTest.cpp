@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "../support/FakeChartWindow.h"
+#include "../support/FileSettingsHome.h"
 #include "../support/TempFolder.h"
 #include "app/Registry.h"
 #include "chart/draw/RecordingBackend.h"
@@ -321,13 +322,7 @@ TEST(BlankChart, PlacementGivesBackTheExtentExactly)
 TEST(BlankChartService, OpensEverythingButRasterAndVectorCharts)
 {
     brine_test::TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::FileSettingsHome home(dir / "s.conf");
     charts::CBlankChartService service(home);
     for (const char* ext : {"", "txt", "bb"})
         EXPECT_TRUE(service.OpensExtension(ext)) << ext;

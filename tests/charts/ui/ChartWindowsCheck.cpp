@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "../../support/FakeChartWindow.h"
+#include "FileSettingsHome.h"
 #include "TempFolder.h"
 #include "app/CommandTable.h"
 #include "app/ui/PropertySheet.h"
@@ -194,13 +195,7 @@ TEST(LiveChartManagementPage, UpdateFolioNeedsChartsOrCells)
 {
     App();
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::FileSettingsHome home(dir / "s.conf");
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     int updates = 0;
@@ -245,13 +240,7 @@ UpdatedParts Count(const vengine::VChartData& chart)
 TEST(LiveChartService, FirstStartInstallsTheHarbourWithItsUpdateApplied)
 {
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::FileSettingsHome home(dir / "s.conf");
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     EXPECT_EQ(service.InstallSampleMedia(BRINE_SAMPLE_CELLS_DIR),
@@ -280,13 +269,7 @@ TEST(LiveChartFolderPage, ShowsTheFolderAndHandsOnAChangedOne)
 {
     App();
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::FileSettingsHome home(dir / "s.conf");
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     std::vector<std::string> changed;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../../support/FakeChartWindow.h"
+#include "FileSettingsHome.h"
 #include "TempFolder.h"
 #include "TestCells.h"
 #include "chart/draw/RecordingBackend.h"
@@ -131,13 +132,7 @@ TEST(LiveChartDoc, OpensTheStoreShowsItsTextsAndDrawsWhereOverlaysGo)
 TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
 {
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::FileSettingsHome home(dir / "s.conf");
     CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     EXPECT_EQ(service.Folder(), dir / "LIVECHART");
@@ -175,13 +170,7 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
 TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)
 {
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::FileSettingsHome home(dir / "s.conf");
     CLiveChartService service(home);
     // The "dialog": its flag, whether it is up, and how often it came up.
     bool* flag = nullptr;
@@ -269,13 +258,7 @@ TEST(LiveChartDoc, EachDocumentKeepsItsOwnChartAndView)
 TEST(LiveChartService, ChartFolderSettingAndFirstStartSamples)
 {
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    struct Home : app::CSettingsHome {
-        platform::CSettingsStore* s;
-        platform::CSettingsStore& GetStore() const override { return *s; }
-        std::string GetRegistryKey() const override { return "W"; }
-    } home;
-    home.s = &store;
+    brine_test::FileSettingsHome home(dir / "s.conf");
 
     // The sample folder: two cells, one the world chart, and a file that is no cell.
     const std::filesystem::path samples = dir / "samples";
