@@ -69,17 +69,8 @@ protected:
     // pynmea2's reading of every WPL line: "id|lat|lon|has checksum".
     std::vector<std::string> ReadWithPynmea2(const std::string& lines)
     {
-        std::string hex;
-        static const char* const digits = "0123456789abcdef";
-        for (unsigned char c : lines) {
-            hex += digits[c >> 4];
-            hex += digits[c & 15];
-        }
         const auto out = brine_test::RunPython(
-            "import pynmea2\n"
-            "data = bytes.fromhex('" +
-            hex +
-            "').decode('ascii')\n"
+            "import pynmea2\n" + brine_test::PythonAsciiData(lines) +
             "for line in data.split('\\r\\n'):\n"
             "    if not line: continue\n"
             "    m = pynmea2.parse(line, check='*' in line)\n"

@@ -137,17 +137,8 @@ TEST_F(RouteUploadPortTest, ThousandWaypointsReachASlowReaderWhole)
     // What is still in the port's queue drains to the reader.
     reader.join();
 
-    std::string hex;
-    static const char* const digits = "0123456789abcdef";
-    for (unsigned char c : got) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
     const auto out = brine_test::RunPython(
-        "import pynmea2\n"
-        "data = bytes.fromhex('" +
-        hex +
-        "').decode('ascii')\n"
+        "import pynmea2\n" + brine_test::PythonAsciiData(got) +
         "for line in data.split('\\r\\n'):\n"
         "    if not line: continue\n"
         "    m = pynmea2.parse(line, check=True)\n"
