@@ -345,33 +345,32 @@ start_past_disclaimer() {
     xdotool mousemove --sync 2 2
 }
 
-# The instruments off the serial ports, written as the settings file $1 (its
+# The GPS off its serial ports, as the first lines of a settings file.
+gps_off_lines() {
+    printf '%s\n' '[Software\Quorwick\Brinevane\Default\Navigator\GPS]' \
+        'ReceiveCOMPort=dword:0' 'TransmitCOMPort=dword:0'
+}
+
+# Every instrument off its serial ports, written as the settings file $1 (its
 # folder made): a port another program on the machine holds would put its
 # line on the message bar, and a check must not depend on the machine's ports.
 instruments_off() {
     mkdir -p "$(dirname "$1")"
-    cat > "$1" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Wind]
-ReceiveCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
-TransmitCOMPort=dword:0
-#end
-CONF
+    {
+        gps_off_lines
+        printf '%s\n' '[Software\Quorwick\Brinevane\Default\Navigator\Wind]' 'ReceiveCOMPort=dword:0' \
+            '[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]' 'TransmitCOMPort=dword:0' \
+            '[Software\Quorwick\Brinevane\Default\Navigator\Repeater]' 'TransmitCOMPort=dword:0' '#end'
+    } > "$1"
 }
 
-# The GPS off its port and a blank chart over Admiralty Inlet and Seattle
+# The GPS off its ports and a blank chart over Admiralty Inlet and Seattle
 # reopened at start, written as the settings file $1 (its folder made).
 blank_chart_settings() {
     mkdir -p "$(dirname "$1")"
-    cat > "$1" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
+    {
+        gps_off_lines
+        cat <<'CONF'
 [Software\Quorwick\Brinevane\Default\Chart\LastOpened]
 ChartsOpen=dword:1
 Chart1=str:
@@ -382,6 +381,7 @@ BottomRightLatitude=str:47.5
 BottomRightLongitude=str:-122.15
 #end
 CONF
+    } > "$1"
 }
 
 # The state lines a program reports on the file $STATE, one a change, each of
