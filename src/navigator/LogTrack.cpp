@@ -196,6 +196,18 @@ std::vector<geo::CPosition> CLogTrack::Positions() const
     return positions;
 }
 
+std::optional<CTrackFix> CLogTrack::FixAt(chart::CChartDoc& doc, geo::IntPoint p) const
+{
+    if (m_properties && !m_properties->GetDraw())
+        return std::nullopt;
+    for (std::size_t i = m_fixes.size(); i-- > 0;) {
+        m_fixes[i]->SetOwner(&doc);
+        if (m_fixes[i]->HitTest(p))
+            return m_kept[i].fix;
+    }
+    return std::nullopt;
+}
+
 std::optional<CPixelGrid> CLogTrack::GridOf(chart::CChartDoc& doc)
 {
     geo::IntRect rect;

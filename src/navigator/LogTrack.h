@@ -66,6 +66,9 @@ public:
 
     // The drawn fixes' positions, oldest first.
     std::vector<geo::CPosition> Positions() const;
+    // The newest drawn fix whose marker lies under client point p; none
+    // while the markers are off.
+    std::optional<CTrackFix> FixAt(chart::CChartDoc& doc, geo::IntPoint p) const;
     const std::vector<CKeptFix>& Kept() const { return m_kept; }
     CPixelGrid Grid() const { return m_grid; }
 

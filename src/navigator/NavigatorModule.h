@@ -241,6 +241,8 @@ public:
     void DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc);
     // The own vessel's drawn track, oldest first.
     std::vector<geo::CPosition> OwnTrackPositions() const;
+    // The own track's fix whose marker lies under a client point of the chart.
+    std::optional<CTrackFix> OwnFixAt(chart::CChartDoc& doc, geo::IntPoint p) const;
     // A drawn track changed (a point, a window read again): views repaint.
     void SetTrackListener(std::function<void()> listener) { m_trackListener = std::move(listener); }
     // A logbook row was written or heard of (the logbook window counts again).

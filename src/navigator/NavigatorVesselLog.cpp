@@ -239,6 +239,13 @@ std::vector<geo::CPosition> CNavigatorModule::OwnTrackPositions() const
     return track ? track->Positions() : std::vector<geo::CPosition>{};
 }
 
+std::optional<CTrackFix> CNavigatorModule::OwnFixAt(chart::CChartDoc& doc, geo::IntPoint p) const
+{
+    const CLogVessel* own = m_logbook->OwnTrackVessel();
+    const CLogTrack* track = own ? TrackOf(*own) : nullptr;
+    return track ? track->FixAt(doc, p) : std::nullopt;
+}
+
 void CNavigatorModule::ProcessLogNotice(int type, const std::string& payload,
                                         const std::string& sender)
 {

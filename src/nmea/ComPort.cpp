@@ -76,6 +76,11 @@ CPortCondition CComPort::GetCondition() const
     return condition;
 }
 
+namespace {
+// How long a repeated open error keeps its description before it is looked up again.
+constexpr std::chrono::seconds kRedescribe{30};
+}   // namespace
+
 void CComPort::TryConnect(bool now)
 {
     std::lock_guard lock(m_portLock);
@@ -89,7 +94,11 @@ void CComPort::TryConnect(bool now)
     std::unique_ptr<CSerialDevice> device =
         CSerialDevice::Open(m_path, m_options.autoConfigure, error);
     if (!device) {
-        m_reason = DescribeOpenError(m_path, error);
+        if (error != m_reasonError || m_reason.empty() || time - m_reasonTime >= kRedescribe) {
+            m_reason = DescribeOpenError(m_path, error);
+            m_reasonError = error;
+            m_reasonTime = time;
+        }
         return;
     }
     m_device = std::move(device);
@@ -102,7 +111,9 @@ void CComPort::LoseConnection(const std::shared_ptr<CSerialDevice>& device, int 
     if (m_device != device)   // the other thread saw it first
         return;
     m_device.reset();
-    m_reason = DescribeOpenError(m_path, error == 0 ? EIO : error);
+    m_reasonError = error == 0 ? EIO : error;
+    m_reason = DescribeOpenError(m_path, m_reasonError);
+    m_reasonTime = Clock::now();
     // The next attempt waits a full interval: a device that just went away
     // is rarely back at once.
     m_lastAttempt = Clock::now();

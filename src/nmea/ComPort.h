@@ -72,6 +72,10 @@ private:
     std::shared_ptr<CSerialDevice> m_device;   // threads hold a copy while they use it
     std::string m_reason;
     std::chrono::steady_clock::time_point m_lastAttempt{};
+    // The error m_reason describes and when: a busy device's holder is looked
+    // up through every process's open files, too dear for each retry.
+    int m_reasonError = 0;
+    std::chrono::steady_clock::time_point m_reasonTime{};
 
     std::mutex m_threadLock;   // start and stop of the threads
     CWakeEvent m_readerWake;

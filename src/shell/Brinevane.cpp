@@ -29,6 +29,7 @@
 #include "platform/SettingsAutoSave.h"
 #include "platform/SettingsStore.h"
 #include "shell/ChartingSetup.h"
+#include "shell/LocalTimeText.h"
 #include "shell/MainFrame.h"
 #include "shell/RouteSetup.h"
 #include "shell/SingleInstance.h"
@@ -233,6 +234,13 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         });
         navigator->SetAlertSound(m_sound.get(), GetAudioFolder(),
                                  [this] { return m_frame && m_frame->AudioAlerts(); });
+        navigator->positionFormat = [this] {
+            return m_frame
+                       ? geo::CPositionFormat{static_cast<std::uint8_t>(m_frame->DecimalPlaces()),
+                                              m_frame->DegMinSec()}
+                       : geo::CPositionFormat{};
+        };
+        navigator->localTime = LocalDateTimeText;
         navigator->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
             [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
@@ -315,12 +323,18 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // quarter-second pass after input, once a second while nobody touches
     // the program (instruments and timers change states too, but an idle
     // program must cost next to nothing).
-    // The timer is re-armed after each pass, so an idle program wakes once a
-    // second for it, not four times.
+    // The once-a-second pass rides on the frame's periodic timer, so an idle
+    // program wakes no more often for it; input arms a timer of its own.
     qApp->installEventFilter(this);
     m_idleTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, &CBrinevane::OnIdle);
     m_idleTimer.start(kIdlePassAfterInput);
+    m_frame->SetAfterTimerPass([this] {
+        const auto sinceLast = std::chrono::steady_clock::now() - m_lastIdlePass;
+        if (!m_idleTimer.isActive() &&
+            sinceLast >= std::chrono::milliseconds(kIdlePassWhileIdle - 100))
+            OnIdle();
+    });
 
     return m_frame->CompleteStartUp();
 }
@@ -375,6 +389,8 @@ void CBrinevane::OnIdle()
     // the figures every few seconds is enough, and keeps the idle program off
     // /proc and the file system four times a second.
     const auto now = std::chrono::steady_clock::now();
+    m_lastIdlePass = now;
+    m_idleTimer.stop();
     if (now - m_resourcesRead >= std::chrono::seconds(5)) {
         m_resourcesRead = now;
         const app::CSystemFacts facts = GatherSystemFacts();
@@ -384,14 +400,16 @@ void CBrinevane::OnIdle()
             freeBytes = disk->freeBytes;
         m_lowDisk = app::IsDiskLow(freeBytes);
     }
+    // After the user's input every command is brought up to date; the
+    // passes of an idle program keep to what is on screen or on a key.
+    const bool shownOnly = !m_userActed;
     m_userActed = false;
     if (m_frame) {
         m_frame->SetResourceFlags(m_lowMemory, m_lowDisk);
         try {
-            m_frame->UpdateModuleCmdUI(false);
+            m_frame->UpdateModuleCmdUI(false, shownOnly);
         } catch (...) { }
     }
-    m_idleTimer.start(kIdlePassWhileIdle);
 }
 
 bool CBrinevane::eventFilter(QObject* watched, QEvent* event)
@@ -407,7 +425,7 @@ bool CBrinevane::eventFilter(QObject* watched, QEvent* event)
     case QEvent::WindowActivate:
     case QEvent::Close:
         m_userActed = true;
-        if (m_idleTimer.isActive() && m_idleTimer.remainingTime() > kIdlePassAfterInput)
+        if (!m_idleTimer.isActive())
             m_idleTimer.start(kIdlePassAfterInput);
         break;
     default: break;
@@ -422,6 +440,7 @@ int CBrinevane::ExitInstance()
     if (qApp)
         qApp->removeEventFilter(this);
     if (m_frame) {
+        m_frame->SetAfterTimerPass(nullptr);
         m_frame->TearDown();
         m_frame.reset();
     }

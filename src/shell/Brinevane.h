@@ -145,6 +145,7 @@ private:
     // When the idle pass last read the memory and disk figures; whether the
     // user acted since the last pass.
     std::chrono::steady_clock::time_point m_resourcesRead;
+    std::chrono::steady_clock::time_point m_lastIdlePass;
     bool m_userActed = true;
     // Milliseconds from the user's input, and from the last pass while
     // nobody touches the program, to the next command-state pass.

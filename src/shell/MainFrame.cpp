@@ -27,6 +27,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -701,7 +702,22 @@ void CMainFrame::SetResourceFlags(bool lowMemory, bool lowDisk)
     m_lowDisk = lowDisk;
 }
 
-void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
+namespace {
+// An action on a toolbar being shown, or one a key reaches; an action only
+// in menus is brought up to date when its menu opens.
+bool IsShownOrKeyed(const QAction& action)
+{
+    if (!action.shortcut().isEmpty())
+        return true;
+    const QList<QObject*> holders = action.associatedObjects();
+    return std::any_of(holders.begin(), holders.end(), [](QObject* holder) {
+        auto* widget = qobject_cast<QWidget*>(holder);
+        return widget && !qobject_cast<QMenu*>(widget) && widget->isVisible();
+    });
+}
+}   // namespace
+
+void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, bool shownOnly)
 {
     // After tear-down the handlers' owners are gone; the windows may still
     // get an idle pass before they are destroyed.
@@ -721,7 +737,15 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
                                       s.enabled);
         }
     // Menus and toolbars: a command nobody handles yet stays disabled.
-    for (const auto& [id, action] : m_actions) {
+    if (shownOnly && m_shownActions.empty())
+        shownOnly = false;
+    if (!shownOnly) {
+        m_shownActions.clear();
+        for (const auto& [id, action] : m_actions)
+            if (IsShownOrKeyed(*action))
+                m_shownActions.emplace_back(id, action);
+    }
+    auto update = [&](unsigned id, QAction* action) {
         const app::CCmdUIState s = m_commands.Update(id, true);
         action->setEnabled(s.enabled);
         if (s.check) {
@@ -732,14 +756,29 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
             action->setText(QString::fromStdString(*s.text));
         if (cmd::kRecentWorkspaces.Contains(id) || cmd::kRecentFiles.Contains(id))
             action->setVisible(s.enabled);   // only the recent entries there are
+    };
+    if (shownOnly) {
+        for (const auto& [id, action] : m_shownActions)
+            if (action)
+                update(id, action);
+    } else {
+        for (const auto& [id, action] : m_actions)
+            update(id, action);
     }
 }
 
 void CMainFrame::OnTimer()
 {
     UpdateClockPane();
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_msgBarsTicked >= std::chrono::milliseconds(900)) {
+        m_msgBarsTicked = now;
+        app::CMsgBarWnd::TickAll();
+    }
     if (!m_frameTimer.IsSuspended())
         RunTimerJobs();
+    if (m_afterTimerPass)
+        m_afterTimerPass();
 }
 
 void CMainFrame::RunTimerJobs()

@@ -146,10 +146,18 @@ public:
     // The application's idle pass: flags computed by the application, then
     // the modules' and the frame's command states.
     void SetResourceFlags(bool lowMemory, bool lowDisk);
-    void UpdateModuleCmdUI(bool disableIfNoHandler);
+    // With shownOnly, menu entries are left out: they are brought up to date
+    // as their menu opens, and the once-a-second pass of an idle program
+    // keeps to what is on screen or reachable by a key.
+    void UpdateModuleCmdUI(bool disableIfNoHandler, bool shownOnly = false);
 
     // One timer pass, as the 500 ms timer runs it.
     void OnTimer();
+    // Run after every timer pass (the application's idle pass rides on it).
+    void SetAfterTimerPass(std::function<void()> afterPass)
+    {
+        m_afterTimerPass = std::move(afterPass);
+    }
 
     void SetActiveSidePanel(app::CSidePanel* panel);
     app::CSidePanel* ActiveSidePanel() const { return m_activeSidePanel; }
@@ -350,6 +358,11 @@ private:
     app::CNoDesktop m_noDesktop;
     app::CCommandTable m_commands;
     std::map<unsigned, QAction*> m_actions;
+    std::function<void()> m_afterTimerPass;
+    std::chrono::steady_clock::time_point m_msgBarsTicked;   // every message bar's 1 s tick
+    // The actions on a shown toolbar or a key, as the last full command-state
+    // pass found them: the idle passes update only these.
+    std::vector<std::pair<unsigned, QPointer<QAction>>> m_shownActions;
     std::map<unsigned, QToolBar*> m_toolBars;
     QMdiArea* m_mdi = nullptr;
 

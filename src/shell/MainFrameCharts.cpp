@@ -371,8 +371,11 @@ void CMainFrame::RegisterChartCommands()
         shell::AddModuleReportChoices(s, reportHost());
         return s;
     };
-    auto printable = [activeDump, printState](app::CCmdUI& ui) {
-        ui.Enable(activeDump() || !app::PrintChoices(printState()).empty());
+    // The module reports are looked for only when the frame's own choices
+    // are empty: this runs on every idle pass.
+    auto printable = [activeDump, state, printState](app::CCmdUI& ui) {
+        ui.Enable(activeDump() || !app::PrintChoices(state()).empty() ||
+                  !app::PrintChoices(printState()).empty());
     };
     m_commands.Add(
         me, cmd::kFilePrint,

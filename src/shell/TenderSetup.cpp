@@ -1,12 +1,12 @@
 #include "shell/TenderSetup.h"
 
-#include <QDateTime>
-#include <QLocale>
-
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
 #include "navigator/NavigatorModule.h"
+#include "navigator/TrackRecord.h"
 #include "navigator/VesselModule.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "shell/LocalTimeText.h"
 #include "shell/MainFrame.h"
 #include "targets/ui/TenderWindows.h"
 
@@ -57,11 +57,20 @@ std::unique_ptr<app::CModule> MakeTenderModule(CMainFrame& frame, const platform
             return std::nullopt;
         return targets::CTargetPosition{centre.GetLatitude(), centre.GetLongitude()};
     };
-    tenders->localTime = [](std::chrono::system_clock::time_point utc) {
-        const auto ms =
-            std::chrono::duration_cast<std::chrono::milliseconds>(utc.time_since_epoch());
-        const QDateTime local = QDateTime::fromMSecsSinceEpoch(ms.count()).toLocalTime();
-        return QLocale().toString(local, QLocale::ShortFormat).toStdString();
+    tenders->localTime = LocalDateTimeText;
+    tenders->showFixProperties = [&frame](const targets::CTenderFix& f) {
+        navigator::CNavigatorWindows* nav = frame.Navigator();
+        if (!nav)
+            return;
+        navigator::CTrackFix fix;
+        fix.latitude = f.position.latitude;
+        fix.longitude = f.position.longitude;
+        fix.cog = f.course;
+        fix.sog = f.speed;
+        fix.depth = f.depth;
+        fix.utc = std::chrono::floor<std::chrono::seconds>(f.utc);
+        fix.fixType = navigator::kFixTenderTarget;
+        nav->ShowPositionMarker(fix);
     };
     return tenders;
 }

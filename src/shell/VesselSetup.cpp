@@ -42,6 +42,16 @@ std::unique_ptr<app::CModule> MakeVesselModule(CMainFrame& frame)
         if (nav && nav->Logbook().IsLogging() && nav->IsGpsReceiving() && before.IsDifferent(after))
             nav->Logbook().LogEvent(kVesselAltered, -1);
     };
+    // The navigator joins after the vessel module: asked at each use.
+    vessel->ownPosition = [&frame]() -> std::optional<geo::CPosition> {
+        navigator::CNavigatorWindows* nav = frame.Navigator();
+        if (!nav)
+            return std::nullopt;
+        const auto snap = nav->Snapshot();
+        if (!snap->positionAvailable || !snap->position.IsValid())
+            return std::nullopt;
+        return snap->position;
+    };
     return vessel;
 }
 

@@ -48,7 +48,7 @@ bool ApplyTenderOptions(CTenderTracking& tracking, const CTenderOptions& options
     const bool ok = tracking.ApplySettings(options.settings, reason);
     if (!ok)
         tracking.Settings().receivePort = 0;
-    tracking.Properties() = options.properties;
+    tracking.SetProperties(options.properties);
     for (int i = 0; i < kTenderChannels; ++i) {
         const CTenderSimulationRow& row = options.simulation[std::size_t(i)];
         tracking.SetSimulation(i, row.simulate, row.panic, row.useChart, row.position, row.course,

@@ -150,4 +150,12 @@ std::string TenderLogTitle(const CTender* tender)
     return title;
 }
 
+std::array<std::string, kTenderSummaryFields> TenderSummaryTexts(const CTender& tender)
+{
+    const char* status = tender.manOverboard ? "'Panic Button' Activated"
+                         : tender.reporting  ? "Non-Dangerous"
+                                             : "Dangerous";
+    return {ChannelLetter(tender.Channel()), tender.record->Name(), status, ""};
+}
+
 }   // namespace targets

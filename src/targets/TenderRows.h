@@ -56,6 +56,15 @@ std::span<const CTenderPane> TenderPanes();
 std::array<std::string, kTenderPaneCount> TenderPaneTexts(const CTender* tender,
                                                           const geo::CPositionFormat& format);
 
+// The Summary page of a tender's "Target Properties": its channel letter,
+// name, state ("'Panic Button' Activated" while in panic, else
+// "Non-Dangerous" while it reports, else "Dangerous") and when it was
+// captured (tenders keep no vessel-log row, so empty).
+inline constexpr int kTenderSummaryFields = 4;
+inline constexpr const char* kTenderSummaryLabels[kTenderSummaryFields] = {
+    "Channel Number", "Name", "Status", "Target Captured"};
+std::array<std::string, kTenderSummaryFields> TenderSummaryTexts(const CTender& tender);
+
 // "Tender Target Log : Target ID T2 - Rescue"; without a tender it ends after " : ".
 std::string TenderLogTitle(const CTender* tender);
 

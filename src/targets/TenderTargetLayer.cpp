@@ -56,6 +56,28 @@ std::optional<geo::IntPoint> ClientPoint(chart::CChartDoc& doc, const CTargetPos
     return points.front();
 }
 
+// The first fix drawn: "Limit to previous" keeps the fixes of the last
+// span, counted from the newest.
+std::size_t FirstDrawnFix(const CTender& tender)
+{
+    const auto& track = tender.track;
+    const chart::CTargetProperties& properties = tender.properties;
+    std::size_t first = 0;
+    if (properties.limitTrackDisplay && !track.empty()) {
+        const auto limit = std::chrono::seconds(properties.trackTimeLimit.GetTotalSeconds());
+        const auto from = track.back().utc - limit;
+        while (first + 1 < track.size() && track[first].utc < from)
+            ++first;
+    }
+    return first;
+}
+
+// Half the side of a position marker's square.
+int MarkerHalf(const chart::CTargetProperties& properties)
+{
+    return 2 + static_cast<int>(properties.FixMarker().GetSizeMode());
+}
+
 }   // namespace
 
 CTenderTargetLayer::CTenderTargetLayer(const CTenderTracking& tracking) : m_tracking(tracking) { }
@@ -80,9 +102,25 @@ std::optional<int> CTenderTargetLayer::HitTest(geo::IntPoint point, int slack) c
     return std::nullopt;
 }
 
+std::optional<CTenderTargetLayer::CFixHit> CTenderTargetLayer::HitTestFix(chart::CChartDoc& doc,
+                                                                          geo::IntPoint point) const
+{
+    for (const CTender& tender : m_tracking.Tenders()) {
+        const chart::CTargetProperties& p = tender.properties;
+        if (!p.GetDraw() || !p.drawTrack || !p.FixMarker().GetDraw())
+            continue;
+        const int reach = MarkerHalf(p) + 1;
+        const std::size_t first = FirstDrawnFix(tender);
+        for (std::size_t i = tender.track.size(); i-- > first;)
+            if (const auto at = ClientPoint(doc, tender.track[i].position))
+                if (std::abs(at->x - point.x) <= reach && std::abs(at->y - point.y) <= reach)
+                    return CFixHit{tender.Channel(), i};
+    }
+    return std::nullopt;
+}
+
 void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
 {
-    const chart::CTargetProperties& properties = m_tracking.Properties();
     // Symbols of tenders no longer tracked go first.
     std::erase_if(m_symbols, [&](const auto& entry) {
         for (const CTender& t : m_tracking.Tenders())
@@ -91,9 +129,10 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         return true;
     });
     m_drawnAt.clear();
-    if (!properties.GetDraw())
-        return;
     for (const CTender& tender : m_tracking.Tenders()) {
+        const chart::CTargetProperties& properties = tender.properties;
+        if (!properties.GetDraw())
+            continue;
         const auto position = tender.Position();
         // A tender whose position has aged stays where its last fix put it.
         const CTargetPosition* where = position ? &*position : nullptr;
@@ -131,20 +170,13 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     const auto& track = tender.track;
     if (track.empty())
         return;
-    const chart::CTargetProperties& properties = m_tracking.Properties();
+    const chart::CTargetProperties& properties = tender.properties;
     const chart::COLORREF red = chart::DimForActivePalette(kSilentRed);
     const chart::COLORREF lineColour = tender.reporting ? properties.Line().GetColour() : red;
     const chart::COLORREF markerColour =
         tender.reporting ? properties.FixMarker().GetColour() : red;
     const int width = std::max(1, static_cast<int>(properties.Line().GetWidth()));
-    // "Limit to previous": only the fixes of the last span, counted from the newest.
-    std::size_t first = 0;
-    if (properties.limitTrackDisplay) {
-        const auto limit = std::chrono::seconds(properties.trackTimeLimit.GetTotalSeconds());
-        const auto from = track.back().utc - limit;
-        while (first + 1 < track.size() && track[first].utc < from)
-            ++first;
-    }
+    const std::size_t first = FirstDrawnFix(tender);
     std::vector<std::optional<geo::IntPoint>> points;
     points.reserve(track.size() - first);
     for (std::size_t i = first; i < track.size(); ++i)
@@ -164,7 +196,7 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         return;
     chart::CSelPen pen(dc, markerColour);
     chart::CSelStock brush(dc, chart::StockObject::WhiteBrush);
-    const int half = 2 + static_cast<int>(properties.FixMarker().GetSizeMode());
+    const int half = MarkerHalf(properties);
     for (const auto& p : points)
         if (p)
             dc.Rectangle(p->x - half, p->y - half, p->x + half + 1, p->y + half + 1);

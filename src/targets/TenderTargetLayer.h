@@ -34,6 +34,15 @@ public:
     // of the point at the last paint; nothing when none was.
     std::optional<int> HitTest(geo::IntPoint point, int slack = 8) const;
 
+    // The tender (channel) and the index in its track of the position
+    // marker drawn under the point, the newest first; only markers the
+    // tender's properties draw count.
+    struct CFixHit {
+        int channel;
+        std::size_t fix;
+    };
+    std::optional<CFixHit> HitTestFix(chart::CChartDoc& doc, geo::IntPoint point) const;
+
 private:
     void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender) const;
 

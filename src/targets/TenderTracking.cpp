@@ -100,6 +100,16 @@ bool CTenderTracking::SetActive(bool on, std::string* reason)
     return true;
 }
 
+std::string CTenderTracking::NothingToPollNotice() const
+{
+    for (const CTenderChannel& c : m_settings.channels)
+        if (c.valid)
+            return {};
+    return "Tender Tracking is on, but no transceiver channel is in use, so no tender will be "
+           "polled. Tick the tenders' channels and give their serial numbers under Target > "
+           "Options..., Tender Tracking, General.";
+}
+
 void CTenderTracking::Adopt()
 {
     for (auto& record : m_store.TakeNewTargets()) {
@@ -108,12 +118,19 @@ void CTenderTracking::Adopt()
         record->SetName(m_settings.channels[std::size_t(record->Channel())].name);
         CTender tender;
         tender.record = std::move(record);
+        tender.properties = m_properties;
         m_tenders.push_back(std::move(tender));
     }
 }
 
-CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own,
-                                           std::chrono::seconds markerSpan)
+void CTenderTracking::SetProperties(const chart::CTargetProperties& properties)
+{
+    m_properties = properties;
+    for (CTender& t : m_tenders)
+        t.properties = properties;
+}
+
+CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
 {
     CTenderPassResult result;
     const std::size_t before = m_tenders.size();
@@ -129,6 +146,10 @@ CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own,
             t.lastReport = stamp.value_or(now);
             t.reporting = true;
             result.rowsToWrite.push_back(t.Channel());
+            // "Position marker every": a track fix at most this often (a second at least).
+            const auto markerSpan = std::max<std::chrono::seconds>(
+                std::chrono::seconds(t.properties.loggingPeriod.GetTotalSeconds()),
+                std::chrono::seconds(1));
             if (!t.hasFix || t.lastReport - t.lastFix >= markerSpan) {
                 if (const auto p = t.Position()) {
                     t.lastFix = t.lastReport;

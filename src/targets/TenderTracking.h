@@ -45,6 +45,9 @@ struct CTender {
     std::chrono::system_clock::time_point lastFix{};
     bool hasFix = false;
     std::vector<CTenderFix> track;
+    // How this tender is drawn: the module's properties when it came and
+    // after each options apply, or its own as its properties page sets them.
+    chart::CTargetProperties properties;
 
     int Channel() const { return record->Channel(); }
     // Degrees, from the record's RMC values while both are valid.
@@ -81,6 +84,8 @@ public:
     // How tenders are drawn: symbol, texts, track and its position markers.
     chart::CTargetProperties& Properties() { return m_properties; }
     const chart::CTargetProperties& Properties() const { return m_properties; }
+    // The module's properties, copied to every tender.
+    void SetProperties(const chart::CTargetProperties& properties);
     CTenderTargetStore& Store() { return m_store; }
     CTenderTrackingDevice& Device() { return *m_device; }
     CTenderSimulator& Simulator() { return m_simulator; }
@@ -89,11 +94,14 @@ public:
     // tracking stays off and `reason` says why.
     bool SetActive(bool on, std::string* reason = nullptr);
     bool IsActive() const { return m_active; }
+    // What the user is told when tracking is switched on with no channel in
+    // use: the transceiver is polled for nothing. Empty when a channel is.
+    std::string NothingToPollNotice() const;
 
     // The timer pass: new tenders adopted, marks applied, reports dated,
-    // silent tenders no longer reporting, track fixes every `markerSpan`,
-    // circles checked.
-    CTenderPassResult OnTimer(const COwnSituation& own, std::chrono::seconds markerSpan);
+    // silent tenders no longer reporting, track fixes at most once each
+    // "Position marker every" span of the tender's properties, circles checked.
+    CTenderPassResult OnTimer(const COwnSituation& own);
     // Circles and out-of-range checked again (after options change).
     void Recount(const COwnSituation& own);
 

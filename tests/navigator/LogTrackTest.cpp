@@ -242,3 +242,27 @@ TEST_F(LogTrackTest, TheThinnedWindowStaysWithinAPixelOfTheFullLine)
     EXPECT_GT(inView, 2000u);
     EXPECT_LE(worst, 1.0);
 }
+
+// Properties over a position marker finds that fix (the newest where two
+// meet), nothing beside it, and nothing while the markers are off.
+TEST_F(LogTrackTest, APressOnAMarkerFindsItsFix)
+{
+    PlainDoc doc;
+    chart::CPositionFixProperties properties;
+    properties.SetDraw(true);
+    CLogTrack track;
+    track.SetProperties(&properties);
+    for (int i = 0; i < 5; ++i) {
+        CTrackFix f = At(47.6, -122.44 + i * 1e-3, Noon() + minutes(i));
+        f.sog = 6.0 + i;
+        track.Extend(std::uint64_t(i), f);
+    }
+    const geo::IntPoint third = PlainDoc::Project(47.6, -122.44 + 2e-3);
+    const auto hit = track.FixAt(doc, {third.x + 2, third.y - 2});
+    ASSERT_TRUE(hit);
+    EXPECT_DOUBLE_EQ(hit->sog, 8.0);
+    EXPECT_EQ(hit->utc, Noon() + minutes(2));
+    EXPECT_FALSE(track.FixAt(doc, {third.x + 10, third.y + 8}));
+    properties.SetDraw(false);
+    EXPECT_FALSE(track.FixAt(doc, third));
+}

@@ -52,7 +52,7 @@ struct Fixture {
     {
         ASSERT_TRUE(
             tracking.Store().ParseTargetLine(channel, Rmc("000" + std::to_string(channel))));
-        tracking.OnTimer(COwnSituation{}, 10s);
+        tracking.OnTimer(COwnSituation{});
     }
 };
 

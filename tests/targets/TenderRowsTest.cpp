@@ -39,7 +39,7 @@ TEST(TenderRows, CardRowFromTheRecord)
     CTenderTargetStore& store = tracking.Store();
     ASSERT_TRUE(store.ParseTargetLine(
         0, "$PABX,0001,RMC,123519.5,A,4736.000,N,12224.000,W,4.0,45.2,071226,,"));
-    tracking.OnTimer({}, 10s);
+    tracking.OnTimer({});
     const CTender& t = tracking.Tenders().at(0);
     geo::CPositionFormat format;
     auto row = TenderRowTexts(t, format, clock.UtcNow(), Utc);
@@ -66,7 +66,7 @@ TEST(TenderRows, CardRowFromTheRecord)
         fresh.Store().ParseTargetLine(
             0, "$PABX,0001,RMC,123519,A,4736.000,N,12224.000,W,4.0,45.2,071226,,");
         ASSERT_TRUE(fresh.Store().ParseTargetLine(0, d.dbt)) << d.dbt;
-        fresh.OnTimer({}, 10s);
+        fresh.OnTimer({});
         EXPECT_EQ(TenderRowTexts(fresh.Tenders().at(0), format, clock.UtcNow(), Utc)[7], d.depth)
             << d.dbt;
     }
@@ -128,7 +128,7 @@ TEST(TenderRows, StatusPanesFollowTheCurrentTender)
 
     ASSERT_TRUE(tracking.Store().ParseTargetLine(
         3, "$PABX,0004,RMC,123519,A,4736.000,N,12224.000,W,4.44,5.4,071226,,"));
-    tracking.OnTimer({}, 10s);
+    tracking.OnTimer({});
     const CTender* t = tracking.Find(3);
     ASSERT_NE(t, nullptr);
     auto panes = TenderPaneTexts(t, format);
@@ -149,4 +149,30 @@ TEST(TenderRows, StatusPanesFollowTheCurrentTender)
     EXPECT_EQ(panes[2], "");
     EXPECT_EQ(panes[3], "");
     EXPECT_EQ(panes[4], "");
+}
+
+// The Summary page: the channel letter, and the state from panic, reporting
+// or silence, in that order of precedence.
+TEST(TenderRows, SummaryStateFromPanicReportingOrSilence)
+{
+    brine_test::FakeClock clock;
+    clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 15h);
+    NoPorts ports;
+    CTenderTracking tracking(clock, ports);
+    tracking.Settings().channels[2].valid = true;
+    tracking.Settings().channels[2].name = "Rescue";
+    ASSERT_TRUE(tracking.Store().ParseTargetLine(
+        2, "$PABX,0003,RMC,150000,A,4736.000,N,12224.000,W,3.0,90.0,071226,,"));
+    tracking.OnTimer({});
+    const CTender* t = tracking.Find(2);
+    ASSERT_NE(t, nullptr);
+    using Texts = std::array<std::string, kTenderSummaryFields>;
+    EXPECT_EQ(TenderSummaryTexts(*t), (Texts{"C", "Rescue", "Non-Dangerous", ""}));
+    ASSERT_TRUE(tracking.Store().ParseTargetLine(2, "$PABX,0003,MOVB"));
+    tracking.OnTimer({});
+    EXPECT_EQ(TenderSummaryTexts(*t)[2], "'Panic Button' Activated");
+    tracking.SetManOverboard(2, false);
+    clock.Advance(tracking.Settings().dangerousInterval);
+    tracking.OnTimer({});
+    EXPECT_EQ(TenderSummaryTexts(*t)[2], "Dangerous");
 }

@@ -50,12 +50,21 @@ struct TenderLayerTest : ::testing::Test {
         tracking.Settings().channels[0].valid = true;
         tracking.Settings().channels[0].name = "Rescue";
         tracking.Properties().FixMarker().SetDraw(false);
+        tracking.Properties().loggingPeriod = app::CDateTimeSpanEx(10);
+    }
+    // The module's properties changed, and with them every tender's.
+    template <class F>
+    void Change(F change)
+    {
+        chart::CTargetProperties p = tracking.Properties();
+        change(p);
+        tracking.SetProperties(p);
     }
     void Report(double latMinutes, double lonMinutes)
     {
         ASSERT_TRUE(tracking.Store().ParseTargetLine(0, Rmc(latMinutes, lonMinutes)));
         ASSERT_TRUE(tracking.Store().ParseTargetLine(0, "$PABX,0001,DBT,,,3.25,M,,"));
-        tracking.OnTimer({}, 10s);
+        tracking.OnTimer({});
     }
     void Draw()
     {
@@ -85,7 +94,7 @@ TEST_F(TenderLayerTest, SymbolWhereTheTenderIsAndAClickFindsIt)
     EXPECT_EQ(layer.HitTest({at.x + 5, at.y - 5}), 0);
     EXPECT_EQ(layer.HitTest({at.x + 40, at.y}), std::nullopt);
     // Nothing drawn with the overlays switched off, and nothing to click.
-    tracking.Properties().SetDraw(false);
+    Change([](auto& p) { p.SetDraw(false); });
     Draw();
     EXPECT_TRUE(recorder.Records().empty());
     EXPECT_EQ(layer.HitTest(at), std::nullopt);
@@ -98,16 +107,13 @@ TEST_F(TenderLayerTest, LabelsCircleAndFocusBoxFollowTheirSwitches)
     EXPECT_TRUE(recorder.Texts().empty());
     const std::size_t plain = recorder.Records().size();
 
-    tracking.Properties().drawNumber = true;
-    tracking.Properties().drawName = true;
-    tracking.Properties().drawDepth = true;
+    Change([](auto& p) { p.drawNumber = p.drawName = p.drawDepth = true; });
     Draw();
     const auto texts = recorder.Texts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), "T1"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Rescue"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "3.25"), texts.end());
-    tracking.Properties().drawNumber = tracking.Properties().drawName =
-        tracking.Properties().drawDepth = false;
+    Change([](auto& p) { p.drawNumber = p.drawName = p.drawDepth = false; });
 
     // The current tender gets its focus box; the others do not.
     tracking.current = 0;
@@ -139,11 +145,62 @@ TEST_F(TenderLayerTest, TrackInItsColourWhileReportingAndRedOnceSilent)
     EXPECT_EQ(LinesOf(chart::DimForActivePalette(kRed)), 0u);
 
     clock.Advance(tracking.Settings().dangerousInterval);
-    tracking.OnTimer({}, 10s);
+    tracking.OnTimer({});
     ASSERT_FALSE(tracking.Find(0)->reporting);
     Draw();
     EXPECT_EQ(LinesOf(colour), 0u);
     // The aged position leaves the symbol at the last fix.
     EXPECT_GE(LinesOf(chart::DimForActivePalette(kRed)), 2u);
     EXPECT_FALSE(recorder.Of(chart::DrawOp::Polygon).empty());
+}
+
+// A tender is drawn by its own properties (its properties page may change
+// them); applying the module's options gives every tender the module's again.
+TEST_F(TenderLayerTest, EachTenderDrawnByItsOwnProperties)
+{
+    Report(0.0, 0.0);
+    const geo::IntPoint at = chart.ClientPoint(geo::CPosition(50.0, -1.0));
+    tracking.Find(0)->properties.SetDraw(false);
+    Draw();
+    EXPECT_TRUE(recorder.Records().empty());
+    EXPECT_EQ(layer.HitTest(at), std::nullopt);
+    tracking.Find(0)->properties.SetDraw(true);
+    tracking.Find(0)->properties.drawName = true;
+    Draw();
+    const auto texts = recorder.Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Rescue"), texts.end());
+    EXPECT_FALSE(tracking.Properties().drawName);
+
+    Change([](auto&) {});
+    Draw();
+    EXPECT_TRUE(recorder.Texts().empty());
+    EXPECT_EQ(layer.HitTest(at), 0);
+}
+
+// A press on a drawn position marker finds that fix (the newest where two
+// meet); markers not drawn, or left out by "Limit to previous", are not hit.
+TEST_F(TenderLayerTest, APositionMarkerIsHitOnlyWhereItIsDrawn)
+{
+    Report(0.0, 0.0);
+    clock.Advance(10s);
+    Report(3.0, 0.0);
+    clock.Advance(10s);
+    Report(6.0, 0.0);
+    ASSERT_EQ(tracking.Find(0)->track.size(), 3u);
+    const geo::IntPoint first = chart.ClientPoint(geo::CPosition(50.0, -1.0));
+    const geo::IntPoint second = chart.ClientPoint(geo::CPosition(50.05, -1.0));
+    EXPECT_FALSE(layer.HitTestFix(*chart.doc, second));   // markers off
+    Change([](auto& p) { p.FixMarker().SetDraw(true); });
+    const auto hit = layer.HitTestFix(*chart.doc, {second.x + 2, second.y - 2});
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->channel, 0);
+    EXPECT_EQ(hit->fix, 1u);
+    EXPECT_EQ(layer.HitTestFix(*chart.doc, first)->fix, 0u);
+    EXPECT_FALSE(layer.HitTestFix(*chart.doc, {second.x + 9, second.y}));
+    Change([](auto& p) {
+        p.limitTrackDisplay = true;
+        p.trackTimeLimit = app::CDateTimeSpanEx(15);
+    });
+    EXPECT_FALSE(layer.HitTestFix(*chart.doc, first));
+    EXPECT_TRUE(layer.HitTestFix(*chart.doc, second));
 }

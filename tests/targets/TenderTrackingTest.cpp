@@ -41,9 +41,10 @@ struct Fixture {
         clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 12h);
         for (int i = 0; i < 3; ++i)
             tracking.Settings().channels[std::size_t(i)].valid = true;
+        tracking.Properties().loggingPeriod = app::CDateTimeSpanEx(10);   // position marker every
         own.position = CTargetPosition{47.6, -122.4};
     }
-    CTenderPassResult Pass() { return tracking.OnTimer(own, 10s); }
+    CTenderPassResult Pass() { return tracking.OnTimer(own); }
 };
 
 }   // namespace
@@ -163,6 +164,16 @@ TEST(TenderTracking, PortThatWontOpenLeavesTrackingOff)
     f.tracking.Settings().receivePort = 0;
     EXPECT_FALSE(f.tracking.SetActive(true, &reason));
     EXPECT_FALSE(reason.empty());
+}
+
+TEST(TenderTracking, SwitchingOnWithNoChannelInUseIsToldSo)
+{
+    Fixture f;
+    EXPECT_TRUE(f.tracking.NothingToPollNotice().empty());
+    for (auto& c : f.tracking.Settings().channels)
+        c.valid = false;
+    EXPECT_NE(f.tracking.NothingToPollNotice().find("no transceiver channel is in use"),
+              std::string::npos);
 }
 
 // Simulated tenders in panic while the user resets, clears and removes them:

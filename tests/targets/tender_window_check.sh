@@ -9,7 +9,8 @@
 #      panic until the unit's next MOVB;
 #   4. "View" opens the Tender Target Log, whose rows grow;
 #   5. "Go To Selected" shows the current tender on the chart, with its focus box;
-#   6. "Target > Options..." has the Tender Tracking page with the three channels.
+#   6. "Target > Options..." has the Tender Tracking page with the three channels,
+#      and its Target card the colour wells.
 #
 # Usage: tender_window_check.sh [path/to/brinevane]
 # BRINE_SHOTS_DIR, when set, keeps the screenshots there. Exit code 77
@@ -176,5 +177,10 @@ focus "$OPTS"
 xdotool key ctrl+Tab
 sleep 1
 shoot "$OPTS" tender-options-general
+# The page's own cards: "Target", with its colour wells, is the second tab.
+geometry "$OPTS"
+click_at $((X + 125)) $((Y + 59))
+sleep 1
+shoot "$OPTS" tender-options-target
 xdotool key Escape
 echo "PASS"

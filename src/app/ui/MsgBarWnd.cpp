@@ -6,8 +6,28 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QStyle>
+#include <algorithm>
+#include <vector>
 
 namespace app {
+
+namespace {
+// Every message bar there is (the main frame's and each chart window's).
+std::vector<CMsgBarWnd*>& AllBars()
+{
+    static std::vector<CMsgBarWnd*> bars;
+    return bars;
+}
+}   // namespace
+
+void CMsgBarWnd::TickAll()
+{
+    // A bar's model may open a window or play a sound: tick a copy of the list.
+    const std::vector<CMsgBarWnd*> bars = AllBars();
+    for (CMsgBarWnd* bar : bars)
+        if (std::find(AllBars().begin(), AllBars().end(), bar) != AllBars().end())
+            bar->m_model.OnTimer();
+}
 
 CMsgBarWnd::CMsgBarWnd(app::CMsgBar& model, QMainWindow* frame)
     : QDockWidget(frame), m_model(model), m_frame(frame), m_label(new QLabel(this))
@@ -29,14 +49,12 @@ CMsgBarWnd::CMsgBarWnd(app::CMsgBar& model, QMainWindow* frame)
     frame->addDockWidget(Qt::BottomDockWidgetArea, this);
     hide();
     m_model.AttachView(this);
-    m_timer.setInterval(1000);
-    connect(&m_timer, &QTimer::timeout, this, [this] { m_model.OnTimer(); });
-    m_timer.start();
+    AllBars().push_back(this);
 }
 
 CMsgBarWnd::~CMsgBarWnd()
 {
-    m_timer.stop();
+    std::erase(AllBars(), this);
     m_model.AttachView(nullptr);
 }
 

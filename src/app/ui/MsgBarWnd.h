@@ -1,10 +1,10 @@
 #pragma once
 // The message bar's window: a bar docked at the bottom of the main frame
 // showing the model's active messages, yellow on dark blue, growing and
-// shrinking with them. Its one-second timer drives expiry and sound repeats.
+// shrinking with them. The main frame's once-a-second tick (TickAll) drives
+// every bar's expiry and sound repeats, so an idle program wakes once for all.
 
 #include <QDockWidget>
-#include <QTimer>
 
 #include "app/MsgBar.h"
 
@@ -18,6 +18,9 @@ class CMsgBarWnd final : public QDockWidget, public app::CMsgBarView, public app
 public:
     CMsgBarWnd(app::CMsgBar& model, QMainWindow* frame);
     ~CMsgBarWnd() override;
+
+    // One second passed: every bar's messages expire and repeat their sounds.
+    static void TickAll();
 
     app::CMsgBar& Model() { return m_model; }
     // Label colours for the active display palette: the factor dims both
@@ -46,7 +49,6 @@ private:
     app::CMsgBar& m_model;
     QMainWindow* m_frame;
     QLabel* m_label;
-    QTimer m_timer;
     bool m_layoutQueued = false;
 };
 

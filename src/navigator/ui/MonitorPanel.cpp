@@ -58,6 +58,7 @@ QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QStrin
     grid->addWidget(new QLabel(label, card), row, 0);
     auto* value = new QLabel(card);
     value->setObjectName(name);
+    m_values[name] = value;
     value->setAccessibleName(label);
     value->setMinimumWidth(70);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -245,6 +246,12 @@ void CMonitorPanel::ApplyFixedColours()
     };
     const QString white = css(app::RGB(255, 255, 255));
     const QString text = css(m_drColours ? app::RGB(0xC0, 0, 0) : app::RGB(0, 0, 0x80));
+    // A style sheet set again re-polishes and repaints the whole panel: the
+    // once-a-second refresh sets it only when the colours change.
+    const QString applied = text + white;
+    if (applied == m_appliedColours)
+        return;
+    m_appliedColours = applied;
     for (QLabel* l : {m_status, m_latitude, m_longitude})
         l->setStyleSheet(QStringLiteral("color: %1; background: %2").arg(text, white));
     if (m_leftArrow && m_rightArrow) {
@@ -272,19 +279,28 @@ void CMonitorPanel::RefreshFromModel()
     if (m_auto && m_isAutoOn)
         m_auto->setChecked(m_isAutoOn());
     const navigator::CMonitorTexts& t = m_nav.Monitor().Texts();
-    m_tabs->setTabText(0, Q(m_nav.NmeaTabTitle()));
-    m_status->setText(Q(t.status));
-    m_latitude->setText(Q(t.latitude));
-    m_longitude->setText(Q(t.longitude));
-    m_datumShift->setText(Q(t.datumShift));
-    m_routeName->setText(Q(t.routeName));
-    m_leg->setText(Q(t.legNumber));
-    m_waypoint->setText(Q(t.waypointNumber));
+    // The panel refreshes once a second: only what changed is set, since a
+    // tab title set again lays out and repaints the whole tab widget.
+    const QString title = Q(m_nav.NmeaTabTitle());
+    if (m_tabs->tabText(0) != title)
+        m_tabs->setTabText(0, title);
+    auto setLabel = [](auto* label, const std::string& text) {
+        const QString value = Q(text);
+        if (label->text() != value)
+            label->setText(value);
+    };
+    setLabel(m_status, t.status);
+    setLabel(m_latitude, t.latitude);
+    setLabel(m_longitude, t.longitude);
+    setLabel(m_datumShift, t.datumShift);
+    setLabel(m_routeName, t.routeName);
+    setLabel(m_leg, t.legNumber);
+    setLabel(m_waypoint, t.waypointNumber);
     m_drColours = m_nav.Source().IsDrOn();
     ApplyFixedColours();
-    auto set = [this](const char* name, const std::string& text) {
-        if (auto* l = findChild<QLabel*>(QString::fromLatin1(name)))
-            l->setText(Q(text));
+    auto set = [this, &setLabel](const char* name, const std::string& text) {
+        if (auto found = m_values.find(QString::fromLatin1(name)); found != m_values.end())
+            setLabel(found->second, text);
     };
     set("cog", t.cog);
     set("sog", t.sog);

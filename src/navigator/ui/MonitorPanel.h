@@ -6,6 +6,7 @@
 // the model. The panel pumps the navigator's panel queue (0x501 to 0x508).
 
 #include <QPointer>
+#include <map>
 
 #include <functional>
 #include <memory>
@@ -78,6 +79,8 @@ private:
     QPointer<QDialog> m_alarmDialog;
     QListWidget* m_alarmList = nullptr;
     bool m_drColours = false;   // the position boxes show dead reckoning
+    QString m_appliedColours;   // the style last set on the position boxes
+    std::map<QString, QLabel*> m_values;   // the value boxes by name, as AddValue made them
     bool m_tornDown = false;
 };
 

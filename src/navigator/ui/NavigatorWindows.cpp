@@ -20,6 +20,7 @@
 #include "navigator/ui/AutoscrollRestrictionDlg.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/PortDumpWindows.h"
+#include "navigator/ui/PositionMarkerSheet.h"
 #include "navigator/ui/PositionSourceDlg.h"
 #include "nmea/GPSModule.h"
 #include "nmea/InstrumentsModule.h"
@@ -211,7 +212,17 @@ void CNavigatorWindows::CloseWorkspaceWindows()
 {
     if (m_dumpWindows)
         m_dumpWindows->CloseAll();
+    if (m_markerSheet)
+        m_markerSheet->Close();
     navigator::CNavigatorModule::CloseWorkspaceWindows();
+}
+
+void CNavigatorWindows::ShowPositionMarker(const CTrackFix& fix)
+{
+    if (!m_markerSheet)
+        m_markerSheet = std::make_unique<CPositionMarkerSheet>(m_window);
+    m_markerSheet->Show(PositionMarkerTexts(
+        fix, positionFormat ? positionFormat() : geo::CPositionFormat{}, localTime));
 }
 
 void CNavigatorWindows::ShutDown()

@@ -44,6 +44,7 @@ namespace navigator {
 
 class CMonitorPanel;
 class CPortDumpWindows;
+class CPositionMarkerSheet;
 
 class CNavigatorWindows final : public navigator::CNavigatorModule,
                                 public app::CModuleUi,
@@ -89,6 +90,13 @@ public:
     bool OpenLogFromChooser();
     bool SaveLogAs();
 
+    // "Position Marker Properties" showing one track fix (opened or raised),
+    // its position and time as the program writes them.
+    void ShowPositionMarker(const CTrackFix& fix);
+    CPositionMarkerSheet* PositionMarkerSheet() const { return m_markerSheet.get(); }
+    std::function<geo::CPositionFormat()> positionFormat;
+    std::function<std::string(std::chrono::system_clock::time_point)> localTime;
+
     // CChartViewExtension: each view draws the tracks as a dynamic layer.
     void ViewCreated(chart::CChartView& view) override;
     void ViewDestroyed(chart::CChartView& view) override;
@@ -124,6 +132,7 @@ private:
     QPointer<app::CListFrame> m_logbookFrame;
     std::shared_ptr<navigator::CLogbookRows> m_logbookRows;
     std::map<chart::CChartView*, std::unique_ptr<CTrackLayer>> m_trackLayers;
+    std::unique_ptr<CPositionMarkerSheet> m_markerSheet;
 };
 
 }   // namespace navigator

@@ -16,22 +16,12 @@
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
+#include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/overlays/OverlayServices.h"
 
 namespace navigator {
 
 namespace {
-
-QColor FromColorRef(chart::COLORREF c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-chart::COLORREF ToColorRef(const QColor& c)
-{
-    return chart::COLORREF(c.red()) | (chart::COLORREF(c.green()) << 8) |
-           (chart::COLORREF(c.blue()) << 16);
-}
 
 QLineEdit* NumberEdit(const char* name, QWidget* parent)
 {
@@ -259,7 +249,7 @@ void CVesselOverlayPage::ShowWells()
     for (std::size_t i = 0; i < m_wells.size(); ++i) {
         const chart::COLORREF c = kinds[i]->GetColours()[std::size_t(m_palette)];
         m_wells[i]->setStyleSheet(
-            QStringLiteral("background-color: %1").arg(FromColorRef(c).name()));
+            QStringLiteral("background-color: %1").arg(chart::ToQColor(c).name()));
     }
 }
 
@@ -270,11 +260,11 @@ void CVesselOverlayPage::PickColour(int well)
     chart::CPointProperties& kind = *kinds[well];
     chart::PaletteColours colours = kind.GetColours();
     const QColor chosen =
-        QColorDialog::getColor(FromColorRef(colours[std::size_t(m_palette)]), this,
+        QColorDialog::getColor(chart::ToQColor(colours[std::size_t(m_palette)]), this,
                                m_wells[std::size_t(well)]->accessibleName());
     if (!chosen.isValid())
         return;
-    colours[std::size_t(m_palette)] = ToColorRef(chosen);
+    colours[std::size_t(m_palette)] = chart::FromQColor(chosen);
     kind.SetColours(colours);
     ShowWells();
 }

@@ -6,7 +6,9 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/ui/PropertySheet.h"
+#include "chart/overlays/OverlayVessel.h"
 #include "navigator/ui/VesselOptionsPages.h"
+#include "navigator/ui/VesselPropDlg.h"
 
 namespace navigator {
 
@@ -44,6 +46,8 @@ void CVesselWindows::CloseWorkspaceWindows()
 {
     if (m_sheet)
         m_sheet->close();
+    if (m_propSheet)
+        m_propSheet->close();
 }
 
 void CVesselWindows::ReportFile()
@@ -67,6 +71,7 @@ void CVesselWindows::OpenOptions()
                                               [this](const COwnVessel& v, const std::string& f) {
                                                   if (!ApplyParticulars(v, f))
                                                       ReportFile();
+                                                  RefreshProperties();
                                               }),
         sheet));
     sheet->AddPage(
@@ -85,6 +90,40 @@ void CVesselWindows::OpenOptions()
         sheet));
     m_sheet = sheet;
     sheet->ShowModeless();
+}
+
+bool CVesselWindows::HitsOwnVessel(chart::CChartDoc& doc, geo::IntPoint p) const
+{
+    const std::optional<geo::CPosition> where = ownPosition ? ownPosition() : std::nullopt;
+    if (!where || !where->IsValid() || !Style().vessel.GetDraw())
+        return false;
+    // The symbol as the view draws it: at the vessel's position, at the module's size.
+    chart::COverlayOwnVessel symbol;
+    symbol.SetOwner(&doc);
+    symbol.SetPosition(*where);
+    symbol.SetSizeMode(Style().vessel.GetSizeMode());
+    return symbol.HitTest(p);
+}
+
+void CVesselWindows::ShowProperties()
+{
+    if (!m_propSheet) {
+        auto* sheet = new app::CModelessPropertySheet(QObject::tr("Vessel Properties"), m_window);
+        sheet->setObjectName("vesselProperties");
+        sheet->AddPage(new CVesselPropDlg(sheet));
+        m_propSheet = sheet;
+        sheet->ShowModeless();
+    }
+    RefreshProperties();
+    m_propSheet->raise();
+    m_propSheet->activateWindow();
+}
+
+void CVesselWindows::RefreshProperties()
+{
+    if (m_propSheet && m_propSheet->PageCount() > 0)
+        if (auto* page = qobject_cast<CVesselPropDlg*>(m_propSheet->Page(0)))
+            page->SetVessel(Vessel());
 }
 
 }   // namespace navigator

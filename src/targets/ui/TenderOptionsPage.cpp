@@ -24,6 +24,7 @@
 #include "platform/LocaleFreeNumbers.h"
 #include "targets/ARPAOptionsModel.h"
 #include "targets/TenderRows.h"
+#include "targets/ui/TargetColourWells.h"
 
 namespace targets {
 
@@ -215,7 +216,14 @@ QWidget* CTenderOptionsPage::MakeTargetCard()
 {
     auto* card = new QWidget(this);
     card->setObjectName("tenderTarget");
-    auto* form = new QFormLayout(card);
+    auto* columns = new QHBoxLayout(card);
+    auto* form = new QFormLayout();
+    columns->addLayout(form);
+    m_wells = new CTargetColourWells(M().Values().properties, true, card);
+    auto* right = new QVBoxLayout();
+    right->addWidget(m_wells);
+    right->addStretch(1);
+    columns->addLayout(right);
     // Nothing saves tenders as targets: shown, never offered.
     m_save = Check(tr("&Save Targets"), "saveTargets", card);
     m_save->setEnabled(false);
@@ -265,6 +273,7 @@ QWidget* CTenderOptionsPage::MakeTargetCard()
         ModelToControls();
         UpdateControls();
     });
+    connect(m_wells, &CTargetColourWells::ColourChanged, this, [this] { UpdateControls(); });
     connect(m_clearPanic, &QPushButton::clicked, this, [this] {
         M().Values().clearPanic = true;
         UpdateControls();
@@ -500,6 +509,7 @@ void CTenderOptionsPage::UpdateControls()
     m_markerSize->setEnabled(track && m_markers->isChecked());
     m_limit->setEnabled(track);
     m_limitSpan->setEnabled(track && m_limit->isChecked());
+    m_wells->Refresh();
     m_default->setEnabled(M().PropertiesDiffer());
     m_clearPanic->setEnabled(M().ClearPanicEnabled());
     const bool chosen = m_shown >= 0;

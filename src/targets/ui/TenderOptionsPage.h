@@ -1,9 +1,9 @@
 #pragma once
 // The "Tender Tracking" page of the Target Options sheet: the General card
 // (symbols, the dangerous interval, tender circles and the transceiver list
-// of the 17 channels), the Target card (what is drawn of each tender, and
-// Clear Panic) and the Configuration card (port, intervals and the
-// simulation of each tender in use).
+// of the 17 channels), the Target card (what is drawn of each tender, its
+// colours in the palette in use, and Clear Panic) and the Configuration card (port, intervals and
+// the simulation of each tender in use).
 
 #include <QTreeView>
 
@@ -28,6 +28,8 @@ class CPortDirectory;
 }   // namespace nmea
 
 namespace targets {
+
+class CTargetColourWells;
 
 // The channel table: a check box per row (space or a click toggles it),
 // Enter edits the name, Insert the serial number (four digits at most).
@@ -91,6 +93,7 @@ private:
     QTimeEdit* m_markerEvery = nullptr;
     QPushButton* m_default = nullptr;
     QPushButton* m_clearPanic = nullptr;
+    CTargetColourWells* m_wells = nullptr;
     // Configuration
     nmea::CPortCombo* m_port = nullptr;
     QLineEdit* m_validTime = nullptr;

@@ -227,6 +227,9 @@ void CTenderWindows::ToggleActive()
     }
     if (m_messages)
         m_messages->SetMessageActive(m_offMsg, 0, true);
+    if (const std::string notice = m_tracking.NothingToPollNotice(); !notice.empty())
+        QMessageBox::information(m_host ? &m_host->Window() : nullptr,
+                                 QObject::tr("Tender Tracking"), QString::fromStdString(notice));
 }
 
 void CTenderWindows::ResetManOverboard()
@@ -268,11 +271,7 @@ void CTenderWindows::OnTimer(app::TimerCadence cadence)
 void CTenderWindows::Pass()
 {
     const COwnSituation own = ownSituation ? ownSituation() : COwnSituation{};
-    // "Position marker every": a track fix at most this often (a second at least).
-    const auto markerSpan = std::max<std::chrono::seconds>(
-        std::chrono::seconds(m_tracking.Properties().loggingPeriod.GetTotalSeconds()),
-        std::chrono::seconds(1));
-    const CTenderPassResult result = m_tracking.OnTimer(own, markerSpan);
+    const CTenderPassResult result = m_tracking.OnTimer(own);
     for (int channel : result.rowsToWrite)
         if (const CTender* t = m_tracking.Find(channel))
             WriteRow(*t);

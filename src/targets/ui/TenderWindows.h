@@ -65,6 +65,8 @@ public:
     std::function<void(int number)> arpaRowSelected;
     // The middle of the active chart, where a new simulated tender starts.
     std::function<std::optional<CTargetPosition>()> chartCentre;
+    // Opens "Position Marker Properties" on one fix of a tender's track.
+    std::function<void(const CTenderFix&)> showFixProperties;
 
     // The "Tender Tracking" page of the Target Options sheet.
     app::CXPropertyPage* MakeOptionsPage(QWidget* parent);

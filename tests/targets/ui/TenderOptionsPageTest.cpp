@@ -1,8 +1,8 @@
 // The Tender Tracking page, offscreen: the transceiver list's keys (space
 // ticks, Enter edits the name, Insert the serial, which takes four digits
 // and nothing else), the configuration card's tender list following the
-// ticks, the simulation controls' enable rules, and Clear Panic offered only
-// while a tender is in panic.
+// ticks, the simulation controls' enable rules, Clear Panic offered only
+// while a tender is in panic, and the Target card's colour wells.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,8 +15,10 @@
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
+#include "app/DisplayPalettes.h"
 #include "geo/ui/PositionCtrl.h"
 #include "targets/TenderTracking.h"
+#include "targets/ui/TargetColourWells.h"
 #include "targets/ui/TenderOptionsPage.h"
 
 using namespace targets;
@@ -171,7 +173,7 @@ TEST(TenderOptionsPage, ClearPanicOnlyWhileATenderIsInPanic)
     ASSERT_TRUE(f.tracking.Store().ParseTargetLine(
         0, "$PABX,0001,RMC,120000,A,5000.000,N,00100.000,W,4.0,45.0,071226,,"));
     ASSERT_TRUE(f.tracking.Store().ParseTargetLine(0, "$PABX,0001,MOVB"));
-    f.tracking.OnTimer({}, 10s);
+    f.tracking.OnTimer({});
     ASSERT_EQ(f.tracking.ManOverboardCount(), 1);
     f.page->UpdateControls();
     EXPECT_TRUE(clear->isEnabled());
@@ -180,4 +182,50 @@ TEST(TenderOptionsPage, ClearPanicOnlyWhileATenderIsInPanic)
     ASSERT_FALSE(f.page->ControlsToModel());
     f.page->M().Apply();
     EXPECT_EQ(f.tracking.ManOverboardCount(), 0);
+}
+
+// A well changes its colour in the palette in use only, greys while what it
+// colours is not drawn, follows a change of palette, and the colour reaches
+// the tenders on apply; "&Default" takes it back.
+TEST(TenderOptionsPage, ColourWellsEditThePaletteInUse)
+{
+    app::CDisplayPalettes palettes;
+    app::SetProgramPalettes(&palettes);
+    Fixture f;
+    f.ShowCard(1);
+    auto* wells = f.page->findChild<CTargetColourWells*>("colours");
+    ASSERT_NE(wells, nullptr);
+    constexpr chart::COLORREF kMagenta = app::RGB(200, 0, 200);
+    wells->SetChooser([&](chart::COLORREF, const QString&) { return kMagenta; });
+    const chart::CTargetProperties before = f.tracking.Properties();
+    EXPECT_FALSE(f.Child<QPushButton>("default")->isEnabled());
+
+    EXPECT_FALSE(wells->Well(TargetColour::Text)->isEnabled());   // no text ticked
+    EXPECT_FALSE(wells->Well(TargetColour::Path)->isEnabled());
+    EXPECT_TRUE(wells->Well(TargetColour::Track)->isEnabled());
+    f.Child<QCheckBox>("drawDepth")->click();
+    EXPECT_TRUE(wells->Well(TargetColour::Text)->isEnabled());
+    f.Child<QCheckBox>("track")->click();
+    EXPECT_FALSE(wells->Well(TargetColour::Track)->isEnabled());
+    EXPECT_FALSE(wells->Well(TargetColour::Marker)->isEnabled());
+    f.Child<QCheckBox>("track")->click();
+
+    palettes.SetActive(app::CDisplayPalettes::kNight);
+    wells->Refresh();
+    EXPECT_EQ(wells->Palette(), app::CDisplayPalettes::kNight);
+    wells->Well(TargetColour::Symbol)->click();
+    wells->Well(TargetColour::Text)->click();
+    EXPECT_TRUE(f.Child<QPushButton>("default")->isEnabled());
+    ASSERT_FALSE(f.page->ControlsToModel());
+    f.page->M().Apply();
+    const chart::CTargetProperties& now = f.tracking.Properties();
+    EXPECT_EQ(now.GetColours()[2], kMagenta);
+    EXPECT_EQ(now.GetColours()[0], before.GetColours()[0]);   // Day untouched
+    EXPECT_EQ(now.Text().GetColours()[2], kMagenta);
+    EXPECT_EQ(now.Line().GetColours(), before.Line().GetColours());
+
+    f.Child<QPushButton>("default")->click();
+    EXPECT_EQ(f.page->M().Values().properties.GetColours(), before.GetColours());
+    EXPECT_FALSE(f.Child<QPushButton>("default")->isEnabled());
+    app::SetProgramPalettes(nullptr);
 }

@@ -59,6 +59,11 @@ QColor ToQColor(COLORREF c)
     return QColor(int(app::GetRValue(c)), int(app::GetGValue(c)), int(app::GetBValue(c)));
 }
 
+COLORREF FromQColor(const QColor& c)
+{
+    return app::RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue()));
+}
+
 QFont CQtPainterBackend::MapFont(const Font& font)
 {
     QFont q;

@@ -106,5 +106,6 @@ public:
 };
 
 QColor ToQColor(COLORREF colour);
+COLORREF FromQColor(const QColor& colour);
 
 }   // namespace chart

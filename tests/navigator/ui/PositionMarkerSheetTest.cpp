@@ -1,0 +1,67 @@
+// "Position Marker Properties": opened with a fix's texts, reused while
+// open, every field greyed and empty without a fix.
+#include "navigator/ui/PositionMarkerSheet.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+using namespace navigator;
+
+namespace {
+
+int g_argc = 1;
+char g_name[] = "position_marker_sheet_test";
+char* g_argv[] = {g_name, nullptr};
+
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+QString Field(const QWidget& w, const char* name)
+{
+    auto* edit = w.findChild<QLineEdit*>(name);
+    return edit ? edit->text() : QStringLiteral("(none)");
+}
+
+}   // namespace
+
+TEST(PositionMarkerSheet, ShowsTheFixAndIsReused)
+{
+    App();
+    CPositionMarkerSheet sheet(nullptr);
+    CPositionMarkerTexts texts;
+    texts.fixType = "Tender Target";
+    texts.cog = "090";
+    texts.depth = "";
+    sheet.Show(texts);
+    app::CModelessPropertySheet* shown = sheet.Sheet();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->windowTitle(), "Position Marker Properties");
+    EXPECT_EQ(Field(*shown, "fixType"), "Tender Target");
+    EXPECT_EQ(Field(*shown, "cog"), "090");
+    EXPECT_TRUE(shown->findChild<QLineEdit*>("cog")->isReadOnly());
+    texts.cog = "270";
+    sheet.Show(texts);
+    EXPECT_EQ(sheet.Sheet(), shown);
+    EXPECT_EQ(Field(*shown, "cog"), "270");
+    sheet.Close();
+}
+
+TEST(PositionMarkerSheet, NoFixGreysEveryField)
+{
+    App();
+    CPositionMarkerPage page;
+    CPositionMarkerTexts texts;
+    texts.fixType = "VF";
+    page.Show(texts);
+    page.Show(std::nullopt);
+    const auto edits = page.findChildren<QLineEdit*>();
+    EXPECT_EQ(edits.size(), 9);
+    for (QLineEdit* edit : edits) {
+        EXPECT_FALSE(edit->isEnabled());
+        EXPECT_TRUE(edit->text().isEmpty());
+    }
+}
