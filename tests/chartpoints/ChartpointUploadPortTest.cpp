@@ -11,7 +11,7 @@
 #include "nmea/PortList.h"
 #include "platform/Clock.h"
 
-#include "../nmea/PtyPair.h"
+#include "../nmea/PtyGps.h"
 #include "ChartpointFakes.h"
 #include "PythonScript.h"
 #include "ScriptedPrompt.h"
@@ -31,15 +31,7 @@ class UploadPortTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        pty = std::make_unique<brine_test::PtyPair>(dir.Path(), "usb-GPS_1");
-        ASSERT_TRUE(pty->Running());
-        nmea::PortPaths paths;
-        paths[0] = pty->Path().string();
-        ports = std::make_unique<nmea::CPortList>(paths, nmea::CComPortOptions{});
-        gps =
-            std::make_unique<nmea::CGPSModule>(settings, *ports, clock, nullptr, [] { return 4; });
-        ASSERT_TRUE(gps->Initialise());
-        gps->Config().transmitPort = 1;
+        ASSERT_TRUE(link.Start(dir.Path(), settings, clock));
         module = std::make_unique<CChartpointModule>(settings, prompt, dir.Path());
         ASSERT_TRUE(module->Initialise());
         module->SetUi(&panel);
@@ -50,8 +42,7 @@ protected:
     {
         if (module)
             module->CloseDatabase(true);
-        if (gps)
-            gps->Terminate();
+        link.Stop();
     }
     void Add(const std::string& name, const std::string& id, double lat, double lon)
     {
@@ -71,24 +62,15 @@ protected:
         std::string got;
         const auto until = std::chrono::steady_clock::now() + limit;
         while (got.find(last) == std::string::npos && std::chrono::steady_clock::now() < until)
-            got += pty->Receive(1 << 16, 20ms);
-        got += pty->Receive(1 << 16, 100ms);
+            got += link.pty->Receive(1 << 16, 20ms);
+        got += link.pty->Receive(1 << 16, 100ms);
         return got;
     }
     // pynmea2's reading of every WPL line: "id|lat|lon|has checksum".
     std::vector<std::string> ReadWithPynmea2(const std::string& lines)
     {
-        std::string hex;
-        static const char* const digits = "0123456789abcdef";
-        for (unsigned char c : lines) {
-            hex += digits[c >> 4];
-            hex += digits[c & 15];
-        }
         const auto out = brine_test::RunPython(
-            "import pynmea2\n"
-            "data = bytes.fromhex('" +
-            hex +
-            "').decode('ascii')\n"
+            "import pynmea2\n" + brine_test::PythonAsciiData(lines) +
             "for line in data.split('\\r\\n'):\n"
             "    if not line: continue\n"
             "    m = pynmea2.parse(line, check='*' in line)\n"
@@ -113,10 +95,9 @@ protected:
     brine_test::ScriptedPrompt prompt;
     brine_test::FakePanel panel;
     platform::CSystemClock clock;
-    std::unique_ptr<brine_test::PtyPair> pty;
-    std::unique_ptr<nmea::CPortList> ports;
-    std::unique_ptr<nmea::CGPSModule> gps;
-    CGpsWaypointTransmitter transmitter{[this] { return gps ? &gps->Device() : nullptr; }};
+    brine_test::PtyGps link;
+    CGpsWaypointTransmitter transmitter{
+        [this] { return link.gps ? &link.gps->Device() : nullptr; }};
     std::unique_ptr<CChartpointModule> module;
 };
 
@@ -187,7 +168,7 @@ TEST_F(UploadPortTest, SixHundredArriveInOrderAndALostPortSendsNone)
     std::string got;
     std::jthread reader([&](std::stop_token stop) {
         while (!stop.stop_requested() && got.find("$ECWPL,4735.9400") == std::string::npos)
-            got += pty->Receive(1 << 16, 20ms);
+            got += link.pty->Receive(1 << 16, 20ms);
     });
     std::string message;
     EXPECT_EQ(module->UploadChartpoints(2, all, 1, true, &message), 600) << message;
@@ -199,8 +180,8 @@ TEST_F(UploadPortTest, SixHundredArriveInOrderAndALostPortSendsNone)
 
     // The adapter pulled out and the transmit side closed: the port has no
     // instrument behind it, nothing is sent and the user is told why.
-    pty->Kill();
-    gps->Device().CloseTransmit();
+    link.pty->Kill();
+    link.gps->Device().CloseTransmit();
     message.clear();
     EXPECT_EQ(module->UploadChartpoints(2, {0, 1, 2}, 1, true, &message), 0);
     EXPECT_NE(message.find("0 of 3 Chartpoints sent: the GPS transmit port COM1"),

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "../support/FakeChartWindow.h"
-#include "../support/StoreHome.h"
+#include "../support/FileSettingsHome.h"
 #include "../support/TempFolder.h"
 #include "app/Registry.h"
 #include "chart/draw/RecordingBackend.h"
@@ -336,8 +336,7 @@ TEST(BlankChart, ViewStateIsTakenOverExactly)
 TEST(BlankChartService, OpensEverythingButRasterAndVectorCharts)
 {
     brine_test::TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    brine_test::StoreHome home(store);
+    brine_test::FileSettingsHome home(dir / "s.conf");
     charts::CBlankChartService service(home);
     for (const char* ext : {"", "txt", "bb"})
         EXPECT_TRUE(service.OpensExtension(ext)) << ext;

@@ -37,35 +37,14 @@ export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-vsl-$$-$RANDOM"
 unset BRINE_OPEN_FILES
 VESSELS="$XDG_DATA_HOME/Quorwick/Brinevane/Vessel"
-mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
-cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Wind]
-ReceiveCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
-TransmitCOMPort=dword:0
-#end
-CONF
+instruments_off "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 command -v evilwm >/dev/null 2>&1 && start_wm --mask1 mod4
 
 start_program() {
     TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
     PID=$!
-    dlg_visible() { window_named "DISCLAIMER"; }
-    wait_for "the DISCLAIMER window" dlg_visible
-    local dlg=$FOUND
-    geometry "$dlg"
-    click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 24))
-    dlg_gone() { is_gone "$dlg"; }
-    wait_for "the disclaimer to close" dlg_gone
-    main_visible() { window_named "Brinevane"; }
-    wait_for "the main window" main_visible
-    MAIN=$FOUND
+    pass_disclaimer
 }
 
 open_options() {

@@ -13,7 +13,7 @@
 #include "platform/Clock.h"
 
 #include "../chartpoints/ChartpointFakes.h"
-#include "../nmea/PtyPair.h"
+#include "../nmea/PtyGps.h"
 #include "PythonScript.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
@@ -45,29 +45,20 @@ class RouteUploadPortTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        pty = std::make_unique<brine_test::PtyPair>(dir.Path(), "usb-GPS_1");
-        ASSERT_TRUE(pty->Running());
-        nmea::PortPaths paths;
-        paths[0] = pty->Path().string();
-        ports = std::make_unique<nmea::CPortList>(paths, nmea::CComPortOptions{});
-        gps =
-            std::make_unique<nmea::CGPSModule>(settings, *ports, clock, nullptr, [] { return 4; });
-        ASSERT_TRUE(gps->Initialise());
-        gps->Config().transmitPort = 1;
-        gps->Device().OpenTransmit();
+        ASSERT_TRUE(link.Start(dir.Path(), settings, clock));
+        link.gps->Device().OpenTransmit();
         module = std::make_unique<CRouteModule>(settings, prompt, dir.Path());
         ASSERT_TRUE(module->Initialise());
         WriteRoute();
         ASSERT_TRUE(module->OpenDatabase(path.string()));
         ASSERT_EQ(module->State().waypoints.size(), std::size_t(kPoints));
-        tx = std::make_unique<CGpsRouteTransmitter>(gps->Device());
+        tx = std::make_unique<CGpsRouteTransmitter>(link.gps->Device());
     }
     void TearDown() override
     {
         if (module)
             module->Terminate();
-        if (gps)
-            gps->Terminate();
+        link.Stop();
     }
 
     // Down the Sound a cable at a time; every tenth waypoint unnamed.
@@ -110,9 +101,7 @@ protected:
     Silent prompt;
     platform::CSystemClock clock;
     std::filesystem::path path;
-    std::unique_ptr<brine_test::PtyPair> pty;
-    std::unique_ptr<nmea::CPortList> ports;
-    std::unique_ptr<nmea::CGPSModule> gps;
+    brine_test::PtyGps link;
     std::unique_ptr<CRouteModule> module;
     std::unique_ptr<CGpsRouteTransmitter> tx;
 };
@@ -133,10 +122,10 @@ TEST_F(RouteUploadPortTest, ThousandWaypointsReachASlowReaderWhole)
         const auto until = std::chrono::steady_clock::now() + 60s;
         while (std::chrono::steady_clock::now() < until &&
                got.find("1000 S1000") == std::string::npos) {
-            got += pty->Receive(2048, 20ms);
+            got += link.pty->Receive(2048, 20ms);
             std::this_thread::sleep_for(20ms);
         }
-        got += pty->Receive(1 << 16, 200ms);
+        got += link.pty->Receive(1 << 16, 200ms);
     });
     const auto longest = Pump(50s);
     EXPECT_FALSE(module->IsUploading());
@@ -148,17 +137,8 @@ TEST_F(RouteUploadPortTest, ThousandWaypointsReachASlowReaderWhole)
     // What is still in the port's queue drains to the reader.
     reader.join();
 
-    std::string hex;
-    static const char* const digits = "0123456789abcdef";
-    for (unsigned char c : got) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
     const auto out = brine_test::RunPython(
-        "import pynmea2\n"
-        "data = bytes.fromhex('" +
-        hex +
-        "').decode('ascii')\n"
+        "import pynmea2\n" + brine_test::PythonAsciiData(got) +
         "for line in data.split('\\r\\n'):\n"
         "    if not line: continue\n"
         "    m = pynmea2.parse(line, check=True)\n"
@@ -202,8 +182,8 @@ TEST_F(RouteUploadPortTest, AReaderGoneMidwayLeavesKOfNSent)
     ASSERT_TRUE(module->StartUpload(CUploadChoice{}, *tx));
     module->OnTimer(app::TimerCadence::EveryPass);
     ASSERT_TRUE(module->IsUploading());
-    pty->Kill();
-    gps->Device().CloseTransmit();
+    link.pty->Kill();
+    link.gps->Device().CloseTransmit();
     Pump(20s);
     EXPECT_FALSE(module->IsUploading());
     const std::string& progress = module->UploadProgress();

@@ -7,12 +7,9 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
-#include "FakeClock.h"
-#include "ScriptedPrompt.h"
-#include "TempFolder.h"
+#include "FrameTestServices.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
-#include "app/Timer.h"
 #include "shell/MainFrame.h"
 
 namespace {
@@ -65,20 +62,8 @@ TEST(ComPortMenu, ListsThePortsThereAreCheckedWhileOpenAndRunsTheirCommands)
 TEST(ComPortMenu, TheFramesViewMenuItemOpensTheSubmenu)
 {
     App();
-    brine_test::FakeClock clock;
-    brine_test::ScriptedPrompt prompt;
-    app::CTimer timerIds;
-    brine_test::TempFolder folder;
-    platform::CSettingsStore store{folder.Path() / "settings.conf"};
-    const char* bin = std::getenv("BRINE_BIN_DIR");
-    shell::CFrameServices s;
-    s.timerIds = &timerIds;
-    s.prompt = &prompt;
-    s.clock = &clock;
-    s.programFolder = bin ? bin : std::filesystem::current_path();
-    s.settings = &store;
-    s.showDisclaimer = [](QWidget*) { return true; };
-    shell::CMainFrame frame(std::move(s));
+    brine_test::FrameTestServices services;
+    shell::CMainFrame frame(services.Services());
     ASSERT_TRUE(frame.OnCreate());
     QAction* item = frame.Action(app::cmd::kViewPortWindow);
     ASSERT_NE(item, nullptr);

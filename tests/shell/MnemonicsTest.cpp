@@ -9,10 +9,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-#include "FakeClock.h"
-#include "ScriptedPrompt.h"
-#include "TempFolder.h"
-#include "app/Timer.h"
+#include "FrameTestServices.h"
 #include "app/ui/PropertySheet.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 #include "nmea/ui/NetworkOptionsPage.h"
@@ -66,20 +63,8 @@ void CheckMenu(const QString& path, const QList<QAction*>& actions)
 TEST(Mnemonics, EveryMenuUsesEachLetterOnce)
 {
     App();
-    brine_test::FakeClock clock;
-    brine_test::ScriptedPrompt prompt;
-    app::CTimer timerIds;
-    brine_test::TempFolder folder;
-    platform::CSettingsStore store{folder.Path() / "settings.conf"};
-    const char* bin = std::getenv("BRINE_BIN_DIR");
-    shell::CFrameServices s;
-    s.timerIds = &timerIds;
-    s.prompt = &prompt;
-    s.clock = &clock;
-    s.programFolder = bin ? bin : std::filesystem::current_path();
-    s.settings = &store;
-    s.showDisclaimer = [](QWidget*) { return true; };
-    shell::CMainFrame frame(std::move(s));
+    brine_test::FrameTestServices services;
+    shell::CMainFrame frame(services.Services());
     ASSERT_TRUE(frame.OnCreate());
     ASSERT_GT(frame.menuBar()->actions().size(), 5);
     CheckMenu("menu bar", frame.menuBar()->actions());

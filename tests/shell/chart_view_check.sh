@@ -48,18 +48,7 @@ shot_step() {
     LAST="$work/area_$N.png"
 }
 
-cat > "$work/config/Quorwick/Brinevane/settings.conf" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Wind]
-ReceiveCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
-TransmitCOMPort=dword:0
-#end
-CONF
+instruments_off "$work/config/Quorwick/Brinevane/settings.conf"
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-view-$$-$RANDOM"
@@ -67,16 +56,7 @@ start_wm
 
 TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
 PID=$!
-dlg_visible() { window_named "DISCLAIMER"; }
-wait_for "the DISCLAIMER window" dlg_visible
-DLG=$FOUND
-geometry "$DLG"
-xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
-dlg_gone() { is_gone "$DLG"; }
-wait_for "the disclaimer to close" dlg_gone
-main_visible() { window_named "Brinevane"; }
-wait_for "the main window" main_visible
-MAIN=$FOUND
+pass_disclaimer
 xdotool mousemove --sync 2 2
 settled "$work/start.png"
 

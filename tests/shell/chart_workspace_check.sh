@@ -70,19 +70,7 @@ export BRINE_INSTANCE_NAME="brine-charts-$$-$RANDOM"
 # The instruments off the serial ports: whether a machine's ports open
 # (another program may hold one) must not put a message bar in one run's
 # picture and not the other's.
-mkdir -p "$work/config/Quorwick/Brinevane"
-cat > "$work/config/Quorwick/Brinevane/settings.conf" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Wind]
-ReceiveCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
-TransmitCOMPort=dword:0
-#end
-CONF
+instruments_off "$work/config/Quorwick/Brinevane/settings.conf"
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 
 start_wm
@@ -90,16 +78,7 @@ start_wm
 start_program() {
     TMPDIR="$work/tmp" BRINE_REPORT_CHARTS=1 BRINE_REPORT_FOCUS=1 "$PROGRAM" >> "$work/program.log" 2>&1 &
     PID=$!
-    dlg_visible() { window_named "DISCLAIMER"; }
-    wait_for "the DISCLAIMER window" dlg_visible
-    local dlg=$FOUND
-    geometry "$dlg"
-    click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 24))
-    dlg_gone() { is_gone "$dlg"; }
-    wait_for "the disclaimer to close" dlg_gone
-    main_visible() { window_named "Brinevane"; }
-    wait_for "the main window" main_visible
-    MAIN=$FOUND
+    pass_disclaimer
 }
 
 exit_program() {

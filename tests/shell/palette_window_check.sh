@@ -73,19 +73,7 @@ unset BRINE_OPEN_FILES
 # No instrument on a serial port: a port another program on the machine
 # holds would put its line on the message bar between two pictures that
 # must match. The station listener on a port of this run's own.
-mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
-cat > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Wind]
-ReceiveCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
-TransmitCOMPort=dword:0
-#end
-CONF
+instruments_off "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 
 # A small window manager, its own keys moved off Ctrl+Alt, which the
@@ -97,16 +85,7 @@ fi
 start_program() {
     TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
     PID=$!
-    dlg_visible() { window_named "DISCLAIMER"; }
-    wait_for "the DISCLAIMER window" dlg_visible
-    local dlg=$FOUND
-    geometry "$dlg"
-    click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 24))
-    dlg_gone() { is_gone "$dlg"; }
-    wait_for "the disclaimer to close" dlg_gone
-    main_visible() { window_named "Brinevane"; }
-    wait_for "the main window" main_visible
-    MAIN=$FOUND
+    pass_disclaimer
     # The mouse rests off the window, so no hover shading differs between pictures.
     xdotool mousemove 1279 1023   # no --sync: it waits for a move that may not come
 }

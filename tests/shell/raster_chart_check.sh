@@ -131,22 +131,11 @@ HCRF="$work/data/Quorwick/Brinevane/Charts/HCRF"
 CHARTS="$HCRF/GB/ChartCD/RasChts/090"
 
 write_settings() {
-cat > "$work/config/Quorwick/Brinevane/settings.conf" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Wind]
-ReceiveCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
-TransmitCOMPort=dword:0
-#end
-CONF
-# The vessel log's folder in the work folder, not beside the program.
-sed -i '/^#end$/d' "$work/config/Quorwick/Brinevane/settings.conf"
-printf '[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:%s\n#end\n' \
-    "$work/logs" >> "$work/config/Quorwick/Brinevane/settings.conf"
+    instruments_off "$work/config/Quorwick/Brinevane/settings.conf"
+    # The vessel log's folder in the work folder, not beside the program.
+    sed -i '/^#end$/d' "$work/config/Quorwick/Brinevane/settings.conf"
+    printf '[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:%s\n#end\n' \
+        "$work/logs" >> "$work/config/Quorwick/Brinevane/settings.conf"
 }
 write_settings
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"

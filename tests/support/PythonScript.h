@@ -42,6 +42,19 @@ inline std::optional<std::string> RunPython(const std::string& program)
     return out;
 }
 
+// A Python statement that sets `data` to the ASCII text `text`, handed over
+// in hex so that no character of it needs quoting.
+inline std::string PythonAsciiData(const std::string& text)
+{
+    static const char* const digits = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : text) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return "data = bytes.fromhex('" + hex + "').decode('ascii')\n";
+}
+
 // The lines of a text, without their line ends.
 inline std::vector<std::string> SplitLines(const std::string& text)
 {

@@ -23,6 +23,7 @@ XWIN_MARKER=""
 PID=""
 WM_PID=""
 FOUND=""
+LINES=0   # the state lines of $STATE already seen (expect_state)
 
 xwin_enter() {
     local script=$1 tool attempt rc
@@ -317,6 +318,22 @@ PY
     XWIN_PIDS="$XWIN_PIDS $!"
 }
 
+# Answers the DISCLAIMER of the program just started ($PID) and waits for
+# the main window: its id in $MAIN.
+pass_disclaimer() {
+    dlg_visible() { window_named "DISCLAIMER"; }
+    wait_for "the DISCLAIMER window" dlg_visible
+    local dlg=$FOUND X Y WIDTH HEIGHT SCREEN WINDOW
+    geometry "$dlg"
+    click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 24))
+    XWIN_DLG=$dlg
+    dlg_gone() { is_gone "$XWIN_DLG"; }
+    wait_for "the disclaimer to close" dlg_gone
+    main_visible() { window_named "Brinevane"; }
+    wait_for "the main window" main_visible
+    MAIN=$FOUND
+}
+
 # Starts $PROGRAM with the work folder's home and settings, answers the
 # DISCLAIMER and waits for the main window: its id in $MAIN, the program's in $PID.
 start_past_disclaimer() {
@@ -324,18 +341,61 @@ start_past_disclaimer() {
     export XDG_RUNTIME_DIR="$work/runtime" BRINE_INSTANCE_NAME="brine-$XWIN_NAME-$$-$RANDOM"
     TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
     PID=$!
-    dlg_visible() { window_named "DISCLAIMER"; }
-    wait_for "the DISCLAIMER window" dlg_visible
-    local dlg=$FOUND X Y WIDTH HEIGHT SCREEN WINDOW
-    geometry "$dlg"
-    xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
-    XWIN_DLG=$dlg
-    dlg_gone() { is_gone "$XWIN_DLG"; }
-    wait_for "the disclaimer to close" dlg_gone
-    main_visible() { window_named "Brinevane"; }
-    wait_for "the main window" main_visible
-    MAIN=$FOUND
+    pass_disclaimer
     xdotool mousemove --sync 2 2
+}
+
+# The GPS off its serial ports, as the first lines of a settings file.
+gps_off_lines() {
+    printf '%s\n' '[Software\Quorwick\Brinevane\Default\Navigator\GPS]' \
+        'ReceiveCOMPort=dword:0' 'TransmitCOMPort=dword:0'
+}
+
+# Every instrument off its serial ports, written as the settings file $1 (its
+# folder made): a port another program on the machine holds would put its
+# line on the message bar, and a check must not depend on the machine's ports.
+instruments_off() {
+    mkdir -p "$(dirname "$1")"
+    {
+        gps_off_lines
+        printf '%s\n' '[Software\Quorwick\Brinevane\Default\Navigator\Wind]' 'ReceiveCOMPort=dword:0' \
+            '[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]' 'TransmitCOMPort=dword:0' \
+            '[Software\Quorwick\Brinevane\Default\Navigator\Repeater]' 'TransmitCOMPort=dword:0' '#end'
+    } > "$1"
+}
+
+# The GPS off its ports and a blank chart over Admiralty Inlet and Seattle
+# reopened at start, written as the settings file $1 (its folder made).
+blank_chart_settings() {
+    mkdir -p "$(dirname "$1")"
+    {
+        gps_off_lines
+        cat <<'CONF'
+[Software\Quorwick\Brinevane\Default\Chart\LastOpened]
+ChartsOpen=dword:1
+Chart1=str:
+[Software\Quorwick\Brinevane\Default\Chart\LastOpened\Chart1]
+TopLeftLatitude=str:48.25
+TopLeftLongitude=str:-122.95
+BottomRightLatitude=str:47.5
+BottomRightLongitude=str:-122.15
+#end
+CONF
+    } > "$1"
+}
+
+# The state lines a program reports on the file $STATE, one a change, each of
+# fields "key=value".
+last_state() { tail -1 "$STATE" 2>/dev/null; }
+field() { last_state | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+state_lines() { if [ -f "$STATE" ]; then wc -l < "$STATE"; else echo 0; fi; }
+# Waits for a state line after the $LINES seen whose field $2 is $3 ($1 says
+# what it is), then counts it seen.
+expect_state() {
+    local what=$1 key=$2 want=$3
+    has() { [ "$(state_lines)" -gt "$LINES" ] && [ "$(field "$key")" = "$want" ] && echo ok; }
+    wait_for "$what" has
+    LINES=$(state_lines)
 }
 
 # The vessel log's folder in the work folder: otherwise the program keeps its

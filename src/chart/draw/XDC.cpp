@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "chart/draw/PixelOps.h"
 
@@ -15,6 +16,17 @@ CDrawBackendFactory* g_factory = nullptr;
 bool IsEmptyRect(const IntRect& r)
 {
     return r.right <= r.left || r.bottom <= r.top;
+}
+
+// Keeps `value` as the context's state, tells the backend (when there is one)
+// and hands back the value it replaced.
+template <typename T>
+T Replace(T& state, T value, CDrawBackend* backend, void (CDrawBackend::*tell)(T))
+{
+    const T old = std::exchange(state, value);
+    if (backend)
+        (backend->*tell)(value);
+    return old;
 }
 
 }   // namespace
@@ -110,54 +122,32 @@ void CXDC::SelectStockObject(StockObject object)
 
 Rop2 CXDC::SetROP2(Rop2 rop)
 {
-    const Rop2 old = m_rop;
-    m_rop = rop;
-    if (m_backend)
-        m_backend->SetRop2(rop);
-    return old;
+    return Replace(m_rop, rop, m_backend.get(), &CDrawBackend::SetRop2);
 }
 
 COLORREF CXDC::SetTextColor(COLORREF colour)
 {
-    const COLORREF old = m_textColour;
-    m_textColour = colour;
-    if (m_backend)
-        m_backend->SetTextColour(colour);
-    return old;
+    return Replace(m_textColour, colour, m_backend.get(), &CDrawBackend::SetTextColour);
 }
 
 COLORREF CXDC::SetBkColor(COLORREF colour)
 {
-    const COLORREF old = m_bkColour;
-    m_bkColour = colour;
-    if (m_backend)
-        m_backend->SetBkColour(colour);
-    return old;
+    return Replace(m_bkColour, colour, m_backend.get(), &CDrawBackend::SetBkColour);
 }
 
 BkMode CXDC::SetBkMode(BkMode mode)
 {
-    const BkMode old = m_bkMode;
-    m_bkMode = mode;
-    if (m_backend)
-        m_backend->SetBkMode(mode);
-    return old;
+    return Replace(m_bkMode, mode, m_backend.get(), &CDrawBackend::SetBkMode);
 }
 
 unsigned CXDC::SetTextAlign(unsigned align)
 {
-    const unsigned old = m_textAlign;
-    m_textAlign = align;
-    if (m_backend)
-        m_backend->SetTextAlign(align);
-    return old;
+    return Replace(m_textAlign, align, m_backend.get(), &CDrawBackend::SetTextAlign);
 }
 
 ArcDirection CXDC::SetArcDirection(ArcDirection direction)
 {
-    const ArcDirection old = m_arcDirection;
-    m_arcDirection = direction;
-    return old;
+    return std::exchange(m_arcDirection, direction);
 }
 
 int CXDC::GetDeviceCaps(DeviceCap cap) const

@@ -196,6 +196,15 @@ struct WriteFrom {
     void operator()(const app::CDateTimeSpanEx* span) const { reg.WriteTimeSpan(name, *span); }
 };
 
+// The line and label a point kind owns, back at their defaults; the line is
+// drawn `width` pixels wide.
+void DefaultLineAndText(CLineProperties& line, std::uint8_t width, COvrlyTextProperties& text)
+{
+    line.SetDefaults();
+    line.SetWidth(width);
+    text.SetDefaults();
+}
+
 }   // namespace
 
 // ---- CPointProperties ---------------------------------------------------------------------
@@ -387,9 +396,7 @@ void CWaypointProperties::SetDefaults()
 {
     CPointProperties::SetDefaults();
     drawNumber = drawName = drawEta = false;
-    m_line.SetDefaults();
-    m_line.SetWidth(3);
-    m_text.SetDefaults();
+    DefaultLineAndText(m_line, 3, m_text);
 }
 
 void CWaypointProperties::ListOwnValues(std::vector<StoredValue>& values)
@@ -410,9 +417,7 @@ void CPositionFixProperties::SetDefaults()
 {
     CPointProperties::SetDefaults();
     drawFixTimeAndSource = false;
-    m_line.SetDefaults();
-    m_line.SetWidth(2);
-    m_text.SetDefaults();
+    DefaultLineAndText(m_line, 2, m_text);
 }
 
 void CPositionFixProperties::ListOwnValues(std::vector<StoredValue>& values)

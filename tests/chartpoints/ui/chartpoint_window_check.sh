@@ -44,18 +44,6 @@ settled() { settled_screen "$1"; }
 count_colour() {
     "$CONVERT" "$1" -fuzz 8% -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
 }
-# The last state line and one of its fields.
-last_state() { tail -1 "$STATE" 2>/dev/null; }
-field() { last_state | tr ' ' '\n' | sed -n "s/^$1=//p"; }
-state_lines() { if [ -f "$STATE" ]; then wc -l < "$STATE"; else echo 0; fi; }
-# Waits for a new state line whose field matches.
-LINES=0
-expect_state() {
-    local what=$1 key=$2 want=$3
-    has() { [ "$(state_lines)" -gt "$LINES" ] && [ "$(field "$key")" = "$want" ] && echo ok; }
-    wait_for "$what" has
-    LINES=$(state_lines)
-}
 
 # A Chartpoint menu entry by its key. The menu bar's title is found in the
 # first screenshot by its text's place: the seventh title.
@@ -75,21 +63,7 @@ chartpoint_menu() {
 for f in "$(dirname "$PROGRAM")"/*; do
     case "$(basename "$f")" in Chartpoints | Attach) ;; *) ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/prog/";; esac
 done
-# A blank chart over Admiralty Inlet and Seattle.
-cat > "$work/config/Quorwick/Brinevane/settings.conf" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Chart\LastOpened]
-ChartsOpen=dword:1
-Chart1=str:
-[Software\Quorwick\Brinevane\Default\Chart\LastOpened\Chart1]
-TopLeftLatitude=str:48.25
-TopLeftLongitude=str:-122.95
-BottomRightLatitude=str:47.5
-BottomRightLongitude=str:-122.15
-#end
-CONF
+blank_chart_settings "$work/config/Quorwick/Brinevane/settings.conf"
 # A station port and folder of its own: a program of another check on the
 # default port would be a station holding the chartpoint lock.
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
@@ -110,16 +84,7 @@ start_wm
 
 TMPDIR="$work/tmp" "$work/prog/brinevane" ${MEDIA:+--sample-media "$work/media"} > "$work/program.log" 2>&1 &
 PID=$!
-dlg_visible() { window_named "DISCLAIMER"; }
-wait_for "the DISCLAIMER window" dlg_visible
-DLG=$FOUND
-geometry "$DLG"
-xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
-dlg_gone() { is_gone "$DLG"; }
-wait_for "the disclaimer to close" dlg_gone
-main_visible() { window_named "Brinevane"; }
-wait_for "the main window" main_visible
-MAIN=$FOUND
+pass_disclaimer
 
 step "the sample marks with ID and name labels"
 expect_state "PugetSound open at Point Wilson Light" name Point

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "../../support/FakeChartWindow.h"
-#include "StoreHome.h"
+#include "FileSettingsHome.h"
 #include "TempFolder.h"
 #include "app/CommandTable.h"
 #include "app/ui/PropertySheet.h"
@@ -195,8 +195,7 @@ TEST(LiveChartManagementPage, UpdateFolioNeedsChartsOrCells)
 {
     App();
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    brine_test::StoreHome home(store);
+    brine_test::FileSettingsHome home(dir / "s.conf");
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     int updates = 0;
@@ -241,8 +240,7 @@ UpdatedParts Count(const vengine::VChartData& chart)
 TEST(LiveChartService, FirstStartInstallsTheHarbourWithItsUpdateApplied)
 {
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    brine_test::StoreHome home(store);
+    brine_test::FileSettingsHome home(dir / "s.conf");
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     EXPECT_EQ(service.InstallSampleMedia(BRINE_SAMPLE_CELLS_DIR),
@@ -271,8 +269,7 @@ TEST(LiveChartFolderPage, ShowsTheFolderAndHandsOnAChangedOne)
 {
     App();
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    brine_test::StoreHome home(store);
+    brine_test::FileSettingsHome home(dir / "s.conf");
     charts::CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     std::vector<std::string> changed;

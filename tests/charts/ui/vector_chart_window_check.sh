@@ -32,20 +32,8 @@ export XDG_DATA_HOME="$work/data"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-vchart-$$-$RANDOM"
 SETTINGS="$work/config/Quorwick/Brinevane/settings.conf"
-mkdir -p "$(dirname "$SETTINGS")"
 # The instruments off the serial ports, so no port message covers the charts.
-cat > "$SETTINGS" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Wind]
-ReceiveCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Navigator\Repeater]
-TransmitCOMPort=dword:0
-#end
-CONF
+instruments_off "$SETTINGS"
 station_settings "$SETTINGS"
 LIVE="$work/data/Quorwick/Brinevane/Charts/LIVECHART"
 mkdir -p "$LIVE"
@@ -57,16 +45,7 @@ chart_opened() { grep "chart opened: " "$work/program.log" | tail -n 1 | grep "$
 start_wm
 TMPDIR="$work/tmp" BRINE_REPORT_CHARTS=1 BRINE_REPORT_FOCUS=1 "$PROGRAM" >> "$work/program.log" 2>&1 &
 PID=$!
-dlg_visible() { window_named "DISCLAIMER"; }
-wait_for "the DISCLAIMER window" dlg_visible
-DLG=$FOUND
-geometry "$DLG"
-click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 24))
-dlg_gone() { is_gone "$DLG"; }
-wait_for "the disclaimer to close" dlg_gone
-main_visible() { window_named "Brinevane"; }
-wait_for "the main window" main_visible
-MAIN=$FOUND
+pass_disclaimer
 
 step "Chart > Update Folio imports the four sample cells"
 activate "$MAIN"

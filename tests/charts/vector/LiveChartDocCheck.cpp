@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../../support/FakeChartWindow.h"
-#include "StoreHome.h"
+#include "FileSettingsHome.h"
 #include "TempFolder.h"
 #include "TestCells.h"
 #include "chart/draw/RecordingBackend.h"
@@ -132,8 +132,7 @@ TEST(LiveChartDoc, OpensTheStoreShowsItsTextsAndDrawsWhereOverlaysGo)
 TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
 {
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    brine_test::StoreHome home(store);
+    brine_test::FileSettingsHome home(dir / "s.conf");
     CLiveChartService service(home);
     service.SetChartsFolder(dir.Path().string());
     EXPECT_EQ(service.Folder(), dir / "LIVECHART");
@@ -171,8 +170,7 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
 TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)
 {
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    brine_test::StoreHome home(store);
+    brine_test::FileSettingsHome home(dir / "s.conf");
     CLiveChartService service(home);
     // The "dialog": its flag, whether it is up, and how often it came up.
     bool* flag = nullptr;
@@ -260,8 +258,7 @@ TEST(LiveChartDoc, EachDocumentKeepsItsOwnChartAndView)
 TEST(LiveChartService, ChartFolderSettingAndFirstStartSamples)
 {
     TempFolder dir;
-    platform::CSettingsStore store(dir / "s.conf");
-    brine_test::StoreHome home(store);
+    brine_test::FileSettingsHome home(dir / "s.conf");
 
     // The sample folder: two cells, one the world chart, and a file that is no cell.
     const std::filesystem::path samples = dir / "samples";

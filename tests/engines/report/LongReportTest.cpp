@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "../../support/ReportTestApp.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -26,30 +28,13 @@
 
 namespace {
 
+using brine_test::CommandOutput;
+
 namespace fs = std::filesystem;
 
 QApplication& App()
 {
-    // The shipped definitions, never a copy in the user's data folder.
-    static QTemporaryDir data;
-    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
-    static int argc = 1;
-    static char name[] = "long_report_test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
-    return *app;
-}
-
-std::string CommandOutput(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        std::array<char, 4096> buffer{};
-        for (std::size_t got; (got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-            out.append(buffer.data(), got);
-        pclose(pipe);
-    }
-    return out;
+    return brine_test::ReportTestApp("long_report_test");
 }
 
 int PdfPages(const std::string& pdf)

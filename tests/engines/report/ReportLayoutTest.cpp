@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../../support/ReportTestApp.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -17,6 +19,8 @@
 #include <string>
 
 namespace {
+
+using brine_test::CommandOutput;
 
 using report::CReportDefinition;
 using report::CReportLayout;
@@ -50,19 +54,6 @@ std::vector<std::vector<std::string>> ChartRows(int count)
                         "Admiralty Inlet part " + std::to_string(i),
                         "1:" + std::to_string(20000 + i)});
     return rows;
-}
-
-std::string CommandOutput(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        std::array<char, 4096> buffer{};
-        std::size_t got = 0;
-        while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            out.append(buffer.data(), got);
-        pclose(pipe);
-    }
-    return out;
 }
 
 std::size_t Occurrences(const std::string& text, const std::string& word)

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "../../support/ReportTestApp.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -23,32 +25,13 @@
 
 namespace {
 
+using brine_test::CommandOutput;
+
 namespace fs = std::filesystem;
 
 QApplication& App()
 {
-    // The shipped definitions, never a copy in the user's data folder.
-    static QTemporaryDir data;
-    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
-    static int argc = 1;
-    static char name[] = "report_run_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt down among the other statics at exit can crash.
-    static auto* app = new QApplication(argc, argv);
-    return *app;
-}
-
-std::string CommandOutput(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        std::array<char, 4096> buffer{};
-        std::size_t got = 0;
-        while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            out.append(buffer.data(), got);
-        pclose(pipe);
-    }
-    return out;
+    return brine_test::ReportTestApp("report_run_test");
 }
 
 std::size_t FilesIn(const fs::path& folder)

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "ReportTestApp.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -21,30 +23,11 @@
 
 namespace {
 
+using brine_test::CommandOutput;
+
 QApplication& App()
 {
-    // The shipped definitions, never a copy in the user's data folder.
-    static QTemporaryDir data;
-    setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
-    static int argc = 1;
-    static char name[] = "route_reports_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt down among the other statics at exit can crash.
-    static auto* app = new QApplication(argc, argv);
-    return *app;
-}
-
-std::string CommandOutput(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        std::array<char, 4096> buffer{};
-        std::size_t got = 0;
-        while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            out.append(buffer.data(), got);
-        pclose(pipe);
-    }
-    return out;
+    return brine_test::ReportTestApp("route_reports_test");
 }
 
 TEST(RouteReports, PlanValuesPrintInTheirFixedForms)

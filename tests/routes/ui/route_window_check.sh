@@ -28,16 +28,6 @@ SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
 STATE="$work/state.txt"
 xwin_on_failure() { echo "--- route state lines:" >&2; tail -8 "$STATE" >&2; }
-last_state() { tail -1 "$STATE" 2>/dev/null; }
-field() { last_state | tr ' ' '\n' | sed -n "s/^$1=//p"; }
-state_lines() { if [ -f "$STATE" ]; then wc -l < "$STATE"; else echo 0; fi; }
-LINES=0
-expect_state() {
-    local what=$1 key=$2 want=$3
-    has() { [ "$(state_lines)" -gt "$LINES" ] && [ "$(field "$key")" = "$want" ] && echo ok; }
-    wait_for "$what" has
-    LINES=$(state_lines)
-}
 route_menu() {
     # The menu's entries are enabled by the idle pass (every 250 ms) after a change.
     sleep 0.6
@@ -68,21 +58,7 @@ PY
 }
 
 CONF="$work/config/Quorwick/Brinevane/settings.conf"
-mkdir -p "$(dirname "$CONF")"
-cat > "$CONF" <<'CONF'
-[Software\Quorwick\Brinevane\Default\Navigator\GPS]
-ReceiveCOMPort=dword:0
-TransmitCOMPort=dword:0
-[Software\Quorwick\Brinevane\Default\Chart\LastOpened]
-ChartsOpen=dword:1
-Chart1=str:
-[Software\Quorwick\Brinevane\Default\Chart\LastOpened\Chart1]
-TopLeftLatitude=str:48.25
-TopLeftLongitude=str:-122.95
-BottomRightLatitude=str:47.5
-BottomRightLongitude=str:-122.15
-#end
-CONF
+blank_chart_settings "$CONF"
 station_settings "$CONF"
 "$(dirname "$PROGRAM")/route-sample" install "$BUILT/Sample" \
     "$work/data/Quorwick/Brinevane/Routes" "$CONF" || fail "route-sample install"
@@ -92,16 +68,7 @@ export BRINE_ROUTE_STATE_FILE="$STATE" BRINE_REPORT_FOCUS=1 BRINE_INSTANCE_NAME=
 start_wm
 TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
 PID=$!
-dlg_visible() { window_named "DISCLAIMER"; }
-wait_for "the DISCLAIMER window" dlg_visible
-DLG=$FOUND
-geometry "$DLG"
-click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 24))
-dlg_gone() { is_gone "$DLG"; }
-wait_for "the disclaimer to close" dlg_gone
-main_visible() { window_named "Brinevane"; }
-wait_for "the main window" main_visible
-MAIN=$FOUND
+pass_disclaimer
 
 step "the sample route opens and is drawn"
 expect_state "the sample route open" count 10
