@@ -45,7 +45,11 @@ int StartAndEndForever(const fs::path& folder, long first, int reportFd)
     brine_test::FakeClock clock;
     clock.SetUtc(kBase + seconds(first));
     CVesselLogServices services;
-    services.navigationTime = [&] { return std::optional(floor<seconds>(clock.UtcNow())); };
+    services.currentSnapshot = [&] {
+        auto snapshot = std::make_shared<CNavSnapshot>();
+        snapshot->fixTimeUtc = floor<seconds>(clock.UtcNow());
+        return std::shared_ptr<const CNavSnapshot>(snapshot);
+    };
     CVesselLogbook log(clock, std::move(services));
     log.SetFolder(folder);
     if (!log.Open((folder / "targets").string()))

@@ -356,7 +356,7 @@ void CQtPainterBackend::Polygon(std::span<const IntPoint> points)
         m_painter->drawPolygon(ToQPolygon(points), Qt::OddEvenFill);
 }
 
-const CQtPainterBackend::Stamp* CQtPainterBackend::StampOf(std::span<const IntPoint> shape)
+const CQtPainterBackend::PolygonStamp* CQtPainterBackend::StampOf(std::span<const IntPoint> shape)
 {
     // Opaque solid colours drawn over, nothing transformed: else no stamp.
     const bool opaque = m_qbrush.style() == Qt::NoBrush ||
@@ -380,7 +380,7 @@ const CQtPainterBackend::Stamp* CQtPainterBackend::StampOf(std::span<const IntPo
     const QPolygon polygon = ToQPolygon(shape);
     const int margin = m_qpen.width() + 2;
     const QRect box = polygon.boundingRect().adjusted(-margin, -margin, margin, margin);
-    Stamp stamp{QImage(box.size(), QImage::Format_ARGB32_Premultiplied), box.topLeft()};
+    PolygonStamp stamp{QImage(box.size(), QImage::Format_ARGB32_Premultiplied), box.topLeft()};
     stamp.image.fill(Qt::transparent);
     {
         QPainter painter(&stamp.image);
@@ -395,7 +395,7 @@ const CQtPainterBackend::Stamp* CQtPainterBackend::StampOf(std::span<const IntPo
 
 void CQtPainterBackend::Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places)
 {
-    const Stamp* stamp = places.empty() ? nullptr : StampOf(shape);
+    const PolygonStamp* stamp = places.empty() ? nullptr : StampOf(shape);
     if (stamp == nullptr) {
         CDrawBackend::Polygons(shape, places);
         return;

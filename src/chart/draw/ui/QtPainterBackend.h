@@ -123,12 +123,12 @@ private:
                    std::tie(other.shape, other.pen, other.penWidth, other.brush);
         }
     };
-    struct Stamp {
+    struct PolygonStamp {
         QImage image;
         QPoint offset;   // of the image's top left from the shape's origin
     };
-    const Stamp* StampOf(std::span<const IntPoint> shape);
-    std::map<StampKey, Stamp> m_stamps;
+    const PolygonStamp* StampOf(std::span<const IntPoint> shape);
+    std::map<StampKey, PolygonStamp> m_stamps;
     QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = 0xFFFFFF;
