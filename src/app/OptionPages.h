@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace app {
@@ -31,6 +32,18 @@ public:
     virtual void Reset() { }
     // OK or Cancel is closing the sheet (called before Apply or Reset).
     virtual void OnSheetClosing() { }
+};
+
+// A page that only shows: nothing to check, nothing to apply.
+class CShownOnlyPageModel final : public COptionPageModel {
+public:
+    explicit CShownOnlyPageModel(std::string title) : m_title(std::move(title)) { }
+    std::string Title() const override { return m_title; }
+    std::vector<CFieldError> Validate() const override { return {}; }
+    void Apply() override { }
+
+private:
+    std::string m_title;
 };
 
 // Which page refused and why.

@@ -7,20 +7,8 @@
 
 namespace navigator {
 
-namespace {
-
-// The page holds nothing to apply.
-class CShownOnly final : public app::COptionPageModel {
-public:
-    std::string Title() const override { return "Position Marker"; }
-    std::vector<app::CFieldError> Validate() const override { return {}; }
-    void Apply() override { }
-};
-
-}   // namespace
-
 CPositionMarkerPage::CPositionMarkerPage(QWidget* parent)
-    : app::CXPropertyPage(std::make_unique<CShownOnly>(), parent)
+    : app::CXPropertyPage(std::make_unique<app::CShownOnlyPageModel>("Position Marker"), parent)
 {
     setObjectName("PositionMarkerPage");
     auto* form = new QFormLayout(this);

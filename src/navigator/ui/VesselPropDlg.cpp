@@ -9,14 +9,6 @@ namespace navigator {
 
 namespace {
 
-// The page holds nothing to apply.
-class CShownOnly final : public app::COptionPageModel {
-public:
-    std::string Title() const override { return "General"; }
-    std::vector<app::CFieldError> Validate() const override { return {}; }
-    void Apply() override { }
-};
-
 QString OneDecimal(double value)
 {
     return QString::fromStdString(app::FormatDouble(value, 1, 0));
@@ -25,7 +17,7 @@ QString OneDecimal(double value)
 }   // namespace
 
 CVesselPropDlg::CVesselPropDlg(QWidget* parent)
-    : app::CXPropertyPage(std::make_unique<CShownOnly>(), parent)
+    : app::CXPropertyPage(std::make_unique<app::CShownOnlyPageModel>("General"), parent)
 {
     setObjectName("VesselPropDlg");
     auto* form = new QFormLayout(this);
