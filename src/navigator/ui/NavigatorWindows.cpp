@@ -217,6 +217,15 @@ void CNavigatorWindows::CloseWorkspaceWindows()
     navigator::CNavigatorModule::CloseWorkspaceWindows();
 }
 
+chart::CChartViewExtension::PropertiesCall CNavigatorWindows::PropertiesAt(chart::CChartView& view,
+                                                                           geo::IntPoint p)
+{
+    const std::optional<CTrackFix> fix = OwnFixAt(view.Doc(), p);
+    if (!fix)
+        return {};
+    return [this, f = *fix] { ShowPositionMarker(f); };
+}
+
 void CNavigatorWindows::ShowPositionMarker(const CTrackFix& fix)
 {
     if (!m_markerSheet)

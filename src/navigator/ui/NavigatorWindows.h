@@ -100,6 +100,12 @@ public:
     // CChartViewExtension: each view draws the tracks as a dynamic layer.
     void ViewCreated(chart::CChartView& view) override;
     void ViewDestroyed(chart::CChartView& view) override;
+    // Properties over a position marker of the own track.
+    PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+    chart::PropertiesOrder PropertiesRank() const override
+    {
+        return chart::PropertiesOrder::PositionFixes;
+    }
 
 private:
     void AskGpsConfigurationModeless();

@@ -15,11 +15,22 @@ namespace navigator {
 CVesselWindows::CVesselWindows(app::CSettingsHome& home, std::filesystem::path defaultFolder,
                                platform::CPrompt& prompt)
     : CVesselModule(home, std::move(defaultFolder)), m_prompt(prompt)
-{ }
+{
+    chart::CChartView::AddExtension(this);
+}
 
 CVesselWindows::~CVesselWindows()
 {
+    chart::CChartView::RemoveExtension(this);
     CloseWorkspaceWindows();
+}
+
+chart::CChartViewExtension::PropertiesCall CVesselWindows::PropertiesAt(chart::CChartView& view,
+                                                                        geo::IntPoint p)
+{
+    if (!HitsOwnVessel(view.Doc(), p))
+        return {};
+    return [this] { ShowProperties(); };
 }
 
 bool CVesselWindows::CreateSidePanels(app::CModuleHost& host,

@@ -19,7 +19,9 @@
 
 namespace navigator {
 
-class CVesselWindows final : public CVesselModule, public app::CModuleUi {
+class CVesselWindows final : public CVesselModule,
+                             public app::CModuleUi,
+                             public chart::CChartViewExtension {
 public:
     CVesselWindows(app::CSettingsHome& home, std::filesystem::path defaultFolder,
                    platform::CPrompt& prompt);
@@ -30,6 +32,15 @@ public:
     void RegisterCommands(app::CCommandTable& commands) override;
     void LoadSettings() override;
     void CloseWorkspaceWindows() override;
+
+    // Properties over the own vessel's symbol: the "Vessel Properties" sheet.
+    void ViewCreated(chart::CChartView&) override { }
+    void ViewDestroyed(chart::CChartView&) override { }
+    PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+    chart::PropertiesOrder PropertiesRank() const override
+    {
+        return chart::PropertiesOrder::OwnVessel;
+    }
 
     void OpenOptions();
     bool IsOptionsOpen() const { return !m_sheet.isNull(); }

@@ -34,6 +34,7 @@ CTenderWindows::CTenderWindows(app::CSettingsHome& home, const platform::CClock&
 {
     SetModuleName("Navigator\\TenderTracking");
     chart::CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(&m_fixProperties);
 }
 
 CTenderWindows::~CTenderWindows()
@@ -45,6 +46,7 @@ CTenderWindows::~CTenderWindows()
 void CTenderWindows::DropLayers()
 {
     chart::CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(&m_fixProperties);
     for (auto& [view, layer] : m_layers)
         view->Pipeline().SetSource(chart::DynamicLayer::TenderTargets, nullptr);
     m_layers.clear();
@@ -73,6 +75,19 @@ bool CTenderWindows::Press(chart::CChartView& view, geo::IntPoint p)
     if (m_panel)
         m_panel->SelectRow(CTargetTrackingPanel::kTender, *channel);
     return true;
+}
+
+chart::CChartViewExtension::PropertiesCall CTenderWindows::CFixProperties::PropertiesAt(
+    chart::CChartView& view, geo::IntPoint p)
+{
+    const auto it = m_windows.m_layers.find(&view);
+    if (it == m_windows.m_layers.end() || !m_windows.showFixProperties)
+        return {};
+    const auto hit = it->second->HitTestFix(view.Doc(), p);
+    const CTender* tender = hit ? m_windows.m_tracking.Find(hit->channel) : nullptr;
+    if (!tender || hit->fix >= tender->track.size())
+        return {};
+    return [this, fix = tender->track[hit->fix]] { m_windows.showFixProperties(fix); };
 }
 
 void CTenderWindows::RepaintViews()

@@ -82,6 +82,23 @@ public:
     void Pass();
 
 private:
+    // Properties over a tender's position marker (ranked with the position
+    // fixes, after the symbols' own rank).
+    class CFixProperties final : public chart::CChartViewExtension {
+    public:
+        explicit CFixProperties(CTenderWindows& windows) : m_windows(windows) { }
+        void ViewCreated(chart::CChartView&) override { }
+        void ViewDestroyed(chart::CChartView&) override { }
+        PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+        chart::PropertiesOrder PropertiesRank() const override
+        {
+            return chart::PropertiesOrder::PositionFixes;
+        }
+
+    private:
+        CTenderWindows& m_windows;
+    };
+
     void UpdateMessages();
     void WriteRow(const CTender& tender);
     // True when a row went.
@@ -103,6 +120,7 @@ private:
     app::MsgHandle m_offMsg = nullptr;
     std::vector<int> m_rows;   // channels with a row on the card
     std::map<chart::CChartView*, std::unique_ptr<CTenderTargetLayer>> m_layers;
+    CFixProperties m_fixProperties{*this};
 };
 
 }   // namespace targets
