@@ -400,14 +400,11 @@ void CBrinevane::OnIdle()
             freeBytes = disk->freeBytes;
         m_lowDisk = app::IsDiskLow(freeBytes);
     }
-    // After the user's input every command is brought up to date; the
-    // passes of an idle program keep to what is on screen or on a key.
-    const bool shownOnly = !m_userActed;
     m_userActed = false;
     if (m_frame) {
         m_frame->SetResourceFlags(m_lowMemory, m_lowDisk);
         try {
-            m_frame->UpdateModuleCmdUI(false, shownOnly);
+            m_frame->UpdateModuleCmdUI(false);
         } catch (...) { }
     }
 }

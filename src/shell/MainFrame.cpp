@@ -702,22 +702,7 @@ void CMainFrame::SetResourceFlags(bool lowMemory, bool lowDisk)
     m_lowDisk = lowDisk;
 }
 
-namespace {
-// An action on a toolbar being shown, or one a key reaches; an action only
-// in menus is brought up to date when its menu opens.
-bool IsShownOrKeyed(const QAction& action)
-{
-    if (!action.shortcut().isEmpty())
-        return true;
-    const QList<QObject*> holders = action.associatedObjects();
-    return std::any_of(holders.begin(), holders.end(), [](QObject* holder) {
-        auto* widget = qobject_cast<QWidget*>(holder);
-        return widget && !qobject_cast<QMenu*>(widget) && widget->isVisible();
-    });
-}
-}   // namespace
-
-void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, bool shownOnly)
+void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
 {
     // After tear-down the handlers' owners are gone; the windows may still
     // get an idle pass before they are destroyed.
@@ -737,15 +722,7 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, bool shownOnly)
                                       s.enabled);
         }
     // Menus and toolbars: a command nobody handles yet stays disabled.
-    if (shownOnly && m_shownActions.empty())
-        shownOnly = false;
-    if (!shownOnly) {
-        m_shownActions.clear();
-        for (const auto& [id, action] : m_actions)
-            if (IsShownOrKeyed(*action))
-                m_shownActions.emplace_back(id, action);
-    }
-    auto update = [&](unsigned id, QAction* action) {
+    for (const auto& [id, action] : m_actions) {
         const app::CCmdUIState s = m_commands.Update(id, true);
         action->setEnabled(s.enabled);
         if (s.check) {
@@ -756,14 +733,6 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, bool shownOnly)
             action->setText(QString::fromStdString(*s.text));
         if (cmd::kRecentWorkspaces.Contains(id) || cmd::kRecentFiles.Contains(id))
             action->setVisible(s.enabled);   // only the recent entries there are
-    };
-    if (shownOnly) {
-        for (const auto& [id, action] : m_shownActions)
-            if (action)
-                update(id, action);
-    } else {
-        for (const auto& [id, action] : m_actions)
-            update(id, action);
     }
 }
 

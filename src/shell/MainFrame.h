@@ -146,10 +146,7 @@ public:
     // The application's idle pass: flags computed by the application, then
     // the modules' and the frame's command states.
     void SetResourceFlags(bool lowMemory, bool lowDisk);
-    // With shownOnly, menu entries are left out: they are brought up to date
-    // as their menu opens, and the once-a-second pass of an idle program
-    // keeps to what is on screen or reachable by a key.
-    void UpdateModuleCmdUI(bool disableIfNoHandler, bool shownOnly = false);
+    void UpdateModuleCmdUI(bool disableIfNoHandler);
 
     // One timer pass, as the 500 ms timer runs it.
     void OnTimer();
@@ -358,9 +355,6 @@ private:
     std::map<unsigned, QAction*> m_actions;
     std::function<void()> m_afterTimerPass;
     std::chrono::steady_clock::time_point m_msgBarsTicked;   // every message bar's 1 s tick
-    // The actions on a shown toolbar or a key, as the last full command-state
-    // pass found them: the idle passes update only these.
-    std::vector<std::pair<unsigned, QPointer<QAction>>> m_shownActions;
     std::map<unsigned, QToolBar*> m_toolBars;
     QMdiArea* m_mdi = nullptr;
 

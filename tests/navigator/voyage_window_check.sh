@@ -110,6 +110,15 @@ step "End Voyage: it closes"
 focus "$MAIN"
 xdotool key ctrl+alt+v
 end_dlg() { window_named "End Voyage"; }
+# Right after the following window opened, the key is at times not taken
+# (seen about one run in six, never once the window has settled): pressed
+# again after 3 s, and said so, until that is understood.
+sleep 3
+if ! end_dlg; then
+    echo "   NOTE: no End Voyage dialog 3 s after the key; pressing it again"
+    focus "$MAIN"
+    xdotool key ctrl+alt+v
+fi
 wait_for "the End Voyage dialog" end_dlg
 focus "$FOUND"
 xdotool key Return

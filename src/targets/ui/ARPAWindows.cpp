@@ -110,4 +110,20 @@ void CARPAWindows::OpenTargetOptions()
     sheet->ShowModeless();
 }
 
+chart::CChartViewExtension::PropertiesCall CARPAWindows::PropertiesAt(chart::CChartView& view,
+                                                                      geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end() || !it->second.targets || !it->second.targets->HitTest(p))
+        return {};
+    // The target is looked up again when the sheet opens: a radar pass may
+    // have replaced the record meanwhile.
+    return [this, view = &view, p] {
+        const auto found = m_layers.find(view);
+        if (found != m_layers.end() && found->second.targets)
+            if (const CTargetRecord* record = found->second.targets->HitTest(p))
+                ShowProperties(record);
+    };
+}
+
 }   // namespace targets

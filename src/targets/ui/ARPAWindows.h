@@ -38,6 +38,12 @@ public:
 
     void ViewCreated(chart::CChartView& view) override;
     void ViewDestroyed(chart::CChartView& view) override;
+    // The chart's Properties over a drawn target: its "ARPA Properties".
+    PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+    chart::PropertiesOrder PropertiesRank() const override
+    {
+        return chart::PropertiesOrder::Targets;
+    }
 
     // "Target > Options...": raises the open sheet or opens one.
     void OpenTargetOptions();
