@@ -1,7 +1,7 @@
 #include "routes/ui/PlanOptionsPage.h"
 
 #include "chart/overlays/OverlayProperties.h"
-#include "routes/ui/RouteOptionControls.h"
+#include "chart/ui/OptionPageControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +16,14 @@
 #include <QVBoxLayout>
 
 namespace routes {
+
+using chart::FollowDisplayPalette;
+using chart::MakeCheck;
+using chart::MakeFolderRow;
+using chart::MakeWell;
+using chart::MakeWhole;
+using chart::PaintWell;
+using chart::PickColour;
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "navigator/ui/NavigatorOptionsPages.h"
 
 #include "chart/overlays/OverlayProperties.h"
-#include "routes/ui/RouteOptionControls.h"
+#include "chart/ui/OptionPageControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +20,14 @@
 #include <QVBoxLayout>
 
 namespace routes {
+
+using chart::FollowDisplayPalette;
+using chart::MakeCheck;
+using chart::MakeFolderRow;
+using chart::MakeWell;
+using chart::MakeWhole;
+using chart::PaintWell;
+using chart::PickColour;
 
 namespace {
 

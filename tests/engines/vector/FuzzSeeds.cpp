@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(cells);
     std::filesystem::create_directories(stores);
     if (!vtest::WriteSampleCell(cells, "SEED")) {
-        std::cerr << "vengine_fuzz_seeds: GDAL did not write the seed cell\n";
+        std::cerr << "vengine_fuzz_seeds: the sample cell for the fuzzers could not be written\n";
         return 1;
     }
     vengine::VChartData chart;
