@@ -196,15 +196,6 @@ struct WriteFrom {
     void operator()(const app::CDateTimeSpanEx* span) const { reg.WriteTimeSpan(name, *span); }
 };
 
-// The line and label a point kind owns, back at their defaults; the line is
-// drawn `width` pixels wide.
-void DefaultLineAndText(CLineProperties& line, std::uint8_t width, COvrlyTextProperties& text)
-{
-    line.SetDefaults();
-    line.SetWidth(width);
-    text.SetDefaults();
-}
-
 }   // namespace
 
 // ---- CPointProperties ---------------------------------------------------------------------
@@ -237,6 +228,8 @@ std::vector<CPointProperties::StoredValue> CPointProperties::StoredValues()
     std::vector<StoredValue> values;
     if (m_row->drawValue)
         values.push_back({m_row->drawValue, &m_draw});
+    for (const Switch& s : Switches())
+        values.push_back({s.name, s.member});
     ListOwnValues(values);
     values.push_back({m_row->colourValue, &m_colours});
     if (m_row->storesSize)
@@ -289,6 +282,10 @@ void CPointProperties::SetDefaults()
     m_draw = m_row->draw;
     m_sizeMode = m_row->size;
     ApplyDefaultColours();
+    for (const Switch& s : Switches())
+        *s.member = s.initial;
+    for (CPointProperties* owned : OwnedProperties())
+        owned->SetDefaults();
 }
 
 void CPointProperties::CopyFrom(const CPointProperties& other)
@@ -373,16 +370,9 @@ CChartpointProperties::CChartpointProperties() : CPointProperties(kKinds[kChartp
     SetDefaults();
 }
 
-void CChartpointProperties::SetDefaults()
+std::vector<CPointProperties::Switch> CChartpointProperties::Switches()
 {
-    CPointProperties::SetDefaults();
-    drawId = drawName = false;
-}
-
-void CChartpointProperties::ListOwnValues(std::vector<StoredValue>& values)
-{
-    values.push_back({"DrawID", &drawId});
-    values.push_back({"DrawName", &drawName});
+    return {{"DrawID", &drawId, false}, {"DrawName", &drawName, false}};
 }
 
 // ---- Waypoints ----------------------------------------------------------------------------
@@ -395,15 +385,14 @@ CWaypointProperties::CWaypointProperties() : CPointProperties(kKinds[kWaypointKi
 void CWaypointProperties::SetDefaults()
 {
     CPointProperties::SetDefaults();
-    drawNumber = drawName = drawEta = false;
-    DefaultLineAndText(m_line, 3, m_text);
+    m_line.SetWidth(3);
 }
 
-void CWaypointProperties::ListOwnValues(std::vector<StoredValue>& values)
+std::vector<CPointProperties::Switch> CWaypointProperties::Switches()
 {
-    values.push_back({"DrawNumber", &drawNumber});
-    values.push_back({"DrawName", &drawName});
-    values.push_back({"DrawETA", &drawEta});
+    return {{"DrawNumber", &drawNumber, false},
+            {"DrawName", &drawName, false},
+            {"DrawETA", &drawEta, false}};
 }
 
 // ---- Position fixes -----------------------------------------------------------------------
@@ -416,13 +405,12 @@ CPositionFixProperties::CPositionFixProperties() : CPointProperties(kKinds[kPosi
 void CPositionFixProperties::SetDefaults()
 {
     CPointProperties::SetDefaults();
-    drawFixTimeAndSource = false;
-    DefaultLineAndText(m_line, 2, m_text);
+    m_line.SetWidth(2);
 }
 
-void CPositionFixProperties::ListOwnValues(std::vector<StoredValue>& values)
+std::vector<CPointProperties::Switch> CPositionFixProperties::Switches()
 {
-    values.push_back({"DrawFixTimeAndSource", &drawFixTimeAndSource});
+    return {{"DrawFixTimeAndSource", &drawFixTimeAndSource, false}};
 }
 
 CARPAPositionFixProperties::CARPAPositionFixProperties() : CPointProperties(kKinds[kTargetFixKind])
@@ -468,28 +456,26 @@ CTargetProperties& CTargetProperties::operator=(const CTargetProperties& other)
 void CTargetProperties::SetDefaults()
 {
     CPointProperties::SetDefaults();
-    drawName = drawNumber = drawLabel = drawDepth = false;
-    drawTrack = true;
-    drawProjectedPath = limitTrackDisplay = false;
     projectedPathDistance = 10.0;
     projectedPathColours = {kGreen, kGreen, kDarkGreen};
     loggingPeriod = app::CDateTimeSpanEx(0, 0, 3, 0);
     trackTimeLimit = app::CDateTimeSpanEx(0, 0, 10, 0);
-    m_line.SetDefaults();
-    m_text.SetDefaults();
-    m_fix.SetDefaults();
     m_line.SetWidth(3);
+}
+
+std::vector<CPointProperties::Switch> CTargetProperties::Switches()
+{
+    return {{"DrawNumber", &drawNumber, false},
+            {"DrawName", &drawName, false},
+            {"DrawLabel", &drawLabel, false},
+            {"DrawDepth", &drawDepth, false},
+            {"DrawTrack", &drawTrack, true},
+            {"DrawProjectPath", &drawProjectedPath, false},
+            {"LimitTrackDisplay", &limitTrackDisplay, false}};
 }
 
 void CTargetProperties::ListOwnValues(std::vector<StoredValue>& values)
 {
-    values.push_back({"DrawNumber", &drawNumber});
-    values.push_back({"DrawName", &drawName});
-    values.push_back({"DrawLabel", &drawLabel});
-    values.push_back({"DrawDepth", &drawDepth});
-    values.push_back({"DrawTrack", &drawTrack});
-    values.push_back({"DrawProjectPath", &drawProjectedPath});
-    values.push_back({"LimitTrackDisplay", &limitTrackDisplay});
     values.push_back({"ProjectedPathColour", &projectedPathColours});
     values.push_back({"ProjectedPathDistance", &projectedPathDistance});
     values.push_back({"LoggingPeriod", &loggingPeriod});

@@ -43,6 +43,8 @@ public:
     // opened changes nothing.
     void Load(const app::CSettingsHome& home);
     void Save(const app::CSettingsHome& home) const;
+    // The kind's draw flag, size, colours and switches, and every owned
+    // sub-property, back at their defaults.
     virtual void SetDefaults();
     // Owned sub-properties take the same path.
     void SetBaseKey(const std::string& path);
@@ -82,9 +84,18 @@ protected:
                      app::CDateTimeSpanEx*>
             member;
     };
-    // The kind's own values, stored after its draw flag and before its colours.
+    // A label switch of the kind: its value name, the member and its default.
+    struct Switch {
+        const char* name;
+        bool* member;
+        bool initial;
+    };
+    // The kind's switches, stored after its draw flag and set by SetDefaults.
+    virtual std::vector<Switch> Switches() { return {}; }
+    // The kind's other own values, stored after its switches and before its colours.
     virtual void ListOwnValues(std::vector<StoredValue>&) { }
-    // The sub-properties the kind owns, loaded and saved after it.
+    // The sub-properties the kind owns, loaded, saved and set to their
+    // defaults after it.
     virtual std::vector<CPointProperties*> OwnedProperties() { return {}; }
     // After a load, whether or not the key opened.
     virtual void AfterLoad() { }
@@ -165,7 +176,6 @@ private:
 class CChartpointProperties : public CPointProperties {
 public:
     CChartpointProperties();
-    void SetDefaults() override;
 
     COvrlyTextProperties& Text() { return m_text; }
     const COvrlyTextProperties& Text() const { return m_text; }
@@ -173,7 +183,7 @@ public:
     bool drawName = false;
 
 protected:
-    void ListOwnValues(std::vector<StoredValue>& values) override;
+    std::vector<Switch> Switches() override;
     std::vector<CPointProperties*> OwnedProperties() override { return {&m_text}; }
 
 private:
@@ -194,7 +204,7 @@ public:
     bool drawEta = false;
 
 protected:
-    void ListOwnValues(std::vector<StoredValue>& values) override;
+    std::vector<Switch> Switches() override;
     std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
 
 private:
@@ -214,7 +224,7 @@ public:
     bool drawFixTimeAndSource = false;
 
 protected:
-    void ListOwnValues(std::vector<StoredValue>& values) override;
+    std::vector<Switch> Switches() override;
     std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
 
 private:
@@ -260,6 +270,7 @@ public:
     app::CDateTimeSpanEx trackTimeLimit;
 
 protected:
+    std::vector<Switch> Switches() override;
     void ListOwnValues(std::vector<StoredValue>& values) override;
     std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text, &m_fix}; }
 
