@@ -53,78 +53,50 @@ struct OverlayKindRow {
 
 namespace {
 
+// A line kind: drawn by default, no stored size, no label prefix.
+constexpr OverlayKindRow LineKindRow(const char* colourValue, const char* drawValue,
+                                     PaletteColours colours, bool pattern = false)
+{
+    return {colourValue, drawValue, false, colours, true, kSizeSmall, "", pattern};
+}
+
+// A point kind: never patterned.
+constexpr OverlayKindRow PointKindRow(const char* colourValue, const char* drawValue,
+                                      bool storesSize, PaletteColours colours, bool draw = true,
+                                      std::int32_t size = kSizeSmall, const char* labelPrefix = "")
+{
+    return {colourValue, drawValue, storesSize, colours, draw, size, labelPrefix, false};
+}
+
+constexpr PaletteColours kRedLine{kRed, kRed, kDarkRed};
+constexpr PaletteColours kOrangeAll{kOrange, kOrange, kOrange};
+constexpr PaletteColours kGreenLine{kGreen, kGreen, kDarkGreen};
+constexpr PaletteColours kBlackOnDay{kBlack, kWhite, kGrey};
+
 // Every kind, indexed by LineKind and PointKind. Lines start one pixel wide and
 // may be drawn up to four wide; they store no size.
 constexpr OverlayKindRow kKinds[kKindCount] = {
-    {"SelectedRoute",
-     "DrawSelectedRoute",
-     false,
-     {kRed, kRed, kDarkRed},
-     true,
-     kSizeSmall,
-     "",
-     true},
-    {"AlternativeRoute",
-     "DrawAlternativeRoute",
-     false,
-     {kOrange, kOrange, kOrange},
-     true,
-     kSizeSmall,
-     "",
-     true},
-    {"VesselTrack", "DrawVesselTrack", false, {kBlack, kWhite, kGrey}, true, kSizeSmall, "", false},
-    {"PlannedTrack", "DrawPlannedTrack", false, {kBlue, kBlue, kNavy}, true, kSizeSmall, "", false},
-    {"HeadingMarker",
-     "DrawHeadingMark",
-     false,
-     {kBlack, kWhite, kGrey},
-     true,
-     kSizeSmall,
-     "",
-     false},
-    {"SpeedAndDirectionVector",
-     "DrawSpeedVect",
-     false,
-     {kBlack, kWhite, kGrey},
-     true,
-     kSizeSmall,
-     "",
-     false},
-    {"ArrivalCircle", "", false, {kRed, kRed, kDarkRed}, true, kSizeSmall, "", false},
-    {"WaypointPerpendicular", "", false, {kRed, kRed, kDarkRed}, true, kSizeSmall, "", false},
-    {"CrossTrackLimits", "", false, {kRed, kRed, kDarkRed}, true, kSizeSmall, "", false},
-    {"TargetLine",
-     "DrawVesselTrack",
-     false,
-     {kGreen, kGreen, kDarkGreen},
-     true,
-     kSizeSmall,
-     "",
-     true},
+    LineKindRow("SelectedRoute", "DrawSelectedRoute", kRedLine, true),
+    LineKindRow("AlternativeRoute", "DrawAlternativeRoute", kOrangeAll, true),
+    LineKindRow("VesselTrack", "DrawVesselTrack", kBlackOnDay),
+    LineKindRow("PlannedTrack", "DrawPlannedTrack", {kBlue, kBlue, kNavy}),
+    LineKindRow("HeadingMarker", "DrawHeadingMark", kBlackOnDay),
+    LineKindRow("SpeedAndDirectionVector", "DrawSpeedVect", kBlackOnDay),
+    LineKindRow("ArrivalCircle", "", kRedLine),
+    LineKindRow("WaypointPerpendicular", "", kRedLine),
+    LineKindRow("CrossTrackLimits", "", kRedLine),
+    LineKindRow("TargetLine", "DrawVesselTrack", kGreenLine, true),
     // kChartpointKind ... kTextKind
-    {"Chartpoint", "DrawChartpoints", true, {kBlue, kBlue, kNavy}, true, kSizeSmall, "CP", false},
-    {"RouteWaypoint", nullptr, true, {kOrange, kOrange, kOrange}, true, kSizeSmall, "W", false},
-    {"PositionMarker",
-     "DrawPositionMarker",
-     true,
-     {kOrange, kOrange, kOrange},
-     false,
-     kSizeSmall,
-     "",
-     false},
-    {"PositionMarker",
-     "DrawPositionMarker",
-     true,
-     {kGreen, kGreen, kDarkGreen},
-     false,
-     kSizeSmall,
-     "",
-     false},
-    {"Target", "DrawOverlays", false, {kGreen, kGreen, kDarkGreen}, true, kSizeSmall, "", false},
-    {"OwnVessel", nullptr, true, {kBlack, kWhite, kWhite}, true, kSizeLarge, "", false},
-    {"TextLabel", nullptr, false, {kOrange, kOrange, kOrange}, true, kSizeSmall, "", false},
+    PointKindRow("Chartpoint", "DrawChartpoints", true, {kBlue, kBlue, kNavy}, true, kSizeSmall,
+                 "CP"),
+    PointKindRow("RouteWaypoint", nullptr, true, kOrangeAll, true, kSizeSmall, "W"),
+    PointKindRow("PositionMarker", "DrawPositionMarker", true, kOrangeAll, false),
+    PointKindRow("PositionMarker", "DrawPositionMarker", true, kGreenLine, false),
+    PointKindRow("Target", "DrawOverlays", false, kGreenLine),
+    PointKindRow("OwnVessel", nullptr, true, {kBlack, kWhite, kWhite}, true, kSizeLarge),
+    PointKindRow("TextLabel", nullptr, false, kOrangeAll),
     // A line kind outside the table keeps its values under empty names.
-    {"", "", false, {kOrange, kOrange, kOrange}, true, kSizeSmall, "", false},
+    LineKindRow("", "", kOrangeAll),
 };
 
 const OverlayKindRow& LineRow(std::int32_t kind)
