@@ -347,17 +347,25 @@ std::vector<CPointProperties::Switch> CChartpointProperties::Switches()
     return {{"DrawID", &drawId, false}, {"DrawName", &drawName, false}};
 }
 
-// ---- Waypoints ----------------------------------------------------------------------------
+// ---- Kinds owning a line and a label ------------------------------------------------------
 
-CWaypointProperties::CWaypointProperties() : CPointProperties(kKinds[kWaypointKind])
-{
-    SetDefaults();
-}
+CLineAndTextOwner::CLineAndTextOwner(const OverlayKindRow& row, std::int32_t lineKind,
+                                     std::uint8_t lineWidth)
+    : CPointProperties(row), m_line(lineKind), m_lineWidth(lineWidth)
+{ }
 
-void CWaypointProperties::SetDefaults()
+void CLineAndTextOwner::SetDefaults()
 {
     CPointProperties::SetDefaults();
-    m_line.SetWidth(3);
+    m_line.SetWidth(m_lineWidth);
+}
+
+// ---- Waypoints ----------------------------------------------------------------------------
+
+CWaypointProperties::CWaypointProperties()
+    : CLineAndTextOwner(kKinds[kWaypointKind], kLineSelectedRoute, 3)
+{
+    SetDefaults();
 }
 
 std::vector<CPointProperties::Switch> CWaypointProperties::Switches()
@@ -369,15 +377,10 @@ std::vector<CPointProperties::Switch> CWaypointProperties::Switches()
 
 // ---- Position fixes -----------------------------------------------------------------------
 
-CPositionFixProperties::CPositionFixProperties() : CPointProperties(kKinds[kPositionFixKind])
+CPositionFixProperties::CPositionFixProperties()
+    : CLineAndTextOwner(kKinds[kPositionFixKind], kLineVesselTrack, 2)
 {
     SetDefaults();
-}
-
-void CPositionFixProperties::SetDefaults()
-{
-    CPointProperties::SetDefaults();
-    m_line.SetWidth(2);
 }
 
 std::vector<CPointProperties::Switch> CPositionFixProperties::Switches()
@@ -390,15 +393,22 @@ CARPAPositionFixProperties::CARPAPositionFixProperties() : CPointProperties(kKin
 
 // ---- Targets ------------------------------------------------------------------------------
 
-CTargetProperties::CTargetProperties() : CPointProperties(kKinds[kTargetKind])
+CTargetProperties::CTargetProperties() : CLineAndTextOwner(kKinds[kTargetKind], kLineTargetLine, 3)
 {
     SetDefaults();
 }
 
 CTargetProperties::CTargetProperties(const CTargetProperties& other)
-    : CPointProperties(kKinds[kTargetKind])
+    : CLineAndTextOwner(kKinds[kTargetKind], kLineTargetLine, 3)
 {
     *this = other;
+}
+
+std::vector<CPointProperties*> CTargetProperties::OwnedProperties()
+{
+    std::vector<CPointProperties*> owned = CLineAndTextOwner::OwnedProperties();
+    owned.push_back(&m_fix);
+    return owned;
 }
 
 CTargetProperties& CTargetProperties::operator=(const CTargetProperties& other)
@@ -406,9 +416,9 @@ CTargetProperties& CTargetProperties::operator=(const CTargetProperties& other)
     if (this == &other)
         return *this;
     CPointProperties::CopyFrom(other);
-    m_line.CopyFrom(other.m_line);
-    m_text.CopyFrom(other.m_text);
-    m_text.SetFont(other.m_text.GetFont());
+    Line().CopyFrom(other.Line());
+    Text().CopyFrom(other.Text());
+    Text().SetFont(other.Text().GetFont());
     m_fix.CopyFrom(other.m_fix);
     drawName = other.drawName;
     drawNumber = other.drawNumber;
@@ -427,12 +437,11 @@ CTargetProperties& CTargetProperties::operator=(const CTargetProperties& other)
 
 void CTargetProperties::SetDefaults()
 {
-    CPointProperties::SetDefaults();
+    CLineAndTextOwner::SetDefaults();
     projectedPathDistance = 10.0;
     projectedPathColours = {kGreen, kGreen, kDarkGreen};
     loggingPeriod = app::CDateTimeSpanEx(0, 0, 3, 0);
     trackTimeLimit = app::CDateTimeSpanEx(0, 0, 10, 0);
-    m_line.SetWidth(3);
 }
 
 std::vector<CPointProperties::Switch> CTargetProperties::Switches()
@@ -458,7 +467,7 @@ bool CTargetProperties::operator!=(const CTargetProperties& other) const
 {
     const bool same =
         CPointProperties::operator==(other) && projectedPathColours == other.projectedPathColours &&
-        m_line == other.m_line && m_text.CPointProperties::operator==(other.m_text) &&
+        Line() == other.Line() && Text().CPointProperties::operator==(other.Text()) &&
         m_fix.CPointProperties::operator==(other.m_fix) && drawName == other.drawName &&
         drawNumber == other.drawNumber && drawLabel == other.drawLabel &&
         drawDepth == other.drawDepth && drawTrack == other.drawTrack &&

@@ -190,46 +190,50 @@ private:
     COvrlyTextProperties m_text;
 };
 
-class CWaypointProperties : public CPointProperties {
+// A point kind that owns a line and a text label, each stored under its own
+// value names: waypoints, position fixes and targets. Its line starts at a
+// width of the kind's own.
+class CLineAndTextOwner : public CPointProperties {
 public:
-    CWaypointProperties();
     void SetDefaults() override;
 
     CLineProperties& Line() { return m_line; }
     const CLineProperties& Line() const { return m_line; }
     COvrlyTextProperties& Text() { return m_text; }
     const COvrlyTextProperties& Text() const { return m_text; }
+
+protected:
+    CLineAndTextOwner(const OverlayKindRow& row, std::int32_t lineKind, std::uint8_t lineWidth);
+    CLineAndTextOwner(const CLineAndTextOwner&) = default;
+    CLineAndTextOwner& operator=(const CLineAndTextOwner&) = default;
+    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
+
+private:
+    CLineProperties m_line;
+    COvrlyTextProperties m_text;
+    std::uint8_t m_lineWidth;
+};
+
+class CWaypointProperties : public CLineAndTextOwner {
+public:
+    CWaypointProperties();
+
     bool drawNumber = false;
     bool drawName = false;
     bool drawEta = false;
 
 protected:
     std::vector<Switch> Switches() override;
-    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
-
-private:
-    CLineProperties m_line{kLineSelectedRoute};
-    COvrlyTextProperties m_text;
 };
 
-class CPositionFixProperties : public CPointProperties {
+class CPositionFixProperties : public CLineAndTextOwner {
 public:
     CPositionFixProperties();
-    void SetDefaults() override;
 
-    CLineProperties& Line() { return m_line; }
-    const CLineProperties& Line() const { return m_line; }
-    COvrlyTextProperties& Text() { return m_text; }
-    const COvrlyTextProperties& Text() const { return m_text; }
     bool drawFixTimeAndSource = false;
 
 protected:
     std::vector<Switch> Switches() override;
-    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
-
-private:
-    CLineProperties m_line{kLineVesselTrack};
-    COvrlyTextProperties m_text;
 };
 
 class CARPAPositionFixProperties : public CPointProperties {
@@ -237,7 +241,7 @@ public:
     CARPAPositionFixProperties();
 };
 
-class CTargetProperties : public CPointProperties {
+class CTargetProperties : public CLineAndTextOwner {
 public:
     CTargetProperties();
     CTargetProperties(const CTargetProperties& other);
@@ -247,10 +251,6 @@ public:
     // True when anything the options pages can change differs.
     bool operator!=(const CTargetProperties& other) const;
 
-    CLineProperties& Line() { return m_line; }
-    const CLineProperties& Line() const { return m_line; }
-    COvrlyTextProperties& Text() { return m_text; }
-    const COvrlyTextProperties& Text() const { return m_text; }
     CARPAPositionFixProperties& FixMarker() { return m_fix; }
     const CARPAPositionFixProperties& FixMarker() const { return m_fix; }
 
@@ -272,11 +272,9 @@ public:
 protected:
     std::vector<Switch> Switches() override;
     void ListOwnValues(std::vector<StoredValue>& values) override;
-    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text, &m_fix}; }
+    std::vector<CPointProperties*> OwnedProperties() override;
 
 private:
-    CLineProperties m_line{kLineTargetLine};
-    COvrlyTextProperties m_text;
     CARPAPositionFixProperties m_fix;
 };
 
