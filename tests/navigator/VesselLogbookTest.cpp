@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "navigator/LogbookRows.h"
+
 #include <fstream>
 
 #include "platform/Files.h"
@@ -293,8 +295,13 @@ TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
     h.current = timeOnly;
     h.log.LogEvent("Vessel altered", -1);
     EXPECT_EQ(lastRow().m_time.ToStorageText(), "20240601 160003");
-    EXPECT_EQ(lastRow().m_position.GetLatitude(), 0.0);
+    EXPECT_FALSE(lastRow().m_positionKnown);
+    EXPECT_FALSE(lastRow().m_position.IsValid());
     EXPECT_EQ(lastRow().m_cog, -99.99);
+    // The logbook window shows no place for it, not 00 00.00'N.
+    const app::ListRow shown = CLogbookRows::FormatRow(lastRow());
+    EXPECT_EQ(shown[2], "");
+    EXPECT_EQ(shown[3], "");
     // Off Point No Point: the event row takes the newest fix's place, course and speed.
     h.current = std::make_shared<CNavSnapshot>(At(47.9121, -122.5262, T0() + minutes(5)));
     h.log.LogEvent("EPFS reception lost.", -1);
@@ -305,6 +312,35 @@ TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
     EXPECT_EQ(row.m_cog, 45.0);
     EXPECT_EQ(row.m_sog, 6.5);
     EXPECT_EQ(row.m_time.ToStorageText(), "20240601 160500");
+    EXPECT_TRUE(row.m_positionKnown);
+    // The position lost again: a later event row has no place either.
+    auto lost = std::make_shared<CNavSnapshot>();
+    lost->fixTimeUtc = T0() + minutes(10);
+    h.current = lost;
+    h.log.LogEvent("Position lost", -1);
+    const std::string path = (dir / "events").string();
+    ASSERT_TRUE(h.log.Close(true));
+
+    // Outside readers find no value in the blank fields.
+    const std::string python = brine_test::Python(dir.Path(), R"(
+import sys, dbfread
+for r in dbfread.DBF(sys.argv[1] + '.X/00000001.dbf', load=True).records:
+    print(r['LAT'], r['LNG'], r['ALT'], r['COG'], r['NOTE'])
+)",
+                                                  path);
+    EXPECT_EQ(python, "None None None -99.99 Vessel altered\n"
+                      "47.9121 -122.5262 0.0 45.0 EPFS reception lost.\n"
+                      "None None None -99.99 Position lost\n");
+    // Opened again, the log goes on from the last place it holds, and a
+    // track made from its rows leaves out the rows without one.
+    Harness again(dir.Path());
+    ASSERT_TRUE(again.log.Open(path));
+    ASSERT_TRUE(again.log.RestoredPosition());
+    EXPECT_NEAR(again.log.RestoredPosition()->latitude, 47.9121, 1e-5);
+    EXPECT_EQ(again.log.RestoredPosition()->utc, T0() + minutes(5));
+    ASSERT_TRUE(again.log.ConvertLogToTrack());
+    ASSERT_NE(again.log.OwnTrackVessel(), nullptr);
+    EXPECT_EQ(again.log.OwnTrackVessel()->track.RecordCount(), 1u);
 }
 
 TEST(VesselLogbook, NoticesGoOutAndOnlyThisLogsAreTakenIn)
@@ -390,6 +426,7 @@ TEST(VesselLogbook, TrackRebuiltFromTheLogbookEqualsOneAppendAtATime)
     Harness h(dir.Path());
     ASSERT_TRUE(h.log.Open((dir / "rows").string()));
     // One row through the log makes the vessel; the rest straight into its table.
+    h.current = std::make_shared<CNavSnapshot>(At(47.9, -122.6, T0()));
     h.log.LogEvent("first", -1);
     EXPECT_FALSE(h.log.IsLogging());
     db::CDBLog& table = *h.log.OwnVessel()->rows;
