@@ -28,10 +28,13 @@ struct PassTest : ::testing::Test {
     {
         message.SetClock(clock);
         message.SetTargetSentenceParser(&store);
+        store.Vessels().SetOwner(navigator::kVesselArpa, [this](const auto& vessel) {
+            pass.Join(std::static_pointer_cast<targets::CTrackedTarget>(vessel), clock.UtcNow());
+        });
     }
 
     // A TTM report of `number` with `status`, no report time (so ageing runs
-    // on the navigation time), then the navigator's adoption of new targets.
+    // on the navigation time), then the navigator's pass: new targets join.
     void Report(int number, char status = 'T')
     {
         const std::string text =
@@ -39,7 +42,7 @@ struct PassTest : ::testing::Test {
         message.SetSentence(nmea::sentence::TTM, text);
         message.Parse();
         ASSERT_TRUE(message.IsValid());
-        pass.AdoptNewTargets(clock.UtcNow());
+        store.Vessels().AdoptQueued();
     }
     targets::CARPAPassOutcome Run() { return pass.Run(clock.UtcNow()); }
 };
@@ -149,12 +152,15 @@ TEST_F(PassTest, RemovingATargetMovesLaterOnesUpTheDisplayOrder)
         return numbers;
     };
     EXPECT_EQ(shown(), "12345");
+    EXPECT_EQ(store.Vessels().Vessels().size(), 7u);
     pass.Remove(*store.Slot(2));
     EXPECT_EQ(shown(), "13456");
     EXPECT_EQ(store.Slot(2), nullptr);
+    EXPECT_EQ(store.Vessels().Vessels().size(), 6u);
     pass.Reset();
     EXPECT_TRUE(pass.Targets().empty());
     EXPECT_EQ(store.SlotCount(), 0);
+    EXPECT_TRUE(store.Vessels().Vessels().empty());
 }
 
 TEST_F(PassTest, TrackFixesComeOncePerMarkerSpan)
