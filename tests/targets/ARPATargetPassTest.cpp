@@ -1,12 +1,14 @@
 // The timer pass over ARPA targets on a fake clock: lost once, AutoDelete,
-// the dangerous-interval and auto-delete boundaries, the warning circle and
-// the display order.
+// the dangerous-interval and auto-delete boundaries, report times over
+// midnight UTC, the warning circle and the display order.
 
 #include "targets/ARPATargetPass.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "FakeClock.h"
@@ -112,6 +114,57 @@ TEST_F(PassTest, DangerousIntervalBoundaryDiffersBetweenThePassAndTheAgeCheck)
     Report(5);
     Run();
     EXPECT_FALSE(five->current);   // reported on a dead-reckoned own position
+}
+
+TEST_F(PassTest, ReportTimesOverMidnightUtcAgeOnTheNearestDayWhateverTheLocalZone)
+{
+    // Midday in Auckland is midnight UTC: nothing may be dated by local time.
+    const char* before = std::getenv("TZ");
+    const std::string saved = before ? before : "";
+    ::setenv("TZ", "Pacific/Auckland", 1);
+    ::tzset();
+    using namespace std::chrono;
+    clock.SetUtc(sys_days(2026y / December / 7) + 23h + 59min + 50s);
+    auto options = pass.Options();
+    options.targetDangerousInterval = 10s;
+    options.autoDelete = true;
+    options.autoDeleteTimeLimit = 30s;
+    pass.SetOptions(options);
+    const auto report = [&](const char* hhmmss) {
+        message.SetSentence(nmea::sentence::TTM,
+                            std::string("TTM,12,0.5,10.0,T,5.0,90.0,T,,,N,,T,,") + hhmmss + ",A");
+        message.Parse();
+        ASSERT_TRUE(message.IsValid());
+        store.Vessels().AdoptQueued();
+    };
+    report("235950.00");
+    Run();
+    clock.Advance(8s);
+    report("235958.00");
+    Run();
+    const auto twelve = store.Slot(12);
+    clock.Advance(5s);   // 00:00:03 the next day: the report is 5 s old, not a day
+    Run();
+    EXPECT_TRUE(twelve->current);
+    clock.Advance(6s);   // 11 s
+    Run();
+    EXPECT_FALSE(twelve->current);
+    clock.Advance(19s);   // 30 s: AutoDelete's limit
+    EXPECT_EQ(Run().removed.size(), 1u);
+    EXPECT_TRUE(pass.Targets().empty());
+
+    // A radar clock a little ahead reports tomorrow's first seconds today.
+    clock.SetUtc(sys_days(2026y / December / 7) + 23h + 59min + 59s);
+    report("000001.00");
+    Run();
+    clock.Advance(5s);
+    Run();
+    EXPECT_TRUE(store.Slot(12)->current);   // 3 s old
+    if (before)
+        ::setenv("TZ", saved.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
 }
 
 TEST_F(PassTest, WarningCircleCountsEachTargetInsideOnce)
