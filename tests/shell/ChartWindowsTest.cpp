@@ -797,6 +797,8 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     navigator->ApplyPositionSource(dr);
     navigator->OnMonitorMessage({navigator::kMsgBestChartCheck, 0, 0});
     EXPECT_TRUE(notVisibleShown());
+    replaced->GetChartFrame()->ActivateFrame();
+    Pump();
     navigator->OnMonitorMessage({navigator::kMsgKeepInView, 0, 0});
     Pump();
     EXPECT_TRUE(replaced->IsPositionVisible(second));
