@@ -67,6 +67,15 @@ TEST(LiveChartInfo, BlockDecoding)
 
 namespace {
 
+// The sample cell `name` written, imported and stored as "<name>.b" in `folder`.
+bool WriteSampleChart(const std::filesystem::path& folder, const std::string& name)
+{
+    vengine::VChartData chart;
+    return vtest::WriteSampleCell(folder, name) &&
+           vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
+           vengine::WriteVChartFile(folder / (name + ".b"), chart, nullptr);
+}
+
 struct OpenLive {
     explicit OpenLive(const std::filesystem::path& path) : window(geo::IntRect{0, 0, 800, 600})
     {
@@ -220,13 +229,8 @@ TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)
 TEST(LiveChartDoc, EachDocumentKeepsItsOwnChartAndView)
 {
     TempFolder dir;
-    for (const char* name : {"US5WA98M", "US5WA99M"}) {
-        ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), name));
-        vengine::VChartData chart;
-        ASSERT_TRUE(
-            vengine::ImportS57Cell((dir / (std::string(name) + ".000")).string(), true, chart).ok);
-        ASSERT_TRUE(vengine::WriteVChartFile(dir / (std::string(name) + ".b"), chart, nullptr));
-    }
+    for (const char* name : {"US5WA98M", "US5WA99M"})
+        ASSERT_TRUE(WriteSampleChart(dir.Path(), name));
     // Two windows on one chart and a third on another.
     OpenLive a(dir / "US5WA98M.b");
     OpenLive b(dir / "US5WA98M.b");
@@ -313,10 +317,7 @@ TEST(LiveChartService, ChartFolderSettingAndFirstStartSamples)
 TEST(LiveChartDoc, ZoomStopsAtEightTimesTheChartScaleAndAtTheWholeChart)
 {
     TempFolder dir;
-    ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), "US5WA99M"));
-    vengine::VChartData chart;
-    ASSERT_TRUE(vengine::ImportS57Cell((dir / "US5WA99M.000").string(), true, chart).ok);
-    ASSERT_TRUE(vengine::WriteVChartFile(dir / "US5WA99M.b", chart, nullptr));
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "US5WA99M"));
     OpenLive live(dir / "US5WA99M.b");
     ASSERT_TRUE(live.opened) << live.doc.OpenError();
     auto& doc = live.doc;
