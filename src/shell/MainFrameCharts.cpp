@@ -164,10 +164,12 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     if (windowId == chart::kFrameNormal && !replace)
         return doc;
     // The old window closes after the new one is up, through the frame's
-    // close message like any other chart window.
+    // close message like any other chart window; the new one, named with it,
+    // stays in front.
     if (replace && previous && previous->GetChartFrame())
         if (auto* old = dynamic_cast<chart::CChartFrame*>(previous->GetChartFrame()))
-            m_posted.Post(app::kMsgChartWindowClosed, old->Document().DocumentId());
+            m_posted.Post(app::kMsgChartWindowClosed, old->Document().DocumentId(),
+                          static_cast<std::int64_t>(document->DocumentId()));
     return doc;
 }
 

@@ -751,8 +751,8 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
 
 // A chart switch in the window that follows the vessel (a zoom onto a
 // larger-scale chart, the best chart for the position) puts the new chart in
-// a new following window: the vessel is followed there, and the message
-// about it not being visible goes when a chart shows it.
+// a new following window: it stays in front, the vessel is followed there,
+// and the message about it not being visible stays off.
 TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsChart)
 {
     withNavigator = true;
@@ -774,6 +774,10 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     Pump();
     ASSERT_EQ(frame->Charting()->FindChartDocInState(chart::kFrameAutoscroll), replaced);
     EXPECT_TRUE(navigator->HasAutoscrollWindow());
+    // The new window stays in front where the old one was.
+    EXPECT_EQ(frame->Charting()->GetActiveChartDoc(), replaced);
+    EXPECT_EQ(frame->MdiArea()->activeSubWindow(),
+              dynamic_cast<QMdiSubWindow*>(replaced->GetChartFrame()));
 
     // Zoomed in round the first position, the vessel moves well out of view.
     auto* blank = dynamic_cast<charts::CBlankChartDoc*>(replaced);
@@ -795,10 +799,6 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     };
     dr.position = second;
     navigator->ApplyPositionSource(dr);
-    navigator->OnMonitorMessage({navigator::kMsgBestChartCheck, 0, 0});
-    EXPECT_TRUE(notVisibleShown());
-    replaced->GetChartFrame()->ActivateFrame();
-    Pump();
     navigator->OnMonitorMessage({navigator::kMsgKeepInView, 0, 0});
     Pump();
     EXPECT_TRUE(replaced->IsPositionVisible(second));
