@@ -3,6 +3,8 @@
 // workspace's charts, the frame's chart commands and the window layout.
 
 #include <QDataStream>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -14,8 +16,10 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include "app/CommandIds.h"
 #include "app/DisplayPalettes.h"
@@ -586,14 +590,28 @@ chart::CChartPropDlg* CMainFrame::ChartProperties() const
 void CMainFrame::ShowChartProperties()
 {
     if (!m_chartProps) {
-        m_chartProps = new chart::CChartPropDlg(this);
-        m_chartProps->setWindowFlag(Qt::Tool);
-        m_chartProps->setAttribute(Qt::WA_DeleteOnClose);
-        m_chartProps->setWindowTitle("Chart Properties");
+        // A modeless sheet holding the chart's one page. Nothing on it can be
+        // changed, so OK, Cancel and Escape all just close it (and the page).
+        auto* sheet = new QDialog(this);
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->setWindowTitle("Chart Properties");
+        auto* tabs = new QTabWidget(sheet);
+        m_chartProps = new chart::CChartPropDlg(tabs);
+        tabs->addTab(m_chartProps, m_chartProps->windowTitle());
+        auto* buttons =
+            new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, sheet);
+        connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
+        auto* layout = new QVBoxLayout(sheet);
+        layout->addWidget(tabs);
+        layout->addWidget(buttons);
     }
     m_chartProps->SetObject(m_charting ? m_charting->GetActiveChartDoc() : nullptr);
-    m_chartProps->show();
-    m_chartProps->raise();
+    QWidget* sheet = m_chartProps->window();
+    sheet->adjustSize();
+    sheet->show();
+    sheet->raise();
+    sheet->activateWindow();
 }
 
 void CMainFrame::UpdateWorkspaceToolBars()

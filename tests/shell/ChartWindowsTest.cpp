@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -270,6 +271,20 @@ TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithA
     EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance(name->text()) +
                                  name->fontMetrics().averageCharWidth())
         << name->width();
+    // The page sits in a sheet of its own with OK and Cancel; Escape closes it.
+    QWidget* sheet = page->window();
+    ASSERT_NE(sheet, page);
+    EXPECT_EQ(sheet->windowTitle(), "Chart Properties");
+    auto* buttons = sheet->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_NE(buttons->button(QDialogButtonBox::Ok), nullptr);
+    EXPECT_NE(buttons->button(QDialogButtonBox::Cancel), nullptr);
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    Pump();
+    EXPECT_EQ(frame->ChartProperties(), nullptr);
+    frame->Action(app::cmd::kViewProperties)->trigger();
+    page = frame->ChartProperties();
+    ASSERT_NE(page, nullptr);
     // The chart closes: the page lets it go.
     frame->PostedMessages().Post(app::kMsgChartWindowClosed,
                                  Frames(*frame).front()->Document().DocumentId());
