@@ -42,6 +42,7 @@
 #include "chart/ui/ChartView.h"
 #include "chartpoints/ChartpointModule.h"
 #include "charts/ui/ChartDialogs.h"
+#include "geo/Geomag.h"
 #include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
@@ -145,6 +146,13 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
         ShowRangeBearingLabel(text);
     };
     frameServices.showChartProperties = [this] { ShowChartProperties(); };
+    frameServices.variationAt = [this](const geo::CPosition& position) {
+        if (!m_geomag || !m_geomag->IsLoaded() || !m_services.clock)
+            return std::string();
+        const std::chrono::year_month_day today{
+            std::chrono::floor<std::chrono::days>(m_services.clock->UtcNow())};
+        return m_geomag->FormatVariation(today, position);
+    };
     auto* frame = new chart::CChartFrame(windowId, *document, frameServices);
     m_mdi->addSubWindow(frame);
     const QSize area = m_mdi->viewport()->size();
