@@ -447,7 +447,8 @@ TEST(VesselLogbook, NoticesGoOutAndOnlyThisLogsAreTakenIn)
     const auto rowsBefore = a.log.OwnVessel()->rows->GetRecordCount();
     const auto started = steady_clock::now();
     a.log.LogEvent("while B holds it", -1);
-    EXPECT_LT(steady_clock::now() - started, milliseconds(1500));
+    // Ten tries 100 ms apart; a loaded machine oversleeps, forever is the fault.
+    EXPECT_LT(steady_clock::now() - started, milliseconds(5000));
     EXPECT_EQ(a.log.KeptCount(), 1u);
     ASSERT_FALSE(a.warnings.empty());
     EXPECT_NE(a.warnings.back().find("station B"), std::string::npos) << a.warnings.back();
