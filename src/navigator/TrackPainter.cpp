@@ -146,16 +146,15 @@ CTrackPaintStyle CTrackPaintStyle::Of(const chart::CPositionFixProperties* prope
 }
 
 void PaintTrack(chart::CXDC& dc, const CTrackPaintStyle& style, const CPaintFix* fixes,
-                const CPlacedFixes& placed, std::size_t from, bool decorate,
-                CTrackDrawState& state)
+                const CPlacedFixes& placed, std::size_t from, bool decorate, CTrackDrawState& state)
 {
     if (placed.starts.size() < 2)
         return;
     const std::size_t lineFrom = placed.from;
     const std::size_t to = lineFrom + placed.starts.size() - 1;
-    const chart::Pen before = dc.SelectPen(
-        chart::Pen{style.line.broken ? chart::PenStyle::Dot : chart::PenStyle::Solid,
-                   std::max(1, style.line.width), style.line.line});
+    const chart::Pen before =
+        dc.SelectPen(chart::Pen{style.line.broken ? chart::PenStyle::Dot : chart::PenStyle::Solid,
+                                std::max(1, style.line.width), style.line.line});
     // Runs of joined points become one polyline each; a point off the
     // chart's datum area ends a run as a segment start does.
     std::vector<geo::IntPoint> run;

@@ -190,6 +190,8 @@ private:
     // Queues the row (with the pending note and event type) and writes what is queued.
     bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown);
     std::filesystem::path VesselFile(long unique, const char* extension) const;
+    // The UNIQUE id of every row of the index, whichever vessels are loaded.
+    std::vector<long> IndexIds();
     bool OpenVesselFiles(CLogVessel& vessel);
     void MakeLogbook(const std::filesystem::path& dbf);
     void LoadVessels();

@@ -267,6 +267,41 @@ TEST(VesselLogbook, SaveAsOntoItselfKeepsAllAndToANewNameTheTrackGoesOnInTheCopy
         EXPECT_NE(name.rfind("~d", 0), 0u) << name;
 }
 
+// Save As copies the files of every row of the index, not only those of the
+// vessels loaded: a log opened on one append (the chooser's leaf) keeps its
+// other appends in the copy, rows and track.
+TEST(VesselLogbook, SaveAsCopiesTheAppendsThatAreNotLoaded)
+{
+    brine_test::TempFolder dir;
+    {
+        Harness h(dir.Path());
+        ASSERT_TRUE(h.log.Open((dir / "Sound").string()));
+        ASSERT_TRUE(h.log.StartVoyage("PS-0601", "Ada"));
+        Log(h, 5, T0());
+        ASSERT_TRUE(h.log.EndVoyage());
+        h.log.SetAppendToExisting(true);
+        ASSERT_TRUE(h.log.StartVoyage("PS-0602", "Bo"));
+        Log(h, 3, T0() + hours(2));
+        ASSERT_TRUE(h.log.EndVoyage());
+        ASSERT_TRUE(h.log.Close(true));
+    }
+    Harness h(dir.Path());
+    h.log.ChooseVessel(1, 2);
+    ASSERT_TRUE(h.log.Open((dir / "Sound").string()));
+    ASSERT_EQ(h.log.Vessels().size(), 1u) << "only the second append is loaded";
+    h.savePath = (dir / "Copy.dbf").string();
+    ASSERT_EQ(h.log.SaveAs(false), LogSaveResult::Saved);
+    for (const char* name : {"00000001.dbf", "00000001.trc", "00000002.dbf", "00000002.trc"})
+        EXPECT_TRUE(fs::exists(dir / "Copy.X" / name)) << name;
+    ASSERT_TRUE(h.log.Close(true));
+    Harness whole(dir.Path());
+    ASSERT_TRUE(whole.log.Open((dir / "Copy").string()));
+    ASSERT_EQ(whole.log.Vessels().size(), 2u);
+    EXPECT_EQ(whole.log.Vessels()[0]->rows->GetRecordCount(), 5);
+    EXPECT_EQ(whole.log.Vessels()[0]->track.RecordCount(), 5u);
+    EXPECT_EQ(whole.log.Vessels()[1]->rows->GetRecordCount(), 3);
+}
+
 TEST(VesselLogbook, FixTypeOfARecord)
 {
     brine_test::TempFolder dir;
