@@ -250,6 +250,9 @@ public:
     {
         m_rowListener = std::move(listener);
     }
+    // The log was opened, closed or copied, or its vessels changed (the
+    // logbook window counts again, or follows the own vessel).
+    void SetLogListener(std::function<void()> listener) { m_logListener = std::move(listener); }
     // A notice of another station's row (type 5) or point (type 12).
     void ProcessLogNotice(int type, const std::string& payload, const std::string& sender);
 
@@ -371,6 +374,7 @@ private:
     std::vector<std::pair<const CLogVessel*, std::unique_ptr<CLogTrack>>> m_tracks;
     std::function<void()> m_trackListener;
     std::function<void(const CLogVessel&)> m_rowListener;
+    std::function<void()> m_logListener;
 };
 
 }   // namespace navigator

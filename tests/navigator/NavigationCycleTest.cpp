@@ -454,6 +454,55 @@ TEST(NavigationCycle, MonitorWindowFollowsTheVoyage)
     c.nav.Logbook().Close(true);
 }
 
+// File > Open of another log during a voyage: appended to, the voyage goes
+// on in it (a new append of its vessel, the same voyage); opened only to be
+// read, the voyage ends, logging stops and the following window goes, and no
+// row is written into it.
+TEST(NavigationCycle, OpeningAnotherLogTakesTheVoyageOnOrEndsIt)
+{
+    brine_test::TempFolder dir;
+    Cycle c;
+    c.nav.Logbook().SetFolder(dir.Path());
+    FakeCharts charts;
+    c.nav.SetChartHost(&charts);
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Earlier").string()));
+    c.Feed(navtest::Rmc(47.6, -122.4, 6.0, 45.0));
+    c.Pass();
+    ASSERT_TRUE(c.nav.StartVoyage("PS-0701", "Ada"));
+    ASSERT_TRUE(c.nav.Logbook().Close(true));
+
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Trip").string()));
+    ASSERT_TRUE(c.nav.StartVoyage("PS-0712", "Bo"));
+    ASSERT_TRUE(charts.attached);
+
+    // Opened to be read: nothing goes on in it.
+    c.nav.Logbook().SetAppendToExisting(false);
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Earlier").string()));
+    EXPECT_FALSE(c.nav.Logbook().IsVoyageRunning());
+    EXPECT_FALSE(c.nav.Logbook().IsLogging());
+    EXPECT_FALSE(charts.attached);
+    c.clock.Advance(10s);
+    c.Feed(navtest::Rmc(47.61, -122.41, 6.0, 45.0));
+    c.Pass();
+    ASSERT_EQ(c.nav.Logbook().Vessels().size(), 1u);
+    EXPECT_EQ(c.nav.Logbook().OwnVessel(), nullptr) << "no append was made";
+
+    // Back in Trip to append to it: the voyage under way goes on there.
+    ASSERT_TRUE(c.nav.StartVoyage("PS-0713", "Cy"));
+    ASSERT_TRUE(charts.attached);
+    c.nav.Logbook().SetAppendToExisting(true);
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Trip").string()));
+    EXPECT_TRUE(c.nav.Logbook().IsVoyageRunning());
+    EXPECT_TRUE(c.nav.Logbook().IsLogging());
+    EXPECT_TRUE(charts.attached);
+    const CLogVessel* own = c.nav.Logbook().OwnVessel();
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(own->voyageId, "PS-0713");
+    EXPECT_EQ(own->watchOfficer, "Cy");
+    EXPECT_EQ(own->appendNo, 2u) << "the next append of Trip's vessel";
+    c.nav.Logbook().Close(true);
+}
+
 }   // namespace
 
 namespace {
