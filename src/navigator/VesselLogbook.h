@@ -28,6 +28,7 @@
 #include "db/DBLog.h"
 #include "db/DBVesselLog.h"
 #include "geo/Position.h"
+#include "navigator/ChartVessel.h"
 #include "navigator/NavInterfaces.h"
 #include "navigator/TrackFile.h"
 #include "navigator/VesselLogLock.h"
@@ -35,9 +36,6 @@
 #include "platform/Prompt.h"
 
 namespace navigator {
-
-// Kinds of vessel in the index (VSLTYPE).
-enum VesselKind : int { kVesselOwn = 1, kVesselArpa = 2, kVesselIgnored = 3, kVesselTender = 4 };
 
 // Station message types of the log's notices.
 inline constexpr int kNoticeLogRow = 5;
