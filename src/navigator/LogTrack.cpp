@@ -491,6 +491,36 @@ std::vector<CPaintFix> CLogTrack::PaintFixes(std::size_t from, std::size_t to) c
     return fixes;
 }
 
+void CLogTrack::DrawTrail(chart::CChartDoc& doc, chart::CXDC& dc,
+                          const std::vector<geo::CPosition>& trail) const
+{
+    if (trail.empty())
+        return;
+    std::vector<geo::IntPoint> line;
+    line.reserve(trail.size() + 1);
+    chart::PointList at;
+    auto add = [&](const geo::CPosition& p) {
+        at.clear();
+        if (doc.PositionToClientPoints(p, at) && (line.empty() || line.back() != at.front()))
+            line.push_back(at.front());
+    };
+    if (!m_kept.empty()) {
+        const CTrackFix& f = m_kept.back().fix;
+        add(geo::CPosition(f.latitude, f.longitude, f.altitude,
+                           static_cast<std::int16_t>(f.datum)));
+    }
+    for (const geo::CPosition& p : trail)
+        add(p);
+    if (line.size() < 2)
+        return;
+    const chart::CTrackLineStyle style = GetLineStyle(chart::ActivePaletteIndex());
+    const chart::Pen before =
+        dc.SelectPen(chart::Pen{style.broken ? chart::PenStyle::Dot : chart::PenStyle::Solid,
+                                std::max(1, style.width), style.line});
+    dc.Polyline(line);
+    dc.SelectPen(before);
+}
+
 chart::CTrackLineStyle CLogTrack::GetLineStyle(int palette) const
 {
     chart::CTrackLineStyle style;

@@ -87,6 +87,10 @@ public:
     static constexpr std::size_t kPictureFrom = 20000;
     static constexpr std::size_t kTailLimit = 2000;
     void Draw(chart::CChartDoc& doc, chart::CXDC& dc, bool decorate) override;
+    // The line from the newest fix on through `trail` (places since it,
+    // oldest first) in the track's line style.
+    void DrawTrail(chart::CChartDoc& doc, chart::CXDC& dc,
+                   const std::vector<geo::CPosition>& trail) const;
     chart::CTrackLineStyle GetLineStyle(int palette) const override;
     std::optional<std::size_t> GetFirstNodeToDraw(bool limit) const override;
     // Whether the last Draw painted from a picture (for tests).

@@ -426,9 +426,34 @@ void CNavigatorModule::UpdateOwnVessel(bool trackPointDue)
     const auto snap = m_snapshots.Get();
     if (m_overlay != nullptr && snap->position.IsValid())
         m_overlay->SetPosition(*snap, trackPointDue);
+    KeepTrail(*snap, trackPointDue);
     if (m_charts != nullptr)
         m_charts->RedrawViews();
     m_newData = false;
+}
+
+// The line from the last track point to the vessel: started again at each
+// point, a place a tick after it. Hours between points at a place a second
+// are thinned to every other place rather than grow without end.
+void CNavigatorModule::KeepTrail(const CNavSnapshot& snapshot, bool trackPointDue)
+{
+    constexpr std::size_t kMostTrail = 4096;
+    if (m_log == nullptr || !m_log->IsLogging()) {
+        m_trail.clear();
+        return;
+    }
+    if (!snapshot.position.IsValid())
+        return;
+    if (trackPointDue)
+        m_trail.clear();
+    if (m_trail.size() >= kMostTrail) {
+        std::vector<geo::CPosition> thinned;
+        thinned.reserve(m_trail.size() / 2 + 1);
+        for (std::size_t i = 0; i < m_trail.size(); i += 2)
+            thinned.push_back(m_trail[i]);
+        m_trail = std::move(thinned);
+    }
+    m_trail.push_back(snapshot.position);
 }
 
 void CNavigatorModule::OnLogPeriod()

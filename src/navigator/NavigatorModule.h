@@ -234,6 +234,10 @@ public:
     void DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc);
     // The own vessel's drawn track, oldest first.
     std::vector<geo::CPosition> OwnTrackPositions() const;
+    // While logging: the vessel's places since the last track point (that
+    // point first), one a tick; the track's line goes on through them to
+    // the vessel.
+    const std::vector<geo::CPosition>& OwnTrail() const { return m_trail; }
     // The own track's fix whose marker lies under a client point of the chart.
     std::optional<CTrackFix> OwnFixAt(chart::CChartDoc& doc, geo::IntPoint p) const;
     // A drawn track changed (a point, a window read again): views repaint.
@@ -280,6 +284,7 @@ private:
     void UpdateOwnVessel(bool trackPointDue);
     void OnLogPeriod();
     void OnTrackPeriod();
+    void KeepTrail(const CNavSnapshot& snapshot, bool trackPointDue);
     void KeepInView();
     void FollowWithMonitorWindow();
     void BestChartCheck();
@@ -365,6 +370,7 @@ private:
     std::function<void()> m_trackListener;
     std::function<void(const CLogVessel&)> m_rowListener;
     std::function<void()> m_logListener;
+    std::vector<geo::CPosition> m_trail;
 };
 
 }   // namespace navigator

@@ -242,6 +242,10 @@ void CNavigatorModule::DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc)
 {
     for (auto& entry : m_tracks)
         entry.second->Draw(doc, dc, true);
+    // The own track's line goes on to the vessel.
+    if (const CLogVessel* own = m_logbook->OwnVessel())
+        if (CLogTrack* track = TrackOf(*own))
+            track->DrawTrail(doc, dc, m_trail);
 }
 
 std::vector<geo::CPosition> CNavigatorModule::OwnTrackPositions() const

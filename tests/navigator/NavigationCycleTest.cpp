@@ -389,6 +389,39 @@ TEST(NavigationCycle, FailedDatumConversionIsSkipped)
     EXPECT_EQ(charts.checks, 1);
 }
 
+// While logging, the track's line runs on from the last track point to the
+// vessel: the trail starts again at each point and gains the vessel's place
+// each tick; without logging there is none.
+TEST(NavigationCycle, TheTrailRunsFromTheLastPointToTheVessel)
+{
+    Cycle c;
+    c.nav.SetLoggingPeriod(60s);
+    c.nav.SetTrackInterval(30s);
+    c.log.logging = true;
+    c.Feed(navtest::Rmc(47.6, -122.4, 6.0, 0.0));
+    c.Pass();
+    ASSERT_EQ(c.log.points, 1);
+    ASSERT_EQ(c.nav.OwnTrail().size(), 1u) << "the point just written";
+    for (int s = 1; s <= 10; ++s) {
+        c.clock.Advance(1s);
+        c.Feed(navtest::Rmc(47.6 + s * 1e-4, -122.4, 6.0, 0.0));
+        c.Pass();
+    }
+    ASSERT_EQ(c.nav.OwnTrail().size(), 11u);
+    EXPECT_NEAR(c.nav.OwnTrail().back().GetLatitude(), 47.601, 1e-6);
+    c.clock.Advance(25s);
+    c.Feed(navtest::Rmc(47.602, -122.4, 6.0, 0.0));
+    c.Pass();
+    EXPECT_EQ(c.log.points, 2);
+    ASSERT_EQ(c.nav.OwnTrail().size(), 1u);
+    EXPECT_NEAR(c.nav.OwnTrail().front().GetLatitude(), 47.602, 1e-6);
+    c.log.logging = false;
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(47.603, -122.4, 6.0, 0.0));
+    c.Pass();
+    EXPECT_TRUE(c.nav.OwnTrail().empty());
+}
+
 // The chart window that follows the vessel comes with the voyage and goes
 // with its end; one the user closed is let go; one open when the settings
 // were written follows again at the next start once a position comes.
