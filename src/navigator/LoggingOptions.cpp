@@ -47,9 +47,9 @@ std::optional<app::CFieldError> CheckLogFolder(const std::string& text)
                    ? std::nullopt
                    : std::optional<app::CFieldError>{{kField, text + " is a file, not a folder."}};
     if (app::IsReadOnlyPath(path))
-        return app::CFieldError{kField, text + " cannot be made there: " +
-                                            app::GetExistingAncestor(path).string() +
-                                            " cannot be written."};
+        return app::CFieldError{
+            kField, text + " cannot be made there: " + app::GetExistingAncestor(path).string() +
+                        " cannot be written."};
     return std::nullopt;
 }
 

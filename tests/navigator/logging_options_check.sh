@@ -60,6 +60,12 @@ xdotool key Return
 sheet_gone() { is_gone "$SHEET" && echo gone; }
 wait_for "the sheet to close on OK" sheet_gone
 [ -d "$LOGS" ] || fail "the log folder was not made: $LOGS"
+# The settings file, once the program's saving thread has written it.
+stored() {
+    grep -qx 'VesselPlotFixFreq=str:0 00:00:10' "$SETTINGS" &&
+        grep -qxF "DatabaseFolder=str:$LOGS" "$SETTINGS" && echo yes
+}
+wait_for "the interval and the folder in the settings file" stored
 
 step "Start Voyage"
 answer_no() {

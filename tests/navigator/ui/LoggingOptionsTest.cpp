@@ -114,13 +114,11 @@ TEST(LoggingOptionsPage, SpansRunFromOneSecondToSixHours)
         const char* text;
         const char* message;
     };
-    for (const Refused& c : {Refused{"trackTime", "00:00:00",
-                                     "Position marker every runs from 00:00:01 to 06:00:00"},
-                             Refused{"trackTime", "06:00:01",
-                                     "Position marker every runs from 00:00:01 to 06:00:00"},
-                             Refused{"logTime", "0:00:00",
-                                     "Log position every runs from 00:00:01 to 06:00:00"},
-                             Refused{"logTime", "00:61:00", "Minutes run from 0 to 59"}}) {
+    for (const Refused& c :
+         {Refused{"trackTime", "00:00:00", "Position marker every runs from 00:00:01 to 06:00:00"},
+          Refused{"trackTime", "06:00:01", "Position marker every runs from 00:00:01 to 06:00:00"},
+          Refused{"logTime", "0:00:00", "Log position every runs from 00:00:01 to 06:00:00"},
+          Refused{"logTime", "00:61:00", "Minutes run from 0 to 59"}}) {
         r.OpenSheet();
         r.messages.clear();
         r.Edit(c.field)->setText(c.text);
