@@ -78,7 +78,7 @@ std::string ApplyLoggingValues(CNavigatorModule& nav, nmea::CGPSModule& gps,
     const fs::path folder = FolderPath(values.folder);
     if (app::FolderExists(folder) || app::CreateFolderPath(folder))
         nav.Logbook().SetFolder(folder);
-    else
+    else if (folder != FolderPath(nav.Logbook().Folder().string()))
         failure = "The log folder " + values.folder + " could not be made; new logs stay in " +
                   nav.Logbook().Folder().string() + ".";
     nav.SaveSettings();
@@ -87,7 +87,8 @@ std::string ApplyLoggingValues(CNavigatorModule& nav, nmea::CGPSModule& gps,
 }
 
 CLoggingOptionsModel::CLoggingOptionsModel(const CLoggingValues& current, ApplyFn apply)
-    : m_values(current), m_lastLogging(current.loggingOn), m_apply(std::move(apply))
+    : m_values(current), m_shownFolder(current.folder), m_lastLogging(current.loggingOn),
+      m_apply(std::move(apply))
 {
     // Stored spans outside the page's range open at the nearest allowed value.
     m_values.trackSeconds = std::clamp(m_values.trackSeconds, kLoggingSpanMin, kLoggingSpanMax);
@@ -105,9 +106,13 @@ bool CLoggingOptionsModel::FollowLogging(bool moduleOn)
 std::vector<app::CFieldError> CLoggingOptionsModel::Validate() const
 {
     std::vector<app::CFieldError> errors;
+    // The folder is checked once the user has changed it: the one the log
+    // has now (by default beside the program, perhaps not writable there)
+    // must not hold up the other pages.
+    const bool folderChanged = FolderPath(m_values.folder) != FolderPath(m_shownFolder);
     for (auto error : {CheckSpan("trackTime", "Position marker every", m_values.trackSeconds),
                        CheckSpan("logTime", "Log position every", m_values.logSeconds),
-                       CheckLogFolder(m_values.folder)})
+                       folderChanged ? CheckLogFolder(m_values.folder) : std::nullopt})
         if (error)
             errors.push_back(std::move(*error));
     return errors;
@@ -116,6 +121,7 @@ std::vector<app::CFieldError> CLoggingOptionsModel::Validate() const
 void CLoggingOptionsModel::Apply()
 {
     m_lastLogging = m_values.loggingOn;
+    m_shownFolder = m_values.folder;
     if (m_apply)
         m_apply(m_values);
 }

@@ -37,8 +37,9 @@ struct CLoggingValues {
 CLoggingValues CurrentLoggingValues(const CNavigatorModule& nav, const nmea::CGPSModule& gps);
 
 // Applies the values (already checked) and saves both modules' settings.
-// Empty when all went in; else what failed (the folder could not be made:
-// the log keeps its folder, everything else is applied).
+// Empty when all went in; else what failed (a new folder could not be made:
+// the log keeps its folder, everything else is applied). The folder the log
+// has already is made when missing, and left as it is when it cannot be.
 std::string ApplyLoggingValues(CNavigatorModule& nav, nmea::CGPSModule& gps,
                                const CLoggingValues& values);
 
@@ -58,6 +59,7 @@ public:
 
 private:
     CLoggingValues m_values;
+    std::string m_shownFolder;
     bool m_lastLogging;
     ApplyFn m_apply;
 };

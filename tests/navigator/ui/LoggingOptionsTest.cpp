@@ -250,6 +250,27 @@ TEST(LoggingOptionsPage, TheFolderMustBeOneThatCanBeMade)
     ::chmod((r.tmp / "locked").c_str(), 0755);
 }
 
+// A folder under a file cannot be made. Typed in, the sheet applies the
+// rest and says so; the log's own folder left as it was holds nothing up.
+TEST(LoggingOptionsPage, AFolderThatCannotBeMadeIsSaidAndChangesNothing)
+{
+    Rig r;
+    std::ofstream(r.tmp / "afile") << "x";
+    r.nav.Logbook().SetFolder(r.tmp / "afile" / "Logs");
+    r.OpenSheet();
+    r.Edit("trackTime")->setText("00:00:30");
+    ASSERT_TRUE(r.sheet->OnApply());
+    EXPECT_TRUE(r.failure.empty()) << r.failure;
+    EXPECT_EQ(r.nav.TrackInterval(), 30s);
+
+    r.Edit("logFolder")->setText(QString::fromStdString((r.tmp / "afile" / "Other").string()));
+    ASSERT_TRUE(r.sheet->OnApply());
+    EXPECT_EQ(r.failure, "The log folder " + (r.tmp / "afile" / "Other").string() +
+                             " could not be made; new logs stay in " +
+                             (r.tmp / "afile" / "Logs").string() + ".");
+    EXPECT_EQ(r.nav.Logbook().Folder(), r.tmp / "afile" / "Logs");
+}
+
 TEST(LoggingOptionsPage, TakesLoggingSwitchedFromTheMenuWhenShownAgain)
 {
     Rig r;
