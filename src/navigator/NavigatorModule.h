@@ -114,7 +114,9 @@ public:
 
     // Settings of the cycle.
     void SetLoggingPeriod(std::chrono::seconds s) { m_loggingPeriod = s; }
+    std::chrono::seconds LoggingPeriod() const { return m_loggingPeriod; }
     void SetTrackInterval(std::chrono::seconds s) { m_plotFixFreq = s; }
+    std::chrono::seconds TrackInterval() const { return m_plotFixFreq; }
     void SetBestChartCheckInterval(std::chrono::seconds s) { m_bestChartCheckInterval = s; }
     std::chrono::seconds BestChartCheckInterval() const { return m_bestChartCheckInterval; }
     // Autoscroll margin in per cent of the window ("AutoScrollPercentage").

@@ -1,11 +1,13 @@
-// The "Navigator Options" sheet: Autoscroll, GPS, the instruments module's
-// Autopilot and Wind, then NMEA; and what each page's OK does.
+// The "Navigator Options" sheet: Position Logging, Autoscroll, GPS, the
+// instruments module's Autopilot and Wind, then NMEA; and what each page's OK does.
 
 #include <QMessageBox>
 #include <QPointer>
 
 #include "app/ui/PropertySheet.h"
 #include "navigator/Instruments.h"
+#include "navigator/LoggingOptions.h"
+#include "navigator/ui/LoggingOptionsPage.h"
 #include "navigator/ui/NavigatorOptionsPages.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/GPSModule.h"
@@ -30,6 +32,12 @@ void CNavigatorWindows::OpenNavigatorOptions()
         return;
     auto* sheet = new app::CModelessPropertySheet(QObject::tr("Navigator Options"), m_window);
     sheet->setObjectName("navigatorOptions");
+
+    sheet->AddPage(new CLoggingOptions(
+        std::make_unique<CLoggingOptionsModel>(
+            CurrentLoggingValues(*this, m_instruments->Gps()),
+            [this](const CLoggingValues& values) { ApplyLoggingOptions(values); }),
+        [this] { return Logbook().IsLogging(); }, sheet));
 
     navigator::CAutoscrollOptions scroll;
     scroll.sliderPosition = navigator::AutoscrollSliderFromPercentage(AutoscrollPercentage());
@@ -101,6 +109,19 @@ void CNavigatorWindows::AddNmeaPage(app::CModelessPropertySheet& sheet)
                 QMessageBox::warning(parent, QObject::tr("NMEA"), QString::fromStdString(failure));
         });
     sheet.AddPage(new nmea::CNMEASentenceOptions(std::move(model), m_instruments->Ports(), &sheet));
+}
+
+// The page's OK: intervals, logging and folder in, settings written, and
+// every chart view drawn again (the tracks may now be elsewhere or off).
+void CNavigatorWindows::ApplyLoggingOptions(const CLoggingValues& values)
+{
+    if (!m_instruments)
+        return;
+    const std::string failure = ApplyLoggingValues(*this, m_instruments->Gps(), values);
+    RepaintViews();
+    if (!failure.empty())
+        QMessageBox::warning(m_window, QObject::tr("Position Logging"),
+                             QString::fromStdString(failure));
 }
 
 void CNavigatorWindows::ApplyAutoscrollOptions(int percentage, bool select, bool resume,
