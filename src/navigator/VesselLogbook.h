@@ -46,6 +46,7 @@ inline constexpr char kNoticeMarker = 18;
 struct CLogRow {
     std::chrono::sys_seconds utc{};
     geo::CPosition position;
+    bool positionKnown = true;   // false: written before any position was known
     double cog = kUnsetTrackValue;
     double sog = kUnsetTrackValue;
     int type = 0;
@@ -184,6 +185,8 @@ public:
 
 private:
     std::chrono::sys_seconds NavigationTime(const CNavSnapshot* snapshot) const;
+    // Queues the row (with the pending note and event type) and writes what is queued.
+    bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown);
     std::filesystem::path VesselFile(long unique, const char* extension) const;
     bool OpenVesselFiles(CLogVessel& vessel);
     void MakeLogbook(const std::filesystem::path& dbf);
