@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -50,6 +51,14 @@ QPushButton* MakeWell(const char* name, const QString& accessibleName, QWidget* 
 void PaintWell(QPushButton* well, COLORREF colour)
 {
     well->setStyleSheet(QStringLiteral("background-color: %1").arg(ToColour(colour).name()));
+}
+
+void PaintSwatch(QPushButton* well, COLORREF colour)
+{
+    QPixmap swatch(32, 12);
+    swatch.fill(ToColour(colour));
+    well->setIcon(QIcon(swatch));
+    well->setIconSize(swatch.size());
 }
 
 bool PickColour(QWidget* parent, const QString& title, COLORREF& colour)

@@ -17,8 +17,7 @@ namespace targets {
 class CTenderPropertySheet final {
 public:
     // `applied` runs after Apply changed a tender (redraw, messages).
-    CTenderPropertySheet(CTenderTracking& tracking, QWidget* window,
-                         std::function<void()> applied);
+    CTenderPropertySheet(CTenderTracking& tracking, QWidget* window, std::function<void()> applied);
 
     // Opens the sheet (or raises it) showing the tender on `channel`; -1: none.
     void Show(int channel);
