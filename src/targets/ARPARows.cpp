@@ -129,6 +129,15 @@ std::array<std::string, kArpaColumns> ARPARowTexts(
     return row;
 }
 
+std::array<std::string, kArpaColumns> ARPARowTexts(
+    const CARPATargetStore& store, const CTrackedTarget& target, const geo::CPositionFormat& format,
+    std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local)
+{
+    std::array<std::string, kArpaColumns> row;
+    store.WithTargetLock([&] { row = ARPARowTexts(target, format, navigationUtc, local); });
+    return row;
+}
+
 std::array<std::string, kArpaSummaryFields> ARPASummaryTexts(const CTrackedTarget& target,
                                                              const std::string& captured)
 {

@@ -13,6 +13,7 @@
 
 #include "geo/Position.h"
 #include "targets/ARPATargetPass.h"
+#include "targets/ARPATargetStore.h"
 #include "targets/TenderRows.h"
 
 namespace targets {
@@ -24,6 +25,11 @@ inline constexpr const char* kArpaHeaders[kArpaColumns] = {
 
 std::array<std::string, kArpaColumns> ARPARowTexts(
     const CTrackedTarget& target, const geo::CPositionFormat& format,
+    std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local);
+// The same, read under the store's target lock while the radar's thread may
+// be writing: no cell of the row is of another report than the rest.
+std::array<std::string, kArpaColumns> ARPARowTexts(
+    const CARPATargetStore& store, const CTrackedTarget& target, const geo::CPositionFormat& format,
     std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local);
 
 // The "Summary" page of "ARPA Properties": display order, number, name,
