@@ -86,9 +86,13 @@ std::array<std::string, kArpaColumns> ARPARowTexts(
     const CTargetRecord& r = *target.record;
     const bool tracked = r.Value(item::TtmTargetNumber).IsValid();
     const bool positioned = r.Value(item::TllTargetNumber).IsValid() || r.ReportedPosition();
-    if (!tracked && !positioned)
-        return row;
     row[1] = r.Name();
+    // Reports aged (a target gone silent): the row still says which target
+    // it is, its values stay empty.
+    if (!tracked && !positioned) {
+        row[0] = std::to_string(r.Number());
+        return row;
+    }
     if (local)
         row[2] = local(r.LastReportTime(navigationUtc));
     if (tracked) {

@@ -3,9 +3,9 @@
 // tracking panel. A target with tracked-target data (a TTM while its values
 // hold) is written from the TTM, with the drawn position; one with only
 // position data from its TLL and the drawn course, range and bearing; a
-// target with neither gets empty cells. Speeds and distances are converted
-// to knots and nautical miles by the TTM's unit letter; a value that cannot
-// be converted leaves its cell empty.
+// target with neither (its reports aged) only its number and name. Speeds and distances are
+// converted to knots and nautical miles by the TTM's unit letter; a value that cannot be converted
+// leaves its cell empty.
 
 #include <array>
 #include <chrono>

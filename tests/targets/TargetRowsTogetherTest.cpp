@@ -8,8 +8,8 @@
 
 #include <atomic>
 #include <cmath>
-#include <string>
 #include <stop_token>
+#include <string>
 #include <thread>
 
 #include "nmea/NMEASentenceTable.h"
@@ -55,9 +55,9 @@ TEST(TargetRowsTogether, ARadarRowIsOfOneReport)
             for (int n = 0; n < kRadarTargets; ++n) {
                 // Distance, bearing, speed, course, CPA and TCPA all k.
                 const std::string K = std::to_string(k);
-                const std::string text = "TTM," + std::to_string(n) + "," + K + "," + K +
-                                         ",T," + K + "," + K + ",T," + K + "," + K +
-                                         ",N,T" + std::to_string(n) + ",T,,,A";
+                const std::string text = "TTM," + std::to_string(n) + "," + K + "," + K + ",T," +
+                                         K + "," + K + ",T," + K + "," + K + ",N,T" +
+                                         std::to_string(n) + ",T,,,A";
                 message.SetSentence(nmea::NmeaSentenceIndex("TTM"), text);
                 message.Parse();
                 ++reports;

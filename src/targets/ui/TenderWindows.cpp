@@ -380,6 +380,9 @@ std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)
         m_log->FixesAdded();
     UpdateMessages();
     RepaintViews();
+    // Kept at once, as the other option pages' values are: the workspace may
+    // never be saved, and a restart must find the channels as they were set.
+    SaveSettings();
     return reason;
 }
 

@@ -4,7 +4,8 @@
 // properties and "Clear Panic" clears its panic; the sheet follows a new
 // current tender without being raised, the Summary follows the tender's state
 // each pass, and a tender removed (or replaced on its channel) empties both
-// pages so that Apply changes nothing.
+// pages so that Apply changes nothing. The tender module keeps applied
+// options at once.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,8 +14,11 @@
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
+#include "FileSettingsHome.h"
+#include "TempFolder.h"
 #include "targets/TenderRows.h"
 #include "targets/ui/TenderPropertySheet.h"
+#include "targets/ui/TenderWindows.h"
 
 using namespace targets;
 using namespace std::chrono_literals;
@@ -163,4 +167,35 @@ TEST_F(TenderSheetTest, FollowsTheCurrentTenderAndEmptiesWhenItGoes)
     EXPECT_TRUE(Apply());
     EXPECT_FALSE(tracking.Find(1)->properties != before);
     EXPECT_EQ(applied, 0);
+}
+
+// Options applied are kept at once: a new start finds the channels, serials,
+// port and display properties as they were set, with no workspace saved.
+TEST(TenderWindows, AppliedOptionsAreThereAtTheNextStart)
+{
+    brine_test::TempFolder folder;
+    brine_test::FileSettingsHome home(folder.Path() / "settings.conf");
+    brine_test::FakeClock clock;
+    NoPorts ports;
+    {
+        CTenderWindows windows(home, clock, ports);
+        windows.LoadSettings();
+        CTenderOptions options = TenderOptionsOf(windows.Tracking(), {47.6, -122.4});
+        options.settings.channels[0].valid = true;
+        options.settings.channels[0].serial = "0001";
+        options.settings.channels[0].name = "Red boat";
+        options.settings.channelDuration = std::chrono::seconds(1);
+        options.properties.drawNumber = true;
+        windows.ApplyOptions(options);
+        windows.Terminate();
+    }
+    CTenderWindows again(home, clock, ports);
+    again.LoadSettings();
+    const CTenderSettings& s = again.Tracking().Settings();
+    EXPECT_TRUE(s.channels[0].valid);
+    EXPECT_EQ(s.channels[0].serial, "0001");
+    EXPECT_EQ(s.channels[0].name, "Red boat");
+    EXPECT_EQ(s.channelDuration, std::chrono::seconds(1));
+    EXPECT_TRUE(again.Tracking().Properties().drawNumber);
+    again.Terminate();
 }
