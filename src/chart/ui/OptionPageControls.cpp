@@ -5,8 +5,10 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
@@ -59,6 +61,16 @@ void PaintSwatch(QPushButton* well, COLORREF colour)
     swatch.fill(ToColour(colour));
     well->setIcon(QIcon(swatch));
     well->setIconSize(swatch.size());
+}
+
+QIcon LineWidthIcon(int width)
+{
+    QPixmap picture(60, 12);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::black, width));
+    painter.drawLine(4, 6, 56, 6);
+    return QIcon(picture);
 }
 
 bool PickColour(QWidget* parent, const QString& title, COLORREF& colour)

@@ -5,8 +5,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QTime>
 #include <QTimeEdit>
@@ -37,17 +35,6 @@ QTimeEdit* SpanEdit(const char* name, const char* format, std::chrono::minutes m
     edit->setDisplayFormat(QString::fromLatin1(format));
     edit->setTimeRange(TimeOf(kSpanLeast), TimeOf(most));
     return edit;
-}
-
-// A line of the width the entry stands for.
-QIcon LineIcon(int width)
-{
-    QPixmap picture(60, 12);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setPen(QPen(Qt::black, width));
-    painter.drawLine(4, 6, 56, 6);
-    return QIcon(picture);
 }
 
 }   // namespace
@@ -81,7 +68,7 @@ CGeneralNavigatorPage::CGeneralNavigatorPage(std::unique_ptr<CGeneralNavigatorOp
     m_width->setObjectName("lineWidth");
     m_width->setIconSize(QSize(60, 12));
     for (int w = 1; w <= M().LineWidths(); ++w)
-        m_width->addItem(LineIcon(w), QString::number(w));
+        m_width->addItem(chart::LineWidthIcon(w), QString::number(w));
     m_trackColour = chart::MakeWell("trackColour", tr("Track"), track);
     m_markers = chart::MakeCheck(tr("Position &markers"), "positionMarkers", track);
     m_markerSize = new QComboBox(track);

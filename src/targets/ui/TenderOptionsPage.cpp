@@ -7,8 +7,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStandardItemModel>
@@ -19,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
+#include "chart/ui/OptionPageControls.h"
 #include "geo/ui/PositionCtrl.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 #include "platform/LocaleFreeNumbers.h"
@@ -40,17 +39,6 @@ QLineEdit* Edit(const char* name, int maxLength, QWidget* parent)
     edit->setObjectName(name);
     edit->setMaxLength(maxLength);
     return edit;
-}
-
-// A line of the width the entry stands for, 60 pixels long.
-QIcon LineIcon(int width)
-{
-    QPixmap picture(60, 12);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setPen(QPen(Qt::black, width));
-    painter.drawLine(4, 6, 56, 6);
-    return QIcon(picture);
 }
 
 // Serial numbers: digits only, four at most.
@@ -154,7 +142,7 @@ QWidget* CTenderOptionsPage::MakeGeneralCard()
     m_lineWidth->setObjectName("lineWidth");
     m_lineWidth->setIconSize(QSize(60, 12));
     for (int w = 1; w <= kLineWidths; ++w)
-        m_lineWidth->addItem(LineIcon(w), QString::number(w));
+        m_lineWidth->addItem(chart::LineWidthIcon(w), QString::number(w));
     form->addRow(tr("&Line Width:"), m_lineWidth);
     m_overlaySize = new QComboBox(card);
     m_overlaySize->setObjectName("overlaySize");
