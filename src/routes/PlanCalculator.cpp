@@ -103,10 +103,12 @@ int CPlanCalculator::BuildLegs(const std::vector<PlanWaypoint>& route, std::int6
         total += w.distance;
         list.push_back(std::move(record));
     }
-    double remaining = total;
-    for (CLegData& r : list) {
-        r.distanceToGo = remaining;
-        remaining -= r.distance;
+    // Summed from the end: the last waypoint has exactly 0 to go, never the
+    // -0.00 that subtracting each leg from the total leaves.
+    double remaining = 0;
+    for (auto r = list.rbegin(); r != list.rend(); ++r) {
+        remaining += r->distance;
+        r->distanceToGo = remaining;
     }
     return Recalculate(list, planUtc);
 }

@@ -146,6 +146,7 @@ TEST(PlanCalculator, WithoutTidesTimesAndDistancesFollowTheRoute)
         run += metres / 1852.0;
     }
     EXPECT_NEAR(plan[0].distanceToGo, run, 1e-4);
+    EXPECT_EQ(plan.back().distanceToGo, 0.0);   // printed "0.00", not "-0.00"
     EXPECT_EQ(plan.back().utc, expected);
 }
 

@@ -1,5 +1,9 @@
-// report-sample: sample data for reports of many pages, in the sample area.
+// report-sample: sample data for reports, in the sample area.
 //
+//   report-sample set <folder> <captures>      the whole sample set (see
+//                                              SampleSet.h), its vessel log
+//                                              from the *.nmea captures in
+//                                              <captures>
 //   report-sample chartpoints <path> [count]   a chartpoint database of
 //                                              `count` marks (default 200)
 //   report-sample routes <path>                three routes of the sample area
@@ -10,6 +14,7 @@
 // Paths are without extension. Nothing in them is for navigation.
 
 #include "ReportSample.h"
+#include "SampleSet.h"
 
 #include <charconv>
 #include <iostream>
@@ -34,7 +39,10 @@ int main(int argc, char** argv)
 {
     const std::string what = argc >= 3 ? argv[1] : "";
     std::string error;
-    if (argc <= 4 && what == "chartpoints") {
+    if (argc == 4 && what == "set") {
+        if (report_sample::WriteSampleSet(argv[2], argv[3], error))
+            return 0;
+    } else if (argc <= 4 && what == "chartpoints") {
         const int count = Count(argc, argv, 200);
         if (count > 0 && report_sample::WriteChartpoints(argv[2], count, error))
             return 0;
@@ -46,7 +54,8 @@ int main(int argc, char** argv)
         if (passages > 0 && report_sample::WriteLog(argv[2], passages, error))
             return 0;
     } else {
-        std::cerr << "usage: report-sample chartpoints <path> [count]\n"
+        std::cerr << "usage: report-sample set <folder> <captures>\n"
+                     "       report-sample chartpoints <path> [count]\n"
                      "       report-sample routes <path>\n"
                      "       report-sample log <path> [passages]\n";
         return 2;

@@ -3,6 +3,7 @@
 #include "engines/report/ReportOutput.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,9 +12,11 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QToolBar>
 
 #include <algorithm>
@@ -25,6 +28,8 @@ namespace report {
 // Paints the preview's current page at the preview's zoom.
 class CReportPageView : public QWidget {
 public:
+    static constexpr int kBorder = 8;   // grey round the paper
+
     explicit CReportPageView(const CReportLayout& layout) : m_layout(layout)
     {
         setObjectName(QStringLiteral("ReportPage"));
@@ -56,7 +61,6 @@ protected:
     }
 
 private:
-    static constexpr int kBorder = 8;
     const CReportLayout& m_layout;
     int m_page = 0;
     double m_zoom = 1.0;
@@ -113,8 +117,14 @@ void CReportPreview::Build()
     m_pageLabel->setContentsMargins(8, 0, 8, 0);
     bar->addWidget(m_pageLabel);
     bar->addSeparator();
-    bar->addAction(tr("Zoom In"), this, [this] { SetZoom(m_zoom * kZoomStep); });
-    bar->addAction(tr("Zoom Out"), this, [this] { SetZoom(m_zoom / kZoomStep); });
+    bar->addAction(tr("Zoom In"), this, [this] {
+        m_zoomChosen = true;
+        SetZoom(m_zoom * kZoomStep);
+    });
+    bar->addAction(tr("Zoom Out"), this, [this] {
+        m_zoomChosen = true;
+        SetZoom(m_zoom / kZoomStep);
+    });
     bar->addSeparator();
     m_search = new QLineEdit(bar);
     m_search->setObjectName(QStringLiteral("ReportSearch"));
@@ -175,6 +185,26 @@ void CReportPreview::SetZoom(double zoom)
     m_view->Set(m_page, m_zoom);
 }
 
+void CReportPreview::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!m_zoomChosen && m_scroll)
+        FitPageWidth(event->size().width());
+}
+
+void CReportPreview::FitPageWidth(int windowWidth)
+{
+    // The scroll area spans the window (its viewport may not have its new
+    // size yet): the room inside its frame, a vertical scroll bar and the
+    // page's border.
+    const double room = windowWidth - 2 * m_scroll->frameWidth() -
+                        m_scroll->verticalScrollBar()->sizeHint().width() -
+                        2 * CReportPageView::kBorder;
+    const double page = m_layout->PageSize().width();
+    if (page > 0 && room > 0)
+        SetZoom(std::min(1.0, room / page));
+}
+
 bool CReportPreview::Find(const QString& text)
 {
     std::ptrdiff_t row = m_layout->FindRow(text, static_cast<std::size_t>(m_lastFound + 1));
@@ -204,8 +234,12 @@ void CReportPreview::OnPrint()
 
 void CReportPreview::OnSaveAs()
 {
-    const QString path =
-        QFileDialog::getSaveFileName(this, tr("Save As PDF"), m_pdfName, tr("PDF files (*.pdf)"));
+    // Offered in the user's documents (else home), never the program's working folder.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Save As PDF"), QDir(folder).filePath(m_pdfName), tr("PDF files (*.pdf)"));
     if (path.isEmpty())
         return;
     QString error;

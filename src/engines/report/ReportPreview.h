@@ -39,9 +39,14 @@ public:
     bool SaveAsPdf(const QString& path, QString& error);
     const CReportLayout& Layout() const { return *m_layout; }
 
+protected:
+    // Until the user zooms, a page wider than the window is shown whole across it.
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void Build();
     void SetZoom(double zoom);
+    void FitPageWidth(int windowWidth);
     void OnPrint();
     void OnSaveAs();
 
@@ -57,6 +62,7 @@ private:
     int m_page = 0;
     std::ptrdiff_t m_lastFound = -1;
     double m_zoom = 1.0;
+    bool m_zoomChosen = false;   // Zoom In or Out pressed: the window's size no longer decides
 };
 
 }   // namespace report

@@ -6,6 +6,7 @@
 // report table and lays out the pages.
 
 #include "engines/report/ReportRun.h"
+#include "routes/PlanRows.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -33,10 +34,5 @@ std::string PlanReportName(PlanReportKind kind, const std::string& customPair);
 report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,
                                          PlanReportKind kind, const std::string& customPair,
                                          const std::string& vessel, const std::string& routeMemo);
-
-// The plan's printed forms of a leg's values.
-std::string PlanElapsedText(std::int64_t seconds);   // "001:05:30", rounded to the minute
-std::string PlanPassageText(std::int64_t seconds);   // "  1d 02h 05m"
-std::string PlanMagneticText(double degrees);   // "2.5E", "3.0W", "0.0W"
 
 }   // namespace routes

@@ -2,10 +2,12 @@
 #include "engines/report/ReportOutput.h"
 #include "engines/report/ReportPreview.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -221,6 +223,40 @@ TEST(ReportPreview, PagesKeysAndSearch)
     EXPECT_NE(CommandOutput("pdftotext '" + dir.filePath("saved.pdf").toStdString() + "' -")
                   .find("GB1299"),
               std::string::npos);
+    delete preview;
+}
+
+// A landscape page in a window narrower than the page is shown whole across
+// the window until the user zooms; after that the window's size leaves the
+// zoom alone.
+TEST(ReportPreview, AWidePageFitsTheWindowUntilTheUserZooms)
+{
+    App();
+    CReportDefinition definition = ChartListDefinition();
+    definition.landscape = true;
+    auto* preview = new report::CReportPreview(
+        definition, std::make_unique<CVectorRows>(ChartRows(40)), nullptr, "x.pdf");
+    preview->resize(700, 600);
+    preview->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+    QWidget* page = preview->findChild<QWidget*>(QStringLiteral("ReportPage"));
+    auto* scroll = preview->findChild<QScrollArea*>();
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_LE(page->width(), scroll->viewport()->width());
+    EXPECT_GT(page->width(), scroll->viewport()->width() * 3 / 4);   // not shrunk beyond need
+
+    QAction* zoomIn = nullptr;
+    for (QAction* action : preview->findChildren<QAction*>())
+        if (action->text() == QStringLiteral("Zoom In"))
+            zoomIn = action;
+    ASSERT_NE(zoomIn, nullptr);
+    zoomIn->trigger();
+    const int zoomed = page->width();
+    EXPECT_GT(zoomed, scroll->viewport()->width());
+    preview->resize(500, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(page->width(), zoomed);
     delete preview;
 }
 
