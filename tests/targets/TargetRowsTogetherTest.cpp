@@ -67,9 +67,12 @@ TEST(TargetRowsTogether, ARadarRowIsOfOneReport)
     const auto until = std::chrono::steady_clock::now() + kRun;
     long rows = 0;
     while (std::chrono::steady_clock::now() < until) {
-        if (targets.size() < std::size_t(kRadarTargets))
-            for (auto& record : store.TakeNewTargets())
-                targets.push_back({record});
+        if (targets.size() < std::size_t(kRadarTargets)) {
+            targets.clear();
+            for (int n = 0; n < kRadarTargets; ++n)
+                if (auto record = store.Slot(n))
+                    targets.emplace_back(std::move(record));
+        }
         for (const CTrackedTarget& t : targets) {
             const auto row = ARPARowTexts(store, t, {}, clock.UtcNow(), nullptr);
             const double k = Number(row[7]);   // distance
