@@ -114,7 +114,9 @@ public:
 
     // Settings of the cycle.
     void SetLoggingPeriod(std::chrono::seconds s) { m_loggingPeriod = s; }
+    std::chrono::seconds LoggingPeriod() const { return m_loggingPeriod; }
     void SetTrackInterval(std::chrono::seconds s) { m_plotFixFreq = s; }
+    std::chrono::seconds TrackInterval() const { return m_plotFixFreq; }
     // The own vessel's heading line (nm) and how far ahead its speed vector
     // reaches ("HeadingIndicator", "SpeedDirectionVector").
     double HeadingIndicator() const { return m_headingIndicator; }

@@ -1,5 +1,6 @@
-// The "Navigator Options" sheet: General, Autoscroll, GPS, the instruments
-// module's Autopilot and Wind, then NMEA; and what each page's OK does.
+// The "Navigator Options" sheet: General, Position Logging, Autoscroll, GPS,
+// the instruments module's Autopilot and Wind, then NMEA; and what each page's
+// OK does.
 
 #include <QMessageBox>
 #include <QPointer>
@@ -8,8 +9,10 @@
 #include "chart/overlays/OverlayVessel.h"
 #include "navigator/GeneralNavigatorOptions.h"
 #include "navigator/Instruments.h"
+#include "navigator/LoggingOptions.h"
 #include "navigator/VesselModule.h"
 #include "navigator/ui/GeneralNavigatorPage.h"
+#include "navigator/ui/LoggingOptionsPage.h"
 #include "navigator/ui/NavigatorOptionsPages.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/GPSModule.h"
@@ -35,6 +38,12 @@ void CNavigatorWindows::OpenNavigatorOptions()
     auto* sheet = new app::CModelessPropertySheet(QObject::tr("Navigator Options"), m_window);
     sheet->setObjectName("navigatorOptions");
     AddGeneralPage(*sheet);
+
+    sheet->AddPage(new CLoggingOptions(
+        std::make_unique<CLoggingOptionsModel>(
+            CurrentLoggingValues(*this, m_instruments->Gps()),
+            [this](const CLoggingValues& values) { ApplyLoggingOptions(values); }),
+        [this] { return Logbook().IsLogging(); }, sheet));
 
     navigator::CAutoscrollOptions scroll;
     scroll.sliderPosition = navigator::AutoscrollSliderFromPercentage(AutoscrollPercentage());
@@ -141,6 +150,19 @@ void CNavigatorWindows::ApplyGeneralOptions(const CGeneralNavigatorValues& v)
     RepaintViews();
     if (redrawCharts)
         redrawCharts();
+}
+
+// The page's OK: intervals, logging and folder in, settings written, and
+// every chart view drawn again (the tracks may now be elsewhere or off).
+void CNavigatorWindows::ApplyLoggingOptions(const CLoggingValues& values)
+{
+    if (!m_instruments)
+        return;
+    const std::string failure = ApplyLoggingValues(*this, m_instruments->Gps(), values);
+    RepaintViews();
+    if (!failure.empty())
+        QMessageBox::warning(m_window, QObject::tr("Position Logging"),
+                             QString::fromStdString(failure));
 }
 
 void CNavigatorWindows::ApplyAutoscrollOptions(int percentage, bool select, bool resume,

@@ -19,6 +19,7 @@
 namespace navigator {
 class CInstruments;
 class CLogbookRows;
+struct CLoggingValues;
 }   // namespace navigator
 
 namespace app {
@@ -123,6 +124,7 @@ private:
     void ApplyAutoscrollOptions(int percentage, bool select, bool resume, long checkSeconds,
                                 long resumeSeconds);
     void ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before);
+    void ApplyLoggingOptions(const CLoggingValues& values);
     void WriteStateFile();
     void RegisterLogCommands(app::CCommandTable& commands);
     void CreateLogServices();
