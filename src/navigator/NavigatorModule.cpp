@@ -7,9 +7,11 @@
 #include "app/DateTimeSpanEx.h"
 #include "app/Registry.h"
 #include "geo/NavMaths.h"
+#include "navigator/GeneralNavigatorOptions.h"
 #include "navigator/NavIndicators.h"
 #include "navigator/NavTexts.h"
 #include "nmea/NMEAValueIndex.h"
+#include "platform/LocaleFreeNumbers.h"
 
 namespace navigator {
 
@@ -170,6 +172,12 @@ void CNavigatorModule::LoadSettings()
     app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, false)) {
         ReadSeconds(reg, "VesselPlotFixFreq", m_plotFixFreq);
+        ReadSeconds(reg, "SpeedDirectionVector", m_speedDirectionVector);
+        std::string heading;
+        if (reg.ReadString("HeadingIndicator", heading))
+            if (const auto nm = platform::ParseDouble(heading);
+                nm && *nm >= kHeadingIndicatorLeast && *nm <= kHeadingIndicatorMost)
+                m_headingIndicator = *nm;
         ReadSeconds(reg, "BestChartCheckInterval", m_bestChartCheckInterval);
         ReadSeconds(reg, "BestChartResumeInterval", m_bestChartResumeInterval);
         reg.ReadBool("BestChartResume", m_bestChartResume);
@@ -187,6 +195,8 @@ void CNavigatorModule::LoadSettings()
     if (OpenSettings(log, false, "Log"))
         LoadLogFolderSettings(log);
     m_fixProperties.Load(Settings());
+    // "Past track" is kept as the track line's draw flag.
+    m_trackSettings.visible = m_fixProperties.Line().GetDraw();
     // The log opens on the next timer pass, once every module has its settings.
     if (!m_logbook->IsOpen())
         m_openLogPending = true;
@@ -208,6 +218,9 @@ void CNavigatorModule::SaveSettings()
     if (OpenSettings(reg, true)) {
         reg.WriteTimeSpan("VesselPlotFixFreq",
                           app::CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
+        reg.WriteDouble("HeadingIndicator", m_headingIndicator);
+        reg.WriteTimeSpan("SpeedDirectionVector",
+                          app::CDateTimeSpanEx(static_cast<long>(m_speedDirectionVector.count())));
         reg.WriteTimeSpan("BestChartCheckInterval", app::CDateTimeSpanEx(static_cast<long>(
                                                         m_bestChartCheckInterval.count())));
         reg.WriteTimeSpan("BestChartResumeInterval", app::CDateTimeSpanEx(static_cast<long>(
@@ -219,6 +232,7 @@ void CNavigatorModule::SaveSettings()
         OpenSettings(log, true, "Log");
         SaveLogSettings(reg, log);
     }
+    m_fixProperties.Save(Settings());
     m_simulation->SaveSettings();
 }
 

@@ -117,6 +117,12 @@ public:
     std::chrono::seconds LoggingPeriod() const { return m_loggingPeriod; }
     void SetTrackInterval(std::chrono::seconds s) { m_plotFixFreq = s; }
     std::chrono::seconds TrackInterval() const { return m_plotFixFreq; }
+    // The own vessel's heading line (nm) and how far ahead its speed vector
+    // reaches ("HeadingIndicator", "SpeedDirectionVector").
+    double HeadingIndicator() const { return m_headingIndicator; }
+    void SetHeadingIndicator(double nm) { m_headingIndicator = nm; }
+    std::chrono::seconds SpeedDirectionVector() const { return m_speedDirectionVector; }
+    void SetSpeedDirectionVector(std::chrono::seconds span) { m_speedDirectionVector = span; }
     void SetBestChartCheckInterval(std::chrono::seconds s) { m_bestChartCheckInterval = s; }
     std::chrono::seconds BestChartCheckInterval() const { return m_bestChartCheckInterval; }
     // Autoscroll margin in per cent of the window ("AutoScrollPercentage").
@@ -345,6 +351,8 @@ private:
 
     std::chrono::seconds m_loggingPeriod{std::chrono::minutes(5)};
     std::chrono::seconds m_plotFixFreq{std::chrono::minutes(5)};
+    double m_headingIndicator = 1.0;
+    std::chrono::seconds m_speedDirectionVector{std::chrono::minutes(5)};
     std::chrono::seconds m_bestChartCheckInterval{10};
     std::chrono::seconds m_bestChartResumeInterval{std::chrono::minutes(5)};
     int m_autoscrollPercentage = 20;
