@@ -118,6 +118,18 @@ protected:
         return ReadBack(pdf, layout.PageCount());
     }
 
+    // The set's first route as the route module reads it: 12 waypoints.
+    static bool FirstRoute(routes::CRouteState& state)
+    {
+        std::string error;
+        const bool read = report_sample::ReadRoute(Set(report_sample::kSetRoutes).string(),
+                                                   "Admiralty Inlet-Seattle",
+                                                   Folder() / "route.conf", state, error);
+        EXPECT_TRUE(read) << error;
+        EXPECT_EQ(state.waypoints.size(), 12u);
+        return read && state.waypoints.size() == 12u;
+    }
+
     static fs::path Folder() { return s_set.parent_path(); }
     static fs::path Set(const char* part) { return s_set / part; }
 
@@ -289,12 +301,7 @@ TEST_F(SampleSetTest, RouteListsAndTheWaypointList)
     table.Close();
 
     routes::CRouteState state;
-    std::string error;
-    ASSERT_TRUE(report_sample::ReadRoute(Set(report_sample::kSetRoutes).string(),
-                                         "Admiralty Inlet-Seattle", Folder() / "route.conf", state,
-                                         error))
-        << error;
-    ASSERT_EQ(state.waypoints.size(), 12u);
+    ASSERT_TRUE(FirstRoute(state));
     const Printed p =
         Print(routes::WaypointListReport(state, Set(report_sample::kSetRoutes).string(),
                                          "Port Townsend", "Seattle"),
@@ -320,11 +327,7 @@ TEST_F(SampleSetTest, RouteListsAndTheWaypointList)
 TEST_F(SampleSetTest, PassagePlanAndBothCustomPairs)
 {
     routes::CRouteState state;
-    std::string error;
-    ASSERT_TRUE(report_sample::ReadRoute(Set(report_sample::kSetRoutes).string(),
-                                         "Admiralty Inlet-Seattle", Folder() / "route.conf", state,
-                                         error))
-        << error;
+    ASSERT_TRUE(FirstRoute(state));
     brine_test::FileSettingsHome settings(Folder() / "plan.conf");
     brine_test::ScriptedPrompt prompt;
     routes::CPlanModule plan(settings, Folder().string());
