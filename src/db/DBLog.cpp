@@ -130,6 +130,7 @@ void CDBLog::ClearRecord()
     m_time = app::CDateTimeEx();
     m_time.SetStatus(app::CDateTimeEx::invalid);
     m_position = geo::CPosition(0.0, 0.0, 0.0, -1);
+    m_positionKnown = true;
     m_cog = m_sog = 0;
     m_type = 0;
     m_note.clear();
@@ -141,7 +142,11 @@ bool CDBLog::LoadRecord()
     m_time = DateTime("DATE", "TIME");
     const double lat = Number("LAT"), lng = Number("LNG"), alt = Number("ALT");
     const auto datum = std::uint16_t(std::int16_t(Integer("DSHIFT")));
-    if (!m_position.Set(lat, lng, alt, datum)) {
+    m_positionKnown = !Field("LAT").Trimmed().empty() || !Field("LNG").Trimmed().empty();
+    if (!m_positionKnown) {
+        m_position = geo::CPosition(0.0, 0.0, 0.0, -1);
+        m_position.Invalidate();
+    } else if (!m_position.Set(lat, lng, alt, datum)) {
         m_position = geo::CPosition(lat, lng, alt, std::int16_t(datum));
         m_position.Invalidate();
     }
@@ -155,10 +160,12 @@ bool CDBLog::LoadRecord()
 bool CDBLog::StoreRecord()
 {
     const std::uint16_t datum = m_position.GetDatum();
-    return CDBInterface::StoreRecord() && PutDateTime("DATE", "TIME", m_time) &&
-           PutDouble("LAT", m_position.GetLatitude(), 10, 5) &&
-           PutDouble("LNG", m_position.GetLongitude(), 10, 5) &&
-           PutDouble("ALT", m_position.GetAltitude(), 10, 2) &&
+    const bool placed = m_positionKnown
+                            ? PutDouble("LAT", m_position.GetLatitude(), 10, 5) &&
+                                  PutDouble("LNG", m_position.GetLongitude(), 10, 5) &&
+                                  PutDouble("ALT", m_position.GetAltitude(), 10, 2)
+                            : PutText("LAT", {}) && PutText("LNG", {}) && PutText("ALT", {});
+    return CDBInterface::StoreRecord() && PutDateTime("DATE", "TIME", m_time) && placed &&
            PutInteger("DSHIFT", datum == geo::DatumIndexWGS84() ? -1 : std::int16_t(datum), 3) &&
            PutDouble("COG", m_cog, 6, 2) && PutDouble("SOG", m_sog, 6, 2) &&
            PutInteger("TYPE", m_type, 3) && PutText("NOTE", m_note);

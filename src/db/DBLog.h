@@ -55,6 +55,10 @@ public:
 
     app::CDateTimeEx m_time;
     geo::CPosition m_position;
+    // False for a row written before any position was known: its LAT, LNG
+    // and ALT fields are stored blank (read by others as no value), and
+    // m_position is then invalid.
+    bool m_positionKnown = true;
     double m_cog = 0;
     double m_sog = 0;
     int m_type = 0;

@@ -79,8 +79,8 @@ app::ListRow CLogbookRows::FormatRow(const db::CDBLog& t)
         note.replace(at, 2, "<cr>");
     return {local.FormatDate(true),
             local.FormatTime(false),
-            t.m_position.FormatLatitude(),
-            t.m_position.FormatLongitude(),
+            t.m_positionKnown ? t.m_position.FormatLatitude() : std::string(),
+            t.m_positionKnown ? t.m_position.FormatLongitude() : std::string(),
             Value(t.m_cog),
             Value(t.m_sog),
             GetFixTypeText(t.m_type),

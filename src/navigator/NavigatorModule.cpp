@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 
 #include "app/DateTimeSpanEx.h"
 #include "app/Registry.h"
@@ -282,30 +283,13 @@ bool CNavigatorModule::NavigationTimerPass()
         if (m_log != nullptr)
             m_log->WriteKept();
         FollowWithMonitorWindow();
-        ProcessQueuedVessels();
+        m_vessels->AdoptQueued();
         if (!m_holdTick && m_gps->IsReceiving())
             NavigationTick();
     } catch (...) {
         return false;
     }
     return true;
-}
-
-void CNavigatorModule::QueueNewVessel(CQueuedVessel vessel)
-{
-    std::lock_guard lock(m_newVesselLock);
-    m_newVessels.push_back(std::move(vessel));
-}
-
-void CNavigatorModule::ProcessQueuedVessels()
-{
-    std::vector<CQueuedVessel> taken;
-    {
-        std::lock_guard lock(m_newVesselLock);
-        taken.swap(m_newVessels);
-    }
-    for (CQueuedVessel& v : taken)
-        m_vessels.push_back(std::move(v));
 }
 
 void CNavigatorModule::NavigationTick()

@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +31,7 @@
 #include "navigator/PositionSource.h"
 #include "navigator/PositionSourceChoice.h"
 #include "navigator/SimulationModule.h"
+#include "navigator/VesselList.h"
 #include "navigator/VesselLogbook.h"
 #include "nmea/NMEAMessageParser.h"
 #include "platform/Clock.h"
@@ -58,13 +58,6 @@ public:
     virtual ~CGpsReceiver() = default;
     virtual nmea::CNMEAMessageParser& Parser() = 0;
     virtual bool IsReceiving() const = 0;
-};
-
-// A vessel object made by an instrument thread, waiting to join the list.
-struct CQueuedVessel {
-    int sourceType = 0;   // 2 ARPA target, 4 tender
-    std::uint32_t vesselId = 0;
-    std::string name;
 };
 
 class CNavigatorModule : public app::CModeModule,
@@ -97,7 +90,7 @@ public:
     // The replay's receive side (the ports' devices); default: the stand-in GPS.
     void SetReplayTarget(CReplayTarget* target);
 
-    // The timer pass: queued vessels, then the tick while the GPS receives.
+    // The timer pass: queued vessels join the list, then the tick while the GPS receives.
     bool NavigationTimerPass();
     void NavigationTick();
     // The panel's queue and its handler (user-interface thread).
@@ -109,9 +102,9 @@ public:
         m_listener = std::move(listener);
     }
 
-    // Instrument threads queue new vessels; the timer pass adds them.
-    void QueueNewVessel(CQueuedVessel vessel);
-    const std::vector<CQueuedVessel>& Vessels() const { return m_vessels; }
+    // The vessel chart objects: instrument threads queue new ones, the timer
+    // pass adds them. Shared with the target modules, which may outlive this one.
+    const std::shared_ptr<CVesselList>& Vessels() const { return m_vessels; }
 
     std::shared_ptr<const CNavSnapshot> Snapshot() const { return m_snapshots.Get(); }
     CPositionSource& Source() { return m_source; }
@@ -281,7 +274,6 @@ protected:
 
 private:
     void RefreshNavigation();
-    void ProcessQueuedVessels();
     void UpdateOwnVessel(bool trackPointDue);
     void OnLogPeriod();
     void OnTrackPeriod();
@@ -360,9 +352,7 @@ private:
     bool m_newData = false;
     std::uint64_t m_cycle = 0;
 
-    std::mutex m_newVesselLock;
-    std::vector<CQueuedVessel> m_newVessels;
-    std::vector<CQueuedVessel> m_vessels;
+    std::shared_ptr<CVesselList> m_vessels = std::make_shared<CVesselList>();
 
     std::unique_ptr<CVesselLogbook> m_logbook;
     bool m_openLogPending = false;

@@ -19,6 +19,8 @@ namespace {
 constexpr std::size_t kConvertBatch = 4096;
 // Kept points beyond this are dropped oldest first (hours of a second each).
 constexpr std::size_t kMostKept = 20000;
+// Rows passed over, newest first, looking for the last place a log holds.
+constexpr int kRowsWithoutPlace = 1000;
 
 app::CDateTimeEx UtcFields(sys_seconds t)
 {
@@ -353,7 +355,12 @@ void CVesselLogbook::RestorePositions()
         db::CDBLog& rows = *vessel->rows;
         if (rows.IsOpen()) {
             rows.SelectTag("T_DT_TM");
-            if (rows.GoBottom()) {
+            // The newest row with a place: rows written before any position
+            // was known (a few event rows at most) are passed over.
+            bool found = rows.GoBottom();
+            for (int back = 0; found && !rows.m_positionKnown && back < kRowsWithoutPlace; ++back)
+                found = rows.SkipBack();
+            if (found && rows.m_positionKnown) {
                 if (const auto t = FromUtcFields(rows.m_time); t && (!best || *t > best->utc)) {
                     CTrackFix fix;
                     fix.latitude = rows.m_position.GetLatitude();
@@ -690,10 +697,15 @@ void CVesselLogbook::LogEvent(const std::string& note, int eventType)
     CNavSnapshot timeOnly;
     if (current)
         timeOnly.fixTimeUtc = current->fixTimeUtc;
-    WriteLogRecord(timeOnly);
+    WriteRow(timeOnly, false);
 }
 
 bool CVesselLogbook::WriteLogRecord(const CNavSnapshot& snapshot)
+{
+    return WriteRow(snapshot, true);
+}
+
+bool CVesselLogbook::WriteRow(const CNavSnapshot& snapshot, bool positionKnown)
 {
     CLogVessel* vessel = m_own ? m_own : GetOrCreateOwnVessel("", "");
     if (!vessel)
@@ -701,6 +713,7 @@ bool CVesselLogbook::WriteLogRecord(const CNavSnapshot& snapshot)
     CLogRow row;
     row.utc = NavigationTime(&snapshot);
     row.position = snapshot.position;
+    row.positionKnown = positionKnown;
     row.cog = Stored(snapshot.cog);
     row.sog = Stored(snapshot.sog);
     row.note = std::move(m_pendingNote);
@@ -729,6 +742,7 @@ void CVesselLogbook::WriteKeptRows(CLogVessel& vessel)
         rows.ClearRecord();
         rows.m_time = UtcFields(row.utc);
         rows.m_position = row.position;
+        rows.m_positionKnown = row.positionKnown;
         rows.m_cog = row.cog;
         rows.m_sog = row.sog;
         rows.m_type = row.type;
@@ -955,8 +969,8 @@ bool CVesselLogbook::ConvertLogToTrack()
         };
         for (bool more = rows.GoTop(); more && ok; more = rows.SkipForward()) {
             const auto t = FromUtcFields(rows.m_time);
-            if (!t)
-                continue;
+            if (!t || !rows.m_positionKnown)
+                continue;   // a row without a time or a place is no track point
             CTrackFix fix;
             fix.latitude = rows.m_position.GetLatitude();
             fix.longitude = rows.m_position.GetLongitude();

@@ -28,6 +28,7 @@
 #include "db/DBLog.h"
 #include "db/DBVesselLog.h"
 #include "geo/Position.h"
+#include "navigator/ChartVessel.h"
 #include "navigator/NavInterfaces.h"
 #include "navigator/TrackFile.h"
 #include "navigator/VesselLogLock.h"
@@ -35,9 +36,6 @@
 #include "platform/Prompt.h"
 
 namespace navigator {
-
-// Kinds of vessel in the index (VSLTYPE).
-enum VesselKind : int { kVesselOwn = 1, kVesselArpa = 2, kVesselIgnored = 3, kVesselTender = 4 };
 
 // Station message types of the log's notices.
 inline constexpr int kNoticeLogRow = 5;
@@ -48,6 +46,7 @@ inline constexpr char kNoticeMarker = 18;
 struct CLogRow {
     std::chrono::sys_seconds utc{};
     geo::CPosition position;
+    bool positionKnown = true;   // false: written before any position was known
     double cog = kUnsetTrackValue;
     double sog = kUnsetTrackValue;
     int type = 0;
@@ -186,6 +185,8 @@ public:
 
 private:
     std::chrono::sys_seconds NavigationTime(const CNavSnapshot* snapshot) const;
+    // Queues the row (with the pending note and event type) and writes what is queued.
+    bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown);
     std::filesystem::path VesselFile(long unique, const char* extension) const;
     bool OpenVesselFiles(CLogVessel& vessel);
     void MakeLogbook(const std::filesystem::path& dbf);

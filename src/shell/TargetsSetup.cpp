@@ -74,6 +74,9 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
     auto arpa = std::make_unique<targets::CARPAWindows>(frame.SettingsHome(), instruments.Ports(),
                                                         clock, frame.MsgBar(), &frame);
     targets::CARPAWindows* module = arpa.get();
+    // New targets join the navigator's vessel list on its pass.
+    if (navigator::CNavigatorWindows* nav = frame.Navigator())
+        arpa->SetVesselList(nav->Vessels());
     CMainFrame* f = &frame;
     const platform::CClock* time = &clock;
     arpa->SetNavigation([f, module, time] {

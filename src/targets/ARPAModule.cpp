@@ -49,11 +49,24 @@ CARPAModule::CARPAModule(app::CSettingsHome& settings, nmea::CPortDirectory& por
     m_parser.Message().SetTargetSentenceParser(&m_store);
     m_properties.SetBaseKey(GetModuleName());
     m_device = std::make_unique<CARPADevice>(ports, m_config, m_parser);
+    m_store.Vessels().SetOwner(navigator::kVesselArpa,
+                               [this](const auto& vessel) { OnTargetJoined(vessel); });
 }
 
 CARPAModule::~CARPAModule()
 {
     m_device->CloseAll();
+    // The navigator's list may outlive the module: it keeps none of its targets.
+    m_pass.Reset();
+    m_store.Vessels().SetOwner(navigator::kVesselArpa, {});
+}
+
+void CARPAModule::SetVesselList(std::shared_ptr<navigator::CVesselList> vessels)
+{
+    m_store.Vessels().SetOwner(navigator::kVesselArpa, {});
+    m_store.SetVesselList(std::move(vessels));
+    m_store.Vessels().SetOwner(navigator::kVesselArpa,
+                               [this](const auto& vessel) { OnTargetJoined(vessel); });
 }
 
 bool CARPAModule::Initialise()
@@ -286,19 +299,8 @@ void CARPAModule::TimerPass()
     if (m_inToggle || m_nav.holdFixProcessing || !m_arpaOn)
         return;
     if (m_device->IsReceiveOpen()) {
-        const auto before = m_pass.Targets().size();
-        m_pass.AdoptNewTargets(m_nav.utc);
-        for (std::size_t i = before; i < m_pass.Targets().size(); ++i) {
-            CTrackedTarget& target = m_pass.MutableTargets()[i];
-            GiveModuleProperties(target);
-            if (m_logRows != nullptr)
-                if (const auto row =
-                        m_logRows->StartRow(2, target.record->Number(), target.record->Name())) {
-                    target.logRow = row->row;
-                    target.captured = row->start;
-                }
-            Notify([&](CARPAObserver& o) { o.OnTargetAdded(*m_pass.Targets()[i].record); });
-        }
+        // The navigator's pass has usually taken them already.
+        m_store.Vessels().AdoptQueued();
         UpdatePositions();
         // Records the pass drops must not vanish under an observer or the selection.
         std::vector<std::shared_ptr<CTargetRecord>> present;
@@ -323,6 +325,21 @@ void CARPAModule::TimerPass()
     }
     UpdateRadarCursor();
     Redraw();
+}
+
+void CARPAModule::OnTargetJoined(const navigator::CVesselList::Entry& vessel)
+{
+    auto target = std::static_pointer_cast<CTrackedTarget>(vessel);
+    m_pass.Join(target, m_navigation ? m_navigation().utc : m_clock.UtcNow());
+    GiveModuleProperties(*target);
+    if (m_logRows != nullptr)
+        if (const auto row =
+                m_logRows->StartRow(static_cast<int>(target->Kind()), target->record->Number(),
+                                    target->record->Name())) {
+            target->logRow = row->row;
+            target->captured = row->start;
+        }
+    Notify([&](CARPAObserver& o) { o.OnTargetAdded(*target->record); });
 }
 
 void CARPAModule::UpdatePositions()

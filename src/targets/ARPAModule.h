@@ -7,9 +7,10 @@
 //
 // Interface for the rest of the program (user-interface thread):
 // - `SetNavigation`: where the own vessel comes from (the navigator's snapshot).
-// - `OnTimer(EverySecond)`: adopts new targets, ages them, lays down track
-//   fixes, refreshes positions and the radar cursor; `CheckTargetAges` runs
-//   whenever the navigator's own-vessel cycle moved on.
+// - `SetVesselList`: the navigator's list, where new targets join.
+// - `OnTimer(EverySecond)`: ages the targets, lays down track fixes, refreshes
+//   positions and the radar cursor; `CheckTargetAges` runs whenever the
+//   navigator's own-vessel cycle moved on.
 // - `Targets()`: the tracked targets with their positions and tracks, what
 //   the chart layer draws and the target panel lists.
 // - `AddObserver`: windows (cards, pages, lists) hear of added, changed and
@@ -118,6 +119,9 @@ public:
     }
     void SetRedraw(std::function<void()> redraw) { m_redraw = std::move(redraw); }
     void SetGoTo(std::function<void(const CTargetPosition&)> goTo) { m_goTo = std::move(goTo); }
+    // The navigator's vessel list: new targets queue there and join it on the
+    // navigator's pass. Until set, the module keeps a list of its own.
+    void SetVesselList(std::shared_ptr<navigator::CVesselList> vessels);
     // Where targets get their vessel-log rows; none: no rows.
     void SetLogRows(CTargetLogRows* rows) { m_logRows = rows; }
     void AddObserver(CARPAObserver* observer);
@@ -163,7 +167,7 @@ public:
     // text says why a port would not open (ARPA is then off); else empty.
     std::string ApplyOptions(const CARPAModuleOptions& options);
 
-    const std::vector<CTrackedTarget>& Targets() const { return m_pass.Targets(); }
+    CTargetsView<const CTrackedTarget> Targets() const { return m_pass.Targets(); }
     bool IsShown(const CTrackedTarget& target) const { return m_pass.IsShown(target); }
     const chart::CTargetProperties& Properties() const { return m_properties; }
     std::int32_t OverlaySize() const { return m_overlaySize; }
@@ -185,6 +189,9 @@ public:
 
 private:
     void SetRefreshTime(std::uint8_t seconds);
+    // A target has joined the navigator's list: it takes its place in the
+    // display order, the module's properties and a vessel-log row.
+    void OnTargetJoined(const navigator::CVesselList::Entry& vessel);
     void GiveModuleProperties(CTrackedTarget& target);
     // Writes the target's last report time into its vessel-log row, once.
     void EndLogRow(CTrackedTarget& target);

@@ -240,10 +240,10 @@ const CTargetRecord* CARPATargetLayer::HitTest(geo::IntPoint point) const
     };
     if (hit(m_module.Selected()))
         return m_module.Selected();
-    const auto& targets = m_module.Targets();
-    for (auto it = targets.rbegin(); it != targets.rend(); ++it)
-        if (hit(it->record.get()))
-            return it->record.get();
+    const auto targets = m_module.Targets();
+    for (std::size_t i = targets.size(); i-- > 0;)
+        if (hit(targets[i].record.get()))
+            return targets[i].record.get();
     return nullptr;
 }
 

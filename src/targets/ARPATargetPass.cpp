@@ -12,16 +12,12 @@ std::chrono::seconds MarkerEvery(const CTrackedTarget& target, const CARPAOption
 
 CARPATargetPass::CARPATargetPass(CARPATargetStore& store) : m_store(store) { }
 
-void CARPATargetPass::AdoptNewTargets(Clock::time_point navigationUtc)
+void CARPATargetPass::Join(std::shared_ptr<CTrackedTarget> target, Clock::time_point navigationUtc)
 {
-    for (auto& record : m_store.TakeNewTargets()) {
-        CTrackedTarget target;
-        target.record = record;
-        target.lastReportTime = navigationUtc;
-        target.displayOrder = static_cast<int>(m_targets.size()) + 1;
-        record->live = true;
-        m_targets.push_back(std::move(target));
-    }
+    target->lastReportTime = navigationUtc;
+    target->displayOrder = static_cast<int>(m_targets.size()) + 1;
+    target->record->live = true;
+    m_targets.push_back(std::move(target));
 }
 
 CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
@@ -29,7 +25,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
     CARPAPassOutcome outcome;
     // Tail to head, so removing the current target leaves the rest in place.
     for (std::size_t i = m_targets.size(); i-- > 0;) {
-        CTrackedTarget& target = m_targets[i];
+        CTrackedTarget& target = *m_targets[i];
         CTargetRecord& record = *target.record;
         if (record.IsLost()) {
             // Handled once: the live flag is cleared the first time.
@@ -87,16 +83,16 @@ void CARPATargetPass::CheckTargetAges(bool ownFixReal, Clock::time_point navigat
 {
     m_ownFixReal = ownFixReal;
     for (auto& target : m_targets) {
-        const auto t = target.record->LastReportTime(navigationUtc);
-        target.record->current =
-            m_ownFixReal && t - target.lastReportTime <= m_options.targetDangerousInterval;
+        const auto t = target->record->LastReportTime(navigationUtc);
+        target->record->current =
+            m_ownFixReal && t - target->lastReportTime <= m_options.targetDangerousInterval;
     }
 }
 
 void CARPATargetPass::ApplyOptions()
 {
     for (auto& target : m_targets)
-        UpdateWarningCircle(target);
+        UpdateWarningCircle(*target);
 }
 
 void CARPATargetPass::UpdateWarningCircle(CTrackedTarget& target)
@@ -111,8 +107,8 @@ void CARPATargetPass::UpdateWarningCircle(CTrackedTarget& target)
 CTrackedTarget* CARPATargetPass::Find(const CTargetRecord& record)
 {
     for (auto& target : m_targets)
-        if (target.record.get() == &record)
-            return &target;
+        if (target->record.get() == &record)
+            return target.get();
     return nullptr;
 }
 
@@ -124,8 +120,7 @@ bool CARPATargetPass::IsShown(const CTrackedTarget& target) const
 void CARPATargetPass::Remove(const CTargetRecord& record)
 {
     for (std::size_t i = 0; i < m_targets.size(); ++i) {
-        if (m_targets[i].record.get() == &record) {
-            m_store.ClearSlot(record);
+        if (m_targets[i]->record.get() == &record) {
             RemoveAt(i);
             return;
         }
@@ -134,14 +129,17 @@ void CARPATargetPass::Remove(const CTargetRecord& record)
 
 void CARPATargetPass::RemoveAt(std::size_t index)
 {
-    const CTrackedTarget& gone = m_targets[index];
-    if (gone.inside)
+    // Held until the end: the pass's list may be the object's last owner.
+    const TargetPtr gone = m_targets[index];
+    if (gone->inside)
         --m_insideCount;
     // Later targets move up one place in the display order.
     for (auto& target : m_targets)
-        if (target.displayOrder > gone.displayOrder)
-            --target.displayOrder;
-    gone.record->live = false;
+        if (target->displayOrder > gone->displayOrder)
+            --target->displayOrder;
+    gone->record->live = false;
+    // Its number is free again and the navigator's list lets it go.
+    m_store.Remove(*gone);
     m_targets.erase(m_targets.begin() + static_cast<std::ptrdiff_t>(index));
 }
 

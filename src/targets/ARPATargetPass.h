@@ -1,11 +1,11 @@
 #pragma once
-// The ARPA targets on the user-interface thread: the list the new-target queue
-// feeds, and the timer pass that ages them (stale targets lose `current`, lost
-// ones free their number, AutoDelete drops silent ones), lays down track-fix
-// moments and counts targets inside the warning circle.
+// The ARPA targets on the user-interface thread, in the order they joined the
+// navigator's list, and the timer pass that ages them (stale targets lose
+// `current`, lost ones free their number, AutoDelete drops silent ones), lays
+// down track-fix moments and counts targets inside the warning circle.
 //
 // Interface for the rest of the program (all calls on the user-interface thread):
-// - `AdoptNewTargets`: the navigator's pass moves queued records into the list.
+// - `Join`: a target has just joined the navigator's list.
 // - `Run`: the timer pass; its outcome names lost, removed and fixed targets.
 // - `CheckTargetAges`: after each own-vessel update (real fix or dead reckoning).
 // - `ApplyOptions`, `Remove`, `Reset`: options applied, Delete, Reset.
@@ -17,11 +17,8 @@
 #include <optional>
 #include <vector>
 
-#include "chart/overlays/OverlayProperties.h"
 #include "targets/ARPATargetStore.h"
-#include "targets/TargetMotion.h"
-#include "targets/TargetRecord.h"
-#include "targets/TargetTrack.h"
+#include "targets/TrackedTarget.h"
 
 namespace targets {
 
@@ -37,37 +34,16 @@ struct CARPAOptions {
     std::chrono::seconds positionMarkerEvery{60};
 };
 
-struct CTrackedTarget {
-    using Clock = std::chrono::system_clock;
-
-    std::shared_ptr<CTargetRecord> record;
-    Clock::time_point lastReportTime{};
-    Clock::time_point lastFixTime{};   // the epoch while the track is empty
-    bool inside = false;   // inside the warning circle
-    int displayOrder = 0;   // 1 = first; drawn while at most MaxTargets
-    std::optional<double> rangeNm;   // from the own vessel, set by the caller
-    // Where the target is drawn and how it moves; kept when a report gives
-    // no usable position, so the target stays put.
-    std::optional<CTargetFix> fix;
-    std::vector<CTargetTrackFix> track;   // oldest first
-    // The target's own display properties: the module's when it joined the
-    // list or the options were last applied, else what its Configuration
-    // page set. Null: the module's.
-    std::shared_ptr<chart::CTargetProperties> properties;
-    // The target's row in the vessel log (0: none, or ended) and when it started (UTC).
-    long logRow = 0;
-    std::optional<Clock::time_point> captured;
-};
-
 struct CARPAPassOutcome {
     // Reported lost this pass (its number is free again); rows want the last report time.
     std::vector<std::shared_ptr<CTargetRecord>> lost;
     // Taken off the list this pass (AutoDelete); rows want the last report time.
     std::vector<std::shared_ptr<CTargetRecord>> removed;
     // Vessel-log rows to end (lost or dropped targets), with the last report time.
-    std::vector<std::pair<long, CTrackedTarget::Clock::time_point>> endedRows;
+    std::vector<std::pair<long, std::chrono::system_clock::time_point>> endedRows;
     // Targets that get a track fix, with the fix time.
-    std::vector<std::pair<std::shared_ptr<CTargetRecord>, CTrackedTarget::Clock::time_point>> fixes;
+    std::vector<std::pair<std::shared_ptr<CTargetRecord>, std::chrono::system_clock::time_point>>
+        fixes;
 };
 
 // The span between a target's track fixes: its own properties' "Position
@@ -77,13 +53,14 @@ std::chrono::seconds MarkerEvery(const CTrackedTarget& target, const CARPAOption
 class CARPATargetPass {
 public:
     using Clock = std::chrono::system_clock;
+    using TargetPtr = std::shared_ptr<CTrackedTarget>;
 
     explicit CARPATargetPass(CARPATargetStore& store);
 
     void SetOptions(const CARPAOptions& options) { m_options = options; }
     const CARPAOptions& Options() const { return m_options; }
 
-    void AdoptNewTargets(Clock::time_point navigationUtc);
+    void Join(std::shared_ptr<CTrackedTarget> target, Clock::time_point navigationUtc);
     CARPAPassOutcome Run(Clock::time_point navigationUtc);
     void CheckTargetAges(bool ownFixReal, Clock::time_point navigationUtc);
     // Re-reads every target's warning-circle state under the current options.
@@ -91,9 +68,16 @@ public:
     void Remove(const CTargetRecord& record);
     void Reset();
 
-    const std::vector<CTrackedTarget>& Targets() const { return m_targets; }
+    // The targets themselves, oldest first (a view of the pass's list).
+    CTargetsView<const CTrackedTarget> Targets() const
+    {
+        return CTargetsView<const CTrackedTarget>(m_targets);
+    }
     // For the owner's positions and tracks; the list itself is the pass's.
-    std::vector<CTrackedTarget>& MutableTargets() { return m_targets; }
+    CTargetsView<CTrackedTarget> MutableTargets()
+    {
+        return CTargetsView<CTrackedTarget>(m_targets);
+    }
     CTrackedTarget* Find(const CTargetRecord& record);
     bool IsShown(const CTrackedTarget& target) const;
     int InsideCount() const { return m_insideCount; }
@@ -107,7 +91,7 @@ private:
 
     CARPATargetStore& m_store;
     CARPAOptions m_options;
-    std::vector<CTrackedTarget> m_targets;   // list order: oldest first
+    std::vector<TargetPtr> m_targets;   // list order: oldest first
     int m_insideCount = 0;
     bool m_ownFixReal = true;
 };

@@ -58,7 +58,15 @@ void SetNumber(nmea::CNMEADataValue& value, std::optional<double> number, const 
 
 }   // namespace
 
-CARPATargetStore::CARPATargetStore(const platform::CClock& clock) : m_clock(clock) { }
+CARPATargetStore::CARPATargetStore(const platform::CClock& clock)
+    : m_clock(clock), m_vessels(std::make_shared<navigator::CVesselList>())
+{ }
+
+void CARPATargetStore::SetVesselList(std::shared_ptr<navigator::CVesselList> vessels)
+{
+    std::lock_guard lock(m_lock);
+    m_vessels = std::move(vessels);
+}
 
 void CARPATargetStore::SetRefreshTime(std::chrono::seconds refresh)
 {
@@ -83,10 +91,11 @@ CTargetRecord& CARPATargetStore::FindOrCreate(int number, bool& created)
         m_slots.resize(slot + 1);
     created = m_slots[slot] == nullptr;
     if (created) {
-        m_slots[slot] = std::make_shared<CTargetRecord>(number, m_clock, m_refresh);
-        m_newTargets.push_back(m_slots[slot]);
+        m_slots[slot] = std::make_shared<CTrackedTarget>(
+            std::make_shared<CTargetRecord>(number, m_clock, m_refresh));
+        m_vessels->Queue(m_slots[slot]);
     }
-    return *m_slots[slot];
+    return *m_slots[slot]->record;
 }
 
 CTargetRecord* CARPATargetStore::BeginReport(CNMEAMessage& message, const char* fieldTypes,
@@ -197,19 +206,17 @@ void CARPATargetStore::ParseTLB(CNMEAMessage& message)
         const auto slot = static_cast<std::size_t>(*number);
         std::lock_guard lock(m_lock);
         if (slot < m_slots.size() && m_slots[slot] != nullptr)
-            m_slots[slot]->SetLabel(label);
+            m_slots[slot]->record->SetLabel(label);
     }
 }
 
-std::vector<std::shared_ptr<CTargetRecord>> CARPATargetStore::TakeNewTargets()
+std::shared_ptr<CTargetRecord> CARPATargetStore::Slot(int number) const
 {
-    std::lock_guard lock(m_lock);
-    std::vector<std::shared_ptr<CTargetRecord>> taken;
-    taken.swap(m_newTargets);
-    return taken;
+    const auto target = Target(number);
+    return target ? target->record : nullptr;
 }
 
-std::shared_ptr<CTargetRecord> CARPATargetStore::Slot(int number) const
+std::shared_ptr<CTrackedTarget> CARPATargetStore::Target(int number) const
 {
     std::lock_guard lock(m_lock);
     if (number < 0 || static_cast<std::size_t>(number) >= m_slots.size())
@@ -227,15 +234,24 @@ void CARPATargetStore::ClearSlot(const CTargetRecord& record)
 {
     std::lock_guard lock(m_lock);
     const auto slot = static_cast<std::size_t>(record.Number());
-    if (slot < m_slots.size() && m_slots[slot].get() == &record)
+    if (slot < m_slots.size() && m_slots[slot] && m_slots[slot]->record.get() == &record)
         m_slots[slot].reset();
+}
+
+void CARPATargetStore::Remove(const CTrackedTarget& target)
+{
+    std::lock_guard lock(m_lock);
+    const auto slot = static_cast<std::size_t>(target.record->Number());
+    if (slot < m_slots.size() && m_slots[slot].get() == &target)
+        m_slots[slot].reset();
+    m_vessels->Remove(target);
 }
 
 void CARPATargetStore::Reset()
 {
     std::lock_guard lock(m_lock);
     m_slots.clear();
-    m_newTargets.clear();
+    m_vessels->DropQueued(navigator::kVesselArpa);
 }
 
 }   // namespace targets

@@ -1,25 +1,29 @@
 #pragma once
 // The ARPA radar's targets by number, and the TLL, TTM and TLB handlers that
 // fill them. The handlers run on the device's worker thread under the target
-// lock; a target seen for the first time goes into the new-target queue, which
-// the user-interface thread empties on its pass (never the port thread adds
-// to the target list).
+// lock; a number seen for the first time gets a target chart object, which
+// goes into the navigator's new-vessel queue (target lock, then queue lock).
+// The user-interface thread's pass moves it onto the navigator's list; the
+// port thread never adds to the list.
 //
 // Interface for the rest of the program:
 // - `ParseTargetSentence`: plugged into the ARPA device's message parser.
-// - `TakeNewTargets`: the records created since the last call, oldest first.
-// - `ClearSlot`: frees a number so its next report creates a new record.
-// - `Reset`: empties every slot and the queue.
-// Records are shared: the slot, the queue and the target list each hold one.
+// - `SetVesselList`: the navigator's list (until then, one of the store's own).
+// - `ClearSlot`: frees a number so its next report creates a new target.
+// - `Remove`: frees the number and takes the target off the navigator's list.
+// - `Reset`: empties every slot and drops targets still queued.
+// Objects are shared by the slot, the queue and the lists; every call that
+// lets one go runs on the user-interface thread, so objects die there.
 
 #include <chrono>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "navigator/VesselList.h"
 #include "nmea/NMEAMessage.h"
 #include "platform/Clock.h"
-#include "targets/TargetRecord.h"
+#include "targets/TrackedTarget.h"
 
 namespace targets {
 
@@ -32,11 +36,16 @@ public:
 
     void ParseTargetSentence(int sentenceIndex, nmea::CNMEAMessage& message) override;
 
-    std::vector<std::shared_ptr<CTargetRecord>> TakeNewTargets();
+    void SetVesselList(std::shared_ptr<navigator::CVesselList> vessels);
+    navigator::CVesselList& Vessels() const { return *m_vessels; }
+
+    // The record, and the target, in a number's slot.
     std::shared_ptr<CTargetRecord> Slot(int number) const;
+    std::shared_ptr<CTrackedTarget> Target(int number) const;
     int SlotCount() const;
-    // Clears the record's slot when it still holds this record.
+    // Clears the record's slot when it still holds this record's target.
     void ClearSlot(const CTargetRecord& record);
+    void Remove(const CTrackedTarget& target);
     void Reset();
     // Runs `read` under the target lock: no handler is halfway through a
     // report meanwhile, so the values read belong together.
@@ -48,7 +57,7 @@ public:
     }
 
 private:
-    // The record of `number`, made (and queued) when its slot is empty.
+    // The record of `number`; its target is made (and queued) when the slot is empty.
     CTargetRecord& FindOrCreate(int number, bool& created);
     // What TLL and TTM share: the split, the number check (a bad number
     // refuses the line and gives null), the record and its name. Called
@@ -64,10 +73,10 @@ private:
     void ParseTLB(nmea::CNMEAMessage& message);
 
     const platform::CClock& m_clock;
-    mutable std::mutex m_lock;   // the target lock: slots, queue, refresh time
+    mutable std::mutex m_lock;   // the target lock: slots, the list pointer, refresh time
     std::chrono::seconds m_refresh{5};
-    std::vector<std::shared_ptr<CTargetRecord>> m_slots;
-    std::vector<std::shared_ptr<CTargetRecord>> m_newTargets;
+    std::vector<std::shared_ptr<CTrackedTarget>> m_slots;
+    std::shared_ptr<navigator::CVesselList> m_vessels;
 };
 
 }   // namespace targets

@@ -36,8 +36,8 @@ std::optional<double> ConvertToNauticalUnits(char unit, double value)
 }
 
 CTargetRecord::CTargetRecord(int number, const platform::CClock& clock,
-                             std::chrono::seconds refresh)
-    : m_number(number)
+                             std::chrono::seconds refresh, navigator::VesselKind kind)
+    : navigator::CVessel(kind), m_number(number)
 {
     for (auto& value : m_values) {
         value.SetClock(clock);

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "navigator/ChartVessel.h"
 #include "nmea/NMEADataValue.h"
 #include "nmea/NMEAValueIndex.h"
 #include "platform/Clock.h"
@@ -40,14 +41,15 @@ void PositionToStoredPair(const CTargetPosition& position, double& storedLatitud
 // (N, upper or lower case) to nautical miles; nothing for any other letter.
 std::optional<double> ConvertToNauticalUnits(char unit, double value);
 
-class CTargetRecord {
+// The record's `live` flag (the vessel's) is set when it joins the
+// navigator's list and cleared when the target is reported lost.
+class CTargetRecord : public navigator::CVessel {
 public:
     using Clock = std::chrono::system_clock;
 
     // Every value is stamped by `clock` and counts as valid for `refresh`.
-    CTargetRecord(int number, const platform::CClock& clock, std::chrono::seconds refresh);
-    CTargetRecord(const CTargetRecord&) = delete;
-    CTargetRecord& operator=(const CTargetRecord&) = delete;
+    CTargetRecord(int number, const platform::CClock& clock, std::chrono::seconds refresh,
+                  navigator::VesselKind kind = navigator::kVesselArpa);
 
     int Number() const { return m_number; }
 
@@ -83,8 +85,6 @@ public:
     // Set while the position counts as up to date (reported on a real own fix
     // and younger than the dangerous interval).
     std::atomic<bool> current{false};
-    // Set when the record joins the target list; cleared when reported lost.
-    std::atomic<bool> live{false};
     // Set by the TLL and TTM handlers; cleared by the timer pass.
     std::atomic<bool> tllUpdated{false};
     std::atomic<bool> ttmUpdated{false};

@@ -38,7 +38,7 @@ inline constexpr std::size_t kTenderLineMax = 82;
 class CTenderRecord : public CTargetRecord {
 public:
     CTenderRecord(int channel, const platform::CClock& clock, std::chrono::seconds refresh)
-        : CTargetRecord(channel, clock, refresh)
+        : CTargetRecord(channel, clock, refresh, navigator::kVesselTender)
     { }
     int Channel() const { return Number(); }
     // "T" and the 1-based channel number: how the panel and the log name it.

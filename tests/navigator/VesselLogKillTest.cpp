@@ -51,7 +51,10 @@ int LogForever(const fs::path& folder, long first, int reportFd)
     brine_test::FakeClock clock;
     clock.SetUtc(kBase + seconds(first));
     std::string saveAs;
+    std::shared_ptr<CNavSnapshot> current;
     CVesselLogServices services;
+    // Rows stand at the newest position, as the program's do.
+    services.currentSnapshot = [&current] { return current; };
     services.chooseSavePath = [&](const std::string&, const std::string&) {
         return std::optional<std::string>((folder / saveAs).string());
     };
@@ -70,7 +73,9 @@ int LogForever(const fs::path& folder, long first, int reportFd)
         clock.Advance(seconds(1));
         CNavSnapshot s;
         s.position = geo::CPosition(47.6 + double(i % 2000) * 1e-5, -122.4, 0.0, -1);
+        s.positionAvailable = true;
         s.fixTimeUtc = kBase + seconds(n);
+        current = std::make_shared<CNavSnapshot>(s);
         log.LogEvent(std::to_string(n), -1);
         if (log.KeptCount() == 0 && !report('r', n))
             return 4;
@@ -242,8 +247,11 @@ TEST(VesselLogKill, AKilledConversionLeavesAPrefixOfTheLogbook)
         log.SetFolder(dir.Path());
         ASSERT_TRUE(log.Open((dir / "rows").string()));
         for (int i = 0; i < 20000; ++i) {
-            clock.Advance(seconds(1));
-            log.LogEvent("", -1);
+            CNavSnapshot s;
+            s.position = geo::CPosition(47.6 + double(i) * 1e-5, -122.4, 0.0, -1);
+            s.positionAvailable = true;
+            s.fixTimeUtc = kBase + seconds(i + 1);
+            ASSERT_TRUE(log.WriteLogRecord(s));
         }
         ASSERT_TRUE(log.Close(true));
     }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "navigator/LogbookRows.h"
+
 #include <fstream>
 
 #include "platform/Files.h"
@@ -170,6 +172,43 @@ TEST(VesselLogbook, TemporaryLogIsContinuedOrStartedAfreshAndDeletedByItsOwnName
     EXPECT_FALSE(fs::exists(h.log.LogPath() + ".X/00000001.trc"));
 }
 
+// Cancel at the question to save a temporary log, or in the file dialog
+// after it, stops a voyage's start and end and the opening of another log:
+// nothing changes.
+TEST(VesselLogbook, CancelKeepsTheVoyageAndTheOpenLogAsTheyWere)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open(""));
+    ASSERT_TRUE(h.log.IsTemporary());
+    const std::string temporary = h.log.LogPath();
+    h.log.SetLogging(true);
+    Log(h, 2, T0());
+
+    h.prompt.Expect(PromptAnswer::Cancel, "Save Log file?");
+    EXPECT_FALSE(h.log.StartVoyage("PS-0603", "Ada"));
+    EXPECT_FALSE(h.log.IsVoyageRunning());
+    EXPECT_EQ(h.log.Vessels().size(), 1u) << "no append was made";
+    EXPECT_EQ(h.log.LogPath(), temporary);
+
+    h.prompt.Expect(PromptAnswer::No, "Save Log file?");
+    ASSERT_TRUE(h.log.StartVoyage("PS-0603", "Ada"));
+    ASSERT_TRUE(h.log.IsVoyageRunning());
+    // Yes, then Cancel in the file dialog.
+    h.savePath.reset();
+    h.prompt.Expect(PromptAnswer::Yes, "Save Log file?");
+    EXPECT_FALSE(h.log.EndVoyage());
+    EXPECT_TRUE(h.log.IsVoyageRunning());
+    EXPECT_TRUE(h.log.IsLogging());
+
+    h.prompt.Expect(PromptAnswer::Cancel, "Save Log file?");
+    EXPECT_FALSE(h.log.Open((dir / "other").string()));
+    EXPECT_EQ(h.log.LogPath(), temporary);
+    EXPECT_TRUE(h.log.IsLogging());
+    EXPECT_FALSE(fs::exists(dir / "other.dbf"));
+    EXPECT_TRUE(h.prompt.Done());
+}
+
 TEST(VesselLogbook, SaveAsOntoItselfKeepsAllAndToANewNameTheTrackGoesOnInTheCopy)
 {
     brine_test::TempFolder dir;
@@ -293,8 +332,13 @@ TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
     h.current = timeOnly;
     h.log.LogEvent("Vessel altered", -1);
     EXPECT_EQ(lastRow().m_time.ToStorageText(), "20240601 160003");
-    EXPECT_EQ(lastRow().m_position.GetLatitude(), 0.0);
+    EXPECT_FALSE(lastRow().m_positionKnown);
+    EXPECT_FALSE(lastRow().m_position.IsValid());
     EXPECT_EQ(lastRow().m_cog, -99.99);
+    // The logbook window shows no place for it, not 00 00.00'N.
+    const app::ListRow shown = CLogbookRows::FormatRow(lastRow());
+    EXPECT_EQ(shown[2], "");
+    EXPECT_EQ(shown[3], "");
     // Off Point No Point: the event row takes the newest fix's place, course and speed.
     h.current = std::make_shared<CNavSnapshot>(At(47.9121, -122.5262, T0() + minutes(5)));
     h.log.LogEvent("EPFS reception lost.", -1);
@@ -305,6 +349,35 @@ TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
     EXPECT_EQ(row.m_cog, 45.0);
     EXPECT_EQ(row.m_sog, 6.5);
     EXPECT_EQ(row.m_time.ToStorageText(), "20240601 160500");
+    EXPECT_TRUE(row.m_positionKnown);
+    // The position lost again: a later event row has no place either.
+    auto lost = std::make_shared<CNavSnapshot>();
+    lost->fixTimeUtc = T0() + minutes(10);
+    h.current = lost;
+    h.log.LogEvent("Position lost", -1);
+    const std::string path = (dir / "events").string();
+    ASSERT_TRUE(h.log.Close(true));
+
+    // Outside readers find no value in the blank fields.
+    const std::string python = brine_test::Python(dir.Path(), R"(
+import sys, dbfread
+for r in dbfread.DBF(sys.argv[1] + '.X/00000001.dbf', load=True).records:
+    print(r['LAT'], r['LNG'], r['ALT'], r['COG'], r['NOTE'])
+)",
+                                                  path);
+    EXPECT_EQ(python, "None None None -99.99 Vessel altered\n"
+                      "47.9121 -122.5262 0.0 45.0 EPFS reception lost.\n"
+                      "None None None -99.99 Position lost\n");
+    // Opened again, the log goes on from the last place it holds, and a
+    // track made from its rows leaves out the rows without one.
+    Harness again(dir.Path());
+    ASSERT_TRUE(again.log.Open(path));
+    ASSERT_TRUE(again.log.RestoredPosition());
+    EXPECT_NEAR(again.log.RestoredPosition()->latitude, 47.9121, 1e-5);
+    EXPECT_EQ(again.log.RestoredPosition()->utc, T0() + minutes(5));
+    ASSERT_TRUE(again.log.ConvertLogToTrack());
+    ASSERT_NE(again.log.OwnTrackVessel(), nullptr);
+    EXPECT_EQ(again.log.OwnTrackVessel()->track.RecordCount(), 1u);
 }
 
 TEST(VesselLogbook, NoticesGoOutAndOnlyThisLogsAreTakenIn)
@@ -384,12 +457,58 @@ TEST(VesselLogbook, NoticesGoOutAndOnlyThisLogsAreTakenIn)
     EXPECT_EQ(a.log.OwnVessel()->rows->GetRecordCount(), rowsBefore + 1);
 }
 
+// A station without a vessel of its own in a shared log (no position, no
+// voyage) writes a logbook entry into an append of its own, made for it,
+// never into the table of the append another station writes; the other
+// station learns of it by the row notice and lists it with the vessel's rows.
+TEST(VesselLogbook, AnEntryOfAStationWithoutItsOwnVesselGoesToAnAppendOfItsOwn)
+{
+    brine_test::TempFolder dir;
+    Harness a(dir.Path());
+    Harness b(dir.Path());
+    ASSERT_TRUE(a.log.Open((dir / "shared").string()));
+    a.log.SetLogging(true);
+    Log(a, 2, T0());
+    const std::uint32_t vesselId = a.log.OwnVessel()->vesselId;
+    // B opens the log at start as the last one used, and knows no position.
+    b.log.SetInitialLog("shared");
+    ASSERT_TRUE(b.log.Open(""));
+    EXPECT_EQ(b.log.OwnVessel(), nullptr);
+    b.log.LogEvent("Watch handed over", kFixManual);
+    ASSERT_NE(b.log.OwnVessel(), nullptr);
+    EXPECT_EQ(b.log.OwnVessel()->vesselId, vesselId);
+    EXPECT_EQ(b.log.OwnVessel()->appendNo, 2u);
+    EXPECT_EQ(b.log.Vessels().size(), 2u) << "B still follows A's append";
+    db::CDBLog& bRows = *b.log.OwnVessel()->rows;
+    EXPECT_EQ(bRows.GetRecordCount(), 1);
+    ASSERT_TRUE(bRows.GoRecord(1));
+    EXPECT_EQ(bRows.m_note, "Watch handed over");
+    EXPECT_FALSE(bRows.m_positionKnown);
+    EXPECT_EQ(a.log.OwnVessel()->rows->GetRecordCount(), 2) << "A's table is A's alone";
+    ASSERT_FALSE(b.notices.empty());
+    EXPECT_EQ(b.notices.back(), std::make_pair(kNoticeLogRow, std::string("\x12"
+                                                                          "1:2:shared")));
+
+    // A hears of B's append and lists B's entry with the vessel's rows; A's
+    // own rows still go to A's append.
+    a.log.ProcessNotice(b.notices.back().first, b.notices.back().second, "B");
+    EXPECT_EQ(a.rowsAdded, 3);
+    ASSERT_EQ(a.log.Vessels().size(), 2u);
+    EXPECT_EQ(a.log.OwnVessel()->appendNo, 1u);
+    Log(a, 1, T0() + seconds(10));
+    EXPECT_EQ(a.log.OwnVessel()->rows->GetRecordCount(), 3);
+    EXPECT_EQ(bRows.GetRecordCount(), 1);
+    CLogbookRows listed(a.log, vesselId);
+    EXPECT_EQ(listed.RowCount(), 4u);
+}
+
 TEST(VesselLogbook, TrackRebuiltFromTheLogbookEqualsOneAppendAtATime)
 {
     brine_test::TempFolder dir;
     Harness h(dir.Path());
     ASSERT_TRUE(h.log.Open((dir / "rows").string()));
     // One row through the log makes the vessel; the rest straight into its table.
+    h.current = std::make_shared<CNavSnapshot>(At(47.9, -122.6, T0()));
     h.log.LogEvent("first", -1);
     EXPECT_FALSE(h.log.IsLogging());
     db::CDBLog& table = *h.log.OwnVessel()->rows;

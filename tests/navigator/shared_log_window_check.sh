@@ -25,11 +25,7 @@ XWIN_TOOLS="evilwm socat python3"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
 xwin_enter "$0" "$PROGRAM"
 
-shot() {
-    [ -n "$SHOTS" ] && mkdir -p "$SHOTS" && command -v import >/dev/null 2>&1 &&
-        sleep 0.5 && import -window root "$SHOTS/shared_$1.png" && echo "   screenshot shared_$1.png"
-    return 0
-}
+shot() { xwin_shot "shared_$1"; }
 
 PORT=$((20000 + RANDOM % 20000))
 mkdir -p "$work/logs" "$work/peers"

@@ -289,12 +289,15 @@ pty_pairs() {
     wait_for "the pty pairs" ptys_ready
 }
 
-# A GPS lying still at latitude $2, longitude $3 (decimal degrees, south and
-# west negative), writing RMC and GGA once a second into pty end $1.
+# A GPS at latitude $2, longitude $3 (decimal degrees, south and west
+# negative), writing RMC and GGA once a second into pty end $1; lying still,
+# or making $4 knots on course $5 when they are given.
 gps_writer() {
     python3 - "$@" > "$work/gps.log" 2>&1 <<'PY' &
-import datetime, sys, time
+import datetime, math, sys, time
 feed, lat, lon = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+sog = float(sys.argv[4]) if len(sys.argv) > 4 else 0.0
+cog = float(sys.argv[5]) if len(sys.argv) > 5 else 0.0
 def checksum(s):
     c = 0
     for ch in s:
@@ -303,19 +306,55 @@ def checksum(s):
 def dm(value, degrees_width):
     v = abs(value)
     return "%0*d%08.5f" % (degrees_width, int(v), (v - int(v)) * 60)
-la, ns = dm(lat, 2), "N" if lat >= 0 else "S"
-lo, ew = dm(lon, 3), "E" if lon >= 0 else "W"
 with open(feed, "w") as port:
     while True:
+        la, ns = dm(lat, 2), "N" if lat >= 0 else "S"
+        lo, ew = dm(lon, 3), "E" if lon >= 0 else "W"
         t = datetime.datetime.now(datetime.timezone.utc)
         hms, dmy = t.strftime("%H%M%S.00"), t.strftime("%d%m%y")
-        for s in ("GPRMC,%s,A,%s,%s,%s,%s,0.0,000.0,%s,," % (hms, la, ns, lo, ew, dmy),
+        for s in ("GPRMC,%s,A,%s,%s,%s,%s,%.1f,%05.1f,%s,," % (hms, la, ns, lo, ew, sog, cog, dmy),
                   "GPGGA,%s,%s,%s,%s,%s,1,08,1.0,10.0,M,47.0,M,," % (hms, la, ns, lo, ew)):
             port.write("$%s*%s\r\n" % (s, checksum(s)))
         port.flush()
+        # A second's run: minutes of latitude are miles.
+        miles = sog / 3600.0
+        lat += miles * math.cos(math.radians(cog)) / 60.0
+        lon += miles * math.sin(math.radians(cog)) / 60.0 / math.cos(math.radians(lat))
         time.sleep(1)
 PY
     XWIN_PIDS="$XWIN_PIDS $!"
+}
+
+# A screenshot of the screen as $SHOTS/$1.png when $SHOTS names a folder
+# (and ImageMagick's import is there); nothing otherwise.
+xwin_shot() {
+    [ -n "${SHOTS:-}" ] && mkdir -p "$SHOTS" && command -v import >/dev/null 2>&1 &&
+        sleep 0.5 && import -window root "$SHOTS/$1.png" && echo "   screenshot $1.png"
+    return 0
+}
+
+# Answers a question the program asks (a message box, titled with the
+# program's name) with key $1, e.g. alt+n for No; windows given after it
+# (the main window) are left alone. Each question is answered once: the key
+# goes only while the question holds the keyboard, and the function returns
+# once the question has gone. A second key sent while a question is closing
+# would reach the main window instead (alt+n opens its Navigator menu, which
+# then takes the next key). True when a question was answered.
+answer_question() {
+    local key=$1 w i
+    shift
+    for w in $(other_windows "$@"); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Brinevane" ] || continue
+        xdotool windowfocus --sync "$w" 2>/dev/null || continue
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$w" ] || continue
+        xdotool key "$key"
+        for i in $(seq 1 200); do
+            is_gone "$w" && return 0
+            sleep 0.05
+        done
+        return 0
+    done
+    return 1
 }
 
 # Answers the DISCLAIMER of the program just started ($PID) and waits for

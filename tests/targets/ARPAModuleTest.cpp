@@ -13,6 +13,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
+#include "navigator/NavigatorModule.h"
 #include "nmea/NMEAData.h"
 #include "platform/SettingsStore.h"
 
@@ -199,6 +200,78 @@ TEST_F(ModuleTest, LinesBecomeTargetsWithPositionsWarningsAndObserverCalls)
     module.RemoveObserver(&observer);
     module.ResetTargets();
     EXPECT_TRUE(module.Targets().empty());
+}
+
+TEST_F(ModuleTest, NewTargetsWaitInTheNavigatorsQueueAndLiveOnItsList)
+{
+    navigator::CNavigatorModule navigatorModule(home, clock);
+    const navigator::CVesselList& list = *navigatorModule.Vessels();
+    module.SetVesselList(navigatorModule.Vessels());
+    Observer observer;
+    module.AddObserver(&observer);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,04,1.0,090.0,T,5.0,180.0,T,,,N,TUG,T,,,A",
+             "RATTM,09,2.0,270.0,T,8.0,000.0,T,,,N,FERRY,T,,,A"});
+    // Made on the device's worker, they wait in the navigator's queue.
+    EXPECT_EQ(list.QueuedCount(), 2u);
+    EXPECT_TRUE(list.Vessels().empty());
+    EXPECT_TRUE(module.Targets().empty());
+    EXPECT_FALSE(module.Store().Slot(4)->live);
+
+    ASSERT_TRUE(navigatorModule.NavigationTimerPass());
+    EXPECT_EQ(list.QueuedCount(), 0u);
+    ASSERT_EQ(list.Vessels().size(), 2u);
+    EXPECT_EQ(observer.added, (std::vector<int>{4, 9}));
+    for (std::size_t i = 0; i < 2; ++i) {
+        const targets::CTrackedTarget& target = module.Targets()[i];
+        // The navigator lists the module's own objects, in the order they came.
+        EXPECT_EQ(list.Vessels()[i].get(), &target);
+        EXPECT_TRUE(list.Vessels()[i]->IsOfSourceType(navigator::kVesselArpa));
+        EXPECT_TRUE(target.record->live);
+        EXPECT_EQ(target.displayOrder, static_cast<int>(i) + 1);
+        EXPECT_NE(target.properties, nullptr);
+    }
+    Pass();
+    EXPECT_EQ(module.Targets().size(), 2u);   // the module's pass adds nothing twice
+
+    // Removed on this thread, the object goes with its last owner here and then.
+    std::weak_ptr<targets::CTrackedTarget> tug = module.Store().Target(4);
+    module.RemoveTarget(*module.Targets()[0].record);
+    EXPECT_TRUE(tug.expired());
+    ASSERT_EQ(list.Vessels().size(), 1u);
+    EXPECT_EQ(list.Vessels()[0].get(), &module.Targets()[0]);
+
+    // Reset: the list empties and a target still queued never joins.
+    Receive({"RATTM,11,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A"});
+    EXPECT_EQ(list.QueuedCount(), 1u);
+    module.ResetTargets();
+    EXPECT_TRUE(list.Vessels().empty());
+    EXPECT_EQ(list.QueuedCount(), 0u);
+    module.RemoveObserver(&observer);
+}
+
+TEST(ModuleLifetime, TheNavigatorsListKeepsNoTargetOfAModuleThatIsGone)
+{
+    Home home;
+    brine_test::FakeClock clock;
+    brine_test::FakePorts ports;
+    ports.Add(2);
+    navigator::CNavigatorModule navigatorModule(home, clock);
+    {
+        CARPAModule module{home, ports, clock, nullptr};
+        module.Initialise();
+        module.SetVesselList(navigatorModule.Vessels());
+        ASSERT_TRUE(module.Parser().ParseLine(Line("RATTM,03,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A")));
+        navigatorModule.NavigationTimerPass();
+        ASSERT_EQ(module.Targets().size(), 1u);
+        ASSERT_TRUE(module.Parser().ParseLine(Line("RATTM,05,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A")));
+        module.Terminate();
+    }
+    EXPECT_TRUE(navigatorModule.Vessels()->Vessels().empty());
+    EXPECT_EQ(navigatorModule.Vessels()->QueuedCount(), 0u);
+    navigatorModule.NavigationTimerPass();   // no owner left to call
+    EXPECT_TRUE(navigatorModule.Vessels()->Vessels().empty());
 }
 
 TEST_F(ModuleTest, TracksGetAFixPerMarkerSpanAndTargetsWithoutAPositionStayPut)

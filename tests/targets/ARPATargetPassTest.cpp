@@ -1,12 +1,14 @@
 // The timer pass over ARPA targets on a fake clock: lost once, AutoDelete,
-// the dangerous-interval and auto-delete boundaries, the warning circle and
-// the display order.
+// the dangerous-interval and auto-delete boundaries, report times over
+// midnight UTC, the warning circle and the display order.
 
 #include "targets/ARPATargetPass.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "FakeClock.h"
@@ -28,10 +30,13 @@ struct PassTest : ::testing::Test {
     {
         message.SetClock(clock);
         message.SetTargetSentenceParser(&store);
+        store.Vessels().SetOwner(navigator::kVesselArpa, [this](const auto& vessel) {
+            pass.Join(std::static_pointer_cast<targets::CTrackedTarget>(vessel), clock.UtcNow());
+        });
     }
 
     // A TTM report of `number` with `status`, no report time (so ageing runs
-    // on the navigation time), then the navigator's adoption of new targets.
+    // on the navigation time), then the navigator's pass: new targets join.
     void Report(int number, char status = 'T')
     {
         const std::string text =
@@ -39,7 +44,7 @@ struct PassTest : ::testing::Test {
         message.SetSentence(nmea::sentence::TTM, text);
         message.Parse();
         ASSERT_TRUE(message.IsValid());
-        pass.AdoptNewTargets(clock.UtcNow());
+        store.Vessels().AdoptQueued();
     }
     targets::CARPAPassOutcome Run() { return pass.Run(clock.UtcNow()); }
 };
@@ -111,6 +116,67 @@ TEST_F(PassTest, DangerousIntervalBoundaryDiffersBetweenThePassAndTheAgeCheck)
     EXPECT_FALSE(five->current);   // reported on a dead-reckoned own position
 }
 
+TEST_F(PassTest, ReportTimesOverMidnightUtcAgeOnTheNearestDayWhateverTheLocalZone)
+{
+    // Midday in Auckland is midnight UTC: nothing may be dated by local time.
+    struct Zone {
+        const char* before = std::getenv("TZ");
+        std::string saved = before ? before : "";
+        Zone()
+        {
+            ::setenv("TZ", "Pacific/Auckland", 1);
+            ::tzset();
+        }
+        ~Zone()
+        {
+            if (before)
+                ::setenv("TZ", saved.c_str(), 1);
+            else
+                ::unsetenv("TZ");
+            ::tzset();
+        }
+    } zone;
+    using namespace std::chrono;
+    clock.SetUtc(sys_days(2026y / December / 7) + 23h + 59min + 55s);
+    auto options = pass.Options();
+    options.targetDangerousInterval = 10s;
+    options.autoDelete = true;
+    options.autoDeleteTimeLimit = 30s;
+    pass.SetOptions(options);
+    const auto report = [&](const char* hhmmss) {
+        message.SetSentence(nmea::sentence::TTM,
+                            std::string("TTM,12,0.5,10.0,T,5.0,90.0,T,,,N,,T,,") + hhmmss + ",A");
+        message.Parse();
+        ASSERT_TRUE(message.IsValid());
+        store.Vessels().AdoptQueued();
+    };
+    // A report that left the radar before midnight arrives after it: it is
+    // yesterday's, so the target ages from it (dated a day ahead it never would).
+    report("235955.00");
+    Run();
+    clock.Advance(8s);   // 00:00:03 the next day
+    report("235958.00");
+    Run();
+    const auto twelve = store.Slot(12);
+    EXPECT_TRUE(twelve->current);
+    clock.Advance(6s);   // the report time has expired: 11 s since the report
+    Run();
+    EXPECT_FALSE(twelve->current);
+    clock.Advance(19s);   // 30 s: AutoDelete's limit
+    EXPECT_EQ(Run().removed.size(), 1u);
+    EXPECT_TRUE(pass.Targets().empty());
+
+    // A radar clock a little ahead reports tomorrow's first seconds today.
+    clock.SetUtc(sys_days(2026y / December / 7) + 23h + 59min + 59s);
+    report("000001.00");
+    Run();
+    clock.Advance(6s);
+    Run();
+    const auto again = store.Slot(12);
+    ASSERT_NE(again, nullptr);   // not dropped as a day old
+    EXPECT_TRUE(again->current);   // 4 s since the report, not a day
+}
+
 TEST_F(PassTest, WarningCircleCountsEachTargetInsideOnce)
 {
     Report(1);
@@ -149,12 +215,15 @@ TEST_F(PassTest, RemovingATargetMovesLaterOnesUpTheDisplayOrder)
         return numbers;
     };
     EXPECT_EQ(shown(), "12345");
+    EXPECT_EQ(store.Vessels().Vessels().size(), 7u);
     pass.Remove(*store.Slot(2));
     EXPECT_EQ(shown(), "13456");
     EXPECT_EQ(store.Slot(2), nullptr);
+    EXPECT_EQ(store.Vessels().Vessels().size(), 6u);
     pass.Reset();
     EXPECT_TRUE(pass.Targets().empty());
     EXPECT_EQ(store.SlotCount(), 0);
+    EXPECT_TRUE(store.Vessels().Vessels().empty());
 }
 
 TEST_F(PassTest, TrackFixesComeOncePerMarkerSpan)

@@ -31,6 +31,17 @@ struct IntakeTest : ::testing::Test {
         message.SetTargetSentenceParser(&store);
     }
 
+    // The targets the navigator's pass would now add to its list.
+    std::vector<std::shared_ptr<targets::CTrackedTarget>> Joined()
+    {
+        std::vector<std::shared_ptr<targets::CTrackedTarget>> joined;
+        store.Vessels().SetOwner(navigator::kVesselArpa, [&](const auto& vessel) {
+            joined.push_back(std::static_pointer_cast<targets::CTrackedTarget>(vessel));
+        });
+        store.Vessels().AdoptQueued();
+        return joined;
+    }
+
     // Feeds one sentence from its id onward (talker and checksum removed).
     bool Feed(const std::string& text)
     {
@@ -44,9 +55,14 @@ TEST_F(IntakeTest, FirstReportGrowsTheSlotsAndQueuesTheTargetOnce)
 {
     EXPECT_TRUE(Feed("TTM,07,1.50,045.0,T,12.0,270.0,T,0.30,5.5,N,TUG,T,,101500.00,A"));
     EXPECT_EQ(store.SlotCount(), 8);
-    auto added = store.TakeNewTargets();
+    auto added = Joined();
     ASSERT_EQ(added.size(), 1u);
-    const auto target = added.front();
+    // The navigator's list holds the slot's own object.
+    ASSERT_EQ(store.Vessels().Vessels().size(), 1u);
+    EXPECT_EQ(store.Vessels().Vessels().front(), added.front());
+    EXPECT_EQ(store.Target(7), added.front());
+    EXPECT_TRUE(added.front()->IsOfSourceType(navigator::kVesselArpa));
+    const auto target = added.front()->record;
     EXPECT_EQ(target->Number(), 7);
     EXPECT_EQ(target->Name(), "TUG");
     EXPECT_TRUE(target->ttmUpdated);
@@ -56,7 +72,7 @@ TEST_F(IntakeTest, FirstReportGrowsTheSlotsAndQueuesTheTargetOnce)
     EXPECT_EQ(target->StatusText(), "T");
 
     EXPECT_TRUE(Feed("TTM,07,1.40,046.0,T,12.0,270.0,T,0.30,5.0,N,OTHER,T,,101501.00,A"));
-    EXPECT_TRUE(store.TakeNewTargets().empty());
+    EXPECT_TRUE(Joined().empty());
     EXPECT_EQ(store.Slot(7), target);
     EXPECT_DOUBLE_EQ(target->Value(item::TtmTargetDistance).GetDouble(), 1.40);
     EXPECT_EQ(target->Name(), "TUG");   // the record name is taken once
@@ -68,7 +84,7 @@ TEST_F(IntakeTest, NumbersOutsideTheRadarRangeAreDroppedAndLeaveOtherSlotsAlone)
     ASSERT_TRUE(Feed("TLL,01,5430.000,N,00530.000,E,ONE,101500,T,"));
     const auto one = store.Slot(1);
     ASSERT_NE(one, nullptr);
-    store.TakeNewTargets();
+    Joined();
 
     EXPECT_FALSE(Feed("TLL,,5431.000,N,00531.000,E,NONE,101501,T,"));
     for (const char* n : {"-1", "100", "257", "2147483648", "1e3"}) {
@@ -76,7 +92,7 @@ TEST_F(IntakeTest, NumbersOutsideTheRadarRangeAreDroppedAndLeaveOtherSlotsAlone)
         EXPECT_FALSE(Feed(std::string("TTM,") + n + ",1.0,10.0,T,5.0,90.0,T,,,N,,L,,,A"));
     }
     EXPECT_EQ(store.SlotCount(), 2);
-    EXPECT_TRUE(store.TakeNewTargets().empty());
+    EXPECT_TRUE(Joined().empty());
     EXPECT_EQ(store.Slot(1), one);
     EXPECT_EQ(one->StatusText(), "T");
     const auto pos = one->ReportedPosition();
@@ -125,16 +141,28 @@ TEST_F(IntakeTest, ClearedSlotMakesTheNextReportANewTarget)
 {
     ASSERT_TRUE(Feed("TTM,04,1.0,10.0,T,5.0,90.0,T,,,N,,T,,,A"));
     const auto first = store.Slot(4);
-    store.TakeNewTargets();
+    Joined();
     store.ClearSlot(*first);
     EXPECT_EQ(store.Slot(4), nullptr);
     ASSERT_TRUE(Feed("TTM,04,1.0,10.0,T,5.0,90.0,T,,,N,,T,,,A"));
     EXPECT_NE(store.Slot(4), first);
-    EXPECT_EQ(store.TakeNewTargets().size(), 1u);
+    const auto second = Joined();
+    ASSERT_EQ(second.size(), 1u);
     store.ClearSlot(*first);   // an old record no longer frees its number
     EXPECT_NE(store.Slot(4), nullptr);
+    // Removing takes the target off the navigator's list; the lost one stays.
+    store.Remove(*second.front());
+    EXPECT_EQ(store.Slot(4), nullptr);
+    ASSERT_EQ(store.Vessels().Vessels().size(), 1u);
+    EXPECT_EQ(store.Vessels().Vessels().front()->IsOfSourceType(navigator::kVesselArpa), true);
+
+    // A reset forgets targets still waiting to join: none comes back later.
+    ASSERT_TRUE(Feed("TTM,05,1.0,10.0,T,5.0,90.0,T,,,N,,T,,,A"));
+    EXPECT_EQ(store.Vessels().QueuedCount(), 1u);
     store.Reset();
     EXPECT_EQ(store.SlotCount(), 0);
+    EXPECT_EQ(store.Vessels().QueuedCount(), 0u);
+    EXPECT_TRUE(Joined().empty());
 }
 
 TEST_F(IntakeTest, SpeedAndClosestApproachNeedAKnownUnitLetter)

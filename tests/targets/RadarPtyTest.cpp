@@ -1,7 +1,8 @@
 // The ARPA device on a real serial line: radar-sim writes into one end of a
 // socat pty pair, the module's port reads the other. 60 targets at 1 Hz, then
-// a flood, while this (the user-interface) thread removes, resets and applies
-// options; stopping joins at once, and an idle ARPA costs nothing.
+// a flood, while this (the user-interface) thread removes, resets, applies
+// options and draws the targets after every pass, as the chart view does;
+// stopping joins at once, and an idle ARPA costs nothing.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -9,16 +10,19 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <thread>
 
+#include "../chart/overlays/OverlayTestSupport.h"
 #include "FakeClock.h"
 #include "PtyPair.h"
 #include "TempFolder.h"
 #include "nmea/ComPort.h"
 #include "platform/SettingsStore.h"
 #include "targets/ARPAModule.h"
+#include "targets/ARPATargetLayer.h"
 
 extern char** environ;
 
@@ -93,6 +97,10 @@ struct PtyTest : ::testing::Test {
     platform::CSystemClock clock;
     targets::CARPAModule module{home, ports, clock, nullptr};
     targets::CNavigationState nav;
+    // The harbour round the own ship, as far as the simulator's targets go.
+    overlay_test::Chart chart{geo::CPosition(47.70, -122.55), geo::CPosition(47.50, -122.25)};
+    overlay_test::Recorder recorder;
+    targets::CARPATargetLayer layer{module};
 
     PtyTest()
     {
@@ -109,6 +117,28 @@ struct PtyTest : ::testing::Test {
     }
     ~PtyTest() override { module.Terminate(); }
 
+    // What the view does after a pass, while the worker goes on writing
+    // records: every target is drawn where its fix puts it, and each fix is
+    // one whole report (range and bearing of one line, read under the target
+    // lock), so it lies among the simulator's targets: they start within 5 nm
+    // and close at 28 kn at most, over a simulated second per 60 lines or more.
+    void Draw()
+    {
+        recorder.Clear();
+        layer.Draw(*chart.doc, recorder.dc);
+        const double reachNm =
+            5.1 + 28.0 * (static_cast<double>(module.Device().ParsedLines()) / 60.0 + 1.0) / 3600.0;
+        for (const auto& t : module.Targets()) {
+            if (!t.fix)
+                continue;
+            const double north = (t.fix->position.latitude - 47.60) * 60.0;
+            const double east = (t.fix->position.longitude + 122.40) * 60.0 * std::cos(0.8308);
+            ASSERT_LT(std::hypot(north, east), reachNm) << "target " << t.record->Number();
+        }
+        if (!module.Targets().empty())
+            ASSERT_FALSE(recorder.Records().empty());
+    }
+
     // Passes until `done` holds or `limit` runs out.
     template <class F>
     bool PassUntil(F done, std::chrono::milliseconds limit)
@@ -116,6 +146,7 @@ struct PtyTest : ::testing::Test {
         const auto until = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < until) {
             module.TimerPass();
+            Draw();
             if (done())
                 return true;
             std::this_thread::sleep_for(50ms);
@@ -130,8 +161,14 @@ TEST_F(PtyTest, SixtyTargetsArriveWhileTheWindowSideRemovesResetsAndApplies)
     ASSERT_EQ(module.OnActivate(), "");
     Simulator sim(pty.PeerPath().string(), {"--targets", "60", "--rate", "1", "--seed", "3"});
     ASSERT_TRUE(sim.Running());
-    ASSERT_TRUE(PassUntil([&] { return module.Targets().size() == 60; }, 20s))
-        << module.Targets().size() << " targets, " << module.Device().ParsedLines() << " lines";
+    // A tick's lines come spread over the second: labels and the cursor last.
+    const auto labelled = [&] {
+        return module.Targets().size() == 60 && module.Cursor().has_value() &&
+               !module.Targets()[0].record->Label().empty();
+    };
+    ASSERT_TRUE(PassUntil(labelled, 20s))
+        << module.Targets().size() << " targets, " << module.Device().ParsedLines() << " lines, "
+        << module.Device().LostToFullQueue() << " lost to a full queue";
     for (const auto& t : module.Targets())
         EXPECT_TRUE(t.fix.has_value()) << t.record->Number();
     const auto& first = *module.Targets()[0].record;
@@ -148,7 +185,8 @@ TEST_F(PtyTest, SixtyTargetsArriveWhileTheWindowSideRemovesResetsAndApplies)
     EXPECT_TRUE(module.Targets().empty());
     // Every number reports again and comes back as a new target.
     ASSERT_TRUE(PassUntil([&] { return module.Targets().size() == 60; }, 20s))
-        << module.Targets().size() << " targets, " << module.Store().SlotCount() << " slots";
+        << module.Targets().size() << " targets, " << module.Device().LostToFullQueue()
+        << " lines lost to a full queue";
     int shown = 0;
     for (const auto& t : module.Targets())
         shown += module.IsShown(t) ? 1 : 0;

@@ -2,7 +2,8 @@
 // and relative bearings and courses in K, N and S, the own ship turning.
 // Positions are held against GeographicLib's Direct from the own position and
 // the sentence's range and true bearing (TLL targets against the truth);
-// true course and speed and CPA/TCPA against plain vector sums; every TTM,
+// true course and speed and CPA/TCPA against plain vector sums; a track fix
+// per "Position marker every" span; every TTM,
 // TLL and OSD line against pynmea2, TLB and RSD by checksum and fields.
 
 #include <GeographicLib/Geodesic.hpp>
@@ -143,6 +144,9 @@ TEST_F(RadarSimRun, PositionsMotionAndClosestApproachHoldAgainstOutsideReference
     module.Initialise();
     targets::CNavigationState nav;
     module.SetNavigation([&] { return nav; });
+    auto options = module.GetOptions();
+    options.properties.loggingPeriod = app::CDateTimeSpanEx(10);   // "Position marker every"
+    ASSERT_EQ(module.ApplyOptions(options), "");
     ASSERT_EQ(module.OnActivate(), "");
     const auto ticks = Ticks();
     ASSERT_EQ(ticks.size(), s_own.size());
@@ -219,6 +223,16 @@ TEST_F(RadarSimRun, PositionsMotionAndClosestApproachHoldAgainstOutsideReference
     }
     EXPECT_EQ(positions, 20 * 40);
     EXPECT_GT(approaches, 400);
+    // A track fix per 10 s span of the radar's report times (ticks 0, 10, 20
+    // and 30), each within 1 s of the span.
+    for (const targets::CTrackedTarget& t : module.Targets()) {
+        ASSERT_EQ(t.track.size(), 4u) << t.record->Number();
+        for (std::size_t i = 1; i < t.track.size(); ++i) {
+            const auto gap = t.track[i].time - t.track[i - 1].time;
+            EXPECT_GE(gap, std::chrono::seconds(10)) << t.record->Number();
+            EXPECT_LT(gap, std::chrono::seconds(11)) << t.record->Number();
+        }
+    }
     RecordProperty("worst_metres", std::to_string(worst));
     module.Terminate();
 }

@@ -2,7 +2,8 @@
 // parser as received and through Dispatch (no checksum needed), so the TTM,
 // TLL, TLB, RSD and OSD handlers see anything; then the pass adopts and ages
 // the targets, positions are worked out and the radar cursor read. The slots
-// never pass the 100 target numbers. Seeded with radar-sim runs.
+// never pass the 100 target numbers, nor the navigator's list the targets the
+// pass knows. Seeded with radar-sim runs.
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +27,9 @@ struct Intake {
     {
         parser.SetStores({parser.Values(), parser.Values(), parser.Values()});
         parser.Message().SetTargetSentenceParser(&store);
+        store.Vessels().SetOwner(navigator::kVesselArpa, [this](const auto& vessel) {
+            pass.Join(std::static_pointer_cast<targets::CTrackedTarget>(vessel), clock.UtcNow());
+        });
     }
 };
 
@@ -51,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (intake.store.SlotCount() > targets::kMaxTargetNumber + 1)
         std::abort();
     const auto now = intake.clock.UtcNow();
-    intake.pass.AdoptNewTargets(now);
+    intake.store.Vessels().AdoptQueued();
     targets::COwnShip own;
     own.position = targets::CTargetPosition{50.0, -1.0};
     own.heading = 10.0;
@@ -64,6 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     intake.pass.Run(now);
     (void)targets::RadarCursorFrom(intake.parser.Values(), 10.0, 20.0);
+    if (intake.store.Vessels().Vessels().size() != intake.pass.Targets().size())
+        std::abort();
     if (intake.pass.Targets().size() > 200)
         intake.pass.Reset();
     return 0;

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace report_sample {
@@ -108,7 +109,17 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
     PassageClock clock;
     sys_seconds t = sys_days{year{2024} / 6 / 1} + hours(16);
     clock.now = t;
-    navigator::CVesselLogbook log(clock, {});
+    // Event rows stand at the newest position, as the program's do.
+    auto current = std::make_shared<navigator::CNavSnapshot>();
+    auto place = [&current](const Point& p, sys_seconds at) {
+        current = std::make_shared<navigator::CNavSnapshot>();
+        current->position = geo::CPosition(p.latitude, p.longitude, 0.0, -1);
+        current->positionAvailable = current->positionAcquired = true;
+        current->fixTimeUtc = at;
+    };
+    navigator::CVesselLogServices services;
+    services.currentSnapshot = [&current] { return current; };
+    navigator::CVesselLogbook log(clock, std::move(services));
     if (!log.Open(path)) {
         error = "cannot write " + path;
         return false;
@@ -122,6 +133,7 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
         std::vector<Point> legs(kPassage.begin(), kPassage.end());
         if (north)
             std::reverse(legs.begin(), legs.end());
+        place(legs.front(), t);
         log.LogEvent(std::string("SAMPLE - NOT FOR NAVIGATION. Departed ") + legs.front().name, -1);
         int step = 0;
         for (std::size_t leg = 0; leg + 1 < legs.size(); ++leg) {
@@ -144,7 +156,9 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
                 s.sog = kKnots;
                 s.heading = course;
                 s.speedThroughWater = kKnots;
+                s.positionAvailable = s.positionAcquired = true;
                 clock.now = t;
+                current = std::make_shared<navigator::CNavSnapshot>(s);
                 log.WriteTrackPoint(s);
                 if (step % 30 == 0)
                     log.WriteLogRecord(s);
@@ -153,6 +167,7 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
             log.LogEvent(std::string("Passed ") + b.name, -1);
         }
         clock.now = t;
+        place(legs.back(), t);
         log.LogEvent("Arrived " + std::string(legs.back().name) + ", passage " +
                          std::to_string(passage + 1) + ". SAMPLE",
                      -1);

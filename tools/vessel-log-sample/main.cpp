@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "navigator/VesselLogbook.h"
@@ -54,7 +55,17 @@ int Write(const std::string& path)
     PassageClock clock;
     const sys_seconds start = sys_days{year{2024} / 6 / 1} + hours(16);
     clock.now = start;
-    navigator::CVesselLogbook log(clock, {});
+    // Event rows stand at the newest position, as the program's do.
+    auto current = std::make_shared<navigator::CNavSnapshot>();
+    auto place = [&current](const geo::CPosition& p, sys_seconds t) {
+        current = std::make_shared<navigator::CNavSnapshot>();
+        current->position = p;
+        current->positionAvailable = current->positionAcquired = true;
+        current->fixTimeUtc = t;
+    };
+    navigator::CVesselLogServices services;
+    services.currentSnapshot = [&current] { return current; };
+    navigator::CVesselLogbook log(clock, std::move(services));
     if (!log.Open(path)) {
         std::cerr << "vessel-log-sample: cannot write " << path << "\n";
         return 1;
@@ -63,6 +74,7 @@ int Write(const std::string& path)
         std::cerr << "vessel-log-sample: the voyage could not start\n";
         return 1;
     }
+    place(geo::CPosition(kPassage[0].latitude, kPassage[0].longitude, 0.0, -1), start);
     log.LogEvent("SAMPLE - NOT FOR NAVIGATION. Departed " + std::string(kPassage[0].name), -1);
     sys_seconds t = start;
     int step = 0;
@@ -87,7 +99,9 @@ int Write(const std::string& path)
             s.sog = kKnots;
             s.heading = course;
             s.speedThroughWater = kKnots;
+            s.positionAvailable = s.positionAcquired = true;
             clock.now = t;
+            current = std::make_shared<navigator::CNavSnapshot>(s);
             log.WriteTrackPoint(s);
             if (step % 30 == 0)
                 log.WriteLogRecord(s);
@@ -96,6 +110,8 @@ int Write(const std::string& path)
         log.LogEvent("Passed " + std::string(b.name), -1);
     }
     clock.now = t;
+    const Waypoint& last = kPassage[std::size(kPassage) - 1];
+    place(geo::CPosition(last.latitude, last.longitude, 0.0, -1), t);
     log.LogEvent("Arrived Elliott Bay. SAMPLE - NOT FOR NAVIGATION", -1);
     if (!log.EndVoyage() || !log.Close(true)) {
         std::cerr << "vessel-log-sample: the log could not be closed\n";

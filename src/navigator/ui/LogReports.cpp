@@ -98,9 +98,11 @@ report::CReportRequest VesselLogReport(const std::string& indexPath,
                 const app::CDateTimeEx local = LocalFromUtc(log.m_time);
                 sink.Cell("DATE") = local.FormatDate(false);
                 sink.Cell("TIME") = local.FormatTime(true);
-                sink.Cell("LAT") = log.m_position.FormatLatitude();
-                sink.Cell("LNG") = log.m_position.FormatLongitude();
-                sink.Cell("DSHIFT") = log.m_position.GetDatumName();
+                // A row written before any position was known has no place.
+                const bool placed = log.m_positionKnown;
+                sink.Cell("LAT") = placed ? log.m_position.FormatLatitude() : std::string();
+                sink.Cell("LNG") = placed ? log.m_position.FormatLongitude() : std::string();
+                sink.Cell("DSHIFT") = placed ? log.m_position.GetDatumName() : std::string();
                 sink.Cell("COG") = Bearing(log.m_cog);
                 sink.Cell("SOG") = Speed(log.m_sog);
                 sink.Cell("TYPE") = GetFixTypeText(log.m_type);

@@ -1,0 +1,62 @@
+#include "navigator/VesselList.h"
+
+#include <algorithm>
+
+namespace navigator {
+
+void CVesselList::Queue(Entry vessel)
+{
+    std::lock_guard lock(m_queueLock);
+    m_queue.push_back(std::move(vessel));
+}
+
+std::size_t CVesselList::AdoptQueued()
+{
+    std::vector<Entry> taken;
+    {
+        std::lock_guard lock(m_queueLock);
+        taken.swap(m_queue);
+    }
+    for (const Entry& vessel : taken) {
+        m_vessels.push_back(vessel);
+        for (const auto& [kind, owner] : m_owners)
+            if (kind == vessel->Kind() && owner)
+                owner(vessel);
+    }
+    return taken.size();
+}
+
+void CVesselList::DropQueued(VesselKind kind)
+{
+    std::vector<Entry> dropped;
+    std::lock_guard lock(m_queueLock);
+    std::erase_if(m_queue, [&](const Entry& v) {
+        if (v->Kind() != kind)
+            return false;
+        dropped.push_back(v);
+        return true;
+    });
+}
+
+std::size_t CVesselList::QueuedCount() const
+{
+    std::lock_guard lock(m_queueLock);
+    return m_queue.size();
+}
+
+void CVesselList::Remove(const CChartVessel& vessel)
+{
+    std::erase_if(m_vessels, [&](const Entry& v) { return v.get() == &vessel; });
+}
+
+void CVesselList::SetOwner(VesselKind kind, Owner owner)
+{
+    for (auto& entry : m_owners)
+        if (entry.first == kind) {
+            entry.second = std::move(owner);
+            return;
+        }
+    m_owners.emplace_back(kind, std::move(owner));
+}
+
+}   // namespace navigator
