@@ -72,13 +72,13 @@ TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
     shell::CModuleReportHost host;
     host.routes = &routeModule;
     host.plans = &plan;
-    host.reportsFolder = Definitions(dir.Path(), "both", {"PlnCstm1.rpt", "PlnCstm2.rpt",
-                                                          "PlnIntl1.rpt", "PlnIntl2.rpt"});
+    host.reportsFolder = Definitions(
+        dir.Path(), "both", {"PlnCstm1.rpt", "PlnCstm2.rpt", "PlnIntl1.rpt", "PlnIntl2.rpt"});
     EXPECT_EQ(shell::ShortFormPlanChoice(host), 0);   // nothing calculated yet
 
     plan.PlanSettings().vesselSpeed = 10.0;
-    ASSERT_EQ(plan.Calculate(routes::PlanWaypointsOf(routeModule.State()), prompt, nullptr,
-                             nullptr, nullptr),
+    ASSERT_EQ(plan.Calculate(routes::PlanWaypointsOf(routeModule.State()), prompt, nullptr, nullptr,
+                             nullptr),
               routes::kPlanDone);
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintCustomPlan);
     host.reportsFolder = Definitions(dir.Path(), "intl", {"PlnIntl1.rpt", "PlnIntl2.rpt"});

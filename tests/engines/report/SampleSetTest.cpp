@@ -135,6 +135,18 @@ protected:
         return p;
     }
 
+    // The logbooks of the log's own vessel, as the program lists them with the log open.
+    static std::vector<std::string> LogTables(const std::string& logPath)
+    {
+        platform::CSystemClock clock;
+        navigator::CVesselLogbook log(clock, {});
+        EXPECT_TRUE(log.Open(logPath));
+        std::vector<std::string> tables =
+            navigator::VesselLogTables(log, navigator::VesselLogKey(log));
+        log.Close(true);
+        return tables;
+    }
+
     // The set's first route as the route module reads it: 12 waypoints.
     static bool FirstRoute(routes::CRouteState& state)
     {
@@ -410,20 +422,14 @@ TEST_F(SampleSetTest, PassagePlanAndBothCustomPairs)
 }
 
 // The vessel log from the captures and the log list: local times under
-// Pacific/Auckland (23:30 UTC prints on the next day), an unset course
-// prints blank, the voyage still under way ends "Unknown".
+// Pacific/Auckland (23:30 UTC prints on the next day), event rows before any
+// fix print no position, an unset course prints blank, the voyage still
+// under way ends "Unknown".
 TEST_F(SampleSetTest, VesselLogAndLogList)
 {
     const std::string logPath = Set(report_sample::kSetLog).string();
     const std::string logBefore = LogBytes(logPath);
-    platform::CSystemClock clock;
-    std::vector<std::string> tables;
-    {
-        navigator::CVesselLogbook log(clock, {});
-        ASSERT_TRUE(log.Open(logPath));
-        tables = navigator::VesselLogTables(log, navigator::VesselLogKey(log));
-        log.Close(true);
-    }
+    const std::vector<std::string> tables = LogTables(logPath);
     ASSERT_EQ(tables.size(), 7u);
 
     const Printed p = Print(navigator::VesselLogReport(logPath, tables), "vessellog");
@@ -447,6 +453,13 @@ TEST_F(SampleSetTest, VesselLogAndLogList)
     ASSERT_GE(Words(moored).size(), 2u) << p.text;
     EXPECT_EQ(Words(moored)[0], "09/17/06") << moored;
     EXPECT_EQ(Words(moored)[1], "11:30") << moored;
+    // No position, datum, course or speed before the first fix, nor with the
+    // receiver off: date and time, then the type and the note.
+    for (const std::string& row : {LineWith(p.text, "Receiver on. SAMPLE"), moored}) {
+        const std::vector<std::string> words = Words(row);
+        ASSERT_GE(words.size(), 4u) << row;
+        EXPECT_EQ(words[2], "EPFS") << row;
+    }
     // The second recording of capture 08 starts with a fix that gave no
     // course (-99.99 in the logbook): after its datum only the speed and type.
     EXPECT_EQ(WordsAfter(LineWith(p.text, "55°46.83'N"), "84"),
@@ -487,14 +500,7 @@ TEST_F(SampleSetTest, GermanDatesFitTheirColumns)
     if (!std::setlocale(LC_TIME, "de_DE.UTF-8"))
         GTEST_SKIP() << "no de_DE.UTF-8 locale";
     const std::string logPath = Set(report_sample::kSetLog).string();
-    platform::CSystemClock clock;
-    std::vector<std::string> tables;
-    {
-        navigator::CVesselLogbook log(clock, {});
-        ASSERT_TRUE(log.Open(logPath));
-        tables = navigator::VesselLogTables(log, navigator::VesselLogKey(log));
-        log.Close(true);
-    }
+    const std::vector<std::string> tables = LogTables(logPath);
     const Printed log = Print(navigator::VesselLogReport(logPath, tables), "vessellog_de");
     EXPECT_EQ(Words(LineWith(log.text, "Moored, receiver off."))[0], "17.09.2006") << log.text;
     EXPECT_NE(Print(navigator::LogListReport(logPath), "loglist_de").text.find("17.09.2006"),
