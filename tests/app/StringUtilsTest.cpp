@@ -154,6 +154,12 @@ TEST(StringUtils, CompactPathKeepsRootNameAndTrailingFolders)
         {"C:\\x\\abc", 2, ""},   // name too short to cut
         {"\\\\srv\\sh\\dir1\\d2\\n.b", 19, "\\\\srv\\sh\\...\\d2\\n.b"},
         {"\\\\srv\\sh\\dir1\\d2\\n.b", 18, "\\\\srv\\sh\\...\\n.b"},
+        // This system's paths: middle folders go the same way, never the name's end.
+        {"/tmp/walk-clone/build/bin/Chartpoints/PugetSound", 47,
+         "/.../build/bin/Chartpoints/PugetSound"},
+        {"/tmp/walk-clone/build/bin/Chartpoints/PugetSound", 20, "/.../PugetSound"},
+        {"/tmp/walk-clone/build/bin/Chartpoints/PugetSound", 12, "PugetSound"},
+        {"Logs/Voyages/2024/PugetSound", 20, ".../2024/PugetSound"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(app::CompactPath(r.path, r.max), r.out) << r.path << " max " << r.max;
