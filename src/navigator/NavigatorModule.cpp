@@ -135,7 +135,7 @@ bool CNavigatorModule::Terminate()
     m_simulation->Terminate();
     // The log closes with the program; a temporary one with rows is offered for saving.
     m_tracks.clear();
-    m_logbook->Close(false);
+    m_logbook->Close(m_logSaveAnswered);
     if (m_bar != nullptr) {
         m_bar->LockUpdate(false);
         m_bar->RemoveMessage(m_nmeaCaution, false);
@@ -147,6 +147,17 @@ bool CNavigatorModule::Terminate()
         m_bar = nullptr;
     }
     return true;
+}
+
+platform::PromptAnswer CNavigatorModule::QueryClose(platform::CPrompt& /*prompt*/)
+{
+    // Asked before any window closes, so Cancel leaves the program as it was.
+    m_logSaveAnswered = false;
+    const LogSaveResult saved = m_logbook->OfferSaveBeforeClose();
+    if (saved == LogSaveResult::Cancelled || saved == LogSaveResult::Failed)
+        return platform::PromptAnswer::Cancel;
+    m_logSaveAnswered = true;
+    return platform::PromptAnswer::Ok;
 }
 
 void CNavigatorModule::ShutDown()
@@ -243,6 +254,7 @@ void CNavigatorModule::SetAutoscrollPercentage(int percent)
 
 void CNavigatorModule::OnTimer(app::TimerCadence cadence)
 {
+    m_logSaveAnswered = false;
     if (cadence != app::TimerCadence::EverySecond)
         return;
     NavigationTimerPass();

@@ -72,6 +72,7 @@ public:
 
     bool Initialise() override;
     bool Terminate() override;
+    platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
     void LoadSettings() override;
     void SaveSettings() override;
     void OnTimer(app::TimerCadence cadence) override;
@@ -373,6 +374,10 @@ private:
     std::shared_ptr<CVesselList> m_vessels = std::make_shared<CVesselList>();
 
     std::unique_ptr<CVesselLogbook> m_logbook;
+    // The close's question about a temporary log was answered (saved, or No):
+    // the log closes at Terminate without asking again. Any later timer pass
+    // means the close did not go ahead.
+    bool m_logSaveAnswered = false;
     bool m_openLogPending = false;
     CLogTrackSettings m_trackSettings;
     chart::CPositionFixProperties m_fixProperties;
