@@ -41,7 +41,7 @@ start_wm
 step "the program"
 start_past_disclaimer
 
-step "Navigator > Options...: the Position Logging page first"
+step "Navigator > Options...: the Position Logging page, after General"
 sheet_shown() { window_named "Navigator Options"; }
 open_sheet() { menu_keys alt+n o; sheet_shown; }
 # The options are enabled once the instruments exist, right after start.
@@ -51,6 +51,8 @@ shot 1_page "$SHEET"
 
 LOGS="$work/voyages/2026/puget sound"
 focus "$SHEET"
+xdotool key ctrl+Tab
+sleep 0.3
 xdotool key alt+m ctrl+a
 xdotool type --delay 20 "00:00:10"
 xdotool key alt+f ctrl+a
