@@ -41,6 +41,7 @@
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
 #include "chartpoints/ChartpointModule.h"
+#include "chartpoints/ui/ChartpointWindows.h"
 #include "charts/ui/ChartDialogs.h"
 #include "geo/Geomag.h"
 #include "navigator/VesselModule.h"
@@ -255,9 +256,16 @@ void CMainFrame::RegisterChartCommands()
                 return r;
         return nullptr;
     };
-    auto state = [this, routeModule] {
+    auto chartpointModule = [this]() -> chartpoints::CChartpointWindows* {
+        for (std::size_t i = 0; i < m_modules.size(); ++i)
+            if (auto* c = dynamic_cast<chartpoints::CChartpointWindows*>(m_modules[i]))
+                return c;
+        return nullptr;
+    };
+    auto state = [this, routeModule, chartpointModule] {
         app::CChooserState s;
         s.lowMemory = m_lowMemory;
+        s.chartpoints = chartpointModule() != nullptr;
         if (routes::CRouteModule* r = routeModule()) {
             s.routes = true;
             s.routeInUse = r->State().inUse.InUse();
@@ -293,12 +301,14 @@ void CMainFrame::RegisterChartCommands()
     };
     m_commands.Add(
         me, cmd::kFileNew,
-        [this, newState, choose, routeModule](unsigned) {
+        [this, newState, choose, routeModule, chartpointModule](unsigned) {
             const int chosen = choose("New", app::NewChoices(newState()));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile(false);
+            else if (chosen == app::choose::kNewChartpoints && chartpointModule())
+                chartpointModule()->OpenDatabase("");
             else if (chosen == app::choose::kNewRoutes && routeModule())
                 routeModule()->OnNewDatabase();
         },
@@ -307,7 +317,7 @@ void CMainFrame::RegisterChartCommands()
         });
     m_commands.Add(
         me, cmd::kFileOpen,
-        [this, state, choose, routeModule](unsigned) {
+        [this, state, choose, routeModule, chartpointModule](unsigned) {
             // A blank chart opened here takes the place of the ordinary chart window.
             // Vector charts open from files; a new chart is a blank one.
             app::CChooserState s = state();
@@ -319,6 +329,8 @@ void CMainFrame::RegisterChartCommands()
                 OpenRasterChartFile(true);
             else if (chosen == app::choose::kOpenRoutes && routeModule())
                 routeModule()->OnOpenDatabase();
+            else if (chosen == app::choose::kOpenChartpoints && chartpointModule())
+                chartpointModule()->OnOpenDatabase();
             else if (chosen == app::choose::kVectorChart)
                 OpenVectorChartFile();
             else if (chosen == app::choose::kOpenLog && Navigator())
@@ -329,10 +341,12 @@ void CMainFrame::RegisterChartCommands()
         });
     m_commands.Add(
         me, cmd::kFileSaveAs,
-        [this, state, choose, routeModule](unsigned) {
+        [this, state, choose, routeModule, chartpointModule](unsigned) {
             const int chosen = choose("Save As", app::SaveAsChoices(state()));
             if (chosen == app::choose::kSaveLog && Navigator())
                 Navigator()->SaveLogAs();
+            else if (chosen == app::choose::kSaveChartpoints && chartpointModule())
+                chartpointModule()->QuerySaveDatabase(false);
             else if (chosen == app::choose::kSaveRoutes && routeModule())
                 routeModule()->OnSaveDatabaseAs();
         },

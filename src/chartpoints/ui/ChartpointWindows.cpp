@@ -13,6 +13,7 @@
 #include "chartpoints/ui/ChartpointUploadDialog.h"
 #include "nmea/PeerFile.h"
 
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenu>
@@ -256,6 +257,15 @@ bool CChartpointWindows::Terminate()
     const bool ok = CChartpointModule::Terminate();
     SetUi(nullptr);
     return ok;
+}
+
+bool CChartpointWindows::OnOpenDatabase()
+{
+    QWidget* parent = m_host ? &m_host->Window() : nullptr;
+    const QString path = QFileDialog::getOpenFileName(
+        parent, QStringLiteral("Open Chartpoint Database"), QString::fromStdString(GetDataFolder()),
+        QStringLiteral("Chartpoint DB (*.dbf);;Old Chartpoint DB (*.ipt);;Coursemead DB (*.wpt)"));
+    return !path.isEmpty() && OpenDatabase(path.toStdString());
 }
 
 void CChartpointWindows::RegisterCommands(app::CCommandTable& commands)

@@ -61,6 +61,10 @@ public:
     CChartpointListWindow* ListWindow() const;
     // Chartpoint > List Window: opens the list, or closes it when open.
     void ToggleListWindow();
+    // File > Open, chartpoint database: "Open Chartpoint Database" over the
+    // data folder; the file chosen is opened (the open one closed first, a
+    // temporary one asked about). Nothing on Cancel.
+    bool OnOpenDatabase();
     // Navigator > Upload > Chartpoints...: the upload dialog, modal.
     void RunUploadDialog();
     // Chartpoint > Options...: the modeless sheet with the General page.
