@@ -417,6 +417,10 @@ TEST_F(SampleSetTest, VesselLogAndLogList)
                    "Total: " + std::to_string(RowCount(tables)),
                    "Page " + std::to_string(p.measured) + " of " + std::to_string(p.measured)});
     EXPECT_EQ(Count(p.text, "Receiver on. SAMPLE"), 7u);
+    // Written before the receiver had a position: the row has no place, not 00°00.00'N.
+    const std::string switchedOn = LineWith(p.text, "Receiver on. SAMPLE");
+    EXPECT_EQ(switchedOn.find("\u00B0"), std::string::npos) << switchedOn;
+    EXPECT_EQ(p.text.find("00\u00B000.00'N"), std::string::npos);
     // Every logbook row has its line, starting with its local date.
     long dated = 0;
     std::istringstream lines(p.text);
