@@ -36,6 +36,9 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
     chart::CChartDoc* doc = m_charting.FindChartDocInState(chart::kFrameAutoscroll);
     if (doc == nullptr && m_openChart) {
         chart::CChartDoc* active = m_charting.GetActiveChartDoc();
+        // A list or a report in front: an open chart that holds the vessel.
+        if (active == nullptr)
+            active = OpenChartHolding(vessel);
         if (active && !active->GetPathName().empty())
             doc = m_openChart(active->GetPathName(), chart::kFrameAutoscroll);
         if (doc == nullptr)
@@ -54,6 +57,21 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
         window->ActivateFrame();
     }
     return true;
+}
+
+chart::CChartDoc* CAutoscrollWindowHost::OpenChartHolding(const geo::CPosition& vessel) const
+{
+    if (!vessel.IsValid())
+        return nullptr;
+    for (chart::CChartWindow* window : m_charting.ChartFrames()) {
+        chart::CChartDoc* doc = window ? window->GetChartDoc() : nullptr;
+        geo::CPosition onChart;
+        if (doc && window->GetState() != chart::kFrameAutoscroll && !doc->GetPathName().empty() &&
+            doc->ShiftToChartDatum(vessel, onChart) != chart::kShiftNotOnChart &&
+            doc->IsPositionOnChart(onChart))
+            return doc;
+    }
+    return nullptr;
 }
 
 void CAutoscrollWindowHost::ReleaseAutoscrollWindow()

@@ -35,6 +35,8 @@ public:
 private:
     // The attached document while its window is still open.
     chart::CChartDoc* Following();
+    // An open chart (not the blank one, not a follower) on which the vessel lies.
+    chart::CChartDoc* OpenChartHolding(const geo::CPosition& vessel) const;
 
     chart::CChartingModule& m_charting;
     ChartOpener m_openChart;
