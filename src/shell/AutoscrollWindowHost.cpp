@@ -4,6 +4,10 @@
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartFrame.h"
+#include "charts/vector/BlankChartDoc.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace shell {
 
@@ -45,6 +49,8 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
             doc = m_openChart("", chart::kFrameAutoscroll);
         if (doc && active)
             doc->TakeOverViewState(*active);
+        else if (doc)
+            ShowRoundTheVessel(*doc, vessel);
     }
     if (doc == nullptr)
         return false;
@@ -72,6 +78,21 @@ chart::CChartDoc* CAutoscrollWindowHost::OpenChartHolding(const geo::CPosition& 
             return doc;
     }
     return nullptr;
+}
+
+// With no chart window to take a view from, the blank chart shows some ten
+// miles round the vessel rather than the whole world.
+void CAutoscrollWindowHost::ShowRoundTheVessel(chart::CChartDoc& doc, const geo::CPosition& vessel)
+{
+    auto* blank = dynamic_cast<charts::CBlankChartDoc*>(&doc);
+    if (blank == nullptr || !vessel.IsValid())
+        return;
+    constexpr double kHalfLatitude = 5.0 / 60.0;
+    const double lat = std::clamp(vessel.GetLatitude(), -80.0, 80.0);
+    const double halfLongitude = kHalfLatitude / std::cos(lat * M_PI / 180.0);
+    blank->SetViewExtent(
+        geo::CPosition(lat + kHalfLatitude, vessel.GetLongitude() - halfLongitude),
+        geo::CPosition(lat - kHalfLatitude, vessel.GetLongitude() + halfLongitude));
 }
 
 void CAutoscrollWindowHost::ReleaseAutoscrollWindow()

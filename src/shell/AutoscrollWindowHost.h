@@ -37,6 +37,7 @@ private:
     chart::CChartDoc* Following();
     // An open chart (not the blank one, not a follower) on which the vessel lies.
     chart::CChartDoc* OpenChartHolding(const geo::CPosition& vessel) const;
+    static void ShowRoundTheVessel(chart::CChartDoc& doc, const geo::CPosition& vessel);
 
     chart::CChartingModule& m_charting;
     ChartOpener m_openChart;

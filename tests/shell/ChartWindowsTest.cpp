@@ -718,6 +718,26 @@ TEST_F(ChartWindowsTest, TheFollowerTakesAnOpenChartHoldingTheVesselWhenNoChartI
     EXPECT_NEAR(followerBlank->GetScaleValue(), blank->GetScaleValue(),
                 blank->GetScaleValue() * 1e-6)
         << "at the chart's own view, not the world";
+    host.ReleaseAutoscrollWindow();
+    Pump();
+
+    // No chart window at all: the blank chart, some ten miles round the vessel.
+    for (chart::CChartFrame* f : Frames(*frame))
+        f->close();
+    Pump();
+    ASSERT_TRUE(Frames(*frame).empty());
+    ASSERT_TRUE(host.AttachAutoscrollWindow(geo::CPosition(47.6, -122.4)));
+    Pump();
+    chart::CChartDoc* alone = charting.FindChartDocInState(chart::kFrameAutoscroll);
+    ASSERT_NE(alone, nullptr);
+    geo::IntRect shown;
+    alone->GetVisibleRect(shown);
+    geo::CPosition top, bottom;
+    ASSERT_TRUE(alone->PointToPosition({shown.left, shown.top}, top));
+    ASSERT_TRUE(alone->PointToPosition({shown.left, shown.bottom}, bottom));
+    EXPECT_LT(top.GetLatitude() - bottom.GetLatitude(), 1.0) << "not the world";
+    EXPECT_GT(top.GetLatitude(), 47.6);
+    EXPECT_LT(bottom.GetLatitude(), 47.6);
     frame->CloseWithoutConfirmation();
 }
 
