@@ -72,6 +72,7 @@ public:
 
     bool Initialise() override;
     bool Terminate() override;
+    platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
     void LoadSettings() override;
     void SaveSettings() override;
     void OnTimer(app::TimerCadence cadence) override;
@@ -114,7 +115,15 @@ public:
 
     // Settings of the cycle.
     void SetLoggingPeriod(std::chrono::seconds s) { m_loggingPeriod = s; }
+    std::chrono::seconds LoggingPeriod() const { return m_loggingPeriod; }
     void SetTrackInterval(std::chrono::seconds s) { m_plotFixFreq = s; }
+    std::chrono::seconds TrackInterval() const { return m_plotFixFreq; }
+    // The own vessel's heading line (nm) and how far ahead its speed vector
+    // reaches ("HeadingIndicator", "SpeedDirectionVector").
+    double HeadingIndicator() const { return m_headingIndicator; }
+    void SetHeadingIndicator(double nm) { m_headingIndicator = nm; }
+    std::chrono::seconds SpeedDirectionVector() const { return m_speedDirectionVector; }
+    void SetSpeedDirectionVector(std::chrono::seconds span) { m_speedDirectionVector = span; }
     void SetBestChartCheckInterval(std::chrono::seconds s) { m_bestChartCheckInterval = s; }
     std::chrono::seconds BestChartCheckInterval() const { return m_bestChartCheckInterval; }
     // Autoscroll margin in per cent of the window ("AutoScrollPercentage").
@@ -343,6 +352,8 @@ private:
 
     std::chrono::seconds m_loggingPeriod{std::chrono::minutes(5)};
     std::chrono::seconds m_plotFixFreq{std::chrono::minutes(5)};
+    double m_headingIndicator = 1.0;
+    std::chrono::seconds m_speedDirectionVector{std::chrono::minutes(5)};
     std::chrono::seconds m_bestChartCheckInterval{10};
     std::chrono::seconds m_bestChartResumeInterval{std::chrono::minutes(5)};
     int m_autoscrollPercentage = 20;
@@ -363,6 +374,10 @@ private:
     std::shared_ptr<CVesselList> m_vessels = std::make_shared<CVesselList>();
 
     std::unique_ptr<CVesselLogbook> m_logbook;
+    // The close's question about a temporary log was answered (saved, or No):
+    // the log closes at Terminate without asking again. Any later timer pass
+    // means the close did not go ahead.
+    bool m_logSaveAnswered = false;
     bool m_openLogPending = false;
     CLogTrackSettings m_trackSettings;
     chart::CPositionFixProperties m_fixProperties;

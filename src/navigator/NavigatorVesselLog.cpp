@@ -128,6 +128,7 @@ void CNavigatorModule::SaveLogSettings(app::CRegistry& reg, app::CRegistry& log)
 void CNavigatorModule::SetTrackSettings(const CLogTrackSettings& settings)
 {
     m_trackSettings = settings;
+    m_fixProperties.Line().SetDraw(settings.visible);
     SyncTracks(true);
 }
 

@@ -385,9 +385,11 @@ bool CVesselLogbook::Close(bool skipSave)
 {
     if (!m_index.IsOpen())
         return true;
-    if (!skipSave && IsTemporary() && !m_index.IsEmpty() &&
-        SaveAs(true) == LogSaveResult::Cancelled)
-        return false;
+    if (!skipSave) {
+        const LogSaveResult saved = OfferSaveBeforeClose();
+        if (saved == LogSaveResult::Cancelled || saved == LogSaveResult::Failed)
+            return false;
+    }
     const sys_seconds now = NavigationTime(nullptr);
     for (auto& vessel : m_vessels) {
         WriteKeptRows(*vessel);
@@ -437,6 +439,17 @@ LogSaveResult CVesselLogbook::SaveAs(bool ask)
         result = CopyTo(*chosen) ? LogSaveResult::Saved : LogSaveResult::Failed;
     m_logging = wasLogging;
     return result;
+}
+
+LogSaveResult CVesselLogbook::OfferSaveBeforeClose()
+{
+    if (!m_index.IsOpen() || !IsTemporary() || m_index.IsEmpty())
+        return LogSaveResult::NotSaved;
+    const LogSaveResult saved = SaveAs(true);
+    if (saved == LogSaveResult::Failed && m_services.prompt)
+        m_services.prompt->Ask(m_error + "\nThe log stays open, so none of its rows are lost.", "",
+                               platform::PromptIcon::Exclamation, platform::PromptButtons::Ok);
+    return saved;
 }
 
 bool CVesselLogbook::CopyTo(const std::string& requested)

@@ -131,6 +131,10 @@ public:
     static bool IsTemporaryName(const std::string& path);
     // Offers to save the log under a name (ask: "Save Log file?" first).
     LogSaveResult SaveAs(bool ask);
+    // What closing asks of a temporary log with rows: "Save Log file?", and a
+    // copy that fails is told and counts as not closable (its rows exist
+    // nowhere else). A named or empty log answers NotSaved without asking.
+    LogSaveResult OfferSaveBeforeClose();
     // Copies the whole log to `path` and goes on there. Onto its own name
     // (resolved, any case) it only flushes.
     bool CopyTo(const std::string& path);

@@ -209,6 +209,36 @@ TEST(VesselLogbook, CancelKeepsTheVoyageAndTheOpenLogAsTheyWere)
     EXPECT_TRUE(h.prompt.Done());
 }
 
+// A temporary log whose copy fails at close is told about and stays open:
+// closing it anyway would delete the only copy of its rows.
+TEST(VesselLogbook, ATemporaryLogWhoseSaveFailsIsKept)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open(""));
+    const std::string temporary = h.log.LogPath();
+    h.log.SetLogging(true);
+    Log(h, 2, T0());
+
+    std::ofstream(dir / "a file") << "not a folder";
+    h.savePath = (dir / "a file" / "Passage").string();
+    h.prompt.Expect(PromptAnswer::Yes, "Save Log file?");
+    h.prompt.Expect(PromptAnswer::Ok, "The log stays open");
+    EXPECT_FALSE(h.log.Close(false));
+    EXPECT_TRUE(h.log.IsOpen());
+    EXPECT_EQ(h.log.LogPath(), temporary);
+    EXPECT_TRUE(fs::exists(temporary + ".dbf"));
+    EXPECT_TRUE(h.prompt.Done());
+
+    // The close's question asked ahead (as the program's close does): No, then the log
+    // closes without asking again.
+    h.prompt.Expect(PromptAnswer::No, "Save Log file?");
+    EXPECT_EQ(h.log.OfferSaveBeforeClose(), navigator::LogSaveResult::NotSaved);
+    EXPECT_TRUE(h.log.Close(true));
+    EXPECT_FALSE(fs::exists(temporary + ".dbf"));
+    EXPECT_TRUE(h.prompt.Done());
+}
+
 TEST(VesselLogbook, SaveAsOntoItselfKeepsAllAndToANewNameTheTrackGoesOnInTheCopy)
 {
     brine_test::TempFolder dir;
