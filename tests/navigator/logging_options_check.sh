@@ -1,6 +1,7 @@
 #!/bin/bash
 # "Navigator > Options..." on the real program window: on the "Position
-# Logging" page, "Position marker every" set to 00:00:10 and a
+# Logging" page (second, after General), "Position marker every" set to
+# 00:00:10 and a
 # log folder three levels deep that does not exist yet, then OK: the folder
 # is made. A GPS on COM1 (a socat pty pair) gives a fix a second; after Start
 # Voyage the voyage's track file grows by one 85-byte record every
@@ -41,7 +42,7 @@ start_wm
 step "the program"
 start_past_disclaimer
 
-step "Navigator > Options...: the Position Logging page"
+step "Navigator > Options...: the Position Logging page, after General"
 sheet_shown() { window_named "Navigator Options"; }
 open_sheet() { menu_keys alt+n o; sheet_shown; }
 # The options are enabled once the instruments exist, right after start.
@@ -50,11 +51,7 @@ SHEET=$FOUND
 
 LOGS="$work/voyages/2026/puget sound"
 focus "$SHEET"
-# Five pages follow Position Logging (Autoscroll, GPS, Autopilot, Wind,
-# NMEA), so six steps back from the first page land on it, whichever pages
-# come before it.
-xdotool key --delay 60 ctrl+shift+Tab ctrl+shift+Tab ctrl+shift+Tab ctrl+shift+Tab \
-    ctrl+shift+Tab ctrl+shift+Tab
+xdotool key ctrl+Tab
 sleep 0.3
 shot 1_page "$SHEET"
 xdotool key alt+m ctrl+a
