@@ -1,9 +1,8 @@
 #!/bin/bash
 # "Navigator > Options..." on the real program window: on the "Position
 # Logging" page (second, after General), "Position marker every" set to
-# 00:00:10 and a
-# log folder three levels deep that does not exist yet, then OK: the folder
-# is made. A GPS on COM1 (a socat pty pair) gives a fix a second; after Start
+# 00:00:10 and a log folder three levels deep that does not exist yet, then
+# OK: the folder is made. A GPS on COM1 (a socat pty pair) gives a fix a second; after Start
 # Voyage the voyage's track file grows by one 85-byte record every
 # 10 s of navigation time (the records' own times, 10 or 11 s apart, as the
 # cycle writes a point once the interval has strictly passed; a late timer
