@@ -59,14 +59,18 @@ CARPAModule::~CARPAModule()
     // The navigator's list may outlive the module: it keeps none of its targets.
     m_pass.Reset();
     m_store.Vessels().SetOwner(navigator::kVesselArpa, {});
+    m_store.Vessels().SetTargetModule(navigator::kVesselArpa, nullptr);
 }
 
 void CARPAModule::SetVesselList(std::shared_ptr<navigator::CVesselList> vessels)
 {
     m_store.Vessels().SetOwner(navigator::kVesselArpa, {});
+    m_store.Vessels().SetTargetModule(navigator::kVesselArpa, nullptr);
     m_store.SetVesselList(std::move(vessels));
     m_store.Vessels().SetOwner(navigator::kVesselArpa,
                                [this](const auto& vessel) { OnTargetJoined(vessel); });
+    m_store.Vessels().SetTargetModule(navigator::kVesselArpa, this);
+    m_passFromNavigator = true;
 }
 
 bool CARPAModule::Initialise()
@@ -282,7 +286,8 @@ void CARPAModule::OnRadarCursor()
 
 void CARPAModule::OnTimer(app::TimerCadence cadence)
 {
-    if (cadence != app::TimerCadence::EverySecond)
+    // On the navigator's list, the navigator's timer pass runs the module's.
+    if (cadence != app::TimerCadence::EverySecond || m_passFromNavigator)
         return;
     TimerPass();
 }
