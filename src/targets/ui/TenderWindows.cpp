@@ -68,7 +68,7 @@ void CTenderWindows::ViewDestroyed(chart::CChartView& view)
 bool CTenderWindows::Press(chart::CChartView& view, geo::IntPoint p)
 {
     const auto it = m_layers.find(&view);
-    const auto channel = it != m_layers.end() ? it->second->HitTest(p) : std::nullopt;
+    const auto channel = it != m_layers.end() ? it->second->HitTest(view.Doc(), p) : std::nullopt;
     if (!channel)
         return false;
     SetCurrent(*channel);
@@ -81,13 +81,13 @@ chart::CChartViewExtension::PropertiesCall CTenderWindows::PropertiesAt(chart::C
                                                                         geo::IntPoint p)
 {
     const auto it = m_layers.find(&view);
-    if (it == m_layers.end() || !m_propertySheet || !it->second->HitTest(p))
+    if (it == m_layers.end() || !m_propertySheet || !it->second->HitTest(view.Doc(), p))
         return {};
     // Hit again when the sheet opens: a pass may have moved or removed the tender.
     return [this, view = &view, p] {
         const auto found = m_layers.find(view);
         if (found != m_layers.end())
-            if (const auto channel = found->second->HitTest(p))
+            if (const auto channel = found->second->HitTest(view->Doc(), p))
                 ShowProperties(*channel);
     };
 }
