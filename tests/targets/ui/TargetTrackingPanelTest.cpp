@@ -27,7 +27,9 @@ TEST(TargetTrackingPanel, RowsByKeyAndTheArpaCardsDelete)
     (void)app;
     CTargetTrackingPanel panel;
     std::vector<std::pair<CTargetTrackingPanel::Card, int>> chosen;
-    panel.selected = [&](CTargetTrackingPanel::Card card, int key) { chosen.emplace_back(card, key); };
+    panel.selected = [&](CTargetTrackingPanel::Card card, int key) {
+        chosen.emplace_back(card, key);
+    };
     panel.SetHeaders(CTargetTrackingPanel::kArpa, {"Number", "Name"});
     panel.UpdateRow(CTargetTrackingPanel::kArpa, 7, {"7", "FERRY"});
     panel.UpdateRow(CTargetTrackingPanel::kArpa, 3, {"3", "TUG"});
