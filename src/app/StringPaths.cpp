@@ -1,4 +1,5 @@
-// Text operations on stored backslash paths.
+// Text operations on stored backslash paths (CompactPath also takes this
+// system's slash paths, as report titles show them).
 #include "app/StringUtils.h"
 
 namespace app {
@@ -90,7 +91,12 @@ std::string CompactPath(std::string_view path, std::uint16_t maxLength)
     if (path.size() <= max)
         return std::string(path);
 
-    const std::string name = GetFileNamePart(path);
+    // A stored path uses backslashes; one of this system ("/home/...") slashes.
+    const bool slashes =
+        path.find(kSep) == std::string_view::npos && path.find('/') != std::string_view::npos;
+    const char sep = slashes ? '/' : kSep;
+    const size_t last = path.rfind(sep);
+    const std::string name(last == std::string_view::npos ? path : path.substr(last + 1));
     if (name.size() == max)
         return name;
     if (name.size() > max) {
@@ -99,8 +105,9 @@ std::string CompactPath(std::string_view path, std::uint16_t maxLength)
         return {};
     }
 
-    const std::string root = GetRootPart(path);
-    const std::string head = root + "\\...\\";
+    const std::string root = slashes ? std::string() : GetRootPart(path);
+    const std::string head =
+        slashes ? std::string(path[0] == '/' ? "/.../" : ".../") : root + "\\...\\";
     if (head.size() + name.size() > max)
         return name;
 
@@ -108,13 +115,13 @@ std::string CompactPath(std::string_view path, std::uint16_t maxLength)
     std::string_view middle = path.substr(root.size(), path.size() - root.size() - name.size());
     std::string tail = name;
     while (!middle.empty()) {
-        if (middle.back() == kSep)
+        if (middle.back() == sep)
             middle.remove_suffix(1);
-        const size_t pos = middle.rfind(kSep);
+        const size_t pos = middle.rfind(sep);
         const std::string_view folder =
             pos == std::string_view::npos ? middle : middle.substr(pos + 1);
         if (!folder.empty()) {
-            std::string candidate = std::string(folder) + kSep + tail;
+            std::string candidate = std::string(folder) + sep + tail;
             if (head.size() + candidate.size() > max)
                 break;
             tail = std::move(candidate);

@@ -135,7 +135,7 @@ bool CNavigatorModule::Terminate()
     m_simulation->Terminate();
     // The log closes with the program; a temporary one with rows is offered for saving.
     m_tracks.clear();
-    m_logbook->Close(false);
+    m_logbook->Close(m_logSaveAnswered);
     if (m_bar != nullptr) {
         m_bar->LockUpdate(false);
         m_bar->RemoveMessage(m_nmeaCaution, false);
@@ -147,6 +147,17 @@ bool CNavigatorModule::Terminate()
         m_bar = nullptr;
     }
     return true;
+}
+
+platform::PromptAnswer CNavigatorModule::QueryClose(platform::CPrompt& /*prompt*/)
+{
+    // Asked before any window closes, so Cancel leaves the program as it was.
+    m_logSaveAnswered = false;
+    const LogSaveResult saved = m_logbook->OfferSaveBeforeClose();
+    if (saved == LogSaveResult::Cancelled || saved == LogSaveResult::Failed)
+        return platform::PromptAnswer::Cancel;
+    m_logSaveAnswered = true;
+    return platform::PromptAnswer::Ok;
 }
 
 void CNavigatorModule::ShutDown()
@@ -243,6 +254,7 @@ void CNavigatorModule::SetAutoscrollPercentage(int percent)
 
 void CNavigatorModule::OnTimer(app::TimerCadence cadence)
 {
+    m_logSaveAnswered = false;
     if (cadence != app::TimerCadence::EverySecond)
         return;
     NavigationTimerPass();
@@ -440,9 +452,34 @@ void CNavigatorModule::UpdateOwnVessel(bool trackPointDue)
     const auto snap = m_snapshots.Get();
     if (m_overlay != nullptr && snap->position.IsValid())
         m_overlay->SetPosition(*snap, trackPointDue);
+    KeepTrail(*snap, trackPointDue);
     if (m_charts != nullptr)
         m_charts->RedrawViews();
     m_newData = false;
+}
+
+// The line from the last track point to the vessel: started again at each
+// point, a place a tick after it. Hours between points at a place a second
+// are thinned to every other place rather than grow without end.
+void CNavigatorModule::KeepTrail(const CNavSnapshot& snapshot, bool trackPointDue)
+{
+    constexpr std::size_t kMostTrail = 4096;
+    if (m_log == nullptr || !m_log->IsLogging()) {
+        m_trail.clear();
+        return;
+    }
+    if (!snapshot.position.IsValid())
+        return;
+    if (trackPointDue)
+        m_trail.clear();
+    if (m_trail.size() >= kMostTrail) {
+        std::vector<geo::CPosition> thinned;
+        thinned.reserve(m_trail.size() / 2 + 1);
+        for (std::size_t i = 0; i < m_trail.size(); i += 2)
+            thinned.push_back(m_trail[i]);
+        m_trail = std::move(thinned);
+    }
+    m_trail.push_back(snapshot.position);
 }
 
 void CNavigatorModule::OnLogPeriod()

@@ -72,6 +72,7 @@ public:
 
     bool Initialise() override;
     bool Terminate() override;
+    platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
     void LoadSettings() override;
     void SaveSettings() override;
     void OnTimer(app::TimerCadence cadence) override;
@@ -242,6 +243,10 @@ public:
     void DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc);
     // The own vessel's drawn track, oldest first.
     std::vector<geo::CPosition> OwnTrackPositions() const;
+    // While logging: the vessel's places since the last track point (that
+    // point first), one a tick; the track's line goes on through them to
+    // the vessel.
+    const std::vector<geo::CPosition>& OwnTrail() const { return m_trail; }
     // The own track's fix whose marker lies under a client point of the chart.
     std::optional<CTrackFix> OwnFixAt(chart::CChartDoc& doc, geo::IntPoint p) const;
     // A drawn track changed (a point, a window read again): views repaint.
@@ -251,6 +256,9 @@ public:
     {
         m_rowListener = std::move(listener);
     }
+    // The log was opened, closed or copied, or its vessels changed (the
+    // logbook window counts again, or follows the own vessel).
+    void SetLogListener(std::function<void()> listener) { m_logListener = std::move(listener); }
     // A notice of another station's row (type 5) or point (type 12).
     void ProcessLogNotice(int type, const std::string& payload, const std::string& sender);
 
@@ -285,6 +293,7 @@ private:
     void UpdateOwnVessel(bool trackPointDue);
     void OnLogPeriod();
     void OnTrackPeriod();
+    void KeepTrail(const CNavSnapshot& snapshot, bool trackPointDue);
     void KeepInView();
     void FollowWithMonitorWindow();
     void BestChartCheck();
@@ -365,12 +374,18 @@ private:
     std::shared_ptr<CVesselList> m_vessels = std::make_shared<CVesselList>();
 
     std::unique_ptr<CVesselLogbook> m_logbook;
+    // The close's question about a temporary log was answered (saved, or No):
+    // the log closes at Terminate without asking again. Any later timer pass
+    // means the close did not go ahead.
+    bool m_logSaveAnswered = false;
     bool m_openLogPending = false;
     CLogTrackSettings m_trackSettings;
     chart::CPositionFixProperties m_fixProperties;
     std::vector<std::pair<const CLogVessel*, std::unique_ptr<CLogTrack>>> m_tracks;
     std::function<void()> m_trackListener;
     std::function<void(const CLogVessel&)> m_rowListener;
+    std::function<void()> m_logListener;
+    std::vector<geo::CPosition> m_trail;
 };
 
 }   // namespace navigator

@@ -94,6 +94,8 @@ class CNavigatorWindows;
 
 namespace shell {
 
+struct CModuleReportHost;
+
 class CVariationMsgBarNotices;
 class CFrameWorkspace;
 
@@ -196,6 +198,8 @@ public:
     void SaveWorkspaceValues();
     const app::CModuleList& Modules() const { return m_modules; }
     geo::CGeomag* Geomag() const { return m_geomag.get(); }
+    // The modules' reports as File > Print and Print Preview run them.
+    CModuleReportHost ModuleReportHost();
     bool IsCreated() const { return m_created; }
     bool IsTimerSuspended() const { return m_frameTimer.IsSuspended(); }
     void SetConfirmClosedown(bool on) { m_confirmClosedown = on; }

@@ -351,22 +351,7 @@ void CMainFrame::RegisterChartCommands()
         return active ? qobject_cast<nmea::CNmeaDumpView*>(active->widget()) : nullptr;
     };
     // The modules' reports join the charts' in the Print choosers.
-    auto reportHost = [this] {
-        shell::CModuleReportHost host{this, m_mdi, &Printer(), nullptr, Navigator()};
-        host.reportsFolder = m_services.programFolder / "System" / "Reports";
-        for (std::size_t i = 0; i < Modules().size(); ++i) {
-            app::CModule* module = Modules()[i];
-            if (!host.chartpoints)
-                host.chartpoints = dynamic_cast<chartpoints::CChartpointModule*>(module);
-            if (!host.routes)
-                host.routes = dynamic_cast<routes::CRouteModule*>(module);
-            if (!host.plans)
-                host.plans = dynamic_cast<routes::CPlanModule*>(module);
-            if (auto* vessel = dynamic_cast<navigator::CVesselModule*>(module))
-                host.vesselName = vessel->VesselName();
-        }
-        return host;
-    };
+    auto reportHost = [this] { return ModuleReportHost(); };
     auto printState = [state, reportHost] {
         app::CChooserState s = state();
         shell::AddModuleReportChoices(s, reportHost());
@@ -721,6 +706,24 @@ void CMainFrame::PreviewActiveChart()
             view->Print(*p);
     });
     preview->show();
+}
+
+CModuleReportHost CMainFrame::ModuleReportHost()
+{
+    CModuleReportHost host{this, m_mdi, &Printer(), nullptr, Navigator()};
+    host.reportsFolder = m_services.programFolder / "System" / "Reports";
+    for (std::size_t i = 0; i < Modules().size(); ++i) {
+        app::CModule* module = Modules()[i];
+        if (!host.chartpoints)
+            host.chartpoints = dynamic_cast<chartpoints::CChartpointModule*>(module);
+        if (!host.routes)
+            host.routes = dynamic_cast<routes::CRouteModule*>(module);
+        if (!host.plans)
+            host.plans = dynamic_cast<routes::CPlanModule*>(module);
+        if (auto* vessel = dynamic_cast<navigator::CVesselModule*>(module))
+            host.vesselName = vessel->VesselName();
+    }
+    return host;
 }
 
 }   // namespace shell

@@ -161,6 +161,7 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
 struct CustomPlanFiles {
     std::filesystem::path folder;
     std::chrono::steady_clock::time_point lookedAt;
+    std::string pair;
     bool plan = false;
     bool planWithMemos = false;
 };
@@ -175,6 +176,7 @@ const CustomPlanFiles& LookForCustomPlanFiles(const std::filesystem::path& folde
     if (seen.folder != folder || seen.lookedAt == std::chrono::steady_clock::time_point() ||
         now - seen.lookedAt >= std::chrono::seconds(3)) {
         const std::string pair = routes::CustomPlanPair(folder);
+        seen.pair = pair;
         seen.folder = folder;
         seen.lookedAt = now;
         seen.plan = !pair.empty() && !report::FindReportDefinition(pair + "1", folder).empty();
@@ -279,6 +281,17 @@ private:
 };
 
 }   // namespace
+
+int ShortFormPlanChoice(const CModuleReportHost& host)
+{
+    if (!PlanReady(host))
+        return 0;
+    const CustomPlanFiles& custom = LookForCustomPlanFiles(host.reportsFolder);
+    const int chosen = custom.pair == "PlnCstm" && custom.plan ? app::choose::kPrintCustomPlan
+                       : custom.planWithMemos                  ? app::choose::kPrintCustomPlanMemos
+                                                               : app::choose::kPrintPlan;
+    return IsOpen(host.mdi, chosen) ? 0 : chosen;
+}
 
 bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
 {

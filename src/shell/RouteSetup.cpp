@@ -15,6 +15,7 @@
 #include "routes/ui/RouteWindows.h"
 #include "routes/ui/TidalWindows.h"
 #include "shell/MainFrame.h"
+#include "shell/ModuleReports.h"
 
 #include <cstdlib>
 
@@ -180,6 +181,12 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
     links.vessel = [&frame]() -> const navigator::COwnVessel* {
         const auto* vessels = FindModule<navigator::CVesselModule>(frame);
         return vessels ? &vessels->Vessel() : nullptr;
+    };
+    links.canOpenReport = [&frame] { return ShortFormPlanChoice(frame.ModuleReportHost()) != 0; };
+    links.openReport = [&frame] {
+        const CModuleReportHost host = frame.ModuleReportHost();
+        if (const int chosen = ShortFormPlanChoice(host))
+            RunModuleReport(chosen, true, host);
     };
     // Route > Options carries the plan's page while the plan module is there.
     if (auto* routeWindows = FindModule<routes::CRouteWindows>(frame))

@@ -1,4 +1,5 @@
 #include "app/StringUtils.h"
+#include "platform/LocaleFreeNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -154,6 +155,12 @@ TEST(StringUtils, CompactPathKeepsRootNameAndTrailingFolders)
         {"C:\\x\\abc", 2, ""},   // name too short to cut
         {"\\\\srv\\sh\\dir1\\d2\\n.b", 19, "\\\\srv\\sh\\...\\d2\\n.b"},
         {"\\\\srv\\sh\\dir1\\d2\\n.b", 18, "\\\\srv\\sh\\...\\n.b"},
+        // This system's paths: middle folders go the same way, never the name's end.
+        {"/tmp/walk-clone/build/bin/Chartpoints/PugetSound", 47,
+         "/.../build/bin/Chartpoints/PugetSound"},
+        {"/tmp/walk-clone/build/bin/Chartpoints/PugetSound", 20, "/.../PugetSound"},
+        {"/tmp/walk-clone/build/bin/Chartpoints/PugetSound", 12, "PugetSound"},
+        {"Logs/Voyages/2024/PugetSound", 20, ".../2024/PugetSound"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(app::CompactPath(r.path, r.max), r.out) << r.path << " max " << r.max;
@@ -198,7 +205,14 @@ TEST(StringUtils, NumberTextIgnoresTheUserLocale)
                                                    {1e6, "1000000.0"}, {123.125, "123.125"}};
     for (const auto& [v, trimmed] : rows)
         EXPECT_EQ(app::FormatDoubleTrimmed(v), trimmed);
-    EXPECT_GT(app::FormatDoubleTrimmed(0.1).size(), 3u);   // inexact values keep their tail
+    // Values with no exact binary form print as typed and read back to the same double.
+    for (const double v : {0.1, 2.1, 47.6062, -122.3321, 1.0 / 3.0, 1e-300, 1.7e308}) {
+        const std::string text = app::FormatDoubleTrimmed(v);
+        EXPECT_EQ(platform::ParseDouble(text), v) << text;
+        EXPECT_EQ(text.find('e'), std::string::npos) << text;
+    }
+    EXPECT_EQ(app::FormatDoubleTrimmed(0.1), "0.1");
+    EXPECT_EQ(app::FormatDoubleTrimmed(2.1), "2.1");
     EXPECT_EQ(app::FormatDouble(3.14159, 2, 7), "   3.14");
     EXPECT_EQ(app::FormatDouble(-2.5, 0, 1), "-2");   // round half to even, as printf
     EXPECT_EQ(app::FormatDouble(12345.6, 1, 3), "12345.6");

@@ -29,19 +29,19 @@ shot() {
     return 0
 }
 
-step "COM1 on a socat pty pair, a GPS in Admiralty Inlet on it"
+step "COM1 on a socat pty pair, a GPS making 8 knots down Admiralty Inlet on it"
 pty_pairs 1
 SETTINGS="$work/config/Quorwick/Brinevane/settings.conf"
 mkdir -p "$(dirname "$SETTINGS")"
 printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" > "$SETTINGS"
 station_settings "$SETTINGS"
-gps_writer "$work/feed1" 48.0300 -122.6200
+gps_writer "$work/feed1" 48.0300 -122.6200 8.0 150.0
 start_wm
 
 step "the program"
 start_past_disclaimer
 
-step "Navigator > Options...: the Position Logging page first"
+step "Navigator > Options...: the Position Logging page, after General"
 sheet_shown() { window_named "Navigator Options"; }
 open_sheet() { menu_keys alt+n o; sheet_shown; }
 # The options are enabled once the instruments exist, right after start.
@@ -51,6 +51,8 @@ shot 1_page "$SHEET"
 
 LOGS="$work/voyages/2026/puget sound"
 focus "$SHEET"
+xdotool key ctrl+Tab
+sleep 0.3
 xdotool key alt+m ctrl+a
 xdotool type --delay 20 "00:00:10"
 xdotool key alt+f ctrl+a
@@ -68,12 +70,8 @@ stored() {
 wait_for "the interval and the folder in the settings file" stored
 
 step "Start Voyage"
-answer_no() {
-    local w
-    for w in $(other_windows "$MAIN"); do
-        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Brinevane" ] && focus "$w" && xdotool key alt+n
-    done
-}
+# The question whether to save the temporary log, answered No.
+answer_no() { answer_question alt+n "$MAIN"; }
 open_voyage() { focus "$MAIN"; xdotool key ctrl+alt+v; sleep 0.5; window_named "Start Voyage"; }
 wait_for "the Start Voyage dialog (a position first)" open_voyage
 focus "$FOUND"

@@ -1,10 +1,10 @@
 #include "ReportSample.h"
+#include "SampleClock.h"
 
 #include "db/DBChartPoint.h"
 #include "db/DBRoute.h"
 #include "geo/Position.h"
 #include "navigator/VesselLogbook.h"
-#include "platform/Clock.h"
 
 #include <algorithm>
 #include <array>
@@ -58,16 +58,6 @@ geo::CPosition AlongPassage(double f)
                           a.longitude + (b.longitude - a.longitude) * t, 0.0, -1);
 }
 
-class PassageClock final : public platform::CClock {
-public:
-    steady_clock::time_point Monotonic() const override
-    {
-        return steady_clock::time_point(now.time_since_epoch());
-    }
-    system_clock::time_point UtcNow() const override { return now; }
-    system_clock::time_point now;
-};
-
 }   // namespace
 
 bool WriteChartpoints(const std::string& path, int count, std::string& error)
@@ -106,9 +96,9 @@ bool WriteChartpoints(const std::string& path, int count, std::string& error)
 
 bool WriteLog(const std::string& path, int passages, std::string& error)
 {
-    PassageClock clock;
+    CSampleClock clock;
     sys_seconds t = sys_days{year{2024} / 6 / 1} + hours(16);
-    clock.now = t;
+    clock.Set(t);
     // Event rows stand at the newest position, as the program's do.
     auto current = std::make_shared<navigator::CNavSnapshot>();
     auto place = [&current](const Point& p, sys_seconds at) {
@@ -157,7 +147,7 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
                 s.heading = course;
                 s.speedThroughWater = kKnots;
                 s.positionAvailable = s.positionAcquired = true;
-                clock.now = t;
+                clock.Set(t);
                 current = std::make_shared<navigator::CNavSnapshot>(s);
                 log.WriteTrackPoint(s);
                 if (step % 30 == 0)
@@ -166,14 +156,14 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
             }
             log.LogEvent(std::string("Passed ") + b.name, -1);
         }
-        clock.now = t;
+        clock.Set(t);
         place(legs.back(), t);
         log.LogEvent("Arrived " + std::string(legs.back().name) + ", passage " +
                          std::to_string(passage + 1) + ". SAMPLE",
                      -1);
         t += hours(1);   // alongside before the next passage
     }
-    clock.now = t;
+    clock.Set(t);
     if (!log.EndVoyage() || !log.Close(true)) {
         error = "the log " + path + " could not be closed";
         return false;

@@ -75,8 +75,9 @@ CPlanCard::CPlanCard(CPlanModule& plan, QWidget* parent) : QWidget(parent), m_pl
     m_calc = new QPushButton("Calc", this);
     m_calc->setObjectName("PlanCalc");
     m_report = new QPushButton("Report", this);
+    m_report->setObjectName("PlanReport");
     m_report->setToolTip("Open short form plan");
-    m_report->setEnabled(false);   // the printed plan reports are not part of the program yet
+    m_report->setEnabled(false);   // until a plan is calculated
     m_best = new QPushButton("Best time", this);
     m_best->setObjectName("PlanBestTime");
     // Return in a field must not start a calculation.
@@ -107,6 +108,10 @@ CPlanCard::CPlanCard(CPlanModule& plan, QWidget* parent) : QWidget(parent), m_pl
     connect(m_best, &QPushButton::clicked, this, [this] {
         if (onBestTime)
             onBestTime();
+    });
+    connect(m_report, &QPushButton::clicked, this, [this] {
+        if (onReport)
+            onReport();
     });
     ShowPlanFields();
 }
@@ -149,10 +154,11 @@ void CPlanCard::ReadPlanFields()
     s.vesselSpeed = m_speed->value();
 }
 
-void CPlanCard::UpdateButtons(bool canCalculate, bool canBestTime)
+void CPlanCard::UpdateButtons(bool canCalculate, bool canBestTime, bool canReport)
 {
     m_calc->setEnabled(canCalculate);
     m_best->setEnabled(canBestTime);
+    m_report->setEnabled(canReport);
 }
 
 void CPlanCard::FieldChanged()

@@ -30,11 +30,13 @@ public:
     void ShowPlanFields();
     // Card to module: name, from, to, mode, the time by the mode, speed.
     void ReadPlanFields();
-    // Calc and Best time follow the commands' states.
-    void UpdateButtons(bool canCalculate, bool canBestTime);
+    // Calc, Best time and Report follow the commands' states.
+    void UpdateButtons(bool canCalculate, bool canBestTime, bool canReport);
 
     std::function<void()> onCalculate;
     std::function<void()> onBestTime;
+    // Report: the short form of the plan in a preview.
+    std::function<void()> onReport;
     // A field changed and went into the module.
     std::function<void()> onChanged;
 

@@ -240,6 +240,10 @@ void CPlanWindows::AddCard(routes::CPlanCard* card)
     m_cards.push_back(card);
     card->onCalculate = [this] { RunCalculate(); };
     card->onBestTime = [this] { RunBestTime(); };
+    card->onReport = [this] {
+        if (m_links.openReport)
+            m_links.openReport();
+    };
     card->onChanged = [this, card] { CardChanged(card); };
 }
 
@@ -257,9 +261,10 @@ void CPlanWindows::OnUpdateCmdUI(app::CCommandTable& commands, bool disableIfNoH
 {
     const bool calc = commands.Update(app::cmd::kPlanCalculate, disableIfNoHandler).enabled;
     const bool best = commands.Update(app::cmd::kPlanBestTime, disableIfNoHandler).enabled;
+    const bool report = m_links.canOpenReport && m_links.canOpenReport();
     for (const QPointer<routes::CPlanCard>& c : m_cards)
         if (c)
-            c->UpdateButtons(calc, best);
+            c->UpdateButtons(calc, best, report);
 }
 
 void CPlanWindows::TakeDeviationCard()

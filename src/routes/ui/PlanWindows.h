@@ -48,6 +48,10 @@ public:
         std::function<const navigator::COwnVessel*()> vessel;
         // Puts a card on the route panel; false when there is no panel.
         std::function<bool(QWidget* card, const QString& title)> addRouteCard;
+        // The cards' Report: whether the short form plan can open now (a
+        // calculated plan, its preview not open), and opening it.
+        std::function<bool()> canOpenReport;
+        std::function<void()> openReport;
     };
     CPlanWindows(app::CSettingsHome& settings, std::string programFolder, platform::CPrompt& prompt,
                  Links links);

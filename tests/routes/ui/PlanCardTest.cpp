@@ -12,6 +12,7 @@
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
@@ -78,6 +79,18 @@ TEST(PlanCard, ShowsTheModuleAndClearsAWorkedPlanOnlyOnAChange)
     EXPECT_FALSE(plan.IsCalculated());
     nameEdit->setText("Inlet");   // set by the program, not typed: not a change
     EXPECT_EQ(changes, 2);
+
+    // Report follows its command's state and opens the short form plan.
+    auto* report = card.findChild<QPushButton*>("PlanReport");
+    ASSERT_NE(report, nullptr);
+    int reports = 0;
+    card.onReport = [&reports] { ++reports; };
+    card.UpdateButtons(true, false, false);
+    EXPECT_FALSE(report->isEnabled());
+    card.UpdateButtons(true, false, true);
+    ASSERT_TRUE(report->isEnabled());
+    report->click();
+    EXPECT_EQ(reports, 1);
 }
 
 }   // namespace

@@ -1,0 +1,91 @@
+// The plan card's Report opens the short form plan: nothing before a plan is
+// calculated; then the PlnCstm pair's first form, the PlnIntl pair's second
+// when only that pair is there, the standard plan when neither is.
+
+#include "shell/ModuleReports.h"
+
+#include "FileSettingsHome.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "app/FileChoosers.h"
+#include "db/DBRoute.h"
+#include "routes/PlanModule.h"
+#include "routes/RouteModule.h"
+#include "routes/RouteViews.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int argc = 1;
+char name[] = "test";
+char* argv[] = {name, nullptr};
+
+// A definitions folder holding the standard plan and the given files.
+fs::path Definitions(const fs::path& root, const char* name,
+                     std::initializer_list<const char*> files)
+{
+    const char* source = std::getenv("BRINE_SOURCE_DIR");
+    const fs::path shipped = fs::path(source ? source : "..") / "data" / "System" / "Reports";
+    const fs::path folder = root / name;
+    fs::create_directories(folder);
+    fs::copy_file(shipped / "PssgPln.rpt", folder / "PssgPln.rpt");
+    for (const char* file : files)
+        fs::copy_file(shipped / file, folder / file);
+    return folder;
+}
+
+TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FileSettingsHome settings(dir.Path() / "settings.conf");
+    brine_test::ScriptedPrompt prompt;
+    routes::CRouteModule routeModule(settings, prompt, dir.Path());
+    ASSERT_TRUE(routeModule.Initialise());
+    {
+        db::CDBRoute table;
+        table.SetFilePath((dir.Path() / "Routes" / "Sound").string());
+        ASSERT_TRUE(table.Open());
+        table.ClearRecord();
+        table.m_name = "Inlet to Seattle";
+        ASSERT_TRUE(table.AppendNew());
+        for (const auto& [lat, lon] : {std::pair{48.153, -122.737}, {47.608, -122.365}}) {
+            table.Points().Waypoints().ClearRecord();
+            table.Points().Waypoints().m_position = geo::CPosition(lat, lon);
+            ASSERT_TRUE(table.Points().AppendPoint());
+        }
+        table.Close();
+    }
+    ASSERT_TRUE(routeModule.OpenDatabase((dir.Path() / "Routes" / "Sound").string()));
+    ASSERT_TRUE(routeModule.SelectRoute(1));
+    routes::CPlanModule plan(settings, dir.Path().string());
+    plan.Initialise();
+
+    shell::CModuleReportHost host;
+    host.routes = &routeModule;
+    host.plans = &plan;
+    host.reportsFolder = Definitions(
+        dir.Path(), "both", {"PlnCstm1.rpt", "PlnCstm2.rpt", "PlnIntl1.rpt", "PlnIntl2.rpt"});
+    EXPECT_EQ(shell::ShortFormPlanChoice(host), 0);   // nothing calculated yet
+
+    plan.PlanSettings().vesselSpeed = 10.0;
+    ASSERT_EQ(plan.Calculate(routes::PlanWaypointsOf(routeModule.State()), prompt, nullptr, nullptr,
+                             nullptr),
+              routes::kPlanDone);
+    EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintCustomPlan);
+    host.reportsFolder = Definitions(dir.Path(), "intl", {"PlnIntl1.rpt", "PlnIntl2.rpt"});
+    EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintCustomPlanMemos);
+    host.reportsFolder = Definitions(dir.Path(), "none", {});
+    EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintPlan);
+    routeModule.Terminate();
+}
+
+}   // namespace
