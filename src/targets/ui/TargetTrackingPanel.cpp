@@ -117,6 +117,14 @@ void CTargetTrackingPanel::UpdateRow(Card card, int key, const std::vector<std::
         row->setText(int(i), QString::fromStdString(texts[i]));
 }
 
+void CTargetTrackingPanel::UpdateCells(Card card, int key, int firstColumn,
+                                       const std::vector<std::string>& texts)
+{
+    if (QTreeWidgetItem* row = m_rows[card].value(key))
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            row->setText(firstColumn + int(i), QString::fromStdString(texts[i]));
+}
+
 void CTargetTrackingPanel::RemoveRow(Card card, int key)
 {
     QTreeWidgetItem* row = m_rows[card].take(key);

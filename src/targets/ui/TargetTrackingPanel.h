@@ -38,6 +38,8 @@ public:
     // Finds the row of `key`, appends one when there is none, and writes it.
     void UpdateRow(Card card, int key, const std::vector<std::string>& texts);
     void RemoveRow(Card card, int key);
+    // Writes cells from `firstColumn` on of the row of `key`; nothing when it has none.
+    void UpdateCells(Card card, int key, int firstColumn, const std::vector<std::string>& texts);
     void SelectRow(Card card, int key);
     int RowCount(Card card) const;
     void ShowCard(Card card);

@@ -336,6 +336,7 @@ void CTenderWindows::Pass()
         if (const CTender* t = m_tracking.Find(channel))
             WriteRow(*t);
     const bool removed = RemoveRows();
+    RefreshPositions();
     if (m_log)
         m_log->FixesAdded();
     if (m_propertySheet)
@@ -397,6 +398,25 @@ void CTenderWindows::WriteRow(const CTender& tender)
                        std::vector<std::string>(texts.begin(), texts.end()));
     if (std::find(m_rows.begin(), m_rows.end(), tender.Channel()) == m_rows.end())
         m_rows.push_back(tender.Channel());
+}
+
+// The program's position format changed: the rows' latitude and longitude
+// cells are written again in it; the other cells keep their last texts.
+void CTenderWindows::RefreshPositions()
+{
+    const geo::CPositionFormat format = positionFormat ? positionFormat() : geo::CPositionFormat{};
+    if (format.decimalPlaces == m_rowFormat.decimalPlaces &&
+        format.degMinSec == m_rowFormat.degMinSec)
+        return;
+    m_rowFormat = format;
+    if (!m_panel)
+        return;
+    for (int channel : m_rows)
+        if (const CTender* t = m_tracking.Find(channel)) {
+            const auto cells = TenderPositionCells(*t, format);
+            m_panel->UpdateCells(CTargetTrackingPanel::kTender, channel, 2,
+                                 std::vector<std::string>(cells.begin(), cells.end()));
+        }
 }
 
 // Rows of tenders that are gone (removed by the options or a reset).

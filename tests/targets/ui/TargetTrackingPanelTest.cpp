@@ -40,6 +40,12 @@ TEST(TargetTrackingPanel, RowsByKeyAndTheArpaCardsDelete)
     panel.SelectRow(CTargetTrackingPanel::kArpa, 3);
     ASSERT_FALSE(chosen.empty());
     EXPECT_EQ(chosen.back(), std::make_pair(CTargetTrackingPanel::kArpa, 3));
+    // A new position format: the latitude and longitude cells alone.
+    panel.UpdateCells(CTargetTrackingPanel::kArpa, 3, 1, {"TUG II"});
+    panel.UpdateCells(CTargetTrackingPanel::kArpa, 99, 1, {"nobody"});   // no row: nothing
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "TUG II");
+    EXPECT_EQ(list->topLevelItem(1)->text(0), "3");
+    EXPECT_EQ(panel.RowCount(CTargetTrackingPanel::kArpa), 2);
     panel.RemoveRow(CTargetTrackingPanel::kArpa, 7);
     EXPECT_EQ(panel.RowCount(CTargetTrackingPanel::kArpa), 1);
     EXPECT_EQ(panel.RowCount(CTargetTrackingPanel::kTender), 0);
