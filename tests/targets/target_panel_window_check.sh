@@ -123,12 +123,14 @@ echo "   $CHANGED panel pixels changed between the two pictures"
 [ "$CHANGED" -gt 100 ] || fail "the ARPA card's rows did not change ($CHANGED pixels)"
 
 step "A click on a radar target selects its row; View > Properties opens ARPA Properties"
-# The targets are green symbols; the largest green blob in the chart is one.
+# The targets are green symbols: the blob of middle size is one alone (the
+# largest may be two symbols drawn over each other).
 BLOB=$(convert "$work/arpa-card-2.png" -crop "${CW}x$CH+$CX+$CY" +repage -fuzz 12% \
     -fill black +opaque "#00FF00" -fill white -opaque "#00FF00" \
     -define connected-components:area-threshold=20 -define connected-components:verbose=true \
     -connected-components 8 null: 2>/dev/null |
-    awk 'NR > 1 && $NF == "srgb(255,255,255)" { print $4, $3 }' | sort -n -r | head -1)
+    awk 'NR > 1 && $NF == "srgb(255,255,255)" { print $4, $3 }' | sort -n |
+    awk '{ line[NR] = $0 } END { if (NR) print line[int((NR + 1) / 2)] }')
 [ -n "$BLOB" ] || fail "no radar target drawn"
 read -r _ CENTRE <<< "$BLOB"
 TX=$(echo "$CENTRE" | cut -d, -f1 | cut -d. -f1)
