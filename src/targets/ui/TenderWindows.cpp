@@ -373,6 +373,9 @@ std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)
     ApplyTenderOptions(m_tracking, options, &reason);
     m_tracking.Recount(ownSituation ? ownSituation() : COwnSituation{});
     RemoveRows();
+    // A tender the options dropped leaves its open sheet at once.
+    if (m_propertySheet)
+        m_propertySheet->Refresh();
     // Names follow the channel table at once.
     for (const CTender& t : m_tracking.Tenders())
         if (std::find(m_rows.begin(), m_rows.end(), t.Channel()) != m_rows.end())
