@@ -7,7 +7,7 @@
 // next:
 //   string      String  the text unchanged
 //   bool        String  "True" / "False" (read back ignoring case)
-//   double      String  19 decimals with trailing zeros trimmed ("2.5", "3.0")
+//   double      String  shortest text that reads back exactly ("2.5", "3.0", "0.1")
 //   long        String  decimal; read back as hexadecimal when the text holds an 'x'
 //   DWORD, byte Dword   the value; a byte is widened, and read back as the low byte
 //   binary      Binary  the bytes

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <climits>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 
 namespace app {
@@ -80,13 +81,15 @@ std::string FormatDouble(double value, int decimals, int width)
 
 std::string FormatDoubleTrimmed(double value)
 {
-    std::string s = FixedText(value, 19);
+    // The shortest fixed text that reads back to the same double: 0.1 is
+    // "0.1", not the nineteen-digit expansion of the nearest binary value.
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    std::string s(buf, r.ptr);
+    if (!std::isfinite(value))
+        return s;
     if (s.find('.') == std::string::npos)
-        return s;   // inf, nan
-    while (s.back() == '0')
-        s.pop_back();
-    if (s.back() == '.')
-        s.push_back('0');
+        s += ".0";
     return s;
 }
 

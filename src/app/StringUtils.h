@@ -97,9 +97,8 @@ std::string ByteToString(unsigned char value);
 
 // Right-aligned in at least `width` characters with `decimals` decimals.
 std::string FormatDouble(double value, int decimals, int width);
-// Exact binary values print shortest with at least one decimal: 2.5 -> "2.5",
-// 3 -> "3.0". Values with no exact binary form keep their tail (0.1 prints
-// with nineteen decimals before trimming).
+// The shortest fixed text that reads back to the same value, with at least
+// one decimal: 2.5 -> "2.5", 3 -> "3.0", 0.1 -> "0.1".
 std::string FormatDoubleTrimmed(double value);
 
 // Base 16 when the text holds an 'x' or 'X' anywhere ("0x1F" and "1Fx" alike),

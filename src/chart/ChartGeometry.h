@@ -54,7 +54,7 @@ public:
                              std::vector<geo::IntPoint>& out);
 
     // ---- drawing between client points ----
-    // Clipped to the visible rectangle.
+    // Clipped to the visible rectangle, taken to client points.
     void DrawLine(CXDC& dc, geo::IntPoint a, geo::IntPoint b);
     // Chart points taken two at a time (an odd last one is ignored), each
     // pair converted to client points and drawn with DrawLine, under `pen`

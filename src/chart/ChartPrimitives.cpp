@@ -1,5 +1,6 @@
 // The drawing primitives of CChartGeometry and the free helpers beside them.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -110,8 +111,16 @@ void CChartGeometry::ClipPolygon(const std::vector<CPosition>& positions,
 
 void CChartGeometry::DrawLine(CXDC& dc, IntPoint a, IntPoint b)
 {
-    IntRect visible;
-    GetVisibleRect(visible);
+    // The visible rectangle is in chart points, the line's ends are client
+    // points: the rectangle is clipped against as the view shows it (on a
+    // zoomed raster chart the two differ by the scale and the scroll).
+    IntRect chartRect;
+    GetVisibleRect(chartRect);
+    IntPoint corner1, corner2;
+    ChartToClientPoint({chartRect.left, chartRect.top}, corner1);
+    ChartToClientPoint({chartRect.right, chartRect.bottom}, corner2);
+    const IntRect visible{std::min(corner1.x, corner2.x), std::min(corner1.y, corner2.y),
+                          std::max(corner1.x, corner2.x), std::max(corner1.y, corner2.y)};
     if (!geo::ClipSegmentToRect(visible, &a, &b))
         return;
     dc.MoveTo(a);

@@ -3,42 +3,16 @@
 #include <cmath>
 
 #include "chart/ChartDoc.h"
-#include "chart/draw/BufferDC.h"
+#include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
-#include "chart/overlays/OverlayLine.h"
 #include "chart/overlays/OverlayProperties.h"
 #include "chart/overlays/OverlayServices.h"
-#include "chart/overlays/OverlayText.h"
 
 namespace navigator {
 
 using namespace std::chrono;
 
 namespace {
-
-// A fix time as the labels show it: the local hour and minute, four digits.
-std::string HourMinute(sys_seconds utc)
-{
-    const std::time_t t = system_clock::to_time_t(utc);
-    std::tm local{};
-    ::localtime_r(&t, &local);
-    std::string text = "0000";
-    text[0] = char('0' + local.tm_hour / 10);
-    text[1] = char('0' + local.tm_hour % 10);
-    text[2] = char('0' + local.tm_min / 10);
-    text[3] = char('0' + local.tm_min % 10);
-    return text;
-}
-
-// Fixes a second apart would bury the track under their markers: a marker
-// is drawn a few pixels from the last one drawn, a label clear of the last
-// label of its kind.
-constexpr int kMarkerSpacing = 10, kLabelSpacing = 40;
-
-bool Apart(const std::optional<geo::IntPoint>& a, geo::IntPoint b, int d)
-{
-    return !a || std::abs(a->x - b.x) >= d || std::abs(a->y - b.y) >= d;
-}
 
 app::CDateTimeEx LocalTime(sys_seconds utc)
 {
@@ -56,6 +30,9 @@ CLogTrack::CLogTrack()
 
 CLogTrack::~CLogTrack()
 {
+    m_pictureWorker.request_stop();
+    m_pictureWake.notify_all();
+    m_pictureWorker = {};
     m_worker.request_stop();
     m_wake.notify_all();
     m_worker = {};
@@ -132,12 +109,13 @@ bool CLogTrack::WaitForRebuild(milliseconds timeout)
 
 bool CLogTrack::TakeResult()
 {
+    const bool pictures = TakePictures();
     std::optional<CTrackDecimator> result;
     CPixelGrid grid;
     {
         std::lock_guard lock(m_lock);
         if (!m_result || m_finished != m_asked)
-            return false;
+            return pictures;
         result.swap(m_result);
         grid = m_askedGrid;
     }
@@ -166,6 +144,7 @@ void CLogTrack::Extend(std::uint64_t index, const CTrackFix& fix)
 void CLogTrack::SetKept(std::vector<CKeptFix> kept)
 {
     ++m_generation;
+    m_pictures.clear();   // drawn from the list before
     m_kept.clear();
     m_fixes.clear();
     m_kept.reserve(kept.size());
@@ -270,52 +249,174 @@ void CLogTrack::Draw(chart::CChartDoc& doc, chart::CXDC& dc, bool decorate)
     if (!first)
         return;
     const std::size_t end = m_fixes.size();
+    const CTrackPaintStyle style = StyleNow();
     const chart::CPixelView memory = dc.Memory();
     const std::optional<CPictureKey> key =
         end - *first >= kPictureFrom ? KeyOf(doc, memory, *first, decorate) : std::nullopt;
+    CTrackDrawState state;
     if (!key) {
-        m_picture.reset();
-        CDrawState state;
-        DrawPart(doc, dc, *first, *first, end, decorate, state);
+        DrawPart(doc, dc, style, *first, *first, end, decorate, state);
         return;
     }
+    TakePictures();
     // The picture holds every fix but the newest, which the next point may
-    // replace; the points after it are drawn over the picture until there
-    // are enough of them to be worth a new one.
-    constexpr std::size_t kTailLimit = 2000;
-    if (!m_picture || !(m_pictureKey == *key) || end - m_pictureEnd > kTailLimit) {
-        m_picture.reset();
-        // Drawn on black and on white: the two tell drawn pixels from the
-        // chart below, and how much of it the smoothed label edges let through.
-        chart::CBufferDC onBlack(nullptr, memory.width, memory.height);
-        chart::CBufferDC onWhite(nullptr, memory.width, memory.height);
-        if (onBlack.Memory().IsValid() && onWhite.Memory().IsValid()) {
-            CDrawState state;
-            // Placed once for both drawings.
-            const CPlaced placed = Place(doc, *first, end - 1);
-            for (auto* buffer : {&onBlack, &onWhite}) {
-                CTrackPicture::Clear(buffer->Memory(), buffer == &onBlack ? CTrackPicture::kBlack
-                                                                          : CTrackPicture::kWhite);
-                state = {};
-                DrawPart(doc, *buffer, placed, *first, decorate, state);
-                buffer->Backend()->Flush();
-            }
-            m_picture = CTrackPicture::Capture(onBlack.Memory(), onWhite.Memory());
-            m_pictureKey = *key;
-            m_pictureEnd = end - 1;
-            m_pictureState = state;
-        }
-    }
-    if (!m_picture) {
-        CDrawState state;
-        DrawPart(doc, dc, *first, *first, end, decorate, state);
+    // replace; the points after it are drawn over the picture, and once there
+    // are many of them a new picture is asked for.
+    const CPicture* picture = FindPicture(*key, false);
+    if (!picture || end - picture->end > kTailLimit)
+        AskPicture(doc, *key, style, end);
+    m_paintedFromPicture = picture != nullptr;
+    // A display limit moves its first fix on as new ones come: until the new
+    // picture is drawn, the one from a little earlier stands in.
+    if (!picture)
+        picture = FindPicture(*key, true);
+    if (!picture) {
+        const std::size_t from = end - std::min(end - *first, kTailLimit);
+        DrawPart(doc, dc, style, from, from, end, decorate, state);
         return;
     }
     dc.Backend()->Flush();
-    m_picture->PaintOn(memory);
-    m_paintedFromPicture = true;
-    CDrawState state = m_pictureState;
-    DrawPart(doc, dc, std::max(*first, m_pictureEnd - 1), m_pictureEnd, end, decorate, state);
+    picture->picture.PaintOn(memory);
+    state = picture->state;
+    const std::size_t pictureEnd = picture->end;
+    DrawPart(doc, dc, style, std::max(*first, pictureEnd - 1), pictureEnd, end, decorate, state);
+}
+
+CTrackPaintStyle CLogTrack::StyleNow() const
+{
+    const int palette = std::clamp(chart::ActivePaletteIndex(), 0, 2);
+    CTrackPaintStyle style = CTrackPaintStyle::Of(m_properties, GetLineStyle(palette), palette);
+    style.timeMarks = m_settings.drawTimeMarks;
+    style.markInterval = m_settings.markInterval;
+    return style;
+}
+
+void CLogTrack::DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackPaintStyle& style,
+                         std::size_t lineFrom, std::size_t from, std::size_t to, bool decorate,
+                         CTrackDrawState& state) const
+{
+    const std::vector<CPaintFix> fixes = PaintFixes(lineFrom, to);
+    PaintTrack(dc, style, fixes.data(), Place(doc, lineFrom, to), from, decorate, state);
+}
+
+void CLogTrack::AskPicture(chart::CChartDoc& doc, const CPictureKey& key,
+                           const CTrackPaintStyle& style, std::size_t end)
+{
+    if (m_pictureAsked && *m_pictureAsked == key)
+        return;   // on its way
+    CPictureJob job;
+    job.key = key;
+    job.end = end - 1;
+    job.style = style;
+    // Placing needs the chart, which only this thread may use.
+    job.placed = Place(doc, key.first, job.end);
+    job.fixes = PaintFixes(key.first, job.end);
+    job.factory = chart::GetDrawBackendFactory();
+    m_pictureAsked = key;
+    {
+        std::lock_guard lock(m_lock);
+        m_pictureJob = std::move(job);   // a job not yet begun gives way
+    }
+    if (!m_pictureWorker.joinable())
+        m_pictureWorker = std::jthread([this](std::stop_token stop) { PaintPictures(stop); });
+    m_pictureWake.notify_all();
+}
+
+void CLogTrack::PaintPictures(std::stop_token stop)
+{
+    for (;;) {
+        std::optional<CPictureJob> job;
+        {
+            std::unique_lock lock(m_lock);
+            if (!m_pictureWake.wait(lock, stop, [this] { return m_pictureJob.has_value(); }))
+                return;
+            job.swap(m_pictureJob);
+            m_pictureBusy = true;
+        }
+        std::optional<CPicture> drawn = DrawPicture(std::move(*job));
+        {
+            std::lock_guard lock(m_lock);
+            if (drawn)
+                m_picturesDrawn.push_back(std::move(*drawn));
+            m_pictureBusy = false;
+        }
+        m_done.notify_all();
+        if (m_ready)
+            m_ready();
+    }
+}
+
+// Drawn once on black and once on white: the two tell drawn pixels from the
+// chart below, and how much of it the smoothed label edges let through.
+std::optional<CLogTrack::CPicture> CLogTrack::DrawPicture(CPictureJob job)
+{
+    const int width = job.key.width, height = job.key.height;
+    if (width <= 0 || height <= 0)
+        return std::nullopt;
+    const std::size_t size = std::size_t(width) * std::size_t(height);
+    std::vector<std::uint32_t> onBlack(size), onWhite(size);
+    CPicture picture;
+    picture.key = job.key;
+    picture.end = job.end;
+    for (auto* pixels : {&onBlack, &onWhite}) {
+        const chart::CPixelView view{pixels->data(), width, height, width};
+        CTrackPicture::Clear(view,
+                             pixels == &onBlack ? CTrackPicture::kBlack : CTrackPicture::kWhite);
+        std::unique_ptr<chart::CDrawBackend> backend;
+        if (job.factory)
+            backend = job.factory->CreateForMemory(view);
+        if (!backend)
+            backend = std::make_unique<chart::CRecordingBackend>(view);
+        chart::CXDC dc(std::move(backend));
+        picture.state = {};
+        PaintTrack(dc, job.style, job.fixes.data(), job.placed, job.key.first, job.key.decorate,
+                   picture.state);
+        dc.Backend()->Flush();
+    }
+    picture.picture = CTrackPicture::Capture({onBlack.data(), width, height, width},
+                                             {onWhite.data(), width, height, width});
+    return picture;
+}
+
+bool CLogTrack::TakePictures()
+{
+    std::vector<CPicture> drawn;
+    {
+        std::lock_guard lock(m_lock);
+        drawn.swap(m_picturesDrawn);
+    }
+    bool taken = false;
+    for (CPicture& picture : drawn) {
+        if (m_pictureAsked && *m_pictureAsked == picture.key)
+            m_pictureAsked.reset();
+        if (picture.key.generation != m_generation)
+            continue;   // drawn from a list since replaced
+        std::erase_if(m_pictures, [&](const CPicture& p) { return p.key == picture.key; });
+        m_pictures.push_back(std::move(picture));
+        if (m_pictures.size() > kPicturesKept)
+            m_pictures.erase(m_pictures.begin());
+        taken = true;
+    }
+    return taken;
+}
+
+const CLogTrack::CPicture* CLogTrack::FindPicture(const CPictureKey& key, bool anyFirst) const
+{
+    for (auto it = m_pictures.rbegin(); it != m_pictures.rend(); ++it) {
+        CPictureKey wanted = key;
+        if (anyFirst)
+            wanted.first = it->key.first;
+        if (it->key == wanted && it->end <= m_fixes.size())
+            return &*it;
+    }
+    return nullptr;
+}
+
+bool CLogTrack::WaitForPicture(milliseconds timeout)
+{
+    std::unique_lock lock(m_lock);
+    return m_done.wait_for(lock, timeout,
+                           [this] { return !m_pictureJob.has_value() && !m_pictureBusy; });
 }
 
 std::optional<CLogTrack::CPictureKey> CLogTrack::KeyOf(chart::CChartDoc& doc,
@@ -354,12 +455,12 @@ std::optional<CLogTrack::CPictureKey> CLogTrack::KeyOf(chart::CChartDoc& doc,
     return key;
 }
 
-CLogTrack::CPlaced CLogTrack::Place(chart::CChartDoc& doc, std::size_t from, std::size_t to) const
+CPlacedFixes CLogTrack::Place(chart::CChartDoc& doc, std::size_t from, std::size_t to) const
 {
     // Every fix is placed once; the line, the marks and the markers share
     // the places. The positions come from the kept list, which lies in one
     // block, rather than from the fix objects spread over the heap.
-    CPlaced placed;
+    CPlacedFixes placed;
     placed.from = from;
     if (from >= to)
         return placed;
@@ -379,44 +480,44 @@ CLogTrack::CPlaced CLogTrack::Place(chart::CChartDoc& doc, std::size_t from, std
     return placed;
 }
 
-void CLogTrack::DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, const CPlaced& placed,
-                         std::size_t from, bool decorate, CDrawState& state)
+std::vector<CPaintFix> CLogTrack::PaintFixes(std::size_t from, std::size_t to) const
 {
-    const std::size_t lineFrom = placed.from;
-    if (placed.starts.size() < 2)
-        return;
-    const std::size_t to = lineFrom + placed.starts.size() - 1;
-    const std::vector<geo::IntPoint>& points = placed.points;
-    const std::vector<std::uint32_t>& starts = placed.starts;
+    std::vector<CPaintFix> fixes;
+    fixes.reserve(to > from ? to - from : 0);
+    for (std::size_t i = from; i < to; ++i) {
+        const CKeptFix& k = m_kept[i];
+        fixes.push_back({k.fix.utc, k.fix.cog, k.fix.fixType, k.segmentStart});
+    }
+    return fixes;
+}
 
+void CLogTrack::DrawTrail(chart::CChartDoc& doc, chart::CXDC& dc,
+                          const std::vector<geo::CPosition>& trail) const
+{
+    if (trail.empty())
+        return;
+    std::vector<geo::IntPoint> line;
+    line.reserve(trail.size() + 1);
+    chart::PointList at;
+    auto add = [&](const geo::CPosition& p) {
+        at.clear();
+        if (doc.PositionToClientPoints(p, at) && (line.empty() || line.back() != at.front()))
+            line.push_back(at.front());
+    };
+    if (!m_kept.empty()) {
+        const CTrackFix& f = m_kept.back().fix;
+        add(geo::CPosition(f.latitude, f.longitude, f.altitude,
+                           static_cast<std::int16_t>(f.datum)));
+    }
+    for (const geo::CPosition& p : trail)
+        add(p);
+    if (line.size() < 2)
+        return;
     const chart::CTrackLineStyle style = GetLineStyle(chart::ActivePaletteIndex());
     const chart::Pen before =
         dc.SelectPen(chart::Pen{style.broken ? chart::PenStyle::Dot : chart::PenStyle::Solid,
                                 std::max(1, style.width), style.line});
-    // Runs of joined points become one polyline each; a point off the
-    // chart's datum area ends a run as a segment start does.
-    std::vector<geo::IntPoint> run;
-    auto flush = [&] {
-        if (run.size() >= 2)
-            dc.Polyline(run);
-        run.clear();
-    };
-    for (std::size_t i = lineFrom; i < to; ++i) {
-        if (m_kept[i].segmentStart)
-            flush();
-        const std::size_t k = i - lineFrom;
-        if (starts[k] == starts[k + 1]) {
-            flush();
-            continue;
-        }
-        run.push_back(points[starts[k]]);
-    }
-    flush();
-    if (decorate) {
-        DrawTimeMarks(dc, from, to, points, starts, lineFrom, state);
-        dc.SelectPen(chart::Pen{chart::PenStyle::Solid, 1, style.marker});
-        DrawFixes(doc, dc, from, to, points, starts, lineFrom, state);
-    }
+    dc.Polyline(line);
     dc.SelectPen(before);
 }
 
@@ -447,95 +548,6 @@ std::optional<std::size_t> CLogTrack::GetFirstNodeToDraw(bool limit) const
     if (first == m_kept.size())
         return std::nullopt;
     return first;
-}
-
-void CLogTrack::DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t from, std::size_t to,
-                          const std::vector<geo::IntPoint>& points,
-                          const std::vector<std::uint32_t>& starts, std::size_t base,
-                          CDrawState& state)
-{
-    if (m_properties && !m_properties->GetDraw())
-        return;
-    const bool labels = !m_properties || m_properties->drawFixTimeAndSource;
-    const int palette = std::clamp(chart::ActivePaletteIndex(), 0, 2);
-    chart::COverlayText time(m_properties ? &m_properties->Text().GetFont() : nullptr);
-    chart::COverlayText source(m_properties ? &m_properties->Text().GetFont() : nullptr);
-    if (m_properties)
-        time.textColour = source.textColour =
-            m_properties->Text().GetColours()[std::size_t(palette)];
-    // Markers first, then every label over them, so no marker hides a label.
-    std::vector<std::pair<std::size_t, geo::IntPoint>> labelled;
-    for (std::size_t i = from; i < to; ++i) {
-        for (std::uint32_t k = starts[i - base]; k < starts[i - base + 1]; ++k) {
-            const geo::IntPoint p = points[k];
-            if (!Apart(state.lastMarker, p, kMarkerSpacing))
-                continue;
-            state.lastMarker = p;
-            chart::COverlayPositionFix& fix = *m_fixes[i];
-            fix.SetOwner(&doc);
-            fix.SetScreenPoint(p);
-            fix.Draw(dc);
-            if (labels && Apart(state.lastLabel, p, kLabelSpacing)) {
-                state.lastLabel = p;
-                labelled.emplace_back(i, p);
-            }
-        }
-    }
-    for (const auto& [i, p] : labelled) {
-        time.text = HourMinute(m_kept[i].fix.utc);
-        time.placement = chart::kPlaceAbove;
-        const CFixLabel label = GetFixLabel(m_fixes[i]->code);
-        source.text = label.text;
-        source.placement = label.estimated ? chart::kPlaceLowerLeft : chart::kPlaceLowerRight;
-        time.SetScreenPoint(p);
-        time.Draw(dc);
-        if (!source.text.empty()) {
-            source.SetScreenPoint(p);
-            source.Draw(dc);
-        }
-    }
-}
-
-// A mark on the window's first fix, then on the first fix at or after the
-// interval from the last mark.
-void CLogTrack::DrawTimeMarks(chart::CXDC& dc, std::size_t from, std::size_t to,
-                              const std::vector<geo::IntPoint>& points,
-                              const std::vector<std::uint32_t>& starts, std::size_t base,
-                              CDrawState& state)
-{
-    if (!m_settings.drawTimeMarks)
-        return;
-    const bool markerCarriesTime =
-        m_properties && m_properties->GetDraw() && m_properties->drawFixTimeAndSource;
-    chart::COverlayText label(m_properties ? &m_properties->Text().GetFont() : nullptr);
-    label.placement = chart::kPlaceCentred;
-    if (m_properties)
-        label.textColour =
-            m_properties->Text()
-                .GetColours()[std::size_t(std::clamp(chart::ActivePaletteIndex(), 0, 2))];
-    for (std::size_t i = from; i < to; ++i) {
-        const CTrackFix& f = m_kept[i].fix;
-        if (state.nextMark && f.utc < *state.nextMark)
-            continue;
-        state.nextMark = f.utc + m_settings.markInterval;
-        const double cog = f.cog == kUnsetTrackValue ? 0.0 : f.cog;
-        const double across = std::fmod(cog + 90.0, 360.0) * M_PI / 180.0;
-        const int dx = int(std::lround(std::sin(across) * 6.0));
-        const int dy = int(-std::lround(std::cos(across) * 6.0));
-        for (std::uint32_t k = starts[i - base]; k < starts[i - base + 1]; ++k) {
-            const geo::IntPoint p = points[k];
-            dc.DrawLine(p.x - dx, p.y - dy, p.x + dx, p.y + dy);
-            // A whole year in one view holds tens of thousands of marks: their
-            // labels, like the fixes', keep clear of the last one drawn.
-            const geo::IntPoint at{p.x + 2 * dx, p.y + 2 * dy};
-            if (!markerCarriesTime && Apart(state.lastMarkLabel, at, kLabelSpacing)) {
-                state.lastMarkLabel = at;
-                label.text = HourMinute(f.utc);
-                label.SetScreenPoint(at);
-                label.Draw(dc);
-            }
-        }
-    }
 }
 
 }   // namespace navigator

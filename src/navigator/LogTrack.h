@@ -4,7 +4,9 @@
 // window (the limit back from the newest fix, or all), thinned to the view's
 // pixel grid by a worker thread that reads the file in large blocks. New
 // points extend the list as they are written. Drawn with fix markers (time
-// and source labels) and time marks across the line.
+// and source labels) and time marks across the line. A long list's picture
+// is drawn by a second worker from a copy of what it needs; until it is
+// ready a view shows the newest part of the track.
 
 #include <array>
 #include <chrono>
@@ -20,11 +22,13 @@
 #include "chart/overlays/PlanTrack.h"
 #include "geo/Position.h"
 #include "navigator/TrackDecimator.h"
+#include "navigator/TrackPainter.h"
 #include "navigator/TrackPicture.h"
 
 namespace chart {
+class CDrawBackendFactory;
 class CPositionFixProperties;
-}
+}   // namespace chart
 
 namespace navigator {
 
@@ -48,7 +52,7 @@ public:
     {
         m_properties = properties;
     }
-    // Called on the worker thread when a rebuild is ready for TakeResult.
+    // Called on a worker thread when a rebuild or a picture is ready for TakeResult.
     void SetReadyCallback(std::function<void()> ready) { m_ready = std::move(ready); }
 
     // The track file drawn from; an empty path draws nothing.
@@ -56,11 +60,13 @@ public:
     const std::filesystem::path& File() const { return m_path; }
     // Reads the window again on `grid` (on the worker).
     void Rebuild(CPixelGrid grid);
-    // Takes a finished rebuild into the drawn list (user-interface thread);
-    // true when the list changed.
+    // Takes a finished rebuild into the drawn list and finished pictures
+    // into those kept (user-interface thread); true when what is drawn changed.
     bool TakeResult();
     // Waits (bounded) for the rebuild asked last, for tests and first paints.
     bool WaitForRebuild(std::chrono::milliseconds timeout);
+    // Waits (bounded) until the picture worker has drawn what it was asked, for tests.
+    bool WaitForPicture(std::chrono::milliseconds timeout);
     // A point written after the window was read.
     void Extend(std::uint64_t index, const CTrackFix& fix);
 
@@ -73,14 +79,21 @@ public:
     CPixelGrid Grid() const { return m_grid; }
 
     // Draws the line, then the time marks and the fix markers. A context
-    // over memory drawing this many fixes or more keeps the picture of all
-    // but the newest for the repaints that follow while the view, the list
-    // and the style stay as they are; points added since are drawn over it.
+    // over memory drawing this many fixes or more paints the picture of all
+    // but the newest, drawn by the picture worker for that view, list and
+    // style, and draws the points added since over it. Until the worker has
+    // drawn it, the newest kTailLimit fixes are drawn; a few pictures are
+    // kept, so views of other scales do not take turns redrawing.
     static constexpr std::size_t kPictureFrom = 20000;
+    static constexpr std::size_t kTailLimit = 2000;
     void Draw(chart::CChartDoc& doc, chart::CXDC& dc, bool decorate) override;
+    // The line from the newest fix on through `trail` (places since it,
+    // oldest first) in the track's line style.
+    void DrawTrail(chart::CChartDoc& doc, chart::CXDC& dc,
+                   const std::vector<geo::CPosition>& trail) const;
     chart::CTrackLineStyle GetLineStyle(int palette) const override;
     std::optional<std::size_t> GetFirstNodeToDraw(bool limit) const override;
-    // Whether the last Draw painted from a kept picture (for tests).
+    // Whether the last Draw painted from a picture (for tests).
     bool PaintedFromPicture() const { return m_paintedFromPicture; }
 
     // The grid of half a pixel of the view at its centre; none when the view
@@ -89,15 +102,7 @@ public:
     static bool Serves(const CPixelGrid& had, const CPixelGrid& now);
 
 private:
-    // Where drawing a part of the list left off, so the next part goes on
-    // as if both were drawn at once.
-    struct CDrawState {
-        std::optional<geo::IntPoint> lastMarker;
-        std::optional<geo::IntPoint> lastLabel;
-        std::optional<geo::IntPoint> lastMarkLabel;
-        std::optional<std::chrono::sys_seconds> nextMark;
-    };
-    // What a kept picture was drawn for.
+    // What a picture was drawn for.
     struct CPictureKey {
         std::array<double, 6> corners{};   // three corners of the memory, latitude and longitude
         int width = 0, height = 0;
@@ -114,30 +119,39 @@ private:
     };
     std::optional<CPictureKey> KeyOf(chart::CChartDoc& doc, const chart::CPixelView& memory,
                                      std::size_t first, bool decorate) const;
-    // The screen places of fixes [from, to): fix from + k at
-    // points[starts[k]] up to points[starts[k + 1]] (none when off the chart).
-    struct CPlaced {
-        std::size_t from = 0;
-        std::vector<geo::IntPoint> points;
-        std::vector<std::uint32_t> starts;
+    // Fixes [from, to) placed on the view, with what drawing needs of each.
+    CPlacedFixes Place(chart::CChartDoc& doc, std::size_t from, std::size_t to) const;
+    std::vector<CPaintFix> PaintFixes(std::size_t from, std::size_t to) const;
+    CTrackPaintStyle StyleNow() const;
+    // The line through fixes [lineFrom, to), the marks and markers of those from `from` on.
+    void DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackPaintStyle& style,
+                  std::size_t lineFrom, std::size_t from, std::size_t to, bool decorate,
+                  CTrackDrawState& state) const;
+
+    // A picture of fixes [key.first, end) drawn, or to be drawn, on the picture worker.
+    struct CPicture {
+        CPictureKey key;
+        std::size_t end = 0;
+        CTrackPicture picture;
+        CTrackDrawState state;   // where drawing the picture's fixes left off
     };
-    CPlaced Place(chart::CChartDoc& doc, std::size_t from, std::size_t to) const;
-    // The line through the placed fixes, then the time marks and markers of
-    // those from `from` on.
-    void DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, const CPlaced& placed, std::size_t from,
-                  bool decorate, CDrawState& state);
-    void DrawPart(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t lineFrom, std::size_t from,
-                  std::size_t to, bool decorate, CDrawState& state)
-    {
-        DrawPart(doc, dc, Place(doc, lineFrom, to), from, decorate, state);
-    }
-    void DrawTimeMarks(chart::CXDC& dc, std::size_t from, std::size_t to,
-                       const std::vector<geo::IntPoint>& points,
-                       const std::vector<std::uint32_t>& starts, std::size_t base,
-                       CDrawState& state);
-    void DrawFixes(chart::CChartDoc& doc, chart::CXDC& dc, std::size_t from, std::size_t to,
-                   const std::vector<geo::IntPoint>& points,
-                   const std::vector<std::uint32_t>& starts, std::size_t base, CDrawState& state);
+    struct CPictureJob {
+        CPictureKey key;
+        std::size_t end = 0;
+        CTrackPaintStyle style;
+        CPlacedFixes placed;
+        std::vector<CPaintFix> fixes;
+        chart::CDrawBackendFactory* factory = nullptr;
+    };
+    static constexpr std::size_t kPicturesKept = 4;
+    void AskPicture(chart::CChartDoc& doc, const CPictureKey& key, const CTrackPaintStyle& style,
+                    std::size_t end);
+    bool TakePictures();
+    // The newest kept picture for `key`; with `anyFirst`, one from any first fix.
+    const CPicture* FindPicture(const CPictureKey& key, bool anyFirst) const;
+    void PaintPictures(std::stop_token stop);
+    static std::optional<CPicture> DrawPicture(CPictureJob job);
+
     void Work(std::stop_token stop);
     void SetKept(std::vector<CKeptFix> kept);
     void AppendKept(const CKeptFix& kept);
@@ -151,11 +165,9 @@ private:
     std::optional<CTrackDecimator> m_live;
     std::uint64_t m_generation = 0;   // counts replacements of the whole list
 
-    // The kept picture: fixes [first, m_pictureEnd) as drawn for m_pictureKey.
-    std::optional<CTrackPicture> m_picture;
-    CPictureKey m_pictureKey;
-    std::size_t m_pictureEnd = 0;
-    CDrawState m_pictureState;
+    // Pictures taken from the worker, oldest first; the key of the one asked last.
+    std::vector<CPicture> m_pictures;
+    std::optional<CPictureKey> m_pictureAsked;
     bool m_paintedFromPicture = false;
 
     // Worker request and result.
@@ -169,7 +181,14 @@ private:
     std::filesystem::path m_askedPath;
     CLogTrackSettings m_askedSettings;
     std::optional<CTrackDecimator> m_result;
+    // Picture worker request and results (under m_lock too).
+    std::condition_variable_any m_pictureWake;
+    std::optional<CPictureJob> m_pictureJob;
+    bool m_pictureBusy = false;
+    std::vector<CPicture> m_picturesDrawn;
+    // Last: the workers stop before what they use goes.
     std::jthread m_worker;
+    std::jthread m_pictureWorker;
 };
 
 }   // namespace navigator

@@ -61,7 +61,7 @@ void CLogbookRows::Recount()
             continue;
         v.rows->ResetCache();
         const long n = std::max(0L, v.rows->GetRecordCount());
-        m_appends.emplace_back(i, n);
+        m_appends.emplace_back(v.appendNo, n);
         m_total += std::size_t(n);
     }
 }
@@ -91,21 +91,24 @@ void CLogbookRows::FetchRows(std::size_t first, std::size_t count,
                              std::vector<app::ListRow>& rows) const
 {
     rows.clear();
-    const auto& vessels = m_log.Vessels();
     std::size_t before = 0;
-    for (const auto& [index, n] : m_appends) {
+    for (const auto& [appendNo, n] : m_appends) {
         if (count == 0)
             break;
         const std::size_t size = std::size_t(n);
-        if (first >= before + size || index >= vessels.size()) {
+        if (first >= before + size) {
             before += size;
             continue;
         }
-        db::CDBLog& table = *vessels[index]->rows;
+        // The append is found by its number: the log's vessels may have
+        // changed since the count, and another vessel's rows are never shown.
+        const CLogVessel* vessel = m_log.FindVessel(m_vesselId, appendNo);
+        db::CDBLog* table =
+            vessel && vessel->rows && vessel->rows->IsOpen() ? vessel->rows.get() : nullptr;
         // Rows are kept in the order they were written: the n-th row is record n.
         for (std::size_t r = first - before; r < size && count > 0; ++r, ++first, --count) {
-            if (table.GoRecord(long(r) + 1))
-                rows.push_back(FormatRow(table));
+            if (table && table->GoRecord(long(r) + 1))
+                rows.push_back(FormatRow(*table));
             else
                 rows.push_back(app::ListRow(8));
         }

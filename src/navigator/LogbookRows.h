@@ -42,7 +42,7 @@ public:
 private:
     CVesselLogbook& m_log;
     std::uint32_t m_vesselId;
-    std::vector<std::pair<std::size_t, long>> m_appends;   // vessel index, row count
+    std::vector<std::pair<std::uint32_t, long>> m_appends;   // append number, row count
     std::size_t m_total = 0;
 };
 

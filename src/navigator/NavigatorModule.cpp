@@ -7,9 +7,11 @@
 #include "app/DateTimeSpanEx.h"
 #include "app/Registry.h"
 #include "geo/NavMaths.h"
+#include "navigator/GeneralNavigatorOptions.h"
 #include "navigator/NavIndicators.h"
 #include "navigator/NavTexts.h"
 #include "nmea/NMEAValueIndex.h"
+#include "platform/LocaleFreeNumbers.h"
 
 namespace navigator {
 
@@ -133,7 +135,7 @@ bool CNavigatorModule::Terminate()
     m_simulation->Terminate();
     // The log closes with the program; a temporary one with rows is offered for saving.
     m_tracks.clear();
-    m_logbook->Close(false);
+    m_logbook->Close(m_logSaveAnswered);
     if (m_bar != nullptr) {
         m_bar->LockUpdate(false);
         m_bar->RemoveMessage(m_nmeaCaution, false);
@@ -145,6 +147,17 @@ bool CNavigatorModule::Terminate()
         m_bar = nullptr;
     }
     return true;
+}
+
+platform::PromptAnswer CNavigatorModule::QueryClose(platform::CPrompt& /*prompt*/)
+{
+    // Asked before any window closes, so Cancel leaves the program as it was.
+    m_logSaveAnswered = false;
+    const LogSaveResult saved = m_logbook->OfferSaveBeforeClose();
+    if (saved == LogSaveResult::Cancelled || saved == LogSaveResult::Failed)
+        return platform::PromptAnswer::Cancel;
+    m_logSaveAnswered = true;
+    return platform::PromptAnswer::Ok;
 }
 
 void CNavigatorModule::ShutDown()
@@ -170,6 +183,12 @@ void CNavigatorModule::LoadSettings()
     app::CRegistry reg(Settings().GetStore());
     if (OpenSettings(reg, false)) {
         ReadSeconds(reg, "VesselPlotFixFreq", m_plotFixFreq);
+        ReadSeconds(reg, "SpeedDirectionVector", m_speedDirectionVector);
+        std::string heading;
+        if (reg.ReadString("HeadingIndicator", heading))
+            if (const auto nm = platform::ParseDouble(heading);
+                nm && *nm >= kHeadingIndicatorLeast && *nm <= kHeadingIndicatorMost)
+                m_headingIndicator = *nm;
         ReadSeconds(reg, "BestChartCheckInterval", m_bestChartCheckInterval);
         ReadSeconds(reg, "BestChartResumeInterval", m_bestChartResumeInterval);
         reg.ReadBool("BestChartResume", m_bestChartResume);
@@ -187,6 +206,8 @@ void CNavigatorModule::LoadSettings()
     if (OpenSettings(log, false, "Log"))
         LoadLogFolderSettings(log);
     m_fixProperties.Load(Settings());
+    // "Past track" is kept as the track line's draw flag.
+    m_trackSettings.visible = m_fixProperties.Line().GetDraw();
     // The log opens on the next timer pass, once every module has its settings.
     if (!m_logbook->IsOpen())
         m_openLogPending = true;
@@ -208,6 +229,9 @@ void CNavigatorModule::SaveSettings()
     if (OpenSettings(reg, true)) {
         reg.WriteTimeSpan("VesselPlotFixFreq",
                           app::CDateTimeSpanEx(static_cast<long>(m_plotFixFreq.count())));
+        reg.WriteDouble("HeadingIndicator", m_headingIndicator);
+        reg.WriteTimeSpan("SpeedDirectionVector",
+                          app::CDateTimeSpanEx(static_cast<long>(m_speedDirectionVector.count())));
         reg.WriteTimeSpan("BestChartCheckInterval", app::CDateTimeSpanEx(static_cast<long>(
                                                         m_bestChartCheckInterval.count())));
         reg.WriteTimeSpan("BestChartResumeInterval", app::CDateTimeSpanEx(static_cast<long>(
@@ -219,6 +243,7 @@ void CNavigatorModule::SaveSettings()
         OpenSettings(log, true, "Log");
         SaveLogSettings(reg, log);
     }
+    m_fixProperties.Save(Settings());
     m_simulation->SaveSettings();
 }
 
@@ -229,6 +254,7 @@ void CNavigatorModule::SetAutoscrollPercentage(int percent)
 
 void CNavigatorModule::OnTimer(app::TimerCadence cadence)
 {
+    m_logSaveAnswered = false;
     if (cadence != app::TimerCadence::EverySecond)
         return;
     NavigationTimerPass();
@@ -426,9 +452,34 @@ void CNavigatorModule::UpdateOwnVessel(bool trackPointDue)
     const auto snap = m_snapshots.Get();
     if (m_overlay != nullptr && snap->position.IsValid())
         m_overlay->SetPosition(*snap, trackPointDue);
+    KeepTrail(*snap, trackPointDue);
     if (m_charts != nullptr)
         m_charts->RedrawViews();
     m_newData = false;
+}
+
+// The line from the last track point to the vessel: started again at each
+// point, a place a tick after it. Hours between points at a place a second
+// are thinned to every other place rather than grow without end.
+void CNavigatorModule::KeepTrail(const CNavSnapshot& snapshot, bool trackPointDue)
+{
+    constexpr std::size_t kMostTrail = 4096;
+    if (m_log == nullptr || !m_log->IsLogging()) {
+        m_trail.clear();
+        return;
+    }
+    if (!snapshot.position.IsValid())
+        return;
+    if (trackPointDue)
+        m_trail.clear();
+    if (m_trail.size() >= kMostTrail) {
+        std::vector<geo::CPosition> thinned;
+        thinned.reserve(m_trail.size() / 2 + 1);
+        for (std::size_t i = 0; i < m_trail.size(); i += 2)
+            thinned.push_back(m_trail[i]);
+        m_trail = std::move(thinned);
+    }
+    m_trail.push_back(snapshot.position);
 }
 
 void CNavigatorModule::OnLogPeriod()

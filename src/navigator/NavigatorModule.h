@@ -72,6 +72,7 @@ public:
 
     bool Initialise() override;
     bool Terminate() override;
+    platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
     void LoadSettings() override;
     void SaveSettings() override;
     void OnTimer(app::TimerCadence cadence) override;
@@ -114,7 +115,15 @@ public:
 
     // Settings of the cycle.
     void SetLoggingPeriod(std::chrono::seconds s) { m_loggingPeriod = s; }
+    std::chrono::seconds LoggingPeriod() const { return m_loggingPeriod; }
     void SetTrackInterval(std::chrono::seconds s) { m_plotFixFreq = s; }
+    std::chrono::seconds TrackInterval() const { return m_plotFixFreq; }
+    // The own vessel's heading line (nm) and how far ahead its speed vector
+    // reaches ("HeadingIndicator", "SpeedDirectionVector").
+    double HeadingIndicator() const { return m_headingIndicator; }
+    void SetHeadingIndicator(double nm) { m_headingIndicator = nm; }
+    std::chrono::seconds SpeedDirectionVector() const { return m_speedDirectionVector; }
+    void SetSpeedDirectionVector(std::chrono::seconds span) { m_speedDirectionVector = span; }
     void SetBestChartCheckInterval(std::chrono::seconds s) { m_bestChartCheckInterval = s; }
     std::chrono::seconds BestChartCheckInterval() const { return m_bestChartCheckInterval; }
     // Autoscroll margin in per cent of the window ("AutoScrollPercentage").
@@ -234,6 +243,10 @@ public:
     void DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc);
     // The own vessel's drawn track, oldest first.
     std::vector<geo::CPosition> OwnTrackPositions() const;
+    // While logging: the vessel's places since the last track point (that
+    // point first), one a tick; the track's line goes on through them to
+    // the vessel.
+    const std::vector<geo::CPosition>& OwnTrail() const { return m_trail; }
     // The own track's fix whose marker lies under a client point of the chart.
     std::optional<CTrackFix> OwnFixAt(chart::CChartDoc& doc, geo::IntPoint p) const;
     // A drawn track changed (a point, a window read again): views repaint.
@@ -243,6 +256,9 @@ public:
     {
         m_rowListener = std::move(listener);
     }
+    // The log was opened, closed or copied, or its vessels changed (the
+    // logbook window counts again, or follows the own vessel).
+    void SetLogListener(std::function<void()> listener) { m_logListener = std::move(listener); }
     // A notice of another station's row (type 5) or point (type 12).
     void ProcessLogNotice(int type, const std::string& payload, const std::string& sender);
 
@@ -277,6 +293,7 @@ private:
     void UpdateOwnVessel(bool trackPointDue);
     void OnLogPeriod();
     void OnTrackPeriod();
+    void KeepTrail(const CNavSnapshot& snapshot, bool trackPointDue);
     void KeepInView();
     void FollowWithMonitorWindow();
     void BestChartCheck();
@@ -335,6 +352,8 @@ private:
 
     std::chrono::seconds m_loggingPeriod{std::chrono::minutes(5)};
     std::chrono::seconds m_plotFixFreq{std::chrono::minutes(5)};
+    double m_headingIndicator = 1.0;
+    std::chrono::seconds m_speedDirectionVector{std::chrono::minutes(5)};
     std::chrono::seconds m_bestChartCheckInterval{10};
     std::chrono::seconds m_bestChartResumeInterval{std::chrono::minutes(5)};
     int m_autoscrollPercentage = 20;
@@ -355,12 +374,18 @@ private:
     std::shared_ptr<CVesselList> m_vessels = std::make_shared<CVesselList>();
 
     std::unique_ptr<CVesselLogbook> m_logbook;
+    // The close's question about a temporary log was answered (saved, or No):
+    // the log closes at Terminate without asking again. Any later timer pass
+    // means the close did not go ahead.
+    bool m_logSaveAnswered = false;
     bool m_openLogPending = false;
     CLogTrackSettings m_trackSettings;
     chart::CPositionFixProperties m_fixProperties;
     std::vector<std::pair<const CLogVessel*, std::unique_ptr<CLogTrack>>> m_tracks;
     std::function<void()> m_trackListener;
     std::function<void(const CLogVessel&)> m_rowListener;
+    std::function<void()> m_logListener;
+    std::vector<geo::CPosition> m_trail;
 };
 
 }   // namespace navigator

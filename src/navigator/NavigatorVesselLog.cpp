@@ -43,6 +43,8 @@ void CNavigatorModule::CreateVesselLog()
     s.logChanged = [this] {
         SyncTracks();
         RememberLog();
+        if (m_logListener)
+            m_logListener();
     };
     s.currentSnapshot = [this] { return m_snapshots.Get(); };
     m_logbook = std::make_unique<CVesselLogbook>(m_clock, std::move(s));
@@ -126,13 +128,29 @@ void CNavigatorModule::SaveLogSettings(app::CRegistry& reg, app::CRegistry& log)
 void CNavigatorModule::SetTrackSettings(const CLogTrackSettings& settings)
 {
     m_trackSettings = settings;
+    m_fixProperties.Line().SetDraw(settings.visible);
     SyncTracks(true);
 }
 
 bool CNavigatorModule::OpenVesselLog(const std::string& path)
 {
     m_openLogPending = false;
+    // A log the user opens to append to takes over the voyage under way; one
+    // opened only to be read gets nothing written into it: the voyage ends,
+    // logging stops and the window that followed the vessel goes.
+    std::optional<std::pair<std::string, std::string>> voyage;
+    if (const CLogVessel* own = m_logbook->OwnVessel(); own && m_logbook->IsVoyageRunning())
+        voyage.emplace(own->voyageId, own->watchOfficer);
     const bool opened = m_logbook->Open(path);
+    if (opened && !path.empty()) {
+        if (!m_logbook->AppendToExisting()) {
+            m_logbook->SetLogging(false);
+            if (voyage)
+                SetAutoscrollWindow(false);
+        } else if (voyage) {
+            m_logbook->StartVoyage(voyage->first, voyage->second);
+        }
+    }
     // The next tick writes a row and a point at once.
     m_lastLogRow.reset();
     m_lastTrackPoint.reset();
@@ -225,6 +243,10 @@ void CNavigatorModule::DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc)
 {
     for (auto& entry : m_tracks)
         entry.second->Draw(doc, dc, true);
+    // The own track's line goes on to the vessel.
+    if (const CLogVessel* own = m_logbook->OwnVessel())
+        if (CLogTrack* track = TrackOf(*own))
+            track->DrawTrail(doc, dc, m_trail);
 }
 
 std::vector<geo::CPosition> CNavigatorModule::OwnTrackPositions() const

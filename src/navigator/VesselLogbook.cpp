@@ -385,9 +385,11 @@ bool CVesselLogbook::Close(bool skipSave)
 {
     if (!m_index.IsOpen())
         return true;
-    if (!skipSave && IsTemporary() && !m_index.IsEmpty() &&
-        SaveAs(true) == LogSaveResult::Cancelled)
-        return false;
+    if (!skipSave) {
+        const LogSaveResult saved = OfferSaveBeforeClose();
+        if (saved == LogSaveResult::Cancelled || saved == LogSaveResult::Failed)
+            return false;
+    }
     const sys_seconds now = NavigationTime(nullptr);
     for (auto& vessel : m_vessels) {
         WriteKeptRows(*vessel);
@@ -439,6 +441,17 @@ LogSaveResult CVesselLogbook::SaveAs(bool ask)
     return result;
 }
 
+LogSaveResult CVesselLogbook::OfferSaveBeforeClose()
+{
+    if (!m_index.IsOpen() || !IsTemporary() || m_index.IsEmpty())
+        return LogSaveResult::NotSaved;
+    const LogSaveResult saved = SaveAs(true);
+    if (saved == LogSaveResult::Failed && m_services.prompt)
+        m_services.prompt->Ask(m_error + "\nThe log stays open, so none of its rows are lost.", "",
+                               platform::PromptIcon::Exclamation, platform::PromptButtons::Ok);
+    return saved;
+}
+
 bool CVesselLogbook::CopyTo(const std::string& requested)
 {
     m_error.clear();
@@ -473,17 +486,25 @@ bool CVesselLogbook::CopyTo(const std::string& requested)
     // The companion folder goes first and whole; the index after it, so a
     // copy cut short never has an index that names missing files. The old
     // log stays as it is until the new one is complete.
+    // Every index row's files, those of vessels not loaded (another
+    // vessel or append than the one chosen, a log started afresh) too.
     const fs::path targetFolder = target + ".X";
     bool ok = platform::RemoveTree(targetFolder, &error);
     fs::create_directories(targetFolder, ec);
-    for (auto& vessel : m_vessels) {
+    for (const long unique : IndexIds()) {
         if (!ok)
             break;
-        const std::string name = db::IdName(vessel->unique);
-        if (vessel->rows && vessel->rows->IsOpen())
-            ok =
-                vessel->rows->FlushIfOpen() && vessel->rows->CopyTo((targetFolder / name).string());
-        for (const char* ext : {".trc", ".hdr"}) {
+        const std::string name = db::IdName(unique);
+        const auto loaded = std::find_if(m_vessels.begin(), m_vessels.end(), [&](const auto& v) {
+            return v->unique == unique && v->rows && v->rows->IsOpen();
+        });
+        const bool tableCopied = loaded != m_vessels.end();
+        if (tableCopied)
+            ok = (*loaded)->rows->FlushIfOpen() &&
+                 (*loaded)->rows->CopyTo((targetFolder / name).string());
+        for (const char* ext : {".dbf", ".dbt", ".mdx", ".trc", ".hdr"}) {
+            if (tableCopied && std::string_view(ext) != ".trc" && std::string_view(ext) != ".hdr")
+                continue;
             const fs::path from = db::ResolveNoCase(source + ".X/" + name + ext);
             if (ok && fs::exists(from, ec))
                 ok = platform::CopyTree(from, targetFolder / (name + ext), &error);
@@ -512,6 +533,16 @@ bool CVesselLogbook::CopyTo(const std::string& requested)
     m_logging = wasLogging;
     Changed();
     return ok;
+}
+
+std::vector<long> CVesselLogbook::IndexIds()
+{
+    std::vector<long> ids;
+    m_index.SelectUniqueTag();
+    for (bool more = m_index.GoTop(); more; more = m_index.SkipForward())
+        ids.push_back(m_index.GetId());
+    m_index.GoTop();
+    return ids;
 }
 
 // ---- Vessels and rows ---------------------------------------------------------------------

@@ -131,6 +131,10 @@ public:
     static bool IsTemporaryName(const std::string& path);
     // Offers to save the log under a name (ask: "Save Log file?" first).
     LogSaveResult SaveAs(bool ask);
+    // What closing asks of a temporary log with rows: "Save Log file?", and a
+    // copy that fails is told and counts as not closable (its rows exist
+    // nowhere else). A named or empty log answers NotSaved without asking.
+    LogSaveResult OfferSaveBeforeClose();
     // Copies the whole log to `path` and goes on there. Onto its own name
     // (resolved, any case) it only flushes.
     bool CopyTo(const std::string& path);
@@ -188,6 +192,8 @@ private:
     // Queues the row (with the pending note and event type) and writes what is queued.
     bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown);
     std::filesystem::path VesselFile(long unique, const char* extension) const;
+    // The UNIQUE id of every row of the index, whichever vessels are loaded.
+    std::vector<long> IndexIds();
     bool OpenVesselFiles(CLogVessel& vessel);
     void MakeLogbook(const std::filesystem::path& dbf);
     void LoadVessels();

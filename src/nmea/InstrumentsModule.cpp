@@ -100,7 +100,7 @@ void CInstrumentsModule::LoadSettings()
     if (m_options.stationMessaging) {
         m_messaging->Stop();
         m_messaging->LoadSettings(Settings().GetStore(), Settings().GetRegistryKey());
-        m_messaging->Start();
+        StartMessaging();
     }
     OpenDevices();
 }
@@ -132,7 +132,7 @@ void CInstrumentsModule::OnRefresh()
     if (!m_messaging || (!m_options.stationMessaging && !m_messaging->IsStarted()))
         return;
     m_messaging->Stop();
-    m_messaging->Start();
+    StartMessaging();
 }
 
 bool CInstrumentsModule::ApplyNetworkOptions(const std::string& folder, std::optional<Ipv4> address,
@@ -150,7 +150,7 @@ bool CInstrumentsModule::ApplyNetworkOptions(const std::string& folder, std::opt
         m_messaging->SetChosenAddress(address);
         m_messaging->SetTcpPort(port);
         if (wasStarted || m_options.stationMessaging)
-            m_messaging->Start();
+            StartMessaging();
     }
     m_messaging->SaveSettings(Settings().GetStore(), Settings().GetRegistryKey());
     return changed;
@@ -207,6 +207,19 @@ void CInstrumentsModule::HandOutStationMessages()
         m_bar->AddMessage(notice, text, kNoticePriority, 1, true);
         m_bar->SetMessageFlag(notice, true);
     }
+}
+
+bool CInstrumentsModule::StartMessaging()
+{
+    // Notices of the configuration being left (its leave, its failed start) no longer hold.
+    m_messaging->TakeNotices();
+    if (!m_messaging->Start())
+        return false;
+    if (m_bar != nullptr)
+        for (app::MsgHandle& notice : m_notices)
+            m_bar->RemoveMessage(notice, true);
+    m_notices.clear();
+    return true;
 }
 
 void CInstrumentsModule::ShowPortConditions()

@@ -108,6 +108,9 @@ protected:
     virtual void OnPortMessage(const CPort& /*port*/, const std::string& /*text*/) { }
 
 private:
+    // Starts station messaging; once it listens, what earlier starts and joins
+    // put on the message bar (a taken port, an unreadable station list) is taken off.
+    bool StartMessaging();
     void ShowPortConditions();
     void HandOutStationMessages();
     void OpenDevices();

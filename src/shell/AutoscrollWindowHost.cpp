@@ -16,13 +16,15 @@ chart::CChartDoc* CAutoscrollWindowHost::Following()
 {
     if (m_doc == nullptr)
         return nullptr;
-    // The window may have been closed by the user: the document is gone with it.
     for (chart::CChartWindow* window : m_charting.ChartFrames())
         if (window && window->GetChartDoc() == m_doc &&
             window->GetState() == chart::kFrameAutoscroll)
             return m_doc;
-    m_doc = nullptr;
-    return nullptr;
+    // A chart switch (a zoom onto a larger-scale chart, another chart for the
+    // position) puts the new chart in a following window of its own, which
+    // follows on; when the user closed the window there is none.
+    m_doc = m_charting.FindChartDocInState(chart::kFrameAutoscroll);
+    return m_doc;
 }
 
 bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)

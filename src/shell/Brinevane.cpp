@@ -22,6 +22,7 @@
 #include "chartpoints/ui/ChartpointWindows.h"
 #include "engines/report/ReportFiles.h"
 #include "navigator/Instruments.h"
+#include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/GPSModule.h"
 #include "nmea/ui/InstrumentsWindows.h"
@@ -241,6 +242,16 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                        : geo::CPositionFormat{};
         };
         navigator->localTime = LocalDateTimeText;
+        navigator->vesselModule = [this]() -> navigator::CVesselModule* {
+            for (std::size_t i = 0; m_frame && i < m_frame->Modules().size(); ++i)
+                if (auto* vessel = dynamic_cast<navigator::CVesselModule*>(m_frame->Modules()[i]))
+                    return vessel;
+            return nullptr;
+        };
+        navigator->redrawCharts = [this] {
+            if (m_frame && m_frame->Charting())
+                m_frame->Charting()->RedrawAllChartViews();
+        };
         navigator->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
             [this] { return m_frame && m_frame->IsActiveChartLoaded(); });

@@ -294,7 +294,11 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
             if (vessel) {
                 v.warningCircles = vessel->WarningCircles();
                 v.warningCirclesRadius = vessel->WarningCirclesRadius();
+                // The heading line and vector are drawn as wide as the track.
+                vessel->Style().trackLineWidth = nav->FixProperties().Line().GetWidth();
             }
+            v.headingLineLength = nav->HeadingIndicator();
+            v.vectorTimeDays = double(nav->SpeedDirectionVector().count()) / 86400.0;
             return OwnVesselFromSnapshot(*nav->Snapshot(), v);
         };
         // The own vessel's drawn track window, never its whole file.

@@ -63,6 +63,9 @@ std::vector<app::CFieldError> CARPAOptionsModel::Validate() const
 void CARPAOptionsModel::Apply()
 {
     const std::string failure = m_module.ApplyOptions(m_values);
+    // Kept the moment they apply, as the vessel's and the ports' options are:
+    // a program closed without a saved workspace would lose them otherwise.
+    m_module.SaveSettings();
     m_values = m_module.GetOptions();
     if (!failure.empty() && m_reportFailure)
         m_reportFailure(failure);

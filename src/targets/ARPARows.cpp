@@ -86,9 +86,13 @@ std::array<std::string, kArpaColumns> ARPARowTexts(
     const CTargetRecord& r = *target.record;
     const bool tracked = r.Value(item::TtmTargetNumber).IsValid();
     const bool positioned = r.Value(item::TllTargetNumber).IsValid() || r.ReportedPosition();
-    if (!tracked && !positioned)
-        return row;
     row[1] = r.Name();
+    // Reports aged (a target gone silent): the row still says which target
+    // it is, its values stay empty.
+    if (!tracked && !positioned) {
+        row[0] = std::to_string(r.Number());
+        return row;
+    }
     if (local)
         row[2] = local(r.LastReportTime(navigationUtc));
     if (tracked) {
@@ -126,6 +130,15 @@ std::array<std::string, kArpaColumns> ARPARowTexts(
     if (const auto s = Code(r, item::TllTargetStatus))
         row[12] = StatusWord(*s);
     row[13] = ReferenceText(r, item::TllReferenceTarget);
+    return row;
+}
+
+std::array<std::string, kArpaColumns> ARPARowTexts(
+    const CARPATargetStore& store, const CTrackedTarget& target, const geo::CPositionFormat& format,
+    std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local)
+{
+    std::array<std::string, kArpaColumns> row;
+    store.WithTargetLock([&] { row = ARPARowTexts(target, format, navigationUtc, local); });
     return row;
 }
 

@@ -3,9 +3,9 @@
 // tracking panel. A target with tracked-target data (a TTM while its values
 // hold) is written from the TTM, with the drawn position; one with only
 // position data from its TLL and the drawn course, range and bearing; a
-// target with neither gets empty cells. Speeds and distances are converted
-// to knots and nautical miles by the TTM's unit letter; a value that cannot
-// be converted leaves its cell empty.
+// target with neither (its reports aged) only its number and name. Speeds and distances are
+// converted to knots and nautical miles by the TTM's unit letter; a value that cannot be converted
+// leaves its cell empty.
 
 #include <array>
 #include <chrono>
@@ -13,6 +13,7 @@
 
 #include "geo/Position.h"
 #include "targets/ARPATargetPass.h"
+#include "targets/ARPATargetStore.h"
 #include "targets/TenderRows.h"
 
 namespace targets {
@@ -24,6 +25,11 @@ inline constexpr const char* kArpaHeaders[kArpaColumns] = {
 
 std::array<std::string, kArpaColumns> ARPARowTexts(
     const CTrackedTarget& target, const geo::CPositionFormat& format,
+    std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local);
+// The same, read under the store's target lock while the radar's thread may
+// be writing: no cell of the row is of another report than the rest.
+std::array<std::string, kArpaColumns> ARPARowTexts(
+    const CARPATargetStore& store, const CTrackedTarget& target, const geo::CPositionFormat& format,
     std::chrono::system_clock::time_point navigationUtc, const LocalTimeText& local);
 
 // The "Summary" page of "ARPA Properties": display order, number, name,

@@ -23,28 +23,6 @@ std::string PositionText(const CTargetPosition& p, const geo::CPositionFormat& f
     return lat ? position.FormatLatitude(format) : position.FormatLongitude(format);
 }
 
-// The RMC's time (hhmmss.ss) on its date (ddmmyy), as UTC.
-std::optional<std::chrono::system_clock::time_point> ReportUtc(const CTenderRecord& record)
-{
-    const auto& time = record.Value(item::PositionTime);
-    const auto& date = record.Value(item::Date);
-    if (!time.IsValid() || !date.IsValid())
-        return std::nullopt;
-    const double hms = time.GetDouble();
-    const auto d = static_cast<int>(date.GetDouble());
-    using namespace std::chrono;
-    const int yy = d % 100;
-    const year_month_day ymd{year{yy < 70 ? 2000 + yy : 1900 + yy}, month{unsigned(d / 100 % 100)},
-                             day{unsigned(d / 10000)}};
-    if (!ymd.ok())
-        return std::nullopt;
-    const double whole = std::floor(hms);
-    const auto h = static_cast<int>(whole / 10000), m = static_cast<int>(whole / 100) % 100;
-    const double s = hms - std::floor(whole / 100) * 100;
-    return sys_days{ymd} + hours{h} + minutes{m} +
-           duration_cast<system_clock::duration>(duration<double>(s));
-}
-
 }   // namespace
 
 std::string BearingText(double degrees)
@@ -73,19 +51,19 @@ std::array<std::string, kTenderColumns> TenderRowTexts(
     std::array<std::string, kTenderColumns> row;
     row[0] = tender.record->Identifier();
     row[1] = tender.record->Name();
-    if (const auto p = tender.Position()) {
-        row[2] = PositionText(*p, format, true);
-        row[3] = PositionText(*p, format, false);
+    const CTenderReading r = tender.Read();
+    if (r.position) {
+        row[2] = PositionText(*r.position, format, true);
+        row[3] = PositionText(*r.position, format, false);
     }
-    const auto reported = ReportUtc(*tender.record);
     if (local)
-        row[4] = local(reported.value_or(navigationUtc));
-    if (const auto sog = tender.Speed())
-        row[5] = app::FormatDouble(*sog, 2, 0);
-    if (const auto cog = tender.Course())
-        row[6] = BearingText(*cog);
-    if (const auto depth = tender.Depth())
-        row[7] = DistanceText(*depth);
+        row[4] = local(r.reportUtc.value_or(navigationUtc));
+    if (r.speed)
+        row[5] = app::FormatDouble(*r.speed, 2, 0);
+    if (r.course)
+        row[6] = BearingText(*r.course);
+    if (r.depth)
+        row[7] = DistanceText(*r.depth);
     return row;
 }
 
@@ -128,14 +106,16 @@ std::array<std::string, kTenderPaneCount> TenderPaneTexts(const CTender* tender,
         return texts;
     texts[0] = tender->record->Identifier();
     texts[1] = tender->record->Name();
-    if (const auto p = tender->Position())
-        texts[2] = PositionText(*p, format, true) + " " + PositionText(*p, format, false);
-    if (const auto cog = tender->Course())
-        texts[3] = BearingText(*cog);
-    if (const auto sog = tender->Speed())
-        texts[4] = app::FormatDouble(*sog, 1, 0);
-    if (const auto depth = tender->Depth())
-        texts[5] = DistanceText(*depth);
+    const CTenderReading r = tender->Read();
+    if (r.position)
+        texts[2] = PositionText(*r.position, format, true) + " " +
+                   PositionText(*r.position, format, false);
+    if (r.course)
+        texts[3] = BearingText(*r.course);
+    if (r.speed)
+        texts[4] = app::FormatDouble(*r.speed, 1, 0);
+    if (r.depth)
+        texts[5] = DistanceText(*r.depth);
     return texts;
 }
 

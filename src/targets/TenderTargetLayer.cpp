@@ -133,9 +133,9 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         const chart::CTargetProperties& properties = tender.properties;
         if (!properties.GetDraw())
             continue;
-        const auto position = tender.Position();
+        const CTenderReading reading = tender.Read();
         // A tender whose position has aged stays where its last fix put it.
-        const CTargetPosition* where = position ? &*position : nullptr;
+        const CTargetPosition* where = reading.position ? &*reading.position : nullptr;
         if (!where && !tender.track.empty())
             where = &tender.track.back().position;
         if (!where)
@@ -146,8 +146,7 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         if (!symbol)
             symbol = std::make_unique<chart::COverlayTenderTarget>(
                 std::make_unique<CTenderVesselView>(tender.record), this);
-        static_cast<CTenderVesselView&>(symbol->Record())
-            .SetState(tender.reporting, tender.Depth());
+        static_cast<CTenderVesselView&>(symbol->Record()).SetState(tender.reporting, reading.depth);
         symbol->Properties() = properties;
         symbol->SetOwner(&doc);
         symbol->SetSizeMode(m_tracking.Settings().overlaySize);
@@ -155,8 +154,8 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         symbol->SetManOverboard(tender.manOverboard);
         chart::CTargetMotion motion;
         motion.position = ToGeo(*where);
-        motion.course = tender.Course().value_or(geo::kUnsetValue);
-        motion.speed = tender.Speed().value_or(geo::kUnsetValue);
+        motion.course = reading.course.value_or(geo::kUnsetValue);
+        motion.speed = reading.speed.value_or(geo::kUnsetValue);
         symbol->SetMotion(motion);
         symbol->Draw(dc);
         if (const auto p = ClientPoint(doc, *where))

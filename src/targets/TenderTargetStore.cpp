@@ -122,6 +122,7 @@ bool CTenderTargetStore::ParseRMC(int channel, std::string_view sentence)
         m_newTargets.push_back(m_slots[slot]);
     }
     CTenderRecord& tender = *m_slots[slot];
+    std::lock_guard report(tender.ReportLock());
     nmea::CNMEAMessage message;
     message.SetClock(m_clock);
     message.SetIgnoreWarningFlags(m_ignoreWarningFlags);
@@ -142,6 +143,7 @@ bool CTenderTargetStore::ParseDBT(int channel, std::string_view sentence)
     if (slot >= m_slots.size() || !m_slots[slot])
         return false;
     CTenderRecord& tender = *m_slots[slot];
+    std::lock_guard report(tender.ReportLock());
     nmea::CNMEAMessage message;
     message.SetClock(m_clock);
     message.SetStores({&tender.Value(0), nullptr, nullptr, nullptr});

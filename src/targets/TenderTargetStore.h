@@ -48,6 +48,13 @@ public:
     std::atomic<bool> newData{false};
     // Set by MOVB; the user-interface thread takes it and sets the overlay's flag.
     std::atomic<bool> manOverboardReported{false};
+
+    // Held by the parser while it writes one sentence's values and by a
+    // reader that needs the values of one report together (CTender::Read).
+    std::mutex& ReportLock() const { return m_reportLock; }
+
+private:
+    mutable std::mutex m_reportLock;
 };
 
 // The parts of a tender line; views into the line.

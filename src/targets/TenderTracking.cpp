@@ -1,6 +1,8 @@
 #include "targets/TenderTracking.h"
 
 #include <algorithm>
+#include <cmath>
+#include <mutex>
 
 #include "geo/NavMaths.h"
 #include "geo/Position.h"
@@ -29,36 +31,48 @@ std::optional<double> RangeNm(const CTargetPosition& from, const CTargetPosition
     return range;
 }
 
+// The RMC's time (hhmmss.ss) on its date (ddmmyy), as UTC.
+std::optional<std::chrono::system_clock::time_point> ReportUtc(const CTenderRecord& record)
+{
+    const auto& time = record.Value(item::PositionTime);
+    const auto& date = record.Value(item::Date);
+    if (!time.IsValid() || !date.IsValid())
+        return std::nullopt;
+    const double hms = time.GetDouble();
+    const auto d = static_cast<int>(date.GetDouble());
+    using namespace std::chrono;
+    const int yy = d % 100;
+    const year_month_day ymd{year{yy < 70 ? 2000 + yy : 1900 + yy}, month{unsigned(d / 100 % 100)},
+                             day{unsigned(d / 10000)}};
+    if (!ymd.ok())
+        return std::nullopt;
+    const double whole = std::floor(hms);
+    const auto h = static_cast<int>(whole / 10000), m = static_cast<int>(whole / 100) % 100;
+    const double s = hms - std::floor(whole / 100) * 100;
+    return sys_days{ymd} + hours{h} + minutes{m} +
+           duration_cast<system_clock::duration>(duration<double>(s));
+}
+
 }   // namespace
 
-std::optional<CTargetPosition> CTender::Position() const
+CTenderReading CTender::Read() const
 {
+    CTenderReading r;
+    std::lock_guard lock(record->ReportLock());
     const auto lat = Valid(record->Value(item::Latitude));
     const auto lon = Valid(record->Value(item::Longitude));
-    if (!lat || !lon)
-        return std::nullopt;
-    return StoredPairToPosition(*lat, *lon);
-}
-
-std::optional<double> CTender::Depth() const
-{
+    if (lat && lon)
+        r.position = StoredPairToPosition(*lat, *lon);
     if (const auto m = Valid(record->Value(item::DepthMetres)))
-        return *m;
-    if (const auto ft = Valid(record->Value(item::DepthFeet)))
-        return *ft * 0.3048;
-    if (const auto fm = Valid(record->Value(item::DepthFathoms)))
-        return *fm * 1.8288;
-    return std::nullopt;
-}
-
-std::optional<double> CTender::Speed() const
-{
-    return Valid(record->Value(item::SpeedOverGroundKnots));
-}
-
-std::optional<double> CTender::Course() const
-{
-    return Valid(record->Value(item::CourseOverGroundTrue));
+        r.depth = *m;
+    else if (const auto ft = Valid(record->Value(item::DepthFeet)))
+        r.depth = *ft * 0.3048;
+    else if (const auto fm = Valid(record->Value(item::DepthFathoms)))
+        r.depth = *fm * 1.8288;
+    r.speed = Valid(record->Value(item::SpeedOverGroundKnots));
+    r.course = Valid(record->Value(item::CourseOverGroundTrue));
+    r.reportUtc = ReportUtc(*record);
+    return r;
 }
 
 CTenderTracking::CTenderTracking(const platform::CClock& clock, nmea::CPortDirectory& ports)
@@ -151,12 +165,12 @@ CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
                 std::chrono::seconds(t.properties.loggingPeriod.GetTotalSeconds()),
                 std::chrono::seconds(1));
             if (!t.hasFix || t.lastReport - t.lastFix >= markerSpan) {
-                if (const auto p = t.Position()) {
+                if (const CTenderReading r = t.Read(); r.position) {
                     t.lastFix = t.lastReport;
                     t.hasFix = true;
-                    t.track.push_back({t.lastReport, *p, t.Course().value_or(geo::kUnsetValue),
-                                       t.Speed().value_or(geo::kUnsetValue),
-                                       t.Depth().value_or(geo::kUnsetValue)});
+                    t.track.push_back(
+                        {t.lastReport, *r.position, r.course.value_or(geo::kUnsetValue),
+                         r.speed.value_or(geo::kUnsetValue), r.depth.value_or(geo::kUnsetValue)});
                     result.fixesAdded.push_back(t.Channel());
                 }
             }

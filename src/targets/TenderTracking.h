@@ -35,6 +35,17 @@ struct CTenderFix {
     double depth = 0.0;
 };
 
+// What a tender last reported, read together: never half of one RMC and
+// half of the next. Each value is there only while it is valid.
+struct CTenderReading {
+    std::optional<CTargetPosition> position;   // degrees
+    std::optional<double> course;
+    std::optional<double> speed;
+    std::optional<double> depth;   // metres, from metres, feet or fathoms
+    // The RMC's time on its date, UTC.
+    std::optional<std::chrono::system_clock::time_point> reportUtc;
+};
+
 struct CTender {
     std::shared_ptr<CTenderRecord> record;
     bool reporting = false;
@@ -50,12 +61,14 @@ struct CTender {
     chart::CTargetProperties properties;
 
     int Channel() const { return record->Channel(); }
-    // Degrees, from the record's RMC values while both are valid.
-    std::optional<CTargetPosition> Position() const;
-    // Metres: the metres value, else feet or fathoms converted; nothing when none is valid.
-    std::optional<double> Depth() const;
-    std::optional<double> Speed() const;
-    std::optional<double> Course() const;
+    // Under the record's report lock: a reader that shows or keeps several
+    // values takes them from one reading.
+    CTenderReading Read() const;
+    // One value each (the position's two halves together).
+    std::optional<CTargetPosition> Position() const { return Read().position; }
+    std::optional<double> Depth() const { return Read().depth; }
+    std::optional<double> Speed() const { return Read().speed; }
+    std::optional<double> Course() const { return Read().course; }
 };
 
 // What the own vessel offers the pass.

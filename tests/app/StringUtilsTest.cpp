@@ -1,4 +1,5 @@
 #include "app/StringUtils.h"
+#include "platform/LocaleFreeNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -204,7 +205,14 @@ TEST(StringUtils, NumberTextIgnoresTheUserLocale)
                                                    {1e6, "1000000.0"}, {123.125, "123.125"}};
     for (const auto& [v, trimmed] : rows)
         EXPECT_EQ(app::FormatDoubleTrimmed(v), trimmed);
-    EXPECT_GT(app::FormatDoubleTrimmed(0.1).size(), 3u);   // inexact values keep their tail
+    // Values with no exact binary form print as typed and read back to the same double.
+    for (const double v : {0.1, 2.1, 47.6062, -122.3321, 1.0 / 3.0, 1e-300, 1.7e308}) {
+        const std::string text = app::FormatDoubleTrimmed(v);
+        EXPECT_EQ(platform::ParseDouble(text), v) << text;
+        EXPECT_EQ(text.find('e'), std::string::npos) << text;
+    }
+    EXPECT_EQ(app::FormatDoubleTrimmed(0.1), "0.1");
+    EXPECT_EQ(app::FormatDoubleTrimmed(2.1), "2.1");
     EXPECT_EQ(app::FormatDouble(3.14159, 2, 7), "   3.14");
     EXPECT_EQ(app::FormatDouble(-2.5, 0, 1), "-2");   // round half to even, as printf
     EXPECT_EQ(app::FormatDouble(12345.6, 1, 3), "12345.6");

@@ -164,7 +164,7 @@ TEST(ArrowHead, CornersForEachHeading)
     Drawing d;
     chart.DrawRotatedSymbol(d.dc, {100, 100}, 0, 10, 5);
     chart::DrawRotatedPolygon(d.dc, {100, 100}, 0, 10, 5);
-    chart.visible = {0, 0, 100, 200};   // right half of the head cut off
+    chart.visible = {5, 7, 105, 207};   // client (0, 0)-(100, 200): right half cut off
     chart.DrawRotatedSymbol(d.dc, {100, 100}, 0, 10, 5);
     const auto& r = d.Records();
     ASSERT_EQ(r.size(), 5u);
@@ -186,6 +186,30 @@ TEST(DrawPointPairs, JoinsPairsUnderThePenAndRestoresIt)
     EXPECT_EQ(r[0].points, (std::vector<IntPoint>{{5, 3}, {15, 3}}));
     EXPECT_EQ(r[1].pen, red);
     EXPECT_EQ(d.dc.GetCurrentPen(), chart::Pen{});
+}
+
+// A zoomed raster chart: client points are chart points times 3, scrolled by
+// (1000, 2000). Lines between client points are clipped to what the view
+// shows, not to the chart points' rectangle.
+TEST(DrawLine, ClipsClientPointsToTheVisibleRectangleAsTheViewShowsIt)
+{
+    class ZoomedChart : public LinearChart {
+    public:
+        void ChartToClientPoint(const IntPoint& in, IntPoint& out) override
+        {
+            out = {in.x * 3 - 1000, in.y * 3 - 2000};
+        }
+        void GetVisibleRect(geo::IntRect& rect) override { rect = {334, 667, 734, 934}; }
+    };
+    ZoomedChart chart;   // the client area is (2, 1)-(1202, 802)
+    Drawing d;
+    chart.DrawLine(d.dc, {600, 400}, {600, 380});   // the middle of the view
+    chart.DrawLine(d.dc, {600, 400}, {600, 900});   // leaves it at the bottom
+    chart.DrawLine(d.dc, {1500, 400}, {1600, 400});   // right of it
+    const auto& r = d.Records();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].points, (std::vector<IntPoint>{{600, 400}, {600, 380}}));
+    EXPECT_EQ(r[1].points, (std::vector<IntPoint>{{600, 400}, {600, 802}}));
 }
 
 TEST(GridIntervals, NextStepAboveTheValue)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "../support/FakeChartWindow.h"
 #include "../support/FileSettingsHome.h"
@@ -216,6 +217,26 @@ TEST(BlankChart, ZoomInOutAndFull)
     EXPECT_FALSE(b.doc.ZoomIn());
     const Extent tiny = ExtentOf(b.doc);
     EXPECT_LT(tiny.east - tiny.west, 1e-5);
+}
+
+TEST(BlankChart, ZoomOutEndsAtTheWholeWorldZoomInAtAMicroDegree)
+{
+    for (auto [w, h] : {std::pair{800, 600}, std::pair{1000, 300}}) {
+        OpenBlank b(w, h);
+        EXPECT_TRUE(b.doc.IsAtMinZoom()) << w << "x" << h;
+        ASSERT_TRUE(b.doc.ZoomIn());
+        EXPECT_FALSE(b.doc.IsAtMinZoom());
+        ASSERT_TRUE(b.doc.ZoomOut());
+        EXPECT_TRUE(b.doc.IsAtMinZoom());
+    }
+    // No chart data to outgrow: the blank chart zooms in far below a metre.
+    OpenBlank b(800, 600);
+    EXPECT_FALSE(b.doc.IsAtMaxZoom());
+    EXPECT_TRUE(b.doc.ZoomMax());
+    double metres = 0;
+    ASSERT_TRUE(b.doc.GetMetresPerPixel(metres));
+    EXPECT_LT(metres, 0.01);
+    EXPECT_TRUE(b.doc.IsAtMaxZoom());
 }
 
 TEST(BlankChart, ZoomToRectangle)

@@ -128,6 +128,37 @@ TEST(ChartDocument, ZoomStepsAndCatalogueAnswersForUnknownCharts)
     EXPECT_FALSE(doc.ZoomIn());
     EXPECT_TRUE(doc.IsAtMaxZoom());
 
+    // Zooming keeps the place under the middle of the view there, within a
+    // few of the new scale's pixels.
+    auto middle = [&doc, &chart] {
+        geo::IntPoint point;
+        doc.ClientToChartPoint({chart.window.client.right / 2, chart.window.client.bottom / 2},
+                               point);
+        geo::CPosition position;
+        EXPECT_TRUE(doc.PointToPosition(point, position));
+        return position;
+    };
+    auto expectKept = [&](const geo::CPosition& before, const char* what) {
+        const geo::CPosition after = middle();
+        double metres = 0;
+        ASSERT_TRUE(doc.GetMetresPerPixel(metres));
+        const double tolerance = 3 * metres / 1852.0 / 60.0;
+        EXPECT_NEAR(after.GetLatitude(), before.GetLatitude(), tolerance) << what;
+        EXPECT_NEAR(after.GetLongitude(), before.GetLongitude(), tolerance * 2) << what;
+    };
+    doc.PanHorizontal(200);
+    doc.PanVertical(150);
+    geo::CPosition before = middle();
+    ASSERT_TRUE(doc.ZoomOut());   // high 1.0
+    expectKept(before, "zoom out");
+    doc.PanHorizontal(-60);
+    before = middle();
+    ASSERT_TRUE(doc.ZoomIn());   // high 2.0
+    expectKept(before, "zoom in");
+    before = middle();
+    ASSERT_TRUE(doc.ZoomToRect(140, 100, 180, 140));
+    expectKept(before, "zoom rectangle about the middle");
+
     // The catalogue's record after a failed seek is not taken for the chart.
     EXPECT_TRUE(chart.in.arcs->IsChartInCatalogue(path));
     EXPECT_FALSE(chart.in.arcs->IsChartInCatalogue("/x/ZZ9999.chr"));

@@ -243,6 +243,30 @@ TEST_F(LogTrackTest, TheThinnedWindowStaysWithinAPixelOfTheFullLine)
     EXPECT_LE(worst, 1.0);
 }
 
+// The trail from the newest fix to the vessel is one line in the track's
+// style, through every place; with no place after the newest fix, nothing.
+TEST_F(LogTrackTest, TheTrailJoinsTheNewestFixToTheVessel)
+{
+    PlainDoc doc;
+    CLogTrack track;
+    for (int i = 0; i < 3; ++i)
+        track.Extend(std::uint64_t(i), At(47.6, -122.44 + i * 1e-3, Noon() + minutes(i)));
+    Drawn none;
+    track.DrawTrail(doc, none.dc, {});
+    EXPECT_TRUE(none.Of(chart::DrawOp::Polyline).empty());
+    const std::vector<geo::CPosition> trail = {geo::CPosition(47.6, -122.438, 0.0, -1),
+                                               geo::CPosition(47.6005, -122.4375, 0.0, -1),
+                                               geo::CPosition(47.601, -122.437, 0.0, -1)};
+    Drawn d;
+    track.DrawTrail(doc, d.dc, trail);
+    const auto lines = d.Of(chart::DrawOp::Polyline);
+    ASSERT_EQ(lines.size(), 1u);
+    // The newest fix and the trail's first place are the same pixel: drawn once.
+    ASSERT_EQ(lines[0].points.size(), 3u);
+    EXPECT_EQ(lines[0].points.front(), PlainDoc::Project(47.6, -122.438));
+    EXPECT_EQ(lines[0].points.back(), PlainDoc::Project(47.601, -122.437));
+}
+
 // Properties over a position marker finds that fix (the newest where two
 // meet), nothing beside it, and nothing while the markers are off.
 TEST_F(LogTrackTest, APressOnAMarkerFindsItsFix)

@@ -1,6 +1,7 @@
 // The logbook window's rows: a vessel's appends as one list (the first
 // append's rows first), notes on one line, unset courses empty, a row past
-// the count empty, and rows fetched by ordinal without walking the tables.
+// the count empty, rows fetched by ordinal without walking the tables, and
+// never another vessel's rows after the log's vessels changed.
 #include "navigator/LogbookRows.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,20 @@ TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
     // Another vessel id has no rows.
     CLogbookRows none(log, 999);
     EXPECT_EQ(none.RowCount(), 0u);
+    // The log starts a vessel of its own (not continued): the earlier
+    // vessel's appends leave the list before the window counts again. Its
+    // rows show empty, never the new vessel's rows in their places.
+    ASSERT_TRUE(log.EndVoyage());
+    log.SetAppendToExisting(false);
+    ASSERT_TRUE(log.StartVoyage("three", ""));
+    ASSERT_TRUE(log.WriteLogRecord(At(47.7, t0 + hours(3), 10.0)));
+    ASSERT_NE(log.OwnVessel()->vesselId, rows.VesselId());
+    rows.FetchRows(0, 4, got);
+    ASSERT_EQ(got.size(), 4u);
+    for (const auto& row : got)
+        EXPECT_EQ(row[0], "") << "a row of another vessel in the window";
+    rows.Recount();
+    EXPECT_EQ(rows.RowCount(), 0u);
     ::unsetenv("TZ");
     ::tzset();
 }

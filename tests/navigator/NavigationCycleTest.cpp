@@ -389,6 +389,39 @@ TEST(NavigationCycle, FailedDatumConversionIsSkipped)
     EXPECT_EQ(charts.checks, 1);
 }
 
+// While logging, the track's line runs on from the last track point to the
+// vessel: the trail starts again at each point and gains the vessel's place
+// each tick; without logging there is none.
+TEST(NavigationCycle, TheTrailRunsFromTheLastPointToTheVessel)
+{
+    Cycle c;
+    c.nav.SetLoggingPeriod(60s);
+    c.nav.SetTrackInterval(30s);
+    c.log.logging = true;
+    c.Feed(navtest::Rmc(47.6, -122.4, 6.0, 0.0));
+    c.Pass();
+    ASSERT_EQ(c.log.points, 1);
+    ASSERT_EQ(c.nav.OwnTrail().size(), 1u) << "the point just written";
+    for (int s = 1; s <= 10; ++s) {
+        c.clock.Advance(1s);
+        c.Feed(navtest::Rmc(47.6 + s * 1e-4, -122.4, 6.0, 0.0));
+        c.Pass();
+    }
+    ASSERT_EQ(c.nav.OwnTrail().size(), 11u);
+    EXPECT_NEAR(c.nav.OwnTrail().back().GetLatitude(), 47.601, 1e-6);
+    c.clock.Advance(25s);
+    c.Feed(navtest::Rmc(47.602, -122.4, 6.0, 0.0));
+    c.Pass();
+    EXPECT_EQ(c.log.points, 2);
+    ASSERT_EQ(c.nav.OwnTrail().size(), 1u);
+    EXPECT_NEAR(c.nav.OwnTrail().front().GetLatitude(), 47.602, 1e-6);
+    c.log.logging = false;
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(47.603, -122.4, 6.0, 0.0));
+    c.Pass();
+    EXPECT_TRUE(c.nav.OwnTrail().empty());
+}
+
 // The chart window that follows the vessel comes with the voyage and goes
 // with its end; one the user closed is let go; one open when the settings
 // were written follows again at the next start once a position comes.
@@ -451,6 +484,55 @@ TEST(NavigationCycle, MonitorWindowFollowsTheVoyage)
     after.NavigationTimerPass();
     EXPECT_EQ(afterCharts.attaches, 0);
     after.Logbook().Close(true);
+    c.nav.Logbook().Close(true);
+}
+
+// File > Open of another log during a voyage: appended to, the voyage goes
+// on in it (a new append of its vessel, the same voyage); opened only to be
+// read, the voyage ends, logging stops and the following window goes, and no
+// row is written into it.
+TEST(NavigationCycle, OpeningAnotherLogTakesTheVoyageOnOrEndsIt)
+{
+    brine_test::TempFolder dir;
+    Cycle c;
+    c.nav.Logbook().SetFolder(dir.Path());
+    FakeCharts charts;
+    c.nav.SetChartHost(&charts);
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Earlier").string()));
+    c.Feed(navtest::Rmc(47.6, -122.4, 6.0, 45.0));
+    c.Pass();
+    ASSERT_TRUE(c.nav.StartVoyage("PS-0701", "Ada"));
+    ASSERT_TRUE(c.nav.Logbook().Close(true));
+
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Trip").string()));
+    ASSERT_TRUE(c.nav.StartVoyage("PS-0712", "Bo"));
+    ASSERT_TRUE(charts.attached);
+
+    // Opened to be read: nothing goes on in it.
+    c.nav.Logbook().SetAppendToExisting(false);
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Earlier").string()));
+    EXPECT_FALSE(c.nav.Logbook().IsVoyageRunning());
+    EXPECT_FALSE(c.nav.Logbook().IsLogging());
+    EXPECT_FALSE(charts.attached);
+    c.clock.Advance(10s);
+    c.Feed(navtest::Rmc(47.61, -122.41, 6.0, 45.0));
+    c.Pass();
+    ASSERT_EQ(c.nav.Logbook().Vessels().size(), 1u);
+    EXPECT_EQ(c.nav.Logbook().OwnVessel(), nullptr) << "no append was made";
+
+    // Back in Trip to append to it: the voyage under way goes on there.
+    ASSERT_TRUE(c.nav.StartVoyage("PS-0713", "Cy"));
+    ASSERT_TRUE(charts.attached);
+    c.nav.Logbook().SetAppendToExisting(true);
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Trip").string()));
+    EXPECT_TRUE(c.nav.Logbook().IsVoyageRunning());
+    EXPECT_TRUE(c.nav.Logbook().IsLogging());
+    EXPECT_TRUE(charts.attached);
+    const CLogVessel* own = c.nav.Logbook().OwnVessel();
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(own->voyageId, "PS-0713");
+    EXPECT_EQ(own->watchOfficer, "Cy");
+    EXPECT_EQ(own->appendNo, 2u) << "the next append of Trip's vessel";
     c.nav.Logbook().Close(true);
 }
 

@@ -1,8 +1,6 @@
 // Any bytes as a ".vsl" text and as a ".hdr" record: a refused file leaves
 // the record exactly as it was, and a read record writes and reads back the
-// same (the text keeps 19 decimals, so to within that).
-#include <algorithm>
-#include <cmath>
+// same (numbers are written as the shortest text that reads back exactly).
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -20,10 +18,10 @@ navigator::COwnVessel Sentinel()
     return v;
 }
 
-// Equal to within what 19 fixed decimals keep.
+// A written number reads back as the same double.
 bool SameInText(double a, double b)
 {
-    return std::fabs(a - b) <= 1e-18 + 1e-15 * std::max(std::fabs(a), std::fabs(b));
+    return a == b;
 }
 
 bool SameNumbersInText(const navigator::COwnVessel& a, const navigator::COwnVessel& b)

@@ -209,6 +209,36 @@ TEST(VesselLogbook, CancelKeepsTheVoyageAndTheOpenLogAsTheyWere)
     EXPECT_TRUE(h.prompt.Done());
 }
 
+// A temporary log whose copy fails at close is told about and stays open:
+// closing it anyway would delete the only copy of its rows.
+TEST(VesselLogbook, ATemporaryLogWhoseSaveFailsIsKept)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open(""));
+    const std::string temporary = h.log.LogPath();
+    h.log.SetLogging(true);
+    Log(h, 2, T0());
+
+    std::ofstream(dir / "a file") << "not a folder";
+    h.savePath = (dir / "a file" / "Passage").string();
+    h.prompt.Expect(PromptAnswer::Yes, "Save Log file?");
+    h.prompt.Expect(PromptAnswer::Ok, "The log stays open");
+    EXPECT_FALSE(h.log.Close(false));
+    EXPECT_TRUE(h.log.IsOpen());
+    EXPECT_EQ(h.log.LogPath(), temporary);
+    EXPECT_TRUE(fs::exists(temporary + ".dbf"));
+    EXPECT_TRUE(h.prompt.Done());
+
+    // The close's question asked ahead (as the program's close does): No, then the log
+    // closes without asking again.
+    h.prompt.Expect(PromptAnswer::No, "Save Log file?");
+    EXPECT_EQ(h.log.OfferSaveBeforeClose(), navigator::LogSaveResult::NotSaved);
+    EXPECT_TRUE(h.log.Close(true));
+    EXPECT_FALSE(fs::exists(temporary + ".dbf"));
+    EXPECT_TRUE(h.prompt.Done());
+}
+
 TEST(VesselLogbook, SaveAsOntoItselfKeepsAllAndToANewNameTheTrackGoesOnInTheCopy)
 {
     brine_test::TempFolder dir;
@@ -265,6 +295,41 @@ TEST(VesselLogbook, SaveAsOntoItselfKeepsAllAndToANewNameTheTrackGoesOnInTheCopy
     EXPECT_TRUE(fs::exists(dir / "kept.X/00000001.trc"));
     for (const auto& name : Names(dir.Path()))
         EXPECT_NE(name.rfind("~d", 0), 0u) << name;
+}
+
+// Save As copies the files of every row of the index, not only those of the
+// vessels loaded: a log opened on one append (the chooser's leaf) keeps its
+// other appends in the copy, rows and track.
+TEST(VesselLogbook, SaveAsCopiesTheAppendsThatAreNotLoaded)
+{
+    brine_test::TempFolder dir;
+    {
+        Harness h(dir.Path());
+        ASSERT_TRUE(h.log.Open((dir / "Sound").string()));
+        ASSERT_TRUE(h.log.StartVoyage("PS-0601", "Ada"));
+        Log(h, 5, T0());
+        ASSERT_TRUE(h.log.EndVoyage());
+        h.log.SetAppendToExisting(true);
+        ASSERT_TRUE(h.log.StartVoyage("PS-0602", "Bo"));
+        Log(h, 3, T0() + hours(2));
+        ASSERT_TRUE(h.log.EndVoyage());
+        ASSERT_TRUE(h.log.Close(true));
+    }
+    Harness h(dir.Path());
+    h.log.ChooseVessel(1, 2);
+    ASSERT_TRUE(h.log.Open((dir / "Sound").string()));
+    ASSERT_EQ(h.log.Vessels().size(), 1u) << "only the second append is loaded";
+    h.savePath = (dir / "Copy.dbf").string();
+    ASSERT_EQ(h.log.SaveAs(false), LogSaveResult::Saved);
+    for (const char* name : {"00000001.dbf", "00000001.trc", "00000002.dbf", "00000002.trc"})
+        EXPECT_TRUE(fs::exists(dir / "Copy.X" / name)) << name;
+    ASSERT_TRUE(h.log.Close(true));
+    Harness whole(dir.Path());
+    ASSERT_TRUE(whole.log.Open((dir / "Copy").string()));
+    ASSERT_EQ(whole.log.Vessels().size(), 2u);
+    EXPECT_EQ(whole.log.Vessels()[0]->rows->GetRecordCount(), 5);
+    EXPECT_EQ(whole.log.Vessels()[0]->track.RecordCount(), 5u);
+    EXPECT_EQ(whole.log.Vessels()[1]->rows->GetRecordCount(), 3);
 }
 
 TEST(VesselLogbook, FixTypeOfARecord)
@@ -447,7 +512,8 @@ TEST(VesselLogbook, NoticesGoOutAndOnlyThisLogsAreTakenIn)
     const auto rowsBefore = a.log.OwnVessel()->rows->GetRecordCount();
     const auto started = steady_clock::now();
     a.log.LogEvent("while B holds it", -1);
-    EXPECT_LT(steady_clock::now() - started, milliseconds(1500));
+    // Ten tries 100 ms apart; a loaded machine oversleeps, forever is the fault.
+    EXPECT_LT(steady_clock::now() - started, milliseconds(5000));
     EXPECT_EQ(a.log.KeptCount(), 1u);
     ASSERT_FALSE(a.warnings.empty());
     EXPECT_NE(a.warnings.back().find("station B"), std::string::npos) << a.warnings.back();

@@ -17,6 +17,7 @@
 
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "app/MsgBar.h"
 #include "app/WorkspaceManager.h"
 #include "nmea/InstrumentsModule.h"
 #include "nmea/StationRecord.h"
@@ -276,6 +277,52 @@ TEST(NetworkOptions, TwoStationsOnOneComputerExchangeMessages)
     EXPECT_EQ(a.module->Messaging().GetTcpPort(), other);
     a.module->Terminate();
     b.module->Terminate();
+}
+
+class Silent : public app::CAlertSound {
+public:
+    bool Play(const std::filesystem::path&) override { return true; }
+    void Beep() override { }
+};
+
+bool BarShows(const app::CMsgBar& bar, const std::string& prefix)
+{
+    for (const auto& message : bar.Messages())
+        if (message->activeCount > 0 && message->text.rfind(prefix, 0) == 0)
+            return true;
+    return false;
+}
+
+// The user mends a taken port on the Network page: the error about it goes from the message
+// bar once the station listens on the new one.
+TEST(NetworkOptions, AMendedPortTakesItsErrorOffTheMessageBar)
+{
+    brine_test::TempFolder shared, program;
+    const std::uint16_t taken = FreePort();
+    ASSERT_NE(taken, 0);
+    const int other = ListenOn(nmea::Ipv4{127, 0, 0, 2}, taken);
+    ASSERT_GE(other, 0);
+    Station a(program.Path());
+    Silent sound;
+    app::CMsgBar bar(a.clock, sound, program.Path());
+    a.module->SetMessageBar(&bar);
+    ASSERT_TRUE(a.module->Initialise());
+    a.module->LoadSettings();
+
+    const std::string error = "Station messaging cannot listen on TCP port " +
+                              std::to_string(taken) + ": Address already in use.";
+    ASSERT_TRUE(a.ApplyPage(shared.Path().string(), "127.0.0.2", taken));
+    a.module->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_FALSE(a.module->Messaging().IsStarted());
+    EXPECT_TRUE(BarShows(bar, error));
+
+    const std::uint16_t free = FreePort();
+    ASSERT_TRUE(a.ApplyPage(shared.Path().string(), "127.0.0.2", free));
+    a.module->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_TRUE(a.module->Messaging().IsStarted());
+    EXPECT_FALSE(BarShows(bar, "Station messaging cannot listen"));
+    a.module->Terminate();
+    ::close(other);
 }
 
 }   // namespace

@@ -748,3 +748,62 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
     }
     frame->CloseWithoutConfirmation();
 }
+
+// A chart switch in the window that follows the vessel (a zoom onto a
+// larger-scale chart, the best chart for the position) puts the new chart in
+// a new following window: the vessel is followed there, and the message
+// about it not being visible goes when a chart shows it.
+TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsChart)
+{
+    withNavigator = true;
+    auto frame = Start();
+    ASSERT_NE(navigator, nullptr);
+    navigator->SetMessageBar(frame->MsgBar());
+    const geo::CPosition first(47.60, -122.40);
+    navigator::CPositionSourceChoice dr;
+    dr.source = navigator::SourceChoice::DeadReckoning;
+    dr.position = first;
+    navigator->ApplyPositionSource(dr);
+    navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
+    navigator->SetAutoscrollWindow(true);
+    Pump();
+    ASSERT_TRUE(navigator->HasAutoscrollWindow());
+
+    chart::CChartDoc* replaced = frame->OpenChart("", true, chart::kFrameAutoscroll);
+    ASSERT_NE(replaced, nullptr);
+    Pump();
+    ASSERT_EQ(frame->Charting()->FindChartDocInState(chart::kFrameAutoscroll), replaced);
+    EXPECT_TRUE(navigator->HasAutoscrollWindow());
+
+    // Zoomed in round the first position, the vessel moves well out of view.
+    auto* blank = dynamic_cast<charts::CBlankChartDoc*>(replaced);
+    ASSERT_NE(blank, nullptr);
+    blank->SetViewExtent(geo::CPosition(47.65, -122.50), geo::CPosition(47.55, -122.30));
+    // The ordinary window looks elsewhere.
+    for (chart::CChartFrame* f : Frames(*frame))
+        if (f->GetState() == chart::kFrameNormal)
+            dynamic_cast<charts::CBlankChartDoc&>(*f->GetChartDoc())
+                .SetViewExtent(geo::CPosition(10.0, 10.0), geo::CPosition(9.0, 11.0));
+    const geo::CPosition second(47.40, -122.10);
+    ASSERT_FALSE(replaced->IsPositionVisible(second));
+    auto notVisibleShown = [&frame] {
+        for (const auto& m : frame->MsgBar()->Messages())
+            if (m->text == "Vessel position is not visible.")
+                return m->activeCount > 0;
+        ADD_FAILURE() << "no such message";
+        return false;
+    };
+    dr.position = second;
+    navigator->ApplyPositionSource(dr);
+    navigator->OnMonitorMessage({navigator::kMsgBestChartCheck, 0, 0});
+    EXPECT_TRUE(notVisibleShown());
+    replaced->GetChartFrame()->ActivateFrame();
+    Pump();
+    navigator->OnMonitorMessage({navigator::kMsgKeepInView, 0, 0});
+    Pump();
+    EXPECT_TRUE(replaced->IsPositionVisible(second));
+    EXPECT_TRUE(replaced->IsInAutoscrollArea(second));
+    navigator->OnMonitorMessage({navigator::kMsgBestChartCheck, 0, 0});
+    EXPECT_FALSE(notVisibleShown());
+    frame->CloseWithoutConfirmation();
+}

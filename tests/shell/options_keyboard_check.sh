@@ -207,7 +207,7 @@ for palette in day night; do
     walk_pages tools "$TOOLS_PAGES" "$palette"
     xdotool key Escape
     open_sheet "Navigator Options" n o
-    walk_pages navigator 5 "$palette"
+    walk_pages navigator 7 "$palette"
     xdotool key Escape
     open_sheet "Chart Options" c p
     walk_pages chart 2 "$palette"
@@ -233,8 +233,15 @@ has_setting ThreadPriority dword:2 || fail "ThreadPriority=2 is not in the setti
 
 step "Navigator Options: minutes 75 refused; a value on every page"
 open_sheet "Navigator Options" n o
-type_into v "00:75:00"
+# General first: time marks on the own track.
+toggle t
+xdotool key ctrl+Tab
+sleep 0.2
+type_into m "00:75:00"
 expect_refusal "Minutes run from 0 to 59" minutes
+type_into m "00:00:45"
+xdotool key ctrl+Tab
+sleep 0.2
 type_into v "00:01:30"
 xdotool key alt+m End
 xdotool key ctrl+Tab
@@ -250,6 +257,8 @@ xdotool key ctrl+Tab
 sleep 0.2
 toggle i
 close_with_return
+has_setting DrawTimeMarks str:True || fail "DrawTimeMarks=True (General) is not in the file"
+has_setting VesselPlotFixFreq "str:0 00:00:45" || fail "VesselPlotFixFreq 00:00:45 is not in the file"
 has_setting AutoScrollPercentage dword:100 || fail "AutoScrollPercentage=100 is not in the file"
 grep -q "^BestChartCheckInterval=.*90" "$SETTINGS" || grep -q "^BestChartCheckInterval=" "$SETTINGS" ||
     fail "BestChartCheckInterval is not in the file"

@@ -373,12 +373,13 @@ pass_disclaimer() {
     MAIN=$FOUND
 }
 
-# Starts $PROGRAM with the work folder's home and settings, answers the
-# DISCLAIMER and waits for the main window: its id in $MAIN, the program's in $PID.
+# Starts $PROGRAM (with the arguments given) with the work folder's home and
+# settings, answers the DISCLAIMER and waits for the main window: its id in
+# $MAIN, the program's in $PID.
 start_past_disclaimer() {
     export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
     export XDG_RUNTIME_DIR="$work/runtime" BRINE_INSTANCE_NAME="brine-$XWIN_NAME-$$-$RANDOM"
-    TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
+    TMPDIR="$work/tmp" "$PROGRAM" "$@" > "$work/program.log" 2>&1 &
     PID=$!
     pass_disclaimer
     xdotool mousemove --sync 2 2

@@ -1,5 +1,5 @@
-// The ARPA options page without windows: the stepped spins and the range
-// checks of the values a user types.
+// The ARPA options page without windows: the stepped spins, the range
+// checks of the values a user types, and applied options kept at once.
 
 #include "targets/ARPAOptionsModel.h"
 
@@ -73,6 +73,13 @@ TEST(ARPAOptions, RangesAreCheckedAndApplyReachesTheModule)
     EXPECT_EQ(reported, "");
     model.DefaultProperties();
     EXPECT_FALSE(model.PropertiesDiffer());
+
+    // Applied options are there at the next start, with no workspace saved.
+    targets::CARPAModule next(home, ports, clock, nullptr);
+    next.LoadSettings();
+    EXPECT_EQ(next.PassOptions().maxTargets, 3);
+    EXPECT_EQ(next.RefreshSeconds(), 60);
+    EXPECT_TRUE(next.Properties().drawProjectedPath);
 }
 
 }   // namespace

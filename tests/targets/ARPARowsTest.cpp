@@ -1,8 +1,8 @@
 // The "ARPA" card's row texts from real TTM and TLL lines: a tracked target
 // from its TTM (units converted, the drawn position), a target with only a
 // TLL from its position and the drawn course, range and bearing, a unit the
-// program does not know leaving its cells empty, and nothing for a target
-// whose reports have aged.
+// program does not know leaving its cells empty, and only the number and
+// name for a target whose reports have aged.
 
 #include "targets/ARPARows.h"
 
@@ -110,9 +110,11 @@ TEST_F(ArpaRowsTest, PositionOnlyTargetFromItsTll)
     EXPECT_EQ(row[11], "");
     EXPECT_EQ(row[12], "Tracking");
 
-    // Once the values have aged the row has nothing to say.
+    // Once the values have aged the row still names its target, and says nothing more.
     clock.Advance(60s);
     row = Row(t);
-    for (const std::string& cell : row)
-        EXPECT_EQ(cell, "");
+    EXPECT_EQ(row[0], "12");
+    EXPECT_EQ(row[1], "BUOY");
+    for (std::size_t i = 2; i < row.size(); ++i)
+        EXPECT_EQ(row[i], "") << i;
 }

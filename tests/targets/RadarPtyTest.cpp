@@ -121,13 +121,16 @@ struct PtyTest : ::testing::Test {
     // records: every target is drawn where its fix puts it, and each fix is
     // one whole report (range and bearing of one line, read under the target
     // lock), so it lies among the simulator's targets: they start within 5 nm
-    // and close at 28 kn at most, over a simulated second per 60 lines or more.
+    // and close at 28 kn at most, over a simulated second per 60 lines or more
+    // (parsed or lost to a full queue in the flood).
     void Draw()
     {
         recorder.Clear();
         layer.Draw(*chart.doc, recorder.dc);
-        const double reachNm =
-            5.1 + 28.0 * (static_cast<double>(module.Device().ParsedLines()) / 60.0 + 1.0) / 3600.0;
+        const auto& device = module.Device();
+        const auto lines =
+            device.ParsedLines() + device.LostToFullQueue() + device.LostToBusyLock();
+        const double reachNm = 5.1 + 28.0 * (static_cast<double>(lines) / 60.0 + 1.0) / 3600.0;
         for (const auto& t : module.Targets()) {
             if (!t.fix)
                 continue;

@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QStyle>
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <vector>
 
 namespace app {
@@ -113,6 +115,13 @@ void CMsgBarWnd::ApplyLayout(const std::string& displayText, int textHeight)
     const QMargins m = m_label->contentsMargins();
     m_label->setFixedHeight(textHeight + m.top() + m.bottom() + 2 * EdgeWidth());
     update();
+    // Window checks read what the bar shows: a line per change, messages
+    // joined by " | ", "-" for none.
+    if (const char* path = std::getenv("BRINE_MSGBAR_STATE_FILE"); path && *path)
+        std::ofstream(path, std::ios::app)
+            << (text.isEmpty() ? QStringLiteral("-") : QString(text).replace('\n', " | "))
+                   .toStdString()
+            << '\n';
 }
 
 int CMsgBarWnd::TextWidth(std::string_view text) const

@@ -53,78 +53,50 @@ struct OverlayKindRow {
 
 namespace {
 
+// A line kind: drawn by default, no stored size, no label prefix.
+constexpr OverlayKindRow LineKindRow(const char* colourValue, const char* drawValue,
+                                     PaletteColours colours, bool pattern = false)
+{
+    return {colourValue, drawValue, false, colours, true, kSizeSmall, "", pattern};
+}
+
+// A point kind: never patterned.
+constexpr OverlayKindRow PointKindRow(const char* colourValue, const char* drawValue,
+                                      bool storesSize, PaletteColours colours, bool draw = true,
+                                      std::int32_t size = kSizeSmall, const char* labelPrefix = "")
+{
+    return {colourValue, drawValue, storesSize, colours, draw, size, labelPrefix, false};
+}
+
+constexpr PaletteColours kRedLine{kRed, kRed, kDarkRed};
+constexpr PaletteColours kOrangeAll{kOrange, kOrange, kOrange};
+constexpr PaletteColours kGreenLine{kGreen, kGreen, kDarkGreen};
+constexpr PaletteColours kBlackOnDay{kBlack, kWhite, kGrey};
+
 // Every kind, indexed by LineKind and PointKind. Lines start one pixel wide and
 // may be drawn up to four wide; they store no size.
 constexpr OverlayKindRow kKinds[kKindCount] = {
-    {"SelectedRoute",
-     "DrawSelectedRoute",
-     false,
-     {kRed, kRed, kDarkRed},
-     true,
-     kSizeSmall,
-     "",
-     true},
-    {"AlternativeRoute",
-     "DrawAlternativeRoute",
-     false,
-     {kOrange, kOrange, kOrange},
-     true,
-     kSizeSmall,
-     "",
-     true},
-    {"VesselTrack", "DrawVesselTrack", false, {kBlack, kWhite, kGrey}, true, kSizeSmall, "", false},
-    {"PlannedTrack", "DrawPlannedTrack", false, {kBlue, kBlue, kNavy}, true, kSizeSmall, "", false},
-    {"HeadingMarker",
-     "DrawHeadingMark",
-     false,
-     {kBlack, kWhite, kGrey},
-     true,
-     kSizeSmall,
-     "",
-     false},
-    {"SpeedAndDirectionVector",
-     "DrawSpeedVect",
-     false,
-     {kBlack, kWhite, kGrey},
-     true,
-     kSizeSmall,
-     "",
-     false},
-    {"ArrivalCircle", "", false, {kRed, kRed, kDarkRed}, true, kSizeSmall, "", false},
-    {"WaypointPerpendicular", "", false, {kRed, kRed, kDarkRed}, true, kSizeSmall, "", false},
-    {"CrossTrackLimits", "", false, {kRed, kRed, kDarkRed}, true, kSizeSmall, "", false},
-    {"TargetLine",
-     "DrawVesselTrack",
-     false,
-     {kGreen, kGreen, kDarkGreen},
-     true,
-     kSizeSmall,
-     "",
-     true},
+    LineKindRow("SelectedRoute", "DrawSelectedRoute", kRedLine, true),
+    LineKindRow("AlternativeRoute", "DrawAlternativeRoute", kOrangeAll, true),
+    LineKindRow("VesselTrack", "DrawVesselTrack", kBlackOnDay),
+    LineKindRow("PlannedTrack", "DrawPlannedTrack", {kBlue, kBlue, kNavy}),
+    LineKindRow("HeadingMarker", "DrawHeadingMark", kBlackOnDay),
+    LineKindRow("SpeedAndDirectionVector", "DrawSpeedVect", kBlackOnDay),
+    LineKindRow("ArrivalCircle", "", kRedLine),
+    LineKindRow("WaypointPerpendicular", "", kRedLine),
+    LineKindRow("CrossTrackLimits", "", kRedLine),
+    LineKindRow("TargetLine", "DrawVesselTrack", kGreenLine, true),
     // kChartpointKind ... kTextKind
-    {"Chartpoint", "DrawChartpoints", true, {kBlue, kBlue, kNavy}, true, kSizeSmall, "CP", false},
-    {"RouteWaypoint", nullptr, true, {kOrange, kOrange, kOrange}, true, kSizeSmall, "W", false},
-    {"PositionMarker",
-     "DrawPositionMarker",
-     true,
-     {kOrange, kOrange, kOrange},
-     false,
-     kSizeSmall,
-     "",
-     false},
-    {"PositionMarker",
-     "DrawPositionMarker",
-     true,
-     {kGreen, kGreen, kDarkGreen},
-     false,
-     kSizeSmall,
-     "",
-     false},
-    {"Target", "DrawOverlays", false, {kGreen, kGreen, kDarkGreen}, true, kSizeSmall, "", false},
-    {"OwnVessel", nullptr, true, {kBlack, kWhite, kWhite}, true, kSizeLarge, "", false},
-    {"TextLabel", nullptr, false, {kOrange, kOrange, kOrange}, true, kSizeSmall, "", false},
+    PointKindRow("Chartpoint", "DrawChartpoints", true, {kBlue, kBlue, kNavy}, true, kSizeSmall,
+                 "CP"),
+    PointKindRow("RouteWaypoint", nullptr, true, kOrangeAll, true, kSizeSmall, "W"),
+    PointKindRow("PositionMarker", "DrawPositionMarker", true, kOrangeAll, false),
+    PointKindRow("PositionMarker", "DrawPositionMarker", true, kGreenLine, false),
+    PointKindRow("Target", "DrawOverlays", false, kGreenLine),
+    PointKindRow("OwnVessel", nullptr, true, {kBlack, kWhite, kWhite}, true, kSizeLarge),
+    PointKindRow("TextLabel", nullptr, false, kOrangeAll),
     // A line kind outside the table keeps its values under empty names.
-    {"", "", false, {kOrange, kOrange, kOrange}, true, kSizeSmall, "", false},
+    LineKindRow("", "", kOrangeAll),
 };
 
 const OverlayKindRow& LineRow(std::int32_t kind)
@@ -196,15 +168,6 @@ struct WriteFrom {
     void operator()(const app::CDateTimeSpanEx* span) const { reg.WriteTimeSpan(name, *span); }
 };
 
-// The line and label a point kind owns, back at their defaults; the line is
-// drawn `width` pixels wide.
-void DefaultLineAndText(CLineProperties& line, std::uint8_t width, COvrlyTextProperties& text)
-{
-    line.SetDefaults();
-    line.SetWidth(width);
-    text.SetDefaults();
-}
-
 }   // namespace
 
 // ---- CPointProperties ---------------------------------------------------------------------
@@ -237,6 +200,8 @@ std::vector<CPointProperties::StoredValue> CPointProperties::StoredValues()
     std::vector<StoredValue> values;
     if (m_row->drawValue)
         values.push_back({m_row->drawValue, &m_draw});
+    for (const Switch& s : Switches())
+        values.push_back({s.name, s.member});
     ListOwnValues(values);
     values.push_back({m_row->colourValue, &m_colours});
     if (m_row->storesSize)
@@ -289,6 +254,10 @@ void CPointProperties::SetDefaults()
     m_draw = m_row->draw;
     m_sizeMode = m_row->size;
     ApplyDefaultColours();
+    for (const Switch& s : Switches())
+        *s.member = s.initial;
+    for (CPointProperties* owned : OwnedProperties())
+        owned->SetDefaults();
 }
 
 void CPointProperties::CopyFrom(const CPointProperties& other)
@@ -373,56 +342,50 @@ CChartpointProperties::CChartpointProperties() : CPointProperties(kKinds[kChartp
     SetDefaults();
 }
 
-void CChartpointProperties::SetDefaults()
+std::vector<CPointProperties::Switch> CChartpointProperties::Switches()
 {
-    CPointProperties::SetDefaults();
-    drawId = drawName = false;
+    return {{"DrawID", &drawId, false}, {"DrawName", &drawName, false}};
 }
 
-void CChartpointProperties::ListOwnValues(std::vector<StoredValue>& values)
+// ---- Kinds owning a line and a label ------------------------------------------------------
+
+CLineAndTextOwner::CLineAndTextOwner(const OverlayKindRow& row, std::int32_t lineKind,
+                                     std::uint8_t lineWidth)
+    : CPointProperties(row), m_line(lineKind), m_lineWidth(lineWidth)
+{ }
+
+void CLineAndTextOwner::SetDefaults()
 {
-    values.push_back({"DrawID", &drawId});
-    values.push_back({"DrawName", &drawName});
+    CPointProperties::SetDefaults();
+    m_line.SetWidth(m_lineWidth);
 }
 
 // ---- Waypoints ----------------------------------------------------------------------------
 
-CWaypointProperties::CWaypointProperties() : CPointProperties(kKinds[kWaypointKind])
+CWaypointProperties::CWaypointProperties()
+    : CLineAndTextOwner(kKinds[kWaypointKind], kLineSelectedRoute, 3)
 {
     SetDefaults();
 }
 
-void CWaypointProperties::SetDefaults()
+std::vector<CPointProperties::Switch> CWaypointProperties::Switches()
 {
-    CPointProperties::SetDefaults();
-    drawNumber = drawName = drawEta = false;
-    DefaultLineAndText(m_line, 3, m_text);
-}
-
-void CWaypointProperties::ListOwnValues(std::vector<StoredValue>& values)
-{
-    values.push_back({"DrawNumber", &drawNumber});
-    values.push_back({"DrawName", &drawName});
-    values.push_back({"DrawETA", &drawEta});
+    return {{"DrawNumber", &drawNumber, false},
+            {"DrawName", &drawName, false},
+            {"DrawETA", &drawEta, false}};
 }
 
 // ---- Position fixes -----------------------------------------------------------------------
 
-CPositionFixProperties::CPositionFixProperties() : CPointProperties(kKinds[kPositionFixKind])
+CPositionFixProperties::CPositionFixProperties()
+    : CLineAndTextOwner(kKinds[kPositionFixKind], kLineVesselTrack, 2)
 {
     SetDefaults();
 }
 
-void CPositionFixProperties::SetDefaults()
+std::vector<CPointProperties::Switch> CPositionFixProperties::Switches()
 {
-    CPointProperties::SetDefaults();
-    drawFixTimeAndSource = false;
-    DefaultLineAndText(m_line, 2, m_text);
-}
-
-void CPositionFixProperties::ListOwnValues(std::vector<StoredValue>& values)
-{
-    values.push_back({"DrawFixTimeAndSource", &drawFixTimeAndSource});
+    return {{"DrawFixTimeAndSource", &drawFixTimeAndSource, false}};
 }
 
 CARPAPositionFixProperties::CARPAPositionFixProperties() : CPointProperties(kKinds[kTargetFixKind])
@@ -430,15 +393,22 @@ CARPAPositionFixProperties::CARPAPositionFixProperties() : CPointProperties(kKin
 
 // ---- Targets ------------------------------------------------------------------------------
 
-CTargetProperties::CTargetProperties() : CPointProperties(kKinds[kTargetKind])
+CTargetProperties::CTargetProperties() : CLineAndTextOwner(kKinds[kTargetKind], kLineTargetLine, 3)
 {
     SetDefaults();
 }
 
 CTargetProperties::CTargetProperties(const CTargetProperties& other)
-    : CPointProperties(kKinds[kTargetKind])
+    : CLineAndTextOwner(kKinds[kTargetKind], kLineTargetLine, 3)
 {
     *this = other;
+}
+
+std::vector<CPointProperties*> CTargetProperties::OwnedProperties()
+{
+    std::vector<CPointProperties*> owned = CLineAndTextOwner::OwnedProperties();
+    owned.push_back(&m_fix);
+    return owned;
 }
 
 CTargetProperties& CTargetProperties::operator=(const CTargetProperties& other)
@@ -446,9 +416,9 @@ CTargetProperties& CTargetProperties::operator=(const CTargetProperties& other)
     if (this == &other)
         return *this;
     CPointProperties::CopyFrom(other);
-    m_line.CopyFrom(other.m_line);
-    m_text.CopyFrom(other.m_text);
-    m_text.SetFont(other.m_text.GetFont());
+    Line().CopyFrom(other.Line());
+    Text().CopyFrom(other.Text());
+    Text().SetFont(other.Text().GetFont());
     m_fix.CopyFrom(other.m_fix);
     drawName = other.drawName;
     drawNumber = other.drawNumber;
@@ -467,29 +437,26 @@ CTargetProperties& CTargetProperties::operator=(const CTargetProperties& other)
 
 void CTargetProperties::SetDefaults()
 {
-    CPointProperties::SetDefaults();
-    drawName = drawNumber = drawLabel = drawDepth = false;
-    drawTrack = true;
-    drawProjectedPath = limitTrackDisplay = false;
+    CLineAndTextOwner::SetDefaults();
     projectedPathDistance = 10.0;
     projectedPathColours = {kGreen, kGreen, kDarkGreen};
     loggingPeriod = app::CDateTimeSpanEx(0, 0, 3, 0);
     trackTimeLimit = app::CDateTimeSpanEx(0, 0, 10, 0);
-    m_line.SetDefaults();
-    m_text.SetDefaults();
-    m_fix.SetDefaults();
-    m_line.SetWidth(3);
+}
+
+std::vector<CPointProperties::Switch> CTargetProperties::Switches()
+{
+    return {{"DrawNumber", &drawNumber, false},
+            {"DrawName", &drawName, false},
+            {"DrawLabel", &drawLabel, false},
+            {"DrawDepth", &drawDepth, false},
+            {"DrawTrack", &drawTrack, true},
+            {"DrawProjectPath", &drawProjectedPath, false},
+            {"LimitTrackDisplay", &limitTrackDisplay, false}};
 }
 
 void CTargetProperties::ListOwnValues(std::vector<StoredValue>& values)
 {
-    values.push_back({"DrawNumber", &drawNumber});
-    values.push_back({"DrawName", &drawName});
-    values.push_back({"DrawLabel", &drawLabel});
-    values.push_back({"DrawDepth", &drawDepth});
-    values.push_back({"DrawTrack", &drawTrack});
-    values.push_back({"DrawProjectPath", &drawProjectedPath});
-    values.push_back({"LimitTrackDisplay", &limitTrackDisplay});
     values.push_back({"ProjectedPathColour", &projectedPathColours});
     values.push_back({"ProjectedPathDistance", &projectedPathDistance});
     values.push_back({"LoggingPeriod", &loggingPeriod});
@@ -500,7 +467,7 @@ bool CTargetProperties::operator!=(const CTargetProperties& other) const
 {
     const bool same =
         CPointProperties::operator==(other) && projectedPathColours == other.projectedPathColours &&
-        m_line == other.m_line && m_text.CPointProperties::operator==(other.m_text) &&
+        Line() == other.Line() && Text().CPointProperties::operator==(other.Text()) &&
         m_fix.CPointProperties::operator==(other.m_fix) && drawName == other.drawName &&
         drawNumber == other.drawNumber && drawLabel == other.drawLabel &&
         drawDepth == other.drawDepth && drawTrack == other.drawTrack &&

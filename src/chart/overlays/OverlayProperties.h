@@ -43,6 +43,8 @@ public:
     // opened changes nothing.
     void Load(const app::CSettingsHome& home);
     void Save(const app::CSettingsHome& home) const;
+    // The kind's draw flag, size, colours and switches, and every owned
+    // sub-property, back at their defaults.
     virtual void SetDefaults();
     // Owned sub-properties take the same path.
     void SetBaseKey(const std::string& path);
@@ -82,9 +84,18 @@ protected:
                      app::CDateTimeSpanEx*>
             member;
     };
-    // The kind's own values, stored after its draw flag and before its colours.
+    // A label switch of the kind: its value name, the member and its default.
+    struct Switch {
+        const char* name;
+        bool* member;
+        bool initial;
+    };
+    // The kind's switches, stored after its draw flag and set by SetDefaults.
+    virtual std::vector<Switch> Switches() { return {}; }
+    // The kind's other own values, stored after its switches and before its colours.
     virtual void ListOwnValues(std::vector<StoredValue>&) { }
-    // The sub-properties the kind owns, loaded and saved after it.
+    // The sub-properties the kind owns, loaded, saved and set to their
+    // defaults after it.
     virtual std::vector<CPointProperties*> OwnedProperties() { return {}; }
     // After a load, whether or not the key opened.
     virtual void AfterLoad() { }
@@ -165,7 +176,6 @@ private:
 class CChartpointProperties : public CPointProperties {
 public:
     CChartpointProperties();
-    void SetDefaults() override;
 
     COvrlyTextProperties& Text() { return m_text; }
     const COvrlyTextProperties& Text() const { return m_text; }
@@ -173,53 +183,57 @@ public:
     bool drawName = false;
 
 protected:
-    void ListOwnValues(std::vector<StoredValue>& values) override;
+    std::vector<Switch> Switches() override;
     std::vector<CPointProperties*> OwnedProperties() override { return {&m_text}; }
 
 private:
     COvrlyTextProperties m_text;
 };
 
-class CWaypointProperties : public CPointProperties {
+// A point kind that owns a line and a text label, each stored under its own
+// value names: waypoints, position fixes and targets. Its line starts at a
+// width of the kind's own.
+class CLineAndTextOwner : public CPointProperties {
 public:
-    CWaypointProperties();
     void SetDefaults() override;
 
     CLineProperties& Line() { return m_line; }
     const CLineProperties& Line() const { return m_line; }
     COvrlyTextProperties& Text() { return m_text; }
     const COvrlyTextProperties& Text() const { return m_text; }
+
+protected:
+    CLineAndTextOwner(const OverlayKindRow& row, std::int32_t lineKind, std::uint8_t lineWidth);
+    CLineAndTextOwner(const CLineAndTextOwner&) = default;
+    CLineAndTextOwner& operator=(const CLineAndTextOwner&) = default;
+    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
+
+private:
+    CLineProperties m_line;
+    COvrlyTextProperties m_text;
+    std::uint8_t m_lineWidth;
+};
+
+class CWaypointProperties : public CLineAndTextOwner {
+public:
+    CWaypointProperties();
+
     bool drawNumber = false;
     bool drawName = false;
     bool drawEta = false;
 
 protected:
-    void ListOwnValues(std::vector<StoredValue>& values) override;
-    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
-
-private:
-    CLineProperties m_line{kLineSelectedRoute};
-    COvrlyTextProperties m_text;
+    std::vector<Switch> Switches() override;
 };
 
-class CPositionFixProperties : public CPointProperties {
+class CPositionFixProperties : public CLineAndTextOwner {
 public:
     CPositionFixProperties();
-    void SetDefaults() override;
 
-    CLineProperties& Line() { return m_line; }
-    const CLineProperties& Line() const { return m_line; }
-    COvrlyTextProperties& Text() { return m_text; }
-    const COvrlyTextProperties& Text() const { return m_text; }
     bool drawFixTimeAndSource = false;
 
 protected:
-    void ListOwnValues(std::vector<StoredValue>& values) override;
-    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text}; }
-
-private:
-    CLineProperties m_line{kLineVesselTrack};
-    COvrlyTextProperties m_text;
+    std::vector<Switch> Switches() override;
 };
 
 class CARPAPositionFixProperties : public CPointProperties {
@@ -227,7 +241,7 @@ public:
     CARPAPositionFixProperties();
 };
 
-class CTargetProperties : public CPointProperties {
+class CTargetProperties : public CLineAndTextOwner {
 public:
     CTargetProperties();
     CTargetProperties(const CTargetProperties& other);
@@ -237,10 +251,6 @@ public:
     // True when anything the options pages can change differs.
     bool operator!=(const CTargetProperties& other) const;
 
-    CLineProperties& Line() { return m_line; }
-    const CLineProperties& Line() const { return m_line; }
-    COvrlyTextProperties& Text() { return m_text; }
-    const COvrlyTextProperties& Text() const { return m_text; }
     CARPAPositionFixProperties& FixMarker() { return m_fix; }
     const CARPAPositionFixProperties& FixMarker() const { return m_fix; }
 
@@ -260,12 +270,11 @@ public:
     app::CDateTimeSpanEx trackTimeLimit;
 
 protected:
+    std::vector<Switch> Switches() override;
     void ListOwnValues(std::vector<StoredValue>& values) override;
-    std::vector<CPointProperties*> OwnedProperties() override { return {&m_line, &m_text, &m_fix}; }
+    std::vector<CPointProperties*> OwnedProperties() override;
 
 private:
-    CLineProperties m_line{kLineTargetLine};
-    COvrlyTextProperties m_text;
     CARPAPositionFixProperties m_fix;
 };
 

@@ -5,8 +5,11 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -50,6 +53,24 @@ QPushButton* MakeWell(const char* name, const QString& accessibleName, QWidget* 
 void PaintWell(QPushButton* well, COLORREF colour)
 {
     well->setStyleSheet(QStringLiteral("background-color: %1").arg(ToColour(colour).name()));
+}
+
+void PaintSwatch(QPushButton* well, COLORREF colour)
+{
+    QPixmap swatch(32, 12);
+    swatch.fill(ToColour(colour));
+    well->setIcon(QIcon(swatch));
+    well->setIconSize(swatch.size());
+}
+
+QIcon LineWidthIcon(int width)
+{
+    QPixmap picture(60, 12);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::black, width));
+    painter.drawLine(4, 6, 56, 6);
+    return QIcon(picture);
 }
 
 bool PickColour(QWidget* parent, const QString& title, COLORREF& colour)

@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QFormLayout;
+class QIcon;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -25,6 +26,11 @@ QSpinBox* MakeWhole(const char* name, int low, int high, QWidget* parent);
 // A small button filled with one colour; clicking it is the page's to connect.
 QPushButton* MakeWell(const char* name, const QString& accessibleName, QWidget* parent);
 void PaintWell(QPushButton* well, COLORREF colour);
+// The colour as a swatch icon on the button: greyed with the button while
+// it is disabled (a style sheet's background would not be).
+void PaintSwatch(QPushButton* well, COLORREF colour);
+// A width combo's entry picture: a line of that width, 60 by 12 pixels.
+QIcon LineWidthIcon(int width);
 // The colour chooser starting at `colour`: true, with `colour` changed, when
 // one was chosen.
 bool PickColour(QWidget* parent, const QString& title, COLORREF& colour);

@@ -627,16 +627,29 @@ bool CHCRFDoc::SetZoomLevel(int mode, bool /*flag*/)
     return SetZoom(mode, nullptr);
 }
 
+std::optional<geo::CPosition> CHCRFDoc::PositionAtClientPoint(geo::IntPoint client)
+{
+    ClientToChartPoint(client, client);
+    geo::CPosition position;
+    if (!PointToPosition(client, position))
+        return std::nullopt;
+    return position;
+}
+
+std::optional<geo::CPosition> CHCRFDoc::PositionAtViewCentre()
+{
+    const geo::IntRect client = ClientArea();
+    return PositionAtClientPoint(
+        {(client.left + client.right) / 2, (client.top + client.bottom) / 2});
+}
+
 bool CHCRFDoc::ZoomToRect(int left, int top, int right, int bottom)
 {
     const geo::IntRect r{left, top, right, bottom};
-    geo::IntPoint centre{(left + right) / 2, (top + bottom) / 2};
-    ClientToChartPoint(centre, centre);
-    geo::CPosition position;
-    const bool have = PointToPosition(centre, position);
+    const auto position = PositionAtClientPoint({(left + right) / 2, (top + bottom) / 2});
     const bool changed = SetZoom(4, &r);
-    if (have)
-        CentreOnPosition(position, false);
+    if (position)
+        CentreOnPosition(*position, false);
     return changed;
 }
 
@@ -644,15 +657,11 @@ bool CHCRFDoc::ZoomIn()
 {
     if (IsAtMaxZoom())
         return false;
-    const geo::IntRect client = ClientArea();
-    geo::IntPoint centre{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
-    ClientToChartPoint(centre, centre);
-    geo::CPosition position;
-    const bool have = PointToPosition(centre, position);
+    const auto position = PositionAtViewCentre();
     if (!SetZoom(1, nullptr))
         return false;
-    if (have)
-        CentreOnPosition(position, false);
+    if (position)
+        CentreOnPosition(*position, false);
     return true;
 }
 
@@ -660,15 +669,11 @@ bool CHCRFDoc::ZoomOut()
 {
     if (IsAtMinZoom())
         return false;
-    const geo::IntRect client = ClientArea();
-    geo::IntPoint centre{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
-    ClientToChartPoint(centre, centre);
-    geo::CPosition position;
-    const bool have = PointToPosition(centre, position);
+    const auto position = PositionAtViewCentre();
     if (!SetZoom(2, nullptr))
         return false;
-    if (have && m_scroll.x != 0 && m_scroll.y != 0)
-        CentreOnPosition(position, false);
+    if (position && m_scroll.x != 0 && m_scroll.y != 0)
+        CentreOnPosition(*position, false);
     return true;
 }
 

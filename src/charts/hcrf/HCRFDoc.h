@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -223,6 +224,10 @@ private:
     int TileSize() const { return int(128 * m_scale); }
     const CTileRaster& ActiveData() const { return m_active == kHigh ? m_high : m_low; }
     geo::IntRect ClientArea();
+    // The position under a client point or the view's centre, when it has one;
+    // a zoom centres the view on it again.
+    std::optional<geo::CPosition> PositionAtClientPoint(geo::IntPoint client);
+    std::optional<geo::CPosition> PositionAtViewCentre();
     void ClampScroll();
     // One axis of a pan or a scroll bar (the vertical bar's percentage counts
     // from the picture's far end); `scroll` is that axis of m_scroll.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "app/DateTimeEx.h"
 #include "chart/ChartWindow.h"
@@ -114,10 +115,14 @@ CBlankChartDoc::Span CBlankChartDoc::Wanted() const
 
 CBlankChartDoc::Span CBlankChartDoc::Shown() const
 {
+    return ShownOf(Wanted());
+}
+
+CBlankChartDoc::Span CBlankChartDoc::ShownOf(Span s) const
+{
     // The wanted extent cut to the window's proportions about its middle, as
     // a chart picture larger than its window is shown: the chart fills the
     // window, with the extent's middle at the window's middle.
-    Span s = Wanted();
     const geo::IntRect client = ClientOf(GetChartFrame());
     const double w = static_cast<double>(client.right) - client.left;
     const double h = static_cast<double>(client.bottom) - client.top;
@@ -158,6 +163,35 @@ void CBlankChartDoc::SetWanted(Span s)
     keep(s.south, s.north, -90.0, 90.0);
     keep(s.west, s.east, -180.0, 180.0);
     SetViewExtent(geo::CPosition(s.north, s.west), geo::CPosition(s.south, s.east));
+}
+
+void CBlankChartDoc::ShowAll(Span s)
+{
+    const geo::IntRect client = ClientOf(GetChartFrame());
+    const double w = static_cast<double>(client.right) - client.left;
+    const double h = static_cast<double>(client.bottom) - client.top;
+    const double lat = s.north - s.south;
+    const double lon = s.east - s.west;
+    if (w > 0 && h > 0 && lat > 0 && lon > 0) {
+        const double c = h / w;
+        if (lat / lon > c) {
+            const double middle = (s.west + s.east) / 2;
+            s.west = middle - lat / c / 2;
+            s.east = middle + lat / c / 2;
+        } else {
+            const double middle = (s.north + s.south) / 2;
+            s.north = middle + lon * c / 2;
+            s.south = middle - lon * c / 2;
+        }
+    }
+    SetWanted(s);
+}
+
+bool CBlankChartDoc::ShowsWholeWorld() const
+{
+    const Span s = Shown();
+    const double margin = 1e-9;
+    return s.north - s.south >= 180.0 - margin || s.east - s.west >= 360.0 - margin;
 }
 
 bool CBlankChartDoc::GetExtent(geo::CPosition& northWest, geo::CPosition& southEast) const
@@ -298,12 +332,41 @@ bool CBlankChartDoc::IsExtentDegenerate(const geo::CPosition& nw, const geo::CPo
            SameMicroDegrees(nw.GetLongitude(), se.GetLongitude());
 }
 
-bool CBlankChartDoc::ZoomIn()
+double CBlankChartDoc::MetresPerPixelOf(Span wanted) const
 {
-    const geo::IntRect client = ViewClientRect();
+    const geo::IntRect client = ClientOf(GetChartFrame());
+    const double h = static_cast<double>(client.bottom) - client.top;
+    if (h <= 0)
+        return 0.0;
+    const Span shown = ShownOf(wanted);
+    return std::fabs(shown.north - shown.south) * 60.0 * 1852.0 / h;
+}
+
+CBlankChartDoc::Span CBlankChartDoc::KeptToMinimumResolution(Span s) const
+{
+    const double minimum = MinimumMetresPerPixel();
+    const double metres = MetresPerPixelOf(s);
+    if (!(minimum > 0) || !(metres > 0) || metres >= minimum)
+        return s;
+    // What is shown scales with the wanted extent: grown by the shortfall.
+    const double grow = minimum / metres;
+    const double midLat = (s.north + s.south) / 2;
+    const double midLon = (s.west + s.east) / 2;
+    const double halfLat = (s.north - s.south) * grow / 2;
+    const double halfLon = (s.east - s.west) * grow / 2;
+    return {midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon};
+}
+
+std::optional<CBlankChartDoc::Span> CBlankChartDoc::ZoomedInSpan() const
+{
+    const geo::IntRect client = ClientOf(GetChartFrame());
     if (IsExtentDegenerate(m_viewNorthWest, m_viewSouthEast) || client.right <= client.left ||
         client.bottom <= client.top)
-        return false;
+        return std::nullopt;
+    // The last step lands on the smallest metres per pixel, give or take rounding.
+    const double minimum = MinimumMetresPerPixel();
+    if (minimum > 0 && MetresPerPixelOf(Wanted()) <= minimum * (1.0 + 1e-9))
+        return std::nullopt;
     // What is shown shrinks about its middle.
     const Span s = Shown();
     const double keep = 1.0 / (GetZoomFactor() + 1.0);
@@ -311,11 +374,35 @@ bool CBlankChartDoc::ZoomIn()
     const double midLon = (s.west + s.east) / 2;
     const double halfLat = (s.north - s.south) * keep / 2;
     const double halfLon = (s.east - s.west) * keep / 2;
-    const geo::CPosition nw(midLat + halfLat, midLon - halfLon);
-    const geo::CPosition se(midLat - halfLat, midLon + halfLon);
-    if (IsExtentDegenerate(nw, se))
+    const Span next = KeptToMinimumResolution(
+        {midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon});
+    if (IsExtentDegenerate(geo::CPosition(next.north, next.west),
+                           geo::CPosition(next.south, next.east)))
+        return std::nullopt;
+    return next;
+}
+
+bool CBlankChartDoc::IsAtMaxZoom()
+{
+    return CVectorChartDoc::IsAtMaxZoom() || !ZoomedInSpan();
+}
+
+bool CBlankChartDoc::IsAtMinZoom()
+{
+    return ShowsWholeWorld();
+}
+
+bool CBlankChartDoc::ZoomIn()
+{
+    const std::optional<Span> next = ZoomedInSpan();
+    return next && ZoomTo(*next);
+}
+
+bool CBlankChartDoc::ZoomTo(Span s)
+{
+    if (IsExtentDegenerate(geo::CPosition(s.north, s.west), geo::CPosition(s.south, s.east)))
         return false;
-    SetWanted({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon});
+    SetWanted(s);
     InvalidateChart();
     return true;
 }
@@ -374,13 +461,8 @@ bool CBlankChartDoc::ZoomToRect(int left, int top, int right, int bottom)
     const double midLat = s.north - (my - client.top) * latPerPixel;
     const double halfLon = rw / 2 * lonPerPixel;
     const double halfLat = rh / 2 * latPerPixel;
-    const geo::CPosition nw(midLat + halfLat, midLon - halfLon);
-    const geo::CPosition se(midLat - halfLat, midLon + halfLon);
-    if (IsExtentDegenerate(nw, se))
-        return false;
-    SetWanted({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon});
-    InvalidateChart();
-    return true;
+    return ZoomTo(KeptToMinimumResolution(
+        {midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon}));
 }
 
 bool CBlankChartDoc::TakeOverViewState(chart::CChartDoc& other)

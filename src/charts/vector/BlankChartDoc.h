@@ -5,6 +5,8 @@
 // change the wanted extent; the view shows it cut to the window's
 // proportions about its middle, so the chart always fills its window.
 
+#include <optional>
+
 #include "charts/vector/VectorChartDoc.h"
 
 namespace charts {
@@ -31,6 +33,10 @@ public:
     int OnVScroll(int position) override;
     int PanHorizontal(int step) override;
     int PanVertical(int step) override;
+    // Zoom In stops at the extent's micro-degree limit and at the kind's
+    // smallest metres per pixel; Zoom Out once the view cannot grow.
+    bool IsAtMaxZoom() override;
+    bool IsAtMinZoom() override;
     bool ZoomIn() override;
     bool ZoomOut() override;
     bool ZoomFull() override;
@@ -59,15 +65,34 @@ public:
 protected:
     void RestoreExtent(const geo::CPosition& northWest, const geo::CPosition& southEast) override;
 
-private:
     struct Span {
         double north, west, south, east;
     };
-    Span Wanted() const;
+    // The fewest metres a screen pixel may show: zooming in stops there. The
+    // blank chart has no chart data to outgrow and gives 0 (no such limit).
+    virtual double MinimumMetresPerPixel() const { return 0.0; }
     // What the view shows: the wanted extent with the window's proportions.
     Span Shown() const;
     // A new wanted extent, moved (or cut, when larger) into the world.
     void SetWanted(Span span);
+    // Shows all of `span`, grown about its middle to the window's proportions.
+    void ShowAll(Span span);
+    // Whether the view shows every latitude or every longitude: it cannot grow.
+    bool ShowsWholeWorld() const;
+
+private:
+    Span Wanted() const;
+    // What the view would show for a wanted extent.
+    Span ShownOf(Span wanted) const;
+    // Metres per pixel the view would show for a wanted extent; 0 without a view.
+    double MetresPerPixelOf(Span wanted) const;
+    // The span grown about its middle until a pixel shows at least the
+    // kind's smallest metres per pixel.
+    Span KeptToMinimumResolution(Span span) const;
+    // The wanted extent after one Zoom In; none when zooming in is not possible.
+    std::optional<Span> ZoomedInSpan() const;
+    // Makes the span the wanted extent unless its corners share a micro-degree.
+    bool ZoomTo(Span span);
     // Moves what is shown by degrees, kept within the world with its spans.
     void MoveExtent(double dLat, double dLon);
     bool IsExtentDegenerate(const geo::CPosition& nw, const geo::CPosition& se) const;

@@ -47,6 +47,7 @@ bool CLiveChartDoc::OpenChart(const std::string& path)
     // The whole chart in view, also when the disclaimer comes up for it.
     SetViewExtent(WholeNorthWest(), WholeSouthEast());
     SetZoomFactor(1.0);
+    m_hasSmallerScaleChart = SmallerScaleChart().has_value();
     if (m_countedBy.expired())
         if (CLiveChartService* service = Service()) {
             m_countedBy = service->Handle();
@@ -147,20 +148,32 @@ void CLiveChartDoc::MoveToLargerScaleChart()
         OpenFolioChart((*records)[*found].name, nw, se);
 }
 
-bool CLiveChartDoc::ZoomOut()
+double CLiveChartDoc::MinimumMetresPerPixel() const
 {
-    if (!CBlankChartDoc::ZoomOut())
-        return false;
+    return Scale() > 0 ? Scale() * kNominalPixelMetres / kMostOverscale : 0.0;
+}
+
+bool CLiveChartDoc::WholeChartInView() const
+{
     geo::CPosition nw;
     geo::CPosition se;
-    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
-    if (!records || !GetExtent(nw, se))
-        return true;
-    // Only once the whole chart is in view does a smaller-scale chart take over.
+    if (!GetExtent(nw, se))
+        return false;
+    // Rounding of the view's proportions is not a part of the chart out of view.
+    const double margin = 1e-9;
     const geo::CPosition wholeNw = WholeNorthWest(), wholeSe = WholeSouthEast();
-    if (nw.GetLatitude() < wholeNw.GetLatitude() || se.GetLatitude() > wholeSe.GetLatitude() ||
-        nw.GetLongitude() > wholeNw.GetLongitude() || se.GetLongitude() < wholeSe.GetLongitude())
-        return true;
+    return nw.GetLatitude() >= wholeNw.GetLatitude() - margin &&
+           se.GetLatitude() <= wholeSe.GetLatitude() + margin &&
+           nw.GetLongitude() <= wholeNw.GetLongitude() + margin &&
+           se.GetLongitude() >= wholeSe.GetLongitude() - margin;
+}
+
+std::optional<std::string> CLiveChartDoc::SmallerScaleChart() const
+{
+    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    if (!records)
+        return std::nullopt;
+    const geo::CPosition wholeNw = WholeNorthWest(), wholeSe = WholeSouthEast();
     const std::int32_t margin = 1000;   // 0.0001 degree
     const std::int32_t west = DegreesToUnits(wholeNw.GetLongitude()) - margin;
     const std::int32_t east = DegreesToUnits(wholeSe.GetLongitude()) + margin;
@@ -175,13 +188,36 @@ bool CLiveChartDoc::ZoomOut()
             best = i;
     }
     if (!best)
+        return std::nullopt;
+    return (*records)[*best].name;
+}
+
+bool CLiveChartDoc::IsAtMinZoom()
+{
+    return (WholeChartInView() || ShowsWholeWorld()) && !m_hasSmallerScaleChart;
+}
+
+bool CLiveChartDoc::ZoomOut()
+{
+    if (!CBlankChartDoc::ZoomOut())
+        return false;
+    // Only once the whole chart is in view does a smaller-scale chart take over.
+    if (!WholeChartInView())
         return true;
+    const std::optional<std::string> smaller = SmallerScaleChart();
+    m_hasSmallerScaleChart = smaller.has_value();
+    const geo::CPosition wholeNw = WholeNorthWest(), wholeSe = WholeSouthEast();
+    if (!smaller) {
+        // Nothing beyond this chart: the view ends with the chart filling it.
+        ShowAll({wholeNw.GetLatitude(), wholeNw.GetLongitude(), wholeSe.GetLatitude(),
+                 wholeSe.GetLongitude()});
+        return true;
+    }
     // The old chart's area with half its size around it.
     const double halfLat = (wholeNw.GetLatitude() - wholeSe.GetLatitude()) / 2;
     const double halfLon = (wholeSe.GetLongitude() - wholeNw.GetLongitude()) / 2;
     OpenFolioChart(
-        (*records)[*best].name,
-        geo::CPosition(wholeNw.GetLatitude() + halfLat, wholeNw.GetLongitude() - halfLon),
+        *smaller, geo::CPosition(wholeNw.GetLatitude() + halfLat, wholeNw.GetLongitude() - halfLon),
         geo::CPosition(wholeSe.GetLatitude() - halfLat, wholeSe.GetLongitude() + halfLon));
     return true;
 }

@@ -47,15 +47,25 @@ public:
 
     // Zooming past the chart's own scale moves to the folio's best chart for
     // the area: a larger-scale chart covering the view on zooming in, the
-    // next smaller-scale chart covering this one on zooming out.
+    // next smaller-scale chart covering this one on zooming out. Zooming out
+    // with no smaller-scale chart stops once the whole chart is in view.
     bool ZoomIn() override;
     bool ZoomOut() override;
+    bool IsAtMinZoom() override;
     // The zoom rectangle takes the largest-scale folio chart covering it.
     bool ZoomToRect(int left, int top, int right, int bottom) override;
 
     const vengine::CVChartFile* File() const { return m_file.get(); }
     // The error of the last failed open.
     const std::string& OpenError() const { return m_openError; }
+
+    // A chart drawn up to eight times its own scale on a standard 0.28 mm
+    // pixel: further in, its detail is stretched past use.
+    static constexpr double kNominalPixelMetres = 0.00028;
+    static constexpr double kMostOverscale = 8.0;
+
+protected:
+    double MinimumMetresPerPixel() const override;
 
 private:
     CLiveChartService* Service() const;
@@ -66,6 +76,9 @@ private:
     // After zooming in: the folio's largest-scale chart covering the view,
     // when its scale is larger than this chart's, takes this window's place.
     void MoveToLargerScaleChart();
+    // The folio's next smaller-scale chart covering all of this one.
+    std::optional<std::string> SmallerScaleChart() const;
+    bool WholeChartInView() const;
     bool DateText(std::size_t year, std::size_t month, std::size_t day, std::string& text) const;
 
     std::string ReadCautionaryNotes() const;
@@ -73,6 +86,9 @@ private:
     std::unique_ptr<vengine::CVChartFile> m_file;
     std::string m_openError;
     std::optional<std::string> m_notes;
+    // Whether the folio had a smaller-scale chart covering this one when it
+    // was last read (at open and on each Zoom Out).
+    bool m_hasSmallerScaleChart = false;
     // The service this chart is counted with as open, while it exists.
     std::weak_ptr<CLiveChartService*> m_countedBy;
 };

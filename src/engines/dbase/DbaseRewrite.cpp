@@ -17,6 +17,9 @@
 #include "platform/Files.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -72,6 +75,16 @@ uint32_t BlockNumberOf(std::string_view text)
     return d >= 1 && d < 4294967295.0 ? uint32_t(d) : 0;
 }
 
+// "<pid>-<n>" of a process that no longer runs.
+bool IsDeadProcessMark(const std::string& tail)
+{
+    const size_t dash = tail.find('-');
+    if (dash == 0 || dash == std::string::npos || tail.find_first_not_of("0123456789") != dash)
+        return false;
+    const long pid = std::strtol(tail.c_str(), nullptr, 10);
+    return pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
 }   // namespace
 
 bool FinishRewrite(const std::vector<std::string>& files, std::string* done)
@@ -102,12 +115,21 @@ bool FinishRewrite(const std::vector<std::string>& files, std::string* done)
     std::vector<std::string> prefixes = {fs::path(mark).filename().string() + ".tmp-"};
     for (const std::string& f : files)
         prefixes.push_back(fs::path(Temporary(f)).filename().string() + ".tmp-");
+    // A rebuilt index is named "<index>.tmp-<pid>-<n>" a moment before it
+    // replaces the old one: a process killed in that moment leaves it. Only
+    // a dead process's is removed; a live one may be about to rename its own.
+    std::vector<std::string> named;
+    for (const std::string& f : files)
+        named.push_back(fs::path(f).filename().string() + ".tmp-");
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(Folder(mark), ec)) {
         const std::string name = e.path().filename().string();
         for (const std::string& p : prefixes)
             if (name.compare(0, p.size(), p) == 0 && fs::remove(e.path(), ec))
                 any = true;
+        for (const std::string& p : named)
+            if (name.compare(0, p.size(), p) == 0 && IsDeadProcessMark(name.substr(p.size())))
+                fs::remove(e.path(), ec);
     }
     if (any && done)
         *done = marked ? "a pack or memo compress cut short after its files were written was "

@@ -9,23 +9,10 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/TimeSpanText.h"
 #include "app/ui/SpinEdit.h"
+#include "navigator/ui/TimeSpanEdit.h"
 
 namespace navigator {
-
-namespace {
-
-QLineEdit* TimeEdit(const char* name, QWidget* parent)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setMaximumWidth(90);
-    edit->setPlaceholderText("00:00:00");
-    return edit;
-}
-
-}   // namespace
 
 CAutoscrollOptionsPage::CAutoscrollOptionsPage(
     std::unique_ptr<navigator::CAutoscrollOptionsModel> model, std::function<bool()> moduleSelect,
@@ -49,13 +36,13 @@ CAutoscrollOptionsPage::CAutoscrollOptionsPage(
     auto* best = new QGroupBox(tr("Best Chart"), this);
     m_select = new QCheckBox(tr("&Select"), best);
     m_select->setObjectName("select");
-    m_checkTime = TimeEdit("checkTime", best);
+    m_checkTime = MakeTimeSpanEdit("checkTime", best);
     m_checkLabel = new QLabel(tr("Check e&very"), best);
     m_checkLabel->setBuddy(m_checkTime);
     m_checkUnit = new QLabel(tr("Hrs:Mins:Secs"), best);
     m_resume = new QCheckBox(tr("&Resume after"), best);
     m_resume->setObjectName("resume");
-    m_resumeTime = TimeEdit("resumeTime", best);
+    m_resumeTime = MakeTimeSpanEdit("resumeTime", best);
     m_resumeUnit = new QLabel(tr("&Hrs:Mins:Secs"), best);
     m_resumeUnit->setBuddy(m_resumeTime);
     auto* grid = new QGridLayout(best);
@@ -108,10 +95,8 @@ std::optional<app::CFieldError> CAutoscrollOptionsPage::ControlsToModel()
         // A switched-off time keeps its value; its text is not the user's to fix now.
         if ((edit == m_checkTime && !v.select) || (edit == m_resumeTime && !v.resume))
             continue;
-        const app::TimeSpanParse parsed = app::ParseTimeSpanText(edit->text().toStdString());
-        if (const auto* message = std::get_if<std::string>(&parsed))
-            return app::CFieldError{edit->objectName().toStdString(), *message};
-        *out = std::get<long>(parsed);
+        if (auto error = ReadTimeSpan(edit, *out))
+            return error;
     }
     return std::nullopt;
 }
@@ -122,8 +107,8 @@ void CAutoscrollOptionsPage::ModelToControls()
     m_slider->setValue(v.sliderPosition);
     m_select->setChecked(v.select);
     m_resume->setChecked(v.resume);
-    m_checkTime->setText(QString::fromStdString(app::FormatTimeSpanText(v.checkSeconds)));
-    m_resumeTime->setText(QString::fromStdString(app::FormatTimeSpanText(v.resumeSeconds)));
+    ShowTimeSpan(m_checkTime, v.checkSeconds);
+    ShowTimeSpan(m_resumeTime, v.resumeSeconds);
 }
 
 void CAutoscrollOptionsPage::UpdateControls()

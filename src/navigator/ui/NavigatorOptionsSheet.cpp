@@ -1,11 +1,18 @@
-// The "Navigator Options" sheet: Autoscroll, GPS, the instruments module's
-// Autopilot and Wind, then NMEA; and what each page's OK does.
+// The "Navigator Options" sheet: General, Position Logging, Autoscroll, GPS,
+// the instruments module's Autopilot and Wind, then NMEA; and what each page's
+// OK does.
 
 #include <QMessageBox>
 #include <QPointer>
 
 #include "app/ui/PropertySheet.h"
+#include "chart/overlays/OverlayVessel.h"
+#include "navigator/GeneralNavigatorOptions.h"
 #include "navigator/Instruments.h"
+#include "navigator/LoggingOptions.h"
+#include "navigator/VesselModule.h"
+#include "navigator/ui/GeneralNavigatorPage.h"
+#include "navigator/ui/LoggingOptionsPage.h"
 #include "navigator/ui/NavigatorOptionsPages.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/GPSModule.h"
@@ -30,6 +37,13 @@ void CNavigatorWindows::OpenNavigatorOptions()
         return;
     auto* sheet = new app::CModelessPropertySheet(QObject::tr("Navigator Options"), m_window);
     sheet->setObjectName("navigatorOptions");
+    AddGeneralPage(*sheet);
+
+    sheet->AddPage(new CLoggingOptions(
+        std::make_unique<CLoggingOptionsModel>(
+            CurrentLoggingValues(*this, m_instruments->Gps()),
+            [this](const CLoggingValues& values) { ApplyLoggingOptions(values); }),
+        [this] { return Logbook().IsLogging(); }, sheet));
 
     navigator::CAutoscrollOptions scroll;
     scroll.sliderPosition = navigator::AutoscrollSliderFromPercentage(AutoscrollPercentage());
@@ -101,6 +115,54 @@ void CNavigatorWindows::AddNmeaPage(app::CModelessPropertySheet& sheet)
                 QMessageBox::warning(parent, QObject::tr("NMEA"), QString::fromStdString(failure));
         });
     sheet.AddPage(new nmea::CNMEASentenceOptions(std::move(model), m_instruments->Ports(), &sheet));
+}
+
+void CNavigatorWindows::AddGeneralPage(app::CModelessPropertySheet& sheet)
+{
+    CGeneralNavigatorValues v;
+    if (CVesselModule* vessel = vesselModule ? vesselModule() : nullptr) {
+        v.headingIndicator = vessel->Style().headingMarker.GetDraw();
+        v.speedVector = vessel->Style().vector.GetDraw();
+    }
+    v.headingLength = HeadingIndicator();
+    v.vectorTime = SpeedDirectionVector();
+    ReadTrackValues(FixProperties(), TrackSettings(), v);
+    sheet.AddPage(new CGeneralNavigatorPage(
+        std::make_unique<CGeneralNavigatorOptionsModel>(
+            v, chart::CLineProperties::kMaximumWidth,
+            [this](const CGeneralNavigatorValues& now) { ApplyGeneralOptions(now); }),
+        &sheet));
+}
+
+void CNavigatorWindows::ApplyGeneralOptions(const CGeneralNavigatorValues& v)
+{
+    if (CVesselModule* vessel = vesselModule ? vesselModule() : nullptr) {
+        vessel->Style().headingMarker.SetDraw(v.headingIndicator);
+        vessel->Style().vector.SetDraw(v.speedVector);
+        vessel->SaveSettings();
+    }
+    SetHeadingIndicator(v.headingLength);
+    SetSpeedDirectionVector(v.vectorTime);
+    CLogTrackSettings track = TrackSettings();
+    StoreTrackValues(v, FixProperties(), track);
+    SetTrackSettings(track);
+    navigator::CNavigatorModule::SaveSettings();
+    RepaintViews();
+    if (redrawCharts)
+        redrawCharts();
+}
+
+// The page's OK: intervals, logging and folder in, settings written, and
+// every chart view drawn again (the tracks may now be elsewhere or off).
+void CNavigatorWindows::ApplyLoggingOptions(const CLoggingValues& values)
+{
+    if (!m_instruments)
+        return;
+    const std::string failure = ApplyLoggingValues(*this, m_instruments->Gps(), values);
+    RepaintViews();
+    if (!failure.empty())
+        QMessageBox::warning(m_window, QObject::tr("Position Logging"),
+                             QString::fromStdString(failure));
 }
 
 void CNavigatorWindows::ApplyAutoscrollOptions(int percentage, bool select, bool resume,

@@ -19,6 +19,7 @@
 namespace navigator {
 class CInstruments;
 class CLogbookRows;
+struct CLoggingValues;
 }   // namespace navigator
 
 namespace app {
@@ -43,6 +44,8 @@ class CClock;
 namespace navigator {
 
 class CMonitorPanel;
+class CVesselModule;
+struct CGeneralNavigatorValues;
 class CPortDumpWindows;
 class CPositionMarkerSheet;
 
@@ -96,6 +99,10 @@ public:
     CPositionMarkerSheet* PositionMarkerSheet() const { return m_markerSheet.get(); }
     std::function<geo::CPositionFormat()> positionFormat;
     std::function<std::string(std::chrono::system_clock::time_point)> localTime;
+    // The vessel module (its heading-line and vector switches), asked at each use.
+    std::function<CVesselModule*()> vesselModule;
+    // The own vessel is drawn again on every chart (after the General page applied).
+    std::function<void()> redrawCharts;
 
     // CChartViewExtension: each view draws the tracks as a dynamic layer.
     void ViewCreated(chart::CChartView& view) override;
@@ -112,9 +119,12 @@ private:
     void ApplyScriptedStart(bool startReplay);
     void CreateInstruments(app::CMsgBar& bar);
     void AddNmeaPage(app::CModelessPropertySheet& sheet);
+    void AddGeneralPage(app::CModelessPropertySheet& sheet);
+    void ApplyGeneralOptions(const CGeneralNavigatorValues& values);
     void ApplyAutoscrollOptions(int percentage, bool select, bool resume, long checkSeconds,
                                 long resumeSeconds);
     void ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before);
+    void ApplyLoggingOptions(const CLoggingValues& values);
     void WriteStateFile();
     void RegisterLogCommands(app::CCommandTable& commands);
     void CreateLogServices();

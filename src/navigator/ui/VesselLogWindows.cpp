@@ -116,6 +116,7 @@ void CNavigatorWindows::CreateLogServices()
             RefreshLogbookWindow();
     });
     SetTrackListener([this] { RepaintViews(); });
+    SetLogListener([this] { RefreshLogbookWindow(); });
     chart::CChartView::AddExtension(this);
 }
 

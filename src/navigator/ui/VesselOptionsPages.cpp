@@ -23,6 +23,21 @@ namespace navigator {
 
 namespace {
 
+// A pattern of digits and one decimal point, where a comma typed as the
+// decimal mark (as many keyboards give it) becomes the point: dropping it
+// silently would turn "12,5" into 125.
+class CDecimalMarkValidator final : public QRegularExpressionValidator {
+public:
+    CDecimalMarkValidator(const char* pattern, QObject* parent)
+        : QRegularExpressionValidator(QRegularExpression(pattern), parent)
+    { }
+    State validate(QString& input, int& pos) const override
+    {
+        input.replace(QLatin1Char(','), QLatin1Char('.'));
+        return QRegularExpressionValidator::validate(input, pos);
+    }
+};
+
 QLineEdit* NumberEdit(const char* name, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
@@ -30,8 +45,7 @@ QLineEdit* NumberEdit(const char* name, QWidget* parent)
     edit->setMaxLength(9);
     edit->setMaximumWidth(90);
     // Digits and one point: what the particulars are typed with.
-    edit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]{0,6}(\\.[0-9]{0,2})?"), edit));
+    edit->setValidator(new CDecimalMarkValidator("[0-9]{0,6}(\\.[0-9]{0,2})?", edit));
     return edit;
 }
 
@@ -137,8 +151,7 @@ CDeviationPage::CDeviationPage(std::unique_ptr<CDeviationModel> model, QWidget* 
         edit->setMaximumWidth(80);
         edit->setMaxLength(8);
         // Degrees with one point and an optional side letter.
-        edit->setValidator(new QRegularExpressionValidator(
-            QRegularExpression("[0-9]{0,3}(\\.[0-9]{0,2})?[EeWw]?"), edit));
+        edit->setValidator(new CDecimalMarkValidator("[0-9]{0,3}(\\.[0-9]{0,2})?[EeWw]?", edit));
         grid->addWidget(edit, row, column * 2 + 1);
         m_entries[std::size_t(i)] = edit;
     }

@@ -29,8 +29,9 @@ void CARPAPanelRows::Write(const CTargetRecord& record)
         return;
     for (const CTrackedTarget& t : m_module.Targets())
         if (t.record.get() == &record) {
-            const auto texts = ARPARowTexts(t, m_format ? m_format() : geo::CPositionFormat{},
-                                            m_module.LastNavigation().utc, m_local);
+            const auto texts =
+                ARPARowTexts(m_module.Store(), t, m_format ? m_format() : geo::CPositionFormat{},
+                             m_module.LastNavigation().utc, m_local);
             panel->UpdateRow(CTargetTrackingPanel::kArpa, record.Number(),
                              std::vector<std::string>(texts.begin(), texts.end()));
             return;

@@ -56,8 +56,13 @@ void CARPAPropertySheet::ShowSummary()
         page->Show(nullptr);
         return;
     }
-    const auto texts = ARPASummaryTexts(*target, m_captured ? m_captured(*target->record) : "");
-    const std::vector<std::string> fields(texts.begin(), texts.end());
+    const std::string captured = m_captured ? m_captured(*target->record) : "";
+    // Under the target lock the status and the rest are of one report.
+    std::vector<std::string> fields;
+    m_module.Store().WithTargetLock([&] {
+        const auto texts = ARPASummaryTexts(*target, captured);
+        fields.assign(texts.begin(), texts.end());
+    });
     page->Show(&fields);
 }
 

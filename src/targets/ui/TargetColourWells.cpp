@@ -2,12 +2,12 @@
 
 #include <QColorDialog>
 #include <QFormLayout>
-#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/overlays/OverlayServices.h"
+#include "chart/ui/OptionPageControls.h"
 
 namespace targets {
 
@@ -49,10 +49,7 @@ void CTargetColourWells::Refresh()
     m_palette = chart::ActivePaletteIndex();
     for (TargetColour which : kTargetColours) {
         QPushButton* well = m_wells[std::size_t(which)];
-        QPixmap swatch(32, 12);
-        swatch.fill(chart::ToQColor(GetTargetColour(m_edited, which, m_palette)));
-        well->setIcon(QIcon(swatch));
-        well->setIconSize(swatch.size());
+        chart::PaintSwatch(well, GetTargetColour(m_edited, which, m_palette));
         well->setEnabled(TargetColourEnabled(m_edited, which, m_tender));
     }
 }

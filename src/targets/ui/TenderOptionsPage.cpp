@@ -7,8 +7,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStandardItemModel>
@@ -19,12 +17,15 @@
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
+#include "chart/ui/OptionPageControls.h"
 #include "geo/ui/PositionCtrl.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 #include "platform/LocaleFreeNumbers.h"
 #include "targets/ARPAOptionsModel.h"
 #include "targets/TenderRows.h"
+#include "targets/ui/OptionControls.h"
 #include "targets/ui/TargetColourWells.h"
+#include "targets/ui/TargetPropertiesFields.h"
 
 namespace targets {
 
@@ -32,65 +33,12 @@ namespace {
 
 constexpr int kLineWidths = 8;
 
-QTimeEdit* SpanEdit(const char* name, const char* format, QWidget* parent)
-{
-    auto* edit = new QTimeEdit(parent);
-    edit->setObjectName(name);
-    edit->setDisplayFormat(QString::fromLatin1(format));
-    return edit;
-}
-
-QTime TimeOf(std::chrono::seconds s)
-{
-    const long long clamped = std::clamp<long long>(s.count(), 0, 24 * 3600 - 1);
-    return QTime(0, 0).addSecs(static_cast<int>(clamped));
-}
-
-std::chrono::seconds SecondsOf(const QTime& t)
-{
-    return std::chrono::seconds(QTime(0, 0).secsTo(t));
-}
-
-QCheckBox* Check(const QString& text, const char* name, QWidget* parent)
-{
-    auto* box = new QCheckBox(text, parent);
-    box->setObjectName(name);
-    return box;
-}
-
 QLineEdit* Edit(const char* name, int maxLength, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setMaxLength(maxLength);
     return edit;
-}
-
-QString Fixed(double value, int places)
-{
-    return QString::fromStdString(platform::FormatC("%.*f", places, value));
-}
-
-app::CSpinEdit* SteppedEdit(const char* name, double (*step)(double, bool), int places,
-                            QWidget* parent)
-{
-    auto* edit = new app::CSpinEdit(name, parent);
-    edit->SetSpin([step, places](const QString& text, bool up) {
-        const auto value = platform::ParseDouble(text.trimmed().toStdString());
-        return value ? Fixed(step(*value, up), places) : text;
-    });
-    return edit;
-}
-
-// A line of the width the entry stands for, 60 pixels long.
-QIcon LineIcon(int width)
-{
-    QPixmap picture(60, 12);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setPen(QPen(Qt::black, width));
-    painter.drawLine(4, 6, 56, 6);
-    return QIcon(picture);
 }
 
 // Serial numbers: digits only, four at most.
@@ -194,17 +142,17 @@ QWidget* CTenderOptionsPage::MakeGeneralCard()
     m_lineWidth->setObjectName("lineWidth");
     m_lineWidth->setIconSize(QSize(60, 12));
     for (int w = 1; w <= kLineWidths; ++w)
-        m_lineWidth->addItem(LineIcon(w), QString::number(w));
+        m_lineWidth->addItem(chart::LineWidthIcon(w), QString::number(w));
     form->addRow(tr("&Line Width:"), m_lineWidth);
     m_overlaySize = new QComboBox(card);
     m_overlaySize->setObjectName("overlaySize");
     m_overlaySize->addItems({tr("Small"), tr("Medium"), tr("Large")});
     form->addRow(tr("&Overlay Size:"), m_overlaySize);
-    m_dangerous = SpanEdit("dangerousInterval", "H:mm", card);
+    m_dangerous = MakeSpanEdit("dangerousInterval", "H:mm", card);
     form->addRow(tr("Tender considered &dangerous (Hrs:Mins):"), m_dangerous);
-    m_circles = Check(tr("Tender &Circles"), "warningCircles", card);
+    m_circles = MakeCheck(tr("Tender &Circles"), "warningCircles", card);
     form->addRow(m_circles);
-    m_radius = SteppedEdit("radius", &StepTenderCircleRadius, 2, card);
+    m_radius = MakeSteppedEdit("radius", &StepTenderCircleRadius, 2, card);
     form->addRow(tr("&Radius (nm):"), m_radius);
     m_transceivers = new CTransceiverList(card);
     form->addRow(tr("Tender Description:"), m_transceivers);
@@ -224,57 +172,23 @@ QWidget* CTenderOptionsPage::MakeTargetCard()
     right->addWidget(m_wells);
     right->addStretch(1);
     columns->addLayout(right);
-    // Nothing saves tenders as targets: shown, never offered.
-    m_save = Check(tr("&Save Targets"), "saveTargets", card);
-    m_save->setEnabled(false);
-    form->addRow(m_save);
-    m_overlays = Check(tr("O&verlays"), "overlays", card);
-    form->addRow(m_overlays);
-    auto* texts = new QHBoxLayout();
-    m_channel = Check(tr("C&hannel"), "drawNumber", card);
-    m_name = Check(tr("N&ame"), "drawName", card);
-    m_depth = Check(tr("De&pth"), "drawDepth", card);
-    texts->addWidget(m_channel);
-    texts->addWidget(m_name);
-    texts->addWidget(m_depth);
-    form->addRow(tr("Text:"), texts);
-    m_path = Check(tr("Pro&jected Path"), "projectedPath", card);
-    m_pathDistance = SteppedEdit("pathDistance", &StepPathDistance, 1, card);
-    form->addRow(m_path, m_pathDistance);
-    m_track = Check(tr("&Track"), "track", card);
-    form->addRow(m_track);
-    m_markers = Check(tr("Position &markers"), "positionMarkers", card);
-    m_markerSize = new QComboBox(card);
-    m_markerSize->setObjectName("markerSize");
-    m_markerSize->addItems({tr("Small"), tr("Medium"), tr("Large")});
-    form->addRow(m_markers, m_markerSize);
-    m_limit = Check(tr("L&imit to previous (Hrs:Mins)"), "limitToPrevious", card);
-    m_limitSpan = SpanEdit("limitSpan", "H:mm", card);
-    form->addRow(m_limit, m_limitSpan);
-    m_markerEvery = SpanEdit("markerEvery", "H:mm:ss", card);
-    form->addRow(tr("Position marker &every (Hrs:Mins:Secs):"), m_markerEvery);
-    auto* buttons = new QHBoxLayout();
-    m_default = new QPushButton(tr("&Default"), card);
-    m_default->setObjectName("default");
-    m_clearPanic = new QPushButton(tr("&Clear Panic"), card);
-    m_clearPanic->setObjectName("clearPanic");
-    buttons->addWidget(m_default);
-    buttons->addWidget(m_clearPanic);
-    form->addRow(buttons);
-    for (QCheckBox* box :
-         {m_overlays, m_channel, m_name, m_depth, m_path, m_track, m_markers, m_limit})
-        connect(box, &QCheckBox::toggled, this, [this] {
-            ControlsToModel();
-            UpdateControls();
-        });
-    connect(m_default, &QPushButton::clicked, this, [this] {
+    // "Save Targets" is shown, never offered: nothing saves tenders as targets.
+    m_fields = new CTargetPropertiesFields(
+        card, {.tender = true, .markerSize = true, .saveText = "&Save Targets"});
+    m_fields->SetSaveEnabled(false);
+    form->addRow(m_fields);
+    connect(m_fields, &CTargetPropertiesFields::Toggled, this, [this] {
+        ControlsToModel();
+        UpdateControls();
+    });
+    connect(m_fields, &CTargetPropertiesFields::DefaultClicked, this, [this] {
         ControlsToModel();
         M().DefaultProperties();
         ModelToControls();
         UpdateControls();
     });
     connect(m_wells, &CTargetColourWells::ColourChanged, this, [this] { UpdateControls(); });
-    connect(m_clearPanic, &QPushButton::clicked, this, [this] {
+    connect(m_fields, &CTargetPropertiesFields::ClearPanicClicked, this, [this] {
         M().Values().clearPanic = true;
         UpdateControls();
     });
@@ -297,9 +211,9 @@ QWidget* CTenderOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* p
     m_tender->setObjectName("tender");
     form->addRow(tr("&Tender:"), m_tender);
     auto* flags = new QHBoxLayout();
-    m_simulate = Check(tr("&Simulation"), "simulate", card);
-    m_useChart = Check(tr("&Use Chart"), "useChart", card);
-    m_panic = Check(tr("Set '&Panic Button'"), "panic", card);
+    m_simulate = MakeCheck(tr("&Simulation"), "simulate", card);
+    m_useChart = MakeCheck(tr("&Use Chart"), "useChart", card);
+    m_panic = MakeCheck(tr("Set '&Panic Button'"), "panic", card);
     flags->addWidget(m_simulate);
     flags->addWidget(m_useChart);
     flags->addWidget(m_panic);
@@ -368,8 +282,8 @@ void CTenderOptionsPage::ShowSimulation()
     m_useChart->setChecked(row.useChart);
     m_panic->setChecked(row.panic);
     m_cog->setText(QString::fromStdString(BearingText(row.course)));
-    m_sog->setText(Fixed(row.speed, 0));
-    m_depthEdit->setText(Fixed(row.depth, 0));
+    m_sog->setText(FixedText(row.speed, 0));
+    m_depthEdit->setText(FixedText(row.depth, 0));
     geo::CEntryPosition shown;
     shown.latitude = row.position.latitude;
     shown.longitude = row.position.longitude;
@@ -411,9 +325,9 @@ void CTenderOptionsPage::ModelToControls()
     const chart::CTargetProperties& p = v.properties;
     m_lineWidth->setCurrentIndex(std::clamp(int(p.Line().GetWidth()) - 1, 0, kLineWidths - 1));
     m_overlaySize->setCurrentIndex(std::clamp(s.overlaySize, 0, 2));
-    m_dangerous->setTime(TimeOf(s.dangerousInterval));
+    m_dangerous->setTime(TimeOfSpan(s.dangerousInterval));
     m_circles->setChecked(s.warningCircles);
-    m_radius->setText(Fixed(s.warningCirclesRadius, 2));
+    m_radius->setText(FixedText(s.warningCirclesRadius, 2));
     QStandardItemModel& rows = m_transceivers->Rows();
     rows.setRowCount(0);
     for (int i = 0; i < kTenderChannels; ++i) {
@@ -425,20 +339,7 @@ void CTenderOptionsPage::ModelToControls()
         rows.appendRow({letter, new QStandardItem(QString::fromStdString(c.name)),
                         new QStandardItem(QString::fromStdString(c.serial))});
     }
-    const QSignalBlocker b1(m_overlays), b2(m_channel), b3(m_name), b4(m_depth), b5(m_path),
-        b6(m_track), b7(m_markers), b8(m_limit);
-    m_overlays->setChecked(p.GetDraw());
-    m_channel->setChecked(p.drawNumber);
-    m_name->setChecked(p.drawName);
-    m_depth->setChecked(p.drawDepth);
-    m_path->setChecked(p.drawProjectedPath);
-    m_pathDistance->setText(Fixed(p.projectedPathDistance, 1));
-    m_track->setChecked(p.drawTrack);
-    m_markers->setChecked(p.FixMarker().GetDraw());
-    m_markerSize->setCurrentIndex(std::clamp(int(p.FixMarker().GetSizeMode()), 0, 2));
-    m_limit->setChecked(p.limitTrackDisplay);
-    m_limitSpan->setTime(TimeOf(std::chrono::seconds(p.trackTimeLimit.GetTotalSeconds())));
-    m_markerEvery->setTime(TimeOf(std::chrono::seconds(p.loggingPeriod.GetTotalSeconds())));
+    m_fields->Load(p);
     m_port->SelectPort(s.receivePort);
     m_validTime->setText(QString::number(s.refreshSeconds));
     m_channelDuration->setText(QString::number(s.channelDuration.count()));
@@ -452,7 +353,7 @@ std::optional<app::CFieldError> CTenderOptionsPage::ControlsToModel()
     chart::CTargetProperties& p = v.properties;
     p.Line().SetWidth(static_cast<std::uint8_t>(m_lineWidth->currentIndex() + 1));
     s.overlaySize = m_overlaySize->currentIndex();
-    s.dangerousInterval = SecondsOf(m_dangerous->time());
+    s.dangerousInterval = SpanOfTime(m_dangerous->time());
     s.warningCircles = m_circles->isChecked();
     const QStandardItemModel& rows = m_transceivers->Rows();
     for (int i = 0; i < kTenderChannels && i < rows.rowCount(); ++i) {
@@ -461,19 +362,8 @@ std::optional<app::CFieldError> CTenderOptionsPage::ControlsToModel()
         c.name = rows.item(i, CTransceiverList::kName)->text().trimmed().toStdString();
         c.serial = rows.item(i, CTransceiverList::kSerial)->text().trimmed().toStdString();
     }
-    p.SetDraw(m_overlays->isChecked());
-    p.drawNumber = m_channel->isChecked();
-    p.drawName = m_name->isChecked();
-    p.drawDepth = m_depth->isChecked();
-    p.drawProjectedPath = m_path->isChecked();
-    p.drawTrack = m_track->isChecked();
-    p.FixMarker().SetDraw(m_markers->isChecked());
-    p.FixMarker().SetSizeMode(m_markerSize->currentIndex());
-    p.limitTrackDisplay = m_limit->isChecked();
-    p.trackTimeLimit =
-        app::CDateTimeSpanEx(static_cast<long>(SecondsOf(m_limitSpan->time()).count()));
-    p.loggingPeriod =
-        app::CDateTimeSpanEx(static_cast<long>(SecondsOf(m_markerEvery->time()).count()));
+    if (auto refused = m_fields->Store(p))
+        return refused;
     s.receivePort = m_port->SelectedPort();
     bool ok = false;
     const int valid = m_validTime->text().trimmed().toInt(&ok);
@@ -488,30 +378,15 @@ std::optional<app::CFieldError> CTenderOptionsPage::ControlsToModel()
     if (!radius)
         return app::CFieldError{"radius", "Radius must be a number."};
     s.warningCirclesRadius = *radius;
-    const auto distance = platform::ParseDouble(m_pathDistance->text().trimmed().toStdString());
-    if (!distance)
-        return app::CFieldError{"pathDistance", "Projected path distance must be a number."};
-    p.projectedPathDistance = *distance;
     return TakeSimulation();
 }
 
 void CTenderOptionsPage::UpdateControls()
 {
     m_radius->setEnabled(m_circles->isChecked());
-    const bool overlays = m_overlays->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(m_channel), static_cast<QWidget*>(m_name),
-                       static_cast<QWidget*>(m_depth), static_cast<QWidget*>(m_path),
-                       static_cast<QWidget*>(m_track)})
-        w->setEnabled(overlays);
-    m_pathDistance->setEnabled(overlays && m_path->isChecked());
-    const bool track = overlays && m_track->isChecked();
-    m_markers->setEnabled(track);
-    m_markerSize->setEnabled(track && m_markers->isChecked());
-    m_limit->setEnabled(track);
-    m_limitSpan->setEnabled(track && m_limit->isChecked());
     m_wells->Refresh();
-    m_default->setEnabled(M().PropertiesDiffer());
-    m_clearPanic->setEnabled(M().ClearPanicEnabled());
+    m_fields->SetClearPanicEnabled(M().ClearPanicEnabled());
+    m_fields->UpdateEnables(M().PropertiesDiffer());
     const bool chosen = m_shown >= 0;
     const bool simulated = chosen && m_simulate->isChecked();
     m_simulate->setEnabled(chosen);

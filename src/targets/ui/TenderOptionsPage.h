@@ -30,6 +30,7 @@ class CPortDirectory;
 namespace targets {
 
 class CTargetColourWells;
+class CTargetPropertiesFields;
 
 // The channel table: a check box per row (space or a click toggles it),
 // Enter edits the name, Insert the serial number (four digits at most).
@@ -78,21 +79,7 @@ private:
     app::CSpinEdit* m_radius = nullptr;
     CTransceiverList* m_transceivers = nullptr;
     // Target
-    QCheckBox* m_save = nullptr;
-    QCheckBox* m_overlays = nullptr;
-    QCheckBox* m_channel = nullptr;
-    QCheckBox* m_name = nullptr;
-    QCheckBox* m_depth = nullptr;
-    QCheckBox* m_path = nullptr;
-    app::CSpinEdit* m_pathDistance = nullptr;
-    QCheckBox* m_track = nullptr;
-    QCheckBox* m_markers = nullptr;
-    QComboBox* m_markerSize = nullptr;
-    QCheckBox* m_limit = nullptr;
-    QTimeEdit* m_limitSpan = nullptr;
-    QTimeEdit* m_markerEvery = nullptr;
-    QPushButton* m_default = nullptr;
-    QPushButton* m_clearPanic = nullptr;
+    CTargetPropertiesFields* m_fields = nullptr;
     CTargetColourWells* m_wells = nullptr;
     // Configuration
     nmea::CPortCombo* m_port = nullptr;

@@ -77,6 +77,21 @@ bool CTenderWindows::Press(chart::CChartView& view, geo::IntPoint p)
     return true;
 }
 
+chart::CChartViewExtension::PropertiesCall CTenderWindows::PropertiesAt(chart::CChartView& view,
+                                                                        geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end() || !m_propertySheet || !it->second->HitTest(p))
+        return {};
+    // Hit again when the sheet opens: a pass may have moved or removed the tender.
+    return [this, view = &view, p] {
+        const auto found = m_layers.find(view);
+        if (found != m_layers.end())
+            if (const auto channel = found->second->HitTest(p))
+                ShowProperties(*channel);
+    };
+}
+
 chart::CChartViewExtension::PropertiesCall CTenderWindows::CFixProperties::PropertiesAt(
     chart::CChartView& view, geo::IntPoint p)
 {
@@ -122,6 +137,10 @@ bool CTenderWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::C
     };
     m_panel = panel;
     panels.push_back(panel);
+    m_propertySheet = std::make_unique<CTenderPropertySheet>(m_tracking, &host.Window(), [this] {
+        UpdateMessages();
+        RepaintViews();
+    });
     return true;
 }
 
@@ -155,8 +174,14 @@ void CTenderWindows::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, cmd::kTenderView, [this](unsigned) { ToggleLogWindow(); },
         [this](app::CCmdUI& ui) { ui.SetCheck(m_log ? 1 : 0); });
+    // Shown, never offered; checked by the current tender's "Save Target".
     commands.Add(
-        this, cmd::kTenderSave, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
+        this, cmd::kTenderSave, [this](unsigned) { ToggleSaveTarget(); },
+        [this](app::CCmdUI& ui) {
+            const CTender* t = m_tracking.Find(m_tracking.current);
+            ui.Enable(false);
+            ui.SetCheck(t && t->properties.saveTarget ? 1 : 0);
+        });
     // The current tender's indicators on the status bar.
     for (int pane = 0; pane < kTenderPaneCount; ++pane)
         commands.Add(this, TenderPanes()[std::size_t(pane)].id, {}, [this, pane](app::CCmdUI& ui) {
@@ -218,6 +243,8 @@ void CTenderWindows::CloseWorkspaceWindows()
 {
     if (m_log)
         m_log->close();
+    if (m_propertySheet)
+        m_propertySheet->Close();
 }
 
 void CTenderWindows::ToggleActive()
@@ -259,7 +286,25 @@ void CTenderWindows::SetCurrent(int channel)
     m_tracking.current = m_tracking.Find(channel) ? channel : -1;
     if (m_log)
         m_log->SetTender([this, channel] { return m_tracking.Find(channel); });
+    if (m_propertySheet)
+        m_propertySheet->Follow(m_tracking.current);
     RepaintViews();
+}
+
+void CTenderWindows::ShowProperties(int channel)
+{
+    if (m_propertySheet)
+        m_propertySheet->Show(channel);
+}
+
+void CTenderWindows::ToggleSaveTarget()
+{
+    CTender* t = m_tracking.Find(m_tracking.current);
+    if (t == nullptr)
+        return;
+    t->properties.saveTarget = !t->properties.saveTarget;
+    if (m_propertySheet)
+        m_propertySheet->Reload(t->Channel());
 }
 
 void CTenderWindows::ToggleLogWindow()
@@ -293,6 +338,8 @@ void CTenderWindows::Pass()
     const bool removed = RemoveRows();
     if (m_log)
         m_log->FixesAdded();
+    if (m_propertySheet)
+        m_propertySheet->Refresh();
     UpdateMessages();
     // Views are drawn again while there are tenders to move, or one just went.
     if (!m_tracking.Tenders().empty() || removed)
@@ -333,6 +380,9 @@ std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)
         m_log->FixesAdded();
     UpdateMessages();
     RepaintViews();
+    // Kept at once, as the other option pages' values are: the workspace may
+    // never be saved, and a restart must find the channels as they were set.
+    SaveSettings();
     return reason;
 }
 

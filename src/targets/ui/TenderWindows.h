@@ -21,6 +21,7 @@
 #include "targets/TenderTracking.h"
 #include "targets/ui/TargetTrackingPanel.h"
 #include "targets/ui/TenderLogWindow.h"
+#include "targets/ui/TenderPropertySheet.h"
 
 namespace app {
 class CXPropertyPage;
@@ -50,10 +51,18 @@ public:
     void ViewCreated(chart::CChartView& view) override;
     void ViewDestroyed(chart::CChartView& view) override;
     bool Press(chart::CChartView& view, geo::IntPoint p) override;
+    // Properties over a tender's symbol: its "Target Properties".
+    PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+    chart::PropertiesOrder PropertiesRank() const override
+    {
+        return chart::PropertiesOrder::Targets;
+    }
 
     CTenderTracking& Tracking() { return m_tracking; }
     CTargetTrackingPanel* Panel() const { return m_panel; }
     CTenderLogWindow* LogWindow() const { return m_log; }
+    // Made with the side panels (it needs the program window).
+    CTenderPropertySheet* PropertySheet() const { return m_propertySheet.get(); }
 
     // What the program offers: the own vessel for the circles, the position
     // format, going to a position, local time texts.
@@ -77,6 +86,10 @@ public:
     void ToggleActive();
     void ResetManOverboard();
     void SetCurrent(int channel);
+    // "Target Properties" of the tender on `channel`.
+    void ShowProperties(int channel);
+    // "Current Target > Save": flips the current tender's "Save Target".
+    void ToggleSaveTarget();
     void ToggleLogWindow();
     // The pass of the navigation cycle (each second).
     void Pass();
@@ -112,6 +125,7 @@ private:
     app::CModuleHost* m_host = nullptr;
     QPointer<CTargetTrackingPanel> m_panel;
     QPointer<CTenderLogWindow> m_log;
+    std::unique_ptr<CTenderPropertySheet> m_propertySheet;
     app::CMsgBar* m_messages = nullptr;
     app::MsgHandle m_circleMsg = nullptr;
     app::MsgHandle m_rangeMsg = nullptr;

@@ -1,6 +1,7 @@
 #include "targets/ui/TrackLogWindow.h"
 
 #include <QHeaderView>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -99,6 +100,9 @@ CTrackLogWindow::CTrackLogWindow(const char* objectName, std::unique_ptr<CTrackL
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     resize(720, 320);
+    // A window of its own: Escape closes it, as the menu's View does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void CTrackLogWindow::Show(std::unique_ptr<CTrackLogSource> source, const std::string& title)

@@ -199,3 +199,43 @@ TEST(OverlayProperties, DefaultsWithoutAKeyAndDamagedSizes)
     EXPECT_EQ(CLineProperties(kLineArrivalCircle).GetDrawValueName(), "");
     EXPECT_EQ(COvrlyTextProperties().GetFont().face, "Arial");
 }
+
+TEST(OverlayProperties, SetDefaultsPutsBackTheSwitchesAndWhatTheKindOwns)
+{
+    CChartpointProperties chartpoint;
+    chartpoint.drawId = chartpoint.drawName = true;
+    chartpoint.SetColours(kOdd);
+    chartpoint.Text().SetColours(kOdd);
+    chartpoint.SetDefaults();
+    EXPECT_TRUE(chartpoint == CChartpointProperties());
+    EXPECT_FALSE(chartpoint.drawId || chartpoint.drawName);
+    EXPECT_TRUE(chartpoint.Text() == CChartpointProperties().Text());
+
+    CWaypointProperties waypoint;
+    waypoint.drawNumber = waypoint.drawName = waypoint.drawEta = true;
+    waypoint.Line().SetWidth(1);
+    waypoint.Line().SetDraw(false);
+    waypoint.Text().SetColours(kOdd);
+    waypoint.SetDefaults();
+    EXPECT_FALSE(waypoint.drawNumber || waypoint.drawName || waypoint.drawEta);
+    EXPECT_TRUE(waypoint.Line() == CWaypointProperties().Line());
+    EXPECT_EQ(waypoint.Line().GetWidth(), 3);
+    EXPECT_TRUE(waypoint.Text() == CWaypointProperties().Text());
+
+    CPositionFixProperties fix;
+    fix.drawFixTimeAndSource = true;
+    fix.Line().SetWidth(4);
+    fix.Text().SetDraw(false);
+    fix.SetDefaults();
+    EXPECT_FALSE(fix.drawFixTimeAndSource);
+    EXPECT_EQ(fix.Line().GetWidth(), 2);
+    EXPECT_TRUE(fix.Text() == CPositionFixProperties().Text());
+
+    CTargetProperties target;
+    target.drawTrack = false;
+    target.drawName = target.limitTrackDisplay = true;
+    target.FixMarker().SetDraw(true);
+    target.SetDefaults();
+    EXPECT_FALSE(target != CTargetProperties());
+    EXPECT_TRUE(target.drawTrack);
+}

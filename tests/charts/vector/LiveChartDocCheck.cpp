@@ -1,5 +1,7 @@
 // The vector chart document: its information texts, opening a ".b" made from
 // a cell, and its drawing recorded where overlays are placed.
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include "charts/vector/LiveChartFolderModel.h"
 #include "charts/vector/LiveChartInfo.h"
 #include "charts/vector/LiveChartService.h"
+#include "engines/vector/Folio.h"
 #include "engines/vector/S57Import.h"
 #include "engines/vector/VChartStore.h"
 #include "geo/DatumInfo.h"
@@ -63,6 +66,15 @@ TEST(LiveChartInfo, BlockDecoding)
 }
 
 namespace {
+
+// The sample cell `name` written, imported and stored as "<name>.b" in `folder`.
+bool WriteSampleChart(const std::filesystem::path& folder, const std::string& name)
+{
+    vengine::VChartData chart;
+    return vtest::WriteSampleCell(folder, name) &&
+           vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
+           vengine::WriteVChartFile(folder / (name + ".b"), chart, nullptr);
+}
 
 struct OpenLive {
     explicit OpenLive(const std::filesystem::path& path) : window(geo::IntRect{0, 0, 800, 600})
@@ -217,13 +229,8 @@ TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)
 TEST(LiveChartDoc, EachDocumentKeepsItsOwnChartAndView)
 {
     TempFolder dir;
-    for (const char* name : {"US5WA98M", "US5WA99M"}) {
-        ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), name));
-        vengine::VChartData chart;
-        ASSERT_TRUE(
-            vengine::ImportS57Cell((dir / (std::string(name) + ".000")).string(), true, chart).ok);
-        ASSERT_TRUE(vengine::WriteVChartFile(dir / (std::string(name) + ".b"), chart, nullptr));
-    }
+    for (const char* name : {"US5WA98M", "US5WA99M"})
+        ASSERT_TRUE(WriteSampleChart(dir.Path(), name));
     // Two windows on one chart and a third on another.
     OpenLive a(dir / "US5WA98M.b");
     OpenLive b(dir / "US5WA98M.b");
@@ -305,4 +312,69 @@ TEST(LiveChartService, ChartFolderSettingAndFirstStartSamples)
     model.Apply();
     model.Apply();
     EXPECT_EQ(applied, std::vector<std::string>{(dir / "other").string()});
+}
+
+TEST(LiveChartDoc, ZoomStopsAtEightTimesTheChartScaleAndAtTheWholeChart)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "US5WA99M"));
+    OpenLive live(dir / "US5WA99M.b");
+    ASSERT_TRUE(live.opened) << live.doc.OpenError();
+    auto& doc = live.doc;
+    auto metresPerPixel = [&doc] {
+        double metres = 0;
+        EXPECT_TRUE(doc.GetMetresPerPixel(metres));
+        return metres;
+    };
+    auto extent = [&doc] {
+        geo::CPosition nw, se;
+        EXPECT_TRUE(doc.GetExtent(nw, se));
+        return std::array{nw.GetLatitude(), nw.GetLongitude(), se.GetLatitude(), se.GetLongitude()};
+    };
+
+    // 1:20000 on a 0.28 mm pixel is 5.6 m; eight times over, 0.7 m a pixel.
+    EXPECT_FALSE(doc.IsAtMaxZoom());
+    EXPECT_TRUE(doc.ZoomMax());
+    EXPECT_NEAR(metresPerPixel(), 0.7, 1e-6);
+    EXPECT_TRUE(doc.IsAtMaxZoom());
+    const auto atLimit = extent();
+    EXPECT_FALSE(doc.ZoomIn());
+    EXPECT_EQ(extent(), atLimit);
+    // A small zoom rectangle goes to the place at the limit, not past it.
+    ASSERT_TRUE(doc.ZoomToRect(100, 100, 104, 103));
+    EXPECT_NEAR(metresPerPixel(), 0.7, 1e-6);
+    EXPECT_TRUE(doc.IsAtMaxZoom());
+
+    // Zoom Out with no smaller-scale chart stops with the whole chart filling
+    // the view, and then says so.
+    int steps = 0;
+    while (!doc.IsAtMinZoom() && steps < 40) {
+        ASSERT_TRUE(doc.ZoomOut());
+        ++steps;
+    }
+    ASSERT_TRUE(doc.IsAtMinZoom()) << steps << " zoom-outs";
+    geo::CPosition wholeNw, wholeSe;
+    ASSERT_TRUE(doc.GetWholeExtent(wholeNw, wholeSe));
+    const auto shown = extent();
+    const double wholeLat = wholeNw.GetLatitude() - wholeSe.GetLatitude();
+    const double wholeLon = wholeSe.GetLongitude() - wholeNw.GetLongitude();
+    const bool fillsHeight = std::abs((shown[0] - shown[2]) - wholeLat) < 1e-9;
+    const bool fillsWidth = std::abs((shown[3] - shown[1]) - wholeLon) < 1e-9;
+    EXPECT_TRUE(fillsHeight || fillsWidth);
+    EXPECT_FALSE(doc.IsAtMaxZoom());
+
+    // A smaller-scale chart in the folio covering this one keeps Zoom Out open.
+    vengine::FolioRecord overview{"US2WA99M",
+                                  vengine::DegreesToUnits(wholeNw.GetLongitude()) - 100000,
+                                  vengine::DegreesToUnits(wholeSe.GetLatitude()) - 100000,
+                                  vengine::DegreesToUnits(wholeSe.GetLongitude()) + 100000,
+                                  vengine::DegreesToUnits(wholeNw.GetLatitude()) + 100000,
+                                  350000};
+    std::ofstream(dir / "LC.FOL", std::ios::binary) << vengine::EncodeFolio({overview});
+    OpenLive again(dir / "US5WA99M.b");
+    ASSERT_TRUE(again.opened);
+    while (again.doc.ZoomIn()) { }
+    for (int i = 0; i < 40; ++i)
+        again.doc.ZoomOut();
+    EXPECT_FALSE(again.doc.IsAtMinZoom());
 }

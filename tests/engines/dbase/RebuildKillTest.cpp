@@ -157,16 +157,18 @@ TEST(KilledRebuild, LeavesTheTableReadableAndTheNextOpenRebuilds)
         const int rc = brine_test::WaitChild(pid);
         EXPECT_TRUE(rc == -SIGKILL || rc == 0) << "round " << round << " ended " << rc;
 
-        // Nothing beside the table, and its data as it was.
+        // The table's data as it was.
+        EXPECT_EQ(ReadFile(path + ".dbf").substr(32), dbf.substr(32)) << "round " << round;
+
+        auto t = engine.Open(path);
+        ASSERT_NE(t, nullptr) << "round " << round;
+        // Nothing beside the table once it is open again (a kill between naming the new
+        // index and putting it in place leaves it under its temporary name till then).
         for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
             const std::string ext = e.path().extension().string();
             EXPECT_TRUE(ext == ".dbf" || ext == ".mdx")
                 << "round " << round << " left " << e.path();
         }
-        EXPECT_EQ(ReadFile(path + ".dbf").substr(32), dbf.substr(32)) << "round " << round;
-
-        auto t = engine.Open(path);
-        ASSERT_NE(t, nullptr) << "round " << round;
         const bool rebuilt = !t->OpenWarnings().empty() &&
                              t->OpenWarnings().front().find("rebuilt") != std::string::npos;
         rebuiltOnOpen += rebuilt;
@@ -179,4 +181,39 @@ TEST(KilledRebuild, LeavesTheTableReadableAndTheNextOpenRebuilds)
         ASSERT_EQ(t->Close(), 0);
     }
     EXPECT_GT(rebuiltOnOpen, 6);   // most kills fell before the new file was in place
+}
+
+// A new index left under its temporary name by a process that died is
+// removed at the next open; one of a process still running is left alone.
+TEST(KilledRebuild, TheNextOpenRemovesADeadProcesssNewIndex)
+{
+    brine_test::TempFolder dir;
+    const std::string path = dir / "poslog";
+    CDbaseEngine engine;
+    {
+        auto t = engine.Create(path, kFields, kTags);
+        ASSERT_NE(t, nullptr);
+        ASSERT_EQ(t->Close(), 0);
+    }
+    const pid_t gone = brine_test::ForkChild([] { return 0; });
+    ASSERT_EQ(brine_test::WaitChild(gone), 0);
+    const pid_t running = brine_test::ForkChild([] {
+        ::pause();
+        return 0;
+    });
+    const std::string dead = path + ".mdx.tmp-" + std::to_string(gone) + "-0";
+    const std::string live = path + ".mdx.tmp-" + std::to_string(running) + "-0";
+    const std::string other = path + ".mdx.tmp-notes";
+    for (const std::string& f : {dead, live, other})
+        WriteFile(f, "half an index");
+
+    auto t = engine.Open(path);
+    ASSERT_NE(t, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    EXPECT_TRUE(std::filesystem::exists(live));
+    EXPECT_TRUE(std::filesystem::exists(other));
+    EXPECT_TRUE(t->OpenWarnings().empty()) << "nothing of the table itself was mended";
+    ASSERT_EQ(t->Close(), 0);
+    ::kill(running, SIGKILL);
+    brine_test::WaitChild(running);
 }

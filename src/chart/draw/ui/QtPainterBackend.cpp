@@ -356,7 +356,7 @@ void CQtPainterBackend::Polygon(std::span<const IntPoint> points)
         m_painter->drawPolygon(ToQPolygon(points), Qt::OddEvenFill);
 }
 
-const CQtPainterBackend::PolygonStamp* CQtPainterBackend::StampOf(std::span<const IntPoint> shape)
+const CSymbolStamp* CQtPainterBackend::StampOf(std::span<const IntPoint> shape)
 {
     // Opaque solid colours drawn over, nothing transformed: else no stamp.
     const bool opaque = m_qbrush.style() == Qt::NoBrush ||
@@ -380,10 +380,13 @@ const CQtPainterBackend::PolygonStamp* CQtPainterBackend::StampOf(std::span<cons
     const QPolygon polygon = ToQPolygon(shape);
     const int margin = m_qpen.width() + 2;
     const QRect box = polygon.boundingRect().adjusted(-margin, -margin, margin, margin);
-    PolygonStamp stamp{QImage(box.size(), QImage::Format_ARGB32_Premultiplied), box.topLeft()};
-    stamp.image.fill(Qt::transparent);
+    CSymbolStamp stamp;
+    stamp.box = {box.left(), box.top(), box.left() + box.width(), box.top() + box.height()};
+    stamp.pixels.assign(std::size_t(box.width()) * std::size_t(box.height()), 0u);
     {
-        QPainter painter(&stamp.image);
+        QImage image(reinterpret_cast<uchar*>(stamp.pixels.data()), box.width(), box.height(),
+                     qsizetype(box.width()) * 4, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(m_qpen);
         painter.setBrush(m_qbrush);
@@ -395,13 +398,11 @@ const CQtPainterBackend::PolygonStamp* CQtPainterBackend::StampOf(std::span<cons
 
 void CQtPainterBackend::Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places)
 {
-    const PolygonStamp* stamp = places.empty() ? nullptr : StampOf(shape);
-    if (stamp == nullptr) {
+    const CSymbolStamp* stamp = places.empty() ? nullptr : StampOf(shape);
+    if (stamp == nullptr)
         CDrawBackend::Polygons(shape, places);
-        return;
-    }
-    for (const IntPoint& at : places)
-        m_painter->drawImage(stamp->offset.x() + at.x, stamp->offset.y() + at.y, stamp->image);
+    else
+        Stamp(*stamp, places);
 }
 
 void CQtPainterBackend::PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts)

@@ -108,10 +108,11 @@ private:
     // The font in use on this device, as the width table names it.
     std::optional<std::string> m_widthKey;
     int TextWidth(std::string_view text);
-    // Polygons painted once and laid down again at other places: a shape with
-    // one pen and brush is the same pixels wherever it goes, and stroking a
-    // wide pen is what costs. Kept between calls (marks and symbols keep their
-    // shape from paint to paint), dropped wholesale past a few hundred.
+    // Polygons painted once and laid down again at other places, as symbol
+    // stamps are: a shape with one pen and brush is the same pixels wherever
+    // it goes, and stroking a wide pen is what costs. Kept between calls
+    // (marks and symbols keep their shape from paint to paint), dropped
+    // wholesale past a few hundred.
     struct StampKey {
         std::vector<int> shape;   // x, y, x, y...
         QRgb pen;
@@ -123,12 +124,8 @@ private:
                    std::tie(other.shape, other.pen, other.penWidth, other.brush);
         }
     };
-    struct PolygonStamp {
-        QImage image;
-        QPoint offset;   // of the image's top left from the shape's origin
-    };
-    const PolygonStamp* StampOf(std::span<const IntPoint> shape);
-    std::map<StampKey, PolygonStamp> m_stamps;
+    const CSymbolStamp* StampOf(std::span<const IntPoint> shape);
+    std::map<StampKey, CSymbolStamp> m_stamps;
     QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = 0xFFFFFF;

@@ -1,0 +1,64 @@
+// The Vessel Options pages take a comma typed as the decimal mark (as a
+// German keyboard gives it) as the point, in the particulars and in the
+// deviation card: "12,5" is 12.5 m, "2,5E" is 2.5 degrees east, never 125
+// or 25 with the comma silently dropped.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "navigator/OwnVessel.h"
+#include "navigator/ui/VesselOptionsPages.h"
+
+using namespace navigator;
+
+namespace {
+
+int g_argc = 1;
+char g_name[] = "navigator_ui_VesselOptionsPagesTest";
+char* g_argv[] = {g_name, nullptr};
+
+void App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
+    (void)app;
+}
+
+}   // namespace
+
+TEST(VesselOptionsPages, ACommaTypedAsTheDecimalMarkIsThePoint)
+{
+    App();
+    COwnVessel vessel;
+    COwnVessel applied;
+    CVesselGeneralPage general(std::make_unique<CVesselGeneralModel>(
+        vessel, "/tmp", [&](const COwnVessel& v, const std::string&) { applied = v; }));
+    general.ModelToControls();
+    auto* length = general.findChild<QLineEdit*>("length");
+    ASSERT_NE(length, nullptr);
+    length->clear();
+    QTest::keyClicks(length, "12,5");
+    EXPECT_EQ(length->text(), "12.5");
+    ASSERT_FALSE(general.ControlsToModel());
+    ASSERT_TRUE(general.M().Validate().empty());
+    general.M().Apply();
+    EXPECT_DOUBLE_EQ(applied.length, 12.5);
+
+    std::array<double, kDeviationPoints> card{};
+    CDeviationPage deviation(std::make_unique<CDeviationModel>(
+        card, [&](const std::array<double, kDeviationPoints>& c) { card = c; }));
+    deviation.ModelToControls();
+    auto* north = deviation.findChild<QLineEdit*>("deviation0");
+    ASSERT_NE(north, nullptr);
+    north->clear();
+    QTest::keyClicks(north, "2,5E");
+    EXPECT_EQ(north->text(), "2.5E");
+    north->clear();
+    QTest::keyClicks(north, "1,5w");
+    EXPECT_EQ(north->text(), "1.5w");
+    ASSERT_FALSE(deviation.ControlsToModel());
+    ASSERT_TRUE(deviation.M().Validate().empty());
+    deviation.M().Apply();
+    EXPECT_DOUBLE_EQ(card[0], -1.5);
+}

@@ -1,0 +1,201 @@
+// A tender's "Target Properties", offscreen, over tracking fed by parsed
+// lines: defaults and empty, disabled fields with no tender; one tender's
+// facts and display properties; Apply gives that tender alone the page's
+// properties and "Clear Panic" clears its panic; the sheet follows a new
+// current tender without being raised, the Summary follows the tender's state
+// each pass, and a tender removed (or replaced on its channel) empties both
+// pages so that Apply changes nothing. The tender module keeps applied
+// options at once.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "FakeClock.h"
+#include "FileSettingsHome.h"
+#include "TempFolder.h"
+#include "targets/TenderRows.h"
+#include "targets/ui/TenderPropertySheet.h"
+#include "targets/ui/TenderWindows.h"
+
+using namespace targets;
+using namespace std::chrono_literals;
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "targets_ui_TenderPropertySheetTest";
+char* g_argv[] = {g_arg0, nullptr};
+
+class NoPorts : public nmea::CPortDirectory {
+public:
+    nmea::CPort* FindPort(std::uint8_t) const override { return nullptr; }
+    std::uint8_t GetFirstPortNumber() const override { return 0; }
+};
+
+struct TenderSheetTest : ::testing::Test {
+    static void SetUpTestSuite()
+    {
+        static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
+        (void)app;
+    }
+    brine_test::FakeClock clock;
+    NoPorts ports;
+    CTenderTracking tracking{clock, ports};
+    int applied = 0;
+    CTenderPropertySheet sheet{tracking, nullptr, [this] { ++applied; }};
+
+    TenderSheetTest()
+    {
+        clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 15h);
+        const char* names[] = {"Red boat", "Blue boat", "Rescue"};
+        for (int i = 0; i < 3; ++i) {
+            tracking.Settings().channels[std::size_t(i)].valid = true;
+            tracking.Settings().channels[std::size_t(i)].name = names[i];
+        }
+    }
+    ~TenderSheetTest() override { sheet.Close(); }
+
+    void Report(int channel, const char* serial)
+    {
+        ASSERT_TRUE(tracking.Store().ParseTargetLine(
+            channel, std::string("$PABX,") + serial +
+                         ",RMC,150000,A,4736.000,N,12224.000,W,3.0,90.0,071226,,"));
+    }
+    void Pass()
+    {
+        tracking.OnTimer({});
+        sheet.Refresh();
+    }
+    CTargetConfigurationPage& Configuration() { return *sheet.Sheet().Configuration(); }
+    QString Summary(int field) { return sheet.Sheet().Summary()->Text(field); }
+    template <class T>
+    T* Field(const char* name)
+    {
+        return Configuration().findChild<T*>(name);
+    }
+    bool Apply() { return sheet.Sheet().Sheet()->OnApply(); }
+};
+
+}   // namespace
+
+TEST_F(TenderSheetTest, NoTenderShowsDefaultsEmptyAndDisabled)
+{
+    sheet.Show(-1);
+    ASSERT_TRUE(sheet.Sheet().IsOpen());
+    EXPECT_EQ(sheet.Sheet().Sheet()->windowTitle(), "Target Properties");
+    EXPECT_EQ(Field<QLineEdit>("pathDistance")->text(), "10.0");
+    EXPECT_FALSE(Field<QCheckBox>("overlays")->isEnabled());
+    EXPECT_FALSE(Field<QPushButton>("clearPanic")->isEnabled());
+    for (int i = 0; i < kTenderSummaryFields; ++i)
+        EXPECT_TRUE(Summary(i).isEmpty()) << i;
+    EXPECT_TRUE(Apply());
+    EXPECT_EQ(applied, 0);
+}
+
+TEST_F(TenderSheetTest, ApplyGivesOneTenderItsPropertiesAndClearsItsPanic)
+{
+    Report(0, "0001");
+    Report(2, "0003");
+    ASSERT_TRUE(tracking.Store().ParseTargetLine(2, "$PABX,0003,MOVB"));
+    Pass();
+    ASSERT_TRUE(tracking.Find(2)->manOverboard);
+
+    sheet.Show(0);
+    EXPECT_EQ(Summary(0), "A");
+    EXPECT_EQ(Summary(1), "Red boat");
+    EXPECT_EQ(Summary(2), "Non-Dangerous");
+    EXPECT_TRUE(Field<QCheckBox>("overlays")->isEnabled());
+    EXPECT_FALSE(Field<QPushButton>("clearPanic")->isEnabled());   // not in panic
+
+    const bool numbered = tracking.Find(0)->properties.drawNumber;
+    Field<QCheckBox>("drawNumber")->setChecked(!numbered);
+    Field<QCheckBox>("saveTargets")->setChecked(true);
+    ASSERT_TRUE(Apply());
+    EXPECT_EQ(applied, 1);
+    EXPECT_EQ(tracking.Find(0)->properties.drawNumber, !numbered);
+    EXPECT_TRUE(tracking.Find(0)->properties.saveTarget);
+    EXPECT_EQ(tracking.Find(2)->properties.drawNumber, numbered);
+    EXPECT_FALSE(tracking.Find(2)->properties.saveTarget);
+
+    // The tender in panic: "Clear Panic" is offered and acts at Apply.
+    sheet.Show(2);
+    EXPECT_EQ(Summary(2), "'Panic Button' Activated");
+    ASSERT_TRUE(Field<QPushButton>("clearPanic")->isEnabled());
+    Field<QPushButton>("clearPanic")->click();
+    EXPECT_TRUE(tracking.Find(2)->manOverboard);   // nothing until Apply
+    ASSERT_TRUE(Apply());
+    EXPECT_FALSE(tracking.Find(2)->manOverboard);
+    EXPECT_EQ(tracking.ManOverboardCount(), 0);
+    Pass();
+    EXPECT_EQ(Summary(2), "Non-Dangerous");
+}
+
+TEST_F(TenderSheetTest, FollowsTheCurrentTenderAndEmptiesWhenItGoes)
+{
+    Report(0, "0001");
+    Report(1, "0002");
+    Pass();
+    sheet.Follow(1);   // closed: nothing opens
+    EXPECT_FALSE(sheet.Sheet().IsOpen());
+
+    sheet.Show(0);
+    sheet.Follow(1);
+    EXPECT_EQ(sheet.Shown(), 1);
+    EXPECT_EQ(Summary(1), "Blue boat");
+    sheet.Follow(-1);   // no current tender: the shown one stays
+    EXPECT_EQ(Summary(1), "Blue boat");
+
+    // Silent past the dangerous interval: the next pass says so.
+    clock.Advance(tracking.Settings().dangerousInterval + 1s);
+    Pass();
+    EXPECT_EQ(Summary(2), "Dangerous");
+
+    // Removed, then a new tender on its channel: the pages stay empty and
+    // an Apply begun on the old tender does not reach the newcomer.
+    Field<QCheckBox>("drawName")->setChecked(!Field<QCheckBox>("drawName")->isChecked());
+    tracking.Remove(1);
+    Report(1, "0002");
+    Pass();
+    ASSERT_NE(tracking.Find(1), nullptr);
+    EXPECT_EQ(sheet.Shown(), -1);
+    EXPECT_TRUE(Summary(1).isEmpty());
+    EXPECT_FALSE(Field<QCheckBox>("overlays")->isEnabled());
+    const chart::CTargetProperties before = tracking.Find(1)->properties;
+    EXPECT_TRUE(Apply());
+    EXPECT_FALSE(tracking.Find(1)->properties != before);
+    EXPECT_EQ(applied, 0);
+}
+
+// Options applied are kept at once: a new start finds the channels, serials,
+// port and display properties as they were set, with no workspace saved.
+TEST(TenderWindows, AppliedOptionsAreThereAtTheNextStart)
+{
+    brine_test::TempFolder folder;
+    brine_test::FileSettingsHome home(folder.Path() / "settings.conf");
+    brine_test::FakeClock clock;
+    NoPorts ports;
+    {
+        CTenderWindows windows(home, clock, ports);
+        windows.LoadSettings();
+        CTenderOptions options = TenderOptionsOf(windows.Tracking(), {47.6, -122.4});
+        options.settings.channels[0].valid = true;
+        options.settings.channels[0].serial = "0001";
+        options.settings.channels[0].name = "Red boat";
+        options.settings.channelDuration = std::chrono::seconds(1);
+        options.properties.drawNumber = true;
+        windows.ApplyOptions(options);
+        windows.Terminate();
+    }
+    CTenderWindows again(home, clock, ports);
+    again.LoadSettings();
+    const CTenderSettings& s = again.Tracking().Settings();
+    EXPECT_TRUE(s.channels[0].valid);
+    EXPECT_EQ(s.channels[0].serial, "0001");
+    EXPECT_EQ(s.channels[0].name, "Red boat");
+    EXPECT_EQ(s.channelDuration, std::chrono::seconds(1));
+    EXPECT_TRUE(again.Tracking().Properties().drawNumber);
+    again.Terminate();
+}
