@@ -78,7 +78,9 @@ void KeepPictures(const std::string& pdf, int pages, const std::string& name)
 
 // The sample plan of a route, its module and settings together.
 struct SamplePlan {
-    brine_test::FileSettingsHome settings{fs::temp_directory_path() / "brine_sample_plan.conf"};
+    explicit SamplePlan(const fs::path& settingsFile) : settings(settingsFile) { }
+
+    brine_test::FileSettingsHome settings;
     brine_test::ScriptedPrompt prompt;
     routes::CPlanModule plan{settings, std::string()};
 
@@ -357,7 +359,7 @@ TEST_F(SampleSetTest, PassagePlanAndBothCustomPairs)
 {
     routes::CRouteState state;
     ASSERT_TRUE(FirstRoute(state));
-    SamplePlan sample;
+    SamplePlan sample(Folder() / "plan.conf");
     ASSERT_TRUE(sample.Calculate(state));
     const routes::CPlanModule& plan = sample.plan;
 
@@ -512,7 +514,7 @@ TEST_F(SampleSetTest, GermanDatesFitTheirColumns)
 
     routes::CRouteState state;
     ASSERT_TRUE(FirstRoute(state));
-    SamplePlan sample;
+    SamplePlan sample(Folder() / "plan.conf");
     ASSERT_TRUE(sample.Calculate(state));
     for (const auto kind : {routes::PlanReportKind::Standard, routes::PlanReportKind::Custom}) {
         const Printed plan = Print(
