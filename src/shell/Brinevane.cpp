@@ -1,5 +1,7 @@
 #include "shell/Brinevane.h"
 
+#include "routes/ui/RouteWindows.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QGuiApplication>
@@ -289,6 +291,9 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                 return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
             });
         chartpoints->SetInstruments(*instruments);
+        chartpoints->SetGoToPosition(
+            [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
+            [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
         // Uploads go out through the navigator's GPS device.
         chartpoints->SetGpsDevice([this]() -> nmea::CGPSDevice* {
             navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
@@ -304,7 +309,14 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.startupNotices = std::move(notices);
     services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
     // The route module joins after the navigator, which follows its route.
-    services.moduleFactories.push_back([this] { return MakeRouteModule(*m_frame); });
+    services.moduleFactories.push_back([this] {
+        auto routes = MakeRouteModule(*m_frame);
+        if (auto* windows = dynamic_cast<routes::CRouteWindows*>(routes.get()))
+            windows->SetAttachmentOpener([this](const std::string& path, bool video) {
+                return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
+            });
+        return routes;
+    });
     services.moduleFactories.push_back([this] { return MakeTidalModule(*m_frame); });
     services.moduleFactories.push_back([this] { return MakePlanModule(*m_frame); });
     // Radar targets: on the instruments' ports, after the navigator (the own

@@ -48,7 +48,9 @@
 #include "app/ui/QtWaitHost.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
+#include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
+#include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
 #include "geo/DatumInfo.h"
 #include "geo/Geomag.h"
@@ -801,7 +803,9 @@ void CMainFrame::OnPostedMessage(const app::CPostedMessage& msg)
     case app::kMsgChartpointChanged:   // the chartpoint module's, below
     case app::kMsgWaypointListChanged:   // the route module's, below
         break;
-    case app::kMsgChartWindowClosed: OnChartWindowClosed(msg.wParam); break;
+    case app::kMsgChartWindowClosed:
+        OnChartWindowClosed(msg.wParam, static_cast<std::uint64_t>(msg.lParam));
+        break;
     case app::kMsgModelessSheet:
         OnModelessSheetNotify(msg.wParam != 0, static_cast<std::uint64_t>(msg.lParam));
         break;
@@ -817,7 +821,7 @@ void CMainFrame::AddDocument(app::CDocument* doc)
         m_documents.emplace_back(doc);
 }
 
-void CMainFrame::OnChartWindowClosed(std::uint64_t docId)
+void CMainFrame::OnChartWindowClosed(std::uint64_t docId, std::uint64_t successorId)
 {
     // A chart window posts this for each close and print-preview close, so
     // two can name the same document; only the first finds it open. An
@@ -828,7 +832,16 @@ void CMainFrame::OnChartWindowClosed(std::uint64_t docId)
         return;
     m_documents.erase(it);
     doc->OnCloseDocument();
-    ActivateNextChartFrame();
+    // A window another took the place of leaves that one in front.
+    app::CDocument* successor =
+        successorId != 0 ? app::CObjectIds::Find<app::CDocument>(successorId) : nullptr;
+    auto* next = dynamic_cast<chart::CChartDocument*>(successor);
+    if (next && !next->IsClosed() &&
+        std::find(m_documents.begin(), m_documents.end(), successor) != m_documents.end() &&
+        next->Doc().GetChartFrame())
+        next->Doc().GetChartFrame()->ActivateFrame();
+    else
+        ActivateNextChartFrame();
 }
 
 void CMainFrame::OnModelessSheetNotify(bool add, std::uint64_t sheetId)

@@ -334,7 +334,10 @@ private:
     bool ReopenWorkspace();
     void StoreClosingSettings();
     void OnPostedMessage(const app::CPostedMessage& msg);
-    void OnChartWindowClosed(std::uint64_t docId);
+    // Closes the chart document; the window that took its place (its
+    // document's identity, 0 for none) or else the next chart window comes
+    // to the front.
+    void OnChartWindowClosed(std::uint64_t docId, std::uint64_t successorId = 0);
     void OnModelessSheetNotify(bool add, std::uint64_t sheetId);
     void RegisterChartCommands();
     // Vector charts: Chart > Update Folio, and File > Open's "Livechart".

@@ -3,6 +3,8 @@
 // workspace's charts, the frame's chart commands and the window layout.
 
 #include <QDataStream>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -14,8 +16,10 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include "app/CommandIds.h"
 #include "app/DisplayPalettes.h"
@@ -38,6 +42,7 @@
 #include "chart/ui/ChartView.h"
 #include "chartpoints/ChartpointModule.h"
 #include "charts/ui/ChartDialogs.h"
+#include "geo/Geomag.h"
 #include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
@@ -141,6 +146,13 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
         ShowRangeBearingLabel(text);
     };
     frameServices.showChartProperties = [this] { ShowChartProperties(); };
+    frameServices.variationAt = [this](const geo::CPosition& position) {
+        if (!m_geomag || !m_geomag->IsLoaded() || !m_services.clock)
+            return std::string();
+        const std::chrono::year_month_day today{
+            std::chrono::floor<std::chrono::days>(m_services.clock->UtcNow())};
+        return m_geomag->FormatVariation(today, position);
+    };
     auto* frame = new chart::CChartFrame(windowId, *document, frameServices);
     m_mdi->addSubWindow(frame);
     const QSize area = m_mdi->viewport()->size();
@@ -164,10 +176,12 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     if (windowId == chart::kFrameNormal && !replace)
         return doc;
     // The old window closes after the new one is up, through the frame's
-    // close message like any other chart window.
+    // close message like any other chart window; the new one, named with it,
+    // stays in front.
     if (replace && previous && previous->GetChartFrame())
         if (auto* old = dynamic_cast<chart::CChartFrame*>(previous->GetChartFrame()))
-            m_posted.Post(app::kMsgChartWindowClosed, old->Document().DocumentId());
+            m_posted.Post(app::kMsgChartWindowClosed, old->Document().DocumentId(),
+                          static_cast<std::int64_t>(document->DocumentId()));
     return doc;
 }
 
@@ -569,14 +583,28 @@ chart::CChartPropDlg* CMainFrame::ChartProperties() const
 void CMainFrame::ShowChartProperties()
 {
     if (!m_chartProps) {
-        m_chartProps = new chart::CChartPropDlg(this);
-        m_chartProps->setWindowFlag(Qt::Tool);
-        m_chartProps->setAttribute(Qt::WA_DeleteOnClose);
-        m_chartProps->setWindowTitle("Chart Properties");
+        // A modeless sheet holding the chart's one page. Nothing on it can be
+        // changed, so OK, Cancel and Escape all just close it (and the page).
+        auto* sheet = new QDialog(this);
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->setWindowTitle("Chart Properties");
+        auto* tabs = new QTabWidget(sheet);
+        m_chartProps = new chart::CChartPropDlg(tabs);
+        tabs->addTab(m_chartProps, m_chartProps->windowTitle());
+        auto* buttons =
+            new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, sheet);
+        connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
+        auto* layout = new QVBoxLayout(sheet);
+        layout->addWidget(tabs);
+        layout->addWidget(buttons);
     }
     m_chartProps->SetObject(m_charting ? m_charting->GetActiveChartDoc() : nullptr);
-    m_chartProps->show();
-    m_chartProps->raise();
+    QWidget* sheet = m_chartProps->window();
+    sheet->adjustSize();
+    sheet->show();
+    sheet->raise();
+    sheet->activateWindow();
 }
 
 void CMainFrame::UpdateWorkspaceToolBars()

@@ -131,8 +131,11 @@ std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame)
         if (!instruments)
             instruments = dynamic_cast<nmea::CInstrumentsModule*>(frame.Modules()[i]);
     }
-    return std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
-                                            UserDataRoot(), nav, instruments);
+    auto routes = std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
+                                                   UserDataRoot(), nav, instruments);
+    routes->SetGoToPosition([&frame](const geo::CPosition& p) { return frame.GoToPosition(p); },
+                            [&frame] { return frame.IsActiveChartLoaded(); });
+    return routes;
 }
 
 namespace {

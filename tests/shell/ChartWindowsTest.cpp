@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -272,6 +273,20 @@ TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithA
     EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance(name->text()) +
                                  name->fontMetrics().averageCharWidth())
         << name->width();
+    // The page sits in a sheet of its own with OK and Cancel; Escape closes it.
+    QWidget* sheet = page->window();
+    ASSERT_NE(sheet, page);
+    EXPECT_EQ(sheet->windowTitle(), "Chart Properties");
+    auto* buttons = sheet->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_NE(buttons->button(QDialogButtonBox::Ok), nullptr);
+    EXPECT_NE(buttons->button(QDialogButtonBox::Cancel), nullptr);
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    Pump();
+    EXPECT_EQ(frame->ChartProperties(), nullptr);
+    frame->Action(app::cmd::kViewProperties)->trigger();
+    page = frame->ChartProperties();
+    ASSERT_NE(page, nullptr);
     // The chart closes: the page lets it go.
     frame->PostedMessages().Post(app::kMsgChartWindowClosed,
                                  Frames(*frame).front()->Document().DocumentId());
@@ -809,8 +824,8 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
 
 // A chart switch in the window that follows the vessel (a zoom onto a
 // larger-scale chart, the best chart for the position) puts the new chart in
-// a new following window: the vessel is followed there, and the message
-// about it not being visible goes when a chart shows it.
+// a new following window: it stays in front, the vessel is followed there,
+// and the message about it not being visible stays off.
 TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsChart)
 {
     withNavigator = true;
@@ -832,6 +847,10 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     Pump();
     ASSERT_EQ(frame->Charting()->FindChartDocInState(chart::kFrameAutoscroll), replaced);
     EXPECT_TRUE(navigator->HasAutoscrollWindow());
+    // The new window stays in front where the old one was.
+    EXPECT_EQ(frame->Charting()->GetActiveChartDoc(), replaced);
+    EXPECT_EQ(frame->MdiArea()->activeSubWindow(),
+              dynamic_cast<QMdiSubWindow*>(replaced->GetChartFrame()));
 
     // Zoomed in round the first position, the vessel moves well out of view.
     auto* blank = dynamic_cast<charts::CBlankChartDoc*>(replaced);
@@ -853,10 +872,6 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     };
     dr.position = second;
     navigator->ApplyPositionSource(dr);
-    navigator->OnMonitorMessage({navigator::kMsgBestChartCheck, 0, 0});
-    EXPECT_TRUE(notVisibleShown());
-    replaced->GetChartFrame()->ActivateFrame();
-    Pump();
     navigator->OnMonitorMessage({navigator::kMsgKeepInView, 0, 0});
     Pump();
     EXPECT_TRUE(replaced->IsPositionVisible(second));

@@ -50,7 +50,8 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
     grid->setSpacing(0);
     m_view = new CChartView(document.Doc(), services.module, centre);
     m_view->SetServices({services.postCommand, services.rangeBearingMode,
-                         services.showRangeBearingLabel, services.showChartProperties});
+                         services.showRangeBearingLabel, services.showChartProperties,
+                         services.variationAt});
     m_hScroll = new QScrollBar(Qt::Horizontal, centre);
     m_vScroll = new QScrollBar(Qt::Vertical, centre);
     for (QScrollBar* bar : {m_hScroll, m_vScroll}) {

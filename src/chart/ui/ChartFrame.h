@@ -47,6 +47,7 @@ struct CChartFrameServices {
     std::function<void(const std::string&)> showRangeBearingLabel;
     // The chart's own properties, when Properties finds nothing under the point.
     std::function<void()> showChartProperties;
+    std::function<std::string(const geo::CPosition&)> variationAt;
 };
 
 class CChartFrame final : public QMdiSubWindow, public chart::CChartWindow {

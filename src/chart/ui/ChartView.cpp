@@ -309,12 +309,27 @@ void CChartView::mousePressEvent(QMouseEvent* e)
         QMenu menu(this);
         for (CChartViewExtension* ext : Extensions())
             ext->AddContextMenu(*this, menu, p);
+        // Information only: no command behind it.
+        menu.addAction(QStringLiteral("Variation ") + QString::fromStdString(VariationText(p)))
+            ->setEnabled(false);
         menu.addSeparator();
         QAction* properties = menu.addAction(QStringLiteral("&Properties"));
         properties->setObjectName(QStringLiteral("chartViewProperties"));
         connect(properties, &QAction::triggered, this, [this, p] { ShowProperties(p); });
         menu.exec(e->globalPosition().toPoint());
     }
+}
+
+std::string CChartView::VariationText(geo::IntPoint p)
+{
+    geo::IntPoint chartPoint;
+    m_doc.ClientToChartPoint(p, chartPoint);
+    geo::CPosition position;
+    std::string text;
+    if (m_services.variationAt && m_doc.IsChartPointOnChart(chartPoint) &&
+        m_doc.PointToPosition(chartPoint, position) && position.IsValid())
+        text = m_services.variationAt(position);
+    return text.empty() ? std::string("Not Available") : text;
 }
 
 void CChartView::ShowProperties(geo::IntPoint p)

@@ -42,6 +42,9 @@ struct CChartViewServices {
     std::function<void(const std::string&)> showRangeBearingLabel;
     // The chart's own properties: what Properties opens over nothing else.
     std::function<void()> showChartProperties;
+    // The magnetic variation at a position now, as the right-click menu shows
+    // it; empty when there is no model.
+    std::function<std::string(const geo::CPosition&)> variationAt;
 };
 
 class CChartView;
@@ -110,6 +113,9 @@ public:
     // Properties of what lies under p (the extensions in their order), else
     // the chart's own.
     void ShowProperties(geo::IntPoint p);
+    // The magnetic variation at a client point as the right-click menu shows
+    // it: "Not Available" off the chart or without a model.
+    std::string VariationText(geo::IntPoint p);
     // Where the pointer last was on the view (moved, clicked or right-clicked).
     geo::IntPoint LastPoint() const { return m_lastPoint; }
     // Paints into the buffers only (for printing): false when nothing could be drawn.

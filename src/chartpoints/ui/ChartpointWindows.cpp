@@ -283,6 +283,16 @@ void CChartpointWindows::RegisterCommands(app::CCommandTable& commands)
                 std::filesystem::exists(std::filesystem::path(AttachmentsFolder()) / name, ec));
         });
     commands.Add(
+        this, cmd::kChartpointGoToSelected,
+        [this](unsigned) {
+            if (m_goToPosition && IsDatabaseOpen() && !Table().IsEmpty())
+                m_goToPosition(Current().m_position);
+        },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(m_goToPosition && m_chartReady && m_chartReady() && IsDatabaseOpen() &&
+                      !Table().IsEmpty());
+        });
+    commands.Add(
         this, cmd::kChartpointListWindow, [this](unsigned) { ToggleListWindow(); },
         [this](app::CCmdUI& ui) { ui.SetCheck(m_list ? 1 : 0); });
     commands.Add(

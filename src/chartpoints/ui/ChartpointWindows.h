@@ -72,6 +72,14 @@ public:
     // The GPS device the upload sends through (the navigator's); none while
     // there is none.
     void SetGpsDevice(std::function<nmea::CGPSDevice*()> device);
+    // Chartpoint > Go To Selected centres the active chart through `goTo`;
+    // `chartReady` says whether a chart is active and ready for drawing.
+    void SetGoToPosition(std::function<bool(const geo::CPosition&)> goTo,
+                         std::function<bool()> chartReady)
+    {
+        m_goToPosition = std::move(goTo);
+        m_chartReady = std::move(chartReady);
+    }
     // Where a double click or Enter in the list hands the current chartpoint
     // (the route being edited); nothing happens while none is set.
     void SetAddToRoute(std::function<void(const chartpoints::CChartpoint&)> add)
@@ -110,6 +118,8 @@ private:
     std::string m_stateFile;
     chart::CMarkDrag m_drag;
     CChartpointComboModel m_nameCombo;
+    std::function<bool(const geo::CPosition&)> m_goToPosition;
+    std::function<bool()> m_chartReady;
     CSortComboModel m_sortCombo;
     QPointer<app::CToolbarComboAction> m_nameAction;
     QPointer<app::CToolbarComboAction> m_sortAction;

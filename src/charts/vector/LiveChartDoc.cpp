@@ -197,6 +197,14 @@ bool CLiveChartDoc::IsAtMinZoom()
     return (WholeChartInView() || ShowsWholeWorld()) && !m_hasSmallerScaleChart;
 }
 
+bool CLiveChartDoc::ZoomFull()
+{
+    const geo::CPosition nw = WholeNorthWest(), se = WholeSouthEast();
+    ShowAll({nw.GetLatitude(), nw.GetLongitude(), se.GetLatitude(), se.GetLongitude()});
+    InvalidateChart();
+    return true;
+}
+
 bool CLiveChartDoc::ZoomOut()
 {
     if (!CBlankChartDoc::ZoomOut())

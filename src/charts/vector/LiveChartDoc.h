@@ -52,6 +52,8 @@ public:
     bool ZoomIn() override;
     bool ZoomOut() override;
     bool IsAtMinZoom() override;
+    // Full shows all of the chart, the window's spare width or height beside it.
+    bool ZoomFull() override;
     // The zoom rectangle takes the largest-scale folio chart covering it.
     bool ZoomToRect(int left, int top, int right, int bottom) override;
 

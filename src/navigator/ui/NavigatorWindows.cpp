@@ -98,6 +98,13 @@ void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
             ui.SetCheck(HasAutoscrollWindow() ? 1 : 0);
         });
     commands.Add(
+        this, app::cmd::kNavBestChart,
+        [this](unsigned) { SetBestChartSelection(!IsBestChartOn()); },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(IsPositionAvailable() && BestChartOnQuery());
+            ui.SetCheck(IsBestChartOn() ? 1 : 0);
+        });
+    commands.Add(
         this, app::cmd::kNavAutoscrollRestrictions,
         [this](unsigned) { OnAutoscrollRestrictions(); },
         [this](app::CCmdUI& ui) { ui.Enable(!AutoscrollRestrictions().Empty()); });

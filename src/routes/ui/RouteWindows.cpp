@@ -13,6 +13,7 @@
 #include <QMenu>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace routes {
@@ -179,6 +180,26 @@ bool CRouteWindows::IsPanelActive() const
     return m_panel && m_panel->isVisible();
 }
 
+std::string CRouteWindows::AttachmentPath(int slot)
+{
+    if (slot < 0 || slot >= db::CDBAttachments::kSlots || !IsDatabaseOpen() || !State().hasRoute)
+        return {};
+    const std::string& name = Database().m_attachment[slot];
+    if (name.empty())
+        return {};
+    const std::filesystem::path path = std::filesystem::path(AttachmentsFolder()) / name;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) ? path.string() : std::string();
+}
+
+std::optional<geo::CPosition> CRouteWindows::SelectedWaypointPosition()
+{
+    const CRouteState& state = State();
+    if (!state.hasRoute || state.activeIndex < 1 || state.activeIndex > int(state.waypoints.size()))
+        return std::nullopt;
+    return state.waypoints[std::size_t(state.activeIndex - 1)].m_position;
+}
+
 void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
 {
     for (unsigned id : CommandIds())
@@ -190,6 +211,28 @@ void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
                 if (s.check)
                     ui.SetCheck(*s.check);
             });
+    commands.Add(
+        this, cmd::kRouteAttachments.first, cmd::kRouteAttachments.last,
+        [this](unsigned id) {
+            const int slot = int(id - cmd::kRouteAttachments.first);
+            const std::string path = AttachmentPath(slot);
+            if (!path.empty() && m_openAttachment)
+                m_openAttachment(path, slot == db::CDBAttachments::kSlots - 1);
+        },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(m_openAttachment &&
+                      !AttachmentPath(int(ui.GetID() - cmd::kRouteAttachments.first)).empty());
+        });
+    commands.Add(
+        this, cmd::kWaypointGoToSelected,
+        [this](unsigned) {
+            if (const auto position = SelectedWaypointPosition(); position && m_goToPosition)
+                m_goToPosition(*position);
+        },
+        [this](app::CCmdUI& ui) {
+            ui.Enable(m_goToPosition && m_chartReady && m_chartReady() &&
+                      SelectedWaypointPosition().has_value());
+        });
     commands.Add(
         this, cmd::kNavUploadRoute, [this](unsigned) { ShowUploadDialog(); },
         [this](app::CCmdUI& ui) { ui.Enable(State().hasRoute && !State().waypoints.empty()); });

@@ -21,6 +21,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace routes {
 
@@ -36,6 +38,20 @@ public:
     ~CRouteWindows() override;
 
     app::CModuleUi* Ui() override { return this; }
+    // Route > Waypoint > Go To Selected centres the active chart through
+    // `goTo`; `chartReady` says whether a chart is active and ready for drawing.
+    void SetGoToPosition(std::function<bool(const geo::CPosition&)> goTo,
+                         std::function<bool()> chartReady)
+    {
+        m_goToPosition = std::move(goTo);
+        m_chartReady = std::move(chartReady);
+    }
+    // The route's picture and video attachments open through `open` (path,
+    // whether it is the video).
+    void SetAttachmentOpener(std::function<bool(const std::string&, bool)> open)
+    {
+        m_openAttachment = std::move(open);
+    }
     bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
@@ -80,6 +96,11 @@ public:
     // Whether the route panel is the side panel shown: chart double-clicks
     // only reach the route then.
     bool IsPanelActive() const;
+    // The current route's attachment in slot 0-3 (the fourth is the video)
+    // when it names a file of the attachments folder that is there; else empty.
+    std::string AttachmentPath(int slot);
+    // The waypoint selected in the route, if any.
+    std::optional<geo::CPosition> SelectedWaypointPosition();
 
 private:
     // BRINE_ROUTE_STATE_FILE: one line per change notice for scripted checks
@@ -121,6 +142,9 @@ private:
     CRoutePanel* m_panel = nullptr;
     std::map<chart::CChartView*, std::unique_ptr<routes::CRouteViewLayer>> m_layers;
     chart::CMarkDrag m_drag;
+    std::function<bool(const geo::CPosition&)> m_goToPosition;
+    std::function<bool()> m_chartReady;
+    std::function<bool(const std::string&, bool)> m_openAttachment;
 };
 
 }   // namespace routes

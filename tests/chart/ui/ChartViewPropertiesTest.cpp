@@ -23,9 +23,16 @@ int g_argc = 1;
 char g_arg0[] = "chart_ui_ChartViewPropertiesTest";
 char* g_argv[] = {g_arg0, nullptr};
 
+// On the chart left of x = 200, at one place wherever the point.
 class LoadedChart final : public chart::CChartDoc {
 public:
     bool IsChartLoaded() const override { return true; }
+    bool IsChartPointOnChart(geo::IntPoint p) override { return p.x < 200; }
+    bool PointToPosition(geo::IntPoint, geo::CPosition& position) override
+    {
+        position = geo::CPosition(47.6, -122.4);
+        return true;
+    }
 };
 
 // Has something within `reach` pixels of `at`, and logs its name when its
@@ -65,6 +72,9 @@ TEST(ChartViewProperties, FirstInOrderWinsElseTheChartsOwn)
     view.resize(400, 300);
     chart::CChartViewServices services;
     services.showChartProperties = [&log] { log.push_back("chart"); };
+    services.variationAt = [](const geo::CPosition& p) {
+        return p.GetLatitude() == 47.6 ? std::string("15\u00B030.0'E") : std::string("wrong");
+    };
     view.SetServices(services);
 
     // Targets join first and reach further; a waypoint sits on the same spot.
@@ -80,7 +90,8 @@ TEST(ChartViewProperties, FirstInOrderWinsElseTheChartsOwn)
     view.ShowProperties({300, 250});
     EXPECT_EQ(log, (std::vector<std::string>{"route", "targets", "chart"}));
 
-    // Right-click: the menu ends with Properties, which asks at the click.
+    // Right-click: the variation at the point, then Properties, which asks
+    // at the click.
     log.clear();
     QStringList entries;
     QTimer::singleShot(0, [&] {
@@ -94,10 +105,17 @@ TEST(ChartViewProperties, FirstInOrderWinsElseTheChartsOwn)
         menu->close();
     });
     QTest::mousePress(&view, Qt::RightButton, {}, QPoint(130, 100));
-    EXPECT_EQ(entries, (QStringList{"-", "&Properties"}));
+    EXPECT_EQ(entries,
+              (QStringList{QString::fromUtf8("Variation 15\u00B030.0'E"), "-", "&Properties"}));
     EXPECT_EQ(log, std::vector<std::string>{"targets"});
     EXPECT_EQ(view.LastPoint().x, 130);
     EXPECT_EQ(view.LastPoint().y, 100);
+
+    // Off the chart, or without a model, there is no figure.
+    EXPECT_EQ(view.VariationText({250, 100}), "Not Available");
+    services.variationAt = [](const geo::CPosition&) { return std::string(); };
+    view.SetServices(services);
+    EXPECT_EQ(view.VariationText({130, 100}), "Not Available");
 
     chart::CChartView::RemoveExtension(&route);
     chart::CChartView::RemoveExtension(&targets);

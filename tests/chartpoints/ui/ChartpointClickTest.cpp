@@ -1,8 +1,11 @@
 // "Add New Chartpoint" on a chart whose client points are not its chart
 // points (a zoomed, scrolled raster chart): the mark goes to the position
-// under the click, reached through the chart point.
+// under the click, reached through the chart point; Go To Selected then
+// goes there.
 #include "chartpoints/ui/ChartpointWindows.h"
 
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "chart/ChartDoc.h"
 #include "geo/DatumInfo.h"
 
@@ -78,6 +81,25 @@ TEST(ChartpointClick, AddNewChartpointGoesWhereTheClickIsOnAZoomedChart)
     const geo::CPosition placed = windows.Current().m_position;
     EXPECT_NEAR(placed.GetLatitude(), 47.85, 1e-9);
     EXPECT_NEAR(placed.GetLongitude(), -122.75, 1e-9);
+
+    // Chartpoint > Go To Selected: only with a chart ready, to the current one.
+    std::vector<geo::CPosition> wentTo;
+    bool chartReady = false;
+    windows.SetGoToPosition(
+        [&wentTo](const geo::CPosition& p) {
+            wentTo.push_back(p);
+            return true;
+        },
+        [&chartReady] { return chartReady; });
+    app::CCommandTable commands;
+    windows.RegisterCommands(commands);
+    EXPECT_FALSE(commands.Update(app::cmd::kChartpointGoToSelected).enabled);
+    chartReady = true;
+    EXPECT_TRUE(commands.Update(app::cmd::kChartpointGoToSelected).enabled);
+    commands.Execute(app::cmd::kChartpointGoToSelected);
+    ASSERT_EQ(wentTo.size(), 1u);
+    EXPECT_NEAR(wentTo[0].GetLatitude(), 47.85, 1e-9);
+    EXPECT_NEAR(wentTo[0].GetLongitude(), -122.75, 1e-9);
     windows.ViewDestroyed(view);
     windows.CloseDatabase(true);
 }

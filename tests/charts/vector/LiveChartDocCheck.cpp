@@ -362,6 +362,11 @@ TEST(LiveChartDoc, ZoomStopsAtEightTimesTheChartScaleAndAtTheWholeChart)
     const bool fillsWidth = std::abs((shown[3] - shown[1]) - wholeLon) < 1e-9;
     EXPECT_TRUE(fillsHeight || fillsWidth);
     EXPECT_FALSE(doc.IsAtMaxZoom());
+    // Full, from close in, shows the same: all of the chart.
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.ZoomFull());
+    EXPECT_EQ(extent(), shown);
 
     // A smaller-scale chart in the folio covering this one keeps Zoom Out open.
     vengine::FolioRecord overview{"US2WA99M",

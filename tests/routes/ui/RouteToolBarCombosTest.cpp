@@ -7,6 +7,7 @@
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "app/ui/ToolbarComboAction.h"
 #include "db/DBRoute.h"
 #include "routes/ui/RouteWindows.h"
@@ -15,6 +16,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QToolBar>
+
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -178,3 +181,71 @@ TEST(RouteToolBarCombos, ListChooseFollowAndRefuseWhileHeld)
 }
 
 }   // namespace
+
+// The route bar's attachment buttons and Go To Selected waypoint: enabled
+// only for what is there, and each does its one thing.
+TEST(RouteToolBarCombos, AttachmentButtonsAndGoToSelectedWaypoint)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CRouteWindows routes(settings, prompt, dir.Path());
+    ASSERT_TRUE(routes.Initialise());
+    const std::filesystem::path path = dir.Path() / "Puget";
+    {
+        db::CDBRoute table;
+        table.SetFilePath(path.string());
+        ASSERT_TRUE(table.Open());
+        AddRoute(table, "Admiralty Inlet", 3);
+        table.m_attachment[0] = "inlet.png";   // there
+        table.m_attachment[1] = "gone.png";   // named, but no such file
+        table.m_attachment[3] = "pass.avi";   // the video, there
+        ASSERT_TRUE(table.Update());
+        table.Close();
+    }
+    std::filesystem::create_directories(routes.AttachmentsFolder());
+    for (const char* file : {"inlet.png", "pass.avi"})
+        std::ofstream(std::filesystem::path(routes.AttachmentsFolder()) / file) << "x";
+    ASSERT_TRUE(routes.OpenDatabase(path.string()));
+
+    std::vector<std::pair<std::string, bool>> opened;
+    std::vector<geo::CPosition> wentTo;
+    bool chartReady = false;
+    routes.SetAttachmentOpener([&opened](const std::string& file, bool video) {
+        opened.emplace_back(std::filesystem::path(file).filename().string(), video);
+        return true;
+    });
+    routes.SetGoToPosition(
+        [&wentTo](const geo::CPosition& p) {
+            wentTo.push_back(p);
+            return true;
+        },
+        [&chartReady] { return chartReady; });
+    app::CCommandTable commands;
+    routes.RegisterCommands(commands);
+
+    const unsigned first = app::cmd::kRouteAttachments.first;
+    EXPECT_TRUE(commands.Update(first).enabled);
+    EXPECT_FALSE(commands.Update(first + 1).enabled);
+    EXPECT_FALSE(commands.Update(first + 2).enabled);
+    EXPECT_TRUE(commands.Update(first + 3).enabled);
+    commands.Execute(first);
+    commands.Execute(first + 1);   // nothing to show
+    commands.Execute(first + 3);
+    EXPECT_EQ(opened, (std::vector<std::pair<std::string, bool>>{{"inlet.png", false},
+                                                                 {"pass.avi", true}}));
+
+    // Go To Selected waits for a chart, then goes to the selected waypoint.
+    EXPECT_FALSE(commands.Update(app::cmd::kWaypointGoToSelected).enabled);
+    chartReady = true;
+    ASSERT_TRUE(routes.SelectWaypoint(2));
+    EXPECT_TRUE(commands.Update(app::cmd::kWaypointGoToSelected).enabled);
+    commands.Execute(app::cmd::kWaypointGoToSelected);
+    ASSERT_EQ(wentTo.size(), 1u);
+    EXPECT_NEAR(wentTo[0].GetLatitude(), 48.05, 1e-9);
+    EXPECT_NEAR(wentTo[0].GetLongitude(), -122.58, 1e-9);
+    routes.CloseDatabase(true);
+    EXPECT_FALSE(commands.Update(app::cmd::kWaypointGoToSelected).enabled);
+    EXPECT_FALSE(commands.Update(first).enabled);
+}
