@@ -301,21 +301,28 @@ void CNavigatorModule::ResumeBestChartIfDue()
 bool CNavigatorModule::NavigationTimerPass()
 {
     ResumeBestChartIfDue();
-    if (m_holdTimerPass)
-        return true;
-    try {
-        if (m_openLogPending)
-            OpenVesselLog(std::string());
-        if (m_log != nullptr)
-            m_log->WriteKept();
-        FollowWithMonitorWindow();
-        m_vessels->AdoptQueued();
-        if (!m_holdTick && m_gps->IsReceiving())
-            NavigationTick();
-    } catch (...) {
-        return false;
+    bool ok = true;
+    if (!m_holdTimerPass) {
+        try {
+            if (m_openLogPending)
+                OpenVesselLog(std::string());
+            if (m_log != nullptr)
+                m_log->WriteKept();
+            FollowWithMonitorWindow();
+            m_vessels->AdoptQueued();
+            if (!m_holdTick && m_gps->IsReceiving())
+                NavigationTick();
+        } catch (...) {
+            ok = false;
+        }
     }
-    return true;
+    // The target modules' passes run even when the navigator's own failed.
+    try {
+        m_vessels->RunTargetPasses();
+    } catch (...) {
+        ok = false;
+    }
+    return ok;
 }
 
 void CNavigatorModule::NavigationTick()
@@ -653,8 +660,10 @@ void CNavigatorModule::SetNextFixType(int fixType)
         m_log->SetNextFixType(fixType);
 }
 
-void CNavigatorModule::SourceChanged(bool /*deadReckoning*/)
+void CNavigatorModule::SourceChanged(bool deadReckoning)
 {
+    // Targets laid off from a dead-reckoned own position are no longer current.
+    m_vessels->CheckTargetAges(!deadReckoning);
     if (m_listener)
         m_listener(0);
 }

@@ -91,7 +91,8 @@ public:
     // The replay's receive side (the ports' devices); default: the stand-in GPS.
     void SetReplayTarget(CReplayTarget* target);
 
-    // The timer pass: queued vessels join the list, then the tick while the GPS receives.
+    // The timer pass: queued vessels join the list, the tick while the GPS
+    // receives, then the target modules' passes (the last even while held).
     bool NavigationTimerPass();
     void NavigationTick();
     // The panel's queue and its handler (user-interface thread).

@@ -59,4 +59,26 @@ void CVesselList::SetOwner(VesselKind kind, Owner owner)
     m_owners.emplace_back(kind, std::move(owner));
 }
 
+void CVesselList::SetTargetModule(VesselKind kind, CTargetModuleCalls* module)
+{
+    std::erase_if(m_modules, [&](const auto& entry) { return entry.first == kind; });
+    if (module != nullptr)
+        m_modules.emplace_back(kind, module);
+}
+
+void CVesselList::RunTargetPasses()
+{
+    // A pass may take its module off (it never adds one): go over a copy.
+    const auto modules = m_modules;
+    for (const auto& [kind, module] : modules)
+        module->TargetPass();
+}
+
+void CVesselList::CheckTargetAges(bool ownFixReal)
+{
+    const auto modules = m_modules;
+    for (const auto& [kind, module] : modules)
+        module->CheckTargetAges(ownFixReal);
+}
+
 }   // namespace navigator

@@ -6,9 +6,15 @@
 // first, and hands each to the module that owns its kind. Objects leave the
 // list, and so are destroyed, on the user-interface thread only.
 //
+// The modules that own a kind of vessel (radar targets, tenders) are called
+// through the list too: the navigator's timer pass runs their passes after
+// new vessels joined, and tells them when the own fix stops or starts being
+// real. The list outlives the modules, which take themselves off it.
+//
 // Interface for the rest of the program:
 // - `Queue`: any thread.
-// - `AdoptQueued`, `DropQueued`, `Remove`, `SetOwner`, `Vessels`: the
+// - `AdoptQueued`, `DropQueued`, `Remove`, `SetOwner`, `Vessels`,
+//   `SetTargetModule`, `RunTargetPasses`, `CheckTargetAges`: the
 //   user-interface thread.
 
 #include <cstddef>
@@ -20,6 +26,16 @@
 #include "navigator/ChartVessel.h"
 
 namespace navigator {
+
+// What the navigator asks of a target module.
+class CTargetModuleCalls {
+public:
+    virtual ~CTargetModuleCalls() = default;
+    // The module's timer pass, after the new vessels joined the list.
+    virtual void TargetPass() = 0;
+    // Dead reckoning began (false) or a real fix came back (true).
+    virtual void CheckTargetAges(bool ownFixReal) = 0;
+};
 
 class CVesselList {
 public:
@@ -41,11 +57,17 @@ public:
     // Oldest first.
     const std::vector<Entry>& Vessels() const { return m_vessels; }
 
+    // Null takes the kind's module off.
+    void SetTargetModule(VesselKind kind, CTargetModuleCalls* module);
+    void RunTargetPasses();
+    void CheckTargetAges(bool ownFixReal);
+
 private:
     mutable std::mutex m_queueLock;
     std::vector<Entry> m_queue;
     std::vector<Entry> m_vessels;
     std::vector<std::pair<VesselKind, Owner>> m_owners;
+    std::vector<std::pair<VesselKind, CTargetModuleCalls*>> m_modules;   // in the order set
 };
 
 }   // namespace navigator

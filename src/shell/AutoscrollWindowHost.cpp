@@ -4,6 +4,10 @@
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartFrame.h"
+#include "charts/vector/BlankChartDoc.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace shell {
 
@@ -38,12 +42,17 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
     chart::CChartDoc* doc = m_charting.FindChartDocInState(chart::kFrameAutoscroll);
     if (doc == nullptr && m_openChart) {
         chart::CChartDoc* active = m_charting.GetActiveChartDoc();
+        // A list or a report in front: an open chart that holds the vessel.
+        if (active == nullptr)
+            active = OpenChartHolding(vessel);
         if (active && !active->GetPathName().empty())
             doc = m_openChart(active->GetPathName(), chart::kFrameAutoscroll);
         if (doc == nullptr)
             doc = m_openChart("", chart::kFrameAutoscroll);
         if (doc && active)
             doc->TakeOverViewState(*active);
+        else if (doc)
+            ShowRoundTheVessel(*doc, vessel);
     }
     if (doc == nullptr)
         return false;
@@ -56,6 +65,36 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
         window->ActivateFrame();
     }
     return true;
+}
+
+chart::CChartDoc* CAutoscrollWindowHost::OpenChartHolding(const geo::CPosition& vessel) const
+{
+    if (!vessel.IsValid())
+        return nullptr;
+    for (chart::CChartWindow* window : m_charting.ChartFrames()) {
+        chart::CChartDoc* doc = window ? window->GetChartDoc() : nullptr;
+        geo::CPosition onChart;
+        if (doc && window->GetState() != chart::kFrameAutoscroll && !doc->GetPathName().empty() &&
+            doc->ShiftToChartDatum(vessel, onChart) != chart::kShiftNotOnChart &&
+            doc->IsPositionOnChart(onChart))
+            return doc;
+    }
+    return nullptr;
+}
+
+// With no chart window to take a view from, the blank chart shows some ten
+// miles round the vessel rather than the whole world.
+void CAutoscrollWindowHost::ShowRoundTheVessel(chart::CChartDoc& doc, const geo::CPosition& vessel)
+{
+    auto* blank = dynamic_cast<charts::CBlankChartDoc*>(&doc);
+    if (blank == nullptr || !vessel.IsValid())
+        return;
+    constexpr double kHalfLatitude = 5.0 / 60.0;
+    const double lat = std::clamp(vessel.GetLatitude(), -80.0, 80.0);
+    const double halfLongitude = kHalfLatitude / std::cos(lat * M_PI / 180.0);
+    blank->SetViewExtent(
+        geo::CPosition(lat + kHalfLatitude, vessel.GetLongitude() - halfLongitude),
+        geo::CPosition(lat - kHalfLatitude, vessel.GetLongitude() + halfLongitude));
 }
 
 void CAutoscrollWindowHost::ReleaseAutoscrollWindow()

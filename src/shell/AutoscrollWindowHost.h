@@ -35,6 +35,9 @@ public:
 private:
     // The attached document while its window is still open.
     chart::CChartDoc* Following();
+    // An open chart (not the blank one, not a follower) on which the vessel lies.
+    chart::CChartDoc* OpenChartHolding(const geo::CPosition& vessel) const;
+    static void ShowRoundTheVessel(chart::CChartDoc& doc, const geo::CPosition& vessel);
 
     chart::CChartingModule& m_charting;
     ChartOpener m_openChart;

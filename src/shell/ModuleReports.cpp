@@ -162,6 +162,7 @@ struct CustomPlanFiles {
     std::filesystem::path folder;
     std::chrono::steady_clock::time_point lookedAt;
     std::string pair;
+    bool shortForm = false;   // both PlnCstm files: the short form plan is the pair's first
     bool plan = false;
     bool planWithMemos = false;
 };
@@ -177,6 +178,7 @@ const CustomPlanFiles& LookForCustomPlanFiles(const std::filesystem::path& folde
         now - seen.lookedAt >= std::chrono::seconds(3)) {
         const std::string pair = routes::CustomPlanPair(folder);
         seen.pair = pair;
+        seen.shortForm = routes::CustomPlanFlag(folder);
         seen.folder = folder;
         seen.lookedAt = now;
         seen.plan = !pair.empty() && !report::FindReportDefinition(pair + "1", folder).empty();
@@ -287,9 +289,9 @@ int ShortFormPlanChoice(const CModuleReportHost& host)
     if (!PlanReady(host))
         return 0;
     const CustomPlanFiles& custom = LookForCustomPlanFiles(host.reportsFolder);
-    const int chosen = custom.pair == "PlnCstm" && custom.plan ? app::choose::kPrintCustomPlan
-                       : custom.planWithMemos                  ? app::choose::kPrintCustomPlanMemos
-                                                               : app::choose::kPrintPlan;
+    const int chosen = custom.pair.empty() ? app::choose::kPrintPlan
+                       : custom.shortForm  ? app::choose::kPrintCustomPlan
+                                           : app::choose::kPrintCustomPlanMemos;
     return IsOpen(host.mdi, chosen) ? 0 : chosen;
 }
 

@@ -43,10 +43,10 @@ struct CModuleReportHost {
 void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& host);
 // Runs the chosen report when it is one of these; false when it is not.
 bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host);
-// The plan card's Report, the short form plan: the custom plan of the
-// PlnCstm pair when its first file is there, else the second file of the
-// pair there is (the with-memos form), else the standard plan. Its chooser
-// id, or 0 while there is no calculated plan or its preview is open.
+// The plan card's Report, the short form plan: with a whole custom pair
+// (routes::CustomPlanPair) its first form when both PlnCstm files are there,
+// else its second (with memos); with none the standard plan. Its chooser id,
+// or 0 while there is no calculated plan or its preview is open.
 int ShortFormPlanChoice(const CModuleReportHost& host);
 
 }   // namespace shell

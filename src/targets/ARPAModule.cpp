@@ -59,14 +59,18 @@ CARPAModule::~CARPAModule()
     // The navigator's list may outlive the module: it keeps none of its targets.
     m_pass.Reset();
     m_store.Vessels().SetOwner(navigator::kVesselArpa, {});
+    m_store.Vessels().SetTargetModule(navigator::kVesselArpa, nullptr);
 }
 
 void CARPAModule::SetVesselList(std::shared_ptr<navigator::CVesselList> vessels)
 {
     m_store.Vessels().SetOwner(navigator::kVesselArpa, {});
+    m_store.Vessels().SetTargetModule(navigator::kVesselArpa, nullptr);
     m_store.SetVesselList(std::move(vessels));
     m_store.Vessels().SetOwner(navigator::kVesselArpa,
                                [this](const auto& vessel) { OnTargetJoined(vessel); });
+    m_store.Vessels().SetTargetModule(navigator::kVesselArpa, this);
+    m_passFromNavigator = true;
 }
 
 bool CARPAModule::Initialise()
@@ -237,9 +241,17 @@ std::string CARPAModule::OnActivate()
     std::string failure;
     if (!m_device->IsReceiveOpen()) {
         m_arpaOn = m_device->OpenReceive();
+        const nmea::CPort* port = m_ports.FindPort(m_config.receivePort);
+        // The reason is read before closing: a closed port forgets it.
+        const nmea::CPortCondition condition = port ? port->GetCondition() : nmea::CPortCondition{};
+        const std::string reason = port ? condition.reason : "no such port";
+        // A port whose device is missing opens but cannot connect: ARPA would
+        // show on while nothing can come. It stays off, with the port's reason.
+        if (m_arpaOn && port != nullptr && !condition.connected) {
+            m_device->CloseReceive();
+            m_arpaOn = false;
+        }
         if (!m_arpaOn) {
-            const nmea::CPort* port = m_ports.FindPort(m_config.receivePort);
-            const std::string reason = port ? port->GetCondition().reason : "no such port";
             failure = "ARPA: " + nmea::CPort::PortName(m_config.receivePort) + " would not open" +
                       (reason.empty() ? "" : ": " + reason);
             ShowPortFailure(failure);
@@ -282,7 +294,8 @@ void CARPAModule::OnRadarCursor()
 
 void CARPAModule::OnTimer(app::TimerCadence cadence)
 {
-    if (cadence != app::TimerCadence::EverySecond)
+    // On the navigator's list, the navigator's timer pass runs the module's.
+    if (cadence != app::TimerCadence::EverySecond || m_passFromNavigator)
         return;
     TimerPass();
 }

@@ -92,7 +92,7 @@ public:
     virtual void OnTargetPropertiesChanged(const CTargetRecord&) { }
 };
 
-class CARPAModule : public app::CModule {
+class CARPAModule : public app::CModule, public navigator::CTargetModuleCalls {
 public:
     static constexpr const char* kTurnedOffText =
         "ARPA has been turned off.  Targets WILL NO LONGER be updated or drawn.";
@@ -120,7 +120,8 @@ public:
     void SetRedraw(std::function<void()> redraw) { m_redraw = std::move(redraw); }
     void SetGoTo(std::function<void(const CTargetPosition&)> goTo) { m_goTo = std::move(goTo); }
     // The navigator's vessel list: new targets queue there and join it on the
-    // navigator's pass. Until set, the module keeps a list of its own.
+    // navigator's pass, which then runs this module's pass (the frame's timer
+    // no longer does). Until set, the module keeps a list of its own.
     void SetVesselList(std::shared_ptr<navigator::CVesselList> vessels);
     // Where targets get their vessel-log rows; none: no rows.
     void SetLogRows(CTargetLogRows* rows) { m_logRows = rows; }
@@ -140,7 +141,9 @@ public:
 
     // One pass: adopt, age, fix, position (the timer calls it each second).
     void TimerPass();
-    void CheckTargetAges(bool ownFixReal);
+    // navigator::CTargetModuleCalls
+    void TargetPass() override { TimerPass(); }
+    void CheckTargetAges(bool ownFixReal) override;
     void SelectTarget(const CTargetRecord* record);
     const CTargetRecord* Selected() const { return m_selected.get(); }
     void RemoveTarget(const CTargetRecord& record);
@@ -217,6 +220,7 @@ private:
     bool m_arpaOn = false;
     bool m_inToggle = false;
     bool m_cursorShown = false;
+    bool m_passFromNavigator = false;
     std::uint64_t m_propertiesGeneration = 0;
     std::optional<CRadarCursor> m_cursor;
     std::shared_ptr<CTargetRecord> m_selected;

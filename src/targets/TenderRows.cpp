@@ -119,6 +119,17 @@ std::array<std::string, kTenderPaneCount> TenderPaneTexts(const CTender* tender,
     return texts;
 }
 
+std::array<std::string, 2> TenderPositionCells(const CTender& tender,
+                                               const geo::CPositionFormat& format)
+{
+    auto where = tender.Position();
+    if (!where && !tender.track.empty())
+        where = tender.track.back().position;
+    if (!where)
+        return {};
+    return {PositionText(*where, format, true), PositionText(*where, format, false)};
+}
+
 std::string TenderLogTitle(const CTender* tender)
 {
     std::string title = "Tender Target Log : ";

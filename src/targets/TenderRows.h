@@ -65,6 +65,12 @@ inline constexpr const char* kTenderSummaryLabels[kTenderSummaryFields] = {
     "Channel Number", "Name", "Status", "Target Captured"};
 std::array<std::string, kTenderSummaryFields> TenderSummaryTexts(const CTender& tender);
 
+// The "Tender" card's latitude and longitude cells in `format`, from where
+// the tender is drawn (its reported position, else its last fix); rewritten
+// alone when the program's position format changes.
+std::array<std::string, 2> TenderPositionCells(const CTender& tender,
+                                               const geo::CPositionFormat& format);
+
 // "Tender Target Log : Target ID T2 - Rescue"; without a tender it ends after " : ".
 std::string TenderLogTitle(const CTender* tender);
 

@@ -94,11 +94,13 @@ double CTenderTargetLayer::WarningCirclesRadius() const
     return m_tracking.Settings().warningCirclesRadius;
 }
 
-std::optional<int> CTenderTargetLayer::HitTest(geo::IntPoint point, int slack) const
+std::optional<int> CTenderTargetLayer::HitTest(chart::CChartDoc& doc, geo::IntPoint point,
+                                               int slack) const
 {
-    for (const auto& [channel, at] : m_drawnAt)
-        if (std::abs(at.x - point.x) <= slack && std::abs(at.y - point.y) <= slack)
-            return channel;
+    for (const auto& [channel, position] : m_drawnAt)
+        if (const auto at = ClientPoint(doc, position))
+            if (std::abs(at->x - point.x) <= slack && std::abs(at->y - point.y) <= slack)
+                return channel;
     return std::nullopt;
 }
 
@@ -158,8 +160,7 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         motion.speed = reading.speed.value_or(geo::kUnsetValue);
         symbol->SetMotion(motion);
         symbol->Draw(dc);
-        if (const auto p = ClientPoint(doc, *where))
-            m_drawnAt[tender.Channel()] = *p;
+        m_drawnAt[tender.Channel()] = *where;
     }
 }
 

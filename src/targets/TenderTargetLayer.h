@@ -30,9 +30,10 @@ public:
     double WarningCirclesRadius() const override;
     chart::CCurrentTargetCount& CurrentTargets() override { return m_current; }
 
-    // The channel of the tender whose symbol was drawn within `slack` pixels
-    // of the point at the last paint; nothing when none was.
-    std::optional<int> HitTest(geo::IntPoint point, int slack = 8) const;
+    // The channel of the tender whose symbol, as the last paint placed it,
+    // lies within `slack` pixels of the point on the chart as it is now
+    // (the point and the symbol in one mapping); nothing when none does.
+    std::optional<int> HitTest(chart::CChartDoc& doc, geo::IntPoint point, int slack = 8) const;
 
     // The tender (channel) and the index in its track of the position
     // marker drawn under the point, the newest first; only markers the
@@ -49,7 +50,7 @@ private:
     const CTenderTracking& m_tracking;
     chart::CCurrentTargetCount m_current;
     std::map<const CTenderRecord*, std::unique_ptr<chart::COverlayTenderTarget>> m_symbols;
-    std::map<int, geo::IntPoint> m_drawnAt;   // channel -> symbol point
+    std::map<int, CTargetPosition> m_drawnAt;   // channel -> where its symbol was drawn
 };
 
 }   // namespace targets

@@ -76,7 +76,7 @@ CTenderReading CTender::Read() const
 }
 
 CTenderTracking::CTenderTracking(const platform::CClock& clock, nmea::CPortDirectory& ports)
-    : m_clock(clock), m_store(clock),
+    : m_clock(clock), m_ports(ports), m_store(clock),
       m_device(std::make_unique<CTenderTrackingDevice>(
           ports,
           [this](int channel, std::string_view line) { m_store.ParseTargetLine(channel, line); })),
@@ -109,6 +109,20 @@ bool CTenderTracking::SetActive(bool on, std::string* reason)
                           : "Tender Tracking could not open " +
                                 nmea::CPort::PortName(m_settings.receivePort) + ".";
         return false;
+    }
+    // A serial port whose device is not there opens and waits for it; tracking
+    // would then poll nothing while the menu says it is on. Refused with the reason.
+    if (const nmea::CPort* port = m_ports.FindPort(m_settings.receivePort)) {
+        const nmea::CPortCondition condition = port->GetCondition();
+        if (!condition.connected) {
+            m_device->CloseReceive();
+            m_active = false;
+            if (reason)
+                *reason = "Tender Tracking could not open " +
+                          nmea::CPort::PortName(m_settings.receivePort) +
+                          (condition.reason.empty() ? "." : ": " + condition.reason);
+            return false;
+        }
     }
     m_active = true;
     return true;

@@ -151,6 +151,7 @@ private:
     void Adopt();
 
     const platform::CClock& m_clock;
+    nmea::CPortDirectory& m_ports;
     CTenderSettings m_settings;
     chart::CTargetProperties m_properties;
     CTenderTargetStore m_store;

@@ -1,8 +1,8 @@
 #!/bin/bash
-# "Navigator > Options..." on the real program window: the "Position
-# Logging" page comes first; "Position marker every" set to 00:00:10 and a
-# log folder three levels deep that does not exist yet, then OK: the folder
-# is made. A GPS on COM1 (a socat pty pair) gives a fix a second; after Start
+# "Navigator > Options..." on the real program window: on the "Position
+# Logging" page (second, after General), "Position marker every" set to
+# 00:00:10 and a log folder three levels deep that does not exist yet, then
+# OK: the folder is made. A GPS on COM1 (a socat pty pair) gives a fix a second; after Start
 # Voyage the voyage's track file grows by one 85-byte record every
 # 10 s of navigation time (the records' own times, 10 or 11 s apart, as the
 # cycle writes a point once the interval has strictly passed; a late timer
@@ -47,12 +47,12 @@ open_sheet() { menu_keys alt+n o; sheet_shown; }
 # The options are enabled once the instruments exist, right after start.
 wait_for "the Navigator Options sheet" open_sheet
 SHEET=$FOUND
-shot 1_page "$SHEET"
 
 LOGS="$work/voyages/2026/puget sound"
 focus "$SHEET"
 xdotool key ctrl+Tab
 sleep 0.3
+shot 1_page "$SHEET"
 xdotool key alt+m ctrl+a
 xdotool type --delay 20 "00:00:10"
 xdotool key alt+f ctrl+a

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -31,6 +32,7 @@
 #include "charts/vector/BlankChartDoc.h"
 #include "navigator/NavigatorModule.h"
 #include "platform/SettingsStore.h"
+#include "shell/AutoscrollWindowHost.h"
 #include "shell/ChartingSetup.h"
 #include "shell/MainFrame.h"
 
@@ -697,6 +699,62 @@ int ChangedNear(const QImage& before, const QImage& after, geo::IntPoint at, int
 }
 
 }   // namespace
+
+// Start Voyage with a list or a report in front: the window that follows the
+// vessel opens on an open chart that holds it, at that chart's view, not on
+// the blank world at world scale.
+TEST_F(ChartWindowsTest, TheFollowerTakesAnOpenChartHoldingTheVesselWhenNoChartIsInFront)
+{
+    auto frame = Start();
+    chart::CChartingModule& charting = *frame->Charting();
+    chart::CChartDoc* sound = frame->OpenChart("/charts/sound.dat", false, 0);
+    ASSERT_NE(sound, nullptr);
+    auto* blank = dynamic_cast<charts::CBlankChartDoc*>(sound);
+    ASSERT_NE(blank, nullptr);
+    ASSERT_TRUE(blank->SetViewExtent(geo::CPosition(47.75, -122.6), geo::CPosition(47.45, -122.2)));
+    Pump();
+    QMdiSubWindow* list = frame->MdiArea()->addSubWindow(new QLabel("Waypoint List"));
+    list->show();
+    frame->MdiArea()->setActiveSubWindow(list);
+    Pump();
+    ASSERT_EQ(charting.GetActiveChartDoc(), nullptr);
+
+    shell::CAutoscrollWindowHost host(charting, [&](const std::string& path, int state) {
+        return frame->OpenChart(path, false, state);
+    });
+    ASSERT_TRUE(host.AttachAutoscrollWindow(geo::CPosition(47.6, -122.4)));
+    Pump();
+    chart::CChartDoc* follower = charting.FindChartDocInState(chart::kFrameAutoscroll);
+    ASSERT_NE(follower, nullptr);
+    EXPECT_NE(follower, sound);
+    EXPECT_EQ(follower->GetPathName(), sound->GetPathName());
+    auto* followerBlank = dynamic_cast<charts::CBlankChartDoc*>(follower);
+    ASSERT_NE(followerBlank, nullptr);
+    EXPECT_NEAR(followerBlank->GetScaleValue(), blank->GetScaleValue(),
+                blank->GetScaleValue() * 1e-6)
+        << "at the chart's own view, not the world";
+    host.ReleaseAutoscrollWindow();
+    Pump();
+
+    // No chart window at all: the blank chart, some ten miles round the vessel.
+    for (chart::CChartFrame* f : Frames(*frame))
+        f->close();
+    Pump();
+    ASSERT_TRUE(Frames(*frame).empty());
+    ASSERT_TRUE(host.AttachAutoscrollWindow(geo::CPosition(47.6, -122.4)));
+    Pump();
+    chart::CChartDoc* alone = charting.FindChartDocInState(chart::kFrameAutoscroll);
+    ASSERT_NE(alone, nullptr);
+    geo::IntRect shown;
+    alone->GetVisibleRect(shown);
+    geo::CPosition top, bottom;
+    ASSERT_TRUE(alone->PointToPosition({shown.left, shown.top}, top));
+    ASSERT_TRUE(alone->PointToPosition({shown.left, shown.bottom}, bottom));
+    EXPECT_LT(top.GetLatitude() - bottom.GetLatitude(), 1.0) << "not the world";
+    EXPECT_GT(top.GetLatitude(), 47.6);
+    EXPECT_LT(bottom.GetLatitude(), 47.6);
+    frame->CloseWithoutConfirmation();
+}
 
 TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFollowsIt)
 {

@@ -20,11 +20,14 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "app/CommandIds.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "shell/MainFrame.h"
+#include "shell/MainMenus.h"
 
 namespace {
 
@@ -135,6 +138,38 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
     }
     EXPECT_FALSE(angle.isEmpty()) << "no wind on the Wind card";
     EXPECT_TRUE(angle.contains("45")) << angle.toStdString();
+
+    // View > Target Tracking, then View > Monitor: the monitor is back in front.
+    shell::CMainFrame& frame = *theApp.MainFrame();
+    frame.Action(app::cmd::kViewTargetPanel)->trigger();
+    EXPECT_NE(frame.ActiveSidePanel(), panel);
+    frame.UpdateModuleCmdUI(true);
+    ASSERT_TRUE(frame.Action(app::cmd::kViewMonitorPanel)->isEnabled());
+    frame.Action(app::cmd::kViewMonitorPanel)->trigger();
+    EXPECT_EQ(frame.ActiveSidePanel(), panel);
+
+    // Every command a menu, key or toolbar button offers has something that answers it (Edit >
+    // Redo has no undo list behind it and stays disabled by design).
+    std::vector<std::string> unanswered;
+    const auto check = [&](unsigned id, const char* text) {
+        if (id != 0 && id != app::cmd::kEditRedo && !theApp.MainFrame()->Commands().HasHandler(id))
+            unanswered.push_back(std::to_string(id) + " " + (text ? text : ""));
+    };
+    for (const shell::TopMenu& menu : shell::MainMenus())
+        for (const shell::MenuEntry& entry : menu.entries)
+            if (entry.kind == shell::MenuKind::Item)
+                check(entry.id, entry.text);
+    for (const shell::MenuEntry& key : shell::MainAccelerators())
+        check(key.id, key.text);
+    for (const shell::ToolBarDef& bar : shell::MainToolBars())
+        for (const shell::ToolBarButton& button : bar.buttons)
+            check(button.id, button.tip);
+    EXPECT_TRUE(unanswered.empty()) << [&] {
+        std::string all;
+        for (const std::string& u : unanswered)
+            all += u + "\n";
+        return all;
+    }();
 
     theApp.ExitInstance();
     ::close(master);

@@ -1,6 +1,7 @@
 // The plan card's Report opens the short form plan: nothing before a plan is
-// calculated; then the PlnCstm pair's first form, the PlnIntl pair's second
-// when only that pair is there, the standard plan when neither is.
+// calculated; then with both custom pairs there the PlnIntl pair's first
+// form, with only PlnCstm its first, with only PlnIntl its second (with
+// memos), with neither (or half a pair) the standard plan.
 
 #include "shell/ModuleReports.h"
 
@@ -12,6 +13,7 @@
 #include "routes/PlanModule.h"
 #include "routes/RouteModule.h"
 #include "routes/RouteViews.h"
+#include "routes/ui/RouteReports.h"
 
 #include <QApplication>
 
@@ -81,8 +83,15 @@ TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
                              nullptr),
               routes::kPlanDone);
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintCustomPlan);
+    EXPECT_EQ(routes::CustomPlanPair(host.reportsFolder), "PlnIntl");
+    host.reportsFolder = Definitions(dir.Path(), "cstm", {"PlnCstm1.rpt", "PlnCstm2.rpt"});
+    EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintCustomPlan);
+    EXPECT_EQ(routes::CustomPlanPair(host.reportsFolder), "PlnCstm");
     host.reportsFolder = Definitions(dir.Path(), "intl", {"PlnIntl1.rpt", "PlnIntl2.rpt"});
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintCustomPlanMemos);
+    EXPECT_EQ(routes::CustomPlanPair(host.reportsFolder), "PlnIntl");
+    host.reportsFolder = Definitions(dir.Path(), "half", {"PlnIntl1.rpt", "PlnCstm2.rpt"});
+    EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintPlan);
     host.reportsFolder = Definitions(dir.Path(), "none", {});
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintPlan);
     routeModule.Terminate();

@@ -219,10 +219,12 @@ TEST_F(ModuleTest, NewTargetsWaitInTheNavigatorsQueueAndLiveOnItsList)
     EXPECT_TRUE(module.Targets().empty());
     EXPECT_FALSE(module.Store().Slot(4)->live);
 
+    // The navigator's pass: they join its list, then the module's pass runs.
     ASSERT_TRUE(navigatorModule.NavigationTimerPass());
     EXPECT_EQ(list.QueuedCount(), 0u);
     ASSERT_EQ(list.Vessels().size(), 2u);
     EXPECT_EQ(observer.added, (std::vector<int>{4, 9}));
+    EXPECT_TRUE(module.Targets()[0].fix.has_value());
     for (std::size_t i = 0; i < 2; ++i) {
         const targets::CTrackedTarget& target = module.Targets()[i];
         // The navigator lists the module's own objects, in the order they came.
@@ -234,6 +236,15 @@ TEST_F(ModuleTest, NewTargetsWaitInTheNavigatorsQueueAndLiveOnItsList)
     }
     Pass();
     EXPECT_EQ(module.Targets().size(), 2u);   // the module's pass adds nothing twice
+
+    // The navigator tells the module when dead reckoning begins and ends.
+    navigatorModule.Source().SwitchToDeadReckoning(true);
+    EXPECT_FALSE(module.OwnFixReal());
+    EXPECT_FALSE(module.Targets()[0].record->current);
+    EXPECT_TRUE(bar.IsMessageActive(module.DeadReckoningMessage()));
+    navigatorModule.Source().ReturnToNmea(false);
+    EXPECT_TRUE(module.OwnFixReal());
+    EXPECT_FALSE(bar.IsMessageActive(module.DeadReckoningMessage()));
 
     // Removed on this thread, the object goes with its last owner here and then.
     std::weak_ptr<targets::CTrackedTarget> tug = module.Store().Target(4);

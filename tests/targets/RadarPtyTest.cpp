@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "../chart/overlays/OverlayTestSupport.h"
+#include "ARPARig.h"
 #include "FakeClock.h"
 #include "PtyPair.h"
 #include "TempFolder.h"
@@ -215,6 +216,36 @@ TEST_F(PtyTest, AFloodIsTakenWholeAndStoppingJoinsAtOnce)
     std::this_thread::sleep_for(2s);
     const double used = ProcessCpuSeconds() - before;
     EXPECT_LT(used, 0.02) << used << " s of CPU in 2 s";
+}
+
+// A port whose adapter is not plugged in opens but cannot connect: ARPA stays
+// off with the port's reason on the bar, and comes on once the adapter is there.
+TEST(PtyPort, AMissingAdapterLeavesArpaOffWithTheReasonUntilItIsThere)
+{
+    brine_test::TempFolder folder;
+    const auto link = folder.Path() / "usb-Radar_ARPA-if00";
+    nmea::CComPort port{3, link.string()};
+    OnePort ports{port};
+    Home home;
+    platform::CSystemClock clock;
+    brine_test::SilentSound sound;
+    app::CMsgBar bar{clock, sound, "."};
+    targets::CARPAModule module{home, ports, clock, &bar};
+    module.Initialise();
+    module.Config().receivePort = 3;
+    const std::string failure = module.OnActivate();
+    EXPECT_FALSE(module.IsOn());
+    EXPECT_FALSE(module.Device().IsReceiveOpen());
+    EXPECT_NE(failure.find("COM3"), std::string::npos) << failure;
+    EXPECT_NE(failure.find(link.string()), std::string::npos) << failure;   // the port's reason
+    ASSERT_NE(module.PortFailureMessage(), nullptr);
+    EXPECT_TRUE(bar.IsMessageActive(module.PortFailureMessage()));
+
+    brine_test::PtyPair adapter{folder.Path(), "usb-Radar_ARPA-if00"};
+    ASSERT_TRUE(adapter.Running());
+    EXPECT_EQ(module.OnActivate(), "");
+    EXPECT_TRUE(module.IsOn());
+    module.Terminate();
 }
 
 }   // namespace

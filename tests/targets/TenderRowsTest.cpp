@@ -176,3 +176,34 @@ TEST(TenderRows, SummaryStateFromPanicReportingOrSilence)
     tracking.OnTimer({});
     EXPECT_EQ(TenderSummaryTexts(*t)[2], "Dangerous");
 }
+
+// The position cells written again in a new format: from the report while it
+// holds, from the last fix once it has aged, empty without either.
+TEST(TenderRows, PositionCellsInANewFormat)
+{
+    brine_test::FakeClock clock;
+    clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 15h);
+    NoPorts ports;
+    CTenderTracking tracking(clock, ports);
+    tracking.Settings().channels[0].valid = true;
+    ASSERT_TRUE(tracking.Store().ParseTargetLine(
+        0, "$PABX,0001,RMC,150000,A,4736.500,N,12224.250,W,3.0,90.0,071226,,"));
+    tracking.OnTimer({});
+    CTender* t = tracking.Find(0);
+    ASSERT_NE(t, nullptr);
+    const geo::CPositionFormat dms{1, true};
+    const geo::CPosition reported(47.0 + 36.5 / 60.0, -(122.0 + 24.25 / 60.0), 0.0);
+    auto cells = TenderPositionCells(*t, dms);
+    EXPECT_EQ(cells[0], reported.FormatLatitude(dms));
+    EXPECT_EQ(cells[1], reported.FormatLongitude(dms));
+    EXPECT_NE(cells[0], TenderPositionCells(*t, {3, false})[0]);
+
+    clock.Advance(60s);   // aged: the last fix
+    ASSERT_FALSE(t->Position());
+    ASSERT_FALSE(t->track.empty());
+    cells = TenderPositionCells(*t, dms);
+    EXPECT_EQ(cells[0], reported.FormatLatitude(dms));
+    t->track.clear();
+    cells = TenderPositionCells(*t, dms);
+    EXPECT_TRUE(cells[0].empty() && cells[1].empty());
+}

@@ -90,14 +90,14 @@ TEST_F(TenderLayerTest, SymbolWhereTheTenderIsAndAClickFindsIt)
     Draw();
     EXPECT_FALSE(recorder.Of(chart::DrawOp::Polygon).empty());
     const geo::IntPoint at = chart.ClientPoint(geo::CPosition(50.0, -1.0));
-    EXPECT_EQ(layer.HitTest(at), 0);
-    EXPECT_EQ(layer.HitTest({at.x + 5, at.y - 5}), 0);
-    EXPECT_EQ(layer.HitTest({at.x + 40, at.y}), std::nullopt);
+    EXPECT_EQ(layer.HitTest(*chart.doc, at), 0);
+    EXPECT_EQ(layer.HitTest(*chart.doc, {at.x + 5, at.y - 5}), 0);
+    EXPECT_EQ(layer.HitTest(*chart.doc, {at.x + 40, at.y}), std::nullopt);
     // Nothing drawn with the overlays switched off, and nothing to click.
     Change([](auto& p) { p.SetDraw(false); });
     Draw();
     EXPECT_TRUE(recorder.Records().empty());
-    EXPECT_EQ(layer.HitTest(at), std::nullopt);
+    EXPECT_EQ(layer.HitTest(*chart.doc, at), std::nullopt);
 }
 
 TEST_F(TenderLayerTest, LabelsCircleAndFocusBoxFollowTheirSwitches)
@@ -163,7 +163,7 @@ TEST_F(TenderLayerTest, EachTenderDrawnByItsOwnProperties)
     tracking.Find(0)->properties.SetDraw(false);
     Draw();
     EXPECT_TRUE(recorder.Records().empty());
-    EXPECT_EQ(layer.HitTest(at), std::nullopt);
+    EXPECT_EQ(layer.HitTest(*chart.doc, at), std::nullopt);
     tracking.Find(0)->properties.SetDraw(true);
     tracking.Find(0)->properties.drawName = true;
     Draw();
@@ -174,7 +174,7 @@ TEST_F(TenderLayerTest, EachTenderDrawnByItsOwnProperties)
     Change([](auto&) {});
     Draw();
     EXPECT_TRUE(recorder.Texts().empty());
-    EXPECT_EQ(layer.HitTest(at), 0);
+    EXPECT_EQ(layer.HitTest(*chart.doc, at), 0);
 }
 
 // A press on a drawn position marker finds that fix (the newest where two

@@ -13,6 +13,7 @@
 
 #include "FakeClock.h"
 #include "geo/NavMaths.h"
+#include "nmea/ComPort.h"
 
 using namespace targets;
 using namespace std::chrono_literals;
@@ -165,6 +166,31 @@ TEST(TenderTracking, PortThatWontOpenLeavesTrackingOff)
     f.tracking.Settings().receivePort = 0;
     EXPECT_FALSE(f.tracking.SetActive(true, &reason));
     EXPECT_FALSE(reason.empty());
+}
+
+// A serial port whose device node is missing opens (it waits for the device)
+// but cannot poll: switching on is refused with the port's reason.
+TEST(TenderTracking, PortWithoutItsDeviceLeavesTrackingOff)
+{
+    class OnePort : public nmea::CPortDirectory {
+    public:
+        nmea::CComPort port{3, "/nonexistent/brine-tender-transceiver"};
+        nmea::CPort* FindPort(std::uint8_t number) const override
+        {
+            return number == 3 ? const_cast<nmea::CComPort*>(&port) : nullptr;
+        }
+        std::uint8_t GetFirstPortNumber() const override { return 3; }
+    } ports;
+    brine_test::FakeClock clock;
+    CTenderTracking tracking(clock, ports);
+    tracking.Settings().receivePort = 3;
+    tracking.Settings().channels[0].valid = true;
+    std::string reason;
+    EXPECT_FALSE(tracking.SetActive(true, &reason));
+    EXPECT_FALSE(tracking.IsActive());
+    EXPECT_NE(reason.find("COM3"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("brine-tender-transceiver"), std::string::npos) << reason;
+    EXPECT_FALSE(ports.port.GetCondition().open);   // let go again
 }
 
 TEST(TenderTracking, SwitchingOnWithNoChannelInUseIsToldSo)

@@ -88,6 +88,13 @@ void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
         [this](app::CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
     RegisterLogCommands(commands);
     commands.Add(
+        this, app::cmd::kViewMonitorPanel,
+        [this](unsigned) {
+            if (m_host && m_panel)
+                m_host->ActivateSidePanel(m_panel);
+        },
+        [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+    commands.Add(
         this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },
         [this](app::CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
     commands.Add(
@@ -170,6 +177,7 @@ bool CNavigatorWindows::CreateSidePanels(app::CModuleHost& host,
 {
     SetMessageBar(&host.Messages());
     m_window = &host.Window();
+    m_host = &host;
     CreateLogServices();
     CreateInstruments(host.Messages());
     auto* panel = new CMonitorPanel(*this, &host.Window());

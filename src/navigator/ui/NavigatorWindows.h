@@ -139,6 +139,7 @@ private:
     QPointer<CMonitorPanel> m_panel;
     QPointer<QDialog> m_gpsQuestion;
     QWidget* m_window = nullptr;
+    app::CModuleHost* m_host = nullptr;   // shows the monitor panel on View > Monitor
     std::string m_stateFile;
     std::function<std::vector<app::COptionPageFactory>()> m_extraPages;
     QPointer<QWidget> m_optionsSheet;

@@ -114,13 +114,27 @@ std::string PlanReportName(PlanReportKind kind, const std::string& customPair)
     return "PssgPln";
 }
 
+namespace {
+
+bool PairPresent(const char* pair, const std::filesystem::path& systemFolder)
+{
+    return !report::FindReportDefinition(std::string(pair) + "1", systemFolder).empty() &&
+           !report::FindReportDefinition(std::string(pair) + "2", systemFolder).empty();
+}
+
+}   // namespace
+
 std::string CustomPlanPair(const std::filesystem::path& systemFolder)
 {
-    for (const char* pair : {"PlnCstm", "PlnIntl"})
-        if (!report::FindReportDefinition(std::string(pair) + "1", systemFolder).empty() ||
-            !report::FindReportDefinition(std::string(pair) + "2", systemFolder).empty())
+    for (const char* pair : {"PlnIntl", "PlnCstm"})
+        if (PairPresent(pair, systemFolder))
             return pair;
     return {};
+}
+
+bool CustomPlanFlag(const std::filesystem::path& systemFolder)
+{
+    return PairPresent("PlnCstm", systemFolder);
 }
 
 report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,

@@ -27,8 +27,12 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
                                        const std::string& attachmentsFolder);
 
 enum class PlanReportKind { Standard, Custom, CustomWithMemos };
-// The custom pair whose files are present ("PlnCstm", else "PlnIntl"), or empty.
+// The custom pair whose two files are both present: "PlnIntl" when it is
+// whole, else "PlnCstm" when it is, else empty.
 std::string CustomPlanPair(const std::filesystem::path& systemFolder);
+// Whether both "PlnCstm" files are present: the short form plan is then the
+// pair's first (short) form, else the second (with memos).
+bool CustomPlanFlag(const std::filesystem::path& systemFolder);
 // "PssgPln", or the pair's first (short) or second (with memos) file.
 std::string PlanReportName(PlanReportKind kind, const std::string& customPair);
 report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,

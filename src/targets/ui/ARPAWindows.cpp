@@ -110,6 +110,17 @@ void CARPAWindows::OpenTargetOptions()
     sheet->ShowModeless();
 }
 
+bool CARPAWindows::Press(chart::CChartView& view, geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    const CTargetRecord* record =
+        it != m_layers.end() && it->second.targets ? it->second.targets->HitTest(p) : nullptr;
+    if (record == nullptr)
+        return false;
+    SelectTarget(record);
+    return true;
+}
+
 chart::CChartViewExtension::PropertiesCall CARPAWindows::PropertiesAt(chart::CChartView& view,
                                                                       geo::IntPoint p)
 {

@@ -38,6 +38,8 @@ public:
 
     void ViewCreated(chart::CChartView& view) override;
     void ViewDestroyed(chart::CChartView& view) override;
+    // A click on a drawn target selects it: its row on the panel and its focus box follow.
+    bool Press(chart::CChartView& view, geo::IntPoint p) override;
     // The chart's Properties over a drawn target: its "ARPA Properties".
     PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
     chart::PropertiesOrder PropertiesRank() const override

@@ -1,10 +1,15 @@
 #include "targets/ui/TargetTrackingPanel.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 
 namespace targets {
 
@@ -40,7 +45,30 @@ CTargetTrackingPanel::CTargetTrackingPanel(QWidget* parent) : app::CSidePanel(pa
                          items.isEmpty() ? -1 : items.front()->data(0, kKeyRole).toInt());
         });
         m_lists[card] = list;
-        m_tabs->addTab(list, titles[card]);
+        if (card == kArpa) {
+            auto* page = new QWidget(m_tabs);
+            auto* column = new QVBoxLayout(page);
+            column->setContentsMargins(0, 0, 0, 0);
+            column->addWidget(list, 1);
+            auto* buttons = new QHBoxLayout();
+            auto* open = new QPushButton(tr("&Open"), page);
+            open->setObjectName("arpaOpen");
+            open->setEnabled(false);
+            m_delete = new QPushButton(tr("&Delete"), page);
+            m_delete->setObjectName("arpaDelete");
+            m_delete->setEnabled(false);
+            connect(m_delete, &QPushButton::clicked, this, [this] {
+                if (m_commands)
+                    m_commands->Execute(app::cmd::kArpaDelete);
+            });
+            buttons->addWidget(open);
+            buttons->addWidget(m_delete);
+            buttons->addStretch(1);
+            column->addLayout(buttons);
+            m_tabs->addTab(page, titles[card]);
+        } else {
+            m_tabs->addTab(list, titles[card]);
+        }
     }
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -53,6 +81,15 @@ CTargetTrackingPanel::CTargetTrackingPanel(QWidget* parent) : app::CSidePanel(pa
 void CTargetTrackingPanel::InitPanel()
 {
     app::CSidePanel::InitPanel();
+}
+
+void CTargetTrackingPanel::UpdatePanelControls(app::CCommandTable& commands,
+                                               bool /*disableIfNoHandler*/)
+{
+    m_commands = &commands;
+    const bool enabled = commands.Update(app::cmd::kArpaDelete, false).enabled;
+    if (m_delete->isEnabled() != enabled)
+        m_delete->setEnabled(enabled);
 }
 
 void CTargetTrackingPanel::SetHeaders(Card card, const std::vector<std::string>& headers)
@@ -78,6 +115,14 @@ void CTargetTrackingPanel::UpdateRow(Card card, int key, const std::vector<std::
     }
     for (std::size_t i = 0; i < texts.size(); ++i)
         row->setText(int(i), QString::fromStdString(texts[i]));
+}
+
+void CTargetTrackingPanel::UpdateCells(Card card, int key, int firstColumn,
+                                       const std::vector<std::string>& texts)
+{
+    if (QTreeWidgetItem* row = m_rows[card].value(key))
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            row->setText(firstColumn + int(i), QString::fromStdString(texts[i]));
 }
 
 void CTargetTrackingPanel::RemoveRow(Card card, int key)

@@ -3,6 +3,8 @@
 // "Tender", each a list with one row per target. Rows are found by the
 // target's key (an ARPA number or a tender's channel), written whole from
 // the row texts core makes, and selecting a row makes its target current.
+// The "ARPA" card's "&Open" is shown, never offered; its "&Delete" is the
+// ARPA module's "Current Target > Delete", enabled as that command is.
 
 #include <QHash>
 #include <QPointer>
@@ -13,6 +15,7 @@
 #include "app/ui/SidePanel.h"
 
 class QLabel;
+class QPushButton;
 class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -28,12 +31,15 @@ public:
     explicit CTargetTrackingPanel(QWidget* parent = nullptr);
 
     void InitPanel() override;
+    void UpdatePanelControls(app::CCommandTable& commands, bool disableIfNoHandler) override;
     QString GetTitle() const override { return tr("Target Tracking"); }
 
     void SetHeaders(Card card, const std::vector<std::string>& headers);
     // Finds the row of `key`, appends one when there is none, and writes it.
     void UpdateRow(Card card, int key, const std::vector<std::string>& texts);
     void RemoveRow(Card card, int key);
+    // Writes cells from `firstColumn` on of the row of `key`; nothing when it has none.
+    void UpdateCells(Card card, int key, int firstColumn, const std::vector<std::string>& texts);
     void SelectRow(Card card, int key);
     int RowCount(Card card) const;
     void ShowCard(Card card);
@@ -48,6 +54,8 @@ private:
     QHash<int, QTreeWidgetItem*> m_rows[2];
     QTabWidget* m_tabs = nullptr;
     QLabel* m_caption = nullptr;
+    QPushButton* m_delete = nullptr;
+    app::CCommandTable* m_commands = nullptr;   // the frame's, told at each update
 };
 
 }   // namespace targets

@@ -68,7 +68,7 @@ void CTenderWindows::ViewDestroyed(chart::CChartView& view)
 bool CTenderWindows::Press(chart::CChartView& view, geo::IntPoint p)
 {
     const auto it = m_layers.find(&view);
-    const auto channel = it != m_layers.end() ? it->second->HitTest(p) : std::nullopt;
+    const auto channel = it != m_layers.end() ? it->second->HitTest(view.Doc(), p) : std::nullopt;
     if (!channel)
         return false;
     SetCurrent(*channel);
@@ -81,13 +81,13 @@ chart::CChartViewExtension::PropertiesCall CTenderWindows::PropertiesAt(chart::C
                                                                         geo::IntPoint p)
 {
     const auto it = m_layers.find(&view);
-    if (it == m_layers.end() || !m_propertySheet || !it->second->HitTest(p))
+    if (it == m_layers.end() || !m_propertySheet || !it->second->HitTest(view.Doc(), p))
         return {};
     // Hit again when the sheet opens: a pass may have moved or removed the tender.
     return [this, view = &view, p] {
         const auto found = m_layers.find(view);
         if (found != m_layers.end())
-            if (const auto channel = found->second->HitTest(p))
+            if (const auto channel = found->second->HitTest(view->Doc(), p))
                 ShowProperties(*channel);
     };
 }
@@ -336,6 +336,7 @@ void CTenderWindows::Pass()
         if (const CTender* t = m_tracking.Find(channel))
             WriteRow(*t);
     const bool removed = RemoveRows();
+    RefreshPositions();
     if (m_log)
         m_log->FixesAdded();
     if (m_propertySheet)
@@ -372,6 +373,9 @@ std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)
     ApplyTenderOptions(m_tracking, options, &reason);
     m_tracking.Recount(ownSituation ? ownSituation() : COwnSituation{});
     RemoveRows();
+    // A tender the options dropped leaves its open sheet at once.
+    if (m_propertySheet)
+        m_propertySheet->Refresh();
     // Names follow the channel table at once.
     for (const CTender& t : m_tracking.Tenders())
         if (std::find(m_rows.begin(), m_rows.end(), t.Channel()) != m_rows.end())
@@ -397,6 +401,25 @@ void CTenderWindows::WriteRow(const CTender& tender)
                        std::vector<std::string>(texts.begin(), texts.end()));
     if (std::find(m_rows.begin(), m_rows.end(), tender.Channel()) == m_rows.end())
         m_rows.push_back(tender.Channel());
+}
+
+// The program's position format changed: the rows' latitude and longitude
+// cells are written again in it; the other cells keep their last texts.
+void CTenderWindows::RefreshPositions()
+{
+    const geo::CPositionFormat format = positionFormat ? positionFormat() : geo::CPositionFormat{};
+    if (format.decimalPlaces == m_rowFormat.decimalPlaces &&
+        format.degMinSec == m_rowFormat.degMinSec)
+        return;
+    m_rowFormat = format;
+    if (!m_panel)
+        return;
+    for (int channel : m_rows)
+        if (const CTender* t = m_tracking.Find(channel)) {
+            const auto cells = TenderPositionCells(*t, format);
+            m_panel->UpdateCells(CTargetTrackingPanel::kTender, channel, 2,
+                                 std::vector<std::string>(cells.begin(), cells.end()));
+        }
 }
 
 // Rows of tenders that are gone (removed by the options or a reset).

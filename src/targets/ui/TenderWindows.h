@@ -116,6 +116,7 @@ private:
     void WriteRow(const CTender& tender);
     // True when a row went.
     bool RemoveRows();
+    void RefreshPositions();
     void RepaintViews();
     void DropLayers();
 
@@ -133,6 +134,7 @@ private:
     app::MsgHandle m_panicMsg = nullptr;
     app::MsgHandle m_offMsg = nullptr;
     std::vector<int> m_rows;   // channels with a row on the card
+    geo::CPositionFormat m_rowFormat;   // the position format the rows were written in
     std::map<chart::CChartView*, std::unique_ptr<CTenderTargetLayer>> m_layers;
     CFixProperties m_fixProperties{*this};
 };

@@ -78,7 +78,9 @@ void KeepPictures(const std::string& pdf, int pages, const std::string& name)
 
 // The sample plan of a route, its module and settings together.
 struct SamplePlan {
-    brine_test::FileSettingsHome settings{fs::temp_directory_path() / "brine_sample_plan.conf"};
+    explicit SamplePlan(const fs::path& settingsFile) : settings(settingsFile) { }
+
+    brine_test::FileSettingsHome settings;
     brine_test::ScriptedPrompt prompt;
     routes::CPlanModule plan{settings, std::string()};
 
@@ -357,7 +359,7 @@ TEST_F(SampleSetTest, PassagePlanAndBothCustomPairs)
 {
     routes::CRouteState state;
     ASSERT_TRUE(FirstRoute(state));
-    SamplePlan sample;
+    SamplePlan sample(Folder() / "plan.conf");
     ASSERT_TRUE(sample.Calculate(state));
     const routes::CPlanModule& plan = sample.plan;
 
@@ -442,6 +444,10 @@ TEST_F(SampleSetTest, VesselLogAndLogList)
                    "Total: " + std::to_string(RowCount(tables)),
                    "Page " + std::to_string(p.measured) + " of " + std::to_string(p.measured)});
     EXPECT_EQ(Count(p.text, "Receiver on. SAMPLE"), 7u);
+    // Written before the receiver had a position: the row has no place, not 00°00.00'N.
+    const std::string switchedOn = LineWith(p.text, "Receiver on. SAMPLE");
+    EXPECT_EQ(switchedOn.find("\u00B0"), std::string::npos) << switchedOn;
+    EXPECT_EQ(p.text.find("00\u00B000.00'N"), std::string::npos);
     // Every logbook row has its line, starting with its local date.
     long dated = 0;
     std::istringstream lines(p.text);
@@ -508,7 +514,7 @@ TEST_F(SampleSetTest, GermanDatesFitTheirColumns)
 
     routes::CRouteState state;
     ASSERT_TRUE(FirstRoute(state));
-    SamplePlan sample;
+    SamplePlan sample(Folder() / "plan.conf");
     ASSERT_TRUE(sample.Calculate(state));
     for (const auto kind : {routes::PlanReportKind::Standard, routes::PlanReportKind::Custom}) {
         const Printed plan = Print(

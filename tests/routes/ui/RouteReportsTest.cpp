@@ -171,9 +171,8 @@ std::string PlanPdfText(routes::PlanReportKind kind, const std::string& planName
     plan.to = "Seattle";
     plan.PlanSettings().vesselSpeed = 6.0;
     EXPECT_EQ(plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr), 0);
-    report::CReportRequest request =
-        routes::PassagePlanReport(plan, state, kind, routes::CustomPlanPair(BRINE_REPORTS_DIR),
-                                  "Brine Lady", "Keep clear of the ferry lanes");
+    report::CReportRequest request = routes::PassagePlanReport(
+        plan, state, kind, "PlnCstm", "Brine Lady", "Keep clear of the ferry lanes");
     request.folder = (dir.Path() / "reports").string();
     std::string error;
     EXPECT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;

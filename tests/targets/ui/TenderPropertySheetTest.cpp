@@ -16,6 +16,8 @@
 #include "FakeClock.h"
 #include "FileSettingsHome.h"
 #include "TempFolder.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "targets/TenderRows.h"
 #include "targets/ui/TenderPropertySheet.h"
 #include "targets/ui/TenderWindows.h"
@@ -198,4 +200,34 @@ TEST(TenderWindows, AppliedOptionsAreThereAtTheNextStart)
     EXPECT_EQ(s.channelDuration, std::chrono::seconds(1));
     EXPECT_TRUE(again.Tracking().Properties().drawNumber);
     again.Terminate();
+}
+
+// "Current Target > Save" is shown disabled and ticked by the current
+// tender's own "Save Target" (set on its Configuration page).
+TEST(TenderWindows, SaveIsTickedByTheCurrentTendersSaveTarget)
+{
+    brine_test::TempFolder folder;
+    brine_test::FileSettingsHome home(folder.Path() / "settings.conf");
+    brine_test::FakeClock clock;
+    clock.SetUtc(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 15h);
+    NoPorts ports;
+    CTenderWindows windows(home, clock, ports);
+    windows.LoadSettings();
+    app::CCommandTable commands;
+    windows.RegisterCommands(commands);
+    auto state = commands.Update(app::cmd::kTenderSave);
+    EXPECT_FALSE(state.enabled);
+    EXPECT_EQ(state.check, 0);   // no current tender
+
+    windows.Tracking().Settings().channels[1].valid = true;
+    ASSERT_TRUE(windows.Tracking().Store().ParseTargetLine(
+        1, "$PABX,0002,RMC,150000,A,4736.000,N,12224.000,W,3.0,90.0,071226,,"));
+    windows.Pass();
+    windows.SetCurrent(1);
+    EXPECT_EQ(commands.Update(app::cmd::kTenderSave).check, 0);
+    windows.Tracking().Find(1)->properties.saveTarget = true;
+    state = commands.Update(app::cmd::kTenderSave);
+    EXPECT_FALSE(state.enabled);
+    EXPECT_EQ(state.check, 1);
+    windows.Terminate();
 }

@@ -1,0 +1,208 @@
+#!/bin/bash
+# The Target Tracking panel on the real program, on a virtual X server with a
+# small window manager: a GPS on COM1, radar-sim on COM2 (eight targets round
+# the own ship) and three tender units on COM3 (tools/tender-peer, the third
+# in panic), each a socat pty pair.
+#   1. ARPA on: the panel's "ARPA" card has a row per target, and its values
+#      change between two pictures;
+#   2. a click on a drawn radar target selects its row (and boxes it);
+#      View > Properties there opens "ARPA Properties" with its number and
+#      "Non-Dangerous";
+#   3. tender tracking on: the "Tender" card's three rows, the panic message;
+#   4. the tender in panic made current and brought to the chart's middle; a
+#      click on it selects its row; View > Properties opens its "Target
+#      Properties" ("'Panic Button' Activated");
+#   5. Reset MOB clears the panic until the unit's next MOVB;
+#   6. the Tender Target Log's rows grow.
+# Screenshots go to $BRINE_SHOTS_DIR when it is set.
+# Exit code 77 (skipped) without xvfb-run, xdotool, evilwm, socat, python3 or ImageMagick.
+
+set -u
+
+PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
+SOURCE=${BRINE_SOURCE_DIR:-$(dirname "$0")/../..}
+XWIN_NAME=panel
+XWIN_SCREEN=1600x1000x24
+XWIN_TOOLS="evilwm socat python3 import convert"
+# shellcheck source=../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM"
+
+mkdir -p "$work/config/Quorwick/Brinevane"
+SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
+mkdir -p "$SHOTS"
+shot() {
+    sleep 0.5
+    import -window "$1" "$work/$2.png" 2>/dev/null || fail "cannot take a picture of $2"
+    cp "$work/$2.png" "$SHOTS/$2.png"
+    echo "   picture $2.png"
+}
+# How many pixels differ between two pictures in a box "WxH+X+Y".
+differing() {
+    convert "$work/$1.png" "$work/$2.png" -crop "$3" +repage -compose difference -composite \
+        -colorspace gray -threshold 10% -format "%[fx:round(mean*w*h)]" info:
+}
+
+step "COM1, COM2 and COM3 on socat pty pairs: a GPS, a radar and the tender transceiver"
+pty_pairs 1 2 3
+W='Software\Quorwick\Brinevane\Default'
+cat > "$work/config/Quorwick/Brinevane/settings.conf" <<CONF
+[Software\\Quorwick\\Brinevane\\Ports]
+COM1=str:$work/com1
+COM2=str:$work/com2
+COM3=str:$work/com3
+[$W\\Navigator\\Radar\\ARPA]
+ReceiveCOMPort=dword:2
+MaxTargets=dword:20
+[$W\\Navigator\\Radar\\ARPA\\OverlayProperties]
+DrawNumber=str:True
+DrawTrack=str:False
+DrawProjectPath=str:False
+[$W\\Navigator\\TenderTracking]
+ReceiveCOMPort=dword:3
+ChannelDuration=str:0 00:00:01
+[$W\\Navigator\\TenderTracking\\OverlayProperties]
+LoggingPeriod=str:0 00:00:03
+[$W\\Navigator\\TenderTracking\\Transceiver\\Tender1]
+Name=str:Red boat
+Valid=str:True
+SerialNumber=str:0001
+[$W\\Navigator\\TenderTracking\\Transceiver\\Tender2]
+Name=str:Blue boat
+Valid=str:True
+SerialNumber=str:0002
+[$W\\Navigator\\TenderTracking\\Transceiver\\Tender3]
+Name=str:Rescue
+Valid=str:True
+SerialNumber=str:0003
+#end
+CONF
+sed -i 's/\\\\/\\/g' "$work/config/Quorwick/Brinevane/settings.conf"
+private_logs "$work/config/Quorwick/Brinevane/settings.conf"
+gps_writer "$work/feed1" 47.6 -122.4
+python3 "$SOURCE/tools/radar-sim/radar-sim" --out "$work/feed2" --targets 8 --rate 1 --speed 0 \
+    --seed 7 > "$work/radar.log" 2>&1 &
+XWIN_PIDS="$XWIN_PIDS $!"
+# Off the radar targets' cluster, south-west of the own ship; Rescue in panic.
+python3 "$SOURCE/tools/tender-peer/tender-peer.py" "$work/feed3" \
+    02=0001,47.575,-122.455,90,2 04=0002,47.571,-122.447,180,1,7.5 \
+    06=0003,47.567,-122.459,45,1,2.0,panic > "$work/peer.log" 2>&1 &
+XWIN_PIDS="$XWIN_PIDS $!"
+start_wm
+start_past_disclaimer
+sleep 3
+
+step "Go To Vessel at harbour scale, ARPA on, the Target Tracking panel (F6)"
+menu_keys alt+n g
+for i in 1 2 3 4 5 6 7 8 9; do
+    menu_keys alt+c i
+done
+menu_keys alt+n g
+menu_keys alt+t a a
+menu_keys F6
+sleep 2
+geometry "$MAIN"
+xdotool mousemove --sync 2 2
+shot root panel-narrow
+read -r CW CH CX CY <<< "$(grid_box "$work/panel-narrow.png")"
+[ "${CW:-0}" -gt 200 ] || fail "no chart with its grid"
+# The panel made wide enough for every column: its separator dragged left.
+drag $((CX + CW + 16)) $((CY + CH / 2)) $((CX + CW / 3)) $((CY + CH / 2))
+sleep 6
+xdotool mousemove --sync 2 2
+shot root arpa-card-1
+sleep 4
+shot root arpa-card-2
+read -r CW CH CX CY <<< "$(grid_box "$work/arpa-card-1.png")"
+[ "${CW:-0}" -gt 200 ] || fail "no chart with its grid after widening the panel"
+# The panel lies right of the chart (screen coordinates throughout: the
+# pictures are of the whole screen); its rows below its caption and tabs.
+PANEL="$((X + WIDTH - CX - CW - 20))x300+$((CX + CW + 20))+$((CY + 60))"
+CHANGED=$(differing arpa-card-1 arpa-card-2 "$PANEL")
+echo "   $CHANGED panel pixels changed between the two pictures"
+[ "$CHANGED" -gt 100 ] || fail "the ARPA card's rows did not change ($CHANGED pixels)"
+
+step "A click on a radar target selects its row; View > Properties opens ARPA Properties"
+# The targets are green symbols: the blob of middle size is one alone (the
+# largest may be two symbols drawn over each other).
+BLOB=$(convert "$work/arpa-card-2.png" -crop "${CW}x$CH+$CX+$CY" +repage -fuzz 12% \
+    -fill black +opaque "#00FF00" -fill white -opaque "#00FF00" \
+    -define connected-components:area-threshold=20 -define connected-components:verbose=true \
+    -connected-components 8 null: 2>/dev/null |
+    awk 'NR > 1 && $NF == "srgb(255,255,255)" { print $4, $3 }' | sort -n |
+    awk '{ line[NR] = $0 } END { if (NR) print line[int((NR + 1) / 2)] }')
+[ -n "$BLOB" ] || fail "no radar target drawn"
+read -r _ CENTRE <<< "$BLOB"
+TX=$(echo "$CENTRE" | cut -d, -f1 | cut -d. -f1)
+TY=$(echo "$CENTRE" | cut -d, -f2 | cut -d. -f1)
+click_at $((CX + TX)) $((CY + TY))
+shot root arpa-clicked
+xdotool key alt+Return
+arpa_sheet() { window_named "ARPA Properties"; }
+wait_for "the ARPA Properties sheet" arpa_sheet
+SHEET=$FOUND
+shot "$SHEET" arpa-properties
+focus "$SHEET"
+xdotool key ctrl+Tab
+shot "$SHEET" arpa-properties-summary
+xdotool key Escape
+sleep 0.5
+
+step "Tender tracking on: the Tender card's three rows and the panic message"
+menu_keys alt+t t a
+polled() { grep -q "poll 02" "$work/peer.log" && grep -q "poll 06" "$work/peer.log" && echo yes; }
+wait_for "polls of channels A and C" polled
+sleep 4
+# A click in the panel's list, then Ctrl+Tab to the Tender card.
+click_at $((CX + CW + 120)) $((CY + 400))
+xdotool key ctrl+Tab
+sleep 2
+xdotool mousemove --sync 2 2
+shot root tender-card
+
+step "The tender in panic brought to the chart's middle, clicked, and its Target Properties"
+click_at $((CX + CW + 120)) $((CY + 92))
+xdotool key End
+menu_keys alt+t t g
+sleep 2
+xdotool mousemove --sync 2 2
+shot root tender-goto
+# Its focus box is drawn round it: a click in the box's middle.
+BOX=$(convert "$work/tender-goto.png" -crop "${CW}x$CH+$CX+$CY" +repage -fill white +opaque black \
+    -negate -define connected-components:area-threshold=30 \
+    -define connected-components:verbose=true -connected-components 8 null: 2>/dev/null |
+    awk 'NR > 1 && $NF == "srgb(0,0,0)" { split($2, g, /[x+]/)
+         if (g[1] >= 16 && g[1] <= 48 && g[1] == g[2]) { print g[3] + g[1] / 2, g[4] + g[2] / 2; exit } }')
+[ -n "$BOX" ] || fail "no focus box on the chart"
+read -r BX BY <<< "$BOX"
+click_at $((CX + ${BX%.*})) $((CY + ${BY%.*}))
+shot root tender-clicked
+xdotool key alt+Return
+tender_sheet() { window_named "Target Properties"; }
+wait_for "the Target Properties sheet" tender_sheet
+SHEET=$FOUND
+focus "$SHEET"
+xdotool key ctrl+Tab
+shot "$SHEET" tender-properties-summary
+xdotool key Escape
+sleep 0.5
+
+step "Reset MOB clears the panic until the unit's next MOVB"
+menu_keys alt+t t r
+xdotool mousemove --sync 2 2
+shot root tender-reset
+sleep 5
+shot root tender-panic-again
+
+step "View: the Tender Target Log grows"
+menu_keys alt+t t v
+log_open() { window_named "Tender Target Log : Target ID T3 - Rescue"; }
+wait_for "the Tender Target Log of Rescue" log_open
+LOG=$FOUND
+shot "$LOG" tender-log-first
+sleep 12
+shot "$LOG" tender-log-later
+GROWN=$(differing tender-log-first tender-log-later "600x280+0+20")
+echo "   $GROWN log pixels changed"
+[ "$GROWN" -gt 200 ] || fail "the Tender Target Log did not grow ($GROWN pixels)"
+echo "PASS: ARPA and Tender cards, clicked targets and their sheets, panic and reset, the log"
