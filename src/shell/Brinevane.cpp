@@ -452,11 +452,12 @@ void CBrinevane::UpdateOffScreenStates()
 
 bool CBrinevane::eventFilter(QObject* watched, QEvent* event)
 {
+    // What a shortcut or a context menu acts on is brought up to date first.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::MouseButtonPress)
+        UpdateOffScreenStates();
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::MouseButtonPress:
-        UpdateOffScreenStates();
-        [[fallthrough]];
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:
