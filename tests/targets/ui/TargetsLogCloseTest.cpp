@@ -76,10 +76,11 @@ struct LogCloseTest : ::testing::Test {
     // Off Point No Point, heading into Admiralty Inlet.
     void Tender(int channel, const char* serial, const char* kind = "RMC")
     {
-        const std::string body =
-            std::string(kind) == "MOVB" ? "MOVB" : "RMC,150000,A,4754.000,N,12232.000,W,4.0,200.0,071226,,";
-        ASSERT_TRUE(tenders.Tracking().Store().ParseTargetLine(
-            channel, std::string("$PABX,") + serial + "," + body));
+        const std::string body = std::string(kind) == "MOVB"
+                                     ? "MOVB"
+                                     : "RMC,150000,A,4754.000,N,12232.000,W,4.0,200.0,071226,,";
+        ASSERT_TRUE(tenders.Tracking().Store().ParseTargetLine(channel, std::string("$PABX,") +
+                                                                            serial + "," + body));
     }
     void Feed()
     {
