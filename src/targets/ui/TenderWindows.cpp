@@ -336,8 +336,10 @@ void CTenderWindows::SetVesselList(std::shared_ptr<navigator::CVesselList> vesse
     if (m_vessels)
         m_vessels->SetTargetModule(navigator::kVesselTender, nullptr);
     m_vessels = std::move(vessels);
-    if (m_vessels)
-        m_vessels->SetTargetModule(navigator::kVesselTender, this);
+    if (!m_vessels)
+        return;
+    m_tracking.SetVesselList(m_vessels);
+    m_vessels->SetTargetModule(navigator::kVesselTender, this);
 }
 
 void CTenderWindows::ResetTargets()

@@ -1,7 +1,7 @@
-// Closing the vessel log drops every radar target and tender: none is left on
-// the navigator's list nor in the modules' slots, the radar targets end their
-// log rows while the log is still open, and the next reports make new targets
-// that join the list as the first ones did.
+// Radar targets and tenders join the navigator's list on its pass. Closing the
+// vessel log drops every one: none is left on the list nor in the modules' slots, the radar targets
+// end their log rows while the log is still open, and the next reports make new targets that join
+// the list as the first ones did.
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -104,13 +104,14 @@ TEST_F(LogCloseTest, ClosingTheLogDropsEveryTargetAndNewReportsMakeNewOnes)
     ASSERT_TRUE(nav.OpenVesselLog((folder / "Trip").string()));
     Feed();
     ASSERT_TRUE(nav.NavigationTimerPass());
-    ASSERT_EQ(nav.Vessels()->Vessels().size(), 2u);
+    ASSERT_EQ(nav.Vessels()->Vessels().size(), 4u);
     ASSERT_EQ(arpa.Targets().size(), 2u);
     ASSERT_EQ(tenders.Tracking().Tenders().size(), 2u);
     ASSERT_EQ(tenders.Tracking().ManOverboardCount(), 1);
     tenders.SetCurrent(4);
     std::weak_ptr<targets::CTrackedTarget> tug = arpa.Store().Target(3);
     std::weak_ptr<targets::CTenderRecord> first = tenders.Tracking().Store().Slot(0);
+    std::weak_ptr<targets::CTenderVessel> firstObject = tenders.Tracking().Find(0)->vessel;
 
     // Opening another log closes this one.
     ASSERT_TRUE(nav.OpenVesselLog((folder / "Next").string()));
@@ -124,6 +125,7 @@ TEST_F(LogCloseTest, ClosingTheLogDropsEveryTargetAndNewReportsMakeNewOnes)
     EXPECT_TRUE(tenders.Tracking().Tenders().empty());
     EXPECT_EQ(TenderSlots(), 0u);
     EXPECT_TRUE(first.expired());
+    EXPECT_TRUE(firstObject.expired());
     EXPECT_EQ(tenders.Tracking().current, -1);
     EXPECT_EQ(tenders.Tracking().ManOverboardCount(), 0);
 
@@ -132,7 +134,7 @@ TEST_F(LogCloseTest, ClosingTheLogDropsEveryTargetAndNewReportsMakeNewOnes)
     Feed();
     ASSERT_TRUE(nav.NavigationTimerPass());
     ASSERT_EQ(arpa.Targets().size(), 2u);
-    EXPECT_EQ(nav.Vessels()->Vessels().size(), 2u);
+    EXPECT_EQ(nav.Vessels()->Vessels().size(), 4u);
     EXPECT_EQ(arpa.Targets()[0].record->Number(), 3);
     EXPECT_TRUE(arpa.Targets()[0].record->live);
     EXPECT_EQ(arpa.Targets()[0].logRow, 3);
@@ -147,7 +149,7 @@ TEST_F(LogCloseTest, TheLogClosingWithTheProgramDropsTheTargets)
     ASSERT_TRUE(nav.OpenVesselLog((folder / "Trip").string()));
     Feed();
     ASSERT_TRUE(nav.NavigationTimerPass());
-    ASSERT_EQ(nav.Vessels()->Vessels().size(), 2u);
+    ASSERT_EQ(nav.Vessels()->Vessels().size(), 4u);
     nav.Terminate();
     EXPECT_TRUE(nav.Vessels()->Vessels().empty());
     EXPECT_TRUE(arpa.Targets().empty());
