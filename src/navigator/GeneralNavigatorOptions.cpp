@@ -22,7 +22,8 @@ std::optional<double> ReadLength(const std::string& text)
     std::string trimmed = text;
     trimmed.erase(0, trimmed.find_first_not_of(" \t"));
     trimmed.erase(trimmed.find_last_not_of(" \t") + 1);
-    const auto value = platform::ParseDouble(trimmed);
+    // A comma typed as the decimal mark is the point, as in the other sheets.
+    const auto value = platform::ParseTypedDecimal(trimmed);
     return value && std::isfinite(*value) ? value : std::nullopt;
 }
 

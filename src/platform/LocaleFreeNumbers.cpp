@@ -1,5 +1,6 @@
 #include "platform/LocaleFreeNumbers.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -59,6 +60,13 @@ std::optional<double> ParseDouble(std::string_view text)
     if (end != copy.c_str() + copy.size() || overflow || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::optional<double> ParseTypedDecimal(std::string_view text)
+{
+    std::string point(text);
+    std::replace(point.begin(), point.end(), ',', '.');
+    return ParseDouble(point);
 }
 
 std::string FormatC(const char* format, ...)

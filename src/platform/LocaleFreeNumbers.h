@@ -20,6 +20,11 @@ double CStrToDouble(const char* text, char** end);
 // empty, partly numeric, overflowing or not-a-number text.
 std::optional<double> ParseDouble(std::string_view text);
 
+// A number as a user types it into a field: a comma is taken as the decimal
+// point, as many keyboards and locales give it ("12,5" is 12.5); otherwise as
+// ParseDouble. A text with two marks ("1,000.5") is no number.
+std::optional<double> ParseTypedDecimal(std::string_view text);
+
 // printf formatting in the C locale.
 std::string FormatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -92,6 +92,8 @@ TEST(GeneralNavigatorOptions, SwitchesEnableAndRangesAreCheckedOnlyInUse)
     EXPECT_EQ(errors[2].message, "The time mark interval runs from 0:01 to 2:00");
     model.headingText = "x";
     EXPECT_EQ(model.Validate()[0].message, "The heading indicator length must be a number.");
+    model.headingText = "1,000.5";   // two decimal marks
+    EXPECT_EQ(model.Validate()[0].message, "The heading indicator length must be a number.");
 
     // Switched off, a bad value is not the user's to mend and the last good one stays.
     v.headingIndicator = false;
@@ -110,6 +112,11 @@ TEST(GeneralNavigatorOptions, SwitchesEnableAndRangesAreCheckedOnlyInUse)
     model.Apply();
     EXPECT_DOUBLE_EQ(applied.headingLength, 12.3);
     EXPECT_EQ(applied.vectorTime, 23h + 59min);
+    // A comma typed as the decimal mark is the point, as in the other sheets.
+    model.headingText = "1,5";
+    ASSERT_TRUE(model.Validate().empty());
+    model.Apply();
+    EXPECT_DOUBLE_EQ(applied.headingLength, 1.5);
 }
 
 TEST(GeneralNavigatorOptions, ColoursOfOnePaletteAndTheTrackCarriedOver)

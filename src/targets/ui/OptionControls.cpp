@@ -55,7 +55,7 @@ QString FixedText(double value, int places)
 
 std::optional<double> NumberIn(const QLineEdit* edit)
 {
-    return platform::ParseDouble(edit->text().trimmed().toStdString());
+    return platform::ParseTypedDecimal(edit->text().trimmed().toStdString());
 }
 
 }   // namespace targets

@@ -30,6 +30,7 @@ app::CSpinEdit* MakeSteppedEdit(const char* name, double (*step)(double, bool), 
 QTime TimeOfSpan(std::chrono::seconds span);
 std::chrono::seconds SpanOfTime(const QTime& time);
 QString FixedText(double value, int places);
+// The field's number; a typed comma is the decimal point.
 std::optional<double> NumberIn(const QLineEdit* edit);
 
 }   // namespace targets

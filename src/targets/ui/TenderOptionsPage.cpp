@@ -20,7 +20,6 @@
 #include "chart/ui/OptionPageControls.h"
 #include "geo/ui/PositionCtrl.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
-#include "platform/LocaleFreeNumbers.h"
 #include "targets/ARPAOptionsModel.h"
 #include "targets/TenderRows.h"
 #include "targets/ui/OptionControls.h"
@@ -300,18 +299,15 @@ std::optional<app::CFieldError> CTenderOptionsPage::TakeSimulation()
     row.panic = m_panic->isChecked();
     if (const auto p = m_position->GetPosition())
         row.position = CTargetPosition{p->latitude, p->longitude};
-    const auto number = [](const QLineEdit* e) {
-        return platform::ParseDouble(e->text().trimmed().toStdString());
-    };
-    const auto cog = number(m_cog);
+    const auto cog = NumberIn(m_cog);
     if (!cog)
         return app::CFieldError{"cog", "COG must be a number."};
     row.course = *cog;
-    const auto sog = number(m_sog);
+    const auto sog = NumberIn(m_sog);
     if (!sog)
         return app::CFieldError{"sog", "SOG must be a number."};
     row.speed = *sog;
-    const auto depth = number(m_depthEdit);
+    const auto depth = NumberIn(m_depthEdit);
     if (!depth)
         return app::CFieldError{"depth", "Depth must be a number."};
     row.depth = *depth;
@@ -374,7 +370,7 @@ std::optional<app::CFieldError> CTenderOptionsPage::ControlsToModel()
     if (!ok)
         return app::CFieldError{"channelDuration", "Channel Duration must be a whole number."};
     s.channelDuration = std::chrono::seconds(duration);
-    const auto radius = platform::ParseDouble(m_radius->text().trimmed().toStdString());
+    const auto radius = NumberIn(m_radius);
     if (!radius)
         return app::CFieldError{"radius", "Radius must be a number."};
     s.warningCirclesRadius = *radius;

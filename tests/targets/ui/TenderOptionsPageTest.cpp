@@ -184,6 +184,23 @@ TEST(TenderOptionsPage, ClearPanicOnlyWhileATenderIsInPanic)
     EXPECT_EQ(f.tracking.ManOverboardCount(), 0);
 }
 
+// Numbers typed with a comma for the decimal point (a German keyboard, or a
+// navigator used to one) are taken as such; two marks are no number.
+TEST(TenderOptionsPage, ACommaTypedIsTheDecimalPoint)
+{
+    Fixture f;
+    f.Child<QCheckBox>("warningCircles")->setChecked(true);
+    f.Child<QLineEdit>("radius")->setText("0,3");
+    f.Child<QLineEdit>("pathDistance")->setText("1,5");
+    ASSERT_FALSE(f.page->ControlsToModel());
+    EXPECT_DOUBLE_EQ(f.page->M().Values().settings.warningCirclesRadius, 0.3);
+    EXPECT_DOUBLE_EQ(f.page->M().Values().properties.projectedPathDistance, 1.5);
+    f.Child<QLineEdit>("radius")->setText("1,000.5");
+    const auto refused = f.page->ControlsToModel();
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->field, "radius");
+}
+
 // A well changes its colour in the palette in use only, greys while what it
 // colours is not drawn, follows a change of palette, and the colour reaches
 // the tenders on apply; "&Default" takes it back.
