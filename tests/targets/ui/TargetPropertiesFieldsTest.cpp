@@ -96,7 +96,8 @@ TEST_F(FieldsTest, ADistanceThatIsNotANumberIsRefusedByName)
     p.projectedPathDistance = 4.0;
     fields.Load(p);
     Find<QCheckBox>("drawName")->setChecked(true);
-    Find<QLineEdit>("pathDistance")->setText("1,5");
+    Find<QLineEdit>("pathDistance")
+        ->setText("1,000.5");   // two decimal marks: a typed comma is the point
     chart::CTargetProperties out;
     out.projectedPathDistance = 7.0;
     const auto error = fields.Store(out);
