@@ -1150,6 +1150,14 @@ void CMainFrame::TearDown()
     m_tornDown = true;
     m_timer.stop();
     m_posted.Close();
+    // Windows and documents closed by the close sequence are only marked for
+    // deletion; the event loop would delete them after the modules below are
+    // gone, and a chart window's destructor still reports to the charting
+    // module. They go now, windows before their documents, while what they
+    // report to exists.
+    if (m_mdi)
+        qDeleteAll(m_mdi->viewport()->findChildren<QMdiSubWindow*>(Qt::FindDirectChildrenOnly));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (m_msgBar) {
         m_msgBar->LockUpdate(false);
         m_msgBar->RemoveMessage(m_hMsgLargerScale, false);
