@@ -42,6 +42,7 @@
 #include "app/ui/Document.h"
 #include "app/ui/FullScreenMode.h"
 #include "app/ui/InfoDialogs.h"
+#include "app/ui/MdiPlacement.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/ObjectIds.h"
 #include "app/ui/PostedMessagePump.h"
@@ -146,6 +147,7 @@ bool CMainFrame::OnCreate()
     m_mdi->setObjectName("MdiArea");
     m_mdi->setBackground(QColor(96, 110, 128));
     setCentralWidget(m_mdi);
+    app::PlaceNewWindowsInside(*m_mdi);
     connect(m_mdi, &QMdiArea::subWindowActivated, this,
             [this](QMdiSubWindow* w) { ActivateChartFrame(qobject_cast<chart::CChartFrame*>(w)); });
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
