@@ -63,30 +63,42 @@ constexpr CatalogueChart kCharts[] = {
     {"RC9004", "PUGET SOUND HARBORS - SAMPLE", 0, "UPDATE", "", 0},
 };
 
-bool WritePlan(const fs::path& folder, std::string& error)
+// A plan of the set: the route `route` of the route database `routesPart`,
+// calculated by `calculate` and written as the plan report table `planPart`.
+struct SetPlan {
+    const char* routesPart;
+    const char* route;
+    const char* planPart;
+    int (*calculate)(routes::CPlanModule&, const routes::CRouteState&, platform::CPrompt&);
+    bool keepSettings;   // the plan module's settings saved in Settings.conf
+};
+
+bool WritePlan(const fs::path& folder, const SetPlan& which, std::string& error)
 {
     const fs::path settingsFile = folder / kSetSettings;
     routes::CRouteState state;
-    if (!ReadRoute((folder / kSetRoutes).string(), "Admiralty Inlet-Seattle", settingsFile, state,
-                   error))
+    if (!ReadRoute((folder / which.routesPart).string(), which.route, settingsFile, state, error))
         return false;
     SetSettings settings(settingsFile);
     PrintedPrompt prompt;
     routes::CPlanModule plan(settings, folder.string());
     plan.Initialise();
-    if (CalculateSamplePlan(plan, state, prompt) != routes::kPlanDone) {
-        error = "the sample plan could not be calculated";
+    if (which.calculate(plan, state, prompt) != routes::kPlanDone) {
+        error = std::string("the plan of ") + which.route + " could not be calculated";
         return false;
     }
-    plan.SaveSettings();
-    settings.GetStore().Save();
+    if (which.keepSettings) {
+        plan.SaveSettings();
+        settings.GetStore().Save();
+    }
 
+    const fs::path planPath = folder / which.planPart;
     std::error_code ec;
-    fs::create_directories((folder / kSetPlan).parent_path(), ec);
+    fs::create_directories(planPath.parent_path(), ec);
     db::CDBReportTable table(db::ReportPlanFields());
-    table.SetFilePath((folder / kSetPlan).string());
+    table.SetFilePath(planPath.string());
     if (!table.Open() || !table.Lock()) {
-        error = "cannot write the plan " + (folder / kSetPlan).string();
+        error = "cannot write the plan " + planPath.string();
         return false;
     }
     for (std::vector<std::string>& row : routes::PlanRows(plan, state)) {
@@ -101,7 +113,7 @@ bool WritePlan(const fs::path& folder, std::string& error)
     const bool flushed = table.FlushAndUnlock();
     table.Close();
     if (!flushed)
-        error = "cannot write the plan " + (folder / kSetPlan).string();
+        error = "cannot write the plan " + planPath.string();
     return flushed;
 }
 
@@ -179,15 +191,37 @@ int CalculateSamplePlan(routes::CPlanModule& plan, const routes::CRouteState& st
     return plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr);
 }
 
+int CalculateTowPlan(routes::CPlanModule& plan, const routes::CRouteState& state,
+                     platform::CPrompt& prompt)
+{
+    using namespace std::chrono;
+    plan.planName = "Log raft to Tacoma";
+    plan.from = "Point No Point";
+    plan.to = "Tacoma";
+    plan.planUtc = sys_seconds(sys_days{year{2024} / 6 / 3} + hours(5)).time_since_epoch().count();
+    routes::CPlanSettings& s = plan.PlanSettings();
+    s.vesselSpeed = 1.0;
+    s.mode = routes::PlanMode::DepartAt;
+    s.tidesOn = false;
+    s.variationOn = false;
+    s.deviationOn = false;
+    return plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr);
+}
+
 bool WriteSampleSet(const fs::path& folder, const fs::path& captures, std::string& error)
 {
     std::error_code ec;
     for (const char* part : {kSetChartpoints, kSetRoutes, kSetLog, kSetPlan})
         fs::create_directories((folder / part).parent_path(), ec);
+    const SetPlan sample{kSetRoutes, "Admiralty Inlet-Seattle", kSetPlan, CalculateSamplePlan,
+                         true};
+    const SetPlan tow{kSetTowRoutes, "Point No Point-Tacoma", kSetTowPlan, CalculateTowPlan, false};
     return WriteChartpoints((folder / kSetChartpoints).string(), 200, error) &&
            WriteRoutes((folder / kSetRoutes).string(), error) &&
+           WriteTowRoute((folder / kSetTowRoutes).string(), error) &&
            WriteCaptureLog((folder / kSetLog).string(), captures, error) &&
-           WriteCatalogue(folder / kSetCharts, error) && WritePlan(folder, error);
+           WriteCatalogue(folder / kSetCharts, error) && WritePlan(folder, sample, error) &&
+           WritePlan(folder, tow, error);
 }
 
 }   // namespace report_sample
