@@ -73,6 +73,32 @@ struct SetPlan {
     bool keepSettings;   // the plan module's settings saved in Settings.conf
 };
 
+// A sample plan's voyage: tides and variation are off in both.
+struct SampleVoyage {
+    const char* name;
+    const char* from;
+    const char* to;
+    std::chrono::sys_seconds departure;
+    double knots;
+    bool deviationOn;
+};
+
+int CalculateDeparting(routes::CPlanModule& plan, const routes::CRouteState& state,
+                       platform::CPrompt& prompt, const SampleVoyage& voyage)
+{
+    plan.planName = voyage.name;
+    plan.from = voyage.from;
+    plan.to = voyage.to;
+    plan.planUtc = voyage.departure.time_since_epoch().count();
+    routes::CPlanSettings& s = plan.PlanSettings();
+    s.vesselSpeed = voyage.knots;
+    s.mode = routes::PlanMode::DepartAt;
+    s.tidesOn = false;
+    s.variationOn = false;
+    s.deviationOn = voyage.deviationOn;
+    return plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr);
+}
+
 bool WritePlan(const fs::path& folder, const SetPlan& which, std::string& error)
 {
     const fs::path settingsFile = folder / kSetSettings;
@@ -174,38 +200,22 @@ int CalculateSamplePlan(routes::CPlanModule& plan, const routes::CRouteState& st
                         platform::CPrompt& prompt)
 {
     using namespace std::chrono;
-    plan.planName = "Inlet to Seattle \"on the ebb\"";
-    plan.from = "Port Townsend";
-    plan.to = "Seattle";
-    plan.planUtc = sys_seconds(sys_days{year{2024} / 6 / 1} + hours(16)).time_since_epoch().count();
-    routes::CPlanSettings& s = plan.PlanSettings();
-    s.vesselSpeed = 10.0;
-    s.mode = routes::PlanMode::DepartAt;
-    s.tidesOn = false;
-    s.variationOn = false;
-    s.deviationOn = true;
     // A steel hull's card: 2.5 degrees east on every heading from east to
     // south-west, less on the others (entries every 22.5 degrees from north).
     plan.SetDeviationCard(
         {0.5, 1.0, 1.5, 2.0, 2.5, 2.5, 2.5, 2.5, 2.5, 2.5, 2.5, 2.0, 1.0, 0.0, -0.5, 0.0});
-    return plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr);
+    return CalculateDeparting(plan, state, prompt,
+                              {"Inlet to Seattle \"on the ebb\"", "Port Townsend", "Seattle",
+                               sys_days{year{2024} / 6 / 1} + hours(16), 10.0, true});
 }
 
 int CalculateTowPlan(routes::CPlanModule& plan, const routes::CRouteState& state,
                      platform::CPrompt& prompt)
 {
     using namespace std::chrono;
-    plan.planName = "Log raft to Tacoma";
-    plan.from = "Point No Point";
-    plan.to = "Tacoma";
-    plan.planUtc = sys_seconds(sys_days{year{2024} / 6 / 3} + hours(5)).time_since_epoch().count();
-    routes::CPlanSettings& s = plan.PlanSettings();
-    s.vesselSpeed = 1.0;
-    s.mode = routes::PlanMode::DepartAt;
-    s.tidesOn = false;
-    s.variationOn = false;
-    s.deviationOn = false;
-    return plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr);
+    return CalculateDeparting(plan, state, prompt,
+                              {"Log raft to Tacoma", "Point No Point", "Tacoma",
+                               sys_days{year{2024} / 6 / 3} + hours(5), 1.0, false});
 }
 
 bool WriteSampleSet(const fs::path& folder, const fs::path& captures, std::string& error)
