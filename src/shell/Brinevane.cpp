@@ -423,18 +423,40 @@ void CBrinevane::OnIdle()
             freeBytes = disk->freeBytes;
         m_lowDisk = app::IsDiskLow(freeBytes);
     }
+    // After input every state is brought up to date. While nobody touches the
+    // program only what is on screen is: the once-a-second pass over every
+    // menu entry was most of an idle program's time. A click or key brings
+    // the rest up to date before it is handled (see eventFilter).
+    const bool everything = m_userActed;
     m_userActed = false;
     if (m_frame) {
         m_frame->SetResourceFlags(m_lowMemory, m_lowDisk);
         try {
-            m_frame->UpdateModuleCmdUI(false);
+            m_frame->UpdateModuleCmdUI(false, everything ? CMainFrame::CmdUIScope::Everything
+                                                         : CMainFrame::CmdUIScope::OnScreen);
         } catch (...) { }
     }
+    m_offScreenStatesStale = !everything;
+}
+
+void CBrinevane::UpdateOffScreenStates()
+{
+    // A shortcut or a context menu acts on states no idle pass refreshed.
+    if (!m_offScreenStatesStale || !m_frame)
+        return;
+    m_offScreenStatesStale = false;
+    try {
+        m_frame->UpdateModuleCmdUI(false);
+    } catch (...) { }
 }
 
 bool CBrinevane::eventFilter(QObject* watched, QEvent* event)
 {
+    // What a shortcut or a context menu acts on is brought up to date first.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::MouseButtonPress)
+        UpdateOffScreenStates();
     switch (event->type()) {
+    case QEvent::ShortcutOverride:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:

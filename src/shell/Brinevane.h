@@ -66,6 +66,9 @@ public:
     bool InitInstance(const std::vector<std::string>& arguments);
     // Low-memory and low-disk flags, then the frame's command states.
     void OnIdle();
+    // Brings every command state up to date when the last idle pass left
+    // out what is not on screen.
+    void UpdateOffScreenStates();
     // Notes the user's input, so the next idle pass does not wait.
     bool eventFilter(QObject* watched, QEvent* event) override;
     int ExitInstance();
@@ -147,6 +150,8 @@ private:
     std::chrono::steady_clock::time_point m_resourcesRead;
     std::chrono::steady_clock::time_point m_lastIdlePass;
     bool m_userActed = true;
+    // The last idle pass refreshed only what is on screen.
+    bool m_offScreenStatesStale = false;
     // Milliseconds from the user's input, and from the last pass while
     // nobody touches the program, to the next command-state pass.
     static constexpr int kIdlePassAfterInput = 250;

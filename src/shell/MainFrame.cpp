@@ -5,6 +5,7 @@
 #include "app/DateTimeEx.h"
 #include "shell/ComPortMenu.h"
 
+#include <QAbstractButton>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -704,16 +705,33 @@ void CMainFrame::SetResourceFlags(bool lowMemory, bool lowDisk)
     m_lowDisk = lowDisk;
 }
 
-void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
+namespace {
+
+// True when the action shows outside menus: a button on a shown toolbar or a
+// button of its own.
+bool ShownOutsideMenus(const QAction* action)
+{
+    const auto objects = action->associatedObjects();
+    return std::any_of(objects.begin(), objects.end(), [](const QObject* o) {
+        const auto* w = qobject_cast<const QWidget*>(o);
+        return w && w->isVisible() &&
+               (qobject_cast<const QToolBar*>(w) || qobject_cast<const QAbstractButton*>(w));
+    });
+}
+
+}   // namespace
+
+void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope)
 {
     // After tear-down the handlers' owners are gone; the windows may still
     // get an idle pass before they are destroyed.
     if (m_tornDown)
         return;
+    const bool everything = scope == CmdUIScope::Everything;
     for (std::size_t i = 0; i < m_modules.size(); ++i)
         m_modules[i]->OnUpdateCmdUI(m_commands, disableIfNoHandler);
     for (const auto& p : m_panels) {
-        if (p)
+        if (p && (everything || p->isVisible()))
             p->UpdatePanelControls(m_commands, disableIfNoHandler);
     }
     // The indicator panes show their update handlers' texts.
@@ -725,6 +743,8 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler)
         }
     // Menus and toolbars: a command nobody handles yet stays disabled.
     for (const auto& [id, action] : m_actions) {
+        if (!everything && !ShownOutsideMenus(action))
+            continue;
         const app::CCmdUIState s = m_commands.Update(id, true);
         action->setEnabled(s.enabled);
         if (s.check) {

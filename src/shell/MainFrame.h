@@ -146,9 +146,13 @@ public:
     bool SuspendTimer(bool suspend) { return m_frameTimer.SuspendTimer(suspend); }
 
     // The application's idle pass: flags computed by the application, then
-    // the modules' and the frame's command states.
+    // the modules' and the frame's command states. A pass over what is on
+    // screen leaves out the actions seen only in menus and the hidden side
+    // panels: menus take their states when they open, the rest at the next
+    // full pass.
+    enum class CmdUIScope { Everything, OnScreen };
     void SetResourceFlags(bool lowMemory, bool lowDisk);
-    void UpdateModuleCmdUI(bool disableIfNoHandler);
+    void UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope = CmdUIScope::Everything);
 
     // One timer pass, as the 500 ms timer runs it.
     void OnTimer();

@@ -171,6 +171,23 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
         return all;
     }();
 
+    // While nobody touches the program the idle pass refreshes only what is on screen; a key's
+    // shortcut still acts on its command's state of the moment. View > Refresh (F2) is on no
+    // toolbar: its state changes here with no input, as an instrument's does.
+    bool refreshAllowed = false;
+    int refreshed = 0;
+    frame.Commands().AddFirst(
+        &refreshed, app::cmd::kViewRefresh, [&refreshed](unsigned) { ++refreshed; },
+        [&refreshAllowed](app::CCmdUI& ui) { ui.Enable(refreshAllowed); });
+    frame.UpdateModuleCmdUI(true);
+    ASSERT_FALSE(frame.Action(app::cmd::kViewRefresh)->isEnabled());
+    refreshAllowed = true;
+    QTest::qWait(2500);   // idle passes with no input between
+    frame.activateWindow();
+    QTest::keyClick(&frame, Qt::Key_F2);
+    EXPECT_EQ(refreshed, 1) << "F2 acted on the state of the last full pass";
+    frame.Commands().Remove(&refreshed);
+
     theApp.ExitInstance();
     ::close(master);
     ::close(slave);
