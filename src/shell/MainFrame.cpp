@@ -1170,13 +1170,6 @@ void CMainFrame::TearDown()
     m_tornDown = true;
     m_timer.stop();
     m_posted.Close();
-    // Windows go before the modules whose services they use. A window closed
-    // on the way out is deleted only when the event loop next runs, after
-    // the modules are gone, and a chart window's destructor still tells the
-    // charting module that it is gone: delete every one of them now.
-    if (m_mdi)
-        for (QMdiSubWindow* window : m_mdi->subWindowList())
-            delete window;
     if (m_msgBar) {
         m_msgBar->LockUpdate(false);
         m_msgBar->RemoveMessage(m_hMsgLargerScale, false);

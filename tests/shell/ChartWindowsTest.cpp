@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <QPrinter>
 #include <QScreen>
 #include <QTest>
@@ -184,26 +183,6 @@ TEST_F(ChartWindowsTest, CloseMessagePostedTwiceClosesOnceAndActivatesTheNext)
     EXPECT_EQ(frame->MdiArea()->activeSubWindow(), frames[0]);
     EXPECT_EQ(frame->Charting()->ChartFrames().size(), 1u);
     frame->CloseWithoutConfirmation();
-}
-
-// File > Exit closes the chart windows, which are deleted only when the event loop next runs; the
-// program's tear-down must not leave them to outlive the charting module their destructors call.
-TEST_F(ChartWindowsTest, ChartWindowsClosedOnTheWayOutGoBeforeTheModules)
-{
-    auto frame = Start();
-    ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
-    Pump();
-    auto frames = Frames(*frame);
-    ASSERT_EQ(frames.size(), 2u);
-    const QPointer<chart::CChartFrame> closed = frames[1];
-    const QPointer<chart::CChartFrame> open = frames[0];
-    closed->close();
-    ASSERT_FALSE(closed.isNull()) << "a closed window is deleted later";
-    frame->TearDown();
-    EXPECT_TRUE(closed.isNull());
-    EXPECT_TRUE(open.isNull());
-    frame.reset();
-    Pump();
 }
 
 TEST_F(ChartWindowsTest, OpenChartByKindAndReplace)
