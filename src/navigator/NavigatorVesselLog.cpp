@@ -187,11 +187,14 @@ bool CNavigatorModule::EndVoyage()
     return true;
 }
 
+// Stored at once, as a voyage's start and end are: a start after a crash
+// goes on logging as the navigator left it.
 void CNavigatorModule::SetLogging(bool on)
 {
     m_logbook->SetLogging(on);
     m_lastLogRow.reset();
     m_lastTrackPoint.reset();
+    SaveSettings();
 }
 
 CLogTrack* CNavigatorModule::TrackOf(const CLogVessel& vessel) const

@@ -309,6 +309,8 @@ bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
     }
     if (!ok)
         Warn("The logbook " + dbf.string() + " could not be opened. " + vessel.rows->GetMessage());
+    else if (!vessel.rows->GetMessage().empty())
+        Warn(vessel.rows->GetMessage());   // what opening found wrong: rows missing or kept
     std::string error;
     vessel.track.SetLockWait(m_trackLockWait);
     if (!vessel.track.Open(VesselFile(vessel.unique, "trc"), &error)) {
