@@ -67,8 +67,8 @@ TEST_F(MdiPlacement, NewWindowsOpenWhollyInsideTheAreaBesideTheDockedPanel)
     for (int i = 0; i < 3; ++i) {
         QMdiSubWindow* sub = OpenLarge();
         EXPECT_TRUE(View().contains(sub->geometry()))
-            << "window " << i << " at " << sub->x() << "," << sub->y() << " " << sub->width()
-            << "x" << sub->height() << " in " << View().width() << "x" << View().height();
+            << "window " << i << " at " << sub->x() << "," << sub->y() << " " << sub->width() << "x"
+            << sub->height() << " in " << View().width() << "x" << View().height();
         EXPECT_EQ(sub->size(), QSize(View().width() * 4 / 5, View().height() * 9 / 10));
     }
     // Larger than the area: shrunk to it.
