@@ -47,6 +47,7 @@ void CNavigatorModule::CreateVesselLog()
             m_logListener();
     };
     s.currentSnapshot = [this] { return m_snapshots.Get(); };
+    s.resetTargets = [this] { m_vessels->ResetTargets(); };
     m_logbook = std::make_unique<CVesselLogbook>(m_clock, std::move(s));
     m_logbook->SetFolder(platform::ExecutableFolder() / "Logs");
     m_log = m_logbook.get();
@@ -186,11 +187,14 @@ bool CNavigatorModule::EndVoyage()
     return true;
 }
 
+// Stored at once, as a voyage's start and end are: a start after a crash
+// goes on logging as the navigator left it.
 void CNavigatorModule::SetLogging(bool on)
 {
     m_logbook->SetLogging(on);
     m_lastLogRow.reset();
     m_lastTrackPoint.reset();
+    SaveSettings();
 }
 
 CLogTrack* CNavigatorModule::TrackOf(const CLogVessel& vessel) const

@@ -309,6 +309,8 @@ bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
     }
     if (!ok)
         Warn("The logbook " + dbf.string() + " could not be opened. " + vessel.rows->GetMessage());
+    else if (!vessel.rows->GetMessage().empty())
+        Warn(vessel.rows->GetMessage());   // what opening found wrong: rows missing or kept
     std::string error;
     vessel.track.SetLockWait(m_trackLockWait);
     if (!vessel.track.Open(VesselFile(vessel.unique, "trc"), &error)) {
@@ -390,6 +392,9 @@ bool CVesselLogbook::Close(bool skipSave)
         if (saved == LogSaveResult::Cancelled || saved == LogSaveResult::Failed)
             return false;
     }
+    // Targets end their own rows with their last report; the rest end now.
+    if (m_services.resetTargets)
+        m_services.resetTargets();
     const sys_seconds now = NavigationTime(nullptr);
     for (auto& vessel : m_vessels) {
         WriteKeptRows(*vessel);

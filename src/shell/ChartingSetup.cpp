@@ -264,8 +264,10 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         else if (doc)
             doc->OnCloseDocument();
     };
+    // The window in front counts, also while another program has the keyboard
+    // (Qt then reports no active subwindow at all).
     services.activeDocument = [&frame]() -> chart::CChartDoc* {
-        QMdiSubWindow* active = frame.MdiArea() ? frame.MdiArea()->activeSubWindow() : nullptr;
+        QMdiSubWindow* active = frame.MdiArea() ? frame.MdiArea()->currentSubWindow() : nullptr;
         auto* chartFrame = qobject_cast<chart::CChartFrame*>(active);
         return chartFrame ? chartFrame->GetChartDoc() : nullptr;
     };

@@ -487,6 +487,33 @@ TEST(NavigationCycle, MonitorWindowFollowsTheVoyage)
     c.nav.Logbook().Close(true);
 }
 
+// Navigator > Data Logging is stored as it is switched: a start after a
+// crash (no settings written at the end) goes on logging, or stays off.
+TEST(NavigationCycle, TheDataLoggingSwitchOutlivesACrash)
+{
+    brine_test::TempFolder dir;
+    Cycle c;
+    c.nav.Logbook().SetFolder(dir.Path());
+    ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Watch").string()));
+    c.Feed(navtest::Rmc(47.7, -122.45, 8.0, 160.0));
+    c.Pass();
+    ASSERT_FALSE(c.nav.Logbook().IsLogging());
+
+    c.nav.SetLogging(true);
+    {
+        CNavigatorModule next{c.settings, c.clock, &c.gps};
+        next.LoadSettings();
+        EXPECT_TRUE(next.Logbook().IsLogging());
+    }
+    c.nav.SetLogging(false);
+    {
+        CNavigatorModule next{c.settings, c.clock, &c.gps};
+        next.LoadSettings();
+        EXPECT_FALSE(next.Logbook().IsLogging());
+    }
+    c.nav.Logbook().Close(true);
+}
+
 // File > Open of another log during a voyage: appended to, the voyage goes
 // on in it (a new append of its vessel, the same voyage); opened only to be
 // read, the voyage ends, logging stops and the following window goes, and no

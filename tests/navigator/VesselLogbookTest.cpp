@@ -716,3 +716,33 @@ for my $f (@ARGV) {
                                                   (dir / "outside.X/00000002.dbf").string());
     EXPECT_EQ(perl, "2\n4\n2\n");
 }
+
+// A logbook table cut short outside the program (a disk fault, a copy that
+// stopped) opens with its whole rows, and the navigator is told what was
+// found, naming the table, not left to notice rows missing.
+TEST(VesselLogbook, ALogbookCutShortIsOpenedWithAWordAboutIt)
+{
+    brine_test::TempFolder dir;
+    const std::string path = (dir / "cut").string();
+    {
+        Harness h(dir.Path());
+        ASSERT_TRUE(h.log.Open(path));
+        h.log.SetLogging(true);
+        Log(h, 10, T0());
+        ASSERT_TRUE(h.log.Close(true));
+    }
+    const fs::path rows = dir / "cut.X" / "00000001.dbf";
+    const auto size = fs::file_size(rows);
+    fs::resize_file(rows, size - 4 * 81 - 40);   // four rows and part of another gone
+
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open(path));
+    ASSERT_NE(h.log.OwnTrackVessel(), nullptr);
+    EXPECT_EQ(h.log.OwnTrackVessel()->rows->GetRecordCount(), 5);
+    ASSERT_FALSE(h.warnings.empty()) << "the damage passed without a word";
+    const std::string& said = h.warnings.back();
+    EXPECT_NE(said.find("00000001"), std::string::npos) << said;
+    EXPECT_NE(said.find("counts 10"), std::string::npos) << said;
+    EXPECT_NE(said.find("holds 5"), std::string::npos) << said;
+    ASSERT_TRUE(h.log.Close(true));
+}

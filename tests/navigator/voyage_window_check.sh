@@ -37,12 +37,15 @@ answer_no() { answer_question alt+n "$MAIN"; }
 step "COM1 on a socat pty pair, a GPS making 8 knots out of Elliott Bay on it"
 pty_pairs 1
 mkdir -p "$work/config/Quorwick/Brinevane"
-printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
+# The check whether the vessel is in view runs every second.
+printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n%s\n%s\n#end\n' "$work/com1" \
+    '[Software\Quorwick\Brinevane\Default\Navigator]' 'BestChartCheckInterval=str:0 00:00:01' \
     > "$work/config/Quorwick/Brinevane/settings.conf"
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 gps_writer "$work/feed1" 47.5990 -122.3560 8.0 300.0
-# The program reports the window it holds active, for activate.
-export BRINE_REPORT_FOCUS=1
+# The program reports the window it holds active, for activate, and what its
+# message bar shows.
+export BRINE_REPORT_FOCUS=1 BRINE_MSGBAR_STATE_FILE="$work/msgbar.txt"
 start_wm
 
 step "the program, a position on the monitor panel"
@@ -62,6 +65,11 @@ follow_or_ask() { answer_no; follower; }
 wait_for "the chart window that follows the vessel" follow_or_ask
 echo "   $(xdotool getwindowname "$FOUND")"
 shot 1_following
+# The vessel is in the middle of the following window, in front: the bar
+# does not say it is out of view, whichever window has the keyboard now.
+sleep 3
+BAR=$(tail -n 1 "$work/msgbar.txt" 2>/dev/null)
+case "$BAR" in *"Vessel position is not visible."*) fail "the bar says the vessel is not visible: $BAR" ;; esac
 
 step "End Voyage: it closes"
 # Pressed once, as soon as the following window is there, on the window the

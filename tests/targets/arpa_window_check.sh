@@ -59,8 +59,11 @@ sed -i 's/\\\\/\\/g' "$CONFIG"
 private_logs "$CONFIG"
 station_settings "$CONFIG"
 gps_writer "$work/feed1" 47.6 -122.4
+# The radar's clock is the GPS's (UTC now): report times a day part away
+# from the navigation time would never age, and the silent target never turn red.
 python3 "$SOURCE/tools/radar-sim/radar-sim" --out "$work/feed2" --truth "$work/truth.jsonl" \
-    --targets 20 --rate 1 --speed 0 --seed 4 --silence 3 > "$work/radar.log" 2>&1 &
+    --targets 20 --rate 1 --speed 0 --seed 4 --silence 3 --start "$(date -u +%H%M%S)" \
+    > "$work/radar.log" 2>&1 &
 SIM=$!
 XWIN_PIDS="$XWIN_PIDS $SIM"
 

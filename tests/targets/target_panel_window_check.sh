@@ -80,8 +80,9 @@ CONF
 sed -i 's/\\\\/\\/g' "$work/config/Quorwick/Brinevane/settings.conf"
 private_logs "$work/config/Quorwick/Brinevane/settings.conf"
 gps_writer "$work/feed1" 47.6 -122.4
+# The radar's clock is the GPS's (UTC now), so report times age as they come.
 python3 "$SOURCE/tools/radar-sim/radar-sim" --out "$work/feed2" --targets 8 --rate 1 --speed 0 \
-    --seed 7 > "$work/radar.log" 2>&1 &
+    --seed 7 --start "$(date -u +%H%M%S)" > "$work/radar.log" 2>&1 &
 XWIN_PIDS="$XWIN_PIDS $!"
 # Off the radar targets' cluster, south-west of the own ship; Rescue in panic.
 python3 "$SOURCE/tools/tender-peer/tender-peer.py" "$work/feed3" \

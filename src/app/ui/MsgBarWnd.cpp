@@ -87,6 +87,7 @@ void CMsgBarWnd::ShowBar()
 void CMsgBarWnd::HideBar()
 {
     hide();
+    ReportShown({});
 }
 
 void CMsgBarWnd::RequestLayout()
@@ -115,8 +116,13 @@ void CMsgBarWnd::ApplyLayout(const std::string& displayText, int textHeight)
     const QMargins m = m_label->contentsMargins();
     m_label->setFixedHeight(textHeight + m.top() + m.bottom() + 2 * EdgeWidth());
     update();
-    // Window checks read what the bar shows: a line per change, messages
-    // joined by " | ", "-" for none.
+    ReportShown(text);
+}
+
+// Window checks read what the bar shows: a line per change, messages joined
+// by " | ", "-" for none (also when the bar is hidden).
+void CMsgBarWnd::ReportShown(const QString& text)
+{
     if (const char* path = std::getenv("BRINE_MSGBAR_STATE_FILE"); path && *path)
         std::ofstream(path, std::ios::app)
             << (text.isEmpty() ? QStringLiteral("-") : QString(text).replace('\n', " | "))

@@ -45,6 +45,7 @@ protected:
 
 private:
     int EdgeWidth() const;
+    static void ReportShown(const QString& text);
 
     app::CMsgBar& m_model;
     QMainWindow* m_frame;

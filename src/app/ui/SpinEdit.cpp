@@ -36,6 +36,14 @@ void CSpinEdit::keyPressEvent(QKeyEvent* event)
         Spin(event->key() == Qt::Key_Up);
         return;
     }
+    // These fields hold numbers written with a point; a comma typed as the
+    // decimal mark (as many keyboards give it) is that point.
+    if (event->text() == QStringLiteral(",")) {
+        QKeyEvent point(event->type(), Qt::Key_Period, event->modifiers(), QStringLiteral("."),
+                        event->isAutoRepeat(), static_cast<ushort>(event->count()));
+        QLineEdit::keyPressEvent(&point);
+        return;
+    }
     QLineEdit::keyPressEvent(event);
 }
 

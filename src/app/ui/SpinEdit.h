@@ -1,8 +1,9 @@
 #pragma once
 // A text field with spin arrows: Up and Down, the wheel or the two arrow
 // buttons call the spin function, which rewrites the text by its page
-// model's step rule. The text itself stays free to type; the page's check
-// decides whether it holds.
+// model's step rule. The text itself stays free to type (a comma typed as
+// the decimal mark goes in as the point); the page's check decides whether
+// it holds.
 
 #include <QLineEdit>
 #include <functional>

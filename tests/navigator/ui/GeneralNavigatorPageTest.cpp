@@ -130,3 +130,19 @@ TEST(GeneralNavigatorPage, SpinWellsAndOkHandBackTheControls)
     EXPECT_EQ(f.applied.trackColours[0], chart::COLORREF(0x000000));
     EXPECT_EQ(f.applied.trackColours[1], chart::COLORREF(0xFFFFFF));
 }
+
+// A comma typed as the decimal mark (German and many other keyboards) is the
+// point, as in Vessel Options: "1,5" is a heading line of 1.5 nm.
+TEST(GeneralNavigatorPage, ACommaTypedInANumberIsTheDecimalPoint)
+{
+    Fixture f;
+    f.sheet->show();
+    auto* length = f.Child<app::CSpinEdit>("headingLength");
+    length->setFocus();
+    length->selectAll();
+    QTest::keyClicks(length, "1,5");
+    ASSERT_EQ(length->text(), "1.5");   // else the page's check would ask in a message box
+    ASSERT_TRUE(f.sheet->OnApply());
+    ASSERT_EQ(f.applies, 1);
+    EXPECT_DOUBLE_EQ(f.applied.headingLength, 1.5);
+}
