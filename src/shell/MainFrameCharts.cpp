@@ -156,8 +156,7 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     };
     auto* frame = new chart::CChartFrame(windowId, *document, frameServices);
     m_mdi->addSubWindow(frame);
-    const QSize area = m_mdi->viewport()->size();
-    frame->resize(std::max(area.width() * 3 / 5, 320), std::max(area.height() * 3 / 5, 240));
+    frame->resize(frame->sizeHint());
     if (!document->Doc().OnOpenDocument(service->PathToOpen(path))) {
         delete frame;   // closes the document with it
         return nullptr;

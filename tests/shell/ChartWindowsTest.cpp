@@ -216,6 +216,27 @@ TEST_F(ChartWindowsTest, ClosingTheProgramDeletesChildWindowsAndDocumentsBeforeT
         EXPECT_TRUE(w.isNull()) << "a child window or its document outlives the modules";
 }
 
+// Window > Cascade sizes each window by its size hint: a chart window's is the
+// size a new chart window opens at, not its minimum.
+TEST_F(ChartWindowsTest, CascadeKeepsChartWindowsAtTheSizeANewOneOpensAt)
+{
+    auto frame = Start();
+    ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
+    Pump();
+    const QSize area = frame->MdiArea()->viewport()->size();
+    frame->UpdateModuleCmdUI(false);
+    ASSERT_TRUE(frame->Action(app::cmd::kWindowCascade)->isEnabled());
+    frame->Action(app::cmd::kWindowCascade)->trigger();
+    Pump();
+    for (chart::CChartFrame* f : Frames(*frame)) {
+        EXPECT_FALSE(f->isMaximized());
+        EXPECT_GE(f->width(), area.width() / 2) << f->width() << " of " << area.width();
+        EXPECT_GE(f->height(), area.height() / 2) << f->height() << " of " << area.height();
+        EXPECT_TRUE(frame->MdiArea()->viewport()->rect().contains(f->geometry()));
+    }
+    frame->CloseWithoutConfirmation();
+}
+
 TEST_F(ChartWindowsTest, OpenChartByKindAndReplace)
 {
     auto frame = Start();

@@ -7,6 +7,8 @@
 #include <QMdiArea>
 #include <QScrollBar>
 
+#include <algorithm>
+
 #include "app/DisplayPalettes.h"
 #include "app/PostedMessageQueue.h"
 #include "app/ScreenPlacement.h"
@@ -89,6 +91,15 @@ CChartFrame::~CChartFrame()
         if (!m_document->IsClosed())
             m_document->OnCloseDocument();
     }
+}
+
+QSize CChartFrame::sizeHint() const
+{
+    const QMdiArea* area = mdiArea();
+    if (!area)
+        return QMdiSubWindow::sizeHint();
+    const QSize space = area->viewport()->size();
+    return {std::max(space.width() * 3 / 5, 320), std::max(space.height() * 3 / 5, 240)};
 }
 
 CChartDocument& CChartFrame::Document() const

@@ -62,6 +62,10 @@ public:
     app::CMsgBarWnd* MsgBarWnd() const { return m_msgBarWnd; }
     // Scroll bars follow the chart's position after it moved.
     void SyncScrollBars();
+    // A chart has no size of its own: three fifths of the window area (at
+    // least 320x240), the size a new chart window opens at and the one
+    // Window > Cascade gives it.
+    QSize sizeHint() const override;
 
     // chart::CChartWindow
     int GetState() const override { return m_state; }
