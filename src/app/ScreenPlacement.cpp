@@ -26,12 +26,18 @@ ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>
         if (GripVisible(window, s, grip))
             return window;
     }
-    const ScreenRect& home = screens[std::min(primary, screens.size() - 1)];
+    return FitInside(window, screens[std::min(primary, screens.size() - 1)]);
+}
+
+ScreenRect FitInside(const ScreenRect& window, const ScreenRect& area)
+{
+    if (area.width <= 0 || area.height <= 0)
+        return window;
     ScreenRect placed = window;
-    placed.width = std::min(window.width, home.width);
-    placed.height = std::min(window.height, home.height);
-    placed.x = home.x + std::clamp(window.x - home.x, 0, home.width - placed.width);
-    placed.y = home.y + std::clamp(window.y - home.y, 0, home.height - placed.height);
+    placed.width = std::min(window.width, area.width);
+    placed.height = std::min(window.height, area.height);
+    placed.x = area.x + std::clamp(window.x - area.x, 0, area.width - placed.width);
+    placed.y = area.y + std::clamp(window.y - area.y, 0, area.height - placed.height);
     return placed;
 }
 

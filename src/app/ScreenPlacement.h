@@ -24,4 +24,8 @@ struct ScreenRect {
 ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>& screens,
                          std::size_t primary, int grip = 40);
 
+// The window moved, and shrunk where it is larger, to lie wholly inside
+// `area`; one already inside is kept as it is.
+ScreenRect FitInside(const ScreenRect& window, const ScreenRect& area);
+
 }   // namespace app

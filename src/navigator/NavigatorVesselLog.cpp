@@ -47,6 +47,7 @@ void CNavigatorModule::CreateVesselLog()
             m_logListener();
     };
     s.currentSnapshot = [this] { return m_snapshots.Get(); };
+    s.resetTargets = [this] { m_vessels->ResetTargets(); };
     m_logbook = std::make_unique<CVesselLogbook>(m_clock, std::move(s));
     m_logbook->SetFolder(platform::ExecutableFolder() / "Logs");
     m_log = m_logbook.get();

@@ -64,6 +64,8 @@ void CVesselList::SetTargetModule(VesselKind kind, CTargetModuleCalls* module)
     std::erase_if(m_modules, [&](const auto& entry) { return entry.first == kind; });
     if (module != nullptr)
         m_modules.emplace_back(kind, module);
+    std::stable_sort(m_modules.begin(), m_modules.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 void CVesselList::RunTargetPasses()
@@ -79,6 +81,16 @@ void CVesselList::CheckTargetAges(bool ownFixReal)
     const auto modules = m_modules;
     for (const auto& [kind, module] : modules)
         module->CheckTargetAges(ownFixReal);
+}
+
+void CVesselList::ResetTargets()
+{
+    const auto modules = m_modules;
+    for (const auto& [kind, module] : modules)
+        module->ResetTargets();
+    // The queue is left alone: a target queued after a module's reset belongs
+    // to a slot that module filled again, and must still join.
+    m_vessels.clear();
 }
 
 }   // namespace navigator

@@ -8,14 +8,16 @@
 //
 // The modules that own a kind of vessel (radar targets, tenders) are called
 // through the list too: the navigator's timer pass runs their passes after
-// new vessels joined, and tells them when the own fix stops or starts being
-// real. The list outlives the modules, which take themselves off it.
+// new vessels joined (radar targets before tenders), tells them when the own
+// fix stops or starts being real, and has them drop every target when the
+// vessel log closes. The list outlives the modules, which take themselves
+// off it.
 //
 // Interface for the rest of the program:
 // - `Queue`: any thread.
 // - `AdoptQueued`, `DropQueued`, `Remove`, `SetOwner`, `Vessels`,
-//   `SetTargetModule`, `RunTargetPasses`, `CheckTargetAges`: the
-//   user-interface thread.
+//   `SetTargetModule`, `RunTargetPasses`, `CheckTargetAges`, `ResetTargets`:
+//   the user-interface thread.
 
 #include <cstddef>
 #include <functional>
@@ -35,6 +37,9 @@ public:
     virtual void TargetPass() = 0;
     // Dead reckoning began (false) or a real fix came back (true).
     virtual void CheckTargetAges(bool ownFixReal) = 0;
+    // Every target of the module leaves the list (and is destroyed) and its
+    // slots are emptied under its lock; targets still queued are dropped.
+    virtual void ResetTargets() = 0;
 };
 
 class CVesselList {
@@ -61,13 +66,15 @@ public:
     void SetTargetModule(VesselKind kind, CTargetModuleCalls* module);
     void RunTargetPasses();
     void CheckTargetAges(bool ownFixReal);
+    // Every module drops its targets; what no module took off goes too.
+    void ResetTargets();
 
 private:
     mutable std::mutex m_queueLock;
     std::vector<Entry> m_queue;
     std::vector<Entry> m_vessels;
     std::vector<std::pair<VesselKind, Owner>> m_owners;
-    std::vector<std::pair<VesselKind, CTargetModuleCalls*>> m_modules;   // in the order set
+    std::vector<std::pair<VesselKind, CTargetModuleCalls*>> m_modules;   // by kind
 };
 
 }   // namespace navigator

@@ -404,6 +404,9 @@ bool CVesselLogbook::Close(bool skipSave)
         if (saved == LogSaveResult::Cancelled || saved == LogSaveResult::Failed)
             return false;
     }
+    // Targets end their own rows with their last report; the rest end now.
+    if (m_services.resetTargets)
+        m_services.resetTargets();
     const sys_seconds now = NavigationTime(nullptr);
     for (auto& vessel : m_vessels) {
         WriteKeptRows(*vessel);

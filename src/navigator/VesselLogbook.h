@@ -94,6 +94,9 @@ struct CVesselLogServices {
     // Dead reckoning on, and its drift, for the fix type of a record.
     std::function<bool()> deadReckoning;
     std::function<double()> drift;
+    // Drops every radar target and tender as the log closes, while the log
+    // can still take their rows' end times.
+    std::function<void()> resetTargets;
 };
 
 class CVesselLogbook final : public CVesselLog {

@@ -43,6 +43,7 @@
 #include "app/ui/Document.h"
 #include "app/ui/FullScreenMode.h"
 #include "app/ui/InfoDialogs.h"
+#include "app/ui/MdiPlacement.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/ObjectIds.h"
 #include "app/ui/PostedMessagePump.h"
@@ -147,6 +148,7 @@ bool CMainFrame::OnCreate()
     m_mdi->setObjectName("MdiArea");
     m_mdi->setBackground(QColor(96, 110, 128));
     setCentralWidget(m_mdi);
+    app::PlaceNewWindowsInside(*m_mdi);
     connect(m_mdi, &QMdiArea::subWindowActivated, this,
             [this](QMdiSubWindow* w) { ActivateChartFrame(qobject_cast<chart::CChartFrame*>(w)); });
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
@@ -1170,6 +1172,14 @@ void CMainFrame::TearDown()
     m_tornDown = true;
     m_timer.stop();
     m_posted.Close();
+    // Windows and documents closed by the close sequence are only marked for
+    // deletion; the event loop would delete them after the modules below are
+    // gone, and a chart window's destructor still reports to the charting
+    // module. They go now, windows before their documents, while what they
+    // report to exists.
+    if (m_mdi)
+        qDeleteAll(m_mdi->viewport()->findChildren<QMdiSubWindow*>(Qt::FindDirectChildrenOnly));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (m_msgBar) {
         m_msgBar->LockUpdate(false);
         m_msgBar->RemoveMessage(m_hMsgLargerScale, false);

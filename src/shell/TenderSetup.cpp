@@ -29,6 +29,9 @@ std::unique_ptr<app::CModule> MakeTenderModule(CMainFrame& frame, const platform
                                                nmea::CPortDirectory& ports)
 {
     auto tenders = std::make_unique<targets::CTenderWindows>(frame.SettingsHome(), clock, ports);
+    // The navigator's pass runs tender tracking's; a closing log drops the tenders.
+    if (navigator::CNavigatorWindows* nav = frame.Navigator())
+        tenders->SetVesselList(nav->Vessels());
     tenders->ownSituation = [&frame] {
         targets::COwnSituation own;
         if (auto* nav = FindModule<navigator::CNavigatorModule>(frame)) {

@@ -147,7 +147,7 @@ public:
     void SelectTarget(const CTargetRecord* record);
     const CTargetRecord* Selected() const { return m_selected.get(); }
     void RemoveTarget(const CTargetRecord& record);
-    void ResetTargets();
+    void ResetTargets() override;
     // The listed target of a record; null once it has left the list.
     const CTrackedTarget* FindTarget(const CTargetRecord* record) const;
     const CTrackedTarget* SelectedTarget() const { return FindTarget(m_selected.get()); }

@@ -1,6 +1,22 @@
 #include "targets/ARPATargetPass.h"
 
+#include <algorithm>
+
 namespace targets {
+
+namespace {
+
+// A report stamped later than the navigation time comes from a radar whose
+// clock runs ahead of ours: it counts as heard now. Ages are then measured
+// on one clock, so a silent target still goes stale and AutoDelete still
+// drops it, whatever the radar's clock says.
+CARPATargetPass::Clock::time_point Heard(CARPATargetPass::Clock::time_point reported,
+                                         CARPATargetPass::Clock::time_point navigationUtc)
+{
+    return std::min(reported, navigationUtc);
+}
+
+}   // namespace
 
 std::chrono::seconds MarkerEvery(const CTrackedTarget& target, const CARPAOptions& options)
 {
@@ -45,19 +61,22 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
             continue;
         }
         const auto t = record.LastReportTime(navigationUtc);
+        const auto heard = Heard(t, navigationUtc);
         if (record.tllUpdated || record.ttmUpdated) {
-            target.lastReportTime = t;
+            target.lastReportTime = heard;
             record.current = m_ownFixReal;
             if (record.live && t - target.lastFixTime >= MarkerEvery(target, m_options)) {
                 target.lastFixTime = t;
                 outcome.fixes.emplace_back(target.record, t);
             }
-        } else if (m_ownFixReal && t - target.lastReportTime >= m_options.targetDangerousInterval) {
+        } else if (m_ownFixReal &&
+                   heard - target.lastReportTime >= m_options.targetDangerousInterval) {
             record.current = false;
         }
         if (m_options.warningCircles)
             UpdateWarningCircle(target);
-        if (m_options.autoDelete && t - target.lastReportTime >= m_options.autoDeleteTimeLimit) {
+        if (m_options.autoDelete &&
+            heard - target.lastReportTime >= m_options.autoDeleteTimeLimit) {
             m_store.ClearSlot(record);
             EndLogRow(target, navigationUtc, outcome);
             outcome.removed.push_back(target.record);
@@ -85,7 +104,8 @@ void CARPATargetPass::CheckTargetAges(bool ownFixReal, Clock::time_point navigat
     for (auto& target : m_targets) {
         const auto t = target->record->LastReportTime(navigationUtc);
         target->record->current =
-            m_ownFixReal && t - target->lastReportTime <= m_options.targetDangerousInterval;
+            m_ownFixReal &&
+            Heard(t, navigationUtc) - target->lastReportTime <= m_options.targetDangerousInterval;
     }
 }
 

@@ -64,7 +64,15 @@ std::optional<CTenderLine> SplitTenderLine(std::string_view line)
     return CTenderLine{serial, kind, rest};
 }
 
-CTenderTargetStore::CTenderTargetStore(const platform::CClock& clock) : m_clock(clock) { }
+CTenderTargetStore::CTenderTargetStore(const platform::CClock& clock)
+    : m_clock(clock), m_vessels(std::make_shared<navigator::CVesselList>())
+{ }
+
+void CTenderTargetStore::SetVesselList(std::shared_ptr<navigator::CVesselList> vessels)
+{
+    std::lock_guard lock(m_lock);
+    m_vessels = std::move(vessels);
+}
 
 void CTenderTargetStore::SetRefreshTime(std::chrono::seconds refresh)
 {
@@ -119,7 +127,7 @@ bool CTenderTargetStore::ParseRMC(int channel, std::string_view sentence)
         m_slots.resize(slot + 1);
     if (!m_slots[slot]) {
         m_slots[slot] = std::make_shared<CTenderRecord>(channel, m_clock, m_refresh);
-        m_newTargets.push_back(m_slots[slot]);
+        m_vessels->Queue(std::make_shared<CTenderVessel>(m_slots[slot]));
     }
     CTenderRecord& tender = *m_slots[slot];
     std::lock_guard report(tender.ReportLock());
@@ -164,12 +172,6 @@ bool CTenderTargetStore::ParseMOVB(int channel)
     return true;
 }
 
-std::vector<std::shared_ptr<CTenderRecord>> CTenderTargetStore::TakeNewTargets()
-{
-    std::lock_guard lock(m_lock);
-    return std::exchange(m_newTargets, {});
-}
-
 std::shared_ptr<CTenderRecord> CTenderTargetStore::Slot(int channel) const
 {
     std::lock_guard lock(m_lock);
@@ -183,14 +185,13 @@ void CTenderTargetStore::ClearSlot(const CTenderRecord& record)
     const auto slot = static_cast<std::size_t>(record.Channel());
     if (slot < m_slots.size() && m_slots[slot].get() == &record)
         m_slots[slot].reset();
-    std::erase_if(m_newTargets, [&](const auto& r) { return r.get() == &record; });
 }
 
 void CTenderTargetStore::Reset()
 {
     std::lock_guard lock(m_lock);
     m_slots.clear();
-    m_newTargets.clear();
+    m_vessels->DropQueued(navigator::kVesselTender);
 }
 
 }   // namespace targets

@@ -7,13 +7,15 @@
 // count; fields split at commas; a checksum, when the line has one, must hold.
 // RMC and DBT go through the instrument parsers into the tender's own values
 // (positions as signed ddmm.mmm, north and east negative). A tender's first
-// valid RMC creates its record, which goes to the new-tender queue the
-// user-interface thread empties; MOVB only marks the record, and the
-// user-interface thread applies the mark to the tender's overlay.
+// valid RMC creates its record and its chart object, which goes to the
+// navigator's new-vessel queue (store lock, then queue lock) and joins the
+// navigator's list on the user-interface thread's pass, never from the port
+// thread; MOVB only marks the record, and the user-interface thread applies
+// the mark to the tender's overlay.
 //
 // The parser runs on the poll thread and the simulation thread, under the
-// store's lock; the user-interface thread takes new records, clears slots and
-// resets the store under the same lock.
+// store's lock; the user-interface thread clears slots and resets the store
+// under the same lock.
 
 #include <atomic>
 #include <chrono>
@@ -24,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "navigator/VesselList.h"
 #include "platform/Clock.h"
 #include "targets/TargetRecord.h"
 
@@ -57,6 +60,13 @@ private:
     mutable std::mutex m_reportLock;
 };
 
+// A tender's chart object: the entry the navigator lists for its record.
+struct CTenderVessel final : navigator::CChartVTSVessel {
+    explicit CTenderVessel(std::shared_ptr<CTenderRecord> r) : record(std::move(r)) { }
+    const navigator::CVessel& Vessel() const override { return *record; }
+    const std::shared_ptr<CTenderRecord> record;
+};
+
 // The parts of a tender line; views into the line.
 struct CTenderLine {
     std::string_view serial;   // four digits
@@ -81,12 +91,16 @@ public:
     // than RMC, DBT or MOVB is no error and stores nothing.
     bool ParseTargetLine(int channel, std::string_view line);
 
-    std::vector<std::shared_ptr<CTenderRecord>> TakeNewTargets();
+    // The navigator's list, where new tenders queue (until set, one of the store's own).
+    void SetVesselList(std::shared_ptr<navigator::CVesselList> vessels);
+    navigator::CVesselList& Vessels() const { return *m_vessels; }
+
     std::shared_ptr<CTenderRecord> Slot(int channel) const;
     // Clears the record's slot when it still holds this record.
     void ClearSlot(const CTenderRecord& record);
     // Gives every tender's values a new validity span.
     void ApplyRefreshTime(std::chrono::seconds refresh);
+    // Empties every slot and drops tenders still queued.
     void Reset();
 
 private:
@@ -96,10 +110,10 @@ private:
 
     const platform::CClock& m_clock;
     const std::atomic<bool>* m_ignoreWarningFlags = nullptr;
-    mutable std::mutex m_lock;   // slots, queue, refresh time
+    mutable std::mutex m_lock;   // slots, the list pointer, refresh time
     std::chrono::seconds m_refresh{5};
     std::vector<std::shared_ptr<CTenderRecord>> m_slots;
-    std::vector<std::shared_ptr<CTenderRecord>> m_newTargets;
+    std::shared_ptr<navigator::CVesselList> m_vessels;
 };
 
 }   // namespace targets

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <utility>
 
 #include "geo/NavMaths.h"
 #include "geo/Position.h"
@@ -85,12 +86,25 @@ CTenderTracking::CTenderTracking(const platform::CClock& clock, nmea::CPortDirec
       })
 {
     m_device->SetTable(CTenderPollTable::From(m_settings));
+    m_store.Vessels().SetOwner(navigator::kVesselTender,
+                               [this](const auto& vessel) { OnJoined(vessel); });
 }
 
 CTenderTracking::~CTenderTracking()
 {
     m_simulator.Stop();
     m_device->CloseReceive();
+    // The navigator's list may outlive tracking: it keeps none of its tenders.
+    Reset();
+    m_store.Vessels().SetOwner(navigator::kVesselTender, {});
+}
+
+void CTenderTracking::SetVesselList(std::shared_ptr<navigator::CVesselList> vessels)
+{
+    m_store.Vessels().SetOwner(navigator::kVesselTender, {});
+    m_store.SetVesselList(std::move(vessels));
+    m_store.Vessels().SetOwner(navigator::kVesselTender,
+                               [this](const auto& vessel) { OnJoined(vessel); });
 }
 
 bool CTenderTracking::SetActive(bool on, std::string* reason)
@@ -140,15 +154,33 @@ std::string CTenderTracking::NothingToPollNotice() const
 
 void CTenderTracking::Adopt()
 {
-    for (auto& record : m_store.TakeNewTargets()) {
-        if (Find(record->Channel()))
-            continue;
-        record->SetName(m_settings.channels[std::size_t(record->Channel())].name);
-        CTender tender;
-        tender.record = std::move(record);
-        tender.properties = m_properties;
-        m_tenders.push_back(std::move(tender));
+    m_store.Vessels().AdoptQueued();
+}
+
+void CTenderTracking::OnJoined(const navigator::CVesselList::Entry& entry)
+{
+    auto vessel = std::static_pointer_cast<CTenderVessel>(entry);
+    const int channel = vessel->record->Channel();
+    // Only the slot's own record is tracked, once.
+    if (Find(channel) || m_store.Slot(channel) != vessel->record) {
+        m_store.Vessels().Remove(*vessel);
+        return;
     }
+    vessel->record->SetName(m_settings.channels[std::size_t(channel)].name);
+    vessel->record->live = true;
+    CTender tender;
+    tender.record = vessel->record;
+    tender.vessel = std::move(vessel);
+    tender.properties = m_properties;
+    m_tenders.push_back(std::move(tender));
+    m_joined.push_back(channel);
+}
+
+void CTenderTracking::Unlist(CTender& tender)
+{
+    tender.record->live = false;
+    if (tender.vessel)
+        m_store.Vessels().Remove(*tender.vessel);
 }
 
 void CTenderTracking::SetProperties(const chart::CTargetProperties& properties)
@@ -161,10 +193,8 @@ void CTenderTracking::SetProperties(const chart::CTargetProperties& properties)
 CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
 {
     CTenderPassResult result;
-    const std::size_t before = m_tenders.size();
     Adopt();
-    for (std::size_t i = before; i < m_tenders.size(); ++i)
-        result.added.push_back(m_tenders[i].Channel());
+    result.added = std::exchange(m_joined, {});
     const auto now = m_clock.UtcNow();
     for (CTender& t : m_tenders) {
         if (t.record->manOverboardReported.exchange(false))
@@ -242,6 +272,7 @@ void CTenderTracking::Remove(int channel)
     if (it == m_tenders.end())
         return;
     m_store.ClearSlot(*it->record);
+    Unlist(*it);
     m_tenders.erase(it);
     if (current == channel)
         current = -1;
@@ -249,7 +280,10 @@ void CTenderTracking::Remove(int channel)
 
 void CTenderTracking::Reset()
 {
+    for (CTender& t : m_tenders)
+        Unlist(t);
     m_tenders.clear();
+    m_joined.clear();
     m_store.Reset();
     current = -1;
 }

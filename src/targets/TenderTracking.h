@@ -1,6 +1,7 @@
 #pragma once
 // Tender tracking on the user-interface thread: the tenders the parser has
-// made (taken from the store's queue on each pass), their reporting state,
+// made (their chart objects join the navigator's list on its pass and are
+// handed here; removal and reset take them off it), their reporting state,
 // man-overboard flags, warning circles and tracks, the transceiver and the
 // simulator. Everything here runs on one thread; the poll and simulation
 // threads reach it only through the store (its lock and the records'
@@ -48,6 +49,8 @@ struct CTenderReading {
 
 struct CTender {
     std::shared_ptr<CTenderRecord> record;
+    // Its chart object on the navigator's list; null for a tender made by hand.
+    std::shared_ptr<CTenderVessel> vessel;
     bool reporting = false;
     bool manOverboard = false;
     bool insideCircle = false;
@@ -100,6 +103,9 @@ public:
     // The module's properties, copied to every tender.
     void SetProperties(const chart::CTargetProperties& properties);
     CTenderTargetStore& Store() { return m_store; }
+    // The navigator's list: new tenders join it on the navigator's pass and
+    // are handed here. Until set, the store keeps a list of its own.
+    void SetVesselList(std::shared_ptr<navigator::CVesselList> vessels);
     CTenderTrackingDevice& Device() { return *m_device; }
     CTenderSimulator& Simulator() { return m_simulator; }
 
@@ -148,7 +154,12 @@ public:
 
 private:
     void CheckWarnings(CTender& tender, const COwnSituation& own);
+    // Moves queued tenders onto the list (the navigator's pass has usually done it).
     void Adopt();
+    // A tender's chart object joined the list.
+    void OnJoined(const navigator::CVesselList::Entry& vessel);
+    // Takes the tender's object off the list; it is destroyed here.
+    void Unlist(CTender& tender);
 
     const platform::CClock& m_clock;
     nmea::CPortDirectory& m_ports;
@@ -159,6 +170,7 @@ private:
     CTenderSimulator m_simulator;
     bool m_active = false;
     std::vector<CTender> m_tenders;
+    std::vector<int> m_joined;   // channels joined since the last pass
 };
 
 }   // namespace targets

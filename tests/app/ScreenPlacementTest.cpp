@@ -25,3 +25,14 @@ TEST(ScreenPlacement, PlacesOnNoScreenComeBackOnThePrimary)
         EXPECT_EQ(app::PlaceOnScreen(r.window, screens, 0), r.expected) << r.what;
     EXPECT_EQ(app::PlaceOnScreen({9000, 0, 10, 10}, {}, 0), (ScreenRect{9000, 0, 10, 10}));
 }
+
+TEST(ScreenPlacement, FitInsideMovesAndShrinksOnlyWhatSticksOut)
+{
+    // The visible part of a window area, 900x700, beside a docked panel.
+    const ScreenRect area{0, 0, 900, 700};
+    EXPECT_EQ(app::FitInside({100, 50, 400, 300}, area), (ScreenRect{100, 50, 400, 300}));
+    EXPECT_EQ(app::FitInside({320, 480, 720, 630}, area), (ScreenRect{180, 70, 720, 630}));
+    EXPECT_EQ(app::FitInside({-40, -20, 300, 200}, area), (ScreenRect{0, 0, 300, 200}));
+    EXPECT_EQ(app::FitInside({50, 50, 1200, 900}, area), (ScreenRect{0, 0, 900, 700}));
+    EXPECT_EQ(app::FitInside({5, 5, 10, 10}, {0, 0, 0, 0}), (ScreenRect{5, 5, 10, 10}));
+}

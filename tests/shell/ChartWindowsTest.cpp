@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPrinter>
 #include <QScreen>
 #include <QTest>
@@ -185,6 +186,36 @@ TEST_F(ChartWindowsTest, CloseMessagePostedTwiceClosesOnceAndActivatesTheNext)
     frame->CloseWithoutConfirmation();
 }
 
+// Windows and documents closed on the way out were once only marked for deletion
+// and went in a later event-loop pass, after the modules: a chart window's
+// destructor then reported to a charting module already freed. They go with the
+// tear-down now.
+TEST_F(ChartWindowsTest, ClosingTheProgramDeletesChildWindowsAndDocumentsBeforeTheModulesGo)
+{
+    auto frame = Start();
+    ASSERT_NE(frame->OpenChart("", false, 0), nullptr);
+    // One window deleted on close, one only hidden by it.
+    auto* preview = new QMdiSubWindow;
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    auto* hidden = new QMdiSubWindow;
+    for (QMdiSubWindow* w : {preview, hidden}) {
+        frame->MdiArea()->addSubWindow(w);
+        w->show();
+    }
+    Pump();
+    std::vector<QPointer<QObject>> windows{preview, hidden};
+    for (chart::CChartFrame* f : Frames(*frame)) {
+        windows.emplace_back(f);
+        windows.emplace_back(&f->Document());
+    }
+    ASSERT_EQ(windows.size(), 6u);
+    frame->CloseWithoutConfirmation();
+    // No event loop has run since the close.
+    EXPECT_EQ(frame->Modules().size(), 0u);
+    for (const QPointer<QObject>& w : windows)
+        EXPECT_TRUE(w.isNull()) << "a child window or its document outlives the modules";
+}
+
 TEST_F(ChartWindowsTest, OpenChartByKindAndReplace)
 {
     auto frame = Start();
@@ -318,9 +349,10 @@ double LongitudeSpan(chart::CChartDoc& doc)
 TEST_F(ChartWindowsTest, AnIdleChartIsNotPaintedAgain)
 {
     auto frame = Start();
-    chart::CChartView* view = Frames(*frame).front()->View();
     frame->CompleteStartUp();   // the frame's timer runs from here
     QTest::qWait(300);
+    // Taken after the second start-up, which opened the chart again in a new window.
+    chart::CChartView* view = Frames(*frame).front()->View();
     const int before = view->PaintCount();
     ASSERT_GT(before, 0);
     QTest::qWait(3000);   // the real event loop and the frame's timers

@@ -16,6 +16,10 @@
 # Exit code 77 (skipped) without xvfb-run, xdotool, evilwm, ImageMagick or the media.
 
 set -u
+# The shared settings writers (instruments_off); this check runs its own
+# display and program, defined below over xwin.sh's.
+# shellcheck source=../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
 MEDIA=${2:-${BRINE_SAMPLE_MEDIA:-$(dirname "$PROGRAM")/../sample-media}}
 SKIP=77
@@ -110,18 +114,20 @@ chart_opened() {
 opened_count() { grep -c "chart opened:" "$work/program.log"; }
 is_gone() { ! program_windows | grep -qx "$1"; }
 focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
-# The keyboard to the main window, and the wait until the program has made it
-# active (its BRINE_REPORT_FOCUS line): keys sent before that may reach the
-# window active before, as after a sheet closed under evilwm.
-focus_main() {
-    focus "$MAIN"
+# The keyboard to window $1, and the wait until the program has made it active
+# (its BRINE_REPORT_FOCUS line): keys sent before that may reach the window
+# active before, as after a sheet closed under evilwm, or be lost while the
+# machine is busy.
+focus_reported() {
+    focus "$1"
     local deadline=$((SECONDS + STEP_SECONDS))
     until [ "$(grep 'Brinevane: focus: ' "$work/program.log" | tail -n 1 |
-        sed 's/^.*Brinevane: focus: //; s/ .*//')" = "$MAIN" ]; do
-        [ "$SECONDS" -ge "$deadline" ] && fail "the program did not make its main window active"
+        sed 's/^.*Brinevane: focus: //; s/ .*//')" = "$1" ]; do
+        [ "$SECONDS" -ge "$deadline" ] && fail "the program did not make window $1 active"
         sleep 0.05
     done
 }
+focus_main() { focus_reported "$MAIN"; }
 shot() { sleep 0.6; import -window root "$SHOTS/raster_$1.png"; echo "   screenshot raster_$1.png"; }
 count_colour() {
     convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
@@ -354,10 +360,13 @@ cat "$work/cat.txt"
 grep -q "^RC9001|PUGET SOUND - ADMIRALTY INLET TO TACOMA|RCSAMPLE|20260105|WK01_26|20260105|3|350000|0$" "$work/cat.txt" ||
     fail "dbfread does not read the overview's record as the media give it"
 [ "$(grep -c '|3|' "$work/cat.txt")" = 3 ] || fail "not every chart is on disk in the catalogue"
-focus "$SHEET"
-xdotool key Escape
 sheet_gone() { is_gone "$SHEET"; }
-wait_for "the sheet to close" sheet_gone
+close_sheet() {
+    focus_reported "$SHEET"
+    xdotool key Escape
+    wait_for "the sheet to close" sheet_gone
+}
+close_sheet
 
 step "the overview opens; Larger Scale twice reaches the harbour chart"
 open_chart RC9001
@@ -378,9 +387,7 @@ choose_folder "$work/media/update-2" update2_prompt
 updated() { progress_gone && [ -f "$HCRF/GB/UpdateCD/RasChts/090/RC9003/RC9003.upr" ] &&
     [ ! -d "$HCRF/GB/UpdateCD/WK01_26" ] && echo ok; }
 wait_for "the second update pass" updated
-focus "$SHEET"
-xdotool key Escape
-wait_for "the sheet to close" sheet_gone
+close_sheet
 open_chart RC9003
 chart_menu b
 chart_menu i
@@ -471,9 +478,7 @@ echo "   sources after Apply: $(sources)"
 focus "$DIALOG"
 xdotool key alt+d
 dialog_closed
-focus "$SHEET"
-xdotool key Escape
-wait_for "the sheet to close" sheet_gone
+close_sheet
 
 step "a first start with the sample option installs the media and shows the overview"
 stop_program

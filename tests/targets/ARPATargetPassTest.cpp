@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -175,6 +176,58 @@ TEST_F(PassTest, ReportTimesOverMidnightUtcAgeOnTheNearestDayWhateverTheLocalZon
     const auto again = store.Slot(12);
     ASSERT_NE(again, nullptr);   // not dropped as a day old
     EXPECT_TRUE(again->current);   // 4 s since the report, not a day
+}
+
+// A radar whose clock runs hours ahead of the navigation time (unset, or
+// kept in another zone): while it reports the target stays current; once it
+// falls silent the target goes stale after the interval and AutoDelete drops
+// it at its limit, as with a radar on our own clock.
+TEST_F(PassTest, SilentTargetsAgeWhenTheRadarClockRunsAhead)
+{
+    using namespace std::chrono;
+    clock.SetUtc(sys_days(2026y / December / 8) + 22min);
+    auto options = pass.Options();
+    options.targetDangerousInterval = 10s;
+    options.autoDelete = true;
+    options.autoDeleteTimeLimit = 30s;
+    pass.SetOptions(options);
+    // The radar's stamp: six hours ahead, "hhmmss.00".
+    const auto report = [&] {
+        const auto ahead = clock.UtcNow() + 6h;
+        const hh_mm_ss hms(floor<seconds>(ahead - floor<days>(ahead)));
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d%02d%02d.00", int(hms.hours().count()),
+                      int(hms.minutes().count()), int(hms.seconds().count()));
+        message.SetSentence(nmea::sentence::TTM,
+                            std::string("TTM,7,0.5,10.0,T,5.0,90.0,T,,,N,,T,,") + text + ",A");
+        message.Parse();
+        ASSERT_TRUE(message.IsValid());
+        store.Vessels().AdoptQueued();
+    };
+    for (int i = 0; i < 15; ++i) {   // a report a second, longer than the interval
+        report();
+        Run();
+        clock.Advance(1s);
+    }
+    const auto seven = store.Slot(7);
+    ASSERT_NE(seven, nullptr);
+    EXPECT_TRUE(seven->current);
+    pass.CheckTargetAges(true, clock.UtcNow());
+    EXPECT_TRUE(seven->current) << "a reporting target is current whatever its stamps say";
+
+    // Silent from here: its stamp stays valid for 5 s, the navigation time
+    // stands in after that.
+    clock.Advance(3s);   // 4 s since the last report
+    Run();
+    EXPECT_TRUE(seven->current);
+    clock.Advance(11s);   // 15 s
+    Run();
+    EXPECT_FALSE(seven->current) << "a silent target stays current for good";
+    pass.CheckTargetAges(true, clock.UtcNow());
+    EXPECT_FALSE(seven->current);
+    clock.Advance(15s);   // 30 s since the last report
+    EXPECT_EQ(Run().removed.size(), 1u);
+    EXPECT_TRUE(pass.Targets().empty());
 }
 
 TEST_F(PassTest, WarningCircleCountsEachTargetInsideOnce)

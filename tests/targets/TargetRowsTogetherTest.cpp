@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "TenderJoined.h"
 #include "nmea/NMEASentenceTable.h"
 #include "platform/Clock.h"
 #include "platform/LocaleFreeNumbers.h"
@@ -114,7 +115,7 @@ TEST(TargetRowsTogether, ATenderRowIsOfOneRmc)
     const auto noon = std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 12h;
     long rows = 0;
     while (std::chrono::steady_clock::now() < until) {
-        for (auto& record : store.TakeNewTargets())
+        for (auto& record : brine_test::JoinQueuedTenders(store))
             tenders.push_back({std::move(record)});
         for (const CTender& t : tenders) {
             const CTenderReading r = t.Read();

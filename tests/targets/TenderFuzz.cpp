@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "TenderJoined.h"
 #include "targets/TenderRows.h"
 #include "targets/TenderTargetStore.h"
 
@@ -54,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const geo::CPositionFormat format{};
     const auto local = [](std::chrono::system_clock::time_point) { return std::string("t"); };
-    for (const auto& record : store.TakeNewTargets()) {
+    for (const auto& record : brine_test::JoinQueuedTenders(store)) {
         Check(record->Channel() >= 0 && record->Channel() < targets::kTenderChannels);
         Check(store.Slot(record->Channel()) == record);
         targets::CTender tender;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
+#include "TenderJoined.h"
 #include "nmea/NMEAValueIndex.h"
 
 using namespace targets;
@@ -77,7 +78,7 @@ TEST(TenderStore, RmcCreatesOnceDbtAndMovbNeedTheTender)
     EXPECT_FALSE(store.ParseTargetLine(-1, kRmc));
 
     ASSERT_TRUE(store.ParseTargetLine(4, kRmc));
-    auto fresh = store.TakeNewTargets();
+    auto fresh = brine_test::JoinQueuedTenders(store);
     ASSERT_EQ(fresh.size(), 1u);
     const auto tender = fresh[0];
     EXPECT_EQ(tender->Channel(), 4);
@@ -96,7 +97,7 @@ TEST(TenderStore, RmcCreatesOnceDbtAndMovbNeedTheTender)
     EXPECT_TRUE(tender->Value(item::PositionTime).IsValid());
 
     ASSERT_TRUE(store.ParseTargetLine(4, kRmc));
-    EXPECT_TRUE(store.TakeNewTargets().empty());
+    EXPECT_TRUE(brine_test::JoinQueuedTenders(store).empty());
     EXPECT_TRUE(store.ParseTargetLine(4, "$PABX,1234,DBT,6.6,f,2.0,M,1.1,F"));
     EXPECT_EQ(tender->Value(item::DepthMetres).GetDouble(), 2.0);
     EXPECT_FALSE(tender->manOverboardReported);
@@ -109,7 +110,7 @@ TEST(TenderStore, RmcCreatesOnceDbtAndMovbNeedTheTender)
     store.ClearSlot(*tender);
     EXPECT_EQ(store.Slot(4), nullptr);
     ASSERT_TRUE(store.ParseTargetLine(4, kRmc));
-    const auto again = store.TakeNewTargets();
+    const auto again = brine_test::JoinQueuedTenders(store);
     ASSERT_EQ(again.size(), 1u);
     EXPECT_NE(again[0], tender);
     store.Reset();

@@ -1,5 +1,5 @@
-// Tender tracking on the user-interface thread: tenders adopted from the
-// parser's queue, reporting and silence, track fixes at the marker span,
+// Tender tracking on the user-interface thread: tenders joining the
+// navigator's list from its queue, reporting and silence, track fixes at the marker span,
 // warning circles at their edges, man overboard applied on this thread and
 // counted from the flags, removal and options that drop a channel, and a
 // port that will not open leaving tracking off with the reason.
@@ -77,6 +77,74 @@ TEST(TenderTracking, AdoptReportSilenceAndTrack)
     f.clock.Advance(f.tracking.Settings().dangerousInterval);
     f.Pass();
     EXPECT_FALSE(f.tracking.Find(1)->reporting);
+}
+
+// A tender made on the port's thread waits in the navigator's queue and
+// joins its list on the user-interface thread's pass, which hands it to
+// tracking; removal takes it off the list and destroys it there; a reset
+// empties the list and drops a tender still queued; tracking that goes leaves
+// nothing of its own on the list, which lives on.
+TEST(TenderTracking, NewTendersJoinTheNavigatorsListOnItsPass)
+{
+    auto list = std::make_shared<navigator::CVesselList>();
+    std::weak_ptr<CTenderVessel> second;
+    {
+        Fixture f;
+        f.tracking.SetVesselList(list);
+        std::thread port([&] {
+            ASSERT_TRUE(f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.0, 12224.0)));
+            ASSERT_TRUE(f.tracking.Store().ParseTargetLine(2, Rmc("0002", 4740.0, 12226.0)));
+        });
+        port.join();
+        EXPECT_EQ(list->QueuedCount(), 2u);
+        EXPECT_TRUE(list->Vessels().empty());
+        EXPECT_TRUE(f.tracking.Tenders().empty());
+        EXPECT_FALSE(f.tracking.Store().Slot(1)->live);
+
+        // The navigator's pass: they join, then tracking's pass reports them added.
+        EXPECT_EQ(list->AdoptQueued(), 2u);
+        ASSERT_EQ(f.tracking.Tenders().size(), 2u);
+        EXPECT_EQ(f.Pass().added, (std::vector<int>{1, 2}));
+        ASSERT_EQ(list->Vessels().size(), 2u);
+        for (std::size_t i = 0; i < 2; ++i) {
+            const CTender& t = f.tracking.Tenders()[i];
+            EXPECT_EQ(list->Vessels()[i].get(), t.vessel.get());
+            EXPECT_TRUE(list->Vessels()[i]->IsOfSourceType(navigator::kVesselTender));
+            EXPECT_EQ(&list->Vessels()[i]->Vessel(), t.record.get());
+            EXPECT_TRUE(t.record->live);
+        }
+        EXPECT_TRUE(f.Pass().added.empty());
+
+        // Removed on this thread, the object goes with its last owner here and then.
+        std::weak_ptr<CTenderVessel> first = f.tracking.Find(1)->vessel;
+        std::shared_ptr<CTenderRecord> record = f.tracking.Find(1)->record;
+        f.tracking.Remove(1);
+        EXPECT_TRUE(first.expired());
+        EXPECT_FALSE(record->live);
+        ASSERT_EQ(list->Vessels().size(), 1u);
+        second = f.tracking.Find(2)->vessel;
+
+        // Reset: the list empties and a tender still queued never joins.
+        ASSERT_TRUE(f.tracking.Store().ParseTargetLine(0, Rmc("0003", 4736.0, 12224.0)));
+        EXPECT_EQ(list->QueuedCount(), 1u);
+        f.tracking.Reset();
+        EXPECT_TRUE(second.expired());
+        EXPECT_TRUE(list->Vessels().empty());
+        EXPECT_EQ(list->QueuedCount(), 0u);
+        EXPECT_TRUE(f.Pass().added.empty());
+
+        // The next report makes the tender again; tracking then goes.
+        ASSERT_TRUE(f.tracking.Store().ParseTargetLine(2, Rmc("0002", 4740.0, 12226.0)));
+        list->AdoptQueued();
+        ASSERT_EQ(list->Vessels().size(), 1u);
+        second = f.tracking.Find(2)->vessel;
+        ASSERT_TRUE(f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.0, 12224.0)));
+    }
+    EXPECT_TRUE(second.expired());
+    EXPECT_TRUE(list->Vessels().empty());
+    EXPECT_EQ(list->QueuedCount(), 0u);
+    list->AdoptQueued();   // no owner left to call
+    EXPECT_TRUE(list->Vessels().empty());
 }
 
 TEST(TenderTracking, CirclesAtTheirEdgesAndWithoutOwnPosition)

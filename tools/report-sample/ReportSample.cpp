@@ -219,14 +219,35 @@ std::vector<SampleRoute> SampleRoutes()
          "",
          "",
          "",
-         {{"Duwamish Head", 47.6000, -122.3900}, {"Alki Point", 47.5760, -122.4200}},
+         {{"Duwamish Head", 47.6000, -122.3900}, {"Alki Point", 47.5790, -122.4270}},
          {}},
     };
 }
 
-}   // namespace
+// A tug with a raft of logs from Point No Point to Tacoma, south of the
+// sample passage: one straight leg down the main basin, west of Alki Point
+// and into East Passage, then round Point Robinson and across to Browns
+// Point into Commencement Bay, off Tacoma (NOAA charts 18441, 18448 and
+// 18453). Every leg keeps at least two cables off the shore.
+std::vector<SampleRoute> TowRoutes()
+{
+    return {
+        {"Point No Point-Tacoma",
+         "Point No Point",
+         "Tacoma",
+         "SAMPLE. Raft of logs in tow at a knot; keep clear of the ferry lanes off "
+         "Kingston, Bainbridge and Fauntleroy.",
+         {{"Point No Point", 47.9120, -122.4800},
+          {"East Passage", 47.4788, -122.4290},
+          {"Point Robinson", 47.3880, -122.3550},
+          {"Browns Point", 47.3150, -122.4600},
+          {"Tacoma Harbor", 47.2880, -122.4550}},
+         {}},
+    };
+}
 
-bool WriteRoutes(const std::string& path, std::string& error)
+bool WriteRouteList(const std::string& path, const std::vector<SampleRoute>& list,
+                    std::string& error)
 {
     db::CDBRoute routes;
     routes.SetFilePath(path);
@@ -234,7 +255,7 @@ bool WriteRoutes(const std::string& path, std::string& error)
         error = "cannot create " + path + ": " + routes.GetMessage();
         return false;
     }
-    for (const SampleRoute& route : SampleRoutes()) {
+    for (const SampleRoute& route : list) {
         routes.ClearRecord();
         routes.m_name = route.name;
         routes.m_ident = "SAMPLE";
@@ -265,6 +286,18 @@ bool WriteRoutes(const std::string& path, std::string& error)
         return false;
     }
     return true;
+}
+
+}   // namespace
+
+bool WriteRoutes(const std::string& path, std::string& error)
+{
+    return WriteRouteList(path, SampleRoutes(), error);
+}
+
+bool WriteTowRoute(const std::string& path, std::string& error)
+{
+    return WriteRouteList(path, TowRoutes(), error);
 }
 
 }   // namespace report_sample

@@ -1,8 +1,8 @@
 #pragma once
 // Sample data large enough for reports of many pages, in the sample area
 // (Admiralty Inlet to Seattle): a chartpoint database of any size, a route
-// database of three routes, and a vessel log of the sample passage sailed
-// out and back any number of times.
+// database of three routes, a log tow's route on south to Tacoma, and a
+// vessel log of the sample passage sailed out and back any number of times.
 // Every record reads "SAMPLE"; none of it is for navigation.
 
 #include <string>
@@ -18,6 +18,11 @@ bool WriteChartpoints(const std::string& path, int count, std::string& error);
 // attachments, the other two slots unused), "Seattle to Kingston" and
 // "Elliott Bay" (no ends, no attachments). Written to `path` (no extension).
 bool WriteRoutes(const std::string& path, std::string& error);
+
+// A log tow's route, "Point No Point-Tacoma" (5 waypoints down the main
+// basin and East Passage into Commencement Bay, a memo), alone in the route
+// database `path` (no extension).
+bool WriteTowRoute(const std::string& path, std::string& error);
 
 // One voyage of the passage sailed `passages` times, alternately
 // southbound and northbound, at 9 knots from 1 June 2024 16:00 UTC with an

@@ -63,30 +63,68 @@ constexpr CatalogueChart kCharts[] = {
     {"RC9004", "PUGET SOUND HARBORS - SAMPLE", 0, "UPDATE", "", 0},
 };
 
-bool WritePlan(const fs::path& folder, std::string& error)
+// A plan of the set: the route `route` of the route database `routesPart`,
+// calculated by `calculate` and written as the plan report table `planPart`.
+struct SetPlan {
+    const char* routesPart;
+    const char* route;
+    const char* planPart;
+    int (*calculate)(routes::CPlanModule&, const routes::CRouteState&, platform::CPrompt&);
+    bool keepSettings;   // the plan module's settings saved in Settings.conf
+};
+
+// A sample plan's voyage: tides and variation are off in both.
+struct SampleVoyage {
+    const char* name;
+    const char* from;
+    const char* to;
+    std::chrono::sys_seconds departure;
+    double knots;
+    bool deviationOn;
+};
+
+int CalculateDeparting(routes::CPlanModule& plan, const routes::CRouteState& state,
+                       platform::CPrompt& prompt, const SampleVoyage& voyage)
+{
+    plan.planName = voyage.name;
+    plan.from = voyage.from;
+    plan.to = voyage.to;
+    plan.planUtc = voyage.departure.time_since_epoch().count();
+    routes::CPlanSettings& s = plan.PlanSettings();
+    s.vesselSpeed = voyage.knots;
+    s.mode = routes::PlanMode::DepartAt;
+    s.tidesOn = false;
+    s.variationOn = false;
+    s.deviationOn = voyage.deviationOn;
+    return plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr);
+}
+
+bool WritePlan(const fs::path& folder, const SetPlan& which, std::string& error)
 {
     const fs::path settingsFile = folder / kSetSettings;
     routes::CRouteState state;
-    if (!ReadRoute((folder / kSetRoutes).string(), "Admiralty Inlet-Seattle", settingsFile, state,
-                   error))
+    if (!ReadRoute((folder / which.routesPart).string(), which.route, settingsFile, state, error))
         return false;
     SetSettings settings(settingsFile);
     PrintedPrompt prompt;
     routes::CPlanModule plan(settings, folder.string());
     plan.Initialise();
-    if (CalculateSamplePlan(plan, state, prompt) != routes::kPlanDone) {
-        error = "the sample plan could not be calculated";
+    if (which.calculate(plan, state, prompt) != routes::kPlanDone) {
+        error = std::string("the plan of ") + which.route + " could not be calculated";
         return false;
     }
-    plan.SaveSettings();
-    settings.GetStore().Save();
+    if (which.keepSettings) {
+        plan.SaveSettings();
+        settings.GetStore().Save();
+    }
 
+    const fs::path planPath = folder / which.planPart;
     std::error_code ec;
-    fs::create_directories((folder / kSetPlan).parent_path(), ec);
+    fs::create_directories(planPath.parent_path(), ec);
     db::CDBReportTable table(db::ReportPlanFields());
-    table.SetFilePath((folder / kSetPlan).string());
+    table.SetFilePath(planPath.string());
     if (!table.Open() || !table.Lock()) {
-        error = "cannot write the plan " + (folder / kSetPlan).string();
+        error = "cannot write the plan " + planPath.string();
         return false;
     }
     for (std::vector<std::string>& row : routes::PlanRows(plan, state)) {
@@ -101,7 +139,7 @@ bool WritePlan(const fs::path& folder, std::string& error)
     const bool flushed = table.FlushAndUnlock();
     table.Close();
     if (!flushed)
-        error = "cannot write the plan " + (folder / kSetPlan).string();
+        error = "cannot write the plan " + planPath.string();
     return flushed;
 }
 
@@ -162,21 +200,22 @@ int CalculateSamplePlan(routes::CPlanModule& plan, const routes::CRouteState& st
                         platform::CPrompt& prompt)
 {
     using namespace std::chrono;
-    plan.planName = "Inlet to Seattle \"on the ebb\"";
-    plan.from = "Port Townsend";
-    plan.to = "Seattle";
-    plan.planUtc = sys_seconds(sys_days{year{2024} / 6 / 1} + hours(16)).time_since_epoch().count();
-    routes::CPlanSettings& s = plan.PlanSettings();
-    s.vesselSpeed = 10.0;
-    s.mode = routes::PlanMode::DepartAt;
-    s.tidesOn = false;
-    s.variationOn = false;
-    s.deviationOn = true;
     // A steel hull's card: 2.5 degrees east on every heading from east to
     // south-west, less on the others (entries every 22.5 degrees from north).
     plan.SetDeviationCard(
         {0.5, 1.0, 1.5, 2.0, 2.5, 2.5, 2.5, 2.5, 2.5, 2.5, 2.5, 2.0, 1.0, 0.0, -0.5, 0.0});
-    return plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr);
+    return CalculateDeparting(plan, state, prompt,
+                              {"Inlet to Seattle \"on the ebb\"", "Port Townsend", "Seattle",
+                               sys_days{year{2024} / 6 / 1} + hours(16), 10.0, true});
+}
+
+int CalculateTowPlan(routes::CPlanModule& plan, const routes::CRouteState& state,
+                     platform::CPrompt& prompt)
+{
+    using namespace std::chrono;
+    return CalculateDeparting(plan, state, prompt,
+                              {"Log raft to Tacoma", "Point No Point", "Tacoma",
+                               sys_days{year{2024} / 6 / 3} + hours(5), 1.0, false});
 }
 
 bool WriteSampleSet(const fs::path& folder, const fs::path& captures, std::string& error)
@@ -184,10 +223,15 @@ bool WriteSampleSet(const fs::path& folder, const fs::path& captures, std::strin
     std::error_code ec;
     for (const char* part : {kSetChartpoints, kSetRoutes, kSetLog, kSetPlan})
         fs::create_directories((folder / part).parent_path(), ec);
+    const SetPlan sample{kSetRoutes, "Admiralty Inlet-Seattle", kSetPlan, CalculateSamplePlan,
+                         true};
+    const SetPlan tow{kSetTowRoutes, "Point No Point-Tacoma", kSetTowPlan, CalculateTowPlan, false};
     return WriteChartpoints((folder / kSetChartpoints).string(), 200, error) &&
            WriteRoutes((folder / kSetRoutes).string(), error) &&
+           WriteTowRoute((folder / kSetTowRoutes).string(), error) &&
            WriteCaptureLog((folder / kSetLog).string(), captures, error) &&
-           WriteCatalogue(folder / kSetCharts, error) && WritePlan(folder, error);
+           WriteCatalogue(folder / kSetCharts, error) && WritePlan(folder, sample, error) &&
+           WritePlan(folder, tow, error);
 }
 
 }   // namespace report_sample

@@ -7,7 +7,9 @@
 //   Logs/Recorded            a vessel log from the NMEA captures
 //   Charts/Cat               the installed chart catalogue of the sample media
 //   Plans/PugetSound         the passage plan of the first route as printed
-//   Settings.conf            the plan's settings
+//   Routes/SouthSound        a log tow's route from Point No Point to Tacoma
+//   Plans/SouthSound         the log tow's passage plan as printed
+//   Settings.conf            the first plan's settings
 //
 // Every record says "SAMPLE"; none of it is for navigation.
 
@@ -30,6 +32,8 @@ inline constexpr const char* kSetRoutes = "Routes/PugetSound";
 inline constexpr const char* kSetLog = "Logs/Recorded";
 inline constexpr const char* kSetCharts = "Charts";
 inline constexpr const char* kSetPlan = "Plans/PugetSound";
+inline constexpr const char* kSetTowRoutes = "Routes/SouthSound";
+inline constexpr const char* kSetTowPlan = "Plans/SouthSound";
 inline constexpr const char* kSetSettings = "Settings.conf";
 
 // The catalogue as installing the sample chart medium and its two update
@@ -48,6 +52,12 @@ bool ReadRoute(const std::string& path, const std::string& name,
 // module's result code (0 when calculated).
 int CalculateSamplePlan(routes::CPlanModule& plan, const routes::CRouteState& state,
                         platform::CPrompt& prompt);
+
+// The log tow's plan of `state`: a tug with a raft of logs departing
+// 3 June 2024 05:00 UTC at 1 knot, no tides, variation and deviation off.
+// Its first leg, 26 miles down the main basin, takes a day and more.
+int CalculateTowPlan(routes::CPlanModule& plan, const routes::CRouteState& state,
+                     platform::CPrompt& prompt);
 
 // Writes the whole set into `folder` (made when missing), the log from the
 // "*.nmea" captures in `captures`. False with the reason in `error`.

@@ -8,6 +8,7 @@
 #include "app/CommandTable.h"
 #include "app/PostedMessageQueue.h"
 #include "app/ui/Document.h"
+#include "app/ui/MdiPlacement.h"
 
 namespace app {
 
@@ -72,6 +73,8 @@ void CViewerFrame::FitTo(QSize content, bool shrinkOnly)
         wanted = wanted.boundedTo(area->viewport()->size());
     }
     resize(wanted);
+    // Grown in place, it may reach past the area's right or bottom edge.
+    KeepInsideMdiArea(*this);
 }
 
 void CViewerFrame::closeEvent(QCloseEvent* e)

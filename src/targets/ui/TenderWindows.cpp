@@ -39,6 +39,8 @@ CTenderWindows::CTenderWindows(app::CSettingsHome& home, const platform::CClock&
 
 CTenderWindows::~CTenderWindows()
 {
+    if (m_vessels)
+        m_vessels->SetTargetModule(navigator::kVesselTender, nullptr);
     DropLayers();
     CloseWorkspaceWindows();
 }
@@ -324,8 +326,38 @@ void CTenderWindows::ToggleLogWindow()
 
 void CTenderWindows::OnTimer(app::TimerCadence cadence)
 {
-    if (cadence == app::TimerCadence::EverySecond)
+    // On the navigator's list, the navigator's timer pass runs the module's.
+    if (cadence == app::TimerCadence::EverySecond && !m_vessels)
         Pass();
+}
+
+void CTenderWindows::SetVesselList(std::shared_ptr<navigator::CVesselList> vessels)
+{
+    if (m_vessels)
+        m_vessels->SetTargetModule(navigator::kVesselTender, nullptr);
+    m_vessels = std::move(vessels);
+    if (!m_vessels)
+        return;
+    m_tracking.SetVesselList(m_vessels);
+    m_vessels->SetTargetModule(navigator::kVesselTender, this);
+}
+
+void CTenderWindows::ResetTargets()
+{
+    m_tracking.Reset();
+    AfterRemoval();
+}
+
+void CTenderWindows::AfterRemoval()
+{
+    RemoveRows();
+    // A tender that went leaves its open sheet and log window at once.
+    if (m_propertySheet)
+        m_propertySheet->Refresh();
+    if (m_log)
+        m_log->FixesAdded();
+    UpdateMessages();
+    RepaintViews();
 }
 
 void CTenderWindows::Pass()
@@ -372,18 +404,11 @@ std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)
     std::string reason;
     ApplyTenderOptions(m_tracking, options, &reason);
     m_tracking.Recount(ownSituation ? ownSituation() : COwnSituation{});
-    RemoveRows();
-    // A tender the options dropped leaves its open sheet at once.
-    if (m_propertySheet)
-        m_propertySheet->Refresh();
     // Names follow the channel table at once.
     for (const CTender& t : m_tracking.Tenders())
         if (std::find(m_rows.begin(), m_rows.end(), t.Channel()) != m_rows.end())
             WriteRow(t);
-    if (m_log)
-        m_log->FixesAdded();
-    UpdateMessages();
-    RepaintViews();
+    AfterRemoval();
     // Kept at once, as the other option pages' values are: the workspace may
     // never be saved, and a restart must find the channels as they were set.
     SaveSettings();

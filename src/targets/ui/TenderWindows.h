@@ -16,6 +16,7 @@
 #include "app/ui/ModuleUi.h"
 #include "chart/ui/ChartView.h"
 #include "geo/Position.h"
+#include "navigator/VesselList.h"
 #include "targets/TenderOptions.h"
 #include "targets/TenderTargetLayer.h"
 #include "targets/TenderTracking.h"
@@ -31,7 +32,8 @@ namespace targets {
 
 class CTenderWindows final : public app::CModeModule,
                              public app::CModuleUi,
-                             public chart::CChartViewExtension {
+                             public chart::CChartViewExtension,
+                             public navigator::CTargetModuleCalls {
 public:
     CTenderWindows(app::CSettingsHome& home, const platform::CClock& clock,
                    nmea::CPortDirectory& ports);
@@ -94,6 +96,16 @@ public:
     // The pass of the navigation cycle (each second).
     void Pass();
 
+    // The navigator's list: its pass then runs this module's pass (the
+    // frame's timer no longer does) and a closing log drops the tenders.
+    void SetVesselList(std::shared_ptr<navigator::CVesselList> vessels);
+    // navigator::CTargetModuleCalls
+    void TargetPass() override { Pass(); }
+    void CheckTargetAges(bool) override { }
+    // Every tender goes: rows, sheet, log window, flags and counts with it;
+    // the channel slots are emptied under the store's lock.
+    void ResetTargets() override;
+
 private:
     // Properties over a tender's position marker (ranked with the position
     // fixes, after the symbols' own rank).
@@ -113,6 +125,8 @@ private:
     };
 
     void UpdateMessages();
+    // Windows, rows and messages after tenders went.
+    void AfterRemoval();
     void WriteRow(const CTender& tender);
     // True when a row went.
     bool RemoveRows();
@@ -137,6 +151,7 @@ private:
     geo::CPositionFormat m_rowFormat;   // the position format the rows were written in
     std::map<chart::CChartView*, std::unique_ptr<CTenderTargetLayer>> m_layers;
     CFixProperties m_fixProperties{*this};
+    std::shared_ptr<navigator::CVesselList> m_vessels;
 };
 
 }   // namespace targets

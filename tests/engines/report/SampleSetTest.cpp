@@ -89,6 +89,12 @@ struct SamplePlan {
         plan.Initialise();
         return report_sample::CalculateSamplePlan(plan, state, prompt) == routes::kPlanDone;
     }
+
+    bool CalculateTow(const routes::CRouteState& state)
+    {
+        plan.Initialise();
+        return report_sample::CalculateTowPlan(plan, state, prompt) == routes::kPlanDone;
+    }
 };
 
 class SampleSetTest : public ::testing::Test {
@@ -149,16 +155,23 @@ protected:
         return tables;
     }
 
-    // The set's first route as the route module reads it: 12 waypoints.
-    static bool FirstRoute(routes::CRouteState& state)
+    // The route `name` of the set's route database `part` as the route
+    // module reads it, with `waypoints` waypoints.
+    static bool SetRoute(const char* part, const std::string& name, std::size_t waypoints,
+                         routes::CRouteState& state)
     {
         std::string error;
-        const bool read = report_sample::ReadRoute(Set(report_sample::kSetRoutes).string(),
-                                                   "Admiralty Inlet-Seattle",
+        const bool read = report_sample::ReadRoute(Set(part).string(), name,
                                                    Folder() / "route.conf", state, error);
         EXPECT_TRUE(read) << error;
-        EXPECT_EQ(state.waypoints.size(), 12u);
-        return read && state.waypoints.size() == 12u;
+        EXPECT_EQ(state.waypoints.size(), waypoints) << name;
+        return read && state.waypoints.size() == waypoints;
+    }
+
+    // The set's first route: 12 waypoints.
+    static bool FirstRoute(routes::CRouteState& state)
+    {
+        return SetRoute(report_sample::kSetRoutes, "Admiralty Inlet-Seattle", 12, state);
     }
 
     static fs::path Folder() { return s_set.parent_path(); }
@@ -254,6 +267,8 @@ TEST_F(SampleSetTest, TheGeneratorWritesEveryPart)
     ASSERT_NE(s_generator.find("rc=0"), std::string::npos) << s_generator;
     for (const char* part : {report_sample::kSetChartpoints, report_sample::kSetRoutes,
                              report_sample::kSetLog, report_sample::kSetPlan})
+        EXPECT_TRUE(fs::exists(Set(part).string() + ".dbf")) << part;
+    for (const char* part : {report_sample::kSetTowRoutes, report_sample::kSetTowPlan})
         EXPECT_TRUE(fs::exists(Set(part).string() + ".dbf")) << part;
     EXPECT_TRUE(fs::exists(Set(report_sample::kSetCharts) / "Cat.dbf"));
 }
@@ -419,6 +434,54 @@ TEST_F(SampleSetTest, PassagePlanAndBothCustomPairs)
             EXPECT_NE(second.find("2.5E"), std::string::npos) << second;
             EXPECT_NE(second.find("0.0W"), std::string::npos) << second;
             EXPECT_NE(LineWith(p.text, "Point Wilson").find("0d 00h 30m"), std::string::npos);
+        }
+    }
+}
+
+// The log tow's plan, calculated by the plan module at the tow's speed: its
+// first leg, down the main basin to East Passage, takes a day and more. The
+// passage time prints with its days ("  1d 02h 05m", two blanks first) in the
+// written plan table and in the standard and short plan reports, the
+// elapsed time at the leg's end in days, hours and minutes.
+TEST_F(SampleSetTest, TheTowPlanPrintsPassageTimesOverADay)
+{
+    routes::CRouteState state;
+    ASSERT_TRUE(SetRoute(report_sample::kSetTowRoutes, "Point No Point-Tacoma", 5, state));
+    SamplePlan sample(Folder() / "tow.conf");
+    ASSERT_TRUE(sample.CalculateTow(state));
+    const auto rows = routes::PlanRows(sample.plan, state);
+    ASSERT_EQ(rows.size(), 5u);
+
+    db::CDBReportTable written(db::ReportPlanFields());
+    written.SetFilePath(Set(report_sample::kSetTowPlan).string());
+    ASSERT_TRUE(written.Open(true));
+    ASSERT_EQ(written.GetRecordCount(), 5);
+    written.GoTop();
+    const auto passage = std::size_t(written.FieldIndex("PASSAGETME"));
+    const auto latitude = std::size_t(written.FieldIndex("LATITUDE"));
+    EXPECT_EQ(written.m_cells[passage], "  1d 02h 05m");
+    EXPECT_EQ(written.m_cells[passage], rows[0][passage]);
+    written.Close();
+    // Each waypoint's row found by its latitude (narrow columns wrap the names).
+    std::vector<std::string> latitudes;
+    for (const auto& row : rows)
+        latitudes.push_back(row[latitude]);
+
+    using K = routes::PlanReportKind;
+    for (const K kind : {K::Standard, K::Custom}) {
+        const std::string name = routes::PlanReportName(kind, "PlnCstm");
+        const Printed p = Print(
+            routes::PassagePlanReport(sample.plan, state, kind, "PlnCstm", "Sound Sampler", ""),
+            "tow_" + name);
+        EXPECT_EQ(p.pdfPages, p.measured) << name;
+        std::vector<std::string> expected{"Plan: Log raft to Tacoma", "From: Point No Point",
+                                          "To: Tacoma", "Estimated speed: 1.0 kn"};
+        expected.insert(expected.end(), latitudes.begin(), latitudes.end());
+        ExpectInOrder(p.text, expected);
+        EXPECT_NE(LineWith(p.text, latitudes[0]).find("  1d 02h 05m"), std::string::npos) << p.text;
+        if (kind == K::Standard) {
+            EXPECT_NE(LineWith(p.text, latitudes[1]).find("001:02:05"), std::string::npos)
+                << p.text;
         }
     }
 }
