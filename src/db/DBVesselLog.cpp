@@ -41,6 +41,15 @@ bool IsIndexLayout(const std::string& dataPath)
 
 }   // namespace
 
+std::string CDBVesselLog::RefusalFor(const std::string& dataPath)
+{
+    std::error_code ec;
+    if (!fs::exists(dataPath, ec) || IsIndexLayout(dataPath) ||
+        LogLayoutOf(dataPath) != LogLayout::Other)
+        return {};
+    return "The file " + dataPath + " is neither a vessel log nor a position log.";
+}
+
 CDBVesselLog::CDBVesselLog(std::shared_ptr<dbase::CDbaseEngine> engine)
     : CDBTextTable(std::move(engine))
 {
@@ -233,9 +242,8 @@ bool CDBVesselLog::Open(bool readOnly, bool recreate)
         return m_converted;
     }
     if (exists && !IsIndexLayout(dbf)) {
-        const LogLayout layout = LogLayoutOf(dbf);
-        if (layout == LogLayout::Other)
-            return Fail("The file " + dbf + " is neither a vessel log nor a position log.");
+        if (const std::string refusal = RefusalFor(dbf); !refusal.empty())
+            return Fail(refusal);
         m_converted = Convert(dbf, ResolveNoCase(GetFilePath() + ".dbt").string(), true);
         return m_converted;
     }

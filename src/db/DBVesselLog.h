@@ -34,6 +34,9 @@ public:
     bool StoreRecord() override;
     void SetName(const std::string& name) override;
     bool Open(bool readOnly = false, bool recreate = false) override;
+    // Why a data file cannot be opened as a vessel log (nor converted from a
+    // position log); empty when it can, or when there is no such file.
+    static std::string RefusalFor(const std::string& dataPath);
     bool Zap() override;
     void ClearRecord() override;
 

@@ -167,6 +167,18 @@ void CVesselLogbook::ChooseVessel(std::uint32_t vesselId, std::uint32_t appendNo
 bool CVesselLogbook::Open(const std::string& requested)
 {
     m_error.clear();
+    // A file that is no log at all is refused before the open log closes:
+    // the navigator keeps the log (and the logging) that was going on.
+    if (!requested.empty()) {
+        std::string dbf = requested;
+        if (!(db::ExtensionOf(dbf).size() == 3 && EqualNoCase(db::ExtensionOf(dbf), "dbf")))
+            dbf += ".dbf";
+        m_error = db::CDBVesselLog::RefusalFor(db::ResolveNoCase(dbf).string());
+        if (!m_error.empty()) {
+            Warn(m_error);
+            return false;
+        }
+    }
     const bool wasLogging = m_logging;
     m_logging = false;
     if (!Close(false)) {

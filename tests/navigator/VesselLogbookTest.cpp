@@ -746,3 +746,33 @@ TEST(VesselLogbook, ALogbookCutShortIsOpenedWithAWordAboutIt)
     EXPECT_NE(said.find("holds 5"), std::string::npos) << said;
     ASSERT_TRUE(h.log.Close(true));
 }
+
+// File > Open of a file that is no log at all is refused with the reason,
+// and the log that was open stays open, its logging going on there; the
+// file is left as it was.
+TEST(VesselLogbook, AFileThatIsNoLogIsRefusedAndTheOpenLogStays)
+{
+    brine_test::TempFolder dir;
+    const std::string path = (dir / "watch").string();
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open(path));
+    h.log.SetLogging(true);
+    Log(h, 3, T0());
+    const fs::path junk = dir / "notes.dbf";
+    {
+        std::ofstream(junk) << "this is not a table at all";
+    }
+
+    EXPECT_FALSE(h.log.Open((dir / "notes").string()));
+    ASSERT_FALSE(h.warnings.empty());
+    EXPECT_NE(h.warnings.back().find("neither a vessel log nor a position log"), std::string::npos)
+        << h.warnings.back();
+    EXPECT_TRUE(h.log.IsOpen());
+    EXPECT_EQ(h.log.LogPath(), path);
+    EXPECT_TRUE(h.log.IsLogging());
+    Log(h, 2, T0() + seconds(10));
+    ASSERT_NE(h.log.OwnTrackVessel(), nullptr);
+    EXPECT_EQ(h.log.OwnTrackVessel()->rows->GetRecordCount(), 5);
+    EXPECT_EQ(fs::file_size(junk), 26u);
+    ASSERT_TRUE(h.log.Close(true));
+}
