@@ -114,20 +114,18 @@ chart_opened() {
 opened_count() { grep -c "chart opened:" "$work/program.log"; }
 is_gone() { ! program_windows | grep -qx "$1"; }
 focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
-# The keyboard to window $1, and the wait until the program has made it active
-# (its BRINE_REPORT_FOCUS line): keys sent before that may reach the window
-# active before, as after a sheet closed under evilwm, or be lost while the
-# machine is busy.
-focus_reported() {
-    focus "$1"
+# The keyboard to the main window, and the wait until the program has made it
+# active (its BRINE_REPORT_FOCUS line): keys sent before that may reach the
+# window active before, as after a sheet closed under evilwm.
+focus_main() {
+    focus "$MAIN"
     local deadline=$((SECONDS + STEP_SECONDS))
     until [ "$(grep 'Brinevane: focus: ' "$work/program.log" | tail -n 1 |
-        sed 's/^.*Brinevane: focus: //; s/ .*//')" = "$1" ]; do
-        [ "$SECONDS" -ge "$deadline" ] && fail "the program did not make window $1 active"
+        sed 's/^.*Brinevane: focus: //; s/ .*//')" = "$MAIN" ]; do
+        [ "$SECONDS" -ge "$deadline" ] && fail "the program did not make its main window active"
         sleep 0.05
     done
 }
-focus_main() { focus_reported "$MAIN"; }
 shot() { sleep 0.6; import -window root "$SHOTS/raster_$1.png"; echo "   screenshot raster_$1.png"; }
 count_colour() {
     convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:
@@ -361,10 +359,18 @@ grep -q "^RC9001|PUGET SOUND - ADMIRALTY INLET TO TACOMA|RCSAMPLE|20260105|WK01_
     fail "dbfread does not read the overview's record as the media give it"
 [ "$(grep -c '|3|' "$work/cat.txt")" = 3 ] || fail "not every chart is on disk in the catalogue"
 sheet_gone() { is_gone "$SHEET"; }
+# Escape on the sheet until it is gone: on a busy machine the window manager
+# may not have given it the keyboard yet, and the key goes elsewhere (where an
+# Escape does nothing).
 close_sheet() {
-    focus_reported "$SHEET"
-    xdotool key Escape
-    wait_for "the sheet to close" sheet_gone
+    local deadline=$((SECONDS + STEP_SECONDS)) wait_until
+    while ! sheet_gone; do
+        [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: the sheet to close"
+        focus "$SHEET"
+        xdotool key Escape
+        wait_until=$((SECONDS + 3))
+        while ! sheet_gone && [ "$SECONDS" -lt "$wait_until" ]; do sleep 0.1; done
+    done
 }
 close_sheet
 
