@@ -7,9 +7,11 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include "app/PostedMessageQueue.h"
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
+#include "app/ui/TreeListOptionDlg.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/ui/ChartDocument.h"
@@ -133,9 +136,22 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
     frame->Charting()->ChartSettings().maxCharts = 2;
     frame->UpdateModuleCmdUI(false);
     ASSERT_TRUE(frame->Action(app::cmd::kFileNew)->isEnabled());
-    // The New chooser has one choice, the blank chart: it is taken without asking.
+    // The New chooser offers the blank chart beside the vector chart: the blank one is chosen.
+    QStringList offered;
+    QTimer::singleShot(0, [&offered] {
+        auto* chooser = qobject_cast<app::CTreeListOptionDlg*>(QApplication::activeModalWidget());
+        if (!chooser)
+            return;
+        for (QTreeWidgetItemIterator it(chooser->Tree()); *it; ++it) {
+            offered << (*it)->text(0);
+            if ((*it)->text(0) == "Blank Chart")
+                chooser->Tree()->setCurrentItem(*it);
+        }
+        chooser->OkButton()->click();
+    });
     frame->Action(app::cmd::kFileNew)->trigger();
     Pump();
+    EXPECT_EQ(offered.join(",").toStdString(), "Chart,Blank Chart,Livechart");
     EXPECT_EQ(Frames(*frame).size(), 2u);
     frame->UpdateModuleCmdUI(false);
     EXPECT_FALSE(frame->Action(app::cmd::kFileNew)->isEnabled());
@@ -659,9 +675,9 @@ TEST_F(ChartWindowsTest, FirstStartFillsTheDesktopWithTheChartMaximisedAndThePro
 {
     auto frame = Start();
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    // The window's own rectangle is the whole available area, so a window
+    // The window, its frame included, fills the available area, so a window
     // manager that does not maximise still shows it whole.
-    EXPECT_EQ(frame->normalGeometry().size(), available.size());
+    EXPECT_EQ(frame->frameGeometry(), available);
     ASSERT_EQ(Frames(*frame).size(), 1u);
     EXPECT_TRUE(Frames(*frame).front()->isMaximized());
     // The program's icon on its windows, the chart windows too.
