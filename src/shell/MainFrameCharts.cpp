@@ -91,6 +91,16 @@ app::ScreenRect ToScreenRect(const QRect& r)
 }
 
 // A window's rectangle moved onto a connected screen when it lies on none.
+// The frame's first module of that kind, or null.
+template <class T>
+T* FirstModuleOf(const app::CModuleList& modules)
+{
+    for (std::size_t i = 0; i < modules.size(); ++i)
+        if (auto* found = dynamic_cast<T*>(modules[i]))
+            return found;
+    return nullptr;
+}
+
 QRect OnScreen(const QRect& r)
 {
     std::vector<app::ScreenRect> screens;
@@ -269,10 +279,7 @@ void CMainFrame::DeleteRasterChartSystem()
 
 navigator::CNavigatorWindows* CMainFrame::Navigator() const
 {
-    for (std::size_t i = 0; i < Modules().size(); ++i)
-        if (auto* nav = dynamic_cast<navigator::CNavigatorWindows*>(Modules()[i]))
-            return nav;
-    return nullptr;
+    return FirstModuleOf<navigator::CNavigatorWindows>(m_modules);
 }
 
 void CMainFrame::RegisterChartCommands()
@@ -281,17 +288,9 @@ void CMainFrame::RegisterChartCommands()
     // File > New, Open and Save As: a chooser of what can be done now; a
     // chooser with nothing to offer is not shown.
     // The route module's database is one of the choosers' entries.
-    auto routeModule = [this]() -> routes::CRouteModule* {
-        for (std::size_t i = 0; i < m_modules.size(); ++i)
-            if (auto* r = dynamic_cast<routes::CRouteModule*>(m_modules[i]))
-                return r;
-        return nullptr;
-    };
-    auto chartpointModule = [this]() -> chartpoints::CChartpointWindows* {
-        for (std::size_t i = 0; i < m_modules.size(); ++i)
-            if (auto* c = dynamic_cast<chartpoints::CChartpointWindows*>(m_modules[i]))
-                return c;
-        return nullptr;
+    auto routeModule = [this] { return FirstModuleOf<routes::CRouteModule>(m_modules); };
+    auto chartpointModule = [this] {
+        return FirstModuleOf<chartpoints::CChartpointWindows>(m_modules);
     };
     auto state = [this, routeModule, chartpointModule] {
         app::CChooserState s;
@@ -323,12 +322,7 @@ void CMainFrame::RegisterChartCommands()
         chooser.AddItems(items);
         return chooser.Choose();
     };
-    auto planModule = [this]() -> routes::CPlanWindows* {
-        for (std::size_t i = 0; i < m_modules.size(); ++i)
-            if (auto* p = dynamic_cast<routes::CPlanWindows*>(m_modules[i]))
-                return p;
-        return nullptr;
-    };
+    auto planModule = [this] { return FirstModuleOf<routes::CPlanWindows>(m_modules); };
     // New offers a vector chart, a plan for the current route and a new log
     // besides what Open offers.
     auto newState = [this, state, planModule] {
