@@ -58,8 +58,10 @@ int main(int argc, char** argv)
         writer.setTitle(QStringLiteral("Brinevane User's Manual"));
         writer.setCreator(QStringLiteral("Brinevane"));
         writer.setResolution(300);
+        // The text layout keeps 2 cm round the text and numbers the pages in
+        // the foot margin; the page itself adds none.
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter));
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
         document.print(&writer);
     }
     if (!out.commit()) {
