@@ -3,9 +3,9 @@
 #include <array>
 #include <bit>
 #include <charconv>
-#include <cstdint>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "nmea/NMEAConvert.h"
 #include "nmea/NMEASentenceTable.h"
@@ -187,11 +187,10 @@ constexpr std::array<bool, 256> kFieldEnds = [] {
 unsigned FieldEnds16(const char* p)
 {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i hits =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')),
-                                  _mm_cmpeq_epi8(bytes, _mm_set1_epi8('*'))),
-                     _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
-                                  _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
+    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')),
+                                                   _mm_cmpeq_epi8(bytes, _mm_set1_epi8('*'))),
+                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                                   _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
     return static_cast<unsigned>(_mm_movemask_epi8(hits));
 }
 #endif

@@ -41,8 +41,8 @@ public:
         while (at != end) {
             if (m_size == 0) {
                 // Noise before a line's '$' is dropped.
-                const auto* dollar =
-                    static_cast<const char*>(std::memchr(at, '$', static_cast<std::size_t>(end - at)));
+                const auto* dollar = static_cast<const char*>(
+                    std::memchr(at, '$', static_cast<std::size_t>(end - at)));
                 if (dollar == nullptr)
                     return;
                 m_line[m_size++] = '$';
