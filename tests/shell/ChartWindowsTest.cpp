@@ -555,24 +555,36 @@ TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
     ASSERT_TRUE(doc.ZoomIn());   // a quarter of the world's width or height
     geo::CPosition nw, se;
     ASSERT_TRUE(doc.GetExtent(nw, se));
-    // The spans follow the window's shape.
+    // The spans follow the window's shape; the height (the scale) stays, the
+    // width follows the latitude (a degree of longitude cos(latitude) as
+    // wide as one of latitude).
     const double halfLat = (nw.GetLatitude() - se.GetLatitude()) / 2;
-    const double halfLon = (se.GetLongitude() - nw.GetLongitude()) / 2;
+    const double halfLonAtEquator =
+        (se.GetLongitude() - nw.GetLongitude()) / 2 *
+        std::cos((nw.GetLatitude() + se.GetLatitude()) / 2 * M_PI / 180);
     struct Row {
         double lat, lon;
         double centreLat, centreLon;   // where the view's centre ends up
+        bool atDateLine;   // the east edge stops at 180 E instead
     };
     const Row rows[] = {
-        {50.25, -1.5, std::min(50.25, 90.0 - halfLat), -1.5},
-        {-33.8, 175.0, -33.8, 180.0 - halfLon},   // stops at 180 E
-        {89.0, 10.0, 90.0 - halfLat, 10.0},   // and at the pole
+        {50.25, -1.5, std::min(50.25, 90.0 - halfLat), -1.5, false},
+        {-33.8, 175.0, -33.8, 0.0, true},   // stops at 180 E
+        {89.0, 10.0, 90.0 - halfLat, 10.0, false},   // and at the pole
     };
     for (const Row& r : rows) {
         ASSERT_TRUE(frame->GoToPosition(geo::CPosition(r.lat, r.lon))) << r.lat;
         ASSERT_TRUE(doc.GetExtent(nw, se));
-        EXPECT_NEAR((nw.GetLatitude() + se.GetLatitude()) / 2, r.centreLat, 1e-6) << r.lat;
-        EXPECT_NEAR((nw.GetLongitude() + se.GetLongitude()) / 2, r.centreLon, 1e-6) << r.lat;
-        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(), 2 * halfLon, 1e-6) << "the span stays";
+        const double middleLat = (nw.GetLatitude() + se.GetLatitude()) / 2;
+        EXPECT_NEAR(middleLat, r.centreLat, 1e-6) << r.lat;
+        if (r.atDateLine)
+            EXPECT_NEAR(se.GetLongitude(), 180.0, 1e-6) << r.lat;
+        else
+            EXPECT_NEAR((nw.GetLongitude() + se.GetLongitude()) / 2, r.centreLon, 1e-6) << r.lat;
+        EXPECT_NEAR(nw.GetLatitude() - se.GetLatitude(), 2 * halfLat, 1e-6) << "the scale stays";
+        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(),
+                    2 * halfLonAtEquator / std::cos(middleLat * M_PI / 180), 1e-6)
+            << r.lat;
     }
     geo::CPosition nowhere;
     nowhere.Invalidate();

@@ -7,7 +7,8 @@
 #   3. "+" zooms in until the folio moves to the Seattle harbour cell
 #      (soundings, buoys), "-" zooms out to a smaller scale again;
 #   4. F5 shows the Chart Info panel of the chart;
-#   5. View > Night: no pixel of the chart brighter than a limit.
+#   5. View > Night: no pixel of the chart brighter than a limit;
+#   6. Chart > World Chart opens the vector world chart LCWORLD.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
 #
 # Usage: vector_chart_window_check.sh [path/to/brinevane] [sample cells folder]
@@ -165,5 +166,15 @@ bright=$(convert "$work/night_middle.png" -colorspace Gray -format "%[fx:round(m
 echo "   brightest chart pixel at night: $bright of 255"
 [ "$bright" -le 140 ] || fail "the chart at night is too bright ($bright of 255)"
 
+step "Chart > World Chart: the vector world chart of the chart folder, whole"
+activate "$MAIN"
+xdotool key alt+c
+sleep 0.4
+xdotool key w
+world() { chart_opened LCWORLD; }
+wait_for "the vector world chart" world
+echo "   $FOUND"
+shot 8_world_chart
+
 stop_program
-echo "PASS: vector charts imported, opened, zoomed by the folio, shown at night"
+echo "PASS: vector charts imported, opened, zoomed by the folio, shown at night, the world chart"
