@@ -49,7 +49,7 @@ gps_writer "$work/feed1" $LAT $LON
 STILL=$!
 # The media are copied: a first start installs from them.
 cp -r "$MEDIA" "$work/media"
-export BRINE_REPORT_CHARTS=1 BRINE_REPORT_FOCUS=1 BRINE_MSGBAR_STATE_FILE="$work/msgbar.txt"
+export BRINE_REPORT_CHARTS=1 BRINE_REPORT_FOCUS=1 BRINE_NAV_STATE_FILE="$work/nav.txt"
 start_wm
 
 step "a first start with the sample media: the overview; Larger Scale twice to RC9003"
@@ -64,16 +64,15 @@ harbour() { chart_opened RC9003; }
 wait_for "the harbour chart" harbour
 
 step "Navigator > Autoscroll Monitor Window: the following window on RC9003"
-# Enabled once a position has come.
-open_follower() {
-    activate "$MAIN"
-    xdotool key alt+n
-    sleep 0.4
-    xdotool key a
-    sleep 0.6
-    chart_opened "\[Autoscroll\] - .*RC9003"
-}
-wait_for "the following window on the harbour chart" open_follower
+# Enabled once a position has come: the monitor panel shows it.
+position_shown() { grep -q "latitude=47" "$work/nav.txt" 2>/dev/null && echo yes; }
+wait_for "a position on the monitor panel" position_shown
+activate "$MAIN"
+xdotool key alt+n
+sleep 0.4
+xdotool key a
+follower_on_harbour() { chart_opened "\[Autoscroll\] - .*RC9003"; }
+wait_for "the following window on the harbour chart" follower_on_harbour
 echo "   $FOUND"
 sleep 1
 shot 1_on_harbour
