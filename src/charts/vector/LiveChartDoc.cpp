@@ -133,7 +133,7 @@ bool CLiveChartDoc::ViewSizedAreaAt(const geo::CPosition& position, geo::CPositi
     return true;
 }
 
-std::optional<std::string> CLiveChartDoc::ChartCovering(const geo::CPosition& northWest,
+std::optional<FolioRecord> CLiveChartDoc::ChartCovering(const geo::CPosition& northWest,
                                                         const geo::CPosition& southEast) const
 {
     auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
@@ -148,7 +148,7 @@ std::optional<std::string> CLiveChartDoc::ChartCovering(const geo::CPosition& no
     const auto found = FindBestChart(*records, query);
     if (!found)
         return std::nullopt;
-    return (*records)[*found].name;
+    return (*records)[*found];
 }
 
 bool CLiveChartDoc::CentreOnPosition(const geo::CPosition& position, bool stay)
@@ -161,11 +161,11 @@ bool CLiveChartDoc::CentreOnPosition(const geo::CPosition& position, bool stay)
     geo::CPosition se;
     if (!ViewSizedAreaAt(position, nw, se))
         return false;
-    const std::optional<std::string> covering = ChartCovering(nw, se);
+    const std::optional<FolioRecord> covering = ChartCovering(nw, se);
     if (!covering)
         return false;
-    if (!stay && !platform::EqualNoCaseAscii(*covering, GetChartNumber()))
-        return OpenFolioChart(*covering, nw, se) != nullptr;
+    if (!stay && !platform::EqualNoCaseAscii(covering->name, GetChartNumber()))
+        return OpenFolioChart(covering->name, nw, se) != nullptr;
     CBlankChartDoc::CentreOnPosition(position, stay);
     return true;
 }
@@ -176,13 +176,19 @@ chart::CChartDoc* CLiveChartDoc::AutoscrollToPosition(const geo::CPosition& posi
         return nullptr;
     geo::CPosition nw;
     geo::CPosition se;
-    if (ViewSizedAreaAt(position, nw, se))
-        if (const std::optional<std::string> covering = ChartCovering(nw, se);
-            covering && !platform::EqualNoCaseAscii(*covering, GetChartNumber()))
-            // The new chart shows the area, the vessel in its middle; this
-            // document is closed later through the frame's messages.
-            if (CLiveChartDoc* opened = OpenFolioChart(*covering, nw, se))
+    if (ViewSizedAreaAt(position, nw, se)) {
+        const std::optional<FolioRecord> covering = ChartCovering(nw, se);
+        // A view larger than this chart is covered only by smaller-scale
+        // charts: while the vessel is on this chart it stays.
+        const bool better = covering &&
+                            !platform::EqualNoCaseAscii(covering->name, GetChartNumber()) &&
+                            (covering->scale < Scale() || !IsPositionOnChart(position));
+        // The new chart shows the area, the vessel in its middle; this
+        // document is closed later through the frame's messages.
+        if (better)
+            if (CLiveChartDoc* opened = OpenFolioChart(covering->name, nw, se))
                 return opened;
+    }
     // No better chart: the view follows the vessel, over this chart or past it.
     if (!IsInAutoscrollArea(position))
         CBlankChartDoc::CentreOnPosition(position, true);

@@ -66,8 +66,9 @@ public:
     // when the view moves there on this chart); false when no chart covers it.
     bool CentreOnPosition(const geo::CPosition& position, bool stay) override;
     // The largest-scale folio chart covering a view of this size round the
-    // vessel takes this window's place, showing that area; with none (or this
-    // chart) the view is re-centred once the vessel leaves its autoscroll area.
+    // vessel takes this window's place, showing that area, when its scale is
+    // larger than this chart's or the vessel has left this chart; otherwise
+    // the view is re-centred once the vessel leaves its autoscroll area.
     chart::CChartDoc* AutoscrollToPosition(const geo::CPosition& position) override;
 
     const vengine::CVChartFile* File() const { return m_file.get(); }
@@ -94,8 +95,8 @@ private:
     bool ViewSizedAreaAt(const geo::CPosition& position, geo::CPosition& northWest,
                          geo::CPosition& southEast) const;
     // The folio's largest-scale chart covering the area, whatever its scale.
-    std::optional<std::string> ChartCovering(const geo::CPosition& northWest,
-                                             const geo::CPosition& southEast) const;
+    std::optional<vengine::FolioRecord> ChartCovering(const geo::CPosition& northWest,
+                                                      const geo::CPosition& southEast) const;
     std::int32_t Scale() const;
     // After zooming in: the folio's largest-scale chart covering the view,
     // when its scale is larger than this chart's, takes this window's place.

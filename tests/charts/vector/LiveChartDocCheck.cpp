@@ -449,6 +449,13 @@ struct FollowingHarbour {
 TEST(LiveChartDoc, AutoscrollMovesToTheFoliosChartCoveringTheView)
 {
     FollowingHarbour f;
+    // The whole chart in view and more: only the overview covers such a view,
+    // but the vessel is on this chart, which stays.
+    ASSERT_TRUE(f.doc.ZoomFull());
+    EXPECT_EQ(f.doc.AutoscrollToPosition(geo::CPosition(47.6, -122.38)), nullptr);
+    EXPECT_TRUE(f.docs.empty());
+    ASSERT_TRUE(f.doc.ZoomIn());
+
     // Inside the view, away from its middle: the view moves, the chart stays.
     const geo::CPosition edge(47.61, -122.39);
     ASSERT_FALSE(f.doc.IsInAutoscrollArea(edge));
