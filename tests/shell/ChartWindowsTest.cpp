@@ -31,6 +31,7 @@
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
 #include "charts/vector/BlankChartDoc.h"
+#include "charts/vector/LiveChartService.h"
 #include "navigator/NavigatorModule.h"
 #include "platform/SettingsStore.h"
 #include "shell/AutoscrollWindowHost.h"
@@ -591,6 +592,45 @@ TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
     EXPECT_FALSE(frame->GoToPosition(nowhere)) << "not a position";
     frame->CloseWithoutConfirmation();
 }
+
+#ifdef BRINE_SAMPLE_CELLS_DIR
+// Go To a position off the active vector chart: the folio's chart covering
+// it takes the window's place, showing the position.
+TEST_F(ChartWindowsTest, GoToPositionOffAVectorChartMovesToTheFoliosChartThere)
+{
+    auto frame = Start();
+    chart::CChartingModule& charting = *frame->Charting();
+    charts::CLiveChartService* live = nullptr;
+    for (const auto& service : charting.ChartServices())
+        if (auto* l = dynamic_cast<charts::CLiveChartService*>(service.get()))
+            live = l;
+    ASSERT_NE(live, nullptr);
+    // A vector chart folder of the test's own.
+    ASSERT_TRUE(live->SetFolder((dir / "LIVECHART").string()));
+    for (const char* cell : {"US2WA01M.000", "US5WA03M.000"})
+        std::filesystem::copy_file(std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / cell,
+                                   live->Folder() / cell);
+    ASSERT_EQ(live->UpdateFolio({}, {}).recordsWritten, 2);
+    chart::CChartDoc* harbour =
+        frame->OpenChart((live->Folder() / "US5WA03M.b").string(), true, chart::kFrameNormal);
+    ASSERT_NE(harbour, nullptr);
+    Pump();
+    ASSERT_EQ(charting.GetActiveChartDoc(), harbour);
+    const geo::CPosition north(47.70, -122.38);
+    ASSERT_FALSE(harbour->IsPositionOnChart(north));
+    EXPECT_TRUE(frame->GoToPosition(north));
+    Pump();
+    chart::CChartDoc* shown = charting.GetActiveChartDoc();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->GetChartNumber(), "US2WA01M");
+    EXPECT_TRUE(shown->IsPositionVisible(north));
+    EXPECT_EQ(charting.FindChartDocInState(chart::kFrameNormal), shown) << "in the window's place";
+    // Where no chart covers it, nothing moves.
+    EXPECT_FALSE(frame->GoToPosition(geo::CPosition(10.0, 10.0)));
+    EXPECT_EQ(charting.GetActiveChartDoc(), shown);
+    frame->CloseWithoutConfirmation();
+}
+#endif
 
 TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
 {
