@@ -126,19 +126,7 @@ activate "$FOUND"
 xdotool key alt+e
 lc_gone() { ! window_named "Livechart Disclaimer" >/dev/null && echo gone; }
 wait_for "the vector charts' disclaimer to close" lc_gone
-activate "$MAIN"
-xdotool key ctrl+o
-chooser_visible() { window_named "Open"; }
-wait_for "the Open chooser" chooser_visible
-activate "$FOUND"
-# The chart kinds: Blank Chart, then Livechart.
-xdotool key Down Return
-open_visible() { window_named "Open Livechart Chart"; }
-wait_for "the Open Livechart Chart dialog" open_visible
-activate "$FOUND"
-xdotool key ctrl+a
-xdotool type --delay 2 "$work/data/Quorwick/Brinevane/Charts/LIVECHART/US5WA03M.b"
-xdotool key Return
+open_livechart_file "$work/data/Quorwick/Brinevane/Charts/LIVECHART/US5WA03M.b"
 vector_harbour() { chart_opened US5WA03M; }
 wait_for "the harbour cell" vector_harbour
 open_follower US5WA03M

@@ -269,6 +269,24 @@ menu_keys() {
     done
 }
 
+# File > Open > Livechart with the vector chart file $1 typed into its dialog.
+open_livechart_file() {
+    XWIN_OPENING=$1
+    activate "$MAIN"
+    xdotool key ctrl+o
+    lc_chooser() { window_named "Open"; }
+    wait_for "the Open chooser" lc_chooser
+    activate "$FOUND"
+    # The chart kinds: Blank Chart, then Livechart.
+    xdotool key Down Return
+    lc_dialog() { window_named "Open Livechart Chart"; }
+    wait_for "the Open Livechart Chart dialog" lc_dialog
+    activate "$FOUND"
+    xdotool key ctrl+a
+    xdotool type --delay 2 "$XWIN_OPENING"
+    xdotool key Return
+}
+
 # A socat pty pair per name: the program's end $work/com<name>, the
 # writer's end $work/feed<name>; returns once all exist.
 pty_pairs() {

@@ -68,19 +68,7 @@ wait_for "the folio message to close" box_gone
 [ -f "$LIVE/US2WA01M.b" ] && [ -f "$LIVE/LC.FOL" ] || fail "no charts or folio after the update"
 
 step "File > Open > Livechart: the overview, and its disclaimer agreed to"
-activate "$MAIN"
-xdotool key ctrl+o
-chooser_visible() { window_named "Open"; }
-wait_for "the Open chooser" chooser_visible
-activate "$FOUND"
-# The chart kinds: Blank Chart, then Livechart.
-xdotool key Down Return
-open_visible() { window_named "Open Livechart Chart"; }
-wait_for "the Open Livechart Chart dialog" open_visible
-activate "$FOUND"
-xdotool key ctrl+a
-xdotool type --delay 2 "$LIVE/US2WA01M.b"
-xdotool key Return
+open_livechart_file "$LIVE/US2WA01M.b"
 overview() { chart_opened US2WA01M; }
 wait_for "the overview chart" overview
 lc_disclaimer() { window_named "Livechart Disclaimer"; }
@@ -99,19 +87,7 @@ echo "   land $land pixels, 5-20 m band $shallow pixels"
 [ "$shallow" -gt 500 ] || fail "no depth bands drawn on the overview ($shallow pixels)"
 
 step "the harbour cell opened; '-' out to the overview around it, '+' back in to the harbour"
-open_livechart() {
-    activate "$MAIN"
-    xdotool key ctrl+o
-    wait_for "the Open chooser" chooser_visible
-    activate "$FOUND"
-    xdotool key Down Return
-    wait_for "the Open Livechart Chart dialog" open_visible
-    activate "$FOUND"
-    xdotool key ctrl+a
-    xdotool type --delay 2 "$LIVE/$1.b"
-    xdotool key Return
-}
-open_livechart US5WA03M
+open_livechart_file "$LIVE/US5WA03M.b"
 harbour() { chart_opened US5WA03M; }
 wait_for "the harbour cell" harbour
 echo "   $FOUND"
