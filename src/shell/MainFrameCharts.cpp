@@ -738,8 +738,13 @@ bool CMainFrame::GoToPosition(const geo::CPosition& position)
         return false;
     try {
         chart::CChartDoc* doc = m_charting->GetActiveChartDoc();
-        if (!doc || !doc->IsChartLoaded() || !doc->IsPositionOnChart(position))
+        if (!doc || !doc->IsChartLoaded())
             return false;
+        // Off a vector chart the folio's chart covering the position takes
+        // the window's place, centred there; a raster chart stays as it is.
+        if (!doc->IsPositionOnChart(position))
+            return doc->GetChartType() == chart::kChartLivechart &&
+                   doc->CentreOnPosition(position, false);
         geo::CPosition onChart;
         if (doc->ShiftToChartDatum(position, onChart) == chart::kShiftNotOnChart)
             return false;
