@@ -279,8 +279,8 @@ open_livechart_file() {
     activate "$FOUND"
     # The chart kinds: Blank Chart, then Livechart.
     xdotool key Down Return
-    lc_dialog() { window_named "Open Livechart Chart"; }
-    wait_for "the Open Livechart Chart dialog" lc_dialog
+    lc_dialog() { window_named "Open Livechart"; }
+    wait_for "the Open Livechart dialog" lc_dialog
     activate "$FOUND"
     xdotool key ctrl+a
     xdotool type --delay 2 "$XWIN_OPENING"
