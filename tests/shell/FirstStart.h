@@ -65,12 +65,21 @@ inline int FreePort()
     return 0;
 }
 
+// While false, AcceptDialogsAsTheyCome leaves dialogs to the test.
+inline bool& AnswerDialogs()
+{
+    static bool answer = true;
+    return answer;
+}
+
 // Accepts the disclaimer (and any other dialog) as a user would; a question with a No button
 // (keep the temporary log unsaved) is answered No, as the window checks answer it.
 inline void AcceptDialogsAsTheyCome(QObject* owner)
 {
     auto* timer = new QTimer(owner);
     QObject::connect(timer, &QTimer::timeout, [] {
+        if (!AnswerDialogs())
+            return;
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (QAbstractButton* no = box ? box->button(QMessageBox::No) : nullptr)
             no->click();
