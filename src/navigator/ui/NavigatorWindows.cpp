@@ -175,10 +175,12 @@ bool CNavigatorWindows::CanPositionVessel()
 }
 
 // "Position Vessel": the vessel goes where the chart was clicked, dead
-// reckoning on from there, once the user has confirmed the move.
+// reckoning on from there, once the user has confirmed the move. It goes
+// below the other modules' entries, above the chart's own (variation,
+// properties), so their places in the menu stay as they were.
 void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
 {
-    QAction* action = menu.addAction(QStringLiteral("Position Vessel"));
+    auto* action = new QAction(QStringLiteral("Position Vessel"), &menu);
     action->setObjectName(QStringLiteral("positionVessel"));
     chart::CChartDoc* doc = &view.Doc();
     geo::CPosition clicked;
@@ -192,7 +194,14 @@ void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo
             return;
         SetVesselPosition(clicked, true);
     });
-    menu.addSeparator();
+    QObject::connect(&menu, &QMenu::aboutToShow, action, [&menu, action] {
+        QAction* chartOwn = nullptr;
+        for (QAction* each : menu.actions())
+            if (each->text().startsWith(QStringLiteral("Variation ")))
+                chartOwn = each;
+        menu.insertAction(chartOwn, action);
+        menu.insertSeparator(chartOwn);
+    });
 }
 
 bool CNavigatorWindows::Terminate()
