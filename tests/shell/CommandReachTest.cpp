@@ -9,6 +9,7 @@
 // reasons.
 #include "shell/Brinevane.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -26,6 +27,7 @@
 #include "ScriptedPrompt.h"
 #include "app/CommandIds.h"
 #include "app/WorkspaceManager.h"
+#include "app/ui/PropertySheet.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartWindow.h"
 #include "chart/ui/ChartView.h"
@@ -35,6 +37,7 @@
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/PositionSourceDlg.h"
+#include "nmea/ui/InstrumentOptionsPages.h"
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
 #include "targets/ARPAModule.h"
@@ -233,7 +236,22 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     sweep();
     ASSERT_TRUE(frame.Workspace()->SaveWorkspace("First start"));
     sweep();
+    // The Autopilot page's Transmit box follows the switch's rule: a voyage under way, a
+    // transmit port, a route with waypoints.
+    const auto transmitBoxEnabled = [&] {
+        nav.OpenNavigatorOptions();
+        auto* sheet = frame.findChild<app::CModelessPropertySheet*>("navigatorOptions");
+        auto* page = sheet ? sheet->findChild<nmea::COptionsAutopilot*>() : nullptr;
+        auto* box = page ? page->findChild<QCheckBox*>("transmit") : nullptr;
+        const bool enabled = box != nullptr && box->isEnabled();
+        if (sheet)
+            sheet->OnCancel();
+        QTest::qWait(100);
+        return enabled;
+    };
+    EXPECT_FALSE(transmitBoxEnabled());
     ASSERT_TRUE(nav.StartVoyage("FS-1", "Officer"));
+    EXPECT_TRUE(transmitBoxEnabled());
     sweep();
     for (const unsigned id : {kRouteNext, kWaypointNext})
         run(id);
