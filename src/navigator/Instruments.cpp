@@ -11,7 +11,7 @@ class CGpsModuleReceiver final : public CGpsReceiver {
 public:
     explicit CGpsModuleReceiver(nmea::CGPSModule& gps) : m_gps(gps) { }
     nmea::CNMEAMessageParser& Parser() override { return m_gps.Parser(); }
-    bool IsReceiving() const override { return m_gps.Device().IsReceiveOpen(); }
+    bool IsReceiving() const override { return m_gps.Device().IsReceiving(); }
 
 private:
     nmea::CGPSModule& m_gps;

@@ -100,6 +100,12 @@ public:
 
     void SetRoute(CActiveRoute* route) { m_route = route; }
     void SetSteering(CSteeringOutput* steering) { m_steering = steering; }
+    // Where the autopilot began steering: the first leg runs from there while
+    // it steers; none when it stops.
+    void SetSteeringReference(const std::optional<geo::CPosition>& position)
+    {
+        m_keptFromPoint = position;
+    }
     // The wind module's store (kValueCount values); without one the wind
     // items are read from the GPS store.
     void SetWindStore(const nmea::CNMEADataValue* wind) { m_wind = wind; }

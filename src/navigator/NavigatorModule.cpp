@@ -310,7 +310,10 @@ bool CNavigatorModule::NavigationTimerPass()
                 m_log->WriteKept();
             FollowWithMonitorWindow();
             m_vessels->AdoptQueued();
-            if (!m_holdTick && m_gps->IsReceiving())
+            // The tick runs while the GPS receives, and while dead reckoning
+            // runs without it (its steps are the vessel's only movement).
+            m_positionData = m_gps->IsReceiving() || m_source.IsDrOn();
+            if (!m_holdTick && m_positionData)
                 NavigationTick();
         } catch (...) {
             ok = false;
@@ -410,6 +413,7 @@ void CNavigatorModule::RefreshNavigation()
     snap->cycle = ++m_cycle;
     if (acq.acquired) {
         m_positionAvailable = true;
+        m_nmeaPositionSeen = m_nmeaPositionSeen || !m_source.IsDrOn();
         snap->position = acq.position;
         snap->fixTimeUtc = acq.fixTimeUtc;
     } else {
@@ -603,7 +607,9 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
         m_gps->Parser().FixRecord().Reset();
         m_positionAcquired = false;
     }
-    if (on != receiving && m_toggleReceive)
+    // Off closes the receive side even while its port waits for the
+    // instrument (open, but receiving nothing).
+    if ((!on || !receiving) && m_toggleReceive)
         m_toggleReceive(on);
 
     CNavFix& fix = m_source.Fix();
@@ -623,6 +629,7 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
         // The first step of a user's DR covers nothing: it publishes the position at once.
         m_source.StepDeadReckoning();
         RefreshNavigation();
+        UpdateOwnVessel(false);   // the vessel shows where it was put at once
         LogEvent("", fixType);
         if (!wasDr) {
             m_lastLogRow = m_clock.Monotonic();

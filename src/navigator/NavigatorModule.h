@@ -156,6 +156,8 @@ public:
     void SetHoldTimerPass(bool hold) { m_holdTimerPass = hold; }
 
     bool IsPositionAvailable() const { return m_positionAvailable; }
+    // A position has come from the GPS since the start (not dead reckoning's).
+    bool HasReceivedNmeaPosition() const { return m_nmeaPositionSeen; }
     // Attaches or releases the chart window that follows the vessel; the
     // voyage switches it with logging.
     void SetAutoscrollWindow(bool on);
@@ -188,6 +190,9 @@ public:
         m_toggleReceive = std::move(toggle);
     }
     bool IsGpsReceiving() const { return m_gps->IsReceiving(); }
+    // Position data exists: the GPS receives or dead reckoning runs. Taken at
+    // each timer pass; safe to ask from an instrument thread.
+    bool HasPositionData() const { return m_positionData.load(); }
 
     // The navigation value texts of the status-bar indicators.
     std::string CogText() const;
@@ -372,6 +377,8 @@ private:
     bool m_holdTimerPass = false;
     bool m_inRefresh = false;
     bool m_positionAvailable = false;
+    bool m_nmeaPositionSeen = false;
+    std::atomic<bool> m_positionData{false};
     bool m_positionAcquired = false;
     bool m_newData = false;
     std::uint64_t m_cycle = 0;

@@ -50,6 +50,15 @@ CAutopilotModule::CAutopilotModule(app::CSettingsHome& settings, CPortDirectory&
     });
 }
 
+void CAutopilotModule::SetNavigator(CSteeringNavigator* navigator)
+{
+    if (navigator != m_navigator) {
+        m_device->CloseTransmit();
+        m_on = false;
+    }
+    m_navigator = navigator;
+}
+
 CAutopilotModule::~CAutopilotModule()
 {
     m_device->CloseAll();

@@ -70,7 +70,9 @@ public:
 
     // Both may be absent: then the switch stays disabled.
     void SetRoute(CRouteSteering* route) { m_route = route; }
-    void SetNavigator(CSteeringNavigator* navigator) { m_navigator = navigator; }
+    // Taking the navigator away switches autopilot support off first: the
+    // output thread asks it whether position data exists.
+    void SetNavigator(CSteeringNavigator* navigator);
 
     bool Initialise() override;
     bool Terminate() override;

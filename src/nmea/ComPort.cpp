@@ -54,6 +54,7 @@ bool CComPort::Close()
     std::lock_guard lock(m_portLock);
     m_open = false;
     m_device.reset();
+    m_instrumentSeen = false;
     m_reason.clear();
     m_framer.Reset();
     return true;
@@ -71,6 +72,7 @@ CPortCondition CComPort::GetCondition() const
     CPortCondition condition;
     condition.open = m_open;
     condition.connected = m_open && m_device != nullptr;
+    condition.instrumentSeen = m_open && m_instrumentSeen;
     if (m_open && !m_device)
         condition.reason = m_reason;
     return condition;
@@ -83,40 +85,60 @@ constexpr std::chrono::seconds kRedescribe{30};
 
 void CComPort::TryConnect(bool now)
 {
-    std::lock_guard lock(m_portLock);
-    if (!m_open || m_device)
-        return;
-    const auto time = Clock::now();
-    if (!now && time - m_lastAttempt < m_options.retryInterval)
-        return;
-    m_lastAttempt = time;
-    int error = 0;
-    std::unique_ptr<CSerialDevice> device =
-        CSerialDevice::Open(m_path, m_options.autoConfigure, error);
-    if (!device) {
-        if (error != m_reasonError || m_reason.empty() || time - m_reasonTime >= kRedescribe) {
-            m_reason = DescribeOpenError(m_path, error);
-            m_reasonError = error;
-            m_reasonTime = time;
+    {
+        std::lock_guard lock(m_portLock);
+        if (!m_open || m_device)
+            return;
+        const auto time = Clock::now();
+        if (!now && time - m_lastAttempt < m_options.retryInterval)
+            return;
+        m_lastAttempt = time;
+        int error = 0;
+        std::unique_ptr<CSerialDevice> device =
+            CSerialDevice::Open(m_path, m_options.autoConfigure, error);
+        if (!device) {
+            if (error != m_reasonError || m_reason.empty() || time - m_reasonTime >= kRedescribe) {
+                m_reason = DescribeOpenError(m_path, error);
+                m_reasonError = error;
+                m_reasonTime = time;
+            }
+            return;
         }
-        return;
+        m_device = std::move(device);
+        m_instrumentSeen = true;
+        m_reason.clear();
     }
-    m_device = std::move(device);
-    m_reason.clear();
+    NoteConnection(GetName() + " connected");
 }
 
 void CComPort::LoseConnection(const std::shared_ptr<CSerialDevice>& device, int error)
 {
-    std::lock_guard lock(m_portLock);
-    if (m_device != device)   // the other thread saw it first
-        return;
-    m_device.reset();
-    m_reasonError = error == 0 ? EIO : error;
-    m_reason = DescribeOpenError(m_path, m_reasonError);
-    m_reasonTime = Clock::now();
-    // The next attempt waits a full interval: a device that just went away
-    // is rarely back at once.
-    m_lastAttempt = Clock::now();
+    std::string reason;
+    {
+        std::lock_guard lock(m_portLock);
+        if (m_device != device)   // the other thread saw it first
+            return;
+        m_device.reset();
+        m_reasonError = error == 0 ? EIO : error;
+        m_reason = DescribeOpenError(m_path, m_reasonError);
+        m_reasonTime = Clock::now();
+        // The next attempt waits a full interval: a device that just went away
+        // is rarely back at once.
+        m_lastAttempt = Clock::now();
+        reason = m_reason;
+    }
+    CPortCondition condition;
+    condition.reason = reason;
+    NoteConnection(PortDisconnectedText(*this, condition));
+}
+
+// The dump windows of the channels in use tell what the message bar tells.
+void CComPort::NoteConnection(const std::string& state)
+{
+    const std::string line = "***" + state + "***\r\n";
+    for (const PortChannel channel : {PortChannel::Receive, PortChannel::Transmit})
+        if (GetUsers(channel) > 0)
+            AddSentence(channel, line);
 }
 
 bool CComPort::StartReader()

@@ -62,6 +62,7 @@ private:
     // Tries the device when disconnected and the retry interval has passed.
     void TryConnect(bool now);
     void LoseConnection(const std::shared_ptr<CSerialDevice>& device, int error);
+    void NoteConnection(const std::string& state);
     void SetCondition(bool connected, std::string reason);
 
     const std::string m_path;
@@ -71,6 +72,7 @@ private:
     mutable std::mutex m_portLock;   // the device pointer and the condition
     std::shared_ptr<CSerialDevice> m_device;   // threads hold a copy while they use it
     std::string m_reason;
+    bool m_instrumentSeen = false;   // connected since the port opened
     std::chrono::steady_clock::time_point m_lastAttempt{};
     // The error m_reason describes and when: a busy device's holder is looked
     // up through every process's open files, too dear for each retry.

@@ -13,13 +13,6 @@ constexpr std::uint16_t kPortMessagePriority = 20000;
 constexpr std::uint16_t kNoticePriority = 19000;
 }   // namespace
 
-std::string PortDisconnectedText(const CPort& port, const CPortCondition& condition)
-{
-    return port.GetName() + " disconnected: " +
-           (condition.reason.empty() ? std::string("the instrument does not answer.")
-                                     : condition.reason);
-}
-
 CInstrumentsModule::CInstrumentsModule(app::CSettingsHome& settings, const platform::CClock& clock,
                                        platform::CPrompt& prompt, CInstrumentsOptions options)
     : app::CModule(settings), m_clock(clock), m_prompt(prompt), m_options(std::move(options))

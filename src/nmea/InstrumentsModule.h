@@ -32,9 +32,6 @@ struct CInstrumentsOptions {
     bool stationMessaging = true;
 };
 
-// The message bar line of a port that lost its instrument.
-std::string PortDisconnectedText(const CPort& port, const CPortCondition& condition);
-
 class CInstrumentsModule : public app::CModule {
 public:
     CInstrumentsModule(app::CSettingsHome& settings, const platform::CClock& clock,

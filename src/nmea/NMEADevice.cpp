@@ -257,6 +257,15 @@ bool CNMEADevice::CanTransmitNow() const
     return port != nullptr && port->GetCondition().connected;
 }
 
+bool CNMEADevice::IsReceiving() const
+{
+    if (!m_receive.open)
+        return false;
+    const std::uint8_t number = GetReceivePort();
+    const CPort* port = number == 0 ? nullptr : m_ports.FindPort(number);
+    return port != nullptr && port->GetCondition().instrumentSeen;
+}
+
 std::size_t CNMEADevice::ReceiveQueueSize() const
 {
     std::lock_guard lock(m_receive.lock);

@@ -116,6 +116,11 @@ public:
     void SetTransmitEnabled(bool enabled);
     // The transmit side is open and its port has the instrument connected.
     bool CanTransmitNow() const;
+    // The receive side is open on a port that has had its instrument since
+    // it opened: a port kept open while its device node is missing or held
+    // by another program receives nothing; one whose instrument went away
+    // later is an instrument gone quiet.
+    bool IsReceiving() const;
     std::size_t ReceiveQueueSize() const;
     // Received lines lost: the queue was full (the oldest went), or its lock
     // stayed busy for 5 ms (the new one went).

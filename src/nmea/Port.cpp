@@ -18,11 +18,19 @@ std::string CPort::PortName(std::uint8_t number)
     return number == kNetworkPort ? std::string("Network") : "COM" + std::to_string(number);
 }
 
+std::string PortDisconnectedText(const CPort& port, const CPortCondition& condition)
+{
+    return port.GetName() + " disconnected: " +
+           (condition.reason.empty() ? std::string("the instrument does not answer.")
+                                     : condition.reason);
+}
+
 CPortCondition CPort::GetCondition() const
 {
     CPortCondition condition;
     condition.open = IsOpen();
     condition.connected = condition.open;
+    condition.instrumentSeen = condition.open;
     return condition;
 }
 
@@ -81,10 +89,14 @@ bool CPort::AttachUser(PortChannel channel, CNMEADevice& device, std::string_vie
     }
     AdjustUsers(channel, +1);
     AttachDevice(channel, device);
-    // Open is all that is known yet: nothing has been received or sent.
-    AddSentence(channel, "***" + std::string(deviceName) + ": " + GetName() +
-                             (channel == PortChannel::Receive ? " open, waiting for data***\r\n"
-                                                              : " open for sending***\r\n"));
+    // Open is all that is known yet: nothing has been received or sent. A
+    // port whose instrument is not there says so, as the message bar does.
+    const CPortCondition condition = GetCondition();
+    const std::string state = !condition.connected ? PortDisconnectedText(*this, condition)
+                              : channel == PortChannel::Receive
+                                  ? GetName() + " open, waiting for data"
+                                  : GetName() + " open for sending";
+    AddSentence(channel, "***" + std::string(deviceName) + ": " + state + "***\r\n");
     return true;
 }
 

@@ -34,8 +34,18 @@ enum class PortChannel : std::uint8_t { Receive, Transmit };
 struct CPortCondition {
     bool open = false;   // a device uses the port
     bool connected = false;   // the device node is there and held
+    // The instrument has been connected since the port opened: a port that
+    // lost it later still belongs to a receiving instrument (its silence is
+    // a loss of data), one that never had it receives nothing.
+    bool instrumentSeen = false;
     std::string reason;   // why an open port is not connected
 };
+
+class CPort;
+
+// "COM1 disconnected: " and why: the message bar's line and the dump
+// windows' of a port that has lost its instrument.
+std::string PortDisconnectedText(const CPort& port, const CPortCondition& condition);
 
 class CPort {
 public:

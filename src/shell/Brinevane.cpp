@@ -20,6 +20,7 @@
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
 #include "app/ui/ViewerTemplates.h"
+#include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
 #include "chartpoints/ui/ChartpointWindows.h"
 #include "engines/report/ReportFiles.h"
@@ -253,6 +254,14 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         navigator->redrawCharts = [this] {
             if (m_frame && m_frame->Charting())
                 m_frame->Charting()->RedrawAllChartViews();
+        };
+        navigator->activeChartCentre = [this]() -> std::optional<geo::CPosition> {
+            chart::CChartDoc* doc =
+                m_frame && m_frame->Charting() ? m_frame->Charting()->GetActiveChartDoc() : nullptr;
+            geo::CPosition centre;
+            if (doc == nullptr || !doc->IsChartLoaded() || !doc->GetCentrePosition(centre))
+                return std::nullopt;
+            return centre;
         };
         navigator->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },

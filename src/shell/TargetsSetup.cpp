@@ -131,6 +131,25 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
     arpa->SetGoTo([f](const targets::CTargetPosition& p) {
         f->GoToPosition(geo::CPosition(p.latitude, p.longitude));
     });
+    // The radar's sentences are switched on the navigator's NMEA page, found
+    // anew each time: the navigator outlives this module.
+    if (navigator::CNavigatorWindows* nav = frame.Navigator()) {
+        const auto arpaModule = [f]() -> targets::CARPAWindows* {
+            for (std::size_t i = 0; i < f->Modules().size(); ++i)
+                if (auto* found = dynamic_cast<targets::CARPAWindows*>(f->Modules()[i]))
+                    return found;
+            return nullptr;
+        };
+        nav->AddSentenceSource({"Automated Radar Plotting Aid ( ARPA ) Sentences",
+                                [arpaModule]() -> nmea::CInstrumentConfig* {
+                                    targets::CARPAWindows* found = arpaModule();
+                                    return found ? &found->Config() : nullptr;
+                                },
+                                [arpaModule] {
+                                    if (targets::CARPAWindows* found = arpaModule())
+                                        found->SaveSettings();
+                                }});
+    }
     return arpa;
 }
 

@@ -1,9 +1,11 @@
 #!/bin/bash
 # Two stations on one vessel log, each the real program on its own address
 # (127.0.0.2 and 127.0.0.3) with its own settings, both keeping the log in one
-# folder. A has a GPS on COM1 and logs a row every 2 s; B logs nothing.
+# folder. A has a GPS on COM1 and logs a row every 2 s; B has a GPS of its own
+# and logs nothing.
 # - B's logbook window follows A's rows as A's row notices come in.
-# - B writes a logbook entry: A hears B's row notice.
+# - B switches logging on (a logbook entry needs it), writes an entry and
+#   switches logging off again: A hears B's row notice.
 # - The rows table is held locked from outside for 8 s: A waits a bounded
 #   time each pass, keeps its rows, names the station last heard on its
 #   message bar, and writes every kept row once the lock goes (no row lost).
@@ -76,11 +78,12 @@ xwin_on_failure() {
     cat "$work/b/program.log" >&2 2>/dev/null
 }
 
-step "COM1 of station A on a socat pty pair, a GPS off Shilshole Bay on it"
-pty_pairs 1
+step "COM1 of each station on a socat pty pair, a GPS off Shilshole Bay on each"
+pty_pairs 1 2
 gps_writer "$work/feed1" 47.6800 -122.4200
+gps_writer "$work/feed2" 47.6800 -122.4200
 station "$work/a" 127.0.0.2 True "$(printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s' "$work/com1")"
-station "$work/b" 127.0.0.3 False ""
+station "$work/b" 127.0.0.3 False "$(printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s' "$work/com2")"
 start_wm
 
 step "station A, logging"
@@ -110,8 +113,14 @@ after=$(rows_in_log)
 echo "   rows $before -> $after"
 shot 1_b_follows_a
 
-step "B writes a logbook entry: A hears B's row notice"
+step "B logs, writes a logbook entry and stops logging: A hears B's row notice"
 entry_before=$(rows_in_log)
+# Navigator > Data Logging, then Logbook Entry... (enabled while logging at a position).
+focus "$MAIN_B"
+xdotool key alt+n
+sleep 0.4
+xdotool key d
+sleep 1
 focus "$MAIN_B"
 xdotool key alt+n
 sleep 0.4
@@ -125,6 +134,11 @@ geometry "$FOUND"
 xdotool mousemove --sync $((X + WIDTH - 140)) $((Y + HEIGHT - 24)) click 1
 entry_written() { [ "$(rows_in_log)" -gt "$entry_before" ] && ! entry_dlg >/dev/null && echo yes; }
 wait_for "B's entry in the log" entry_written
+focus "$MAIN_B"
+xdotool key alt+n
+sleep 0.4
+xdotool key d
+sleep 1
 
 step "an outside lock on A's rows table for 8 s: A waits, keeps its rows, then writes them"
 PID=$PID_A

@@ -1,119 +1,40 @@
 // The application object started in this process with fresh folders and no workspace named, as a
 // new user's first start: every module reads its settings, so wind sentences on COM1 reach the
-// monitor's Wind card and station messaging listens on its port.
+// monitor's Wind card and station messaging listens on its port; the radar's sentences are
+// switched on the navigator's NMEA page.
 #include "shell/Brinevane.h"
 
-#include <QApplication>
-#include <QDialog>
 #include <QTcpSocket>
 #include <QTest>
-#include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <pty.h>
-#include <sys/socket.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "FirstStart.h"
 #include "ScriptedPrompt.h"
-#include "TempFolder.h"
 #include "app/CommandIds.h"
+#include "app/ui/PropertySheet.h"
 #include "navigator/ui/MonitorPanel.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "nmea/ui/SentenceOptionsPages.h"
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
+#include "targets/ARPAModule.h"
 
 namespace {
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char arg0[] = "shell_FreshStartTest";
-    static char* argv[] = {arg0, nullptr};
-    static auto* app = new QApplication(argc, argv);   // never destroyed: Qt's exit order
-    return *app;
-}
-
-std::string WithChecksum(const std::string& body)
-{
-    unsigned sum = 0;
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    return "$" + body + tail;
-}
-
-// A TCP port nobody uses now, below the range the system hands out for outgoing connections, so
-// no other test's connection takes it before the program listens.
-int FreePort()
-{
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int port = 20000 + static_cast<int>((::getpid() * 7919u + attempt * 104729u) % 10000);
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_port = htons(static_cast<std::uint16_t>(port));
-        const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
-        ::close(fd);
-        if (free)
-            return port;
-    }
-    return 0;
-}
-
-// Accepts the disclaimer (and any other question in a dialog) as a user would.
-void AcceptDialogsAsTheyCome(QObject* owner)
-{
-    auto* timer = new QTimer(owner);
-    QObject::connect(timer, &QTimer::timeout, [] {
-        if (auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dlg->accept();
-    });
-    timer->start(50);
-}
-
 TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspace)
 {
-    App();
-    brine_test::TempFolder home;
-    const std::filesystem::path config = home / "config";
-    std::filesystem::create_directories(config / "Quorwick" / "Brinevane");
-    setenv("HOME", home.Path().c_str(), 1);
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    setenv("BRINE_INSTANCE_NAME", ("brine-fresh-" + std::to_string(::getpid())).c_str(), 1);
-
-    int master = -1, slave = -1;
-    char slaveName[128] = {};
-    ASSERT_EQ(::openpty(&master, &slave, slaveName, nullptr, nullptr), 0);
-    termios raw{};
-    ::tcgetattr(slave, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(slave, TCSANOW, &raw);
-    ::fcntl(master, F_SETFL, O_NONBLOCK);
-
-    // Only the machine's COM1, the unnamed workspace's station port and folder, and a log folder
-    // of the test's own (the default one lies beside the program, shared by every test run).
-    const int port = FreePort();
-    {
-        std::ofstream out(config / "Quorwick" / "Brinevane" / "settings.conf");
-        out << "[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:" << slaveName << "\n"
-            << "[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nFileFolder=str:"
-            << home.Path().string() << "\nTCPPort=dword:" << port << "\n"
-            << "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:"
-            << (home / "logs").string() << "\n#end\n";
-    }
+    brine_test::FirstStartApp();
+    const brine_test::FirstStartHome home;
+    ASSERT_GE(home.master, 0);
+    const int port = home.port;
 
     brine_test::ScriptedPrompt prompt;
     QObject owner;
-    AcceptDialogsAsTheyCome(&owner);
+    brine_test::AcceptDialogsAsTheyCome(&owner);
     shell::CBrinevane theApp(&prompt);
     ASSERT_TRUE(theApp.InitApplication());
     ASSERT_TRUE(theApp.InitInstance({}));
@@ -127,12 +48,13 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
 
     auto* panel = theApp.MainFrame()->findChild<navigator::CMonitorPanel*>();
     ASSERT_NE(panel, nullptr);
-    const std::string rmc = WithChecksum("GPRMC,120000,A,5050.410,N,00420.820,E,5.0,90.0,070126,,");
-    const std::string mwv = WithChecksum("WIMWV,045.0,R,12.5,N,A");
+    const std::string rmc =
+        brine_test::WithChecksum("GPRMC,120000,A,5050.410,N,00420.820,E,5.0,90.0,070126,,");
+    const std::string mwv = brine_test::WithChecksum("WIMWV,045.0,R,12.5,N,A");
     QString angle;
     for (int i = 0; i < 100 && angle.isEmpty(); ++i) {
         const std::string lines = rmc + mwv;
-        [[maybe_unused]] const auto written = ::write(master, lines.data(), lines.size());
+        home.Send(lines);
         QTest::qWait(100);
         angle = panel->ValueText("windAngle1");
     }
@@ -188,9 +110,43 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
     EXPECT_EQ(refreshed, 1) << "F2 acted on the state of the last full pass";
     frame.Commands().Remove(&refreshed);
 
+    // The radar's sentences are switched on the NMEA page under their own root, and a sentence
+    // switched off there no longer passes the radar's device.
+    auto* arpa = brine_test::FindModule<targets::CARPAModule>(frame);
+    ASSERT_NE(arpa, nullptr);
+    const std::string ttm =
+        brine_test::WithChecksum("RATTM,01,2.5,045.0,T,10.0,180.0,T,0.5,12.0,N,A01,T,,120000,A");
+    EXPECT_TRUE(arpa->Config().IsSentenceEnabled(ttm));
+    frame.Navigator()->OpenNavigatorOptions();
+    auto* options = frame.findChild<app::CModelessPropertySheet*>("navigatorOptions");
+    ASSERT_NE(options, nullptr);
+    auto* nmeaPage = options->findChild<nmea::CNMEASentenceOptions*>();
+    ASSERT_NE(nmeaPage, nullptr);
+    QStringList roots, arpaItems;
+    QTreeWidgetItem* arpaRoot = nullptr;
+    for (int i = 0; i < nmeaPage->Tree()->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* root = nmeaPage->Tree()->topLevelItem(i);
+        roots << root->text(0);
+        if (root->text(0) == "Automated Radar Plotting Aid ( ARPA ) Sentences")
+            arpaRoot = root;
+    }
+    EXPECT_EQ(roots,
+              (QStringList{"Global Positioning System ( GPS ) Sentences", "Autopilot Sentences",
+                           "Wind Sentences", "Automated Radar Plotting Aid ( ARPA ) Sentences"}));
+    ASSERT_NE(arpaRoot, nullptr);
+    for (int i = 0; i < arpaRoot->childCount(); ++i) {
+        arpaItems << arpaRoot->child(i)->text(0).left(3);
+        if (arpaRoot->child(i)->text(0).startsWith("TTM "))
+            arpaRoot->child(i)->setCheckState(0, Qt::Unchecked);
+    }
+    for (const char* id : {"TTM", "TLL", "TLB", "RSD"})
+        EXPECT_TRUE(arpaItems.contains(id)) << id;
+    ASSERT_TRUE(options->OnOk());
+    EXPECT_FALSE(arpa->Config().IsSentenceEnabled(ttm));
+    EXPECT_TRUE(arpa->Config().IsSentenceEnabled(
+        brine_test::WithChecksum("RATLL,01,4730.00,N,12230.00,W,A,,")));
+
     theApp.ExitInstance();
-    ::close(master);
-    ::close(slave);
 }
 
 }   // namespace

@@ -92,15 +92,28 @@ void CNavigatorWindows::AddNmeaPage(app::CModelessPropertySheet& sheet)
     } else {
         values.groups = std::move(leading);
     }
+    // The later modules' roots follow; the apply below pairs each group with
+    // its entry list by position.
+    std::vector<std::function<void()>> saves;
+    if (m_instrumentsModule)
+        for (const CSentenceSource& source : m_sentenceSources)
+            if (nmea::CInstrumentConfig* config = source.config ? source.config() : nullptr) {
+                values.groups.push_back({source.title, config->GetSentences()});
+                configs.push_back(config);
+                saves.push_back(source.save);
+            }
     values.replayFile = Simulation().FilePath().string();
     values.process = Simulation().IsRunning();
     QPointer<QWidget> parent = &sheet;
     auto model = std::make_unique<nmea::CNMEAOptionsModel>(
-        values,
-        [this, configs, parent](const nmea::CNMEAOptions& now, const nmea::CNMEAOptions& before) {
+        values, [this, configs, saves, parent](const nmea::CNMEAOptions& now,
+                                               const nmea::CNMEAOptions& before) {
             std::string failure;
             if (m_instrumentsModule) {
                 failure = m_instrumentsModule->ApplyNMEAOptions(now, before, configs);
+                for (const std::function<void()>& save : saves)
+                    if (save)
+                        save();
             } else {
                 for (const auto& e : now.groups.front().entries)
                     configs.front()->SetSentenceEnabled(e.id, e.enabled);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMenu>
 #include <QVBoxLayout>
 
 #include <cstdlib>
@@ -15,6 +16,9 @@
 #include "app/CommandTable.h"
 #include "app/MsgBar.h"
 #include "app/ui/PropertySheet.h"
+#include "chart/ChartDoc.h"
+#include "chart/ui/MarkDrag.h"
+#include "navigator/AutopilotLink.h"
 #include "navigator/Instruments.h"
 #include "navigator/NavIndicators.h"
 #include "navigator/ui/AutoscrollRestrictionDlg.h"
@@ -40,12 +44,21 @@ CNavigatorWindows::CNavigatorWindows(app::CSettingsHome& settings, const platfor
 
 CNavigatorWindows::~CNavigatorWindows()
 {
+    m_autopilotLink.reset();
     // The replay thread, the cycle and the port windows must not outlive the ports they use.
     m_dumpWindows.reset();
     Simulation().Stop();
     SetReplayTarget(nullptr);
     SetGpsReceiver(nullptr);
     m_instruments.reset();
+}
+
+void CNavigatorWindows::SetInstrumentsModule(nmea::CInstrumentsModule* module)
+{
+    m_autopilotLink.reset();
+    m_instrumentsModule = module;
+    if (m_instrumentsModule)
+        m_autopilotLink = std::make_unique<CAutopilotLink>(*this, m_instrumentsModule->Autopilot());
 }
 
 // The ports and the GPS module need the frame's message bar, so they are
@@ -130,23 +143,70 @@ void CNavigatorWindows::OnAutoscrollRestrictions()
 
 void CNavigatorWindows::OnPositionSource()
 {
+    // Until a position has been available the dialog offers the active
+    // chart's centre, the place the user is looking at.
+    std::optional<geo::CPosition> centre;
+    if (!IsPositionAvailable() && activeChartCentre)
+        centre = activeChartCentre();
+    SetVesselPosition(centre.value_or(Snapshot()->position), false);
+}
+
+void CNavigatorWindows::SetVesselPosition(const geo::CPosition& position, bool fromChart)
+{
     CPositionSourceDlg::CStart start;
     start.gpsReceiving = IsGpsReceiving();
     start.drRunning = Source().IsDrOn();
     start.positionAvailable = IsPositionAvailable();
+    start.fromChart = fromChart;
     const navigator::CNavFix& fix = Source().Fix();
     start.values.course = fix.course;
     start.values.speed = fix.speed;
     start.values.set = fix.set;
     start.values.drift = fix.drift;
-    start.values.position = Snapshot()->position;
+    start.values.position = position;
     CPositionSourceDlg dlg(start, m_window);
     if (dlg.exec() == QDialog::Accepted)
         ApplyPositionSource(dlg.Choice());
 }
 
+bool CNavigatorWindows::CanPositionVessel()
+{
+    return !HasReceivedNmeaPosition() || Source().IsDrOn();
+}
+
+// "Position Vessel": the vessel goes where the chart was clicked, dead
+// reckoning on from there, once the user has confirmed the move. It goes
+// below the other modules' entries, above the chart's own (variation,
+// properties), so their places in the menu stay as they were.
+void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
+{
+    auto* action = new QAction(QStringLiteral("Position Vessel"), &menu);
+    action->setObjectName(QStringLiteral("positionVessel"));
+    chart::CChartDoc* doc = &view.Doc();
+    geo::CPosition clicked;
+    const bool onChart = doc->IsClientPointOnChart(p) && chart::PositionAtClient(*doc, p, clicked);
+    action->setEnabled(onChart && CanPositionVessel());
+    QObject::connect(action, &QAction::triggered, &menu, [this, clicked] {
+        app::CQtPrompt prompt(m_window);
+        if (prompt.Ask("Are you sure you want to move the vessel position?", "",
+                       platform::PromptIcon::Question,
+                       platform::PromptButtons::YesNo) != platform::PromptAnswer::Yes)
+            return;
+        SetVesselPosition(clicked, true);
+    });
+    QObject::connect(&menu, &QMenu::aboutToShow, action, [&menu, action] {
+        QAction* chartOwn = nullptr;
+        for (QAction* each : menu.actions())
+            if (each->text().startsWith(QStringLiteral("Variation ")))
+                chartOwn = each;
+        menu.insertAction(chartOwn, action);
+        menu.insertSeparator(chartOwn);
+    });
+}
+
 bool CNavigatorWindows::Terminate()
 {
+    m_autopilotLink.reset();   // the autopilot stops steering before the navigator goes
     chart::CChartView::RemoveExtension(this);
     m_trackLayers.clear();
     if (m_instrumentsModule)
@@ -302,6 +362,11 @@ void CNavigatorWindows::WriteStateFile()
     field("sog", m_panel->ValueText("sog"));
     field("windAngle1", m_panel->ValueText("windAngle1"));
     field("windSpeed1", m_panel->ValueText("windSpeed1"));
+    for (const char* name : {"waypoint", "bearing", "xte"})
+        field(name, m_panel->ValueText(name));
+    // The side of the track the vessel is on, as the panel's arrows show it.
+    const CMonitorTexts& texts = Monitor().Texts();
+    field("xteArrow", texts.leftArrow ? "<<<" : (texts.rightArrow ? ">>>" : ""));
     // The status bar's COG and SOG panes as shown (they follow on the idle pass).
     for (const auto& [name, pane] :
          {std::pair{"cogPane", "Indicator2311"}, std::pair{"sogPane", "Indicator2312"}}) {

@@ -17,6 +17,7 @@
 #include "navigator/ui/TrackLayer.h"
 
 namespace navigator {
+class CAutopilotLink;
 class CInstruments;
 class CLogbookRows;
 struct CLoggingValues;
@@ -33,6 +34,7 @@ namespace app {
 class CMsgBar;
 }
 namespace nmea {
+class CInstrumentConfig;
 class CInstrumentsModule;
 class CPortList;
 struct CGPSOptions;
@@ -62,6 +64,14 @@ public:
     void RegisterCommands(app::CCommandTable& commands) override;
     // "Navigator > Position Source...": the dialog, applied on OK.
     void OnPositionSource();
+    // The dialog opened at a position (the chart's "Position Vessel" opens
+    // it for dead reckoning from the clicked point), applied on OK.
+    void SetVesselPosition(const geo::CPosition& position, bool fromChart);
+    // "Position Vessel" is offered while no NMEA position has come since
+    // the start, or while dead reckoning runs.
+    bool CanPositionVessel();
+    // The centre of the active chart window's chart; none without one.
+    std::function<std::optional<geo::CPosition>()> activeChartCentre;
     // "Navigator > Autoscroll Restrictions...": the charts taken off the list on Remove.
     void OnAutoscrollRestrictions();
     void LoadSettings() override;
@@ -81,13 +91,27 @@ public:
     }
     // The instruments module whose sentences, repeater and warning switch
     // the NMEA page shows beside the GPS's.
-    void SetInstrumentsModule(nmea::CInstrumentsModule* module) { m_instrumentsModule = module; }
+    // Its autopilot steers by the monitor panel's values from then on.
+    void SetInstrumentsModule(nmea::CInstrumentsModule* module);
+    // A sentence group of a module made after the navigator (the radar's) for
+    // the NMEA page: its tree root's text, the module's entries (none while
+    // the module is gone) and how the module stores them.
+    struct CSentenceSource {
+        std::string title;
+        std::function<nmea::CInstrumentConfig*()> config;
+        std::function<void()> save;
+    };
+    void AddSentenceSource(CSentenceSource source)
+    {
+        m_sentenceSources.push_back(std::move(source));
+    }
     // "Navigator > Options...".
     void OpenNavigatorOptions();
 
     // The vessel log's windows and the File menu's log items.
     void OnStartEndVoyage();
     void OnLogbookEntry();
+    bool CanMakeLogbookEntry() const;
     void OpenLogbookWindow();
     app::CListFrame* LogbookFrame() const { return m_logbookFrame.data(); }
     bool OpenLogFromChooser();
@@ -112,6 +136,8 @@ public:
     void ViewDestroyed(chart::CChartView& view) override;
     // Properties over a position marker of the own track.
     PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+    // "Position Vessel" in the chart's right-click menu.
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
     chart::PropertiesOrder PropertiesRank() const override
     {
         return chart::PropertiesOrder::PositionFixes;
@@ -147,6 +173,8 @@ private:
     std::function<std::vector<app::COptionPageFactory>()> m_extraPages;
     QPointer<QWidget> m_optionsSheet;
     nmea::CInstrumentsModule* m_instrumentsModule = nullptr;
+    std::vector<CSentenceSource> m_sentenceSources;
+    std::unique_ptr<CAutopilotLink> m_autopilotLink;
     long long m_lastNmeaFixMs = 0;
     std::unique_ptr<app::CQtPrompt> m_logPrompt;
     QPointer<app::CListFrame> m_logbookFrame;

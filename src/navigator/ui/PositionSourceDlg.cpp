@@ -51,8 +51,9 @@ CPositionSourceDlg::CPositionSourceDlg(const CStart& start, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Position Source"));
     auto* layout = new QVBoxLayout(this);
-    m_sourceText = new QLabel(
-        QString::fromStdString(navigator::SourceText(start.gpsReceiving, start.drRunning)), this);
+    m_sourceText = new QLabel(QString::fromStdString(navigator::SourceText(
+                                  start.gpsReceiving, start.drRunning || start.fromChart)),
+                              this);
     m_sourceText->setObjectName("sourceText");
     layout->addWidget(m_sourceText);
     m_nmea = new QRadioButton(QStringLiteral("&NMEA"), this);
@@ -61,7 +62,8 @@ CPositionSourceDlg::CPositionSourceDlg(const CStart& start, QWidget* parent)
     for (QRadioButton* r : {m_nmea, m_dr, m_off})
         layout->addWidget(r);
     m_nmea->setEnabled(!start.drRunning && start.gpsReceiving);
-    (start.drRunning ? m_dr : (start.gpsReceiving ? m_nmea : m_off))->setChecked(true);
+    (start.drRunning || start.fromChart ? m_dr : (start.gpsReceiving ? m_nmea : m_off))
+        ->setChecked(true);
 
     auto* drGroup = new QGroupBox(QStringLiteral("Dead Reckoning"), this);
     auto* form = new QFormLayout(drGroup);

@@ -29,6 +29,9 @@ public:
         bool gpsReceiving = false;
         bool drRunning = false;
         bool positionAvailable = false;
+        // Opened to put the vessel at a chart position: dead reckoning from
+        // the position given.
+        bool fromChart = false;
         navigator::CPositionSourceChoice values;   // the fix's numbers and position
     };
 

@@ -49,7 +49,7 @@ void CNavigatorWindows::RegisterLogCommands(app::CCommandTable& commands)
         });
     commands.Add(
         this, app::cmd::kNavLogbookEntry, [this](unsigned) { OnLogbookEntry(); },
-        [this](app::CCmdUI& ui) { ui.Enable(Logbook().IsOpen()); });
+        [this](app::CCmdUI& ui) { ui.Enable(CanMakeLogbookEntry()); });
     commands.Add(
         this, app::cmd::kNavLogbookWindow, [this](unsigned) { OpenLogbookWindow(); },
         [this](app::CCmdUI& ui) {
@@ -142,12 +142,21 @@ void CNavigatorWindows::OnStartEndVoyage()
     RefreshLogbookWindow();
 }
 
+// A note goes into the voyage's log only while it logs at a known position:
+// with logging off the row would start a new vessel append of its own.
+bool CNavigatorWindows::CanMakeLogbookEntry() const
+{
+    return IsPositionAvailable() && Logbook().IsLogging();
+}
+
 void CNavigatorWindows::OnLogbookEntry()
 {
+    if (!CanMakeLogbookEntry())
+        return;
     bool ok = false;
     const QString note = QInputDialog::getMultiLineText(m_window, QStringLiteral("Logbook Entry"),
                                                         QStringLiteral("&Note"), {}, &ok);
-    if (ok)
+    if (ok && CanMakeLogbookEntry())   // logging may have stopped while the note was written
         Logbook().LogEvent(note.toStdString(), navigator::kFixManual);
 }
 

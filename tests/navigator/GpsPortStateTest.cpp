@@ -1,0 +1,106 @@
+// The GPS on a real serial port (a socat pty pair) that another program
+// holds: the receive side is open and waits for the instrument, but the
+// navigator does not count it as receiving, so no navigation tick runs and
+// no "NMEA not received" follows; the port's receive history says what the
+// message bar says. Once the holder lets go the port connects, its history
+// says so, and the ticks run; an adapter pulled out after that is an
+// instrument gone quiet, still watched by the cycle.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "../nmea/PtyPair.h"
+#include "ChildProcess.h"
+#include "FakeClock.h"
+#include "FileSettingsHome.h"
+#include "TempFolder.h"
+#include "navigator/Instruments.h"
+#include "navigator/NavigatorModule.h"
+#include "nmea/GPSModule.h"
+#include "nmea/PortList.h"
+#include "nmea/SerialDevice.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+bool HistoryHas(const nmea::CPort& port, const std::string& text)
+{
+    const auto lines = port.GetHistory(nmea::PortChannel::Receive);
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.find(text) != std::string::npos; });
+}
+
+}   // namespace
+
+TEST(GpsPortState, AHeldPortIsNotReceivingUntilItsInstrumentComes)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), "usb-gps");
+    ASSERT_TRUE(pty.Running());
+    brine_test::Turn held, letGo;
+    const pid_t holder = brine_test::ForkChild([&] {
+        int error = 0;
+        auto device = nmea::CSerialDevice::Open(pty.Path().string(), true, error);
+        held.Post();
+        letGo.Wait();
+        return device ? 0 : 1;
+    });
+    ASSERT_TRUE(held.Wait());
+
+    nmea::PortPaths paths{};
+    paths[0] = pty.Path().string();
+    nmea::CPortList ports(paths, nmea::CComPortOptions{true, 200ms});
+    brine_test::FileSettingsHome settings(folder.Path() / "settings.conf");
+    brine_test::FakeClock clock;
+    navigator::CInstruments instruments(settings, clock, nullptr, &ports);
+    instruments.Gps().Config().receivePort = 1;
+    navigator::CNavigatorModule nav(settings, clock, &instruments.Receiver());
+    ASSERT_TRUE(instruments.OpenGpsReceive());
+    nmea::CPort& com1 = *ports.FindPort(1);
+
+    std::size_t messages = 0;
+    auto passes = [&](int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            clock.Advance(1s);
+            nav.NavigationTimerPass();
+            messages += nav.PanelQueue().Drain(
+                [&](const app::CPostedMessage& m) { nav.OnMonitorMessage(m); });
+        }
+    };
+
+    EXPECT_TRUE(instruments.Gps().Device().IsReceiveOpen());
+    EXPECT_FALSE(nav.IsGpsReceiving());
+    EXPECT_TRUE(HistoryHas(com1, "GPS: COM1 disconnected: "));
+    EXPECT_TRUE(HistoryHas(com1, "in use by another program"));
+    EXPECT_FALSE(HistoryHas(com1, "open, waiting for data"));
+    passes(70);
+    EXPECT_EQ(messages, 0u) << "the navigation tick ran on a port that receives nothing";
+    EXPECT_FALSE(nav.IsNmeaCautionOn());
+    EXPECT_FALSE(nav.Source().IsDrOn());
+    EXPECT_FALSE(nav.HasPositionData());
+
+    letGo.Post();
+    EXPECT_EQ(brine_test::WaitChild(holder), 0);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!nav.IsGpsReceiving() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(nav.IsGpsReceiving());
+    EXPECT_TRUE(HistoryHas(com1, "***COM1 connected***"));
+    passes(2);
+    EXPECT_GT(messages, 0u);
+    EXPECT_TRUE(nav.HasPositionData());
+
+    // The adapter pulled out later: the GPS has gone quiet, which the cycle
+    // goes on watching (dead reckoning takes over after its delay).
+    pty.Kill();
+    const auto lost = std::chrono::steady_clock::now() + 5s;
+    while (com1.GetCondition().connected && std::chrono::steady_clock::now() < lost)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(com1.GetCondition().connected);
+    EXPECT_TRUE(nav.IsGpsReceiving());
+    EXPECT_TRUE(HistoryHas(com1, "***COM1 disconnected: "));
+    instruments.Close();
+}

@@ -1,0 +1,323 @@
+// Every command of the main window's menus, toolbars and keys is enabled in some state a user
+// reaches (the states the window checks drive the program through): a command that is never
+// enabled cannot be used, however well its handler works. The program starts as the run script
+// starts it (sample chart media, vector cells and route installed). Before any position the
+// vessel is put where the user clicks on a blank chart (Position Source offers the chart's middle
+// first; Logbook Entry waits for logging). Then, with a GPS on COM1: a workspace saved, a voyage
+// under way, the route edited, a chartpoint database with marks, an edit field with the keyboard
+// and each chart window in front. The few commands no state enables are listed below with their
+// reasons.
+#include "shell/Brinevane.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "FirstStart.h"
+#include "ScriptedPrompt.h"
+#include "app/CommandIds.h"
+#include "app/WorkspaceManager.h"
+#include "app/ui/PropertySheet.h"
+#include "chart/ChartDoc.h"
+#include "chart/ChartWindow.h"
+#include "chart/ui/ChartView.h"
+#include "chart/ui/MarkDrag.h"
+#include "chartpoints/ChartpointModule.h"
+#include "geo/ui/PositionCtrl.h"
+#include "navigator/ui/MonitorPanel.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "navigator/ui/PositionSourceDlg.h"
+#include "nmea/ui/InstrumentOptionsPages.h"
+#include "shell/MainFrame.h"
+#include "shell/MainMenus.h"
+#include "targets/ARPAModule.h"
+
+namespace {
+
+using namespace app::cmd;
+
+// Every command a menu, toolbar or key of the main window offers, each once.
+std::vector<unsigned> AllCommandIds()
+{
+    std::set<unsigned> ids;
+    for (const shell::TopMenu& menu : shell::MainMenus())
+        for (const shell::MenuEntry& entry : menu.entries)
+            if (entry.kind == shell::MenuKind::Item && entry.id != 0)
+                ids.insert(entry.id);
+    for (const shell::MenuEntry& key : shell::MainAccelerators())
+        ids.insert(key.id);
+    for (const shell::ToolBarDef& bar : shell::MainToolBars())
+        for (const shell::ToolBarButton& button : bar.buttons)
+            if (button.id != 0)
+                ids.insert(button.id);
+    return {ids.begin(), ids.end()};
+}
+
+std::string CommandText(unsigned id)
+{
+    for (const shell::TopMenu& menu : shell::MainMenus())
+        for (const shell::MenuEntry& entry : menu.entries)
+            if (entry.kind == shell::MenuKind::Item && entry.id == id)
+                return std::string(menu.title) + " > " + entry.text;
+    for (const shell::MenuEntry& key : shell::MainAccelerators())
+        if (key.id == id)
+            return key.text;
+    for (const shell::ToolBarDef& bar : shell::MainToolBars())
+        for (const shell::ToolBarButton& button : bar.buttons)
+            if (button.id == id)
+                return button.tip;
+    return {};
+}
+
+// A recent-list slot shows only while the list holds an entry for it (it is hidden, not grey);
+// the first slot of each list is checked.
+bool IsLaterRecentSlot(unsigned id)
+{
+    return (kRecentWorkspaces.Contains(id) && id != kRecentWorkspaces.first) ||
+           (kRecentFiles.Contains(id) && id != kRecentFiles.first);
+}
+
+// Commands shown but never offered, each for its reason.
+const std::set<unsigned> kNeverEnabledByDesign = {
+    kEditRedo,   // there is no undo list behind it
+    kArpaOpen,   // a target's sheet opens from the chart's Properties
+    kArpaSave,   // a target's saving is switched on its page and the panel; the item shows it
+    kTenderSave,   // as for radar targets
+};
+
+// Known and still open: nothing enables these today. Autoscroll Restrictions... lists charts
+// nothing in the program adds; Help needs its manual beside the program, which nothing installs.
+// Each leaves this list when it is mended.
+const std::set<unsigned> kOpenFaults = {kNavAutoscrollRestrictions, kHelpContents, kHelpTopics};
+
+// Enabled by data these states do not make yet, as the window checks make it: pictures and a
+// video attached to a chartpoint or waypoint, a tidal model in the program's Tides folder (the
+// atlas, the plan's best time), a log read back with rows and no track, a tender target with a
+// man overboard.
+const std::set<unsigned> kNotReachedHere = {
+    kChartpointAttachments.first,
+    kChartpointAttachments.first + 1,
+    kChartpointAttachments.first + 2,
+    kChartpointAttachments.first + 3,
+    kRouteAttachments.first,
+    kRouteAttachments.first + 1,
+    kRouteAttachments.first + 2,
+    kRouteAttachments.first + 3,
+    kTidalAtlas,
+    kPlanBestTime,
+    kNavLogToTrack,
+    kTenderGoToSelected,
+    kTenderResetMob,
+};
+
+TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
+{
+    brine_test::FirstStartApp();
+    const brine_test::FirstStartHome home;
+    ASSERT_GE(home.master, 0);
+    ASSERT_EQ(home.InstallSampleRoute(), 0);
+    const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
+
+    brine_test::ScriptedPrompt prompt;
+    QObject owner;
+    brine_test::AcceptDialogsAsTheyCome(&owner);
+    shell::CBrinevane theApp(&prompt);
+    ASSERT_TRUE(theApp.InitApplication());
+    ASSERT_TRUE(theApp.InitInstance({"--sample-media", (bin / ".." / "sample-media").string(),
+                                     "--sample-cells", (bin / ".." / "sample-cells").string()}));
+    ASSERT_NE(theApp.MainFrame(), nullptr);
+    shell::CMainFrame& frame = *theApp.MainFrame();
+    // A command as the user gives it: from the menu as the idle pass has just set it.
+    const auto run = [&](unsigned id) {
+        frame.UpdateModuleCmdUI(true);
+        frame.Action(id)->trigger();
+    };
+
+    // Before any position: Navigator > Position Source opens at the middle of the chart in front,
+    // and the chart's right-click "Position Vessel" puts the vessel where it was clicked, dead
+    // reckoning from there, once the question is answered Yes.
+    navigator::CNavigatorWindows& nav = *frame.Navigator();
+    chart::CChartDoc* doc = frame.OpenChart("", false, chart::kFrameNormal);
+    ASSERT_NE(doc, nullptr);
+    run(kChartZoomIn);
+    ASSERT_TRUE(frame.GoToPosition(geo::CPosition(48.1, -122.7)));   // off the origin
+    chart::CChartView* view = nullptr;
+    for (auto* each : frame.findChildren<chart::CChartView*>())
+        if (&each->Doc() == doc)
+            view = each;
+    ASSERT_NE(view, nullptr);
+    QTest::qWait(200);
+    geo::CPosition centre;
+    ASSERT_TRUE(doc->GetCentrePosition(centre));
+    brine_test::AnswerDialogs() = false;
+    std::optional<geo::CEntryPosition> offered;
+    bool menuItem = false, menuItemEnabled = false, asked = false, drOffered = false;
+    QTimer user;
+    // The user's clicks; each in a slot of its own, so this one is free to answer what they open.
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked = box->text() == "Are you sure you want to move the vessel position?";
+            box->button(QMessageBox::Yes)->click();
+        } else if (auto* dlg = qobject_cast<navigator::CPositionSourceDlg*>(
+                       QApplication::activeModalWidget())) {
+            offered = dlg->findChild<geo::CPositionCtrl*>("position")->GetPosition();
+            drOffered = dlg->Choice().source == navigator::SourceChoice::DeadReckoning;
+            dlg->accept();
+        } else if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            QAction* item = menu->findChild<QAction*>("positionVessel");
+            menuItem = item != nullptr;
+            menuItemEnabled = item != nullptr && item->isEnabled();
+            if (!menuItemEnabled) {
+                menu->close();
+                return;
+            }
+            const QPoint at = menu->actionGeometry(item).center();
+            QTimer::singleShot(0, menu,
+                               [menu, at] { QTest::mouseClick(menu, Qt::LeftButton, {}, at); });
+        }
+    });
+    user.start(50);
+    run(kNavPositionSource);
+    ASSERT_TRUE(offered.has_value());
+    EXPECT_NEAR(offered->latitude, centre.GetLatitude(), 1e-3);
+    EXPECT_NEAR(offered->longitude, centre.GetLongitude(), 1e-3);
+    offered.reset();
+
+    const QPoint click = view->rect().center() + QPoint(60, -40);
+    geo::CPosition clicked;
+    ASSERT_TRUE(chart::PositionAtClient(*doc, {click.x(), click.y()}, clicked));
+    QTest::mouseClick(view, Qt::RightButton, {}, click);
+    QTest::qWait(300);
+    user.stop();
+    brine_test::AnswerDialogs() = true;
+    EXPECT_TRUE(menuItem && menuItemEnabled);
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(drOffered);
+    ASSERT_TRUE(offered.has_value());
+    EXPECT_NEAR(offered->latitude, clicked.GetLatitude(), 1e-3);
+    EXPECT_TRUE(nav.Source().IsDrOn());
+    EXPECT_NEAR(nav.Snapshot()->position.GetLatitude(), clicked.GetLatitude(), 1e-3);
+    EXPECT_NEAR(nav.Snapshot()->position.GetLongitude(), clicked.GetLongitude(), 1e-3);
+    // Logbook Entry wants logging on as well as the position.
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(nav.IsPositionAvailable());
+    EXPECT_FALSE(frame.Action(kNavLogbookEntry)->isEnabled());
+    nav.SetLogging(true);
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(frame.Action(kNavLogbookEntry)->isEnabled());
+    nav.SetLogging(false);
+
+    std::set<unsigned> everEnabled;
+    std::string radarLines;   // what the radar on COM1 reports, once it is on
+    // A fix a second from the GPS off Point Wilson while the state settles, then every command's
+    // state as the idle pass sets it.
+    const auto sweep = [&] {
+        for (int i = 0; i < 12; ++i) {
+            home.Send(brine_test::WithChecksum(
+                          "GPRMC,120000,A,4808.000,N,12241.500,W,8.0,130.0,070126,,") +
+                      radarLines);
+            QTest::qWait(100);
+        }
+        frame.UpdateModuleCmdUI(true);
+        for (const unsigned id : AllCommandIds())
+            if (QAction* action = frame.Action(id); action && action->isEnabled())
+                everEnabled.insert(id);
+    };
+    sweep();
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("First start"));
+    sweep();
+    // The Autopilot page's Transmit box follows the switch's rule: a voyage under way, a
+    // transmit port, a route with waypoints.
+    const auto transmitBoxEnabled = [&] {
+        nav.OpenNavigatorOptions();
+        auto* sheet = frame.findChild<app::CModelessPropertySheet*>("navigatorOptions");
+        auto* page = sheet ? sheet->findChild<nmea::COptionsAutopilot*>() : nullptr;
+        auto* box = page ? page->findChild<QCheckBox*>("transmit") : nullptr;
+        const bool enabled = box != nullptr && box->isEnabled();
+        if (sheet)
+            sheet->OnCancel();
+        QTest::qWait(100);
+        return enabled;
+    };
+    EXPECT_FALSE(transmitBoxEnabled());
+    ASSERT_TRUE(nav.StartVoyage("FS-1", "Officer"));
+    EXPECT_TRUE(transmitBoxEnabled());
+    sweep();
+    for (const unsigned id : {kRouteNext, kWaypointNext})
+        run(id);
+    run(kRouteEdit);
+    sweep();
+    run(kRouteEdit);
+
+    // A chartpoint database of the user's own with two marks.
+    auto* marks = brine_test::FindModule<chartpoints::CChartpointModule>(frame);
+    ASSERT_NE(marks, nullptr);
+    ASSERT_TRUE(marks->OpenDatabase((home.folder / "Marks").string()));
+    marks->Execute(kChartpointEdit);
+    ASSERT_TRUE(marks->AddChartpointAt(geo::CPosition(48.14, -122.75)));
+    ASSERT_TRUE(marks->AddChartpointAt(geo::CPosition(48.10, -122.69)));
+    for (const unsigned id : {kChartpointFirst, kChartpointLast}) {
+        marks->Execute(id);
+        sweep();
+    }
+    marks->Execute(kChartpointEdit);
+
+    // A second route; the radar on, reporting a target (selected) and its cursor.
+    for (const unsigned id : {kRouteEdit, kRouteNew, kRouteEdit})
+        run(id);
+    sweep();
+    run(kRouteFirst);
+    sweep();
+    auto* radar = brine_test::FindModule<targets::CARPAModule>(frame);
+    ASSERT_NE(radar, nullptr);
+    run(kArpaActivate);
+    ASSERT_TRUE(radar->IsOn());
+    radarLines = brine_test::WithChecksum("RATTM,01,0.50,090.0,T,5.0,180.0,T,,,N,NEAR,T,,,A") +
+                 brine_test::WithChecksum("RARSD,,,,,,,,,2.0,090.0,12.0,N,N");
+    sweep();
+    ASSERT_FALSE(radar->Targets().empty());
+    radar->SelectTarget((*radar->Targets().begin()).record.get());
+    sweep();
+
+    // An edit field with the keyboard and text on the clipboard.
+    QApplication::clipboard()->setText("text");
+    auto* field = frame.findChild<navigator::CMonitorPanel*>()->findChild<QLineEdit*>("routeName");
+    ASSERT_NE(field, nullptr);
+    frame.activateWindow();
+    field->setFocus();
+    sweep();
+
+    // Each chart window in front in turn: the sample raster and vector charts, the blank one.
+    auto* mdi = qobject_cast<QMdiArea*>(frame.centralWidget());
+    ASSERT_NE(mdi, nullptr);
+    // On each: a larger scale chart, then zoomed in (a raster chart's high resolution).
+    for (QMdiSubWindow* window : mdi->subWindowList()) {
+        mdi->setActiveSubWindow(window);
+        sweep();
+        for (const unsigned id : {kChartLargerScale, kChartZoomIn}) {
+            run(id);
+            sweep();
+        }
+    }
+
+    std::string never;
+    for (const unsigned id : AllCommandIds())
+        if (!everEnabled.count(id) && !kNeverEnabledByDesign.count(id) && !kOpenFaults.count(id) &&
+            !kNotReachedHere.count(id) && !IsLaterRecentSlot(id))
+            never += std::to_string(id) + " " + CommandText(id) + "\n";
+    EXPECT_EQ(never, "") << "commands never enabled";
+
+    theApp.ExitInstance();
+}
+
+}   // namespace
