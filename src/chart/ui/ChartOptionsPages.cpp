@@ -321,6 +321,12 @@ void ReloadChartFolders(chart::CChartingModule& charting, const chart::CChartFol
     step(4, "Done");
 }
 
+bool IsChartOptionsSheetOpen(QWidget* frame)
+{
+    const app::CModelessPropertySheet* open = FindSheet(frame, "chartOptions");
+    return open && open->isVisible();
+}
+
 void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplayPalettes* palettes,
                            QWidget* frame, app::CPostedMessageQueue* frameQueue)
 {

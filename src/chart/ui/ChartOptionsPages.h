@@ -81,6 +81,9 @@ private:
 // Chart > Options... and Chart > Management...: modeless, one of each.
 void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplayPalettes* palettes,
                            QWidget* frame, app::CPostedMessageQueue* frameQueue);
+// Whether the frame's Chart Options sheet is open (Chart > Options... is
+// grey while it is).
+bool IsChartOptionsSheetOpen(QWidget* frame);
 void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
                               app::CPostedMessageQueue* frameQueue);
 // Closes every chart, sets the folders and rebuilds the folio, showing the steps.

@@ -107,14 +107,14 @@ bool CHCRFDoc::MakeChartFilesReachable()
         name = m_record.chartDate.empty() ? m_record.updateCd : m_record.chartDate;
         date.clear();
     }
-    return m_service->WaitForCD(name, date, &m_promptCancelled);
+    return m_service->WaitForCD(name, date, &PromptCancelledFlag());
 }
 
 bool CHCRFDoc::FetchUpdateFiles()
 {
     if (m_record.source & 2)
         return app::FolderExists(m_service->ChartsFolder());
-    return m_service->WaitForCD(m_record.updateCd, {}, &m_promptCancelled);
+    return m_service->WaitForCD(m_record.updateCd, {}, &PromptCancelledFlag());
 }
 
 bool CHCRFDoc::LoadChart()

@@ -205,7 +205,6 @@ public:
     const std::vector<CPanel>& Panels() const { return m_panels; }
     std::size_t CurrentPanel() const { return m_currentPanel; }
     const CTileCache& Cache() const { return m_cache; }
-    bool PromptCancelled() const { return m_promptCancelled; }
     CHCRFModule* Service() const { return m_service; }
     std::mutex& TileLock() { return m_tileLock; }
     // The folder update files of a chart on media are copied to while merged.
@@ -260,7 +259,6 @@ private:
     double m_scale = 1.0;
     geo::IntPoint m_scroll{0, 0}, m_lastDrawn{0, 0}, m_savedScroll{0, 0};
     geo::IntPoint m_panelOrigin{0, 0};
-    bool m_promptCancelled = false;
     bool m_placed = false;
     bool m_autoCentred = false;   // centred by the view's size, not moved since
 
