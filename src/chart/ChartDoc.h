@@ -210,6 +210,9 @@ public:
     // The integrity check of a raster chart: possible while its full-detail
     // raster is in memory and no check is open; the check starts here.
     virtual bool CanVerify() { return false; }
+    // Whether the chart still reads its files through the source folder (the
+    // chart medium): a new source folder closes it, and only it.
+    virtual bool ReadsFromSourceFolder() const { return false; }
     virtual void VerifyIntegrity() { }
 
     // ---- Shared operations -------------------------------------------------

@@ -31,6 +31,7 @@
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartOptionsPages.h"
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
@@ -1002,5 +1003,26 @@ TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositi
     const QString shown = QString::fromStdString(frame->Charting()->GetCursorPositionText());
     EXPECT_FALSE(shown.isEmpty());
     EXPECT_EQ(label->text(), shown);
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, ANewSourceFolderAloneKeepsChartsThatDoNotReadFromIt)
+{
+    auto frame = Start();
+    ASSERT_EQ(Frames(*frame).size(), 1u);   // the blank chart, read from no medium
+    chart::CChartingModule& charting = *frame->Charting();
+    const std::string charts = charting.GetDataFolder();
+    std::filesystem::create_directories(dir / "medium");
+    chart::ReloadChartFolders(charting, {charts, (dir / "medium").string()}, frame.get());
+    Pump();
+    EXPECT_EQ(charting.GetSourcePath(), (dir / "medium").string());
+    EXPECT_EQ(Frames(*frame).size(), 1u);
+
+    // A new charts folder takes every chart's files away.
+    std::filesystem::create_directories(dir / "charts");
+    chart::ReloadChartFolders(charting, {(dir / "charts").string(), (dir / "medium").string()},
+                              frame.get());
+    Pump();
+    EXPECT_TRUE(Frames(*frame).empty());
     frame->CloseWithoutConfirmation();
 }

@@ -86,7 +86,9 @@ void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplay
 bool IsChartOptionsSheetOpen(QWidget* frame);
 void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
                               app::CPostedMessageQueue* frameQueue);
-// Closes every chart, sets the folders and rebuilds the folio, showing the steps.
+// Takes new chart folders, showing the steps: a new charts folder closes
+// every chart and rebuilds the folio; a new source folder alone closes only
+// the charts read from the medium.
 void ReloadChartFolders(chart::CChartingModule& charting, const chart::CChartFolders& folders,
                         QWidget* parent);
 

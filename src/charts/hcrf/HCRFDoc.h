@@ -60,20 +60,11 @@ public:
     std::string GetScaleText() override;
     std::string GetHorizontalDatum() override;
     std::string GetDepthUnits() override;
-    // Raster charts paint land in buff and yellow tints and water in white and
-    // blue: what lies under a tidal arrow is told by hue, in every palette.
-    bool IsColourInFirstClass(app::COLORREF c) const override
-    {
-        const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)),
-                  b = int(app::GetBValue(c));
-        return r > b + 24 && g > b;
-    }
-    bool IsColourInSecondClass(app::COLORREF c) const override
-    {
-        const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)),
-                  b = int(app::GetBValue(c));
-        return b >= r && b + 8 >= g && b > 0;
-    }
+    // The chart colours of the active display palette a tidal arrow keeps
+    // off (the first class: drying areas, land, ...) and draws over (the
+    // second: water).
+    bool IsColourInFirstClass(app::COLORREF c) const override;
+    bool IsColourInSecondClass(app::COLORREF c) const override;
     std::string GetProjection() override;
     std::uint16_t GetDatumIndex() const override;
     bool GetMetresPerPixel(double& metres) override;
@@ -102,6 +93,9 @@ public:
     bool ZoomMax() override { return SetZoom(3, nullptr); }
     bool IsAtMaxZoom() override { return m_active == kHigh && m_scale >= 2.0; }
     bool IsAtMinZoom() override { return m_active == kLow && m_scale <= 0.5; }
+    // Makes current the lowest-numbered panel holding the middle of the view,
+    // and in it the last sub-panel that does (Zoom In starts from there).
+    void SelectPanelAtViewCentre();
     bool ZoomIn() override;
     bool ZoomOut() override;
     bool CentreOnPosition(const geo::CPosition& position, bool chooseSubPanel) override;
@@ -182,6 +176,7 @@ public:
 
     // ---- Verification ----
     bool CanVerify() override;
+    bool ReadsFromSourceFolder() const override { return (m_record.source & 1) == 0; }
     void VerifyIntegrity() override;
     // Stops and joins a running check; the dialog closes through this.
     void EndVerification();
