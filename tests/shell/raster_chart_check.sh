@@ -375,7 +375,7 @@ close_sheet() {
 }
 close_sheet
 
-step "the overview opens; Larger Scale twice reaches the harbour chart"
+step "the overview opens; Larger Scale, then Ctrl++, reaches the harbour chart"
 open_chart RC9001
 shot overview
 chart_menu l

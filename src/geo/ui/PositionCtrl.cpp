@@ -27,10 +27,10 @@ CPositionCtrl::CPositionCtrl(QWidget* parent) : QLineEdit(parent)
     up->setToolTip(tr("Step the field up"));
     // A held arrow repeats as a held Up or Down key does: its button's press
     // starts the spin, the release stops it.
-    for (auto [action, upwards] : {std::pair{up, true}, std::pair{down, false}})
-        for (QObject* shown : action->associatedObjects())
+    for (const auto& arrow : {std::pair{up, true}, std::pair{down, false}})
+        for (QObject* shown : arrow.first->associatedObjects())
             if (auto* button = qobject_cast<QAbstractButton*>(shown)) {
-                connect(button, &QAbstractButton::pressed, this, [this, upwards] {
+                connect(button, &QAbstractButton::pressed, this, [this, upwards = arrow.second] {
                     if (isReadOnly())
                         return;
                     setFocus(Qt::MouseFocusReason);
