@@ -72,6 +72,7 @@ inline constexpr unsigned kChartManagement = 2235;
 inline constexpr unsigned kChartUpdateBoxes = 2127;
 inline constexpr unsigned kChartUpdateFolio = 1660;
 inline constexpr unsigned kChartVerify = 1597;
+inline constexpr unsigned kChartCursorPosition = 2309;   // a toolbar label: the pointer's position
 inline constexpr unsigned kChartPrint = 57607;   // the chart view's own print and preview
 inline constexpr unsigned kChartPrintPreview = 57609;   // no menu entry: a key of the chart view
 

@@ -61,4 +61,22 @@ CWaitStatus::~CWaitStatus()
         s.cursorHost->SetWaitCursor(false);
 }
 
+CWaitProgress::CWaitProgress(const std::string& text, int steps) : m_host(ThisThread().statusHost)
+{
+    if (m_host)
+        m_host->ShowProgress(text, steps);
+}
+
+CWaitProgress::~CWaitProgress()
+{
+    if (m_host)
+        m_host->HideProgress();
+}
+
+void CWaitProgress::Step()
+{
+    if (m_host)
+        m_host->StepProgress();
+}
+
 }   // namespace app

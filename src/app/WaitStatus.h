@@ -18,6 +18,11 @@ public:
     // Absent while the program has no main window with a status bar.
     virtual std::optional<std::string> StatusText() const = 0;
     virtual void SetStatusText(const std::string& text) = 0;   // shown at once
+    // A progress bar of `steps` steps beside `text` in the message pane, one
+    // step further, and gone again; a host without one ignores them.
+    virtual void ShowProgress(const std::string& /*text*/, int /*steps*/) { }
+    virtual void StepProgress() { }
+    virtual void HideProgress() { }
 };
 
 inline constexpr const char* kPleaseWaitText = "Please Wait . . .";
@@ -39,6 +44,21 @@ public:
 
 private:
     std::optional<std::string> m_savedText;
+};
+
+// A long operation that counts its steps: the wait state, and the status
+// bar's progress with its text for as long as the scope lasts.
+class CWaitProgress {
+public:
+    CWaitProgress(const std::string& text, int steps);
+    ~CWaitProgress();
+    CWaitProgress(const CWaitProgress&) = delete;
+    CWaitProgress& operator=(const CWaitProgress&) = delete;
+    void Step();
+
+private:
+    CWaitStatus m_wait;
+    CWaitHost* m_host;
 };
 
 }   // namespace app

@@ -63,7 +63,8 @@ bool CChartDoc::OnOpenDocument(const std::string& path)
     } catch (...) {
         ok = false;
     }
-    if (!ok && !m_suppressFailure && m_module && m_module->OpeningWindowId() != kFrameAutoscroll)
+    if (!ok && !m_suppressFailure && !m_promptCancelled && m_module &&
+        m_module->OpeningWindowId() != kFrameAutoscroll)
         m_module->ShowLoadFailure();
     if (bar)
         bar->LockUpdate(true);

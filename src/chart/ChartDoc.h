@@ -77,6 +77,11 @@ public:
     const std::string& GetPathName() const { return m_path; }
     bool IsLoaded() const { return m_loaded; }
     void SetSuppressFailureMessage(bool on) { m_suppressFailure = on; }
+    // Set by a chart kind whose open asked for the chart's medium and was
+    // cancelled there: the failed open then gives no "Unable to load chart"
+    // notice, since the user chose it.
+    bool PromptCancelled() const { return m_promptCancelled; }
+    bool& PromptCancelledFlag() { return m_promptCancelled; }
 
     // ---- Opening and closing -----------------------------------------------
     // Opens the chart named by the path (an empty path is the blank chart in
@@ -210,6 +215,9 @@ public:
     // The integrity check of a raster chart: possible while its full-detail
     // raster is in memory and no check is open; the check starts here.
     virtual bool CanVerify() { return false; }
+    // Whether the chart still reads its files through the source folder (the
+    // chart medium): a new source folder closes it, and only it.
+    virtual bool ReadsFromSourceFolder() const { return false; }
     virtual void VerifyIntegrity() { }
 
     // ---- Shared operations -------------------------------------------------
@@ -281,6 +289,7 @@ private:
     std::string m_path;
     std::string m_title;
     bool m_suppressFailure = false;
+    bool m_promptCancelled = false;
     std::vector<const CFolioItem*> m_folio;   // the module's items, never owned here
     std::vector<geo::CPosition> m_fixes;
     std::vector<CFixRunPoint> m_fixRuns;

@@ -7,6 +7,7 @@
 #include "app/CommandTable.h"
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
+#include "app/WaitStatus.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartWindow.h"
 #include "platform/Ascii.h"
@@ -83,6 +84,11 @@ void CChartingModule::RegisterCommands(app::CCommandTable& commands)
     commands.Add(me, cmd::kChartZoomOut, zoom(&CChartDoc::ZoomOut),
                  enabledUnless(&CChartDoc::IsAtMinZoom));
     commands.Add(me, cmd::kChartFull, zoom(&CChartDoc::ZoomFull), hasChart);
+    // "Current Cursor Position": a label on a toolbar showing where the
+    // pointer is on the active chart; clicking it does nothing.
+    commands.Add(
+        me, cmd::kChartCursorPosition, [](unsigned) {},
+        [this](app::CCmdUI& ui) { ui.SetText(GetCursorPositionText()); });
     commands.Add(
         me, cmd::kChartLargerScale,
         [this](unsigned) {
@@ -464,9 +470,13 @@ bool CChartingModule::GetFolioItems(std::vector<const CFolioItem*>& items) const
 
 void CChartingModule::BuildChartFolio()
 {
+    app::CWaitProgress progress("Building chart folio",
+                                static_cast<int>(m_services.chartServices.size()));
     ClearFolioItems();
-    for (auto& service : m_services.chartServices)
+    for (auto& service : m_services.chartServices) {
         service->BuildFolio(m_folio);
+        progress.Step();
+    }
     for (CChartWindow* f : m_frames) {
         if (CChartDoc* doc = f->GetChartDoc())
             doc->RebuildFolio();

@@ -47,13 +47,13 @@ public:
     std::string m_memo;
 };
 
-// Zone times a ship keeps: -12 to +14 hours.
-inline constexpr int kMinZone = -12;
-inline constexpr int kMaxZone = 14;
+// Zone times the chartpoints take: whole hours from -11 to +12.
+inline constexpr int kMinZone = -11;
+inline constexpr int kMaxZone = 12;
 
 // The zone time text as a whole number of hours: decimal, or hexadecimal when
 // it holds 'x'; blanks around it are allowed and an empty text is 0. None for
-// text that is not a number or lies outside -12..+14.
+// text that is not a number or lies outside -11..+12.
 std::optional<int> ParseZoneTime(std::string_view text);
 // A stored zone as the record's text: the signed value in decimal.
 std::string ZoneTimeText(int zone);

@@ -427,7 +427,7 @@ bool CChartpointModule::StoreCurrentToDb(std::string* message)
     const std::optional<int> zone = ParseZoneTime(m_current.m_zoneTime);
     if (!zone) {
         if (message)
-            *message = "ZT (zone time) must be a whole number of hours from -12 to +14, not \"" +
+            *message = "ZT (zone time) must be a whole number of hours from -11 to +12, not \"" +
                        m_current.m_zoneTime + "\".";
         return false;
     }

@@ -667,6 +667,22 @@ std::optional<std::string> CPositionEntry::Paste(std::string_view pasted)
     return error;
 }
 
+std::optional<std::string> CPositionEntry::Clear(std::size_t first, std::size_t last)
+{
+    last = std::min(last, m_text.size());
+    if (first == 0 && last == m_text.size()) {
+        Reset();
+        return std::nullopt;
+    }
+    std::u32string candidate = m_text;
+    for (std::size_t i = first; i < last && i < m_codes.size(); ++i)
+        if (m_codes[i] != EntryField::Literal && m_codes[i] != EntryField::Datum)
+            candidate[i] = U' ';
+    if (auto error = Check(std::move(candidate)))
+        return error;
+    return SelectFieldAt(first);
+}
+
 void CPositionEntry::Reset()
 {
     SetPosition(m_last);
@@ -721,8 +737,8 @@ std::optional<std::string> CheckZoneTime(std::string_view text)
         text.remove_prefix(1);
     int hours = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), hours);
-    if (ec != std::errc() || end != text.data() + text.size() || hours < -12 || hours > 14)
-        return std::string("Zone time runs from -12 to +14 hours");
+    if (ec != std::errc() || end != text.data() + text.size() || hours < -11 || hours > 12)
+        return std::string("Zone time runs from -11 to +12 hours");
     return std::nullopt;
 }
 

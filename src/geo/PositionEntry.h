@@ -103,6 +103,12 @@ public:
     // Types `text` from the selected field on, skipping the layout's
     // literals; the whole paste is refused when any of it does not fit.
     std::optional<std::string> Paste(std::string_view text);
+    // Clears the positions [first, last) (Backspace, Delete, Cut): the
+    // whole text goes back to the last position shown; a part has its
+    // characters blanked, the datum and the layout's literals kept, and the
+    // field at `first` is selected. A text that no longer reads is kept as
+    // it was and the message returned.
+    std::optional<std::string> Clear(std::size_t first, std::size_t last);
     // Back to the last position shown.
     void Reset();
 
@@ -152,7 +158,7 @@ private:
 
 // The plain degree entries beside it: the compass deviation entries (a
 // signed decimal with an optional E or W) and the zone time (a whole number
-// of hours from -12 to +14). Each returns nullopt for text that may stand,
+// of hours from -11 to +12). Each returns nullopt for text that may stand,
 // otherwise the message.
 std::optional<std::string> CheckDegreeText(std::string_view text, bool allowEastWest);
 std::optional<std::string> CheckZoneTime(std::string_view text);

@@ -13,6 +13,7 @@
 #include "app/CommandTable.h"
 #include "app/DisplayPalettes.h"
 #include "app/SystemUtils.h"
+#include "app/ui/ToolbarLabelAction.h"
 #include "chart/ChartingModule.h"
 #include "chart/overlays/OverlayVessel.h"
 #include "chart/ui/ChartDocument.h"
@@ -111,6 +112,14 @@ public:
         m_infoPanel = panel;
         panels.push_back(panel);
         return true;
+    }
+    QAction* ToolBarControl(unsigned id, QObject* parent) override
+    {
+        if (id != app::cmd::kChartCursorPosition)
+            return nullptr;
+        return new app::CToolbarLabelAction(QStringLiteral("Current Cursor Position"),
+                                            QStringLiteral("00\u00B000.000'N 000\u00B000.000'W"),
+                                            QColor(175, 175, 175), parent);
     }
     void RegisterCommands(app::CCommandTable& commands) override
     {

@@ -33,6 +33,7 @@
 #include "app/ui/InfoDialogs.h"
 #include "app/ui/MdiPlacement.h"
 #include "app/ui/MsgBarWnd.h"
+#include "app/ui/SidePanel.h"
 #include "app/ui/TreeListOptionDlg.h"
 #include "app/ui/XStatusBar.h"
 #include "chart/ChartingModule.h"
@@ -169,6 +170,7 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
             std::chrono::floor<std::chrono::days>(m_services.clock->UtcNow())};
         return m_geomag->FormatVariation(today, position);
     };
+    frameServices.activeSidePanel = [this]() -> const QWidget* { return m_activeSidePanel; };
     auto* frame = new chart::CChartFrame(windowId, *document, frameServices);
     m_mdi->addSubWindow(frame);
     frame->resize(frame->sizeHint());
@@ -234,9 +236,14 @@ void CMainFrame::RestoreWindows()
 
 void CMainFrame::UpdatePositionPane()
 {
-    if (m_statusBar && m_charting)
-        m_statusBar->SetPaneText(app::CXStatusBar::PositionPane,
-                                 QString::fromStdString(m_charting->GetCursorPositionText()));
+    if (!m_charting)
+        return;
+    const QString text = QString::fromStdString(m_charting->GetCursorPositionText());
+    if (m_statusBar)
+        m_statusBar->SetPaneText(app::CXStatusBar::PositionPane, text);
+    // The toolbar's cursor position label follows the pointer too.
+    if (auto found = m_actions.find(cmd::kChartCursorPosition); found != m_actions.end())
+        found->second->setText(text);
 }
 
 // An installed raster chart chosen by its number from the folio, in a new
@@ -495,7 +502,9 @@ void CMainFrame::RegisterChartCommands()
             if (m_charting)
                 OpenChartOptionsSheet(*m_charting, app::GetProgramPalettes(), this, &m_posted);
         },
-        [this](app::CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
+        [this](app::CCmdUI& ui) {
+            ui.Enable(m_charting != nullptr && !chart::IsChartOptionsSheetOpen(this));
+        });
     m_commands.Add(
         me, cmd::kChartManagement,
         [this](unsigned) {
@@ -704,10 +713,9 @@ void CMainFrame::SetRangeBearingMode(bool on)
         return;
     }
     CloseRangeBearingBar();
-    // The measurement shown stays until the mode ends.
+    // The finished measurements stay on their charts after the mode ends.
     if (m_charting)
-        for (chart::CChartWindow* frame : m_charting->ChartFrames())
-            frame->ClearViewOverlays();
+        m_charting->RefreshAllChartViews();
 }
 
 void CMainFrame::ShowRangeBearingLabel(const std::string& text)

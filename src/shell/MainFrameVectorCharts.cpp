@@ -117,7 +117,7 @@ void CMainFrame::UpdateVectorFolio()
     progress.hide();
     QApplication::restoreOverrideCursor();
 
-    std::string text = charts::CLiveChartService::UpdateMessage(result);
+    std::string text = charts::CLiveChartService::UpdateMessage(result, service->Folder());
     for (const auto& refused : result.refused)
         text += "\n" + refused;
     for (const auto& note : result.notes)

@@ -104,13 +104,12 @@ constexpr MenuEntry kChart[] = {
     I(kChartZoomIn, "Zoom &In"),
     I(kChartZoomOut, "Zoom &Out"),
     Sep(),
-    I(kChartSmallerScale, "&Smaller Scale Chart"),
-    I(kChartLargerScale, "&Larger Scale Chart"),
+    I(kChartSmallerScale, "&Smaller Scale Chart", "Ctrl+-"),
+    I(kChartLargerScale, "&Larger Scale Chart", "Ctrl++"),
     Sep(),
     I(kChartFull, "&Full Chart"),
-    I(kChartWorld, "&World Chart"),
+    I(kChartWorld, "&World Chart", "Ctrl+6"),
     Sep(),
-    C(kChartRangeBearing, "&Range and Bearing"),
     C(kChartUpdateBoxes, "Update &Boxes"),
     I(kChartVerify, "&Verify Chart..."),
     Sep(),
@@ -230,6 +229,8 @@ constexpr MenuEntry kRoute[] = {
 constexpr MenuEntry kVessel[] = {I(kVesselOptions, "&Options...")};
 
 constexpr MenuEntry kTools[] = {
+    C(kChartRangeBearing, "&Range && Bearing", "Alt+6"),
+    Sep(),
     I(kTidalAtlas, "Display Tidal &Atlas", "Ctrl+Alt+T"),
     Sep(),
     I(kToolsOptions, "&Options..."),
@@ -327,6 +328,8 @@ constexpr ToolBarButton kChartBar[] = {
     O(kChartWorld, "World chart", "world-chart"),
     S,
     O(kChartRangeBearing, "Range and bearing", "range-bearing"),
+    S,
+    O(kChartCursorPosition, "Current Cursor Position", "world-chart"),
 };
 constexpr ToolBarButton kVoyage[] = {
     O(kNavVoyage, "Start or end voyage", "voyage"),

@@ -237,17 +237,21 @@ TEST_F(ChartingModuleTest, OpenRegistersMessagesAndFailureRaisesTheLoadMessage)
     EXPECT_TRUE(frameBar.Messages().empty());
     EXPECT_EQ(Module().GetFirstChartFrame(), nullptr);
 
-    // Failures: the main frame's message, except when suppressed or when
-    // the vessel's chart window is being opened.
+    // Failures: the main frame's message, except when suppressed, when
+    // the vessel's chart window is being opened, or when the user cancelled
+    // the prompt for the chart's medium.
     struct Row {
         bool suppress;
         int windowId;
         bool message;
+        bool cancelled = false;
     };
-    for (const Row row : {Row{false, 0, true}, Row{true, 0, false}, Row{false, 1, false}}) {
+    for (const Row row : {Row{false, 0, true}, Row{true, 0, false}, Row{false, 1, false},
+                          Row{false, 0, false, true}}) {
         bar.SetMessageActive(Module().LoadFailureMessage(), 0, false);
         TestDoc failing(&Module());
         failing.opens = false;
+        failing.PromptCancelledFlag() = row.cancelled;
         failing.SetSuppressFailureMessage(row.suppress);
         Module().SetOpeningWindowId(row.windowId);
         EXPECT_FALSE(failing.OnOpenDocument("x.chr"));

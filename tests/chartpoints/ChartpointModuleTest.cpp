@@ -84,8 +84,10 @@ TEST(ChartpointRecord, ClearEmptyAndZoneTimes)
         const char* text;
         std::optional<int> zone;
     } rows[] = {{"-5", -5},
-                {"+14", 14},
-                {"-12", -12},
+                {"+12", 12},
+                {"-11", -11},
+                {"+14", std::nullopt},
+                {"-12", std::nullopt},
                 {"0x0A", 10},
                 {"", 0},
                 {" 3 ", 3},

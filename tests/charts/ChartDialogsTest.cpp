@@ -8,6 +8,7 @@
 #include "TempFolder.h"
 #include "support/InstallFixture.h"
 
+#include "app/WaitStatus.h"
 #include "charts/hcrf/ChartChoices.h"
 #include "charts/hcrf/CustomChartList.h"
 #include "charts/hcrf/HCRFDoc.h"
@@ -242,6 +243,41 @@ TEST(ChartDialogs, CustomApplyCopiesToTheDiskAndRelocatesBackToTheMedium)
     in.arcs->CloseCatalogue();
     ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), true));
     EXPECT_FALSE(in.arcs->RelocateCharts({{0, "RC3003"}}));
+}
+
+// What the wait state shows on the status bar.
+struct StatusRecorder final : app::CWaitHost {
+    void SetWaitCursor(bool) override { }
+    std::optional<std::string> StatusText() const override { return text; }
+    void SetStatusText(const std::string& t) override { text = t; }
+    void ShowProgress(const std::string& t, int) override { shown.push_back(text + " | " + t); }
+    void StepProgress() override { ++steps; }
+    void HideProgress() override { ++hidden; }
+    std::string text = "Ready";
+    std::vector<std::string> shown;
+    int steps = 0;
+    int hidden = 0;
+};
+
+TEST(ChartDialogs, FolioBuildAndRelocationShowTheirProgressUnderTheWaitState)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    Install(in, false);
+    in.arcs->CloseCatalogue();
+    ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), false));
+    StatusRecorder status;
+    app::CWaitStatus::SetStatusHost(&status);
+    in.charting->BuildChartFolio();
+    const int folioSteps = status.steps;
+    EXPECT_TRUE(in.arcs->RelocateCharts({{0, "RC1001"}, {0, "RC2002"}}));
+    app::CWaitStatus::SetStatusHost(nullptr);
+    EXPECT_EQ(status.shown, (std::vector<std::string>{"Please Wait . . . | Building chart folio",
+                                                      "Please Wait . . . | Relocating Charts"}));
+    EXPECT_GE(folioSteps, 1);
+    EXPECT_EQ(status.steps - folioSteps, 2);
+    EXPECT_EQ(status.hidden, 2);
+    EXPECT_EQ(status.text, "Ready");
 }
 
 }   // namespace

@@ -1,10 +1,12 @@
 // The raster chart document on installed fake charts: an inset the
 // catalogue has no plan for gets no outline, a sub-panel without outline
-// height gives no distance per pixel, the zoom steps, and the service's
-// catalogue answers for a chart it does not hold.
+// height gives no distance per pixel, the zoom steps, Zoom In from the panel
+// under the middle, the colour classes, and the service's catalogue answers
+// for a chart it does not hold.
 
 #include "FakeChartWindow.h"
 #include "TempFolder.h"
+#include "app/DisplayPalettes.h"
 #include "charts/vector/BlankChartDoc.h"
 #include "support/InstallFixture.h"
 
@@ -169,6 +171,58 @@ TEST(ChartDocument, ZoomStepsAndCatalogueAnswersForUnknownCharts)
     auto known = chart.in.arcs->CreateChartDocFor(*chart.in.charting, path);
     EXPECT_EQ(known->GetChartType(), chart::kChartARCS);
     EXPECT_FALSE(unknown->OpenChart("/x/ZZ9999.chr"));
+}
+
+// Zoom In starts from the panel under the middle of the view, whichever
+// panel was current; the colour classes are those of the active palette.
+TEST(ChartDocument, ZoomInTakesThePanelUnderTheMiddleAndColourClassesFollowThePalette)
+{
+    Installed chart([] {}, 1);
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+    ASSERT_GT(doc.Panels()[1].SubPanelCount(), 0u);
+    // A place of the main panel outside the inset (top right).
+    const geo::IntRect inset = doc.Panels()[1].SubPanel(0).PixelBounds();
+    ASSERT_GT(inset.left, 150);
+    ASSERT_LT(inset.bottom, 250);
+    geo::CPosition middle;
+    ASSERT_TRUE(doc.PointToPosition({100, 300}, middle));
+    // Full detail, the view smaller than the chart; that place in the middle
+    // of the view while the inset is current.
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.SelectPanel(1, false));
+    ASSERT_TRUE(doc.CentreOnPosition(middle, false));
+    ASSERT_EQ(doc.CurrentPanel(), 1u);
+    ASSERT_TRUE(doc.ZoomIn());
+    EXPECT_EQ(doc.CurrentPanel(), 0u);
+
+    app::CDisplayPalettes palettes;
+    chart.in.charting->Services().palettes = &palettes;
+    struct Row {
+        int palette;
+        app::COLORREF colour;
+        bool first, second;
+    };
+    const Row rows[] = {
+        {app::CDisplayPalettes::kDay, 0x74AB62, true, false},
+        {app::CDisplayPalettes::kDay, 0x7F7FE0, true, false},
+        {app::CDisplayPalettes::kDay, 0xFFFFFF, false, true},
+        {app::CDisplayPalettes::kDay, 0xD9BE3C, false, true},
+        {app::CDisplayPalettes::kDay, 0x5396B9, false, false},   // entry 8: neither
+        {app::CDisplayPalettes::kDusk, 0x638051, true, false},
+        {app::CDisplayPalettes::kDusk, 0xFFFFFF, false, false},   // Day's water, not Dusk's
+        {app::CDisplayPalettes::kNight, 0x071518, true, false},
+        {app::CDisplayPalettes::kNight, 0x120903, false, true},
+    };
+    for (const Row& r : rows) {
+        palettes.SetActive(r.palette);
+        EXPECT_EQ(doc.IsColourInFirstClass(r.colour), r.first) << r.palette << " " << r.colour;
+        EXPECT_EQ(doc.IsColourInSecondClass(r.colour), r.second) << r.palette << " " << r.colour;
+    }
+    chart.in.charting->Services().palettes = nullptr;
 }
 
 // A second window on the chart (the one that follows the vessel) starts at the first's zoom.

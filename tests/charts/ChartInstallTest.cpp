@@ -296,4 +296,33 @@ TEST(ChartInstall, AreaPastThePictureShowsTheBackground)
     }
 }
 
+// The test chart NP762E belongs to the service by the label of its medium:
+// TEST1_C to TEST4_C for charts, TEST1_U to TEST4_U for updates, whose label
+// sorts as the first update of all.
+TEST(ChartInstall, TheTestChartCountsByItsMediumsLabel)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    struct Row {
+        const char* medium;
+        const char* number;
+        bool chart;
+        bool update;
+    };
+    const Row rows[] = {
+        {"TEST2_C", "NP762E", true, false},  {"test4_c", "np762e", true, false},
+        {"TEST3_U", "NP762E", false, true},  {"TEST1_U", "np762e ", false, true},
+        {"TEST5_C", "NP762E", false, false}, {"RC1", "NP762E", false, false},
+        {"TEST1_C", "NP762F", false, false},
+    };
+    for (const Row& r : rows) {
+        fs::create_directories(dir / r.medium);
+        in.charting->SetSourcePath((dir / r.medium).string());
+        EXPECT_EQ(in.arcs->IsServiceChart(r.number), r.chart) << r.medium << " " << r.number;
+        // A test update's label is the first of all, "WK00_95".
+        EXPECT_EQ(in.arcs->GetUpdateLabelKey(r.number) == "199500", r.update) << r.medium;
+    }
+    EXPECT_EQ(in.arcs->GetUpdateLabelKey("WK23_99"), "199923");
+}
+
 }   // namespace

@@ -189,11 +189,11 @@ TEST(DegreeEntries, DeviationAndZoneTimeTexts)
         EXPECT_TRUE(geo::CheckDegreeText(bad, true)) << bad;
     EXPECT_TRUE(geo::CheckDegreeText("3W", false));
 
-    for (const char* ok : {"", "-", "-12", "0", "+5", "14", "12"})
+    for (const char* ok : {"", "-", "-11", "0", "+5", "+12", "12"})
         EXPECT_FALSE(geo::CheckZoneTime(ok)) << ok;
-    for (const char* bad : {"-13", "15", "1.5", "abc", "1-"})
+    for (const char* bad : {"-12", "13", "14", "1.5", "abc", "1-"})
         EXPECT_EQ(geo::CheckZoneTime(bad),
-                  std::optional<std::string>("Zone time runs from -12 to +14 hours"))
+                  std::optional<std::string>("Zone time runs from -11 to +12 hours"))
             << bad;
 }
 

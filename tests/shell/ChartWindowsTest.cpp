@@ -1,16 +1,20 @@
 #include <QApplication>
+#include <QCursor>
 #include <QDialogButtonBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
@@ -30,6 +34,7 @@
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chart/ui/ChartOptionsPages.h"
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
@@ -756,7 +761,7 @@ std::pair<int, int> YellowPixels(chart::CChartView* view)
 
 }   // namespace
 
-TEST_F(ChartWindowsTest, ANewMeasurementErasesTheOldOneAndTheCurrentOneOutlivesRepaints)
+TEST_F(ChartWindowsTest, MeasurementsStayThroughRepaintsAndTheModeEndingUntilAZoom)
 {
     auto frame = Start();
     chart::CChartView* view = Frames(*frame).front()->View();
@@ -772,35 +777,35 @@ TEST_F(ChartWindowsTest, ANewMeasurementErasesTheOldOneAndTheCurrentOneOutlivesR
     const int w = view->width(), h = view->height();
     measure({w / 10, h / 4}, {w * 4 / 10, h / 4});   // in the left half
     ASSERT_EQ(view->Pipeline().Measurements().size(), 1u);
-    EXPECT_GT(YellowPixels(view).first, 0);
+    const int left = YellowPixels(view).first;
+    EXPECT_GT(left, 0);
     EXPECT_EQ(YellowPixels(view).second, 0);
 
-    // The next press starts a new measurement and the old one goes.
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, {w * 6 / 10, h * 3 / 4});
-    Pump();
-    EXPECT_TRUE(view->Pipeline().Measurements().empty());
-    EXPECT_EQ(YellowPixels(view).first, 0);
-    QTest::mouseMove(view, {w * 9 / 10, h * 3 / 4});
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, {w * 9 / 10, h * 3 / 4});
-    Pump();
-    EXPECT_EQ(view->Pipeline().Measurements().size(), 1u);
-    EXPECT_EQ(YellowPixels(view).first, 0);
-    const int shown = YellowPixels(view).second;
-    EXPECT_GT(shown, 0);
+    // A second measurement joins the first: both labels are on the chart.
+    measure({w * 6 / 10, h * 3 / 4}, {w * 9 / 10, h * 3 / 4});   // in the right half
+    EXPECT_EQ(view->Pipeline().Measurements().size(), 2u);
+    const std::pair<int, int> both = YellowPixels(view);
+    EXPECT_EQ(both.first, left);
+    EXPECT_GT(both.second, 0);
 
-    // Repaints of every kind keep it: the chart drawn again, the window
-    // resized, the palette applied again, all views redrawn.
+    // Repaints of every kind keep them: the chart drawn again, the palette
+    // applied again, all views redrawn; so does the mode ending.
     view->InvalidateChart();
     view->repaint();
-    EXPECT_EQ(YellowPixels(view).second, shown);
+    EXPECT_EQ(YellowPixels(view), both);
     frame->Charting()->RedrawAllChartViews();
     frame->Charting()->ApplyDisplayPaletteToCharts();
     frame->UpdateModuleCmdUI(false);
     Pump();
-    EXPECT_EQ(YellowPixels(view).second, shown);
-
-    // Until the mode ends.
+    EXPECT_EQ(YellowPixels(view), both);
     frame->Action(app::cmd::kChartRangeBearing)->trigger();
+    Pump();
+    EXPECT_FALSE(frame->IsRangeBearingMode());
+    EXPECT_EQ(view->Pipeline().Measurements().size(), 2u);
+    EXPECT_EQ(YellowPixels(view), both);
+
+    // A zoom clears them all.
+    frame->Action(app::cmd::kChartZoomIn)->trigger();
     Pump();
     EXPECT_TRUE(view->Pipeline().Measurements().empty());
     EXPECT_EQ(YellowPixels(view), std::make_pair(0, 0));
@@ -999,5 +1004,93 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     EXPECT_TRUE(replaced->IsInAutoscrollArea(second));
     navigator->OnMonitorMessage({navigator::kMsgBestChartCheck, 0, 0});
     EXPECT_FALSE(notVisibleShown());
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositionLabel)
+{
+    auto frame = Start();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    frame->activateWindow();
+    Pump();
+    chart::CChartView* view = Frames(*frame).front()->View();
+    frame->MdiArea()->setActiveSubWindow(Frames(*frame).front());
+
+    // The keys of the chart commands; Range & Bearing sits in the Tools menu.
+    const struct {
+        unsigned id;
+        const char* keys;
+    } keys[] = {{app::cmd::kChartLargerScale, "Ctrl++"},
+                {app::cmd::kChartSmallerScale, "Ctrl+-"},
+                {app::cmd::kChartWorld, "Ctrl+6"},
+                {app::cmd::kChartRangeBearing, "Alt+6"}};
+    for (const auto& k : keys)
+        EXPECT_EQ(frame->Action(k.id)->shortcut(), QKeySequence(QString::fromLatin1(k.keys)))
+            << k.id;
+    QMenu* tools = frame->menuBar()->findChild<QMenu*>("Menu72");
+    QMenu* charts = frame->menuBar()->findChild<QMenu*>("Menu67");
+    ASSERT_TRUE(tools && charts);
+    EXPECT_TRUE(tools->actions().contains(frame->Action(app::cmd::kChartRangeBearing)));
+    EXPECT_FALSE(charts->actions().contains(frame->Action(app::cmd::kChartRangeBearing)));
+    EXPECT_EQ(frame->Action(app::cmd::kChartRangeBearing)->text(), "&Range && Bearing");
+    QTest::keyClick(view, Qt::Key_6, Qt::AltModifier);
+    Pump();
+    EXPECT_TRUE(frame->IsRangeBearingMode());
+    QTest::keyClick(view, Qt::Key_6, Qt::AltModifier);
+    Pump();
+    EXPECT_FALSE(frame->IsRangeBearingMode());
+
+    // Chart > Options... is grey while its sheet is open.
+    QAction* options = frame->Action(app::cmd::kChartOptions);
+    frame->UpdateModuleCmdUI(true);
+    EXPECT_TRUE(options->isEnabled());
+    options->trigger();
+    Pump();
+    frame->UpdateModuleCmdUI(true);
+    EXPECT_FALSE(options->isEnabled());
+    auto* sheet = frame->findChild<QWidget*>("chartOptions", Qt::FindDirectChildrenOnly);
+    ASSERT_NE(sheet, nullptr);
+    sheet->close();
+    Pump();
+    frame->UpdateModuleCmdUI(true);
+    EXPECT_TRUE(options->isEnabled());
+
+    // The Chart toolbar's label shows the position under the pointer.
+    QToolBar* bar = frame->ToolBar(app::cmd::kBarChart);
+    ASSERT_NE(bar, nullptr);
+    bar->show();
+    Pump();
+    QAction* cursor = frame->Action(app::cmd::kChartCursorPosition);
+    ASSERT_NE(cursor, nullptr);
+    auto* label = qobject_cast<QLabel*>(bar->widgetForAction(cursor));
+    ASSERT_NE(label, nullptr);
+    QCursor::setPos(view->mapToGlobal(view->rect().center()));
+    QTest::mouseMove(view, view->rect().center());
+    Pump();
+    const QString shown = QString::fromStdString(frame->Charting()->GetCursorPositionText());
+    EXPECT_FALSE(shown.isEmpty());
+    EXPECT_EQ(label->text(), shown);
+    frame->CloseWithoutConfirmation();
+}
+
+TEST_F(ChartWindowsTest, ANewSourceFolderAloneKeepsChartsThatDoNotReadFromIt)
+{
+    auto frame = Start();
+    ASSERT_EQ(Frames(*frame).size(), 1u);   // the blank chart, read from no medium
+    chart::CChartingModule& charting = *frame->Charting();
+    const std::string charts = charting.GetDataFolder();
+    std::filesystem::create_directories(dir / "medium");
+    chart::ReloadChartFolders(charting, {charts, (dir / "medium").string()}, frame.get());
+    Pump();
+    EXPECT_EQ(charting.GetSourcePath(), (dir / "medium").string());
+    EXPECT_EQ(Frames(*frame).size(), 1u);
+
+    // A new charts folder takes every chart's files away.
+    std::filesystem::create_directories(dir / "charts");
+    chart::ReloadChartFolders(charting, {(dir / "charts").string(), (dir / "medium").string()},
+                              frame.get());
+    Pump();
+    EXPECT_TRUE(Frames(*frame).empty());
     frame->CloseWithoutConfirmation();
 }

@@ -3,8 +3,9 @@
 # window manager, driven by keyboard and mouse on the blank chart; after each
 # step the chart area must have changed as it should:
 #   "+" and a wheel notch zoom in (a finer grid), Shift+Right and a click in
-#   the scroll bar pan (the grid moves), a dragged rectangle zooms, and a
-#   range-and-bearing measurement shows its label on the bar;
+#   the scroll bar pan (the grid moves), a dragged rectangle zooms; Alt+6
+#   starts range and bearing, a measurement shows its label on the bar and a
+#   second one joins it on the chart;
 #   Dusk and Night give the chart their background and white measurement
 #   lines, and Day gives the earlier picture back;
 #   idle with a chart open, the program uses under 1 % of a core over 10 s.
@@ -98,11 +99,9 @@ xdotool mouseup 1
 xdotool mousemove --sync 2 2
 shot_step rectangle
 
-step "range and bearing: a measurement, its label on the bar"
+step "Alt+6: range and bearing, a measurement, its label on the bar"
 focus "$MAIN"
-xdotool key alt+c
-sleep 0.4
-xdotool key r
+xdotool key alt+6
 bar_visible() { window_named "Range & Bearing"; }
 wait_for "the Range & Bearing bar" bar_visible
 BAR=$FOUND
@@ -118,8 +117,21 @@ shot_step measured
 import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" "$work/bar_after.png"
 [ "$(pixels_differ "$work/bar_before.png" "$work/bar_after.png")" != "0" ] ||
     fail "the range-bearing bar shows no label"
+ONE=$(count_colour "$LAST" "#FFFF00")
+[ "$ONE" -gt 50 ] || fail "no yellow label box by day"
+
+step "a second measurement: both labels on the chart"
+xdotool mousemove --sync $((MIDX - 100)) $((MIDY - 60)) mousedown 1
+for i in 1 2 3 4 5 6 7 8 9 10; do
+    xdotool mousemove --sync $((MIDX - 100 + i * 20)) $((MIDY - 60 - i * 3))
+done
+xdotool mouseup 1
+xdotool mousemove --sync 2 2
+shot_step measured_twice
+TWO=$(count_colour "$LAST" "#FFFF00")
+echo "   yellow label pixels: $ONE with one measurement, $TWO with two"
+[ "$TWO" -gt $((ONE * 3 / 2)) ] || fail "the first measurement went when the second was made"
 cp "$work/full.png" "$work/day.png"
-[ "$(count_colour "$LAST" "#FFFF00")" -gt 50 ] || fail "no yellow label box by day"
 # A point on the measurement's line, 3/10 of the way along it.
 LX=$((MIDX - 100 + 60)) LY=$((MIDY + 30 - 15))
 

@@ -4,7 +4,8 @@
 # first update medium (chosen through Choose Folder...); an Express cancelled
 # at once leaves no partial chart folder and no record claiming files that
 # are not there; Express installs the charts from the chart medium; the
-# overview opens, Larger Scale twice reaches the harbour chart; Updates from
+# overview opens, Larger Scale (from the menu, then Ctrl++) reaches the
+# harbour chart; Updates from
 # the second medium brings update tiles and their boxes show; Verify says
 # Passed; a corrupted tile of the installed raster makes it say Failed with
 # the reinstall hint. The chart notes, the notices and the charts at the
@@ -374,13 +375,14 @@ close_sheet() {
 }
 close_sheet
 
-step "the overview opens; Larger Scale twice reaches the harbour chart"
+step "the overview opens; Larger Scale, then Ctrl++, reaches the harbour chart"
 open_chart RC9001
 shot overview
 chart_menu l
 wait_opened RC9002
 shot larger_1
-chart_menu l
+focus_main
+xdotool key ctrl+plus   # Larger Scale by its key
 wait_opened RC9003
 shot larger_2
 

@@ -37,6 +37,9 @@ struct Band {
     const char* drval1;
     const char* drval2;
 };
+// The widest band step, degrees of latitude (about 450 m): the overview's.
+constexpr double kWidestBandStep = 0.004;
+
 const Band kBands[] = {{1.5, "-2", "0"}, {4.5, "0", "5"}, {12.5, "5", "20"}, {1e9, "20", "100"}};
 
 OGRGeometryH H(const Geometry& g)
@@ -120,12 +123,15 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
     Geometry scaledLand(OGR_G_Clone(H(shore.land)));
     ScaleLongitudes(H(scaledLand), cosLat);
 
-    // Depth bands: sea within 1.5, 4.5 and 12.5 steps of land, each holding
-    // the nearer ones so the bands share their edges exactly.
+    // Depth bands: sea within 1.5, 4.5 and 12.5 band steps of land, each
+    // holding the nearer ones so the bands share their edges exactly. A band
+    // step is never wider than the overview's: a small-scale cell's coarse
+    // step would otherwise make whole sounds dry.
+    const double bandStep = std::min(plan.step, kWidestBandStep);
     std::vector<Geometry> within;
     for (int b = 0; b < 3; ++b) {
         Geometry near =
-            NearLand(H(scaledLand), kBands[b].maxDistance * plan.step, cosLat, plan.step);
+            NearLand(H(scaledLand), kBands[b].maxDistance * bandStep, cosLat, plan.step);
         if (!near) {
             error = "cannot measure the sea near the land of " + std::string(plan.name);
             return false;
@@ -188,7 +194,7 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
         if (!OGR_G_Contains(H(shore.water), H(point)))
             return -1.0;
         OGR_G_SetPoint_2D(H(point), 0, p.lon * cosLat, p.lat);
-        return OGR_G_Distance(H(point), H(scaledLand)) / plan.step;
+        return OGR_G_Distance(H(point), H(scaledLand)) / bandStep;
     };
     // Soundings on a lattice of nine across, deeper away from land.
     const double spacing = std::min((r.east - r.west) * cosLat, r.north - r.south) / 9;

@@ -28,4 +28,24 @@ void CQtWaitStatusPane::SetStatusText(const std::string& text)
     m_bar->repaint();   // the user-interface thread stays busy: paint now
 }
 
+void CQtWaitStatusPane::ShowProgress(const std::string& text, int steps)
+{
+    if (m_bar)
+        m_bar->ShowProgress(QString::fromStdString(text), 0, steps);
+}
+
+void CQtWaitStatusPane::StepProgress()
+{
+    if (!m_bar)
+        return;
+    m_bar->StepProgress();
+    m_bar->repaint();
+}
+
+void CQtWaitStatusPane::HideProgress()
+{
+    if (m_bar)
+        m_bar->HideProgress();
+}
+
 }   // namespace app

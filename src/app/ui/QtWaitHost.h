@@ -22,6 +22,9 @@ public:
     void SetWaitCursor(bool) override { }
     std::optional<std::string> StatusText() const override;
     void SetStatusText(const std::string& text) override;
+    void ShowProgress(const std::string& text, int steps) override;
+    void StepProgress() override;
+    void HideProgress() override;
 
 private:
     QPointer<CXStatusBar> m_bar;

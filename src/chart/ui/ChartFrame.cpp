@@ -52,7 +52,7 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
     m_view = new CChartView(document.Doc(), services.module, centre);
     m_view->SetServices({services.postCommand, services.rangeBearingMode,
                          services.showRangeBearingLabel, services.showChartProperties,
-                         services.variationAt});
+                         services.variationAt, services.activeSidePanel});
     m_hScroll = new QScrollBar(Qt::Horizontal, centre);
     m_vScroll = new QScrollBar(Qt::Vertical, centre);
     for (QScrollBar* bar : {m_hScroll, m_vScroll}) {

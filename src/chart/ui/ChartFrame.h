@@ -48,6 +48,7 @@ struct CChartFrameServices {
     // The chart's own properties, when Properties finds nothing under the point.
     std::function<void()> showChartProperties;
     std::function<std::string(const geo::CPosition&)> variationAt;
+    std::function<const QWidget*()> activeSidePanel;
 };
 
 class CChartFrame final : public QMdiSubWindow, public chart::CChartWindow {

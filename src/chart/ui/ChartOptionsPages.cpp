@@ -1,6 +1,7 @@
 #include "chart/ui/ChartOptionsPages.h"
 
 #include "app/ui/ModuleUi.h"
+#include "chart/ChartDoc.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -308,17 +309,35 @@ void ReloadChartFolders(chart::CChartingModule& charting, const chart::CChartFol
         progress.setValue(n);
         QApplication::processEvents();
     };
+    // A new charts folder takes every chart's files away; a new source
+    // folder only those of the raster charts still read from the medium.
+    const bool chartsMoved = folders.chartsFolder != charting.GetDataFolder();
     step(0, "Closing charts...");
-    charting.CloseAllChartDocs();
-    step(1, "Removing the chart list...");
-    charting.ClearFolioItems();
+    if (chartsMoved)
+        charting.CloseAllChartDocs();
+    else
+        charting.CloseDocsOfClass(
+            [](const chart::CChartDoc& doc) { return doc.ReadsFromSourceFolder(); });
+    if (chartsMoved) {
+        step(1, "Removing the chart list...");
+        charting.ClearFolioItems();
+    }
     step(2, "Setting the folders...");
-    charting.SetChartsFolder(folders.chartsFolder);
+    if (chartsMoved)
+        charting.SetChartsFolder(folders.chartsFolder);
     charting.SetSourcePath(folders.sourceFolder);
-    step(3, "Building the chart list...");
-    charting.BuildChartFolio();
+    if (chartsMoved) {
+        step(3, "Building the chart list...");
+        charting.BuildChartFolio();
+    }
     charting.SaveChartSettings();
     step(4, "Done");
+}
+
+bool IsChartOptionsSheetOpen(QWidget* frame)
+{
+    const app::CModelessPropertySheet* open = FindSheet(frame, "chartOptions");
+    return open && open->isVisible();
 }
 
 void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplayPalettes* palettes,

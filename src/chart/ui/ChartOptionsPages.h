@@ -81,9 +81,14 @@ private:
 // Chart > Options... and Chart > Management...: modeless, one of each.
 void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplayPalettes* palettes,
                            QWidget* frame, app::CPostedMessageQueue* frameQueue);
+// Whether the frame's Chart Options sheet is open (Chart > Options... is
+// grey while it is).
+bool IsChartOptionsSheetOpen(QWidget* frame);
 void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
                               app::CPostedMessageQueue* frameQueue);
-// Closes every chart, sets the folders and rebuilds the folio, showing the steps.
+// Takes new chart folders, showing the steps: a new charts folder closes
+// every chart and rebuilds the folio; a new source folder alone closes only
+// the charts read from the medium.
 void ReloadChartFolders(chart::CChartingModule& charting, const chart::CChartFolders& folders,
                         QWidget* parent);
 

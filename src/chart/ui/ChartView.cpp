@@ -222,8 +222,8 @@ void CChartView::ButtonDown(geo::IntPoint p, bool shift)
         return;
     if (RangeBearingMode()) {
         if (!m_pipeline.InProgress()) {
-            // One measurement at a time: the last one goes as the next starts.
-            ClearRangeBearing();
+            // Earlier measurements stay: only a zoom, Full, a zoom rectangle
+            // or closing the chart clears them.
             m_pipeline.InProgress() = std::make_unique<chart::CRangeBearingOverlay>();
             m_pipeline.InProgress()->Start(m_doc, p);
             update();
@@ -306,18 +306,41 @@ void CChartView::mousePressEvent(QMouseEvent* e)
         ButtonDown(p, e->modifiers() & Qt::ShiftModifier);
     } else if (e->button() == Qt::RightButton && m_doc.IsChartLoaded()) {
         m_lastPoint = p;
+        if (m_pipeline.IsDragging() || RangeBearingMode())
+            return;
         QMenu menu(this);
-        for (CChartViewExtension* ext : Extensions())
-            ext->AddContextMenu(*this, menu, p);
-        // Information only: no command behind it.
-        menu.addAction(QStringLiteral("Variation ") + QString::fromStdString(VariationText(p)))
-            ->setEnabled(false);
-        menu.addSeparator();
-        QAction* properties = menu.addAction(QStringLiteral("&Properties"));
-        properties->setObjectName(QStringLiteral("chartViewProperties"));
-        connect(properties, &QAction::triggered, this, [this, p] { ShowProperties(p); });
+        BuildContextMenu(menu, p);
         menu.exec(e->globalPosition().toPoint());
     }
+}
+
+void CChartView::BuildContextMenu(QMenu& menu, geo::IntPoint p)
+{
+    auto section = [this, &menu, p](MenuSection part) {
+        for (CChartViewExtension* ext : Extensions())
+            ext->AddContextMenu(*this, menu, p, part);
+    };
+    const QWidget* panel = m_services.activeSidePanel ? m_services.activeSidePanel() : nullptr;
+    if (panel)
+        for (CChartViewExtension* ext : Extensions())
+            if (ext->SidePanel() == panel)
+                ext->AddContextMenu(*this, menu, p, MenuSection::SidePanel);
+    section(MenuSection::Information);
+    // Information only: no command behind it.
+    menu.addAction(QStringLiteral("Variation ") + QString::fromStdString(VariationText(p)))
+        ->setEnabled(false);
+    section(MenuSection::TidalStream);
+    // One separator between parts, however many parts were empty.
+    auto separate = [&menu] {
+        if (!menu.actions().isEmpty() && !menu.actions().back()->isSeparator())
+            menu.addSeparator();
+    };
+    separate();
+    section(MenuSection::ChartsAtPosition);
+    separate();
+    QAction* properties = menu.addAction(QStringLiteral("&Properties"));
+    properties->setObjectName(QStringLiteral("chartViewProperties"));
+    connect(properties, &QAction::triggered, this, [this, p] { ShowProperties(p); });
 }
 
 std::string CChartView::VariationText(geo::IntPoint p)
@@ -437,8 +460,15 @@ void CChartView::keyPressEvent(QKeyEvent* e)
     const bool shift = e->modifiers() & Qt::ShiftModifier;
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     switch (e->key()) {
-    case Qt::Key_Plus: Post(cmd::kChartZoomIn); return;
-    case Qt::Key_Minus: Post(cmd::kChartZoomOut); return;
+    // With Ctrl they are the frame's Larger and Smaller Scale keys.
+    case Qt::Key_Plus:
+        if (!ctrl)
+            Post(cmd::kChartZoomIn);
+        return;
+    case Qt::Key_Minus:
+        if (!ctrl)
+            Post(cmd::kChartZoomOut);
+        return;
     case Qt::Key_Home: Post(cmd::kChartFull); return;
     case Qt::Key_Escape:
         if (m_pipeline.IsDragging()) {

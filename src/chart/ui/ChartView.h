@@ -45,9 +45,23 @@ struct CChartViewServices {
     // The magnetic variation at a position now, as the right-click menu shows
     // it; empty when there is no model.
     std::function<std::string(const geo::CPosition&)> variationAt;
+    // The main frame's active side panel: only its entries open the
+    // right-click menu.
+    std::function<const QWidget*()> activeSidePanel;
 };
 
 class CChartView;
+
+// The parts of the right-click menu extensions fill, in the menu's order:
+// the active side panel's entries, the chart's "Information" submenu, the
+// tidal stream, the charts at the vessel's or the pointer's position. The
+// variation lies between the second and the third, Properties comes last.
+enum class MenuSection {
+    SidePanel,
+    Information,
+    TidalStream,
+    ChartsAtPosition,
+};
 
 // Who answers Properties first when several things lie under the point:
 // the view asks extensions in this order, the first answer wins.
@@ -78,7 +92,12 @@ public:
     virtual void Release(CChartView& /*view*/, geo::IntPoint /*p*/) { }
     // True when the extension took the double-click.
     virtual bool DoubleClick(CChartView& /*view*/, geo::IntPoint /*p*/) { return false; }
-    virtual void AddContextMenu(CChartView& /*view*/, QMenu& /*menu*/, geo::IntPoint /*p*/) { }
+    virtual void AddContextMenu(CChartView& /*view*/, QMenu& /*menu*/, geo::IntPoint /*p*/,
+                                MenuSection /*section*/)
+    { }
+    // The side panel the extension's SidePanel entries belong to: they join
+    // the menu only while it is the frame's active side panel.
+    virtual const QWidget* SidePanel() const { return nullptr; }
     // The hit test of Properties: a call that opens the properties of what the
     // extension has under p, or an empty one when it has nothing there. Only
     // the winning call runs.
@@ -113,6 +132,8 @@ public:
     // Properties of what lies under p (the extensions in their order), else
     // the chart's own.
     void ShowProperties(geo::IntPoint p);
+    // The right-click menu at p, built in its order (not shown).
+    void BuildContextMenu(QMenu& menu, geo::IntPoint p);
     // The magnetic variation at a client point as the right-click menu shows
     // it: "Not Available" off the chart or without a model.
     std::string VariationText(geo::IntPoint p);

@@ -5,6 +5,8 @@
 #include "app/MediaFileType.h"
 #include "chartpoints/ChartpointModule.h"
 #include "geo/DatumInfo.h"
+#include "geo/ui/DegrEdit.h"
+#include "geo/ui/PositionCtrl.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -55,6 +57,10 @@ QString FromStored(const std::string& text)
     return Q(out);
 }
 
+// Degrees, minutes with three decimals and the hemisphere, as the chartpoint
+// lists show them.
+constexpr const char* kPositionFormat = "DD\u00B0MM.MMM'N ddd\u00B0mm.mmm'E";
+
 std::string Trimmed(const QString& text, int limit)
 {
     return text.trimmed().left(limit).toStdString();
@@ -100,9 +106,20 @@ void CChartpointPanel::InitPanel()
         m_id->setText(t.toUpper());
         m_id->setCursorPosition(at);
     });
-    m_zone = edit("zone", QStringLiteral("&ZT"), 3);
-    m_latitude = edit("latitude", QStringLiteral("&Latitude"), 20);
-    m_longitude = edit("longitude", QStringLiteral("Lon&gitude"), 20);
+    // Zone time: whole hours from -11 to +12.
+    m_zone = new geo::CDegrEdit(geo::CDegrEdit::Kind::ZoneTime, body);
+    m_zone->setObjectName("zone");
+    m_zone->setAccessibleName(QStringLiteral("&ZT"));
+    m_zone->setMaxLength(3);
+    connect(m_zone, &QLineEdit::textEdited, this, [this] { Modified(); });
+    form->addRow(QStringLiteral("&ZT"), m_zone);
+    // Latitude and longitude in one field, typed or spun field by field.
+    m_positionEntry = new geo::CPositionCtrl(body);
+    m_positionEntry->setObjectName("position");
+    m_positionEntry->setAccessibleName(QStringLiteral("P&osition"));
+    m_positionEntry->SetFormat(QString::fromUtf8(kPositionFormat));
+    connect(m_positionEntry, &geo::CPositionCtrl::edited, this, [this] { Modified(); });
+    form->addRow(QStringLiteral("P&osition"), m_positionEntry);
     m_datum = new QComboBox(body);
     m_datum->setObjectName("datum");
     form->addRow(QStringLiteral("Datum"), m_datum);
@@ -190,7 +207,7 @@ void CChartpointPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
     const bool editable = m_module.IsEditable();
     const bool hasRecords = m_module.IsDatabaseOpen();
     for (QWidget* w : std::initializer_list<QWidget*>{m_name, m_area, m_type, m_id, m_zone,
-                                                      m_latitude, m_longitude, m_memo, m_locked})
+                                                      m_positionEntry, m_memo, m_locked})
         w->setEnabled(editable);
     m_datum->setEnabled(editable && m_datum->count() > 1);
     m_attachments->setEnabled(hasRecords);
@@ -234,8 +251,10 @@ void CChartpointPanel::FillDatums(const chartpoints::CChartpoint& cp)
 void CChartpointPanel::ShowPosition()
 {
     m_position.Show(m_shown.m_position);
-    m_latitude->setText(Q(chartpoints::LatitudeText(m_position.Shown().GetLatitude())));
-    m_longitude->setText(Q(chartpoints::LongitudeText(m_position.Shown().GetLongitude())));
+    geo::CEntryPosition shown;
+    shown.latitude = m_position.Shown().GetLatitude();
+    shown.longitude = m_position.Shown().GetLongitude();
+    m_positionEntry->SetPosition(shown);
 }
 
 void CChartpointPanel::ShowChartpoint(const chartpoints::CChartpoint& cp)
@@ -264,20 +283,14 @@ bool CChartpointPanel::ReadPanel(chartpoints::CChartpoint& cp, std::string& refu
 {
     if (!m_name)
         return true;
-    const std::optional<double> lat =
-        chartpoints::ParseAngle(m_latitude->text().toStdString(), true);
-    if (!lat) {
-        refusal = "Latitude: \"" + m_latitude->text().toStdString() +
-                  "\" is not a latitude (for example 47 54.720 N).";
+    const std::optional<geo::CEntryPosition> entered = m_positionEntry->GetPosition();
+    if (!entered) {
+        refusal = "Position: \"" + m_positionEntry->text().toStdString() +
+                  "\" is not a position (for example 47\u00B054.720'N 122\u00B031.572'W).";
         return false;
     }
-    const std::optional<double> lon =
-        chartpoints::ParseAngle(m_longitude->text().toStdString(), false);
-    if (!lon) {
-        refusal = "Longitude: \"" + m_longitude->text().toStdString() +
-                  "\" is not a longitude (for example 122 31.572 W).";
-        return false;
-    }
+    const std::optional<double> lat = entered->latitude;
+    const std::optional<double> lon = entered->longitude;
     cp.m_name = Trimmed(m_name->text(), 25);
     cp.m_position = m_position.Back(*lat, *lon);
     cp.m_id = Trimmed(m_id->text().toUpper(), 8);

@@ -18,6 +18,11 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace geo {
+class CDegrEdit;
+class CPositionCtrl;
+}   // namespace geo
+
 namespace chartpoints {
 class CChartpointModule;
 }
@@ -82,10 +87,9 @@ private:
     QLineEdit* m_area = nullptr;
     QLineEdit* m_type = nullptr;
     QLineEdit* m_id = nullptr;
-    QLineEdit* m_zone = nullptr;
+    geo::CDegrEdit* m_zone = nullptr;
     QCheckBox* m_locked = nullptr;
-    QLineEdit* m_latitude = nullptr;
-    QLineEdit* m_longitude = nullptr;
+    geo::CPositionCtrl* m_positionEntry = nullptr;
     QComboBox* m_datum = nullptr;
     QPlainTextEdit* m_memo = nullptr;
     QComboBox* m_attachments = nullptr;

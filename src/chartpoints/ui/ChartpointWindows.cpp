@@ -456,8 +456,16 @@ void CChartpointWindows::Release(chart::CChartView& view, geo::IntPoint p)
     view.InvalidateOverlays();
 }
 
-void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
+const QWidget* CChartpointWindows::SidePanel() const
 {
+    return m_panel;
+}
+
+void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                                        chart::MenuSection section)
+{
+    if (section != chart::MenuSection::SidePanel)
+        return;
     QAction* add = menu.addAction(QStringLiteral("Add &New Chartpoint"));
     QAction* del = menu.addAction(QStringLiteral("Delete Selected C&hartpoint"));
     menu.addSeparator();

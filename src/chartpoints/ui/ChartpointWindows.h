@@ -53,7 +53,9 @@ public:
     bool Press(chart::CChartView& view, geo::IntPoint p) override;
     void DragTo(chart::CChartView& view, geo::IntPoint p) override;
     void Release(chart::CChartView& view, geo::IntPoint p) override;
-    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                        chart::MenuSection section) override;
+    const QWidget* SidePanel() const override;
 
     void CloseWorkspaceWindows() override;
 

@@ -398,11 +398,12 @@ bool CHCRFModule::OnCustom()
 
 bool CHCRFModule::RelocateCharts(const std::vector<CWorkItem>& items)
 {
-    app::CWaitStatus wait;
+    app::CWaitProgress progress("Relocating Charts", static_cast<int>(items.size()));
     db::CDBARCSCat& cat = Catalogue();
     if (!cat.IsOpen() || cat.IsReadOnly())
         return false;
     for (const CWorkItem& item : items) {
+        progress.Step();
         if (!cat.SeekKey(item.number) || cat.m_ho != m_office)
             continue;
         std::uint8_t flags = cat.m_source;

@@ -15,6 +15,7 @@
 #include "platform/Ascii.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <system_error>
@@ -107,14 +108,14 @@ bool CHCRFDoc::MakeChartFilesReachable()
         name = m_record.chartDate.empty() ? m_record.updateCd : m_record.chartDate;
         date.clear();
     }
-    return m_service->WaitForCD(name, date, &m_promptCancelled);
+    return m_service->WaitForCD(name, date, &PromptCancelledFlag());
 }
 
 bool CHCRFDoc::FetchUpdateFiles()
 {
     if (m_record.source & 2)
         return app::FolderExists(m_service->ChartsFolder());
-    return m_service->WaitForCD(m_record.updateCd, {}, &m_promptCancelled);
+    return m_service->WaitForCD(m_record.updateCd, {}, &PromptCancelledFlag());
 }
 
 bool CHCRFDoc::LoadChart()
@@ -318,6 +319,46 @@ bool CHCRFDoc::LoadRaster(int raster)
     InvalidateChart();
     SetScaleMessages();
     return true;
+}
+
+// ---- Colour classes ------------------------------------------------------------------
+
+namespace {
+
+// The chart colours of each display palette (Day, Dusk, Night), as the
+// chart services define them.
+constexpr std::array<std::array<app::COLORREF, 21>, 3> kClassColours{{
+    {0x000000, 0xFFFFFF, 0xFF00C8, 0xFFB9F1, 0xD9BE3C, 0xF4EBC5, 0x74AB62,
+     0x6EC8F6, 0x5396B9, 0xE38FA0, 0xF4ACB7, 0xBA78A0, 0x808080, 0x7F7FE0,
+     0x0B71A7, 0x6C5F1E, 0xCDCDCD, 0xAA82B4, 0x053853, 0xA38A2D, 0x404040},
+    {0xE1F4D8, 0x000000, 0xC850DC, 0x783C82, 0x8B7A53, 0x68614D, 0x638051,
+     0x68A4AC, 0xB1C0AB, 0xC87D8C, 0xB46E96, 0xBA78A0, 0x8B9888, 0x9673A0,
+     0xBEE1D2, 0xD2D7B9, 0xCDCDCD, 0xA073AA, 0xCFB77C, 0x000000, 0x000000},
+    {0x393F39, 0x000000, 0xB41E50, 0x3C1D41, 0x1B0903, 0x120903, 0x061404,
+     0x071518, 0x2B312D, 0x412337, 0x46283C, 0x372837, 0x000000, 0x2D1E32,
+     0x303530, 0x363530, 0xCDCDCD, 0x000000, 0x000000, 0x000000, 0x000000},
+}};
+
+// The list of the program's active display palette (Day without a module).
+const std::array<app::COLORREF, 21>& ClassColours(chart::CChartingModule* module)
+{
+    const app::CDisplayPalettes* palettes = module ? module->Services().palettes : nullptr;
+    const int active = palettes ? std::clamp(palettes->GetActive(), 0, 2) : 0;
+    return kClassColours[std::size_t(active)];
+}
+
+}   // namespace
+
+bool CHCRFDoc::IsColourInFirstClass(app::COLORREF c) const
+{
+    const auto& list = ClassColours(Module());
+    return c == list[6] || c == list[7] || c == list[13];
+}
+
+bool CHCRFDoc::IsColourInSecondClass(app::COLORREF c) const
+{
+    const auto& list = ClassColours(Module());
+    return c == list[1] || c == list[4] || c == list[5];
 }
 
 // ---- Texts ---------------------------------------------------------------------------
@@ -653,10 +694,32 @@ bool CHCRFDoc::ZoomToRect(int left, int top, int right, int bottom)
     return changed;
 }
 
+void CHCRFDoc::SelectPanelAtViewCentre()
+{
+    const geo::IntRect client = ClientArea();
+    geo::IntPoint point;
+    ClientToChartPoint({(client.left + client.right) / 2, (client.top + client.bottom) / 2}, point);
+    for (std::size_t i = m_mainWithoutOutline ? 1 : 0; i < m_panels.size(); ++i) {
+        std::optional<std::size_t> last;
+        for (std::size_t s = 0; s < m_panels[i].SubPanelCount(); ++s)
+            if (m_panels[i].SubPanel(s).ContainsPoint(point))
+                last = s;
+        if (!last)
+            continue;
+        if (i != m_currentPanel || *last != m_panels[i].CurrentIndex()) {
+            m_currentPanel = i;
+            m_panels[i].SelectSubPanel(*last);
+            SetTitle();
+        }
+        return;
+    }
+}
+
 bool CHCRFDoc::ZoomIn()
 {
     if (IsAtMaxZoom())
         return false;
+    SelectPanelAtViewCentre();
     const auto position = PositionAtViewCentre();
     if (!SetZoom(1, nullptr))
         return false;

@@ -61,20 +61,11 @@ public:
     std::string GetScaleText() override;
     std::string GetHorizontalDatum() override;
     std::string GetDepthUnits() override;
-    // Raster charts paint land in buff and yellow tints and water in white and
-    // blue: what lies under a tidal arrow is told by hue, in every palette.
-    bool IsColourInFirstClass(app::COLORREF c) const override
-    {
-        const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)),
-                  b = int(app::GetBValue(c));
-        return r > b + 24 && g > b;
-    }
-    bool IsColourInSecondClass(app::COLORREF c) const override
-    {
-        const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)),
-                  b = int(app::GetBValue(c));
-        return b >= r && b + 8 >= g && b > 0;
-    }
+    // The chart colours of the active display palette a tidal arrow keeps
+    // off (the first class: drying areas, land, ...) and draws over (the
+    // second: water).
+    bool IsColourInFirstClass(app::COLORREF c) const override;
+    bool IsColourInSecondClass(app::COLORREF c) const override;
     std::string GetProjection() override;
     std::uint16_t GetDatumIndex() const override;
     bool GetMetresPerPixel(double& metres) override;
@@ -103,6 +94,9 @@ public:
     bool ZoomMax() override { return SetZoom(3, nullptr); }
     bool IsAtMaxZoom() override { return m_active == kHigh && m_scale >= 2.0; }
     bool IsAtMinZoom() override { return m_active == kLow && m_scale <= 0.5; }
+    // Makes current the lowest-numbered panel holding the middle of the view,
+    // and in it the last sub-panel that does (Zoom In starts from there).
+    void SelectPanelAtViewCentre();
     bool ZoomIn() override;
     bool ZoomOut() override;
     bool CentreOnPosition(const geo::CPosition& position, bool chooseSubPanel) override;
@@ -190,6 +184,7 @@ public:
 
     // ---- Verification ----
     bool CanVerify() override;
+    bool ReadsFromSourceFolder() const override { return (m_record.source & 1) == 0; }
     void VerifyIntegrity() override;
     // Stops and joins a running check; the dialog closes through this.
     void EndVerification();
@@ -213,7 +208,6 @@ public:
     const std::vector<CPanel>& Panels() const { return m_panels; }
     std::size_t CurrentPanel() const { return m_currentPanel; }
     const CTileCache& Cache() const { return m_cache; }
-    bool PromptCancelled() const { return m_promptCancelled; }
     CHCRFModule* Service() const { return m_service; }
     std::mutex& TileLock() { return m_tileLock; }
     // The folder update files of a chart on media are copied to while merged.
@@ -268,7 +262,6 @@ private:
     double m_scale = 1.0;
     geo::IntPoint m_scroll{0, 0}, m_lastDrawn{0, 0}, m_savedScroll{0, 0};
     geo::IntPoint m_panelOrigin{0, 0};
-    bool m_promptCancelled = false;
     bool m_placed = false;
     bool m_autoCentred = false;   // centred by the view's size, not moved since
 

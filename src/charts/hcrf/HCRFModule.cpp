@@ -530,6 +530,9 @@ CARCSModule::CARCSModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShar
 std::string CARCSModule::GetUpdateLabelKey(std::string_view label) const
 {
     std::string l = TrimRight(std::string(label));
+    // A test update sorts as the first label of all.
+    if (IsArcsTestChartU(l))
+        l = "WK00_95";
     if (l.size() < 4)
         return ExpandYear(l);
     return ExpandYear(l.substr(l.size() - 2) + l.substr(2, 2));
@@ -537,12 +540,26 @@ std::string CARCSModule::GetUpdateLabelKey(std::string_view label) const
 
 bool CARCSModule::IsServiceChart(std::string_view number) const
 {
-    return StartsNoCase(number, "RC");
+    return StartsNoCase(number, "RC") || IsArcsTestChartC(number);
 }
 
 bool CARCSModule::IsServiceUpdate(const CCDIdentifier& id) const
 {
-    return StartsNoCase(id.name, "WK") && CHCRFModule::IsServiceUpdate(id);
+    return (StartsNoCase(id.name, "WK") || IsArcsTestChartC(id.name)) &&
+           CHCRFModule::IsServiceUpdate(id);
+}
+
+bool CARCSModule::IsTestChart(std::string_view text, char kind) const
+{
+    if (!platform::EqualNoCaseAscii(TrimRight(std::string(text)), "NP762E"))
+        return false;
+    std::string label;
+    if (!app::GetVolumeLabel(SourcePath(), label))
+        return false;
+    for (char n = '1'; n <= '4'; ++n)
+        if (platform::EqualNoCaseAscii(label, std::string("TEST") + n + "_" + kind))
+            return true;
+    return false;
 }
 
 CSeafarerModule::CSeafarerModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared)

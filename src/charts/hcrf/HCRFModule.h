@@ -207,6 +207,14 @@ public:
     std::string GetUpdatePrefix() const override { return "Wk"; }
     bool IsServiceChart(std::string_view number) const override;
     bool IsServiceUpdate(const CCDIdentifier& id) const override;
+    // The service's test chart "NP762E": a chart on a medium labelled TEST1_C
+    // to TEST4_C, an update on one labelled TEST1_U to TEST4_U (the label of
+    // the source folder's volume; any case).
+    bool IsArcsTestChartC(std::string_view text) const { return IsTestChart(text, 'C'); }
+    bool IsArcsTestChartU(std::string_view text) const { return IsTestChart(text, 'U'); }
+
+private:
+    bool IsTestChart(std::string_view text, char kind) const;
 };
 
 class CSeafarerModule final : public CHCRFModule {

@@ -2,7 +2,7 @@
 // The raster chart's entries in the chart view's right-click menu: the
 // "Information" submenu (chart notes, integrity check, notices to mariners)
 // and the charts available at the own vessel's position or at the point
-// clicked.
+// clicked; on other charts the latter two are there but greyed.
 
 #include "chart/ui/ChartView.h"
 #include "geo/Position.h"
@@ -25,10 +25,11 @@ public:
     { }
     void ViewCreated(chart::CChartView&) override { }
     void ViewDestroyed(chart::CChartView&) override { }
-    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                        chart::MenuSection section) override;
 
 private:
-    void AddEntries(charts::hcrf::CHCRFDoc* doc, QMenu& menu, geo::IntPoint p);
+    void AddChartsAt(chart::CChartView& view, QMenu& menu, geo::IntPoint p);
 
     std::function<std::optional<geo::CPosition>()> m_vesselPosition;
 };

@@ -125,6 +125,11 @@ FolioUpdateResult UpdateFolio(const fs::path& folder, const FolioProgress& progr
     }
 
     RemoveStaleTemporaries(folder);
+    // What the folio held before: only charts beyond these count as added.
+    std::vector<std::string> before;
+    if (auto previous = ReadFolio(folder))
+        for (const FolioRecord& r : *previous)
+            before.push_back(Upper(r.name));
     const auto cells = FindCells(folder);
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (stop.stop_requested()) {
@@ -192,6 +197,10 @@ FolioUpdateResult UpdateFolio(const fs::path& folder, const FolioProgress& progr
         return result;
     }
     result.recordsWritten = int(records.size());
+    result.added =
+        int(std::count_if(records.begin(), records.end(), [&before](const FolioRecord& r) {
+            return std::find(before.begin(), before.end(), Upper(r.name)) == before.end();
+        }));
     return result;
 }
 

@@ -18,6 +18,7 @@ inline constexpr const char* kFolioLockName = "LC.LCK";
 
 struct FolioUpdateResult {
     int recordsWritten = 0;   // -1: another process held the lock past the wait
+    int added = 0;   // records of the new folio the previous one did not have
     int imported = 0;   // cells imported (new or changed)
     bool cancelled = false;
     std::vector<std::string> refused;   // "CELL.000: reason"

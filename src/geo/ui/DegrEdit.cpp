@@ -32,6 +32,9 @@ public:
 
     State validate(QString& input, int&) const override
     {
+        // A comma typed as the decimal mark is the point.
+        if (m_kind != CDegrEdit::Kind::ZoneTime)
+            input.replace(QLatin1Char(','), QLatin1Char('.'));
         for (const QChar c : input)
             if (!CharacterAllowed(m_kind, c)) {
                 m_message = m_kind == CDegrEdit::Kind::ZoneTime

@@ -2,7 +2,8 @@
 // A plain degree field: typed characters are filtered by class (digits,
 // '.', '-', E and W as the kind allows) and the text must stay a number of
 // its kind: a compass deviation ("3.5W"), a signed decimal ("-2.5") or a
-// zone time in whole hours (-12 to +14). A refused key or paste keeps the
+// zone time in whole hours (-11 to +12); a comma typed as the decimal mark
+// becomes the point. A refused key or paste keeps the
 // previous text, beeps and shows the reason at the field.
 
 #include <QLineEdit>

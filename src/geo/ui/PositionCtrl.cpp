@@ -1,5 +1,6 @@
 #include "geo/ui/PositionCtrl.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -24,8 +25,19 @@ CPositionCtrl::CPositionCtrl(QWidget* parent) : QLineEdit(parent)
     QAction* up = addAction(style()->standardIcon(QStyle::SP_ArrowUp), TrailingPosition);
     down->setToolTip(tr("Step the field down"));
     up->setToolTip(tr("Step the field up"));
-    connect(up, &QAction::triggered, this, [this] { SpinStep(true); });
-    connect(down, &QAction::triggered, this, [this] { SpinStep(false); });
+    // A held arrow repeats as a held Up or Down key does: its button's press
+    // starts the spin, the release stops it.
+    for (const auto& arrow : {std::pair{up, true}, std::pair{down, false}})
+        for (QObject* shown : arrow.first->associatedObjects())
+            if (auto* button = qobject_cast<QAbstractButton*>(shown)) {
+                connect(button, &QAbstractButton::pressed, this, [this, upwards = arrow.second] {
+                    if (isReadOnly())
+                        return;
+                    setFocus(Qt::MouseFocusReason);
+                    StartSpin(upwards);
+                });
+                connect(button, &QAbstractButton::released, this, &CPositionCtrl::StopSpin);
+            }
     m_datumAction =
         addAction(style()->standardIcon(QStyle::SP_TitleBarUnshadeButton), TrailingPosition);
     m_datumAction->setToolTip(tr("Datum"));
@@ -68,8 +80,12 @@ bool CPositionCtrl::SetPosition(const geo::CEntryPosition& position)
 void CPositionCtrl::Show()
 {
     const QString text = QString::fromStdString(m_entry.Text());
-    if (text != this->text())
+    if (text != this->text()) {
+        const bool wider = text.size() != this->text().size();
         setText(text);
+        if (wider)
+            updateGeometry();   // a new layout or datum name needs other room
+    }
     const auto [first, last] = m_entry.SelectedRange();
     if (last > first)
         setSelection(static_cast<int>(first), static_cast<int>(last - first));
@@ -108,6 +124,52 @@ void CPositionCtrl::StartSpin(bool up)
 void CPositionCtrl::StopSpin()
 {
     m_spinTimer.stop();
+}
+
+QSize CPositionCtrl::sizeHint() const
+{
+    // The plain edit's hint is room for 17 characters beside the buttons;
+    // the position takes room for its own text instead, and a blank either side.
+    QSize hint = QLineEdit::sizeHint();
+    const QFontMetrics metrics(font());
+    const int text = metrics.horizontalAdvance(QString::fromStdString(m_entry.Text()));
+    hint.setWidth(hint.width() - metrics.horizontalAdvance(QLatin1Char('x')) * 17 + text +
+                  metrics.horizontalAdvance(QLatin1Char(' ')) * 2);
+    return hint;
+}
+
+QSize CPositionCtrl::minimumSizeHint() const
+{
+    return {sizeHint().width(), QLineEdit::minimumSizeHint().height()};
+}
+
+QAbstractButton* CPositionCtrl::SpinButton(bool up) const
+{
+    // The arrows are the first two trailing actions: down, then up.
+    const QList<QAction*> all = actions();
+    QAction* arrow = all.value(up ? 1 : 0);
+    for (QObject* shown : arrow ? arrow->associatedObjects() : QObjectList())
+        if (auto* button = qobject_cast<QAbstractButton*>(shown))
+            return button;
+    return nullptr;
+}
+
+void CPositionCtrl::ClearSelection(bool backwards)
+{
+    if (isReadOnly())
+        return;
+    std::size_t first = 0, last = 0;
+    if (hasSelectedText()) {
+        first = static_cast<std::size_t>(selectionStart());
+        last = first + static_cast<std::size_t>(selectedText().size());
+    } else {
+        const int at = cursorPosition();
+        if (backwards && at == 0)
+            return;
+        first = static_cast<std::size_t>(backwards ? at - 1 : at);
+        last = first + 1;
+    }
+    Report(m_entry.Clear(first, last));
 }
 
 void CPositionCtrl::OnSpinTick()
@@ -199,11 +261,13 @@ void CPositionCtrl::keyPressEvent(QKeyEvent* event)
     }
     if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut) ||
         event->matches(QKeySequence::SelectAll)) {
-        // Cutting copies: a field is never left empty.
-        if (event->matches(QKeySequence::Cut))
+        // Cut copies the selection, then clears it as Delete does.
+        if (event->matches(QKeySequence::Cut)) {
             copy();
-        else
+            ClearSelection(false);
+        } else {
             QLineEdit::keyPressEvent(event);
+        }
         return;
     }
     switch (key) {
@@ -222,11 +286,10 @@ void CPositionCtrl::keyPressEvent(QKeyEvent* event)
     case Qt::Key_End: Report(m_entry.SelectFieldAt(m_entry.Length())); return;
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
-        // All of it selected: back to the position shown; a field alone stays.
-        if (selectedText() == text() && !isReadOnly()) {
-            m_entry.Reset();
-            Report(std::nullopt);
-        }
+        // The selected field is blanked; all of it selected goes back to
+        // the position shown.
+        StopSpin();
+        ClearSelection(key == Qt::Key_Backspace);
         return;
     default: break;
     }
@@ -291,7 +354,12 @@ void CPositionCtrl::contextMenuEvent(QContextMenuEvent* event)
                    })
         ->setEnabled(editable && m_entry.CanRedo());
     menu.addSeparator();
-    menu.addAction(tr("Cut"), this, [this] { copy(); })->setEnabled(editable && hasSelectedText());
+    menu.addAction(tr("Cut"), this,
+                   [this] {
+                       copy();
+                       ClearSelection(false);
+                   })
+        ->setEnabled(editable && hasSelectedText());
     menu.addAction(tr("Copy"), this, [this] { copy(); })->setEnabled(hasSelectedText());
     menu.addAction(tr("Paste"), this, [this] { PasteClipboard(); })
         ->setEnabled(editable && !QApplication::clipboard()->text().isEmpty());

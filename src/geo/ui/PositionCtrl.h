@@ -1,7 +1,8 @@
 #pragma once
 // The position entry field: a line edit over geo::CPositionEntry. Keys go to
 // the model field by field (digits, '-', N S E W; Left and Right between
-// fields; Up and Down spin, repeating while held), spin arrows and a datum
+// fields; Up and Down spin, repeating while held; Backspace, Delete and Cut
+// blank the selected field), spin arrows that repeat while held and a datum
 // button sit at the right. A refused change leaves the previous text and
 // shows its message at the field.
 
@@ -13,6 +14,7 @@
 
 #include "geo/PositionEntry.h"
 
+class QAbstractButton;
 class QAction;
 class QMenu;
 
@@ -42,6 +44,11 @@ public:
     int SpinInterval() const { return m_spinTimer.isActive() ? m_spinTimer.interval() : 0; }
     void StartSpin(bool up);
     void StopSpin();
+    // Wide enough for the whole text beside the arrows and the datum button.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // The arrow buttons at the right (tests press them).
+    QAbstractButton* SpinButton(bool up) const;
 
 signals:
     void refused(const QString& message);
@@ -60,6 +67,9 @@ private:
     // Shows the model's text; a message means the change was refused.
     void Report(const std::optional<std::string>& message);
     void PasteClipboard();
+    // Backspace, Delete and Cut: the selection (else the character before
+    // or after the caret) is cleared through the model.
+    void ClearSelection(bool backwards);
     void ChooseDatum(int index);
     int CurrentDatum() const;
     void OnSpinTick();

@@ -11,41 +11,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/overlays/OverlayServices.h"
+#include "geo/ui/DegrEdit.h"
 
 namespace navigator {
 
 namespace {
 
-// A pattern of digits and one decimal point, where a comma typed as the
-// decimal mark (as many keyboards give it) becomes the point: dropping it
-// silently would turn "12,5" into 125.
-class CDecimalMarkValidator final : public QRegularExpressionValidator {
-public:
-    CDecimalMarkValidator(const char* pattern, QObject* parent)
-        : QRegularExpressionValidator(QRegularExpression(pattern), parent)
-    { }
-    State validate(QString& input, int& pos) const override
-    {
-        input.replace(QLatin1Char(','), QLatin1Char('.'));
-        return QRegularExpressionValidator::validate(input, pos);
-    }
-};
-
 QLineEdit* NumberEdit(const char* name, QWidget* parent)
 {
-    auto* edit = new QLineEdit(parent);
+    // A particular is a decimal number: digits, one point.
+    auto* edit = new geo::CDegrEdit(geo::CDegrEdit::Kind::SignedDecimal, parent);
     edit->setObjectName(name);
     edit->setMaxLength(9);
     edit->setMaximumWidth(90);
-    // Digits and one point: what the particulars are typed with.
-    edit->setValidator(new CDecimalMarkValidator("[0-9]{0,6}(\\.[0-9]{0,2})?", edit));
     return edit;
 }
 
@@ -146,12 +130,11 @@ CDeviationPage::CDeviationPage(std::unique_ptr<CDeviationModel> model, QWidget* 
         const int column = i / 8, row = 1 + i % 8;
         grid->addWidget(new QLabel(QString::number(i * kDeviationStep, 'f', 1) + QChar(0xB0), this),
                         row, column * 2);
-        auto* edit = new QLineEdit(this);
+        // Degrees with one point and an optional side letter.
+        auto* edit = new geo::CDegrEdit(geo::CDegrEdit::Kind::Deviation, this);
         edit->setObjectName(QString("deviation%1").arg(i));
         edit->setMaximumWidth(80);
         edit->setMaxLength(8);
-        // Degrees with one point and an optional side letter.
-        edit->setValidator(new CDecimalMarkValidator("[0-9]{0,3}(\\.[0-9]{0,2})?[EeWw]?", edit));
         grid->addWidget(edit, row, column * 2 + 1);
         m_entries[std::size_t(i)] = edit;
     }

@@ -392,8 +392,16 @@ bool CRouteWindows::DoubleClick(chart::CChartView& view, geo::IntPoint p)
     return hit && AppendCopyOfWaypoint(*hit);
 }
 
-void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
+const QWidget* CRouteWindows::SidePanel() const
 {
+    return m_panel;
+}
+
+void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                                   chart::MenuSection section)
+{
+    if (section != chart::MenuSection::SidePanel)
+        return;
     QAction* add = menu.addAction(QStringLiteral("&Add New Waypoint"));
     QAction* insert = menu.addAction(QStringLiteral("In&sert New Waypoint"));
     QAction* del = menu.addAction(QStringLiteral("&Delete Selected Waypoint"));

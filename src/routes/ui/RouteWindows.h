@@ -70,7 +70,9 @@ public:
     void DragTo(chart::CChartView& view, geo::IntPoint p) override;
     void Release(chart::CChartView& view, geo::IntPoint p) override;
     bool DoubleClick(chart::CChartView& view, geo::IntPoint p) override;
-    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                        chart::MenuSection section) override;
+    const QWidget* SidePanel() const override;
     // Properties over a drawn waypoint: the "Route Properties" sheet at it.
     PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
     chart::PropertiesOrder PropertiesRank() const override

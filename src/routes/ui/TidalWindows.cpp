@@ -269,8 +269,11 @@ void CTidalWindows::ViewDestroyed(chart::CChartView& view)
         m_stream->reject();
 }
 
-void CTidalWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
+void CTidalWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                                   chart::MenuSection section)
 {
+    if (section != chart::MenuSection::TidalStream)
+        return;
     QAction* stream = menu.addAction(QStringLiteral("Tidal stream"));
     stream->setEnabled(CanOpenWindow());
     chart::CChartDoc* doc = &view.Doc();

@@ -41,7 +41,8 @@ public:
     // CChartViewExtension
     void ViewCreated(chart::CChartView& view) override;
     void ViewDestroyed(chart::CChartView& view) override;
-    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                        chart::MenuSection section) override;
 
     bool CanOpenWindow() const;
     void OpenAtlas();

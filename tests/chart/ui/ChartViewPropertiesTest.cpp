@@ -122,3 +122,84 @@ TEST(ChartViewProperties, FirstInOrderWinsElseTheChartsOwn)
 }
 
 }   // namespace
+
+namespace {
+
+// Adds one entry to every part of the right-click menu it is asked for,
+// named after itself and the part.
+class MenuFiller final : public chart::CChartViewExtension {
+public:
+    MenuFiller(std::string name, const QWidget* panel) : m_name(std::move(name)), m_panel(panel) { }
+    void ViewCreated(chart::CChartView&) override { }
+    void ViewDestroyed(chart::CChartView&) override { }
+    void AddContextMenu(chart::CChartView&, QMenu& menu, geo::IntPoint,
+                        chart::MenuSection section) override
+    {
+        static const char* const kParts[] = {"panel", "information", "tidal", "charts"};
+        menu.addAction(QString::fromStdString(m_name + " " + kParts[static_cast<int>(section)]));
+    }
+    const QWidget* SidePanel() const override { return m_panel; }
+
+private:
+    std::string m_name;
+    const QWidget* m_panel;
+};
+
+QStringList Entries(const QMenu& menu)
+{
+    QStringList entries;
+    for (QAction* a : menu.actions())
+        entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return entries;
+}
+
+}   // namespace
+
+TEST(ChartViewProperties, TheRightClickMenuHoldsTheActivePanelsEntriesThenTheChartsInOrder)
+{
+    QApplication app(g_argc, g_argv);
+    LoadedChart doc;
+    chart::CChartView view(doc, nullptr);
+    view.resize(400, 300);
+    QWidget routePanel, chartpointPanel;
+    const QWidget* active = &routePanel;
+    bool rangeBearing = false;
+    chart::CChartViewServices services;
+    services.activeSidePanel = [&active] { return active; };
+    services.rangeBearingMode = [&rangeBearing] { return rangeBearing; };
+    view.SetServices(services);
+    MenuFiller chartpoints("chartpoints", &chartpointPanel);
+    MenuFiller route("route", &routePanel);
+    MenuFiller charts("charts", nullptr);   // no panel: never among the panel entries
+    for (auto* e : {&chartpoints, &route, &charts})
+        chart::CChartView::AddExtension(e);
+
+    QMenu menu;
+    view.BuildContextMenu(menu, {250, 100});
+    EXPECT_EQ(Entries(menu),
+              (QStringList{"route panel", "chartpoints information", "route information",
+                           "charts information", "Variation Not Available", "chartpoints tidal",
+                           "route tidal", "charts tidal", "-", "chartpoints charts", "route charts",
+                           "charts charts", "-", "&Properties"}));
+    active = &chartpointPanel;
+    QMenu second;
+    view.BuildContextMenu(second, {250, 100});
+    EXPECT_EQ(Entries(second).first(), "chartpoints panel");
+    EXPECT_FALSE(Entries(second).contains("route panel"));
+
+    // In range and bearing mode a right click opens no menu.
+    rangeBearing = true;
+    bool opened = false;
+    QTimer::singleShot(0, [&opened] {
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            opened = true;
+            popup->close();
+        }
+    });
+    QTest::mousePress(&view, Qt::RightButton, {}, QPoint(130, 100));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(opened);
+
+    for (auto* e : {&chartpoints, &route, &charts})
+        chart::CChartView::RemoveExtension(e);
+}

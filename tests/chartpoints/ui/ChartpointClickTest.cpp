@@ -1,8 +1,10 @@
-// "Add New Chartpoint" on a chart whose client points are not its chart
-// points (a zoomed, scrolled raster chart): the mark goes to the position
-// under the click, reached through the chart point; Go To Selected then
-// goes there.
+// The chartpoint panel's entries, and "Add New Chartpoint" on a chart whose client points are not
+// its chart points (a zoomed, scrolled raster chart): the mark goes to the position under the
+// click, reached through the chart point; Go To Selected then goes there.
+#include "chartpoints/ui/ChartpointPanel.h"
 #include "chartpoints/ui/ChartpointWindows.h"
+#include "geo/ui/DegrEdit.h"
+#include "geo/ui/PositionCtrl.h"
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
@@ -14,7 +16,9 @@
 #include "TempFolder.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMenu>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -68,7 +72,7 @@ TEST(ChartpointClick, AddNewChartpointGoesWhereTheClickIsOnAZoomedChart)
     chart::CChartView view(doc, nullptr);
     windows.ViewCreated(view);
     QMenu menu;
-    windows.AddContextMenu(view, menu, {300, 200});
+    windows.AddContextMenu(view, menu, {300, 200}, chart::MenuSection::SidePanel);
     QAction* add = nullptr;
     for (QAction* a : menu.actions())
         if (a->text().remove(QLatin1Char('&')) == "Add New Chartpoint")
@@ -102,4 +106,42 @@ TEST(ChartpointClick, AddNewChartpointGoesWhereTheClickIsOnAZoomedChart)
     EXPECT_NEAR(wentTo[0].GetLongitude(), -122.75, 1e-9);
     windows.ViewDestroyed(view);
     windows.CloseDatabase(true);
+}
+
+// The panel enters the position field by field in one position field, and
+// the zone time as whole hours from -11 to +12.
+TEST(ChartpointClick, ThePanelTakesThePositionByFieldAndTheZoneTimeInItsRange)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings{dir.Path()};
+    brine_test::ScriptedPrompt prompt;
+    chartpoints::CChartpointWindows windows(settings, prompt, dir.Path(), {});
+    ASSERT_TRUE(windows.Initialise());
+    QMainWindow window;
+    auto* panel = new chartpoints::CChartpointPanel(windows, {}, &window);
+    ASSERT_TRUE(panel->Create(chartpoints::CChartpointPanel::kBarId, &window));
+    chartpoints::CChartpoint cp;
+    cp.m_position = geo::CPosition(47.6, -122.4);
+    cp.m_zoneTime = "0";
+    panel->ShowChartpoint(cp);
+
+    auto* position = panel->findChild<geo::CPositionCtrl*>("position");
+    ASSERT_NE(position, nullptr);
+    EXPECT_EQ(position->text(), QString::fromUtf8("47\u00B036.000'N 122\u00B024.000'W"));
+    QTest::keyClick(position, Qt::Key_Home);
+    QTest::keyClick(position, Qt::Key_Up);   // latitude degrees one up
+    auto* zone = panel->findChild<geo::CDegrEdit*>("zone");
+    ASSERT_NE(zone, nullptr);
+    zone->clear();
+    QTest::keyClicks(zone, "13");
+    EXPECT_EQ(zone->text(), "1");
+    QTest::keyClicks(zone, "2");
+    EXPECT_EQ(zone->text(), "12");
+
+    chartpoints::CChartpoint read;
+    std::string refusal;
+    ASSERT_TRUE(panel->ReadPanel(read, refusal)) << refusal;
+    EXPECT_NEAR(read.m_position.GetLatitude(), 48.6, 1e-9);
+    EXPECT_NEAR(read.m_position.GetLongitude(), -122.4, 1e-9);
+    EXPECT_EQ(read.m_zoneTime, "12");
 }

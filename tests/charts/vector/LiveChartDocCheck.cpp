@@ -158,8 +158,18 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
     ASSERT_TRUE(vtest::WriteSampleCell(service.Folder(), "US4WA02M"));
     EXPECT_TRUE(service.HasChartsOrCells());
     auto result = service.UpdateFolio({}, {});
-    EXPECT_EQ(CLiveChartService::UpdateMessage(result),
-              "Folio Updated OK: 2 files were added to the folio file");
+    const std::string where = "\nCharts and S-57 cells are read from " + service.Folder().string();
+    EXPECT_EQ(CLiveChartService::UpdateMessage(result, service.Folder()),
+              "Folio Updated OK: 2 files were added to the folio file" + where);
+    // Again with nothing new: nothing added; a third cell: one.
+    EXPECT_EQ(CLiveChartService::UpdateMessage(service.UpdateFolio({}, {}), service.Folder()),
+              "Folio Updated OK: no files were added to the folio file" + where);
+    ASSERT_TRUE(vtest::WriteSampleCell(service.Folder(), "US3WA03M"));
+    EXPECT_EQ(CLiveChartService::UpdateMessage(service.UpdateFolio({}, {}), service.Folder()),
+              "Folio Updated OK: one file added to the folio file" + where);
+    std::filesystem::remove(service.Folder() / "US3WA03M.b");
+    std::filesystem::remove(service.Folder() / "US3WA03M.000");
+    ASSERT_GT(service.UpdateFolio({}, {}).recordsWritten, 0);
     chart::Folio folio;
     EXPECT_EQ(service.BuildFolio(folio), 2);
     ASSERT_EQ(folio.size(), 2u);
@@ -173,14 +183,14 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
     EXPECT_TRUE(folio.empty());
 
     vengine::FolioUpdateResult r;
-    r.recordsWritten = 4;
-    EXPECT_EQ(CLiveChartService::UpdateMessage(r),
-              "Folio Updated OK: 4 files were added to the folio file");
-    r.recordsWritten = 1;
-    EXPECT_EQ(CLiveChartService::UpdateMessage(r),
-              "Folio Updated OK: one file added to the folio file");
+    r.recordsWritten = 6;
+    r.added = 4;
+    EXPECT_EQ(CLiveChartService::UpdateMessage(r, "/charts/LIVECHART"),
+              "Folio Updated OK: 4 files were added to the folio file"
+              "\nCharts and S-57 cells are read from /charts/LIVECHART");
     r.recordsWritten = -1;
-    EXPECT_EQ(CLiveChartService::UpdateMessage(r), "Update Folio failed");
+    EXPECT_EQ(CLiveChartService::UpdateMessage(r, "/charts/LIVECHART"),
+              "Update Folio failed\nCharts and S-57 cells are read from /charts/LIVECHART");
 }
 
 TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)

@@ -4,7 +4,8 @@
 Positions on a lattice over each Puget Sound cell, as this system reads the
 cell (`vchart geojson`): each must lie in exactly one land area or depth area
 (no gap, no overlap), and land exactly where `gmt select` says land at the
-GSHHG resolution the cell was made from.
+GSHHG resolution the cell was made from; and the world cell's sea over Puget
+Sound not in its drying areas.
 Usage: sample_shore_check.py <vchart> <sample-cells folder>
 """
 import json
@@ -98,6 +99,28 @@ def check_cell(vchart, cell, resolution, scratch):
     return problems
 
 
+def check_world_sound(vchart, cell):
+    """The world cell over Puget Sound: its sea there is not taken for drying
+    ground (as a band step of the world cell's coarseness would make it)."""
+    features = json.loads(subprocess.run([vchart, "geojson", cell], check=True,
+                                         capture_output=True, text=True).stdout)["features"]
+    drying = Areas([f for f in features if f["properties"]["class"] == "DEPARE" and
+                    float(f["properties"].get("DRVAL1", "0")) < 0])
+    sea = Areas([f for f in features if f["properties"]["class"] == "DEPARE"])
+    west, east, south, north = -123.2, -122.0, 47.0, 48.3
+    points = [(west + (east - west) * (i + 0.5137) / LATTICE,
+               south + (north - south) * (j + 0.4871) / LATTICE)
+              for j in range(LATTICE) for i in range(LATTICE)]
+    wet = [(x, y) for x, y in points if sea.count_containing(x, y)]
+    dry = [(x, y) for x, y in wet if drying.count_containing(x, y)]
+    print(f"{os.path.basename(cell)} over Puget Sound: {len(wet)} sea positions, "
+          f"{len(dry)} of them in drying areas")
+    if wet and len(dry) * 10 > len(wet):
+        return [f"{os.path.basename(cell)}: {len(dry)} of {len(wet)} sea positions of Puget "
+                f"Sound lie in drying areas, first at {dry[0][0]:.5f} {dry[0][1]:.5f}"]
+    return []
+
+
 def main():
     vchart, folder = sys.argv[1], sys.argv[2]
     problems = []
@@ -109,6 +132,11 @@ def main():
                 problems.append(f"{cell} is missing")
                 continue
             problems += check_cell(vchart, cell, resolution, scratch)
+        world = os.path.join(folder, "LCWORLD.000")
+        if os.path.exists(world):
+            problems += check_world_sound(vchart, world)
+        else:
+            problems.append(f"{world} is missing")
     for p in problems:
         print(p)
     return 1 if problems else 0

@@ -2,6 +2,7 @@
 // choices back: the panel's labels after a refresh and in DR, the position
 // source dialog's fields under their rules.
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -11,6 +12,7 @@
 
 #include "FakeClock.h"
 #include "NavigatorFakes.h"
+#include "geo/ui/PositionCtrl.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/PositionSourceDlg.h"
 
@@ -94,6 +96,19 @@ TEST(PositionSourceDlg, FieldsFollowTheRules)
     EXPECT_EQ(c.speed, 10.0);
     ASSERT_TRUE(c.position);
     EXPECT_EQ(c.position->GetLatitude(), 50.0);
+
+    // The position field shows all its text beside its arrows.
+    dlg.show();
+    auto* position = dlg.findChild<geo::CPositionCtrl*>("position");
+    ASSERT_NE(position, nullptr);
+    int buttons = 0;
+    for (QAction* a : position->actions())
+        for (QObject* o : a->associatedObjects())
+            if (auto* w = qobject_cast<QWidget*>(o); w && w != position && w->isVisible())
+                buttons += w->width();
+    EXPECT_GE(position->width() - buttons - 8,
+              position->fontMetrics().horizontalAdvance(position->text()))
+        << position->width() << " px for " << position->text().toStdString();
 }
 
 }   // namespace

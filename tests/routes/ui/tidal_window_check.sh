@@ -141,7 +141,8 @@ step "right click on water, Tidal stream: the Tidal Stream window"
 geometry "$MAIN"
 xdotool mousemove --sync "$AX" "$AY" click 3
 sleep 0.6
-xdotool key Down Return
+# The raster chart's Information submenu, then (past the grey Variation) Tidal stream.
+xdotool key Down Down Return
 stream_visible() { window_named "Tidal Stream"; }
 wait_for "the Tidal Stream window" stream_visible
 STREAM=$FOUND
