@@ -193,6 +193,8 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     EXPECT_NEAR(offered->longitude, centre.GetLongitude(), 1e-3);
     offered.reset();
 
+    // Position Vessel is the monitor panel's entry: it shows while that panel is the active one.
+    run(app::cmd::kViewMonitorPanel);
     const QPoint click = view->rect().center() + QPoint(60, -40);
     geo::CPosition clicked;
     ASSERT_TRUE(chart::PositionAtClient(*doc, {click.x(), click.y()}, clicked));
