@@ -99,7 +99,8 @@ private:
                                                       const geo::CPosition& southEast) const;
     std::int32_t Scale() const;
     // After zooming in: the folio's largest-scale chart covering the view,
-    // when its scale is larger than this chart's, takes this window's place.
+    // when its scale is larger than this chart's, takes this window's place;
+    // at the most overscaled view, the larger-scale chart under its centre.
     void MoveToLargerScaleChart();
     // The folio's next smaller-scale chart covering all of this one.
     std::optional<std::string> SmallerScaleChart() const;
