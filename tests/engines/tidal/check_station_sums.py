@@ -93,8 +93,8 @@ def main():
     library, folder = sys.argv[1], sys.argv[2]
     database = sys.argv[3] if len(sys.argv) > 3 else "/usr/share/xtide/harmonics-dwf-20191229-free.tcd"
     if not os.path.exists(database):
-        print("SKIP: no harmonic database")
-        return 0
+        print("SKIP: xtide-data is not installed (no %s)" % database)
+        return 77
     db = read_database(database)
     lib = ctypes.CDLL(library)
     lib.SetPath.restype = ctypes.c_int16
