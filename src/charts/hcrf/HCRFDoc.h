@@ -60,20 +60,9 @@ public:
     std::string GetScaleText() override;
     std::string GetHorizontalDatum() override;
     std::string GetDepthUnits() override;
-    // Raster charts paint land in buff and yellow tints and water in white and
-    // blue: what lies under a tidal arrow is told by hue, in every palette.
-    bool IsColourInFirstClass(app::COLORREF c) const override
-    {
-        const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)),
-                  b = int(app::GetBValue(c));
-        return r > b + 24 && g > b;
-    }
-    bool IsColourInSecondClass(app::COLORREF c) const override
-    {
-        const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)),
-                  b = int(app::GetBValue(c));
-        return b >= r && b + 8 >= g && b > 0;
-    }
+    // Land and water by hue, as the tidal arrows ask.
+    bool IsColourInFirstClass(app::COLORREF c) const override { return chart::IsLandHue(c); }
+    bool IsColourInSecondClass(app::COLORREF c) const override { return chart::IsWaterHue(c); }
     std::string GetProjection() override;
     std::uint16_t GetDatumIndex() const override;
     bool GetMetresPerPixel(double& metres) override;

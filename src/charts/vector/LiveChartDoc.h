@@ -26,6 +26,10 @@ public:
     bool OpenChart(const std::string& path) override;
     bool LoadChart() override;
     int DrawChart(chart::CXDC& dc) override;
+    // Land (buff, brown) and water (white, blues) by hue, as on raster
+    // charts, so tidal arrows draw over the chart's water.
+    bool IsColourInFirstClass(app::COLORREF c) const override { return chart::IsLandHue(c); }
+    bool IsColourInSecondClass(app::COLORREF c) const override { return chart::IsWaterHue(c); }
     bool IsWorldChart() const override;
     // A chart on WGS 84 takes positions as they come: no shift is missing.
     bool HasDatumShift() const override;

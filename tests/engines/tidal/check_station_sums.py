@@ -129,6 +129,19 @@ def gap(a, b):
     return abs((a - b + 180.0) % 360.0 - 180.0)
 
 
+def compare(worst, station, kind, value, prediction, flood, ebb, above):
+    """One hour's prediction against the station's sum `value`: worst holds the
+    largest height (m), rate (kn) and direction (deg, above `above` kn) gaps."""
+    height, rate, direction = prediction
+    if kind == "height":
+        metres = value * (FOOT if station["units"] == "feet" else 1.0)
+        worst[0] = max(worst[0], abs(height - metres))
+    else:
+        worst[1] = max(worst[1], abs(rate - abs(value)))
+        if abs(value) > above:
+            worst[2] = max(worst[2], gap(direction, flood if value > 0 else ebb))
+
+
 def crossings(signed, start, end, step):
     """Times where signed(t) changes sign, each found to a second."""
     out = []
@@ -163,24 +176,18 @@ def year_at_cells(db, lib, north, west, lon_step, lat_step, cells):
             continue
         row, column = cells[name]
         lat, lon = north - row * lat_step, west + column * lon_step
-        worst_rate = worst_height = worst_direction = 0.0
+        worst = [0.0, 0.0, 0.0]
         start = datetime.datetime(2029, 6, 1)
         for hour in range(0, 365 * 24):
             when = start + datetime.timedelta(hours=hour)
-            code, height, rate, direction = lib.predict(lat, lon, when)
+            code, *prediction = lib.predict(lat, lon, when)
             if code not in (0, -1, -2):
                 print("FAIL: %s at %s: code %d" % (name, when, code))
                 failures += 1
                 break
-            value = station_sum(db, station, when)
-            if kind == "height":
-                metres = value * (FOOT if station["units"] == "feet" else 1.0)
-                worst_height = max(worst_height, abs(height - metres))
-            else:
-                worst_rate = max(worst_rate, abs(rate - abs(value)))
-                if abs(value) > 0.4:
-                    towards = station["flood"] if value > 0 else station["ebb"]
-                    worst_direction = max(worst_direction, gap(direction, towards))
+            compare(worst, station, kind, station_sum(db, station, when), prediction,
+                    station["flood"], station["ebb"], 0.4)
+        worst_height, worst_rate, worst_direction = worst
         if kind == "height":
             ok = worst_height <= 0.005
             print("%s %s: worst height %.4f m" % ("ok" if ok else "FAIL", name, worst_height))
@@ -206,29 +213,23 @@ def month_at_stations(db, lib, held, area):
             problems.append("outside the model's area")
         if station["flood"] is not None:
             flood, ebb = station["flood"], station["ebb"]
-        worst_rate = worst_height = worst_direction = 0.0
+        worst = [0.0, 0.0, 0.0]
         # A stream at a stream station's own position is the station's
         # (code 0); a tide station may lie far from any stream (-3), but its
         # height is still given.
         bad_code = None
         for hour in range(30 * 24):
             when = start + datetime.timedelta(hours=hour)
-            code, height, rate, direction = lib.predict(lat, lon, when)
+            code, *prediction = lib.predict(lat, lon, when)
             if code not in (0, -1, -2, -3):
                 bad_code = code
                 break
             if kind == "current" and code != 0 and bad_code is None:
                 problems.append("code %d at its own position" % code)
                 bad_code = code
-            value = station_sum(db, station, when)
-            if kind == "height":
-                metres = value * (FOOT if station["units"] == "feet" else 1.0)
-                worst_height = max(worst_height, abs(height - metres))
-            else:
-                worst_rate = max(worst_rate, abs(rate - abs(value)))
-                if abs(value) > 0.5:
-                    worst_direction = max(worst_direction,
-                                          gap(direction, flood if value > 0 else ebb))
+            compare(worst, station, kind, station_sum(db, station, when), prediction, flood, ebb,
+                    0.5)
+        worst_height, worst_rate, worst_direction = worst
         if bad_code is not None and bad_code > 0:
             problems.append("code %d at its own position" % bad_code)
             print("FAIL %s: %s" % (name, "; ".join(problems)))
