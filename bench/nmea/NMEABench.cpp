@@ -4,16 +4,27 @@
 //
 // BM_ParseGpsSentences_Reference does the same work the way a first attempt
 // would: a vector of strings per sentence and strtod on each field.
+//
+// BM_IntakeFromBuffer runs the whole intake of a port: the 2,284 RMC, GGA,
+// GLL, VTG and ZDA lines of the captures as one received byte stream, read in
+// serial-sized chunks, framed, checked and parsed into the stored values.
+// BM_IntakeFromBuffer_Reference does the least any parser must with the same
+// bytes: find the lines, check the checksum, split on commas and convert every
+// numeric field with std::from_chars.
 
 #include <benchmark/benchmark.h>
 
+#include <array>
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "nmea/NMEAMessageParser.h"
+#include "nmea/SentenceFramer.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -130,8 +141,135 @@ void BM_ParseGpsSentences_Reference(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
 
+// Every line of the five kinds, complete or not, as the port receives them.
+const std::string& CaptureStream()
+{
+    static const std::string stream = [] {
+        std::string out;
+        for (int n = 1; n <= 8; ++n) {
+            char name[64];
+            std::snprintf(name, sizeof name, "%s/capture-%02d.nmea", BRINE_NMEA_CAPTURES, n);
+            std::ifstream in(name, std::ios::binary);
+            std::string line;
+            while (std::getline(in, line)) {
+                while (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                if (line.size() < 7 || line[0] != '$')
+                    continue;
+                const std::string id = line.substr(3, 3);
+                if (id == "RMC" || id == "GGA" || id == "GLL" || id == "VTG" || id == "ZDA")
+                    out += line + "\r\n";
+            }
+        }
+        return out;
+    }();
+    return stream;
+}
+
+std::int64_t LinesIn(const std::string& stream)
+{
+    std::int64_t lines = 0;
+    for (const char c : stream)
+        lines += c == '\n' ? 1 : 0;
+    return lines;
+}
+
+// A serial port's reads come in small pieces; 64 bytes is a typical read.
+constexpr std::size_t kChunk = 64;
+
+void BM_IntakeFromBuffer(benchmark::State& state)
+{
+    const std::string& stream = CaptureStream();
+    if (stream.empty()) {
+        state.SkipWithError("no capture lines found");
+        return;
+    }
+    const platform::CSystemClock clock;
+    nmea::CNMEAGPSParser parser(clock, 5);
+    nmea::CSentenceFramer framer;
+    std::int64_t parsed = 0;
+    for (auto _ : state) {
+        for (std::size_t at = 0; at < stream.size(); at += kChunk) {
+            const std::size_t n = std::min(kChunk, stream.size() - at);
+            framer.Feed(std::span<const char>(stream.data() + at, n),
+                        [&](std::string_view line) { parsed += parser.ParseLine(line) ? 1 : 0; });
+        }
+    }
+    benchmark::DoNotOptimize(parsed);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * LinesIn(stream));
+}
+
+struct LeanStore {
+    std::array<double, 24> fields{};
+    std::int64_t lines = 0;
+};
+
+bool LeanParse(std::string_view line, LeanStore& store)
+{
+    const std::size_t star = line.rfind('*');
+    if (line.size() < 2 || star == std::string_view::npos || star + 3 > line.size())
+        return false;
+    unsigned sum = 0;
+    for (std::size_t i = 1; i < star; ++i)
+        sum ^= static_cast<unsigned char>(line[i]);
+    unsigned given = 0;
+    const auto [hexEnd, hexError] =
+        std::from_chars(line.data() + star + 1, line.data() + star + 3, given, 16);
+    if (hexError != std::errc() || given != sum)
+        return false;
+    std::size_t field = 0;
+    std::size_t begin = 1;
+    while (begin <= star && field < store.fields.size()) {
+        std::size_t end = begin;
+        while (end < star && line[end] != ',')
+            ++end;
+        const char first = begin < end ? line[begin] : ',';
+        if ((first >= '0' && first <= '9') || first == '-' || first == '.')
+            std::from_chars(line.data() + begin, line.data() + end, store.fields[field]);
+        ++field;
+        begin = end + 1;
+    }
+    ++store.lines;
+    return true;
+}
+
+void BM_IntakeFromBuffer_Reference(benchmark::State& state)
+{
+    const std::string& stream = CaptureStream();
+    if (stream.empty()) {
+        state.SkipWithError("no capture lines found");
+        return;
+    }
+    LeanStore store;
+    std::string pending;
+    pending.reserve(128);
+    for (auto _ : state) {
+        for (std::size_t at = 0; at < stream.size(); at += kChunk) {
+            const std::size_t n = std::min(kChunk, stream.size() - at);
+            std::string_view bytes(stream.data() + at, n);
+            while (!bytes.empty()) {
+                const std::size_t newline = bytes.find('\n');
+                if (newline == std::string_view::npos) {
+                    pending.append(bytes);
+                    break;
+                }
+                pending.append(bytes.substr(0, newline + 1));
+                bytes.remove_prefix(newline + 1);
+                const std::size_t dollar = pending.find('$');
+                if (dollar != std::string::npos)
+                    LeanParse(std::string_view(pending).substr(dollar), store);
+                pending.clear();
+            }
+        }
+    }
+    benchmark::DoNotOptimize(store);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * LinesIn(stream));
+}
+
 }   // namespace
 
+BENCHMARK(BM_IntakeFromBuffer);
+BENCHMARK(BM_IntakeFromBuffer_Reference);
 BENCHMARK(BM_ParseGpsSentences);
 BENCHMARK(BM_ParseGpsSentences_Reference);
 BENCHMARK_MAIN();

@@ -56,6 +56,8 @@ inline constexpr unsigned kViewRefresh = 2267;
 inline constexpr unsigned kViewProperties = 2184;
 inline constexpr unsigned kFocusPanelOrChart = 32888;   // Shift+F6, no menu entry
 inline constexpr unsigned kSystemInformation = 388;   // Ctrl+Alt+Shift+V, no menu entry
+inline constexpr unsigned kCredits = 2188;   // Ctrl+Alt+Shift+P, no menu entry
+inline constexpr unsigned kDeleteRasterCharts = 2118;   // Ctrl+Alt+Shift+A, no menu entry
 
 // Chart
 inline constexpr unsigned kChartZoomIn = 607;

@@ -58,6 +58,11 @@ bool CCommandTable::HasHandler(unsigned id) const
     return FindHandler(id) != nullptr;
 }
 
+bool CCommandTable::IsKnown(unsigned id) const
+{
+    return FindHandler(id) != nullptr || FindUpdate(id) != nullptr;
+}
+
 CCmdUIState CCommandTable::Update(unsigned id, bool disableIfNoHandler) const
 {
     CCmdUI ui(id);

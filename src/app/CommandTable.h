@@ -67,6 +67,9 @@ public:
     bool Execute(unsigned id) const;
 
     bool HasHandler(unsigned id) const;
+    // Whether anything answers the command: a handler or an update handler
+    // (a status indicator has only the latter).
+    bool IsKnown(unsigned id) const;
 
     // The command's state: the first update handler's answer; without one, a
     // command with a handler is enabled, and one without is disabled when

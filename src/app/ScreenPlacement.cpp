@@ -15,6 +15,13 @@ bool GripVisible(const ScreenRect& w, const ScreenRect& s, int grip)
     return right - left >= std::min(grip, w.width) && bottom - top >= std::min(grip, w.height) / 2;
 }
 
+long long Overlap(const ScreenRect& a, const ScreenRect& b)
+{
+    const long long w = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+    const long long h = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
 }   // namespace
 
 ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>& screens,
@@ -39,6 +46,23 @@ ScreenRect FitInside(const ScreenRect& window, const ScreenRect& area)
     placed.x = area.x + std::clamp(window.x - area.x, 0, area.width - placed.width);
     placed.y = area.y + std::clamp(window.y - area.y, 0, area.height - placed.height);
     return placed;
+}
+
+ScreenRect ClampToScreens(const ScreenRect& window, const std::vector<ScreenRect>& screens,
+                          std::size_t primary)
+{
+    if (screens.empty())
+        return window;
+    std::size_t best = std::min(primary, screens.size() - 1);
+    long long most = 0;
+    for (std::size_t i = 0; i < screens.size(); ++i) {
+        const long long shown = Overlap(window, screens[i]);
+        if (shown > most) {
+            most = shown;
+            best = i;
+        }
+    }
+    return FitInside(window, screens[best]);
 }
 
 }   // namespace app

@@ -28,4 +28,11 @@ ScreenRect PlaceOnScreen(const ScreenRect& window, const std::vector<ScreenRect>
 // `area`; one already inside is kept as it is.
 ScreenRect FitInside(const ScreenRect& window, const ScreenRect& area);
 
+// A saved place applied again: the window lies wholly on the screen that
+// shows most of it (the primary one when none does), moved and shrunk to
+// fit, so no title bar sits above the screen and no status bar below it.
+// With no screens the rectangle is kept.
+ScreenRect ClampToScreens(const ScreenRect& window, const std::vector<ScreenRect>& screens,
+                          std::size_t primary);
+
 }   // namespace app

@@ -209,6 +209,13 @@ bool CChartDoc::IsInAutoscrollArea(const geo::CPosition& position)
     return p.x >= rect.left && p.x < rect.right && p.y >= rect.top && p.y < rect.bottom;
 }
 
+CChartDoc* CChartDoc::AutoscrollToPosition(const geo::CPosition& position)
+{
+    if (position.IsValid() && IsPositionOnChart(position) && !IsInAutoscrollArea(position))
+        CentreOnPosition(position, true);
+    return nullptr;
+}
+
 bool CChartDoc::ChartPositionToClientPoints(const geo::CPosition& position, PointList& points)
 {
     const std::size_t before = points.size();

@@ -181,7 +181,12 @@ public:
     virtual bool RebuildFolio();
     virtual void ClearFolio();
     virtual bool BuildPositionFixOverlays();
-    virtual int Autoscroll(const geo::CPosition&) { return 0; }
+    // Keeps the vessel at `position` (in the chart's datum) in view while it
+    // moves: re-centres the chart once the position leaves the autoscroll
+    // area, or, where the kind chooses charts by position, moves to the chart
+    // that should show it. Returns the newly opened chart document, or none
+    // when this one still shows the vessel.
+    virtual CChartDoc* AutoscrollToPosition(const geo::CPosition& position);
     // The position lies in the centred autoscroll-area per cent of the
     // visible rectangle.
     virtual bool IsInAutoscrollArea(const geo::CPosition& position);

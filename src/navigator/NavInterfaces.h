@@ -73,6 +73,9 @@ public:
     // such chart or the conversion failed (off the chart's datum area).
     virtual std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) = 0;
     virtual void AutoscrollToPosition(const geo::CPosition& chartPosition) = 0;
+    // The periodic step: the autoscroll chart re-centred on the vessel or
+    // moved to the chart that should show it, which it then follows.
+    virtual void AutoscrollStep(const geo::CPosition& chartPosition) = 0;
     // Runs the best-chart search at the position; false when there is no chart.
     virtual bool BestChartCheck(const geo::CPosition& chartPosition) = 0;
     virtual bool IsVesselVisible(const geo::CPosition& p) = 0;

@@ -361,7 +361,7 @@ void CNavigatorModule::OnMonitorMessage(const app::CPostedMessage& message)
         case kMsgKeepInView: KeepInView(); break;
         case kMsgAutoscrollStep:
             if (m_positionAcquired)
-                KeepInView();
+                AutoscrollStep();
             break;
         case kMsgBestChartCheck:
             if (m_positionAcquired)
@@ -533,16 +533,32 @@ void CNavigatorModule::FollowWithMonitorWindow()
         m_monitorWindowOn = false;
 }
 
+bool CNavigatorModule::MayFollow() const
+{
+    if (m_charts == nullptr || !m_positionAvailable)
+        return false;
+    return !m_source.IsNmeaLost() || m_source.IsDrOn();
+}
+
 // Keeps the vessel in the autoscroll chart. A position the chart's datum
 // cannot take is skipped rather than handed on unset.
 void CNavigatorModule::KeepInView()
 {
-    if (m_charts == nullptr || !m_positionAvailable)
-        return;
-    if (m_source.IsNmeaLost() && !m_source.IsDrOn())
+    if (!MayFollow())
         return;
     if (const auto chartPosition = m_charts->ConvertToAutoscrollDatum(m_snapshots.Get()->position))
         m_charts->AutoscrollToPosition(*chartPosition);
+}
+
+// Every best-chart interval the chart may also change to the one that
+// should show the vessel. A vessel off the chart has no place in its datum:
+// the chart is given the position as it came, to find the chart holding it.
+void CNavigatorModule::AutoscrollStep()
+{
+    if (!MayFollow())
+        return;
+    const geo::CPosition vessel = m_snapshots.Get()->position;
+    m_charts->AutoscrollStep(m_charts->ConvertToAutoscrollDatum(vessel).value_or(vessel));
 }
 
 void CNavigatorModule::BestChartCheck()

@@ -296,6 +296,10 @@ private:
     void OnTrackPeriod();
     void KeepTrail(const CNavSnapshot& snapshot, bool trackPointDue);
     void KeepInView();
+    void AutoscrollStep();
+    // Whether the autoscroll chart may follow the vessel: a position is
+    // available, and NMEA is not lost unless DR is on.
+    bool MayFollow() const;
     void FollowWithMonitorWindow();
     void BestChartCheck();
     void ResumeBestChartIfDue();

@@ -30,7 +30,7 @@ struct CNMEAStamp {
 
     static CNMEAStamp Now(const platform::CClock& clock)
     {
-        return {clock.Monotonic(), clock.UtcNow()};
+        return {clock.CoarseMonotonic(), clock.CoarseUtcNow()};
     }
 };
 

@@ -1,12 +1,19 @@
 #include "nmea/NMEAMessage.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "nmea/NMEAConvert.h"
 #include "nmea/NMEASentenceTable.h"
 #include "platform/Ascii.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace nmea {
 
@@ -25,6 +32,36 @@ bool EndsData(char c)
     return c == '*' || c == '\r' || c == '\n';
 }
 
+// Nearly every field an instrument sends is a short plain decimal such as
+// "4807.038" or "-12.5": at most 15 digits, so the digits make an exact
+// integer and the power of ten it is divided by is exact too. One division
+// then gives the correctly rounded double, the same one the general
+// conversion finds. Anything else (exponents, long mantissas, stray
+// characters) is left to the general path.
+bool SplitPlainDecimal(const char* first, const char* last, CPlainDecimal& out)
+{
+    out.negative = first != last && *first == '-';
+    if (out.negative)
+        ++first;
+    std::uint64_t mantissa = 0;
+    const char* const start = first;
+    while (first != last && static_cast<unsigned char>(*first - '0') <= 9)
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*first++ - '0');
+    const auto whole = first - start;
+    long fraction = 0;
+    if (first != last && *first == '.') {
+        const char* const point = ++first;
+        while (first != last && static_cast<unsigned char>(*first - '0') <= 9)
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*first++ - '0');
+        fraction = first - point;
+    }
+    if (first != last || whole + fraction == 0 || whole + fraction > 15)
+        return false;
+    out.mantissa = mantissa;
+    out.fraction = static_cast<std::uint8_t>(fraction);
+    return true;
+}
+
 }   // namespace
 
 std::optional<double> NmeaParseNumber(std::string_view field)
@@ -40,6 +77,8 @@ std::optional<double> NmeaParseNumber(std::string_view field)
     const char* last = field.data() + field.size();
     if (first == last)
         return std::nullopt;
+    if (CPlainDecimal plain; SplitPlainDecimal(first, last, plain))
+        return plain.Value();
     double value = 0;
     const auto [end, ec] = std::from_chars(first, last, value);
     if (ec != std::errc() || end != last || !std::isfinite(value))
@@ -56,6 +95,15 @@ std::optional<std::int32_t> NmeaParseInt(std::string_view field)
     if (pos < field.size() && (field[pos] == '+' || field[pos] == '-')) {
         negative = field[pos] == '-';
         ++pos;
+    }
+    // Plain decimal digits, the usual case, without the general loop's look-ups.
+    if (pos < field.size() && field.size() - pos <= 9) {
+        std::int32_t value = 0;
+        std::size_t k = pos;
+        while (k < field.size() && static_cast<unsigned char>(field[k] - '0') <= 9)
+            value = value * 10 + (field[k++] - '0');
+        if (k == field.size())
+            return negative ? -value : value;
     }
     int base = 10;
     if (pos + 1 < field.size() && field[pos] == '0' &&
@@ -93,8 +141,7 @@ void CNMEAMessage::SetSentence(int sentenceIndex, std::string_view text)
     m_sentenceIndex = sentenceIndex;
     m_sentence.assign(text);
     m_valid = true;
-    m_cursorField = 1;
-    m_cursorPos = 0;
+    m_indexed = false;
     m_stamp.reset();
     m_writtenCount = 0;
     m_fixLatitude.reset();
@@ -126,33 +173,92 @@ bool CNMEAMessage::Parse()
     return true;
 }
 
-std::string_view CNMEAMessage::GetField(int number)
+namespace {
+
+// The characters that end a comma field, as a table for the byte-wise tail.
+constexpr std::array<bool, 256> kFieldEnds = [] {
+    std::array<bool, 256> ends{};
+    ends[','] = ends['*'] = ends['\r'] = ends['\n'] = true;
+    return ends;
+}();
+
+#if defined(__SSE2__)
+// Bit i set where byte i of the sixteen at `p` ends a field.
+unsigned FieldEnds16(const char* p)
 {
-    if (number < 1)
-        return {};
-    if (number < m_cursorField) {
-        m_cursorField = 1;
-        m_cursorPos = 0;
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')),
+                                                   _mm_cmpeq_epi8(bytes, _mm_set1_epi8('*'))),
+                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                                   _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+}
+#endif
+
+}   // namespace
+
+void CNMEAMessage::IndexFields()
+{
+    m_indexed = true;
+    m_fieldCount = 0;
+    m_moreFields = false;
+    const char* const s = m_sentence.data();
+    const std::size_t size = m_sentence.size();
+    std::size_t begin = 0;
+    // Records the field ending at `at` (a field end or the end of the text);
+    // true once the data has ended or the index is full.
+    const auto field = [&](std::size_t at) {
+        if (m_fieldCount == kIndexedFields || at > UINT16_MAX) {
+            m_moreFields = true;
+            return true;
+        }
+        m_fieldBegin[static_cast<std::size_t>(m_fieldCount)] = static_cast<std::uint16_t>(begin);
+        m_fieldEnd[static_cast<std::size_t>(m_fieldCount)] = static_cast<std::uint16_t>(at);
+        ++m_fieldCount;
+        begin = at + 1;
+        return at >= size || EndsData(s[at]);
+    };
+    std::size_t pos = 0;
+#if defined(__SSE2__)
+    for (; pos + 16 <= size; pos += 16) {
+        for (unsigned mask = FieldEnds16(s + pos); mask != 0; mask &= mask - 1)
+            if (field(pos + static_cast<std::size_t>(std::countr_zero(mask))))
+                return;
     }
+#endif
+    for (; pos < size; ++pos)
+        if (kFieldEnds[static_cast<unsigned char>(s[pos])] && field(pos))
+            return;
+    field(size);
+}
+
+std::string_view CNMEAMessage::FieldBeyondIndex(int number) const
+{
+    if (!m_moreFields)
+        return {};   // past the data every field is empty
+    // A sentence of more fields than indexed: walk on from the last one.
     const std::string_view s = m_sentence;
-    std::size_t pos = m_cursorPos;
-    // Walk forward to the start of the wanted field; past the data every field is empty.
-    while (m_cursorField < number) {
+    std::size_t begin = 0;   // where field `field` starts
+    int field = 1;
+    if (m_fieldCount > 0) {
+        const std::size_t end = m_fieldEnd[static_cast<std::size_t>(m_fieldCount - 1)];
+        if (end >= s.size() || EndsData(s[end]))
+            return {};
+        begin = end + 1;
+        field = m_fieldCount + 1;
+    }
+    for (; field < number; ++field) {
+        std::size_t pos = begin;
         while (pos < s.size() && !EndsField(s[pos]))
             ++pos;
-        if (pos >= s.size() || EndsData(s[pos])) {
-            m_cursorField = number;
-            m_cursorPos = s.size();
+        if (pos >= s.size() || EndsData(s[pos]))
             return {};
-        }
-        ++pos;   // past the comma
-        ++m_cursorField;
+        begin = pos + 1;
     }
-    m_cursorPos = pos;
-    std::size_t end = pos;
+    std::size_t end = begin;
     while (end < s.size() && !EndsField(s[end]))
         ++end;
-    return s.substr(pos, end - pos);
+    return s.substr(begin, end - begin);
 }
 
 void CNMEAMessage::Split(std::string_view fieldTypes)
@@ -174,12 +280,21 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
             break;
         case 'D':
             if (m_numbersUsed < kNumberSlots) {
+                // Checked now, converted when a parser asks: most sentences
+                // carry numbers nobody stores.
                 auto& slot = m_numbers[static_cast<std::size_t>(m_numbersUsed++)];
-                const auto number = NmeaParseNumber(field);
-                slot.present = number.has_value();
-                slot.value = number.value_or(0.0);
-                if (!field.empty() && !number)
+                slot = {};
+                if (field.empty())
+                    break;
+                if (SplitPlainDecimal(field.data(), field.data() + field.size(), slot.parts)) {
+                    slot.present = true;
+                } else if (const auto number = NmeaParseNumber(field)) {
+                    slot.present = true;
+                    slot.converted = true;
+                    slot.value = *number;
+                } else {
                     Refuse();   // garbled, not absent: "5O30.50" must not pass as no latitude
+                }
             }
             break;
         case 'I':
@@ -201,42 +316,8 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
             break;
         }
     }
-    for (int k = m_charsUsed; k < kCharSlots; ++k)
-        m_chars[static_cast<std::size_t>(k)] = {};
-    for (int k = m_numbersUsed; k < kNumberSlots; ++k)
-        m_numbers[static_cast<std::size_t>(k)] = {};
-    for (int k = m_intsUsed; k < kIntSlots; ++k)
-        m_ints[static_cast<std::size_t>(k)] = {};
-    for (int k = m_textsUsed; k < kTextSlots; ++k)
-        m_texts[static_cast<std::size_t>(k)] = {};
-}
-
-std::optional<char> CNMEAMessage::Char(int k) const
-{
-    if (k < 1 || k > kCharSlots || !m_chars[static_cast<std::size_t>(k - 1)].present)
-        return std::nullopt;
-    return m_chars[static_cast<std::size_t>(k - 1)].value;
-}
-
-std::optional<double> CNMEAMessage::Number(int k) const
-{
-    if (k < 1 || k > kNumberSlots || !m_numbers[static_cast<std::size_t>(k - 1)].present)
-        return std::nullopt;
-    return m_numbers[static_cast<std::size_t>(k - 1)].value;
-}
-
-std::optional<std::int32_t> CNMEAMessage::Int(int k) const
-{
-    if (k < 1 || k > kIntSlots || !m_ints[static_cast<std::size_t>(k - 1)].present)
-        return std::nullopt;
-    return m_ints[static_cast<std::size_t>(k - 1)].value;
-}
-
-std::optional<std::string_view> CNMEAMessage::Text(int k) const
-{
-    if (k < 1 || k > kTextSlots || !m_texts[static_cast<std::size_t>(k - 1)].present)
-        return std::nullopt;
-    return m_texts[static_cast<std::size_t>(k - 1)].value;
+    // Slots past each kind's count read as absent (see the accessors), so
+    // the rest need not be cleared.
 }
 
 bool CNMEAMessage::StatusOk(std::optional<char> status) const

@@ -41,6 +41,22 @@ struct CNMEAStores {
 
 class CNMEAMessage;
 
+// A plain decimal field taken apart: its digits as one integer and how many
+// of them follow the point. Exact while there are at most 15 digits.
+struct CPlainDecimal {
+    std::uint64_t mantissa = 0;
+    std::uint8_t fraction = 0;
+    bool negative = false;
+
+    double Value() const
+    {
+        static constexpr double kPowers[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double value = static_cast<double>(mantissa) / kPowers[fraction];
+        return negative ? -value : value;
+    }
+};
+
 // Parsers of the radar target sentences (TLL, TTM, TLB) belong to the target
 // module, which keeps the targets they create; it plugs in here.
 class CNMEATargetSentenceParser {
@@ -89,13 +105,33 @@ public:
     // Comma field `number` of the sentence (1 is the id itself). Fields end at
     // ',', '*' or a line end; the checksum after '*' is no field, so numbers
     // past the data read as empty.
-    std::string_view GetField(int number);
+    std::string_view GetField(int number)
+    {
+        if (number < 1)
+            return {};
+        if (!m_indexed)
+            IndexFields();
+        if (number > m_fieldCount)
+            return FieldBeyondIndex(number);
+        const auto k = static_cast<std::size_t>(number - 1);
+        return {m_sentence.data() + m_fieldBegin[k],
+                static_cast<std::size_t>(m_fieldEnd[k] - m_fieldBegin[k])};
+    }
 
     // Slots, numbered from 1 as the parsers name them ("D2" is Number(2)).
-    std::optional<char> Char(int k) const;
-    std::optional<double> Number(int k) const;
-    std::optional<std::int32_t> Int(int k) const;
-    std::optional<std::string_view> Text(int k) const;
+    // Slots past a kind's count were not filled by the last split: absent.
+    std::optional<char> Char(int k) const { return SlotValue(m_chars, m_charsUsed, k); }
+    std::optional<double> Number(int k) const
+    {
+        if (k < 1 || k > m_numbersUsed)
+            return std::nullopt;
+        const NumberSlot& slot = m_numbers[static_cast<std::size_t>(k - 1)];
+        if (!slot.present)
+            return std::nullopt;
+        return slot.converted ? slot.value : slot.parts.Value();
+    }
+    std::optional<std::int32_t> Int(int k) const { return SlotValue(m_ints, m_intsUsed, k); }
+    std::optional<std::string_view> Text(int k) const { return SlotValue(m_texts, m_textsUsed, k); }
 
     bool IsValid() const { return m_valid; }
     void Refuse() { m_valid = false; }
@@ -129,9 +165,23 @@ private:
         bool present = false;
         T value{};
     };
+    template <class T, std::size_t N>
+    static std::optional<T> SlotValue(const std::array<Slot<T>, N>& filled, int used, int k)
+    {
+        if (k < 1 || k > used || !filled[static_cast<std::size_t>(k - 1)].present)
+            return std::nullopt;
+        return filled[static_cast<std::size_t>(k - 1)].value;
+    }
 
     std::array<Slot<char>, kCharSlots> m_chars{};
-    std::array<Slot<double>, kNumberSlots> m_numbers{};
+    // A number slot keeps a plain decimal's parts and converts them when read.
+    struct NumberSlot {
+        bool present = false;
+        bool converted = false;   // `value` holds it (not a plain decimal)
+        double value = 0.0;
+        CPlainDecimal parts;
+    };
+    std::array<NumberSlot, kNumberSlots> m_numbers{};
     std::array<Slot<std::int32_t>, kIntSlots> m_ints{};
     std::array<Slot<std::string_view>, kTextSlots> m_texts{};
     int m_nextField = 2;
@@ -143,10 +193,17 @@ private:
     int m_numbersUsed = 0;
     int m_textsUsed = 0;
 
-    // Field cursor: where field m_cursorField starts, so reading fields in
-    // order costs one pass over the sentence.
-    int m_cursorField = 1;
-    std::size_t m_cursorPos = 0;
+    // Where each comma field starts and ends, found in one pass the first
+    // time a field is asked for. A sentence with more fields than the table
+    // holds reads the rest by walking from the last one indexed.
+    static constexpr int kIndexedFields = 48;
+    void IndexFields();
+    std::string_view FieldBeyondIndex(int number) const;
+    bool m_indexed = false;
+    int m_fieldCount = 0;
+    bool m_moreFields = false;
+    std::array<std::uint16_t, kIndexedFields> m_fieldBegin{};
+    std::array<std::uint16_t, kIndexedFields> m_fieldEnd{};
 
     CNMEAStores m_stores;
     const platform::CClock* m_clock = nullptr;

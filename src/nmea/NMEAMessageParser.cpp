@@ -1,5 +1,7 @@
 #include "nmea/NMEAMessageParser.h"
 
+#include <cstring>
+
 #include "nmea/NMEASentenceTable.h"
 #include "platform/Ascii.h"
 
@@ -27,14 +29,25 @@ bool NmeaChecksumOk(std::string_view line)
     const std::size_t star = line.rfind('*');
     if (star == std::string_view::npos)
         return true;
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < star; ++i)
+    // XOR eight characters at a time, then fold the lanes into one byte.
+    std::uint64_t lanes = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= star; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, line.data() + i, sizeof word);
+        lanes ^= word;
+    }
+    lanes ^= lanes >> 32;
+    lanes ^= lanes >> 16;
+    lanes ^= lanes >> 8;
+    unsigned sum = static_cast<unsigned>(lanes & 0xFF);
+    for (; i < star; ++i)
         sum ^= static_cast<unsigned char>(line[i]);
     // Up to two hex digits; conversion stops at the first other character,
     // and no digits at all read as 0.
     unsigned given = 0;
-    for (std::size_t i = star + 1; i < line.size() && i <= star + 2; ++i) {
-        const int digit = HexDigitValue(line[i]);
+    for (std::size_t k = star + 1; k < line.size() && k <= star + 2; ++k) {
+        const int digit = HexDigitValue(line[k]);
         if (digit < 0)
             break;
         given = given * 16 + static_cast<unsigned>(digit);

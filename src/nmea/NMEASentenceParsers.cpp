@@ -7,9 +7,11 @@
 // a field the splitter found garbled refuses the whole sentence, so the store
 // keeps the previous values rather than a mix of old and half-read new ones.
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -103,10 +105,11 @@ public:
     {
         if (!v)
             return std::nullopt;
-        const double whole = std::floor(*v);
-        const double seconds = *v - std::floor(whole / 100) * 100;
-        const double minutes = std::fmod(std::floor(whole / 100), 100);
-        if (*v < 0 || whole / 10000 >= 24 || minutes >= 60 || seconds >= 61)
+        if (*v < 0 || *v >= 240000)
+            return Bad();
+        const auto hhmm = static_cast<std::int32_t>(*v) / 100;
+        const double seconds = *v - hhmm * 100.0;
+        if (hhmm % 100 >= 60 || seconds >= 61)
             return Bad();
         return v;
     }
@@ -115,10 +118,11 @@ public:
     {
         if (!v)
             return std::nullopt;
-        const double whole = std::floor(*v);
-        const double seconds = *v - std::floor(whole / 100) * 100;
-        const double minutes = std::fmod(std::floor(whole / 100), 100);
-        if (*v < 0 || *v >= 1e9 || minutes >= 60 || seconds >= 60)
+        if (*v < 0 || *v >= 1e9)
+            return Bad();
+        const auto hhmm = static_cast<std::int32_t>(*v) / 100;
+        const double seconds = *v - hhmm * 100.0;
+        if (hhmm % 100 >= 60 || seconds >= 60)
             return Bad();
         return v;
     }
@@ -674,14 +678,42 @@ SentenceParseFn InstrumentSentenceParser(int sentenceIndex)
     return row != nullptr ? row->parse : nullptr;
 }
 
+namespace {
+
+// The three letters of an id as one number, for a binary search.
+constexpr std::uint32_t PackedId(std::string_view id)
+{
+    return (static_cast<std::uint32_t>(static_cast<unsigned char>(id[0])) << 16) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(id[1])) << 8) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(id[2]));
+}
+
+struct IdKey {
+    std::uint32_t packed;
+    int index;
+};
+
+// Every received line looks its id up: the table's ids in sorted order.
+constexpr std::array<IdKey, kSentenceCount> kSortedIds = [] {
+    std::array<IdKey, kSentenceCount> keys{};
+    for (std::size_t i = 0; i < kSentences.size(); ++i)
+        keys[i] = {PackedId(kSentences[i].id), static_cast<int>(i)};
+    std::sort(keys.begin(), keys.end(),
+              [](const IdKey& a, const IdKey& b) { return a.packed < b.packed; });
+    return keys;
+}();
+
+}   // namespace
+
 int NmeaSentenceIndex(std::string_view id)
 {
     if (id.size() != 3)
         return -1;
-    for (std::size_t i = 0; i < kSentences.size(); ++i)
-        if (kSentences[i].id == id)
-            return static_cast<int>(i);
-    return -1;
+    const std::uint32_t packed = PackedId(id);
+    const auto* found =
+        std::lower_bound(kSortedIds.begin(), kSortedIds.end(), packed,
+                         [](const IdKey& key, std::uint32_t value) { return key.packed < value; });
+    return found != kSortedIds.end() && found->packed == packed ? found->index : -1;
 }
 
 }   // namespace nmea

@@ -8,10 +8,17 @@
 // a sentence that lost its end to a glitch costs only itself, never the
 // sentence that follows it.
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <span>
-#include <string>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace nmea {
 
@@ -21,42 +28,95 @@ public:
     // and one more so the receivers can tell an over-long line from a full one.
     static constexpr std::size_t kMaxLine = 84;
 
-    CSentenceFramer() { m_line.reserve(kMaxLine); }
-
     // Calls `deliver(std::string_view line)` for every line completed by these
     // bytes; the view is valid only during the call.
+    //
+    // Every port's every byte passes here, so the bytes are scanned for the
+    // few characters that matter and copied in runs, not one at a time.
     template <class Deliver>
     void Feed(std::span<const char> bytes, Deliver&& deliver)
     {
-        for (const char c : bytes) {
-            if (c == '$') {
-                if (!m_line.empty())
-                    Flush(deliver);
-                m_line.push_back(c);
+        const char* at = bytes.data();
+        const char* const end = at + bytes.size();
+        while (at != end) {
+            if (m_size == 0) {
+                // Noise before a line's '$' is dropped.
+                const auto* dollar = static_cast<const char*>(
+                    std::memchr(at, '$', static_cast<std::size_t>(end - at)));
+                if (dollar == nullptr)
+                    return;
+                m_line[m_size++] = '$';
+                at = dollar + 1;
                 continue;
             }
-            if (m_line.empty())
+            // Copy up to the next '$' or line feed, or until the line is full.
+            const std::size_t room = kMaxLine - m_size;
+            const std::size_t count = std::min(room, static_cast<std::size_t>(end - at));
+            const std::size_t i = FindLineMark(at, count);
+            if (i < count && at[i] == '$') {
+                // A '$' inside a line ends the line so far and opens the next.
+                Append(at, i);
+                Flush(deliver);
+                at += i;
                 continue;
-            const bool full = m_line.size() >= kMaxLine - 1;
-            m_line.push_back(c);
-            if (full || (c == '\n' && m_line.size() >= 2 && m_line[m_line.size() - 2] == '\r'))
+            }
+            if (i < count) {
+                // A line feed ends the line only right after a carriage return.
+                const bool afterReturn = (i > 0 ? at[i - 1] : m_line[m_size - 1]) == '\r';
+                Append(at, i + 1);
+                at += i + 1;
+                if (afterReturn || m_size == kMaxLine)
+                    Flush(deliver);
+                continue;
+            }
+            Append(at, count);
+            at += count;
+            if (m_size == kMaxLine)
                 Flush(deliver);
         }
     }
 
     // Forgets a part line, as after the port was reopened.
-    void Reset() { m_line.clear(); }
-    std::string_view Pending() const { return m_line; }
+    void Reset() { m_size = 0; }
+    std::string_view Pending() const { return {m_line.data(), m_size}; }
 
 private:
+    // Where the first '$' or line feed of the `count` bytes at `p` is, or `count`.
+    static std::size_t FindLineMark(const char* p, std::size_t count)
+    {
+        std::size_t i = 0;
+#if defined(__SSE2__)
+        const __m128i dollar = _mm_set1_epi8('$');
+        const __m128i feed = _mm_set1_epi8('\n');
+        for (; i + 16 <= count; i += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            const int hits = _mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, dollar), _mm_cmpeq_epi8(bytes, feed)));
+            if (hits != 0)
+                return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(hits)));
+        }
+#endif
+        for (; i < count; ++i)
+            if (p[i] == '$' || p[i] == '\n')
+                return i;
+        return count;
+    }
+
+    void Append(const char* from, std::size_t count)
+    {
+        std::memcpy(m_line.data() + m_size, from, count);
+        m_size += count;
+    }
+
     template <class Deliver>
     void Flush(Deliver& deliver)
     {
-        deliver(std::string_view(m_line));
-        m_line.clear();
+        deliver(std::string_view(m_line.data(), m_size));
+        m_size = 0;
     }
 
-    std::string m_line;
+    std::array<char, kMaxLine> m_line{};
+    std::size_t m_size = 0;
 };
 
 }   // namespace nmea

@@ -5,6 +5,7 @@
 // keep counting evenly.
 
 #include <chrono>
+#include <ctime>
 
 namespace platform {
 
@@ -13,6 +14,13 @@ public:
     virtual ~CClock() = default;
     virtual std::chrono::steady_clock::time_point Monotonic() const = 0;
     virtual std::chrono::system_clock::time_point UtcNow() const = 0;
+
+    // The same two clocks read cheaply, for stamping received data: they may
+    // lag the precise readings by up to one scheduler tick (a few
+    // milliseconds), far below the seconds a stamp's validity is measured in.
+    // Every instrument sentence takes one of each, so the saving counts.
+    virtual std::chrono::steady_clock::time_point CoarseMonotonic() const { return Monotonic(); }
+    virtual std::chrono::system_clock::time_point CoarseUtcNow() const { return UtcNow(); }
 };
 
 // The machine's own clocks.
@@ -26,6 +34,31 @@ public:
     {
         return std::chrono::system_clock::now();
     }
+#if defined(CLOCK_MONOTONIC_COARSE) && defined(CLOCK_REALTIME_COARSE)
+    // The coarse clocks share the precise clocks' origins (the steady clock
+    // is CLOCK_MONOTONIC, the system clock CLOCK_REALTIME) and are read from
+    // the kernel's shared page without touching the time-stamp counter.
+    std::chrono::steady_clock::time_point CoarseMonotonic() const override
+    {
+        return std::chrono::steady_clock::time_point(
+            std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                Read(CLOCK_MONOTONIC_COARSE)));
+    }
+    std::chrono::system_clock::time_point CoarseUtcNow() const override
+    {
+        return std::chrono::system_clock::time_point(
+            std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                Read(CLOCK_REALTIME_COARSE)));
+    }
+
+private:
+    static std::chrono::nanoseconds Read(clockid_t clock)
+    {
+        timespec now{};
+        clock_gettime(clock, &now);
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    }
+#endif
 };
 
 }   // namespace platform

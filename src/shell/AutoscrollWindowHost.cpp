@@ -6,8 +6,11 @@
 #include "chart/ui/ChartFrame.h"
 #include "charts/vector/BlankChartDoc.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace shell {
 
@@ -134,6 +137,37 @@ void CAutoscrollWindowHost::AutoscrollToPosition(const geo::CPosition& chartPosi
     if (doc->CentreOnPosition(chartPosition, true))
         if (chart::CChartWindow* window = doc->GetChartFrame())
             window->InvalidateChart();
+}
+
+// The chart decides: it re-centres, or opens the chart that should show the
+// vessel in its own window's place, which is followed from then on.
+void CAutoscrollWindowHost::AutoscrollStep(const geo::CPosition& chartPosition)
+{
+    chart::CChartDoc* doc = Following();
+    if (doc == nullptr)
+        return;
+    chart::CChartDoc* next = doc->AutoscrollToPosition(chartPosition);
+    if (next != nullptr && next != doc) {
+        m_doc = doc = next;
+        if (chart::CChartWindow* window = next->GetChartFrame())
+            window->InvalidateChart();
+    }
+    ReportFollowing(*doc, chartPosition);
+}
+
+// Scripted checks: the chart followed and whether the vessel is in its view,
+// a line at each change.
+void CAutoscrollWindowHost::ReportFollowing(chart::CChartDoc& doc, const geo::CPosition& vessel)
+{
+    if (!std::getenv("BRINE_REPORT_CHARTS"))
+        return;
+    const std::string line =
+        doc.GetTitle() +
+        (doc.IsPositionVisible(vessel) ? "; vessel in view" : "; vessel out of view");
+    if (line == m_reported)
+        return;
+    m_reported = line;
+    qInfo("Brinevane: following: %s", line.c_str());
 }
 
 bool CAutoscrollWindowHost::BestChartCheck(const geo::CPosition&)

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "navigator/NavInterfaces.h"
 
@@ -25,6 +26,7 @@ public:
 
     std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override;
     void AutoscrollToPosition(const geo::CPosition& chartPosition) override;
+    void AutoscrollStep(const geo::CPosition& chartPosition) override;
     bool BestChartCheck(const geo::CPosition& chartPosition) override;
     bool IsVesselVisible(const geo::CPosition& p) override;
     void RedrawViews() override;
@@ -38,10 +40,12 @@ private:
     // An open chart (not the blank one, not a follower) on which the vessel lies.
     chart::CChartDoc* OpenChartHolding(const geo::CPosition& vessel) const;
     static void ShowRoundTheVessel(chart::CChartDoc& doc, const geo::CPosition& vessel);
+    void ReportFollowing(chart::CChartDoc& doc, const geo::CPosition& vessel);
 
     chart::CChartingModule& m_charting;
     ChartOpener m_openChart;
     chart::CChartDoc* m_doc = nullptr;
+    std::string m_reported;
 };
 
 }   // namespace shell

@@ -16,7 +16,8 @@ namespace shell {
 
 CCustomiseDlg::CCustomiseDlg(app::CToolbarCustomisation layout, std::vector<CBar> bars,
                              std::vector<app::CCommandGroup> groups,
-                             std::function<QString(unsigned)> label, QWidget* parent)
+                             std::function<QString(unsigned)> label, QWidget* parent,
+                             const std::vector<unsigned>& menuButtons)
     : QDialog(parent), m_layout(std::move(layout)), m_bars(std::move(bars)),
       m_groupList(std::move(groups)), m_label(std::move(label))
 {
@@ -109,6 +110,33 @@ CCustomiseDlg::CCustomiseDlg(app::CToolbarCustomisation layout, std::vector<CBar
     grid->addWidget(m_buttons, 1, 3);
     tabs->addTab(commandsPage, tr("Commands"));
 
+    // Menu: the menu bar's menus, each of which a toolbar may carry as a
+    // button that drops the menu down; added to the toolbar the Commands
+    // page shows.
+    auto* menuPage = new QWidget;
+    m_menus = new QListWidget(menuPage);
+    m_menus->setObjectName("menus");
+    for (unsigned id : menuButtons) {
+        auto* item = new QListWidgetItem(m_label(id), m_menus);
+        item->setData(Qt::UserRole, id);
+    }
+    m_menus->setCurrentRow(0);
+    auto* menusLabel = new QLabel(tr("&Menus"), menuPage);
+    menusLabel->setBuddy(m_menus);
+    m_menuBarName = new QLabel(menuPage);
+    auto* addMenu = new QPushButton(tr("&Add to Toolbar"), menuPage);
+    addMenu->setObjectName("addMenu");
+    connect(addMenu, &QPushButton::clicked, this, [this] { AddSelectedMenu(); });
+    connect(m_bar, &QComboBox::currentTextChanged, m_menuBarName,
+            [this](const QString& bar) { m_menuBarName->setText(tr("Toolbar: %1").arg(bar)); });
+    auto* menuGrid = new QGridLayout(menuPage);
+    menuGrid->addWidget(menusLabel, 0, 0);
+    menuGrid->addWidget(m_menus, 1, 0, 3, 1);
+    menuGrid->addWidget(m_menuBarName, 1, 1);
+    menuGrid->addWidget(addMenu, 2, 1);
+    menuGrid->setRowStretch(3, 1);
+    tabs->addTab(menuPage, tr("Menu"));
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -117,6 +145,7 @@ CCustomiseDlg::CCustomiseDlg(app::CToolbarCustomisation layout, std::vector<CBar
     outer->addWidget(buttons);
     resize(760, 440);
     m_groups->setCurrentRow(0);
+    m_menuBarName->setText(tr("Toolbar: %1").arg(m_bar->currentText()));
     ShowBar();
     UpdateBarButtons();
 }
@@ -252,13 +281,21 @@ void CCustomiseDlg::ShowBar()
 
 void CCustomiseDlg::AddSelected()
 {
-    const QListWidgetItem* command = m_commands->currentItem();
-    if (!command)
-        return;
+    if (const QListWidgetItem* command = m_commands->currentItem())
+        AddToBar(command->data(Qt::UserRole).toUInt());
+}
+
+void CCustomiseDlg::AddSelectedMenu()
+{
+    if (const QListWidgetItem* menu = m_menus->currentItem())
+        AddToBar(menu->data(Qt::UserRole).toUInt());
+}
+
+void CCustomiseDlg::AddToBar(unsigned id)
+{
     // After the selected button, or at the end.
     const int at = m_buttons->currentRow() < 0 ? m_buttons->count() : m_buttons->currentRow() + 1;
-    if (m_layout.Add(CurrentBar(), command->data(Qt::UserRole).toUInt(),
-                     static_cast<std::size_t>(at))) {
+    if (m_layout.Add(CurrentBar(), id, static_cast<std::size_t>(at))) {
         ShowBar();
         m_buttons->setCurrentRow(at);
     }

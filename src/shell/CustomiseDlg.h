@@ -2,7 +2,9 @@
 // Tools > Customise: "Toolbars" (which bars show, a bar back to its own
 // buttons, toolbars of the user's own made, renamed and deleted) and
 // "Commands" (the thirteen command groups; a command added to a bar, taken
-// off it, or moved along it). The dialog edits a copy; the frame takes it on OK.
+// off it, or moved along it) and "Menu" (the menu bar's menus, added to a bar
+// as buttons that drop them down). The dialog edits a copy; the frame takes
+// it on OK.
 
 #include <QDialog>
 #include <functional>
@@ -11,6 +13,7 @@
 #include "app/ToolbarLayout.h"
 
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -28,13 +31,14 @@ public:
     // as `layout.bars`.
     CCustomiseDlg(app::CToolbarCustomisation layout, std::vector<CBar> bars,
                   std::vector<app::CCommandGroup> groups, std::function<QString(unsigned)> label,
-                  QWidget* parent = nullptr);
+                  QWidget* parent = nullptr, const std::vector<unsigned>& menuButtons = {});
 
     const app::CToolbarCustomisation& Layout() const { return m_layout; }
     bool Visible(std::size_t bar) const { return m_bars[bar].visible; }
 
     // The Commands page's actions (its buttons call them).
     void AddSelected();
+    void AddSelectedMenu();   // the Menu page's button
     void RemoveSelected();
     void MoveSelected(int delta);
     void ResetSelectedBar();
@@ -48,6 +52,7 @@ public:
     QListWidget* BarButtons() const { return m_buttons; }
     QComboBox* BarCombo() const { return m_bar; }
     QListWidget* BarList() const { return m_barList; }
+    QListWidget* Menus() const { return m_menus; }
 
 private:
     void ShowGroup();
@@ -57,6 +62,7 @@ private:
     void UpdateBarButtons();
     void AskNewBar();
     void AskRenameBar();
+    void AddToBar(unsigned id);
 
     app::CToolbarCustomisation m_layout;
     std::vector<CBar> m_bars;
@@ -67,6 +73,8 @@ private:
     QListWidget* m_commands;
     QComboBox* m_bar;
     QListWidget* m_buttons;
+    QListWidget* m_menus = nullptr;
+    QLabel* m_menuBarName = nullptr;
     QPushButton* m_rename = nullptr;
     QPushButton* m_delete = nullptr;
 };

@@ -2,13 +2,18 @@
 // bars on OK and kept with the workspace; a workspace load puts them back.
 
 #include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <algorithm>
 
 #include "app/CommandIds.h"
 #include "app/ToolbarLayout.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/FullScreenMode.h"
+#include "app/ui/XStatusBar.h"
 #include "platform/SettingsStore.h"
 #include "shell/CustomiseDlg.h"
 #include "shell/MainFrame.h"
@@ -37,14 +42,31 @@ std::vector<unsigned> DefaultButtons(unsigned bar)
 
 }   // namespace
 
+QMenu* CMainFrame::TopMenu(unsigned id) const
+{
+    if (id <= app::cmd::kMenuButtonBase)
+        return nullptr;
+    for (QAction* a : menuBar()->actions())
+        if (a->menu() && a->menu()->objectName() == QString("Menu%1").arg(id & 0xFF))
+            return a->menu();
+    return nullptr;
+}
+
 QAction* CMainFrame::CommandAction(unsigned id)
 {
     if (auto found = m_actions.find(id); found != m_actions.end())
         return found->second;
     if (QAction* control = ModuleToolBarControl(id))
         return control;
-    // A command no bar or menu showed yet: its picture from any bar that has one.
+    // A menu-bar button: the menu itself, dropping down from the toolbar.
+    if (QMenu* menu = TopMenu(id))
+        return menu->menuAction();
+    // A command no bar or menu showed yet: its picture from any bar that has
+    // one, its name from its status-bar indicator when it is one.
     QString tip = QString("Command %1").arg(id);
+    if (m_statusBar)
+        if (auto* pane = m_statusBar->findChild<QLabel*>(QString("Indicator%1").arg(id)))
+            tip = pane->toolTip();
     QIcon icon;
     for (const shell::ToolBarDef& def : shell::MainToolBars())
         for (const shell::ToolBarButton& b : def.buttons)
@@ -93,10 +115,16 @@ void CMainFrame::ApplyToolbarButtons(const std::vector<app::CToolbarButtons>& ba
             continue;
         bar->clear();
         for (unsigned id : b.buttons) {
-            if (id == 0)
+            if (id == 0) {
                 bar->addSeparator();
-            else
-                bar->addAction(CommandAction(id));
+                continue;
+            }
+            QAction* action = CommandAction(id);
+            bar->addAction(action);
+            // A menu on a toolbar opens at a click anywhere on its button.
+            if (TopMenu(id))
+                if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action)))
+                    button->setPopupMode(QToolButton::InstantPopup);
         }
     }
 }
@@ -132,8 +160,9 @@ void CMainFrame::LoadUserToolbars()
     if (!m_workspace || !m_services.settings)
         return;
     const std::vector<app::CToolbarButtons> bars = app::LoadUserToolbars(
-        *m_services.settings, m_workspace->GetRegistryKey(),
-        [this](unsigned id) { return m_commands.HasHandler(id) || m_actions.count(id) > 0; });
+        *m_services.settings, m_workspace->GetRegistryKey(), [this](unsigned id) {
+            return m_commands.HasHandler(id) || m_actions.count(id) > 0 || TopMenu(id);
+        });
     SyncUserToolbars(bars);
     ApplyToolbarButtons(bars);
 }
@@ -148,8 +177,9 @@ void CMainFrame::LoadToolbarButtons()
     // A stored id is taken when the program knows the command (a menu item,
     // a button, a handler); anything else leaves the bar as built.
     app::LoadToolbarButtons(
-        *m_services.settings, m_workspace->GetRegistryKey(), bars,
-        [this](unsigned id) { return m_commands.HasHandler(id) || m_actions.count(id) > 0; });
+        *m_services.settings, m_workspace->GetRegistryKey(), bars, [this](unsigned id) {
+            return m_commands.HasHandler(id) || m_actions.count(id) > 0 || TopMenu(id);
+        });
     if (bars != before)
         ApplyToolbarButtons(bars);
 }
@@ -164,13 +194,17 @@ void CMainFrame::OpenCustomise()
         QToolBar* bar = ToolBar(b.id);
         bars.push_back({bar->windowTitle(), !bar->isHidden(), DefaultButtons(b.id)});
     }
-    auto available = [this](unsigned id) { return m_commands.HasHandler(id); };
+    auto available = [this](unsigned id) { return m_commands.IsKnown(id); };
     auto label = [this](unsigned id) {
         QAction* a = CommandAction(id);
         QString text = a->toolTip().isEmpty() ? a->text() : a->toolTip();
         return text.remove('&');
     };
-    CCustomiseDlg dlg(layout, bars, app::CustomiseGroups(available), label, this);
+    // The Menu page: the menu bar's buttons, which a toolbar may carry too.
+    std::vector<unsigned> menus;
+    for (const shell::TopMenu& top : shell::MainMenus())
+        menus.push_back(top.buttonId);
+    CCustomiseDlg dlg(layout, bars, app::CustomiseGroups(available), label, this, menus);
     if (dlg.exec() != QDialog::Accepted)
         return;
     SyncUserToolbars(dlg.Layout().bars);

@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/CloseSequence.h"
 #include "app/CommandIds.h"
@@ -54,13 +55,17 @@
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
 #include "chart/ui/ChartFrame.h"
+#include "chartpoints/ChartpointModule.h"
 #include "geo/DatumInfo.h"
 #include "geo/Geomag.h"
 #include "navigator/NavIndicators.h"
+#include "navigator/NavigatorModule.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
+#include "routes/RouteModule.h"
 #include "shell/FrameWorkspace.h"
 #include "shell/MainMenus.h"
+#include "shell/ModuleOrder.h"
 #include "shell/RouteSetup.h"
 #include "shell/SystemInfoDlg.h"
 #include "shell/VariationNotices.h"
@@ -218,6 +223,10 @@ bool CMainFrame::OnCreate()
         shell::BuildComPortMenu(*ports, m_commands);
     BuildToolBars();
 
+    // Until a workspace names another, the chart information panel is the
+    // active one.
+    if (!m_activeSidePanel)
+        m_activeSidePanel = shell::ChartInfoPanel(SidePanels());
     if (!m_activeSidePanel && !m_panels.empty())
         m_activeSidePanel = m_panels.front();
     const bool reopened = ReopenWorkspace();
@@ -406,7 +415,8 @@ void CMainFrame::LoadWorkspaceValues()
                 m_activeSidePanel = panel;
         }
     }
-    m_modules.LoadSettings();
+    for (app::CModule* m : shell::SettingsOrder(m_modules))
+        m->LoadSettings();
 }
 
 void CMainFrame::SaveWorkspaceValues()
@@ -437,7 +447,8 @@ void CMainFrame::SaveWorkspaceValues()
             m_frameSettings.operationalMode = m_activeSidePanel->GetTitle().toStdString();
         m_frameSettings.Save(*m_services.settings, m_workspace->GetRegistryKey());
     }
-    m_modules.SaveSettings();
+    for (app::CModule* m : shell::SettingsOrder(m_modules))
+        m->SaveSettings();
 }
 
 void CMainFrame::StoreClosingSettings()
@@ -490,6 +501,11 @@ void CMainFrame::RegisterFrameCommands()
                            QString::fromStdString(versions));
         dlg.exec();
     });
+    m_commands.Add(me, cmd::kCredits, [this](unsigned) {
+        auto* credits = new app::CCreditsDlg(this);
+        credits->show();
+    });
+    m_commands.Add(me, cmd::kDeleteRasterCharts, [this](unsigned) { DeleteRasterChartSystem(); });
     m_commands.Add(
         me, cmd::kAbout, [this](unsigned) { ShowAboutBox(); },
         [this](Cmd& ui) { ui.Enable(!m_aboutDlg); });
@@ -574,6 +590,7 @@ void CMainFrame::BuildMenus()
     for (const shell::TopMenu& top : shell::MainMenus()) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(top.title));
         menu->setObjectName(QString("Menu%1").arg(top.buttonId & 0xFF));
+        menu->menuAction()->setData(top.buttonId);   // as a toolbar's layout names it
         std::vector<QMenu*> stack{menu};
         for (const shell::MenuEntry& e : top.entries) {
             switch (e.kind) {
@@ -736,6 +753,10 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope)
         if (p && (everything || p->isVisible()))
             p->UpdatePanelControls(m_commands, disableIfNoHandler);
     }
+    // The side-panel pane names the active panel.
+    if (m_statusBar)
+        m_statusBar->SetPaneText(app::CXStatusBar::SidePanelPane,
+                                 m_activeSidePanel ? m_activeSidePanel->GetTitle() : QString());
     // The indicator panes show their update handlers' texts.
     if (m_statusBar)
         for (unsigned id : m_statusBar->IndicatorIds()) {
@@ -901,6 +922,9 @@ bool CMainFrame::CreateSidePanels()
     });
     if (!ok)
         return false;
+    std::vector<app::CSidePanel*> sorted = SidePanels();
+    shell::SortSidePanels(sorted);
+    m_panels.assign(sorted.begin(), sorted.end());
     // Without a module panel the empty base stands in, so the panel's place,
     // docking and View command are there all the same.
     if (m_panels.empty()) {
@@ -1066,11 +1090,29 @@ void CMainFrame::SwapPanelChartFocus()
 
 std::string CMainFrame::FilesInUseText() const
 {
-    std::string text = "Chart File: ";
+    // Tables are named by their data file, as the user finds them on the disk.
+    auto dataFile = [](const std::string& base) {
+        if (base.empty() || !std::filesystem::path(base).extension().empty())
+            return base;
+        return base + ".dbf";
+    };
+    std::string chart, chartpoints, routes, log;
     if (m_charting)
         if (const chart::CChartDoc* doc = m_charting->GetActiveChartDoc())
-            text += doc->GetPathName();
-    return text + "\n";
+            chart = doc->GetPathName();
+    for (std::size_t i = 0; i < m_modules.size(); ++i) {
+        if (auto* c = dynamic_cast<chartpoints::CChartpointModule*>(m_modules[i]))
+            if (c->IsDatabaseOpen())
+                chartpoints = dataFile(c->Table().GetFilePath());
+        if (auto* r = dynamic_cast<routes::CRouteModule*>(m_modules[i]))
+            if (r->IsDatabaseOpen())
+                routes = dataFile(r->Database().GetFilePath());
+        if (auto* n = dynamic_cast<navigator::CNavigatorModule*>(m_modules[i]))
+            if (n->Logbook().IsOpen())
+                log = dataFile(n->Logbook().LogPath());
+    }
+    return "Chart File: " + chart + "\nChartpoint Database: " + chartpoints +
+           "\nRoute Database: " + routes + "\nLog File: " + log + "\n";
 }
 
 void CMainFrame::ShowFrameNotice(const std::string& text)

@@ -302,6 +302,8 @@ public:
     void SyncUserToolbars(const std::vector<app::CToolbarButtons>& bars);
     // The action of a command, made on first use.
     QAction* CommandAction(unsigned id);
+    // The menu bar's menu of a menu-bar button id, or null for any other id.
+    QMenu* TopMenu(unsigned id) const;
     // A module's own toolbar control for `id` (kept with the actions), or none.
     QAction* ModuleToolBarControl(unsigned id);
 
@@ -329,6 +331,10 @@ private:
     // The "Files In Use" page of System Information.
     std::string FilesInUseText() const;
     void ShowAboutBox();
+    // Ctrl+Alt+Shift+A: after two questions, every raster chart window
+    // closes and both raster services delete their chart system; the folio
+    // is built again without them.
+    void DeleteRasterChartSystem();
     void ShowTechSupport();
     void OpenHelp();
     void ToggleStatusBar();
@@ -347,7 +353,8 @@ private:
     // Vector charts: Chart > Update Folio, and File > Open's "Livechart".
     void RegisterVectorChartCommands();
     bool HasVectorCharts() const;
-    void OpenVectorChartFile();
+    // File > New (a window of its own) and File > Open (in the ordinary chart window's place).
+    void OpenVectorChartFile(bool replace);
     void UpdateVectorFolio();
     void OpenRasterChartFile(bool replace);
     void ActivateNextChartFrame();

@@ -2,6 +2,7 @@
 // frame, activation, the close message's follow-up, reopening the
 // workspace's charts, the frame's chart commands and the window layout.
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -30,6 +31,7 @@
 #include "app/WaitStatus.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/InfoDialogs.h"
+#include "app/ui/MdiPlacement.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/TreeListOptionDlg.h"
 #include "app/ui/XStatusBar.h"
@@ -42,14 +44,17 @@
 #include "chart/ui/ChartView.h"
 #include "chartpoints/ChartpointModule.h"
 #include "chartpoints/ui/ChartpointWindows.h"
+#include "charts/hcrf/HCRFModule.h"
 #include "charts/ui/ChartDialogs.h"
 #include "geo/Geomag.h"
 #include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
+#include "platform/Prompt.h"
 #include "routes/PlanModule.h"
 #include "routes/RouteModule.h"
+#include "routes/ui/PlanWindows.h"
 #include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
 #include "shell/ModuleReports.h"
@@ -86,6 +91,16 @@ app::ScreenRect ToScreenRect(const QRect& r)
 }
 
 // A window's rectangle moved onto a connected screen when it lies on none.
+// The frame's first module of that kind, or null.
+template <class T>
+T* FirstModuleOf(const app::CModuleList& modules)
+{
+    for (std::size_t i = 0; i < modules.size(); ++i)
+        if (auto* found = dynamic_cast<T*>(modules[i]))
+            return found;
+    return nullptr;
+}
+
 QRect OnScreen(const QRect& r)
 {
     std::vector<app::ScreenRect> screens;
@@ -95,7 +110,7 @@ QRect OnScreen(const QRect& r)
             primary = screens.size();
         screens.push_back(ToScreenRect(screen->availableGeometry()));
     }
-    const app::ScreenRect p = app::PlaceOnScreen(ToScreenRect(r), screens, primary);
+    const app::ScreenRect p = app::ClampToScreens(ToScreenRect(r), screens, primary);
     return QRect(p.x, p.y, p.width, p.height);
 }
 
@@ -235,12 +250,36 @@ void CMainFrame::OpenRasterChartFile(bool replace)
         OpenChart(dialog.ChosenPath(), replace, chart::kFrameNormal);
 }
 
+void CMainFrame::DeleteRasterChartSystem()
+{
+    if (!m_charting)
+        return;
+    platform::CPrompt& prompt = *m_services.prompt;
+    const std::string warning = "This will delete your entire HCRF chart system.";
+    if (prompt.Ask(warning + " Continue ?", "Brinevane", platform::PromptIcon::Question,
+                   platform::PromptButtons::OkCancel) != platform::PromptAnswer::Ok)
+        return;
+    // The second question is asked the other way round, so that a hurried
+    // Enter or a second Yes does not destroy the charts.
+    if (prompt.Ask(warning + " Cancel operation ?", "Brinevane", platform::PromptIcon::Question,
+                   platform::PromptButtons::YesNo) != platform::PromptAnswer::No)
+        return;
+    m_charting->CloseDocsOfClass([](const chart::CChartDoc& doc) {
+        return doc.GetChartType() == chart::kChartARCS ||
+               doc.GetChartType() == chart::kChartSeafarer;
+    });
+    QCoreApplication::processEvents();
+    for (const auto& service : m_charting->ChartServices())
+        if (auto* raster = dynamic_cast<charts::hcrf::CHCRFModule*>(service.get()))
+            raster->DeleteChartSystem();
+    m_charting->BuildChartFolio();
+    prompt.Ask("Operation Complete", "Brinevane", platform::PromptIcon::Information,
+               platform::PromptButtons::Ok);
+}
+
 navigator::CNavigatorWindows* CMainFrame::Navigator() const
 {
-    for (std::size_t i = 0; i < Modules().size(); ++i)
-        if (auto* nav = dynamic_cast<navigator::CNavigatorWindows*>(Modules()[i]))
-            return nav;
-    return nullptr;
+    return FirstModuleOf<navigator::CNavigatorWindows>(m_modules);
 }
 
 void CMainFrame::RegisterChartCommands()
@@ -249,17 +288,9 @@ void CMainFrame::RegisterChartCommands()
     // File > New, Open and Save As: a chooser of what can be done now; a
     // chooser with nothing to offer is not shown.
     // The route module's database is one of the choosers' entries.
-    auto routeModule = [this]() -> routes::CRouteModule* {
-        for (std::size_t i = 0; i < m_modules.size(); ++i)
-            if (auto* r = dynamic_cast<routes::CRouteModule*>(m_modules[i]))
-                return r;
-        return nullptr;
-    };
-    auto chartpointModule = [this]() -> chartpoints::CChartpointWindows* {
-        for (std::size_t i = 0; i < m_modules.size(); ++i)
-            if (auto* c = dynamic_cast<chartpoints::CChartpointWindows*>(m_modules[i]))
-                return c;
-        return nullptr;
+    auto routeModule = [this] { return FirstModuleOf<routes::CRouteModule>(m_modules); };
+    auto chartpointModule = [this] {
+        return FirstModuleOf<chartpoints::CChartpointWindows>(m_modules);
     };
     auto state = [this, routeModule, chartpointModule] {
         app::CChooserState s;
@@ -291,25 +322,33 @@ void CMainFrame::RegisterChartCommands()
         chooser.AddItems(items);
         return chooser.Choose();
     };
-    // A log is opened or saved through the File menu, never started there: a
-    // new log begins with a voyage, or at start when none is named.
-    auto newState = [state] {
+    auto planModule = [this] { return FirstModuleOf<routes::CPlanWindows>(m_modules); };
+    // New offers a vector chart, a plan for the current route and a new log
+    // besides what Open offers.
+    auto newState = [this, state, planModule] {
         app::CChooserState s = state();
-        s.vesselLog = false;
+        s.vectorEngine = HasVectorCharts();
+        s.plans = planModule() != nullptr;
         return s;
     };
     m_commands.Add(
         me, cmd::kFileNew,
-        [this, newState, choose, routeModule, chartpointModule](unsigned) {
+        [this, newState, choose, routeModule, chartpointModule, planModule](unsigned) {
             const int chosen = choose("New", app::NewChoices(newState()));
             if (chosen == app::choose::kBlankChart)
                 OpenChart("", false, chart::kFrameNormal);
             else if (chosen == app::choose::kRasterChart)
                 OpenRasterChartFile(false);
+            else if (chosen == app::choose::kVectorChart)
+                OpenVectorChartFile(false);
             else if (chosen == app::choose::kNewChartpoints && chartpointModule())
                 chartpointModule()->OpenDatabase("");
             else if (chosen == app::choose::kNewRoutes && routeModule())
                 routeModule()->OnNewDatabase();
+            else if (chosen == app::choose::kNewPlan && planModule())
+                planModule()->ResetForRoute();
+            else if (chosen == app::choose::kNewLog && Navigator())
+                Navigator()->NewLog();
         },
         [this, newState](app::CCmdUI& ui) {
             ui.Enable(m_charting && !app::NewChoices(newState()).empty());
@@ -331,7 +370,7 @@ void CMainFrame::RegisterChartCommands()
             else if (chosen == app::choose::kOpenChartpoints && chartpointModule())
                 chartpointModule()->OnOpenDatabase();
             else if (chosen == app::choose::kVectorChart)
-                OpenVectorChartFile();
+                OpenVectorChartFile(true);
             else if (chosen == app::choose::kOpenLog && Navigator())
                 Navigator()->OpenLogFromChooser();
         },
@@ -538,7 +577,13 @@ bool CMainFrame::RestoreLayout(const std::string& stored)
     const bool shown = m_msgBarWnd && !m_msgBarWnd->isHidden();
     bool ok = restoreGeometry(geometry);
     if (ok && !maximised && normal.isValid()) {
-        normal = OnScreen(normal);
+        // The stored rectangle is the window's inside; its title bar and
+        // border must fit on the screen too.
+        const QRect inside = QWidget::geometry();
+        const QRect framed = frameGeometry();
+        const QMargins chrome(inside.left() - framed.left(), inside.top() - framed.top(),
+                              framed.right() - inside.right(), framed.bottom() - inside.bottom());
+        normal = OnScreen(normal.marginsAdded(chrome)).marginsRemoved(chrome);
         setGeometry(normal);
         // A window manager that frames the window may push it off its stored
         // place; it is moved back when the frame is seen (moveEvent), however
@@ -571,13 +616,23 @@ void CMainFrame::moveEvent(QMoveEvent* e)
 
 void CMainFrame::KeepWindowsOnScreen()
 {
+    // Each window wholly on its screen: moved, and shrunk where it is larger
+    // than the screen's free area (a place saved on a larger screen).
     auto keep = [](QWidget* w) {
-        const QRect placed = OnScreen(w->frameGeometry());
-        if (placed != w->frameGeometry())
-            w->move(placed.topLeft());
+        const QRect framed = w->frameGeometry();
+        const QRect placed = OnScreen(framed);
+        if (placed == framed)
+            return;
+        if (placed.size() != framed.size())
+            w->resize(placed.size() - (framed.size() - w->size()));
+        w->move(placed.topLeft());
     };
     if (!isMaximized() && !isFullScreen())
         keep(this);
+    // Child windows inside the window area, their title bars reachable.
+    if (m_mdi)
+        for (QMdiSubWindow* child : m_mdi->subWindowList())
+            app::KeepInsideMdiArea(*child);
     for (QDockWidget* dock : findChildren<QDockWidget*>()) {
         if (dock->isFloating() && dock->isVisible())
             keep(dock);
@@ -683,8 +738,13 @@ bool CMainFrame::GoToPosition(const geo::CPosition& position)
         return false;
     try {
         chart::CChartDoc* doc = m_charting->GetActiveChartDoc();
-        if (!doc || !doc->IsChartLoaded() || !doc->IsPositionOnChart(position))
+        if (!doc || !doc->IsChartLoaded())
             return false;
+        // Off a vector chart the folio's chart covering the position takes
+        // the window's place, centred there; a raster chart stays as it is.
+        if (!doc->IsPositionOnChart(position))
+            return doc->GetChartType() == chart::kChartLivechart &&
+                   doc->CentreOnPosition(position, false);
         geo::CPosition onChart;
         if (doc->ShiftToChartDatum(position, onChart) == chart::kShiftNotOnChart)
             return false;

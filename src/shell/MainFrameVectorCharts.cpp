@@ -64,16 +64,17 @@ void CMainFrame::RegisterVectorChartCommands()
         });
 }
 
-void CMainFrame::OpenVectorChartFile()
+void CMainFrame::OpenVectorChartFile(bool replace)
 {
     charts::CLiveChartService* service = FindVectorService(m_charting);
     if (!service)
         return;
+    // Cell files come with either case of extension on a case-sensitive disk.
     const QString path = QFileDialog::getOpenFileName(
-        this, tr("Open Livechart Chart"), QString::fromStdString(service->Folder().string()),
-        tr("Livechart charts (*.b *.B)"), nullptr, QFileDialog::DontUseNativeDialog);
+        this, tr("Open Livechart"), QString::fromStdString(service->Folder().string()),
+        tr("Livechart Charts (*.b *.B)"), nullptr, QFileDialog::DontUseNativeDialog);
     if (!path.isEmpty())
-        OpenChart(path.toStdString(), true, chart::kFrameNormal);
+        OpenChart(path.toStdString(), replace, chart::kFrameNormal);
 }
 
 void CMainFrame::UpdateVectorFolio()

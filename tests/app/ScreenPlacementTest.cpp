@@ -36,3 +36,23 @@ TEST(ScreenPlacement, FitInsideMovesAndShrinksOnlyWhatSticksOut)
     EXPECT_EQ(app::FitInside({50, 50, 1200, 900}, area), (ScreenRect{0, 0, 900, 700}));
     EXPECT_EQ(app::FitInside({5, 5, 10, 10}, {0, 0, 0, 0}), (ScreenRect{5, 5, 10, 10}));
 }
+
+TEST(ScreenPlacement, ClampToScreensKeepsTheScreenThatShowsMostOfTheWindow)
+{
+    const std::vector<ScreenRect> screens{{0, 0, 1600, 1000}, {1600, 0, 1280, 1024}};
+    struct Row {
+        ScreenRect window, expected;
+        const char* what;
+    };
+    const Row rows[] = {
+        {{0, 0, 1600, 1114}, {0, 0, 1600, 1000}, "taller than the screen: shrunk"},
+        {{200, -15, 800, 600}, {200, 0, 800, 600}, "title bar above the top: moved down"},
+        {{1700, 500, 800, 600}, {1700, 424, 800, 600}, "on the second screen, below its foot"},
+        {{1500, 100, 800, 600}, {1600, 100, 800, 600}, "mostly on the second screen"},
+        {{9000, 9000, 300, 200}, {1300, 800, 300, 200}, "on no screen: the primary"},
+        {{100, 100, 800, 600}, {100, 100, 800, 600}, "wholly on screen: kept"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(app::ClampToScreens(r.window, screens, 0), r.expected) << r.what;
+    EXPECT_EQ(app::ClampToScreens({5, 5, 10, 10}, {}, 0), (ScreenRect{5, 5, 10, 10}));
+}

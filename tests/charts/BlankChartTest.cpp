@@ -249,14 +249,27 @@ TEST(BlankChart, ZoomToRectangle)
     };
     // The window is 800x600: the world shows 90 N to 90 S and 120 W to 120 E,
     // 0.3 degrees a pixel. A rectangle is widened or heightened about its
-    // middle to the window's proportions and kept in the world.
+    // middle to the window's proportions and kept in the world; then, being
+    // under 90 degrees high, widened about its middle until a degree of
+    // longitude is cos(its middle latitude) as wide as one of latitude.
+    auto halfWidth = [](double halfHeight, double middleLat) {
+        return halfHeight / 0.75 / std::cos(middleLat * M_PI / 180);
+    };
+    const double widened = halfWidth(30, 30), heightened = halfWidth(22.5, 64.5);
+    const double offPole = halfWidth(22.5, 67.5);
     const Row rows[] = {
         {{100, 100, 101, 300}, false, {}, "narrower than 2 px"},
         {{100, 300, 300, 301}, false, {}, "lower than 2 px"},
-        {{100, 100, 300, 300}, true, {60, -100, 0, -20}, "widened"},
-        {{100, 20, 300, 150}, true, {87, -90, 42, -30}, "heightened"},
-        {{300, 500, 100, 300}, true, {0, -100, -60, -20}, "dragged right to left"},
-        {{100, 0, 300, 40}, true, {90, -90, 45, -30}, "moved down off the pole"},
+        {{100, 100, 300, 300}, true, {60, -60 - widened, 0, -60 + widened}, "widened"},
+        {{100, 20, 300, 150}, true, {87, -60 - heightened, 42, -60 + heightened}, "heightened"},
+        {{300, 500, 100, 300},
+         true,
+         {0, -60 - widened, -60, -60 + widened},
+         "dragged right to left"},
+        {{100, 0, 300, 40},
+         true,
+         {90, -60 - offPole, 45, -60 + offPole},
+         "moved down off the pole"},
     };
     for (const Row& row : rows) {
         OpenBlank b(800, 600);
@@ -268,6 +281,44 @@ TEST(BlankChart, ZoomToRectangle)
         else
             ExpectExtent(b.doc, {90, -120, -90, 120}, row.what);
     }
+}
+
+// Showing less than a hemisphere, a mile is as long across the screen as up
+// at the view's middle latitude; the whole world keeps a degree as wide as
+// high. Panning north and back gives the view its size again.
+TEST(BlankChart, AMileIsAsLongAcrossAsUpBelowAHemisphere)
+{
+    OpenBlank b(800, 600);
+    IntPoint o, e, n;
+    ASSERT_TRUE(b.doc.PositionToPoint(CPosition(0.0, 0.0), o));
+    ASSERT_TRUE(b.doc.PositionToPoint(CPosition(0.0, 30.0), e));
+    ASSERT_TRUE(b.doc.PositionToPoint(CPosition(30.0, 0.0), n));
+    EXPECT_NEAR(e.x - o.x, o.y - n.y, 1) << "the world: a degree as wide as high";
+
+    ASSERT_TRUE(b.doc.SetViewExtent(CPosition(48.025, -122.6), CPosition(47.975, -122.4)));
+    // A mile square at the view's middle: its width over its height on screen.
+    auto mileRatio = [&b] {
+        const Extent x = ExtentOf(b.doc);
+        const double lat = (x.north + x.south) / 2, lon = (x.west + x.east) / 2;
+        const double halfLat = 0.5 / 60, halfLon = halfLat / std::cos(lat * M_PI / 180);
+        IntPoint nw, se;
+        EXPECT_TRUE(b.doc.PositionToPoint(CPosition(lat + halfLat, lon - halfLon), nw));
+        EXPECT_TRUE(b.doc.PositionToPoint(CPosition(lat - halfLat, lon + halfLon), se));
+        return std::make_pair(double(se.x - nw.x) / (se.y - nw.y), se.y - nw.y);
+    };
+    auto [ratio, height] = mileRatio();
+    EXPECT_GT(height, 150);
+    EXPECT_NEAR(ratio, 1.0, 0.02) << "at 48 N";
+
+    const Extent before = ExtentOf(b.doc);
+    for (int i = 0; i < 5; ++i)
+        b.doc.PanVertical(-300);
+    const Extent north = ExtentOf(b.doc);
+    EXPECT_NEAR(north.north - north.south, before.north - before.south, 1e-9) << "the same scale";
+    EXPECT_NEAR(mileRatio().first, 1.0, 0.02) << "further north";
+    for (int i = 0; i < 5; ++i)
+        b.doc.PanVertical(300);
+    ExpectExtent(b.doc, before, "back where it was");
 }
 
 TEST(BlankChart, PanningStaysInTheWorld)

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace charts::hcrf;
@@ -205,6 +207,78 @@ TEST(ChartDocument, ViewStateIsTakenOverFromTheSameChart)
     charts::CBlankChartDoc blank;
     EXPECT_FALSE(second.TakeOverViewState(blank));
     EXPECT_FALSE(second.TakeOverViewState(second));
+}
+
+// The window that follows the vessel: with best-chart selection on it moves
+// to the folio's best chart at the vessel, in its own window's place and
+// state; with selection off the chart stays while the vessel is on it, and
+// selection comes on once the vessel has left it.
+TEST(ChartDocument, AutoscrollMovesToTheBestChartAtTheVessel)
+{
+    brine_test::TempFolder dir;
+    brine_test::Installation in(dir.Path());
+    in.MakeCharts(false);
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    in.charting->BuildChartFolio();
+    struct Opened {
+        std::unique_ptr<brine_test::FakeChartWindow> window;
+        std::unique_ptr<CHCRFDoc> doc;
+        bool replace;
+    };
+    std::vector<Opened> opened;
+    in.charting->Services().openChart = [&](const std::string& path, bool replace,
+                                            int state) -> chart::CChartDoc* {
+        Opened o{std::make_unique<brine_test::FakeChartWindow>(geo::IntRect{0, 0, 320, 240}, state),
+                 std::make_unique<CHCRFDoc>(in.charting.get(), in.arcs), replace};
+        o.window->doc = o.doc.get();
+        o.doc->AttachWindow(o.window.get());
+        if (!o.doc->OnOpenDocument(path))
+            return nullptr;
+        opened.push_back(std::move(o));
+        return opened.back().doc.get();
+    };
+    brine_test::FakeChartWindow window(geo::IntRect{0, 0, 320, 240}, chart::kFrameAutoscroll);
+    CHCRFDoc harbour(in.charting.get(), in.arcs);
+    window.doc = &harbour;
+    harbour.AttachWindow(&window);
+    ASSERT_TRUE(harbour.OnOpenDocument(in.arcs->GetCataloguedChartPath("RC3003")));
+    ASSERT_TRUE(in.charting->IsAutoscrollOn());
+
+    // On the harbour chart, its best, it stays, the vessel kept in the middle.
+    const geo::CPosition inside(50.72, -1.2);
+    EXPECT_EQ(harbour.AutoscrollToPosition(inside), nullptr);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(harbour.IsInAutoscrollArea(inside));
+
+    // North of it: the approach chart takes the window's place, vessel in view.
+    const geo::CPosition north(50.76, -1.2);
+    ASSERT_FALSE(harbour.IsPositionOnChart(north));
+    chart::CChartDoc* approach = harbour.AutoscrollToPosition(north);
+    ASSERT_EQ(opened.size(), 1u);
+    ASSERT_EQ(approach, opened[0].doc.get());
+    EXPECT_EQ(approach->GetChartNumber(), "RC2002");
+    EXPECT_TRUE(opened[0].replace);
+    EXPECT_EQ(opened[0].window->GetState(), chart::kFrameAutoscroll);
+    EXPECT_TRUE(approach->IsPositionVisible(north));
+
+    // Selection off: the approach chart stays, also over the harbour chart.
+    in.charting->SetAutoscroll(false);
+    EXPECT_EQ(approach->AutoscrollToPosition(inside), nullptr);
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(approach->IsPositionVisible(inside));
+    EXPECT_FALSE(in.charting->IsAutoscrollOn());
+    // Past it, selection comes on, and the next step finds the overview.
+    const geo::CPosition beyond(50.85, -1.2);
+    EXPECT_EQ(approach->AutoscrollToPosition(beyond), nullptr);
+    EXPECT_TRUE(in.charting->IsAutoscrollOn());
+    chart::CChartDoc* overview = approach->AutoscrollToPosition(beyond);
+    ASSERT_NE(overview, nullptr);
+    EXPECT_EQ(overview->GetChartNumber(), "RC1001");
+    EXPECT_TRUE(overview->IsPositionVisible(beyond));
+    // Off every chart nothing opens.
+    EXPECT_EQ(overview->AutoscrollToPosition(geo::CPosition(10.0, 10.0)), nullptr);
+    EXPECT_EQ(opened.size(), 2u);
 }
 
 }   // namespace

@@ -342,6 +342,7 @@ public:
         return p;
     }
     void AutoscrollToPosition(const geo::CPosition&) override { ++scrolls; }
+    void AutoscrollStep(const geo::CPosition&) override { ++steps; }
     bool BestChartCheck(const geo::CPosition&) override
     {
         ++checks;
@@ -365,11 +366,13 @@ public:
     bool convertFails = false;
     bool attached = false;
     geo::CPosition attachedAt;
-    int scrolls = 0, checks = 0, redraws = 0, attaches = 0, releases = 0;
+    int scrolls = 0, steps = 0, checks = 0, redraws = 0, attaches = 0, releases = 0;
 };
 
 // A position the chart's datum cannot take is not handed to the chart:
-// neither the autoscroll nor the best-chart search runs on it.
+// neither the re-centring nor the best-chart search runs on it. The
+// autoscroll step still runs, on the position as it came, so the chart that
+// holds the vessel can be found.
 TEST(NavigationCycle, FailedDatumConversionIsSkipped)
 {
     Cycle c;
@@ -379,13 +382,15 @@ TEST(NavigationCycle, FailedDatumConversionIsSkipped)
     c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
     c.Pass();
     EXPECT_EQ(charts.scrolls, 0);
+    EXPECT_EQ(charts.steps, 1);
     EXPECT_EQ(charts.checks, 0);
     EXPECT_EQ(charts.redraws, 1);   // the own vessel still moves
     charts.convertFails = false;
     c.clock.Advance(11s);
     c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
     c.Pass();
-    EXPECT_EQ(charts.scrolls, 2);   // 0x505 every tick, 0x506 with the check
+    EXPECT_EQ(charts.scrolls, 1);   // 0x505 every tick
+    EXPECT_EQ(charts.steps, 2);   // 0x506 with the check
     EXPECT_EQ(charts.checks, 1);
 }
 

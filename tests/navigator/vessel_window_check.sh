@@ -49,9 +49,17 @@ start_program() {
 
 open_options() {
     focus "$MAIN"
-    xdotool key alt+s
+    # Edit and Vessel share Alt+E: the Vessel menu is reached from the File
+    # menu, four menus to the left (Right would open the Route menu's first
+    # submenu on the way).
+    xdotool key alt+f
     menu_open() { other_windows "$MAIN"; }
-    wait_for "the Vessel menu" menu_open
+    wait_for "the File menu" menu_open
+    FILE_MENU=$FOUND
+    xdotool key --delay 150 Left Left Left Left
+    vessel_menu() { other_windows "$MAIN" $FILE_MENU | tail -1; }
+    wait_for "the Vessel menu" vessel_menu
+    sleep 0.3
     xdotool key o
     sheet() { window_named "Vessel Options"; }
     wait_for "the Vessel Options sheet" sheet

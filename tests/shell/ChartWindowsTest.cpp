@@ -7,9 +7,11 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include "app/PostedMessageQueue.h"
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
+#include "app/ui/TreeListOptionDlg.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/ui/ChartDocument.h"
@@ -31,6 +34,7 @@
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
 #include "charts/vector/BlankChartDoc.h"
+#include "charts/vector/LiveChartService.h"
 #include "navigator/NavigatorModule.h"
 #include "platform/SettingsStore.h"
 #include "shell/AutoscrollWindowHost.h"
@@ -133,9 +137,22 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
     frame->Charting()->ChartSettings().maxCharts = 2;
     frame->UpdateModuleCmdUI(false);
     ASSERT_TRUE(frame->Action(app::cmd::kFileNew)->isEnabled());
-    // The New chooser has one choice, the blank chart: it is taken without asking.
+    // The New chooser offers the blank chart beside the vector chart: the blank one is chosen.
+    QStringList offered;
+    QTimer::singleShot(0, [&offered] {
+        auto* chooser = qobject_cast<app::CTreeListOptionDlg*>(QApplication::activeModalWidget());
+        if (!chooser)
+            return;
+        for (QTreeWidgetItemIterator it(chooser->Tree()); *it; ++it) {
+            offered << (*it)->text(0);
+            if ((*it)->text(0) == "Blank Chart")
+                chooser->Tree()->setCurrentItem(*it);
+        }
+        chooser->OkButton()->click();
+    });
     frame->Action(app::cmd::kFileNew)->trigger();
     Pump();
+    EXPECT_EQ(offered.join(",").toStdString(), "Chart,Blank Chart,Livechart");
     EXPECT_EQ(Frames(*frame).size(), 2u);
     frame->UpdateModuleCmdUI(false);
     EXPECT_FALSE(frame->Action(app::cmd::kFileNew)->isEnabled());
@@ -555,30 +572,81 @@ TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
     ASSERT_TRUE(doc.ZoomIn());   // a quarter of the world's width or height
     geo::CPosition nw, se;
     ASSERT_TRUE(doc.GetExtent(nw, se));
-    // The spans follow the window's shape.
+    // The spans follow the window's shape; the height (the scale) stays, the
+    // width follows the latitude (a degree of longitude cos(latitude) as
+    // wide as one of latitude).
     const double halfLat = (nw.GetLatitude() - se.GetLatitude()) / 2;
-    const double halfLon = (se.GetLongitude() - nw.GetLongitude()) / 2;
+    const double halfLonAtEquator =
+        (se.GetLongitude() - nw.GetLongitude()) / 2 *
+        std::cos((nw.GetLatitude() + se.GetLatitude()) / 2 * M_PI / 180);
     struct Row {
         double lat, lon;
         double centreLat, centreLon;   // where the view's centre ends up
+        bool atDateLine;   // the east edge stops at 180 E instead
     };
     const Row rows[] = {
-        {50.25, -1.5, std::min(50.25, 90.0 - halfLat), -1.5},
-        {-33.8, 175.0, -33.8, 180.0 - halfLon},   // stops at 180 E
-        {89.0, 10.0, 90.0 - halfLat, 10.0},   // and at the pole
+        {50.25, -1.5, std::min(50.25, 90.0 - halfLat), -1.5, false},
+        {-33.8, 175.0, -33.8, 0.0, true},   // stops at 180 E
+        {89.0, 10.0, 90.0 - halfLat, 10.0, false},   // and at the pole
     };
     for (const Row& r : rows) {
         ASSERT_TRUE(frame->GoToPosition(geo::CPosition(r.lat, r.lon))) << r.lat;
         ASSERT_TRUE(doc.GetExtent(nw, se));
-        EXPECT_NEAR((nw.GetLatitude() + se.GetLatitude()) / 2, r.centreLat, 1e-6) << r.lat;
-        EXPECT_NEAR((nw.GetLongitude() + se.GetLongitude()) / 2, r.centreLon, 1e-6) << r.lat;
-        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(), 2 * halfLon, 1e-6) << "the span stays";
+        const double middleLat = (nw.GetLatitude() + se.GetLatitude()) / 2;
+        EXPECT_NEAR(middleLat, r.centreLat, 1e-6) << r.lat;
+        if (r.atDateLine)
+            EXPECT_NEAR(se.GetLongitude(), 180.0, 1e-6) << r.lat;
+        else
+            EXPECT_NEAR((nw.GetLongitude() + se.GetLongitude()) / 2, r.centreLon, 1e-6) << r.lat;
+        EXPECT_NEAR(nw.GetLatitude() - se.GetLatitude(), 2 * halfLat, 1e-6) << "the scale stays";
+        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(),
+                    2 * halfLonAtEquator / std::cos(middleLat * M_PI / 180), 1e-6)
+            << r.lat;
     }
     geo::CPosition nowhere;
     nowhere.Invalidate();
     EXPECT_FALSE(frame->GoToPosition(nowhere)) << "not a position";
     frame->CloseWithoutConfirmation();
 }
+
+#ifdef BRINE_SAMPLE_CELLS_DIR
+// Go To a position off the active vector chart: the folio's chart covering
+// it takes the window's place, showing the position.
+TEST_F(ChartWindowsTest, GoToPositionOffAVectorChartMovesToTheFoliosChartThere)
+{
+    auto frame = Start();
+    chart::CChartingModule& charting = *frame->Charting();
+    charts::CLiveChartService* live = nullptr;
+    for (const auto& service : charting.ChartServices())
+        if (auto* l = dynamic_cast<charts::CLiveChartService*>(service.get()))
+            live = l;
+    ASSERT_NE(live, nullptr);
+    // A vector chart folder of the test's own.
+    ASSERT_TRUE(live->SetFolder((dir / "LIVECHART").string()));
+    for (const char* cell : {"US2WA01M.000", "US5WA03M.000"})
+        std::filesystem::copy_file(std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / cell,
+                                   live->Folder() / cell);
+    ASSERT_EQ(live->UpdateFolio({}, {}).recordsWritten, 2);
+    chart::CChartDoc* harbour =
+        frame->OpenChart((live->Folder() / "US5WA03M.b").string(), true, chart::kFrameNormal);
+    ASSERT_NE(harbour, nullptr);
+    Pump();
+    ASSERT_EQ(charting.GetActiveChartDoc(), harbour);
+    const geo::CPosition north(47.70, -122.38);
+    ASSERT_FALSE(harbour->IsPositionOnChart(north));
+    EXPECT_TRUE(frame->GoToPosition(north));
+    Pump();
+    chart::CChartDoc* shown = charting.GetActiveChartDoc();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->GetChartNumber(), "US2WA01M");
+    EXPECT_TRUE(shown->IsPositionVisible(north));
+    EXPECT_EQ(charting.FindChartDocInState(chart::kFrameNormal), shown) << "in the window's place";
+    // Where no chart covers it, nothing moves.
+    EXPECT_FALSE(frame->GoToPosition(geo::CPosition(10.0, 10.0)));
+    EXPECT_EQ(charting.GetActiveChartDoc(), shown);
+    frame->CloseWithoutConfirmation();
+}
+#endif
 
 TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
 {
@@ -659,9 +727,9 @@ TEST_F(ChartWindowsTest, FirstStartFillsTheDesktopWithTheChartMaximisedAndThePro
 {
     auto frame = Start();
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    // The window's own rectangle is the whole available area, so a window
+    // The window, its frame included, fills the available area, so a window
     // manager that does not maximise still shows it whole.
-    EXPECT_EQ(frame->normalGeometry().size(), available.size());
+    EXPECT_EQ(frame->frameGeometry(), available);
     ASSERT_EQ(Frames(*frame).size(), 1u);
     EXPECT_TRUE(Frames(*frame).front()->isMaximized());
     // The program's icon on its windows, the chart windows too.

@@ -134,7 +134,7 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
         titles << a->text();
     EXPECT_EQ(titles,
               (QStringList{"&File", "&Edit", "&View", "&Chart", "&Navigator", "&Target",
-                           "Ch&artpoint", "&Route", "Ve&ssel", "T&ools", "&Window", "&Help"}));
+                           "Ch&artpoint", "&Route", "V&essel", "T&ools", "&Window", "&Help"}));
     for (unsigned id : {cmd::kBarStandard, cmd::kBarDisplay, cmd::kBarChart, cmd::kBarVoyage,
                         cmd::kBarChartpoint, cmd::kBarRoute, cmd::kBarArpa, cmd::kBarTender})
         EXPECT_NE(frame.ToolBar(id), nullptr) << id;

@@ -269,6 +269,24 @@ menu_keys() {
     done
 }
 
+# File > Open > Livechart with the vector chart file $1 typed into its dialog.
+open_livechart_file() {
+    XWIN_OPENING=$1
+    activate "$MAIN"
+    xdotool key ctrl+o
+    lc_chooser() { window_named "Open"; }
+    wait_for "the Open chooser" lc_chooser
+    activate "$FOUND"
+    # The chart kinds: Blank Chart, then Livechart.
+    xdotool key Down Return
+    lc_dialog() { window_named "Open Livechart Chart"; }
+    wait_for "the Open Livechart Chart dialog" lc_dialog
+    activate "$FOUND"
+    xdotool key ctrl+a
+    xdotool type --delay 2 "$XWIN_OPENING"
+    xdotool key Return
+}
+
 # A socat pty pair per name: the program's end $work/com<name>, the
 # writer's end $work/feed<name>; returns once all exist.
 pty_pairs() {
@@ -405,7 +423,10 @@ instruments_off() {
 }
 
 # The GPS off its ports and a blank chart over Admiralty Inlet and Seattle
-# reopened at start, written as the settings file $1 (its folder made).
+# reopened at start, written as the settings file $1 (its folder made). The
+# chart shows 47 30' N to 48 15' N: the extent is wide enough that, with a
+# degree of longitude cos(latitude) as wide as one of latitude, a window of
+# the usual shape cuts its sides rather than its top and bottom.
 blank_chart_settings() {
     mkdir -p "$(dirname "$1")"
     {
@@ -416,9 +437,9 @@ ChartsOpen=dword:1
 Chart1=str:
 [Software\Quorwick\Brinevane\Default\Chart\LastOpened\Chart1]
 TopLeftLatitude=str:48.25
-TopLeftLongitude=str:-122.95
+TopLeftLongitude=str:-123.55
 BottomRightLatitude=str:47.5
-BottomRightLongitude=str:-122.15
+BottomRightLongitude=str:-121.55
 #end
 CONF
     } > "$1"

@@ -52,6 +52,22 @@ QString CAboutDlg::LegalCopyright()
     return "Copyright \u00A9 " + FromView(version::kCompanyName) + ". All rights reserved.";
 }
 
+CCreditsDlg::CCreditsDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("Credits");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("Credits");
+    auto* layout = new QVBoxLayout(this);
+    auto* text = new QLabel(FromView(version::kSpecialBuild), this);
+    text->setObjectName("SpecialBuild");
+    text->setAlignment(Qt::AlignCenter);
+    layout->addWidget(text);
+    auto* ok = new QPushButton("&OK", this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::close);
+    layout->addWidget(ok, 0, Qt::AlignCenter);
+}
+
 CTechSuppDLG::CTechSuppDLG(QWidget* parent) : QDialog(parent)
 {
     setObjectName("TechnicalSupport");

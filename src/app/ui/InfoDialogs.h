@@ -17,6 +17,13 @@ public:
     static QString LegalCopyright();
 };
 
+// The hidden credits window (Ctrl+Alt+Shift+P): the version block's credits.
+class CCreditsDlg final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CCreditsDlg(QWidget* parent);
+};
+
 class CTechSuppDLG final : public QDialog {
     Q_OBJECT
 public:

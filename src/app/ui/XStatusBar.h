@@ -1,6 +1,6 @@
 #pragma once
 // The main frame's status bar: the message pane (stretching), then the
-// position, target-tracking and date-time panes, each sized by its sample
+// position, active side panel and date-time panes, each sized by its sample
 // text. During long operations a progress bar sits in the message pane after
 // its text.
 
@@ -18,7 +18,7 @@ namespace app {
 class CXStatusBar final : public QStatusBar {
     Q_OBJECT
 public:
-    enum Pane { MessagePane = 0, PositionPane = 1, TargetPane = 2, ClockPane = 3 };
+    enum Pane { MessagePane = 0, PositionPane = 1, SidePanelPane = 2, ClockPane = 3 };
     // Indicator ids of panes 1 to 3, as their update handlers know them.
     static constexpr unsigned kPaneIds[4] = {0, 59149, 59144, 59143};
 

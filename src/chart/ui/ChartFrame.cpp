@@ -11,7 +11,6 @@
 
 #include "app/DisplayPalettes.h"
 #include "app/PostedMessageQueue.h"
-#include "app/ScreenPlacement.h"
 #include "app/ui/MsgBarWnd.h"
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartDocument.h"
@@ -205,13 +204,13 @@ void CChartFrame::SetPlacement(const chart::CWindowPlacement& wp)
             wp.normal.bottom - wp.normal.top);
     if (r.width() < minimumWidth() || r.height() < minimumHeight())
         r.setSize(r.size().expandedTo(minimumSize()));
-    // A place outside the MDI area comes back inside it.
-    if (QMdiArea* area = mdiArea()) {
+    // A place reaching outside the MDI area comes back inside it, its title
+    // bar first; its size is the chart's view and stays as saved.
+    if (QMdiArea* area = mdiArea(); area && area->isVisible()) {
         const QRect view = area->viewport()->rect();
-        const app::ScreenRect placed =
-            app::PlaceOnScreen({r.left(), r.top(), r.width(), r.height()},
-                               {{view.x(), view.y(), view.width(), view.height()}}, 0);
-        r = QRect(placed.x, placed.y, placed.width, placed.height);
+        r.moveTo(
+            std::clamp(r.left(), view.left(), std::max(view.left(), view.right() + 1 - r.width())),
+            std::clamp(r.top(), view.top(), std::max(view.top(), view.bottom() + 1 - r.height())));
     }
     if (wp.showCmd == 3) {
         setGeometry(r);

@@ -1054,6 +1054,39 @@ bool CHCRFDoc::OpenNextScaleChart(const geo::CPosition& position, int mode)
     return item && OpenChartAtPosition(*item, position, false);
 }
 
+chart::CChartDoc* CHCRFDoc::AutoscrollToPosition(const geo::CPosition& position)
+{
+    chart::CChartingModule* charting = Module();
+    if (!position.IsValid() || !charting)
+        return nullptr;
+    chart::CChartDoc* shows = this;
+    chart::CChartDoc* opened = nullptr;
+    if (!charting->IsAutoscrollOn()) {
+        bool held = false;
+        for (const chart::CFolioItem* item : Folio()) {
+            const auto* c = dynamic_cast<const CFolioChart*>(item);
+            if (c && c->ContainsPosition(position) &&
+                platform::EqualNoCaseAscii(c->fileName, m_record.number))
+                held = true;
+        }
+        if (!held) {
+            // Off the chart the user kept: the best chart is chosen from
+            // the next step on.
+            charting->SetAutoscroll(true);
+            return nullptr;
+        }
+    } else if (const CFolioChart* best = FindFolioChart(position, 0)) {
+        const int state = GetChartFrame() ? GetChartFrame()->GetState() : chart::kFrameNormal;
+        // Opening in this window's place closes this document later, through
+        // the frame's messages: nothing of it is used after this call.
+        if (CHCRFDoc* doc = OpenChartAtPosition(*best, position, false, state))
+            shows = opened = doc;
+    }
+    if (shows->IsPositionOnChart(position) && !shows->IsInAutoscrollArea(position))
+        shows->CentreOnPosition(position, true);
+    return opened;
+}
+
 void CHCRFDoc::LargerScale()
 {
     geo::CPosition centre;

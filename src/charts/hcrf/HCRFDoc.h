@@ -9,6 +9,7 @@
 
 #include "app/Colour.h"
 #include "chart/ChartDoc.h"
+#include "chart/ChartWindow.h"
 #include "charts/hcrf/ChartCatalogue.h"
 #include "charts/hcrf/ChartPanel.h"
 #include "charts/hcrf/ChartVerifier.h"
@@ -135,6 +136,12 @@ public:
     // smallest scale number, 2 next smaller scale, 3 next larger scale).
     const CFolioChart* FindFolioChart(const geo::CPosition& position, int mode);
     bool OpenNextScaleChart(const geo::CPosition& position, int mode);
+    // With best-chart selection on, the best folio chart at the position
+    // takes this window's place; with it off the chart stays while the folio
+    // has it at the position, and selection is switched on once it has not.
+    // The chart kept or opened is re-centred once the vessel leaves its
+    // autoscroll area.
+    chart::CChartDoc* AutoscrollToPosition(const geo::CPosition& position) override;
     bool IsWorldChart() const override;
     int OpenWorldChart(int argument, bool flag) override;
 
@@ -148,9 +155,10 @@ public:
     void ShowChartNotes();
     void ShowNoticesToMariners();
     // Opens a folio chart at full detail, in a new chart window or in place
-    // of the current one, selects its panel and centres it on `position`.
-    bool OpenChartAtPosition(const CFolioChart& item, const geo::CPosition& position,
-                             bool newWindow);
+    // of the current one (in a window of `windowState`), selects its panel
+    // and centres it on `position`; the new document, or none.
+    CHCRFDoc* OpenChartAtPosition(const CFolioChart& item, const geo::CPosition& position,
+                                  bool newWindow, int windowState = chart::kFrameNormal);
     // Room for another ordinary chart window.
     bool CanOpenChartWindow() const;
     struct CNoteLine {

@@ -36,30 +36,29 @@ bool CHCRFDoc::CanOpenChartWindow() const
                            int(charting->ChartSettings().maxCharts);
 }
 
-bool CHCRFDoc::OpenChartAtPosition(const CFolioChart& item, const geo::CPosition& position,
-                                   bool newWindow)
+CHCRFDoc* CHCRFDoc::OpenChartAtPosition(const CFolioChart& item, const geo::CPosition& position,
+                                        bool newWindow, int windowState)
 {
     chart::CChartingModule* charting = Module();
     if (!item.service || !charting || !charting->Services().openChart)
-        return false;
+        return nullptr;
     // Everything needed is copied first: replacing this chart's window ends this document.
     const unsigned panel = item.panel;
     const geo::CPosition at = position;
     const std::string path =
         const_cast<CHCRFModule*>(item.service)->GetCataloguedChartPath(item.fileName);
     if (path.empty())
-        return false;
-    chart::CChartDoc* opened =
-        charting->Services().openChart(path, !newWindow, chart::kFrameNormal);
+        return nullptr;
+    chart::CChartDoc* opened = charting->Services().openChart(path, !newWindow, windowState);
     auto* doc = dynamic_cast<CHCRFDoc*>(opened);
     if (!doc)
-        return false;
+        return nullptr;
     doc->SetZoom(3, nullptr);
     if (panel > 0)
         doc->SelectPanel(panel, false);
     doc->CentreOnPosition(at, true);
     doc->InvalidateOverlays();
-    return true;
+    return doc;
 }
 
 std::vector<CHCRFDoc::CNoteLine> CHCRFDoc::NoteLines() const

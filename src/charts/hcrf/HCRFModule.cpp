@@ -187,6 +187,21 @@ bool CHCRFModule::IsChartInCatalogue(const std::string& path)
     return cat.SeekKey(fs::path(path).stem().string()) && cat.m_ho == 0;
 }
 
+bool CHCRFModule::DeleteChartSystem()
+{
+    const fs::path folder = ModuleFolder();
+    if (folder.empty())
+        return false;
+    app::CWaitStatus wait;
+    CloseCatalogue();
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    const bool removed = !ec;
+    fs::create_directories(folder, ec);
+    OpenCatalogue(folder, true);
+    return removed && !ec;
+}
+
 // ---- Folders -----------------------------------------------------------------------
 
 fs::path CHCRFModule::ChartsFolder() const

@@ -112,6 +112,10 @@ public:
     // Whether the catalogue holds the chart of the path's name as an ARCS
     // chart; false when it does not hold it at all.
     bool IsChartInCatalogue(const std::string& path);
+    // Deletes the whole raster chart system on disk: the module folder with
+    // the catalogue and every installed chart and update, then an empty
+    // folder again with the catalogue reopened (no chart installed).
+    bool DeleteChartSystem();
 
     // ---- Folders -----------------------------------------------------------
     std::filesystem::path ChartsFolder() const;

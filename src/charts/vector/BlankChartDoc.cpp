@@ -130,7 +130,7 @@ CBlankChartDoc::Span CBlankChartDoc::ShownOf(Span s) const
     const double lon = s.east - s.west;
     if (w <= 0 || h <= 0 || lat <= 0 || lon <= 0)
         return s;
-    const double c = h / w;
+    const double c = h / w * LongitudeShare(s);
     if (lat / lon > c) {
         const double middle = (s.north + s.south) / 2;
         const double half = lon * c / 2;
@@ -145,9 +145,9 @@ CBlankChartDoc::Span CBlankChartDoc::ShownOf(Span s) const
     return s;
 }
 
-void CBlankChartDoc::SetWanted(Span s)
+CBlankChartDoc::Span CBlankChartDoc::KeptInWorld(Span s)
 {
-    // Kept inside the world: moved back in first, cut only when larger.
+    // Moved back in first, cut only when larger.
     auto keep = [](double& low, double& high, double min, double max) {
         if (high - low > max - min) {
             low = min;
@@ -162,10 +162,33 @@ void CBlankChartDoc::SetWanted(Span s)
     };
     keep(s.south, s.north, -90.0, 90.0);
     keep(s.west, s.east, -180.0, 180.0);
+    return s;
+}
+
+void CBlankChartDoc::SetWanted(Span s)
+{
+    s = KeptInWorld(s);
     SetViewExtent(geo::CPosition(s.north, s.west), geo::CPosition(s.south, s.east));
 }
 
-void CBlankChartDoc::ShowAll(Span s)
+double CBlankChartDoc::LongitudeShare(const Span& s) const
+{
+    if (!KeepsShapesTrue(s))
+        return 1.0;
+    // Near a pole the share is held, so the view keeps some width.
+    constexpr double kFurthest = 85.0;
+    const double middle = std::clamp((s.north + s.south) / 2, -kFurthest, kFurthest);
+    return std::cos(middle * M_PI / 180.0);
+}
+
+bool CBlankChartDoc::KeepsShapesTrue(const Span& s) const
+{
+    // Less than a hemisphere from north to south: over more, no one
+    // latitude's proportions fit the view.
+    return s.north - s.south < 90.0;
+}
+
+CBlankChartDoc::Span CBlankChartDoc::GrownToWindow(Span s) const
 {
     const geo::IntRect client = ClientOf(GetChartFrame());
     const double w = static_cast<double>(client.right) - client.left;
@@ -173,7 +196,7 @@ void CBlankChartDoc::ShowAll(Span s)
     const double lat = s.north - s.south;
     const double lon = s.east - s.west;
     if (w > 0 && h > 0 && lat > 0 && lon > 0) {
-        const double c = h / w;
+        const double c = h / w * LongitudeShare(s);
         if (lat / lon > c) {
             const double middle = (s.west + s.east) / 2;
             s.west = middle - lat / c / 2;
@@ -184,7 +207,12 @@ void CBlankChartDoc::ShowAll(Span s)
             s.south = middle - lon * c / 2;
         }
     }
-    SetWanted(s);
+    return s;
+}
+
+void CBlankChartDoc::ShowAll(Span s)
+{
+    SetWanted(GrownToWindow(s));
 }
 
 bool CBlankChartDoc::ShowsWholeWorld() const
@@ -283,10 +311,23 @@ void CBlankChartDoc::MoveExtent(double dLat, double dLon)
     // becomes the extent.
     const Span shown = Shown();
     dLat = std::clamp(dLat, -90.0 - shown.south, 90.0 - shown.north);
-    dLon = std::clamp(dLon, -180.0 - shown.west, 180.0 - shown.east);
-    if (dLat == 0.0 && dLon == 0.0)
+    if (dLat == 0.0 && std::clamp(dLon, -180.0 - shown.west, 180.0 - shown.east) == 0.0)
         return;
-    SetWanted({shown.north + dLat, shown.west + dLon, shown.south + dLat, shown.east + dLon});
+    Span moved{shown.north + dLat, shown.west + dLon, shown.south + dLat, shown.east + dLon};
+    // At another latitude a degree of longitude takes another width: the
+    // height (the scale) stays and the width follows, so panning north and
+    // back neither shrinks nor grows the view. The width comes first, then
+    // the stop at the world's east or west edge. The share the shown part
+    // was made with is the wanted extent's.
+    const double before = LongitudeShare(Wanted());
+    const double after = LongitudeShare(moved);
+    if (after > 0 && before != after) {
+        const double middle = (moved.west + moved.east) / 2;
+        const double half = (moved.east - moved.west) * before / after / 2;
+        moved.west = middle - half;
+        moved.east = middle + half;
+    }
+    SetWanted(moved);
     InvalidateChart();
 }
 
@@ -461,8 +502,10 @@ bool CBlankChartDoc::ZoomToRect(int left, int top, int right, int bottom)
     const double midLat = s.north - (my - client.top) * latPerPixel;
     const double halfLon = rw / 2 * lonPerPixel;
     const double halfLat = rh / 2 * latPerPixel;
-    return ZoomTo(KeptToMinimumResolution(
-        {midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon}));
+    // Grown to the proportions at the latitude it comes to, so none of it
+    // is cut off there.
+    return ZoomTo(KeptToMinimumResolution(GrownToWindow(
+        KeptInWorld({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon}))));
 }
 
 bool CBlankChartDoc::TakeOverViewState(chart::CChartDoc& other)

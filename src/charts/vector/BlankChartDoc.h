@@ -1,9 +1,14 @@
 #pragma once
 // A chart without chart data: a window onto the whole world drawn as the
 // latitude/longitude grid on the window colour, under the overlays. Positions
-// map linearly, a degree as many pixels across as up. Zooming and panning
-// change the wanted extent; the view shows it cut to the window's
-// proportions about its middle, so the chart always fills its window.
+// map linearly between the view's corners. The view's extent is chosen so
+// that, where it shows less than a hemisphere (under 90 degrees from north
+// to south), a degree of longitude takes cos(the middle latitude) times the
+// pixels of a degree of latitude, as on a Mercator chart at that latitude: a
+// mile is as long across as up and bearings read true; over more, a degree
+// takes as many pixels across as up. Zooming and panning change the wanted
+// extent; the view shows it cut to the window's proportions about its
+// middle, so the chart always fills its window.
 
 #include <optional>
 
@@ -75,8 +80,17 @@ protected:
     Span Shown() const;
     // A new wanted extent, moved (or cut, when larger) into the world.
     void SetWanted(Span span);
+    // The span moved (or cut, when larger) into the world.
+    static Span KeptInWorld(Span span);
     // Shows all of `span`, grown about its middle to the window's proportions.
     void ShowAll(Span span);
+    // The span grown about its middle to the window's proportions.
+    Span GrownToWindow(Span span) const;
+    // Whether a view of `span` keeps shapes true (see the class comment).
+    virtual bool KeepsShapesTrue(const Span& span) const;
+    // The pixels of a degree of longitude over those of a degree of latitude
+    // in a view of `span`: cos(its middle latitude), or 1.
+    double LongitudeShare(const Span& span) const;
     // Whether the view shows every latitude or every longitude: it cannot grow.
     bool ShowsWholeWorld() const;
 

@@ -11,6 +11,8 @@
 #include "charts/vector/LiveChartInfo.h"
 #include "charts/vector/LiveChartService.h"
 #include "geo/DatumInfo.h"
+#include "platform/Ascii.h"
+#include "platform/Files.h"
 
 namespace charts {
 
@@ -96,21 +98,101 @@ std::int32_t CLiveChartDoc::Scale() const
     return m_file ? m_file->View().Info().I32(info::kScale) : 0;
 }
 
-bool CLiveChartDoc::OpenFolioChart(const std::string& name, const geo::CPosition& northWest,
-                                   const geo::CPosition& southEast)
+CLiveChartDoc* CLiveChartDoc::OpenFolioChart(const std::string& name,
+                                             const geo::CPosition& northWest,
+                                             const geo::CPosition& southEast)
 {
     const std::filesystem::path path =
         std::filesystem::path(GetPathName()).parent_path() / (name + ".b");
     if (!Module() || !Module()->Services().openChart || !std::filesystem::exists(path))
-        return false;
+        return nullptr;
     const int windowId = GetChartFrame() ? GetChartFrame()->GetState() : chart::kFrameNormal;
     chart::CChartDoc* opened = Module()->Services().openChart(path.string(), true, windowId);
     auto* live = dynamic_cast<CLiveChartDoc*>(opened);
     if (!live)
-        return false;
+        return nullptr;
     live->SetViewExtent(northWest, southEast);
     live->InvalidateChart();
+    return live;
+}
+
+bool CLiveChartDoc::ViewSizedAreaAt(const geo::CPosition& position, geo::CPosition& northWest,
+                                    geo::CPosition& southEast) const
+{
+    geo::CPosition nw;
+    geo::CPosition se;
+    if (!position.IsValid() || !GetExtent(nw, se))
+        return false;
+    const double halfLat = (nw.GetLatitude() - se.GetLatitude()) / 2;
+    const double halfLon = (se.GetLongitude() - nw.GetLongitude()) / 2;
+    if (!(halfLat > 0) || !(halfLon > 0))
+        return false;
+    const double lat = position.GetLatitude(), lon = position.GetLongitude();
+    northWest = geo::CPosition(std::min(lat + halfLat, 90.0), lon - halfLon);
+    southEast = geo::CPosition(std::max(lat - halfLat, -90.0), lon + halfLon);
     return true;
+}
+
+std::optional<FolioRecord> CLiveChartDoc::ChartCovering(const geo::CPosition& northWest,
+                                                        const geo::CPosition& southEast) const
+{
+    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    if (!records)
+        return std::nullopt;
+    FolioQuery query{DegreesToUnits(northWest.GetLongitude()),
+                     DegreesToUnits(southEast.GetLongitude()),
+                     DegreesToUnits(southEast.GetLatitude()),
+                     DegreesToUnits(northWest.GetLatitude()),
+                     false,
+                     0};
+    const auto found = FindBestChart(*records, query);
+    if (!found)
+        return std::nullopt;
+    return (*records)[*found];
+}
+
+bool CLiveChartDoc::CentreOnPosition(const geo::CPosition& position, bool stay)
+{
+    if (!position.IsValid())
+        return false;
+    if (!m_file || IsPositionOnChart(position))
+        return CBlankChartDoc::CentreOnPosition(position, stay);
+    geo::CPosition nw;
+    geo::CPosition se;
+    if (!ViewSizedAreaAt(position, nw, se))
+        return false;
+    const std::optional<FolioRecord> covering = ChartCovering(nw, se);
+    if (!covering)
+        return false;
+    if (!stay && !platform::EqualNoCaseAscii(covering->name, GetChartNumber()))
+        return OpenFolioChart(covering->name, nw, se) != nullptr;
+    CBlankChartDoc::CentreOnPosition(position, stay);
+    return true;
+}
+
+chart::CChartDoc* CLiveChartDoc::AutoscrollToPosition(const geo::CPosition& position)
+{
+    if (!position.IsValid() || !m_file)
+        return nullptr;
+    geo::CPosition nw;
+    geo::CPosition se;
+    if (ViewSizedAreaAt(position, nw, se)) {
+        const std::optional<FolioRecord> covering = ChartCovering(nw, se);
+        // A view larger than this chart is covered only by smaller-scale
+        // charts: while the vessel is on this chart it stays.
+        const bool better = covering &&
+                            !platform::EqualNoCaseAscii(covering->name, GetChartNumber()) &&
+                            (covering->scale < Scale() || !IsPositionOnChart(position));
+        // The new chart shows the area, the vessel in its middle; this
+        // document is closed later through the frame's messages.
+        if (better)
+            if (CLiveChartDoc* opened = OpenFolioChart(covering->name, nw, se))
+                return opened;
+    }
+    // No better chart: the view follows the vessel, over this chart or past it.
+    if (!IsInAutoscrollArea(position))
+        CBlankChartDoc::CentreOnPosition(position, true);
+    return nullptr;
 }
 
 bool CLiveChartDoc::ZoomIn()
@@ -228,6 +310,27 @@ bool CLiveChartDoc::ZoomOut()
         *smaller, geo::CPosition(wholeNw.GetLatitude() + halfLat, wholeNw.GetLongitude() - halfLon),
         geo::CPosition(wholeSe.GetLatitude() - halfLat, wholeSe.GetLongitude() + halfLon));
     return true;
+}
+
+int CLiveChartDoc::OpenWorldChart(int argument, bool flag)
+{
+    if (!Module() || !Module()->Services().openChart)
+        return 0;
+    const CLiveChartService* service = Service();
+    const std::filesystem::path folder =
+        service ? service->Folder() : std::filesystem::path(GetPathName()).parent_path();
+    const std::optional<std::filesystem::path> path = platform::FindNoCase(folder, "LCWORLD.b");
+    if (!path)
+        return 0;
+    // As for the blank world chart: the flag asks for an ordinary window
+    // rather than the vessel's.
+    const int windowId = flag ? chart::kFrameNormal : chart::kFrameAutoscroll;
+    chart::CChartDoc* opened =
+        Module()->Services().openChart(path->string(), argument != 0, windowId);
+    if (opened == nullptr)
+        return 0;
+    opened->ZoomFull();
+    return 1;
 }
 
 bool CLiveChartDoc::IsWorldChart() const

@@ -1,7 +1,8 @@
 #pragma once
 // The document of one vector chart file (".b", imported from S-57 cells):
 // the chart's features drawn through the drawing layer over the vector base's
-// linear mapping, so overlays placed by PositionToPoint sit on the chart;
+// linear mapping, so overlays placed by PositionToPoint sit on the chart,
+// with a mile as long across as up at the view's middle latitude;
 // zooming and panning as the blank chart does, within the chart's extent.
 // Its information block gives the chart's number, dates, datums, units,
 // buoyage and notes.
@@ -31,6 +32,9 @@ public:
     bool IsColourInFirstClass(app::COLORREF c) const override { return chart::IsLandHue(c); }
     bool IsColourInSecondClass(app::COLORREF c) const override { return chart::IsWaterHue(c); }
     bool IsWorldChart() const override;
+    // The vector world chart "LCWORLD.b" of the chart folder, whole, in place
+    // of this window (argument set) or beside it; 0 when it is not there.
+    int OpenWorldChart(int argument, bool flag) override;
     // A chart on WGS 84 takes positions as they come: no shift is missing.
     bool HasDatumShift() const override;
     std::string GetChartTitle() override;
@@ -60,6 +64,16 @@ public:
     bool ZoomFull() override;
     // The zoom rectangle takes the largest-scale folio chart covering it.
     bool ZoomToRect(int left, int top, int right, int bottom) override;
+    // A position on the chart is brought to the middle of the view. For one
+    // off it, the largest-scale folio chart covering a view of this size
+    // round the position takes this window's place (unless `stay` is set,
+    // when the view moves there on this chart); false when no chart covers it.
+    bool CentreOnPosition(const geo::CPosition& position, bool stay) override;
+    // The largest-scale folio chart covering a view of this size round the
+    // vessel takes this window's place, showing that area, when its scale is
+    // larger than this chart's or the vessel has left this chart; otherwise
+    // the view is re-centred once the vessel leaves its autoscroll area.
+    chart::CChartDoc* AutoscrollToPosition(const geo::CPosition& position) override;
 
     const vengine::CVChartFile* File() const { return m_file.get(); }
     // The error of the last failed open.
@@ -72,12 +86,21 @@ public:
 
 protected:
     double MinimumMetresPerPixel() const override;
+    // A vector chart keeps shapes true at every size.
+    bool KeepsShapesTrue(const Span&) const override { return true; }
 
 private:
     CLiveChartService* Service() const;
-    // Opens the folio chart `name` in this window's place showing the area.
-    bool OpenFolioChart(const std::string& name, const geo::CPosition& northWest,
-                        const geo::CPosition& southEast);
+    // Opens the folio chart `name` in this window's place showing the area;
+    // the new document, or none.
+    CLiveChartDoc* OpenFolioChart(const std::string& name, const geo::CPosition& northWest,
+                                  const geo::CPosition& southEast);
+    // The area of the current view's size with `position` in its middle.
+    bool ViewSizedAreaAt(const geo::CPosition& position, geo::CPosition& northWest,
+                         geo::CPosition& southEast) const;
+    // The folio's largest-scale chart covering the area, whatever its scale.
+    std::optional<vengine::FolioRecord> ChartCovering(const geo::CPosition& northWest,
+                                                      const geo::CPosition& southEast) const;
     std::int32_t Scale() const;
     // After zooming in: the folio's largest-scale chart covering the view,
     // when its scale is larger than this chart's, takes this window's place.

@@ -25,7 +25,7 @@ CLogChooserDlg::CLogChooserDlg(const std::filesystem::path& folder, bool appendT
     : QDialog(parent), m_folder(folder)
 {
     setObjectName(QStringLiteral("LogChooser"));
-    setWindowTitle(tr("Open"));
+    setWindowTitle(tr("Open Log Database"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     auto* shown = new QLineEdit(QString::fromStdString(folder.string()), this);

@@ -91,6 +91,9 @@ public:
     void OpenLogbookWindow();
     app::CListFrame* LogbookFrame() const { return m_logbookFrame.data(); }
     bool OpenLogFromChooser();
+    // File > New > Log > Database: the open log closes (asked about as any
+    // close is) and a new one starts.
+    bool NewLog();
     bool SaveLogAs();
 
     // "Position Marker Properties" showing one track fix (opened or raised),

@@ -216,6 +216,13 @@ bool CNavigatorWindows::OpenLogFromChooser()
     return opened;
 }
 
+bool CNavigatorWindows::NewLog()
+{
+    const bool opened = OpenVesselLog("");
+    RefreshLogbookWindow();
+    return opened;
+}
+
 bool CNavigatorWindows::SaveLogAs()
 {
     const bool saved = Logbook().SaveAs(false) == navigator::LogSaveResult::Saved;

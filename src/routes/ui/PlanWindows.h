@@ -65,6 +65,9 @@ public:
     // The route changed: another route starts a new plan (its name, start and
     // destination, now); a changed waypoint or leg clears the worked plan.
     void OnRouteChange(int hint) override;
+    // File > New > Plan: a new plan for the current route, as a change of
+    // route starts one.
+    void ResetForRoute() { OnRouteChange(routes::kHintRoute); }
     // The cards' Calc and Best time follow the commands.
     void OnUpdateCmdUI(app::CCommandTable& commands, bool disableIfNoHandler) override;
 

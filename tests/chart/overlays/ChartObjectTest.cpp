@@ -241,13 +241,18 @@ TEST(TidalVector, PenWidthHeadAndLength)
     EXPECT_EQ(dc.GetROP2(), chart::Rop2::CopyPen);
     EXPECT_EQ(arrow.GetRate(), 1.0);
     // Capped at the pixel height of the cap distance northwards.
-    tides.settings.capDistance = 0.5;   // 0.5' of latitude: 6.7 pixels here
+    tides.settings.capDistance = 0.5;   // 0.5' of latitude: some 10 pixels here
+    IntPoint from, to;
+    ASSERT_TRUE(chart.doc->PositionToPoint(CPosition(50.25, -0.5), from));
+    ASSERT_TRUE(chart.doc->PositionToPoint(CPosition(50.25 + 0.5 / 60, -0.5), to));
+    const double capPixels = from.y - to.y;
+    ASSERT_GT(capPixels, 5.0);
     backend->Clear();
     chart::CTidalVector capped(chart.doc.get(), &tides);
     capped.SetVector(CPosition(50.25, -0.5), 0.0, 5.0, 0.0, 0.0);
     capped.DrawOnChart(&dc, chart::kTidalDraw);
-    EXPECT_LE(capped.GetDrawnLength(), 7.0);
-    EXPECT_GE(capped.GetDrawnLength(), 6.0);
+    EXPECT_LE(capped.GetDrawnLength(), capPixels + 1.0);
+    EXPECT_GE(capped.GetDrawnLength(), capPixels - 1.0);
     // Labels of the boxed mode.
     backend->Clear();
     chart::CTidalVector boxed(chart.doc.get(), &tides);

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -155,7 +156,11 @@ TEST(OverlayPaint, HarbourSceneOnRealPixels)
     window.doc = &doc;
     doc.AttachWindow(&window);
     ASSERT_TRUE(doc.OnOpenDocument(""));
-    ASSERT_TRUE(doc.SetViewExtent(CPosition(50.80, -1.45), CPosition(50.65, -1.15)));
+    // 50 39' N to 50 48' N, as wide as the window's shape takes with a mile
+    // as long across as up.
+    const double halfLon = 0.075 * kWidth / kHeight / std::cos(50.725 * M_PI / 180);
+    ASSERT_TRUE(
+        doc.SetViewExtent(CPosition(50.80, -1.3 - halfLon), CPosition(50.65, -1.3 + halfLon)));
 
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     image.fill(QColor::fromRgb(kWater));

@@ -7,7 +7,8 @@
 #   3. "+" zooms in until the folio moves to the Seattle harbour cell
 #      (soundings, buoys), "-" zooms out to a smaller scale again;
 #   4. F5 shows the Chart Info panel of the chart;
-#   5. View > Night: no pixel of the chart brighter than a limit.
+#   5. View > Night: no pixel of the chart brighter than a limit;
+#   6. Chart > World Chart opens the vector world chart LCWORLD.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
 #
 # Usage: vector_chart_window_check.sh [path/to/brinevane] [sample cells folder]
@@ -67,19 +68,7 @@ wait_for "the folio message to close" box_gone
 [ -f "$LIVE/US2WA01M.b" ] && [ -f "$LIVE/LC.FOL" ] || fail "no charts or folio after the update"
 
 step "File > Open > Livechart: the overview, and its disclaimer agreed to"
-activate "$MAIN"
-xdotool key ctrl+o
-chooser_visible() { window_named "Open"; }
-wait_for "the Open chooser" chooser_visible
-activate "$FOUND"
-# The chart kinds: Blank Chart, then Livechart.
-xdotool key Down Return
-open_visible() { window_named "Open Livechart Chart"; }
-wait_for "the Open Livechart Chart dialog" open_visible
-activate "$FOUND"
-xdotool key ctrl+a
-xdotool type --delay 2 "$LIVE/US2WA01M.b"
-xdotool key Return
+open_livechart_file "$LIVE/US2WA01M.b"
 overview() { chart_opened US2WA01M; }
 wait_for "the overview chart" overview
 lc_disclaimer() { window_named "Livechart Disclaimer"; }
@@ -98,19 +87,7 @@ echo "   land $land pixels, 5-20 m band $shallow pixels"
 [ "$shallow" -gt 500 ] || fail "no depth bands drawn on the overview ($shallow pixels)"
 
 step "the harbour cell opened; '-' out to the overview around it, '+' back in to the harbour"
-open_livechart() {
-    activate "$MAIN"
-    xdotool key ctrl+o
-    wait_for "the Open chooser" chooser_visible
-    activate "$FOUND"
-    xdotool key Down Return
-    wait_for "the Open Livechart Chart dialog" open_visible
-    activate "$FOUND"
-    xdotool key ctrl+a
-    xdotool type --delay 2 "$LIVE/$1.b"
-    xdotool key Return
-}
-open_livechart US5WA03M
+open_livechart_file "$LIVE/US5WA03M.b"
 harbour() { chart_opened US5WA03M; }
 wait_for "the harbour cell" harbour
 echo "   $FOUND"
@@ -165,5 +142,15 @@ bright=$(convert "$work/night_middle.png" -colorspace Gray -format "%[fx:round(m
 echo "   brightest chart pixel at night: $bright of 255"
 [ "$bright" -le 140 ] || fail "the chart at night is too bright ($bright of 255)"
 
+step "Chart > World Chart: the vector world chart of the chart folder, whole"
+activate "$MAIN"
+xdotool key alt+c
+sleep 0.4
+xdotool key w
+world() { chart_opened LCWORLD; }
+wait_for "the vector world chart" world
+echo "   $FOUND"
+shot 8_world_chart
+
 stop_program
-echo "PASS: vector charts imported, opened, zoomed by the folio, shown at night"
+echo "PASS: vector charts imported, opened, zoomed by the folio, shown at night, the world chart"

@@ -5,11 +5,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 #include "../../support/FakeChartWindow.h"
 #include "FileSettingsHome.h"
+#include "S57CellWriter.h"
 #include "TempFolder.h"
 #include "TestCells.h"
+#include "chart/ChartingModule.h"
 #include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
 #include "charts/vector/LiveChartDoc.h"
@@ -382,4 +386,265 @@ TEST(LiveChartDoc, ZoomStopsAtEightTimesTheChartScaleAndAtTheWholeChart)
     for (int i = 0; i < 40; ++i)
         again.doc.ZoomOut();
     EXPECT_FALSE(again.doc.IsAtMinZoom());
+}
+
+namespace {
+
+// A window following the vessel on the harbour chart, its folio also holding
+// an overview round Puget Sound (the same sample cell under another name);
+// the charts the document opens are kept here with their windows.
+struct FollowingHarbour {
+    FollowingHarbour()
+    {
+        for (const char* name : {"US5WA99M", "US2WA98M"})
+            EXPECT_TRUE(WriteSampleChart(dir.Path(), name));
+        using vengine::DegreesToUnits;
+        std::ofstream(dir / "LC.FOL", std::ios::binary)
+            << vengine::EncodeFolio({{"US5WA99M", DegreesToUnits(-122.45), DegreesToUnits(47.55),
+                                      DegreesToUnits(-122.3), DegreesToUnits(47.65), 20000},
+                                     {"US2WA98M", DegreesToUnits(-123.2), DegreesToUnits(47.0),
+                                      DegreesToUnits(-122.0), DegreesToUnits(48.3), 350000}});
+        charting.Services().openChart = [this](const std::string& path, bool replace,
+                                               int state) -> chart::CChartDoc* {
+            auto w = std::make_unique<FakeChartWindow>(geo::IntRect{0, 0, 800, 600}, state);
+            auto d = std::make_unique<CLiveChartDoc>(&charting);
+            w->doc = d.get();
+            d->AttachWindow(w.get());
+            if (!d->OnOpenDocument(path))
+                return nullptr;
+            replaced.push_back(replace);
+            windows.push_back(std::move(w));
+            docs.push_back(std::move(d));
+            return docs.back().get();
+        };
+        // The vessel may move over the middle fifth of the view each way.
+        charting.Services().autoscrollAreaPercent = [] { return 20; };
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        EXPECT_TRUE(doc.OnOpenDocument((dir / "US5WA99M.b").string()));
+        EXPECT_TRUE(doc.ZoomIn());
+    }
+    std::array<double, 4> Extent(chart::CChartDoc& d) const
+    {
+        geo::CPosition nw, se;
+        EXPECT_TRUE(d.GetExtent(nw, se));
+        return {nw.GetLatitude(), nw.GetLongitude(), se.GetLatitude(), se.GetLongitude()};
+    }
+
+    TempFolder dir;
+    brine_test::FileSettingsHome home{dir / "s.conf"};
+    chart::CChartingModule charting{home, chart::CChartingServices{}};
+    FakeChartWindow window{geo::IntRect{0, 0, 800, 600}, chart::kFrameAutoscroll};
+    CLiveChartDoc doc{&charting};
+    std::vector<std::unique_ptr<FakeChartWindow>> windows;
+    std::vector<std::unique_ptr<CLiveChartDoc>> docs;
+    std::vector<bool> replaced;
+};
+
+}   // namespace
+
+// On its chart the following window keeps the vessel in view; off it the
+// folio's largest-scale chart covering a view of the same size round the
+// vessel takes the window's place; with no chart there the view follows on.
+TEST(LiveChartDoc, AutoscrollMovesToTheFoliosChartCoveringTheView)
+{
+    FollowingHarbour f;
+    // The whole chart in view and more: only the overview covers such a view,
+    // but the vessel is on this chart, which stays.
+    ASSERT_TRUE(f.doc.ZoomFull());
+    EXPECT_EQ(f.doc.AutoscrollToPosition(geo::CPosition(47.6, -122.38)), nullptr);
+    EXPECT_TRUE(f.docs.empty());
+    ASSERT_TRUE(f.doc.ZoomIn());
+
+    // Inside the view, away from its middle: the view moves, the chart stays.
+    const geo::CPosition edge(47.61, -122.39);
+    ASSERT_FALSE(f.doc.IsInAutoscrollArea(edge));
+    ASSERT_TRUE(f.doc.IsPositionOnChart(edge));
+    EXPECT_EQ(f.doc.AutoscrollToPosition(edge), nullptr);
+    EXPECT_TRUE(f.docs.empty());
+    EXPECT_TRUE(f.doc.IsInAutoscrollArea(edge));
+
+    const auto before = f.Extent(f.doc);
+    const geo::CPosition north(47.70, -122.38);
+    chart::CChartDoc* next = f.doc.AutoscrollToPosition(north);
+    ASSERT_EQ(f.docs.size(), 1u);
+    ASSERT_EQ(next, f.docs[0].get());
+    EXPECT_EQ(next->GetChartNumber(), "US2WA98M");
+    EXPECT_TRUE(f.replaced[0]);
+    EXPECT_EQ(f.windows[0]->GetState(), chart::kFrameAutoscroll);
+    const auto after = f.Extent(*next);
+    // The same view size, give or take a mile's width at the new latitude.
+    EXPECT_NEAR((after[0] - after[2]) / (before[0] - before[2]), 1.0, 0.01);
+    EXPECT_NEAR((after[3] - after[1]) / (before[3] - before[1]), 1.0, 0.01);
+    EXPECT_NEAR((after[0] + after[2]) / 2, 47.70, 1e-9) << "the vessel in the middle";
+    EXPECT_NEAR((after[1] + after[3]) / 2, -122.38, 1e-9);
+
+    // Past every chart of the folio the view moves with the vessel.
+    const geo::CPosition away(49.0, -121.0);
+    EXPECT_EQ(f.docs[0]->AutoscrollToPosition(away), nullptr);
+    EXPECT_EQ(f.docs.size(), 1u);
+    const auto followed = f.Extent(*f.docs[0]);
+    EXPECT_NEAR((followed[0] + followed[2]) / 2, 49.0, 1e-9);
+}
+
+// Centring on a position off the chart opens the folio's chart covering it in
+// this window's place, or, asked to stay, moves the view on this chart; with
+// no chart there nothing moves.
+TEST(LiveChartDoc, CentringOffTheChartMovesToACoveringFolioChart)
+{
+    FollowingHarbour f;
+    const auto before = f.Extent(f.doc);
+    EXPECT_FALSE(f.doc.CentreOnPosition(geo::CPosition(10.0, 10.0), false));
+    EXPECT_EQ(f.Extent(f.doc), before);
+    EXPECT_TRUE(f.docs.empty());
+
+    const geo::CPosition north(47.70, -122.38);
+    EXPECT_TRUE(f.doc.CentreOnPosition(north, true));
+    EXPECT_TRUE(f.docs.empty());
+    EXPECT_NEAR((f.Extent(f.doc)[0] + f.Extent(f.doc)[2]) / 2, 47.70, 1e-9);
+
+    EXPECT_TRUE(f.doc.CentreOnPosition(geo::CPosition(47.72, -122.5), false));
+    ASSERT_EQ(f.docs.size(), 1u);
+    EXPECT_EQ(f.docs[0]->GetChartNumber(), "US2WA98M");
+    EXPECT_TRUE(f.replaced[0]);
+    const auto shown = f.Extent(*f.docs[0]);
+    EXPECT_NEAR((shown[0] + shown[2]) / 2, 47.72, 1e-9);
+    EXPECT_NEAR((shown[1] + shown[3]) / 2, -122.5, 1e-9);
+}
+
+// World Chart on a vector chart opens the folder's vector world chart in the
+// window's place, showing all of it; without one there is nothing to open.
+TEST(LiveChartDoc, WorldChartOpensTheFoldersVectorWorldChart)
+{
+    FollowingHarbour f;
+    f.window.state = chart::kFrameNormal;
+    EXPECT_EQ(f.doc.OpenWorldChart(1, true), 0);
+    EXPECT_TRUE(f.docs.empty());
+
+    ASSERT_TRUE(WriteSampleChart(f.dir.Path(), "LCWORLD"));
+    EXPECT_EQ(f.doc.OpenWorldChart(1, true), 1);
+    ASSERT_EQ(f.docs.size(), 1u);
+    CLiveChartDoc& world = *f.docs[0];
+    EXPECT_TRUE(world.IsWorldChart());
+    EXPECT_EQ(world.GetPathName(), (f.dir / "LCWORLD.b").string());
+    EXPECT_TRUE(f.replaced[0]);
+    EXPECT_EQ(f.windows[0]->GetState(), chart::kFrameNormal);
+    geo::CPosition nw, se, wholeNw, wholeSe;
+    ASSERT_TRUE(world.GetExtent(nw, se));
+    ASSERT_TRUE(world.GetWholeExtent(wholeNw, wholeSe));
+    EXPECT_GE(nw.GetLatitude(), wholeNw.GetLatitude() - 1e-9);
+    EXPECT_LE(se.GetLatitude(), wholeSe.GetLatitude() + 1e-9);
+    EXPECT_LE(nw.GetLongitude(), wholeNw.GetLongitude() + 1e-9);
+    EXPECT_GE(se.GetLongitude(), wholeSe.GetLongitude() - 1e-9);
+}
+
+namespace {
+
+// A cell round 48 N: a depth area one mile square and a coastline running a
+// mile on a true bearing of 045 from its middle, stored as "<name>.b".
+constexpr double kSquareLat = 48.0, kSquareLon = -122.45;
+const double kMileLat = 1.0 / 60.0;
+const double kMileLon = 1.0 / 60.0 / std::cos(kSquareLat * M_PI / 180.0);
+
+bool WriteMileSquareChart(const std::filesystem::path& folder, const std::string& name)
+{
+    using vchart::LonLat;
+    vchart::CS57CellWriter w;
+    if (!w.Create((folder / (name + ".000")).string(), vchart::CellHeader{}))
+        return false;
+    const vchart::Ring cover = {
+        {-122.6, 47.9}, {-122.6, 48.1}, {-122.3, 48.1}, {-122.3, 47.9}, {-122.6, 47.9}};
+    const double w0 = kSquareLon - kMileLon / 2, e0 = kSquareLon + kMileLon / 2;
+    const double s0 = kSquareLat - kMileLat / 2, n0 = kSquareLat + kMileLat / 2;
+    const vchart::Ring square = {{w0, s0}, {w0, n0}, {e0, n0}, {e0, s0}, {w0, s0}};
+    const double d = std::sqrt(0.5);
+    const bool ok = w.Area("M_COVR", {{cover}}, {{"CATCOV", "1"}}) &&
+                    w.Area("DEPARE", {{square}}, {{"DRVAL1", "10"}, {"DRVAL2", "20"}}) &&
+                    w.Line("COALNE",
+                           {{kSquareLon, kSquareLat},
+                            {kSquareLon + kMileLon * d / 2, kSquareLat + kMileLat * d / 2},
+                            {kSquareLon + kMileLon * d, kSquareLat + kMileLat * d}},
+                           {});
+    vengine::VChartData chart;
+    return w.Close() && ok &&
+           vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
+           vengine::WriteVChartFile(folder / (name + ".b"), chart, nullptr);
+}
+
+bool Near(geo::IntPoint a, geo::IntPoint b)
+{
+    return std::abs(a.x - b.x) <= 1 && std::abs(a.y - b.y) <= 1;
+}
+
+}   // namespace
+
+// At 48 N a mile is as long across the screen as up, and a line of true
+// bearing 045 is drawn at 045; overlays placed by position meet what the
+// chart draws there. The same holds after zooming, panning and Full.
+TEST(LiveChartDoc, AMileIsAsLongAcrossAsUpAndBearingsReadTrue)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteMileSquareChart(dir.Path(), "US5WA97M"));
+    OpenLive live(dir / "US5WA97M.b");
+    ASSERT_TRUE(live.opened) << live.doc.OpenError();
+    CLiveChartDoc& doc = live.doc;
+    const geo::CPosition middle(kSquareLat, kSquareLon);
+    doc.CentreOnPosition(middle, true);
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.ZoomIn());
+
+    auto check = [&](const char* view) {
+        SCOPED_TRACE(view);
+        geo::IntPoint nw, se, from, to;
+        ASSERT_TRUE(doc.PositionToPoint(
+            geo::CPosition(kSquareLat + kMileLat / 2, kSquareLon - kMileLon / 2), nw));
+        ASSERT_TRUE(doc.PositionToPoint(
+            geo::CPosition(kSquareLat - kMileLat / 2, kSquareLon + kMileLon / 2), se));
+        const double across = se.x - nw.x, up = se.y - nw.y;
+        ASSERT_GT(up, 40) << "a mile of some size";
+        EXPECT_NEAR(across / up, 1.0, 0.02) << across << " by " << up << " pixels";
+
+        // What the chart draws: the square at those corners, the line at 045.
+        auto backend = std::make_unique<chart::CRecordingBackend>();
+        auto* recorder = backend.get();
+        chart::CXDC dc(std::move(backend));
+        ASSERT_EQ(doc.DrawChart(dc), 1);
+        ASSERT_TRUE(doc.PositionToPoint(middle, from));
+        bool squareMet = false, lineMet = false;
+        for (const auto& r : recorder->Records()) {
+            if (r.op == chart::DrawOp::PolyPolygon || r.op == chart::DrawOp::Polygon) {
+                bool a = false, b = false;
+                for (const geo::IntPoint& p : r.points) {
+                    a |= Near(p, nw);
+                    b |= Near(p, se);
+                }
+                squareMet |= a && b;
+            }
+            if (r.op == chart::DrawOp::Polyline && r.points.size() >= 2 &&
+                Near(r.points.front(), from)) {
+                lineMet = true;
+                to = r.points.back();
+                const double bearing = std::atan2(to.x - from.x, from.y - to.y) * 180.0 / M_PI;
+                EXPECT_NEAR(bearing, 45.0, 1.0);
+            }
+        }
+        EXPECT_TRUE(squareMet) << "the drawn square is not where overlays put its corners";
+        EXPECT_TRUE(lineMet) << "no line drawn from the square's middle";
+    };
+    check("zoomed in");
+    doc.PanVertical(-120);
+    doc.PanHorizontal(90);
+    check("panned");
+    geo::IntPoint a, b;
+    ASSERT_TRUE(
+        doc.PositionToPoint(geo::CPosition(kSquareLat + kMileLat, kSquareLon - kMileLon), a));
+    ASSERT_TRUE(
+        doc.PositionToPoint(geo::CPosition(kSquareLat - kMileLat, kSquareLon + kMileLon), b));
+    ASSERT_TRUE(doc.ZoomToRect(a.x, a.y, b.x, b.y));
+    check("zoom rectangle");
+    ASSERT_TRUE(doc.ZoomFull());
+    doc.CentreOnPosition(middle, true);
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.ZoomIn());
+    check("full, then zoomed in again");
 }

@@ -1,0 +1,30 @@
+#pragma once
+// The frame's fixed orders: the order in which the modules load and save
+// their settings, and the order of the side panels. Modules are created in
+// the order their links to each other need (Brinevane.cpp); their settings
+// follow the navigator's working order instead: palettes and instruments
+// first, then charting, chartpoints, route (with its plan), vessel,
+// navigator (with the targets it tracks), tides.
+
+#include <vector>
+
+namespace app {
+class CModule;
+class CModuleList;
+class CSidePanel;
+}   // namespace app
+
+namespace shell {
+
+// The modules in the order their settings are loaded and saved; modules of
+// kinds not named above keep their creation order after the named ones.
+std::vector<app::CModule*> SettingsOrder(const app::CModuleList& modules);
+
+// The side panels in their order: chart information, monitor, chartpoint,
+// route, target tracking, then any other.
+void SortSidePanels(std::vector<app::CSidePanel*>& panels);
+
+// The chart information panel among the panels, or null.
+app::CSidePanel* ChartInfoPanel(const std::vector<app::CSidePanel*>& panels);
+
+}   // namespace shell
