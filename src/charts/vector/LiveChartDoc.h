@@ -27,6 +27,10 @@ public:
     bool OpenChart(const std::string& path) override;
     bool LoadChart() override;
     int DrawChart(chart::CXDC& dc) override;
+    // Land (buff, brown) and water (white, blues) by hue, as on raster
+    // charts, so tidal arrows draw over the chart's water.
+    bool IsColourInFirstClass(app::COLORREF c) const override { return chart::IsLandHue(c); }
+    bool IsColourInSecondClass(app::COLORREF c) const override { return chart::IsWaterHue(c); }
     bool IsWorldChart() const override;
     // The vector world chart "LCWORLD.b" of the chart folder, whole, in place
     // of this window (argument set) or beside it; 0 when it is not there.
