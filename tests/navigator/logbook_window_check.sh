@@ -45,6 +45,8 @@ t.close()
 os.rename(base + '.dbf', base + '.log')
 os.rename(base + '.dbt', base + '.lom')
 PY
+# The program reports the window it holds active, for activate.
+export BRINE_REPORT_FOCUS=1
 start_wm
 
 step "the program, a position on the monitor panel"
