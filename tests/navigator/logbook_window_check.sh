@@ -111,6 +111,34 @@ xdotool key alt+F5
 sleep 2
 shot 2_logbook_window
 
+title_has() { case "$(xdotool getwindowname "$MAIN" 2>/dev/null)" in *"$1"*) echo yes ;; esac; }
+logbook_titled() { title_has "[Log Database - ~d"; }
+wait_for "the logbook window's title" logbook_titled
+echo "   $(xdotool getwindowname "$MAIN")"
+
+step "File > Print Preview: the vessel log report and the log list, titled with the log"
+# $1: the keys that pick the report in the chooser; $2: the title it must have.
+preview() {
+    activate "$MAIN"
+    xdotool key alt+f
+    sleep 0.4
+    xdotool key v
+    chooser() { window_named "Print Preview"; }
+    wait_for "the Print Preview chooser" chooser
+    activate "$FOUND"
+    xdotool key $1
+    sleep 0.3
+    xdotool key Return
+    XWIN_TITLE=$2
+    titled() { title_has "[$XWIN_TITLE"; }
+    wait_for "the preview titled $2" titled
+    echo "   $(xdotool getwindowname "$MAIN")"
+}
+preview "End Up" "Vessel Log Report - ~d"
+shot 3_vessel_log_report
+preview "End" "Log Report - ~d"
+shot 4_log_list_report
+
 step "File > Open, the log chooser: Files of type, the older log picked and converted"
 activate "$MAIN"
 xdotool key ctrl+o
@@ -126,7 +154,7 @@ sleep 0.5
 xdotool key Tab Tab
 sleep 0.3
 xdotool key Home
-shot 3_older_log_listed
+shot 5_older_log_listed
 xdotool key Return
 converted() { answer_no; [ -f "$LOGS/Winter.dbf" ] && ! window_named "Open Log Database" >/dev/null && echo yes; }
 wait_for "the older log converted" converted
@@ -140,5 +168,5 @@ print("   Winter.dbf: %d index row(s), vessel %d append %d; %d logbook rows, fir
       (len(index), index[0]["VSLID"], index[0]["APPENDNO"], len(rows), rows[0]["NOTE"]))
 sys.exit(0 if len(index) == 1 and len(rows) == 2 else 1)
 PY
-shot 4_converted
+shot 6_converted
 echo "PASS"
