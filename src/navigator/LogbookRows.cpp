@@ -4,10 +4,10 @@
 
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
-#include "nmea/NMEAData.h"
 #include "db/DBLog.h"
 #include "navigator/TrackRecord.h"
 #include "navigator/VesselLogbook.h"
+#include "nmea/NMEAData.h"
 
 namespace navigator {
 

@@ -608,10 +608,10 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
 
     CNavFix& fix = m_source.Fix();
     const double cogBefore = fix.cog;
-    const bool moved = c.position && c.position->IsValid() &&
-                       (!fix.position.IsValid() ||
-                        c.position->GetLatitude() != fix.position.GetLatitude() ||
-                        c.position->GetLongitude() != fix.position.GetLongitude());
+    const bool moved =
+        c.position && c.position->IsValid() &&
+        (!fix.position.IsValid() || c.position->GetLatitude() != fix.position.GetLatitude() ||
+         c.position->GetLongitude() != fix.position.GetLongitude());
     if (c.position && c.position->IsValid())
         fix.position = *c.position;
     fix.speed = c.speed;

@@ -151,8 +151,8 @@ void CNavigatorWindows::OnStartEndVoyage()
 void CNavigatorWindows::OnLogbookEntry()
 {
     bool ok = false;
-    const QString note = QInputDialog::getMultiLineText(m_window, QStringLiteral("Log Entry"),
-                                                        QString(), {}, &ok);
+    const QString note =
+        QInputDialog::getMultiLineText(m_window, QStringLiteral("Log Entry"), QString(), {}, &ok);
     if (ok)
         Logbook().LogEvent(navigator::StoredNote(note.toStdString()), navigator::kFixManual);
 }

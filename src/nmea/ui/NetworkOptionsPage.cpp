@@ -1,8 +1,8 @@
 #include "nmea/ui/NetworkOptionsPage.h"
 
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QFileDialog>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -147,10 +147,11 @@ report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteSt
 {
     report::CReportRequest request;
     request.name = PlanReportName(kind, customPair);
-    request.windowTitle = std::string(kind == PlanReportKind::Standard ? "Passage Plan Report"
-                                      : kind == PlanReportKind::Custom ? "Custom Plan Report"
-                                                      : "Custom Plan ( With memos ) Report") +
-                          " - Plan: " + plan.planName;
+    request.windowTitle =
+        std::string(kind == PlanReportKind::Standard ? "Passage Plan Report"
+                    : kind == PlanReportKind::Custom ? "Custom Plan Report"
+                                                     : "Custom Plan ( With memos ) Report") +
+        " - Plan: " + plan.planName;
     const CPlanSettings& s = plan.PlanSettings();
     const app::CDateTimeEx calculated = LocalTime(plan.CalculatedUtc());
     // Formula values go in as data: whatever the user typed prints as typed.

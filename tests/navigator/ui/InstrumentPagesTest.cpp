@@ -7,9 +7,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "app/ui/SpinEdit.h"
 #include "nmea/NMEADevice.h"
 #include "nmea/Port.h"
-#include "app/ui/SpinEdit.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 #include "nmea/ui/NetworkOptionsPage.h"
 
