@@ -296,6 +296,8 @@ protected:
 
 private:
     void RefreshNavigation();
+    // Shows the own vessel at a position no fix gave (the user put it there).
+    void PlaceOwnVessel(const geo::CPosition& position);
     void UpdateOwnVessel(bool trackPointDue);
     void OnLogPeriod();
     void OnTrackPeriod();
@@ -391,6 +393,7 @@ private:
     // means the close did not go ahead.
     bool m_logSaveAnswered = false;
     bool m_openLogPending = false;
+    bool m_resumeVoyage = false;   // a voyage was under way when the program last ended
     CLogTrackSettings m_trackSettings;
     chart::CPositionFixProperties m_fixProperties;
     std::vector<std::pair<const CLogVessel*, std::unique_ptr<CLogTrack>>> m_tracks;
