@@ -291,6 +291,22 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                 return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
             });
         chartpoints->SetInstruments(*instruments);
+        chartpoints->SetPositionFormat([this] {
+            return m_frame
+                       ? geo::CPositionFormat{static_cast<std::uint8_t>(m_frame->DecimalPlaces()),
+                                              m_frame->DegMinSec()}
+                       : geo::CPositionFormat{};
+        });
+        // The panel's Nav: the navigator's own position, once it has one.
+        chartpoints->SetOwnPosition([this]() -> std::optional<geo::CPosition> {
+            navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
+            if (!navigator)
+                return std::nullopt;
+            const auto snap = navigator->Snapshot();
+            if (!snap->positionAvailable || !snap->position.IsValid())
+                return std::nullopt;
+            return snap->position;
+        });
         chartpoints->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
             [this] { return m_frame && m_frame->IsActiveChartLoaded(); });

@@ -1,5 +1,7 @@
 #include "chartpoints/ui/ChartpointPanel.h"
 
+#include "chartpoints/Attachments.h"
+
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/MediaFileType.h"
@@ -164,6 +166,15 @@ void CChartpointPanel::InitPanel()
     m_openDb = new QPushButton(QStringLiteral("OpenD&B"), body);
     m_openDb->setObjectName("openDb");
     buttons->addWidget(m_openDb, 2, 0);
+    m_nav = new QPushButton(QStringLiteral("Nav"), body);
+    m_nav->setObjectName("nav");
+    m_nav->setToolTip(QStringLiteral("Add a chartpoint at the own vessel's position"));
+    buttons->addWidget(m_nav, 2, 1);
+    connect(m_nav, &QPushButton::clicked, this, [this] {
+        const std::optional<geo::CPosition> own = m_ownPosition ? m_ownPosition() : std::nullopt;
+        if (own && own->IsValid() && m_module.IsEditable() && m_module.AddChartpointAt(*own))
+            FocusName();   // the new mark's name is typed next
+    });
     connect(m_openDb, &QPushButton::clicked, this, [this] {
         if (m_toggleList)
             m_toggleList();
@@ -212,6 +223,8 @@ void CChartpointPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
     m_new->setEnabled(m_module.CommandState(cmd::kChartpointNew).enabled);
     m_delete->setEnabled(m_module.CommandState(cmd::kChartpointDelete).enabled);
     m_apply->setEnabled(m_module.CanApply());
+    const std::optional<geo::CPosition> own = m_ownPosition ? m_ownPosition() : std::nullopt;
+    m_nav->setEnabled(editable && own && own->IsValid());
     m_openDb->setText(m_isListOpen && m_isListOpen() ? QStringLiteral("CloseD&B")
                                                      : QStringLiteral("OpenD&B"));
 }
@@ -332,17 +345,10 @@ bool CChartpointPanel::AttachFile(const std::string& path)
     const int entry = m_attachments->currentIndex();
     if (entry < 0)
         return false;
-    const app::MediaFileType kind = app::GetMediaFileType(path);
-    if (entry == chartpoints::CChartpoint::kVideoSlot && kind == app::MediaFileType::Image) {
+    if (const std::string refusal = chartpoints::AttachmentSlotRefusal(entry, path);
+        !refusal.empty()) {
         QApplication::beep();
-        QMessageBox::warning(this, QStringLiteral("Chartpoint"),
-                             QStringLiteral("You can only attach a video file here"));
-        return false;
-    }
-    if (entry != chartpoints::CChartpoint::kVideoSlot && kind == app::MediaFileType::Video) {
-        QApplication::beep();
-        QMessageBox::warning(this, QStringLiteral("Chartpoint"),
-                             QStringLiteral("You can only attach an image file here"));
+        QMessageBox::warning(this, QStringLiteral("Chartpoint"), Q(refusal));
         return false;
     }
     std::string message;

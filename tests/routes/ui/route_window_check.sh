@@ -118,9 +118,9 @@ sorted=$(echo "$BEFORE" | sort -r -k1,1)
 step "Locked unticked, waypoint 2 dragged"
 route_menu w l
 expect_state "Locked unticked" locked 0
-route_menu w f
+route_menu w s f
 expect_state "waypoint 1 current" active 1
-route_menu w x
+route_menu w s x
 expect_state "waypoint 2 current" active 2
 WX=$(field x) WY=$(field y)
 DX=$((WX + 80)) DY=$((WY + 30))
