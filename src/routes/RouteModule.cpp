@@ -115,6 +115,18 @@ void CRouteModule::LoadSettings()
         OpenDatabase({});
 }
 
+void CRouteModule::SetWorkspaceDefaults()
+{
+    m_views.Properties().Line().SetWidth(2);
+    m_state.overlays.deviationLimits = true;
+    m_state.overlays.arrivalCircles = true;
+    m_state.overlays.perpendiculars = true;
+    m_state.monitoring.autoAdvance = true;
+    m_state.monitoring.arrivalCircleOn = true;
+    m_state.monitoring.deviationLimitOn = true;
+    m_state.inUse.Take(RouteHolder::Advance);
+}
+
 void CRouteModule::SaveSettings()
 {
     app::CRegistry reg(Settings().GetStore());
@@ -472,8 +484,9 @@ void CRouteModule::OnEdit()
 
 bool CRouteModule::LockDatabase(bool lock)
 {
+    // Without a database there is nothing to lock, and nothing held to free.
     if (!m_db->IsOpen())
-        return false;
+        return !lock;
     if (lock) {
         if (!m_db->Lock())
             return false;

@@ -62,6 +62,10 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
+    // A new workspace: a 2-pixel route line; arrival circles, perpendiculars
+    // and limits of deviation drawn; automatic advance, arrival circle entry
+    // and the limit of deviation on (the route is then held from the start).
+    void SetWorkspaceDefaults() override;
     void OnTimer(app::TimerCadence cadence) override;
 
     void SetStationLink(chartpoints::CStationLink* link) { m_station = link; }

@@ -39,6 +39,7 @@
 #include "chartpoints/ui/ChartpointPanel.h"
 #include "chartpoints/ui/ChartpointPropDlg.h"
 #include "chartpoints/ui/ChartpointWindows.h"
+#include "routes/PlanModule.h"
 #include "routes/ui/RoutePanel.h"
 #include "routes/ui/RouteWindows.h"
 #include "shell/MainFrame.h"
@@ -159,6 +160,24 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
     addMark(geo::CPosition(35.2, 139.75), "Uraga Channel", "URAGA");
     addMark(geo::CPosition(47.6, -122.4), "Alki Point", "ALKI");
     ASSERT_EQ(marks->Current().m_name, "Alki Point");
+
+    // A first start takes the route's workspace defaults: a 2-pixel line,
+    // arrival circles, perpendiculars and limits of deviation drawn, and
+    // automatic advance, arrival circle entry and the limit of deviation on,
+    // which hold the route.
+    EXPECT_EQ(routes->Views().WaypointProperties().Line().GetWidth(), 2);
+    EXPECT_TRUE(routes->State().overlays.arrivalCircles);
+    EXPECT_TRUE(routes->State().overlays.perpendiculars);
+    EXPECT_TRUE(routes->State().overlays.deviationLimits);
+    EXPECT_TRUE(routes->State().monitoring.autoAdvance);
+    EXPECT_TRUE(routes->State().monitoring.arrivalCircleOn);
+    EXPECT_TRUE(routes->State().monitoring.deviationLimitOn);
+    EXPECT_FALSE(routes->IsFree());
+    auto* plan = FindModule<routes::CPlanModule>(frame);
+    ASSERT_NE(plan, nullptr);
+    EXPECT_EQ(plan->LineProperties().GetWidth(), 2);
+    // Editing needs the route free: automatic advance off, as the Monitor's Auto does.
+    ASSERT_TRUE(routes->SetAutoAdvance(false));
 
     ASSERT_TRUE(routes->OpenDatabase((home / "Passages").string()));
     routes->OnEdit();

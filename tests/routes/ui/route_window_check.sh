@@ -60,6 +60,10 @@ PY
 CONF="$work/config/Quorwick/Brinevane/settings.conf"
 blank_chart_settings "$CONF"
 station_settings "$CONF"
+# A first start holds the route for automatic advance; this check edits it.
+{ grep -v '^#end$' "$CONF"
+  printf '%s\n' '[Software\Quorwick\Brinevane\Default\Route\Monitoring]' \
+      'AutoWptAdvanceOn=str:False' '#end'; } > "$CONF.new" && mv "$CONF.new" "$CONF"
 "$(dirname "$PROGRAM")/route-sample" install "$BUILT/Sample" \
     "$work/data/Quorwick/Brinevane/Routes" "$CONF" || fail "route-sample install"
 
