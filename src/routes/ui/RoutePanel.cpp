@@ -101,11 +101,11 @@ void CRoutePanel::InitPanel()
     m_attachments->setObjectName("attachments");
     generalLayout->addWidget(m_attachments);
     auto* attachRow = new QHBoxLayout();
-    m_attach = new QPushButton(QStringLiteral("A&ttach"), general);
+    m_attach = new QPushButton(QStringLiteral("Attach"), general);
     m_attach->setObjectName("attach");
-    m_view = new QPushButton(QStringLiteral("Vie&w"), general);
+    m_view = new QPushButton(QStringLiteral("View"), general);
     m_view->setObjectName("view");
-    m_detach = new QPushButton(QStringLiteral("D&etach"), general);
+    m_detach = new QPushButton(QStringLiteral("Detach"), general);
     m_detach->setObjectName("detach");
     for (QPushButton* b : {m_attach, m_view, m_detach})
         attachRow->addWidget(b);
@@ -138,7 +138,7 @@ void CRoutePanel::InitPanel()
     auto* wpButtons = new QHBoxLayout();
     m_deleteWaypoint = new QPushButton(QStringLiteral("De&l"), waypoints);
     m_deleteWaypoint->setObjectName("deleteWaypoint");
-    m_ownPosition = new QPushButton(QStringLiteral("Na&v"), waypoints);
+    m_ownPosition = new QPushButton(QStringLiteral("Nav"), waypoints);
     m_ownPosition->setObjectName("nav");
     m_ownPosition->setToolTip(QStringLiteral("Insert the own vessel's position after the "
                                              "selected waypoint"));
@@ -163,7 +163,7 @@ void CRoutePanel::InitPanel()
     m_copy = button("copy", QStringLiteral("Co&py"), 0, 2);
     m_reverse = button("reverse", QStringLiteral("Reverse"), 1, 0);
     m_edit = button("edit", QStringLiteral("Edit"), 1, 1);
-    m_apply = button("apply", QStringLiteral("Apply"), 1, 2);
+    m_apply = button("apply", QStringLiteral("Appl&y"), 1, 2);
     m_edit->setCheckable(true);
     layout->addLayout(buttons);
 

@@ -306,6 +306,8 @@ void CRouteWindows::WriteState(int hint)
                 break;
             }
         }
+        // Last: a name may hold blanks.
+        out << " name=" << s.waypoints[std::size_t(s.activeIndex - 1)].m_name;
     }
     out << "\n";
 }
