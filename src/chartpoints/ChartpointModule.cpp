@@ -1,6 +1,6 @@
 #include "chartpoints/ChartpointModule.h"
 
-#include "chartpoints/Attachments.h"
+#include "app/Attachments.h"
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
@@ -952,7 +952,7 @@ int CChartpointModule::UploadChartpoints(int namingMode, const std::vector<int>&
 
 std::string CChartpointModule::ImportAttachment(const std::string& chosenPath, std::string* message)
 {
-    return ImportAttachmentFile(chosenPath, m_attachmentsFolder, message);
+    return app::ImportAttachmentFile(chosenPath, m_attachmentsFolder, message);
 }
 
 }   // namespace chartpoints

@@ -5,7 +5,7 @@
 
 #include "routes/RouteModule.h"
 
-#include "chartpoints/Attachments.h"
+#include "app/Attachments.h"
 
 #include "routes/RouteLegs.h"
 
@@ -334,7 +334,7 @@ bool CRouteModule::SaveRouteTexts(const std::string& name, const std::string& fr
 
 std::string CRouteModule::ImportAttachment(const std::string& chosenPath, std::string* message)
 {
-    return chartpoints::ImportAttachmentFile(chosenPath, m_attachmentsFolder, message);
+    return app::ImportAttachmentFile(chosenPath, m_attachmentsFolder, message);
 }
 
 bool CRouteModule::SaveRoute(const CRouteTexts& texts)

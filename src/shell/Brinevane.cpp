@@ -300,12 +300,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         // The panel's Nav: the navigator's own position, once it has one.
         chartpoints->SetOwnPosition([this]() -> std::optional<geo::CPosition> {
             navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
-            if (!navigator)
-                return std::nullopt;
-            const auto snap = navigator->Snapshot();
-            if (!snap->positionAvailable || !snap->position.IsValid())
-                return std::nullopt;
-            return snap->position;
+            return navigator ? navigator->OwnPosition() : std::nullopt;
         });
         chartpoints->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },

@@ -37,12 +37,7 @@ public:
           m_instruments(instruments), m_chartpoints(marks)
     {
         SetOwnPosition([nav]() -> std::optional<geo::CPosition> {
-            if (!nav)
-                return std::nullopt;
-            const auto snap = nav->Snapshot();
-            if (!snap->positionAvailable || !snap->position.IsValid())
-                return std::nullopt;
-            return snap->position;
+            return nav ? nav->OwnPosition() : std::nullopt;
         });
         if (m_chartpoints) {
             // A chartpoint goes into the route from the list (double-click,

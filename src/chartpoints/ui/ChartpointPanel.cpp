@@ -1,6 +1,6 @@
 #include "chartpoints/ui/ChartpointPanel.h"
 
-#include "chartpoints/Attachments.h"
+#include "app/ui/AttachmentChooser.h"
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
@@ -8,7 +8,6 @@
 #include "chartpoints/ChartpointModule.h"
 #include "geo/DatumInfo.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -17,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -345,19 +343,14 @@ bool CChartpointPanel::AttachFile(const std::string& path)
     const int entry = m_attachments->currentIndex();
     if (entry < 0)
         return false;
-    if (const std::string refusal = chartpoints::AttachmentSlotRefusal(entry, path);
-        !refusal.empty()) {
-        QApplication::beep();
-        QMessageBox::warning(this, QStringLiteral("Chartpoint"), Q(refusal));
+    const std::optional<std::string> stored =
+        app::TakeAttachmentFile(this, QStringLiteral("Chartpoint"), entry, path,
+                                [this](const std::string& p, std::string* message) {
+                                    return m_module.ImportAttachment(p, message);
+                                });
+    if (!stored)
         return false;
-    }
-    std::string message;
-    const std::string stored = m_module.ImportAttachment(path, &message);
-    if (stored.empty()) {
-        QMessageBox::warning(this, QStringLiteral("Chartpoint"), Q(message));
-        return false;
-    }
-    m_attachments->setItemText(entry, Q(stored));
+    m_attachments->setItemText(entry, Q(*stored));
     m_attachments->setCurrentIndex(entry);
     Modified();
     return true;
@@ -365,10 +358,7 @@ bool CChartpointPanel::AttachFile(const std::string& path)
 
 void CChartpointPanel::OnAttach()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Attach Attachment"), Q(m_module.AttachmentsFolder()),
-        QStringLiteral("Image files (*.bmp *.jpg *.tga *.tif *.pcx);;Video files (*.avi);;All "
-                       "(*.bmp *.jpg *.tga *.tif *.pcx *.avi)"));
+    const QString path = app::AskAttachmentFile(this, m_module.AttachmentsFolder());
     if (!path.isEmpty())
         AttachFile(path.toStdString());
 }

@@ -3,22 +3,19 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/MediaFileType.h"
-#include "chartpoints/Attachments.h"
+#include "app/ui/AttachmentChooser.h"
 #include "chartpoints/PanelPosition.h"
 #include "geo/DatumInfo.h"
 #include "routes/RouteModule.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -296,19 +293,14 @@ bool CRoutePanel::AttachFile(const std::string& path)
     const int slot = m_attachments->currentIndex();
     if (slot < 0 || !m_module.CanChangeRoute())
         return false;
-    if (const std::string refusal = chartpoints::AttachmentSlotRefusal(slot, path);
-        !refusal.empty()) {
-        QApplication::beep();
-        QMessageBox::warning(this, QStringLiteral("Route"), Q(refusal));
+    const std::optional<std::string> stored =
+        app::TakeAttachmentFile(this, QStringLiteral("Route"), slot, path,
+                                [this](const std::string& p, std::string* message) {
+                                    return m_module.ImportAttachment(p, message);
+                                });
+    if (!stored)
         return false;
-    }
-    std::string message;
-    const std::string stored = m_module.ImportAttachment(path, &message);
-    if (stored.empty()) {
-        QMessageBox::warning(this, QStringLiteral("Route"), Q(message));
-        return false;
-    }
-    m_attachments->setItemText(slot, Q(stored));
+    m_attachments->setItemText(slot, Q(*stored));
     m_attachments->setCurrentIndex(slot);
     m_modified = true;
     return true;
@@ -316,10 +308,7 @@ bool CRoutePanel::AttachFile(const std::string& path)
 
 void CRoutePanel::OnAttach()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Attach Attachment"), Q(m_module.AttachmentsFolder()),
-        QStringLiteral("Image files (*.bmp *.jpg *.tga *.tif *.pcx);;Video files (*.avi);;All "
-                       "(*.bmp *.jpg *.tga *.tif *.pcx *.avi)"));
+    const QString path = app::AskAttachmentFile(this, m_module.AttachmentsFolder());
     if (!path.isEmpty())
         AttachFile(path.toStdString());
 }

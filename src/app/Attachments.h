@@ -4,7 +4,10 @@
 
 #include <string>
 
-namespace chartpoints {
+namespace app {
+
+inline constexpr int kAttachmentSlots = 4;
+inline constexpr int kAttachmentVideoSlot = 3;
 
 // Why a file may not go into a slot (from 0; the last one takes the video):
 // a video for a picture slot or a picture for the video slot. Empty when it
@@ -17,4 +20,4 @@ std::string AttachmentSlotRefusal(int slot, const std::string& path);
 std::string ImportAttachmentFile(const std::string& chosenPath, const std::string& folder,
                                  std::string* message = nullptr);
 
-}   // namespace chartpoints
+}   // namespace app

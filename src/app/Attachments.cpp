@@ -1,21 +1,20 @@
-#include "chartpoints/Attachments.h"
+#include "app/Attachments.h"
 
 #include "app/MediaFileType.h"
-#include "chartpoints/Chartpoint.h"
 
 #include <filesystem>
 
 namespace fs = std::filesystem;
 
-namespace chartpoints {
+namespace app {
 
 std::string AttachmentSlotRefusal(int slot, const std::string& path)
 {
-    const app::MediaFileType kind = app::GetMediaFileType(path);
-    const bool videoSlot = slot == CChartpoint::kVideoSlot;
-    if (videoSlot && kind == app::MediaFileType::Image)
+    const MediaFileType kind = GetMediaFileType(path);
+    const bool videoSlot = slot == kAttachmentVideoSlot;
+    if (videoSlot && kind == MediaFileType::Image)
         return "You can only attach a video file here";
-    if (!videoSlot && kind == app::MediaFileType::Video)
+    if (!videoSlot && kind == MediaFileType::Video)
         return "You can only attach an image file here";
     return {};
 }
@@ -55,4 +54,4 @@ std::string ImportAttachmentFile(const std::string& chosenPath, const std::strin
     return {};
 }
 
-}   // namespace chartpoints
+}   // namespace app
