@@ -143,8 +143,10 @@ void CARPAOptionsPage::FillDisplayList(int select)
     }
     for (int c = 0; c < m_order->columnCount(); ++c)
         m_order->resizeColumnToContents(c);
-    if (select >= 0 && select < m_order->topLevelItemCount())
-        m_order->setCurrentItem(m_order->topLevelItem(select));
+    // A row is always selected while there are rows, so UP and DOWN work from the keyboard.
+    if (m_order->topLevelItemCount() > 0)
+        m_order->setCurrentItem(
+            m_order->topLevelItem(std::clamp(select, 0, m_order->topLevelItemCount() - 1)));
     UpdateControls();
 }
 
