@@ -1,6 +1,7 @@
 #!/bin/bash
-# A simulated tender on the real program window: COM1 is a socat pty with
-# nothing on its far end (no transceiver is needed to simulate). Target >
+# A simulated tender on the real program window: a GPS on COM1, and COM2,
+# the tender port, a socat pty with nothing on its far end (no transceiver
+# is needed to simulate). Target >
 # Options..., Tender Tracking: channel A ticked with no serial number, its
 # tender simulated on the Configuration card away from the chart's middle;
 # OK is taken (a simulated channel needs no serial number); Target > Tender
