@@ -64,6 +64,10 @@ public:
     virtual bool Terminate() { return true; }
     virtual void LoadSettings() { }
     virtual void SaveSettings() { }
+    // A first start, before any workspace was saved: the module takes the
+    // values a new workspace starts with, then LoadSettings reads over them
+    // whatever the settings already hold.
+    virtual void SetWorkspaceDefaults() { }
     // Re-tests an outside resource the module depends on.
     virtual bool CheckAvailability() { return true; }
     // Sets the enabled and checked state of the module's panel or toolbar controls.

@@ -109,6 +109,14 @@ public:
     const std::shared_ptr<CVesselList>& Vessels() const { return m_vessels; }
 
     std::shared_ptr<const CNavSnapshot> Snapshot() const { return m_snapshots.Get(); }
+    // The own vessel's position of the last cycle; none until one is known.
+    std::optional<geo::CPosition> OwnPosition() const
+    {
+        const auto snap = Snapshot();
+        if (!snap->positionAvailable || !snap->position.IsValid())
+            return std::nullopt;
+        return snap->position;
+    }
     CPositionSource& Source() { return m_source; }
     CMonitorModel& Monitor() { return m_monitor; }
     CSimulationModule& Simulation() { return *m_simulation; }

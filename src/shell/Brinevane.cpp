@@ -300,6 +300,17 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                 return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
             });
         chartpoints->SetInstruments(*instruments);
+        chartpoints->SetPositionFormat([this] {
+            return m_frame
+                       ? geo::CPositionFormat{static_cast<std::uint8_t>(m_frame->DecimalPlaces()),
+                                              m_frame->DegMinSec()}
+                       : geo::CPositionFormat{};
+        });
+        // The panel's Nav: the navigator's own position, once it has one.
+        chartpoints->SetOwnPosition([this]() -> std::optional<geo::CPosition> {
+            navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
+            return navigator ? navigator->OwnPosition() : std::nullopt;
+        });
         chartpoints->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
             [this] { return m_frame && m_frame->IsActiveChartLoaded(); });

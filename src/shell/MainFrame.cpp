@@ -229,6 +229,10 @@ bool CMainFrame::OnCreate()
         m_activeSidePanel = shell::ChartInfoPanel(SidePanels());
     if (!m_activeSidePanel && !m_panels.empty())
         m_activeSidePanel = m_panels.front();
+    // No workspace was ever saved: the modules start from a new workspace's
+    // values before the settings there are read over them.
+    if (m_workspace && !m_workspace->HasWorkspaces())
+        m_modules.ForEach([](app::CModule& m) { m.SetWorkspaceDefaults(); });
     const bool reopened = ReopenWorkspace();
     // A start with no workspace named reads the same settings a workspace
     // load reads, from the root key: instruments, ports and station

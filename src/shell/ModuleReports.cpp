@@ -297,6 +297,11 @@ int ShortFormPlanChoice(const CModuleReportHost& host)
     return IsOpen(host.mdi, chosen) ? 0 : chosen;
 }
 
+bool IsModuleReportOpen(int chosen, const CModuleReportHost& host)
+{
+    return IsOpen(host.mdi, chosen);
+}
+
 bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
 {
     report::CReportRequest request;

@@ -1,5 +1,6 @@
 #include "shell/RouteSetup.h"
 
+#include "chartpoints/ui/ChartpointWindows.h"
 #include "navigator/Instruments.h"
 #include "navigator/NavigatorModule.h"
 #include "navigator/VesselModule.h"
@@ -31,10 +32,25 @@ class CProgramRoutes final : public routes::CRouteWindows {
 public:
     CProgramRoutes(app::CSettingsHome& settings, platform::CPrompt& prompt,
                    std::filesystem::path dataRoot, navigator::CNavigatorModule* nav,
-                   nmea::CInstrumentsModule* instruments)
+                   nmea::CInstrumentsModule* instruments, chartpoints::CChartpointWindows* marks)
         : routes::CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav),
-          m_instruments(instruments)
+          m_instruments(instruments), m_chartpoints(marks)
     {
+        SetOwnPosition([nav]() -> std::optional<geo::CPosition> {
+            return nav ? nav->OwnPosition() : std::nullopt;
+        });
+        if (m_chartpoints) {
+            // A chartpoint goes into the route from the list (double-click,
+            // Enter) while the route panel is shown and the route editable,
+            // and from the chart by a double-click on its mark.
+            m_chartpoints->SetAddToRoute([this](const chartpoints::CChartpoint& cp) {
+                if (IsPanelActive() && CanChangeRoute())
+                    InsertWaypointAfterCurrent(routes::CWaypoint(cp));
+            });
+            SetChartpointAt([this](chart::CChartView& view, geo::IntPoint p) {
+                return m_chartpoints->PickAt(view, p);
+            });
+        }
         if (m_navigator)
             m_navigator->SetRoute(&Views());
         auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(nav);
@@ -71,10 +87,14 @@ public:
             if (navigator::CMonitorPanel* monitor = navWindows->Panel())
                 monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
                                        [this] { return State().monitoring.autoAdvance; });
+        if (m_chartpoints && Panel())
+            Panel()->SetChartpointListOpener([this] { m_chartpoints->OpenListWindow(); });
         return true;
     }
     ~CProgramRoutes() override
     {
+        if (m_chartpoints)
+            m_chartpoints->SetAddToRoute({});
         if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
             if (navigator::CMonitorPanel* monitor = navWindows->Panel())
                 monitor->SetAutoSwitch({}, {});
@@ -103,6 +123,7 @@ private:
 
     navigator::CNavigatorModule* m_navigator;
     nmea::CInstrumentsModule* m_instruments;
+    chartpoints::CChartpointWindows* m_chartpoints;
     std::unique_ptr<routes::CGpsRouteTransmitter> m_transmitter;
     std::unique_ptr<CMessagingLink> m_link;
 };
@@ -125,16 +146,25 @@ std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame)
 {
     navigator::CNavigatorModule* nav = nullptr;
     nmea::CInstrumentsModule* instruments = nullptr;
+    chartpoints::CChartpointWindows* marks = nullptr;
     for (std::size_t i = 0; i < frame.Modules().size(); ++i) {
+        if (!marks)
+            marks = dynamic_cast<chartpoints::CChartpointWindows*>(frame.Modules()[i]);
         if (!nav)
             nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
         if (!instruments)
             instruments = dynamic_cast<nmea::CInstrumentsModule*>(frame.Modules()[i]);
     }
     auto routes = std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
-                                                   UserDataRoot(), nav, instruments);
+                                                   UserDataRoot(), nav, instruments, marks);
     routes->SetGoToPosition([&frame](const geo::CPosition& p) { return frame.GoToPosition(p); },
                             [&frame] { return frame.IsActiveChartLoaded(); });
+    // The upload dialog's Report: the route's waypoint list among the charts.
+    routes->SetWaypointListReport(
+        [&frame] { RunModuleReport(app::choose::kPrintWaypoints, true, frame.ModuleReportHost()); },
+        [&frame] {
+            return IsModuleReportOpen(app::choose::kPrintWaypoints, frame.ModuleReportHost());
+        });
     return routes;
 }
 
