@@ -25,20 +25,17 @@ namespace {
 
 // Joins the route to the modules that follow it: the navigator monitors it,
 // the autopilot steers it, the GPS device takes its upload, the station
-// network carries its lock and change notices. Each is detached before the
-// route goes: those modules are created first and outlive it.
+// network carries its lock and change notices. The instruments exist before
+// the route and outlive it; the navigator is created after it, so the two are
+// linked once every module exists and unlinked before either goes.
 class CProgramRoutes final : public routes::CRouteWindows {
 public:
     CProgramRoutes(app::CSettingsHome& settings, platform::CPrompt& prompt,
-                   std::filesystem::path dataRoot, navigator::CNavigatorModule* nav,
-                   nmea::CInstrumentsModule* instruments)
-        : routes::CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav),
-          m_instruments(instruments)
+                   std::filesystem::path dataRoot, nmea::CInstrumentsModule* instruments)
+        : routes::CRouteWindows(settings, prompt, std::move(dataRoot)), m_instruments(instruments)
     {
-        if (m_navigator)
-            m_navigator->SetRoute(&Views());
-        auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(nav);
-        SetTransmitterSource([this, navWindows]() -> routes::CRouteTransmitter* {
+        SetTransmitterSource([this]() -> routes::CRouteTransmitter* {
+            auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator);
             if (!navWindows || !navWindows->Instruments())
                 return nullptr;
             if (!m_transmitter)
@@ -61,30 +58,40 @@ public:
                 });
         }
     }
-    // The Monitor's "Auto" is the route's automatic waypoint advance; the
-    // navigator's panels exist by now (its module comes first).
-    bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override
-    {
-        if (!CRouteWindows::CreateSidePanels(host, panels))
-            return false;
-        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
-            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
-                monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
-                                       [this] { return State().monitoring.autoAdvance; });
-        return true;
-    }
     ~CProgramRoutes() override
     {
-        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
-            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
-                monitor->SetAutoSwitch({}, {});
-        if (m_navigator)
-            m_navigator->SetRoute(nullptr);
+        UnlinkModules();
         if (m_instruments) {
             m_instruments->Autopilot().SetRoute(nullptr);
             m_instruments->SetStationMessageHandlerFor(this, {});
         }
         SetStationLink(nullptr);
+    }
+
+    // The navigator follows the route, and the Monitor's "Auto" is the
+    // route's automatic waypoint advance.
+    void LinkModules(const app::CModuleList& modules) override
+    {
+        for (std::size_t i = 0; i < modules.size() && !m_navigator; ++i)
+            m_navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]);
+        if (!m_navigator)
+            return;
+        m_navigator->SetRoute(&Views());
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
+                                       [this] { return State().monitoring.autoAdvance; });
+    }
+    void UnlinkModules() override
+    {
+        if (!m_navigator)
+            return;
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch({}, {});
+        m_navigator->SetRoute(nullptr);
+        m_navigator = nullptr;
+        m_transmitter.reset();   // it writes to the navigator's GPS device
     }
 
 private:
@@ -101,7 +108,7 @@ private:
         nmea::CNetworkMessaging& m_messaging;
     };
 
-    navigator::CNavigatorModule* m_navigator;
+    navigator::CNavigatorModule* m_navigator = nullptr;
     nmea::CInstrumentsModule* m_instruments;
     std::unique_ptr<routes::CGpsRouteTransmitter> m_transmitter;
     std::unique_ptr<CMessagingLink> m_link;
@@ -123,16 +130,11 @@ std::filesystem::path UserDataRoot()
 
 std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame)
 {
-    navigator::CNavigatorModule* nav = nullptr;
     nmea::CInstrumentsModule* instruments = nullptr;
-    for (std::size_t i = 0; i < frame.Modules().size(); ++i) {
-        if (!nav)
-            nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
-        if (!instruments)
-            instruments = dynamic_cast<nmea::CInstrumentsModule*>(frame.Modules()[i]);
-    }
+    for (std::size_t i = 0; i < frame.Modules().size() && !instruments; ++i)
+        instruments = dynamic_cast<nmea::CInstrumentsModule*>(frame.Modules()[i]);
     auto routes = std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
-                                                   UserDataRoot(), nav, instruments);
+                                                   UserDataRoot(), instruments);
     routes->SetGoToPosition([&frame](const geo::CPosition& p) { return frame.GoToPosition(p); },
                             [&frame] { return frame.IsActiveChartLoaded(); });
     return routes;
