@@ -7,6 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -72,23 +73,16 @@ TEST(ModuleLifecycle, ModulesAreMadeLoadedSavedAndEndedInTheNavigatorsOrder)
     std::vector<std::string> createdAndInitialised, loaded, saved, terminated;
     app::SetModuleStepObserver([&](app::ModuleStep step, const app::CModule& m) {
         switch (step) {
-        case app::ModuleStep::Created:
-            createdAndInitialised.push_back("+" + Kind(m));
-            break;
-        case app::ModuleStep::Initialised:
-            createdAndInitialised.push_back(Kind(m));
-            break;
-        case app::ModuleStep::SettingsLoaded:
-            loaded.push_back(Kind(m));
-            break;
-        case app::ModuleStep::SettingsSaved:
-            saved.push_back(Kind(m));
-            break;
-        case app::ModuleStep::Terminated:
-            terminated.push_back(Kind(m));
-            break;
+        case app::ModuleStep::Created: createdAndInitialised.push_back("+" + Kind(m)); break;
+        case app::ModuleStep::Initialised: createdAndInitialised.push_back(Kind(m)); break;
+        case app::ModuleStep::SettingsLoaded: loaded.push_back(Kind(m)); break;
+        case app::ModuleStep::SettingsSaved: saved.push_back(Kind(m)); break;
+        case app::ModuleStep::Terminated: terminated.push_back(Kind(m)); break;
         }
     });
+    // The observer goes with the lists it fills, however the test ends.
+    const std::unique_ptr<void, void (*)(void*)> observing(
+        &loaded, [](void*) { app::SetModuleStepObserver({}); });
 
     brine_test::ScriptedPrompt prompt;
     QObject owner;
@@ -118,7 +112,6 @@ TEST(ModuleLifecycle, ModulesAreMadeLoadedSavedAndEndedInTheNavigatorsOrder)
                   "tidal arpa tender navigator vessel plan route chartpoint charting "
                   "instruments palette");
     }
-    app::SetModuleStepObserver({});
 }
 
 }   // namespace
