@@ -192,6 +192,9 @@ bool CMainFrame::OnCreate()
 
     if (!CreateSidePanels())
         return Fail();
+    // Every module exists with its panels: they link to each other now.
+    m_modules.ForEach([this](app::CModule& m) { m.LinkModules(m_modules); });
+    m_modulesLinked = true;
 
     m_msgBarWnd = new app::CMsgBarWnd(*m_msgBar, this);
 
@@ -419,8 +422,10 @@ void CMainFrame::LoadWorkspaceValues()
                 m_activeSidePanel = panel;
         }
     }
-    for (app::CModule* m : shell::SettingsOrder(m_modules))
+    for (app::CModule* m : shell::SettingsOrder(m_modules)) {
         m->LoadSettings();
+        app::ReportModuleStep(app::ModuleStep::SettingsLoaded, *m);
+    }
 }
 
 void CMainFrame::SaveWorkspaceValues()
@@ -451,8 +456,10 @@ void CMainFrame::SaveWorkspaceValues()
             m_frameSettings.operationalMode = m_activeSidePanel->GetTitle().toStdString();
         m_frameSettings.Save(*m_services.settings, m_workspace->GetRegistryKey());
     }
-    for (app::CModule* m : shell::SettingsOrder(m_modules))
+    for (app::CModule* m : shell::SettingsOrder(m_modules)) {
         m->SaveSettings();
+        app::ReportModuleStep(app::ModuleStep::SettingsSaved, *m);
+    }
 }
 
 void CMainFrame::StoreClosingSettings()
@@ -1233,6 +1240,13 @@ void CMainFrame::TearDown()
         m_msgBar->RemoveMessage(m_hMsgDiskLow, false);
         for (app::MsgHandle& notice : m_notices)
             m_msgBar->RemoveMessage(notice, false);
+    }
+    // The links between modules go before the first panel or module does,
+    // newest module first.
+    if (m_modulesLinked) {
+        for (std::size_t i = m_modules.size(); i-- > 0;)
+            m_modules[i]->UnlinkModules();
+        m_modulesLinked = false;
     }
     for (auto it = m_panels.rbegin(); it != m_panels.rend(); ++it) {
         if (*it)

@@ -26,18 +26,20 @@ namespace {
 
 // Joins the route to the modules that follow it: the navigator monitors it,
 // the autopilot steers it, the GPS device takes its upload, the station
-// network carries its lock and change notices. Each is detached before the
-// route goes: those modules are created first and outlive it.
+// network carries its lock and change notices. The instruments exist before
+// the route and outlive it; the navigator is created after it, so the two are
+// linked once every module exists and unlinked before either goes.
 class CProgramRoutes final : public routes::CRouteWindows {
 public:
     CProgramRoutes(app::CSettingsHome& settings, platform::CPrompt& prompt,
-                   std::filesystem::path dataRoot, navigator::CNavigatorModule* nav,
-                   nmea::CInstrumentsModule* instruments, chartpoints::CChartpointWindows* marks)
-        : routes::CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav),
-          m_instruments(instruments), m_chartpoints(marks)
+                   std::filesystem::path dataRoot, nmea::CInstrumentsModule* instruments,
+                   chartpoints::CChartpointWindows* marks)
+        : routes::CRouteWindows(settings, prompt, std::move(dataRoot)), m_instruments(instruments),
+          m_chartpoints(marks)
     {
-        SetOwnPosition([nav]() -> std::optional<geo::CPosition> {
-            return nav ? nav->OwnPosition() : std::nullopt;
+        // Nav: the navigator's own position, once the navigator is linked and has one.
+        SetOwnPosition([this]() -> std::optional<geo::CPosition> {
+            return m_navigator ? m_navigator->OwnPosition() : std::nullopt;
         });
         if (m_chartpoints) {
             // A chartpoint goes into the route from the list (double-click,
@@ -51,10 +53,8 @@ public:
                 return m_chartpoints->PickAt(view, p);
             });
         }
-        if (m_navigator)
-            m_navigator->SetRoute(&Views());
-        auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(nav);
-        SetTransmitterSource([this, navWindows]() -> routes::CRouteTransmitter* {
+        SetTransmitterSource([this]() -> routes::CRouteTransmitter* {
+            auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator);
             if (!navWindows || !navWindows->Instruments())
                 return nullptr;
             if (!m_transmitter)
@@ -77,16 +77,11 @@ public:
                 });
         }
     }
-    // The Monitor's "Auto" is the route's automatic waypoint advance; the
-    // navigator's panels exist by now (its module comes first).
+    // The route panel's chartpoint list button opens the chartpoints' list.
     bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override
     {
         if (!CRouteWindows::CreateSidePanels(host, panels))
             return false;
-        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
-            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
-                monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
-                                       [this] { return State().monitoring.autoAdvance; });
         if (m_chartpoints && Panel())
             Panel()->SetChartpointListOpener([this] { m_chartpoints->OpenListWindow(); });
         return true;
@@ -95,16 +90,38 @@ public:
     {
         if (m_chartpoints)
             m_chartpoints->SetAddToRoute({});
-        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
-            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
-                monitor->SetAutoSwitch({}, {});
-        if (m_navigator)
-            m_navigator->SetRoute(nullptr);
+        UnlinkModules();
         if (m_instruments) {
             m_instruments->Autopilot().SetRoute(nullptr);
             m_instruments->SetStationMessageHandlerFor(this, {});
         }
         SetStationLink(nullptr);
+    }
+
+    // The navigator follows the route, and the Monitor's "Auto" is the
+    // route's automatic waypoint advance.
+    void LinkModules(const app::CModuleList& modules) override
+    {
+        for (std::size_t i = 0; i < modules.size() && !m_navigator; ++i)
+            m_navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]);
+        if (!m_navigator)
+            return;
+        m_navigator->SetRoute(&Views());
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
+                                       [this] { return State().monitoring.autoAdvance; });
+    }
+    void UnlinkModules() override
+    {
+        if (!m_navigator)
+            return;
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch({}, {});
+        m_navigator->SetRoute(nullptr);
+        m_navigator = nullptr;
+        m_transmitter.reset();   // it writes to the navigator's GPS device
     }
 
 private:
@@ -121,7 +138,7 @@ private:
         nmea::CNetworkMessaging& m_messaging;
     };
 
-    navigator::CNavigatorModule* m_navigator;
+    navigator::CNavigatorModule* m_navigator = nullptr;
     nmea::CInstrumentsModule* m_instruments;
     chartpoints::CChartpointWindows* m_chartpoints;
     std::unique_ptr<routes::CGpsRouteTransmitter> m_transmitter;
@@ -144,19 +161,16 @@ std::filesystem::path UserDataRoot()
 
 std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame)
 {
-    navigator::CNavigatorModule* nav = nullptr;
     nmea::CInstrumentsModule* instruments = nullptr;
     chartpoints::CChartpointWindows* marks = nullptr;
     for (std::size_t i = 0; i < frame.Modules().size(); ++i) {
         if (!marks)
             marks = dynamic_cast<chartpoints::CChartpointWindows*>(frame.Modules()[i]);
-        if (!nav)
-            nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
         if (!instruments)
             instruments = dynamic_cast<nmea::CInstrumentsModule*>(frame.Modules()[i]);
     }
     auto routes = std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
-                                                   UserDataRoot(), nav, instruments, marks);
+                                                   UserDataRoot(), instruments, marks);
     routes->SetGoToPosition([&frame](const geo::CPosition& p) { return frame.GoToPosition(p); },
                             [&frame] { return frame.IsActiveChartLoaded(); });
     // The upload dialog's Report: the route's waypoint list among the charts.
