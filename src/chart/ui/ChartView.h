@@ -151,6 +151,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    static QImage ImageOf(const chart::CBufferDC& buffer);
     void ButtonDown(geo::IntPoint p, bool shift);
     void Move(geo::IntPoint p);
     void ButtonUp(geo::IntPoint p);
