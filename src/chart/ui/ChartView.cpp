@@ -230,7 +230,9 @@ void CChartView::resizeEvent(QResizeEvent* e)
 {
     QWidget::resizeEvent(e);
     const geo::IntRect client = ClientRect();
-    if (client.right > 0 && client.bottom > 0) {
+    // A layout pass that leaves the size as it was changes nothing drawn.
+    if (client.right > 0 && client.bottom > 0 && client != m_viewSize) {
+        m_viewSize = client;
         m_doc.OnViewSize(client.right, client.bottom);
         if (m_doc.IsChartLoaded())
             InvalidateChart();

@@ -177,6 +177,7 @@ private:
     std::unique_ptr<app::CPostedMessagePump> m_pump;
     int m_wheel = 0;
     int m_paints = 0;
+    geo::IntRect m_viewSize{};   // the client size last given to the document
     CChartViewExtension* m_pressTaker = nullptr;   // the extension that took the left press
     static std::vector<CChartView*>& Views();
     static std::vector<CChartViewExtension*>& Extensions();
