@@ -163,39 +163,49 @@ void CopyBands(const CBufferDC& from, CBufferDC& to, int first, int last, int he
 
 }   // namespace
 
-void CScreenBuffer::FillStatic(int top, int bottom)
+namespace {
+
+// Marks the unfilled bands of `filled` that the rows [top, bottom) meet as
+// filled, handing each run of them to `copy` (first band, band after the
+// last); a run also ends where `sourceOf` names another source.
+template <class SourceOf, class Copy>
+void FillBands(std::vector<std::uint8_t>& filled, int top, int bottom, SourceOf sourceOf, Copy copy)
 {
-    const int last = (bottom + kBandRows - 1) / kBandRows;
-    for (int band = top / kBandRows; band < last;) {
-        if (m_staticBands[std::size_t(band)]) {
+    const int last = (bottom + CScreenBuffer::kBandRows - 1) / CScreenBuffer::kBandRows;
+    for (int band = top / CScreenBuffer::kBandRows; band < last;) {
+        if (filled[std::size_t(band)]) {
             ++band;
             continue;
         }
+        const auto source = sourceOf(band);
         int end = band;
-        while (end < last && !m_staticBands[std::size_t(end)])
-            m_staticBands[std::size_t(end++)] = 1;
-        CopyBands(*m_chart, *m_static, band, end, m_height);
+        while (end < last && !filled[std::size_t(end)] && sourceOf(end) == source)
+            filled[std::size_t(end++)] = 1;
+        copy(source, band, end);
         band = end;
     }
 }
 
+}   // namespace
+
+void CScreenBuffer::FillStatic(int top, int bottom)
+{
+    FillBands(
+        m_staticBands, top, bottom, [](int) { return 0; },
+        [this](int, int first, int last) {
+            CopyBands(*m_chart, *m_static, first, last, m_height);
+        });
+}
+
 void CScreenBuffer::FillDynamic(int top, int bottom)
 {
-    const int last = (bottom + kBandRows - 1) / kBandRows;
-    for (int band = top / kBandRows; band < last;) {
-        if (m_dynamicBands[std::size_t(band)]) {
-            ++band;
-            continue;
-        }
-        // A run of unfilled bands that take their rows from the same buffer.
-        const std::uint8_t fromStatic = m_staticBands[std::size_t(band)];
-        int end = band;
-        while (end < last && !m_dynamicBands[std::size_t(end)] &&
-               m_staticBands[std::size_t(end)] == fromStatic)
-            m_dynamicBands[std::size_t(end++)] = 1;
-        CopyBands(fromStatic ? *m_static : *m_chart, *m_dynamic, band, end, m_height);
-        band = end;
-    }
+    // Each band from the static buffer where that holds the static picture,
+    // else from the chart buffer.
+    FillBands(
+        m_dynamicBands, top, bottom, [this](int band) { return m_staticBands[std::size_t(band)]; },
+        [this](std::uint8_t fromStatic, int first, int last) {
+            CopyBands(fromStatic ? *m_static : *m_chart, *m_dynamic, first, last, m_height);
+        });
 }
 
 void CScreenBuffer::BeginStatic()
