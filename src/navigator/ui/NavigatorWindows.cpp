@@ -178,8 +178,11 @@ bool CNavigatorWindows::CanPositionVessel()
 // reckoning on from there, once the user has confirmed the move. It goes
 // below the other modules' entries, above the chart's own (variation,
 // properties), so their places in the menu stay as they were.
-void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
+void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                                       chart::MenuSection section)
 {
+    if (section != chart::MenuSection::Information)
+        return;   // once per menu; the entry moves to its place when the menu shows
     auto* action = new QAction(QStringLiteral("Position Vessel"), &menu);
     action->setObjectName(QStringLiteral("positionVessel"));
     chart::CChartDoc* doc = &view.Doc();
