@@ -291,7 +291,12 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
 
     // An edit field with the keyboard and text on the clipboard.
     QApplication::clipboard()->setText("text");
-    auto* field = frame.findChild<navigator::CMonitorPanel*>()->findChild<QLineEdit*>("routeName");
+    // The Monitor panel in front first: a new user starts with Chart Info, and a hidden field
+    // cannot take the keyboard.
+    auto* monitor = frame.findChild<navigator::CMonitorPanel*>();
+    ASSERT_NE(monitor, nullptr);
+    frame.SetActiveSidePanel(monitor);
+    auto* field = monitor->findChild<QLineEdit*>("routeName");
     ASSERT_NE(field, nullptr);
     frame.activateWindow();
     field->setFocus();
