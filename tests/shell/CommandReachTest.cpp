@@ -193,6 +193,8 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     EXPECT_NEAR(offered->longitude, centre.GetLongitude(), 1e-3);
     offered.reset();
 
+    // Position Vessel is the monitor panel's entry: it shows while that panel is the active one.
+    run(app::cmd::kViewMonitorPanel);
     const QPoint click = view->rect().center() + QPoint(60, -40);
     geo::CPosition clicked;
     ASSERT_TRUE(chart::PositionAtClient(*doc, {click.x(), click.y()}, clicked));
@@ -291,12 +293,7 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
 
     // An edit field with the keyboard and text on the clipboard.
     QApplication::clipboard()->setText("text");
-    // The Monitor panel in front first: a new user starts with Chart Info, and a hidden field
-    // cannot take the keyboard.
-    auto* monitor = frame.findChild<navigator::CMonitorPanel*>();
-    ASSERT_NE(monitor, nullptr);
-    frame.SetActiveSidePanel(monitor);
-    auto* field = monitor->findChild<QLineEdit*>("routeName");
+    auto* field = frame.findChild<navigator::CMonitorPanel*>()->findChild<QLineEdit*>("routeName");
     ASSERT_NE(field, nullptr);
     frame.activateWindow();
     field->setFocus();

@@ -178,12 +178,17 @@ bool CNavigatorWindows::CanPositionVessel()
 // reckoning on from there, once the user has confirmed the move. It goes
 // below the other modules' entries, above the chart's own (variation,
 // properties), so their places in the menu stay as they were.
+const QWidget* CNavigatorWindows::SidePanel() const
+{
+    return m_panel.data();
+}
+
 void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
                                        chart::MenuSection section)
 {
-    if (section != chart::MenuSection::Information)
-        return;   // once per menu; the entry moves to its place when the menu shows
-    auto* action = new QAction(QStringLiteral("Position Vessel"), &menu);
+    if (section != chart::MenuSection::SidePanel)
+        return;
+    auto* action = menu.addAction(QStringLiteral("Position Vessel"));
     action->setObjectName(QStringLiteral("positionVessel"));
     chart::CChartDoc* doc = &view.Doc();
     geo::CPosition clicked;
@@ -197,14 +202,7 @@ void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo
             return;
         SetVesselPosition(clicked, true);
     });
-    QObject::connect(&menu, &QMenu::aboutToShow, action, [&menu, action] {
-        QAction* chartOwn = nullptr;
-        for (QAction* each : menu.actions())
-            if (each->text().startsWith(QStringLiteral("Variation ")))
-                chartOwn = each;
-        menu.insertAction(chartOwn, action);
-        menu.insertSeparator(chartOwn);
-    });
+    menu.addSeparator();
 }
 
 bool CNavigatorWindows::Terminate()
