@@ -1158,8 +1158,14 @@ void CMainFrame::ShowTechSupport()
 
 void CMainFrame::OpenHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(
-        QString::fromStdString((m_services.programFolder / "Brinevane.pdf").string())));
+    const std::filesystem::path manual = m_services.programFolder / "Brinevane.pdf";
+    // The desktop shows the manual; a machine with no PDF viewer set up says nothing itself, so
+    // the user is told where the file is.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual.string()))))
+        m_services.prompt->Ask("Unable to open the manual " + manual.string() +
+                                   ".\nNo program to show PDF files is set up on this computer.",
+                               "Brinevane", platform::PromptIcon::Exclamation,
+                               platform::PromptButtons::Ok);
 }
 
 void CMainFrame::RaiseFromSecondStart()
