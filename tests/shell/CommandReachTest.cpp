@@ -90,7 +90,6 @@ bool IsLaterRecentSlot(unsigned id)
 // Commands shown but never offered, each for its reason.
 const std::set<unsigned> kNeverEnabledByDesign = {
     kEditRedo,   // there is no undo list behind it
-    kArpaOpen,   // a target's sheet opens from the chart's Properties
     kArpaSave,   // a target's saving is switched on its page and the panel; the item shows it
     kTenderSave,   // as for radar targets
 };
