@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "FirstStart.h"
+#include "routes/RouteModule.h"
 #include "ScriptedPrompt.h"
 #include "app/CommandIds.h"
 #include "app/WorkspaceManager.h"
@@ -253,6 +254,12 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     EXPECT_FALSE(transmitBoxEnabled());
     ASSERT_TRUE(nav.StartVoyage("FS-1", "Officer"));
     EXPECT_TRUE(transmitBoxEnabled());
+    sweep();
+    // A first start monitors the route with automatic advance on, which holds it: the
+    // navigator unticks Auto on the monitor before changing routes.
+    auto* routeModule = brine_test::FindModule<routes::CRouteModule>(frame);
+    ASSERT_NE(routeModule, nullptr);
+    routeModule->SetAutoAdvance(false);
     sweep();
     for (const unsigned id : {kRouteNext, kWaypointNext})
         run(id);
