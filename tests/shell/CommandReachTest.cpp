@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "FirstStart.h"
-#include "routes/RouteModule.h"
 #include "ScriptedPrompt.h"
 #include "app/CommandIds.h"
 #include "app/WorkspaceManager.h"
@@ -39,6 +38,7 @@
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/PositionSourceDlg.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
+#include "routes/RouteModule.h"
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
 #include "targets/ARPAModule.h"
