@@ -275,9 +275,10 @@ TEST(Folio, KilledUpdatesLeaveWholeFilesAndARerunCompletes)
     EXPECT_EQ(ReadFolio(dir.Path())->size(), 4u);
 }
 
-// Update files copied in after their cell was imported: each folio update
-// imports the cell again with them, so the store holds the updated feature;
-// with nothing new, nothing is imported again.
+// Update files copied in after their cell was imported, newer than its store
+// or keeping an older time from their medium: each folio update imports the
+// cell again with them, so the store holds the updated feature; with nothing
+// new, nothing is imported again.
 TEST(Folio, UpdatesArrivingAfterTheCellAreApplied)
 {
     TempFolder dir;
@@ -312,4 +313,19 @@ TEST(Folio, UpdatesArrivingAfterTheCellAreApplied)
         EXPECT_EQ(file->View().Update(), step.number);
         EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 0);
     }
+
+    // An update copied with the time it had on its medium, older than the store.
+    ASSERT_TRUE(WriteBuoyUpdate(cell, 3, buoy, 3, "6"));   // yellow
+    const auto now = std::filesystem::file_time_type::clock::now();
+    std::filesystem::last_write_time(cell.parent_path() / "US5WA05M.003",
+                                     now - std::chrono::hours(24 * 7));
+    EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 1);
+    EXPECT_EQ(BuoyColour(store), "6");
+    EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 0);
+
+    // The same update corrected and copied in again, after the store.
+    std::filesystem::last_write_time(store, now - std::chrono::minutes(5));
+    ASSERT_TRUE(WriteBuoyUpdate(cell, 3, buoy, 3, "4"));
+    EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 1);
+    EXPECT_EQ(BuoyColour(store), "4");
 }
