@@ -348,7 +348,9 @@ cancel_progress() {
     grep "Brinevane: focus: " "$work/program.log" | tail -n 1 |
         sed -n 's/^.*Brinevane: focus: \([0-9]*\) Processing Charts$/\1/p' | grep .
 }
-until [ "$(runs_ended express)" -gt "$RUNS_SEEN" ]; do
+deadline=$((SECONDS + STEP_SECONDS))
+until [ "$(runs_ended express)" -gt "$RUNS_SEEN" ] || [ "$SECONDS" -ge "$deadline" ] ||
+    ! kill -0 "$PID" 2>/dev/null; do
     if FOUND=$(cancel_progress); then
         xdotool key --window "$FOUND" alt+c 2>/dev/null
         break
