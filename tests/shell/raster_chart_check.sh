@@ -114,7 +114,22 @@ chart_opened() {
 }
 opened_count() { grep -c "chart opened:" "$work/program.log"; }
 is_gone() { ! program_windows | grep -qx "$1"; }
-focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
+# The keyboard to window $1. A window that has gone fails the check: the keys
+# that follow would reach whichever window is active instead.
+give_keyboard() {
+    xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null
+}
+focus() { give_keyboard "$1" || ! is_gone "$1" || fail "window $1 went before it could take keys"; }
+# Runs of the management page's buttons ended so far, from the program's
+# report (BRINE_REPORT_CHARTS): the windows alone cannot tell the end of a run
+# from the moment between two of its progress windows.
+runs_ended() { grep -c "Brinevane: chart management: $1 ended" "$work/program.log"; }
+RUNS_SEEN=0
+run_ended() {
+    RUN_KIND=$1
+    ended() { [ "$(runs_ended "$RUN_KIND")" -gt "$RUNS_SEEN" ] && echo ok; }
+    wait_for "the $1 run to end" ended
+}
 # The keyboard to the main window, and the wait until the program has made it
 # active (its BRINE_REPORT_FOCUS line): keys sent before that may reach the
 # window active before, as after a sheet closed under evilwm.
@@ -135,12 +150,12 @@ count_colour() {
 HCRF="$work/data/Quorwick/Brinevane/Charts/HCRF"
 CHARTS="$HCRF/GB/ChartCD/RasChts/090"
 
+# The instruments off their ports; the vessel log's folder in the work folder,
+# not beside the program; the station listener on a port and peer file of this
+# run's own, so copies of the program running beside it are never its peers.
 write_settings() {
     instruments_off "$work/config/Quorwick/Brinevane/settings.conf"
-    # The vessel log's folder in the work folder, not beside the program.
-    sed -i '/^#end$/d' "$work/config/Quorwick/Brinevane/settings.conf"
-    printf '[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:%s\n#end\n' \
-        "$work/logs" >> "$work/config/Quorwick/Brinevane/settings.conf"
+    station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 }
 write_settings
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
@@ -311,9 +326,11 @@ shot start
 step "Chart > Management... > Updates: the update medium chosen through Choose Folder..."
 open_sheet
 focus "$SHEET"
+RUNS_SEEN=$(runs_ended updates)
 xdotool key alt+u
 answer_ok
 choose_folder "$work/media/update-1" update_prompt
+run_ended updates
 catalogued() { page_enabled_again "$HCRF/Cat.dbf"; }
 wait_for "the update pass to end" catalogued
 shot updates_done
@@ -321,15 +338,34 @@ shot updates_done
 
 step "Express cancelled at once: no partial chart folder, no record claiming missing files"
 focus "$SHEET"
+RUNS_SEEN=$(runs_ended express)
 xdotool key alt+e
 choose_folder "$work/media/chart-medium" express_prompt
-cancel_progress() { window_named "Processing Charts"; }
-if FOUND=$(cancel_progress); then
-    focus "$FOUND"
-    xdotool key alt+c
+# Alt+C (Cancel) is sent to the copying window itself once the program
+# reports it active: the sample charts are small and the Express may end
+# first, and a key sent to whichever window is active as the copying window
+# closed would reach the management sheet and cancel it instead.
+cancel_progress() {
+    grep "Brinevane: focus: " "$work/program.log" | tail -n 1 |
+        sed -n 's/^.*Brinevane: focus: \([0-9]*\) Processing Charts$/\1/p' | grep .
+}
+deadline=$((SECONDS + STEP_SECONDS))
+until [ "$(runs_ended express)" -gt "$RUNS_SEEN" ] || [ "$SECONDS" -ge "$deadline" ] ||
+    ! kill -0 "$PID" 2>/dev/null; do
+    if FOUND=$(cancel_progress); then
+        xdotool key --window "$FOUND" alt+c 2>/dev/null
+        break
+    fi
+    sleep 0.02
+done
+run_ended express
+if grep -q "chart management: express ended early" "$work/program.log"; then
+    echo "   the Express was cancelled"
+else
+    echo "   the Express ended before its cancel"
 fi
 wait_for "the cancelled Express to end" progress_gone
-sleep 1
+sheet_gone && fail "the management sheet closed during the cancelled Express"
 [ -z "$(find "$HCRF" -name '*.partial')" ] || fail "a partial chart folder was left"
 /usr/bin/python3 - "$HCRF/Cat.dbf" "$CHARTS" > "$work/claims.txt" <<'PY' || fail "dbfread could not read the catalogue"
 import os, sys, dbfread
@@ -342,12 +378,17 @@ grep -E " (1|3) False$" "$work/claims.txt" && fail "a record claims chart files 
 
 step "Express: the charts from the chart medium"
 focus "$SHEET"
+RUNS_SEEN=$(runs_ended express)
 xdotool key alt+e
 all_installed() { progress_gone && [ -f "$CHARTS/RC9001/RC9001.chr" ] && [ -f "$CHARTS/RC9002/RC9002.chr" ] &&
     [ -f "$CHARTS/RC9003/RC9003.chr" ] && echo ok; }
-if prompt=$(window_named "Chart Medium"); then
-    choose_folder "$work/media/chart-medium" express_prompt2
-fi
+# The medium is asked for again unless the cancelled run left nothing to copy.
+prompt_or_end() {
+    window_named "Chart Medium" || { [ "$(runs_ended express)" -gt "$RUNS_SEEN" ] && echo ended; }
+}
+wait_for "the medium prompt or the end of Express" prompt_or_end
+[ "$FOUND" = ended ] || choose_folder "$work/media/chart-medium" express_prompt2
+run_ended express
 wait_for "Express to install the three charts" all_installed
 shot express_done
 /usr/bin/python3 - "$HCRF/Cat.dbf" > "$work/cat.txt" <<'PY' || fail "dbfread could not read the catalogue"
@@ -367,8 +408,7 @@ close_sheet() {
     local deadline=$((SECONDS + STEP_SECONDS)) wait_until
     while ! sheet_gone; do
         [ "$SECONDS" -ge "$deadline" ] && fail "not within $STEP_SECONDS s: the sheet to close"
-        focus "$SHEET"
-        xdotool key Escape
+        give_keyboard "$SHEET" && xdotool key Escape
         wait_until=$((SECONDS + 3))
         while ! sheet_gone && [ "$SECONDS" -lt "$wait_until" ]; do sleep 0.1; done
     done
@@ -389,9 +429,11 @@ shot larger_2
 step "Updates from the second medium: update tiles, their boxes shown"
 open_sheet
 focus "$SHEET"
+RUNS_SEEN=$(runs_ended updates)
 xdotool key alt+u
 answer_ok
 choose_folder "$work/media/update-2" update2_prompt
+run_ended updates
 updated() { progress_gone && [ -f "$HCRF/GB/UpdateCD/RasChts/090/RC9003/RC9003.upr" ] &&
     [ ! -d "$HCRF/GB/UpdateCD/WK01_26" ] && echo ok; }
 wait_for "the second update pass" updated

@@ -409,28 +409,33 @@ gps_off_lines() {
         'ReceiveCOMPort=dword:0' 'TransmitCOMPort=dword:0'
 }
 
-# Every instrument off its serial ports, written as the settings file $1 (its
-# folder made): a port another program on the machine holds would put its
-# line on the message bar, and a check must not depend on the machine's ports.
-instruments_off() {
-    mkdir -p "$(dirname "$1")"
-    {
-        gps_off_lines
-        printf '%s\n' '[Software\Quorwick\Brinevane\Default\Navigator\Wind]' 'ReceiveCOMPort=dword:0' \
-            '[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]' 'TransmitCOMPort=dword:0' \
-            '[Software\Quorwick\Brinevane\Default\Navigator\Repeater]' 'TransmitCOMPort=dword:0' '#end'
-    } > "$1"
+# Every instrument off its serial ports, as lines of a settings file: a port
+# another program on the machine holds would put its line on the message bar
+# (which takes room from the chart window and moves the chart under the
+# pointer), and a check must not depend on the machine's ports.
+instruments_off_lines() {
+    gps_off_lines
+    printf '%s\n' '[Software\Quorwick\Brinevane\Default\Navigator\Wind]' 'ReceiveCOMPort=dword:0' \
+        '[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]' 'TransmitCOMPort=dword:0' \
+        '[Software\Quorwick\Brinevane\Default\Navigator\Repeater]' 'TransmitCOMPort=dword:0'
 }
 
-# The GPS off its ports and a blank chart over Admiralty Inlet and Seattle
-# reopened at start, written as the settings file $1 (its folder made). The
-# chart shows 47 30' N to 48 15' N: the extent is wide enough that, with a
+# Every instrument off its serial ports, written as the settings file $1 (its
+# folder made).
+instruments_off() {
+    mkdir -p "$(dirname "$1")"
+    { instruments_off_lines; echo '#end'; } > "$1"
+}
+
+# Every instrument off its ports and a blank chart over Admiralty Inlet and
+# Seattle reopened at start, written as the settings file $1 (its folder made).
+# The chart shows 47 30' N to 48 15' N: the extent is wide enough that, with a
 # degree of longitude cos(latitude) as wide as one of latitude, a window of
 # the usual shape cuts its sides rather than its top and bottom.
 blank_chart_settings() {
     mkdir -p "$(dirname "$1")"
     {
-        gps_off_lines
+        instruments_off_lines
         cat <<'CONF'
 [Software\Quorwick\Brinevane\Default\Chart\LastOpened]
 ChartsOpen=dword:1

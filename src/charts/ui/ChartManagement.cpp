@@ -9,9 +9,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cstdlib>
+
 namespace charts {
 
 namespace {
+
+// BRINE_REPORT_CHARTS logs the end of each run of the page's buttons: a
+// scripted check waits for it before it presses on, where the windows alone
+// cannot tell the end of a run from the moment between two of its progress
+// windows.
+void ReportRunEnded(const char* run, bool ok)
+{
+    if (std::getenv("BRINE_REPORT_CHARTS"))
+        qInfo("Brinevane: chart management: %s ended%s", run, ok ? "" : " early");
+}
 
 // The page keeps no values of its own.
 class CServicePageModel final : public app::COptionPageModel {
@@ -53,9 +65,10 @@ CChartServicePage::CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget
     connect(m_express, &QPushButton::clicked, this, [this] { Run(false); });
     connect(m_custom, &QPushButton::clicked, this, [this] {
         setEnabled(false);
-        m_service.RunManaged(&charts::hcrf::CHCRFModule::OnCustom, false);
+        const bool ok = m_service.RunManaged(&charts::hcrf::CHCRFModule::OnCustom, false);
         setEnabled(true);
         UpdateButtons();
+        ReportRunEnded("custom", ok);
     });
     UpdateButtons();
 }
@@ -76,12 +89,11 @@ void CChartServicePage::UpdateButtons()
 void CChartServicePage::Run(bool updates)
 {
     setEnabled(false);
-    if (updates)
-        m_service.RunManaged(&charts::hcrf::CHCRFModule::OnUpdates, true);
-    else
-        m_service.RunManaged(&charts::hcrf::CHCRFModule::OnExpress, false);
+    const bool ok = updates ? m_service.RunManaged(&charts::hcrf::CHCRFModule::OnUpdates, true)
+                            : m_service.RunManaged(&charts::hcrf::CHCRFModule::OnExpress, false);
     setEnabled(true);
     UpdateButtons();
+    ReportRunEnded(updates ? "updates" : "express", ok);
 }
 
 std::vector<app::COptionPageFactory> CChartServicePagesUi::OptionPages()

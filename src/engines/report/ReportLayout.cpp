@@ -155,8 +155,11 @@ bool CReportLayout::Paginate(const std::function<bool()>& cancelled)
     std::vector<std::string> cells;
     std::vector<double> sums(m_def.columns.size(), 0.0);
     m_totalTexts.assign(m_def.columns.size(), std::string());
-    // Index `count` is the total line, kept with its rows where it fits.
-    for (std::size_t i = 0; i <= count; ++i) {
+    // Index `count` is the total line, kept with its rows where it fits. A
+    // report without totals has no such line: rows that fill their last page
+    // exactly must not be followed by a page of headings alone.
+    const bool totalLine = m_def.rowCountTotal || !m_def.totals.empty();
+    for (std::size_t i = 0; i < count + (totalLine ? 1 : 0); ++i) {
         double height = QFontMetricsF(m_boldFont).height() + 2 * kCellPad;
         if (i < count) {
             m_rows.Row(i, cells);

@@ -50,14 +50,18 @@ fs::file_time_type NewestOfCell(const fs::path& cell)
     return newest;
 }
 
-// Whether `store` is whole and at least as new as the cell.
+// Whether `store` is whole, at least as new as the cell and its updates, and
+// holds every update beside the cell. Update files copied from a medium often
+// keep the time they had there, older than a store written since: only the
+// update number the store was built to tells that they are not in it.
 bool StoreIsCurrent(const fs::path& store, const fs::path& cell)
 {
     std::error_code ec;
     auto stored = fs::last_write_time(store, ec);
     if (ec || stored < NewestOfCell(cell))
         return false;
-    return CVChartFile::Open(store, nullptr) != nullptr;
+    const auto file = CVChartFile::Open(store, nullptr);
+    return file && file->View().Update() >= FindUpdates(cell.string()).contiguous;
 }
 
 bool TakeLock(const fs::path& folder, platform::CFileDescriptor& fd, platform::CFileRangeLock& lock,

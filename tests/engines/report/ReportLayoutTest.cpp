@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPaintEngine>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,8 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -103,6 +106,241 @@ TEST(ReportLayout, PdfHoldsEveryRowInOrderWithHeadingsOnEachPage)
         at = found + 1;
     }
     EXPECT_EQ(Occurrences(text, "Total: 300"), 1u);
+}
+
+// A page as drawn: each text line with its box, and the rules across the page
+// (the one under the headings and the one over the footer). One unit is one
+// point, as the layout draws.
+class CPageRecorder final : public QPaintDevice {
+public:
+    struct Text {
+        QString text;
+        QRectF box;
+    };
+
+    explicit CPageRecorder(QSizeF page) : m_page(page) { }
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+    const std::vector<Text>& Texts() const { return m_engine.texts; }
+    const std::vector<double>& Rules() const { return m_engine.rules; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return int(m_page.width());
+        case PdmHeight: return int(m_page.height());
+        case PdmWidthMM: return int(m_page.width() * 25.4 / 72);
+        case PdmHeightMM: return int(m_page.height() * 25.4 / 72);
+        case PdmNumColors: return 256;
+        case PdmDepth: return 32;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return 72;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    struct Engine final : QPaintEngine {
+        Engine() : QPaintEngine(QPaintEngine::AllFeatures) { }
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override { }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override { }
+        void drawPath(const QPainterPath&) override { }
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override { }
+        void drawLines(const QLineF* lines, int count) override
+        {
+            for (int i = 0; i < count; ++i)
+                if (lines[i].y1() == lines[i].y2())
+                    rules.push_back(lines[i].y1());
+        }
+        void drawTextItem(const QPointF& p, const QTextItem& item) override
+        {
+            texts.push_back({item.text(), QRectF(p.x(), p.y() - item.ascent(), item.width(),
+                                                 item.ascent() + item.descent())});
+        }
+        Type type() const override { return QPaintEngine::User; }
+
+        std::vector<Text> texts;
+        std::vector<double> rules;
+    };
+
+    QSizeF m_page;
+    mutable Engine m_engine;
+};
+
+struct DrawnRow {
+    int page;
+    QRectF box;   // every line of every cell of the row
+};
+
+// The rows of a report as its pages draw them, by the text of their first
+// cell ("GB..."), and the total line's page; each row found inside its page's
+// body (between the rule under the headings and the rule over the footer) and
+// on one page only, else the test fails.
+struct DrawnReport {
+    std::map<std::string, DrawnRow> rows;
+    int totalPage = -1;
+};
+
+DrawnReport DrawReport(const CReportLayout& layout, std::size_t count)
+{
+    DrawnReport drawn;
+    for (int page = 0; page < layout.PageCount(); ++page) {
+        CPageRecorder recorder(layout.PageSize());
+        {
+            QPainter painter(&recorder);
+            layout.DrawPage(painter, page);
+        }
+        std::vector<double> rules = recorder.Rules();
+        EXPECT_EQ(rules.size(), 2u) << "page " << page;
+        if (rules.size() < 2)
+            continue;
+        std::sort(rules.begin(), rules.end());
+        const double bodyTop = rules.front(), bodyBottom = rules.back();
+        std::map<std::string, QRectF> onPage;
+        // Lines of a row start at its first cell's line (the cells are
+        // drawn in order, a row's first cell first).
+        std::string current;
+        for (const auto& text : recorder.Texts()) {
+            const std::string line = text.text.toStdString();
+            if (line.rfind("Total:", 0) == 0) {
+                EXPECT_EQ(drawn.totalPage, -1) << "a second total line on page " << page;
+                drawn.totalPage = page;
+                EXPECT_GE(text.box.top(), bodyTop);
+                EXPECT_LE(text.box.bottom(), bodyBottom) << "the total line runs into the footer";
+                continue;
+            }
+            // The footer's date may come as more than one piece of text.
+            const bool footer = text.text.startsWith(QStringLiteral("Page ")) ||
+                                layout.DateText().contains(text.text.trimmed());
+            if (line.rfind("GB", 0) == 0) {
+                current = line;
+                EXPECT_EQ(onPage.count(line), 0u) << line << " twice on page " << page;
+                onPage[line] = text.box;
+            } else if (!current.empty() && !footer) {
+                onPage[current] |= text.box;
+            }
+        }
+        for (const auto& [name, box] : onPage) {
+            EXPECT_GE(box.top(), bodyTop) << name << " over the headings on page " << page;
+            EXPECT_LE(box.bottom(), bodyBottom)
+                << name << " runs past the body into the footer of page " << page;
+            const auto [at, fresh] = drawn.rows.insert({name, {page, box}});
+            EXPECT_TRUE(fresh) << name << " drawn on page " << at->second.page << " and " << page;
+        }
+    }
+    EXPECT_EQ(drawn.rows.size(), count);
+    return drawn;
+}
+
+// How often each row's chart number is in the text of each page of the PDF.
+std::map<std::string, std::vector<int>> PdfRowPages(const std::string& pdf, int pages)
+{
+    std::map<std::string, std::vector<int>> found;
+    for (int page = 1; page <= pages; ++page) {
+        const std::string n = std::to_string(page);
+        const std::string text =
+            CommandOutput("pdftotext -layout -f " + n + " -l " + n + " '" + pdf + "' -");
+        for (std::size_t at = text.find("GB"); at != std::string::npos;
+             at = text.find("GB", at + 1))
+            found[text.substr(at, 6)].push_back(page - 1);
+    }
+    return found;
+}
+
+int PdfPages(const std::string& pdf)
+{
+    const std::string info = CommandOutput("pdfinfo '" + pdf + "'");
+    const std::size_t at = info.find("Pages:");
+    return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
+}
+
+// Reports whose rows overflow a page by one row (a single line, or a row
+// wrapped to several lines that would fit only as one) and by exactly a
+// page: every row is drawn once, on one page, inside the body, the page
+// count is what the rows need, and the PDF holds each row once, on the page
+// the layout drew it on. A report without totals ends with its last row: no
+// page of headings alone.
+TEST(ReportLayout, RowsThatOverflowAPageMoveWholeToTheNext)
+{
+    App();
+    // Rows a full page holds, from a long report's first page.
+    std::size_t perPage = 0;
+    {
+        CVectorRows rows(ChartRows(200));
+        CReportLayout layout(ChartListDefinition(), rows, report::DefaultPageSize());
+        ASSERT_TRUE(layout.Paginate());
+        const DrawnReport drawn = DrawReport(layout, 200);
+        perPage = std::size_t(std::count_if(drawn.rows.begin(), drawn.rows.end(),
+                                            [](const auto& row) { return row.second.page == 0; }));
+        ASSERT_GT(perPage, 10u);
+    }
+
+    std::vector<std::vector<std::string>> tall = ChartRows(int(perPage) + 1);
+    tall.back()[1] = "Admiralty Inlet, Port Townsend, Marrowstone Point, Foulweather Bluff, "
+                     "Point No Point, Possession Sound, Everett, Elliott Bay and the harbour";
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::string>> rows;
+        bool total;
+        int pages;   // -1: two or three, as the total line fits after the rows
+    };
+    const Case cases[] = {
+        {"one row over", ChartRows(int(perPage) + 1), true, 2},
+        {"a wrapped row over", tall, true, 2},
+        {"one row over, no totals", ChartRows(int(perPage) + 1), false, 2},
+        {"a page over", ChartRows(2 * int(perPage)), true, -1},
+        {"a page over, no totals", ChartRows(2 * int(perPage)), false, 2},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CReportDefinition def = ChartListDefinition();
+        def.rowCountTotal = c.total;
+        CVectorRows rows(c.rows);
+        CReportLayout layout(def, rows, report::DefaultPageSize());
+        ASSERT_TRUE(layout.Paginate());
+        if (c.pages > 0) {
+            EXPECT_EQ(layout.PageCount(), c.pages);
+        } else {
+            EXPECT_TRUE(layout.PageCount() == 2 || layout.PageCount() == 3) << layout.PageCount();
+        }
+        const DrawnReport drawn = DrawReport(layout, c.rows.size());
+        // Page one is full, the rows after it on page two.
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            const auto row = drawn.rows.find(c.rows[i][0]);
+            ASSERT_NE(row, drawn.rows.end()) << c.rows[i][0];
+            EXPECT_EQ(row->second.page, i < perPage ? 0 : 1) << c.rows[i][0];
+            EXPECT_EQ(layout.PageOfRow(i), row->second.page) << c.rows[i][0];
+        }
+        EXPECT_EQ(drawn.totalPage, c.total ? layout.PageCount() - 1 : -1);
+        // Every page carries a row or the total line.
+        for (int page = 0; page < layout.PageCount(); ++page) {
+            const bool used = page == drawn.totalPage ||
+                              std::any_of(drawn.rows.begin(), drawn.rows.end(),
+                                          [&](const auto& row) { return row.second.page == page; });
+            EXPECT_TRUE(used) << "page " << page << " holds no row";
+        }
+
+        const std::string pdf = dir.filePath(QStringLiteral("rows.pdf")).toStdString();
+        QString error;
+        ASSERT_TRUE(report::WriteReportPdf(layout, QString::fromStdString(pdf), error))
+            << error.toStdString();
+        EXPECT_EQ(PdfPages(pdf), layout.PageCount());
+        const auto inPdf = PdfRowPages(pdf, layout.PageCount());
+        EXPECT_EQ(inPdf.size(), c.rows.size());
+        for (const auto& [name, pages] : inPdf) {
+            ASSERT_EQ(pages.size(), 1u) << name << " is in the PDF " << pages.size() << " times";
+            const auto row = drawn.rows.find(name);
+            ASSERT_NE(row, drawn.rows.end()) << name;
+            EXPECT_EQ(pages[0], row->second.page) << name;
+        }
+    }
 }
 
 // A cell longer than its column wraps onto more lines instead of being cut;

@@ -9,12 +9,14 @@
 
 #include "ChildProcess.h"
 #include "PythonScript.h"
+#include "S57UpdateWriter.h"
 #include "TempFolder.h"
 #include "TestCells.h"
 #include "engines/vector/Folio.h"
 #include "engines/vector/FolioUpdate.h"
 #include "engines/vector/VChartStore.h"
 #include "platform/Files.h"
+#include "platform/LocaleFreeNumbers.h"
 
 using namespace vengine;
 using brine_test::TempFolder;
@@ -41,6 +43,34 @@ std::string ReadBytes(const std::filesystem::path& p)
 {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The buoy's colour in a chart store, empty when it has none.
+std::string BuoyColour(const std::filesystem::path& store)
+{
+    auto file = CVChartFile::Open(store, nullptr);
+    VChartData chart;
+    if (!file || !file->View().ReadAll(chart))
+        return {};
+    for (const auto& f : chart.features)
+        if (f.objectClass == "BOYLAT" && f.Attribute("COLOUR"))
+            return *f.Attribute("COLOUR");
+    return {};
+}
+
+// Update `number` of the cell, giving the buoy (at `version` before it) a new colour.
+bool WriteBuoyUpdate(const std::filesystem::path& cell, int number, int buoy, int version,
+                     const std::string& colour)
+{
+    vchart::UpdateHeader header;
+    header.updateNumber = number;
+    vchart::CS57UpdateWriter writer;
+    std::string error;
+    auto update = cell;
+    update.replace_extension(platform::FormatC(".%03d", number));
+    return writer.Begin(cell.string(), header, error) &&
+           writer.ChangeAttributes("BOYLAT", 1, buoy, version, {{"COLOUR", colour}}) &&
+           writer.Write(update.string(), error);
 }
 
 }   // namespace
@@ -243,4 +273,59 @@ TEST(Folio, KilledUpdatesLeaveWholeFilesAndARerunCompletes)
     auto rerun = UpdateFolio(dir.Path(), {}, {});
     EXPECT_EQ(rerun.recordsWritten, 4);
     EXPECT_EQ(ReadFolio(dir.Path())->size(), 4u);
+}
+
+// Update files copied in after their cell was imported, newer than its store
+// or keeping an older time from their medium: each folio update imports the
+// cell again with them, so the store holds the updated feature; with nothing
+// new, nothing is imported again.
+TEST(Folio, UpdatesArrivingAfterTheCellAreApplied)
+{
+    TempFolder dir;
+    std::filesystem::create_directories(dir / "ENC_ROOT");
+    const auto cell = dir / "ENC_ROOT" / "US5WA05M.000";
+    const auto store = dir / "US5WA05M.b";
+    int buoy = 0;
+    ASSERT_TRUE(vtest::WriteSampleCell(dir / "ENC_ROOT", "US5WA05M", &buoy));
+    auto imported = UpdateFolio(dir.Path(), {}, {});
+    ASSERT_EQ(imported.imported, 1);
+    EXPECT_EQ(BuoyColour(store), "3");   // red
+
+    struct Step {
+        int number;
+        std::string colour;
+    };
+    for (const Step& step : {Step{1, "4"}, Step{2, "1"}}) {   // green, then white
+        SCOPED_TRACE("update " + std::to_string(step.number));
+        // The cell and its store written a while ago; the update copied in now.
+        const auto now = std::filesystem::file_time_type::clock::now();
+        std::filesystem::last_write_time(cell, now - std::chrono::minutes(10));
+        std::filesystem::last_write_time(store, now - std::chrono::minutes(5));
+        ASSERT_TRUE(WriteBuoyUpdate(cell, step.number, buoy, step.number, step.colour));
+        auto updated = UpdateFolio(dir.Path(), {}, {});
+        EXPECT_EQ(updated.imported, 1);
+        EXPECT_TRUE(updated.refused.empty());
+        EXPECT_TRUE(updated.notes.empty());
+        EXPECT_EQ(updated.recordsWritten, 1);
+        EXPECT_EQ(BuoyColour(store), step.colour);
+        auto file = CVChartFile::Open(store, nullptr);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->View().Update(), step.number);
+        EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 0);
+    }
+
+    // An update copied with the time it had on its medium, older than the store.
+    ASSERT_TRUE(WriteBuoyUpdate(cell, 3, buoy, 3, "6"));   // yellow
+    const auto now = std::filesystem::file_time_type::clock::now();
+    std::filesystem::last_write_time(cell.parent_path() / "US5WA05M.003",
+                                     now - std::chrono::hours(24 * 7));
+    EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 1);
+    EXPECT_EQ(BuoyColour(store), "6");
+    EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 0);
+
+    // The same update corrected and copied in again, after the store.
+    std::filesystem::last_write_time(store, now - std::chrono::minutes(5));
+    ASSERT_TRUE(WriteBuoyUpdate(cell, 3, buoy, 3, "4"));
+    EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 1);
+    EXPECT_EQ(BuoyColour(store), "4");
 }

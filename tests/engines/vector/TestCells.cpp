@@ -4,7 +4,7 @@
 
 namespace vtest {
 
-bool WriteSampleCell(const std::filesystem::path& folder, const std::string& stem)
+bool WriteSampleCell(const std::filesystem::path& folder, const std::string& stem, int* buoyFeature)
 {
     using vchart::LonLat;
     vchart::CS57CellWriter w;
@@ -26,6 +26,7 @@ bool WriteSampleCell(const std::filesystem::path& folder, const std::string& ste
         w.Line("COALNE", {{-122.35, 47.56}, {-122.34, 47.60}, {-122.35, 47.64}}, {}) &&
         w.Point("BOYLAT", {-122.3912345, 47.6012345},
                 {{"BOYSHP", "2"}, {"COLOUR", "3"}, {"CATLAM", "2"}}) &&
+        (!buoyFeature || (*buoyFeature = w.LastFeatureId()) > 0) &&
         w.Soundings({{-122.43, 47.57}, {-122.37, 47.63}}, {12.5, 18.2});
     return w.Close() && ok;
 }

@@ -7,7 +7,9 @@
 
 namespace vtest {
 
-// Writes "<folder>/<stem>.000"; false when GDAL refused.
-bool WriteSampleCell(const std::filesystem::path& folder, const std::string& stem);
+// Writes "<folder>/<stem>.000"; false when GDAL refused. `buoyFeature`, when
+// given, receives the buoy's feature record number, for an update to name.
+bool WriteSampleCell(const std::filesystem::path& folder, const std::string& stem,
+                     int* buoyFeature = nullptr);
 
 }   // namespace vtest
