@@ -176,10 +176,12 @@ bool CNavigatorWindows::CanPositionVessel()
 
 // "Position Vessel": the vessel goes where the chart was clicked, dead
 // reckoning on from there, once the user has confirmed the move. It goes
-// below the other modules' entries, above the chart's own (variation,
-// properties), so their places in the menu stay as they were.
-void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p)
+// last among the information entries, just above the variation line.
+void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                                       chart::MenuSection section)
 {
+    if (section != chart::MenuSection::Information)
+        return;
     auto* action = new QAction(QStringLiteral("Position Vessel"), &menu);
     action->setObjectName(QStringLiteral("positionVessel"));
     chart::CChartDoc* doc = &view.Doc();
@@ -194,14 +196,8 @@ void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo
             return;
         SetVesselPosition(clicked, true);
     });
-    QObject::connect(&menu, &QMenu::aboutToShow, action, [&menu, action] {
-        QAction* chartOwn = nullptr;
-        for (QAction* each : menu.actions())
-            if (each->text().startsWith(QStringLiteral("Variation ")))
-                chartOwn = each;
-        menu.insertAction(chartOwn, action);
-        menu.insertSeparator(chartOwn);
-    });
+    menu.addAction(action);
+    menu.addSeparator();
 }
 
 bool CNavigatorWindows::Terminate()

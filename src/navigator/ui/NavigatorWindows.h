@@ -137,7 +137,8 @@ public:
     // Properties over a position marker of the own track.
     PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
     // "Position Vessel" in the chart's right-click menu.
-    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p) override;
+    void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
+                        chart::MenuSection section) override;
     chart::PropertiesOrder PropertiesRank() const override
     {
         return chart::PropertiesOrder::PositionFixes;
