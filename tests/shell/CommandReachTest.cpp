@@ -293,6 +293,9 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     QApplication::clipboard()->setText("text");
     auto* field = frame.findChild<navigator::CMonitorPanel*>()->findChild<QLineEdit*>("routeName");
     ASSERT_NE(field, nullptr);
+    if (!field->isVisible())
+        run(kViewMonitorPanel);
+    ASSERT_TRUE(field->isVisible());
     frame.activateWindow();
     field->setFocus();
     sweep();
