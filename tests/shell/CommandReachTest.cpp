@@ -11,6 +11,8 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -19,6 +21,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +37,7 @@
 #include "chart/ui/ChartView.h"
 #include "chart/ui/MarkDrag.h"
 #include "chartpoints/ChartpointModule.h"
+#include "chartpoints/ui/ChartpointPanel.h"
 #include "geo/ui/PositionCtrl.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
@@ -100,19 +105,12 @@ const std::set<unsigned> kNeverEnabledByDesign = {
 const std::set<unsigned> kOpenFaults = {kNavAutoscrollRestrictions};
 
 // Enabled by data these states do not make yet, as the window checks make it: pictures and a
-// video attached to a chartpoint or waypoint, a tidal model in the program's Tides folder (the
-// atlas, the plan's best time), a log read back with rows and no track, a tender target with a
-// man overboard.
+// video attached to a waypoint, a tender target with a man overboard.
 const std::set<unsigned> kNotReachedHere = {
-    kChartpointAttachments.first,
-    kChartpointAttachments.first + 1,
-    kChartpointAttachments.first + 2,
-    kChartpointAttachments.first + 3,
     kRouteAttachments.first,
     kRouteAttachments.first + 1,
     kRouteAttachments.first + 2,
     kRouteAttachments.first + 3,
-    kNavLogToTrack,
     kTenderGoToSelected,
     kTenderResetMob,
 };
@@ -213,9 +211,16 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     nav.SetLogging(true);
     frame.UpdateModuleCmdUI(true);
     EXPECT_TRUE(frame.Action(kNavLogbookEntry)->isEnabled());
+    // The entry is the log's first row, and no track point is written yet: the log can be
+    // turned into a track.
+    std::set<unsigned> everEnabled;
+    EXPECT_FALSE(frame.Action(kNavLogToTrack)->isEnabled());
+    run(kNavLogbookEntry);
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(frame.Action(kNavLogToTrack)->isEnabled());
+    everEnabled.insert(kNavLogToTrack);
     nav.SetLogging(false);
 
-    std::set<unsigned> everEnabled;
     std::string radarLines;   // what the radar on COM1 reports, once it is on
     // A fix a second from the GPS off Point Wilson while the state settles, then every command's
     // state as the idle pass sets it.
@@ -264,6 +269,26 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     marks->Execute(kChartpointEdit);
     ASSERT_TRUE(marks->AddChartpointAt(geo::CPosition(48.14, -122.75)));
     ASSERT_TRUE(marks->AddChartpointAt(geo::CPosition(48.10, -122.69)));
+    // Three pictures and a video attached to the second, as its Attach button attaches the file
+    // chosen, then Apply.
+    auto* markPanel = frame.findChild<chartpoints::CChartpointPanel*>();
+    ASSERT_NE(markPanel, nullptr);
+    auto* entries = markPanel->findChild<QComboBox*>("attachments");
+    ASSERT_NE(entries, nullptr);
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int entry = 0; entry < 4; ++entry) {
+        const std::filesystem::path file =
+            home.folder / (entry == 3 ? std::string("harbour.avi")
+                                      : "harbour-" + std::to_string(entry) + ".bmp");
+        if (entry == 3)
+            std::ofstream(file, std::ios::binary) << "RIFF\0\0\0\0AVI LIST";
+        else
+            ASSERT_TRUE(picture.save(QString::fromStdString(file.string())));
+        entries->setCurrentIndex(entry);
+        ASSERT_TRUE(markPanel->AttachFile(file.string()));
+    }
+    ASSERT_TRUE(marks->OnApply());
     for (const unsigned id : {kChartpointFirst, kChartpointLast}) {
         marks->Execute(id);
         sweep();
