@@ -82,9 +82,12 @@ public:
     CProgramCharting(app::CSettingsHome& home, chart::CChartingServices services,
                      navigator::CNavigatorModule* navigator, CMainFrame& frame)
         : chart::CChartingModule(home, std::move(services)), m_navigator(navigator),
-          m_autoscroll(*this, [&frame](const std::string& path, int windowState) {
-              return frame.OpenChart(path, false, windowState);
-          })
+          m_autoscroll(
+              *this,
+              [&frame](const std::string& path, int windowState) {
+                  return frame.OpenChart(path, false, windowState);
+              },
+              [&frame](bool on) { frame.UpdateLargerScaleMessage(on, true, false); })
     {
         if (m_navigator) {
             m_navigator->SetOwnVesselOverlay(this);
