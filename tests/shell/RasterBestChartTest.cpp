@@ -1,7 +1,8 @@
-// The navigator's best-chart check in the program as it starts: while the vessel lies on the
-// raster chart in front and a larger-scale chart covers its position, the message bar says so and
-// best chart selection goes back on; on a part of the chart no larger-scale chart covers the
-// message goes.
+// The raster charts' choice of chart by position in the program as it starts. The navigator's
+// best-chart check: while the vessel lies on the raster chart in front and a larger-scale chart
+// covers its position, the message bar says so and best chart selection goes back on; on a part
+// of the chart no larger-scale chart covers, the message goes. Go To a position off the raster
+// chart in front opens the best chart there in its window.
 #include "shell/Brinevane.h"
 
 #include <QTest>
@@ -13,6 +14,7 @@
 
 #include "FirstStart.h"
 #include "ScriptedPrompt.h"
+#include "app/CommandIds.h"
 #include "app/MsgBar.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartWindow.h"
@@ -31,7 +33,7 @@ std::string Fix(double lat, double lon)
     return brine_test::WithChecksum(body);
 }
 
-TEST(LargerScaleMessage, FollowsTheVesselOnTheRasterChart)
+TEST(RasterBestChart, MessageAndGoToFollowThePosition)
 {
     brine_test::FirstStartApp();
     const brine_test::FirstStartHome home;
@@ -80,6 +82,24 @@ TEST(LargerScaleMessage, FollowsTheVesselOnTheRasterChart)
     ASSERT_FALSE(overview->HasLargerScaleChartAt(south));
     sail(south.GetLatitude(), south.GetLongitude());
     EXPECT_FALSE(bar.IsMessageActive(frame.LargerScaleMessage()));
+
+    // Go To off the harbour chart: the overview comes in its place, centred there.
+    ASSERT_TRUE(frame.GoToPosition(harbour));
+    for (int i = 0; i < 2; ++i) {
+        frame.UpdateModuleCmdUI(true);
+        frame.Action(app::cmd::kChartLargerScale)->trigger();
+        QTest::qWait(200);
+    }
+    chart::CChartDoc* inFront = charting->GetActiveChartDoc();
+    ASSERT_NE(inFront, nullptr);
+    ASSERT_NE(inFront->GetTitle().find("RC9003"), std::string::npos) << inFront->GetTitle();
+    ASSERT_FALSE(inFront->IsPositionOnChart(south));
+    EXPECT_TRUE(frame.GoToPosition(south));
+    QTest::qWait(300);
+    inFront = charting->GetActiveChartDoc();
+    ASSERT_NE(inFront, nullptr);
+    EXPECT_NE(inFront->GetTitle().find("RC9001"), std::string::npos) << inFront->GetTitle();
+    EXPECT_TRUE(inFront->IsPositionVisible(south));
 
     theApp.ExitInstance();
 }
