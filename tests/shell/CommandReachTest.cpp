@@ -1,11 +1,12 @@
 // Every command of the main window's menus, toolbars and keys is enabled in some state a user
 // reaches (the states the window checks drive the program through): a command that is never
 // enabled cannot be used, however well its handler works. The program starts as the run script
-// starts it (sample chart media, vector cells and route installed). Before any position the
-// vessel is put where the user clicks on a blank chart (Position Source offers the chart's middle
-// first; Logbook Entry waits for logging). Then, with a GPS on COM1: a workspace saved, a voyage
-// under way, the route edited, a chartpoint database with marks, an edit field with the keyboard
-// and each chart window in front. The few commands no state enables are listed below with their
+// starts it (sample chart media, vector cells, route and tidal model installed). Before any
+// position the vessel is put where the user clicks on a blank chart (Position Source offers the
+// chart's middle first; Logbook Entry waits for logging, and its first row can become a track).
+// Then, with a GPS on COM1: a workspace saved, a voyage under way, the route edited, a chartpoint
+// database with marks and attachments, an edit field with the keyboard and each chart window in
+// front. The few commands no state enables are listed below with their
 // reasons.
 #include "shell/Brinevane.h"
 
@@ -100,12 +101,16 @@ const std::set<unsigned> kNeverEnabledByDesign = {
     kTenderSave,   // as for radar targets
 };
 
-// Known and still open: nothing enables these today. Autoscroll Restrictions... lists charts
-// nothing in the program adds. Each leaves this list when it is mended.
+// Known and still open: nothing enables these today. Autoscroll Restrictions... lists the charts
+// autoscroll is restricted to, and no command, dialog or chart menu puts a chart on that list:
+// it is only emptied (folio rebuilt, folders changed) and pruned by its own dialog. Each leaves
+// this list when it is mended.
 const std::set<unsigned> kOpenFaults = {kNavAutoscrollRestrictions};
 
-// Enabled by data these states do not make yet, as the window checks make it: pictures and a
-// video attached to a waypoint, a tender target with a man overboard.
+// Enabled by data these states do not make yet: a route's pictures and video come only with
+// routes imported from the older route files (no dialog attaches them); a current tender target
+// (one clicked on the chart), with a man overboard for Reset MOB, needs tender tracking polling
+// its units, as the tender window check drives it with its peer.
 const std::set<unsigned> kNotReachedHere = {
     kRouteAttachments.first,
     kRouteAttachments.first + 1,
