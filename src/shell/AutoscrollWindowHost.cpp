@@ -196,8 +196,8 @@ bool CAutoscrollWindowHost::BestChartCheck(const geo::CPosition& vessel)
     const bool onChart = vessel.IsValid() &&
                          doc->ShiftToChartDatum(vessel, chartPosition) != chart::kShiftNotOnChart &&
                          doc->IsPositionOnChart(chartPosition);
-    const bool larger = raster && onChart && doc->IsChartLoaded() &&
-                        doc->HasLargerScaleChartAt(chartPosition);
+    const bool larger =
+        raster && onChart && doc->IsChartLoaded() && doc->HasLargerScaleChartAt(chartPosition);
     if (larger && !m_charting.IsAutoscrollOn())
         m_charting.SetAutoscroll(true);
     if (m_largerScale)

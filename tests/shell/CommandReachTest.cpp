@@ -112,12 +112,8 @@ const std::set<unsigned> kOpenFaults = {kNavAutoscrollRestrictions};
 // (one clicked on the chart), with a man overboard for Reset MOB, needs tender tracking polling
 // its units, as the tender window check drives it with its peer.
 const std::set<unsigned> kNotReachedHere = {
-    kRouteAttachments.first,
-    kRouteAttachments.first + 1,
-    kRouteAttachments.first + 2,
-    kRouteAttachments.first + 3,
-    kTenderGoToSelected,
-    kTenderResetMob,
+    kRouteAttachments.first,     kRouteAttachments.first + 1, kRouteAttachments.first + 2,
+    kRouteAttachments.first + 3, kTenderGoToSelected,         kTenderResetMob,
 };
 
 TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
@@ -284,8 +280,8 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     picture.fill(Qt::white);
     for (int entry = 0; entry < 4; ++entry) {
         const std::filesystem::path file =
-            home.folder / (entry == 3 ? std::string("harbour.avi")
-                                      : "harbour-" + std::to_string(entry) + ".bmp");
+            home.folder /
+            (entry == 3 ? std::string("harbour.avi") : "harbour-" + std::to_string(entry) + ".bmp");
         if (entry == 3)
             std::ofstream(file, std::ios::binary) << "RIFF\0\0\0\0AVI LIST";
         else

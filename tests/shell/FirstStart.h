@@ -21,8 +21,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <iterator>
+#include <string>
 
 #include "TempFolder.h"
 #include "shell/MainFrame.h"
@@ -172,7 +172,8 @@ struct FirstStartHome {
         if (const auto end = text.rfind("#end"); end != std::string::npos)
             text.erase(end);
         std::ofstream out(Settings(), std::ios::trunc);
-        out << text << "[Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]\nDataFolder=str:"
+        out << text
+            << "[Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]\nDataFolder=str:"
             << tides.string() << "\n#end\n";
     }
 
