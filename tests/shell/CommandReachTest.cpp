@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -47,6 +48,8 @@
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
 #include "targets/ARPAModule.h"
+#include "targets/ui/TargetTrackingPanel.h"
+#include "targets/ui/TenderWindows.h"
 
 namespace {
 
@@ -107,13 +110,13 @@ const std::set<unsigned> kNeverEnabledByDesign = {
 // this list when it is mended.
 const std::set<unsigned> kOpenFaults = {kNavAutoscrollRestrictions};
 
-// Enabled by data these states do not make yet: a route's pictures and video come only with
-// routes imported from the older route files (no dialog attaches them); a current tender target
-// (one clicked on the chart), with a man overboard for Reset MOB, needs tender tracking polling
-// its units, as the tender window check drives it with its peer.
+// Enabled by data these states do not make: a route's pictures and video come only with routes
+// imported from the older route files (no dialog attaches them).
 const std::set<unsigned> kNotReachedHere = {
-    kRouteAttachments.first,     kRouteAttachments.first + 1, kRouteAttachments.first + 2,
-    kRouteAttachments.first + 3, kTenderGoToSelected,         kTenderResetMob,
+    kRouteAttachments.first,
+    kRouteAttachments.first + 1,
+    kRouteAttachments.first + 2,
+    kRouteAttachments.first + 3,
 };
 
 TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
@@ -311,6 +314,31 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     sweep();
     ASSERT_FALSE(radar->Targets().empty());
     radar->SelectTarget((*radar->Targets().begin()).record.get());
+    sweep();
+
+    // A tender unit on the first channel, simulated from the Tender Tracking page with its
+    // panic button pressed, tracking on; the user picks its row on the Target Tracking panel,
+    // which makes it current.
+    auto* tenders = brine_test::FindModule<targets::CTenderWindows>(frame);
+    ASSERT_NE(tenders, nullptr);
+    targets::CTenderOptions tender =
+        targets::TenderOptionsOf(tenders->Tracking(), targets::CTargetPosition{48.13, -122.70});
+    tender.settings.channels[0].valid = true;
+    tender.settings.channels[0].serial = "1234";
+    tender.simulation[0].simulate = true;
+    tender.simulation[0].panic = true;
+    tender.simulation[0].useChart = false;
+    tenders->ApplyOptions(tender);
+    run(kTenderActivate);
+    sweep();
+    ASSERT_TRUE(tenders->Tracking().IsActive());
+    ASSERT_EQ(tenders->Tracking().Tenders().size(), 1u);
+    auto* targetPanel = frame.findChild<targets::CTargetTrackingPanel*>();
+    ASSERT_NE(targetPanel, nullptr);
+    QTreeWidget* tenderRows = targetPanel->List(targets::CTargetTrackingPanel::kTender);
+    ASSERT_EQ(tenderRows->topLevelItemCount(), 1);
+    tenderRows->setCurrentItem(tenderRows->topLevelItem(0));
+    EXPECT_EQ(tenders->Tracking().current, tenders->Tracking().Tenders().front().Channel());
     sweep();
 
     // An edit field with the keyboard and text on the clipboard.
