@@ -4,10 +4,10 @@
 // starts it (sample chart media, vector cells, route and tidal model installed). Before any
 // position the vessel is put where the user clicks on a blank chart (Position Source offers the
 // chart's middle first; Logbook Entry waits for logging, and its first row can become a track).
-// Then, with a GPS on COM1: a workspace saved, a voyage under way, the route edited, a chartpoint
-// database with marks and attachments, an edit field with the keyboard and each chart window in
-// front. The few commands no state enables are listed below with their
-// reasons.
+// Then, with a GPS on COM1: a workspace saved, a voyage under way, the route (with attachments)
+// edited, a chartpoint database with marks and attachments, radar and tender targets, an edit
+// field with the keyboard and each chart window in front. The few commands no state enables are
+// listed below with their reasons.
 #include "shell/Brinevane.h"
 
 #include <QCheckBox>
@@ -40,6 +40,7 @@
 #include "chart/ui/MarkDrag.h"
 #include "chartpoints/ChartpointModule.h"
 #include "chartpoints/ui/ChartpointPanel.h"
+#include "db/DBRoute.h"
 #include "geo/ui/PositionCtrl.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
@@ -110,15 +111,6 @@ const std::set<unsigned> kNeverEnabledByDesign = {
 // this list when it is mended.
 const std::set<unsigned> kOpenFaults = {kNavAutoscrollRestrictions};
 
-// Enabled by data these states do not make: a route's pictures and video come only with routes
-// imported from the older route files (no dialog attaches them).
-const std::set<unsigned> kNotReachedHere = {
-    kRouteAttachments.first,
-    kRouteAttachments.first + 1,
-    kRouteAttachments.first + 2,
-    kRouteAttachments.first + 3,
-};
-
 TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
 {
     brine_test::FirstStartApp();
@@ -126,6 +118,30 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     ASSERT_GE(home.master, 0);
     ASSERT_EQ(home.InstallSampleRoute(), 0);
     home.InstallSampleTides();
+    // The sample route as a colleague's station passes it on: three pictures and a video in the
+    // attachments folder, attached to the route.
+    {
+        const std::filesystem::path data = home.folder / "data" / "Quorwick" / "Brinevane";
+        std::filesystem::create_directories(data / "Attach");
+        db::CDBRoute routes;
+        routes.SetFilePath((data / "Routes" / "Sample").string());
+        ASSERT_TRUE(routes.Open());
+        ASSERT_TRUE(routes.GoTop());
+        QImage picture(16, 16, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        for (int slot = 0; slot < db::CDBAttachments::kSlots; ++slot) {
+            const bool video = slot == db::CDBAttachments::kSlots - 1;
+            const std::string name = "passage-" + std::to_string(slot) + (video ? ".avi" : ".bmp");
+            const std::filesystem::path file = data / "Attach" / name;
+            if (video)
+                std::ofstream(file, std::ios::binary) << "RIFF\0\0\0\0AVI LIST";
+            else
+                ASSERT_TRUE(picture.save(QString::fromStdString(file.string())));
+            routes.m_attachment[slot] = name;
+        }
+        ASSERT_TRUE(routes.StoreRecord());
+        ASSERT_TRUE(routes.Close());
+    }
     const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
 
     brine_test::ScriptedPrompt prompt;
@@ -368,7 +384,7 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     std::string never;
     for (const unsigned id : AllCommandIds())
         if (!everEnabled.count(id) && !kNeverEnabledByDesign.count(id) && !kOpenFaults.count(id) &&
-            !kNotReachedHere.count(id) && !IsLaterRecentSlot(id))
+            !IsLaterRecentSlot(id))
             never += std::to_string(id) + " " + CommandText(id) + "\n";
     EXPECT_EQ(never, "") << "commands never enabled";
 
