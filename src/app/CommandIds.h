@@ -99,7 +99,6 @@ inline constexpr unsigned kArpaGoToSelected = 2246;
 inline constexpr unsigned kArpaSave = 2249;
 inline constexpr unsigned kArpaDelete = 2251;
 inline constexpr unsigned kArpaView = 2255;
-inline constexpr unsigned kArpaOpen = 2254;
 inline constexpr unsigned kRadarCursor = 2250;
 inline constexpr unsigned kTenderActivate = 2320;
 inline constexpr unsigned kTenderGoToSelected = 2321;

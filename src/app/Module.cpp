@@ -4,6 +4,27 @@
 
 namespace app {
 
+namespace {
+
+ModuleStepObserver& StepObserver()
+{
+    static ModuleStepObserver observer;
+    return observer;
+}
+
+}   // namespace
+
+void SetModuleStepObserver(ModuleStepObserver observer)
+{
+    StepObserver() = std::move(observer);
+}
+
+void ReportModuleStep(ModuleStep step, const CModule& module)
+{
+    if (StepObserver())
+        StepObserver()(step, module);
+}
+
 std::string CModule::GetSettingsKey(std::string_view subkey) const
 {
     std::string key = m_settings->GetRegistryKey();
@@ -44,22 +65,30 @@ CModuleList::~CModuleList()
 
 bool CModuleList::Add(std::unique_ptr<CModule> module)
 {
-    if (!module || !module->Initialise())
+    if (!module)
         return false;
+    ReportModuleStep(ModuleStep::Created, *module);
+    if (!module->Initialise())
+        return false;
+    ReportModuleStep(ModuleStep::Initialised, *module);
     m_modules.push_back(std::move(module));
     return true;
 }
 
 void CModuleList::LoadSettings()
 {
-    for (auto& m : m_modules)
+    for (auto& m : m_modules) {
         m->LoadSettings();
+        ReportModuleStep(ModuleStep::SettingsLoaded, *m);
+    }
 }
 
 void CModuleList::SaveSettings()
 {
-    for (auto& m : m_modules)
+    for (auto& m : m_modules) {
         m->SaveSettings();
+        ReportModuleStep(ModuleStep::SettingsSaved, *m);
+    }
 }
 
 void CModuleList::TerminateAll(const std::function<void(CModule&)>& before)
@@ -68,6 +97,7 @@ void CModuleList::TerminateAll(const std::function<void(CModule&)>& before)
         if (before)
             before(*m_modules.back());
         m_modules.back()->Terminate();
+        ReportModuleStep(ModuleStep::Terminated, *m_modules.back());
         m_modules.pop_back();
     }
 }

@@ -28,8 +28,17 @@ class CModuleUi;
 namespace app {
 
 class CCommandTable;
+class CModule;
+class CModuleList;
 class CRegistry;
 struct CPostedMessage;
+
+// The steps an owner takes its modules through, reported as they happen to
+// the one observer set (diagnostics and tests; none by default).
+enum class ModuleStep { Created, Initialised, SettingsLoaded, SettingsSaved, Terminated };
+using ModuleStepObserver = std::function<void(ModuleStep, const CModule&)>;
+void SetModuleStepObserver(ModuleStepObserver observer);
+void ReportModuleStep(ModuleStep step, const CModule& module);
 
 // Which part of the frame's timer pass a module is called for.
 enum class TimerCadence {
@@ -64,6 +73,10 @@ public:
     virtual bool Terminate() { return true; }
     virtual void LoadSettings() { }
     virtual void SaveSettings() { }
+    // A first start, before any workspace was saved: the module takes the
+    // values a new workspace starts with, then LoadSettings reads over them
+    // whatever the settings already hold.
+    virtual void SetWorkspaceDefaults() { }
     // Re-tests an outside resource the module depends on.
     virtual bool CheckAvailability() { return true; }
     // Sets the enabled and checked state of the module's panel or toolbar controls.
@@ -98,6 +111,12 @@ public:
     // The module's window side (side panels, option pages); null for a
     // module without windows. See app/ui/ModuleUi.h.
     virtual app::CModuleUi* Ui() { return nullptr; }
+    // Links to the owner's other modules, made once every module of the
+    // owner exists with its side panels, so a module need not be created
+    // after the ones it works with. Unlinked again before any of them is
+    // terminated; unlinking a module that was never linked does nothing.
+    virtual void LinkModules(const CModuleList& /*modules*/) { }
+    virtual void UnlinkModules() { }
 
     const std::string& GetModuleName() const { return m_moduleName; }
 

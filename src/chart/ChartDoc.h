@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Colour.h"
 #include "app/MsgBar.h"
 #include "chart/ChartGeometry.h"
 #include "chart/PositionFixRuns.h"
@@ -57,6 +58,19 @@ enum DatumShiftStatus : int {
 static_assert(kShiftNotOnChart == 4);
 
 enum DisplayPaletteIndex : int { kPaletteDay = 0, kPaletteDusk = 1, kPaletteNight = 2 };
+
+// Charts paint land in buff, yellow and brown and water in white and blue, in
+// every palette: what lies under a tidal arrow is told by hue.
+inline bool IsLandHue(COLORREF c)
+{
+    const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)), b = int(app::GetBValue(c));
+    return r > b + 24 && g > b;
+}
+inline bool IsWaterHue(COLORREF c)
+{
+    const int r = int(app::GetRValue(c)), g = int(app::GetGValue(c)), b = int(app::GetBValue(c));
+    return b >= r && b + 8 >= g && b > 0;
+}
 
 inline constexpr const char* kUnableToLoadChart = "Unable to load chart";
 

@@ -72,11 +72,13 @@ bool CChartViewPipeline::Render(CScreenBuffer& buffers)
             ++m_chartDraws;
         }
         if (m_chartDirty || m_overlaysDirty) {
-            buffers.CopyChartToStatic();
+            // Rows are copied up only where a layer draws: with no static
+            // layer drawn the chart buffer stands for the static picture.
+            buffers.BeginStatic();
             DrawStaticLayers(buffers.Static());
             ++m_staticDraws;
         }
-        buffers.CopyStaticToDynamic();
+        buffers.BeginDynamic();
         DrawDynamicLayers(buffers.Dynamic());
         ++m_dynamicDraws;
     } catch (...) {

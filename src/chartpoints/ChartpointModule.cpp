@@ -1,5 +1,7 @@
 #include "chartpoints/ChartpointModule.h"
 
+#include "app/Attachments.h"
+
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
@@ -479,9 +481,12 @@ bool CChartpointModule::UpdateViews(int hint)
         }
     }
     const bool changed = hint != kHintCurrent;
+    // A new current record only moves the list's selection: reading the rows
+    // again would drop the press a double click on a row is made of.
     if (m_ui->IsListOpen())
-        m_ui->ListUpdate(hint == kHintDeleted || hint == kHintAppended ? kHintDeleted
-                                                                       : kHintApplied);
+        m_ui->ListUpdate(hint == kHintCurrent                            ? kHintCurrent
+                         : hint == kHintDeleted || hint == kHintAppended ? kHintDeleted
+                                                                         : kHintApplied);
     Notify({hint, m_table->GetRecNo(), m_current});
     if (changed && m_station && m_station->IsRunning() && m_table->IsOpen())
         m_station->Post(kStationMessageType, char(kNoticeChanged) + m_table->GetName());
@@ -947,36 +952,7 @@ int CChartpointModule::UploadChartpoints(int namingMode, const std::vector<int>&
 
 std::string CChartpointModule::ImportAttachment(const std::string& chosenPath, std::string* message)
 {
-    std::error_code ec;
-    const fs::path chosen(chosenPath);
-    const fs::path folder(m_attachmentsFolder);
-    if (fs::equivalent(chosen.parent_path(), folder, ec))
-        return chosen.filename().string();
-    if (!fs::is_regular_file(chosen, ec)) {
-        if (message)
-            *message = "The file " + chosenPath + " cannot be read.";
-        return {};
-    }
-    const std::string stem = chosen.stem().string();
-    const std::string ext = chosen.extension().string();
-    for (int n = 0; n < 10000; ++n) {
-        const std::string name = n == 0 ? stem + ext : stem + "-" + std::to_string(n) + ext;
-        const fs::path target = folder / name;
-        if (fs::exists(target, ec))
-            continue;
-        // copy_file with skip_existing never overwrites, even against a race.
-        if (fs::copy_file(chosen, target, fs::copy_options::skip_existing, ec))
-            return name;
-        if (ec) {
-            if (message)
-                *message = "Unable to copy " + chosenPath + " into " + m_attachmentsFolder + ": " +
-                           ec.message();
-            return {};
-        }
-    }
-    if (message)
-        *message = "No free name for " + stem + ext + " in " + m_attachmentsFolder;
-    return {};
+    return app::ImportAttachmentFile(chosenPath, m_attachmentsFolder, message);
 }
 
 }   // namespace chartpoints

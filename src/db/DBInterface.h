@@ -107,7 +107,7 @@ public:
     const TagInfoList& Tags() const { return m_tagList; }
 
 protected:
-    Field4 Field(std::string_view name) const { return Field4(m_table.get(), name); }
+    Field4 Field(std::string_view name) const { return Field4(*m_engine, m_table.get(), name); }
 
 private:
     std::shared_ptr<dbase::CDbaseEngine> m_engine;   // first: the lists below are made with it

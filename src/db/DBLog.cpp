@@ -193,17 +193,16 @@ int CDBLog::TypeFromText(std::string_view text)
     return 0;
 }
 
+// The file's own count, records marked deleted included until the table is
+// packed: read from the header at once, however long the log has grown. Rows
+// are found by record number (row n is record n), which this count matches.
 long CDBLog::GetRecordCount()
 {
-    if (!Table())
-        return 0;
-    dbase::CDbaseTag* tag = Table()->Tag("T_UNIQUE");
-    return tag ? long(tag->KeyCount()) : CDBTextTable::GetRecordCount();
+    return Table() ? long(Table()->RecordCount()) : 0;
 }
 
 bool CDBLog::DeleteRecord()
 {
-    // The count comes from the index, which takes the deletion in at the flush.
     return CDBTextTable::DeleteRecord() && FlushIfOpen();
 }
 

@@ -1,13 +1,14 @@
 #include "db/Field4.h"
 #include "platform/Ascii.h"
 
-#include "db/DBInterface.h"
+#include "engines/dbase/DbaseEngine.h"
 #include "engines/dbase/DbaseTable.h"
 
 #include <cctype>
 #include <cmath>
 
-Field4::Field4(dbase::CDbaseTable* table, std::string_view name)
+Field4::Field4(dbase::CDbaseEngine& engine, dbase::CDbaseTable* table, std::string_view name)
+    : m_engine(&engine)
 {
     if (table)
         m_field = table->Field(name);
@@ -15,7 +16,8 @@ Field4::Field4(dbase::CDbaseTable* table, std::string_view name)
         Missing();
 }
 
-Field4::Field4(dbase::CDbaseTable* table, int number)
+Field4::Field4(dbase::CDbaseEngine& engine, dbase::CDbaseTable* table, int number)
+    : m_engine(&engine)
 {
     if (table)
         m_field = table->Field(number);
@@ -25,7 +27,7 @@ Field4::Field4(dbase::CDbaseTable* table, int number)
 
 int Field4::Missing() const
 {
-    return CDBInterface::SharedEngine().SetError(dbase::kErrMissing, 300);
+    return m_engine->SetError(dbase::kErrMissing, 300);
 }
 
 int Field4::Len() const
@@ -36,7 +38,7 @@ int Field4::Len() const
 int Field4::Assign(const char* text)
 {
     if (!text)
-        return CDBInterface::SharedEngine().SetError(dbase::kErrNoText, 301);
+        return m_engine->SetError(dbase::kErrNoText, 301);
     return Assign(std::string_view(text));
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 namespace dbase {
+class CDbaseEngine;
 class CDbaseTable;
 class CDbaseField;
 }   // namespace dbase
@@ -22,8 +23,9 @@ inline constexpr double kUnsetStored = -99.99;
 
 class Field4 {
 public:
-    Field4(dbase::CDbaseTable* table, std::string_view name);
-    Field4(dbase::CDbaseTable* table, int number);
+    // `engine` takes the error of a field that is not there (no table, no such field).
+    Field4(dbase::CDbaseEngine& engine, dbase::CDbaseTable* table, std::string_view name);
+    Field4(dbase::CDbaseEngine& engine, dbase::CDbaseTable* table, int number);
 
     bool IsValid() const { return m_field != nullptr; }
     int Len() const;
@@ -45,5 +47,6 @@ public:
 
 private:
     int Missing() const;
+    dbase::CDbaseEngine* m_engine;
     dbase::CDbaseField* m_field = nullptr;
 };

@@ -742,4 +742,20 @@ std::optional<std::string> CheckZoneTime(std::string_view text)
     return std::nullopt;
 }
 
+std::string EntryFormatOf(std::uint8_t decimalPlaces, bool degMinSec)
+{
+    // The last field of each half carries the decimals; '.', '\'' and '"'
+    // are literals of the format.
+    const auto half = [&](const char* degrees, char minutes, char seconds, char hemisphere) {
+        std::string text = std::string(degrees) + "\xC2\xB0" + std::string(2, minutes);
+        const char last = degMinSec ? seconds : minutes;
+        if (degMinSec)
+            text += "'" + std::string(2, seconds);
+        if (decimalPlaces > 0)
+            text += "." + std::string(decimalPlaces, last);
+        return text + (degMinSec ? "\\\"" : "'") + hemisphere;
+    };
+    return half("DD", 'M', 'S', 'N') + " " + half("ddd", 'm', 's', 'E');
+}
+
 }   // namespace geo

@@ -161,6 +161,10 @@ private:
 // of hours from -11 to +12). Each returns nullopt for text that may stand,
 // otherwise the message.
 std::optional<std::string> CheckDegreeText(std::string_view text, bool allowEastWest);
+// The entry format of a latitude and a longitude written as the program writes
+// positions: "DD°MM.MM'N ddd°mm.mm'E" with as many decimals as it shows, or
+// with seconds ("DD°MM'SS.SS\"N ...") when it shows seconds. UTF-8.
+std::string EntryFormatOf(std::uint8_t decimalPlaces, bool degMinSec);
 std::optional<std::string> CheckZoneTime(std::string_view text);
 
 }   // namespace geo

@@ -34,14 +34,14 @@ std::string LocalText(const app::CDateTimeEx& utc)
 
 }   // namespace
 
-std::vector<fs::path> ListLogFiles(const fs::path& folder)
+std::vector<fs::path> ListLogFiles(const fs::path& folder, const std::string& extension)
 {
     std::vector<fs::path> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         const std::string name = entry.path().filename().string();
         if (!entry.is_regular_file(ec) || name.empty() || name[0] == '~' ||
-            !platform::EqualNoCaseAscii(entry.path().extension().string(), ".dbf"))
+            !platform::EqualNoCaseAscii(entry.path().extension().string(), "." + extension))
             continue;
         files.push_back(entry.path());
     }
@@ -67,15 +67,20 @@ std::vector<CLogGroup> ReadLogTree(const fs::path& logFile)
     db::CDBVesselLog index;
     index.SetFilePath(logFile.string());
     if (!index.IsCurrentFormat() || !index.OpenIndex())
-        return {CLogGroup{0, "Log 1", {CLogLeaf{}}}};
+        return {CLogGroup{0, {}, "Log 1", {CLogLeaf{}}}};
     std::vector<CLogGroup> groups;
     index.SelectTag("T_VSLAPDNO");
     for (bool ok = index.GoTop(); ok; ok = index.SkipForward()) {
         if (index.m_vesselType != 1)
             continue;
-        if (groups.empty() || groups.back().vesselId != index.m_vesselId) {
+        // A group per voyage of a vessel: an append naming another voyage
+        // starts its own group (listed under its own voyage id); one naming
+        // none (logging without a voyage) goes on in the group before it.
+        if (groups.empty() || groups.back().vesselId != index.m_vesselId ||
+            (!index.m_voyageId.empty() && index.m_voyageId != groups.back().voyageId)) {
             CLogGroup group;
             group.vesselId = index.m_vesselId;
+            group.voyageId = index.m_voyageId;
             group.name = index.m_voyageId.empty() ? "Log " + std::to_string(groups.size() + 1)
                                                   : index.m_voyageId;
             groups.push_back(std::move(group));
@@ -102,7 +107,7 @@ std::vector<CLogGroup> ReadLogTree(const fs::path& logFile)
         groups.back().leaves.push_back(std::move(leaf));
     }
     if (groups.empty())
-        groups.push_back(CLogGroup{0, "Log 1", {CLogLeaf{}}});
+        groups.push_back(CLogGroup{0, {}, "Log 1", {CLogLeaf{}}});
     return groups;
 }
 

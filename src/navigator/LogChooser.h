@@ -1,6 +1,6 @@
 #pragma once
 // What the log chooser shows: the vessel logs of a folder and, for one log,
-// its own vessel's appends grouped by vessel id, each with its voyage, time
+// its own vessel's appends grouped by vessel and voyage, each with its time
 // span and watch officer and a picture of what it holds.
 
 #include <cstdint>
@@ -27,13 +27,16 @@ struct CLogLeaf {
 
 struct CLogGroup {
     std::uint32_t vesselId = 0;
+    std::string voyageId;
     std::string name;   // the voyage id, else "Log" and the group's number
     std::vector<CLogLeaf> leaves;
 };
 
-// The log files of `folder` in name order: names ending ".dbf" (any case)
-// that do not begin with "~" (temporary logs, backups, work files).
-std::vector<std::filesystem::path> ListLogFiles(const std::filesystem::path& folder);
+// The log files of `folder` in name order: names with `extension` (any case;
+// "dbf" for vessel logs, "log" for older logs to convert) that do not begin
+// with "~" (temporary logs, backups, work files).
+std::vector<std::filesystem::path> ListLogFiles(const std::filesystem::path& folder,
+                                                const std::string& extension = "dbf");
 
 // The groups of one log. A file that is not a current vessel log, or one
 // without own-vessel rows, gives one group with one empty leaf; a file that

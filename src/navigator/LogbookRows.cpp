@@ -3,18 +3,37 @@
 #include <ctime>
 
 #include "app/StringUtils.h"
+#include "app/SystemUtils.h"
 #include "db/DBLog.h"
 #include "navigator/TrackRecord.h"
 #include "navigator/VesselLogbook.h"
+#include "nmea/NMEAData.h"
 
 namespace navigator {
 
 namespace {
 
-constexpr const char* kHeadings[] = {"Date", "Time", "Latitude", "Longitude",
-                                     "COG",  "SOG",  "Type",     "Note"};
+constexpr const char* kHeadings[] = {"Local Time", "Latitude", "Longitude", "Datum",
+                                     "COG",        "SOG",      "Type",      "Note"};
 
 }   // namespace
+
+std::string StoredNote(std::string_view text)
+{
+    std::string note;
+    note.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            note += "\r\n";
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            note += c;
+        }
+    }
+    return note;
+}
 
 app::CDateTimeEx LocalFromUtc(const app::CDateTimeEx& utc)
 {
@@ -37,9 +56,9 @@ app::CDateTimeEx LocalFromUtc(const app::CDateTimeEx& utc)
 
 namespace {
 
-std::string Value(double value)
+bool IsSet(double value)
 {
-    return value == kUnsetTrackValue ? std::string() : app::FormatDouble(value, 1, 0);
+    return value != kUnsetTrackValue && value != nmea::kNoValue;
 }
 
 }   // namespace
@@ -77,12 +96,13 @@ app::ListRow CLogbookRows::FormatRow(const db::CDBLog& t)
     std::string note = t.m_note;
     for (std::size_t at = 0; (at = note.find("\r\n", at)) != std::string::npos;)
         note.replace(at, 2, "<cr>");
-    return {local.FormatDate(true),
-            local.FormatTime(false),
-            t.m_positionKnown ? t.m_position.FormatLatitude() : std::string(),
-            t.m_positionKnown ? t.m_position.FormatLongitude() : std::string(),
-            Value(t.m_cog),
-            Value(t.m_sog),
+    const bool placed = t.m_positionKnown;
+    return {local.FormatDateTime(true, false),
+            placed ? t.m_position.FormatLatitude() : std::string(),
+            placed ? t.m_position.FormatLongitude() : std::string(),
+            placed ? t.m_position.GetDatumName() : std::string(),
+            IsSet(t.m_cog) ? app::FormatBearing(t.m_cog) : std::string(),
+            IsSet(t.m_sog) ? app::FormatDouble(t.m_sog, 1, 0) : std::string(),
             GetFixTypeText(t.m_type),
             note};
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/DateTimeEx.h"
@@ -18,6 +19,10 @@ class CDBLog;
 namespace navigator {
 
 class CVesselLogbook;
+
+// A note as the logbook stores it: every line break a carriage return and a
+// line feed, the form the window shows as "<cr>" (an editor gives bare line feeds).
+std::string StoredNote(std::string_view text);
 
 // A stored UTC date and time as the user's local one (not valid stays not valid).
 app::CDateTimeEx LocalFromUtc(const app::CDateTimeEx& utc);

@@ -56,13 +56,19 @@ public:
     virtual bool IsLogging() const = 0;
     // An event row with its note; eventType < 0 keeps the pending type.
     virtual void LogEvent(const std::string& note, int eventType) = 0;
-    // The fix type of the next record (set even while logging is off).
+    // The fix type of the next record.
     virtual void SetNextFixType(int fixType) = 0;
     virtual bool WriteLogRecord(const CNavSnapshot& snapshot) = 0;
     virtual bool WriteTrackPoint(const CNavSnapshot& snapshot) = 0;
     // Writes what an earlier call had to keep (a lock another station
     // held); the navigation cycle calls it on every timer pass.
     virtual void WriteKept() { }
+    // The own vessel has its log row (a row or a point written since the
+    // log opened or the row last ended), and that vessel's track holds points.
+    virtual bool HasOwnRow() const { return false; }
+    virtual bool HasOwnTrack() const { return false; }
+    // Ends the own vessel's log row at the navigation time.
+    virtual void EndOwnRow() { }
 };
 
 // The chart side: the autoscroll chart and the best-chart check.

@@ -458,6 +458,16 @@ std::string CNavigatorModule::StatusLine() const
            snap->position.GetDatumName();
 }
 
+void CNavigatorModule::PlaceOwnVessel(const geo::CPosition& position)
+{
+    auto snap = std::make_shared<CNavSnapshot>(*m_snapshots.Get());
+    snap->cycle = ++m_cycle;
+    snap->position = position;
+    snap->positionAvailable = true;
+    m_snapshots.Publish(snap);
+    UpdateOwnVessel(false);
+}
+
 void CNavigatorModule::UpdateOwnVessel(bool trackPointDue)
 {
     const auto snap = m_snapshots.Get();
@@ -584,8 +594,14 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
     const bool on = c.source != SourceChoice::Off;
     const CGroundVector ground = CombineCourseAndSet(c.course, c.speed, c.set, c.drift);
 
-    if (!on && receiving)
+    // The source switched off ends the own vessel's row: the event, the
+    // point where it ended, and the row's end time.
+    if (!on && receiving && m_log != nullptr && m_log->HasOwnRow()) {
         LogEvent(std::string(wasDr ? "Dead Reckoning" : "NMEA") + " manually switched off.", -1);
+        if (m_log->IsLogging())
+            m_log->WriteTrackPoint(*m_snapshots.Get());
+        m_log->EndOwnRow();
+    }
     if (wasDr) {
         m_source.ConfirmWithGrace();
         if (!on)
@@ -612,6 +628,11 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
         m_toggleReceive(on);
 
     CNavFix& fix = m_source.Fix();
+    const double cogBefore = fix.cog;
+    const bool moved =
+        c.position && c.position->IsValid() &&
+        (!fix.position.IsValid() || c.position->GetLatitude() != fix.position.GetLatitude() ||
+         c.position->GetLongitude() != fix.position.GetLongitude());
     if (c.position && c.position->IsValid())
         fix.position = *c.position;
     fix.speed = c.speed;
@@ -622,18 +643,35 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
     fix.sog = ground.sog;
     if (fix.position.IsValid())
         m_positionAvailable = true;
+    const bool logging = m_log != nullptr && m_log->IsLogging();
     if (m_source.IsDrOn()) {
+        // The kind of fix typed in goes with the next record only while it is
+        // logged: kept, it would mark a later voyage's first point.
         const int fixType = FixTypeFromText(c.fixTypeText);
-        SetNextFixType(fixType);
+        if (logging)
+            SetNextFixType(fixType);
+        // A vessel moved by hand leaves a point where it was.
+        if (moved && logging && m_log->HasOwnTrack()) {
+            m_log->WriteTrackPoint(*m_snapshots.Get());
+            UpdateOwnVessel(true);
+        }
         // The first step of a user's DR covers nothing: it publishes the position at once.
         m_source.StepDeadReckoning();
         RefreshNavigation();
-        UpdateOwnVessel(false);   // the vessel shows where it was put at once
+        if (logging && (moved || fix.cog != cogBefore)) {
+            m_log->WriteTrackPoint(*m_snapshots.Get());
+            UpdateOwnVessel(true);
+        } else {
+            UpdateOwnVessel(false);   // the vessel shows where it was put at once
+        }
         LogEvent("", fixType);
         if (!wasDr) {
             m_lastLogRow = m_clock.Monotonic();
             m_lastTrackPoint = m_clock.Monotonic();
         }
+    } else if (!m_gps->IsReceiving() && fix.position.IsValid()) {
+        // Neither DR nor a GPS: the vessel is shown where the user put it.
+        PlaceOwnVessel(fix.position);
     }
     m_holdTimerPass = false;
     if (m_listener)

@@ -109,6 +109,14 @@ public:
     const std::shared_ptr<CVesselList>& Vessels() const { return m_vessels; }
 
     std::shared_ptr<const CNavSnapshot> Snapshot() const { return m_snapshots.Get(); }
+    // The own vessel's position of the last cycle; none until one is known.
+    std::optional<geo::CPosition> OwnPosition() const
+    {
+        const auto snap = Snapshot();
+        if (!snap->positionAvailable || !snap->position.IsValid())
+            return std::nullopt;
+        return snap->position;
+    }
     CPositionSource& Source() { return m_source; }
     CMonitorModel& Monitor() { return m_monitor; }
     CSimulationModule& Simulation() { return *m_simulation; }
@@ -296,6 +304,8 @@ protected:
 
 private:
     void RefreshNavigation();
+    // Shows the own vessel at a position no fix gave (the user put it there).
+    void PlaceOwnVessel(const geo::CPosition& position);
     void UpdateOwnVessel(bool trackPointDue);
     void OnLogPeriod();
     void OnTrackPeriod();
@@ -391,6 +401,7 @@ private:
     // means the close did not go ahead.
     bool m_logSaveAnswered = false;
     bool m_openLogPending = false;
+    bool m_resumeVoyage = false;   // a voyage was under way when the program last ended
     CLogTrackSettings m_trackSettings;
     chart::CPositionFixProperties m_fixProperties;
     std::vector<std::pair<const CLogVessel*, std::unique_ptr<CLogTrack>>> m_tracks;

@@ -3,6 +3,7 @@
 // the log's vessels and the notices of other stations.
 #include <algorithm>
 #include <system_error>
+#include <utility>
 
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
@@ -90,6 +91,7 @@ void CNavigatorModule::LoadLogSettings(const app::CRegistry& reg)
     bool on = m_logbook->IsLogging();
     if (reg.ReadBool("SaveToLogBookOn", on))
         m_logbook->SetLogging(on);
+    reg.ReadBool("VoyageRunning", m_resumeVoyage);
     reg.ReadBool("DrawTimeMarks", m_trackSettings.drawTimeMarks);
     ReadSpan(reg, "TimeMarkInterval", m_trackSettings.markInterval);
     reg.ReadBool("LimitTrackDisplay", m_trackSettings.limitDisplay);
@@ -113,6 +115,10 @@ void CNavigatorModule::LoadLogFolderSettings(const app::CRegistry& reg)
 void CNavigatorModule::SaveLogSettings(app::CRegistry& reg, app::CRegistry& log) const
 {
     reg.WriteBool("SaveToLogBookOn", m_logbook->IsLogging());
+    // Written while a log is open: closing it at exit ends no voyage for
+    // the next start, which takes up the voyage that was under way.
+    if (m_logbook->IsOpen())
+        reg.WriteBool("VoyageRunning", m_logbook->IsVoyageRunning());
     reg.WriteBool("DrawTimeMarks", m_trackSettings.drawTimeMarks);
     reg.WriteTimeSpan("TimeMarkInterval", app::CDateTimeSpanEx(static_cast<long>(
                                               m_trackSettings.markInterval.count())));
@@ -142,6 +148,7 @@ bool CNavigatorModule::OpenVesselLog(const std::string& path)
     std::optional<std::pair<std::string, std::string>> voyage;
     if (const CLogVessel* own = m_logbook->OwnVessel(); own && m_logbook->IsVoyageRunning())
         voyage.emplace(own->voyageId, own->watchOfficer);
+    const bool resume = std::exchange(m_resumeVoyage, false) && path.empty() && !voyage;
     const bool opened = m_logbook->Open(path);
     if (opened && !path.empty()) {
         if (!m_logbook->AppendToExisting()) {
@@ -149,7 +156,19 @@ bool CNavigatorModule::OpenVesselLog(const std::string& path)
             if (voyage)
                 SetAutoscrollWindow(false);
         } else if (voyage) {
-            m_logbook->StartVoyage(voyage->first, voyage->second);
+            m_logbook->ContinueVoyage(voyage->first, voyage->second);
+        }
+    } else if (opened && resume) {
+        // The voyage under way when the program last ended goes on, with
+        // logging and the window that follows the vessel, as it was left.
+        const CLogVessel* own = m_logbook->OwnTrackVessel();
+        if (own && m_logbook->ContinueVoyage(own->voyageId, own->watchOfficer)) {
+            m_openMonitorWindowPending = true;
+        } else {
+            // Nothing to go on with (a log started afresh): no voyage, so
+            // neither logging nor the following window.
+            m_logbook->SetLogging(false);
+            m_openMonitorWindowPending = false;
         }
     }
     // The next tick writes a row and a point at once.

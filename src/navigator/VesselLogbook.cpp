@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/SystemUtils.h"
+#include "navigator/VesselFiles.h"
 #include "nmea/NMEAData.h"
 #include "platform/Ascii.h"
 #include "platform/Files.h"
@@ -332,6 +333,17 @@ bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
     return ok;
 }
 
+void CVesselLogbook::WriteParticulars(const CLogVessel& vessel)
+{
+    const std::optional<COwnVessel> particulars =
+        m_services.particulars ? m_services.particulars() : std::nullopt;
+    if (!particulars)
+        return;
+    std::string reason;
+    if (!WriteVesselHeader(VesselFile(vessel.unique, "hdr"), *particulars, "hdr", &reason))
+        Warn("The vessel's particulars could not be written to the log. " + reason);
+}
+
 void CVesselLogbook::LoadVessels()
 {
     m_vessels.clear();
@@ -623,6 +635,7 @@ CLogVessel* CVesselLogbook::GetOrCreateOwnVessel(const std::string& voyageId,
     vessel->voyageId = voyageId;
     vessel->watchOfficer = watchOfficer;
     OpenVesselFiles(*vessel);
+    WriteParticulars(*vessel);
     m_own = vessel.get();
     m_vessels.push_back(std::move(vessel));
     Changed();
@@ -966,6 +979,27 @@ bool CVesselLogbook::StartVoyage(const std::string& voyageId, const std::string&
     m_voyageRunning = true;
     m_logging = true;
     return GetOrCreateOwnVessel(voyageId, watchOfficer) != nullptr;
+}
+
+bool CVesselLogbook::ContinueVoyage(const std::string& voyageId, const std::string& watchOfficer)
+{
+    if (!IsOpen())
+        return false;
+    if (m_own)
+        CloseVesselRow(*m_own, NavigationTime(nullptr));
+    m_voyageRunning = true;
+    m_logging = true;
+    return GetOrCreateOwnVessel(voyageId, watchOfficer) != nullptr;
+}
+
+void CVesselLogbook::EndOwnRow()
+{
+    if (!m_own)
+        return;
+    WriteKeptRows(*m_own);
+    WriteKeptPoints(*m_own);
+    CloseVesselRow(*m_own, NavigationTime(nullptr));
+    Changed();
 }
 
 bool CVesselLogbook::EndVoyage()

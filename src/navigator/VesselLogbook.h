@@ -6,7 +6,8 @@
 // A log named N in the log folder is the index table N.dbf (one row per
 // vessel and append) and the companion folder N.X holding, per index row,
 // the logbook table and the track file named by the row's UNIQUE id in
-// eight digits (00000001.dbf, 00000001.trc, and a particulars file .hdr).
+// eight digits (00000001.dbf, 00000001.trc), and for an own vessel's row
+// the vessel's particulars as they were when the row began (00000001.hdr).
 // A log whose name begins with "~d" is temporary: made when no name is
 // known, offered for saving at close and deleted when closed unsaved (its
 // own files only, by its base name; the folder may hold others' logs).
@@ -30,6 +31,7 @@
 #include "geo/Position.h"
 #include "navigator/ChartVessel.h"
 #include "navigator/NavInterfaces.h"
+#include "navigator/OwnVessel.h"
 #include "navigator/TrackFile.h"
 #include "navigator/VesselLogLock.h"
 #include "platform/Clock.h"
@@ -94,6 +96,9 @@ struct CVesselLogServices {
     // Dead reckoning on, and its drift, for the fix type of a record.
     std::function<bool()> deadReckoning;
     std::function<double()> drift;
+    // The own vessel's particulars, written as the "hdr" file of each own
+    // vessel row the log starts; none when they are not known.
+    std::function<std::optional<COwnVessel>()> particulars;
     // Drops every radar target and tender as the log closes, while the log
     // can still take their rows' end times.
     std::function<void()> resetTargets;
@@ -149,6 +154,10 @@ public:
     // row's end time, logging off. False when a temporary log's save was
     // cancelled (nothing changes then).
     bool StartVoyage(const std::string& voyageId, const std::string& watchOfficer);
+    // A voyage under way goes on in this log (after a restart, or in a log
+    // opened to be appended to): a new append row carrying its voyage id and
+    // watch officer, logging on. Nothing is offered for saving.
+    bool ContinueVoyage(const std::string& voyageId, const std::string& watchOfficer);
     bool EndVoyage();
 
     // ---- Vessels ----------------------------------------------------------------------------
@@ -180,6 +189,9 @@ public:
     bool WriteLogRecord(const CNavSnapshot& snapshot) override;
     bool WriteTrackPoint(const CNavSnapshot& snapshot) override;
     void WriteKept() override;
+    bool HasOwnRow() const override { return m_own != nullptr; }
+    bool HasOwnTrack() const override { return m_own && m_own->track.RecordCount() > 0; }
+    void EndOwnRow() override;
     // Rows and points kept for a later try, over all vessels.
     std::size_t KeptCount() const;
 
@@ -198,6 +210,7 @@ private:
     // The UNIQUE id of every row of the index, whichever vessels are loaded.
     std::vector<long> IndexIds();
     bool OpenVesselFiles(CLogVessel& vessel);
+    void WriteParticulars(const CLogVessel& vessel);
     void MakeLogbook(const std::filesystem::path& dbf);
     void LoadVessels();
     void RestorePositions();

@@ -40,9 +40,34 @@ CComPort::~CComPort()
     Close();
 }
 
+std::string CComPort::GetDevicePath() const
+{
+    std::lock_guard lock(m_portLock);
+    return m_path;
+}
+
+void CComPort::SetDevicePath(std::string devicePath)
+{
+    {
+        std::lock_guard lock(m_portLock);
+        if (devicePath == m_path)
+            return;
+        m_path = std::move(devicePath);
+        // The threads see no device and take the new one at their next pass.
+        m_device.reset();
+        m_reason.clear();
+        m_reasonError = 0;
+        m_lastAttempt = {};
+    }
+    m_readerWake.Signal();
+    m_writerWake.Signal();
+    if (m_open)
+        TryConnect(true);
+}
+
 bool CComPort::Open()
 {
-    if (m_path.empty())
+    if (GetDevicePath().empty())
         return false;
     m_open = true;
     TryConnect(true);

@@ -37,7 +37,10 @@ public:
     CComPort(std::uint8_t number, std::string devicePath, CComPortOptions options = {});
     ~CComPort() override;
 
-    const std::string& GetDevicePath() const { return m_path; }
+    std::string GetDevicePath() const;
+    // Another device for this port: the one in use is let go at once and,
+    // while the port is open, the new one taken (its threads go on running).
+    void SetDevicePath(std::string devicePath);
 
     bool IsOpen() const override { return m_open; }
     // True for any port with a path: when the device cannot be held now the
@@ -65,7 +68,7 @@ private:
     void NoteConnection(const std::string& state);
     void SetCondition(bool connected, std::string reason);
 
-    const std::string m_path;
+    std::string m_path;   // under m_portLock
     const CComPortOptions m_options;
     std::atomic<bool> m_open{false};
 

@@ -49,6 +49,12 @@ bool CInstrumentsModule::Initialise()
     return m_wind->Initialise() && m_repeater->Initialise() && m_autopilot->Initialise();
 }
 
+void CInstrumentsModule::SetPortPaths(const PortPaths& paths)
+{
+    if (m_ports)
+        m_ports->SetPaths(paths, m_options.ports);
+}
+
 bool CInstrumentsModule::Terminate()
 {
     ShutDown();

@@ -58,6 +58,9 @@ public:
     bool ApplyNetworkOptions(const std::string& folder, std::optional<Ipv4> address,
                              std::uint16_t port);
 
+    // The serial ports' device paths changed on the System page: in use at once.
+    void SetPortPaths(const PortPaths& paths);
+
     CPortList& Ports() { return *m_ports; }
     CNetworkMessaging& Messaging() { return *m_messaging; }
     CReceivedLines& ReceivedLines() { return m_received; }

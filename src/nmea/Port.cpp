@@ -89,6 +89,10 @@ bool CPort::AttachUser(PortChannel channel, CNMEADevice& device, std::string_vie
     }
     AdjustUsers(channel, +1);
     AttachDevice(channel, device);
+    {
+        std::lock_guard history(ch.historyLock);
+        ch.waiting.emplace_back(&device, std::string(deviceName));
+    }
     // Open is all that is known yet: nothing has been received or sent. A
     // port whose instrument is not there says so, as the message bar does.
     const CPortCondition condition = GetCondition();
@@ -106,6 +110,10 @@ void CPort::DetachUser(PortChannel channel, CNMEADevice& device)
     DetachDevice(channel, device);
     AdjustUsers(channel, -1);
     Channel& ch = Of(channel);
+    {
+        std::lock_guard history(ch.historyLock);
+        std::erase_if(ch.waiting, [&](const auto& w) { return w.first == &device; });
+    }
     if (ch.users == 0) {
         ch.running = false;
         if (channel == PortChannel::Receive)
@@ -212,8 +220,21 @@ bool CPort::WaitForOutput(std::stop_token stop, std::chrono::milliseconds timeou
     return pending;
 }
 
+void CPort::AnnounceConnected(PortChannel channel)
+{
+    Channel& ch = Of(channel);
+    std::vector<std::pair<const CNMEADevice*, std::string>> waiting;
+    {
+        std::lock_guard lock(ch.historyLock);
+        waiting.swap(ch.waiting);
+    }
+    for (const auto& w : waiting)
+        AddSentence(channel, "***" + w.second + " CONNECTED***");
+}
+
 void CPort::DeliverReceived(std::string_view line)
 {
+    AnnounceConnected(PortChannel::Receive);
     {
         std::lock_guard lock(m_receive.deviceLock);
         for (CNMEADevice* device : m_receive.devices)
@@ -240,6 +261,8 @@ bool CPort::ServeTransmitDevices(const std::function<std::size_t(std::string_vie
                 lines.push_back(std::move(line));
         }
     }
+    if (!lines.empty())
+        AnnounceConnected(PortChannel::Transmit);
     for (const std::string& line : lines) {
         const std::size_t written = std::min(send(line), line.size());
         AddSentence(PortChannel::Transmit, std::string_view(line).substr(0, written));

@@ -82,7 +82,9 @@ public:
 
     // A device's side joins the channel: the port opened when needed, the
     // channel's thread started, one user more, the device attached and an
-    // "open, waiting for data" (or "open for sending") line in the history. False, with nothing
+    // "open, waiting for data" (or "open for sending") line in the history;
+    // the first data that passes then puts "***<device> CONNECTED***" before
+    // it, once for each device that was waiting. False, with nothing
     // changed but a port opened and closed again, when the port will not open or the thread will
     // not start.
     bool AttachUser(PortChannel channel, CNMEADevice& device, std::string_view deviceName);
@@ -126,6 +128,8 @@ protected:
     // Waits until a device queued output, the stop is requested or `timeout`
     // passes; true when there is output to serve.
     bool WaitForOutput(std::stop_token stop, std::chrono::milliseconds timeout);
+    // Data is passing: each device still waiting is told in the history as connected.
+    void AnnounceConnected(PortChannel channel);
 
 private:
     struct Channel {
@@ -134,6 +138,8 @@ private:
         std::atomic<bool> enabled{false};
         mutable std::mutex historyLock;
         std::deque<std::string> history;
+        // Devices attached that no data has passed for yet (under historyLock).
+        std::vector<std::pair<const CNMEADevice*, std::string>> waiting;
         mutable std::mutex deviceLock;
         std::vector<CNMEADevice*> devices;
         std::timed_mutex viewLock;

@@ -97,6 +97,26 @@ CPortList::CPortList(const PortPaths& paths, CComPortOptions options)
 
 CPortList::~CPortList() = default;
 
+void CPortList::SetPaths(const PortPaths& paths, CComPortOptions options)
+{
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto number = static_cast<std::uint8_t>(i + 1);
+        const auto it = std::find_if(m_serial.begin(), m_serial.end(),
+                                     [&](const auto& p) { return p->GetNumber() == number; });
+        if (it != m_serial.end()) {
+            (*it)->SetDevicePath(paths[i]);
+            if (paths[i].empty()) {
+                m_retired.push_back(std::move(*it));
+                m_serial.erase(it);
+            }
+        } else if (!paths[i].empty()) {
+            const auto at = std::find_if(m_serial.begin(), m_serial.end(),
+                                         [&](const auto& p) { return p->GetNumber() > number; });
+            m_serial.insert(at, std::make_unique<CComPort>(number, paths[i], options));
+        }
+    }
+}
+
 void CPortList::SetNetworkPort(std::unique_ptr<CPort> port)
 {
     m_network = std::move(port);

@@ -52,6 +52,11 @@ public:
     CPortList(const PortPaths& paths, CComPortOptions options);
     ~CPortList() override;
 
+    // Changed paths take effect at once: a port whose path changed goes on
+    // over its new device, a new path makes its port, and a port whose path
+    // was emptied leaves the list (kept alive for devices still attached).
+    void SetPaths(const PortPaths& paths, CComPortOptions options);
+
     // The network port is added once station messaging exists.
     void SetNetworkPort(std::unique_ptr<CPort> port);
 
@@ -62,6 +67,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<CComPort>> m_serial;
+    std::vector<std::unique_ptr<CComPort>> m_retired;
     std::unique_ptr<CPort> m_network;
 };
 

@@ -54,13 +54,9 @@ CNMEAOptionsModel::CNMEAOptionsModel(const CNMEAOptions& current, ApplyFn apply,
 
 bool CNMEAOptionsModel::ProcessEnabled() const
 {
-    const std::string& name = m_values.replayFile;
-    if (name.size() < 3)
-        return false;
-    std::string ending = name.substr(name.size() - 3);
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ending == "txt" && m_exists(name);
+    // A recording is lines of sentences whatever its name ends in (".txt",
+    // ".nmea", ".log" ...): any file that is there can be replayed.
+    return !m_values.replayFile.empty() && m_exists(m_values.replayFile);
 }
 
 void CNMEAOptionsModel::SetReplayFile(const std::string& name)

@@ -32,6 +32,8 @@ public:
 
     bool Initialise() override;
     void LoadSettings() override;
+    // A new workspace draws the plan's track 2 pixels wide.
+    void SetWorkspaceDefaults() override { m_line.SetWidth(2); }
     void SaveSettings() override;
 
     CPlanSettings& PlanSettings() { return m_settings; }

@@ -13,6 +13,13 @@
 
 namespace routes {
 
+// A time as the plan takes it from the user, the clock or the best-time
+// search: whole minutes, so what the card shows is what the printed plan says.
+constexpr std::int64_t ToWholeMinute(std::int64_t utc)
+{
+    return utc - ((utc % 60) + 60) % 60;
+}
+
 // The range a running time may reach: 1 January 101 00:00:00 to
 // 31 December 9998 23:59:59 UTC, as seconds since 1970.
 inline constexpr std::int64_t kPlanEarliest = -58979923200LL;

@@ -5,6 +5,8 @@
 
 #include "routes/RouteModule.h"
 
+#include "app/Attachments.h"
+
 #include "routes/RouteLegs.h"
 
 #include <algorithm>
@@ -20,10 +22,19 @@ namespace {
 
 constexpr std::size_t kRouteTextWidth = 25;
 
+// At most the field's width in characters: the table holds one byte per
+// character, while a UTF-8 text may take two or three for one.
 std::string Cut(std::string text)
 {
-    if (text.size() > kRouteTextWidth)
-        text.resize(kRouteTextWidth);
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue;   // a continuation byte of the character before
+        if (chars++ == kRouteTextWidth) {
+            text.resize(i);
+            break;
+        }
+    }
     return text;
 }
 
@@ -116,14 +127,36 @@ bool CRouteModule::AddWaypointAt(const geo::CPosition& position)
 
 bool CRouteModule::InsertWaypointAfterCurrent(const geo::CPosition& position)
 {
+    return InsertWaypointAfterCurrent(CWaypoint(position));
+}
+
+bool CRouteModule::InsertWaypointAfterCurrent(const CWaypoint& wp)
+{
     if (!CanChangeRoute())
         return false;
     const int active = std::max(0, m_state.activeIndex);
-    if (!InsertWaypoint(CWaypoint(position), active + 1))
+    CWaypoint inserted = wp;
+    inserted.m_legType = kLegRhumb;   // the new leg starts as a rhumb line
+    if (!InsertWaypoint(inserted, active + 1))
         return false;
     Reread(std::max(1, active));
     Stored(kHintInserted);
     return true;
+}
+
+bool CRouteModule::CanInsertOwnPosition() const
+{
+    if (!CanChangeRoute() || !m_ownPosition)
+        return false;
+    const std::optional<geo::CPosition> own = m_ownPosition();
+    return own && own->IsValid();
+}
+
+bool CRouteModule::InsertOwnPosition()
+{
+    if (!CanInsertOwnPosition())
+        return false;
+    return InsertWaypointAfterCurrent(*m_ownPosition());
 }
 
 bool CRouteModule::AppendCopyOfWaypoint(int index)
@@ -292,11 +325,28 @@ bool CRouteModule::DeleteRoute()
 bool CRouteModule::SaveRouteTexts(const std::string& name, const std::string& from,
                                   const std::string& to)
 {
+    CRouteTexts texts = RouteTexts();
+    texts.name = name;
+    texts.from = from;
+    texts.to = to;
+    return SaveRoute(texts);
+}
+
+std::string CRouteModule::ImportAttachment(const std::string& chosenPath, std::string* message)
+{
+    return app::ImportAttachmentFile(chosenPath, m_attachmentsFolder, message);
+}
+
+bool CRouteModule::SaveRoute(const CRouteTexts& texts)
+{
     if (!CanChangeRoute())
         return false;
-    m_db->m_name = Cut(name);
-    m_db->m_from = Cut(from);
-    m_db->m_to = Cut(to);
+    m_db->m_name = Cut(texts.name);
+    m_db->m_from = Cut(texts.from);
+    m_db->m_to = Cut(texts.to);
+    m_db->m_note = texts.note;
+    for (std::size_t i = 0; i < texts.attachments.size(); ++i)
+        m_db->m_attachment[i] = texts.attachments[i];
     if (!m_db->Update() || !m_db->FlushIfOpen()) {
         Tell("The route could not be saved: " + m_db->GetMessage());
         return false;

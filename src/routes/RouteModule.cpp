@@ -115,6 +115,18 @@ void CRouteModule::LoadSettings()
         OpenDatabase({});
 }
 
+void CRouteModule::SetWorkspaceDefaults()
+{
+    m_views.Properties().Line().SetWidth(2);
+    m_state.overlays.deviationLimits = true;
+    m_state.overlays.arrivalCircles = true;
+    m_state.overlays.perpendiculars = true;
+    m_state.monitoring.autoAdvance = true;
+    m_state.monitoring.arrivalCircleOn = true;
+    m_state.monitoring.deviationLimitOn = true;
+    m_state.inUse.Take(RouteHolder::Advance);
+}
+
 void CRouteModule::SaveSettings()
 {
     app::CRegistry reg(Settings().GetStore());
@@ -472,8 +484,9 @@ void CRouteModule::OnEdit()
 
 bool CRouteModule::LockDatabase(bool lock)
 {
+    // Without a database there is nothing to lock, and nothing held to free.
     if (!m_db->IsOpen())
-        return false;
+        return !lock;
     if (lock) {
         if (!m_db->Lock())
             return false;
@@ -526,12 +539,24 @@ void CRouteModule::OnNetworkMessage(const std::string& payload, const std::strin
             m_lock.Released();
         }
     } else if (notice != 16 && m_db->IsLockedElsewhere()) {
-        const int active = m_state.activeIndex;
-        m_db->ResetCache();
-        ReadCurrentRoute();
-        if (active >= 1 && active <= int(m_state.waypoints.size()))
-            m_state.activeIndex = active;
+        ReadOtherStationsChange();
     }
+}
+
+void CRouteModule::ReadOtherStationsChange()
+{
+    // The route record (its name, ends, memo and attachments) and its
+    // waypoints read afresh at the same route and waypoint; then the panel,
+    // the pickers and the chart views follow as after a change made here.
+    const int active = m_state.activeIndex;
+    const long recNo = m_state.hasRoute ? m_db->GetRecNo() : 0;
+    m_db->ResetCache();
+    if (recNo > 0 && !m_db->GoRecord(recNo))
+        m_db->GoTop();
+    ReadCurrentRoute();
+    if (active >= 1 && active <= int(m_state.waypoints.size()))
+        m_state.activeIndex = active;
+    Notify(kHintRoute);
 }
 
 void CRouteModule::RewriteLinks(const CLinkRepair& repair)
@@ -588,7 +613,10 @@ CRouteTexts CRouteModule::RouteTexts() const
 {
     if (!m_state.hasRoute)
         return {};
-    return {m_db->m_name, m_db->m_from, m_db->m_to, m_db->m_note};
+    CRouteTexts texts{m_db->m_name, m_db->m_from, m_db->m_to, m_db->m_note, {}};
+    for (std::size_t i = 0; i < texts.attachments.size(); ++i)
+        texts.attachments[i] = m_db->m_attachment[i];
+    return texts;
 }
 
 void CRouteModule::Post(std::uint8_t notice)

@@ -18,6 +18,7 @@
 #include "routes/RouteUpload.h"
 #include "routes/RouteViews.h"
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -35,9 +36,12 @@ namespace routes {
 // keeping its type, the new last waypoint's leg rhumb, IDs 1..n.
 std::vector<CWaypoint> ReversedWaypoints(const std::vector<CWaypoint>& points);
 
-// The route record's texts as the panel shows them.
+// The route record's texts as the panel shows them: name, start,
+// destination, memo and the four attachment names (three pictures, then the
+// video; empty for a slot not used).
 struct CRouteTexts {
     std::string name, from, to, note;
+    std::array<std::string, 4> attachments;
 };
 
 class CRouteModule : public app::CModeModule {
@@ -58,6 +62,10 @@ public:
     bool Terminate() override;
     void LoadSettings() override;
     void SaveSettings() override;
+    // A new workspace: a 2-pixel route line; arrival circles, perpendiculars
+    // and limits of deviation drawn; automatic advance, arrival circle entry
+    // and the limit of deviation on (the route is then held from the start).
+    void SetWorkspaceDefaults() override;
     void OnTimer(app::TimerCadence cadence) override;
 
     void SetStationLink(chartpoints::CStationLink* link) { m_station = link; }
@@ -125,6 +133,19 @@ public:
     bool AddWaypointAt(const geo::CPosition& position);
     // "Insert New Waypoint": after the current waypoint.
     bool InsertWaypointAfterCurrent(const geo::CPosition& position);
+    // A whole waypoint after the current one (a chartpoint added to the
+    // route keeps its name, ID and the rest).
+    bool InsertWaypointAfterCurrent(const CWaypoint& wp);
+    // Where the own vessel is, none while its position is unknown (the
+    // navigator's); without it the own position cannot be inserted.
+    void SetOwnPosition(std::function<std::optional<geo::CPosition>()> own)
+    {
+        m_ownPosition = std::move(own);
+    }
+    // The panel's Nav: a waypoint at the own vessel's position after the
+    // current one. Allowed while the route is editable and the position known.
+    bool CanInsertOwnPosition() const;
+    bool InsertOwnPosition();
     // A double-click on a route waypoint: a copy of it appended last.
     bool AppendCopyOfWaypoint(int index);
     bool DeleteCurrentWaypoint();
@@ -142,6 +163,11 @@ public:
     bool DeleteRoute();
     // The panel's Apply: name, start and destination, each at most 25 characters.
     bool SaveRouteTexts(const std::string& name, const std::string& from, const std::string& to);
+    // The panel's Apply with the memo and the attachment names too.
+    bool SaveRoute(const CRouteTexts& texts);
+    // A file chosen for an attachment copied into the attachments folder;
+    // its stored name, or empty with `message` on failure.
+    std::string ImportAttachment(const std::string& chosenPath, std::string* message = nullptr);
     CRouteTexts RouteTexts() const;
     // The leg from waypoint `index` to the next; not computed for the last.
     CLegResult LegFrom(int index) const;
@@ -199,6 +225,8 @@ private:
     void Stored(int hint);
     void RewriteLinks(const CLinkRepair& repair);
     void TellRepairs();
+    // Another station's notice that it stored a change to our database.
+    void ReadOtherStationsChange();
     bool GoToLink(int ordinal);
     // Reads the route again with waypoint `active` current (kept within it).
     void Reread(int active);
@@ -230,6 +258,7 @@ private:
     bool m_waypointsLocked = true;   // waypoints are not dragged
     PathQuestion m_askOpenPath;
     PathQuestion m_askSavePath;
+    std::function<std::optional<geo::CPosition>()> m_ownPosition;
     db::COwnTemporaryTable m_ownTemporary;
     std::function<CRouteLockAttempt::Clock::time_point()> m_now = [] {
         return CRouteLockAttempt::Clock::now();

@@ -72,6 +72,7 @@ CRouteGeneralOptionsModel::CRouteGeneralOptionsModel(CRouteModule& module) : m_m
     m_values.drawNumber = p.drawNumber;
     m_values.drawName = p.drawName;
     m_values.drawEta = p.drawEta;
+    m_route = p.Text().GetColours();
     m_line = p.Line().GetColours();
     m_waypoint = p.GetColours();
     m_values.palette = chart::ActivePaletteIndex();
@@ -81,6 +82,7 @@ CRouteGeneralOptionsModel::CRouteGeneralOptionsModel(CRouteModule& module) : m_m
 void CRouteGeneralOptionsModel::ReadColours()
 {
     const auto i = std::size_t(m_values.palette);
+    m_values.routeColour = m_route[i];
     m_values.lineColour = m_line[i];
     m_values.waypointColour = m_waypoint[i];
 }
@@ -89,6 +91,7 @@ bool CRouteGeneralOptionsModel::FollowPalette(int palette)
 {
     if (palette == m_values.palette || palette < 0 || palette > 2)
         return false;
+    m_route[std::size_t(m_values.palette)] = m_values.routeColour;
     m_line[std::size_t(m_values.palette)] = m_values.lineColour;
     m_waypoint[std::size_t(m_values.palette)] = m_values.waypointColour;
     m_values.palette = palette;
@@ -119,8 +122,10 @@ void CRouteGeneralOptionsModel::Apply()
     p.drawNumber = m_values.drawNumber;
     p.drawName = m_values.drawName;
     p.drawEta = m_values.drawEta;
+    m_route[std::size_t(m_values.palette)] = m_values.routeColour;
     m_line[std::size_t(m_values.palette)] = m_values.lineColour;
     m_waypoint[std::size_t(m_values.palette)] = m_values.waypointColour;
+    p.Text().SetColours(m_route);
     p.Line().SetColours(m_line);
     p.SetColours(m_waypoint);
     m_values.draw.distanceToRunInterval = OneDecimal(m_values.draw.distanceToRunInterval);

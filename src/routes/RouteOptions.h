@@ -38,7 +38,8 @@ struct CRouteGeneralOptions {
     int sizeMode = 0;   // 0 small, 1 medium, 2 large
     chart::CRouteDrawSettings draw;
     bool drawNumber = false, drawName = false, drawEta = false;
-    int palette = 0;   // the palette the two colours belong to
+    int palette = 0;   // the palette the three colours belong to
+    chart::COLORREF routeColour = 0;   // the selected route's labels
     chart::COLORREF lineColour = 0;
     chart::COLORREF waypointColour = 0;
 };
@@ -66,6 +67,7 @@ private:
 
     CRouteModule& m_module;
     CRouteGeneralOptions m_values;
+    chart::PaletteColours m_route{};
     chart::PaletteColours m_line{};
     chart::PaletteColours m_waypoint{};
 };

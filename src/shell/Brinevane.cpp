@@ -227,7 +227,55 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         *instruments = module.get();
         return module;
     });
-    // The vessel's particulars and display before the navigator that draws and logs the vessel.
+    services.startupNotices = std::move(notices);
+    // The modules the navigator works with, in their order: charting, chartpoints, route (with its
+    // plan), vessel, navigator (with tender tracking and radar targets it owns), then tides. Links
+    // between them are made once all exist (LinkModules) and undone before any goes.
+    services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
+    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
+        auto chartpoints = std::make_unique<chartpoints::CChartpointWindows>(
+            m_settingsHome, *m_prompt, m_programFolder,
+            [this](const std::string& path, bool video) {
+                return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
+            });
+        chartpoints->SetInstruments(*instruments);
+        chartpoints->SetPositionFormat([this] {
+            return m_frame
+                       ? geo::CPositionFormat{static_cast<std::uint8_t>(m_frame->DecimalPlaces()),
+                                              m_frame->DegMinSec()}
+                       : geo::CPositionFormat{};
+        });
+        // The panel's Nav: the navigator's own position, once it has one.
+        chartpoints->SetOwnPosition([this]() -> std::optional<geo::CPosition> {
+            navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
+            return navigator ? navigator->OwnPosition() : std::nullopt;
+        });
+        chartpoints->SetGoToPosition(
+            [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
+            [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
+        // Uploads go out through the navigator's GPS device.
+        chartpoints->SetGpsDevice([this]() -> nmea::CGPSDevice* {
+            navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
+            navigator::CInstruments* gps = navigator ? navigator->Instruments() : nullptr;
+            return gps ? &gps->Gps().Device() : nullptr;
+        });
+        // BRINE_INITIAL_CHARTPOINTS (scripts/run sets it to the sample
+        // database): the database opened when the settings name none.
+        if (const char* name = std::getenv("BRINE_INITIAL_CHARTPOINTS"); name && *name)
+            chartpoints->SetDefaultInitialDatabase(name);
+        return chartpoints;
+    });
+    // The route module with its plan; the navigator that follows the route is linked to it once
+    // every module exists.
+    services.moduleFactories.push_back([this] {
+        auto routes = MakeRouteModule(*m_frame);
+        if (auto* windows = dynamic_cast<routes::CRouteWindows*>(routes.get()))
+            windows->SetAttachmentOpener([this](const std::string& path, bool video) {
+                return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
+            });
+        return routes;
+    });
+    services.moduleFactories.push_back([this] { return MakePlanModule(*m_frame); });
     services.moduleFactories.push_back([this] { return MakeVesselModule(*m_frame); });
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         auto navigator = std::make_unique<navigator::CNavigatorWindows>(m_settingsHome, m_clock);
@@ -266,7 +314,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         navigator->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
             [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
-        // Best-chart selection is the charting module's switch, made after the navigator.
+        // Best-chart selection is the charting module's switch.
         navigator->SetBestChartSwitch(
             [this] {
                 return m_frame && m_frame->Charting() && m_frame->Charting()->IsAutoscrollOn();
@@ -292,49 +340,14 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         return MakeTenderModule(*m_frame, m_clock, (*instruments)->Ports());
     });
-    // Chartpoints before the charting module, so every chart view gets their layer.
-    services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
-        auto chartpoints = std::make_unique<chartpoints::CChartpointWindows>(
-            m_settingsHome, *m_prompt, m_programFolder,
-            [this](const std::string& path, bool video) {
-                return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
-            });
-        chartpoints->SetInstruments(*instruments);
-        chartpoints->SetGoToPosition(
-            [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
-            [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
-        // Uploads go out through the navigator's GPS device.
-        chartpoints->SetGpsDevice([this]() -> nmea::CGPSDevice* {
-            navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
-            navigator::CInstruments* gps = navigator ? navigator->Instruments() : nullptr;
-            return gps ? &gps->Gps().Device() : nullptr;
-        });
-        // BRINE_INITIAL_CHARTPOINTS (scripts/run sets it to the sample
-        // database): the database opened when the settings name none.
-        if (const char* name = std::getenv("BRINE_INITIAL_CHARTPOINTS"); name && *name)
-            chartpoints->SetDefaultInitialDatabase(name);
-        return chartpoints;
-    });
-    services.startupNotices = std::move(notices);
-    services.moduleFactories.push_back([this] { return MakeChartingModule(*m_frame); });
-    // The route module joins after the navigator, which follows its route.
-    services.moduleFactories.push_back([this] {
-        auto routes = MakeRouteModule(*m_frame);
-        if (auto* windows = dynamic_cast<routes::CRouteWindows*>(routes.get()))
-            windows->SetAttachmentOpener([this](const std::string& path, bool video) {
-                return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
-            });
-        return routes;
-    });
-    services.moduleFactories.push_back([this] { return MakeTidalModule(*m_frame); });
-    services.moduleFactories.push_back([this] { return MakePlanModule(*m_frame); });
-    // Radar targets: on the instruments' ports, after the navigator (the own
-    // vessel) and the charting module.
+    // Radar targets: on the instruments' ports, after the navigator (the own vessel) and tender
+    // tracking, whose panel carries their card.
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         if (*instruments == nullptr)
             return nullptr;
         return MakeARPAModule(*m_frame, **instruments, m_clock);
     });
+    services.moduleFactories.push_back([this] { return MakeTidalModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
         app::CBVDisclaimerDlg dlg(frame);
         return dlg.exec() == QDialog::Accepted;

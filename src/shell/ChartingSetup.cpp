@@ -72,6 +72,14 @@ bool OwnVesselFromSnapshot(const navigator::CNavSnapshot& snap, chart::COwnVesse
     return true;
 }
 
+// The navigator and vessel modules the charting module draws from; both are
+// set while the modules are linked (they are created after the charting
+// module and go before it).
+struct CChartingLinks {
+    navigator::CNavigatorModule* navigator = nullptr;
+    navigator::CVesselModule* vessel = nullptr;
+};
+
 // The charting module of the program: it redraws the own vessel on every
 // chart view when the navigator has moved it (a fix or a DR step), and docks
 // the Chart Info panel, which View > Chart Information (F5) brings up.
@@ -80,8 +88,8 @@ class CProgramCharting final : public chart::CChartingModule,
                                private navigator::COwnVesselOverlay {
 public:
     CProgramCharting(app::CSettingsHome& home, chart::CChartingServices services,
-                     navigator::CNavigatorModule* navigator, CMainFrame& frame)
-        : chart::CChartingModule(home, std::move(services)), m_navigator(navigator),
+                     std::shared_ptr<CChartingLinks> links, CMainFrame& frame)
+        : chart::CChartingModule(home, std::move(services)), m_links(std::move(links)),
           m_autoscroll(
               *this,
               [&frame](const std::string& path, int windowState) {
@@ -89,19 +97,34 @@ public:
               },
               [&frame](bool on) { frame.UpdateLargerScaleMessage(on, true, false); })
     {
-        if (m_navigator) {
-            m_navigator->SetOwnVesselOverlay(this);
-            m_navigator->SetChartHost(&m_autoscroll);
-        }
         chart::CChartView::AddExtension(&m_rasterMenu);
     }
     ~CProgramCharting() override
     {
         chart::CChartView::RemoveExtension(&m_rasterMenu);
-        if (m_navigator) {
-            m_navigator->SetChartHost(nullptr);
-            m_navigator->SetOwnVesselOverlay(nullptr);
+        UnlinkModules();
+    }
+
+    void LinkModules(const app::CModuleList& modules) override
+    {
+        for (std::size_t i = 0; i < modules.size(); ++i) {
+            if (!m_links->navigator)
+                m_links->navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]);
+            if (!m_links->vessel)
+                m_links->vessel = dynamic_cast<navigator::CVesselModule*>(modules[i]);
         }
+        if (m_links->navigator) {
+            m_links->navigator->SetOwnVesselOverlay(this);
+            m_links->navigator->SetChartHost(&m_autoscroll);
+        }
+    }
+    void UnlinkModules() override
+    {
+        if (m_links->navigator) {
+            m_links->navigator->SetChartHost(nullptr);
+            m_links->navigator->SetOwnVesselOverlay(nullptr);
+        }
+        *m_links = CChartingLinks{};
     }
 
     app::CModuleUi* Ui() override { return this; }
@@ -141,13 +164,13 @@ public:
 private:
     void SetPosition(const navigator::CNavSnapshot&, bool) override { InvalidateAllChartViews(); }
 
-    navigator::CNavigatorModule* m_navigator;
+    std::shared_ptr<CChartingLinks> m_links;
     // The chart window that follows the vessel.
     CAutoscrollWindowHost m_autoscroll;
     // The raster charts' entries in every chart view's right-click menu.
     charts::CRasterChartMenu m_rasterMenu{[this]() -> std::optional<geo::CPosition> {
         chart::COwnVesselValues v;
-        if (m_navigator && OwnVesselFromSnapshot(*m_navigator->Snapshot(), v))
+        if (m_links->navigator && OwnVesselFromSnapshot(*m_links->navigator->Snapshot(), v))
             return v.position;
         return std::nullopt;
     }};
@@ -293,36 +316,41 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         return geo::CPositionFormat{static_cast<std::uint8_t>(frame.DecimalPlaces()),
                                     frame.DegMinSec()};
     };
-    // The navigator joins before the charts.
-    navigator::CNavigatorModule* nav = nullptr;
-    for (std::size_t i = 0; i < frame.Modules().size() && !nav; ++i)
-        nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
-    // The vessel module joins before the charts: its circle and display properties.
-    navigator::CVesselModule* vessel = nullptr;
-    for (std::size_t i = 0; i < frame.Modules().size() && !vessel; ++i)
-        vessel = dynamic_cast<navigator::CVesselModule*>(frame.Modules()[i]);
-    if (vessel)
-        services.ownVesselStyle = [vessel] { return &vessel->Style(); };
-    if (nav) {
-        services.ownVessel = [nav, vessel](chart::COwnVesselValues& v) {
-            if (vessel) {
-                v.warningCircles = vessel->WarningCircles();
-                v.warningCirclesRadius = vessel->WarningCirclesRadius();
-                // The heading line and vector are drawn as wide as the track.
-                vessel->Style().trackLineWidth = nav->FixProperties().Line().GetWidth();
-            }
-            v.headingLineLength = nav->HeadingIndicator();
-            v.vectorTimeDays = double(nav->SpeedDirectionVector().count()) / 86400.0;
-            return OwnVesselFromSnapshot(*nav->Snapshot(), v);
-        };
-        // The own vessel's drawn track window, never its whole file.
-        services.ownVesselFixes = [nav] { return nav->OwnTrackPositions(); };
-        // The autoscroll restrictions name folio items: they go before the items do.
-        services.folioClearing = [nav] { nav->ClearAutoscrollRestrictions(); };
-        services.autoscrollAreaPercent = [nav] { return nav->AutoscrollPercentage(); };
-    }
-    return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services), nav,
-                                              frame);
+    // The own vessel comes from the navigator and vessel modules once linked.
+    auto links = std::make_shared<CChartingLinks>();
+    services.ownVesselStyle = [links]() -> const chart::COwnVesselStyle* {
+        return links->vessel ? &links->vessel->Style() : nullptr;
+    };
+    services.ownVessel = [links](chart::COwnVesselValues& v) {
+        navigator::CNavigatorModule* nav = links->navigator;
+        if (!nav)
+            return false;
+        if (navigator::CVesselModule* vessel = links->vessel) {
+            v.warningCircles = vessel->WarningCircles();
+            v.warningCirclesRadius = vessel->WarningCirclesRadius();
+            // The heading line and vector are drawn as wide as the track.
+            vessel->Style().trackLineWidth = nav->FixProperties().Line().GetWidth();
+        }
+        v.headingLineLength = nav->HeadingIndicator();
+        v.vectorTimeDays = double(nav->SpeedDirectionVector().count()) / 86400.0;
+        return OwnVesselFromSnapshot(*nav->Snapshot(), v);
+    };
+    // The own vessel's drawn track window, never its whole file.
+    services.ownVesselFixes = [links] {
+        return links->navigator ? links->navigator->OwnTrackPositions()
+                                : std::vector<geo::CPosition>{};
+    };
+    // The autoscroll restrictions name folio items: they go before the items do.
+    services.folioClearing = [links] {
+        if (links->navigator)
+            links->navigator->ClearAutoscrollRestrictions();
+    };
+    services.autoscrollAreaPercent = [links] {
+        // Without a navigator the whole chart counts, as for a chart of its own.
+        return links->navigator ? links->navigator->AutoscrollPercentage() : 100;
+    };
+    return std::make_unique<CProgramCharting>(frame.SettingsHome(), std::move(services),
+                                              std::move(links), frame);
 }
 
 }   // namespace shell

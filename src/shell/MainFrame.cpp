@@ -192,6 +192,9 @@ bool CMainFrame::OnCreate()
 
     if (!CreateSidePanels())
         return Fail();
+    // Every module exists with its panels: they link to each other now.
+    m_modules.ForEach([this](app::CModule& m) { m.LinkModules(m_modules); });
+    m_modulesLinked = true;
 
     m_msgBarWnd = new app::CMsgBarWnd(*m_msgBar, this);
 
@@ -229,6 +232,10 @@ bool CMainFrame::OnCreate()
         m_activeSidePanel = shell::ChartInfoPanel(SidePanels());
     if (!m_activeSidePanel && !m_panels.empty())
         m_activeSidePanel = m_panels.front();
+    // No workspace was ever saved: the modules start from a new workspace's
+    // values before the settings there are read over them.
+    if (m_workspace && !m_workspace->HasWorkspaces())
+        m_modules.ForEach([](app::CModule& m) { m.SetWorkspaceDefaults(); });
     const bool reopened = ReopenWorkspace();
     // A start with no workspace named reads the same settings a workspace
     // load reads, from the root key: instruments, ports and station
@@ -415,8 +422,10 @@ void CMainFrame::LoadWorkspaceValues()
                 m_activeSidePanel = panel;
         }
     }
-    for (app::CModule* m : shell::SettingsOrder(m_modules))
+    for (app::CModule* m : shell::SettingsOrder(m_modules)) {
         m->LoadSettings();
+        app::ReportModuleStep(app::ModuleStep::SettingsLoaded, *m);
+    }
 }
 
 void CMainFrame::SaveWorkspaceValues()
@@ -447,8 +456,10 @@ void CMainFrame::SaveWorkspaceValues()
             m_frameSettings.operationalMode = m_activeSidePanel->GetTitle().toStdString();
         m_frameSettings.Save(*m_services.settings, m_workspace->GetRegistryKey());
     }
-    for (app::CModule* m : shell::SettingsOrder(m_modules))
+    for (app::CModule* m : shell::SettingsOrder(m_modules)) {
         m->SaveSettings();
+        app::ReportModuleStep(app::ModuleStep::SettingsSaved, *m);
+    }
 }
 
 void CMainFrame::StoreClosingSettings()
@@ -1147,8 +1158,14 @@ void CMainFrame::ShowTechSupport()
 
 void CMainFrame::OpenHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(
-        QString::fromStdString((m_services.programFolder / "Brinevane.pdf").string())));
+    const std::filesystem::path manual = m_services.programFolder / "Brinevane.pdf";
+    // The desktop shows the manual; a machine with no PDF viewer set up says nothing itself, so
+    // the user is told where the file is.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual.string()))))
+        m_services.prompt->Ask("Unable to open the manual " + manual.string() +
+                                   ".\nNo program to show PDF files is set up on this computer.",
+                               "Brinevane", platform::PromptIcon::Exclamation,
+                               platform::PromptButtons::Ok);
 }
 
 void CMainFrame::RaiseFromSecondStart()
@@ -1229,6 +1246,13 @@ void CMainFrame::TearDown()
         m_msgBar->RemoveMessage(m_hMsgDiskLow, false);
         for (app::MsgHandle& notice : m_notices)
             m_msgBar->RemoveMessage(notice, false);
+    }
+    // The links between modules go before the first panel or module does,
+    // newest module first.
+    if (m_modulesLinked) {
+        for (std::size_t i = m_modules.size(); i-- > 0;)
+            m_modules[i]->UnlinkModules();
+        m_modulesLinked = false;
     }
     for (auto it = m_panels.rbegin(); it != m_panels.rend(); ++it) {
         if (*it)

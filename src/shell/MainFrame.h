@@ -401,6 +401,7 @@ private:
     bool m_created = false;
     bool m_closing = false;
     bool m_tornDown = false;
+    bool m_modulesLinked = false;   // LinkModules ran; UnlinkModules is owed
     bool m_confirmClosedown = true;
     bool m_lowMemory = false;
     bool m_lowDisk = false;

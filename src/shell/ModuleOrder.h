@@ -1,10 +1,10 @@
 #pragma once
 // The frame's fixed orders: the order in which the modules load and save
-// their settings, and the order of the side panels. Modules are created in
-// the order their links to each other need (Brinevane.cpp); their settings
-// follow the navigator's working order instead: palettes and instruments
-// first, then charting, chartpoints, route (with its plan), vessel,
-// navigator (with the targets it tracks), tides.
+// their settings, and the order of the side panels. Settings follow the
+// navigator's working order, the order the modules are created in
+// (Brinevane.cpp): palettes and instruments first, then charting,
+// chartpoints, route (with its plan), vessel, navigator (with the targets it
+// tracks), tides.
 
 #include <vector>
 

@@ -221,9 +221,12 @@ namespace {
 // The run of a module's report from File > Print or Print Preview.
 class CModuleReportJob final : public report::CReportJob {
 public:
-    CModuleReportJob(const CModuleReportHost& host, int chosen, bool preview)
+    CModuleReportJob(const CModuleReportHost& host, int chosen, bool preview,
+                     const std::string& title)
         : report::CReportJob(host.reportsFolder), m_host(host), m_chosen(chosen),
-          m_caption(preview ? QObject::tr("Print Preview") : QObject::tr("Print"))
+          m_title(!title.empty() ? QString::fromStdString(title)
+                  : preview      ? QObject::tr("Print Preview")
+                                 : QObject::tr("Print"))
     { }
 
 protected:
@@ -238,11 +241,7 @@ protected:
     std::unique_ptr<report::CFilledReport> Fill(report::CReportRequest request,
                                                 std::string& error) override
     {
-        const QString caption =
-            request.definition.titleParts.empty()
-                ? m_caption
-                : QString::fromStdString(request.definition.titleParts.front().front().text);
-        return report::RunReport(std::move(request), caption, m_host.parent, error);
+        return report::RunReport(std::move(request), m_title, m_host.parent, error);
     }
     bool Output(std::unique_ptr<report::CFilledReport>& filled, report::ReportOutput output,
                 std::string& error) override
@@ -262,7 +261,10 @@ protected:
                                        m_host.printer, QString::fromLatin1(PdfName(m_chosen)));
         filled.reset();   // the window owns the rows now
         window->setObjectName(QLatin1String(PreviewName(m_chosen)));
+        // Titled before it is shown: the window area takes the widget's title.
+        window->setWindowTitle(m_title);
         QMdiSubWindow* sub = m_host.mdi->addSubWindow(window);
+        sub->setWindowTitle(m_title);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview")));
         const QSize space = m_host.mdi->viewport()->size();
@@ -273,13 +275,13 @@ protected:
     }
     void Tell(const std::string& message) override
     {
-        QMessageBox::warning(m_host.parent, m_caption, QString::fromStdString(message));
+        QMessageBox::critical(m_host.parent, m_title, QString::fromStdString(message));
     }
 
 private:
     const CModuleReportHost& m_host;
     int m_chosen;
-    QString m_caption;
+    QString m_title;
 };
 
 }   // namespace
@@ -295,6 +297,11 @@ int ShortFormPlanChoice(const CModuleReportHost& host)
     return IsOpen(host.mdi, chosen) ? 0 : chosen;
 }
 
+bool IsModuleReportOpen(int chosen, const CModuleReportHost& host)
+{
+    return IsOpen(host.mdi, chosen);
+}
+
 bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
 {
     report::CReportRequest request;
@@ -306,7 +313,7 @@ bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host)
                              preview ? QObject::tr("Print Preview") : QObject::tr("Print"), error);
         return true;
     }
-    CModuleReportJob job(host, chosen, preview);
+    CModuleReportJob job(host, chosen, preview, request.windowTitle);
     job.Run(std::move(request),
             preview ? report::ReportOutput::Preview : report::ReportOutput::Print);
     return true;

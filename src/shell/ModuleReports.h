@@ -41,6 +41,8 @@ struct CModuleReportHost {
 
 // Which of these reports the Print choosers offer now.
 void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& host);
+// Whether the chosen report's preview window is open.
+bool IsModuleReportOpen(int chosen, const CModuleReportHost& host);
 // Runs the chosen report when it is one of these; false when it is not.
 bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host);
 // The plan card's Report, the short form plan: with a whole custom pair

@@ -1,5 +1,6 @@
 #include "shell/RouteSetup.h"
 
+#include "chartpoints/ui/ChartpointWindows.h"
 #include "navigator/Instruments.h"
 #include "navigator/NavigatorModule.h"
 #include "navigator/VesselModule.h"
@@ -25,20 +26,35 @@ namespace {
 
 // Joins the route to the modules that follow it: the navigator monitors it,
 // the autopilot steers it, the GPS device takes its upload, the station
-// network carries its lock and change notices. Each is detached before the
-// route goes: those modules are created first and outlive it.
+// network carries its lock and change notices. The instruments exist before
+// the route and outlive it; the navigator is created after it, so the two are
+// linked once every module exists and unlinked before either goes.
 class CProgramRoutes final : public routes::CRouteWindows {
 public:
     CProgramRoutes(app::CSettingsHome& settings, platform::CPrompt& prompt,
-                   std::filesystem::path dataRoot, navigator::CNavigatorModule* nav,
-                   nmea::CInstrumentsModule* instruments)
-        : routes::CRouteWindows(settings, prompt, std::move(dataRoot)), m_navigator(nav),
-          m_instruments(instruments)
+                   std::filesystem::path dataRoot, nmea::CInstrumentsModule* instruments,
+                   chartpoints::CChartpointWindows* marks)
+        : routes::CRouteWindows(settings, prompt, std::move(dataRoot)), m_instruments(instruments),
+          m_chartpoints(marks)
     {
-        if (m_navigator)
-            m_navigator->SetRoute(&Views());
-        auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(nav);
-        SetTransmitterSource([this, navWindows]() -> routes::CRouteTransmitter* {
+        // Nav: the navigator's own position, once the navigator is linked and has one.
+        SetOwnPosition([this]() -> std::optional<geo::CPosition> {
+            return m_navigator ? m_navigator->OwnPosition() : std::nullopt;
+        });
+        if (m_chartpoints) {
+            // A chartpoint goes into the route from the list (double-click,
+            // Enter) while the route panel is shown and the route editable,
+            // and from the chart by a double-click on its mark.
+            m_chartpoints->SetAddToRoute([this](const chartpoints::CChartpoint& cp) {
+                if (IsPanelActive() && CanChangeRoute())
+                    InsertWaypointAfterCurrent(routes::CWaypoint(cp));
+            });
+            SetChartpointAt([this](chart::CChartView& view, geo::IntPoint p) {
+                return m_chartpoints->PickAt(view, p);
+            });
+        }
+        SetTransmitterSource([this]() -> routes::CRouteTransmitter* {
+            auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator);
             if (!navWindows || !navWindows->Instruments())
                 return nullptr;
             if (!m_transmitter)
@@ -61,30 +77,51 @@ public:
                 });
         }
     }
-    // The Monitor's "Auto" is the route's automatic waypoint advance; the
-    // navigator's panels exist by now (its module comes first).
+    // The route panel's chartpoint list button opens the chartpoints' list.
     bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override
     {
         if (!CRouteWindows::CreateSidePanels(host, panels))
             return false;
-        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
-            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
-                monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
-                                       [this] { return State().monitoring.autoAdvance; });
+        if (m_chartpoints && Panel())
+            Panel()->SetChartpointListOpener([this] { m_chartpoints->OpenListWindow(); });
         return true;
     }
     ~CProgramRoutes() override
     {
-        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
-            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
-                monitor->SetAutoSwitch({}, {});
-        if (m_navigator)
-            m_navigator->SetRoute(nullptr);
+        if (m_chartpoints)
+            m_chartpoints->SetAddToRoute({});
+        UnlinkModules();
         if (m_instruments) {
             m_instruments->Autopilot().SetRoute(nullptr);
             m_instruments->SetStationMessageHandlerFor(this, {});
         }
         SetStationLink(nullptr);
+    }
+
+    // The navigator follows the route, and the Monitor's "Auto" is the
+    // route's automatic waypoint advance.
+    void LinkModules(const app::CModuleList& modules) override
+    {
+        for (std::size_t i = 0; i < modules.size() && !m_navigator; ++i)
+            m_navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]);
+        if (!m_navigator)
+            return;
+        m_navigator->SetRoute(&Views());
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
+                                       [this] { return State().monitoring.autoAdvance; });
+    }
+    void UnlinkModules() override
+    {
+        if (!m_navigator)
+            return;
+        if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
+            if (navigator::CMonitorPanel* monitor = navWindows->Panel())
+                monitor->SetAutoSwitch({}, {});
+        m_navigator->SetRoute(nullptr);
+        m_navigator = nullptr;
+        m_transmitter.reset();   // it writes to the navigator's GPS device
     }
 
 private:
@@ -101,8 +138,9 @@ private:
         nmea::CNetworkMessaging& m_messaging;
     };
 
-    navigator::CNavigatorModule* m_navigator;
+    navigator::CNavigatorModule* m_navigator = nullptr;
     nmea::CInstrumentsModule* m_instruments;
+    chartpoints::CChartpointWindows* m_chartpoints;
     std::unique_ptr<routes::CGpsRouteTransmitter> m_transmitter;
     std::unique_ptr<CMessagingLink> m_link;
 };
@@ -123,18 +161,24 @@ std::filesystem::path UserDataRoot()
 
 std::unique_ptr<app::CModule> MakeRouteModule(CMainFrame& frame)
 {
-    navigator::CNavigatorModule* nav = nullptr;
     nmea::CInstrumentsModule* instruments = nullptr;
+    chartpoints::CChartpointWindows* marks = nullptr;
     for (std::size_t i = 0; i < frame.Modules().size(); ++i) {
-        if (!nav)
-            nav = dynamic_cast<navigator::CNavigatorModule*>(frame.Modules()[i]);
+        if (!marks)
+            marks = dynamic_cast<chartpoints::CChartpointWindows*>(frame.Modules()[i]);
         if (!instruments)
             instruments = dynamic_cast<nmea::CInstrumentsModule*>(frame.Modules()[i]);
     }
     auto routes = std::make_unique<CProgramRoutes>(frame.SettingsHome(), *frame.Services().prompt,
-                                                   UserDataRoot(), nav, instruments);
+                                                   UserDataRoot(), instruments, marks);
     routes->SetGoToPosition([&frame](const geo::CPosition& p) { return frame.GoToPosition(p); },
                             [&frame] { return frame.IsActiveChartLoaded(); });
+    // The upload dialog's Report: the route's waypoint list among the charts.
+    routes->SetWaypointListReport(
+        [&frame] { RunModuleReport(app::choose::kPrintWaypoints, true, frame.ModuleReportHost()); },
+        [&frame] {
+            return IsModuleReportOpen(app::choose::kPrintWaypoints, frame.ModuleReportHost());
+        });
     return routes;
 }
 

@@ -8,6 +8,7 @@
 #include "app/ui/PropertySheet.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
+#include "nmea/InstrumentsModule.h"
 #include "nmea/PortList.h"
 #include "platform/SettingsStore.h"
 #include "shell/MainFrame.h"
@@ -112,8 +113,14 @@ void CMainFrame::ApplySystemOptions(const app::CSystemOptions& v)
         nmea::PortPaths paths;
         std::copy(v.portPaths.begin(), v.portPaths.end(), paths.begin());
         // Only a change is written: an untouched page leaves the stored paths alone.
-        if (nmea::LoadPortPaths(*m_services.settings, kPortsKey, {}) != paths)
+        // A change is used at once: each port goes on over its new device.
+        if (nmea::LoadPortPaths(*m_services.settings, kPortsKey, {}) != paths) {
             nmea::SavePortPaths(*m_services.settings, kPortsKey, paths);
+            m_modules.ForEach([&paths](app::CModule& m) {
+                if (auto* instruments = dynamic_cast<nmea::CInstrumentsModule*>(&m))
+                    instruments->SetPortPaths(paths);
+            });
+        }
     }
     SaveWorkspaceValues();
     StoreClosingSettings();

@@ -45,12 +45,7 @@ std::unique_ptr<app::CModule> MakeVesselModule(CMainFrame& frame)
     // The navigator joins after the vessel module: asked at each use.
     vessel->ownPosition = [&frame]() -> std::optional<geo::CPosition> {
         navigator::CNavigatorWindows* nav = frame.Navigator();
-        if (!nav)
-            return std::nullopt;
-        const auto snap = nav->Snapshot();
-        if (!snap->positionAvailable || !snap->position.IsValid())
-            return std::nullopt;
-        return snap->position;
+        return nav ? nav->OwnPosition() : std::nullopt;
     };
     return vessel;
 }

@@ -511,7 +511,34 @@ CARPAModuleOptions CARPAModule::GetOptions() const
     o.refreshSeconds = m_refreshSeconds;
     o.overlaySize = m_overlaySize;
     o.properties = m_properties;
+    std::vector<const CTrackedTarget*> targets;
+    for (const CTrackedTarget& target : m_pass.Targets())
+        targets.push_back(&target);
+    std::stable_sort(targets.begin(), targets.end(), [](const auto* a, const auto* b) {
+        return a->displayOrder < b->displayOrder;
+    });
+    for (const CTrackedTarget* target : targets)
+        o.displayOrder.push_back(target->record);
     return o;
+}
+
+void CARPAModule::SetDisplayOrder(const std::vector<std::shared_ptr<const CTargetRecord>>& order)
+{
+    // The targets listed take their places; a target that joined since the
+    // list was made follows them, in the order it had.
+    std::vector<CTrackedTarget*> targets;
+    for (CTrackedTarget& target : m_pass.MutableTargets())
+        targets.push_back(&target);
+    const auto place = [&order](const CTrackedTarget* t) {
+        const auto it = std::find(order.begin(), order.end(), t->record);
+        return it == order.end() ? order.size() : std::size_t(it - order.begin());
+    };
+    std::stable_sort(targets.begin(), targets.end(), [&](const auto* a, const auto* b) {
+        const std::size_t pa = place(a), pb = place(b);
+        return pa != pb ? pa < pb : a->displayOrder < b->displayOrder;
+    });
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        targets[i]->displayOrder = int(i) + 1;
 }
 
 std::string CARPAModule::ApplyOptions(const CARPAModuleOptions& options)
@@ -522,6 +549,8 @@ std::string CARPAModule::ApplyOptions(const CARPAModuleOptions& options)
     pass.positionMarkerEvery = SpanSeconds(m_properties.loggingPeriod, pass.positionMarkerEvery);
     m_pass.SetOptions(pass);
     m_overlaySize = std::clamp(options.overlaySize, 0, 2);
+    if (!options.displayOrder.empty())
+        SetDisplayOrder(options.displayOrder);
     std::string failure;
     if (options.receivePort != m_config.receivePort) {
         const bool wasOn = m_device->IsReceiveOpen();

@@ -63,6 +63,8 @@ struct CARPAModuleOptions {
     std::uint8_t refreshSeconds = 5;
     std::int32_t overlaySize = 2;
     chart::CTargetProperties properties;
+    // The targets in display order, first first: the first MaxTargets are drawn.
+    std::vector<std::shared_ptr<const CTargetRecord>> displayOrder;
 };
 
 // The vessel log's rows of the targets (the navigator's log).
@@ -169,6 +171,8 @@ public:
     // Stores the page's values; a changed port reopens while ARPA is on. The
     // text says why a port would not open (ARPA is then off); else empty.
     std::string ApplyOptions(const CARPAModuleOptions& options);
+    // The display order numbers 1.. given in the order of `order`.
+    void SetDisplayOrder(const std::vector<std::shared_ptr<const CTargetRecord>>& order);
 
     CTargetsView<const CTrackedTarget> Targets() const { return m_pass.Targets(); }
     bool IsShown(const CTrackedTarget& target) const { return m_pass.IsShown(target); }

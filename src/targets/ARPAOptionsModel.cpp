@@ -81,4 +81,14 @@ void CARPAOptionsModel::DefaultProperties()
     ResetToDefaults(m_values.properties);
 }
 
+bool CARPAOptionsModel::MoveDisplayRow(int row, bool up)
+{
+    auto& order = m_values.displayOrder;
+    const int other = up ? row - 1 : row + 1;
+    if (row < 0 || other < 0 || row >= int(order.size()) || other >= int(order.size()))
+        return false;
+    std::swap(order[std::size_t(row)], order[std::size_t(other)]);
+    return true;
+}
+
 }   // namespace targets

@@ -34,6 +34,9 @@ public:
     // "&Default" is enabled while the target properties differ from the defaults.
     bool PropertiesDiffer() const;
     void DefaultProperties();
+    // The Display card's UP and DOWN: the target at `row` of the display
+    // order changes places with the one before or after it.
+    bool MoveDisplayRow(int row, bool up);
 
 private:
     CARPAModule& m_module;

@@ -78,7 +78,8 @@ std::vector<app::CFieldError> CTenderOptionsModel::Validate() const
                                 kTenderCircleMost));
     for (int i = 0; i < kTenderChannels; ++i) {
         const CTenderChannel& c = s.channels[std::size_t(i)];
-        if (c.valid && !IsTenderSerial(c.serial))
+        // A simulated tender is not polled: its channel needs no serial number.
+        if (c.valid && !m_values.simulation[std::size_t(i)].simulate && !IsTenderSerial(c.serial))
             errors.push_back({"transceiver", "Channel " + ChannelLetter(i) + " (" + c.name +
                                                  ") needs a serial number of 4 digits."});
     }

@@ -53,9 +53,13 @@ TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
     std::vector<app::ListRow> got;
     rows.FetchRows(0, 10, got);
     ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[0][1], got[2][1]) << "both 01:30s read 01:30 local";
-    EXPECT_NE(got[0][2], got[2][2]);
-    EXPECT_EQ(got[0][4], "45.0");
+    EXPECT_EQ(rows.Heading(0), "Local Time");
+    EXPECT_EQ(rows.Heading(3), "Datum");
+    EXPECT_EQ(rows.Heading(7), "Note");
+    EXPECT_EQ(got[0][0], got[2][0]) << "both 01:30s read 01:30 local";
+    EXPECT_NE(got[0][0].find("01:30"), std::string::npos) << got[0][0];
+    EXPECT_NE(got[0][1], got[2][1]);
+    EXPECT_EQ(got[0][4], "045") << "a course is a bearing";
     EXPECT_EQ(got[0][5], "7.5");
     EXPECT_EQ(got[0][6], "EPFS");
     EXPECT_EQ(got[1][7], "first line<cr>second line");
@@ -67,10 +71,13 @@ TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0][4], "");
     // A row written after the count is seen once counted again.
-    ASSERT_TRUE(log.WriteLogRecord(At(47.63, t0 + hours(2), 90.0)));
+    ASSERT_TRUE(log.WriteLogRecord(At(47.63, t0 + hours(2), 48.8)));
     EXPECT_EQ(rows.RowCount(), 3u);
     rows.Recount();
     EXPECT_EQ(rows.RowCount(), 4u);
+    rows.FetchRows(3, 1, got);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][4], "049");
     // Another vessel id has no rows.
     CLogbookRows none(log, 999);
     EXPECT_EQ(none.RowCount(), 0u);
@@ -90,4 +97,25 @@ TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
     EXPECT_EQ(rows.RowCount(), 0u);
     ::unsetenv("TZ");
     ::tzset();
+}
+
+// A note typed in the Log Entry dialog comes with bare line feeds: it is
+// stored with a carriage return before each, which the window shows as "<cr>".
+TEST(LogbookRows, AnEditorsNoteKeepsItsLines)
+{
+    EXPECT_EQ(StoredNote("Passed the Needles\nwind SW 5"), "Passed the Needles\r\nwind SW 5");
+    EXPECT_EQ(StoredNote("a\r\nb\rc\n\nd"), "a\r\nb\r\nc\r\n\r\nd");
+    EXPECT_EQ(StoredNote("one line"), "one line");
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    CVesselLogbook log(clock, {});
+    log.SetFolder(dir.Path());
+    ASSERT_TRUE(log.Open((dir / "notes").string()));
+    log.LogEvent(StoredNote("Passed the Needles\nwind SW 5"), -1);
+    CLogbookRows rows(log, log.OwnVessel()->vesselId);
+    std::vector<app::ListRow> got;
+    rows.FetchRows(0, 1, got);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][7], "Passed the Needles<cr>wind SW 5");
+    ASSERT_TRUE(log.Close(true));
 }

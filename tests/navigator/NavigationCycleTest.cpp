@@ -17,6 +17,7 @@
 #include "FakeClock.h"
 #include "NavigatorFakes.h"
 #include "TempFolder.h"
+#include "navigator/LogChooser.h"
 
 using namespace std::chrono_literals;
 using namespace navigator;
@@ -492,6 +493,75 @@ TEST(NavigationCycle, MonitorWindowFollowsTheVoyage)
     c.nav.Logbook().Close(true);
 }
 
+// File > Exit during a voyage and a new start: the voyage goes on with
+// logging and the following window, its rows a new append carrying the
+// voyage's id; a voyage started after it is listed in the log chooser under
+// its own name, not the first voyage's.
+TEST(NavigationCycle, AVoyageGoesOnAcrossARestart)
+{
+    brine_test::TempFolder dir;
+    std::uint32_t firstVessel = 0;
+    Cycle c;
+    {
+        c.nav.Logbook().SetFolder(dir.Path());
+        ASSERT_TRUE(c.nav.OpenVesselLog((dir / "Crossing").string()));
+        c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+        c.Pass();
+        ASSERT_TRUE(c.nav.StartVoyage("V1", "Ada"));
+        firstVessel = c.nav.Logbook().OwnVessel()->vesselId;
+        // File > Exit: the log closes, then the settings are written.
+        ASSERT_TRUE(c.nav.Logbook().Close(true));
+        c.nav.SaveSettings();
+    }
+    CNavigatorModule next{c.settings, c.clock, &c.gps};
+    next.LoadSettings();
+    next.Logbook().SetFolder(dir.Path());
+    FakeCharts charts;
+    next.SetChartHost(&charts);
+    c.Feed(navtest::Rmc(50.1, -4.1, 6.0, 45.0));
+    next.NavigationTimerPass();
+    next.PanelQueue().Drain([&](const app::CPostedMessage& m) { next.OnMonitorMessage(m); });
+    next.NavigationTimerPass();
+    CVesselLogbook& log = next.Logbook();
+    EXPECT_TRUE(log.IsVoyageRunning());
+    EXPECT_TRUE(log.IsLogging());
+    EXPECT_EQ(charts.attaches, 1);
+    ASSERT_NE(log.OwnVessel(), nullptr);
+    EXPECT_EQ(log.OwnVessel()->voyageId, "V1");
+    EXPECT_EQ(log.OwnVessel()->watchOfficer, "Ada");
+    EXPECT_EQ(log.OwnVessel()->vesselId, firstVessel);
+    EXPECT_EQ(log.OwnVessel()->appendNo, 2u);
+
+    ASSERT_TRUE(next.EndVoyage());
+    EXPECT_FALSE(log.IsLogging());
+    EXPECT_FALSE(charts.attached);
+    ASSERT_TRUE(next.StartVoyage("V2", "Bo"));
+    EXPECT_EQ(log.OwnVessel()->voyageId, "V2");
+    EXPECT_EQ(log.OwnVessel()->appendNo, 3u);
+    ASSERT_TRUE(next.EndVoyage());
+    const std::string path = log.LogPath() + ".dbf";
+    ASSERT_TRUE(log.Close(true));
+    const auto groups = ReadLogTree(path);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].name, "V1");
+    ASSERT_EQ(groups[0].leaves.size(), 2u);
+    EXPECT_EQ(groups[0].leaves[1].appendNo, 2u);
+    EXPECT_EQ(groups[1].name, "V2");
+    ASSERT_EQ(groups[1].leaves.size(), 1u);
+    EXPECT_EQ(groups[1].leaves[0].appendNo, 3u);
+    EXPECT_EQ(groups[1].vesselId, firstVessel);
+
+    // Ended before the exit: the next start has neither voyage nor logging.
+    next.SaveSettings();
+    CNavigatorModule third{c.settings, c.clock, &c.gps};
+    third.LoadSettings();
+    third.Logbook().SetFolder(dir.Path());
+    third.NavigationTimerPass();
+    EXPECT_FALSE(third.Logbook().IsVoyageRunning());
+    EXPECT_FALSE(third.Logbook().IsLogging());
+    third.Logbook().Close(true);
+}
+
 // Navigator > Data Logging is stored as it is switched: a start after a
 // crash (no settings written at the end) goes on logging, or stays off.
 TEST(NavigationCycle, TheDataLoggingSwitchOutlivesACrash)
@@ -638,6 +708,83 @@ TEST(PositionSourceChoice, UserDeadReckoningAndSwitchingOff)
     EXPECT_EQ(c.gps.parser.FixRecord().Read().sequence, 0u) << "the fix is forgotten";
     EXPECT_EQ(toggles, (std::vector<bool>{false}));
     EXPECT_EQ(c.nav.Monitor().Texts().latitude, "");
+}
+
+class FakeOverlay final : public COwnVesselOverlay {
+public:
+    void SetPosition(const CNavSnapshot& snapshot, bool) override
+    {
+        placed = snapshot.position;
+        ++moves;
+    }
+    geo::CPosition placed;
+    int moves = 0;
+};
+
+// What the position dialog leaves in the log: switching the source off ends
+// the own row with a point where it ended; a DR position moved by hand
+// leaves a point before and after the move; the kind of fix typed in goes
+// with the next record only while logging; with neither DR nor a GPS the
+// vessel is shown where it was put.
+TEST(PositionSourceChoice, TheLogFollowsTheDialog)
+{
+    Cycle c;
+    FakeOverlay overlay;
+    c.nav.SetOwnVesselOverlay(&overlay);
+    c.log.logging = true;
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    const int pointsBefore = c.log.points;
+    CPositionSourceChoice off;
+    off.source = SourceChoice::Off;
+    c.nav.ApplyPositionSource(off);
+    EXPECT_EQ(c.log.Count("NMEA manually switched off."), 1);
+    EXPECT_EQ(c.log.points, pointsBefore + 1);
+    EXPECT_EQ(c.log.rowsEnded, 1);
+
+    // DR with logging off: "Visual" is not kept for a later record.
+    c.log.logging = false;
+    c.gps.receiving = false;
+    CPositionSourceChoice dr;
+    dr.source = SourceChoice::DeadReckoning;
+    dr.course = 90;
+    dr.speed = 10;
+    dr.fixTypeText = "Visual";
+    dr.position = geo::CPosition(50.0, -4.0);
+    c.nav.ApplyPositionSource(dr);
+    EXPECT_EQ(c.log.nextFixType, 0);
+
+    // Logging, a track there: the vessel moved by hand leaves two points.
+    c.log.logging = true;
+    c.log.ownRow = true;
+    c.log.ownTrack = true;
+    int points = c.log.points;
+    dr.position = geo::CPosition(50.1, -4.1);
+    dr.fixTypeText = "Radar";
+    c.nav.ApplyPositionSource(dr);
+    EXPECT_EQ(c.log.points, points + 2);
+    EXPECT_EQ(c.log.nextFixType, 2);
+    EXPECT_NEAR(overlay.placed.GetLatitude(), 50.1, 1e-6);
+    // The same place, a new course: one point.
+    points = c.log.points;
+    dr.course = 180;
+    c.nav.ApplyPositionSource(dr);
+    EXPECT_EQ(c.log.points, points + 1);
+    // Nothing changed: no point.
+    points = c.log.points;
+    c.nav.ApplyPositionSource(dr);
+    EXPECT_EQ(c.log.points, points);
+
+    // Off with the GPS silent: the vessel is shown at the position typed in.
+    CPositionSourceChoice put;
+    put.source = SourceChoice::Off;
+    put.position = geo::CPosition(49.5, -5.25);
+    const int moves = overlay.moves;
+    c.nav.ApplyPositionSource(put);
+    EXPECT_GT(overlay.moves, moves);
+    EXPECT_NEAR(overlay.placed.GetLatitude(), 49.5, 1e-9);
+    EXPECT_NEAR(overlay.placed.GetLongitude(), -5.25, 1e-9);
+    EXPECT_NEAR(c.nav.Snapshot()->position.GetLatitude(), 49.5, 1e-9);
 }
 
 // Best-chart selection switched off by the user comes back on after the

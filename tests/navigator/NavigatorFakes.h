@@ -40,6 +40,13 @@ public:
         ++points;
         return true;
     }
+    bool HasOwnRow() const override { return ownRow; }
+    bool HasOwnTrack() const override { return ownTrack; }
+    void EndOwnRow() override
+    {
+        ++rowsEnded;
+        ownRow = false;
+    }
     int Count(const std::string& note) const
     {
         int n = 0;
@@ -52,6 +59,9 @@ public:
     int nextFixType = 0;
     int rows = 0;
     int points = 0;
+    bool ownRow = true;
+    bool ownTrack = false;
+    int rowsEnded = 0;
 };
 
 class FakeRoute final : public navigator::CActiveRoute {

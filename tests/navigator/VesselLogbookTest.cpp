@@ -402,8 +402,9 @@ TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
     EXPECT_EQ(lastRow().m_cog, -99.99);
     // The logbook window shows no place for it, not 00 00.00'N.
     const app::ListRow shown = CLogbookRows::FormatRow(lastRow());
+    EXPECT_EQ(shown[1], "");
     EXPECT_EQ(shown[2], "");
-    EXPECT_EQ(shown[3], "");
+    EXPECT_EQ(shown[3], "") << "nor a datum";
     // Off Point No Point: the event row takes the newest fix's place, course and speed.
     h.current = std::make_shared<CNavSnapshot>(At(47.9121, -122.5262, T0() + minutes(5)));
     h.log.LogEvent("EPFS reception lost.", -1);
@@ -775,4 +776,45 @@ TEST(VesselLogbook, AFileThatIsNoLogIsRefusedAndTheOpenLogStays)
     EXPECT_EQ(h.log.OwnTrackVessel()->rows->GetRecordCount(), 5);
     EXPECT_EQ(fs::file_size(junk), 26u);
     ASSERT_TRUE(h.log.Close(true));
+}
+
+// Each own vessel row has the vessel's particulars beside its logbook and
+// track in the companion folder, the "hdr" record read back with Python's
+// struct: tag, length, draft, beam, speed, sixteen deviations, name.
+TEST(VesselLogbook, EachOwnRowHasTheVesselsParticulars)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    COwnVessel ship;
+    ship.headerTag = "BVSL";
+    ship.name = "Kittiwake";
+    ship.length = 24.5;
+    ship.draft = 2.25;
+    ship.beam = 6.0;
+    ship.speed = 9.5;
+    ship.deviation[1] = -1.5;
+    ship.deviation[15] = 2.0;
+    h.log.Services().particulars = [&ship] { return std::optional<COwnVessel>(ship); };
+    ASSERT_TRUE(h.log.Open((dir / "Particulars").string()));
+    ASSERT_TRUE(h.log.StartVoyage("PS-0901", "Ada"));
+    Log(h, 1, T0());
+    ship.name = "Kittiwake II";   // renamed before the next voyage
+    ASSERT_TRUE(h.log.EndVoyage());
+    ASSERT_TRUE(h.log.StartVoyage("PS-0902", "Bo"));
+    ASSERT_TRUE(h.log.Close(true));
+    const std::string read = brine_test::Python(dir.Path(), R"(
+import struct, sys, dbfread
+base = sys.argv[1]
+for r in dbfread.DBF(base + '.dbf'):
+    data = open(base + '.X/%08d.hdr' % r['UNIQUE'], 'rb').read()
+    tag = data[0:4].decode()
+    length, draft, beam, speed = struct.unpack_from('<4d', data, 4)
+    deviation = struct.unpack_from('<16d', data, 36)
+    (n,) = struct.unpack_from('<H', data, 164)
+    print(len(data), tag, length, draft, beam, speed, deviation[1], deviation[15],
+          data[166:166 + n].decode(), 166 + n == len(data))
+)",
+                                                (dir / "Particulars").string());
+    EXPECT_EQ(read, "175 BVSL 24.5 2.25 6.0 9.5 -1.5 2.0 Kittiwake True\n"
+                    "178 BVSL 24.5 2.25 6.0 9.5 -1.5 2.0 Kittiwake II True\n");
 }

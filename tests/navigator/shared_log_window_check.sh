@@ -125,8 +125,8 @@ focus "$MAIN_B"
 xdotool key alt+n
 sleep 0.4
 xdotool key e
-entry_dlg() { window_named "Logbook Entry"; }
-wait_for "the Logbook Entry dialog" entry_dlg
+entry_dlg() { window_named "Log Entry"; }
+wait_for "the Log Entry dialog" entry_dlg
 focus "$FOUND"
 xdotool type --delay 20 "Watch handed over off Shilshole"
 # Return is a new line in the note: OK, left of Cancel at the bottom right, is clicked.

@@ -316,4 +316,47 @@ TEST(PortList, FirstStartAssignsStableNamesThenPortsThatOpen)
     EXPECT_EQ(nmea::ResolveStoredPort(list, 0), 0);
 }
 
+// A path changed on the System page is used at once: the port in use goes
+// over to the new device without its users closing, a new path makes its
+// port, and an emptied one takes the port out of the list.
+TEST(PortList, ChangedPathsTakeEffectAtOnce)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair first(folder.Path(), "usb-GPS_old");
+    brine_test::PtyPair second(folder.Path(), "usb-GPS_new");
+    ASSERT_TRUE(first.Running());
+    ASSERT_TRUE(second.Running());
+    nmea::PortPaths paths;
+    paths[0] = first.Path().string();
+    nmea::CPortList list(paths, {});
+    nmea::CPort* com1 = list.FindPort(1);
+    ASSERT_NE(com1, nullptr);
+    brine_test::RecordingDevice gps(list, 1, 0, "GPS");
+    ASSERT_TRUE(gps.OpenReceive());
+    ASSERT_TRUE(first.Send("$GPRMC,1*00\r\n"));
+    ASSERT_EQ(gps.WaitLines(1, 3s).size(), 1u);
+
+    paths[0] = second.Path().string();
+    paths[2] = (folder.Path() / "usb-AIS").string();
+    list.SetPaths(paths, {});
+    EXPECT_EQ(list.FindPort(1), com1) << "the same port, its users kept";
+    EXPECT_EQ(static_cast<CComPort*>(com1)->GetDevicePath(), second.Path().string());
+    ASSERT_NE(list.FindPort(3), nullptr);
+    EXPECT_EQ(static_cast<CComPort*>(list.FindPort(3))->GetDevicePath(),
+              (folder.Path() / "usb-AIS").string());
+    EXPECT_TRUE(TimeUntil([&] { return com1->GetCondition().connected; }, 3s));
+    ASSERT_TRUE(first.Send("$GPRMC,old*00\r\n"));
+    ASSERT_TRUE(second.Send("$GPRMC,new*00\r\n"));
+    const auto lines = gps.WaitLines(2, 3s);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "$GPRMC,new*00\r\n");
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(gps.WaitLines(3, 100ms).size(), 2u) << "nothing more from the old device";
+
+    paths[2].clear();
+    list.SetPaths(paths, {});
+    EXPECT_EQ(list.FindPort(3), nullptr);
+    gps.CloseReceive();
+}
+
 }   // namespace

@@ -84,6 +84,14 @@ TEST(NMEADevice, PortOpensForTheFirstUserAndClosesAfterTheLast)
     port.Receive("$GPRMC,1\r\n");
     EXPECT_EQ(gps.WaitLines(1, 2s).size(), 1u);
     EXPECT_EQ(wind.WaitLines(1, 2s).size(), 1u);
+    // Data has come: each device is told as connected, once, before the first sentence.
+    port.Receive("$GPRMC,2\r\n");
+    EXPECT_EQ(gps.WaitLines(2, 2s).size(), 2u);
+    EXPECT_EQ(
+        port.GetHistory(PortChannel::Receive),
+        (std::vector<std::string>{"***GPS: COM3 open, waiting for data***",
+                                  "***Wind: COM3 open, waiting for data***", "***GPS CONNECTED***",
+                                  "***Wind CONNECTED***", "$GPRMC,1", "$GPRMC,2"}));
 
     gps.CloseReceive();   // the reader goes on for the wind
     EXPECT_TRUE(port.readerRunning);

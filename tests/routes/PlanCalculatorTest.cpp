@@ -428,4 +428,23 @@ TEST(PlanCalculator, BestTimeFindsTheFairestStartAndKeepsTheFirst)
     EXPECT_EQ(code, 1);
 }
 
+// Near land every leg of a plan has a tidal message; a search asks about
+// the first plan's legs only, however many plans it works out (the user who
+// answers Cancel keeps the messages for that plan).
+TEST(PlanCalculator, BestTimeAsksAboutTidesForTheFirstPlanOnly)
+{
+    Fixture f;
+    f.settings.bestTimePlans = 6;
+    f.settings.bestTimeIntervalSeconds = 3600;
+    f.settings.vesselSpeed = 6.0;
+    f.tides.stream = [](const geo::CPosition&, std::int64_t, double&, double&) { return -3; };
+    const auto route = Route({{48.0, -123.0}, {48.1, -123.0}, {48.2, -123.0}});
+    for (int leg = 0; leg < 2; ++leg)
+        f.prompt.Expect(platform::PromptAnswer::Cancel, "proximity of land");
+    int code = -1;
+    ASSERT_TRUE(f.calc.SearchBestTime(route, kMarch2030, code));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(f.prompt.AskedPrompts().size(), 2u);
+}
+
 }   // namespace

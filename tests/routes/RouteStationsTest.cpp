@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
@@ -100,6 +101,12 @@ std::unique_ptr<nmea::CNetworkMessaging> StartStation(std::uint8_t host, const f
         if (c == 'e') {
             module.OnEdit();
             ok = module.IsEditMode();
+        } else if (c == 'n') {
+            CRouteTexts texts = module.RouteTexts();
+            texts.name = "Admiralty Inlet";
+            texts.from = "Ærøskøbing Sønderborg Ålø";   // 25 characters, 31 bytes
+            texts.note = "Keep west of the traffic lanes";
+            ok = module.SaveRoute(texts);
         } else if (c == 'w') {
             ok = module.AddWaypointAt(
                 geo::CPosition(47.70 - module.Views().WaypointCount() * 0.01, -122.44));
@@ -216,6 +223,21 @@ TEST(RouteStations, AnEditingStationIsNamedFollowedAndFreedWhenKilled)
     ASSERT_TRUE(ask('w'));
     EXPECT_TRUE(within([&] { return b.Views().WaypointCount() == 3; }, 5s))
         << "B shows " << b.Views().WaypointCount() << " waypoints";
+
+    // A's applied texts show at B within 2 s, and B's windows are told.
+    struct Counter final : CRouteListener {
+        void OnRouteChange(int hint) override { hints.push_back(hint); }
+        std::vector<int> hints;
+    } told;
+    b.AddListener(&told);
+    ASSERT_TRUE(ask('n'));
+    EXPECT_TRUE(within([&] { return b.RouteTexts().name == "Admiralty Inlet"; }, 2s))
+        << "B shows the route as \"" << b.RouteTexts().name << "\"";
+    EXPECT_EQ(b.RouteTexts().from, "Ærøskøbing Sønderborg Ålø");
+    EXPECT_EQ(b.RouteTexts().note, "Keep west of the traffic lanes");
+    EXPECT_EQ(b.State().name, "Admiralty Inlet");
+    EXPECT_NE(std::find(told.hints.begin(), told.hints.end(), kHintRoute), told.hints.end());
+    b.RemoveListener(&told);
 
     // A killed holding the lock: B may edit.
     ::kill(a, SIGKILL);

@@ -403,6 +403,26 @@ TEST_F(ChartWindowsTest, AnIdleChartIsNotPaintedAgain)
     frame->CloseWithoutConfirmation();
 }
 
+TEST_F(ChartWindowsTest, OpeningAChartDrawsItOnce)
+{
+    auto frame = Start();
+    QTest::qWait(200);
+    // Beside the maximised first chart, and in a window of its own.
+    for (bool maximised : {true, false}) {
+        SCOPED_TRACE(maximised ? "maximised" : "in its own window");
+        if (!maximised)
+            Frames(*frame).front()->showNormal();
+        chart::CChartDoc* doc = frame->OpenChart("", false, 0);
+        ASSERT_NE(doc, nullptr);
+        auto* opened = dynamic_cast<chart::CChartFrame*>(doc->GetChartFrame());
+        ASSERT_NE(opened, nullptr);
+        QTest::qWait(300);   // the real event loop: layout passes and paints
+        EXPECT_GT(opened->View()->PaintCount(), 0);
+        EXPECT_EQ(opened->View()->Pipeline().ChartDraws(), 1);
+    }
+    frame->CloseWithoutConfirmation();
+}
+
 TEST_F(ChartWindowsTest, WheelAndKeysZoom)
 {
     auto frame = Start();

@@ -46,6 +46,7 @@
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/PositionSourceDlg.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
+#include "routes/RouteModule.h"
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
 #include "targets/ARPAModule.h"
@@ -100,7 +101,6 @@ bool IsLaterRecentSlot(unsigned id)
 // Commands shown but never offered, each for its reason.
 const std::set<unsigned> kNeverEnabledByDesign = {
     kEditRedo,   // there is no undo list behind it
-    kArpaOpen,   // a target's sheet opens from the chart's Properties
     kArpaSave,   // a target's saving is switched on its page and the panel; the item shows it
     kTenderSave,   // as for radar targets
 };
@@ -209,6 +209,8 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     EXPECT_NEAR(offered->longitude, centre.GetLongitude(), 1e-3);
     offered.reset();
 
+    // Position Vessel is the monitor panel's entry: it shows while that panel is the active one.
+    run(app::cmd::kViewMonitorPanel);
     const QPoint click = view->rect().center() + QPoint(60, -40);
     geo::CPosition clicked;
     ASSERT_TRUE(chart::PositionAtClient(*doc, {click.x(), click.y()}, clicked));
@@ -275,6 +277,12 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     EXPECT_FALSE(transmitBoxEnabled());
     ASSERT_TRUE(nav.StartVoyage("FS-1", "Officer"));
     EXPECT_TRUE(transmitBoxEnabled());
+    sweep();
+    // A first start monitors the route with automatic advance on, which holds it: the
+    // navigator unticks Auto on the monitor before changing routes.
+    auto* routeModule = brine_test::FindModule<routes::CRouteModule>(frame);
+    ASSERT_NE(routeModule, nullptr);
+    routeModule->SetAutoAdvance(false);
     sweep();
     for (const unsigned id : {kRouteNext, kWaypointNext})
         run(id);

@@ -156,7 +156,8 @@ struct FirstStartHome {
     }
 
     // The sample tidal model in a Tides folder of the home's own, named as the program's tidal
-    // model folder (the run script copies it into the folder beside the program).
+    // model folder (the run script copies it into the folder beside the program), and the
+    // passage plan's Tides option on, as the user ticks it.
     void InstallSampleTides() const
     {
         const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
@@ -174,7 +175,9 @@ struct FirstStartHome {
         std::ofstream out(Settings(), std::ios::trunc);
         out << text
             << "[Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]\nDataFolder=str:"
-            << tides.string() << "\n#end\n";
+            << tides.string() << "\n"
+            << "[Software\\Quorwick\\Brinevane\\Default\\Route\\Plan\\Settings]\nTidesOn=str:True\n"
+            << "#end\n";
     }
 
     TempFolder folder;

@@ -364,6 +364,12 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     ASSERT_EQ(opener.opened.size(), 2);
     for (const QUrl& url : opener.opened)
         EXPECT_EQ(fs::path(url.toLocalFile().toStdString()), BinDir() / "Brinevane.pdf");
+    // With nothing on the machine to show a PDF the user is told where the manual is, not left
+    // with a click that does nothing.
+    prompt.Expect(platform::PromptAnswer::Ok,
+                  "Unable to open the manual " + (BinDir() / "Brinevane.pdf").string());
+    frame.Action(cmd::kHelpContents)->trigger();
+    EXPECT_TRUE(prompt.Done());
 
     theApp.ExitInstance();
 }

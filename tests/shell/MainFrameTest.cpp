@@ -288,7 +288,7 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     // Commands no module of this frame handles, then the frame's own.
     for (unsigned id : {cmd::kFileNew, cmd::kChartZoomIn, cmd::kNavPositionSource,
                         cmd::kChartpointNew, cmd::kRouteNew, cmd::kVesselOptions, cmd::kPaletteDay,
-                        cmd::kArpaActivate, cmd::kEditRedo, cmd::kArpaOpen, cmd::kWindowCloseAll})
+                        cmd::kArpaActivate, cmd::kEditRedo, cmd::kWindowCloseAll})
         EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
     for (unsigned id : {cmd::kAppExit, cmd::kViewStatusBar, cmd::kViewSidePanel,
                         cmd::kViewFullScreen, cmd::kAbout, cmd::kTechSupport, cmd::kToolsOptions})

@@ -16,6 +16,9 @@
 #include "routes/ui/RouteReports.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +46,19 @@ fs::path Definitions(const fs::path& root, const char* name,
         fs::copy_file(shipped / file, folder / file);
     return folder;
 }
+
+// The title of every window of the window area as it is first shown.
+class TitleWatch final : public QObject {
+public:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(object))
+                shown.push_back(sub->windowTitle());
+        return false;
+    }
+    QStringList shown;
+};
 
 TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
 {
@@ -94,6 +110,30 @@ TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintPlan);
     host.reportsFolder = Definitions(dir.Path(), "none", {});
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintPlan);
+
+    // The preview windows carry the report's kind and the table or plan they
+    // show from the moment they are shown.
+    QMdiArea area;
+    area.resize(800, 600);
+    area.show();
+    host.mdi = &area;
+    host.parent = &area;
+    const char* source = std::getenv("BRINE_SOURCE_DIR");
+    host.reportsFolder = fs::path(source ? source : "..") / "data" / "System" / "Reports";
+    plan.planName = "Seattle run";
+    TitleWatch watch;
+    app.installEventFilter(&watch);
+    ASSERT_TRUE(shell::RunModuleReport(app::choose::kPrintPlan, true, host));
+    ASSERT_TRUE(shell::RunModuleReport(app::choose::kPrintWaypoints, true, host));
+    ASSERT_TRUE(shell::RunModuleReport(app::choose::kPrintFullRouteList, true, host));
+    app.removeEventFilter(&watch);
+    const QStringList expected{"Passage Plan Report - Plan: Seattle run",
+                               "Waypoint List Report - Sound",
+                               "Route List ( Full Details ) Report - Sound"};
+    ASSERT_EQ(area.subWindowList().size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(area.subWindowList()[i]->windowTitle(), expected[i]);
+    EXPECT_EQ(watch.shown, expected) << "each title was there when its window first showed";
     routeModule.Terminate();
 }
 

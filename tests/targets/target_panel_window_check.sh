@@ -189,14 +189,14 @@ xdotool key Escape
 sleep 0.5
 
 step "Reset MOB clears the panic until the unit's next MOVB"
-menu_keys alt+t t r
+menu_keys alt+t t c r
 xdotool mousemove --sync 2 2
 shot root tender-reset
 sleep 5
 shot root tender-panic-again
 
 step "View: the Tender Target Log grows"
-menu_keys alt+t t v
+menu_keys alt+t t c v
 log_open() { window_named "Tender Target Log : Target ID T3 - Rescue"; }
 wait_for "the Tender Target Log of Rescue" log_open
 LOG=$FOUND

@@ -116,8 +116,11 @@ tender_menu() {
     sleep 0.3
     xdotool key t
     sleep 0.3
-    xdotool key "$1"
-    sleep 0.3
+    local k
+    for k in "$@"; do
+        xdotool key "$k"
+        sleep 0.3
+    done
 }
 
 step "1. Activate: the transceiver polls the three channels"
@@ -144,14 +147,14 @@ click_at $((X + WIDTH - 200)) $((Y + 218))
 xdotool key End
 sleep 1
 shoot root tenders-panic
-tender_menu r
+tender_menu c r
 sleep 0.3
 shoot root tenders-reset
 sleep 5
 shoot root tenders-panic-again
 
 step "4. View: the Tender Target Log grows"
-tender_menu v
+tender_menu c v
 log_open() { window_named "Tender Target Log : Target ID T3 - Rescue"; }
 wait_for "the Tender Target Log of Rescue" log_open
 LOG=$FOUND

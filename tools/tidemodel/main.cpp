@@ -5,11 +5,17 @@
 //   tidemodel write <folder> [<database.tcd>]   PugetSound.tid/.dat and stations.txt
 //
 // Heights come from the tide stations, streams from the current stations
-// (signed speed along the flood direction, stored as east and north parts;
-// of several depths at one place the shallowest). Each station's own cell
-// keeps its constants; other water cells take them by inverse distance from
-// the nearest stations, as complex numbers. Phases are folded from the
-// station's zone time to Greenwich, so the model knows only UTC.
+// (signed speed along the flood direction, stored as east and north parts,
+// with the turn that puts an ebb on the station's own ebb direction; of
+// several depths at one place the shallowest, which takes its flood and ebb
+// directions from the nearest other depth when the database gives none).
+// Each station's own cell keeps its constants; other water cells take them by
+// inverse distance from the nearest stations, as complex numbers. Every
+// station is also stored at its own position, where the model answers with
+// its sum. Phases are folded from the station's zone time to Greenwich, so the
+// model knows only UTC. The grid reaches south and east as far as needed to
+// hold every station it uses. stations.txt lists every station read: its
+// cell, or why it was left out.
 
 #include "engines/tidal/Constituents.h"
 #include "engines/tidal/ModelFiles.h"
@@ -40,10 +46,16 @@ constexpr double kDeg = M_PI / 180.0;
 constexpr double kKnot = 1852.0 / 3600.0;   // metres per second
 constexpr double kFoot = 0.3048;
 
-// The grid: about 1 km cells over Admiralty Inlet, the main basin and Elliott Bay.
+// The grid: about 1 km cells over Admiralty Inlet, the main basin and Elliott
+// Bay, from its north-west corner; at least kRows x kColumns, more when a
+// station lies further south or east.
 constexpr double kNorth = 48.20, kWest = -122.85;
 constexpr double kLatStep = 0.009, kLonStep = 0.0135;
 constexpr int kRows = 80, kColumns = 47;
+struct GridSize {
+    int rows = kRows, columns = kColumns;
+};
+GridSize grid;
 constexpr int kFirstYear = 1970, kYears = 131;   // 1970-2100
 
 // Distances (km) from the nearest current station that grade a cell.
@@ -58,8 +70,35 @@ struct Station {
     double depthFeet = 0;
     Constants height, east, north;
     double meanEast = 0, meanNorth = 0;
+    double flood = -1, ebb = -1;   // degrees towards; -1 when the database gives none
     int row = -1, column = -1;   // its cell
+    std::string note;   // where its axis came from, or why it was left out
+    // The signed speed's constants, before they are put on the flood axis.
+    Constants speed;
+    double meanSpeed = 0;
 };
+
+double EbbTurn(const Station& s)
+{
+    double turn = std::fmod(s.ebb - s.flood - 180.0, 360.0);
+    if (turn > 180.0)
+        turn -= 360.0;
+    if (turn < -180.0)
+        turn += 360.0;
+    return turn;
+}
+
+// East and north constants of the signed speed along the flood.
+void PutOnAxis(Station& s)
+{
+    const double flood = s.flood * kDeg;
+    for (std::size_t k = 0; k < s.speed.size(); ++k) {
+        s.east[k] = s.speed[k] * std::sin(flood);
+        s.north[k] = s.speed[k] * std::cos(flood);
+    }
+    s.meanEast = s.meanSpeed * std::sin(flood);
+    s.meanNorth = s.meanSpeed * std::cos(flood);
+}
 
 std::string Number(double v)
 {
@@ -106,29 +145,37 @@ double ZoneHours(int offset)
     return offset < 0 ? -hours : hours;
 }
 
-bool ReadStations(const std::string& database, std::vector<Station>& out, std::string& error)
+bool Direction(float value)
+{
+    return value >= 0 && value <= 360;
+}
+
+// The tide and current stations in the grid, one current station per place;
+// the stations left out go to `leftOut` with the reason.
+bool ReadStations(const std::string& database, std::vector<Station>& out,
+                  std::vector<Station>& leftOut, std::string& error)
 {
     if (!open_tide_db(const_cast<char*>(database.c_str()))) {
         error = "cannot open " + database;
         return false;
     }
+    // Stations at least a cell inside the north and west edges; to the south
+    // and east the grid grows to hold them.
     const double margin = 0.05;
-    std::map<std::string, Station> currents;   // by place, the shallowest depth
+    std::map<std::string, std::vector<Station>> places;   // current stations by place
     TIDE_RECORD rec;
     for (int i = read_next_tide_record(&rec); i >= 0; i = read_next_tide_record(&rec)) {
         if (rec.header.record_type != REFERENCE_STATION)
             continue;
-        if (rec.header.latitude > kNorth + margin ||
+        if (rec.header.latitude > kNorth - kLatStep ||
             rec.header.latitude < CellLat(kRows - 1) - margin ||
-            rec.header.longitude < kWest - margin ||
+            rec.header.longitude < kWest + kLonStep ||
             rec.header.longitude > CellLon(kColumns - 1) + margin)
             continue;
         const std::string units = get_level_units(rec.level_units);
         const bool current = units == "knots";
         if (!current && units != "feet" && units != "meters")
             continue;   // hydraulic currents (knots^2) and the like
-        if (current && (rec.max_direction < 0 || rec.max_direction > 360))
-            continue;
         Station s;
         s.name = rec.header.name;
         s.lat = rec.header.latitude;
@@ -136,10 +183,10 @@ bool ReadStations(const std::string& database, std::vector<Station>& out, std::s
         s.current = current;
         const double scale = current ? kKnot : units == "feet" ? kFoot : 1.0;
         const double zone = ZoneHours(rec.zone_offset);
-        const double flood = rec.max_direction * kDeg;
         s.height.assign(tidal::kConstituentCount, 0.0);
         s.east.assign(tidal::kConstituentCount, 0.0);
         s.north.assign(tidal::kConstituentCount, 0.0);
+        s.speed.assign(tidal::kConstituentCount, 0.0);
         for (int k = 0; k < int(get_tide_db_header().constituents); ++k) {
             if (rec.amplitude[k] <= 0)
                 continue;
@@ -149,28 +196,57 @@ bool ReadStations(const std::string& database, std::vector<Station>& out, std::s
             // Epochs refer to the zone's clock: Greenwich phase g = kappa' - speed x zone.
             const double g = rec.epoch[k] - get_speed(k) * zone;
             const std::complex<double> c = std::polar(rec.amplitude[k] * scale, g * kDeg);
-            if (current) {
-                s.east[*ours] = c * std::sin(flood);
-                s.north[*ours] = c * std::cos(flood);
-            } else {
-                s.height[*ours] = c;
-            }
+            (current ? s.speed : s.height)[*ours] = c;
         }
-        if (current) {
-            s.meanEast = rec.datum_offset * kKnot * std::sin(flood);
-            s.meanNorth = rec.datum_offset * kKnot * std::cos(flood);
-            std::string place;
-            s.depthFeet = DepthOf(s.name, place);
-            auto found = currents.find(place);
-            if (found == currents.end() || s.depthFeet < found->second.depthFeet)
-                currents[place] = s;
-        } else {
+        if (!current) {
             out.push_back(s);
+            continue;
         }
+        s.meanSpeed = rec.datum_offset * kKnot;
+        if (Direction(rec.max_direction)) {
+            s.flood = rec.max_direction;
+            // Without an ebb direction the ebb runs opposite the flood.
+            s.ebb = Direction(rec.min_direction) ? rec.min_direction
+                                                 : std::fmod(s.flood + 180.0, 360.0);
+        }
+        std::string place;
+        s.depthFeet = DepthOf(s.name, place);
+        places[place].push_back(s);
     }
     close_tide_db();
-    for (auto& [place, s] : currents)
-        out.push_back(s);
+    for (auto& [place, depths] : places) {
+        std::sort(depths.begin(), depths.end(),
+                  [](auto& a, auto& b) { return a.depthFeet < b.depthFeet; });
+        Station chosen = depths.front();
+        if (chosen.flood < 0) {
+            // The nearest depth that gives the axis lends it.
+            const Station* lender = nullptr;
+            for (const Station& d : depths)
+                if (d.flood >= 0 &&
+                    (!lender || std::fabs(d.depthFeet - chosen.depthFeet) <
+                                    std::fabs(lender->depthFeet - chosen.depthFeet)))
+                    lender = &d;
+            if (lender) {
+                chosen.flood = lender->flood;
+                chosen.ebb = lender->ebb;
+                chosen.note = "flood and ebb directions from " + lender->name;
+            }
+        }
+        for (Station& d : depths) {
+            if (d.name == chosen.name)
+                continue;
+            d.note = "left out: a deeper stream than " + chosen.name;
+            leftOut.push_back(d);
+        }
+        if (chosen.flood < 0) {
+            chosen.note = "left out: the database gives no flood or ebb direction at any depth "
+                          "of this place";
+            leftOut.push_back(chosen);
+            continue;
+        }
+        PutOnAxis(chosen);
+        out.push_back(chosen);
+    }
     return true;
 }
 
@@ -190,7 +266,7 @@ bool LandMask(std::vector<std::uint8_t>& land, std::string& error)
     // 3c + 1 .. 3c + 3, and one more node on every side is dropped, since
     // grdlandmask marks a region's edge nodes as land whatever lies there.
     constexpr int kSub = 3;
-    const int across = kSub * (kColumns - 1) + 5, down = kSub * (kRows - 1) + 5;
+    const int across = kSub * (grid.columns - 1) + 5, down = kSub * (grid.rows - 1) + 5;
     const double lonSub = kLonStep / kSub, latSub = kLatStep / kSub;
     const std::string region =
         "-R" + Number(kWest - 2 * lonSub) + "/" + Number(kWest + (across - 3) * lonSub) + "/" +
@@ -225,15 +301,15 @@ bool LandMask(std::vector<std::uint8_t>& land, std::string& error)
         error = "gmt grdlandmask wrote " + std::to_string(bytes.size()) + " bytes";
         return false;
     }
-    land.assign(std::size_t(kRows) * kColumns, 0);
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kColumns; ++c) {
+    land.assign(std::size_t(grid.rows) * grid.columns, 0);
+    for (int r = 0; r < grid.rows; ++r)
+        for (int c = 0; c < grid.columns; ++c) {
             bool allLand = true;
             for (int dr = 1; dr <= kSub && allLand; ++dr)
                 for (int dc = 1; dc <= kSub && allLand; ++dc)
                     allLand = bytes[kNativeHeader + std::size_t(kSub * r + dr) * across +
                                     std::size_t(kSub * c + dc)] != 0;
-            land[std::size_t(r) * kColumns + c] = allLand;
+            land[std::size_t(r) * grid.columns + c] = allLand;
         }
     return true;
 }
@@ -246,8 +322,8 @@ bool PlaceStation(Station& s, const std::vector<std::uint8_t>& land)
     double best = 1e9;
     for (int r = row - 2; r <= row + 2; ++r)
         for (int c = column - 2; c <= column + 2; ++c) {
-            if (r < 0 || c < 0 || r >= kRows || c >= kColumns ||
-                land[std::size_t(r) * kColumns + c])
+            if (r < 0 || c < 0 || r >= grid.rows || c >= grid.columns ||
+                land[std::size_t(r) * grid.columns + c])
                 continue;
             const double d = Km(s.lat, s.lon, CellLat(r), CellLon(c));
             if (d < best) {
@@ -295,22 +371,56 @@ void Blend(const std::vector<std::pair<const Station*, double>>& near, Constants
     }
 }
 
+std::vector<tidal::Harmonic> ToHarmonics(const Constants& constants)
+{
+    std::vector<tidal::Harmonic> out;
+    for (const auto& c : constants) {
+        double phase = std::arg(c) / kDeg;
+        if (phase < 0)
+            phase += 360.0;
+        out.push_back({float(std::abs(c)), float(phase)});
+    }
+    return out;
+}
+
 int Write(const std::filesystem::path& folder, const std::string& database)
 {
     std::string error;
-    std::vector<Station> stations;
-    std::vector<std::uint8_t> land;
-    if (!ReadStations(database, stations, error) || !LandMask(land, error)) {
+    std::vector<Station> stations, leftOut;
+    if (!ReadStations(database, stations, leftOut, error)) {
         std::cerr << "tidemodel: " << error << "\n";
         return 1;
     }
-    // One station per cell and kind: the first read (tide stations) or the
-    // shallowest place keeps it.
+    // The model's area stops a row and a column short of the grid's last:
+    // every station gets one more cell beyond its own inside the area.
+    for (const Station& s : stations) {
+        grid.rows = std::max(grid.rows, int(std::ceil((kNorth - s.lat) / kLatStep)) + 3);
+        grid.columns = std::max(grid.columns, int(std::ceil((s.lon - kWest) / kLonStep)) + 3);
+    }
+    std::vector<std::uint8_t> land;
+    if (!LandMask(land, error)) {
+        std::cerr << "tidemodel: " << error << "\n";
+        return 1;
+    }
+    // Every station needs a water cell near it (a gauge on a pier stands
+    // on land); one station per cell and kind, the first read (tide
+    // stations) or the shallowest place, gives the cell its constants. The
+    // others are still answered at their own positions.
     std::map<std::tuple<bool, int, int>, bool> taken;
+    std::vector<bool> ownsCell;
     std::erase_if(stations, [&](Station& s) {
-        return !PlaceStation(s, land) ||
-               !taken.emplace(std::tuple(s.current, s.row, s.column), true).second;
+        if (PlaceStation(s, land))
+            return false;
+        s.note = "left out: no water cell within two cells of it";
+        leftOut.push_back(s);
+        return true;
     });
+    for (Station& s : stations)
+        ownsCell.push_back(taken.emplace(std::tuple(s.current, s.row, s.column), true).second);
+    std::vector<Station> owners;
+    for (std::size_t i = 0; i < stations.size(); ++i)
+        if (ownsCell[i])
+            owners.push_back(stations[i]);
     const auto currents =
         std::count_if(stations.begin(), stations.end(), [](auto& s) { return s.current; });
     if (currents == 0 || std::size_t(currents) == stations.size()) {
@@ -319,19 +429,20 @@ int Write(const std::filesystem::path& folder, const std::string& database)
     }
 
     tidal::ModelData data;
-    data.rows = kRows;
-    data.columns = kColumns;
+    data.rows = grid.rows;
+    data.columns = grid.columns;
     data.firstYear = kFirstYear;
     data.years = kYears;
     for (std::size_t k = 0; k < tidal::kConstituentCount; ++k)
         data.constituents.emplace_back(tidal::ConstituentName(k));
     data.cells.resize(land.size());
     auto isLand = [&land](int r, int c) {
-        return r >= 0 && c >= 0 && r < kRows && c < kColumns && land[std::size_t(r) * kColumns + c];
+        return r >= 0 && c >= 0 && r < grid.rows && c < grid.columns &&
+               land[std::size_t(r) * grid.columns + c];
     };
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kColumns; ++c) {
-            tidal::ModelCell& cell = data.cells[std::size_t(r) * kColumns + c];
+    for (int r = 0; r < grid.rows; ++r)
+        for (int c = 0; c < grid.columns; ++c) {
+            tidal::ModelCell& cell = data.cells[std::size_t(r) * grid.columns + c];
             cell.height.assign(tidal::kConstituentCount, {});
             cell.east.assign(tidal::kConstituentCount, {});
             cell.north.assign(tidal::kConstituentCount, {});
@@ -340,8 +451,8 @@ int Write(const std::filesystem::path& folder, const std::string& database)
                 continue;
             }
             const double lat = CellLat(r), lon = CellLon(c);
-            auto streams = Nearest(stations, true, lat, lon, 3);
-            auto tides = Nearest(stations, false, lat, lon, 2);
+            auto streams = Nearest(owners, true, lat, lon, 3);
+            auto tides = Nearest(owners, false, lat, lon, 2);
             // A station's own cell keeps its constants.
             if (streams.front().second < 1e-9)
                 streams.resize(1);
@@ -350,15 +461,21 @@ int Write(const std::filesystem::path& folder, const std::string& database)
             Blend(streams, &Station::east, cell.east);
             Blend(streams, &Station::north, cell.north);
             Blend(tides, &Station::height, cell.height);
-            double total = 0, meanEast = 0, meanNorth = 0;
+            double total = 0, meanEast = 0, meanNorth = 0, floodEast = 0, floodNorth = 0, turn = 0;
             for (auto [s, km] : streams) {
                 const double w = 1.0 / std::max(km * km, 0.01);
                 total += w;
                 meanEast += w * s->meanEast;
                 meanNorth += w * s->meanNorth;
+                floodEast += w * std::sin(s->flood * kDeg);
+                floodNorth += w * std::cos(s->flood * kDeg);
+                turn += w * EbbTurn(*s);
             }
             cell.meanEast = float(meanEast / total);
             cell.meanNorth = float(meanNorth / total);
+            double flood = std::atan2(floodEast, floodNorth) / kDeg;
+            cell.floodDirection = float(flood < 0 ? flood + 360.0 : flood);
+            cell.ebbTurn = float(turn / total);
             bool besideLand = false;
             for (int dr = -1; dr <= 1; ++dr)
                 for (int dc = -1; dc <= 1; ++dc)
@@ -371,9 +488,29 @@ int Write(const std::filesystem::path& folder, const std::string& database)
                                                        : CellQuality::Marginal;
         }
 
+    for (const Station& s : stations) {
+        tidal::ModelStation m;
+        m.kind = s.current ? tidal::ModelStation::Kind::Stream : tidal::ModelStation::Kind::Tide;
+        m.latitude = s.lat;
+        m.longitude = s.lon;
+        m.row = s.row;
+        m.column = s.column;
+        m.constants.quality = CellQuality::Station;
+        m.constants.height = ToHarmonics(s.height);
+        m.constants.east = ToHarmonics(s.east);
+        m.constants.north = ToHarmonics(s.north);
+        m.constants.meanEast = float(s.meanEast);
+        m.constants.meanNorth = float(s.meanNorth);
+        if (s.current) {
+            m.constants.floodDirection = float(s.flood);
+            m.constants.ebbTurn = float(EbbTurn(s));
+        }
+        data.stations.push_back(std::move(m));
+    }
+
     tidal::ModelHeader header;
-    header.rows = kRows;
-    header.columns = kColumns;
+    header.rows = grid.rows;
+    header.columns = grid.columns;
     header.lonStep = kLonStep;
     header.latStep = kLatStep;
     header.west = kWest;
@@ -383,13 +520,20 @@ int Write(const std::filesystem::path& folder, const std::string& database)
         std::cerr << "tidemodel: " << error << "\n";
         return 1;
     }
-    // The stations and their cells, for checks against the database.
+    // Every station read: kind, cell (-1 when left out), position, flood and
+    // ebb directions (-1 for a tide station), name, and a note on its axis or
+    // why it was left out; for checks against the database and for people.
     std::ofstream list(folder / "stations.txt");
-    for (const Station& s : stations)
-        list << (s.current ? "current" : "height") << "\t" << s.row << "\t" << s.column << "\t"
-             << s.name << "\n";
+    for (const auto* group : {&stations, &leftOut})
+        for (const Station& s : *group) {
+            const bool out = group == &leftOut;
+            list << (s.current ? "current" : "height") << "\t" << (out ? -1 : s.row) << "\t"
+                 << (out ? -1 : s.column) << "\t" << Number(s.lat) << "\t" << Number(s.lon) << "\t"
+                 << Number(s.current ? s.flood : -1) << "\t" << Number(s.current ? s.ebb : -1)
+                 << "\t" << s.name << "\t" << s.note << "\n";
+        }
     std::cout << "tidemodel: " << stations.size() << " stations (" << currents << " current), "
-              << kRows << " x " << kColumns << " cells\n";
+              << grid.rows << " x " << grid.columns << " cells\n";
     return list ? 0 : 1;
 }
 

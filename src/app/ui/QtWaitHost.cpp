@@ -25,7 +25,14 @@ void CQtWaitStatusPane::SetStatusText(const std::string& text)
     if (!m_bar)
         return;
     m_bar->SetPaneText(CXStatusBar::MessagePane, QString::fromStdString(text));
-    m_bar->repaint();   // the user-interface thread stays busy: paint now
+    // Entering the wait the user-interface thread stays busy, so the text is
+    // painted now. Leaving it the event loop paints it soon; a forced paint
+    // then would also paint every window waiting for one, such as a chart
+    // opened during the wait before its window has its final size.
+    if (CWaitStatus::Depth() > 0)
+        m_bar->repaint();
+    else
+        m_bar->update();
 }
 
 void CQtWaitStatusPane::ShowProgress(const std::string& text, int steps)

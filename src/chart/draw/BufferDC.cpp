@@ -55,6 +55,16 @@ void CBufferDC::EnsureSize(int width, int height)
     MakeBackend();
 }
 
+void CBufferDC::Reach(int top, int bottom) const
+{
+    if (!m_filler)
+        return;
+    top = std::max(top, 0);
+    bottom = std::min(bottom, m_height);
+    if (top < bottom)
+        m_filler(top, bottom);
+}
+
 bool CBufferDC::BlitTo(CXDC& dest, int left, int top, int right, int bottom, int sx, int sy) const
 {
     return dest.BitBlt(left, top, right - left, bottom - top, *this, sx, sy);
@@ -106,6 +116,9 @@ CScreenBuffer::CScreenBuffer(const CPaletteTable* palette, int width, int height
     m_chart = std::make_unique<CBufferDC>(palette, width, height);
     m_static = std::make_unique<CBufferDC>(palette, width, height);
     m_dynamic = std::make_unique<CBufferDC>(palette, width, height);
+    m_static->SetRowFiller([this](int top, int bottom) { FillStatic(top, bottom); });
+    m_dynamic->SetRowFiller([this](int top, int bottom) { FillDynamic(top, bottom); });
+    ResetBands();
 }
 
 CScreenBuffer::~CScreenBuffer()
@@ -124,6 +137,111 @@ void CScreenBuffer::EnsureSize(int width, int height)
     m_chart->EnsureSize(m_width, m_height);
     m_static->EnsureSize(m_width, m_height);
     m_dynamic->EnsureSize(m_width, m_height);
+    ResetBands();
+}
+
+void CScreenBuffer::ResetBands()
+{
+    const std::size_t bands = std::size_t((m_height + kBandRows - 1) / kBandRows);
+    m_staticBands.assign(bands, 0);
+    m_dynamicBands.assign(bands, 0);
+}
+
+namespace {
+
+// Copies whole bands [first, last) of rows between two buffers' memories.
+void CopyBands(const CBufferDC& from, CBufferDC& to, int first, int last, int height)
+{
+    const int top = first * CScreenBuffer::kBandRows;
+    const int bottom = std::min(last * CScreenBuffer::kBandRows, height);
+    const CPixelView source = from.Backend()->Memory();
+    const CPixelView dest = to.Backend()->Memory();
+    from.Backend()->Flush();
+    to.Backend()->Flush();
+    CopyPixels(source, 0, top, dest, 0, top, std::min(source.width, dest.width), bottom - top);
+}
+
+}   // namespace
+
+namespace {
+
+// Marks the unfilled bands of `filled` that the rows [top, bottom) meet as
+// filled, handing each run of them to `copy` (first band, band after the
+// last); a run also ends where `sourceOf` names another source.
+template <class SourceOf, class Copy>
+void FillBands(std::vector<std::uint8_t>& filled, int top, int bottom, SourceOf sourceOf, Copy copy)
+{
+    const int last = (bottom + CScreenBuffer::kBandRows - 1) / CScreenBuffer::kBandRows;
+    for (int band = top / CScreenBuffer::kBandRows; band < last;) {
+        if (filled[std::size_t(band)]) {
+            ++band;
+            continue;
+        }
+        const auto source = sourceOf(band);
+        int end = band;
+        while (end < last && !filled[std::size_t(end)] && sourceOf(end) == source)
+            filled[std::size_t(end++)] = 1;
+        copy(source, band, end);
+        band = end;
+    }
+}
+
+}   // namespace
+
+void CScreenBuffer::FillStatic(int top, int bottom)
+{
+    FillBands(
+        m_staticBands, top, bottom, [](int) { return 0; },
+        [this](int, int first, int last) {
+            CopyBands(*m_chart, *m_static, first, last, m_height);
+        });
+}
+
+void CScreenBuffer::FillDynamic(int top, int bottom)
+{
+    // Each band from the static buffer where that holds the static picture,
+    // else from the chart buffer.
+    FillBands(
+        m_dynamicBands, top, bottom, [this](int band) { return m_staticBands[std::size_t(band)]; },
+        [this](std::uint8_t fromStatic, int first, int last) {
+            CopyBands(fromStatic ? *m_static : *m_chart, *m_dynamic, first, last, m_height);
+        });
+}
+
+void CScreenBuffer::BeginStatic()
+{
+    std::fill(m_staticBands.begin(), m_staticBands.end(), 0);
+    std::fill(m_dynamicBands.begin(), m_dynamicBands.end(), 0);
+}
+
+void CScreenBuffer::BeginDynamic()
+{
+    std::fill(m_dynamicBands.begin(), m_dynamicBands.end(), 0);
+}
+
+std::vector<CScreenBuffer::Run> CScreenBuffer::ShownRuns(int top, int bottom) const
+{
+    std::vector<Run> runs;
+    top = std::max(top, 0);
+    bottom = std::min(bottom, m_height);
+    for (int y = top; y < bottom;) {
+        const std::size_t band = std::size_t(y / kBandRows);
+        const CBufferDC* holder = m_dynamicBands[band]  ? m_dynamic.get()
+                                  : m_staticBands[band] ? m_static.get()
+                                                        : m_chart.get();
+        const int end = std::min(int(band + 1) * kBandRows, bottom);
+        if (!runs.empty() && runs.back().buffer == holder)
+            runs.back().bottom = end;
+        else
+            runs.push_back({holder, y, end});
+        y = end;
+    }
+    return runs;
+}
+
+void CScreenBuffer::CompleteDynamic()
+{
+    FillDynamic(0, m_height);
 }
 
 void CScreenBuffer::SetPalette(const CPaletteTable* palette)
@@ -146,17 +264,20 @@ void CScreenBuffer::ClearToColour(COLORREF colour)
 
 void CScreenBuffer::CopyChartToStatic()
 {
-    m_static->BitBlt(0, 0, m_width, m_height, *m_chart, 0, 0);
+    BeginStatic();
+    FillStatic(0, m_height);
 }
 
 void CScreenBuffer::CopyStaticToDynamic()
 {
-    m_dynamic->BitBlt(0, 0, m_width, m_height, *m_static, 0, 0);
+    BeginDynamic();
+    FillDynamic(0, m_height);
 }
 
 bool CScreenBuffer::BlitToScreen(CXDC& dest, int left, int top, int right, int bottom, int sx,
                                  int sy) const
 {
+    // The dynamic buffer's memory is read whole, which completes it.
     return m_dynamic->BlitTo(dest, left, top, right, bottom, sx, sy);
 }
 

@@ -1,6 +1,7 @@
 #include "chart/draw/XDC.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -155,6 +156,21 @@ int CXDC::GetDeviceCaps(DeviceCap cap) const
     return m_backend ? m_backend->GetDeviceCaps(cap) : 0;
 }
 
+void CXDC::ReachRows(int top, int bottom) const
+{
+    const int margin = std::max(m_pen.width, 1) + 2;
+    Reach(top - margin, bottom + margin + 1);
+}
+
+void CXDC::ReachPoints(std::span<const IntPoint> points) const
+{
+    if (points.empty())
+        return;
+    const auto [low, high] = std::minmax_element(points.begin(), points.end(),
+                                                 [](IntPoint a, IntPoint b) { return a.y < b.y; });
+    ReachRows(low->y, high->y);
+}
+
 IntPoint CXDC::MoveTo(int x, int y)
 {
     const IntPoint old = m_position;
@@ -168,6 +184,7 @@ bool CXDC::LineTo(int x, int y)
     m_position = {x, y};
     if (!m_backend)
         return false;
+    ReachRows(std::min(from.y, y), std::max(from.y, y));
     m_backend->Line(from, m_position);
     return true;
 }
@@ -218,6 +235,7 @@ bool CXDC::DrawDottedLine(IntPoint a, int bx, int by, int spacing, bool dotted)
     const IntPoint reach = m_pen.width > 1 ? IntPoint{0, 0}
                            : a.x == bx     ? IntPoint{0, 1}
                                            : IntPoint{1, 0};
+    ReachPoints(m_dots);
     m_backend->Dots(m_dots, reach);
     // Where the last dot's own line would have left the position.
     if (!m_dots.empty())
@@ -229,6 +247,7 @@ bool CXDC::Polyline(std::span<const IntPoint> points)
 {
     if (!m_backend)
         return false;
+    ReachPoints(points);
     m_backend->Polyline(points);
     return true;
 }
@@ -237,6 +256,7 @@ bool CXDC::Polygon(std::span<const IntPoint> points)
 {
     if (!m_backend)
         return false;
+    ReachPoints(points);
     m_backend->Polygon(points);
     return true;
 }
@@ -253,6 +273,7 @@ bool CXDC::PolyPolygon(std::span<const IntPoint> points, std::span<const int> co
     }
     if (total > points.size())
         return false;
+    ReachPoints(points.first(total));
     m_backend->PolyPolygon(points, counts);
     return true;
 }
@@ -261,6 +282,7 @@ bool CXDC::Rectangle(int left, int top, int right, int bottom)
 {
     if (!m_backend)
         return false;
+    ReachRows(std::min(top, bottom), std::max(top, bottom));
     m_backend->Rectangle(IntRect{left, top, right, bottom});
     return true;
 }
@@ -269,6 +291,13 @@ bool CXDC::Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> p
 {
     if (!m_backend)
         return false;
+    if (!shape.empty() && !places.empty()) {
+        const auto [low, high] = std::minmax_element(
+            shape.begin(), shape.end(), [](IntPoint a, IntPoint b) { return a.y < b.y; });
+        const auto [first, last] = std::minmax_element(
+            places.begin(), places.end(), [](IntPoint a, IntPoint b) { return a.y < b.y; });
+        ReachRows(first->y + low->y, last->y + high->y);
+    }
     m_backend->Polygons(shape, places);
     return true;
 }
@@ -277,6 +306,8 @@ bool CXDC::Rectangles(std::span<const IntRect> rects)
 {
     if (!m_backend)
         return false;
+    for (const IntRect& r : rects)
+        ReachRows(std::min(r.top, r.bottom), std::max(r.top, r.bottom));
     m_backend->Rectangles(rects);
     return true;
 }
@@ -302,6 +333,7 @@ bool CXDC::Ellipse(int left, int top, int right, int bottom)
 {
     if (!m_backend)
         return false;
+    ReachRows(std::min(top, bottom), std::max(top, bottom));
     m_backend->Ellipse(IntRect{left, top, right, bottom});
     return true;
 }
@@ -310,6 +342,7 @@ bool CXDC::Arc(int left, int top, int right, int bottom, int xStart, int yStart,
 {
     if (!m_backend)
         return false;
+    ReachRows(std::min(top, bottom), std::max(top, bottom));
     m_backend->Arc(IntRect{left, top, right, bottom}, IntPoint{xStart, yStart},
                    IntPoint{xEnd, yEnd}, m_arcDirection);
     return true;
@@ -319,6 +352,7 @@ bool CXDC::PatBlt(const IntRect& rect, PatOp op)
 {
     if (!m_backend || IsEmptyRect(rect))
         return false;
+    Reach(std::min(rect.top, rect.bottom), std::max(rect.top, rect.bottom));
     m_backend->PatBlt(rect, op);
     return true;
 }
@@ -327,6 +361,11 @@ bool CXDC::TextOut(int x, int y, std::string_view text)
 {
     if (!m_backend)
         return false;
+    // Any alignment keeps the text within its height of the point; turned
+    // text within its length.
+    const IntSize extent = m_backend->GetTextExtent(text);
+    const int reach = (m_font.escapement % 3600 != 0 ? extent.cx : 0) + extent.cy + 2;
+    Reach(y - reach, y + reach + 1);
     m_backend->TextOut(IntPoint{x, y}, text);
     return true;
 }
@@ -338,6 +377,7 @@ IntSize CXDC::GetTextExtent(std::string_view text) const
 
 CPixelView CXDC::Memory() const
 {
+    Reach(INT_MIN, INT_MAX);
     return m_backend ? m_backend->Memory() : CPixelView{};
 }
 
@@ -346,6 +386,7 @@ COLORREF CXDC::GetPixel(int x, int y) const
     const CPixelView memory = Memory();
     if (!memory.IsValid() || x < 0 || y < 0 || x >= memory.width || y >= memory.height)
         return CLR_INVALID;
+    Reach(y, y + 1);
     m_backend->Flush();
     return app::PixelToColour(memory.Row(y)[x]);
 }
@@ -357,6 +398,7 @@ bool CXDC::BlitIndexed(const CIndexedImage& image, const IntRect& sourceRect, co
         table = m_palette;
     if (!m_backend || !table || !image.bits || IsEmptyRect(sourceRect) || IsEmptyRect(dest))
         return false;
+    Reach(std::min(dest.top, dest.bottom), std::max(dest.top, dest.bottom));
     const CPixelView memory = m_backend->Memory();
     if (memory.IsValid()) {
         m_backend->Flush();
@@ -379,6 +421,7 @@ bool CXDC::BitBlt(int x, int y, int width, int height, const CXDC& source, int s
     if (!m_backend || !from.IsValid() || width <= 0 || height <= 0)
         return false;
     source.m_backend->Flush();
+    Reach(y, y + height);
     const CPixelView to = m_backend->Memory();
     if (to.IsValid()) {
         m_backend->Flush();
@@ -403,6 +446,7 @@ bool CXDC::DrawPixels(const CPixelView& source, const IntRect& sourceRect, const
 {
     if (!m_backend || !source.IsValid() || IsEmptyRect(sourceRect) || IsEmptyRect(dest))
         return false;
+    Reach(std::min(dest.top, dest.bottom), std::max(dest.top, dest.bottom));
     const CPixelView to = m_backend->Memory();
     if (to.IsValid()) {
         m_backend->Flush();
@@ -486,6 +530,11 @@ bool CXDC::Stamp(const CSymbolStamp& stamp, std::span<const IntPoint> points)
 {
     if (!m_backend || stamp.IsEmpty())
         return false;
+    if (!points.empty()) {
+        const auto [first, last] = std::minmax_element(
+            points.begin(), points.end(), [](IntPoint a, IntPoint b) { return a.y < b.y; });
+        Reach(first->y + stamp.box.top, last->y + stamp.box.bottom);
+    }
     m_backend->Stamp(stamp, points);
     return true;
 }

@@ -136,8 +136,18 @@ public:
     // The stamp put down with its box round each point.
     bool Stamp(const CSymbolStamp& stamp, std::span<const IntPoint> points);
 
+protected:
+    // Called before the context writes or reads the rows [top, bottom) of
+    // its memory (unclipped; the whole memory as INT_MIN, INT_MAX). A buffer
+    // whose rows are filled on demand fills them here.
+    virtual void Reach(int /*top*/, int /*bottom*/) const { }
+
 private:
     void SendState();
+    // The rows a shape drawn with the selected pen may touch: its own rows
+    // widened by the pen and a little smoothing.
+    void ReachRows(int top, int bottom) const;
+    void ReachPoints(std::span<const IntPoint> points) const;
 
     std::unique_ptr<CDrawBackend> m_backend;
     Pen m_pen{};

@@ -104,7 +104,8 @@ void CTidalVector::DrawOn(CXDC& dc, IntPoint p, int mode)
 {
     const Rop2 oldRop = mode == kTidalInvert ? dc.SetROP2(Rop2::NotXorPen) : dc.GetROP2();
     const CTidalSettings settings = m_settings ? m_settings->GetTidalSettings() : CTidalSettings{};
-    if (IsDrawableAt(dc, p) && std::isfinite(m_rate)) {
+    m_drawn = IsDrawableAt(dc, p) && std::isfinite(m_rate);
+    if (m_drawn) {
         double direction = m_direction;
         double length = 0;
         if (std::fabs(direction) < 1e7) {

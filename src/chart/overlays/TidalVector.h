@@ -37,6 +37,8 @@ public:
     double GetHeadLength() const { return m_headLength; }
     COLORREF GetPenColour() const { return m_penColour; }
     double GetRate() const { return m_rate; }
+    // Whether the last DrawOn drew the arrow (it keeps off land).
+    bool WasDrawn() const { return m_drawn; }
 
 private:
     void DrawRateHeightLabel(CXDC& dc, IntPoint p);
@@ -54,6 +56,7 @@ private:
     double m_headLength = 0;
     std::int32_t m_colourKind = kTidalPlain;
     COLORREF m_penColour = 0;
+    bool m_drawn = false;
 };
 
 }   // namespace chart

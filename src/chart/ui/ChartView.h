@@ -172,6 +172,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    static QImage ImageOf(const chart::CBufferDC& buffer);
     void ButtonDown(geo::IntPoint p, bool shift);
     void Move(geo::IntPoint p);
     void ButtonUp(geo::IntPoint p);
@@ -197,6 +198,7 @@ private:
     std::unique_ptr<app::CPostedMessagePump> m_pump;
     int m_wheel = 0;
     int m_paints = 0;
+    geo::IntRect m_viewSize{};   // the client size last given to the document
     CChartViewExtension* m_pressTaker = nullptr;   // the extension that took the left press
     static std::vector<CChartView*>& Views();
     static std::vector<CChartViewExtension*>& Extensions();

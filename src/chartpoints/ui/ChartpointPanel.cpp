@@ -1,5 +1,7 @@
 #include "chartpoints/ui/ChartpointPanel.h"
 
+#include "app/ui/AttachmentChooser.h"
+
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/MediaFileType.h"
@@ -8,7 +10,6 @@
 #include "geo/ui/DegrEdit.h"
 #include "geo/ui/PositionCtrl.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -17,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -181,6 +181,15 @@ void CChartpointPanel::InitPanel()
     m_openDb = new QPushButton(QStringLiteral("OpenD&B"), body);
     m_openDb->setObjectName("openDb");
     buttons->addWidget(m_openDb, 2, 0);
+    m_nav = new QPushButton(QStringLiteral("Nav"), body);
+    m_nav->setObjectName("nav");
+    m_nav->setToolTip(QStringLiteral("Add a chartpoint at the own vessel's position"));
+    buttons->addWidget(m_nav, 2, 1);
+    connect(m_nav, &QPushButton::clicked, this, [this] {
+        const std::optional<geo::CPosition> own = m_ownPosition ? m_ownPosition() : std::nullopt;
+        if (own && own->IsValid() && m_module.IsEditable() && m_module.AddChartpointAt(*own))
+            FocusName();   // the new mark's name is typed next
+    });
     connect(m_openDb, &QPushButton::clicked, this, [this] {
         if (m_toggleList)
             m_toggleList();
@@ -229,6 +238,8 @@ void CChartpointPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
     m_new->setEnabled(m_module.CommandState(cmd::kChartpointNew).enabled);
     m_delete->setEnabled(m_module.CommandState(cmd::kChartpointDelete).enabled);
     m_apply->setEnabled(m_module.CanApply());
+    const std::optional<geo::CPosition> own = m_ownPosition ? m_ownPosition() : std::nullopt;
+    m_nav->setEnabled(editable && own && own->IsValid());
     m_openDb->setText(m_isListOpen && m_isListOpen() ? QStringLiteral("CloseD&B")
                                                      : QStringLiteral("OpenD&B"));
 }
@@ -345,26 +356,14 @@ bool CChartpointPanel::AttachFile(const std::string& path)
     const int entry = m_attachments->currentIndex();
     if (entry < 0)
         return false;
-    const app::MediaFileType kind = app::GetMediaFileType(path);
-    if (entry == chartpoints::CChartpoint::kVideoSlot && kind == app::MediaFileType::Image) {
-        QApplication::beep();
-        QMessageBox::warning(this, QStringLiteral("Chartpoint"),
-                             QStringLiteral("You can only attach a video file here"));
+    const std::optional<std::string> stored =
+        app::TakeAttachmentFile(this, QStringLiteral("Chartpoint"), entry, path,
+                                [this](const std::string& p, std::string* message) {
+                                    return m_module.ImportAttachment(p, message);
+                                });
+    if (!stored)
         return false;
-    }
-    if (entry != chartpoints::CChartpoint::kVideoSlot && kind == app::MediaFileType::Video) {
-        QApplication::beep();
-        QMessageBox::warning(this, QStringLiteral("Chartpoint"),
-                             QStringLiteral("You can only attach an image file here"));
-        return false;
-    }
-    std::string message;
-    const std::string stored = m_module.ImportAttachment(path, &message);
-    if (stored.empty()) {
-        QMessageBox::warning(this, QStringLiteral("Chartpoint"), Q(message));
-        return false;
-    }
-    m_attachments->setItemText(entry, Q(stored));
+    m_attachments->setItemText(entry, Q(*stored));
     m_attachments->setCurrentIndex(entry);
     Modified();
     return true;
@@ -372,10 +371,7 @@ bool CChartpointPanel::AttachFile(const std::string& path)
 
 void CChartpointPanel::OnAttach()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Attach Attachment"), Q(m_module.AttachmentsFolder()),
-        QStringLiteral("Image files (*.bmp *.jpg *.tga *.tif *.pcx);;Video files (*.avi);;All "
-                       "(*.bmp *.jpg *.tga *.tif *.pcx *.avi)"));
+    const QString path = app::AskAttachmentFile(this, m_module.AttachmentsFolder());
     if (!path.isEmpty())
         AttachFile(path.toStdString());
 }

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -65,6 +66,11 @@ public:
         m_toggleList = std::move(toggle);
         m_isListOpen = std::move(isOpen);
     }
+    // Where the own vessel is, none while unknown: Nav adds a chartpoint there.
+    void SetOwnPosition(std::function<std::optional<geo::CPosition>()> own)
+    {
+        m_ownPosition = std::move(own);
+    }
     // For scripted checks: attaches `path` to the selected entry as Attach does.
     bool AttachFile(const std::string& path);
 
@@ -101,6 +107,8 @@ private:
     QPushButton* m_edit = nullptr;
     QPushButton* m_apply = nullptr;
     QPushButton* m_openDb = nullptr;
+    QPushButton* m_nav = nullptr;
+    std::function<std::optional<geo::CPosition>()> m_ownPosition;
     std::function<void()> m_toggleList;
     std::function<bool()> m_isListOpen;
 };

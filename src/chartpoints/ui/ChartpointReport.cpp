@@ -12,6 +12,7 @@ report::CReportRequest ChartpointReport(db::CDBChartPoint& table)
     report::CReportRequest request;
     const std::string path = table.GetFilePath();
     request.name = "ChartPnt";
+    request.windowTitle = "Chartpoint Report - " + std::filesystem::path(path).filename().string();
     request.formulas = {{"File_name", app::CompactPath(path, 47)}};
     request.fields = db::ReportChartpointFields();
 

@@ -10,12 +10,14 @@
 #include "chartpoints/ui/ChartpointListWindow.h"
 #include "chartpoints/ui/ChartpointOptionsPage.h"
 #include "chartpoints/ui/ChartpointPanel.h"
+#include "chartpoints/ui/ChartpointPropDlg.h"
 #include "chartpoints/ui/ChartpointUploadDialog.h"
 #include "nmea/PeerFile.h"
 
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 
 #include <cstdlib>
@@ -240,6 +242,9 @@ bool CChartpointWindows::CreateSidePanels(app::CModuleHost& host,
     m_panel = panel;
     StartComboLists();
     panel->SetListWindow([this] { ToggleListWindow(); }, [this] { return m_list != nullptr; });
+    panel->SetOwnPosition([this]() -> std::optional<geo::CPosition> {
+        return m_ownPosition ? m_ownPosition() : std::nullopt;
+    });
     SetUi(m_uiJoin.get());
     panels.push_back(panel);
     chart::CChartView::AddExtension(this);
@@ -251,6 +256,8 @@ bool CChartpointWindows::Terminate()
     chart::CChartView::RemoveExtension(this);
     if (m_options)
         m_options->close();
+    if (m_properties)
+        delete m_properties.data();
     if (m_list)
         delete m_list.data();
     SetInstruments(nullptr);
@@ -360,6 +367,20 @@ void CChartpointWindows::ToggleListWindow()
     list->View()->FitColumns();   // the rows in view are known once shown
     list->View()->setFocus();
     m_list = list;
+}
+
+void CChartpointWindows::OpenListWindow()
+{
+    if (!m_list) {
+        ToggleListWindow();
+        return;
+    }
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(m_list->parentWidget())) {
+        sub->showNormal();
+        if (QMdiArea* mdi = sub->mdiArea())
+            mdi->setActiveSubWindow(sub);
+    }
+    m_list->View()->setFocus();
 }
 
 void CChartpointWindows::SetGpsDevice(std::function<nmea::CGPSDevice*()> device)
@@ -478,6 +499,46 @@ void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, ge
             m_panel->FocusName();   // the new mark's name is typed next
     });
     QObject::connect(del, &QAction::triggered, &menu, [this] { OnDelete(); });
+}
+
+std::optional<chartpoints::CChartpoint> CChartpointWindows::PickAt(chart::CChartView& view,
+                                                                   geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end())
+        return std::nullopt;
+    const std::optional<long> hit = it->second->FindAt(p);
+    if (!hit)
+        return std::nullopt;
+    if (*hit != Table().GetRecNo() && !GoToRecNo(*hit))
+        return std::nullopt;
+    return Current();
+}
+
+chart::CChartViewExtension::PropertiesCall CChartpointWindows::PropertiesAt(chart::CChartView& view,
+                                                                            geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end() || !it->second->FindAt(p))
+        return {};
+    return [this, &view, p] {
+        if (const std::optional<chartpoints::CChartpoint> picked = PickAt(view, p))
+            ShowProperties(*picked);
+    };
+}
+
+void CChartpointWindows::ShowProperties(const chartpoints::CChartpoint& chartpoint)
+{
+    if (!m_properties) {
+        m_properties =
+            new CChartpointPropSheet(m_positionFormat, m_host ? &m_host->Window() : nullptr);
+        m_properties->setModal(false);
+    }
+    m_properties->Page()->SetObject(chartpoint);
+    m_properties->adjustSize();
+    m_properties->show();
+    m_properties->raise();
+    m_properties->activateWindow();
 }
 
 }   // namespace chartpoints

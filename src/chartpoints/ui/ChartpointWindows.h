@@ -12,6 +12,7 @@
 #include "chartpoints/ChartpointLayer.h"
 #include "chartpoints/ChartpointModule.h"
 #include "chartpoints/GpsWaypointTransmitter.h"
+#include "chartpoints/ui/ChartpointPropDlg.h"
 #include "nmea/InstrumentsModule.h"
 
 #include <QPointer>
@@ -19,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace app {
 class CModelessPropertySheet;
@@ -56,6 +58,19 @@ public:
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
                         chart::MenuSection section) override;
     const QWidget* SidePanel() const override;
+    // Properties over a chartpoint mark: the "Chartpoint Properties" sheet.
+    PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+    chart::PropertiesOrder PropertiesRank() const override
+    {
+        return chart::PropertiesOrder::Chartpoints;
+    }
+    // The mark under a point made current, and the chartpoint it is; none
+    // where there is no mark.
+    std::optional<chartpoints::CChartpoint> PickAt(chart::CChartView& view, geo::IntPoint p);
+    // Opens the "Chartpoint Properties" sheet on a chartpoint, or hands the
+    // open one the new chartpoint.
+    void ShowProperties(const chartpoints::CChartpoint& chartpoint);
+    CChartpointPropSheet* PropertiesSheet() const { return m_properties; }
 
     void CloseWorkspaceWindows() override;
 
@@ -86,6 +101,18 @@ public:
         m_goToPosition = std::move(goTo);
         m_chartReady = std::move(chartReady);
     }
+    // How positions are written (the program's format); the default without.
+    void SetPositionFormat(std::function<geo::CPositionFormat()> format)
+    {
+        m_positionFormat = std::move(format);
+    }
+    // Where the own vessel is, none while unknown (the panel's Nav).
+    void SetOwnPosition(std::function<std::optional<geo::CPosition>()> own)
+    {
+        m_ownPosition = std::move(own);
+    }
+    // Opens the list window, or raises it when open (the route panel's OpenDB).
+    void OpenListWindow();
     // Where a double click or Enter in the list hands the current chartpoint
     // (the route being edited); nothing happens while none is set.
     void SetAddToRoute(std::function<void(const chartpoints::CChartpoint&)> add)
@@ -113,6 +140,9 @@ private:
     QPointer<CChartpointListWindow> m_list;
     QPointer<app::CModelessPropertySheet> m_options;
     std::function<void(const chartpoints::CChartpoint&)> m_addToRoute;
+    std::function<geo::CPositionFormat()> m_positionFormat;
+    std::function<std::optional<geo::CPosition>()> m_ownPosition;
+    QPointer<CChartpointPropSheet> m_properties;
     std::unique_ptr<chartpoints::CGpsWaypointTransmitter> m_gps;
     AttachmentOpener m_openAttachment;
     app::CModuleHost* m_host = nullptr;

@@ -226,6 +226,18 @@ void CLiveChartDoc::MoveToLargerScaleChart()
                      false,
                      Scale()};
     auto found = FindBestChart(*records, query);
+    if (found && (*records)[*found].name != GetChartNumber()) {
+        OpenFolioChart((*records)[*found].name, nw, se);
+        return;
+    }
+    // At this chart's most overscaled view a larger-scale chart smaller than
+    // the view would never cover it, and zooming in would stop short of it:
+    // the larger-scale chart under the view's centre then takes over.
+    if (!IsAtMaxZoom())
+        return;
+    const std::int32_t lat = DegreesToUnits((nw.GetLatitude() + se.GetLatitude()) / 2);
+    const std::int32_t lon = DegreesToUnits((nw.GetLongitude() + se.GetLongitude()) / 2);
+    found = FindBestChart(*records, FolioQuery{lon, lon, lat, lat, false, Scale()});
     if (found && (*records)[*found].name != GetChartNumber())
         OpenFolioChart((*records)[*found].name, nw, se);
 }

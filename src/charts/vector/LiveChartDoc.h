@@ -27,6 +27,10 @@ public:
     bool OpenChart(const std::string& path) override;
     bool LoadChart() override;
     int DrawChart(chart::CXDC& dc) override;
+    // Land (buff, brown) and water (white, blues) by hue, as on raster
+    // charts, so tidal arrows draw over the chart's water.
+    bool IsColourInFirstClass(app::COLORREF c) const override { return chart::IsLandHue(c); }
+    bool IsColourInSecondClass(app::COLORREF c) const override { return chart::IsWaterHue(c); }
     bool IsWorldChart() const override;
     // The vector world chart "LCWORLD.b" of the chart folder, whole, in place
     // of this window (argument set) or beside it; 0 when it is not there.
@@ -99,7 +103,8 @@ private:
                                                       const geo::CPosition& southEast) const;
     std::int32_t Scale() const;
     // After zooming in: the folio's largest-scale chart covering the view,
-    // when its scale is larger than this chart's, takes this window's place.
+    // when its scale is larger than this chart's, takes this window's place;
+    // at the most overscaled view, the larger-scale chart under its centre.
     void MoveToLargerScaleChart();
     // The folio's next smaller-scale chart covering all of this one.
     std::optional<std::string> SmallerScaleChart() const;

@@ -4,8 +4,9 @@
 // and measured, then shown, printed or written to PDF. A step that fails
 // stops the run there: the report table is closed and its files deleted,
 // CloseReport runs once, and the failure is told once (a cancel by the user
-// is told nothing). Printing closes everything before Run returns; a preview
-// keeps its rows until its window goes.
+// is told nothing), an engine step's with its code and the report's path.
+// Printing closes everything before Run returns; a preview keeps its rows
+// until its window goes.
 
 #include "engines/report/ReportRun.h"
 
@@ -16,6 +17,15 @@
 namespace report {
 
 enum class ReportOutput { Preview, Print, Pdf };
+
+// The codes of the report engine's failures, by the step that failed.
+inline constexpr int kReportDefinitionError = 1;
+inline constexpr int kReportFillError = 2;
+inline constexpr int kReportOutputError = 3;
+
+// "Error <code> trying to display/print report :", the report's path and
+// the engine's text, each on a line of its own.
+std::string EngineErrorText(int code, const std::filesystem::path& report, const std::string& text);
 
 class CReportJob {
 public:

@@ -66,6 +66,9 @@ struct CReportRequest {
     std::vector<db::ReportField> fields;
     CReportFill fill;
     std::filesystem::path folder;   // where the table is written; empty: this process's folder
+    // The caption of the report's window and of its progress: the report's
+    // kind and the table or log it shows ("Vessel Log Report - Trip").
+    std::string windowTitle;
 };
 
 // Reads the request's definition file (the user's copy first, then

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -13,9 +14,19 @@ namespace tidal {
 namespace {
 
 constexpr char kMagic[4] = {'B', 'V', 'T', 'M'};
-constexpr std::uint16_t kVersion = 1;
+constexpr std::uint16_t kVersion = 2;
 constexpr std::size_t kNameWidth = 8;
 constexpr std::size_t kFixedHeader = 4 + 2 + 2 + 4 * 5;   // magic to constituent count
+
+// Bytes of one cell record (quality byte included) and one station record.
+std::uint64_t CellBytes(std::uint16_t version, std::uint64_t n)
+{
+    return 1 + n * 3 * 8 + 3 * 4 + (version >= 2 ? 2 * 4 : 0);
+}
+std::uint64_t StationBytes(std::uint64_t n)
+{
+    return 1 + 2 * 8 + 2 * 4 + CellBytes(2, n) - 1;
+}
 
 std::vector<std::string> Fields(const std::string& line)
 {
@@ -77,6 +88,14 @@ public:
         ok_ = ok_ && Take(b, 2);
         return std::uint16_t(b[0] | b[1] << 8);
     }
+    double F64()
+    {
+        const std::uint64_t low = U32();
+        const std::uint64_t bits = low | std::uint64_t(U32()) << 32;
+        double d;
+        std::memcpy(&d, &bits, 8);
+        return d;
+    }
     float F32()
     {
         const std::uint32_t bits = U32();
@@ -111,6 +130,14 @@ void PutF32(std::vector<std::uint8_t>& out, float f)
     PutU32(out, bits);
 }
 
+void PutF64(std::vector<std::uint8_t>& out, double d)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, 8);
+    PutU32(out, std::uint32_t(bits));
+    PutU32(out, std::uint32_t(bits >> 32));
+}
+
 bool ReadSeries(Reader& in, std::vector<Harmonic>& series, std::size_t n)
 {
     series.resize(n);
@@ -121,6 +148,75 @@ bool ReadSeries(Reader& in, std::vector<Harmonic>& series, std::size_t n)
             return false;
     }
     return true;
+}
+
+// A cell's series, means and (version 2) axis, after its quality byte.
+bool ReadCellBody(Reader& in, ModelCell& c, std::size_t n, std::uint16_t version)
+{
+    if (!ReadSeries(in, c.height, n) || !ReadSeries(in, c.east, n) || !ReadSeries(in, c.north, n))
+        return false;
+    c.meanHeight = in.F32();
+    c.meanEast = in.F32();
+    c.meanNorth = in.F32();
+    if (version >= 2) {
+        c.floodDirection = in.F32();
+        c.ebbTurn = in.F32();
+    }
+    return std::isfinite(c.meanHeight) && std::isfinite(c.meanEast) && std::isfinite(c.meanNorth) &&
+           std::isfinite(c.floodDirection) && std::fabs(c.floodDirection) <= 360.0f &&
+           std::fabs(c.ebbTurn) <= 180.0f;
+}
+
+void PutCellBody(std::vector<std::uint8_t>& out, const ModelCell& c, std::uint16_t version)
+{
+    for (const auto* series : {&c.height, &c.east, &c.north})
+        for (const Harmonic& h : *series) {
+            PutF32(out, h.amplitude);
+            PutF32(out, h.phase);
+        }
+    PutF32(out, c.meanHeight);
+    PutF32(out, c.meanEast);
+    PutF32(out, c.meanNorth);
+    if (version >= 2) {
+        PutF32(out, c.floodDirection);
+        PutF32(out, c.ebbTurn);
+    }
+}
+
+std::vector<std::uint8_t> Serialise(const ModelData& data, std::uint16_t version)
+{
+    std::vector<std::uint8_t> out(kMagic, kMagic + 4);
+    out.push_back(std::uint8_t(version));
+    out.push_back(0);
+    out.push_back(0);
+    out.push_back(0);
+    PutU32(out, std::uint32_t(data.rows));
+    PutU32(out, std::uint32_t(data.columns));
+    PutU32(out, std::uint32_t(data.firstYear));
+    PutU32(out, std::uint32_t(data.years));
+    PutU32(out, std::uint32_t(data.constituents.size()));
+    if (version >= 2)
+        PutU32(out, std::uint32_t(data.stations.size()));
+    for (const std::string& name : data.constituents) {
+        char field[kNameWidth]{};
+        std::memcpy(field, name.data(), std::min(name.size(), kNameWidth));
+        out.insert(out.end(), field, field + kNameWidth);
+    }
+    for (const ModelCell& c : data.cells) {
+        out.push_back(std::uint8_t(c.quality));
+        PutCellBody(out, c, version);
+    }
+    if (version >= 2)
+        for (const ModelStation& s : data.stations) {
+            out.push_back(std::uint8_t(s.kind));
+            PutF64(out, s.latitude);
+            PutF64(out, s.longitude);
+            PutU32(out, std::uint32_t(s.row));
+            PutU32(out, std::uint32_t(s.column));
+            PutCellBody(out, s.constants, version);
+        }
+    PutU32(out, std::uint32_t(crc32(0L, out.data(), uInt(out.size()))));
+    return out;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& file, const std::string& bytes,
@@ -206,20 +302,25 @@ Code ParseModelData(const std::uint8_t* bytes, std::size_t size, ModelData& data
     char magic[4];
     if (!in.Take(magic, 4) || std::memcmp(magic, kMagic, 4) != 0)
         return kDataRead;
-    if (in.U16() != kVersion)
+    // Version 1 files, written before streams had their own ebb direction,
+    // are still read: their ebbs run opposite the flood.
+    const std::uint16_t version = in.U16();
+    if (version < 1 || version > kVersion)
         return kDataRead;
     in.U16();
     const std::uint32_t rows = in.U32(), columns = in.U32();
     const std::int32_t firstYear = std::int32_t(in.U32());
     const std::uint32_t years = in.U32(), n = in.U32();
+    const std::uint32_t stationCount = version >= 2 ? in.U32() : 0;
     if (!in.ok() || rows < 3 || columns < 3 || rows > kMaxGridSide || columns > kMaxGridSide ||
         years < 1 || years > kMaxYears || firstYear < 1 || firstYear > 9999 - int(years) + 1 ||
-        n < 1 || n > kMaxConstituents)
+        n < 1 || n > kMaxConstituents || stationCount > kMaxStations)
         return kDataRead;
     // The length must be exactly what the header promises, before allocating.
-    const std::uint64_t cellBytes = 1 + std::uint64_t(n) * 3 * 8 + 3 * 4;
-    const std::uint64_t expected = kFixedHeader + std::uint64_t(n) * kNameWidth +
-                                   std::uint64_t(rows) * columns * cellBytes + 4;
+    const std::uint64_t expected = kFixedHeader + (version >= 2 ? 4 : 0) +
+                                   std::uint64_t(n) * kNameWidth +
+                                   std::uint64_t(rows) * columns * CellBytes(version, n) +
+                                   std::uint64_t(stationCount) * StationBytes(n) + 4;
     if (expected != size)
         return kDataRead;
 
@@ -239,14 +340,23 @@ Code ParseModelData(const std::uint8_t* bytes, std::size_t size, ModelData& data
         if (quality > std::uint8_t(CellQuality::Remote))
             return kDataRead;
         c.quality = CellQuality(quality);
-        if (!ReadSeries(in, c.height, n) || !ReadSeries(in, c.east, n) ||
-            !ReadSeries(in, c.north, n))
+        if (!ReadCellBody(in, c, n, version))
             return kDataRead;
-        c.meanHeight = in.F32();
-        c.meanEast = in.F32();
-        c.meanNorth = in.F32();
-        if (!std::isfinite(c.meanHeight) || !std::isfinite(c.meanEast) ||
-            !std::isfinite(c.meanNorth))
+    }
+    d.stations.resize(stationCount);
+    for (ModelStation& s : d.stations) {
+        const std::uint8_t kind = in.U8();
+        s.latitude = in.F64();
+        s.longitude = in.F64();
+        const std::uint32_t row = in.U32(), column = in.U32();
+        if (kind > std::uint8_t(ModelStation::Kind::Stream) || !(std::fabs(s.latitude) <= 90.0) ||
+            !(std::fabs(s.longitude) <= 360.0) || row >= rows || column >= columns)
+            return kDataRead;
+        s.kind = ModelStation::Kind(kind);
+        s.row = int(row);
+        s.column = int(column);
+        s.constants.quality = CellQuality::Station;
+        if (!ReadCellBody(in, s.constants, n, version))
             return kDataRead;
     }
     if (!in.ok())
@@ -263,7 +373,8 @@ Code ReadModelData(const std::filesystem::path& file, ModelData& data)
     const std::streamoff length = in.tellg();
     const std::uint64_t largest =
         kFixedHeader + kMaxConstituents * kNameWidth +
-        std::uint64_t(kMaxGridSide) * kMaxGridSide * (1 + kMaxConstituents * 24 + 12) + 4;
+        std::uint64_t(kMaxGridSide) * kMaxGridSide * CellBytes(kVersion, kMaxConstituents) +
+        kMaxStations * StationBytes(kMaxConstituents) + 4 + 4;
     if (length < 0 || std::uint64_t(length) > largest)
         return kDataRead;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
@@ -275,34 +386,12 @@ Code ReadModelData(const std::filesystem::path& file, ModelData& data)
 
 std::vector<std::uint8_t> SerialiseModelData(const ModelData& data)
 {
-    std::vector<std::uint8_t> out(kMagic, kMagic + 4);
-    out.push_back(std::uint8_t(kVersion));
-    out.push_back(0);
-    out.push_back(0);
-    out.push_back(0);
-    PutU32(out, std::uint32_t(data.rows));
-    PutU32(out, std::uint32_t(data.columns));
-    PutU32(out, std::uint32_t(data.firstYear));
-    PutU32(out, std::uint32_t(data.years));
-    PutU32(out, std::uint32_t(data.constituents.size()));
-    for (const std::string& name : data.constituents) {
-        char field[kNameWidth]{};
-        std::memcpy(field, name.data(), std::min(name.size(), kNameWidth));
-        out.insert(out.end(), field, field + kNameWidth);
-    }
-    for (const ModelCell& c : data.cells) {
-        out.push_back(std::uint8_t(c.quality));
-        for (const auto* series : {&c.height, &c.east, &c.north})
-            for (const Harmonic& h : *series) {
-                PutF32(out, h.amplitude);
-                PutF32(out, h.phase);
-            }
-        PutF32(out, c.meanHeight);
-        PutF32(out, c.meanEast);
-        PutF32(out, c.meanNorth);
-    }
-    PutU32(out, std::uint32_t(crc32(0L, out.data(), uInt(out.size()))));
-    return out;
+    return Serialise(data, kVersion);
+}
+
+std::vector<std::uint8_t> SerialiseModelDataVersion1(const ModelData& data)
+{
+    return Serialise(data, 1);
 }
 
 bool WriteModel(const std::filesystem::path& tidFile, const ModelHeader& header,

@@ -1,5 +1,6 @@
 #include "TidalModel.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tidal {
@@ -68,9 +69,28 @@ Code CTidalModel::Load(const ModelHeader& header, const ModelData& data)
         }
         return s;
     };
+    auto toCell = [&toComplex](const ModelCell& c) {
+        return Cell{c.quality,
+                    toComplex(c.height),
+                    toComplex(c.east),
+                    toComplex(c.north),
+                    c.meanHeight,
+                    c.meanEast,
+                    c.meanNorth,
+                    std::sin(c.floodDirection * kDeg),
+                    std::cos(c.floodDirection * kDeg),
+                    std::cos(c.ebbTurn * kDeg),
+                    std::sin(c.ebbTurn * kDeg)};
+    };
     for (const ModelCell& c : data.cells)
-        cells.push_back({c.quality, toComplex(c.height), toComplex(c.east), toComplex(c.north),
-                         c.meanHeight, c.meanEast, c.meanNorth});
+        cells.push_back(toCell(c));
+    std::vector<Station> stations;
+    for (const ModelStation& s : data.stations) {
+        if (s.row < 0 || s.column < 0 || s.row >= data.rows || s.column >= data.columns)
+            return kDataRead;
+        stations.push_back({s.kind == ModelStation::Kind::Stream, s.latitude, s.longitude,
+                            std::size_t(s.row) * data.columns + s.column, toCell(s.constants)});
+    }
     std::vector<YearArguments> years;
     for (int y = 0; y < data.years; ++y)
         years.push_back(ArgumentsForYear(data.firstYear + y));
@@ -80,6 +100,7 @@ Code CTidalModel::Load(const ModelHeader& header, const ModelData& data)
     years_ = std::move(years);
     index_ = std::move(index);
     cells_ = std::move(cells);
+    stations_ = std::move(stations);
     cosTerm_.assign(index_.size(), 0.0);
     sinTerm_.assign(index_.size(), 0.0);
     cacheValid_ = false;
@@ -107,6 +128,24 @@ bool CTidalModel::PrepareInstant(long long unixSeconds)
     return true;
 }
 
+Prediction CTidalModel::Sum(const Cell& c) const
+{
+    Prediction p{c.meanHeight, c.meanEast, c.meanNorth};
+    for (std::size_t k = 0; k < index_.size(); ++k) {
+        p.height += c.height.re[k] * cosTerm_[k] + c.height.im[k] * sinTerm_[k];
+        p.east += c.east.re[k] * cosTerm_[k] + c.east.im[k] * sinTerm_[k];
+        p.north += c.north.re[k] * cosTerm_[k] + c.north.im[k] * sinTerm_[k];
+    }
+    // Against the flood the stream runs towards the ebb direction: turned
+    // clockwise by the ebb turn from the flood's opposite.
+    if (c.turnSin != 0.0 && p.east * c.floodEast + p.north * c.floodNorth < 0.0) {
+        const double east = p.east * c.turnCos + p.north * c.turnSin;
+        p.north = p.north * c.turnCos - p.east * c.turnSin;
+        p.east = east;
+    }
+    return p;
+}
+
 Code CTidalModel::Predict(double lat, double lon, long long unixSeconds, Prediction& out)
 {
     const ModelHeader& h = header_;
@@ -116,8 +155,35 @@ Code CTidalModel::Predict(double lat, double lon, long long unixSeconds, Predict
         return kLongitudeOut;
     if (!(row >= 0.0 && row <= h.rows - 1))
         return kLatitudeOut;
+
+    // The stations within reach, and the nearest of them.
+    struct Near {
+        const Station* station;
+        double km;
+    };
+    Near reach[16];
+    int reached = 0;
+    const Station* nearest = nullptr;
+    double nearestKm = 1e9, nearestStreamKm = 1e9;
+    const double kmPerLon = 111.2 * std::cos(lat * kDeg);
+    for (const Station& s : stations_) {
+        const double km = std::hypot((s.lat - lat) * 111.2, (s.lon - lon) * kmPerLon);
+        if (km >= kStationReachKm)
+            continue;
+        if (reached < 16)
+            reach[reached++] = {&s, km};
+        if (km < nearestKm) {
+            nearestKm = km;
+            nearest = &s;
+        }
+        if (s.stream)
+            nearestStreamKm = std::min(nearestStreamKm, km);
+    }
+    const bool ownPosition = nearestKm <= kOwnPositionKm;
+
     const int ownRow = int(std::lround(row)), ownCol = int(std::lround(col));
-    if (cells_[std::size_t(ownRow) * h.columns + ownCol].quality == CellQuality::Land)
+    if (cells_[std::size_t(ownRow) * h.columns + ownCol].quality == CellQuality::Land &&
+        !ownPosition)
         return kLand;
     if (!PrepareInstant(unixSeconds))
         return kInternal;
@@ -142,27 +208,57 @@ Code CTidalModel::Predict(double lat, double lon, long long unixSeconds, Predict
         total += weights[i];
         worst = std::min(worst, -(int(corners[i]->quality) - int(CellQuality::Station)));
     }
-    if (total <= 1e-12)
-        return kTooCloseToLand;
 
-    Prediction p;
-    for (int i = 0; i < 4; ++i) {
-        const Cell& c = *corners[i];
-        if (c.quality == CellQuality::Land || weights[i] <= 0.0)
-            continue;
-        const double w = weights[i] / total;
-        double height = c.meanHeight, east = c.meanEast, north = c.meanNorth;
-        for (std::size_t k = 0; k < index_.size(); ++k) {
-            height += c.height.re[k] * cosTerm_[k] + c.height.im[k] * sinTerm_[k];
-            east += c.east.re[k] * cosTerm_[k] + c.east.im[k] * sinTerm_[k];
-            north += c.north.re[k] * cosTerm_[k] + c.north.im[k] * sinTerm_[k];
+    Prediction grid;
+    if (total > 1e-12) {
+        for (int i = 0; i < 4; ++i) {
+            if (corners[i]->quality == CellQuality::Land || weights[i] <= 0.0)
+                continue;
+            const double w = weights[i] / total;
+            const Prediction p = Sum(*corners[i]);
+            grid.height += w * p.height;
+            grid.east += w * p.east;
+            grid.north += w * p.north;
         }
-        p.height += w * height;
-        p.east += w * east;
-        p.north += w * north;
+    } else if (ownPosition) {
+        // A station among land cells: the water cell it was put in.
+        const Cell& c = cells_[nearest->cell];
+        grid = Sum(c);
+        worst = -(int(c.quality) - int(CellQuality::Station));
+    } else {
+        return kTooCloseToLand;
     }
+
+    // The stations' own sums against the grid's, by inverse distance: the
+    // grid weighs as a station half the reach away, a station at the reach
+    // not at all, one at its own position alone.
+    constexpr double kGridWeight = 1.0 / (kStationReachKm * kStationReachKm);
+    double heightWeight = kGridWeight, streamWeight = kGridWeight;
+    Prediction p{grid.height * kGridWeight, grid.east * kGridWeight, grid.north * kGridWeight};
+    for (int i = 0; i < reached; ++i) {
+        const double km = std::max(reach[i].km, 1e-9);
+        const double w = std::pow((kStationReachKm - km) / (kStationReachKm * km), 2);
+        const Prediction s = Sum(reach[i].station->constants);
+        if (reach[i].station->stream) {
+            streamWeight += w;
+            p.east += w * s.east;
+            p.north += w * s.north;
+        } else {
+            heightWeight += w;
+            p.height += w * s.height;
+        }
+    }
+    p.height /= heightWeight;
+    p.east /= streamWeight;
+    p.north /= streamWeight;
     out = p;
-    return Code(worst);
+    // The code tells how far the stream is from a measured one; a model
+    // without stations knows only its cells' grades.
+    if (stations_.empty())
+        return Code(worst);
+    if (nearestStreamKm <= kAtStationKm)
+        return kGood;
+    return Code(std::min(worst, int(kInterpolated)));
 }
 
 }   // namespace tidal

@@ -1,11 +1,13 @@
 #pragma once
-// One loaded tidal model: its grid of complex harmonic constants and the
-// astronomy of the years it covers. A prediction interpolates the constants of
-// the four cells around a position bilinearly as complex numbers (never
-// amplitude and phase apart, which would turn a stream the wrong way between
-// cells of different phase) and sums the constituents at one instant. The
-// cosines of the last instant are kept, so a grid of positions at one time
-// costs one set of them.
+// One loaded tidal model: its grid of complex harmonic constants, its
+// measured stations and the astronomy of the years it covers. A prediction
+// sums the constituents of the four cells around a position at one instant
+// and blends the four answers bilinearly (each stream first turned onto its
+// cell's ebb direction when it ebbs). Within kStationReachKm of measured
+// stations their own sums weigh in by inverse distance, growing without
+// bound towards a station, so at a station's own position the answer is the
+// station's, even where its cell is land. The cosines of the last instant are
+// kept, so a grid of positions at one time costs one set of them.
 
 #include "Constituents.h"
 #include "ModelFiles.h"
@@ -19,6 +21,13 @@ struct Prediction {
     double east = 0;   // stream, metres per second
     double north = 0;
 };
+
+// Within this distance of a station its own sum weighs in; within
+// kAtStationKm of a stream station the answer counts as the station's (code 0).
+inline constexpr double kStationReachKm = 1.5;
+inline constexpr double kAtStationKm = 0.5;
+// A position this close to a station is the station's own, whatever its cell.
+inline constexpr double kOwnPositionKm = 0.1;
 
 class CTidalModel {
 public:
@@ -41,9 +50,20 @@ private:
         CellQuality quality;
         Series height, east, north;
         double meanHeight, meanEast, meanNorth;
+        double floodEast, floodNorth;   // unit vector along the flood
+        double turnCos, turnSin;   // the ebb turn
+    };
+    struct Station {
+        bool stream;
+        double lat, lon;
+        std::size_t cell;   // index of the water cell it was put in
+        Cell constants;
     };
     bool PrepareInstant(long long unixSeconds);
+    // The cell's sum at the prepared instant, its ebb turned.
+    Prediction Sum(const Cell& c) const;
 
+    std::vector<Station> stations_;
     ModelHeader header_;
     int firstYear_ = 0;
     std::vector<YearArguments> years_;

@@ -1,8 +1,10 @@
 #include "navigator/ui/LogChooserDlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -29,14 +31,26 @@ CLogChooserDlg::CLogChooserDlg(const std::filesystem::path& folder, bool appendT
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     auto* shown = new QLineEdit(QString::fromStdString(folder.string()), this);
+    shown->setObjectName(QStringLiteral("LogFolder"));
     shown->setReadOnly(true);
     form->addRow(tr("Folder"), shown);
+    // Vessel logs, or older logs that are converted into one when opened.
+    m_types = new QComboBox(this);
+    m_types->setObjectName(QStringLiteral("LogTypes"));
+    m_types->addItem(tr("Log DB (*.dbf)"), QStringLiteral("dbf"));
+    m_types->addItem(tr("Old Log DB (*.log)"), QStringLiteral("log"));
+    auto* typeLabel = new QLabel(tr("Files of &type"), this);
+    typeLabel->setBuddy(m_types);
     layout->addLayout(form);
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("LogTree"));
     m_tree->setHeaderHidden(true);
     m_tree->setRootIsDecorated(true);
     layout->addWidget(m_tree, 1);
+    auto* typeForm = new QFormLayout;
+    typeForm->addRow(typeLabel, m_types);
+    layout->addLayout(typeForm);
+    connect(m_types, &QComboBox::currentIndexChanged, this, [this] { FillFiles(); });
     m_append = new QCheckBox(tr("&Append to current log"), this);
     m_append->setChecked(appendToLog);
     layout->addWidget(m_append);
@@ -61,7 +75,8 @@ CLogChooserDlg::CLogChooserDlg(const std::filesystem::path& folder, bool appendT
 void CLogChooserDlg::FillFiles()
 {
     m_tree->clear();
-    for (const auto& file : navigator::ListLogFiles(m_folder)) {
+    const std::string extension = m_types->currentData().toString().toStdString();
+    for (const auto& file : navigator::ListLogFiles(m_folder, extension)) {
         auto* node = new QTreeWidgetItem(m_tree, {QString::fromStdString(file.stem().string())});
         node->setData(0, kKind, kFile);
         node->setData(0, Qt::UserRole + 10, QString::fromStdString(file.string()));

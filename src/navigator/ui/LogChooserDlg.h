@@ -1,7 +1,8 @@
 #pragma once
 // The "Open" dialog of vessel logs: the logs of a folder as a tree. A log
 // expands into its own vessel's groups and appends; the choice is a log, a
-// vessel of it, or one append, and whether logging goes on in it.
+// vessel of it, or one append, and whether logging goes on in it. "Files of
+// type" lists older logs instead, which opening converts into a vessel log.
 
 #include <QDialog>
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 
 class QCheckBox;
+class QComboBox;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -29,6 +31,7 @@ public:
                    QWidget* parent = nullptr);
     const CChoice& Choice() const { return m_choice; }
     QTreeWidget* Tree() const { return m_tree; }
+    QComboBox* Types() const { return m_types; }
     // Fills a log's node (as expanding it does).
     void FillLog(QTreeWidgetItem* fileNode);
     void accept() override;
@@ -38,6 +41,7 @@ private:
 
     std::filesystem::path m_folder;
     QTreeWidget* m_tree;
+    QComboBox* m_types;
     QCheckBox* m_append;
     CChoice m_choice;
 };

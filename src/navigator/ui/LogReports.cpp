@@ -71,6 +71,8 @@ report::CReportRequest VesselLogReport(const std::string& indexPath,
 {
     report::CReportRequest request;
     request.name = "VesselLog";
+    request.windowTitle =
+        "Vessel Log Report - " + std::filesystem::path(indexPath).filename().string();
     request.formulas = {{"FileName", app::CompactPath(indexPath, 47)}};
     request.fields = db::ReportLogFields();
     request.fill = [tables = std::move(tables)](report::CReportSink& sink, std::string&) {
@@ -121,6 +123,7 @@ report::CReportRequest LogListReport(const std::string& indexPath)
 {
     report::CReportRequest request;
     request.name = "Log";
+    request.windowTitle = "Log Report - " + std::filesystem::path(indexPath).filename().string();
     request.formulas = {{"File Name", app::CompactPath(indexPath, 47)}};
     request.fields = db::ReportVesselLogFields();
     request.fill = [indexPath](report::CReportSink& sink, std::string& error) {

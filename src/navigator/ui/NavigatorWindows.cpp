@@ -176,13 +176,19 @@ bool CNavigatorWindows::CanPositionVessel()
 
 // "Position Vessel": the vessel goes where the chart was clicked, dead
 // reckoning on from there, once the user has confirmed the move. It goes
-// last among the information entries, just above the variation line.
+// below the other modules' entries, above the chart's own (variation,
+// properties), so their places in the menu stay as they were.
+const QWidget* CNavigatorWindows::SidePanel() const
+{
+    return m_panel.data();
+}
+
 void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
                                        chart::MenuSection section)
 {
-    if (section != chart::MenuSection::Information)
+    if (section != chart::MenuSection::SidePanel)
         return;
-    auto* action = new QAction(QStringLiteral("Position Vessel"), &menu);
+    auto* action = menu.addAction(QStringLiteral("Position Vessel"));
     action->setObjectName(QStringLiteral("positionVessel"));
     chart::CChartDoc* doc = &view.Doc();
     geo::CPosition clicked;
@@ -196,7 +202,6 @@ void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo
             return;
         SetVesselPosition(clicked, true);
     });
-    menu.addAction(action);
     menu.addSeparator();
 }
 

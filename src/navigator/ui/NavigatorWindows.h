@@ -136,9 +136,10 @@ public:
     void ViewDestroyed(chart::CChartView& view) override;
     // Properties over a position marker of the own track.
     PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
-    // "Position Vessel" in the chart's right-click menu.
+    // "Position Vessel": the monitor panel's entry in the chart's right-click menu.
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
                         chart::MenuSection section) override;
+    const QWidget* SidePanel() const override;
     chart::PropertiesOrder PropertiesRank() const override
     {
         return chart::PropertiesOrder::PositionFixes;

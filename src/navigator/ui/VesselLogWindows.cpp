@@ -13,6 +13,7 @@
 #include "app/ui/OpenSaveDlgs.h"
 #include "app/ui/QtPrompt.h"
 #include "navigator/LogbookRows.h"
+#include "navigator/VesselModule.h"
 #include "navigator/ui/LogChooserDlg.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/TrackLayer.h"
@@ -115,6 +116,11 @@ void CNavigatorWindows::CreateLogServices()
             (vessel.vesselId == m_logbookRows->VesselId() || m_logbookRows->VesselId() == 0))
             RefreshLogbookWindow();
     });
+    Logbook().Services().particulars = [this]() -> std::optional<navigator::COwnVessel> {
+        if (const CVesselModule* vessels = vesselModule ? vesselModule() : nullptr)
+            return vessels->Vessel();
+        return std::nullopt;
+    };
     SetTrackListener([this] { RepaintViews(); });
     SetLogListener([this] { RefreshLogbookWindow(); });
     chart::CChartView::AddExtension(this);
@@ -154,10 +160,10 @@ void CNavigatorWindows::OnLogbookEntry()
     if (!CanMakeLogbookEntry())
         return;
     bool ok = false;
-    const QString note = QInputDialog::getMultiLineText(m_window, QStringLiteral("Logbook Entry"),
-                                                        QStringLiteral("&Note"), {}, &ok);
+    const QString note =
+        QInputDialog::getMultiLineText(m_window, QStringLiteral("Log Entry"), QString(), {}, &ok);
     if (ok && CanMakeLogbookEntry())   // logging may have stopped while the note was written
-        Logbook().LogEvent(note.toStdString(), navigator::kFixManual);
+        Logbook().LogEvent(navigator::StoredNote(note.toStdString()), navigator::kFixManual);
 }
 
 void CNavigatorWindows::OpenLogbookWindow()
@@ -186,7 +192,7 @@ void CNavigatorWindows::OpenLogbookWindow()
 
 QString CNavigatorWindows::LogbookTitle() const
 {
-    return QStringLiteral("Logbook - ") +
+    return QStringLiteral("Log Database - ") +
            Q(std::filesystem::path(Logbook().LogPath()).filename().string());
 }
 

@@ -1,5 +1,7 @@
 #include "nmea/ui/InstrumentOptionsPages.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -9,6 +11,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "app/ui/SpinEdit.h"
 #include "nmea/ComPort.h"
 #include "nmea/NMEADevice.h"
 #include "nmea/Port.h"
@@ -42,6 +45,13 @@ void CPortCombo::SelectPort(std::uint8_t number)
 std::uint8_t CPortCombo::SelectedPort() const
 {
     return static_cast<std::uint8_t>(currentData().toInt());
+}
+
+QString StepValidSeconds(const QString& text, bool up)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return QString::number(std::clamp(ok ? v + (up ? 1 : -1) : 5, 1, 60));
 }
 
 namespace {
@@ -91,7 +101,8 @@ COptionsGPS::COptionsGPS(std::unique_ptr<nmea::CGPSOptionsModel> model,
     auto* drForm = new QFormLayout(drBox);
     drForm->addRow(tr("&Mins:Secs"), m_drDelay);
 
-    m_validTime = NumberEdit("validTime", this);
+    m_validTime = new app::CSpinEdit("validTime", this);
+    m_validTime->SetSpin(StepValidSeconds);
     auto* validRow = new QHBoxLayout;
     auto* validLabel = new QLabel(tr("&Valid Sentence Time"), this);
     validLabel->setBuddy(m_validTime);
@@ -152,8 +163,13 @@ COptionsAutopilot::COptionsAutopilot(std::unique_ptr<nmea::CAutopilotOptionsMode
 
     m_transmit = new QCheckBox(tr("&Transmit"), this);
     m_transmit->setObjectName("transmit");
-    m_rate = NumberEdit("rate", this);
-    m_rate->installEventFilter(this);
+    // Up, Down, the wheel or the arrows step the rate as the model's spin rule says.
+    m_rate = new app::CSpinEdit("rate", this);
+    m_rate->SetSpin([this](const QString& text, bool up) {
+        M().Values().rateText = text.toStdString();
+        M().Spin(up);
+        return QString::fromStdString(M().Values().rateText);
+    });
     auto* every = new QLabel(tr("&every"), this);
     every->setBuddy(m_rate);
     auto* row = new QHBoxLayout;
@@ -172,21 +188,6 @@ COptionsAutopilot::COptionsAutopilot(std::unique_ptr<nmea::CAutopilotOptionsMode
 nmea::CAutopilotOptionsModel& COptionsAutopilot::M() const
 {
     return static_cast<nmea::CAutopilotOptionsModel&>(Model());
-}
-
-bool COptionsAutopilot::eventFilter(QObject* watched, QEvent* event)
-{
-    // Up and Down step the rate as the model's spin rule says.
-    if (watched == m_rate && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            M().Values().rateText = m_rate->text().toStdString();
-            M().Spin(key == Qt::Key_Up);
-            m_rate->setText(QString::fromStdString(M().Values().rateText));
-            return true;
-        }
-    }
-    return app::CXPropertyPage::eventFilter(watched, event);
 }
 
 std::optional<app::CFieldError> COptionsAutopilot::ControlsToModel()

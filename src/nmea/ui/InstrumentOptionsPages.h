@@ -10,6 +10,9 @@
 
 class QCheckBox;
 class QLineEdit;
+namespace app {
+class CSpinEdit;
+}
 namespace nmea {
 class CPortDirectory;
 }
@@ -25,6 +28,10 @@ public:
     std::uint8_t SelectedPort() const;
 };
 
+// The spin step of a "Valid Sentence Time" field: one second up or down
+// within 1 to 60; text that is no number starts again at 5.
+QString StepValidSeconds(const QString& text, bool up);
+
 class COptionsGPS : public app::CXPropertyPage {
     Q_OBJECT
 public:
@@ -38,7 +45,7 @@ private:
     CPortCombo* m_receive;
     CPortCombo* m_transmit;
     QLineEdit* m_drDelay;
-    QLineEdit* m_validTime;
+    app::CSpinEdit* m_validTime;
 };
 
 class COptionsAutopilot : public app::CXPropertyPage {
@@ -51,13 +58,10 @@ public:
     void ModelToControls() override;
     void UpdateControls() override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     CPortCombo* m_port;
     QCheckBox* m_transmit;
-    QLineEdit* m_rate;
+    app::CSpinEdit* m_rate;
 };
 
 }   // namespace nmea

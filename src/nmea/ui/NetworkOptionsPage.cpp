@@ -2,12 +2,14 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace nmea {
@@ -44,6 +46,7 @@ CNetworkOptionsDlg::CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsMode
     m_port = new QLineEdit(this);
     m_port->setObjectName("port");
     m_port->setMaximumWidth(80);
+    m_port->installEventFilter(this);
 
     auto* form = new QFormLayout;
     form->addRow(tr("&Host name"), m_hostName);
@@ -54,6 +57,24 @@ CNetworkOptionsDlg::CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsMode
     layout->addWidget(folderBox);
     layout->addLayout(form);
     layout->addStretch(1);
+}
+
+bool CNetworkOptionsDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // A window left for another keeps its field as typed; OK checks it then.
+    if (watched == m_port && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason) {
+        bool ok = false;
+        const long long port = m_port->text().trimmed().toLongLong(&ok);
+        if (!ok || port < 1024 || port > 65535) {
+            // Back into the field once the focus has gone where it was going.
+            QTimer::singleShot(0, m_port, [edit = m_port] {
+                edit->setFocus(Qt::OtherFocusReason);
+                edit->selectAll();
+            });
+        }
+    }
+    return app::CXPropertyPage::eventFilter(watched, event);
 }
 
 nmea::CNetworkOptionsModel& CNetworkOptionsDlg::M() const

@@ -1,7 +1,8 @@
 #pragma once
 // The Tools Options page "Network" over its model: the server folder (typed
 // or browsed), the host name (shown only), this station's IP address (empty
-// for automatic, or one of this computer's) and its TCP port.
+// for automatic, or one of this computer's) and its TCP port. A port outside
+// 1024 to 65535 is refused as the field is left: the focus goes back to it.
 
 #include "app/ui/PropertySheet.h"
 #include "nmea/NetworkOptions.h"
@@ -21,6 +22,9 @@ public:
     nmea::CNetworkOptionsModel& M() const;
     std::optional<app::CFieldError> ControlsToModel() override;
     void ModelToControls() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BrowseFolder();

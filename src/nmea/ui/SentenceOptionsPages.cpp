@@ -22,13 +22,6 @@ namespace nmea {
 
 namespace {
 
-QString StepSeconds(const QString& text, bool up)
-{
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    return QString::number(std::clamp(ok ? v + (up ? 1 : -1) : 5, 1, 60));
-}
-
 Qt::CheckState ToQt(nmea::GroupCheck state)
 {
     switch (state) {
@@ -51,7 +44,7 @@ CNavigatorWindOptions::CNavigatorWindOptions(std::unique_ptr<nmea::CWindOptionsM
     portsForm->addRow(tr("&Receive"), m_receive);
 
     m_validTime = new app::CSpinEdit("windValidTime", this);
-    m_validTime->SetSpin(StepSeconds);
+    m_validTime->SetSpin(StepValidSeconds);
     auto* validLabel = new QLabel(tr("&Valid Sentence Time"), this);
     validLabel->setBuddy(m_validTime);
     auto* row = new QHBoxLayout;
@@ -157,7 +150,7 @@ void CNMEASentenceOptions::Browse()
     const QString folder = current.absolutePath().isEmpty() || m_file->text().isEmpty()
                                ? QDir::homePath()
                                : current.absolutePath();
-    app::COpenFileDlg open(tr("Simulation file"), folder, tr("Text Files (*.txt)"),
+    app::COpenFileDlg open(tr("Simulation file"), folder, tr("Text Files (*.txt)\nAll Files (*)"),
                            current.completeBaseName(), this);
     if (open.exec() != QDialog::Accepted)
         return;

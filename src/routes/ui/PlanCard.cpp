@@ -149,8 +149,9 @@ void CPlanCard::ReadPlanFields()
     m_plan.from = m_from->text().trimmed().toStdString();
     m_plan.to = m_to->text().trimmed().toStdString();
     s.mode = m_depart->isChecked() ? PlanMode::DepartAt : PlanMode::ArriveFor;
-    m_plan.planUtc =
-        (s.mode == PlanMode::DepartAt ? m_departTime : m_arriveTime)->dateTime().toSecsSinceEpoch();
+    m_plan.planUtc = ToWholeMinute((s.mode == PlanMode::DepartAt ? m_departTime : m_arriveTime)
+                                       ->dateTime()
+                                       .toSecsSinceEpoch());
     s.vesselSpeed = m_speed->value();
 }
 

@@ -122,6 +122,11 @@ void CPlanWindow::SetTidalAvailable(bool available, bool variationLoaded)
     m_variation->setEnabled(variationLoaded);
 }
 
+bool CPlanWindow::IsTidesChecked() const
+{
+    return m_tides->isChecked();
+}
+
 void CPlanWindow::ReadSwitches()
 {
     auto& s = m_plan.PlanSettings();

@@ -29,6 +29,8 @@ public:
     // The switches to the module; a change of a calculation switch clears
     // the plan. The card's fields are in the module already.
     void ReadSwitches();
+    // Whether "Tidal Stream every" is ticked now (read back or not).
+    bool IsTidesChecked() const;
     // Module to switches (after the options changed them).
     void ShowSwitches();
     // Module to card and table.

@@ -131,7 +131,7 @@ CPlanWindows::CPlanWindows(app::CSettingsHome& settings, std::string programFold
                            platform::CPrompt& prompt, Links links)
     : CPlanModule(settings, std::move(programFolder)), m_prompt(prompt), m_links(std::move(links))
 {
-    planUtc = QDateTime::currentSecsSinceEpoch();
+    planUtc = routes::ToWholeMinute(QDateTime::currentSecsSinceEpoch());
     chart::CChartView::AddExtension(this);
 }
 
@@ -223,7 +223,7 @@ void CPlanWindows::OnRouteChange(int hint)
             from = texts.from;
             to = texts.to;
         }
-        planUtc = QDateTime::currentSecsSinceEpoch();
+        planUtc = routes::ToWholeMinute(QDateTime::currentSecsSinceEpoch());
         if (const navigator::COwnVessel* vessel = m_links.vessel ? m_links.vessel() : nullptr)
             if (routes::CPlanCalculator::IsUsableSpeed(vessel->speed))
                 PlanSettings().vesselSpeed = vessel->speed;
@@ -285,6 +285,11 @@ bool CPlanWindows::TidalDataAvailable() const
     return t && t->IsDataAvailable();
 }
 
+bool CPlanWindows::TidesSwitchedOn() const
+{
+    return m_window ? m_window->IsTidesChecked() : PlanSettings().tidesOn;
+}
+
 void CPlanWindows::RegisterCommands(app::CCommandTable& commands)
 {
     commands.Add(
@@ -293,7 +298,8 @@ void CPlanWindows::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, app::cmd::kPlanBestTime, [this](unsigned) { RunBestTime(); },
         [this](app::CCmdUI& ui) {
-            ui.Enable(TidalDataAvailable() && CanCalculate(RouteWaypointCount()));
+            ui.Enable(TidalDataAvailable() && TidesSwitchedOn() &&
+                      CanCalculate(RouteWaypointCount()));
         });
 }
 

@@ -79,6 +79,9 @@ public:
 
     std::size_t RouteWaypointCount() const;
     bool TidalDataAvailable() const;
+    // Best time needs tidal streams: the plan window's switch while it is
+    // open, else the stored setting.
+    bool TidesSwitchedOn() const;
     CPlanWindow* Window() const { return m_window; }
     // The card on the route panel, when there is one.
     routes::CPlanCard* RouteCard() const { return m_routeCard; }

@@ -56,7 +56,9 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
     auto* route = new QGroupBox(tr("Route"), this);
     auto* grid = new QGridLayout(route);
     m_route = MakeCheck(tr("&Selected route"), "drawRoute", route);
+    m_routeWell = MakeWell("routeColour", tr("Selected route colour"), route);
     m_lineWell = MakeWell("lineColour", tr("Line colour"), route);
+    auto* lineLabel = new QLabel(tr("Line colour"), route);
     m_width = new QComboBox(route);
     m_width->setObjectName("lineWidth");
     for (int w = 1; w <= chart::CLineProperties::kMaximumWidth; ++w)
@@ -69,11 +71,13 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
     auto* sizeLabel = new QLabel(tr("Overlay si&ze"), route);
     sizeLabel->setBuddy(m_size);
     grid->addWidget(m_route, 0, 0);
-    grid->addWidget(m_lineWell, 0, 1);
+    grid->addWidget(m_routeWell, 0, 1);
     grid->addWidget(widthLabel, 1, 0);
     grid->addWidget(m_width, 1, 1);
-    grid->addWidget(sizeLabel, 2, 0);
-    grid->addWidget(m_size, 2, 1);
+    grid->addWidget(lineLabel, 2, 0);
+    grid->addWidget(m_lineWell, 2, 1);
+    grid->addWidget(sizeLabel, 3, 0);
+    grid->addWidget(m_size, 3, 1);
     grid->setColumnStretch(2, 1);
 
     auto* legs = new QGroupBox(tr("Legs"), this);
@@ -126,8 +130,12 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
             M().Values().draw.drawDistanceToRun = m_toRun->isChecked();
             UpdateControls();
         });
-    connect(m_lineWell, &QPushButton::clicked, this, [this] { PickWellColour(true); });
-    connect(m_waypointWell, &QPushButton::clicked, this, [this] { PickWellColour(false); });
+    connect(m_routeWell, &QPushButton::clicked, this,
+            [this] { PickWellColour(M().Values().routeColour, tr("Selected route colour")); });
+    connect(m_lineWell, &QPushButton::clicked, this,
+            [this] { PickWellColour(M().Values().lineColour, tr("Line colour")); });
+    connect(m_waypointWell, &QPushButton::clicked, this,
+            [this] { PickWellColour(M().Values().waypointColour, tr("Waypoint colour")); });
     FollowDisplayPalette(
         this, [this](int palette) { return M().FollowPalette(palette); }, [this] { ShowWells(); });
 }
@@ -139,14 +147,14 @@ CRouteGeneralOptionsModel& CRouteGeneralOptionsPage::M() const
 
 void CRouteGeneralOptionsPage::ShowWells()
 {
+    PaintWell(m_routeWell, M().Values().routeColour);
     PaintWell(m_lineWell, M().Values().lineColour);
     PaintWell(m_waypointWell, M().Values().waypointColour);
 }
 
-void CRouteGeneralOptionsPage::PickWellColour(bool line)
+void CRouteGeneralOptionsPage::PickWellColour(chart::COLORREF& colour, const QString& title)
 {
-    chart::COLORREF& colour = line ? M().Values().lineColour : M().Values().waypointColour;
-    if (PickColour(this, line ? tr("Line colour") : tr("Waypoint colour"), colour))
+    if (PickColour(this, title, colour))
         ShowWells();
 }
 

@@ -32,9 +32,10 @@ public:
 
 private:
     void ShowWells();
-    void PickWellColour(bool line);
+    void PickWellColour(chart::COLORREF& colour, const QString& title);
 
     QCheckBox* m_route;
+    QPushButton* m_routeWell;
     QPushButton* m_lineWell;
     QComboBox* m_width;
     QComboBox* m_size;

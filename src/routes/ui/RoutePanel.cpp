@@ -2,6 +2,8 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/MediaFileType.h"
+#include "app/ui/AttachmentChooser.h"
 #include "chartpoints/PanelPosition.h"
 #include "geo/DatumInfo.h"
 #include "routes/RouteModule.h"
@@ -19,6 +21,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <filesystem>
 
 namespace routes {
 
@@ -83,8 +87,29 @@ void CRoutePanel::InitPanel()
     generalLayout->addWidget(new QLabel(QStringLiteral("Memo"), general));
     m_memo = new QPlainTextEdit(general);
     m_memo->setObjectName("memo");
-    m_memo->setReadOnly(true);
+    m_memo->setTabChangesFocus(true);
+    connect(m_memo, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_memo->hasFocus())
+            m_modified = true;
+    });
     generalLayout->addWidget(m_memo);
+    generalLayout->addWidget(new QLabel(QStringLiteral("Attachments"), general));
+    m_attachments = new QComboBox(general);
+    m_attachments->setObjectName("attachments");
+    generalLayout->addWidget(m_attachments);
+    auto* attachRow = new QHBoxLayout();
+    m_attach = new QPushButton(QStringLiteral("Attach"), general);
+    m_attach->setObjectName("attach");
+    m_view = new QPushButton(QStringLiteral("View"), general);
+    m_view->setObjectName("view");
+    m_detach = new QPushButton(QStringLiteral("Detach"), general);
+    m_detach->setObjectName("detach");
+    for (QPushButton* b : {m_attach, m_view, m_detach})
+        attachRow->addWidget(b);
+    generalLayout->addLayout(attachRow);
+    connect(m_attach, &QPushButton::clicked, this, [this] { OnAttach(); });
+    connect(m_view, &QPushButton::clicked, this, [this] { OnView(); });
+    connect(m_detach, &QPushButton::clicked, this, [this] { OnDetach(); });
     m_tabs->addTab(general, QStringLiteral("General"));
 
     auto* waypoints = new QWidget(m_tabs);
@@ -107,9 +132,19 @@ void CRoutePanel::InitPanel()
     m_list->setHeaderLabels(
         {"No.", "Name", "Leg Type", "Distance", "Course", "Latitude", "Longitude", "Datum"});
     wpLayout->addWidget(m_list);
+    auto* wpButtons = new QHBoxLayout();
     m_deleteWaypoint = new QPushButton(QStringLiteral("De&l"), waypoints);
     m_deleteWaypoint->setObjectName("deleteWaypoint");
-    wpLayout->addWidget(m_deleteWaypoint);
+    m_ownPosition = new QPushButton(QStringLiteral("Nav"), waypoints);
+    m_ownPosition->setObjectName("nav");
+    m_ownPosition->setToolTip(QStringLiteral("Insert the own vessel's position after the "
+                                             "selected waypoint"));
+    m_openDb = new QPushButton(QStringLiteral("OpenD&B"), waypoints);
+    m_openDb->setObjectName("openDb");
+    m_openDb->setToolTip(QStringLiteral("Chartpoint list: double-click a chartpoint to add it"));
+    for (QPushButton* b : {m_deleteWaypoint, m_ownPosition, m_openDb})
+        wpButtons->addWidget(b);
+    wpLayout->addLayout(wpButtons);
     m_tabs->addTab(waypoints, QStringLiteral("Waypoints"));
     layout->addWidget(m_tabs, 1);
 
@@ -125,7 +160,7 @@ void CRoutePanel::InitPanel()
     m_copy = button("copy", QStringLiteral("Co&py"), 0, 2);
     m_reverse = button("reverse", QStringLiteral("Reverse"), 1, 0);
     m_edit = button("edit", QStringLiteral("Edit"), 1, 1);
-    m_apply = button("apply", QStringLiteral("Apply"), 1, 2);
+    m_apply = button("apply", QStringLiteral("Appl&y"), 1, 2);
     m_edit->setCheckable(true);
     layout->addLayout(buttons);
 
@@ -135,6 +170,11 @@ void CRoutePanel::InitPanel()
     connect(m_copy, &QPushButton::clicked, this, run(cmd::kRouteCopy));
     connect(m_reverse, &QPushButton::clicked, this, run(cmd::kRouteReverse));
     connect(m_deleteWaypoint, &QPushButton::clicked, this, run(cmd::kWaypointDelete));
+    connect(m_ownPosition, &QPushButton::clicked, this, [this] { m_module.InsertOwnPosition(); });
+    connect(m_openDb, &QPushButton::clicked, this, [this] {
+        if (m_openChartpoints)
+            m_openChartpoints();
+    });
     connect(m_edit, &QPushButton::clicked, this, [this] {
         // Leaving edit mode drops what was typed and not applied.
         if (m_module.IsEditMode() && IsModified()) {
@@ -163,6 +203,16 @@ void CRoutePanel::UpdatePanelControls(app::CCommandTable& /*commands*/, bool /*d
     const bool editable = m_module.CanChangeRoute();
     for (QLineEdit* e : {m_name, m_from, m_to})
         e->setEnabled(editable);
+    m_memo->setReadOnly(!editable);
+    const bool unused =
+        m_attachments->currentIndex() < 0 || m_attachments->currentText() == kUnused;
+    m_attachments->setEnabled(m_module.State().hasRoute);
+    m_attach->setEnabled(editable && m_attachments->currentIndex() >= 0 && unused);
+    m_detach->setEnabled(editable && !unused);
+    const app::MediaFileType kind =
+        app::GetMediaFileType(m_attachments->currentText().toStdString());
+    m_view->setEnabled(!unused && !SelectedAttachmentPath().empty() &&
+                       (kind == app::MediaFileType::Image || kind == app::MediaFileType::Video));
     const auto enable = [this](QPushButton* b, unsigned id) {
         b->setEnabled(m_module.CommandState(id).enabled);
     };
@@ -172,6 +222,8 @@ void CRoutePanel::UpdatePanelControls(app::CCommandTable& /*commands*/, bool /*d
     enable(m_reverse, cmd::kRouteReverse);
     enable(m_edit, cmd::kRouteEdit);
     enable(m_deleteWaypoint, cmd::kWaypointDelete);
+    m_ownPosition->setEnabled(m_module.CanInsertOwnPosition());
+    m_openDb->setEnabled(bool(m_openChartpoints));
     m_edit->setChecked(m_module.IsEditMode());
     m_apply->setEnabled(editable && IsModified());
     m_locked->setEnabled(m_module.CommandState(cmd::kWaypointLocked).enabled);
@@ -210,12 +262,74 @@ bool CRoutePanel::IsModified() const
 
 bool CRoutePanel::SaveEdits()
 {
-    if (!m_module.SaveRouteTexts(m_name->text().trimmed().toStdString(),
-                                 m_from->text().trimmed().toStdString(),
-                                 m_to->text().trimmed().toStdString()))
+    routes::CRouteTexts texts;
+    texts.name = m_name->text().trimmed().toStdString();
+    texts.from = m_from->text().trimmed().toStdString();
+    texts.to = m_to->text().trimmed().toStdString();
+    texts.note = m_memo->toPlainText().toStdString();
+    for (int i = 0; i < int(texts.attachments.size()) && i < m_attachments->count(); ++i) {
+        const QString t = m_attachments->itemText(i);
+        texts.attachments[std::size_t(i)] = t == kUnused ? std::string() : t.toStdString();
+    }
+    if (!m_module.SaveRoute(texts))
         return false;
     m_modified = false;
     return true;
+}
+
+std::string CRoutePanel::SelectedAttachmentPath() const
+{
+    const int slot = m_attachments->currentIndex();
+    if (slot < 0 || m_attachments->currentText() == kUnused)
+        return {};
+    const std::filesystem::path path = std::filesystem::path(m_module.AttachmentsFolder()) /
+                                       m_attachments->currentText().toStdString();
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) ? path.string() : std::string();
+}
+
+bool CRoutePanel::AttachFile(const std::string& path)
+{
+    const int slot = m_attachments->currentIndex();
+    if (slot < 0 || !m_module.CanChangeRoute())
+        return false;
+    const std::optional<std::string> stored =
+        app::TakeAttachmentFile(this, QStringLiteral("Route"), slot, path,
+                                [this](const std::string& p, std::string* message) {
+                                    return m_module.ImportAttachment(p, message);
+                                });
+    if (!stored)
+        return false;
+    m_attachments->setItemText(slot, Q(*stored));
+    m_attachments->setCurrentIndex(slot);
+    m_modified = true;
+    return true;
+}
+
+void CRoutePanel::OnAttach()
+{
+    const QString path = app::AskAttachmentFile(this, m_module.AttachmentsFolder());
+    if (!path.isEmpty())
+        AttachFile(path.toStdString());
+}
+
+void CRoutePanel::OnView()
+{
+    const std::string path = SelectedAttachmentPath();
+    if (path.empty() || !m_openAttachment)
+        return;
+    const app::MediaFileType kind = app::GetMediaFileType(path);
+    if (kind == app::MediaFileType::Image || kind == app::MediaFileType::Video)
+        m_openAttachment(path, kind == app::MediaFileType::Video);
+}
+
+void CRoutePanel::OnDetach()
+{
+    const int slot = m_attachments->currentIndex();
+    if (slot < 0 || m_attachments->currentText() == kUnused)
+        return;
+    m_attachments->setItemText(slot, kUnused);
+    m_modified = true;
 }
 
 void CRoutePanel::Refresh()
@@ -226,7 +340,13 @@ void CRoutePanel::Refresh()
     m_name->setText(Q(texts.name));
     m_from->setText(Q(texts.from));
     m_to->setText(Q(texts.to));
+    m_memo->blockSignals(true);
     m_memo->setPlainText(Q(texts.note));
+    m_memo->blockSignals(false);
+    m_attachments->clear();
+    for (const std::string& a : texts.attachments)
+        m_attachments->addItem(a.empty() ? QString(kUnused) : Q(a));
+    m_attachments->setCurrentIndex(0);
     m_modified = false;
     FillList();
     ShowLegType();

@@ -1,12 +1,17 @@
 #pragma once
 // The route side panel: the current route's name, start and destination,
-// and two cards: General (the memo) and Waypoints (the list with each leg's
-// type, distance and course, the leg type choice, Locked, Del and Nav). The
-// buttons carry the Route commands; everything goes to the route module,
-// which the panel follows through its change notices.
+// and two cards: General (the memo and the four attachments with Attach,
+// View and Detach) and Waypoints (the list with each leg's type, distance
+// and course, the leg type choice, Locked, Del, Nav and OpenDB). The buttons
+// carry the Route commands; everything goes to the route module, which the
+// panel follows through its change notices. What is typed or attached is
+// kept in the panel until Apply.
 
 #include "app/ui/SidePanel.h"
 #include "routes/RouteServices.h"
+
+#include <functional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -49,9 +54,30 @@ public:
     bool SaveEdits();
     // Fills the panel from the module's current route.
     void Refresh();
+    // The waypoints card's OpenDB brings up the chartpoint list through this
+    // (the chartpoints' window); the button is disabled while none is set.
+    void SetChartpointListOpener(std::function<void()> open)
+    {
+        m_openChartpoints = std::move(open);
+    }
+    // View shows an attachment of the attachments folder through this (path,
+    // whether it is the video).
+    void SetAttachmentOpener(std::function<bool(const std::string&, bool)> open)
+    {
+        m_openAttachment = std::move(open);
+    }
+    // Attaches `path` to the slot selected in the General card as Attach
+    // does: false, with a message, for the wrong kind of file.
+    bool AttachFile(const std::string& path);
+    static constexpr const char* kUnused = "<Unused>";
 
 private:
     void FillList();
+    void OnAttach();
+    void OnView();
+    void OnDetach();
+    // The selected slot's file in the attachments folder, empty for none.
+    std::string SelectedAttachmentPath() const;
     void ShowLegType();
     void OnLegTypeChosen(int index);
 
@@ -63,10 +89,18 @@ private:
     QLineEdit* m_to = nullptr;
     QTabWidget* m_tabs = nullptr;
     QPlainTextEdit* m_memo = nullptr;
+    QComboBox* m_attachments = nullptr;
+    QPushButton* m_attach = nullptr;
+    QPushButton* m_view = nullptr;
+    QPushButton* m_detach = nullptr;
+    std::function<bool(const std::string&, bool)> m_openAttachment;
     QCheckBox* m_locked = nullptr;
     QComboBox* m_legType = nullptr;
     QTreeWidget* m_list = nullptr;
     QPushButton* m_deleteWaypoint = nullptr;
+    QPushButton* m_ownPosition = nullptr;
+    QPushButton* m_openDb = nullptr;
+    std::function<void()> m_openChartpoints;
     QPushButton* m_new = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_copy = nullptr;

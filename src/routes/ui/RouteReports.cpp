@@ -59,6 +59,7 @@ report::CReportRequest WaypointListReport(const CRouteState& state, const std::s
 {
     report::CReportRequest request;
     request.name = "WaypointList";
+    request.windowTitle = "Waypoint List Report - " + FileName(tablePath);
     request.formulas = {{"Route_Name", state.name},
                         {"File_Name", app::CompactPath(FileName(tablePath), 10)},
                         {"From", from},
@@ -83,6 +84,9 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
     report::CReportRequest request;
     const std::string path = table.GetFilePath();
     request.name = fullDetails ? "FullRouteDbList" : "RouteDbList";
+    request.windowTitle =
+        std::string(fullDetails ? "Route List ( Full Details ) Report" : "Route List Report") +
+        " - " + FileName(path);
     request.formulas = {{"File Name", app::CompactPath(FileName(path), 47)},
                         {"Route Path", app::CompactPath(table.GetFolder(), 47)},
                         {"Attach Path", app::CompactPath(attachmentsFolder, 47)}};
@@ -143,6 +147,11 @@ report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteSt
 {
     report::CReportRequest request;
     request.name = PlanReportName(kind, customPair);
+    request.windowTitle =
+        std::string(kind == PlanReportKind::Standard ? "Passage Plan Report"
+                    : kind == PlanReportKind::Custom ? "Custom Plan Report"
+                                                     : "Custom Plan ( With memos ) Report") +
+        " - Plan: " + plan.planName;
     const CPlanSettings& s = plan.PlanSettings();
     const app::CDateTimeEx calculated = LocalTime(plan.CalculatedUtc());
     // Formula values go in as data: whatever the user typed prints as typed.

@@ -75,6 +75,17 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntrie
     auto* buttons = new QDialogButtonBox(this);
     m_upload = buttons->addButton(QStringLiteral("&Upload"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    m_report = buttons->addButton(QStringLiteral("&Report"), QDialogButtonBox::ActionRole);
+    m_report->setObjectName("report");
+    m_report->setEnabled(false);
+    connect(m_report, &QPushButton::clicked, this, [this] {
+        if (m_openList)
+            m_openList();
+        // The list opens among the charts; the keyboard stays here.
+        activateWindow();
+        m_report->setFocus();
+        UpdateReportButton();
+    });
     layout->addWidget(buttons);
 
     connect(m_byName, &QRadioButton::toggled, this,
@@ -93,6 +104,11 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntrie
     m_timer = new QTimer(this);
     m_timer->setInterval(100);
     connect(m_timer, &QTimer::timeout, this, [this] { ShowProgress(); });
+    // The list may be closed at any time: Report follows.
+    auto* follow = new QTimer(this);
+    follow->setInterval(250);
+    connect(follow, &QTimer::timeout, this, [this] { UpdateReportButton(); });
+    follow->start();
     m_routesCopy = std::make_unique<app::CComboBoxCopy>(m_routes);
     m_routeList.AddCopy(m_routesCopy.get());
 }
@@ -100,6 +116,18 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntrie
 CRouteUploadDlg::~CRouteUploadDlg()
 {
     m_routeList.RemoveCopy(m_routesCopy.get());
+}
+
+void CRouteUploadDlg::SetWaypointList(std::function<void()> open, std::function<bool()> isOpen)
+{
+    m_openList = std::move(open);
+    m_isListOpen = std::move(isOpen);
+    UpdateReportButton();
+}
+
+void CRouteUploadDlg::UpdateReportButton()
+{
+    m_report->setEnabled(m_openList && !(m_isListOpen && m_isListOpen()));
 }
 
 void CRouteUploadDlg::OnWaypointBox(QCheckBox* clicked)

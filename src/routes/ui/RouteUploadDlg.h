@@ -40,6 +40,10 @@ public:
 
     // Upload: false (the dialog stays open) when nothing could be started.
     bool Upload();
+    // Report opens the route's waypoint list through `open`; the button is
+    // enabled while `isOpen` says the list is not showing.
+    void SetWaypointList(std::function<void()> open, std::function<bool()> isOpen);
+    QPushButton* ReportButton() const { return m_report; }
 
 protected:
     void reject() override;
@@ -49,8 +53,13 @@ private:
     void OnWaypointBox(QCheckBox* clicked);
     void ShowProgress();
 
+    void UpdateReportButton();
+
     routes::CRouteModule& m_module;
     TransmitterSource m_transmitter;
+    std::function<void()> m_openList;
+    std::function<bool()> m_isListOpen;
+    QPushButton* m_report = nullptr;
     int m_routeAtOpening = 0;
     app::CComboEntries& m_routeList;
     QComboBox* m_routes = nullptr;

@@ -78,6 +78,9 @@ bool CRouteWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CS
     if (!panel->Create(CRoutePanel::kBarId, &host.Window()))
         return false;
     m_panel = panel;
+    panel->SetAttachmentOpener([this](const std::string& path, bool video) {
+        return m_openAttachment && m_openAttachment(path, video);
+    });
     AddListener(panel);
     panels.push_back(panel);
     chart::CChartView::AddExtension(this);
@@ -303,6 +306,8 @@ void CRouteWindows::WriteState(int hint)
                 break;
             }
         }
+        // Last: a name may hold blanks.
+        out << " name=" << s.waypoints[std::size_t(s.activeIndex - 1)].m_name;
     }
     out << "\n";
 }
@@ -313,6 +318,8 @@ void CRouteWindows::ShowUploadDialog()
         QWidget* parent = m_host ? &m_host->Window() : nullptr;
         auto* dlg = new CRouteUploadDlg(*this, m_routeList, m_transmitter, parent);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
+        if (m_openWaypointList)
+            dlg->SetWaypointList(m_openWaypointList, m_isWaypointListOpen);
         m_uploadDialog = dlg;
     }
     m_uploadDialog->show();
@@ -388,8 +395,12 @@ bool CRouteWindows::DoubleClick(chart::CChartView& view, geo::IntPoint p)
     const auto it = m_layers.find(&view);
     if (it == m_layers.end())
         return false;
-    const std::optional<int> hit = it->second->FindAt(p);
-    return hit && AppendCopyOfWaypoint(*hit);
+    if (const std::optional<int> hit = it->second->FindAt(p))
+        return AppendCopyOfWaypoint(*hit);
+    if (!m_chartpointAt)
+        return false;
+    const std::optional<chartpoints::CChartpoint> chartpoint = m_chartpointAt(view, p);
+    return chartpoint && InsertWaypointAfterCurrent(CWaypoint(*chartpoint));
 }
 
 const QWidget* CRouteWindows::SidePanel() const

@@ -52,6 +52,12 @@ public:
     {
         m_openAttachment = std::move(open);
     }
+    // The chartpoint mark under a point of a view, made the chartpoints'
+    // current one; none where there is no mark. A double-click on one adds
+    // it to the route.
+    using ChartpointAt = std::function<std::optional<chartpoints::CChartpoint>(
+        chart::CChartView& view, geo::IntPoint p)>;
+    void SetChartpointAt(ChartpointAt find) { m_chartpointAt = std::move(find); }
     bool CreateSidePanels(app::CModuleHost& host, std::vector<app::CSidePanel*>& panels) override;
     bool Terminate() override;
     void RegisterCommands(app::CCommandTable& commands) override;
@@ -69,6 +75,8 @@ public:
     bool Press(chart::CChartView& view, geo::IntPoint p) override;
     void DragTo(chart::CChartView& view, geo::IntPoint p) override;
     void Release(chart::CChartView& view, geo::IntPoint p) override;
+    // With the route panel shown and the route editable: a copy of a waypoint
+    // appended last, or a chartpoint inserted after the current waypoint.
     bool DoubleClick(chart::CChartView& view, geo::IntPoint p) override;
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
                         chart::MenuSection section) override;
@@ -88,6 +96,14 @@ public:
     }
     // Navigator > Upload > Route...: the modeless upload dialog.
     void ShowUploadDialog();
+    QDialog* UploadDialog() const { return m_uploadDialog; }
+    // The upload dialog's Report opens the waypoint list through `open`
+    // while `isOpen` says it is not showing.
+    void SetWaypointListReport(std::function<void()> open, std::function<bool()> isOpen)
+    {
+        m_openWaypointList = std::move(open);
+        m_isWaypointListOpen = std::move(isOpen);
+    }
     // Route > Options...: the General, Paths, Monitoring and Great Circle
     // pages, and Plan while the plan module gives one.
     void OpenOptions();
@@ -147,6 +163,9 @@ private:
     std::function<bool(const geo::CPosition&)> m_goToPosition;
     std::function<bool()> m_chartReady;
     std::function<bool(const std::string&, bool)> m_openAttachment;
+    ChartpointAt m_chartpointAt;
+    std::function<void()> m_openWaypointList;
+    std::function<bool()> m_isWaypointListOpen;
 };
 
 }   // namespace routes

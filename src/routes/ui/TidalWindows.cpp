@@ -10,12 +10,15 @@
 #include "routes/ui/TidalStreamWindow.h"
 #include "routes/ui/TidalTimeWindow.h"
 
+#include <cstdlib>
+
 #include <QDateTime>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QtGlobal>
 
 namespace routes {
 
@@ -48,7 +51,8 @@ bool VisibleExtent(chart::CChartView& view, geo::CPosition& nw, geo::CPosition& 
            nw.GetLatitude() > se.GetLatitude() && se.GetLongitude() > nw.GetLongitude();
 }
 
-void DrawArrow(chart::CChartDoc& doc, chart::CXDC& dc, const chart::CTidalSettingsSource& source,
+// True when the arrow was drawn (it keeps off land).
+bool DrawArrow(chart::CChartDoc& doc, chart::CXDC& dc, const chart::CTidalSettingsSource& source,
                const routes::TidalArrow& a, int mode)
 {
     chart::CTidalVector arrow(&doc, &source);
@@ -56,6 +60,7 @@ void DrawArrow(chart::CChartDoc& doc, chart::CXDC& dc, const chart::CTidalSettin
     arrow.SetVector(a.position, a.direction, -a.knots, a.height, 0.0);
     arrow.SetColourKind(a.style);
     arrow.DrawOnChart(&dc, mode);
+    return arrow.WasDrawn();
 }
 
 }   // namespace
@@ -81,8 +86,22 @@ public:
             const auto& result = m_model.Compute(
                 nw, se, m_owner.m_atlas->AppliedUtc(),
                 [&doc](const geo::CPosition& p) { return doc.IsPositionOnChart(p); });
-            for (const routes::TidalArrow& a : result.arrows)
-                DrawArrow(doc, dc, m_owner, a, chart::kTidalDraw);
+            // BRINE_REPORT_TIDES=1 logs each arrow drawn and their count,
+            // for the window checks.
+            static const bool report = std::getenv("BRINE_REPORT_TIDES") != nullptr;
+            int drawn = 0;
+            for (const routes::TidalArrow& a : result.arrows) {
+                if (!DrawArrow(doc, dc, m_owner, a, chart::kTidalDraw))
+                    continue;
+                ++drawn;
+                if (report)
+                    qInfo("Brinevane: tidal arrow: %.4f %.4f %.0f deg %.2f kn style %d",
+                          a.position.GetLatitude(), a.position.GetLongitude(), a.direction, a.knots,
+                          a.style);
+            }
+            if (report)
+                qInfo("Brinevane: tidal atlas: %d of %zu arrows drawn on %s", drawn,
+                      result.arrows.size(), doc.GetTitle().c_str());
             // The status line is set after the paint, once per change.
             const QString text = QString::fromStdString(result.stopText);
             QPointer<CTidalTimeWindow> window = m_owner.m_atlas.data();

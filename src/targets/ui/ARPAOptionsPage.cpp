@@ -3,14 +3,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimeEdit>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
+#include "targets/ARPARows.h"
 #include "targets/ui/OptionControls.h"
 
 namespace targets {
@@ -24,6 +29,17 @@ CARPAOptionsPage::CARPAOptionsPage(std::unique_ptr<CARPAOptionsModel> model,
     tabs->setObjectName("arpaCards");
     tabs->addTab(MakeGeneralCard(), tr("General"));
     tabs->addTab(MakeTargetCard(), tr("Target"));
+    tabs->addTab(MakeDisplayCard(), tr("Display"));
+    // Shown, the Display card marks the targets MaxTargets as typed now lets draw.
+    connect(tabs, &QTabWidget::currentChanged, this, [this, tabs](int index) {
+        if (tabs->widget(index) != m_order->parentWidget())
+            return;
+        bool ok = false;
+        const int max = m_maxTargets->text().trimmed().toInt(&ok);
+        if (ok)
+            M().Values().pass.maxTargets = max;
+        FillDisplayList(m_order->currentIndex().row());
+    });
     tabs->addTab(MakeConfigurationCard(ports), tr("Configuration"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
@@ -41,6 +57,11 @@ QWidget* CARPAOptionsPage::MakeGeneralCard()
     m_maxTargets = new QLineEdit(card);
     m_maxTargets->setObjectName("maxTargets");
     form->addRow(tr("&Maximum targets visible:"), m_maxTargets);
+    m_lineWidth = new QComboBox(card);
+    m_lineWidth->setObjectName("lineWidth");
+    for (int w = 1; w <= chart::CLineProperties::kMaximumWidth; ++w)
+        m_lineWidth->addItem(QString::number(w));
+    form->addRow(tr("&Line Width:"), m_lineWidth);
     m_autoDelete = MakeCheck(tr("&Delete 'lost' targets automatically"), "autoDelete", card);
     form->addRow(m_autoDelete);
     m_autoDeleteLimit = MakeSpanEdit("autoDeleteLimit", "H:mm", card);
@@ -76,6 +97,66 @@ QWidget* CARPAOptionsPage::MakeTargetCard()
     return m_target;
 }
 
+QWidget* CARPAOptionsPage::MakeDisplayCard()
+{
+    auto* card = new QWidget(this);
+    auto* layout = new QVBoxLayout(card);
+    m_order = new QTreeWidget(card);
+    m_order->setObjectName("displayOrder");
+    m_order->setRootIsDecorated(false);
+    m_order->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_order->setHeaderLabels({tr("Display Order"), tr("Number"), tr("Name"), tr("Status")});
+    layout->addWidget(m_order);
+    auto* row = new QHBoxLayout();
+    m_up = new QPushButton(tr("&UP"), card);
+    m_up->setObjectName("up");
+    m_down = new QPushButton(tr("DO&WN"), card);
+    m_down->setObjectName("down");
+    row->addWidget(m_up);
+    row->addWidget(m_down);
+    row->addStretch(1);
+    layout->addLayout(row);
+    connect(m_up, &QPushButton::clicked, this, [this] { MoveDisplayRow(true); });
+    connect(m_down, &QPushButton::clicked, this, [this] { MoveDisplayRow(false); });
+    connect(m_order, &QTreeWidget::currentItemChanged, this, [this] { UpdateControls(); });
+    return card;
+}
+
+void CARPAOptionsPage::FillDisplayList(int select)
+{
+    const CARPAModuleOptions& v = M().Values();
+    m_order->clear();
+    const QIcon drawn = style()->standardIcon(QStyle::SP_DialogApplyButton);
+    for (std::size_t i = 0; i < v.displayOrder.size(); ++i) {
+        const CTargetRecord& record = *v.displayOrder[i];
+        auto* item = new QTreeWidgetItem(m_order);
+        item->setText(0, QString::number(i + 1));
+        const std::string status = record.StatusText();
+        item->setText(1, QString::number(record.Number()));
+        item->setText(2, QString::fromStdString(record.Name()));
+        item->setText(3,
+                      status.empty() ? QString() : QString::fromStdString(StatusWord(status[0])));
+        // The targets drawn: the first MaxTargets of the order.
+        if (int(i) < v.pass.maxTargets)
+            item->setIcon(0, drawn);
+        item->setData(0, Qt::UserRole, int(i) < v.pass.maxTargets);
+    }
+    for (int c = 0; c < m_order->columnCount(); ++c)
+        m_order->resizeColumnToContents(c);
+    // A row is always selected while there are rows, so UP and DOWN work from the keyboard.
+    if (m_order->topLevelItemCount() > 0)
+        m_order->setCurrentItem(
+            m_order->topLevelItem(std::clamp(select, 0, m_order->topLevelItemCount() - 1)));
+    UpdateControls();
+}
+
+void CARPAOptionsPage::MoveDisplayRow(bool up)
+{
+    const int row = m_order->currentIndex().row();
+    if (M().MoveDisplayRow(row, up))
+        FillDisplayList(up ? row - 1 : row + 1);
+}
+
 QWidget* CARPAOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* ports)
 {
     auto* card = new QWidget(this);
@@ -99,7 +180,10 @@ void CARPAOptionsPage::ModelToControls()
     m_circles->setChecked(v.pass.warningCircles);
     m_radius->setText(FixedText(v.pass.warningCircleRadiusNm, 2));
     m_overlaySize->setCurrentIndex(std::clamp(v.overlaySize, 0, 2));
+    m_lineWidth->setCurrentIndex(
+        std::clamp(int(v.properties.Line().GetWidth()) - 1, 0, m_lineWidth->count() - 1));
     m_target->Load(v.properties);
+    FillDisplayList(m_order->currentIndex().row());
     m_receive->SelectPort(v.receivePort);
     m_validTime->setText(QString::number(v.refreshSeconds));
 }
@@ -115,6 +199,7 @@ std::optional<app::CFieldError> CARPAOptionsPage::ControlsToModel()
     v.pass.targetDangerousInterval = SpanOfTime(m_dangerous->time());
     v.pass.warningCircles = m_circles->isChecked();
     v.overlaySize = m_overlaySize->currentIndex();
+    v.properties.Line().SetWidth(std::uint8_t(m_lineWidth->currentIndex() + 1));
     v.receivePort = m_receive->SelectedPort();
     bool ok = false;
     const int maxTargets = m_maxTargets->text().trimmed().toInt(&ok);
@@ -138,6 +223,9 @@ void CARPAOptionsPage::UpdateControls()
 {
     m_target->UpdateEnables(M().PropertiesDiffer());
     m_radius->setEnabled(m_circles->isChecked());
+    const int row = m_order->currentIndex().row();
+    m_up->setEnabled(row > 0);
+    m_down->setEnabled(row >= 0 && row + 1 < m_order->topLevelItemCount());
 }
 
 }   // namespace targets

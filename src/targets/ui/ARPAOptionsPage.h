@@ -1,6 +1,8 @@
 #pragma once
-// The "ARPA" page of the Target Options sheet: the General, Target and
-// Configuration cards over the ARPA options model.
+// The "ARPA" page of the Target Options sheet: the General, Target, Display
+// and Configuration cards over the ARPA options model. The Display card lists
+// the targets in display order, marks the first MaxTargets (those drawn) and
+// moves the selected one up or down.
 
 #include "app/ui/PropertySheet.h"
 #include "targets/ARPAOptionsModel.h"
@@ -9,7 +11,9 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QPushButton;
 class QTimeEdit;
+class QTreeWidget;
 namespace app {
 class CSpinEdit;
 }
@@ -33,6 +37,10 @@ public:
 private:
     QWidget* MakeGeneralCard();
     QWidget* MakeTargetCard();
+    QWidget* MakeDisplayCard();
+    // The Display card's rows from the model's order, `select` selected.
+    void FillDisplayList(int select);
+    void MoveDisplayRow(bool up);
     QWidget* MakeConfigurationCard(const nmea::CPortDirectory* ports);
 
     // General
@@ -43,6 +51,11 @@ private:
     QCheckBox* m_circles = nullptr;
     app::CSpinEdit* m_radius = nullptr;
     QComboBox* m_overlaySize = nullptr;
+    QComboBox* m_lineWidth = nullptr;
+    // Display
+    QTreeWidget* m_order = nullptr;
+    QPushButton* m_up = nullptr;
+    QPushButton* m_down = nullptr;
     // Target
     CTargetPropertiesFields* m_target = nullptr;
     // Configuration

@@ -54,9 +54,6 @@ void CARPAWindows::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, app::cmd::kArpaView, [this](unsigned) { m_logWindow->Open(); },
         [this](app::CCmdUI& ui) { ui.SetCheck(m_logWindow->Window() != nullptr ? 1 : 0); });
-    // Shown, never offered: a target's sheet opens from the chart's Properties.
-    commands.Add(
-        this, app::cmd::kArpaOpen, [](unsigned) {}, [](app::CCmdUI& ui) { ui.Enable(false); });
 }
 
 void CARPAWindows::CloseWorkspaceWindows()

@@ -106,8 +106,9 @@ void CTransceiverList::keyPressEvent(QKeyEvent* event)
 }
 
 CTenderOptionsPage::CTenderOptionsPage(std::unique_ptr<CTenderOptionsModel> model,
-                                       const nmea::CPortDirectory* ports, QWidget* parent)
-    : app::CXPropertyPage(std::move(model), parent)
+                                       const nmea::CPortDirectory* ports,
+                                       geo::CPositionFormat format, QWidget* parent)
+    : app::CXPropertyPage(std::move(model), parent), m_format(format)
 {
     setObjectName("tenderOptions");
     auto* tabs = new QTabWidget(this);
@@ -225,7 +226,8 @@ QWidget* CTenderOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* p
     form->addRow(tr("Depth (M):"), m_depthEdit);
     m_position = new geo::CPositionCtrl(card);
     m_position->setObjectName("position");
-    m_position->SetFormat(QString::fromUtf8("DD\u00B0MM'MMMN ddd\u00B0mm'mmmE"));
+    m_position->SetFormat(
+        QString::fromStdString(geo::EntryFormatOf(m_format.decimalPlaces, m_format.degMinSec)));
     form->addRow(tr("P&osition:"), m_position);
     connect(m_tender, &QComboBox::activated, this, [this] {
         TakeSimulation();

@@ -8,6 +8,7 @@
 #include <QTreeView>
 
 #include "app/ui/PropertySheet.h"
+#include "geo/Position.h"
 #include "targets/TenderOptions.h"
 
 class QCheckBox;
@@ -51,8 +52,10 @@ private:
 class CTenderOptionsPage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
+    // The simulation's Position box writes positions in `format` (the program's).
     CTenderOptionsPage(std::unique_ptr<CTenderOptionsModel> model,
-                       const nmea::CPortDirectory* ports, QWidget* parent = nullptr);
+                       const nmea::CPortDirectory* ports, geo::CPositionFormat format = {},
+                       QWidget* parent = nullptr);
     CTenderOptionsModel& M() const;
     std::optional<app::CFieldError> ControlsToModel() override;
     void ModelToControls() override;
@@ -64,6 +67,8 @@ private:
     QWidget* MakeGeneralCard();
     QWidget* MakeTargetCard();
     QWidget* MakeConfigurationCard(const nmea::CPortDirectory* ports);
+
+    geo::CPositionFormat m_format;
     // The tender combo lists the channels ticked on the General card.
     void FillTenderCombo();
     // The shown tender's simulation row to the controls and back.

@@ -396,7 +396,9 @@ app::CXPropertyPage* CTenderWindows::MakeOptionsPage(QWidget* parent)
             return failure;
         },
         [this] { return m_tracking.ManOverboardCount(); });
-    return new CTenderOptionsPage(std::move(model), &m_ports, parent);
+    return new CTenderOptionsPage(std::move(model), &m_ports,
+                                  positionFormat ? positionFormat() : geo::CPositionFormat{},
+                                  parent);
 }
 
 std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)

@@ -55,8 +55,11 @@ chartpoint_menu() {
     # The Chartpoint menu's title in the menu bar, by the pointer.
     xdotool mousemove --sync $((X + CHARTPOINT_MENU_X)) $((Y + 8)) click 1
     sleep 0.6
-    xdotool key "$1"
-    sleep 0.4
+    local k
+    for k in "$@"; do
+        xdotool key "$k"
+        sleep 0.4
+    done
 }
 
 # The program folder: what lies beside the program, but for the chartpoint folders.
@@ -107,7 +110,7 @@ step "Edit, right click \"Add New Chartpoint\" at a known pixel"
 # Next: Admiralty Head Light becomes current and reports where it is drawn;
 # the new mark goes on open water 150 px right of it and 80 px down.
 LINES=$(state_lines)
-chartpoint_menu x
+chartpoint_menu l x
 expect_state "Admiralty Head Light current" name Admiralty
 if [ -n "$MEDIA" ]; then
     # Water in Puget Sound on the overview, away from every mark.

@@ -4,7 +4,8 @@
 #   1. Chart > Update Folio imports them ("4 files were added");
 #   2. File > Open > Livechart opens the Puget Sound overview; its disclaimer
 #      comes up and is agreed to; land and depth bands are drawn;
-#   3. "+" zooms in until the folio moves to the Seattle harbour cell
+#   3. the harbour cell opened is drawn once;
+#      "+" zooms in until the folio moves to the Seattle harbour cell
 #      (soundings, buoys), "-" zooms out to a smaller scale again;
 #   4. F5 shows the Chart Info panel of the chart;
 #   5. View > Night: no pixel of the chart brighter than a limit;
@@ -91,6 +92,13 @@ open_livechart_file "$LIVE/US5WA03M.b"
 harbour() { chart_opened US5WA03M; }
 wait_for "the harbour cell" harbour
 echo "   $FOUND"
+# Opening draws the chart once: no paint before the window has its size, no
+# second draw for a layout pass that leaves the size as it was.
+sleep 1.5
+draws=$(grep -c "chart drawn: .*US5WA03M" "$work/program.log")
+echo "   the harbour cell drawn $draws time(s) on opening"
+grep "chart drawn: .*US5WA03M" "$work/program.log" | sed 's/^/   /'
+[ "$draws" -eq 1 ] || fail "opening the harbour cell drew it $draws times"
 shot 4_harbour
 red=$(count_colour "$SHOTS/vchart_4_harbour.png" "#FF0000")
 green=$(count_colour "$SHOTS/vchart_4_harbour.png" "#008000")

@@ -146,6 +146,7 @@ TEST_F(ReportJobTest, EachFailingStepStopsClosesOnceAndTellsOnlyWhatFailed)
         ReportOutput output;
         std::vector<std::string> steps;
         const char* told;   // a piece of the one message, or null for none
+        const char* heading = nullptr;   // an engine step's first line
     };
     const std::vector<Case> cases{
         {"missing definition",
@@ -154,7 +155,8 @@ TEST_F(ReportJobTest, EachFailingStepStopsClosesOnceAndTellsOnlyWhatFailed)
          false,
          ReportOutput::Print,
          {"definition NoSuch"},
-         "NoSuch.rpt"},
+         "NoSuch.rpt",
+         "Error 1 trying to display/print report :\n"},
         {"no printer",
          "ChartPnt",
          FakeJob::Fail::NoPrinter,
@@ -175,7 +177,8 @@ TEST_F(ReportJobTest, EachFailingStepStopsClosesOnceAndTellsOnlyWhatFailed)
          true,
          ReportOutput::Pdf,
          {"definition ChartPnt", "fill"},
-         "could not be read"},
+         "could not be read",
+         "Error 2 trying to display/print report :\n"},
         {"fill stopped",
          "ChartPnt",
          FakeJob::Fail::FillStopped,
@@ -189,7 +192,8 @@ TEST_F(ReportJobTest, EachFailingStepStopsClosesOnceAndTellsOnlyWhatFailed)
          false,
          ReportOutput::Print,
          {"definition ChartPnt", "printer", "fill", "output"},
-         "could not be started"},
+         "could not be started",
+         "Error 3 trying to display/print report :\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -201,6 +205,14 @@ TEST_F(ReportJobTest, EachFailingStepStopsClosesOnceAndTellsOnlyWhatFailed)
         if (c.told) {
             ASSERT_EQ(job.told.size(), 1u);
             EXPECT_NE(job.told[0].find(c.told), std::string::npos) << job.told[0];
+            if (c.heading) {
+                // The heading, then the report's path on its own line.
+                EXPECT_EQ(job.told[0].rfind(c.heading, 0), 0u) << job.told[0];
+                const std::string path = job.told[0].substr(std::string(c.heading).size());
+                EXPECT_NE(path.find(".rpt\n"), std::string::npos) << job.told[0];
+            } else {
+                EXPECT_EQ(job.told[0].find("trying to display"), std::string::npos);
+            }
         } else {
             EXPECT_TRUE(job.told.empty());
         }

@@ -11,6 +11,9 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <set>
+
+#include <zlib.h>
 
 namespace {
 
@@ -197,6 +200,115 @@ TEST_F(TidalLibrary, BadFilesAreRefusedAndThePreviousModelStays)
     Words w;
     ASSERT_EQ(Predict(47.99, -122.99, 2030, 3, 1, 0, w), 0);
     EXPECT_EQ(w.w[0], 250);
+}
+
+TEST_F(TidalLibrary, EbbsRunTowardsTheirOwnDirectionAndOlderFilesStillRead)
+{
+    // An M2 stream of 1 m/s along a flood to the north whose ebb runs to 210,
+    // not 180: 30 degrees clockwise of the flood's opposite.
+    auto d = tidaltest::BlankModel(3, 3);
+    for (auto& c : d.cells) {
+        c.north[0] = {1.0f, 0.0f};
+        c.floodDirection = 0.0f;
+        c.ebbTurn = 30.0f;
+    }
+    const auto h = tidaltest::HeaderFor(d, 48.0, -123.0);
+    tidaltest::Write(folder, "ebb", h, d);
+    // The same model in the layout written before ebbs had a direction.
+    const auto old = tidal::SerialiseModelDataVersion1(d);
+    std::filesystem::copy_file(folder / "ebb.tid", folder / "old.tid");
+    std::ofstream(folder / "old.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(old.data()), std::streamsize(old.size()));
+
+    auto directions = [](std::set<int>& seen) {
+        for (int hour = 0; hour < 13; ++hour) {
+            Words w;
+            ASSERT_EQ(Predict(47.99, -122.99, 2030, 3, 1, hour, w), 0);
+            if (w.w[3] > 300)
+                seen.insert(w.w[4]);
+        }
+    };
+    std::set<int> now, before;
+    ASSERT_EQ(Use("ebb"), 0);
+    directions(now);
+    EXPECT_EQ(now, (std::set<int>{0, 2100}));
+    ASSERT_EQ(Use("old"), 0);
+    directions(before);
+    EXPECT_EQ(before, (std::set<int>{0, 1800}));
+
+    // A version this library does not know is refused, not misread.
+    auto future = tidal::SerialiseModelData(d);
+    future[4] = 3;
+    const auto crc = crc32(0L, future.data(), uInt(future.size() - 4));
+    for (int i = 0; i < 4; ++i)
+        future[future.size() - 4 + i] = std::uint8_t(crc >> (8 * i));
+    std::filesystem::copy_file(folder / "ebb.tid", folder / "future.tid");
+    std::ofstream(folder / "future.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(future.data()), std::streamsize(future.size()));
+    EXPECT_EQ(Use("future"), 6);
+}
+
+TEST_F(TidalLibrary, AStationsOwnPositionGetsItsOwnSum)
+{
+    // 5 x 5 cells from 48.00 N, 123.00 W, 0.01 degree apart (1.1 km north,
+    // 0.74 km east); the grid's tide is 1 m of M2 everywhere and it has no
+    // stream. A tide gauge stands on the land cell (2,2) with 2 m; a stream
+    // station between cells runs 1 m/s east.
+    auto d = tidaltest::BlankModel(5, 5, CellQuality::Interpolated);
+    for (auto& c : d.cells)
+        c.height[0] = {1.0f, 0.0f};
+    d.cells[2 * 5 + 2].quality = CellQuality::Land;
+    tidal::ModelStation gauge;
+    gauge.kind = tidal::ModelStation::Kind::Tide;
+    gauge.latitude = 47.98;
+    gauge.longitude = -122.98;
+    gauge.row = 2;
+    gauge.column = 3;
+    gauge.constants = d.cells[0];
+    gauge.constants.height[0] = {2.0f, 0.0f};
+    tidal::ModelStation stream = gauge;
+    stream.kind = tidal::ModelStation::Kind::Stream;
+    stream.latitude = 47.9751;
+    stream.longitude = -122.9637;
+    stream.row = 2;
+    stream.column = 4;
+    stream.constants.height[0] = {};
+    stream.constants.east[0] = {1.0f, 0.0f};
+    stream.constants.floodDirection = 90.0f;
+    const auto h = tidaltest::HeaderFor(d, 48.0, -123.0);
+    tidaltest::Write(folder, "bare", h, d);
+    d.stations = {gauge, stream};
+    tidaltest::Write(folder, "stations", h, d);
+
+    // Near high water, far from both stations the grid's own metre.
+    Words far, w;
+    ASSERT_EQ(Use("stations"), 0);
+    int hour = 0;
+    for (; hour < 13; ++hour) {
+        ASSERT_EQ(Predict(47.96, -123.0, 2030, 3, 1, hour, far), -1);
+        if (far.w[0] > 800)
+            break;
+    }
+    ASSERT_LT(hour, 13);
+    EXPECT_EQ(far.w[3], 0);
+
+    // The gauge's own position answers with the gauge, though its cell is land.
+    ASSERT_LE(Predict(47.98, -122.98, 2030, 3, 1, hour, w), 0);
+    EXPECT_NEAR(w.w[0], 2 * far.w[0], 2);
+    // The stream station's position: its stream, and code 0.
+    ASSERT_EQ(Predict(47.9751, -122.9637, 2030, 3, 1, hour, w), 0);
+    EXPECT_NEAR(w.w[1], far.w[0], 2);   // the same M2 term, 1 m/s east
+    EXPECT_EQ(w.w[4], 900);
+    // 0.7 km from it: part station, part grid, and no longer code 0.
+    ASSERT_EQ(Predict(47.9751, -122.9730, 2030, 3, 1, hour, w), -1);
+    EXPECT_GT(w.w[3], 50);
+    EXPECT_LT(w.w[3], far.w[0] - 50);
+
+    // Without the stations the gauge's position is land, the stream the grid's.
+    ASSERT_EQ(Use("bare"), 0);
+    EXPECT_EQ(Predict(47.98, -122.98, 2030, 3, 1, hour, w), 9);
+    ASSERT_EQ(Predict(47.9751, -122.9637, 2030, 3, 1, hour, w), -1);
+    EXPECT_EQ(w.w[3], 0);
 }
 
 TEST_F(TidalLibrary, HeaderExampleAndPathAndInfo)

@@ -7,9 +7,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "app/ui/SpinEdit.h"
 #include "nmea/NMEADevice.h"
 #include "nmea/Port.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
+#include "nmea/ui/NetworkOptionsPage.h"
 
 namespace {
 
@@ -91,9 +93,59 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
     EXPECT_EQ(appliedPort, 255);
     EXPECT_DOUBLE_EQ(appliedRate, 2.0);
 
+    // Both stepped fields have their arrows: the rate's step by the rule,
+    // "Valid Sentence Time" a second at a time within 1 to 60.
+    auto* rateSpin = page->findChild<app::CSpinEdit*>("rate");
+    ASSERT_NE(rateSpin, nullptr);
+    ASSERT_EQ(rateSpin->actions().size(), 2);
+    rateSpin->actions()[1]->trigger();   // up
+    EXPECT_EQ(rate->text(), "3.0");
+    auto* valid = gpsPage->findChild<app::CSpinEdit*>("validTime");
+    ASSERT_NE(valid, nullptr);
+    ASSERT_EQ(valid->actions().size(), 2);
+    valid->setText("60");
+    valid->actions()[1]->trigger();
+    EXPECT_EQ(valid->text(), "60");
+    valid->actions()[0]->trigger();   // down
+    EXPECT_EQ(valid->text(), "59");
+
     gpsPage->findChild<QLineEdit*>("drDelay")->setText("1:75");
     EXPECT_FALSE(sheet->OnOk());
     EXPECT_EQ(sheet->Tabs()->currentWidget(), gpsPage);
+    delete sheet;
+}
+
+// The Network page's TCP port: below 1024 (or above 65535) the focus goes
+// back into the field with its text selected as the field is left.
+TEST(InstrumentPages, NetworkPortIsRefusedAsTheFieldIsLeft)
+{
+    App();
+    nmea::CNetworkOptions values;
+    values.tcpPort = 5000;
+    auto* sheet = new app::CModelessPropertySheet("Options");
+    auto* page = new nmea::CNetworkOptionsDlg(
+        std::make_unique<nmea::CNetworkOptionsModel>(values, nullptr, nullptr), {}, "192.0.2.1");
+    sheet->AddPage(page);
+    sheet->ShowModeless();
+    QApplication::setActiveWindow(sheet);
+    auto* port = page->findChild<QLineEdit*>("port");
+    auto* folder = page->findChild<QLineEdit*>("folder");
+    ASSERT_NE(port, nullptr);
+    ASSERT_NE(folder, nullptr);
+    const auto leave = [&](const QString& text) {
+        port->setFocus();
+        QApplication::processEvents();
+        port->setText(text);
+        folder->setFocus();
+        QApplication::processEvents();
+        QApplication::processEvents();
+        return QApplication::focusWidget();
+    };
+    EXPECT_EQ(leave("1023"), port);
+    EXPECT_EQ(port->selectedText(), "1023");
+    EXPECT_EQ(leave("65536"), port);
+    EXPECT_EQ(leave("1024"), folder);
+    EXPECT_EQ(leave("65535"), folder);
     delete sheet;
 }
 

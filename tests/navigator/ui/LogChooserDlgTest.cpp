@@ -2,11 +2,14 @@
 // picture of what its files hold (rows and track, a track only), the group
 // its own, every picture a different one, and the tooltip says it in words.
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
+#include "OuterTools.h"
 #include "TwoAppendLog.h"
 #include "navigator/LogChooser.h"
 #include "navigator/ui/LogChooserDlg.h"
@@ -69,4 +72,65 @@ TEST(LogChooserDlg, LeavesShowWhatTheirAppendsHold)
             }
         }
     }
+}
+
+// "Files of type" lists older logs; the one picked is opened as a vessel log,
+// converted into a current index with its rows in the companion folder.
+TEST(LogChooserDlg, AnOlderLogIsPickedAndConverted)
+{
+    App();
+    brine_test::TempFolder dir;
+    const char* older = R"(
+import sys, os, dbf
+base = sys.argv[1]
+t = dbf.Table(base + '.dbf', 'TIME C(5); DATE C(8); LAT C(10); LNG C(10); DTM C(3); COG C(6); '
+              'SOG C(6); TYPE C(12); NOTE M', dbf_type='db3', codepage='cp1252')
+t.open(dbf.READ_WRITE)
+t.append(('13:45', '24/12/98', '50.5', '-1.25', '-1', '123.5', '12.25', 'sys dr', 'Off the Needles'))
+t.append(('14:15', '24/12/98', '50.55', '-1.4', '-1', '270', '11', 'Manual', ''))
+t.close()
+os.rename(base + '.dbf', base + '.log')
+os.rename(base + '.dbt', base + '.lom')
+)";
+    ASSERT_EQ(brine_test::Python(dir.Path(), older, (dir / "Christmas").string()), "");
+    CLogChooserDlg dialog(dir.Path(), false);
+    EXPECT_EQ(dialog.windowTitle(), "Open Log Database");
+    auto* folder = dialog.findChild<QLineEdit*>(QStringLiteral("LogFolder"));
+    ASSERT_NE(folder, nullptr);
+    EXPECT_TRUE(folder->isReadOnly());
+    QComboBox* types = dialog.Types();
+    ASSERT_EQ(types->count(), 2);
+    EXPECT_EQ(types->itemText(0), "Log DB (*.dbf)");
+    EXPECT_EQ(types->itemText(1), "Old Log DB (*.log)");
+    EXPECT_EQ(dialog.Tree()->topLevelItemCount(), 0) << "no vessel log yet";
+    types->setCurrentIndex(1);
+    ASSERT_EQ(dialog.Tree()->topLevelItemCount(), 1);
+    QTreeWidgetItem* file = dialog.Tree()->topLevelItem(0);
+    EXPECT_EQ(file->text(0), "Christmas");
+    dialog.Tree()->setCurrentItem(file);
+    dialog.accept();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Choice().log.filename(), "Christmas.log");
+    EXPECT_FALSE(dialog.Choice().vesselChosen);
+
+    brine_test::FakeClock clock;
+    CVesselLogbook log(clock, {});
+    log.SetFolder(dir.Path());
+    ASSERT_TRUE(log.Open(dialog.Choice().log.string())) << log.LastError();
+    EXPECT_EQ(log.LogTitle(), "Christmas");
+    ASSERT_TRUE(log.Close(true));
+    const std::string read = brine_test::Python(dir.Path(), R"(
+import sys, dbfread
+base = sys.argv[1]
+index = list(dbfread.DBF(base + '.dbf'))
+print(len(index), index[0]['VSLTYPE'], index[0]['VSLID'], index[0]['APPENDNO'])
+rows = list(dbfread.DBF(base + '.X/%08d.dbf' % index[0]['UNIQUE']))
+print(len(rows), rows[0]['NOTE'], rows[1]['TYPE'])
+)",
+                                                (dir / "Christmas").string());
+    EXPECT_EQ(read, "1 1 1 1\n2 Off the Needles 11\n");
+    // Back on vessel logs, the converted one is listed.
+    types->setCurrentIndex(0);
+    ASSERT_EQ(dialog.Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(dialog.Tree()->topLevelItem(0)->text(0), "Christmas");
 }

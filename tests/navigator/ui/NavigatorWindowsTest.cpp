@@ -109,6 +109,9 @@ TEST(PositionSourceDlg, FieldsFollowTheRules)
     EXPECT_GE(position->width() - buttons - 8,
               position->fontMetrics().horizontalAdvance(position->text()))
         << position->width() << " px for " << position->text().toStdString();
+    // Minutes with their decimal point, as every other position of the program reads.
+    position->SetPosition({47.61, -122.3751});
+    EXPECT_EQ(position->text().toStdString(), "47\u00B036.600'N 122\u00B022.506'W");
 }
 
 }   // namespace

@@ -9,6 +9,7 @@
 #include "TempFolder.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
@@ -91,6 +92,15 @@ TEST(PlanCard, ShowsTheModuleAndClearsAWorkedPlanOnlyOnAChange)
     ASSERT_TRUE(report->isEnabled());
     report->click();
     EXPECT_EQ(reports, 1);
+
+    // A time carrying seconds (the moment the card was first filled) is
+    // taken in whole minutes, as the card shows it and the printed plan says.
+    depart->click();
+    departTime->setDateTime(QDateTime::fromSecsSinceEpoch(1899072047));
+    EXPECT_EQ(plan.planUtc, 1899072000);
+    arrive->click();
+    arriveTime->setDateTime(QDateTime::fromSecsSinceEpoch(1899075659));
+    EXPECT_EQ(plan.planUtc, 1899075600);
 }
 
 }   // namespace

@@ -8,8 +8,12 @@
 #include "../../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "TestModels.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "db/DBRoute.h"
 #include "routes/RouteModule.h"
+#include "routes/TidalModule.h"
 
 #include <QApplication>
 
@@ -86,6 +90,48 @@ TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
 
     plan.Terminate();
     module.Terminate();
+}
+
+// Best Time is offered only with tidal streams switched on (the plan
+// window's switch while it is open): it would only refuse otherwise.
+TEST(PlanFollowsRoute, BestTimeIsOfferedOnlyWithTidalStreamsOn)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CRouteModule module(settings, prompt, dir.Path());
+    ASSERT_TRUE(module.Initialise());
+    ASSERT_TRUE(module.OpenDatabase((dir.Path() / "Puget").string()));
+    module.OnEdit();
+    ASSERT_TRUE(module.NewRoute());
+    ASSERT_TRUE(module.AddWaypointAt(geo::CPosition(48.01, -122.99)));
+    ASSERT_TRUE(module.AddWaypointAt(geo::CPosition(48.03, -122.97)));
+    module.OnEdit();
+
+    // A tidal model over the route, so tidal data is there.
+    std::filesystem::create_directories(dir.Path() / "Tides");
+    auto model = tidaltest::BlankModel(6, 6, tidal::CellQuality::Station);
+    tidaltest::Write(dir.Path() / "Tides", "Steady",
+                     tidaltest::HeaderFor(model, 48.05, -123.0, 0.01), model);
+    routes::CTidalModule tides(settings, dir.Path().string());
+    ASSERT_TRUE(tides.Initialise());
+    ASSERT_TRUE(tides.CheckAvailability());
+
+    routes::CPlanWindows::Links links;
+    links.routes = [&module] { return &module; };
+    links.tides = [&tides] { return &tides; };
+    routes::CPlanWindows plan(settings, dir.Path().string(), prompt, links);
+    ASSERT_TRUE(plan.Initialise());
+    plan.PlanSettings().vesselSpeed = 6.0;
+    app::CCommandTable commands;
+    plan.RegisterCommands(commands);
+    ASSERT_TRUE(commands.Update(app::cmd::kPlanCalculate).enabled);
+    plan.PlanSettings().tidesOn = false;
+    EXPECT_FALSE(commands.Update(app::cmd::kPlanBestTime).enabled);
+    plan.PlanSettings().tidesOn = true;
+    EXPECT_TRUE(commands.Update(app::cmd::kPlanBestTime).enabled);
+    commands.Remove(&plan);
 }
 
 }   // namespace

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -71,6 +72,14 @@ TEST(RouteOptionsSheet, KeysAreOwnAndMonitoringReachesTheRoute)
         EXPECT_EQ(unique.size(), keys.size()) << i << ": " << keys.join(' ').toStdString();
         EXPECT_GT(keys.size(), 4) << i;   // the page's own keys were found
     }
+
+    // The colour well beside "Selected route": the route's label colour in
+    // the palette in use.
+    auto* general = static_cast<routes::CRouteGeneralOptionsPage*>(sheet->Page(0));
+    ASSERT_NE(general->findChild<QPushButton*>("routeColour"), nullptr);
+    general->M().Values().routeColour = 0x00123456;
+    sheet->findChild<QAbstractButton*>("sheetApply")->click();
+    EXPECT_EQ(module.Views().WaypointProperties().Text().GetColour(), 0x00123456u);
 
     QWidget* monitoring = sheet->Page(2);
     auto* arrival = monitoring->findChild<QCheckBox*>("arrivalCircleEntry");

@@ -60,6 +60,10 @@ PY
 CONF="$work/config/Quorwick/Brinevane/settings.conf"
 blank_chart_settings "$CONF"
 station_settings "$CONF"
+# A first start holds the route for automatic advance; this check edits it.
+{ grep -v '^#end$' "$CONF"
+  printf '%s\n' '[Software\Quorwick\Brinevane\Default\Route\Monitoring]' \
+      'AutoWptAdvanceOn=str:False' '#end'; } > "$CONF.new" && mv "$CONF.new" "$CONF"
 "$(dirname "$PROGRAM")/route-sample" install "$BUILT/Sample" \
     "$work/data/Quorwick/Brinevane/Routes" "$CONF" || fail "route-sample install"
 
@@ -118,9 +122,9 @@ sorted=$(echo "$BEFORE" | sort -r -k1,1)
 step "Locked unticked, waypoint 2 dragged"
 route_menu w l
 expect_state "Locked unticked" locked 0
-route_menu w f
+route_menu w s f
 expect_state "waypoint 1 current" active 1
-route_menu w x
+route_menu w s x
 expect_state "waypoint 2 current" active 2
 WX=$(field x) WY=$(field y)
 DX=$((WX + 80)) DY=$((WY + 30))

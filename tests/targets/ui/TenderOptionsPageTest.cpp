@@ -246,3 +246,30 @@ TEST(TenderOptionsPage, ColourWellsEditThePaletteInUse)
     EXPECT_FALSE(f.Child<QPushButton>("default")->isEnabled());
     app::SetProgramPalettes(nullptr);
 }
+
+TEST(TenderOptionsPage, ASimulatedChannelNeedsNoSerialAndPositionsAreWrittenAsThePrograms)
+{
+    Fixture f;
+    // Channel A ticked with no serial number: refused while it is polled,
+    // taken once its tender is simulated.
+    f.page->M().Values().settings.channels[0].serial.clear();
+    f.page->M().Values().simulation[0].simulate = false;
+    const auto fields = [&f] {
+        std::vector<std::string> out;
+        for (const app::CFieldError& e : f.page->M().Validate())
+            out.push_back(e.field);
+        return out;
+    };
+    EXPECT_EQ(fields(), std::vector<std::string>{"transceiver"});
+    f.page->M().Values().simulation[0].simulate = true;
+    EXPECT_TRUE(fields().empty());
+
+    // The Position box writes minutes with their decimal point, as the
+    // program writes positions (two decimals here, the default).
+    f.page->M().Values().simulation[0].useChart = false;
+    f.page->M().Values().simulation[0].position = CTargetPosition{47.60249, -122.39};
+    f.page->ModelToControls();
+    f.ShowCard(2);
+    EXPECT_EQ(f.Child<geo::CPositionCtrl>("position")->text().toStdString(),
+              "47\u00B036.15'N 122\u00B023.40'W");
+}

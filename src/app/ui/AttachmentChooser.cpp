@@ -1,0 +1,37 @@
+#include "app/ui/AttachmentChooser.h"
+
+#include "app/Attachments.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace app {
+
+QString AskAttachmentFile(QWidget* parent, const std::string& folder)
+{
+    return QFileDialog::getOpenFileName(
+        parent, QStringLiteral("Attach Attachment"), QString::fromStdString(folder),
+        QStringLiteral("Image files (*.bmp *.jpg *.tga *.tif *.pcx);;Video files (*.avi);;All "
+                       "(*.bmp *.jpg *.tga *.tif *.pcx *.avi)"));
+}
+
+std::optional<std::string> TakeAttachmentFile(QWidget* parent, const QString& caption, int slot,
+                                              const std::string& path,
+                                              const AttachmentImport& import)
+{
+    if (const std::string refusal = AttachmentSlotRefusal(slot, path); !refusal.empty()) {
+        QApplication::beep();
+        QMessageBox::warning(parent, caption, QString::fromStdString(refusal));
+        return std::nullopt;
+    }
+    std::string message;
+    std::string stored = import(path, &message);
+    if (stored.empty()) {
+        QMessageBox::warning(parent, caption, QString::fromStdString(message));
+        return std::nullopt;
+    }
+    return stored;
+}
+
+}   // namespace app

@@ -1,0 +1,67 @@
+// Where the route, chartpoint and target commands sit in the menus: the
+// selection steps each in a "Selection" submenu, the chartpoint orders under
+// "Sort by", a target's own commands under "Current Target"; and no menu
+// item is one that could never be chosen.
+#include "app/CommandIds.h"
+#include "shell/MainMenus.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// "Route > Waypoint > Selection > First" for each command, mnemonics dropped.
+std::map<unsigned, std::string> MenuPaths()
+{
+    const auto plain = [](const char* text) {
+        std::string out;
+        for (const char* c = text; *c; ++c)
+            if (*c != '&')
+                out += *c;
+        return out;
+    };
+    std::map<unsigned, std::string> paths;
+    for (const shell::TopMenu& menu : shell::MainMenus()) {
+        std::vector<std::string> stack{plain(menu.title)};
+        for (const shell::MenuEntry& e : menu.entries) {
+            std::string path;
+            for (const std::string& s : stack)
+                path += s + " > ";
+            switch (e.kind) {
+            case shell::MenuKind::Item: paths[e.id] = path + plain(e.text); break;
+            case shell::MenuKind::Popup: stack.push_back(plain(e.text)); break;
+            case shell::MenuKind::EndPopup: stack.pop_back(); break;
+            case shell::MenuKind::Separator: break;
+            }
+        }
+    }
+    return paths;
+}
+
+}   // namespace
+
+TEST(MenuPlaces, SelectionSortAndCurrentTargetSubmenus)
+{
+    using namespace app::cmd;
+    std::map<unsigned, std::string> at = MenuPaths();
+    EXPECT_EQ(at[kRouteFirst], "Route > Selection > First");
+    EXPECT_EQ(at[kRouteLast], "Route > Selection > Last");
+    EXPECT_EQ(at[kWaypointFirst], "Route > Waypoint > Selection > First");
+    EXPECT_EQ(at[kWaypointNext], "Route > Waypoint > Selection > Next");
+    EXPECT_EQ(at[kWaypointDelete], "Route > Waypoint > Delete");
+    EXPECT_EQ(at[kChartpointPrevious], "Chartpoint > Selection > Previous");
+    EXPECT_EQ(at[kChartpointSortZone], "Chartpoint > Sort by > Zone");
+    EXPECT_EQ(at[kArpaSave], "Target > ARPA > Current Target > Save");
+    EXPECT_EQ(at[kArpaDelete], "Target > ARPA > Current Target > Delete");
+    EXPECT_EQ(at[kArpaView], "Target > ARPA > Current Target > View");
+    EXPECT_EQ(at[kArpaGoToSelected], "Target > ARPA > Go To Selected");
+    EXPECT_EQ(at[kTenderView], "Target > Tender Tracking > Current Target > View");
+    EXPECT_EQ(at[kTenderSave], "Target > Tender Tracking > Current Target > Save");
+    EXPECT_EQ(at[kTenderResetMob], "Target > Tender Tracking > Current Target > Reset MOB");
+    // The ARPA menu holds no "Open" that nothing ever enables.
+    for (const auto& [id, path] : at)
+        EXPECT_NE(path, "Target > ARPA > Open");
+}

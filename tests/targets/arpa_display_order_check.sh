@@ -1,0 +1,128 @@
+#!/bin/bash
+# The ARPA Display card on the real program window: a GPS on COM1 and a TTM
+# feed of two targets on COM2 (socat pty pairs), EAST 1.5 nm east of the own
+# ship and WEST 1.5 nm west, with MaxTargets 1. ARPA switched on, only EAST's
+# number is drawn (right of the own ship). Target > Options..., the ARPA
+# page's Display card: DOWN (Alt+W) moves EAST below WEST, OK; now only
+# WEST's number is drawn (left of the own ship).
+# Screenshots go to $BRINE_SHOTS_DIR when it is set.
+# Exit code 77 (skipped) without xvfb-run, xdotool, evilwm, socat, python3 or ImageMagick.
+
+set -u
+PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
+XWIN_NAME=arpaorder
+XWIN_SCREEN=1600x1000x24
+XWIN_TOOLS="evilwm socat python3 import convert"
+# shellcheck source=../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM"
+
+CONFIG="$work/config/Quorwick/Brinevane/settings.conf"
+mkdir -p "$(dirname "$CONFIG")"
+SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
+mkdir -p "$SHOTS"
+
+step "COM1 a GPS, COM2 a TTM feed of two targets"
+pty_pairs 1 2
+W='Software\Quorwick\Brinevane\Default'
+cat > "$CONFIG" <<CONF
+[Software\\Quorwick\\Brinevane\\Ports]
+COM1=str:$work/com1
+COM2=str:$work/com2
+[$W\\Navigator\\Radar\\ARPA]
+ReceiveCOMPort=dword:2
+MaxTargets=dword:1
+WarningCircles=str:False
+[$W\\Navigator\\Radar\\ARPA\\OverlayProperties]
+DrawNumber=str:True
+#end
+CONF
+sed -i 's/\\\\/\\/g' "$CONFIG"
+private_logs "$CONFIG"
+station_settings "$CONFIG"
+gps_writer "$work/feed1" 47.6 -122.4
+python3 - "$work/feed2" > "$work/ttm.log" 2>&1 <<'PY' &
+import sys, time
+def line(body):
+    s = 0
+    for c in body:
+        s ^= ord(c)
+    return "$%s*%02X\r\n" % (body, s)
+with open(sys.argv[1], "w") as out:
+    while True:
+        stamp = time.strftime("%H%M%S", time.gmtime())
+        for body in ("RATTM,01,1.50,090.0,T,0.0,000.0,T,,,N,EAST,T,,%s,A" % stamp,
+                     "RATTM,02,1.50,270.0,T,0.0,000.0,T,,,N,WEST,T,,%s,A" % stamp):
+            out.write(line(body))
+        out.flush()
+        time.sleep(1)
+PY
+XWIN_PIDS="$XWIN_PIDS $!"
+start_wm
+
+shot() {
+    xdotool mousemove 2 2
+    sleep 0.2
+    import -window root "$work/$1.png"
+    cp "$work/$1.png" "$SHOTS/arpa_order_$1.png"
+}
+# Target pixels (green symbols, orange numbers) left and right of the own
+# ship's column $2 in picture $1, within 300 pixels of it and 100 rows of the
+# chart's middle: "left right".
+target_sides() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    geometry "$MAIN"
+    local top=$((Y + 125 + (HEIGHT - 200) / 2 - 100))
+    count() {
+        convert "$1" -crop "280x200+$2+$top" +repage \
+            \( -clone 0 -fuzz 25% -fill black +opaque "#00FF00" -fill white -opaque "#00FF00" \) \
+            \( -clone 0 -fuzz 20% -fill black +opaque "#FF8000" -fill white -opaque "#FF8000" \) \
+            -delete 0 -compose lighten -composite -format "%[fx:round(mean*w*h)]" info:
+    }
+    echo "$(count "$1" $(($2 - 300))) $(count "$1" $(($2 + 20)))"
+}
+
+step "1. ARPA on with MaxTargets 1: EAST drawn, WEST not"
+start_past_disclaimer
+sleep 3
+# Go To Vessel, harbour scale, Go To Vessel again: the own ship in the middle.
+menu_keys alt+n g
+for i in 1 2 3 4 5 6 7 8 9; do menu_keys alt+c i; done
+menu_keys alt+n g
+menu_keys alt+t a a
+sleep 5
+shot 1_east_drawn
+# The own ship's column: the middle of the black rings in a band across the chart's middle.
+geometry "$MAIN"
+MID=$(convert "$work/1_east_drawn.png" -crop "900x80+$X+$((Y + 125 + (HEIGHT - 200) / 2 - 40))" \
+    txt:- 2>/dev/null | awk -F'[ ,:]+' -v x0="$X" '/#000000/ { n++; s += $1 } END { if (n) print int(x0 + s / n) }')
+[ -n "$MID" ] || fail "no own-ship symbol found"
+echo "   own ship at x $MID"
+read -r L R <<< "$(target_sides "$work/1_east_drawn.png" "$MID")"
+echo "   target pixels left $L, right $R"
+[ "$R" -gt 10 ] && [ "$L" -lt 5 ] || fail "EAST alone is not drawn (left $L, right $R)"
+
+step "2. Target > Options..., ARPA, Display: EAST down, OK"
+menu_keys alt+t o
+sheet_open() { window_named "Target Options"; }
+wait_for "the Target Options sheet" sheet_open
+SHEET=$FOUND
+focus "$SHEET"
+sleep 0.5
+# The ARPA page's Display card, by its tab (the third of the page's cards).
+geometry "$SHEET"
+click_at $((X + 190)) $((Y + 59))
+sleep 0.5
+import -window "$SHEET" "$SHOTS/arpa_order_2_display_card.png"
+xdotool key alt+w   # DOWN: EAST, the first row, goes below WEST
+sleep 0.5
+import -window "$SHEET" "$SHOTS/arpa_order_3_reordered.png"
+xdotool key Return   # OK
+sheet_gone() { is_gone "$SHEET"; }
+wait_for "the sheet to close" sheet_gone
+sleep 3
+shot 4_west_drawn
+read -r L R <<< "$(target_sides "$work/4_west_drawn.png" "$MID")"
+echo "   target pixels left $L, right $R"
+[ "$L" -gt 10 ] && [ "$R" -lt 5 ] || fail "WEST alone is not drawn after the reorder (left $L, right $R)"
+echo "PASS"
