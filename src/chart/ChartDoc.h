@@ -192,6 +192,10 @@ public:
     // that should show it. Returns the newly opened chart document, or none
     // when this one still shows the vessel.
     virtual CChartDoc* AutoscrollToPosition(const geo::CPosition& position);
+    // Where the kind chooses charts by position: opens the chart that best
+    // shows `position` in this chart's window, centred on it. The document
+    // now showing it, or none when no chart of the kind covers it.
+    virtual CChartDoc* OpenBestChartAt(const geo::CPosition& /*position*/) { return nullptr; }
     // The position lies in the centred autoscroll-area per cent of the
     // visible rectangle.
     virtual bool IsInAutoscrollArea(const geo::CPosition& position);

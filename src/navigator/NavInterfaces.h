@@ -82,8 +82,9 @@ public:
     // The periodic step: the autoscroll chart re-centred on the vessel or
     // moved to the chart that should show it, which it then follows.
     virtual void AutoscrollStep(const geo::CPosition& chartPosition) = 0;
-    // Runs the best-chart search at the position; false when there is no chart.
-    virtual bool BestChartCheck(const geo::CPosition& chartPosition) = 0;
+    // Runs the best-chart search at the vessel's position (WGS 84; invalid
+    // while none is available); false when there is no chart.
+    virtual bool BestChartCheck(const geo::CPosition& vessel) = 0;
     virtual bool IsVesselVisible(const geo::CPosition& p) = 0;
     virtual void RedrawViews() = 0;
     // The chart window that follows the vessel (the monitor window): the

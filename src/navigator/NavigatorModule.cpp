@@ -580,8 +580,7 @@ void CNavigatorModule::BestChartCheck()
     if (m_charts == nullptr)
         return;
     const geo::CPosition position = m_snapshots.Get()->position;
-    if (const auto chartPosition = m_charts->ConvertToAutoscrollDatum(position))
-        m_charts->BestChartCheck(*chartPosition);
+    m_charts->BestChartCheck(IsPositionAvailable() ? position : geo::CPosition());
     if (m_bar != nullptr)
         m_bar->SetMessageActive(m_notVisibleWarning, m_charts->IsVesselVisible(position) ? 0 : 1,
                                 true);

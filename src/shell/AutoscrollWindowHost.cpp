@@ -15,8 +15,8 @@
 namespace shell {
 
 CAutoscrollWindowHost::CAutoscrollWindowHost(chart::CChartingModule& charting,
-                                             ChartOpener openChart)
-    : m_charting(charting), m_openChart(std::move(openChart))
+                                             ChartOpener openChart, LargerScaleMessage largerScale)
+    : m_charting(charting), m_openChart(std::move(openChart)), m_largerScale(std::move(largerScale))
 { }
 
 chart::CChartDoc* CAutoscrollWindowHost::Following()
@@ -170,9 +170,39 @@ void CAutoscrollWindowHost::ReportFollowing(chart::CChartDoc& doc, const geo::CP
     qInfo("Brinevane: following: %s", line.c_str());
 }
 
-bool CAutoscrollWindowHost::BestChartCheck(const geo::CPosition&)
+// The chart that shows the vessel: the following window's, else the first
+// ordinary chart window's; a maximised chart window in front is the one the
+// user sees. On a raster chart with a larger-scale chart under the vessel the
+// user is told, and best chart selection goes back on so that the following
+// window moves onto it.
+bool CAutoscrollWindowHost::BestChartCheck(const geo::CPosition& vessel)
 {
-    return Following() != nullptr || m_charting.FindChartDocInState(chart::kFrameNormal) != nullptr;
+    chart::CChartDoc* doc = Following();
+    if (doc == nullptr)
+        doc = m_charting.FindChartDocInState(chart::kFrameNormal);
+    if (doc == nullptr) {
+        if (m_largerScale)
+            m_largerScale(false);
+        return false;
+    }
+    if (chart::CChartDoc* active = m_charting.GetActiveChartDoc()) {
+        auto* frame = dynamic_cast<chart::CChartFrame*>(active->GetChartFrame());
+        if (frame && frame->isMaximized())
+            doc = active;
+    }
+    const int kind = doc->GetChartType();
+    const bool raster = kind == chart::kChartARCS || kind == chart::kChartSeafarer;
+    geo::CPosition chartPosition;
+    const bool onChart = vessel.IsValid() &&
+                         doc->ShiftToChartDatum(vessel, chartPosition) != chart::kShiftNotOnChart &&
+                         doc->IsPositionOnChart(chartPosition);
+    const bool larger =
+        raster && onChart && doc->IsChartLoaded() && doc->HasLargerScaleChartAt(chartPosition);
+    if (larger && !m_charting.IsAutoscrollOn())
+        m_charting.SetAutoscroll(true);
+    if (m_largerScale)
+        m_largerScale(larger);
+    return true;
 }
 
 bool CAutoscrollWindowHost::IsVesselVisible(const geo::CPosition& p)

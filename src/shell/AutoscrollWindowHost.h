@@ -22,12 +22,15 @@ public:
     // `openChart` opens a chart (path, "" for the blank chart) in a window
     // of the given state, as the main frame does.
     using ChartOpener = std::function<chart::CChartDoc*(const std::string& path, int windowState)>;
-    CAutoscrollWindowHost(chart::CChartingModule& charting, ChartOpener openChart);
+    // `largerScale` switches the "larger scale chart available" message on or off.
+    using LargerScaleMessage = std::function<void(bool on)>;
+    CAutoscrollWindowHost(chart::CChartingModule& charting, ChartOpener openChart,
+                          LargerScaleMessage largerScale = {});
 
     std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override;
     void AutoscrollToPosition(const geo::CPosition& chartPosition) override;
     void AutoscrollStep(const geo::CPosition& chartPosition) override;
-    bool BestChartCheck(const geo::CPosition& chartPosition) override;
+    bool BestChartCheck(const geo::CPosition& vessel) override;
     bool IsVesselVisible(const geo::CPosition& p) override;
     void RedrawViews() override;
     bool AttachAutoscrollWindow(const geo::CPosition& vessel) override;
@@ -44,6 +47,7 @@ private:
 
     chart::CChartingModule& m_charting;
     ChartOpener m_openChart;
+    LargerScaleMessage m_largerScale;
     chart::CChartDoc* m_doc = nullptr;
     std::string m_reported;
 };

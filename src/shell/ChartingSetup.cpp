@@ -90,9 +90,12 @@ public:
     CProgramCharting(app::CSettingsHome& home, chart::CChartingServices services,
                      std::shared_ptr<CChartingLinks> links, CMainFrame& frame)
         : chart::CChartingModule(home, std::move(services)), m_links(std::move(links)),
-          m_autoscroll(*this, [&frame](const std::string& path, int windowState) {
-              return frame.OpenChart(path, false, windowState);
-          })
+          m_autoscroll(
+              *this,
+              [&frame](const std::string& path, int windowState) {
+                  return frame.OpenChart(path, false, windowState);
+              },
+              [&frame](bool on) { frame.UpdateLargerScaleMessage(on, true, false); })
     {
         chart::CChartView::AddExtension(&m_rasterMenu);
     }

@@ -748,11 +748,20 @@ bool CMainFrame::GoToPosition(const geo::CPosition& position)
         chart::CChartDoc* doc = m_charting->GetActiveChartDoc();
         if (!doc || !doc->IsChartLoaded())
             return false;
-        // Off a vector chart the folio's chart covering the position takes
-        // the window's place, centred there; a raster chart stays as it is.
-        if (!doc->IsPositionOnChart(position))
-            return doc->GetChartType() == chart::kChartLivechart &&
-                   doc->CentreOnPosition(position, false);
+        // Off the chart, the chart of the same kind that covers the position
+        // takes the window's place, centred there: the vector chart's folio
+        // chart, the raster chart's best chart at the position.
+        if (!doc->IsPositionOnChart(position)) {
+            if (doc->GetChartType() == chart::kChartLivechart)
+                return doc->CentreOnPosition(position, false);
+            chart::CChartDoc* opened = doc->OpenBestChartAt(position);
+            if (opened != nullptr)
+                if (auto* frame = dynamic_cast<chart::CChartFrame*>(opened->GetChartFrame())) {
+                    frame->SyncScrollBars();
+                    frame->InvalidateView();
+                }
+            return opened != nullptr;
+        }
         geo::CPosition onChart;
         if (doc->ShiftToChartDatum(position, onChart) == chart::kShiftNotOnChart)
             return false;

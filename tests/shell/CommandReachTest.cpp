@@ -1,24 +1,30 @@
 // Every command of the main window's menus, toolbars and keys is enabled in some state a user
 // reaches (the states the window checks drive the program through): a command that is never
 // enabled cannot be used, however well its handler works. The program starts as the run script
-// starts it (sample chart media, vector cells and route installed). Before any position the
-// vessel is put where the user clicks on a blank chart (Position Source offers the chart's middle
-// first; Logbook Entry waits for logging). Then, with a GPS on COM1: a workspace saved, a voyage
-// under way, the route edited, a chartpoint database with marks, an edit field with the keyboard
-// and each chart window in front. The few commands no state enables are listed below with their
-// reasons.
+// starts it (sample chart media, vector cells, route and tidal model installed). Before any
+// position the vessel is put where the user clicks on a blank chart (Position Source offers the
+// chart's middle first; Logbook Entry waits for logging, and its first row can become a track).
+// Then, with a GPS on COM1: a workspace saved, a voyage under way, the route (with attachments)
+// edited, a chartpoint database with marks and attachments, radar and tender targets, an edit
+// field with the keyboard and each chart window in front. The few commands no state enables are
+// listed below with their reasons.
 #include "shell/Brinevane.h"
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +39,8 @@
 #include "chart/ui/ChartView.h"
 #include "chart/ui/MarkDrag.h"
 #include "chartpoints/ChartpointModule.h"
+#include "chartpoints/ui/ChartpointPanel.h"
+#include "db/DBRoute.h"
 #include "geo/ui/PositionCtrl.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
@@ -42,6 +50,8 @@
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
 #include "targets/ARPAModule.h"
+#include "targets/ui/TargetTrackingPanel.h"
+#include "targets/ui/TenderWindows.h"
 
 namespace {
 
@@ -95,30 +105,11 @@ const std::set<unsigned> kNeverEnabledByDesign = {
     kTenderSave,   // as for radar targets
 };
 
-// Known and still open: nothing enables these today. Autoscroll Restrictions... lists charts
-// nothing in the program adds; Help needs its manual beside the program, which nothing installs.
-// Each leaves this list when it is mended.
-const std::set<unsigned> kOpenFaults = {kNavAutoscrollRestrictions, kHelpContents, kHelpTopics};
-
-// Enabled by data these states do not make yet, as the window checks make it: pictures and a
-// video attached to a chartpoint or waypoint, a tidal model in the program's Tides folder (the
-// atlas, the plan's best time), a log read back with rows and no track, a tender target with a
-// man overboard.
-const std::set<unsigned> kNotReachedHere = {
-    kChartpointAttachments.first,
-    kChartpointAttachments.first + 1,
-    kChartpointAttachments.first + 2,
-    kChartpointAttachments.first + 3,
-    kRouteAttachments.first,
-    kRouteAttachments.first + 1,
-    kRouteAttachments.first + 2,
-    kRouteAttachments.first + 3,
-    kTidalAtlas,
-    kPlanBestTime,
-    kNavLogToTrack,
-    kTenderGoToSelected,
-    kTenderResetMob,
-};
+// Known and still open: nothing enables these today. Autoscroll Restrictions... lists the charts
+// autoscroll is restricted to, and no command, dialog or chart menu puts a chart on that list:
+// it is only emptied (folio rebuilt, folders changed) and pruned by its own dialog. Each leaves
+// this list when it is mended.
+const std::set<unsigned> kOpenFaults = {kNavAutoscrollRestrictions};
 
 TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
 {
@@ -126,6 +117,31 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     const brine_test::FirstStartHome home;
     ASSERT_GE(home.master, 0);
     ASSERT_EQ(home.InstallSampleRoute(), 0);
+    home.InstallSampleTides();
+    // The sample route as a colleague's station passes it on: three pictures and a video in the
+    // attachments folder, attached to the route.
+    {
+        const std::filesystem::path data = home.folder / "data" / "Quorwick" / "Brinevane";
+        std::filesystem::create_directories(data / "Attach");
+        db::CDBRoute routes;
+        routes.SetFilePath((data / "Routes" / "Sample").string());
+        ASSERT_TRUE(routes.Open());
+        ASSERT_TRUE(routes.GoTop());
+        QImage picture(16, 16, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        for (int slot = 0; slot < db::CDBAttachments::kSlots; ++slot) {
+            const bool video = slot == db::CDBAttachments::kSlots - 1;
+            const std::string name = "passage-" + std::to_string(slot) + (video ? ".avi" : ".bmp");
+            const std::filesystem::path file = data / "Attach" / name;
+            if (video)
+                std::ofstream(file, std::ios::binary) << "RIFF\0\0\0\0AVI LIST";
+            else
+                ASSERT_TRUE(picture.save(QString::fromStdString(file.string())));
+            routes.m_attachment[slot] = name;
+        }
+        ASSERT_TRUE(routes.StoreRecord());
+        ASSERT_TRUE(routes.Close());
+    }
     const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
 
     brine_test::ScriptedPrompt prompt;
@@ -217,9 +233,16 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     nav.SetLogging(true);
     frame.UpdateModuleCmdUI(true);
     EXPECT_TRUE(frame.Action(kNavLogbookEntry)->isEnabled());
+    // The entry is the log's first row, and no track point is written yet: the log can be
+    // turned into a track.
+    std::set<unsigned> everEnabled;
+    EXPECT_FALSE(frame.Action(kNavLogToTrack)->isEnabled());
+    run(kNavLogbookEntry);
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(frame.Action(kNavLogToTrack)->isEnabled());
+    everEnabled.insert(kNavLogToTrack);
     nav.SetLogging(false);
 
-    std::set<unsigned> everEnabled;
     std::string radarLines;   // what the radar on COM1 reports, once it is on
     // A fix a second from the GPS off Point Wilson while the state settles, then every command's
     // state as the idle pass sets it.
@@ -274,6 +297,26 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     marks->Execute(kChartpointEdit);
     ASSERT_TRUE(marks->AddChartpointAt(geo::CPosition(48.14, -122.75)));
     ASSERT_TRUE(marks->AddChartpointAt(geo::CPosition(48.10, -122.69)));
+    // Three pictures and a video attached to the second, as its Attach button attaches the file
+    // chosen, then Apply.
+    auto* markPanel = frame.findChild<chartpoints::CChartpointPanel*>();
+    ASSERT_NE(markPanel, nullptr);
+    auto* entries = markPanel->findChild<QComboBox*>("attachments");
+    ASSERT_NE(entries, nullptr);
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int entry = 0; entry < 4; ++entry) {
+        const std::filesystem::path file =
+            home.folder /
+            (entry == 3 ? std::string("harbour.avi") : "harbour-" + std::to_string(entry) + ".bmp");
+        if (entry == 3)
+            std::ofstream(file, std::ios::binary) << "RIFF\0\0\0\0AVI LIST";
+        else
+            ASSERT_TRUE(picture.save(QString::fromStdString(file.string())));
+        entries->setCurrentIndex(entry);
+        ASSERT_TRUE(markPanel->AttachFile(file.string()));
+    }
+    ASSERT_TRUE(marks->OnApply());
     for (const unsigned id : {kChartpointFirst, kChartpointLast}) {
         marks->Execute(id);
         sweep();
@@ -297,10 +340,38 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     radar->SelectTarget((*radar->Targets().begin()).record.get());
     sweep();
 
+    // A tender unit on the first channel, simulated from the Tender Tracking page with its
+    // panic button pressed, tracking on; the user picks its row on the Target Tracking panel,
+    // which makes it current.
+    auto* tenders = brine_test::FindModule<targets::CTenderWindows>(frame);
+    ASSERT_NE(tenders, nullptr);
+    targets::CTenderOptions tender =
+        targets::TenderOptionsOf(tenders->Tracking(), targets::CTargetPosition{48.13, -122.70});
+    tender.settings.channels[0].valid = true;
+    tender.settings.channels[0].serial = "1234";
+    tender.simulation[0].simulate = true;
+    tender.simulation[0].panic = true;
+    tender.simulation[0].useChart = false;
+    tenders->ApplyOptions(tender);
+    run(kTenderActivate);
+    sweep();
+    ASSERT_TRUE(tenders->Tracking().IsActive());
+    ASSERT_EQ(tenders->Tracking().Tenders().size(), 1u);
+    auto* targetPanel = frame.findChild<targets::CTargetTrackingPanel*>();
+    ASSERT_NE(targetPanel, nullptr);
+    QTreeWidget* tenderRows = targetPanel->List(targets::CTargetTrackingPanel::kTender);
+    ASSERT_EQ(tenderRows->topLevelItemCount(), 1);
+    tenderRows->setCurrentItem(tenderRows->topLevelItem(0));
+    EXPECT_EQ(tenders->Tracking().current, tenders->Tracking().Tenders().front().Channel());
+    sweep();
+
     // An edit field with the keyboard and text on the clipboard.
     QApplication::clipboard()->setText("text");
     auto* field = frame.findChild<navigator::CMonitorPanel*>()->findChild<QLineEdit*>("routeName");
     ASSERT_NE(field, nullptr);
+    if (!field->isVisible())
+        run(kViewMonitorPanel);
+    ASSERT_TRUE(field->isVisible());
     frame.activateWindow();
     field->setFocus();
     sweep();
@@ -321,7 +392,7 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
     std::string never;
     for (const unsigned id : AllCommandIds())
         if (!everEnabled.count(id) && !kNeverEnabledByDesign.count(id) && !kOpenFaults.count(id) &&
-            !kNotReachedHere.count(id) && !IsLaterRecentSlot(id))
+            !IsLaterRecentSlot(id))
             never += std::to_string(id) + " " + CommandText(id) + "\n";
     EXPECT_EQ(never, "") << "commands never enabled";
 

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "TempFolder.h"
@@ -152,6 +153,31 @@ struct FirstStartHome {
             (folder / "data" / "Quorwick" / "Brinevane" / "Routes").string() + " " +
             Settings().string() + " > /dev/null";
         return std::system(install.c_str());
+    }
+
+    // The sample tidal model in a Tides folder of the home's own, named as the program's tidal
+    // model folder (the run script copies it into the folder beside the program), and the
+    // passage plan's Tides option on, as the user ticks it.
+    void InstallSampleTides() const
+    {
+        const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
+        const std::filesystem::path tides = folder / "Tides";
+        std::filesystem::create_directories(tides);
+        for (const char* name : {"PugetSound.tid", "PugetSound.dat"})
+            std::filesystem::copy_file(bin / ".." / "sample-tides" / name, tides / name,
+                                       std::filesystem::copy_options::overwrite_existing);
+        // The settings file closes with its end line: the key goes in before it.
+        std::ifstream in(Settings());
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        if (const auto end = text.rfind("#end"); end != std::string::npos)
+            text.erase(end);
+        std::ofstream out(Settings(), std::ios::trunc);
+        out << text
+            << "[Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]\nDataFolder=str:"
+            << tides.string() << "\n"
+            << "[Software\\Quorwick\\Brinevane\\Default\\Route\\Plan\\Settings]\nTidesOn=str:True\n"
+            << "#end\n";
     }
 
     TempFolder folder;

@@ -1150,6 +1150,15 @@ chart::CChartDoc* CHCRFDoc::AutoscrollToPosition(const geo::CPosition& position)
     return opened;
 }
 
+chart::CChartDoc* CHCRFDoc::OpenBestChartAt(const geo::CPosition& position)
+{
+    const CFolioChart* best = position.IsValid() ? FindFolioChart(position, 0) : nullptr;
+    if (best == nullptr)
+        return nullptr;
+    const int state = GetChartFrame() ? GetChartFrame()->GetState() : chart::kFrameNormal;
+    return OpenChartAtPosition(*best, position, false, state);
+}
+
 void CHCRFDoc::LargerScale()
 {
     geo::CPosition centre;

@@ -147,6 +147,7 @@ public:
     // The chart kept or opened is re-centred once the vessel leaves its
     // autoscroll area.
     chart::CChartDoc* AutoscrollToPosition(const geo::CPosition& position) override;
+    chart::CChartDoc* OpenBestChartAt(const geo::CPosition& position) override;
     bool IsWorldChart() const override;
     int OpenWorldChart(int argument, bool flag) override;
 
