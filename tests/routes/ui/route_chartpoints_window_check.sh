@@ -189,16 +189,16 @@ xdotool key F3
 sleep 0.5
 dismiss_boxes
 watch_marks
-panel_click 204 672   # the chartpoint panel's Edit
+panel_click 222 647   # the chartpoint panel's Edit
 sleep 0.6   # Nav is enabled by the idle pass
-panel_click 72 700   # its Nav   # the chartpoint panel's Nav
+panel_click 78 675   # its Nav
 expect_state "a chartpoint at the own position" hint 6
 [ "$(field count)" = 13 ] || fail "the chartpoints number $(field count)"
 last_state | grep -q "lat=47 36.330 N lon=122 24.360 W" || fail "the new chartpoint: $(last_state)"
 near "$(field x)" "$(field y)" "$OX" "$OY" || fail "the new mark is not where the new waypoint is"
 xdotool type --delay 40 "Own position"
 sleep 0.6
-panel_click 72 672   # Apply
+panel_click 78 647   # Apply
 expect_state "the chartpoint named" name Own
 xdotool mousemove --sync 2 2
 settled_screen "$SHOTS/routecp_3b_nav_chartpoint.png"
