@@ -97,7 +97,10 @@ TEST(GpsPortState, AHeldPortIsNotReceivingUntilItsInstrumentComes)
     // goes on watching (dead reckoning takes over after its delay).
     pty.Kill();
     const auto lost = std::chrono::steady_clock::now() + 5s;
-    while (com1.GetCondition().connected && std::chrono::steady_clock::now() < lost)
+    // The port's reader records the loss first and writes its line after:
+    // both are waited for.
+    while ((com1.GetCondition().connected || !HistoryHas(com1, "***COM1 disconnected: ")) &&
+           std::chrono::steady_clock::now() < lost)
         std::this_thread::sleep_for(20ms);
     EXPECT_FALSE(com1.GetCondition().connected);
     EXPECT_TRUE(nav.IsGpsReceiving());
