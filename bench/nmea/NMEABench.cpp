@@ -29,12 +29,12 @@
 
 namespace {
 
-const std::vector<std::string>& GpsLines()
+// Every RMC, GGA, GLL, VTG and ZDA line of the captures, in their order,
+// without its line end.
+const std::vector<std::string>& CaptureLines()
 {
     static const std::vector<std::string> lines = [] {
         std::vector<std::string> out;
-        const platform::CSystemClock clock;
-        nmea::CNMEAGPSParser check(clock, 5);
         for (int n = 1; n <= 8; ++n) {
             char name[64];
             std::snprintf(name, sizeof name, "%s/capture-%02d.nmea", BRINE_NMEA_CAPTURES, n);
@@ -46,13 +46,25 @@ const std::vector<std::string>& GpsLines()
                 if (line.size() < 7 || line[0] != '$')
                     continue;
                 const std::string id = line.substr(3, 3);
-                if (id != "RMC" && id != "GGA" && id != "GLL" && id != "VTG" && id != "ZDA")
-                    continue;
-                // Complete sentences only: those that pass and store something.
-                if (check.ParseLine(line) && check.Message().WrittenCount() > 0)
-                    out.push_back(line + "\r\n");
+                if (id == "RMC" || id == "GGA" || id == "GLL" || id == "VTG" || id == "ZDA")
+                    out.push_back(line);
             }
         }
+        return out;
+    }();
+    return lines;
+}
+
+const std::vector<std::string>& GpsLines()
+{
+    static const std::vector<std::string> lines = [] {
+        std::vector<std::string> out;
+        const platform::CSystemClock clock;
+        nmea::CNMEAGPSParser check(clock, 5);
+        for (const std::string& line : CaptureLines())
+            // Complete sentences only: those that pass and store something.
+            if (check.ParseLine(line) && check.Message().WrittenCount() > 0)
+                out.push_back(line + "\r\n");
         return out;
     }();
     return lines;
@@ -146,21 +158,8 @@ const std::string& CaptureStream()
 {
     static const std::string stream = [] {
         std::string out;
-        for (int n = 1; n <= 8; ++n) {
-            char name[64];
-            std::snprintf(name, sizeof name, "%s/capture-%02d.nmea", BRINE_NMEA_CAPTURES, n);
-            std::ifstream in(name, std::ios::binary);
-            std::string line;
-            while (std::getline(in, line)) {
-                while (!line.empty() && line.back() == '\r')
-                    line.pop_back();
-                if (line.size() < 7 || line[0] != '$')
-                    continue;
-                const std::string id = line.substr(3, 3);
-                if (id == "RMC" || id == "GGA" || id == "GLL" || id == "VTG" || id == "ZDA")
-                    out += line + "\r\n";
-            }
-        }
+        for (const std::string& line : CaptureLines())
+            out += line + "\r\n";
         return out;
     }();
     return stream;
