@@ -100,7 +100,11 @@ std::uint8_t CNMEADataValue::GetByte() const
 bool CNMEADataValue::IsValid() const
 {
     // Read the clock outside the lock: a slow clock must not hold up writers.
-    const auto now = m_clock->Monotonic();
+    return IsValidAt(m_clock->Monotonic());
+}
+
+bool CNMEADataValue::IsValidAt(std::chrono::steady_clock::time_point now) const
+{
     std::lock_guard lock(m_lock);
     if (!m_stamped)
         return false;

@@ -67,6 +67,8 @@ public:
     // True while written and younger than the validity span; an age equal to
     // the span is stale, so a span of zero is never valid.
     bool IsValid() const;
+    // The same, as of a moment the caller already read from the value's clock.
+    bool IsValidAt(std::chrono::steady_clock::time_point now) const;
 
     // Empties the value: payload cleared and the stamp marked invalid.
     void Reset();

@@ -387,15 +387,17 @@ void CNMEAMessage::CommitFix()
     fix.longitude = -NmeaDegMinToDegrees(*m_fixLongitude);
     fix.utcTime = m_fixTime;
     fix.date = m_fixDate;
+    // The datum items count as they stood when this sentence arrived.
+    const CNMEAStamp& stamp = StampNow();
     const CNMEADataValue* gps = m_stores.gps;
-    if (gps != nullptr && gps[item::LocalDatum].IsValid() &&
-        gps[item::DatumLatitudeOffset].IsValid() && gps[item::DatumLongitudeOffset].IsValid() &&
-        gps[item::ReferenceDatum].IsValid()) {
+    if (gps != nullptr && gps[item::LocalDatum].IsValidAt(stamp.monotonic) &&
+        gps[item::DatumLatitudeOffset].IsValidAt(stamp.monotonic) &&
+        gps[item::DatumLongitudeOffset].IsValidAt(stamp.monotonic) &&
+        gps[item::ReferenceDatum].IsValidAt(stamp.monotonic)) {
         fix.datum = CNMEAFix::CDatumItems{
             gps[item::LocalDatum].GetString(), gps[item::DatumLatitudeOffset].GetDouble(),
             gps[item::DatumLongitudeOffset].GetDouble(), gps[item::ReferenceDatum].GetString()};
     }
-    const CNMEAStamp& stamp = StampNow();
     fix.monotonic = stamp.monotonic;
     fix.utc = stamp.utc;
     fix.source = FixSource::NMEA;
