@@ -38,7 +38,7 @@ bool EndsData(char c)
 // then gives the correctly rounded double, the same one the general
 // conversion finds. Anything else (exponents, long mantissas, stray
 // characters) is left to the general path.
-bool SplitPlainDecimal(const char* first, const char* last, CPlainDecimal& out)
+inline bool SplitPlainDecimal(const char* first, const char* last, CPlainDecimal& out)
 {
     out.negative = first != last && *first == '-';
     if (out.negative)
@@ -264,12 +264,16 @@ std::string_view CNMEAMessage::FieldBeyondIndex(int number) const
 void CNMEAMessage::Split(std::string_view fieldTypes)
 {
     m_charsUsed = m_intsUsed = m_numbersUsed = m_textsUsed = 0;
+    if (!m_indexed)
+        IndexFields();
+    // The field counter lives in a register here; the parsers see it after.
+    int next = m_nextField;
     for (const char type : fieldTypes) {
         if (type != 'C' && type != 'D' && type != 'I' && type != 'S')
             continue;
-        const std::string_view field = GetField(m_nextField);
-        if (m_nextField < INT_MAX)
-            ++m_nextField;
+        const std::string_view field = GetField(next);
+        if (next < INT_MAX)
+            ++next;
         switch (type) {
         case 'C':
             if (m_charsUsed < kCharSlots) {
@@ -283,7 +287,8 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
                 // Checked now, converted when a parser asks: most sentences
                 // carry numbers nobody stores.
                 auto& slot = m_numbers[static_cast<std::size_t>(m_numbersUsed++)];
-                slot = {};
+                slot.present = false;
+                slot.converted = false;
                 if (field.empty())
                     break;
                 if (SplitPlainDecimal(field.data(), field.data() + field.size(), slot.parts)) {
@@ -316,6 +321,7 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
             break;
         }
     }
+    m_nextField = next;
     // Slots past each kind's count read as absent (see the accessors), so
     // the rest need not be cleared.
 }
