@@ -34,7 +34,12 @@ CNMEADate NmeaDateToDMY(double value)
 
 double NmeaDegMinToDegrees(double value)
 {
-    const double degrees = std::trunc(value / 100.0);
+    // Whole degrees by an integer cast where it is exact: every position
+    // passes here, and without SSE4.1 std::trunc is a library call.
+    const double scaled = value / 100.0;
+    const double degrees = std::fabs(scaled) < 9.0e15
+                               ? static_cast<double>(static_cast<std::int64_t>(scaled))
+                               : std::trunc(scaled);
     return degrees + (value - degrees * 100.0) / 60.0;
 }
 

@@ -42,6 +42,17 @@ class CNMEAFixRecord {
 public:
     // Stores the fix whole and gives it the next sequence number.
     void Write(CNMEAFix fix);
+    // The same, filled in place: `fill(CNMEAFix&)` must set every field but
+    // the sequence. The record's buffers are reused, so the busiest writer
+    // (every position sentence) builds no fix of its own.
+    template <class Fill>
+    void WriteInPlace(Fill&& fill)
+    {
+        std::lock_guard lock(m_lock);
+        fill(m_fix);
+        m_fix.sequence = ++m_sequence;
+        m_present = true;
+    }
     // A dead-reckoned fix never replaces a valid received one: a fix that
     // arrived since the last step wins. False when it was not written.
     bool WriteUnlessNmeaValid(CNMEAFix fix, std::chrono::steady_clock::time_point now);

@@ -388,26 +388,33 @@ void CNMEAMessage::CommitFix()
 {
     if (!m_valid || !m_fixLatitude || !m_fixLongitude || m_stores.gpsFix == nullptr)
         return;
-    CNMEAFix fix;
-    fix.latitude = -NmeaDegMinToDegrees(*m_fixLatitude);
-    fix.longitude = -NmeaDegMinToDegrees(*m_fixLongitude);
-    fix.utcTime = m_fixTime;
-    fix.date = m_fixDate;
     // The datum items count as they stood when this sentence arrived.
     const CNMEAStamp& stamp = StampNow();
     const CNMEADataValue* gps = m_stores.gps;
+    std::optional<CNMEAFix::CDatumItems> datum;
     if (gps != nullptr && gps[item::LocalDatum].IsValidAt(stamp.monotonic) &&
         gps[item::DatumLatitudeOffset].IsValidAt(stamp.monotonic) &&
         gps[item::DatumLongitudeOffset].IsValidAt(stamp.monotonic) &&
         gps[item::ReferenceDatum].IsValidAt(stamp.monotonic)) {
-        fix.datum = CNMEAFix::CDatumItems{
+        datum = CNMEAFix::CDatumItems{
             gps[item::LocalDatum].GetString(), gps[item::DatumLatitudeOffset].GetDouble(),
             gps[item::DatumLongitudeOffset].GetDouble(), gps[item::ReferenceDatum].GetString()};
     }
-    fix.monotonic = stamp.monotonic;
-    fix.utc = stamp.utc;
-    fix.source = FixSource::NMEA;
-    m_stores.gpsFix->Write(std::move(fix));
+    const double latitude = -NmeaDegMinToDegrees(*m_fixLatitude);
+    const double longitude = -NmeaDegMinToDegrees(*m_fixLongitude);
+    m_stores.gpsFix->WriteInPlace([&](CNMEAFix& fix) {
+        fix.latitude = latitude;
+        fix.longitude = longitude;
+        fix.utcTime = m_fixTime;
+        fix.date = m_fixDate;
+        if (datum)
+            fix.datum = std::move(datum);
+        else
+            fix.datum.reset();
+        fix.monotonic = stamp.monotonic;
+        fix.utc = stamp.utc;
+        fix.source = FixSource::NMEA;
+    });
 }
 
 void CNMEAMessage::StoreInt(ValueStore store, int item, std::int32_t value)
