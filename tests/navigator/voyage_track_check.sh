@@ -25,7 +25,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
 xwin_enter "$0" "$PROGRAM" "$MEDIA"
 MEDIA=$(cd "$MEDIA" && pwd)
 chart_opened() { grep "chart opened: " "$work/program.log" | tail -n 1 | grep -- "$1"; }
-chart_menu() { activate "$MAIN"; xdotool key alt+c; sleep 0.4; xdotool key "$1"; }
 
 shot() { xwin_shot "voytrack_$1"; }
 menu_key() { focus "$MAIN"; xdotool key "$1"; sleep 0.4; xdotool key "$2"; sleep 0.4; }
@@ -41,20 +40,11 @@ printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n%s\n%s\n#end\n' "$w
     > "$work/config/Quorwick/Brinevane/settings.conf"
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 gps_writer "$work/feed1" 47.6300 -122.3700 200.0 180.0
-cp -r "$MEDIA" "$work/media"
 export BRINE_REPORT_FOCUS=1 BRINE_REPORT_CHARTS=1
 start_wm
 
 step "a first start with the sample media: Larger Scale twice to the harbour chart RC9003"
-start_past_disclaimer --sample-media "$work/media"
-overview() { chart_opened RC9001; }
-wait_for "the overview chart" overview
-chart_menu l
-approach() { chart_opened RC9002; }
-wait_for "the approach chart" approach
-chart_menu l
-harbour() { chart_opened RC9003; }
-wait_for "the harbour chart" harbour
+start_on_sample_harbour_chart "$MEDIA"
 
 step "Start Voyage in the temporary log; the track is written for 12 s"
 open_voyage() { focus "$MAIN"; xdotool key ctrl+alt+v; sleep 0.5; window_named "Start Voyage"; }
@@ -89,15 +79,7 @@ start_past_disclaimer
 wait_for "the following window after the restart" follower_opened
 sleep 4
 shot 2_after_restart
-activate "$MAIN"
-xdotool key ctrl+o
-chooser_visible() { window_named "Open"; }
-wait_for "the Open chooser" chooser_visible
-activate "$FOUND"
-xdotool key End Return
-logs_visible() { window_named "Open Log Database"; }
-wait_for "the Open Log Database dialog" logs_visible
-activate "$FOUND"
+open_log_chooser
 xdotool key Tab Tab Home
 sleep 0.3
 shot 3_log_chooser
