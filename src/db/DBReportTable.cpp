@@ -1,36 +1,34 @@
 #include "db/DBReportTable.h"
 
-#include "platform/Ascii.h"
-
 namespace db {
+
+namespace {
+
+CodePage StoredPage(report::CellCodePage page)
+{
+    return page == report::CellCodePage::Oem437 ? CodePage::Oem437 : CodePage::Windows1252;
+}
+
+}   // namespace
 
 CDBReportTable::CDBReportTable(std::vector<ReportField> fields,
                                std::shared_ptr<dbase::CDbaseEngine> engine)
-    : CDBTextTable(std::move(engine)), m_fields(std::move(fields))
+    : CDBTextTable(std::move(engine)), report::CReportTable(std::move(fields))
 {
-    for (const ReportField& f : m_fields)
+    for (const ReportField& f : ReportFields())
         m_fieldList.Add(f.name, f.type, f.type == 'M' ? 10 : f.width, f.decimals);
-    m_cells.resize(m_fields.size());
-}
-
-int CDBReportTable::FieldIndex(std::string_view name) const
-{
-    for (std::size_t i = 0; i < m_fields.size(); ++i)
-        if (platform::EqualNoCaseAscii(m_fields[i].name, name))
-            return static_cast<int>(i);
-    return -1;
 }
 
 bool CDBReportTable::LoadRecord()
 {
     if (!CDBInterface::LoadRecord())
         return false;
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        const ReportField& f = m_fields[i];
+    for (std::size_t i = 0; i < ReportFields().size(); ++i) {
+        const ReportField& f = ReportFields()[i];
         if (f.type == 'N')
             m_cells[i] = Field(f.name).Trimmed();
         else
-            m_cells[i] = Text(f.name, f.page);
+            m_cells[i] = Text(f.name, StoredPage(f.page));
         if (f.type == 'N') {
             const std::size_t first = m_cells[i].find_first_not_of(' ');
             m_cells[i].erase(0, first == std::string::npos ? m_cells[i].size() : first);
@@ -42,26 +40,38 @@ bool CDBReportTable::LoadRecord()
 bool CDBReportTable::StoreRecord()
 {
     bool ok = CDBInterface::StoreRecord();
-    for (std::size_t i = 0; ok && i < m_fields.size(); ++i) {
-        const ReportField& f = m_fields[i];
+    for (std::size_t i = 0; ok && i < ReportFields().size(); ++i) {
+        const ReportField& f = ReportFields()[i];
         const std::string& cell = i < m_cells.size() ? m_cells[i] : std::string();
         if (f.type == 'N' && f.decimals > 0)
             ok = PutDouble(f.name, NumberFromText(cell), f.width, f.decimals);
         else if (f.type == 'N')
             ok = PutInteger(f.name, static_cast<long long>(NumberFromText(cell)), f.width);
         else
-            ok = PutText(f.name, cell, f.page);   // a text too long is cut to the field
+            ok = PutText(f.name, cell, StoredPage(f.page));   // a text too long is cut to the field
     }
     return ok;
 }
 
 void CDBReportTable::ClearRecord()
 {
-    m_cells.assign(m_fields.size(), std::string());
+    ClearCells();
+}
+
+bool CDBReportTable::CreateAt(const std::string& base)
+{
+    SetFilePath(base);
+    return Open();
+}
+
+std::unique_ptr<report::CReportTable> MakeReportTable(const std::vector<ReportField>& fields,
+                                                      std::shared_ptr<dbase::CDbaseEngine> engine)
+{
+    return std::make_unique<CDBReportTable>(fields, std::move(engine));
 }
 
 namespace {
-constexpr CodePage kOem = CodePage::Oem437;
+constexpr report::CellCodePage kOem = report::CellCodePage::Oem437;
 }
 
 const std::vector<ReportField>& ReportChartpointFields()
@@ -143,7 +153,7 @@ const std::vector<ReportField>& ReportPlanFields()
                                             {"DISTANCE", 'C', 10},
                                             {"TOTAL", 'C', 10},
                                             {"TOGO", 'C', 10},
-                                            {"DRIFT", 'N', 5, CodePage::Windows1252, 2},
+                                            {"DRIFT", 'N', 5, report::CellCodePage::Windows1252, 2},
                                             {"MEMO", 'M', 10}};
     return f;
 }

@@ -7,6 +7,7 @@
 // their degree and minute signs are printed from.
 
 #include "db/DBTextTable.h"
+#include "engines/report/ReportTable.h"
 
 #include <memory>
 #include <string>
@@ -14,33 +15,31 @@
 
 namespace db {
 
-struct ReportField {
-    const char* name;
-    char type = 'C';   // 'C' text, 'N' whole number, 'M' memo
-    int width = 10;
-    CodePage page = CodePage::Windows1252;
-    int decimals = 0;   // of a number
-};
+using ReportField = report::ReportField;
 
-class CDBReportTable : public CDBTextTable {
+class CDBReportTable : public CDBTextTable, public report::CReportTable {
 public:
     // `fields` follow "UNIQUE" in this order; `engine` may be a thread's own.
     explicit CDBReportTable(std::vector<ReportField> fields,
                             std::shared_ptr<dbase::CDbaseEngine> engine = nullptr);
 
-    const std::vector<ReportField>& ReportFields() const { return m_fields; }
-    // The index of a field by name (any case), or -1.
-    int FieldIndex(std::string_view name) const;
-
     bool LoadRecord() override;
     bool StoreRecord() override;
     void ClearRecord() override;
 
-    std::vector<std::string> m_cells;   // one per report field, in order
-
-private:
-    std::vector<ReportField> m_fields;
+    bool CreateAt(const std::string& base) override;
+    bool BeginFill() override { return Lock(); }
+    bool EndFill() override { return FlushAndUnlock(); }
+    bool AppendCells() override { return AppendNew(); }
+    long RowCount() override { return GetRecordCount(); }
+    bool ReadRow(long record) override { return GoRecord(record); }
+    void CloseTable() override { Close(); }
+    const std::string& LastError() const override { return GetMessage(); }
 };
+
+// The report engine's tables, made in the table layer.
+std::unique_ptr<report::CReportTable> MakeReportTable(const std::vector<ReportField>& fields,
+                                                      std::shared_ptr<dbase::CDbaseEngine> engine);
 
 // The fields of each report table.
 const std::vector<ReportField>& ReportChartpointFields();

@@ -175,6 +175,15 @@ std::vector<geo::CPosition> CLogTrack::Positions() const
     return positions;
 }
 
+std::optional<geo::CPosition> CLogTrack::FirstDrawnPosition() const
+{
+    const std::optional<std::size_t> first = GetFirstNodeToDraw(true);
+    if (!first)
+        return std::nullopt;
+    const CTrackFix& f = m_kept[*first].fix;
+    return geo::CPosition(f.latitude, f.longitude, f.altitude, static_cast<std::int16_t>(f.datum));
+}
+
 std::optional<CTrackFix> CLogTrack::FixAt(chart::CChartDoc& doc, geo::IntPoint p) const
 {
     if (m_properties && !m_properties->GetDraw())

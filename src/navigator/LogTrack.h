@@ -72,6 +72,8 @@ public:
 
     // The drawn fixes' positions, oldest first.
     std::vector<geo::CPosition> Positions() const;
+    // The oldest fix drawn (within the display limit); none when none is.
+    std::optional<geo::CPosition> FirstDrawnPosition() const;
     // The newest drawn fix whose marker lies under client point p; none
     // while the markers are off.
     std::optional<CTrackFix> FixAt(chart::CChartDoc& doc, geo::IntPoint p) const;

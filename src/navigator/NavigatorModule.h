@@ -297,6 +297,8 @@ private:
     void LoadLogFolderSettings(const app::CRegistry& reg);
     void SaveLogSettings(app::CRegistry& reg, app::CRegistry& log) const;
     CLogTrack* TrackOf(const CLogVessel& vessel) const;
+    // Whether `later` is the next append of `earlier`'s own vessel in the same voyage.
+    static bool SameVoyage(const CLogVessel& earlier, const CLogVessel& later);
     void TakeTrackResults();
 
 protected:

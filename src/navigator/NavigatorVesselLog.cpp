@@ -253,6 +253,12 @@ void CNavigatorModule::SyncTracks(bool reread)
         m_trackListener();
 }
 
+bool CNavigatorModule::SameVoyage(const CLogVessel& earlier, const CLogVessel& later)
+{
+    return earlier.vesselId == later.vesselId && later.appendNo == earlier.appendNo + 1 &&
+           !later.voyageId.empty() && later.voyageId == earlier.voyageId;
+}
+
 void CNavigatorModule::TakeTrackResults()
 {
     bool changed = false;
@@ -266,6 +272,22 @@ void CNavigatorModule::DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc)
 {
     for (auto& entry : m_tracks)
         entry.second->Draw(doc, dc, true);
+    // A voyage taken up again (at the next start, or in the log opened again
+    // to be appended to) goes on in a new append of the own vessel with a
+    // track file of its own; its line joins the append before it, so the
+    // voyage is drawn as one line. The tracks follow the log's vessel and
+    // append order.
+    const CLogVessel* earlier = nullptr;
+    const CLogTrack* earlierTrack = nullptr;
+    for (const auto& [vessel, track] : m_tracks) {
+        if (vessel->kind != kVesselOwn)
+            continue;
+        if (earlier && SameVoyage(*earlier, *vessel))
+            if (const std::optional<geo::CPosition> first = track->FirstDrawnPosition())
+                earlierTrack->DrawTrail(doc, dc, {*first});
+        earlier = vessel;
+        earlierTrack = track.get();
+    }
     // The own track's line goes on to the vessel.
     if (const CLogVessel* own = m_logbook->OwnVessel())
         if (CLogTrack* track = TrackOf(*own))

@@ -35,7 +35,6 @@ shot() { xwin_shot "autoscroll_$1"; }
 # changes it, the chart followed and whether the vessel is in its view.
 chart_opened() { grep "chart opened: " "$work/program.log" | tail -n 1 | grep -- "$1"; }
 following() { grep "following: " "$work/program.log" | tail -n 1 | grep -- "$1"; }
-chart_menu() { activate "$MAIN"; xdotool key alt+c; sleep 0.4; xdotool key "$1"; }
 
 SETTINGS="$work/config/Quorwick/Brinevane/settings.conf"
 # A fresh home: COM1 on the pty; the autoscroll step and the best-chart check every second.
@@ -86,21 +85,11 @@ fresh_settings
 # The harbour chart's north edge is at about 47 37.8 N.
 gps_writer "$work/feed1" 47.6217 -122.385
 STILL=$!
-# The media are copied: a first start installs from them.
-cp -r "$MEDIA" "$work/media"
 export BRINE_REPORT_CHARTS=1 BRINE_REPORT_FOCUS=1 BRINE_NAV_STATE_FILE="$work/nav.txt"
 start_wm
 
 step "a first start with the sample media: the overview; Larger Scale twice to RC9003"
-start_past_disclaimer --sample-media "$work/media"
-overview() { chart_opened RC9001; }
-wait_for "the overview chart" overview
-chart_menu l
-approach() { chart_opened RC9002; }
-wait_for "the approach chart" approach
-chart_menu l
-harbour() { chart_opened RC9003; }
-wait_for "the harbour chart" harbour
+start_on_sample_harbour_chart "$MEDIA"
 
 step "Navigator > Autoscroll Monitor Window: the following window on RC9003"
 open_follower RC9003

@@ -140,15 +140,7 @@ preview "End" "Log Report - ~d"
 shot 4_log_list_report
 
 step "File > Open, the log chooser: Files of type, the older log picked and converted"
-activate "$MAIN"
-xdotool key ctrl+o
-chooser_visible() { window_named "Open"; }
-wait_for "the Open chooser" chooser_visible
-activate "$FOUND"
-xdotool key End Return
-logs_visible() { answer_no; window_named "Open Log Database"; }
-wait_for "the Open Log Database dialog" logs_visible
-activate "$FOUND"
+open_log_chooser
 xdotool key alt+t Down
 sleep 0.5
 xdotool key Tab Tab

@@ -287,6 +287,37 @@ open_livechart_file() {
     xdotool key Return
 }
 
+# A first start on a copy of the sample media folder $1 (a first start
+# installs from it), stepped from the overview RC9001 with Chart > Larger
+# Scale twice to the harbour chart RC9003. The program must report the charts
+# it opens (BRINE_REPORT_CHARTS=1).
+start_on_sample_harbour_chart() {
+    local step
+    cp -r "$1" "$work/media"
+    start_past_disclaimer --sample-media "$work/media"
+    for step in RC9001 RC9002 RC9003; do
+        [ "$step" = RC9001 ] || { activate "$MAIN"; xdotool key alt+c; sleep 0.4; xdotool key l; }
+        XWIN_CHART=$step
+        sample_chart() { grep "chart opened: " "$work/program.log" | tail -n 1 | grep -- "$XWIN_CHART"; }
+        wait_for "the sample chart $step" sample_chart
+    done
+}
+
+# File > Open > Log: the "Open Log Database" dialog, active, its id in
+# $FOUND. A question on the way (whether to save a temporary log) is answered No.
+open_log_chooser() {
+    activate "$MAIN"
+    xdotool key ctrl+o
+    open_chooser() { window_named "Open"; }
+    wait_for "the Open chooser" open_chooser
+    activate "$FOUND"
+    # The kinds of file to open end with the log.
+    xdotool key End Return
+    log_chooser() { answer_question alt+n "$MAIN"; window_named "Open Log Database"; }
+    wait_for "the Open Log Database dialog" log_chooser
+    activate "$FOUND"
+}
+
 # A socat pty pair per name: the program's end $work/com<name>, the
 # writer's end $work/feed<name>; returns once all exist.
 pty_pairs() {

@@ -2,6 +2,7 @@
 
 #include "app/StringUtils.h"
 #include "db/DBChartPoint.h"
+#include "db/DBReportTable.h"
 
 #include <array>
 
@@ -15,6 +16,7 @@ report::CReportRequest ChartpointReport(db::CDBChartPoint& table)
     request.windowTitle = "Chartpoint Report - " + std::filesystem::path(path).filename().string();
     request.formulas = {{"File_name", app::CompactPath(path, 47)}};
     request.fields = db::ReportChartpointFields();
+    request.makeTable = db::MakeReportTable;
 
     std::vector<std::array<std::string, 6>> rows;
     if (table.IsOpen() && !table.IsEmpty()) {

@@ -45,7 +45,7 @@ bool Is(std::string_view word, std::string_view keyword)
 
 class CParser {
 public:
-    CParser(const std::vector<db::ReportField>& fields,
+    CParser(const std::vector<ReportField>& fields,
             const std::map<std::string, std::string>& formulas, CReportDefinition& out)
         : m_fields(fields), m_formulas(formulas), m_out(out)
     { }
@@ -87,9 +87,9 @@ private:
         return false;
     }
 
-    const db::ReportField* FindField(std::string_view name) const
+    const ReportField* FindField(std::string_view name) const
     {
-        for (const db::ReportField& f : m_fields)
+        for (const ReportField& f : m_fields)
             if (Is(name, f.name))
                 return &f;
         return nullptr;
@@ -156,7 +156,7 @@ private:
             text.remove_prefix(close + 1);
             if (const auto formula = m_formulas.find(name); formula != m_formulas.end()) {
                 literal += formula->second;   // a value is data: never read as a placeholder
-            } else if (const db::ReportField* field = FindField(name)) {
+            } else if (const ReportField* field = FindField(name)) {
                 parts.push_back({literal, false});
                 literal.clear();
                 parts.push_back({field->name, true});
@@ -174,7 +174,7 @@ private:
         if (m_out.columns.size() >= 40)
             return Fail(error, "at most 40 columns");
         const std::string_view field = NextWord(rest);
-        const db::ReportField* known = FindField(field);
+        const ReportField* known = FindField(field);
         if (!known)
             return Fail(error, "unknown field \"" + std::string(field) + "\"");
         CReportColumn column;
@@ -238,7 +238,7 @@ private:
         return true;
     }
 
-    const std::vector<db::ReportField>& m_fields;
+    const std::vector<ReportField>& m_fields;
     const std::map<std::string, std::string>& m_formulas;
     CReportDefinition& m_out;
     int m_line = 0;
@@ -276,7 +276,7 @@ fs::path FindReportDefinition(std::string_view name, const fs::path& systemFolde
     return {};
 }
 
-bool ParseReportDefinition(std::string_view text, const std::vector<db::ReportField>& fields,
+bool ParseReportDefinition(std::string_view text, const std::vector<ReportField>& fields,
                            const std::map<std::string, std::string>& formulas,
                            CReportDefinition& out, std::string& error)
 {
@@ -296,7 +296,7 @@ bool ParseReportDefinition(std::string_view text, const std::vector<db::ReportFi
 }
 
 bool LoadReportDefinition(std::string_view name, const fs::path& systemFolder,
-                          const std::vector<db::ReportField>& fields,
+                          const std::vector<ReportField>& fields,
                           const std::map<std::string, std::string>& formulas,
                           CReportDefinition& out, std::string& error)
 {

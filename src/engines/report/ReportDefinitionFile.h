@@ -12,8 +12,8 @@
 // Anything else, and any field or formula the report does not have, refuses
 // the definition with the line's number and what was not known.
 
-#include "db/DBReportTable.h"
 #include "engines/report/ReportDefinition.h"
+#include "engines/report/ReportTable.h"
 
 #include <filesystem>
 #include <map>
@@ -36,13 +36,13 @@ std::filesystem::path UserReportsFolder();
 // Parses `text`. Formula placeholders in titles take their values from
 // `formulas` (as data: a value is never read as a placeholder); field
 // placeholders stay as title parts for the run to fill from the first row.
-bool ParseReportDefinition(std::string_view text, const std::vector<db::ReportField>& fields,
+bool ParseReportDefinition(std::string_view text, const std::vector<ReportField>& fields,
                            const std::map<std::string, std::string>& formulas,
                            CReportDefinition& out, std::string& error);
 
 // Reads and parses the named report's file; the error names the file.
 bool LoadReportDefinition(std::string_view name, const std::filesystem::path& systemFolder,
-                          const std::vector<db::ReportField>& fields,
+                          const std::vector<ReportField>& fields,
                           const std::map<std::string, std::string>& formulas,
                           CReportDefinition& out, std::string& error);
 

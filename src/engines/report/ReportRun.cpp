@@ -19,8 +19,8 @@ namespace {
 constexpr std::size_t kRowBatch = 64;
 }   // namespace
 
-CReportSink::CReportSink(db::CDBReportTable& table, std::stop_token stop,
-                         std::atomic<std::size_t>& done, std::atomic<std::size_t>& expected,
+CReportSink::CReportSink(CReportTable& table, std::stop_token stop, std::atomic<std::size_t>& done,
+                         std::atomic<std::size_t>& expected,
                          std::shared_ptr<dbase::CDbaseEngine> engine)
     : m_table(table), m_stop(std::move(stop)), m_done(done), m_expected(expected),
       m_engine(std::move(engine))
@@ -36,26 +36,26 @@ bool CReportSink::Append()
 {
     if (m_done % kRowBatch == 0 && m_stop.stop_requested())
         return false;
-    if (!m_table.AppendNew())
+    if (!m_table.AppendCells())
         return false;
-    m_table.ClearRecord();
+    m_table.ClearCells();
     ++m_done;
     return true;
 }
 
 CReportTableRows::CReportTableRows(std::shared_ptr<dbase::CDbaseEngine> engine,
-                                   std::unique_ptr<db::CDBReportTable> table,
+                                   std::unique_ptr<CReportTable> table,
                                    std::unique_ptr<CReportTempName> name,
                                    std::vector<int> columnFields)
     : m_engine(std::move(engine)), m_table(std::move(table)), m_name(std::move(name)),
       m_columnFields(std::move(columnFields))
 {
-    m_count = static_cast<std::size_t>(std::max(0L, m_table->GetRecordCount()));
+    m_count = static_cast<std::size_t>(std::max(0L, m_table->RowCount()));
 }
 
 CReportTableRows::~CReportTableRows()
 {
-    m_table->Close();
+    m_table->CloseTable();
     m_name->Remove();
 }
 
@@ -63,7 +63,7 @@ void CReportTableRows::Row(std::size_t index, std::vector<std::string>& cells) c
 {
     cells.assign(m_columnFields.size(), std::string());
     // The rows were appended in order, so record n + 1 is row n.
-    if (!m_table->GoRecord(static_cast<long>(index) + 1))
+    if (!m_table->ReadRow(static_cast<long>(index) + 1))
         return;
     for (std::size_t c = 0; c < m_columnFields.size(); ++c)
         if (m_columnFields[c] >= 0)
@@ -92,25 +92,29 @@ std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page, s
         request.folder.empty() ? ProcessReportFolder() : request.folder;
     if (!name->Take(folder, error))
         return nullptr;
-    auto table = std::make_unique<db::CDBReportTable>(request.fields, engine);
-    table->SetFilePath(name->Base().string());
-    if (!table->Open()) {
+    std::unique_ptr<CReportTable> table =
+        request.makeTable ? request.makeTable(request.fields, engine) : nullptr;
+    if (!table) {
+        error = "The report \"" + request.name + "\" has no table to write its rows to.";
+        return nullptr;
+    }
+    if (!table->CreateAt(name->Base().string())) {
         error = "The report table " + name->Base().string() + ".dbf could not be made.";
         return nullptr;
     }
     // Held for the whole fill: nobody else appends, and no lock per row.
-    table->Lock();
+    table->BeginFill();
     {
         CReportSink sink(*table, stop, progress.done, progress.expected, engine);
         std::string fillError;
         const bool filled = request.fill ? request.fill(sink, fillError) : true;
         if (!filled || stop.stop_requested()) {
             error = stop.stop_requested() ? std::string() : fillError;
-            table->Close();
+            table->CloseTable();
             return nullptr;   // `name` removes the files
         }
     }
-    table->FlushAndUnlock();
+    table->EndFill();
 
     // Which table field each column shows.
     std::vector<int> columnFields;
@@ -118,7 +122,7 @@ std::unique_ptr<CFilledReport> FillReport(CReportRequest request, QSizeF page, s
         columnFields.push_back(table->FieldIndex(column.field));
     // Title lines that show fields take them from the first row.
     if (!request.definition.titleParts.empty()) {
-        const bool first = table->GoRecord(1);
+        const bool first = table->ReadRow(1);
         request.definition.titles.clear();
         for (const auto& parts : request.definition.titleParts) {
             std::string line;

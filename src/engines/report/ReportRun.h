@@ -6,9 +6,9 @@
 // an engine of its own; values the modules hold are copied beforehand on the
 // window thread. Closing the report deletes its table's files.
 
-#include "db/DBReportTable.h"
 #include "engines/report/ReportFiles.h"
 #include "engines/report/ReportLayout.h"
+#include "engines/report/ReportTable.h"
 
 #include <QString>
 
@@ -33,7 +33,7 @@ namespace report {
 // What a fill writes to: set the cells (report table fields in order), then Append.
 class CReportSink {
 public:
-    CReportSink(db::CDBReportTable& table, std::stop_token stop, std::atomic<std::size_t>& done,
+    CReportSink(CReportTable& table, std::stop_token stop, std::atomic<std::size_t>& done,
                 std::atomic<std::size_t>& expected, std::shared_ptr<dbase::CDbaseEngine> engine);
 
     std::vector<std::string>& Cells() { return m_table.m_cells; }
@@ -45,10 +45,10 @@ public:
     bool StopRequested() const { return m_stop.stop_requested(); }
     // The worker's engine, for the fill's own read-only source handles.
     const std::shared_ptr<dbase::CDbaseEngine>& Engine() const { return m_engine; }
-    const std::string& Error() const { return m_table.GetMessage(); }
+    const std::string& Error() const { return m_table.LastError(); }
 
 private:
-    db::CDBReportTable& m_table;
+    CReportTable& m_table;
     std::stop_token m_stop;
     std::atomic<std::size_t>& m_done;
     std::atomic<std::size_t>& m_expected;
@@ -63,7 +63,8 @@ struct CReportRequest {
     std::string name;   // the definition file's name, "ChartPnt" for "ChartPnt.rpt"
     std::map<std::string, std::string> formulas;   // values for the titles' placeholders
     CReportDefinition definition;   // columns name their fields
-    std::vector<db::ReportField> fields;
+    std::vector<ReportField> fields;
+    CReportTableMaker makeTable;   // the table layer's, for the fields above
     CReportFill fill;
     std::filesystem::path folder;   // where the table is written; empty: this process's folder
     // The caption of the report's window and of its progress: the report's
@@ -80,8 +81,8 @@ bool ApplyReportDefinition(CReportRequest& request, const std::filesystem::path&
 class CReportTableRows final : public CReportRows {
 public:
     CReportTableRows(std::shared_ptr<dbase::CDbaseEngine> engine,
-                     std::unique_ptr<db::CDBReportTable> table,
-                     std::unique_ptr<CReportTempName> name, std::vector<int> columnFields);
+                     std::unique_ptr<CReportTable> table, std::unique_ptr<CReportTempName> name,
+                     std::vector<int> columnFields);
     ~CReportTableRows() override;
 
     std::size_t Count() const override { return m_count; }
@@ -90,7 +91,7 @@ public:
 
 private:
     std::shared_ptr<dbase::CDbaseEngine> m_engine;
-    std::unique_ptr<db::CDBReportTable> m_table;
+    std::unique_ptr<CReportTable> m_table;
     std::unique_ptr<CReportTempName> m_name;
     std::vector<int> m_columnFields;
     std::size_t m_count = 0;

@@ -3,6 +3,7 @@
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
 #include "db/DBLog.h"
+#include "db/DBReportTable.h"
 #include "db/DBVesselLog.h"
 #include "navigator/LogbookRows.h"
 #include "navigator/TrackRecord.h"
@@ -75,6 +76,7 @@ report::CReportRequest VesselLogReport(const std::string& indexPath,
         "Vessel Log Report - " + std::filesystem::path(indexPath).filename().string();
     request.formulas = {{"FileName", app::CompactPath(indexPath, 47)}};
     request.fields = db::ReportLogFields();
+    request.makeTable = db::MakeReportTable;
     request.fill = [tables = std::move(tables)](report::CReportSink& sink, std::string&) {
         // Each logbook is read up to the rows it had when the run began; a
         // growing log's later rows wait for the next report.
@@ -126,6 +128,7 @@ report::CReportRequest LogListReport(const std::string& indexPath)
     request.windowTitle = "Log Report - " + std::filesystem::path(indexPath).filename().string();
     request.formulas = {{"File Name", app::CompactPath(indexPath, 47)}};
     request.fields = db::ReportVesselLogFields();
+    request.makeTable = db::MakeReportTable;
     request.fill = [indexPath](report::CReportSink& sink, std::string& error) {
         db::CDBVesselLog index(sink.Engine());
         index.SetFilePath(indexPath);

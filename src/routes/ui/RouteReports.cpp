@@ -3,6 +3,7 @@
 #include "app/DateTimeEx.h"
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
+#include "db/DBReportTable.h"
 #include "db/DBRoute.h"
 #include "engines/report/ReportDefinitionFile.h"
 #include "routes/LegTypes.h"
@@ -65,6 +66,7 @@ report::CReportRequest WaypointListReport(const CRouteState& state, const std::s
                         {"From", from},
                         {"To", to}};
     request.fields = db::ReportRouteFields();
+    request.makeTable = db::MakeReportTable;
     Rows rows;
     // Course and distance of the leg to the next waypoint; 0 and 0 at the last.
     const std::vector<PlanWaypoint> legs = PlanWaypointsOf(state);
@@ -91,6 +93,7 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
                         {"Route Path", app::CompactPath(table.GetFolder(), 47)},
                         {"Attach Path", app::CompactPath(attachmentsFolder, 47)}};
     request.fields = db::ReportRouteListFields();
+    request.makeTable = db::MakeReportTable;
     Rows rows;
     if (table.IsOpen() && !table.IsEmpty()) {
         table.PushPosition();
@@ -168,6 +171,7 @@ report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteSt
     if (kind == PlanReportKind::CustomWithMemos)
         request.formulas["RouteMemo"] = routeMemo;
     request.fields = db::ReportPlanFields();
+    request.makeTable = db::MakeReportTable;
     request.fill = CopiedRows(PlanRows(plan, state));
     return request;
 }

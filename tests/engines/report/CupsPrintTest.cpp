@@ -152,6 +152,7 @@ report::CReportRequest NumberedRows(int count)
     request.definition.columns = {{"Name", 2, report::Align::Left, "NAME"},
                                   {"Area", 1, report::Align::Left, "AREA"}};
     request.fields = db::ReportChartpointFields();
+    request.makeTable = db::MakeReportTable;
     request.fill = [count](report::CReportSink& sink, std::string&) {
         for (int i = 0; i < count; ++i) {
             sink.Cell("NAME") = "Mark " + std::to_string(1000 + i);

@@ -1,5 +1,6 @@
 // Any bytes as a report definition: parsed into a definition, or refused
 // with a message that names a line (or says there are no columns).
+#include "db/DBReportTable.h"
 #include "engines/report/ReportDefinitionFile.h"
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 // a missing or bad definition refuses the run with the file and line named.
 #include "chartpoints/ui/ChartpointReport.h"
 #include "db/DBChartPoint.h"
+#include "db/DBReportTable.h"
 #include "db/DBRoute.h"
 #include "engines/report/ReportDefinitionFile.h"
 #include "engines/report/ReportRun.h"

@@ -116,6 +116,7 @@ protected:
         report::CReportRequest request;
         request.name = name;
         request.fields = db::ReportChartpointFields();
+        request.makeTable = db::MakeReportTable;
         request.formulas = {{"File_name", "Sound"}};
         request.folder = Reports();
         request.fill = [failingFill](report::CReportSink& sink, std::string& error) {

@@ -50,6 +50,7 @@ report::CReportRequest NumberedRows(int count)
     request.definition.columns = {{"Name", 2, report::Align::Left, "NAME"},
                                   {"Area", 1, report::Align::Left, "AREA"}};
     request.fields = db::ReportChartpointFields();
+    request.makeTable = db::MakeReportTable;
     request.fill = [count](report::CReportSink& sink, std::string&) {
         sink.Expect(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i) {
@@ -131,6 +132,16 @@ TEST(ReportRun, AStoppedOrFailedFillLeavesNoFiles)
     EXPECT_FALSE(report::FillReport(std::move(failing), report::DefaultPageSize(),
                                     std::stop_token(), progress, error));
     EXPECT_EQ(error, "The log could not be read.");
+    EXPECT_EQ(FilesIn(dir.path().toStdString()), 0u);
+
+    // A request nobody gave a table to is refused by name, not run.
+    report::CReportRequest tableless = NumberedRows(10);
+    tableless.name = "ChartPnt";
+    tableless.folder = dir.path().toStdString();
+    tableless.makeTable = nullptr;
+    EXPECT_FALSE(report::FillReport(std::move(tableless), report::DefaultPageSize(),
+                                    std::stop_token(), progress, error));
+    EXPECT_NE(error.find("\"ChartPnt\""), std::string::npos) << error;
     EXPECT_EQ(FilesIn(dir.path().toStdString()), 0u);
 }
 

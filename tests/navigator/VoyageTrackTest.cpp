@@ -1,0 +1,187 @@
+// A voyage's track across restarts: each start that takes up the voyage, and
+// each File > Open that appends to the log, writes a new own-vessel append
+// with a track file of its own. Every append's track is drawn, and the
+// appends of one voyage are joined into one line, so the navigator sees the
+// whole voyage, not only the newest part as a lone mark.
+
+#include "navigator/NavigatorModule.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+#include "FakeClock.h"
+#include "NavigatorFakes.h"
+#include "PlainChartDoc.h"
+#include "ScriptedPrompt.h"
+#include "TempFolder.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/draw/XDC.h"
+
+using namespace std::chrono_literals;
+using namespace navigator;
+
+namespace {
+
+struct Station {
+    brine_test::FakeClock& clock;
+    navtest::FakeGps& gps;
+    CNavigatorModule nav;
+    int second = 0;
+
+    Station(navtest::MemorySettings& settings, brine_test::FakeClock& c, navtest::FakeGps& g)
+        : clock(c), gps(g), nav(settings, c, &g)
+    { }
+    // A fix a second at `lat` on 122.40 W, each a timer pass.
+    void Sail(double lat, int seconds, int& clockSecond)
+    {
+        for (int i = 0; i < seconds; ++i, ++clockSecond) {
+            char time[32];
+            std::snprintf(time, sizeof time, "12%02d%02d.00", clockSecond / 60, clockSecond % 60);
+            ASSERT_TRUE(
+                gps.parser.ParseLine(navtest::Rmc(lat - i * 1e-4, -122.40, 6.0, 180.0, time)));
+            nav.NavigationTimerPass();
+            nav.PanelQueue().Drain([&](const app::CPostedMessage& m) { nav.OnMonitorMessage(m); });
+            clock.Advance(1s);
+        }
+    }
+};
+
+using Segment = std::pair<geo::IntPoint, geo::IntPoint>;
+
+// The line pieces the tracks were drawn with, once every track's window has
+// been read (on workers that post when they are ready).
+std::vector<Segment> DrawnSegments(CNavigatorModule& nav)
+{
+    navtest::PlainDoc doc;
+    std::vector<Segment> segments;
+    std::size_t before = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto* backend = new chart::CRecordingBackend;
+        chart::CXDC dc{std::unique_ptr<chart::CDrawBackend>(backend)};
+        nav.DrawTracks(doc, dc);
+        segments.clear();
+        for (const auto& r : backend->Records())
+            if (r.op == chart::DrawOp::Polyline || r.op == chart::DrawOp::Line)
+                for (std::size_t i = 1; i < r.points.size(); ++i)
+                    segments.emplace_back(r.points[i - 1], r.points[i]);
+        if (attempt > 10 && segments.size() == before)
+            break;
+        before = segments.size();
+        std::this_thread::sleep_for(20ms);
+        nav.PanelQueue().Drain([&](const app::CPostedMessage& m) { nav.OnMonitorMessage(m); });
+    }
+    return segments;
+}
+
+geo::IntPoint Place(const CTrackFix& fix)
+{
+    return navtest::PlainDoc::Project(fix.latitude, fix.longitude);
+}
+
+bool HasSegment(const std::vector<Segment>& segments, geo::IntPoint a, geo::IntPoint b)
+{
+    return std::find(segments.begin(), segments.end(), Segment{a, b}) != segments.end();
+}
+
+// Within a pixel of a drawn piece (the painter leaves out fixes on a straight run).
+bool OnSomeSegment(const std::vector<Segment>& segments, geo::IntPoint p)
+{
+    return std::any_of(segments.begin(), segments.end(), [&](const Segment& s) {
+        const double dx = s.second.x - s.first.x, dy = s.second.y - s.first.y;
+        const double length = dx * dx + dy * dy;
+        const double t =
+            length > 0
+                ? std::clamp(((p.x - s.first.x) * dx + (p.y - s.first.y) * dy) / length, 0.0, 1.0)
+                : 0.0;
+        return std::hypot(p.x - (s.first.x + t * dx), p.y - (s.first.y + t * dy)) <= 1.0;
+    });
+}
+
+std::vector<CTrackFix> FixesOf(const CLogVessel& vessel)
+{
+    std::vector<CTrackFix> fixes;
+    CTrackFile file;
+    if (file.Open(vessel.track.Path()))
+        file.ReadRange(0, file.RecordCount(),
+                       [&](std::uint64_t, const CTrackFix& f) { fixes.push_back(f); });
+    return fixes;
+}
+
+}   // namespace
+
+TEST(VoyageTrack, EveryAppendOfTheVoyageIsDrawnWhenTheLogIsOpenedAgain)
+{
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    navtest::MemorySettings settings;
+    navtest::FakeGps gps{clock};
+    int clockSecond = 0;
+    {
+        Station first{settings, clock, gps};
+        first.nav.Logbook().SetFolder(dir.Path());
+        first.nav.SetTrackInterval(1s);
+        brine_test::ScriptedPrompt prompt;
+        first.nav.Logbook().Services().prompt = &prompt;
+        first.nav.Logbook().Services().chooseSavePath = [&](const std::string&,
+                                                            const std::string&) {
+            return std::optional<std::string>((dir / "Walk.dbf").string());
+        };
+        first.Sail(47.66, 1, clockSecond);
+        // The voyage starts in a temporary log, not saved yet.
+        prompt.Expect(platform::PromptAnswer::No, "Save Log file?");
+        ASSERT_TRUE(first.nav.StartVoyage("WALK-1", "Ada"));
+        first.Sail(47.65, 6, clockSecond);
+        // File > Exit with the voyage under way: the temporary log is saved as "Walk".
+        prompt.Expect(platform::PromptAnswer::Yes, "Save Log file?");
+        ASSERT_TRUE(first.nav.Logbook().Close(false));
+        ASSERT_TRUE(prompt.Done());
+        first.nav.SaveSettings();
+    }
+    Station second{settings, clock, gps};
+    second.nav.LoadSettings();
+    second.nav.Logbook().SetFolder(dir.Path());
+    second.nav.SetTrackInterval(1s);
+    second.Sail(47.62, 4, clockSecond);
+    ASSERT_TRUE(second.nav.Logbook().IsVoyageRunning());
+    ASSERT_NE(second.nav.Logbook().OwnVessel(), nullptr);
+    EXPECT_EQ(second.nav.Logbook().OwnVessel()->appendNo, 2u);
+    // File > Open > Log of the same log, appended to.
+    second.nav.Logbook().SetAppendToExisting(true);
+    ASSERT_TRUE(second.nav.OpenVesselLog((dir / "Walk").string()));
+    second.Sail(47.60, 3, clockSecond);
+    ASSERT_EQ(second.nav.Logbook().OwnVessel()->appendNo, 3u);
+
+    // Every fix of every append is on the drawn line, and each append's line
+    // goes on from the last fix of the one before.
+    const std::vector<Segment> drawn = DrawnSegments(second.nav);
+    const auto& vessels = second.nav.Logbook().Vessels();
+    ASSERT_EQ(vessels.size(), 3u);
+    std::vector<std::vector<CTrackFix>> appends;
+    for (const auto& vessel : vessels) {
+        appends.push_back(FixesOf(*vessel));
+        ASSERT_GE(appends.back().size(), 1u) << "append " << vessel->appendNo;
+        for (const CTrackFix& fix : appends.back())
+            EXPECT_TRUE(OnSomeSegment(drawn, Place(fix)))
+                << "append " << vessel->appendNo << ": no line through " << fix.latitude;
+    }
+    for (std::size_t a = 1; a < appends.size(); ++a)
+        EXPECT_TRUE(HasSegment(drawn, Place(appends[a - 1].back()), Place(appends[a].front())))
+            << "append " << a + 1 << " is not joined to the one before";
+
+    // A later voyage of the same vessel is a line of its own.
+    ASSERT_TRUE(second.nav.EndVoyage());
+    ASSERT_TRUE(second.nav.StartVoyage("WALK-2", "Bo"));
+    second.Sail(47.58, 3, clockSecond);
+    const std::vector<Segment> withNext = DrawnSegments(second.nav);
+    ASSERT_EQ(vessels.size(), 4u);
+    const std::vector<CTrackFix> next = FixesOf(*vessels.back());
+    ASSERT_GE(next.size(), 1u);
+    EXPECT_TRUE(OnSomeSegment(withNext, Place(next.back())));
+    EXPECT_FALSE(HasSegment(withNext, Place(appends.back().back()), Place(next.front())));
+    second.nav.Logbook().Close(true);
+}
