@@ -11,6 +11,7 @@
 #include "chartpoints/ui/ChartpointReport.h"
 #include "db/DBChartPoint.h"
 #include "db/DBLog.h"
+#include "db/DBReportTable.h"
 #include "engines/dbase/DbaseEngine.h"
 #include "engines/dbase/DbaseTable.h"
 #include "engines/report/ReportOutput.h"
