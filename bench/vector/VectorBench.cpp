@@ -99,7 +99,7 @@ void BM_HarbourRedraw(benchmark::State& state)
         window.fill(Qt::white);
         QPainter painter(&window);
         chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
-        charts::DrawVectorChart(dc, TheHarbour().view, projection);
+        charts::DrawVectorChart(dc, TheHarbour().view, projection, projection.DisplayScale());
         dc.Detach();
         painter.end();
         benchmark::DoNotOptimize(window.constBits());

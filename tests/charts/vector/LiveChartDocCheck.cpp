@@ -658,3 +658,159 @@ TEST(LiveChartDoc, AMileIsAsLongAcrossAsUpAndBearingsReadTrue)
     ASSERT_TRUE(doc.ZoomIn());
     check("full, then zoomed in again");
 }
+
+namespace {
+
+// A cell whose buoys, light and soundings carry SCAMIN as a real cell's do:
+// buoys in a row along 47.6 N, each shown down to its own scale.
+constexpr double kRowLat = 47.6;
+constexpr double kRowLon[] = {-122.385, -122.38, -122.375, -122.37, -122.365};
+const char* const kBuoyScamin[] = {nullptr, "21999", "44999", "89999", "349999"};
+
+bool WriteScaminChart(const std::filesystem::path& folder, const std::string& name)
+{
+    vchart::CS57CellWriter w;
+    if (!w.Create((folder / (name + ".000")).string(), vchart::CellHeader{}))
+        return false;
+    const vchart::Ring cover = {
+        {-123.0, 47.0}, {-123.0, 48.2}, {-121.8, 48.2}, {-121.8, 47.0}, {-123.0, 47.0}};
+    bool ok = w.Area("M_COVR", {{cover}}, {{"CATCOV", "1"}}) &&
+              w.Area("DEPARE", {{cover}}, {{"DRVAL1", "20"}, {"DRVAL2", "100"}});
+    for (std::size_t i = 0; i < std::size(kRowLon); ++i) {
+        vchart::Attributes attrs = {{"COLOUR", "3"}};
+        if (kBuoyScamin[i])
+            attrs.emplace_back("SCAMIN", kBuoyScamin[i]);
+        ok = ok && w.Point("BOYLAT", {kRowLon[i], kRowLat}, attrs);
+    }
+    ok = ok && w.Point("LIGHTS", {-122.375, 47.605}, {{"COLOUR", "1"}, {"SCAMIN", "179999"}}) &&
+         w.Soundings({{-122.378, 47.602}, {-122.372, 47.598}}, {12.5, 18.2}, {{"SCAMIN", "21999"}});
+    vengine::VChartData chart;
+    return w.Close() && ok &&
+           vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
+           vengine::WriteVChartFile(folder / (name + ".b"), chart, nullptr);
+}
+
+struct DrawnMarks {
+    std::vector<int> buoys;   // indices into kRowLon
+    int lights = 0;
+    int soundings = 0;
+};
+
+DrawnMarks MarksIn(const chart::CRecordingBackend& recorder, CLiveChartDoc& doc)
+{
+    DrawnMarks drawn;
+    for (const auto& r : recorder.Records()) {
+        if (r.op == chart::DrawOp::Ellipse && r.points.size() == 2 &&
+            r.points[1].x - r.points[0].x == 11)
+            for (std::size_t i = 0; i < std::size(kRowLon); ++i) {
+                geo::IntPoint at;
+                if (doc.PositionToPoint(geo::CPosition(kRowLat, kRowLon[i]), at) &&
+                    std::abs(r.points[0].x + 5 - at.x) <= 1 &&
+                    std::abs(r.points[0].y + 5 - at.y) <= 1)
+                    drawn.buoys.push_back(int(i));
+            }
+        drawn.lights += r.op == chart::DrawOp::Polygon && r.points.size() == 3;
+        drawn.soundings += r.op == chart::DrawOp::Text;
+    }
+    return drawn;
+}
+
+}   // namespace
+
+// Each feature is drawn while the view's scale is its SCAMIN or larger, and
+// left out at smaller scales; a store of the first format, without the
+// scales, draws everything at every scale.
+TEST(LiveChartDoc, FeaturesAreDrawnDownToTheirSmallestScaleOnly)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteScaminChart(dir.Path(), "US4WA96M"));
+    OpenLive live(dir / "US4WA96M.b");
+    ASSERT_TRUE(live.opened) << live.doc.OpenError();
+    CLiveChartDoc& doc = live.doc;
+    const double cosLat = std::cos(kRowLat * M_PI / 180);
+
+    auto showAt = [&](CLiveChartDoc& d, double scale) {
+        // 800 by 600 pixels of 0.28 mm at 1:scale, round the row's middle.
+        const double halfLat = scale * kNominalPixelMetres * 300 / (60 * 1852.0);
+        const double halfLon = halfLat * 800 / 600 / cosLat;
+        ASSERT_TRUE(d.SetViewExtent(geo::CPosition(kRowLat + halfLat, kRowLon[2] - halfLon),
+                                    geo::CPosition(kRowLat - halfLat, kRowLon[2] + halfLon)));
+        double metres = 0;
+        ASSERT_TRUE(d.GetMetresPerPixel(metres));
+        ASSERT_NEAR(metres / kNominalPixelMetres / scale, 1.0, 0.01);
+    };
+    auto draw = [&](CLiveChartDoc& d) {
+        auto backend = std::make_unique<chart::CRecordingBackend>();
+        auto* recorder = backend.get();
+        chart::CXDC dc(std::move(backend));
+        EXPECT_EQ(d.DrawChart(dc), 1);
+        return MarksIn(*recorder, d);
+    };
+
+    struct Row {
+        double scale;
+        std::vector<int> buoys;
+        int lights, soundings;
+    };
+    const Row rows[] = {
+        {15000, {0, 1, 2, 3, 4}, 1, 2}, {21500, {0, 1, 2, 3, 4}, 1, 2},
+        {22500, {0, 2, 3, 4}, 1, 0},    {44000, {0, 2, 3, 4}, 1, 0},
+        {46000, {0, 3, 4}, 1, 0},       {170000, {0, 4}, 1, 0},
+        {190000, {0, 4}, 0, 0},         {360000, {0}, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE("1:" + std::to_string(int(row.scale)));
+        showAt(doc, row.scale);
+        const DrawnMarks drawn = draw(doc);
+        EXPECT_EQ(drawn.buoys, row.buoys);
+        EXPECT_EQ(drawn.lights, row.lights);
+        EXPECT_EQ(drawn.soundings, row.soundings);
+    }
+
+    // The first format keeps no scales: everything is drawn, as it was.
+    std::string bytes;
+    {
+        std::ifstream in(dir / "US4WA96M.b", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    std::ofstream(dir / "US4WA95M.b", std::ios::binary) << vtest::AsFirstFormat(bytes);
+    OpenLive old(dir / "US4WA95M.b");
+    ASSERT_TRUE(old.opened) << old.doc.OpenError();
+    showAt(old.doc, 360000);
+    const DrawnMarks all = draw(old.doc);
+    EXPECT_EQ(all.buoys, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(all.lights, 1);
+    EXPECT_EQ(all.soundings, 2);
+}
+
+// The scale a drawing is made at, exactly: a feature is drawn at its SCAMIN
+// and not one unit beyond.
+TEST(LiveChartDraw, AFeatureIsDrawnAtItsOwnSmallestScaleAndNotBeyond)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteScaminChart(dir.Path(), "US4WA94M"));
+    auto file = vengine::CVChartFile::Open(dir / "US4WA94M.b", nullptr);
+    ASSERT_TRUE(file);
+    const CLinearProjection projection(geo::CPosition(47.61, -122.4),
+                                       geo::CPosition(47.59, -122.35),
+                                       geo::IntRect{0, 0, 800, 600});
+    auto buoysAt = [&](double scale) {
+        auto backend = std::make_unique<chart::CRecordingBackend>();
+        auto* recorder = backend.get();
+        chart::CXDC dc(std::move(backend));
+        DrawVectorChart(dc, file->View(), projection, scale);
+        int n = 0;
+        for (const auto& r : recorder->Records())
+            n += r.op == chart::DrawOp::Ellipse && r.points[1].x - r.points[0].x == 11;
+        return n;
+    };
+    EXPECT_EQ(buoysAt(0), 5);   // no scale given: all of them
+    EXPECT_EQ(buoysAt(21999), 5);
+    EXPECT_EQ(buoysAt(22000), 4);
+    EXPECT_EQ(buoysAt(44999), 4);
+    EXPECT_EQ(buoysAt(45000), 3);
+    EXPECT_EQ(buoysAt(349999), 2);
+    EXPECT_EQ(buoysAt(350000), 1);
+    // The projection's own scale: 0.02 degree of latitude over 600 pixels.
+    EXPECT_NEAR(projection.DisplayScale(), 0.02 * 60 * 1852 / 600 / kNominalPixelMetres, 1e-6);
+}
