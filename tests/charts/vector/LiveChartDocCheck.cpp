@@ -72,12 +72,17 @@ TEST(LiveChartInfo, BlockDecoding)
 namespace {
 
 // The sample cell `name` written, imported and stored as "<name>.b" in `folder`.
-bool WriteSampleChart(const std::filesystem::path& folder, const std::string& name)
+// The cell "<name>.000" of `folder` imported and stored beside it as "<name>.b".
+bool StoreCell(const std::filesystem::path& folder, const std::string& name)
 {
     vengine::VChartData chart;
-    return vtest::WriteSampleCell(folder, name) &&
-           vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
+    return vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
            vengine::WriteVChartFile(folder / (name + ".b"), chart, nullptr);
+}
+
+bool WriteSampleChart(const std::filesystem::path& folder, const std::string& name)
+{
+    return vtest::WriteSampleCell(folder, name) && StoreCell(folder, name);
 }
 
 struct OpenLive {
@@ -575,10 +580,7 @@ bool WriteMileSquareChart(const std::filesystem::path& folder, const std::string
                             {kSquareLon + kMileLon * d / 2, kSquareLat + kMileLat * d / 2},
                             {kSquareLon + kMileLon * d, kSquareLat + kMileLat * d}},
                            {});
-    vengine::VChartData chart;
-    return w.Close() && ok &&
-           vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
-           vengine::WriteVChartFile(folder / (name + ".b"), chart, nullptr);
+    return w.Close() && ok && StoreCell(folder, name);
 }
 
 bool Near(geo::IntPoint a, geo::IntPoint b)
@@ -684,10 +686,7 @@ bool WriteScaminChart(const std::filesystem::path& folder, const std::string& na
     }
     ok = ok && w.Point("LIGHTS", {-122.375, 47.605}, {{"COLOUR", "1"}, {"SCAMIN", "179999"}}) &&
          w.Soundings({{-122.378, 47.602}, {-122.372, 47.598}}, {12.5, 18.2}, {{"SCAMIN", "21999"}});
-    vengine::VChartData chart;
-    return w.Close() && ok &&
-           vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
-           vengine::WriteVChartFile(folder / (name + ".b"), chart, nullptr);
+    return w.Close() && ok && StoreCell(folder, name);
 }
 
 struct DrawnMarks {
@@ -705,8 +704,7 @@ DrawnMarks MarksIn(const chart::CRecordingBackend& recorder, CLiveChartDoc& doc)
             for (std::size_t i = 0; i < std::size(kRowLon); ++i) {
                 geo::IntPoint at;
                 if (doc.PositionToPoint(geo::CPosition(kRowLat, kRowLon[i]), at) &&
-                    std::abs(r.points[0].x + 5 - at.x) <= 1 &&
-                    std::abs(r.points[0].y + 5 - at.y) <= 1)
+                    Near({r.points[0].x + 5, r.points[0].y + 5}, at))
                     drawn.buoys.push_back(int(i));
             }
         drawn.lights += r.op == chart::DrawOp::Polygon && r.points.size() == 3;
