@@ -716,8 +716,7 @@ DrawnMarks MarksIn(const chart::CRecordingBackend& recorder, CLiveChartDoc& doc)
 }   // namespace
 
 // Each feature is drawn while the view's scale is its SCAMIN or larger, and
-// left out at smaller scales; a store of the first format, without the
-// scales, draws everything at every scale.
+// left out at smaller scales.
 TEST(LiveChartDoc, FeaturesAreDrawnDownToTheirSmallestScaleOnly)
 {
     TempFolder dir;
@@ -727,22 +726,22 @@ TEST(LiveChartDoc, FeaturesAreDrawnDownToTheirSmallestScaleOnly)
     CLiveChartDoc& doc = live.doc;
     const double cosLat = std::cos(kRowLat * M_PI / 180);
 
-    auto showAt = [&](CLiveChartDoc& d, double scale) {
+    auto showAt = [&](double scale) {
         // 800 by 600 pixels of 0.28 mm at 1:scale, round the row's middle.
         const double halfLat = scale * kNominalPixelMetres * 300 / (60 * 1852.0);
         const double halfLon = halfLat * 800 / 600 / cosLat;
-        ASSERT_TRUE(d.SetViewExtent(geo::CPosition(kRowLat + halfLat, kRowLon[2] - halfLon),
-                                    geo::CPosition(kRowLat - halfLat, kRowLon[2] + halfLon)));
+        ASSERT_TRUE(doc.SetViewExtent(geo::CPosition(kRowLat + halfLat, kRowLon[2] - halfLon),
+                                      geo::CPosition(kRowLat - halfLat, kRowLon[2] + halfLon)));
         double metres = 0;
-        ASSERT_TRUE(d.GetMetresPerPixel(metres));
+        ASSERT_TRUE(doc.GetMetresPerPixel(metres));
         ASSERT_NEAR(metres / kNominalPixelMetres / scale, 1.0, 0.01);
     };
-    auto draw = [&](CLiveChartDoc& d) {
+    auto draw = [&] {
         auto backend = std::make_unique<chart::CRecordingBackend>();
         auto* recorder = backend.get();
         chart::CXDC dc(std::move(backend));
-        EXPECT_EQ(d.DrawChart(dc), 1);
-        return MarksIn(*recorder, d);
+        EXPECT_EQ(doc.DrawChart(dc), 1);
+        return MarksIn(*recorder, doc);
     };
 
     struct Row {
@@ -758,57 +757,10 @@ TEST(LiveChartDoc, FeaturesAreDrawnDownToTheirSmallestScaleOnly)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("1:" + std::to_string(int(row.scale)));
-        showAt(doc, row.scale);
-        const DrawnMarks drawn = draw(doc);
+        showAt(row.scale);
+        const DrawnMarks drawn = draw();
         EXPECT_EQ(drawn.buoys, row.buoys);
         EXPECT_EQ(drawn.lights, row.lights);
         EXPECT_EQ(drawn.soundings, row.soundings);
     }
-
-    // The first format keeps no scales: everything is drawn, as it was.
-    std::string bytes;
-    {
-        std::ifstream in(dir / "US4WA96M.b", std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    std::ofstream(dir / "US4WA95M.b", std::ios::binary) << vtest::AsFirstFormat(bytes);
-    OpenLive old(dir / "US4WA95M.b");
-    ASSERT_TRUE(old.opened) << old.doc.OpenError();
-    showAt(old.doc, 360000);
-    const DrawnMarks all = draw(old.doc);
-    EXPECT_EQ(all.buoys, (std::vector<int>{0, 1, 2, 3, 4}));
-    EXPECT_EQ(all.lights, 1);
-    EXPECT_EQ(all.soundings, 2);
-}
-
-// The scale a drawing is made at, exactly: a feature is drawn at its SCAMIN
-// and not one unit beyond.
-TEST(LiveChartDraw, AFeatureIsDrawnAtItsOwnSmallestScaleAndNotBeyond)
-{
-    TempFolder dir;
-    ASSERT_TRUE(WriteScaminChart(dir.Path(), "US4WA94M"));
-    auto file = vengine::CVChartFile::Open(dir / "US4WA94M.b", nullptr);
-    ASSERT_TRUE(file);
-    const CLinearProjection projection(geo::CPosition(47.61, -122.4),
-                                       geo::CPosition(47.59, -122.35),
-                                       geo::IntRect{0, 0, 800, 600});
-    auto buoysAt = [&](double scale) {
-        auto backend = std::make_unique<chart::CRecordingBackend>();
-        auto* recorder = backend.get();
-        chart::CXDC dc(std::move(backend));
-        DrawVectorChart(dc, file->View(), projection, scale);
-        int n = 0;
-        for (const auto& r : recorder->Records())
-            n += r.op == chart::DrawOp::Ellipse && r.points[1].x - r.points[0].x == 11;
-        return n;
-    };
-    EXPECT_EQ(buoysAt(0), 5);   // no scale given: all of them
-    EXPECT_EQ(buoysAt(21999), 5);
-    EXPECT_EQ(buoysAt(22000), 4);
-    EXPECT_EQ(buoysAt(44999), 4);
-    EXPECT_EQ(buoysAt(45000), 3);
-    EXPECT_EQ(buoysAt(349999), 2);
-    EXPECT_EQ(buoysAt(350000), 1);
-    // The projection's own scale: 0.02 degree of latitude over 600 pixels.
-    EXPECT_NEAR(projection.DisplayScale(), 0.02 * 60 * 1852 / 600 / kNominalPixelMetres, 1e-6);
 }

@@ -75,9 +75,11 @@ TEST(VChartStore, ImportFillsBlockAndFeaturesAndRoundTrips)
     const VFeature* sounding = FirstOf(chart, "SOUNDG");
     ASSERT_NE(sounding->Attribute("DEPTH"), nullptr);
     EXPECT_EQ(*sounding->Attribute("DEPTH"), "12.50");
-    for (const auto& f : chart.features)   // each split sounding keeps the cell's SCAMIN
-        if (f.objectClass == "SOUNDG")
+    for (const auto& f : chart.features) {   // each split sounding keeps the cell's SCAMIN
+        if (f.objectClass == "SOUNDG") {
             EXPECT_EQ(f.ScaleMinimum(), 21999u);
+        }
+    }
     EXPECT_EQ(buoy->ScaleMinimum(), 0u);
 
     ASSERT_TRUE(WriteVChartFile(dir / "US5WA99M.b", chart, nullptr));
@@ -210,16 +212,11 @@ TEST(VChartStore, SmallestDisplayScalesAreKeptAndOlderFilesStillRead)
 
     // A format after this one, whole and with a good checksum: refused, and
     // the message says why.
-    TempFolder dir;
     std::string later = bytes;
     later[4] = char(kStoreVersion + 1);
     later = vtest::Resealed(later);
     CVChartView newer;
     EXPECT_FALSE(newer.Attach(later, &error));
-    EXPECT_NE(error.find("newer version"), std::string::npos) << error;
-    WriteBytes(dir / "LATER.b", later);
-    EXPECT_FALSE(CVChartFile::Open(dir / "LATER.b", &error));
-    EXPECT_NE(error.find("LATER.b"), std::string::npos) << error;
     EXPECT_NE(error.find("newer version"), std::string::npos) << error;
 
     // A table whose count or place does not fit is damage.
