@@ -370,7 +370,7 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
          "SAMPLE - NOT FOR NAVIGATION - Admiralty Inlet",
          true,
          false,
-         119999,
+         89999,
          259999,
          349999},
         {"US5WA03M",
