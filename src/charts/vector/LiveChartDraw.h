@@ -12,13 +12,13 @@
 
 namespace charts {
 
-// The vector base's linear mapping of positions to view pixels, computed once
-// per drawing: the same arithmetic as CVectorChartDoc::PositionToPoint, so the
-// chart and the overlays placed through it meet.
 // The nominal size of a screen pixel, metres: display scales are worked out
 // with it, as chart scales are for a standard display.
 inline constexpr double kNominalPixelMetres = 0.00028;
 
+// The vector base's linear mapping of positions to view pixels, computed once
+// per drawing: the same arithmetic as CVectorChartDoc::PositionToPoint, so the
+// chart and the overlays placed through it meet.
 class CLinearProjection {
 public:
     CLinearProjection(const geo::CPosition& northWest, const geo::CPosition& southEast,
