@@ -1,6 +1,8 @@
-# Vector charts on the sample harbour cell the build makes: a 1920 x 1080
+# Vector charts on the sample cells the build makes: the harbour's 1920 x 1080
 # redraw at three zooms against plain QPainter fills of the same projected
-# areas, and the cell's import against GDAL's translation to a GeoPackage.
+# areas; the overview and the Admiralty Inlet cell redrawn whole with every
+# feature and with those shown at the view's scale; the harbour's import
+# against GDAL's translation to a GeoPackage.
 if(BRINE_WITH_QT AND NOT BRINE_FUZZ)
   find_package(GDAL CONFIG REQUIRED)
   brine_add_bench(NAME bench_vector SOURCES ${CMAKE_CURRENT_LIST_DIR}/vector/VectorBench.cpp

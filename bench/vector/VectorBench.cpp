@@ -1,12 +1,16 @@
-// The vector charts' hot paths on the sample Seattle harbour cell (with its
-// update):
-//  - a 1920 x 1080 redraw of the chart at three zooms (the whole chart, half
-//    and a quarter of its span around its middle) through the drawing layer,
-//    against the reference: the same chart's area polygons, projected once
-//    beforehand, filled by plain QPainter calls as the chart fills them (land
-//    outlined, the other areas without a stroke);
-//  - importing the cell into our store against GDAL translating it to a
-//    GeoPackage in memory.
+// The vector charts' hot paths on the sample cells the build makes:
+//  - a 1920 x 1080 redraw of the Seattle harbour cell (with its update) at
+//    three zooms (the whole chart, half and a quarter of its span around its
+//    middle) through the drawing layer, against the reference: the same
+//    chart's area polygons, projected once beforehand, filled by plain
+//    QPainter calls as the chart fills them (land outlined, the other areas
+//    without a stroke);
+//  - a 1920 x 1080 redraw of the whole Puget Sound overview and of the whole
+//    Admiralty Inlet cell (the largest navigational sample cell, 1:80000),
+//    every feature drawn (scamin:0) against the features shown at the view's
+//    scale (scamin:1);
+//  - importing the harbour cell into our store against GDAL translating it
+//    to a GeoPackage in memory.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -17,6 +21,8 @@
 #include <gdal_utils.h>
 #include <ogrsf_frmts.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <unistd.h>
 
@@ -32,30 +38,47 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-std::string HarbourCell()
+std::string SampleCell(const char* name)
 {
-    return (std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / "US5WA03M.000").string();
+    return (std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / (std::string(name) + ".000")).string();
 }
 
-// The harbour cell imported once and kept as store bytes.
-struct Harbour {
+std::string HarbourCell()
+{
+    return SampleCell("US5WA03M");
+}
+
+// A sample cell imported once (with its updates) and kept as store bytes.
+struct StoredCell {
     std::string bytes;
     vengine::CVChartView view;
     bool ok = false;
-    Harbour()
+    explicit StoredCell(const std::string& cell)
     {
         vengine::VChartData chart;
-        if (!vengine::ImportS57Cell(HarbourCell(), true, chart).ok)
+        if (!vengine::ImportS57Cell(cell, true, chart).ok)
             return;
         bytes = vengine::EncodeVChart(chart);
         ok = view.Attach(bytes, nullptr);
     }
 };
 
-const Harbour& TheHarbour()
+const StoredCell& TheHarbour()
 {
-    static const Harbour h;
+    static const StoredCell h(HarbourCell());
     return h;
+}
+
+const StoredCell& TheOverview()
+{
+    static const StoredCell c(SampleCell("US2WA01M"));
+    return c;
+}
+
+const StoredCell& TheLargestCell()
+{
+    static const StoredCell c(SampleCell("US4WA02M"));
+    return c;
 }
 
 QGuiApplication& App()
@@ -86,6 +109,61 @@ charts::CLinearProjection ProjectionAt(int zoom)
                                      geo::IntRect{0, 0, kWidth, kHeight});
 }
 
+// All of the chart in the window, true to shape, the window's spare width
+// or height beside it, as Full shows it.
+charts::CLinearProjection WholeChart(const vengine::CVChartView& view)
+{
+    const auto& info = view.Info();
+    const double west = info.I32(vengine::info::kWest) * 1e-7;
+    const double east = info.I32(vengine::info::kEast) * 1e-7;
+    const double south = info.I32(vengine::info::kSouth) * 1e-7;
+    const double north = info.I32(vengine::info::kNorth) * 1e-7;
+    const double midLat = (north + south) / 2, midLon = (east + west) / 2;
+    const double cosLat = std::cos(midLat * 3.14159265358979 / 180);
+    const double halfLat =
+        std::max((north - south) / 2, (east - west) / 2 * cosLat * kHeight / kWidth);
+    const double halfLon = halfLat * kWidth / kHeight / cosLat;
+    return charts::CLinearProjection(geo::CPosition(midLat + halfLat, midLon - halfLon),
+                                     geo::CPosition(midLat - halfLat, midLon + halfLon),
+                                     geo::IntRect{0, 0, kWidth, kHeight});
+}
+
+// The whole chart redrawn, every feature (range 0) or those shown at the
+// view's scale (range 1).
+void RedrawWhole(benchmark::State& state, const StoredCell& cell)
+{
+    App();
+    if (!cell.ok) {
+        state.SkipWithError("the sample cell did not import");
+        return;
+    }
+    const auto projection = WholeChart(cell.view);
+    const double scale = state.range(0) ? projection.DisplayScale() : 0.0;
+    state.counters["scale"] = projection.DisplayScale();
+    state.counters["features"] = double(cell.view.FeaturesIn(projection.Area(), scale).size());
+    QImage window(kWidth, kHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        window.fill(Qt::white);
+        QPainter painter(&window);
+        chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
+        charts::DrawVectorChart(dc, cell.view, projection, scale);
+        dc.Detach();
+        painter.end();
+        benchmark::DoNotOptimize(window.constBits());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_OverviewRedraw(benchmark::State& state)
+{
+    RedrawWhole(state, TheOverview());
+}
+
+void BM_LargestCellRedraw(benchmark::State& state)
+{
+    RedrawWhole(state, TheLargestCell());
+}
+
 void BM_HarbourRedraw(benchmark::State& state)
 {
     App();
@@ -99,7 +177,7 @@ void BM_HarbourRedraw(benchmark::State& state)
         window.fill(Qt::white);
         QPainter painter(&window);
         chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
-        charts::DrawVectorChart(dc, TheHarbour().view, projection);
+        charts::DrawVectorChart(dc, TheHarbour().view, projection, projection.DisplayScale());
         dc.Detach();
         painter.end();
         benchmark::DoNotOptimize(window.constBits());
@@ -215,6 +293,8 @@ void BM_HarbourImport_Reference(benchmark::State& state)
 
 BENCHMARK(BM_HarbourRedraw)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HarbourRedraw_Reference)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OverviewRedraw)->ArgName("scamin")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestCellRedraw)->ArgName("scamin")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HarbourImport)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HarbourImport_Reference)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

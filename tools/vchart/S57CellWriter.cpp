@@ -159,7 +159,8 @@ bool CS57CellWriter::Point(const std::string& cls, LonLat p, const Attributes& a
     return id > 0 && Feature(cls, 1, {{110, id, 255, 255}}, attrs);
 }
 
-bool CS57CellWriter::Soundings(const std::vector<LonLat>& pts, const std::vector<double>& depths)
+bool CS57CellWriter::Soundings(const std::vector<LonLat>& pts, const std::vector<double>& depths,
+                               const Attributes& attrs)
 {
     if (pts.empty() || pts.size() != depths.size())
         return false;
@@ -170,7 +171,7 @@ bool CS57CellWriter::Soundings(const std::vector<LonLat>& pts, const std::vector
         OGR_G_AddGeometryDirectly(g, p);
     }
     const int id = Primitive("IsolatedNode", 110, g, {});
-    return id > 0 && Feature("SOUNDG", 1, {{110, id, 255, 255}}, {});
+    return id > 0 && Feature("SOUNDG", 1, {{110, id, 255, 255}}, attrs);
 }
 
 bool CS57CellWriter::Line(const std::string& cls, const std::vector<LonLat>& pts,

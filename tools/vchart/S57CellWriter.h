@@ -38,7 +38,8 @@ public:
     bool Close();
 
     bool Point(const std::string& cls, LonLat p, const Attributes& attrs);
-    bool Soundings(const std::vector<LonLat>& points, const std::vector<double>& depths);
+    bool Soundings(const std::vector<LonLat>& points, const std::vector<double>& depths,
+                   const Attributes& attrs = {});
     bool Line(const std::string& cls, const std::vector<LonLat>& points, const Attributes& attrs);
     // Polygons of rings: each polygon's first ring is its outer one.
     bool Area(const std::string& cls, const std::vector<std::vector<Ring>>& polygons,

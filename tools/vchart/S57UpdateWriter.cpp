@@ -20,8 +20,9 @@ constexpr int kAgency = 550;
 
 // Codes of the S-57 object and attribute catalogues for what the samples update.
 const std::map<std::string, int> kClassCodes = {{"BOYLAT", 17}, {"LIGHTS", 75}};
-const std::map<std::string, int> kAttributeCodes = {
-    {"BOYSHP", 4}, {"CATLAM", 36}, {"COLOUR", 75}, {"LITCHR", 107}, {"SIGPER", 142}};
+const std::map<std::string, int> kAttributeCodes = {{"BOYSHP", 4},   {"CATLAM", 36},
+                                                    {"COLOUR", 75},  {"LITCHR", 107},
+                                                    {"SCAMIN", 133}, {"SIGPER", 142}};
 
 enum : int { kFeatureRecord = 100, kIsolatedNode = 110 };
 enum : int { kInsert = 1, kDelete = 2, kModify = 3 };

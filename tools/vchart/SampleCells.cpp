@@ -29,7 +29,26 @@ struct CellPlan {
     const char* title;
     bool marks;   // buoys, lights, caution area
     bool update;   // an update ".001": a buoy added, a sounding deleted, a light changed
+    // SCAMIN of the soundings, buoys and lights (0: none, shown at every
+    // scale). As on a real cell, soundings go first when the view is smaller
+    // in scale than the cell, buoys later, lights last; land, coastline,
+    // depth areas, contours and caution areas have none.
+    int soundingScamin = 0;
+    int buoyScamin = 0;
+    int lightScamin = 0;
 };
+
+// Soundings of a navigational cell lie about this far apart on the chart at
+// its own scale, metres (1 cm), as a surveyed chart's selection does.
+constexpr double kSoundingSpacingOnChart = 0.01;
+
+// The SCAMIN attribute when `scamin` is set.
+Attributes WithScamin(Attributes attrs, int scamin)
+{
+    if (scamin > 0)
+        attrs.emplace_back("SCAMIN", std::to_string(scamin));
+    return attrs;
+}
 
 // Band of distance from land (in steps) and its depth range.
 struct Band {
@@ -196,8 +215,10 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
         OGR_G_SetPoint_2D(H(point), 0, p.lon * cosLat, p.lat);
         return OGR_G_Distance(H(point), H(scaledLand)) / bandStep;
     };
-    // Soundings on a lattice of nine across, deeper away from land.
-    const double spacing = std::min((r.east - r.west) * cosLat, r.north - r.south) / 9;
+    // Soundings on a lattice, deeper away from land: 1 cm apart at the
+    // cell's scale on a navigational cell, nine across the world.
+    const double spacing = plan.marks ? plan.scale * kSoundingSpacingOnChart / (60 * 1852.0)
+                                      : std::min((r.east - r.west) * cosLat, r.north - r.south) / 9;
     std::vector<LonLat> points;
     std::vector<double> depths;
     int row = 0;
@@ -214,7 +235,7 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
     }
     int soundingNode = 0;
     if (!points.empty()) {
-        ok = ok && cell.Soundings(points, depths);
+        ok = ok && cell.Soundings(points, depths, WithScamin({}, plan.soundingScamin));
         soundingNode = cell.LastPrimitiveId();
     }
     // What the update changes: the first light, the first sounding, and a
@@ -235,9 +256,10 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
                     if (steps >= 3 && steps <= 6) {
                         const bool starboard = buoys % 2 == 0;
                         ok = ok && cell.Point("BOYLAT", {lon, lat},
-                                              {{"CATLAM", starboard ? "2" : "1"},
-                                               {"COLOUR", starboard ? "3" : "4"},
-                                               {"BOYSHP", starboard ? "2" : "1"}});
+                                              WithScamin({{"CATLAM", starboard ? "2" : "1"},
+                                                          {"COLOUR", starboard ? "3" : "4"},
+                                                          {"BOYSHP", starboard ? "2" : "1"}},
+                                                         plan.buoyScamin));
                         ++buoys;
                         break;
                     }
@@ -262,7 +284,8 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
         const std::size_t lights = std::min<std::size_t>(6, shorePoints.size());
         for (std::size_t i = 0; i < lights; ++i) {
             ok = ok && cell.Point("LIGHTS", shorePoints[(2 * i + 1) * shorePoints.size() / 12],
-                                  {{"COLOUR", "1"}, {"LITCHR", "2"}, {"SIGPER", "4"}});
+                                  WithScamin({{"COLOUR", "1"}, {"LITCHR", "2"}, {"SIGPER", "4"}},
+                                             plan.lightScamin));
             if (i == 0)
                 firstLight = cell.LastFeatureId();
         }
@@ -295,8 +318,9 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
     CS57UpdateWriter writer;
     if (!writer.Begin(path.string(), update, error))
         return false;
-    ok = writer.InsertPoint("BOYLAT", lastFeature + 1, lastPrimitive + 1, *newBuoy,
-                            {{"BOYSHP", "2"}, {"CATLAM", "2"}, {"COLOUR", "3"}}) &&
+    ok = writer.InsertPoint(
+             "BOYLAT", lastFeature + 1, lastPrimitive + 1, *newBuoy,
+             WithScamin({{"BOYSHP", "2"}, {"CATLAM", "2"}, {"COLOUR", "3"}}, plan.buoyScamin)) &&
          writer.DeleteSoundings(soundingNode, 1, 1, 1) &&
          writer.ChangeAttributes("LIGHTS", 1, firstLight, 1, {{"COLOUR", "3"}, {"SIGPER", "6"}});
     if (!ok) {
@@ -313,7 +337,8 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
     std::error_code ec;
     fs::create_directories(folder, ec);
     GDALAllRegister();
-    // Name, area, band step, GSHHG resolution, scale, usage, title, marks, update.
+    // Name, area, band step, GSHHG resolution, scale, usage, title, marks,
+    // update, then the SCAMIN of soundings, buoys and lights.
     const CellPlan cells[] = {
         {"LCWORLD",
          {-180.0, -80.0, 180.0, 84.0},
@@ -332,7 +357,10 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
          2,
          "SAMPLE - NOT FOR NAVIGATION - Puget Sound",
          true,
-         false},
+         false,
+         349999,
+         699999,
+         1499999},
         {"US4WA02M",
          {-122.85, 47.75, -122.35, 48.2},
          0.0015,
@@ -341,7 +369,10 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
          4,
          "SAMPLE - NOT FOR NAVIGATION - Admiralty Inlet",
          true,
-         false},
+         false,
+         89999,
+         259999,
+         349999},
         {"US5WA03M",
          {-122.45, 47.56, -122.30, 47.66},
          0.0004,
@@ -350,7 +381,10 @@ bool MakeSampleCells(const fs::path& folder, std::string& error)
          5,
          "SAMPLE - NOT FOR NAVIGATION - Seattle Harbour",
          true,
-         true},
+         true,
+         29999,
+         59999,
+         89999},
     };
     for (const auto& plan : cells) {
         fs::remove(folder / (std::string(plan.name) + ".000"), ec);

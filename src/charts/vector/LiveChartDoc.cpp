@@ -89,7 +89,7 @@ int CLiveChartDoc::DrawChart(chart::CXDC& dc)
     CLinearProjection projection(nw, se, r);
     if (!projection.IsValid())
         return 0;
-    DrawVectorChart(dc, m_file->View(), projection);
+    DrawVectorChart(dc, m_file->View(), projection, projection.DisplayScale());
     return 1;
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "charts/vector/BlankChartDoc.h"
+#include "charts/vector/LiveChartDraw.h"
 #include "engines/vector/Folio.h"
 #include "engines/vector/VChartStore.h"
 
@@ -81,7 +82,6 @@ public:
 
     // A chart drawn up to eight times its own scale on a standard 0.28 mm
     // pixel: further in, its detail is stretched past use.
-    static constexpr double kNominalPixelMetres = 0.00028;
     static constexpr double kMostOverscale = 8.0;
 
 protected:

@@ -49,6 +49,15 @@ vengine::VBounds CLinearProjection::Area() const
     return {units(m_west), units(m_south), units(m_east), units(m_north)};
 }
 
+double CLinearProjection::DisplayScale() const
+{
+    if (!m_valid)
+        return 0.0;
+    const double metresPerPixel =
+        std::fabs(m_north - m_south) * 60.0 * 1852.0 / std::fabs(m_height);
+    return metresPerPixel / kNominalPixelMetres;
+}
+
 int DepthBandColour(double drval1)
 {
     if (drval1 < 0)
@@ -222,12 +231,13 @@ Pass PassOf(std::string_view cls, VGeom geom)
 }   // namespace
 
 void DrawVectorChart(chart::CXDC& dc, const vengine::CVChartView& chart,
-                     const CLinearProjection& projection)
+                     const CLinearProjection& projection, double displayScale)
 {
     // The shown features sorted into their passes by class and geometry
-    // (both read without decoding), so each is decoded once.
+    // (both read without decoding), so each is decoded once. Features not
+    // shown at this scale are left out by the lookup itself.
     std::array<std::vector<std::uint32_t>, kPassCount> passes;
-    for (auto i : chart.FeaturesIn(projection.Area())) {
+    for (auto i : chart.FeaturesIn(projection.Area(), displayScale)) {
         const auto cls = chart.ClassOf(i);
         if (!StartsWith(cls, "M_"))
             passes[PassOf(cls, chart.GeomOf(i))].push_back(i);

@@ -12,6 +12,10 @@
 
 namespace charts {
 
+// The nominal size of a screen pixel, metres: display scales are worked out
+// with it, as chart scales are for a standard display.
+inline constexpr double kNominalPixelMetres = 0.00028;
+
 // The vector base's linear mapping of positions to view pixels, computed once
 // per drawing: the same arithmetic as CVectorChartDoc::PositionToPoint, so the
 // chart and the overlays placed through it meet.
@@ -24,6 +28,9 @@ public:
     geo::IntPoint ToPoint(std::int32_t lon, std::int32_t lat) const;
     // The shown area in 1e-7 degree, for the grid index.
     vengine::VBounds Area() const;
+    // The denominator of the scale shown: the ground a pixel spans north to
+    // south over the nominal pixel; 0 when the projection is not valid.
+    double DisplayScale() const;
 
 private:
     bool m_valid = false;
@@ -58,7 +65,9 @@ int DepthBandColour(double drval1);
 // The first S-57 COLOUR code of a list such as "3,1" as a colour index.
 int MarkColour(std::string_view colourList);
 
+// Draws the features in view that are shown at 1:`displayScale` (a feature
+// whose SCAMIN is smaller is left out; 0 draws every feature).
 void DrawVectorChart(chart::CXDC& dc, const vengine::CVChartView& chart,
-                     const CLinearProjection& projection);
+                     const CLinearProjection& projection, double displayScale);
 
 }   // namespace charts

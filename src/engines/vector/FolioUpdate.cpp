@@ -50,10 +50,12 @@ fs::file_time_type NewestOfCell(const fs::path& cell)
     return newest;
 }
 
-// Whether `store` is whole, at least as new as the cell and its updates, and
-// holds every update beside the cell. Update files copied from a medium often
-// keep the time they had there, older than a store written since: only the
-// update number the store was built to tells that they are not in it.
+// Whether `store` is whole, of the current format, at least as new as the
+// cell and its updates, and holds every update beside the cell. Update files
+// copied from a medium often keep the time they had there, older than a store
+// written since: only the update number the store was built to tells that
+// they are not in it. A store of an older format still reads, but its cell
+// beside it gives what the format now keeps (the features' display scales).
 bool StoreIsCurrent(const fs::path& store, const fs::path& cell)
 {
     std::error_code ec;
@@ -61,7 +63,8 @@ bool StoreIsCurrent(const fs::path& store, const fs::path& cell)
     if (ec || stored < NewestOfCell(cell))
         return false;
     const auto file = CVChartFile::Open(store, nullptr);
-    return file && file->View().Update() >= FindUpdates(cell.string()).contiguous;
+    return file && file->View().Version() == kStoreVersion &&
+           file->View().Update() >= FindUpdates(cell.string()).contiguous;
 }
 
 bool TakeLock(const fs::path& folder, platform::CFileDescriptor& fd, platform::CFileRangeLock& lock,

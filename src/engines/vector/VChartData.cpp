@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/LocaleFreeNumbers.h"
+
 namespace vengine {
 
 const std::string* VFeature::Attribute(std::string_view name) const
@@ -12,6 +14,17 @@ const std::string* VFeature::Attribute(std::string_view name) const
         if (key == name)
             return &value;
     return nullptr;
+}
+
+std::uint32_t VFeature::ScaleMinimum() const
+{
+    const std::string* text = Attribute("SCAMIN");
+    const auto value = text ? platform::ParseDouble(*text) : std::nullopt;
+    if (!value || !(*value >= 1.0))
+        return 0;
+    return *value >= double(std::numeric_limits<std::uint32_t>::max())
+               ? std::numeric_limits<std::uint32_t>::max()
+               : std::uint32_t(*value);
 }
 
 void VFeature::ComputeBounds()

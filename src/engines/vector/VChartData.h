@@ -42,6 +42,11 @@ struct VFeature {
 
     // The attribute's value, or empty when the feature has none.
     const std::string* Attribute(std::string_view name) const;
+    // The denominator of the smallest scale at which the feature is shown
+    // (its SCAMIN: 50000 for a feature shown at 1:50000 and larger scales);
+    // 0 when it is shown at every scale (no SCAMIN, or one that is no
+    // positive number).
+    std::uint32_t ScaleMinimum() const;
     void ComputeBounds();
     bool operator==(const VFeature&) const = default;
 };

@@ -259,6 +259,13 @@ std::string EncodeVChart(const VChartData& chart)
             PutU32(out, i);
     SetU32(out, 44, std::uint32_t(out.size() - gridStart));
 
+    // Each feature's smallest display scale, in directory order: drawing
+    // reads it before anything of the record.
+    SetU32(out, 56, std::uint32_t(out.size()));
+    SetU32(out, 60, std::uint32_t(chart.features.size()));
+    for (const auto& f : chart.features)
+        PutU32(out, f.ScaleMinimum());
+
     SetU32(out, 12, std::uint32_t(out.size() + 4));
     auto crc = crc32(0L, reinterpret_cast<const Bytef*>(out.data()), uInt(out.size()));
     PutU32(out, std::uint32_t(crc));
@@ -285,7 +292,16 @@ bool CVChartView::Attach(std::string_view b, std::string* error)
         return Fail(error, "too short");
     if (std::memcmp(b.data(), kStoreMagic, 4) != 0)
         return Fail(error, "not a vector chart file");
-    if (GetU16(b, 4) != kStoreVersion)
+    m_version = GetU16(b, 4);
+    if (m_version > kStoreVersion) {
+        if (error)
+            *error = "vector chart file of format " + std::to_string(m_version) +
+                     ", written by a newer version of the program (this one reads formats " +
+                     std::to_string(kOldestStoreVersion) + " to " + std::to_string(kStoreVersion) +
+                     "); import the chart's cell again";
+        return false;
+    }
+    if (m_version < kOldestStoreVersion)
         return Fail(error, "unknown format version");
     if (GetU32(b, 12) != b.size())
         return Fail(error, "length does not match the header");
@@ -365,6 +381,14 @@ bool CVChartView::Attach(std::string_view b, std::string* error)
     for (std::uint32_t i = 0; i < m_featureCount; ++i)
         if (listed[i])
             m_listed.push_back(i);
+
+    if (m_version >= 2) {
+        const std::uint32_t off = GetU32(b, 56);
+        if (GetU32(b, 60) != m_featureCount || off == 0 ||
+            !Inside(off, std::uint64_t(m_featureCount) * 4, total))
+            return Fail(error, "scale table out of range");
+        m_scaleMinOff = off;
+    }
     return true;
 }
 
@@ -442,6 +466,13 @@ VGeom CVChartView::GeomOf(std::size_t feature) const
     return feature < m_featureCount ? VGeom(std::uint8_t(Record(feature)[2])) : VGeom::None;
 }
 
+std::uint32_t CVChartView::ScaleMinimumOf(std::size_t feature) const
+{
+    if (m_scaleMinOff == 0 || feature >= m_featureCount)
+        return 0;
+    return GetU32(m_bytes, m_scaleMinOff + 4 * feature);
+}
+
 bool CVChartView::ReadFeature(std::size_t feature, VFeature& out) const
 {
     if (feature >= m_featureCount)
@@ -480,11 +511,20 @@ bool CVChartView::ReadFeature(std::size_t feature, VFeature& out) const
     return true;
 }
 
-std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area) const
+std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area, double displayScale) const
 {
     std::vector<std::uint32_t> found;
     if (m_featureCount == 0 || !Meets(area, m_gridBounds))
         return found;
+    // A feature hidden at this scale is passed over on one number of the
+    // scale table, before its bounds are read.
+    const bool byScale = m_scaleMinOff != 0 && displayScale > 0;
+    auto shown = [&](std::uint32_t i) {
+        if (!byScale)
+            return true;
+        const std::uint32_t least = GetU32(m_bytes, m_scaleMinOff + 4 * std::size_t(i));
+        return least == 0 || displayScale <= double(least);
+    };
     const auto& g = m_gridBounds;
     auto [c0, c1] = CellRange(std::max(area.west, g.west), std::min(area.east, g.east), g.west,
                               std::int64_t(g.east) - g.west, kGridSide);
@@ -494,7 +534,7 @@ std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area) const
     // the cells, where a large feature is listed in hundreds of them.
     if (c0 == 0 && r0 == 0 && c1 == kGridSide - 1 && r1 == kGridSide - 1) {
         for (auto i : m_listed)
-            if (Meets(area, BoundsOf(i)))
+            if (shown(i) && Meets(area, BoundsOf(i)))
                 found.push_back(i);
         return found;
     }
@@ -512,7 +552,7 @@ std::vector<std::uint32_t> CVChartView::FeaturesIn(const VBounds& area) const
                 if (seen[i])
                     continue;
                 seen[i] = 1;
-                if (Meets(area, BoundsOf(i)))
+                if (shown(i) && Meets(area, BoundsOf(i)))
                     found.push_back(i);
             }
         }

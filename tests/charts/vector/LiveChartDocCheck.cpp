@@ -72,12 +72,17 @@ TEST(LiveChartInfo, BlockDecoding)
 namespace {
 
 // The sample cell `name` written, imported and stored as "<name>.b" in `folder`.
-bool WriteSampleChart(const std::filesystem::path& folder, const std::string& name)
+// The cell "<name>.000" of `folder` imported and stored beside it as "<name>.b".
+bool StoreCell(const std::filesystem::path& folder, const std::string& name)
 {
     vengine::VChartData chart;
-    return vtest::WriteSampleCell(folder, name) &&
-           vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
+    return vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
            vengine::WriteVChartFile(folder / (name + ".b"), chart, nullptr);
+}
+
+bool WriteSampleChart(const std::filesystem::path& folder, const std::string& name)
+{
+    return vtest::WriteSampleCell(folder, name) && StoreCell(folder, name);
 }
 
 struct OpenLive {
@@ -575,10 +580,7 @@ bool WriteMileSquareChart(const std::filesystem::path& folder, const std::string
                             {kSquareLon + kMileLon * d / 2, kSquareLat + kMileLat * d / 2},
                             {kSquareLon + kMileLon * d, kSquareLat + kMileLat * d}},
                            {});
-    vengine::VChartData chart;
-    return w.Close() && ok &&
-           vengine::ImportS57Cell((folder / (name + ".000")).string(), true, chart).ok &&
-           vengine::WriteVChartFile(folder / (name + ".b"), chart, nullptr);
+    return w.Close() && ok && StoreCell(folder, name);
 }
 
 bool Near(geo::IntPoint a, geo::IntPoint b)
@@ -657,4 +659,108 @@ TEST(LiveChartDoc, AMileIsAsLongAcrossAsUpAndBearingsReadTrue)
     ASSERT_TRUE(doc.ZoomIn());
     ASSERT_TRUE(doc.ZoomIn());
     check("full, then zoomed in again");
+}
+
+namespace {
+
+// A cell whose buoys, light and soundings carry SCAMIN as a real cell's do:
+// buoys in a row along 47.6 N, each shown down to its own scale.
+constexpr double kRowLat = 47.6;
+constexpr double kRowLon[] = {-122.385, -122.38, -122.375, -122.37, -122.365};
+const char* const kBuoyScamin[] = {nullptr, "21999", "44999", "89999", "349999"};
+
+bool WriteScaminChart(const std::filesystem::path& folder, const std::string& name)
+{
+    vchart::CS57CellWriter w;
+    if (!w.Create((folder / (name + ".000")).string(), vchart::CellHeader{}))
+        return false;
+    const vchart::Ring cover = {
+        {-123.0, 47.0}, {-123.0, 48.2}, {-121.8, 48.2}, {-121.8, 47.0}, {-123.0, 47.0}};
+    bool ok = w.Area("M_COVR", {{cover}}, {{"CATCOV", "1"}}) &&
+              w.Area("DEPARE", {{cover}}, {{"DRVAL1", "20"}, {"DRVAL2", "100"}});
+    for (std::size_t i = 0; i < std::size(kRowLon); ++i) {
+        vchart::Attributes attrs = {{"COLOUR", "3"}};
+        if (kBuoyScamin[i])
+            attrs.emplace_back("SCAMIN", kBuoyScamin[i]);
+        ok = ok && w.Point("BOYLAT", {kRowLon[i], kRowLat}, attrs);
+    }
+    ok = ok && w.Point("LIGHTS", {-122.375, 47.605}, {{"COLOUR", "1"}, {"SCAMIN", "179999"}}) &&
+         w.Soundings({{-122.378, 47.602}, {-122.372, 47.598}}, {12.5, 18.2}, {{"SCAMIN", "21999"}});
+    return w.Close() && ok && StoreCell(folder, name);
+}
+
+struct DrawnMarks {
+    std::vector<int> buoys;   // indices into kRowLon
+    int lights = 0;
+    int soundings = 0;
+};
+
+DrawnMarks MarksIn(const chart::CRecordingBackend& recorder, CLiveChartDoc& doc)
+{
+    DrawnMarks drawn;
+    for (const auto& r : recorder.Records()) {
+        if (r.op == chart::DrawOp::Ellipse && r.points.size() == 2 &&
+            r.points[1].x - r.points[0].x == 11)
+            for (std::size_t i = 0; i < std::size(kRowLon); ++i) {
+                geo::IntPoint at;
+                if (doc.PositionToPoint(geo::CPosition(kRowLat, kRowLon[i]), at) &&
+                    Near({r.points[0].x + 5, r.points[0].y + 5}, at))
+                    drawn.buoys.push_back(int(i));
+            }
+        drawn.lights += r.op == chart::DrawOp::Polygon && r.points.size() == 3;
+        drawn.soundings += r.op == chart::DrawOp::Text;
+    }
+    return drawn;
+}
+
+}   // namespace
+
+// Each feature is drawn while the view's scale is its SCAMIN or larger, and
+// left out at smaller scales.
+TEST(LiveChartDoc, FeaturesAreDrawnDownToTheirSmallestScaleOnly)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteScaminChart(dir.Path(), "US4WA96M"));
+    OpenLive live(dir / "US4WA96M.b");
+    ASSERT_TRUE(live.opened) << live.doc.OpenError();
+    CLiveChartDoc& doc = live.doc;
+    const double cosLat = std::cos(kRowLat * M_PI / 180);
+
+    auto showAt = [&](double scale) {
+        // 800 by 600 pixels of 0.28 mm at 1:scale, round the row's middle.
+        const double halfLat = scale * kNominalPixelMetres * 300 / (60 * 1852.0);
+        const double halfLon = halfLat * 800 / 600 / cosLat;
+        ASSERT_TRUE(doc.SetViewExtent(geo::CPosition(kRowLat + halfLat, kRowLon[2] - halfLon),
+                                      geo::CPosition(kRowLat - halfLat, kRowLon[2] + halfLon)));
+        double metres = 0;
+        ASSERT_TRUE(doc.GetMetresPerPixel(metres));
+        ASSERT_NEAR(metres / kNominalPixelMetres / scale, 1.0, 0.01);
+    };
+    auto draw = [&] {
+        auto backend = std::make_unique<chart::CRecordingBackend>();
+        auto* recorder = backend.get();
+        chart::CXDC dc(std::move(backend));
+        EXPECT_EQ(doc.DrawChart(dc), 1);
+        return MarksIn(*recorder, doc);
+    };
+
+    struct Row {
+        double scale;
+        std::vector<int> buoys;
+        int lights, soundings;
+    };
+    const Row rows[] = {
+        {15000, {0, 1, 2, 3, 4}, 1, 2}, {21500, {0, 1, 2, 3, 4}, 1, 2},
+        {22500, {0, 2, 3, 4}, 1, 0},    {44000, {0, 2, 3, 4}, 1, 0},
+        {46000, {0, 3, 4}, 1, 0},       {170000, {0, 4}, 1, 0},
+        {190000, {0, 4}, 0, 0},         {360000, {0}, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE("1:" + std::to_string(int(row.scale)));
+        showAt(row.scale);
+        const DrawnMarks drawn = draw();
+        EXPECT_EQ(drawn.buoys, row.buoys);
+        EXPECT_EQ(drawn.lights, row.lights);
+        EXPECT_EQ(drawn.soundings, row.soundings);
+    }
 }

@@ -329,3 +329,38 @@ TEST(Folio, UpdatesArrivingAfterTheCellAreApplied)
     EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 1);
     EXPECT_EQ(BuoyColour(store), "4");
 }
+
+// A store of the first format (no display scales) beside its cell is imported
+// again, so it gains the cell's SCAMIN; without its cell it stays in the
+// folio as it is.
+TEST(Folio, FirstFormatStoresAreImportedAgainFromTheirCell)
+{
+    TempFolder dir;
+    std::filesystem::create_directories(dir / "ENC_ROOT");
+    ASSERT_TRUE(vtest::WriteSampleCell(dir / "ENC_ROOT", "US5WA06M"));
+    ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), "US5WA07M"));
+    ASSERT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 2);
+    std::filesystem::remove(dir / "US5WA07M.000");
+    for (const char* name : {"US5WA06M.b", "US5WA07M.b"}) {
+        const std::string first = vtest::AsFirstFormat(ReadBytes(dir / name));
+        std::ofstream(dir / name, std::ios::binary | std::ios::trunc) << first;
+    }
+
+    auto updated = UpdateFolio(dir.Path(), {}, {});
+    EXPECT_EQ(updated.imported, 1);
+    EXPECT_EQ(updated.recordsWritten, 2);
+    auto file = CVChartFile::Open(dir / "US5WA06M.b", nullptr);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->View().Version(), kStoreVersion);
+    int soundings = 0;
+    for (std::size_t i = 0; i < file->View().FeatureCount(); ++i)
+        if (file->View().ClassOf(i) == "SOUNDG") {
+            ++soundings;
+            EXPECT_EQ(file->View().ScaleMinimumOf(i), 21999u);
+        }
+    EXPECT_EQ(soundings, 2);
+    auto kept = CVChartFile::Open(dir / "US5WA07M.b", nullptr);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->View().Version(), 1);
+    EXPECT_EQ(UpdateFolio(dir.Path(), {}, {}).imported, 0);
+}

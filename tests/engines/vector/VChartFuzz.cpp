@@ -20,6 +20,10 @@ void Store(std::string_view bytes)
     view.ReadAll(chart);
     view.FeaturesIn({-1800000000, -900000000, 1800000000, 900000000});
     view.FeaturesIn({-1224000000, 475000000, -1223000000, 477000000});
+    view.FeaturesIn({-1800000000, -900000000, 1800000000, 900000000}, 50000);
+    view.FeaturesIn({-1224000000, 475000000, -1223000000, 477000000}, 50000);
+    for (std::size_t i = 0; i <= view.FeatureCount(); ++i)
+        view.ScaleMinimumOf(i);
 }
 
 void Folio(std::string_view bytes)

@@ -75,6 +75,12 @@ TEST(VChartStore, ImportFillsBlockAndFeaturesAndRoundTrips)
     const VFeature* sounding = FirstOf(chart, "SOUNDG");
     ASSERT_NE(sounding->Attribute("DEPTH"), nullptr);
     EXPECT_EQ(*sounding->Attribute("DEPTH"), "12.50");
+    for (const auto& f : chart.features) {   // each split sounding keeps the cell's SCAMIN
+        if (f.objectClass == "SOUNDG") {
+            EXPECT_EQ(f.ScaleMinimum(), 21999u);
+        }
+    }
+    EXPECT_EQ(buoy->ScaleMinimum(), 0u);
 
     ASSERT_TRUE(WriteVChartFile(dir / "US5WA99M.b", chart, nullptr));
     std::string error;
@@ -144,6 +150,80 @@ TEST(VChartStore, GridFindsWhatASearchOfEveryFeatureFinds)
         EXPECT_EQ(view.FeaturesIn(area), expected)
             << area.west << " " << area.south << " " << area.east << " " << area.north;
     }
+}
+
+namespace {
+
+VFeature PointAt(std::int32_t lon, std::int32_t lat, const char* scamin)
+{
+    VFeature f;
+    f.objectClass = "BOYLAT";
+    f.geom = VGeom::Point;
+    if (scamin)
+        f.attributes = {{"COLOUR", "3"}, {"SCAMIN", scamin}};
+    f.parts = {VPart{true, {{lon, lat}}}};
+    f.ComputeBounds();
+    return f;
+}
+
+}   // namespace
+
+// Each feature's SCAMIN is kept in the file and leaves the feature out of
+// lookups at smaller scales (larger denominators), on the whole chart and on
+// small areas alike; files of the first format read with every feature
+// shown; a later format is refused with a message saying so.
+TEST(VChartStore, SmallestDisplayScalesAreKeptAndOlderFilesStillRead)
+{
+    VChartData chart;
+    const char* scamins[] = {nullptr, "44999", "349999", "not a number", "0", "-5"};
+    for (int i = 0; i < 6; ++i)
+        chart.features.push_back(PointAt(-1224000000 + i * 1000000, 476000000, scamins[i]));
+    const std::string bytes = EncodeVChart(chart);
+    CVChartView view;
+    std::string error;
+    ASSERT_TRUE(view.Attach(bytes, &error)) << error;
+    EXPECT_EQ(view.Version(), kStoreVersion);
+    const std::uint32_t kept[] = {0, 44999, 349999, 0, 0, 0};
+    for (std::uint32_t i = 0; i < 6; ++i)
+        EXPECT_EQ(view.ScaleMinimumOf(i), kept[i]) << i;
+
+    const VBounds all{-1250000000, 470000000, -1200000000, 480000000};
+    const VBounds nearSecond{-1223000010, 475999990, -1222999990, 476000010};
+    using Ids = std::vector<std::uint32_t>;
+    EXPECT_EQ(view.FeaturesIn(all), (Ids{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(view.FeaturesIn(all, 20000), (Ids{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(view.FeaturesIn(all, 44999), (Ids{0, 1, 2, 3, 4, 5}));   // at its own scale
+    EXPECT_EQ(view.FeaturesIn(all, 45000), (Ids{0, 2, 3, 4, 5}));
+    EXPECT_EQ(view.FeaturesIn(all, 1e6), (Ids{0, 3, 4, 5}));
+    EXPECT_EQ(view.FeaturesIn(nearSecond, 44999), (Ids{1}));
+    EXPECT_TRUE(view.FeaturesIn(nearSecond, 45000).empty());
+
+    // The first format: no table, every feature at every scale, read as before.
+    const std::string first = vtest::AsFirstFormat(bytes);
+    CVChartView old;
+    ASSERT_TRUE(old.Attach(first, &error)) << error;
+    EXPECT_EQ(old.Version(), 1);
+    EXPECT_EQ(old.FeaturesIn(all, 1e6), (Ids{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(old.FeaturesIn(nearSecond, 1e6), (Ids{1}));
+    EXPECT_EQ(old.ScaleMinimumOf(1), 0u);
+    VChartData back;
+    ASSERT_TRUE(old.ReadAll(back));
+    EXPECT_EQ(back.features, chart.features);
+
+    // A format after this one, whole and with a good checksum: refused, and
+    // the message says why.
+    std::string later = bytes;
+    later[4] = char(kStoreVersion + 1);
+    later = vtest::Resealed(later);
+    CVChartView newer;
+    EXPECT_FALSE(newer.Attach(later, &error));
+    EXPECT_NE(error.find("newer version"), std::string::npos) << error;
+
+    // A table whose count or place does not fit is damage.
+    std::string shortTable = bytes;
+    shortTable[60] = char(shortTable[60] + 1);
+    EXPECT_FALSE(newer.Attach(vtest::Resealed(shortTable), &error));
+    EXPECT_NE(error.find("scale table"), std::string::npos) << error;
 }
 
 TEST(VChartStore, UpdateGapImportsUpToItAndNamesTheMissingFile)
