@@ -34,17 +34,29 @@ QApplication& App()
     return *app;
 }
 
-TEST(MonitorPanel, ShowsTheModelsTexts)
-{
-    App();
+// A navigator over a fake GPS with its monitor panel in a window.
+struct PanelRig {
+    QApplication& app = App();
     brine_test::FakeClock clock;
     navtest::MemorySettings settings;
-    navtest::FakeGps gps(clock);
-    navigator::CNavigatorModule nav(settings, clock, &gps);
-    nav.SetDrDelay(10s);
+    navtest::FakeGps gps{clock};
+    navigator::CNavigatorModule nav{settings, clock, &gps};
     QMainWindow frame;
-    auto* panel = new navigator::CMonitorPanel(nav, &frame);
-    ASSERT_TRUE(panel->Create(navigator::CMonitorPanel::kBarId, &frame));
+    navigator::CMonitorPanel* panel = nullptr;
+
+    bool Create()
+    {
+        panel = new navigator::CMonitorPanel(nav, &frame);
+        return panel->Create(navigator::CMonitorPanel::kBarId, &frame);
+    }
+};
+
+TEST(MonitorPanel, ShowsTheModelsTexts)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    auto& [app, clock, settings, gps, nav, frame, panel] = rig;
+    nav.SetDrDelay(10s);
     EXPECT_EQ(panel->ValueText("status"), "NMEA inactive");
 
     gps.parser.ParseLine(navtest::Rmc(50.5, -4.25, 6.4, 45.0));
@@ -74,14 +86,9 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
 // The alarm list shows each line's fields whole, without a horizontal scroll.
 TEST(MonitorPanel, AlarmListShowsWholeLines)
 {
-    App();
-    brine_test::FakeClock clock;
-    navtest::MemorySettings settings;
-    navtest::FakeGps gps(clock);
-    navigator::CNavigatorModule nav(settings, clock, &gps);
-    QMainWindow frame;
-    auto* panel = new navigator::CMonitorPanel(nav, &frame);
-    ASSERT_TRUE(panel->Create(navigator::CMonitorPanel::kBarId, &frame));
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    auto& [app, clock, settings, gps, nav, frame, panel] = rig;
     auto& alarms = nav.Monitor().Alarms();
     alarms.AddAlarm(7, "Meadow Point", navigator::AlarmKind::Perpendicular, "12/08/2026 08:08:33");
     alarms.AddAlarm(8, "", navigator::AlarmKind::ArrivalCircle, "12/08/2026 08:21:05");
