@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <thread>
 
 #include "FakeClock.h"
@@ -187,13 +186,7 @@ public:
     void TakeInUseHold() override { ++holds; }
     void GiveInUseHold() override { --holds; }
     bool HasCurrentWaypoint() const override { return true; }
-    void SetActiveWaypoint(std::size_t index) override
-    {
-        active = index;
-        if (onChoose)
-            onChoose();
-    }
-    std::function<void()> onChoose;
+    void SetActiveWaypoint(std::size_t index) override { active = index; }
 };
 
 class FakeNavigator : public nmea::CSteeringNavigator {
@@ -279,8 +272,8 @@ TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
 
 // The navigation cycle goes on while the confirmation is open and composes
 // for the route's current waypoint; switching on then moves the route to a
-// later leg. That sentence must never reach the port: the leg is chosen
-// before the output opens, and the first sentence out is composed after.
+// later leg. That sentence must never reach the port: the first one out is
+// composed after the leg is chosen.
 class ComposingPrompt final : public platform::CPrompt {
 public:
     nmea::CAutopilotDevice* device = nullptr;
@@ -310,15 +303,12 @@ TEST(AutopilotModule, NothingComposedBeforeTheLegIsChosenGoesOut)
     FakeNavigator navigator;
     route.waypoints = {{50.0, 0.0}, {50.1, 0.0}, {50.2, 0.0}};
     navigator.own = geo::CPosition(50.15, 0.0);   // on the second leg
-    bool openWhenChosen = true;
-    route.onChoose = [&] { openWhenChosen = autopilot.Device().IsTransmitOpen(); };
     autopilot.SetRoute(&route);
     autopilot.SetNavigator(&navigator);
 
     autopilot.OnAutopilotSwitch();
     ASSERT_TRUE(autopilot.IsAutopilotOn());
     EXPECT_EQ(route.active, 2u);
-    EXPECT_FALSE(openWhenChosen) << "the leg was chosen after the output opened";
     EXPECT_EQ(autopilot.Device().CurrentSentence(), "");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));   // the output thread's turn
     EXPECT_TRUE(port.ServeOnce().empty());
