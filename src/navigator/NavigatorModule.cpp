@@ -358,6 +358,7 @@ void CNavigatorModule::OnMonitorMessage(const app::CPostedMessage& message)
         case kMsgOwnVessel:
             if (m_positionAcquired)
                 UpdateOwnVessel(message.wParam == 1);
+            UpdateNotVisibleWarning(false);
             break;
         case kMsgTrackPeriod: OnTrackPeriod(); break;
         case kMsgLogPeriod: OnLogPeriod(); break;
@@ -581,9 +582,23 @@ void CNavigatorModule::BestChartCheck()
         return;
     const geo::CPosition position = m_snapshots.Get()->position;
     m_charts->BestChartCheck(IsPositionAvailable() ? position : geo::CPosition());
-    if (m_bar != nullptr)
-        m_bar->SetMessageActive(m_notVisibleWarning, m_charts->IsVesselVisible(position) ? 0 : 1,
-                                true);
+    UpdateNotVisibleWarning(true);
+}
+
+// "Vessel position is not visible." is raised only by the best-chart check,
+// at its interval; it goes as soon as a chart on screen shows the vessel
+// (Go To Vessel, a pan or zoom), and never stays without a position.
+void CNavigatorModule::UpdateNotVisibleWarning(bool mayRaise)
+{
+    if (m_bar == nullptr || m_charts == nullptr)
+        return;
+    if (!mayRaise && !m_bar->IsMessageActive(m_notVisibleWarning))
+        return;
+    const bool hidden =
+        IsPositionAvailable() && !m_charts->IsVesselVisible(m_snapshots.Get()->position);
+    if (hidden && !mayRaise)
+        return;
+    m_bar->SetMessageActive(m_notVisibleWarning, hidden ? 1 : 0, true);
 }
 
 void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
@@ -804,7 +819,9 @@ bool CNavigatorModule::GoToVessel()
 {
     if (!CanGoToVessel())
         return false;
-    return m_goToPosition(m_snapshots.Get()->position);
+    const bool moved = m_goToPosition(m_snapshots.Get()->position);
+    UpdateNotVisibleWarning(false);
+    return moved;
 }
 
 }   // namespace navigator

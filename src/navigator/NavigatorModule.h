@@ -319,6 +319,8 @@ private:
     bool MayFollow() const;
     void FollowWithMonitorWindow();
     void BestChartCheck();
+    // Raises (only when `mayRaise`) or clears "Vessel position is not visible.".
+    void UpdateNotVisibleWarning(bool mayRaise);
     void ResumeBestChartIfDue();
     using Time = std::chrono::steady_clock::time_point;
     static bool Passed(const std::optional<Time>& last, Time now,

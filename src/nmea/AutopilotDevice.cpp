@@ -47,6 +47,12 @@ std::string CAutopilotDevice::CurrentSentence() const
     return m_current;
 }
 
+void CAutopilotDevice::ForgetSentence()
+{
+    std::lock_guard lock(TransmitLock());
+    m_current.clear();
+}
+
 bool CAutopilotDevice::QueueOutput(std::string line)
 {
     {

@@ -40,6 +40,8 @@ public:
     void SetOutputRate(double seconds);
     double GetOutputRate() const;
     std::string CurrentSentence() const;
+    // Drops the current sentence: nothing goes out until the next is composed.
+    void ForgetSentence();
     // Wakes the output thread after the conditions behind `mayOutput` changed.
     void Poke() { NotifyTransmitWorker(); }
 

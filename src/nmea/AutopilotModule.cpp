@@ -128,8 +128,12 @@ void CAutopilotModule::OnAutopilotSwitch()
     if (!OnUpdateAutopilotSwitch().enabled && !m_on)
         return;
     m_on = !m_on;
-    ApplySwitch();
-    if (!m_on || m_route == nullptr || m_navigator == nullptr)
+    Switch(true);
+}
+
+void CAutopilotModule::ChooseLegToSteer()
+{
+    if (m_route == nullptr || m_navigator == nullptr)
         return;
     CRouteMonitoring monitoring = m_route->GetMonitoring();
     monitoring.passingPerpendicular = true;
@@ -163,6 +167,11 @@ void CAutopilotModule::ApplyOptions(std::uint8_t port, bool on, double rateSecon
 
 void CAutopilotModule::ApplySwitch()
 {
+    Switch(false);
+}
+
+void CAutopilotModule::Switch(bool chooseLeg)
+{
     if (m_on) {
         const auto answer =
             m_prompt.Ask("Please Confirm switching Autopilot on", "",
@@ -184,6 +193,12 @@ void CAutopilotModule::ApplySwitch()
             m_navigator->SetSteeringReference(std::nullopt);
         return;
     }
+    // The navigation cycle kept composing while the question was open, for
+    // the route's current waypoint: a sentence from before the leg is chosen
+    // must never reach the autopilot, so the first one out is composed after.
+    m_device->ForgetSentence();
+    if (chooseLeg)
+        ChooseLegToSteer();
     if (m_navigator != nullptr && m_route != nullptr && m_route->HasCurrentWaypoint())
         m_navigator->SetSteeringReference(m_navigator->SteeringStartPosition());
     m_device->OpenTransmit();

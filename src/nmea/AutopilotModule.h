@@ -79,9 +79,12 @@ public:
     void LoadSettings() override;
     void SaveSettings() override;
 
-    // "Switch Autopilot support ON or OFF".
+    // "Switch Autopilot support ON or OFF". Switching on chooses the leg to
+    // steer before anything is sent.
     CCommandState OnUpdateAutopilotSwitch() const;
     void OnAutopilotSwitch();
+    // Applies the on flag as it stands (confirmation, route hold, output),
+    // keeping the route's current waypoint.
     void ApplySwitch();
     // The Autopilot page applied: the rate, then the transmit side reopened
     // only when the port changed (back to "Off" when it will not open), then
@@ -93,6 +96,11 @@ public:
     CInstrumentConfig& Config() { return m_config; }
 
 private:
+    void Switch(bool chooseLeg);
+    // Steering needs perpendicular detection and leg advance; the waypoint
+    // to steer for first is the one the vessel has not yet passed.
+    void ChooseLegToSteer();
+
     CPortDirectory& m_ports;
     platform::CPrompt& m_prompt;
     CRouteSteering* m_route = nullptr;

@@ -36,6 +36,7 @@ CRouteModule::CRouteModule(app::CSettingsHome& settings, platform::CPrompt& prom
       m_db(std::make_unique<db::CDBRoute>()), m_lock([this] { return m_db->Lock(); })
 {
     SetModuleName("Route");
+    m_views.SetSelectionListener([this] { Notify(kHintSelected); });
     // The waypoint symbols with the route's pen are stored under the
     // module's own key, each monitoring pen under its kind's name there
     // (they share value names such as "LineWidth").

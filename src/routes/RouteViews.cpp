@@ -32,7 +32,10 @@ bool CRouteViews::SelectWaypoint(int index)
 {
     if (index < 1 || index > WaypointCount())
         return false;
+    const bool moved = index != m_state.activeIndex;
     m_state.activeIndex = index;
+    if (moved && m_selected)
+        m_selected();
     return true;
 }
 

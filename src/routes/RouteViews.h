@@ -37,6 +37,9 @@ public:
 
     // After the great-circle record changed: the chart's copy follows.
     void Refresh() { m_chartGreatCircle = m_state.greatCircle.ForChart(); }
+    // Told when the navigator or the autopilot moves the active waypoint,
+    // so the route's panel and pickers show it.
+    void SetSelectionListener(std::function<void()> selected) { m_selected = std::move(selected); }
 
     // ---- navigator::CActiveRoute
     bool HasRoute() const override { return m_state.hasRoute; }
@@ -93,6 +96,7 @@ private:
     chart::CGreatCircleSettings m_chartGreatCircle;
     chart::CWaypointProperties m_properties;
     std::function<std::optional<std::int64_t>(std::size_t)> m_waypointTimes;
+    std::function<void()> m_selected;
 };
 
 }   // namespace routes

@@ -360,10 +360,29 @@ QToolBar* CMainFrame::CreateRangeBearingBar()
         label->fontMetrics().horizontalAdvance("00000nm, 000\u00B0, (000\u00B0)") + 8);
     bar->addWidget(label);
     m_rangeBearingLabel = label;
-    bar->move(m_ptRangeBearingBar);
+    bar->adjustSize();
+    bar->move(RangeBearingBarPlace(bar->size()));
     bar->show();
     m_rangeBearingBar = bar;
     return bar;
+}
+
+// The bar opens where it was last. A place over the menu bar or a docked
+// toolbar (the first opening's default among them) would hide commands: the
+// bar then opens just inside the top-left corner of the chart windows' area.
+QPoint CMainFrame::RangeBearingBarPlace(const QSize& size) const
+{
+    const QRect wanted(m_ptRangeBearingBar, size);
+    auto covers = [&wanted](const QWidget* w) {
+        return w != nullptr && w->isVisible() &&
+               QRect(w->mapToGlobal(QPoint(0, 0)), w->size()).intersects(wanted);
+    };
+    bool hides = covers(menuWidget());
+    for (const QToolBar* t : findChildren<QToolBar*>(Qt::FindDirectChildrenOnly))
+        hides = hides || (t != m_rangeBearingBar && !t->isFloating() && covers(t));
+    if (!hides || centralWidget() == nullptr)
+        return m_ptRangeBearingBar;
+    return centralWidget()->mapToGlobal(QPoint(10, 10));
 }
 
 void CMainFrame::CloseRangeBearingBar()

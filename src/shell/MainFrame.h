@@ -216,6 +216,8 @@ public:
     QToolBar* CreateRangeBearingBar();
     QToolBar* RangeBearingBar() const { return m_rangeBearingBar; }
     QPoint RangeBearingBarPosition() const { return m_ptRangeBearingBar; }
+    // Where a range and bearing bar of that size opens.
+    QPoint RangeBearingBarPlace(const QSize& size) const;
     void CloseRangeBearingBar();
 
     // The navigator's best-chart check switches the larger-scale message.

@@ -349,7 +349,7 @@ public:
         ++checks;
         return true;
     }
-    bool IsVesselVisible(const geo::CPosition&) override { return true; }
+    bool IsVesselVisible(const geo::CPosition&) override { return visible; }
     void RedrawViews() override { ++redraws; }
     bool AttachAutoscrollWindow(const geo::CPosition& vessel) override
     {
@@ -365,6 +365,7 @@ public:
     }
     bool HasAutoscrollWindow() override { return attached; }
     bool convertFails = false;
+    bool visible = true;
     bool attached = false;
     geo::CPosition attachedAt;
     int scrolls = 0, steps = 0, checks = 0, redraws = 0, attaches = 0, releases = 0;
@@ -393,6 +394,63 @@ TEST(NavigationCycle, FailedDatumConversionIsSkipped)
     EXPECT_EQ(charts.scrolls, 1);   // 0x505 every tick
     EXPECT_EQ(charts.steps, 2);   // 0x506 with the check
     EXPECT_EQ(charts.checks, 2);
+}
+
+class SilentSound final : public app::CAlertSound {
+public:
+    bool Play(const std::filesystem::path&) override { return true; }
+    void Beep() override { }
+};
+
+// "Vessel position is not visible." comes up only at the best-chart check,
+// but goes at the first tick after the vessel is on screen again, and at once
+// when Go To Vessel brings it there.
+TEST(NavigationCycle, NotVisibleWarningGoesOnceTheVesselIsOnScreen)
+{
+    Cycle c;
+    SilentSound sound;
+    app::CMsgBar bar(c.clock, sound, ".");
+    c.nav.SetMessageBar(&bar);
+    FakeCharts charts;
+    c.nav.SetChartHost(&charts);
+    c.nav.SetBestChartCheckInterval(10s);
+    auto warning = [&] {
+        for (const auto& m : bar.Messages())
+            if (m->text == "Vessel position is not visible.")
+                return m->activeCount > 0;
+        ADD_FAILURE() << "the message is not registered";
+        return false;
+    };
+    auto tick = [&] {
+        c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+        c.Pass();
+        c.clock.Advance(1s);
+    };
+    charts.visible = false;
+    tick();
+    EXPECT_TRUE(warning()) << "the first tick's check finds the vessel off screen";
+    charts.visible = true;   // the user pans to it
+    tick();
+    EXPECT_FALSE(warning()) << "gone at the next tick, not at the next check";
+
+    charts.visible = false;   // panned away again: up only at the next check
+    for (int s = 2; s <= 10; ++s)
+        tick();
+    EXPECT_FALSE(warning());
+    tick();
+    EXPECT_TRUE(warning());
+
+    bool onScreenAfterGoTo = false;
+    c.nav.SetGoToPosition(
+        [&](const geo::CPosition&) {
+            charts.visible = onScreenAfterGoTo = true;
+            return true;
+        },
+        [] { return true; });
+    ASSERT_TRUE(c.nav.GoToVessel());
+    EXPECT_TRUE(onScreenAfterGoTo);
+    EXPECT_FALSE(warning()) << "Go To Vessel clears it at once";
+    c.nav.Terminate();   // lets go of the bar before it goes
 }
 
 // While logging, the track's line runs on from the last track point to the

@@ -1,11 +1,14 @@
 #!/bin/bash
 # The autopilot steering on the real program window: a GPS makes 8 knots down
-# the first leg of the sample route on COM1 (a socat pty pair); the autopilot
+# the sample route's sixth leg on COM1 (a socat pty pair) while the route's
+# current waypoint is still its first, 30 miles astern; the autopilot
 # transmits on COM2, whose far end a reader keeps. Navigator > Autopilot
 # Support stays grey until a voyage is under way; switched on then (and
-# confirmed), "$ECAPB" leaves COM2 every 2 seconds (the stored rate), each
-# sentence parsed with pynmea2, its bearing to the waypoint, cross-track error
-# and side agreeing with what the Monitor panel showed just before it.
+# confirmed), "$ECAPB" leaves COM2 every 2 seconds (the stored rate). The very
+# first sentence already steers for the leg the vessel is on (waypoint 7),
+# never for the waypoint the switch drops; each sentence is parsed with
+# pynmea2, its bearing to the waypoint, cross-track error and side agreeing
+# with what the Monitor panel showed just before it.
 # Screenshots go to BRINE_SHOTS_DIR when it is set.
 #
 # Usage: autopilot_window_check.sh [path/to/brinevane [sample-routes folder]]
@@ -46,7 +49,7 @@ question() {
 # The question this run expects, answered with Return (OK) while it holds the keyboard.
 confirm() { local w; w=$(question) && answer_question Return "$MAIN" && echo "$w"; }
 
-step "COM1 a GPS on leg 1 of the sample route, COM2 the autopilot's, read at its far end"
+step "COM1 a GPS on leg 6 of the sample route, COM2 the autopilot's, read at its far end"
 pty_pairs 1 2
 CONF="$work/config/Quorwick/Brinevane/settings.conf"
 mkdir -p "$(dirname "$CONF")"
@@ -66,8 +69,8 @@ EOF
 station_settings "$CONF"
 "$(dirname "$PROGRAM")/route-sample" install "$BUILT/Sample" \
     "$work/data/Quorwick/Brinevane/Routes" "$CONF" >/dev/null || fail "route-sample install"
-# South-east of Point Wilson, past its perpendicular, a little off the leg to Marrowstone Point.
-gps_writer "$work/feed1" 48.1330 -122.6930 8.0 130.0
+# Between Apple Cove Point and Meadow Point, a little east of the leg, heading south.
+gps_writer "$work/feed1" 47.7500 -122.4380 8.0 180.0
 /usr/bin/python3 - "$work/feed2" "$APB" <<'PY' &
 import os, sys, time
 fd = os.open(sys.argv[1], os.O_RDONLY)
@@ -114,7 +117,11 @@ answer_question alt+n "$MAIN"
 
 step "Navigator > Autopilot Support, confirmed: \$ECAPB leaves COM2"
 menu_key alt+n i
-wait_for "Please Confirm switching Autopilot on" confirm
+wait_for "Please Confirm switching Autopilot on" question
+# Read as a navigator reads it: navigation refreshes go on meanwhile.
+sleep 2
+shot 0_confirm
+wait_for "the confirmation answered" confirm
 sent() { [ "$(grep -c 'ECAPB' "$APB" 2>/dev/null)" -ge 1 ] && echo yes; }
 wait_for "a first \$ECAPB on COM2" sent
 FIRST=$SECONDS
@@ -140,6 +147,11 @@ for line in open(sys.argv[2]):
         panel.append((float(f["monotonicMs"]) / 1000.0, f))
 if len(sent) < 3:
     sys.exit("only %d sentences" % len(sent))
+# Switching on chose the leg the vessel is on before anything went out.
+ids = [m.dest_waypoint_id for _, m in sent]
+print("  waypoints: " + " ".join(ids))
+if any(i != "7" for i in ids):
+    sys.exit("the autopilot was told to steer for a waypoint other than 7")
 bad = 0
 for when, m in sent:
     assert m.talker == "EC" and m.sentence_type == "APB", m

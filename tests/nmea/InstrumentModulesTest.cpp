@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "FakeClock.h"
 #include "FakePort.h"
 #include "ScriptedPrompt.h"
@@ -264,6 +267,53 @@ TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
         autopilot.Device().SetOutputRate(given);
         EXPECT_DOUBLE_EQ(autopilot.Device().GetOutputRate(), kept);
     }
+    autopilot.Terminate();
+}
+
+// The navigation cycle goes on while the confirmation is open and composes
+// for the route's current waypoint; switching on then moves the route to a
+// later leg. That sentence must never reach the port: the first one out is
+// composed after the leg is chosen.
+class ComposingPrompt final : public platform::CPrompt {
+public:
+    nmea::CAutopilotDevice* device = nullptr;
+    platform::PromptAnswer Ask(std::string_view, std::string_view, platform::PromptIcon,
+                               platform::PromptButtons) override
+    {
+        nmea::CApbFields fields;
+        fields.statusValid = true;
+        fields.destination = "1";
+        fields.bearingOriginToDestination = fields.bearingToDestination = 337.1;
+        device->SetTransmitEnabled(true);
+        device->BuildAPBSentence(fields, true);
+        return platform::PromptAnswer::Ok;
+    }
+};
+
+TEST(AutopilotModule, NothingComposedBeforeTheLegIsChosenGoesOut)
+{
+    Home home;
+    brine_test::FakePorts ports;
+    brine_test::FakePort& port = ports.Add(1);
+    ComposingPrompt prompt;
+    nmea::CAutopilotModule autopilot(home, ports, prompt);
+    ASSERT_TRUE(autopilot.Initialise());
+    prompt.device = &autopilot.Device();
+    FakeRoute route;
+    FakeNavigator navigator;
+    route.waypoints = {{50.0, 0.0}, {50.1, 0.0}, {50.2, 0.0}};
+    navigator.own = geo::CPosition(50.15, 0.0);   // on the second leg
+    autopilot.SetRoute(&route);
+    autopilot.SetNavigator(&navigator);
+
+    autopilot.OnAutopilotSwitch();
+    ASSERT_TRUE(autopilot.IsAutopilotOn());
+    EXPECT_EQ(route.active, 2u);
+    EXPECT_EQ(autopilot.Device().CurrentSentence(), "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));   // the output thread's turn
+    EXPECT_TRUE(port.ServeOnce().empty());
+
+    autopilot.OnAutopilotSwitch();
     autopilot.Terminate();
 }
 

@@ -41,6 +41,7 @@
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartInfoPanel.h"
+#include "chart/ui/ChartView.h"
 #include "chartpoints/ChartpointModule.h"
 #include "charts/hcrf/HCRFModule.h"
 #include "navigator/NavigatorModule.h"
@@ -223,6 +224,53 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
         Press(frame, key);
         EXPECT_EQ(status.PaneText(app::CXStatusBar::SidePanelPane).toStdString(), title);
     }
+
+    // The chart's right-click entries that add chartpoints and waypoints stay grey until the
+    // panel's Edit is pressed; while that menu is open the message pane says what to press,
+    // and it shows its own text again once the menu closes.
+    chart::CChartView* view = nullptr;
+    for (chart::CChartView* v : frame.findChildren<chart::CChartView*>())
+        if (v->Doc().IsChartLoaded() && v->isVisible())
+            view = v;
+    ASSERT_NE(view, nullptr);
+    struct Opened {
+        bool entryEnabled = false;
+        QString whileOpen;
+        QString afterClose;
+    };
+    auto rightClick = [&](const QString& entry) {
+        Opened o;
+        QMenu menu;
+        view->BuildContextMenu(menu, {view->width() / 2, view->height() / 2});
+        for (QAction* a : menu.actions())
+            if (a->text().remove(QLatin1Char('&')) == entry)
+                o.entryEnabled = a->isEnabled();
+        menu.popup(view->mapToGlobal(QPoint(10, 10)));
+        QTest::qWait(20);
+        o.whileOpen = status.PaneText(app::CXStatusBar::MessagePane);
+        menu.close();
+        QTest::qWait(20);
+        o.afterClose = status.PaneText(app::CXStatusBar::MessagePane);
+        return o;
+    };
+    const QString ready = status.PaneText(app::CXStatusBar::MessagePane);
+    Press(frame, Qt::Key_F3);
+    Opened cp = rightClick("Add New Chartpoint");
+    EXPECT_FALSE(cp.entryEnabled);
+    EXPECT_TRUE(cp.whileOpen.contains("press Edit on the Chartpoint panel"))
+        << cp.whileOpen.toStdString();
+    EXPECT_EQ(cp.afterClose, ready);
+    frame.Action(cmd::kChartpointEdit)->trigger();
+    cp = rightClick("Add New Chartpoint");
+    EXPECT_TRUE(cp.entryEnabled);
+    EXPECT_EQ(cp.whileOpen, ready) << "no hint once the entry can be used";
+    frame.Action(cmd::kChartpointEdit)->trigger();
+    Press(frame, Qt::Key_F4);
+    const Opened route = rightClick("Add New Waypoint");
+    EXPECT_FALSE(route.entryEnabled);
+    EXPECT_TRUE(route.whileOpen.contains("Route > Edit")) << route.whileOpen.toStdString();
+    EXPECT_EQ(route.afterClose, ready);
+    Press(frame, Qt::Key_F5);
 
     // Tools > Customise: the vessel's waypoint indicators as a group of their own, named as
     // the status bar names them, and the menu bar's twelve menus on the Menu page; a menu

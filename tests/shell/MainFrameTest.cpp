@@ -328,9 +328,20 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     EXPECT_TRUE(third->isHidden());
     EXPECT_EQ(frame.dockWidgetArea(third), Qt::LeftDockWidgetArea);
 
-    // One range and bearing bar at a time, reopened where it was.
+    // One range and bearing bar at a time; the first opens over the chart windows' area, not
+    // over the menu bar or a toolbar (its stored default place is there), then where it was.
     QToolBar* rangeBearing = frame.CreateRangeBearingBar();
     EXPECT_EQ(frame.CreateRangeBearingBar(), rangeBearing);
+    const QRect barRect(rangeBearing->pos(), rangeBearing->size());
+    auto globalRect = [](const QWidget* w) {
+        return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    };
+    ASSERT_NE(frame.menuWidget(), nullptr);
+    EXPECT_FALSE(barRect.intersects(globalRect(frame.menuWidget())));
+    for (const QToolBar* t : frame.findChildren<QToolBar*>(Qt::FindDirectChildrenOnly))
+        if (t != rangeBearing && t->isVisible() && !t->isFloating())
+            EXPECT_FALSE(barRect.intersects(globalRect(t))) << t->windowTitle().toStdString();
+    EXPECT_TRUE(globalRect(frame.centralWidget()).contains(barRect.topLeft()));
     rangeBearing->move(300, 200);
     frame.CloseRangeBearingBar();
     EXPECT_EQ(frame.RangeBearingBar(), nullptr);

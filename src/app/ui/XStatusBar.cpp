@@ -4,6 +4,9 @@
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 
 #include <algorithm>
@@ -159,6 +162,21 @@ void CXStatusBar::contextMenuEvent(QContextMenuEvent* e)
     // event then (X11), never the toolkit's own.
     e->accept();
     emit contextMenuAt(e->globalPos());
+}
+
+void ShowMenuHint(QMainWindow& window, QMenu& menu, const QString& hint)
+{
+    auto* bar = window.findChild<CXStatusBar*>();
+    if (bar == nullptr || hint.isEmpty())
+        return;
+    const QString before = bar->PaneText(CXStatusBar::MessagePane);
+    bar->SetPaneText(CXStatusBar::MessagePane, hint);
+    QPointer<CXStatusBar> guarded = bar;
+    QObject::connect(&menu, &QMenu::aboutToHide, bar, [guarded, before, hint] {
+        // Something else may have written the pane meanwhile: that stays.
+        if (guarded && guarded->PaneText(CXStatusBar::MessagePane) == hint)
+            guarded->SetPaneText(CXStatusBar::MessagePane, before);
+    });
 }
 
 }   // namespace app

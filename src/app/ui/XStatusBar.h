@@ -11,6 +11,8 @@
 #include <vector>
 
 class QLabel;
+class QMainWindow;
+class QMenu;
 class QProgressBar;
 
 namespace app {
@@ -58,5 +60,9 @@ private:
     std::vector<unsigned> m_indicatorIds;
     std::map<unsigned, QLabel*> m_indicators;
 };
+
+// Shows `hint` in the main frame's message pane while `menu` is open (why
+// some of its entries are grey), and the pane's former text once it closes.
+void ShowMenuHint(QMainWindow& window, QMenu& menu, const QString& hint);
 
 }   // namespace app

@@ -4,6 +4,7 @@
 #include "app/CommandTable.h"
 #include "app/ui/PropertySheet.h"
 #include "app/ui/ToolbarComboAction.h"
+#include "app/ui/XStatusBar.h"
 #include "chart/ChartDoc.h"
 #include "chartpoints/ChartpointOptions.h"
 #include "chartpoints/PanelPosition.h"
@@ -28,6 +29,16 @@ namespace chartpoints {
 namespace cmd = app::cmd;
 
 namespace {
+
+// Why the chart's "Add New Chartpoint" is grey, shown while its menu is open.
+QString EditHint(bool lockedElsewhere)
+{
+    return lockedElsewhere
+               ? QStringLiteral("Chartpoints cannot be added or deleted: another station is "
+                                "editing this chartpoint database.")
+               : QStringLiteral("To add or delete chartpoints here, press Edit on the Chartpoint "
+                                "panel (Chartpoint > Edit).");
+}
 
 class CMessagingLink final : public chartpoints::CStationLink {
 public:
@@ -492,6 +503,8 @@ void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, ge
     menu.addSeparator();
     add->setEnabled(IsEditMode() && Table().IsOpen());
     del->setEnabled(IsEditable());
+    if (!IsEditMode() && m_host != nullptr)
+        app::ShowMenuHint(m_host->Window(), menu, EditHint(IsLockedElsewhere()));
     chart::CChartDoc* doc = &view.Doc();
     QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
         geo::CPosition position;

@@ -7,10 +7,11 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/DisplayPalettes.h"
@@ -351,14 +352,20 @@ QString CMonitorPanel::ValueText(const QString& name) const
 }
 
 // The modeless "Waypoint Arrival Alarms" list; OK empties it and closes it.
+// Each line's fields (time, condition, waypoint number, name) stand in
+// columns wide enough for the whole text, and the window grows to show them.
 void CMonitorPanel::ShowAlarms()
 {
     navigator::CWaypointAlarmList& alarms = m_nav.Monitor().Alarms();
     if (!m_alarmDialog) {
         m_alarmDialog = new QDialog(this);
+        m_alarmDialog->setObjectName(QStringLiteral("WaypointAlarms"));
         m_alarmDialog->setWindowTitle(QStringLiteral("Waypoint Arrival Alarms"));
         auto* layout = new QVBoxLayout(m_alarmDialog);
-        m_alarmList = new QListWidget(m_alarmDialog);
+        m_alarmList = new QTreeWidget(m_alarmDialog);
+        m_alarmList->setRootIsDecorated(false);
+        m_alarmList->setHeaderLabels({QStringLiteral("Date and Time"), QStringLiteral("Condition"),
+                                      QStringLiteral("Number"), QStringLiteral("Name")});
         layout->addWidget(m_alarmList);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, m_alarmDialog);
         layout->addWidget(buttons);
@@ -369,12 +376,22 @@ void CMonitorPanel::ShowAlarms()
         m_alarmDialog->setAttribute(Qt::WA_ShowWithoutActivating);
         m_alarmDialog->show();
     }
-    if (m_alarmList->count() != static_cast<int>(alarms.Lines().size())) {
-        m_alarmList->clear();
-        for (const std::string& line : alarms.Lines())
-            m_alarmList->addItem(Q(line));
-        m_alarmList->setCurrentRow(m_alarmList->count() - 1);
+    if (m_alarmList->topLevelItemCount() == static_cast<int>(alarms.Lines().size()))
+        return;
+    m_alarmList->clear();
+    for (const std::string& line : alarms.Lines())
+        m_alarmList->addTopLevelItem(new QTreeWidgetItem(Q(line).split(QLatin1Char('\t'))));
+    int width = 0;
+    for (int c = 0; c < m_alarmList->columnCount(); ++c) {
+        m_alarmList->resizeColumnToContents(c);
+        width += m_alarmList->columnWidth(c);
     }
+    m_alarmList->setCurrentItem(m_alarmList->topLevelItem(m_alarmList->topLevelItemCount() - 1));
+    // Room for a vertical scroll bar too, so a long list never needs a horizontal one.
+    const int frame = 2 * m_alarmList->frameWidth() +
+                      m_alarmList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    m_alarmList->setMinimumWidth(width + frame);
+    m_alarmDialog->adjustSize();
 }
 
 }   // namespace navigator

@@ -17,7 +17,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QTreeWidget;
 class QTabWidget;
 class QDialog;
 namespace app {
@@ -77,7 +77,7 @@ private:
     QLabel* m_leftArrow = nullptr;
     QLabel* m_rightArrow = nullptr;
     QPointer<QDialog> m_alarmDialog;
-    QListWidget* m_alarmList = nullptr;
+    QTreeWidget* m_alarmList = nullptr;
     bool m_drColours = false;   // the position boxes show dead reckoning
     QString m_appliedColours;   // the style last set on the position boxes
     std::map<QString, QLabel*> m_values;   // the value boxes by name, as AddValue made them

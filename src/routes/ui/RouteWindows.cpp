@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/ui/XStatusBar.h"
 #include "chart/ChartDoc.h"
 #include "routes/ui/RouteOptionsPages.h"
 #include "routes/ui/RoutePanel.h"
@@ -21,6 +22,23 @@ namespace routes {
 namespace cmd = app::cmd;
 
 namespace {
+
+// Why the chart's waypoint entries are grey, shown while the menu is open.
+QString EditHint(const CRouteState& state, bool lockedElsewhere)
+{
+    if (lockedElsewhere)
+        return QStringLiteral("Waypoints cannot be changed: another station is editing this "
+                              "route database.");
+    if (!state.editMode)
+        return QStringLiteral("To add, insert or delete waypoints here, press Edit on the Route "
+                              "panel (Route > Edit).");
+    if (!state.hasRoute)
+        return QStringLiteral("Choose a route, or make one with Route > New, to add waypoints.");
+    if (state.inUse.InUse())
+        return QString::fromStdString("The route cannot be changed while it is in use (" +
+                                      state.inUse.Describe() + ").");
+    return {};
+}
 
 // A client point of a view (its device pixels) as a chart position.
 bool ClientToPosition(chart::CChartDoc& doc, geo::IntPoint client, geo::CPosition& position)
@@ -418,6 +436,8 @@ void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
     QAction* del = menu.addAction(QStringLiteral("&Delete Selected Waypoint"));
     menu.addSeparator();
     const bool editable = CanChangeRoute();
+    if (!editable && m_host != nullptr)
+        app::ShowMenuHint(m_host->Window(), menu, EditHint(State(), IsLockedElsewhere()));
     add->setEnabled(editable);
     insert->setEnabled(editable && State().activeIndex >= 1);
     del->setEnabled(editable && State().activeIndex >= 1);

@@ -4,9 +4,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -30,17 +34,29 @@ QApplication& App()
     return *app;
 }
 
-TEST(MonitorPanel, ShowsTheModelsTexts)
-{
-    App();
+// A navigator over a fake GPS with its monitor panel in a window.
+struct PanelRig {
+    QApplication& app = App();
     brine_test::FakeClock clock;
     navtest::MemorySettings settings;
-    navtest::FakeGps gps(clock);
-    navigator::CNavigatorModule nav(settings, clock, &gps);
-    nav.SetDrDelay(10s);
+    navtest::FakeGps gps{clock};
+    navigator::CNavigatorModule nav{settings, clock, &gps};
     QMainWindow frame;
-    auto* panel = new navigator::CMonitorPanel(nav, &frame);
-    ASSERT_TRUE(panel->Create(navigator::CMonitorPanel::kBarId, &frame));
+    navigator::CMonitorPanel* panel = nullptr;
+
+    bool Create()
+    {
+        panel = new navigator::CMonitorPanel(nav, &frame);
+        return panel->Create(navigator::CMonitorPanel::kBarId, &frame);
+    }
+};
+
+TEST(MonitorPanel, ShowsTheModelsTexts)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    auto& [app, clock, settings, gps, nav, frame, panel] = rig;
+    nav.SetDrDelay(10s);
     EXPECT_EQ(panel->ValueText("status"), "NMEA inactive");
 
     gps.parser.ParseLine(navtest::Rmc(50.5, -4.25, 6.4, 45.0));
@@ -65,6 +81,43 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
     EXPECT_EQ(panel->ValueText("tab"), "DR");
     EXPECT_EQ(panel->ValueText("status"), "DR - Local");
     EXPECT_EQ(panel->ValueText("cog"), " 045");
+}
+
+// The alarm list shows each line's fields whole, without a horizontal scroll.
+TEST(MonitorPanel, AlarmListShowsWholeLines)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    auto& [app, clock, settings, gps, nav, frame, panel] = rig;
+    auto& alarms = nav.Monitor().Alarms();
+    alarms.AddAlarm(7, "Meadow Point", navigator::AlarmKind::Perpendicular, "12/08/2026 08:08:33");
+    alarms.AddAlarm(8, "", navigator::AlarmKind::ArrivalCircle, "12/08/2026 08:21:05");
+    gps.parser.ParseLine(navtest::Rmc(47.7, -122.44, 6.0, 180.0));
+    nav.NavigationTimerPass();
+    QApplication::processEvents();
+    QDialog* dialog = nullptr;
+    for (QDialog* d : panel->findChildren<QDialog*>())
+        if (d->windowTitle() == "Waypoint Arrival Alarms")
+            dialog = d;
+    ASSERT_NE(dialog, nullptr);
+    auto* view = dialog->findChild<QAbstractItemView*>();
+    ASSERT_NE(view, nullptr);
+    QApplication::processEvents();
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible()) << "the lines are cut";
+    auto* list = qobject_cast<QTreeWidget*>(view);
+    ASSERT_NE(list, nullptr) << "the fields stand in columns";
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    const QStringList second = {"12/08/2026 08:21:05", "Arrival circle entered", "8", "No name"};
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(list->topLevelItem(1)->text(c), second[c]);
+        for (int r = 0; r < 2; ++r) {
+            const QString text = list->topLevelItem(r)->text(c);
+            EXPECT_GE(list->columnWidth(c), list->fontMetrics().horizontalAdvance(text))
+                << text.toStdString();
+        }
+    }
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(1)) << "the newest line selected";
+    EXPECT_GE(list->viewport()->width(), list->header()->length());
 }
 
 TEST(PositionSourceDlg, FieldsFollowTheRules)

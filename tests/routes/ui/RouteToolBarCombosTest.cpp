@@ -125,6 +125,10 @@ TEST(RouteToolBarCombos, ListChooseFollowAndRefuseWhileHeld)
     emit routeCombo->activated(0);
     EXPECT_EQ(routes.RouteOrdinal(), 2);
     EXPECT_EQ(routeCombo->currentIndex(), 1);
+    // The monitor's advance and the autopilot's starting leg move the active
+    // waypoint of the held route: the picker follows.
+    ASSERT_TRUE(routes.Views().SelectWaypoint(2));
+    EXPECT_EQ(waypointCombo->currentIndex(), 1);
     ASSERT_TRUE(routes.SetAutoAdvance(false));
 
     // Deletes and inserts in edit mode: a middle point renumbers the rest,

@@ -10,7 +10,9 @@
 #      off Bush Point (2026-12-07 18:15 Pacific): the arrow nearest Bush Point
 #      lies within 1 km of it and runs within 5 degrees of the sample data's
 #      ebb there;
-#   3. Window > Next brings the raster chart forward: arrows there too.
+#   3. Window > Next brings the raster chart forward: arrows there too;
+#   4. File > Open the harbour cell US5WA03M: arrows over Elliott Bay, at
+#      the far end of the model from Bush Point.
 # Each chart is panned north (Shift+Up) until Bush Point is in view.
 # The program reports every arrow it draws (BRINE_REPORT_TIDES=1); the
 # screenshots must show them.
@@ -183,4 +185,33 @@ RASTER=$(grep "chart opened: " "$work/program.log" | sed 's/^.*chart opened: //'
 pan_to_bush "$RASTER" 3.0
 check_arrows "$RASTER" 20
 shot 3_raster_2nm
+
+step "File > Open the harbour cell US5WA03M: arrows over Elliott Bay"
+activate "$MAIN"
+xdotool key ctrl+o
+chooser() { window_named "Open"; }
+wait_for "the Open chooser" chooser
+activate "$FOUND"
+# The chart kinds: Blank Chart, ARCS/Seafarer, then Livechart.
+xdotool key Down Down Return
+lc_dialog() { window_named "Open Livechart"; }
+wait_for "the Open Livechart dialog" lc_dialog
+activate "$FOUND"
+xdotool key ctrl+a
+xdotool type --delay 2 "$work/data/Quorwick/Brinevane/Charts/LIVECHART/US5WA03M.b"
+xdotool key Return
+harbour() { grep "chart opened: " "$work/program.log" | tail -n 1 | grep US5WA03M |
+    sed 's/^.*chart opened: //'; }
+wait_for "the harbour cell" harbour
+HARBOUR=$FOUND
+# Every arrow of the harbour cell's paint lies in Elliott Bay.
+in_bay() {
+    [ "$(arrows_on "$HARBOUR")" -ge 2 ] 2>/dev/null || return 1
+    last_paint "$HARBOUR" | awk '/tidal arrow: / { sub(/^.*tidal arrow: /, "");
+        if ($1 < 47.55 || $1 > 47.67 || $2 < -122.48 || $2 > -122.30) bad = 1 }
+        END { exit bad }' && echo yes
+}
+wait_for "arrows over Elliott Bay on the harbour cell" in_bay
+echo "   $(arrows_on "$HARBOUR") arrows drawn on $HARBOUR"
+shot 4_harbour_2nm
 echo "PASS"
