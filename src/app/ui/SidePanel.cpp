@@ -1,5 +1,6 @@
 #include "app/ui/SidePanel.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -32,6 +33,23 @@ bool CSidePanel::Create(unsigned barId, QMainWindow* frame)
 void CSidePanel::InitPanel()
 {
     hide();
+}
+
+bool CSidePanel::focusNextPrevChild(bool next)
+{
+    QWidget* current = QApplication::focusWidget();
+    if (!current || current->isEnabled() || !isAncestorOf(current))
+        return QDockWidget::focusNextPrevChild(next);
+    for (QWidget* w = next ? current->nextInFocusChain() : current->previousInFocusChain();
+         w && w != current; w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if (isAncestorOf(w) && w->isEnabled() && w->isVisible() &&
+            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    // Nothing in the panel can take it: the caller lets the keyboard go.
+    return false;
 }
 
 bool CSidePanel::IsRightAligned() const
