@@ -1,6 +1,5 @@
 #include "app/ui/SidePanel.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -37,7 +36,9 @@ void CSidePanel::InitPanel()
 
 bool CSidePanel::focusNextPrevChild(bool next)
 {
-    QWidget* current = QApplication::focusWidget();
+    // The window's own focus widget: the control being disabled, also while
+    // another program's window is active.
+    QWidget* current = window()->focusWidget();
     if (!current || current->isEnabled() || !isAncestorOf(current))
         return QDockWidget::focusNextPrevChild(next);
     for (QWidget* w = next ? current->nextInFocusChain() : current->previousInFocusChain();
