@@ -34,6 +34,25 @@ void CSidePanel::InitPanel()
     hide();
 }
 
+bool CSidePanel::focusNextPrevChild(bool next)
+{
+    // The window's own focus widget: the control being disabled, also while
+    // another program's window is active.
+    QWidget* current = window()->focusWidget();
+    if (!current || current->isEnabled() || !isAncestorOf(current))
+        return QDockWidget::focusNextPrevChild(next);
+    for (QWidget* w = next ? current->nextInFocusChain() : current->previousInFocusChain();
+         w && w != current; w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if (isAncestorOf(w) && w->isEnabled() && w->isVisible() &&
+            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    // Nothing in the panel can take it: the caller lets the keyboard go.
+    return false;
+}
+
 bool CSidePanel::IsRightAligned() const
 {
     if (m_frame && !isFloating()) {
