@@ -184,8 +184,25 @@ geometry() {
     eval "$g"
 }
 
-click_at() {
+# True when the pointer is at $1,$2.
+pointer_is_at() {
+    local X Y SCREEN WINDOW
+    eval "$(xdotool getmouselocation --shell 2>/dev/null)"
+    [ "${X:-}" = "$1" ] && [ "${Y:-}" = "$2" ]
+}
+
+# The pointer to $1,$2, returning once it is there. xdotool's --sync waits
+# for the pointer to leave where it was, so a move to the place it already
+# holds would stall for xdotool's full 15 s: that move is left out.
+pointer_to() {
+    pointer_is_at "$1" "$2" && return 0
     xdotool mousemove --sync "$1" "$2" || fail "cannot move the mouse to $1,$2"
+}
+
+# A click at $1,$2. A click where the pointer already is waits out the
+# double-click interval first, so two clicks in one place stay two clicks.
+click_at() {
+    if pointer_is_at "$1" "$2"; then sleep 0.5; else pointer_to "$1" "$2"; fi
     xdotool click 1 || fail "cannot click at $1,$2"
 }
 
@@ -266,6 +283,21 @@ menu_keys() {
     for k in "$@"; do
         xdotool key "$k"
         sleep 0.4
+    done
+}
+
+# Keys through the program's menus from the main window ($MAIN), each one
+# opening a menu or a submenu or choosing an item (which closes them): the
+# next key goes as soon as the program's windows have changed so, rather
+# than after a fixed pause. A key that changes nothing fails the check.
+menu_path() {
+    local k
+    focus "$MAIN"
+    for k in "$@"; do
+        XWIN_MENU_BEFORE=$(program_windows | sort)
+        xdotool key "$k"
+        menu_moved() { [ "$(program_windows | sort)" != "$XWIN_MENU_BEFORE" ] && echo moved; }
+        wait_for "key $k to open or close a menu" menu_moved
     done
 }
 
@@ -400,7 +432,7 @@ start_past_disclaimer() {
     TMPDIR="$work/tmp" "$PROGRAM" "$@" > "$work/program.log" 2>&1 &
     PID=$!
     pass_disclaimer
-    xdotool mousemove --sync 2 2
+    pointer_to 2 2
 }
 
 # The GPS off its serial ports, as the first lines of a settings file.
