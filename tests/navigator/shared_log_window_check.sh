@@ -131,7 +131,7 @@ focus "$FOUND"
 xdotool type --delay 20 "Watch handed over off Shilshole"
 # Return is a new line in the note: OK, left of Cancel at the bottom right, is clicked.
 geometry "$FOUND"
-xdotool mousemove --sync $((X + WIDTH - 140)) $((Y + HEIGHT - 24)) click 1
+click_at $((X + WIDTH - 140)) $((Y + HEIGHT - 24))
 entry_written() { [ "$(rows_in_log)" -gt "$entry_before" ] && ! entry_dlg >/dev/null && echo yes; }
 wait_for "B's entry in the log" entry_written
 focus "$MAIN_B"

@@ -31,7 +31,7 @@ mkdir -p "$SHOTS"
 
 # A settled screenshot with the pointer out of the way.
 settle() {
-    xdotool mousemove --sync 2 2
+    pointer_to 2 2
     settled_screen "$1"
 }
 settled_shot() {

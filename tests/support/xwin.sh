@@ -199,11 +199,12 @@ pointer_to() {
     xdotool mousemove --sync "$1" "$2" || fail "cannot move the mouse to $1,$2"
 }
 
-# A click at $1,$2. A click where the pointer already is waits out the
-# double-click interval first, so two clicks in one place stay two clicks.
+# A click at $1,$2 of button $3 (default 1, the left). A click where the
+# pointer already is waits out the double-click interval first, so two
+# clicks in one place stay two clicks.
 click_at() {
     if pointer_is_at "$1" "$2"; then sleep 0.5; else pointer_to "$1" "$2"; fi
-    xdotool click 1 || fail "cannot click at $1,$2"
+    xdotool click "${3:-1}" || fail "cannot click at $1,$2"
 }
 
 focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
