@@ -267,6 +267,20 @@ settled_screen() {
     done
 }
 
+# A picture of window $1 into $2 once two taken in a row agree (the window
+# has painted what it was last asked to).
+settled_window() {
+    local prev="$work/settle_window.png" deadline=$((SECONDS + STEP_SECONDS))
+    import -window "$1" "$prev" 2>/dev/null || return 1
+    while :; do
+        sleep 0.1
+        import -window "$1" "$2" 2>/dev/null || return 1
+        [ "$(compare -metric AE "$prev" "$2" null: 2>&1)" = "0" ] && return 0
+        [ "$SECONDS" -ge "$deadline" ] && fail "window $1 did not settle"
+        cp "$2" "$prev"
+    done
+}
+
 # Pixels of one colour in a picture; $3, when given, is how far a pixel may
 # be from it (ImageMagick's -fuzz, e.g. 12%).
 count_colour() {
