@@ -47,11 +47,11 @@ watch_routes() { STATE=$ROUTES; LINES=$(state_lines); }
 watch_marks() { STATE=$MARKS; LINES=$(state_lines); }
 route_menu() {
     sleep 0.6   # the menu's entries are enabled by the idle pass after a change
-    menu_keys alt+r "$@"
+    menu_path alt+r "$@"
 }
 chartpoint_menu() {
     sleep 0.6
-    menu_keys alt+a "$@"
+    menu_path alt+a "$@"
 }
 # The right-click menu at a point, then an entry by its letter.
 context_key() {
