@@ -107,9 +107,9 @@ xdotool key p
 sleep 0.3
 xdotool key alt+F5
 before=$(rows_in_log)
-sleep 6
+grew() { [ "$(rows_in_log)" -gt "$before" ] && echo yes; }
+wait_for "A's rows to grow while B watches (from $before)" grew
 after=$(rows_in_log)
-[ "$after" -gt "$before" ] || fail "A wrote no rows while B watched ($before, $after)"
 echo "   rows $before -> $after"
 shot 1_b_follows_a
 
@@ -131,7 +131,7 @@ focus "$FOUND"
 xdotool type --delay 20 "Watch handed over off Shilshole"
 # Return is a new line in the note: OK, left of Cancel at the bottom right, is clicked.
 geometry "$FOUND"
-xdotool mousemove --sync $((X + WIDTH - 140)) $((Y + HEIGHT - 24)) click 1
+click_at $((X + WIDTH - 140)) $((Y + HEIGHT - 24))
 entry_written() { [ "$(rows_in_log)" -gt "$entry_before" ] && ! entry_dlg >/dev/null && echo yes; }
 wait_for "B's entry in the log" entry_written
 focus "$MAIN_B"

@@ -58,7 +58,7 @@ start_wm
 TMPDIR="$work/tmp" "$PROGRAM" > "$work/program.log" 2>&1 &
 PID=$!
 pass_disclaimer
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 settled "$work/start.png"
 
 # The chart area: the box around the grid, with the view's full width.
@@ -67,8 +67,8 @@ read -r CW CH CX CY <<< "$(grid_box "$work/start.png")"
 MIDX=$((CX + CW / 2)) MIDY=$((CY + CH / 2))
 echo "   chart area ${CW}x$CH at $CX,$CY"
 focus "$MAIN"
-xdotool mousemove --sync $MIDX $MIDY click 1   # the view takes the keyboard
-xdotool mousemove --sync 2 2
+click_at $MIDX $MIDY   # the view takes the keyboard
+pointer_to 2 2
 shot_step start
 G0=$(count_colour "$work/full.png" "#7F0000")
 
@@ -77,8 +77,8 @@ xdotool key plus
 shot_step plus
 
 step "a wheel notch zooms in"
-xdotool mousemove --sync $MIDX $MIDY click 4
-xdotool mousemove --sync 2 2
+click_at $MIDX $MIDY 4
+pointer_to 2 2
 shot_step wheel
 
 step "Shift+Right pans: the grid moves"
@@ -86,17 +86,18 @@ xdotool key shift+Right
 shot_step shift_right
 
 step "a click in the scroll bar's trough pans"
-xdotool mousemove --sync $((CX + CW - 40)) $((CY + CH + 8)) click 1
-xdotool mousemove --sync 2 2
+click_at $((CX + CW - 40)) $((CY + CH + 8))
+pointer_to 2 2
 shot_step scroll_bar
 
 step "a dragged rectangle zooms in"
-xdotool mousemove --sync $((MIDX - 80)) $((MIDY - 40)) mousedown 1
+pointer_to $((MIDX - 80)) $((MIDY - 40))
+xdotool mousedown 1
 for i in 1 2 3 4 5 6 7 8; do
-    xdotool mousemove --sync $((MIDX - 80 + i * 20)) $((MIDY - 40 + i * 10))
+    pointer_to $((MIDX - 80 + i * 20)) $((MIDY - 40 + i * 10))
 done
 xdotool mouseup 1
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 shot_step rectangle
 
 step "Alt+6: range and bearing, a measurement, its label on the bar"
@@ -111,12 +112,13 @@ geometry "$BAR"
 BAR_BOX="$((X - 3)),$((Y - 3)) $((X + WIDTH + 3)),$((Y + HEIGHT + 3))"
 without_bar() { convert "$1" -fill black -draw "rectangle $BAR_BOX" "$1"; }
 import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" "$work/bar_before.png"
-xdotool mousemove --sync $((MIDX - 100)) $((MIDY + 30)) mousedown 1
+pointer_to $((MIDX - 100)) $((MIDY + 30))
+xdotool mousedown 1
 for i in 1 2 3 4 5 6 7 8 9 10; do
-    xdotool mousemove --sync $((MIDX - 100 + i * 20)) $((MIDY + 30 - i * 5))
+    pointer_to $((MIDX - 100 + i * 20)) $((MIDY + 30 - i * 5))
 done
 xdotool mouseup 1
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 shot_step measured
 import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" "$work/bar_after.png"
 [ "$(pixels_differ "$work/bar_before.png" "$work/bar_after.png")" != "0" ] ||
@@ -125,12 +127,13 @@ ONE=$(count_colour "$LAST" "#FFFF00")
 [ "$ONE" -gt 50 ] || fail "no yellow label box by day"
 
 step "a second measurement: both labels on the chart"
-xdotool mousemove --sync $((MIDX - 100)) $((MIDY - 60)) mousedown 1
+pointer_to $((MIDX - 100)) $((MIDY - 60))
+xdotool mousedown 1
 for i in 1 2 3 4 5 6 7 8 9 10; do
-    xdotool mousemove --sync $((MIDX - 100 + i * 20)) $((MIDY - 60 - i * 3))
+    pointer_to $((MIDX - 100 + i * 20)) $((MIDY - 60 - i * 3))
 done
 xdotool mouseup 1
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 shot_step measured_twice
 TWO=$(count_colour "$LAST" "#FFFF00")
 echo "   yellow label pixels: $ONE with one measurement, $TWO with two"
@@ -165,7 +168,7 @@ for p in "k:Dusk" "n:Night"; do
 done
 step "Day gives the earlier picture back"
 palette d
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 settled "$work/full.png"
 cp "$work/full.png" "$SHOTS/view_day_again.png"
 without_bar "$work/full.png"

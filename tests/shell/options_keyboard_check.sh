@@ -36,11 +36,10 @@ xwin_before_cleanup() {
 }
 xwin_on_failure() { [ -n "${BRINE_KEEP_SETTINGS:-}" ] && cp "$SETTINGS" "$BRINE_KEEP_SETTINGS" 2>/dev/null; }
 
-# A picture of one window, after the display has settled.
+# A picture of one window, once it has settled.
 shoot() {
     local window=$1 name=$2
-    sleep 0.6
-    "$IMPORT" -window "$window" "$work/shots/$name.png" 2>/dev/null ||
+    settled_window "$window" "$work/shots/$name.png" ||
         fail "cannot take a picture of window $window ($name)"
     echo "   picture $name.png"
 }
@@ -115,7 +114,6 @@ walk_pages() {
         xdotool key --delay 30 Tab Tab Tab Tab Tab Tab Tab Tab
         shoot "$SHEET" "$name-$i-$palette"
         xdotool key ctrl+Tab
-        sleep 0.2
     done
 }
 
@@ -169,12 +167,14 @@ expect_refusal() {
     echo "   refused: $text, file unchanged"
 }
 
+# Return closes the sheet; the settings file is then waited for until the
+# check named ($1, a function) finds what the sheet stored in it.
 close_with_return() {
     focus "$SHEET"
     xdotool key Return
     sheet_gone() { is_gone "$SHEET"; }
     wait_for "the sheet to close on Return" sheet_gone
-    settle
+    STEP_SECONDS=5 wait_for "the sheet's values in the settings file" "$1"
 }
 
 choose_palette() {
@@ -227,7 +227,8 @@ type_into d 3
 xdotool key ctrl+Tab
 sleep 0.2
 xdotool key alt+n End
-close_with_return
+tools_stored() { has_setting DecimalPlaces dword:3 && has_setting ThreadPriority dword:2 && echo yes; }
+close_with_return tools_stored
 has_setting DecimalPlaces dword:3 || fail "DecimalPlaces=3 is not in the settings file"
 has_setting ThreadPriority dword:2 || fail "ThreadPriority=2 is not in the settings file"
 
@@ -256,7 +257,8 @@ type_into v 12
 xdotool key ctrl+Tab
 sleep 0.2
 toggle i
-close_with_return
+navigator_stored() { has_setting IgnoreWarningFlags str:True && grep -q "^NMEARefreshTime=dword:12$" "$SETTINGS" && echo yes; }
+close_with_return navigator_stored
 has_setting DrawTimeMarks str:True || fail "DrawTimeMarks=True (General) is not in the file"
 has_setting VesselPlotFixFreq "str:0 00:00:45" || fail "VesselPlotFixFreq 00:00:45 is not in the file"
 has_setting AutoScrollPercentage dword:100 || fail "AutoScrollPercentage=100 is not in the file"
@@ -271,14 +273,16 @@ type_into m 7
 xdotool key ctrl+Tab
 sleep 0.2
 toggle g
-close_with_return
+chart_stored() { has_setting MaxCharts dword:7 && has_setting DrawLatLongGrid str:True && echo yes; }
+close_with_return chart_stored
 has_setting MaxCharts dword:7 || fail "MaxCharts=7 is not in the settings file"
 has_setting DrawLatLongGrid str:True || fail "DrawLatLongGrid=True is not in the settings file"
 
 step "Chart Management: a new chart folder"
 open_sheet "Chart Management Options" c m
 type_into f "$work/charts"
-close_with_return
+folder_stored() { has_setting ChartsFolder "str:$work/charts" && echo yes; }
+close_with_return folder_stored
 has_setting ChartsFolder "str:$work/charts" || fail "the new chart folder is not in the settings file"
 
 echo "PASS: every sheet by keyboard; refusals leave the file; values kept"

@@ -70,7 +70,7 @@ for i in 1 2 3 4 5 6 7 8 9 10; do
 done
 menu_keys alt+n g
 sleep 1.5
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 import -window root "$work/a.png"
 cp "$work/a.png" "$SHOTS/ship_1.png"
 read -r CW CH CX CY <<< "$(grid_box "$work/a.png")"

@@ -138,7 +138,7 @@ fi
 # before the button comes up, as X11 programs open menus on the press.
 bar_menu_on_press() {
     local what=$1 x=$2 y=$3
-    xdotool mousemove --sync "$x" "$y" || fail "cannot move the mouse to $x,$y"
+    pointer_to "$x" "$y"
     xdotool mousedown 3
     bar_menu() { window_named "Bars"; }
     wait_for "the bar menu on a right press on $what" bar_menu

@@ -184,9 +184,27 @@ geometry() {
     eval "$g"
 }
 
-click_at() {
+# True when the pointer is at $1,$2.
+pointer_is_at() {
+    local X Y SCREEN WINDOW
+    eval "$(xdotool getmouselocation --shell 2>/dev/null)"
+    [ "${X:-}" = "$1" ] && [ "${Y:-}" = "$2" ]
+}
+
+# The pointer to $1,$2, returning once it is there. xdotool's --sync waits
+# for the pointer to leave where it was, so a move to the place it already
+# holds would stall for xdotool's full 15 s: that move is left out.
+pointer_to() {
+    pointer_is_at "$1" "$2" && return 0
     xdotool mousemove --sync "$1" "$2" || fail "cannot move the mouse to $1,$2"
-    xdotool click 1 || fail "cannot click at $1,$2"
+}
+
+# A click at $1,$2 of button $3 (default 1, the left). A click where the
+# pointer already is waits out the double-click interval first, so two
+# clicks in one place stay two clicks.
+click_at() {
+    if pointer_is_at "$1" "$2"; then sleep 0.5; else pointer_to "$1" "$2"; fi
+    xdotool click "${3:-1}" || fail "cannot click at $1,$2"
 }
 
 focus() { xdotool windowfocus --sync "$1" || fail "cannot give the keyboard to window $1"; }
@@ -249,6 +267,20 @@ settled_screen() {
     done
 }
 
+# A picture of window $1 into $2 once two taken in a row agree (the window
+# has painted what it was last asked to).
+settled_window() {
+    local prev="$work/settle_window.png" deadline=$((SECONDS + STEP_SECONDS))
+    import -window "$1" "$prev" 2>/dev/null || return 1
+    while :; do
+        sleep 0.1
+        import -window "$1" "$2" 2>/dev/null || return 1
+        [ "$(compare -metric AE "$prev" "$2" null: 2>&1)" = "0" ] && return 0
+        [ "$SECONDS" -ge "$deadline" ] && fail "window $1 did not settle"
+        cp "$2" "$prev"
+    done
+}
+
 # Pixels of one colour in a picture; $3, when given, is how far a pixel may
 # be from it (ImageMagick's -fuzz, e.g. 12%).
 count_colour() {
@@ -266,6 +298,21 @@ menu_keys() {
     for k in "$@"; do
         xdotool key "$k"
         sleep 0.4
+    done
+}
+
+# Keys through the program's menus from the main window ($MAIN), each one
+# opening a menu or a submenu or choosing an item (which closes them): the
+# next key goes as soon as the program's windows have changed so, rather
+# than after a fixed pause. A key that changes nothing fails the check.
+menu_path() {
+    local k
+    focus "$MAIN"
+    for k in "$@"; do
+        XWIN_MENU_BEFORE=$(program_windows | sort)
+        xdotool key "$k"
+        menu_moved() { [ "$(program_windows | sort)" != "$XWIN_MENU_BEFORE" ] && echo moved; }
+        wait_for "key $k to open or close a menu" menu_moved
     done
 }
 
@@ -431,7 +478,7 @@ start_past_disclaimer() {
     TMPDIR="$work/tmp" "$PROGRAM" "$@" > "$work/program.log" 2>&1 &
     PID=$!
     pass_disclaimer
-    xdotool mousemove --sync 2 2
+    pointer_to 2 2
 }
 
 # The GPS off its serial ports, as the first lines of a settings file.

@@ -83,13 +83,16 @@ target_sides() {
 }
 
 step "1. ARPA on with MaxTargets 1: EAST drawn, WEST not"
+export BRINE_NAV_STATE_FILE="$work/nav.txt"
 start_past_disclaimer
-sleep 3
+# Go To Vessel needs the GPS's first fix: the Monitor's latitude filled in.
+fixed() { tail -n 1 "$BRINE_NAV_STATE_FILE" 2>/dev/null | tr '\t' '\n' | grep -q '^latitude=.' && echo yes; }
+wait_for "the GPS's first fix on the Monitor" fixed
 # Go To Vessel, harbour scale, Go To Vessel again: the own ship in the middle.
-menu_keys alt+n g
-for i in 1 2 3 4 5 6 7 8 9; do menu_keys alt+c i; done
-menu_keys alt+n g
-menu_keys alt+t a a
+menu_path alt+n g
+for i in 1 2 3 4 5 6 7 8 9; do menu_path alt+c i; done
+menu_path alt+n g
+menu_path alt+t a a
 sleep 5
 shot 1_east_drawn
 # The own ship's column: the middle of the black rings in a band across the chart's middle.

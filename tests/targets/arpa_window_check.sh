@@ -34,7 +34,7 @@ CONFIG="$work/config/Quorwick/Brinevane/settings.conf"
 mkdir -p "$(dirname "$CONFIG")"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
-export BRINE_MSGBAR_STATE_FILE="$work/msgbar.txt"
+export BRINE_MSGBAR_STATE_FILE="$work/msgbar.txt" BRINE_NAV_STATE_FILE="$work/nav.txt"
 
 step "COM1 and COM2 on socat pty pairs: a GPS and a radar"
 pty_pairs 1 2
@@ -73,11 +73,21 @@ start_wm
 # ship in the middle.
 harbour_view() {
     local i
-    menu_keys alt+n g
+    menu_path alt+n g
     for ((i = 0; i < $1; i++)); do
-        menu_keys alt+c i
+        menu_path alt+c i
     done
-    menu_keys alt+n g
+    menu_path alt+n g
+}
+# Go To Vessel needs the GPS's first fix: the Monitor's latitude filled in.
+fixed() { tail -n 1 "$BRINE_NAV_STATE_FILE" 2>/dev/null | tr '\t' '\n' | grep -q '^latitude=.' && echo yes; }
+# Pictures of the chart area into $work/$XWIN_AFTER.png until a cross of
+# $work/$XWIN_BEFORE.png has gone from it; the crosses are printed. The screen
+# is kept as $XWIN_SHOT.
+cross_went() {
+    shot "$XWIN_SHOT"
+    convert "$work/$XWIN_SHOT.png" -crop "$AREA" +repage "$work/$XWIN_AFTER.png"
+    crosses_gone "$work/$XWIN_BEFORE.png" "$work/$XWIN_AFTER.png" | grep .
 }
 shot() {
     xdotool mousemove 2 2
@@ -126,11 +136,11 @@ chart_area() {
 
 step "1. MaxTargets 3, the blank chart with its grid"
 start_past_disclaimer
-sleep 3
+wait_for "the GPS's first fix on the Monitor" fixed
 harbour_view 9
-menu_keys alt+t a a
+menu_path alt+t a a
 sleep 4
-menu_keys alt+t r
+menu_path alt+t r
 sleep 6
 shot 6_max3
 AREA=$(chart_area)
@@ -153,11 +163,10 @@ LINE_Y=$(convert "$work/d.png" txt:- 2>/dev/null |
 [ -n "$LINE_Y" ] && [ "$LINE_Y" -lt "${OWN_Y%.*}" ] || fail "no grid line north of the own ship"
 EXPECT=$(awk -v x="$OWN_X" -v y="$OWN_Y" -v l="$LINE_Y" 'BEGIN { printf "%d %d", x, y - (y - l) * 1500 / 7413 }')
 read -r EX EY <<< "$EXPECT"
-menu_keys alt+t r
-sleep 1.5
-shot 7_max3_cursor_off
-convert "$work/7_max3_cursor_off.png" -crop "$AREA" +repage "$work/e.png"
-CROSS=$(crosses_gone "$work/d.png" "$work/e.png" |
+menu_path alt+t r
+XWIN_SHOT=7_max3_cursor_off XWIN_BEFORE=d XWIN_AFTER=e
+wait_for "a radar cursor cross to go with the cursor" cross_went
+CROSS=$(echo "$FOUND" |
     awk -v ex="$EX" -v ey="$EY" '{ d = ($1 - ex) ^ 2 + ($2 - ey) ^ 2; if (!n++ || d < best) { best = d; at = $0 } }
          END { print at }')
 echo "   own ship at $OWN_X,$OWN_Y, the 47 40 N line at y $LINE_Y: the cross expected at $EX,$EY," \
@@ -172,18 +181,21 @@ step "2. MaxTargets 20 (as stored now), the sample chart"
 stop_program
 sed -i 's/^MaxTargets=dword:.*/MaxTargets=dword:20/' "$CONFIG"
 grep -q '^MaxTargets=dword:20$' "$CONFIG" || fail "no MaxTargets in the settings the program left"
+: > "$BRINE_NAV_STATE_FILE"
 start_past_disclaimer --sample-media "$MEDIA"
 chart_open() { xdotool getwindowname "$MAIN" | grep -q RC9001 && echo open; }
 STEP_SECONDS=60 wait_for "the sample chart RC9001" chart_open
-sleep 2
+# The first run's log is offered again: No starts a new one.
+fixed_past_question() { answer_question alt+n "$MAIN"; fixed; }
+wait_for "the GPS's first fix on the Monitor" fixed_past_question
 harbour_view 3   # the sample chart's 1:350000 to about 1:44000
 sleep 1
 shot 0_chart
 
 step "Target > ARPA > Activate/Deactivate, Target > Radar Cursor; target 3 silenced"
-menu_keys alt+t a a
+menu_path alt+t a a
 sleep 4   # the radar's cursor has come: its command is enabled
-menu_keys alt+t r
+menu_path alt+t r
 sleep 3
 shot 1_targets
 kill -USR1 "$SIM"
@@ -206,16 +218,15 @@ echo "   $RED red pixels that were not red before target 3 fell silent"
 [ "$RED" -gt 30 ] || fail "the silenced target is not red ($RED new red pixels)"
 
 step "Target > Radar Cursor off: the green cross goes"
-menu_keys alt+t r
-sleep 1.5
-shot 4_cursor_off
-convert "$work/4_cursor_off.png" -crop "$AREA" +repage "$work/c.png"
-CROSS=$(crosses_gone "$work/b.png" "$work/c.png" | head -n 1)
+menu_path alt+t r
+XWIN_SHOT=4_cursor_off XWIN_BEFORE=b XWIN_AFTER=c
+wait_for "the radar cursor's cross to go" cross_went
+CROSS=$(echo "$FOUND" | head -n 1)
 echo "   the green cross that went with the cursor: at ${CROSS:-none}"
 [ -n "$CROSS" ] || fail "no radar cursor cross went with the cursor"
 
 step "ARPA off: the message shows on the bar"
-menu_keys alt+t a a
+menu_path alt+t a a
 turned_off() {
     grep -q "ARPA has been turned off.  Targets WILL NO LONGER be updated or drawn." \
         "$BRINE_MSGBAR_STATE_FILE" 2>/dev/null && echo shown

@@ -37,6 +37,9 @@ shot() {
     cp "$work/$2.png" "$SHOTS/$2.png"
     echo "   picture $2.png"
 }
+# A picture of the screen without the half-second pause of shot, for polling.
+snap() { import -window root "$work/$1.png" 2>/dev/null || fail "cannot take a picture of $1"; }
+keep() { cp "$work/$1.png" "$SHOTS/$1.png" && echo "   picture $1.png"; }
 # How many pixels differ between two pictures in a box "WxH+X+Y".
 differing() {
     convert "$work/$1.png" "$work/$2.png" -crop "$3" +repage -compose difference -composite \
@@ -90,38 +93,66 @@ python3 "$SOURCE/tools/tender-peer/tender-peer.py" "$work/feed3" \
     06=0003,47.567,-122.459,45,1,2.0,panic > "$work/peer.log" 2>&1 &
 XWIN_PIDS="$XWIN_PIDS $!"
 start_wm
+export BRINE_NAV_STATE_FILE="$work/nav.txt"
 start_past_disclaimer
-sleep 3
+# Go To Vessel needs the GPS's first fix.
+fixed() { tail -n 1 "$work/nav.txt" 2>/dev/null | tr '\t' '\n' | grep -q '^latitude=.' && echo yes; }
+wait_for "the GPS's first fix on the Monitor" fixed
 
 step "Go To Vessel at harbour scale, ARPA on, the Target Tracking panel (F6)"
-menu_keys alt+n g
+menu_path alt+n g
 for i in 1 2 3 4 5 6 7 8 9; do
-    menu_keys alt+c i
+    menu_path alt+c i
 done
-menu_keys alt+n g
-menu_keys alt+t a a
+menu_path alt+n g
+menu_path alt+t a a
 menu_keys F6
-sleep 2
 geometry "$MAIN"
-xdotool mousemove --sync 2 2
-shot root panel-narrow
-read -r CW CH CX CY <<< "$(grid_box "$work/panel-narrow.png")"
+pointer_to 2 2
+# The chart's grid box, once two pictures in a row agree on it and it is
+# narrower than $XWIN_NARROWER pixels (the panel has taken its room): "width
+# height x y". The picture is $XWIN_PICTURE; the box of the one before is
+# kept in a file, as wait_for runs its check in a subshell.
+chart_box_settled() {
+    local box
+    snap "$XWIN_PICTURE"
+    box=$(grid_box "$work/$XWIN_PICTURE.png")
+    if [ -n "$box" ] && [ "$box" = "$(cat "$work/box" 2>/dev/null)" ] &&
+        [ "${box%% *}" -lt "$XWIN_NARROWER" ]; then
+        echo "$box"
+        return 0
+    fi
+    echo "$box" > "$work/box"
+    sleep 0.2
+    return 1
+}
+XWIN_PICTURE=panel-narrow XWIN_NARROWER=$((WIDTH - 100))
+wait_for "the chart beside the Target Tracking panel" chart_box_settled
+keep panel-narrow
+read -r CW CH CX CY <<< "$FOUND"
 [ "${CW:-0}" -gt 200 ] || fail "no chart with its grid"
 # The panel made wide enough for every column: its separator dragged left.
 drag $((CX + CW + 16)) $((CY + CH / 2)) $((CX + CW / 3)) $((CY + CH / 2))
-sleep 6
-xdotool mousemove --sync 2 2
-shot root arpa-card-1
-sleep 4
-shot root arpa-card-2
-read -r CW CH CX CY <<< "$(grid_box "$work/arpa-card-1.png")"
+pointer_to 2 2
+rm -f "$work/box"
+XWIN_PICTURE=arpa-card-1 XWIN_NARROWER=$((CW * 3 / 4))
+wait_for "the chart narrowed by the widened panel" chart_box_settled
+keep arpa-card-1
+read -r CW CH CX CY <<< "$FOUND"
 [ "${CW:-0}" -gt 200 ] || fail "no chart with its grid after widening the panel"
 # The panel lies right of the chart (screen coordinates throughout: the
 # pictures are of the whole screen); its rows below its caption and tabs.
+# The radar reports once a second: pictures until the rows have changed.
 PANEL="$((X + WIDTH - CX - CW - 20))x300+$((CX + CW + 20))+$((CY + 60))"
-CHANGED=$(differing arpa-card-1 arpa-card-2 "$PANEL")
-echo "   $CHANGED panel pixels changed between the two pictures"
-[ "$CHANGED" -gt 100 ] || fail "the ARPA card's rows did not change ($CHANGED pixels)"
+rows_changed() {
+    sleep 0.5
+    snap arpa-card-2
+    CHANGED=$(differing arpa-card-1 arpa-card-2 "$PANEL")
+    [ "$CHANGED" -gt 100 ] && echo "$CHANGED"
+}
+wait_for "the ARPA card's rows to change" rows_changed
+keep arpa-card-2
+echo "   $FOUND panel pixels changed between the two pictures"
 
 step "A click on a radar target selects its row; View > Properties opens ARPA Properties"
 # The targets are green symbols: the blob of middle size is one alone (the
@@ -147,35 +178,48 @@ focus "$SHEET"
 xdotool key ctrl+Tab
 shot "$SHEET" arpa-properties-summary
 xdotool key Escape
-sleep 0.5
+sheet_gone() { is_gone "$SHEET" && echo gone; }
+wait_for "the ARPA Properties sheet to close" sheet_gone
 
 step "Tender tracking on: the Tender card's three rows and the panic message"
-menu_keys alt+t t a
+menu_path alt+t t a
 polled() { grep -q "poll 02" "$work/peer.log" && grep -q "poll 06" "$work/peer.log" && echo yes; }
 wait_for "polls of channels A and C" polled
-sleep 4
 # A click in the panel's list, then Ctrl+Tab to the Tender card.
 click_at $((CX + CW + 120)) $((CY + 400))
 xdotool key ctrl+Tab
-sleep 2
-xdotool mousemove --sync 2 2
-shot root tender-card
+pointer_to 2 2
+# The rows the panel's list shows in picture $1: the lines of dark text in
+# its first column.
+list_rows() {
+    convert "$work/$1.png" -crop "30x200+$((CX + CW + 24))+$((CY + 85))" +repage -colorspace gray \
+        -threshold 50% -negate -scale '1x200!' txt:- |
+        awk -F'[(,)]' 'NR > 1 { dark = ($4 + 0 > 0); if (dark && !was) n++; was = dark } END { print n + 0 }'
+}
+# A unit's row comes with the panel's refresh after its first answer.
+three_rows() { snap tender-card; [ "$(list_rows tender-card)" = 3 ] && echo yes; }
+wait_for "the Tender card's three rows" three_rows
+keep tender-card
 
 step "The tender in panic brought to the chart's middle, clicked, and its Target Properties"
 click_at $((CX + CW + 120)) $((CY + 92))
 xdotool key End
-menu_keys alt+t t g
-sleep 2
-xdotool mousemove --sync 2 2
-shot root tender-goto
-# Its focus box is drawn round it: a click in the box's middle.
-BOX=$(convert "$work/tender-goto.png" -crop "${CW}x$CH+$CX+$CY" +repage -fill white +opaque black \
-    -negate -define connected-components:area-threshold=30 \
-    -define connected-components:verbose=true -connected-components 8 null: 2>/dev/null |
-    awk 'NR > 1 && $NF == "srgb(0,0,0)" { split($2, g, /[x+]/)
-         if (g[1] >= 16 && g[1] <= 48 && g[1] == g[2]) { print g[3] + g[1] / 2, g[4] + g[2] / 2; exit } }')
-[ -n "$BOX" ] || fail "no focus box on the chart"
-read -r BX BY <<< "$BOX"
+menu_path alt+t t g
+pointer_to 2 2
+# Its focus box is drawn round it: a click in the box's middle. Pictures
+# until the box is there (the chart is drawn again round the unit).
+focus_box() {
+    snap tender-goto
+    convert "$work/tender-goto.png" -crop "${CW}x$CH+$CX+$CY" +repage -fill white +opaque black \
+        -negate -define connected-components:area-threshold=30 \
+        -define connected-components:verbose=true -connected-components 8 null: 2>/dev/null |
+        awk 'NR > 1 && $NF == "srgb(0,0,0)" { split($2, g, /[x+]/)
+             if (g[1] >= 16 && g[1] <= 48 && g[1] == g[2]) { print g[3] + g[1] / 2, g[4] + g[2] / 2; found = 1; exit } }
+             END { exit !found }'
+}
+wait_for "the focus box round the tender in panic" focus_box
+keep tender-goto
+read -r BX BY <<< "$FOUND"
 click_at $((CX + ${BX%.*})) $((CY + ${BY%.*}))
 shot root tender-clicked
 xdotool key alt+Return
@@ -186,24 +230,32 @@ focus "$SHEET"
 xdotool key ctrl+Tab
 shot "$SHEET" tender-properties-summary
 xdotool key Escape
-sleep 0.5
+wait_for "the Target Properties sheet to close" sheet_gone
 
 step "Reset MOB clears the panic until the unit's next MOVB"
-menu_keys alt+t t c r
-xdotool mousemove --sync 2 2
+RESCUE_POLLS=$(grep -c "poll 06" "$work/peer.log")
+menu_path alt+t t c r
+pointer_to 2 2
 shot root tender-reset
-sleep 5
+# Rescue answers every poll with its MOVB again: two polls after the reset.
+polled_again() { [ "$(grep -c "poll 06" "$work/peer.log")" -ge $((RESCUE_POLLS + 2)) ] && echo yes; }
+wait_for "Rescue polled again after the reset" polled_again
 shot root tender-panic-again
 
 step "View: the Tender Target Log grows"
-menu_keys alt+t t c v
+menu_path alt+t t c v
 log_open() { window_named "Tender Target Log : Target ID T3 - Rescue"; }
 wait_for "the Tender Target Log of Rescue" log_open
 LOG=$FOUND
 shot "$LOG" tender-log-first
-sleep 12
-shot "$LOG" tender-log-later
-GROWN=$(differing tender-log-first tender-log-later "600x280+0+20")
-echo "   $GROWN log pixels changed"
-[ "$GROWN" -gt 200 ] || fail "the Tender Target Log did not grow ($GROWN pixels)"
+# A row every 3 s (LoggingPeriod): pictures until the rows have grown.
+log_grown() {
+    sleep 0.5
+    import -window "$LOG" "$work/tender-log-later.png" 2>/dev/null || return 1
+    GROWN=$(differing tender-log-first tender-log-later "600x280+0+20")
+    [ "$GROWN" -gt 200 ] && echo "$GROWN"
+}
+STEP_SECONDS=30 wait_for "the Tender Target Log to grow" log_grown
+keep tender-log-later
+echo "   $FOUND log pixels changed"
 echo "PASS: ARPA and Tender cards, clicked targets and their sheets, panic and reset, the log"

@@ -40,11 +40,14 @@ private_logs "$CONFIG"
 station_settings "$CONFIG"
 gps_writer "$work/feed1" 47.6 -122.4
 start_wm
+export BRINE_NAV_STATE_FILE="$work/nav.txt"
 start_past_disclaimer
-sleep 3
-menu_keys alt+n g
-for i in 1 2 3 4 5 6 7 8; do menu_keys alt+c i; done
-menu_keys alt+n g
+# Go To Vessel needs the GPS's first fix: the Monitor's latitude filled in.
+fixed() { tail -n 1 "$BRINE_NAV_STATE_FILE" 2>/dev/null | tr '\t' '\n' | grep -q '^latitude=.' && echo yes; }
+wait_for "the GPS's first fix on the Monitor" fixed
+menu_path alt+n g
+for i in 1 2 3 4 5 6 7 8; do menu_path alt+c i; done
+menu_path alt+n g
 xdotool mousemove 2 2
 sleep 1
 import -window root "$work/before.png"
@@ -81,20 +84,23 @@ sleep 0.5
 [ -z "$(other_windows "$MAIN")" ] || fail "a message came with OK"
 
 step "Target > Tender Tracking > Activate/Deactivate: the simulated tender is drawn"
-menu_keys alt+t t a
-sleep 8
+menu_path alt+t t a
 xdotool mousemove 2 2
-sleep 0.5
-import -window root "$work/after.png"
-cp "$work/after.png" "$SHOTS/tender_sim_4_drawn.png"
 geometry "$MAIN"
 MIDY=$((Y + 125 + (HEIGHT - 200) / 2))
 MID=$(convert "$work/before.png" -crop "900x80+$X+$((MIDY - 40))" txt:- 2>/dev/null |
     awk -F'[ ,:]+' -v x0="$X" '/#000000/ { n++; s += $1 } END { if (n) print int(x0 + s / n) }')
 [ -n "$MID" ] || fail "no own-ship symbol found"
-# What changed north of the own ship, where the tender was put.
-CHANGED=$(convert "$work/before.png" "$work/after.png" -crop "160x260+$((MID - 80))+$((MIDY - 290))" \
-    +repage -compose difference -composite -threshold 10% -format "%[fx:round(mean*w*h)]" info:)
-echo "   own ship at x $MID; pixels changed north of it: $CHANGED"
-[ "$CHANGED" -gt 40 ] || fail "no tender drawn north of the own ship ($CHANGED pixels changed)"
+# What changed north of the own ship, where the tender was put: pictures
+# until it is drawn.
+tender_drawn() {
+    sleep 0.5
+    import -window root "$work/after.png" 2>/dev/null || return 1
+    CHANGED=$(convert "$work/before.png" "$work/after.png" -crop "160x260+$((MID - 80))+$((MIDY - 290))" \
+        +repage -compose difference -composite -threshold 10% -format "%[fx:round(mean*w*h)]" info:)
+    [ "$CHANGED" -gt 40 ] && echo "$CHANGED"
+}
+wait_for "the tender drawn north of the own ship" tender_drawn
+cp "$work/after.png" "$SHOTS/tender_sim_4_drawn.png"
+echo "   own ship at x $MID; pixels changed north of it: $FOUND"
 echo "PASS"

@@ -47,15 +47,15 @@ watch_routes() { STATE=$ROUTES; LINES=$(state_lines); }
 watch_marks() { STATE=$MARKS; LINES=$(state_lines); }
 route_menu() {
     sleep 0.6   # the menu's entries are enabled by the idle pass after a change
-    menu_keys alt+r "$@"
+    menu_path alt+r "$@"
 }
 chartpoint_menu() {
     sleep 0.6
-    menu_keys alt+a "$@"
+    menu_path alt+a "$@"
 }
 # The right-click menu at a point, then an entry by its letter.
 context_key() {
-    xdotool mousemove --sync "$1" "$2" click 3
+    click_at "$1" "$2" 3
     menu_open() { other_windows "$MAIN" | head -1 | grep .; }
     wait_for "the chart's context menu" menu_open
     sleep 0.3
@@ -105,7 +105,7 @@ xdotool key F4   # the route panel
 xdotool key alt+w
 sleep 0.4
 xdotool key t   # Window > Tile: the chart over the work area
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 sleep 1
 settled_screen "$SHOTS/routecp_0_start.png"
 geometry "$MAIN"
@@ -143,12 +143,13 @@ chartpoint_menu l x
 expect_state "Admiralty Head Light current" name Admiralty
 CX=$(field x) CY=$(field y)
 watch_routes
-xdotool mousemove --sync "$CX" "$CY" click --repeat 2 --delay 80 1
+pointer_to "$CX" "$CY"
+xdotool click --repeat 2 --delay 80 1
 expect_state "a waypoint inserted from the chart" count 12
 route_menu w s x
 expect_state "the inserted waypoint current" active 3
 [ "$(name_field)" = "Admiralty Head Light" ] || fail "waypoint 3 is \"$(name_field)\""
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 settled_screen "$SHOTS/routecp_2_from_chart.png"
 
 step "3. Nav adds the own position to the route and as a chartpoint"
@@ -181,7 +182,7 @@ route_menu w s x
 expect_state "the own position current" active 4
 [ -z "$(name_field)" ] || fail "waypoint 4 is named \"$(name_field)\""
 OX=$(field x) OY=$(field y)
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 settled_screen "$SHOTS/routecp_3_nav_route.png"
 dismiss_boxes
 activate "$MAIN"
@@ -200,7 +201,7 @@ xdotool type --delay 40 "Own position"
 sleep 0.6
 panel_click 78 647   # Apply
 expect_state "the chartpoint named" name Own
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 settled_screen "$SHOTS/routecp_3b_nav_chartpoint.png"
 
 step "4. Properties over Mukilteo Light's mark: Chartpoint Properties"
@@ -238,7 +239,7 @@ sleep 0.6
 watch_routes
 xdotool key alt+y   # Appl&y
 expect_state "the route written" hint 1
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 settled_screen "$SHOTS/routecp_5_memo_applied.png"
 # The memo as another reader finds it in the route table's memo file.
 memo=$(/usr/bin/python3 - "$work/data/Quorwick/Brinevane/Routes/Sample" <<'PY'
@@ -271,6 +272,6 @@ activate "$MAIN"
 xdotool key F4
 sleep 0.5
 panel_click 374 269   # the General card
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 settled_screen "$SHOTS/routecp_6_memo_after_restart.png"
 echo "PASS"

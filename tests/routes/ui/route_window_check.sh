@@ -81,7 +81,7 @@ xdotool key F4   # the route panel
 xdotool key alt+w
 sleep 0.4
 xdotool key t   # Window > Tile: the chart over the work area
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 sleep 1
 settled_screen "$SHOTS/routes_1_sample.png"
 legs=$(count_colour "$SHOTS/routes_1_sample.png" "#FF0000")
@@ -101,7 +101,7 @@ for p in "0.20 0.30" "0.28 0.42" "0.34 0.55" "0.42 0.66"; do
     set -- $p
     CX=$(/usr/bin/python3 -c "print(int($MX + $MW * $1))")
     CY=$(/usr/bin/python3 -c "print(int($MY + $MH * $2))")
-    xdotool mousemove --sync "$CX" "$CY" click 3
+    click_at "$CX" "$CY" 3
     menu_open() { other_windows "$MAIN" | head -1 | grep .; }
     wait_for "the chart's context menu" menu_open
     sleep 0.3
@@ -111,7 +111,7 @@ for p in "0.20 0.30" "0.28 0.42" "0.34 0.55" "0.42 0.66"; do
         fail "waypoint $i drawn at $(field x),$(field y), clicked at $CX,$CY"
     [ "$(field active)" = "$i" ] || fail "waypoint $i is not the current one"
 done
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 settled_screen "$SHOTS/routes_2_four_waypoints.png"
 BEFORE=$(stored_route2)
 echo "$BEFORE" | sed 's/^/   /'
@@ -132,7 +132,7 @@ drag "$WX" "$WY" "$DX" "$DY"
 expect_state "waypoint 2 moved" hint 8
 near "$(field x)" "$(field y)" "$DX" "$DY" ||
     fail "waypoint 2 drawn at $(field x),$(field y), dropped at $DX,$DY"
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 settled_screen "$SHOTS/routes_3_dragged.png"
 AFTER=$(stored_route2)
 echo "$AFTER" | sed 's/^/   /'
@@ -148,7 +148,7 @@ step "Properties over waypoint 2, then where nothing is"
 # The right-click menu's last entry: the waypoint's route properties, and
 # the chart's own where nothing is.
 properties_at() {
-    xdotool mousemove --sync "$1" "$2" click 3
+    click_at "$1" "$2" 3
     menu_open() { other_windows "$MAIN" | head -1 | grep .; }
     wait_for "the chart's context menu" menu_open
     sleep 0.3
