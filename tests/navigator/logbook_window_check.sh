@@ -75,7 +75,7 @@ xdotool key Return
 xdotool type --delay 20 "wind NW 15"
 shot 1_log_entry
 geometry "$FOUND"
-xdotool mousemove --sync $((X + WIDTH - 140)) $((Y + HEIGHT - 24)) click 1
+click_at $((X + WIDTH - 140)) $((Y + HEIGHT - 24)) 1
 note_rows() {
     /usr/bin/python3 - "$LOGS" <<'PY'
 import glob, sys

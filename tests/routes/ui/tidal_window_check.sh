@@ -64,7 +64,7 @@ dlg_visible() { window_named "DISCLAIMER"; }
 wait_for "the DISCLAIMER window" dlg_visible
 DLG=$FOUND
 geometry "$DLG"
-xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
+click_at $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) 1
 chart_open() {
     local w
     for w in $(program_windows); do
@@ -76,7 +76,7 @@ chart_open() {
 }
 STEP_SECONDS=60 wait_for "the sample chart RC9001" chart_open
 MAIN=$FOUND
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 shot chart
 BLUE0=$(count_colour "$work/full.png" "$BLUE")
 RED0=$(count_colour "$work/full.png" "$RED")
@@ -87,7 +87,7 @@ xdotool key ctrl+alt+t
 atlas_visible() { window_named "Tidal Atlas"; }
 wait_for "the Tidal Atlas window" atlas_visible
 ATLAS=$FOUND
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 shot atlas
 BLUE1=$(count_colour "$work/full.png" "$BLUE")
 RED1=$(count_colour "$work/full.png" "$RED")
@@ -120,7 +120,7 @@ xdotool key alt+o
 sheet_visible() { window_named "Options"; }
 wait_for "the Options sheet" sheet_visible
 SHEET=$FOUND
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 shot options
 focus "$SHEET"
 xdotool key Escape
@@ -139,14 +139,14 @@ RED2=$(count_colour "$work/full.png" "$RED")
 
 step "right click on water, Tidal stream: the Tidal Stream window"
 geometry "$MAIN"
-xdotool mousemove --sync "$AX" "$AY" click 3
+click_at "$AX" "$AY" 3
 sleep 0.6
 # The raster chart's Information submenu, then (past the grey Variation) Tidal stream.
 xdotool key Down Down Return
 stream_visible() { window_named "Tidal Stream"; }
 wait_for "the Tidal Stream window" stream_visible
 STREAM=$FOUND
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 shot stream
 convert "$work/full.png" -crop "80x80+$((AX - 40))+$((AY - 40))" +repage "$work/near.png"
 ARROW=$(( $(count_colour "$work/near.png" "$BLUE") + $(count_colour "$work/near.png" "$RED") ))
@@ -167,7 +167,7 @@ geometry "$MENU"
 # Plan is the menu's last but one entry; its submenu opens to the right.
 xdotool mousemove --sync $((X + 40)) $((Y + HEIGHT - 36))
 sleep 0.6
-xdotool mousemove --sync $((X + WIDTH + 40)) $((Y + HEIGHT - 36)) click 1
+click_at $((X + WIDTH + 40)) $((Y + HEIGHT - 36)) 1
 # Legs near land warn once each (OK silences the rest).
 plan_done() {
     local box
@@ -183,7 +183,7 @@ plan_done() {
 WARNINGS=0
 wait_for "the Passage Plan window" plan_done
 PLAN=$FOUND
-xdotool mousemove --sync 2 2
+pointer_to 2 2
 shot plan
 focus "$PLAN"
 xdotool key Escape
