@@ -54,3 +54,12 @@ brine_generate_locales() {
 brine_jobs() {
   nproc 2>/dev/null || echo 2
 }
+
+# Configures the build folder $1 as scripts/run and scripts/test both use it.
+# Line tables are all a report's stack needs; full debug info makes the build
+# slower and a few GB larger.
+brine_configure() {
+  cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" >/dev/null
+}
