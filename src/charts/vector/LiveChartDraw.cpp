@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/Colour.h"
@@ -147,12 +149,20 @@ public:
         const std::string* depth = f.Attribute("DEPTH");
         if (!At(f, p) || !depth)
             return;
-        auto value = platform::ParseDouble(*depth);
-        if (!value)
+        // A chart repeats a few hundred depths; each is written out once.
+        auto known = m_soundingTexts.find(*depth);
+        if (known == m_soundingTexts.end()) {
+            const auto value = platform::ParseDouble(*depth);
+            std::string text;
+            if (value)
+                text = *value < 31 && std::fabs(*value - std::trunc(*value)) >= 0.05
+                           ? platform::FormatC("%.1f", *value)
+                           : platform::FormatC("%.0f", std::trunc(*value));
+            known = m_soundingTexts.emplace(*depth, std::move(text)).first;
+        }
+        const std::string& text = known->second;
+        if (text.empty())
             return;
-        const std::string text = *value < 31 && std::fabs(*value - std::trunc(*value)) >= 0.05
-                                     ? platform::FormatC("%.1f", *value)
-                                     : platform::FormatC("%.0f", std::trunc(*value));
         m_dc.SetTextColor(Colour(kVcGrey));
         m_dc.SetBkMode(chart::BkMode::Transparent);
         const auto size = m_dc.GetTextExtent(text);
@@ -203,6 +213,7 @@ private:
     const CLinearProjection& m_p;
     std::vector<geo::IntPoint> m_points;
     std::vector<int> m_counts;
+    std::unordered_map<std::string, std::string> m_soundingTexts;   // DEPTH as stored -> as shown
 };
 
 bool StartsWith(std::string_view s, std::string_view prefix)

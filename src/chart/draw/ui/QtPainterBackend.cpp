@@ -512,7 +512,10 @@ void CQtPainterBackend::TextOut(IntPoint at, std::string_view text)
         m_painter->fillRect(QRect(at.x + dx, at.y + dy - metrics.ascent(), width, metrics.height()),
                             ToQColor(m_bkColour));
     m_painter->setPen(ToQColor(m_textColour));
-    m_painter->drawText(QPoint(at.x + dx, at.y + dy), s);
+    // Drawn from its layout made once: the top left is the baseline less the ascent.
+    TextWidth(text);   // makes the font key
+    m_painter->drawStaticText(QPoint(at.x + dx, at.y + dy - metrics.ascent()),
+                              CTextWidthCache::Layout(*m_widthKey, m_qfont, text));
     m_painter->setPen(m_qpen);
     if (m_mode != QPainter::CompositionMode_SourceOver)
         m_painter->setCompositionMode(m_mode);

@@ -30,6 +30,24 @@ int CTextWidthCache::Width(const std::string& fontKey, const QFontMetrics& metri
     return width;
 }
 
+const QStaticText& CTextWidthCache::Layout(const std::string& fontKey, const QFont& font,
+                                          std::string_view text)
+{
+    thread_local std::unordered_map<std::string, QStaticText> layouts;
+    thread_local std::string key;
+    key.assign(fontKey);
+    key.push_back('\0');
+    key.append(text);
+    if (const auto found = layouts.find(key); found != layouts.end())
+        return found->second;
+    if (layouts.size() >= kMaxWidths)
+        layouts.clear();
+    QStaticText layout(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    layout.setTextFormat(Qt::PlainText);
+    layout.prepare(QTransform(), font);
+    return layouts.emplace(key, std::move(layout)).first->second;
+}
+
 std::string CTextWidthCache::FontKey(const QFont& font, int dpiX, int dpiY)
 {
     return font.key().toStdString() + '@' + std::to_string(dpiX) + 'x' + std::to_string(dpiY);

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QStaticText>
 
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ public:
     // `fontKey` names the font and device (FontKey) the metrics are for.
     static int Width(const std::string& fontKey, const QFontMetrics& metrics,
                      std::string_view text);
+    // The text laid out once in the font `fontKey` names, ready to draw: laying
+    // a text out shapes it, the larger part of drawing a short one.
+    static const QStaticText& Layout(const std::string& fontKey, const QFont& font,
+                                     std::string_view text);
     // A name for a font on a device of this resolution.
     static std::string FontKey(const QFont& font, int dpiX, int dpiY);
 };
