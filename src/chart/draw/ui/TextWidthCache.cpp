@@ -31,7 +31,7 @@ int CTextWidthCache::Width(const std::string& fontKey, const QFontMetrics& metri
 }
 
 const QStaticText& CTextWidthCache::Layout(const std::string& fontKey, const QFont& font,
-                                          std::string_view text)
+                                           std::string_view text)
 {
     thread_local std::unordered_map<std::string, QStaticText> layouts;
     thread_local std::string key;
