@@ -10,16 +10,23 @@ namespace {
 // program that writes ever new texts keeps a bounded table.
 constexpr std::size_t kMaxWidths = 8192;
 
+// The font and the text as one key, in a buffer this thread reuses.
+const std::string& CacheKey(const std::string& fontKey, std::string_view text)
+{
+    thread_local std::string key;
+    key.assign(fontKey);
+    key.push_back('\0');
+    key.append(text);
+    return key;
+}
+
 }   // namespace
 
 int CTextWidthCache::Width(const std::string& fontKey, const QFontMetrics& metrics,
                            std::string_view text)
 {
     thread_local std::unordered_map<std::string, int> widths;
-    thread_local std::string key;
-    key.assign(fontKey);
-    key.push_back('\0');
-    key.append(text);
+    const std::string& key = CacheKey(fontKey, text);
     if (const auto found = widths.find(key); found != widths.end())
         return found->second;
     const int width =
@@ -34,10 +41,7 @@ const QStaticText& CTextWidthCache::Layout(const std::string& fontKey, const QFo
                                            std::string_view text)
 {
     thread_local std::unordered_map<std::string, QStaticText> layouts;
-    thread_local std::string key;
-    key.assign(fontKey);
-    key.push_back('\0');
-    key.append(text);
+    const std::string& key = CacheKey(fontKey, text);
     if (const auto found = layouts.find(key); found != layouts.end())
         return found->second;
     if (layouts.size() >= kMaxWidths)
