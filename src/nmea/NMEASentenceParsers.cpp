@@ -680,27 +680,31 @@ SentenceParseFn InstrumentSentenceParser(int sentenceIndex)
 
 namespace {
 
-// The three letters of an id as one number, for a binary search.
-constexpr std::uint32_t PackedId(std::string_view id)
+// Every received line looks its id up, and the kinds alternate line by line,
+// so a search would mispredict its branches on nearly every line. Every id
+// of the table is three capital letters: one array entry per such word
+// answers in a single load.
+constexpr int kLetters = 26;
+constexpr std::size_t kIdWords = kLetters * kLetters * kLetters;
+
+// The slot of three capital letters, or -1 for anything else.
+constexpr int IdSlot(char a, char b, char c)
 {
-    return (static_cast<std::uint32_t>(static_cast<unsigned char>(id[0])) << 16) |
-           (static_cast<std::uint32_t>(static_cast<unsigned char>(id[1])) << 8) |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(id[2]));
+    const auto letter = [](char x) { return static_cast<unsigned>(x - 'A'); };
+    if (letter(a) >= kLetters || letter(b) >= kLetters || letter(c) >= kLetters)
+        return -1;
+    return static_cast<int>((letter(a) * kLetters + letter(b)) * kLetters + letter(c));
 }
 
-struct IdKey {
-    std::uint32_t packed;
-    int index;
-};
-
-// Every received line looks its id up: the table's ids in sorted order.
-constexpr std::array<IdKey, kSentenceCount> kSortedIds = [] {
-    std::array<IdKey, kSentenceCount> keys{};
-    for (std::size_t i = 0; i < kSentences.size(); ++i)
-        keys[i] = {PackedId(kSentences[i].id), static_cast<int>(i)};
-    std::sort(keys.begin(), keys.end(),
-              [](const IdKey& a, const IdKey& b) { return a.packed < b.packed; });
-    return keys;
+constexpr std::array<std::int8_t, kIdWords> kIdSlots = [] {
+    std::array<std::int8_t, kIdWords> slots{};
+    for (std::int8_t& slot : slots)
+        slot = -1;
+    for (std::size_t i = 0; i < kSentences.size(); ++i) {
+        const std::string_view id = kSentences[i].id;
+        slots[static_cast<std::size_t>(IdSlot(id[0], id[1], id[2]))] = static_cast<std::int8_t>(i);
+    }
+    return slots;
 }();
 
 }   // namespace
@@ -709,11 +713,8 @@ int NmeaSentenceIndex(std::string_view id)
 {
     if (id.size() != 3)
         return -1;
-    const std::uint32_t packed = PackedId(id);
-    const auto* found =
-        std::lower_bound(kSortedIds.begin(), kSortedIds.end(), packed,
-                         [](const IdKey& key, std::uint32_t value) { return key.packed < value; });
-    return found != kSortedIds.end() && found->packed == packed ? found->index : -1;
+    const int slot = IdSlot(id[0], id[1], id[2]);
+    return slot < 0 ? -1 : kIdSlots[static_cast<std::size_t>(slot)];
 }
 
 }   // namespace nmea
