@@ -18,13 +18,6 @@ void CNMEADataValue::SetClock(const platform::CClock& clock)
     m_clock = &clock;
 }
 
-void CNMEADataValue::Stamp(const CNMEAStamp& stamp)
-{
-    m_monotonic = stamp.monotonic;
-    m_utc = stamp.utc;
-    m_stamped = true;
-}
-
 void CNMEADataValue::SetDouble(double value)
 {
     SetDouble(value, CNMEAStamp::Now(*m_clock));
@@ -43,34 +36,6 @@ void CNMEADataValue::SetInt(std::int32_t value)
 void CNMEADataValue::SetByte(std::uint8_t value)
 {
     SetByte(value, CNMEAStamp::Now(*m_clock));
-}
-
-void CNMEADataValue::SetDouble(double value, const CNMEAStamp& stamp)
-{
-    std::lock_guard lock(m_lock);
-    m_number = value;
-    Stamp(stamp);
-}
-
-void CNMEADataValue::SetString(std::string_view value, const CNMEAStamp& stamp)
-{
-    std::lock_guard lock(m_lock);
-    m_text.assign(value);   // reuses the buffer: no allocation once it has grown
-    Stamp(stamp);
-}
-
-void CNMEADataValue::SetInt(std::int32_t value, const CNMEAStamp& stamp)
-{
-    std::lock_guard lock(m_lock);
-    m_integer = value;
-    Stamp(stamp);
-}
-
-void CNMEADataValue::SetByte(std::uint8_t value, const CNMEAStamp& stamp)
-{
-    std::lock_guard lock(m_lock);
-    m_character = value;
-    Stamp(stamp);
 }
 
 double CNMEADataValue::GetDouble() const

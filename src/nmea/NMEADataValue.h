@@ -53,10 +53,32 @@ public:
     void SetString(std::string_view value);
     void SetInt(std::int32_t value);
     void SetByte(std::uint8_t value);
-    void SetDouble(double value, const CNMEAStamp& stamp);
-    void SetString(std::string_view value, const CNMEAStamp& stamp);
-    void SetInt(std::int32_t value, const CNMEAStamp& stamp);
-    void SetByte(std::uint8_t value, const CNMEAStamp& stamp);
+    // With a stamp the writer took already: every value a sentence writes
+    // comes through here, so these are inline.
+    void SetDouble(double value, const CNMEAStamp& stamp)
+    {
+        std::lock_guard lock(m_lock);
+        m_number = value;
+        Stamp(stamp);
+    }
+    void SetString(std::string_view value, const CNMEAStamp& stamp)
+    {
+        std::lock_guard lock(m_lock);
+        m_text.assign(value);   // reuses the buffer: no allocation once it has grown
+        Stamp(stamp);
+    }
+    void SetInt(std::int32_t value, const CNMEAStamp& stamp)
+    {
+        std::lock_guard lock(m_lock);
+        m_integer = value;
+        Stamp(stamp);
+    }
+    void SetByte(std::uint8_t value, const CNMEAStamp& stamp)
+    {
+        std::lock_guard lock(m_lock);
+        m_character = value;
+        Stamp(stamp);
+    }
 
     // Getters never test validity: readers that care call IsValid first.
     double GetDouble() const;
@@ -80,7 +102,12 @@ public:
     std::optional<std::chrono::system_clock::time_point> GetUtcStamp() const;
 
 private:
-    void Stamp(const CNMEAStamp& stamp);   // caller holds m_lock
+    void Stamp(const CNMEAStamp& stamp)   // caller holds m_lock
+    {
+        m_monotonic = stamp.monotonic;
+        m_utc = stamp.utc;
+        m_stamped = true;
+    }
 
     const platform::CClock* m_clock;
     mutable std::mutex m_lock;

@@ -335,20 +335,14 @@ bool CNMEAMessage::StatusOk(std::optional<char> status) const
     return *status == 'A' || (ignoreWarnings && *status == 'V');
 }
 
-CNMEADataValue* CNMEAMessage::Target(ValueStore store, int item)
+CNMEADataValue* CNMEAMessage::StoreValues(ValueStore store) const
 {
-    CNMEADataValue* values = nullptr;
     switch (store) {
-    case ValueStore::GPS: values = m_stores.gps; break;
-    case ValueStore::Wind: values = m_stores.wind; break;
-    case ValueStore::ARPA: values = m_stores.arpa; break;
+    case ValueStore::GPS: return m_stores.gps;
+    case ValueStore::Wind: return m_stores.wind;
+    case ValueStore::ARPA: return m_stores.arpa;
     }
-    if (values == nullptr || item < 0 || item >= kValueCount)
-        return nullptr;
-    if (m_writtenCount < kMaxWritten)
-        m_written[static_cast<std::size_t>(m_writtenCount++)] = {store,
-                                                                 static_cast<std::uint8_t>(item)};
-    return values + item;
+    return nullptr;
 }
 
 const CNMEAStamp& CNMEAMessage::StampNow()
@@ -360,18 +354,35 @@ const CNMEAStamp& CNMEAMessage::StampNow()
     return *m_stamp;
 }
 
-void CNMEAMessage::StoreDouble(ValueStore store, int item, double value)
+void CNMEAMessage::StoreAll(ValueStore store, std::span<const CValueWrite> writes)
 {
-    if (CNMEADataValue* v = Target(store, item)) {
-        v->SetDouble(value, StampNow());
-        NoteFixItem(store, item, value);
+    CNMEADataValue* const values = StoreValues(store);
+    if (values == nullptr || writes.empty())
+        return;
+    const CNMEAStamp& stamp = StampNow();
+    for (const CValueWrite& w : writes) {
+        if (w.item < 0 || w.item >= kValueCount)
+            continue;
+        CNMEADataValue& value = values[w.item];
+        switch (w.kind) {
+        case ValueKind::Double:
+            value.SetDouble(w.number, stamp);
+            if (store == ValueStore::GPS)
+                NoteFixItem(w.item, w.number);
+            break;
+        case ValueKind::Int: value.SetInt(w.integer, stamp); break;
+        case ValueKind::Byte: value.SetByte(static_cast<std::uint8_t>(w.integer), stamp); break;
+        case ValueKind::String: value.SetString(w.text, stamp); break;
+        case ValueKind::None: continue;
+        }
+        if (m_writtenCount < kMaxWritten)
+            m_written[static_cast<std::size_t>(m_writtenCount++)] = {
+                store, static_cast<std::uint8_t>(w.item)};
     }
 }
 
-void CNMEAMessage::NoteFixItem(ValueStore store, int item, double value)
+void CNMEAMessage::NoteFixItem(int item, double value)
 {
-    if (store != ValueStore::GPS)
-        return;
     switch (item) {
     case item::Latitude: m_fixLatitude = value; break;
     case item::Longitude: m_fixLongitude = value; break;
@@ -415,24 +426,6 @@ void CNMEAMessage::CommitFix()
         fix.utc = stamp.utc;
         fix.source = FixSource::NMEA;
     });
-}
-
-void CNMEAMessage::StoreInt(ValueStore store, int item, std::int32_t value)
-{
-    if (CNMEADataValue* v = Target(store, item))
-        v->SetInt(value, StampNow());
-}
-
-void CNMEAMessage::StoreByte(ValueStore store, int item, std::uint8_t value)
-{
-    if (CNMEADataValue* v = Target(store, item))
-        v->SetByte(value, StampNow());
-}
-
-void CNMEAMessage::StoreString(ValueStore store, int item, std::string_view value)
-{
-    if (CNMEADataValue* v = Target(store, item))
-        v->SetString(value, StampNow());
 }
 
 }   // namespace nmea

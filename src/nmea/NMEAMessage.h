@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -143,21 +144,28 @@ public:
     // True when a status letter counts as "A" under the warning-flag rule.
     bool StatusOk(std::optional<char> status) const;
 
-    // Writes one item into a store and remembers it as written by this sentence.
-    void StoreDouble(ValueStore store, int item, double value);
-    void StoreInt(ValueStore store, int item, std::int32_t value);
-    void StoreByte(ValueStore store, int item, std::uint8_t value);
-    void StoreString(ValueStore store, int item, std::string_view value);
+    // One item a sentence writes; `kind` says which of the payloads it is.
+    struct CValueWrite {
+        int item;
+        ValueKind kind;
+        double number;
+        std::int32_t integer;   // integers, character codes and bytes
+        std::string_view text;
+    };
+    // Writes a sentence's items into one store, in order, all with the same
+    // stamp, and remembers them as written by this sentence. Items outside
+    // the index and writes into a store that is not running are dropped.
+    void StoreAll(ValueStore store, std::span<const CValueWrite> writes);
 
     // What the last sentence wrote, in order.
     int WrittenCount() const { return m_writtenCount; }
     const CWritten& Written(int i) const { return m_written[static_cast<std::size_t>(i)]; }
 
 private:
-    CNMEADataValue* Target(ValueStore store, int item);
+    CNMEADataValue* StoreValues(ValueStore store) const;
     const CNMEAStamp& StampNow();
-    // Remembers what a sentence writes toward the fix record.
-    void NoteFixItem(ValueStore store, int item, double value);
+    // Remembers what a sentence writes into the GPS store toward the fix record.
+    void NoteFixItem(int item, double value);
     void CommitFix();
 
     template <class T>

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "nmea/NMEAMessage.h"
@@ -65,18 +66,7 @@ public:
             m_message.Refuse();
             return;
         }
-        for (int i = 0; i < m_count; ++i) {
-            const Entry& e = m_entries[static_cast<std::size_t>(i)];
-            switch (e.kind) {
-            case ValueKind::Double: m_message.StoreDouble(m_store, e.item, e.number); break;
-            case ValueKind::Int: m_message.StoreInt(m_store, e.item, e.integer); break;
-            case ValueKind::Byte:
-                m_message.StoreByte(m_store, e.item, static_cast<std::uint8_t>(e.integer));
-                break;
-            case ValueKind::String: m_message.StoreString(m_store, e.item, e.text); break;
-            case ValueKind::None: break;
-            }
-        }
+        m_message.StoreAll(m_store, std::span(m_entries.data(), static_cast<std::size_t>(m_count)));
     }
 
     // Field checks: each answers the value to store, or nothing when the
@@ -215,13 +205,7 @@ public:
     }
 
 private:
-    struct Entry {
-        int item = 0;
-        ValueKind kind = ValueKind::None;
-        double number = 0.0;
-        std::int32_t integer = 0;
-        std::string_view text;
-    };
+    using Entry = CNMEAMessage::CValueWrite;
     static constexpr int kMaxEntries = 24;
 
     void Add(const Entry& entry)
@@ -244,7 +228,9 @@ private:
     ValueStore m_store;
     bool m_refused = false;
     int m_count = 0;
-    std::array<Entry, kMaxEntries> m_entries{};
+    // Only the first m_count are ever read: left unfilled, as a parser runs
+    // for every sentence and most write a handful of items.
+    std::array<Entry, kMaxEntries> m_entries;
 };
 
 // A number that needs its letter (unit, reference) present beside it.
