@@ -27,6 +27,17 @@ bool EndsField(char c)
     return c == ',' || c == '*' || c == '\r' || c == '\n';
 }
 
+// The letters of a field-type string that read a field: 'C', 'D', 'I', 'S',
+// as one bit each above 'C' (a single test per letter).
+constexpr std::uint32_t kFieldTypeBits =
+    (1U << ('C' - 'C')) | (1U << ('D' - 'C')) | (1U << ('I' - 'C')) | (1U << ('S' - 'C'));
+
+bool IsFieldType(char type)
+{
+    const auto offset = static_cast<unsigned>(type - 'C');
+    return offset < 32 && ((kFieldTypeBits >> offset) & 1U) != 0;
+}
+
 bool EndsData(char c)
 {
     return c == '*' || c == '\r' || c == '\n';
@@ -269,9 +280,10 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
     // The field counter lives in a register here; the parsers see it after.
     int next = m_nextField;
     for (const char type : fieldTypes) {
-        if (type != 'C' && type != 'D' && type != 'I' && type != 'S')
+        // Other letters are skipped without reading a field.
+        if (!IsFieldType(type))
             continue;
-        const std::string_view field = GetField(next);
+        const std::string_view field = IndexedField(next);
         if (next < INT_MAX)
             ++next;
         switch (type) {

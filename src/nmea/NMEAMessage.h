@@ -108,15 +108,9 @@ public:
     // past the data read as empty.
     std::string_view GetField(int number)
     {
-        if (number < 1)
-            return {};
         if (!m_indexed)
             IndexFields();
-        if (number > m_fieldCount)
-            return FieldBeyondIndex(number);
-        const auto k = static_cast<std::size_t>(number - 1);
-        return {m_sentence.data() + m_fieldBegin[k],
-                static_cast<std::size_t>(m_fieldEnd[k] - m_fieldBegin[k])};
+        return IndexedField(number);
     }
 
     // Slots, numbered from 1 as the parsers name them ("D2" is Number(2)).
@@ -207,6 +201,17 @@ private:
     static constexpr int kIndexedFields = 48;
     void IndexFields();
     std::string_view FieldBeyondIndex(int number) const;
+    // GetField once the fields are indexed.
+    std::string_view IndexedField(int number) const
+    {
+        if (number < 1)
+            return {};
+        if (number > m_fieldCount)
+            return FieldBeyondIndex(number);
+        const auto k = static_cast<std::size_t>(number - 1);
+        return {m_sentence.data() + m_fieldBegin[k],
+                static_cast<std::size_t>(m_fieldEnd[k] - m_fieldBegin[k])};
+    }
     bool m_indexed = false;
     int m_fieldCount = 0;
     bool m_moreFields = false;
