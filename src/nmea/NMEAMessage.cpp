@@ -186,28 +186,30 @@ bool CNMEAMessage::Parse()
 
 namespace {
 
-// The characters that end a comma field, as a table for the byte-wise tail.
-constexpr std::array<bool, 256> kFieldEnds = [] {
-    std::array<bool, 256> ends{};
-    ends[','] = ends['*'] = ends['\r'] = ends['\n'] = true;
-    return ends;
-}();
-
 #if defined(__SSE2__)
-// Bit i set where byte i of the sixteen at `p` ends a field.
-unsigned FieldEnds16(const char* p)
+// Where the sixteen bytes at `p` hold a comma, and where a byte that ends the
+// data ('*' or a line end), one bit per byte.
+struct CFieldMarks {
+    unsigned commas;
+    unsigned stops;
+};
+
+CFieldMarks FieldMarks16(const char* p)
 {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')),
-                                                   _mm_cmpeq_epi8(bytes, _mm_set1_epi8('*'))),
-                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
-                                                   _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
-    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+    const __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('*')),
+                                                    _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))),
+                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+    return {static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')))),
+            static_cast<unsigned>(_mm_movemask_epi8(stops))};
 }
 #endif
 
 }   // namespace
 
+// Commas end fields until the data ends at the first '*' or line end (or the
+// end of the text), which ends the last field. Only the ends are kept: each
+// field begins one past the end of the one before.
 void CNMEAMessage::IndexFields()
 {
     m_indexed = true;
@@ -215,32 +217,35 @@ void CNMEAMessage::IndexFields()
     m_moreFields = false;
     const char* const s = m_sentence.data();
     const std::size_t size = m_sentence.size();
-    std::size_t begin = 0;
-    // Records the field ending at `at` (a field end or the end of the text);
-    // true once the data has ended or the index is full.
+    // Records the field ending at `at`; false once the index is full.
     const auto field = [&](std::size_t at) {
         if (m_fieldCount == kIndexedFields || at > UINT16_MAX) {
             m_moreFields = true;
-            return true;
+            return false;
         }
-        m_fieldBegin[static_cast<std::size_t>(m_fieldCount)] = static_cast<std::uint16_t>(begin);
-        m_fieldEnd[static_cast<std::size_t>(m_fieldCount)] = static_cast<std::uint16_t>(at);
-        ++m_fieldCount;
-        begin = at + 1;
-        return at >= size || EndsData(s[at]);
+        m_fieldEnd[static_cast<std::size_t>(m_fieldCount++)] = static_cast<std::uint16_t>(at);
+        return true;
     };
     std::size_t pos = 0;
 #if defined(__SSE2__)
     for (; pos + 16 <= size; pos += 16) {
-        for (unsigned mask = FieldEnds16(s + pos); mask != 0; mask &= mask - 1)
-            if (field(pos + static_cast<std::size_t>(std::countr_zero(mask))))
+        auto [commas, stops] = FieldMarks16(s + pos);
+        const int stop = std::countr_zero(stops);   // 32 when there is none
+        if (stops != 0)
+            commas &= (1U << stop) - 1;
+        for (; commas != 0; commas &= commas - 1)
+            if (!field(pos + static_cast<std::size_t>(std::countr_zero(commas))))
                 return;
+        if (stops != 0) {
+            field(pos + static_cast<std::size_t>(stop));
+            return;
+        }
     }
 #endif
-    for (; pos < size; ++pos)
-        if (kFieldEnds[static_cast<unsigned char>(s[pos])] && field(pos))
+    for (; pos < size && !EndsData(s[pos]); ++pos)
+        if (s[pos] == ',' && !field(pos))
             return;
-    field(size);
+    field(pos);
 }
 
 std::string_view CNMEAMessage::FieldBeyondIndex(int number) const

@@ -195,9 +195,9 @@ private:
     int m_numbersUsed = 0;
     int m_textsUsed = 0;
 
-    // Where each comma field starts and ends, found in one pass the first
-    // time a field is asked for. A sentence with more fields than the table
-    // holds reads the rest by walking from the last one indexed.
+    // Where each comma field ends, found in one pass the first time a field
+    // is asked for. A sentence with more fields than the table holds reads
+    // the rest by walking from the last one indexed.
     static constexpr int kIndexedFields = 48;
     void IndexFields();
     std::string_view FieldBeyondIndex(int number) const;
@@ -209,13 +209,12 @@ private:
         if (number > m_fieldCount)
             return FieldBeyondIndex(number);
         const auto k = static_cast<std::size_t>(number - 1);
-        return {m_sentence.data() + m_fieldBegin[k],
-                static_cast<std::size_t>(m_fieldEnd[k] - m_fieldBegin[k])};
+        const std::size_t begin = k == 0 ? 0 : m_fieldEnd[k - 1] + 1U;
+        return {m_sentence.data() + begin, m_fieldEnd[k] - begin};
     }
     bool m_indexed = false;
     int m_fieldCount = 0;
     bool m_moreFields = false;
-    std::array<std::uint16_t, kIndexedFields> m_fieldBegin{};
     std::array<std::uint16_t, kIndexedFields> m_fieldEnd{};
 
     CNMEAStores m_stores;
