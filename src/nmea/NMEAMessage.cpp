@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "nmea/NMEAConvert.h"
 #include "nmea/NMEASentenceTable.h"
@@ -140,17 +141,20 @@ std::optional<std::int32_t> NmeaParseInt(std::string_view field)
     return static_cast<std::int32_t>(value);
 }
 
-CNMEAMessage::CNMEAMessage()
-{
-    m_sentence.reserve(128);
-}
+CNMEAMessage::CNMEAMessage() = default;
 
 CNMEAMessage::~CNMEAMessage() = default;
 
 void CNMEAMessage::SetSentence(int sentenceIndex, std::string_view text)
 {
     m_sentenceIndex = sentenceIndex;
-    m_sentence.assign(text);
+    if (text.size() <= m_short.size()) {
+        std::memmove(m_short.data(), text.data(), text.size());   // text may be this sentence
+        m_sentence = std::string_view(m_short.data(), text.size());
+    } else {
+        m_long.assign(text);
+        m_sentence = m_long;
+    }
     m_valid = true;
     m_indexed = false;
     m_stamp.reset();

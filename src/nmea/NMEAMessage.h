@@ -187,7 +187,12 @@ private:
     std::array<Slot<std::int32_t>, kIntSlots> m_ints{};
     std::array<Slot<std::string_view>, kTextSlots> m_texts{};
     int m_nextField = 2;
-    std::string m_sentence;
+    // The sentence: in m_short when it fits, as every received line does (a
+    // plain copy, no string bookkeeping per line), else in m_long.
+    static constexpr std::size_t kShortSentence = 128;
+    std::array<char, kShortSentence> m_short{};
+    std::string m_long;
+    std::string_view m_sentence;
     int m_sentenceIndex = -1;
     bool m_valid = false;
     int m_charsUsed = 0;
