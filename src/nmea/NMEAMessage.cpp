@@ -1,5 +1,6 @@
 #include "nmea/NMEAMessage.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -217,17 +218,19 @@ CFieldMarks FieldMarks16(const char* p)
 void CNMEAMessage::IndexFields()
 {
     m_indexed = true;
-    m_fieldCount = 0;
     m_moreFields = false;
     const char* const s = m_sentence.data();
-    const std::size_t size = m_sentence.size();
+    // Past the 16-bit positions of the index the rest is walked field by field.
+    const std::size_t size = std::min<std::size_t>(m_sentence.size(), UINT16_MAX);
+    const bool cut = size < m_sentence.size();
+    int count = 0;
     // Records the field ending at `at`; false once the index is full.
     const auto field = [&](std::size_t at) {
-        if (m_fieldCount == kIndexedFields || at > UINT16_MAX) {
+        if (count == kIndexedFields) {
             m_moreFields = true;
             return false;
         }
-        m_fieldEnd[static_cast<std::size_t>(m_fieldCount++)] = static_cast<std::uint16_t>(at);
+        m_fieldEnd[static_cast<std::size_t>(count++)] = static_cast<std::uint16_t>(at);
         return true;
     };
     std::size_t pos = 0;
@@ -239,17 +242,25 @@ void CNMEAMessage::IndexFields()
             commas &= (1U << stop) - 1;
         for (; commas != 0; commas &= commas - 1)
             if (!field(pos + static_cast<std::size_t>(std::countr_zero(commas))))
-                return;
-        if (stops != 0) {
-            field(pos + static_cast<std::size_t>(stop));
+                break;
+        if (m_moreFields || stops != 0) {
+            if (!m_moreFields)
+                field(pos + static_cast<std::size_t>(stop));
+            m_fieldCount = count;
             return;
         }
     }
 #endif
     for (; pos < size && !EndsData(s[pos]); ++pos)
         if (s[pos] == ',' && !field(pos))
-            return;
-    field(pos);
+            break;
+    if (!m_moreFields) {
+        if (cut && pos == size)
+            m_moreFields = true;   // the field runs on past what the index can hold
+        else
+            field(pos);
+    }
+    m_fieldCount = count;
 }
 
 std::string_view CNMEAMessage::FieldBeyondIndex(int number) const
