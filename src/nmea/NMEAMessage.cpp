@@ -75,6 +75,22 @@ inline bool SplitPlainDecimal(const char* first, const char* last, CPlainDecimal
     return true;
 }
 
+// NmeaParseInt with its usual case inline: a few plain digits (counts, days,
+// zone hours).
+inline std::optional<std::int32_t> SplitInt(std::string_view field)
+{
+    if (field.empty() || field.size() > 9)
+        return NmeaParseInt(field);
+    std::int32_t value = 0;
+    for (const char c : field) {
+        const auto digit = static_cast<unsigned char>(c - '0');
+        if (digit > 9)
+            return NmeaParseInt(field);
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
 }   // namespace
 
 std::optional<double> NmeaParseNumber(std::string_view field)
@@ -337,7 +353,7 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
         case 'I':
             if (m_intsUsed < kIntSlots) {
                 auto& slot = m_ints[static_cast<std::size_t>(m_intsUsed++)];
-                const auto number = NmeaParseInt(field);
+                const auto number = SplitInt(field);
                 slot.present = number.has_value();
                 slot.value = number.value_or(0);
                 if (!field.empty() && !number)
