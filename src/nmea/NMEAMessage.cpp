@@ -29,17 +29,6 @@ bool EndsField(char c)
     return c == ',' || c == '*' || c == '\r' || c == '\n';
 }
 
-// The letters of a field-type string that read a field: 'C', 'D', 'I', 'S',
-// as one bit each above 'C' (a single test per letter).
-constexpr std::uint32_t kFieldTypeBits =
-    (1U << ('C' - 'C')) | (1U << ('D' - 'C')) | (1U << ('I' - 'C')) | (1U << ('S' - 'C'));
-
-bool IsFieldType(char type)
-{
-    const auto offset = static_cast<unsigned>(type - 'C');
-    return offset < 32 && ((kFieldTypeBits >> offset) & 1U) != 0;
-}
-
 bool EndsData(char c)
 {
     return c == '*' || c == '\r' || c == '\n';
@@ -51,20 +40,28 @@ bool EndsData(char c)
 // then gives the correctly rounded double, the same one the general
 // conversion finds. Anything else (exponents, long mantissas, stray
 // characters) is left to the general path.
+//
+// `Ended`: the byte at `last` is known to be no digit (a field of the
+// message's sentence ends at a delimiter or the sentence's terminating zero),
+// so the digit runs stop by themselves and need no bound.
+template <bool Ended>
 inline bool SplitPlainDecimal(const char* first, const char* last, CPlainDecimal& out)
 {
+    const auto isDigit = [&](const char* p) {
+        return (Ended || p != last) && static_cast<unsigned char>(*p - '0') <= 9;
+    };
     out.negative = first != last && *first == '-';
     if (out.negative)
         ++first;
     std::uint64_t mantissa = 0;
     const char* const start = first;
-    while (first != last && static_cast<unsigned char>(*first - '0') <= 9)
+    while (isDigit(first))
         mantissa = mantissa * 10 + static_cast<std::uint64_t>(*first++ - '0');
     const auto whole = first - start;
     long fraction = 0;
     if (first != last && *first == '.') {
         const char* const point = ++first;
-        while (first != last && static_cast<unsigned char>(*first - '0') <= 9)
+        while (isDigit(first))
             mantissa = mantissa * 10 + static_cast<std::uint64_t>(*first++ - '0');
         fraction = first - point;
     }
@@ -106,7 +103,7 @@ std::optional<double> NmeaParseNumber(std::string_view field)
     const char* last = field.data() + field.size();
     if (first == last)
         return std::nullopt;
-    if (CPlainDecimal plain; SplitPlainDecimal(first, last, plain))
+    if (CPlainDecimal plain; SplitPlainDecimal<false>(first, last, plain))
         return plain.Value();
     double value = 0;
     const auto [end, ec] = std::from_chars(first, last, value);
@@ -165,8 +162,9 @@ CNMEAMessage::~CNMEAMessage() = default;
 void CNMEAMessage::SetSentence(int sentenceIndex, std::string_view text)
 {
     m_sentenceIndex = sentenceIndex;
-    if (text.size() <= m_short.size()) {
+    if (text.size() < m_short.size()) {
         std::memmove(m_short.data(), text.data(), text.size());   // text may be this sentence
+        m_short[text.size()] = '\0';
         m_sentence = std::string_view(m_short.data(), text.size());
     } else {
         m_long.assign(text);
@@ -314,64 +312,74 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
     if (!m_indexed)
         IndexFields();
     // The field counter lives in a register here; the parsers see it after.
-    int next = m_nextField;
+    // Field numbers that high read empty fields anyway: the bound keeps the
+    // count from overflowing.
+    const auto letters = static_cast<int>(std::min<std::size_t>(fieldTypes.size(), INT_MAX));
+    int next = std::min(m_nextField, INT_MAX - letters);
     for (const char type : fieldTypes) {
-        // Other letters are skipped without reading a field.
-        if (!IsFieldType(type))
-            continue;
-        const std::string_view field = IndexedField(next);
-        if (next < INT_MAX)
-            ++next;
         switch (type) {
-        case 'C':
-            if (m_charsUsed < kCharSlots) {
-                auto& slot = m_chars[static_cast<std::size_t>(m_charsUsed++)];
-                slot.present = !field.empty();
-                slot.value = field.empty() ? '\0' : AsciiUpper(field.front());
-            }
-            break;
-        case 'D':
-            if (m_numbersUsed < kNumberSlots) {
-                // Checked now, converted when a parser asks: most sentences
-                // carry numbers nobody stores.
-                auto& slot = m_numbers[static_cast<std::size_t>(m_numbersUsed++)];
-                slot.present = false;
-                slot.converted = false;
-                if (field.empty())
-                    break;
-                if (SplitPlainDecimal(field.data(), field.data() + field.size(), slot.parts)) {
-                    slot.present = true;
-                } else if (const auto number = NmeaParseNumber(field)) {
-                    slot.present = true;
-                    slot.converted = true;
-                    slot.value = *number;
-                } else {
-                    Refuse();   // garbled, not absent: "5O30.50" must not pass as no latitude
-                }
-            }
-            break;
-        case 'I':
-            if (m_intsUsed < kIntSlots) {
-                auto& slot = m_ints[static_cast<std::size_t>(m_intsUsed++)];
-                const auto number = SplitInt(field);
-                slot.present = number.has_value();
-                slot.value = number.value_or(0);
-                if (!field.empty() && !number)
-                    Refuse();
-            }
-            break;
-        case 'S':
-            if (m_textsUsed < kTextSlots) {
-                auto& slot = m_texts[static_cast<std::size_t>(m_textsUsed++)];
-                slot.present = !field.empty();
-                slot.value = field;
-            }
-            break;
+        case 'C': SplitChar(IndexedField(next++)); break;
+        case 'D': SplitNumber(IndexedField(next++)); break;
+        case 'I': SplitInteger(IndexedField(next++)); break;
+        case 'S': SplitText(IndexedField(next++)); break;
+        default: break;   // other letters read no field
         }
     }
     m_nextField = next;
     // Slots past each kind's count read as absent (see the accessors), so
     // the rest need not be cleared.
+}
+
+void CNMEAMessage::SplitChar(std::string_view field)
+{
+    if (m_charsUsed == kCharSlots)
+        return;
+    auto& slot = m_chars[static_cast<std::size_t>(m_charsUsed++)];
+    slot.present = !field.empty();
+    slot.value = field.empty() ? '\0' : AsciiUpper(field.front());
+}
+
+// Checked now, converted when a parser asks: most sentences carry numbers
+// nobody stores.
+void CNMEAMessage::SplitNumber(std::string_view field)
+{
+    if (m_numbersUsed == kNumberSlots)
+        return;
+    auto& slot = m_numbers[static_cast<std::size_t>(m_numbersUsed++)];
+    slot.present = false;
+    slot.converted = false;
+    if (field.empty())
+        return;
+    if (SplitPlainDecimal<true>(field.data(), field.data() + field.size(), slot.parts)) {
+        slot.present = true;
+    } else if (const auto number = NmeaParseNumber(field)) {
+        slot.present = true;
+        slot.converted = true;
+        slot.value = *number;
+    } else {
+        Refuse();   // garbled, not absent: "5O30.50" must not pass as no latitude
+    }
+}
+
+void CNMEAMessage::SplitInteger(std::string_view field)
+{
+    if (m_intsUsed == kIntSlots)
+        return;
+    auto& slot = m_ints[static_cast<std::size_t>(m_intsUsed++)];
+    const auto number = SplitInt(field);
+    slot.present = number.has_value();
+    slot.value = number.value_or(0);
+    if (!field.empty() && !number)
+        Refuse();
+}
+
+void CNMEAMessage::SplitText(std::string_view field)
+{
+    if (m_textsUsed == kTextSlots)
+        return;
+    auto& slot = m_texts[static_cast<std::size_t>(m_textsUsed++)];
+    slot.present = !field.empty();
+    slot.value = field;
 }
 
 bool CNMEAMessage::StatusOk(std::optional<char> status) const

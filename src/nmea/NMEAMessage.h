@@ -188,9 +188,11 @@ private:
     std::array<Slot<std::string_view>, kTextSlots> m_texts{};
     int m_nextField = 2;
     // The sentence: in m_short when it fits, as every received line does (a
-    // plain copy, no string bookkeeping per line), else in m_long.
+    // plain copy, no string bookkeeping per line), else in m_long. Either
+    // way a zero byte follows it, so a field always ends at a byte that is
+    // neither digit nor letter.
     static constexpr std::size_t kShortSentence = 128;
-    std::array<char, kShortSentence> m_short{};
+    std::array<char, kShortSentence + 1> m_short{};
     std::string m_long;
     std::string_view m_sentence;
     int m_sentenceIndex = -1;
@@ -206,6 +208,11 @@ private:
     static constexpr int kIndexedFields = 48;
     void IndexFields();
     std::string_view FieldBeyondIndex(int number) const;
+    // Split's handling of one field per kind of slot.
+    void SplitChar(std::string_view field);
+    void SplitNumber(std::string_view field);
+    void SplitInteger(std::string_view field);
+    void SplitText(std::string_view field);
     // GetField once the fields are indexed.
     std::string_view IndexedField(int number) const
     {
