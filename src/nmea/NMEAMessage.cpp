@@ -306,6 +306,58 @@ std::string_view CNMEAMessage::FieldBeyondIndex(int number) const
     return s.substr(begin, end - begin);
 }
 
+inline void CNMEAMessage::SplitChar(std::string_view field)
+{
+    if (m_charsUsed == kCharSlots)
+        return;
+    auto& slot = m_chars[static_cast<std::size_t>(m_charsUsed++)];
+    slot.present = !field.empty();
+    slot.value = field.empty() ? '\0' : AsciiUpper(field.front());
+}
+
+// Checked now, converted when a parser asks: most sentences carry numbers
+// nobody stores.
+inline void CNMEAMessage::SplitNumber(std::string_view field)
+{
+    if (m_numbersUsed == kNumberSlots)
+        return;
+    auto& slot = m_numbers[static_cast<std::size_t>(m_numbersUsed++)];
+    slot.present = false;
+    slot.converted = false;
+    if (field.empty())
+        return;
+    if (SplitPlainDecimal<true>(field.data(), field.data() + field.size(), slot.parts)) {
+        slot.present = true;
+    } else if (const auto number = NmeaParseNumber(field)) {
+        slot.present = true;
+        slot.converted = true;
+        slot.value = *number;
+    } else {
+        Refuse();   // garbled, not absent: "5O30.50" must not pass as no latitude
+    }
+}
+
+inline void CNMEAMessage::SplitInteger(std::string_view field)
+{
+    if (m_intsUsed == kIntSlots)
+        return;
+    auto& slot = m_ints[static_cast<std::size_t>(m_intsUsed++)];
+    const auto number = SplitInt(field);
+    slot.present = number.has_value();
+    slot.value = number.value_or(0);
+    if (!field.empty() && !number)
+        Refuse();
+}
+
+inline void CNMEAMessage::SplitText(std::string_view field)
+{
+    if (m_textsUsed == kTextSlots)
+        return;
+    auto& slot = m_texts[static_cast<std::size_t>(m_textsUsed++)];
+    slot.present = !field.empty();
+    slot.value = field;
+}
+
 void CNMEAMessage::Split(std::string_view fieldTypes)
 {
     m_charsUsed = m_intsUsed = m_numbersUsed = m_textsUsed = 0;
@@ -328,58 +380,6 @@ void CNMEAMessage::Split(std::string_view fieldTypes)
     m_nextField = next;
     // Slots past each kind's count read as absent (see the accessors), so
     // the rest need not be cleared.
-}
-
-void CNMEAMessage::SplitChar(std::string_view field)
-{
-    if (m_charsUsed == kCharSlots)
-        return;
-    auto& slot = m_chars[static_cast<std::size_t>(m_charsUsed++)];
-    slot.present = !field.empty();
-    slot.value = field.empty() ? '\0' : AsciiUpper(field.front());
-}
-
-// Checked now, converted when a parser asks: most sentences carry numbers
-// nobody stores.
-void CNMEAMessage::SplitNumber(std::string_view field)
-{
-    if (m_numbersUsed == kNumberSlots)
-        return;
-    auto& slot = m_numbers[static_cast<std::size_t>(m_numbersUsed++)];
-    slot.present = false;
-    slot.converted = false;
-    if (field.empty())
-        return;
-    if (SplitPlainDecimal<true>(field.data(), field.data() + field.size(), slot.parts)) {
-        slot.present = true;
-    } else if (const auto number = NmeaParseNumber(field)) {
-        slot.present = true;
-        slot.converted = true;
-        slot.value = *number;
-    } else {
-        Refuse();   // garbled, not absent: "5O30.50" must not pass as no latitude
-    }
-}
-
-void CNMEAMessage::SplitInteger(std::string_view field)
-{
-    if (m_intsUsed == kIntSlots)
-        return;
-    auto& slot = m_ints[static_cast<std::size_t>(m_intsUsed++)];
-    const auto number = SplitInt(field);
-    slot.present = number.has_value();
-    slot.value = number.value_or(0);
-    if (!field.empty() && !number)
-        Refuse();
-}
-
-void CNMEAMessage::SplitText(std::string_view field)
-{
-    if (m_textsUsed == kTextSlots)
-        return;
-    auto& slot = m_texts[static_cast<std::size_t>(m_textsUsed++)];
-    slot.present = !field.empty();
-    slot.value = field;
 }
 
 bool CNMEAMessage::StatusOk(std::optional<char> status) const
