@@ -134,8 +134,8 @@ public:
     {
         // A loop, not find(): the lists are a few letters long, and find
         // calls the library's memchr for them.
-        if (letter && std::none_of(allowed.begin(), allowed.end(),
-                                   [&](char c) { return c == *letter; })) {
+        if (letter &&
+            std::none_of(allowed.begin(), allowed.end(), [&](char c) { return c == *letter; })) {
             Refuse();
             return std::nullopt;
         }

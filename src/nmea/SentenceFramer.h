@@ -42,10 +42,9 @@ public:
             if (m_size == 0) {
                 // Noise before a line's '$' is dropped. Lines follow each
                 // other without noise, so the next byte is looked at first.
-                const auto* dollar =
-                    *at == '$' ? at
-                               : static_cast<const char*>(
-                                     std::memchr(at, '$', static_cast<std::size_t>(end - at)));
+                const auto* dollar = *at == '$' ? at
+                                                : static_cast<const char*>(std::memchr(
+                                                      at, '$', static_cast<std::size_t>(end - at)));
                 if (dollar == nullptr)
                     return;
                 m_line[m_size++] = '$';
