@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <map>
@@ -131,6 +132,59 @@ TEST(FieldSplitter, ExtraLettersAreCappedAtTheSlotsThatExist)
     EXPECT_EQ(m.Number(1), 1.0);
     EXPECT_FALSE(m.Number(2).has_value());
     EXPECT_FALSE(m.Char(1).has_value());
+}
+
+// The fields of a sentence split the plain way: commas part them, the first
+// '*' or line end ends the data.
+std::vector<std::string> PlainFields(std::string_view text)
+{
+    text = text.substr(0, std::min(text.find_first_of("*\r\n"), text.size()));
+    std::vector<std::string> fields(1);
+    for (const char c : text) {
+        if (c == ',')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    return fields;
+}
+
+// The message indexes fields many bytes at a time and keeps short sentences
+// in a buffer of its own: fields must read the same at every position of a
+// scan, in sentences short and long (past the buffer, past the fields the
+// index holds), and a short sentence after a long one reads only its own.
+TEST(FieldSplitter, FieldsReadAsAPlainSplitWhateverTheSentenceLength)
+{
+    CNMEAMessage m;
+    for (int count = 1; count <= 70; ++count) {
+        std::string text = "RSD";
+        for (int k = 1; k < count; ++k)
+            text += "," + std::to_string(k * 7 % 1000) + (k % 3 == 0 ? ".5" : "");
+        for (const std::string_view end : {"", "*4F\r\n", "\r\n", ",*00", "*00,9,9\r\n"}) {
+            const std::string sentence = text + std::string(end);
+            Split(m, nmea::sentence::RSD, sentence, std::string(11, 'D'));
+            const std::vector<std::string> plain = PlainFields(sentence);
+            for (int k = 1; k <= count + 3; ++k) {
+                const std::string expected = k <= static_cast<int>(plain.size())
+                                                 ? plain[static_cast<std::size_t>(k - 1)]
+                                                 : "";
+                ASSERT_EQ(m.GetField(k), expected) << sentence << " field " << k;
+            }
+            for (int k = 1; k <= 11; ++k) {
+                const std::string& field = k + 1 <= static_cast<int>(plain.size())
+                                               ? plain[static_cast<std::size_t>(k)]
+                                               : std::string();
+                const auto number = m.Number(k);
+                ASSERT_EQ(number.has_value(), !field.empty()) << sentence << " number " << k;
+                if (number) {
+                    ASSERT_EQ(*number, std::stod(field)) << sentence << " number " << k;
+                }
+            }
+        }
+    }
+    // Digits of the long sentence before lie behind this one's last field.
+    Split(m, nmea::sentence::HDM, "HDM,12.5", "D");
+    EXPECT_EQ(m.Number(1), 12.5);
 }
 
 struct DispatcherTest : ::testing::Test {
