@@ -27,6 +27,86 @@ void FillRun(std::uint32_t* p, std::uint32_t* end, std::uint32_t pixel)
 
 }   // namespace
 
+void CAreaFiller::AddChains(std::span<const IntPoint> ring, std::uint32_t area, int top, int bottom)
+{
+    const std::size_t n = ring.size();
+    // Which way an edge goes: down 1, up -1, level 0.
+    const auto way = [&](std::size_t i) {
+        const int dy = ring[i + 1 < n ? i + 1 : 0].y - ring[i].y;
+        return (dy > 0) - (dy < 0);
+    };
+    // Start at an edge going the other way from the last one before it that
+    // goes anywhere, so no run goes over the ring's end.
+    int last = 0;
+    for (std::size_t i = n; i-- > 0 && last == 0;)
+        last = way(i);
+    if (last == 0)
+        return;   // a ring on one row crosses none
+    std::size_t first = 0;
+    for (; first < n; ++first) {
+        const int w = way(first);
+        if (w != 0 && w != last)
+            break;
+        if (w != 0)
+            last = w;
+    }
+    if (first == n)
+        return;
+    // Runs of edges one way (level ones within them), each ending at the
+    // end of its last edge that goes that way.
+    std::size_t runStart = first, runEnd = first;
+    int runWay = way(first);
+    const auto emit = [&](std::size_t from, std::size_t to, int w) {
+        // The run's points from `from` to `to` round the ring, top first.
+        const std::size_t count = (to + n - from) % n + 1;
+        const std::size_t base = m_points.size();
+        for (std::size_t k = 0; k < count; ++k)
+            m_points.push_back(ring[(w > 0 ? from + k : to + n - k) % n]);
+        Chain c;
+        c.at = std::uint32_t(base);
+        c.last = std::uint32_t(base + count - 1);
+        c.area = area;
+        const int chainTop = m_points[base].y, chainBottom = m_points[c.last].y;
+        c.top = std::max(chainTop, top);
+        if (c.top >= std::min(chainBottom, bottom) || !EdgeAt(c, c.top)) {
+            m_points.resize(base);
+            return;
+        }
+        m_found.push_back(c);
+        ++m_rowStarts[std::size_t(c.top - top) + 1];
+    };
+    // Back at the first edge, the last run ends too.
+    for (std::size_t k = 1; k <= n; ++k) {
+        const std::size_t i = (first + k) % n;
+        const int w = way(i);
+        if (w == 0)
+            continue;
+        if (w == runWay) {
+            runEnd = i;
+            continue;
+        }
+        emit(runStart, (runEnd + 1) % n, runWay);
+        runStart = runEnd = i;
+        runWay = w;
+    }
+}
+
+bool CAreaFiller::EdgeAt(Chain& c, int y) const
+{
+    while (c.at < c.last && m_points[c.at + 1].y <= y)
+        ++c.at;
+    if (c.at >= c.last)
+        return false;
+    const IntPoint a = m_points[c.at], b = m_points[c.at + 1];
+    // The step per row is truncated to 16.16 and the crossing taken at the
+    // rows' middles, as the painter does.
+    const double slope = double(std::int64_t(b.x) - a.x) / double(std::int64_t(b.y) - a.y);
+    c.step = std::int64_t(slope * double(kOne));
+    c.x = std::int64_t(a.x) * kOne + (c.step >> 1) + c.step * (std::int64_t(y) - a.y);
+    c.edgeBottom = b.y;
+    return true;
+}
+
 bool CAreaFiller::Fill(const CPixelView& dest, const IntRect& clip,
                        std::span<const IntPoint> points, std::span<const int> ringSizes,
                        std::span<const AreaFill> areas)
@@ -50,9 +130,9 @@ bool CAreaFiller::Fill(const CPixelView& dest, const IntRect& clip,
     if (!dest.IsValid() || left >= right || top >= bottom)
         return true;
 
-    // Every edge that crosses the middle of a row inside the clip, counted
-    // by its first such row. An edge from y0 to y1 crosses the rows whose
-    // middles lie in [y0, y1); a level edge crosses none.
+    // Every chain that crosses the middle of a row inside the clip, counted
+    // by its first such row.
+    m_points.clear();
     m_found.clear();
     m_pixels.clear();
     for (const AreaFill& a : areas)
@@ -62,46 +142,23 @@ bool CAreaFiller::Fill(const CPixelView& dest, const IntRect& clip,
     for (std::uint32_t area = 0; area < areas.size(); ++area) {
         for (std::uint32_t r = 0; r < areas[area].rings; ++r, ++ring) {
             const std::size_t n = std::size_t(ringSizes[ring]);
-            const std::span<const IntPoint> ringPoints = points.subspan(at, n);
+            if (n >= 3)
+                AddChains(points.subspan(at, n), area, top, bottom);
             at += n;
-            if (n < 3)
-                continue;
-            for (std::size_t i = 0; i < n; ++i) {
-                IntPoint a = ringPoints[i], b = ringPoints[i + 1 < n ? i + 1 : 0];
-                if (a.y == b.y)
-                    continue;
-                if (a.y > b.y)
-                    std::swap(a, b);
-                Edge e;
-                e.top = std::max(a.y, top);
-                e.bottom = std::min(b.y, bottom);
-                if (e.top >= e.bottom)
-                    continue;
-                // The step per row is truncated to 16.16 and the crossing
-                // taken at the rows' middles, as the painter does.
-                const double slope =
-                    double(std::int64_t(b.x) - a.x) / double(std::int64_t(b.y) - a.y);
-                e.step = std::int64_t(slope * double(kOne));
-                e.x =
-                    std::int64_t(a.x) * kOne + (e.step >> 1) + e.step * (std::int64_t(e.top) - a.y);
-                e.area = area;
-                m_found.push_back(e);
-                ++m_rowStarts[std::size_t(e.top - top) + 1];
-            }
         }
     }
     if (m_found.empty())
         return true;
     for (std::size_t r = 1; r < m_rowStarts.size(); ++r)
         m_rowStarts[r] += m_rowStarts[r - 1];
-    m_edges.resize(m_found.size());
-    for (const Edge& e : m_found)
-        m_edges[m_rowStarts[std::size_t(e.top - top)]++] = e;
+    m_chains.resize(m_found.size());
+    for (const Chain& c : m_found)
+        m_chains[m_rowStarts[std::size_t(c.top - top)]++] = c;
 
     // The pixel a run starts or ends at: the first whose middle lies to the
     // right of the crossing (a crossing through a middle takes that pixel
     // into the run that ends there), kept within the clip.
-    const auto keyOf = [left, right](const Edge& e) {
+    const auto keyOf = [left, right](const Chain& e) {
         const std::int64_t px = std::clamp<std::int64_t>((e.x + kOne / 2) >> 16, left, right);
         return (std::uint64_t(e.area) << 32) | std::uint64_t(px - left);
     };
@@ -110,12 +167,12 @@ bool CAreaFiller::Fill(const CPixelView& dest, const IntRect& clip,
     int y = top;
     while (y < bottom) {
         if (m_row.empty()) {
-            if (next == m_edges.size())
+            if (next == m_chains.size())
                 break;
-            y = m_edges[next].top;   // nothing to fill down to there
+            y = m_chains[next].top;   // nothing to fill down to there
         }
-        for (; next < m_edges.size() && m_edges[next].top == y; ++next)
-            m_row.push_back({keyOf(m_edges[next]), std::uint32_t(next)});
+        for (; next < m_chains.size() && m_chains[next].top == y; ++next)
+            m_row.push_back({keyOf(m_chains[next]), std::uint32_t(next)});
         // By area, then left to right: the crossings move little from row to
         // row, so an insertion sort has almost nothing to move.
         for (std::size_t i = 1; i < m_row.size(); ++i) {
@@ -143,11 +200,12 @@ bool CAreaFiller::Fill(const CPixelView& dest, const IntRect& clip,
         ++y;
         std::size_t kept = 0;
         for (const Crossing& c : m_row) {
-            Edge& e = m_edges[c.edge];
-            if (e.bottom <= y)
+            Chain& chain = m_chains[c.chain];
+            if (y < chain.edgeBottom)
+                chain.x += chain.step;
+            else if (!EdgeAt(chain, y))
                 continue;
-            e.x += e.step;
-            m_row[kept++] = {keyOf(e), c.edge};
+            m_row[kept++] = {keyOf(chain), c.chain};
         }
         m_row.resize(kept);
     }

@@ -38,22 +38,33 @@ public:
               std::span<const int> ringSizes, std::span<const AreaFill> areas);
 
 private:
-    struct Edge {
+    // A run of a ring's edges going down (or level) from one point to the
+    // next, its points copied top to bottom: it crosses each row between
+    // its ends once, so it stays one crossing of the row as it goes down.
+    struct Chain {
         std::int64_t x = 0;   // where it crosses the row's middle, 16.16 fixed point
-        std::int64_t step = 0;   // added per row
-        std::int32_t top = 0, bottom = 0;   // the rows it crosses, [top, bottom)
+        std::int64_t step = 0;   // added per row along the present edge
+        std::uint32_t at = 0;   // the present edge's top point
+        std::uint32_t last = 0;   // the chain's bottom point
+        std::int32_t top = 0;   // the first row inside the clip it crosses
+        std::int32_t edgeBottom = 0;   // the row where the present edge ends
         std::uint32_t area = 0;
     };
-    // An edge crossing the current row: its area, then the pixel its run
+    // A chain crossing the current row: its area, then the pixel its run
     // starts or ends at, as one number to sort by.
     struct Crossing {
         std::uint64_t key = 0;
-        std::uint32_t edge = 0;
+        std::uint32_t chain = 0;
     };
 
-    std::vector<Edge> m_found;   // every edge crossing a row in the clip
-    std::vector<Edge> m_edges;   // the same by their first row
-    std::vector<Crossing> m_row;   // the edges crossing the current row, by key
+    // Takes the chain to the edge that crosses row `y`; false past its end.
+    bool EdgeAt(Chain& c, int y) const;
+    void AddChains(std::span<const IntPoint> ring, std::uint32_t area, int top, int bottom);
+
+    std::vector<IntPoint> m_points;   // the chains' points, each chain top to bottom
+    std::vector<Chain> m_found;   // every chain crossing a row in the clip
+    std::vector<Chain> m_chains;   // the same by their first row
+    std::vector<Crossing> m_row;   // the chains crossing the current row, by key
     std::vector<std::uint32_t> m_rowStarts;
     std::vector<std::uint32_t> m_pixels;   // each area's colour as a pixel
 };
