@@ -13,13 +13,18 @@ namespace {
 constexpr std::int64_t kOne = 1 << 16;   // 1.0 in 16.16 fixed point
 
 // A run of one pixel value, four pixels to a store where the processor has
-// them (the runs of a chart's areas are tens of pixels long).
+// them (the runs of a chart's areas are tens of pixels long); a run's last
+// four are stored over what the loop left, so no pixel-by-pixel tail.
 void FillRun(std::uint32_t* p, std::uint32_t* end, std::uint32_t pixel)
 {
 #if defined(__SSE2__)
-    const __m128i four = _mm_set1_epi32(int(pixel));
-    for (; end - p >= 4; p += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), four);
+    if (end - p >= 4) {
+        const __m128i four = _mm_set1_epi32(int(pixel));
+        for (; end - p > 4; p += 4)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), four);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(end - 4), four);
+        return;
+    }
 #endif
     for (; p < end; ++p)
         *p = pixel;
