@@ -540,14 +540,22 @@ TEST_F(PainterTest, AreasFilledTogetherArePaintersOwnFillsInTurn)
         areas.push_back(
             {std::uint32_t(rings), app::RGB(random() % 256, random() % 256, random() % 256)});
     }
-    // The same areas one at a time by plain Qt calls.
-    auto expected = [&](const QRegion& clip, const QTransform& transform) {
+    // A white image, and a painter on it moved and clipped.
+    auto blank = [] {
         QImage image(400, 300, QImage::Format_RGB32);
         image.fill(Qt::white);
-        QPainter painter(&image);
+        return image;
+    };
+    auto placed = [](QPainter& painter, const QRegion& clip, const QTransform& transform) {
         painter.setTransform(transform);
         if (!clip.isEmpty())
             painter.setClipRegion(clip);
+    };
+    // The same areas one at a time by plain Qt calls.
+    auto expected = [&](const QRegion& clip, const QTransform& transform) {
+        QImage image = blank();
+        QPainter painter(&image);
+        placed(painter, clip, transform);
         painter.setPen(Qt::NoPen);
         std::size_t ring = 0, at = 0;
         for (const auto& area : areas) {
@@ -590,13 +598,10 @@ TEST_F(PainterTest, AreasFilledTogetherArePaintersOwnFillsInTurn)
     for (const auto& [clip, transform] : painters) {
         SCOPED_TRACE(testing::Message() << "someone else's painter, clip of " << clip.rectCount()
                                         << " rectangles, moved " << transform.dx());
-        QImage image(400, 300, QImage::Format_RGB32);
-        image.fill(Qt::white);
+        QImage image = blank();
         {
             QPainter painter(&image);
-            painter.setTransform(transform);
-            if (!clip.isEmpty())
-                painter.setClipRegion(clip);
+            placed(painter, clip, transform);
             chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
             fill(dc);
             dc.Detach();
