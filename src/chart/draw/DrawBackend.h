@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "chart/draw/AreaFill.h"
 #include "chart/draw/DrawTypes.h"
 #include "chart/draw/SymbolStamp.h"
 
@@ -66,6 +67,27 @@ public:
     // Several rings filled as one shape (alternate filling, so inner rings are
     // holes), each outlined; `counts` gives the rings' point counts in order.
     virtual void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) = 0;
+    // Areas each filled with its own solid colour and no outline, in order;
+    // each takes its rings' sizes from `ringSizes` in turn (the context has
+    // checked them against the points). Here each is a PolyPolygon with its
+    // brush and the null pen; the context selects its own pen and brush
+    // again afterwards.
+    virtual void FillAreas(std::span<const IntPoint> points, std::span<const int> ringSizes,
+                           std::span<const AreaFill> areas)
+    {
+        SetPen(Pen{PenStyle::Null, 1, 0});
+        std::size_t ring = 0, at = 0;
+        for (const AreaFill& area : areas) {
+            const auto sizes = ringSizes.subspan(ring, area.rings);
+            std::size_t n = 0;
+            for (int size : sizes)
+                n += std::size_t(size);
+            SetBrush(Brush{BrushStyle::Solid, area.colour});
+            PolyPolygon(points.subspan(at, n), sizes);
+            ring += area.rings;
+            at += n;
+        }
+    }
     virtual void Ellipse(const IntRect& box) = 0;
     // The part of the ellipse in `box` from where the radial from its centre
     // through `start` crosses it to where the radial through `end` does.

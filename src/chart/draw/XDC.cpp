@@ -278,6 +278,37 @@ bool CXDC::PolyPolygon(std::span<const IntPoint> points, std::span<const int> co
     return true;
 }
 
+bool CXDC::FillAreas(std::span<const IntPoint> points, std::span<const int> ringSizes,
+                     std::span<const AreaFill> areas)
+{
+    if (!m_backend)
+        return false;
+    std::size_t rings = 0, total = 0;
+    for (const AreaFill& a : areas)
+        rings += a.rings;
+    if (rings > ringSizes.size())
+        return false;
+    for (int n : ringSizes.first(rings)) {
+        if (n < 0)
+            return false;
+        total += std::size_t(n);
+    }
+    if (total > points.size())
+        return false;
+    if (areas.empty())
+        return true;
+    // No pen: the areas reach only their own rows.
+    const auto [low, high] =
+        std::minmax_element(points.begin(), points.begin() + std::ptrdiff_t(total),
+                            [](IntPoint a, IntPoint b) { return a.y < b.y; });
+    if (total > 0)
+        Reach(low->y, high->y + 1);
+    m_backend->FillAreas(points.first(total), ringSizes.first(rings), areas);
+    m_backend->SetPen(m_pen);
+    m_backend->SetBrush(m_brush);
+    return true;
+}
+
 bool CXDC::Rectangle(int left, int top, int right, int bottom)
 {
     if (!m_backend)

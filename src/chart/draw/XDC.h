@@ -85,6 +85,11 @@ public:
     bool Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places);
     // Rings of `counts` points each, filled together: inner rings are holes.
     bool PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts);
+    // Areas filled in order, each with its own solid colour and no outline,
+    // its rings (the next `rings` of `ringSizes`) filled together as
+    // PolyPolygon fills them. The selected pen and brush stay selected.
+    bool FillAreas(std::span<const IntPoint> points, std::span<const int> ringSizes,
+                   std::span<const AreaFill> areas);
     bool Rectangle(int left, int top, int right, int bottom);
     bool Rectangle(const IntRect& r) { return Rectangle(r.left, r.top, r.right, r.bottom); }
     bool Rectangles(std::span<const IntRect> rects);

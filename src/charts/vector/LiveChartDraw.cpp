@@ -26,23 +26,6 @@ CLinearProjection::CLinearProjection(const geo::CPosition& nw, const geo::CPosit
               m_east != m_west;
 }
 
-geo::IntPoint CLinearProjection::ToPoint(std::int32_t lonUnits, std::int32_t latUnits) const
-{
-    const double lon = lonUnits * 1e-7, lat = latUnits * 1e-7;
-    double d = lon - m_west;
-    double span = m_east - m_west;
-    if (m_crosses && m_west >= m_east) {
-        span += 360.0;
-        if (lon < 0.0)
-            d += 360.0;
-    }
-    // Kept well inside what the painters take; such points lie far off the view.
-    const double x = std::clamp(m_left + std::trunc(d / span * m_width), -1e6, 1e6);
-    const double y =
-        std::clamp(m_top + std::trunc((m_north - lat) / (m_north - m_south) * m_height), -1e6, 1e6);
-    return {int(x), int(y)};
-}
-
 vengine::VBounds CLinearProjection::Area() const
 {
     auto units = [](double deg) { return vengine::DegreesToUnits(deg); };
@@ -102,24 +85,39 @@ public:
         return app::PixelToColour(pixel);
     }
 
+    // The area joins the fills drawn together by FillAreas; one with an
+    // outline is outlined after them. Areas of one colour throughout get no
+    // stroke: the depth areas share their edges, so the fills meet without
+    // a gap, and stroking every edge cost a fifth of the drawing.
     void Area(const VFeature& f, int fill, int outline)
     {
-        m_points.clear();
-        m_counts.clear();
+        const std::size_t firstPoint = m_areaPoints.size(), firstRing = m_ringSizes.size();
         for (const auto& part : f.parts) {
             for (const auto& c : part.points)
-                m_points.push_back(m_p.ToPoint(c.lon, c.lat));
-            m_counts.push_back(int(part.points.size()));
+                m_areaPoints.push_back(m_p.ToPoint(c.lon, c.lat));
+            m_ringSizes.push_back(int(part.points.size()));
         }
-        m_dc.SelectBrush(Colour(fill));
-        // Areas of one colour throughout are filled without a stroke: the
-        // depth areas share their edges, so the fills meet without a gap,
-        // and stroking every edge cost a fifth of the drawing.
-        if (outline < 0)
-            m_dc.SelectPen(Colour(fill), chart::PenStyle::Null);
-        else
-            m_dc.SelectPen(Colour(outline));
-        m_dc.PolyPolygon(m_points, m_counts);
+        m_areas.push_back({std::uint32_t(f.parts.size()), Colour(fill)});
+        if (outline >= 0)
+            m_outlines.push_back(
+                {firstPoint, m_areaPoints.size() - firstPoint, firstRing, f.parts.size(), outline});
+    }
+
+    // The areas so far filled in the order given, from the top of the view
+    // down, all of them together; then the outlines.
+    void FillAreas()
+    {
+        m_dc.FillAreas(m_areaPoints, m_ringSizes, m_areas);
+        m_dc.SelectBrush(chart::Brush{chart::BrushStyle::Hollow, 0});
+        for (const auto& o : m_outlines) {
+            m_dc.SelectPen(Colour(o.colour));
+            m_dc.PolyPolygon(std::span(m_areaPoints).subspan(o.firstPoint, o.points),
+                             std::span(m_ringSizes).subspan(o.firstRing, o.rings));
+        }
+        m_areaPoints.clear();
+        m_ringSizes.clear();
+        m_areas.clear();
+        m_outlines.clear();
     }
 
     void Outline(const VFeature& f, int colour, chart::PenStyle style = chart::PenStyle::Solid,
@@ -212,7 +210,16 @@ private:
     chart::CXDC& m_dc;
     const CLinearProjection& m_p;
     std::vector<geo::IntPoint> m_points;
-    std::vector<int> m_counts;
+    // Areas waiting for FillAreas: their points, ring sizes and colours, and
+    // where the ones to be outlined lie among them.
+    struct AreaOutline {
+        std::size_t firstPoint, points, firstRing, rings;
+        int colour;
+    };
+    std::vector<geo::IntPoint> m_areaPoints;
+    std::vector<int> m_ringSizes;
+    std::vector<chart::AreaFill> m_areas;
+    std::vector<AreaOutline> m_outlines;
     std::unordered_map<std::string, std::string> m_soundingTexts;   // DEPTH as stored -> as shown
 };
 
@@ -256,6 +263,9 @@ void DrawVectorChart(chart::CXDC& dc, const vengine::CVChartView& chart,
     VFeature f;
     CFeaturePainter painter(dc, projection);
     for (int pass = 0; pass < kPassCount; ++pass) {
+        // Depth areas and land are filled together once both are read.
+        if (pass == kPlainAreas)
+            painter.FillAreas();
         for (auto i : passes[std::size_t(pass)]) {
             const auto cls = chart.ClassOf(i);
             if (!chart.ReadFeature(i, f))

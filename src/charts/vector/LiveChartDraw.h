@@ -4,6 +4,7 @@
 // symbols, other classes plain. Colours are indices into the document's 16
 // colours, taken from the DC's current palette (Day, Dusk or Night).
 
+#include <algorithm>
 #include <cstdint>
 
 #include "chart/draw/XDC.h"
@@ -24,8 +25,21 @@ public:
     CLinearProjection(const geo::CPosition& northWest, const geo::CPosition& southEast,
                       const geo::IntRect& visible, bool crossesDateLine = false);
     bool IsValid() const { return m_valid; }
-    // A coordinate in 1e-7 degree to a view point.
-    geo::IntPoint ToPoint(std::int32_t lon, std::int32_t lat) const;
+    // A coordinate in 1e-7 degree to a view point (a chart's every point goes
+    // through here on every drawing, so it is kept inline).
+    geo::IntPoint ToPoint(std::int32_t lonUnits, std::int32_t latUnits) const
+    {
+        const double lon = lonUnits * 1e-7, lat = latUnits * 1e-7;
+        double d = lon - m_west;
+        double span = m_east - m_west;
+        if (m_crosses && m_west >= m_east) {
+            span += 360.0;
+            if (lon < 0.0)
+                d += 360.0;
+        }
+        return {Pixel(m_left, d / span * m_width),
+                Pixel(m_top, (m_north - lat) / (m_north - m_south) * m_height)};
+    }
     // The shown area in 1e-7 degree, for the grid index.
     vengine::VBounds Area() const;
     // The denominator of the scale shown: the ground a pixel spans north to
@@ -33,6 +47,15 @@ public:
     double DisplayScale() const;
 
 private:
+    // `origin` and the whole pixels of `offset` (toward zero), kept well
+    // inside what the painters take: such points lie far off the view. The
+    // offset is cut first so the whole pixels come from a plain conversion.
+    static int Pixel(double origin, double offset)
+    {
+        const double whole = double(std::int64_t(std::clamp(offset, -4e6, 4e6)));
+        return int(std::clamp(origin + whole, -1e6, 1e6));
+    }
+
     bool m_valid = false;
     bool m_crosses = false;
     double m_north = 0, m_west = 0, m_south = 0, m_east = 0;

@@ -430,6 +430,50 @@ void CQtPainterBackend::PolyPolygon(std::span<const IntPoint> points, std::span<
     m_painter->drawPath(path);
 }
 
+CPixelView CQtPainterBackend::PlainPixels(IntRect& clip) const
+{
+    QPaintDevice* device = m_painter->device();
+    const QPaintEngine* engine = m_painter->paintEngine();
+    if (!m_painter->isActive() || !device || !engine || engine->type() != QPaintEngine::Raster ||
+        m_mode != QPainter::CompositionMode_SourceOver ||
+        m_painter->testRenderHint(QPainter::Antialiasing) ||
+        m_painter->combinedTransform().type() != QTransform::TxNone ||
+        device->devicePixelRatio() != 1.0)
+        return {};
+    CPixelView pixels = m_memory;
+    if (!pixels.IsValid()) {
+        // Someone else's painter on an image of its own (not shared, so the
+        // painter and we write the same pixels).
+        if (device->devType() != QInternal::Image)
+            return {};
+        auto* image = static_cast<QImage*>(device);
+        if (image->format() != QImage::Format_RGB32 || !image->isDetached())
+            return {};
+        pixels =
+            CPixelView{reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image->constBits())),
+                       image->width(), image->height(), image->bytesPerLine() / 4};
+    }
+    QRect allowed(0, 0, pixels.width, pixels.height);
+    if (m_painter->hasClipping()) {
+        const QRegion region = m_painter->clipRegion();
+        if (region.rectCount() > 1)
+            return {};
+        allowed &= region.boundingRect();
+    }
+    clip = {allowed.left(), allowed.top(), allowed.left() + allowed.width(),
+            allowed.top() + allowed.height()};
+    return pixels;
+}
+
+void CQtPainterBackend::FillAreas(std::span<const IntPoint> points, std::span<const int> ringSizes,
+                                  std::span<const AreaFill> areas)
+{
+    IntRect clip;
+    const CPixelView pixels = PlainPixels(clip);
+    if (!pixels.IsValid() || !m_areaFiller.Fill(pixels, clip, points, ringSizes, areas))
+        CDrawBackend::FillAreas(points, ringSizes, areas);
+}
+
 void CQtPainterBackend::Ellipse(const IntRect& r)
 {
     if (r.right - r.left < 1 || r.bottom - r.top < 1)

@@ -56,6 +56,12 @@ public:
     void Polygon(std::span<const IntPoint> points) override;
     void Polygons(std::span<const IntPoint> shape, std::span<const IntPoint> places) override;
     void PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts) override;
+    // Into the pixels, row by row, when the painter paints an RGB32 image
+    // (its own memory or someone else's image) with nothing in the way (no
+    // transform, antialiasing or raster operation; a clip only when it is a
+    // rectangle); otherwise one PolyPolygon after another.
+    void FillAreas(std::span<const IntPoint> points, std::span<const int> ringSizes,
+                   std::span<const AreaFill> areas) override;
     void Ellipse(const IntRect& box) override;
     void Arc(const IntRect& box, IntPoint start, IntPoint end, ArcDirection direction) override;
     void TextOut(IntPoint at, std::string_view text) override;
@@ -82,6 +88,10 @@ private:
     void Prepare();
     // A clip that leaves out some of the memory's pixels is in force.
     bool Clipped() const;
+    // The RGB32 pixels the painter paints and the rectangle of them it may
+    // paint, when the pixels may be written directly as it would write them;
+    // an empty view when not.
+    CPixelView PlainPixels(IntRect& clip) const;
 
     CPixelView m_memory;
     std::unique_ptr<QImage> m_image;
@@ -126,6 +136,7 @@ private:
     };
     const CSymbolStamp* StampOf(std::span<const IntPoint> shape);
     std::map<StampKey, CSymbolStamp> m_stamps;
+    CAreaFiller m_areaFiller;
     QPainter::CompositionMode m_mode = QPainter::CompositionMode_SourceOver;
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = 0xFFFFFF;

@@ -510,3 +510,109 @@ TEST_F(PainterTest, PolygonsAtManyPlacesPaintWhatOneAtATimePaints)
             }
     }
 }
+
+// Areas filled together, straight into the pixels, are what the painter's own
+// fills give one after another: the same pixels along every edge (however
+// it slants), holes, later areas over earlier ones, points far off the
+// image, rings that fill nothing, and the painter's own clip, rectangular or
+// not. The context's pen and brush are still the ones selected afterwards,
+// and sizes asking for more points than given draw nothing.
+TEST_F(PainterTest, AreasFilledTogetherArePaintersOwnFillsInTurn)
+{
+    std::mt19937 random(23);
+    std::vector<IntPoint> points;
+    std::vector<int> sizes;
+    std::vector<chart::AreaFill> areas;
+    for (int a = 0; a < 60; ++a) {
+        const int rings = a % 9 == 0 ? 0 : 1 + int(random() % 3);
+        for (int r = 0; r < rings; ++r) {
+            const int n = a % 13 == 5 ? 2 : 3 + int(random() % 10);
+            for (int i = 0; i < n; ++i) {
+                IntPoint p{int(random() % 460) - 30, int(random() % 340) - 20};
+                if (random() % 40 == 0)
+                    p.x = random() % 2 ? 1000000 : -1000000;
+                if (i > 0 && random() % 6 == 0)
+                    p.y = points.back().y;   // a level edge
+                points.push_back(p);
+            }
+            sizes.push_back(n);
+        }
+        areas.push_back(
+            {std::uint32_t(rings), app::RGB(random() % 256, random() % 256, random() % 256)});
+    }
+    // A white image, and a painter on it moved and clipped.
+    auto blank = [] {
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    };
+    auto placed = [](QPainter& painter, const QRegion& clip, const QTransform& transform) {
+        painter.setTransform(transform);
+        if (!clip.isEmpty())
+            painter.setClipRegion(clip);
+    };
+    // The same areas one at a time by plain Qt calls.
+    auto expected = [&](const QRegion& clip, const QTransform& transform) {
+        QImage image = blank();
+        QPainter painter(&image);
+        placed(painter, clip, transform);
+        painter.setPen(Qt::NoPen);
+        std::size_t ring = 0, at = 0;
+        for (const auto& area : areas) {
+            QPainterPath path;
+            path.setFillRule(Qt::OddEvenFill);
+            for (std::uint32_t r = 0; r < area.rings; ++r, ++ring) {
+                QPolygon polygon;
+                for (int i = 0; i < sizes[ring]; ++i, ++at)
+                    polygon << QPoint(points[at].x, points[at].y);
+                path.addPolygon(QPolygonF(polygon));
+            }
+            painter.setBrush(chart::ToQColor(area.colour));
+            painter.drawPath(path);
+        }
+        painter.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+        painter.setBrush(Qt::yellow);
+        painter.drawRect(QRect(10, 10, 19, 9));
+        return image;
+    };
+    auto fill = [&](chart::CXDC& dc) {
+        dc.SelectPen(app::RGB(0, 0, 0));
+        dc.SelectBrush(app::RGB(255, 255, 0));
+        EXPECT_TRUE(dc.FillAreas(points, sizes, areas));
+        EXPECT_EQ(dc.GetCurrentBrush().colour, app::RGB(255, 255, 0));
+        dc.Rectangle(10, 10, 30, 20);   // with the pen and brush selected before
+    };
+
+    {
+        SCOPED_TRACE("a buffer's own memory");
+        CBufferDC dc(nullptr, 400, 300);
+        chart::CSelBrush white(dc, app::RGB(255, 255, 255));
+        dc.PatBlt({0, 0, 400, 300}, chart::PatOp::PatCopy);
+        fill(dc);
+        EXPECT_EQ(View(dc), expected({}, {}));
+    }
+    const QRegion rectangle(30, 20, 250, 200);
+    const QRegion twoRectangles = QRegion(0, 0, 100, 100) + QRegion(200, 150, 150, 100);
+    const std::pair<QRegion, QTransform> painters[] = {
+        {{}, {}}, {rectangle, {}}, {twoRectangles, {}}, {{}, QTransform::fromTranslate(7, -3)}};
+    for (const auto& [clip, transform] : painters) {
+        SCOPED_TRACE(testing::Message() << "someone else's painter, clip of " << clip.rectCount()
+                                        << " rectangles, moved " << transform.dx());
+        QImage image = blank();
+        {
+            QPainter painter(&image);
+            placed(painter, clip, transform);
+            chart::CXDC dc(std::make_unique<chart::CQtPainterBackend>(painter));
+            fill(dc);
+            dc.Detach();
+        }
+        EXPECT_EQ(image, expected(clip, transform));
+    }
+
+    CBufferDC dc(nullptr, 40, 30);
+    const int tooMany[] = {4};
+    const chart::AreaFill one[] = {{1, app::RGB(0, 0, 0)}};
+    EXPECT_FALSE(dc.FillAreas(std::span(points).first(3), tooMany, one));
+    const chart::AreaFill twoRings[] = {{2, app::RGB(0, 0, 0)}};
+    EXPECT_FALSE(dc.FillAreas(points, tooMany, twoRings));
+}
