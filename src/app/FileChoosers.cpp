@@ -45,8 +45,8 @@ void AddDatabases(std::vector<CChooserItem>& out, const CChooserState& s, int ch
         std::vector<CChooserItem> items;
         if (s.routes)
             // While a route is in use its database cannot be swapped.
-            items.push_back(Item("Database", s.routeInUse ? kHeadingImage : kImageDatabase,
-                                 routes, s.routeInUse ? s.routeHeldWhy : std::string()));
+            items.push_back(Item("Database", s.routeInUse ? kHeadingImage : kImageDatabase, routes,
+                                 s.routeInUse ? s.routeHeldWhy : std::string()));
         if (plan && s.plans)
             items.push_back(Item("Plan", kImagePlan, choose::kNewPlan));
         AddGroup(out, Heading("Route", kImageRoute), items);

@@ -100,8 +100,8 @@ void RemoveLeftoverVesselTemps(const fs::path& file)
 {
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     platform::RemoveLeftoverTempFiles(folder, [](std::string_view target) {
-        return target.size() > 4 && platform::EqualNoCaseAscii(target.substr(target.size() - 4),
-                                                               ".vsl");
+        return target.size() > 4 &&
+               platform::EqualNoCaseAscii(target.substr(target.size() - 4), ".vsl");
     });
 }
 

@@ -285,10 +285,11 @@ std::size_t RemoveLeftoverTempFiles(const fs::path& folder,
         // A write under way holds its temp file locked; one that was cut
         // short holds no lock, as its process is gone.
         CFileDescriptor fd(::open(it->path().c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
-        struct stat open { }, named { };
-        if (!fd.IsOpen() || !LockWholeFile(fd.Get(), false) || ::fstat(fd.Get(), &open) != 0 ||
-            ::lstat(it->path().c_str(), &named) != 0 || open.st_ino != named.st_ino ||
-            open.st_dev != named.st_dev || !S_ISREG(named.st_mode))
+        struct stat opened { };
+        struct stat named { };
+        if (!fd.IsOpen() || !LockWholeFile(fd.Get(), false) || ::fstat(fd.Get(), &opened) != 0 ||
+            ::lstat(it->path().c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
+            opened.st_dev != named.st_dev || !S_ISREG(named.st_mode))
             continue;
         if (::unlink(it->path().c_str()) == 0)
             ++removed;

@@ -91,8 +91,7 @@ std::optional<TempFile> CreateTempFile(const std::filesystem::path& folder, std:
 // temp file in place by renaming it holds it so, and RemoveLeftoverTempFiles
 // below leaves it alone.
 std::optional<TempFile> CreateLockedTempFile(const std::filesystem::path& folder,
-                                             std::string_view prefix,
-                                             std::string* error = nullptr);
+                                             std::string_view prefix, std::string* error = nullptr);
 
 // ---------------------------------------------------------------- atomic replace
 

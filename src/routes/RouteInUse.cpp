@@ -4,8 +4,7 @@ namespace routes {
 
 std::string CRouteInUse::Describe() const
 {
-    static const char* const kNames[] = {"automatic leg advance", "the autopilot",
-                                         "an upload"};
+    static const char* const kNames[] = {"automatic leg advance", "the autopilot", "an upload"};
     std::string out;
     for (std::size_t i = 0; i < m_holders.size(); ++i) {
         if (!m_holders.test(i))

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <thread>
 
 #include "FakeClock.h"
@@ -36,6 +37,13 @@ struct Station {
     Station(navtest::MemorySettings& settings, brine_test::FakeClock& c, navtest::FakeGps& g)
         : clock(c), gps(g), nav(settings, c, &g)
     { }
+    // Logs go to `folder`, a track record a second, questions to `prompt`.
+    void LogTo(const std::filesystem::path& folder, brine_test::ScriptedPrompt& prompt)
+    {
+        nav.Logbook().SetFolder(folder);
+        nav.SetTrackInterval(1s);
+        nav.Logbook().Services().prompt = &prompt;
+    }
     // A fix a second at `lat` on 122.40 W, each a timer pass.
     void Sail(double lat, int seconds, int& clockSecond)
     {
@@ -149,21 +157,25 @@ std::vector<CTrackFix> FixesOf(const CLogVessel& vessel)
     return fixes;
 }
 
-}   // namespace
-
-TEST(VoyageTrack, EveryAppendOfTheVoyageIsDrawnWhenTheLogIsOpenedAgain)
-{
+// A log folder, a clock, settings and a GPS that outlive the stations
+// started on them.
+class VoyageTrack : public ::testing::Test {
+protected:
     brine_test::TempFolder dir;
     brine_test::FakeClock clock;
     navtest::MemorySettings settings;
     navtest::FakeGps gps{clock};
     int clockSecond = 0;
+};
+
+}   // namespace
+
+TEST_F(VoyageTrack, EveryAppendOfTheVoyageIsDrawnWhenTheLogIsOpenedAgain)
+{
     {
         Station first{settings, clock, gps};
-        first.nav.Logbook().SetFolder(dir.Path());
-        first.nav.SetTrackInterval(1s);
         brine_test::ScriptedPrompt prompt;
-        first.nav.Logbook().Services().prompt = &prompt;
+        first.LogTo(dir.Path(), prompt);
         first.nav.Logbook().Services().chooseSavePath = [&](const std::string&,
                                                             const std::string&) {
             return std::optional<std::string>((dir / "Walk.dbf").string());
@@ -227,18 +239,11 @@ TEST(VoyageTrack, EveryAppendOfTheVoyageIsDrawnWhenTheLogIsOpenedAgain)
 // the south: the line from the last fix beyond the chart comes in from the
 // chart's northern edge, and the line toward the first fix beyond its southern
 // edge runs down to that edge, not stopping at the last fix on the chart.
-TEST(VoyageTrack, TheLineToAFixOffTheChartRunsToTheChartsEdge)
+TEST_F(VoyageTrack, TheLineToAFixOffTheChartRunsToTheChartsEdge)
 {
-    brine_test::TempFolder dir;
-    brine_test::FakeClock clock;
-    navtest::MemorySettings settings;
-    navtest::FakeGps gps{clock};
-    int clockSecond = 0;
     Station station{settings, clock, gps};
-    station.nav.Logbook().SetFolder(dir.Path());
-    station.nav.SetTrackInterval(1s);
     brine_test::ScriptedPrompt prompt;
-    station.nav.Logbook().Services().prompt = &prompt;
+    station.LogTo(dir.Path(), prompt);
     station.Sail(47.595, 1, clockSecond);
     prompt.Expect(platform::PromptAnswer::No, "Save Log file?");
     ASSERT_TRUE(station.nav.StartVoyage("EDGE", "Ada"));

@@ -6,10 +6,10 @@
 // and may edit once A was killed holding the lock. dbfread finds A's edits.
 
 #include "../chartpoints/ChartpointFakes.h"
-#include "app/CommandIds.h"
-#include "app/CommandTable.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "nmea/NetworkMessaging.h"
 #include "nmea/PeerFile.h"
 #include "routes/RouteModule.h"

@@ -18,10 +18,10 @@
 
 #include <cstdlib>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <sstream>
-#include <algorithm>
 
 namespace {
 
