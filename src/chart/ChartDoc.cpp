@@ -395,7 +395,7 @@ bool CChartDoc::PositionToLinePoint(const geo::CPosition& position, geo::IntPoin
             *onChart = false;
     }
     geo::IntPoint chartPoint;
-    if (!PositionToPoint(shifted, chartPoint))
+    if (!ProjectBeyondChart(shifted, chartPoint))
         return false;
     ChartToClientPoint(chartPoint, point);
     return true;

@@ -203,6 +203,12 @@ public:
     virtual bool PointToPosition(geo::IntPoint, geo::CPosition&) { return false; }
     // Appends every chart point the position is shown at.
     virtual bool PositionToPoints(const geo::CPosition&, PointList&) { return false; }
+    // The chart point a line heads for toward a position the chart does not
+    // show: its projection carried past the chart's edge.
+    virtual bool ProjectBeyondChart(const geo::CPosition& position, geo::IntPoint& chartPoint)
+    {
+        return PositionToPoint(position, chartPoint);
+    }
     // PositionToPoints, then every appended point to client coordinates.
     virtual bool ChartPositionToClientPoints(const geo::CPosition& position, PointList& points);
     virtual bool IsChartPointOnChart(geo::IntPoint) { return false; }
