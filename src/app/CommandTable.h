@@ -23,6 +23,9 @@ struct CCmdUIState {
     bool enabled = true;
     std::optional<int> check;   // 0 clear, 1 checked, 2 indeterminate; absent = untouched
     std::optional<std::string> text;   // absent = keep the current menu text
+    // While disabled: why, in a sentence the message pane shows while the
+    // command's menu is open (empty when the reason is plain to see).
+    std::string why;
     bool operator==(const CCmdUIState&) const = default;
 };
 
@@ -34,6 +37,7 @@ public:
     void Enable(bool on = true) { m_state.enabled = on; }
     void SetCheck(int check = 1) { m_state.check = check; }
     void SetText(std::string text) { m_state.text = std::move(text); }
+    void SetWhyDisabled(std::string why) { m_state.why = std::move(why); }
     const CCmdUIState& State() const { return m_state; }
 
 private:

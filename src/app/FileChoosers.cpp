@@ -19,9 +19,9 @@ CChooserItem Heading(const char* text, int image)
     return {0, text, image, 0};
 }
 
-CChooserItem Item(const char* text, int image, int id)
+CChooserItem Item(const char* text, int image, int id, std::string why = {})
 {
-    return {1, text, image, id};
+    return {1, text, image, id, std::move(why)};
 }
 
 std::vector<CChooserItem> ChartItems(const CChooserState& s)
@@ -45,8 +45,8 @@ void AddDatabases(std::vector<CChooserItem>& out, const CChooserState& s, int ch
         std::vector<CChooserItem> items;
         if (s.routes)
             // While a route is in use its database cannot be swapped.
-            items.push_back(
-                Item("Database", s.routeInUse ? kHeadingImage : kImageDatabase, routes));
+            items.push_back(Item("Database", s.routeInUse ? kHeadingImage : kImageDatabase, routes,
+                                 s.routeInUse ? s.routeHeldWhy : std::string()));
         if (plan && s.plans)
             items.push_back(Item("Plan", kImagePlan, choose::kNewPlan));
         AddGroup(out, Heading("Route", kImageRoute), items);

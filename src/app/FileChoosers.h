@@ -26,6 +26,7 @@ struct CChooserItem {
     std::string text;
     int image = kHeadingImage;
     int id = 0;   // 0: a heading
+    std::string why;   // an item that cannot be chosen: why, shown when it is picked
     bool operator==(const CChooserItem&) const = default;
 };
 
@@ -41,6 +42,7 @@ struct CChooserState {
     bool chartpoints = false;
     bool routes = false;
     bool routeInUse = false;
+    std::string routeHeldWhy;   // while in use: what holds the route, and where to free it
     bool plans = false;
     bool validPlan = false;
     bool vesselLog = false;

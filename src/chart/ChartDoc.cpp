@@ -376,6 +376,31 @@ bool CChartDoc::PositionToClientPoints(const geo::CPosition& position, PointList
     return !points.empty();
 }
 
+bool CChartDoc::PositionToLinePoint(const geo::CPosition& position, geo::IntPoint& point,
+                                    bool* onChart)
+{
+    if (!position.IsValid())
+        return false;
+    geo::CPosition shifted;
+    const bool on = ShiftToChartDatum(position, shifted) != kShiftNotOnChart;
+    if (onChart)
+        *onChart = on;
+    if (on) {
+        PointList points;
+        if (ChartPositionToClientPoints(shifted, points) && !points.empty()) {
+            point = points.front();
+            return true;
+        }
+        if (onChart)
+            *onChart = false;
+    }
+    geo::IntPoint chartPoint;
+    if (!ProjectBeyondChart(shifted, chartPoint))
+        return false;
+    ChartToClientPoint(chartPoint, point);
+    return true;
+}
+
 geo::IntRect CChartDoc::ViewClientRect()
 {
     return m_window ? m_window->GetClientRect() : geo::IntRect{};

@@ -203,6 +203,12 @@ public:
     virtual bool PointToPosition(geo::IntPoint, geo::CPosition&) { return false; }
     // Appends every chart point the position is shown at.
     virtual bool PositionToPoints(const geo::CPosition&, PointList&) { return false; }
+    // The chart point a line heads for toward a position the chart does not
+    // show: its projection carried past the chart's edge.
+    virtual bool ProjectBeyondChart(const geo::CPosition& position, geo::IntPoint& chartPoint)
+    {
+        return PositionToPoint(position, chartPoint);
+    }
     // PositionToPoints, then every appended point to client coordinates.
     virtual bool ChartPositionToClientPoints(const geo::CPosition& position, PointList& points);
     virtual bool IsChartPointOnChart(geo::IntPoint) { return false; }
@@ -249,6 +255,15 @@ public:
     // Shifts to the chart datum and appends the client points; true when any.
     // `points` is the caller's, emptied first and reused from call to call.
     bool PositionToClientPoints(const geo::CPosition& position, PointList& points);
+    // The client point a line toward the position heads for, also when the
+    // position lies beyond the chart's edge (a track leaving the chart, a
+    // leg to a waypoint on a neighbouring chart): the chart's projection
+    // carried past its edge, after the datum shift where it applies. Symbols
+    // and markers keep to PositionToClientPoints; a line placed here is drawn
+    // clipped to VisibleClientRect. `onChart` tells the two kinds apart.
+    // False when the chart cannot place the position at all.
+    bool PositionToLinePoint(const geo::CPosition& position, geo::IntPoint& point,
+                             bool* onChart = nullptr);
     bool IsClientPointOnChart(geo::IntPoint point);
     bool IsPositionVisible(const geo::CPosition& position);
 

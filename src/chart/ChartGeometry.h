@@ -54,6 +54,8 @@ public:
                              std::vector<geo::IntPoint>& out);
 
     // ---- drawing between client points ----
+    // The visible part of the chart in client points.
+    geo::IntRect VisibleClientRect();
     // Clipped to the visible rectangle, taken to client points.
     void DrawLine(CXDC& dc, geo::IntPoint a, geo::IntPoint b);
     // Chart points taken two at a time (an odd last one is ignored), each

@@ -109,18 +109,23 @@ void CChartGeometry::ClipPolygon(const std::vector<CPosition>& positions,
     ClipSegment(positions.back(), positions.front(), out);
 }
 
-void CChartGeometry::DrawLine(CXDC& dc, IntPoint a, IntPoint b)
+IntRect CChartGeometry::VisibleClientRect()
 {
-    // The visible rectangle is in chart points, the line's ends are client
-    // points: the rectangle is clipped against as the view shows it (on a
+    // The visible rectangle is in chart points, lines are drawn between
+    // client points: the rectangle is taken as the view shows it (on a
     // zoomed raster chart the two differ by the scale and the scroll).
     IntRect chartRect;
     GetVisibleRect(chartRect);
     IntPoint corner1, corner2;
     ChartToClientPoint({chartRect.left, chartRect.top}, corner1);
     ChartToClientPoint({chartRect.right, chartRect.bottom}, corner2);
-    const IntRect visible{std::min(corner1.x, corner2.x), std::min(corner1.y, corner2.y),
-                          std::max(corner1.x, corner2.x), std::max(corner1.y, corner2.y)};
+    return {std::min(corner1.x, corner2.x), std::min(corner1.y, corner2.y),
+            std::max(corner1.x, corner2.x), std::max(corner1.y, corner2.y)};
+}
+
+void CChartGeometry::DrawLine(CXDC& dc, IntPoint a, IntPoint b)
+{
+    const IntRect visible = VisibleClientRect();
     if (!geo::ClipSegmentToRect(visible, &a, &b))
         return;
     dc.MoveTo(a);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "chart/ChartDoc.h"
+#include "chart/draw/LineRuns.h"
 #include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
 #include "chart/overlays/OverlayProperties.h"
@@ -475,15 +476,19 @@ CPlacedFixes CLogTrack::Place(chart::CChartDoc& doc, std::size_t from, std::size
         return placed;
     placed.points.reserve(to - from);
     placed.starts.reserve(to - from + 1);
+    placed.clip = doc.VisibleClientRect();
     chart::PointList at;
     for (std::size_t i = from; i < to; ++i) {
         placed.starts.push_back(std::uint32_t(placed.points.size()));
         const CTrackFix& f = m_kept[i].fix;
+        const geo::CPosition position(f.latitude, f.longitude, f.altitude,
+                                      static_cast<std::int16_t>(f.datum));
         at.clear();
-        if (doc.PositionToClientPoints(geo::CPosition(f.latitude, f.longitude, f.altitude,
-                                                      static_cast<std::int16_t>(f.datum)),
-                                       at))
+        geo::IntPoint line;
+        if (doc.PositionToClientPoints(position, at))
             placed.points.insert(placed.points.end(), at.begin(), at.end());
+        else if (doc.PositionToLinePoint(position, line))
+            placed.beyond.emplace_back(std::uint32_t(i - from), line);
     }
     placed.starts.push_back(std::uint32_t(placed.points.size()));
     return placed;
@@ -505,28 +510,34 @@ void CLogTrack::DrawTrail(chart::CChartDoc& doc, chart::CXDC& dc,
 {
     if (trail.empty())
         return;
-    std::vector<geo::IntPoint> line;
-    line.reserve(trail.size() + 1);
-    chart::PointList at;
-    auto add = [&](const geo::CPosition& p) {
-        at.clear();
-        if (doc.PositionToClientPoints(p, at) && (line.empty() || line.back() != at.front()))
-            line.push_back(at.front());
-    };
-    if (!m_kept.empty()) {
-        const CTrackFix& f = m_kept.back().fix;
-        add(geo::CPosition(f.latitude, f.longitude, f.altitude,
-                           static_cast<std::int16_t>(f.datum)));
-    }
-    for (const geo::CPosition& p : trail)
-        add(p);
-    if (line.size() < 2)
-        return;
     const chart::CTrackLineStyle style = GetLineStyle(chart::ActivePaletteIndex());
     const chart::Pen before =
         dc.SelectPen(chart::Pen{style.broken ? chart::PenStyle::Dot : chart::PenStyle::Solid,
                                 std::max(1, style.width), style.line});
-    dc.Polyline(line);
+    {
+        chart::CLineRuns line(dc, doc.VisibleClientRect());
+        bool joined = false;   // a point was added since the last break
+        geo::IntPoint last{};
+        auto add = [&](const geo::CPosition& p) {
+            geo::IntPoint at;
+            bool onChart = false;
+            if (!doc.PositionToLinePoint(p, at, &onChart)) {
+                line.Break();
+                joined = false;
+            } else if (!joined || last != at) {
+                line.Add(at, onChart);
+                last = at;
+                joined = true;
+            }
+        };
+        if (!m_kept.empty()) {
+            const CTrackFix& f = m_kept.back().fix;
+            add(geo::CPosition(f.latitude, f.longitude, f.altitude,
+                               static_cast<std::int16_t>(f.datum)));
+        }
+        for (const geo::CPosition& p : trail)
+            add(p);
+    }
     dc.SelectPen(before);
 }
 

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "chart/draw/LineRuns.h"
 #include "chart/draw/XDC.h"
 #include "chart/overlays/OverlayPoint.h"
 #include "chart/overlays/OverlayProperties.h"
@@ -155,24 +156,24 @@ void PaintTrack(chart::CXDC& dc, const CTrackPaintStyle& style, const CPaintFix*
     const chart::Pen before =
         dc.SelectPen(chart::Pen{style.line.broken ? chart::PenStyle::Dot : chart::PenStyle::Solid,
                                 std::max(1, style.line.width), style.line.line});
-    // Runs of joined points become one polyline each; a point off the
-    // chart's datum area ends a run as a segment start does.
-    std::vector<geo::IntPoint> run;
-    auto flush = [&] {
-        if (run.size() >= 2)
-            dc.Polyline(run);
-        run.clear();
-    };
-    for (std::size_t k = 0; k + lineFrom < to; ++k) {
-        if (fixes[k].segmentStart)
-            flush();
-        if (placed.starts[k] == placed.starts[k + 1]) {
-            flush();
-            continue;
+    {
+        // Runs of joined points become one polyline each; the line to or
+        // from a fix off the chart is clipped at the chart's edge.
+        chart::CLineRuns line(dc, placed.clip);
+        auto beyond = placed.beyond.begin();
+        for (std::size_t k = 0; k + lineFrom < to; ++k) {
+            if (fixes[k].segmentStart)
+                line.Break();
+            while (beyond != placed.beyond.end() && beyond->first < k)
+                ++beyond;
+            if (placed.starts[k] != placed.starts[k + 1])
+                line.Add(placed.points[placed.starts[k]], true);
+            else if (beyond != placed.beyond.end() && beyond->first == k)
+                line.Add(beyond->second, false);
+            else
+                line.Break();
         }
-        run.push_back(placed.points[placed.starts[k]]);
     }
-    flush();
     if (decorate) {
         PaintTimeMarks(dc, style, fixes, placed, from, to, state);
         dc.SelectPen(chart::Pen{chart::PenStyle::Solid, 1, style.line.marker});

@@ -30,10 +30,15 @@ struct CPaintFix {
 
 // The screen places of fixes [from, from + starts.size() - 1): fix from + k at
 // points[starts[k]] up to points[starts[k + 1]] (none when off the chart).
+// A fix off the chart has no marker, but the line toward it still runs to
+// the chart's edge: `beyond` holds, in fix order, k and the point the line
+// heads for, and `clip` the chart's visible part.
 struct CPlacedFixes {
     std::size_t from = 0;
     std::vector<geo::IntPoint> points;
     std::vector<std::uint32_t> starts;
+    std::vector<std::pair<std::uint32_t, geo::IntPoint>> beyond;
+    geo::IntRect clip;
 };
 
 // The style of one drawing, read on the user-interface thread.

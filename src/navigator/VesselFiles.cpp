@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/StringUtils.h"
+#include "platform/Ascii.h"
 #include "platform/Files.h"
 #include "platform/LocaleFreeNumbers.h"
 
@@ -93,6 +94,17 @@ double GetDouble(std::string_view bytes, std::size_t at)
     return std::bit_cast<double>(bits);
 }
 
+// Vessel files whose write was cut short leave their temp files beside the
+// vessel files; each read or write of one clears them from its folder.
+void RemoveLeftoverVesselTemps(const fs::path& file)
+{
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    platform::RemoveLeftoverTempFiles(folder, [](std::string_view target) {
+        return target.size() > 4 &&
+               platform::EqualNoCaseAscii(target.substr(target.size() - 4), ".vsl");
+    });
+}
+
 }   // namespace
 
 fs::path WithExtension(const fs::path& path, const char* extension)
@@ -153,6 +165,7 @@ CVesselFileResult ReadVesselFile(const fs::path& path, COwnVessel& vessel,
                                  const CVesselFileWait& wait)
 {
     const fs::path file = WithExtension(path, "vsl");
+    RemoveLeftoverVesselTemps(file);
     platform::CFileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.IsOpen())
         return Failed(kVesselOpenFailed, file, ErrnoText(errno));
@@ -183,6 +196,7 @@ CVesselFileResult WriteVesselFile(const fs::path& path, const COwnVessel& vessel
     std::string reason;
     if (fd.IsOpen() && !LockWithin(lock, fd.Get(), platform::LockKind::Exclusive, wait, reason))
         return Failed(kVesselSaveFailed, file, reason);
+    RemoveLeftoverVesselTemps(file);
     if (!platform::WriteFileAtomically(file, FormatVesselFile(vessel), &reason, 0644))
         return Failed(kVesselSaveFailed, file, reason);
     return {true, {}};

@@ -231,6 +231,7 @@ bool CVesselLogbook::Open(const std::string& requested)
     }
     if (m_index.WasConverted())
         ConvertLegacyTrack();
+    RemoveLeftoverTemps();
     LoadVessels();
     m_logging = wasLogging;
     RestorePositions();
@@ -333,12 +334,25 @@ bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
     return ok;
 }
 
+void CVesselLogbook::RemoveLeftoverTemps() const
+{
+    // A particulars write, or the making of a new logbook, cut short (the
+    // program killed in it) leaves its temp file beside the log's vessel
+    // files; nothing else would remove it.
+    platform::RemoveLeftoverTempFiles(LogPath() + ".X", [](std::string_view target) {
+        return (target.size() > 4 &&
+                EqualNoCase(std::string(target.substr(target.size() - 4)), ".hdr")) ||
+               target.starts_with("~new-");
+    });
+}
+
 void CVesselLogbook::WriteParticulars(const CLogVessel& vessel)
 {
     const std::optional<COwnVessel> particulars =
         m_services.particulars ? m_services.particulars() : std::nullopt;
     if (!particulars)
         return;
+    RemoveLeftoverTemps();
     std::string reason;
     if (!WriteVesselHeader(VesselFile(vessel.unique, "hdr"), *particulars, "hdr", &reason))
         Warn("The vessel's particulars could not be written to the log. " + reason);

@@ -207,6 +207,8 @@ private:
     // Queues the row (with the pending note and event type) and writes what is queued.
     bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown);
     std::filesystem::path VesselFile(long unique, const char* extension) const;
+    // Temp files of writes cut short in the log's vessel folder.
+    void RemoveLeftoverTemps() const;
     // The UNIQUE id of every row of the index, whichever vessels are loaded.
     std::vector<long> IndexIds();
     bool OpenVesselFiles(CLogVessel& vessel);

@@ -223,13 +223,89 @@ bool SyncFolder(const fs::path& folder)
     return fd.IsOpen() && ::fsync(fd.Get()) == 0;
 }
 
+namespace {
+
+// An exclusive lock on the whole of an open file, held by its open file
+// description: it goes when the last descriptor of that description closes,
+// or when the process dies.
+bool LockWholeFile(int fd, bool wait)
+{
+    struct flock fl { };
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    int rc;
+    do {
+        rc = ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+
+bool IsTempSuffix(std::string_view rest)
+{
+    return rest.size() == 6 && std::all_of(rest.begin(), rest.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+           });
+}
+
+}   // namespace
+
+std::optional<TempFile> CreateLockedTempFile(const fs::path& folder, std::string_view prefix,
+                                             std::string* error)
+{
+    // Made again in the rare case that a sweep of leftovers took the new
+    // file in the moment before it was locked.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        auto temp = CreateTempFile(folder, prefix, error);
+        if (!temp)
+            return std::nullopt;
+        struct stat st { };
+        if (LockWholeFile(temp->fd.Get(), true) && ::fstat(temp->fd.Get(), &st) == 0 &&
+            st.st_nlink > 0)
+            return temp;
+        std::error_code ignored;
+        fs::remove(temp->path, ignored);
+    }
+    Fail(error, "Cannot keep a temporary file in " + folder.string());
+    return std::nullopt;
+}
+
+std::size_t RemoveLeftoverTempFiles(const fs::path& folder,
+                                    const std::function<bool(std::string_view target)>& whose)
+{
+    static constexpr std::string_view kMark = ".tmp-";
+    std::size_t removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::size_t mark = name.rfind(kMark);
+        if (mark == std::string::npos || mark == 0 ||
+            !IsTempSuffix(std::string_view(name).substr(mark + kMark.size())) ||
+            !whose(std::string_view(name).substr(0, mark)))
+            continue;
+        // A write under way holds its temp file locked; one that was cut
+        // short holds no lock, as its process is gone.
+        CFileDescriptor fd(::open(it->path().c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+        struct stat opened { };
+        struct stat named { };
+        if (!fd.IsOpen() || !LockWholeFile(fd.Get(), false) || ::fstat(fd.Get(), &opened) != 0 ||
+            ::lstat(it->path().c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
+            opened.st_dev != named.st_dev || !S_ISREG(named.st_mode))
+            continue;
+        if (::unlink(it->path().c_str()) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::string* error,
                          unsigned newFileMode)
 {
     const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    auto temp = CreateTempFile(folder, path.filename().string() + ".tmp-", error);
+    auto temp = CreateLockedTempFile(folder, path.filename().string() + ".tmp-", error);
     if (!temp)
         return false;
+    // Keeps the temp file's lock through the close below until the rename.
+    const CFileDescriptor held(::dup(temp->fd.Get()));
     auto fail = [&](const char* what, const fs::path& subject) {
         const std::error_code code(errno, std::generic_category());
         Fail(error, Describe(what, subject, code));

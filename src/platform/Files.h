@@ -85,6 +85,14 @@ struct TempFile {
 std::optional<TempFile> CreateTempFile(const std::filesystem::path& folder, std::string_view prefix,
                                        std::string* error = nullptr);
 
+// As CreateTempFile, with the new file locked (exclusive, whole file) through
+// its open file description: the lock lasts while the descriptor, or a dup
+// of it, stays open, and goes when the process dies. A writer that puts its
+// temp file in place by renaming it holds it so, and RemoveLeftoverTempFiles
+// below leaves it alone.
+std::optional<TempFile> CreateLockedTempFile(const std::filesystem::path& folder,
+                                             std::string_view prefix, std::string* error = nullptr);
+
 // ---------------------------------------------------------------- atomic replace
 
 // Flushes a folder's entries to disk, so a rename or a new name in it
@@ -97,8 +105,18 @@ bool SyncFolder(const std::filesystem::path& folder);
 // replaced file's permissions (a new file gets `newFileMode`), renamed over
 // `path`, and the folder is flushed. A file that is a symbolic link is
 // replaced by a plain file; resolve it first to write where it points.
+// The temp file stays locked while the write goes on, so a sweep of
+// leftovers (below) never takes one that is being written.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error = nullptr, unsigned newFileMode = 0600);
+
+// Removes the temp files "<target>.tmp-XXXXXX" in `folder` that an atomic
+// write left behind when it was cut short (the program killed mid-write),
+// for the targets `whose` accepts; a temp file whose write is still going
+// on, in this process or another, is left. Only names of that pattern are
+// ever touched. Returns how many were removed.
+std::size_t RemoveLeftoverTempFiles(const std::filesystem::path& folder,
+                                    const std::function<bool(std::string_view target)>& whose);
 
 // ---------------------------------------------------------------- range locks
 

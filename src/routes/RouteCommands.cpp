@@ -62,6 +62,12 @@ app::CCmdUIState CRouteModule::CommandState(unsigned id)
         break;
     default: break;
     }
+    // Grey for a reason the menu does not show: another station's edit, or
+    // what holds the route in use.
+    if (!s.enabled && id == cmd::kRouteEdit && m_db->IsOpen() && m_lockedElsewhere)
+        s.why = m_lock.RefusalText();
+    else if (!s.enabled && !free)
+        s.why = m_state.inUse.WhyHeld();
     return s;
 }
 

@@ -18,8 +18,11 @@ public:
     bool Holds(RouteHolder holder) const { return m_holders.test(Bit(holder)); }
     int Count() const { return int(m_holders.count()); }
     bool InUse() const { return m_holders.any(); }
-    // "automatic advance, autopilot" for a message saying why editing is off.
+    // "automatic leg advance, the autopilot" for a message saying why editing is off.
     std::string Describe() const;
+    // Why a grey route command is grey while the route is held: the holders,
+    // and where automatic leg advance is switched off when it is one.
+    std::string WhyHeld() const;
 
 private:
     static std::size_t Bit(RouteHolder h) { return std::size_t(h); }

@@ -105,11 +105,10 @@ void CRouteViewLayer::CurrentLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
             const int gap = n++ - wp->number;
             if (gap != -1 && gap != 1)
                 continue;
-            chart::PointList ends;
-            if (doc.PositionToClientPoints(other->GetPosition(), ends) && !ends.empty()) {
-                dc.MoveTo(ends.front().x, ends.front().y);
-                dc.LineTo(points.front().x, points.front().y);
-            }
+            // A neighbour beyond the chart's edge: the leg runs to that edge.
+            geo::IntPoint end;
+            if (doc.PositionToLinePoint(other->GetPosition(), end))
+                doc.DrawLine(dc, end, points.front());
         }
     } else if (!doc.PositionToClientPoints(wp->GetPosition(), points)) {
         return;

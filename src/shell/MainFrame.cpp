@@ -627,6 +627,8 @@ void CMainFrame::BuildMenus()
             case shell::MenuKind::Separator: stack.back()->addSeparator(); break;
             case shell::MenuKind::Popup:
                 stack.push_back(stack.back()->addMenu(QString::fromLatin1(e.text)));
+                connect(stack.back(), &QMenu::aboutToShow, this,
+                        [this, sub = stack.back()] { ShowWhyGrey(*sub); });
                 break;
             case shell::MenuKind::EndPopup: stack.pop_back(); break;
             case shell::MenuKind::Item: {
@@ -642,7 +644,10 @@ void CMainFrame::BuildMenus()
             }
         }
         // Command states are current whenever a menu opens.
-        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateModuleCmdUI(true); });
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+            UpdateModuleCmdUI(true);
+            ShowWhyGrey(*menu);
+        });
         if (top.buttonId == cmd::kMenuWindow)
             connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
     }
@@ -769,6 +774,22 @@ bool ShownOutsideMenus(const QAction* action)
 }
 
 }   // namespace
+
+void CMainFrame::ShowWhyGrey(QMenu& menu)
+{
+    // Each reason once, however many of the menu's entries it greys.
+    QStringList reasons;
+    for (QAction* a : menu.actions()) {
+        bool isCommand = false;
+        const unsigned id = a->data().toUInt(&isCommand);
+        if (!isCommand || a->isSeparator() || a->menu() || a->isEnabled())
+            continue;
+        const QString why = QString::fromStdString(m_commands.Update(id, true).why);
+        if (!why.isEmpty() && !reasons.contains(why))
+            reasons.push_back(why);
+    }
+    app::ShowMenuHint(*this, menu, reasons.join(QLatin1Char(' ')));
+}
 
 void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope)
 {

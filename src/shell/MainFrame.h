@@ -152,6 +152,8 @@ public:
     // full pass.
     enum class CmdUIScope { Everything, OnScreen };
     void SetResourceFlags(bool lowMemory, bool lowDisk);
+    // While `menu` is open, the message pane says why its grey entries are grey.
+    void ShowWhyGrey(QMenu& menu);
     void UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope = CmdUIScope::Everything);
 
     // One timer pass, as the 500 ms timer runs it.

@@ -306,6 +306,7 @@ void CMainFrame::RegisterChartCommands()
         if (routes::CRouteModule* r = routeModule()) {
             s.routes = true;
             s.routeInUse = r->State().inUse.InUse();
+            s.routeHeldWhy = r->State().inUse.WhyHeld();
         }
         if (m_charting) {
             s.normalChartWindows = m_charting->CountChartFramesInState(chart::kFrameNormal);

@@ -49,13 +49,14 @@ double OrUnset(const std::optional<double>& v)
     return v ? *v : geo::kUnsetValue;
 }
 
-// The first client point of a position, if it shows on the chart.
-std::optional<geo::IntPoint> ClientPoint(chart::CChartDoc& doc, const CTargetPosition& position)
+// Where a line toward a position heads, on the chart or beyond its edge.
+std::optional<geo::IntPoint> LinePoint(chart::CChartDoc& doc, const CTargetPosition& position,
+                                       bool* onChart = nullptr)
 {
-    chart::PointList points;
-    if (!doc.PositionToClientPoints(ToGeo(position), points) || points.empty())
+    geo::IntPoint at;
+    if (!doc.PositionToLinePoint(ToGeo(position), at, onChart))
         return std::nullopt;
-    return points.front();
+    return at;
 }
 
 // Leaves out the points of `run` that lie within half a pixel of the line
@@ -105,8 +106,8 @@ void DropPointsOnTheLine(std::vector<geo::IntPoint>& run)
 void DrawTrackLine(chart::CChartDoc& doc, chart::CXDC& dc, const std::vector<CTrackPixel>& entries,
                    std::size_t from)
 {
-    geo::IntRect visible;
-    doc.GetVisibleRect(visible);
+    // The entries are client points: clipped to the chart as the view shows it.
+    const geo::IntRect visible = doc.VisibleClientRect();
     std::vector<geo::IntPoint> run;
     const auto flush = [&] {
         DropPointsOnTheLine(run);
@@ -180,7 +181,7 @@ void CARPATargetLayer::UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTa
     if (valid && !pixels.Entries().empty()) {
         const auto& entries = pixels.Entries();
         for (const std::size_t i : {std::size_t{0}, entries.size() / 2, entries.size() - 1})
-            if (ClientPoint(doc, track[entries[i].firstFix].position) != entries[i].at) {
+            if (LinePoint(doc, track[entries[i].firstFix].position) != entries[i].at) {
                 valid = false;
                 break;
             }
@@ -189,8 +190,11 @@ void CARPATargetLayer::UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTa
         pixels.Clear();
         picture.doc = &doc;
     }
-    for (std::size_t i = pixels.FixCount(); i < track.size(); ++i)
-        pixels.Add(ClientPoint(doc, track[i].position), track[i].newSegment);
+    for (std::size_t i = pixels.FixCount(); i < track.size(); ++i) {
+        bool onChart = false;
+        const auto at = LinePoint(doc, track[i].position, &onChart);
+        pixels.Add(at, track[i].newSegment, onChart);
+    }
 }
 
 void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
@@ -274,7 +278,7 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         // The closing line from the newest fix to where the target is now.
         if (first < target.track.size())
             if (const auto newest = picture.pixels.Newest())
-                if (const auto now = ClientPoint(doc, target.fix->position))
+                if (const auto now = LinePoint(doc, target.fix->position))
                     doc.DrawLine(dc, *newest, *now);
     }
     if (!properties.FixMarker().GetDraw())
@@ -287,7 +291,7 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     markers.reserve(entries.size() - from);
     std::optional<geo::IntPoint> previous;
     for (std::size_t i = from; i < entries.size(); ++i)
-        if (const geo::IntPoint p = entries[i].at; p != previous) {
+        if (const geo::IntPoint p = entries[i].at; entries[i].onChart && p != previous) {
             markers.push_back({p.x - half, p.y - half, p.x + half + 1, p.y + half + 1});
             previous = p;
         }

@@ -56,6 +56,15 @@ std::optional<geo::IntPoint> ClientPoint(chart::CChartDoc& doc, const CTargetPos
     return points.front();
 }
 
+// Where a line toward a position heads, on the chart or beyond its edge.
+std::optional<geo::IntPoint> LinePoint(chart::CChartDoc& doc, const CTargetPosition& position)
+{
+    geo::IntPoint at;
+    if (!doc.PositionToLinePoint(ToGeo(position), at))
+        return std::nullopt;
+    return at;
+}
+
 // The first fix drawn: "Limit to previous" keeps the fixes of the last
 // span, counted from the newest.
 std::size_t FirstDrawnFix(const CTender& tender)
@@ -177,20 +186,24 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         tender.reporting ? properties.FixMarker().GetColour() : red;
     const int width = std::max(1, static_cast<int>(properties.Line().GetWidth()));
     const std::size_t first = FirstDrawnFix(tender);
-    std::vector<std::optional<geo::IntPoint>> points;
+    // Markers only where the fix is on the chart; the line to a fix beyond
+    // the chart's edge runs to that edge.
+    std::vector<std::optional<geo::IntPoint>> points, line;
     points.reserve(track.size() - first);
-    for (std::size_t i = first; i < track.size(); ++i)
+    line.reserve(track.size() - first);
+    for (std::size_t i = first; i < track.size(); ++i) {
         points.push_back(ClientPoint(doc, track[i].position));
+        line.push_back(points.back() ? points.back() : LinePoint(doc, track[i].position));
+    }
     {
         chart::CSelPen pen(dc, lineColour, chart::PenStyle::Solid, width);
-        // A fix off the chart breaks the line.
-        for (std::size_t i = 1; i < points.size(); ++i)
-            if (points[i - 1] && points[i])
-                doc.DrawLine(dc, *points[i - 1], *points[i]);
+        for (std::size_t i = 1; i < line.size(); ++i)
+            if (line[i - 1] && line[i])
+                doc.DrawLine(dc, *line[i - 1], *line[i]);
         // The closing line from the newest fix to where the tender is now.
-        if (const auto now = tender.Position(); now && points.back())
-            if (const auto p = ClientPoint(doc, *now))
-                doc.DrawLine(dc, *points.back(), *p);
+        if (const auto now = tender.Position(); now && line.back())
+            if (const auto p = LinePoint(doc, *now))
+                doc.DrawLine(dc, *line.back(), *p);
     }
     if (!properties.FixMarker().GetDraw())
         return;

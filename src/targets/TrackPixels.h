@@ -19,26 +19,28 @@ struct CTrackPixel {
     std::size_t lastFix = 0;
     bool joined = false;   // a line joins it to the entry before
     bool dot = false;   // two joined fixes share the pixel: a zero-length line
+    bool onChart = true;   // else placed beyond the chart's edge: a line, no marker
 };
 
 class CTrackPixels {
 public:
     void Clear();
-    // The next fix in track order: `at` is nullopt off the chart; with
-    // `newSegment` no line joins it to the fix before.
-    void Add(std::optional<geo::IntPoint> at, bool newSegment);
+    // The next fix in track order: `at` is nullopt where the chart cannot
+    // place it, and `onChart` false where it lies beyond the chart's edge;
+    // with `newSegment` no line joins it to the fix before.
+    void Add(std::optional<geo::IntPoint> at, bool newSegment, bool onChart = true);
 
     std::size_t FixCount() const { return m_fixes; }
     const std::vector<CTrackPixel>& Entries() const { return m_entries; }
     // The first entry holding fix `fix` or a later one (Entries().size() if none).
     std::size_t FirstEntryFrom(std::size_t fix) const;
-    // The newest fix's pixel, when it is on the chart.
+    // The newest fix's pixel, when it has one (on the chart or beyond).
     std::optional<geo::IntPoint> Newest() const;
 
 private:
     std::vector<CTrackPixel> m_entries;
     std::size_t m_fixes = 0;
-    bool m_lastOnChart = false;   // the fix added last has a pixel (the last entry's)
+    bool m_lastPlaced = false;   // the fix added last has a pixel (the last entry's)
 };
 
 }   // namespace targets

@@ -1,8 +1,9 @@
 // The raster chart document on installed fake charts: an inset the
 // catalogue has no plan for gets no outline, a sub-panel without outline
 // height gives no distance per pixel, the zoom steps, Zoom In from the panel
-// under the middle, the colour classes, and the service's catalogue answers
-// for a chart it does not hold.
+// under the middle, the colour classes, the service's catalogue answers
+// for a chart it does not hold, and where a line toward a position beyond
+// the chart heads.
 
 #include "FakeChartWindow.h"
 #include "TempFolder.h"
@@ -336,3 +337,37 @@ TEST(ChartDocument, AutoscrollMovesToTheBestChartAtTheVessel)
 }
 
 }   // namespace
+
+// A line toward a position beyond a chart with an inset still has somewhere
+// to head for: the main panel's projection carried past the chart's edge, so
+// a track leaving the chart is drawn to its edge. A position on the chart
+// keeps its own point.
+TEST(ChartDocument, ALineTowardAPositionBeyondTheChartHeadsPastItsEdge)
+{
+    Installed chart([] {}, 1);
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+    geo::CPosition northWest, southEast;
+    ASSERT_TRUE(doc.GetExtent(northWest, southEast));
+    const double height = northWest.GetLatitude() - southEast.GetLatitude();
+    const geo::CPosition beyond(northWest.GetLatitude() + height / 2,
+                                (northWest.GetLongitude() + southEast.GetLongitude()) / 2);
+    ASSERT_FALSE(doc.IsPositionOnChart(beyond));
+    geo::IntPoint at;
+    bool onChart = true;
+    ASSERT_TRUE(doc.PositionToLinePoint(beyond, at, &onChart));
+    EXPECT_FALSE(onChart);
+    geo::IntPoint top;
+    doc.ChartToClientPoint({0, 0}, top);
+    EXPECT_LT(at.y, top.y) << "north of the chart lies above its top edge";
+
+    const geo::CPosition middle((northWest.GetLatitude() + southEast.GetLatitude()) / 2,
+                                beyond.GetLongitude());
+    chart::PointList points;
+    ASSERT_TRUE(doc.PositionToClientPoints(middle, points));
+    ASSERT_TRUE(doc.PositionToLinePoint(middle, at, &onChart));
+    EXPECT_TRUE(onChart);
+    EXPECT_EQ(at, points.front());
+}

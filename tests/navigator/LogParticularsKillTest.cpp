@@ -4,7 +4,8 @@
 // differ in length, and is killed at random. Each time every ".hdr" of the
 // log reads back whole as one of the two vessels (a torn file would not:
 // its length says how long the name is), the log opens as the next start
-// opens it, and no row's file is left half written under its own name.
+// opens it, no row's file is left half written under its own name, and the
+// reopened log's folder holds no temp file of a write the kill cut short.
 #include "navigator/VesselLogbook.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,11 @@ TEST(LogParticularsKill, EachRowsParticularsAreWholeOrAbsent)
         next.SetFolder(dir.Path());
         next.SetAppendToExisting(true);
         ASSERT_TRUE(next.Open(log.string())) << "round " << round << ": " << next.LastError();
+        // Opening the log clears what the cut-short writes left; the rows'
+        // own files stay.
+        for (const auto& entry : fs::directory_iterator(folder))
+            EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+                << "round " << round << ": " << entry.path().filename() << " left after the reopen";
         ASSERT_TRUE(next.StartVoyage("after", "Bo")) << "round " << round;
         char own[16];
         std::snprintf(own, sizeof own, "%08ld.hdr", next.OwnVessel()->unique);

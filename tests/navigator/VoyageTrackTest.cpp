@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <thread>
 
 #include "FakeClock.h"
@@ -36,6 +37,13 @@ struct Station {
     Station(navtest::MemorySettings& settings, brine_test::FakeClock& c, navtest::FakeGps& g)
         : clock(c), gps(g), nav(settings, c, &g)
     { }
+    // Logs go to `folder`, a track record a second, questions to `prompt`.
+    void LogTo(const std::filesystem::path& folder, brine_test::ScriptedPrompt& prompt)
+    {
+        nav.Logbook().SetFolder(folder);
+        nav.SetTrackInterval(1s);
+        nav.Logbook().Services().prompt = &prompt;
+    }
     // A fix a second at `lat` on 122.40 W, each a timer pass.
     void Sail(double lat, int seconds, int& clockSecond)
     {
@@ -55,9 +63,8 @@ using Segment = std::pair<geo::IntPoint, geo::IntPoint>;
 
 // The line pieces the tracks were drawn with, once every track's window has
 // been read (on workers that post when they are ready).
-std::vector<Segment> DrawnSegments(CNavigatorModule& nav)
+std::vector<Segment> DrawnSegments(CNavigatorModule& nav, chart::CChartDoc& doc)
 {
-    navtest::PlainDoc doc;
     std::vector<Segment> segments;
     std::size_t before = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -77,6 +84,44 @@ std::vector<Segment> DrawnSegments(CNavigatorModule& nav)
     }
     return segments;
 }
+
+std::vector<Segment> DrawnSegments(CNavigatorModule& nav)
+{
+    navtest::PlainDoc doc;
+    return DrawnSegments(nav, doc);
+}
+
+// A harbour chart under the plain chart's projection: rows 200 to 800 of the
+// view (47.59 N to 47.56 N) are on it, and the projection runs on beyond its
+// edges as a chart's does.
+class HarbourDoc final : public chart::CChartDoc {
+public:
+    static constexpr geo::IntRect kChart{0, 200, 1920, 800};
+    bool OpenChart(const std::string&) override { return true; }
+    void GetVisibleRect(geo::IntRect& r) override { r = kChart; }
+    bool IsPositionOnChart(const geo::CPosition& p) const override
+    {
+        const geo::IntPoint at = navtest::PlainDoc::Project(p.GetLatitude(), p.GetLongitude());
+        return at.x >= kChart.left && at.x < kChart.right && at.y >= kChart.top &&
+               at.y < kChart.bottom;
+    }
+    bool PositionToPoint(const geo::CPosition& p, geo::IntPoint& at) override
+    {
+        at = navtest::PlainDoc::Project(p.GetLatitude(), p.GetLongitude());
+        return true;
+    }
+    bool PositionToPoints(const geo::CPosition& p, chart::PointList& points) override
+    {
+        if (IsPositionOnChart(p))
+            points.push_back(navtest::PlainDoc::Project(p.GetLatitude(), p.GetLongitude()));
+        return !points.empty();
+    }
+    bool PointToPosition(geo::IntPoint pt, geo::CPosition& p) override
+    {
+        return p.Set(47.6 - pt.y / navtest::PlainDoc::kScale,
+                     -122.45 + pt.x / navtest::PlainDoc::kScale, 0, 0xFFFF);
+    }
+};
 
 geo::IntPoint Place(const CTrackFix& fix)
 {
@@ -112,21 +157,25 @@ std::vector<CTrackFix> FixesOf(const CLogVessel& vessel)
     return fixes;
 }
 
-}   // namespace
-
-TEST(VoyageTrack, EveryAppendOfTheVoyageIsDrawnWhenTheLogIsOpenedAgain)
-{
+// A log folder, a clock, settings and a GPS that outlive the stations
+// started on them.
+class VoyageTrack : public ::testing::Test {
+protected:
     brine_test::TempFolder dir;
     brine_test::FakeClock clock;
     navtest::MemorySettings settings;
     navtest::FakeGps gps{clock};
     int clockSecond = 0;
+};
+
+}   // namespace
+
+TEST_F(VoyageTrack, EveryAppendOfTheVoyageIsDrawnWhenTheLogIsOpenedAgain)
+{
     {
         Station first{settings, clock, gps};
-        first.nav.Logbook().SetFolder(dir.Path());
-        first.nav.SetTrackInterval(1s);
         brine_test::ScriptedPrompt prompt;
-        first.nav.Logbook().Services().prompt = &prompt;
+        first.LogTo(dir.Path(), prompt);
         first.nav.Logbook().Services().chooseSavePath = [&](const std::string&,
                                                             const std::string&) {
             return std::optional<std::string>((dir / "Walk.dbf").string());
@@ -184,4 +233,45 @@ TEST(VoyageTrack, EveryAppendOfTheVoyageIsDrawnWhenTheLogIsOpenedAgain)
     EXPECT_TRUE(OnSomeSegment(withNext, Place(next.back())));
     EXPECT_FALSE(HasSegment(withNext, Place(appends.back().back()), Place(next.front())));
     second.nav.Logbook().Close(true);
+}
+
+// A voyage that comes onto the harbour chart from the north and leaves it to
+// the south: the line from the last fix beyond the chart comes in from the
+// chart's northern edge, and the line toward the first fix beyond its southern
+// edge runs down to that edge, not stopping at the last fix on the chart.
+TEST_F(VoyageTrack, TheLineToAFixOffTheChartRunsToTheChartsEdge)
+{
+    Station station{settings, clock, gps};
+    brine_test::ScriptedPrompt prompt;
+    station.LogTo(dir.Path(), prompt);
+    station.Sail(47.595, 1, clockSecond);
+    prompt.Expect(platform::PromptAnswer::No, "Save Log file?");
+    ASSERT_TRUE(station.nav.StartVoyage("EDGE", "Ada"));
+    station.Sail(47.595, 2, clockSecond);   // row 100 on: north of the chart
+    station.Sail(47.575, 3, clockSecond);   // row 500 on: on it
+    station.Sail(47.545, 2, clockSecond);   // row 1100 on: south of it
+    const std::vector<CTrackFix> fixes = FixesOf(*station.nav.Logbook().Vessels().back());
+    // The first and last fixes on the chart, with fixes beyond it either side.
+    std::vector<geo::IntPoint> on;
+    for (const CTrackFix& f : fixes)
+        if (Place(f).y > 200 && Place(f).y < 800)
+            on.push_back(Place(f));
+    ASSERT_GE(on.size(), 2u);
+    ASSERT_LT(Place(fixes.front()).y, 200);
+    ASSERT_GT(Place(fixes.back()).y, 800);
+
+    HarbourDoc harbour;
+    const std::vector<Segment> drawn = DrawnSegments(station.nav, harbour);
+    const auto reaches = [&](geo::IntPoint edge, geo::IntPoint onChart) {
+        return HasSegment(drawn, edge, onChart) || HasSegment(drawn, onChart, edge);
+    };
+    EXPECT_TRUE(reaches({1000, 200}, on.front()))
+        << "the line from beyond the northern edge starts at that edge";
+    EXPECT_TRUE(reaches({1000, 800}, on.back()))
+        << "the line toward the fix beyond the southern edge runs to that edge";
+    for (const Segment& s : drawn)
+        for (const geo::IntPoint p : {s.first, s.second})
+            EXPECT_TRUE(p.y >= 200 && p.y <= 800) << "drawn beyond the chart at row " << p.y;
+    prompt.Expect(platform::PromptAnswer::No, "Save Log file?");
+    station.nav.Logbook().Close(true);
 }

@@ -103,6 +103,33 @@ TEST(FileTrees, CopyMoveRemoveAndTempFiles)
     EXPECT_FALSE(CreateTempFile(dir / "absent", "x"));
 }
 
+// A sweep of leftovers takes the temp files that killed writes left, and
+// only those: a temp file being written (locked), the target itself, other
+// targets' temps and names that merely look alike stay.
+TEST(FileTrees, LeftoverTempFilesGoAndLiveOnesStay)
+{
+    brine_test::TempFolder dir;
+    WriteText(dir / "00000001.hdr", "row");
+    WriteText(dir / "00000001.hdr.tmp-a1B2c3", "cut short");
+    WriteText(dir / "notes.txt.tmp-a1B2c3", "another target's");
+    WriteText(dir / "00000002.hdr.tmp-toolong1", "not our pattern");
+    auto live = CreateLockedTempFile(dir.Path(), "00000003.hdr.tmp-");
+    ASSERT_TRUE(live);
+    const auto hdr = [](std::string_view target) { return target.ends_with(".hdr"); };
+    EXPECT_EQ(RemoveLeftoverTempFiles(dir.Path(), hdr), 1u);
+    EXPECT_FALSE(fs::exists(dir / "00000001.hdr.tmp-a1B2c3"));
+    for (const char* stays : {"00000001.hdr", "notes.txt.tmp-a1B2c3", "00000002.hdr.tmp-toolong1"})
+        EXPECT_TRUE(fs::exists(dir / stays)) << stays;
+    EXPECT_TRUE(fs::exists(live->path)) << "a write under way keeps its temp file";
+    // Its writer gone, the same file is a leftover.
+    live->fd.Close();
+    EXPECT_EQ(RemoveLeftoverTempFiles(dir.Path(), hdr), 1u);
+    EXPECT_FALSE(fs::exists(live->path));
+    // An atomic write finds its way through a sweep and leaves no temp file.
+    ASSERT_TRUE(WriteFileAtomically(dir / "00000004.hdr", "whole"));
+    EXPECT_EQ(RemoveLeftoverTempFiles(dir.Path(), hdr), 0u);
+}
+
 // Locks belong to the open file, not to the process: separate opens conflict
 // where their ranges meet, in this process or another.
 TEST(RangeLocks, ConflictOnlyWhereRangesMeet)

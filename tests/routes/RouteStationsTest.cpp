@@ -1,12 +1,15 @@
 // Two stations on one route database: station A (127.0.0.2, a child
 // process: table locks are per process) edits; station B (127.0.0.3, this
-// process) sees its Edit refused with A named within the 3 s of retries
-// while its timer passes stay short, reads A's changes from A's notices,
+// process) sees its Edit grey with A named, and refused with A named within
+// the 3 s of retries while its timer passes stay short, reads A's changes
+// from A's notices,
 // and may edit once A was killed holding the lock. dbfread finds A's edits.
 
 #include "../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "nmea/NetworkMessaging.h"
 #include "nmea/PeerFile.h"
 #include "routes/RouteModule.h"
@@ -193,6 +196,10 @@ TEST(RouteStations, AnEditingStationIsNamedFollowedAndFreedWhenKilled)
     ASSERT_TRUE(ask('e'));
     ASSERT_TRUE(within([&] { return b.IsLockedElsewhere(); }, 5s)) << "A's lock notice never came";
     EXPECT_FALSE(b.CanEdit());
+    // B's Edit is grey and says who holds the database, as its refusal would.
+    const app::CCmdUIState edit = b.CommandState(app::cmd::kRouteEdit);
+    EXPECT_FALSE(edit.enabled);
+    EXPECT_EQ(edit.why, "The route database is being edited by 127.0.0.2.");
 
     // B's Edit: refused after its retries, naming A; no timer pass stalls.
     b.OnEdit();

@@ -13,6 +13,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -270,7 +271,70 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     EXPECT_FALSE(route.entryEnabled);
     EXPECT_TRUE(route.whileOpen.contains("Route > Edit")) << route.whileOpen.toStdString();
     EXPECT_EQ(route.afterClose, ready);
+
+    // On a first start automatic leg advance holds the sample route: Route > Edit and the
+    // Route panel's Edit are grey, and File > Open's route database cannot be chosen. Each
+    // says what holds the route and where to free it. Best Time waits for the plan window's
+    // tidal stream box, and Route > Plan says so.
+    auto menuOf = [&](unsigned id) -> QMenu* {
+        for (QAction* a : frame.menuBar()->actions())
+            if (a->menu() && a->data().toUInt() == id)
+                return a->menu();
+        return nullptr;
+    };
+    auto whileOpen = [&](QMenu& menu) {
+        frame.UpdateModuleCmdUI(true);
+        menu.popup(frame.mapToGlobal(QPoint(40, 40)));
+        QTest::qWait(20);
+        const QString text = status.PaneText(app::CXStatusBar::MessagePane);
+        menu.close();
+        QTest::qWait(20);
+        EXPECT_EQ(status.PaneText(app::CXStatusBar::MessagePane), ready);
+        return text;
+    };
+    QMenu* routeMenu = menuOf(cmd::kMenuRoute);
+    ASSERT_NE(routeMenu, nullptr);
+    ASSERT_FALSE(frame.Action(cmd::kRouteEdit)->isEnabled());
+    const QString held = whileOpen(*routeMenu);
+    EXPECT_TRUE(held.contains("held by automatic leg advance (Route > Options > Monitoring)"))
+        << held.toStdString();
+    EXPECT_EQ(held.count("held by"), 1) << "one reason once, however many entries it greys";
+    QMenu* planMenu = nullptr;
+    for (QAction* a : routeMenu->actions())
+        if (a->menu() && a->text().remove(QLatin1Char('&')) == "Plan")
+            planMenu = a->menu();
+    ASSERT_NE(planMenu, nullptr);
+    ASSERT_FALSE(frame.Action(cmd::kPlanBestTime)->isEnabled());
+    const QString bestTime = whileOpen(*planMenu);
+    EXPECT_TRUE(bestTime.contains("tick \"Tidal Stream every\" in the plan window"))
+        << bestTime.toStdString();
+    // The Route panel's grey Edit says the same under the pointer.
+    Press(frame, Qt::Key_F4);
+    frame.UpdateModuleCmdUI(true);
+    QPushButton* panelEdit = nullptr;
+    for (QPushButton* b : frame.ActiveSidePanel()->findChildren<QPushButton*>())
+        if (b->text().remove(QLatin1Char('&')) == "Edit")
+            panelEdit = b;
+    ASSERT_NE(panelEdit, nullptr);
+    EXPECT_FALSE(panelEdit->isEnabled());
+    QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+    QApplication::sendEvent(panelEdit, &enter);
+    EXPECT_EQ(status.PaneText(app::CXStatusBar::MessagePane), held);
+    QApplication::sendEvent(panelEdit, &leave);
+    EXPECT_EQ(status.PaneText(app::CXStatusBar::MessagePane), ready);
     Press(frame, Qt::Key_F5);
+    // File > Open: picking the route database says why OK stays grey.
+    QString routeWhy;
+    bool routeOk = true;
+    OnNextModal<app::CTreeListOptionDlg>(&owner, [&](app::CTreeListOptionDlg& dlg) {
+        if (QTreeWidgetItem* item = ChooserItem(dlg, "Route", "Database"))
+            dlg.Tree()->setCurrentItem(item);
+        routeOk = dlg.OkButton()->isEnabled();
+        routeWhy = dlg.WhyLabel()->isVisibleTo(&dlg) ? dlg.WhyLabel()->text() : QString();
+    });
+    frame.Action(cmd::kFileOpen)->trigger();
+    EXPECT_FALSE(routeOk);
+    EXPECT_EQ(routeWhy, held);
 
     // Tools > Customise: the vessel's waypoint indicators as a group of their own, named as
     // the status bar names them, and the menu bar's twelve menus on the Menu page; a menu

@@ -257,6 +257,20 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
         << sheet->Page()->LongitudeEdit()->text().toStdString();
     EXPECT_TRUE(frame.ChartProperties() == nullptr ||
                 !frame.ChartProperties()->window()->isVisible());
+    // Another chartpoint made current: the sheet no longer shows one that may
+    // have changed; it shows the chart it was opened over, by name and
+    // reference position.
+    frame.UpdateModuleCmdUI(true);
+    QAction* other = frame.Action(app::cmd::kChartpointFirst);
+    if (!other->isEnabled())
+        other = frame.Action(app::cmd::kChartpointLast);
+    ASSERT_TRUE(other->isEnabled()) << "one chartpoint only";
+    other->trigger();
+    EXPECT_FALSE(sheet->Page()->Object().has_value());
+    EXPECT_FALSE(view->Doc().GetName().empty());
+    EXPECT_EQ(sheet->Page()->NameEdit()->text().toStdString(), view->Doc().GetName());
+    EXPECT_EQ(sheet->Page()->LatitudeEdit()->text().isEmpty(),
+              !view->Doc().GetReferencePosition().IsValid());
     sheet->close();
 
     // Nav: disabled until the GPS gives a position, then the own position

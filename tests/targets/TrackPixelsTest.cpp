@@ -35,6 +35,13 @@ TEST(TrackPixelsTest, FixesOnOnePixelFoldAndKeepTheirJoins)
     EXPECT_FALSE(e[3].dot);
     EXPECT_EQ(e[3].lastFix, 6u);
     EXPECT_EQ(pixels.Newest(), (P{12, 10}));
+    // A fix beyond the chart's edge keeps its line (drawn to the edge) but
+    // is no marker, and does not fold into a marker on the same pixel.
+    pixels.Add(P{12, 10}, false, false);
+    ASSERT_EQ(e.size(), 5u);
+    EXPECT_TRUE(e[4].joined);
+    EXPECT_FALSE(e[4].onChart);
+    EXPECT_EQ(pixels.Newest(), (P{12, 10}));
     pixels.Add(std::nullopt, false);
     EXPECT_FALSE(pixels.Newest().has_value());
 }

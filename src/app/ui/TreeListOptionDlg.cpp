@@ -1,6 +1,7 @@
 #include "app/ui/TreeListOptionDlg.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
@@ -12,6 +13,7 @@ namespace {
 
 constexpr int kIdRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
+constexpr int kWhyRole = Qt::UserRole + 2;
 
 // Pictures for the chooser's kinds, from the style's standard icons.
 QIcon ImageIcon(const QStyle* style, int image)
@@ -52,15 +54,20 @@ CTreeListOptionDlg::CTreeListOptionDlg(QWidget* parent) : QDialog(parent)
         if (m_ok->isEnabled())
             m_ok->click();
     });
+    m_why = new QLabel(this);
+    m_why->setObjectName("why");
+    m_why->setWordWrap(true);
+    m_why->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tree, 1);
+    layout->addWidget(m_why);
     layout->addWidget(buttons);
     resize(320, 360);
 }
 
 void CTreeListOptionDlg::AddTextItem(const std::string& text, int level, int image, int id)
 {
-    m_items.push_back({level, text, image, id});
+    m_items.push_back({level, text, image, id, {}});
 }
 
 void CTreeListOptionDlg::AddItems(const std::vector<app::CChooserItem>& items)
@@ -84,7 +91,11 @@ bool CTreeListOptionDlg::Selectable(const QTreeWidgetItem* item) const
 
 void CTreeListOptionDlg::SelectionChanged()
 {
-    m_ok->setEnabled(Selectable(m_tree->currentItem()));
+    const QTreeWidgetItem* item = m_tree->currentItem();
+    m_ok->setEnabled(Selectable(item));
+    const QString why = item ? item->data(0, kWhyRole).toString() : QString();
+    m_why->setText(why);
+    m_why->setVisible(!why.isEmpty());
 }
 
 void CTreeListOptionDlg::Build()
@@ -110,6 +121,8 @@ void CTreeListOptionDlg::Build()
         item->setIcon(0, ImageIcon(style(), it.image));
         item->setData(0, kIdRole, it.id);
         item->setData(0, kImageRole, it.image);
+        if (!it.why.empty())
+            item->setData(0, kWhyRole, QString::fromStdString(it.why));
         lastAtLevel.resize(level + 1);
         lastAtLevel[level] = item;
     }

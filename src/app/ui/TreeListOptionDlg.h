@@ -9,6 +9,7 @@
 
 #include "app/FileChoosers.h"
 
+class QLabel;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -33,6 +34,8 @@ public:
     int Result() const { return m_result; }
     QTreeWidget* Tree() const { return m_tree; }
     QPushButton* OkButton() const { return m_ok; }
+    // Why the picked item cannot be chosen (hidden when it can).
+    QLabel* WhyLabel() const { return m_why; }
     // Builds the tree from the items added (Choose does it; tests call it).
     void Build();
 
@@ -49,6 +52,7 @@ private:
     int m_result = 0;
     QTreeWidget* m_tree;
     QPushButton* m_ok;
+    QLabel* m_why;
 };
 
 }   // namespace app

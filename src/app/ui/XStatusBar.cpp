@@ -164,6 +164,47 @@ void CXStatusBar::contextMenuEvent(QContextMenuEvent* e)
     emit contextMenuAt(e->globalPos());
 }
 
+namespace {
+
+class CWhyGreyFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* control = qobject_cast<QWidget*>(watched);
+        if (control == nullptr)
+            return false;
+        if (event->type() == QEvent::Enter && !control->isEnabled() &&
+            !control->toolTip().isEmpty()) {
+            auto* window = qobject_cast<QMainWindow*>(control->window());
+            m_bar = window ? window->findChild<CXStatusBar*>() : nullptr;
+            if (m_bar) {
+                m_before = m_bar->PaneText(CXStatusBar::MessagePane);
+                m_shown = control->toolTip();
+                m_bar->SetPaneText(CXStatusBar::MessagePane, m_shown);
+            }
+        } else if (event->type() == QEvent::Leave && m_bar) {
+            // Something else may have written the pane meanwhile: that stays.
+            if (m_bar->PaneText(CXStatusBar::MessagePane) == m_shown)
+                m_bar->SetPaneText(CXStatusBar::MessagePane, m_before);
+            m_bar = nullptr;
+        }
+        return false;
+    }
+
+private:
+    QPointer<CXStatusBar> m_bar;
+    QString m_before, m_shown;
+};
+
+}   // namespace
+
+void ShowWhyGreyOnHover(QWidget& control)
+{
+    control.installEventFilter(new CWhyGreyFilter(&control));
+}
+
 void ShowMenuHint(QMainWindow& window, QMenu& menu, const QString& hint)
 {
     auto* bar = window.findChild<CXStatusBar*>();

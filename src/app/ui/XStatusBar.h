@@ -65,4 +65,9 @@ private:
 // some of its entries are grey), and the pane's former text once it closes.
 void ShowMenuHint(QMainWindow& window, QMenu& menu, const QString& hint);
 
+// While the pointer rests on `control` and it is disabled, the message pane
+// of the main window holding it shows the control's tool tip (its owner puts
+// there why it is grey), and the pane's former text once the pointer leaves.
+void ShowWhyGreyOnHover(QWidget& control);
+
 }   // namespace app

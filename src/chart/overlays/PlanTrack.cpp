@@ -1,6 +1,7 @@
 #include "chart/overlays/PlanTrack.h"
 
 #include "chart/ChartDoc.h"
+#include "chart/draw/LineRuns.h"
 #include "chart/draw/XDC.h"
 #include "chart/overlays/OverlayServices.h"
 
@@ -37,27 +38,21 @@ void CPlanTrack::Draw(CChartDoc& doc, CXDC& dc, bool decorate)
                       style.line};
     const Pen before = dc.SelectPen(linePen);
     const std::optional<std::size_t> first = GetFirstNodeToDraw(decorate);
-    // Runs of joined points become one polyline each; a point off the
-    // chart's datum area ends a run as a segment start does.
-    std::vector<IntPoint> run;
-    PointList points;
-    auto flush = [&] {
-        if (run.size() >= 2)
-            dc.Polyline(run);
-        run.clear();
-    };
     if (first) {
+        // Runs of joined points become one polyline each; the line to or
+        // from a point off the chart is clipped at the chart's edge.
+        CLineRuns line(dc, doc.VisibleClientRect());
         for (std::size_t i = *first; i < m_fixes.size(); ++i) {
             const COverlayPositionFix& fix = *m_fixes[i];
             if (fix.segmentStart)
-                flush();
-            if (!doc.PositionToClientPoints(fix.GetPosition(), points) || points.empty()) {
-                flush();
-                continue;
-            }
-            run.push_back(points.front());
+                line.Break();
+            IntPoint at;
+            bool onChart = false;
+            if (doc.PositionToLinePoint(fix.GetPosition(), at, &onChart))
+                line.Add(at, onChart);
+            else
+                line.Break();
         }
-        flush();
     }
     if (decorate) {
         DrawTimeMarks(doc, dc, first);

@@ -33,21 +33,29 @@ void CChartpointPropDlg::SetObject(std::optional<chartpoints::CChartpoint> chart
     UpdateControls();
 }
 
+void CChartpointPropDlg::SetChart(std::string name, const geo::CPosition& reference)
+{
+    m_chartName = std::move(name);
+    m_chartReference = reference;
+    UpdateControls();
+}
+
 void CChartpointPropDlg::UpdateControls()
 {
-    const bool shown = m_chartpoint.has_value();
+    const bool shown = m_chartpoint.has_value() || !m_chartName.empty();
     for (QLineEdit* edit : {m_name, m_latitude, m_longitude}) {
         edit->setEnabled(shown);
-        if (!shown)
-            edit->clear();
+        edit->clear();
     }
     if (!shown)
         return;
     const geo::CPositionFormat format = m_format ? m_format() : geo::CPositionFormat{};
-    const geo::CPosition& p = m_chartpoint->m_position;
-    m_name->setText(QString::fromStdString(m_chartpoint->m_name));
-    m_latitude->setText(QString::fromStdString(p.FormatLatitude(format)));
-    m_longitude->setText(QString::fromStdString(p.FormatLongitude(format)));
+    const geo::CPosition& p = m_chartpoint ? m_chartpoint->m_position : m_chartReference;
+    m_name->setText(QString::fromStdString(m_chartpoint ? m_chartpoint->m_name : m_chartName));
+    if (p.IsValid()) {
+        m_latitude->setText(QString::fromStdString(p.FormatLatitude(format)));
+        m_longitude->setText(QString::fromStdString(p.FormatLongitude(format)));
+    }
     for (QLineEdit* edit : {m_name, m_latitude, m_longitude})
         edit->setCursorPosition(0);
 }

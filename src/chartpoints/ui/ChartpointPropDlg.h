@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 class QLineEdit;
 
@@ -22,8 +23,11 @@ public:
     explicit CChartpointPropDlg(std::function<geo::CPositionFormat()> format,
                                 QWidget* parent = nullptr);
 
-    // Shows this chartpoint; none empties and disables the fields.
+    // Shows this chartpoint; with none, the chart the sheet was opened over:
+    // its name and reference position (empty and disabled without one).
     void SetObject(std::optional<chartpoints::CChartpoint> chartpoint);
+    // The chart shown while no chartpoint is: its name and reference position.
+    void SetChart(std::string name, const geo::CPosition& reference);
     const std::optional<chartpoints::CChartpoint>& Object() const { return m_chartpoint; }
     void UpdateControls();
 
@@ -34,6 +38,8 @@ public:
 private:
     std::function<geo::CPositionFormat()> m_format;
     std::optional<chartpoints::CChartpoint> m_chartpoint;
+    std::string m_chartName;
+    geo::CPosition m_chartReference;
     QLineEdit* m_name;
     QLineEdit* m_latitude;
     QLineEdit* m_longitude;

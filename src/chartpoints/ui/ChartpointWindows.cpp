@@ -127,6 +127,10 @@ public:
                             db::CDBChartPoint&) override
     {
         m_owner.FollowInCombos(change.hint);
+        // An open Chartpoint Properties no longer shows a chartpoint that
+        // may have changed or gone: it shows the chart it was opened over.
+        if (m_owner.m_properties)
+            m_owner.m_properties->Page()->SetObject(std::nullopt);
     }
 
 private:
@@ -536,17 +540,19 @@ chart::CChartViewExtension::PropertiesCall CChartpointWindows::PropertiesAt(char
         return {};
     return [this, &view, p] {
         if (const std::optional<chartpoints::CChartpoint> picked = PickAt(view, p))
-            ShowProperties(*picked);
+            ShowProperties(*picked, view.Doc());
     };
 }
 
-void CChartpointWindows::ShowProperties(const chartpoints::CChartpoint& chartpoint)
+void CChartpointWindows::ShowProperties(const chartpoints::CChartpoint& chartpoint,
+                                        const chart::CChartDoc& chart)
 {
     if (!m_properties) {
         m_properties =
             new CChartpointPropSheet(m_positionFormat, m_host ? &m_host->Window() : nullptr);
         m_properties->setModal(false);
     }
+    m_properties->Page()->SetChart(chart.GetName(), chart.GetReferencePosition());
     m_properties->Page()->SetObject(chartpoint);
     m_properties->adjustSize();
     m_properties->show();

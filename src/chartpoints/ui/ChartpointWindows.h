@@ -68,8 +68,9 @@ public:
     // where there is no mark.
     std::optional<chartpoints::CChartpoint> PickAt(chart::CChartView& view, geo::IntPoint p);
     // Opens the "Chartpoint Properties" sheet on a chartpoint, or hands the
-    // open one the new chartpoint.
-    void ShowProperties(const chartpoints::CChartpoint& chartpoint);
+    // open one the new chartpoint; `chart` is the chart it was asked over,
+    // which the sheet shows once the chartpoint is no longer shown.
+    void ShowProperties(const chartpoints::CChartpoint& chartpoint, const chart::CChartDoc& chart);
     CChartpointPropSheet* PropertiesSheet() const { return m_properties; }
 
     void CloseWorkspaceWindows() override;

@@ -962,6 +962,20 @@ bool CHCRFDoc::PositionToPoints(const geo::CPosition& position, chart::PointList
     return any;
 }
 
+bool CHCRFDoc::ProjectBeyondChart(const geo::CPosition& position, geo::IntPoint& point)
+{
+    if (PositionToPoint(position, point))
+        return true;
+    // A track leaving the chart leaves it from the main panel, whose
+    // projection is the one that runs on to the chart's edge.
+    if (m_panels.empty() || m_panels[0].SubPanelCount() == 0)
+        return false;
+    const auto p = m_panels[0].SubPanel(0).PositionToPoint(position);
+    if (p)
+        point = *p;
+    return p.has_value();
+}
+
 bool CHCRFDoc::IsChartPointOnChart(geo::IntPoint point)
 {
     for (const CPanel& panel : m_panels)

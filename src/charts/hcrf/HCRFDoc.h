@@ -120,6 +120,8 @@ public:
     bool PositionToPoint(const geo::CPosition& position, geo::IntPoint& point) override;
     bool PointToPosition(geo::IntPoint point, geo::CPosition& position) override;
     bool PositionToPoints(const geo::CPosition& position, chart::PointList& points) override;
+    // Beyond every panel, the main panel's projection.
+    bool ProjectBeyondChart(const geo::CPosition& position, geo::IntPoint& point) override;
     bool IsChartPointOnChart(geo::IntPoint point) override;
     bool IsPositionOnChart(const geo::CPosition& position) const override;
     void GetVisibleRect(geo::IntRect& rect) override;

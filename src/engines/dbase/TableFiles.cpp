@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -234,10 +235,17 @@ bool WriteEmptyTable(const std::string& base, const std::vector<FieldSpec>& fiel
     if (memo && !WriteEmptyMemoFile(base + ".dbt", BaseName(base)))
         return false;
     const std::string dbf = base + ".dbf";
-    std::string temp = dbf + ".tmp-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
+    // Locked while it is written, so a sweep of what killed writes left
+    // (platform::RemoveLeftoverTempFiles) passes it by.
+    const std::filesystem::path dbfPath(dbf);
+    const std::filesystem::path folder =
+        dbfPath.parent_path().empty() ? std::filesystem::path(".") : dbfPath.parent_path();
+    auto made = platform::CreateLockedTempFile(folder, dbfPath.filename().string() + ".tmp-");
+    if (!made)
         return false;
+    const std::string temp = made->path.string();
+    const platform::CFileDescriptor held(::dup(made->fd.Get()));
+    const int fd = made->fd.Release();
     bool ok = WriteAll(fd, buf.data(), buf.size(), 0) && ::fchmod(fd, 0644) == 0;
     ok = ::close(fd) == 0 && ok && ::rename(temp.c_str(), dbf.c_str()) == 0;
     if (!ok)

@@ -40,6 +40,9 @@ struct CReportDefinition {
     std::vector<CReportColumn> columns;
     bool rowCountTotal = true;   // "Total: n" under the last row
     std::vector<CReportTotal> totals;
+    // Columns left empty on the last row: a route's destination has no leg
+    // after it, so a plan's leg columns say nothing there.
+    std::vector<std::size_t> blankOnLastRow;
     bool landscape = false;
     PaperSize paper = PaperSize::Locale;
     double margin = 36.0;   // points on every side

@@ -70,6 +70,8 @@ public:
             return Total(rest, error);
         if (Is(keyword, "footer"))
             return Footer(rest, error);
+        if (Is(keyword, "lastrow"))
+            return LastRow(rest, error);
         return Fail(error, "unknown keyword \"" + std::string(keyword) + "\"");
     }
 
@@ -223,6 +225,24 @@ private:
             return Fail(error, "field \"" + std::string(field) + "\" is not a column");
         m_out.totals.push_back({Is(kind, "sum") ? CReportTotal::Sum : CReportTotal::Last,
                                 static_cast<std::size_t>(column)});
+        return true;
+    }
+
+    // "lastrow blank FIELD ...": those columns are empty on the last row.
+    bool LastRow(std::string_view rest, std::string& error)
+    {
+        const std::string_view what = NextWord(rest);
+        if (!Is(what, "blank"))
+            return Fail(error, "expected blank, not \"" + std::string(what) + "\"");
+        std::string_view field = NextWord(rest);
+        if (field.empty())
+            return Fail(error, "no field to leave blank");
+        for (; !field.empty(); field = NextWord(rest)) {
+            const std::ptrdiff_t column = ColumnOf(field);
+            if (column < 0)
+                return Fail(error, "field \"" + std::string(field) + "\" is not a column");
+            m_out.blankOnLastRow.push_back(static_cast<std::size_t>(column));
+        }
         return true;
     }
 

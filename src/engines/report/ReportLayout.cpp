@@ -113,6 +113,16 @@ double CReportLayout::TextWidth(std::size_t column) const
     return std::max(ColumnX(column) + ColumnWidth(column) - kCellPad - TextX(column), 1.0);
 }
 
+void CReportLayout::Cells(std::size_t index, std::vector<std::string>& cells) const
+{
+    m_rows.Row(index, cells);
+    if (index + 1 != m_rows.Count())
+        return;
+    for (const std::size_t c : m_def.blankOnLastRow)
+        if (c < cells.size())
+            cells[c].clear();
+}
+
 double CReportLayout::RowHeight(const std::vector<std::string>& cells) const
 {
     const QFontMetricsF metrics(m_font);
@@ -162,7 +172,7 @@ bool CReportLayout::Paginate(const std::function<bool()>& cancelled)
     for (std::size_t i = 0; i < count + (totalLine ? 1 : 0); ++i) {
         double height = QFontMetricsF(m_boldFont).height() + 2 * kCellPad;
         if (i < count) {
-            m_rows.Row(i, cells);
+            Cells(i, cells);
             height = RowHeight(cells);
             for (const CReportTotal& total : m_def.totals) {
                 if (total.column >= cells.size())
@@ -204,7 +214,7 @@ std::ptrdiff_t CReportLayout::FindRow(const QString& text, std::size_t from) con
         return -1;
     std::vector<std::string> cells;
     for (std::size_t i = from; i < m_rows.Count(); ++i) {
-        m_rows.Row(i, cells);
+        Cells(i, cells);
         for (const std::string& cell : cells)
             if (QString::fromStdString(cell).contains(text, Qt::CaseInsensitive))
                 return static_cast<std::ptrdiff_t>(i);
@@ -271,7 +281,7 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
             }
             break;
         }
-        m_rows.Row(i, cells);
+        Cells(i, cells);
         painter.setFont(m_font);
         const double height = RowHeight(cells);
         for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {

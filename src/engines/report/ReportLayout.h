@@ -75,6 +75,8 @@ public:
     QString DateText() const { return m_date; }
 
 private:
+    // Row `index`'s cells as printed (the last row without its blanked columns).
+    void Cells(std::size_t index, std::vector<std::string>& cells) const;
     double RowHeight(const std::vector<std::string>& cells) const;
     double HeaderHeight(int page) const;
     double ColumnX(std::size_t column) const;

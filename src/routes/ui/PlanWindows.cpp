@@ -298,8 +298,15 @@ void CPlanWindows::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, app::cmd::kPlanBestTime, [this](unsigned) { RunBestTime(); },
         [this](app::CCmdUI& ui) {
-            ui.Enable(TidalDataAvailable() && TidesSwitchedOn() &&
-                      CanCalculate(RouteWaypointCount()));
+            const bool data = TidalDataAvailable(), tides = TidesSwitchedOn();
+            ui.Enable(data && tides && CanCalculate(RouteWaypointCount()));
+            // The departure is found by the tidal streams along the route.
+            if (!data)
+                ui.SetWhyDisabled("Best Time works with tidal streams, and no tidal data is "
+                                  "installed.");
+            else if (!tides)
+                ui.SetWhyDisabled("Best Time works with tidal streams: tick \"Tidal Stream "
+                                  "every\" in the plan window (Route > Plan > Calculate).");
         });
 }
 

@@ -4,6 +4,7 @@
 #include "app/CommandTable.h"
 #include "app/MediaFileType.h"
 #include "app/ui/AttachmentChooser.h"
+#include "app/ui/XStatusBar.h"
 #include "chartpoints/PanelPosition.h"
 #include "geo/DatumInfo.h"
 #include "routes/RouteModule.h"
@@ -160,6 +161,7 @@ void CRoutePanel::InitPanel()
     m_copy = button("copy", QStringLiteral("Co&py"), 0, 2);
     m_reverse = button("reverse", QStringLiteral("Reverse"), 1, 0);
     m_edit = button("edit", QStringLiteral("Edit"), 1, 1);
+    app::ShowWhyGreyOnHover(*m_edit);
     m_apply = button("apply", QStringLiteral("Appl&y"), 1, 2);
     m_edit->setCheckable(true);
     layout->addLayout(buttons);
@@ -221,6 +223,13 @@ void CRoutePanel::UpdatePanelControls(app::CCommandTable& /*commands*/, bool /*d
     enable(m_copy, cmd::kRouteCopy);
     enable(m_reverse, cmd::kRouteReverse);
     enable(m_edit, cmd::kRouteEdit);
+    // A grey Edit says why on the pointer: another station's edit, or what
+    // holds the route.
+    const QString why = m_edit->isEnabled()
+                            ? QString()
+                            : QString::fromStdString(m_module.CommandState(cmd::kRouteEdit).why);
+    if (m_edit->toolTip() != why)
+        m_edit->setToolTip(why);
     enable(m_deleteWaypoint, cmd::kWaypointDelete);
     m_ownPosition->setEnabled(m_module.CanInsertOwnPosition());
     m_openDb->setEnabled(bool(m_openChartpoints));

@@ -231,6 +231,7 @@ void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
                 ui.Enable(s.enabled);
                 if (s.check)
                     ui.SetCheck(*s.check);
+                ui.SetWhyDisabled(s.why);
             });
     commands.Add(
         this, cmd::kRouteAttachments.first, cmd::kRouteAttachments.last,

@@ -142,6 +142,9 @@ TEST(ReportDefinition, RefusalsNameTheLineAndWhatWasNotKnown)
         {"page a5 portrait\ncolumn NAME 1 left wrap N\n", "line 1: unknown paper"},
         {"title {Route_Name\ncolumn NAME 1 left wrap N\n", "line 1: a \"{\" without"},
         {"# nothing\n", "the report has no columns"},
+        {"column NAME 1 left wrap N\nlastrow blank DIST\n",
+         "line 2: field \"DIST\" is not a column"},
+        {"column NAME 1 left wrap N\nlastrow empty NAME\n", "line 2: expected blank"},
     };
     for (const auto& [text, expected] : cases) {
         report::CReportDefinition def;

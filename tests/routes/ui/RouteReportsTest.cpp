@@ -18,8 +18,10 @@
 
 #include <cstdlib>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <sstream>
 
 namespace {
 
@@ -222,6 +224,41 @@ TEST(RouteReports, PassagePlanAndTheCustomPair)
         ASSERT_NE(at, std::string::npos) << memo;
         ASSERT_GE(at, 2u);
         EXPECT_EQ(memos.substr(at - 2, 2), "  ") << memos;
+    }
+}
+
+// The destination has no leg after it: its row leaves the leg's passage,
+// course and distance blank rather than print "000" (a course of north) and
+// zeros; the first row keeps them, and the destination keeps its total and
+// distance to go.
+TEST(RouteReports, ThePlansDestinationRowHasNoLeg)
+{
+    App();
+    for (const auto kind : {routes::PlanReportKind::Standard, routes::PlanReportKind::Custom,
+                            routes::PlanReportKind::CustomWithMemos}) {
+        const std::string text = PlanPdfText(kind, "Inlet");
+        const auto lineOf = [&](const char* name) {
+            const std::size_t at = text.find(name);
+            if (at == std::string::npos)
+                return std::string();
+            const std::size_t start = text.rfind('\n', at) + 1;
+            return text.substr(start, text.find('\n', at) - start);
+        };
+        const auto words = [](const std::string& line) {
+            std::vector<std::string> out;
+            std::istringstream in(line);
+            for (std::string w; in >> w;)
+                out.push_back(w);
+            return out;
+        };
+        const std::string first = lineOf("Point Wilson"), last = lineOf("Elliott Bay");
+        ASSERT_FALSE(first.empty() || last.empty()) << text;
+        EXPECT_NE(first.find("0d "), std::string::npos) << first;
+        EXPECT_EQ(last.find("0d 00h 00m"), std::string::npos) << last;
+        const std::vector<std::string> w = words(last);
+        EXPECT_EQ(std::count(w.begin(), w.end(), "000"), 0) << last;
+        // Only the distance to go is 0.00 at the destination.
+        EXPECT_LE(std::count(w.begin(), w.end(), "0.00"), 1) << last;
     }
 }
 
