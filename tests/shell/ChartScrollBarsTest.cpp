@@ -1,8 +1,6 @@
 // The chart windows' scroll bars in the program as it starts, with the sample raster and vector
 // charts: the bar's top is the chart's north, a step down shows more of the south by a pan step,
 // and neither a step nor a drag of the thumb takes the view off the chart.
-#include "shell/Brinevane.h"
-
 #include <QAbstractSlider>
 #include <QScrollBar>
 #include <QTest>
@@ -11,7 +9,6 @@
 #include <string>
 
 #include "FirstStart.h"
-#include "ScriptedPrompt.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
@@ -61,19 +58,10 @@ void Act(QScrollBar* bar, QAbstractSlider::SliderAction action)
 
 TEST(ChartScrollBars, RasterAndVectorChartsScrollTheWayTheBarPoints)
 {
-    brine_test::FirstStartApp();
-    const brine_test::FirstStartHome home;
-    const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
-    brine_test::ScriptedPrompt prompt;
-    QObject owner;
-    brine_test::AcceptDialogsAsTheyCome(&owner);
-    shell::CBrinevane theApp(&prompt);
-    ASSERT_TRUE(theApp.InitApplication());
-    ASSERT_TRUE(theApp.InitInstance({"--sample-media", (bin / ".." / "sample-media").string(),
-                                     "--sample-cells", (bin / ".." / "sample-cells").string()}));
-    ASSERT_NE(theApp.MainFrame(), nullptr);
+    brine_test::FirstStartProgram program(true);
+    ASSERT_TRUE(program.started);
     QTest::qWait(300);
-    auto* charting = brine_test::FindModule<chart::CChartingModule>(*theApp.MainFrame());
+    auto* charting = brine_test::FindModule<chart::CChartingModule>(program.Frame());
     ASSERT_NE(charting, nullptr);
 
     // The raster overview, zoomed in so that it is taller than its window.
@@ -136,8 +124,6 @@ TEST(ChartScrollBars, RasterAndVectorChartsScrollTheWayTheBarPoints)
         EXPECT_NEAR(edge, end == 0 ? north.GetLatitude() : south.GetLatitude(), viewHeight / 10)
             << "thumb at " << end;
     }
-
-    theApp.ExitInstance();
 }
 
 }   // namespace

@@ -1,7 +1,5 @@
 // The NMEA replay's line on the message bar, in the program as it starts: while a file replays,
 // the share read and the file's name on the bar follow the replay, second by second.
-#include "shell/Brinevane.h"
-
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -11,7 +9,6 @@
 #include <string>
 
 #include "FirstStart.h"
-#include "ScriptedPrompt.h"
 #include "app/MsgBar.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "shell/MainFrame.h"
@@ -31,22 +28,13 @@ int ShareShown(const app::CMsgBar& bar)
 
 TEST(ReplayProgress, TheBarFollowsTheShareRead)
 {
-    brine_test::FirstStartApp();
-    const brine_test::FirstStartHome home;
-    ASSERT_GE(home.master, 0);
-    const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
-    brine_test::ScriptedPrompt prompt;
-    QObject owner;
-    brine_test::AcceptDialogsAsTheyCome(&owner);
-    shell::CBrinevane theApp(&prompt);
-    ASSERT_TRUE(theApp.InitApplication());
-    ASSERT_TRUE(theApp.InitInstance({"--sample-media", (bin / ".." / "sample-media").string()}));
-    ASSERT_NE(theApp.MainFrame(), nullptr);
-    shell::CMainFrame& frame = *theApp.MainFrame();
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
     QTest::qWait(300);
 
     // About six seconds of text at 600 characters a second, none of it a position.
-    const std::filesystem::path file = home.folder / "walk.nmea";
+    const std::filesystem::path file = program.home.folder / "walk.nmea";
     {
         std::ofstream out(file, std::ios::binary);
         for (int i = 0; i < 90; ++i)
@@ -62,8 +50,6 @@ TEST(ReplayProgress, TheBarFollowsTheShareRead)
     }
     EXPECT_GE(shares.size(), 3U) << "shown: " << frame.MsgBar()->DisplayText();
     EXPECT_GE(shares.empty() ? 0 : *shares.rbegin(), 40);
-
-    theApp.ExitInstance();
 }
 
 }   // namespace
