@@ -310,6 +310,26 @@ bool IsReadOnlyPath(const fs::path& path)
     return existing.empty() || ::access(existing.c_str(), W_OK) != 0;
 }
 
+std::string WhyNoFolderAt(const fs::path& path)
+{
+    std::error_code ec;
+    const fs::path whole = WithoutTrailingSeparator(path);
+    if (fs::exists(whole, ec))
+        return fs::is_directory(whole, ec) ? std::string()
+                                           : path.string() + " is a file, not a folder.";
+    fs::path existing = whole.parent_path();
+    while (!existing.empty() && !fs::exists(existing, ec) && existing != existing.parent_path())
+        existing = existing.parent_path();
+    if (existing.empty() || !fs::exists(existing, ec))
+        return {};   // a relative path with nothing of it there yet: made below the current folder
+    if (!fs::is_directory(existing, ec))
+        return path.string() + " cannot be made there: " + existing.string() + " is a file.";
+    if (::access(existing.c_str(), W_OK) != 0)
+        return path.string() + " cannot be made there: " + existing.string() +
+               " cannot be written.";
+    return {};
+}
+
 bool DeleteFilesByMask(const fs::path& maskPath)
 {
     const std::string mask = maskPath.filename().string();

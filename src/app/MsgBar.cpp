@@ -96,6 +96,21 @@ bool CMsgBar::SetMessageActive(MsgHandle handle, std::uint16_t activeCount, bool
     return true;
 }
 
+bool CMsgBar::SetMessageText(MsgHandle handle, std::string_view text, bool refresh)
+{
+    if (!Owns(handle))
+        return false;
+    if (handle->text == text)
+        return true;
+    handle->text = std::string(text);
+    if (handle->activeCount > 0) {
+        m_layoutNeeded = true;
+        if (refresh)
+            Refresh();
+    }
+    return true;
+}
+
 bool CMsgBar::SetMessageFlag(MsgHandle handle, bool clearable)
 {
     if (!Owns(handle))

@@ -84,6 +84,9 @@ public:
     bool RemoveMessage(MsgHandle& handle, bool refresh);
     bool IsMessageActive(MsgHandle handle) const;
     bool SetMessageActive(MsgHandle handle, std::uint16_t activeCount, bool refresh);
+    // A new text for a registered message; a shown one is laid out again (a
+    // bar the user collapsed stays collapsed: a changed text is no new message).
+    bool SetMessageText(MsgHandle handle, std::string_view text, bool refresh);
     bool SetMessageFlag(MsgHandle handle, bool clearable);
     bool SetMessageExpiry(MsgHandle handle, CWarningMsg::WallTime expiry);
     bool SetMessageTimeout(MsgHandle handle, std::chrono::seconds span);

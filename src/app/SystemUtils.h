@@ -108,6 +108,10 @@ bool CreateFolderPath(const std::filesystem::path& path);
 std::filesystem::path GetExistingAncestor(const std::filesystem::path& path);
 // True for an empty path and for one whose nearest existing folder cannot be written.
 bool IsReadOnlyPath(const std::filesystem::path& path);
+// Why no folder can be had at `path`, as a sentence naming it: it is a file, a file
+// stands in its way, or the nearest existing folder cannot be written; empty when it
+// is a folder or can be made.
+std::string WhyNoFolderAt(const std::filesystem::path& path);
 // Wildcard match of a file name: '*' any run, '?' any one character, case ignored;
 // "*.*" matches names without a dot too, as the system's file masks do.
 bool MatchFileMask(std::string_view name, std::string_view mask);

@@ -142,7 +142,9 @@ public:
     virtual bool ZoomOut() { return false; }
     virtual bool OnViewSize(int /*width*/, int /*height*/) { return true; }
     virtual bool CentreOnPosition(const geo::CPosition&, bool /*flag*/) { return false; }
-    // Scroll-bar position 0..100 of the chart, -1 when the kind has none.
+    // Scroll-bar position 0..100 of the chart as the bar shows it (0 its west
+    // or north edge, 100 its east or south one); a request of -1 asks without
+    // moving and is answered -1 when the kind has no scroll bar.
     virtual int OnHScroll(int /*request*/) { return -1; }
     virtual int OnVScroll(int /*request*/) { return -1; }
     virtual int PanHorizontal(int /*step*/) { return 0; }

@@ -1,5 +1,6 @@
 #include "chartpoints/ChartpointOptions.h"
 
+#include "app/SystemUtils.h"
 #include "chartpoints/ChartpointModule.h"
 
 #include <filesystem>
@@ -46,16 +47,15 @@ std::vector<app::CFieldError> CChartpointOptionsModel::Validate() const
     const std::pair<const char*, const std::string*> folders[] = {
         {"databaseFolder", &m_values.dataFolder},
         {"attachmentsFolder", &m_values.attachmentsFolder}};
+    // Each folder is made on apply when missing: here it must be one that can be.
     for (const auto& [field, folder] : folders) {
-        std::error_code ec;
-        const std::filesystem::path path(*folder);
         if (folder->empty())
             errors.push_back(
                 {field, std::string(field == std::string("databaseFolder") ? "Database folder"
                                                                            : "Attachments folder") +
                             ": a folder is needed."});
-        else if (std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec))
-            errors.push_back({field, *folder + " is a file, not a folder."});
+        else if (std::string why = app::WhyNoFolderAt(*folder); !why.empty())
+            errors.push_back({field, std::move(why)});
     }
     if (m_values.sizeMode < 0 || m_values.sizeMode > 2)
         errors.push_back({"overlaySize", "Overlay Size is Small, Medium or Large."});

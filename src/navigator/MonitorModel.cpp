@@ -361,6 +361,13 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
             static_cast<int>(hms.seconds().count()));
         t.date = when.FormatDate(true);
         t.time = when.FormatTime(false);
+    } else if (has && snapshot.fixTimeOfDayUtc) {
+        // A fix without a date: its time, the date as it last stood.
+        const std::chrono::hh_mm_ss hms{*snapshot.fixTimeOfDayUtc % std::chrono::days(1)};
+        t.time = app::CDateTimeEx(2000, 1, 1, static_cast<int>(hms.hours().count()),
+                                  static_cast<int>(hms.minutes().count()),
+                                  static_cast<int>(hms.seconds().count()))
+                     .FormatTime(false);
     } else if (!has) {
         t.date.clear();
         t.time.clear();

@@ -26,6 +26,9 @@ struct CNavSnapshot {
     PositionSourceKind source = PositionSourceKind::None;
     // UTC of the fix as the instrument gave it (time and date); absent when unknown.
     std::optional<std::chrono::system_clock::time_point> fixTimeUtc;
+    // The UTC time of day of this cycle's NMEA fix when no date came with it
+    // (GLL, GGA): the monitor shows the time, not an older fix's.
+    std::optional<std::chrono::seconds> fixTimeOfDayUtc;
     // Course and speed over ground, heading, speed through the water, depth in
     // metres; nmea::kNoValue when unset.
     double cog = nmea::kNoValue;

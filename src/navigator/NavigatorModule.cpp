@@ -417,6 +417,8 @@ void CNavigatorModule::RefreshNavigation()
         m_nmeaPositionSeen = m_nmeaPositionSeen || !m_source.IsDrOn();
         snap->position = acq.position;
         snap->fixTimeUtc = acq.fixTimeUtc;
+        if (!acq.fixTimeUtc)
+            snap->fixTimeOfDayUtc = acq.fixTimeOfDayUtc;
     } else {
         snap->position = previous->position;
         snap->fixTimeUtc = previous->fixTimeUtc;

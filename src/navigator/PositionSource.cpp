@@ -119,6 +119,9 @@ CAcquisition CPositionSource::Refresh()
     if (fix.source == nmea::FixSource::DR) {
         result.fixTimeUtc = fix.utc;
     } else if (fix.utcTime) {
+        const nmea::CNMEATimeOfDay t = nmea::NmeaTimeToHMS(*fix.utcTime);
+        result.fixTimeOfDayUtc = std::chrono::hours(t.hours) + std::chrono::minutes(t.minutes) +
+                                 std::chrono::seconds(t.seconds);
         double date = fix.date.value_or(nmea::kNoValue);
         if (!fix.date && m_gps != nullptr && m_gps[item::Date].IsValid())
             date = m_gps[item::Date].GetDouble();

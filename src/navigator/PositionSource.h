@@ -61,6 +61,8 @@ struct CAcquisition {
     geo::CPosition position;   // valid when acquired
     PositionSourceKind source = PositionSourceKind::None;
     std::optional<std::chrono::system_clock::time_point> fixTimeUtc;
+    // The instrument's UTC time of day of an NMEA fix, also when no date goes with it.
+    std::optional<std::chrono::seconds> fixTimeOfDayUtc;
 };
 
 class CPositionSource {

@@ -107,7 +107,7 @@ bool CSimulationModule::OnFinished(std::uint64_t generation)
     default: break;
     }
     if (!reason.empty() && m_bar != nullptr && m_failure != nullptr) {
-        m_failure->text = reason;
+        m_bar->SetMessageText(m_failure, reason, true);
         m_bar->SetMessageTimeout(m_failure, std::chrono::seconds(60));
         m_bar->SetMessageActive(m_failure, 1, true);
     }
@@ -149,11 +149,7 @@ void CSimulationModule::UpdateProgress()
 {
     if (m_bar == nullptr || m_message == nullptr || !m_replay.IsRunning())
         return;
-    std::string text = StatusText();
-    if (text != m_message->text) {
-        m_message->text = std::move(text);
-        m_bar->Refresh();
-    }
+    m_bar->SetMessageText(m_message, StatusText(), true);
 }
 
 void CSimulationModule::ShowMessage(bool on)
@@ -161,7 +157,7 @@ void CSimulationModule::ShowMessage(bool on)
     if (m_bar == nullptr || m_message == nullptr)
         return;
     if (!on)
-        m_message->text = kMessageText;
+        m_bar->SetMessageText(m_message, kMessageText, false);
     m_bar->SetMessageActive(m_message, on ? 1 : 0, true);
     if (on)
         UpdateProgress();

@@ -1192,7 +1192,10 @@ void CMainFrame::ShowTechSupport()
 {
     if (m_techSupportDlg)
         return;
-    m_techSupportDlg = new app::CTechSuppDLG(this);
+    m_techSupportDlg = new app::CTechSuppDLG(this, [this](const std::string& text) {
+        m_services.prompt->Ask(text, "Brinevane", platform::PromptIcon::Exclamation,
+                               platform::PromptButtons::Ok);
+    });
     m_techSupportDlg->show();
 }
 

@@ -155,6 +155,37 @@ TEST(NavigationCycle, PositionLostAndRegained)
     EXPECT_EQ(c.log.Count("EPFS reception re-established"), 1);
 }
 
+// A GPS whose fixes carry a time and no date (GLL) after one that sent dates
+// (RMC): the monitor shows the new fixes' time, not the old source's.
+TEST(NavigationCycle, TheTimeShownIsTheNewestFixsWithoutADate)
+{
+    Cycle c;
+    for (const std::string& line : navtest::ReadLines(BRINE_NMEA_CAPTURES "/capture-06.nmea")) {
+        c.gps.parser.ParseLine(line);
+        if (line.find("RMC") != std::string::npos) {
+            c.Pass();
+            c.clock.Advance(1s);
+        }
+    }
+    EXPECT_EQ(c.nav.Monitor().Texts().time.substr(0, 8), "19:41:19");
+    for (int s = 0; s < 30; ++s) {   // the receiver is changed: DR meanwhile
+        c.clock.Advance(1s);
+        c.Pass();
+    }
+    std::string last;
+    for (const std::string& line : navtest::ReadLines(BRINE_NMEA_CAPTURES "/capture-04.nmea")) {
+        c.gps.parser.ParseLine(line);
+        if (line.rfind("$ECGLL", 0) == 0) {
+            c.Pass();
+            c.clock.Advance(1s);
+            last = line.substr(line.find(",E,") + 3, 6);   // hhmmss
+        }
+    }
+    ASSERT_EQ(c.nav.Snapshot()->source, PositionSourceKind::NMEA);
+    const std::string want = last.substr(0, 2) + ":" + last.substr(2, 2) + ":" + last.substr(4, 2);
+    EXPECT_EQ(c.nav.Monitor().Texts().time.substr(0, 8), want);
+}
+
 // Ten minutes of DR at cycles of 1 to 1.5 s, each course and speed against
 // GeographicLib's rhumb line over the seconds since the last fix.
 TEST(NavigationCycle, DeadReckoningFollowsTheRhumbLine)

@@ -23,8 +23,11 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
+#include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "shell/Brinevane.h"
 #include "shell/MainFrame.h"
 
 namespace brine_test {
@@ -185,6 +188,31 @@ struct FirstStartHome {
     int master = -1;
     int slave = -1;
     char slaveName[128] = {};
+};
+
+// The program on a first start's home as the run script starts it: the sample chart media and,
+// when asked, the sample vector cells; the dialogs it opens are accepted as they come.
+struct FirstStartProgram {
+    explicit FirstStartProgram(bool withCells = false)
+    {
+        AcceptDialogsAsTheyCome(&owner);
+        const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
+        std::vector<std::string> args{"--sample-media", (bin / ".." / "sample-media").string()};
+        if (withCells)
+            args.insert(args.end(), {"--sample-cells", (bin / ".." / "sample-cells").string()});
+        started = app.InitApplication() && app.InitInstance(args) && app.MainFrame() != nullptr;
+    }
+    ~FirstStartProgram() { app.ExitInstance(); }
+    FirstStartProgram(const FirstStartProgram&) = delete;
+    FirstStartProgram& operator=(const FirstStartProgram&) = delete;
+    shell::CMainFrame& Frame() const { return *app.MainFrame(); }
+
+    QApplication& qapp = FirstStartApp();
+    FirstStartHome home;
+    ScriptedPrompt prompt;
+    QObject owner;
+    shell::CBrinevane app{&prompt};
+    bool started = false;
 };
 
 }   // namespace brine_test

@@ -482,6 +482,19 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
                   "Unable to open the manual " + (BinDir() / "Brinevane.pdf").string());
     frame.Action(cmd::kHelpContents)->trigger();
     EXPECT_TRUE(prompt.Done());
+    // Help > Technical Support's Mail with no program to write e-mail names the address.
+    frame.Action(cmd::kTechSupport)->trigger();
+    QPushButton* mail = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == "How to Get Technical Support")
+            for (QPushButton* b : w->findChildren<QPushButton*>())
+                if (b->text() == "Mail")
+                    mail = b;
+    ASSERT_NE(mail, nullptr);
+    prompt.Expect(platform::PromptAnswer::Ok, "support@quorwick.example");
+    mail->click();
+    EXPECT_TRUE(prompt.Done());
+    mail->window()->close();
 
     theApp.ExitInstance();
 }

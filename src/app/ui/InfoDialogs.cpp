@@ -68,7 +68,8 @@ CCreditsDlg::CCreditsDlg(QWidget* parent) : QDialog(parent)
     layout->addWidget(ok, 0, Qt::AlignCenter);
 }
 
-CTechSuppDLG::CTechSuppDLG(QWidget* parent) : QDialog(parent)
+CTechSuppDLG::CTechSuppDLG(QWidget* parent, std::function<void(const std::string&)> tell)
+    : QDialog(parent)
 {
     setObjectName("TechnicalSupport");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -84,8 +85,14 @@ CTechSuppDLG::CTechSuppDLG(QWidget* parent) : QDialog(parent)
     layout->addLayout(form);
     auto* row = new QHBoxLayout;
     auto* mailButton = new QPushButton("Mail", this);
-    connect(mailButton, &QPushButton::clicked, this,
-            [] { QDesktopServices::openUrl(QUrl(MailLink())); });
+    // A machine with no e-mail program set up says nothing itself: the user
+    // is told, with the address to write to.
+    connect(mailButton, &QPushButton::clicked, this, [tell = std::move(tell)] {
+        if (!QDesktopServices::openUrl(QUrl(MailLink())) && tell)
+            tell("Unable to start a program to write e-mail: none is set up on this "
+                 "computer.\nPlease write to " +
+                 SupportAddress().toStdString() + ".");
+    });
     auto* ok = new QPushButton("&OK", this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);

@@ -6,6 +6,9 @@
 #include <QDateTime>
 #include <QDialog>
 
+#include <functional>
+#include <string>
+
 class QLabel;
 
 namespace app {
@@ -27,7 +30,9 @@ public:
 class CTechSuppDLG final : public QDialog {
     Q_OBJECT
 public:
-    explicit CTechSuppDLG(QWidget* parent);
+    // `tell` shows a message to the user: Mail uses it when the desktop has no
+    // program to write e-mail.
+    explicit CTechSuppDLG(QWidget* parent, std::function<void(const std::string&)> tell = {});
     static QString SupportAddress();
     // "mailto:" and the address shown.
     static QString MailLink();

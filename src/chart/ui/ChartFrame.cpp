@@ -68,8 +68,9 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
     setWidget(m_inner);
 
     connect(m_view, &CChartView::resized, this, &CChartFrame::SyncScrollBars);
-    connect(m_hScroll, &QScrollBar::valueChanged, this, [this](int v) { OnScroll(true, v); });
-    connect(m_vScroll, &QScrollBar::valueChanged, this, [this](int v) { OnScroll(false, v); });
+    for (QScrollBar* bar : {m_hScroll, m_vScroll})
+        connect(bar, &QScrollBar::actionTriggered, this,
+                [this, bar](int action) { OnScrollAction(bar, action); });
     connect(&document, &app::CDocument::closing, this, [this] {
         m_documentClosed = true;
         close();
@@ -166,25 +167,43 @@ void CChartFrame::SyncScrollBars()
         m_vScroll->hide();
         return;
     }
-    m_syncing = true;
-    const int h = doc->OnHScroll(kNoPosition);
-    const int v = doc->OnVScroll(kNoPosition);
-    m_hScroll->setValue(std::max(h, 0));
-    m_vScroll->setValue(std::max(v, 0));
+    // Setting the value emits no action: only the user's actions move the chart.
+    m_hScroll->setValue(std::max(doc->OnHScroll(kNoPosition), 0));
+    m_vScroll->setValue(std::max(doc->OnVScroll(kNoPosition), 0));
     m_hScroll->show();
     m_vScroll->show();
-    m_syncing = false;
 }
 
-void CChartFrame::OnScroll(bool horizontal, int value)
+void CChartFrame::OnScrollAction(QScrollBar* bar, int action)
 {
     chart::CChartDoc* doc = GetChartDoc();
-    if (m_syncing || !doc)
+    if (!doc)
         return;
-    if (horizontal)
-        doc->OnHScroll(value);
-    else
-        doc->OnVScroll(value);
+    const bool across = bar == m_hScroll;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: across ? doc->PanRight() : doc->PanDown(); break;
+    case QAbstractSlider::SliderSingleStepSub: across ? doc->PanLeft() : doc->PanUp(); break;
+    case QAbstractSlider::SliderPageStepAdd:
+        across ? doc->PanRightLarge() : doc->PanDownLarge();
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        across ? doc->PanLeftLarge() : doc->PanUpLarge();
+        break;
+    case QAbstractSlider::SliderToMinimum:
+    case QAbstractSlider::SliderToMaximum:
+    case QAbstractSlider::SliderMove:
+        // The documents take and give positions as the bar shows them:
+        // 0 the west or north edge of the chart, 100 the east or south one.
+        across ? doc->OnHScroll(bar->sliderPosition()) : doc->OnVScroll(bar->sliderPosition());
+        break;
+    default: return;
+    }
+    m_view->InvalidateChart();
+    // The bar shows where the chart went; a drag keeps the thumb under the pointer.
+    if (action != QAbstractSlider::SliderMove) {
+        const int at = across ? doc->OnHScroll(kNoPosition) : doc->OnVScroll(kNoPosition);
+        bar->setSliderPosition(std::max(at, 0));
+    }
 }
 
 chart::CWindowPlacement CChartFrame::GetPlacement() const

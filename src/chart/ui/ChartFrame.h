@@ -89,7 +89,9 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void OnScroll(bool horizontal, int value);
+    // A scroll-bar action: the arrows and the bar beside the thumb pan by the
+    // small and large pan steps; a moved thumb takes the chart to its place.
+    void OnScrollAction(QScrollBar* bar, int action);
 
     int m_state;
     QPointer<CChartDocument> m_document;
@@ -101,7 +103,6 @@ private:
     CChartView* m_view = nullptr;
     QScrollBar* m_hScroll = nullptr;
     QScrollBar* m_vScroll = nullptr;
-    bool m_syncing = false;
 };
 
 }   // namespace chart

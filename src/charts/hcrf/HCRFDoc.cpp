@@ -858,30 +858,27 @@ int CHCRFDoc::OnHScroll(int request)
 {
     const geo::IntRect client = ClientArea();
     return ScrollBarAlong(m_scroll.x, double(ActiveData().TilesAcross()) * TileSize(),
-                          client.right - client.left, request, false);
+                          client.right - client.left, request);
 }
 
 int CHCRFDoc::OnVScroll(int request)
 {
     const geo::IntRect client = ClientArea();
     return ScrollBarAlong(m_scroll.y, double(ActiveData().TilesDown()) * TileSize(),
-                          client.bottom - client.top, request, true);
+                          client.bottom - client.top, request);
 }
 
-int CHCRFDoc::ScrollBarAlong(int& scroll, double pictureSize, int viewSize, int request,
-                             bool fromFarEnd)
+int CHCRFDoc::ScrollBarAlong(int& scroll, double pictureSize, int viewSize, int request)
 {
     const double range = std::max(1.0, pictureSize - viewSize);
     if (request < 0) {
         if (scroll == 0 && pictureSize <= viewSize)
             return -1;
-        const double at = scroll / range;
-        return int((fromFarEnd ? 1.0 - at : at) * 100);
+        return int(scroll / range * 100);
     }
     m_savedScroll = m_scroll;
     m_autoCentred = false;
-    const double at = request * 0.01;
-    scroll = int((fromFarEnd ? 1.0 - at : at) * range);
+    scroll = int(request * 0.01 * range);
     InvalidateChart();
     return 1;
 }

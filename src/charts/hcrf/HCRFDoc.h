@@ -234,10 +234,10 @@ private:
     std::optional<geo::CPosition> PositionAtClientPoint(geo::IntPoint client);
     std::optional<geo::CPosition> PositionAtViewCentre();
     void ClampScroll();
-    // One axis of a pan or a scroll bar (the vertical bar's percentage counts
-    // from the picture's far end); `scroll` is that axis of m_scroll.
+    // One axis of a pan or a scroll bar (the bar's percentage counts from the
+    // picture's left or top, as the bar shows it); `scroll` is that axis of m_scroll.
     int PanAlong(int& scroll, int pictureSize, int viewSize, int step);
-    int ScrollBarAlong(int& scroll, double pictureSize, int viewSize, int request, bool fromFarEnd);
+    int ScrollBarAlong(int& scroll, double pictureSize, int viewSize, int request);
     void SetScaleMessages();
     void ChartChanged(bool zoomed);
     std::filesystem::path ChartFile(std::string_view extension) const;

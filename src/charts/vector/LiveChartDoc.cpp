@@ -1,6 +1,7 @@
 #include "charts/vector/LiveChartDoc.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <filesystem>
 
@@ -168,6 +169,63 @@ bool CLiveChartDoc::CentreOnPosition(const geo::CPosition& position, bool stay)
         return OpenFolioChart(covering->name, nw, se) != nullptr;
     CBlankChartDoc::CentreOnPosition(position, stay);
     return true;
+}
+
+namespace {
+
+// One axis of the scroll bars over the chart: `from` is the edge the bar
+// starts at (west, north), `to` the other; `viewFrom` and `viewTo` the view's
+// edges on that axis. Answers the bar position, or -1 (view as wide as the chart);
+// for a request, the view's new middle on that axis.
+struct ScrollAxis {
+    double from, to, viewFrom, viewTo;
+
+    int Position() const
+    {
+        const double chart = std::abs(to - from);
+        const double view = std::abs(viewTo - viewFrom);
+        if (view >= chart)
+            return -1;
+        const double at = std::abs(viewFrom - from) * 100.0 / (chart - view);
+        return static_cast<int>(std::clamp(at, 0.0, 100.0));
+    }
+    double MiddleFor(int position) const
+    {
+        const double sign = to >= from ? 1.0 : -1.0;
+        const double chart = std::abs(to - from);
+        const double view = std::abs(viewTo - viewFrom);
+        return from + sign * (view / 2 + (chart - view) * std::clamp(position, 0, 100) / 100.0);
+    }
+};
+
+}   // namespace
+
+int CLiveChartDoc::OnHScroll(int position)
+{
+    if (!m_file)
+        return CBlankChartDoc::OnHScroll(position);
+    const Span shown = Shown();
+    const ScrollAxis axis{WholeNorthWest().GetLongitude(), WholeSouthEast().GetLongitude(),
+                          shown.west, shown.east};
+    if (position == kScrollQuery)
+        return axis.Position();
+    CBlankChartDoc::CentreOnPosition(
+        geo::CPosition((shown.north + shown.south) / 2, axis.MiddleFor(position)), true);
+    return position;
+}
+
+int CLiveChartDoc::OnVScroll(int position)
+{
+    if (!m_file)
+        return CBlankChartDoc::OnVScroll(position);
+    const Span shown = Shown();
+    const ScrollAxis axis{WholeNorthWest().GetLatitude(), WholeSouthEast().GetLatitude(),
+                          shown.north, shown.south};
+    if (position == kScrollQuery)
+        return axis.Position();
+    CBlankChartDoc::CentreOnPosition(
+        geo::CPosition(axis.MiddleFor(position), (shown.west + shown.east) / 2), true);
+    return position;
 }
 
 chart::CChartDoc* CLiveChartDoc::AutoscrollToPosition(const geo::CPosition& position)

@@ -70,6 +70,12 @@ public:
     // round the position takes this window's place (unless `stay` is set,
     // when the view moves there on this chart); false when no chart covers it.
     bool CentreOnPosition(const geo::CPosition& position, bool stay) override;
+    // The scroll bars span this chart, not the world: a position p centres the
+    // view where it shows the part p per cent of the way from the chart's west
+    // (north) edge to its east (south) one; asking answers where the view is,
+    // or -1 when it shows the chart's whole width (height).
+    int OnHScroll(int position) override;
+    int OnVScroll(int position) override;
     // The largest-scale folio chart covering a view of this size round the
     // vessel takes this window's place, showing that area, when its scale is
     // larger than this chart's or the vessel has left this chart; otherwise

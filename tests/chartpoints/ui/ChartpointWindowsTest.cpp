@@ -231,6 +231,15 @@ TEST_F(ChartpointWindowsTest, OptionsPageSwitchesPaletteAndOk)
     const auto errors = page.M().Validate();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].field, "databaseFolder");
+    // So is one that cannot be made because a file stands in its path: OK says why, before
+    // anything is applied.
+    const fs::path blocked = dir / "plain.txt" / "Chartpoints";
+    folder->setText(QString::fromStdString(blocked.string()));
+    ASSERT_FALSE(page.ControlsToModel());
+    const auto blockedErrors = page.M().Validate();
+    ASSERT_EQ(blockedErrors.size(), 1u);
+    EXPECT_EQ(blockedErrors[0].message, blocked.string() + " cannot be made there: " +
+                                            (dir / "plain.txt").string() + " is a file.");
     app::SetProgramPalettes(nullptr);
 }
 
