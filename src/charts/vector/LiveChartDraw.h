@@ -37,9 +37,9 @@ public:
     geo::IntPoint ToPoint(std::int32_t lonUnits, std::int32_t latUnits) const
     {
         const double lon = lonUnits * 1e-7, lat = latUnits * 1e-7;
-        double d = lon - m_west;
-        if (m_wraps && lon < 0.0)
-            d += 360.0;
+        // Across the date line west longitudes go on past 180 (chosen
+        // without a branch: points of both signs come mixed).
+        const double d = lon - m_west + (m_wraps && lon < 0.0 ? 360.0 : 0.0);
         return {Pixel(m_left, d * m_xPerDegree), Pixel(m_top, (m_north - lat) * m_yPerDegree)};
     }
     // The shown area in 1e-7 degree, for the grid index.
