@@ -17,6 +17,13 @@ namespace charts {
 // with it, as chart scales are for a standard display.
 inline constexpr double kNominalPixelMetres = 0.00028;
 
+// Degrees east from `west` to `east`, across the date line when the chart
+// crosses it and `west` is not west of `east`.
+inline double LongitudeSpan(double west, double east, bool crossesDateLine)
+{
+    return crossesDateLine && west >= east ? east - west + 360.0 : east - west;
+}
+
 // The vector base's linear mapping of positions to view pixels, computed once
 // per drawing: the same arithmetic as CVectorChartDoc::PositionToPoint, so the
 // chart and the overlays placed through it meet.
@@ -30,15 +37,10 @@ public:
     geo::IntPoint ToPoint(std::int32_t lonUnits, std::int32_t latUnits) const
     {
         const double lon = lonUnits * 1e-7, lat = latUnits * 1e-7;
-        double d = lon - m_west;
-        double span = m_east - m_west;
-        if (m_crosses && m_west >= m_east) {
-            span += 360.0;
-            if (lon < 0.0)
-                d += 360.0;
-        }
-        return {Pixel(m_left, d / span * m_width),
-                Pixel(m_top, (m_north - lat) / (m_north - m_south) * m_height)};
+        // Across the date line west longitudes go on past 180 (chosen
+        // without a branch: points of both signs come mixed).
+        const double d = lon - m_west + (m_wraps && lon < 0.0 ? 360.0 : 0.0);
+        return {Pixel(m_left, d * m_xPerDegree), Pixel(m_top, (m_north - lat) * m_yPerDegree)};
     }
     // The shown area in 1e-7 degree, for the grid index.
     vengine::VBounds Area() const;
@@ -60,6 +62,11 @@ private:
     bool m_crosses = false;
     double m_north = 0, m_west = 0, m_south = 0, m_east = 0;
     double m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    // Pixels per degree east and south, taken once (a multiplication per
+    // point instead of a division); the view runs across the date line when
+    // `m_wraps`.
+    bool m_wraps = false;
+    double m_xPerDegree = 0, m_yPerDegree = 0;
 };
 
 // Colour indices into the 16 vector colours.

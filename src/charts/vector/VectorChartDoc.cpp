@@ -7,6 +7,7 @@
 #include "app/StringUtils.h"
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
+#include "charts/vector/LiveChartDraw.h"
 #include "geo/DatumInfo.h"
 #include "geo/NavMaths.h"
 
@@ -44,14 +45,12 @@ bool CVectorChartDoc::PositionToPoint(const geo::CPosition& position, geo::IntPo
     const double east = se.GetLongitude();
     const double lon = position.GetLongitude();
     double d = lon - west;
-    double span = east - west;
-    if (m_crossesDateLine && west >= east) {
-        span += 360.0;
-        if (lon < 0.0)
-            d += 360.0;
-    }
-    const double x = r.left + std::trunc(d / span * w);
-    const double y = r.top + std::trunc((north - position.GetLatitude()) / (north - south) * h);
+    if (m_crossesDateLine && west >= east && lon < 0.0)
+        d += 360.0;
+    // Pixels per degree taken first, as CLinearProjection takes them, so the
+    // chart and what is placed on it meet to the pixel.
+    const double x = r.left + std::trunc(d * (w / LongitudeSpan(west, east, m_crossesDateLine)));
+    const double y = r.top + std::trunc((north - position.GetLatitude()) * (h / (north - south)));
     if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 2e9 || std::fabs(y) > 2e9)
         return false;
     point = {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};

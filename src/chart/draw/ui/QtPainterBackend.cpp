@@ -2,6 +2,8 @@
 
 #include "chart/draw/ui/TextWidthCache.h"
 
+#include "chart/draw/ThinLines.h"
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -316,7 +318,13 @@ void CQtPainterBackend::Dots(std::span<const IntPoint> points, IntPoint reach)
 
 void CQtPainterBackend::Polyline(std::span<const IntPoint> points)
 {
-    if (points.size() >= 2)
+    if (points.size() < 2)
+        return;
+    IntRect clip;
+    const CPixelView pixels = ThinLinePixels(clip);
+    if (pixels.IsValid())
+        DrawThinLines(pixels, clip, points, false, app::ColourToPixel(FromQColor(m_qpen.color())));
+    else
         m_painter->drawPolyline(ToQPolygon(points));
 }
 
@@ -407,6 +415,22 @@ void CQtPainterBackend::Polygons(std::span<const IntPoint> shape, std::span<cons
 
 void CQtPainterBackend::PolyPolygon(std::span<const IntPoint> points, std::span<const int> counts)
 {
+    // Outlines only, of a plain one-pixel pen: the lines into the pixels,
+    // one ring closed as a polygon is, several each as drawn, as a path of
+    // them is stroked.
+    IntRect clip;
+    const CPixelView pixels = m_qbrush.style() == Qt::NoBrush ? ThinLinePixels(clip) : CPixelView{};
+    if (pixels.IsValid()) {
+        const std::uint32_t pixel = app::ColourToPixel(FromQColor(m_qpen.color()));
+        std::size_t at = 0;
+        for (int n : counts) {
+            if (n >= 2 && at + std::size_t(n) <= points.size())
+                DrawThinLines(pixels, clip, points.subspan(at, std::size_t(n)), counts.size() == 1,
+                              pixel);
+            at += std::size_t(n);
+        }
+        return;
+    }
     // One ring is a polygon; several are one path, filled odd-even so inner
     // rings are holes, built from the points as they are.
     if (counts.size() == 1) {
@@ -428,6 +452,16 @@ void CQtPainterBackend::PolyPolygon(std::span<const IntPoint> points, std::span<
         at += std::size_t(n);
     }
     m_painter->drawPath(path);
+}
+
+CPixelView CQtPainterBackend::ThinLinePixels(IntRect& clip) const
+{
+    // Only on the program's own memory: on a window's or someone else's
+    // painter a line is the painter's own.
+    if (!m_memory.IsValid() || m_qpen.style() != Qt::SolidLine || m_qpen.width() > 1 ||
+        m_qpen.color().alpha() != 255)
+        return {};
+    return PlainPixels(clip);
 }
 
 CPixelView CQtPainterBackend::PlainPixels(IntRect& clip) const

@@ -46,6 +46,10 @@ public:
     void SetTextAlign(unsigned align) override { m_textAlign = align; }
 
     void Line(IntPoint from, IntPoint to) override;
+    // On the program's own memory, a solid opaque one-pixel pen's lines go
+    // straight into the pixels when the fills do (see FillAreas), as
+    // DrawThinLines draws them; so do the outlines PolyPolygon draws with no
+    // brush.
     void Polyline(std::span<const IntPoint> points) override;
     // On the program's own memory with a plain opaque pen and nothing in the
     // way (no clip, transform or raster operation) the dots are written into
@@ -92,6 +96,9 @@ private:
     // paint, when the pixels may be written directly as it would write them;
     // an empty view when not.
     CPixelView PlainPixels(IntRect& clip) const;
+    // The same for lines, on the program's own memory only, when the pen is
+    // a solid opaque one-pixel pen.
+    CPixelView ThinLinePixels(IntRect& clip) const;
 
     CPixelView m_memory;
     std::unique_ptr<QImage> m_image;

@@ -616,3 +616,166 @@ TEST_F(PainterTest, AreasFilledTogetherArePaintersOwnFillsInTurn)
     const chart::AreaFill twoRings[] = {{2, app::RGB(0, 0, 0)}};
     EXPECT_FALSE(dc.FillAreas(points, tooMany, twoRings));
 }
+
+namespace {
+
+// Pixels of `image` not white.
+std::vector<QPoint> Inked(const QImage& image)
+{
+    std::vector<QPoint> inked;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                inked.emplace_back(x, y);
+    return inked;
+}
+
+// Each inked pixel of `image` has one of `other`'s inked pixels in its own
+// place or beside it.
+bool WithinOnePixel(const QImage& image, const QImage& other)
+{
+    const QRgb white = qRgb(255, 255, 255);
+    for (const QPoint& p : Inked(image)) {
+        bool near = false;
+        for (int dy = -1; dy <= 1 && !near; ++dy)
+            for (int dx = -1; dx <= 1 && !near; ++dx) {
+                const QPoint q = p + QPoint(dx, dy);
+                near = other.valid(q) && other.pixel(q) != white;
+            }
+        if (!near)
+            return false;
+    }
+    return true;
+}
+
+}   // namespace
+
+// Lines a few at a time: level, upright, diagonal, steep and shallow ones,
+// within `reach` of the picture's edges.
+std::vector<IntPoint> SomeLines(std::mt19937& random, int reach)
+{
+    std::vector<IntPoint> points;
+    const int n = 2 + int(random() % 5);
+    for (int i = 0; i < n; ++i) {
+        IntPoint p{int(random() % unsigned(100 + 2 * reach)) - reach,
+                   int(random() % unsigned(60 + 2 * reach)) - reach};
+        if (i > 0 && random() % 5 == 0)
+            p.y = points.back().y;
+        else if (i > 0 && random() % 5 == 0)
+            p.x = points.back().x;
+        else if (i > 0 && random() % 5 == 0 && points.back().y >= 17 - reach)
+            p = {points.back().x + 17, points.back().y - 17};
+        else if (i > 0 && random() % 9 == 0)
+            p = points.back();
+        points.push_back(p);
+    }
+    return points;
+}
+
+// On a buffer of its own, white, at `offset`: a polyline, or a ring as a
+// polygon's outline.
+QImage Thin(const std::vector<IntPoint>& points, bool ring, QSize size, IntPoint offset = {})
+{
+    std::vector<IntPoint> moved;
+    for (const IntPoint& p : points)
+        moved.push_back({p.x + offset.x, p.y + offset.y});
+    CBufferDC dc(nullptr, size.width(), size.height());
+    chart::CSelBrush whiteBrush(dc, app::RGB(255, 255, 255));
+    dc.PatBlt({0, 0, size.width(), size.height()}, chart::PatOp::PatCopy);
+    dc.SelectPen(app::RGB(0, 0, 0));
+    if (ring) {
+        dc.SelectBrush(chart::Brush{chart::BrushStyle::Hollow, 0});
+        const int sizes[] = {int(moved.size())};
+        dc.PolyPolygon(moved, sizes);
+    } else {
+        dc.Polyline(moved);
+    }
+    return View(dc).copy();
+}
+
+TEST_F(PainterTest, ThinLinesInMemoryKeepBesideQtsOwnAndEndAsTheyDo)
+{
+    std::mt19937 random(41);
+    for (int round = 0; round < 400; ++round) {
+        const std::vector<IntPoint> points = SomeLines(random, 0);
+        const bool ring = round % 3 == 0;
+        SCOPED_TRACE(testing::Message() << "round " << round << (ring ? ", ring" : ", polyline"));
+        QImage expected(100, 60, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        {
+            QPainter painter(&expected);
+            painter.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+            QPolygon polygon;
+            for (const IntPoint& p : points)
+                polygon << QPoint(p.x, p.y);
+            if (ring)
+                painter.drawPolygon(polygon);
+            else
+                painter.drawPolyline(polygon);
+        }
+        const QImage drawn = Thin(points, ring, {100, 60});
+        EXPECT_TRUE(WithinOnePixel(drawn, expected));
+        EXPECT_TRUE(WithinOnePixel(expected, drawn));
+        // An open path's start, and a single line's end, have Qt's pixels:
+        // drawn or left out by which way the line runs.
+        for (const IntPoint& end : {points.front(), points.back()})
+            if (!ring && (end == points.front() || points.size() == 2) &&
+                expected.valid(end.x, end.y)) {
+                EXPECT_EQ(drawn.pixel(end.x, end.y), expected.pixel(end.x, end.y))
+                    << end.x << "," << end.y;
+            }
+    }
+}
+
+TEST_F(PainterTest, ThinLinesCutAtTheMemorysEdgesKeepTheirPixels)
+{
+    // Lines reaching well off the memory have the pixels inside it that the
+    // same lines have on memory large enough for all of them.
+    std::mt19937 random(5);
+    for (int round = 0; round < 200; ++round) {
+        const std::vector<IntPoint> points = SomeLines(random, 300);
+        const bool ring = round % 3 == 0;
+        SCOPED_TRACE(testing::Message() << "round " << round << (ring ? ", ring" : ", polyline"));
+        const QImage whole = Thin(points, ring, {700, 660}, {300, 300});
+        EXPECT_EQ(Thin(points, ring, {100, 60}), whole.copy(300, 300, 100, 60));
+    }
+    // Far off: no time spent off the memory, and the line across it as a
+    // shorter one on the same course draws it.
+    const std::vector<IntPoint> far = {
+        {50, -4000000}, {50, 4000000}, {-3000000, 20}, {3000000, 50}};
+    const QImage drawn = Thin(far, false, {100, 60});
+    const QImage shorter = Thin({{50, -100}, {50, 100}}, false, {100, 60});
+    for (int y = 0; y < 60; ++y)
+        EXPECT_EQ(drawn.pixel(50, y), shorter.pixel(50, y)) << y;
+    EXPECT_EQ(Inked(drawn).size(), 60u + 100u - 1u);
+}
+
+TEST_F(PainterTest, LinesQtMustDrawAreItsOwn)
+{
+    // Dashed and wide pens are drawn by the painter itself, as is every line
+    // on someone else's painter (DrawingOnAPainterIsPlainQtDrawing).
+    const std::vector<IntPoint> points = {{-10, 5}, {90, 50}, {40, -30}, {5, 55}};
+    auto byQt = [&](const QPen& pen) {
+        QImage image(80, 50, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setPen(pen);
+        QPolygon q;
+        for (const IntPoint& p : points)
+            q << QPoint(p.x, p.y);
+        painter.drawPolyline(q);
+        return image;
+    };
+    auto ours = [&](chart::PenStyle style, int width) {
+        CBufferDC dc(nullptr, 80, 50);
+        chart::CSelBrush whiteBrush(dc, app::RGB(255, 255, 255));
+        dc.PatBlt({0, 0, 80, 50}, chart::PatOp::PatCopy);
+        dc.SelectPen(app::RGB(0, 0, 0), style, width);
+        dc.Polyline(points);
+        return View(dc).copy();
+    };
+    EXPECT_EQ(ours(chart::PenStyle::Dash, 1),
+              byQt(QPen(Qt::black, 1, Qt::DashLine, Qt::FlatCap, Qt::RoundJoin)));
+    EXPECT_EQ(ours(chart::PenStyle::Solid, 3),
+              byQt(QPen(Qt::black, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)));
+}
