@@ -214,6 +214,9 @@ bool CChartpointModule::OpenDatabase(const std::string& given)
 {
     if (!CloseDatabase(false))
         return false;
+    // Temporary databases of a program that was killed or crashed would
+    // otherwise stay in the data folder for good.
+    db::COwnTemporaryTable::RemoveLeftovers(GetDataFolder());
     std::string path = given;
     if (path.empty() && !m_initialDatabase.empty()) {
         path = (fs::path(GetDataFolder()) / m_initialDatabase).string();

@@ -1,5 +1,10 @@
 #include "db/OwnTemporaryTable.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <filesystem>
 
 #include "app/SystemUtils.h"
@@ -8,15 +13,97 @@ namespace fs = std::filesystem;
 
 namespace db {
 
+namespace {
+
+// "~d" + six hexadecimal digits + ".tmp": the placeholders MakeTempFileName
+// makes for us, and nothing else.
+bool IsPlaceholderName(const std::string& name)
+{
+    if (name.size() != 12 || name.compare(0, 2, "~d") != 0 || name.compare(8, 4, ".tmp") != 0)
+        return false;
+    for (std::size_t i = 2; i < 8; ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f')))
+            return false;
+    }
+    return true;
+}
+
+// Opens the placeholder and locks it whole; false when another open file
+// (a live owner) holds it, or it is no longer the file of that name.
+bool HoldPlaceholder(const fs::path& path, platform::CFileDescriptor& fd,
+                     platform::CFileRangeLock& lock)
+{
+    fd = platform::CFileDescriptor(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd.IsOpen() || !lock.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive))
+        return false;
+    struct stat open {
+    }, named{};
+    return ::fstat(fd.Get(), &open) == 0 && open.st_nlink > 0 &&
+           ::lstat(path.c_str(), &named) == 0 && open.st_ino == named.st_ino &&
+           open.st_dev == named.st_dev && S_ISREG(named.st_mode);
+}
+
+// Whether the table at `base` holds no record (or was never written): the
+// header's record count is 0 and no record bytes follow the header. A
+// temporary database with records may be all a crashed session's work was
+// kept in, and is left for the user to open and save.
+bool HoldsNoRecords(const std::string& base)
+{
+    for (const char* ext : {".dbf", ".DBF"}) {
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(base + ext, ec);
+        if (ec)
+            continue;
+        unsigned char header[12] = {};
+        const platform::CFileDescriptor fd(::open((base + ext).c_str(), O_RDONLY | O_CLOEXEC));
+        if (!fd.IsOpen())
+            return false;
+        const ssize_t got = ::pread(fd.Get(), header, sizeof header, 0);
+        if (got < 0)
+            return false;
+        if (got < static_cast<ssize_t>(sizeof header))
+            continue;   // too short to be a table: nothing in it
+        const std::uint32_t count = header[4] | (header[5] << 8U) | (header[6] << 16U) |
+                                    (static_cast<std::uint32_t>(header[7]) << 24U);
+        const std::uint32_t headerLength = header[8] | (header[9] << 8U);
+        if (count != 0 || size > headerLength + 1U)
+            return false;
+    }
+    return true;
+}
+
+void DeleteTableFiles(const std::string& base)
+{
+    std::error_code ec;
+    for (const char* ext : {".dbf", ".dbt", ".mdx", ".DBF", ".DBT", ".MDX"})
+        fs::remove(base + ext, ec);
+    fs::remove_all(base + ".X", ec);
+}
+
+}   // namespace
+
 bool COwnTemporaryTable::Make(const std::string& folder, std::string& path)
 {
-    fs::path placeholder;
-    if (app::MakeTempFileName(folder, "d", placeholder) != 0)
-        return false;
-    m_placeholder = placeholder.string();
-    m_base = (placeholder.parent_path() / placeholder.stem()).string();
-    path = m_base;
-    return true;
+    // Made again in the rare case that another program's sweep took the new
+    // placeholder in the moment before it was locked (the sweep deletes it).
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        fs::path placeholder;
+        if (app::MakeTempFileName(folder, "d", placeholder) != 0)
+            return false;
+        platform::CFileDescriptor fd;
+        platform::CFileRangeLock lock;
+        if (!HoldPlaceholder(placeholder, fd, lock))
+            continue;
+        Release();
+        m_held = std::move(fd);
+        m_lock = std::move(lock);
+        m_placeholder = placeholder.string();
+        m_base = (placeholder.parent_path() / placeholder.stem()).string();
+        path = m_base;
+        return true;
+    }
+    return false;
 }
 
 void COwnTemporaryTable::Release()
@@ -24,6 +111,8 @@ void COwnTemporaryTable::Release()
     std::error_code ec;
     if (!m_placeholder.empty())
         fs::remove(m_placeholder, ec);
+    m_lock.Unlock();
+    m_held.Close();
     m_base.clear();
     m_placeholder.clear();
 }
@@ -32,11 +121,30 @@ void COwnTemporaryTable::Delete()
 {
     if (m_base.empty())
         return;
-    std::error_code ec;
-    for (const char* ext : {".dbf", ".dbt", ".mdx", ".DBF", ".DBT", ".MDX"})
-        fs::remove(m_base + ext, ec);
-    fs::remove_all(m_base + ".X", ec);
+    DeleteTableFiles(m_base);
     Release();
+}
+
+int COwnTemporaryTable::RemoveLeftovers(const std::string& folder)
+{
+    int removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path placeholder = it->path();
+        if (!IsPlaceholderName(placeholder.filename().string()))
+            continue;
+        platform::CFileDescriptor fd;
+        platform::CFileRangeLock lock;
+        const std::string base = (placeholder.parent_path() / placeholder.stem()).string();
+        if (!HoldPlaceholder(placeholder, fd, lock) || !HoldsNoRecords(base))
+            continue;
+        // The placeholder goes last, still locked, so no other sweep or
+        // owner meets a half-deleted set under a free name.
+        DeleteTableFiles(base);
+        if (::unlink(placeholder.c_str()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 }   // namespace db

@@ -2,12 +2,17 @@
 
 #include <string>
 
+#include "platform/Files.h"
+
 namespace db {
 
 // A temporary database a module made for itself: "~d" + unique characters in
-// a data folder, held by its ".tmp" placeholder. Only its own files are ever
-// deleted, by their base name: a shared data folder also holds other
-// stations' temporaries.
+// a data folder, held by its ".tmp" placeholder. The placeholder stays open
+// and locked while the module holds the database, so a program that was
+// killed is told from one still running: the next start removes the empty
+// ones the killed one left (RemoveLeftovers). Only such sets are ever deleted, by
+// their base name: a shared data folder also holds other stations'
+// temporaries, which their live owners hold locked.
 class COwnTemporaryTable {
 public:
     // Makes a new placeholder in `folder`; true with the database's base path
@@ -23,9 +28,17 @@ public:
     // folder and its placeholder.
     void Delete();
 
+    // Deletes the temporary databases in `folder` whose placeholder no live
+    // program holds (their owner was killed or crashed) and whose table holds
+    // no record; one with records is left for the user to open and save.
+    // Returns how many were deleted.
+    static int RemoveLeftovers(const std::string& folder);
+
 private:
     std::string m_base;
     std::string m_placeholder;
+    platform::CFileDescriptor m_held;
+    platform::CFileRangeLock m_lock;
 };
 
 }   // namespace db

@@ -232,6 +232,9 @@ bool CRouteModule::OpenDatabase(const std::string& path)
 {
     if (!CloseDatabase(false))
         return false;
+    // Temporary databases of a program that was killed or crashed would
+    // otherwise stay in the data folder for good.
+    db::COwnTemporaryTable::RemoveLeftovers(GetDataFolder());
     std::string target = path;
     if (target.empty() && !m_initialDatabase.empty()) {
         target = (fs::path(GetDataFolder()) / m_initialDatabase).string();

@@ -7,6 +7,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "geo/DatumInfo.h"
+#include "platform/Files.h"
 
 #include "../db/OuterTools.h"
 #include "ChartpointFakes.h"
@@ -14,6 +15,8 @@
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -24,6 +27,20 @@ using platform::PromptAnswer;
 namespace cmd = app::cmd;
 
 namespace {
+
+// Holds a file as a running program holds its temporary database's
+// placeholder: open, with a lock on the whole of it.
+class LiveHolder {
+public:
+    explicit LiveHolder(const fs::path& file) : m_fd(::open(file.c_str(), O_RDWR | O_CLOEXEC))
+    {
+        EXPECT_TRUE(m_lock.TryLock(m_fd.Get(), 0, 0, platform::LockKind::Exclusive)) << file;
+    }
+
+private:
+    platform::CFileDescriptor m_fd;
+    platform::CFileRangeLock m_lock;
+};
 
 class ChartpointModuleTest : public ::testing::Test {
 protected:
@@ -112,9 +129,11 @@ TEST(ChartpointSortOrders, NamesTagsAndIndexes)
 
 TEST_F(ChartpointModuleTest, TemporaryDatabasesComeAndGoByTheirOwnName)
 {
-    // Another station's temporary files in the shared folder are not ours.
+    // Another station's temporary files in the shared folder are not ours;
+    // that station, running, holds its placeholder.
     std::ofstream(Data() / "~dABCDEF.tmp") << "";
     std::ofstream(Data() / "~dABCDEF.dbf") << "theirs";
+    const LiveHolder theirs(Data() / "~dABCDEF.tmp");
     module->LoadSettings();
     module->OnTimer(app::TimerCadence::EveryPass);
     ASSERT_TRUE(module->Table().IsOpen());
@@ -151,6 +170,48 @@ TEST_F(ChartpointModuleTest, TemporaryDatabasesComeAndGoByTheirOwnName)
     EXPECT_EQ(DataFiles(), (std::vector<std::string>{"Sound.X", "Sound.dbf", "Sound.mdx",
                                                      "~dABCDEF.dbf", "~dABCDEF.tmp"}));
     EXPECT_TRUE(prompt.Done());
+}
+
+TEST_F(ChartpointModuleTest, TemporariesOfAKilledProgramAreRemovedAtTheNextStart)
+{
+    // A killed program's temporary database: placeholder, table, index and
+    // companion folder, with nobody holding the placeholder.
+    for (const char* file : {"~d5F72FA.tmp", "~d5F72FA.dbf", "~d5F72FA.mdx"})
+        std::ofstream(Data() / file) << "";
+    fs::create_directories(Data() / "~d5F72FA.X");
+    // One whose table holds a record is the crashed session's work: kept.
+    std::string header(32, '\0');
+    header[0] = 3;
+    header[4] = 1;
+    header[8] = 33;
+    std::ofstream(Data() / "~d0123AB.dbf", std::ios::binary) << header << "\r Lost Point\x1a";
+    std::ofstream(Data() / "~d0123AB.tmp") << "";
+    // A running station's, held; and names that only look alike.
+    for (const char* file : {"~d6B15E3.tmp", "~d6B15E3.dbf", "~dNOTHEX.tmp", "~dNOTHEX.dbf",
+                             "~d0A0B0C.dbf", "~d0A0B0C1.tmp"})
+        std::ofstream(Data() / file) << "";
+    const LiveHolder running(Data() / "~d6B15E3.tmp");
+
+    module->LoadSettings();
+    module->OnTimer(app::TimerCadence::EveryPass);
+    ASSERT_TRUE(module->IsTempDatabase());
+    const std::string ours = module->Table().GetName();
+    std::vector<std::string> left = DataFiles();
+    std::erase_if(left, [&](const std::string& f) { return f.starts_with(ours); });
+    EXPECT_EQ(left, (std::vector<std::string>{"~d0123AB.dbf", "~d0123AB.tmp", "~d0A0B0C.dbf",
+                                              "~d0A0B0C1.tmp", "~d6B15E3.dbf", "~d6B15E3.tmp",
+                                              "~dNOTHEX.dbf", "~dNOTHEX.tmp"}));
+
+    // Our own is held while open: a second program starting in the same
+    // folder leaves it, and it goes when closed.
+    auto second = Make(prompt);
+    second->LoadSettings();
+    second->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_TRUE(fs::exists(Data() / (ours + ".dbf")));
+    EXPECT_TRUE(fs::exists(Data() / (ours + ".tmp")));
+    ASSERT_TRUE(module->CloseDatabase(false));
+    EXPECT_FALSE(fs::exists(Data() / (ours + ".dbf")));
+    EXPECT_FALSE(fs::exists(Data() / (ours + ".tmp")));
 }
 
 TEST_F(ChartpointModuleTest, FailedOpenLeavesTheUsersFilesAndNamesThem)

@@ -305,6 +305,16 @@ TEST_F(RouteEditingTest, TemporaryDatabasesAreTheModulesOwn)
     EXPECT_TRUE(fs::exists(other));
     EXPECT_FALSE(fs::exists(fs::path(module.GetDataFolder()) / (name + ".dbf")));
 
+    // An empty one a killed program left (nobody holds its placeholder)
+    // goes at the next open.
+    const fs::path dead = fs::path(module.GetDataFolder()) / "~d6B15E3";
+    std::ofstream(dead.string() + ".tmp") << "";
+    std::ofstream(dead.string() + ".dbf") << "";
+    ASSERT_TRUE(module.OpenDatabase({}));
+    EXPECT_FALSE(fs::exists(dead.string() + ".tmp"));
+    EXPECT_FALSE(fs::exists(dead.string() + ".dbf"));
+    EXPECT_TRUE(module.CloseDatabase());
+
     // An unreadable database: its message, a fresh temporary one, the file untouched.
     const fs::path bad = fs::path(module.GetDataFolder()) / "broken.dbf";
     std::ofstream(bad, std::ios::binary) << "not a table at all";
