@@ -165,12 +165,20 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     const fs::path cells = BinDir().parent_path() / "sample-cells";
     ASSERT_TRUE(fs::is_directory(media)) << media << ": the build makes the sample media";
     ASSERT_TRUE(fs::is_directory(cells)) << cells << ": the build makes the sample cells";
+    // The sample tidal model installed as the run script installs it (the plan's tidal
+    // switch left off), whatever the build's own program folder holds.
+    const fs::path tides = home / "Tides";
+    fs::create_directories(tides);
+    for (const char* name : {"PugetSound.tid", "PugetSound.dat"})
+        fs::copy_file(BinDir().parent_path() / "sample-tides" / name, tides / name);
     // No port to find, and a log folder of the test's own.
     {
         std::ofstream out(config / "Quorwick" / "Brinevane" / "settings.conf");
         out << "[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:\n"
             << "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:"
-            << (home / "logs").string() << "\n#end\n";
+            << (home / "logs").string() << "\n"
+            << "[Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]\nDataFolder=str:"
+            << tides.string() << "\n#end\n";
     }
 
     brine_test::ScriptedPrompt prompt;
