@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 
@@ -44,33 +45,11 @@ bool HoldPlaceholder(const fs::path& path, platform::CFileDescriptor& fd,
            open.st_dev == named.st_dev && S_ISREG(named.st_mode);
 }
 
-// Whether the table at `base` holds no record (or was never written): the
-// header's record count is 0 and no record bytes follow the header. A
-// temporary database with records may be all a crashed session's work was
-// kept in, and is left for the user to open and save.
+// Whether the table at `base` holds no record (or was never written).
 bool HoldsNoRecords(const std::string& base)
 {
-    for (const char* ext : {".dbf", ".DBF"}) {
-        std::error_code ec;
-        const std::uintmax_t size = fs::file_size(base + ext, ec);
-        if (ec)
-            continue;
-        unsigned char header[12] = {};
-        const platform::CFileDescriptor fd(::open((base + ext).c_str(), O_RDONLY | O_CLOEXEC));
-        if (!fd.IsOpen())
-            return false;
-        const ssize_t got = ::pread(fd.Get(), header, sizeof header, 0);
-        if (got < 0)
-            return false;
-        if (got < static_cast<ssize_t>(sizeof header))
-            continue;   // too short to be a table: nothing in it
-        const std::uint32_t count = header[4] | (header[5] << 8U) | (header[6] << 16U) |
-                                    (static_cast<std::uint32_t>(header[7]) << 24U);
-        const std::uint32_t headerLength = header[8] | (header[9] << 8U);
-        if (count != 0 || size > headerLength + 1U)
-            return false;
-    }
-    return true;
+    const auto count = COwnTemporaryTable::RecordCount(base);
+    return count && *count == 0;
 }
 
 void DeleteTableFiles(const std::string& base)
@@ -125,7 +104,69 @@ void COwnTemporaryTable::Delete()
     Release();
 }
 
+bool COwnTemporaryTable::Hold(const std::string& base)
+{
+    if (IsAt(base))
+        return true;
+    const fs::path placeholder = base + ".tmp";
+    if (!IsPlaceholderName(placeholder.filename().string()))
+        return false;
+    // A set whose placeholder went (its log started afresh under the same
+    // name) gets it back, so a kill from now on is told as for a new one.
+    const platform::CFileDescriptor made(
+        ::open(placeholder.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644));
+    platform::CFileDescriptor fd;
+    platform::CFileRangeLock lock;
+    if (!HoldPlaceholder(placeholder, fd, lock))
+        return false;
+    Release();
+    m_held = std::move(fd);
+    m_lock = std::move(lock);
+    m_placeholder = placeholder.string();
+    m_base = base;
+    return true;
+}
+
+std::optional<std::uint64_t> COwnTemporaryTable::RecordCount(const std::string& base)
+{
+    std::uint64_t most = 0;
+    for (const char* ext : {".dbf", ".DBF"}) {
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(base + ext, ec);
+        if (ec)
+            continue;
+        unsigned char header[12] = {};
+        const platform::CFileDescriptor fd(::open((base + ext).c_str(), O_RDONLY | O_CLOEXEC));
+        if (!fd.IsOpen())
+            return std::nullopt;
+        const ssize_t got = ::pread(fd.Get(), header, sizeof header, 0);
+        if (got < 0)
+            return std::nullopt;
+        if (got < static_cast<ssize_t>(sizeof header))
+            continue;   // too short to be a table: nothing in it
+        const std::uint32_t count = header[4] | (header[5] << 8U) | (header[6] << 16U) |
+                                    (static_cast<std::uint32_t>(header[7]) << 24U);
+        const std::uint32_t headerLength = header[8] | (header[9] << 8U);
+        const std::uint32_t recordLength = header[10] | (header[11] << 8U);
+        // Records written whose count the header does not show yet (a
+        // writer killed between the two) count too.
+        std::uint64_t written = 0;
+        if (size > headerLength + 1U)
+            written = recordLength > 0
+                          ? std::max<std::uint64_t>(1, (size - headerLength) / recordLength)
+                          : 1;
+        most = std::max({most, std::uint64_t(count), written});
+    }
+    return most;
+}
+
 int COwnTemporaryTable::RemoveLeftovers(const std::string& folder)
+{
+    return RemoveLeftovers(folder, [](const std::string& base) { return !HoldsNoRecords(base); });
+}
+
+int COwnTemporaryTable::RemoveLeftovers(const std::string& folder,
+                                        const std::function<bool(const std::string&)>& keep)
 {
     int removed = 0;
     std::error_code ec;
@@ -136,7 +177,7 @@ int COwnTemporaryTable::RemoveLeftovers(const std::string& folder)
         platform::CFileDescriptor fd;
         platform::CFileRangeLock lock;
         const std::string base = (placeholder.parent_path() / placeholder.stem()).string();
-        if (!HoldPlaceholder(placeholder, fd, lock) || !HoldsNoRecords(base))
+        if (!HoldPlaceholder(placeholder, fd, lock) || keep(base))
             continue;
         // The placeholder goes last, still locked, so no other sweep or
         // owner meets a half-deleted set under a free name.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/Files.h"
@@ -18,6 +21,10 @@ public:
     // Makes a new placeholder in `folder`; true with the database's base path
     // (no extension) in `path`.
     bool Make(const std::string& folder, std::string& path);
+    // Takes over the placeholder of the temporary set at `base` (one the last
+    // session left, opened again) and holds it as Make does; false when it
+    // has none or a running program holds it.
+    bool Hold(const std::string& base);
     // The base path while one is held; empty when none.
     const std::string& BasePath() const { return m_base; }
     bool IsAt(const std::string& path) const { return !m_base.empty() && path == m_base; }
@@ -33,6 +40,14 @@ public:
     // no record; one with records is left for the user to open and save.
     // Returns how many were deleted.
     static int RemoveLeftovers(const std::string& folder);
+    // As above, with what a set holds told by `keep` (given the base path):
+    // a set it keeps stays.
+    static int RemoveLeftovers(const std::string& folder,
+                               const std::function<bool(const std::string& base)>& keep);
+    // The records the table at `base` holds, as its header counts them or
+    // more when record bytes follow beyond that count; 0 for a table never
+    // written, none when it cannot be read.
+    static std::optional<std::uint64_t> RecordCount(const std::string& base);
 
 private:
     std::string m_base;

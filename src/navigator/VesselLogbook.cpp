@@ -124,24 +124,57 @@ std::string CVesselLogbook::NewTemporaryPath()
     fs::create_directories(m_folder, ec);
     // The ".tmp" file reserves the name while the log lives; it is deleted
     // with the log, by its own name.
-    m_placeholder = app::GetTempFileNameIn(m_folder, "d");
-    if (m_placeholder.empty())
-        return {};
-    return (m_placeholder.parent_path() / m_placeholder.stem()).string();
+    std::string base;
+    return m_temporary.Make(m_folder.string(), base) ? base : std::string();
+}
+
+void CVesselLogbook::RemoveLeftoverLogs(const std::string& opening) const
+{
+    // A log holds something once a logbook holds a row or a track a point.
+    // A target's row has an index row but no logbook of its own: an index
+    // with more rows than the folder has logbooks is kept as well (so is
+    // one whose logbook was still being made when the program was killed).
+    const auto holdsRecords = [&opening](const std::string& base) {
+        if (!opening.empty() && db::SamePath(base, opening))
+            return true;
+        std::uint64_t logbooks = 0;
+        std::error_code ec;
+        const fs::path folder = base + ".X";
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            const fs::path& file = it->path();
+            const std::string ext = file.extension().string();
+            if (EqualNoCase(ext, ".dbf")) {
+                ++logbooks;
+                const auto rows = db::COwnTemporaryTable::RecordCount(
+                    (file.parent_path() / file.stem()).string());
+                if (!rows || *rows > 0)
+                    return true;
+            } else if (EqualNoCase(ext, ".trc")) {
+                std::error_code sizeError;
+                if (fs::file_size(file, sizeError) >= kTrackRecordSize || sizeError)
+                    return true;
+            }
+        }
+        if (ec && ec != std::errc::no_such_file_or_directory)
+            return true;
+        const auto indexRows = db::COwnTemporaryTable::RecordCount(base);
+        return !indexRows || *indexRows > logbooks;
+    };
+    db::COwnTemporaryTable::RemoveLeftovers(m_folder.string(), holdsRecords);
 }
 
 void CVesselLogbook::DeleteLogFiles(const std::string& path)
 {
     std::error_code ec;
     platform::RemoveTree(path + ".X");
-    // The ".tmp" file that reserved a temporary log's name goes with it.
-    for (const char* ext : {".dbf", ".dbt", ".mdx", ".tmp"})
+    for (const char* ext : {".dbf", ".dbt", ".mdx"})
         fs::remove(path + ext, ec);
-    if (!m_placeholder.empty() &&
-        db::SamePath(db::WithoutExtension(m_placeholder.string()), path)) {
-        fs::remove(m_placeholder, ec);
-        m_placeholder.clear();
-    }
+    // The ".tmp" file that reserved a temporary log's name goes last; held
+    // by this log, its lock goes with it.
+    if (m_temporary.IsAt(path))
+        m_temporary.Release();
+    else
+        fs::remove(path + ".tmp", ec);
 }
 
 void CVesselLogbook::Warn(const std::string& message)
@@ -195,10 +228,13 @@ bool CVesselLogbook::Open(const std::string& requested)
         m_initialLog.clear();
         m_appendToExisting = true;
     }
-    if (path.empty())
-        path = NewTemporaryPath();
     if (db::ExtensionOf(path).size() == 3 && EqualNoCase(db::ExtensionOf(path), "dbf"))
         path = db::WithoutExtension(path);
+    // Empty temporary logs of programs that were killed would otherwise
+    // stay in the log folder for good.
+    RemoveLeftoverLogs(path);
+    if (path.empty())
+        path = NewTemporaryPath();
     m_index.SetFilePath(path);
     std::error_code ec;
     if (IsTemporaryName(path) && fs::exists(db::ResolveNoCase(path + ".dbf"), ec)) {
@@ -229,6 +265,11 @@ bool CVesselLogbook::Open(const std::string& requested)
             return false;
         }
     }
+    // A temporary log opened again (one a killed program left) is held as
+    // one made here is; when another running program holds it, it stays
+    // theirs.
+    if (IsTemporaryName(LogPath()))
+        m_temporary.Hold(LogPath());
     if (m_index.WasConverted())
         ConvertLegacyTrack();
     RemoveLeftoverTemps();

@@ -11,6 +11,9 @@
 // A log whose name begins with "~d" is temporary: made when no name is
 // known, offered for saving at close and deleted when closed unsaved (its
 // own files only, by its base name; the folder may hold others' logs).
+// Its ".tmp" placeholder is held locked while the log is open, so the
+// temporary logs a killed program left are told from live ones: the next
+// open removes those with no logbook row and no track point.
 //
 // Every time here is UTC: rows and points both take the navigation time.
 // Writes never block the navigation cycle: a table or track lock another
@@ -28,6 +31,7 @@
 
 #include "db/DBLog.h"
 #include "db/DBVesselLog.h"
+#include "db/OwnTemporaryTable.h"
 #include "geo/Position.h"
 #include "navigator/ChartVessel.h"
 #include "navigator/NavInterfaces.h"
@@ -231,6 +235,9 @@ private:
     bool LockIndex(const std::string& what);
     void DeleteLogFiles(const std::string& path);
     std::string NewTemporaryPath();
+    // Removes the temporary logs of the log folder that programs killed or
+    // crashed left with nothing in them; `opening` is never touched.
+    void RemoveLeftoverLogs(const std::string& opening) const;
     bool ConvertLegacyTrack();
 
     const platform::CClock& m_clock;
@@ -238,7 +245,8 @@ private:
     db::CDBVesselLog m_index;
     std::filesystem::path m_folder;
     std::string m_initialLog;
-    std::filesystem::path m_placeholder;   // the temporary log's reserved name
+    // The temporary log's reserved name, held while the log is open here.
+    db::COwnTemporaryTable m_temporary;
     std::vector<std::unique_ptr<CLogVessel>> m_vessels;
     CLogVessel* m_own = nullptr;
     std::optional<CTrackFix> m_restored;
