@@ -125,6 +125,8 @@ std::unique_ptr<chart::CChartDoc> CLiveChartService::CreateChartDoc(chart::CChar
 
 int CLiveChartService::BuildFolio(chart::Folio& folio)
 {
+    // What an update killed while it wrote left: nothing else would take it.
+    vengine::RemoveLeftoverFolioTemps(Folder());
     auto records = vengine::ReadFolio(Folder());
     if (!records)
         return 0;

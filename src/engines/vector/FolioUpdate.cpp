@@ -84,26 +84,15 @@ bool TakeLock(const fs::path& folder, platform::CFileDescriptor& fd, platform::C
     return true;
 }
 
-// Temporary files of an update that was killed midway: with the lock held no
-// other update is writing them.
-void RemoveStaleTemporaries(const fs::path& folder)
-{
-    std::error_code ec;
-    std::vector<fs::path> stale;
-    for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        const std::string name = Upper(entry.path().filename().string());
-        auto mark = name.find(".TMP-");
-        if (mark == std::string::npos)
-            continue;
-        const std::string kept = name.substr(0, mark);
-        if (kept == kFolioName || (kept.size() > 2 && kept.substr(kept.size() - 2) == ".B"))
-            stale.push_back(entry.path());
-    }
-    for (const auto& p : stale)
-        fs::remove(p, ec);
-}
-
 }   // namespace
+
+std::size_t RemoveLeftoverFolioTemps(const fs::path& folder)
+{
+    return platform::RemoveLeftoverTempFiles(folder, [](std::string_view target) {
+        const std::string name = Upper(std::string(target));
+        return name == kFolioName || (name.size() > 2 && name.ends_with(".B"));
+    });
+}
 
 std::vector<fs::path> FindCells(const fs::path& folder)
 {
@@ -131,7 +120,7 @@ FolioUpdateResult UpdateFolio(const fs::path& folder, const FolioProgress& progr
         return result;
     }
 
-    RemoveStaleTemporaries(folder);
+    RemoveLeftoverFolioTemps(folder);
     // What the folio held before: only charts beyond these count as added.
     std::vector<std::string> before;
     if (auto previous = ReadFolio(folder))

@@ -6,6 +6,7 @@
 // file other processes respect, with a bounded wait for it.
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <stop_token>
@@ -31,6 +32,11 @@ using FolioProgress = std::function<void(int done, int total, const std::string&
 FolioUpdateResult UpdateFolio(const std::filesystem::path& folder, const FolioProgress& progress,
                               std::stop_token stop,
                               std::chrono::milliseconds lockWait = std::chrono::seconds(5));
+
+// Removes the temp files of chart store and folio writes that a killed
+// update left in `folder`; a write still going on keeps its own, in this
+// process or another. Returns how many were removed.
+std::size_t RemoveLeftoverFolioTemps(const std::filesystem::path& folder);
 
 // The cells found under `folder`, in name order.
 std::vector<std::filesystem::path> FindCells(const std::filesystem::path& folder);

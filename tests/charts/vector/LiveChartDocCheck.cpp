@@ -2,13 +2,17 @@
 // a cell, and its drawing recorded where overlays are placed.
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
+#include <thread>
 #include <vector>
 
 #include "../../support/FakeChartWindow.h"
+#include "ChildProcess.h"
 #include "FileSettingsHome.h"
 #include "S57CellWriter.h"
 #include "TempFolder.h"
@@ -25,6 +29,7 @@
 #include "engines/vector/S57Import.h"
 #include "engines/vector/VChartStore.h"
 #include "geo/DatumInfo.h"
+#include "platform/Files.h"
 #include "platform/SettingsStore.h"
 
 using namespace charts;
@@ -196,6 +201,48 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
     r.recordsWritten = -1;
     EXPECT_EQ(CLiveChartService::UpdateMessage(r, "/charts/LIVECHART"),
               "Update Folio failed\nCharts and S-57 cells are read from /charts/LIVECHART");
+}
+
+// A folio update killed while it writes a chart store or the folio leaves
+// its temp file in the chart folder; the next start's folio build takes it
+// away. A write still going on (its temp file locked) and other files stay.
+TEST(LiveChartService, FolioBuildClearsWhatAKilledUpdateLeft)
+{
+    TempFolder dir;
+    brine_test::FileSettingsHome home(dir / "s.conf");
+    CLiveChartService service(home);
+    service.SetChartsFolder(dir.Path().string());
+    for (const char* name : {"US5WA01M", "US4WA02M", "US3WA03M"})
+        ASSERT_TRUE(vtest::WriteSampleCell(service.Folder(), name));
+    const auto leftovers = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(service.Folder()))
+            if (entry.path().filename().string().find(".tmp-") != std::string::npos)
+                names.push_back(entry.path().filename().string());
+        return names;
+    };
+    std::mt19937 random(8);
+    for (int round = 0; round < 200 && leftovers().empty(); ++round) {
+        for (const auto& cell : vengine::FindCells(service.Folder()))
+            std::filesystem::last_write_time(cell, std::filesystem::file_time_type::clock::now());
+        const pid_t child = brine_test::ForkChild([&] {
+            return vengine::UpdateFolio(service.Folder(), {}, {}).recordsWritten > 0 ? 0 : 1;
+        });
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
+        ::kill(child, SIGKILL);
+        brine_test::WaitChild(child);
+    }
+    ASSERT_FALSE(leftovers().empty()) << "no kill fell inside a write";
+    auto live = platform::CreateLockedTempFile(service.Folder(), "US9WA09M.b.tmp-");
+    ASSERT_TRUE(live);
+    std::ofstream(service.Folder() / "notes.txt.tmp-a1b2c3") << "the user's";
+
+    chart::Folio folio;
+    service.BuildFolio(folio);
+    const auto left = leftovers();
+    EXPECT_EQ(left.size(), 2u) << "a killed update's temp file stays";
+    EXPECT_TRUE(std::filesystem::exists(live->path)) << "a write under way lost its temp file";
+    EXPECT_TRUE(std::filesystem::exists(service.Folder() / "notes.txt.tmp-a1b2c3"));
 }
 
 TEST(LiveChartService, DisclaimerOncePerRunUnlessDeclined)
