@@ -6,6 +6,7 @@
 #include "geo/Clipping.h"
 #include "geo/NavMaths.h"
 #include "platform/Ascii.h"
+#include "platform/Files.h"
 #include "platform/LocaleFreeNumbers.h"
 
 #include <algorithm>
@@ -231,6 +232,11 @@ std::int16_t CTidalModelModule::SetLibraryPath()
 bool CTidalModelModule::LoadModels()
 {
     ClearModels();
+    // Temp files a model write left when it was killed would stay for good.
+    platform::RemoveLeftoverTempFiles(GetDataFolder(), [](std::string_view target) {
+        const std::string_view ext = target.size() > 4 ? target.substr(target.size() - 4) : "";
+        return platform::EqualNoCaseAscii(ext, ".tid") || platform::EqualNoCaseAscii(ext, ".dat");
+    });
     std::error_code ec;
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(GetDataFolder(), ec)) {

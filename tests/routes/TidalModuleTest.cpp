@@ -8,14 +8,19 @@
 #include "routes/TidalAtlasOptions.h"
 
 #include "../chartpoints/ChartpointFakes.h"
+#include "ChildProcess.h"
 #include "TempFolder.h"
 #include "TestModels.h"
 #include "app/Registry.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <fstream>
+#include <random>
+#include <thread>
 
 namespace {
 
@@ -136,6 +141,43 @@ TEST_F(TidalFixture, NoModelsMeansNoData)
     module->Models().SetDataFolder((dir.Path() / "missing").string());
     module->CheckAvailability();
     EXPECT_FALSE(module->IsDataAvailable());
+}
+
+// A model writer killed while it writes leaves its temp files in the model
+// folder; the next start's model scan takes them away, and every model it
+// finds is whole.
+TEST_F(TidalFixture, TempFilesOfAKilledModelWriteGoAtTheNextStart)
+{
+    auto d = tidaltest::BlankModel(120, 120, CellQuality::Station);
+    const auto h = tidaltest::HeaderFor(d, 48.5, -123.0, 0.01);
+    const auto leftovers = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(tides)) {
+            const std::string ext = entry.path().extension().string();
+            if (ext != ".tid" && ext != ".dat")
+                names.push_back(entry.path().filename().string());
+        }
+        return names;
+    };
+    tidaltest::Write(tides, "Killed", h, d);
+    std::mt19937 random(12);
+    for (int round = 0; round < 200 && leftovers().empty(); ++round) {
+        const pid_t child = brine_test::ForkChild([&] {
+            for (;;)
+                tidaltest::Write(tides, "Killed", h, d);
+            return 0;
+        });
+        std::this_thread::sleep_for(std::chrono::microseconds(5000 + random() % 30000));
+        ::kill(child, SIGKILL);
+        EXPECT_EQ(brine_test::WaitChild(child), -SIGKILL) << "the writer failed on its own";
+    }
+    ASSERT_FALSE(leftovers().empty()) << "no kill fell inside a write";
+
+    CTidalModule next(settings, dir.Path().string());
+    ASSERT_TRUE(next.Initialise());
+    next.CheckAvailability();   // as the start's settings load does
+    EXPECT_TRUE(leftovers().empty()) << leftovers().front() << " stays";
+    EXPECT_TRUE(next.IsDataAvailable()) << "the model written whole before the kill was refused";
 }
 
 TEST_F(TidalFixture, SettingsDefaultAndAreBroughtIntoRangeOnLoad)

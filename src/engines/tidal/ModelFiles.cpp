@@ -219,29 +219,6 @@ std::vector<std::uint8_t> Serialise(const ModelData& data, std::uint16_t version
     return out;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& file, const std::string& bytes,
-                         std::string& error)
-{
-    const std::filesystem::path temp = file.string() + "~new";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.flush();
-        if (!out) {
-            error = "cannot write " + temp.string();
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        error = "cannot rename " + temp.string() + ": " + ec.message();
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
-}
-
 }   // namespace
 
 Code ParseModelHeader(const std::string& text, ModelHeader& header)
@@ -392,16 +369,6 @@ std::vector<std::uint8_t> SerialiseModelData(const ModelData& data)
 std::vector<std::uint8_t> SerialiseModelDataVersion1(const ModelData& data)
 {
     return Serialise(data, 1);
-}
-
-bool WriteModel(const std::filesystem::path& tidFile, const ModelHeader& header,
-                const ModelData& data, std::string& error)
-{
-    const auto bytes = SerialiseModelData(data);
-    std::filesystem::path datFile = tidFile;
-    datFile.replace_extension(".dat");
-    return WriteFileAtomically(datFile, std::string(bytes.begin(), bytes.end()), error) &&
-           WriteFileAtomically(tidFile, FormatModelHeader(header), error);
 }
 
 }   // namespace tidal

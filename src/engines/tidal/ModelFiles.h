@@ -97,7 +97,8 @@ std::vector<std::uint8_t> SerialiseModelData(const ModelData& data);
 // files written before.
 std::vector<std::uint8_t> SerialiseModelDataVersion1(const ModelData& data);
 
-// Writes both files through a temporary and a rename; false with a reason.
+// Writes both files, each through a locked temp file renamed into place
+// (platform::WriteFileAtomically); false with a reason, no temp file left.
 bool WriteModel(const std::filesystem::path& tidFile, const ModelHeader& header,
                 const ModelData& data, std::string& error);
 
