@@ -1,5 +1,6 @@
 #include "db/DBInterface.h"
 #include "platform/Ascii.h"
+#include "platform/Files.h"
 
 #include "engines/dbase/DbaseTable.h"
 
@@ -7,10 +8,14 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -39,6 +44,56 @@ std::string WithoutExtension(const std::string& path)
 }
 
 const char* const kExtensions[] = {"dbf", "dbt", "mdx"};
+
+// A copy is made under "~c" + six characters beside its target, reserved by
+// a placeholder of that name (no extension) held locked while the copy goes
+// on; a copy whose program was killed holds no lock.
+constexpr std::string_view kCopyPrefix = "~c";
+
+bool IsCopyPlaceholderName(std::string_view name)
+{
+    return name.size() == kCopyPrefix.size() + 6 && name.starts_with(kCopyPrefix) &&
+           std::all_of(name.begin() + kCopyPrefix.size(), name.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+// The copy's table files and whatever the table layer's own writes left
+// beside them ("<name>.dbf.tmp-..." and the like): every "<name>." entry.
+void RemoveCopyFiles(const fs::path& placeholder)
+{
+    const std::string prefix = placeholder.filename().string() + ".";
+    std::error_code ec;
+    std::vector<fs::path> doomed;
+    for (fs::directory_iterator it(placeholder.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec))
+        if (it->path().filename().string().starts_with(prefix))
+            doomed.push_back(it->path());
+    for (const fs::path& p : doomed)
+        fs::remove(p, ec);
+}
+
+// Removes what copies killed part way left in `folder`: the table files of
+// each placeholder nobody holds, then the placeholder.
+void RemoveDeadCopies(const fs::path& folder)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path placeholder = it->path();
+        if (!IsCopyPlaceholderName(placeholder.filename().string()))
+            continue;
+        platform::CFileDescriptor fd(::open(placeholder.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+        platform::CFileRangeLock lock;
+        struct stat opened { };
+        struct stat named { };
+        if (!fd.IsOpen() || !lock.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive) ||
+            ::fstat(fd.Get(), &opened) != 0 || ::lstat(placeholder.c_str(), &named) != 0 ||
+            opened.st_ino != named.st_ino || opened.st_dev != named.st_dev ||
+            !S_ISREG(named.st_mode))
+            continue;
+        RemoveCopyFiles(placeholder);
+        ::unlink(placeholder.c_str());
+    }
+}
 
 }   // namespace
 
@@ -267,7 +322,11 @@ bool CDBInterface::CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to,
     for (int i = 1; i <= to.FieldCount(); ++i)
         if (dbase::CDbaseField* src = from.Field(to.Field(i)->Name()))
             pairs.emplace_back(src, to.Field(i));
-    for (int rc = from.Top(); rc == 0; rc = from.Skip(1)) {
+    // Only the end of the table ends the copy: a move that fails (a pending
+    // record that cannot be written, an unreadable block) fails it, or the
+    // copy would pass for whole with the records after it missing.
+    int rc = from.Top();
+    for (; rc == 0; rc = from.Skip(1)) {
         if (liveOnly && from.Deleted())
             continue;
         if (to.AppendStart() != 0)
@@ -294,7 +353,7 @@ bool CDBInterface::CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to,
         if (to.Append() != 0)
             return false;
     }
-    return true;
+    return rc == dbase::kEof;
 }
 
 bool CDBInterface::Rebuild()
@@ -382,15 +441,42 @@ bool CDBInterface::CopyTo(const std::string& path)
         if (!fs::is_directory(folder))
             return false;
     }
-    auto copy = m_engine->Create(target, m_fieldList.Entries(), m_tagList.Entries());
-    if (!copy) {
-        ClearError();
+    // The copy is made whole under a name of its own and only then takes the
+    // target's name, data file last: a copy that fails (a full disk) or is
+    // killed leaves a table already at the target as it was.
+    const fs::path where = folder.empty() ? fs::path(".") : folder;
+    RemoveDeadCopies(where);
+    auto placeholder = platform::CreateLockedTempFile(where, kCopyPrefix);
+    if (!placeholder)
         return false;
+    const std::string staging = placeholder->path.string();
+    auto copy = m_engine->Create(staging, m_fieldList.Entries(), m_tagList.Entries());
+    bool ok = copy && copy->Lock() == 0 && CopyRecords(*m_table, *copy, false);
+    if (copy) {
+        copy->Unlock();
+        ok = copy->Close() == 0 && ok;
+        copy.reset();
     }
-    bool ok = copy->Lock() == 0 && CopyRecords(*m_table, *copy, false);
-    copy->Unlock();
-    ok = copy->Close() == 0 && ok;
     ResetCache();
+    for (const char* ext : {"dbt", "mdx", "dbf"}) {
+        if (!ok)
+            break;
+        const std::string from = staging + "." + ext;
+        const auto old =
+            platform::FindNoCase(where, fs::path(target).filename().string() + "." + ext);
+        if (fs::exists(from, ec))
+            ok = platform::RenamePath(from, old ? *old : fs::path(target + "." + ext));
+        else if (old)
+            ok = platform::RemoveTree(*old);   // the old table's, with no counterpart
+    }
+    // The index was written under the copy's own name; written again under
+    // the target's.
+    if (ok) {
+        auto table = m_engine->Open(target);
+        ok = table && table->Reindex(m_tagList.Entries()) == 0 && table->Close() == 0;
+    }
+    RemoveCopyFiles(placeholder->path);
+    fs::remove(placeholder->path, ec);
     if (!ok)
         ClearError();
     return ok;

@@ -7,10 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -323,6 +327,78 @@ TEST_F(PointTable, CopyMoveZapAndDeleteFiles)
     EXPECT_EQ(t.note, "memo one");
     ASSERT_TRUE(t.Zap());
     EXPECT_EQ(t.GetRecordCount(), 0);
+}
+
+// A copy onto a table of the same name that fails part way (here the file
+// size limit, as a full disk would) says so, and leaves that table as it
+// was with nothing of the copy beside it.
+TEST_F(PointTable, AFailedCopyLeavesTheTargetAsItWas)
+{
+    ASSERT_TRUE(t.Open());
+    for (int i = 0; i < 400; ++i)
+        ASSERT_TRUE(t.Add("point " + std::to_string(i), i, std::string(200, 'm')));
+    ASSERT_TRUE(t.Close());
+    const std::string target = dir / "saved/points";
+    {
+        CDBTestPoint old;
+        old.SetFilePath(target);
+        ASSERT_TRUE(old.Open());
+        ASSERT_TRUE(old.Add("kept", 1.0, "the older save"));
+        ASSERT_TRUE(old.Close());
+    }
+    std::set<std::string> before;
+    for (const auto& e : fs::directory_iterator(dir / "saved"))
+        before.insert(e.path().filename().string());
+
+    const pid_t child = brine_test::ForkChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit {
+            16384, 16384
+        };
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || !t.Open())
+            return 2;
+        return t.CopyTo(target) ? 1 : 0;
+    });
+    ASSERT_EQ(brine_test::WaitChild(child), 0) << "the copy did not fail as it should";
+
+    std::set<std::string> after;
+    for (const auto& e : fs::directory_iterator(dir / "saved"))
+        after.insert(e.path().filename().string());
+    EXPECT_EQ(after, before) << "files of the failed copy are left";
+    CDBTestPoint old;
+    old.SetFilePath(target);
+    ASSERT_TRUE(old.Open());
+    EXPECT_EQ(Names(old), std::vector<std::string>{"kept"});
+    ASSERT_TRUE(old.GoTop());
+    EXPECT_EQ(old.note, "the older save");
+    ASSERT_TRUE(old.Close());
+
+    // Copies killed part way leave their own files only; the next copy into
+    // the folder takes them away, and the table it makes is whole.
+    const auto copies = [&] {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(dir / "saved"))
+            n += e.path().filename().string().starts_with("~c") ? 1 : 0;
+        return n;
+    };
+    std::mt19937 random(7);
+    for (int round = 0; round < 100 && copies() == 0; ++round) {
+        const pid_t copier = brine_test::ForkChild([&] {
+            if (!t.Open())
+                return 2;
+            for (;;)
+                t.CopyTo(target);
+        });
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        ::kill(copier, SIGKILL);
+        EXPECT_EQ(brine_test::WaitChild(copier), -SIGKILL);
+    }
+    ASSERT_GT(copies(), 0) << "no kill fell inside a copy";
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.CopyTo(target));
+    EXPECT_EQ(copies(), 0);
+    ASSERT_TRUE(old.Open());
+    EXPECT_EQ(old.GetRecordCount(), 400);
 }
 
 TEST_F(PointTable, PackKeepsLiveRecordsAndMemos)
