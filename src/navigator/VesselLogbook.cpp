@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 #include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "app/SystemUtils.h"
 #include "navigator/VesselFiles.h"
@@ -66,6 +70,29 @@ std::string Resolved(const std::string& path)
     const fs::path p = db::ResolveNoCase(path);
     const fs::path canonical = fs::weakly_canonical(p, ec);
     return ec ? p.string() : canonical.string();
+}
+
+// A Save As copy is made under "~x" + six characters beside its target: the
+// placeholder of that name (held locked while the copy goes on), the copied
+// folder "<placeholder>.X" and the replaced log's folder "<placeholder>.old".
+constexpr std::string_view kCopyPrefix = "~x";
+
+// Removes what Save As copies killed part way left in `folder`.
+void RemoveDeadCopies(const fs::path& folder)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != kCopyPrefix.size() + 6 || !name.starts_with(kCopyPrefix))
+            continue;
+        platform::CFileDescriptor fd(::open(it->path().c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+        platform::CFileRangeLock lock;
+        if (!fd.IsOpen() || !lock.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive))
+            continue;
+        platform::RemoveTree(it->path().string() + ".X");
+        platform::RemoveTree(it->path().string() + ".old");
+        ::unlink(it->path().c_str());
+    }
 }
 
 class CTableLock final : public CVesselLogIndexLock {
@@ -572,9 +599,21 @@ bool CVesselLogbook::CopyTo(const std::string& requested)
     // log stays as it is until the new one is complete.
     // Every index row's files, those of vessels not loaded (another
     // vessel or append than the one chosen, a log started afresh) too.
+    // The companion folder is copied whole under a name of its own, then
+    // steps into place (a log of that name stepping aside), then the index
+    // follows; a copy that fails part way (a full disk) leaves a log of
+    // that name as it was, and nothing of the copy.
     const fs::path targetFolder = target + ".X";
-    bool ok = platform::RemoveTree(targetFolder, &error);
-    fs::create_directories(targetFolder, ec);
+    const fs::path parent =
+        fs::path(target).parent_path().empty() ? fs::path(".") : fs::path(target).parent_path();
+    fs::create_directories(parent, ec);
+    RemoveDeadCopies(parent);
+    auto holder = platform::CreateLockedTempFile(parent, kCopyPrefix, &error);
+    bool ok = holder.has_value();
+    const fs::path staged = ok ? fs::path(holder->path.string() + ".X") : fs::path();
+    const fs::path aside = ok ? fs::path(holder->path.string() + ".old") : fs::path();
+    if (ok)
+        fs::create_directories(staged, ec);
     for (const long unique : IndexIds()) {
         if (!ok)
             break;
@@ -584,17 +623,33 @@ bool CVesselLogbook::CopyTo(const std::string& requested)
         });
         const bool tableCopied = loaded != m_vessels.end();
         if (tableCopied)
-            ok = (*loaded)->rows->FlushIfOpen() &&
-                 (*loaded)->rows->CopyTo((targetFolder / name).string());
+            ok =
+                (*loaded)->rows->FlushIfOpen() && (*loaded)->rows->CopyTo((staged / name).string());
         for (const char* ext : {".dbf", ".dbt", ".mdx", ".trc", ".hdr"}) {
             if (tableCopied && std::string_view(ext) != ".trc" && std::string_view(ext) != ".hdr")
                 continue;
             const fs::path from = db::ResolveNoCase(source + ".X/" + name + ext);
             if (ok && fs::exists(from, ec))
-                ok = platform::CopyTree(from, targetFolder / (name + ext), &error);
+                ok = platform::CopyTree(from, staged / (name + ext), &error);
         }
     }
-    ok = ok && m_index.CopyTo(target);
+    bool movedAside = false;
+    if (ok && fs::exists(targetFolder, ec)) {
+        ok = platform::RenamePath(targetFolder, aside, &error);
+        movedAside = ok;
+    }
+    ok = ok && platform::RenamePath(staged, targetFolder, &error);
+    if (ok && !m_index.CopyTo(target)) {
+        ok = false;
+        platform::RemoveTree(targetFolder);
+    }
+    if (!ok && movedAside)
+        platform::RenamePath(aside, targetFolder);
+    if (holder) {
+        platform::RemoveTree(staged);
+        platform::RemoveTree(aside);
+        fs::remove(holder->path, ec);
+    }
     if (!ok) {
         m_error = "The log could not be copied to " + target + ".dbf" +
                   (error.empty() ? std::string() : ": " + error);

@@ -9,6 +9,9 @@
 
 #include "navigator/LogbookRows.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <fstream>
 
 #include "platform/Files.h"
@@ -237,6 +240,47 @@ TEST(VesselLogbook, ATemporaryLogWhoseSaveFailsIsKept)
     EXPECT_TRUE(h.log.Close(true));
     EXPECT_FALSE(fs::exists(temporary + ".dbf"));
     EXPECT_TRUE(h.prompt.Done());
+}
+
+// Save As onto a log of that name that fails part way (the file size limit
+// stands in for a full disk) says so and leaves that log whole as it was,
+// with nothing of the copy beside it; the open log goes on where it was.
+TEST(VesselLogbook, ASaveAsThatFailsLeavesTheLogOfThatNameAsItWas)
+{
+    brine_test::TempFolder dir;
+    {
+        Harness old(dir.Path());
+        ASSERT_TRUE(old.log.Open((dir / "Passage").string()));
+        old.log.SetLogging(true);
+        Log(old, 3, T0());
+        ASSERT_TRUE(old.log.Close(false));
+    }
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "Long").string()));
+    h.log.SetLogging(true);
+    Log(h, 600, T0() + hours(1));
+    const auto before = Names(dir.Path());
+
+    const pid_t child = brine_test::ForkChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit {
+            32768, 32768
+        };
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 2;
+        return h.log.CopyTo((dir / "Passage").string()) || h.log.LastError().empty() ? 1 : 0;
+    });
+    ASSERT_EQ(brine_test::WaitChild(child), 0) << "the copy did not fail, or failed silently";
+    // The child's open log files are its own copies of ours: what it changed
+    // in the files is what counts.
+    EXPECT_EQ(Names(dir.Path()), before);
+    Harness next(dir.Path());
+    next.log.SetAppendToExisting(true);
+    ASSERT_TRUE(next.log.Open((dir / "Passage").string()));
+    ASSERT_EQ(next.log.Vessels().size(), 1u);
+    EXPECT_EQ(next.log.Vessels()[0]->rows->GetRecordCount(), 3);
+    EXPECT_EQ(next.log.Vessels()[0]->track.RecordCount(), 3u);
+    EXPECT_TRUE(next.warnings.empty()) << next.warnings.front();
 }
 
 TEST(VesselLogbook, SaveAsOntoItselfKeepsAllAndToANewNameTheTrackGoesOnInTheCopy)
