@@ -188,6 +188,8 @@ void CVesselLogbook::RemoveLeftoverLogs(const std::string& opening) const
         return !indexRows || *indexRows > logbooks;
     };
     db::COwnTemporaryTable::RemoveLeftovers(m_folder.string(), holdsRecords);
+    // So are the part copies of a Save As killed in this folder.
+    RemoveDeadCopies(m_folder);
 }
 
 void CVesselLogbook::DeleteLogFiles(const std::string& path)

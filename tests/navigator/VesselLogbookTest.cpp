@@ -274,9 +274,16 @@ TEST(VesselLogbook, ASaveAsThatFailsLeavesTheLogOfThatNameAsItWas)
     // The child's open log files are its own copies of ours: what it changed
     // in the files is what counts.
     EXPECT_EQ(Names(dir.Path()), before);
+    // What a Save As killed part way leaves (its placeholder no longer
+    // held) goes when a log is next opened here.
+    std::ofstream(dir / "~xAb12Cd");
+    fs::create_directories(dir / "~xAb12Cd.X");
+    std::ofstream(dir / "~xAb12Cd.X" / "00000001.trc") << "part";
     Harness next(dir.Path());
     next.log.SetAppendToExisting(true);
     ASSERT_TRUE(next.log.Open((dir / "Passage").string()));
+    EXPECT_FALSE(fs::exists(dir / "~xAb12Cd.X"));
+    EXPECT_FALSE(fs::exists(dir / "~xAb12Cd"));
     ASSERT_EQ(next.log.Vessels().size(), 1u);
     EXPECT_EQ(next.log.Vessels()[0]->rows->GetRecordCount(), 3);
     EXPECT_EQ(next.log.Vessels()[0]->track.RecordCount(), 3u);
