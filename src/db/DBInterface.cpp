@@ -8,10 +8,8 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -81,14 +79,9 @@ void RemoveDeadCopies(const fs::path& folder)
         const fs::path placeholder = it->path();
         if (!IsCopyPlaceholderName(placeholder.filename().string()))
             continue;
-        platform::CFileDescriptor fd(::open(placeholder.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
-        platform::CFileRangeLock lock;
-        struct stat opened { };
-        struct stat named { };
-        if (!fd.IsOpen() || !lock.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive) ||
-            ::fstat(fd.Get(), &opened) != 0 || ::lstat(placeholder.c_str(), &named) != 0 ||
-            opened.st_ino != named.st_ino || opened.st_dev != named.st_dev ||
-            !S_ISREG(named.st_mode))
+        // Held locked until it is gone, so no other sweep meets half a set.
+        const auto held = platform::LockUnheldFile(placeholder);
+        if (!held)
             continue;
         RemoveCopyFiles(placeholder);
         ::unlink(placeholder.c_str());

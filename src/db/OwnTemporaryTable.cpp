@@ -1,7 +1,6 @@
 #include "db/OwnTemporaryTable.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,17 +31,13 @@ bool IsPlaceholderName(const std::string& name)
 
 // Opens the placeholder and locks it whole; false when another open file
 // (a live owner) holds it, or it is no longer the file of that name.
-bool HoldPlaceholder(const fs::path& path, platform::CFileDescriptor& fd,
-                     platform::CFileRangeLock& lock)
+bool HoldPlaceholder(const fs::path& path, platform::CFileDescriptor& fd)
 {
-    fd = platform::CFileDescriptor(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
-    if (!fd.IsOpen() || !lock.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive))
+    auto held = platform::LockUnheldFile(path);
+    if (!held)
         return false;
-    struct stat open {
-    }, named{};
-    return ::fstat(fd.Get(), &open) == 0 && open.st_nlink > 0 &&
-           ::lstat(path.c_str(), &named) == 0 && open.st_ino == named.st_ino &&
-           open.st_dev == named.st_dev && S_ISREG(named.st_mode);
+    fd = std::move(*held);
+    return true;
 }
 
 // Whether the table at `base` holds no record (or was never written).
@@ -71,12 +66,10 @@ bool COwnTemporaryTable::Make(const std::string& folder, std::string& path)
         if (app::MakeTempFileName(folder, "d", placeholder) != 0)
             return false;
         platform::CFileDescriptor fd;
-        platform::CFileRangeLock lock;
-        if (!HoldPlaceholder(placeholder, fd, lock))
+        if (!HoldPlaceholder(placeholder, fd))
             continue;
         Release();
         m_held = std::move(fd);
-        m_lock = std::move(lock);
         m_placeholder = placeholder.string();
         m_base = (placeholder.parent_path() / placeholder.stem()).string();
         path = m_base;
@@ -90,8 +83,7 @@ void COwnTemporaryTable::Release()
     std::error_code ec;
     if (!m_placeholder.empty())
         fs::remove(m_placeholder, ec);
-    m_lock.Unlock();
-    m_held.Close();
+    m_held.Close();   // its lock goes with it
     m_base.clear();
     m_placeholder.clear();
 }
@@ -116,12 +108,10 @@ bool COwnTemporaryTable::Hold(const std::string& base)
     const platform::CFileDescriptor made(
         ::open(placeholder.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644));
     platform::CFileDescriptor fd;
-    platform::CFileRangeLock lock;
-    if (!HoldPlaceholder(placeholder, fd, lock))
+    if (!HoldPlaceholder(placeholder, fd))
         return false;
     Release();
     m_held = std::move(fd);
-    m_lock = std::move(lock);
     m_placeholder = placeholder.string();
     m_base = base;
     return true;
@@ -175,9 +165,8 @@ int COwnTemporaryTable::RemoveLeftovers(const std::string& folder,
         if (!IsPlaceholderName(placeholder.filename().string()))
             continue;
         platform::CFileDescriptor fd;
-        platform::CFileRangeLock lock;
         const std::string base = (placeholder.parent_path() / placeholder.stem()).string();
-        if (!HoldPlaceholder(placeholder, fd, lock) || keep(base))
+        if (!HoldPlaceholder(placeholder, fd) || keep(base))
             continue;
         // The placeholder goes last, still locked, so no other sweep or
         // owner meets a half-deleted set under a free name.

@@ -52,8 +52,7 @@ public:
 private:
     std::string m_base;
     std::string m_placeholder;
-    platform::CFileDescriptor m_held;
-    platform::CFileRangeLock m_lock;
+    platform::CFileDescriptor m_held;   // open and locked whole while held
 };
 
 }   // namespace db

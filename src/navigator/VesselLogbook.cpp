@@ -5,7 +5,6 @@
 #include <string_view>
 #include <system_error>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "app/SystemUtils.h"
@@ -85,9 +84,8 @@ void RemoveDeadCopies(const fs::path& folder)
         const std::string name = it->path().filename().string();
         if (name.size() != kCopyPrefix.size() + 6 || !name.starts_with(kCopyPrefix))
             continue;
-        platform::CFileDescriptor fd(::open(it->path().c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
-        platform::CFileRangeLock lock;
-        if (!fd.IsOpen() || !lock.TryLock(fd.Get(), 0, 0, platform::LockKind::Exclusive))
+        const auto held = platform::LockUnheldFile(it->path());
+        if (!held)
             continue;
         platform::RemoveTree(it->path().string() + ".X");
         platform::RemoveTree(it->path().string() + ".old");

@@ -269,6 +269,18 @@ std::optional<TempFile> CreateLockedTempFile(const fs::path& folder, std::string
     return std::nullopt;
 }
 
+std::optional<CFileDescriptor> LockUnheldFile(const fs::path& path)
+{
+    CFileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    struct stat opened { };
+    struct stat named { };
+    if (!fd.IsOpen() || !LockWholeFile(fd.Get(), false) || ::fstat(fd.Get(), &opened) != 0 ||
+        opened.st_nlink == 0 || ::lstat(path.c_str(), &named) != 0 ||
+        opened.st_ino != named.st_ino || opened.st_dev != named.st_dev || !S_ISREG(named.st_mode))
+        return std::nullopt;
+    return fd;
+}
+
 std::size_t RemoveLeftoverTempFiles(const fs::path& folder,
                                     const std::function<bool(std::string_view target)>& whose)
 {
@@ -284,12 +296,8 @@ std::size_t RemoveLeftoverTempFiles(const fs::path& folder,
             continue;
         // A write under way holds its temp file locked; one that was cut
         // short holds no lock, as its process is gone.
-        CFileDescriptor fd(::open(it->path().c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
-        struct stat opened { };
-        struct stat named { };
-        if (!fd.IsOpen() || !LockWholeFile(fd.Get(), false) || ::fstat(fd.Get(), &opened) != 0 ||
-            ::lstat(it->path().c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
-            opened.st_dev != named.st_dev || !S_ISREG(named.st_mode))
+        const auto held = LockUnheldFile(it->path());
+        if (!held)
             continue;
         if (::unlink(it->path().c_str()) == 0)
             ++removed;

@@ -93,6 +93,13 @@ std::optional<TempFile> CreateTempFile(const std::filesystem::path& folder, std:
 std::optional<TempFile> CreateLockedTempFile(const std::filesystem::path& folder,
                                              std::string_view prefix, std::string* error = nullptr);
 
+// Opens the file at `path` and locks it whole (exclusive, through its open
+// file description) when no other open file holds a lock on it: its writer
+// or owner is gone. The lock lasts while the returned descriptor stays open.
+// None when it is held, is no regular file (a link is not followed), or the
+// name no longer names the file opened.
+std::optional<CFileDescriptor> LockUnheldFile(const std::filesystem::path& path);
+
 // ---------------------------------------------------------------- atomic replace
 
 // Flushes a folder's entries to disk, so a rename or a new name in it
