@@ -4,6 +4,7 @@
 
 #include "db/DBLog.h"
 #include "engines/report/ReportFiles.h"
+#include "engines/report/ReportOutput.h"
 #include "engines/report/ReportRun.h"
 #include "navigator/ui/LogReports.h"
 
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -83,6 +85,30 @@ void WriteLog(const std::string& path, int rows)
         pause();
 }
 
+// In a child: the report over the log written as a PDF to `pdf` again and
+// again, telling the parent once the first write is under way.
+[[noreturn]] void WritePdfForeverInChild(const std::string& log, const std::string& pdf, int tell)
+{
+    static int argc = 1;
+    static char name[] = "report_pdf_kill_child";
+    static char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    report::CRunProgress progress;
+    std::string error;
+    report::CReportRequest request = navigator::VesselLogReport(log, {log});
+    request.folder = report::ProcessReportFolder().string();
+    report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error);
+    auto filled = report::FillReport(std::move(request), report::DefaultPageSize(),
+                                     std::stop_token(), progress, error);
+    const char byte = 1;
+    (void)!write(tell, &byte, 1);
+    QString writeError;
+    for (;;)
+        if (!filled ||
+            !report::WriteReportPdf(*filled->layout, QString::fromStdString(pdf), writeError))
+            _exit(2);
+}
+
 TEST(ReportKill, KilledMidReportLeavesTheLogAsItWas)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -119,6 +145,51 @@ TEST(ReportKill, KilledMidReportLeavesTheLogAsItWas)
     EXPECT_EQ(Snapshot(user), before);   // same names, same bytes, nothing new
     EXPECT_EQ(report::RemoveDeadReportFolders(), 1);
     EXPECT_FALSE(fs::exists(folder));
+}
+
+// Save As PDF killed at random moments, over and over: the folder holds the
+// PDF whole (as the last finished write left it) or nothing, never a part
+// file of a write cut short.
+TEST(ReportKill, KilledPdfWritesLeaveTheFileWholeOrAbsentAndNothingElse)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir dir;
+    setenv("XDG_CACHE_HOME", dir.filePath("cache").toLocal8Bit().constData(), 1);
+    const fs::path user = dir.filePath("Logs").toStdString();
+    const fs::path out = dir.filePath("Reports").toStdString();
+    fs::create_directories(user);
+    fs::create_directories(out);
+    const std::string log = (user / "00000001").string();
+    WriteLog(log, 3000);
+    const std::string pdf = (out / "passage.pdf").string();
+    std::mt19937 random(1208);
+    int whole = 0;
+    for (int round = 0; round < 8; ++round) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(fds[0]);
+            WritePdfForeverInChild(log, pdf, fds[1]);
+        }
+        close(fds[1]);
+        char byte = 0;
+        ASSERT_EQ(read(fds[0], &byte, 1), 1);
+        close(fds[0]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 400));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own";
+        for (const auto& [name, bytes] : Snapshot(out)) {
+            ASSERT_EQ(name, "passage.pdf") << "left by a write the kill cut short";
+            EXPECT_NE(bytes.rfind("%%EOF"), std::string::npos) << "the PDF is cut short";
+            ++whole;
+        }
+        report::RemoveDeadReportFolders();
+    }
+    std::printf("%d of 8 kills found a whole PDF in place\n", whole);
 }
 
 }   // namespace
