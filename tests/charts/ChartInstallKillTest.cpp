@@ -1,7 +1,8 @@
 // A child process installing charts is killed with SIGKILL at random
-// moments. After each kill every chart whose record says its files are on
-// disk opens and verifies, no partial folder is taken for a chart, and a
-// rerun completes the installation.
+// moments. After each kill the next start has removed the staging folders of
+// the copies cut short, every chart whose record says its files are on disk
+// opens and verifies, no partial folder is taken for a chart, and a rerun
+// completes the installation.
 
 #include "ChildProcess.h"
 #include "FakeChartWindow.h"
@@ -57,6 +58,7 @@ TEST(ChartInstallKill, KilledInstallationsLeaveOnlyWholeChartsAndARerunCompletes
 
     std::mt19937 random(20260307);
     int killedMidway = 0;
+    int stagingLeft = 0;
     for (int round = 0; round < 16; ++round) {
         const int delayMs = int(random() % std::uint32_t(whole + 1));
         const pid_t child = installInChild();
@@ -67,7 +69,23 @@ TEST(ChartInstallKill, KilledInstallationsLeaveOnlyWholeChartsAndARerunCompletes
         if (rc == 0)
             fs::remove_all(dir / "charts");   // finished before the kill: start afresh
 
+        // The next start takes away the staging folders of copies the kill
+        // cut short.
+        const auto staging = [&dir] {
+            std::vector<fs::path> found;
+            std::error_code walkError;
+            for (fs::recursive_directory_iterator it(dir / "charts", walkError), end;
+                 !walkError && it != end; it.increment(walkError)) {
+                const std::string name = it->path().filename().string();
+                if (name.ends_with(".partial") || name.ends_with(".partial.owner"))
+                    found.push_back(it->path());
+            }
+            return found;
+        };
+        stagingLeft += int(staging().size());
         brine_test::Installation in(dir.Path());
+        for (const fs::path& left : staging())
+            ADD_FAILURE() << left << " left, round " << round << " after " << delayMs << " ms";
         for (bool more = in.Cat().GoTop(); more; more = in.Cat().SkipForward()) {
             const std::string number = in.Cat().m_no;
             if (!(in.Cat().m_source & 1))
@@ -83,8 +101,9 @@ TEST(ChartInstallKill, KilledInstallationsLeaveOnlyWholeChartsAndARerunCompletes
                 << number << " round " << round;
         }
     }
-    std::printf("%d of 16 installations killed midway; a whole one takes %lld ms\n", killedMidway,
-                static_cast<long long>(whole));
+    std::printf("%d of 16 installations killed midway, %d staging files left by them; a whole "
+                "one takes %lld ms\n",
+                killedMidway, stagingLeft, static_cast<long long>(whole));
     EXPECT_GT(killedMidway, 0);
 
     // A rerun completes what the kills left.

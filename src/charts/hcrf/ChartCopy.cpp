@@ -1,6 +1,9 @@
 #include "charts/hcrf/ChartCopy.h"
 
 #include "platform/Ascii.h"
+#include "platform/Files.h"
+
+#include <fcntl.h>
 
 #include <algorithm>
 #include <fstream>
@@ -151,6 +154,87 @@ fs::path StagingFolderOf(const fs::path& dest)
     return dest.parent_path() / ("." + dest.filename().string() + ".partial");
 }
 
+namespace {
+
+// The file beside a staging folder that its copy holds locked while it goes
+// on, made before the folder and removed after it: a staging folder whose
+// owner file nobody holds (or that has none) is what a killed copy left.
+fs::path OwnerFileOf(const fs::path& staging)
+{
+    return staging.string() + ".owner";
+}
+
+class CStagingOwner {
+public:
+    explicit CStagingOwner(const fs::path& staging) : m_path(OwnerFileOf(staging))
+    {
+        std::error_code ec;
+        fs::create_directories(m_path.parent_path(), ec);
+        m_fd = platform::CFileDescriptor(
+            ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+        if (m_fd.IsOpen())
+            m_lock.TryLock(m_fd.Get(), 0, 0, platform::LockKind::Exclusive);
+    }
+    ~CStagingOwner()
+    {
+        // Still locked: no sweep takes a staging folder in this moment.
+        std::error_code ec;
+        fs::remove(m_path, ec);
+    }
+    CStagingOwner(const CStagingOwner&) = delete;
+    CStagingOwner& operator=(const CStagingOwner&) = delete;
+
+private:
+    fs::path m_path;
+    platform::CFileDescriptor m_fd;
+    platform::CFileRangeLock m_lock;
+};
+
+bool IsStagingName(const std::string& name)
+{
+    return name.size() > 9 && name.front() == '.' && name.ends_with(".partial");
+}
+
+}   // namespace
+
+int RemoveDeadStagingFolders(const fs::path& root)
+{
+    std::vector<fs::path> staged;
+    std::vector<fs::path> owners;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (IsStagingName(name) && it->is_directory(typeError)) {
+            staged.push_back(it->path());
+            it.disable_recursion_pending();
+        } else if (name.ends_with(".partial.owner") &&
+                   IsStagingName(name.substr(0, name.size() - 6))) {
+            owners.push_back(it->path());
+        }
+    }
+    int removed = 0;
+    for (const fs::path& folder : staged) {
+        const fs::path owner = OwnerFileOf(folder);
+        std::error_code existsError;
+        const bool hasOwner = fs::exists(owner, existsError);
+        const auto held = hasOwner ? platform::LockUnheldFile(owner) : std::nullopt;
+        if (hasOwner && !held)
+            continue;   // a copy under way
+        if (platform::RemoveTree(folder))
+            ++removed;
+        if (held)
+            fs::remove(owner, existsError);
+    }
+    // Owner files whose copy was killed after its folder went.
+    for (const fs::path& owner : owners) {
+        std::error_code removeError;
+        if (const auto held = platform::LockUnheldFile(owner))
+            fs::remove(owner, removeError);
+    }
+    return removed;
+}
+
 void RemoveFolderAndEmptyParent(const fs::path& folder)
 {
     std::error_code ec;
@@ -176,6 +260,7 @@ CopyResult CopyFolderIntoPlace(const fs::path& source, const std::vector<std::st
         if (PlanMatchingFiles(source, patterns, staging, needed, dest) && needed.files.empty())
             return CopyResult::Done;
     }
+    const CStagingOwner owner(staging);
     fs::create_directories(staging, ec);
     CCopyPlan plan;
     if (ec || !PlanMatchingFiles(source, patterns, staging, plan, inPlace ? dest : staging)) {

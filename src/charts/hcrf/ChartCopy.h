@@ -80,6 +80,10 @@ CopyResult CopyFolderIntoPlace(const std::filesystem::path& source,
 // The hidden sibling a folder is built in.
 std::filesystem::path StagingFolderOf(const std::filesystem::path& dest);
 
+// Removes the staging folders below `root` that copies killed part way left
+// (a copy under way holds its folder's owner file locked); returns how many.
+int RemoveDeadStagingFolders(const std::filesystem::path& root);
+
 // Removes a folder and then its parent when that has become empty.
 void RemoveFolderAndEmptyParent(const std::filesystem::path& folder);
 

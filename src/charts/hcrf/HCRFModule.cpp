@@ -1,5 +1,7 @@
 #include "charts/hcrf/HCRFModule.h"
 
+#include "charts/hcrf/ChartCopy.h"
+
 #include "app/SystemUtils.h"
 #include "app/WaitStatus.h"
 #include "chart/ChartingModule.h"
@@ -131,6 +133,9 @@ bool CHCRFModule::Initialise()
                     fs::remove(target / (std::string("Cat") + ext), ec);
             }
         }
+        // Charts and updates whose copy was killed part way would leave
+        // their staging folders for good.
+        RemoveDeadStagingFolders(ModuleFolder());
         OpenCatalogue(ModuleFolder(), true);
         m_shared->startupDone = true;
     }
