@@ -1,13 +1,16 @@
 #include "navigator/LogbookRows.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "app/StringUtils.h"
 #include "app/SystemUtils.h"
 #include "db/DBLog.h"
+#include "db/DBTextTable.h"
 #include "navigator/TrackRecord.h"
 #include "navigator/VesselLogbook.h"
 #include "nmea/NMEAData.h"
+#include "platform/CodePage.h"
 
 namespace navigator {
 
@@ -16,7 +19,56 @@ namespace {
 constexpr const char* kHeadings[] = {"Local Time", "Latitude", "Longitude", "Datum",
                                      "COG",        "SOG",      "Type",      "Note"};
 
+// Calls `each` with every character of `text` (a byte that starts no UTF-8
+// character stands alone) and whether the log's tables can hold it.
+template <class Each>
+void ForEachCharacter(std::string_view text, Each each)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = std::max<std::size_t>(1, platform::Utf8CharLength(text, i));
+        const std::string_view c = text.substr(i, n);
+        each(c, db::CanEncode(c));
+        i += n;
+    }
+}
+
 }   // namespace
+
+std::string CharactersTheLogCannotHold(std::string_view text)
+{
+    std::string found;
+    ForEachCharacter(text, [&found](std::string_view c, bool held) {
+        if (!held && found.find(c) == std::string::npos)
+            found += c;
+    });
+    return found;
+}
+
+std::string WhyTheLogCannotHold(std::string_view text, std::string_view what)
+{
+    std::vector<std::string> quoted;
+    ForEachCharacter(CharactersTheLogCannotHold(text), [&quoted](std::string_view c, bool) {
+        quoted.push_back("\"" + std::string(c) + "\"");
+    });
+    if (quoted.empty())
+        return {};
+    std::string list = quoted.front();
+    for (std::size_t i = 1; i < quoted.size(); ++i)
+        list += (i + 1 == quoted.size() ? " or " : ", ") + quoted[i];
+    return "The log keeps Western European text and cannot hold " + list + " in the " +
+           std::string(what) + ". Please write it without " +
+           (quoted.size() == 1 ? "that character." : "those characters.");
+}
+
+std::string TextTheLogCanHold(std::string_view text)
+{
+    std::string held;
+    held.reserve(text.size());
+    ForEachCharacter(text, [&held](std::string_view c, bool canHold) {
+        held += canHold ? std::string(c) : std::string("?");
+    });
+    return held;
+}
 
 std::string StoredNote(std::string_view text)
 {

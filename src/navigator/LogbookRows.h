@@ -24,6 +24,16 @@ class CVesselLogbook;
 // line feed, the form the window shows as "<cr>" (an editor gives bare line feeds).
 std::string StoredNote(std::string_view text);
 
+// The log's tables keep Western European (Windows-1252) text. The characters
+// of `text` they cannot hold, each once and in order; empty when it can be
+// stored as it stands.
+std::string CharactersTheLogCannotHold(std::string_view text);
+// Why `text`, typed as the log's `what` ("note", "voyage ID"), cannot be
+// stored, for the user; empty when it can.
+std::string WhyTheLogCannotHold(std::string_view text, std::string_view what);
+// `text` with each character the log cannot hold written as "?".
+std::string TextTheLogCanHold(std::string_view text);
+
 // A stored UTC date and time as the user's local one (not valid stays not valid).
 app::CDateTimeEx LocalFromUtc(const app::CDateTimeEx& utc);
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/SystemUtils.h"
+#include "navigator/LogbookRows.h"
 #include "navigator/VesselFiles.h"
 #include "nmea/NMEAData.h"
 #include "platform/Ascii.h"
@@ -889,6 +890,14 @@ bool CVesselLogbook::WriteRow(const CNavSnapshot& snapshot, bool positionKnown)
     row.sog = Stored(snapshot.sog);
     row.note = std::move(m_pendingNote);
     m_pendingNote.clear();
+    // A row the table refuses stays queued for the next try, holding up every
+    // row behind it: a note the log cannot hold is written with "?" for what
+    // it cannot, so the row and those after it go in.
+    if (const std::string lost = CharactersTheLogCannotHold(row.note); !lost.empty()) {
+        Warn("The log cannot hold the characters " + lost + " of the note \"" + row.note +
+             "\"; they are written as \"?\".");
+        row.note = TextTheLogCanHold(row.note);
+    }
     row.type = GetRecordFixType(m_eventType);
     m_eventType = 0;
     vessel->keptRows.push_back(std::move(row));
@@ -1081,14 +1090,33 @@ void CVesselLogbook::ProcessNotice(int type, const std::string& payload, const s
 
 bool CVesselLogbook::StartVoyage(const std::string& voyageId, const std::string& watchOfficer)
 {
+    for (const auto& [text, what] :
+         {std::pair{&voyageId, "voyage ID"}, std::pair{&watchOfficer, "watch officer"}}) {
+        if (const std::string why = WhyTheLogCannotHold(*text, what); !why.empty()) {
+            Warn("The voyage was not started. " + why);
+            return false;
+        }
+    }
     if (IsTemporary() && SaveAs(true) == LogSaveResult::Cancelled)
         return false;
     const sys_seconds now = NavigationTime(nullptr);
     if (m_own)
         CloseVesselRow(*m_own, now);
+    return BeginVoyageRow(voyageId, watchOfficer);
+}
+
+// A voyage runs, and logs, only once its row is in the log: a row the log
+// could not take leaves both as they were.
+bool CVesselLogbook::BeginVoyageRow(const std::string& voyageId, const std::string& watchOfficer)
+{
+    const bool wasRunning = m_voyageRunning, wasLogging = m_logging;
     m_voyageRunning = true;
     m_logging = true;
-    return GetOrCreateOwnVessel(voyageId, watchOfficer) != nullptr;
+    if (GetOrCreateOwnVessel(voyageId, watchOfficer) != nullptr)
+        return true;
+    m_voyageRunning = wasRunning;
+    m_logging = wasLogging;
+    return false;
 }
 
 bool CVesselLogbook::ContinueVoyage(const std::string& voyageId, const std::string& watchOfficer)
@@ -1097,9 +1125,7 @@ bool CVesselLogbook::ContinueVoyage(const std::string& voyageId, const std::stri
         return false;
     if (m_own)
         CloseVesselRow(*m_own, NavigationTime(nullptr));
-    m_voyageRunning = true;
-    m_logging = true;
-    return GetOrCreateOwnVessel(voyageId, watchOfficer) != nullptr;
+    return BeginVoyageRow(voyageId, watchOfficer);
 }
 
 void CVesselLogbook::EndOwnRow()

@@ -156,7 +156,8 @@ public:
     bool IsVoyageRunning() const { return m_voyageRunning; }
     // Start: a new append row with these texts, logging on. End: the own
     // row's end time, logging off. False when a temporary log's save was
-    // cancelled (nothing changes then).
+    // cancelled, when a text is one the log cannot hold (said through the
+    // warning) or when the log could not take the row; nothing starts then.
     bool StartVoyage(const std::string& voyageId, const std::string& watchOfficer);
     // A voyage under way goes on in this log (after a restart, or in a log
     // opened to be appended to): a new append row carrying its voyage id and
@@ -221,6 +222,7 @@ private:
     void LoadVessels();
     void RestorePositions();
     CLogVessel* GetOrCreateOwnVessel(const std::string& voyageId, const std::string& watchOfficer);
+    bool BeginVoyageRow(const std::string& voyageId, const std::string& watchOfficer);
     void CloseVesselRow(CLogVessel& vessel, std::chrono::sys_seconds end);
     // Appends the index's record (a new vessel: its id and append 1) and
     // flushes; false, with a warning naming `what`, when the log refused it.

@@ -212,7 +212,7 @@ CSystemOptionsDlg::CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> m
              QDir(dir).entryInfoList(filters, QDir::System | QDir::Files, QDir::Name))
             offered << f.absoluteFilePath();
     }
-    auto* portsBox = new QGroupBox(tr("Serial ports (requires restart)"), this);
+    auto* portsBox = new QGroupBox(tr("Serial ports"), this);
     auto* portsLayout = new QGridLayout(portsBox);
     for (int i = 0; i < app::kSerialPortCount; ++i) {
         auto* combo = new QComboBox(portsBox);

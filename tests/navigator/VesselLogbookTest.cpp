@@ -620,6 +620,39 @@ TEST(VesselLogbook, AnEntryOfAStationWithoutItsOwnVesselGoesToAnAppendOfItsOwn)
     EXPECT_EQ(listed.RowCount(), 4u);
 }
 
+// The log's tables keep Windows-1252 text. A voyage whose texts they cannot
+// hold does not start; a note they cannot hold (a program's text: the user's
+// are refused at the dialog) is written with "?" for what they cannot, and
+// the rows after it still go in.
+TEST(VesselLogbook, TextsTheTablesCannotHoldStopNothing)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "texts").string()));
+    EXPECT_FALSE(h.log.StartVoyage("PS-0603", "Ωmega"));
+    EXPECT_FALSE(h.log.IsVoyageRunning());
+    EXPECT_FALSE(h.log.IsLogging());
+    EXPECT_EQ(h.log.OwnVessel(), nullptr) << "no row for a voyage that did not start";
+    ASSERT_FALSE(h.warnings.empty());
+    EXPECT_EQ(h.warnings.back(), "The voyage was not started. The log keeps Western European "
+                                 "text and cannot hold \"Ω\" in the watch officer. Please write it "
+                                 "without that character.");
+    ASSERT_TRUE(h.log.StartVoyage("PS-0603", "José Ñúñez"));
+    h.current = std::make_shared<CNavSnapshot>(At(47.9, -122.6, T0()));
+    h.log.LogEvent("Passed buoy → wind 20 kn ☂", kFixManual);
+    EXPECT_EQ(h.warnings.back(), "The log cannot hold the characters →☂ of the note \"Passed buoy "
+                                 "→ wind 20 kn ☂\"; they are written as \"?\".");
+    Log(h, 2, T0() + seconds(1));
+    db::CDBLog& rows = *h.log.OwnVessel()->rows;
+    ASSERT_EQ(rows.GetRecordCount(), 3);
+    ASSERT_TRUE(rows.GoRecord(1));
+    EXPECT_EQ(rows.m_note, "Passed buoy ? wind 20 kn ?");
+    EXPECT_EQ(rows.m_type, kFixManual);
+    ASSERT_TRUE(rows.GoRecord(3));
+    EXPECT_EQ(rows.m_note, "");
+    EXPECT_EQ(h.log.OwnTrackVessel()->watchOfficer, "José Ñúñez");
+}
+
 TEST(VesselLogbook, TrackRebuiltFromTheLogbookEqualsOneAppendAtATime)
 {
     brine_test::TempFolder dir;

@@ -3,6 +3,8 @@
 // brought into range when read.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -16,6 +18,7 @@
 #include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/Timer.h"
+#include "app/ToolsOptions.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/PropertySheet.h"
 #include "shell/MainFrame.h"
@@ -141,6 +144,22 @@ TEST_F(ToolsOptionsTest, EveryPageUsesEachMnemonicOnce)
         unique.removeDuplicates();
         EXPECT_EQ(unique.size(), keys.size()) << i << ": " << keys.join(' ').toStdString();
     }
+    frame.TearDown();
+}
+
+// A changed device path moves its port at OK; the ports' group sends nobody to restart.
+TEST_F(ToolsOptionsTest, TheSerialPortsAskForNoRestart)
+{
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    app::CModelessPropertySheet* sheet = OpenSheet(frame);
+    ASSERT_NE(sheet, nullptr);
+    const QString com1 = QString::fromStdString(app::CSystemOptionsModel::PortField(0));
+    QComboBox* port = sheet->findChild<QComboBox*>(com1);
+    ASSERT_NE(port, nullptr);
+    auto* group = qobject_cast<QGroupBox*>(port->parentWidget());
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title().toStdString(), "Serial ports");
     frame.TearDown();
 }
 

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QScrollBar>
 
 #include "app/CommandIds.h"
@@ -159,10 +160,21 @@ void CNavigatorWindows::OnLogbookEntry()
 {
     if (!CanMakeLogbookEntry())
         return;
-    bool ok = false;
-    const QString note =
-        QInputDialog::getMultiLineText(m_window, QStringLiteral("Log Entry"), QString(), {}, &ok);
-    if (ok && CanMakeLogbookEntry())   // logging may have stopped while the note was written
+    // A note the log cannot hold is refused with the reason and offered
+    // again as it was typed, to be mended.
+    QString note;
+    for (;;) {
+        bool ok = false;
+        note = QInputDialog::getMultiLineText(m_window, QStringLiteral("Log Entry"), QString(),
+                                              note, &ok);
+        if (!ok)
+            return;
+        const std::string why = navigator::WhyTheLogCannotHold(note.toStdString(), "note");
+        if (why.empty())
+            break;
+        QMessageBox::warning(m_window, QStringLiteral("Log Entry"), Q(why));
+    }
+    if (CanMakeLogbookEntry())   // logging may have stopped while the note was written
         Logbook().LogEvent(navigator::StoredNote(note.toStdString()), navigator::kFixManual);
 }
 

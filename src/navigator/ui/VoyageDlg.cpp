@@ -5,7 +5,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QVBoxLayout>
+
+#include "navigator/LogbookRows.h"
 
 namespace navigator {
 
@@ -61,6 +64,21 @@ CVoyageDlg::CVoyageDlg(const CTexts& texts, QWidget* parent) : QDialog(parent)
     layout->addWidget(buttons);
     if (texts.start)
         m_voyage->setFocus();
+}
+
+void CVoyageDlg::accept()
+{
+    for (const auto& [edit, what] :
+         {std::pair{m_voyage, "voyage ID"}, std::pair{m_officer, "watch officer"}}) {
+        const std::string why = WhyTheLogCannotHold(edit->text().toStdString(), what);
+        if (!why.empty()) {
+            QMessageBox::warning(this, windowTitle(), QString::fromStdString(why));
+            edit->setFocus();
+            edit->selectAll();
+            return;
+        }
+    }
+    QDialog::accept();
 }
 
 QString CVoyageDlg::VoyageId() const

@@ -1,7 +1,8 @@
 #pragma once
 // "Voyage Management": confirms the start or the end of a voyage. Starting
 // takes the voyage id and the watch officer (20 characters each); at the end
-// they show the running voyage's values and cannot be changed.
+// they show the running voyage's values and cannot be changed. Texts the log
+// cannot hold are refused at OK.
 
 #include <QDialog>
 
@@ -25,6 +26,10 @@ public:
     QString WatchOfficer() const;
     QLineEdit* VoyageEdit() const { return m_voyage; }
     QLineEdit* OfficerEdit() const { return m_officer; }
+
+    // A voyage ID or watch officer the log cannot hold is refused with the
+    // reason, the dialog kept open on that field.
+    void accept() override;
 
 private:
     QLineEdit* m_voyage;

@@ -1,0 +1,135 @@
+// Texts a navigator types for the vessel log, in the program as it starts: a voyage ID or a
+// Log Entry note with characters the log's Western European tables cannot hold is refused
+// with the reason and offered again as typed; what is then entered, and every row after it,
+// goes into the log, as Python's dbfread reads it.
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FirstStart.h"
+#include "PythonScript.h"
+#include "app/CommandIds.h"
+#include "navigator/VesselLogbook.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "navigator/ui/VoyageDlg.h"
+#include "shell/MainFrame.h"
+
+namespace {
+
+TEST(LogTexts, TextsTheLogCannotHoldAreRefusedAndNothingIsLost)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    navigator::CNavigatorWindows& nav = *frame.Navigator();
+    const auto fixes = [&](int seconds) {
+        for (int i = 0; i < seconds * 4; ++i) {
+            if (i % 4 == 0)
+                program.home.Send(brine_test::WithChecksum(
+                    "GPRMC,120000,A,4739.720,N,12226.160,W,6.0,048.8,070126,,"));
+            QTest::qWait(250);
+        }
+    };
+    const auto run = [&](unsigned id) {
+        frame.UpdateModuleCmdUI(true);
+        ASSERT_TRUE(frame.Action(id)->isEnabled()) << "command " << id;
+        frame.Action(id)->trigger();
+    };
+    fixes(3);
+
+    // The user's hands: each step answers the window in front with the next entry.
+    std::vector<std::string> warnings;   // the refusals' texts
+    std::vector<QString> offered;   // what a Log Entry dialog showed when it opened
+    std::vector<QString> voyage{"Ωmega-2", "Omega-2"},
+        notes{"wind → NW 15\nrain ☂", "wind NW 15\nrain"};
+    brine_test::AnswerDialogs() = false;
+    // Each answer in a slot of its own, so the hands are free for the window it opens.
+    bool busy = false;
+    const auto later = [&busy](QObject* on, std::function<void()> act) {
+        busy = true;
+        QTimer::singleShot(0, on, [&busy, act] {
+            busy = false;
+            act();
+        });
+    };
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QWidget* front = QApplication::activeModalWidget();
+        if (busy)
+            return;
+        if (auto* box = qobject_cast<QMessageBox*>(front)) {
+            if (QAbstractButton* no = box->button(QMessageBox::No)) {
+                later(no, [no] { no->click(); });   // the temporary log is not saved by name
+            } else {
+                warnings.push_back(box->text().toStdString());
+                QAbstractButton* ok = box->button(QMessageBox::Ok);
+                later(ok, [ok] { ok->click(); });
+            }
+        } else if (auto* dlg = qobject_cast<navigator::CVoyageDlg*>(front)) {
+            if (voyage.empty())
+                return later(dlg, [dlg] { dlg->reject(); });
+            dlg->VoyageEdit()->setText(voyage.front());
+            dlg->OfficerEdit()->setText(QStringLiteral("José Ñúñez"));
+            voyage.erase(voyage.begin());
+            later(dlg, [dlg] { dlg->accept(); });
+        } else if (auto* entry = qobject_cast<QInputDialog*>(front)) {
+            offered.push_back(entry->textValue());
+            if (notes.empty())
+                return later(entry, [entry] { entry->reject(); });
+            entry->setTextValue(notes.front());
+            notes.erase(notes.begin());
+            later(entry, [entry] { entry->accept(); });
+        }
+    });
+    user.start(50);
+
+    run(app::cmd::kNavVoyage);
+    QTest::qWait(300);
+    ASSERT_EQ(warnings.size(), 1U);
+    EXPECT_EQ(warnings[0],
+              "The log keeps Western European text and cannot hold \"Ω\" in the voyage "
+              "ID. Please write it without that character.");
+    ASSERT_TRUE(voyage.empty()) << "the dialog stays open for the ID to be mended";
+    navigator::CVesselLogbook& log = nav.Logbook();
+    ASSERT_TRUE(log.IsVoyageRunning());
+    EXPECT_TRUE(log.IsLogging());
+    fixes(2);
+
+    run(app::cmd::kNavLogbookEntry);
+    QTest::qWait(300);
+    ASSERT_EQ(warnings.size(), 2U);
+    EXPECT_EQ(warnings[1], "The log keeps Western European text and cannot hold \"→\" or \"☂\" in "
+                           "the note. Please write it without those characters.");
+    ASSERT_EQ(offered.size(), 2U);
+    EXPECT_EQ(offered[0], "");
+    EXPECT_EQ(offered[1], "wind → NW 15\nrain ☂") << "the refused note comes back as typed";
+    // Rows go on after the entry.
+    log.LogEvent("Passed West Point", -1);
+    fixes(1);
+    user.stop();
+    brine_test::AnswerDialogs() = true;
+
+    const std::string path = log.LogPath();
+    const auto read = brine_test::RunPython("import dbfread\n"
+                                            "path = " +
+                                            std::string("'") + path + "'\n" + R"(
+index = list(dbfread.DBF(path + '.dbf', encoding='cp1252'))
+own = index[-1]
+print(own['VOYAGEID'], '/', own['OOWNAME'])
+for r in dbfread.DBF(path + '.X/%08d.dbf' % own['UNIQUE'], encoding='cp1252'):
+    if r['NOTE']:
+        print(repr(r['NOTE']), r['TYPE'])
+)");
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, "Omega-2 / José Ñúñez\n"
+                     "'wind NW 15\\r\\nrain' 11\n"
+                     "'Passed West Point' 4\n");
+}
+
+}   // namespace
