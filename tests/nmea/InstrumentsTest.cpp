@@ -10,6 +10,7 @@
 #include <mutex>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "FakeClock.h"
 #include "PtyPair.h"
@@ -437,6 +438,79 @@ TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
         EXPECT_NE(f[2], previous) << "each send carries the newest sentence";
         previous = f[2];
     }
+}
+
+// An arrival or a passed perpendicular is reported in one navigation update;
+// the monitor composes faster than the autopilot's pace, so the report must
+// ride on the newer sentences until one carrying it has gone out.
+TEST(Instruments, AutopilotReportsAnArrivalAndAPassedPerpendicularOnce)
+{
+    Bench bench(1);
+    nmea::CInstrumentConfig config;
+    config.transmitPort = 1;
+    config.SetTalkers({"EC", "II"});
+    config.SetSentences({{"APB", "", true}});
+    nmea::CAutopilotDevice autopilot(*bench.ports, config, [] { return true; });
+    autopilot.SetOutputRate(0.4);
+    ASSERT_TRUE(autopilot.OpenTransmit());
+    autopilot.SetTransmitEnabled(true);
+
+    std::mutex lock;
+    std::vector<std::string> arrived;
+    std::jthread reader([&](std::stop_token stop) {
+        std::string pending;
+        while (!stop.stop_requested()) {
+            pending += bench.ptys[0]->Receive(1, 20ms);
+            for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos;
+                 pending.erase(0, end + 2)) {
+                std::lock_guard guard(lock);
+                arrived.push_back(pending.substr(0, end));
+            }
+        }
+    });
+    // Updates every 50 ms: the perpendicular of waypoint 2 is passed in
+    // update 3 (the first sentence has gone out by then), the arrival circle
+    // of waypoint 3 entered in update 12; every other update reports nothing.
+    for (int i = 0; i < 26; ++i) {
+        nmea::CApbFields f;
+        f.statusValid = true;
+        f.crossTrackNm = 0.1;
+        f.perpendicularPassed = i == 3;
+        f.arrivalEntered = i == 12;
+        f.destination = "u" + std::to_string(i);
+        ASSERT_TRUE(autopilot.BuildAPBSentence(f, true));
+        std::this_thread::sleep_for(50ms);
+    }
+    autopilot.CloseTransmit();
+    std::this_thread::sleep_for(100ms);
+    reader.request_stop();
+    reader.join();
+
+    // Fields 6 and 7 of each sentence, with the update it came from.
+    std::vector<std::tuple<int, bool, bool>> sent;
+    for (const std::string& line : arrived) {
+        std::vector<std::string> f;
+        std::stringstream in(line);
+        for (std::string field; std::getline(in, field, ',');)
+            f.push_back(field);
+        ASSERT_GE(f.size(), 11u) << line;
+        sent.emplace_back(std::stoi(f[10].substr(1)), f[6] == "A", f[7] == "A");
+    }
+    ASSERT_GE(sent.size(), 3u);
+    auto reported = [&sent](int raised, bool arrival) {
+        int carried = 0;
+        for (const auto& [update, a, p] : sent) {
+            const bool flag = arrival ? a : p;
+            EXPECT_FALSE(flag && update < raised) << "reported before update " << raised;
+            carried += flag ? 1 : 0;
+        }
+        return carried;
+    };
+    EXPECT_GE(reported(3, false), 1) << "the passed perpendicular never went out";
+    EXPECT_GE(reported(12, true), 1) << "the arrival never went out";
+    const auto& [lastUpdate, lastArrival, lastPerpendicular] = sent.back();
+    EXPECT_GE(lastUpdate, 20);
+    EXPECT_FALSE(lastArrival || lastPerpendicular) << "a report went on after it was sent";
 }
 
 }   // namespace
