@@ -284,11 +284,16 @@ bool CMonitorModel::PreviousWaypoint(const CNavSnapshot& snapshot)
 void CMonitorModel::Refresh(const CNavSnapshot& snapshot, const nmea::CNMEADataValue* gps,
                             const std::string& statusLine)
 {
-    const bool reported = RefreshValues(snapshot, gps);
+    bool reported = RefreshValues(snapshot, gps);
     FillTexts(snapshot, gps);
     CheckOffTrack();
     bool arrivalLogged = false, perpendicularLogged = false;
-    CheckWaypointAlarms(snapshot.positionAcquired, arrivalLogged, perpendicularLogged);
+    if (CheckWaypointAlarms(snapshot.positionAcquired, arrivalLogged, perpendicularLogged)) {
+        // The waypoint advanced: the panel and the autopilot take the new
+        // leg at once, not the passed waypoint's bearings under its number.
+        reported = RefreshValues(snapshot, gps);
+        FillTexts(snapshot, gps);
+    }
     if (m_steering != nullptr && m_steering->IsSteeringOn() && reported &&
         snapshot.positionAcquired)
         SendSteering(arrivalLogged, perpendicularLogged);

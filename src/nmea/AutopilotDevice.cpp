@@ -24,7 +24,19 @@ CAutopilotDevice::~CAutopilotDevice()
 
 bool CAutopilotDevice::BuildAPBSentence(const CApbFields& fields, bool addChecksum)
 {
-    return BuildSentence(addChecksum, ComposeApb(fields));
+    CApbFields f = fields;
+    {
+        std::lock_guard lock(TransmitLock());
+        const std::uint64_t composition = ++m_composed;
+        auto hold = [composition](bool reported, std::uint64_t& since) {
+            if (reported && since == 0)
+                since = composition;
+            return since != 0;
+        };
+        f.arrivalEntered = hold(f.arrivalEntered, m_arrivalSince);
+        f.perpendicularPassed = hold(f.perpendicularPassed, m_perpendicularSince);
+    }
+    return BuildSentence(addChecksum, ComposeApb(f));
 }
 
 void CAutopilotDevice::SetOutputRate(double seconds)
@@ -51,6 +63,7 @@ void CAutopilotDevice::ForgetSentence()
 {
     std::lock_guard lock(TransmitLock());
     m_current.clear();
+    m_arrivalSince = m_perpendicularSince = 0;
 }
 
 bool CAutopilotDevice::QueueOutput(std::string line)
@@ -58,6 +71,7 @@ bool CAutopilotDevice::QueueOutput(std::string line)
     {
         std::lock_guard lock(TransmitLock());
         m_current = std::move(line);
+        m_currentComposition = m_composed;
     }
     return true;
 }
@@ -75,6 +89,10 @@ bool CAutopilotDevice::StartTransmitThread()
             if (allowed && (!lastSend || now - *lastSend >= rate)) {
                 lastSend = now;
                 std::string line = m_current;
+                // The reports this sentence carries have now gone out.
+                for (std::uint64_t* since : {&m_arrivalSince, &m_perpendicularSince})
+                    if (*since != 0 && *since <= m_currentComposition)
+                        *since = 0;
                 lock.unlock();
                 PushTransmit(std::move(line));
                 lock.lock();

@@ -34,7 +34,10 @@ public:
         return m_config.IsSentenceEnabled(line);
     }
 
-    // Composes the sentence and makes it the current one.
+    // Composes the sentence and makes it the current one. An arrival or a
+    // passed perpendicular is reported for one navigation update only; the
+    // newer sentences carry it on until a sentence with it has gone out, so
+    // the output pace never drops the report.
     bool BuildAPBSentence(const CApbFields& fields, bool addChecksum);
     // Seconds between sends, kept in 0.1..10.
     void SetOutputRate(double seconds);
@@ -53,7 +56,14 @@ private:
     const CInstrumentConfig& m_config;
     std::function<bool()> m_mayOutput;
     std::atomic<std::int64_t> m_rateMicroseconds{2'000'000};
-    std::string m_current;   // guarded by the transmit lock
+    // Guarded by the transmit lock: the current sentence and the number of
+    // the composition it came from; for each report not yet sent, the
+    // composition that first carried it (0: none held).
+    std::string m_current;
+    std::uint64_t m_composed = 0;
+    std::uint64_t m_currentComposition = 0;
+    std::uint64_t m_arrivalSince = 0;
+    std::uint64_t m_perpendicularSince = 0;
 };
 
 }   // namespace nmea

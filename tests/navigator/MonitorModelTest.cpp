@@ -296,6 +296,38 @@ TEST(MonitorModel, ArrivalAlarmAndAdvance)
     EXPECT_FALSE(m.model.Alarms().IsOpen());
 }
 
+// The update that passes a waypoint and advances steers for the next one:
+// its sentence names the new waypoint, so its leg and bearings are the new
+// leg's, never the passed waypoint's (which would turn the vessel back).
+TEST(MonitorModel, TheUpdateThatAdvancesSteersForTheNextWaypoint)
+{
+    Model m;
+    m.steering.on = true;
+    m.route.Add(50.0, -4.0);
+    m.route.Add(50.1, -4.0);
+    m.route.Add(50.1, -3.8);   // the route turns east at waypoint 2
+    m.route.active = 2;
+    m.route.settings.passingPerpendicularOn = true;
+    m.route.settings.autoWptAdvanceOn = true;
+    // Just past the perpendicular through waypoint 2, a little west of the leg.
+    geo::CPosition at;
+    ASSERT_TRUE(geo::PositionAtRangeBearing(geo::CPosition(50.1, -4.0), 0.1, 315.0, &at));
+    m.Refresh(m.At(at.GetLatitude(), at.GetLongitude()));
+    ASSERT_EQ(m.route.active, 3);
+    ASSERT_EQ(m.steering.sent.size(), 1u);
+    const CSteeringRecord& r = m.steering.sent[0];
+    EXPECT_EQ(r.waypointId, "3");
+    EXPECT_TRUE(r.perpendicularPassed);
+    double range = 0, legBearing = 0, bearing = 0;
+    geo::RhumbRangeBearing(geo::CPosition(50.1, -4.0), geo::CPosition(50.1, -3.8), &range,
+                           &legBearing, true);
+    geo::RhumbRangeBearing(at, geo::CPosition(50.1, -3.8), &range, &bearing, true);
+    EXPECT_NEAR(r.bearingOriginToDestination, legBearing, 0.05);
+    EXPECT_NEAR(r.bearingToDestination, bearing, 0.05);
+    // The panel shows the same waypoint and bearing as the autopilot was given.
+    EXPECT_NEAR(m.model.Values().bearing, bearing, 0.05);
+}
+
 // The perpendicular through the waypoint, on a leg across 180 degrees.
 TEST(MonitorModel, PerpendicularAcrossTheAntimeridian)
 {

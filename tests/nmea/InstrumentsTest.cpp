@@ -10,6 +10,7 @@
 #include <mutex>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "FakeClock.h"
 #include "PtyPair.h"
@@ -365,31 +366,54 @@ TEST(Instruments, UploadsReadBackWithPynmea2)
     EXPECT_FALSE(gps.Device().SendWaypoint({1, 1, "A", "A"}, 5, 1, true)) << "naming mode above 4";
 }
 
-TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
-{
-    Bench bench(1);
+// An autopilot transmitting "$ECAPB" on a pty at `rate` seconds, and a reader
+// at the far end keeping each line with the time it arrived.
+struct AutopilotBench {
+    Bench bench{1};
     nmea::CInstrumentConfig config;
-    config.transmitPort = 1;
-    config.SetTalkers({"EC", "II"});
-    config.SetSentences({{"APB", "", true}});
-    nmea::CAutopilotDevice autopilot(*bench.ports, config, [] { return true; });
-    autopilot.SetOutputRate(0.3);
-    ASSERT_TRUE(autopilot.OpenTransmit());
-    autopilot.SetTransmitEnabled(true);
-
+    std::unique_ptr<nmea::CAutopilotDevice> autopilot;
     std::mutex lock;
     std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> arrived;
-    std::jthread reader([&](std::stop_token stop) {
-        std::string pending;
-        while (!stop.stop_requested()) {
-            pending += bench.ptys[0]->Receive(1, 20ms);
-            for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos;
-                 pending.erase(0, end + 2)) {
-                std::lock_guard guard(lock);
-                arrived.emplace_back(std::chrono::steady_clock::now(), pending.substr(0, end + 2));
+    std::jthread reader;
+
+    explicit AutopilotBench(double rate)
+    {
+        config.transmitPort = 1;
+        config.SetTalkers({"EC", "II"});
+        config.SetSentences({{"APB", "", true}});
+        autopilot =
+            std::make_unique<nmea::CAutopilotDevice>(*bench.ports, config, [] { return true; });
+        autopilot->SetOutputRate(rate);
+        EXPECT_TRUE(autopilot->OpenTransmit());
+        autopilot->SetTransmitEnabled(true);
+        reader = std::jthread([this](std::stop_token stop) {
+            std::string pending;
+            while (!stop.stop_requested()) {
+                pending += bench.ptys[0]->Receive(1, 20ms);
+                for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos;
+                     pending.erase(0, end + 2)) {
+                    std::lock_guard guard(lock);
+                    arrived.emplace_back(std::chrono::steady_clock::now(),
+                                         pending.substr(0, end + 2));
+                }
             }
-        }
-    });
+        });
+    }
+    // Closes the port once the last line has had time to arrive.
+    void Finish()
+    {
+        autopilot->CloseTransmit();
+        std::this_thread::sleep_for(100ms);
+        reader.request_stop();
+        reader.join();
+    }
+};
+
+TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
+{
+    AutopilotBench ap(0.3);
+    nmea::CAutopilotDevice& autopilot = *ap.autopilot;
+    auto& arrived = ap.arrived;
     // The monitor composes every 50 ms, alternating sides of the track.
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; std::chrono::steady_clock::now() - start < 1300ms; ++i) {
@@ -403,10 +427,7 @@ TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
         ASSERT_TRUE(autopilot.BuildAPBSentence(f, true));
         std::this_thread::sleep_for(50ms);
     }
-    autopilot.CloseTransmit();
-    std::this_thread::sleep_for(100ms);
-    reader.request_stop();
-    reader.join();
+    ap.Finish();
 
     // At most one every 0.3 s, the first at once: five in 1.3 s.
     ASSERT_GE(arrived.size(), 4u);
@@ -437,6 +458,54 @@ TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
         EXPECT_NE(f[2], previous) << "each send carries the newest sentence";
         previous = f[2];
     }
+}
+
+// An arrival or a passed perpendicular is reported in one navigation update;
+// the monitor composes faster than the autopilot's pace, so the report must
+// ride on the newer sentences until one carrying it has gone out.
+TEST(Instruments, AutopilotReportsAnArrivalAndAPassedPerpendicularOnce)
+{
+    AutopilotBench ap(0.4);
+    // Updates every 50 ms: the perpendicular of waypoint 2 is passed in
+    // update 3 (the first sentence has gone out by then), the arrival circle
+    // of waypoint 3 entered in update 12; every other update reports nothing.
+    for (int i = 0; i < 26; ++i) {
+        nmea::CApbFields f;
+        f.statusValid = true;
+        f.crossTrackNm = 0.1;
+        f.perpendicularPassed = i == 3;
+        f.arrivalEntered = i == 12;
+        f.destination = "u" + std::to_string(i);
+        ASSERT_TRUE(ap.autopilot->BuildAPBSentence(f, true));
+        std::this_thread::sleep_for(50ms);
+    }
+    ap.Finish();
+
+    // Fields 6 and 7 of each sentence, with the update it came from.
+    std::vector<std::tuple<int, bool, bool>> sent;
+    for (const auto& [when, line] : ap.arrived) {
+        std::vector<std::string> f;
+        std::stringstream in(line.substr(0, line.size() - 2));
+        for (std::string field; std::getline(in, field, ',');)
+            f.push_back(field);
+        ASSERT_GE(f.size(), 11u) << line;
+        sent.emplace_back(std::stoi(f[10].substr(1)), f[6] == "A", f[7] == "A");
+    }
+    ASSERT_GE(sent.size(), 3u);
+    auto reported = [&sent](int raised, bool arrival) {
+        int carried = 0;
+        for (const auto& [update, a, p] : sent) {
+            const bool flag = arrival ? a : p;
+            EXPECT_FALSE(flag && update < raised) << "reported before update " << raised;
+            carried += flag ? 1 : 0;
+        }
+        return carried;
+    };
+    EXPECT_GE(reported(3, false), 1) << "the passed perpendicular never went out";
+    EXPECT_GE(reported(12, true), 1) << "the arrival never went out";
+    const auto& [lastUpdate, lastArrival, lastPerpendicular] = sent.back();
+    EXPECT_GE(lastUpdate, 20);
+    EXPECT_FALSE(lastArrival || lastPerpendicular) << "a report went on after it was sent";
 }
 
 }   // namespace

@@ -43,6 +43,11 @@ CXStatusBar::CXStatusBar(QWidget* parent) : QStatusBar(parent)
         m_panes[i] = new QLabel(this);
         m_panes[i]->setObjectName(QString("StatusPane%1").arg(i));
         if (i == MessagePane) {
+            // The message takes the room the other panes leave and is cut at
+            // its edge: a long one must not make the frame wider than the
+            // screen.
+            m_panes[i]->setMinimumWidth(1);
+            m_panes[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             addWidget(m_panes[i], 1);
             continue;
         }

@@ -108,6 +108,33 @@ TEST(XStatusBar, ProgressAndWaitStateRestoreThePaneTextExactly)
     EXPECT_EQ(app::CWaitStatus::Depth(), 0);
 }
 
+// A long message (why a command is grey, say) is cut at the pane's edge: it
+// never widens the frame past its size, which put the side panel and the
+// scroll bar beyond the screen's edge for good.
+TEST(XStatusBar, ALongMessageNeverWidensTheFrame)
+{
+    App();
+    QMainWindow frame;
+    auto* status = new app::CXStatusBar(&frame);
+    frame.setStatusBar(status);
+    frame.setCentralWidget(new QWidget(&frame));
+    frame.resize(900, 300);
+    frame.show();
+    App().processEvents();
+    const QString longText =
+        QString("The route is held by automatic leg advance, the autopilot (Route > Options > "
+                "Monitoring): it cannot be changed meanwhile. ")
+            .repeated(4);
+    status->SetPaneText(app::CXStatusBar::MessagePane, longText);
+    App().processEvents();
+    EXPECT_EQ(status->PaneText(app::CXStatusBar::MessagePane), longText) << "the text is kept";
+    EXPECT_LT(frame.minimumSizeHint().width(), 900);
+    EXPECT_EQ(frame.width(), 900);
+    status->SetPaneText(app::CXStatusBar::MessagePane, "Ready");
+    App().processEvents();
+    EXPECT_EQ(frame.width(), 900);
+}
+
 TEST(Disclaimers, RefusalAndAcceptance)
 {
     App();
