@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "nmea/ValueLock.h"
 #include "platform/Clock.h"
 
 namespace nmea {
@@ -110,7 +111,7 @@ private:
     }
 
     const platform::CClock* m_clock;
-    mutable std::mutex m_lock;
+    mutable CValueLock m_lock;
     bool m_stamped = false;
     std::chrono::steady_clock::time_point m_monotonic{};
     std::chrono::system_clock::time_point m_utc{};
