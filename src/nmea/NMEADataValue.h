@@ -31,7 +31,8 @@ struct CNMEAStamp {
 
     static CNMEAStamp Now(const platform::CClock& clock)
     {
-        return {clock.CoarseMonotonic(), clock.CoarseUtcNow()};
+        const auto [monotonic, utc] = clock.CoarseNow();
+        return {monotonic, utc};
     }
 };
 
