@@ -130,11 +130,8 @@ bool CNMEAMessageParser::Dispatch(std::string_view line)
         return true;
     }
     const std::string_view sentence = line.size() > 2 ? line.substr(2) : std::string_view{};
-    std::array<char, 3> id{};
-    const std::size_t idLength = std::min<std::size_t>(3, sentence.size());
-    for (std::size_t i = 0; i < idLength; ++i)
-        id[i] = AsciiUpper(sentence[i]);
-    const int index = NmeaSentenceIndex(std::string_view(id.data(), idLength));
+    // The table's look-up takes the id's letters in either case.
+    const int index = NmeaSentenceIndex(sentence.substr(0, 3));
     if (index < 0) {
         m_lastResult = NMEALineResult::UnknownSentence;
         return true;

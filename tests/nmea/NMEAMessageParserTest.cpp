@@ -252,6 +252,25 @@ TEST(ChecksumRule, EveryLengthChecksAsAPlainXor)
     }
 }
 
+// Ids are looked up by their letters in either case; a byte next to the
+// letters in the code table ('@', '[', '`', '{', digits, bytes above 0x7F)
+// is no letter and finds nothing.
+TEST(SentenceTable, IdsOfEitherCaseAndNothingElse)
+{
+    EXPECT_EQ(nmea::NmeaSentenceIndex("GGA"), nmea::sentence::GGA);
+    EXPECT_EQ(nmea::NmeaSentenceIndex("gGa"), nmea::sentence::GGA);
+    EXPECT_EQ(nmea::NmeaSentenceIndex("zda"), nmea::sentence::ZDA);
+    for (const char near : {'@', '[', '`', '{', '0', '9', '\x81', '\xC7', '\0'}) {
+        for (int at = 0; at < 3; ++at) {
+            std::string id = "ZDA";
+            id[static_cast<std::size_t>(at)] = near;
+            EXPECT_EQ(nmea::NmeaSentenceIndex(id), -1) << id;
+        }
+    }
+    EXPECT_EQ(nmea::NmeaSentenceIndex("GG"), -1);
+    EXPECT_EQ(nmea::NmeaSentenceIndex("GGAX"), -1);
+}
+
 TEST_F(DispatcherTest, LinesThatAreNotOursAreDroppedWithTrue)
 {
     const std::tuple<std::string, bool, NMEALineResult> rows[] = {
