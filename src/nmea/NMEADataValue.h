@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "nmea/ValueLock.h"
 #include "platform/Clock.h"
 
 namespace nmea {
@@ -30,7 +31,8 @@ struct CNMEAStamp {
 
     static CNMEAStamp Now(const platform::CClock& clock)
     {
-        return {clock.CoarseMonotonic(), clock.CoarseUtcNow()};
+        const auto [monotonic, utc] = clock.CoarseNow();
+        return {monotonic, utc};
     }
 };
 
@@ -110,7 +112,7 @@ private:
     }
 
     const platform::CClock* m_clock;
-    mutable std::mutex m_lock;
+    mutable CValueLock m_lock;
     bool m_stamped = false;
     std::chrono::steady_clock::time_point m_monotonic{};
     std::chrono::system_clock::time_point m_utc{};

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+
+#include "nmea/ValueLock.h"
 #include <optional>
 #include <string>
 
@@ -66,7 +68,7 @@ public:
     bool IsNmeaFixValid(std::chrono::steady_clock::time_point now) const;
 
 private:
-    mutable std::mutex m_lock;
+    mutable CValueLock m_lock;
     CNMEAFix m_fix;
     bool m_present = false;
     std::uint64_t m_sequence = 0;

@@ -1,6 +1,11 @@
 #include "nmea/NMEAMessageParser.h"
 
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "nmea/NMEASentenceTable.h"
 #include "platform/Ascii.h"
@@ -24,25 +29,62 @@ std::string_view NmeaLineResultText(NMEALineResult result)
     return "unknown";
 }
 
+namespace {
+
+// Where the last '*' of the line is. A received line ends in "*hh" and its
+// line end, so the search from the back stops within a few bytes.
+std::size_t LastStar(std::string_view line)
+{
+    for (std::size_t i = line.size(); i-- > 0;)
+        if (line[i] == '*')
+            return i;
+    return std::string_view::npos;
+}
+
+// The XOR of the `count` bytes at `p`.
+unsigned XorOf(const char* p, std::size_t count)
+{
+    std::size_t i = 0;
+    unsigned sum = 0;
+#if defined(__SSE2__)
+    if (count >= 16) {
+        __m128i lanes = _mm_setzero_si128();
+        for (; i + 16 <= count; i += 16)
+            lanes = _mm_xor_si128(lanes, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+        if (i < count) {
+            // The rest, read as the sixteen bytes that end at `count`, with
+            // the ones taken already masked off: no byte-by-byte tail.
+            alignas(16) static constexpr unsigned char kKeep[32] = {
+                0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+                0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+            const std::size_t rest = count - i;
+            const __m128i last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + count - 16));
+            const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + rest));
+            lanes = _mm_xor_si128(lanes, _mm_and_si128(last, keep));
+            i = count;
+        }
+        lanes = _mm_xor_si128(lanes, _mm_srli_si128(lanes, 8));
+        std::uint64_t folded = static_cast<std::uint64_t>(_mm_cvtsi128_si64(lanes));
+        folded ^= folded >> 32;
+        folded ^= folded >> 16;
+        folded ^= folded >> 8;
+        sum = static_cast<unsigned>(folded & 0xFF);
+    }
+#endif
+    for (; i < count; ++i)
+        sum ^= static_cast<unsigned char>(p[i]);
+    return sum;
+}
+
+}   // namespace
+
 bool NmeaChecksumOk(std::string_view line)
 {
-    const std::size_t star = line.rfind('*');
+    const std::size_t star = LastStar(line);
     if (star == std::string_view::npos)
         return true;
-    // XOR eight characters at a time, then fold the lanes into one byte.
-    std::uint64_t lanes = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= star; i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, line.data() + i, sizeof word);
-        lanes ^= word;
-    }
-    lanes ^= lanes >> 32;
-    lanes ^= lanes >> 16;
-    lanes ^= lanes >> 8;
-    unsigned sum = static_cast<unsigned>(lanes & 0xFF);
-    for (; i < star; ++i)
-        sum ^= static_cast<unsigned char>(line[i]);
+    const unsigned sum = XorOf(line.data(), star);
     // Up to two hex digits; conversion stops at the first other character,
     // and no digits at all read as 0.
     unsigned given = 0;
@@ -88,11 +130,8 @@ bool CNMEAMessageParser::Dispatch(std::string_view line)
         return true;
     }
     const std::string_view sentence = line.size() > 2 ? line.substr(2) : std::string_view{};
-    std::array<char, 3> id{};
-    const std::size_t idLength = std::min<std::size_t>(3, sentence.size());
-    for (std::size_t i = 0; i < idLength; ++i)
-        id[i] = AsciiUpper(sentence[i]);
-    const int index = NmeaSentenceIndex(std::string_view(id.data(), idLength));
+    // The table's look-up takes the id's letters in either case.
+    const int index = NmeaSentenceIndex(sentence.substr(0, 3));
     if (index < 0) {
         m_lastResult = NMEALineResult::UnknownSentence;
         return true;

@@ -676,10 +676,12 @@ namespace {
 constexpr int kLetters = 26;
 constexpr std::size_t kIdWords = kLetters * kLetters * kLetters;
 
-// The slot of three capital letters, or -1 for anything else.
+// The slot of three letters of either case, or -1 for anything else.
 constexpr int IdSlot(char a, char b, char c)
 {
-    const auto letter = [](char x) { return static_cast<unsigned>(x - 'A'); };
+    // Setting the 0x20 bit lower-cases a letter and sends every other byte
+    // outside 'a' to 'z'.
+    const auto letter = [](char x) { return static_cast<unsigned>((x | 0x20) - 'a'); };
     if (letter(a) >= kLetters || letter(b) >= kLetters || letter(c) >= kLetters)
         return -1;
     return static_cast<int>((letter(a) * kLetters + letter(b)) * kLetters + letter(c));

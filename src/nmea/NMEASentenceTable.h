@@ -33,7 +33,7 @@ inline constexpr int GGA = 33, OSD = 34, RSD = 35, TLL = 36, TTM = 37, TLB = 38;
 const SentenceRow* NmeaSentenceRow(int sentenceIndex);
 // The id at a table position, or "" outside the table.
 std::string_view NmeaSentenceId(int sentenceIndex);
-// Position of a three-letter id in the table (exact, upper case), or -1.
+// Position of a three-letter id in the table (its letters in either case), or -1.
 int NmeaSentenceIndex(std::string_view id);
 
 // The instrument parser of a table position; null where the sentence has none

@@ -1,18 +1,22 @@
 // The time-stamped value: validity on the monotonic clock, whole reads while
-// another thread writes.
+// another thread writes, and the lock that guards it.
 
 #include "nmea/NMEADataValue.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <ctime>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "FakeClock.h"
 
 using namespace std::chrono_literals;
 using nmea::CNMEADataValue;
+using nmea::CValueLock;
 
 namespace {
 
@@ -71,6 +75,70 @@ TEST(ValueConcurrency, ReaderSeesWholeWrites)
     stop = true;
     writer.join();
     EXPECT_EQ(torn, 0);
+}
+
+// Threads that contend for the lock all the time each get it to themselves:
+// no increment of a plain counter is lost, with and without try_lock mixed in.
+TEST(ValueLock, ExcludesEveryOtherThread)
+{
+    CValueLock lock;
+    long counter = 0;
+    constexpr int kThreads = 4;
+    constexpr int kRounds = 50000;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kRounds; ++i) {
+                if (t % 2 == 1 && lock.try_lock()) {
+                    ++counter;
+                    lock.unlock();
+                    continue;
+                }
+                std::lock_guard guard(lock);
+                ++counter;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(counter, long{kThreads} * kRounds);
+}
+
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// A thread that finds the lock held sleeps until it is let go: it gets the
+// lock only after the holder's unlock and burns next to no processor time
+// while it waits (a spinning wait would burn the whole hold).
+TEST(ValueLock, AWaitingThreadSleepsUntilTheHolderLetsGo)
+{
+    CValueLock lock;
+    std::atomic<bool> released{false};
+    lock.lock();
+    std::atomic<bool> waiting{false};
+    bool sawRelease = false;
+    double waitCpu = 0;
+    std::thread waiter([&] {
+        const double before = ThreadCpuSeconds();
+        waiting = true;
+        lock.lock();
+        sawRelease = released.load();
+        waitCpu = ThreadCpuSeconds() - before;
+        lock.unlock();
+    });
+    while (!waiting.load())
+        std::this_thread::yield();
+    std::this_thread::sleep_for(300ms);
+    released = true;
+    lock.unlock();
+    waiter.join();
+    EXPECT_TRUE(sawRelease);
+    EXPECT_LT(waitCpu, 0.1);
+    EXPECT_TRUE(lock.try_lock());   // and free again afterwards
+    lock.unlock();
 }
 
 }   // namespace

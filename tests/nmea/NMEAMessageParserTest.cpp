@@ -220,6 +220,57 @@ TEST_F(DispatcherTest, ChecksumRule)
     }
 }
 
+// The checksum takes many bytes at a time: every length of line, with bytes
+// of every value before the '*', must check as the plain byte-by-byte XOR
+// does, and one flipped bit anywhere must fail it.
+TEST(ChecksumRule, EveryLengthChecksAsAPlainXor)
+{
+    std::uint32_t seed = 12345;
+    const auto next = [&] {
+        seed = seed * 1664525U + 1013904223U;
+        return static_cast<char>(seed >> 24);
+    };
+    for (std::size_t length = 0; length <= 120; ++length) {
+        std::string body;
+        for (std::size_t i = 0; i < length; ++i) {
+            char c = next();
+            body += c == '*' ? '+' : c;
+        }
+        unsigned sum = 0;
+        for (const char c : body)
+            sum ^= static_cast<unsigned char>(c);
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", sum);
+        EXPECT_TRUE(nmea::NmeaChecksumOk(body + "*" + digits + "\r\n")) << length;
+        for (std::size_t i = 0; i < length; i += 7) {
+            std::string flipped = body;
+            flipped[i] = static_cast<char>(flipped[i] ^ 0x10);
+            if (flipped[i] != '*') {
+                EXPECT_FALSE(nmea::NmeaChecksumOk(flipped + "*" + digits)) << length << " at " << i;
+            }
+        }
+    }
+}
+
+// Ids are looked up by their letters in either case; a byte next to the
+// letters in the code table ('@', '[', '`', '{', digits, bytes above 0x7F)
+// is no letter and finds nothing.
+TEST(SentenceTable, IdsOfEitherCaseAndNothingElse)
+{
+    EXPECT_EQ(nmea::NmeaSentenceIndex("GGA"), nmea::sentence::GGA);
+    EXPECT_EQ(nmea::NmeaSentenceIndex("gGa"), nmea::sentence::GGA);
+    EXPECT_EQ(nmea::NmeaSentenceIndex("zda"), nmea::sentence::ZDA);
+    for (const char near : {'@', '[', '`', '{', '0', '9', '\x81', '\xC7', '\0'}) {
+        for (int at = 0; at < 3; ++at) {
+            std::string id = "ZDA";
+            id[static_cast<std::size_t>(at)] = near;
+            EXPECT_EQ(nmea::NmeaSentenceIndex(id), -1) << id;
+        }
+    }
+    EXPECT_EQ(nmea::NmeaSentenceIndex("GG"), -1);
+    EXPECT_EQ(nmea::NmeaSentenceIndex("GGAX"), -1);
+}
+
 TEST_F(DispatcherTest, LinesThatAreNotOursAreDroppedWithTrue)
 {
     const std::tuple<std::string, bool, NMEALineResult> rows[] = {
