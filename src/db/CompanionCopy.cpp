@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "db/DBInterface.h"
 #include "platform/Files.h"
 
 namespace fs = std::filesystem;
@@ -19,8 +20,9 @@ constexpr std::string_view kCopyPrefix = "~x";
 
 }   // namespace
 
-void RemoveDeadCompanionCopies(const fs::path& folder)
+void RemoveDeadCopies(const fs::path& folder)
 {
+    CDBInterface::RemoveDeadCopies(folder);
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
@@ -45,7 +47,7 @@ bool CopyWithCompanions(const std::string& target,
         fs::path(target).parent_path().empty() ? fs::path(".") : fs::path(target).parent_path();
     std::error_code ec;
     fs::create_directories(parent, ec);
-    RemoveDeadCompanionCopies(parent);
+    RemoveDeadCopies(parent);
     auto holder = platform::CreateLockedTempFile(parent, kCopyPrefix, error);
     if (!holder)
         return false;

@@ -20,8 +20,8 @@ bool CopyWithCompanions(const std::string& target,
                         const std::function<bool(const std::filesystem::path& folder)>& copyFolder,
                         const std::function<bool()>& copyTable, std::string* error = nullptr);
 
-// Removes what such copies killed part way left in `folder`: the sets whose
-// placeholder no live program holds.
-void RemoveDeadCompanionCopies(const std::filesystem::path& folder);
+// Removes what such copies, and table copies (CDBInterface::CopyTo), killed
+// part way left in `folder`: the sets whose placeholder no live program holds.
+void RemoveDeadCopies(const std::filesystem::path& folder);
 
 }   // namespace db

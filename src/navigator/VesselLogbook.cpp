@@ -166,7 +166,7 @@ void CVesselLogbook::RemoveLeftoverLogs(const std::string& opening) const
     };
     db::COwnTemporaryTable::RemoveLeftovers(m_folder.string(), holdsRecords);
     // So are the part copies of a Save As killed in this folder.
-    db::RemoveDeadCompanionCopies(m_folder);
+    db::RemoveDeadCopies(m_folder);
 }
 
 void CVesselLogbook::DeleteLogFiles(const std::string& path)
