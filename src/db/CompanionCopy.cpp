@@ -54,17 +54,17 @@ bool CopyWithCompanions(const std::string& target,
     const fs::path staged = holder->path.string() + ".X";
     const fs::path aside = holder->path.string() + ".old";
     fs::create_directories(staged, ec);
-    bool ok = !ec && copyFolder(staged);
+    // The table goes in before the folder: its copy is the long step and
+    // changes nothing at the target until it is whole, so the new table
+    // stands beside the old folder only while its index is written again
+    // under its name and the folder's two renames are made.
+    bool ok = !ec && copyFolder(staged) && copyTable();
     bool movedAside = false;
     if (ok && fs::exists(companions, ec)) {
         ok = platform::RenamePath(companions, aside, error);
         movedAside = ok;
     }
     ok = ok && platform::RenamePath(staged, companions, error);
-    if (ok && !copyTable()) {
-        ok = false;
-        platform::RemoveTree(companions);
-    }
     if (!ok && movedAside)
         platform::RenamePath(aside, companions);
     platform::RemoveTree(staged);

@@ -11,11 +11,11 @@ namespace db {
 
 // `copyFolder` fills a folder of the copy's own ("~x" + six characters +
 // ".X" beside the target, reserved by a placeholder held locked while the
-// copy goes on); once it is whole it takes the companion folder's place,
-// the old folder stepping aside, and `copyTable` writes the table (a copy
-// that is itself made whole before it takes the target's name). When that
-// fails the old folder comes back. False, with a reason in `error` when one
-// is known, when any step failed.
+// copy goes on); then `copyTable` writes the table (a copy that is itself
+// made whole before it takes the target's name); then the folder takes the
+// companion folder's place, the old one stepping aside and then going.
+// False, with a reason in `error` when one is known, when any step failed;
+// a failure before the table's copy is in place leaves the target as it was.
 bool CopyWithCompanions(const std::string& target,
                         const std::function<bool(const std::filesystem::path& folder)>& copyFolder,
                         const std::function<bool()>& copyTable, std::string* error = nullptr);

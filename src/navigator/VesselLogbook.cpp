@@ -573,15 +573,12 @@ bool CVesselLogbook::CopyTo(const std::string& requested)
     m_index.FlushIfOpen();
     std::error_code ec;
     std::string error;
-    // The companion folder goes first and whole; the index after it, so a
-    // copy cut short never has an index that names missing files. The old
-    // log stays as it is until the new one is complete.
-    // Every index row's files, those of vessels not loaded (another
-    // vessel or append than the one chosen, a log started afresh) too.
-    // The companion folder is copied whole under a name of its own, then
-    // steps into place (a log of that name stepping aside), then the index
-    // follows; a copy that fails part way (a full disk) leaves a log of
-    // that name as it was, and nothing of the copy.
+    // The companion folder is copied whole under a name of its own, then the
+    // index, then the folder steps into place (a log of that name stepping
+    // aside): a copy that fails part way (a full disk) leaves a log of that
+    // name as it was, and nothing of the copy. The open log stays as it is.
+    // Every index row's files, those of vessels not loaded (another vessel
+    // or append than the one chosen, a log started afresh) too.
     const auto copyFolder = [&](const fs::path& staged) {
         bool copied = true;
         for (const long unique : IndexIds()) {
