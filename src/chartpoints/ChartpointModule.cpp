@@ -7,6 +7,7 @@
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
 #include "chartpoints/SortOrders.h"
+#include "db/CompanionCopy.h"
 #include "geo/DatumInfo.h"
 #include "platform/Ascii.h"
 
@@ -217,6 +218,7 @@ bool CChartpointModule::OpenDatabase(const std::string& given)
     // Temporary databases of a program that was killed or crashed would
     // otherwise stay in the data folder for good.
     db::COwnTemporaryTable::RemoveLeftovers(GetDataFolder());
+    db::RemoveDeadCopies(GetDataFolder());   // and part copies of a killed Save As
     std::string path = given;
     if (path.empty() && !m_initialDatabase.empty()) {
         path = (fs::path(GetDataFolder()) / m_initialDatabase).string();

@@ -70,24 +70,6 @@ void RemoveCopyFiles(const fs::path& placeholder)
         fs::remove(p, ec);
 }
 
-// Removes what copies killed part way left in `folder`: the table files of
-// each placeholder nobody holds, then the placeholder.
-void RemoveDeadCopies(const fs::path& folder)
-{
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path placeholder = it->path();
-        if (!IsCopyPlaceholderName(placeholder.filename().string()))
-            continue;
-        // Held locked until it is gone, so no other sweep meets half a set.
-        const auto held = platform::LockUnheldFile(placeholder);
-        if (!held)
-            continue;
-        RemoveCopyFiles(placeholder);
-        ::unlink(placeholder.c_str());
-    }
-}
-
 }   // namespace
 
 dbase::CDbaseEngine& CDBInterface::SharedEngine()
@@ -418,6 +400,24 @@ bool CDBInterface::Rebuild()
     if (!ok)
         ClearError();
     return ok;
+}
+
+// Removes what copies killed part way left in `folder`: the table files of
+// each placeholder nobody holds, then the placeholder.
+void CDBInterface::RemoveDeadCopies(const fs::path& folder)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path placeholder = it->path();
+        if (!IsCopyPlaceholderName(placeholder.filename().string()))
+            continue;
+        // Held locked until it is gone, so no other sweep meets half a set.
+        const auto held = platform::LockUnheldFile(placeholder);
+        if (!held)
+            continue;
+        RemoveCopyFiles(placeholder);
+        ::unlink(placeholder.c_str());
+    }
 }
 
 bool CDBInterface::CopyTo(const std::string& path)

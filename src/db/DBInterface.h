@@ -14,6 +14,7 @@
 #include "db/Field4.h"
 #include "db/FieldInfoList.h"
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -72,7 +73,13 @@ public:
     virtual bool Pack();
     virtual bool Zap();
     virtual bool DeleteFiles();
+    // Makes the copy whole under a name of its own ("~c" + six characters)
+    // beside the target, then gives it the target's name: a copy that fails
+    // leaves a table already there as it was.
     virtual bool CopyTo(const std::string& path);
+    // Removes what copies killed part way left in `folder` (their
+    // placeholder no longer held).
+    static void RemoveDeadCopies(const std::filesystem::path& folder);
     // Copies the table to `path` and continues there; false when the copy
     // fails, the old files survive or the table does not open at the new place.
     virtual bool MoveTo(const std::string& path);

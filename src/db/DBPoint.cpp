@@ -1,5 +1,7 @@
 #include "db/DBPoint.h"
 
+#include "db/CompanionCopy.h"
+
 #include "db/OlderTable.h"
 #include "geo/DatumInfo.h"
 #include "platform/Files.h"
@@ -217,9 +219,15 @@ bool CDBPoint::CopyTo(const std::string& path)
     const std::string target = WithoutExtension(path);
     if (SamePath(target, GetFilePath()))
         return true;
-    const std::string folder = target + ".X";
-    return m_memos->CopyTo(folder + "/MEMOS") && m_attachments->CopyTo(folder + "/ATTCHMTS") &&
-           CDBTextTable::CopyTo(target);
+    // The memos and attachments go whole or not at all with the table: a copy
+    // onto an older save that fails leaves that save as it was.
+    return CopyWithCompanions(
+        target,
+        [this](const std::filesystem::path& folder) {
+            return m_memos->CopyTo((folder / "MEMOS").string()) &&
+                   m_attachments->CopyTo((folder / "ATTCHMTS").string());
+        },
+        [this, &target] { return CDBTextTable::CopyTo(target); });
 }
 
 bool CDBPoint::Close()

@@ -1,4 +1,6 @@
 #include "db/DBRoute.h"
+
+#include "db/CompanionCopy.h"
 #include "platform/Ascii.h"
 
 #include "engines/dbase/DbaseTable.h"
@@ -257,25 +259,29 @@ bool CDBRoute::CopyTo(const std::string& path)
         return true;
     if (!IsOpen() || !Table()->Tag("T_UNIQUE"))
         return false;
-    const std::string targetCompanions = target + ".X";
     if (!FlushIfOpen())
         return false;
-    PushPosition();
-    bool ok = true;
-    for (const auto& [key, recNo] : Table()->Tag("T_UNIQUE")->Keys()) {
-        if (!CDBTextTable::GoRecord(recNo))
-            continue;
-        CDBRoutePoints links;
-        links.SetName(IdName(GetId()));
-        links.SetFolder(CompanionFolder());
-        ok =
-            links.Open() && links.CopyTo(targetCompanions + "/" + IdName(GetId())) && links.Close();
-        if (!ok)
-            break;
-    }
-    PopPosition();
-    return ok && m_attachments->CopyTo(targetCompanions + "/ATTCHMTS") &&
-           CDBTextTable::CopyTo(target);
+    // Every route's links and waypoints and the attachments go whole or not
+    // at all with the table: a copy onto an older save that fails leaves
+    // that save as it was.
+    const auto copyFolder = [this](const std::filesystem::path& folder) {
+        PushPosition();
+        bool ok = true;
+        for (const auto& [key, recNo] : Table()->Tag("T_UNIQUE")->Keys()) {
+            if (!CDBTextTable::GoRecord(recNo))
+                continue;
+            CDBRoutePoints links;
+            links.SetName(IdName(GetId()));
+            links.SetFolder(CompanionFolder());
+            ok = links.Open() && links.CopyTo((folder / IdName(GetId())).string()) && links.Close();
+            if (!ok)
+                break;
+        }
+        PopPosition();
+        return ok && m_attachments->CopyTo((folder / "ATTCHMTS").string());
+    };
+    return CopyWithCompanions(target, copyFolder,
+                              [this, &target] { return CDBTextTable::CopyTo(target); });
 }
 
 void CDBRoute::PushPosition()

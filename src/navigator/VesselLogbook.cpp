@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/SystemUtils.h"
+#include "db/CompanionCopy.h"
 #include "navigator/LogbookRows.h"
 #include "navigator/VesselFiles.h"
 #include "nmea/NMEAData.h"
@@ -70,28 +71,6 @@ std::string Resolved(const std::string& path)
     const fs::path p = db::ResolveNoCase(path);
     const fs::path canonical = fs::weakly_canonical(p, ec);
     return ec ? p.string() : canonical.string();
-}
-
-// A Save As copy is made under "~x" + six characters beside its target: the
-// placeholder of that name (held locked while the copy goes on), the copied
-// folder "<placeholder>.X" and the replaced log's folder "<placeholder>.old".
-constexpr std::string_view kCopyPrefix = "~x";
-
-// Removes what Save As copies killed part way left in `folder`.
-void RemoveDeadCopies(const fs::path& folder)
-{
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() != kCopyPrefix.size() + 6 || !name.starts_with(kCopyPrefix))
-            continue;
-        const auto held = platform::LockUnheldFile(it->path());
-        if (!held)
-            continue;
-        platform::RemoveTree(it->path().string() + ".X");
-        platform::RemoveTree(it->path().string() + ".old");
-        ::unlink(it->path().c_str());
-    }
 }
 
 class CTableLock final : public CVesselLogIndexLock {
@@ -188,7 +167,7 @@ void CVesselLogbook::RemoveLeftoverLogs(const std::string& opening) const
     };
     db::COwnTemporaryTable::RemoveLeftovers(m_folder.string(), holdsRecords);
     // So are the part copies of a Save As killed in this folder.
-    RemoveDeadCopies(m_folder);
+    db::RemoveDeadCopies(m_folder);
 }
 
 void CVesselLogbook::DeleteLogFiles(const std::string& path)
@@ -595,62 +574,39 @@ bool CVesselLogbook::CopyTo(const std::string& requested)
     m_index.FlushIfOpen();
     std::error_code ec;
     std::string error;
-    // The companion folder goes first and whole; the index after it, so a
-    // copy cut short never has an index that names missing files. The old
-    // log stays as it is until the new one is complete.
-    // Every index row's files, those of vessels not loaded (another
-    // vessel or append than the one chosen, a log started afresh) too.
-    // The companion folder is copied whole under a name of its own, then
-    // steps into place (a log of that name stepping aside), then the index
-    // follows; a copy that fails part way (a full disk) leaves a log of
-    // that name as it was, and nothing of the copy.
-    const fs::path targetFolder = target + ".X";
-    const fs::path parent =
-        fs::path(target).parent_path().empty() ? fs::path(".") : fs::path(target).parent_path();
-    fs::create_directories(parent, ec);
-    RemoveDeadCopies(parent);
-    auto holder = platform::CreateLockedTempFile(parent, kCopyPrefix, &error);
-    bool ok = holder.has_value();
-    const fs::path staged = ok ? fs::path(holder->path.string() + ".X") : fs::path();
-    const fs::path aside = ok ? fs::path(holder->path.string() + ".old") : fs::path();
-    if (ok)
-        fs::create_directories(staged, ec);
-    for (const long unique : IndexIds()) {
-        if (!ok)
-            break;
-        const std::string name = db::IdName(unique);
-        const auto loaded = std::find_if(m_vessels.begin(), m_vessels.end(), [&](const auto& v) {
-            return v->unique == unique && v->rows && v->rows->IsOpen();
-        });
-        const bool tableCopied = loaded != m_vessels.end();
-        if (tableCopied)
-            ok =
-                (*loaded)->rows->FlushIfOpen() && (*loaded)->rows->CopyTo((staged / name).string());
-        for (const char* ext : {".dbf", ".dbt", ".mdx", ".trc", ".hdr"}) {
-            if (tableCopied && std::string_view(ext) != ".trc" && std::string_view(ext) != ".hdr")
-                continue;
-            const fs::path from = db::ResolveNoCase(source + ".X/" + name + ext);
-            if (ok && fs::exists(from, ec))
-                ok = platform::CopyTree(from, staged / (name + ext), &error);
+    // The companion folder is copied whole under a name of its own, then the
+    // index, then the folder steps into place (a log of that name stepping
+    // aside): a copy that fails part way (a full disk) leaves a log of that
+    // name as it was, and nothing of the copy. The open log stays as it is.
+    // Every index row's files, those of vessels not loaded (another vessel
+    // or append than the one chosen, a log started afresh) too.
+    const auto copyFolder = [&](const fs::path& staged) {
+        bool copied = true;
+        for (const long unique : IndexIds()) {
+            const std::string name = db::IdName(unique);
+            const auto loaded =
+                std::find_if(m_vessels.begin(), m_vessels.end(), [&](const auto& v) {
+                    return v->unique == unique && v->rows && v->rows->IsOpen();
+                });
+            const bool tableCopied = loaded != m_vessels.end();
+            if (tableCopied)
+                copied = (*loaded)->rows->FlushIfOpen() &&
+                         (*loaded)->rows->CopyTo((staged / name).string());
+            for (const char* ext : {".dbf", ".dbt", ".mdx", ".trc", ".hdr"}) {
+                if (tableCopied && std::string_view(ext) != ".trc" &&
+                    std::string_view(ext) != ".hdr")
+                    continue;
+                const fs::path from = db::ResolveNoCase(source + ".X/" + name + ext);
+                if (copied && fs::exists(from, ec))
+                    copied = platform::CopyTree(from, staged / (name + ext), &error);
+            }
+            if (!copied)
+                return false;
         }
-    }
-    bool movedAside = false;
-    if (ok && fs::exists(targetFolder, ec)) {
-        ok = platform::RenamePath(targetFolder, aside, &error);
-        movedAside = ok;
-    }
-    ok = ok && platform::RenamePath(staged, targetFolder, &error);
-    if (ok && !m_index.CopyTo(target)) {
-        ok = false;
-        platform::RemoveTree(targetFolder);
-    }
-    if (!ok && movedAside)
-        platform::RenamePath(aside, targetFolder);
-    if (holder) {
-        platform::RemoveTree(staged);
-        platform::RemoveTree(aside);
-        fs::remove(holder->path, ec);
-    }
+        return true;
+    };
+    bool ok = db::CopyWithCompanions(
+        target, copyFolder, [&] { return m_index.CopyTo(target); }, &error);
     if (!ok) {
         m_error = "The log could not be copied to " + target + ".dbf" +
                   (error.empty() ? std::string() : ": " + error);

@@ -2,6 +2,7 @@
 
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
+#include "db/CompanionCopy.h"
 #include "geo/DatumInfo.h"
 
 #include <algorithm>
@@ -235,6 +236,7 @@ bool CRouteModule::OpenDatabase(const std::string& path)
     // Temporary databases of a program that was killed or crashed would
     // otherwise stay in the data folder for good.
     db::COwnTemporaryTable::RemoveLeftovers(GetDataFolder());
+    db::RemoveDeadCopies(GetDataFolder());   // and part copies of a killed Save As
     std::string target = path;
     if (target.empty() && !m_initialDatabase.empty()) {
         target = (fs::path(GetDataFolder()) / m_initialDatabase).string();

@@ -191,6 +191,13 @@ TEST_F(ChartpointModuleTest, TemporariesOfAKilledProgramAreRemovedAtTheNextStart
                              "~d0A0B0C.dbf", "~d0A0B0C1.tmp"})
         std::ofstream(Data() / file) << "";
     const LiveHolder running(Data() / "~d6B15E3.tmp");
+    // Part copies of a Save As and of a table copy that were killed; a copy
+    // still going on holds its placeholder.
+    fs::create_directories(Data() / "~xAb12Cd.X");
+    for (const char* file : {"~xAb12Cd", "~xAb12Cd.X/MEMOS.dbf", "~cEf34Gh", "~cEf34Gh.dbf",
+                             "~cEf34Gh.dbf.tmp-a1b2c3", "~xLive01"})
+        std::ofstream(Data() / file) << "";
+    const LiveHolder copying(Data() / "~xLive01");
 
     module->LoadSettings();
     module->OnTimer(app::TimerCadence::EveryPass);
@@ -200,7 +207,7 @@ TEST_F(ChartpointModuleTest, TemporariesOfAKilledProgramAreRemovedAtTheNextStart
     std::erase_if(left, [&](const std::string& f) { return f.starts_with(ours); });
     EXPECT_EQ(left, (std::vector<std::string>{"~d0123AB.dbf", "~d0123AB.tmp", "~d0A0B0C.dbf",
                                               "~d0A0B0C1.tmp", "~d6B15E3.dbf", "~d6B15E3.tmp",
-                                              "~dNOTHEX.dbf", "~dNOTHEX.tmp"}));
+                                              "~dNOTHEX.dbf", "~dNOTHEX.tmp", "~xLive01"}));
 
     // Our own is held while open: a second program starting in the same
     // folder leaves it, and it goes when closed.

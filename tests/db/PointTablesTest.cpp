@@ -4,10 +4,14 @@
 
 #include "engines/dbase/DbaseTable.h"
 
+#include "ChildProcess.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -293,4 +297,54 @@ TEST_F(PointTables, OlderAttachmentLayoutIsTakenOverOnOpen)
     EXPECT_EQ(points.m_attachment[2], "");
     EXPECT_EQ(points.m_attachment[3], "/old/b.pdf");
     EXPECT_EQ(points.Attachments().Table()->Field("DATA")->Type(), 'M');
+}
+
+// Save As onto a database of that name that fails part way (the file size
+// limit stands in for a full disk) leaves that database as it was, its
+// memos and attachments with it, and nothing of the copy beside it.
+TEST_F(PointTables, ASaveAsThatFailsLeavesTheOlderSaveWithItsCompanions)
+{
+    const std::string target = dir / "saved/cpt";
+    {
+        CDBChartPoint old;
+        old.SetFilePath(target);
+        ASSERT_TRUE(old.Open());
+        Fill(old, "Kept");
+        old.m_memo[0] = "the older save's note";
+        ASSERT_TRUE(old.AppendNew() && old.FlushIfOpen());
+        old.Close();
+    }
+    CDBChartPoint points;
+    points.SetFilePath(dir / "cpt");
+    ASSERT_TRUE(points.Open());
+    for (int i = 0; i < 300; ++i) {
+        Fill(points, "Point " + std::to_string(i));
+        points.m_memo[0] = i == 0 ? "a newer note" : "";
+        ASSERT_TRUE(points.AppendNew());
+    }
+    ASSERT_TRUE(points.FlushIfOpen());
+    std::vector<std::string> before;
+    for (const auto& e : fs::recursive_directory_iterator(dir / "saved"))
+        before.push_back(e.path().string() + " " +
+                         (e.is_directory() ? std::string() : FileBytes(e.path())));
+
+    const pid_t child = brine_test::ForkChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit {
+            32768, 32768
+        };
+        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 && !points.CopyTo(target) ? 0 : 1;
+    });
+    ASSERT_EQ(brine_test::WaitChild(child), 0) << "the copy did not fail";
+    std::vector<std::string> after;
+    for (const auto& e : fs::recursive_directory_iterator(dir / "saved"))
+        after.push_back(e.path().string() + " " +
+                        (e.is_directory() ? std::string() : FileBytes(e.path())));
+    EXPECT_TRUE(after == before) << "the older save changed or the copy left files";
+    CDBChartPoint old;
+    old.SetFilePath(target);
+    ASSERT_TRUE(old.Open());
+    ASSERT_TRUE(old.GoTop());
+    EXPECT_EQ(old.m_name, "Kept");
+    EXPECT_EQ(old.m_memo[0], "the older save's note");
 }

@@ -16,7 +16,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <sys/wait.h>
@@ -59,54 +61,57 @@ void WriteLog(const std::string& path, int rows)
     log.FlushAndUnlock();
 }
 
-// In a child: the report over the log, telling the parent once a quarter of
-// the rows are written, then waiting to be killed.
-[[noreturn]] void RunReportInChild(const std::string& log, int rows, int tell)
+// In a child: the vessel log report over `log`, filled in the process's own
+// report folder; the child's application lives as long as the child.
+std::unique_ptr<report::CFilledReport> FillInChild(const std::string& log,
+                                                   report::CRunProgress& progress)
 {
     static int argc = 1;
     static char name[] = "report_kill_child";
     static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    report::CRunProgress progress;
-    std::jthread watcher([&progress, rows, tell](std::stop_token stop) {
-        while (!stop.stop_requested() && progress.done.load() < std::size_t(rows / 4))
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        const char byte = 1;
-        (void)!write(tell, &byte, 1);
-    });
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
     std::string error;
     report::CReportRequest request = navigator::VesselLogReport(log, {log});
     request.folder = report::ProcessReportFolder().string();
     report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error);
-    auto filled = report::FillReport(std::move(request), report::DefaultPageSize(),
-                                     std::stop_token(), progress, error);
-    // Finished before the kill came: the report stays open until it does.
-    for (;;)
-        pause();
+    return report::FillReport(std::move(request), report::DefaultPageSize(), std::stop_token(),
+                              progress, error);
 }
 
-// In a child: the report over the log written as a PDF to `pdf` again and
-// again, telling the parent once the first write is under way.
-[[noreturn]] void WritePdfForeverInChild(const std::string& log, const std::string& pdf, int tell)
+void Tell(int fd)
 {
-    static int argc = 1;
-    static char name[] = "report_pdf_kill_child";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    report::CRunProgress progress;
-    std::string error;
-    report::CReportRequest request = navigator::VesselLogReport(log, {log});
-    request.folder = report::ProcessReportFolder().string();
-    report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error);
-    auto filled = report::FillReport(std::move(request), report::DefaultPageSize(),
-                                     std::stop_token(), progress, error);
     const char byte = 1;
-    (void)!write(tell, &byte, 1);
-    QString writeError;
-    for (;;)
-        if (!filled ||
-            !report::WriteReportPdf(*filled->layout, QString::fromStdString(pdf), writeError))
-            _exit(2);
+    (void)!write(fd, &byte, 1);
+}
+
+// Forks a child running `body` with the write end of a pipe and returns once
+// the child has written to it (-1 when it never does).
+pid_t ForkAndWaitForWord(const std::function<void(int tell)>& body)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        body(fds[1]);
+        _exit(2);
+    }
+    close(fds[1]);
+    char byte = 0;
+    const bool told = child > 0 && read(fds[0], &byte, 1) == 1;
+    close(fds[0]);
+    return told ? child : -1;
+}
+
+// Whether the child died of the SIGKILL sent now, not on its own.
+bool Killed(pid_t child)
+{
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
 }
 
 TEST(ReportKill, KilledMidReportLeavesTheLogAsItWas)
@@ -122,25 +127,24 @@ TEST(ReportKill, KilledMidReportLeavesTheLogAsItWas)
     const auto before = Snapshot(user);
     ASSERT_FALSE(before.empty());
 
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(fds[0]);
-        RunReportInChild(log, rows, fds[1]);
-    }
-    close(fds[1]);
-    char byte = 0;
-    ASSERT_EQ(read(fds[0], &byte, 1), 1);   // rows are being written
-    close(fds[0]);
+    // The report is killed once a quarter of its rows are written.
+    const pid_t child = ForkAndWaitForWord([&](int tell) {
+        report::CRunProgress progress;
+        std::jthread watcher([&progress, rows, tell](std::stop_token stop) {
+            while (!stop.stop_requested() && progress.done.load() < std::size_t(rows / 4))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            Tell(tell);
+        });
+        const auto filled = FillInChild(log, progress);
+        // Finished before the kill came: the report stays open until it does.
+        for (;;)
+            pause();
+    });
+    ASSERT_GT(child, 0);
     const fs::path folder = report::ReportCacheRoot() / std::to_string(child);
     EXPECT_TRUE(fs::exists(folder));
     EXPECT_FALSE(fs::is_empty(folder));   // the report table, part written
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(Killed(child));
 
     EXPECT_EQ(Snapshot(user), before);   // same names, same bytes, nothing new
     EXPECT_EQ(report::RemoveDeadReportFolders(), 1);
@@ -165,23 +169,18 @@ TEST(ReportKill, KilledPdfWritesLeaveTheFileWholeOrAbsentAndNothingElse)
     std::mt19937 random(1208);
     int whole = 0;
     for (int round = 0; round < 8; ++round) {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(fds[0]);
-            WritePdfForeverInChild(log, pdf, fds[1]);
-        }
-        close(fds[1]);
-        char byte = 0;
-        ASSERT_EQ(read(fds[0], &byte, 1), 1);
-        close(fds[0]);
+        // Written again and again once filled: every kill falls inside a write.
+        const pid_t child = ForkAndWaitForWord([&](int tell) {
+            report::CRunProgress progress;
+            const auto filled = FillInChild(log, progress);
+            Tell(tell);
+            QString error;
+            while (filled &&
+                   report::WriteReportPdf(*filled->layout, QString::fromStdString(pdf), error)) { }
+        });
+        ASSERT_GT(child, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 400));
-        kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own";
+        ASSERT_TRUE(Killed(child)) << "the writer failed on its own";
         for (const auto& [name, bytes] : Snapshot(out)) {
             ASSERT_EQ(name, "passage.pdf") << "left by a write the kill cut short";
             EXPECT_NE(bytes.rfind("%%EOF"), std::string::npos) << "the PDF is cut short";
