@@ -78,7 +78,8 @@ void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiAr
                                                            : QStringLiteral("ChartFolio.pdf"));
     preview->setObjectName(PreviewName(fullDetails));
     QMdiSubWindow* sub = area.addSubWindow(preview);
-    sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview")));
+    sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview"),
+                                        QIcon(QStringLiteral(":/icons/document-print.svg"))));
     const QSize space = area.viewport()->size();
     sub->resize(std::max(space.width() * 4 / 5, 480), std::max(space.height() * 9 / 10, 360));
     preview->show();

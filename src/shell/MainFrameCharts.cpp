@@ -419,10 +419,16 @@ void CMainFrame::RegisterChartCommands()
             dialog.exec();
         },
         hasChart);
-    // File > Print and Print Preview: the active window, a chart or a sentence window.
+    // File > Print and Print Preview: the active window, a chart, a sentence window or the
+    // logbook.
     auto activeDump = [this]() -> nmea::CNmeaDumpView* {
         QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
         return active ? qobject_cast<nmea::CNmeaDumpView*>(active->widget()) : nullptr;
+    };
+    // The logbook window prints and previews its vessel log without a chooser.
+    auto activeLogbook = [this] {
+        QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
+        return active && active->objectName() == QLatin1String("LogbookWindow");
     };
     // The modules' reports join the charts' in the Print choosers.
     auto reportHost = [this] { return ModuleReportHost(); };
@@ -433,17 +439,19 @@ void CMainFrame::RegisterChartCommands()
     };
     // The module reports are looked for only when the frame's own choices
     // are empty: this runs on every idle pass.
-    auto printable = [activeDump, state, printState](app::CCmdUI& ui) {
-        ui.Enable(activeDump() || !app::PrintChoices(state()).empty() ||
+    auto printable = [activeDump, activeLogbook, state, printState](app::CCmdUI& ui) {
+        ui.Enable(activeDump() || activeLogbook() || !app::PrintChoices(state()).empty() ||
                   !app::PrintChoices(printState()).empty());
     };
     m_commands.Add(
         me, cmd::kFilePrint,
-        [this, activeDump, printState, reportHost, choose](unsigned) {
+        [this, activeDump, activeLogbook, printState, reportHost, choose](unsigned) {
             if (nmea::CNmeaDumpView* dump = activeDump()) {
                 QPrintDialog dialog(&Printer(), this);
                 if (dialog.exec() == QDialog::Accepted)
                     PrintDumpView(*dump, Printer());
+            } else if (activeLogbook()) {
+                shell::RunModuleReport(app::choose::kPrintVesselLog, false, reportHost());
             } else {
                 const int chosen = choose("Print", app::PrintChoices(printState()));
                 if (shell::RunModuleReport(chosen, false, reportHost()))
@@ -459,9 +467,13 @@ void CMainFrame::RegisterChartCommands()
         printable);
     m_commands.Add(
         me, cmd::kFilePrintPreview,
-        [this, activeDump, printState, reportHost, choose](unsigned) {
+        [this, activeDump, activeLogbook, printState, reportHost, choose](unsigned) {
             if (nmea::CNmeaDumpView* dump = activeDump()) {
                 PreviewDumpView(*dump, this);
+                return;
+            }
+            if (activeLogbook()) {
+                shell::RunModuleReport(app::choose::kPrintVesselLog, true, reportHost());
                 return;
             }
             const int chosen = choose("Print Preview", app::PrintChoices(printState()));

@@ -266,7 +266,8 @@ protected:
         QMdiSubWindow* sub = m_host.mdi->addSubWindow(window);
         sub->setWindowTitle(m_title);
         sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview")));
+        sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview"),
+                                            QIcon(QStringLiteral(":/icons/document-print.svg"))));
         const QSize space = m_host.mdi->viewport()->size();
         sub->resize(std::max(space.width() * 4 / 5, 480), std::max(space.height() * 9 / 10, 360));
         window->show();

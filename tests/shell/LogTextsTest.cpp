@@ -1,9 +1,11 @@
 // Texts a navigator types for the vessel log, in the program as it starts: a voyage ID or a
 // Log Entry note with characters the log's Western European tables cannot hold is refused
 // with the reason and offered again as typed; what is then entered, and every row after it,
-// goes into the log, as Python's dbfread reads it.
+// goes into the log, as Python's dbfread reads it, and the logbook window previews it.
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -116,6 +118,7 @@ TEST(LogTexts, TextsTheLogCannotHoldAreRefusedAndNothingIsLost)
     brine_test::AnswerDialogs() = true;
 
     const std::string path = log.LogPath();
+    const std::string name = std::filesystem::path(path).filename().string();
     const auto read = brine_test::RunPython("import dbfread\n"
                                             "path = " +
                                             std::string("'") + path + "'\n" + R"(
@@ -130,6 +133,22 @@ for r in dbfread.DBF(path + '.X/%08d.dbf' % own['UNIQUE'], encoding='cp1252'):
     EXPECT_EQ(*read, "Omega-2 / José Ñúñez\n"
                      "'wind NW 15\\r\\nrain' 11\n"
                      "'Passed West Point' 4\n");
+
+    // File > Print Preview in the logbook window previews the vessel log at once (a chooser
+    // would be taken here with its first choice).
+    run(app::cmd::kNavLogbookWindow);
+    QTest::qWait(200);
+    auto* area = qobject_cast<QMdiArea*>(frame.centralWidget());
+    ASSERT_NE(area, nullptr);
+    ASSERT_NE(area->activeSubWindow(), nullptr);
+    EXPECT_EQ(area->activeSubWindow()->windowTitle().toStdString(), "Log Database - " + name);
+    run(app::cmd::kFilePrintPreview);
+    for (int i = 0; i < 40 && area->activeSubWindow()->windowTitle().startsWith("Log Database");
+         ++i)
+        QTest::qWait(100);
+
+    ASSERT_NE(area->activeSubWindow(), nullptr);
+    EXPECT_EQ(area->activeSubWindow()->windowTitle().toStdString(), "Vessel Log Report - " + name);
 }
 
 }   // namespace

@@ -131,8 +131,11 @@ TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
                                "Waypoint List Report - Sound",
                                "Route List ( Full Details ) Report - Sound"};
     ASSERT_EQ(area.subWindowList().size(), 3);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(area.subWindowList()[i]->windowTitle(), expected[i]);
+        // A desktop without an icon theme still shows a print icon, not the toolkit's logo.
+        EXPECT_FALSE(area.subWindowList()[i]->windowIcon().isNull()) << i;
+    }
     EXPECT_EQ(watch.shown, expected) << "each title was there when its window first showed";
     routeModule.Terminate();
 }
