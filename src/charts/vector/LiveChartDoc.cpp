@@ -237,10 +237,24 @@ chart::CChartDoc* CLiveChartDoc::AutoscrollToPosition(const geo::CPosition& posi
     if (ViewSizedAreaAt(position, nw, se)) {
         const std::optional<FolioRecord> covering = ChartCovering(nw, se);
         // A view larger than this chart is covered only by smaller-scale
-        // charts: while the vessel is on this chart it stays.
+        // charts: while the vessel is on this chart it stays. A view that
+        // fits on this chart goes to the chart covering it as soon as the
+        // view round the vessel runs past this chart's edge, so the water
+        // ahead is never shown blank.
+        const geo::CPosition wholeNw = WholeNorthWest(), wholeSe = WholeSouthEast();
+        const double margin = 1e-9;
+        const bool viewFits = nw.GetLatitude() - se.GetLatitude() <=
+                                  wholeNw.GetLatitude() - wholeSe.GetLatitude() + margin &&
+                              se.GetLongitude() - nw.GetLongitude() <=
+                                  wholeSe.GetLongitude() - wholeNw.GetLongitude() + margin;
+        const bool areaOnChart = nw.GetLatitude() <= wholeNw.GetLatitude() + margin &&
+                                 se.GetLatitude() >= wholeSe.GetLatitude() - margin &&
+                                 nw.GetLongitude() >= wholeNw.GetLongitude() - margin &&
+                                 se.GetLongitude() <= wholeSe.GetLongitude() + margin;
         const bool better = covering &&
                             !platform::EqualNoCaseAscii(covering->name, GetChartNumber()) &&
-                            (covering->scale < Scale() || !IsPositionOnChart(position));
+                            (covering->scale < Scale() || !IsPositionOnChart(position) ||
+                             (viewFits && !areaOnChart));
         // The new chart shows the area, the vessel in its middle; this
         // document is closed later through the frame's messages.
         if (better)

@@ -549,6 +549,47 @@ TEST(LiveChartDoc, AutoscrollMovesToTheFoliosChartCoveringTheView)
     EXPECT_NEAR((followed[0] + followed[2]) / 2, 49.0, 1e-9);
 }
 
+// A view that fits on the chart: as soon as the view round the vessel runs
+// past the chart's edge, the chart covering such a view takes over, so the
+// water ahead is never shown blank while the vessel is still on the chart.
+TEST(LiveChartDoc, AutoscrollLeavesOnceTheViewRunsPastTheChartsEdge)
+{
+    FollowingHarbour f;
+    ASSERT_TRUE(f.doc.ZoomIn());
+    ASSERT_TRUE(f.doc.ZoomIn());
+    const auto view = f.Extent(f.doc);
+    const double halfLat = (view[0] - view[2]) / 2;
+    const geo::CPosition middle((view[0] + view[2]) / 2, (view[1] + view[3]) / 2);
+    ASSERT_TRUE(f.doc.IsPositionOnChart(middle));
+    // The chart's north and south edges through the view's middle.
+    auto edge = [&](double towards) {
+        double on = middle.GetLatitude(), off = on + towards;
+        EXPECT_FALSE(f.doc.IsPositionOnChart(geo::CPosition(off, middle.GetLongitude())));
+        for (int i = 0; i < 50; ++i) {
+            const double mid = (on + off) / 2;
+            (f.doc.IsPositionOnChart(geo::CPosition(mid, middle.GetLongitude())) ? on : off) = mid;
+        }
+        return on;
+    };
+    const double north = edge(1.0), south = edge(-1.0);
+    ASSERT_LT(4 * halfLat, north - south) << "the view must fit on the chart with room";
+
+    // In the middle the chart stays.
+    EXPECT_EQ(f.doc.AutoscrollToPosition(middle), nullptr);
+    EXPECT_TRUE(f.docs.empty());
+    // On the chart, half a view's height short of its north edge: the view
+    // round the vessel runs past the edge, and the overview takes over.
+    const geo::CPosition nearEdge(north - halfLat / 2, middle.GetLongitude());
+    ASSERT_TRUE(f.doc.IsPositionOnChart(nearEdge));
+    chart::CChartDoc* next = f.doc.AutoscrollToPosition(nearEdge);
+    ASSERT_EQ(f.docs.size(), 1u);
+    ASSERT_EQ(next, f.docs[0].get());
+    EXPECT_EQ(next->GetChartNumber(), "US2WA98M");
+    const auto after = f.Extent(*next);
+    EXPECT_NEAR((after[0] - after[2]) / 2, halfLat, halfLat * 0.01) << "the same view size";
+    EXPECT_NEAR((after[0] + after[2]) / 2, nearEdge.GetLatitude(), 1e-9);
+}
+
 // Centring on a position off the chart opens the folio's chart covering it in
 // this window's place, or, asked to stay, moves the view on this chart; with
 // no chart there nothing moves.
