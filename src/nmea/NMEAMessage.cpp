@@ -428,7 +428,7 @@ void CNMEAMessage::StoreAll(ValueStore store, std::span<const CValueWrite> write
             break;
         case ValueKind::Int: value.SetInt(w.integer, stamp); break;
         case ValueKind::Byte: value.SetByte(static_cast<std::uint8_t>(w.integer), stamp); break;
-        case ValueKind::String: value.SetString(w.text, stamp); break;
+        case ValueKind::String: value.SetString(w.Text(), stamp); break;
         case ValueKind::None: continue;
         }
         if (m_writtenCount < kMaxWritten)

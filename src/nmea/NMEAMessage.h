@@ -139,12 +139,18 @@ public:
     bool StatusOk(std::optional<char> status) const;
 
     // One item a sentence writes; `kind` says which of the payloads it is.
+    // Plain fields only, the text as its bytes and length: a parser sets a
+    // list of these aside for every sentence, and a list of trivial entries
+    // costs nothing until it is filled.
     struct CValueWrite {
         int item;
         ValueKind kind;
         double number;
         std::int32_t integer;   // integers, character codes and bytes
-        std::string_view text;
+        const char* textData;
+        std::size_t textSize;
+
+        std::string_view Text() const { return {textData, textSize}; }
     };
     // Writes a sentence's items into one store, in order, all with the same
     // stamp, and remembers them as written by this sentence. Items outside
