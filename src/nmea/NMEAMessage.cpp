@@ -172,7 +172,7 @@ void CNMEAMessage::SetSentence(int sentenceIndex, std::string_view text)
     }
     m_valid = true;
     m_indexed = false;
-    m_stamp.reset();
+    m_stamped = false;
     m_writtenCount = 0;
     m_fixLatitude.reset();
     m_fixLongitude.reset();
@@ -403,11 +403,14 @@ CNMEADataValue* CNMEAMessage::StoreValues(ValueStore store) const
 
 const CNMEAStamp& CNMEAMessage::StampNow()
 {
-    if (!m_stamp) {
+    if (!m_stamped) {
         static const platform::CSystemClock machineClock;
-        m_stamp = CNMEAStamp::Now(m_clock != nullptr ? *m_clock : machineClock);
+        const auto [monotonic, utc] = (m_clock != nullptr ? *m_clock : machineClock).CoarseNow();
+        m_stamp.monotonic = monotonic;
+        m_stamp.utc = utc;
+        m_stamped = true;
     }
-    return *m_stamp;
+    return m_stamp;
 }
 
 void CNMEAMessage::StoreAll(ValueStore store, std::span<const CValueWrite> writes)

@@ -239,7 +239,10 @@ private:
     const platform::CClock* m_clock = nullptr;
     const std::atomic<bool>* m_ignoreWarningFlags = nullptr;
     CNMEATargetSentenceParser* m_targetParser = nullptr;
-    std::optional<CNMEAStamp> m_stamp;
+    // This sentence's stamp, once taken (kept as two plain members: copied
+    // in whole, the reading went through memory in a way that stalls).
+    bool m_stamped = false;
+    CNMEAStamp m_stamp{};
     // The position, time and date this sentence wrote into the GPS store.
     std::optional<double> m_fixLatitude;
     std::optional<double> m_fixLongitude;
