@@ -461,29 +461,34 @@ void CNMEAMessage::CommitFix()
     // The datum items count as they stood when this sentence arrived.
     const CNMEAStamp& stamp = StampNow();
     const CNMEADataValue* gps = m_stores.gps;
-    std::optional<CNMEAFix::CDatumItems> datum;
-    if (gps != nullptr && gps[item::LocalDatum].IsValidAt(stamp.monotonic) &&
-        gps[item::DatumLatitudeOffset].IsValidAt(stamp.monotonic) &&
-        gps[item::DatumLongitudeOffset].IsValidAt(stamp.monotonic) &&
-        gps[item::ReferenceDatum].IsValidAt(stamp.monotonic)) {
-        datum = CNMEAFix::CDatumItems{
-            gps[item::LocalDatum].GetString(), gps[item::DatumLatitudeOffset].GetDouble(),
-            gps[item::DatumLongitudeOffset].GetDouble(), gps[item::ReferenceDatum].GetString()};
-    }
     const double latitude = -NmeaDegMinToDegrees(*m_fixLatitude);
     const double longitude = -NmeaDegMinToDegrees(*m_fixLongitude);
-    m_stores.gpsFix->WriteInPlace([&](CNMEAFix& fix) {
+    const auto fill = [&](CNMEAFix& fix) {
         fix.latitude = latitude;
         fix.longitude = longitude;
         fix.utcTime = m_fixTime;
         fix.date = m_fixDate;
-        if (datum)
-            fix.datum = std::move(datum);
-        else
-            fix.datum.reset();
         fix.monotonic = stamp.monotonic;
         fix.utc = stamp.utc;
         fix.source = FixSource::NMEA;
+    };
+    if (gps != nullptr && gps[item::LocalDatum].IsValidAt(stamp.monotonic) &&
+        gps[item::DatumLatitudeOffset].IsValidAt(stamp.monotonic) &&
+        gps[item::DatumLongitudeOffset].IsValidAt(stamp.monotonic) &&
+        gps[item::ReferenceDatum].IsValidAt(stamp.monotonic)) {
+        CNMEAFix::CDatumItems datum{
+            gps[item::LocalDatum].GetString(), gps[item::DatumLatitudeOffset].GetDouble(),
+            gps[item::DatumLongitudeOffset].GetDouble(), gps[item::ReferenceDatum].GetString()};
+        m_stores.gpsFix->WriteInPlace([&](CNMEAFix& fix) {
+            fill(fix);
+            fix.datum = std::move(datum);
+        });
+        return;
+    }
+    // Without datum items, as nearly always, no datum record is built at all.
+    m_stores.gpsFix->WriteInPlace([&](CNMEAFix& fix) {
+        fill(fix);
+        fix.datum.reset();
     });
 }
 
