@@ -172,7 +172,7 @@ void CNMEAMessage::SetSentence(int sentenceIndex, std::string_view text)
     }
     m_valid = true;
     m_indexed = false;
-    m_stamp.reset();
+    m_stamped = false;
     m_writtenCount = 0;
     m_fixLatitude.reset();
     m_fixLongitude.reset();
@@ -403,11 +403,14 @@ CNMEADataValue* CNMEAMessage::StoreValues(ValueStore store) const
 
 const CNMEAStamp& CNMEAMessage::StampNow()
 {
-    if (!m_stamp) {
+    if (!m_stamped) {
         static const platform::CSystemClock machineClock;
-        m_stamp = CNMEAStamp::Now(m_clock != nullptr ? *m_clock : machineClock);
+        const auto [monotonic, utc] = (m_clock != nullptr ? *m_clock : machineClock).CoarseNow();
+        m_stamp.monotonic = monotonic;
+        m_stamp.utc = utc;
+        m_stamped = true;
     }
-    return *m_stamp;
+    return m_stamp;
 }
 
 void CNMEAMessage::StoreAll(ValueStore store, std::span<const CValueWrite> writes)
@@ -428,7 +431,7 @@ void CNMEAMessage::StoreAll(ValueStore store, std::span<const CValueWrite> write
             break;
         case ValueKind::Int: value.SetInt(w.integer, stamp); break;
         case ValueKind::Byte: value.SetByte(static_cast<std::uint8_t>(w.integer), stamp); break;
-        case ValueKind::String: value.SetString(w.text, stamp); break;
+        case ValueKind::String: value.SetString(w.Text(), stamp); break;
         case ValueKind::None: continue;
         }
         if (m_writtenCount < kMaxWritten)
@@ -458,29 +461,34 @@ void CNMEAMessage::CommitFix()
     // The datum items count as they stood when this sentence arrived.
     const CNMEAStamp& stamp = StampNow();
     const CNMEADataValue* gps = m_stores.gps;
-    std::optional<CNMEAFix::CDatumItems> datum;
-    if (gps != nullptr && gps[item::LocalDatum].IsValidAt(stamp.monotonic) &&
-        gps[item::DatumLatitudeOffset].IsValidAt(stamp.monotonic) &&
-        gps[item::DatumLongitudeOffset].IsValidAt(stamp.monotonic) &&
-        gps[item::ReferenceDatum].IsValidAt(stamp.monotonic)) {
-        datum = CNMEAFix::CDatumItems{
-            gps[item::LocalDatum].GetString(), gps[item::DatumLatitudeOffset].GetDouble(),
-            gps[item::DatumLongitudeOffset].GetDouble(), gps[item::ReferenceDatum].GetString()};
-    }
     const double latitude = -NmeaDegMinToDegrees(*m_fixLatitude);
     const double longitude = -NmeaDegMinToDegrees(*m_fixLongitude);
-    m_stores.gpsFix->WriteInPlace([&](CNMEAFix& fix) {
+    const auto fill = [&](CNMEAFix& fix) {
         fix.latitude = latitude;
         fix.longitude = longitude;
         fix.utcTime = m_fixTime;
         fix.date = m_fixDate;
-        if (datum)
-            fix.datum = std::move(datum);
-        else
-            fix.datum.reset();
         fix.monotonic = stamp.monotonic;
         fix.utc = stamp.utc;
         fix.source = FixSource::NMEA;
+    };
+    if (gps != nullptr && gps[item::LocalDatum].IsValidAt(stamp.monotonic) &&
+        gps[item::DatumLatitudeOffset].IsValidAt(stamp.monotonic) &&
+        gps[item::DatumLongitudeOffset].IsValidAt(stamp.monotonic) &&
+        gps[item::ReferenceDatum].IsValidAt(stamp.monotonic)) {
+        CNMEAFix::CDatumItems datum{
+            gps[item::LocalDatum].GetString(), gps[item::DatumLatitudeOffset].GetDouble(),
+            gps[item::DatumLongitudeOffset].GetDouble(), gps[item::ReferenceDatum].GetString()};
+        m_stores.gpsFix->WriteInPlace([&](CNMEAFix& fix) {
+            fill(fix);
+            fix.datum = std::move(datum);
+        });
+        return;
+    }
+    // Without datum items, as nearly always, no datum record is built at all.
+    m_stores.gpsFix->WriteInPlace([&](CNMEAFix& fix) {
+        fill(fix);
+        fix.datum.reset();
     });
 }
 

@@ -139,12 +139,18 @@ public:
     bool StatusOk(std::optional<char> status) const;
 
     // One item a sentence writes; `kind` says which of the payloads it is.
+    // Plain fields only, the text as its bytes and length: a parser sets a
+    // list of these aside for every sentence, and a list of trivial entries
+    // costs nothing until it is filled.
     struct CValueWrite {
         int item;
         ValueKind kind;
         double number;
         std::int32_t integer;   // integers, character codes and bytes
-        std::string_view text;
+        const char* textData;
+        std::size_t textSize;
+
+        std::string_view Text() const { return {textData, textSize}; }
     };
     // Writes a sentence's items into one store, in order, all with the same
     // stamp, and remembers them as written by this sentence. Items outside
@@ -233,7 +239,10 @@ private:
     const platform::CClock* m_clock = nullptr;
     const std::atomic<bool>* m_ignoreWarningFlags = nullptr;
     CNMEATargetSentenceParser* m_targetParser = nullptr;
-    std::optional<CNMEAStamp> m_stamp;
+    // This sentence's stamp, once taken (kept as two plain members: copied
+    // in whole, the reading went through memory in a way that stalls).
+    bool m_stamped = false;
+    CNMEAStamp m_stamp{};
     // The position, time and date this sentence wrote into the GPS store.
     std::optional<double> m_fixLatitude;
     std::optional<double> m_fixLongitude;

@@ -1,5 +1,6 @@
 #include "nmea/NMEAMessageParser.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -35,6 +36,18 @@ namespace {
 // line end, so the search from the back stops within a few bytes.
 std::size_t LastStar(std::string_view line)
 {
+#if defined(__SSE2__)
+    // The last sixteen bytes in one read: the line was copied in just now,
+    // and bytes read one by one wait on that copy each time.
+    if (line.size() >= 16) {
+        const __m128i last =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + line.size() - 16));
+        const auto stars =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(last, _mm_set1_epi8('*'))));
+        if (stars != 0)
+            return line.size() - 16 + static_cast<std::size_t>(31 - std::countl_zero(stars));
+    }
+#endif
     for (std::size_t i = line.size(); i-- > 0;)
         if (line[i] == '*')
             return i;

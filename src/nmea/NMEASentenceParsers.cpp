@@ -41,21 +41,27 @@ public:
     void Double(int item, std::optional<double> value)
     {
         if (value)
-            Add({item, ValueKind::Double, *value, 0, {}});
+            Add({item, ValueKind::Double, *value, 0, nullptr, 0});
     }
     void Int(int item, std::optional<std::int32_t> value)
     {
         if (value)
-            Add({item, ValueKind::Int, 0.0, *value, {}});
+            Add({item, ValueKind::Int, 0.0, *value, nullptr, 0});
     }
     // A letter stored as its character code.
     void Code(int item, std::optional<char> letter)
     {
         if (letter)
-            Add({item, ValueKind::Int, 0.0, static_cast<unsigned char>(*letter), {}});
+            Add({item, ValueKind::Int, 0.0, static_cast<unsigned char>(*letter), nullptr, 0});
     }
-    void Byte(int item, std::uint8_t value) { Add({item, ValueKind::Byte, 0.0, value, {}}); }
-    void String(int item, std::string_view value) { Add({item, ValueKind::String, 0.0, 0, value}); }
+    void Byte(int item, std::uint8_t value)
+    {
+        Add({item, ValueKind::Byte, 0.0, value, nullptr, 0});
+    }
+    void String(int item, std::string_view value)
+    {
+        Add({item, ValueKind::String, 0.0, 0, value.data(), value.size()});
+    }
 
     void Refuse() { m_refused = true; }
     bool Refused() const { return m_refused; }

@@ -221,8 +221,9 @@ TEST_F(DispatcherTest, ChecksumRule)
 }
 
 // The checksum takes many bytes at a time: every length of line, with bytes
-// of every value before the '*', must check as the plain byte-by-byte XOR
-// does, and one flipped bit anywhere must fail it.
+// of every value before the '*' and the '*' near the end or further back,
+// must check as the plain byte-by-byte XOR does, and one flipped bit
+// anywhere must fail it.
 TEST(ChecksumRule, EveryLengthChecksAsAPlainXor)
 {
     std::uint32_t seed = 12345;
@@ -242,6 +243,8 @@ TEST(ChecksumRule, EveryLengthChecksAsAPlainXor)
         char digits[3];
         std::snprintf(digits, sizeof digits, "%02x", sum);
         EXPECT_TRUE(nmea::NmeaChecksumOk(body + "*" + digits + "\r\n")) << length;
+        // Text after the digits: the '*' is further back than the usual end.
+        EXPECT_TRUE(nmea::NmeaChecksumOk(body + "*" + digits + std::string(20, 'x'))) << length;
         for (std::size_t i = 0; i < length; i += 7) {
             std::string flipped = body;
             flipped[i] = static_cast<char>(flipped[i] ^ 0x10);
