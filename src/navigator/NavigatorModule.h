@@ -247,6 +247,10 @@ public:
     // tick writes a row and a point at once.
     bool OpenVesselLog(const std::string& path);
     bool CanStartEndVoyage() const;
+    // Why the commands that work from the vessel's position are grey (for the
+    // message pane while their menu is open); empty while they can be used.
+    std::string WhyNoPosition() const;
+    std::string WhyVoyageIsGrey() const;
     bool StartVoyage(const std::string& voyageId, const std::string& watchOfficer);
     bool EndVoyage();
     void SetLogging(bool on);

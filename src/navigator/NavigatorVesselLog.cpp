@@ -184,6 +184,24 @@ bool CNavigatorModule::CanStartEndVoyage() const
     return m_positionAvailable && (m_source.IsDrOn() || m_gps->IsReceiving());
 }
 
+std::string CNavigatorModule::WhyNoPosition() const
+{
+    if (m_positionAvailable)
+        return {};
+    return "No vessel position yet: it comes with the first GPS fix, or type one under "
+           "Navigator > Position Source (Dead Reckoning).";
+}
+
+std::string CNavigatorModule::WhyVoyageIsGrey() const
+{
+    if (!m_positionAvailable)
+        return WhyNoPosition();
+    if (!CanStartEndVoyage())
+        return "A voyage needs position input: the GPS sends no fix and dead reckoning is off "
+               "(Navigator > Position Source).";
+    return {};
+}
+
 bool CNavigatorModule::StartVoyage(const std::string& voyageId, const std::string& watchOfficer)
 {
     if (!m_logbook->IsOpen() && !OpenVesselLog(""))

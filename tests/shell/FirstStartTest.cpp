@@ -316,6 +316,15 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     const QString bestTime = whileOpen(*planMenu);
     EXPECT_TRUE(bestTime.contains("tick \"Tidal Stream every\" in the plan window"))
         << bestTime.toStdString();
+    // With no GPS and no position typed in, Navigator's position commands are grey and the
+    // menu says where a position comes from, once for all of them.
+    QMenu* navigatorMenu = menuOf(cmd::kMenuNavigator);
+    ASSERT_NE(navigatorMenu, nullptr);
+    ASSERT_FALSE(frame.Action(cmd::kNavVoyage)->isEnabled());
+    const QString noPosition = whileOpen(*navigatorMenu);
+    EXPECT_TRUE(noPosition.contains("No vessel position yet")) << noPosition.toStdString();
+    EXPECT_TRUE(noPosition.contains("Navigator > Position Source")) << noPosition.toStdString();
+    EXPECT_EQ(noPosition.count("No vessel position"), 1);
     // The Route panel's grey Edit says the same under the pointer.
     Press(frame, Qt::Key_F4);
     frame.UpdateModuleCmdUI(true);

@@ -109,13 +109,17 @@ void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
         [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
     commands.Add(
         this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },
-        [this](app::CCmdUI& ui) { ui.Enable(CanGoToVessel()); });
+        [this](app::CCmdUI& ui) {
+            ui.Enable(CanGoToVessel());
+            ui.SetWhyDisabled(WhyNoPosition());
+        });
     commands.Add(
         this, app::cmd::kNavAutoscroll,
         [this](unsigned) { SetAutoscrollWindow(!HasAutoscrollWindow()); },
         [this](app::CCmdUI& ui) {
             ui.Enable(IsPositionAvailable());
             ui.SetCheck(HasAutoscrollWindow() ? 1 : 0);
+            ui.SetWhyDisabled(WhyNoPosition());
         });
     commands.Add(
         this, app::cmd::kNavBestChart,

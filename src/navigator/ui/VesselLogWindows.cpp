@@ -42,6 +42,7 @@ void CNavigatorWindows::RegisterLogCommands(app::CCommandTable& commands)
             const bool enabled = CanStartEndVoyage();
             ui.Enable(enabled);
             ui.SetCheck(enabled && Logbook().IsVoyageRunning() ? 1 : 0);
+            ui.SetWhyDisabled(WhyVoyageIsGrey());
         });
     commands.Add(
         this, app::cmd::kNavDataLogging, [this](unsigned) { SetLogging(!Logbook().IsLogging()); },
