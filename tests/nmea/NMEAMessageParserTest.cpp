@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -185,6 +186,68 @@ TEST(FieldSplitter, FieldsReadAsAPlainSplitWhateverTheSentenceLength)
     // Digits of the long sentence before lie behind this one's last field.
     Split(m, nmea::sentence::HDM, "HDM,12.5", "D");
     EXPECT_EQ(m.Number(1), 12.5);
+}
+
+// Every run of up to a dozen digits, with the point anywhere in it or none, a
+// sign or none, and one byte garbled at any position, converts as a plain
+// conversion of the field does, or refuses the sentence when that finds no
+// number; wherever the field sits in a short or a long sentence. The garbles
+// are the bytes next to the digits, the point, a sign, a comma, a zero byte
+// and bytes with the top bit set (one of them a '9' below it).
+TEST(FieldSplitter, DigitRunsConvertAsAPlainConversionDoes)
+{
+    const auto plain = [](const std::string& field) -> std::optional<double> {
+        double value = 0;
+        const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
+        if (ec != std::errc() || end != field.data() + field.size())
+            return std::nullopt;
+        return value;
+    };
+    const std::string longField(130, 'a');
+    const std::pair<std::string, std::string> placings[] = {
+        {"HDM,", ",M"},
+        {"HDM,", ""},
+        {"HDM,", "*00\r\n"},
+        {"HDM,", "," + longField},
+        {"HDM," + longField + ",", ""},
+    };
+    const char garbles[] = {'/', ':', 'x', '.', '-', ',', '\x80', '\xb9', '\0'};
+    CNMEAMessage m;
+    int checked = 0;
+    const auto check = [&](const std::string& field) {
+        const std::optional<double> expected = field.empty() ? std::nullopt : plain(field);
+        for (const auto& [before, after] : placings) {
+            const std::string sentence = before + field + after;
+            const bool afterText = before.size() > 4;
+            Split(m, nmea::sentence::HDM, sentence, afterText ? "SD" : "D");
+            if (m.GetField(afterText ? 3 : 2) != field)
+                continue;   // the garble ended the field: a different field, not this one
+            ++checked;
+            ASSERT_EQ(m.Number(1), expected) << '"' << sentence << '"';
+            ASSERT_EQ(m.IsValid(), expected.has_value() || field.empty()) << '"' << sentence << '"';
+        }
+    };
+    for (int digits = 0; digits <= 12; ++digits) {
+        std::string run;
+        for (int k = 0; k < digits; ++k)
+            run += "9081726354"[k % 10];
+        for (int point = -1; point <= digits; ++point) {
+            std::string body = run;
+            if (point >= 0)
+                body.insert(static_cast<std::size_t>(point), 1, '.');
+            for (const std::string sign : {"", "-"}) {
+                const std::string field = sign + body;
+                check(field);
+                for (std::size_t at = 0; at < field.size(); ++at)
+                    for (const char garble : garbles) {
+                        std::string garbled = field;
+                        garbled[at] = garble;
+                        check(garbled);
+                    }
+            }
+        }
+    }
+    EXPECT_GT(checked, 10000);
 }
 
 struct DispatcherTest : ::testing::Test {
