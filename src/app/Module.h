@@ -95,6 +95,11 @@ public:
     {
         return platform::PromptAnswer::Ok;
     }
+    // The program is told to end with nobody there to answer (a logout or a
+    // shutdown): QueryClose is not asked, and the close that follows keeps a
+    // temporary database with records as it is, closed, for the next start
+    // to offer, where QueryClose would have offered to save it.
+    virtual void PrepareUnattendedClose() { }
     // Closes the windows that belong to one workspace (on close and when
     // another workspace is opened).
     virtual void CloseWorkspaceWindows() { }

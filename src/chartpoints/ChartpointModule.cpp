@@ -275,8 +275,12 @@ bool CChartpointModule::CloseDatabase(bool quiet)
         if (QuerySaveDatabase(true) == PromptAnswer::Cancel)
             return false;
     }
+    const bool keep = m_keepTemporary && IsTempDatabase() && !m_table->IsEmpty();
     m_table->Close();
-    m_ownTemporary.Delete();
+    if (keep)
+        m_ownTemporary.LeaveForNextStart();
+    else
+        m_ownTemporary.Delete();
     m_lockedElsewhere = false;
     m_lockHolder.clear();
     if (!quiet) {

@@ -48,6 +48,7 @@ public:
     void SaveSettings() override;
     void RegisterCommands(app::CCommandTable& commands) override;
     platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
+    void PrepareUnattendedClose() override { m_keepTemporary = true; }
     void CloseWorkspaceWindows() override;
     void ShutDown() override;
     void OnTimer(app::TimerCadence cadence) override;
@@ -176,6 +177,8 @@ private:
     std::string m_lockHolder;
     db::COwnTemporaryTable m_ownTemporary;
     bool m_openPending = false;
+    // The program ends unattended: a temporary database with records stays.
+    bool m_keepTemporary = false;
     CChartpointUi m_noUi;
     CChartpointUi* m_ui = &m_noUi;
     CStationLink* m_station = nullptr;

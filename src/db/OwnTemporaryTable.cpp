@@ -88,6 +88,13 @@ void COwnTemporaryTable::Release()
     m_placeholder.clear();
 }
 
+void COwnTemporaryTable::LeaveForNextStart()
+{
+    m_held.Close();
+    m_base.clear();
+    m_placeholder.clear();
+}
+
 void COwnTemporaryTable::Delete()
 {
     if (m_base.empty())

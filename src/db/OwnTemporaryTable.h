@@ -31,6 +31,10 @@ public:
     // The table moved to a name of its own: the placeholder goes and nothing
     // is held any more.
     void Release();
+    // The program ends with the set's records still wanted: the placeholder
+    // stays, unlocked, as a program that was killed leaves it, so the next
+    // start keeps the set for the user to open and save.
+    void LeaveForNextStart();
     // Deletes the held table's data, memo and index files, its companion
     // folder and its placeholder.
     void Delete();

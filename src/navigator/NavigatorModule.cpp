@@ -135,7 +135,10 @@ bool CNavigatorModule::Terminate()
     m_simulation->Terminate();
     // The log closes with the program; a temporary one with rows is offered for saving.
     m_tracks.clear();
-    m_logbook->Close(m_logSaveAnswered);
+    if (m_keepTemporaryLog)
+        m_logbook->CloseKeepingRows();
+    else
+        m_logbook->Close(m_logSaveAnswered);
     if (m_bar != nullptr) {
         m_bar->LockUpdate(false);
         m_bar->RemoveMessage(m_nmeaCaution, false);

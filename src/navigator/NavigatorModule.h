@@ -73,6 +73,7 @@ public:
     bool Initialise() override;
     bool Terminate() override;
     platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
+    void PrepareUnattendedClose() override { m_keepTemporaryLog = true; }
     void LoadSettings() override;
     void SaveSettings() override;
     void OnTimer(app::TimerCadence cadence) override;
@@ -408,6 +409,9 @@ private:
     // the log closes at Terminate without asking again. Any later timer pass
     // means the close did not go ahead.
     bool m_logSaveAnswered = false;
+    // The program ends unattended: the log closes without a question, a
+    // temporary one with rows left for the next start.
+    bool m_keepTemporaryLog = false;
     bool m_openLogPending = false;
     bool m_resumeVoyage = false;   // a voyage was under way when the program last ended
     CLogTrackSettings m_trackSettings;

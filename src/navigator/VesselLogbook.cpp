@@ -478,6 +478,20 @@ bool CVesselLogbook::Close(bool skipSave)
         if (saved == LogSaveResult::Cancelled || saved == LogSaveResult::Failed)
             return false;
     }
+    EndLog(false);
+    return true;
+}
+
+void CVesselLogbook::CloseKeepingRows()
+{
+    if (!m_index.IsOpen())
+        return;
+    // Only a temporary log with rows would have been offered for saving.
+    EndLog(IsTemporary() && !m_index.IsEmpty());
+}
+
+void CVesselLogbook::EndLog(bool keep)
+{
     // Targets end their own rows with their last report; the rest end now.
     if (m_services.resetTargets)
         m_services.resetTargets();
@@ -494,10 +508,12 @@ bool CVesselLogbook::Close(bool skipSave)
     const std::string path = LogPath();
     const bool temporary = IsTemporaryName(path);
     m_index.Close();
-    if (temporary)
+    if (temporary && keep) {
+        m_temporary.LeaveForNextStart();
+    } else if (temporary) {
         DeleteLogFiles(path);
+    }
     Changed();
-    return true;
 }
 
 // ---- Saving and copying -------------------------------------------------------------------

@@ -136,6 +136,11 @@ public:
     bool Open(const std::string& path);
     // Ends the log; false when the user cancelled saving a temporary log.
     bool Close(bool skipSave);
+    // Ends the log without a question, as the program does when it is told
+    // to end (a logout or a shutdown): every row written and the files
+    // closed; a temporary log with rows stays where it is, so the next start
+    // offers to go on in it.
+    void CloseKeepingRows();
     bool IsOpen() const { return m_index.IsOpen(); }
     // The log's path without extension.
     std::string LogPath() const { return m_index.GetFilePath(); }
@@ -236,6 +241,9 @@ private:
     void Changed();
     bool LockIndex(const std::string& what);
     void DeleteLogFiles(const std::string& path);
+    // Writes what is kept, ends the open rows and closes the files; a
+    // temporary log is deleted unless `keep`, then left for the next start.
+    void EndLog(bool keep);
     std::string NewTemporaryPath();
     // Removes the temporary logs of the log folder that programs killed or
     // crashed left with nothing in them; `opening` is never touched.

@@ -301,8 +301,12 @@ bool CRouteModule::CloseDatabase(bool quiet)
     }
     m_state.editMode = false;
     m_lock.Cancel();
+    const bool keep = m_keepTemporary && IsTempDatabase() && !m_db->IsEmpty();
     m_db->Close();
-    m_ownTemporary.Delete();
+    if (keep)
+        m_ownTemporary.LeaveForNextStart();
+    else
+        m_ownTemporary.Delete();
     m_state.hasRoute = false;
     m_state.waypoints.clear();
     m_state.activeIndex = 0;

@@ -87,6 +87,7 @@ public:
     bool OnOpenDatabase();
     bool OnSaveDatabaseAs();
     platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
+    void PrepareUnattendedClose() override { m_keepTemporary = true; }
     // The file dialogs, plugged in by the windows (tests script them):
     // a path chosen in `folder`, or nothing on Cancel.
     using PathQuestion = std::function<std::optional<std::string>(const std::string& folder,
@@ -260,6 +261,8 @@ private:
     PathQuestion m_askSavePath;
     std::function<std::optional<geo::CPosition>()> m_ownPosition;
     db::COwnTemporaryTable m_ownTemporary;
+    // The program ends unattended: a temporary database with records stays.
+    bool m_keepTemporary = false;
     std::function<CRouteLockAttempt::Clock::time_point()> m_now = [] {
         return CRouteLockAttempt::Clock::now();
     };

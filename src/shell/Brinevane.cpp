@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 
 #include "app/DisplayPaletteModule.h"
 #include "app/StringUtils.h"
@@ -39,6 +40,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/TargetsSetup.h"
 #include "shell/TenderSetup.h"
+#include "shell/TerminationSignals.h"
 #include "shell/VesselSetup.h"
 
 namespace shell {
@@ -98,6 +100,12 @@ bool CBrinevane::InitApplication()
     m_instance = std::make_unique<CSingleInstance>();
     if (!m_instance->Acquire())
         return false;
+    // A logout or a shutdown ends the program as File > Exit does, not as a kill.
+    m_signals = std::make_unique<CTerminationSignals>();
+    connect(m_signals.get(), &CTerminationSignals::terminationRequested, this,
+            &CBrinevane::OnTerminationRequested);
+    m_signalClose.setInterval(50);
+    connect(&m_signalClose, &QTimer::timeout, this, &CBrinevane::CloseForSignal);
     // Report tables left by runs of programs that ended without closing them.
     report::RemoveDeadReportFolders();
     connect(m_instance.get(), &CSingleInstance::raiseRequested, this, [this] {
@@ -497,10 +505,43 @@ bool CBrinevane::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+void CBrinevane::OnTerminationRequested(int signo)
+{
+    qInfo("Brinevane: %s received; closing.", CTerminationSignals::SignalName(signo));
+    m_signalClose.start();
+    CloseForSignal();
+}
+
+void CBrinevane::CloseForSignal()
+{
+    // Nobody is there to answer at a logout: a menu or a window waiting for an
+    // answer is closed, which answers it as its Cancel would. The timer keeps
+    // doing so while the frame closes, should the close itself ask anything.
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+        return;
+    }
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        return;
+    }
+    // The close runs from the main event loop only: not inside a dialog's
+    // own loop, whose caller would find its windows gone, nor during
+    // start-up, before that loop runs.
+    if (m_closingForSignal || QThread::currentThread()->loopLevel() != 1)
+        return;
+    m_closingForSignal = true;
+    if (m_frame)
+        m_frame->CloseUnattended();
+    m_signalClose.stop();
+    QCoreApplication::exit(0);
+}
+
 int CBrinevane::ExitInstance()
 {
     // Every step tolerates what was never made: start-up may have ended early.
     m_idleTimer.stop();
+    m_signalClose.stop();
     if (qApp)
         qApp->removeEventFilter(this);
     if (m_frame) {
@@ -520,6 +561,7 @@ int CBrinevane::ExitInstance()
     m_waitCursor.reset();
     m_desktop.reset();
     m_instance.reset();
+    m_signals.reset();
     return 0;
 }
 

@@ -52,6 +52,7 @@ namespace shell {
 
 class CMainFrame;
 class CSingleInstance;
+class CTerminationSignals;
 
 class CBrinevane final : public QObject {
     Q_OBJECT
@@ -108,6 +109,12 @@ public:
 
 private:
     void RecordDesktopFacts();
+    // SIGTERM, SIGHUP or SIGINT came (a logout, a shutdown, kill, Ctrl+C).
+    void OnTerminationRequested(int signo);
+    // One step towards the end the signal asked for: a question or menu
+    // still open is closed first; then, in the main event loop, the frame
+    // closes unattended and the event loop ends.
+    void CloseForSignal();
 
     // Settings of the modules the application hands the frame: the frame's
     // current workspace once it has one.
@@ -139,6 +146,9 @@ private:
     chart::CQtBackendFactory m_drawFactory;
     std::unique_ptr<CMainFrame> m_frame;
     QTimer m_idleTimer;
+    std::unique_ptr<CTerminationSignals> m_signals;
+    QTimer m_signalClose;
+    bool m_closingForSignal = false;
     std::filesystem::path m_programFolder;
     std::vector<std::string> m_commandLine;
     std::string m_sampleMediaFolder;

@@ -1227,13 +1227,27 @@ void CMainFrame::CloseWithoutConfirmation()
     }
 }
 
-bool CMainFrame::RunClose(bool confirm)
+void CMainFrame::CloseUnattended()
+{
+    if (m_closing || m_tornDown)
+        return;
+    if (RunClose(false, true)) {
+        m_closing = true;
+        close();
+    }
+}
+
+bool CMainFrame::RunClose(bool confirm, bool unattended)
 {
     app::CCloseSteps steps;
-    steps.confirmClosedown = confirm;
-    // Each module's question (the databases' offers to save), in module order.
-    m_modules.ForEach([this, &steps](app::CModule& m) {
-        steps.saveQueries.push_back([this, &m] { return m.QueryClose(*m_services.prompt); });
+    steps.confirmClosedown = confirm && !unattended;
+    // Each module's question (the databases' offers to save), in module order;
+    // with nobody to answer, each module keeps what it would have asked about.
+    m_modules.ForEach([this, &steps, unattended](app::CModule& m) {
+        if (unattended)
+            m.PrepareUnattendedClose();
+        else
+            steps.saveQueries.push_back([this, &m] { return m.QueryClose(*m_services.prompt); });
     });
     steps.closeAuxiliaryWindows = [this] { CloseWorkspaceWindows(); };
     steps.shutDown = [this] {

@@ -173,6 +173,10 @@ public:
     // Closes without the exit question (scripted runs); the other questions
     // still come.
     void CloseWithoutConfirmation();
+    // Closes with nobody there to answer (the program was told to end by a
+    // logout or a shutdown): the close of File > Exit without any of its
+    // questions, temporary databases with records left for the next start.
+    void CloseUnattended();
     // Releases what exists, newest first; safe to call more than once.
     void TearDown();
     void RaiseFromSecondStart();
@@ -343,7 +347,7 @@ private:
     void OpenHelp();
     void ToggleStatusBar();
     void ToggleSidePanel();
-    bool RunClose(bool confirm);
+    bool RunClose(bool confirm, bool unattended = false);
     void ExecuteCommand(unsigned id);
     bool ReopenWorkspace();
     void StoreClosingSettings();

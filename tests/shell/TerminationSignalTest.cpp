@@ -1,0 +1,155 @@
+// The program told to end by a logout or a system shutdown (SIGTERM), a closed terminal
+// (SIGHUP) or Ctrl+C (SIGINT) while it logs the GPS: it closes as File > Exit closes, without a
+// question, and its event loop ends with status 0 within a few seconds. The temporary log with
+// its rows stays for the next start to offer, every table and production index closed cleanly
+// (opened again, nothing to repair), the last event in it as Python's dbfread reads it, and the
+// vessel's row ended. A second signal while the first is handled ends the program at once.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+
+#include <sys/types.h>
+#include <unistd.h>
+
+#include "FirstStart.h"
+#include "PythonScript.h"
+#include "engines/dbase/DbaseEngine.h"
+#include "engines/dbase/DbaseTable.h"
+#include "navigator/VesselLogbook.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "shell/TerminationSignals.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What an open for writing reports about a table: empty when it was closed cleanly.
+std::string OpenWarnings(const std::string& base)
+{
+    dbase::CDbaseEngine engine;
+    auto table = engine.Open(base);
+    if (!table)
+        return "cannot be opened";
+    std::string warnings;
+    for (const std::string& w : table->OpenWarnings())
+        warnings += w + "\n";
+    return warnings;
+}
+
+class TerminationSignal : public ::testing::TestWithParam<int> { };
+
+TEST_P(TerminationSignal, ClosesAsExitDoesWithoutAQuestionAndKeepsTheLog)
+{
+    const int signo = GetParam();
+    {
+        brine_test::FirstStartProgram program;
+        ASSERT_TRUE(program.started);
+        shell::CMainFrame& frame = program.Frame();
+        navigator::CVesselLogbook& log = frame.Navigator()->Logbook();
+        for (int i = 0; i < 12; ++i) {
+            if (i % 4 == 0)
+                program.home.Send(brine_test::WithChecksum(
+                    "GPRMC,120000,A,4739.720,N,12226.160,W,6.0,048.8,070126,,"));
+            QTest::qWait(250);
+        }
+        ASSERT_TRUE(log.IsOpen());
+        ASSERT_TRUE(log.IsTemporary());
+        log.LogEvent("Abeam the breakwater", -1);
+        const std::string path = log.LogPath();
+        const std::size_t asked = program.prompt.AskedPrompts().size();
+        // Nobody at the screen: any window left waiting for an answer would hold the close.
+        brine_test::AnswerDialogs() = false;
+
+        // The program's main event loop, and the signal from outside it.
+        QTimer::singleShot(0, [signo] { ::kill(::getpid(), signo); });
+        QTimer::singleShot(10000, [] { QCoreApplication::exit(99); });
+        QElapsedTimer took;
+        took.start();
+        EXPECT_EQ(QCoreApplication::exec(), 0);
+        EXPECT_LT(took.elapsed(), 3000);
+        brine_test::AnswerDialogs() = true;
+        EXPECT_FALSE(frame.isVisible());
+        EXPECT_EQ(program.prompt.AskedPrompts().size(), asked) << "a question was asked";
+
+        // The temporary log stays, as the next start's question about it expects, with its
+        // placeholder free for that start to take.
+        ASSERT_TRUE(fs::exists(path + ".dbf"));
+        EXPECT_TRUE(fs::exists(path + ".tmp"));
+        const auto index = brine_test::RunPython("import dbfread\npath = '" + path + "'\n" + R"(
+for r in dbfread.DBF(path + '.dbf', encoding='cp1252'):
+    print(r['UNIQUE'], r['ENDDATE'] is not None and r['ENDTIME'].strip() != '')
+)");
+        ASSERT_TRUE(index.has_value());
+        EXPECT_EQ(*index, "1 True\n") << "the vessel's row is ended";
+        const auto notes = brine_test::RunPython("import dbfread\npath = '" + path + "'\n" + R"(
+rows = list(dbfread.DBF(path + '.X/00000001.dbf', encoding='cp1252'))
+print([r['NOTE'] for r in rows if r['NOTE']])
+)");
+        ASSERT_TRUE(notes.has_value());
+        EXPECT_EQ(*notes, "['Abeam the breakwater']\n");
+        EXPECT_EQ(OpenWarnings(path), "");
+        EXPECT_EQ(OpenWarnings(path + ".X/00000001"), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LogoutShutdownHangupInterrupt, TerminationSignal,
+                         ::testing::Values(SIGTERM, SIGHUP, SIGINT),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(shell::CTerminationSignals::SignalName(info.param))
+                                 .substr(3);
+                         });
+
+// The program itself, its start-up disclaimer waiting for an answer when the session ends: the
+// disclaimer is closed unanswered, which ends the start, and the process exits with status 0.
+TEST(TerminationSignal, ProgramWaitingAtItsDisclaimerExitsWithStatusZero)
+{
+    brine_test::FirstStartApp();
+    QTemporaryDir config;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", config.path());
+    env.insert("BRINE_INSTANCE_NAME", QString("brine-signal-%1").arg(::getpid()));
+    env.insert("BRINE_STARTUP_TIMING", "1");
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QDir(std::getenv("BRINE_BIN_DIR")).filePath("brinevane"));
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QByteArray out;
+    while (!out.contains("main window shown") && p.waitForReadyRead(20000))
+        out += p.readAll();
+    ASSERT_TRUE(out.contains("main window shown")) << out.toStdString();
+    QTest::qWait(300);   // the disclaimer opens over the window
+    QElapsedTimer took;
+    took.start();
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_LT(took.elapsed(), 3000);
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAll().contains("SIGTERM received; closing."));
+}
+
+TEST(TerminationSignalDeathTest, ASecondSignalWhileClosingEndsAtOnce)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            shell::CTerminationSignals handlers;
+            if (!handlers.IsInstalled())
+                std::_Exit(3);
+            ::raise(SIGTERM);   // noted; the close would begin in the event loop
+            ::raise(SIGHUP);
+            std::_Exit(0);
+        },
+        ::testing::KilledBySignal(SIGHUP), "");
+}
+
+}   // namespace
