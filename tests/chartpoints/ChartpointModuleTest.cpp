@@ -6,6 +6,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "db/OwnTemporaryTable.h"
 #include "geo/DatumInfo.h"
 #include "platform/Files.h"
 
@@ -219,6 +220,40 @@ TEST_F(ChartpointModuleTest, TemporariesOfAKilledProgramAreRemovedAtTheNextStart
     ASSERT_TRUE(module->CloseDatabase(false));
     EXPECT_FALSE(fs::exists(Data() / (ours + ".dbf")));
     EXPECT_FALSE(fs::exists(Data() / (ours + ".tmp")));
+}
+
+// The program told to end at a logout: no question, and a temporary database with records stays
+// closed as a killed program leaves it (its placeholder free), so the next start keeps it for
+// the user; an empty one goes as on any close.
+TEST_F(ChartpointModuleTest, AnUnattendedCloseKeepsATemporaryWithRecordsForTheNextStart)
+{
+    module->LoadSettings();
+    module->OnTimer(app::TimerCadence::EveryPass);
+    ASSERT_TRUE(module->IsTempDatabase());
+    const std::string kept = module->Table().GetName();
+    AddPoint(*module, "Point Wilson", 48.144, -122.755);
+    module->PrepareUnattendedClose();
+    module->ShutDown();
+    EXPECT_FALSE(module->Table().IsOpen());
+    EXPECT_TRUE(prompt.AskedPrompts().empty());
+    EXPECT_TRUE(fs::exists(Data() / (kept + ".dbf")));
+    EXPECT_TRUE(platform::LockUnheldFile(Data() / (kept + ".tmp")).has_value())
+        << "the placeholder is left unheld";
+
+    // The next start opens a temporary of its own and leaves the kept one as it is.
+    auto next = Make(prompt);
+    next->LoadSettings();
+    next->OnTimer(app::TimerCadence::EveryPass);
+    ASSERT_TRUE(next->IsTempDatabase());
+    EXPECT_NE(next->Table().GetName(), kept);
+    EXPECT_TRUE(fs::exists(Data() / (kept + ".dbf")));
+    EXPECT_EQ(db::COwnTemporaryTable::RecordCount((Data() / kept).string()), 1U);
+    const std::string empty = next->Table().GetName();
+    next->PrepareUnattendedClose();
+    next->ShutDown();
+    EXPECT_FALSE(fs::exists(Data() / (empty + ".dbf")));
+    EXPECT_FALSE(fs::exists(Data() / (empty + ".tmp")));
+    EXPECT_TRUE(prompt.AskedPrompts().empty());
 }
 
 TEST_F(ChartpointModuleTest, FailedOpenLeavesTheUsersFilesAndNamesThem)

@@ -8,6 +8,7 @@
 #include "TempFolder.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "platform/Files.h"
 #include "routes/RouteModule.h"
 
 #include <gtest/gtest.h>
@@ -364,6 +365,23 @@ TEST_F(RouteEditingTest, SaveAsMovesATemporaryAndCopiesAPermanentDatabase)
     EXPECT_FALSE(module.IsEditMode());
     EXPECT_EQ(ReadStored(fs::path(module.GetDataFolder()) / "Passage").size(), 2u);
     EXPECT_EQ(ReadStored(fs::path(module.GetDataFolder()) / "Spare").size(), 2u);
+}
+
+// The program told to end at a logout: the filled temporary database is closed without a
+// question and stays, its placeholder free, for the next start to keep.
+TEST_F(RouteEditingTest, AnUnattendedCloseKeepsAFilledTemporaryDatabase)
+{
+    ASSERT_TRUE(module.OpenDatabase({}));
+    const std::string temp = module.Database().GetFilePath();
+    module.OnEdit();
+    ASSERT_TRUE(module.NewRoute());
+    ASSERT_TRUE(module.AddWaypointAt(geo::CPosition(47.9, -122.5)));
+    module.PrepareUnattendedClose();
+    module.Terminate();
+    EXPECT_FALSE(module.Database().IsOpen());
+    EXPECT_TRUE(prompt.AskedPrompts().empty());
+    EXPECT_EQ(ReadStored(temp).size(), 1u);
+    EXPECT_TRUE(platform::LockUnheldFile(temp + ".tmp").has_value());
 }
 
 TEST_F(RouteEditingTest, ANewDatabaseOverAFilledTemporaryOneAsksFirst)
