@@ -24,7 +24,7 @@ extern "C" void OnTerminationSignal(int signo)
     if (g_received != 0) {
         // Asked again while closing: the default action, once this handler
         // returns (the signal is blocked until then).
-        struct sigaction dfl {};
+        struct sigaction dfl { };
         dfl.sa_handler = SIG_DFL;
         ::sigemptyset(&dfl.sa_mask);
         ::sigaction(signo, &dfl, nullptr);
@@ -50,7 +50,7 @@ CTerminationSignals::CTerminationSignals(QObject* parent) : QObject(parent)
     g_writeEnd = m_pipe[1];
     m_notifier = std::make_unique<QSocketNotifier>(m_pipe[0], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &CTerminationSignals::ReadPipe);
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = OnTerminationSignal;
     ::sigemptyset(&action.sa_mask);
     // While one runs the others wait, so a second is always seen as one.
@@ -64,7 +64,7 @@ CTerminationSignals::CTerminationSignals(QObject* parent) : QObject(parent)
 
 CTerminationSignals::~CTerminationSignals()
 {
-    struct sigaction dfl {};
+    struct sigaction dfl { };
     dfl.sa_handler = SIG_DFL;
     ::sigemptyset(&dfl.sa_mask);
     if (g_writeEnd == m_pipe[1] && m_pipe[1] >= 0) {

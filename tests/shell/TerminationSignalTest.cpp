@@ -99,12 +99,11 @@ print([r['NOTE'] for r in rows if r['NOTE']])
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(LogoutShutdownHangupInterrupt, TerminationSignal,
-                         ::testing::Values(SIGTERM, SIGHUP, SIGINT),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(shell::CTerminationSignals::SignalName(info.param))
-                                 .substr(3);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    LogoutShutdownHangupInterrupt, TerminationSignal, ::testing::Values(SIGTERM, SIGHUP, SIGINT),
+    [](const ::testing::TestParamInfo<int>& info) {
+        return std::string(shell::CTerminationSignals::SignalName(info.param)).substr(3);
+    });
 
 // The program itself, its start-up disclaimer waiting for an answer when the session ends: the
 // disclaimer is closed unanswered, which ends the start, and the process exits with status 0.
