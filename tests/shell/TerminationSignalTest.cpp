@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -73,6 +74,8 @@ TEST_P(TerminationSignal, ClosesAsExitDoesWithoutAQuestionAndKeepsTheLog)
         QElapsedTimer took;
         took.start();
         EXPECT_EQ(QCoreApplication::exec(), 0);
+        std::printf("closed on %s in %lld ms\n", shell::CTerminationSignals::SignalName(signo),
+                    static_cast<long long>(took.elapsed()));
         EXPECT_LT(took.elapsed(), 3000);
         brine_test::AnswerDialogs() = true;
         EXPECT_FALSE(frame.isVisible());
