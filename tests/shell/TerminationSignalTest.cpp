@@ -1,9 +1,11 @@
 // The program told to end by a logout or a system shutdown (SIGTERM), a closed terminal
 // (SIGHUP) or Ctrl+C (SIGINT) while it logs the GPS: it closes as File > Exit closes, without a
-// question, and its event loop ends with status 0 within a few seconds. The temporary log with
-// its rows stays for the next start to offer, every table and production index closed cleanly
-// (opened again, nothing to repair), the last event in it as Python's dbfread reads it, and the
-// vessel's row ended. A second signal while the first is handled ends the program at once.
+// question (a window left waiting for an answer is closed unanswered first), and its event loop
+// ends with status 0 within a few seconds. The temporary log with its rows stays for the next
+// start to offer, every table and production index closed cleanly (opened again, nothing to
+// repair), the last event in it as Python's dbfread reads it, and the vessel's row ended. A
+// second signal while the first is handled ends the program at once.
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -68,8 +70,14 @@ TEST_P(TerminationSignal, ClosesAsExitDoesWithoutAQuestionAndKeepsTheLog)
         // Nobody at the screen: any window left waiting for an answer would hold the close.
         brine_test::AnswerDialogs() = false;
 
-        // The program's main event loop, and the signal from outside it.
-        QTimer::singleShot(0, [signo] { ::kill(::getpid(), signo); });
+        // The program's main event loop, a window of it waiting for an answer, and the signal
+        // from outside.
+        int answered = -1;
+        QTimer::singleShot(0, &frame, [&frame, &answered, signo] {
+            QDialog waiting(&frame);
+            QTimer::singleShot(100, [signo] { ::kill(::getpid(), signo); });
+            answered = waiting.exec();
+        });
         QTimer::singleShot(10000, [] { QCoreApplication::exit(99); });
         QElapsedTimer took;
         took.start();
@@ -78,6 +86,7 @@ TEST_P(TerminationSignal, ClosesAsExitDoesWithoutAQuestionAndKeepsTheLog)
                     static_cast<long long>(took.elapsed()));
         EXPECT_LT(took.elapsed(), 3000);
         brine_test::AnswerDialogs() = true;
+        EXPECT_EQ(answered, QDialog::Rejected) << "closed unanswered, before the frame";
         EXPECT_FALSE(frame.isVisible());
         EXPECT_EQ(program.prompt.AskedPrompts().size(), asked) << "a question was asked";
 
