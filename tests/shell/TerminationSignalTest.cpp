@@ -6,10 +6,7 @@
 // repair), the last event in it as Python's dbfread reads it, and the vessel's row ended. A
 // second signal while the first is handled ends the program at once.
 #include <QDialog>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -116,37 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<int>& info) {
         return std::string(shell::CTerminationSignals::SignalName(info.param)).substr(3);
     });
-
-// The program itself, its start-up disclaimer waiting for an answer when the session ends: the
-// disclaimer is closed unanswered, which ends the start, and the process exits with status 0.
-TEST(TerminationSignal, ProgramWaitingAtItsDisclaimerExitsWithStatusZero)
-{
-    brine_test::FirstStartApp();
-    QTemporaryDir config;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", config.path());
-    env.insert("BRINE_INSTANCE_NAME", QString("brine-signal-%1").arg(::getpid()));
-    env.insert("BRINE_STARTUP_TIMING", "1");
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QDir(std::getenv("BRINE_BIN_DIR")).filePath("brinevane"));
-    ASSERT_TRUE(p.waitForStarted(5000));
-    QByteArray out;
-    while (!out.contains("main window shown") && p.waitForReadyRead(20000))
-        out += p.readAll();
-    ASSERT_TRUE(out.contains("main window shown")) << out.toStdString();
-    QTest::qWait(300);   // the disclaimer opens over the window
-    QElapsedTimer took;
-    took.start();
-    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
-    ASSERT_TRUE(p.waitForFinished(10000));
-    EXPECT_LT(took.elapsed(), 3000);
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0);
-    EXPECT_TRUE(p.readAll().contains("SIGTERM received; closing."));
-}
 
 TEST(TerminationSignalDeathTest, ASecondSignalWhileClosingEndsAtOnce)
 {
