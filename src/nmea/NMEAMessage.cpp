@@ -407,9 +407,10 @@ void CNMEAMessage::CWriter::Fix(double latitude, double longitude, std::optional
         fix.utc = m_stamp.utc;
         fix.source = FixSource::NMEA;
     };
-    // The datum items count as they stood when this sentence arrived.
+    // The datum items count as they stood when this sentence arrived. Nearly
+    // every store never has one: that is told without taking their locks.
     const CNMEADataValue* gps = m_values;
-    if (gps[item::LocalDatum].IsValidAt(m_stamp.monotonic) &&
+    if (gps[item::LocalDatum].HasStamp() && gps[item::LocalDatum].IsValidAt(m_stamp.monotonic) &&
         gps[item::DatumLatitudeOffset].IsValidAt(m_stamp.monotonic) &&
         gps[item::DatumLongitudeOffset].IsValidAt(m_stamp.monotonic) &&
         gps[item::ReferenceDatum].IsValidAt(m_stamp.monotonic)) {

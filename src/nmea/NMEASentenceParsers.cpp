@@ -196,10 +196,14 @@ private:
         Refuse();
         return std::nullopt;
     }
-    static bool DegMinInRange(double v, double maxDegrees)
+    // Whole degrees up to the bound and minutes below 60. In that range the
+    // whole hundreds of the integer part are the degrees (no division).
+    static bool DegMinInRange(double v, int maxDegrees)
     {
-        const double degrees = std::floor(v / 100);
-        return v >= 0 && degrees <= maxDegrees && v - degrees * 100 < 60 && v <= maxDegrees * 100;
+        if (!(v >= 0 && v <= maxDegrees * 100.0))
+            return false;
+        const auto degrees = static_cast<std::int32_t>(v) / 100;
+        return v - degrees * 100.0 < 60;
     }
 
     CNMEAMessage& m_message;
@@ -488,7 +492,9 @@ void ParseRMC(CNMEAMessage& m)
         m.Refuse();
         return;
     }
-    if (!m.Number(2) || !m.Number(3))
+    const auto latitudeField = m.Number(2);
+    const auto longitudeField = m.Number(3);
+    if (!latitudeField || !longitudeField)
         return;   // no position: nothing stored
     CChecks c(m);
     // Time and date go together: a time without its date would pair with
@@ -497,8 +503,8 @@ void ParseRMC(CNMEAMessage& m)
     auto date = c.Date(m.Number(6));
     if (!time || !date)
         time = date = std::nullopt;
-    const auto latitude = c.Latitude(m.Number(2), m.Char(2));
-    const auto longitude = c.Longitude(m.Number(3), m.Char(3));
+    const auto latitude = c.Latitude(latitudeField, m.Char(2));
+    const auto longitude = c.Longitude(longitudeField, m.Char(3));
     const auto speed = c.NonNegative(m.Number(4));
     const auto course = c.Course(m.Number(5));
     const auto variation = c.Variation(m.Number(7), m.Char(4));
