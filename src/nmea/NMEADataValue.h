@@ -121,10 +121,14 @@ private:
     mutable CValueLock m_lock;
     // Changed under m_lock; atomic only for HasStamp.
     std::atomic<bool> m_stamped{false};
+    // The two stamps are kept apart: side by side, the compiler copies a
+    // stamp into them as one 16-byte block, which it first assembles through
+    // memory from the two registers the clock returns it in, and that load
+    // stalls waiting on the two stores just made.
     std::chrono::steady_clock::time_point m_monotonic{};
+    double m_number = 0.0;
     std::chrono::system_clock::time_point m_utc{};
     std::chrono::steady_clock::duration m_validity = kDefaultValidity;
-    double m_number = 0.0;
     std::string m_text;
     std::int32_t m_integer = 0;
     std::uint8_t m_character = 0;
