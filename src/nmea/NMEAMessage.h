@@ -181,8 +181,10 @@ public:
         // store's north/east-negative ddmm.mmm numbers) into the GPS store
         // writes the whole fix with them: its own time and date, the datum
         // items standing now and the stamp of its values.
-        void Fix(double latitude, double longitude, std::optional<double> utcTime,
-                 std::optional<double> date);
+        // (The optionals by reference: by value, each goes through the
+        // stack as a one-byte store read back as eight, which stalls.)
+        void Fix(double latitude, double longitude, const std::optional<double>& utcTime,
+                 const std::optional<double>& date);
 
     private:
         bool Open(int item) const { return m_values != nullptr && item >= 0 && item < kValueCount; }

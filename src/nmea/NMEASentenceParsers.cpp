@@ -501,8 +501,10 @@ void ParseRMC(CNMEAMessage& m)
     // yesterday's date at midnight.
     auto time = c.Time(m.Number(1));
     auto date = c.Date(m.Number(6));
-    if (!time || !date)
-        time = date = std::nullopt;
+    if (!time || !date) {
+        time.reset();
+        date.reset();
+    }
     const auto latitude = c.Latitude(latitudeField, m.Char(2));
     const auto longitude = c.Longitude(longitudeField, m.Char(3));
     const auto speed = c.NonNegative(m.Number(4));
