@@ -15,7 +15,6 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 

@@ -13,7 +13,6 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 
 #include "nmea/NMEAMessage.h"

@@ -125,8 +125,8 @@ TEST(NMEAFixRecord, DegreesAndMinutesSplitAsTruncatingTheHundredsDoes)
         const double degrees = std::trunc(v / 100.0);
         return degrees + (v - degrees * 100.0) / 60.0;
     };
-    for (const double hundred : {0.0, 100.0, 4800.0, 9000.0, 17900.0, 18000.0, 1.0e11, 9.9e11,
-                                 1.0e12, 5.0e15}) {
+    for (const double hundred :
+         {0.0, 100.0, 4800.0, 9000.0, 17900.0, 18000.0, 1.0e11, 9.9e11, 1.0e12, 5.0e15}) {
         for (const double sign : {1.0, -1.0}) {
             double v = sign * hundred;
             for (int step = 0; step < 6; ++step)
