@@ -34,12 +34,20 @@ CNMEADate NmeaDateToDMY(double value)
 
 double NmeaDegMinToDegrees(double value)
 {
-    // Whole degrees by an integer cast where it is exact: every position
-    // passes here, and without SSE4.1 std::trunc is a library call.
-    const double scaled = value / 100.0;
-    const double degrees = std::fabs(scaled) < 9.0e15
-                               ? static_cast<double>(static_cast<std::int64_t>(scaled))
-                               : std::trunc(scaled);
+    // Whole degrees: for the numbers a position can be (and far beyond) the
+    // whole hundreds of the integer part are what truncating value / 100
+    // gives, as integer arithmetic, where a division by a constant is a
+    // multiply; every position passes here. Without SSE4.1 std::trunc is a
+    // library call, so the cast stands in for it as far as it is exact.
+    double degrees = 0;
+    if (std::fabs(value) < 1.0e12) {
+        degrees = static_cast<double>(static_cast<std::int64_t>(value) / 100);
+    } else {
+        const double scaled = value / 100.0;
+        degrees = std::fabs(scaled) < 9.0e15
+                      ? static_cast<double>(static_cast<std::int64_t>(scaled))
+                      : std::trunc(scaled);
+    }
     return degrees + (value - degrees * 100.0) / 60.0;
 }
 

@@ -71,7 +71,7 @@ bool CNMEADataValue::IsValid() const
 bool CNMEADataValue::IsValidAt(std::chrono::steady_clock::time_point now) const
 {
     std::lock_guard lock(m_lock);
-    if (!m_stamped)
+    if (!m_stamped.load(std::memory_order_relaxed))
         return false;
     // A stamp taken after `now` was read (a write racing this call) is fresh.
     return now - m_monotonic < m_validity;
@@ -84,7 +84,7 @@ void CNMEADataValue::Reset()
     m_number = 0.0;
     m_integer = 0;
     m_character = 0;
-    m_stamped = false;
+    m_stamped.store(false, std::memory_order_relaxed);
 }
 
 void CNMEADataValue::SetValiditySpan(std::chrono::steady_clock::duration span)
@@ -102,7 +102,7 @@ std::chrono::steady_clock::duration CNMEADataValue::GetValiditySpan() const
 std::optional<std::chrono::system_clock::time_point> CNMEADataValue::GetUtcStamp() const
 {
     std::lock_guard lock(m_lock);
-    if (!m_stamped)
+    if (!m_stamped.load(std::memory_order_relaxed))
         return std::nullopt;
     return m_utc;
 }

@@ -11,6 +11,7 @@
 // forward neither revives stale data nor ages fresh data. The UTC wall-clock
 // stamp is kept beside it for display only.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -93,6 +94,11 @@ public:
     bool IsValid() const;
     // The same, as of a moment the caller already read from the value's clock.
     bool IsValidAt(std::chrono::steady_clock::time_point now) const;
+    // False while the value has never been written or was reset since: one
+    // load, without the lock. The writing thread sees its own writes; another
+    // thread may see a write that races the call a moment late, which a caller
+    // that only skips the value then (as if it came after) can accept.
+    bool HasStamp() const { return m_stamped.load(std::memory_order_relaxed); }
 
     // Empties the value: payload cleared and the stamp marked invalid.
     void Reset();
@@ -108,16 +114,21 @@ private:
     {
         m_monotonic = stamp.monotonic;
         m_utc = stamp.utc;
-        m_stamped = true;
+        m_stamped.store(true, std::memory_order_relaxed);
     }
 
     const platform::CClock* m_clock;
     mutable CValueLock m_lock;
-    bool m_stamped = false;
+    // Changed under m_lock; atomic only for HasStamp.
+    std::atomic<bool> m_stamped{false};
+    // The two stamps are kept apart: side by side, the compiler copies a
+    // stamp into them as one 16-byte block, which it first assembles through
+    // memory from the two registers the clock returns it in, and that load
+    // stalls waiting on the two stores just made.
     std::chrono::steady_clock::time_point m_monotonic{};
+    double m_number = 0.0;
     std::chrono::system_clock::time_point m_utc{};
     std::chrono::steady_clock::duration m_validity = kDefaultValidity;
-    double m_number = 0.0;
     std::string m_text;
     std::int32_t m_integer = 0;
     std::uint8_t m_character = 0;

@@ -172,12 +172,7 @@ void CNMEAMessage::SetSentence(int sentenceIndex, std::string_view text)
     }
     m_valid = true;
     m_indexed = false;
-    m_stamped = false;
     m_writtenCount = 0;
-    m_fixLatitude.reset();
-    m_fixLongitude.reset();
-    m_fixTime.reset();
-    m_fixDate.reset();
 }
 
 bool CNMEAMessage::Parse()
@@ -199,7 +194,6 @@ bool CNMEAMessage::Parse()
     m_nextField = 2;
     Split(row->fieldTypes);
     row->parse(*this);
-    CommitFix();
     return true;
 }
 
@@ -391,102 +385,47 @@ bool CNMEAMessage::StatusOk(std::optional<char> status) const
     return *status == 'A' || (ignoreWarnings && *status == 'V');
 }
 
-CNMEADataValue* CNMEAMessage::StoreValues(ValueStore store) const
+// Every value of one sentence carries the same stamp.
+CNMEAStamp CNMEAMessage::StampNow() const
 {
-    switch (store) {
-    case ValueStore::GPS: return m_stores.gps;
-    case ValueStore::Wind: return m_stores.wind;
-    case ValueStore::ARPA: return m_stores.arpa;
-    }
-    return nullptr;
+    static const platform::CSystemClock machineClock;
+    return CNMEAStamp::Now(m_clock != nullptr ? *m_clock : machineClock);
 }
 
-const CNMEAStamp& CNMEAMessage::StampNow()
+void CNMEAMessage::CWriter::Fix(double latitude, double longitude,
+                                const std::optional<double>& utcTime,
+                                const std::optional<double>& date)
 {
-    if (!m_stamped) {
-        static const platform::CSystemClock machineClock;
-        const auto [monotonic, utc] = (m_clock != nullptr ? *m_clock : machineClock).CoarseNow();
-        m_stamp.monotonic = monotonic;
-        m_stamp.utc = utc;
-        m_stamped = true;
-    }
-    return m_stamp;
-}
-
-void CNMEAMessage::StoreAll(ValueStore store, std::span<const CValueWrite> writes)
-{
-    CNMEADataValue* const values = StoreValues(store);
-    if (values == nullptr || writes.empty())
+    CNMEAFixRecord* const record = m_message.m_stores.gpsFix;
+    if (m_values == nullptr || m_store != ValueStore::GPS || record == nullptr)
         return;
-    const CNMEAStamp& stamp = StampNow();
-    for (const CValueWrite& w : writes) {
-        if (w.item < 0 || w.item >= kValueCount)
-            continue;
-        CNMEADataValue& value = values[w.item];
-        switch (w.kind) {
-        case ValueKind::Double:
-            value.SetDouble(w.number, stamp);
-            if (store == ValueStore::GPS)
-                NoteFixItem(w.item, w.number);
-            break;
-        case ValueKind::Int: value.SetInt(w.integer, stamp); break;
-        case ValueKind::Byte: value.SetByte(static_cast<std::uint8_t>(w.integer), stamp); break;
-        case ValueKind::String: value.SetString(w.Text(), stamp); break;
-        case ValueKind::None: continue;
-        }
-        if (m_writtenCount < kMaxWritten)
-            m_written[static_cast<std::size_t>(m_writtenCount++)] = {
-                store, static_cast<std::uint8_t>(w.item)};
-    }
-}
-
-void CNMEAMessage::NoteFixItem(int item, double value)
-{
-    switch (item) {
-    case item::Latitude: m_fixLatitude = value; break;
-    case item::Longitude: m_fixLongitude = value; break;
-    case item::PositionTime: m_fixTime = value; break;
-    case item::Date: m_fixDate = value; break;
-    default: break;
-    }
-}
-
-// A sentence that stored a latitude and a longitude writes one whole fix: the
-// position in degrees (the store's north/east-negative numbers turned round),
-// its own time and date, the datum items standing now, and its stamp.
-void CNMEAMessage::CommitFix()
-{
-    if (!m_valid || !m_fixLatitude || !m_fixLongitude || m_stores.gpsFix == nullptr)
-        return;
-    // The datum items count as they stood when this sentence arrived.
-    const CNMEAStamp& stamp = StampNow();
-    const CNMEADataValue* gps = m_stores.gps;
-    const double latitude = -NmeaDegMinToDegrees(*m_fixLatitude);
-    const double longitude = -NmeaDegMinToDegrees(*m_fixLongitude);
     const auto fill = [&](CNMEAFix& fix) {
-        fix.latitude = latitude;
-        fix.longitude = longitude;
-        fix.utcTime = m_fixTime;
-        fix.date = m_fixDate;
-        fix.monotonic = stamp.monotonic;
-        fix.utc = stamp.utc;
+        fix.latitude = -NmeaDegMinToDegrees(latitude);
+        fix.longitude = -NmeaDegMinToDegrees(longitude);
+        fix.utcTime = utcTime;
+        fix.date = date;
+        fix.monotonic = m_stamp.monotonic;
+        fix.utc = m_stamp.utc;
         fix.source = FixSource::NMEA;
     };
-    if (gps != nullptr && gps[item::LocalDatum].IsValidAt(stamp.monotonic) &&
-        gps[item::DatumLatitudeOffset].IsValidAt(stamp.monotonic) &&
-        gps[item::DatumLongitudeOffset].IsValidAt(stamp.monotonic) &&
-        gps[item::ReferenceDatum].IsValidAt(stamp.monotonic)) {
+    // The datum items count as they stood when this sentence arrived. Nearly
+    // every store never has one: that is told without taking their locks.
+    const CNMEADataValue* gps = m_values;
+    if (gps[item::LocalDatum].HasStamp() && gps[item::LocalDatum].IsValidAt(m_stamp.monotonic) &&
+        gps[item::DatumLatitudeOffset].IsValidAt(m_stamp.monotonic) &&
+        gps[item::DatumLongitudeOffset].IsValidAt(m_stamp.monotonic) &&
+        gps[item::ReferenceDatum].IsValidAt(m_stamp.monotonic)) {
         CNMEAFix::CDatumItems datum{
             gps[item::LocalDatum].GetString(), gps[item::DatumLatitudeOffset].GetDouble(),
             gps[item::DatumLongitudeOffset].GetDouble(), gps[item::ReferenceDatum].GetString()};
-        m_stores.gpsFix->WriteInPlace([&](CNMEAFix& fix) {
+        record->WriteInPlace([&](CNMEAFix& fix) {
             fill(fix);
             fix.datum = std::move(datum);
         });
         return;
     }
     // Without datum items, as nearly always, no datum record is built at all.
-    m_stores.gpsFix->WriteInPlace([&](CNMEAFix& fix) {
+    record->WriteInPlace([&](CNMEAFix& fix) {
         fill(fix);
         fix.datum.reset();
     });

@@ -15,7 +15,6 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -138,35 +137,89 @@ public:
     // True when a status letter counts as "A" under the warning-flag rule.
     bool StatusOk(std::optional<char> status) const;
 
-    // One item a sentence writes; `kind` says which of the payloads it is.
-    // Plain fields only, the text as its bytes and length: a parser sets a
-    // list of these aside for every sentence, and a list of trivial entries
-    // costs nothing until it is filled.
-    struct CValueWrite {
-        int item;
-        ValueKind kind;
-        double number;
-        std::int32_t integer;   // integers, character codes and bytes
-        const char* textData;
-        std::size_t textSize;
+    // The writes of one accepted sentence into one store, made as the parser
+    // asks for them: each value carries the sentence's stamp and is written
+    // under its own lock, and is remembered as written by this sentence.
+    // Writes into a store that is not running and items outside the index
+    // are dropped. A parser makes one only after every field has passed its
+    // checks, so a refused sentence writes nothing.
+    class CWriter {
+    public:
+        CWriter(CNMEAMessage& message, ValueStore store)
+            : m_message(message), m_store(store), m_values(message.StoreValues(store))
+        {
+            if (m_values != nullptr)
+                m_stamp = message.StampNow();
+        }
+        CWriter(const CWriter&) = delete;
+        CWriter& operator=(const CWriter&) = delete;
 
-        std::string_view Text() const { return {textData, textSize}; }
+        // An absent value writes nothing.
+        void Double(int item, std::optional<double> value)
+        {
+            if (value && Open(item))
+                Written(item).SetDouble(*value, m_stamp);
+        }
+        void Int(int item, std::optional<std::int32_t> value)
+        {
+            if (value && Open(item))
+                Written(item).SetInt(*value, m_stamp);
+        }
+        // A letter stored as its character code.
+        void Code(int item, std::optional<char> letter)
+        {
+            if (letter && Open(item))
+                Written(item).SetInt(static_cast<unsigned char>(*letter), m_stamp);
+        }
+        void String(int item, std::string_view value)
+        {
+            if (Open(item))
+                Written(item).SetString(value, m_stamp);
+        }
+        // A position sentence that stored a latitude and a longitude (the
+        // store's north/east-negative ddmm.mmm numbers) into the GPS store
+        // writes the whole fix with them: its own time and date, the datum
+        // items standing now and the stamp of its values.
+        // (The optionals by reference: by value, each goes through the
+        // stack as a one-byte store read back as eight, which stalls.)
+        void Fix(double latitude, double longitude, const std::optional<double>& utcTime,
+                 const std::optional<double>& date);
+
+    private:
+        bool Open(int item) const { return m_values != nullptr && item >= 0 && item < kValueCount; }
+        CNMEADataValue& Written(int item)
+        {
+            m_message.NoteWritten(m_store, item);
+            return m_values[item];
+        }
+
+        CNMEAMessage& m_message;
+        ValueStore m_store;
+        CNMEADataValue* m_values;
+        CNMEAStamp m_stamp{};
     };
-    // Writes a sentence's items into one store, in order, all with the same
-    // stamp, and remembers them as written by this sentence. Items outside
-    // the index and writes into a store that is not running are dropped.
-    void StoreAll(ValueStore store, std::span<const CValueWrite> writes);
 
     // What the last sentence wrote, in order.
     int WrittenCount() const { return m_writtenCount; }
     const CWritten& Written(int i) const { return m_written[static_cast<std::size_t>(i)]; }
 
 private:
-    CNMEADataValue* StoreValues(ValueStore store) const;
-    const CNMEAStamp& StampNow();
-    // Remembers what a sentence writes into the GPS store toward the fix record.
-    void NoteFixItem(int item, double value);
-    void CommitFix();
+    CNMEADataValue* StoreValues(ValueStore store) const
+    {
+        switch (store) {
+        case ValueStore::GPS: return m_stores.gps;
+        case ValueStore::Wind: return m_stores.wind;
+        case ValueStore::ARPA: return m_stores.arpa;
+        }
+        return nullptr;
+    }
+    CNMEAStamp StampNow() const;
+    void NoteWritten(ValueStore store, int item)
+    {
+        if (m_writtenCount < kMaxWritten)
+            m_written[static_cast<std::size_t>(m_writtenCount++)] = {
+                store, static_cast<std::uint8_t>(item)};
+    }
 
     template <class T>
     struct Slot {
@@ -239,15 +292,6 @@ private:
     const platform::CClock* m_clock = nullptr;
     const std::atomic<bool>* m_ignoreWarningFlags = nullptr;
     CNMEATargetSentenceParser* m_targetParser = nullptr;
-    // This sentence's stamp, once taken (kept as two plain members: copied
-    // in whole, the reading went through memory in a way that stalls).
-    bool m_stamped = false;
-    CNMEAStamp m_stamp{};
-    // The position, time and date this sentence wrote into the GPS store.
-    std::optional<double> m_fixLatitude;
-    std::optional<double> m_fixLongitude;
-    std::optional<double> m_fixTime;
-    std::optional<double> m_fixDate;
     std::array<CWritten, kMaxWritten> m_written{};
     int m_writtenCount = 0;
 };

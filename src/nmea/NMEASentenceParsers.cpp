@@ -13,7 +13,6 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 
 #include "nmea/NMEAMessage.h"
@@ -33,46 +32,23 @@ bool DateExists(int day, int month, int year)
     return date.ok();
 }
 
-// The writes of one sentence, held back until every field has been checked.
-class CPending {
+// The checks of one sentence's fields. The parser runs every check first and
+// writes (through a CNMEAMessage::CWriter) only once Accept says yes.
+class CChecks {
 public:
-    CPending(CNMEAMessage& message, ValueStore store) : m_message(message), m_store(store) { }
-
-    void Double(int item, std::optional<double> value)
-    {
-        if (value)
-            Add({item, ValueKind::Double, *value, 0, nullptr, 0});
-    }
-    void Int(int item, std::optional<std::int32_t> value)
-    {
-        if (value)
-            Add({item, ValueKind::Int, 0.0, *value, nullptr, 0});
-    }
-    // A letter stored as its character code.
-    void Code(int item, std::optional<char> letter)
-    {
-        if (letter)
-            Add({item, ValueKind::Int, 0.0, static_cast<unsigned char>(*letter), nullptr, 0});
-    }
-    void Byte(int item, std::uint8_t value)
-    {
-        Add({item, ValueKind::Byte, 0.0, value, nullptr, 0});
-    }
-    void String(int item, std::string_view value)
-    {
-        Add({item, ValueKind::String, 0.0, 0, value.data(), value.size()});
-    }
+    explicit CChecks(CNMEAMessage& message) : m_message(message) { }
 
     void Refuse() { m_refused = true; }
-    bool Refused() const { return m_refused; }
 
-    void Commit()
+    // True when no check refused the sentence and the splitter found no
+    // garbled field; otherwise refuses the message.
+    bool Accept()
     {
         if (m_refused || !m_message.IsValid()) {
             m_message.Refuse();
-            return;
+            return false;
         }
-        m_message.StoreAll(m_store, std::span(m_entries.data(), static_cast<std::size_t>(m_count)));
+        return true;
     }
 
     // Field checks: each answers the value to store, or nothing when the
@@ -214,33 +190,26 @@ public:
     }
 
 private:
-    using Entry = CNMEAMessage::CValueWrite;
-    static constexpr int kMaxEntries = 24;
-
-    void Add(const Entry& entry)
-    {
-        if (m_count < kMaxEntries)
-            m_entries[static_cast<std::size_t>(m_count++)] = entry;
-    }
     std::optional<double> Bad()
     {
         Refuse();
         return std::nullopt;
     }
-    static bool DegMinInRange(double v, double maxDegrees)
+    // Whole degrees up to the bound and minutes below 60. In that range the
+    // whole hundreds of the integer part are the degrees (no division).
+    static bool DegMinInRange(double v, int maxDegrees)
     {
-        const double degrees = std::floor(v / 100);
-        return v >= 0 && degrees <= maxDegrees && v - degrees * 100 < 60 && v <= maxDegrees * 100;
+        if (!(v >= 0 && v <= maxDegrees * 100.0))
+            return false;
+        const auto degrees = static_cast<std::int32_t>(v) / 100;
+        return v - degrees * 100.0 < 60;
     }
 
     CNMEAMessage& m_message;
-    ValueStore m_store;
     bool m_refused = false;
-    int m_count = 0;
-    // Only the first m_count are ever read: left unfilled, as a parser runs
-    // for every sentence and most write a handful of items.
-    std::array<Entry, kMaxEntries> m_entries;
 };
+
+using CWriter = CNMEAMessage::CWriter;
 
 // A number that needs its letter (unit, reference) present beside it.
 std::optional<double> With(std::optional<double> v, std::optional<char> letter)
@@ -250,58 +219,71 @@ std::optional<double> With(std::optional<double> v, std::optional<char> letter)
 
 // A value and the letter that came with it: the letter is stored only when
 // the value is.
-void DoubleAndLetter(CPending& p, int valueItem, int letterItem, std::optional<double> v,
+void DoubleAndLetter(CWriter& w, int valueItem, int letterItem, std::optional<double> v,
                      std::optional<char> letter)
 {
-    p.Double(valueItem, v);
-    p.Code(letterItem, v ? letter : std::nullopt);
+    w.Double(valueItem, v);
+    w.Code(letterItem, v ? letter : std::nullopt);
 }
 
 void ParseDBT(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
-    p.Double(item::DepthFeet, p.NonNegative(With(m.Number(1), m.Char(1))));
-    p.Double(item::DepthMetres, p.NonNegative(With(m.Number(2), m.Char(2))));
-    p.Double(item::DepthFathoms, p.NonNegative(With(m.Number(3), m.Char(3))));
-    p.Commit();
+    CChecks c(m);
+    const auto feet = c.NonNegative(With(m.Number(1), m.Char(1)));
+    const auto metres = c.NonNegative(With(m.Number(2), m.Char(2)));
+    const auto fathoms = c.NonNegative(With(m.Number(3), m.Char(3)));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(item::DepthFeet, feet);
+    w.Double(item::DepthMetres, metres);
+    w.Double(item::DepthFathoms, fathoms);
 }
 
 void ParseHDM(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
-    p.Double(item::HeadingMagnetic, p.Course(With(m.Number(1), m.Char(1))));
-    p.Commit();
+    CChecks c(m);
+    const auto heading = c.Course(With(m.Number(1), m.Char(1)));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(item::HeadingMagnetic, heading);
 }
 
 void ParseMWD(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::Wind);
-    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), m.Char(1))),
-                    m.Char(1));
-    DoubleAndLetter(p, item::WindDirectionMagnetic, item::WindDirectionMagneticUnit,
-                    p.Angle(With(m.Number(2), m.Char(2))), m.Char(2));
-    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit,
-                    p.NonNegative(With(m.Number(3), m.Char(3))), m.Char(3));
-    DoubleAndLetter(p, item::WindSpeedMs, item::WindSpeedMsUnit,
-                    p.NonNegative(With(m.Number(4), m.Char(4))), m.Char(4));
+    CChecks c(m);
+    const auto direction = c.Angle(With(m.Number(1), m.Char(1)));
+    const auto magnetic = c.Angle(With(m.Number(2), m.Char(2)));
+    const auto knots = c.NonNegative(With(m.Number(3), m.Char(3)));
+    const auto metresPerSecond = c.NonNegative(With(m.Number(4), m.Char(4)));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::Wind);
+    DoubleAndLetter(w, item::WindAngle, item::WindReference, direction, m.Char(1));
+    DoubleAndLetter(w, item::WindDirectionMagnetic, item::WindDirectionMagneticUnit, magnetic,
+                    m.Char(2));
+    DoubleAndLetter(w, item::WindSpeed, item::WindSpeedUnit, knots, m.Char(3));
+    DoubleAndLetter(w, item::WindSpeedMs, item::WindSpeedMsUnit, metresPerSecond, m.Char(4));
     // The sentence carries no status of its own; readers of the wind store
     // look at item 15, so it reads as good.
-    p.Code(item::WindStatus, 'A');
-    p.Commit();
+    w.Code(item::WindStatus, 'A');
 }
 
 void ParseMWV(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::Wind);
+    CChecks c(m);
     // Relative or true wind; speed in km/h, m/s, knots or statute mph.
-    const auto reference = p.Letter(m.Char(1), "RT");
-    const auto unit = p.Letter(m.Char(2), "KMNS");
-    DoubleAndLetter(p, item::WindAngle, item::WindReference, p.Angle(With(m.Number(1), reference)),
-                    reference);
-    DoubleAndLetter(p, item::WindSpeed, item::WindSpeedUnit, p.NonNegative(With(m.Number(2), unit)),
-                    unit);
-    p.Code(item::WindStatus, m.Char(3));
-    p.Commit();
+    const auto reference = c.Letter(m.Char(1), "RT");
+    const auto unit = c.Letter(m.Char(2), "KMNS");
+    const auto angle = c.Angle(With(m.Number(1), reference));
+    const auto speed = c.NonNegative(With(m.Number(2), unit));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::Wind);
+    DoubleAndLetter(w, item::WindAngle, item::WindReference, angle, reference);
+    DoubleAndLetter(w, item::WindSpeed, item::WindSpeedUnit, speed, unit);
+    w.Code(item::WindStatus, m.Char(3));
 }
 
 // VHW and VTG share a layout: a true and a magnetic direction, then the
@@ -309,12 +291,18 @@ void ParseMWV(CNMEAMessage& m)
 void ParseDirectionsAndSpeeds(CNMEAMessage& m, int trueItem, int magneticItem, int knotsItem,
                               int kmhItem)
 {
-    CPending p(m, ValueStore::GPS);
-    p.Double(trueItem, p.Course(With(m.Number(1), p.Letter(m.Char(1), "T"))));
-    p.Double(magneticItem, p.Course(With(m.Number(2), p.Letter(m.Char(2), "M"))));
-    p.Double(knotsItem, p.NonNegative(With(m.Number(3), p.Letter(m.Char(3), "N"))));
-    p.Double(kmhItem, p.NonNegative(With(m.Number(4), p.Letter(m.Char(4), "K"))));
-    p.Commit();
+    CChecks c(m);
+    const auto trueDirection = c.Course(With(m.Number(1), c.Letter(m.Char(1), "T")));
+    const auto magnetic = c.Course(With(m.Number(2), c.Letter(m.Char(2), "M")));
+    const auto knots = c.NonNegative(With(m.Number(3), c.Letter(m.Char(3), "N")));
+    const auto kmh = c.NonNegative(With(m.Number(4), c.Letter(m.Char(4), "K")));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(trueItem, trueDirection);
+    w.Double(magneticItem, magnetic);
+    w.Double(knotsItem, knots);
+    w.Double(kmhItem, kmh);
 }
 
 void ParseVHW(CNMEAMessage& m)
@@ -332,10 +320,14 @@ void ParseVTG(CNMEAMessage& m)
 // BOD and BWW: two bearings, true and magnetic; the waypoint ids are not kept.
 void ParseBearingPair(CNMEAMessage& m, int trueItem, int magneticItem)
 {
-    CPending p(m, ValueStore::GPS);
-    p.Double(trueItem, p.Angle(With(m.Number(1), p.Letter(m.Char(1), "T"))));
-    p.Double(magneticItem, p.Angle(With(m.Number(2), p.Letter(m.Char(2), "M"))));
-    p.Commit();
+    CChecks c(m);
+    const auto trueBearing = c.Angle(With(m.Number(1), c.Letter(m.Char(1), "T")));
+    const auto magnetic = c.Angle(With(m.Number(2), c.Letter(m.Char(2), "M")));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(trueItem, trueBearing);
+    w.Double(magneticItem, magnetic);
 }
 
 void ParseBOD(CNMEAMessage& m)
@@ -353,14 +345,22 @@ void ParseBWW(CNMEAMessage& m)
 // BEC, BER, BWC and BWR: time, waypoint position, two bearings and a distance.
 void ParseWaypointBearing(CNMEAMessage& m, int trueItem, int magneticItem, int distanceItem)
 {
-    CPending p(m, ValueStore::GPS);
-    p.Double(item::WaypointTime, p.Time(m.Number(1)));
-    p.Double(item::WaypointLatitude, p.Latitude(m.Number(2), m.Char(1)));
-    p.Double(item::WaypointLongitude, p.Longitude(m.Number(3), m.Char(2)));
-    p.Double(trueItem, p.Angle(With(m.Number(4), m.Char(3))));
-    p.Double(magneticItem, p.Angle(With(m.Number(5), m.Char(4))));
-    p.Double(distanceItem, p.NonNegative(With(m.Number(6), m.Char(5))));
-    p.Commit();
+    CChecks c(m);
+    const auto time = c.Time(m.Number(1));
+    const auto latitude = c.Latitude(m.Number(2), m.Char(1));
+    const auto longitude = c.Longitude(m.Number(3), m.Char(2));
+    const auto trueBearing = c.Angle(With(m.Number(4), m.Char(3)));
+    const auto magnetic = c.Angle(With(m.Number(5), m.Char(4)));
+    const auto distance = c.NonNegative(With(m.Number(6), m.Char(5)));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(item::WaypointTime, time);
+    w.Double(item::WaypointLatitude, latitude);
+    w.Double(item::WaypointLongitude, longitude);
+    w.Double(trueItem, trueBearing);
+    w.Double(magneticItem, magnetic);
+    w.Double(distanceItem, distance);
 }
 
 void ParseBEC(CNMEAMessage& m)
@@ -392,11 +392,16 @@ void ParseBWR(CNMEAMessage& m)
 // GDP and GLP: a Loran or Decca position fix.
 void ParseGDP(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
-    p.Double(item::PositionTime, p.Time(m.Number(1)));
-    p.Double(item::LoranLatitude, p.Latitude(m.Number(2), m.Char(1)));
-    p.Double(item::LoranLongitude, p.Longitude(m.Number(3), m.Char(2)));
-    p.Commit();
+    CChecks c(m);
+    const auto time = c.Time(m.Number(1));
+    const auto latitude = c.Latitude(m.Number(2), m.Char(1));
+    const auto longitude = c.Longitude(m.Number(3), m.Char(2));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(item::PositionTime, time);
+    w.Double(item::LoranLatitude, latitude);
+    w.Double(item::LoranLongitude, longitude);
 }
 
 bool IsNS(std::optional<char> c)
@@ -411,117 +416,159 @@ bool IsEW(std::optional<char> c)
 
 void ParseGLL(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
+    CChecks c(m);
     // The status letter is not examined: GLL positions are kept whatever it says.
     if (!IsNS(m.Char(1)) || !IsEW(m.Char(2)))
-        p.Refuse();
-    const auto lat = p.Latitude(m.Number(1), m.Char(1));
-    const auto lon = p.Longitude(m.Number(2), m.Char(2));
-    if (lat && lon) {
-        p.Double(item::Latitude, lat);
-        p.Double(item::Longitude, lon);
+        c.Refuse();
+    const auto latitude = c.Latitude(m.Number(1), m.Char(1));
+    const auto longitude = c.Longitude(m.Number(2), m.Char(2));
+    const auto time = c.Time(m.Number(3));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    const bool position = latitude && longitude;
+    if (position) {
+        w.Double(item::Latitude, latitude);
+        w.Double(item::Longitude, longitude);
     }
-    p.Double(item::PositionTime, p.Time(m.Number(3)));
-    p.Commit();
+    w.Double(item::PositionTime, time);
+    if (position)
+        w.Fix(*latitude, *longitude, time, std::nullopt);
 }
 
 void ParseRMA(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
     if (!m.StatusOk(m.Char(1)) || !IsNS(m.Char(2)) || !IsEW(m.Char(3))) {
-        p.Refuse();
-        p.Commit();
+        m.Refuse();
         return;
     }
-    p.Double(item::Latitude, p.Latitude(m.Number(1), m.Char(2)));
-    p.Double(item::Longitude, p.Longitude(m.Number(2), m.Char(3)));
-    p.Double(item::TimeDifferenceA, m.Number(3));
-    p.Double(item::TimeDifferenceB, m.Number(4));
-    p.Double(item::SpeedOverGroundKnots, p.NonNegative(m.Number(5)));
-    p.Double(item::CourseOverGroundTrue, p.Course(m.Number(6)));
-    p.Double(item::MagneticVariation, p.Variation(m.Number(7), m.Char(4)));
-    p.Commit();
+    CChecks c(m);
+    const auto latitude = c.Latitude(m.Number(1), m.Char(2));
+    const auto longitude = c.Longitude(m.Number(2), m.Char(3));
+    const auto speed = c.NonNegative(m.Number(5));
+    const auto course = c.Course(m.Number(6));
+    const auto variation = c.Variation(m.Number(7), m.Char(4));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(item::Latitude, latitude);
+    w.Double(item::Longitude, longitude);
+    w.Double(item::TimeDifferenceA, m.Number(3));
+    w.Double(item::TimeDifferenceB, m.Number(4));
+    w.Double(item::SpeedOverGroundKnots, speed);
+    w.Double(item::CourseOverGroundTrue, course);
+    w.Double(item::MagneticVariation, variation);
+    if (latitude && longitude)
+        w.Fix(*latitude, *longitude, std::nullopt, std::nullopt);
 }
 
 void ParseRMB(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
     if (!m.StatusOk(m.Char(1))) {
-        p.Refuse();
-        p.Commit();
+        m.Refuse();
         return;
     }
-    p.Double(item::CrossTrackError, p.CrossTrack(m.Number(1), m.Char(2)));
-    p.Double(item::WaypointLatitude, p.Latitude(m.Number(2), m.Char(3)));
-    p.Double(item::WaypointLongitude, p.Longitude(m.Number(3), m.Char(4)));
-    p.Double(item::RangeToWaypoint, p.NonNegative(m.Number(4)));
-    p.Double(item::BearingToWaypointTrue, p.Angle(m.Number(5)));
-    p.Double(item::ClosingVelocity, m.Number(6));   // negative while opening
-    p.Commit();
+    CChecks c(m);
+    const auto crossTrack = c.CrossTrack(m.Number(1), m.Char(2));
+    const auto latitude = c.Latitude(m.Number(2), m.Char(3));
+    const auto longitude = c.Longitude(m.Number(3), m.Char(4));
+    const auto range = c.NonNegative(m.Number(4));
+    const auto bearing = c.Angle(m.Number(5));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(item::CrossTrackError, crossTrack);
+    w.Double(item::WaypointLatitude, latitude);
+    w.Double(item::WaypointLongitude, longitude);
+    w.Double(item::RangeToWaypoint, range);
+    w.Double(item::BearingToWaypointTrue, bearing);
+    w.Double(item::ClosingVelocity, m.Number(6));   // negative while opening
 }
 
 void ParseRMC(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
-    if (!m.StatusOk(m.Char(1)) || !IsNS(m.Char(2)) || !IsEW(m.Char(3)))
-        p.Refuse();
-    if (p.Refused() || !m.Number(2) || !m.Number(3)) {
-        p.Commit();
+    if (!m.StatusOk(m.Char(1)) || !IsNS(m.Char(2)) || !IsEW(m.Char(3))) {
+        m.Refuse();
         return;
     }
+    const auto latitudeField = m.Number(2);
+    const auto longitudeField = m.Number(3);
+    if (!latitudeField || !longitudeField)
+        return;   // no position: nothing stored
+    CChecks c(m);
     // Time and date go together: a time without its date would pair with
     // yesterday's date at midnight.
-    const auto time = p.Time(m.Number(1));
-    const auto date = p.Date(m.Number(6));
-    if (time && date) {
-        p.Double(item::PositionTime, time);
-        p.Double(item::Date, date);
+    auto time = c.Time(m.Number(1));
+    auto date = c.Date(m.Number(6));
+    if (!time || !date) {
+        time.reset();
+        date.reset();
     }
-    p.Double(item::Latitude, p.Latitude(m.Number(2), m.Char(2)));
-    p.Double(item::Longitude, p.Longitude(m.Number(3), m.Char(3)));
-    p.Double(item::SpeedOverGroundKnots, p.NonNegative(m.Number(4)));
-    p.Double(item::CourseOverGroundTrue, p.Course(m.Number(5)));
-    p.Double(item::MagneticVariation, p.Variation(m.Number(7), m.Char(4)));
-    p.Commit();
+    const auto latitude = c.Latitude(latitudeField, m.Char(2));
+    const auto longitude = c.Longitude(longitudeField, m.Char(3));
+    const auto speed = c.NonNegative(m.Number(4));
+    const auto course = c.Course(m.Number(5));
+    const auto variation = c.Variation(m.Number(7), m.Char(4));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(item::PositionTime, time);
+    w.Double(item::Date, date);
+    w.Double(item::Latitude, latitude);
+    w.Double(item::Longitude, longitude);
+    w.Double(item::SpeedOverGroundKnots, speed);
+    w.Double(item::CourseOverGroundTrue, course);
+    w.Double(item::MagneticVariation, variation);
+    if (latitude && longitude)
+        w.Fix(*latitude, *longitude, time, date);
 }
 
 void ParseXTE(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
     if (!m.StatusOk(m.Char(1)) || !m.StatusOk(m.Char(2))) {
-        p.Refuse();
-        p.Commit();
+        m.Refuse();
         return;
     }
-    p.Double(item::CrossTrackError, p.CrossTrack(m.Number(1), m.Char(3)));
-    p.Commit();
+    CChecks c(m);
+    const auto crossTrack = c.CrossTrack(m.Number(1), m.Char(3));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(item::CrossTrackError, crossTrack);
 }
 
 void ParseZDA(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
-    p.Double(item::ZdaTime, p.Time(m.Number(1)));
-    const auto day = p.IntRange(m.Int(1), 1, 31);
-    const auto month = p.IntRange(m.Int(2), 1, 12);
-    const auto year = p.IntRange(m.Int(3), 1000, 9999);
+    CChecks c(m);
+    const auto time = c.Time(m.Number(1));
+    const auto day = c.IntRange(m.Int(1), 1, 31);
+    const auto month = c.IntRange(m.Int(2), 1, 12);
+    const auto year = c.IntRange(m.Int(3), 1000, 9999);
     if (day && month && year && !DateExists(*day, *month, *year))
-        p.Refuse();   // 31 February
-    p.Int(item::ZdaDay, day);
-    p.Int(item::ZdaMonth, month);
-    p.Int(item::ZdaYear, year);
-    p.Int(item::ZdaZoneHours, p.IntRange(m.Int(4), -14, 14));   // the Line Islands keep +14
-    p.Int(item::ZdaZoneMinutes, p.IntRange(m.Int(5), -59, 59));
-    p.Commit();
+        c.Refuse();   // 31 February
+    const auto zoneHours = c.IntRange(m.Int(4), -14, 14);   // the Line Islands keep +14
+    const auto zoneMinutes = c.IntRange(m.Int(5), -59, 59);
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    w.Double(item::ZdaTime, time);
+    w.Int(item::ZdaDay, day);
+    w.Int(item::ZdaMonth, month);
+    w.Int(item::ZdaYear, year);
+    w.Int(item::ZdaZoneHours, zoneHours);
+    w.Int(item::ZdaZoneMinutes, zoneMinutes);
 }
 
 void ParseZTG(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
-    const auto time = p.Time(m.Number(1));
-    const auto toGo = p.Span(m.Number(2));
+    CChecks c(m);
+    const auto time = c.Time(m.Number(1));
+    const auto toGo = c.Span(m.Number(2));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
     if (time && toGo)
-        p.Double(item::TimeToGo, toGo);
-    p.Commit();
+        w.Double(item::TimeToGo, toGo);
 }
 
 // APA and APB are split for the monitor but store nothing.
@@ -529,76 +576,90 @@ void StoreNothing(CNMEAMessage&) { }
 
 void ParseDTM(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
+    CChecks c(m);
     // An empty local datum is the "user defined" code.
     const std::string_view local = m.Text(1).value_or("999");
-    const auto latOffset = p.Offset(m.Number(1), m.Char(2), 'N', 'S');
-    const auto lonOffset = p.Offset(m.Number(2), m.Char(3), 'E', 'W');
+    const auto latOffset = c.Offset(m.Number(1), m.Char(2), 'N', 'S');
+    const auto lonOffset = c.Offset(m.Number(2), m.Char(3), 'E', 'W');
     const auto reference = m.Text(2);
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
     if (latOffset && lonOffset && reference) {
-        p.String(item::LocalDatum, local);
-        p.Double(item::DatumLatitudeOffset, latOffset);
-        p.Double(item::DatumLongitudeOffset, lonOffset);
-        p.String(item::ReferenceDatum, *reference);
+        w.String(item::LocalDatum, local);
+        w.Double(item::DatumLatitudeOffset, latOffset);
+        w.Double(item::DatumLongitudeOffset, lonOffset);
+        w.String(item::ReferenceDatum, *reference);
     }
-    p.Commit();
 }
 
 void ParseGGA(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::GPS);
     if (!IsNS(m.Char(1)) || !IsEW(m.Char(2))) {
-        p.Refuse();
-        p.Commit();
+        m.Refuse();
         return;
     }
+    CChecks c(m);
     // Only the time is kept; the position of the fix comes from GLL or RMC,
     // but a malformed one still refuses the sentence.
-    const auto lat = p.Latitude(m.Number(2), m.Char(1));
-    const auto lon = p.Longitude(m.Number(3), m.Char(2));
-    const auto time = p.Time(m.Number(1));
-    if (lat && lon && time)
-        p.Double(item::PositionTime, time);
-    p.Commit();
+    const auto latitude = c.Latitude(m.Number(2), m.Char(1));
+    const auto longitude = c.Longitude(m.Number(3), m.Char(2));
+    const auto time = c.Time(m.Number(1));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::GPS);
+    if (latitude && longitude && time)
+        w.Double(item::PositionTime, time);
 }
 
 void ParseOSD(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::ARPA);
+    CChecks c(m);
     // Status A or V; course and speed referenced to the bottom, manual entry,
     // the water, radar tracking or the positioning system; speed in km/h,
     // knots or statute mph.
-    const auto status = p.Letter(m.Char(1), "AV");
-    const auto courseReference = p.Letter(m.Char(2), "BMWRP");
-    const auto speedReference = p.Letter(m.Char(3), "BMWRP");
-    const auto speedUnit = p.Letter(m.Char(4), "KNS");
-    const auto heading = p.Angle(m.Number(1));
+    const auto status = c.Letter(m.Char(1), "AV");
+    const auto courseReference = c.Letter(m.Char(2), "BMWRP");
+    const auto speedReference = c.Letter(m.Char(3), "BMWRP");
+    const auto speedUnit = c.Letter(m.Char(4), "KNS");
+    const auto heading = c.Angle(m.Number(1));
+    const auto course = c.Angle(m.Number(2));
+    const auto speed = c.NonNegative(m.Number(3));
+    const auto set = c.Angle(m.Number(4));
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::ARPA);
     if (status == 'A')   // no warning-flag rule: the radar's own heading status counts
-        p.Double(item::OwnHeading, heading);
-    p.Double(item::OwnCourse, p.Angle(m.Number(2)));
-    p.Double(item::OwnSpeed, p.NonNegative(m.Number(3)));
-    p.Double(item::OwnSet, p.Angle(m.Number(4)));
-    p.Code(item::OwnHeadingStatus, status);
-    p.Code(item::OwnCourseReference, courseReference);
-    p.Code(item::OwnSpeedReference, speedReference);
-    p.Code(item::OwnSpeedUnit, speedUnit);
-    p.Commit();
+        w.Double(item::OwnHeading, heading);
+    w.Double(item::OwnCourse, course);
+    w.Double(item::OwnSpeed, speed);
+    w.Double(item::OwnSet, set);
+    w.Code(item::OwnHeadingStatus, status);
+    w.Code(item::OwnCourseReference, courseReference);
+    w.Code(item::OwnSpeedReference, speedReference);
+    w.Code(item::OwnSpeedUnit, speedUnit);
 }
 
 void ParseRSD(CNMEAMessage& m)
 {
-    CPending p(m, ValueStore::ARPA);
+    CChecks c(m);
     // Ranges and bearings alternate: range 1, bearing 1, marker 1, bearing
     // line 1, the same for origin 2, then the cursor's range and bearing and
     // the range scale.
-    for (int k = 1; k <= 11; ++k) {
+    constexpr int kNumbers = 11;
+    std::array<std::optional<double>, kNumbers> numbers;
+    for (int k = 1; k <= kNumbers; ++k) {
         const bool bearing = k == 2 || k == 4 || k == 6 || k == 8 || k == 10;
-        p.Double(item::RadarOrigin1Range + k - 1,
-                 bearing ? p.Angle(m.Number(k)) : p.NonNegative(m.Number(k)));
+        numbers[static_cast<std::size_t>(k - 1)] =
+            bearing ? c.Angle(m.Number(k)) : c.NonNegative(m.Number(k));
     }
-    p.Code(item::RadarRangeUnit, m.Char(1));
-    p.Code(item::RadarDisplayRotation, m.Char(2));
-    p.Commit();
+    if (!c.Accept())
+        return;
+    CWriter w(m, ValueStore::ARPA);
+    for (int k = 0; k < kNumbers; ++k)
+        w.Double(item::RadarOrigin1Range + k, numbers[static_cast<std::size_t>(k)]);
+    w.Code(item::RadarRangeUnit, m.Char(1));
+    w.Code(item::RadarDisplayRotation, m.Char(2));
 }
 
 // Field types are what the splitter reads from field 2 on; the parsers take

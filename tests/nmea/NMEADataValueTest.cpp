@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <ctime>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -75,6 +76,44 @@ TEST(ValueConcurrency, ReaderSeesWholeWrites)
     stop = true;
     writer.join();
     EXPECT_EQ(torn, 0);
+}
+
+// The stamp hint read without the lock follows writes and resets, also while
+// another thread writes and empties the value (under ThreadSanitizer a hint
+// that is no atomic is reported here).
+TEST(ValueConcurrency, StampHintFollowsWritesAndResets)
+{
+    // On the heap: the sanitizer leaves reads of a local it thinks unshared unchecked.
+    const auto shared = std::make_unique<CNMEADataValue>();
+    CNMEADataValue& value = *shared;
+    EXPECT_FALSE(value.HasStamp());
+    value.SetInt(1);
+    EXPECT_TRUE(value.HasStamp());
+    value.Reset();
+    EXPECT_FALSE(value.HasStamp());
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> writes{0};
+    std::thread writer([&] {
+        for (int i = 0; !stop.load(); ++i) {
+            if (i % 2 == 0)
+                value.SetDouble(i);
+            else
+                value.Reset();
+            writes.store(i + 1);
+        }
+    });
+    // Each read between the writer's writes, while it goes on writing.
+    int stamped = 0;
+    for (int target = 1; target < 2000; ++target) {
+        while (writes.load() < target)
+            std::this_thread::yield();
+        stamped += value.HasStamp() ? 1 : 0;
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(value.HasStamp(), value.GetUtcStamp().has_value());
+    RecordProperty("stamped", stamped);
 }
 
 // Threads that contend for the lock all the time each get it to themselves:

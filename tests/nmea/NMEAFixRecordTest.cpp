@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "FakeClock.h"
+#include "nmea/NMEAConvert.h"
 
 namespace {
 
@@ -65,6 +68,81 @@ TEST(NMEAFixRecord, PositionSentencesWriteWholeFixes)
     dr.monotonic = clock.Monotonic();
     parser.FixRecord().Write(dr);
     EXPECT_FALSE(record.IsNmeaFixValid(clock.Monotonic()));
+}
+
+// A fix carries the datum items standing when it arrives: none before the
+// first datum sentence, its items once one came (however many fixes went
+// before), none again once they aged out, and a fresh one's after that.
+TEST(NMEAFixRecord, FixesCarryTheDatumOnlyWhileItStands)
+{
+    brine_test::FakeClock clock;
+    nmea::CNMEAGPSParser parser(clock, 5);
+    const auto& record = parser.FixRecord();
+    const char* rmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+    const char* gll = "$GPGLL,3751.65,S,14507.36,W,225444,A*25";
+
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(parser.ParseLine(k % 2 == 0 ? rmc : gll));
+        EXPECT_FALSE(record.Read().datum);
+    }
+
+    clock.Advance(std::chrono::seconds(1));
+    ASSERT_TRUE(parser.ParseLine("$GPDTM,W84,,0.5,S,1.25,W,0.0,W84*53"));
+    ASSERT_TRUE(parser.ParseLine(gll));
+    auto fix = record.Read();
+    ASSERT_TRUE(fix.datum);
+    EXPECT_EQ(fix.datum->localCode, "W84");
+    EXPECT_EQ(fix.datum->latitudeOffset, 0.5);
+    EXPECT_EQ(fix.datum->longitudeOffset, 1.25);
+    EXPECT_EQ(fix.datum->referenceCode, "W84");
+
+    // Just short of the validity span the datum stands; at it, it is gone.
+    clock.Advance(std::chrono::milliseconds(4999));
+    ASSERT_TRUE(parser.ParseLine(rmc));
+    EXPECT_TRUE(record.Read().datum);
+    clock.Advance(std::chrono::milliseconds(1));
+    ASSERT_TRUE(parser.ParseLine(rmc));
+    EXPECT_FALSE(record.Read().datum);
+
+    ASSERT_TRUE(parser.ParseLine("$GPDTM,999,,0.0,N,0.0,E,0.0,W84*0D"));
+    ASSERT_TRUE(parser.ParseLine(gll));
+    fix = record.Read();
+    ASSERT_TRUE(fix.datum);
+    EXPECT_EQ(fix.datum->localCode, "999");
+
+    // Datum items emptied (as when the source is switched off) count as none.
+    parser.Value(nmea::item::LocalDatum).Reset();
+    ASSERT_TRUE(parser.ParseLine(rmc));
+    EXPECT_FALSE(record.Read().datum);
+}
+
+// The fix's degrees: the whole hundreds of a ddmm.mmm number are its degrees,
+// as truncating the number divided by 100 gives them, also next to a whole
+// hundred, where the quotient comes closest to a whole number.
+TEST(NMEAFixRecord, DegreesAndMinutesSplitAsTruncatingTheHundredsDoes)
+{
+    const auto plain = [](double v) {
+        const double degrees = std::trunc(v / 100.0);
+        return degrees + (v - degrees * 100.0) / 60.0;
+    };
+    for (const double hundred :
+         {0.0, 100.0, 4800.0, 9000.0, 17900.0, 18000.0, 1.0e11, 9.9e11, 1.0e12, 5.0e15}) {
+        for (const double sign : {1.0, -1.0}) {
+            double v = sign * hundred;
+            for (int step = 0; step < 6; ++step)
+                v = std::nextafter(v, -sign * 1e300);   // from a few steps under
+            for (int step = 0; step < 12; ++step) {
+                EXPECT_EQ(nmea::NmeaDegMinToDegrees(v), plain(v)) << v;
+                v = std::nextafter(v, sign * 1e300);
+            }
+        }
+    }
+    // Far beyond any position, where the integer part no longer tells the hundreds.
+    for (const double v : {2.3845488126125578e17, -7.1105722010303706e17, 6.8909272013784499e17})
+        EXPECT_EQ(nmea::NmeaDegMinToDegrees(v), plain(v)) << v;
+    EXPECT_DOUBLE_EQ(nmea::NmeaDegMinToDegrees(4807.038), 48.1173);
+    EXPECT_DOUBLE_EQ(nmea::NmeaDegMinToDegrees(-14507.36), -145.122666666666667);
+    EXPECT_DOUBLE_EQ(nmea::NmeaDegMinToDegrees(5959.999), 59.99998333333333);
 }
 
 }   // namespace

@@ -426,6 +426,14 @@ void RunCases(const std::vector<Case>& cases, const std::atomic<bool>* ignoreWar
                                  it->second.number)
                     << c.body << " item " << item;
         }
+        // The monitor's list: what the sentence wrote, in the order listed.
+        std::vector<int> listed;
+        for (const Stored& s : c.stored)
+            listed.push_back(s.item);
+        std::vector<int> written;
+        for (int w = 0; w < parser.Message().WrittenCount(); ++w)
+            written.push_back(parser.Message().Written(w).item);
+        EXPECT_EQ(written, listed) << c.body;
     }
 }
 
@@ -467,6 +475,10 @@ TEST(InstrumentParsers, StoreTheirItemsWithSignsAndUnits)
         {"GPGLP,123519,5030.50,N,00140.25,E,", true, {{91, 123519}, {92, -5030.5}, {93, -140.25}}},
         {"GPGLL,5030.50,N,00140.25,E,123519,A", true, {{58, -5030.5}, {59, -140.25}, {91, 123519}}},
         {"GPGLL,5030.50,S,00140.25,W,123519,V", true, {{58, 5030.5}, {59, 140.25}, {91, 123519}}},
+        {"GPGLL,9000.00,S,18000.00,E,000000,A", true, {{58, 9000}, {59, -18000}, {91, 0}}},
+        {"GPGLL,0059.99,N,17959.999,W,235960.5,A",
+         true,
+         {{58, -59.99}, {59, 17959.999}, {91, 235960.5}}},
         {"GPRMA,A,5030.50,N,00140.25,W,1.5,2.5,10.0,359.9,3.1,E",
          true,
          {{58, -5030.5}, {59, 140.25}, {94, 1.5}, {95, 2.5}, {51, 10.0}, {49, 0.0}, {67, 3.1}}},
@@ -562,6 +574,9 @@ TEST(InstrumentParsers, GarbledMisletteredOrOutOfRangeFieldsRefuseTheSentence)
         "GPDTM,W84,,0.5,S,1.2.5,E,0.0,W84",   // garbled offset
         "GPGLL,5060.00,N,00140.25,E,123519,A",   // latitude minutes 60
         "GPGLL,9100.00,N,00140.25,E,123519,A",   // latitude beyond the pole
+        "GPGLL,9000.01,S,00140.25,E,123519,A",   // a hundredth of a minute past the pole
+        "GPGLL,5030.50,N,18000.01,W,123519,A",   // and past 180
+        "GPGLL,1260.00,N,00140.25,E,123519,A",   // minutes 60 in another degree
         "GPGLL,-5030.50,N,00140.25,E,123519,A",   // sign belongs in the letter
         "GPGLL,5030.50,N,18100.00,E,123519,A",   // longitude beyond 180
         "GPGLL,5030.50,X,00140.25,W,123519,A",   // hemisphere letter
