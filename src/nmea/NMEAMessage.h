@@ -97,6 +97,11 @@ public:
     // Takes the sentence from its three-letter id onward (talker removed) and
     // its position in the dispatcher's table; marks the message valid.
     void SetSentence(int sentenceIndex, std::string_view text);
+    // Takes a received line after its '$' (two talker letters, then the id of
+    // the table's row `sentenceIndex`) when its checksum holds (see
+    // NmeaChecksumOk): copied, checked and its fields indexed in one pass. On
+    // a mismatch answers false and the message keeps the sentence it had.
+    bool SetCheckedLine(int sentenceIndex, std::string_view line);
     // Runs the sentence's parser when it has one and the id is followed by a
     // comma; true when a parser ran (it may still have refused the sentence).
     virtual bool Parse();
@@ -193,13 +198,22 @@ private:
     std::array<Slot<std::int32_t>, kIntSlots> m_ints{};
     std::array<Slot<std::string_view>, kTextSlots> m_texts{};
     int m_nextField = 2;
-    // The sentence: in m_short when it fits, as every received line does (a
-    // plain copy, no string bookkeeping per line), else in m_long. Either
-    // way a zero byte follows it, so a field always ends at a byte that is
-    // neither digit nor letter.
+    // The sentence: in a short copy when it fits, as every received line
+    // does (a plain copy, no string bookkeeping per line), else in m_long.
+    // Either way a zero byte follows it, so a field always ends at a byte
+    // that is neither digit nor letter. The two short copies take turns: a
+    // sentence is copied into the one not in use, so a line refused for its
+    // checksum leaves the sentence before it whole. A copy has room for a
+    // line (talker included) and sixteen bytes beyond, for whole-block
+    // stores.
     static constexpr std::size_t kShortSentence = 128;
-    std::array<char, kShortSentence + 1> m_short{};
+    static constexpr std::size_t kCopyRoom = kShortSentence + 2 + 16;
+    std::array<std::array<char, kCopyRoom>, 2> m_copies{};
+    int m_copy = 0;   // the copy holding a short m_sentence
     std::string m_long;
+    char* FreeCopy() { return m_copies[static_cast<std::size_t>(m_copy ^ 1)].data(); }
+    // The resets of a new sentence, once its text is in place.
+    void BeginSentence(int sentenceIndex, std::string_view sentence);
     std::string_view m_sentence;
     int m_sentenceIndex = -1;
     bool m_valid = false;
@@ -260,5 +274,10 @@ std::optional<double> NmeaParseNumber(std::string_view field);
 // Base 10, or base 16 written "0x1F"; leading blanks and a sign allowed. Text
 // left over, no digits at all or a value beyond 32 bits give none.
 std::optional<std::int32_t> NmeaParseInt(std::string_view field);
+
+// The checksum rule on input: XOR of every character between the '$' and the
+// last '*', against the (up to) two hex digits after it. A line without '*'
+// passes unchecked.
+bool NmeaChecksumOk(std::string_view lineWithoutDollar);
 
 }   // namespace nmea

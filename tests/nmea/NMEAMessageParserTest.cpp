@@ -318,6 +318,88 @@ TEST(ChecksumRule, EveryLengthChecksAsAPlainXor)
     }
 }
 
+// A line of the table is copied, checked and indexed in one pass of whole
+// blocks. At every length, with a flipped bit, a '*', a line end or a comma
+// at every position (the talker's letters included), it must answer as the
+// separate checksum does, and then hold the fields a plain split of the
+// sentence holds; a line refused for its checksum leaves the sentence before
+// it, fields and all.
+TEST(ChecksumRule, OnePassAgreesWithTheChecksumAndTheSplit)
+{
+    std::uint32_t seed = 2024;
+    const auto next = [&] {
+        seed = seed * 1664525U + 1013904223U;
+        return seed >> 24;
+    };
+    const std::string kBefore = WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A").substr(1);
+    const auto fieldsOf = [](CNMEAMessage& m) {
+        std::vector<std::string> fields;
+        for (int k = 1; k <= 60; ++k)
+            fields.emplace_back(m.GetField(k));
+        return fields;
+    };
+    CNMEAMessage m;
+    CNMEAMessage plain;
+    plain.SetSentence(nmea::sentence::GLL, std::string_view(kBefore).substr(2));
+    const auto fieldsBefore = fieldsOf(plain);
+    // Bytes of a sentence at every length, commas thick in every third line
+    // so that some carry more fields than the index holds, and a few bytes of
+    // anything; then lines of just about as many fields as the index holds.
+    std::vector<std::string> lines;
+    for (std::size_t length = 0; length <= 130; ++length) {
+        std::string line = std::string("GPRMC").substr(0, length);
+        while (line.size() < length) {
+            const unsigned r = next();
+            const bool commas = length % 3 == 0 ? r < 160 : r < 40;
+            line += commas ? ',' : r < 240 ? static_cast<char>('0' + r % 10) : static_cast<char>(r);
+        }
+        lines.push_back(line);
+    }
+    for (std::size_t fields = 45; fields <= 51; ++fields)
+        for (const std::string_view field : {"", "7", "12"}) {
+            std::string line = "GPRMC";
+            for (std::size_t k = 1; k < fields; ++k)
+                line += "," + std::string(field);
+            lines.push_back(line + "*00\r\n");
+        }
+    int refused = 0;
+    for (std::string& line : lines) {
+        const std::size_t length = line.size();
+        if (length >= 10) {
+            unsigned sum = 0;
+            for (std::size_t i = 0; i + 5 < length; ++i)
+                sum ^= static_cast<unsigned char>(line[i]);
+            char digits[3];
+            std::snprintf(digits, sizeof digits, length % 2 != 0 ? "%02x" : "%02X", sum);
+            line.replace(length - 5, 5, std::string("*") + digits + "\r\n");
+        }
+        std::vector<std::string> variants{line};
+        for (std::size_t i = 0; i < length; ++i)
+            for (const char c : {static_cast<char>(line[i] ^ 0x01), '*', '\r', '\n', ','}) {
+                variants.push_back(line);
+                variants.back()[i] = c;
+            }
+        for (const std::string& variant : variants) {
+            ASSERT_TRUE(m.SetCheckedLine(nmea::sentence::GLL, kBefore));
+            const bool taken = m.SetCheckedLine(nmea::sentence::RMC, variant);
+            ASSERT_EQ(taken, nmea::NmeaChecksumOk(variant)) << length << " '" << variant << "'";
+            if (!taken) {
+                ++refused;
+                EXPECT_EQ(m.SentenceText(), std::string_view(kBefore).substr(2));
+                EXPECT_EQ(fieldsOf(m), fieldsBefore) << variant;
+                continue;
+            }
+            EXPECT_EQ(m.SentenceIndex(), nmea::sentence::RMC);
+            const std::string_view sentence =
+                variant.size() > 2 ? std::string_view(variant).substr(2) : std::string_view{};
+            ASSERT_EQ(m.SentenceText(), sentence);
+            plain.SetSentence(nmea::sentence::RMC, sentence);
+            ASSERT_EQ(fieldsOf(m), fieldsOf(plain)) << length << " '" << variant << "'";
+        }
+    }
+    EXPECT_GT(refused, 10000);   // the flips and stray '*'s did reach the checksum
+}
+
 // Ids are looked up by their letters in either case; a byte next to the
 // letters in the code table ('@', '[', '`', '{', digits, bytes above 0x7F)
 // is no letter and finds nothing.
