@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "nmea/FieldSplit.h"
 #include "nmea/NMEAConvert.h"
 #include "nmea/NMEASentenceTable.h"
 #include "platform/Ascii.h"
@@ -19,7 +20,6 @@
 
 namespace nmea {
 
-using platform::AsciiUpper;
 using platform::HexDigitValue;
 
 namespace {
@@ -32,44 +32,6 @@ bool EndsField(char c)
 bool EndsData(char c)
 {
     return c == '*' || c == '\r' || c == '\n';
-}
-
-// Nearly every field an instrument sends is a short plain decimal such as
-// "4807.038" or "-12.5": at most 15 digits, so the digits make an exact
-// integer and the power of ten it is divided by is exact too. One division
-// then gives the correctly rounded double, the same one the general
-// conversion finds. Anything else (exponents, long mantissas, stray
-// characters) is left to the general path.
-//
-// `Ended`: the byte at `last` is known to be no digit (a field of the
-// message's sentence ends at a delimiter or the sentence's terminating zero),
-// so the digit runs stop by themselves and need no bound.
-template <bool Ended>
-inline bool SplitPlainDecimal(const char* first, const char* last, CPlainDecimal& out)
-{
-    const auto isDigit = [&](const char* p) {
-        return (Ended || p != last) && static_cast<unsigned char>(*p - '0') <= 9;
-    };
-    out.negative = first != last && *first == '-';
-    if (out.negative)
-        ++first;
-    std::uint64_t mantissa = 0;
-    const char* const start = first;
-    while (isDigit(first))
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*first++ - '0');
-    const auto whole = first - start;
-    long fraction = 0;
-    if (first != last && *first == '.') {
-        const char* const point = ++first;
-        while (isDigit(first))
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*first++ - '0');
-        fraction = first - point;
-    }
-    if (first != last || whole + fraction == 0 || whole + fraction > 15)
-        return false;
-    out.mantissa = mantissa;
-    out.fraction = static_cast<std::uint8_t>(fraction);
-    return true;
 }
 
 // Where the last '*' of the line is. A received line ends in "*hh" and its
@@ -165,22 +127,6 @@ inline unsigned GivenChecksum(std::string_view line, std::size_t star)
     return given;
 }
 
-// NmeaParseInt with its usual case inline: a few plain digits (counts, days,
-// zone hours).
-inline std::optional<std::int32_t> SplitInt(std::string_view field)
-{
-    if (field.empty() || field.size() > 9)
-        return NmeaParseInt(field);
-    std::int32_t value = 0;
-    for (const char c : field) {
-        const auto digit = static_cast<unsigned char>(c - '0');
-        if (digit > 9)
-            return NmeaParseInt(field);
-        value = value * 10 + digit;
-    }
-    return value;
-}
-
 }   // namespace
 
 std::optional<double> NmeaParseNumber(std::string_view field)
@@ -196,7 +142,7 @@ std::optional<double> NmeaParseNumber(std::string_view field)
     const char* last = field.data() + field.size();
     if (first == last)
         return std::nullopt;
-    if (CPlainDecimal plain; SplitPlainDecimal<false>(first, last, plain))
+    if (CPlainDecimal plain; field_split::PlainDecimal<false>(first, last, plain))
         return plain.Value();
     double value = 0;
     const auto [end, ec] = std::from_chars(first, last, value);
@@ -306,7 +252,10 @@ bool CNMEAMessage::Parse()
     if (row->parse == nullptr)
         return false;
     m_nextField = 2;
-    Split(row->fieldTypes);
+    if (row->split != nullptr)
+        row->split(*this);
+    else
+        Split(row->fieldTypes);
     row->parse(*this);
     CommitFix();
     return true;
@@ -534,54 +483,26 @@ std::string_view CNMEAMessage::FieldBeyondIndex(int number) const
 
 inline void CNMEAMessage::SplitChar(std::string_view field)
 {
-    if (m_charsUsed == kCharSlots)
-        return;
-    auto& slot = m_chars[static_cast<std::size_t>(m_charsUsed++)];
-    slot.present = !field.empty();
-    slot.value = field.empty() ? '\0' : AsciiUpper(field.front());
+    if (m_charsUsed < kCharSlots)
+        SplitCharInto(m_chars[static_cast<std::size_t>(m_charsUsed++)], field);
 }
 
-// Checked now, converted when a parser asks: most sentences carry numbers
-// nobody stores.
 inline void CNMEAMessage::SplitNumber(std::string_view field)
 {
-    if (m_numbersUsed == kNumberSlots)
-        return;
-    auto& slot = m_numbers[static_cast<std::size_t>(m_numbersUsed++)];
-    slot.present = false;
-    slot.converted = false;
-    if (field.empty())
-        return;
-    if (SplitPlainDecimal<true>(field.data(), field.data() + field.size(), slot.parts)) {
-        slot.present = true;
-    } else if (const auto number = NmeaParseNumber(field)) {
-        slot.present = true;
-        slot.converted = true;
-        slot.value = *number;
-    } else {
-        Refuse();   // garbled, not absent: "5O30.50" must not pass as no latitude
-    }
+    if (m_numbersUsed < kNumberSlots)
+        SplitNumberInto(m_numbers[static_cast<std::size_t>(m_numbersUsed++)], field);
 }
 
 inline void CNMEAMessage::SplitInteger(std::string_view field)
 {
-    if (m_intsUsed == kIntSlots)
-        return;
-    auto& slot = m_ints[static_cast<std::size_t>(m_intsUsed++)];
-    const auto number = SplitInt(field);
-    slot.present = number.has_value();
-    slot.value = number.value_or(0);
-    if (!field.empty() && !number)
-        Refuse();
+    if (m_intsUsed < kIntSlots)
+        SplitIntegerInto(m_ints[static_cast<std::size_t>(m_intsUsed++)], field);
 }
 
 inline void CNMEAMessage::SplitText(std::string_view field)
 {
-    if (m_textsUsed == kTextSlots)
-        return;
-    auto& slot = m_texts[static_cast<std::size_t>(m_textsUsed++)];
-    slot.present = !field.empty();
-    slot.value = field;
+    if (m_textsUsed < kTextSlots)
+        SplitTextInto(m_texts[static_cast<std::size_t>(m_textsUsed++)], field);
 }
 
 void CNMEAMessage::Split(std::string_view fieldTypes)

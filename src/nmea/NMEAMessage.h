@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "nmea/NMEADataValue.h"
 #include "nmea/NMEAFixRecord.h"
@@ -55,6 +56,48 @@ struct CPlainDecimal {
                                                1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         const double value = static_cast<double>(mantissa) / kPowers[fraction];
         return negative ? -value : value;
+    }
+};
+
+// A field-type string fixed when the program is built, for the splitters
+// compiled per row of the sentence table (see CNMEAMessage::SplitFixed).
+struct CFieldTypes {
+    static constexpr std::size_t kMaxLetters = 24;
+    std::array<char, kMaxLetters> letters{};
+    std::size_t size = 0;
+
+    constexpr CFieldTypes(std::string_view types) : size(types.size())   // NOLINT: implicit
+    {
+        if (types.size() > kMaxLetters)
+            throw "field-type string longer than CFieldTypes holds";
+        for (std::size_t i = 0; i < types.size(); ++i)
+            letters[i] = types[i];
+    }
+    // How many letters of `kind` there are.
+    constexpr int Count(char kind) const
+    {
+        int count = 0;
+        for (std::size_t i = 0; i < size; ++i)
+            count += letters[i] == kind ? 1 : 0;
+        return count;
+    }
+    // How many comma fields the letters before the k-th read.
+    constexpr int FieldsBefore(std::size_t k) const
+    {
+        int fields = 0;
+        for (std::size_t i = 0; i < k; ++i) {
+            const char c = letters[i];
+            fields += c == 'C' || c == 'D' || c == 'I' || c == 'S' ? 1 : 0;
+        }
+        return fields;
+    }
+    // The slot the k-th letter fills (from 0): the letters of its kind before it.
+    constexpr int SlotOf(std::size_t k) const
+    {
+        int slot = 0;
+        for (std::size_t i = 0; i < k; ++i)
+            slot += letters[i] == letters[k] ? 1 : 0;
+        return slot;
     }
 };
 
@@ -107,6 +150,11 @@ public:
     virtual bool Parse();
 
     void Split(std::string_view fieldTypes);
+    // Split(Types) from field 2 on, as Parse starts, with every letter's
+    // field and slot fixed when the program is built: the sentence table's
+    // rows split this way. Defined in nmea/FieldSplit.h.
+    template <CFieldTypes Types>
+    void SplitFixed();
 
     // Comma field `number` of the sentence (1 is the id itself). Fields end at
     // ',', '*' or a line end; the checksum after '*' is no field, so numbers
@@ -194,6 +242,16 @@ private:
         double value = 0.0;
         CPlainDecimal parts;
     };
+    // One field into one slot; a garbled number or integer refuses the
+    // sentence. Defined in nmea/FieldSplit.h.
+    static void SplitCharInto(Slot<char>& slot, std::string_view field);
+    void SplitNumberInto(NumberSlot& slot, std::string_view field);
+    void SplitIntegerInto(Slot<std::int32_t>& slot, std::string_view field);
+    static void SplitTextInto(Slot<std::string_view>& slot, std::string_view field);
+    template <CFieldTypes Types, std::size_t... K>
+    void SplitFixedLetters(std::index_sequence<K...> letters);
+    template <char Type, int Field, int SlotIndex>
+    void SplitFixedLetter();
     std::array<NumberSlot, kNumberSlots> m_numbers{};
     std::array<Slot<std::int32_t>, kIntSlots> m_ints{};
     std::array<Slot<std::string_view>, kTextSlots> m_texts{};

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "FakeClock.h"
+#include "nmea/FieldSplit.h"
 #include "nmea/NMEASentenceTable.h"
 
 using nmea::CNMEAGPSParser;
@@ -133,6 +134,83 @@ TEST(FieldSplitter, ExtraLettersAreCappedAtTheSlotsThatExist)
     EXPECT_EQ(m.Number(1), 1.0);
     EXPECT_FALSE(m.Number(2).has_value());
     EXPECT_FALSE(m.Char(1).has_value());
+}
+
+// The slots, flag and next field number a split left, for comparing splits.
+std::string SlotsOf(const CNMEAMessage& m)
+{
+    std::string out = (m.IsValid() ? "valid " : "refused ") + std::to_string(m.NextFieldNumber());
+    for (int k = 0; k <= CNMEAMessage::kCharSlots + 1; ++k)
+        out += m.Char(k) ? std::string(" C") + *m.Char(k) : " C-";
+    for (int k = 0; k <= CNMEAMessage::kNumberSlots + 1; ++k)
+        out += m.Number(k) ? " D" + std::to_string(*m.Number(k)) : " D-";
+    for (int k = 0; k <= CNMEAMessage::kIntSlots + 1; ++k)
+        out += m.Int(k) ? " I" + std::to_string(*m.Int(k)) : " I-";
+    for (int k = 0; k <= CNMEAMessage::kTextSlots + 1; ++k)
+        out += m.Text(k) ? " S" + std::string(*m.Text(k)) : " S-";
+    return out;
+}
+
+// Every row of the sentence table splits with a splitter compiled from its
+// field types; it must fill the slots, refuse the sentences and leave the
+// next field number exactly as the run-time split of the same types does,
+// with fields empty, plain, garbled or missing. Type strings with other
+// letters and more letters than slots are checked the same way.
+template <nmea::CFieldTypes Types>
+void SplitBothWays(CNMEAMessage& fixed, CNMEAMessage& run, int sentence, const std::string& text)
+{
+    fixed.SetSentence(sentence, text);
+    fixed.SetNextFieldNumber(2);
+    fixed.SplitFixed<Types>();
+    Split(run, sentence, text, std::string_view(Types.letters.data(), Types.size));
+}
+
+TEST(FieldSplitter, CompiledSplittersFillWhatTheRunTimeSplitFills)
+{
+    const char* const kFields[] = {"",    "12.5", "-3",  "4807.038", "A",    "v",          "x",
+                                   "5O3", "0x1F", "1e5", " 7",       "1e99", "2147483648", "+8"};
+    std::uint32_t seed = 77;
+    const auto next = [&] {
+        seed = seed * 1664525U + 1013904223U;
+        return seed >> 16;
+    };
+    const auto sentenceOf = [&](std::string_view id, int fields) {
+        std::string text(id);
+        for (int k = 0; k < fields; ++k)
+            text += "," + std::string(kFields[next() % std::size(kFields)]);
+        return text + (next() % 2 == 0 ? "*1C\r\n" : "");
+    };
+    CNMEAMessage fixed;
+    CNMEAMessage run;
+    int rows = 0;
+    int refused = 0;
+    for (int index = 0; const nmea::SentenceRow* row = nmea::NmeaSentenceRow(index); ++index) {
+        ASSERT_NE(row->split, nullptr) << row->id;
+        rows += row->fieldTypes.empty() ? 0 : 1;
+        for (int round = 0; round < 300; ++round) {
+            // Fewer fields than types now and then: the rest read as empty.
+            const auto fields = static_cast<int>(row->fieldTypes.size() + 1 - next() % 4);
+            const std::string text = sentenceOf(row->id, std::max(fields, 0));
+            fixed.SetSentence(index, text);
+            fixed.SetNextFieldNumber(2);
+            row->split(fixed);
+            Split(run, index, text, row->fieldTypes);
+            ASSERT_EQ(SlotsOf(fixed), SlotsOf(run)) << text;
+            refused += run.IsValid() ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(rows, 27);
+    EXPECT_GT(refused, 1000);
+    for (int round = 0; round < 300; ++round) {
+        const std::string text = sentenceOf("APB", 40);
+        SplitBothWays<nmea::CFieldTypes("DxCIS-SDC")>(fixed, run, nmea::sentence::APB, text);
+        ASSERT_EQ(SlotsOf(fixed), SlotsOf(run)) << text;
+        SplitBothWays<nmea::CFieldTypes("CCCCCCCCCCCIIIIIIIDDDDDD")>(fixed, run,
+                                                                     nmea::sentence::APB, text);
+        ASSERT_EQ(SlotsOf(fixed), SlotsOf(run)) << text;
+        SplitBothWays<nmea::CFieldTypes("")>(fixed, run, nmea::sentence::APB, text);
+        ASSERT_EQ(SlotsOf(fixed), SlotsOf(run)) << text;
+    }
 }
 
 // The fields of a sentence split the plain way: commas part them, the first
