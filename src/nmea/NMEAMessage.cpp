@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "nmea/FieldSplit.h"
 #include "nmea/NMEAConvert.h"
 #include "nmea/NMEASentenceTable.h"
 #include "platform/Ascii.h"
@@ -19,7 +20,6 @@
 
 namespace nmea {
 
-using platform::AsciiUpper;
 using platform::HexDigitValue;
 
 namespace {
@@ -34,58 +34,97 @@ bool EndsData(char c)
     return c == '*' || c == '\r' || c == '\n';
 }
 
-// Nearly every field an instrument sends is a short plain decimal such as
-// "4807.038" or "-12.5": at most 15 digits, so the digits make an exact
-// integer and the power of ten it is divided by is exact too. One division
-// then gives the correctly rounded double, the same one the general
-// conversion finds. Anything else (exponents, long mantissas, stray
-// characters) is left to the general path.
-//
-// `Ended`: the byte at `last` is known to be no digit (a field of the
-// message's sentence ends at a delimiter or the sentence's terminating zero),
-// so the digit runs stop by themselves and need no bound.
-template <bool Ended>
-inline bool SplitPlainDecimal(const char* first, const char* last, CPlainDecimal& out)
+// Where the last '*' of the line is. A received line ends in "*hh" and its
+// line end, so the search from the back stops within a few bytes.
+inline std::size_t LastStar(std::string_view line)
 {
-    const auto isDigit = [&](const char* p) {
-        return (Ended || p != last) && static_cast<unsigned char>(*p - '0') <= 9;
-    };
-    out.negative = first != last && *first == '-';
-    if (out.negative)
-        ++first;
-    std::uint64_t mantissa = 0;
-    const char* const start = first;
-    while (isDigit(first))
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*first++ - '0');
-    const auto whole = first - start;
-    long fraction = 0;
-    if (first != last && *first == '.') {
-        const char* const point = ++first;
-        while (isDigit(first))
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*first++ - '0');
-        fraction = first - point;
+#if defined(__SSE2__)
+    // The last sixteen bytes in one read: the line was copied in just now,
+    // and bytes read one by one wait on that copy each time.
+    if (line.size() >= 16) {
+        const __m128i last =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + line.size() - 16));
+        const auto stars =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(last, _mm_set1_epi8('*'))));
+        if (stars != 0)
+            return line.size() - 16 + static_cast<std::size_t>(31 - std::countl_zero(stars));
     }
-    if (first != last || whole + fraction == 0 || whole + fraction > 15)
-        return false;
-    out.mantissa = mantissa;
-    out.fraction = static_cast<std::uint8_t>(fraction);
-    return true;
+#endif
+    for (std::size_t i = line.size(); i-- > 0;)
+        if (line[i] == '*')
+            return i;
+    return std::string_view::npos;
 }
 
-// NmeaParseInt with its usual case inline: a few plain digits (counts, days,
-// zone hours).
-inline std::optional<std::int32_t> SplitInt(std::string_view field)
+#if defined(__SSE2__)
+// A mask of the first `n` bytes of a block; `n` outside 0..16 is taken as
+// the nearer end.
+__m128i FirstBytes(std::ptrdiff_t n)
 {
-    if (field.empty() || field.size() > 9)
-        return NmeaParseInt(field);
-    std::int32_t value = 0;
-    for (const char c : field) {
-        const auto digit = static_cast<unsigned char>(c - '0');
-        if (digit > 9)
-            return NmeaParseInt(field);
-        value = value * 10 + digit;
+    alignas(16) static constexpr unsigned char kOnes[32] = {
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0,    0,    0,    0,    0,    0,
+        0,    0,    0,    0,    0,    0,    0,    0,    0,    0};
+    n = std::clamp<std::ptrdiff_t>(n, 0, 16);
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOnes + 16 - n));
+}
+
+// The XOR of a block's sixteen bytes.
+unsigned FoldXor(__m128i lanes)
+{
+    lanes = _mm_xor_si128(lanes, _mm_srli_si128(lanes, 8));
+    auto folded = static_cast<std::uint64_t>(_mm_cvtsi128_si64(lanes));
+    folded ^= folded >> 32;
+    folded ^= folded >> 16;
+    folded ^= folded >> 8;
+    return static_cast<unsigned>(folded & 0xFF);
+}
+#endif
+
+// The XOR of the `count` bytes at `p`.
+unsigned XorOf(const char* p, std::size_t count)
+{
+    std::size_t i = 0;
+    unsigned sum = 0;
+#if defined(__SSE2__)
+    if (count >= 16) {
+        __m128i lanes = _mm_setzero_si128();
+        for (; i + 16 <= count; i += 16)
+            lanes = _mm_xor_si128(lanes, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+        if (i < count) {
+            // The rest, read as the sixteen bytes that end at `count`, with
+            // the ones taken already masked off: no byte-by-byte tail.
+            alignas(16) static constexpr unsigned char kKeep[32] = {
+                0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+                0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+            const std::size_t rest = count - i;
+            const __m128i last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + count - 16));
+            const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + rest));
+            lanes = _mm_xor_si128(lanes, _mm_and_si128(last, keep));
+            i = count;
+        }
+        sum = FoldXor(lanes);
     }
-    return value;
+#endif
+    for (; i < count; ++i)
+        sum ^= static_cast<unsigned char>(p[i]);
+    return sum;
+}
+
+// The checksum written after the '*' at `star`: up to two hex digits of
+// either case; reading stops at the first other character, and no digits at
+// all read as 0.
+inline unsigned GivenChecksum(std::string_view line, std::size_t star)
+{
+    unsigned given = 0;
+    for (std::size_t k = star + 1; k < line.size() && k <= star + 2; ++k) {
+        const int digit = HexDigitValue(line[k]);
+        if (digit < 0)
+            break;
+        given = given * 16 + static_cast<unsigned>(digit);
+    }
+    return given;
 }
 
 }   // namespace
@@ -103,7 +142,7 @@ std::optional<double> NmeaParseNumber(std::string_view field)
     const char* last = field.data() + field.size();
     if (first == last)
         return std::nullopt;
-    if (CPlainDecimal plain; SplitPlainDecimal<false>(first, last, plain))
+    if (CPlainDecimal plain; field_split::PlainDecimal<false>(first, last, plain))
         return plain.Value();
     double value = 0;
     const auto [end, ec] = std::from_chars(first, last, value);
@@ -155,21 +194,37 @@ std::optional<std::int32_t> NmeaParseInt(std::string_view field)
     return static_cast<std::int32_t>(value);
 }
 
+bool NmeaChecksumOk(std::string_view line)
+{
+    const std::size_t star = LastStar(line);
+    if (star == std::string_view::npos)
+        return true;
+    return GivenChecksum(line, star) == XorOf(line.data(), star);
+}
+
 CNMEAMessage::CNMEAMessage() = default;
 
 CNMEAMessage::~CNMEAMessage() = default;
 
 void CNMEAMessage::SetSentence(int sentenceIndex, std::string_view text)
 {
-    m_sentenceIndex = sentenceIndex;
-    if (text.size() < m_short.size()) {
-        std::memmove(m_short.data(), text.data(), text.size());   // text may be this sentence
-        m_short[text.size()] = '\0';
-        m_sentence = std::string_view(m_short.data(), text.size());
+    if (text.size() < kShortSentence) {
+        char* const copy = FreeCopy();
+        if (!text.empty())   // an empty view may hold no pointer at all
+            std::memmove(copy, text.data(), text.size());
+        copy[text.size()] = '\0';
+        m_copy ^= 1;
+        BeginSentence(sentenceIndex, {copy, text.size()});
     } else {
-        m_long.assign(text);
-        m_sentence = m_long;
+        m_long.assign(text);   // text may be this sentence
+        BeginSentence(sentenceIndex, m_long);
     }
+}
+
+void CNMEAMessage::BeginSentence(int sentenceIndex, std::string_view sentence)
+{
+    m_sentenceIndex = sentenceIndex;
+    m_sentence = sentence;
     m_valid = true;
     m_indexed = false;
     m_writtenCount = 0;
@@ -192,7 +247,10 @@ bool CNMEAMessage::Parse()
     if (row->parse == nullptr)
         return false;
     m_nextField = 2;
-    Split(row->fieldTypes);
+    if (row->split != nullptr)
+        row->split(*this);
+    else
+        Split(row->fieldTypes);
     row->parse(*this);
     return true;
 }
@@ -200,16 +258,15 @@ bool CNMEAMessage::Parse()
 namespace {
 
 #if defined(__SSE2__)
-// Where the sixteen bytes at `p` hold a comma, and where a byte that ends the
+// Where a block of sixteen bytes holds a comma, and where a byte that ends the
 // data ('*' or a line end), one bit per byte.
 struct CFieldMarks {
     unsigned commas;
     unsigned stops;
 };
 
-CFieldMarks FieldMarks16(const char* p)
+CFieldMarks FieldMarks16(__m128i bytes)
 {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('*')),
                                                     _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))),
                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
@@ -244,7 +301,8 @@ void CNMEAMessage::IndexFields()
     std::size_t pos = 0;
 #if defined(__SSE2__)
     for (; pos + 16 <= size; pos += 16) {
-        auto [commas, stops] = FieldMarks16(s + pos);
+        auto [commas, stops] =
+            FieldMarks16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + pos)));
         const int stop = std::countr_zero(stops);   // 32 when there is none
         if (stops != 0)
             commas &= (1U << stop) - 1;
@@ -269,6 +327,123 @@ void CNMEAMessage::IndexFields()
             field(pos);
     }
     m_fieldCount = count;
+}
+
+// A received line passes here once: each sixteen bytes are loaded, stored
+// into the free copy, XORed into the checksum and, up to the data's end,
+// searched for the commas that give the field index IndexFields would build.
+// The bytes from the last '*' on, which the checksum leaves out, are all in
+// the line's last sixteen as a received line ends: their XOR is taken back
+// out at the end. Only the line's own bytes are read: the last block is the
+// one ending at the line's end, its bytes taken already masked out, and a
+// line shorter than a block goes through a padded block of our own.
+bool CNMEAMessage::SetCheckedLine(int sentenceIndex, std::string_view line)
+{
+    const std::size_t size = line.size();
+#if defined(__SSE2__)
+    // Lines of 5 bytes or more fit: that many are needed to name a sentence.
+    const bool fits = size >= 5 && size <= kShortSentence + 1;
+#else
+    const bool fits = false;
+#endif
+    if (!fits) {
+        if (!NmeaChecksumOk(line))
+            return false;
+        SetSentence(sentenceIndex, size > 2 ? line.substr(2) : std::string_view{});
+        return true;
+    }
+#if defined(__SSE2__)
+    char* const copy = FreeCopy();
+    const char* const from = line.data();
+    int count = 0;
+    bool overfull = false;   // more fields than the index holds: IndexFields walks them
+    // Indexes the commas and the data's end among the bits `fresh` of the
+    // block at line position `at`; true once the data's end is found. The
+    // sentence starts after the talker's two letters, so its positions are
+    // the line's less two.
+    const auto index = [&](__m128i block, std::size_t at, unsigned fresh) {
+        auto [commas, stops] = FieldMarks16(block);
+        commas &= fresh;
+        stops &= fresh;
+        if (stops != 0)
+            commas &= (1U << std::countr_zero(stops)) - 1;
+        // One field end at least follows these commas; a block holds 16 at most.
+        if (count > kIndexedFields - 17 && count + std::popcount(commas) >= kIndexedFields) {
+            overfull = true;
+            return true;
+        }
+        const auto end = [&](unsigned bits) {
+            m_fieldEnd[static_cast<std::size_t>(count++)] = static_cast<std::uint16_t>(
+                at + static_cast<std::size_t>(std::countr_zero(bits)) - 2);
+        };
+        for (; commas != 0; commas &= commas - 1)
+            end(commas);
+        if (stops == 0)
+            return false;
+        end(stops);
+        return true;
+    };
+    constexpr unsigned kAfterTalker = 0xFFFCU;
+    __m128i sum = _mm_setzero_si128();
+    bool ended = false;   // the data's end has been found
+    // The line's last sixteen bytes, or all of a shorter one, padded.
+    __m128i last;
+    std::size_t lastAt = 0;   // where `last` starts in the line
+    if (size < 16) {
+        alignas(16) char padded[16] = {};
+        std::memcpy(padded, from, size);
+        last = _mm_load_si128(reinterpret_cast<const __m128i*>(padded));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(copy), last);
+        sum = last;
+        ended = index(last, 0, kAfterTalker);
+    } else {
+        std::size_t pos = 0;
+        for (; pos + 16 <= size; pos += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + pos));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + pos), block);
+            sum = _mm_xor_si128(sum, block);
+            if (!ended)
+                ended = index(block, pos, pos == 0 ? kAfterTalker : 0xFFFFU);
+        }
+        lastAt = size - 16;
+        last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + lastAt));
+        if (pos < size) {
+            const auto taken = static_cast<std::ptrdiff_t>(pos - lastAt);   // bytes done already
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + lastAt), last);
+            sum = _mm_xor_si128(sum, _mm_andnot_si128(FirstBytes(taken), last));
+            if (!ended)
+                ended = index(last, lastAt, 0xFFFFU << taken);
+        }
+    }
+    bool checked = true;
+    const auto stars =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(last, _mm_set1_epi8('*'))));
+    if (stars != 0) {
+        // The last '*' and every byte after it leave the sum.
+        const auto star = static_cast<std::size_t>(31 - std::countl_zero(stars));
+        sum = _mm_xor_si128(sum,
+                            _mm_andnot_si128(FirstBytes(static_cast<std::ptrdiff_t>(star)), last));
+        checked = GivenChecksum(line, lastAt + star) == FoldXor(sum);
+    } else if (const std::size_t star = line.rfind('*'); star != std::string_view::npos) {
+        // Text after the checksum longer than a block: rare enough to walk.
+        checked = GivenChecksum(line, star) == XorOf(from, star);
+    }
+    if (!checked) {
+        m_indexed = false;   // the index was this line's: the kept sentence is indexed anew
+        return false;
+    }
+    copy[size] = '\0';
+    m_copy ^= 1;
+    BeginSentence(sentenceIndex, {copy + 2, size - 2});
+    if (!overfull) {
+        if (!ended)   // the text's end ends the last field
+            m_fieldEnd[static_cast<std::size_t>(count++)] = static_cast<std::uint16_t>(size - 2);
+        m_indexed = true;
+        m_fieldCount = count;
+        m_moreFields = false;
+    }
+    return true;
+#endif
 }
 
 std::string_view CNMEAMessage::FieldBeyondIndex(int number) const
@@ -302,54 +477,26 @@ std::string_view CNMEAMessage::FieldBeyondIndex(int number) const
 
 inline void CNMEAMessage::SplitChar(std::string_view field)
 {
-    if (m_charsUsed == kCharSlots)
-        return;
-    auto& slot = m_chars[static_cast<std::size_t>(m_charsUsed++)];
-    slot.present = !field.empty();
-    slot.value = field.empty() ? '\0' : AsciiUpper(field.front());
+    if (m_charsUsed < kCharSlots)
+        SplitCharInto(m_chars[static_cast<std::size_t>(m_charsUsed++)], field);
 }
 
-// Checked now, converted when a parser asks: most sentences carry numbers
-// nobody stores.
 inline void CNMEAMessage::SplitNumber(std::string_view field)
 {
-    if (m_numbersUsed == kNumberSlots)
-        return;
-    auto& slot = m_numbers[static_cast<std::size_t>(m_numbersUsed++)];
-    slot.present = false;
-    slot.converted = false;
-    if (field.empty())
-        return;
-    if (SplitPlainDecimal<true>(field.data(), field.data() + field.size(), slot.parts)) {
-        slot.present = true;
-    } else if (const auto number = NmeaParseNumber(field)) {
-        slot.present = true;
-        slot.converted = true;
-        slot.value = *number;
-    } else {
-        Refuse();   // garbled, not absent: "5O30.50" must not pass as no latitude
-    }
+    if (m_numbersUsed < kNumberSlots)
+        SplitNumberInto(m_numbers[static_cast<std::size_t>(m_numbersUsed++)], field);
 }
 
 inline void CNMEAMessage::SplitInteger(std::string_view field)
 {
-    if (m_intsUsed == kIntSlots)
-        return;
-    auto& slot = m_ints[static_cast<std::size_t>(m_intsUsed++)];
-    const auto number = SplitInt(field);
-    slot.present = number.has_value();
-    slot.value = number.value_or(0);
-    if (!field.empty() && !number)
-        Refuse();
+    if (m_intsUsed < kIntSlots)
+        SplitIntegerInto(m_ints[static_cast<std::size_t>(m_intsUsed++)], field);
 }
 
 inline void CNMEAMessage::SplitText(std::string_view field)
 {
-    if (m_textsUsed == kTextSlots)
-        return;
-    auto& slot = m_texts[static_cast<std::size_t>(m_textsUsed++)];
-    slot.present = !field.empty();
-    slot.value = field;
+    if (m_textsUsed < kTextSlots)
+        SplitTextInto(m_texts[static_cast<std::size_t>(m_textsUsed++)], field);
 }
 
 void CNMEAMessage::Split(std::string_view fieldTypes)

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "nmea/NMEADataValue.h"
 #include "nmea/NMEAFixRecord.h"
@@ -54,6 +55,48 @@ struct CPlainDecimal {
                                                1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         const double value = static_cast<double>(mantissa) / kPowers[fraction];
         return negative ? -value : value;
+    }
+};
+
+// A field-type string fixed when the program is built, for the splitters
+// compiled per row of the sentence table (see CNMEAMessage::SplitFixed).
+struct CFieldTypes {
+    static constexpr std::size_t kMaxLetters = 24;
+    std::array<char, kMaxLetters> letters{};
+    std::size_t size = 0;
+
+    constexpr CFieldTypes(std::string_view types) : size(types.size())   // NOLINT: implicit
+    {
+        if (types.size() > kMaxLetters)
+            throw "field-type string longer than CFieldTypes holds";
+        for (std::size_t i = 0; i < types.size(); ++i)
+            letters[i] = types[i];
+    }
+    // How many letters of `kind` there are.
+    constexpr int Count(char kind) const
+    {
+        int count = 0;
+        for (std::size_t i = 0; i < size; ++i)
+            count += letters[i] == kind ? 1 : 0;
+        return count;
+    }
+    // How many comma fields the letters before the k-th read.
+    constexpr int FieldsBefore(std::size_t k) const
+    {
+        int fields = 0;
+        for (std::size_t i = 0; i < k; ++i) {
+            const char c = letters[i];
+            fields += c == 'C' || c == 'D' || c == 'I' || c == 'S' ? 1 : 0;
+        }
+        return fields;
+    }
+    // The slot the k-th letter fills (from 0): the letters of its kind before it.
+    constexpr int SlotOf(std::size_t k) const
+    {
+        int slot = 0;
+        for (std::size_t i = 0; i < k; ++i)
+            slot += letters[i] == letters[k] ? 1 : 0;
+        return slot;
     }
 };
 
@@ -96,11 +139,21 @@ public:
     // Takes the sentence from its three-letter id onward (talker removed) and
     // its position in the dispatcher's table; marks the message valid.
     void SetSentence(int sentenceIndex, std::string_view text);
+    // Takes a received line after its '$' (two talker letters, then the id of
+    // the table's row `sentenceIndex`) when its checksum holds (see
+    // NmeaChecksumOk): copied, checked and its fields indexed in one pass. On
+    // a mismatch answers false and the message keeps the sentence it had.
+    bool SetCheckedLine(int sentenceIndex, std::string_view line);
     // Runs the sentence's parser when it has one and the id is followed by a
     // comma; true when a parser ran (it may still have refused the sentence).
     virtual bool Parse();
 
     void Split(std::string_view fieldTypes);
+    // Split(Types) from field 2 on, as Parse starts, with every letter's
+    // field and slot fixed when the program is built: the sentence table's
+    // rows split this way. Defined in nmea/FieldSplit.h.
+    template <CFieldTypes Types>
+    void SplitFixed();
 
     // Comma field `number` of the sentence (1 is the id itself). Fields end at
     // ',', '*' or a line end; the checksum after '*' is no field, so numbers
@@ -242,17 +295,36 @@ private:
         double value = 0.0;
         CPlainDecimal parts;
     };
+    // One field into one slot; a garbled number or integer refuses the
+    // sentence. Defined in nmea/FieldSplit.h.
+    static void SplitCharInto(Slot<char>& slot, std::string_view field);
+    void SplitNumberInto(NumberSlot& slot, std::string_view field);
+    void SplitIntegerInto(Slot<std::int32_t>& slot, std::string_view field);
+    static void SplitTextInto(Slot<std::string_view>& slot, std::string_view field);
+    template <CFieldTypes Types, std::size_t... K>
+    void SplitFixedLetters(std::index_sequence<K...> letters);
+    template <char Type, int Field, int SlotIndex>
+    void SplitFixedLetter();
     std::array<NumberSlot, kNumberSlots> m_numbers{};
     std::array<Slot<std::int32_t>, kIntSlots> m_ints{};
     std::array<Slot<std::string_view>, kTextSlots> m_texts{};
     int m_nextField = 2;
-    // The sentence: in m_short when it fits, as every received line does (a
-    // plain copy, no string bookkeeping per line), else in m_long. Either
-    // way a zero byte follows it, so a field always ends at a byte that is
-    // neither digit nor letter.
+    // The sentence: in a short copy when it fits, as every received line
+    // does (a plain copy, no string bookkeeping per line), else in m_long.
+    // Either way a zero byte follows it, so a field always ends at a byte
+    // that is neither digit nor letter. The two short copies take turns: a
+    // sentence is copied into the one not in use, so a line refused for its
+    // checksum leaves the sentence before it whole. A copy has room for a
+    // line (talker included) and sixteen bytes beyond, for whole-block
+    // stores.
     static constexpr std::size_t kShortSentence = 128;
-    std::array<char, kShortSentence + 1> m_short{};
+    static constexpr std::size_t kCopyRoom = kShortSentence + 2 + 16;
+    std::array<std::array<char, kCopyRoom>, 2> m_copies{};
+    int m_copy = 0;   // the copy holding a short m_sentence
     std::string m_long;
+    char* FreeCopy() { return m_copies[static_cast<std::size_t>(m_copy ^ 1)].data(); }
+    // The resets of a new sentence, once its text is in place.
+    void BeginSentence(int sentenceIndex, std::string_view sentence);
     std::string_view m_sentence;
     int m_sentenceIndex = -1;
     bool m_valid = false;
@@ -304,5 +376,10 @@ std::optional<double> NmeaParseNumber(std::string_view field);
 // Base 10, or base 16 written "0x1F"; leading blanks and a sign allowed. Text
 // left over, no digits at all or a value beyond 32 bits give none.
 std::optional<std::int32_t> NmeaParseInt(std::string_view field);
+
+// The checksum rule on input: XOR of every character between the '$' and the
+// last '*', against the (up to) two hex digits after it. A line without '*'
+// passes unchecked.
+bool NmeaChecksumOk(std::string_view lineWithoutDollar);
 
 }   // namespace nmea

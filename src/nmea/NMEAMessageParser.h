@@ -78,6 +78,9 @@ protected:
     void SetLastResult(NMEALineResult result) { m_lastResult = result; }
 
 private:
+    // Runs the message's parser on the sentence just taken; sets the result.
+    bool RunParser();
+
     std::unique_ptr<CNMEAMessage> m_message;
     std::array<CNMEADataValue, kValueCount> m_values;
     CNMEAFixRecord m_fix;
@@ -91,10 +94,5 @@ class CNMEAGPSParser : public CNMEAMessageParser {
 public:
     CNMEAGPSParser(const platform::CClock& clock, std::uint8_t validitySeconds);
 };
-
-// The checksum rule on input: XOR of every character between the '$' and the
-// last '*', against the (up to) two hex digits after it. A line without '*'
-// passes unchecked.
-bool NmeaChecksumOk(std::string_view lineWithoutDollar);
 
 }   // namespace nmea

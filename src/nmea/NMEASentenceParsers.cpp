@@ -14,7 +14,9 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 
+#include "nmea/FieldSplit.h"
 #include "nmea/NMEAMessage.h"
 #include "nmea/NMEASentenceTable.h"
 
@@ -713,13 +715,29 @@ static_assert(kSentences[sentence::XTE].id == "XTE" && kSentences[sentence::ZDA]
 static_assert(kSentences[sentence::DTM].id == "DTM" && kSentences[sentence::TLL].id == "TLL");
 static_assert(kSentences[sentence::TLB].id == "TLB");
 
+// Each row's splitter, compiled from its field-type string.
+template <std::size_t Row>
+void SplitRow(CNMEAMessage& m)
+{
+    m.SplitFixed<CFieldTypes(kSentences[Row].fieldTypes)>();
+}
+
+// The table as handed out: the rows with their splitters.
+constexpr auto kRows = []<std::size_t... Row>(std::index_sequence<Row...>)
+{
+    std::array<SentenceRow, kSentenceCount> rows = kSentences;
+    ((rows[Row].split = &SplitRow<Row>), ...);
+    return rows;
+}
+(std::make_index_sequence<kSentenceCount>{});
+
 }   // namespace
 
 const SentenceRow* NmeaSentenceRow(int sentenceIndex)
 {
-    if (sentenceIndex < 0 || sentenceIndex >= static_cast<int>(kSentences.size()))
+    if (sentenceIndex < 0 || sentenceIndex >= static_cast<int>(kRows.size()))
         return nullptr;
-    return &kSentences[static_cast<std::size_t>(sentenceIndex)];
+    return &kRows[static_cast<std::size_t>(sentenceIndex)];
 }
 
 std::string_view NmeaSentenceId(int sentenceIndex)

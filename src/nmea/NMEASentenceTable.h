@@ -11,12 +11,15 @@ namespace nmea {
 class CNMEAMessage;
 
 using SentenceParseFn = void (*)(CNMEAMessage&);
+using SentenceSplitFn = void (*)(CNMEAMessage&);
 
 struct SentenceRow {
     std::string_view id;   // three upper-case letters
     std::string_view fieldTypes;   // splitter types ('C', 'D', 'I', 'S') from field 2 on
     SentenceParseFn parse;   // null where nothing is parsed from the sentence here
     bool target = false;   // parsed by the target module's own parser
+    // Splits as the splitter does with `fieldTypes`, compiled from them.
+    SentenceSplitFn split = nullptr;
 };
 
 inline constexpr std::size_t kSentenceCount = 39;

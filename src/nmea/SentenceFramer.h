@@ -54,7 +54,7 @@ public:
             // Copy up to the next '$' or line feed, or until the line is full.
             const std::size_t room = kMaxLine - m_size;
             const std::size_t count = std::min(room, static_cast<std::size_t>(end - at));
-            const std::size_t i = FindLineMark(at, count);
+            const std::size_t i = FindLineMark(at, count, bytes.data());
             if (i < count && at[i] == '$') {
                 // A '$' inside a line ends the line so far and opens the next.
                 Append(at, i);
@@ -83,19 +83,28 @@ public:
     std::string_view Pending() const { return {m_line.data(), m_size}; }
 
 private:
-    // Where the first '$' or line feed of the `count` bytes at `p` is, or `count`.
-    static std::size_t FindLineMark(const char* p, std::size_t count)
+    // Where the first '$' or line feed of the `count` bytes at `p` is, or
+    // `count`. The bytes from `first` up to `p` belong to the same input and
+    // may be read again: a rest of under sixteen bytes is read as the block
+    // that ends with it, the bytes before it masked out.
+    static std::size_t FindLineMark(const char* p, std::size_t count, const char* first)
     {
         std::size_t i = 0;
 #if defined(__SSE2__)
         const __m128i dollar = _mm_set1_epi8('$');
         const __m128i feed = _mm_set1_epi8('\n');
-        for (; i + 16 <= count; i += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            const int hits = _mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, dollar), _mm_cmpeq_epi8(bytes, feed)));
-            if (hits != 0)
-                return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(hits)));
+        const auto marks = [&](const char* block) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+            return static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, dollar), _mm_cmpeq_epi8(bytes, feed))));
+        };
+        for (; i + 16 <= count; i += 16)
+            if (const unsigned hits = marks(p + i); hits != 0)
+                return i + static_cast<std::size_t>(std::countr_zero(hits));
+        if (i < count && p + count - first >= 16) {
+            const std::size_t back = 16 - (count - i);   // bytes of the block before `p + i`
+            const unsigned hits = marks(p + i - back) >> back;
+            return hits != 0 ? i + static_cast<std::size_t>(std::countr_zero(hits)) : count;
         }
 #endif
         for (; i < count; ++i)

@@ -2,7 +2,8 @@
 // dispatcher as received (checksum and all), through Dispatch directly so the
 // parsers are reached without a matching checksum, and through one parser
 // chosen by the line's first byte; the splitter also gets arbitrary
-// field-type strings. Seeded with the real captures.
+// field-type strings. Lines taken in one pass are checked against the
+// separate checksum and a plain copy. Seeded with the real captures.
 
 #include <algorithm>
 #include <atomic>
@@ -25,6 +26,27 @@ void ReadAllSlots(const nmea::CNMEAMessage& m)
                double(m.Text(k).value_or("").size());
 }
 
+// A line taken in one pass (copy, checksum and field index together) must
+// answer as the separate checksum does and then hold the fields of a plain
+// copy of the sentence.
+void OnePassAgrees(std::string_view line)
+{
+    static nmea::CNMEAMessage onePass, plain;
+    if (!line.empty() && line.front() == '$')
+        line.remove_prefix(1);
+    const bool taken = onePass.SetCheckedLine(nmea::sentence::RMC, line);
+    if (taken != nmea::NmeaChecksumOk(line))
+        __builtin_trap();
+    if (!taken)
+        return;
+    plain.SetSentence(nmea::sentence::RMC, line.size() > 2 ? line.substr(2) : std::string_view{});
+    if (onePass.SentenceText() != plain.SentenceText())
+        __builtin_trap();
+    for (int k = 1; k <= 60; ++k)
+        if (onePass.GetField(k) != plain.GetField(k))
+            __builtin_trap();
+}
+
 void OneLine(std::string_view line)
 {
     static const platform::CSystemClock clock;
@@ -36,6 +58,7 @@ void OneLine(std::string_view line)
         return true;
     }();
     ignoreWarnings = !line.empty() && (line.back() & 1);
+    OnePassAgrees(line);
     gps.ParseLine(line);
     gps.Dispatch(line);
     if (line.empty())

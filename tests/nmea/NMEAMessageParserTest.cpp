@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "FakeClock.h"
+#include "nmea/FieldSplit.h"
 #include "nmea/NMEASentenceTable.h"
 
 using nmea::CNMEAGPSParser;
@@ -133,6 +134,83 @@ TEST(FieldSplitter, ExtraLettersAreCappedAtTheSlotsThatExist)
     EXPECT_EQ(m.Number(1), 1.0);
     EXPECT_FALSE(m.Number(2).has_value());
     EXPECT_FALSE(m.Char(1).has_value());
+}
+
+// The slots, flag and next field number a split left, for comparing splits.
+std::string SlotsOf(const CNMEAMessage& m)
+{
+    std::string out = (m.IsValid() ? "valid " : "refused ") + std::to_string(m.NextFieldNumber());
+    for (int k = 0; k <= CNMEAMessage::kCharSlots + 1; ++k)
+        out += m.Char(k) ? std::string(" C") + *m.Char(k) : " C-";
+    for (int k = 0; k <= CNMEAMessage::kNumberSlots + 1; ++k)
+        out += m.Number(k) ? " D" + std::to_string(*m.Number(k)) : " D-";
+    for (int k = 0; k <= CNMEAMessage::kIntSlots + 1; ++k)
+        out += m.Int(k) ? " I" + std::to_string(*m.Int(k)) : " I-";
+    for (int k = 0; k <= CNMEAMessage::kTextSlots + 1; ++k)
+        out += m.Text(k) ? " S" + std::string(*m.Text(k)) : " S-";
+    return out;
+}
+
+// Every row of the sentence table splits with a splitter compiled from its
+// field types; it must fill the slots, refuse the sentences and leave the
+// next field number exactly as the run-time split of the same types does,
+// with fields empty, plain, garbled or missing. Type strings with other
+// letters and more letters than slots are checked the same way.
+template <nmea::CFieldTypes Types>
+void SplitBothWays(CNMEAMessage& fixed, CNMEAMessage& run, int sentence, const std::string& text)
+{
+    fixed.SetSentence(sentence, text);
+    fixed.SetNextFieldNumber(2);
+    fixed.SplitFixed<Types>();
+    Split(run, sentence, text, std::string_view(Types.letters.data(), Types.size));
+}
+
+TEST(FieldSplitter, CompiledSplittersFillWhatTheRunTimeSplitFills)
+{
+    const char* const kFields[] = {"",    "12.5", "-3",  "4807.038", "A",    "v",          "x",
+                                   "5O3", "0x1F", "1e5", " 7",       "1e99", "2147483648", "+8"};
+    std::uint32_t seed = 77;
+    const auto next = [&] {
+        seed = seed * 1664525U + 1013904223U;
+        return seed >> 16;
+    };
+    const auto sentenceOf = [&](std::string_view id, int fields) {
+        std::string text(id);
+        for (int k = 0; k < fields; ++k)
+            text += "," + std::string(kFields[next() % std::size(kFields)]);
+        return text + (next() % 2 == 0 ? "*1C\r\n" : "");
+    };
+    CNMEAMessage fixed;
+    CNMEAMessage run;
+    int rows = 0;
+    int refused = 0;
+    for (int index = 0; const nmea::SentenceRow* row = nmea::NmeaSentenceRow(index); ++index) {
+        ASSERT_NE(row->split, nullptr) << row->id;
+        rows += row->fieldTypes.empty() ? 0 : 1;
+        for (int round = 0; round < 300; ++round) {
+            // Fewer fields than types now and then: the rest read as empty.
+            const auto fields = static_cast<int>(row->fieldTypes.size() + 1 - next() % 4);
+            const std::string text = sentenceOf(row->id, std::max(fields, 0));
+            fixed.SetSentence(index, text);
+            fixed.SetNextFieldNumber(2);
+            row->split(fixed);
+            Split(run, index, text, row->fieldTypes);
+            ASSERT_EQ(SlotsOf(fixed), SlotsOf(run)) << text;
+            refused += run.IsValid() ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(rows, 27);
+    EXPECT_GT(refused, 1000);
+    for (int round = 0; round < 300; ++round) {
+        const std::string text = sentenceOf("APB", 40);
+        SplitBothWays<nmea::CFieldTypes("DxCIS-SDC")>(fixed, run, nmea::sentence::APB, text);
+        ASSERT_EQ(SlotsOf(fixed), SlotsOf(run)) << text;
+        SplitBothWays<nmea::CFieldTypes("CCCCCCCCCCCIIIIIIIDDDDDD")>(fixed, run,
+                                                                     nmea::sentence::APB, text);
+        ASSERT_EQ(SlotsOf(fixed), SlotsOf(run)) << text;
+        SplitBothWays<nmea::CFieldTypes("")>(fixed, run, nmea::sentence::APB, text);
+        ASSERT_EQ(SlotsOf(fixed), SlotsOf(run)) << text;
+    }
 }
 
 // The fields of a sentence split the plain way: commas part them, the first
@@ -316,6 +394,88 @@ TEST(ChecksumRule, EveryLengthChecksAsAPlainXor)
             }
         }
     }
+}
+
+// A line of the table is copied, checked and indexed in one pass of whole
+// blocks. At every length, with a flipped bit, a '*', a line end or a comma
+// at every position (the talker's letters included), it must answer as the
+// separate checksum does, and then hold the fields a plain split of the
+// sentence holds; a line refused for its checksum leaves the sentence before
+// it, fields and all.
+TEST(ChecksumRule, OnePassAgreesWithTheChecksumAndTheSplit)
+{
+    std::uint32_t seed = 2024;
+    const auto next = [&] {
+        seed = seed * 1664525U + 1013904223U;
+        return seed >> 24;
+    };
+    const std::string kBefore = WithChecksum("GPGLL,4916.45,N,12311.12,W,225444,A").substr(1);
+    const auto fieldsOf = [](CNMEAMessage& m) {
+        std::vector<std::string> fields;
+        for (int k = 1; k <= 60; ++k)
+            fields.emplace_back(m.GetField(k));
+        return fields;
+    };
+    CNMEAMessage m;
+    CNMEAMessage plain;
+    plain.SetSentence(nmea::sentence::GLL, std::string_view(kBefore).substr(2));
+    const auto fieldsBefore = fieldsOf(plain);
+    // Bytes of a sentence at every length, commas thick in every third line
+    // so that some carry more fields than the index holds, and a few bytes of
+    // anything; then lines of just about as many fields as the index holds.
+    std::vector<std::string> lines;
+    for (std::size_t length = 0; length <= 130; ++length) {
+        std::string line = std::string("GPRMC").substr(0, length);
+        while (line.size() < length) {
+            const unsigned r = next();
+            const bool commas = length % 3 == 0 ? r < 160 : r < 40;
+            line += commas ? ',' : r < 240 ? static_cast<char>('0' + r % 10) : static_cast<char>(r);
+        }
+        lines.push_back(line);
+    }
+    for (std::size_t fields = 45; fields <= 51; ++fields)
+        for (const std::string_view field : {"", "7", "12"}) {
+            std::string line = "GPRMC";
+            for (std::size_t k = 1; k < fields; ++k)
+                line += "," + std::string(field);
+            lines.push_back(line + "*00\r\n");
+        }
+    int refused = 0;
+    for (std::string& line : lines) {
+        const std::size_t length = line.size();
+        if (length >= 10) {
+            unsigned sum = 0;
+            for (std::size_t i = 0; i + 5 < length; ++i)
+                sum ^= static_cast<unsigned char>(line[i]);
+            char digits[3];
+            std::snprintf(digits, sizeof digits, length % 2 != 0 ? "%02x" : "%02X", sum);
+            line.replace(length - 5, 5, std::string("*") + digits + "\r\n");
+        }
+        std::vector<std::string> variants{line};
+        for (std::size_t i = 0; i < length; ++i)
+            for (const char c : {static_cast<char>(line[i] ^ 0x01), '*', '\r', '\n', ','}) {
+                variants.push_back(line);
+                variants.back()[i] = c;
+            }
+        for (const std::string& variant : variants) {
+            ASSERT_TRUE(m.SetCheckedLine(nmea::sentence::GLL, kBefore));
+            const bool taken = m.SetCheckedLine(nmea::sentence::RMC, variant);
+            ASSERT_EQ(taken, nmea::NmeaChecksumOk(variant)) << length << " '" << variant << "'";
+            if (!taken) {
+                ++refused;
+                EXPECT_EQ(m.SentenceText(), std::string_view(kBefore).substr(2));
+                EXPECT_EQ(fieldsOf(m), fieldsBefore) << variant;
+                continue;
+            }
+            EXPECT_EQ(m.SentenceIndex(), nmea::sentence::RMC);
+            const std::string_view sentence =
+                variant.size() > 2 ? std::string_view(variant).substr(2) : std::string_view{};
+            ASSERT_EQ(m.SentenceText(), sentence);
+            plain.SetSentence(nmea::sentence::RMC, sentence);
+            ASSERT_EQ(fieldsOf(m), fieldsOf(plain)) << length << " '" << variant << "'";
+        }
+    }
+    EXPECT_GT(refused, 10000);   // the flips and stray '*'s did reach the checksum
 }
 
 // Ids are looked up by their letters in either case; a byte next to the
