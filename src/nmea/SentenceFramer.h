@@ -32,7 +32,8 @@ public:
     // bytes; the view is valid only during the call.
     //
     // Every port's every byte passes here, so the bytes are scanned for the
-    // few characters that matter and copied in runs, not one at a time.
+    // few characters that matter and copied sixteen at a time as they are
+    // scanned, with no copy call per run.
     template <class Deliver>
     void Feed(std::span<const char> bytes, Deliver&& deliver)
     {
@@ -54,10 +55,10 @@ public:
             // Copy up to the next '$' or line feed, or until the line is full.
             const std::size_t room = kMaxLine - m_size;
             const std::size_t count = std::min(room, static_cast<std::size_t>(end - at));
-            const std::size_t i = FindLineMark(at, count, bytes.data());
+            const std::size_t i = CopyToLineMark(at, count, bytes.data(), m_line.data() + m_size);
             if (i < count && at[i] == '$') {
                 // A '$' inside a line ends the line so far and opens the next.
-                Append(at, i);
+                m_size += i;
                 Flush(deliver);
                 at += i;
                 continue;
@@ -65,13 +66,13 @@ public:
             if (i < count) {
                 // A line feed ends the line only right after a carriage return.
                 const bool afterReturn = (i > 0 ? at[i - 1] : m_line[m_size - 1]) == '\r';
-                Append(at, i + 1);
+                m_size += i + 1;
                 at += i + 1;
                 if (afterReturn || m_size == kMaxLine)
                     Flush(deliver);
                 continue;
             }
-            Append(at, count);
+            m_size += count;
             at += count;
             if (m_size == kMaxLine)
                 Flush(deliver);
@@ -84,39 +85,53 @@ public:
 
 private:
     // Where the first '$' or line feed of the `count` bytes at `p` is, or
-    // `count`. The bytes from `first` up to `p` belong to the same input and
-    // may be read again: a rest of under sixteen bytes is read as the block
-    // that ends with it, the bytes before it masked out.
-    static std::size_t FindLineMark(const char* p, std::size_t count, const char* first)
+    // `count`; the bytes up to it and the mark itself are copied to `to`
+    // (room for `count` bytes), as they are searched: sixteen at a time, and
+    // the bytes after the mark in the last block with them. The bytes from
+    // `first` up to `p` belong to the same input and may be read again: a
+    // rest of under sixteen bytes is read as the block that ends with it,
+    // the bytes before it masked out, and stored where it ends when the
+    // bytes it repeats were copied by this search.
+    static std::size_t CopyToLineMark(const char* p, std::size_t count, const char* first, char* to)
     {
         std::size_t i = 0;
 #if defined(__SSE2__)
         const __m128i dollar = _mm_set1_epi8('$');
         const __m128i feed = _mm_set1_epi8('\n');
-        const auto marks = [&](const char* block) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+        const auto marks = [&](__m128i block) {
             return static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, dollar), _mm_cmpeq_epi8(bytes, feed))));
+                _mm_or_si128(_mm_cmpeq_epi8(block, dollar), _mm_cmpeq_epi8(block, feed))));
         };
-        for (; i + 16 <= count; i += 16)
-            if (const unsigned hits = marks(p + i); hits != 0)
+        for (; i + 16 <= count; i += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), block);
+            if (const unsigned hits = marks(block); hits != 0)
                 return i + static_cast<std::size_t>(std::countr_zero(hits));
-        if (i < count && p + count - first >= 16) {
+        }
+        if (i < count && count >= 16) {
+            // The block ends at `count` and starts within this search.
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + count - 16));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + count - 16), block);
             const std::size_t back = 16 - (count - i);   // bytes of the block before `p + i`
-            const unsigned hits = marks(p + i - back) >> back;
+            const unsigned hits = marks(block) >> back;
             return hits != 0 ? i + static_cast<std::size_t>(std::countr_zero(hits)) : count;
         }
+        if (i < count && p + count - first >= 16) {
+            const std::size_t back = 16 - (count - i);
+            const unsigned hits =
+                marks(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - back))) >> back;
+            const std::size_t mark =
+                hits != 0 ? i + static_cast<std::size_t>(std::countr_zero(hits)) : count;
+            std::memcpy(to + i, p + i, std::min(mark + 1, count) - i);
+            return mark;
+        }
 #endif
-        for (; i < count; ++i)
+        for (; i < count; ++i) {
+            to[i] = p[i];
             if (p[i] == '$' || p[i] == '\n')
                 return i;
+        }
         return count;
-    }
-
-    void Append(const char* from, std::size_t count)
-    {
-        std::memcpy(m_line.data() + m_size, from, count);
-        m_size += count;
     }
 
     template <class Deliver>
