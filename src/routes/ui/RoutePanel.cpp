@@ -248,14 +248,29 @@ void CRoutePanel::OnRouteChange(int hint)
     // Only how the route is shown changed: the controls follow at the next idle pass.
     if (hint == routes::kHintDisplay)
         return;
-    if (hint == routes::kHintSelected) {
-        const int active = m_module.State().activeIndex;
-        if (active >= 1 && active <= m_list->topLevelItemCount())
-            m_list->setCurrentItem(m_list->topLevelItem(active - 1));
+    switch (hint) {
+    case routes::kHintSelected:
+        // A deleted waypoint is followed by the next one's selection: the
+        // card lists the points the route has now.
+        if (m_list->topLevelItemCount() != int(m_module.State().waypoints.size())) {
+            FillList();
+        } else {
+            const int active = m_module.State().activeIndex;
+            if (active >= 1 && active <= m_list->topLevelItemCount())
+                m_list->setCurrentItem(m_list->topLevelItem(active - 1));
+        }
         ShowLegType();
         return;
+    case routes::kHintInserted:
+    case routes::kHintDeleting:
+    case routes::kHintDragged:
+        // Only the route's points changed: the card follows them, and the
+        // name, ends and memo keep what is typed and not yet applied.
+        FillList();
+        ShowLegType();
+        return;
+    default: Refresh();
     }
-    Refresh();
 }
 
 void CRoutePanel::AddCard(QWidget* card, const QString& title)
