@@ -373,6 +373,14 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
     frame.UpdateModuleCmdUI(true);
     EXPECT_TRUE(apply->isEnabled());
 
+    // Del in the card's list deletes the selected waypoint, as the menu does.
+    rows->setFocus();
+    frame.UpdateModuleCmdUI(true);
+    prompt.Expect(platform::PromptAnswer::Yes, "delete this waypoint");
+    QTest::keyClick(rows, Qt::Key_Delete);
+    EXPECT_EQ(routes->State().waypoints.size(), 5u) << "Del in the waypoint list deleted nothing";
+    EXPECT_TRUE(cardMatchesRoute());
+
     // Out of edit mode the memo cannot be typed in.
     routes->OnEdit();
     frame.UpdateModuleCmdUI(true);

@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -145,6 +146,9 @@ void CRoutePanel::InitPanel()
     m_openDb->setToolTip(QStringLiteral("Chartpoint list: double-click a chartpoint to add it"));
     for (QPushButton* b : {m_deleteWaypoint, m_ownPosition, m_openDb})
         wpButtons->addWidget(b);
+    // Del in the list deletes the selected waypoint (Route > Waypoint >
+    // Delete); elsewhere Del stays the edit fields' own.
+    m_list->installEventFilter(this);
     wpLayout->addLayout(wpButtons);
     m_tabs->addTab(waypoints, QStringLiteral("Waypoints"));
     layout->addWidget(m_tabs, 1);
@@ -241,6 +245,19 @@ void CRoutePanel::UpdatePanelControls(app::CCommandTable& /*commands*/, bool /*d
     m_legType->setEnabled(editable && active >= 1 &&
                           active < int(m_module.State().waypoints.size()));
     m_list->setEnabled(!m_module.State().waypoints.empty() && m_module.IsFree());
+}
+
+bool CRoutePanel::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_list && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete &&
+        static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier) {
+        // The Del button's rule: editable, free, a waypoint there. A grey
+        // button ignores the click.
+        m_deleteWaypoint->click();
+        return true;
+    }
+    return app::CSidePanel::eventFilter(watched, e);
 }
 
 void CRoutePanel::OnRouteChange(int hint)
