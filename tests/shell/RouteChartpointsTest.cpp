@@ -370,6 +370,12 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
     ASSERT_EQ(routes->State().waypoints.size(), 6u);
     EXPECT_TRUE(cardMatchesRoute());
     EXPECT_EQ(nameEdit->text(), "Passage east") << "inserting a point dropped the typed name";
+    auto* legType = panel->findChild<QComboBox*>("legType");
+    ASSERT_NE(legType, nullptr);
+    emit legType->activated(legType->findText("GC"));   // as a choice in the box sends it
+    EXPECT_EQ(routes->State().waypoints[0].m_legType, 1u);
+    EXPECT_TRUE(cardMatchesRoute());
+    EXPECT_EQ(nameEdit->text(), "Passage east") << "a leg type choice dropped the typed name";
     frame.UpdateModuleCmdUI(true);
     EXPECT_TRUE(apply->isEnabled());
 

@@ -279,10 +279,11 @@ void CRoutePanel::OnRouteChange(int hint)
         ShowLegType();
         return;
     case routes::kHintInserted:
+    case routes::kHintWritten:
     case routes::kHintDeleting:
     case routes::kHintDragged:
-        // Only the route's points changed: the card follows them, and the
-        // name, ends and memo keep what is typed and not yet applied.
+        // Only the route's points or legs changed: the card follows them, and
+        // the name, ends and memo keep what is typed and not yet applied.
         FillList();
         ShowLegType();
         return;
