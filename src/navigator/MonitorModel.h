@@ -133,6 +133,9 @@ public:
 
     // Source switched off: the panel's texts go empty.
     void ClearDisplay();
+    // The active route's name, leg and waypoint numbers, as the route has
+    // them now (the route tells of its changes; the cycle refreshes them too).
+    void FillRouteTexts();
 
     const CNavValues& Values() const { return m_values; }
     const CMonitorTexts& Texts() const { return m_texts; }
@@ -141,7 +144,6 @@ public:
 
 private:
     void FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADataValue* gps);
-    void FillRouteTexts();
     void SendSteering(bool arrivalLogged, bool perpendicularLogged);
     bool NmeaSourceAvailable(const nmea::CNMEADataValue* gps) const;
 

@@ -111,11 +111,22 @@ public:
             if (navigator::CMonitorPanel* monitor = navWindows->Panel())
                 monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
                                        [this] { return State().monitoring.autoAdvance; });
+        // The Monitor names the route as the route changes, not only once a
+        // position comes.
+        m_monitorFollower.navigator = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator);
+        if (m_monitorFollower.navigator) {
+            AddListener(&m_monitorFollower);
+            m_monitorFollower.navigator->RefreshRouteTexts();
+        }
     }
     void UnlinkModules() override
     {
         if (!m_navigator)
             return;
+        if (m_monitorFollower.navigator) {
+            RemoveListener(&m_monitorFollower);
+            m_monitorFollower.navigator = nullptr;
+        }
         if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
             if (navigator::CMonitorPanel* monitor = navWindows->Panel())
                 monitor->SetAutoSwitch({}, {});
@@ -139,6 +150,14 @@ private:
     };
 
     navigator::CNavigatorModule* m_navigator = nullptr;
+    struct CMonitorFollower final : routes::CRouteListener {
+        navigator::CNavigatorWindows* navigator = nullptr;
+        void OnRouteChange(int /*hint*/) override
+        {
+            if (navigator)
+                navigator->RefreshRouteTexts();
+        }
+    } m_monitorFollower;
     nmea::CInstrumentsModule* m_instruments;
     chartpoints::CChartpointWindows* m_chartpoints;
     std::unique_ptr<routes::CGpsRouteTransmitter> m_transmitter;

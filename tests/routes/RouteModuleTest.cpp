@@ -125,6 +125,19 @@ TEST_F(RouteModuleTest, StoredSettingsReachTheViewsAndHoldersSurviveAReload)
     EXPECT_FALSE(module.CanEdit());   // no database, and the route is in use
 }
 
+// A workspace that never stored the route's drawing switches: the leg marks
+// off, and "Mark every" at 10 miles once they are switched on.
+TEST_F(RouteModuleTest, DrawingSwitchesStartAtTheirDefaults)
+{
+    module.LoadSettings();
+    const chart::CRouteDrawSettings& draw = module.Views().DrawSettings();
+    EXPECT_FALSE(draw.drawLegArrow);
+    EXPECT_FALSE(draw.drawCourseAndSMG);
+    EXPECT_FALSE(draw.drawDistanceToRun);
+    EXPECT_FALSE(draw.applyToEntireRoute);
+    EXPECT_DOUBLE_EQ(draw.distanceToRunInterval, 10.0);
+}
+
 TEST_F(RouteModuleTest, EditLocksAndTellsTheStations)
 {
     const fs::path path = fs::path(module.GetDataFolder()) / "shared";

@@ -153,6 +153,18 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
                                      "--sample-cells", (bin / ".." / "sample-cells").string()}));
     ASSERT_NE(theApp.MainFrame(), nullptr);
     shell::CMainFrame& frame = *theApp.MainFrame();
+    // Before any position the Monitor names the route it follows, with its
+    // "Auto" ticked (a first start advances automatically).
+    {
+        auto* monitor = frame.findChild<navigator::CMonitorPanel*>();
+        ASSERT_NE(monitor, nullptr);
+        auto* routeName = monitor->findChild<QLineEdit*>("routeName");
+        auto* autoAdvance = monitor->findChild<QCheckBox*>("auto");
+        ASSERT_TRUE(routeName && autoAdvance);
+        frame.UpdateModuleCmdUI(true);
+        EXPECT_EQ(routeName->text(), "Admiralty Inlet-Seattle");
+        EXPECT_TRUE(autoAdvance->isChecked());
+    }
     // A command as the user gives it: from the menu as the idle pass has just set it.
     const auto run = [&](unsigned id) {
         frame.UpdateModuleCmdUI(true);

@@ -4,6 +4,7 @@
 // switched on the navigator's NMEA page.
 #include "shell/Brinevane.h"
 
+#include <QCheckBox>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTreeWidget>
@@ -48,6 +49,12 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
 
     auto* panel = theApp.MainFrame()->findChild<navigator::CMonitorPanel*>();
     ASSERT_NE(panel, nullptr);
+    // Before any position: the Monitor's Auto shows the route's automatic
+    // advance, which a first start switches on.
+    auto* autoAdvance = panel->findChild<QCheckBox*>("auto");
+    ASSERT_NE(autoAdvance, nullptr);
+    theApp.MainFrame()->UpdateModuleCmdUI(true);
+    EXPECT_TRUE(autoAdvance->isChecked()) << "Auto shown off while the route is held by it";
     const std::string rmc =
         brine_test::WithChecksum("GPRMC,120000,A,5050.410,N,00420.820,E,5.0,90.0,070126,,");
     const std::string mwv = brine_test::WithChecksum("WIMWV,045.0,R,12.5,N,A");

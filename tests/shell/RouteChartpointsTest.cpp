@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -337,6 +338,54 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
     EXPECT_TRUE(stored.attachments[3].empty());
     EXPECT_TRUE(
         std::filesystem::exists(std::filesystem::path(routes->AttachmentsFolder()) / "lanes.jpg"));
+
+    // The waypoints card follows every change of the route's points, and a
+    // name typed and not yet applied stays while points go in and out.
+    auto* rows = panel->findChild<QTreeWidget*>("waypoints");
+    auto* nameEdit = panel->findChild<QLineEdit*>("name");
+    ASSERT_TRUE(rows && nameEdit);
+    const auto cardMatchesRoute = [&] {
+        const auto& points = routes->State().waypoints;
+        if (rows->topLevelItemCount() != int(points.size()))
+            return false;
+        for (int i = 0; i < rows->topLevelItemCount(); ++i)
+            if (rows->topLevelItem(i)->text(1).toStdString() != points[std::size_t(i)].m_name)
+                return false;
+        return true;
+    };
+    nameEdit->setFocus();
+    nameEdit->selectAll();
+    QTest::keyClicks(nameEdit, "Passage east");
+    ASSERT_TRUE(routes->SelectWaypoint(3));
+    const std::string deleted = routes->State().waypoints[1].m_name;
+    prompt.Expect(platform::PromptAnswer::Yes, "delete this waypoint");
+    frame.UpdateModuleCmdUI(true);
+    ASSERT_TRUE(frame.Action(app::cmd::kWaypointDelete)->isEnabled());
+    frame.Action(app::cmd::kWaypointDelete)->trigger();
+    ASSERT_EQ(routes->State().waypoints.size(), 5u);
+    EXPECT_TRUE(cardMatchesRoute()) << "the card still lists the deleted " << deleted;
+    EXPECT_EQ(nameEdit->text(), "Passage east");
+    ASSERT_TRUE(routes->SelectWaypoint(1));
+    nav->click();
+    ASSERT_EQ(routes->State().waypoints.size(), 6u);
+    EXPECT_TRUE(cardMatchesRoute());
+    EXPECT_EQ(nameEdit->text(), "Passage east") << "inserting a point dropped the typed name";
+    auto* legType = panel->findChild<QComboBox*>("legType");
+    ASSERT_NE(legType, nullptr);
+    emit legType->activated(legType->findText("GC"));   // as a choice in the box sends it
+    EXPECT_EQ(routes->State().waypoints[0].m_legType, 1u);
+    EXPECT_TRUE(cardMatchesRoute());
+    EXPECT_EQ(nameEdit->text(), "Passage east") << "a leg type choice dropped the typed name";
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(apply->isEnabled());
+
+    // Del in the card's list deletes the selected waypoint, as the menu does.
+    rows->setFocus();
+    frame.UpdateModuleCmdUI(true);
+    prompt.Expect(platform::PromptAnswer::Yes, "delete this waypoint");
+    QTest::keyClick(rows, Qt::Key_Delete);
+    EXPECT_EQ(routes->State().waypoints.size(), 5u) << "Del in the waypoint list deleted nothing";
+    EXPECT_TRUE(cardMatchesRoute());
 
     // Out of edit mode the memo cannot be typed in.
     routes->OnEdit();

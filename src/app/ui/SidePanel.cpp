@@ -36,10 +36,11 @@ void CSidePanel::InitPanel()
 
 bool CSidePanel::focusNextPrevChild(bool next)
 {
-    // The window's own focus widget: the control being disabled, also while
-    // another program's window is active.
+    // The window's own focus widget: the control being disabled or hidden,
+    // also while another program's window is active. Tab and Backtab from a
+    // control that can keep the keyboard move on as usual.
     QWidget* current = window()->focusWidget();
-    if (!current || current->isEnabled() || !isAncestorOf(current))
+    if (!current || !isAncestorOf(current) || (current->isEnabled() && current->isVisible()))
         return QDockWidget::focusNextPrevChild(next);
     for (QWidget* w = next ? current->nextInFocusChain() : current->previousInFocusChain();
          w && w != current; w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
@@ -49,7 +50,13 @@ bool CSidePanel::focusNextPrevChild(bool next)
             return true;
         }
     }
-    // Nothing in the panel can take it: the caller lets the keyboard go.
+    // Nothing in the panel can take it (the panel itself is being hidden, or
+    // all its controls are grey): the keyboard goes nowhere. A control being
+    // disabled clears it when told so; one being hidden does not.
+    if (!current->isVisible()) {
+        current->clearFocus();
+        return true;
+    }
     return false;
 }
 

@@ -69,11 +69,12 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
-    // A control of the panel that is disabled while it holds the keyboard
-    // (Apply once the edits are stored) hands it to the panel's next control
-    // that can take it, never to a widget of the window area: that would
-    // bring a chart window hidden behind the one in front to the front.
-    // Tab and Backtab move on as usual.
+    // A control of the panel that is disabled or hidden while it holds the
+    // keyboard (Apply once the edits are stored, another card chosen, the
+    // panel itself hidden when another takes its place) hands it to the
+    // panel's next control that can take it, or lets it go, never to a widget
+    // of the window area: that would bring a chart window hidden behind the
+    // one in front to the front. Tab and Backtab move on as usual.
     bool focusNextPrevChild(bool next) override;
 
 private:

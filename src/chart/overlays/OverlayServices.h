@@ -51,7 +51,7 @@ struct CRouteDrawSettings {
     bool drawCourseAndSMG = false;
     bool drawDistanceToRun = false;
     bool applyToEntireRoute = false;
-    double distanceToRunInterval = 1.0;   // nautical miles
+    double distanceToRunInterval = 10.0;   // nautical miles, "Mark every"
 };
 
 class CWaypointProperties;

@@ -41,6 +41,9 @@ public:
     void InitPanel() override;
     void DestroyPanel() override;
     QString GetTitle() const override { return QStringLiteral("Monitor"); }
+    // Each idle pass: "Auto" shows the route's automatic advance also while
+    // no position refreshes the panel (a first start switches it on).
+    void UpdatePanelControls(app::CCommandTable& commands, bool disableIfNoHandler) override;
     // The fixed colours of the position boxes and arrows, dimmed for the
     // active display palette.
     void OnSysColourChange() override;

@@ -237,6 +237,13 @@ CMonitorPanel* CNavigatorWindows::Panel() const
     return m_panel.data();
 }
 
+void CNavigatorWindows::RefreshRouteTexts()
+{
+    Monitor().FillRouteTexts();
+    if (m_panel)
+        m_panel->RefreshFromModel();
+}
+
 bool CNavigatorWindows::CreateSidePanels(app::CModuleHost& host,
                                          std::vector<app::CSidePanel*>& panels)
 {

@@ -81,6 +81,9 @@ public:
     CPortDumpWindows* DumpWindows() const { return m_dumpWindows.get(); }
 
     CMonitorPanel* Panel() const;
+    // The route changed (another route, waypoint, name): the Monitor shows it
+    // also while no position comes.
+    void RefreshRouteTexts();
     navigator::CInstruments* Instruments() const { return m_instruments.get(); }
     // The application's port list, before the frame's windows are made.
     void SetPortList(nmea::CPortList* ports) { m_portList = ports; }

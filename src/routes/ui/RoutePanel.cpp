@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -145,6 +146,9 @@ void CRoutePanel::InitPanel()
     m_openDb->setToolTip(QStringLiteral("Chartpoint list: double-click a chartpoint to add it"));
     for (QPushButton* b : {m_deleteWaypoint, m_ownPosition, m_openDb})
         wpButtons->addWidget(b);
+    // Del in the list deletes the selected waypoint (Route > Waypoint >
+    // Delete); elsewhere Del stays the edit fields' own.
+    m_list->installEventFilter(this);
     wpLayout->addLayout(wpButtons);
     m_tabs->addTab(waypoints, QStringLiteral("Waypoints"));
     layout->addWidget(m_tabs, 1);
@@ -243,19 +247,48 @@ void CRoutePanel::UpdatePanelControls(app::CCommandTable& /*commands*/, bool /*d
     m_list->setEnabled(!m_module.State().waypoints.empty() && m_module.IsFree());
 }
 
+bool CRoutePanel::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_list && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete &&
+        static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier) {
+        // The Del button's rule: editable, free, a waypoint there. A grey
+        // button ignores the click.
+        m_deleteWaypoint->click();
+        return true;
+    }
+    return app::CSidePanel::eventFilter(watched, e);
+}
+
 void CRoutePanel::OnRouteChange(int hint)
 {
     // Only how the route is shown changed: the controls follow at the next idle pass.
     if (hint == routes::kHintDisplay)
         return;
-    if (hint == routes::kHintSelected) {
-        const int active = m_module.State().activeIndex;
-        if (active >= 1 && active <= m_list->topLevelItemCount())
-            m_list->setCurrentItem(m_list->topLevelItem(active - 1));
+    switch (hint) {
+    case routes::kHintSelected:
+        // A deleted waypoint is followed by the next one's selection: the
+        // card lists the points the route has now.
+        if (m_list->topLevelItemCount() != int(m_module.State().waypoints.size())) {
+            FillList();
+        } else {
+            const int active = m_module.State().activeIndex;
+            if (active >= 1 && active <= m_list->topLevelItemCount())
+                m_list->setCurrentItem(m_list->topLevelItem(active - 1));
+        }
         ShowLegType();
         return;
+    case routes::kHintInserted:
+    case routes::kHintWritten:
+    case routes::kHintDeleting:
+    case routes::kHintDragged:
+        // Only the route's points or legs changed: the card follows them, and
+        // the name, ends and memo keep what is typed and not yet applied.
+        FillList();
+        ShowLegType();
+        return;
+    default: Refresh();
     }
-    Refresh();
 }
 
 void CRoutePanel::AddCard(QWidget* card, const QString& title)

@@ -71,6 +71,10 @@ public:
     bool AttachFile(const std::string& path);
     static constexpr const char* kUnused = "<Unused>";
 
+protected:
+    // Del in the waypoint list: Route > Waypoint > Delete.
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
     void FillList();
     void OnAttach();

@@ -1,7 +1,8 @@
 // A side panel's button that disables itself while it holds the keyboard
-// (a route's Apply once the route is stored) must not send the keyboard, and
-// with it the window area's activation, to a chart window hidden behind the
-// one the navigator is looking at.
+// (a route's Apply once the route is stored), or a panel hidden while one of
+// its controls holds it (F4 switching from the monitor to the route panel),
+// must not send the keyboard, and with it the window area's activation, to a
+// chart window hidden behind the one the navigator is looking at.
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -109,6 +110,45 @@ TEST_F(SidePanelFocus, APanelWithNothingLeftToFocusLetsTheKeyboardGo)
     EXPECT_EQ(area->activeSubWindow(), charts[1]);
     QWidget* focus = QApplication::focusWidget();
     EXPECT_TRUE(focus == nullptr || !area->isAncestorOf(focus));
+}
+
+// The frame switches panels by hiding the one shown; a field of it may hold
+// the keyboard (the monitor's Auto box just clicked).
+TEST_F(SidePanelFocus, APanelHiddenUnderTheKeyboardLeavesTheChartInFront)
+{
+    panel->field->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), panel->field);
+
+    panel->hide();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(area->activeSubWindow(), charts[1]);
+    QWidget* focus = QApplication::focusWidget();
+    EXPECT_TRUE(focus == nullptr || !area->isAncestorOf(focus));
+
+    // Shown again, the panel's controls take the keyboard as before.
+    panel->show();
+    panel->edit->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), panel->edit);
+}
+
+// A card of a panel hidden under the keyboard (another tab chosen) hands it
+// to a control of the panel still shown.
+TEST_F(SidePanelFocus, ACardHiddenUnderTheKeyboardKeepsItInThePanel)
+{
+    panel->apply->setFocus();
+    QCoreApplication::processEvents();
+
+    panel->apply->hide();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(area->activeSubWindow(), charts[1]);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(panel->isAncestorOf(focus));
+    EXPECT_TRUE(focus->isVisible());
 }
 
 }   // namespace
