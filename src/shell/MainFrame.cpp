@@ -808,6 +808,9 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope)
     if (m_statusBar)
         m_statusBar->SetPaneText(app::CXStatusBar::SidePanelPane,
                                  m_activeSidePanel ? m_activeSidePanel->GetTitle() : QString());
+    // The position pane and the toolbar's label name the place under the pointer, which a
+    // zoom, a pan or another chart changes with the pointer still.
+    UpdatePositionPane();
     // The indicator panes show their update handlers' texts.
     if (m_statusBar)
         for (unsigned id : m_statusBar->IndicatorIds()) {

@@ -30,6 +30,7 @@
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/TreeListOptionDlg.h"
+#include "app/ui/XStatusBar.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/ui/ChartDocument.h"
@@ -1091,6 +1092,22 @@ TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositi
     const QString shown = QString::fromStdString(frame->Charting()->GetCursorPositionText());
     EXPECT_FALSE(shown.isEmpty());
     EXPECT_EQ(label->text(), shown);
+
+    // A zoom under a still pointer brings another place under it: the status bar's position
+    // pane names it as the label does, not the place the pointer last moved over.
+    const QPoint corner(view->width() / 4, view->height() / 4);
+    QCursor::setPos(view->mapToGlobal(corner));
+    QTest::mouseMove(view, corner);
+    Pump();
+    const QString before = QString::fromStdString(frame->Charting()->GetCursorPositionText());
+    EXPECT_EQ(frame->StatusBar()->PaneText(app::CXStatusBar::PositionPane), before);
+    frame->Action(app::cmd::kChartZoomIn)->trigger();
+    Pump();
+    frame->UpdateModuleCmdUI(true);
+    const QString zoomed = QString::fromStdString(frame->Charting()->GetCursorPositionText());
+    EXPECT_NE(zoomed, before);
+    EXPECT_EQ(label->text(), zoomed);
+    EXPECT_EQ(frame->StatusBar()->PaneText(app::CXStatusBar::PositionPane), zoomed);
     frame->CloseWithoutConfirmation();
 }
 
