@@ -206,10 +206,10 @@ void CInstrumentsModule::HandOutStationMessages()
             continue;
         // A start tried again and failing for the same reason shows its line again (the
         // user may have cleared it) rather than a second one.
-        const auto same = std::find_if(m_notices.begin(), m_notices.end(),
-                                       [&text](app::MsgHandle notice) {
-                                           return notice != nullptr && notice->text == text;
-                                       });
+        const auto same =
+            std::find_if(m_notices.begin(), m_notices.end(), [&text](app::MsgHandle notice) {
+                return notice != nullptr && notice->text == text;
+            });
         if (same != m_notices.end()) {
             m_bar->SetMessageActive(*same, 1, true);
             continue;

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <span>
 #include <regex>
+#include <span>
 #include <string>
 #include <vector>
 
