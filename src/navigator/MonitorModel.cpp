@@ -322,6 +322,16 @@ void CMonitorModel::SendSteering(bool arrivalLogged, bool perpendicularLogged)
     m_steering->Send(record);
 }
 
+bool CMonitorModel::RefreshRouteTexts()
+{
+    const std::string name = m_texts.routeName;
+    const std::string leg = m_texts.legNumber;
+    const std::string waypoint = m_texts.waypointNumber;
+    FillRouteTexts();
+    return name != m_texts.routeName || leg != m_texts.legNumber ||
+           waypoint != m_texts.waypointNumber;
+}
+
 void CMonitorModel::FillRouteTexts()
 {
     if (m_route == nullptr || !m_route->HasRoute()) {

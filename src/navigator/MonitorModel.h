@@ -133,6 +133,9 @@ public:
 
     // Source switched off: the panel's texts go empty.
     void ClearDisplay();
+    // The route, leg and waypoint texts as the followed route stands, for the
+    // passes with no position to refresh from; true when they changed.
+    bool RefreshRouteTexts();
 
     const CNavValues& Values() const { return m_values; }
     const CMonitorTexts& Texts() const { return m_texts; }

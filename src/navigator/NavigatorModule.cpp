@@ -315,6 +315,10 @@ bool CNavigatorModule::NavigationTimerPass()
             m_positionData = m_gps->IsReceiving() || m_source.IsDrOn();
             if (!m_holdTick && m_positionData)
                 NavigationTick();
+            else if (m_monitor.RefreshRouteTexts() && m_listener)
+                // With no position the Monitor still names the route it follows
+                // (and shows its Auto as the route module has it).
+                m_listener(0);
         } catch (...) {
             ok = false;
         }
