@@ -235,12 +235,14 @@ TEST(ChartDocument, ZoomInTakesThePanelUnderTheMiddleAndColourClassesFollowThePa
 // into, it stays the plan at the middle of the view, not the main panel's picture of that place.
 TEST(ChartDocument, ZoomingIntoAPlanKeepsThePlanInTheMiddle)
 {
-    Installed chart([] {}, 0, [](hcrftool::ChartParameters& p) {
-        // The chart spans 50.5 to 50.9 N; its main panel is the upper half of the picture, the
-        // plan (50.80 to 50.88 N, 1.5 to 1.2 W, inside the main panel's area) the lower half.
-        p.mainOutline = {{0, 0}, {520, 0}, {520, 200}, {0, 200}};
-        p.plans.push_back({"PLAN A", 10000, 50.88, 50.80, -1.5, -1.2, 0, 200, 520, 400});
-    });
+    Installed chart(
+        [] {}, 0,
+        [](hcrftool::ChartParameters& p) {
+            // The chart spans 50.5 to 50.9 N; its main panel is the upper half of the picture, the
+            // plan (50.80 to 50.88 N, 1.5 to 1.2 W, inside the main panel's area) the lower half.
+            p.mainOutline = {{0, 0}, {520, 0}, {520, 200}, {0, 200}};
+            p.plans.push_back({"PLAN A", 10000, 50.88, 50.80, -1.5, -1.2, 0, 200, 520, 400});
+        });
     CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
     doc.AttachWindow(&chart.window);
     ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
