@@ -23,6 +23,7 @@
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/SentenceOptionsPages.h"
+#include "routes/RouteModule.h"
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
 #include "targets/ARPAModule.h"
@@ -192,6 +193,13 @@ TEST(FreshStart, TheMonitorShowsTheFollowedRouteBeforeAnyPosition)
     EXPECT_TRUE(autoAdvance->isChecked());
     frame.UpdateModuleCmdUI(true);
     EXPECT_FALSE(frame.Action(app::cmd::kRouteEdit)->isEnabled()) << "automatic advance holds it";
+    // Automatic advance switched off elsewhere (Route Options' Monitoring page): Auto follows on
+    // the next idle pass, still with no position.
+    auto* routeModule = brine_test::FindModule<routes::CRouteModule>(frame);
+    ASSERT_NE(routeModule, nullptr);
+    ASSERT_TRUE(routeModule->SetAutoAdvance(false));
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_FALSE(autoAdvance->isChecked());
     theApp.ExitInstance();
 }
 

@@ -273,6 +273,13 @@ void CMonitorPanel::SetAutoSwitch(std::function<bool(bool)> set, std::function<b
     }
 }
 
+void CMonitorPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
+                                        bool /*disableIfNoHandler*/)
+{
+    if (m_auto && m_isAutoOn)
+        m_auto->setChecked(m_isAutoOn());
+}
+
 void CMonitorPanel::RefreshFromModel()
 {
     if (!m_tabs)

@@ -44,6 +44,9 @@ public:
     // The fixed colours of the position boxes and arrows, dimmed for the
     // active display palette.
     void OnSysColourChange() override;
+    // "Auto" as the route module has it, whoever switched it (the Route
+    // Options page, a workspace opened), with or without a position coming.
+    void UpdatePanelControls(app::CCommandTable& commands, bool disableIfNoHandler) override;
 
     // Copies the model's texts into the controls.
     void RefreshFromModel();
