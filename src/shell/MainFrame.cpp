@@ -632,7 +632,10 @@ void CMainFrame::BuildMenus()
                 break;
             case shell::MenuKind::EndPopup: stack.pop_back(); break;
             case shell::MenuKind::Item: {
-                QAction* a = stack.back()->addAction(QString::fromLatin1(e.text));
+                QString text = QString::fromLatin1(e.text);
+                if (e.shownKey)
+                    text += QLatin1Char('\t') + QString::fromLatin1(e.shownKey);
+                QAction* a = stack.back()->addAction(text);
                 a->setData(e.id);
                 a->setCheckable(e.checkable);
                 if (e.keys)

@@ -1049,6 +1049,20 @@ TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositi
     for (const auto& k : keys)
         EXPECT_EQ(frame->Action(k.id)->shortcut(), QKeySequence(QString::fromLatin1(k.keys)))
             << k.id;
+    // The chart's own keys are named in the Chart menu, after the tab, without being shortcuts
+    // of the window (which would take Home, + and - from every list and field).
+    const struct {
+        unsigned id;
+        const char* shown;
+    } viewKeys[] = {{app::cmd::kChartZoomIn, "+"},
+                    {app::cmd::kChartZoomOut, "-"},
+                    {app::cmd::kChartFull, "Home"}};
+    for (const auto& k : viewKeys) {
+        QAction* a = frame->Action(k.id);
+        EXPECT_TRUE(a->text().endsWith(QLatin1Char('\t') + QString::fromLatin1(k.shown)))
+            << a->text().toStdString();
+        EXPECT_TRUE(a->shortcut().isEmpty()) << k.id;
+    }
     QMenu* tools = frame->menuBar()->findChild<QMenu*>("Menu72");
     QMenu* charts = frame->menuBar()->findChild<QMenu*>("Menu67");
     ASSERT_TRUE(tools && charts);
