@@ -1,5 +1,7 @@
 #include "nmea/InstrumentsModule.h"
 
+#include <algorithm>
+
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
@@ -202,6 +204,16 @@ void CInstrumentsModule::HandOutStationMessages()
     for (std::string& text : m_messaging->TakeNotices()) {
         if (m_bar == nullptr)
             continue;
+        // A start tried again and failing for the same reason shows its line again (the
+        // user may have cleared it) rather than a second one.
+        const auto same =
+            std::find_if(m_notices.begin(), m_notices.end(), [&text](app::MsgHandle notice) {
+                return notice != nullptr && notice->text == text;
+            });
+        if (same != m_notices.end()) {
+            m_bar->SetMessageActive(*same, 1, true);
+            continue;
+        }
         app::MsgHandle& notice = m_notices.emplace_back(nullptr);
         m_bar->AddMessage(notice, text, kNoticePriority, 1, true);
         m_bar->SetMessageFlag(notice, true);

@@ -632,7 +632,10 @@ void CMainFrame::BuildMenus()
                 break;
             case shell::MenuKind::EndPopup: stack.pop_back(); break;
             case shell::MenuKind::Item: {
-                QAction* a = stack.back()->addAction(QString::fromLatin1(e.text));
+                QString text = QString::fromLatin1(e.text);
+                if (e.shownKey)
+                    text += QLatin1Char('\t') + QString::fromLatin1(e.shownKey);
+                QAction* a = stack.back()->addAction(text);
                 a->setData(e.id);
                 a->setCheckable(e.checkable);
                 if (e.keys)
@@ -808,6 +811,9 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope)
     if (m_statusBar)
         m_statusBar->SetPaneText(app::CXStatusBar::SidePanelPane,
                                  m_activeSidePanel ? m_activeSidePanel->GetTitle() : QString());
+    // The position pane and the toolbar's label name the place under the pointer, which a
+    // zoom, a pan or another chart changes with the pointer still.
+    UpdatePositionPane();
     // The indicator panes show their update handlers' texts.
     if (m_statusBar)
         for (unsigned id : m_statusBar->IndicatorIds()) {

@@ -18,6 +18,11 @@ constexpr MenuEntry I(unsigned id, const char* text, const char* keys = nullptr,
 {
     return {MenuKind::Item, id, text, keys, checkable};
 }
+// An item whose key belongs to the chart view: the menu names it only.
+constexpr MenuEntry V(unsigned id, const char* text, const char* shownKey)
+{
+    return {MenuKind::Item, id, text, nullptr, false, shownKey};
+}
 constexpr MenuEntry C(unsigned id, const char* text, const char* keys = nullptr)
 {
     return {MenuKind::Item, id, text, keys, true};
@@ -101,13 +106,13 @@ constexpr MenuEntry kView[] = {
 };
 
 constexpr MenuEntry kChart[] = {
-    I(kChartZoomIn, "Zoom &In"),
-    I(kChartZoomOut, "Zoom &Out"),
+    V(kChartZoomIn, "Zoom &In", "+"),
+    V(kChartZoomOut, "Zoom &Out", "-"),
     Sep(),
     I(kChartSmallerScale, "&Smaller Scale Chart", "Ctrl+-"),
     I(kChartLargerScale, "&Larger Scale Chart", "Ctrl++"),
     Sep(),
-    I(kChartFull, "&Full Chart"),
+    V(kChartFull, "&Full Chart", "Home"),
     I(kChartWorld, "&World Chart", "Ctrl+6"),
     Sep(),
     C(kChartUpdateBoxes, "Update &Boxes"),

@@ -17,6 +17,9 @@ struct MenuEntry {
     const char* text;   // menu text with its mnemonic
     const char* keys;   // shortcut in QKeySequence form, or null
     bool checkable;
+    // A key another window handles (the chart's +, - and Home), named in the
+    // menu after the text without being a shortcut of the frame; or null.
+    const char* shownKey = nullptr;
 };
 
 struct TopMenu {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,8 +40,10 @@ struct Installed {
     brine_test::FakeChartWindow window;
 
     // The charts made, then `prepare` run on the media, then installed.
+    // `shape` may give the chart plans of its own areas and the main panel's outline.
     template <class Prepare>
-    explicit Installed(Prepare prepare, unsigned insets = 0)
+    explicit Installed(Prepare prepare, unsigned insets = 0,
+                       const std::function<void(hcrftool::ChartParameters&)>& shape = {})
     {
         in.charts.clear();
         brine_test::FakeChart c;
@@ -48,6 +51,8 @@ struct Installed {
         c.parameters.insets = insets;
         c.width = 520;
         c.height = 400;
+        if (shape)
+            shape(c.parameters);
         in.charts.push_back(c);
         std::string error;
         EXPECT_TRUE(brine_test::MakeMedia(in.charts, dir / "work", dir / "RC1", "RC1",
@@ -224,6 +229,55 @@ TEST(ChartDocument, ZoomInTakesThePanelUnderTheMiddleAndColourClassesFollowThePa
         EXPECT_EQ(doc.IsColourInSecondClass(r.colour), r.second) << r.palette << " " << r.colour;
     }
     chart.in.charting->Services().palettes = nullptr;
+}
+
+// A plan of a harbour that the main panel also covers, drawn in the chart's lower half: zoomed
+// into, it stays the plan at the middle of the view, not the main panel's picture of that place.
+TEST(ChartDocument, ZoomingIntoAPlanKeepsThePlanInTheMiddle)
+{
+    Installed chart(
+        [] {}, 0,
+        [](hcrftool::ChartParameters& p) {
+            // The chart spans 50.5 to 50.9 N; its main panel is the upper half of the picture, the
+            // plan (50.80 to 50.88 N, 1.5 to 1.2 W, inside the main panel's area) the lower half.
+            p.mainOutline = {{0, 0}, {520, 0}, {520, 200}, {0, 200}};
+            p.plans.push_back({"PLAN A", 10000, 50.88, 50.80, -1.5, -1.2, 0, 200, 520, 400});
+        });
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+    const geo::IntRect plan = doc.Panels()[1].SubPanel(0).PixelBounds();
+    const auto middleInPlan = [&] {
+        geo::IntPoint middle;
+        doc.ClientToChartPoint({160, 120}, middle);
+        return plan.left <= middle.x && middle.x < plan.right && plan.top <= middle.y &&
+               middle.y < plan.bottom;
+    };
+    const auto positionInMiddle = [&] {
+        geo::IntPoint middle;
+        doc.ClientToChartPoint({160, 120}, middle);
+        return doc.Panels()[1].SubPanel(0).PointToPosition(middle);
+    };
+    // Full detail on the plan, its top left corner at the view's.
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.SelectPanel(1, false));
+    ASSERT_TRUE(middleInPlan());
+    const auto before = positionInMiddle();
+    ASSERT_TRUE(before);
+
+    ASSERT_TRUE(doc.ZoomIn());
+    EXPECT_EQ(doc.CurrentPanel(), 1u);
+    EXPECT_TRUE(middleInPlan()) << "Zoom In left the plan for the main panel's picture";
+    const auto after = positionInMiddle();
+    ASSERT_TRUE(after);
+    EXPECT_NEAR(after->GetLatitude(), before->GetLatitude(), 0.001);
+    EXPECT_NEAR(after->GetLongitude(), before->GetLongitude(), 0.001);
+
+    // The same place centred again with the plan current, as a zoom rectangle does.
+    ASSERT_TRUE(doc.CentreOnPosition(*before, false));
+    EXPECT_TRUE(middleInPlan());
 }
 
 // A second window on the chart (the one that follows the vessel) starts at the first's zoom.

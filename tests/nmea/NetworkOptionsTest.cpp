@@ -293,6 +293,15 @@ bool BarShows(const app::CMsgBar& bar, const std::string& prefix)
     return false;
 }
 
+int LinesShowing(const app::CMsgBar& bar, const std::string& text)
+{
+    int lines = 0;
+    for (const auto& message : bar.Messages())
+        if (message->activeCount > 0 && message->text == text)
+            ++lines;
+    return lines;
+}
+
 // The user mends a taken port on the Network page: the error about it goes from the message
 // bar once the station listens on the new one.
 TEST(NetworkOptions, AMendedPortTakesItsErrorOffTheMessageBar)
@@ -315,6 +324,21 @@ TEST(NetworkOptions, AMendedPortTakesItsErrorOffTheMessageBar)
     a.module->OnTimer(app::TimerCadence::EveryPass);
     EXPECT_FALSE(a.module->Messaging().IsStarted());
     EXPECT_TRUE(BarShows(bar, error));
+    // Tried again on the same taken port (View > Refresh, a workspace opened): still one line.
+    a.module->OnRefresh();
+    a.module->OnTimer(app::TimerCadence::EveryPass);
+    a.module->OnRefresh();
+    a.module->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_FALSE(a.module->Messaging().IsStarted());
+    EXPECT_EQ(LinesShowing(bar, error), 1);
+    // Cleared by the user, it comes back on the next failed try, still as one line.
+    for (const auto& message : bar.Messages())
+        if (message->text == error)
+            bar.ClearMessage(message.get());
+    EXPECT_EQ(LinesShowing(bar, error), 0);
+    a.module->OnRefresh();
+    a.module->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_EQ(LinesShowing(bar, error), 1);
 
     const std::uint16_t free = FreePort();
     ASSERT_TRUE(a.ApplyPage(shared.Path().string(), "127.0.0.2", free));

@@ -30,6 +30,7 @@
 #include "app/Timer.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/TreeListOptionDlg.h"
+#include "app/ui/XStatusBar.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/ui/ChartDocument.h"
@@ -1048,6 +1049,20 @@ TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositi
     for (const auto& k : keys)
         EXPECT_EQ(frame->Action(k.id)->shortcut(), QKeySequence(QString::fromLatin1(k.keys)))
             << k.id;
+    // The chart's own keys are named in the Chart menu, after the tab, without being shortcuts
+    // of the window (which would take Home, + and - from every list and field).
+    const struct {
+        unsigned id;
+        const char* shown;
+    } viewKeys[] = {{app::cmd::kChartZoomIn, "+"},
+                    {app::cmd::kChartZoomOut, "-"},
+                    {app::cmd::kChartFull, "Home"}};
+    for (const auto& k : viewKeys) {
+        QAction* a = frame->Action(k.id);
+        EXPECT_TRUE(a->text().endsWith(QLatin1Char('\t') + QString::fromLatin1(k.shown)))
+            << a->text().toStdString();
+        EXPECT_TRUE(a->shortcut().isEmpty()) << k.id;
+    }
     QMenu* tools = frame->menuBar()->findChild<QMenu*>("Menu72");
     QMenu* charts = frame->menuBar()->findChild<QMenu*>("Menu67");
     ASSERT_TRUE(tools && charts);
@@ -1091,6 +1106,22 @@ TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositi
     const QString shown = QString::fromStdString(frame->Charting()->GetCursorPositionText());
     EXPECT_FALSE(shown.isEmpty());
     EXPECT_EQ(label->text(), shown);
+
+    // A zoom under a still pointer brings another place under it: the status bar's position
+    // pane names it as the label does, not the place the pointer last moved over.
+    const QPoint corner(view->width() / 4, view->height() / 4);
+    QCursor::setPos(view->mapToGlobal(corner));
+    QTest::mouseMove(view, corner);
+    Pump();
+    const QString before = QString::fromStdString(frame->Charting()->GetCursorPositionText());
+    EXPECT_EQ(frame->StatusBar()->PaneText(app::CXStatusBar::PositionPane), before);
+    frame->Action(app::cmd::kChartZoomIn)->trigger();
+    Pump();
+    frame->UpdateModuleCmdUI(true);
+    const QString zoomed = QString::fromStdString(frame->Charting()->GetCursorPositionText());
+    EXPECT_NE(zoomed, before);
+    EXPECT_EQ(label->text(), zoomed);
+    EXPECT_EQ(frame->StatusBar()->PaneText(app::CXStatusBar::PositionPane), zoomed);
     frame->CloseWithoutConfirmation();
 }
 

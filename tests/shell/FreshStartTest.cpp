@@ -5,11 +5,14 @@
 #include "shell/Brinevane.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,7 @@
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/SentenceOptionsPages.h"
+#include "routes/RouteModule.h"
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
 #include "targets/ARPAModule.h"
@@ -153,6 +157,55 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
     EXPECT_TRUE(arpa->Config().IsSentenceEnabled(
         brine_test::WithChecksum("RATLL,01,4730.00,N,12230.00,W,A,,")));
 
+    theApp.ExitInstance();
+}
+
+// A first start with the sample route and no instrument at all (COM1 names no device): the
+// route is followed with automatic advance from the start, so the Monitor names it and shows
+// Auto ticked before any position comes, as the greyed route commands already say.
+TEST(FreshStart, TheMonitorShowsTheFollowedRouteBeforeAnyPosition)
+{
+    brine_test::FirstStartApp();
+    const brine_test::FirstStartHome home;
+    ASSERT_EQ(home.InstallSampleRoute(), 0);
+    {
+        std::ifstream in(home.Settings());
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        const std::string port = std::string("COM1=str:") + home.slaveName;
+        const auto at = text.find(port);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, port.size(), "COM1=str:/dev/brine-no-such-port");
+        std::ofstream(home.Settings(), std::ios::trunc) << text;
+    }
+    brine_test::ScriptedPrompt prompt;
+    QObject owner;
+    brine_test::AcceptDialogsAsTheyCome(&owner);
+    shell::CBrinevane theApp(&prompt);
+    ASSERT_TRUE(theApp.InitApplication());
+    ASSERT_TRUE(theApp.InitInstance({}));
+    ASSERT_NE(theApp.MainFrame(), nullptr);
+    shell::CMainFrame& frame = *theApp.MainFrame();
+    auto* panel = frame.findChild<navigator::CMonitorPanel*>();
+    ASSERT_NE(panel, nullptr);
+    auto* route = panel->findChild<QLineEdit*>("routeName");
+    auto* autoAdvance = panel->findChild<QCheckBox*>("auto");
+    ASSERT_NE(route, nullptr);
+    ASSERT_NE(autoAdvance, nullptr);
+    for (int i = 0; i < 30 && route->text().isEmpty(); ++i)
+        QTest::qWait(100);   // the frame's timer passes, with no position coming
+    EXPECT_FALSE(frame.Navigator()->IsPositionAvailable());
+    EXPECT_EQ(route->text(), "Admiralty Inlet-Seattle");
+    EXPECT_TRUE(autoAdvance->isChecked());
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_FALSE(frame.Action(app::cmd::kRouteEdit)->isEnabled()) << "automatic advance holds it";
+    // Automatic advance switched off elsewhere (Route Options' Monitoring page): Auto follows on
+    // the next idle pass, still with no position.
+    auto* routeModule = brine_test::FindModule<routes::CRouteModule>(frame);
+    ASSERT_NE(routeModule, nullptr);
+    ASSERT_TRUE(routeModule->SetAutoAdvance(false));
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_FALSE(autoAdvance->isChecked());
     theApp.ExitInstance();
 }
 

@@ -768,20 +768,33 @@ bool CHCRFDoc::CentreOnPosition(const geo::CPosition& position, bool chooseSubPa
     if (area.right > area.left && area.bottom > area.top)
         m_placed = true;
     m_autoCentred = false;
+    (void)chooseSubPanel;
+    const double f = m_scale / LowRatio();
+    // A current inset draws its own picture of the places it holds (a plan of
+    // a harbour the main panel also covers): such a place is centred there,
+    // and the view starts no further up or left than the inset.
+    const CSubPanel* inset = m_currentPanel > 0 ? CurrentSubPanel() : nullptr;
+    std::optional<CChartPoint> insetPoint;
+    if (inset && inset->ContainsPosition(position))
+        insetPoint = inset->PositionToPoint(position);
     geo::IntPoint point;
-    if (!IsPositionOnChart(position) || !PositionToPoint(position, point)) {
+    if (!IsPositionOnChart(position) || (!insetPoint && !PositionToPoint(position, point))) {
         m_scroll = m_panelOrigin = {0, 0};
     } else {
-        (void)chooseSubPanel;
+        m_panelOrigin = {0, 0};
+        if (insetPoint) {
+            point = *insetPoint;
+            m_panelOrigin = {std::max(0, int(inset->Origin().x * f)),
+                             std::max(0, int(inset->Origin().y * f))};
+        }
         const geo::IntRect client = ClientArea();
-        const double f = m_scale / LowRatio();
         // Not held to the chart's far edges: the position comes to the middle
         // of the view even near the chart's border.
         m_scroll.x = int(point.x * f) - (client.right - client.left) / 2;
         m_scroll.y = int(point.y * f) - (client.bottom - client.top) / 2;
     }
-    m_scroll.x = std::max(m_scroll.x, 0);
-    m_scroll.y = std::max(m_scroll.y, 0);
+    m_scroll.x = std::max(m_scroll.x, m_panelOrigin.x);
+    m_scroll.y = std::max(m_scroll.y, m_panelOrigin.y);
     m_savedScroll = m_lastDrawn = m_scroll;
     InvalidateChart();
     return true;
