@@ -33,10 +33,11 @@ namespace nmea {
 // sentence. The pair stays in registers.
 class CFieldNumber {
 public:
+    // The conversions are implicit, as an optional's are.
     constexpr CFieldNumber() = default;
-    constexpr CFieldNumber(std::nullopt_t) { }   // NOLINT(google-explicit-constructor)
-    constexpr CFieldNumber(double value) : m_value(value), m_present(true) { }   // NOLINT
-    constexpr CFieldNumber(const std::optional<double>& value)   // NOLINT
+    constexpr CFieldNumber(std::nullopt_t) { }
+    constexpr CFieldNumber(double value) : m_value(value), m_present(true) { }
+    constexpr CFieldNumber(const std::optional<double>& value)
         : m_value(value.value_or(0.0)), m_present(value.has_value())
     { }
 
@@ -45,7 +46,7 @@ public:
     constexpr double operator*() const { return m_value; }
     constexpr double value_or(double absent) const { return m_present ? m_value : absent; }
     constexpr void reset() { *this = {}; }
-    constexpr operator std::optional<double>() const   // NOLINT(google-explicit-constructor)
+    constexpr operator std::optional<double>() const
     {
         return m_present ? std::optional<double>(m_value) : std::nullopt;
     }
