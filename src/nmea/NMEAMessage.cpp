@@ -539,9 +539,8 @@ CNMEAStamp CNMEAMessage::StampNow() const
     return CNMEAStamp::Now(m_clock != nullptr ? *m_clock : machineClock);
 }
 
-void CNMEAMessage::CWriter::Fix(double latitude, double longitude,
-                                const std::optional<double>& utcTime,
-                                const std::optional<double>& date)
+void CNMEAMessage::CWriter::Fix(double latitude, double longitude, CFieldNumber utcTime,
+                                CFieldNumber date)
 {
     CNMEAFixRecord* const record = m_message.m_stores.gpsFix;
     if (m_values == nullptr || m_store != ValueStore::GPS || record == nullptr)

@@ -25,6 +25,49 @@
 
 namespace nmea {
 
+// A number slot as the parsers read it: the value, or none when the field
+// was empty. It reads like std::optional<double> and converts to one, but is a
+// plain pair: the compiler copies an optional (a union inside) through the
+// stack as one 16-byte block built from an 8-byte and a 1-byte store, and that
+// load waits on both stores, at every field read, check and write of a
+// sentence. The pair stays in registers.
+class CFieldNumber {
+public:
+    // The conversions are implicit, as an optional's are.
+    constexpr CFieldNumber() = default;
+    constexpr CFieldNumber(std::nullopt_t) { }
+    constexpr CFieldNumber(double value) : m_value(value), m_present(true) { }
+    constexpr CFieldNumber(const std::optional<double>& value)
+        : m_value(value.value_or(0.0)), m_present(value.has_value())
+    { }
+
+    constexpr explicit operator bool() const { return m_present; }
+    constexpr bool has_value() const { return m_present; }
+    constexpr double operator*() const { return m_value; }
+    constexpr double value_or(double absent) const { return m_present ? m_value : absent; }
+    constexpr void reset() { *this = {}; }
+    constexpr operator std::optional<double>() const
+    {
+        return m_present ? std::optional<double>(m_value) : std::nullopt;
+    }
+    friend constexpr bool operator==(CFieldNumber a, CFieldNumber b)
+    {
+        return a.m_present == b.m_present && (!a.m_present || a.m_value == b.m_value);
+    }
+    friend constexpr bool operator==(CFieldNumber a, double b)
+    {
+        return a.m_present && a.m_value == b;
+    }
+    friend constexpr bool operator==(CFieldNumber a, const std::optional<double>& b)
+    {
+        return a == CFieldNumber(b);
+    }
+
+private:
+    double m_value = 0.0;
+    bool m_present = false;
+};
+
 // Where parsed values go. A sentence names its store (position and navigation
 // sentences the GPS store, wind sentences the wind store, own-ship radar data
 // the ARPA store), whichever port it arrived on. A null store drops the values
@@ -168,7 +211,7 @@ public:
     // Slots, numbered from 1 as the parsers name them ("D2" is Number(2)).
     // Slots past a kind's count were not filled by the last split: absent.
     std::optional<char> Char(int k) const { return SlotValue(m_chars, m_charsUsed, k); }
-    std::optional<double> Number(int k) const
+    CFieldNumber Number(int k) const
     {
         if (k < 1 || k > m_numbersUsed)
             return std::nullopt;
@@ -208,7 +251,7 @@ public:
         CWriter& operator=(const CWriter&) = delete;
 
         // An absent value writes nothing.
-        void Double(int item, std::optional<double> value)
+        void Double(int item, CFieldNumber value)
         {
             if (value && Open(item))
                 Written(item).SetDouble(*value, m_stamp);
@@ -233,10 +276,7 @@ public:
         // store's north/east-negative ddmm.mmm numbers) into the GPS store
         // writes the whole fix with them: its own time and date, the datum
         // items standing now and the stamp of its values.
-        // (The optionals by reference: by value, each goes through the
-        // stack as a one-byte store read back as eight, which stalls.)
-        void Fix(double latitude, double longitude, const std::optional<double>& utcTime,
-                 const std::optional<double>& date);
+        void Fix(double latitude, double longitude, CFieldNumber utcTime, CFieldNumber date);
 
     private:
         bool Open(int item) const { return m_values != nullptr && item >= 0 && item < kValueCount; }

@@ -57,7 +57,7 @@ public:
     // field is absent, and refuses the sentence when it is present but wrong.
 
     // Signed ddmm.mmm, north negative; needs both the number and the letter.
-    std::optional<double> Latitude(std::optional<double> v, std::optional<char> hemisphere)
+    CFieldNumber Latitude(CFieldNumber v, std::optional<char> hemisphere)
     {
         if (!v || !hemisphere)
             return std::nullopt;
@@ -66,7 +66,7 @@ public:
         return *hemisphere == 'N' ? -*v : *v;
     }
     // Signed dddmm.mmm, east negative.
-    std::optional<double> Longitude(std::optional<double> v, std::optional<char> hemisphere)
+    CFieldNumber Longitude(CFieldNumber v, std::optional<char> hemisphere)
     {
         if (!v || !hemisphere)
             return std::nullopt;
@@ -75,7 +75,7 @@ public:
         return *hemisphere == 'E' ? -*v : *v;
     }
     // A UTC time hhmmss.ss (a leap second allowed).
-    std::optional<double> Time(std::optional<double> v)
+    CFieldNumber Time(CFieldNumber v)
     {
         if (!v)
             return std::nullopt;
@@ -88,7 +88,7 @@ public:
         return v;
     }
     // A span hhmmss.ss whose hours may run past a day (time to go).
-    std::optional<double> Span(std::optional<double> v)
+    CFieldNumber Span(CFieldNumber v)
     {
         if (!v)
             return std::nullopt;
@@ -101,7 +101,7 @@ public:
         return v;
     }
     // A date ddmmyy that exists (two-digit years below 70 are 20yy).
-    std::optional<double> Date(std::optional<double> v)
+    CFieldNumber Date(CFieldNumber v)
     {
         if (!v)
             return std::nullopt;
@@ -126,7 +126,7 @@ public:
         return letter;
     }
     // A bearing, heading or angle in degrees.
-    std::optional<double> Angle(std::optional<double> v)
+    CFieldNumber Angle(CFieldNumber v)
     {
         if (!v)
             return std::nullopt;
@@ -135,7 +135,7 @@ public:
         return v;
     }
     // A heading or course: 359.5 and more is stored as 0.
-    std::optional<double> Course(std::optional<double> v)
+    CFieldNumber Course(CFieldNumber v)
     {
         v = Angle(v);
         if (v && *v >= 359.5)
@@ -143,7 +143,7 @@ public:
         return v;
     }
     // Speeds, distances, depths, ranges.
-    std::optional<double> NonNegative(std::optional<double> v)
+    CFieldNumber NonNegative(CFieldNumber v)
     {
         if (!v)
             return std::nullopt;
@@ -152,7 +152,7 @@ public:
         return v;
     }
     // Magnetic variation, west negative.
-    std::optional<double> Variation(std::optional<double> v, std::optional<char> direction)
+    CFieldNumber Variation(CFieldNumber v, std::optional<char> direction)
     {
         if (!v || !direction)
             return std::nullopt;
@@ -161,7 +161,7 @@ public:
         return *direction == 'W' ? -*v : *v;
     }
     // Cross-track error, negative when the steer letter is "L".
-    std::optional<double> CrossTrack(std::optional<double> v, std::optional<char> steer)
+    CFieldNumber CrossTrack(CFieldNumber v, std::optional<char> steer)
     {
         if (!v || !steer)
             return std::nullopt;
@@ -171,8 +171,7 @@ public:
     }
     // A datum offset in minutes with its hemisphere letter, north or east
     // negative. The direction is the letter's alone: a signed magnitude is refused.
-    std::optional<double> Offset(std::optional<double> v, std::optional<char> letter, char negative,
-                                 char positive)
+    CFieldNumber Offset(CFieldNumber v, std::optional<char> letter, char negative, char positive)
     {
         if (!v || !letter)
             return std::nullopt;
@@ -192,7 +191,7 @@ public:
     }
 
 private:
-    std::optional<double> Bad()
+    CFieldNumber Bad()
     {
         Refuse();
         return std::nullopt;
@@ -214,14 +213,14 @@ private:
 using CWriter = CNMEAMessage::CWriter;
 
 // A number that needs its letter (unit, reference) present beside it.
-std::optional<double> With(std::optional<double> v, std::optional<char> letter)
+CFieldNumber With(CFieldNumber v, std::optional<char> letter)
 {
     return letter ? v : std::nullopt;
 }
 
 // A value and the letter that came with it: the letter is stored only when
 // the value is.
-void DoubleAndLetter(CWriter& w, int valueItem, int letterItem, std::optional<double> v,
+void DoubleAndLetter(CWriter& w, int valueItem, int letterItem, CFieldNumber v,
                      std::optional<char> letter)
 {
     w.Double(valueItem, v);
@@ -649,7 +648,7 @@ void ParseRSD(CNMEAMessage& m)
     // line 1, the same for origin 2, then the cursor's range and bearing and
     // the range scale.
     constexpr int kNumbers = 11;
-    std::array<std::optional<double>, kNumbers> numbers;
+    std::array<CFieldNumber, kNumbers> numbers;
     for (int k = 1; k <= kNumbers; ++k) {
         const bool bearing = k == 2 || k == 4 || k == 6 || k == 8 || k == 10;
         numbers[static_cast<std::size_t>(k - 1)] =

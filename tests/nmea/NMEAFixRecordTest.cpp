@@ -116,6 +116,26 @@ TEST(NMEAFixRecord, FixesCarryTheDatumOnlyWhileItStands)
     EXPECT_FALSE(record.Read().datum);
 }
 
+// RMC keeps its time and date only as a pair: with either field empty the
+// fix carries neither, as a time alone would pair with the wrong day at
+// midnight, while the position is still fixed.
+TEST(NMEAFixRecord, RmcTimeAndDateGoTogether)
+{
+    brine_test::FakeClock clock;
+    nmea::CNMEAGPSParser parser(clock, 5);
+    const auto& record = parser.FixRecord();
+    for (const char* line : {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,,003.1,W*65",
+                             "$GPRMC,,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*67"}) {
+        const auto before = record.Read().sequence;
+        ASSERT_TRUE(parser.ParseLine(line)) << line;
+        const auto fix = record.Read();
+        EXPECT_EQ(fix.sequence, before + 1) << line;
+        EXPECT_NEAR(fix.latitude, 48.1173, 1e-9) << line;
+        EXPECT_FALSE(fix.utcTime) << line;
+        EXPECT_FALSE(fix.date) << line;
+    }
+}
+
 // The fix's degrees: the whole hundreds of a ddmm.mmm number are its degrees,
 // as truncating the number divided by 100 gives them, also next to a whole
 // hundred, where the quotient comes closest to a whole number.
