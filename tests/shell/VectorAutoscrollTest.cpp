@@ -1,0 +1,107 @@
+// The window that follows the vessel over vector charts, in the program as it starts with the
+// sample chart media and cells: the user has the vector world chart in front and best chart
+// selection on. Start Voyage opens the following window on the largest-scale chart holding the
+// vessel, and as the vessel sails on the window moves to the largest-scale chart holding it,
+// however far out the world chart's view was.
+#include "shell/Brinevane.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "FirstStart.h"
+#include "ScriptedPrompt.h"
+#include "app/CommandIds.h"
+#include "chart/ChartDoc.h"
+#include "chart/ChartWindow.h"
+#include "chart/ChartingModule.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "platform/Ascii.h"
+#include "shell/MainFrame.h"
+
+namespace {
+
+std::string Fix(double lat, double lon)
+{
+    char body[128];
+    std::snprintf(body, sizeof body, "GPRMC,120000,A,%02d%07.4f,N,%03d%07.4f,W,0.0,0.0,070126,,",
+                  int(lat), (lat - int(lat)) * 60.0, int(-lon), (-lon - int(-lon)) * 60.0);
+    return brine_test::WithChecksum(body);
+}
+
+std::string ChartName(const chart::CChartDoc* doc)
+{
+    return doc ? std::filesystem::path(doc->GetPathName()).stem().string() : std::string("(none)");
+}
+
+TEST(VectorAutoscroll, BestChartSelectionFollowsOnTheLargestScaleChartHoldingTheVessel)
+{
+    brine_test::FirstStartApp();
+    const brine_test::FirstStartHome home;
+    ASSERT_GE(home.master, 0);
+    const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
+    brine_test::ScriptedPrompt prompt;
+    QObject owner;
+    brine_test::AcceptDialogsAsTheyCome(&owner);
+    shell::CBrinevane theApp(&prompt);
+    ASSERT_TRUE(theApp.InitApplication());
+    ASSERT_TRUE(theApp.InitInstance({"--sample-media", (bin / ".." / "sample-media").string(),
+                                     "--sample-cells", (bin / ".." / "sample-cells").string()}));
+    ASSERT_NE(theApp.MainFrame(), nullptr);
+    shell::CMainFrame& frame = *theApp.MainFrame();
+    QTest::qWait(500);
+    auto* charting = brine_test::FindModule<chart::CChartingModule>(frame);
+    ASSERT_NE(charting, nullptr);
+    navigator::CNavigatorWindows& nav = *frame.Navigator();
+    nav.SetBestChartCheckInterval(std::chrono::seconds(1));
+
+    // The vector overview in front goes to the world chart, whole, in its window.
+    chart::CChartDoc* overview = charting->GetActiveChartDoc();
+    ASSERT_NE(overview, nullptr);
+    ASSERT_EQ(overview->GetChartType(), chart::kChartLivechart) << ChartName(overview);
+    overview->OpenWorldChart(1, false);
+    QTest::qWait(300);
+    ASSERT_TRUE(platform::EqualNoCaseAscii(ChartName(charting->GetActiveChartDoc()), "LCWORLD"))
+        << ChartName(charting->GetActiveChartDoc());
+    charting->SetAutoscroll(true);
+
+    const auto following = [&] { return charting->FindChartDocInState(chart::kFrameAutoscroll); };
+    const auto sailUntilOn = [&](double lat, double lon, const char* chartName) {
+        for (int i = 0; i < 60; ++i) {
+            if (platform::EqualNoCaseAscii(ChartName(following()), chartName))
+                return true;
+            home.Send(Fix(lat, lon));
+            QTest::qWait(100);
+        }
+        return false;
+    };
+
+    // In Admiralty Inlet off Marrowstone Point: the Admiralty Inlet chart (1:80,000) holds it.
+    for (int i = 0; i < 40 && !nav.CanStartEndVoyage(); ++i) {
+        home.Send(Fix(48.085, -122.66));
+        QTest::qWait(100);
+    }
+    ASSERT_TRUE(nav.CanStartEndVoyage());
+    frame.UpdateModuleCmdUI(true);
+    frame.Action(app::cmd::kNavVoyage)->trigger();
+    QTest::qWait(300);
+    ASSERT_NE(following(), nullptr) << "Start Voyage opened no following window";
+    EXPECT_TRUE(platform::EqualNoCaseAscii(ChartName(following()), "US4WA02M"))
+        << "the following window starts on " << ChartName(following());
+
+    // Into Elliott Bay: the harbour chart (1:20,000); then off Tacoma, held by the
+    // Puget Sound chart (1:350,000) alone.
+    EXPECT_TRUE(sailUntilOn(47.615, -122.37, "US5WA03M")) << ChartName(following());
+    EXPECT_TRUE(sailUntilOn(47.30, -122.48, "US2WA01M")) << ChartName(following());
+    chart::CChartDoc* shown = following();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->IsPositionVisible(geo::CPosition(47.30, -122.48)));
+
+    theApp.ExitInstance();
+}
+
+}   // namespace
