@@ -11,7 +11,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -47,14 +49,19 @@ geo::CPosition Short(const geo::CPosition& to, const geo::CPosition& from, doubl
     return out;
 }
 
-// Every row note of the own vessel in the open log, oldest first.
-std::vector<std::string> OwnNotes(navigator::CVesselLogbook& log)
+// Every row note in the tables of the open log (one for each append), read from its files.
+std::vector<std::string> LogNotes(const navigator::CVesselLogbook& log)
 {
+    std::vector<std::filesystem::path> tables;
+    for (const auto& e : std::filesystem::directory_iterator(log.LogPath() + ".X"))
+        if (e.path().extension() == ".dbf")
+            tables.push_back(e.path());
+    std::sort(tables.begin(), tables.end());
     std::vector<std::string> notes;
-    for (const auto& vessel : log.Vessels()) {
-        if (vessel->kind != navigator::kVesselOwn || !vessel->rows || !vessel->rows->IsOpen())
-            continue;
-        db::CDBLog& table = *vessel->rows;
+    for (const std::filesystem::path& t : tables) {
+        db::CDBLog table;
+        table.SetFilePath(std::filesystem::path(t).replace_extension().string());
+        EXPECT_TRUE(table.Open(true)) << t;
         table.SelectUniqueTag();
         for (bool ok = table.GoTop(); ok; ok = table.SkipForward())
             notes.push_back(table.m_note);
@@ -139,7 +146,7 @@ TEST(EventsDuringAQuestion, AnArrivalWhileStartVoyageAsksToSaveTheLogIsLogged)
     EXPECT_TRUE(nav.Logbook().IsLogging());
 
     // The arrival, once, in the log now open; the question held nothing else back.
-    const std::vector<std::string> notes = OwnNotes(nav.Logbook());
+    const std::vector<std::string> notes = LogNotes(nav.Logbook());
     EXPECT_EQ(std::count(notes.begin(), notes.end(), wptNote), 1) << [&] {
         std::string all;
         for (const std::string& n : notes)

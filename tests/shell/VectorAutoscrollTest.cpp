@@ -57,13 +57,14 @@ TEST(VectorAutoscroll, BestChartSelectionFollowsOnTheLargestScaleChartHoldingThe
     auto* charting = brine_test::FindModule<chart::CChartingModule>(frame);
     ASSERT_NE(charting, nullptr);
     navigator::CNavigatorWindows& nav = *frame.Navigator();
-    nav.SetBestChartCheckInterval(std::chrono::seconds(1));
+    // No autoscroll step until the voyage has started: the chart it starts on is the window's own.
+    nav.SetBestChartCheckInterval(std::chrono::seconds(600));
 
     // The vector overview in front goes to the world chart, whole, in its window.
     chart::CChartDoc* overview = charting->GetActiveChartDoc();
     ASSERT_NE(overview, nullptr);
     ASSERT_EQ(overview->GetChartType(), chart::kChartLivechart) << ChartName(overview);
-    overview->OpenWorldChart(1, false);
+    overview->OpenWorldChart(1, true);
     QTest::qWait(300);
     ASSERT_TRUE(platform::EqualNoCaseAscii(ChartName(charting->GetActiveChartDoc()), "LCWORLD"))
         << ChartName(charting->GetActiveChartDoc());
@@ -88,10 +89,13 @@ TEST(VectorAutoscroll, BestChartSelectionFollowsOnTheLargestScaleChartHoldingThe
     ASSERT_TRUE(nav.CanStartEndVoyage());
     frame.UpdateModuleCmdUI(true);
     frame.Action(app::cmd::kNavVoyage)->trigger();
-    QTest::qWait(300);
+    // The window it replaced closes through the frame's messages.
+    for (int i = 0; i < 20 && !platform::EqualNoCaseAscii(ChartName(following()), "US4WA02M"); ++i)
+        QTest::qWait(100);
     ASSERT_NE(following(), nullptr) << "Start Voyage opened no following window";
     EXPECT_TRUE(platform::EqualNoCaseAscii(ChartName(following()), "US4WA02M"))
         << "the following window starts on " << ChartName(following());
+    nav.SetBestChartCheckInterval(std::chrono::seconds(1));
 
     // Into Elliott Bay: the harbour chart (1:20,000); then off Tacoma, held by the
     // Puget Sound chart (1:350,000) alone.
