@@ -1,11 +1,11 @@
 #include "app/ui/QtAlertSound.h"
 
 #include <QApplication>
-#include <QtGlobal>
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
+#include <QtGlobal>
 
 namespace app {
 
@@ -25,7 +25,9 @@ bool CQtAlertSound::Play(const std::filesystem::path& waveFile)
     const bool present = std::filesystem::is_regular_file(waveFile, ec);
     const bool output = HasAudioOutput();
     qInfo("Brinevane: alert sound \"%s\": %s", waveFile.string().c_str(),
-          !present ? "no such file, beep" : !output ? "no audio output, beep" : "playing");
+          !present  ? "no such file, beep"
+          : !output ? "no audio output, beep"
+                    : "playing");
     if (!present || !output)
         return false;
     if (!m_effect)
