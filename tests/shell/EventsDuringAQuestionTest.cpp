@@ -32,11 +32,7 @@ namespace {
 
 std::string Fix(const geo::CPosition& p)
 {
-    const double lat = p.GetLatitude(), lon = -p.GetLongitude();
-    char body[128];
-    std::snprintf(body, sizeof body, "GPRMC,120000,A,%02d%07.4f,N,%03d%07.4f,W,0.0,0.0,070126,,",
-                  int(lat), (lat - int(lat)) * 60.0, int(lon), (lon - int(lon)) * 60.0);
-    return brine_test::WithChecksum(body);
+    return brine_test::RmcAt(p.GetLatitude(), p.GetLongitude());
 }
 
 // `range` nm from the waypoint `to` toward `from`.
@@ -71,18 +67,12 @@ std::vector<std::string> LogNotes(const navigator::CVesselLogbook& log)
 
 TEST(EventsDuringAQuestion, AnArrivalWhileStartVoyageAsksToSaveTheLogIsLogged)
 {
-    brine_test::FirstStartApp();
-    const brine_test::FirstStartHome home;
+    const brine_test::FirstStartProgram program(
+        false, [](const brine_test::FirstStartHome& h) { ASSERT_EQ(h.InstallSampleRoute(), 0); });
+    ASSERT_TRUE(program.started);
+    const brine_test::FirstStartHome& home = program.home;
     ASSERT_GE(home.master, 0);
-    ASSERT_EQ(home.InstallSampleRoute(), 0);
-    brine_test::ScriptedPrompt prompt;
-    QObject owner;
-    brine_test::AcceptDialogsAsTheyCome(&owner);
-    shell::CBrinevane theApp(&prompt);
-    ASSERT_TRUE(theApp.InitApplication());
-    ASSERT_TRUE(theApp.InitInstance({}));
-    ASSERT_NE(theApp.MainFrame(), nullptr);
-    shell::CMainFrame& frame = *theApp.MainFrame();
+    shell::CMainFrame& frame = program.Frame();
     navigator::CNavigatorWindows& nav = *frame.Navigator();
     auto* routes = brine_test::FindModule<routes::CRouteModule>(frame);
     ASSERT_NE(routes, nullptr);
@@ -154,8 +144,6 @@ TEST(EventsDuringAQuestion, AnArrivalWhileStartVoyageAsksToSaveTheLogIsLogged)
         return "notes:" + all;
     }();
     EXPECT_FALSE(nav.Logbook().IsHoldingEvents());
-
-    theApp.ExitInstance();
 }
 
 }   // namespace

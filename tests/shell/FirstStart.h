@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -49,6 +50,16 @@ inline std::string WithChecksum(const std::string& body)
     char tail[8];
     std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
     return "$" + body + tail;
+}
+
+// An RMC sentence of a GPS lying still at the position (north and west), as on COM1.
+inline std::string RmcAt(double lat, double lon)
+{
+    const double west = -lon;
+    char body[128];
+    std::snprintf(body, sizeof body, "GPRMC,120000,A,%02d%07.4f,N,%03d%07.4f,W,0.0,0.0,070126,,",
+                  int(lat), (lat - int(lat)) * 60.0, int(west), (west - int(west)) * 60.0);
+    return WithChecksum(body);
 }
 
 // A TCP port nobody uses now, below the range the system hands out for outgoing connections, so
@@ -193,8 +204,12 @@ struct FirstStartHome {
 // The program on a first start's home as the run script starts it: the sample chart media and,
 // when asked, the sample vector cells; the dialogs it opens are accepted as they come.
 struct FirstStartProgram {
-    explicit FirstStartProgram(bool withCells = false)
+    // `prepare` readies the home before the program starts (installs the sample route).
+    explicit FirstStartProgram(bool withCells = false,
+                               const std::function<void(const FirstStartHome&)>& prepare = {})
     {
+        if (prepare)
+            prepare(home);
         AcceptDialogsAsTheyCome(&owner);
         const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
         std::vector<std::string> args{"--sample-media", (bin / ".." / "sample-media").string()};

@@ -25,14 +25,6 @@
 
 namespace {
 
-std::string Fix(double lat, double lon)
-{
-    char body[128];
-    std::snprintf(body, sizeof body, "GPRMC,120000,A,%02d%07.4f,N,%03d%07.4f,W,0.0,0.0,070126,,",
-                  int(lat), (lat - int(lat)) * 60.0, int(-lon), (-lon - int(-lon)) * 60.0);
-    return brine_test::WithChecksum(body);
-}
-
 std::string ChartName(const chart::CChartDoc* doc)
 {
     return doc ? std::filesystem::path(doc->GetPathName()).stem().string() : std::string("(none)");
@@ -40,19 +32,11 @@ std::string ChartName(const chart::CChartDoc* doc)
 
 TEST(VectorAutoscroll, BestChartSelectionFollowsOnTheLargestScaleChartHoldingTheVessel)
 {
-    brine_test::FirstStartApp();
-    const brine_test::FirstStartHome home;
+    const brine_test::FirstStartProgram program(true);
+    ASSERT_TRUE(program.started);
+    const brine_test::FirstStartHome& home = program.home;
     ASSERT_GE(home.master, 0);
-    const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
-    brine_test::ScriptedPrompt prompt;
-    QObject owner;
-    brine_test::AcceptDialogsAsTheyCome(&owner);
-    shell::CBrinevane theApp(&prompt);
-    ASSERT_TRUE(theApp.InitApplication());
-    ASSERT_TRUE(theApp.InitInstance({"--sample-media", (bin / ".." / "sample-media").string(),
-                                     "--sample-cells", (bin / ".." / "sample-cells").string()}));
-    ASSERT_NE(theApp.MainFrame(), nullptr);
-    shell::CMainFrame& frame = *theApp.MainFrame();
+    shell::CMainFrame& frame = program.Frame();
     QTest::qWait(500);
     auto* charting = brine_test::FindModule<chart::CChartingModule>(frame);
     ASSERT_NE(charting, nullptr);
@@ -75,7 +59,7 @@ TEST(VectorAutoscroll, BestChartSelectionFollowsOnTheLargestScaleChartHoldingThe
         for (int i = 0; i < 60; ++i) {
             if (platform::EqualNoCaseAscii(ChartName(following()), chartName))
                 return true;
-            home.Send(Fix(lat, lon));
+            home.Send(brine_test::RmcAt(lat, lon));
             QTest::qWait(100);
         }
         return false;
@@ -83,7 +67,7 @@ TEST(VectorAutoscroll, BestChartSelectionFollowsOnTheLargestScaleChartHoldingThe
 
     // In Admiralty Inlet off Marrowstone Point: the Admiralty Inlet chart (1:80,000) holds it.
     for (int i = 0; i < 40 && !nav.CanStartEndVoyage(); ++i) {
-        home.Send(Fix(48.085, -122.66));
+        home.Send(brine_test::RmcAt(48.085, -122.66));
         QTest::qWait(100);
     }
     ASSERT_TRUE(nav.CanStartEndVoyage());
@@ -104,8 +88,6 @@ TEST(VectorAutoscroll, BestChartSelectionFollowsOnTheLargestScaleChartHoldingThe
     chart::CChartDoc* shown = following();
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(shown->IsPositionVisible(geo::CPosition(47.30, -122.48)));
-
-    theApp.ExitInstance();
 }
 
 }   // namespace
