@@ -35,16 +35,9 @@ bool WaitFor(const std::function<bool()>& done)
 
 TEST(PlanSwitches, ASwitchChangedAfterTheCalculationClearsThePlan)
 {
-    brine_test::FirstStartApp();
-    const brine_test::FirstStartHome home;
-    ASSERT_EQ(home.InstallSampleRoute(), 0);
-    brine_test::ScriptedPrompt prompt;
-    QObject owner;
-    brine_test::AcceptDialogsAsTheyCome(&owner);
-    shell::CBrinevane theApp(&prompt);
-    ASSERT_TRUE(theApp.InitApplication());
-    ASSERT_TRUE(theApp.InitInstance({}));
-    shell::CMainFrame& frame = *theApp.MainFrame();
+    brine_test::FirstStartProgram program(false, true);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
     auto* plan = brine_test::FindModule<routes::CPlanModule>(frame);
     ASSERT_NE(plan, nullptr);
 
@@ -96,7 +89,6 @@ TEST(PlanSwitches, ASwitchChangedAfterTheCalculationClearsThePlan)
     window->ShowSwitches();
     EXPECT_TRUE(plan->IsCalculated());
     window->close();
-    theApp.ExitInstance();
 }
 
 }   // namespace
