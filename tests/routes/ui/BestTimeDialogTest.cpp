@@ -5,10 +5,10 @@
 
 #include "routes/ui/PlanWindow.h"
 
+#include "BestTimeChartChecks.h"
+
 #include <QApplication>
 #include <QCheckBox>
-#include <QFontMetrics>
-#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -50,30 +50,6 @@ TEST(BestTimeDialog, BarsAreGuardedAndSixtyFourBit)
     }
 }
 
-bool Dark(const QImage& image, int x, int y)
-{
-    return qGray(image.pixel(x, y)) < 100;
-}
-
-// The first column at or right of `from` that starts dark pixels after at
-// least `gap` columns without any, within rows [top, top + height); -1 when none.
-int StartAfterGap(const QImage& image, int from, int top, int height, int gap)
-{
-    int blank = 0;
-    bool seenInk = false;
-    for (int x = from; x < image.width(); ++x) {
-        bool ink = false;
-        for (int y = top; y < top + height && !ink; ++y)
-            ink = Dark(image, x, y);
-        if (ink && seenInk && blank >= gap)
-            return x;
-        if (ink)
-            seenInk = true;
-        blank = ink ? 0 : blank + 1;
-    }
-    return -1;
-}
-
 TEST(BestTimeDialog, AxisArrowAndFiguresInLine)
 {
     QApplication app(argc, argv);
@@ -82,33 +58,7 @@ TEST(BestTimeDialog, AxisArrowAndFiguresInLine)
     const QImage image = d.grab().toImage();
     if (const char* shots = std::getenv("BRINE_SHOTS_DIR"); shots && *shots)
         image.save(QString::fromLocal8Bit(shots) + "/best_time_chart.png");
-    const QRect plot = d.PlotRect();
-    const int right = plot.right(), bottom = plot.bottom();
-
-    // The arrow right of the caption: its shaft, and its head's two strokes.
-    const QFontMetrics fm(d.font());
-    const int captionEnd =
-        (plot.left() + right) / 3 + fm.horizontalAdvance("PASSAGE TIME (hours) ");
-    ASSERT_LT(captionEnd, right - 50) << "the arrow would cross its caption";
-    int shaft = 0;
-    for (int x = right - 50; x <= right - 25; ++x)
-        shaft += Dark(image, x, bottom + 19);
-    EXPECT_EQ(shaft, 26) << "no shaft from right - 50 to right - 25";
-    EXPECT_TRUE(Dark(image, right - 30, bottom + 17)) << "no upper head stroke";
-    EXPECT_TRUE(Dark(image, right - 30, bottom + 21)) << "no lower head stroke";
-    EXPECT_TRUE(Dark(image, right - 35, bottom + 15));
-    EXPECT_TRUE(Dark(image, right - 35, bottom + 23));
-    EXPECT_FALSE(Dark(image, right - 40, bottom + 15)) << "a bar, not an arrow";
-
-    // The two figures start together, 10 pixels right of the wider caption.
-    const int column = 10 + std::max(fm.horizontalAdvance("Hours gained on worst time"),
-                                     fm.horizontalAdvance("Percentage gained on worst time"));
-    const int gained = StartAfterGap(image, 2, bottom + 35, fm.height(), 7);
-    const int percent = StartAfterGap(image, 2, bottom + 60, fm.height(), 7);
-    ASSERT_GT(gained, 0) << "the hours gained run on from their caption";
-    ASSERT_GT(percent, 0) << "the percentage runs on from its caption";
-    EXPECT_EQ(gained, percent);
-    EXPECT_NEAR(gained, column, 3);
+    brine_test::ExpectAxisArrowAndFiguresInLine(image, d.PlotRect(), d.font());
 }
 
 }   // namespace

@@ -1,21 +1,25 @@
-// The Passage Plan window's switches in the program as a new user starts it
-// with the sample route: a plan worked with one set of switches offers its
-// Report; ticking another switch clears that plan at once, so Report greys
-// on both plan cards until the plan is worked again with the switch shown.
+// The Passage Plan window in the program as a new user starts it with the
+// sample route: a plan worked with one set of switches offers its Report;
+// ticking another switch clears that plan at once, so Report greys on both
+// plan cards until the plan is worked again with the switch shown. With the
+// sample tidal model, Best Time's chart as the program shows it.
+#include "routes/ui/PlanWindow.h"
+#include "../routes/ui/BestTimeChartChecks.h"
 #include "FirstStart.h"
 #include "app/CommandIds.h"
 #include "routes/PlanModule.h"
-#include "routes/ui/PlanWindow.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -33,7 +37,7 @@ bool WaitFor(const std::function<bool()>& done)
     return true;
 }
 
-TEST(PlanSwitches, ASwitchChangedAfterTheCalculationClearsThePlan)
+TEST(PlanWindow, ASwitchChangedAfterTheCalculationClearsThePlan)
 {
     brine_test::FirstStartProgram program(false, true);
     ASSERT_TRUE(program.started);
@@ -89,6 +93,45 @@ TEST(PlanSwitches, ASwitchChangedAfterTheCalculationClearsThePlan)
     window->ShowSwitches();
     EXPECT_TRUE(plan->IsCalculated());
     window->close();
+}
+
+TEST(PlanWindow, BestTimeChartShowsItsAxisAndFiguresInLine)
+{
+    brine_test::FirstStartProgram program(false, true, true);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    ASSERT_TRUE(WaitFor([&] { return frame.Action(app::cmd::kPlanBestTime)->isEnabled(); }))
+        << "Best Time not offered with the sample tidal model";
+
+    // The first plan's legs near land are reported one by one, each answered OK.
+    for (int leg = 0; leg < 40; ++leg)
+        program.prompt.Expect(platform::PromptAnswer::Ok, "proximity of land");
+
+    // The chart as the search leaves it on the screen, then OK as the user closes it.
+    QImage shown;
+    QRect plot;
+    QFont font;
+    brine_test::AnswerDialogs() = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* chart = qobject_cast<routes::CBestTimeDialog*>(modal)) {
+            shown = chart->grab().toImage();
+            plot = chart->PlotRect();
+            font = chart->font();
+            chart->reject();
+        } else if (auto* other = qobject_cast<QDialog*>(modal)) {
+            other->accept();
+        }
+    });
+    user.start(50);
+    frame.Action(app::cmd::kPlanBestTime)->trigger();
+    user.stop();
+    brine_test::AnswerDialogs() = true;
+    ASSERT_FALSE(shown.isNull()) << "no best-time chart shown";
+    if (const char* shots = std::getenv("BRINE_SHOTS_DIR"); shots && *shots)
+        shown.save(QString::fromLocal8Bit(shots) + "/best_time_chart_program.png");
+    brine_test::ExpectAxisArrowAndFiguresInLine(shown, plot, font);
 }
 
 }   // namespace
