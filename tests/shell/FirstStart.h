@@ -191,10 +191,16 @@ struct FirstStartHome {
 };
 
 // The program on a first start's home as the run script starts it: the sample chart media and,
-// when asked, the sample vector cells; the dialogs it opens are accepted as they come.
+// when asked, the sample vector cells, the sample route (current at start) and the sample tidal
+// model with the plan's Tides on; the dialogs it opens are accepted as they come.
 struct FirstStartProgram {
-    explicit FirstStartProgram(bool withCells = false)
+    explicit FirstStartProgram(bool withCells = false, bool withSampleRoute = false,
+                               bool withSampleTides = false)
     {
+        if (withSampleRoute && home.InstallSampleRoute() != 0)
+            return;
+        if (withSampleTides)
+            home.InstallSampleTides();
         AcceptDialogsAsTheyCome(&owner);
         const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
         std::vector<std::string> args{"--sample-media", (bin / ".." / "sample-media").string()};
