@@ -102,8 +102,7 @@ std::string WaveSamples(const std::filesystem::path& file)
 TEST(AlertSounds, EveryAlarmHandsThePlayerAWaveFileOfItsOwn)
 {
     g_previous = qInstallMessageHandler(KeepSoundLines);
-    const brine_test::FirstStartProgram program(
-        false, [](const brine_test::FirstStartHome& h) { ASSERT_EQ(h.InstallSampleRoute(), 0); });
+    const brine_test::FirstStartProgram program(false, true);   // the sample route current
     ASSERT_TRUE(program.started);
     const brine_test::FirstStartHome& home = program.home;
     ASSERT_GE(home.master, 0);

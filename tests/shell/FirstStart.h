@@ -21,7 +21,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -202,14 +201,16 @@ struct FirstStartHome {
 };
 
 // The program on a first start's home as the run script starts it: the sample chart media and,
-// when asked, the sample vector cells; the dialogs it opens are accepted as they come.
+// when asked, the sample vector cells, the sample route (current at start) and the sample tidal
+// model with the plan's Tides on; the dialogs it opens are accepted as they come.
 struct FirstStartProgram {
-    // `prepare` readies the home before the program starts (installs the sample route).
-    explicit FirstStartProgram(bool withCells = false,
-                               const std::function<void(const FirstStartHome&)>& prepare = {})
+    explicit FirstStartProgram(bool withCells = false, bool withSampleRoute = false,
+                               bool withSampleTides = false)
     {
-        if (prepare)
-            prepare(home);
+        if (withSampleRoute && home.InstallSampleRoute() != 0)
+            return;
+        if (withSampleTides)
+            home.InstallSampleTides();
         AcceptDialogsAsTheyCome(&owner);
         const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
         std::vector<std::string> args{"--sample-media", (bin / ".." / "sample-media").string()};
