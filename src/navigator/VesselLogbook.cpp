@@ -258,8 +258,12 @@ bool CVesselLogbook::Open(const std::string& requested)
         else
             DeleteLogFiles(path);
     }
+    // An older log taken over a second time asks before its converted
+    // index is overwritten.
+    m_index.SetPrompt(m_services.prompt);
     if (!m_index.Open()) {
-        m_error = "Unable to Open Log database : " + path + ".dbf";
+        // The index's own file: an older ".log" names its index without that extension.
+        m_error = "Unable to Open Log database : " + m_index.GetFilePath() + ".dbf";
         if (!m_index.GetMessage().empty())
             m_error += "\n" + m_index.GetMessage();
         Warn(m_error);

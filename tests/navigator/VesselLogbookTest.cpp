@@ -1012,3 +1012,54 @@ TEST(VesselLogbook, EventsRaisedWhileTheSaveQuestionIsOpenAreWrittenOnceItIsAnsw
     ASSERT_EQ(after.size(), before + 1);
     EXPECT_NE(after.back().find("Watch handed over"), std::string::npos);
 }
+
+// An older ".log" opened a second time: the overwrite question reaches the
+// user. No keeps the converted log as it is, the message naming the index
+// that is there (not the older name with ".dbf" added) and a temporary log
+// open instead; Yes backs the index up and converts the older log again.
+TEST(VesselLogbook, AnOlderLogOpenedAgainAsksBeforeItsConvertedLogIsReplaced)
+{
+    brine_test::TempFolder dir;
+    const std::string made = brine_test::Python(dir.Path(), R"(
+import os, sys, dbf
+base = sys.argv[1]
+t = dbf.Table(base + '.dbf', 'TIME C(5); DATE C(8); LAT C(10); LNG C(10); DTM C(3); COG C(6); '
+              'SOG C(6); TYPE C(12); NOTE M', dbf_type='db3', codepage='cp1252')
+t.open(dbf.READ_WRITE)
+t.append(('13:45', '24/12/98', '47.6', '-122.4', '-1', '123.5', '12.25', 'sys dr', 'Off Alki'))
+t.close()
+os.rename(base + '.dbf', base + '.log')
+os.rename(base + '.dbt', base + '.lom')
+)",
+                                                (dir / "nine").string());
+    ASSERT_EQ(made, "");
+    const std::string older = (dir / "nine.log").string();
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open(older)) << (h.warnings.empty() ? "" : h.warnings.back());
+    EXPECT_EQ(h.log.LogPath(), (dir / "nine").string());
+    ASSERT_TRUE(h.log.Close(true));
+    const auto converted = brine_test::Snapshot(dir.Path());
+
+    h.prompt.Expect(PromptAnswer::No, "Do you want to overwrite it?");
+    EXPECT_TRUE(h.log.Open(older));
+    EXPECT_TRUE(h.prompt.Done());
+    ASSERT_FALSE(h.warnings.empty());
+    EXPECT_EQ(h.warnings.back().rfind(
+                  "Unable to Open Log database : " + (dir / "nine.dbf").string() + "\n", 0),
+              0u)
+        << h.warnings.back();
+    EXPECT_TRUE(h.log.IsTemporary());
+    ASSERT_TRUE(h.log.Close(true));
+    for (const auto& [name, bytes] : converted)
+        EXPECT_EQ(brine_test::Snapshot(dir.Path())[name], bytes) << name << " changed";
+    EXPECT_FALSE(fs::exists(dir / "~OldLogs.Backup"));
+
+    h.prompt.Expect(PromptAnswer::Yes, "Do you want to overwrite it?");
+    ASSERT_TRUE(h.log.Open(older)) << h.warnings.back();
+    EXPECT_TRUE(h.prompt.Done());
+    EXPECT_EQ(h.log.LogPath(), (dir / "nine").string());
+    ASSERT_EQ(h.log.Vessels().size(), 1u);
+    EXPECT_EQ(h.log.Vessels()[0]->rows->GetRecordCount(), 1);
+    EXPECT_EQ(brine_test::Snapshot(dir / "~OldLogs.Backup")["nine.dbf"], converted.at("nine.dbf"));
+    ASSERT_TRUE(h.log.Close(true));
+}
