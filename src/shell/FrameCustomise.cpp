@@ -75,6 +75,9 @@ QAction* CMainFrame::CommandAction(unsigned id)
                 icon = shell::ToolBarIcon(b);
             }
     auto* a = new QAction(icon, tip, this);
+    // An indicator's idle pass writes its live reading into the text; the
+    // tip keeps the command's name for the button and the Customise list.
+    a->setToolTip(tip);
     a->setData(id);
     connect(a, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     m_actions.emplace(id, a);

@@ -84,8 +84,12 @@ void CMainFrame::ApplyWorkspaceOptions(const app::CWorkspaceOptions& v)
         if (program.GetActive() != v.palette || recoloured)
             palettes->SelectPalette(v.palette);
     }
-    m_decimalPlaces = app::ClampDecimalPlaces(v.decimalPlaces);
+    const std::uint8_t places = app::ClampDecimalPlaces(v.decimalPlaces);
+    const bool reformat = places != m_decimalPlaces || v.degMinSec != m_degMinSec;
+    m_decimalPlaces = places;
     m_degMinSec = v.degMinSec;
+    if (reformat)
+        GivePositionTemplate();
     if (m_activeSidePanel) {
         m_activeSidePanel->SetAlignment(v.sidePanelRight);
         m_activeSidePanel->setVisible(v.showSidePanel);
@@ -158,7 +162,7 @@ void CMainFrame::OpenToolsOptions(const std::string& pageTitle)
             return;
         }
     }
-    auto* sheet = new app::CModelessPropertySheet(tr("Options"), this);
+    auto* sheet = new app::CModelessPropertySheet(tr("Tools Options"), this);
     sheet->setObjectName("toolsOptions");
     sheet->AddPage(new CApplicationOptionsDlg(std::make_unique<app::CWorkspaceOptionsModel>(
         CurrentWorkspaceOptions(),
