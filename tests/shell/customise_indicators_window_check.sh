@@ -8,24 +8,28 @@
 #      empty without a position, into its command);
 #   2. Commands, category "Navigator 1", command "Vessel Course Over Ground"
 #      typed: Add > puts it on the first toolbar, OK;
-#   3. the toolbar shows a button named for it, and the workspace keeps it.
+#   3. the workspace keeps the button, and with a GPS fix it shows the
+#      reading in a field drawn as the status bar's indicator pane.
 #
 # Usage: customise_indicators_window_check.sh [path/to/brinevane]
 # Screenshots go to $BRINE_SHOTS_DIR when it is set. Exit code 77 (skipped)
-# without xvfb-run, xdotool, evilwm or ImageMagick.
+# without xvfb-run, xdotool, evilwm, socat or ImageMagick.
 
 set -u
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
 IMPORT=/usr/bin/import
 XWIN_NAME=cust
-XWIN_TOOLS="evilwm $IMPORT"
+XWIN_TOOLS="evilwm $IMPORT /usr/bin/convert socat"
 # shellcheck source=../support/xwin.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
 xwin_enter "$0" "$PROGRAM"
 
 SHOTS=${BRINE_SHOTS_DIR:-}
 SETTINGS="$work/config/Quorwick/Brinevane/settings.conf"
-instruments_off "$SETTINGS"
+# A GPS on COM1 (a socat pty pair) making 6 knots on course 045.
+pty_pairs 1
+mkdir -p "$(dirname "$SETTINGS")"
+printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" > "$SETTINGS"
 station_settings "$SETTINGS"
 export BRINE_REPORT_FOCUS=1 BRINE_REPORT_TIMER=1
 start_wm
@@ -87,7 +91,22 @@ step "the button is on the first toolbar and the workspace keeps it"
 kept() { grep -E '^Bar[0-9]+=str:([0-9]+,)*2311(,|$)' "$SETTINGS"; }
 wait_for "the COG indicator (2311) among a toolbar's stored buttons" kept
 echo "   $FOUND"
+
+step "with a GPS fix the button shows the reading in the indicator's grey field"
+gps_writer "$work/feed1" 47.6 -122.4 6 45
 activate "$MAIN"
 pointer_to 2 2
+# The indicator's field on the toolbars (the top 60 px), in the status
+# pane's grey (175, 175, 175).
+toolbar_grey() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW n
+    geometry "$MAIN"
+    import -window root -crop "${WIDTH}x60+$X+$((Y + 20))" "$work/bars.png" 2>/dev/null || return 1
+    n=$(count_colour "$work/bars.png" "#AFAFAF")
+    [ "$n" -ge 200 ] && echo "$n"
+}
+wait_for "the indicator's grey field on the toolbar" toolbar_grey
+echo "   grey field pixels on the toolbars: $FOUND"
+sleep 1.5
 xwin_shot cust_3_toolbar
 echo "PASS: the indicator commands are listed by name and added from the list"

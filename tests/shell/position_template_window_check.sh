@@ -63,17 +63,23 @@ r.withdraw()
 print(r.clipboard_get())' 2>/dev/null) || CLIP=""
 }
 
-# Chartpoint > Edit. The panel's Area takes Alt+A, so the menu's title is
-# clicked: the seventh in the menu bar, 329 px from the window's left.
-chartpoint_edit() {
+# A menu's entry by its key, the menu opened by a click on its title $1 px
+# from the window's left: the chartpoint panel's labels take Alt+N (Name),
+# Alt+A (Area) and Alt+O (Position), the keys of the Navigator, Chartpoint
+# and Tools menus.
+NAVIGATOR_MENU_X=202
+CHARTPOINT_MENU_X=329
+TOOLS_MENU_X=492
+menu_entry() {
     activate "$MAIN"
     geometry "$MAIN"
-    click_at $((X + 329)) $((Y + 8))
+    click_at $((X + $1)) $((Y + 8))
     menu_open() { other_windows "$MAIN" | head -1; }
-    wait_for "the Chartpoint menu" menu_open
-    xdotool key e
+    wait_for "the menu at $1 px" menu_open
+    xdotool key "$2"
     sleep 0.5
 }
+chartpoint_edit() { menu_entry $CHARTPOINT_MENU_X e; }
 
 # The chartpoint panel's position field: the panel in front (F3), Chartpoint >
 # Edit so its fields take the keyboard, then the ZT field by its key and
@@ -145,8 +151,8 @@ check_position "$CLIP" dms 3
 xwin_shot ptpl_1_seconds
 
 step "Tools Options: 1 decimal place, degrees and decimal minutes, OK"
-activate "$MAIN"
-menu_path alt+o o
+menu_entry $TOOLS_MENU_X o
+pointer_to 2 2
 sheet_visible() { window_named "Tools Options"; }
 wait_for "the sheet captioned \"Tools Options\"" sheet_visible
 SHEET=$FOUND
@@ -165,18 +171,19 @@ check_position "$CLIP" dm 1
 xwin_shot ptpl_3_minutes
 
 step "Navigator > Position Source lays its position out the same way"
-activate "$MAIN"
-menu_path alt+n
-xdotool key p
+menu_entry $NAVIGATOR_MENU_X p
 source_visible() { window_named "Position Source"; }
 wait_for "the Position Source dialog" source_visible
 SOURCE=$FOUND
 activate "$SOURCE"
-# Dead Reckoning lets the position be typed; it is the seventh stop after the
-# choice (course, speed, set, drift, COG, SOG, position).
+# Dead Reckoning lets the position be typed; Tab goes round the dialog's
+# fields until the one holding a position (a degree sign) has the keyboard.
 xdotool key alt+d
-for i in 1 2 3 4 5 6 7; do xdotool key Tab; done
-field_text
+for i in $(seq 1 14); do
+    xdotool key Tab
+    field_text
+    case "$CLIP" in *°*) break ;; esac
+done
 echo "   field: $CLIP"
 check_position "$CLIP" dm 1 layout
 xwin_shot ptpl_4_position_source
