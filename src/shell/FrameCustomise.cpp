@@ -38,10 +38,9 @@ const shell::ToolBarDef* FindDef(unsigned bar)
 class CIndicatorAction final : public QWidgetAction {
 public:
     CIndicatorAction(const QLabel& pane, QObject* parent)
-        : QWidgetAction(parent), m_style(pane.styleSheet()),
-          m_width(pane.sizeHint().width()), m_frame(pane.frameStyle())
-    {
-    }
+        : QWidgetAction(parent), m_style(pane.styleSheet()), m_width(pane.sizeHint().width()),
+          m_frame(pane.frameStyle())
+    { }
 
 protected:
     QWidget* createWidget(QWidget* parent) override

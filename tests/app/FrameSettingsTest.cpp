@@ -45,7 +45,8 @@ TEST(FrameSettings, RecentFileNamesFitTheMenu)
         // A relative path keeps its first folder as the root.
         {"media/one/two/three/four/five/six/bay.lc", "media/.../four/five/six/bay.lc"},
         // A name too long for "/.../" stands alone, whole.
-        {"/data/a-very-long-chart-file-name-of-forty.lc", "a-very-long-chart-file-name-of-forty.lc"},
+        {"/data/a-very-long-chart-file-name-of-forty.lc",
+         "a-very-long-chart-file-name-of-forty.lc"},
         // Characters, not bytes: 28 characters in 32 bytes fit.
         {"/home/ann/charts/K\xC3\xB8ge-\xC3\xA5\xC3\xB8\xC3\xA6.lc",
          "/home/ann/charts/K\xC3\xB8ge-\xC3\xA5\xC3\xB8\xC3\xA6.lc"},

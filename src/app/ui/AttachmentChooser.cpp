@@ -10,8 +10,7 @@ namespace app {
 
 QString AskAttachmentFile(QWidget* parent, const std::string& folder)
 {
-    QFileDialog dialog(parent, QStringLiteral("Attach Attachment"),
-                       QString::fromStdString(folder),
+    QFileDialog dialog(parent, QStringLiteral("Attach Attachment"), QString::fromStdString(folder),
                        QStringLiteral("Image files (*.bmp *.jpg *.tga *.tif *.pcx);;Video files "
                                       "(*.avi);;All (*.bmp *.jpg *.tga *.tif *.pcx *.avi)"));
     dialog.setObjectName("AttachAttachment");

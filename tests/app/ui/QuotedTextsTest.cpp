@@ -50,7 +50,7 @@ TEST(QuotedTexts, AttachDialogAcceptsWithAttachAndReturnsTheFileChosen)
     App();
     brine_test::TempFolder dir;
     const std::filesystem::path picture = dir / "harbour.bmp";
-    { std::ofstream(picture) << "BM"; }
+    std::ofstream(picture) << "BM";
     QString caption, accept;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
