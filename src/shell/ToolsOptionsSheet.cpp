@@ -8,6 +8,7 @@
 #include "app/ui/PropertySheet.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
+#include "chart/ChartingModule.h"
 #include "nmea/InstrumentsModule.h"
 #include "nmea/PortList.h"
 #include "platform/SettingsStore.h"
@@ -88,8 +89,12 @@ void CMainFrame::ApplyWorkspaceOptions(const app::CWorkspaceOptions& v)
     const bool reformat = places != m_decimalPlaces || v.degMinSec != m_degMinSec;
     m_decimalPlaces = places;
     m_degMinSec = v.degMinSec;
-    if (reformat)
+    if (reformat) {
         GivePositionTemplate();
+        // The charts' grid labels and read-outs are written in the new form.
+        if (m_charting)
+            m_charting->RedrawAllChartViews();
+    }
     if (m_activeSidePanel) {
         m_activeSidePanel->SetAlignment(v.sidePanelRight);
         m_activeSidePanel->setVisible(v.showSidePanel);

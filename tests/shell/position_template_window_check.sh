@@ -6,7 +6,8 @@
 #      the chartpoint panel's position field shows the current mark in that
 #      form (read from the field itself: Ctrl+A, Ctrl+C and the clipboard);
 #   2. Tools Options (its caption "Tools Options"), 1 decimal place and
-#      degrees and decimal minutes, OK: the field shows the new form at once;
+#      degrees and decimal minutes, OK: the field shows the new form at once
+#      and the chart's grid labels are drawn again;
 #   3. Navigator > Position Source shows the vessel's position in it too.
 #
 # Usage: position_template_window_check.sh [path/to/brinevane [sample-chartpoints]]
@@ -18,7 +19,7 @@ PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
 SAMPLES=${2:-$(dirname "$PROGRAM")/../sample-chartpoints}
 IMPORT=/usr/bin/import
 XWIN_NAME=ptpl
-XWIN_TOOLS="evilwm $IMPORT /usr/bin/python3"
+XWIN_TOOLS="evilwm $IMPORT /usr/bin/convert /usr/bin/compare /usr/bin/python3"
 XWIN_FILES="$SAMPLES/Chartpoints/PugetSound.dbf"
 if [ -z "${BRINE_XWIN_INNER:-}" ] && ! python3 -c 'import tkinter' 2>/dev/null; then
     echo "SKIP: Python's tkinter is not installed"
@@ -150,6 +151,11 @@ echo "   field: $CLIP"
 check_position "$CLIP" dms 3
 xwin_shot ptpl_1_seconds
 
+settled_screen "$work/chart_before.png"
+GRID=$(grid_box "$work/chart_before.png")
+read -r GW GH GX GY <<< "$GRID"
+[ "${GW:-0}" -gt 100 ] || fail "no chart grid on the screen"
+
 step "Tools Options: 1 decimal place, degrees and decimal minutes, OK"
 menu_entry $TOOLS_MENU_X o
 pointer_to 2 2
@@ -168,6 +174,12 @@ wait_for "the sheet to close" sheet_gone
 panel_position
 echo "   field: $CLIP"
 check_position "$CLIP" dm 1
+# The chart's grid labels are written again in the new form.
+settled_screen "$work/chart_after.png"
+changed=$(compare -metric AE "$work/chart_before.png[${GW}x${GH}+${GX}+${GY}]" \
+    "$work/chart_after.png[${GW}x${GH}+${GX}+${GY}]" null: 2>&1)
+echo "   chart pixels changed: $changed"
+[ "${changed%% *}" != "0" ] || fail "the chart's grid labels kept the old form"
 xwin_shot ptpl_3_minutes
 
 step "Navigator > Position Source lays its position out the same way"
