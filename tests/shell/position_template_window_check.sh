@@ -7,7 +7,8 @@
 #      form (read from the field itself: Ctrl+A, Ctrl+C and the clipboard);
 #   2. Tools Options (its caption "Tools Options"), 1 decimal place and
 #      degrees and decimal minutes, OK: the field shows the new form at once
-#      and the chart's grid labels are drawn again;
+#      and the chart's grid labels are drawn again (the decimal places'
+#      spin arrows step first, within 0 to 4);
 #   3. Navigator > Position Source shows the vessel's position in it too.
 #
 # Usage: position_template_window_check.sh [path/to/brinevane [sample-chartpoints]]
@@ -163,6 +164,18 @@ sheet_visible() { window_named "Tools Options"; }
 wait_for "the sheet captioned \"Tools Options\"" sheet_visible
 SHEET=$FOUND
 activate "$SHEET"
+# The decimal places' spin arrows, beside the number: up from 3 stops at 4,
+# down twice gives 2 (read from the field through the clipboard).
+geometry "$SHEET"
+SX=$X SY=$Y
+click_at $((SX + 230)) $((SY + 117))
+click_at $((SX + 230)) $((SY + 117))
+click_at $((SX + 230)) $((SY + 127))
+click_at $((SX + 230)) $((SY + 127))
+xdotool key alt+d
+field_text
+echo "   decimal places after up, up, down, down: $CLIP"
+[ "$CLIP" = "2" ] || fail "the spin arrows left the decimal places at \"$CLIP\", not 2"
 xdotool key alt+d ctrl+a
 xdotool type --delay 30 1
 xdotool key alt+m
