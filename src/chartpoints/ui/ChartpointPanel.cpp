@@ -282,11 +282,6 @@ void CChartpointPanel::SetPositionTemplate(const std::string& layout)
         ShowPosition();
 }
 
-QString CChartpointPanel::PositionText() const
-{
-    return m_positionEntry ? m_positionEntry->text() : QString();
-}
-
 void CChartpointPanel::ShowChartpoint(const chartpoints::CChartpoint& cp)
 {
     if (!m_name)

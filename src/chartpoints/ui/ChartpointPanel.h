@@ -76,7 +76,6 @@ public:
     // Lays the position field out by the program's position template
     // (decimal places and format); a position being typed is kept.
     void SetPositionTemplate(const std::string& layout);
-    QString PositionText() const;
 
 private:
     void Modified() { m_modified = true; }
