@@ -99,10 +99,32 @@ void CFrameSettings::AddRecentFile(const std::string& path)
     recentFiles.front() = path;
 }
 
+namespace {
+
+// One step of the priority setting, in nice values.
+constexpr int kNicePerStep = 5;
+constexpr int kLowestNice = 19;
+
+id_t OwnThread()
+{
+    return static_cast<id_t>(::syscall(SYS_gettid));
+}
+
+}   // namespace
+
+void LowerWorkerPriority()
+{
+    errno = 0;
+    const int now = ::getpriority(PRIO_PROCESS, OwnThread());
+    if (now == -1 && errno != 0)
+        return;
+    ::setpriority(PRIO_PROCESS, OwnThread(), std::min(now + kNicePerStep, kLowestNice));
+}
+
 std::string ApplyThreadPriority(std::int32_t priority)
 {
-    const int nice = -5 * std::clamp(priority, -2, 2);
-    const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
+    const int nice = -kNicePerStep * std::clamp(priority, -2, 2);
+    const auto tid = OwnThread();
     if (::setpriority(PRIO_PROCESS, tid, nice) == 0)
         return {};
     const int error = errno;
