@@ -2,8 +2,8 @@
 # A modal dialog stays above the waypoint alarm window, on the real program
 # window: the sample route is the active one, and File > Open > Log's "Open
 # Log Database" dialog (modal) is open when the GPS on COM1 (a socat pty
-# pair) gives its first fix, far down the route, past the first waypoint:
-# the "Waypoint Arrival Alarms" window opens then. The dialog must be the
+# pair) gives its first fix, on the route's first waypoint: the "Waypoint
+# Arrival Alarms" window opens then. The dialog must be the
 # higher of the two in the window stack, and the keyboard must still reach
 # it: Escape closes it. Screenshots go to BRINE_SHOTS_DIR when it is set.
 #
@@ -24,24 +24,28 @@ xwin_enter "$0" "$@"
 
 shot() { xwin_shot "modal_alarm_$1"; }
 
-# The child of the root window that holds window $1 (its window manager frame).
+# The child of the root window that holds window $1 (its window manager
+# frame), in hexadecimal as xwininfo writes it.
 frame_of() {
-    local w=$1 parent root
-    root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
-    while :; do
-        parent=$(xwininfo -children -id "$w" | awk '/Parent window id:/ { print $4 }')
+    local w=$1 parent root i
+    root=$(xwininfo -root | awk '/xwininfo: Window id:/ { print $4 }')
+    for ((i = 0; i < 8; i++)); do
+        parent=$(xwininfo -children -id "$w" 2>/dev/null | awk '/Parent window id:/ { print $4 }')
         [ -n "$parent" ] || return 1
-        [ "$((parent))" = "$((root))" ] && { echo "$((w))"; return 0; }
+        if [ "$((parent))" = "$((root))" ]; then
+            printf '0x%x\n' "$((w))"
+            return 0
+        fi
         w=$parent
     done
+    return 1
 }
-# Place of window $1 in the root's stack, bottom first.
+# Place of window $1 in the root's stack, counted from the top (xwininfo
+# lists the root's children topmost first).
 stack_place() {
     local frame
     frame=$(frame_of "$1") || return 1
-    xwininfo -root -children | awk '/^ +0x/ { print $1 }' | while read -r child; do
-        echo "$((child))"
-    done | grep -nx "$frame" | cut -d: -f1
+    xwininfo -root -children | awk -v f="$frame" '$1 ~ /^0x/ { n++; if ($1 == f) { print n; exit } }'
 }
 
 step "COM1 on a socat pty pair, silent until the dialog is open; the sample route"
@@ -58,11 +62,11 @@ start_past_disclaimer
 
 step "File > Open > Log: the modal Open Log Database dialog"
 open_log_chooser
-DIALOG=$FOUND
+DIALOG=$(window_named "Open Log Database") || fail "no Open Log Database dialog"
 
-step "the GPS's first fix, past the route's first waypoint: the alarm window opens"
-# Between Apple Cove Point and Meadow Point, heading south.
-gps_writer "$work/feed1" 47.7500 -122.4380 8.0 180.0
+step "the GPS's first fix, on the route's first waypoint: the alarm window opens"
+# On the route's first waypoint (off Point Wilson), inside its arrival circle.
+gps_writer "$work/feed1" 48.1530 -122.7370
 alarms() { window_named "Waypoint Arrival Alarms"; }
 STEP_SECONDS=60 wait_for "the Waypoint Arrival Alarms window" alarms
 ALARMS=$FOUND
@@ -70,8 +74,9 @@ sleep 2
 shot 1_dialog_and_alarms
 DIALOG_AT=$(stack_place "$DIALOG") || fail "no frame holds the dialog"
 ALARMS_AT=$(stack_place "$ALARMS") || fail "no frame holds the alarm window"
-echo "   in the stack (bottom first): the dialog $DIALOG_AT, the alarm window $ALARMS_AT"
-[ "$DIALOG_AT" -gt "$ALARMS_AT" ] || fail "the alarm window lies over the modal dialog"
+echo "   in the stack (from the top): the dialog $DIALOG_AT, the alarm window $ALARMS_AT"
+[ -n "$DIALOG_AT" ] && [ -n "$ALARMS_AT" ] || fail "a window is missing from the stack"
+[ "$DIALOG_AT" -lt "$ALARMS_AT" ] || fail "the alarm window lies over the modal dialog"
 
 step "the keyboard reaches the dialog: Escape closes it"
 xdotool key Escape
