@@ -80,9 +80,8 @@ void CLogTrack::ReadAsked()
             if (settings.limitDisplay)
                 file.ReadWindow(settings.span, decimator);
             else
-                file.ReadRange(0, file.RecordCount(), [&](std::uint64_t i, const CTrackFix& f) {
-                    decimator.Add(i, f);
-                });
+                file.ReadRange(0, file.RecordCount(),
+                               [&](std::uint64_t i, const CTrackFix& f) { decimator.Add(i, f); });
         }
     }
     {

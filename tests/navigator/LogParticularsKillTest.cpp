@@ -97,11 +97,11 @@ TEST(LogParticularsKill, EachRowsParticularsAreWholeOrAbsent)
     // companion folder may not exist yet, and every file in it is absent.
     for (int round = 0; round < 60; ++round) {
         // A log of its own each round, so each start opens it quickly.
-        const fs::path log =
-            dir / (round == 0 ? std::string("Unstarted") : "Particulars" + std::to_string(round % 6));
+        const fs::path log = dir / (round == 0 ? std::string("Unstarted")
+                                               : "Particulars" + std::to_string(round % 6));
         brine_test::Turn started;
-        const pid_t child = brine_test::ForkChild(
-            [&] { return StartVoyagesForever(log, started, round != 0); });
+        const pid_t child =
+            brine_test::ForkChild([&] { return StartVoyagesForever(log, started, round != 0); });
         ASSERT_TRUE(started.Wait());
         std::this_thread::sleep_for(std::chrono::microseconds(round == 0 ? 0 : delayUs(random)));
         ::kill(child, SIGKILL);

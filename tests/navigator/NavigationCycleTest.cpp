@@ -1,7 +1,7 @@
 // The navigation cycle on a fake clock: the order of the monitor panel's
-// messages, the whole logging periods and the strict check interval, the switch to dead reckoning when the
-// fixes stop, DR against GeographicLib's rhumb line, the return to NMEA, and
-// whole fixes under concurrent writers.
+// messages, the whole logging periods and the strict check interval, the
+// switch to dead reckoning when the fixes stop, DR against GeographicLib's
+// rhumb line, the return to NMEA, and whole fixes under concurrent writers.
 
 #include "navigator/NavigatorModule.h"
 

@@ -28,7 +28,8 @@ char* g_argv[] = {g_name, nullptr};
 
 QCoreApplication& App()
 {
-    static auto* app = new QCoreApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    // Never destroyed: see Qt's exit order.
+    static auto* app = new QCoreApplication(g_argc, g_argv);
     return *app;
 }
 
