@@ -109,6 +109,15 @@ std::size_t CharacterCount(std::string_view text)
     }));
 }
 
+// One step of the priority setting, in nice values.
+constexpr int kNicePerStep = 5;
+constexpr int kLowestNice = 19;
+
+id_t OwnThread()
+{
+    return static_cast<id_t>(::syscall(SYS_gettid));
+}
+
 }   // namespace
 
 std::string RecentFileDisplayName(std::string_view path, std::size_t maxLength)
@@ -139,10 +148,19 @@ std::string RecentFileDisplayName(std::string_view path, std::size_t maxLength)
     return std::string(root) + "..." + std::string(tail);
 }
 
+void LowerWorkerPriority()
+{
+    errno = 0;
+    const int now = ::getpriority(PRIO_PROCESS, OwnThread());
+    if (now == -1 && errno != 0)
+        return;
+    ::setpriority(PRIO_PROCESS, OwnThread(), std::min(now + kNicePerStep, kLowestNice));
+}
+
 std::string ApplyThreadPriority(std::int32_t priority)
 {
-    const int nice = -5 * std::clamp(priority, -2, 2);
-    const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
+    const int nice = -kNicePerStep * std::clamp(priority, -2, 2);
+    const auto tid = OwnThread();
     if (::setpriority(PRIO_PROCESS, tid, nice) == 0)
         return {};
     const int error = errno;

@@ -59,6 +59,10 @@ std::string RecentFileDisplayName(std::string_view path,
 // most users do not have; then the thread stays as it is and the text
 // returned says so with the system's reason (empty when it was set).
 std::string ApplyThreadPriority(std::int32_t priority);
+// Sets the calling thread one priority step below the thread that started
+// it, whose priority it took at its start: a worker's first call. Lowering
+// is always allowed, so this does not fail but at the lowest priority.
+void LowerWorkerPriority();
 
 // The width template of the position indicators: "DD°MMN  ddd°mmE", with
 // seconds when asked, and the decimal places inserted before the hemisphere

@@ -8,6 +8,7 @@
 #include "chart/draw/XDC.h"
 #include "chart/overlays/OverlayProperties.h"
 #include "chart/overlays/OverlayServices.h"
+#include "navigator/TrackWorker.h"
 
 namespace navigator {
 
@@ -24,19 +25,13 @@ app::CDateTimeEx LocalTime(sys_seconds utc)
 
 }   // namespace
 
-CLogTrack::CLogTrack()
-{
-    m_worker = std::jthread([this](std::stop_token stop) { Work(stop); });
-}
+CLogTrack::CLogTrack() = default;
 
 CLogTrack::~CLogTrack()
 {
-    m_pictureWorker.request_stop();
-    m_pictureWake.notify_all();
-    m_pictureWorker = {};
-    m_worker.request_stop();
-    m_wake.notify_all();
-    m_worker = {};
+    // No job of this track's runs after these.
+    CTrackWorker::Painter().Forget(this);
+    CTrackWorker::Reader().Forget(this);
 }
 
 void CLogTrack::SetFile(const std::filesystem::path& path)
@@ -57,49 +52,46 @@ void CLogTrack::Rebuild(CPixelGrid grid)
         m_askedPath = m_path;
         m_askedSettings = m_settings;
     }
-    m_wake.notify_all();
+    CTrackWorker::Reader().Post(this, [this] { ReadAsked(); });
 }
 
-void CLogTrack::Work(std::stop_token stop)
+void CLogTrack::ReadAsked()
 {
-    for (;;) {
-        std::filesystem::path path;
-        CPixelGrid grid;
-        CLogTrackSettings settings;
-        std::uint64_t ticket = 0;
-        {
-            std::unique_lock lock(m_lock);
-            if (!m_wake.wait(lock, stop, [this] { return m_requested; }))
-                return;
-            m_requested = false;
-            path = m_askedPath;
-            grid = m_askedGrid;
-            settings = m_askedSettings;
-            ticket = m_asked;
-        }
-        CTrackDecimator decimator(grid, settings.markInterval);
-        if (!path.empty()) {
-            // A descriptor of the worker's own: its reads never share a file
-            // position or a lock with the writer's.
-            CTrackFile file;
-            if (file.Open(path)) {
-                if (settings.limitDisplay)
-                    file.ReadWindow(settings.span, decimator);
-                else
-                    file.ReadRange(0, file.RecordCount(), [&](std::uint64_t i, const CTrackFix& f) {
-                        decimator.Add(i, f);
-                    });
-            }
-        }
-        {
-            std::lock_guard lock(m_lock);
-            m_result.emplace(std::move(decimator));
-            m_finished = ticket;
-        }
-        m_done.notify_all();
-        if (m_ready)
-            m_ready();
+    std::filesystem::path path;
+    CPixelGrid grid;
+    CLogTrackSettings settings;
+    std::uint64_t ticket = 0;
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_requested)
+            return;
+        m_requested = false;
+        path = m_askedPath;
+        grid = m_askedGrid;
+        settings = m_askedSettings;
+        ticket = m_asked;
     }
+    CTrackDecimator decimator(grid, settings.markInterval);
+    if (!path.empty()) {
+        // A descriptor of the reader's own: its reads never share a file
+        // position or a lock with the writer's.
+        CTrackFile file;
+        if (file.Open(path)) {
+            if (settings.limitDisplay)
+                file.ReadWindow(settings.span, decimator);
+            else
+                file.ReadRange(0, file.RecordCount(),
+                               [&](std::uint64_t i, const CTrackFix& f) { decimator.Add(i, f); });
+        }
+    }
+    {
+        std::lock_guard lock(m_lock);
+        m_result.emplace(std::move(decimator));
+        m_finished = ticket;
+    }
+    m_done.notify_all();
+    if (m_ready)
+        m_ready();
 }
 
 bool CLogTrack::WaitForRebuild(milliseconds timeout)
@@ -243,16 +235,13 @@ void CLogTrack::Draw(chart::CChartDoc& doc, chart::CXDC& dc, bool decorate)
 {
     // A view the list was not thinned for asks for the window again.
     if (const auto grid = GridOf(doc); grid && !m_path.empty() && !Serves(m_grid, *grid)) {
-        std::lock_guard lock(m_lock);
-        const bool asked = m_asked != m_finished && Serves(m_askedGrid, *grid);
-        if (!asked) {
-            m_requested = true;
-            ++m_asked;
-            m_askedGrid = *grid;
-            m_askedPath = m_path;
-            m_askedSettings = m_settings;
-            m_wake.notify_all();
+        bool asked = false;
+        {
+            std::lock_guard lock(m_lock);
+            asked = m_asked != m_finished && Serves(m_askedGrid, *grid);
         }
+        if (!asked)
+            Rebuild(*grid);
     }
     m_paintedFromPicture = false;
     const std::optional<std::size_t> first = GetFirstNodeToDraw(decorate);
@@ -327,33 +316,29 @@ void CLogTrack::AskPicture(chart::CChartDoc& doc, const CPictureKey& key,
         std::lock_guard lock(m_lock);
         m_pictureJob = std::move(job);   // a job not yet begun gives way
     }
-    if (!m_pictureWorker.joinable())
-        m_pictureWorker = std::jthread([this](std::stop_token stop) { PaintPictures(stop); });
-    m_pictureWake.notify_all();
+    CTrackWorker::Painter().Post(this, [this] { PaintAsked(); });
 }
 
-void CLogTrack::PaintPictures(std::stop_token stop)
+void CLogTrack::PaintAsked()
 {
-    for (;;) {
-        std::optional<CPictureJob> job;
-        {
-            std::unique_lock lock(m_lock);
-            if (!m_pictureWake.wait(lock, stop, [this] { return m_pictureJob.has_value(); }))
-                return;
-            job.swap(m_pictureJob);
-            m_pictureBusy = true;
-        }
-        std::optional<CPicture> drawn = DrawPicture(std::move(*job));
-        {
-            std::lock_guard lock(m_lock);
-            if (drawn)
-                m_picturesDrawn.push_back(std::move(*drawn));
-            m_pictureBusy = false;
-        }
-        m_done.notify_all();
-        if (m_ready)
-            m_ready();
+    std::optional<CPictureJob> job;
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_pictureJob)
+            return;
+        job.swap(m_pictureJob);
+        m_pictureBusy = true;
     }
+    std::optional<CPicture> drawn = DrawPicture(std::move(*job));
+    {
+        std::lock_guard lock(m_lock);
+        if (drawn)
+            m_picturesDrawn.push_back(std::move(*drawn));
+        m_pictureBusy = false;
+    }
+    m_done.notify_all();
+    if (m_ready)
+        m_ready();
 }
 
 // Drawn once on black and once on white: the two tell drawn pixels from the

@@ -2,11 +2,11 @@
 // The drawn part of a recorded track. The track file is the store and may
 // hold years of fixes; this list holds only what a view shows: the display
 // window (the limit back from the newest fix, or all), thinned to the view's
-// pixel grid by a worker thread that reads the file in large blocks. New
-// points extend the list as they are written. Drawn with fix markers (time
-// and source labels) and time marks across the line. A long list's picture
-// is drawn by a second worker from a copy of what it needs; until it is
-// ready a view shows the newest part of the track.
+// pixel grid on the tracks' shared reader thread, which reads the file in
+// large blocks. New points extend the list as they are written. Drawn with
+// fix markers (time and source labels) and time marks across the line. A
+// long list's picture is drawn on the shared picture thread from a copy of
+// what it needs; until it is ready a view shows the newest part of the track.
 
 #include <array>
 #include <chrono>
@@ -15,8 +15,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <stop_token>
-#include <thread>
 #include <vector>
 
 #include "chart/overlays/PlanTrack.h"
@@ -52,13 +50,13 @@ public:
     {
         m_properties = properties;
     }
-    // Called on a worker thread when a rebuild or a picture is ready for TakeResult.
+    // Called on a shared thread when a rebuild or a picture is ready for TakeResult.
     void SetReadyCallback(std::function<void()> ready) { m_ready = std::move(ready); }
 
     // The track file drawn from; an empty path draws nothing.
     void SetFile(const std::filesystem::path& path);
     const std::filesystem::path& File() const { return m_path; }
-    // Reads the window again on `grid` (on the worker).
+    // Reads the window again on `grid` (on the reader thread).
     void Rebuild(CPixelGrid grid);
     // Takes a finished rebuild into the drawn list and finished pictures
     // into those kept (user-interface thread); true when what is drawn changed.
@@ -151,10 +149,11 @@ private:
     bool TakePictures();
     // The newest kept picture for `key`; with `anyFirst`, one from any first fix.
     const CPicture* FindPicture(const CPictureKey& key, bool anyFirst) const;
-    void PaintPictures(std::stop_token stop);
+    // Each draws what was asked last, on the shared threads.
+    void PaintAsked();
     static std::optional<CPicture> DrawPicture(CPictureJob job);
 
-    void Work(std::stop_token stop);
+    void ReadAsked();
     void SetKept(std::vector<CKeptFix> kept);
     void AppendKept(const CKeptFix& kept);
 
@@ -172,9 +171,8 @@ private:
     std::optional<CPictureKey> m_pictureAsked;
     bool m_paintedFromPicture = false;
 
-    // Worker request and result.
+    // Reader request and result.
     std::mutex m_lock;
-    std::condition_variable_any m_wake;
     std::condition_variable m_done;
     bool m_requested = false;
     std::uint64_t m_asked = 0;
@@ -183,14 +181,10 @@ private:
     std::filesystem::path m_askedPath;
     CLogTrackSettings m_askedSettings;
     std::optional<CTrackDecimator> m_result;
-    // Picture worker request and results (under m_lock too).
-    std::condition_variable_any m_pictureWake;
+    // Picture request and results (under m_lock too).
     std::optional<CPictureJob> m_pictureJob;
     bool m_pictureBusy = false;
     std::vector<CPicture> m_picturesDrawn;
-    // Last: the workers stop before what they use goes.
-    std::jthread m_worker;
-    std::jthread m_pictureWorker;
 };
 
 }   // namespace navigator

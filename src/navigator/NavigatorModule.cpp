@@ -338,10 +338,13 @@ void CNavigatorModule::NavigationTick()
     m_panelQueue.Post(kMsgKeepInView);
     m_panelQueue.Post(kMsgNavRefresh);
     const Time now = m_clock.Monotonic();
-    if (Passed(m_lastLogRow, now, m_loggingPeriod))
+    if (PeriodDue(m_lastLogRow, now, m_loggingPeriod)) {
+        m_logDueTick = now;
         m_panelQueue.Post(kMsgLogPeriod);
+    }
     bool trackDue = false;
-    if (Passed(m_lastTrackPoint, now, m_plotFixFreq)) {
+    if (PeriodDue(m_lastTrackPoint, now, m_plotFixFreq)) {
+        m_trackDueTick = now;
         m_panelQueue.Post(kMsgTrackPeriod);
         trackDue = true;
     }
@@ -513,8 +516,10 @@ void CNavigatorModule::OnLogPeriod()
 {
     if (!m_newData || m_log == nullptr || !m_log->IsLogging())
         return;   // the stamp stays: the message comes again next tick
+    // Stamped with the tick, not the moment the message came, so the wait
+    // for the message does not push the next row back a tick.
     if (m_log->WriteLogRecord(*m_snapshots.Get()))
-        m_lastLogRow = m_clock.Monotonic();
+        m_lastLogRow = m_logDueTick;
 }
 
 void CNavigatorModule::OnTrackPeriod()
@@ -522,7 +527,7 @@ void CNavigatorModule::OnTrackPeriod()
     if (!m_newData || m_log == nullptr || !m_log->IsLogging())
         return;
     if (m_log->WriteTrackPoint(*m_snapshots.Get()))
-        m_lastTrackPoint = m_clock.Monotonic();
+        m_lastTrackPoint = m_trackDueTick;
 }
 
 void CNavigatorModule::SetAutoscrollWindow(bool on)

@@ -333,6 +333,16 @@ private:
     {
         return !last || now - *last > interval;
     }
+    // The logging and plot periods: due once the period has run, less half a
+    // tick. The ticks come about a second apart, a little early or late, and
+    // a row stamped at its tick is due again at the tick a whole period on,
+    // not one tick after it.
+    static constexpr std::chrono::milliseconds kHalfTick{500};
+    static bool PeriodDue(const std::optional<Time>& last, Time now,
+                          std::chrono::steady_clock::duration period)
+    {
+        return !last || now - *last >= period - kHalfTick;
+    }
 
     class CStandInGps;
     class CStandInTarget;
@@ -388,6 +398,8 @@ private:
     int m_autoscrollPercentage = 20;
     bool m_bestChartResume = false;
     std::optional<Time> m_lastLogRow, m_lastTrackPoint, m_lastBestChartCheck;
+    // The tick that found a row or a point due: a row written for it is stamped with it.
+    Time m_logDueTick{}, m_trackDueTick{};
     // Since when best-chart selection has been off as far as resuming goes;
     // none while it is on.
     std::optional<Time> m_bestChartOffSince;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include "app/FrameSettings.h"
+
 namespace navigator {
 
 bool CClockPacer::WaitUntil(std::stop_token stop, Time deadline)
@@ -41,6 +43,9 @@ std::optional<std::uint64_t> CNmeaReplay::Start(const std::filesystem::path& fil
     m_lastEnd = ReplayEnd::None;
     m_running = true;
     m_thread = std::jthread([this, file, speed, generation](std::stop_token stop) {
+        // A step below the user-interface thread that starts it, so a fast
+        // replay cannot starve the windows it feeds.
+        app::LowerWorkerPriority();
         Run(stop, file, speed, generation);
     });
     return generation;

@@ -2,6 +2,7 @@
 // Replays a recorded file of NMEA lines as if they arrived on the ports: a
 // worker thread reads the file line by line and hands every line to the
 // receive devices, paced to 600 characters a second times a speed factor.
+// The thread runs one priority step below the thread that starts it.
 //
 // The thread waits on a condition variable with its stop token, so a stop
 // ends it within one line or one pacing wait; it is never killed. Each run

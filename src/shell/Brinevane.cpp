@@ -15,6 +15,7 @@
 #include "app/ui/AviView.h"
 #include "app/ui/DibView.h"
 #include "app/ui/Disclaimers.h"
+#include "app/ui/ModalOnTop.h"
 #include "app/ui/ProgramPalette.h"
 #include "app/ui/QtAlertSound.h"
 #include "app/ui/QtDesktop.h"
@@ -382,6 +383,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // The once-a-second pass rides on the frame's periodic timer, so an idle
     // program wakes no more often for it; input arms a timer of its own.
     qApp->installEventFilter(this);
+    app::KeepModalDialogsOnTop(*qApp);
     m_idleTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, &CBrinevane::OnIdle);
     m_idleTimer.start(kIdlePassAfterInput);

@@ -1,7 +1,7 @@
 // The navigation cycle on a fake clock: the order of the monitor panel's
-// messages and the strict intervals, the switch to dead reckoning when the
-// fixes stop, DR against GeographicLib's rhumb line, the return to NMEA, and
-// whole fixes under concurrent writers.
+// messages, the whole logging periods and the strict check interval, the
+// switch to dead reckoning when the fixes stop, DR against GeographicLib's
+// rhumb line, the return to NMEA, and whole fixes under concurrent writers.
 
 #include "navigator/NavigatorModule.h"
 
@@ -52,7 +52,7 @@ struct Cycle {
     void Feed(const std::string& line) { ASSERT_TRUE(gps.parser.ParseLine(line)) << line; }
 };
 
-TEST(NavigationCycle, PostOrderAndStrictIntervals)
+TEST(NavigationCycle, PostOrderAndWholePeriods)
 {
     Cycle c;
     c.nav.SetLoggingPeriod(60s);
@@ -69,29 +69,32 @@ TEST(NavigationCycle, PostOrderAndStrictIntervals)
     c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
     EXPECT_EQ(c.Pass(), (std::vector<unsigned>{0x505, 0x501, 0x504, 0x503, 0x502}));
 
-    // Logging on: each writes once, then waits its interval, strictly.
+    // Logging on: each writes once, then once a whole period on: a row
+    // every 60 s and a point every 30 s, not a tick later. The ticks come a
+    // little early or late (the timer's own jitter), which moves nothing.
     c.log.logging = true;
     c.clock.Advance(1s);
     c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
     c.Pass();
     EXPECT_EQ(c.log.rows, 1);
     EXPECT_EQ(c.log.points, 1);
-    for (int s = 1; s <= 60; ++s) {
-        c.clock.Advance(1s);
+    // After the first minute each tick is off its second by up to 90 ms.
+    const std::chrono::milliseconds jitter[] = {30ms, -40ms, 90ms, -90ms, 0ms, 60ms, -20ms};
+    const auto tickAt = [&](int s) { return s * 1000ms + (s > 60 ? jitter[s % 7] : 0ms); };
+    for (int s = 1; s <= 121; ++s) {
+        c.clock.Advance(tickAt(s) - tickAt(s - 1));
         c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
         const auto ids = c.Pass();
         const bool log = std::count(ids.begin(), ids.end(), 0x504u) == 1;
         const bool track = std::count(ids.begin(), ids.end(), 0x503u) == 1;
-        EXPECT_EQ(log, false) << s;   // 60 s equal: nothing
-        EXPECT_EQ(track, s == 31) << s;   // 31 s: past 30
+        EXPECT_EQ(log, s % 60 == 0) << s;
+        EXPECT_EQ(track, s % 30 == 0) << s;
         // Best-chart pair every 10 s after the previous check, strictly.
-        EXPECT_EQ(std::count(ids.begin(), ids.end(), 0x506u), (s + 2) % 11 == 0 ? 1 : 0) << s;
+        if (s <= 60)
+            EXPECT_EQ(std::count(ids.begin(), ids.end(), 0x506u), (s + 2) % 11 == 0 ? 1 : 0) << s;
     }
-    c.clock.Advance(1s);
-    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
-    const auto ids = c.Pass();
-    EXPECT_EQ(std::count(ids.begin(), ids.end(), 0x504u), 1);
-    EXPECT_EQ(c.log.rows, 2);
+    EXPECT_EQ(c.log.rows, 3);
+    EXPECT_EQ(c.log.points, 5);
 
     // No GPS input: no tick, no messages; a held tick likewise.
     c.gps.receiving = false;

@@ -1,12 +1,16 @@
 // The NMEA replay: pacing by characters on a fake clock, a stop in the middle
 // of a wait, stale end notices, captures delivered intact, the cost of a run
-// at 1x, and the runs that end early.
+// at 1x, the runs that end early, and the thread's priority.
 
 #include "navigator/NmeaReplay.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <fstream>
@@ -254,6 +258,48 @@ TEST(NmeaReplay, RunsThatEndEarly)
         std::this_thread::sleep_for(1ms);
     EXPECT_TRUE(sim.OnFinished(sim.Replay().Generation()));
     EXPECT_EQ(sim.StatusText(), "NMEA replay reached no device: no port receives NMEA.");
+}
+
+// The replay thread runs a step (five nice levels) below the thread that
+// starts it: from a thread at the test's own priority, and from one already
+// a step down. Each start is on a thread of its own, so the test program keeps its value.
+TEST(NmeaReplay, TheThreadRunsAStepBelowItsStarter)
+{
+    brine_test::TempFolder folder;
+    const auto file = WriteFile(folder.Path(), 3, 20);
+    class NiceOfDelivery final : public CReplayTarget {
+    public:
+        std::size_t DeliverLine(std::string_view) override
+        {
+            errno = 0;
+            nice.store(getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid))));
+            return 1;
+        }
+        std::atomic<int> nice{-100};
+    };
+    errno = 0;
+    const int base = getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+    ASSERT_LE(base, 9) << "the test runs too low to see two steps below it";
+    for (const int starter : {base, base + 5}) {
+        int starterNice = -100, replayNice = -100;
+        std::thread([&] {
+            const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
+            ASSERT_EQ(setpriority(PRIO_PROCESS, tid, starter), 0);
+            starterNice = getpriority(PRIO_PROCESS, tid);
+            brine_test::FakeClock clock;
+            FakePacer pacer(clock);
+            NiceOfDelivery target;
+            Finished finished;
+            CNmeaReplay replay(target, pacer, finished.Callback());
+            const auto generation = replay.Start(file, 10);
+            ASSERT_TRUE(generation);
+            ASSERT_EQ(finished.promise.get_future().wait_for(5s), std::future_status::ready);
+            replay.OnFinished(*generation);
+            replayNice = target.nice.load();
+        }).join();
+        EXPECT_EQ(starterNice, starter);
+        EXPECT_EQ(replayNice, starter + 5) << "started from nice " << starter;
+    }
 }
 
 }   // namespace

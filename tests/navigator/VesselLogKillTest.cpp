@@ -42,7 +42,7 @@ std::string Current(const fs::path& folder)
 }
 
 struct Report {
-    char kind;   // 'r' row, 'p' point
+    char kind;   // 'r' row, 'p' point, 's' the log saved under a new name
     long n;
 };
 
@@ -92,6 +92,8 @@ int LogForever(const fs::path& folder, long first, int reportFd)
             // The next start takes the copy, named once it is whole.
             if (!platform::WriteFileAtomically(folder / "current", saveAs))
                 return 8;
+            if (!report('s', n))
+                return 9;
         }
     }
 }
@@ -169,7 +171,29 @@ TEST(VesselLogKill, EveryReportedRowAndPointSurvivesAKill)
         // the open alone can outlast the delay, still logs in half the kills.
         // Those rounds also run longer, long enough for a save under a new
         // name (every tenth row) on a slow machine.
-        if (round % 2 == 1) {
+        // Until a save has come, every fourth round waits (at most 20 s) for
+        // the child's first one: on a machine loaded enough, ten rows can
+        // outlast every delay, and no kill would ever follow a save.
+        auto take = [&](const Report& r) {
+            if (r.kind != 's')
+                (r.kind == 'r' ? reportedRows : reportedPoints).insert(r.n);
+            next = std::max(next, r.n + 1);
+        };
+        Report r{};
+        if (round % 4 == 3 && saves == 0) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            pollfd waiting{fds[0], POLLIN, 0};
+            while (std::chrono::steady_clock::now() < until && ::poll(&waiting, 1, 100) >= 0) {
+                if (!(waiting.revents & POLLIN))
+                    continue;
+                if (::read(fds[0], &r, sizeof r) != sizeof r)
+                    break;
+                take(r);
+                if (r.kind == 's')
+                    break;
+            }
+            ::usleep(useconds_t(2000 + random() % 80000));
+        } else if (round % 2 == 1) {
             pollfd first{fds[0], POLLIN, 0};
             ::poll(&first, 1, 2000);
             ::usleep(useconds_t(2000 + random() % 300000));
@@ -177,11 +201,8 @@ TEST(VesselLogKill, EveryReportedRowAndPointSurvivesAKill)
             ::usleep(useconds_t(2000 + random() % 80000));
         }
         ::kill(pid, SIGKILL);
-        Report r{};
-        while (::read(fds[0], &r, sizeof r) == sizeof r) {
-            (r.kind == 'r' ? reportedRows : reportedPoints).insert(r.n);
-            next = std::max(next, r.n + 1);
-        }
+        while (::read(fds[0], &r, sizeof r) == sizeof r)
+            take(r);
         ::close(fds[0]);
         ASSERT_EQ(brine_test::WaitChild(pid), -SIGKILL) << "round " << round;
         next += 1000;   // records written but not reported keep their own numbers
