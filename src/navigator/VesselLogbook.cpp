@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <string_view>
 #include <system_error>
 
@@ -83,7 +84,35 @@ private:
     CDBInterface& m_table;
 };
 
+std::optional<std::uint32_t> UnsignedDecimal(std::string_view text)
+{
+    std::uint32_t value = 0;
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front())))
+        return std::nullopt;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
 }   // namespace
+
+std::optional<CVesselNumber> ParseVesselNumber(std::string_view text)
+{
+    const auto comma = text.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    const auto vesselId = UnsignedDecimal(text.substr(0, comma));
+    const auto appendNo = UnsignedDecimal(text.substr(comma + 1));
+    if (!vesselId || !appendNo || *vesselId == 0)
+        return std::nullopt;
+    return CVesselNumber{*vesselId, *appendNo};
+}
+
+std::string VesselNumberText(const CVesselNumber& number)
+{
+    return std::to_string(number.vesselId) + "," + std::to_string(number.appendNo);
+}
 
 CVesselLogbook::CVesselLogbook(const platform::CClock& clock, CVesselLogServices services)
     : m_clock(clock), m_services(std::move(services))
@@ -201,6 +230,27 @@ void CVesselLogbook::ChooseVessel(std::uint32_t vesselId, std::uint32_t appendNo
     m_chosen.vesselId = vesselId;
     m_chosen.appendNo = appendNo;
     m_chosen.valid = true;
+}
+
+void CVesselLogbook::SetVesselNumber(const CVesselNumber& number)
+{
+    m_ownVesselId = number.vesselId;
+    ChooseVessel(number.vesselId, number.appendNo);
+}
+
+CVesselNumber CVesselLogbook::VesselNumber() const
+{
+    CVesselNumber number{m_ownVesselId, 0};
+    const CLogVessel* only = nullptr;
+    int owns = 0;
+    for (const auto& vessel : m_vessels)
+        if (vessel->kind == kVesselOwn) {
+            only = vessel.get();
+            ++owns;
+        }
+    if (owns == 1)
+        number.appendNo = only->appendNo;
+    return number;
 }
 
 // ---- Opening and closing ------------------------------------------------------------------
@@ -428,6 +478,8 @@ void CVesselLogbook::LoadVessels()
         vessel->voyageId = m_index.m_voyageId;
         vessel->watchOfficer = m_index.m_oowName;
         OpenVesselFiles(*vessel);
+        if (vessel->kind == kVesselOwn)
+            m_ownVesselId = vessel->vesselId;
         m_vessels.push_back(std::move(vessel));
     }
     m_index.SelectUniqueTag();
@@ -500,7 +552,7 @@ void CVesselLogbook::EndLog(bool keep)
         WriteKeptRows(*vessel);
         WriteKeptPoints(*vessel);
         if (vessel->rowOpen)
-            CloseVesselRow(*vessel, vessel->lastFix ? std::max(vessel->lastFix->utc, now) : now);
+            CloseVesselRow(*vessel, now);
     }
     m_vessels.clear();
     m_own = nullptr;
@@ -719,6 +771,7 @@ CLogVessel* CVesselLogbook::GetOrCreateOwnVessel(const std::string& voyageId,
     vessel->watchOfficer = watchOfficer;
     OpenVesselFiles(*vessel);
     WriteParticulars(*vessel);
+    m_ownVesselId = vessel->vesselId;
     m_own = vessel.get();
     m_vessels.push_back(std::move(vessel));
     Changed();
@@ -806,7 +859,10 @@ sys_seconds CVesselLogbook::NavigationTime(const CNavSnapshot* snapshot) const
         current = m_services.currentSnapshot();
         snapshot = current.get();
     }
-    if (snapshot && snapshot->fixTimeUtc)
+    // The instrument's time counts only while its fix is current: a cycle
+    // that took no position carries the last fix's time on, which is past
+    // (reception lost) or ahead of the clock (a replay run fast).
+    if (snapshot && snapshot->positionAcquired && snapshot->fixTimeUtc)
         return floor<seconds>(*snapshot->fixTimeUtc);
     return floor<seconds>(m_clock.UtcNow());
 }
@@ -855,7 +911,9 @@ bool CVesselLogbook::WriteRow(const CNavSnapshot& snapshot, bool positionKnown)
     if (!vessel)
         return false;
     CLogRow row;
-    row.utc = NavigationTime(&snapshot);
+    // A logbook row is dated by the computer's clock, as the officer's
+    // entries are; track points and the index's times take the navigation time.
+    row.utc = floor<seconds>(m_clock.UtcNow());
     row.position = snapshot.position;
     row.positionKnown = positionKnown;
     row.cog = Stored(snapshot.cog);
