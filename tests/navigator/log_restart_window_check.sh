@@ -45,7 +45,7 @@ printf '%s\n' '[Software\Quorwick\Brinevane\Ports]' "COM1=str:$work/com1" \
 station_settings "$CONF"
 gps_writer "$work/feed1" 47.6000 -122.3700 20.0 180.0
 GPS_PID=${XWIN_PIDS##* }
-export BRINE_REPORT_CHARTS=1 BRINE_DR_DELAY_S=5
+export BRINE_REPORT_FOCUS=1 BRINE_REPORT_CHARTS=1 BRINE_DR_DELAY_S=5
 start_wm
 
 step "a first start on the sample harbour chart RC9003; Start Voyage"
@@ -82,15 +82,11 @@ gone() { ! kill -0 "$PID_TOLD" 2>/dev/null && echo yes; }
 wait_for "the program to end" gone
 ENDED=$(date -u +%s)
 /usr/bin/python3 - "$LOGS/Bridge" "$STOPPED" "$ENDED" <<'PY' || fail "the log's times are not as they should be"
-import calendar, datetime, os, sys
+import calendar, datetime, sys
 from dbfread import DBF
 log, stopped, ended = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-def utc(date, time):
-    return calendar.timegm(datetime.datetime.strptime(date.strftime("%Y%m%d") + time, "%Y%m%d%H:%M:%S").timetuple()) \
-        if hasattr(date, "strftime") else None
 ok = True
-index = list(DBF(log + ".dbf"))
-own = [r for r in index if r["VSLTYPE"] == 1]
+own = [r for r in DBF(log + ".dbf") if r["VSLTYPE"] == 1]
 if len(own) != 1:
     print("   own rows: %d" % len(own)); sys.exit(1)
 row = own[0]
@@ -99,7 +95,7 @@ def stamp(date, time):
         "%s %s" % (date.strftime("%Y%m%d") if hasattr(date, "strftime") else date, time.replace(":", "")),
         "%Y%m%d %H%M%S").timetuple())
 end = stamp(row["ENDDATE"], row["ENDTIME"])
-print("   own row %d: end %s, the program ended at %s" % (row["UNIQUE"], end - ended, 0))
+print("   own row %d: its end %+d s from the program's end" % (row["UNIQUE"], end - ended))
 if not (ended - 10 <= end <= ended):
     print("   the row's end is not the close's time"); ok = False
 for r in DBF("%s.X/%08d.dbf" % (log, row["UNIQUE"])):
@@ -138,4 +134,9 @@ activate "$MAIN"
 xdotool key ctrl+alt+g
 sleep 1
 shot 4_go_to_vessel
+# The logbook window: the rows of both appends, the loss row at its own time.
+activate "$MAIN"
+xdotool key alt+F5
+sleep 2
+shot 5_logbook
 echo "PASS"
