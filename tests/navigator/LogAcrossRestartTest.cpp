@@ -25,7 +25,7 @@ namespace {
 struct ProgramRun {
     ProgramRun(navtest::MemorySettings& settings, brine_test::FakeClock& clock,
                navtest::FakeGps& gps, const std::filesystem::path& logs)
-        : gps(gps), nav(settings, clock, &gps)
+        : clock(clock), gps(gps), nav(settings, clock, &gps)
     {
         nav.LoadSettings();
         nav.Logbook().SetFolder(logs);
@@ -38,8 +38,36 @@ struct ProgramRun {
         nav.NavigationTimerPass();
         nav.PanelQueue().Drain([&](const app::CPostedMessage& m) { nav.OnMonitorMessage(m); });
     }
+    // Opens the log `path`, takes a first fix at 47.60 N 122.40 W and starts a voyage.
+    void StartVoyageIn(const std::filesystem::path& path, const std::string& voyageId)
+    {
+        ASSERT_TRUE(nav.OpenVesselLog(path.string()));
+        Pass(navtest::Rmc(47.60, -122.40, 6.0, 90.0));
+        ASSERT_TRUE(nav.StartVoyage(voyageId, "Ada"));
+    }
+    // `count` fixes `step` apart, each `lonStep` further east, timed from 12:00:00.
+    void Sail(int count, std::chrono::seconds step, double lonStep)
+    {
+        for (int i = 1; i <= count; ++i) {
+            clock.Advance(step);
+            const long s = long(i * step.count());
+            char time[16];
+            std::snprintf(time, sizeof time, "12%02ld%02ld.00", s / 60, s % 60);
+            Pass(navtest::Rmc(47.60, -122.40 + i * lonStep, 6.0, 90.0, time));
+        }
+    }
+    brine_test::FakeClock& clock;
     navtest::FakeGps& gps;
     CNavigatorModule nav;
+};
+
+// What outlives one program run: the log folder, the clock, the GPS and the settings.
+struct Bench {
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    navtest::FakeGps gps{clock};
+    navtest::MemorySettings settings;
+    ProgramRun Start() { return ProgramRun(settings, clock, gps, dir.Path()); }
 };
 
 std::string LogSetting(const navtest::MemorySettings& settings, const char* name)
@@ -84,19 +112,15 @@ constexpr const char* kFixStamp = "20261207 120000";
 // new append of that vessel, whichever vessel wrote last.
 TEST(LogAcrossRestart, TheStoredVesselNumberPicksTheVesselToGoOnWith)
 {
-    brine_test::TempFolder dir;
-    brine_test::FakeClock clock;
-    navtest::FakeGps gps{clock};
-    navtest::MemorySettings settings;
+    Bench bench;
+    const std::filesystem::path shared = bench.dir / "Shared";
     std::uint32_t ours = 0;
     {
-        ProgramRun a(settings, clock, gps, dir.Path());
-        ASSERT_TRUE(a.nav.OpenVesselLog((dir / "Shared").string()));
-        a.Pass(navtest::Rmc(47.60, -122.40, 6.0, 90.0));
-        ASSERT_TRUE(a.nav.StartVoyage("OURS", "Ada"));
+        ProgramRun a = bench.Start();
+        a.StartVoyageIn(shared, "OURS");
         ours = a.nav.Logbook().OwnVessel()->vesselId;
-        a.Pass(navtest::Rmc(47.60, -122.39, 6.0, 90.0));
-        EXPECT_EQ(LogSetting(settings, "VesselNumber"), std::to_string(ours) + ",1")
+        a.Sail(1, 1s, 0.01);
+        EXPECT_EQ(LogSetting(bench.settings, "VesselNumber"), std::to_string(ours) + ",1")
             << "one own vessel in the log: its append";
         a.nav.SaveSettings();
         ASSERT_TRUE(a.nav.Logbook().Close(true));
@@ -104,15 +128,14 @@ TEST(LogAcrossRestart, TheStoredVesselNumberPicksTheVesselToGoOnWith)
     {
         // The other station's own vessel, a vessel of its own in the same log.
         navtest::MemorySettings theirs;
-        ProgramRun b(theirs, clock, gps, dir.Path());
+        ProgramRun b(theirs, bench.clock, bench.gps, bench.dir.Path());
         b.nav.Logbook().SetAppendToExisting(false);
-        ASSERT_TRUE(b.nav.OpenVesselLog((dir / "Shared").string()));
-        ASSERT_TRUE(b.nav.StartVoyage("THEIRS", "Bo"));
+        b.StartVoyageIn(shared, "THEIRS");
         ASSERT_NE(b.nav.Logbook().OwnVessel()->vesselId, ours);
         ASSERT_TRUE(b.nav.Logbook().Close(true));
     }
-    ProgramRun next(settings, clock, gps, dir.Path());
-    next.Pass(navtest::Rmc(47.60, -122.38, 6.0, 90.0));
+    ProgramRun next = bench.Start();
+    next.Sail(1, 1s, 0.02);
     const CLogVessel* own = next.nav.Logbook().OwnVessel();
     ASSERT_NE(own, nullptr);
     EXPECT_TRUE(next.nav.Logbook().IsVoyageRunning());
@@ -122,15 +145,15 @@ TEST(LogAcrossRestart, TheStoredVesselNumberPicksTheVesselToGoOnWith)
     EXPECT_EQ(own->watchOfficer, "Ada");
     for (const auto& vessel : next.nav.Logbook().Vessels())
         EXPECT_EQ(vessel->vesselId, ours) << "only our vessel's rows are loaded";
-    EXPECT_EQ(LogSetting(settings, "VesselNumber"), std::to_string(ours) + ",0")
+    EXPECT_EQ(LogSetting(bench.settings, "VesselNumber"), std::to_string(ours) + ",0")
         << "two appends of the own vessel: all of them next time";
     next.nav.Logbook().Close(true);
 
     // A value that names no vessel is passed over: every row is loaded.
     for (const char* wrong : {"", "7", ",1", "0,0", "x,1", "1,-1", "4294967296,0", "1,2 "}) {
-        SetLogSetting(settings, "VesselNumber", wrong);
-        ProgramRun again(settings, clock, gps, dir.Path());
-        ASSERT_TRUE(again.nav.OpenVesselLog((dir / "Shared").string()));
+        SetLogSetting(bench.settings, "VesselNumber", wrong);
+        ProgramRun again = bench.Start();
+        ASSERT_TRUE(again.nav.OpenVesselLog(shared.string()));
         EXPECT_EQ(again.nav.Logbook().Vessels().size(), 3u) << '"' << wrong << '"';
         again.nav.Logbook().Close(true);
     }
@@ -140,15 +163,11 @@ TEST(LogAcrossRestart, TheStoredVesselNumberPicksTheVesselToGoOnWith)
 // and end the instrument's only while its fix is current, else the computer's.
 TEST(LogAcrossRestart, RowsTakeTheClockAndPointsTheFixOnlyWhileItIsCurrent)
 {
-    brine_test::TempFolder dir;
-    brine_test::FakeClock clock;
-    navtest::FakeGps gps{clock};
-    navtest::MemorySettings settings;
-    ProgramRun run(settings, clock, gps, dir.Path());
+    Bench bench;
+    brine_test::FakeClock& clock = bench.clock;
+    ProgramRun run = bench.Start();
     run.nav.SetDrDelay(10s);
-    ASSERT_TRUE(run.nav.OpenVesselLog((dir / "Times").string()));
-    run.Pass(navtest::Rmc(47.60, -122.40, 6.0, 90.0));
-    ASSERT_TRUE(run.nav.StartVoyage("T", "Ada"));
+    run.StartVoyageIn(bench.dir / "Times", "T");
     run.Pass(navtest::Rmc(47.60, -122.40, 6.0, 90.0));
     CLogVessel* own = run.nav.Logbook().OwnVessel();
     ASSERT_NE(own, nullptr);
@@ -200,28 +219,18 @@ TEST(LogAcrossRestart, RowsTakeTheClockAndPointsTheFixOnlyWhileItIsCurrent)
 // holds, a position is available and Go To Vessel finds it.
 TEST(LogAcrossRestart, ASilentGpsAtStartFindsTheVesselWhereTheLogLastHadIt)
 {
-    brine_test::TempFolder dir;
-    brine_test::FakeClock clock;
-    navtest::FakeGps gps{clock};
-    navtest::MemorySettings settings;
+    Bench bench;
     {
-        ProgramRun run(settings, clock, gps, dir.Path());
+        ProgramRun run = bench.Start();
         run.nav.SetTrackInterval(1s);
-        ASSERT_TRUE(run.nav.OpenVesselLog((dir / "Harbour").string()));
-        run.Pass(navtest::Rmc(47.60, -122.40, 6.0, 90.0));
-        ASSERT_TRUE(run.nav.StartVoyage("H", "Ada"));
-        for (int i = 1; i <= 5; ++i) {
-            clock.Advance(2s);
-            char time[16];
-            std::snprintf(time, sizeof time, "1200%02d.00", 2 * i);
-            run.Pass(navtest::Rmc(47.60, -122.40 + i * 0.01, 6.0, 90.0, time));
-        }
+        run.StartVoyageIn(bench.dir / "Harbour", "H");
+        run.Sail(5, 2s, 0.01);
         ASSERT_TRUE(run.nav.EndVoyage());
         ASSERT_TRUE(run.nav.Logbook().Close(true));
         run.nav.SaveSettings();
     }
-    gps.receiving = false;
-    ProgramRun next(settings, clock, gps, dir.Path());
+    bench.gps.receiving = false;
+    ProgramRun next = bench.Start();
     geo::CPosition wentTo;
     next.nav.SetGoToPosition(
         [&wentTo](const geo::CPosition& p) {
@@ -253,23 +262,13 @@ TEST(LogAcrossRestart, ClosingDuringAVoyageEndsTheTrackWhereTheVesselIs)
 {
     for (const bool unattended : {false, true}) {
         SCOPED_TRACE(unattended ? "told to end" : "File > Exit");
-        brine_test::TempFolder dir;
-        brine_test::FakeClock clock;
-        navtest::FakeGps gps{clock};
-        navtest::MemorySettings settings;
+        Bench bench;
         std::string path;
         {
-            ProgramRun run(settings, clock, gps, dir.Path());
-            ASSERT_TRUE(run.nav.OpenVesselLog((dir / "Exit").string()));
-            run.Pass(navtest::Rmc(47.60, -122.40, 6.0, 90.0));
-            ASSERT_TRUE(run.nav.StartVoyage("E", "Ada"));
+            ProgramRun run = bench.Start();
+            run.StartVoyageIn(bench.dir / "Exit", "E");
             // Five-minute points: the first goes at once, the next is far off.
-            for (int i = 1; i <= 30; ++i) {
-                clock.Advance(1s);
-                char time[16];
-                std::snprintf(time, sizeof time, "1200%02d.00", i);
-                run.Pass(navtest::Rmc(47.60, -122.40 + i * 0.001, 6.0, 90.0, time));
-            }
+            run.Sail(30, 1s, 0.001);
             path = run.nav.Logbook().LogPath();
             if (unattended)
                 run.nav.PrepareUnattendedClose();
