@@ -191,11 +191,13 @@ bool CNavigatorModule::OpenVesselLog(const std::string& path)
 
 // The own vessel stands where the log last had it (its track's newest point
 // or its logbook's newest row), so a start with the GPS silent shows it and
-// Go To Vessel finds it. A position taken this cycle is newer: it stays.
+// Go To Vessel finds it. A position this run already has (a fix, dead
+// reckoning, one the user set) is newer than any log's: an older log opened
+// to be read does not move the vessel back to where that log ended.
 void CNavigatorModule::PlaceAtRestoredPosition()
 {
     const std::optional<CTrackFix>& fix = m_logbook->RestoredPosition();
-    if (!fix || m_positionAcquired)
+    if (!fix || m_positionAvailable)
         return;
     const geo::CPosition position(fix->latitude, fix->longitude, fix->altitude,
                                   static_cast<std::int16_t>(fix->datum));

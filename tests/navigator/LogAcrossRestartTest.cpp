@@ -252,6 +252,16 @@ TEST(LogAcrossRestart, ASilentGpsAtStartFindsTheVesselWhereTheLogLastHadIt)
     // Without a source the voyage still cannot start, and says why.
     EXPECT_FALSE(next.nav.CanStartEndVoyage());
     EXPECT_NE(next.nav.WhyVoyageIsGrey().find("the GPS sends no fix"), std::string::npos);
+    // A fix has come since, then the GPS fell silent again: a log opened to
+    // be read leaves the vessel where that fix put it.
+    bench.gps.receiving = true;
+    next.Sail(1, 1s, 0.2);
+    for (int i = 0; i < 7; ++i) {
+        bench.clock.Advance(1s);
+        next.Pass();
+    }
+    ASSERT_TRUE(next.nav.OpenVesselLog((bench.dir / "Harbour").string()));
+    EXPECT_NEAR(next.nav.OwnPosition()->GetLongitude(), -122.20, 1e-6);
     next.nav.Logbook().Close(true);
 }
 
