@@ -7,7 +7,7 @@
 # told to end (SIGTERM). The log must hold:
 #   - logbook rows dated by the computer's clock: the loss row at least 3 s
 #     after the last fix, not at the last fix's time;
-#   - a last track point written at the close, at most 4 s before it;
+#   - a last track point written at the close, at most 6 s before it;
 #   - the own row's end at the close, never ahead of the clock.
 # The next start, with the GPS still silent, takes the voyage up and finds the
 # vessel where the log last had it: the chart window that follows the vessel
@@ -112,7 +112,7 @@ last = data[(n - 1) * 85:n * 85]
 t = calendar.timegm(datetime.datetime.strptime(last[68:76].decode() + last[76:82].decode(),
                                                "%Y%m%d%H%M%S").timetuple())
 print("   %d track points, the last %+d s before the end" % (n, t - ended))
-if t < ended - 4:
+if t < ended - 6:
     print("   no track point at the close"); ok = False
 sys.exit(0 if ok else 1)
 PY
