@@ -886,7 +886,7 @@ void CVesselLogbook::LogEvent(const std::string& note, int eventType)
     if (eventType >= 0)
         m_eventType = eventType;
     // An event row stands where the vessel is: the newest snapshot once a
-    // position is known, else only its navigation time.
+    // position is known, else nowhere.
     std::shared_ptr<const CNavSnapshot> current;
     if (m_services.currentSnapshot)
         current = m_services.currentSnapshot();
@@ -894,10 +894,7 @@ void CVesselLogbook::LogEvent(const std::string& note, int eventType)
         WriteLogRecord(*current);
         return;
     }
-    CNavSnapshot timeOnly;
-    if (current)
-        timeOnly.fixTimeUtc = current->fixTimeUtc;
-    WriteRow(timeOnly, false);
+    WriteRow(CNavSnapshot{}, false);
 }
 
 bool CVesselLogbook::WriteLogRecord(const CNavSnapshot& snapshot)
