@@ -590,7 +590,7 @@ void CVesselLogbook::WriteHeldEvents(bool dropRest)
         std::vector<CHeldEvent> held = std::move(m_heldEvents);
         m_heldEvents.clear();
         for (const CHeldEvent& e : held)
-            WriteEventRow(e.note, e.eventType, e.snapshot);
+            WriteEventRow(e.note, e.eventType, e.snapshot, e.raised);
     }
     if (dropRest)
         m_heldEvents.clear();
@@ -912,23 +912,24 @@ void CVesselLogbook::LogEvent(const std::string& note, int eventType)
     if (m_services.currentSnapshot)
         current = m_services.currentSnapshot();
     if (m_questionsOpen > 0) {
-        m_heldEvents.push_back({note, eventType, std::move(current)});
+        m_heldEvents.push_back(
+            {note, eventType, std::move(current), floor<seconds>(m_clock.UtcNow())});
         return;
     }
     WriteEventRow(note, eventType, current);
 }
 
 void CVesselLogbook::WriteEventRow(const std::string& note, int eventType,
-                                   const std::shared_ptr<const CNavSnapshot>& current)
+                                   const std::shared_ptr<const CNavSnapshot>& current,
+                                   std::optional<sys_seconds> raised)
 {
     m_pendingNote = note;
     if (eventType >= 0)
         m_eventType = eventType;
-    if (current && current->positionAvailable && current->position.IsValid()) {
-        WriteLogRecord(*current);
-        return;
-    }
-    WriteRow(CNavSnapshot{}, false);
+    if (current && current->positionAvailable && current->position.IsValid())
+        WriteRow(*current, true, raised);
+    else
+        WriteRow(CNavSnapshot{}, false, raised);
 }
 
 bool CVesselLogbook::WriteLogRecord(const CNavSnapshot& snapshot)
@@ -936,7 +937,8 @@ bool CVesselLogbook::WriteLogRecord(const CNavSnapshot& snapshot)
     return WriteRow(snapshot, true);
 }
 
-bool CVesselLogbook::WriteRow(const CNavSnapshot& snapshot, bool positionKnown)
+bool CVesselLogbook::WriteRow(const CNavSnapshot& snapshot, bool positionKnown,
+                              std::optional<sys_seconds> at)
 {
     CLogVessel* vessel = m_own ? m_own : GetOrCreateOwnVessel("", "");
     if (!vessel)
@@ -944,7 +946,7 @@ bool CVesselLogbook::WriteRow(const CNavSnapshot& snapshot, bool positionKnown)
     CLogRow row;
     // A logbook row is dated by the computer's clock, as the officer's
     // entries are; track points and the index's times take the navigation time.
-    row.utc = floor<seconds>(m_clock.UtcNow());
+    row.utc = at.value_or(floor<seconds>(m_clock.UtcNow()));
     row.position = snapshot.position;
     row.positionKnown = positionKnown;
     row.cog = Stored(snapshot.cog);

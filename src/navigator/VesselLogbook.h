@@ -241,18 +241,23 @@ private:
         std::string note;
         int eventType = 0;
         std::shared_ptr<const CNavSnapshot> snapshot;
+        std::chrono::sys_seconds raised{};   // the clock's time when it was raised
     };
     // The save question and the save dialog; events raised meanwhile are held.
     LogSaveResult AskAndSave(bool ask);
-    // An event row at the time and place of `snapshot` (its time alone without a position).
+    // An event row at the place of `snapshot` (none without a position),
+    // dated `raised`, or now when not given.
     void WriteEventRow(const std::string& note, int eventType,
-                       const std::shared_ptr<const CNavSnapshot>& snapshot);
+                       const std::shared_ptr<const CNavSnapshot>& snapshot,
+                       std::optional<std::chrono::sys_seconds> raised = std::nullopt);
     // The events held during a question go into the log now open while it logs;
     // `dropRest`: those it cannot take now are let go (logging was off).
     void WriteHeldEvents(bool dropRest);
     std::chrono::sys_seconds NavigationTime(const CNavSnapshot* snapshot) const;
-    // Queues the row (with the pending note and event type) and writes what is queued.
-    bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown);
+    // Queues the row (with the pending note and event type) and writes what is
+    // queued; the row is dated `at`, or by the clock now when not given.
+    bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown,
+                  std::optional<std::chrono::sys_seconds> at = std::nullopt);
     std::filesystem::path VesselFile(long unique, const char* extension) const;
     // Temp files of writes cut short in the log's vessel folder.
     void RemoveLeftoverTemps() const;

@@ -977,10 +977,16 @@ TEST(VesselLogbook, EventsRaisedWhileTheSaveQuestionIsOpenAreWrittenOnceItIsAnsw
         EXPECT_TRUE(log.IsHoldingEvents());
         EXPECT_FALSE(log.IsLogging());
         current = std::make_shared<CNavSnapshot>(At(48.1, -122.7, T0() + seconds(20)));
+        clock.SetUtc(T0() + seconds(20));
         log.LogEvent("Arrival circle entered - Wpt 1 - Point Wilson", -1);
         current = std::make_shared<CNavSnapshot>(At(48.2, -122.7, T0() + seconds(40)));
     };
-    inDialog = [&] { log.LogEvent("Vessel outside off-track limit for the active route", -1); };
+    // Each held row keeps the clock's time of its event, not that of the answer.
+    inDialog = [&] {
+        clock.SetUtc(T0() + seconds(40));
+        log.LogEvent("Vessel outside off-track limit for the active route", -1);
+        clock.SetUtc(T0() + minutes(2));
+    };
     savePath = (dir / "Passage").string();
     ASSERT_TRUE(log.StartVoyage("PS-1", "Ada"));
     EXPECT_EQ(log.LogPath(), (dir / "Passage").string());
@@ -1000,7 +1006,9 @@ TEST(VesselLogbook, EventsRaisedWhileTheSaveQuestionIsOpenAreWrittenOnceItIsAnsw
     inDialog = nullptr;
     prompt.whileOpen = [&] {
         current = std::make_shared<CNavSnapshot>(At(47.7, -122.4, T0() + minutes(5)));
+        clock.SetUtc(T0() + minutes(5));
         log.LogEvent("EPFS reception lost.", kEventEpfs);
+        clock.SetUtc(T0() + minutes(6));
     };
     ASSERT_TRUE(log.StartVoyage("PS-2", "Bo"));
     EXPECT_EQ(rows(),
