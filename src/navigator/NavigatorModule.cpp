@@ -166,10 +166,18 @@ platform::PromptAnswer CNavigatorModule::QueryClose(platform::CPrompt& /*prompt*
 void CNavigatorModule::ShutDown()
 {
     m_simulation->Stop();
+    if (m_log == nullptr)
+        return;
+    // The track ends where the vessel is, as switching the source off ends
+    // it: the next start's first point joins on here, not at a point up to
+    // a track interval old.
+    const auto snapshot = m_snapshots.Get();
+    if (m_log->IsLogging() && m_log->HasOwnRow() && snapshot->positionAvailable &&
+        snapshot->position.IsValid() && (m_nmeaPositionSeen || m_source.IsDrOn()))
+        m_log->WriteTrackPoint(*snapshot);
     // Rows and points kept for a lock go in now; the log itself closes
     // with the module (a temporary one is asked about first).
-    if (m_log != nullptr)
-        m_log->WriteKept();
+    m_log->WriteKept();
 }
 
 namespace {

@@ -298,6 +298,7 @@ private:
     void CreateVesselLog();
     void TellLog(const std::string& message);
     void RememberLog();
+    void PlaceAtRestoredPosition();
     void LoadLogSettings(const app::CRegistry& reg);
     void LoadLogFolderSettings(const app::CRegistry& reg);
     void SaveLogSettings(app::CRegistry& reg, app::CRegistry& log) const;

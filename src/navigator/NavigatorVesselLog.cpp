@@ -110,6 +110,12 @@ void CNavigatorModule::LoadLogFolderSettings(const app::CRegistry& reg)
     }
     if (reg.ReadString("InitialDatabase", text))
         m_logbook->SetInitialLog(fs::path(text).stem().string());
+    // The own vessel of that log, and its append when it had only one: the
+    // log opened at start loads only that vessel's rows. A text that names
+    // no vessel loads them all.
+    if (reg.ReadString("VesselNumber", text))
+        if (const std::optional<CVesselNumber> number = ParseVesselNumber(text))
+            m_logbook->SetVesselNumber(*number);
 }
 
 void CNavigatorModule::SaveLogSettings(app::CRegistry& reg, app::CRegistry& log) const
@@ -127,8 +133,10 @@ void CNavigatorModule::SaveLogSettings(app::CRegistry& reg, app::CRegistry& log)
                       app::CDateTimeSpanEx(static_cast<long>(m_trackSettings.span.count())));
     if (log.IsOpen()) {
         log.WriteString("DatabaseFolder", m_logbook->Folder().string());
-        if (m_logbook->IsOpen())
+        if (m_logbook->IsOpen()) {
             log.WriteString("InitialDatabase", m_logbook->LogTitle());
+            log.WriteString("VesselNumber", VesselNumberText(m_logbook->VesselNumber()));
+        }
     }
 }
 
@@ -174,9 +182,29 @@ bool CNavigatorModule::OpenVesselLog(const std::string& path)
     // The next tick writes a row and a point at once.
     m_lastLogRow.reset();
     m_lastTrackPoint.reset();
-    if (opened)
+    if (opened) {
+        PlaceAtRestoredPosition();
         SaveSettings();
+    }
     return opened;
+}
+
+// The own vessel stands where the log last had it (its track's newest point
+// or its logbook's newest row), so a start with the GPS silent shows it and
+// Go To Vessel finds it. A position this run already has (a fix, dead
+// reckoning, one the user set) is newer than any log's: an older log opened
+// to be read does not move the vessel back to where that log ended.
+void CNavigatorModule::PlaceAtRestoredPosition()
+{
+    const std::optional<CTrackFix>& fix = m_logbook->RestoredPosition();
+    if (!fix || m_positionAvailable)
+        return;
+    const geo::CPosition position(fix->latitude, fix->longitude, fix->altitude,
+                                  static_cast<std::int16_t>(fix->datum));
+    if (!position.IsValid())
+        return;
+    m_positionAvailable = true;
+    PlaceOwnVessel(position);
 }
 
 bool CNavigatorModule::CanStartEndVoyage() const

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <string_view>
 #include <system_error>
 
@@ -83,7 +84,35 @@ private:
     CDBInterface& m_table;
 };
 
+std::optional<std::uint32_t> UnsignedDecimal(std::string_view text)
+{
+    std::uint32_t value = 0;
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front())))
+        return std::nullopt;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
 }   // namespace
+
+std::optional<CVesselNumber> ParseVesselNumber(std::string_view text)
+{
+    const auto comma = text.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    const auto vesselId = UnsignedDecimal(text.substr(0, comma));
+    const auto appendNo = UnsignedDecimal(text.substr(comma + 1));
+    if (!vesselId || !appendNo || *vesselId == 0)
+        return std::nullopt;
+    return CVesselNumber{*vesselId, *appendNo};
+}
+
+std::string VesselNumberText(const CVesselNumber& number)
+{
+    return std::to_string(number.vesselId) + "," + std::to_string(number.appendNo);
+}
 
 CVesselLogbook::CVesselLogbook(const platform::CClock& clock, CVesselLogServices services)
     : m_clock(clock), m_services(std::move(services))
@@ -201,6 +230,27 @@ void CVesselLogbook::ChooseVessel(std::uint32_t vesselId, std::uint32_t appendNo
     m_chosen.vesselId = vesselId;
     m_chosen.appendNo = appendNo;
     m_chosen.valid = true;
+}
+
+void CVesselLogbook::SetVesselNumber(const CVesselNumber& number)
+{
+    m_ownVesselId = number.vesselId;
+    ChooseVessel(number.vesselId, number.appendNo);
+}
+
+CVesselNumber CVesselLogbook::VesselNumber() const
+{
+    CVesselNumber number{m_ownVesselId, 0};
+    const CLogVessel* only = nullptr;
+    int owns = 0;
+    for (const auto& vessel : m_vessels)
+        if (vessel->kind == kVesselOwn) {
+            only = vessel.get();
+            ++owns;
+        }
+    if (owns == 1)
+        number.appendNo = only->appendNo;
+    return number;
 }
 
 // ---- Opening and closing ------------------------------------------------------------------
@@ -432,6 +482,8 @@ void CVesselLogbook::LoadVessels()
         vessel->voyageId = m_index.m_voyageId;
         vessel->watchOfficer = m_index.m_oowName;
         OpenVesselFiles(*vessel);
+        if (vessel->kind == kVesselOwn)
+            m_ownVesselId = vessel->vesselId;
         m_vessels.push_back(std::move(vessel));
     }
     m_index.SelectUniqueTag();
@@ -504,7 +556,7 @@ void CVesselLogbook::EndLog(bool keep)
         WriteKeptRows(*vessel);
         WriteKeptPoints(*vessel);
         if (vessel->rowOpen)
-            CloseVesselRow(*vessel, vessel->lastFix ? std::max(vessel->lastFix->utc, now) : now);
+            CloseVesselRow(*vessel, now);
     }
     m_vessels.clear();
     m_own = nullptr;
@@ -542,7 +594,7 @@ void CVesselLogbook::WriteHeldEvents(bool dropRest)
         std::vector<CHeldEvent> held = std::move(m_heldEvents);
         m_heldEvents.clear();
         for (const CHeldEvent& e : held)
-            WriteEventRow(e.note, e.eventType, e.snapshot);
+            WriteEventRow(e.note, e.eventType, e.snapshot, e.raised);
     }
     if (dropRest)
         m_heldEvents.clear();
@@ -747,6 +799,7 @@ CLogVessel* CVesselLogbook::GetOrCreateOwnVessel(const std::string& voyageId,
     vessel->watchOfficer = watchOfficer;
     OpenVesselFiles(*vessel);
     WriteParticulars(*vessel);
+    m_ownVesselId = vessel->vesselId;
     m_own = vessel.get();
     m_vessels.push_back(std::move(vessel));
     Changed();
@@ -834,7 +887,10 @@ sys_seconds CVesselLogbook::NavigationTime(const CNavSnapshot* snapshot) const
         current = m_services.currentSnapshot();
         snapshot = current.get();
     }
-    if (snapshot && snapshot->fixTimeUtc)
+    // The instrument's time counts only while its fix is current: a cycle
+    // that took no position carries the last fix's time on, which is past
+    // (reception lost) or ahead of the clock (a replay run fast).
+    if (snapshot && snapshot->positionAcquired && snapshot->fixTimeUtc)
         return floor<seconds>(*snapshot->fixTimeUtc);
     return floor<seconds>(m_clock.UtcNow());
 }
@@ -855,31 +911,29 @@ int CVesselLogbook::GetRecordFixType(int code) const
 void CVesselLogbook::LogEvent(const std::string& note, int eventType)
 {
     // An event row stands where the vessel is: the newest snapshot once a
-    // position is known, else only its navigation time.
+    // position is known, else nowhere.
     std::shared_ptr<const CNavSnapshot> current;
     if (m_services.currentSnapshot)
         current = m_services.currentSnapshot();
     if (m_questionsOpen > 0) {
-        m_heldEvents.push_back({note, eventType, std::move(current)});
+        m_heldEvents.push_back(
+            {note, eventType, std::move(current), floor<seconds>(m_clock.UtcNow())});
         return;
     }
     WriteEventRow(note, eventType, current);
 }
 
 void CVesselLogbook::WriteEventRow(const std::string& note, int eventType,
-                                   const std::shared_ptr<const CNavSnapshot>& current)
+                                   const std::shared_ptr<const CNavSnapshot>& current,
+                                   std::optional<sys_seconds> raised)
 {
     m_pendingNote = note;
     if (eventType >= 0)
         m_eventType = eventType;
-    if (current && current->positionAvailable && current->position.IsValid()) {
-        WriteLogRecord(*current);
-        return;
-    }
-    CNavSnapshot timeOnly;
-    if (current)
-        timeOnly.fixTimeUtc = current->fixTimeUtc;
-    WriteRow(timeOnly, false);
+    if (current && current->positionAvailable && current->position.IsValid())
+        WriteRow(*current, true, raised);
+    else
+        WriteRow(CNavSnapshot{}, false, raised);
 }
 
 bool CVesselLogbook::WriteLogRecord(const CNavSnapshot& snapshot)
@@ -887,13 +941,16 @@ bool CVesselLogbook::WriteLogRecord(const CNavSnapshot& snapshot)
     return WriteRow(snapshot, true);
 }
 
-bool CVesselLogbook::WriteRow(const CNavSnapshot& snapshot, bool positionKnown)
+bool CVesselLogbook::WriteRow(const CNavSnapshot& snapshot, bool positionKnown,
+                              std::optional<sys_seconds> at)
 {
     CLogVessel* vessel = m_own ? m_own : GetOrCreateOwnVessel("", "");
     if (!vessel)
         return false;
     CLogRow row;
-    row.utc = NavigationTime(&snapshot);
+    // A logbook row is dated by the computer's clock, as the officer's
+    // entries are; track points and the index's times take the navigation time.
+    row.utc = at.value_or(floor<seconds>(m_clock.UtcNow()));
     row.position = snapshot.position;
     row.positionKnown = positionKnown;
     row.cog = Stored(snapshot.cog);

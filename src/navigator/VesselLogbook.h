@@ -15,7 +15,9 @@
 // temporary logs a killed program left are told from live ones: the next
 // open removes those with no logbook row and no track point.
 //
-// Every time here is UTC: rows and points both take the navigation time.
+// Every time here is UTC. Track points and the index's start and end take
+// the navigation time: the instrument's while its fix is current, else the
+// computer's. Logbook rows take the computer's time.
 // Writes never block the navigation cycle: a table or track lock another
 // station holds is waited for a bounded time, then the row or point is kept
 // for the next try and the message bar says so.
@@ -27,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/DBLog.h"
@@ -78,6 +81,18 @@ struct CLogVessel {
 
 enum class LogSaveResult { Saved, NotSaved, Cancelled, Failed };
 
+// Which vessel of the last log the program goes on with: the own vessel's
+// id and the append it was in (0: all its appends). Kept in the settings
+// as "vessel id,append number", both unsigned decimal.
+struct CVesselNumber {
+    std::uint32_t vesselId = 1;
+    std::uint32_t appendNo = 0;
+};
+// None for a text that is not two unsigned decimals around a comma, or
+// that names vessel 0 (no row has that id).
+std::optional<CVesselNumber> ParseVesselNumber(std::string_view text);
+std::string VesselNumberText(const CVesselNumber& number);
+
 // What the log needs of the program; every hook may be left empty.
 struct CVesselLogServices {
     platform::CPrompt* prompt = nullptr;
@@ -94,8 +109,8 @@ struct CVesselLogServices {
     // The log was opened, closed, renamed or its vessels changed.
     std::function<void()> logChanged;
     // The newest navigation snapshot: its fix time stamps the index's start and
-    // end (the wall clock when empty or when it has none), and event rows take
-    // its position, course and speed once a position is available.
+    // end while that cycle took its fix (the wall clock otherwise), and event
+    // rows take its position, course and speed once a position is available.
     std::function<std::shared_ptr<const CNavSnapshot>()> currentSnapshot;
     // Dead reckoning on, and its drift, for the fix type of a record.
     std::function<bool()> deadReckoning;
@@ -127,6 +142,12 @@ public:
     bool AppendToExisting() const { return m_appendToExisting; }
     // The chooser's pick: open only this vessel's rows (append 0 = all its appends).
     void ChooseVessel(std::uint32_t vesselId, std::uint32_t appendNo);
+    // The stored vessel number, read at start: the own vessel's id, and the
+    // next open takes only that vessel's rows (that append when not 0).
+    void SetVesselNumber(const CVesselNumber& number);
+    // The vessel number to store: the own vessel's id, with the append of
+    // the own vessel when the log holds exactly one own vessel, else 0.
+    CVesselNumber VesselNumber() const;
     void SetLockPolicy(const CLockRetryPolicy& policy) { m_lockPolicy = policy; }
     void SetTrackLockWait(std::chrono::milliseconds wait) { m_trackLockWait = wait; }
 
@@ -220,18 +241,23 @@ private:
         std::string note;
         int eventType = 0;
         std::shared_ptr<const CNavSnapshot> snapshot;
+        std::chrono::sys_seconds raised{};   // the clock's time when it was raised
     };
     // The save question and the save dialog; events raised meanwhile are held.
     LogSaveResult AskAndSave(bool ask);
-    // An event row at the time and place of `snapshot` (its time alone without a position).
+    // An event row at the place of `snapshot` (none without a position),
+    // dated `raised`, or now when not given.
     void WriteEventRow(const std::string& note, int eventType,
-                       const std::shared_ptr<const CNavSnapshot>& snapshot);
+                       const std::shared_ptr<const CNavSnapshot>& snapshot,
+                       std::optional<std::chrono::sys_seconds> raised = std::nullopt);
     // The events held during a question go into the log now open while it logs;
     // `dropRest`: those it cannot take now are let go (logging was off).
     void WriteHeldEvents(bool dropRest);
     std::chrono::sys_seconds NavigationTime(const CNavSnapshot* snapshot) const;
-    // Queues the row (with the pending note and event type) and writes what is queued.
-    bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown);
+    // Queues the row (with the pending note and event type) and writes what is
+    // queued; the row is dated `at`, or by the clock now when not given.
+    bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown,
+                  std::optional<std::chrono::sys_seconds> at = std::nullopt);
     std::filesystem::path VesselFile(long unique, const char* extension) const;
     // Temp files of writes cut short in the log's vessel folder.
     void RemoveLeftoverTemps() const;
@@ -275,6 +301,8 @@ private:
     db::COwnTemporaryTable m_temporary;
     std::vector<std::unique_ptr<CLogVessel>> m_vessels;
     CLogVessel* m_own = nullptr;
+    // The id of the own vessel of the log last open (the stored one until then).
+    std::uint32_t m_ownVesselId = 1;
     std::optional<CTrackFix> m_restored;
     bool m_logging = false;
     bool m_appendToExisting = false;

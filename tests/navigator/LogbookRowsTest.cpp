@@ -41,12 +41,15 @@ TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
     ASSERT_TRUE(log.Open((dir / "rows").string()));
     const sys_seconds t0 = sys_days{year{2024} / 11 / 3} + hours(8) + minutes(30);
     ASSERT_TRUE(log.StartVoyage("one", ""));
+    // Rows are dated by the computer's clock.
+    clock.SetUtc(t0);
     ASSERT_TRUE(log.WriteLogRecord(At(47.61, t0, 45.0)));
     log.LogEvent("first line\r\nsecond line", -1);
     ASSERT_TRUE(log.EndVoyage());
     log.SetAppendToExisting(true);
     ASSERT_TRUE(log.StartVoyage("two", ""));
     // An hour later in UTC: the same 01:30 on the clock, standard time now.
+    clock.SetUtc(t0 + hours(1));
     ASSERT_TRUE(log.WriteLogRecord(At(47.62, t0 + hours(1), nmea::kNoValue)));
     CLogbookRows rows(log, log.OwnVessel()->vesselId);
     ASSERT_EQ(rows.RowCount(), 3u);
@@ -71,6 +74,7 @@ TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0][4], "");
     // A row written after the count is seen once counted again.
+    clock.SetUtc(t0 + hours(2));
     ASSERT_TRUE(log.WriteLogRecord(At(47.63, t0 + hours(2), 48.8)));
     EXPECT_EQ(rows.RowCount(), 3u);
     rows.Recount();
@@ -87,6 +91,7 @@ TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
     ASSERT_TRUE(log.EndVoyage());
     log.SetAppendToExisting(false);
     ASSERT_TRUE(log.StartVoyage("three", ""));
+    clock.SetUtc(t0 + hours(3));
     ASSERT_TRUE(log.WriteLogRecord(At(47.7, t0 + hours(3), 10.0)));
     ASSERT_NE(log.OwnVessel()->vesselId, rows.VesselId());
     rows.FetchRows(0, 4, got);

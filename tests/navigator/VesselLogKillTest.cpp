@@ -73,7 +73,7 @@ int LogForever(const fs::path& folder, long first, int reportFd)
         clock.Advance(seconds(1));
         CNavSnapshot s;
         s.position = geo::CPosition(47.6 + double(i % 2000) * 1e-5, -122.4, 0.0, -1);
-        s.positionAvailable = true;
+        s.positionAvailable = s.positionAcquired = true;   // this cycle's fix
         s.fixTimeUtc = kBase + seconds(n);
         current = std::make_shared<CNavSnapshot>(s);
         log.LogEvent(std::to_string(n), -1);
@@ -274,6 +274,7 @@ TEST(VesselLogKill, AKilledConversionLeavesAPrefixOfTheLogbook)
             s.position = geo::CPosition(47.6 + double(i) * 1e-5, -122.4, 0.0, -1);
             s.positionAvailable = true;
             s.fixTimeUtc = kBase + seconds(i + 1);
+            clock.SetUtc(kBase + seconds(i + 1));   // rows take the clock's time
             ASSERT_TRUE(log.WriteLogRecord(s));
         }
         ASSERT_TRUE(log.Close(true));

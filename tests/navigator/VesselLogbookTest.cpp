@@ -420,15 +420,19 @@ TEST(VesselLogbook, FixTypeOfARecord)
         EXPECT_EQ(h.log.OwnVessel()->track.ReadLast()->fixType, r.point)
             << "point, code " << r.code;
     }
-    // Unset course and speed are stored as -99.99, the row's time is the fix's UTC.
+    // Unset course and speed are stored as -99.99; the row's time is the
+    // computer's clock, the point's the fix's UTC.
     CNavSnapshot s = At(47.5, -122.4, T0() + seconds(7));
     s.cog = s.sog = nmea::kNoValue;
+    h.clock.SetUtc(T0() + seconds(9));
     ASSERT_TRUE(h.log.WriteLogRecord(s));
+    ASSERT_TRUE(h.log.WriteTrackPoint(s));
     auto& table = *h.log.OwnVessel()->rows;
     table.SelectUniqueTag();
     ASSERT_TRUE(table.GoBottom());
     EXPECT_EQ(table.m_cog, -99.99);
-    EXPECT_EQ(table.m_time.ToStorageText(), "20240601 160007");
+    EXPECT_EQ(table.m_time.ToStorageText(), "20240601 160009");
+    EXPECT_EQ(h.log.OwnVessel()->track.ReadLast()->utc, T0() + seconds(7));
 }
 
 TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
@@ -442,10 +446,11 @@ TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
         EXPECT_TRUE(table.GoBottom());
         return table;
     };
-    // Before any position: the row has the fix time but no place.
+    // Before any position: the row has the clock's time but no place.
     auto timeOnly = std::make_shared<CNavSnapshot>();
     timeOnly->fixTimeUtc = T0() + seconds(3);
     h.current = timeOnly;
+    h.clock.SetUtc(T0() + seconds(3));
     h.log.LogEvent("Vessel altered", -1);
     EXPECT_EQ(lastRow().m_time.ToStorageText(), "20240601 160003");
     EXPECT_FALSE(lastRow().m_positionKnown);
@@ -457,7 +462,8 @@ TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
     EXPECT_EQ(shown[2], "");
     EXPECT_EQ(shown[3], "") << "nor a datum";
     // Off Point No Point: the event row takes the newest fix's place, course and speed.
-    h.current = std::make_shared<CNavSnapshot>(At(47.9121, -122.5262, T0() + minutes(5)));
+    h.current = std::make_shared<CNavSnapshot>(At(47.9121, -122.5262, T0() + minutes(4)));
+    h.clock.SetUtc(T0() + minutes(5));
     h.log.LogEvent("EPFS reception lost.", -1);
     const db::CDBLog& row = lastRow();
     EXPECT_EQ(row.m_note, "EPFS reception lost.");
@@ -471,6 +477,7 @@ TEST(VesselLogbook, EventRowsStandAtTheVesselsPositionOnceOneIsKnown)
     auto lost = std::make_shared<CNavSnapshot>();
     lost->fixTimeUtc = T0() + minutes(10);
     h.current = lost;
+    h.clock.SetUtc(T0() + minutes(10));
     h.log.LogEvent("Position lost", -1);
     const std::string path = (dir / "events").string();
     ASSERT_TRUE(h.log.Close(true));
@@ -970,10 +977,16 @@ TEST(VesselLogbook, EventsRaisedWhileTheSaveQuestionIsOpenAreWrittenOnceItIsAnsw
         EXPECT_TRUE(log.IsHoldingEvents());
         EXPECT_FALSE(log.IsLogging());
         current = std::make_shared<CNavSnapshot>(At(48.1, -122.7, T0() + seconds(20)));
+        clock.SetUtc(T0() + seconds(20));
         log.LogEvent("Arrival circle entered - Wpt 1 - Point Wilson", -1);
         current = std::make_shared<CNavSnapshot>(At(48.2, -122.7, T0() + seconds(40)));
     };
-    inDialog = [&] { log.LogEvent("Vessel outside off-track limit for the active route", -1); };
+    // Each held row keeps the clock's time of its event, not that of the answer.
+    inDialog = [&] {
+        clock.SetUtc(T0() + seconds(40));
+        log.LogEvent("Vessel outside off-track limit for the active route", -1);
+        clock.SetUtc(T0() + minutes(2));
+    };
     savePath = (dir / "Passage").string();
     ASSERT_TRUE(log.StartVoyage("PS-1", "Ada"));
     EXPECT_EQ(log.LogPath(), (dir / "Passage").string());
@@ -993,7 +1006,9 @@ TEST(VesselLogbook, EventsRaisedWhileTheSaveQuestionIsOpenAreWrittenOnceItIsAnsw
     inDialog = nullptr;
     prompt.whileOpen = [&] {
         current = std::make_shared<CNavSnapshot>(At(47.7, -122.4, T0() + minutes(5)));
+        clock.SetUtc(T0() + minutes(5));
         log.LogEvent("EPFS reception lost.", kEventEpfs);
+        clock.SetUtc(T0() + minutes(6));
     };
     ASSERT_TRUE(log.StartVoyage("PS-2", "Bo"));
     EXPECT_EQ(rows(),

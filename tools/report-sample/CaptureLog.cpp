@@ -1,4 +1,5 @@
 #include "CaptureLog.h"
+#include "ReportSample.h"
 #include "SampleClock.h"
 
 #include "navigator/PositionSource.h"
@@ -111,6 +112,7 @@ bool WriteCaptureLog(const std::string& path, const fs::path& captures, std::str
     auto current = std::make_shared<navigator::CNavSnapshot>();
     navigator::CVesselLogServices services;
     services.currentSnapshot = [&current] { return current; };
+    services.particulars = [] { return std::optional<navigator::COwnVessel>(SampleVessel()); };
     // Not closed at the end: the last voyage stays under way.
     auto log = std::make_unique<navigator::CVesselLogbook>(clock, services);
     log->SetAppendToExisting(true);   // one vessel, a voyage per recording

@@ -60,6 +60,17 @@ geo::CPosition AlongPassage(double f)
 
 }   // namespace
 
+navigator::COwnVessel SampleVessel()
+{
+    navigator::COwnVessel vessel;
+    vessel.name = "SAMPLE SHUTTLE";
+    vessel.speed = kKnots;
+    vessel.length = 42.0;
+    vessel.draft = 2.8;
+    vessel.beam = 9.5;
+    return vessel;
+}
+
 bool WriteChartpoints(const std::string& path, int count, std::string& error)
 {
     db::CDBChartPoint table;
@@ -101,7 +112,8 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
     clock.Set(t);
     // Event rows stand at the newest position, as the program's do.
     auto current = std::make_shared<navigator::CNavSnapshot>();
-    auto place = [&current](const Point& p, sys_seconds at) {
+    auto place = [&current, &clock](const Point& p, sys_seconds at) {
+        clock.Set(at);   // rows take the clock's time
         current = std::make_shared<navigator::CNavSnapshot>();
         current->position = geo::CPosition(p.latitude, p.longitude, 0.0, -1);
         current->positionAvailable = current->positionAcquired = true;
@@ -109,6 +121,7 @@ bool WriteLog(const std::string& path, int passages, std::string& error)
     };
     navigator::CVesselLogServices services;
     services.currentSnapshot = [&current] { return current; };
+    services.particulars = [] { return std::optional<navigator::COwnVessel>(SampleVessel()); };
     navigator::CVesselLogbook log(clock, std::move(services));
     if (!log.Open(path)) {
         error = "cannot write " + path;

@@ -7,7 +7,13 @@
 
 #include <string>
 
+#include "navigator/OwnVessel.h"
+
 namespace report_sample {
+
+// The sample's own vessel: the particulars each own row of the sample logs
+// carries, as the program writes the vessel's for every row it starts.
+navigator::COwnVessel SampleVessel();
 
 // `count` chartpoints strung along the passage, "Mark 001" onwards, their
 // areas and kinds cycling; written to `path` (no extension). False with the

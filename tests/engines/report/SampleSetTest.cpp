@@ -4,15 +4,18 @@
 // values printed in their fixed forms, and pdfinfo's page count against the
 // measured one. Local times are read under TZ=Pacific/Auckland.
 #include "SampleSet.h"
+#include "ReportSample.h"
 #include "chartpoints/ui/ChartpointReport.h"
 #include "charts/ui/ChartListReport.h"
 #include "db/DBChartPoint.h"
 #include "db/DBLog.h"
 #include "db/DBReportTable.h"
 #include "db/DBRoute.h"
+#include "db/DBVesselLog.h"
 #include "engines/report/ReportOutput.h"
 #include "engines/report/ReportRun.h"
 #include "geo/DatumInfo.h"
+#include "navigator/VesselFiles.h"
 #include "navigator/VesselLogbook.h"
 #include "navigator/ui/LogReports.h"
 #include "platform/Clock.h"
@@ -271,6 +274,38 @@ TEST_F(SampleSetTest, TheGeneratorWritesEveryPart)
     for (const char* part : {report_sample::kSetTowRoutes, report_sample::kSetTowPlan})
         EXPECT_TRUE(fs::exists(Set(part).string() + ".dbf")) << part;
     EXPECT_TRUE(fs::exists(Set(report_sample::kSetCharts) / "Cat.dbf"));
+}
+
+// Every own-vessel row of a sample log has its particulars file beside its
+// logbook and track, as the program writes one for each own row it starts:
+// the log the build installs (the sample passage) and the set's recorded log.
+TEST_F(SampleSetTest, EveryOwnRowOfTheSampleLogsHasItsParticulars)
+{
+    const fs::path passage = Folder() / "sample-logs" / "PugetSound";
+    fs::create_directories(passage.parent_path());
+    const std::string run =
+        std::string(BRINE_REPORT_SAMPLE) + " log '" + passage.string() + "' 1 2>&1; echo rc=$?";
+    const std::string written = CommandOutput(run);
+    ASSERT_NE(written.find("rc=0"), std::string::npos) << written;
+    for (const fs::path& log : {passage, Set(report_sample::kSetLog)}) {
+        db::CDBVesselLog index;
+        index.SetFilePath(log.string());
+        ASSERT_TRUE(index.Open(true)) << log;
+        int ownRows = 0;
+        for (bool more = index.GoTop(); more; more = index.SkipForward()) {
+            if (index.m_vesselType != navigator::kVesselOwn)
+                continue;
+            ++ownRows;
+            char name[16];
+            std::snprintf(name, sizeof name, "%08ld.hdr", index.GetId());
+            navigator::COwnVessel vessel;
+            EXPECT_EQ(navigator::ReadVesselHeader(log.string() + ".X/" + name, vessel),
+                      navigator::HeaderRead::Read)
+                << log << " row " << index.GetId();
+            EXPECT_NE(vessel.name.find("SAMPLE"), std::string::npos) << vessel.name;
+        }
+        EXPECT_GT(ownRows, 0) << log;
+    }
 }
 
 TEST_F(SampleSetTest, ChartpointReport)

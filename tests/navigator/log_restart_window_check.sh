@@ -1,0 +1,143 @@
+#!/bin/bash
+# The vessel log across a SIGTERM and a start with the GPS silent, on the real
+# program window. A GPS making 20 knots off Elliott Bay writes a fix a second
+# to COM1 (a socat pty pair); a voyage runs in the log "Bridge" (track points
+# every 5 minutes, so only the first is due); the GPS stops, and after the
+# DR delay (5 s here) "EPFS reception lost." is logged; then the program is
+# told to end (SIGTERM). The log must hold:
+#   - logbook rows dated by the computer's clock: the loss row at least 3 s
+#     after the last fix, not at the last fix's time;
+#   - a last track point written at the close, at most 6 s before it;
+#   - the own row's end at the close, never ahead of the clock.
+# The next start, with the GPS still silent, takes the voyage up and finds the
+# vessel where the log last had it: the chart window that follows the vessel
+# opens, and Navigator > Go To Vessel is enabled. "VesselNumber" names the
+# own vessel. Screenshots go to BRINE_SHOTS_DIR when it is set.
+#
+# Usage: log_restart_window_check.sh [path/to/brinevane] [sample media folder]
+# Exit code 77 (skipped) when xvfb-run, xdotool, evilwm, socat or python3 is
+# not installed.
+
+set -u
+
+PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
+SHOTS=${BRINE_SHOTS_DIR:-}
+XWIN_NAME=logrestart
+MEDIA=${2:-$(dirname "$PROGRAM")/../sample-media}
+XWIN_TOOLS="evilwm socat python3 import"
+XWIN_FILES="$MEDIA/chart-medium"
+# shellcheck source=../support/xwin.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
+xwin_enter "$0" "$PROGRAM" "$MEDIA"
+MEDIA=$(cd "$MEDIA" && pwd)
+chart_opened() { grep "chart opened: " "$work/program.log" | tail -n 1 | grep -- "$1"; }
+follower_opened() { chart_opened "\[Autoscroll\]"; }
+shot() { xwin_shot "logrestart_$1"; }
+LOGS="$work/logs"
+CONF="$work/config/Quorwick/Brinevane/settings.conf"
+
+step "COM1 on a socat pty pair, a GPS making 20 knots south off Elliott Bay; the log Bridge"
+pty_pairs 1
+mkdir -p "$(dirname "$CONF")"
+printf '%s\n' '[Software\Quorwick\Brinevane\Ports]' "COM1=str:$work/com1" \
+    '[Software\Quorwick\Brinevane\Default\Navigator\Log]' 'InitialDatabase=str:Bridge' \
+    "DatabaseFolder=str:$LOGS" '#end' > "$CONF"
+station_settings "$CONF"
+gps_writer "$work/feed1" 47.6000 -122.3700 20.0 180.0
+GPS_PID=${XWIN_PIDS##* }
+export BRINE_REPORT_FOCUS=1 BRINE_REPORT_CHARTS=1 BRINE_DR_DELAY_S=5
+start_wm
+
+step "a first start on the sample harbour chart RC9003; Start Voyage"
+start_on_sample_harbour_chart "$MEDIA"
+open_voyage() { activate "$MAIN"; xdotool key ctrl+alt+v; sleep 0.5; window_named "Start Voyage"; }
+wait_for "the Start Voyage dialog (a position first)" open_voyage
+focus "$FOUND"
+xdotool key alt+v
+xdotool type --delay 20 "RESTART-1"
+xdotool key Return
+wait_for "the chart window that follows the vessel" follower_opened
+sleep 8
+
+step "the GPS stops; after the DR delay the loss is logged"
+kill "$GPS_PID"
+STOPPED=$(date -u +%s)
+lost_logged() {
+    /usr/bin/python3 - "$LOGS/Bridge" <<'PY'
+import sys
+from dbfread import DBF
+rows = [r for u in DBF(sys.argv[1] + ".dbf") for r in DBF("%s.X/%08d.dbf" % (sys.argv[1], u["UNIQUE"]))]
+sys.exit(0 if any((r["NOTE"] or "").startswith("EPFS reception lost") for r in rows) else 1)
+PY
+}
+wait_for "the row \"EPFS reception lost.\"" lost_logged
+# Long enough that the point dead reckoning forced at the loss is no last point.
+sleep 8
+shot 1_dead_reckoning
+
+step "SIGTERM: the program ends, its track ending where the vessel is"
+kill -TERM "$PID"
+PID_TOLD=$PID
+PID=""
+gone() { ! kill -0 "$PID_TOLD" 2>/dev/null && echo yes; }
+wait_for "the program to end" gone
+ENDED=$(date -u +%s)
+/usr/bin/python3 - "$LOGS/Bridge" "$STOPPED" "$ENDED" <<'PY' || fail "the log's times are not as they should be"
+import calendar, datetime, sys
+from dbfread import DBF
+log, stopped, ended = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+ok = True
+own = [r for r in DBF(log + ".dbf") if r["VSLTYPE"] == 1]
+if len(own) != 1:
+    print("   own rows: %d" % len(own)); sys.exit(1)
+row = own[0]
+def stamp(date, time):
+    return calendar.timegm(datetime.datetime.strptime(
+        "%s %s" % (date.strftime("%Y%m%d") if hasattr(date, "strftime") else date, time.replace(":", "")),
+        "%Y%m%d %H%M%S").timetuple())
+end = stamp(row["ENDDATE"], row["ENDTIME"])
+print("   own row %d: its end %+d s from the program's end" % (row["UNIQUE"], end - ended))
+if not (ended - 10 <= end <= ended):
+    print("   the row's end is not the close's time"); ok = False
+for r in DBF("%s.X/%08d.dbf" % (log, row["UNIQUE"])):
+    t = stamp(r["DATE"], r["TIME"])
+    if (r["NOTE"] or "").startswith("EPFS reception lost"):
+        print("   'EPFS reception lost.' at %+d s after the GPS stopped" % (t - stopped))
+        if t < stopped + 3:
+            print("   the loss row has the last fix's time"); ok = False
+trc = "%s.X/%08d.trc" % (log, row["UNIQUE"])
+data = open(trc, "rb").read()
+n = len(data) // 85
+last = data[(n - 1) * 85:n * 85]
+t = calendar.timegm(datetime.datetime.strptime(last[68:76].decode() + last[76:82].decode(),
+                                               "%Y%m%d%H%M%S").timetuple())
+print("   %d track points, the last %+d s before the end" % (n, t - ended))
+if t < ended - 6:
+    print("   no track point at the close"); ok = False
+sys.exit(0 if ok else 1)
+PY
+grep -q '^VesselNumber=str:[1-9][0-9]*,1$' "$CONF" || fail "VesselNumber: $(grep VesselNumber "$CONF")"
+echo "   $(grep '^VesselNumber=' "$CONF")"
+
+step "the next start with the GPS silent: the vessel where the log last had it"
+: > "$work/program.log"
+start_past_disclaimer --sample-media "$work/media"
+wait_for "the chart window that follows the vessel (its restored place)" follower_opened
+sleep 3
+shot 2_restored_silent_gps
+activate "$MAIN"
+xdotool key alt+n
+sleep 0.8
+shot 3_navigator_menu
+xdotool key Escape
+sleep 0.3
+activate "$MAIN"
+xdotool key ctrl+alt+g
+sleep 1
+shot 4_go_to_vessel
+# The logbook window: the rows of both appends, the loss row at its own time.
+activate "$MAIN"
+xdotool key alt+F5
+sleep 2
+shot 5_logbook
+echo "PASS"
