@@ -18,8 +18,10 @@ public:
     explicit FakeGps(const platform::CClock& clock) : parser(clock, 5) { }
     nmea::CNMEAMessageParser& Parser() override { return parser; }
     bool IsReceiving() const override { return receiving; }
+    bool IsAvailable() const override { return available; }
     nmea::CNMEAGPSParser parser;
     bool receiving = true;
+    bool available = true;
 };
 
 class FakeLog final : public navigator::CVesselLog {
