@@ -57,6 +57,9 @@ position_source() {
     activate "$DIALOG"
 }
 dialog_gone() { is_gone "$DIALOG" && echo gone; }
+# The Monitor's "Plan" tab in front for the pictures: the tab row lies 375 px
+# down the 1280 x 1024 screen, the Plan tab 920 px across.
+plan_tab() { [ -n "$SHOTS" ] && click_at 920 375 && sleep 0.5; }
 
 step "COM1 on a socat pty pair; a GPS lying in Elliott Bay on RC9003; the sample route"
 pty_pairs 1
@@ -103,9 +106,16 @@ panel_shows datumShift "$ON_CHART"
 step "2. Position Source: Off"
 position_source
 shot 3_source_receiving
-xdotool key alt+f Return
+xdotool key alt+f
+sleep 0.5
+shot 3b_source_off_chosen
+xdotool key Return
 wait_for "the dialog to close" dialog_gone
-panel_shows latitude ""
+# The GPS's receive side is closed: the panel takes no more positions.
+sleep 1
+OFF_AT=$(wc -l < "$STATE")
+sleep 3
+tail -n +$((OFF_AT + 1)) "$STATE" | grep -q $'\tlatitude=4' && fail "positions still come after Off"
 step "   opened again: NMEA chosen (alt+n), OK: the position comes back"
 position_source
 shot 4_source_after_off
@@ -116,10 +126,36 @@ wait_for "the dialog to close" dialog_gone
 STEP_SECONDS=30 panel_shows latitude "47.*"
 panel_shows status "GP.*"
 
+# The rhumb-line course from $1,$2 to $3,$4 in degrees (on the sphere).
+rhumb_course() {
+    python3 -c 'import math, sys
+a, b, c, d = map(math.radians, map(float, sys.argv[1:5]))
+dpsi = math.log(math.tan(math.pi / 4 + c / 2) / math.tan(math.pi / 4 + a / 2))
+print("%.1f" % (math.degrees(math.atan2(d - b, dpsi)) % 360))' "$@"
+}
+# The panel's CTS within half a degree of $1.
+cts_near() {
+    python3 -c 'import sys; sys.exit(abs(float(sys.argv[1]) - float(sys.argv[2])) > 0.5)' \
+        "$(nav_field cts)" "$1" || fail "CTS '$(nav_field cts)' is not the leg's course $1"
+}
+# The GPS lying at waypoint $1 ($2 $3): the route moves on to the next.
+gps_at_waypoint() {
+    kill "$STILL" 2>/dev/null
+    gps_writer "$work/feed1" "$2" "$3"
+    STILL=$!
+    XWIN_NEXT=$(($1 + 1))
+    advanced() { [ "$(nav_field waypoint)" = "$XWIN_NEXT" ] && echo "$XWIN_NEXT"; }
+    wait_for "waypoint $XWIN_NEXT active" advanced
+    sleep 2
+}
+
 step "3. the Plan card: empty before the plan is calculated"
 panel_shows cts ""
 [ -z "$(nav_field set)" ] && [ -z "$(nav_field variation)" ] || fail "the Plan card shows values without a plan"
-step "   Route > Plan > Calculate"
+step "   the GPS at Point Wilson (waypoint 1): waypoint 2 active; still no plan"
+gps_at_waypoint 1 48.1530 -122.7370
+[ -z "$(nav_field cts)" ] || fail "the Plan card shows values without a plan"
+step "   Route > Plan > Calculate: the first leg's entry"
 activate "$MAIN"
 xdotool key alt+r
 sleep 0.4
@@ -129,35 +165,34 @@ xdotool key c
 sleep 1
 answer_question Return "$MAIN" || true
 panel_shows cts " *[0-9]*\.[0-9]"
-WAYPOINT=$(nav_field waypoint)
-echo "   waypoint $WAYPOINT: SET '$(nav_field set)' DRIFT '$(nav_field drift)' CTS '$(nav_field cts)' Var '$(nav_field variation)' Dev '$(nav_field deviation)'"
+echo "   waypoint $(nav_field waypoint): SET '$(nav_field set)' DRIFT '$(nav_field drift)' CTS '$(nav_field cts)' Var '$(nav_field variation)' Dev '$(nav_field deviation)'"
 for f in set drift cts; do
     nav_field "$f" | grep -qx " *[0-9]*\.[0-9]" || fail "$f reads '$(nav_field "$f")'"
 done
 for f in variation deviation; do
     nav_field "$f" | grep -qx " *[0-9]*\.[0-9] [EW]" || fail "$f reads '$(nav_field "$f")'"
 done
-FIRST_CTS=$(nav_field cts)
+LEG1=$(rhumb_course 48.1530 -122.7370 48.1000 -122.6400)
+echo "   Point Wilson to Marrowstone Point: $LEG1"
+cts_near "$LEG1"
+# The plan's window (the same course in its CTS column) closed, the Monitor in front.
+if plan_window=$(window_named "Passage Plan"); then
+    [ -n "$SHOTS" ] && shot 5a_plan_window
+    activate "$plan_window"
+    xdotool key Escape
+    PLAN_WINDOW=$plan_window
+    plan_gone() { is_gone "$PLAN_WINDOW" && echo gone; }
+    wait_for "the plan's window to close" plan_gone
+fi
 activate "$MAIN"
 xdotool key F9
-sleep 1
+sleep 0.5
+plan_tab
 shot 5_plan_card
-step "   the next waypoint active: the card follows"
-activate "$MAIN"
-xdotool key alt+r
-sleep 0.4
-xdotool key w
-sleep 0.4
-xdotool key s
-sleep 0.4
-xdotool key x
-moved_on() { [ "$(nav_field waypoint)" != "$WAYPOINT" ] && nav_field waypoint; }
-wait_for "the active waypoint to move on" moved_on
-sleep 2
-echo "   waypoint $(nav_field waypoint): CTS '$(nav_field cts)' (was '$FIRST_CTS')"
-nav_field cts | grep -qx " *[0-9]*\.[0-9]" || fail "CTS reads '$(nav_field cts)'"
-activate "$MAIN"
-xdotool key F9
-sleep 1
+step "   the GPS at Marrowstone Point: waypoint 3 active, the second leg's entry"
+gps_at_waypoint 2 48.1000 -122.6400
+LEG2=$(rhumb_course 48.1000 -122.6400 48.0300 -122.6450)
+echo "   waypoint $(nav_field waypoint): CTS '$(nav_field cts)'; Marrowstone Point to Bush Point: $LEG2"
+cts_near "$LEG2"
 shot 6_plan_next_waypoint
 echo "PASS"
