@@ -33,6 +33,30 @@ bool HistoryHas(const nmea::CPort& port, const std::string& text)
                        [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
+nmea::PortPaths Com1(const std::string& path)
+{
+    nmea::PortPaths paths{};
+    paths[0] = path;
+    return paths;
+}
+
+// COM1 on `path`, the GPS's receive side set to it, and a navigator over it.
+struct GpsOnCom1 {
+    nmea::CPortList ports;
+    brine_test::FileSettingsHome settings;
+    brine_test::FakeClock clock;
+    navigator::CInstruments instruments;
+    navigator::CNavigatorModule nav;
+
+    GpsOnCom1(const std::filesystem::path& folder, const std::string& path)
+        : ports(Com1(path), nmea::CComPortOptions{true, 200ms}), settings(folder / "settings.conf"),
+          instruments(settings, clock, nullptr, &ports),
+          nav(settings, clock, &instruments.Receiver())
+    {
+        instruments.Gps().Config().receivePort = 1;
+    }
+};
+
 }   // namespace
 
 TEST(GpsPortState, AHeldPortIsNotReceivingUntilItsInstrumentComes)
@@ -50,14 +74,8 @@ TEST(GpsPortState, AHeldPortIsNotReceivingUntilItsInstrumentComes)
     });
     ASSERT_TRUE(held.Wait());
 
-    nmea::PortPaths paths{};
-    paths[0] = pty.Path().string();
-    nmea::CPortList ports(paths, nmea::CComPortOptions{true, 200ms});
-    brine_test::FileSettingsHome settings(folder.Path() / "settings.conf");
-    brine_test::FakeClock clock;
-    navigator::CInstruments instruments(settings, clock, nullptr, &ports);
-    instruments.Gps().Config().receivePort = 1;
-    navigator::CNavigatorModule nav(settings, clock, &instruments.Receiver());
+    GpsOnCom1 rig(folder.Path(), pty.Path().string());
+    auto& [ports, settings, clock, instruments, nav] = rig;
     ASSERT_TRUE(instruments.OpenGpsReceive());
     nmea::CPort& com1 = *ports.FindPort(1);
 
@@ -116,14 +134,8 @@ TEST(GpsPortState, AvailableWhileItsReceiveSideHasAPort)
     brine_test::TempFolder folder;
     brine_test::PtyPair pty(folder.Path(), "usb-gps");
     ASSERT_TRUE(pty.Running());
-    nmea::PortPaths paths{};
-    paths[0] = pty.Path().string();
-    nmea::CPortList ports(paths, nmea::CComPortOptions{true, 200ms});
-    brine_test::FileSettingsHome settings(folder.Path() / "settings.conf");
-    brine_test::FakeClock clock;
-    navigator::CInstruments instruments(settings, clock, nullptr, &ports);
-    instruments.Gps().Config().receivePort = 1;
-    navigator::CNavigatorModule nav(settings, clock, &instruments.Receiver());
+    GpsOnCom1 rig(folder.Path(), pty.Path().string());
+    auto& [ports, settings, clock, instruments, nav] = rig;
     nav.SetReceiveToggle([&](bool open) {
         if (open)
             return instruments.OpenGpsReceive();

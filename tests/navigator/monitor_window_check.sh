@@ -65,17 +65,9 @@ step "COM1 on a socat pty pair; a GPS lying in Elliott Bay on RC9003; the sample
 pty_pairs 1
 CONF="$work/config/Quorwick/Brinevane/settings.conf"
 mkdir -p "$(dirname "$CONF")"
-cat > "$CONF" <<EOF
-[Software\\Quorwick\\Brinevane\\Ports]
-COM1=str:$work/com1
-[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Autopilot]
-TransmitCOMPort=dword:0
-[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Wind]
-ReceiveCOMPort=dword:0
-[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Repeater]
-TransmitCOMPort=dword:0
-#end
-EOF
+{ printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n' "$work/com1"
+  other_instruments_off_lines
+  echo '#end'; } > "$CONF"
 station_settings "$CONF"
 "$(dirname "$PROGRAM")/route-sample" install "$ROUTES/Sample" \
     "$work/data/Quorwick/Brinevane/Routes" "$CONF" >/dev/null || fail "route-sample install"
