@@ -84,6 +84,51 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
     EXPECT_EQ(panel->ValueText("cog"), " 045");
 }
 
+// The active chart's datum-shift status on the panel: "None available"
+// white on red, any other black on white.
+TEST(MonitorPanel, DatumShiftLineColours)
+{
+    struct Charts final : navigator::CNavChartHost {
+        std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override
+        {
+            return p;
+        }
+        void AutoscrollToPosition(const geo::CPosition&) override { }
+        void AutoscrollStep(const geo::CPosition&) override { }
+        bool BestChartCheck(const geo::CPosition&) override { return true; }
+        bool IsVesselVisible(const geo::CPosition&) override { return true; }
+        void RedrawViews() override { }
+        bool AttachAutoscrollWindow(const geo::CPosition&) override { return false; }
+        void ReleaseAutoscrollWindow() override { }
+        bool HasAutoscrollWindow() override { return false; }
+        int ActiveChartDatumShift(const geo::CPosition&, std::string& kind) override
+        {
+            kind = "Chart";
+            return status;
+        }
+        int status = 2;
+    } charts;
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    auto& [app, clock, settings, gps, nav, frame, panel] = rig;
+    nav.SetChartHost(&charts);
+    auto pass = [&] {
+        clock.Advance(1s);
+        gps.parser.ParseLine(navtest::Rmc(47.6, -122.38, 6.4, 45.0));
+        nav.NavigationTimerPass();
+        QApplication::processEvents();
+    };
+    auto* line = panel->findChild<QLabel*>("datumShift");
+    ASSERT_NE(line, nullptr);
+    pass();
+    EXPECT_EQ(line->text(), "None available");
+    EXPECT_EQ(line->styleSheet(), "color: #ffffff; background: #ff0000");
+    charts.status = 0;
+    pass();
+    EXPECT_EQ(line->text(), "Applied - Chart");
+    EXPECT_EQ(line->styleSheet(), "color: #000000; background: #ffffff");
+}
+
 // The alarm list shows each line's fields whole, without a horizontal scroll.
 TEST(MonitorPanel, AlarmListShowsWholeLines)
 {
