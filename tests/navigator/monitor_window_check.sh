@@ -1,7 +1,8 @@
 #!/bin/bash
 # The Monitor panel and the position source on the real program window, with
-# a GPS on COM1 (a socat pty pair) lying in Elliott Bay on the sample harbour
-# chart RC9003, and the sample route installed:
+# a GPS on a socat pty pair, set as COM1 on the System page of Tools >
+# Options, lying in Elliott Bay on the sample harbour chart RC9003, and the
+# sample route installed:
 #   1. the datum-shift line follows the active chart: on RC9003 the chart's
 #      status with its kind ("... - Chart", or "None available"), and "Not
 #      applicable" once the GPS lies off every chart the window can show;
@@ -65,9 +66,7 @@ step "COM1 on a socat pty pair; a GPS lying in Elliott Bay on RC9003; the sample
 pty_pairs 1
 CONF="$work/config/Quorwick/Brinevane/settings.conf"
 mkdir -p "$(dirname "$CONF")"
-{ printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n' "$work/com1"
-  other_instruments_off_lines
-  echo '#end'; } > "$CONF"
+{ other_instruments_off_lines; echo '#end'; } > "$CONF"
 station_settings "$CONF"
 "$(dirname "$PROGRAM")/route-sample" install "$ROUTES/Sample" \
     "$work/data/Quorwick/Brinevane/Routes" "$CONF" >/dev/null || fail "route-sample install"
@@ -76,6 +75,20 @@ STILL=$!
 export BRINE_REPORT_CHARTS=1 BRINE_REPORT_FOCUS=1 BRINE_NAV_STATE_FILE="$STATE"
 start_wm
 start_on_sample_harbour_chart "$MEDIA"
+
+step "Tools > Options, System page: COM1 is the GPS's pty"
+menu_key alt+o o
+options_sheet() { window_named "Options"; }
+wait_for "the Options sheet" options_sheet
+activate "$FOUND"
+xdotool key ctrl+Tab   # Workspace, then System
+sleep 0.5
+xdotool key alt+1
+sleep 0.3
+xdotool type --delay 5 "$work/com1"
+sleep 0.3
+shot 0_system_com1
+xdotool key alt+o
 activate "$MAIN"
 xdotool key F9   # the Monitor panel in front
 panel_shows latitude "47.*"
