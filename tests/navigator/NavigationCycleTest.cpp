@@ -365,51 +365,7 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
 
 namespace {
 
-class FakeCharts final : public CNavChartHost {
-public:
-    std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override
-    {
-        if (convertFails)
-            return std::nullopt;
-        return p;
-    }
-    void AutoscrollToPosition(const geo::CPosition&) override { ++scrolls; }
-    void AutoscrollStep(const geo::CPosition&) override { ++steps; }
-    bool BestChartCheck(const geo::CPosition&) override
-    {
-        ++checks;
-        return true;
-    }
-    bool IsVesselVisible(const geo::CPosition&) override { return visible; }
-    void RedrawViews() override { ++redraws; }
-    bool AttachAutoscrollWindow(const geo::CPosition& vessel) override
-    {
-        ++attaches;
-        attachedAt = vessel;
-        attached = true;
-        return true;
-    }
-    void ReleaseAutoscrollWindow() override
-    {
-        ++releases;
-        attached = false;
-    }
-    bool HasAutoscrollWindow() override { return attached; }
-    int ActiveChartDatumShift(const geo::CPosition& vessel, std::string& kind) override
-    {
-        shiftAsked.push_back(vessel);
-        kind = chartKind;
-        return shiftStatus;
-    }
-    int shiftStatus = 4;
-    std::string chartKind;
-    std::vector<geo::CPosition> shiftAsked;
-    bool convertFails = false;
-    bool visible = true;
-    bool attached = false;
-    geo::CPosition attachedAt;
-    int scrolls = 0, steps = 0, checks = 0, redraws = 0, attaches = 0, releases = 0;
-};
+using navtest::FakeCharts;
 
 // A position the chart's datum cannot take is not handed to the chart for
 // re-centring. The autoscroll step still runs, on the position as it came, so

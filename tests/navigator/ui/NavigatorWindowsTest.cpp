@@ -88,26 +88,9 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
 // white on red, any other black on white.
 TEST(MonitorPanel, DatumShiftLineColours)
 {
-    struct Charts final : navigator::CNavChartHost {
-        std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override
-        {
-            return p;
-        }
-        void AutoscrollToPosition(const geo::CPosition&) override { }
-        void AutoscrollStep(const geo::CPosition&) override { }
-        bool BestChartCheck(const geo::CPosition&) override { return true; }
-        bool IsVesselVisible(const geo::CPosition&) override { return true; }
-        void RedrawViews() override { }
-        bool AttachAutoscrollWindow(const geo::CPosition&) override { return false; }
-        void ReleaseAutoscrollWindow() override { }
-        bool HasAutoscrollWindow() override { return false; }
-        int ActiveChartDatumShift(const geo::CPosition&, std::string& kind) override
-        {
-            kind = "Chart";
-            return status;
-        }
-        int status = 2;
-    } charts;
+    navtest::FakeCharts charts;
+    charts.shiftStatus = 2;
+    charts.chartKind = "Chart";
     PanelRig rig;
     ASSERT_TRUE(rig.Create());
     auto& [app, clock, settings, gps, nav, frame, panel] = rig;
@@ -123,7 +106,7 @@ TEST(MonitorPanel, DatumShiftLineColours)
     pass();
     EXPECT_EQ(line->text(), "None available");
     EXPECT_EQ(line->styleSheet(), "color: #ffffff; background: #ff0000");
-    charts.status = 0;
+    charts.shiftStatus = 0;
     pass();
     EXPECT_EQ(line->text(), "Applied - Chart");
     EXPECT_EQ(line->styleSheet(), "color: #000000; background: #ffffff");
