@@ -99,6 +99,46 @@ void CFrameSettings::AddRecentFile(const std::string& path)
     recentFiles.front() = path;
 }
 
+namespace {
+
+// Characters, not bytes: a UTF-8 name counts each character once.
+std::size_t CharacterCount(std::string_view text)
+{
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+}   // namespace
+
+std::string RecentFileDisplayName(std::string_view path, std::size_t maxLength)
+{
+    if (CharacterCount(path) <= maxLength)
+        return std::string(path);
+    const std::size_t lastSlash = path.find_last_of('/');
+    if (lastSlash == std::string_view::npos)
+        return std::string(path);
+    const std::string_view name = path.substr(lastSlash + 1);
+    // The root: "/" for an absolute path, else the first folder and its slash.
+    const std::size_t rootEnd = path.front() == '/' ? 1 : path.find('/') + 1;
+    const std::string_view root = path.substr(0, rootEnd);
+    std::string_view tail = path.substr(lastSlash);   // "/name"
+    if (CharacterCount(root) + 3 + CharacterCount(tail) > maxLength)
+        return std::string(name);
+    // Folders are taken from the end while the whole still fits.
+    for (std::size_t start = lastSlash; start > rootEnd;) {
+        const std::size_t previous = path.find_last_of('/', start - 1);
+        if (previous == std::string_view::npos || previous < rootEnd)
+            break;
+        const std::string_view longer = path.substr(previous);
+        if (CharacterCount(root) + 3 + CharacterCount(longer) > maxLength)
+            break;
+        tail = longer;
+        start = previous;
+    }
+    return std::string(root) + "..." + std::string(tail);
+}
+
 std::string ApplyThreadPriority(std::int32_t priority)
 {
     const int nice = -5 * std::clamp(priority, -2, 2);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/SettingsStore.h"
@@ -16,6 +17,8 @@ namespace app {
 
 struct CFrameSettings {
     static constexpr std::size_t kRecentFiles = 4;
+    // Characters a recent file's name may take on the File menu.
+    static constexpr std::size_t kRecentDisplayLength = 30;
 
     std::uint8_t decimalPlaces = 2;   // 0..4
     bool audioAlerts = true;   // forced off without sound output
@@ -41,6 +44,13 @@ struct CFrameSettings {
     // Puts a path at the head of the recent-file list (once, any case).
     void AddRecentFile(const std::string& path);
 };
+
+// A recent file's name as the File menu shows it, in at most `maxLength`
+// characters: the whole path when it fits; else the root, "..." and as many
+// of the last folders as fit before the file name; else the file name alone,
+// however long (a name is never cut).
+std::string RecentFileDisplayName(std::string_view path,
+                                  std::size_t maxLength = CFrameSettings::kRecentDisplayLength);
 
 // Sets the calling thread's priority: -2 lowest to 2 highest, 0 normal, as a
 // step of five nice levels each. Threads the program starts later take the

@@ -1,4 +1,5 @@
 #include "app/MsgBar.h"
+#include "app/AlertSounds.h"
 #include "platform/Ascii.h"
 
 #include <algorithm>
@@ -275,9 +276,7 @@ void CMsgBar::OnTimer()
         if (msg.lastPlayed && *msg.lastPlayed + msg.repeatInterval >= nowMono)
             continue;
         msg.lastPlayed = nowMono;
-        const auto file =
-            m_audioFolder / std::filesystem::path(msg.soundName).replace_extension("wav");
-        if (!m_sound.Play(file))
+        if (!m_sound.Play(sounds::WaveFile(m_audioFolder, msg.soundName)))
             m_sound.Beep();
     }
     LockUpdate(true);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "app/AlertSounds.h"
 #include "app/DateTimeEx.h"
 #include "geo/NavMaths.h"
 #include "navigator/NavTexts.h"
@@ -52,9 +53,9 @@ void CWaypointAlarmList::AddAlarm(int waypointIndex, const std::string& waypoint
     m_open = true;
     m_lastSound.reset();   // the next refresh sounds at once
     const bool arrival = kind == AlarmKind::ArrivalCircle;
-    m_soundName = !m_lines.empty() ? "Warning, multiple waypoint arrival alerts"
-                  : arrival        ? "Warning, arrival circle entered"
-                                   : "Warning, perpendicular passed";
+    m_soundName = std::string(!m_lines.empty() ? app::sounds::kMultipleArrivals
+                              : arrival        ? app::sounds::kArrivalCircle
+                                               : app::sounds::kPerpendicular);
     m_lines.push_back(
         whenText + "\t" + (arrival ? "Arrival circle entered" : "Perpendicular passed") + "\t" +
         std::to_string(waypointIndex) + "\t" + (waypointName.empty() ? "No name" : waypointName));
@@ -305,9 +306,7 @@ void CMonitorModel::Refresh(const CNavSnapshot& snapshot, const nmea::CNMEADataV
         SendSteering(arrivalLogged, perpendicularLogged,
                      m_route != nullptr ? m_route->ActiveIndex() : 0);
     if (m_audioAlerts && m_alarms.TakeSoundDue(m_clock.Monotonic()) && m_sound != nullptr) {
-        std::filesystem::path file = m_audioFolder / m_alarms.SoundName();
-        file.replace_extension("wav");
-        if (!m_sound->Play(file))
+        if (!m_sound->Play(app::sounds::WaveFile(m_audioFolder, m_alarms.SoundName())))
             m_sound->Beep();
     }
     if (snapshot.positionAcquired)

@@ -69,6 +69,9 @@ class CVesselLog {
 public:
     virtual ~CVesselLog() = default;
     virtual bool IsLogging() const = 0;
+    // True while a question about the log is open (save it, under what name):
+    // the log writes nothing then, but takes events to write once it is answered.
+    virtual bool IsHoldingEvents() const { return false; }
     // An event row with its note; eventType < 0 keeps the pending type.
     virtual void LogEvent(const std::string& note, int eventType) = 0;
     // The fix type of the next record.

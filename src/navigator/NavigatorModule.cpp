@@ -737,7 +737,7 @@ bool CNavigatorModule::IsConfirmationWarningOn() const
 
 void CNavigatorModule::LogEvent(const std::string& note, int eventType)
 {
-    if (m_log != nullptr && m_log->IsLogging())
+    if (m_log != nullptr && (m_log->IsLogging() || m_log->IsHoldingEvents()))
         m_log->LogEvent(note, eventType);
 }
 

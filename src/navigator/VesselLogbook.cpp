@@ -258,8 +258,12 @@ bool CVesselLogbook::Open(const std::string& requested)
         else
             DeleteLogFiles(path);
     }
+    // An older log taken over a second time asks before its converted
+    // index is overwritten.
+    m_index.SetPrompt(m_services.prompt);
     if (!m_index.Open()) {
-        m_error = "Unable to Open Log database : " + path + ".dbf";
+        // The index's own file: an older ".log" names its index without that extension.
+        m_error = "Unable to Open Log database : " + m_index.GetFilePath() + ".dbf";
         if (!m_index.GetMessage().empty())
             m_error += "\n" + m_index.GetMessage();
         Warn(m_error);
@@ -522,6 +526,30 @@ LogSaveResult CVesselLogbook::SaveAs(bool ask)
 {
     if (!IsOpen())
         return LogSaveResult::Failed;
+    // The navigation cycle runs on while the question and the save dialog
+    // wait for the user: what it reports meanwhile is held, not lost.
+    ++m_questionsOpen;
+    const LogSaveResult result = AskAndSave(ask);
+    --m_questionsOpen;
+    if (m_questionsOpen == 0)
+        WriteHeldEvents(!m_startingVoyage);
+    return result;
+}
+
+void CVesselLogbook::WriteHeldEvents(bool dropRest)
+{
+    if (m_logging && IsOpen()) {
+        std::vector<CHeldEvent> held = std::move(m_heldEvents);
+        m_heldEvents.clear();
+        for (const CHeldEvent& e : held)
+            WriteEventRow(e.note, e.eventType, e.snapshot);
+    }
+    if (dropRest)
+        m_heldEvents.clear();
+}
+
+LogSaveResult CVesselLogbook::AskAndSave(bool ask)
+{
     const bool wasLogging = m_logging;
     m_logging = false;
     LogSaveResult result = LogSaveResult::Cancelled;
@@ -826,14 +854,24 @@ int CVesselLogbook::GetRecordFixType(int code) const
 
 void CVesselLogbook::LogEvent(const std::string& note, int eventType)
 {
-    m_pendingNote = note;
-    if (eventType >= 0)
-        m_eventType = eventType;
     // An event row stands where the vessel is: the newest snapshot once a
     // position is known, else only its navigation time.
     std::shared_ptr<const CNavSnapshot> current;
     if (m_services.currentSnapshot)
         current = m_services.currentSnapshot();
+    if (m_questionsOpen > 0) {
+        m_heldEvents.push_back({note, eventType, std::move(current)});
+        return;
+    }
+    WriteEventRow(note, eventType, current);
+}
+
+void CVesselLogbook::WriteEventRow(const std::string& note, int eventType,
+                                   const std::shared_ptr<const CNavSnapshot>& current)
+{
+    m_pendingNote = note;
+    if (eventType >= 0)
+        m_eventType = eventType;
     if (current && current->positionAvailable && current->position.IsValid()) {
         WriteLogRecord(*current);
         return;
@@ -1069,12 +1107,20 @@ bool CVesselLogbook::StartVoyage(const std::string& voyageId, const std::string&
             return false;
         }
     }
-    if (IsTemporary() && SaveAs(true) == LogSaveResult::Cancelled)
+    m_startingVoyage = true;
+    const bool cancelled = IsTemporary() && SaveAs(true) == LogSaveResult::Cancelled;
+    m_startingVoyage = false;
+    // What happened while the question was open goes in before the voyage
+    // while the log was logging, else into the voyage's first rows.
+    WriteHeldEvents(cancelled);
+    if (cancelled)
         return false;
     const sys_seconds now = NavigationTime(nullptr);
     if (m_own)
         CloseVesselRow(*m_own, now);
-    return BeginVoyageRow(voyageId, watchOfficer);
+    const bool started = BeginVoyageRow(voyageId, watchOfficer);
+    WriteHeldEvents(true);
+    return started;
 }
 
 // A voyage runs, and logs, only once its row is in the log: a row the log

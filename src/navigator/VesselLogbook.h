@@ -194,6 +194,9 @@ public:
     // ---- Records ----------------------------------------------------------------------------
     int GetRecordFixType(int code) const;
     bool IsLogging() const override { return m_logging; }
+    bool IsHoldingEvents() const override { return m_questionsOpen > 0; }
+    // While a question about the log is open the event waits, with the time and
+    // place it was raised at, and is written once the question is answered.
     void LogEvent(const std::string& note, int eventType) override;
     void SetNextFixType(int fixType) override { m_fixType = fixType; }
     bool WriteLogRecord(const CNavSnapshot& snapshot) override;
@@ -213,6 +216,19 @@ public:
     void ProcessNotice(int type, const std::string& payload, const std::string& sender = {});
 
 private:
+    struct CHeldEvent {
+        std::string note;
+        int eventType = 0;
+        std::shared_ptr<const CNavSnapshot> snapshot;
+    };
+    // The save question and the save dialog; events raised meanwhile are held.
+    LogSaveResult AskAndSave(bool ask);
+    // An event row at the time and place of `snapshot` (its time alone without a position).
+    void WriteEventRow(const std::string& note, int eventType,
+                       const std::shared_ptr<const CNavSnapshot>& snapshot);
+    // The events held during a question go into the log now open while it logs;
+    // `dropRest`: those it cannot take now are let go (logging was off).
+    void WriteHeldEvents(bool dropRest);
     std::chrono::sys_seconds NavigationTime(const CNavSnapshot* snapshot) const;
     // Queues the row (with the pending note and event type) and writes what is queued.
     bool WriteRow(const CNavSnapshot& snapshot, bool positionKnown);
@@ -270,6 +286,11 @@ private:
     } m_chosen;
     std::string m_pendingNote;
     int m_eventType = 0;
+    int m_questionsOpen = 0;
+    // Starting a voyage keeps the held events past its save question, for the
+    // voyage's first rows when logging was off before.
+    bool m_startingVoyage = false;
+    std::vector<CHeldEvent> m_heldEvents;
     int m_fixType = 0;
     CLockRetryPolicy m_lockPolicy{3, std::chrono::milliseconds(50)};
     std::chrono::milliseconds m_trackLockWait = CTrackFile::kDefaultLockWait;

@@ -56,6 +56,20 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
             doc->TakeOverViewState(*active);
         else if (doc)
             ShowRoundTheVessel(*doc, vessel);
+        // With best chart selection on the window starts on the chart the
+        // autoscroll steps choose for the vessel, not on a smaller-scale one
+        // the user happened to have in front.
+        if (doc && m_charting.IsAutoscrollOn() && vessel.IsValid()) {
+            geo::CPosition onChart;
+            if (doc->ShiftToChartDatum(vessel, onChart) == chart::kShiftNotOnChart)
+                onChart = vessel;
+            // A raster chart already the largest-scale one keeps the view taken over.
+            const int kind = doc->GetChartType();
+            const bool raster = kind == chart::kChartARCS || kind == chart::kChartSeafarer;
+            if (!raster || !doc->IsPositionOnChart(onChart) || doc->HasLargerScaleChartAt(onChart))
+                if (chart::CChartDoc* best = doc->AutoscrollToPosition(onChart))
+                    doc = best;
+        }
     }
     if (doc == nullptr)
         return false;

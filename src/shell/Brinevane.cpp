@@ -300,6 +300,9 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                                               m_frame->DegMinSec()}
                        : geo::CPositionFormat{};
         };
+        navigator->positionTemplate = [this] {
+            return m_frame ? m_frame->GetPositionTemplate() : std::string();
+        };
         navigator->localTime = LocalDateTimeText;
         navigator->vesselModule = [this]() -> navigator::CVesselModule* {
             for (std::size_t i = 0; m_frame && i < m_frame->Modules().size(); ++i)

@@ -24,6 +24,13 @@ QString PreviewName(bool fullDetails)
                        : QStringLiteral("ChartFolioReport");
 }
 
+// The window's title, as every report window is titled by its report.
+QString PreviewTitle(bool fullDetails)
+{
+    return fullDetails ? QStringLiteral("Installed Chart List ( Full Details ) Report")
+                       : QStringLiteral("Installed Chart List Report");
+}
+
 // Both raster services share one catalogue: the first service reads it;
 // the definition file then lays the list out.
 bool ReadRows(chart::CChartingModule& charting, bool fullDetails,
@@ -77,7 +84,10 @@ void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiAr
                                                fullDetails ? QStringLiteral("FullChartFolio.pdf")
                                                            : QStringLiteral("ChartFolio.pdf"));
     preview->setObjectName(PreviewName(fullDetails));
+    // Titled before it is shown: the window area takes the widget's title.
+    preview->setWindowTitle(PreviewTitle(fullDetails));
     QMdiSubWindow* sub = area.addSubWindow(preview);
+    sub->setWindowTitle(PreviewTitle(fullDetails));
     sub->setWindowIcon(QIcon::fromTheme(QStringLiteral("document-print-preview"),
                                         QIcon(QStringLiteral(":/icons/document-print.svg"))));
     const QSize space = area.viewport()->size();

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWidgetAction>
 #include <algorithm>
 
 #include "app/CommandIds.h"
@@ -30,6 +31,41 @@ const shell::ToolBarDef* FindDef(unsigned bar)
             return &def;
     return nullptr;
 }
+
+// A status-bar indicator's command on a toolbar: a field drawn as the pane
+// is (its frame, colours and width), showing the reading the idle pass
+// writes into the command's text.
+class CIndicatorAction final : public QWidgetAction {
+public:
+    CIndicatorAction(const QLabel& pane, QObject* parent)
+        : QWidgetAction(parent), m_style(pane.styleSheet()), m_width(pane.sizeHint().width()),
+          m_frame(pane.frameStyle())
+    { }
+
+protected:
+    QWidget* createWidget(QWidget* parent) override
+    {
+        auto* field = new QLabel(parent);
+        field->setObjectName(QString("IndicatorButton%1").arg(data().toUInt()));
+        field->setStyleSheet(m_style);
+        field->setFrameStyle(m_frame);
+        field->setAlignment(Qt::AlignCenter);
+        field->setMinimumWidth(m_width);
+        field->setToolTip(toolTip());
+        auto show = [this, field] {
+            field->setText(text());
+            field->setEnabled(isEnabled());
+        };
+        show();
+        connect(this, &QAction::changed, field, show);
+        return field;
+    }
+
+private:
+    QString m_style;
+    int m_width;
+    int m_frame;
+};
 
 std::vector<unsigned> DefaultButtons(unsigned bar)
 {
@@ -64,9 +100,10 @@ QAction* CMainFrame::CommandAction(unsigned id)
     // A command no bar or menu showed yet: its picture from any bar that has
     // one, its name from its status-bar indicator when it is one.
     QString tip = QString("Command %1").arg(id);
-    if (m_statusBar)
-        if (auto* pane = m_statusBar->findChild<QLabel*>(QString("Indicator%1").arg(id)))
-            tip = pane->toolTip();
+    const QLabel* pane =
+        m_statusBar ? m_statusBar->findChild<QLabel*>(QString("Indicator%1").arg(id)) : nullptr;
+    if (pane)
+        tip = pane->toolTip();
     QIcon icon;
     for (const shell::ToolBarDef& def : shell::MainToolBars())
         for (const shell::ToolBarButton& b : def.buttons)
@@ -74,7 +111,12 @@ QAction* CMainFrame::CommandAction(unsigned id)
                 tip = QString::fromLatin1(b.tip);
                 icon = shell::ToolBarIcon(b);
             }
-    auto* a = new QAction(icon, tip, this);
+    QAction* a = pane ? new CIndicatorAction(*pane, this) : new QAction(this);
+    a->setIcon(icon);
+    a->setText(tip);
+    // An indicator's idle pass writes its live reading into the text; the
+    // tip keeps the command's name for the button and the Customise list.
+    a->setToolTip(tip);
     a->setData(id);
     connect(a, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     m_actions.emplace(id, a);

@@ -433,6 +433,7 @@ void CMainFrame::LoadWorkspaceValues()
         m_frameSettings.reloadDocs = m_reloadDocs;
         m_ptRangeBearingBar = QPoint(m_frameSettings.rangeBearingPoint.first,
                                      m_frameSettings.rangeBearingPoint.second);
+        GivePositionTemplate();
         ShowFrameNotice(app::ApplyThreadPriority(static_cast<std::int32_t>(m_threadPriority)));
         for (app::CSidePanel* panel : SidePanels()) {
             if (!m_frameSettings.operationalMode.empty() &&

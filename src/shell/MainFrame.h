@@ -269,6 +269,8 @@ public:
     app::CDesktop& Desktop() { return m_services.desktop ? *m_services.desktop : m_noDesktop; }
     app::CFrameSettings& FrameSettings() { return m_frameSettings; }
     std::string GetPositionTemplate() const;
+    // Hands the position template to the position fields the frame placed.
+    void GivePositionTemplate();
     bool IsLowMemory() const { return m_lowMemory; }
     // The main window's layout (geometry, toolbars and docks, floating ones
     // too) as stored bytes, and back; places on no screen come back on one.

@@ -126,7 +126,13 @@ app::CSettingsHome& CMainFrame::SettingsHome()
 
 std::string CMainFrame::GetPositionTemplate() const
 {
-    return app::GetPositionTemplate(m_frameSettings.decimalPlaces, m_frameSettings.degMinSec);
+    return app::GetPositionTemplate(static_cast<std::uint8_t>(m_decimalPlaces), m_degMinSec);
+}
+
+void CMainFrame::GivePositionTemplate()
+{
+    if (auto* marks = FirstModuleOf<chartpoints::CChartpointWindows>(m_modules))
+        marks->SetPositionTemplate(GetPositionTemplate());
 }
 
 chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, int windowId)
@@ -561,7 +567,7 @@ void CMainFrame::RegisterChartCommands()
             [this, i](app::CCmdUI& ui) {
                 const std::string& path = m_frameSettings.recentFiles[i];
                 ui.Enable(!path.empty() && m_charting);
-                ui.SetText("&" + std::to_string(i + 1) + " " + path);
+                ui.SetText("&" + std::to_string(i + 1) + " " + app::RecentFileDisplayName(path));
             });
     }
 }

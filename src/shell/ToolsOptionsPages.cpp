@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/ui/EditColorsDlg.h"
@@ -73,6 +74,24 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
     m_decimalPlaces->installEventFilter(this);
     auto* places = new QLabel(tr("&Decimal places"), this);
     places->setBuddy(m_decimalPlaces);
+    // The spin arrows beside the number; the keyboard has Up and Down in the field.
+    auto* placesBox = new QHBoxLayout;
+    placesBox->setSpacing(0);
+    placesBox->addWidget(m_decimalPlaces);
+    auto* arrows = new QVBoxLayout;
+    arrows->setSpacing(0);
+    for (const bool up : {true, false}) {
+        auto* arrow = new QToolButton(this);
+        arrow->setObjectName(up ? "decimalPlacesUp" : "decimalPlacesDown");
+        arrow->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setAutoRepeat(true);
+        arrow->setFixedSize(16, 11);
+        connect(arrow, &QToolButton::clicked, this, [this, up] { StepDecimalPlaces(up ? 1 : -1); });
+        arrows->addWidget(arrow);
+    }
+    placesBox->addLayout(arrows);
+    placesBox->addStretch(1);
 
     auto* formatBox = new QGroupBox(tr("Position Format"), this);
     m_format = new QButtonGroup(this);
@@ -104,7 +123,7 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
     auto* form = new QGridLayout(this);
     form->addWidget(paletteBox, 0, 0, 1, 2);
     form->addWidget(places, 1, 0);
-    form->addWidget(m_decimalPlaces, 1, 1);
+    form->addLayout(placesBox, 1, 1);
     form->addWidget(formatBox, 2, 0, 1, 2);
     form->addWidget(m_sidePanel, 3, 0);
     form->addWidget(sideLabel, 4, 0);
@@ -125,14 +144,19 @@ bool CApplicationOptionsDlg::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_decimalPlaces && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            bool ok = false;
-            int v = m_decimalPlaces->text().trimmed().toInt(&ok);
-            v = ok ? v + (key == Qt::Key_Up ? 1 : -1) : M().Values().decimalPlaces;
-            m_decimalPlaces->setText(QString::number(std::clamp(v, 0, app::kMaxDecimalPlaces)));
+            StepDecimalPlaces(key == Qt::Key_Up ? 1 : -1);
             return true;
         }
     }
     return app::CXPropertyPage::eventFilter(watched, event);
+}
+
+void CApplicationOptionsDlg::StepDecimalPlaces(int by)
+{
+    bool ok = false;
+    int v = m_decimalPlaces->text().trimmed().toInt(&ok);
+    v = ok ? v + by : M().Values().decimalPlaces;
+    m_decimalPlaces->setText(QString::number(std::clamp(v, 0, app::kMaxDecimalPlaces)));
 }
 
 std::optional<app::CFieldError> CApplicationOptionsDlg::ControlsToModel()

@@ -28,6 +28,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // One step of the decimal places within their range (Up and Down, the arrows).
+    void StepDecimalPlaces(int by);
+
     QButtonGroup* m_palette;
     QCheckBox* m_applyToDesktop;
     QPushButton* m_edit;

@@ -8,6 +8,7 @@
 #include "app/ui/PropertySheet.h"
 #include "app/ui/SidePanel.h"
 #include "app/ui/XStatusBar.h"
+#include "chart/ChartingModule.h"
 #include "nmea/InstrumentsModule.h"
 #include "nmea/PortList.h"
 #include "platform/SettingsStore.h"
@@ -84,8 +85,16 @@ void CMainFrame::ApplyWorkspaceOptions(const app::CWorkspaceOptions& v)
         if (program.GetActive() != v.palette || recoloured)
             palettes->SelectPalette(v.palette);
     }
-    m_decimalPlaces = app::ClampDecimalPlaces(v.decimalPlaces);
+    const std::uint8_t places = app::ClampDecimalPlaces(v.decimalPlaces);
+    const bool reformat = places != m_decimalPlaces || v.degMinSec != m_degMinSec;
+    m_decimalPlaces = places;
     m_degMinSec = v.degMinSec;
+    if (reformat) {
+        GivePositionTemplate();
+        // The charts' grid labels and read-outs are written in the new form.
+        if (m_charting)
+            m_charting->RedrawAllChartViews();
+    }
     if (m_activeSidePanel) {
         m_activeSidePanel->SetAlignment(v.sidePanelRight);
         m_activeSidePanel->setVisible(v.showSidePanel);
@@ -158,7 +167,7 @@ void CMainFrame::OpenToolsOptions(const std::string& pageTitle)
             return;
         }
     }
-    auto* sheet = new app::CModelessPropertySheet(tr("Options"), this);
+    auto* sheet = new app::CModelessPropertySheet(tr("Tools Options"), this);
     sheet->setObjectName("toolsOptions");
     sheet->AddPage(new CApplicationOptionsDlg(std::make_unique<app::CWorkspaceOptionsModel>(
         CurrentWorkspaceOptions(),

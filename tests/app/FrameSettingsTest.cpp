@@ -26,6 +26,38 @@ TEST(FrameSettings, PositionTemplateForEveryDecimalPlace)
         EXPECT_EQ(app::GetPositionTemplate(r.places, r.dms), r.expected) << int(r.places) << r.dms;
 }
 
+TEST(FrameSettings, RecentFileNamesFitTheMenu)
+{
+    const std::string deep = "/home/navigator/Documents/charts/pacific-northwest/puget-sound/"
+                             "admiralty-inlet/survey-2026/seattle-harbour.lc";
+    ASSERT_GT(deep.size(), 90u);
+    const struct {
+        std::string path;
+        const char* shown;
+    } rows[] = {
+        // Fits as it is (exactly 30 too).
+        {"/tmp/chart.lc", "/tmp/chart.lc"},
+        {"/home/ann/charts/seattle1.lc", "/home/ann/charts/seattle1.lc"},
+        {"/home/ann/charts/seattle-01.lc", "/home/ann/charts/seattle-01.lc"},
+        // The root, "..." and the last folders that fit before the name.
+        {deep, "/.../seattle-harbour.lc"},
+        {"/home/ann/charts/pacific/north/bay.lc", "/.../pacific/north/bay.lc"},
+        // A relative path keeps its first folder as the root.
+        {"media/one/two/three/four/five/six/bay.lc", "media/.../four/five/six/bay.lc"},
+        // A name too long for "/.../" stands alone, whole.
+        {"/data/a-very-long-chart-file-name-of-forty.lc",
+         "a-very-long-chart-file-name-of-forty.lc"},
+        // Characters, not bytes: 28 characters in 32 bytes fit.
+        {"/home/ann/charts/K\xC3\xB8ge-\xC3\xA5\xC3\xB8\xC3\xA6.lc",
+         "/home/ann/charts/K\xC3\xB8ge-\xC3\xA5\xC3\xB8\xC3\xA6.lc"},
+    };
+    for (const auto& r : rows) {
+        const std::string shown = app::RecentFileDisplayName(r.path);
+        EXPECT_EQ(shown, r.shown) << r.path;
+    }
+    EXPECT_LE(app::RecentFileDisplayName(deep).size(), CFrameSettings::kRecentDisplayLength);
+}
+
 TEST(FrameSettings, RoundTripDefaultsClampsAndRecentFiles)
 {
     brine_test::TempFolder dir;

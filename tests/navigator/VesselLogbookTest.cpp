@@ -902,3 +902,164 @@ for r in dbfread.DBF(base + '.dbf'):
     EXPECT_EQ(read, "175 BVSL 24.5 2.25 6.0 9.5 -1.5 2.0 Kittiwake True\n"
                     "178 BVSL 24.5 2.25 6.0 9.5 -1.5 2.0 Kittiwake II True\n");
 }
+
+// The navigation cycle runs on while the log's save question and the save dialog wait for the
+// user. What it reports meanwhile is written once the question is answered, at the time and
+// place it came, into the log then open: before the voyage while the log was logging, into the
+// voyage's first rows when logging was off; nothing when logging stays off.
+TEST(VesselLogbook, EventsRaisedWhileTheSaveQuestionIsOpenAreWrittenOnceItIsAnswered)
+{
+    struct RaisingPrompt final : platform::CPrompt {
+        std::function<void()> whileOpen;
+        PromptAnswer answer = PromptAnswer::No;
+        PromptAnswer Ask(std::string_view, std::string_view, platform::PromptIcon,
+                         platform::PromptButtons) override
+        {
+            if (whileOpen)
+                whileOpen();
+            return answer;
+        }
+    } prompt;
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    std::shared_ptr<const CNavSnapshot> current;
+    std::function<void()> inDialog;
+    std::optional<std::string> savePath;
+    CVesselLogServices services;
+    services.prompt = &prompt;
+    services.chooseSavePath = [&](const std::string&, const std::string&) {
+        if (inDialog)
+            inDialog();
+        return savePath;
+    };
+    services.currentSnapshot = [&] { return current; };
+    CVesselLogbook log(clock, services);
+    log.SetFolder(dir.Path());
+    // Each noted row of the open log, read from its files, as "table|note|stored time|latitude";
+    // a table for each append, numbered in order.
+    const auto rows = [&] {
+        std::vector<fs::path> tables;
+        for (const auto& e : fs::directory_iterator(log.LogPath() + ".X"))
+            if (e.path().extension() == ".dbf")
+                tables.push_back(e.path());
+        std::sort(tables.begin(), tables.end());
+        std::vector<std::string> out;
+        for (const fs::path& t : tables) {
+            db::CDBLog table;
+            table.SetFilePath(fs::path(t).replace_extension().string());
+            EXPECT_TRUE(table.Open(true)) << t;
+            table.SelectUniqueTag();
+            for (bool ok = table.GoTop(); ok; ok = table.SkipForward()) {
+                char lat[16];
+                std::snprintf(lat, sizeof lat, "%.3f", table.m_position.GetLatitude());
+                if (!table.m_note.empty())
+                    out.push_back(t.stem().string() + "|" + table.m_note + "|" +
+                                  table.m_time.ToStorageText() + "|" + lat);
+            }
+        }
+        return out;
+    };
+
+    // Logging on: an arrival during the question, an off-track change in the save dialog.
+    ASSERT_TRUE(log.Open(""));
+    log.SetLogging(true);
+    current = std::make_shared<CNavSnapshot>(At(47.9, -122.6, T0()));
+    ASSERT_TRUE(log.WriteLogRecord(*current));
+    prompt.answer = PromptAnswer::Yes;
+    prompt.whileOpen = [&] {
+        EXPECT_TRUE(log.IsHoldingEvents());
+        EXPECT_FALSE(log.IsLogging());
+        current = std::make_shared<CNavSnapshot>(At(48.1, -122.7, T0() + seconds(20)));
+        log.LogEvent("Arrival circle entered - Wpt 1 - Point Wilson", -1);
+        current = std::make_shared<CNavSnapshot>(At(48.2, -122.7, T0() + seconds(40)));
+    };
+    inDialog = [&] { log.LogEvent("Vessel outside off-track limit for the active route", -1); };
+    savePath = (dir / "Passage").string();
+    ASSERT_TRUE(log.StartVoyage("PS-1", "Ada"));
+    EXPECT_EQ(log.LogPath(), (dir / "Passage").string());
+    EXPECT_FALSE(log.IsHoldingEvents());
+    EXPECT_EQ(rows(), (std::vector<std::string>{
+                          "00000001|Arrival circle entered - Wpt 1 - Point Wilson|20240601 "
+                          "160020|48.100",
+                          "00000001|Vessel outside off-track limit for the active route|20240601 "
+                          "160040|48.200"}));
+
+    // Logging off before a voyage on a new temporary log: the event opens the voyage's rows.
+    ASSERT_TRUE(log.EndVoyage());
+    ASSERT_TRUE(log.Open(""));
+    ASSERT_TRUE(log.IsTemporary());
+    log.SetLogging(false);
+    prompt.answer = PromptAnswer::No;
+    inDialog = nullptr;
+    prompt.whileOpen = [&] {
+        current = std::make_shared<CNavSnapshot>(At(47.7, -122.4, T0() + minutes(5)));
+        log.LogEvent("EPFS reception lost.", kEventEpfs);
+    };
+    ASSERT_TRUE(log.StartVoyage("PS-2", "Bo"));
+    EXPECT_EQ(rows(),
+              (std::vector<std::string>{"00000001|EPFS reception lost.|20240601 160500|47.700"}));
+
+    // Logging off and the question cancelled: the event is let go, not written later.
+    ASSERT_TRUE(log.EndVoyage());
+    const std::size_t before = rows().size();
+    prompt.answer = PromptAnswer::Cancel;
+    prompt.whileOpen = [&] { log.LogEvent("Perpendicular passed - Wpt 3 - No name", -1); };
+    EXPECT_EQ(log.SaveAs(true), LogSaveResult::Cancelled);
+    EXPECT_FALSE(log.IsHoldingEvents());
+    log.SetLogging(true);
+    log.LogEvent("Watch handed over", kEventManual);
+    const auto after = rows();
+    ASSERT_EQ(after.size(), before + 1);
+    EXPECT_NE(after.back().find("Watch handed over"), std::string::npos);
+}
+
+// An older ".log" opened a second time: the overwrite question reaches the
+// user. No keeps the converted log as it is, the message naming the index
+// that is there (not the older name with ".dbf" added) and a temporary log
+// open instead; Yes backs the index up and converts the older log again.
+TEST(VesselLogbook, AnOlderLogOpenedAgainAsksBeforeItsConvertedLogIsReplaced)
+{
+    brine_test::TempFolder dir;
+    const std::string made = brine_test::Python(dir.Path(), R"(
+import os, sys, dbf
+base = sys.argv[1]
+t = dbf.Table(base + '.dbf', 'TIME C(5); DATE C(8); LAT C(10); LNG C(10); DTM C(3); COG C(6); '
+              'SOG C(6); TYPE C(12); NOTE M', dbf_type='db3', codepage='cp1252')
+t.open(dbf.READ_WRITE)
+t.append(('13:45', '24/12/98', '47.6', '-122.4', '-1', '123.5', '12.25', 'sys dr', 'Off Alki'))
+t.close()
+os.rename(base + '.dbf', base + '.log')
+os.rename(base + '.dbt', base + '.lom')
+)",
+                                                (dir / "nine").string());
+    ASSERT_EQ(made, "");
+    const std::string older = (dir / "nine.log").string();
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open(older)) << (h.warnings.empty() ? "" : h.warnings.back());
+    EXPECT_EQ(h.log.LogPath(), (dir / "nine").string());
+    ASSERT_TRUE(h.log.Close(true));
+    const auto converted = brine_test::Snapshot(dir.Path());
+
+    h.prompt.Expect(PromptAnswer::No, "Do you want to overwrite it?");
+    EXPECT_TRUE(h.log.Open(older));
+    EXPECT_TRUE(h.prompt.Done());
+    ASSERT_FALSE(h.warnings.empty());
+    EXPECT_EQ(h.warnings.back().rfind(
+                  "Unable to Open Log database : " + (dir / "nine.dbf").string() + "\n", 0),
+              0u)
+        << h.warnings.back();
+    EXPECT_TRUE(h.log.IsTemporary());
+    ASSERT_TRUE(h.log.Close(true));
+    for (const auto& [name, bytes] : converted)
+        EXPECT_EQ(brine_test::Snapshot(dir.Path())[name], bytes) << name << " changed";
+    EXPECT_FALSE(fs::exists(dir / "~OldLogs.Backup"));
+
+    h.prompt.Expect(PromptAnswer::Yes, "Do you want to overwrite it?");
+    ASSERT_TRUE(h.log.Open(older)) << h.warnings.back();
+    EXPECT_TRUE(h.prompt.Done());
+    EXPECT_EQ(h.log.LogPath(), (dir / "nine").string());
+    ASSERT_EQ(h.log.Vessels().size(), 1u);
+    EXPECT_EQ(h.log.Vessels()[0]->rows->GetRecordCount(), 1);
+    EXPECT_EQ(brine_test::Snapshot(dir / "~OldLogs.Backup")["nine.dbf"], converted.at("nine.dbf"));
+    ASSERT_TRUE(h.log.Close(true));
+}

@@ -2,7 +2,9 @@
 # The vessel log on the real program window: a GPS writes a fix a second to
 # COM1 (a socat pty pair); a voyage starts; a two-line Log Entry is written;
 # the logbook window shows it; an older ".log" in the log folder is picked
-# in File > Open's log chooser by "Files of type" and converted. The files
+# in File > Open's log chooser by "Files of type" and converted; picked a
+# second time, the overwrite question answered No keeps the converted log
+# and Yes backs it up and converts the older log again. The files
 # are read with dbfread and the particulars file with Python's struct; the
 # windows' titles are in the screenshots, which go to BRINE_SHOTS_DIR when
 # it is set.
@@ -166,4 +168,58 @@ print("   Winter.dbf: %d index row(s), vessel %d append %d; %d logbook rows, fir
 sys.exit(0 if len(index) == 1 and len(rows) == 2 else 1)
 PY
 shot 6_converted
+
+step "the older log picked a second time: No keeps the converted log, Yes converts it again"
+# The older log picked in the chooser again, as above.
+pick_older_log() {
+    open_log_chooser
+    xdotool key alt+t Down
+    sleep 0.5
+    xdotool key Tab Tab
+    sleep 0.3
+    xdotool key Home Return
+}
+# The question whether to overwrite the converted log: a message box of the
+# program's own. The log open before has been closed by then.
+question_shown() {
+    local w
+    for w in $(other_windows "$MAIN"); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Brinevane" ] && echo "$w" && return 0
+    done
+    return 1
+}
+# Answers it with key $1, once.
+answer_overwrite() {
+    XWIN_ANSWER=$1
+    asked() { answer_question "$XWIN_ANSWER" "$MAIN" && echo answered; }
+    wait_for "the answer to the question" asked
+}
+files_of() { (cd "$LOGS" && find Winter.dbf Winter.X -type f -exec md5sum {} + | sort -k2); }
+pick_older_log
+wait_for "the question whether to overwrite Winter.dbf" question_shown
+kept=$(files_of)
+shot 7_overwrite_question
+answer_overwrite alt+n
+temporary_open() { ls "$LOGS"/~d*.dbf 2>/dev/null | head -1; }
+wait_for "a temporary log open in place of the log not converted" temporary_open
+[ "$(files_of)" = "$kept" ] || fail "No changed the converted log"
+[ ! -e "$LOGS/~OldLogs.Backup" ] || fail "No made a backup"
+shot 8_no_kept
+pick_older_log
+wait_for "the question again" question_shown
+answer_overwrite alt+y
+backed_up() { [ -f "$LOGS/~OldLogs.Backup/Winter.dbf" ] && echo yes; }
+wait_for "the converted log backed up" backed_up
+sleep 1
+[ "$(md5sum < "$LOGS/~OldLogs.Backup/Winter.dbf")" = "$(echo "$kept" | awk '$2 == "Winter.dbf" { print $1 "  -" }')" ] ||
+    fail "the backup is not the log that was converted first"
+/usr/bin/python3 - "$LOGS/Winter" <<'PY' || fail "the log converted again does not read back"
+import sys
+from dbfread import DBF
+index = list(DBF(sys.argv[1] + ".dbf"))
+rows = list(DBF(sys.argv[1] + ".X/%08d.dbf" % index[0]["UNIQUE"]))
+print("   converted again: %d index row(s), %d logbook rows" % (len(index), len(rows)))
+sys.exit(0 if len(index) == 1 and len(rows) == 2 else 1)
+PY
+shot 9_converted_again
 echo "PASS"

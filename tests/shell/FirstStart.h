@@ -51,6 +51,16 @@ inline std::string WithChecksum(const std::string& body)
     return "$" + body + tail;
 }
 
+// An RMC sentence of a GPS lying still at the position (north and west), as on COM1.
+inline std::string RmcAt(double lat, double lon)
+{
+    const double west = -lon;
+    char body[128];
+    std::snprintf(body, sizeof body, "GPRMC,120000,A,%02d%07.4f,N,%03d%07.4f,W,0.0,0.0,070126,,",
+                  int(lat), (lat - int(lat)) * 60.0, int(west), (west - int(west)) * 60.0);
+    return WithChecksum(body);
+}
+
 // A TCP port nobody uses now, below the range the system hands out for outgoing connections, so
 // no other test's connection takes it before the program listens.
 inline int FreePort()
@@ -191,10 +201,16 @@ struct FirstStartHome {
 };
 
 // The program on a first start's home as the run script starts it: the sample chart media and,
-// when asked, the sample vector cells; the dialogs it opens are accepted as they come.
+// when asked, the sample vector cells, the sample route (current at start) and the sample tidal
+// model with the plan's Tides on; the dialogs it opens are accepted as they come.
 struct FirstStartProgram {
-    explicit FirstStartProgram(bool withCells = false)
+    explicit FirstStartProgram(bool withCells = false, bool withSampleRoute = false,
+                               bool withSampleTides = false)
     {
+        if (withSampleRoute && home.InstallSampleRoute() != 0)
+            return;
+        if (withSampleTides)
+            home.InstallSampleTides();
         AcceptDialogsAsTheyCome(&owner);
         const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
         std::vector<std::string> args{"--sample-media", (bin / ".." / "sample-media").string()};

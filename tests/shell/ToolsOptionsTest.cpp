@@ -117,6 +117,40 @@ TEST_F(ToolsOptionsTest, RefusedDecimalPlacesStoreNothingAndAcceptedOnesAreStore
     frame.TearDown();
 }
 
+// The sheet is captioned as its menu item names it, and the decimal places
+// step by their arrows within 0 to 4, as Up and Down step them.
+TEST_F(ToolsOptionsTest, CaptionAndDecimalPlacesArrows)
+{
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    app::CModelessPropertySheet* sheet = OpenSheet(frame);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->windowTitle(), "Tools Options");
+    auto* places = sheet->Page(0)->findChild<QLineEdit*>("decimalPlaces");
+    auto* up = sheet->Page(0)->findChild<QAbstractButton*>("decimalPlacesUp");
+    auto* down = sheet->Page(0)->findChild<QAbstractButton*>("decimalPlacesDown");
+    ASSERT_TRUE(places && up && down);
+    // Beside the number, not in the Tab order.
+    EXPECT_EQ(up->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(places->text(), "2");
+    const QString seen[] = {"3", "4", "4"};
+    for (const QString& want : seen) {
+        QTest::mouseClick(up, Qt::LeftButton);
+        EXPECT_EQ(places->text(), want);
+    }
+    for (int i = 0; i < 5; ++i)
+        QTest::mouseClick(down, Qt::LeftButton);
+    EXPECT_EQ(places->text(), "0");
+    // A number typed out of range is brought into range by the first step.
+    places->setText("9");
+    QTest::mouseClick(down, Qt::LeftButton);
+    EXPECT_EQ(places->text(), "4");
+    QTest::mouseClick(up, Qt::LeftButton);
+    EXPECT_TRUE(sheet->OnOk());
+    EXPECT_EQ(frame.DecimalPlaces(), 4);
+    frame.TearDown();
+}
+
 // Alt and a letter must reach one control: a letter used twice on a page
 // (the sheet's own buttons count on every page) only moves the focus.
 TEST_F(ToolsOptionsTest, EveryPageUsesEachMnemonicOnce)

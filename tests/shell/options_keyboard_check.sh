@@ -203,7 +203,7 @@ settle
 for palette in day night; do
     step "pictures of every page under $palette"
     choose_palette "$palette"
-    open_sheet "Options" o o
+    open_sheet "Tools Options" o o
     walk_pages tools "$TOOLS_PAGES" "$palette"
     xdotool key Escape
     open_sheet "Navigator Options" n o
@@ -220,7 +220,7 @@ done
 choose_palette day
 
 step "Tools Options: decimal places 5 refused, 3 kept; priority boost by its slider"
-open_sheet "Options" o o
+open_sheet "Tools Options" o o
 type_into d 5
 expect_refusal "Decimal places run from 0 to 4" decimal-places
 type_into d 3

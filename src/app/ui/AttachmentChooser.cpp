@@ -10,10 +10,18 @@ namespace app {
 
 QString AskAttachmentFile(QWidget* parent, const std::string& folder)
 {
-    return QFileDialog::getOpenFileName(
-        parent, QStringLiteral("Attach Attachment"), QString::fromStdString(folder),
-        QStringLiteral("Image files (*.bmp *.jpg *.tga *.tif *.pcx);;Video files (*.avi);;All "
-                       "(*.bmp *.jpg *.tga *.tif *.pcx *.avi)"));
+    QFileDialog dialog(parent, QStringLiteral("Attach Attachment"), QString::fromStdString(folder),
+                       QStringLiteral("Image files (*.bmp *.jpg *.tga *.tif *.pcx);;Video files "
+                                      "(*.avi);;All (*.bmp *.jpg *.tga *.tif *.pcx *.avi)"));
+    dialog.setObjectName("AttachAttachment");
+    // The toolkit's own dialog: a native one would not take the button's text.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Attach"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
 }
 
 std::optional<std::string> TakeAttachmentFile(QWidget* parent, const QString& caption, int slot,

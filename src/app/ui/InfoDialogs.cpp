@@ -4,11 +4,11 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/DateTimeEx.h"
 #include "app/Version.h"
 
 namespace app {
@@ -37,7 +37,12 @@ CAboutDlg::CAboutDlg(QWidget* parent, const QDateTime& buildTime) : QDialog(pare
     auto* ver = new QLabel(QString::fromStdString(version::ProductVersion()), this);
     ver->setObjectName("Version");
     form->addRow("Version", ver);
-    auto* date = new QLabel(QLocale().toString(buildTime, QLocale::LongFormat), this);
+    // The build's date and time in the program's long form.
+    const QDate day = buildTime.date();
+    const QTime time = buildTime.time();
+    const CDateTimeEx built(day.year(), day.month(), day.day(), time.hour(), time.minute(),
+                            time.second());
+    auto* date = new QLabel(QString::fromStdString(built.FormatLong()), this);
     date->setObjectName("ReleaseDate");
     form->addRow("Release Date", date);
     layout->addLayout(form);

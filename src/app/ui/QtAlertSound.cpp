@@ -5,6 +5,7 @@
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
+#include <QtGlobal>
 
 namespace app {
 
@@ -16,10 +17,18 @@ bool CQtAlertSound::HasAudioOutput()
     return !QMediaDevices::audioOutputs().isEmpty();
 }
 
+// Every sound asked for is logged with what became of it, so a silent alarm on
+// a machine without speakers can still be told from a missing sound file.
 bool CQtAlertSound::Play(const std::filesystem::path& waveFile)
 {
     std::error_code ec;
-    if (!HasAudioOutput() || !std::filesystem::is_regular_file(waveFile, ec))
+    const bool present = std::filesystem::is_regular_file(waveFile, ec);
+    const bool output = HasAudioOutput();
+    qInfo("Brinevane: alert sound \"%s\": %s", waveFile.string().c_str(),
+          !present  ? "no such file, beep"
+          : !output ? "no audio output, beep"
+                    : "playing");
+    if (!present || !output)
         return false;
     if (!m_effect)
         m_effect = std::make_unique<QSoundEffect>();

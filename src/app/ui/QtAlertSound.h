@@ -1,6 +1,7 @@
 #pragma once
 // Alert sounds of the program: wave files played once, asynchronously,
 // through the default audio output; the system beep when none can be played.
+// Each request is logged ("Brinevane: alert sound ...") with its outcome.
 
 #include <memory>
 

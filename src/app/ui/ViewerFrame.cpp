@@ -4,6 +4,7 @@
 #include <QMdiArea>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 
 #include "app/CommandTable.h"
 #include "app/PostedMessageQueue.h"
@@ -23,8 +24,17 @@ CViewerFrame::CViewerFrame(CDocument* document, app::CPostedMessageQueue* owner,
         });
     }
     connect(this, &QMdiSubWindow::windowStateChanged, this,
-            [this](Qt::WindowStates, Qt::WindowStates now) {
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
                 OnActiveChanged(now & Qt::WindowActive);
+                // A fit asked for while maximised is made once the frame is
+                // restored, after the restore has put its title bar back.
+                constexpr Qt::WindowStates kShrunkOrFull =
+                    Qt::WindowMaximized | Qt::WindowMinimized;
+                if ((before & kShrunkOrFull) && !(now & kShrunkOrFull) && m_pendingFit)
+                    QTimer::singleShot(0, this, [this] {
+                        if (m_pendingFit && !isMaximized() && !isMinimized())
+                            FitTo(m_pendingFit->first, m_pendingFit->second);
+                    });
             });
 }
 
@@ -62,6 +72,15 @@ void CViewerFrame::OnActiveChanged(bool active)
 
 void CViewerFrame::FitTo(QSize content, bool shrinkOnly)
 {
+    // Maximised, the frame takes the whole area as every MDI child then
+    // does: resizing it would leave it in the maximised state (its title
+    // bar and close box in the main window) at a smaller size, and take the
+    // other children out of that state.
+    if (isMaximized() || isMinimized()) {
+        m_pendingFit = std::make_pair(content, shrinkOnly);
+        return;
+    }
+    m_pendingFit.reset();
     // The frame's border and title bar are what the style adds round the view.
     const QSize chrome = size() - (widget() ? widget()->size() : QSize());
     QSize wanted = content + chrome;

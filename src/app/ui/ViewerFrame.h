@@ -8,6 +8,8 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace app {
@@ -32,6 +34,8 @@ public:
 
     // Resizes the frame so its view shows `content` pixels exactly, keeping
     // its top-left corner; never larger than the MDI area when `shrinkOnly`.
+    // A maximised or minimised frame keeps its state and is fitted when it
+    // is restored.
     void FitTo(QSize content, bool shrinkOnly);
 
 protected:
@@ -46,6 +50,7 @@ private:
     std::vector<unsigned> m_disabled;
     bool m_registered = false;
     bool m_documentClosed = false;
+    std::optional<std::pair<QSize, bool>> m_pendingFit;
 };
 
 }   // namespace app

@@ -4,9 +4,11 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/FrameSettings.h"
 #include "app/MediaFileType.h"
 #include "chartpoints/ChartpointModule.h"
 #include "geo/DatumInfo.h"
+#include "geo/Position.h"
 #include "geo/ui/DegrEdit.h"
 #include "geo/ui/PositionCtrl.h"
 
@@ -56,10 +58,6 @@ QString FromStored(const std::string& text)
             out += text[i];
     return Q(out);
 }
-
-// Degrees, minutes with three decimals and the hemisphere, as the chartpoint
-// lists show them.
-constexpr const char* kPositionFormat = "DD\u00B0MM.MMM'N ddd\u00B0mm.mmm'E";
 
 std::string Trimmed(const QString& text, int limit)
 {
@@ -117,7 +115,10 @@ void CChartpointPanel::InitPanel()
     m_positionEntry = new geo::CPositionCtrl(body);
     m_positionEntry->setObjectName("position");
     m_positionEntry->setAccessibleName(QStringLiteral("P&osition"));
-    m_positionEntry->SetFormat(QString::fromUtf8(kPositionFormat));
+    // Until the frame hands over its own, the template of the default settings.
+    const geo::CPositionFormat defaults;
+    m_positionEntry->SetFormat(QString::fromStdString(
+        app::GetPositionTemplate(defaults.decimalPlaces, defaults.degMinSec)));
     connect(m_positionEntry, &geo::CPositionCtrl::edited, this, [this] { Modified(); });
     form->addRow(QStringLiteral("P&osition"), m_positionEntry);
     m_datum = new QComboBox(body);
@@ -266,6 +267,19 @@ void CChartpointPanel::ShowPosition()
     shown.latitude = m_position.Shown().GetLatitude();
     shown.longitude = m_position.Shown().GetLongitude();
     m_positionEntry->SetPosition(shown);
+}
+
+void CChartpointPanel::SetPositionTemplate(const std::string& layout)
+{
+    if (!m_positionEntry)
+        return;
+    const std::optional<geo::CEntryPosition> typed = m_positionEntry->GetPosition();
+    if (!m_positionEntry->SetFormat(QString::fromStdString(layout)))
+        return;
+    if (m_modified && typed)
+        m_positionEntry->SetPosition(*typed);
+    else
+        ShowPosition();
 }
 
 void CChartpointPanel::ShowChartpoint(const chartpoints::CChartpoint& cp)

@@ -73,6 +73,9 @@ public:
     }
     // For scripted checks: attaches `path` to the selected entry as Attach does.
     bool AttachFile(const std::string& path);
+    // Lays the position field out by the program's position template
+    // (decimal places and format); a position being typed is kept.
+    void SetPositionTemplate(const std::string& layout);
 
 private:
     void Modified() { m_modified = true; }

@@ -255,6 +255,8 @@ bool CChartpointWindows::CreateSidePanels(app::CModuleHost& host,
     if (!panel->Create(CChartpointPanel::kBarId, &host.Window()))
         return false;
     m_panel = panel;
+    if (!m_positionTemplate.empty())
+        panel->SetPositionTemplate(m_positionTemplate);
     StartComboLists();
     panel->SetListWindow([this] { ToggleListWindow(); }, [this] { return m_list != nullptr; });
     panel->SetOwnPosition([this]() -> std::optional<geo::CPosition> {
@@ -264,6 +266,13 @@ bool CChartpointWindows::CreateSidePanels(app::CModuleHost& host,
     panels.push_back(panel);
     chart::CChartView::AddExtension(this);
     return true;
+}
+
+void CChartpointWindows::SetPositionTemplate(std::string layout)
+{
+    m_positionTemplate = std::move(layout);
+    if (m_panel)
+        m_panel->SetPositionTemplate(m_positionTemplate);
 }
 
 bool CChartpointWindows::Terminate()

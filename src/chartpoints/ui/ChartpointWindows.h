@@ -107,6 +107,9 @@ public:
     {
         m_positionFormat = std::move(format);
     }
+    // The layout of the panel's position field (the frame's position
+    // template), kept for a panel made later.
+    void SetPositionTemplate(std::string layout);
     // Where the own vessel is, none while unknown (the panel's Nav).
     void SetOwnPosition(std::function<std::optional<geo::CPosition>()> own)
     {
@@ -142,6 +145,7 @@ private:
     QPointer<app::CModelessPropertySheet> m_options;
     std::function<void(const chartpoints::CChartpoint&)> m_addToRoute;
     std::function<geo::CPositionFormat()> m_positionFormat;
+    std::string m_positionTemplate;
     std::function<std::optional<geo::CPosition>()> m_ownPosition;
     QPointer<CChartpointPropSheet> m_properties;
     std::unique_ptr<chartpoints::CGpsWaypointTransmitter> m_gps;

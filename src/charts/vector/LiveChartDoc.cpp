@@ -261,10 +261,54 @@ chart::CChartDoc* CLiveChartDoc::AutoscrollToPosition(const geo::CPosition& posi
             if (CLiveChartDoc* opened = OpenFolioChart(covering->name, nw, se))
                 return opened;
     }
+    // With best chart selection on, the largest-scale chart holding the vessel
+    // is shown, as on raster charts. A view wider than every larger-scale chart
+    // (a window zoomed out over the world chart) is covered by no other chart,
+    // so the search above alone would keep it on the small-scale chart for good.
+    if (Module() && Module()->IsAutoscrollOn())
+        if (CLiveChartDoc* opened = OpenLargestScaleChartAt(position))
+            return opened;
     // No better chart: the view follows the vessel, over this chart or past it.
     if (!IsInAutoscrollArea(position))
         CBlankChartDoc::CentreOnPosition(position, true);
     return nullptr;
+}
+
+CLiveChartDoc* CLiveChartDoc::OpenLargestScaleChartAt(const geo::CPosition& position)
+{
+    const auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    if (!records)
+        return nullptr;
+    const std::int32_t lat = DegreesToUnits(position.GetLatitude());
+    const std::int32_t lon = DegreesToUnits(position.GetLongitude());
+    const auto found = FindBestChart(*records, FolioQuery{lon, lon, lat, lat, true, 0});
+    if (!found)
+        return nullptr;
+    const FolioRecord& best = (*records)[*found];
+    if (platform::EqualNoCaseAscii(best.name, GetChartNumber()) ||
+        (best.scale >= Scale() && IsPositionOnChart(position)))
+        return nullptr;
+    // The new chart shows as much of this view as it holds, the vessel in it.
+    geo::CPosition nw(best.north * 1e-7, best.west * 1e-7);
+    geo::CPosition se(best.south * 1e-7, best.east * 1e-7);
+    geo::CPosition viewNw, viewSe;
+    if (best.west < best.east && GetExtent(viewNw, viewSe) &&
+        viewNw.GetLongitude() < viewSe.GetLongitude()) {
+        const geo::CPosition cutNw(std::min(nw.GetLatitude(), viewNw.GetLatitude()),
+                                   std::max(nw.GetLongitude(), viewNw.GetLongitude()));
+        const geo::CPosition cutSe(std::max(se.GetLatitude(), viewSe.GetLatitude()),
+                                   std::min(se.GetLongitude(), viewSe.GetLongitude()));
+        // A view beside the new chart (the vessel out of it) shows the whole chart.
+        if (cutNw.GetLatitude() > cutSe.GetLatitude() &&
+            cutNw.GetLongitude() < cutSe.GetLongitude()) {
+            nw = cutNw;
+            se = cutSe;
+        }
+    }
+    CLiveChartDoc* opened = OpenFolioChart(best.name, nw, se);
+    if (opened && !opened->IsInAutoscrollArea(position))
+        opened->CentreOnPosition(position, true);
+    return opened;
 }
 
 bool CLiveChartDoc::ZoomIn()

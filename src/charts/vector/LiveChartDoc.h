@@ -78,8 +78,10 @@ public:
     int OnVScroll(int position) override;
     // The largest-scale folio chart covering a view of this size round the
     // vessel takes this window's place, showing that area, when its scale is
-    // larger than this chart's or the vessel has left this chart; otherwise
-    // the view is re-centred once the vessel leaves its autoscroll area.
+    // larger than this chart's or the vessel has left this chart; with best
+    // chart selection on, else the largest-scale chart holding the vessel
+    // does. Otherwise the view is re-centred once the vessel leaves its
+    // autoscroll area.
     chart::CChartDoc* AutoscrollToPosition(const geo::CPosition& position) override;
 
     const vengine::CVChartFile* File() const { return m_file.get(); }
@@ -104,6 +106,10 @@ private:
     // The area of the current view's size with `position` in its middle.
     bool ViewSizedAreaAt(const geo::CPosition& position, geo::CPosition& northWest,
                          geo::CPosition& southEast) const;
+    // The folio's largest-scale chart holding the position opens in this
+    // window's place when its scale is larger than this chart's (or this one
+    // does not hold the position); none when this chart is that chart.
+    CLiveChartDoc* OpenLargestScaleChartAt(const geo::CPosition& position);
     // The folio's largest-scale chart covering the area, whatever its scale.
     std::optional<vengine::FolioRecord> ChartCovering(const geo::CPosition& northWest,
                                                       const geo::CPosition& southEast) const;

@@ -169,6 +169,8 @@ void CNavigatorWindows::SetVesselPosition(const geo::CPosition& position, bool f
     start.values.set = fix.set;
     start.values.drift = fix.drift;
     start.values.position = position;
+    if (positionTemplate)
+        start.positionTemplate = positionTemplate();
     CPositionSourceDlg dlg(start, m_window);
     if (dlg.exec() == QDialog::Accepted)
         ApplyPositionSource(dlg.Choice());

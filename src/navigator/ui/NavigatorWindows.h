@@ -128,6 +128,9 @@ public:
     void ShowPositionMarker(const CTrackFix& fix);
     CPositionMarkerSheet* PositionMarkerSheet() const { return m_markerSheet.get(); }
     std::function<geo::CPositionFormat()> positionFormat;
+    // The layout of position entry fields (the frame's position template);
+    // without it the fields keep their own.
+    std::function<std::string()> positionTemplate;
     std::function<std::string(std::chrono::system_clock::time_point)> localTime;
     // The vessel module (its heading-line and vector switches), asked at each use.
     std::function<CVesselModule*()> vesselModule;

@@ -1,6 +1,7 @@
 #include "navigator/ui/PortDumpWindows.h"
 
 #include <QCursor>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -71,6 +72,8 @@ void CPortDumpWindows::Toggle(unsigned id)
     QMdiSubWindow* sub = mdi->addSubWindow(view);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(view->windowTitle());
+    // The dump windows' own picture, not the program's.
+    sub->setWindowIcon(QIcon(QStringLiteral(":/icons/nmea-dump.svg")));
     sub->resize(560, 300);
     sub->show();
     view->setFocus();

@@ -101,7 +101,9 @@ CPositionSourceDlg::CPositionSourceDlg(const CStart& start, QWidget* parent)
     // Typed field by field, each checked as it changes (Up and Down spin a field).
     m_position = new geo::CPositionCtrl(posGroup);
     m_position->setObjectName("position");
-    m_position->SetFormat(QString::fromUtf8("DD\u00B0MM.MMM'N ddd\u00B0mm.mmm'E"));
+    if (start.positionTemplate.empty() ||
+        !m_position->SetFormat(QString::fromStdString(start.positionTemplate)))
+        m_position->SetFormat(QString::fromUtf8("DD\u00B0MM.MMM'N ddd\u00B0mm.mmm'E"));
     geo::CEntryPosition shown;
     shown.latitude = p.GetLatitude();
     shown.longitude = p.GetLongitude();

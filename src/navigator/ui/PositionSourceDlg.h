@@ -35,6 +35,8 @@ public:
         // the position given.
         bool fromChart = false;
         navigator::CPositionSourceChoice values;   // the fix's numbers and position
+        // How the position field is laid out; empty keeps the field's own.
+        std::string positionTemplate;
     };
 
     CPositionSourceDlg(const CStart& start, QWidget* parent = nullptr);

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -96,12 +97,27 @@ CPlanWindow::CPlanWindow(routes::CPlanModule& plan, QWidget* parent) : QDialog(p
 
     connect(m_tides, &QCheckBox::toggled, m_interval, &QWidget::setEnabled);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
+    // A switch changed by the user goes into the module at once: a worked
+    // plan that no longer matches the switches shown is cleared, so it can
+    // be neither shown nor printed as if it did.
+    const auto switched = [this] {
+        if (m_showing)
+            return;
+        ReadSwitches();
+        if (onSwitchesChanged)
+            onSwitchesChanged();
+    };
+    for (QCheckBox* box : {m_tides, m_variation, m_deviation})
+        connect(box, &QCheckBox::toggled, this, switched);
+    for (QSpinBox* spin : {m_interval, m_plans, m_planInterval})
+        connect(spin, &QSpinBox::valueChanged, this, switched);
 
     ShowSwitches();
 }
 
 void CPlanWindow::ShowSwitches()
 {
+    const QScopedValueRollback<bool> showing(m_showing, true);
     const auto& s = m_plan.PlanSettings();
     m_tides->setChecked(s.tidesOn);
     m_variation->setChecked(s.variationOn);
@@ -229,16 +245,23 @@ std::vector<int> CBestTimeDialog::BarWidths(int width) const
     return out;
 }
 
+QRect CBestTimeDialog::PlotRect() const
+{
+    // Left of the plot stand the start times; the bars run to 10 pixels from the right.
+    const QFontMetrics fm(font());
+    const int left = fm.horizontalAdvance("0000-00-00 00:00  ") + 4;
+    const int n = int(m_passages.size());
+    return QRect(QPoint(left, m_top), QPoint(width() - 10, n * 24 + m_top + 2));
+}
+
 void CBestTimeDialog::paintEvent(QPaintEvent* e)
 {
     QDialog::paintEvent(e);
     QPainter painter(this);
     const QFontMetrics fm(font());
-    const int left = fm.horizontalAdvance("0000-00-00 00:00  ") + 4;
-    const int right = width() - 10;
-    const int top = m_top;
+    const QRect plot = PlotRect();
+    const int left = plot.left(), right = plot.right(), top = plot.top(), bottom = plot.bottom();
     const int n = int(m_passages.size());
-    const int bottom = n * 24 + top + 2;
     painter.drawText(2, 2 + fm.ascent(), m_arrival ? "ARRIVAL TIME" : "DEPARTURE TIME");
     painter.setPen(Qt::black);
     painter.drawLine(left, top, right, top);
@@ -264,15 +287,26 @@ void CBestTimeDialog::paintEvent(QPaintEvent* e)
         painter.drawText(x, y + 6 + fm.ascent() - 2, label);
     }
     painter.setPen(Qt::black);
+    // The bars' axis: its caption, and an arrow to the right, the way passage time grows.
     painter.drawText((left + right) / 3, bottom + 10 + fm.ascent(), "PASSAGE TIME (hours) ");
+    const QPoint tip(right - 25, bottom + 19);
+    painter.drawLine(QPoint(right - 50, bottom + 19), tip);
+    painter.drawLine(tip, QPoint(right - 35, bottom + 15));
+    painter.drawLine(tip, QPoint(right - 35, bottom + 23));
+    // The two figures line up 10 pixels right of the wider caption.
+    const QString gainedCaption = "Hours gained on worst time";
+    const QString percentCaption = "Percentage gained on worst time";
+    const int values =
+        10 + std::max(fm.horizontalAdvance(gainedCaption), fm.horizontalAdvance(percentCaption));
     const std::int64_t gained = m_worst - m_shortest;
-    painter.drawText(2, bottom + 35 + fm.ascent(),
-                     QString::asprintf("Hours gained on worst time: %lld Hrs %02lld Mins",
+    painter.drawText(2, bottom + 35 + fm.ascent(), gainedCaption);
+    painter.drawText(values, bottom + 35 + fm.ascent(),
+                     QString::asprintf(": %lld Hrs %02lld Mins",
                                        static_cast<long long>(gained / 3600),
                                        static_cast<long long>(gained % 3600 / 60)));
     const double percent = m_worst > 0 ? double(gained) * 100.0 / double(m_worst) : 0.0;
-    painter.drawText(2, bottom + 60 + fm.ascent(),
-                     "Percentage gained on worst time: " + Number(percent, 1) + "%");
+    painter.drawText(2, bottom + 60 + fm.ascent(), percentCaption);
+    painter.drawText(values, bottom + 60 + fm.ascent(), ": " + Number(percent, 1) + "%");
 }
 
 }   // namespace routes

@@ -40,6 +40,10 @@ public:
     routes::CPlanCard* Card() const { return m_card; }
     QTableWidget* Table() const { return m_table; }
 
+    // The user changed a switch; it is in the module, and a plan worked
+    // with the old one is cleared.
+    std::function<void()> onSwitchesChanged;
+
 private:
     routes::CPlanModule& m_plan;
     routes::CPlanCard* m_card;
@@ -48,6 +52,7 @@ private:
     QSpinBox* m_plans;
     QSpinBox* m_planInterval;
     QTableWidget* m_table;
+    bool m_showing = false;   // the module's switches going onto the window
 };
 
 // "Departure time against Passage time": one bar per start time.
@@ -60,6 +65,9 @@ public:
     // Bar widths in pixels for a plot `width` wide (what paint draws).
     std::vector<int> BarWidths(int width) const;
     bool UsedBest() const { return m_usedBest; }
+    // The plot's frame: start times to its left, the axis caption, arrow and
+    // figures below it.
+    QRect PlotRect() const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -329,6 +329,7 @@ CPlanWindow* CPlanWindows::OpenWindow()
             }
         }
         m_window = new CPlanWindow(*this, m_host ? &m_host->Window() : nullptr);
+        m_window->onSwitchesChanged = [this] { CardChanged(nullptr); };
         AddCard(m_window->Card());
         for (const QPointer<routes::CPlanCard>& c : m_cards)
             if (c)

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 
+#include "app/AlertSounds.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
@@ -17,7 +18,6 @@ constexpr const char* kCircleText = "Your vessel has entered a Tender Target(s) 
 constexpr const char* kRangeText = "One or more of your Tender Target(s) has gone Out-Of-Range.";
 constexpr const char* kSimulationText = "One or more Tenders is in Simulation Mode.";
 constexpr const char* kPanicText = "One or more Tenders 'Panic Button' has been activated.";
-constexpr const char* kPanicSound = "Alert, tender tracking panic button activated";
 constexpr const char* kOffText =
     "Tender Tracking has been turned off.  Targets WILL NO LONGER be updated or drawn.";
 
@@ -121,7 +121,7 @@ bool CTenderWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::C
     m_messages->AddMessage(m_rangeMsg, kRangeText, 18602, 0, false);
     m_messages->AddMessage(m_simulationMsg, kSimulationText, 22000, 0, false);
     m_messages->AddMessage(m_panicMsg, kPanicText, 13000, 0, false);
-    m_messages->SetMessageSound(m_panicMsg, kPanicSound, std::chrono::seconds(10));
+    m_messages->SetMessageSound(m_panicMsg, app::sounds::kTenderPanic, std::chrono::seconds(10));
     m_messages->SetMessageFlag(m_panicMsg, true);
     m_messages->AddMessage(m_offMsg, kOffText, 20003, 0, false);
     m_messages->SetMessageFlag(m_offMsg, true);

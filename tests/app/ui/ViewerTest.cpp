@@ -177,4 +177,53 @@ TEST_F(Viewers, VideoFrameTakesTheVideosSizeAndClosingTheMediaClosesIt)
     EXPECT_FALSE(guard);
 }
 
+// Over a maximised window a picture and a video open maximised, as every
+// window of the area then does, however the picture's or the video's size
+// would fit them; the window under them is maximised again once they close,
+// and a viewer restored is fitted to what it shows.
+TEST_F(Viewers, ViewersOverAMaximisedWindowStayMaximisedAndFitWhenRestored)
+{
+    auto* chart = area.addSubWindow(new QLabel("chart"));
+    chart->show();
+    chart->showMaximized();
+    QApplication::processEvents();
+    const QSize whole = chart->size();
+
+    ASSERT_TRUE(OpenBitmapViewer(area, Picture(120, 80), &owner, nullptr, prompt));
+    auto* picture = qobject_cast<app::CDibFrame*>(area.activeSubWindow());
+    ASSERT_TRUE(picture);
+    QApplication::processEvents();
+    EXPECT_TRUE(picture->isMaximized());
+    EXPECT_EQ(picture->size(), whole);
+
+    const std::string avi = (folder / "clip.avi").string();
+    const std::string make =
+        std::string(std::getenv("BRINE_BIN_DIR")) + "/avi-make " + avi + " 176 144 20 10";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(OpenVideoViewer(area, QString::fromStdString(avi), &owner, prompt));
+    auto* video = qobject_cast<app::CAviFrame*>(area.activeSubWindow());
+    ASSERT_TRUE(video);
+    // The video's size arrives after the window shows: it asks for a fit then.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return video->View()->VideoSize().isValid(); }, 10000));
+    QApplication::processEvents();
+    EXPECT_TRUE(video->isMaximized());
+    EXPECT_EQ(video->size(), whole);
+
+    video->showNormal();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return video->widget()->size() == video->View()->sizeHint(); }, 5000))
+        << "restored at " << video->widget()->width() << "x" << video->widget()->height();
+
+    area.setActiveSubWindow(picture);
+    picture->showMaximized();
+    QApplication::processEvents();
+    QPointer<QMdiSubWindow> gone = picture;
+    picture->Document()->OnCloseDocument();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    ASSERT_FALSE(gone);
+    ASSERT_TRUE(area.activeSubWindow());
+    EXPECT_TRUE(area.activeSubWindow()->isMaximized());
+}
+
 }   // namespace

@@ -8,6 +8,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/FrameSettings.h"
 #include "chart/ChartDoc.h"
 #include "geo/DatumInfo.h"
 
@@ -127,9 +128,16 @@ TEST(ChartpointClick, ThePanelTakesThePositionByFieldAndTheZoneTimeInItsRange)
 
     auto* position = panel->findChild<geo::CPositionCtrl*>("position");
     ASSERT_NE(position, nullptr);
-    EXPECT_EQ(position->text(), QString::fromUtf8("47\u00B036.000'N 122\u00B024.000'W"));
+    // Before the frame hands over its template: the default two decimals of minutes.
+    EXPECT_EQ(position->text(), QString::fromUtf8("47\u00B036.00N  122\u00B024.00W"));
+    // The frame's template for 3 decimals of seconds lays the same position out anew.
+    panel->SetPositionTemplate(app::GetPositionTemplate(3, true));
+    EXPECT_EQ(position->text(), QString::fromUtf8("47\u00B036'00.000N  122\u00B024'00.000W"));
     QTest::keyClick(position, Qt::Key_Home);
     QTest::keyClick(position, Qt::Key_Up);   // latitude degrees one up
+    // A position being typed outlives a change of template.
+    panel->SetPositionTemplate(app::GetPositionTemplate(1, false));
+    EXPECT_EQ(position->text(), QString::fromUtf8("48\u00B036.0N  122\u00B024.0W"));
     auto* zone = panel->findChild<geo::CDegrEdit*>("zone");
     ASSERT_NE(zone, nullptr);
     zone->clear();

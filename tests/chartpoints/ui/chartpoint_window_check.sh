@@ -149,7 +149,8 @@ wait_for "the Attach Attachment dialog" dlg
 ATT=$FOUND
 sleep 0.5
 xdotool type --delay 20 "$work/prog/Attach/PointWilson.jpg"
-xdotool key Return
+# The accept button is "&Attach": its key takes the file.
+xdotool key alt+a
 att_gone() { is_gone "$ATT"; }
 wait_for "the dialog to close" att_gone
 activate "$MAIN"

@@ -4,6 +4,7 @@
 
 #include "engines/tidal/TidalLibrary.h"
 #include "TestModels.h"
+#include "engines/tidal/TidalModel.h"
 
 #include <gtest/gtest.h>
 #include <tcd.h>
@@ -309,6 +310,59 @@ TEST_F(TidalLibrary, AStationsOwnPositionGetsItsOwnSum)
     EXPECT_EQ(Predict(47.98, -122.98, 2030, 3, 1, hour, w), 9);
     ASSERT_EQ(Predict(47.9751, -122.9637, 2030, 3, 1, hour, w), -1);
     EXPECT_EQ(w.w[3], 0);
+}
+
+// A station's weight follows the ground distance to it, a degree of
+// longitude counting cos(latitude) of a degree of latitude: a position 0.9 km
+// north of a stream station and one 0.9 km west of it get the same share of
+// its stream, the share the inverse-distance weights give.
+TEST_F(TidalLibrary, StationsWeighByGroundDistanceEveryWay)
+{
+    // 5 x 5 water cells from 48.00 N, 123.00 W with 1 m of M2 tide and no
+    // stream; one stream station in the middle runs 1 m/s of M2 east.
+    auto d = tidaltest::BlankModel(5, 5, CellQuality::Interpolated);
+    for (auto& c : d.cells)
+        c.height[0] = {1.0f, 0.0f};
+    tidal::ModelStation stream;
+    stream.kind = tidal::ModelStation::Kind::Stream;
+    stream.latitude = 47.98;
+    stream.longitude = -122.98;
+    stream.row = 2;
+    stream.column = 2;
+    stream.constants = d.cells[0];
+    stream.constants.height[0] = {};
+    stream.constants.east[0] = {1.0f, 0.0f};
+    stream.constants.floodDirection = 90.0f;
+    d.stations = {stream};
+    tidaltest::Write(folder, "station", tidaltest::HeaderFor(d, 48.0, -123.0), d);
+    ASSERT_EQ(Use("station"), 0);
+
+    // An hour the station runs fast.
+    Words at;
+    int hour = 0;
+    for (; hour < 13; ++hour) {
+        ASSERT_EQ(Predict(47.98, -122.98, 2030, 3, 1, hour, at), 0);
+        if (at.w[3] > 800)
+            break;
+    }
+    ASSERT_LT(hour, 13);
+
+    // The grid weighs 1/R^2, the station ((R - d) / (R d))^2 at d km, R the reach.
+    const double km = 0.9, reach = tidal::kStationReachKm;
+    const double station = std::pow((reach - km) / (reach * km), 2);
+    const double share = station / (station + 1.0 / (reach * reach));
+    const double kmPerDegree = 111.2;
+    const double north = 47.98 + km / kmPerDegree;
+    const double west = -122.98 - km / (kmPerDegree * std::cos(47.98 * M_PI / 180.0));
+    Words n, w;
+    ASSERT_EQ(Predict(north, -122.98, 2030, 3, 1, hour, n), -1);
+    ASSERT_EQ(Predict(47.98, west, 2030, 3, 1, hour, w), -1);
+    EXPECT_NEAR(n.w[3], share * at.w[3], 3);
+    EXPECT_NEAR(w.w[3], share * at.w[3], 3)
+        << "west weighs as " << w.w[3] << " mm/s, north " << n.w[3];
+    // The grid has no stream: the station's sets the direction.
+    EXPECT_EQ(n.w[4], at.w[4]);
+    EXPECT_EQ(w.w[4], at.w[4]);
 }
 
 TEST_F(TidalLibrary, HeaderExampleAndPathAndInfo)

@@ -1,13 +1,18 @@
 // The best-time chart's bars: lengths against the worst passage, the
 // differences view, and the two cases that used to divide by zero or
-// overflow 32 bits (all passages 0; passages of years on a wide window).
+// overflow 32 bits (all passages 0; passages of years on a wide window);
+// what is drawn under the plot: the axis arrow and the two figures in line.
 
 #include "routes/ui/PlanWindow.h"
+
+#include "BestTimeChartChecks.h"
 
 #include <QApplication>
 #include <QCheckBox>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -43,6 +48,17 @@ TEST(BestTimeDialog, BarsAreGuardedAndSixtyFourBit)
         routes::CBestTimeDialog d(starts, {years, years / 2, years}, false, nullptr);
         EXPECT_EQ(d.BarWidths(4000), (std::vector<int>{4000, 2000, 4000}));
     }
+}
+
+TEST(BestTimeDialog, AxisArrowAndFiguresInLine)
+{
+    QApplication app(argc, argv);
+    routes::CBestTimeDialog d({0, 3600, 7200}, {7200, 3600, 5400}, false, nullptr);
+    d.resize(640, d.minimumHeight());
+    const QImage image = d.grab().toImage();
+    if (const char* shots = std::getenv("BRINE_SHOTS_DIR"); shots && *shots)
+        image.save(QString::fromLocal8Bit(shots) + "/best_time_chart.png");
+    brine_test::ExpectAxisArrowAndFiguresInLine(image, d.PlotRect(), d.font());
 }
 
 }   // namespace

@@ -144,8 +144,8 @@ shot 1_vector_automatic
 step "Options: spacing User defined 2.0 nm; at a strong ebb an arrow just off Bush Point, at its ebb"
 activate "$ATLAS"
 xdotool key alt+o
-sheet_visible() { window_named "Options"; }
-wait_for "the Options sheet" sheet_visible
+sheet_visible() { window_named "Tools Options"; }
+wait_for "the Tools Options sheet" sheet_visible
 SHEET=$FOUND
 activate "$SHEET"
 xdotool key alt+u

@@ -117,8 +117,8 @@ print(best[1], sys.argv[1])' "${BY%.*}")"
 step "the atlas's Options: the Tools Options sheet at the Tidal Atlas page"
 focus "$ATLAS"
 xdotool key alt+o
-sheet_visible() { window_named "Options"; }
-wait_for "the Options sheet" sheet_visible
+sheet_visible() { window_named "Tools Options"; }
+wait_for "the Tools Options sheet" sheet_visible
 SHEET=$FOUND
 pointer_to 2 2
 shot options

@@ -1,0 +1,73 @@
+// Texts the user reads as given: About's release date in the program's long
+// date form, and the attachment file dialog's accept button.
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "TempFolder.h"
+#include "app/DateTimeEx.h"
+#include "app/ui/AttachmentChooser.h"
+#include "app/ui/InfoDialogs.h"
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "app_ui_QuotedTextsTest";
+char* g_argv[] = {g_arg0, nullptr};
+QApplication& App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
+    return *app;
+}
+
+TEST(QuotedTexts, AboutShowsTheBuildTimeInTheLongForm)
+{
+    App();
+    // A morning and an evening build: the hour is read as built, not as 12-hour text.
+    for (const QDateTime built : {QDateTime(QDate(2026, 3, 7), QTime(9, 5, 4)),
+                                  QDateTime(QDate(2025, 12, 31), QTime(23, 59, 58))}) {
+        app::CAboutDlg about(nullptr, built);
+        auto* date = about.findChild<QLabel*>("ReleaseDate");
+        ASSERT_NE(date, nullptr);
+        const app::CDateTimeEx expected(built.date().year(), built.date().month(),
+                                        built.date().day(), built.time().hour(),
+                                        built.time().minute(), built.time().second());
+        EXPECT_EQ(date->text().toStdString(), expected.FormatLong());
+        // The long form names the year in full and leaves the weekday out.
+        EXPECT_TRUE(date->text().contains(QString::number(built.date().year())));
+        EXPECT_FALSE(date->text().contains(built.date().toString("dddd")));
+    }
+}
+
+TEST(QuotedTexts, AttachDialogAcceptsWithAttachAndReturnsTheFileChosen)
+{
+    App();
+    brine_test::TempFolder dir;
+    const std::filesystem::path picture = dir / "harbour.bmp";
+    std::ofstream(picture) << "BM";
+    QString caption, accept;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        caption = dialog->windowTitle();
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        ASSERT_NE(buttons, nullptr);
+        QPushButton* ok = buttons->button(QDialogButtonBox::Open);
+        ASSERT_NE(ok, nullptr);
+        accept = ok->text();
+        dialog->selectFile(QString::fromStdString(picture.string()));
+        ok->click();
+    });
+    const QString chosen = app::AskAttachmentFile(nullptr, dir.Path().string());
+    EXPECT_EQ(caption, "Attach Attachment");
+    EXPECT_EQ(accept, "&Attach");
+    EXPECT_EQ(chosen.toStdString(), picture.string());
+}
+
+}   // namespace

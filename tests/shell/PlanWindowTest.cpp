@@ -1,0 +1,137 @@
+// The Passage Plan window in the program as a new user starts it with the
+// sample route: a plan worked with one set of switches offers its Report;
+// ticking another switch clears that plan at once, so Report greys on both
+// plan cards until the plan is worked again with the switch shown. With the
+// sample tidal model, Best Time's chart as the program shows it.
+#include "routes/ui/PlanWindow.h"
+#include "../routes/ui/BestTimeChartChecks.h"
+#include "FirstStart.h"
+#include "app/CommandIds.h"
+#include "routes/PlanModule.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+// Waits on the real event loop, idle passes included, until `done` or 5 s.
+bool WaitFor(const std::function<bool()>& done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > 5000)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+TEST(PlanWindow, ASwitchChangedAfterTheCalculationClearsThePlan)
+{
+    brine_test::FirstStartProgram program(false, true);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* plan = brine_test::FindModule<routes::CPlanModule>(frame);
+    ASSERT_NE(plan, nullptr);
+
+    // Route > Plan > Calculate as the idle pass leaves it: the plan window
+    // opens with the plan worked for the sample route.
+    ASSERT_TRUE(WaitFor([&] { return frame.Action(app::cmd::kPlanCalculate)->isEnabled(); }));
+    frame.Action(app::cmd::kPlanCalculate)->trigger();
+    auto* window = frame.findChild<routes::CPlanWindow*>();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->isVisible());
+    ASSERT_TRUE(plan->IsCalculated());
+    ASSERT_GT(window->Table()->rowCount(), 1);
+    QCheckBox* deviation = nullptr;
+    for (QCheckBox* box : window->findChildren<QCheckBox*>())
+        if (box->text() == "Deviation")
+            deviation = box;
+    ASSERT_NE(deviation, nullptr);
+    ASSERT_TRUE(deviation->isEnabled());
+    const bool deviationBefore = deviation->isChecked();
+    // Both plan cards: the window's and the route panel's.
+    const QList<QPushButton*> reports = frame.findChildren<QPushButton*>("PlanReport");
+    ASSERT_EQ(reports.size(), 2);
+    const auto reportOffered = [&] {
+        return std::all_of(reports.begin(), reports.end(),
+                           [](QPushButton* b) { return b->isEnabled(); });
+    };
+    const auto reportGrey = [&] {
+        return std::none_of(reports.begin(), reports.end(),
+                            [](QPushButton* b) { return b->isEnabled(); });
+    };
+    ASSERT_TRUE(WaitFor(reportOffered)) << "Report not offered for the worked plan";
+
+    // The user ticks Deviation: the plan worked without it is gone.
+    QTest::mouseClick(deviation, Qt::LeftButton, {}, QPoint(6, deviation->height() / 2));
+    ASSERT_NE(deviation->isChecked(), deviationBefore);
+    EXPECT_FALSE(plan->IsCalculated());
+    EXPECT_EQ(plan->PlanSettings().deviationOn, deviation->isChecked());
+    EXPECT_EQ(window->Table()->rowCount(), 0);
+    EXPECT_TRUE(WaitFor(reportGrey)) << "Report still offers a plan worked without the switch";
+
+    // Calc works it again with the switch as shown, and Report comes back.
+    window->Card()->findChild<QPushButton*>("PlanCalc")->click();
+    EXPECT_TRUE(plan->IsCalculated());
+    EXPECT_GT(window->Table()->rowCount(), 1);
+    EXPECT_TRUE(WaitFor(reportOffered));
+
+    // Switches the options sheet shows on the window are the module's own:
+    // showing them clears nothing.
+    window->ShowSwitches();
+    EXPECT_TRUE(plan->IsCalculated());
+    window->close();
+}
+
+TEST(PlanWindow, BestTimeChartShowsItsAxisAndFiguresInLine)
+{
+    brine_test::FirstStartProgram program(false, true, true);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    ASSERT_TRUE(WaitFor([&] { return frame.Action(app::cmd::kPlanBestTime)->isEnabled(); }))
+        << "Best Time not offered with the sample tidal model";
+
+    // The first plan's legs near land are reported one by one, each answered OK.
+    for (int leg = 0; leg < 40; ++leg)
+        program.prompt.Expect(platform::PromptAnswer::Ok, "proximity of land");
+
+    // The chart as the search leaves it on the screen, then OK as the user closes it.
+    QImage shown;
+    QRect plot;
+    QFont font;
+    brine_test::AnswerDialogs() = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* chart = qobject_cast<routes::CBestTimeDialog*>(modal)) {
+            shown = chart->grab().toImage();
+            plot = chart->PlotRect();
+            font = chart->font();
+            chart->reject();
+        } else if (auto* other = qobject_cast<QDialog*>(modal)) {
+            other->accept();
+        }
+    });
+    user.start(50);
+    frame.Action(app::cmd::kPlanBestTime)->trigger();
+    user.stop();
+    brine_test::AnswerDialogs() = true;
+    ASSERT_FALSE(shown.isNull()) << "no best-time chart shown";
+    if (const char* shots = std::getenv("BRINE_SHOTS_DIR"); shots && *shots)
+        shown.save(QString::fromLocal8Bit(shots) + "/best_time_chart_program.png");
+    brine_test::ExpectAxisArrowAndFiguresInLine(shown, plot, font);
+}
+
+}   // namespace
