@@ -78,7 +78,7 @@ start_on_sample_harbour_chart "$MEDIA"
 
 step "Tools > Options, System page: COM1 is the GPS's pty"
 menu_key alt+o o
-options_sheet() { window_named "Options"; }
+options_sheet() { window_named "Tools Options"; }
 wait_for "the Options sheet" options_sheet
 activate "$FOUND"
 xdotool key ctrl+Tab   # Workspace, then System
