@@ -9,12 +9,21 @@ namespace {
 
 class CGpsModuleReceiver final : public CGpsReceiver {
 public:
-    explicit CGpsModuleReceiver(nmea::CGPSModule& gps) : m_gps(gps) { }
+    CGpsModuleReceiver(nmea::CGPSModule& gps, const nmea::CPortDirectory& ports)
+        : m_gps(gps), m_ports(ports)
+    { }
     nmea::CNMEAMessageParser& Parser() override { return m_gps.Parser(); }
     bool IsReceiving() const override { return m_gps.Device().IsReceiving(); }
+    // Closed or open, receiving or waiting: the receive side has a port.
+    bool IsAvailable() const override
+    {
+        const std::uint8_t number = m_gps.Config().receivePort;
+        return number != 0 && m_ports.IsPortAvailable(number);
+    }
 
 private:
     nmea::CGPSModule& m_gps;
+    const nmea::CPortDirectory& m_ports;
 };
 
 // Every device on every port's open receive side gets the line, as if the
@@ -53,7 +62,7 @@ CInstruments::CInstruments(app::CSettingsHome& settings, const platform::CClock&
     m_gps = std::make_unique<nmea::CGPSModule>(settings, *m_ports, clock, bar, [] { return 2; });
     m_gps->Initialise();
     m_gps->LoadSettings();
-    m_receiver = std::make_unique<CGpsModuleReceiver>(*m_gps);
+    m_receiver = std::make_unique<CGpsModuleReceiver>(*m_gps, *m_ports);
     m_target = std::make_unique<CPortReplayTarget>(*m_ports);
 }
 

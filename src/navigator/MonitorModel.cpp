@@ -289,15 +289,22 @@ void CMonitorModel::Refresh(const CNavSnapshot& snapshot, const nmea::CNMEADataV
     FillTexts(snapshot, gps);
     CheckOffTrack();
     bool arrivalLogged = false, perpendicularLogged = false;
+    const bool steering = m_steering != nullptr && m_steering->IsSteeringOn();
+    const int reached = m_route != nullptr ? m_route->ActiveIndex() : 0;
     if (CheckWaypointAlarms(snapshot.positionAcquired, arrivalLogged, perpendicularLogged)) {
-        // The waypoint advanced: the panel and the autopilot take the new
-        // leg at once, not the passed waypoint's bearings under its number.
+        // The waypoint advanced. The autopilot hears of the arrival or the
+        // passed perpendicular with the waypoint it concerns, then steers for
+        // the next one; the panel takes the new leg at once.
+        if (steering && reported && snapshot.positionAcquired &&
+            (arrivalLogged || perpendicularLogged))
+            SendSteering(arrivalLogged, perpendicularLogged, reached);
+        arrivalLogged = perpendicularLogged = false;
         reported = RefreshValues(snapshot, gps);
         FillTexts(snapshot, gps);
     }
-    if (m_steering != nullptr && m_steering->IsSteeringOn() && reported &&
-        snapshot.positionAcquired)
-        SendSteering(arrivalLogged, perpendicularLogged);
+    if (steering && reported && snapshot.positionAcquired)
+        SendSteering(arrivalLogged, perpendicularLogged,
+                     m_route != nullptr ? m_route->ActiveIndex() : 0);
     if (m_audioAlerts && m_alarms.TakeSoundDue(m_clock.Monotonic()) && m_sound != nullptr) {
         if (!m_sound->Play(app::sounds::WaveFile(m_audioFolder, m_alarms.SoundName())))
             m_sound->Beep();
@@ -309,7 +316,7 @@ void CMonitorModel::Refresh(const CNavSnapshot& snapshot, const nmea::CNMEADataV
 
 // The steering sentence's cross-track error steers: a vessel left of track
 // (our negative) must steer right, the sentence's positive.
-void CMonitorModel::SendSteering(bool arrivalLogged, bool perpendicularLogged)
+void CMonitorModel::SendSteering(bool arrivalLogged, bool perpendicularLogged, int waypointIndex)
 {
     CSteeringRecord record;
     record.crossTrackError = IsSet(m_values.xte) ? -m_values.xte : 0.0;
@@ -317,7 +324,7 @@ void CMonitorModel::SendSteering(bool arrivalLogged, bool perpendicularLogged)
     record.perpendicularPassed = perpendicularLogged;
     record.bearingOriginToDestination = IsSet(m_values.legBearing) ? m_values.legBearing : 0.0;
     record.bearingToDestination = IsSet(m_values.bearing) ? m_values.bearing : 0.0;
-    record.waypointId = std::to_string(m_route != nullptr ? m_route->ActiveIndex() : 0);
+    record.waypointId = std::to_string(waypointIndex);
     m_steering->Send(record);
 }
 
@@ -337,6 +344,32 @@ void CMonitorModel::FillRouteTexts()
     const int i = m_route->ActiveIndex();
     m_texts.waypointNumber = i > 0 ? std::to_string(i) : std::string();
     m_texts.legNumber = i > 1 ? std::to_string(i - 1) : std::string();
+    FillPlanTexts();
+}
+
+// The plan's entry for the leg that ends at the active waypoint; while the
+// first waypoint is active, the entry after the last leg.
+void CMonitorModel::FillPlanTexts()
+{
+    CMonitorTexts& t = m_texts;
+    std::optional<CPlanEntry> entry;
+    if (m_plan && m_route != nullptr && m_route->HasRoute()) {
+        const int i = m_route->ActiveIndex();
+        const int index = i == 1 ? m_route->WaypointCount() - 1 : i - 2;
+        if (i > 0 && index >= 0)
+            entry = m_plan(index);
+    }
+    t.planSet = entry ? FormatPlanValue(entry->set) : std::string();
+    t.planDrift = entry ? FormatPlanValue(entry->drift) : std::string();
+    t.planCourseToSteer = entry ? FormatPlanValue(entry->courseToSteer) : std::string();
+    t.planVariation = entry ? FormatPlanEastWest(entry->variation) : std::string();
+    t.planDeviation = entry ? FormatPlanEastWest(entry->deviation) : std::string();
+}
+
+void CMonitorModel::SetDatumShift(int status, const std::string& chartKind)
+{
+    m_texts.datumShift = DatumShiftText(status, chartKind);
+    m_texts.datumShiftAlert = status == 2;
 }
 
 void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADataValue* gps)

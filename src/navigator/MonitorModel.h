@@ -46,6 +46,9 @@ struct CMonitorTexts {
     std::string status = "NMEA inactive";
     std::string latitude, longitude;
     std::string datumShift = "Not applicable";
+    bool datumShiftAlert = false;   // no shift data: white on red
+    // "Plan" card.
+    std::string planSet, planDrift, planCourseToSteer, planVariation, planDeviation;
     std::string routeName, legNumber, waypointNumber;
     // "NMEA" / "DR" card.
     std::string cog, sog, heading, speedThroughWater, depth, date, time;
@@ -112,6 +115,10 @@ public:
     void SetAlertSound(app::CAlertSound* sound, std::filesystem::path audioFolder,
                        bool audioAlerts);
     void SetAudioAlerts(bool on) { m_audioAlerts = on; }
+    void SetPlanSource(PlanEntrySource plan) { m_plan = std::move(plan); }
+    // The active chart's datum-shift status for the position just taken
+    // (DatumShiftText); the line follows it.
+    void SetDatumShift(int status, const std::string& chartKind);
 
     // One refresh (message 0x501) after the position source has run.
     // gps: the GPS store, for the "NMEA" to-waypoint source and the wind card.
@@ -144,7 +151,8 @@ public:
 
 private:
     void FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADataValue* gps);
-    void SendSteering(bool arrivalLogged, bool perpendicularLogged);
+    void SendSteering(bool arrivalLogged, bool perpendicularLogged, int waypointIndex);
+    void FillPlanTexts();
     bool NmeaSourceAvailable(const nmea::CNMEADataValue* gps) const;
 
     const platform::CClock& m_clock;
@@ -152,6 +160,7 @@ private:
     CActiveRoute* m_route;
     CSteeringOutput* m_steering;
     const nmea::CNMEADataValue* m_wind = nullptr;
+    PlanEntrySource m_plan;
     app::CAlertSound* m_sound = nullptr;
     std::filesystem::path m_audioFolder;
     bool m_audioAlerts = false;

@@ -6,6 +6,7 @@
 // present" answer) and the tests give fakes.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -41,6 +42,20 @@ public:
     virtual bool SelectWaypoint(int index) = 0;
     virtual CRouteMonitoringSettings Settings() const = 0;
 };
+
+// One entry of the active route's passage plan, as the Monitor's Plan card
+// shows it: the current's set (degrees true) and drift, the course to steer,
+// variation and deviation (degrees, east positive).
+struct CPlanEntry {
+    double set = 0.0;
+    double drift = 0.0;
+    double courseToSteer = 0.0;
+    double variation = 0.0;
+    double deviation = 0.0;
+};
+// The entry at `index` (from 0) of the active route's plan while that plan
+// is calculated and unchanged since; none otherwise or past its end.
+using PlanEntrySource = std::function<std::optional<CPlanEntry>(int index)>;
 
 // Logbook event codes (fix and event types of the track records).
 inline constexpr int kEventEpfs = 4;
@@ -97,6 +112,13 @@ public:
     // Closes the following window and brings another chart window forward.
     virtual void ReleaseAutoscrollWindow() = 0;
     virtual bool HasAutoscrollWindow() = 0;
+    // The active chart's datum shift of the vessel position: its status (0
+    // shifted, 1 not WGS 84, 2 no shift data, 3 chart on WGS 84, 4 no active
+    // chart or off it, 5 error) with the chart's kind text.
+    virtual int ActiveChartDatumShift(const geo::CPosition& /*vessel*/, std::string& /*kind*/)
+    {
+        return 4;
+    }
 };
 
 // The own vessel's symbol on the charts.

@@ -126,6 +126,30 @@ std::string FormatCursorRangeBearing(double rangeNm, double bearing)
            Printf("%03d", reciprocal) + "\u00b0)";
 }
 
+std::string FormatPlanValue(double value)
+{
+    return IsSet(value) ? Printf("%6.1f", value) : std::string();
+}
+
+std::string FormatPlanEastWest(double degrees)
+{
+    if (!IsSet(degrees))
+        return {};
+    return Printf("%6.1f %c", std::fabs(degrees), degrees < 0 ? 'W' : 'E');
+}
+
+std::string DatumShiftText(int status, const std::string& chartKind)
+{
+    static const char* const kTexts[] = {"Applied",       "None applied",   "None available",
+                                         "None required", "Not applicable", "Error"};
+    if (status < 0 || status > 5)
+        status = 5;
+    std::string text = kTexts[status];
+    if (status != 2 && status != 4 && !chartKind.empty())
+        text += " - " + chartKind;
+    return text;
+}
+
 std::string FormatWindAngle(double degrees)
 {
     if (!IsSet(degrees))

@@ -33,6 +33,16 @@ std::string FormatTimeToGo(std::optional<long> seconds);
 // bearings folded into 0..359, so neither reads "360".
 std::string FormatCursorRangeBearing(double rangeNm, double bearing);
 
+// The plan card: one decimal in width 6; variation and deviation as the
+// magnitude that way, a blank and "W" (negative) or "E".
+std::string FormatPlanValue(double value);
+std::string FormatPlanEastWest(double degrees);
+// The Monitor's datum-shift line for the active chart's status (0 applied,
+// 1 none applied, 2 none available, 3 none required, 4 not applicable, 5
+// error; anything else reads as an error): " - " and the chart's kind
+// follow for every status but 2 and 4.
+std::string DatumShiftText(int status, const std::string& chartKind);
+
 // The wind card.
 std::string FormatWindAngle(double degrees);   // "000" unless 0.49 < a < 359.5
 std::string WindReferenceText(char reference);   // "Relative", "True" or empty

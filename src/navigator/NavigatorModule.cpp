@@ -457,6 +457,13 @@ void CNavigatorModule::RefreshNavigation()
     snap->depthMetres = DepthMetres(gps);
     m_snapshots.Publish(snap);
 
+    // Each position taken is checked against the active chart's datum shift.
+    if (acq.acquired) {
+        std::string kind;
+        const int shift =
+            m_charts != nullptr ? m_charts->ActiveChartDatumShift(acq.position, kind) : 4;
+        m_monitor.SetDatumShift(shift, kind);
+    }
     if (const std::string note = m_source.TakeConfirmationNote(); !note.empty())
         LogEvent(note, -1);
     if (m_audioAlertsOn)

@@ -58,6 +58,9 @@ public:
     virtual ~CGpsReceiver() = default;
     virtual nmea::CNMEAMessageParser& Parser() = 0;
     virtual bool IsReceiving() const = 0;
+    // The receive side can be opened: it names a port the program has. The
+    // replay-fed stand-in is always available.
+    virtual bool IsAvailable() const { return true; }
 };
 
 class CNavigatorModule : public app::CModeModule,
@@ -88,6 +91,12 @@ public:
     void SetRoute(CActiveRoute* route) { m_monitor.SetRoute(route); }
     void SetSteering(CSteeringOutput* steering) { m_monitor.SetSteering(steering); }
     void SetWindStore(const nmea::CNMEADataValue* wind) { m_monitor.SetWindStore(wind); }
+    // The route's passage plan for the Monitor's Plan card; empty: none.
+    void SetPlanSource(PlanEntrySource plan)
+    {
+        m_monitor.SetPlanSource(std::move(plan));
+        m_monitor.FillRouteTexts();
+    }
     void SetGpsReceiver(CGpsReceiver* gps);
     // The replay's receive side (the ports' devices); default: the stand-in GPS.
     void SetReplayTarget(CReplayTarget* target);
@@ -199,6 +208,7 @@ public:
         m_toggleReceive = std::move(toggle);
     }
     bool IsGpsReceiving() const { return m_gps->IsReceiving(); }
+    bool IsGpsAvailable() const { return m_gps->IsAvailable(); }
     // Position data exists: the GPS receives or dead reckoning runs. Taken at
     // each timer pass; safe to ask from an instrument thread.
     bool HasPositionData() const { return m_positionData.load(); }

@@ -24,19 +24,28 @@ CAutopilotDevice::~CAutopilotDevice()
 
 bool CAutopilotDevice::BuildAPBSentence(const CApbFields& fields, bool addChecksum)
 {
+    auto line = [addChecksum](const CApbFields& f) {
+        const std::string text = ComposeApb(f);
+        return text + (addChecksum ? ChecksumSuffix(text) : std::string()) + "\r\n";
+    };
     CApbFields f = fields;
-    {
-        std::lock_guard lock(TransmitLock());
-        const std::uint64_t composition = ++m_composed;
-        auto hold = [composition](bool reported, std::uint64_t& since) {
-            if (reported && since == 0)
-                since = composition;
-            return since != 0;
-        };
-        f.arrivalEntered = hold(f.arrivalEntered, m_arrivalSince);
-        f.perpendicularPassed = hold(f.perpendicularPassed, m_perpendicularSince);
+    CApbFields plain = fields;
+    plain.arrivalEntered = plain.perpendicularPassed = false;
+    std::lock_guard lock(TransmitLock());
+    if ((m_arrivalHeld || m_perpendicularHeld) && f.destination != m_heldFor) {
+        // The current sentence carries the reports with their own waypoint.
+        m_reports.push_back(m_current);
+        m_arrivalHeld = m_perpendicularHeld = false;
     }
-    return BuildSentence(addChecksum, ComposeApb(f));
+    if (f.arrivalEntered || f.perpendicularPassed)
+        m_heldFor = f.destination;
+    m_arrivalHeld = m_arrivalHeld || f.arrivalEntered;
+    m_perpendicularHeld = m_perpendicularHeld || f.perpendicularPassed;
+    f.arrivalEntered = m_arrivalHeld;
+    f.perpendicularPassed = m_perpendicularHeld;
+    m_current = line(f);
+    m_plain = line(plain);
+    return true;
 }
 
 void CAutopilotDevice::SetOutputRate(double seconds)
@@ -63,15 +72,17 @@ void CAutopilotDevice::ForgetSentence()
 {
     std::lock_guard lock(TransmitLock());
     m_current.clear();
-    m_arrivalSince = m_perpendicularSince = 0;
+    m_plain.clear();
+    m_reports.clear();
+    m_arrivalHeld = m_perpendicularHeld = false;
 }
 
 bool CAutopilotDevice::QueueOutput(std::string line)
 {
     {
         std::lock_guard lock(TransmitLock());
-        m_current = std::move(line);
-        m_currentComposition = m_composed;
+        m_current = m_plain = std::move(line);
+        m_arrivalHeld = m_perpendicularHeld = false;
     }
     return true;
 }
@@ -88,11 +99,16 @@ bool CAutopilotDevice::StartTransmitThread()
             const auto now = Clock::now();
             if (allowed && (!lastSend || now - *lastSend >= rate)) {
                 lastSend = now;
-                std::string line = m_current;
-                // The reports this sentence carries have now gone out.
-                for (std::uint64_t* since : {&m_arrivalSince, &m_perpendicularSince})
-                    if (*since != 0 && *since <= m_currentComposition)
-                        *since = 0;
+                std::string line;
+                if (!m_reports.empty()) {
+                    line = std::move(m_reports.front());
+                    m_reports.pop_front();
+                } else {
+                    // The reports this sentence carries have now gone out.
+                    line = m_current;
+                    m_current = m_plain;
+                    m_arrivalHeld = m_perpendicularHeld = false;
+                }
                 lock.unlock();
                 PushTransmit(std::move(line));
                 lock.lock();

@@ -5,6 +5,7 @@
 // or a counter wrap never stalls or floods the autopilot.
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,8 +37,11 @@ public:
 
     // Composes the sentence and makes it the current one. An arrival or a
     // passed perpendicular is reported for one navigation update only; the
-    // newer sentences carry it on until a sentence with it has gone out, so
-    // the output pace never drops the report.
+    // newer sentences for the same waypoint carry it on until one with it has
+    // gone out, so the output pace never drops the report, and the same
+    // sentence sent again goes without it. A report never rides on a sentence
+    // for another waypoint: the last sentence for its own waypoint goes out
+    // first.
     bool BuildAPBSentence(const CApbFields& fields, bool addChecksum);
     // Seconds between sends, kept in 0.1..10.
     void SetOutputRate(double seconds);
@@ -56,14 +60,16 @@ private:
     const CInstrumentConfig& m_config;
     std::function<bool()> m_mayOutput;
     std::atomic<std::int64_t> m_rateMicroseconds{2'000'000};
-    // Guarded by the transmit lock: the current sentence and the number of
-    // the composition it came from; for each report not yet sent, the
-    // composition that first carried it (0: none held).
+    // Guarded by the transmit lock: the current sentence, the same without
+    // the reports it carries (sent again once they have gone), the sentences
+    // holding reports for waypoints no longer steered for (sent first, in
+    // order), and the reports held for `m_heldFor`.
     std::string m_current;
-    std::uint64_t m_composed = 0;
-    std::uint64_t m_currentComposition = 0;
-    std::uint64_t m_arrivalSince = 0;
-    std::uint64_t m_perpendicularSince = 0;
+    std::string m_plain;
+    std::deque<std::string> m_reports;
+    std::string m_heldFor;
+    bool m_arrivalHeld = false;
+    bool m_perpendicularHeld = false;
 };
 
 }   // namespace nmea

@@ -219,6 +219,16 @@ bool CAutoscrollWindowHost::BestChartCheck(const geo::CPosition& vessel)
     return true;
 }
 
+int CAutoscrollWindowHost::ActiveChartDatumShift(const geo::CPosition& vessel, std::string& kind)
+{
+    chart::CChartDoc* active = m_charting.GetActiveChartDoc();
+    if (active == nullptr)
+        return chart::kShiftNotOnChart;
+    kind = active->GetKindText();
+    geo::CPosition onChart;
+    return active->ShiftToChartDatum(vessel, onChart);
+}
+
 bool CAutoscrollWindowHost::IsVesselVisible(const geo::CPosition& p)
 {
     chart::CChartDoc* active = m_charting.GetActiveChartDoc();

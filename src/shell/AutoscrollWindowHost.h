@@ -36,6 +36,7 @@ public:
     bool AttachAutoscrollWindow(const geo::CPosition& vessel) override;
     void ReleaseAutoscrollWindow() override;
     bool HasAutoscrollWindow() override { return Following() != nullptr; }
+    int ActiveChartDatumShift(const geo::CPosition& vessel, std::string& kind) override;
 
 private:
     // The attached document while its window is still open.

@@ -107,6 +107,21 @@ public:
         if (!m_navigator)
             return;
         m_navigator->SetRoute(&Views());
+        // The Monitor's Plan card reads the route's calculated plan; a field
+        // edited on the plan card clears the plan, so a calculated plan is a
+        // valid one.
+        routes::CPlanModule* plan = nullptr;
+        for (std::size_t i = 0; i < modules.size() && !plan; ++i)
+            plan = dynamic_cast<routes::CPlanModule*>(modules[i]);
+        if (plan)
+            m_navigator->SetPlanSource([plan](int index) -> std::optional<navigator::CPlanEntry> {
+                const routes::CPlanList& legs = plan->Plan();
+                if (!plan->IsCalculated() || index < 0 || index >= int(legs.size()))
+                    return std::nullopt;
+                const routes::CLegData& leg = legs[std::size_t(index)];
+                return navigator::CPlanEntry{leg.set, leg.drift, leg.courseToSteer, leg.variation,
+                                             leg.deviation};
+            });
         if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
             if (navigator::CMonitorPanel* monitor = navWindows->Panel())
                 monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
@@ -130,6 +145,7 @@ public:
         if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
             if (navigator::CMonitorPanel* monitor = navWindows->Panel())
                 monitor->SetAutoSwitch({}, {});
+        m_navigator->SetPlanSource({});
         m_navigator->SetRoute(nullptr);
         m_navigator = nullptr;
         m_transmitter.reset();   // it writes to the navigator's GPS device

@@ -33,6 +33,30 @@ bool HistoryHas(const nmea::CPort& port, const std::string& text)
                        [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
+nmea::PortPaths Com1(const std::string& path)
+{
+    nmea::PortPaths paths{};
+    paths[0] = path;
+    return paths;
+}
+
+// COM1 on `path`, the GPS's receive side set to it, and a navigator over it.
+struct GpsOnCom1 {
+    nmea::CPortList ports;
+    brine_test::FileSettingsHome settings;
+    brine_test::FakeClock clock;
+    navigator::CInstruments instruments;
+    navigator::CNavigatorModule nav;
+
+    GpsOnCom1(const std::filesystem::path& folder, const std::string& path)
+        : ports(Com1(path), nmea::CComPortOptions{true, 200ms}), settings(folder / "settings.conf"),
+          instruments(settings, clock, nullptr, &ports),
+          nav(settings, clock, &instruments.Receiver())
+    {
+        instruments.Gps().Config().receivePort = 1;
+    }
+};
+
 }   // namespace
 
 TEST(GpsPortState, AHeldPortIsNotReceivingUntilItsInstrumentComes)
@@ -50,14 +74,8 @@ TEST(GpsPortState, AHeldPortIsNotReceivingUntilItsInstrumentComes)
     });
     ASSERT_TRUE(held.Wait());
 
-    nmea::PortPaths paths{};
-    paths[0] = pty.Path().string();
-    nmea::CPortList ports(paths, nmea::CComPortOptions{true, 200ms});
-    brine_test::FileSettingsHome settings(folder.Path() / "settings.conf");
-    brine_test::FakeClock clock;
-    navigator::CInstruments instruments(settings, clock, nullptr, &ports);
-    instruments.Gps().Config().receivePort = 1;
-    navigator::CNavigatorModule nav(settings, clock, &instruments.Receiver());
+    GpsOnCom1 rig(folder.Path(), pty.Path().string());
+    auto& [ports, settings, clock, instruments, nav] = rig;
     ASSERT_TRUE(instruments.OpenGpsReceive());
     nmea::CPort& com1 = *ports.FindPort(1);
 
@@ -106,4 +124,41 @@ TEST(GpsPortState, AHeldPortIsNotReceivingUntilItsInstrumentComes)
     EXPECT_TRUE(nav.IsGpsReceiving());
     EXPECT_TRUE(HistoryHas(com1, "***COM1 disconnected: "));
     instruments.Close();
+}
+
+// The GPS is available while its receive side names a port of the list,
+// open or not: switched Off (the side closed) it stays available, so NMEA
+// can be chosen again; with no port or a number the list lacks it is not.
+TEST(GpsPortState, AvailableWhileItsReceiveSideHasAPort)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), "usb-gps");
+    ASSERT_TRUE(pty.Running());
+    GpsOnCom1 rig(folder.Path(), pty.Path().string());
+    auto& [ports, settings, clock, instruments, nav] = rig;
+    nav.SetReceiveToggle([&](bool open) {
+        if (open)
+            return instruments.OpenGpsReceive();
+        instruments.Close();
+        return true;
+    });
+    ASSERT_TRUE(instruments.OpenGpsReceive());
+    EXPECT_TRUE(nav.IsGpsAvailable());
+
+    navigator::CPositionSourceChoice off;
+    off.source = navigator::SourceChoice::Off;
+    nav.ApplyPositionSource(off);
+    EXPECT_FALSE(instruments.Gps().Device().IsReceiveOpen());
+    EXPECT_FALSE(nav.IsGpsReceiving());
+    EXPECT_TRUE(nav.IsGpsAvailable()) << "Off made the GPS unavailable";
+
+    navigator::CPositionSourceChoice nmeaAgain;
+    nav.ApplyPositionSource(nmeaAgain);
+    EXPECT_TRUE(instruments.Gps().Device().IsReceiveOpen()) << "NMEA chosen again stays closed";
+
+    instruments.Close();
+    instruments.Gps().Config().receivePort = 0;
+    EXPECT_FALSE(nav.IsGpsAvailable());
+    instruments.Gps().Config().receivePort = 4;   // COM4 has no path
+    EXPECT_FALSE(nav.IsGpsAvailable());
 }

@@ -297,8 +297,9 @@ TEST(MonitorModel, ArrivalAlarmAndAdvance)
 }
 
 // The update that passes a waypoint and advances steers for the next one:
-// its sentence names the new waypoint, so its leg and bearings are the new
-// leg's, never the passed waypoint's (which would turn the vessel back).
+// its last sentence names the new waypoint, so its leg and bearings are the
+// new leg's, never the passed waypoint's (which would turn the vessel back).
+// The passed perpendicular goes before it, with the waypoint it concerns.
 TEST(MonitorModel, TheUpdateThatAdvancesSteersForTheNextWaypoint)
 {
     Model m;
@@ -314,10 +315,14 @@ TEST(MonitorModel, TheUpdateThatAdvancesSteersForTheNextWaypoint)
     ASSERT_TRUE(geo::PositionAtRangeBearing(geo::CPosition(50.1, -4.0), 0.1, 315.0, &at));
     m.Refresh(m.At(at.GetLatitude(), at.GetLongitude()));
     ASSERT_EQ(m.route.active, 3);
-    ASSERT_EQ(m.steering.sent.size(), 1u);
-    const CSteeringRecord& r = m.steering.sent[0];
+    ASSERT_EQ(m.steering.sent.size(), 2u);
+    const CSteeringRecord& passed = m.steering.sent[0];
+    EXPECT_EQ(passed.waypointId, "2");
+    EXPECT_TRUE(passed.perpendicularPassed);
+    EXPECT_FALSE(passed.arrivalCircleEntered);
+    const CSteeringRecord& r = m.steering.sent[1];
     EXPECT_EQ(r.waypointId, "3");
-    EXPECT_TRUE(r.perpendicularPassed);
+    EXPECT_FALSE(r.perpendicularPassed) << "the report rode on the next waypoint";
     double range = 0, legBearing = 0, bearing = 0;
     geo::RhumbRangeBearing(geo::CPosition(50.1, -4.0), geo::CPosition(50.1, -3.8), &range,
                            &legBearing, true);
@@ -429,6 +434,58 @@ TEST(NavTexts, Formats)
     };
     for (const Row& r : rows)
         EXPECT_EQ(r.got, r.want);
+}
+
+// The Plan card shows the plan's entry for the leg that ends at the active
+// waypoint (the entry after the last leg while the first is active), and
+// nothing without a valid plan or such an entry.
+TEST(MonitorModel, PlanCardShowsTheLegEndingAtTheActiveWaypoint)
+{
+    Model m;
+    for (int i = 0; i < 4; ++i)
+        m.route.Add(50.0 + 0.1 * i, -4.0);
+    std::size_t entries = 4;
+    m.model.SetPlanSource([&](int index) -> std::optional<CPlanEntry> {
+        if (index < 0 || index >= int(entries))
+            return std::nullopt;
+        // Entry k: set 10k + 45.04, drift k + 0.26, CTS 100 + k, variation
+        // west, deviation east.
+        return CPlanEntry{10.0 * index + 45.04, index + 0.26, 100.0 + index, -3.26 - index,
+                          0.04 * index};
+    });
+    struct Row {
+        int active;
+        std::size_t entries;
+        const char *set, *drift, *cts, *variation, *deviation;
+    };
+    const Row rows[] = {
+        {2, 4, "  45.0", "   0.3", " 100.0", "   3.3 W", "   0.0 E"},
+        {4, 4, "  65.0", "   2.3", " 102.0", "   5.3 W", "   0.1 E"},
+        {1, 4, "  75.0", "   3.3", " 103.0", "   6.3 W", "   0.1 E"},
+        {1, 3, "", "", "", "", ""},   // no entry after the last leg
+        {4, 2, "", "", "", "", ""},   // a plan shorter than the route
+    };
+    for (const Row& r : rows) {
+        m.route.active = r.active;
+        entries = r.entries;
+        m.Refresh(m.At(50.05, -4.01));
+        const CMonitorTexts& t = m.model.Texts();
+        const std::string where =
+            "waypoint " + std::to_string(r.active) + " of a plan of " + std::to_string(r.entries);
+        EXPECT_EQ(t.planSet, r.set) << where;
+        EXPECT_EQ(t.planDrift, r.drift) << where;
+        EXPECT_EQ(t.planCourseToSteer, r.cts) << where;
+        EXPECT_EQ(t.planVariation, r.variation) << where;
+        EXPECT_EQ(t.planDeviation, r.deviation) << where;
+    }
+    // The route changing fills the card without waiting for a position.
+    m.route.active = 3;
+    entries = 4;
+    m.model.FillRouteTexts();
+    EXPECT_EQ(m.model.Texts().planSet, "  55.0");
+    m.model.SetPlanSource({});
+    m.model.FillRouteTexts();
+    EXPECT_EQ(m.model.Texts().planSet, "") << "no plan, no card";
 }
 
 }   // namespace

@@ -368,42 +368,7 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
 
 namespace {
 
-class FakeCharts final : public CNavChartHost {
-public:
-    std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override
-    {
-        if (convertFails)
-            return std::nullopt;
-        return p;
-    }
-    void AutoscrollToPosition(const geo::CPosition&) override { ++scrolls; }
-    void AutoscrollStep(const geo::CPosition&) override { ++steps; }
-    bool BestChartCheck(const geo::CPosition&) override
-    {
-        ++checks;
-        return true;
-    }
-    bool IsVesselVisible(const geo::CPosition&) override { return visible; }
-    void RedrawViews() override { ++redraws; }
-    bool AttachAutoscrollWindow(const geo::CPosition& vessel) override
-    {
-        ++attaches;
-        attachedAt = vessel;
-        attached = true;
-        return true;
-    }
-    void ReleaseAutoscrollWindow() override
-    {
-        ++releases;
-        attached = false;
-    }
-    bool HasAutoscrollWindow() override { return attached; }
-    bool convertFails = false;
-    bool visible = true;
-    bool attached = false;
-    geo::CPosition attachedAt;
-    int scrolls = 0, steps = 0, checks = 0, redraws = 0, attaches = 0, releases = 0;
-};
+using navtest::FakeCharts;
 
 // A position the chart's datum cannot take is not handed to the chart for
 // re-centring. The autoscroll step still runs, on the position as it came, so
@@ -428,6 +393,51 @@ TEST(NavigationCycle, FailedDatumConversionIsSkipped)
     EXPECT_EQ(charts.scrolls, 1);   // 0x505 every tick
     EXPECT_EQ(charts.steps, 2);   // 0x506 with the check
     EXPECT_EQ(charts.checks, 2);
+}
+
+// The Monitor's datum-shift line follows the active chart's status for each
+// position taken: the chart's kind after every status but "None available"
+// (white on red) and "Not applicable"; no chart host reads "Not applicable".
+TEST(NavigationCycle, DatumShiftLineFollowsTheActiveChart)
+{
+    Cycle c;
+    auto line = [&] { return c.nav.Monitor().Texts().datumShift; };
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(line(), "Not applicable");
+
+    FakeCharts charts;
+    c.nav.SetChartHost(&charts);
+    charts.chartKind = "Chart";
+    struct Row {
+        int status;
+        const char* text;
+        bool alert;
+    };
+    const Row rows[] = {
+        {0, "Applied - Chart", false}, {1, "None applied - Chart", false},
+        {2, "None available", true},   {3, "None required - Chart", false},
+        {4, "Not applicable", false},  {5, "Error - Chart", false},
+        {9, "Error - Chart", false},   {0, "Applied - Chart", false},
+    };
+    for (const Row& r : rows) {
+        charts.shiftStatus = r.status;
+        c.clock.Advance(1s);
+        c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+        c.Pass();
+        EXPECT_EQ(line(), r.text) << r.status;
+        EXPECT_EQ(c.nav.Monitor().Texts().datumShiftAlert, r.alert) << r.status;
+    }
+    ASSERT_FALSE(charts.shiftAsked.empty());
+    EXPECT_NEAR(charts.shiftAsked.back().GetLatitude(), 50.0, 1e-6) << "the vessel's position";
+    EXPECT_NEAR(charts.shiftAsked.back().GetLongitude(), -4.0, 1e-6);
+    // A chart of no kind text: the status alone.
+    charts.chartKind.clear();
+    charts.shiftStatus = 3;
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(line(), "None required");
 }
 
 class SilentSound final : public app::CAlertSound {

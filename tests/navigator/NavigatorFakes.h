@@ -1,10 +1,12 @@
 #pragma once
 // Doubles for the navigator tests: a GPS receive side on a real parser, a
-// vessel log that records, a route of plain waypoints, a steering output.
+// vessel log that records, a route of plain waypoints, a steering output, a
+// chart side.
 
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +20,10 @@ public:
     explicit FakeGps(const platform::CClock& clock) : parser(clock, 5) { }
     nmea::CNMEAMessageParser& Parser() override { return parser; }
     bool IsReceiving() const override { return receiving; }
+    bool IsAvailable() const override { return available; }
     nmea::CNMEAGPSParser parser;
     bool receiving = true;
+    bool available = true;
 };
 
 class FakeLog final : public navigator::CVesselLog {
@@ -99,6 +103,53 @@ public:
     void Send(const navigator::CSteeringRecord& record) override { sent.push_back(record); }
     bool on = false;
     std::vector<navigator::CSteeringRecord> sent;
+};
+
+// A chart side that counts its calls; the active chart's datum-shift status as set.
+class FakeCharts final : public navigator::CNavChartHost {
+public:
+    std::optional<geo::CPosition> ConvertToAutoscrollDatum(const geo::CPosition& p) override
+    {
+        if (convertFails)
+            return std::nullopt;
+        return p;
+    }
+    void AutoscrollToPosition(const geo::CPosition&) override { ++scrolls; }
+    void AutoscrollStep(const geo::CPosition&) override { ++steps; }
+    bool BestChartCheck(const geo::CPosition&) override
+    {
+        ++checks;
+        return true;
+    }
+    bool IsVesselVisible(const geo::CPosition&) override { return visible; }
+    void RedrawViews() override { ++redraws; }
+    bool AttachAutoscrollWindow(const geo::CPosition& vessel) override
+    {
+        ++attaches;
+        attachedAt = vessel;
+        attached = true;
+        return true;
+    }
+    void ReleaseAutoscrollWindow() override
+    {
+        ++releases;
+        attached = false;
+    }
+    bool HasAutoscrollWindow() override { return attached; }
+    int ActiveChartDatumShift(const geo::CPosition& vessel, std::string& kind) override
+    {
+        shiftAsked.push_back(vessel);
+        kind = chartKind;
+        return shiftStatus;
+    }
+    int shiftStatus = 4;
+    std::string chartKind;
+    std::vector<geo::CPosition> shiftAsked;
+    bool convertFails = false;
+    bool visible = true;
+    bool attached = false;
+    geo::CPosition attachedAt;
+    int scrolls = 0, steps = 0, checks = 0, redraws = 0, attaches = 0, releases = 0;
 };
 
 // Settings in a temporary file, empty.

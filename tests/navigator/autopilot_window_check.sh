@@ -139,7 +139,7 @@ sent = []
 for line in open(sys.argv[1]):
     stamp, text = line.split(" ", 1)
     if "APB" in text:
-        sent.append((float(stamp), pynmea2.parse(text.strip())))   # the checksum is checked
+        sent.append((float(stamp), pynmea2.parse(text.strip(), check=True)))   # the checksum is checked
 panel = []
 for line in open(sys.argv[2]):
     f = dict(p.split("=", 1) for p in line.rstrip("\n").split("\t") if "=" in p)

@@ -462,50 +462,131 @@ TEST(Instruments, AutopilotSendsTheNewestSentenceAtItsPace)
 
 // An arrival or a passed perpendicular is reported in one navigation update;
 // the monitor composes faster than the autopilot's pace, so the report must
-// ride on the newer sentences until one carrying it has gone out.
+// ride on the newer sentences until one carrying it has gone out, and only
+// that one. The output is let through one sentence at a time between batches
+// of updates, so what goes out does not depend on the machine's speed.
 TEST(Instruments, AutopilotReportsAnArrivalAndAPassedPerpendicularOnce)
 {
-    AutopilotBench ap(0.4);
-    // Updates every 50 ms: the perpendicular of waypoint 2 is passed in
-    // update 3 (the first sentence has gone out by then), the arrival circle
-    // of waypoint 3 entered in update 12; every other update reports nothing.
-    for (int i = 0; i < 26; ++i) {
+    AutopilotBench ap(0.1);
+    nmea::CAutopilotDevice& autopilot = *ap.autopilot;
+    auto compose = [&](int update, bool perpendicular, bool arrival) {
         nmea::CApbFields f;
         f.statusValid = true;
         f.crossTrackNm = 0.1;
-        f.perpendicularPassed = i == 3;
-        f.arrivalEntered = i == 12;
-        f.destination = "u" + std::to_string(i);
-        ASSERT_TRUE(ap.autopilot->BuildAPBSentence(f, true));
-        std::this_thread::sleep_for(50ms);
-    }
+        f.perpendicularPassed = perpendicular;
+        f.arrivalEntered = arrival;
+        f.destination = "7";
+        f.bearingToDestination = update;   // tells the updates apart
+        ASSERT_TRUE(autopilot.BuildAPBSentence(f, true));
+    };
+    auto count = [&ap] {
+        std::lock_guard guard(ap.lock);
+        return ap.arrived.size();
+    };
+    // Lets the newest sentence out, then holds the output again.
+    auto letOneOut = [&] {
+        const std::size_t before = count();
+        autopilot.SetTransmitEnabled(true);
+        const bool out = WaitFor([&] { return count() > before; }, 5s);
+        autopilot.SetTransmitEnabled(false);
+        return out;
+    };
+    autopilot.SetTransmitEnabled(false);
+    // Updates 0-5, the perpendicular passed in update 3: one sentence out.
+    for (int i = 0; i <= 5; ++i)
+        compose(i, i == 3, false);
+    ASSERT_TRUE(letOneOut());
+    // Updates 6-14, the arrival circle entered in update 12: one out.
+    for (int i = 6; i <= 14; ++i)
+        compose(i, false, i == 12);
+    ASSERT_TRUE(letOneOut());
+    // Updates 15-17 report nothing; then the same sentence goes three times more.
+    for (int i = 15; i <= 17; ++i)
+        compose(i, false, false);
+    for (int n = 0; n < 4; ++n)
+        ASSERT_TRUE(letOneOut());
+    // No new update: the last one with its report is sent again, without it.
+    for (int i = 18; i <= 20; ++i)
+        compose(i, false, i == 20);
+    ASSERT_TRUE(letOneOut());
+    ASSERT_TRUE(letOneOut());
     ap.Finish();
 
-    // Fields 6 and 7 of each sentence, with the update it came from.
+    // Update (field 12), arrival (6) and perpendicular (7) of each sentence;
+    // each framed with "*", the XOR of its bytes and CR LF.
     std::vector<std::tuple<int, bool, bool>> sent;
     for (const auto& [when, line] : ap.arrived) {
+        ASSERT_GE(line.size(), 7u);
+        EXPECT_EQ(line.substr(line.size() - 2), "\r\n") << line;
+        const std::string body = line.substr(0, line.size() - 2);
+        EXPECT_EQ(body.substr(body.size() - 3),
+                  nmea::CNMEADevice::ChecksumSuffix(body.substr(0, body.size() - 3)))
+            << line;
         std::vector<std::string> f;
-        std::stringstream in(line.substr(0, line.size() - 2));
+        std::stringstream in(body.substr(0, body.size() - 3));
         for (std::string field; std::getline(in, field, ',');)
             f.push_back(field);
-        ASSERT_GE(f.size(), 11u) << line;
-        sent.emplace_back(std::stoi(f[10].substr(1)), f[6] == "A", f[7] == "A");
+        ASSERT_GE(f.size(), 13u) << line;
+        sent.emplace_back(static_cast<int>(std::stod(f[11])), f[6] == "A", f[7] == "A");
     }
-    ASSERT_GE(sent.size(), 3u);
-    auto reported = [&sent](int raised, bool arrival) {
-        int carried = 0;
-        for (const auto& [update, a, p] : sent) {
-            const bool flag = arrival ? a : p;
-            EXPECT_FALSE(flag && update < raised) << "reported before update " << raised;
-            carried += flag ? 1 : 0;
-        }
-        return carried;
+    using Sent = std::tuple<int, bool, bool>;
+    // A re-send between the holds (a slow reader) is the newest sentence
+    // without its reports: only the reports' sentences are counted exactly.
+    std::vector<Sent> reports;
+    for (const Sent& s : sent)
+        if (std::get<1>(s) || std::get<2>(s))
+            reports.push_back(s);
+    EXPECT_EQ(reports, (std::vector<Sent>{{5, false, true}, {14, true, false}, {20, true, false}}))
+        << "each report goes out once, on the newest sentence of its batch";
+    // Each batch's newest update went, in order; the last one went again.
+    std::vector<int> updates;
+    for (const Sent& s : sent)
+        if (updates.empty() || updates.back() != std::get<0>(s))
+            updates.push_back(std::get<0>(s));
+    EXPECT_EQ(updates, (std::vector<int>{5, 14, 17, 20}));
+    ASSERT_GE(sent.size(), 8u);
+    EXPECT_EQ(sent.back(), Sent(20, false, false)) << "the last update sent again";
+}
+
+// An arrival reported for one waypoint never rides on the sentence for the
+// next: composed back to back before the output's turn, the reached
+// waypoint's sentence with the arrival goes out first, then the next
+// waypoint's without it.
+TEST(Instruments, AutopilotArrivalStaysWithItsWaypoint)
+{
+    AutopilotBench ap(0.1);
+    nmea::CAutopilotDevice& autopilot = *ap.autopilot;
+    auto compose = [&](const char* waypoint, bool arrival) {
+        nmea::CApbFields f;
+        f.statusValid = true;
+        f.crossTrackNm = 0.12;
+        f.arrivalEntered = arrival;
+        f.destination = waypoint;
+        f.bearingToDestination = 180.0;
+        ASSERT_TRUE(autopilot.BuildAPBSentence(f, true));
     };
-    EXPECT_GE(reported(3, false), 1) << "the passed perpendicular never went out";
-    EXPECT_GE(reported(12, true), 1) << "the arrival never went out";
-    const auto& [lastUpdate, lastArrival, lastPerpendicular] = sent.back();
-    EXPECT_GE(lastUpdate, 20);
-    EXPECT_FALSE(lastArrival || lastPerpendicular) << "a report went on after it was sent";
+    autopilot.SetTransmitEnabled(false);
+    compose("6", false);
+    compose("6", true);
+    compose("7", false);
+    autopilot.SetTransmitEnabled(true);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            std::lock_guard guard(ap.lock);
+            return ap.arrived.size() >= 3;
+        },
+        5s));
+    ap.Finish();
+    std::string all;
+    for (const auto& [when, line] : ap.arrived)
+        all += line;
+    const auto rows =
+        Pynmea2(all, "    print(m.dest_waypoint_id, m.arr_circle_entered, sep='|')\n");
+    ASSERT_TRUE(rows) << all;
+    ASSERT_GE(rows->size(), 3u) << all;
+    EXPECT_EQ((*rows)[0], "6|A") << all;
+    for (std::size_t i = 1; i < rows->size(); ++i)
+        EXPECT_EQ((*rows)[i], "7|") << all;
 }
 
 }   // namespace

@@ -493,6 +493,11 @@ gps_off_lines() {
 # pointer), and a check must not depend on the machine's ports.
 instruments_off_lines() {
     gps_off_lines
+    other_instruments_off_lines
+}
+
+# Wind, autopilot and repeater off their serial ports (the GPS left as it is).
+other_instruments_off_lines() {
     printf '%s\n' '[Software\Quorwick\Brinevane\Default\Navigator\Wind]' 'ReceiveCOMPort=dword:0' \
         '[Software\Quorwick\Brinevane\Default\Navigator\Autopilot]' 'TransmitCOMPort=dword:0' \
         '[Software\Quorwick\Brinevane\Default\Navigator\Repeater]' 'TransmitCOMPort=dword:0'

@@ -254,7 +254,7 @@ TEST_F(RadarSimRun, EveryLineReadsAlikeInPynmea2AndOurIntake)
         "    if kind in ('TLB', 'RSD'):\n"
         "        print(kind, ok, len(body.split(',')))\n"
         "        continue\n"
-        "    s = pynmea2.parse(line)\n"
+        "    s = pynmea2.parse(line, check=True)\n"
         "    if kind == 'TTM':\n"
         "        print('TTM', int(s.target_number), num(s.distance), num(s.bearing), s.brg_ref,"
         " num(s.speed), num(s.cog), s.cog_unit, num(s.dist_cpa), num(s.time_cpa),"

@@ -108,7 +108,7 @@ TEST(TenderSimulation, LinesFitAndReadBackAsSent)
         const std::string gprmc =
             NmeaChecksum("$GPRMC" + rmc.substr(std::string("$PABX,0000,RMC").size()));
         program += "m = pynmea2.parse('" + gprmc +
-                   "')\n"
+                   "', check=True)\n"
                    "print(repr(m.latitude), repr(m.longitude), m.spd_over_grnd, m.true_course,"
                    " m.datestamp, m.timestamp, m.status)\n";
     }

@@ -249,12 +249,16 @@ void CMonitorPanel::ApplyFixedColours()
     const QString text = css(m_drColours ? app::RGB(0xC0, 0, 0) : app::RGB(0, 0, 0x80));
     // A style sheet set again re-polishes and repaints the whole panel: the
     // once-a-second refresh sets it only when the colours change.
-    const QString applied = text + white;
+    const QString black = css(app::RGB(0, 0, 0));
+    const QString red = css(app::RGB(255, 0, 0));
+    const QString applied = text + white + (m_datumAlert ? QStringLiteral("!") : QString());
     if (applied == m_appliedColours)
         return;
     m_appliedColours = applied;
     for (QLabel* l : {m_status, m_latitude, m_longitude})
         l->setStyleSheet(QStringLiteral("color: %1; background: %2").arg(text, white));
+    m_datumShift->setStyleSheet(QStringLiteral("color: %1; background: %2")
+                                    .arg(m_datumAlert ? white : black, m_datumAlert ? red : white));
     if (m_leftArrow && m_rightArrow) {
         m_leftArrow->setStyleSheet(QStringLiteral("color: %1; background: %2; font-weight: bold")
                                        .arg(css(app::RGB(255, 0, 0)), white));
@@ -305,6 +309,7 @@ void CMonitorPanel::RefreshFromModel()
     setLabel(m_leg, t.legNumber);
     setLabel(m_waypoint, t.waypointNumber);
     m_drColours = m_nav.Source().IsDrOn();
+    m_datumAlert = t.datumShiftAlert;
     ApplyFixedColours();
     auto set = [this, &setLabel](const char* name, const std::string& text) {
         if (auto found = m_values.find(QString::fromLatin1(name)); found != m_values.end())
@@ -326,6 +331,11 @@ void CMonitorPanel::RefreshFromModel()
     set("eta", t.eta);
     set("nextLegBearing", t.nextLegBearing);
     set("nextLegLength", t.nextLegLength);
+    set("set", t.planSet);
+    set("drift", t.planDrift);
+    set("cts", t.planCourseToSteer);
+    set("variation", t.planVariation);
+    set("deviation", t.planDeviation);
     for (int row = 0; row < 2; ++row) {
         const std::string n = std::to_string(row + 1);
         set(("windAngle" + n).c_str(), t.windAngle[row]);

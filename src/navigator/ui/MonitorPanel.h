@@ -82,6 +82,7 @@ private:
     QPointer<QDialog> m_alarmDialog;
     QTreeWidget* m_alarmList = nullptr;
     bool m_drColours = false;   // the position boxes show dead reckoning
+    bool m_datumAlert = false;   // the chart has no datum shift: white on red
     QString m_appliedColours;   // the style last set on the position boxes
     std::map<QString, QLabel*> m_values;   // the value boxes by name, as AddValue made them
     bool m_tornDown = false;

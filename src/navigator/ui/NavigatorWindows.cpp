@@ -159,6 +159,7 @@ void CNavigatorWindows::SetVesselPosition(const geo::CPosition& position, bool f
 {
     CPositionSourceDlg::CStart start;
     start.gpsReceiving = IsGpsReceiving();
+    start.gpsAvailable = IsGpsAvailable();
     start.drRunning = Source().IsDrOn();
     start.positionAvailable = IsPositionAvailable();
     start.fromChart = fromChart;
@@ -376,7 +377,8 @@ void CNavigatorWindows::WriteStateFile()
     field("sog", m_panel->ValueText("sog"));
     field("windAngle1", m_panel->ValueText("windAngle1"));
     field("windSpeed1", m_panel->ValueText("windSpeed1"));
-    for (const char* name : {"waypoint", "bearing", "xte"})
+    for (const char* name : {"waypoint", "bearing", "xte", "datumShift", "set", "drift", "cts",
+                             "variation", "deviation"})
         field(name, m_panel->ValueText(name));
     // The side of the track the vessel is on, as the panel's arrows show it.
     const CMonitorTexts& texts = Monitor().Texts();

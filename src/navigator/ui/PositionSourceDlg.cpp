@@ -51,9 +51,10 @@ CPositionSourceDlg::CPositionSourceDlg(const CStart& start, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Position Source"));
     auto* layout = new QVBoxLayout(this);
-    m_sourceText = new QLabel(QString::fromStdString(navigator::SourceText(
-                                  start.gpsReceiving, start.drRunning || start.fromChart)),
-                              this);
+    m_sourceText = new QLabel(
+        QString::fromStdString(navigator::SourceText(start.gpsReceiving && start.gpsAvailable,
+                                                     start.drRunning || start.fromChart)),
+        this);
     m_sourceText->setObjectName("sourceText");
     layout->addWidget(m_sourceText);
     m_nmea = new QRadioButton(QStringLiteral("&NMEA"), this);
@@ -61,7 +62,9 @@ CPositionSourceDlg::CPositionSourceDlg(const CStart& start, QWidget* parent)
     m_off = new QRadioButton(QStringLiteral("O&ff"), this);
     for (QRadioButton* r : {m_nmea, m_dr, m_off})
         layout->addWidget(r);
-    m_nmea->setEnabled(!start.drRunning && start.gpsReceiving);
+    // NMEA can be chosen again after Off (the receive side closed) as long as
+    // the GPS has a port; never while DR runs or for a position set on the chart.
+    m_nmea->setEnabled(!start.drRunning && !start.fromChart && start.gpsAvailable);
     (start.drRunning || start.fromChart ? m_dr : (start.gpsReceiving ? m_nmea : m_off))
         ->setChecked(true);
 

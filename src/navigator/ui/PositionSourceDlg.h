@@ -27,6 +27,8 @@ class CPositionSourceDlg final : public QDialog {
 public:
     struct CStart {
         bool gpsReceiving = false;
+        // The GPS receive side has a port, whether or not it is open now.
+        bool gpsAvailable = false;
         bool drRunning = false;
         bool positionAvailable = false;
         // Opened to put the vessel at a chart position: dead reckoning from

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QRadioButton>
@@ -83,6 +84,34 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
     EXPECT_EQ(panel->ValueText("cog"), " 045");
 }
 
+// The active chart's datum-shift status on the panel: "None available"
+// white on red, any other black on white.
+TEST(MonitorPanel, DatumShiftLineColours)
+{
+    navtest::FakeCharts charts;
+    charts.shiftStatus = 2;
+    charts.chartKind = "Chart";
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    auto& [app, clock, settings, gps, nav, frame, panel] = rig;
+    nav.SetChartHost(&charts);
+    auto pass = [&] {
+        clock.Advance(1s);
+        gps.parser.ParseLine(navtest::Rmc(47.6, -122.38, 6.4, 45.0));
+        nav.NavigationTimerPass();
+        QApplication::processEvents();
+    };
+    auto* line = panel->findChild<QLabel*>("datumShift");
+    ASSERT_NE(line, nullptr);
+    pass();
+    EXPECT_EQ(line->text(), "None available");
+    EXPECT_EQ(line->styleSheet(), "color: #ffffff; background: #ff0000");
+    charts.shiftStatus = 0;
+    pass();
+    EXPECT_EQ(line->text(), "Applied - Chart");
+    EXPECT_EQ(line->styleSheet(), "color: #000000; background: #ffffff");
+}
+
 // The alarm list shows each line's fields whole, without a horizontal scroll.
 TEST(MonitorPanel, AlarmListShowsWholeLines)
 {
@@ -118,6 +147,53 @@ TEST(MonitorPanel, AlarmListShowsWholeLines)
     }
     EXPECT_EQ(list->currentItem(), list->topLevelItem(1)) << "the newest line selected";
     EXPECT_GE(list->viewport()->width(), list->header()->length());
+}
+
+// NMEA is offered whenever the GPS has a port, also after Off closed its
+// receive side; never while DR runs or for a position set on the chart.
+TEST(PositionSourceDlg, NmeaOfferedWhileTheGpsHasAPort)
+{
+    App();
+    struct Row {
+        const char* what;
+        bool receiving, available, drRunning, fromChart;
+        bool nmeaEnabled;
+        const char* checked;   // the radio chosen at opening
+        QString text;
+    };
+    const Row rows[] = {
+        {"receiving", true, true, false, false, true, "&NMEA", "Position Source is EPFS"},
+        {"after Off", false, true, false, false, true, "O&ff", "No Position Source"},
+        {"no port", false, false, false, false, false, "O&ff", "No Position Source"},
+        {"DR running", true, true, true, false, false, "&Dead Reckoning", "Position Source is DR"},
+        {"set on the chart", true, true, false, true, false, "&Dead Reckoning",
+         "Position Source is DR"},
+        {"set on the chart after Off", false, true, false, true, false, "&Dead Reckoning",
+         "No Position Source"},
+    };
+    for (const Row& r : rows) {
+        navigator::CPositionSourceDlg::CStart start;
+        start.gpsReceiving = r.receiving;
+        start.gpsAvailable = r.available;
+        start.drRunning = r.drRunning;
+        start.fromChart = r.fromChart;
+        start.positionAvailable = true;
+        start.values.position = geo::CPosition(47.6, -122.4);
+        navigator::CPositionSourceDlg dlg(start);
+        const auto radios = dlg.findChildren<QRadioButton*>();
+        ASSERT_EQ(radios.size(), 3);
+        EXPECT_EQ(radios[0]->isEnabled(), r.nmeaEnabled) << r.what;
+        for (QRadioButton* radio : radios)
+            if (radio->isChecked())
+                EXPECT_EQ(radio->text(), r.checked) << r.what;
+        auto* text = dlg.findChild<QLabel*>("sourceText");
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->text(), r.text) << r.what;
+        if (r.nmeaEnabled) {   // chosen, it is the choice handed back
+            radios[0]->setChecked(true);
+            EXPECT_EQ(dlg.Choice().source, navigator::SourceChoice::NMEA) << r.what;
+        }
+    }
 }
 
 TEST(PositionSourceDlg, FieldsFollowTheRules)
