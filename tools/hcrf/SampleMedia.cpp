@@ -35,15 +35,26 @@ struct SampleChart {
     unsigned width, height;
     char shoreline;   // GMT resolution letter
     bool withPlan;
+    double lat = kCentreLat, lon = kCentreLon;   // centre
+    std::string scaleAt = "LATITUDE 47 36N";   // where the scale holds
 };
 
 const PlanSpec kEagleHarbor = {
     "PLAN 1: EAGLE HARBOR", 20000, 2.0, 47.6205, -122.515, 1536, 1024, 'f'};
 
+// The world chart, number 4000 as the chart services number theirs: 359.6
+// degrees of longitude over its width (a grid one pixel wider on each side
+// stays within the 360 degrees that gmt takes), some 79 N to 79 S, drawn
+// from the crude shorelines so it costs a fraction of a second.
+constexpr unsigned kWorldWidth = 2048, kWorldHeight = 1536;
+const double kWorldMetresPerPixel = 359.6 * M_PI / 180.0 * kEarthRadius / kWorldWidth;
+
 const SampleChart kCharts[] = {
     {"RC9001", "PUGET SOUND - ADMIRALTY INLET TO TACOMA", 350000, 35.0, 1792, 3584, 'h', false},
     {"RC9002", "SEATTLE AND APPROACHES", 50000, 5.0, 4096, 3072, 'h', true},
     {"RC9003", "ELLIOTT BAY AND SEATTLE HARBOR", 20000, 2.0, 4096, 2816, 'f', false},
+    {"4000", "THE WORLD", 70000000, kWorldMetresPerPixel, kWorldWidth, kWorldHeight, 'c', false,
+     0.0, 0.0, "THE EQUATOR"},
 };
 const std::size_t kHarbour = 2;
 
@@ -149,10 +160,10 @@ std::string Thousands(long value)
 // Graduation step of the border: the smallest of these that spans 40 pixels.
 double GraduationMinutes(double metresPerPixel)
 {
-    for (double minutes : {0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0})
+    for (double minutes : {0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 30.0, 60.0, 300.0})
         if (minutes * 1852.0 / metresPerPixel >= 40.0)
             return minutes;
-    return 10.0;
+    return 600.0;
 }
 
 struct Drawn {
@@ -184,7 +195,7 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     p.editionDate = "05012026";
     p.editionField = kEdition;
     p.chartCdName = kChartMedium;
-    p.shortCode = "PUGET";
+    p.shortCode = chart.number == "4000" ? "WORLD" : "PUGET";
     p.headerUpdate = 0;
     p.scale = chart.scale;
     p.lowResolutionRatio = 4;
@@ -195,7 +206,7 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     p.datumShift = true;
     p.wgs84ShiftLatSec = p.wgs84ShiftLonSec = 0.0;
     p.supportFiles = false;
-    CentreBounds(kCentreLat, kCentreLon, chart.metresPerPixel, chart.width, chart.height, p.north,
+    CentreBounds(chart.lat, chart.lon, chart.metresPerPixel, chart.width, chart.height, p.north,
                  p.south, p.west, p.east);
     if (!LandPicture(p, chart.width, chart.height, chart.metresPerPixel, chart.shoreline, processes,
                      drawn.picture, error))
@@ -241,9 +252,12 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     const std::vector<ChartPen::Line_> cartouche = {
         {chart.number, 5},
         {chart.title, 4},
-        {"SCALE 1:" + Thousands(chart.scale) + " AT LATITUDE 47 36N", 3},
+        {"SCALE 1:" + Thousands(chart.scale) + " AT " + chart.scaleAt, 3},
         {"MERCATOR PROJECTION - WGS 84", 3},
-        {std::string("SHORELINE: GSHHG ") + (chart.shoreline == 'f' ? "FULL" : "HIGH") +
+        {std::string("SHORELINE: GSHHG ") +
+             (chart.shoreline == 'f'   ? "FULL"
+              : chart.shoreline == 'h' ? "HIGH"
+                                       : "CRUDE") +
              " RESOLUTION (GMT)",
          3},
         {"BLUE TINTS SHOW DISTANCE OFFSHORE, NOT DEPTH", 3},
@@ -366,7 +380,7 @@ bool WriteSampleMedia(const std::filesystem::path& folder, unsigned processes, s
     }
 
     const std::string about =
-        "Brinevane sample charts of Puget Sound, made from GMT's GSHHG shorelines. Blue tints "
+        "Brinevane sample charts of Puget Sound and the world, made from GMT's GSHHG shorelines. Blue tints "
         "show distance offshore, not depth. SAMPLE - NOT FOR NAVIGATION.";
     // Notices are named year, week and number (YYWWNNNN.txt), as the chart
     // notices dialog titles them.
