@@ -42,18 +42,19 @@ struct SampleChart {
 const PlanSpec kEagleHarbor = {
     "PLAN 1: EAGLE HARBOR", 20000, 2.0, 47.6205, -122.515, 1536, 1024, 'f'};
 
-// The world chart, number 4000 as the chart services number theirs: 359.6
-// degrees of longitude over its width (a grid one pixel wider on each side
-// stays within the 360 degrees that gmt takes), some 79 N to 79 S, drawn
-// from the crude shorelines so it costs a fraction of a second.
-constexpr unsigned kWorldWidth = 2048, kWorldHeight = 1536;
-const double kWorldMetresPerPixel = 359.6 * M_PI / 180.0 * kEarthRadius / kWorldWidth;
+// The world chart, number 4000 as the chart services number theirs: all but
+// a pixel and a quarter of longitude at each side over its width (the land
+// grid, a pixel wider on each side, stays within the 360 degrees gmt takes),
+// some 78 N to 78 S, from the crude shorelines at 39 km a pixel, so it costs
+// a small part of the media's time.
+constexpr unsigned kWorldWidth = 1024, kWorldHeight = 768;
+const double kWorldMetresPerPixel = 2 * M_PI * kEarthRadius / (kWorldWidth + 2.5);
 
 const SampleChart kCharts[] = {
     {"RC9001", "PUGET SOUND - ADMIRALTY INLET TO TACOMA", 350000, 35.0, 1792, 3584, 'h', false},
     {"RC9002", "SEATTLE AND APPROACHES", 50000, 5.0, 4096, 3072, 'h', true},
     {"RC9003", "ELLIOTT BAY AND SEATTLE HARBOR", 20000, 2.0, 4096, 2816, 'f', false},
-    {"4000", "THE WORLD", 70000000, kWorldMetresPerPixel, kWorldWidth, kWorldHeight, 'c', false,
+    {"4000", "THE WORLD", 140000000, kWorldMetresPerPixel, kWorldWidth, kWorldHeight, 'c', false,
      0.0, 0.0, "THE EQUATOR"},
 };
 const std::size_t kHarbour = 2;

@@ -1,11 +1,11 @@
 #!/bin/bash
 # Whole-world views on the real program, started as the run script starts it
 # (the sample chart media and vector cells, fresh settings, the grid layer on):
-#   1. Ctrl+6 on the raster overview opens the media's world chart 4000;
-#   2. File > New opens a blank chart showing the whole world, 180 W to 180 E
-#      and 90 N to 90 S, in the largest 2:1 rectangle the window holds;
-#   3. Chart > World Chart on a vector chart opens LCWORLD whole, 180 W to
-#      180 E and 80 S to 84 N, a degree across cos(2 N) of one up.
+#   1. Chart > World Chart on the vector overview opens LCWORLD whole, 180 W
+#      to 180 E and 80 S to 84 N, a degree across cos(2 N) of one up;
+#   2. Ctrl+6 on the raster overview opens the media's world chart 4000;
+#   3. File > New opens a blank chart showing the whole world, 180 W to 180 E
+#      and 90 N to 90 S, in the largest 2:1 rectangle the window holds.
 # The grid's lines span the rectangle that shows the chart: its box gives the
 # rectangle, the meridians every 100 degrees where the longitudes lie.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
@@ -32,10 +32,10 @@ SETTINGS="$work/config/Quorwick/Brinevane/settings.conf"
 mkdir -p "$(dirname "$SETTINGS")"
 {
     instruments_off_lines
-    printf '%s\n' '[Software\Quorwick\Brinevane\Default\Charts]' 'DrawLatLongGrid=str:True' '#end'
+    printf '%s\n' '[Software\Quorwick\Brinevane\Default\Chart]' 'DrawLatLongGrid=str:True' '#end'
 } > "$SETTINGS"
 station_settings "$SETTINGS"
-export BRINE_REPORT_CHARTS=1
+export BRINE_REPORT_CHARTS=1 BRINE_REPORT_FOCUS=1
 
 shot() { settled_screen "$SHOTS/worldview_$1.png"; echo "   $SHOTS/worldview_$1.png"; }
 chart_opened() { grep "chart opened: " "$work/program.log" | tail -n 1 | grep -- "$XWIN_CHART"; }
@@ -68,16 +68,42 @@ check_whole_world() {
 }
 
 start_wm
-step "a first start as the run script makes it: the raster overview"
+step "a first start as the run script makes it: the raster overview, the vector one over it"
 start_past_disclaimer --sample-media "$MEDIA" --sample-cells "$CELLS"
-wait_chart RC9001
-shot 1_overview
+XWIN_CHART=RC9001
+raster_overview() { grep "chart opened: .*RC9001" "$work/program.log"; }
+wait_for "the raster overview RC9001" raster_overview
+wait_chart US2WA01M
+lc_disclaimer() { window_named "Livechart Disclaimer"; }
+wait_for "the vector charts' disclaimer" lc_disclaimer
+activate "$FOUND"
+xdotool key alt+e
+lc_gone() { ! window_named "Livechart Disclaimer" >/dev/null && echo gone; }
+wait_for "the vector charts' disclaimer to close" lc_gone
+shot 1_first_start
 
-step "Ctrl+6 on the raster chart opens the world chart 4000"
+step "Chart > World Chart on the vector chart: LCWORLD, whole"
+activate "$MAIN"
+xdotool key alt+c
+sleep 0.4
+xdotool key w
+wait_chart LCWORLD
+shot 2_vector_world_chart
+# 360 degrees a share of cos(2 N) across, 164 degrees up.
+check_whole_world "$SHOTS/worldview_2_vector_world_chart.png" \
+    "$(awk 'BEGIN { printf "%.4f", 360 * cos(2 * atan2(0, -1) / 180) / 164 }')" "LCWORLD"
+
+step "Window > 1 brings the raster overview forward; Ctrl+6 opens the world chart 4000"
+activate "$MAIN"
+xdotool key alt+w
+sleep 0.5
+xdotool key 1
+raster_active() { xdotool getwindowname "$MAIN" | grep RC9001; }
+wait_for "the raster overview in front" raster_active
 activate "$MAIN"
 xdotool key ctrl+6
 wait_chart 4000
-shot 2_raster_world_chart
+shot 3_raster_world_chart
 grep -q "World chart not found" "$work/program.log" && fail "the program said: World chart not found"
 
 step "File > New: a blank chart shows the whole world"
@@ -89,31 +115,8 @@ activate "$FOUND"
 # Its first choice, the blank chart, is selected.
 xdotool key Return
 wait_chart "Blank World Chart"
-shot 3_blank_chart
-check_whole_world "$SHOTS/worldview_3_blank_chart.png" 2.0 "the blank chart"
-
-step "Chart > World Chart on a vector chart: LCWORLD, whole"
-LIVE="$work/data/Quorwick/Brinevane/Charts/LIVECHART"
-installed() { [ -f "$LIVE/US2WA01M.b" ] && echo yes; }
-wait_for "the sample cells installed" installed
-open_livechart_file "$LIVE/US2WA01M.b"
-wait_chart US2WA01M
-lc_disclaimer() { window_named "Livechart Disclaimer"; }
-if wait_for "the vector charts' disclaimer" lc_disclaimer; then
-    activate "$FOUND"
-    xdotool key alt+e
-    lc_gone() { ! window_named "Livechart Disclaimer" >/dev/null && echo gone; }
-    wait_for "the vector charts' disclaimer to close" lc_gone
-fi
-activate "$MAIN"
-xdotool key alt+c
-sleep 0.4
-xdotool key w
-wait_chart LCWORLD
-shot 4_vector_world_chart
-# 360 degrees a share of cos(2 N) across, 164 degrees up.
-check_whole_world "$SHOTS/worldview_4_vector_world_chart.png" \
-    "$(awk 'BEGIN { printf "%.4f", 360 * cos(2 * atan2(0, -1) / 180) / 164 }')" "LCWORLD"
+shot 4_blank_chart
+check_whole_world "$SHOTS/worldview_4_blank_chart.png" 2.0 "the blank chart"
 
 stop_program
-echo "PASS: the raster world chart, a blank chart and LCWORLD shown whole"
+echo "PASS: LCWORLD, the raster world chart by Ctrl+6 and a blank chart shown whole"
