@@ -381,8 +381,8 @@ bool WriteSampleMedia(const std::filesystem::path& folder, unsigned processes, s
     }
 
     const std::string about =
-        "Brinevane sample charts of Puget Sound and the world, made from GMT's GSHHG shorelines. Blue tints "
-        "show distance offshore, not depth. SAMPLE - NOT FOR NAVIGATION.";
+        "Brinevane sample charts of Puget Sound and the world, made from GMT's GSHHG "
+        "shorelines. Blue tints show distance offshore, not depth. SAMPLE - NOT FOR NAVIGATION.";
     // Notices are named year, week and number (YYWWNNNN.txt), as the chart
     // notices dialog titles them.
     const std::string notice = "SAMPLE - NOT FOR NAVIGATION\r\nNo temporary or preliminary "

@@ -422,8 +422,8 @@ std::optional<CBlankChartDoc::Span> CBlankChartDoc::ZoomedInSpan() const
     const double midLon = (s.west + s.east) / 2;
     const double halfLat = (s.north - s.south) * keep / 2;
     const double halfLon = (s.east - s.west) * keep / 2;
-    const Span next = KeptToMinimumResolution(KeptInWorld(GrownToWindow(
-        {midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon})));
+    const Span next = KeptToMinimumResolution(KeptInWorld(
+        GrownToWindow({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon})));
     if (IsExtentDegenerate(geo::CPosition(next.north, next.west),
                            geo::CPosition(next.south, next.east)))
         return std::nullopt;
