@@ -36,7 +36,7 @@ struct SampleChart {
     char shoreline;   // GMT resolution letter
     bool withPlan;
     double lat = kCentreLat, lon = kCentreLon;   // centre
-    std::string scaleAt = "LATITUDE 47 36N";   // where the scale holds
+    bool world = false;   // the world chart, with a smaller cartouche
 };
 
 const PlanSpec kEagleHarbor = {
@@ -54,8 +54,8 @@ const SampleChart kCharts[] = {
     {"RC9001", "PUGET SOUND - ADMIRALTY INLET TO TACOMA", 350000, 35.0, 1792, 3584, 'h', false},
     {"RC9002", "SEATTLE AND APPROACHES", 50000, 5.0, 4096, 3072, 'h', true},
     {"RC9003", "ELLIOTT BAY AND SEATTLE HARBOR", 20000, 2.0, 4096, 2816, 'f', false},
-    {"4000", "THE WORLD", 140000000, kWorldMetresPerPixel, kWorldWidth, kWorldHeight, 'c', false,
-     0.0, 0.0, "THE EQUATOR"},
+    {"4000", "THE WORLD", 90000000, kWorldMetresPerPixel, kWorldWidth, kWorldHeight, 'c', false,
+     0.0, 0.0, true},
 };
 const std::size_t kHarbour = 2;
 
@@ -196,7 +196,7 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     p.editionDate = "05012026";
     p.editionField = kEdition;
     p.chartCdName = kChartMedium;
-    p.shortCode = chart.number == "4000" ? "WORLD" : "PUGET";
+    p.shortCode = chart.world ? "WORLD" : "PUGET";
     p.headerUpdate = 0;
     p.scale = chart.scale;
     p.lowResolutionRatio = 4;
@@ -250,15 +250,24 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     const std::string warning = "SAMPLE - NOT FOR NAVIGATION";
     for (int y : {10, h - 10 - 7 * 4})
         pen.Text((w - int(warning.size()) * 24) / 2, y, warning, 4, ChartPen::Colour::Ink);
+    if (chart.world) {
+        // Over the Southern Ocean, clear of the continents.
+        const std::vector<ChartPen::Line_> cartouche = {
+            {chart.number + " " + chart.title, 3},
+            {"SCALE 1:" + Thousands(chart.scale) + " AT THE EQUATOR", 2},
+            {"MERCATOR - WGS 84 - GSHHG CRUDE (GMT)", 2},
+            {warning, 3},
+        };
+        const auto [bw, bh] = ChartPen::TextBoxSize(cartouche, 12);
+        pen.TextBox(w - kMargin - 24 - bw, h - kMargin - 24 - bh, cartouche, 12);
+        return true;
+    }
     const std::vector<ChartPen::Line_> cartouche = {
         {chart.number, 5},
         {chart.title, 4},
-        {"SCALE 1:" + Thousands(chart.scale) + " AT " + chart.scaleAt, 3},
+        {"SCALE 1:" + Thousands(chart.scale) + " AT LATITUDE 47 36N", 3},
         {"MERCATOR PROJECTION - WGS 84", 3},
-        {std::string("SHORELINE: GSHHG ") +
-             (chart.shoreline == 'f'   ? "FULL"
-              : chart.shoreline == 'h' ? "HIGH"
-                                       : "CRUDE") +
+        {std::string("SHORELINE: GSHHG ") + (chart.shoreline == 'f' ? "FULL" : "HIGH") +
              " RESOLUTION (GMT)",
          3},
         {"BLUE TINTS SHOW DISTANCE OFFSHORE, NOT DEPTH", 3},
