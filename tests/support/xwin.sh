@@ -291,6 +291,21 @@ count_colour() {
 # The chart area of a screenshot: "width height x y" of the box round the grid's lines.
 grid_box() { convert "$1" -fill black +opaque "#7F0000" -trim -format "%w %h %X %Y" info:; }
 
+# The chart view holding the chart box "width height x y" ($2) of screenshot
+# $1, as "width height x y". A chart shows all of its extent at the view's
+# bottom-left corner, the view's spare height above it and spare width to its
+# right in the window colour; the view ends where that colour does (at the
+# scroll bar and at the window's top edge).
+view_box() {
+    local w h x y right top
+    read -r w h x y <<< "$2"
+    right=$(convert "$1" -crop "400x1+$((x + w + 2))+$((y + h - 3))" +repage txt:- |
+        awk 'NR > 1 && $3 != "#FFFFFF" { split($1, p, ","); print p[1]; exit }')
+    top=$(convert "$1" -crop "1x$((y - 1))+$((x + 3))+0" +repage txt:- | tac |
+        awk '$3 != "#FFFFFF" { split($1, p, /[,:]/); print p[2]; exit }')
+    echo "$((w + 2 + ${right:-0})) $((y + h - ${top:-y} - 1)) $x $((${top:-y} + 1))"
+}
+
 # Menu keys to the main window ($MAIN), one after another with time to open.
 menu_keys() {
     local k
