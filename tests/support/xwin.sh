@@ -522,9 +522,10 @@ instruments_off() {
 
 # Every instrument off its ports and a blank chart over Admiralty Inlet and
 # Seattle reopened at start, written as the settings file $1 (its folder made).
-# The chart shows 47 30' N to 48 15' N: the extent is wide enough that, with a
-# degree of longitude cos(latitude) as wide as one of latitude, a window of
-# the usual shape cuts its sides rather than its top and bottom.
+# The chart shows 47 30' N to 48 15' N and 123 33' W to 121 33' W, all of it:
+# with a degree of longitude cos(latitude) as wide as one of latitude, a
+# window of the usual shape has it across its width at its bottom, the spare
+# height above.
 blank_chart_settings() {
     mkdir -p "$(dirname "$1")"
     {
