@@ -109,9 +109,8 @@ void CAutoscrollWindowHost::ShowRoundTheVessel(chart::CChartDoc& doc, const geo:
     constexpr double kHalfLatitude = 5.0 / 60.0;
     const double lat = std::clamp(vessel.GetLatitude(), -80.0, 80.0);
     const double halfLongitude = kHalfLatitude / std::cos(lat * M_PI / 180.0);
-    blank->SetViewExtent(
-        geo::CPosition(lat + kHalfLatitude, vessel.GetLongitude() - halfLongitude),
-        geo::CPosition(lat - kHalfLatitude, vessel.GetLongitude() + halfLongitude));
+    blank->ShowArea(geo::CPosition(lat + kHalfLatitude, vessel.GetLongitude() - halfLongitude),
+                    geo::CPosition(lat - kHalfLatitude, vessel.GetLongitude() + halfLongitude));
 }
 
 void CAutoscrollWindowHost::ReleaseAutoscrollWindow()

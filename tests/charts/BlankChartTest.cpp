@@ -159,7 +159,10 @@ TEST(VectorChartDoc, GridLinesFollowTheExtent)
     EXPECT_EQ(lines.front().labelAt, (IntPoint{18, 14}));
 }
 
-TEST(BlankChart, WholeWorldFillsItsWindowAboutTheMiddle)
+// All of the current extent is shown, in the largest rectangle of its
+// proportions at the window's bottom-left corner: the whole world runs from
+// 180 W to 180 E whatever the window's shape.
+TEST(BlankChart, WholeWorldShowsEveryLongitudeAtTheBottomLeft)
 {
     OpenBlank b(800, 400);
     IntRect r;
@@ -168,30 +171,39 @@ TEST(BlankChart, WholeWorldFillsItsWindowAboutTheMiddle)
     EXPECT_EQ(b.doc.GetChartType(), chart::kChartBlank);
     EXPECT_EQ(b.doc.GetName(), "Blank Chart");
     ExpectExtent(b.doc, {90, -180, -90, 180}, "two to one");
-    // A taller window shows all latitudes and fewer longitudes, a wider one
-    // all longitudes and fewer latitudes: never anything beyond the world.
+    // A taller window leaves its spare height above the world, a wider one
+    // its spare width to the right.
     struct Row {
         int w, h;
-        Extent shown;
+        IntRect visible;
     };
-    for (const Row& row :
-         {Row{800, 600, {90, -120, -90, 120}}, Row{1000, 400, {72, -180, -72, 180}},
-          Row{300, 900, {90, -30, -90, 30}}}) {
+    for (const Row& row : {Row{800, 600, {0, 200, 800, 600}}, Row{1000, 400, {0, 0, 800, 400}},
+                           Row{300, 900, {0, 750, 300, 900}}, Row{801, 400, {0, 0, 800, 400}}}) {
         OpenBlank view(row.w, row.h);
         view.doc.GetVisibleRect(r);
-        EXPECT_EQ(r, (IntRect{0, 0, row.w, row.h})) << row.w << "x" << row.h;
-        ExpectExtent(view.doc, row.shown, "shown");
-        // The extent's middle is the window's middle.
+        EXPECT_EQ(r, row.visible) << row.w << "x" << row.h;
+        ExpectExtent(view.doc, {90, -180, -90, 180}, "the whole world");
+        EXPECT_TRUE(view.doc.IsAtMinZoom()) << row.w << "x" << row.h;
+        // The rectangle's corners are the world's.
+        CPosition nw, se;
+        ASSERT_TRUE(view.doc.PointToPosition({r.left, r.top}, nw));
+        ASSERT_TRUE(view.doc.PointToPosition({r.right, r.bottom}, se));
+        EXPECT_NEAR(nw.GetLatitude(), 90.0, 1e-9);
+        EXPECT_NEAR(nw.GetLongitude(), -180.0, 1e-9);
+        EXPECT_NEAR(se.GetLatitude(), -90.0, 1e-9);
+        EXPECT_NEAR(se.GetLongitude(), 180.0, 1e-9);
         IntPoint middle;
         ASSERT_TRUE(view.doc.PositionToPoint(CPosition(0.0, 0.0), middle));
-        EXPECT_EQ(middle, (IntPoint{row.w / 2, row.h / 2})) << row.w << "x" << row.h;
-        for (IntPoint corner : {IntPoint{0, 0}, IntPoint{row.w - 1, row.h - 1}}) {
-            CPosition p;
-            ASSERT_TRUE(view.doc.PointToPosition(corner, p));
-            EXPECT_LE(std::fabs(p.GetLatitude()), 90.0);
-            EXPECT_LE(std::fabs(p.GetLongitude()), 180.0);
-        }
+        EXPECT_EQ(middle, (IntPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+        // Below the rectangle's top edge a point is on the chart, above it not.
+        EXPECT_TRUE(view.doc.IsChartPointOnChart({r.left, r.top}));
+        EXPECT_FALSE(view.doc.IsChartPointOnChart({r.left, r.top - 1}));
     }
+    // A window of no width leaves the caller's rectangle as it was.
+    OpenBlank none(0, 300);
+    r = {1, 2, 3, 4};
+    none.doc.GetVisibleRect(r);
+    EXPECT_EQ(r, (IntRect{1, 2, 3, 4}));
 }
 
 TEST(BlankChart, ZoomInOutAndFull)
@@ -247,29 +259,28 @@ TEST(BlankChart, ZoomToRectangle)
         Extent extent;
         const char* what;
     };
-    // The window is 800x600: the world shows 90 N to 90 S and 120 W to 120 E,
-    // 0.3 degrees a pixel. A rectangle is widened or heightened about its
-    // middle to the window's proportions and kept in the world; then, being
-    // under 90 degrees high, widened about its middle until a degree of
-    // longitude is cos(its middle latitude) as wide as one of latitude.
+    // The window is 800x600: the world shows 180 W to 180 E over its width
+    // and 90 N to 90 S over the 400 pixels at its bottom, 0.45 degrees a
+    // pixel. A rectangle is cut at the chart's top edge, widened or
+    // heightened about its middle to the window's proportions and kept in the
+    // world; then, being under 90 degrees high, widened about its middle until
+    // a degree of longitude is cos(its middle latitude) as wide as one of
+    // latitude.
     auto halfWidth = [](double halfHeight, double middleLat) {
         return halfHeight / 0.75 / std::cos(middleLat * M_PI / 180);
     };
-    const double widened = halfWidth(30, 30), heightened = halfWidth(22.5, 64.5);
-    const double offPole = halfWidth(22.5, 67.5);
+    const double heightened = halfWidth(33.75, 36), cut = halfWidth(33.75, 56.25);
     const Row rows[] = {
-        {{100, 100, 101, 300}, false, {}, "narrower than 2 px"},
+        {{100, 300, 101, 500}, false, {}, "narrower than 2 px"},
         {{100, 300, 300, 301}, false, {}, "lower than 2 px"},
-        {{100, 100, 300, 300}, true, {60, -60 - widened, 0, -60 + widened}, "widened"},
-        {{100, 20, 300, 150}, true, {87, -60 - heightened, 42, -60 + heightened}, "heightened"},
-        {{300, 500, 100, 300},
+        {{100, 300, 300, 500}, true, {45, -150, -45, -30}, "widened"},
+        {{100, 300, 300, 340},
          true,
-         {0, -60 - widened, -60, -60 + widened},
-         "dragged right to left"},
-        {{100, 0, 300, 40},
-         true,
-         {90, -60 - offPole, 45, -60 + offPole},
-         "moved down off the pole"},
+         {69.75, -90 - heightened, 2.25, -90 + heightened},
+         "heightened"},
+        {{300, 600, 100, 400}, true, {0, -150, -90, -30}, "dragged right to left"},
+        {{100, 100, 300, 300}, true, {90, -90 - cut, 22.5, -90 + cut}, "cut at the top edge"},
+        {{100, 20, 300, 180}, false, {}, "wholly above the chart"},
     };
     for (const Row& row : rows) {
         OpenBlank b(800, 600);
@@ -279,7 +290,7 @@ TEST(BlankChart, ZoomToRectangle)
         if (row.ok)
             ExpectExtent(b.doc, row.extent, row.what);
         else
-            ExpectExtent(b.doc, {90, -120, -90, 120}, row.what);
+            ExpectExtent(b.doc, {90, -180, -90, 180}, row.what);
     }
 }
 
@@ -307,7 +318,7 @@ TEST(BlankChart, AMileIsAsLongAcrossAsUpBelowAHemisphere)
         return std::make_pair(double(se.x - nw.x) / (se.y - nw.y), se.y - nw.y);
     };
     auto [ratio, height] = mileRatio();
-    EXPECT_GT(height, 150);
+    EXPECT_GT(height, 90);
     EXPECT_NEAR(ratio, 1.0, 0.02) << "at 48 N";
 
     const Extent before = ExtentOf(b.doc);
@@ -335,10 +346,14 @@ TEST(BlankChart, PanningStaysInTheWorld)
     ExpectExtent(b.doc, {90, -180, 0, 0}, "stops at the pole");
     EXPECT_EQ(b.doc.OnVScroll(CBlankChartDoc::kScrollQuery), 0);
     EXPECT_EQ(b.doc.OnHScroll(CBlankChartDoc::kScrollQuery), 0);
-    EXPECT_EQ(b.doc.OnHScroll(50), 50);
-    ExpectExtent(b.doc, {90, 0, 0, 180}, "scrolled half way");
-    EXPECT_EQ(b.doc.OnVScroll(100), 50);   // as far south as the extent goes
-    ExpectExtent(b.doc, {0, 0, -90, 180}, "scrolled down");
+    // The bars only show where the view lies: a request to move answers 0
+    // and leaves the view where it is.
+    EXPECT_EQ(b.doc.OnHScroll(50), 0);
+    ExpectExtent(b.doc, {90, -180, 0, 0}, "a scroll request");
+    EXPECT_EQ(b.doc.OnVScroll(100), 0);
+    ExpectExtent(b.doc, {90, -180, 0, 0}, "a scroll request down");
+    b.doc.PanHorizontal(400);
+    EXPECT_EQ(b.doc.OnHScroll(CBlankChartDoc::kScrollQuery), 25);
 }
 
 TEST(BlankChart, EmptyViewAnswersWithoutDividingByZero)
@@ -418,9 +433,9 @@ TEST(BlankChartService, OpensEverythingButRasterAndVectorCharts)
 
 TEST(BlankChart, GridLabelsThatWouldTouchAreLeftOut)
 {
-    // A small, wide and a tall window: the parallels' labels sit at the left
+    // A small, a tall and a large window: the parallels' labels sit at the left
     // edge, the meridians' run down from the top; none overprints another.
-    for (IntPoint size : {IntPoint{260, 180}, IntPoint{120, 400}, IntPoint{1200, 700}}) {
+    for (IntPoint size : {IntPoint{400, 300}, IntPoint{400, 800}, IntPoint{1200, 700}}) {
         OpenBlank b(size.x, size.y);
         chart::CXDC dc(std::make_unique<chart::CRecordingBackend>());
         ASSERT_TRUE(b.doc.DrawGrid(dc));

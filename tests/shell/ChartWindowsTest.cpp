@@ -594,9 +594,13 @@ TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
     frame->MdiArea()->setActiveSubWindow(chartFrame);
     chart::CChartDoc& doc = *chartFrame->GetChartDoc();
     ASSERT_TRUE(frame->IsActiveChartLoaded());
-    ASSERT_TRUE(doc.ZoomIn());
-    ASSERT_TRUE(doc.ZoomIn());   // a quarter of the world's width or height
+    // Under 90 degrees high whatever the window's shape, where a degree of
+    // longitude takes cos(latitude) of the width of one of latitude.
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(doc.ZoomIn());
     geo::CPosition nw, se;
+    ASSERT_TRUE(doc.GetExtent(nw, se));
+    ASSERT_LT(nw.GetLatitude() - se.GetLatitude(), 90.0);
     ASSERT_TRUE(doc.GetExtent(nw, se));
     // The spans follow the window's shape; the height (the scale) stays, the
     // width follows the latitude (a degree of longitude cos(latitude) as
@@ -782,9 +786,31 @@ std::pair<int, int> YellowPixels(chart::CChartView* view)
 
 }   // namespace
 
+namespace {
+
+// The whole world fills as much of the view as its proportions allow: zoomed
+// in until the chart covers the view, so every point of the view is on it.
+void ZoomInUntilTheChartFillsTheView(chart::CChartFrame& frame)
+{
+    chart::CChartDoc& doc = *frame.GetChartDoc();
+    geo::IntRect visible;
+    for (int i = 0; i < 4; ++i) {
+        doc.GetVisibleRect(visible);
+        if (visible == frame.GetClientRect())
+            break;
+        ASSERT_TRUE(doc.ZoomIn());
+    }
+    doc.GetVisibleRect(visible);
+    ASSERT_EQ(visible, frame.GetClientRect());
+    Pump();
+}
+
+}   // namespace
+
 TEST_F(ChartWindowsTest, MeasurementsStayThroughRepaintsAndTheModeEndingUntilAZoom)
 {
     auto frame = Start();
+    ZoomInUntilTheChartFillsTheView(*Frames(*frame).front());
     chart::CChartView* view = Frames(*frame).front()->View();
     frame->MdiArea()->setActiveSubWindow(Frames(*frame).front());
     frame->Action(app::cmd::kChartRangeBearing)->trigger();
@@ -1092,6 +1118,7 @@ TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositi
     EXPECT_TRUE(options->isEnabled());
 
     // The Chart toolbar's label shows the position under the pointer.
+    ZoomInUntilTheChartFillsTheView(*Frames(*frame).front());
     QToolBar* bar = frame->ToolBar(app::cmd::kBarChart);
     ASSERT_NE(bar, nullptr);
     bar->show();

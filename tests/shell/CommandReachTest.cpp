@@ -223,7 +223,12 @@ TEST(CommandReach, EveryCommandIsEnabledInSomeStateAUserReaches)
 
     // Position Vessel is the monitor panel's entry: it shows while that panel is the active one.
     run(app::cmd::kViewMonitorPanel);
-    const QPoint click = view->rect().center() + QPoint(60, -40);
+    // A point on the chart, which shows all of its extent in its visible rectangle.
+    geo::IntRect visible;
+    doc->GetVisibleRect(visible);
+    const QPoint click =
+        QPoint((visible.left + visible.right) / 2, (visible.top + visible.bottom) / 2) +
+        QPoint(60, -40);
     geo::CPosition clicked;
     ASSERT_TRUE(chart::PositionAtClient(*doc, {click.x(), click.y()}, clicked));
     QTest::mouseClick(view, Qt::RightButton, {}, click);

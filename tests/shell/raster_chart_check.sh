@@ -367,11 +367,12 @@ fi
 wait_for "the cancelled Express to end" progress_gone
 sheet_gone && fail "the management sheet closed during the cancelled Express"
 [ -z "$(find "$HCRF" -name '*.partial')" ] || fail "a partial chart folder was left"
-/usr/bin/python3 - "$HCRF/Cat.dbf" "$CHARTS" > "$work/claims.txt" <<'PY' || fail "dbfread could not read the catalogue"
-import os, sys, dbfread
+# Each chart lies in the folder of its group (RC900n in 090, the world chart 4000 in 040).
+/usr/bin/python3 - "$HCRF/Cat.dbf" "$(dirname "$CHARTS")" > "$work/claims.txt" <<'PY' || fail "dbfread could not read the catalogue"
+import glob, os, sys, dbfread
 for r in dbfread.DBF(sys.argv[1], encoding='cp1252'):
-    folder = os.path.join(sys.argv[2], r['NO'])
-    print(r['NO'], r['SOURCE'], os.path.isfile(os.path.join(folder, r['NO'] + '.chr')))
+    files = glob.glob(os.path.join(sys.argv[2], '*', r['NO'], r['NO'] + '.chr'))
+    print(r['NO'], r['SOURCE'], bool(files))
 PY
 cat "$work/claims.txt"
 grep -E " (1|3) False$" "$work/claims.txt" && fail "a record claims chart files that are not on disk"
@@ -381,7 +382,7 @@ focus "$SHEET"
 RUNS_SEEN=$(runs_ended express)
 xdotool key alt+e
 all_installed() { progress_gone && [ -f "$CHARTS/RC9001/RC9001.chr" ] && [ -f "$CHARTS/RC9002/RC9002.chr" ] &&
-    [ -f "$CHARTS/RC9003/RC9003.chr" ] && echo ok; }
+    [ -f "$CHARTS/RC9003/RC9003.chr" ] && [ -f "$(dirname "$CHARTS")/040/4000/4000.chr" ] && echo ok; }
 # The medium is asked for again unless the cancelled run left nothing to copy.
 prompt_or_end() {
     window_named "Chart Medium" || { [ "$(runs_ended express)" -gt "$RUNS_SEEN" ] && echo ended; }
@@ -389,7 +390,7 @@ prompt_or_end() {
 wait_for "the medium prompt or the end of Express" prompt_or_end
 [ "$FOUND" = ended ] || choose_folder "$work/media/chart-medium" express_prompt2
 run_ended express
-wait_for "Express to install the three charts" all_installed
+wait_for "Express to install the four charts" all_installed
 shot express_done
 /usr/bin/python3 - "$HCRF/Cat.dbf" > "$work/cat.txt" <<'PY' || fail "dbfread could not read the catalogue"
 import sys, dbfread
@@ -399,7 +400,7 @@ PY
 cat "$work/cat.txt"
 grep -q "^RC9001|PUGET SOUND - ADMIRALTY INLET TO TACOMA|RCSAMPLE|20260105|WK01_26|20260105|3|350000|0$" "$work/cat.txt" ||
     fail "dbfread does not read the overview's record as the media give it"
-[ "$(grep -c '|3|' "$work/cat.txt")" = 3 ] || fail "not every chart is on disk in the catalogue"
+[ "$(grep -c '|3|' "$work/cat.txt")" = 4 ] || fail "not every chart is on disk in the catalogue"
 sheet_gone() { is_gone "$SHEET"; }
 # Escape on the sheet until it is gone: on a busy machine the window manager
 # may not have given it the keyboard yet, and the key goes elsewhere (where an
@@ -495,7 +496,7 @@ echo "   $FOUND"
 shot verify_failed
 echo "$FOUND" | grep -q "chart Failed" || fail "a corrupted tile passed the verification: $FOUND"
 
-step "Charts for Cursor Posn: the three charts there by scale; New opens the approach chart"
+step "Charts for Cursor Posn: the charts there by scale (the world chart too); New opens the approach chart"
 chart_context c
 dialog_shown "Charts Available"
 shot charts_available
@@ -510,21 +511,21 @@ xdotool key alt+s
 dialog_shown "Custom Chart Management"
 shot custom
 xdotool key alt+h alt+a
-on_medium() { [ ! -d "$CHARTS" ] && echo ok; }
+on_medium() { [ ! -d "$CHARTS" ] && [ ! -d "$(dirname "$CHARTS")/040" ] && echo ok; }
 wait_for "the chart folders to leave the disk" on_medium
 sources() { /usr/bin/python3 -c 'import sys, dbfread
 print(" ".join(str(r["SOURCE"]) for r in dbfread.DBF(sys.argv[1])))' "$HCRF/Cat.dbf"; }
 sleep 0.5
 echo "   sources after relocation: $(sources)"
-[ "$(sources)" = "2 2 2" ] || fail "the catalogue does not say the charts are on the medium"
+[ "$(sources)" = "2 2 2 2" ] || fail "the catalogue does not say the charts are on the medium"
 shot custom_medium
 focus "$DIALOG"
 xdotool key alt+c alt+a
 choose_folder "$work/media/chart-medium" custom_prompt
-wait_for "Custom to copy the three charts back" all_installed
+wait_for "Custom to copy the four charts back" all_installed
 sleep 0.5
 echo "   sources after Apply: $(sources)"
-[ "$(sources)" = "3 3 3" ] || fail "the catalogue does not say the charts are on the disk again"
+[ "$(sources)" = "3 3 3 3" ] || fail "the catalogue does not say the charts are on the disk again"
 focus "$DIALOG"
 xdotool key alt+d
 dialog_closed

@@ -291,6 +291,21 @@ count_colour() {
 # The chart area of a screenshot: "width height x y" of the box round the grid's lines.
 grid_box() { convert "$1" -fill black +opaque "#7F0000" -trim -format "%w %h %X %Y" info:; }
 
+# The chart view holding the chart box "width height x y" ($2) of screenshot
+# $1, as "width height x y". A chart shows all of its extent at the view's
+# bottom-left corner, the view's spare height above it and spare width to its
+# right in the window colour; the view ends where that colour does (at the
+# scroll bar and at the window's top edge).
+view_box() {
+    local w h x y right top
+    read -r w h x y <<< "$2"
+    right=$(convert "$1" -crop "400x1+$((x + w + 2))+$((y + h - 3))" +repage txt:- |
+        awk 'NR > 1 && $3 != "#FFFFFF" { split($1, p, ","); print p[1]; exit }')
+    top=$(convert "$1" -crop "1x$((y - 1))+$((x + 3))+0" +repage txt:- | tac |
+        awk '$3 != "#FFFFFF" { split($1, p, /[,:]/); print p[2]; exit }')
+    echo "$((w + 2 + ${right:-0})) $((y + h - ${top:-y} - 1)) $x $((${top:-y} + 1))"
+}
+
 # Menu keys to the main window ($MAIN), one after another with time to open.
 menu_keys() {
     local k
@@ -512,9 +527,10 @@ instruments_off() {
 
 # Every instrument off its ports and a blank chart over Admiralty Inlet and
 # Seattle reopened at start, written as the settings file $1 (its folder made).
-# The chart shows 47 30' N to 48 15' N: the extent is wide enough that, with a
-# degree of longitude cos(latitude) as wide as one of latitude, a window of
-# the usual shape cuts its sides rather than its top and bottom.
+# The chart shows 47 30' N to 48 15' N and 123 33' W to 121 33' W, all of it:
+# with a degree of longitude cos(latitude) as wide as one of latitude, a
+# window of the usual shape has it across its width at its bottom, the spare
+# height above.
 blank_chart_settings() {
     mkdir -p "$(dirname "$1")"
     {

@@ -100,12 +100,9 @@ fixed() { tail -n 1 "$work/nav.txt" 2>/dev/null | tr '\t' '\n' | grep -q '^latit
 wait_for "the GPS's first fix on the Monitor" fixed
 
 step "Go To Vessel at harbour scale, ARPA on, the Target Tracking panel (F6)"
-menu_path alt+n g
-for i in 1 2 3 4 5 6 7 8 9; do
-    menu_path alt+c i
-done
-menu_path alt+n g
-menu_path alt+t a a
+# The panel first, widened, and then the zooms: a chart zoomed in takes the
+# proportions of its view, and one made narrower after shows the same extent
+# smaller.
 menu_keys F6
 geometry "$MAIN"
 pointer_to 2 2
@@ -129,16 +126,24 @@ chart_box_settled() {
 XWIN_PICTURE=panel-narrow XWIN_NARROWER=$((WIDTH - 100))
 wait_for "the chart beside the Target Tracking panel" chart_box_settled
 keep panel-narrow
-read -r CW CH CX CY <<< "$FOUND"
+read -r CW CH CX CY <<< "$(view_box "$work/panel-narrow.png" "$FOUND")"
 [ "${CW:-0}" -gt 200 ] || fail "no chart with its grid"
 # The panel made wide enough for every column: its separator dragged left.
 drag $((CX + CW + 16)) $((CY + CH / 2)) $((CX + CW / 3)) $((CY + CH / 2))
+pointer_to 2 2
+# Harbour scale across the narrowed view: its width sets the zoom's steps.
+menu_path alt+n g
+for i in $(seq 1 11); do
+    menu_path alt+c i
+done
+menu_path alt+n g
+menu_path alt+t a a
 pointer_to 2 2
 rm -f "$work/box"
 XWIN_PICTURE=arpa-card-1 XWIN_NARROWER=$((CW * 3 / 4))
 wait_for "the chart narrowed by the widened panel" chart_box_settled
 keep arpa-card-1
-read -r CW CH CX CY <<< "$FOUND"
+read -r CW CH CX CY <<< "$(view_box "$work/arpa-card-1.png" "$FOUND")"
 [ "${CW:-0}" -gt 200 ] || fail "no chart with its grid after widening the panel"
 # The panel lies right of the chart (screen coordinates throughout: the
 # pictures are of the whole screen); its rows below its caption and tabs.

@@ -1,6 +1,8 @@
 #pragma once
 // Land and water per chart pixel from GMT's shorelines: `gmt grdlandmask`
-// runs on bands of pixel rows whose grid nodes lie at the pixels' positions.
+// runs on bands of pixel rows whose grid nodes lie at the pixels' positions,
+// or, where the rows or the columns cannot be one a node (a world chart),
+// close enough that each pixel takes its nearest node.
 
 #include <cstdint>
 #include <functional>

@@ -35,15 +35,27 @@ struct SampleChart {
     unsigned width, height;
     char shoreline;   // GMT resolution letter
     bool withPlan;
+    double lat = kCentreLat, lon = kCentreLon;   // centre
+    bool world = false;   // the world chart, with a smaller cartouche
 };
 
 const PlanSpec kEagleHarbor = {
     "PLAN 1: EAGLE HARBOR", 20000, 2.0, 47.6205, -122.515, 1536, 1024, 'f'};
 
+// The world chart, number 4000 as the chart services number theirs: all but
+// a pixel and a quarter of longitude at each side over its width (the land
+// grid, a pixel wider on each side, stays within the 360 degrees gmt takes),
+// some 78 N to 78 S, from the crude shorelines at 39 km a pixel, so it costs
+// a small part of the media's time.
+constexpr unsigned kWorldWidth = 1024, kWorldHeight = 768;
+const double kWorldMetresPerPixel = 2 * M_PI * kEarthRadius / (kWorldWidth + 2.5);
+
 const SampleChart kCharts[] = {
     {"RC9001", "PUGET SOUND - ADMIRALTY INLET TO TACOMA", 350000, 35.0, 1792, 3584, 'h', false},
     {"RC9002", "SEATTLE AND APPROACHES", 50000, 5.0, 4096, 3072, 'h', true},
     {"RC9003", "ELLIOTT BAY AND SEATTLE HARBOR", 20000, 2.0, 4096, 2816, 'f', false},
+    {"4000", "THE WORLD", 90000000, kWorldMetresPerPixel, kWorldWidth, kWorldHeight, 'c', false,
+     0.0, 0.0, true},
 };
 const std::size_t kHarbour = 2;
 
@@ -149,10 +161,10 @@ std::string Thousands(long value)
 // Graduation step of the border: the smallest of these that spans 40 pixels.
 double GraduationMinutes(double metresPerPixel)
 {
-    for (double minutes : {0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0})
+    for (double minutes : {0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 30.0, 60.0, 300.0})
         if (minutes * 1852.0 / metresPerPixel >= 40.0)
             return minutes;
-    return 10.0;
+    return 600.0;
 }
 
 struct Drawn {
@@ -184,7 +196,7 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     p.editionDate = "05012026";
     p.editionField = kEdition;
     p.chartCdName = kChartMedium;
-    p.shortCode = "PUGET";
+    p.shortCode = chart.world ? "WORLD" : "PUGET";
     p.headerUpdate = 0;
     p.scale = chart.scale;
     p.lowResolutionRatio = 4;
@@ -195,7 +207,7 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     p.datumShift = true;
     p.wgs84ShiftLatSec = p.wgs84ShiftLonSec = 0.0;
     p.supportFiles = false;
-    CentreBounds(kCentreLat, kCentreLon, chart.metresPerPixel, chart.width, chart.height, p.north,
+    CentreBounds(chart.lat, chart.lon, chart.metresPerPixel, chart.width, chart.height, p.north,
                  p.south, p.west, p.east);
     if (!LandPicture(p, chart.width, chart.height, chart.metresPerPixel, chart.shoreline, processes,
                      drawn.picture, error))
@@ -238,6 +250,18 @@ bool DrawChart(const SampleChart& chart, unsigned processes, Drawn& drawn, std::
     const std::string warning = "SAMPLE - NOT FOR NAVIGATION";
     for (int y : {10, h - 10 - 7 * 4})
         pen.Text((w - int(warning.size()) * 24) / 2, y, warning, 4, ChartPen::Colour::Ink);
+    if (chart.world) {
+        // Over the Southern Ocean, clear of the continents.
+        const std::vector<ChartPen::Line_> cartouche = {
+            {chart.number + " " + chart.title, 3},
+            {"SCALE 1:" + Thousands(chart.scale) + " AT THE EQUATOR", 2},
+            {"MERCATOR - WGS 84 - GSHHG CRUDE (GMT)", 2},
+            {warning, 3},
+        };
+        const auto [bw, bh] = ChartPen::TextBoxSize(cartouche, 12);
+        pen.TextBox(w - kMargin - 24 - bw, h - kMargin - 24 - bh, cartouche, 12);
+        return true;
+    }
     const std::vector<ChartPen::Line_> cartouche = {
         {chart.number, 5},
         {chart.title, 4},
@@ -366,8 +390,8 @@ bool WriteSampleMedia(const std::filesystem::path& folder, unsigned processes, s
     }
 
     const std::string about =
-        "Brinevane sample charts of Puget Sound, made from GMT's GSHHG shorelines. Blue tints "
-        "show distance offshore, not depth. SAMPLE - NOT FOR NAVIGATION.";
+        "Brinevane sample charts of Puget Sound and the world, made from GMT's GSHHG "
+        "shorelines. Blue tints show distance offshore, not depth. SAMPLE - NOT FOR NAVIGATION.";
     // Notices are named year, week and number (YYWWNNNN.txt), as the chart
     // notices dialog titles them.
     const std::string notice = "SAMPLE - NOT FOR NAVIGATION\r\nNo temporary or preliminary "

@@ -1,7 +1,8 @@
 #pragma once
 // The sample chart media: a chart medium with three charts of Puget Sound
-// nested round Elliott Bay, and two update media, the first with the
-// catalogue, the second with update tiles for the harbour chart.
+// nested round Elliott Bay and the world chart "4000", and two update media,
+// the first with the catalogue, the second with update tiles for the harbour
+// chart.
 
 #include <filesystem>
 #include <ostream>

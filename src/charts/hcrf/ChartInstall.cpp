@@ -1,6 +1,7 @@
 // Installing charts and updates from chart media (the service module's
 // Updates, Express and the first start with the sample media).
 
+#include "app/StringUtils.h"
 #include "app/SystemUtils.h"
 #include "app/WaitStatus.h"
 #include "chart/ChartDoc.h"
@@ -599,11 +600,17 @@ std::string CHCRFModule::InstallSampleMedia(const std::string& folder)
     RunManaged(&CHCRFModule::OnExpress, false);
     m_shared->host.ui = shown;
     m_charting->BuildChartFolio();
-    // The overview: the chart of the smallest scale (largest denominator).
+    // The overview: the chart of the smallest scale (largest denominator)
+    // other than the world charts, which World Chart opens.
+    auto isWorldChart = [](const std::string& number) {
+        const std::string n = app::TrimRightBlanks(number);
+        return platform::EqualNoCaseAscii(n, "4000") || platform::EqualNoCaseAscii(n, "AUS4060");
+    };
     std::string overview;
     std::int32_t largest = -1;
     for (bool more = cat.GoTop(); more; more = cat.SkipForward()) {
-        if (cat.m_ho == m_office && (cat.m_source & 1) && cat.m_scale > largest) {
+        if (cat.m_ho == m_office && (cat.m_source & 1) && cat.m_scale > largest &&
+            !isWorldChart(cat.m_no)) {
             largest = cat.m_scale;
             overview = cat.m_no;
         }

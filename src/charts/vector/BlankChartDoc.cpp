@@ -7,6 +7,7 @@
 #include "app/DateTimeEx.h"
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
+#include "charts/vector/LiveChartDraw.h"
 #include "geo/DatumInfo.h"
 #include "geo/NavMaths.h"
 
@@ -107,42 +108,36 @@ geo::IntRect ClientOf(const chart::CChartWindow* window)
 
 }   // namespace
 
-CBlankChartDoc::Span CBlankChartDoc::Wanted() const
+CBlankChartDoc::Span CBlankChartDoc::Shown() const
 {
     return {m_viewNorthWest.GetLatitude(), m_viewNorthWest.GetLongitude(),
             m_viewSouthEast.GetLatitude(), m_viewSouthEast.GetLongitude()};
 }
 
-CBlankChartDoc::Span CBlankChartDoc::Shown() const
+geo::IntRect CBlankChartDoc::VisibleRectOf(const Span& s) const
 {
-    return ShownOf(Wanted());
-}
-
-CBlankChartDoc::Span CBlankChartDoc::ShownOf(Span s) const
-{
-    // The wanted extent cut to the window's proportions about its middle, as
-    // a chart picture larger than its window is shown: the chart fills the
-    // window, with the extent's middle at the window's middle.
-    const geo::IntRect client = ClientOf(GetChartFrame());
-    const double w = static_cast<double>(client.right) - client.left;
-    const double h = static_cast<double>(client.bottom) - client.top;
+    // The largest rectangle of the extent's proportions that the client
+    // area holds, at its bottom-left corner: all of the extent is shown,
+    // with the spare height above it or the spare width to its right.
+    geo::IntRect rect = ClientOf(GetChartFrame());
+    const double w = static_cast<double>(rect.right) - rect.left;
+    const double h = static_cast<double>(rect.bottom) - rect.top;
     const double lat = s.north - s.south;
-    const double lon = s.east - s.west;
-    if (w <= 0 || h <= 0 || lat <= 0 || lon <= 0)
-        return s;
-    const double c = h / w * LongitudeShare(s);
-    if (lat / lon > c) {
-        const double middle = (s.north + s.south) / 2;
-        const double half = lon * c / 2;
-        s.north = middle + half;
-        s.south = middle - half;
+    const double lon = LongitudeSpan(s.west, s.east, CrossesDateLine()) * LongitudeShare(s);
+    if (w <= 0 || h <= 0 || !(lat > 0) || !(lon > 0))
+        return rect;
+    const double aspect = lat / lon;
+    // A part per million over keeps an extent made to the window's
+    // proportions from losing its last pixel to rounding.
+    constexpr double kRounding = 1e-6;
+    if (h / w <= aspect) {
+        const double width = std::clamp(std::trunc(h / aspect * (1 + kRounding)), 1.0, w);
+        rect.right = rect.left + static_cast<int>(width);
     } else {
-        const double middle = (s.west + s.east) / 2;
-        const double half = lat / c / 2;
-        s.west = middle - half;
-        s.east = middle + half;
+        const double height = std::clamp(std::trunc(w * aspect * (1 + kRounding)), 1.0, h);
+        rect.top = rect.bottom - static_cast<int>(height);
     }
-    return s;
+    return rect;
 }
 
 CBlankChartDoc::Span CBlankChartDoc::KeptInWorld(Span s)
@@ -212,14 +207,26 @@ CBlankChartDoc::Span CBlankChartDoc::GrownToWindow(Span s) const
 
 void CBlankChartDoc::ShowAll(Span s)
 {
-    SetWanted(GrownToWindow(s));
+    // Grown to the window while that fits in the world; a span whose growth
+    // would not fit (the world, or most of it) is shown as it is, in a
+    // visible rectangle of its own proportions.
+    const Span grown = GrownToWindow(s);
+    const bool fits = grown.north - grown.south <= 180.0 && grown.east - grown.west <= 360.0;
+    SetWanted(fits ? grown : s);
+}
+
+void CBlankChartDoc::ShowArea(const geo::CPosition& northWest, const geo::CPosition& southEast)
+{
+    ShowAll({northWest.GetLatitude(), northWest.GetLongitude(), southEast.GetLatitude(),
+             southEast.GetLongitude()});
+    InvalidateChart();
 }
 
 bool CBlankChartDoc::ShowsWholeWorld() const
 {
     const Span s = Shown();
     const double margin = 1e-9;
-    return s.north - s.south >= 180.0 - margin || s.east - s.west >= 360.0 - margin;
+    return s.north - s.south >= 180.0 - margin && s.east - s.west >= 360.0 - margin;
 }
 
 bool CBlankChartDoc::GetExtent(geo::CPosition& northWest, geo::CPosition& southEast) const
@@ -244,19 +251,17 @@ bool CBlankChartDoc::SetViewExtent(const geo::CPosition& northWest, const geo::C
 
 void CBlankChartDoc::GetVisibleRect(geo::IntRect& rect)
 {
-    // The shown extent has the window's proportions: it covers the window.
-    rect = ViewClientRect();
+    // A view of no width has no rectangle: the caller's stays.
+    const geo::IntRect client = ViewClientRect();
+    if (client.right == client.left)
+        return;
+    rect = VisibleRectOf(Shown());
 }
 
 bool CBlankChartDoc::GetMetresPerPixel(double& metres)
 {
-    const geo::IntRect client = ViewClientRect();
-    const double h = static_cast<double>(client.bottom) - client.top;
-    if (h <= 0)
-        return false;
-    const Span s = Shown();
-    metres = std::fabs(s.north - s.south) * 60.0 * 1852.0 / h;
-    return true;
+    metres = MetresPerPixelOf(Shown());
+    return metres > 0;
 }
 
 bool CBlankChartDoc::GetResolutionText(std::string& text, double& metresPerPixel)
@@ -271,14 +276,14 @@ bool CBlankChartDoc::GetResolutionText(std::string& text, double& metresPerPixel
 
 // ---- Scrolling and panning ------------------------------------------------------------
 
+// The scroll bars only show where the view lies in the world: a request to
+// move answers 0 and changes nothing (the bars' arrows and trough pan).
 int CBlankChartDoc::OnHScroll(int position)
 {
+    if (position != kScrollQuery)
+        return 0;
     const Span shown = Shown();
     const double span = shown.east - shown.west;
-    if (position != kScrollQuery) {
-        const double west = -180.0 + std::clamp(position, 0, 100) * 3.6;
-        MoveExtent(0.0, west - shown.west);
-    }
     geo::IntPoint p;
     geo::IntPoint q;
     const geo::IntRect client = ViewClientRect();
@@ -291,10 +296,8 @@ int CBlankChartDoc::OnHScroll(int position)
 
 int CBlankChartDoc::OnVScroll(int position)
 {
-    if (position != kScrollQuery) {
-        const double north = 90.0 - std::clamp(position, 0, 100) * 1.8;
-        MoveExtent(north - Shown().north, 0.0);
-    }
+    if (position != kScrollQuery)
+        return 0;
     geo::IntPoint p;
     geo::IntPoint q;
     const geo::IntRect client = ViewClientRect();
@@ -319,7 +322,7 @@ void CBlankChartDoc::MoveExtent(double dLat, double dLon)
     // back neither shrinks nor grows the view. The width comes first, then
     // the stop at the world's east or west edge. The share the shown part
     // was made with is the wanted extent's.
-    const double before = LongitudeShare(Wanted());
+    const double before = LongitudeShare(shown);
     const double after = LongitudeShare(moved);
     if (after > 0 && before != after) {
         const double middle = (moved.west + moved.east) / 2;
@@ -345,22 +348,22 @@ bool CBlankChartDoc::CentreOnPosition(const geo::CPosition& position, bool)
 
 int CBlankChartDoc::PanHorizontal(int step)
 {
-    const geo::IntRect client = ViewClientRect();
-    const double w = static_cast<double>(client.right) - client.left;
+    const Span shown = Shown();
+    const geo::IntRect visible = VisibleRectOf(shown);
+    const double w = static_cast<double>(visible.right) - visible.left;
     if (w <= 0)
         return 0;
-    const Span shown = Shown();
     MoveExtent(0.0, step * (shown.east - shown.west) / w);
     return 1;
 }
 
 int CBlankChartDoc::PanVertical(int step)
 {
-    const geo::IntRect client = ViewClientRect();
-    const double h = static_cast<double>(client.bottom) - client.top;
+    const Span shown = Shown();
+    const geo::IntRect visible = VisibleRectOf(shown);
+    const double h = static_cast<double>(visible.bottom) - visible.top;
     if (h <= 0)
         return 0;
-    const Span shown = Shown();
     MoveExtent(-step * (shown.north - shown.south) / h, 0.0);
     return 1;
 }
@@ -373,14 +376,17 @@ bool CBlankChartDoc::IsExtentDegenerate(const geo::CPosition& nw, const geo::CPo
            SameMicroDegrees(nw.GetLongitude(), se.GetLongitude());
 }
 
-double CBlankChartDoc::MetresPerPixelOf(Span wanted) const
+double CBlankChartDoc::MetresPerPixelOf(Span span) const
 {
+    // Over the visible rectangle's height, or the client's when that has none.
+    const geo::IntRect visible = VisibleRectOf(span);
     const geo::IntRect client = ClientOf(GetChartFrame());
-    const double h = static_cast<double>(client.bottom) - client.top;
+    double h = static_cast<double>(visible.bottom) - visible.top;
+    if (h <= 0)
+        h = static_cast<double>(client.bottom) - client.top;
     if (h <= 0)
         return 0.0;
-    const Span shown = ShownOf(wanted);
-    return std::fabs(shown.north - shown.south) * 60.0 * 1852.0 / h;
+    return std::fabs(span.north - span.south) * 60.0 * 1852.0 / h;
 }
 
 CBlankChartDoc::Span CBlankChartDoc::KeptToMinimumResolution(Span s) const
@@ -406,17 +412,18 @@ std::optional<CBlankChartDoc::Span> CBlankChartDoc::ZoomedInSpan() const
         return std::nullopt;
     // The last step lands on the smallest metres per pixel, give or take rounding.
     const double minimum = MinimumMetresPerPixel();
-    if (minimum > 0 && MetresPerPixelOf(Wanted()) <= minimum * (1.0 + 1e-9))
+    if (minimum > 0 && MetresPerPixelOf(Shown()) <= minimum * (1.0 + 1e-9))
         return std::nullopt;
-    // What is shown shrinks about its middle.
+    // What is shown shrinks about its middle, then takes the window's
+    // proportions, so the view fills the window again where the world allows.
     const Span s = Shown();
     const double keep = 1.0 / (GetZoomFactor() + 1.0);
     const double midLat = (s.north + s.south) / 2;
     const double midLon = (s.west + s.east) / 2;
     const double halfLat = (s.north - s.south) * keep / 2;
     const double halfLon = (s.east - s.west) * keep / 2;
-    const Span next = KeptToMinimumResolution(
-        {midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon});
+    const Span next = KeptToMinimumResolution(KeptInWorld(
+        GrownToWindow({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon})));
     if (IsExtentDegenerate(geo::CPosition(next.north, next.west),
                            geo::CPosition(next.south, next.east)))
         return std::nullopt;
@@ -484,6 +491,24 @@ bool CBlankChartDoc::ZoomToRect(int left, int top, int right, int bottom)
     const double ch = static_cast<double>(client.bottom) - client.top;
     if (cw <= 0 || ch <= 0)
         return false;
+    const Span s = Shown();
+    const geo::IntRect visible = VisibleRectOf(s);
+    // A rectangle reaching above the chart's top edge or past its east edge
+    // is cut there; one wholly beyond them is refused.
+    if (visible.top > top) {
+        if (visible.top >= bottom)
+            return false;
+        top = visible.top;
+    }
+    if (visible.right < right) {
+        if (visible.right <= left)
+            return false;
+        right = visible.right;
+    }
+    const double vw = static_cast<double>(visible.right) - visible.left;
+    const double vh = static_cast<double>(visible.bottom) - visible.top;
+    if (vw <= 0 || vh <= 0)
+        return false;
     // The rectangle is widened or heightened about its middle to the
     // window's proportions, so all of it stays in view.
     const double c = ch / cw;
@@ -495,11 +520,10 @@ bool CBlankChartDoc::ZoomToRect(int left, int top, int right, int bottom)
         rh = rw * c;
     const double mx = (static_cast<double>(left) + right) / 2;
     const double my = (static_cast<double>(top) + bottom) / 2;
-    const Span s = Shown();
-    const double lonPerPixel = (s.east - s.west) / cw;
-    const double latPerPixel = (s.north - s.south) / ch;
-    const double midLon = s.west + (mx - client.left) * lonPerPixel;
-    const double midLat = s.north - (my - client.top) * latPerPixel;
+    const double lonPerPixel = (s.east - s.west) / vw;
+    const double latPerPixel = (s.north - s.south) / vh;
+    const double midLon = s.west + (mx - visible.left) * lonPerPixel;
+    const double midLat = s.north - (my - visible.top) * latPerPixel;
     const double halfLon = rw / 2 * lonPerPixel;
     const double halfLat = rh / 2 * latPerPixel;
     // Grown to the proportions at the latitude it comes to, so none of it

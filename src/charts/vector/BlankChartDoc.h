@@ -6,9 +6,11 @@
 // to south), a degree of longitude takes cos(the middle latitude) times the
 // pixels of a degree of latitude, as on a Mercator chart at that latitude: a
 // mile is as long across as up and bearings read true; over more, a degree
-// takes as many pixels across as up. Zooming and panning change the wanted
-// extent; the view shows it cut to the window's proportions about its
-// middle, so the chart always fills its window.
+// takes as many pixels across as up. The view shows all of the current
+// extent in the largest rectangle of those proportions that the window holds,
+// at its bottom-left corner; zooming in and to a rectangle give the extent
+// the window's proportions where the world allows, so the whole world shows
+// 180 W to 180 E with the window's spare height or width left blank.
 
 #include <optional>
 
@@ -49,6 +51,9 @@ public:
     // the world's edges allow; true when the extent moved.
     bool CentreOnPosition(const geo::CPosition& position, bool flag) override;
     bool ZoomToRect(int left, int top, int right, int bottom) override;
+    // Shows all of the area, grown about its middle to the window's
+    // proportions where the world has room for that.
+    void ShowArea(const geo::CPosition& northWest, const geo::CPosition& southEast);
     // The other blank chart's wanted extent, so this one shows what it shows.
     bool TakeOverViewState(chart::CChartDoc& other) override;
     bool UsesScrollBars() const override { return true; }
@@ -76,14 +81,18 @@ protected:
     // The fewest metres a screen pixel may show: zooming in stops there. The
     // blank chart has no chart data to outgrow and gives 0 (no such limit).
     virtual double MinimumMetresPerPixel() const { return 0.0; }
-    // What the view shows: the wanted extent with the window's proportions.
+    // The current extent: what the view shows.
     Span Shown() const;
-    // A new wanted extent, moved (or cut, when larger) into the world.
+    // A new current extent, moved (or cut, when larger) into the world.
     void SetWanted(Span span);
     // The span moved (or cut, when larger) into the world.
     static Span KeptInWorld(Span span);
-    // Shows all of `span`, grown about its middle to the window's proportions.
+    // Shows all of `span`, grown about its middle to the window's proportions
+    // when the grown span fits in the world.
     void ShowAll(Span span);
+    // Where the view shows `span`: the client area's largest rectangle of the
+    // span's proportions (its longitudes by LongitudeShare), at the bottom left.
+    geo::IntRect VisibleRectOf(const Span& span) const;
     // The span grown about its middle to the window's proportions.
     Span GrownToWindow(Span span) const;
     // Whether a view of `span` keeps shapes true (see the class comment).
@@ -91,15 +100,12 @@ protected:
     // The pixels of a degree of longitude over those of a degree of latitude
     // in a view of `span`: cos(its middle latitude), or 1.
     double LongitudeShare(const Span& span) const;
-    // Whether the view shows every latitude or every longitude: it cannot grow.
+    // Whether the view shows every latitude and every longitude: it cannot grow.
     bool ShowsWholeWorld() const;
 
 private:
-    Span Wanted() const;
-    // What the view would show for a wanted extent.
-    Span ShownOf(Span wanted) const;
-    // Metres per pixel the view would show for a wanted extent; 0 without a view.
-    double MetresPerPixelOf(Span wanted) const;
+    // Metres per pixel the view would show for an extent; 0 without a view.
+    double MetresPerPixelOf(Span span) const;
     // The span grown about its middle until a pixel shows at least the
     // kind's smallest metres per pixel.
     Span KeptToMinimumResolution(Span span) const;

@@ -641,6 +641,44 @@ TEST(LiveChartDoc, WorldChartOpensTheFoldersVectorWorldChart)
     EXPECT_GE(se.GetLongitude(), wholeSe.GetLongitude() - 1e-9);
 }
 
+// A world chart, 180 W to 180 E and 80 S to 84 N, is shown whole by Full
+// Chart: every longitude across the window's width, in the largest rectangle
+// of its proportions (a degree across cos(2 N) of one up) at the bottom left.
+TEST(LiveChartDoc, FullChartShowsAWorldChartFromTheDateLineToTheDateLine)
+{
+    TempFolder dir;
+    {
+        vchart::CS57CellWriter w;
+        ASSERT_TRUE(w.Create((dir / "LCWORLD.000").string(), vchart::CellHeader{}));
+        const vchart::Ring world = {{-180, -80}, {-180, 84}, {180, 84}, {180, -80}, {-180, -80}};
+        const vchart::Ring land = {{-10, 40}, {-10, 50}, {10, 50}, {10, 40}, {-10, 40}};
+        ASSERT_TRUE(w.Area("M_COVR", {{world}}, {{"CATCOV", "1"}}) &&
+                    w.Area("LNDARE", {{land}}, {}));
+        ASSERT_TRUE(w.Close());
+    }
+    ASSERT_TRUE(StoreCell(dir.Path(), "LCWORLD"));
+    OpenLive live(dir / "LCWORLD.b");
+    ASSERT_TRUE(live.opened);
+    EXPECT_TRUE(live.doc.IsWorldChart());
+    ASSERT_TRUE(live.doc.ZoomIn());
+    ASSERT_TRUE(live.doc.ZoomFull());
+    for (int outs = 0; outs < 2; ++outs) {
+        geo::CPosition nw, se;
+        ASSERT_TRUE(live.doc.GetExtent(nw, se));
+        EXPECT_NEAR(nw.GetLongitude(), -180.0, 1e-6) << outs;
+        EXPECT_NEAR(se.GetLongitude(), 180.0, 1e-6) << outs;
+        EXPECT_NEAR(nw.GetLatitude(), 84.0, 1e-6) << outs;
+        EXPECT_NEAR(se.GetLatitude(), -80.0, 1e-6) << outs;
+        geo::IntRect r;
+        live.doc.GetVisibleRect(r);
+        const int height = int(800 * 164 / (360 * std::cos(2 * M_PI / 180)));
+        EXPECT_EQ(r, (geo::IntRect{0, 600 - height, 800, 600})) << outs;
+        EXPECT_TRUE(live.doc.IsAtMinZoom()) << "Zoom Out greys with all of it in view";
+        // Zooming out from all of it leaves it as it is.
+        live.doc.ZoomOut();
+    }
+}
+
 namespace {
 
 // A cell round 48 N: a depth area one mile square and a coastline running a

@@ -95,12 +95,15 @@ route_menu n
 expect_state "a new route" route 2
 geometry "$MAIN"
 MX=$X MY=$Y MW=$WIDTH MH=$HEIGHT
+# The clicks fall on the chart, which shows all of its saved extent in the
+# box of its grid, west of the sample route.
+read -r GW GH GX GY <<< "$(grid_box "$SHOTS/routes_1_sample.png")"
 i=0
-for p in "0.20 0.30" "0.28 0.42" "0.34 0.55" "0.42 0.66"; do
+for p in "0.08 0.20" "0.16 0.40" "0.24 0.60" "0.32 0.80"; do
     i=$((i + 1))
     set -- $p
-    CX=$(/usr/bin/python3 -c "print(int($MX + $MW * $1))")
-    CY=$(/usr/bin/python3 -c "print(int($MY + $MH * $2))")
+    CX=$(/usr/bin/python3 -c "print(int($GX + $GW * $1))")
+    CY=$(/usr/bin/python3 -c "print(int($GY + $GH * $2))")
     click_at "$CX" "$CY" 3
     menu_open() { other_windows "$MAIN" | head -1 | grep .; }
     wait_for "the chart's context menu" menu_open
