@@ -57,6 +57,14 @@ QDateTime BuildTime()
     return QLocale::c().toDateTime(text, "MMM d yyyy hh:mm:ss");
 }
 
+// The position format of Tools > Options > Workspace, or the default before the frame exists.
+geo::CPositionFormat FramePositionFormat(const CMainFrame* frame)
+{
+    return frame ? geo::CPositionFormat{static_cast<std::uint8_t>(frame->DecimalPlaces()),
+                                        frame->DegMinSec()}
+                 : geo::CPositionFormat{};
+}
+
 }   // namespace
 
 CBrinevane::CBrinevane(platform::CPrompt* prompt) : m_prompt(prompt)
@@ -248,12 +256,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                 return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
             });
         chartpoints->SetInstruments(*instruments);
-        chartpoints->SetPositionFormat([this] {
-            return m_frame
-                       ? geo::CPositionFormat{static_cast<std::uint8_t>(m_frame->DecimalPlaces()),
-                                              m_frame->DegMinSec()}
-                       : geo::CPositionFormat{};
-        });
+        chartpoints->SetPositionFormat([this] { return FramePositionFormat(m_frame.get()); });
         // The panel's Nav: the navigator's own position, once it has one.
         chartpoints->SetOwnPosition([this]() -> std::optional<geo::CPosition> {
             navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
@@ -278,10 +281,12 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     // every module exists.
     services.moduleFactories.push_back([this] {
         auto routes = MakeRouteModule(*m_frame);
-        if (auto* windows = dynamic_cast<routes::CRouteWindows*>(routes.get()))
+        if (auto* windows = dynamic_cast<routes::CRouteWindows*>(routes.get())) {
             windows->SetAttachmentOpener([this](const std::string& path, bool video) {
                 return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
             });
+            windows->SetPositionFormat([this] { return FramePositionFormat(m_frame.get()); });
+        }
         return routes;
     });
     services.moduleFactories.push_back([this] { return MakePlanModule(*m_frame); });
@@ -295,12 +300,7 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         });
         navigator->SetAlertSound(m_sound.get(), GetAudioFolder(),
                                  [this] { return m_frame && m_frame->AudioAlerts(); });
-        navigator->positionFormat = [this] {
-            return m_frame
-                       ? geo::CPositionFormat{static_cast<std::uint8_t>(m_frame->DecimalPlaces()),
-                                              m_frame->DegMinSec()}
-                       : geo::CPositionFormat{};
-        };
+        navigator->positionFormat = [this] { return FramePositionFormat(m_frame.get()); };
         navigator->positionTemplate = [this] {
             return m_frame ? m_frame->GetPositionTemplate() : std::string();
         };

@@ -56,6 +56,7 @@
 #include "routes/PlanModule.h"
 #include "routes/RouteModule.h"
 #include "routes/ui/PlanWindows.h"
+#include "routes/ui/RouteWindows.h"
 #include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
 #include "shell/ModuleReports.h"
@@ -133,6 +134,8 @@ void CMainFrame::GivePositionTemplate()
 {
     if (auto* marks = FirstModuleOf<chartpoints::CChartpointWindows>(m_modules))
         marks->SetPositionTemplate(GetPositionTemplate());
+    if (auto* routes = FirstModuleOf<routes::CRouteWindows>(m_modules))
+        routes->PositionFormatChanged();
 }
 
 chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, int windowId)

@@ -5,7 +5,6 @@
 #include "app/MediaFileType.h"
 #include "app/ui/AttachmentChooser.h"
 #include "app/ui/XStatusBar.h"
-#include "chartpoints/PanelPosition.h"
 #include "geo/DatumInfo.h"
 #include "routes/RouteModule.h"
 
@@ -400,7 +399,8 @@ void CRoutePanel::FillList()
     m_list->clear();
     const auto& points = m_module.State().waypoints;
     const int count = int(points.size());
-    const geo::CPositionFormat format;
+    const geo::CPositionFormat format =
+        m_positionFormat ? m_positionFormat() : geo::CPositionFormat{};
     for (int n = 1; n <= count; ++n) {
         const routes::CWaypoint& wp = points[std::size_t(n - 1)];
         auto* item = new QTreeWidgetItem(m_list);
@@ -412,8 +412,8 @@ void CRoutePanel::FillList()
             item->setText(3, QString::number(leg.range, 'f', 2) + QStringLiteral(" nm"));
             item->setText(4, QString::number(leg.bearing, 'f', 1) + QChar(0x00B0));
         }
-        item->setText(5, Q(chartpoints::LatitudeText(wp.m_position.GetLatitude())));
-        item->setText(6, Q(chartpoints::LongitudeText(wp.m_position.GetLongitude())));
+        item->setText(5, Q(wp.m_position.FormatLatitude(format)));
+        item->setText(6, Q(wp.m_position.FormatLongitude(format)));
         item->setText(7, Q(geo::CDatumInfo::GetName(wp.m_position.GetDatum())));
     }
     const int active = m_module.State().activeIndex;

@@ -8,6 +8,7 @@
 // kept in the panel until Apply.
 
 #include "app/ui/SidePanel.h"
+#include "geo/Position.h"
 #include "routes/RouteServices.h"
 
 #include <functional>
@@ -66,6 +67,14 @@ public:
     {
         m_openAttachment = std::move(open);
     }
+    // The waypoint list writes latitudes and longitudes in the workspace's
+    // position format, read from `format` each time it is filled.
+    void SetPositionFormat(std::function<geo::CPositionFormat()> format)
+    {
+        m_positionFormat = std::move(format);
+    }
+    // Refills the waypoint list from the module's current route.
+    void FillList();
     // Attaches `path` to the slot selected in the General card as Attach
     // does: false, with a message, for the wrong kind of file.
     bool AttachFile(const std::string& path);
@@ -76,7 +85,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void FillList();
     void OnAttach();
     void OnView();
     void OnDetach();
@@ -98,6 +106,7 @@ private:
     QPushButton* m_view = nullptr;
     QPushButton* m_detach = nullptr;
     std::function<bool(const std::string&, bool)> m_openAttachment;
+    std::function<geo::CPositionFormat()> m_positionFormat;
     QCheckBox* m_locked = nullptr;
     QComboBox* m_legType = nullptr;
     QTreeWidget* m_list = nullptr;

@@ -99,10 +99,18 @@ bool CRouteWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::CS
     panel->SetAttachmentOpener([this](const std::string& path, bool video) {
         return m_openAttachment && m_openAttachment(path, video);
     });
+    panel->SetPositionFormat(
+        [this] { return m_positionFormat ? m_positionFormat() : geo::CPositionFormat{}; });
     AddListener(panel);
     panels.push_back(panel);
     chart::CChartView::AddExtension(this);
     return true;
+}
+
+void CRouteWindows::PositionFormatChanged()
+{
+    if (m_panel)
+        m_panel->FillList();
 }
 
 QAction* CRouteWindows::ToolBarControl(unsigned id, QObject* parent)

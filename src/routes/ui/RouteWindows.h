@@ -46,6 +46,13 @@ public:
         m_goToPosition = std::move(goTo);
         m_chartReady = std::move(chartReady);
     }
+    // The route panel's waypoint list writes positions in `format`'s; the
+    // frame calls PositionFormatChanged when the user picks another.
+    void SetPositionFormat(std::function<geo::CPositionFormat()> format)
+    {
+        m_positionFormat = std::move(format);
+    }
+    void PositionFormatChanged();
     // The route's picture and video attachments open through `open` (path,
     // whether it is the video).
     void SetAttachmentOpener(std::function<bool(const std::string&, bool)> open)
@@ -163,6 +170,7 @@ private:
     std::function<bool(const geo::CPosition&)> m_goToPosition;
     std::function<bool()> m_chartReady;
     std::function<bool(const std::string&, bool)> m_openAttachment;
+    std::function<geo::CPositionFormat()> m_positionFormat;
     ChartpointAt m_chartpointAt;
     std::function<void()> m_openWaypointList;
     std::function<bool()> m_isWaypointListOpen;

@@ -1,0 +1,70 @@
+// The route panel's waypoint list in the program as a new user starts it with
+// the sample route: its latitudes and longitudes are written in the position
+// format of Tools > Options > Workspace, and written again when the user
+// picks another there.
+#include "FirstStart.h"
+#include "app/CommandIds.h"
+#include "app/ui/PropertySheet.h"
+#include "routes/ui/RoutePanel.h"
+#include "routes/ui/RouteWindows.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+app::CModelessPropertySheet* OpenToolsOptions(shell::CMainFrame& frame)
+{
+    frame.UpdateModuleCmdUI(true);
+    frame.Action(app::cmd::kToolsOptions)->trigger();
+    QCoreApplication::sendPostedEvents();
+    for (QWidget* w : frame.ModelessSheets())
+        if (auto* sheet = qobject_cast<app::CModelessPropertySheet*>(w))
+            return sheet;
+    return nullptr;
+}
+
+TEST(RouteListPositions, FollowTheWorkspaceFormat)
+{
+    brine_test::FirstStartProgram program(false, true);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* routes = brine_test::FindModule<routes::CRouteWindows>(frame);
+    ASSERT_NE(routes, nullptr);
+    ASSERT_NE(routes->Panel(), nullptr);
+    auto* list = routes->Panel()->findChild<QTreeWidget*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_GT(list->topLevelItemCount(), 1);
+    const geo::CPosition first = routes->State().waypoints.at(0).m_position;
+
+    // At the default: minutes with two decimals.
+    EXPECT_EQ(list->topLevelItem(0)->text(5).toStdString(), first.FormatLatitude({2, false}));
+    EXPECT_EQ(list->topLevelItem(0)->text(6).toStdString(), first.FormatLongitude({2, false}));
+
+    // Three decimals of seconds, chosen in the sheet as the user does.
+    app::CModelessPropertySheet* sheet = OpenToolsOptions(frame);
+    ASSERT_NE(sheet, nullptr);
+    auto* places = sheet->Page(0)->findChild<QLineEdit*>("decimalPlaces");
+    ASSERT_NE(places, nullptr);
+    places->setText("3");
+    QAbstractButton* seconds = nullptr;
+    for (auto* b : sheet->Page(0)->findChildren<QAbstractButton*>())
+        if (b->text().contains("Secs"))
+            seconds = b;
+    ASSERT_NE(seconds, nullptr);
+    seconds->click();
+    ASSERT_TRUE(sheet->OnOk());
+    ASSERT_EQ(frame.DecimalPlaces(), 3);
+    ASSERT_TRUE(frame.DegMinSec());
+
+    const std::string lat = list->topLevelItem(0)->text(5).toStdString();
+    EXPECT_EQ(lat, first.FormatLatitude({3, true}));
+    EXPECT_EQ(list->topLevelItem(0)->text(6).toStdString(), first.FormatLongitude({3, true}));
+    EXPECT_NE(lat, first.FormatLatitude({2, false}));
+}
+
+}   // namespace
