@@ -75,7 +75,11 @@ TEST(GpsPortState, AHeldPortIsNotReceivingUntilItsInstrumentComes)
     ASSERT_TRUE(held.Wait());
 
     GpsOnCom1 rig(folder.Path(), pty.Path().string());
-    auto& [ports, settings, clock, instruments, nav] = rig;
+    // Named references, not a structured binding: lambdas below capture them.
+    auto& ports = rig.ports;
+    auto& clock = rig.clock;
+    auto& instruments = rig.instruments;
+    auto& nav = rig.nav;
     ASSERT_TRUE(instruments.OpenGpsReceive());
     nmea::CPort& com1 = *ports.FindPort(1);
 
@@ -135,7 +139,9 @@ TEST(GpsPortState, AvailableWhileItsReceiveSideHasAPort)
     brine_test::PtyPair pty(folder.Path(), "usb-gps");
     ASSERT_TRUE(pty.Running());
     GpsOnCom1 rig(folder.Path(), pty.Path().string());
-    auto& [ports, settings, clock, instruments, nav] = rig;
+    // Named references, not a structured binding: lambdas below capture them.
+    auto& instruments = rig.instruments;
+    auto& nav = rig.nav;
     nav.SetReceiveToggle([&](bool open) {
         if (open)
             return instruments.OpenGpsReceive();
