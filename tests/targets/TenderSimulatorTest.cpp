@@ -107,9 +107,9 @@ TEST(TenderSimulation, LinesFitAndReadBackAsSent)
         EXPECT_EQ(tender->Value(nmea::item::DepthMetres).GetDouble(), 2.5);
         const std::string gprmc =
             NmeaChecksum("$GPRMC" + rmc.substr(std::string("$PABX,0000,RMC").size()));
-        program += "m = pynmea2.parse('" + gprmc +
-                   "', check=True)\n"
-                   "print(repr(m.latitude), repr(m.longitude), m.spd_over_grnd, m.true_course,"
+        const std::string quoted = "'" + gprmc + "'";
+        program += "m = pynmea2.parse(" + quoted + ", check=True)\n";
+        program += "print(repr(m.latitude), repr(m.longitude), m.spd_over_grnd, m.true_course,"
                    " m.datestamp, m.timestamp, m.status)\n";
     }
     EXPECT_NE(SimulatedRmc({0, 0}, 0, 0, utc).find(",0.0,0.0,"), std::string::npos);
