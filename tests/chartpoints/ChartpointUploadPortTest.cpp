@@ -73,7 +73,11 @@ protected:
             "import pynmea2\n" + brine_test::PythonAsciiData(lines) +
             "for line in data.split('\\r\\n'):\n"
             "    if not line: continue\n"
-            "    m = pynmea2.parse(line, check='*' in line)\n"
+            // A line sent without a checksum (the user's choice) is read with
+            // the one a peer would compute, so every line is checked.
+            "    body = line if '*' in line else '%s*%02X' % (line, "
+            "pynmea2.NMEASentence.checksum(line[1:]))\n"
+            "    m = pynmea2.parse(body, check=True)\n"
             "    assert m.sentence_type == 'WPL', line\n"
             "    lat = (int(m.lat[:2]) + float(m.lat[2:]) / 60) * (-1 if m.lat_dir == 'S' else 1)\n"
             "    lon = (int(m.lon[:3]) + float(m.lon[3:]) / 60) * (-1 if m.lon_dir == 'W' else 1)\n"
